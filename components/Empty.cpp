@@ -1,0 +1,1 @@
+// Placeholder unit so that the components library builds before its first unit lands.

@@ -1,0 +1,1 @@
+// Placeholder unit so that the editor library builds before its first unit lands.

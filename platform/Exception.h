@@ -1,0 +1,26 @@
+// Base exception of the class-library layer, and the stream and conversion errors built on it.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <utility>
+
+// Every error the system raises derives from Exception and carries the text shown to the user.
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    const char* what() const noexcept override { return FMessage.c_str(); }
+    const std::string& Message() const { return FMessage; }
+    void SetMessage(std::string message) { FMessage = std::move(message); }
+
+private:
+    std::string FMessage;
+};
+
+class EStreamError : public Exception { using Exception::Exception; };
+class EReadError : public EStreamError { using EStreamError::EStreamError; };
+class EWriteError : public EStreamError { using EStreamError::EStreamError; };
+class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
+class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
+class EConvertError : public Exception { using Exception::Exception; };
+class EListError : public Exception { using Exception::Exception; };
