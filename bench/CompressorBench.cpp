@@ -37,16 +37,20 @@ const std::string& generatedPage(size_t size)
     return page;
 }
 
-std::string packPage(const std::string& page, uint8_t method)
+// Runs Compress (or Decompress) over a string; returns the result.
+std::string transform(const std::string& bytes, uint8_t method, bool compress)
 {
-    TCustomMemoryStream in(page.data(), static_cast<int64_t>(page.size()));
+    TCustomMemoryStream in(bytes.data(), static_cast<int64_t>(bytes.size()));
     TMemoryStream out;
     TCompressor c;
     c.UseStreams = true;
     c.InputStream = &in;
     c.OutputStream = &out;
     c.Method = method;
-    c.Compress();
+    if (compress)
+        c.Compress();
+    else
+        c.Decompress();
     return out.AsString();
 }
 
@@ -55,7 +59,7 @@ void compressPage(benchmark::State& state, uint8_t method)
     const std::string& page = generatedPage(static_cast<size_t>(state.range(0)));
     size_t packedSize = 0;
     for (auto _ : state)
-        packedSize = packPage(page, method).size();
+        packedSize = transform(page, method, true).size();
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
     state.counters["ratio%"] = 100.0 * static_cast<double>(packedSize) / static_cast<double>(page.size());
 }
@@ -63,16 +67,9 @@ void compressPage(benchmark::State& state, uint8_t method)
 void expandPage(benchmark::State& state, uint8_t method)
 {
     const std::string& page = generatedPage(static_cast<size_t>(state.range(0)));
-    const std::string packed = packPage(page, method);
-    for (auto _ : state) {
-        TCustomMemoryStream in(packed.data(), static_cast<int64_t>(packed.size()));
-        TMemoryStream out;
-        TCompressor c;
-        c.UseStreams = true;
-        c.InputStream = &in;
-        c.OutputStream = &out;
-        benchmark::DoNotOptimize(c.Decompress());
-    }
+    const std::string packed = transform(page, method, true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(transform(packed, method, false));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
 }
 
