@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "editor/StringScanner.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -12,90 +13,63 @@ bool isOctalDigit(char c)
     return c >= '0' && c <= '7';
 }
 
-int hexDigitValue(char c)
+// Reads one specification character, resolving backslash escapes.
+uint8_t readSpecChar(TStringScanner& scanner, bool& escaped)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    escaped = false;
+    char c = scanner.CurChar();
+    scanner.Next();
+    if (c != '\\')
+        return static_cast<uint8_t>(c);
+    escaped = true;
+    if (scanner.AtEnd())
+        return '\\';
+    char e = scanner.CurChar();
+    scanner.Next();
+    // Values wider than a byte wrap, as they would in a character.
+    if (isOctalDigit(e)) {
+        unsigned value = static_cast<unsigned>(e - '0');
+        while (!scanner.AtEnd() && isOctalDigit(scanner.CurChar())) {
+            value = (value * 8 + static_cast<unsigned>(scanner.CurChar() - '0')) & 0xFF;
+            scanner.Next();
+        }
+        return static_cast<uint8_t>(value);
+    }
+    switch (e) {
+    case 'B': case 'b': return 8;
+    case 'E': case 'e': return 27;
+    case 'N': case 'n': return 13; // CR: a line break in the editor's text
+    case 'R': case 'r': return 10;
+    case 'S': case 's': return 32;
+    case 'T': case 't': return 9;
+    case 'X': case 'x': case 'U': case 'u': {
+        unsigned value = 0;
+        while (!scanner.AtEnd() && HexDigitValue(scanner.CurChar()) >= 0) {
+            value = (value * 16 + static_cast<unsigned>(HexDigitValue(scanner.CurChar()))) & 0xFF;
+            scanner.Next();
+        }
+        return static_cast<uint8_t>(value);
+    }
+    default: return static_cast<uint8_t>(e);
+    }
 }
 
-// Reads specification characters from a 1-based position, resolving backslash escapes.
-class SpecReader {
-public:
-    SpecReader(const std::string& text, int& position) : FText(text), FPos(position)
-    {
-        if (FPos < 1)
-            FPos = 1;
-    }
-    bool AtEnd() const { return FPos > static_cast<int>(FText.size()); }
-    char Peek() const { return FText[static_cast<size_t>(FPos - 1)]; }
-    void Skip() { ++FPos; }
-
-    uint8_t Read(bool& escaped)
-    {
-        escaped = false;
-        char c = Peek();
-        Skip();
-        if (c != '\\')
-            return static_cast<uint8_t>(c);
-        escaped = true;
-        if (AtEnd())
-            return '\\';
-        char e = Peek();
-        Skip();
-        // Values wider than a byte wrap, as they would in a character.
-        if (isOctalDigit(e)) {
-            unsigned value = static_cast<unsigned>(e - '0');
-            while (!AtEnd() && isOctalDigit(Peek())) {
-                value = (value * 8 + static_cast<unsigned>(Peek() - '0')) & 0xFF;
-                Skip();
-            }
-            return static_cast<uint8_t>(value);
-        }
-        switch (e) {
-        case 'B': case 'b': return 8;
-        case 'E': case 'e': return 27;
-        case 'N': case 'n': return 13; // CR: a line break in the editor's text
-        case 'R': case 'r': return 10;
-        case 'S': case 's': return 32;
-        case 'T': case 't': return 9;
-        case 'X': case 'x': case 'U': case 'u': {
-            unsigned value = 0;
-            while (!AtEnd() && hexDigitValue(Peek()) >= 0) {
-                value = (value * 16 + static_cast<unsigned>(hexDigitValue(Peek()))) & 0xFF;
-                Skip();
-            }
-            return static_cast<uint8_t>(value);
-        }
-        default: return static_cast<uint8_t>(e);
-        }
-    }
-
-private:
-    const std::string& FText;
-    int& FPos;
-};
-
 // A character, or a range when a '-' follows it.
-void addItem(SpecReader& reader, TSM_CharGroup& group, uint8_t c)
+void addItem(TStringScanner& scanner, TSM_CharGroup& group, uint8_t c)
 {
-    if (reader.AtEnd() || reader.Peek() != '-') {
+    if (scanner.AtEnd() || scanner.CurChar() != '-') {
         group.AddChar(c);
         return;
     }
-    reader.Skip();
-    if (reader.AtEnd()) {
+    scanner.Next();
+    if (scanner.AtEnd()) {
         // A dash that ends the text is a character of its own.
         group.AddChar(c);
         group.AddChar('-');
         return;
     }
     bool escaped;
-    uint8_t d = reader.Read(escaped);
+    uint8_t d = readSpecChar(scanner, escaped);
     if (d < c)
         throw Exception("Characters not in correct order for range specifier");
     group.AddRange(c, d);
@@ -156,32 +130,34 @@ void TSM_CharGroup::AddSet(const TStateSet& set)
 void TSM_CharGroup::ParseSpec(const std::string& spec, int& position)
 {
     Clear();
-    SpecReader reader(spec, position);
+    TStringScanner scanner(spec);
+    scanner.SetPos(std::max(position, 1));
     bool inList = false;
-    while (!reader.AtEnd()) {
+    while (!scanner.AtEnd()) {
         bool escaped;
-        uint8_t c = reader.Read(escaped);
+        uint8_t c = readSpecChar(scanner, escaped);
         if (!inList) {
             if (c == '[' && !escaped) {
                 inList = true;
-                if (!reader.AtEnd() && reader.Peek() == '^') {
+                if (!scanner.AtEnd() && scanner.CurChar() == '^') {
                     Negated = 1;
-                    reader.Skip();
+                    scanner.Next();
                 }
                 continue;
             }
             // Outside a list the specification is one character or one range; an escaped '['
             // stands for itself.
-            addItem(reader, *this, c);
-            return;
+            addItem(scanner, *this, c);
+            break;
         }
         if (c == ']' && !escaped)
-            return;
+            break;
         if (escaped && (c == '[' || c == ']'))
             AddChar(c);
         else
-            addItem(reader, *this, c);
+            addItem(scanner, *this, c);
     }
+    position = scanner.Pos();
 }
 
 // ---------------------------------------------------------------- TSM_CharGroupManager

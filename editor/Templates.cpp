@@ -3,75 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/Keys.h"
 #include "platform/SysUtils.h"
-
-namespace {
-
-struct NamedKey {
-    uint8_t Key;
-    const char* Name;
-};
-
-// Key names of shortcut texts, as menus show them.
-const NamedKey kKeyNames[] = {
-    {VK_BACK, "BkSp"}, {VK_TAB, "Tab"}, {VK_ESCAPE, "Esc"}, {VK_RETURN, "Enter"}, {VK_SPACE, "Space"},
-    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"}, {VK_END, "End"}, {VK_HOME, "Home"}, {VK_LEFT, "Left"},
-    {VK_UP, "Up"}, {VK_RIGHT, "Right"}, {VK_DOWN, "Down"}, {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
-};
-
-std::string keyName(uint8_t key)
-{
-    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
-        return std::string(1, static_cast<char>(key));
-    if (key >= VK_F1 && key <= VK_F12)
-        return "F" + IntToStr(key - VK_F1 + 1);
-    for (const NamedKey& named : kKeyNames)
-        if (named.Key == key)
-            return named.Name;
-    return {};
-}
-
-// "Shift+Ctrl+J" style text of a shortcut; empty for none or for a key without a name.
-std::string shortCutToText(TShortCut shortCut)
-{
-    std::string name = keyName(static_cast<uint8_t>(shortCut & 0xFF));
-    if (name.empty())
-        return {};
-    std::string text;
-    if (shortCut & scShift)
-        text += "Shift+";
-    if (shortCut & scCtrl)
-        text += "Ctrl+";
-    if (shortCut & scAlt)
-        text += "Alt+";
-    return text + name;
-}
-
-// The shortcut of a text made by shortCutToText (modifiers in any order and case); 0 when unknown.
-TShortCut textToShortCut(std::string_view text)
-{
-    TShortCut modifiers = 0;
-    const std::pair<std::string_view, TShortCut> prefixes[] = {
-        {"Shift+", scShift}, {"Ctrl+", scCtrl}, {"Alt+", scAlt}};
-    for (bool found = true; found;) {
-        found = false;
-        for (const auto& [prefix, bit] : prefixes) {
-            if (text.size() > prefix.size() && SameText(text.substr(0, prefix.size()), prefix)) {
-                modifiers |= bit;
-                text.remove_prefix(prefix.size());
-                found = true;
-            }
-        }
-    }
-    for (int key = 1; key < 256; ++key) {
-        std::string name = keyName(static_cast<uint8_t>(key));
-        if (!name.empty() && SameText(name, text))
-            return static_cast<TShortCut>(modifiers | key);
-    }
-    return 0;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------- TCodeTemplates
 
@@ -110,7 +43,7 @@ void TCodeTemplates::SaveToStream(TStream& stream) const
         StreamWriteShortStr(stream, entry.Description);
         StreamWriteLongStr(stream, entry.Text);
     }
-    StreamWriteLongStr(stream, shortCutToText(HotKey));
+    StreamWriteLongStr(stream, ShortCutToText(HotKey));
     StreamWriteLong7(stream, StreamFlag);
 }
 
@@ -124,7 +57,7 @@ void TCodeTemplates::readFields(TStream& stream)
         std::string text = StreamReadLongStr(stream);
         Add(key, description, 0, text);
     }
-    HotKey = textToShortCut(StreamReadLongStr(stream));
+    HotKey = TextToShortCut(StreamReadLongStr(stream));
     StreamFlag = static_cast<uint8_t>(StreamReadLong7(stream));
 }
 
