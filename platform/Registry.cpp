@@ -188,17 +188,6 @@ void takeTextByte(std::string_view text, size_t& i, std::string& out)
     i += length;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A key name in a section header: the backslash cannot appear, so escapes use '%' and two hex digits.
 std::string escapeKeyName(std::string_view name)
 {
@@ -217,8 +206,8 @@ bool unescapeKeyName(std::string_view text, std::string& name)
 {
     name.clear();
     for (size_t i = 0; i < text.size();) {
-        if (text[i] == '%' && text.size() - i >= 3 && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
-            name += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+        if (text[i] == '%' && text.size() - i >= 3 && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+            name += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 3;
         } else {
             takeTextByte(text, i, name);
@@ -277,9 +266,9 @@ bool unquote(std::string_view line, size_t& i, std::string& text)
         char letter = line[i + 1];
         i += 2;
         if (letter == 'x') {
-            if (line.size() - i < 2 || hexDigit(line[i]) < 0 || hexDigit(line[i + 1]) < 0)
+            if (line.size() - i < 2 || HexDigitValue(line[i]) < 0 || HexDigitValue(line[i + 1]) < 0)
                 return false;
-            text += static_cast<char>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
+            text += static_cast<char>(HexDigitValue(line[i]) * 16 + HexDigitValue(line[i + 1]));
             i += 2;
             continue;
         }
@@ -501,9 +490,9 @@ private:
                 return false;
             uint32_t number = 0;
             for (char c : digits) {
-                if (hexDigit(c) < 0)
+                if (HexDigitValue(c) < 0)
                     return false;
-                number = number * 16 + static_cast<uint32_t>(hexDigit(c));
+                number = number * 16 + static_cast<uint32_t>(HexDigitValue(c));
             }
             putValue(*FKey, name, rdInteger, {}, static_cast<int32_t>(number));
             return true;
@@ -524,8 +513,8 @@ private:
                 part.remove_suffix(1);
             size_t i = part.find_first_not_of(" \t");
             while (i != std::string_view::npos && i < part.size()) {
-                int high = hexDigit(part[i]);
-                int low = i + 1 < part.size() ? hexDigit(part[i + 1]) : -1;
+                int high = HexDigitValue(part[i]);
+                int low = i + 1 < part.size() ? HexDigitValue(part[i + 1]) : -1;
                 if (high < 0 || low < 0)
                     return false;
                 bytes += static_cast<char>(high * 16 + low);
