@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "editor/CodeMemoStrings.h"
 #include "editor/EditingCore.h"
 #include "editor/EditorErrors.h"
 #include "editor/EditorMessages.h"
@@ -28,7 +29,6 @@ class QScrollBar;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class TCodeMemoStrings;
 class TSM_CaretControl;
 class TUndoStack;
 class TTextMark;
@@ -261,8 +261,8 @@ public:
     TRect PrintRect{0, 0, 2550, 3300};
 
     // The control's font, as the class library describes it. Assigning it reaches the active settings.
-    std::string FontName() const;
-    int FontSize() const;
+    const std::string& FontName() const { return FFontName; }
+    int FontSize() const { return FFontSize; }
     uint8_t FontCharset() const { return FFontCharset; }
     void SetControlFont(const std::string& name, int size, uint8_t charset = DEFAULT_CHARSET);
 
@@ -333,6 +333,8 @@ public:
     virtual void Change();
     // Fills the back buffer for the flagged records and places the caret.
     void Paint();
+    // Has the whole client area painted again when Qt next paints the control.
+    void Invalidate();
     void SetChangeBits(uint32_t bits) { FChangeBits |= bits; }
     // Drops every record's style bytes, flags every record changed, restarts highlighting at the top.
     void ResetHighlighting();
@@ -346,8 +348,6 @@ public:
     // True when `column` is not beyond the display column of the record's last character.
     bool ColumnFits(int column, const TLineRecord* record);
     bool CaretAfterEOLActive() const;
-    // Points the active settings' templates, auto-replace list and key controller at this control.
-    void ClaimSettingsObjects();
     // The control's own cursor for the highlighting runs.
     TEdStream& HighlightCursor() { return *FHighlightCursor; }
     // The start offset and display-line index of a record found by walking from the first record.
@@ -441,10 +441,11 @@ public:
     virtual void DropTargetLeave();
     virtual bool DropTargetDrop(QDropEvent* event);
 
-    // Settings objects shared by the editors of one settings object (templates, auto-replace, key
-    // controller): Claim points them at this control, Release lets go when they point here.
-    virtual void ClaimSharedObjects();
-    virtual void ReleaseSharedObjects();
+    // The settings' code templates, auto-replace list and key controller serve one editor at a
+    // time: Claim points them at this control (on focus and clicks), Release lets go of those that
+    // point here (when the control goes). Nothing to do until those units hold an editor.
+    virtual void ClaimSettingsObjects();
+    virtual void ReleaseSettingsObjects();
 
 protected:
     // Messages nobody handles; the result is 0.
@@ -535,6 +536,8 @@ private:
 
     // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
     void writePlainText(TStream& stream, int start, int end, int format);
+    // Bytes a plain format takes for a range, counted without building the text.
+    int64_t plainTextSize(int start, int end, int format);
     // Bytes the selection takes in a format, without building it for the plain ones.
     int64_t selectionOutputSize(int format);
     // Every record between the ends of a range gets flag 1.
@@ -572,13 +575,21 @@ private:
     TScrollStyle FScrollBars = ssBoth;
     TSaveFormat FSaveFormat = sfTEXT;
     std::string FDocumentName;
+    // The control's font as it was asked for; Qt's font is the installed face that draws it.
+    std::string FFontName;
+    int FFontSize = 10;
     uint8_t FFontCharset = DEFAULT_CHARSET;
-    bool FFontChanging = false;
+    // Set while the control gives Qt a font it has described already.
+    bool FFontDescribed = false;
+    // Set while the settings give the control their font: the change must not flow back.
+    bool FFontFromSettings = false;
     bool FInFontChanged = false;
     bool FWindowCreated = false;
     int64_t FLastDoubleClick = 0;
 
     QImage FBackBuffer;
+    // Set when the back buffer must be painted whole before Qt shows it.
+    bool FBufferStale = true;
     bool FInQtPaint = false;
     bool FCaretCreated = false;
     bool FCaretBlinkOn = false;

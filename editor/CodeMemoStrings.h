@@ -38,6 +38,8 @@ public:
     void BeginUpdate();
     void EndUpdate();
     int UpdateCount() const { return FUpdateCount; }
+    // Forgets open updates without a message; the editor switches its redraw back on itself.
+    void AbandonUpdates() { FUpdateCount = 0; }
 
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditorErrors.h"
 #include "editor/StateSet.h"
 #include "editor/StreamPrims.h"
 #include "platform/Exception.h"
@@ -18,9 +19,6 @@ class TKeyboardActionContoller;
 class TAutoReplace;
 class TCodeTemplates;
 class TKeywords;
-
-// Base of the editor's own errors.
-class ECodeMemo : public Exception { using Exception::Exception; };
 
 // The base of every persistent setting object. Copies go through the stream form, so a class only
 // has to write and read itself to be copyable; the two objects of an Assign need not share a class,

@@ -21,14 +21,6 @@ struct TRect {
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-// The two 16-bit halves of a message parameter that carries a point or a size.
-inline intptr_t MakeLParam(int low, int high)
-{
-    return static_cast<intptr_t>(static_cast<uint32_t>(static_cast<uint16_t>(low)) |
-                                 (static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
-}
-inline int LoWord(intptr_t value) { return static_cast<uint16_t>(value & 0xFFFF); }
-inline int HiWord(intptr_t value) { return static_cast<uint16_t>((value >> 16) & 0xFFFF); }
-// Client coordinates may be negative: the halves are read as signed.
+// Client coordinates in the halves of a message parameter (MakeLong) may be negative.
 inline int SignedLoWord(intptr_t value) { return static_cast<int16_t>(value & 0xFFFF); }
 inline int SignedHiWord(intptr_t value) { return static_cast<int16_t>((value >> 16) & 0xFFFF); }

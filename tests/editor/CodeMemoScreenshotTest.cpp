@@ -1,0 +1,81 @@
+// The editor control on screen: text is drawn into the picture where its lines are, and the caret blinks there.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
+
+#include "CodeMemoTestSupport.h"
+
+namespace {
+
+// Pixels in the rectangle that differ clearly from `background`.
+int inkIn(const QImage& image, const QRect& area, QRgb background)
+{
+    int ink = 0;
+    QRect clipped = area.intersected(image.rect());
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+        for (int x = clipped.left(); x <= clipped.right(); ++x) {
+            QRgb p = image.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(background)) + std::abs(qGreen(p) - qGreen(background)) +
+                    std::abs(qBlue(p) - qBlue(background)) >
+                96)
+                ++ink;
+        }
+    return ink;
+}
+
+} // namespace
+
+TEST(CodeMemoScreen, TextIsPaintedWhereItsLinesAre)
+{
+    TCodeMemo memo;
+    memo.resize(420, 220);
+    SetText(memo, "<html>\r\n  <body>Hola, mundo</body>\r\n</html>");
+    memo.show();
+    QApplication::processEvents();
+
+    QImage shot = memo.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const char* out = std::getenv("KESTRIMA_SHOT_DIR");
+    shot.save(QDir(out ? out : QDir::tempPath()).filePath("codememo.png"), "PNG");
+
+    QPoint origin(1, 1); // inside the single border
+    int left = origin.x() + memo.TextLeft();
+    int lineHeight = memo.LineHeight();
+    int width = memo.CharWidth();
+    QRgb white = qRgb(255, 255, 255);
+    // Each line has ink in its row; "<html>" is 6 characters wide, "  <body>Hola, mundo</body>" 26.
+    for (int row = 0; row < 3; ++row) {
+        QRect line(left, origin.y() + row * lineHeight, 6 * width, lineHeight);
+        EXPECT_GT(inkIn(shot, line, white), 10) << "row " << row;
+    }
+    // Right of every line and below the text there is only background.
+    EXPECT_EQ(inkIn(shot, QRect(left + 27 * width, origin.y(), 60, 3 * lineHeight), white), 0);
+    EXPECT_EQ(inkIn(shot, QRect(left, origin.y() + 4 * lineHeight, 200, lineHeight), white), 0);
+    // The gutter is painted in its own colour at the left.
+    EXPECT_GT(inkIn(shot, QRect(origin.x(), origin.y(), memo.Gutter() - 1, lineHeight), white), 0);
+    // The back buffer is what was shown.
+    EXPECT_EQ(memo.BackBuffer().size(), QSize(memo.ClientWidth(), memo.ClientHeight()));
+}
+
+TEST(CodeMemoScreen, TheFocusedControlShowsItsCaretAtTheCaretOffset)
+{
+    TCodeMemo memo;
+    memo.resize(300, 150);
+    SetText(memo, "abc\r\ndef");
+    memo.show();
+    memo.activateWindow();
+    memo.setFocus();
+    QApplication::processEvents();
+    if (!memo.hasFocus())
+        GTEST_SKIP() << "the platform gives no focus";
+    Select(memo, 6, 6);
+    ASSERT_TRUE(memo.CaretShown());
+    EXPECT_EQ(memo.CaretRect().topLeft(),
+              QPoint(memo.TextLeft() + 2 * memo.CharWidth(), memo.LineHeight()));
+    EXPECT_EQ(memo.CaretRect().height(), memo.LineHeight());
+    memo.clearFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(memo.CaretShown());
+}
