@@ -42,6 +42,15 @@ TCodeMemoCore& loadedEditor()
     return editor;
 }
 
+// Inserts `text` at `at` and deletes what went in, leaving the editor as it was.
+void insertAndDelete(TCodeMemoCore& editor, int at, const char* text)
+{
+    editor.SetSelection(at, at);
+    editor.InsertText(text);
+    editor.SetSelection(at, editor.Caret());
+    editor.DeleteSelection();
+}
+
 void BM_LoadTenMegabytes(benchmark::State& state)
 {
     const std::string& text = tenMegabytes();
@@ -54,46 +63,25 @@ void BM_LoadTenMegabytes(benchmark::State& state)
 }
 BENCHMARK(BM_LoadTenMegabytes)->Unit(benchmark::kMillisecond);
 
-// Typing a character in the middle of the text and deleting it again, as typing and Backspace do.
-void BM_TypeAndDeleteInTheMiddle(benchmark::State& state)
+// Typing a character in the middle of the text and deleting it again (typing, then Backspace); a
+// line break splits a record and the deletion joins it again.
+void BM_InsertAndDeleteInTheMiddle(benchmark::State& state, const char* text)
 {
     TCodeMemoCore& editor = loadedEditor();
     int middle = editor.TextLength() / 2;
-    for (auto _ : state) {
-        editor.SetSelection(middle, middle);
-        editor.InsertText("x");
-        editor.SetSelection(middle, middle + 1);
-        editor.DeleteSelection();
-    }
+    for (auto _ : state)
+        insertAndDelete(editor, middle, text);
 }
-BENCHMARK(BM_TypeAndDeleteInTheMiddle);
-
-// Breaking a line and joining it again (Enter, then Backspace).
-void BM_SplitAndJoinALine(benchmark::State& state)
-{
-    TCodeMemoCore& editor = loadedEditor();
-    int middle = editor.TextLength() / 2;
-    for (auto _ : state) {
-        editor.SetSelection(middle, middle);
-        editor.InsertText("\r");
-        editor.SetSelection(middle, middle + 1);
-        editor.DeleteSelection();
-    }
-}
-BENCHMARK(BM_SplitAndJoinALine);
+BENCHMARK_CAPTURE(BM_InsertAndDeleteInTheMiddle, character, "x");
+BENCHMARK_CAPTURE(BM_InsertAndDeleteInTheMiddle, line_break, "\r");
 
 // Edits that jump between places far apart: each walks the record chain from the nearest known place.
 void BM_TypeAtScatteredPlaces(benchmark::State& state)
 {
     TCodeMemoCore& editor = loadedEditor();
     std::mt19937 random(11);
-    for (auto _ : state) {
-        int at = static_cast<int>(random() % static_cast<unsigned>(editor.TextLength()));
-        editor.SetSelection(at, at);
-        editor.InsertText("x");
-        editor.SetSelection(at, at + 1);
-        editor.DeleteSelection();
-    }
+    for (auto _ : state)
+        insertAndDelete(editor, static_cast<int>(random() % static_cast<unsigned>(editor.TextLength())), "x");
 }
 BENCHMARK(BM_TypeAtScatteredPlaces);
 
@@ -103,12 +91,8 @@ void BM_PasteAndDeleteABlock(benchmark::State& state)
     TCodeMemoCore& editor = loadedEditor();
     const std::string block = tenMegabytes().substr(1000, 64 * 1024);
     int middle = editor.TextLength() / 2;
-    for (auto _ : state) {
-        editor.SetSelection(middle, middle);
-        editor.InsertText(block.c_str());
-        editor.SetSelection(middle, editor.Caret());
-        editor.DeleteSelection();
-    }
+    for (auto _ : state)
+        insertAndDelete(editor, middle, block.c_str());
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(block.size()));
 }
 BENCHMARK(BM_PasteAndDeleteABlock)->Unit(benchmark::kMicrosecond);

@@ -27,6 +27,13 @@ bool holdsTab(const char* text, int length)
     return std::memchr(text, '\t', static_cast<size_t>(length)) != nullptr;
 }
 
+// Drops a record's style bytes so that highlighting and painting take it up again.
+void restyle(TLineRecord* record)
+{
+    record->Styles.reset();
+    record->Flags |= lfStylesChanged | lfChanged;
+}
+
 } // namespace
 
 TCodeMemoCore::TCodeMemoCore()
@@ -657,13 +664,18 @@ void TCodeMemoCore::Clear()
 
 // ---------------------------------------------------------------- block indentation
 
+bool TCodeMemoCore::blockCommandRange(int step, int& n, TTextRange& selection)
+{
+    n = std::min(step != 0 ? step : indentStep(), kMaxIndentStep);
+    OrderRange({std::clamp(FAnchor, 0, FTextLength), std::clamp(FCaret, 0, FTextLength)}, selection);
+    return n > 0 && selection.Start != selection.End;
+}
+
 void TCodeMemoCore::IndentBlock(int step, int flags)
 {
-    int n = std::min(step != 0 ? step : indentStep(), kMaxIndentStep);
-    TTextRange selection = OrderedSelection();
-    selection.Start = std::clamp(selection.Start, 0, FTextLength);
-    selection.End = std::clamp(selection.End, 0, FTextLength);
-    if (n <= 0 || selection.Start == selection.End)
+    int n = 0;
+    TTextRange selection;
+    if (!blockCommandRange(step, n, selection))
         return;
     bool tabs = (flags & 1) && (optionWord() & kOptionUseTab);
     const std::string indent(static_cast<size_t>(n), tabs ? '\t' : ' ');
@@ -682,8 +694,7 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
     // the end reaches only at its very start is left alone.
     while (record && oldStart < selection.End) {
         int oldLength = record->Len;
-        record->Styles.reset();
-        record->Flags |= lfStylesChanged | lfChanged;
+        restyle(record);
         if (!(record->MarkBits & mbContinuation)) {
             if (!grouped) {
                 openUndoGroup(kGroupIndent);
@@ -714,38 +725,10 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
         last = record;
         record = record->Next;
     }
-    // The rest of the last line, and without wrapping the record after it, are restyled too.
-    while (record && (record->MarkBits & mbContinuation)) {
-        record->Styles.reset();
-        record->Flags |= lfStylesChanged | lfChanged;
-        last = record;
-        record = record->Next;
-    }
-    if (record && !wrap) {
-        record->Styles.reset();
-        record->Flags |= lfStylesChanged | lfChanged;
-    }
+    restyleRestOfLine(record, last, wrap);
     FLookup = {first, firstStart};
-
-    int end = selection.End + added;
-    if (caretFirst) {
-        FCaret = selection.Start;
-        FAnchor = end;
-    } else {
-        FAnchor = selection.Start;
-        FCaret = end;
-    }
-    revealOffset(caretFirst ? selection.Start : end);
-    if (FLongRecordMade)
-        settleLongRecords();
-    else if (wrap) {
-        dropLookupCache();
-        rewrapLines(first, last);
-    }
-    endLinesUpdate();
-    if (grouped)
-        closeUndoGroup(kGroupIndent);
-    repaintText();
+    finishBlockCommand(selection.Start, selection.End + added, caretFirst, first, last,
+                       grouped ? kGroupIndent : 0);
 }
 
 void TCodeMemoCore::removeEmptiedRecord(TLineRecord* record)
@@ -783,11 +766,9 @@ void TCodeMemoCore::removeEmptiedRecord(TLineRecord* record)
 
 void TCodeMemoCore::UnindentBlock(int step)
 {
-    int n = std::min(step != 0 ? step : indentStep(), kMaxIndentStep);
-    TTextRange selection = OrderedSelection();
-    selection.Start = std::clamp(selection.Start, 0, FTextLength);
-    selection.End = std::clamp(selection.End, 0, FTextLength);
-    if (n <= 0 || selection.Start == selection.End)
+    int n = 0;
+    TTextRange selection;
+    if (!blockCommandRange(step, n, selection))
         return;
     bool wrap = wordWrapOn();
     bool caretFirst = FCaret < FAnchor;
@@ -810,8 +791,7 @@ void TCodeMemoCore::UnindentBlock(int step)
                    (record->Text[k] == ' ' || record->Text[k] == '\t' || record->Text[k] == kNoBreakSpace))
                 ++k;
         }
-        record->Styles.reset();
-        record->Flags |= lfStylesChanged | lfChanged;
+        restyle(record);
         if (k > 0) {
             if (!grouped) {
                 openUndoGroup(kGroupUnindent);
@@ -856,20 +836,30 @@ void TCodeMemoCore::UnindentBlock(int step)
         last = record;
         record = next;
     }
+    restyleRestOfLine(record, last, wrap);
+    dropLookupCache();
+    // When a line went whole the touched range is re-cut from the start.
+    finishBlockCommand(selection.Start, selection.End - removed, caretFirst, emptied ? nullptr : first,
+                       emptied ? nullptr : last, grouped ? kGroupUnindent : 0);
+}
+
+void TCodeMemoCore::restyleRestOfLine(TLineRecord* record, TLineRecord*& last, bool wrap)
+{
+    // The rest of the last line, and without wrapping the record after it, are restyled too.
     while (record && (record->MarkBits & mbContinuation)) {
-        record->Styles.reset();
-        record->Flags |= lfStylesChanged | lfChanged;
+        restyle(record);
         last = record;
         record = record->Next;
     }
-    if (record && !wrap) {
-        record->Styles.reset();
-        record->Flags |= lfStylesChanged | lfChanged;
-    }
-    dropLookupCache();
+    if (record && !wrap)
+        restyle(record);
+}
 
-    int end = std::clamp(selection.End - removed, 0, FTextLength);
-    int start = std::min(selection.Start, FTextLength);
+void TCodeMemoCore::finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first,
+                                       TLineRecord* last, int groupKind)
+{
+    start = std::clamp(start, 0, FTextLength);
+    end = std::clamp(end, 0, FTextLength);
     if (caretFirst) {
         FCaret = start;
         FAnchor = end;
@@ -878,14 +868,14 @@ void TCodeMemoCore::UnindentBlock(int step)
         FCaret = end;
     }
     revealOffset(caretFirst ? start : end);
-    if (wrap) {
-        if (emptied)
-            rewrapLines(nullptr, nullptr);
-        else
-            rewrapLines(first, last);
+    if (FLongRecordMade)
+        settleLongRecords();
+    else if (wordWrapOn()) {
+        dropLookupCache();
+        rewrapLines(first, last);
     }
     endLinesUpdate();
-    if (grouped)
-        closeUndoGroup(kGroupUnindent);
+    if (groupKind)
+        closeUndoGroup(groupKind);
     repaintText();
 }

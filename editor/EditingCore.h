@@ -145,8 +145,8 @@ protected:
     void recordRemoved(const TLineRecord* record);
     void recordResized(int oldLength, int newLength);
     void recountRecords();
-    // Unlinks nothing: frees a record that is already out of the chain and clears every reference
-    // the control holds to it (top record, highlighting start, look-up cache).
+    // Frees a record already taken out of the chain (it unlinks nothing) and clears every reference
+    // the core holds to it: top record, highlighting start, look-up cache.
     void disposeRecord(TLineRecord* record);
     // Forgets the look-up cache; call after replacing records outside this class.
     void dropLookupCache() { FLookup = {}; }
@@ -193,6 +193,14 @@ private:
     // The first record of the logical line holding `offset`, and its start.
     TLineRecord* lineStartHolding(int offset, int& start);
     void removeEmptiedRecord(TLineRecord* record);
+    // The step (0: the indent step) and the ordered selection of a block command; false when there
+    // is nothing to do.
+    bool blockCommandRange(int step, int& n, TTextRange& selection);
+    void restyleRestOfLine(TLineRecord* record, TLineRecord*& last, bool wrap);
+    // Sets the grown or shrunk selection of a block command and ends it (re-cutting, undo group,
+    // painting); groupKind 0 when no undo group was opened.
+    void finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first, TLineRecord* last,
+                            int groupKind);
     void becameEmpty();
 
     // How many records have each length: the greatest length stays exact without scanning the text.
