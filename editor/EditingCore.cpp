@@ -782,12 +782,17 @@ void TCodeMemoCore::UnindentBlock(int step)
     int removed = 0;
     bool grouped = false;
     bool emptied = false;
-    while (record && oldStart < selection.End) {
+    // When a line's first piece is taken whole, the line goes on in the next record with what is left
+    // of the step.
+    int carriedStep = -1;
+    while (record && (oldStart < selection.End || carriedStep >= 0)) {
         int oldLength = record->Len;
         TLineRecord* next = record->Next;
+        int limit = carriedStep >= 0 ? carriedStep : n;
+        carriedStep = -1;
         int k = 0;
         if (!(record->MarkBits & mbContinuation)) {
-            while (k < n && k < oldLength &&
+            while (k < limit && k < oldLength &&
                    (record->Text[k] == ' ' || record->Text[k] == '\t' || record->Text[k] == kNoBreakSpace))
                 ++k;
         }
@@ -811,9 +816,11 @@ void TCodeMemoCore::UnindentBlock(int step)
             if (FTopRecord && lineStart < FTopOffset)
                 FTopRecord = nullptr;
             if (record->Len == 0) {
-                // A line of nothing but blanks at the end of the text goes whole.
+                // A piece of nothing but blanks goes whole (the last line, or a line's first piece).
                 if (record == first)
                     first = next;
+                if (next && (next->MarkBits & mbContinuation))
+                    carriedStep = limit - k;
                 removeEmptiedRecord(record);
                 emptied = true;
                 if (!FStore.First()) {

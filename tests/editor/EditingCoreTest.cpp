@@ -191,6 +191,17 @@ std::string normalised(const std::string& source)
     return dest;
 }
 
+// The starts of the lines that a block command on [s, e) touches.
+std::vector<size_t> blockLineStarts(const std::string& text, int s, int e)
+{
+    size_t cr = s > 0 ? text.rfind('\r', static_cast<size_t>(s - 1)) : std::string::npos;
+    std::vector<size_t> starts{cr == std::string::npos ? 0 : cr + 1};
+    for (size_t at = text.find('\r', starts.back()); at != std::string::npos && static_cast<int>(at) + 1 < e;
+         at = text.find('\r', at + 1))
+        starts.push_back(at + 1);
+    return starts;
+}
+
 } // namespace
 
 TEST(EditingCore, TypingInsideALineChangesOnlyThatRecord)
@@ -564,6 +575,15 @@ TEST(EditingCore, UnindentTakesOnlyLeadingBlanks)
     memo.SetSelection(0, 5);
     memo.UnindentBlock(4);
     EXPECT_TRUE(storeHolds(memo, "ab\r"));
+    // A line's first piece of two blanks goes whole; the step goes on into the next piece.
+    memo.load(" " + std::string(2045, 'x') + "   z\r");
+    memo.SetSelection(1, 2046);
+    memo.DeleteSelection();
+    ASSERT_EQ(memo.records(), (std::vector<std::string>{"  ", "  z\r"}));
+    memo.SetSelection(0, 1);
+    memo.UnindentBlock(3);
+    EXPECT_TRUE(storeHolds(memo, " z\r"));
+
     memo.load("  ");
     memo.SetSelection(0, 2);
     memo.UnindentBlock(4);
@@ -617,6 +637,27 @@ TEST(EditingCore, RandomEditsKeepTheStoreEqualToAPlainString)
                 memo.SetSelection(a, b);
             memo.DeleteSelection();
             model.erase(static_cast<size_t>(a), static_cast<size_t>(b - a));
+        } else if (kind == 9 && random() % 3 == 0 && length > 0) {
+            // indent or unindent the lines of a range
+            int a = static_cast<int>(random() % static_cast<unsigned>(length));
+            int b = std::min(length, a + 1 + static_cast<int>(random() % 300));
+            int n = static_cast<int>(random() % 4) + 1;
+            std::vector<size_t> starts = blockLineStarts(model, a, b);
+            memo.SetSelection(a, b);
+            if (random() % 2) {
+                memo.IndentBlock(n, 0);
+                for (auto it = starts.rbegin(); it != starts.rend(); ++it)
+                    model.insert(*it, static_cast<size_t>(n), ' ');
+            } else {
+                memo.UnindentBlock(n);
+                for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+                    size_t k = 0;
+                    while (static_cast<int>(k) < n && *it + k < model.size() &&
+                           (model[*it + k] == ' ' || model[*it + k] == '\t'))
+                        ++k;
+                    model.erase(*it, k);
+                }
+            }
         } else {
             // replace a selection
             int a = static_cast<int>(random() % static_cast<unsigned>(length + 1));
