@@ -48,7 +48,8 @@ public:
     std::string StoredText(int start, int end);
     std::string StoredText() { return StoredText(0, FTextLength); }
 
-    // Replaces the selection with a NUL-terminated text; nil only deletes the selection.
+    // Replaces the selection with a NUL-terminated text; nil only deletes the selection. The text
+    // must not lie in the editor's own records, which the deletion may free.
     void InsertText(const char* text);
     // The same with an explicit length: NUL bytes inside are kept (they become ".").
     void InsertText(const char* text, int length);
@@ -57,7 +58,7 @@ public:
     int InsertAtCaret(const char* text, int length = -1);
     // Puts a normalised block of `count` characters into the store at the anchor.
     void InsertBlock(const char* block, int count);
-    // Removes the ordered selection from the store.
+    // Removes the ordered selection from the store; the selection collapses to its start.
     void DeleteSelection();
     // Replaces the selection with what remains of `stream` from its position, chunk by chunk.
     void InsertStream(TStream& stream);
