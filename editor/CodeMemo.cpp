@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_set>
 
 #include "editor/CodeMemoStrings.h"
 #include "editor/StringScanner.h"
@@ -83,6 +84,15 @@ private:
 
 } // namespace
 
+namespace {
+// Every control that exists, so that a pointer kept elsewhere can be checked before it is used.
+std::unordered_set<const TCustomCodeMemo*>& liveEditors()
+{
+    static std::unordered_set<const TCustomCodeMemo*> editors;
+    return editors;
+}
+} // namespace
+
 // ---------------------------------------------------------------- load scope
 
 // Keeps the control consistent whatever a load runs into: the parser goes back into its slot, the
@@ -150,11 +160,8 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FCaretControl(std::make_unique<TSM_CaretControl>(this)),
       FHighlightCursor(std::make_unique<TEdStream>(this))
 {
-    static bool invalidatorInstalled = false;
-    if (!invalidatorInstalled) {
-        TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
-        invalidatorInstalled = true;
-    }
+    liveEditors().insert(this);
+    TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
     FSettings->AddClient(this);
     takeSwitchCopies();
@@ -202,6 +209,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
 TCustomCodeMemo::~TCustomCodeMemo()
 {
     FDestroying = true;
+    liveEditors().erase(this);
     FCaretTimer.stop();
     ReleaseSettingsObjects();
     // No parser, settings object or shared object may keep a pointer to a control that is gone.
@@ -225,7 +233,8 @@ TCustomCodeMemo::~TCustomCodeMemo()
 
 void TCustomCodeMemo::invalidateClient(TCustomCodeMemo* editor)
 {
-    if (editor && !editor->FDestroying) {
+    // Settings objects outlive editors and are shared; only a control that exists is touched.
+    if (liveEditors().count(editor)) {
         editor->FFullRepaint = true;
         editor->update();
     }

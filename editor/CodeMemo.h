@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -360,8 +359,8 @@ public:
     int NextTabColumn(int column) const;
     int IndexToColumn(int index, const TLineRecord* record) const;
     int ColumnToIndex(int column, const TLineRecord* record) const;
-    // The set of keys that start a bound command.
-    std::bitset<256>& CommandKeys() { return FCommandKeys; }
+    // The keys whose bindings Shift extends instead of being part of the stroke.
+    const TStateSet& CommandKeys() const { return FCommandKeys; }
     // Set by vertical caret moves so that SMM_SELECTION keeps the remembered column.
     void RequestVerticalMove() { FVerticalMoveRequest = true; }
 
@@ -398,7 +397,9 @@ public:
     virtual bool CharIsInWord(char ch);
 
     // Keys: the inherited handling fires the class-library events.
-    virtual void BuildCommandKeySet();
+    void BuildCommandKeySet();
+    // The key controller recognised a bound sequence while this control had claimed it.
+    virtual void CommandRecognised(int32_t& actionCode);
     virtual void ExecuteCommand(int command, int param, bool extend);
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char& key);
@@ -443,7 +444,7 @@ public:
 
     // The settings' code templates, auto-replace list and key controller serve one editor at a
     // time: Claim points them at this control (on focus and clicks), Release lets go of those that
-    // point here (when the control goes). Nothing to do until those units hold an editor.
+    // still point here (when the control goes).
     virtual void ClaimSettingsObjects();
     virtual void ReleaseSettingsObjects();
 
@@ -505,7 +506,6 @@ protected:
     QScrollBar* FVertBar = nullptr;
 
 private:
-    friend class TCodeMemoStrings;
     class LoadScope;
 
     // Message handlers.
@@ -569,7 +569,7 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
-    std::bitset<256> FCommandKeys;
+    TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;
     TScrollStyle FScrollBars = ssBoth;

@@ -3,7 +3,10 @@
 // Each member here is the whole of a feature's reach into the control: the highlighting driver,
 // key commands, mouse handling, the undo log, search, export and clipboard, drag and drop, and the
 // shared template and key objects. A unit that provides one replaces its members here.
+#include <QPointer>
+
 #include "editor/CodeMemo.h"
+#include "editor/KeyBindings.h"
 
 // ---------------------------------------------------------------- highlighting
 
@@ -31,7 +34,18 @@ void TCustomCodeMemo::RehighlightAll()
 
 void TCustomCodeMemo::BuildCommandKeySet()
 {
-    FCommandKeys.reset();
+    FCommandKeys = ::BuildCommandKeySet(FSettings->KeyController());
+}
+
+void TCustomCodeMemo::CommandRecognised(int32_t& actionCode)
+{
+    // The bit that marks a change made by the user's hand: keys, commands, cut and paste.
+    FChangeBits |= CHANGE_CLIPBOARD;
+    int code = actionCode;
+    if (OnCommandRecognised)
+        OnCommandRecognised(this, code);
+    actionCode = code;
+    ExecuteCommand(code, 0, false);
 }
 
 void TCustomCodeMemo::ExecuteCommand(int, int, bool) {}
@@ -155,6 +169,38 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent*)
 
 // ---------------------------------------------------------------- shared settings objects
 
-void TCustomCodeMemo::ClaimSettingsObjects() {}
+namespace {
+// The key controller's handler while a control has claimed it. It holds a guarded pointer, so a
+// controller that outlives its last claimer calls nobody.
+struct TCommandForwarder {
+    QPointer<TCustomCodeMemo> Editor;
+    void operator()(TKeyboardActionContoller*, int32_t& actionCode) const
+    {
+        if (Editor && !Editor->Destroying())
+            Editor->CommandRecognised(actionCode);
+    }
+};
 
-void TCustomCodeMemo::ReleaseSettingsObjects() {}
+void releaseController(TKeyboardActionContoller& controller, const TCustomCodeMemo* editor)
+{
+    const auto* forwarder = controller.OnActionRecognised.target<TCommandForwarder>();
+    if (forwarder && forwarder->Editor == editor)
+        controller.OnActionRecognised = nullptr;
+}
+} // namespace
+
+void TCustomCodeMemo::ClaimSettingsObjects()
+{
+    if (FDestroying)
+        return;
+    FSettings->KeyController().OnActionRecognised = TCommandForwarder{this};
+}
+
+void TCustomCodeMemo::ReleaseSettingsObjects()
+{
+    releaseController(FSettings->KeyController(), this);
+    releaseController(FOwnSettings->KeyController(), this);
+    for (TCustomCodeMemoParser* parser : FParsers)
+        if (parser)
+            releaseController(parser->Settings().KeyController(), this);
+}

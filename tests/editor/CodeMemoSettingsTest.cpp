@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "CodeMemoTestSupport.h"
+#include "editor/KeyBindings.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -90,8 +91,18 @@ TEST(CodeMemoParsers, FreeingAnEditorLeavesNothingBehind)
     second->SetParser1(&parser);
     second->SetParser3(&parser);
     ASSERT_EQ(parser.Editors().size(), 2u);
+    // Focus makes the control the one the parser's key controller reports to.
+    second->Perform(WM_SETFOCUS, 0, 0);
+    TKeyboardActionContoller& keys = parser.Settings().KeyController();
+    ASSERT_TRUE(keys.OnActionRecognised);
+    int recognised = -1;
+    second->OnCommandRecognised = [&](TCustomCodeMemo*, int& code) { recognised = code; };
+    int32_t code = ecCopy;
+    keys.OnActionRecognised(&keys, code);
+    EXPECT_EQ(recognised, ecCopy);
 
     second.reset();
+    EXPECT_FALSE(keys.OnActionRecognised);
     EXPECT_EQ(parser.Editors().size(), 1u);
     EXPECT_TRUE(parser.IsAttached(first.get()));
     EXPECT_EQ(parser.Settings().Clients(), std::vector<TCustomCodeMemo*>{first.get()});
