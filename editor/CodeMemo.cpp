@@ -35,6 +35,7 @@ constexpr int kMaxGutterShare = 20;
 constexpr int kIndentStepLimit = 20;
 // A short write is continued this many times without progress before the save gives up.
 constexpr int kWriteRetries = 3;
+const char kCouldNotSave[] = "Could not save text to stream";
 
 // Plain formats: bit 0 puts out line breaks as CR LF, bit 3 as LF; without either they stay CR.
 bool breaksAsCRLF(int format)
@@ -68,18 +69,21 @@ public:
             int64_t written = FTarget.Write(bytes + done, count - done);
             if (written > 0) {
                 done += written;
+                FWritten += written;
                 misses = 0;
             } else if (++misses > kWriteRetries) {
-                throw EFileSaveError("Could not save text to stream");
+                throw EFileSaveError(kCouldNotSave);
             }
         }
         return count;
     }
+    int64_t Written() const { return FWritten; }
     int64_t Seek(int64_t offset, int origin) override { return FTarget.Seek(offset, origin); }
     int64_t GetSize() override { return FTarget.GetSize(); }
 
 private:
     TStream& FTarget;
+    int64_t FWritten = 0;
 };
 
 } // namespace
@@ -163,7 +167,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     liveEditors().insert(this);
     TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
-    FSettings->AddClient(this);
+    joinSettings();
     takeSwitchCopies();
 
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -199,7 +203,8 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     applyScrollBarStyle();
     FCaretTimer.setInterval(std::max(100, QApplication::cursorFlashTime() / 2));
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { blinkCaret(); });
-    setAcceptDrops((FSettings->Options & OptionBit(smoProcessDroppedFiles)) != 0);
+    // Drops are always looked at: files only with smoProcessDroppedFiles, text by the drop target.
+    setAcceptDrops(true);
     clearUndoLog();
 
     // The control starts out looking as its settings say: their font, metrics and fonts.
@@ -224,9 +229,7 @@ TCustomCodeMemo::~TCustomCodeMemo()
         parser->RemoveFreeNotification(this);
     }
     FParsers.fill(nullptr);
-    FSettings->RemoveClient(this);
-    if (FSettings != FOwnSettings.get())
-        FOwnSettings->RemoveClient(this);
+    leaveSettings();
     FSettings = FOwnSettings.get();
     clearUndoLog();
 }
@@ -236,7 +239,7 @@ void TCustomCodeMemo::invalidateClient(TCustomCodeMemo* editor)
     // Settings objects outlive editors and are shared; only a control that exists is touched.
     if (liveEditors().count(editor)) {
         editor->FFullRepaint = true;
-        editor->update();
+        editor->Invalidate();
     }
 }
 
@@ -332,11 +335,11 @@ void TCustomCodeMemo::SetParserSlot(int slot, TCustomCodeMemoParser* parser)
     }
     if (slot != FActiveParser)
         return;
-    FSettings->RemoveClient(this);
+    leaveSettings();
     FSettings = parser ? &parser->Settings() : FOwnSettings.get();
     if (FLoading || FDestroying)
         return;
-    FSettings->AddClient(this);
+    joinSettings();
     if (hasFocus())
         ClaimSettingsObjects();
     noteWrapChange();
@@ -354,12 +357,27 @@ void TCustomCodeMemo::Notification(TCustomCodeMemoParser* parser, TOperation ope
         if (FParsers[static_cast<size_t>(slot - 1)] == parser)
             SetParserSlot(slot, nullptr);
     // A parser that goes while a load keeps it out of its slot still lends the control its settings.
+    if (FJoinedSettings == &parser->Settings())
+        leaveSettings();
     if (FSettings == &parser->Settings()) {
-        FSettings->RemoveClient(this);
         FSettings = FOwnSettings.get();
         if (!FDestroying)
-            FSettings->AddClient(this);
+            joinSettings();
     }
+}
+
+void TCustomCodeMemo::joinSettings()
+{
+    leaveSettings();
+    FSettings->AddClient(this);
+    FJoinedSettings = FSettings;
+}
+
+void TCustomCodeMemo::leaveSettings()
+{
+    if (FJoinedSettings)
+        FJoinedSettings->RemoveClient(this);
+    FJoinedSettings = nullptr;
 }
 
 void TCustomCodeMemo::noteWrapChange()
@@ -479,7 +497,7 @@ void TCustomCodeMemo::SetGutterFont(const TFont& font)
 {
     FSettings->GutterFont().Assign(font);
     FFullRepaint = true;
-    update();
+    Invalidate();
 }
 
 void TCustomCodeMemo::SetIndentStep(int value)
@@ -922,6 +940,9 @@ void TCustomCodeMemo::SaveToStream(TStream& stream)
     }
     restore();
     clearUndoLog();
+    // Every format puts out at least one byte per character of a text; less means the writer failed.
+    if (writer.Written() < FTextLength)
+        throw EFileSaveError(kCouldNotSave);
 }
 
 namespace {

@@ -545,6 +545,9 @@ private:
     // Records the option word and wrap column, and whether wrapping must be redone since the last switch.
     void noteWrapChange();
     void takeSwitchCopies();
+    // Registers with the active settings as a client, and leaves the settings registered with.
+    void joinSettings();
+    void leaveSettings();
     void clientAreaChanged();
     QRect clientRect() const;
     void createCaret(const QRect& rect);
@@ -556,6 +559,8 @@ private:
 
     std::unique_ptr<TSM_Settings> FOwnSettings;
     TSM_Settings* FSettings = nullptr;
+    // The settings this control is registered with as a client (none while a switch is half done).
+    TSM_Settings* FJoinedSettings = nullptr;
     uint32_t FSwitchOptions = 0;
     int FSwitchWrapColumn = 0;
     bool FWrapPending = false;

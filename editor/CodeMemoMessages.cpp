@@ -277,7 +277,6 @@ void TCustomCodeMemo::smmOptions(TMessage& m)
     }
     uint32_t old = FSettings->Options;
     FSettings->Options = static_cast<uint32_t>(m.LParam);
-    setAcceptDrops((FSettings->Options & OptionBit(smoProcessDroppedFiles)) != 0);
     if ((old ^ FSettings->Options) & kWordWrapBit) {
         FLeftColumn = 0;
         Rewrap(nullptr, nullptr);
@@ -395,14 +394,6 @@ void TCustomCodeMemo::smmSettingsChanged(TMessage&)
     Paint();
 }
 
-namespace {
-// The records of display lines first..last (nil: the whole text).
-struct RecordSpan {
-    TLineRecord* First = nullptr;
-    int Count = 0;
-};
-} // namespace
-
 void TCustomCodeMemo::smmSetStyles(TMessage& m)
 {
     const uint8_t* bytes = pointerOf<const uint8_t>(m.LParam);
@@ -422,7 +413,7 @@ void TCustomCodeMemo::smmSetStyles(TMessage& m)
     }
     FHighlightStart = nullptr;
     FFullRepaint = true;
-    update();
+    Invalidate();
 }
 
 void TCustomCodeMemo::smmGetStyles(TMessage& m)

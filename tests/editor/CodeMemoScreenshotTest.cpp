@@ -57,6 +57,20 @@ TEST(CodeMemoScreen, TextIsPaintedWhereItsLinesAre)
     EXPECT_GT(inkIn(shot, QRect(origin.x(), origin.y(), memo.Gutter() - 1, lineHeight), white), 0);
     // The back buffer is what was shown.
     EXPECT_EQ(memo.BackBuffer().size(), QSize(memo.ClientWidth(), memo.ClientHeight()));
+    EXPECT_EQ(memo.LinesPerWindow(), memo.ClientHeight() / lineHeight);
+
+    // Painted records lose their work flags; an edit flags its record and the next paint clears it.
+    constexpr uint32_t work = lfStylesChanged | lfChanged | lfRestart;
+    const TLineRecord* second = memo.FirstRecord()->Next;
+    EXPECT_EQ(second->Flags & work, 0u);
+    Select(memo, 10, 10);
+    memo.Perform(SMM_INSERTTEXT, SMM_NOREDRAW, reinterpret_cast<LPARAM>("X"));
+    second = memo.FirstRecord()->Next;
+    EXPECT_NE(second->Flags & work, 0u);
+    memo.Paint();
+    EXPECT_EQ(second->Flags & work, 0u);
+    QImage after = memo.BackBuffer();
+    EXPECT_GT(inkIn(after, QRect(memo.TextLeft() + 26 * width, lineHeight, width, lineHeight), white), 0);
 }
 
 TEST(CodeMemoScreen, TheFocusedControlShowsItsCaretAtTheCaretOffset)

@@ -116,6 +116,7 @@ TEST(CodeMemoParsers, FreeingAnEditorLeavesNothingBehind)
     first.reset();
     EXPECT_TRUE(parser.Editors().empty());
     EXPECT_TRUE(parser.Settings().Clients().empty());
+    EXPECT_EQ(parser.Settings().ClientCount(), 0);
     // The parser goes last: were an editor still listed, its notice would reach freed memory.
 }
 

@@ -383,3 +383,78 @@ TEST(CodeMemoLines, ListOperationsWorkThroughMessages)
     EXPECT_TRUE(memo.RedrawOn());
     EXPECT_EQ(lines.UpdateCount(), 0);
 }
+
+namespace {
+// Records what reaches the members that the editor's other units provide.
+class TRecordingMemo : public TCodeMemo {
+public:
+    void Undo() override { Calls += "undo "; }
+    void Redo() override { Calls += "redo "; }
+    int DoFind(int flags, const char* text) override
+    {
+        Calls += "find " + std::to_string(flags) + " " + text + " ";
+        return 42;
+    }
+    void CutToClipboard() override { Calls += "cut "; }
+    void CopyToClipboard() override { Calls += "copy "; }
+    void PasteFromClipboard() override { Calls += "paste "; }
+    void WriteHTML(TStream& stream) override { stream.WriteBuffer(Html.data(), static_cast<int64_t>(Html.size())); }
+    void SelectWordAtCaret(TPoint point) override { Calls += "word " + std::to_string(point.X) + " "; }
+    std::string Calls;
+    std::string Html;
+};
+} // namespace
+
+TEST(CodeMemoMessages, MessagesOfOtherUnitsReachTheirMembers)
+{
+    TRecordingMemo memo;
+    SetText(memo, "abc");
+    memo.Perform(EM_UNDO, 0, 0);
+    memo.Perform(WM_UNDO, 0, 0);
+    memo.Perform(SMM_REDO, 0, 0);
+    EXPECT_EQ(memo.Perform(SMM_FIND, 16, reinterpret_cast<LPARAM>("b")), 42);
+    memo.Perform(WM_CUT, 0, 0);
+    memo.Perform(WM_COPY, 0, 0);
+    memo.Perform(WM_PASTE, 0, 0);
+    // A double click left of the text area selects nothing.
+    memo.Perform(WM_LBUTTONDBLCLK, 0, MakeLong(memo.TextLeft() - 1, 3));
+    memo.Perform(WM_LBUTTONDBLCLK, 0, MakeLong(memo.TextLeft() + 5, 3));
+    EXPECT_EQ(memo.Calls, "undo undo redo find 16 b cut copy paste word " + std::to_string(memo.TextLeft() + 5) + " ");
+
+    // Saving as HTML goes through the HTML writer; a writer that puts out less than the text fails.
+    memo.SetSaveFormat(sfHTML);
+    TMemoryStream stream;
+    memo.Html = "<p>abc</p>";
+    memo.SaveToStream(stream);
+    EXPECT_EQ(stream.AsString(), "<p>abc</p>");
+    memo.Html = "";
+    TMemoryStream empty;
+    EXPECT_THROW(memo.SaveToStream(empty), EFileSaveError);
+    EXPECT_EQ(memo.Perform(SMM_GETSELTEXT, SMM_FORMAT_HTML, 0), 0);
+}
+
+TEST(CodeMemoMessages, DroppedFilesReachTheHandlerOnlyWhenTheOptionSaysSo)
+{
+    TCodeMemo memo;
+    TDroppedFiles dropped;
+    dropped.Files.Add("/tmp/a.html");
+    dropped.Files.Add("/tmp/b.css");
+    dropped.Point = {12, 30};
+    std::vector<std::string> got;
+    TPoint at{-9, -9};
+    memo.OnFilesDropped = [&](TCustomCodeMemo*, const TStringList& files, TPoint point) {
+        for (int i = 0; i < files.Count(); ++i)
+            got.push_back(files[i]);
+        at = point;
+    };
+    memo.Perform(WM_DROPFILES, 0, reinterpret_cast<LPARAM>(&dropped));
+    EXPECT_EQ(got, (std::vector<std::string>{"/tmp/a.html", "/tmp/b.css"}));
+    EXPECT_EQ(at, (TPoint{12, 30}));
+
+    got.clear();
+    TCodeMemoOptions options = memo.Options();
+    options.Exclude(smoProcessDroppedFiles);
+    memo.SetOptions(options);
+    memo.Perform(WM_DROPFILES, 0, reinterpret_cast<LPARAM>(&dropped));
+    EXPECT_TRUE(got.empty());
+}
