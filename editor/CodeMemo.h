@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/CodeMemoStrings.h"
 #include "editor/EditingCore.h"
@@ -147,6 +148,10 @@ public:
     std::string GetLineText(int index);
     // The selection put out in one of the SMM_FORMAT_* forms.
     std::string SelectionText(int format);
+    // Style bytes of display lines first..last (nil: every line), a byte per character, in turn.
+    // Setting stops at the first record the bytes do not cover whole.
+    void SetStyleBytes(const TSelectionRange* lines, std::string_view bytes);
+    std::string GetStyleBytes(const TSelectionRange* lines);
 
     int GetSelStart();
     void SetSelStart(int value);
@@ -533,6 +538,7 @@ private:
     void emGetLine(TMessage& m);
     void emCharFromPos(TMessage& m);
     void cmFontChanged(TMessage& m);
+    std::vector<TLineRecord*> recordsOfLines(const TSelectionRange* lines);
 
     // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
     void writePlainText(TStream& stream, int start, int end, int format);

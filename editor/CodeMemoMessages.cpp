@@ -394,21 +394,29 @@ void TCustomCodeMemo::smmSettingsChanged(TMessage&)
     Paint();
 }
 
-void TCustomCodeMemo::smmSetStyles(TMessage& m)
+std::vector<TLineRecord*> TCustomCodeMemo::recordsOfLines(const TSelectionRange* lines)
 {
-    const uint8_t* bytes = pointerOf<const uint8_t>(m.LParam);
-    if (!bytes)
-        return;
-    const TSelectionRange* lines = pointerOf<const TSelectionRange>(m.WParam);
+    std::vector<TLineRecord*> records;
     int first = lines ? std::max(0, lines->Start) : 0;
     int last = lines ? lines->End : FRecordCount - 1;
     int start = 0, index = 0;
     TLineRecord* record = first < FRecordCount ? RecordAtLine(first, start, index) : nullptr;
-    for (int line = first; record && line <= last; ++line, record = record->Next) {
+    for (int line = first; record && line <= last; ++line, record = record->Next)
+        records.push_back(record);
+    return records;
+}
+
+void TCustomCodeMemo::SetStyleBytes(const TSelectionRange* lines, std::string_view bytes)
+{
+    size_t used = 0;
+    for (TLineRecord* record : recordsOfLines(lines)) {
+        // A record the bytes do not cover whole is left as it was.
+        if (bytes.size() - used < record->Len)
+            break;
         if (!record->Styles)
             record->Styles.reset(new uint8_t[record->Len]);
-        std::memcpy(record->Styles.get(), bytes, record->Len);
-        bytes += record->Len;
+        std::memcpy(record->Styles.get(), bytes.data() + used, record->Len);
+        used += record->Len;
         record->Flags |= lfChanged;
     }
     FHighlightStart = nullptr;
@@ -416,23 +424,38 @@ void TCustomCodeMemo::smmSetStyles(TMessage& m)
     Invalidate();
 }
 
-void TCustomCodeMemo::smmGetStyles(TMessage& m)
+std::string TCustomCodeMemo::GetStyleBytes(const TSelectionRange* lines)
 {
-    uint8_t* bytes = pointerOf<uint8_t>(m.LParam);
+    std::string bytes;
+    for (const TLineRecord* record : recordsOfLines(lines)) {
+        if (record->Styles)
+            bytes.append(reinterpret_cast<const char*>(record->Styles.get()), record->Len);
+        else
+            bytes.append(record->Len, '\0');
+    }
+    return bytes;
+}
+
+void TCustomCodeMemo::smmSetStyles(TMessage& m)
+{
+    const char* bytes = pointerOf<const char>(m.LParam);
     if (!bytes)
         return;
     const TSelectionRange* lines = pointerOf<const TSelectionRange>(m.WParam);
-    int first = lines ? std::max(0, lines->Start) : 0;
-    int last = lines ? lines->End : FRecordCount - 1;
-    int start = 0, index = 0;
-    TLineRecord* record = first < FRecordCount ? RecordAtLine(first, start, index) : nullptr;
-    for (int line = first; record && line <= last; ++line, record = record->Next) {
-        if (record->Styles)
-            std::memcpy(bytes, record->Styles.get(), record->Len);
-        else
-            std::memset(bytes, 0, record->Len);
-        bytes += record->Len;
-    }
+    // The caller's buffer holds a byte for every character of the lines: that is the message's contract.
+    size_t size = 0;
+    for (const TLineRecord* record : recordsOfLines(lines))
+        size += record->Len;
+    SetStyleBytes(lines, std::string_view(bytes, size));
+}
+
+void TCustomCodeMemo::smmGetStyles(TMessage& m)
+{
+    char* bytes = pointerOf<char>(m.LParam);
+    if (!bytes)
+        return;
+    std::string styles = GetStyleBytes(pointerOf<const TSelectionRange>(m.WParam));
+    std::memcpy(bytes, styles.data(), styles.size());
 }
 
 // ---------------------------------------------------------------- window messages

@@ -27,24 +27,6 @@ constexpr int kWheelLines = 3;
 // Width of the frame a single border draws around the client area.
 constexpr int kBorderWidth = 1;
 
-TShiftState shiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton)
-{
-    TShiftState shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= ssShift;
-    if (modifiers & Qt::ControlModifier)
-        shift |= ssCtrl;
-    if (modifiers & Qt::AltModifier)
-        shift |= ssAlt;
-    if (buttons & Qt::LeftButton)
-        shift |= ssLeft;
-    if (buttons & Qt::RightButton)
-        shift |= ssRight;
-    if (buttons & Qt::MiddleButton)
-        shift |= ssMiddle;
-    return shift;
-}
-
 bool mouseButtonOf(Qt::MouseButton qtButton, TMouseButton& button)
 {
     switch (qtButton) {
@@ -263,7 +245,7 @@ bool TCustomCodeMemo::event(QEvent* e)
         case QEvent::MouseButtonDblClick: {
             auto* mouse = static_cast<QMouseEvent*>(e);
             QPoint at = mouse->position().toPoint() - clientRect().topLeft();
-            TShiftState shift = shiftStateOf(mouse->modifiers(), mouse->buttons());
+            TShiftState shift = ShiftStateOf(mouse);
             TMouseButton button = mbLeft;
             bool known = mouseButtonOf(mouse->button(), button);
             if (e->type() == QEvent::MouseMove) {

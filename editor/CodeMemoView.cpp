@@ -113,49 +113,43 @@ int TCustomCodeMemo::ColumnAtPixel(int x, const TLineRecord* record)
 
 // ---------------------------------------------------------------- offsets and lines
 
-TLineRecord* TCustomCodeMemo::RecordAtLine(int line, int& recordStart, int& index)
+namespace {
+// Walks down from `record` (whose start offset and line are given) until `done` or the last record.
+template <class Done>
+TLineRecord* walkDown(TLineRecord* record, int& start, int& line, Done done)
 {
-    TLineRecord* record = FirstRecord();
-    int start = 0;
-    int i = 0;
-    // Lines at or below the top of the view are reached from there.
-    SyncTopRecord();
-    if (FTopRecord && line >= FTopLine) {
-        record = FTopRecord;
-        start = FTopOffset;
-        i = FTopLine;
-    }
-    while (record && i < line && record->Next) {
+    while (record && !done(record, start, line) && record->Next) {
         start += record->Len;
         record = record->Next;
-        ++i;
+        ++line;
     }
-    recordStart = start;
-    index = i;
     return record;
+}
+} // namespace
+
+// Both look-ups start at the top of the view when their target lies at or below it, so that work
+// near the screen walks only a few records.
+TLineRecord* TCustomCodeMemo::RecordAtLine(int line, int& recordStart, int& index)
+{
+    SyncTopRecord();
+    bool fromTop = FTopRecord && line >= FTopLine;
+    recordStart = fromTop ? FTopOffset : 0;
+    index = fromTop ? FTopLine : 0;
+    return walkDown(fromTop ? FTopRecord : FirstRecord(), recordStart, index,
+                    [line](TLineRecord*, int, int i) { return i >= line; });
 }
 
 TLineRecord* TCustomCodeMemo::LocateOffset(int offset, int& lineIndex, int& recordStart)
 {
-    TLineRecord* record = FirstRecord();
-    int start = 0;
-    int line = 0;
     SyncTopRecord();
-    if (FTopRecord && offset >= FTopOffset) {
-        record = FTopRecord;
-        start = FTopOffset;
-        line = FTopLine;
-    }
-    while (record && offset >= start + record->Len && record->Next) {
-        start += record->Len;
-        record = record->Next;
-        ++line;
-    }
+    bool fromTop = FTopRecord && offset >= FTopOffset;
+    recordStart = fromTop ? FTopOffset : 0;
+    lineIndex = fromTop ? FTopLine : 0;
+    TLineRecord* record = walkDown(fromTop ? FTopRecord : FirstRecord(), recordStart, lineIndex,
+                                   [offset](TLineRecord* r, int start, int) { return offset < start + r->Len; });
     // After a final line break the offset stands on the empty line below the last record.
-    if (record && !record->Next && offset >= start + record->Len && record->EndsWithCR())
-        ++line;
-    lineIndex = line;
-    recordStart = start;
+    if (record && !record->Next && offset >= recordStart + record->Len && record->EndsWithCR())
+        ++lineIndex;
     return record;
 }
 

@@ -266,6 +266,10 @@ TEST(CodeMemoMessages, StyleBytesGoInAndOutByLines)
     memo.Perform(SMM_GETSTYLES, reinterpret_cast<WPARAM>(&lines), reinterpret_cast<LPARAM>(middle.data()));
     EXPECT_EQ(middle, (std::array<uint8_t, 4>{4, 5, 6, 7}));
 
+    // The bounded form leaves a record the bytes do not cover alone.
+    memo.SetStyleBytes(nullptr, std::string("\x09\x09\x09\x09\x09", 5));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), std::string("\x09\x09\x09\x04\x05\x06\x07\x08", 8));
+
     // A record that was never styled reads as zeros.
     SetText(memo, "xy");
     std::array<uint8_t, 3> fresh{9, 9, 9};
