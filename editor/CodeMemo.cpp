@@ -183,18 +183,22 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
         bool vertical = bar == FVertBar;
         connect(bar, &QScrollBar::actionTriggered, this, [this, bar, vertical](int action) {
             int code = -1;
+            int position = bar->sliderPosition();
             switch (action) {
             case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
             case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
             case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
             case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
             case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-            case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-            case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
+            // The ends are reached the way the thumb would reach them.
+            case QAbstractSlider::SliderToMinimum: code = SB_THUMBTRACK; position = bar->minimum(); break;
+            case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; position = bar->maximum(); break;
             default: return;
             }
             try {
-                Perform(vertical ? WM_VSCROLL : WM_HSCROLL, MakeLong(code, bar->sliderPosition()), 0);
+                Perform(vertical ? WM_VSCROLL : WM_HSCROLL, MakeLong(code, position), 0);
+                // The bar shows where the view is, whatever the message made of the request.
+                UpdateScrollBars();
             } catch (...) {
                 handleEventError();
             }

@@ -57,14 +57,16 @@ void TCodeMemoStrings::Insert(int index, const std::string& s)
     LRESULT at = 0;
     if (index < count) {
         at = FEditor->Perform(EM_LINEINDEX, index, 0);
-        text = s + "\r\n";
+        text.append(s).append("\r\n");
     } else {
         // Appending: the new line follows the last one, which may still lack its line break.
         at = FEditor->TextLength();
         bool open = at > 0 && FEditor->StoredText(static_cast<int>(at) - 1, static_cast<int>(at)) != "\r";
-        text = open ? "\r" + s : s;
+        if (open)
+            text += '\r';
+        text.append(s);
         if (text.empty())
-            text = "\r";
+            text += '\r';
     }
     FEditor->Perform(EM_SETSEL, at, at);
     FEditor->Perform(EM_REPLACESEL, 0, asParam(text.c_str()));
