@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QScrollBar>
 
 #include "CodeMemoTestSupport.h"
 
@@ -92,4 +93,41 @@ TEST(CodeMemoScreen, TheFocusedControlShowsItsCaretAtTheCaretOffset)
     memo.clearFocus();
     QApplication::processEvents();
     EXPECT_FALSE(memo.CaretShown());
+}
+
+namespace {
+class TBarsMemo : public TCodeMemo {
+public:
+    QScrollBar* Vertical() const { return FVertBar; }
+    QScrollBar* Horizontal() const { return FHorzBar; }
+};
+} // namespace
+
+TEST(CodeMemoScreen, ScrollBarsFollowTheViewAndMoveIt)
+{
+    TBarsMemo memo;
+    memo.resize(300, 200);
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    SetText(memo, text);
+    memo.show();
+    QApplication::processEvents();
+    QScrollBar* bar = memo.Vertical();
+    EXPECT_EQ(bar->maximum(), 100 - memo.LinesPerWindow() + 1);
+    EXPECT_EQ(bar->pageStep(), memo.LinesPerWindow());
+    EXPECT_FALSE(memo.Horizontal()->isEnabled()); // every line fits
+
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(bar->value(), 1);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(memo.TopLine(), bar->maximum());
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(memo.TopLine(), 0);
+
+    // Moving the view by message moves the bar.
+    memo.Perform(SMM_TOPLINE, SMM_SET, 30);
+    EXPECT_EQ(bar->value(), 30);
 }
