@@ -102,17 +102,19 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 
 // The syntax-colouring editor control.
 //
-// Everything the control does is a message: properties and methods are thin layers that send the
-// control a message through the virtual Perform, and Qt's events become the same messages in one
-// place (event()). The text itself lives in the line store of TCodeMemoCore; the look and behaviour
-// live in a TSM_Settings object, the control's own or the active parser's.
+// The control is driven by messages: the methods that touch text, selection or view are thin layers
+// that send the control a message through the virtual Perform, and Qt's events become the same
+// messages in one place (event()). The text lives in the line store of TCodeMemoCore; the look and
+// behaviour live in a TSM_Settings object, the control's own or the active parser's, which the
+// setting properties read and write directly.
 //
 // Painting: the control keeps a back buffer that Paint fills for the records flagged as changed;
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
-// Features that other units provide (highlighting, the line painter, wrapping, keys, mouse, undo,
-// bookmarks, search, export, clipboard, drag and drop) are virtual members with plain defaults,
-// grouped at the end of the class; those units fill them in.
+// Features that other units provide (highlighting, the line painter, metrics, wrapping, keys, mouse,
+// undo, search, export, clipboard, drag and drop) are virtual members with plain defaults, grouped
+// at the end of the public part; those units fill them in, as the undo log and the marks fill the
+// editing core's hooks.
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore {
     Q_OBJECT
 public:
@@ -178,7 +180,6 @@ public:
     TSM_Settings& OwnSettings() { return *FOwnSettings; }
     // The parser of slot 1..6 (nil for an empty slot or another index).
     TCustomCodeMemoParser* Parser(int slot) const;
-    void SetParser(int slot, TCustomCodeMemoParser* parser) { SetParserSlot(slot, parser); }
     int ActiveParser() const { return FActiveParser; }
     // 1..6; any other index raises ECodeMemo and changes nothing.
     void SetActiveParser(int index);
@@ -234,8 +235,6 @@ public:
     void SetWrapAtColumn(int value);
     const std::string& WrapOverride() const { return FSettings->WrapOverride; }
     void SetWrapOverride(const std::string& value);
-    bool Modified() { return GetModified(); }
-    void SetModifiedFlag(bool value) { SetModified(value); }
 
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
@@ -253,9 +252,8 @@ public:
     int HyperCursor = 0;
     TSM_ClipFormats ClipCopyFormats = 1u << smTEXT;
     TSM_PropEdPages VisiblePropEdPages = kAllPropEdPages;
-    // Design-time entry points sharing one string; nothing reads them.
+    // The About and Settings properties share this string; nothing reads it.
     std::string About;
-    std::string& SettingsText() { return About; }
     std::string Version() const { return kVersion; }
     // The document's file name (the print title); set by loading and saving.
     const std::string& DocumentName() const { return FDocumentName; }
