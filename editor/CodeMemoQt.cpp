@@ -134,6 +134,8 @@ void TCustomCodeMemo::handleEventError()
         throw;
     } catch (const std::exception& e) {
         QMessageBox::critical(this, QApplication::applicationName(), FromWin1252(e.what()));
+    } catch (...) {
+        // Nothing of the system's throws anything else; a foreign object carries no text to show.
     }
 }
 
