@@ -17,17 +17,6 @@ int octalDigitValue(char c)
     return (c >= '0' && c <= '7') ? c - '0' : -1;
 }
 
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads digits of one base for as long as the value still fits in a byte; the first digit is read.
 uint8_t readByteNumber(TStringScanner& scanner, int value, int base, int (*digitValue)(char))
 {
@@ -134,7 +123,7 @@ uint8_t TSM_CharGroup::ReadSpecChar(TStringScanner& scanner, bool& escaped)
     case 'R': case 'r': return 10;
     case 'S': case 's': return 32;
     case 'T': case 't': return 9;
-    case 'X': case 'x': case 'U': case 'u': return readByteNumber(scanner, 0, 16, hexDigitValue);
+    case 'X': case 'x': case 'U': case 'u': return readByteNumber(scanner, 0, 16, HexDigitValue);
     default: return static_cast<uint8_t>(e);
     }
 }

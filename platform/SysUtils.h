@@ -28,3 +28,6 @@ int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);
 
 std::string Trim(std::string_view s);
+
+// The value of a hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
