@@ -412,3 +412,25 @@ TEST(SyntaxKeywords, BadStreamsLeaveTheWords)
     EXPECT_EQ(copy.WordCount(), 2);
     EXPECT_EQ(streamOf(copy), bytes);
 }
+
+TEST(Keywords, SettingsTablesFeedTheTrie)
+{
+    TSM_Settings settings;
+    settings.AddKeywordTable(TStateSet{1}, "[^a-z]", {{"Begin", 1}, {"end", 2}}, 0);
+    settings.AddKeywordTable(TStateSet{2}, "", {{"End", 3}}, 1);
+    TKeywords* trie = settings.KeywordTrie();
+    ASSERT_NE(trie, nullptr);
+
+    trie->CurrentStates = TStateSet{1};
+    EXPECT_EQ(match(*trie, "BEGIN;", 0), (MatchResult{1, 0, 5, 5}));
+    EXPECT_EQ(match(*trie, "beginx", 0).value, 0);
+    EXPECT_EQ(match(*trie, "end", 0).value, 2);
+    // An empty specification lets any character follow; the table's case flag is kept.
+    trie->CurrentStates = TStateSet{2};
+    EXPECT_EQ(match(*trie, "Endx", 0, 1), (MatchResult{3, 0, 3, 3}));
+    EXPECT_EQ(match(*trie, "end", 0, 1).value, 0);
+
+    // A table repeating a word in its own states is refused as a whole.
+    EXPECT_THROW(settings.AddKeywordTable(TStateSet{3}, "", {{"if", 4}, {"IF", 5}}, 0), EKeywords);
+    EXPECT_EQ(settings.KeywordTrie()->FindWord("if", 0), nullptr);
+}
