@@ -6,34 +6,9 @@
 #include <vector>
 
 #include "editor/Keywords.h"
+#include "tests/support/StringCursor.h"
 
 namespace {
-
-// A character cursor over a string that moves like the editor's: it stops at both ends and reads 0
-// at the end of the text.
-class StringCursor {
-public:
-    explicit StringCursor(std::string text, int64_t position = 0) : FText(std::move(text)), FPos(position) {}
-    char CurrentChar() const { return FPos < size() ? FText[static_cast<size_t>(FPos)] : '\0'; }
-    int64_t GetPos() const { return FPos; }
-    void SetPos(int64_t p) { FPos = p < 0 ? 0 : (p > size() ? size() : p); }
-    bool AtEnd() const { return FPos >= size(); }
-    void Next()
-    {
-        if (FPos < size())
-            ++FPos;
-    }
-    void Prev()
-    {
-        if (FPos > 0)
-            --FPos;
-    }
-
-private:
-    int64_t size() const { return static_cast<int64_t>(FText.size()); }
-    std::string FText;
-    int64_t FPos;
-};
 
 struct MatchResult {
     int32_t value;
@@ -46,7 +21,7 @@ struct MatchResult {
 MatchResult match(const TKeywords& trie, const std::string& text, int64_t at, uint8_t caseSensitive = 0,
                   uint8_t forward = 1)
 {
-    StringCursor cursor(text, at);
+    TStringCursor cursor(text, at);
     MatchResult r{};
     r.value = trie.MatchCursor(cursor, caseSensitive, forward, r.start, r.length);
     r.cursorAfter = cursor.GetPos();
