@@ -4,7 +4,9 @@
 #include <random>
 #include <string>
 
+#include "editor/EditingCore.h"
 #include "editor/Keywords.h"
+#include "editor/LineStore.h"
 #include "tests/support/StringCursor.h"
 
 namespace {
@@ -71,5 +73,28 @@ void BM_MatchForwardOverScript(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_MatchForwardOverScript)->Args({1 << 20, 1})->Args({1 << 20, 0});
+
+// The same scan through the editor's own cursor over its line records, as highlighting reads.
+void BM_MatchThroughEditorCursor(benchmark::State& state)
+{
+    const std::string& text = generatedScript(static_cast<size_t>(state.range(0)));
+    TCodeMemoCore editor;
+    editor.InsertText(text.c_str());
+    TSyntaxKeywords trie;
+    fillTrie(trie, 1);
+    TEdStream cursor(&editor);
+    int64_t hits = 0;
+    for (auto _ : state) {
+        cursor.Reset(editor.FirstRecord(), 0, 0);
+        int64_t start = 0;
+        int length = 0;
+        int offsetInRecord = 0;
+        while (!cursor.AtEnd())
+            hits += trie.Match(cursor, 1, 1, offsetInRecord, start, length) != 0;
+        benchmark::DoNotOptimize(hits);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(editor.TextLength()));
+}
+BENCHMARK(BM_MatchThroughEditorCursor)->Arg(1 << 20);
 
 } // namespace

@@ -1,6 +1,7 @@
 // The keyword trie (adding and finding words) and the streamed keyword list.
 #include "editor/Keywords.h"
 
+#include "editor/LineStore.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -110,6 +111,19 @@ void TKeywords::Add(const std::string& word, uint8_t caseSensitive, int32_t valu
         last->Next = end;
     else
         node->Ends = end;
+}
+
+int32_t TKeywords::Match(TCustomEdStream& cursor, uint8_t caseSensitive, uint8_t forward, int64_t& start,
+                         int& length) const
+{
+    return MatchCursor(cursor, caseSensitive, forward, start, length);
+}
+
+int32_t TKeywords::Match(TEdStream& cursor, uint8_t caseSensitive, uint8_t forward, int& startOffsetInRecord,
+                         int64_t& start, int& length) const
+{
+    startOffsetInRecord = cursor.OffsetInRecord();
+    return MatchCursor(cursor, caseSensitive, forward, start, length);
 }
 
 const TKeywordNode* TKeywords::FindWord(std::string_view word, uint8_t caseSensitive) const

@@ -15,6 +15,9 @@
 #include "editor/StateSet.h"
 #include "editor/StreamPrims.h"
 
+class TCustomEdStream;
+class TEdStream;
+
 class EKeywords : public Exception { using Exception::Exception; };
 
 // One way a word can end at a trie node: the states it is valid in, the group the character after
@@ -60,7 +63,13 @@ public:
     // On a match: the result is the word's value, the cursor stands after the word (before it when
     // backward), `start` is where the cursor was and `length` the word's length. Otherwise the result
     // is 0, the cursor stands one character after `start` and `length` is 1.
-    // The cursor needs CurrentChar, GetPos, SetPos, AtEnd, Next and Prev as TCustomEdStream has them.
+    int32_t Match(TCustomEdStream& cursor, uint8_t caseSensitive, uint8_t forward, int64_t& start,
+                  int& length) const;
+    // The same over the editor's cursor, giving also the cursor's offset inside its record at `start`.
+    int32_t Match(TEdStream& cursor, uint8_t caseSensitive, uint8_t forward, int& startOffsetInRecord,
+                  int64_t& start, int& length) const;
+    // The same over any cursor with CurrentChar, GetPos, SetPos, AtEnd, Next and Prev as
+    // TCustomEdStream has them, such as a cursor over a plain string.
     template <class TCursor>
     int32_t MatchCursor(TCursor& cursor, uint8_t caseSensitive, uint8_t forward, int64_t& start,
                         int& length) const;
@@ -191,7 +200,9 @@ int32_t TKeywords::MatchCursor(TCursor& cursor, uint8_t caseSensitive, uint8_t f
     }
 
     if (!found) {
-        cursor.SetPos(start);
+        // Most misses fail on the first character, before the cursor has moved.
+        if (position != start)
+            cursor.SetPos(start);
         cursor.Next();
         length = 1;
         return 0;

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditingCore.h"
 #include "editor/Keywords.h"
+#include "editor/LineStore.h"
 #include "tests/support/StringCursor.h"
 
 namespace {
@@ -408,4 +410,89 @@ TEST(Keywords, SettingsTablesFeedTheTrie)
     // A table repeating a word in its own states is refused as a whole.
     EXPECT_THROW(settings.AddKeywordTable(TStateSet{3}, "", {{"if", 4}, {"IF", 5}}, 0), EKeywords);
     EXPECT_EQ(settings.KeywordTrie()->FindWord("if", 0), nullptr);
+}
+
+TEST(Keywords, MatchesThroughTheEditorCursor)
+{
+    TCodeMemoCore editor;
+    editor.InsertText("end\r\nbegin x\r\nab"); // records "end\r", "begin x\r", "ab"
+    TKeywords trie;
+    trie.CurrentStates = kState0;
+    trie.Add("begin", 0, 1, kState0, group("[^a-z]"));
+    trie.Add("d\rb", 0, 2, kState0, kAnything);
+    trie.Add("ba", 0, 3, kState0, kAnything);
+    trie.Add("baa", 0, 4, kState0, kAnything);
+
+    TEdStream cursor(&editor);
+    int offsetInRecord = -1;
+    int64_t start = -1;
+    int length = -1;
+    cursor.Reset(editor.FirstRecord()->Next, 0, 4);
+    EXPECT_EQ(trie.Match(cursor, 0, 1, offsetInRecord, start, length), 1);
+    EXPECT_EQ(offsetInRecord, 0);
+    EXPECT_EQ(start, 4);
+    EXPECT_EQ(length, 5);
+    EXPECT_EQ(cursor.GetPos(), 9);
+    EXPECT_EQ(cursor.CurrentChar(), ' ');
+
+    // Words may run across records.
+    cursor.Reset(editor.FirstRecord(), 2, 0);
+    EXPECT_EQ(trie.Match(cursor, 0, 1, offsetInRecord, start, length), 2);
+    EXPECT_EQ(offsetInRecord, 2);
+    EXPECT_EQ(length, 3);
+    EXPECT_EQ(cursor.GetPos(), 5);
+    EXPECT_EQ(cursor.OffsetInRecord(), 1);
+
+    // Backward from the last character: "ab" at the end of the text, after a CR.
+    TCustomEdStream& plain = cursor;
+    plain.SetPos(13);
+    EXPECT_EQ(trie.Match(plain, 0, 0, start, length), 3);
+    EXPECT_EQ(length, 2);
+    EXPECT_EQ(cursor.GetPos(), 11);
+    // At the text start the cursor cannot step back; "ab" must not turn into "aab".
+    TCodeMemoCore two;
+    two.InsertText("ab");
+    TEdStream atStart(&two);
+    atStart.Reset(two.FirstRecord(), 1, 0);
+    EXPECT_EQ(trie.Match(atStart, 0, 0, offsetInRecord, start, length), 3);
+    EXPECT_EQ(length, 2);
+    EXPECT_EQ(atStart.GetPos(), 0);
+}
+
+TEST(Keywords, EditorCursorAndStringCursorMatchAlike)
+{
+    std::mt19937 random(99);
+    const std::string letters = "abcAB (\r\n";
+    std::string source;
+    for (int i = 0; i < 1500; ++i)
+        source += letters[random() % letters.size()];
+    TCodeMemoCore editor;
+    editor.InsertText(source.c_str());
+    const std::string text = editor.StoredText();
+    ASSERT_GT(editor.RecordCount(), 100);
+
+    TKeywords trie;
+    trie.CurrentStates = kState0;
+    for (int i = 0; i < 150; ++i) {
+        std::string word;
+        for (int n = 1 + static_cast<int>(random() % 5); n > 0; --n)
+            word += "abc\r("[random() % 5];
+        try {
+            trie.Add(word, 0, i + 1, kState0, random() % 2 ? kAnything : group("[^a-c]"));
+        } catch (const EKeywords&) {
+        }
+    }
+
+    TEdStream cursor(&editor);
+    cursor.Reset(editor.FirstRecord(), 0, 0);
+    for (int64_t at = 0; at <= static_cast<int64_t>(text.size()); ++at) {
+        for (uint8_t forward = 0; forward < 2; ++forward) {
+            cursor.SetPos(at);
+            MatchResult viaEditor{};
+            int offset = 0;
+            viaEditor.value = trie.Match(cursor, 0, forward, offset, viaEditor.start, viaEditor.length);
+            viaEditor.cursorAfter = cursor.GetPos();
+            ASSERT_EQ(viaEditor, match(trie, text, at, 0, forward)) << "at " << at;
+        }
+    }
 }
