@@ -171,22 +171,35 @@ void TStack::freeData(void* data)
         OnFreeData(data);
 }
 
+void* TStack::release(TStackEntry* entry)
+{
+    --FCount;
+    FTotalBytes -= kEntryOverhead + entry->Size;
+    EntryReleased(entry);
+    void* data = entry->Data;
+    delete entry;
+    return data;
+}
+
+void* TStack::removeTop()
+{
+    TStackEntry* entry = FTop;
+    if (FCurrent == entry) {
+        FCurrent = entry->Prev;
+        --FPosition;
+    }
+    FTop = entry->Prev;
+    if (FTop)
+        FTop->Next = nullptr;
+    else
+        FBottom = nullptr;
+    return release(entry);
+}
+
 void TStack::dropAboveCurrent()
 {
-    while (FTop != FCurrent) {
-        TStackEntry* entry = FTop;
-        FTop = entry->Prev;
-        if (FTop)
-            FTop->Next = nullptr;
-        else
-            FBottom = nullptr;
-        --FCount;
-        FTotalBytes -= kEntryOverhead + entry->Size;
-        EntryReleased(entry);
-        void* data = entry->Data;
-        delete entry;
-        freeData(data);
-    }
+    while (FTop != FCurrent)
+        freeData(removeTop());
 }
 
 void TStack::Push(void* data, size_t size)
@@ -211,22 +224,7 @@ void* TStack::Pop()
 {
     if (!FTop)
         stackUnderflow();
-    TStackEntry* entry = FTop;
-    if (FCurrent == entry) {
-        FCurrent = entry->Prev;
-        --FPosition;
-    }
-    FTop = entry->Prev;
-    if (FTop)
-        FTop->Next = nullptr;
-    else
-        FBottom = nullptr;
-    --FCount;
-    FTotalBytes -= kEntryOverhead + entry->Size;
-    EntryReleased(entry);
-    void* data = entry->Data;
-    delete entry;
-    return data;
+    return removeTop();
 }
 
 void* TStack::StepBack()
@@ -258,7 +256,7 @@ void TStack::Clear()
 {
     ResetToTop();
     while (FTop)
-        freeData(Pop());
+        freeData(removeTop());
 }
 
 void* TStack::RemoveBottom()
@@ -277,12 +275,7 @@ void* TStack::RemoveBottom()
         FBottom->Prev = nullptr;
     else
         FTop = nullptr;
-    --FCount;
-    FTotalBytes -= kEntryOverhead + entry->Size;
-    EntryReleased(entry);
-    void* data = entry->Data;
-    delete entry;
-    return data;
+    return release(entry);
 }
 
 // ---------------------------------------------------------------- TUndoStack
@@ -721,41 +714,62 @@ void TUndoRecorder::EndUndoGroup(int kind)
 
 void TUndoRecorder::Undo()
 {
-    if (!FStack || FStack->Position() < 1 || FReplaying || FTransaction)
-        return;
+    if (FStack && FStack->Position() >= 1 && !FReplaying && !FTransaction)
+        replay(false);
+}
+
+void TUndoRecorder::Redo()
+{
+    if (FStack && !FStack->AtTop() && !FReplaying && !FTransaction)
+        replay(true);
+}
+
+void TUndoRecorder::replay(bool forward)
+{
     TUndoStack& stack = *FStack;
+    auto step = [&](int kind) -> TUndoRecord& {
+        return forward ? stepForwardTo(stack, kind) : stepBackTo(stack, kind);
+    };
+    // Undo meets a group's end marks first, redo its begin marks.
+    const intptr_t entering = forward ? uoGroupBegin : uoGroupEnd;
     {
-        ReplayScope replay(*this);
+        ReplayScope scope(*this);
         LinesUpdate update(FTarget);
         bool inGroup = false;
         intptr_t seenKind = -1;
-        // A group whose begin marks were trimmed away ends at the bottom of the log.
-        while (stack.Position() > 0) {
-            const TUndoRecord& mark = stepBackTo(stack, urMark);
+        // A group whose begin marks were trimmed away ends at the bottom of the log; one still open
+        // ends at the top.
+        while (forward ? !stack.AtTop() : stack.Position() > 0) {
+            const TUndoRecord& mark = step(urMark);
             if (isTransactionMark(mark)) {
-                const TUndoRecord& after = stepBackTo(stack, urSelection);
-                stepBackTo(stack, mark.Data == uoReplaceText ? urText : urStream);
-                const TUndoRecord& old = stepBackTo(stack, urText);
-                const TUndoRecord& before = stepBackTo(stack, urSelection);
-                expectMark(stepBackTo(stack, urMark), mark.Data, 0);
-                const TSelectionRange b = selectionOf(before);
-                const TSelectionRange a = selectionOf(after);
-                // From the start of the old selection to the end of the new text.
-                FTarget.SetSelection({std::min(b.Start, b.End), std::max(a.Start, a.End)});
-                if (mark.Data == uoReplaceText && (seenKind == ugIndent || seenKind == ugUnindent))
-                    FTarget.ResetHighlightStart();
-                FTarget.InsertText(old.Text ? std::string_view(*old.Text) : std::string_view());
-                FTarget.SetSelection(b);
-            } else if (isGroupKind(mark.Data) && mark.Aux == uoGroupEnd) {
-                seenKind = mark.Data;
-                inGroup = true;
-                stepBackTo(stack, urSelection);
-                expectMark(stepBackTo(stack, urMark), mark.Data, uoGroupEnd);
-            } else if (isGroupKind(mark.Data) && mark.Aux == uoGroupBegin) {
-                inGroup = false;
-                const TUndoRecord& selection = stepBackTo(stack, urSelection);
-                expectMark(stepBackTo(stack, urMark), mark.Data, uoGroupBegin);
-                FTarget.SetSelection(selectionOf(selection));
+                const int insertedKind = mark.Data == uoReplaceStream ? urStream : urText;
+                TUndoRecord *before, *old, *inserted, *after;
+                if (forward) {
+                    before = &step(urSelection);
+                    old = &step(urText);
+                    inserted = &step(insertedKind);
+                    after = &step(urSelection);
+                } else {
+                    after = &step(urSelection);
+                    inserted = &step(insertedKind);
+                    old = &step(urText);
+                    before = &step(urSelection);
+                }
+                expectMark(step(urMark), mark.Data, 0);
+                if (forward)
+                    redoTransaction(*before, *inserted, *after);
+                else
+                    undoTransaction(*before, *old, *after,
+                                    mark.Data == uoReplaceText && (seenKind == ugIndent || seenKind == ugUnindent));
+            } else if (isGroupKind(mark.Data) && (mark.Aux == uoGroupBegin || mark.Aux == uoGroupEnd)) {
+                inGroup = mark.Aux == entering;
+                if (inGroup)
+                    seenKind = mark.Data;
+                const TUndoRecord& selection = step(urSelection);
+                expectMark(step(urMark), mark.Data, mark.Aux);
+                // Leaving the group restores the selection its command started or ended with.
+                if (!inGroup)
+                    FTarget.SetSelection(selectionOf(selection));
             } else {
                 badStackState();
             }
@@ -763,65 +777,36 @@ void TUndoRecorder::Undo()
                 break;
             FTarget.UpdateView();
         }
-        replay.end();
+        scope.end();
         FTarget.UpdateView();
         FTarget.ScrollCaret();
     }
     FTarget.Change();
 }
 
-void TUndoRecorder::Redo()
+void TUndoRecorder::undoTransaction(const TUndoRecord& before, const TUndoRecord& old,
+                                    const TUndoRecord& after, bool lineStartEdit)
 {
-    if (!FStack || FStack->AtTop() || FReplaying || FTransaction)
-        return;
-    TUndoStack& stack = *FStack;
-    {
-        ReplayScope replay(*this);
-        LinesUpdate update(FTarget);
-        bool inGroup = false;
-        // A group still open at the top ends there.
-        while (!stack.AtTop()) {
-            const TUndoRecord& mark = stepForwardTo(stack, urMark);
-            if (isTransactionMark(mark)) {
-                const bool isStream = mark.Data == uoReplaceStream;
-                const TUndoRecord& before = stepForwardTo(stack, urSelection);
-                stepForwardTo(stack, urText);
-                TUndoRecord& inserted = stepForwardTo(stack, isStream ? urStream : urText);
-                const TUndoRecord& after = stepForwardTo(stack, urSelection);
-                expectMark(stepForwardTo(stack, urMark), mark.Data, 0);
-                FTarget.SetSelection(selectionOf(before));
-                if (isStream) {
-                    if (inserted.Stream) {
-                        inserted.Stream->SetPosition(0);
-                        FTarget.LoadStream(*inserted.Stream);
-                    } else {
-                        FTarget.InsertText({});
-                    }
-                } else {
-                    FTarget.InsertText(inserted.Text ? std::string_view(*inserted.Text) : std::string_view());
-                }
-                FTarget.SetSelection(selectionOf(after));
-            } else if (isGroupKind(mark.Data) && mark.Aux == uoGroupBegin) {
-                inGroup = true;
-                stepForwardTo(stack, urSelection);
-                expectMark(stepForwardTo(stack, urMark), mark.Data, uoGroupBegin);
-            } else if (isGroupKind(mark.Data) && mark.Aux == uoGroupEnd) {
-                inGroup = false;
-                const TUndoRecord& selection = stepForwardTo(stack, urSelection);
-                expectMark(stepForwardTo(stack, urMark), mark.Data, uoGroupEnd);
-                FTarget.SetSelection(selectionOf(selection));
-            } else {
-                badStackState();
-            }
-            if (!inGroup)
-                break;
-            FTarget.UpdateView();
-        }
-        replay.end();
-        FTarget.UpdateView();
-        FTarget.ScrollCaret();
+    const TSelectionRange b = selectionOf(before);
+    const TSelectionRange a = selectionOf(after);
+    // From the start of the old selection to the end of the new text.
+    FTarget.SetSelection({std::min(b.Start, b.End), std::max(a.Start, a.End)});
+    if (lineStartEdit)
+        FTarget.ResetHighlightStart();
+    FTarget.InsertText(old.Text ? std::string_view(*old.Text) : std::string_view());
+    FTarget.SetSelection(b);
+}
+
+void TUndoRecorder::redoTransaction(const TUndoRecord& before, TUndoRecord& inserted, const TUndoRecord& after)
+{
+    FTarget.SetSelection(selectionOf(before));
+    if (inserted.Stream) {
+        inserted.Stream->SetPosition(0);
+        FTarget.LoadStream(*inserted.Stream);
+    } else {
+        FTarget.InsertText(inserted.Text ? std::string_view(*inserted.Text) : std::string_view());
     }
-    FTarget.Change();
+    FTarget.SetSelection(selectionOf(after));
 }
 
 bool TUndoRecorder::CanUndo() const

@@ -72,6 +72,9 @@ protected:
 
 private:
     void freeData(void* data);
+    // Unlinked entries: accounted for, announced, freed; their data is returned.
+    void* release(TStackEntry* entry);
+    void* removeTop();
     void dropAboveCurrent();
 
     TStackEntry* FBottom = nullptr;
@@ -324,6 +327,12 @@ private:
     void pushTransaction(int operation, TSelectionRange before, std::unique_ptr<std::string> oldText,
                          std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after);
     void logMark(int value, intptr_t aux);
+    // Undo (backward) or redo (forward) of one group, or of one transaction outside groups.
+    void replay(bool forward);
+    // `lineStartEdit`: a line of an indent or unindent, whose re-highlighting must start afresh.
+    void undoTransaction(const TUndoRecord& before, const TUndoRecord& old, const TUndoRecord& after,
+                         bool lineStartEdit);
+    void redoTransaction(const TUndoRecord& before, TUndoRecord& inserted, const TUndoRecord& after);
     void logSelection(TSelectionRange selection);
 
     TUndoTarget& FTarget;
