@@ -10,6 +10,7 @@
 #include "editor/EditorErrors.h"
 #include "editor/StateSet.h"
 #include "editor/StreamPrims.h"
+#include "editor/EditorErrors.h"
 #include "platform/Exception.h"
 #include "platform/Fonts.h"
 #include "platform/Graphics.h"
