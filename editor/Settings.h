@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "editor/EditorErrors.h"
 #include "editor/StateSet.h"
 #include "editor/StreamPrims.h"
 #include "editor/EditorErrors.h"
