@@ -207,7 +207,7 @@ TEST(Keyboard, TabFillsToTheNextStopOrUnderTheNextWordAbove)
 
     // With smoTabToColumn the word that starts after the caret's column in the line above decides.
     setOptions(memo, kPlainOptions | OptionBit(smoTabToColumn));
-    EXPECT_EQ(afterKey(memo, "ab  cd\rx", 8, VK_TAB), "ab  cd\rx   ");
+    EXPECT_EQ(afterKey(memo, "abc  def\rx", 10, VK_TAB), "abc  def\rx    ");
     // Lines above that do not reach past the caret's column are passed over; with none, the tab stop.
     EXPECT_EQ(afterKey(memo, "abc\r\rabc", 8, VK_TAB), "abc\r\rabc ");
 
