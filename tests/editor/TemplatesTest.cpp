@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "editor/Templates.h"
+#include "platform/Keys.h"
 
 #include "StreamBytes.h"
-#include "platform/Keys.h"
 
 namespace {
 
