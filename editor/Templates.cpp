@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "editor/KeyBindings.h"
+#include "editor/LineStore.h"
 #include "platform/Keys.h"
 #include "platform/SysUtils.h"
 
@@ -16,54 +18,25 @@ constexpr int kBadKeySpecifier = 4257;
 // shows: CR LF, LF CR and single LFs become CR, other control characters except TAB become ".".
 std::string normaliseEntryText(const std::string& text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (c == '\r' || c == '\n') {
-            out += '\r';
-            if ((c == '\r' && next == '\n') || (c == '\n' && next == '\r'))
-                ++i;
-        } else if (static_cast<uint8_t>(c) < 32 && c != '\t') {
-            out += '.';
-        } else {
-            out += c;
-        }
-    }
+    if (text.empty())
+        return text;
+    std::string out(text.size() + 1, '\0');
+    const int length = NormaliseChunk(out.data(), text.data(), static_cast<int>(text.size()));
+    out.resize(static_cast<size_t>(length));
     return out;
 }
 
-// The key names a trigger string may give in "\{...}".
-struct KeyName {
-    const char* name;
-    int vk;
-};
-const KeyName kKeyNames[] = {
-    {"backspace", VK_BACK}, {"delete", VK_DELETE}, {"down", VK_DOWN},   {"end", VK_END},
-    {"home", VK_HOME},      {"insert", VK_INSERT}, {"left", VK_LEFT},   {"f1", VK_F1},
-    {"f2", VK_F1 + 1},      {"f3", VK_F1 + 2},     {"f4", VK_F1 + 3},   {"f5", VK_F1 + 4},
-    {"f6", VK_F1 + 5},      {"f7", VK_F1 + 6},     {"f8", VK_F1 + 7},   {"f9", VK_F1 + 8},
-    {"f10", VK_F1 + 9},     {"f11", VK_F1 + 10},   {"f12", VK_F1 + 11}, {"pagedown", VK_NEXT},
-    {"pageup", VK_PRIOR},   {"return", VK_RETURN}, {"right", VK_RIGHT}, {"space", VK_SPACE},
-    {"up", VK_UP},          {"tab", VK_TAB},
-};
-
-// The virtual key of the name between "\{" and "}" (only its letters and digits count, without
-// case); 0 for an unknown name.
+// The virtual key of the name between "\{" and "}": only its letters and digits count.
 int parseKeyName(std::string_view spec)
 {
     std::string name;
     for (char c : spec)
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-            name += LoCaseChar(c);
-    for (const KeyName& key : kKeyNames)
-        if (name == key.name)
-            return key.vk;
-    return 0;
+            name += c;
+    return FindKeyName(name);
 }
 
-// Splits off the line break at `pos` (CR LF, LF or CR); returns the position after it.
+// Skips the line break at `pos` (CR LF, LF or CR); returns the position after it.
 size_t skipLineBreak(const std::string& text, size_t pos)
 {
     if (pos < text.size() && text[pos] == '\r')

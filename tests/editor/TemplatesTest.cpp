@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/EditingCore.h"
 #include "editor/Templates.h"
 #include "platform/Keys.h"
 
@@ -193,6 +194,34 @@ TEST(Templates, MatchFindsTheLongestKeyBeforeTheCaretWithoutCase)
     EXPECT_EQ(match.Text, "A");
     StringCursor gone("each");
     EXPECT_FALSE(templates.MatchBeforeCaret(gone, 4, match));
+}
+
+TEST(Templates, MatchReadsTheEditorTextAcrossRecords)
+{
+    TCodeTemplates templates;
+    templates.SetTemplate("foreach", "", "FE");
+    templates.SetTemplate("x", "", "X");
+    TCodeMemoCore editor;
+    // The long line is cut into records of 2047 characters, the key straddling the cut.
+    const std::string text = "a\r" + std::string(2043, 'x') + " ForEach";
+    editor.InsertText(text.c_str());
+    ASSERT_GE(editor.RecordCount(), 3);
+    TEdStream cursor(&editor);
+    cursor.Reset(editor.FirstRecord(), 0, 0);
+
+    TMacroMatch match;
+    ASSERT_TRUE(templates.MatchBeforeCaret(cursor, editor.TextLength(), match));
+    EXPECT_EQ(match.Key, "ForEach");
+    EXPECT_EQ(match.Start, editor.TextLength() - 7);
+    EXPECT_EQ(match.Text, "FE");
+    ASSERT_TRUE(templates.MatchBeforeCaret(cursor, 2045, match));
+    EXPECT_EQ(match.Start, 2044);
+    EXPECT_FALSE(templates.MatchBeforeCaret(cursor, 2, match)); // right after the line break
+
+    EXPECT_EQ(TMacroKeywords::TypedWordBeforeCaret(cursor, editor.TextLength(), CharTest(inWord),
+                                                   CharTest(startsWord)),
+              "foreach");
+    EXPECT_EQ(TMacroKeywords::TypedWordBeforeCaret(cursor, 1, CharTest(inWord), CharTest(startsWord)), "a");
 }
 
 TEST(Templates, ListKeepsOneNormalisedEntryPerKey)
