@@ -95,8 +95,7 @@ public:
     // The model half of a key press, for the editor's key handler (which passes its caret and its
     // word tests): a key of this list with text in the editor matches the key before the caret and,
     // on a match, calls OnExpand and consumes the key when ConsumeKey is set. Without a match the
-    // outcome asks for the pop-up list when ShowPopup is set and there are entries. The cursor also
-    // needs GetSize, the text length.
+    // outcome asks for the pop-up list when ShowPopup is set and there are entries.
     template <class TCursor, class TCharTest>
     TMacroKeyOutcome HandleKey(int key, TShiftState shift, TCursor& cursor, int caret, TCharTest isInWord,
                                TCharTest startsWord);
@@ -293,7 +292,10 @@ TMacroKeyOutcome TMacroKeywords::HandleKey(int key, TShiftState shift, TCursor& 
                                            TCharTest isInWord, TCharTest startsWord)
 {
     TMacroKeyOutcome outcome;
-    if (!IsHotKey(key, shift) || cursor.GetSize() == 0)
+    if (!IsHotKey(key, shift))
+        return outcome;
+    cursor.SetPos(0);
+    if (cursor.AtEnd()) // no text
         return outcome;
     TMacroMatch match;
     if (MatchBeforeCaret(cursor, caret, match)) {

@@ -25,7 +25,7 @@ public:
         const int64_t at = std::max<int64_t>(FPos, 0);
         if (at >= Limit)
             ++ReadsPastLimit;
-        return at >= GetSize() ? '\0' : FText[static_cast<size_t>(at)];
+        return at >= static_cast<int64_t>(FText.size()) ? '\0' : FText[static_cast<size_t>(at)];
     }
     int64_t GetPos() const { return FPos; }
     void SetPos(int64_t pos) { FPos = pos; }
@@ -40,7 +40,6 @@ public:
         if (FPos > 0)
             --FPos;
     }
-    int64_t GetSize() const { return static_cast<int64_t>(FText.size()); }
 
     int64_t Limit = INT64_MAX;
     int ReadsPastLimit = 0;
