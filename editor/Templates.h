@@ -73,7 +73,10 @@ public:
 
     int Count() const { return static_cast<int>(FOrder.size()); }
     // The entries in list order, sorted by key without case.
-    const TTemplateEntry& Entry(int index) const { return FEntries.at(static_cast<size_t>(FOrder.at(static_cast<size_t>(index)))); }
+    const TTemplateEntry& Entry(int index) const
+    {
+        return FEntries.at(static_cast<size_t>(FOrder.at(static_cast<size_t>(index))));
+    }
     // The list index of `key` (compared without case); -1 when it is not listed.
     int IndexOf(const std::string& key) const;
 
