@@ -2,7 +2,6 @@
 // the match before the caret, the shaping of an expansion, the template file and the stream form.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -235,37 +234,22 @@ private:
 template <class TCursor>
 bool TMacroKeywords::MatchBeforeCaret(TCursor& cursor, int caret, TMacroMatch& match) const
 {
+    // From the text start the backward read would take the character after the caret.
     if (caret <= 0)
         return false;
     cursor.SetPos(caret - 1);
-    int64_t position = caret - 1;
-    std::string reversed; // the characters walked, last first
-    int32_t value = 0;
-    int64_t keyStart = caret;
-    uint8_t c = static_cast<uint8_t>(LoCaseChar(cursor.CurrentChar()));
-    const TKeywordNode* node = FTrie->FirstChar(c);
-    while (node) {
-        reversed += cursor.CurrentChar();
-        if (node->Ends) {
-            value = node->Ends->Value;
-            keyStart = position;
-        }
-        if (position == 0)
-            break;
-        cursor.Prev();
-        --position;
-        c = static_cast<uint8_t>(LoCaseChar(cursor.CurrentChar()));
-        node = node->Child;
-        while (node && static_cast<uint8_t>(node->Ch) < c)
-            node = node->Next;
-        if (node && static_cast<uint8_t>(node->Ch) != c)
-            node = nullptr;
-    }
+    int64_t start = 0;
+    int length = 0;
+    const int32_t value = FTrie->MatchCursor(cursor, 0, 0, start, length);
     if (value <= 0 || static_cast<size_t>(value) > FEntries.size())
         return false;
-    match.Start = static_cast<int>(keyStart);
-    match.Key = reversed.substr(0, static_cast<size_t>(caret - keyStart));
-    std::reverse(match.Key.begin(), match.Key.end());
+    match.Start = caret - length;
+    match.Key.clear();
+    cursor.SetPos(match.Start);
+    for (int i = 0; i < length; ++i) {
+        match.Key += cursor.CurrentChar();
+        cursor.Next();
+    }
     match.Text = FEntries[static_cast<size_t>(value - 1)].Text;
     return true;
 }
