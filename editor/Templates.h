@@ -91,16 +91,16 @@ public:
 
     // The word before `caret`, lower-cased: the characters for which isInWord holds, walking back,
     // less any leading ones that cannot start a word.
-    template <class TCursor, class TCharTest>
-    static std::string TypedWordBeforeCaret(TCursor& cursor, int caret, TCharTest isInWord, TCharTest startsWord);
+    template <class TCursor, class TInWord, class TStartsWord>
+    static std::string TypedWordBeforeCaret(TCursor& cursor, int caret, TInWord isInWord, TStartsWord startsWord);
 
     // The model half of a key press, for the editor's key handler (which passes its caret and its
     // word tests): a key of this list with text in the editor matches the key before the caret and,
     // on a match, calls OnExpand and consumes the key when ConsumeKey is set. Without a match the
     // outcome asks for the pop-up list when ShowPopup is set and there are entries.
-    template <class TCursor, class TCharTest>
-    TMacroKeyOutcome HandleKey(int key, TShiftState shift, TCursor& cursor, int caret, TCharTest isInWord,
-                               TCharTest startsWord);
+    template <class TCursor, class TInWord, class TStartsWord>
+    TMacroKeyOutcome HandleKey(int key, TShiftState shift, TCursor& cursor, int caret, TInWord isInWord,
+                               TStartsWord startsWord);
 
     // The steps of an expansion that do not touch the editor. The ordered selection selStart..selEnd
     // ends at the caret; when the key fits before selStart the range grows back over it. With
@@ -215,9 +215,9 @@ public:
     // Whether the text may replace `key`, which starts at keyStart and ends at the caret: a key
     // ending in a word character must not be followed by one, and a text that starts a word must
     // not be glued to a word character before the key.
-    template <class TCursor, class TCharTest>
+    template <class TCursor, class TInWord, class TStartsWord>
     static bool CanReplace(TCursor& cursor, int keyStart, const std::string& key, const std::string& text,
-                           TCharTest isInWord, TCharTest startsWord);
+                           TInWord isInWord, TStartsWord startsWord);
 
 protected:
     std::unique_ptr<TSM_Base> NewInstance() const override;
@@ -254,9 +254,9 @@ bool TMacroKeywords::MatchBeforeCaret(TCursor& cursor, int caret, TMacroMatch& m
     return true;
 }
 
-template <class TCursor, class TCharTest>
-std::string TMacroKeywords::TypedWordBeforeCaret(TCursor& cursor, int caret, TCharTest isInWord,
-                                                 TCharTest startsWord)
+template <class TCursor, class TInWord, class TStartsWord>
+std::string TMacroKeywords::TypedWordBeforeCaret(TCursor& cursor, int caret, TInWord isInWord,
+                                                 TStartsWord startsWord)
 {
     std::string reversed;
     for (int position = caret - 1; position >= 0; --position) {
@@ -274,9 +274,9 @@ std::string TMacroKeywords::TypedWordBeforeCaret(TCursor& cursor, int caret, TCh
     return word;
 }
 
-template <class TCursor, class TCharTest>
+template <class TCursor, class TInWord, class TStartsWord>
 TMacroKeyOutcome TMacroKeywords::HandleKey(int key, TShiftState shift, TCursor& cursor, int caret,
-                                           TCharTest isInWord, TCharTest startsWord)
+                                           TInWord isInWord, TStartsWord startsWord)
 {
     TMacroKeyOutcome outcome;
     if (!IsHotKey(key, shift))
@@ -297,9 +297,9 @@ TMacroKeyOutcome TMacroKeywords::HandleKey(int key, TShiftState shift, TCursor& 
     return outcome;
 }
 
-template <class TCursor, class TCharTest>
+template <class TCursor, class TInWord, class TStartsWord>
 bool TAutoReplace::CanReplace(TCursor& cursor, int keyStart, const std::string& key, const std::string& text,
-                              TCharTest isInWord, TCharTest startsWord)
+                              TInWord isInWord, TStartsWord startsWord)
 {
     if (key.empty())
         return true;

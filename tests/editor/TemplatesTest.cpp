@@ -1,7 +1,7 @@
 // Code templates and auto-replace: matching before the caret, expansion shaping, trigger keys, files and streams.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -11,42 +11,23 @@
 #include "platform/Keys.h"
 
 #include "StreamBytes.h"
+#include "support/StringCursor.h"
 
 namespace {
 
-// A character cursor over a string that moves like the editor's: CurrentChar is 0 past the end, a
-// position before the start reads the first character, Prev at the start stays there. It counts
-// reads at or after `Limit` to catch looks past the caret.
-class StringCursor {
+// The string cursor, counting reads at or after `Limit` to catch looks past the caret.
+class StringCursor : public TStringCursor {
 public:
-    explicit StringCursor(std::string text) : FText(std::move(text)) {}
+    using TStringCursor::TStringCursor;
     char CurrentChar()
     {
-        const int64_t at = std::max<int64_t>(FPos, 0);
-        if (at >= Limit)
+        if (GetPos() >= Limit)
             ++ReadsPastLimit;
-        return at >= static_cast<int64_t>(FText.size()) ? '\0' : FText[static_cast<size_t>(at)];
-    }
-    int64_t GetPos() const { return FPos; }
-    void SetPos(int64_t pos) { FPos = pos; }
-    bool AtEnd() const { return FPos >= static_cast<int64_t>(FText.size()); }
-    void Next()
-    {
-        if (!AtEnd())
-            ++FPos;
-    }
-    void Prev()
-    {
-        if (FPos > 0)
-            --FPos;
+        return TStringCursor::CurrentChar();
     }
 
     int64_t Limit = INT64_MAX;
     int ReadsPastLimit = 0;
-
-private:
-    std::string FText;
-    int64_t FPos = 0;
 };
 
 bool inWord(char c)
@@ -58,7 +39,6 @@ bool startsWord(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
-using CharTest = bool (*)(char);
 
 // The offsets of a text laid out in lines: the display column of an offset (no TABs here).
 int columnIn(const std::string& text, int offset)
@@ -82,7 +62,7 @@ struct Expander {
             if (autoReplace) {
                 StringCursor cursor(text);
                 if (!TAutoReplace::CanReplace(cursor, caret - static_cast<int>(key.size()), key, body,
-                                              CharTest(inWord), CharTest(startsWord)))
+                                              inWord, startsWord))
                     return;
             }
             TMacroInsertion edit = source.PrepareExpansion(caret, caret, key, body,
@@ -95,7 +75,8 @@ struct Expander {
     TMacroKeyOutcome press(TMacroKeywords& list, int vk, TShiftState shift)
     {
         StringCursor cursor(text);
-        return list.HandleKey(vk, shift, cursor, caret, CharTest(inWord), CharTest(startsWord));
+        // The editor hands over its own word tests, of any callable type.
+        return list.HandleKey(vk, shift, cursor, caret, [](char c) { return inWord(c); }, startsWord);
     }
 };
 
@@ -217,10 +198,10 @@ TEST(Templates, MatchReadsTheEditorTextAcrossRecords)
     EXPECT_EQ(match.Start, 2044);
     EXPECT_FALSE(templates.MatchBeforeCaret(cursor, 2, match)); // right after the line break
 
-    EXPECT_EQ(TMacroKeywords::TypedWordBeforeCaret(cursor, editor.TextLength(), CharTest(inWord),
-                                                   CharTest(startsWord)),
+    EXPECT_EQ(TMacroKeywords::TypedWordBeforeCaret(cursor, editor.TextLength(), inWord,
+                                                   startsWord),
               "foreach");
-    EXPECT_EQ(TMacroKeywords::TypedWordBeforeCaret(cursor, 1, CharTest(inWord), CharTest(startsWord)), "a");
+    EXPECT_EQ(TMacroKeywords::TypedWordBeforeCaret(cursor, 1, inWord, startsWord), "a");
 }
 
 TEST(Templates, ListKeepsOneNormalisedEntryPerKey)
@@ -356,10 +337,10 @@ TEST(AutoReplace, ReplacesBeforeATriggerButNotInsideAWord)
     editor.press(replace, VK_OEM_PERIOD, 0);
     EXPECT_EQ(editor.text, "x\xA9");
     StringCursor spaced("a +");
-    EXPECT_TRUE(TAutoReplace::CanReplace(spaced, 2, "+", "plus", CharTest(inWord), CharTest(startsWord)));
+    EXPECT_TRUE(TAutoReplace::CanReplace(spaced, 2, "+", "plus", inWord, startsWord));
     StringCursor glued("ab+");
-    EXPECT_FALSE(TAutoReplace::CanReplace(glued, 2, "+", "plus", CharTest(inWord), CharTest(startsWord)));
-    EXPECT_TRUE(TAutoReplace::CanReplace(glued, 2, "+", "+plus", CharTest(inWord), CharTest(startsWord)));
+    EXPECT_FALSE(TAutoReplace::CanReplace(glued, 2, "+", "plus", inWord, startsWord));
+    EXPECT_TRUE(TAutoReplace::CanReplace(glued, 2, "+", "+plus", inWord, startsWord));
 }
 
 TEST(AutoReplace, TriggerStringsBecomeKeyCodes)
