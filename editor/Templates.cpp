@@ -66,34 +66,44 @@ std::unique_ptr<TSM_Base> TMacroKeywords::NewInstance() const
     return std::make_unique<TMacroKeywords>();
 }
 
-int TMacroKeywords::IndexOf(const std::string& key) const
+std::vector<int32_t>::const_iterator TMacroKeywords::lowerBound(const std::string& key) const
 {
-    auto position = std::lower_bound(FOrder.begin(), FOrder.end(), key, [this](int32_t index, const std::string& k) {
+    return std::lower_bound(FOrder.begin(), FOrder.end(), key, [this](int32_t index, const std::string& k) {
         return CompareText(FEntries[static_cast<size_t>(index)].Key, k) < 0;
     });
-    if (position == FOrder.end() || CompareText(FEntries[static_cast<size_t>(*position)].Key, key) != 0)
-        return -1;
-    return static_cast<int>(position - FOrder.begin());
+}
+
+bool TMacroKeywords::holdsKey(std::vector<int32_t>::const_iterator position, const std::string& key) const
+{
+    return position != FOrder.end() && CompareText(FEntries[static_cast<size_t>(*position)].Key, key) == 0;
+}
+
+void TMacroKeywords::addToTrie(int32_t index)
+{
+    const std::string& key = FEntries[static_cast<size_t>(index)].Key;
+    FTrie->Add(std::string(key.rbegin(), key.rend()), 0, index + 1, TStateSet{0}, TSM_CharGroup());
+}
+
+int TMacroKeywords::IndexOf(const std::string& key) const
+{
+    const auto position = lowerBound(key);
+    return holdsKey(position, key) ? static_cast<int>(position - FOrder.begin()) : -1;
 }
 
 void TMacroKeywords::Add(const std::string& key, const std::string& description, uint8_t caseSensitive,
                          const std::string& text)
 {
     TTemplateEntry entry{caseSensitive == 0 ? AsciiLowerCase(key) : key, description, normaliseEntryText(text)};
-    auto position = std::lower_bound(FOrder.begin(), FOrder.end(), entry.Key,
-                                     [this](int32_t index, const std::string& k) {
-                                         return CompareText(FEntries[static_cast<size_t>(index)].Key, k) < 0;
-                                     });
-    if (position != FOrder.end() && CompareText(FEntries[static_cast<size_t>(*position)].Key, entry.Key) == 0) {
+    const auto position = lowerBound(entry.Key);
+    if (holdsKey(position, entry.Key)) {
         // The trie folds case the way the list compares keys, so the old path leads to the new entry.
         FEntries[static_cast<size_t>(*position)] = std::move(entry);
         return;
     }
     const auto index = static_cast<int32_t>(FEntries.size());
-    std::string reversed(entry.Key.rbegin(), entry.Key.rend());
     FEntries.push_back(std::move(entry));
     FOrder.insert(position, index);
-    FTrie->Add(reversed, 0, index + 1, TStateSet{0}, TSM_CharGroup());
+    addToTrie(index);
 }
 
 void TMacroKeywords::Clear()
@@ -107,11 +117,8 @@ void TMacroKeywords::RebuildTrie()
 {
     FTrie->Clear();
     FTrie->CurrentStates = TStateSet{0};
-    const TSM_CharGroup anyFollower;
-    for (size_t i = 0; i < FEntries.size(); ++i) {
-        const std::string& key = FEntries[i].Key;
-        FTrie->Add(std::string(key.rbegin(), key.rend()), 0, static_cast<int32_t>(i + 1), TStateSet{0}, anyFollower);
-    }
+    for (size_t i = 0; i < FEntries.size(); ++i)
+        addToTrie(static_cast<int32_t>(i));
 }
 
 void TMacroKeywords::DeleteEntry(int index)

@@ -136,6 +136,12 @@ protected:
     void swapEntries(TMacroKeywords& other) noexcept;
 
 private:
+    // The first position in FOrder whose key is not below `key`, and whether it holds `key`.
+    std::vector<int32_t>::const_iterator lowerBound(const std::string& key) const;
+    bool holdsKey(std::vector<int32_t>::const_iterator position, const std::string& key) const;
+    // Adds the key of FEntries[index] reversed, with any character allowed before it.
+    void addToTrie(int32_t index);
+
     // Entries stay at their index until one is deleted: the trie's values are these indexes + 1
     // (0 stands for no match in the trie's walk).
     std::vector<TTemplateEntry> FEntries;
