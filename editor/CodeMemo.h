@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -32,6 +33,7 @@ class QDropEvent;
 class TSM_CaretControl;
 class TUndoStack;
 class TTextMark;
+class TMacroKeywords;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -425,6 +427,11 @@ public:
     // replace the word before the caret, after which the key goes on. Neither does anything here.
     virtual bool TemplateKey(uint16_t key, TShiftState shift);
     virtual void AutoReplaceKey(uint16_t key, TShiftState shift);
+    // The template lists' OnExpand while this control has claimed them: replaces `key` before the
+    // caret (empty from the pop-up list) by `text`, after OnTemplateEvent or OnAutoReplace had their
+    // say, indenting the text's later lines to the key's column and putting the caret at its first
+    // "|", as one undo step.
+    virtual void ExpandMacro(TMacroKeywords& source, const std::string& key, std::string& text);
 
     // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
     virtual void SetBookmark(int index, int line, int column);
@@ -470,8 +477,8 @@ public:
     virtual bool DropTargetDrop(QDropEvent* event);
 
     // The settings' code templates, auto-replace list and key controller serve one editor at a
-    // time: Claim points them at this control (on focus and clicks), Release lets go of those that
-    // still point here (when the control goes).
+    // time: Claim points them at this control (on focus, clicks and template keys), Release lets go
+    // of those that still point here and closes the pop-up list (when the control goes).
     virtual void ClaimSettingsObjects();
     virtual void ReleaseSettingsObjects();
 
@@ -542,6 +549,11 @@ private:
     class LoadScope;
     // The commands of ExecuteCommand, one object per command run.
     class CommandRunner;
+    // The pop-up list of a template list's entries, created on first use.
+    class TemplatePopup;
+    QPointer<TemplatePopup> FTemplatePopup;
+    // Offers a key-down to a template list; true when the list took it.
+    bool offerKeyToList(TMacroKeywords& list, uint16_t key, TShiftState shift);
 
     // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
     template <class Edit> void inUndoGroup(int kind, Edit&& edit)
