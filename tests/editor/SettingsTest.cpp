@@ -219,7 +219,9 @@ TEST(Settings, FreshStreamHasTheExactByteForm)
     expected.i32(0); // keyword tables
     expected.i32(0).longStr("Ctrl+J").i32(1).shortStr(";,:.=()[]\\{Return}\\{Tab}\\{Space}"); // auto-replace
     expected.i32(0).longStr("Ctrl+J").i32(1);                                                  // templates
-    expected.i32(0).i32(0);                                                                    // keys
+    std::vector<uint8_t> keys = streamOf(DefaultKeyController());                               // keys
+    ASSERT_EQ(keys.size(), 1339u);
+    expected.v.insert(expected.v.end(), keys.begin(), keys.end());
     expected.longStr("MS Sans Serif").i32(8).byte(1).i32(0x80000008).byte(0);                  // gutter font
     EXPECT_EQ(streamOf(s), expected.v);
 }
@@ -518,7 +520,7 @@ TEST(Settings, AssignAndCloneCopyEverythingThroughTheStream)
     EXPECT_NE(target.KeywordTrie(), source.KeywordTrie());
     EXPECT_EQ(target.KeywordTrie()->FindWord("Var", 1)->Ends->Value, 30);
     EXPECT_EQ(target.AutoReplace().Entry(0).Key, "teh");
-    EXPECT_EQ(target.KeyController().Sequence(1).Key2, 'I');
+    EXPECT_EQ(target.KeyController().KeyStore().Sequences()[1].Key2, 'I');
 
     std::unique_ptr<TSM_Base> clone = source.Clone();
     ASSERT_NE(dynamic_cast<TSM_Settings*>(clone.get()), nullptr);
