@@ -2,6 +2,7 @@
 #include "highlight/CodeMemoParser.h"
 
 #include <bit>
+#include <utility>
 
 #include "editor/LineStore.h"
 #include "highlight/Recognisers.h"
@@ -46,6 +47,30 @@ void TCodeMemoParser::Clear()
 }
 
 bool TCodeMemoParser::EditAll() { return EditSettings(kAllPropEdPages); }
+
+namespace {
+TCodeMemoParser::TSettingsDialog& settingsDialog()
+{
+    static TCodeMemoParser::TSettingsDialog dialog;
+    return dialog;
+}
+} // namespace
+
+void TCodeMemoParser::SetSettingsDialog(TSettingsDialog dialog) { settingsDialog() = std::move(dialog); }
+
+bool TCodeMemoParser::EditSettings(TSM_PropEdPages pages)
+{
+    if (OnModifyProperties) {
+        OnModifyProperties(this);
+        return false;
+    }
+    if ((pages & kAllPropEdPages) == 0 || !settingsDialog())
+        return false;
+    const bool confirmed = settingsDialog()(*this, pages);
+    if (confirmed)
+        RefreshEditors();
+    return confirmed;
+}
 
 bool TCodeMemoParser::InBoundState() const
 {

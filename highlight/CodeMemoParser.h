@@ -55,6 +55,15 @@ public:
 
     // The options dialog on all pages.
     bool EditAll() override;
+    // Calls OnModifyProperties instead when it is assigned (false). Otherwise runs the settings
+    // dialog on `pages` and, when the user confirmed it, makes the editors apply the settings again.
+    // Without an installed dialog, or with no page, nothing is shown and the result is false.
+    bool EditSettings(TSM_PropEdPages pages) override;
+
+    // The dialog unit installs the routine that shows its dialog for a parser; the parser itself
+    // stays free of widgets. The routine returns true when the user confirmed a change.
+    using TSettingsDialog = std::function<bool(TCodeMemoParser& parser, TSM_PropEdPages pages)>;
+    static void SetSettingsDialog(TSettingsDialog dialog);
 
     // ---- tables
 

@@ -713,3 +713,30 @@ TEST(TCodeMemoParser, RandomTextAlwaysAdvances)
         }
     }
 }
+
+TEST(TCodeMemoParser, EditSettingsGoesToTheEventOrTheInstalledDialog)
+{
+    TCodeMemoParser p;
+    EXPECT_FALSE(p.EditAll()); // no dialog installed
+
+    std::vector<TSM_PropEdPages> shown;
+    bool confirm = true;
+    TCodeMemoParser::SetSettingsDialog([&](TCodeMemoParser& parser, TSM_PropEdPages pages) {
+        EXPECT_EQ(&parser, &p);
+        shown.push_back(pages);
+        return confirm;
+    });
+    EXPECT_TRUE(p.EditAll());
+    confirm = false;
+    EXPECT_FALSE(p.EditSettings(1 << ppKEYS));
+    EXPECT_FALSE(p.EditSettings(0));
+    EXPECT_EQ(shown, (std::vector<TSM_PropEdPages>{kAllPropEdPages, 1 << ppKEYS}));
+
+    TCustomCodeMemoParser* sender = nullptr;
+    p.OnModifyProperties = [&sender](TCustomCodeMemoParser* s) { sender = s; };
+    confirm = true;
+    EXPECT_FALSE(p.EditAll());
+    EXPECT_EQ(sender, &p);
+    EXPECT_EQ(shown.size(), 2u);
+    TCodeMemoParser::SetSettingsDialog(nullptr);
+}
