@@ -86,19 +86,33 @@ bool pascalChar(TCustomEdStream& c, int& length)
     return true;
 }
 
+// What a run over characters of a class passed.
+struct TRun {
+    bool any = false;
+    bool at = false;            // it held an @
+    bool endsWithPeriod = false;
+};
+
+template <class TClass>
+TRun advanceOver(TCustomEdStream& c, int& length, TClass inClass)
+{
+    TRun run;
+    while (!c.AtEnd() && inClass(current(c))) {
+        run.any = true;
+        run.at = run.at || current(c) == '@';
+        run.endsWithPeriod = current(c) == '.';
+        advance(c, length);
+    }
+    return run;
+}
+
 bool webChar(TCustomEdStream& c, int& length)
 {
-    bool any = false;
-    bool lastWasPeriod = false;
-    while (!c.AtEnd() && isWebChar(current(c))) {
-        lastWasPeriod = current(c) == '.';
-        advance(c, length);
-        any = true;
-    }
+    const TRun run = advanceOver(c, length, isWebChar);
     // A trailing period ends the sentence around a path rather than belonging to it.
-    if (lastWasPeriod)
+    if (run.endsWithPeriod)
         stepBack(c, length);
-    return any;
+    return run.any;
 }
 
 // The rest of a line, only when the token began at the start of a line.
@@ -190,16 +204,10 @@ bool stdNumber(TCustomEdStream& c, int& length)
 
 bool stdMailURL(TCustomEdStream& c, int& length)
 {
-    bool at = false;
-    bool lastWasPeriod = false;
-    while (!c.AtEnd() && isMailChar(current(c))) {
-        at = at || current(c) == '@';
-        lastWasPeriod = current(c) == '.';
-        advance(c, length);
-    }
-    if (!at)
+    const TRun run = advanceOver(c, length, isMailChar);
+    if (!run.at)
         return false;
-    if (lastWasPeriod)
+    if (run.endsWithPeriod)
         stepBack(c, length);
     return true;
 }

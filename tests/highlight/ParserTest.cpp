@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -62,7 +63,12 @@ struct Recognised {
     bool matched;
     int length;
     int64_t position;
+    friend bool operator==(const Recognised&, const Recognised&) = default;
 };
+std::ostream& operator<<(std::ostream& os, const Recognised& r)
+{
+    return os << (r.matched ? "match" : "no match") << ", length " << r.length << ", cursor at " << r.position;
+}
 Recognised recognise(int index, const std::string& text, int64_t position = 0, int length = 0)
 {
     Text t(text);
@@ -142,6 +148,19 @@ void charStart(TCodeMemoParser& parser, TStartTable& table, const std::string& h
     }
 }
 
+// The token-state record of `token`, as the states and containers sections fill it.
+TTokenStateRec& stateRecord(TParserTables& tables, uint8_t token, TStateSet validIn, TStateSet enter = {},
+                            TStateSet leave = {}, uint8_t stackAction = 0)
+{
+    TTokenStateRec& record = tables.EnsureTokenState(token);
+    record.ValidIn = validIn;
+    record.Enter = enter;
+    record.Leave = leave;
+    record.NoStateChange = enter.IsEmpty() && leave.IsEmpty() ? 1 : 0;
+    record.StackAction = stackAction;
+    return record;
+}
+
 // A parser whose only table entry is built-in start `recogniser` giving `token`.
 std::unique_ptr<TCodeMemoParser> oneRecogniser(int recogniser, uint8_t token)
 {
@@ -175,10 +194,7 @@ TEST(Recognisers, SignedNumbers)
     EXPECT_EQ(scan(*p, "+3.25E-2;"), (Tokens{{15, 8}, {0, 1}}));
     // A sign without a digit is given back.
     EXPECT_EQ(scan(*p, "-x"), (Tokens{{0, 1}, {0, 1}}));
-    Recognised r = recognise(riStdCNumberOrFPSigned, "-x", 0, 5);
-    EXPECT_FALSE(r.matched);
-    EXPECT_EQ(r.length, 5);
-    EXPECT_EQ(r.position, 0);
+    EXPECT_EQ(recognise(riStdCNumberOrFPSigned, "-x", 0, 5), (Recognised{false, 5, 0}));
 }
 
 TEST(Recognisers, Strings)
@@ -218,18 +234,10 @@ TEST(Recognisers, MailAndWebAddresses)
     auto p = oneRecogniser(riStdMailURL, 17);
     EXPECT_EQ(scan(*p, "joe@x.com."), (Tokens{{17, 9}, {0, 1}}));
     EXPECT_EQ(scan(*p, "a.b"), (Tokens{{0, 1}, {0, 1}, {0, 1}}));
-    Recognised r = recognise(riStdMailURL, "ab.cd x", 0, 2);
-    EXPECT_FALSE(r.matched);
-    EXPECT_EQ(r.length, 2);
-    EXPECT_EQ(r.position, 0);
+    EXPECT_EQ(recognise(riStdMailURL, "ab.cd x", 0, 2), (Recognised{false, 2, 0}));
 
-    r = recognise(riWebChar, "www.x.org/a?b=1. rest");
-    EXPECT_TRUE(r.matched);
-    EXPECT_EQ(r.length, 15);
-    EXPECT_EQ(r.position, 15);
-    r = recognise(riWebChar, " x", 0, 3);
-    EXPECT_FALSE(r.matched);
-    EXPECT_EQ(r.length, 3);
+    EXPECT_EQ(recognise(riWebChar, "www.x.org/a?b=1. rest"), (Recognised{true, 15, 15}));
+    EXPECT_EQ(recognise(riWebChar, " x", 0, 3), (Recognised{false, 3, 0}));
 }
 
 TEST(Recognisers, IdentifiersAndSingleCharacters)
@@ -238,45 +246,26 @@ TEST(Recognisers, IdentifiersAndSingleCharacters)
     EXPECT_EQ(scan(*p, "_ab1 2x"), (Tokens{{10, 4}, {0, 1}, {0, 1}, {10, 1}}));
 
     // A Pascal character: a doubled quote, or any character but a single quote or a line end.
-    Recognised r = recognise(riPascalChar, "''x");
-    EXPECT_TRUE(r.matched);
-    EXPECT_EQ(r.length, 2);
-    r = recognise(riPascalChar, "'x", 0, 4);
-    EXPECT_FALSE(r.matched);
-    EXPECT_EQ(r.length, 4);
-    EXPECT_EQ(r.position, 0);
-    EXPECT_FALSE(recognise(riPascalChar, "\rx").matched);
-    r = recognise(riPascalChar, "ab");
-    EXPECT_TRUE(r.matched);
-    EXPECT_EQ(r.position, 1);
+    EXPECT_EQ(recognise(riPascalChar, "''x"), (Recognised{true, 2, 2}));
+    EXPECT_EQ(recognise(riPascalChar, "'x", 0, 4), (Recognised{false, 4, 0}));
+    EXPECT_EQ(recognise(riPascalChar, "\rx"), (Recognised{false, 0, 0}));
+    EXPECT_EQ(recognise(riPascalChar, "ab"), (Recognised{true, 1, 1}));
 }
 
 TEST(Recognisers, RestOfLineOnlyFromALineStart)
 {
     // At the first character of the text there is no line before to test.
-    Recognised r = recognise(riOriginalChar, "abc\rdef");
-    EXPECT_TRUE(r.matched);
-    EXPECT_EQ(r.position, 3);
-    r = recognise(riOriginalChar, "abc\rdef", 4);
-    EXPECT_TRUE(r.matched);
-    EXPECT_EQ(r.length, 3);
-    EXPECT_EQ(r.position, 7);
+    EXPECT_EQ(recognise(riOriginalChar, "abc\rdef"), (Recognised{true, 3, 3}));
+    EXPECT_EQ(recognise(riOriginalChar, "abc\rdef", 4), (Recognised{true, 3, 7}));
     // One character of the token already taken: the line start is tested before it.
-    r = recognise(riOriginalChar, "abc\rdef", 5, 1);
-    EXPECT_TRUE(r.matched);
-    EXPECT_EQ(r.length, 3);
-    r = recognise(riOriginalChar, "abc\rdef", 1);
-    EXPECT_FALSE(r.matched);
-    EXPECT_EQ(r.position, 1);
+    EXPECT_EQ(recognise(riOriginalChar, "abc\rdef", 5, 1), (Recognised{true, 3, 7}));
+    EXPECT_EQ(recognise(riOriginalChar, "abc\rdef", 1), (Recognised{false, 0, 1}));
 }
 
 TEST(Recognisers, IndexesOutsideTheTableAndStartSets)
 {
     for (int index : {-1, 0, 6, 21, 1000}) {
-        Recognised r = recognise(index, "abc", 1, 1);
-        EXPECT_FALSE(r.matched) << index;
-        EXPECT_EQ(r.length, 1);
-        EXPECT_EQ(r.position, 1);
+        EXPECT_EQ(recognise(index, "abc", 1, 1), (Recognised{false, 1, 1})) << index;
     }
     EXPECT_EQ(RecogniserOfProcedure(0), riPascalChar);
     EXPECT_EQ(RecogniserOfProcedure(13), riStdCStringSQ);
@@ -430,15 +419,8 @@ TEST(TCodeMemoParser, StatesChangeAndNestThroughTheRunTimeStack)
     p.Keywords().Add("x", 0, 3, TStateSet{1}, any);
     charStart(p, t.DefaultStartTable, "(", 1, charElement(0, 1), bodyElement({}, 0), TStateSet{0, 1});
     charStart(p, t.DefaultStartTable, ")", 2, charElement(0, 1), bodyElement({}, 0), TStateSet{0, 1});
-    TTokenStateRec& open = t.EnsureTokenState(1);
-    open.ValidIn = TStateSet{0, 1};
-    open.Enter = TStateSet{1};
-    open.Leave = TStateSet{0};
-    open.NoStateChange = 0;
-    open.StackAction = saPushBefore;
-    TTokenStateRec& close = t.EnsureTokenState(2);
-    close.ValidIn = TStateSet{1};
-    close.StackAction = saPopAfter;
+    stateRecord(t, 1, TStateSet{0, 1}, TStateSet{1}, TStateSet{0}, saPushBefore);
+    TTokenStateRec& close = stateRecord(t, 2, TStateSet{1}, {}, {}, saPopAfter);
 
     Text text("x((x))x");
     p.ResetScanner(0);
@@ -476,12 +458,8 @@ TEST(TCodeMemoParser, SettingsKeywordsAreExemptFromTheValidInTest)
     p.Settings().AddKeywordTable(TStateSet{0}, "", {{"foo", 60}}, 0);
     TSM_CharGroup any;
     p.Keywords().Add("bar", 0, 61, TStateSet{0}, any);
-    for (uint8_t token : {60, 61}) {
-        TTokenStateRec& record = p.Tables().EnsureTokenState(token);
-        record.ValidIn = TStateSet{5};
-        record.Enter = TStateSet{2};
-        record.NoStateChange = 0;
-    }
+    for (uint8_t token : {60, 61})
+        stateRecord(p.Tables(), token, TStateSet{5}, TStateSet{2});
     EXPECT_EQ(scan(p, "foo"), (Tokens{{60, 3}}));
     EXPECT_EQ(p.CurrentStates(), (TStateSet{0, 2}));
     ASSERT_NE(p.Settings().KeywordTrie(), nullptr);
@@ -524,11 +502,7 @@ TEST(TCodeMemoParser, ContainersAreScannedAgainInsideTheirStates)
     TCodeMemoParser p;
     TParserTables& t = p.Tables();
     charStart(p, t.DefaultStartTable, "<", 80, charElement(group(p, "[^>]"), 1), bodyElement({group(p, ">")}, 1));
-    TTokenStateRec& tag = t.EnsureTokenState(80);
-    tag.Container = 1;
-    tag.Enter = TStateSet{2};
-    tag.Leave = TStateSet{0};
-    tag.NoStateChange = 0;
+    stateRecord(t, 80, TStateSet{0}, TStateSet{2}, TStateSet{0}).Container = 1;
     TSM_CharGroup any;
     p.Keywords().Add("b", 0, 81, TStateSet{2}, any);
 
@@ -670,18 +644,9 @@ TEST(TCodeMemoParser, RandomTextAlwaysAdvances)
               bodyElement({group(p, "[^a-z]")}, 0), TStateSet{1});
     t.UpdateNoInState();
 
-    TTokenStateRec& open = t.EnsureTokenState(1);
-    open.ValidIn = TStateSet{0, 1};
-    open.Enter = TStateSet{1};
-    open.Leave = TStateSet{0};
-    open.NoStateChange = 0;
-    open.StackAction = saPushBefore;
-    t.EnsureTokenState(2).StackAction = saPopAfter;
-    t.TokenStates[2]->ValidIn = TStateSet{0, 1};
-    TTokenStateRec& tag = t.EnsureTokenState(80);
-    tag.Container = 1;
-    tag.Enter = TStateSet{1};
-    tag.NoStateChange = 0;
+    stateRecord(t, 1, TStateSet{0, 1}, TStateSet{1}, TStateSet{0}, saPushBefore);
+    stateRecord(t, 2, TStateSet{0, 1}, {}, {}, saPopAfter);
+    stateRecord(t, 80, TStateSet{0}, TStateSet{1}).Container = 1;
     t.ContextStates[1] = TStateSet{1};
     p.OnCustomParse = [](TCodeMemoParser*, int, TEdStream& s, int& length, int&) {
         if (s.AtEnd() || s.CurrentChar() == '\r')
