@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/CodeMemoError.h"
+#include "editor/EditorErrors.h"
 #include "editor/EditorMessages.h"
 #include "platform/Classes.h"
 
