@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/CodeMemo.h"
 #include "editor/EditingCore.h"
 #include "editor/LineStore.h"
 #include "highlight/SynParse.h"
@@ -704,4 +705,21 @@ TEST(TCodeMemoParser, EditSettingsGoesToTheEventOrTheInstalledDialog)
     EXPECT_EQ(sender, &p);
     EXPECT_EQ(shown.size(), 2u);
     TCodeMemoParser::SetSettingsDialog(nullptr);
+}
+
+TEST(TCodeMemoParser, AnEditorThatScansIsAttachedOnce)
+{
+    TCodeMemo memo;
+    memo.InsertText("ab");
+    TCodeMemoParser p;
+    TEdStream cursor(&memo);
+    cursor.Reset(memo.FirstRecord(), 0, 0);
+    p.ResetScanner(0);
+    for (int i = 0; i < 2; ++i) {
+        int length = 0;
+        EXPECT_EQ(p.ScanToken(&memo, cursor, length), 0);
+        EXPECT_EQ(length, 1);
+    }
+    EXPECT_EQ(p.Editors(), (std::vector<TCustomCodeMemo*>{&memo}));
+    EXPECT_EQ(p.Settings().ClientCount(), 1);
 }
