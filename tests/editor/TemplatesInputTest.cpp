@@ -28,19 +28,6 @@ protected:
     void closeUndoGroup(int kind) override { Groups += Format(" %d>", kind); }
 };
 
-void send(QWidget& target, int vk, TShiftState shift, bool down)
-{
-    auto event = MakeKeyEvent(vk, shift, down);
-    ASSERT_TRUE(event) << vk;
-    QCoreApplication::sendEvent(&target, event.get());
-}
-
-void press(QWidget& target, int vk, TShiftState shift = 0)
-{
-    send(target, vk, shift, true);
-    send(target, vk, shift, false);
-}
-
 void pressHotKey(QWidget& target)
 {
     press(target, 'J', ssCtrl);
@@ -74,6 +61,17 @@ std::string selectionOf(TCustomCodeMemo& memo)
 QListWidget* popupOf(TCustomCodeMemo& memo)
 {
     return memo.findChild<QListWidget*>();
+}
+
+// Presses the hot key at the end of `content`; the pop-up it opened, nil when none shows.
+QListWidget* openPopup(TCustomCodeMemo& memo, const std::string& content)
+{
+    SetText(memo, content);
+    const int end = static_cast<int>(content.size());
+    Select(memo, end, end);
+    pressHotKey(memo);
+    QListWidget* popup = popupOf(memo);
+    return popup && popup->isVisible() ? popup : nullptr;
 }
 
 void doubleClick(QListWidget& list, int row)
@@ -247,12 +245,8 @@ TEST(TemplatesInput, PopUpListsTheTemplatesWhenNoNameStandsBeforeTheCaret)
     templates.SetTemplate("if", "Condici\xF3n", "if (|)");
     templates.SetTemplate("while", "", "while (|)");
 
-    SetText(*memo, "wh");
-    Select(*memo, 2, 2);
-    pressHotKey(*memo);
-    QListWidget* popup = popupOf(*memo);
+    QListWidget* popup = openPopup(*memo, "wh");
     ASSERT_NE(popup, nullptr);
-    EXPECT_TRUE(popup->isVisible());
     ASSERT_EQ(popup->count(), 3);
     EXPECT_EQ(popup->item(0)->text(), QString("Bucle for\tfor"));
     EXPECT_EQ(popup->item(1)->text(), QString::fromUtf8("Condici\xC3\xB3n\tif"));
@@ -273,10 +267,7 @@ TEST(TemplatesInput, PopUpListsTheTemplatesWhenNoNameStandsBeforeTheCaret)
     EXPECT_EQ(selectionOf(*memo), "7..7");
 
     // Typed characters search the keys and never reach the editor; Escape closes.
-    SetText(*memo, "x ");
-    Select(*memo, 2, 2);
-    pressHotKey(*memo);
-    ASSERT_TRUE(popup->isVisible());
+    ASSERT_EQ(openPopup(*memo, "x "), popup);
     EXPECT_EQ(popup->currentRow(), 0);
     press(*popup, 'I');
     EXPECT_EQ(popup->currentRow(), 1);
@@ -295,10 +286,7 @@ TEST(TemplatesInput, PopUpListsTheTemplatesWhenNoNameStandsBeforeTheCaret)
     EXPECT_EQ(selectionOf(*memo), "7..7");
 
     // An item that does not hold the typed word goes after it.
-    SetText(*memo, "wh");
-    Select(*memo, 2, 2);
-    pressHotKey(*memo);
-    ASSERT_TRUE(popup->isVisible());
+    ASSERT_EQ(openPopup(*memo, "wh"), popup);
     popup->setCurrentRow(1);
     press(*popup, VK_RETURN);
     EXPECT_EQ(memo->StoredText(), "whif ()");
