@@ -31,6 +31,8 @@ class QDragMoveEvent;
 class QDropEvent;
 class TSM_CaretControl;
 class TUndoStack;
+class TUndoRecorder;
+class TCodeMemoUndo;
 class TTextMark;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
@@ -415,7 +417,8 @@ public:
     // Selects the word under a client point (the double click).
     virtual void SelectWordAtCaret(TPoint point);
 
-    // Undo log: without one nothing can be undone and the text never reads as modified.
+    // Undo log: the control starts with a log of its own; without one nothing can be undone and the
+    // text never reads as modified.
     virtual bool CanUndo();
     virtual bool CanRedo();
     virtual void Undo();
@@ -423,8 +426,14 @@ public:
     virtual bool GetModified();
     virtual void SetModified(bool value);
     TUndoStack* UndoStack() const { return FUndoStack; }
-    // Attaches a log the caller keeps owning (nil detaches), then Change.
+    // Attaches a log the caller keeps owning (nil detaches), then Change; the caller detaches it
+    // before freeing it. The control's own log stays the control's while another is attached.
     virtual void SetUndoStack(TUndoStack* stack);
+    // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
+    // A begin while a group is open and an end of another kind are ignored.
+    void BeginUndoGroup(int kind);
+    void EndUndoGroup(int kind);
+    TUndoRecorder& UndoRecorder();
 
     // Search: the default finds nothing.
     virtual int DoFind(int flags, const char* text);
@@ -476,6 +485,13 @@ protected:
     uint32_t optionWord() const override { return FSettings->Options; }
     int indentStep() const override { return FSettings->IndentStep; }
     int nextTabColumn(int column) const override { return NextTabColumn(column); }
+    void openUndoGroup(int kind) override;
+    void closeUndoGroup(int kind) override;
+    void logReplaceStart(std::string_view newText) override;
+    void logReplaceEnd() override;
+    void logInsertion(int offset, std::string_view chars) override;
+    void logRemoval(int offset, std::string_view chars) override;
+    void clearUndoLog() override;
 
     // Cuts records that grew to kRewrapLength or more; what Rewrap does without word wrap.
     void cutLongRecords() { TCodeMemoCore::rewrapAll(); }
@@ -578,6 +594,8 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
+    // The undo recorder, the control's own log and the replay through messages.
+    std::unique_ptr<TCodeMemoUndo> FUndo;
     TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;
