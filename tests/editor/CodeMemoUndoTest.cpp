@@ -2,26 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
+#include "UndoTestSupport.h"
 #include "editor/Undo.h"
 
 namespace {
 
-struct State {
-    std::string Text;
-    int Anchor;
-    int Caret;
-    bool operator==(const State&) const = default;
-    friend void PrintTo(const State& state, std::ostream* os)
-    {
-        *os << ::testing::PrintToString(state.Text) << " {" << state.Anchor << ", " << state.Caret << '}';
-    }
-};
+using State = TextState;
 
 State Snapshot(TCodeMemo& memo)
 {
@@ -48,18 +39,6 @@ void Attach(TCodeMemo& memo, TUndoStack* log)
 {
     memo.Perform(SMM_UNDOSTACK, SMM_SET, reinterpret_cast<LPARAM>(log));
 }
-
-// A log that counts its pushes, so that a test can tell whether a command logged anything even when
-// trimming keeps the size where it was.
-class CountingLog : public TUndoStack {
-public:
-    void Push(void* data, size_t size) override
-    {
-        TUndoStack::Push(data, size);
-        ++Pushes;
-    }
-    size_t Pushes = 0;
-};
 
 // Random commands on a control, each remembered with the state before and after it when it logged
 // anything: one undo must lead from each after-state back to its before-state.

@@ -6,21 +6,10 @@
 #include <random>
 #include <vector>
 
+#include "UndoTestSupport.h"
 #include "editor/Undo.h"
 
 namespace {
-
-// The log, counting its pushes so that a test can tell whether a command logged anything even when
-// trimming keeps the size unchanged.
-class CountingLog : public TUndoStack {
-public:
-    void Push(void* data, size_t size) override
-    {
-        TUndoStack::Push(data, size);
-        ++Pushes;
-    }
-    size_t Pushes = 0;
-};
 
 // A text model that edits like the editing core: every replacement of the selection is logged as a
 // transaction, commands bracket their edits in groups, indent and unindent log line-start edits.
@@ -37,16 +26,7 @@ public:
     int Changes = 0;
     int UpdateDepth = 0;
 
-    struct State {
-        std::string Text;
-        int Anchor;
-        int Caret;
-        bool operator==(const State&) const = default;
-        friend void PrintTo(const State& state, std::ostream* os)
-        {
-            *os << '"' << state.Text << "\" {" << state.Anchor << ", " << state.Caret << '}';
-        }
-    };
+    using State = TextState;
     State Snapshot() const { return {Text, Anchor, Caret}; }
 
     void Select(int anchor, int caret) { SetSelection({anchor, caret}); }
