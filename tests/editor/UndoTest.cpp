@@ -38,7 +38,9 @@ public:
         const int s = std::min(Anchor, Caret);
         const int e = std::max(Anchor, Caret);
         const std::string_view t = text.value_or(std::string_view());
-        Text.replace(static_cast<size_t>(s), static_cast<size_t>(e - s), t);
+        // Erase then insert: GCC 12 takes an optimised replace for an overlapping copy (-Wrestrict).
+        Text.erase(static_cast<size_t>(s), static_cast<size_t>(e - s));
+        Text.insert(static_cast<size_t>(s), t);
         Anchor = Caret = s + static_cast<int>(t.size());
         Recorder.LogReplaceEnd();
     }
