@@ -44,11 +44,11 @@ LRESULT TCustomCodeMemo::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
     message.Msg = msg;
     message.WParam = wParam;
     message.LParam = lParam;
-    const size_t undoDepth = FUndo->CoreDepth();
+    const TCodeMemoUndo::TEditMark editing = FUndo->Mark();
     try {
         WndProc(message);
     } catch (...) {
-        FUndo->EditFailed(undoDepth);
+        FUndo->EditFailed(editing);
         throw;
     }
     return message.Result;

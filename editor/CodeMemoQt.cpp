@@ -131,7 +131,7 @@ bool TCustomCodeMemo::focusNextPrevChild(bool next)
 void TCustomCodeMemo::handleEventError()
 {
     // Qt's event dispatch must not see an exception; the user is told here instead.
-    FUndo->EditFailed(0);
+    FUndo->EditFailed({});
     try {
         throw;
     } catch (const std::exception& e) {

@@ -63,7 +63,7 @@ void TCodeMemoUndo::LogReplaceEnd()
 
 void TCodeMemoUndo::InsertStream(TStream& stream)
 {
-    const size_t depth = CoreDepth();
+    const TEditMark mark = Mark();
     const bool opened = !FRecorder.Replaying() && FRecorder.BeginUndoGroup(ugInsertText);
     try {
         FRecorder.LogStreamStart(stream);
@@ -75,7 +75,7 @@ void TCodeMemoUndo::InsertStream(TStream& stream)
         if (FRecorder.InTransaction())
             FRecorder.LogStreamEnd();
     } catch (...) {
-        EditFailed(depth);
+        EditFailed(mark);
         if (opened)
             endGroupQuietly(ugInsertText);
         throw;
@@ -90,14 +90,13 @@ void TCodeMemoUndo::Clear()
     FRecorder.ClearLog();
 }
 
-void TCodeMemoUndo::EditFailed(size_t depth)
+void TCodeMemoUndo::EditFailed(TEditMark since)
 {
-    if (depth > FCoreGroups.size())
-        depth = FCoreGroups.size();
+    const size_t depth = std::min(since.CoreDepth, FCoreGroups.size());
     const bool coreGroupOpen =
         std::find(FCoreGroups.begin() + static_cast<std::ptrdiff_t>(depth), FCoreGroups.end(), true) != FCoreGroups.end();
     FCoreGroups.resize(depth);
-    if (depth == 0 && FRecorder.InTransaction()) {
+    if (FRecorder.InTransaction() && !since.InTransaction) {
         Clear();
         return;
     }

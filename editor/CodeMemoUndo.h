@@ -37,13 +37,17 @@ public:
     void InsertStream(TStream& stream);
     // Empties the attached log and forgets a transaction that an edit left open.
     void Clear();
-    // Core groups open now; a message remembers it, to tell its own edits from the one it is inside.
-    size_t CoreDepth() const { return FCoreGroups.size(); }
-    // An exception left the edits begun since `depth` core groups were open. The core groups they
-    // opened are closed, so that the next command gets a group of its own. When no edit was under
-    // way before them and a replacement had begun, the text may have changed without its record:
-    // the history no longer fits the text and the log is emptied.
-    void EditFailed(size_t depth);
+    // Where the editing stands: the core groups open and whether a replacement is under way. A
+    // message takes it on entry, to tell its own edits from the one it may be running inside.
+    struct TEditMark {
+        size_t CoreDepth = 0;
+        bool InTransaction = false;
+    };
+    TEditMark Mark() const { return {FCoreGroups.size(), FRecorder.InTransaction()}; }
+    // An exception left the edits begun since `since`. The core groups they opened are closed, so
+    // that the next command gets a group of its own. When they had begun a replacement, the text may
+    // have changed without its record: the history no longer fits the text and the log is emptied.
+    void EditFailed(TEditMark since);
 
     // ---- TUndoTarget, each through the control's message named in Undo.h
     TSelectionRange GetSelection() override;

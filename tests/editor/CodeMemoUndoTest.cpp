@@ -395,6 +395,22 @@ TEST(CodeMemoUndo, FailedEditLeavesAUsableLog)
     EXPECT_EQ(memo.StoredText(), "bc\rdefg");
     EXPECT_EQ(Ask(memo, EM_CANUNDO), 0);
 
+    // The same inside a command's group: the group goes on, the history does not.
+    Insert(memo, "4");
+    ASSERT_TRUE(memo.GetModified());
+    memo.BeginUndoGroup(ugTyping);
+    fail = true;
+    EXPECT_THROW(Insert(memo, "5"), Exception);
+    memo.EndUndoGroup(ugTyping);
+    EXPECT_FALSE(memo.GetModified());
+    EXPECT_EQ(memo.StoredText(), "45bc\rdefg");
+    Select(memo, 0, 2);
+    Insert(memo, nullptr);
+    Ask(memo, EM_UNDO);
+    EXPECT_EQ(memo.StoredText(), "45bc\rdefg");
+    Ask(memo, SMM_REDO);
+    EXPECT_EQ(memo.StoredText(), "bc\rdefg");
+
     // An indent that fails after its first line keeps that line's record; its group is closed, so
     // one undo takes the line back and the next command gets a group of its own.
     Select(memo, 0, memo.TextLength());
