@@ -25,17 +25,40 @@ void TCodeMemoUndo::OpenCoreGroup(int kind)
     if (!stack || !stack->InGroup())
         FCoreGroups.clear();
     // A replay edits through the core too; it must not open groups of its own in the log it reads.
-    FCoreGroups.push_back(!FRecorder.Replaying() && FRecorder.BeginUndoGroup(kind));
+    FCoreGroups.push_back({kind, !FRecorder.Replaying() && FRecorder.BeginUndoGroup(kind)});
 }
 
 void TCodeMemoUndo::CloseCoreGroup(int kind)
 {
-    if (FCoreGroups.empty())
+    // The newest entry of this kind is the call being closed; any above it are left over from an
+    // edit inside it that failed. A close that matches no entry is ignored.
+    auto entry = std::find_if(FCoreGroups.rbegin(), FCoreGroups.rend(),
+                              [kind](const TCoreGroup& group) { return group.Kind == kind; });
+    if (entry == FCoreGroups.rend())
         return;
-    const bool opened = FCoreGroups.back();
-    FCoreGroups.pop_back();
-    if (opened)
-        FRecorder.EndUndoGroup(kind);
+    const size_t index = static_cast<size_t>(FCoreGroups.rend() - entry) - 1;
+    // A replacement still open under a left-over entry is the failed edit's: see EditFailed.
+    if (index + 1 < FCoreGroups.size() && FRecorder.InTransaction()) {
+        FCoreGroups.resize(index);
+        Clear();
+        return;
+    }
+    dropCoreGroups(index, false);
+}
+
+void TCodeMemoUndo::dropCoreGroups(size_t index, bool quietly)
+{
+    index = std::min(index, FCoreGroups.size());
+    const bool opened = std::any_of(FCoreGroups.begin() + static_cast<std::ptrdiff_t>(index), FCoreGroups.end(),
+                                    [](const TCoreGroup& group) { return group.Opened; });
+    FCoreGroups.resize(index);
+    const TUndoStack* stack = FRecorder.UndoStack();
+    if (!opened || !stack || !stack->InGroup())
+        return;
+    if (quietly)
+        endGroupQuietly(stack->GroupKind());
+    else
+        FRecorder.EndUndoGroup(stack->GroupKind());
 }
 
 void TCodeMemoUndo::LogReplaceStart(std::string_view newText)
@@ -92,17 +115,12 @@ void TCodeMemoUndo::Clear()
 
 void TCodeMemoUndo::EditFailed(TEditMark since)
 {
-    const size_t depth = std::min(since.CoreDepth, FCoreGroups.size());
-    const bool coreGroupOpen =
-        std::find(FCoreGroups.begin() + static_cast<std::ptrdiff_t>(depth), FCoreGroups.end(), true) != FCoreGroups.end();
-    FCoreGroups.resize(depth);
     if (FRecorder.InTransaction() && !since.InTransaction) {
+        FCoreGroups.resize(std::min(since.CoreDepth, FCoreGroups.size()));
         Clear();
         return;
     }
-    const TUndoStack* stack = FRecorder.UndoStack();
-    if (coreGroupOpen && stack && stack->InGroup())
-        endGroupQuietly(stack->GroupKind());
+    dropCoreGroups(since.CoreDepth, true);
 }
 
 void TCodeMemoUndo::endGroupQuietly(int kind)

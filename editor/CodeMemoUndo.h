@@ -24,9 +24,9 @@ public:
     // Attaches `stack` (nil detaches) and runs the change notification.
     void Attach(TUndoStack* stack);
 
-    // The editing core's groups. A core operation closes only a group it opened itself, so an edit
-    // made inside a command's group, or inside a group of its own kind opened around it (a stream
-    // inserted in chunks), leaves that group open for the rest of the command.
+    // The editing core's groups, and the commands' groups opened through the same hooks. A call
+    // closes only a group it opened itself, so an edit made inside a command's group, even one of the
+    // edit's own kind, leaves that group open for the rest of the command.
     void OpenCoreGroup(int kind);
     void CloseCoreGroup(int kind);
     // The core's replacement of the selection, opened before the selection is deleted.
@@ -64,14 +64,21 @@ public:
     void Beep() override;
 
 private:
+    // Drops the core group entries from `index` up; ends the open group when one of them opened it.
+    void dropCoreGroups(size_t index, bool quietly);
     // Ends a group on the way out of a failure, which a failure to log the end must not replace.
     void endGroupQuietly(int kind);
 
     TCustomCodeMemo& FMemo;
     std::unique_ptr<TUndoStack> FOwnStack;
     TUndoRecorder FRecorder{*this};
-    // One entry per open core group call: whether that call opened the group.
-    std::vector<bool> FCoreGroups;
+    // One entry per open core group call: its kind and whether it opened the group. Entries that an
+    // edit left behind when an exception cut it short lie above the live ones.
+    struct TCoreGroup {
+        int Kind;
+        bool Opened;
+    };
+    std::vector<TCoreGroup> FCoreGroups;
     // One entry per open BeginUpdate: whether it began an update of Lines (only with redraw on).
     std::vector<bool> FUpdates;
     // Work copies: a logged text without NUL bytes, a replayed text with its terminating NUL.

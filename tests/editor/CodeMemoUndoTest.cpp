@@ -411,6 +411,23 @@ TEST(CodeMemoUndo, FailedEditLeavesAUsableLog)
     Ask(memo, SMM_REDO);
     EXPECT_EQ(memo.StoredText(), "bc\rdefg");
 
+    // A typed character, in the keyboard's typing group.
+    Select(memo, 0, 0);
+    fail = true;
+    EXPECT_THROW(memo.InsertTypedChar('7'), Exception);
+    EXPECT_FALSE(memo.GetModified());
+    Select(memo, 1, 1);
+    memo.InsertTypedChar('8');
+    memo.InsertTypedChar('9');
+    EXPECT_EQ(memo.StoredText(), "789bc\rdefg");
+    Ask(memo, EM_UNDO);
+    EXPECT_EQ(memo.StoredText(), "78bc\rdefg");
+    Ask(memo, EM_UNDO);
+    EXPECT_EQ(memo.StoredText(), "7bc\rdefg");
+    EXPECT_EQ(Ask(memo, EM_CANUNDO), 0);
+    Select(memo, 0, 1);
+    Insert(memo, nullptr);
+
     // An indent that fails after its first line keeps that line's record; its group is closed, so
     // one undo takes the line back and the next command gets a group of its own.
     Select(memo, 0, memo.TextLength());
