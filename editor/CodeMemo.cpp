@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "editor/CodeMemoStrings.h"
+#include "editor/Painter.h"
 #include "editor/StringScanner.h"
 #include "platform/FontsQt.h"
 #include "platform/SysUtils.h"
@@ -165,6 +166,8 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FHighlightCursor(std::make_unique<TEdStream>(this))
 {
     liveEditors().insert(this);
+    FPainterState = std::make_unique<TPainterState>();
+    PrintRect = DefaultPrintRect();
     TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
     joinSettings();
@@ -680,19 +683,6 @@ void TCustomCodeMemo::SetTabColumns(const std::string& text)
     for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
         FSettings->SetTabColumn(i, stops[static_cast<size_t>(i)]);
     ApplySettings(false, false);
-}
-
-int TCustomCodeMemo::NextTabColumn(int column) const
-{
-    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
-        int32_t stop = FSettings->GetTabColumn(i);
-        if (stop < 1)
-            break;
-        if (stop > column)
-            return stop;
-    }
-    int step = std::max(1, FSettings->TabDefault);
-    return step - column % step + column;
 }
 
 // ---------------------------------------------------------------- text and selection

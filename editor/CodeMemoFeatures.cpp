@@ -2,7 +2,7 @@
 //
 // Each member here is the whole of a feature's reach into the control: the highlighting driver,
 // key commands, mouse handling, the undo log, search, export and clipboard, drag and drop, and the
-// shared template and key objects. A unit that provides one replaces its members here.
+// shared template and key objects, text marks. A unit that provides one replaces its members here.
 #include <QPointer>
 
 #include "editor/CodeMemo.h"
@@ -29,6 +29,10 @@ void TCustomCodeMemo::RehighlightAll()
 {
     RehighlightFrom(FirstRecord());
 }
+
+// ---------------------------------------------------------------- text marks
+
+void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
 
 // ---------------------------------------------------------------- keys
 
