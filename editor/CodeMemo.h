@@ -401,10 +401,10 @@ public:
     virtual int PixelOfColumn(int column, const TLineRecord* record);
     virtual int ColumnAtPixel(int x, const TLineRecord* record);
 
-    // Printing on the program's printer, and page `pageNo` (1-based) of a preview painted into
-    // `rect` of `canvas`; PrintPage is true while pages follow the one painted.
+    // Printing on the program's printer (PrintSelection, with the keys' command, is with the
+    // bookmarks below), and page `pageNo` (1-based) of a preview painted into `rect` of `canvas`;
+    // PrintPage is true while pages follow the one painted.
     void Print();
-    void PrintSelection();
     bool PrintPage(QPainter* canvas, const TRect* rect, int pageNo);
 
     // Text marks: the marks overlapping offsets [start, end) in start order. There are none until
@@ -426,14 +426,38 @@ public:
     virtual bool CharStartsWord(char ch);
     virtual bool CharIsInWord(char ch);
 
-    // Keys: the inherited handling fires the class-library events.
+    // Keys. A key-down goes to the code templates and the auto-replace list first, then to the key
+    // controller, which turns one or two strokes into a command for ExecuteCommand; the character of
+    // a key no command took is typed by KeyPress. Each fires its class-library event first.
     void BuildCommandKeySet();
     // The key controller recognised a bound sequence while this control had claimed it.
     virtual void CommandRecognised(int32_t& actionCode);
+    // Runs editor command 0..44 (TEditorCommand); other codes do nothing. With `extend` the moves
+    // take only the caret and the selection grows. `param` is not used by the commands.
     virtual void ExecuteCommand(int command, int param, bool extend);
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char& key);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
+    // Types one character in place of the selection as the keyboard does: in overwrite mode it
+    // replaces the character under the caret, and Enter indents the new line. Nothing when read-only.
+    void InsertTypedChar(char ch);
+    // Fills blanks from the caret to the next tab stop, or with smoTabToColumn to where the next
+    // word starts in the nearest longer line above. Nothing when read-only.
+    void TabToColumn();
+    // Start of the word before the caret (-1: none) and start of the word after it (-1: at the end).
+    int WordLeft();
+    int WordRight();
+    // Code templates and auto-replace see every key-down before the key controller. TemplateKey
+    // returns true when a template took the key, which then goes no further; AutoReplaceKey may
+    // replace the word before the caret, after which the key goes on. Neither does anything here.
+    virtual bool TemplateKey(uint16_t key, TShiftState shift);
+    virtual void AutoReplaceKey(uint16_t key, TShiftState shift);
+
+    // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
+    virtual void SetBookmark(int index, int line, int column);
+    virtual void GotoBookmark(int index);
+    // Prints the display lines the selection touches.
+    virtual void PrintSelection();
 
     // Mouse: the inherited handling fires the class-library events.
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -531,6 +555,12 @@ protected:
     bool FRehighlightFlag = true;
     bool FReadOnly = false;
     bool FShowFocusLine = false;
+    // Keyboard state: Shift was held at the last key-down (commands then extend the selection); the
+    // last key-down was taken by a command or a template (its character is not typed); Home presses
+    // since the caret last did anything else (auto-indent then leaves a new line at column 0).
+    bool FExtendSelection = false;
+    bool FKeyHandled = false;
+    int FHomeCount = 0;
     TUndoStack* FUndoStack = nullptr;
     // The widest display line the painter met, TABs expanded.
     int FLongestLine = 0;
@@ -545,6 +575,22 @@ private:
     void printLines(int first, int last);
     // Puts the screen back after printing or a preview page: metrics, fonts, every record to repaint.
     void endPrinting();
+
+    // The commands of ExecuteCommand, one object per command run.
+    class CommandRunner;
+
+    // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
+    template <class Edit> void inUndoGroup(int kind, Edit&& edit)
+    {
+        openUndoGroup(kind);
+        try {
+            edit();
+        } catch (...) {
+            closeUndoGroup(kind);
+            throw;
+        }
+        closeUndoGroup(kind);
+    }
 
     // Message handlers.
     void smmSelection(TMessage& m);

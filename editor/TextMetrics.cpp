@@ -49,6 +49,8 @@ void TCustomCodeMemo::UpdateMetrics()
     } else {
         FWWidth = 8;
     }
+    // Only a fixed-pitch font gives the columns past a line's end a place the caret can stand at.
+    FCaretAfterEOL = FFixedPitch;
 
     int width = 0, height = 0;
     if (preview.Active) {
