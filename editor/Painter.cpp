@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPicture>
 #include <algorithm>
 
 #include "editor/CodeMemo.h"
@@ -298,6 +299,9 @@ void TLinePainter::Run()
             FSourceOffset = start;
             int column = 0;
             M.LogicalPosition(first, 1, column, FPrintNumber);
+            // A range that starts inside a logical line numbers the next line after that one.
+            if (FSource && !beginsLogicalLine(*FSource))
+                ++FPrintNumber;
         } else {
             FSource = M.FirstRecord();
         }
@@ -455,6 +459,9 @@ void TLinePainter::drawMarginLines()
 
 void TLinePainter::paintLine(const TLineRecord& record, int offset)
 {
+    // Pages before the one a preview wants are laid out only: nothing of them reaches the page.
+    if (!FPageShown)
+        return;
     FMarkerX = FShowAllChars && FLeftColumn == 0 ? FX : -1;
     const TDisplayLine& line = M.ExpandLine(record, offset);
     M.FLongestLine = std::max(M.FLongestLine, line.Length);
@@ -473,10 +480,8 @@ void TLinePainter::paintLine(const TLineRecord& record, int offset)
         if (data.Handled)
             return;
     }
-    if (!C.PageMode || C.PageNo == C.First) {
-        drawText(line, columns);
-        drawLineEnd(record);
-    }
+    drawText(line, columns);
+    drawLineEnd(record);
     if (!FPaper) {
         drawMarks(record, offset, columns);
         drawMarginLines();
@@ -795,7 +800,14 @@ void TLinePainter::drawPageFrame()
     if (M.OnPrintHeaderFooter) {
         TRect render = C.Area;
         bool transparent = false;
-        M.OnPrintHeaderFooter(&M, &P, render, transparent);
+        // A page that is only laid out still asks the handler for its frame, but what the handler
+        // draws for it goes to a picture that is thrown away, not onto the page shown.
+        QPicture scratch;
+        QPainter scratchPainter;
+        QPainter* canvas = &P;
+        if (!FPageShown && scratchPainter.begin(&scratch))
+            canvas = &scratchPainter;
+        M.OnPrintHeaderFooter(&M, canvas, render, transparent);
         FY = render.Top;
         FRight = render.Right;
         FBottom = render.Bottom;
