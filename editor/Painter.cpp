@@ -234,7 +234,6 @@ private:
     int FX = 0;
     int FY = 0;
     int FMarkerX = -1;
-    TTextRange FSelection;
     QColor FGutterColour, FMarginColour, FSelText, FSelBack, FLastFill;
     QPen FWrapPen;
     bool FWrapColumn = false;
@@ -339,7 +338,6 @@ void TLinePainter::Run()
             margin = style0.DefaultBackground ? static_cast<TColor>(clWindow) : style0.Background;
         FMarginColour = toQColor(margin);
         FSelectionShown = M.FAnchor != M.FCaret && (M.hasFocus() || !M.HideSelection);
-        FSelection = M.OrderedSelection();
         // The visible region's marks, found once; each line takes those that overlap it.
         int regionEnd = FOffset;
         const TLineRecord* r = FRecord;

@@ -68,9 +68,7 @@ TEST(Painter, ColouredSampleMatchesItsGoldenPicture)
     gutterFont.SetSize(7);
     gutterFont.SetColor(clNavy);
     memo.SetGutterFont(gutterFont);
-    TCodeMemoOptions options = memo.Options();
-    options.Include(smoLineNumbers);
-    memo.SetOptions(options);
+    SetOption(memo, smoLineNumbers, true);
     memo.SetRightMargin(44);
     DefineSampleStyles(memo);
     ShowMemo(memo, 480, 150);
@@ -260,9 +258,7 @@ TEST(Painter, SelectionIsPaintedExactlyWhereItIs)
     // Selected text is drawn in the selection's text colour; with colouring off the rest is black on white.
     memo.SetSelTextColor(clRed);
     memo.SetSelTextBack(clYellow);
-    TCodeMemoOptions options = memo.Options();
-    options.Exclude(smoSyntaxHighlight);
-    memo.SetOptions(options);
+    SetOption(memo, smoSyntaxHighlight, false);
     Select(memo, 0, 5);
     EXPECT_EQ(back(1, 0), qRgb(255, 255, 0));
     EXPECT_GT(InkIn(memo.BackBuffer(), QRect(left, 0, 5 * cw, lh), qRgb(255, 255, 0)), 0);
@@ -305,9 +301,7 @@ TEST(Painter, GutterMarginAndMarginLines)
     // The margin line follows the left column and goes when switched off.
     memo.Perform(SMM_LEFTCOLUMN, SMM_SET, 10);
     EXPECT_EQ(image.pixel(left + 70 * cw, 2), silver);
-    TCodeMemoOptions options = memo.Options();
-    options.Exclude(smoShowRMargin);
-    memo.SetOptions(options);
+    SetOption(memo, smoShowRMargin, false);
     EXPECT_EQ(image.pixel(left + 70 * cw, 2), qRgb(255, 255, 255));
     // The dotted wrap column shows with word wrap and a wrap column.
     memo.Perform(SMM_LEFTCOLUMN, SMM_SET, 0);
@@ -324,9 +318,7 @@ TEST(Painter, GutterGlyphsAndLineNumbers)
 {
     TCodeMemo memo;
     ShowMemo(memo, 300, 160);
-    TCodeMemoOptions options = memo.Options();
-    options.Include(smoLineNumbers);
-    memo.SetOptions(options);
+    SetOption(memo, smoLineNumbers, true);
     ShowText(memo, "one\r\ntwo\r\nthree\r\nfour\r\n" + std::string(3000, 'x'));
     int lh = memo.LineHeight();
     ASSERT_EQ(memo.RecordCount(), 6);
@@ -372,8 +364,7 @@ TEST(Painter, GutterGlyphsAndLineNumbers)
     ASSERT_EQ(records[5]->MarkBits, mbContinuation);
     QImage wrapped = GlyphResource("SEM_WRAPPED");
     EXPECT_EQ(image.pixel(1 + 12, 5 * lh + glyphTop + 5), wrapped.pixel(12, 5));
-    options.Exclude(smoShowWrapGlyph);
-    memo.SetOptions(options);
+    SetOption(memo, smoShowWrapGlyph, false);
     EXPECT_EQ(InkIn(image, QRect(0, 5 * lh, memo.Gutter() - 3, lh), face), 0);
 }
 
@@ -466,9 +457,7 @@ TEST(Painter, InvisibleCharactersOnALineWiderThanThePlacementBuffers)
 {
     TCodeMemo memo;
     memo.SetControlFont("DejaVu Sans Mono", 10);
-    TCodeMemoOptions options = memo.Options();
-    options.Include(smoShowAllChars);
-    memo.SetOptions(options);
+    SetOption(memo, smoShowAllChars, true);
     ShowMemo(memo, 20000, 60);
     // 600 TABs become 2400 columns, all on the screen in one run.
     ShowText(memo, std::string(600, '\t') + "x\r\n. .");

@@ -54,6 +54,14 @@ TPreviewPage PreviewPage(TCustomCodeMemo& memo, const TRect& area, int page)
     return result;
 }
 
+// Points the program's printer at a PDF file.
+void PrintInto(const QString& file)
+{
+    QPrinter& printer = Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+}
+
 bool RowHasInk(const QImage& image, int left, int right, int top, int height)
 {
     return InkIn(image, QRect(left, top, right - left, height), qRgb(255, 255, 255)) > 0;
@@ -184,11 +192,8 @@ TEST(Printing, PrintWrapNumbersOnlyTheFirstPieceOfALine)
 {
     TCodeMemo memo;
     memo.SetControlFont("DejaVu Sans Mono", 10);
-    TCodeMemoOptions options = memo.Options();
-    options.Exclude(smoPrintFilename);
-    options.Exclude(smoPrintDate);
-    options.Exclude(smoPrintPageNos);
-    memo.SetOptions(options);
+    for (TCodeMemoOption option : {smoPrintFilename, smoPrintDate, smoPrintPageNos})
+        SetOption(memo, option, false);
     SetText(memo, "short\r\n" + LineOfWords() + "\r\nlast");
     int cw = 8;
     // Ten columns of line numbers and 79 of text: 78 printable characters a line.
@@ -279,17 +284,23 @@ bool HasLine(const std::string& text, const std::string& start, const std::strin
     }
     return false;
 }
+
+// Tests that print to a PDF file of their own.
+class PrintingToPdf : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Folder.isValid());
+        File = Folder.filePath(QStringLiteral("impreso.pdf"));
+        PrintInto(File);
+    }
+    QTemporaryDir Folder;
+    QString File;
+};
 } // namespace
 
-TEST(Printing, SelectionPrintsItsLinesToAPdfFile)
+TEST_F(PrintingToPdf, SelectionPrintsItsLines)
 {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QString file = folder.filePath(QStringLiteral("seleccion.pdf"));
-    QPrinter& printer = Printer();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-
     TCodeMemo memo;
     memo.SetDocumentName("prueba.html");
     SetText(memo, "uno\r\n" + LineOfWords() + "\r\ntres\r\ncuatro\r\ncinco");
@@ -305,10 +316,10 @@ TEST(Printing, SelectionPrintsItsLinesToAPdfFile)
     ASSERT_GE(offsets.size(), 4u); // the long line takes more than one printed line
     EXPECT_EQ(offsets.front(), 4);
     EXPECT_EQ(offsets.back(), 4 + 201);
-    ASSERT_TRUE(QFileInfo::exists(file));
+    ASSERT_TRUE(QFileInfo::exists(File));
     EXPECT_FALSE(memo.Printing());
 
-    std::optional<std::string> text = PdfText(file);
+    std::optional<std::string> text = PdfText(File);
     if (!text)
         GTEST_SKIP() << "pdftotext is not installed";
     EXPECT_TRUE(HasLine(*text, "2:", "aaaaa")) << *text;
@@ -320,28 +331,20 @@ TEST(Printing, SelectionPrintsItsLinesToAPdfFile)
     EXPECT_EQ(text->find("cuatro"), std::string::npos);
 }
 
-TEST(Printing, ASelectionStartingInsideALineNumbersTheLinesAfterIt)
+TEST_F(PrintingToPdf, ASelectionStartingInsideALineNumbersTheLinesAfterIt)
 {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    QString file = folder.filePath(QStringLiteral("numeros.pdf"));
-    QPrinter& printer = Printer();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
     TCodeMemo memo;
-    TCodeMemoOptions options = memo.Options();
-    options.Exclude(smoPrintWrap);
-    memo.SetOptions(options);
+    SetOption(memo, smoPrintWrap, false);
     // The long line is kept in three records; the selection starts in its last one.
     SetText(memo, "first\r\n" + std::string(5000, 'x') + "\r\nthird\r\nfourth");
     int third = 6 + 5001;
     Select(memo, third - 10, third + 2);
     memo.PrintSelection();
-    std::optional<std::string> text = PdfText(file);
+    std::optional<std::string> text = PdfText(File);
     if (!text)
         GTEST_SKIP() << "pdftotext is not installed";
     EXPECT_TRUE(HasLine(*text, "3:", "third")) << *text;
-    EXPECT_EQ(text->find("2:"), std::string::npos);
+    EXPECT_FALSE(HasLine(*text, "2:", "")); // the line the selection starts inside is not numbered again
     EXPECT_EQ(text->find("fourth"), std::string::npos);
 }
 
@@ -351,9 +354,7 @@ TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)
     memo.resize(300, 100);
     SetText(memo, "text");
     int charWidth = memo.CharWidth();
-    QPrinter& printer = Printer();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QStringLiteral("/nonexistent-folder/out.pdf"));
+    PrintInto(QStringLiteral("/nonexistent-folder/out.pdf"));
     EXPECT_THROW(memo.Print(), ECodeMemo);
     EXPECT_FALSE(memo.Printing());
     EXPECT_EQ(memo.ActiveSettings().PrintFonts, 0);
