@@ -73,7 +73,7 @@ private:
 
 // A font the painter draws runs in, with what drawing needs of it at hand.
 struct TRunFont {
-    explicit TRunFont(TFontHandle handle, const QFont& font);
+    TRunFont(TFontHandle handle, const QFont& font);
     TFontHandle Handle; // held so that the font's address is not reused while it is cached here
     QFont Font;
     QFontMetrics Metrics;
@@ -99,9 +99,10 @@ struct TPainterState {
     void TrimFonts();
 };
 
-// The pieces one record is printed in: a copy of the whole record, or with print wrap pieces of at
-// most `width` characters cut after blanks. Every piece holds at least one character, so a page too
-// narrow for a single column still makes progress.
+// The pieces one record is printed in: a copy of the whole record, or with print wrap pieces cut after
+// the last blank within `width` characters, the blanks after it going with the piece. Every piece of a
+// non-empty record holds at least one character, so a page too narrow for a single column still
+// makes progress.
 using TPrintPieces = std::vector<std::unique_ptr<TLineRecord>>;
 void MakePrintPieces(const TCustomCodeMemo& memo, const TLineRecord& record, int width, bool wrap,
                      TPrintPieces& pieces);
