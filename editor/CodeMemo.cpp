@@ -11,6 +11,7 @@
 
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
+#include "editor/Painter.h"
 #include "editor/StringScanner.h"
 #include "platform/FontsQt.h"
 #include "platform/SysUtils.h"
@@ -167,6 +168,8 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FUndo(std::make_unique<TCodeMemoUndo>(*this))
 {
     liveEditors().insert(this);
+    FPainterState = std::make_unique<TPainterState>();
+    PrintRect = DefaultPrintRect();
     TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
     joinSettings();
@@ -684,19 +687,6 @@ void TCustomCodeMemo::SetTabColumns(const std::string& text)
     for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
         FSettings->SetTabColumn(i, stops[static_cast<size_t>(i)]);
     ApplySettings(false, false);
-}
-
-int TCustomCodeMemo::NextTabColumn(int column) const
-{
-    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
-        int32_t stop = FSettings->GetTabColumn(i);
-        if (stop < 1)
-            break;
-        if (stop > column)
-            return stop;
-    }
-    int step = std::max(1, FSettings->TabDefault);
-    return step - column % step + column;
 }
 
 // ---------------------------------------------------------------- text and selection
