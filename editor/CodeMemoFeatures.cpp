@@ -1,8 +1,8 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
 // Each member here is the whole of a feature's reach into the control: the highlighting driver,
-// mouse handling, bookmarks, printing, the undo log, search, export and clipboard, and drag and
-// drop. A unit that provides one replaces its members here.
+// mouse handling, bookmarks, text marks, search, export and clipboard, and drag and drop. A unit
+// that provides one replaces its members here.
 #include "editor/CodeMemo.h"
 
 // ---------------------------------------------------------------- highlighting
@@ -27,6 +27,10 @@ void TCustomCodeMemo::RehighlightAll()
     RehighlightFrom(FirstRecord());
 }
 
+// ---------------------------------------------------------------- text marks
+
+void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
+
 // ---------------------------------------------------------------- mouse
 
 void TCustomCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
@@ -49,47 +53,12 @@ void TCustomCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int
 
 void TCustomCodeMemo::SelectWordAtCaret(TPoint) {}
 
-// ---------------------------------------------------------------- bookmarks and printing
+// ---------------------------------------------------------------- bookmarks
 
 void TCustomCodeMemo::SetBookmark(int, int, int) {}
 
 void TCustomCodeMemo::GotoBookmark(int) {}
 
-void TCustomCodeMemo::PrintSelection() {}
-
-// ---------------------------------------------------------------- undo log
-
-bool TCustomCodeMemo::CanUndo()
-{
-    return false;
-}
-
-bool TCustomCodeMemo::CanRedo()
-{
-    return false;
-}
-
-void TCustomCodeMemo::Undo() {}
-
-void TCustomCodeMemo::Redo() {}
-
-bool TCustomCodeMemo::GetModified()
-{
-    return false;
-}
-
-void TCustomCodeMemo::SetModified(bool value)
-{
-    // Only False means something: it empties the log. True cannot make a change up.
-    if (!value)
-        clearUndoLog();
-}
-
-void TCustomCodeMemo::SetUndoStack(TUndoStack* stack)
-{
-    FUndoStack = stack;
-    Change();
-}
 
 // ---------------------------------------------------------------- search
 

@@ -17,15 +17,23 @@
 
 namespace {
 
-// Notes the undo groups the control opens and closes.
+// Notes the undo groups the control opens and closes, on their way to its undo log.
 class TTemplateMemo : public TCodeMemo {
 public:
     using TCodeMemo::TCodeMemo;
     std::string Groups;
 
 protected:
-    void openUndoGroup(int kind) override { Groups += Format("<%d", kind); }
-    void closeUndoGroup(int kind) override { Groups += Format(" %d>", kind); }
+    void openUndoGroup(int kind) override
+    {
+        Groups += Format("<%d", kind);
+        TCodeMemo::openUndoGroup(kind);
+    }
+    void closeUndoGroup(int kind) override
+    {
+        Groups += Format(" %d>", kind);
+        TCodeMemo::closeUndoGroup(kind);
+    }
 };
 
 void pressHotKey(QWidget& target)
@@ -107,6 +115,10 @@ TEST(TemplatesInput, HotKeyExpandsTheTemplateBeforeTheCaretAsOneUndoStep)
     // One template group around the whole replacement, and the hot key typed nothing.
     EXPECT_EQ(memo.Groups, "<16<21 21> 16>");
     EXPECT_EQ(fired, std::vector<std::string>{"for"});
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "for");
+    memo.Redo();
+    EXPECT_EQ(memo.StoredText(), "for ()");
 
     // A name typed in capitals expands the template; the event sees it as typed.
     prepare(memo, "x = FOR");
@@ -204,6 +216,10 @@ TEST(TemplatesInput, AutoReplaceOnATriggerKeyOutsideWords)
     EXPECT_EQ(seen[0].item, "teh");
     EXPECT_TRUE(seen[0].canReplace);
     EXPECT_EQ(seen[0].streamAt, 0);
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "the");
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "teh");
 
     // Glued to a word before it, the entry stays: the event is told so and may overrule it.
     prepare(memo, "a xteh");
