@@ -376,7 +376,7 @@ std::vector<TKeyName> buildKeyNames()
         {"home", VK_HOME},      {"insert", VK_INSERT}, {"left", VK_LEFT},
     };
     for (int n = 1; n <= 12; ++n)
-        names.push_back({"f" + IntToStr(n), static_cast<uint8_t>(VK_F1 + n - 1)});
+        names.push_back({Format("f%d", n), static_cast<uint8_t>(VK_F1 + n - 1)});
     names.insert(names.end(), {{"pagedown", VK_NEXT},
                                {"pageup", VK_PRIOR},
                                {"return", VK_RETURN},

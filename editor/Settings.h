@@ -9,6 +9,7 @@
 
 #include "editor/StateSet.h"
 #include "editor/StreamPrims.h"
+#include "editor/EditorErrors.h"
 #include "platform/Exception.h"
 #include "platform/Fonts.h"
 #include "platform/Graphics.h"
@@ -18,9 +19,6 @@ class TKeyboardActionContoller;
 class TAutoReplace;
 class TCodeTemplates;
 class TKeywords;
-
-// Base of the editor's own errors.
-class ECodeMemo : public Exception { using Exception::Exception; };
 
 // The base of every persistent setting object. Copies go through the stream form, so a class only
 // has to write and read itself to be copyable; the two objects of an Assign need not share a class,

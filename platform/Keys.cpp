@@ -116,7 +116,7 @@ public:
         for (int i = 0; i < 26; ++i)
             add({'A' + i, Qt::Key_A + i, 0, std::string(1, char('A' + i)), char('a' + i), kLetterPositions[i], 0});
         for (int i = 0; i < 24; ++i)
-            add({VK_F1 + i, Qt::Key_F1 + i, 0, "F" + std::to_string(i + 1), 0, 0, 0});
+            add({VK_F1 + i, Qt::Key_F1 + i, 0, Format("F%d", i + 1), 0, 0, 0});
         for (const OemKey& k : kOemKeys) {
             add({k.vk, k.plain, 0, std::string(1, k.plain), k.plain, k.position, 0});
             add({k.vk, k.shifted, kShifted, "", k.shifted, 0, 0});

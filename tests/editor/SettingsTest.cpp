@@ -255,7 +255,7 @@ TEST(Settings, RoundTripAtVersion51GivesAnEqualObject)
     EXPECT_EQ(copy.KeyController().SequenceCount(), 2);
     // The trie is rebuilt from the loaded tables.
     ASSERT_NE(copy.KeywordTrie(), nullptr);
-    TKeywordNode* node = copy.KeywordTrie()->FindWord("BEGIN", 0);
+    const TKeywordNode* node = copy.KeywordTrie()->FindWord("BEGIN", 0);
     ASSERT_NE(node, nullptr);
     ASSERT_NE(node->Ends, nullptr);
     EXPECT_EQ(node->Ends->Value, 20);

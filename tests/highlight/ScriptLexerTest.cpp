@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/SysUtils.h"
 #include "highlight/SYM_COMP.h"
 #include "platform/Classes.h"
 
@@ -361,8 +362,8 @@ TEST(ScriptLexer, IncludeNestingIsBounded)
     ASSERT_FALSE(dir.path.empty());
     const int files = TSYM_Compiler::MaxIncludeDepth + 8;
     for (int i = 0; i < files; ++i) {
-        std::string next = i + 1 < files ? "#include <f" + std::to_string(i + 1) + ">\r\n" : "";
-        dir.file("f" + std::to_string(i), std::to_string(i) + "\r\n" + next);
+        std::string next = i + 1 < files ? Format("#include <f%d>\r\n", i + 1) : std::string();
+        dir.file(Format("f%d", i), Format("%d\r\n", i) + next);
     }
     std::string error = errorOf("#include <f0>", dir.path.string());
     EXPECT_THAT(error, HasSubstr("#include file " + (dir.path / "f32").string() + " nested too deeply"));
