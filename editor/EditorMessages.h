@@ -1,6 +1,8 @@
 // The editor control's private messages (the 0x0C00 block) and the bits they share.
 #pragma once
 
+#include "platform/Classes.h"
+#include "platform/Geometry.h"
 #include "platform/Messages.h"
 
 enum : UINT {
@@ -58,4 +60,20 @@ enum : unsigned {
 struct TSelectionRange {
     int32_t Start;
     int32_t End;
+};
+
+// Notifications the control sends itself when a property of the window changes; they sit above the
+// window-message range so that no window message can collide with them.
+enum : UINT {
+    CM_ENABLEDCHANGED = 0xB002,
+    CM_FONTCHANGED = 0xB009,
+    CM_TEXTCHANGED = 0xB012,
+    CM_SHOWINGCHANGED = 0xB015,
+};
+
+// Files dropped on the control, as WM_DROPFILES hands them over (lParam points at it). The point is
+// in client coordinates, (-1, -1) when the drop happened outside the client area.
+struct TDroppedFiles {
+    TStringList Files;
+    TPoint Point;
 };

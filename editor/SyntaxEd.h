@@ -3,3 +3,8 @@
 
 #include "editor/LineStore.h"
 #include "editor/EditingCore.h"
+#include "editor/EditorErrors.h"
+#include "editor/EditorMessages.h"
+#include "editor/ParserBase.h"
+#include "editor/CodeMemoStrings.h"
+#include "editor/CodeMemo.h"

@@ -2,6 +2,7 @@
 #include "platform/Keys.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <array>
 #include <unordered_map>
 #include <vector>
@@ -308,6 +309,21 @@ std::unique_ptr<QKeyEvent> MakeKeyEvent(int vk, TShiftState shift, bool press)
     }
     return std::make_unique<QKeyEvent>(press ? QEvent::KeyPress : QEvent::KeyRelease, qtKey,
                                        Qt::KeyboardModifiers::fromInt(qtModifiers), text);
+}
+
+TShiftState ShiftStateOf(const QInputEvent* event)
+{
+    TShiftState shift = shiftFromModifiers(event->modifiers());
+    if (event->isSinglePointEvent()) {
+        Qt::MouseButtons buttons = static_cast<const QSinglePointEvent*>(event)->buttons();
+        if (buttons & Qt::LeftButton)
+            shift |= ssLeft;
+        if (buttons & Qt::RightButton)
+            shift |= ssRight;
+        if (buttons & Qt::MiddleButton)
+            shift |= ssMiddle;
+    }
+    return shift;
 }
 
 std::string KeyEventChars(const QKeyEvent* event)

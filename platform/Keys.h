@@ -7,6 +7,7 @@
 
 #include "platform/Messages.h"
 
+class QInputEvent;
 class QKeyEvent;
 
 // The virtual key and Shift/Ctrl/Alt state of a key event. Letters give 'A'..'Z' whatever the case;
@@ -24,6 +25,9 @@ bool VirtualKeyToQtKey(int vk, TShiftState shift, int& qtKey, int& qtModifiers);
 // A key event for the virtual key under the shift state, carrying the text a US keyboard types
 // (none while Ctrl or Alt is held); nullptr for an unknown virtual key.
 std::unique_ptr<QKeyEvent> MakeKeyEvent(int vk, TShiftState shift, bool press = true);
+
+// Shift, Ctrl and Alt of a key or mouse event; for a mouse event also the buttons it holds.
+TShiftState ShiftStateOf(const QInputEvent* event);
 
 // What the key event types, as Windows-1252 bytes; characters outside the code page are dropped.
 std::string KeyEventChars(const QKeyEvent* event);

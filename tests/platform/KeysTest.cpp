@@ -1,5 +1,6 @@
 // Key events to virtual keys and back, shortcut words and their texts.
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 #include "platform/Keys.h"
@@ -285,4 +286,13 @@ TEST(ShortCut, TextIsReadWithoutCaseAndInAnyModifierOrder)
         }
     }
     EXPECT_EQ(named, 26 + 10 + 10 + 24 + 11 + 30);
+}
+
+TEST(Keys, ShiftStateOfKeyAndMouseEvents)
+{
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier | Qt::AltModifier, "A");
+    EXPECT_EQ(ShiftStateOf(&key), TShiftState(ssShift | ssAlt));
+    QMouseEvent mouse(QEvent::MouseMove, QPointF(3, 4), QPointF(3, 4), Qt::NoButton,
+                      Qt::LeftButton | Qt::MiddleButton, Qt::ControlModifier);
+    EXPECT_EQ(ShiftStateOf(&mouse), TShiftState(ssCtrl | ssLeft | ssMiddle));
 }

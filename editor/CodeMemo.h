@@ -1,0 +1,627 @@
+// The syntax editor control: TCustomCodeMemo with its message interface, and TCodeMemo with its parser slots.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/CodeMemoStrings.h"
+#include "editor/EditingCore.h"
+#include "editor/EditorErrors.h"
+#include "editor/EditorMessages.h"
+#include "editor/ParserBase.h"
+#include "editor/Settings.h"
+#include "platform/Classes.h"
+#include "platform/Geometry.h"
+#include "platform/Graphics.h"
+#include "platform/Messages.h"
+
+class QPainter;
+class QScrollBar;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class TSM_CaretControl;
+class TUndoStack;
+class TTextMark;
+
+enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TBorderStyle : uint8_t { bsNone, bsSingle };
+enum TOperation : uint8_t { opInsert, opRemove };
+enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+
+// Formats copy puts on the clipboard, one bit each.
+enum TSM_ClipFormat : uint8_t { smTEXT, smRTF };
+using TSM_ClipFormats = uint8_t;
+
+// Kinds of data a drop offers: bit 0 files, 1 Unicode text, 2 text, 8 HTML.
+using TSourceTypes = uint32_t;
+
+// How a disabled or read-only editor is coloured by the painter.
+struct TSM_StateColors {
+    bool UseTextColor = false;
+    bool UseBackColor = false;
+    bool Enabled = false;
+    TColor TextColor = clBlack;
+    TColor BackColor = clWhite;
+};
+
+// What OnDrawLine receives for each display line about to be drawn.
+struct TLineDrawData {
+    int32_t Kind = 1;
+    const char* Text = nullptr; // the line with its TABs expanded
+    uint8_t Visible = 1;
+    QPainter* DC = nullptr;
+    TRect LineRect;
+    int32_t LineOffset = 0;
+    int32_t FirstColumn = 0;
+    int32_t Columns = 0;
+    uint8_t Handled = 0; // set by the handler: nothing more is drawn for the line
+};
+
+class TCustomCodeMemo;
+
+// Event types. Sender is always the editor; reference parameters may be changed by the handler.
+using TNotifyEvent = std::function<void(TCustomCodeMemo* Sender)>;
+using TAutoReplaceEvent = std::function<void(TCustomCodeMemo* Sender, TEdStream& IStream, const std::string& ReplaceItem,
+                                             std::string& ReplaceWith, bool& CanReplace)>;
+using TMacroFireEvent =
+    std::function<void(TCustomCodeMemo* Sender, const std::string& TemplateName, std::string& Replacement)>;
+using TBookmarkEvent = std::function<void(TCustomCodeMemo* Sender, int Index)>;
+using TCustomBookmarkFreeEvent = std::function<void(TCustomCodeMemo* Sender, const std::string& bmName)>;
+using TMarkChangeEvent = std::function<void(TCustomCodeMemo* Sender, TTextMark* aMark)>;
+using TMarkDrawEvent = std::function<void(TCustomCodeMemo* Sender, QPainter* aDC, const TRect* aRect, TTextMark* aMark)>;
+using TLineDrawEvent = std::function<int(TCustomCodeMemo* Sender, TLineDrawData* LineDrawData)>;
+using TTokenSeenEvent = std::function<void(TCustomCodeMemo* Sender, int& TokenValue, int ExtentStart, int ExtentEnd)>;
+using TKeyboardActionEvent = std::function<void(TCustomCodeMemo* Sender, int& ActionCode)>;
+using TDataDropEvent = std::function<void(TCustomCodeMemo* Sender, TSourceTypes& SourceTypes)>;
+using TFileDropEvent = std::function<void(TCustomCodeMemo* Sender, const TStringList& FileList, TPoint AtPoint)>;
+using TSearchFailEvent = std::function<void(TCustomCodeMemo* Sender, const std::string& SearchString)>;
+using THeaderFooterEvent =
+    std::function<void(TCustomCodeMemo* Sender, QPainter* RenderCanvas, TRect& RenderRect, bool& TransparentText)>;
+using TMultiClickEvent = std::function<void(TCustomCodeMemo* Sender, TPoint ClickPos, int CharOffset)>;
+using TGutterClick = std::function<void(TCustomCodeMemo* Sender, int LineNo)>;
+using THyperEvent = std::function<void(TCustomCodeMemo* Sender, const std::string& HyperData, int HyperType)>;
+using TLineTrackEvent = std::function<void(TCustomCodeMemo* Sender, int TrackID)>;
+using TSpellWordEvent = std::function<void(TCustomCodeMemo* Sender, const std::string& SpellWord, bool& Result)>;
+using TSM_WordBreakProc = std::function<int(const char* lpch, int ichCurrent, int cch, int code)>;
+using TCharTest = std::function<bool(char Ch)>;
+using TKeyEvent = std::function<void(TCustomCodeMemo* Sender, uint16_t& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TCustomCodeMemo* Sender, char& Key)>;
+using TMouseEvent = std::function<void(TCustomCodeMemo* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState Shift, int X, int Y)>;
+
+// The syntax-colouring editor control.
+//
+// The control is driven by messages: the methods that touch text, selection or view are thin layers
+// that send the control a message through the virtual Perform, and Qt's events become the same
+// messages in one place (event()). The text lives in the line store of TCodeMemoCore; the look and
+// behaviour live in a TSM_Settings object, the control's own or the active parser's, which the
+// setting properties read and write directly.
+//
+// Painting: the control keeps a back buffer that Paint fills for the records flagged as changed;
+// Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
+//
+// Features that other units provide (highlighting, the line painter, metrics, wrapping, keys, mouse,
+// undo, search, export, clipboard, drag and drop) are virtual members with plain defaults, grouped
+// at the end of the public part; those units fill them in, as the undo log and the marks fill the
+// editing core's hooks.
+class TCustomCodeMemo : public QWidget, public TCodeMemoCore {
+    Q_OBJECT
+public:
+    explicit TCustomCodeMemo(QWidget* parent = nullptr);
+    ~TCustomCodeMemo() override;
+
+    static constexpr const char* kVersion = "2.01.31";
+    static constexpr int kParserSlots = 6;
+
+    // ---- the message interface
+
+    // Sends the control a message; every internal message goes through here.
+    virtual LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Decodes one message. Unknown messages go to DefaultHandler.
+    virtual void WndProc(TMessage& message);
+
+    // ---- text, selection and files
+
+    void SelectAll();
+    // Length of the whole text with line breaks as CR LF.
+    int GetTextLen();
+    // The selection with line breaks as CR LF.
+    std::string GetSelText();
+    // Copies the selection (CR LF line breaks) into `buffer` and a NUL after it, never writing more
+    // than `size` bytes; returns the bytes written before the NUL. A nil buffer returns the size the
+    // whole selection needs, without its NUL.
+    int GetSelTextBuf(char* buffer, int size);
+    void SetSelText(const std::string& text);
+    void SetSelTextBuf(const char* text);
+    // The whole text with line breaks as CR LF.
+    std::string GetTextStr();
+    // The text of display line `index` without its closing CR; empty past the last line.
+    std::string GetLineText(int index);
+    // The selection put out in one of the SMM_FORMAT_* forms.
+    std::string SelectionText(int format);
+    // Style bytes of display lines first..last (nil: every line), a byte per character, in turn.
+    // Setting stops at the first record the bytes do not cover whole.
+    void SetStyleBytes(const TSelectionRange* lines, std::string_view bytes);
+    std::string GetStyleBytes(const TSelectionRange* lines);
+
+    int GetSelStart();
+    void SetSelStart(int value);
+    int GetSelLength();
+    void SetSelLength(int value);
+
+    // Replaces the whole text with the stream's contents from its position.
+    virtual void LoadFromStream(TStream& stream);
+    // Writes the whole text in the SaveFormat; a stream that keeps refusing bytes raises
+    // EFileSaveError. Every byte is written once: a short write is continued, never repeated.
+    virtual void SaveToStream(TStream& stream);
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName);
+
+    // 1-based column and line of the caret on screen.
+    TPoint CaretPos();
+    TCodeMemoStrings& Lines() { return *FLines; }
+    void SetLines(const TStringList& lines);
+    TSM_CaretControl& CaretControl() { return *FCaretControl; }
+
+    // ---- settings and parsers
+
+    TSM_Settings& ActiveSettings() { return *FSettings; }
+    TSM_Settings& OwnSettings() { return *FOwnSettings; }
+    // The parser of slot 1..6 (nil for an empty slot or another index).
+    TCustomCodeMemoParser* Parser(int slot) const;
+    int ActiveParser() const { return FActiveParser; }
+    // 1..6; any other index raises ECodeMemo and changes nothing.
+    void SetActiveParser(int index);
+    TCustomCodeMemoParser* ActiveParserObject() const { return Parser(FActiveParser); }
+    // Puts a parser into slot 1..6 (nil empties it) and, for the active slot, switches settings.
+    void SetParserSlot(int slot, TCustomCodeMemoParser* parser);
+    // A parser that goes tells every editor holding it (opRemove); its slots are emptied.
+    virtual void Notification(TCustomCodeMemoParser* parser, TOperation operation);
+    // Re-applies the active settings: with an active parser through all its editors.
+    void ApplySettings(bool rebuildFonts, bool rehighlight);
+    // Lets the user edit the active parser's settings; tells when there is none.
+    void UpdateFromParser();
+    TAutoReplace& AutoReplaceList() { return FSettings->AutoReplace(); }
+    TCodeTemplates& CodeTemplateList() { return FSettings->CodeTemplates(); }
+
+    // ---- properties
+
+    TCodeMemoOptions Options() const { return WordToOptions(FSettings->Options); }
+    void SetOptions(TCodeMemoOptions options);
+    bool WordWrap() const { return (FSettings->Options & OptionBit(smoWordWrap)) != 0; }
+    void SetWordWrap(bool value);
+    TColor def_TextColor() const { return FSettings->GetStyle(0).Foreground; }
+    void Setdef_TextColor(TColor value);
+    TFontStyles def_FontStyle() const { return FSettings->GetStyle(0).FontStyle; }
+    void Setdef_FontStyle(TFontStyles value);
+    TColor def_BackColor() const { return FSettings->GetStyle(0).Background; }
+    void Setdef_BackColor(TColor value);
+    int Gutter() const { return FSettings->Gutter; }
+    void SetGutter(int value);
+    TColor GutterColor() const { return FSettings->GutterColor; }
+    void SetGutterColor(TColor value);
+    const TFont& GutterFont() const { return FSettings->GutterFont(); }
+    void SetGutterFont(const TFont& font);
+    int IndentStep() const { return FSettings->IndentStep; }
+    void SetIndentStep(int value);
+    int Margin() const { return FSettings->Margin; }
+    void SetMargin(int value);
+    TColor MarginColor() const { return FSettings->MarginColor; }
+    void SetMarginColor(TColor value);
+    int RightMargin() const { return FSettings->RightMargin; }
+    void SetRightMargin(int value);
+    TColor SelTextColor() const { return FSettings->SelTextColor; }
+    void SetSelTextColor(TColor value);
+    TColor SelTextBack() const { return FSettings->SelTextBack; }
+    void SetSelTextBack(TColor value);
+    std::string TabColumns() const;
+    // Parses "9 17 25" (blanks or ";" between ascending columns > 1); a bad text raises ECodeMemo
+    // and leaves the stops as they were.
+    void SetTabColumns(const std::string& text);
+    int TabDefault() const { return FSettings->TabDefault; }
+    void SetTabDefault(int value);
+    int WrapAtColumn() const { return FSettings->WrapAtColumn; }
+    void SetWrapAtColumn(int value);
+    const std::string& WrapOverride() const { return FSettings->WrapOverride; }
+    void SetWrapOverride(const std::string& value);
+
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    virtual void SetScrollBars(TScrollStyle value);
+    TSaveFormat SaveFormat() const { return FSaveFormat; }
+    void SetSaveFormat(TSaveFormat value) { FSaveFormat = value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    bool ShowFocusLine() const { return FShowFocusLine; }
+    void SetShowFocusLine(bool value);
+    bool HideSelection = true;
+    bool WantReturns = true;
+    bool WantTab = true;
+    int HyperCursor = 0;
+    TSM_ClipFormats ClipCopyFormats = 1u << smTEXT;
+    TSM_PropEdPages VisiblePropEdPages = kAllPropEdPages;
+    // The About and Settings properties share this string; nothing reads it.
+    std::string About;
+    std::string Version() const { return kVersion; }
+    // The document's file name (the print title); set by loading and saving.
+    const std::string& DocumentName() const { return FDocumentName; }
+    void SetDocumentName(const std::string& name) { FDocumentName = name; }
+    TSM_StateColors DisabledColors{false, true, true, clBlack, clSilver};
+    TSM_StateColors ReadOnlyColors{true, true, false, clSilver, clWhite};
+    TRect PrintRect{0, 0, 2550, 3300};
+
+    // The control's font, as the class library describes it. Assigning it reaches the active settings.
+    const std::string& FontName() const { return FFontName; }
+    int FontSize() const { return FFontSize; }
+    uint8_t FontCharset() const { return FFontCharset; }
+    void SetControlFont(const std::string& name, int size, uint8_t charset = DEFAULT_CHARSET);
+
+    // ---- view state
+
+    int TopLine() const { return FTopLine; }
+    int LeftColumn() const { return FLeftColumn; }
+    int LinesPerWindow() const { return FLinesPerWindow; }
+    int ColumnsPerWindow() const { return FColumnsPerWindow; }
+    int LineHeight() const { return FLineHeight; }
+    int CharWidth() const { return FCharWidth; }
+    int ClientWidth() const { return FClientWidth; }
+    int ClientHeight() const { return FClientHeight; }
+    bool RedrawOn() const { return FRedraw; }
+    bool PaintSuspended() const { return FPaintSuspended; }
+    bool Loading() const { return FLoading; }
+    bool Printing() const { return FPrinting; }
+    bool Destroying() const { return FDestroying; }
+    bool InsertMode() const { return FInsertMode; }
+    // The caret rectangle in client coordinates while the caret exists.
+    bool CaretShown() const { return FCaretCreated; }
+    QRect CaretRect() const { return FCaretRect; }
+    // The client area's picture as the last Paint left it.
+    const QImage& BackBuffer() const { return FBackBuffer; }
+
+    // ---- events (fired only when assigned)
+
+    TNotifyEvent OnChange;
+    TAutoReplaceEvent OnAutoReplace;
+    TMacroFireEvent OnTemplateEvent;
+    TBookmarkEvent OnBookmarkSet;
+    TBookmarkEvent OnBookmarkClear;
+    TCustomBookmarkFreeEvent OnCustomBookmarkFree;
+    TMarkChangeEvent OnMarkChange;
+    TMarkChangeEvent OnMarkFree;
+    TMarkDrawEvent OnDrawMark;
+    TLineDrawEvent OnDrawLine;
+    TTokenSeenEvent OnTokenSeen;
+    TKeyboardActionEvent OnCommandRecognised;
+    TDataDropEvent OnDataDrop;
+    TFileDropEvent OnFilesDropped;
+    TSearchFailEvent OnSearchFail;
+    THeaderFooterEvent OnPrintHeaderFooter;
+    TMultiClickEvent OnTripleClick;
+    TGutterClick OnGutterClick;
+    THyperEvent OnHyperlinkClick;
+    TNotifyEvent OnHyperlinkHover;
+    TLineTrackEvent OnTrackAdd;
+    TLineTrackEvent OnTrackFree;
+    TSpellWordEvent OnSpellWord;
+    TSM_WordBreakProc OnWordBreakProc;
+    TCharTest fn_CharIsInWord;
+    TCharTest fn_CharStartsWord;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+
+    // ---- shared with the editor's other units
+
+    // Runs the pending highlighting and fires OnChange once when change bits are set.
+    virtual void Change();
+    // Fills the back buffer for the flagged records and places the caret.
+    void Paint();
+    // Has the whole client area painted again when Qt next paints the control.
+    void Invalidate();
+    void SetChangeBits(uint32_t bits) { FChangeBits |= bits; }
+    // Drops every record's style bytes, flags every record changed, restarts highlighting at the top.
+    void ResetHighlighting();
+    // Flags the record and every one after it as changed (nothing while the control is destroyed).
+    void MarkDirtyFrom(TLineRecord* record);
+    // Flags the records on screen, and two more, for repainting.
+    void MarkVisibleForRepaint();
+    void RequestFullRepaint() { FFullRepaint = true; }
+    bool FullRepaintRequested() const { return FFullRepaint; }
+    void ClearFullRepaint() { FFullRepaint = false; }
+    // True when `column` is not beyond the display column of the record's last character.
+    bool ColumnFits(int column, const TLineRecord* record);
+    bool CaretAfterEOLActive() const;
+    // The control's own cursor for the highlighting runs.
+    TEdStream& HighlightCursor() { return *FHighlightCursor; }
+    // The start offset and display-line index of a record found by walking from the first record.
+    TLineRecord* RecordAtLine(int line, int& recordStart, int& index);
+    // The display line holding an offset; one past the last record after a final CR.
+    int LineOfOffset(int offset);
+    // The x of the text area's left edge: margin plus gutter when the gutter shows.
+    int TextLeft() const;
+    // Tab rule: the first stop beyond `column`, else the next multiple of TabDefault.
+    int NextTabColumn(int column) const;
+    int IndexToColumn(int index, const TLineRecord* record) const;
+    int ColumnToIndex(int column, const TLineRecord* record) const;
+    // The keys whose bindings Shift extends instead of being part of the stroke.
+    const TStateSet& CommandKeys() const { return FCommandKeys; }
+    // Set by vertical caret moves so that SMM_SELECTION keeps the remembered column.
+    void RequestVerticalMove() { FVerticalMoveRequest = true; }
+
+    // ---- features provided by the editor's other units
+
+    // Highlighting: runs from the pending start record; the default only forgets the request, so
+    // the text stays unstyled.
+    virtual void Rehighlight();
+    void RehighlightFrom(TLineRecord* line);
+    void RehighlightAll();
+
+    // Line painter: draws the client area into the back buffer. The default draws the flagged
+    // records as plain text in the default style.
+    virtual void PaintClientArea(QPainter& canvas, const TRect& area);
+
+    // Text metrics: line height, character width and what fits in the window, from the font.
+    virtual void UpdateMetrics();
+    virtual int PixelOfColumn(int column, const TLineRecord* record);
+    virtual int ColumnAtPixel(int x, const TLineRecord* record);
+
+    // View geometry and wrapping. The defaults know display records, the view and the scroll
+    // bars but never wrap: Rewrap only cuts records that grew too long.
+    virtual void Rewrap(TLineRecord* first, TLineRecord* last);
+    virtual void UpdateScrollBars();
+    virtual void MakeOffsetVisible(int offset);
+    virtual void ScrollTo(int column, int line, bool autoScroll, bool repaint);
+    // The display record holding `offset`, its display-line index and start offset.
+    virtual TLineRecord* LocateOffset(int offset, int& lineIndex, int& recordStart);
+    // Client point of an offset; (-1, -1) above the view.
+    virtual TPoint PointFromOffset(int offset);
+    virtual int OffsetFromPoint(TPoint point);
+    virtual void DrawFocusLine(QPainter& canvas);
+    virtual bool CharStartsWord(char ch);
+    virtual bool CharIsInWord(char ch);
+
+    // Keys: the inherited handling fires the class-library events.
+    void BuildCommandKeySet();
+    // The key controller recognised a bound sequence while this control had claimed it.
+    virtual void CommandRecognised(int32_t& actionCode);
+    virtual void ExecuteCommand(int command, int param, bool extend);
+    virtual void KeyDown(uint16_t& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    virtual void KeyUp(uint16_t& key, TShiftState shift);
+
+    // Mouse: the inherited handling fires the class-library events.
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // Selects the word under a client point (the double click).
+    virtual void SelectWordAtCaret(TPoint point);
+
+    // Undo log: without one nothing can be undone and the text never reads as modified.
+    virtual bool CanUndo();
+    virtual bool CanRedo();
+    virtual void Undo();
+    virtual void Redo();
+    virtual bool GetModified();
+    virtual void SetModified(bool value);
+    TUndoStack* UndoStack() const { return FUndoStack; }
+    // Attaches a log the caller keeps owning (nil detaches), then Change.
+    virtual void SetUndoStack(TUndoStack* stack);
+
+    // Search: the default finds nothing.
+    virtual int DoFind(int flags, const char* text);
+    virtual int DoReplace(int flags);
+
+    // Export and clipboard: SaveSelection writes the plain forms itself and hands RTF and HTML to
+    // the writers, which write nothing until the export unit provides them.
+    virtual void SaveSelection(TStream& stream, int format);
+    virtual void WriteRTF(TStream& stream);
+    virtual void WriteHTML(TStream& stream);
+    virtual void CutToClipboard();
+    virtual void CopyToClipboard();
+    virtual void PasteFromClipboard();
+
+    // Drag and drop of text (files dropped from the shell are WM_DROPFILES). The default refuses.
+    virtual bool DropTargetEnter(QDragEnterEvent* event);
+    virtual bool DropTargetOver(QDragMoveEvent* event);
+    virtual void DropTargetLeave();
+    virtual bool DropTargetDrop(QDropEvent* event);
+
+    // The settings' code templates, auto-replace list and key controller serve one editor at a
+    // time: Claim points them at this control (on focus and clicks), Release lets go of those that
+    // still point here (when the control goes).
+    virtual void ClaimSettingsObjects();
+    virtual void ReleaseSettingsObjects();
+
+protected:
+    // Messages nobody handles; the result is 0.
+    virtual void DefaultHandler(TMessage& message);
+    virtual void DoEnter();
+    virtual void DoExit();
+
+    // ---- Qt's events, all translated in one place
+    bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+    // ---- hooks of the editing core
+    void highlightPending() override { Rehighlight(); }
+    void notifyChange() override { Change(); }
+    void setRedraw(bool on) override;
+    void beginLinesUpdate() override;
+    void endLinesUpdate() override;
+    void requestFullRepaint() override { FFullRepaint = true; }
+    void repaintText() override { Paint(); }
+    void revealOffset(int offset) override { MakeOffsetVisible(offset); }
+    void refreshScrollBars() override { UpdateScrollBars(); }
+    void rewrapAll() override { Rewrap(nullptr, nullptr); }
+    void rewrapLines(TLineRecord* first, TLineRecord* last) override { Rewrap(first, last); }
+    uint32_t optionWord() const override { return FSettings->Options; }
+    int indentStep() const override { return FSettings->IndentStep; }
+    int nextTabColumn(int column) const override { return NextTabColumn(column); }
+
+    // Cuts records that grew to kRewrapLength or more; what Rewrap does without word wrap.
+    void cutLongRecords() { TCodeMemoCore::rewrapAll(); }
+
+    // ---- view state shared with the other units
+    int FLeftColumn = 0;
+    int FColumnsPerWindow = 80;
+    int FLineHeight = 17;
+    int FCharWidth = 7;
+    int FWWidth = 8;
+    bool FFixedPitch = false;
+    bool FMetricsMeasured = false;
+    int FClientWidth = 0;
+    int FClientHeight = 0;
+    int FScrollScale = 1;
+    bool FFullRepaint = true;
+    bool FMetricsStale = false;
+    bool FGutterLayoutStale = true;
+    bool FPaintSuspended = false;
+    bool FLoading = false;
+    bool FPrinting = false;
+    bool FDestroying = false;
+    bool FInsertMode = true;
+    bool FCaretAfterEOL = false;
+    bool FVerticalMoveRequest = false;
+    bool FRehighlightFlag = true;
+    bool FReadOnly = false;
+    bool FShowFocusLine = false;
+    TUndoStack* FUndoStack = nullptr;
+    QScrollBar* FHorzBar = nullptr;
+    QScrollBar* FVertBar = nullptr;
+
+private:
+    class LoadScope;
+
+    // Message handlers.
+    void smmSelection(TMessage& m);
+    void smmOptions(TMessage& m);
+    void smmInsertText(TMessage& m);
+    void smmSuspendPaint(TMessage& m);
+    void smmLoadStream(TMessage& m);
+    void smmGetSelText(TMessage& m);
+    void smmTopLine(TMessage& m);
+    void smmLeftColumn(TMessage& m);
+    void smmSettingsChanged(TMessage& m);
+    void smmSetStyles(TMessage& m);
+    void smmGetStyles(TMessage& m);
+    void wmSize(TMessage& m);
+    void wmSetRedraw(TMessage& m);
+    void wmSetText(TMessage& m);
+    void wmGetText(TMessage& m);
+    void wmGetDlgCode(TMessage& m);
+    void wmScroll(TMessage& m, bool vertical);
+    void wmLButtonDblClk(TMessage& m);
+    void wmDropFiles(TMessage& m);
+    void emLineIndex(TMessage& m);
+    void emLineLength(TMessage& m);
+    void emGetLine(TMessage& m);
+    void emCharFromPos(TMessage& m);
+    void cmFontChanged(TMessage& m);
+    std::vector<TLineRecord*> recordsOfLines(const TSelectionRange* lines);
+
+    // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
+    void writePlainText(TStream& stream, int start, int end, int format);
+    // Bytes a plain format takes for a range, counted without building the text.
+    int64_t plainTextSize(int start, int end, int format);
+    // Bytes the selection takes in a format, without building it for the plain ones.
+    int64_t selectionOutputSize(int format);
+    // Every record between the ends of a range gets flag 1.
+    void flagRange(int start, int end);
+    // Records the option word and wrap column, and whether wrapping must be redone since the last switch.
+    void noteWrapChange();
+    void takeSwitchCopies();
+    // Registers with the active settings as a client, and leaves the settings registered with.
+    void joinSettings();
+    void leaveSettings();
+    void clientAreaChanged();
+    QRect clientRect() const;
+    void createCaret(const QRect& rect);
+    void destroyCaret();
+    void blinkCaret();
+    void applyScrollBarStyle();
+    void handleEventError();
+    static void invalidateClient(TCustomCodeMemo* editor);
+
+    std::unique_ptr<TSM_Settings> FOwnSettings;
+    TSM_Settings* FSettings = nullptr;
+    // The settings this control is registered with as a client (none while a switch is half done).
+    TSM_Settings* FJoinedSettings = nullptr;
+    uint32_t FSwitchOptions = 0;
+    int FSwitchWrapColumn = 0;
+    bool FWrapPending = false;
+
+    std::array<TCustomCodeMemoParser*, kParserSlots> FParsers{};
+    int FActiveParser = 1;
+    // The active parser while a load keeps it out of its slot; emptied if the parser goes meanwhile.
+    TCustomCodeMemoParser* FParkedParser = nullptr;
+    bool FParked = false;
+
+    std::unique_ptr<TCodeMemoStrings> FLines;
+    std::unique_ptr<TSM_CaretControl> FCaretControl;
+    std::unique_ptr<TEdStream> FHighlightCursor;
+    TStateSet FCommandKeys;
+
+    TBorderStyle FBorderStyle = bsSingle;
+    TScrollStyle FScrollBars = ssBoth;
+    TSaveFormat FSaveFormat = sfTEXT;
+    std::string FDocumentName;
+    // The control's font as it was asked for; Qt's font is the installed face that draws it.
+    std::string FFontName;
+    int FFontSize = 10;
+    uint8_t FFontCharset = DEFAULT_CHARSET;
+    // Set while the control gives Qt a font it has described already.
+    bool FFontDescribed = false;
+    // Set while the settings give the control their font: the change must not flow back.
+    bool FFontFromSettings = false;
+    bool FInFontChanged = false;
+    bool FWindowCreated = false;
+    int64_t FLastDoubleClick = 0;
+
+    QImage FBackBuffer;
+    // Set when the back buffer must be painted whole before Qt shows it.
+    bool FBufferStale = true;
+    bool FInQtPaint = false;
+    bool FCaretCreated = false;
+    bool FCaretBlinkOn = false;
+    QRect FCaretRect;
+    QTimer FCaretTimer;
+};
+
+// The control as forms place it: six parser slots and the choice of the active one.
+class TCodeMemo : public TCustomCodeMemo {
+    Q_OBJECT
+public:
+    explicit TCodeMemo(QWidget* parent = nullptr) : TCustomCodeMemo(parent) {}
+
+    TCustomCodeMemoParser* Parser1() const { return Parser(1); }
+    TCustomCodeMemoParser* Parser2() const { return Parser(2); }
+    TCustomCodeMemoParser* Parser3() const { return Parser(3); }
+    TCustomCodeMemoParser* Parser4() const { return Parser(4); }
+    TCustomCodeMemoParser* Parser5() const { return Parser(5); }
+    TCustomCodeMemoParser* Parser6() const { return Parser(6); }
+    void SetParser1(TCustomCodeMemoParser* p) { SetParserSlot(1, p); }
+    void SetParser2(TCustomCodeMemoParser* p) { SetParserSlot(2, p); }
+    void SetParser3(TCustomCodeMemoParser* p) { SetParserSlot(3, p); }
+    void SetParser4(TCustomCodeMemoParser* p) { SetParserSlot(4, p); }
+    void SetParser5(TCustomCodeMemoParser* p) { SetParserSlot(5, p); }
+    void SetParser6(TCustomCodeMemoParser* p) { SetParserSlot(6, p); }
+};

@@ -1,0 +1,328 @@
+// Qt's side of the editor control: its events become the control's messages here, and only here.
+#include <QApplication>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QUrl>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "editor/CodeMemo.h"
+#include "editor/CodeMemoStrings.h"
+#include "platform/Keys.h"
+#include "platform/Win1252.h"
+
+namespace {
+
+// Lines scrolled by one notch of the mouse wheel.
+constexpr int kWheelLines = 3;
+// Width of the frame a single border draws around the client area.
+constexpr int kBorderWidth = 1;
+
+bool mouseButtonOf(Qt::MouseButton qtButton, TMouseButton& button)
+{
+    switch (qtButton) {
+    case Qt::LeftButton: button = mbLeft; return true;
+    case Qt::RightButton: button = mbRight; return true;
+    case Qt::MiddleButton: button = mbMiddle; return true;
+    default: return false;
+    }
+}
+
+// The local files among dropped URLs, as Windows-1252 paths.
+bool droppedFiles(const QMimeData* data, TStringList& files)
+{
+    if (!data || !data->hasUrls())
+        return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files.Add(ToWin1252(url.toLocalFile()));
+    return files.Count() > 0;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- client area and scroll bars
+
+QRect TCustomCodeMemo::clientRect() const
+{
+    int border = FBorderStyle == bsSingle ? kBorderWidth : 0;
+    QRect area = rect().adjusted(border, border, -border, -border);
+    if (FVertBar->isVisibleTo(this))
+        area.setRight(area.right() - FVertBar->sizeHint().width());
+    if (FHorzBar->isVisibleTo(this))
+        area.setBottom(area.bottom() - FHorzBar->sizeHint().height());
+    if (area.width() < 0)
+        area.setWidth(0);
+    if (area.height() < 0)
+        area.setHeight(0);
+    return area;
+}
+
+void TCustomCodeMemo::applyScrollBarStyle()
+{
+    FHorzBar->setVisible(FScrollBars == ssHorizontal || FScrollBars == ssBoth);
+    FVertBar->setVisible(FScrollBars == ssVertical || FScrollBars == ssBoth);
+}
+
+void TCustomCodeMemo::clientAreaChanged()
+{
+    QRect area = clientRect();
+    int border = FBorderStyle == bsSingle ? kBorderWidth : 0;
+    if (FVertBar->isVisibleTo(this))
+        FVertBar->setGeometry(area.right() + 1, border, FVertBar->sizeHint().width(), area.height());
+    if (FHorzBar->isVisibleTo(this))
+        FHorzBar->setGeometry(border, area.bottom() + 1, area.width(), FHorzBar->sizeHint().height());
+    Perform(WM_SIZE, 0, MakeLong(area.width(), area.height()));
+    Paint();
+}
+
+// ---------------------------------------------------------------- hooks of the editing core
+
+void TCustomCodeMemo::setRedraw(bool on)
+{
+    Perform(WM_SETREDRAW, on ? 1 : 0, 0);
+}
+
+void TCustomCodeMemo::beginLinesUpdate()
+{
+    FLines->BeginUpdate();
+}
+
+void TCustomCodeMemo::endLinesUpdate()
+{
+    FLines->EndUpdate();
+}
+
+// ---------------------------------------------------------------- focus
+
+void TCustomCodeMemo::DoEnter()
+{
+    if (OnEnter)
+        OnEnter(this);
+    Paint();
+}
+
+void TCustomCodeMemo::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+    Paint();
+}
+
+bool TCustomCodeMemo::focusNextPrevChild(bool next)
+{
+    if (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB)
+        return false;
+    return QWidget::focusNextPrevChild(next);
+}
+
+// ---------------------------------------------------------------- events
+
+void TCustomCodeMemo::handleEventError()
+{
+    // Qt's event dispatch must not see an exception; the user is told here instead.
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, QApplication::applicationName(), FromWin1252(e.what()));
+    } catch (...) {
+        // Nothing of the system's throws anything else; a foreign object carries no text to show.
+    }
+}
+
+bool TCustomCodeMemo::event(QEvent* e)
+{
+    if (FDestroying)
+        return QWidget::event(e);
+    try {
+        switch (e->type()) {
+        case QEvent::Show:
+            if (!FWindowCreated) {
+                FWindowCreated = true;
+                UpdateMetrics();
+            }
+            applyScrollBarStyle();
+            clientAreaChanged();
+            break;
+        case QEvent::Resize:
+            clientAreaChanged();
+            return true;
+        case QEvent::Paint: {
+            QRect area = clientRect();
+            if (FBufferStale || FBackBuffer.size() != area.size()) {
+                bool inPaint = FInQtPaint;
+                FInQtPaint = true;
+                Perform(WM_PAINT, 0, 0);
+                FInQtPaint = inPaint;
+            }
+            QPainter painter(this);
+            if (FBorderStyle == bsSingle) {
+                painter.setPen(palette().color(QPalette::Mid));
+                painter.drawRect(rect().adjusted(0, 0, -1, -1));
+            }
+            if (FVertBar->isVisible() && FHorzBar->isVisible())
+                painter.fillRect(area.right() + 1, area.bottom() + 1, FVertBar->width(), FHorzBar->height(),
+                                 palette().color(QPalette::Window));
+            if (FBackBuffer.isNull())
+                painter.fillRect(area, palette().color(QPalette::Base));
+            else
+                painter.drawImage(area.topLeft(), FBackBuffer);
+            if (FCaretCreated && FCaretBlinkOn) {
+                painter.setClipRect(area);
+                painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                painter.fillRect(FCaretRect.translated(area.topLeft()), Qt::white);
+            }
+            return true;
+        }
+        case QEvent::FocusIn:
+            Perform(WM_SETFOCUS, 0, 0);
+            DoEnter();
+            return true;
+        case QEvent::FocusOut:
+            Perform(WM_KILLFOCUS, 0, 0);
+            DoExit();
+            return true;
+        case QEvent::FontChange:
+            // A font set from outside the control describes itself by its installed face.
+            if (!FFontDescribed) {
+                FFontName = ToWin1252(font().family());
+                FFontSize = font().pointSize() > 0
+                                ? font().pointSize()
+                                : static_cast<int>(std::lround(font().pixelSize() * 72.0 / ScreenPixelsPerInch()));
+            }
+            Perform(CM_FONTCHANGED, 0, 0);
+            break;
+        case QEvent::EnabledChange:
+            Perform(CM_ENABLEDCHANGED, 0, 0);
+            break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (!WantTab && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
+                break;
+            int vk = 0;
+            TShiftState shift = 0;
+            if (KeyEventToVirtualKey(key, vk, shift)) {
+                uint16_t code = static_cast<uint16_t>(vk);
+                KeyDown(code, shift);
+                if (code == 0)
+                    return true;
+            }
+            for (char c : KeyEventChars(key)) {
+                char typed = c;
+                KeyPress(typed);
+            }
+            return true;
+        }
+        case QEvent::KeyRelease: {
+            auto* key = static_cast<QKeyEvent*>(e);
+            int vk = 0;
+            TShiftState shift = 0;
+            if (KeyEventToVirtualKey(key, vk, shift)) {
+                uint16_t code = static_cast<uint16_t>(vk);
+                KeyUp(code, shift);
+            }
+            return true;
+        }
+        case QEvent::InputMethod: {
+            auto* input = static_cast<QInputMethodEvent*>(e);
+            for (char32_t ch : input->commitString().toUcs4()) {
+                char typed;
+                if (CharToWin1252(ch, typed))
+                    KeyPress(typed);
+            }
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonDblClick: {
+            auto* mouse = static_cast<QMouseEvent*>(e);
+            QPoint at = mouse->position().toPoint() - clientRect().topLeft();
+            TShiftState shift = ShiftStateOf(mouse);
+            TMouseButton button = mbLeft;
+            bool known = mouseButtonOf(mouse->button(), button);
+            if (e->type() == QEvent::MouseMove) {
+                MouseMove(shift, at.x(), at.y());
+            } else if (e->type() == QEvent::MouseButtonPress) {
+                if (known)
+                    MouseDown(button, shift, at.x(), at.y());
+            } else if (e->type() == QEvent::MouseButtonRelease) {
+                if (known) {
+                    MouseUp(button, shift, at.x(), at.y());
+                    if (button == mbLeft && clientRect().contains(mouse->position().toPoint()) && OnClick)
+                        OnClick(this);
+                }
+            } else {
+                if (button == mbLeft && known) {
+                    Perform(WM_LBUTTONDBLCLK, 0, MakeLong(at.x(), at.y()));
+                    if (OnDblClick)
+                        OnDblClick(this);
+                }
+            }
+            return true;
+        }
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(e);
+            int notches = wheel->angleDelta().y() / 120;
+            for (int i = 0; i < std::abs(notches) * kWheelLines; ++i)
+                Perform(WM_VSCROLL, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+            return true;
+        }
+        case QEvent::DragEnter: {
+            auto* drag = static_cast<QDragEnterEvent*>(e);
+            TStringList files;
+            if ((FSettings->Options & OptionBit(smoProcessDroppedFiles)) && droppedFiles(drag->mimeData(), files)) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            if (!DropTargetEnter(drag))
+                drag->ignore();
+            return true;
+        }
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(e);
+            TStringList files;
+            if ((FSettings->Options & OptionBit(smoProcessDroppedFiles)) && droppedFiles(drag->mimeData(), files)) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            if (!DropTargetOver(drag))
+                drag->ignore();
+            return true;
+        }
+        case QEvent::DragLeave:
+            DropTargetLeave();
+            return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(e);
+            TDroppedFiles dropped;
+            if (droppedFiles(drop->mimeData(), dropped.Files)) {
+                QPoint at = drop->position().toPoint();
+                QRect area = clientRect();
+                dropped.Point = area.contains(at) ? TPoint{at.x() - area.left(), at.y() - area.top()} : TPoint{-1, -1};
+                drop->acceptProposedAction();
+                Perform(WM_DROPFILES, 0, reinterpret_cast<LPARAM>(&dropped));
+                return true;
+            }
+            if (!DropTargetDrop(drop))
+                drop->ignore();
+            return true;
+        }
+        default:
+            break;
+        }
+    } catch (...) {
+        handleEventError();
+        return true;
+    }
+    return QWidget::event(e);
+}

@@ -1,0 +1,44 @@
+// Helpers shared by the editor control's tests: a tiny parser and message shorthands.
+#pragma once
+
+#include <string>
+
+#include "editor/CodeMemo.h"
+#include "editor/LineStore.h"
+
+// A language with one token per character and value 0: enough to hold settings and editors.
+class TTestParser : public TCustomCodeMemoParser {
+public:
+    uint8_t ScanToken(TCustomCodeMemo*, TEdStream& stream, int& length) override
+    {
+        stream.Next();
+        length = 1;
+        return 0;
+    }
+    void ResetScanner(uint8_t) override {}
+    bool EditAll() override
+    {
+        ++Edits;
+        return EditResult;
+    }
+    int Edits = 0;
+    bool EditResult = false;
+};
+
+inline void SetText(TCustomCodeMemo& memo, const std::string& text)
+{
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+inline void Select(TCustomCodeMemo& memo, int start, int end, WPARAM extra = 0)
+{
+    TSelectionRange range{start, end};
+    memo.Perform(SMM_SELECTION, SMM_SET | extra, reinterpret_cast<LPARAM>(&range));
+}
+
+inline TSelectionRange Selection(TCustomCodeMemo& memo)
+{
+    TSelectionRange range{-7, -7};
+    memo.Perform(SMM_SELECTION, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
