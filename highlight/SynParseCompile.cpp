@@ -222,30 +222,33 @@ void TCodeMemoParser::CompileScript(TStream& Source)
     FCompileErrorContext = "Header";
     FLastCompileLine = 0;
     FLastCompileColumn = 0;
-    auto language = std::make_unique<TCompiledLanguage>();
-    // A reset keeps the gutter font, so a script that does not set it keeps the one in use.
-    language->Settings.GutterFont().Assign(Settings().GutterFont());
     try {
-        TSYM_Compiler lexer(Source, scriptDirectory(Script));
-        TScriptCompilation compilation(lexer, *language);
-        try {
-            compilation.Run();
-        } catch (...) {
-            FLastCompileLine = lexer.Line();
-            FLastCompileColumn = lexer.Column();
-            FCompileErrorContext = compilation.ErrorContext();
-            throw;
+        auto language = std::make_unique<TCompiledLanguage>();
+        // A reset keeps the gutter font, so a script that does not set it keeps the one in use.
+        language->Settings.GutterFont().Assign(Settings().GutterFont());
+        {
+            TSYM_Compiler lexer(Source, scriptDirectory(Script));
+            TScriptCompilation compilation(lexer, *language);
+            auto noteEnd = [&] {
+                FLastCompileLine = lexer.Line();
+                FLastCompileColumn = lexer.Column();
+                FCompileErrorContext = compilation.ErrorContext();
+            };
+            try {
+                compilation.Run();
+            } catch (...) {
+                noteEnd();
+                throw;
+            }
+            noteEnd();
         }
-        FLastCompileLine = lexer.Line();
-        FLastCompileColumn = lexer.Column();
-        FCompileErrorContext = compilation.ErrorContext();
+        installLanguage(*language);
     } catch (...) {
         Clear();
         // The reset dropped the style fonts the editors paint with.
         RefreshEditors();
         throw;
     }
-    installLanguage(*language);
     RefreshEditors();
 }
 

@@ -10,7 +10,7 @@ using namespace ScriptToken;
 
 namespace {
 
-// Names, like the editor's other short texts, are kept to what the stream form has always held.
+// The language name and the wrap-override list are short texts; longer ones are cut.
 constexpr size_t kShortTextLength = 35;
 
 struct TLanguageEntry {
@@ -64,6 +64,11 @@ void TScriptCompilation::ReadLanguageSection()
     SetErrorContext("%%Language");
     TSM_Settings& settings = Settings();
     TParserTables& tables = Tables();
+    // A colour may be preceded by "[*]", which makes the painter use its default instead.
+    auto readColour = [this](uint8_t& useDefault, TColor& colour) {
+        useDefault = ReadDefaultFlag();
+        colour = ReadExpression();
+    };
     while (FToken != EndOfInput) {
         if (FToken == Language) {
             AdvanceToken();
@@ -104,14 +109,8 @@ void TScriptCompilation::ReadLanguageSection()
         }
         case WrapOverride: settings.WrapOverride = ReadString().substr(0, kShortTextLength); break;
         case StartState: tables.StartStates = readStatesOrState(TStateSet{0}); break;
-        case SelTextColor:
-            settings.UseDefaultColors[udcSelTextColor] = ReadDefaultFlag();
-            settings.SelTextColor = ReadExpression();
-            break;
-        case SelTextBack:
-            settings.UseDefaultColors[udcSelTextBack] = ReadDefaultFlag();
-            settings.SelTextBack = ReadExpression();
-            break;
+        case SelTextColor: readColour(settings.UseDefaultColors[udcSelTextColor], settings.SelTextColor); break;
+        case SelTextBack: readColour(settings.UseDefaultColors[udcSelTextBack], settings.SelTextBack); break;
         case RightMargin: settings.RightMargin = ReadExpression(); break;
         case FontName: settings.FontName = ReadString(); break;
         case FontSize: settings.FontSize = ReadExpression(); break;
@@ -128,14 +127,8 @@ void TScriptCompilation::ReadLanguageSection()
         case TabDefault: settings.TabDefault = ReadExpression(); break;
         case ContextStates: readContextStates(); break;
         case BoundStates: tables.BoundStates = readStatesOrState(TStateSet()); break;
-        case GutterColor:
-            settings.UseDefaultColors[udcGutter] = ReadDefaultFlag();
-            settings.GutterColor = ReadExpression();
-            break;
-        case MarginColor:
-            settings.UseDefaultColors[udcMargin] = ReadDefaultFlag();
-            settings.MarginColor = ReadExpression();
-            break;
+        case GutterColor: readColour(settings.UseDefaultColors[udcGutter], settings.GutterColor); break;
+        case MarginColor: readColour(settings.UseDefaultColors[udcMargin], settings.MarginColor); break;
         case MarginWidth: settings.Margin = ReadExpression(); break;
         case GutterFontName: settings.GutterFont().SetName(ReadString()); break;
         case GutterFontSize: settings.GutterFont().SetSize(ReadExpression()); break;
