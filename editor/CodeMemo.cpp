@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "editor/CodeMemoStrings.h"
+#include "editor/CodeMemoUndo.h"
 #include "platform/FontsQt.h"
 #include "platform/SysUtils.h"
 #include "platform/Win1252.h"
@@ -157,7 +158,8 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FOwnSettings(std::make_unique<TSM_Settings>()),
       FLines(std::make_unique<TCodeMemoStrings>(this)),
       FCaretControl(std::make_unique<TSM_CaretControl>(this)),
-      FHighlightCursor(std::make_unique<TEdStream>(this))
+      FHighlightCursor(std::make_unique<TEdStream>(this)),
+      FUndo(std::make_unique<TCodeMemoUndo>(*this))
 {
     liveEditors().insert(this);
     TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
@@ -204,6 +206,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { blinkCaret(); });
     // Drops are always looked at: files only with smoProcessDroppedFiles, text by the drop target.
     setAcceptDrops(true);
+    SetUndoStack(FUndo->OwnStack());
     clearUndoLog();
 
     // The control starts out looking as its settings say: their font, metrics and fonts.
@@ -230,7 +233,8 @@ TCustomCodeMemo::~TCustomCodeMemo()
     FParsers.fill(nullptr);
     leaveSettings();
     FSettings = FOwnSettings.get();
-    clearUndoLog();
+    // The attached log is not emptied: a log of the application's keeps the document's history, and
+    // the control's own goes with FUndo.
 }
 
 void TCustomCodeMemo::invalidateClient(TCustomCodeMemo* editor)
@@ -873,6 +877,7 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
 {
     LoadScope scope(*this);
     clearUndoLog();
+    TUndoLoggingPause noLogging(FUndo->Recorder());
     if (FRedraw)
         scope.beginUpdate();
     TSelectionRange all{-1, 0};

@@ -42,6 +42,8 @@ void TCustomCodeMemo::UpdateMetrics()
     } else {
         FWWidth = 8;
     }
+    // Only a fixed-pitch font gives the columns past a line's end a place the caret can stand at.
+    FCaretAfterEOL = FFixedPitch;
     FMetricsMeasured = true;
     FMetricsStale = false;
     FColumnsPerWindow = std::max(0, (FClientWidth - TextLeft()) / FCharWidth);
