@@ -369,8 +369,9 @@ public:
 
     // ---- features provided by the editor's other units
 
-    // Highlighting: runs from the pending start record; the default only forgets the request, so
-    // the text stays unstyled.
+    // Highlighting (Highlighter.cpp): re-scans with the active parser from a restart point before the
+    // pending start record until a later line comes out unchanged, and clears the request. A run
+    // that finds the parser busy keeps the request, and the next run resumes it.
     virtual void Rehighlight();
     void RehighlightFrom(TLineRecord* line);
     void RehighlightAll();
@@ -578,6 +579,9 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
+    // Set when a run was put off or broken off; its start record then counts as flagged for restart
+    // even if a paint cleared the flag meanwhile.
+    bool FHighlightDeferred = false;
     TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;

@@ -1,34 +1,12 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
-// Each member here is the whole of a feature's reach into the control: the highlighting driver,
-// key commands, mouse handling, the undo log, search, export and clipboard, drag and drop, and the
-// shared template and key objects. A unit that provides one replaces its members here.
+// Each member here is the whole of a feature's reach into the control: key commands, mouse
+// handling, the undo log, search, export and clipboard, drag and drop, and the shared template and
+// key objects. A unit that provides one replaces its members here.
 #include <QPointer>
 
 #include "editor/CodeMemo.h"
 #include "editor/KeyBindings.h"
-
-// ---------------------------------------------------------------- highlighting
-
-void TCustomCodeMemo::Rehighlight()
-{
-    // Nothing scans the text, so nothing is pending afterwards.
-    FHighlightStart = nullptr;
-}
-
-void TCustomCodeMemo::RehighlightFrom(TLineRecord* line)
-{
-    FHighlightStart = line;
-    if (!line)
-        return;
-    line->Flags |= lfRestart;
-    Rehighlight();
-}
-
-void TCustomCodeMemo::RehighlightAll()
-{
-    RehighlightFrom(FirstRecord());
-}
 
 // ---------------------------------------------------------------- keys
 
