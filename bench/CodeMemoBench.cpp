@@ -1,26 +1,12 @@
 // Speed of the editor control on a large page: typing one character at a time (with its repaint) and loading.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <cstdlib>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
 
 namespace {
-
-// The control needs an application object; benchmarks run without a display.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "kestrima_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        if (!std::getenv("QT_QPA_PLATFORM"))
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static QApplication application(argc, argv);
-    }
-}
 
 // About 2.5 MB of lines of HTML-like text.
 const std::string& largePage()
@@ -37,7 +23,7 @@ const std::string& largePage()
 
 void BM_TypeInTheMiddleOfALargePage(benchmark::State& state)
 {
-    ensureApplication();
+    EnsureApplication();
     TCodeMemo memo;
     memo.resize(800, 600);
     memo.show();
@@ -52,7 +38,7 @@ BENCHMARK(BM_TypeInTheMiddleOfALargePage);
 
 void BM_LoadALargePage(benchmark::State& state)
 {
-    ensureApplication();
+    EnsureApplication();
     TCodeMemo memo;
     memo.resize(800, 600);
     memo.show();

@@ -302,6 +302,8 @@ public:
     TMarkChangeEvent OnMarkFree;
     TMarkDrawEvent OnDrawMark;
     TLineDrawEvent OnDrawLine;
+    // Highlighting runs call it with -1s when they begin, once per token (the value it leaves is the
+    // one stored) and with -2s when they end. The records are in use meanwhile: it must not edit.
     TTokenSeenEvent OnTokenSeen;
     TKeyboardActionEvent OnCommandRecognised;
     TDataDropEvent OnDataDrop;

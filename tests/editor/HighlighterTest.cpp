@@ -2,142 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
 #include "platform/Exception.h"
+#include "tests/support/WordParser.h"
 
 namespace {
 
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Letters give 1, digits 2, any other character a token of its own with 0, and "#" a token that
-// takes nothing (9). With Comments, "/*" opens a comment (3) that may span lines; with Tags, "<"
-// opens a container (5) up to ">", inside which letters give 6, "=" gives 7 and the rest 0.
-class TWordParser : public TCustomCodeMemoParser {
-public:
-    bool Comments = false;
-    bool Tags = false;
-    bool Busy = false;
-    bool CustomMatch = false;
-    bool PlainBreaks = false; // a line break inside a comment is a token of value 0
-    int ThrowAt = -1;
-    int Scans = 0;
-    TStateSet Anchors{0};
-    std::vector<int> Resets;
-
-    uint8_t ScanToken(TCustomCodeMemo*, TEdStream& s, int& length) override
-    {
-        if (Scans++ == ThrowAt)
-            throw Exception("scan failed");
-        auto take = [&] {
-            s.Next();
-            ++length;
-        };
-        char c = s.CurrentChar();
-        if (FInTag) {
-            uint8_t value = c == '=' ? 7 : 0;
-            if (isLetter(c)) {
-                while (isLetter(s.CurrentChar()))
-                    take();
-                value = 6;
-            } else {
-                take();
-            }
-            FInTag = s.GetPos() < FTagEnd;
-            return value;
-        }
-        if (FInComment)
-            return comment(s, length);
-        if (isLetter(c) || isDigit(c)) {
-            while (s.CurrentChar() && isLetter(s.CurrentChar()) == isLetter(c) && isDigit(s.CurrentChar()) == isDigit(c))
-                take();
-            return isLetter(c) ? 1 : 2;
-        }
-        if (c == '#')
-            return 9;
-        take();
-        if (Comments && c == '/' && s.CurrentChar() == '*') {
-            take();
-            FInComment = true;
-            return comment(s, length);
-        }
-        if (Tags && c == '<') {
-            while (!s.AtEnd() && s.CurrentChar() != '>')
-                take();
-            if (!s.AtEnd())
-                take();
-            FInTag = true;
-            FTagEnd = s.GetPos();
-            return 5;
-        }
-        return 0;
-    }
-    void ResetScanner(uint8_t value) override
-    {
-        Resets.push_back(value);
-        FInComment = Comments && value == 3;
-        FInTag = false;
-    }
-    bool EditAll() override { return false; }
-    bool GetTokenPending() const override { return Busy || FInTag; }
-    bool InBoundState() const override { return FInComment; }
-    TStateSet GetAnchorStates() const override { return Anchors; }
-    bool InContainer() const override { return FInTag; }
-    bool MatchUsed() const override { return CustomMatch; }
-
-private:
-    uint8_t comment(TEdStream& s, int& length)
-    {
-        while (!s.AtEnd()) {
-            char c = s.CurrentChar();
-            if (c == '\r' && PlainBreaks) {
-                if (length == 0) {
-                    s.Next();
-                    ++length;
-                    return 0;
-                }
-                break;
-            }
-            s.Next();
-            ++length;
-            if (c == '*' && s.CurrentChar() == '/') {
-                s.Next();
-                ++length;
-                FInComment = false;
-                break;
-            }
-            if (c == '\r')
-                break;
-        }
-        return 3;
-    }
-
-    bool FInComment = false;
-    bool FInTag = false;
-    int64_t FTagEnd = 0;
-};
-
 using TSeen = std::tuple<int, int, int>;
-
-std::vector<TSeen>* watch(TCustomCodeMemo& memo)
-{
-    auto* seen = new std::vector<TSeen>;
-    memo.OnTokenSeen = [seen](TCustomCodeMemo*, int& value, int start, int end) {
-        seen->emplace_back(value, start, end);
-    };
-    return seen;
-}
 
 std::string bytes(std::initializer_list<int> values)
 {
@@ -178,18 +54,35 @@ std::string repeat(const std::string& line, int count)
 
 } // namespace
 
-TEST(Highlighter, StoresEachTokenValueForItsCharactersAndShowsEveryToken)
-{
+// An editor with the word language in its active slot.
+class Highlighter : public ::testing::Test {
+protected:
+    void SetUp() override { memo.SetParser1(&parser); }
+
+    // Records every OnTokenSeen call in `seen`.
+    void watch()
+    {
+        seen.clear();
+        memo.OnTokenSeen = [this](TCustomCodeMemo*, int& value, int start, int end) {
+            seen.emplace_back(value, start, end);
+        };
+    }
+    int firstTokenStart() const { return std::get<1>(seen.at(1)); }
+
     TWordParser parser;
     TCodeMemo memo;
-    memo.SetParser1(&parser);
+    std::vector<TSeen> seen;
+};
+
+TEST_F(Highlighter, StoresEachTokenValueForItsCharactersAndShowsEveryToken)
+{
     SetText(memo, "ab 12\rcd");
     memo.ResetHighlighting();
-    std::unique_ptr<std::vector<TSeen>> seen(watch(memo));
+    watch();
     parser.Resets.clear();
     memo.RehighlightAll();
     EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 1, 0, 2, 2, 0, 1, 1}));
-    EXPECT_EQ(*seen, (std::vector<TSeen>{{-1, -1, -1}, {1, 0, 2}, {0, 2, 3}, {2, 3, 5}, {0, 5, 6}, {1, 6, 8}, {-2, -2, -2}}));
+    EXPECT_EQ(seen, (std::vector<TSeen>{{-1, -1, -1}, {1, 0, 2}, {0, 2, 3}, {2, 3, 5}, {0, 5, 6}, {1, 6, 8}, {-2, -2, -2}}));
     EXPECT_EQ(memo.HighlightStart(), nullptr);
     for (TLineRecord* r = memo.FirstRecord(); r; r = r->Next)
         EXPECT_EQ(r->Flags & (lfStylesChanged | lfChanged | lfRestart), lfStylesChanged);
@@ -205,35 +98,32 @@ TEST(Highlighter, StoresEachTokenValueForItsCharactersAndShowsEveryToken)
     EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 9, 7}));
 }
 
-TEST(Highlighter, WithoutAParserNothingIsScannedAndTheRunOnlyEnds)
+TEST_F(Highlighter, WithoutAParserNothingIsScannedAndTheRunOnlyEnds)
 {
-    TCodeMemo memo;
-    std::unique_ptr<std::vector<TSeen>> seen(watch(memo));
+    memo.SetParser1(nullptr);
+    watch();
     memo.RehighlightAll();
-    EXPECT_TRUE(seen->empty()); // no record, no run
+    EXPECT_TRUE(seen.empty()); // no record, no run
     SetText(memo, "ab\rcd");
-    seen->clear();
+    seen.clear();
     memo.RehighlightAll();
-    EXPECT_EQ(*seen, (std::vector<TSeen>{{-2, -2, -2}}));
+    EXPECT_EQ(seen, (std::vector<TSeen>{{-2, -2, -2}}));
     EXPECT_EQ(memo.HighlightStart(), nullptr);
     EXPECT_EQ(memo.FirstRecord()->Styles, nullptr);
 }
 
-TEST(Highlighter, AnEditScansOnlyTheLinesAroundIt)
+TEST_F(Highlighter, AnEditScansOnlyTheLinesAroundIt)
 {
-    TWordParser parser;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     const std::string line = "abc 123\r";
     SetText(memo, repeat(line, 1000));
     clearWorkFlags(memo);
-    std::unique_ptr<std::vector<TSeen>> seen(watch(memo));
+    watch();
     int lineLength = static_cast<int>(line.size());
     Type(memo, 500 * lineLength, 500 * lineLength, "x");
     // The run restarts at the line break before line 500 and stops after line 501, which is unchanged.
-    ASSERT_GE(seen->size(), 3u);
-    EXPECT_EQ(std::get<1>((*seen)[1]), 500 * lineLength - 1);
-    EXPECT_EQ(std::get<2>((*seen)[seen->size() - 2]), 502 * lineLength + 1);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(firstTokenStart(), 500 * lineLength - 1);
+    EXPECT_EQ(std::get<2>(seen[seen.size() - 2]), 502 * lineLength + 1);
     EXPECT_EQ(recordAt(memo, 500)->Styles[0], 1);
     // Committed records are flagged for the painter; the unchanged line keeps its flags.
     EXPECT_NE(recordAt(memo, 499)->Flags & lfStylesChanged, 0u);
@@ -241,12 +131,9 @@ TEST(Highlighter, AnEditScansOnlyTheLinesAroundIt)
     EXPECT_EQ(recordAt(memo, 501)->Flags & lfStylesChanged, 0u);
 }
 
-TEST(Highlighter, AnOpenedCommentRestylesEveryLaterLineUntilItIsClosedOrRemoved)
+TEST_F(Highlighter, AnOpenedCommentRestylesEveryLaterLineUntilItIsClosedOrRemoved)
 {
-    TWordParser parser;
     parser.Comments = true;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     const std::string line = "ab 12\r";
     SetText(memo, repeat(line, 50));
     const std::string plain = memo.GetStyleBytes(nullptr);
@@ -269,18 +156,15 @@ TEST(Highlighter, AnOpenedCommentRestylesEveryLaterLineUntilItIsClosedOrRemoved)
     EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 0, 1, 1, 0}));
 }
 
-TEST(Highlighter, ContainerContentIsScannedTokenByTokenWithinTheContainerValue)
+TEST_F(Highlighter, ContainerContentIsScannedTokenByTokenWithinTheContainerValue)
 {
-    TWordParser parser;
     parser.Tags = true;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     SetText(memo, "x<ab\rc=1>y");
     memo.ResetHighlighting();
-    std::unique_ptr<std::vector<TSeen>> seen(watch(memo));
+    watch();
     memo.RehighlightAll();
     EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 5, 6, 6, 5, 6, 7, 5, 5, 1}));
-    EXPECT_EQ(*seen, (std::vector<TSeen>{{-1, -1, -1}, {1, 0, 1}, {5, 1, 9}, {0, 1, 2}, {6, 2, 4}, {0, 4, 5},
+    EXPECT_EQ(seen, (std::vector<TSeen>{{-1, -1, -1}, {1, 0, 1}, {5, 1, 9}, {0, 1, 2}, {6, 2, 4}, {0, 4, 5},
                                          {6, 5, 6}, {7, 6, 7}, {0, 7, 8}, {0, 8, 9}, {1, 9, 10}, {-2, -2, -2}}));
 
     // No run stops inside a container, though a line in it comes out as stored.
@@ -292,49 +176,40 @@ TEST(Highlighter, ContainerContentIsScannedTokenByTokenWithinTheContainerValue)
     EXPECT_EQ(memo.GetStyleBytes(&third), fresh.substr(5, 3));
 }
 
-TEST(Highlighter, TheRestartPointIsFoundByWalkingBackOverStyledRecords)
+TEST_F(Highlighter, TheRestartPointIsFoundByWalkingBackOverStyledRecords)
 {
+    // Where the run from line 4 starts, and the value the scanner starts from.
+    auto restart = [this] {
+        watch();
+        parser.Resets.clear();
+        memo.RehighlightFrom(recordAt(memo, 4));
+        return std::pair{firstTokenStart(), parser.Resets.at(0)};
+    };
     // Only digits are restart points, so the walk back from the line before the start crosses
     // three lines of letters. Miscounted, the run would stop before reaching the start line.
-    TWordParser parser;
     parser.Anchors = TStateSet{2};
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     SetText(memo, "12\rab\rab\rab\rcd\rab\r");
     const std::string fresh = memo.GetStyleBytes(nullptr);
     TSelectionRange startLine{4, 4};
     memo.SetStyleBytes(&startLine, "\x08\x08\x08");
-    std::unique_ptr<std::vector<TSeen>> seen(watch(memo));
-    memo.RehighlightFrom(recordAt(memo, 4));
+    EXPECT_EQ(restart(), std::pair(0, 0));
     EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh);
-    EXPECT_EQ(std::get<1>((*seen)[1]), 0);
 
     // A line before the start without style bytes is where the run restarts, in the start state.
     parser.Anchors = TStateSet{0};
     recordAt(memo, 3)->Styles.reset();
-    seen->clear();
-    parser.Resets.clear();
-    memo.RehighlightFrom(recordAt(memo, 4));
-    EXPECT_EQ(std::get<1>((*seen)[1]), 9);
-    EXPECT_EQ(parser.Resets.front(), 0);
+    EXPECT_EQ(restart(), std::pair(9, 0));
     EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh);
 
     // A walk that meets a line without style bytes restarts after it, with the value that ends the
     // line before the start.
     parser.Anchors = TStateSet{2};
     recordAt(memo, 2)->Styles.reset();
-    seen->clear();
-    parser.Resets.clear();
-    memo.RehighlightFrom(recordAt(memo, 4));
-    EXPECT_EQ(std::get<1>((*seen)[1]), 9);
-    EXPECT_EQ(parser.Resets.front(), 0);
+    EXPECT_EQ(restart(), std::pair(9, 0));
 }
 
-TEST(Highlighter, TheRunStopsOnlyAfterItsStartWhereNothingCarriesOn)
+TEST_F(Highlighter, TheRunStopsOnlyAfterItsStartWhereNothingCarriesOn)
 {
-    TWordParser parser;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     SetText(memo, "ab\rcd\ref\rgh\r");
     const std::string fresh = memo.GetStyleBytes(nullptr);
     TSelectionRange second{1, 1};
@@ -372,11 +247,8 @@ TEST(Highlighter, TheRunStopsOnlyAfterItsStartWhereNothingCarriesOn)
     EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({2, 2, 0, 3, 3, 3, 3, 0, 0, 0, 3, 3, 0}));
 }
 
-TEST(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
+TEST_F(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
 {
-    TWordParser parser;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     SetText(memo, "ab\rcd\ref\r");
     const std::string fresh = memo.GetStyleBytes(nullptr);
     parser.Busy = true;
@@ -423,12 +295,9 @@ TEST(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
     EXPECT_EQ(other.GetStyleBytes(nullptr), bytes({1, 1}));
 }
 
-TEST(Highlighter, AFailedRunKeepsItsRequestAndLeavesNoHalfBuiltBytes)
+TEST_F(Highlighter, AFailedRunKeepsItsRequestAndLeavesNoHalfBuiltBytes)
 {
-    TWordParser parser;
     parser.Tags = true;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     SetText(memo, "ab\r<cd\ref>\rgh\r");
     const std::string fresh = memo.GetStyleBytes(nullptr);
     TSelectionRange lines{0, 3};
@@ -454,26 +323,20 @@ TEST(Highlighter, AFailedRunKeepsItsRequestAndLeavesNoHalfBuiltBytes)
     EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh);
 }
 
-TEST(Highlighter, ALanguageNeedingACustomParserIsLeftUnscanned)
+TEST_F(Highlighter, ALanguageNeedingACustomParserIsLeftUnscanned)
 {
-    TWordParser parser;
     parser.CustomMatch = true;
-    TCodeMemo memo;
-    memo.SetParser1(&parser);
     SetText(memo, "ab\rcd");
     EXPECT_EQ(parser.Scans, 0);
     EXPECT_EQ(memo.GetStyleBytes(nullptr), std::string(5, '\0'));
     EXPECT_NE(memo.FirstRecord()->Styles, nullptr);
 }
 
-TEST(Highlighter, IncrementalBytesEqualAFullHighlightAfterRandomEdits)
+TEST_F(Highlighter, IncrementalBytesEqualAFullHighlightAfterRandomEdits)
 {
-    TWordParser parser;
     parser.Comments = true;
     parser.Tags = true;
-    TCodeMemo memo;
     TCodeMemo fresh;
-    memo.SetParser1(&parser);
     fresh.SetParser1(&parser);
     SetText(memo, repeat("ab 12 <c=d>\r/* e */ f\r", 20));
     const char* pieces[] = {"a", "7", " ", "\r", "/*", "*/", "<", ">", "=", "ab\rcd", "/* x\ry */", "#", "<a\rb>"};
