@@ -1,11 +1,11 @@
-// Helpers shared by the benchmarks: the application object that the editor control needs.
+// What the benchmarks of the editor control share: an application object without a display.
 #pragma once
 
 #include <QApplication>
 #include <cstdlib>
 
-// Benchmarks run without a display, on Qt's offscreen platform unless another is asked for.
-inline void EnsureApplication()
+// The control needs an application object; benchmarks run without a display.
+inline void ensureApplication()
 {
     static int argc = 1;
     static char name[] = "kestrima_bench";

@@ -1,10 +1,15 @@
-// Speed of the editor control on a large page: typing one character at a time (with its repaint) and loading.
+// Speed of the editor control on a large page: typing one character at a time (with its repaint), key strokes, loading.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <cstdlib>
+#include <memory>
 #include <string>
 
-#include "bench/BenchSupport.h"
+#include "BenchSupport.h"
 #include "editor/CodeMemo.h"
+#include "platform/Keys.h"
 
 namespace {
 
@@ -21,24 +26,46 @@ const std::string& largePage()
     return page;
 }
 
-void BM_TypeInTheMiddleOfALargePage(benchmark::State& state)
+// Shows the large page in a window-sized control with the caret in the middle.
+void openInTheMiddle(TCodeMemo& memo)
 {
-    EnsureApplication();
-    TCodeMemo memo;
     memo.resize(800, 600);
     memo.show();
     memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(largePage().c_str()));
     int middle = memo.TextLength() / 2;
     memo.Perform(EM_SETSEL, middle, middle);
+}
+
+void BM_TypeInTheMiddleOfALargePage(benchmark::State& state)
+{
+    ensureApplication();
+    TCodeMemo memo;
+    openInTheMiddle(memo);
     for (auto _ : state)
         memo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>("x"));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TypeInTheMiddleOfALargePage);
 
+// Key events as the keyboard sends them, each with its repaint: a typed character, Enter with its
+// auto-indent, a line up and a word right.
+void BM_KeyStrokesInALargePage(benchmark::State& state)
+{
+    ensureApplication();
+    TCodeMemo memo;
+    openInTheMiddle(memo);
+    const std::unique_ptr<QKeyEvent> strokes[] = {MakeKeyEvent('X', 0), MakeKeyEvent(VK_RETURN, 0),
+                                                  MakeKeyEvent(VK_UP, 0), MakeKeyEvent(VK_RIGHT, ssCtrl)};
+    for (auto _ : state)
+        for (const auto& stroke : strokes)
+            QApplication::sendEvent(&memo, stroke.get());
+    state.SetItemsProcessed(state.iterations() * 4);
+}
+BENCHMARK(BM_KeyStrokesInALargePage);
+
 void BM_LoadALargePage(benchmark::State& state)
 {
-    EnsureApplication();
+    ensureApplication();
     TCodeMemo memo;
     memo.resize(800, 600);
     memo.show();

@@ -30,7 +30,7 @@ const std::string& largeText()
 struct TLargeDocument {
     TLargeDocument()
     {
-        EnsureApplication();
+        ensureApplication();
         parser.Comments = true;
         memo.SetParser1(&parser);
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(largeText().c_str()));

@@ -10,6 +10,8 @@
 #include <unordered_set>
 
 #include "editor/CodeMemoStrings.h"
+#include "editor/CodeMemoUndo.h"
+#include "editor/Painter.h"
 #include "editor/StringScanner.h"
 #include "platform/FontsQt.h"
 #include "platform/SysUtils.h"
@@ -162,9 +164,12 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FOwnSettings(std::make_unique<TSM_Settings>()),
       FLines(std::make_unique<TCodeMemoStrings>(this)),
       FCaretControl(std::make_unique<TSM_CaretControl>(this)),
-      FHighlightCursor(std::make_unique<TEdStream>(this))
+      FHighlightCursor(std::make_unique<TEdStream>(this)),
+      FUndo(std::make_unique<TCodeMemoUndo>(*this))
 {
     liveEditors().insert(this);
+    FPainterState = std::make_unique<TPainterState>();
+    PrintRect = DefaultPrintRect();
     TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
     joinSettings();
@@ -209,6 +214,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { blinkCaret(); });
     // Drops are always looked at: files only with smoProcessDroppedFiles, text by the drop target.
     setAcceptDrops(true);
+    SetUndoStack(FUndo->OwnStack());
     clearUndoLog();
 
     // The control starts out looking as its settings say: their font, metrics and fonts.
@@ -235,7 +241,8 @@ TCustomCodeMemo::~TCustomCodeMemo()
     FParsers.fill(nullptr);
     leaveSettings();
     FSettings = FOwnSettings.get();
-    clearUndoLog();
+    // The attached log is not emptied: a log of the application's keeps the document's history, and
+    // the control's own goes with FUndo.
 }
 
 void TCustomCodeMemo::invalidateClient(TCustomCodeMemo* editor)
@@ -682,19 +689,6 @@ void TCustomCodeMemo::SetTabColumns(const std::string& text)
     ApplySettings(false, false);
 }
 
-int TCustomCodeMemo::NextTabColumn(int column) const
-{
-    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
-        int32_t stop = FSettings->GetTabColumn(i);
-        if (stop < 1)
-            break;
-        if (stop > column)
-            return stop;
-    }
-    int step = std::max(1, FSettings->TabDefault);
-    return step - column % step + column;
-}
-
 // ---------------------------------------------------------------- text and selection
 
 void TCustomCodeMemo::SelectAll()
@@ -904,6 +898,7 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
 {
     LoadScope scope(*this);
     clearUndoLog();
+    TUndoLoggingPause noLogging(FUndo->Recorder());
     if (FRedraw)
         scope.beginUpdate();
     TSelectionRange all{-1, 0};

@@ -31,7 +31,11 @@ class QDragMoveEvent;
 class QDropEvent;
 class TSM_CaretControl;
 class TUndoStack;
+class TUndoRecorder;
+class TCodeMemoUndo;
 class TTextMark;
+class TLinePainter;
+struct TPainterState;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -68,7 +72,15 @@ struct TLineDrawData {
     uint8_t Handled = 0; // set by the handler: nothing more is drawn for the line
 };
 
+// A text mark as the painter sees it: its range of offsets and its handle for OnDrawMark.
+struct TMarkSpan {
+    int32_t Start = 0;
+    int32_t End = 0;
+    TTextMark* Mark = nullptr;
+};
+
 class TCustomCodeMemo;
+class TDisplayLine;
 
 // Event types. Sender is always the editor; reference parameters may be changed by the handler.
 using TNotifyEvent = std::function<void(TCustomCodeMemo* Sender)>;
@@ -364,6 +376,13 @@ public:
     int NextTabColumn(int column) const;
     int IndexToColumn(int index, const TLineRecord* record) const;
     int ColumnToIndex(int column, const TLineRecord* record) const;
+    // Width of `count` characters of a fixed-pitch font: every one advances by the character width.
+    int FixedRunWidth(int count) const;
+    // The 1-based logical line and character position of a 1-based display line and column.
+    void LogicalPosition(int line, int column, int& logicalColumn, int& logicalLine);
+    // Expands a record starting at `recordOffset` into the control's display-line buffers, with the
+    // selection as columns of the line; valid until the next expansion.
+    const TDisplayLine& ExpandLine(const TLineRecord& record, int recordOffset);
     // The keys whose bindings Shift extends instead of being part of the stroke.
     const TStateSet& CommandKeys() const { return FCommandKeys; }
     // Set by vertical caret moves so that SMM_SELECTION keeps the remembered column.
@@ -387,6 +406,16 @@ public:
     virtual int PixelOfColumn(int column, const TLineRecord* record);
     virtual int ColumnAtPixel(int x, const TLineRecord* record);
 
+    // Printing on the program's printer (PrintSelection, with the keys' command, is with the
+    // bookmarks below), and page `pageNo` (1-based) of a preview painted into `rect` of `canvas`;
+    // PrintPage is true while pages follow the one painted.
+    void Print();
+    bool PrintPage(QPainter* canvas, const TRect* rect, int pageNo);
+
+    // Text marks: the marks overlapping offsets [start, end) in start order. There are none until
+    // the marks unit provides them.
+    virtual void MarksInRange(int start, int end, std::vector<TMarkSpan>& marks);
+
     // View geometry and wrapping. The defaults know display records, the view and the scroll
     // bars but never wrap: Rewrap only cuts records that grew too long.
     virtual void Rewrap(TLineRecord* first, TLineRecord* last);
@@ -402,14 +431,38 @@ public:
     virtual bool CharStartsWord(char ch);
     virtual bool CharIsInWord(char ch);
 
-    // Keys: the inherited handling fires the class-library events.
+    // Keys. A key-down goes to the code templates and the auto-replace list first, then to the key
+    // controller, which turns one or two strokes into a command for ExecuteCommand; the character of
+    // a key no command took is typed by KeyPress. Each fires its class-library event first.
     void BuildCommandKeySet();
     // The key controller recognised a bound sequence while this control had claimed it.
     virtual void CommandRecognised(int32_t& actionCode);
+    // Runs editor command 0..44 (TEditorCommand); other codes do nothing. With `extend` the moves
+    // take only the caret and the selection grows. `param` is not used by the commands.
     virtual void ExecuteCommand(int command, int param, bool extend);
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char& key);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
+    // Types one character in place of the selection as the keyboard does: in overwrite mode it
+    // replaces the character under the caret, and Enter indents the new line. Nothing when read-only.
+    void InsertTypedChar(char ch);
+    // Fills blanks from the caret to the next tab stop, or with smoTabToColumn to where the next
+    // word starts in the nearest longer line above. Nothing when read-only.
+    void TabToColumn();
+    // Start of the word before the caret (-1: none) and start of the word after it (-1: at the end).
+    int WordLeft();
+    int WordRight();
+    // Code templates and auto-replace see every key-down before the key controller. TemplateKey
+    // returns true when a template took the key, which then goes no further; AutoReplaceKey may
+    // replace the word before the caret, after which the key goes on. Neither does anything here.
+    virtual bool TemplateKey(uint16_t key, TShiftState shift);
+    virtual void AutoReplaceKey(uint16_t key, TShiftState shift);
+
+    // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
+    virtual void SetBookmark(int index, int line, int column);
+    virtual void GotoBookmark(int index);
+    // Prints the display lines the selection touches.
+    virtual void PrintSelection();
 
     // Mouse: the inherited handling fires the class-library events.
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -418,7 +471,8 @@ public:
     // Selects the word under a client point (the double click).
     virtual void SelectWordAtCaret(TPoint point);
 
-    // Undo log: without one nothing can be undone and the text never reads as modified.
+    // Undo log: the control starts with a log of its own; without one nothing can be undone and the
+    // text never reads as modified.
     virtual bool CanUndo();
     virtual bool CanRedo();
     virtual void Undo();
@@ -426,8 +480,14 @@ public:
     virtual bool GetModified();
     virtual void SetModified(bool value);
     TUndoStack* UndoStack() const { return FUndoStack; }
-    // Attaches a log the caller keeps owning (nil detaches), then Change.
+    // Attaches a log the caller keeps owning (nil detaches), then Change; the caller detaches it
+    // before freeing it. The control's own log stays the control's while another is attached.
     virtual void SetUndoStack(TUndoStack* stack);
+    // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
+    // A begin while a group is open and an end of another kind are ignored.
+    void BeginUndoGroup(int kind);
+    void EndUndoGroup(int kind);
+    TUndoRecorder& UndoRecorder();
 
     // Search: the default finds nothing.
     virtual int DoFind(int flags, const char* text);
@@ -479,6 +539,13 @@ protected:
     uint32_t optionWord() const override { return FSettings->Options; }
     int indentStep() const override { return FSettings->IndentStep; }
     int nextTabColumn(int column) const override { return NextTabColumn(column); }
+    void openUndoGroup(int kind) override;
+    void closeUndoGroup(int kind) override;
+    void logReplaceStart(std::string_view newText) override;
+    void logReplaceEnd() override;
+    void logInsertion(int offset, std::string_view chars) override;
+    void logRemoval(int offset, std::string_view chars) override;
+    void clearUndoLog() override;
 
     // Cuts records that grew to kRewrapLength or more; what Rewrap does without word wrap.
     void cutLongRecords() { TCodeMemoCore::rewrapAll(); }
@@ -507,12 +574,42 @@ protected:
     bool FRehighlightFlag = true;
     bool FReadOnly = false;
     bool FShowFocusLine = false;
+    // Keyboard state: Shift was held at the last key-down (commands then extend the selection); the
+    // last key-down was taken by a command or a template (its character is not typed); Home presses
+    // since the caret last did anything else (auto-indent then leaves a new line at column 0).
+    bool FExtendSelection = false;
+    bool FKeyHandled = false;
+    int FHomeCount = 0;
     TUndoStack* FUndoStack = nullptr;
+    // The widest display line the painter met, TABs expanded.
+    int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
 
 private:
     class LoadScope;
+    friend class TLinePainter;
+
+    // Runs one print job: the printer's page gets the lines First..Last (all of them when Last is 0).
+    void printLines(int first, int last);
+    // Puts the screen back after printing or a preview page: metrics, fonts, every record to repaint.
+    void endPrinting();
+
+    // The commands of ExecuteCommand, one object per command run.
+    class CommandRunner;
+
+    // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
+    template <class Edit> void inUndoGroup(int kind, Edit&& edit)
+    {
+        openUndoGroup(kind);
+        try {
+            edit();
+        } catch (...) {
+            closeUndoGroup(kind);
+            throw;
+        }
+        closeUndoGroup(kind);
+    }
 
     // Message handlers.
     void smmSelection(TMessage& m);
@@ -584,6 +681,8 @@ private:
     // Set when a run was put off or broken off; its start record then counts as flagged for restart
     // even if a paint cleared the flag meanwhile.
     bool FHighlightDeferred = false;
+    // The undo recorder, the control's own log and the replay through messages.
+    std::unique_ptr<TCodeMemoUndo> FUndo;
     TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;
@@ -602,6 +701,8 @@ private:
     bool FWindowCreated = false;
     int64_t FLastDoubleClick = 0;
 
+    // Display-line buffers and run fonts of the painter and the metrics.
+    std::unique_ptr<TPainterState> FPainterState;
     QImage FBackBuffer;
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;

@@ -1,50 +1,26 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
-// Each member here is the whole of a feature's reach into the control: key commands, mouse
-// handling, the undo log, search, export and clipboard, drag and drop, and the shared template and
-// key objects. A unit that provides one replaces its members here.
+// Each member here is the whole of a feature's reach into the control: templates' share of the
+// keys, mouse handling, bookmarks, text marks, search, export and clipboard, drag and drop, and the
+// shared template and key objects. A unit that provides one replaces its members here.
 #include <QPointer>
 
 #include "editor/CodeMemo.h"
 #include "editor/KeyBindings.h"
 
-// ---------------------------------------------------------------- keys
+// ---------------------------------------------------------------- text marks
 
-void TCustomCodeMemo::BuildCommandKeySet()
+void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
+
+// ---------------------------------------------------------------- templates' share of the keys
+
+// Code templates and auto-replace take no keys until their unit provides them.
+bool TCustomCodeMemo::TemplateKey(uint16_t, TShiftState)
 {
-    FCommandKeys = ::BuildCommandKeySet(FSettings->KeyController());
+    return false;
 }
 
-void TCustomCodeMemo::CommandRecognised(int32_t& actionCode)
-{
-    // The bit that marks a change made by the user's hand: keys, commands, cut and paste.
-    FChangeBits |= CHANGE_CLIPBOARD;
-    int code = actionCode;
-    if (OnCommandRecognised)
-        OnCommandRecognised(this, code);
-    actionCode = code;
-    ExecuteCommand(code, 0, false);
-}
-
-void TCustomCodeMemo::ExecuteCommand(int, int, bool) {}
-
-void TCustomCodeMemo::KeyDown(uint16_t& key, TShiftState shift)
-{
-    if (OnKeyDown)
-        OnKeyDown(this, key, shift);
-}
-
-void TCustomCodeMemo::KeyPress(char& key)
-{
-    if (OnKeyPress)
-        OnKeyPress(this, key);
-}
-
-void TCustomCodeMemo::KeyUp(uint16_t& key, TShiftState shift)
-{
-    if (OnKeyUp)
-        OnKeyUp(this, key, shift);
-}
+void TCustomCodeMemo::AutoReplaceKey(uint16_t, TShiftState) {}
 
 // ---------------------------------------------------------------- mouse
 
@@ -68,39 +44,12 @@ void TCustomCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int
 
 void TCustomCodeMemo::SelectWordAtCaret(TPoint) {}
 
-// ---------------------------------------------------------------- undo log
+// ---------------------------------------------------------------- bookmarks
 
-bool TCustomCodeMemo::CanUndo()
-{
-    return false;
-}
+void TCustomCodeMemo::SetBookmark(int, int, int) {}
 
-bool TCustomCodeMemo::CanRedo()
-{
-    return false;
-}
+void TCustomCodeMemo::GotoBookmark(int) {}
 
-void TCustomCodeMemo::Undo() {}
-
-void TCustomCodeMemo::Redo() {}
-
-bool TCustomCodeMemo::GetModified()
-{
-    return false;
-}
-
-void TCustomCodeMemo::SetModified(bool value)
-{
-    // Only False means something: it empties the log. True cannot make a change up.
-    if (!value)
-        clearUndoLog();
-}
-
-void TCustomCodeMemo::SetUndoStack(TUndoStack* stack)
-{
-    FUndoStack = stack;
-    Change();
-}
 
 // ---------------------------------------------------------------- search
 

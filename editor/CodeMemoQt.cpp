@@ -17,6 +17,7 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
+#include "editor/CodeMemoUndo.h"
 #include "platform/Keys.h"
 #include "platform/Win1252.h"
 
@@ -130,6 +131,7 @@ bool TCustomCodeMemo::focusNextPrevChild(bool next)
 void TCustomCodeMemo::handleEventError()
 {
     // Qt's event dispatch must not see an exception; the user is told here instead.
+    FUndo->EditFailed({});
     try {
         throw;
     } catch (const std::exception& e) {
@@ -206,17 +208,26 @@ bool TCustomCodeMemo::event(QEvent* e)
             break;
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(e);
+            // Tab and Enter the control does not want go on to the focus chain and the dialog.
             if (!WantTab && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
+                break;
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (!WantReturns && enter && !(key->modifiers() & Qt::ControlModifier))
                 break;
             int vk = 0;
             TShiftState shift = 0;
             if (KeyEventToVirtualKey(key, vk, shift)) {
                 uint16_t code = static_cast<uint16_t>(vk);
                 KeyDown(code, shift);
-                if (code == 0)
+                if (code == 0) {
+                    // The key was taken: it types nothing, and no character is left to follow it.
+                    FKeyHandled = false;
                     return true;
+                }
             }
-            for (char c : KeyEventChars(key)) {
+            // Ctrl+Enter types a line feed, whatever text the platform gives it.
+            std::string chars = enter && (shift & ssCtrl) ? std::string(1, '\n') : KeyEventChars(key);
+            for (char c : chars) {
                 char typed = c;
                 KeyPress(typed);
             }

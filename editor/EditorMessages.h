@@ -52,6 +52,7 @@ enum : unsigned {
     CHANGE_TEXT = 0x02,
     CHANGE_VIEW = 0x04,
     CHANGE_SETTINGS = 0x08,
+    CHANGE_INSERTMODE = 0x20,
     CHANGE_OPTIONS = 0x40,
     CHANGE_CLIPBOARD = 0x80,
 };

@@ -142,6 +142,9 @@ public:
         return position < positionIndex_.size() ? at(positionIndex_, static_cast<int>(position)) : nullptr;
     }
 
+    // Key-scan code of a typed character; -1 when none.
+    int byTyped(char c) const { return typedIndex_[static_cast<uint8_t>(c)]; }
+
     // Virtual key of an upper-cased key name; 0 when no key has that name.
     int byName(const std::string& upperName) const
     {
@@ -173,6 +176,11 @@ private:
             shiftedIndex_[size_t(row.vk)] = i;
         if (row.position)
             positionIndex_[size_t(row.position)] = i;
+        // The main block types each character first; keypad keys and later aliases only repeat it.
+        if (row.typed && !(row.flags & kKeypad) && typedIndex_[uint8_t(row.typed)] < 0)
+            typedIndex_[uint8_t(row.typed)] = row.vk | ((row.flags & kShifted) ? 0x100 : 0);
+        if (row.vk >= 'A' && row.vk <= 'Z' && row.name.size() == 1)
+            typedIndex_[size_t(row.vk)] = row.vk | 0x100;
         rows_.push_back(std::move(row));
     }
 
@@ -189,6 +197,7 @@ private:
     Index namedIndex_ = emptyIndex();
     Index shiftedIndex_ = emptyIndex();
     Index positionIndex_ = emptyIndex();
+    Index typedIndex_ = emptyIndex();
 };
 
 const KeyTables& tables()
@@ -338,6 +347,11 @@ std::string KeyEventChars(const QKeyEvent* event)
             bytes += byte;
     }
     return bytes;
+}
+
+int VkKeyScan(char c)
+{
+    return tables().byTyped(c);
 }
 
 TShortCut ShortCut(int vk, TShiftState shift)

@@ -32,6 +32,11 @@ TShiftState ShiftStateOf(const QInputEvent* event);
 // What the key event types, as Windows-1252 bytes; characters outside the code page are dropped.
 std::string KeyEventChars(const QKeyEvent* event);
 
+// The key a US keyboard types the Windows-1252 character `c` with, as a key-scan code: the virtual
+// key in the low byte plus 0x100 when Shift is needed; -1 for a character no key types. This is the
+// layout KeyEventToVirtualKey reports keys in, so a code found here matches the key events.
+int VkKeyScan(char c);
+
 // Shortcut word of a virtual key 0..255 and a shift state; 0 for a virtual key out of range.
 TShortCut ShortCut(int vk, TShiftState shift);
 void ShortCutToKey(TShortCut shortCut, int& vk, TShiftState& shift);

@@ -6,20 +6,9 @@
 #include "editor/Settings.h"
 #include "editor/Templates.h"
 
+#include "StreamBytes.h"
+
 namespace {
-
-std::vector<uint8_t> streamOf(const TSM_Base& object)
-{
-    TMemoryStream stream;
-    object.SaveToStream(stream);
-    return stream.Bytes();
-}
-
-void loadBytes(TSM_Base& object, const std::vector<uint8_t>& bytes, size_t length)
-{
-    TCustomMemoryStream stream(bytes.data(), static_cast<int64_t>(length));
-    object.LoadFromStream(stream);
-}
 
 // Appends little-endian values and strings to build expected streams.
 struct Bytes {

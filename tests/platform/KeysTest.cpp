@@ -296,3 +296,20 @@ TEST(Keys, ShiftStateOfKeyAndMouseEvents)
                       Qt::LeftButton | Qt::MiddleButton, Qt::ControlModifier);
     EXPECT_EQ(ShiftStateOf(&mouse), TShiftState(ssCtrl | ssLeft | ssMiddle));
 }
+
+TEST(KeyScan, CharactersGiveTheKeyAndShiftThatTypeThem)
+{
+    EXPECT_EQ(VkKeyScan('a'), 'A');
+    EXPECT_EQ(VkKeyScan('A'), 0x100 | 'A');
+    EXPECT_EQ(VkKeyScan('7'), '7');
+    EXPECT_EQ(VkKeyScan('('), 0x100 | '9');
+    EXPECT_EQ(VkKeyScan('*'), 0x100 | '8'); // the main block, not the keypad
+    EXPECT_EQ(VkKeyScan('+'), 0x100 | VK_OEM_PLUS);
+    EXPECT_EQ(VkKeyScan(';'), VK_OEM_1);
+    EXPECT_EQ(VkKeyScan(':'), 0x100 | VK_OEM_1);
+    EXPECT_EQ(VkKeyScan(' '), VK_SPACE);
+    EXPECT_EQ(VkKeyScan('\t'), VK_TAB);
+    EXPECT_EQ(VkKeyScan('\r'), VK_RETURN);
+    EXPECT_EQ(VkKeyScan('\xE9'), -1);
+    EXPECT_EQ(VkKeyScan('\x01'), -1);
+}
