@@ -382,6 +382,7 @@ void TCustomCodeMemo::Rehighlight()
             try {
                 parser->ResetScanner(point.Value);
             } catch (...) {
+                // The caller hears of the first error, which is the one that ended the run.
             }
             throw;
         }
