@@ -12,7 +12,6 @@
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
 #include "editor/Painter.h"
-#include "editor/StringScanner.h"
 #include "platform/FontsQt.h"
 #include "platform/SysUtils.h"
 #include "platform/Win1252.h"
@@ -21,10 +20,6 @@ namespace {
 
 constexpr int kParserIndexOutOfRange = 4198;
 constexpr int kIllegalTabDefault = 4204;
-constexpr int kTabColumnExpected = 4205;
-constexpr int kTabColumnsOrder = 4206;
-constexpr int kTabColumnTooSmall = 4207;
-constexpr int kTooManyTabStops = 4208;
 constexpr int kFileCannotBeOpened = 4400;
 constexpr int kNoActiveParser = 4402;
 
@@ -657,33 +652,7 @@ std::string TCustomCodeMemo::TabColumns() const
 
 void TCustomCodeMemo::SetTabColumns(const std::string& text)
 {
-    std::array<int32_t, TSM_Settings::kTabStopCount> stops;
-    stops.fill(-1);
-    TStringScanner scanner(text);
-    int count = 0;
-    int previous = 0;
-    for (;;) {
-        while (!scanner.AtEnd() && (scanner.CurChar() == ' ' || scanner.CurChar() == ';'))
-            scanner.Next();
-        if (scanner.AtEnd())
-            break;
-        if (count == TSM_Settings::kTabStopCount)
-            throw ECodeMemo(LoadResString(kTooManyTabStops) + IntToStr(TSM_Settings::kTabStopCount));
-        if (scanner.CurChar() < '0' || scanner.CurChar() > '9')
-            throw ECodeMemo(LoadResString(kTabColumnExpected));
-        // Columns beyond any line's reach are kept from overflowing rather than refused.
-        int64_t number = 0;
-        while (!scanner.AtEnd() && scanner.CurChar() >= '0' && scanner.CurChar() <= '9') {
-            number = std::min<int64_t>(number * 10 + (scanner.CurChar() - '0'), 0x7FFFFFFF);
-            scanner.Next();
-        }
-        if (number <= previous)
-            throw ECodeMemo(LoadResString(kTabColumnsOrder));
-        if (number < 2)
-            throw ECodeMemo(LoadResString(kTabColumnTooSmall));
-        stops[static_cast<size_t>(count++)] = static_cast<int32_t>(number - 1);
-        previous = static_cast<int>(number);
-    }
+    const std::array<int32_t, TSM_Settings::kTabStopCount> stops = ParseTabColumns(text);
     for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
         FSettings->SetTabColumn(i, stops[static_cast<size_t>(i)]);
     ApplySettings(false, false);
