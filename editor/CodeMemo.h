@@ -316,6 +316,8 @@ public:
     TMarkChangeEvent OnMarkFree;
     TMarkDrawEvent OnDrawMark;
     TLineDrawEvent OnDrawLine;
+    // Highlighting runs call it with -1s when they begin, once per token (the value it leaves is the
+    // one stored) and with -2s when they end. The records are in use meanwhile: it must not edit.
     TTokenSeenEvent OnTokenSeen;
     TKeyboardActionEvent OnCommandRecognised;
     TDataDropEvent OnDataDrop;
@@ -390,8 +392,9 @@ public:
 
     // ---- features provided by the editor's other units
 
-    // Highlighting: runs from the pending start record; the default only forgets the request, so
-    // the text stays unstyled.
+    // Highlighting (Highlighter.cpp): re-scans with the active parser from a restart point before the
+    // pending start record until a later line comes out unchanged, and clears the request. A run
+    // that finds the parser busy keeps the request, and the next run resumes it.
     virtual void Rehighlight();
     void RehighlightFrom(TLineRecord* line);
     void RehighlightAll();
@@ -687,6 +690,9 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
+    // Set when a run was put off or broken off; its start record then counts as flagged for restart
+    // even if a paint cleared the flag meanwhile.
+    bool FHighlightDeferred = false;
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
     TStateSet FCommandKeys;

@@ -1,31 +1,9 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
-// Each member here is the whole of a feature's reach into the control: the highlighting driver,
-// mouse handling, bookmarks, text marks, search, export and clipboard, and drag and drop. A unit
-// that provides one replaces its members here.
+// Each member here is the whole of a feature's reach into the control: mouse handling, bookmarks,
+// text marks, search, export and clipboard, and drag and drop. A unit that provides one replaces its
+// members here.
 #include "editor/CodeMemo.h"
-
-// ---------------------------------------------------------------- highlighting
-
-void TCustomCodeMemo::Rehighlight()
-{
-    // Nothing scans the text, so nothing is pending afterwards.
-    FHighlightStart = nullptr;
-}
-
-void TCustomCodeMemo::RehighlightFrom(TLineRecord* line)
-{
-    FHighlightStart = line;
-    if (!line)
-        return;
-    line->Flags |= lfRestart;
-    Rehighlight();
-}
-
-void TCustomCodeMemo::RehighlightAll()
-{
-    RehighlightFrom(FirstRecord());
-}
 
 // ---------------------------------------------------------------- text marks
 

@@ -48,6 +48,7 @@ public:
     TStateSet GetAnchorStates() const override { return FTables.AnchorStates; }
     bool InContainer() const override { return FContainer != 0; }
     bool MatchUsed() const override { return FTables.MatchUsed != 0; }
+    bool CanCustomParse() const override { return static_cast<bool>(OnCustomParse); }
 
     // Asks OnCustomParse about "match(parseID)"; false when no handler is assigned.
     bool CallCustomParse(int parseID, TEdStream& stream, int& length, int& value);
