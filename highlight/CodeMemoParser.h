@@ -12,6 +12,7 @@
 #include "highlight/ParserTables.h"
 
 class TCodeMemoParser;
+struct TCompiledLanguage;
 
 // Recognises a "match(n)" element. The handler reads from `IStream` at the cursor, advances it over
 // what it accepts, adds the number of accepted characters to `kLength`, may set `kValue` to a token
@@ -105,6 +106,20 @@ public:
     using TInformationBox = std::function<void(const std::string& text)>;
     static void SetInformationBox(TInformationBox box);
 
+    // ---- compiling (SynParseCompile.cpp)
+
+    // Compiles the script text in `Source` (from its position) and makes the editors apply the
+    // result. The language is replaced only when the whole script compiled; a script that fails
+    // leaves the parser empty, and the error (ESYM_COMP_ERROR, or ECodeMemo for a range error)
+    // reaches the caller.
+    void CompileScript(TStream& Source);
+    // Compiles the file named by Script; nothing happens when there is no such file.
+    void LoadScriptFile();
+    // Where the last compilation stopped (0-based line and column) and what it was reading then.
+    int32_t LastCompileLine() const { return FLastCompileLine; }
+    int32_t LastCompileColumn() const { return FLastCompileColumn; }
+    const std::string& CompileErrorContext() const { return FCompileErrorContext; }
+
     // ---- scanner state, for inspection
 
     const TStateSet& CurrentStates() const { return FKeywords->CurrentStates; }
@@ -138,6 +153,7 @@ private:
     uint8_t runStartRecord(const TStartRec& record, TEdStream& stream, int64_t start, int& length);
     void applyStateChange(const TTokenStateRec& record);
     void syncTrieStates();
+    void installLanguage(TCompiledLanguage& language);
 
     TParserTables FTables;
     std::unique_ptr<TSyntaxKeywords> FKeywords;
@@ -149,4 +165,7 @@ private:
     int32_t FContainerToken = 0;
     int64_t FContainerEnd = 0;
     TStateSet FSavedStates; // the state set from before the container token
+    int32_t FLastCompileLine = 0;
+    int32_t FLastCompileColumn = 0;
+    std::string FCompileErrorContext;
 };

@@ -4,3 +4,4 @@
 #include "highlight/Compressor.h"
 #include "highlight/ParserTables.h"
 #include "highlight/Recognisers.h"
+#include "highlight/SynParseCompile.h"

@@ -800,3 +800,28 @@ TEST(ParserStream, LoadingRefreshesTheAttachedEditors)
     EXPECT_EQ(p.SettingsApplied, 1);
     EXPECT_FALSE(p.IsLoading());
 }
+
+TEST(ParserStream, ACompiledScriptLoadsAndScansAlike)
+{
+    const std::string script = "%%language name = 'Prueba' startstate = [1] anchor = [0 1] boundstates = [2]\r\n"
+                               "contextstates = (5 6 [2]), (9 [])\r\n"
+                               "tabdefault = 3 tabcolumns = '9 17' options = 1024\r\n"
+                               "editablestyles ('Comentario', 3)\r\n"
+                               "GutterFontName = 'Arial' GutterFontSize = 7 GutterFontStyle = [fsBold]\r\n";
+    TCustomMemoryStream source(script.data(), static_cast<int64_t>(script.size()));
+    TCodeMemoParser compiled;
+    compiled.CompileScript(source);
+
+    TCodeMemoParser loaded;
+    load(loaded, store(compiled));
+    EXPECT_EQ(settingsStream(loaded.Settings(), 51), settingsStream(compiled.Settings(), 51));
+    EXPECT_EQ(loaded.Settings().GutterFont().Name(), "Arial");
+    EXPECT_EQ(loaded.Tables().StartStates, TStateSet{1});
+    EXPECT_EQ(loaded.Tables().AnchorStates, (TStateSet{0, 1}));
+    EXPECT_EQ(loaded.Tables().BoundStates, TStateSet{2});
+    for (int context = 0; context < 256; ++context)
+        ASSERT_EQ(trace(loaded, "ab\rc", static_cast<uint8_t>(context)),
+                  trace(compiled, "ab\rc", static_cast<uint8_t>(context)))
+            << context;
+    EXPECT_EQ(loaded.CurrentStates(), TStateSet{1});
+}
