@@ -13,6 +13,7 @@
 #include "editor/EditingCore.h"
 #include "editor/LineStore.h"
 #include "highlight/SynParse.h"
+#include "support/ParserTables.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -162,72 +163,6 @@ Steps trace(TCodeMemoParser& parser, const std::string& text, uint8_t context, i
 }
 
 // ---------------------------------------------------------------- languages
-
-uint16_t group(TCodeMemoParser& parser, const std::string& spec)
-{
-    TSM_CharGroup g;
-    int position = 1;
-    g.ParseSpec(spec, position);
-    return static_cast<uint16_t>(parser.Keywords().AddGroup(g));
-}
-
-TElementRec charElement(uint16_t groupId, uint8_t flag = 0)
-{
-    TElementRec e;
-    e.GroupID = groupId;
-    e.Flag = flag;
-    return e;
-}
-
-TElementRec bodyElement(std::initializer_list<uint16_t> groups, uint8_t use)
-{
-    TElementRec e;
-    e.Flag = use;
-    for (uint16_t id : groups)
-        e.GroupIDs[e.Count++] = id;
-    return e;
-}
-
-TElementRec procElement(int32_t id, uint8_t flag = 0, bool custom = false)
-{
-    TElementRec e;
-    e.ProcFlag = 1;
-    e.ProcID = id;
-    e.Flag = flag;
-    e.CustomFlag = custom ? 1 : 0;
-    return e;
-}
-
-void builtinStart(TCodeMemoParser& parser, TStartTable& table, int recogniser, uint8_t token, TStateSet validIn)
-{
-    TSM_CharGroup g;
-    g.AddSet(RecogniserStartSet(recogniser));
-    const auto groupId = static_cast<uint16_t>(parser.Keywords().AddGroup(g));
-    for (int c = 0; c < 256; ++c) {
-        if (!g.Contains(static_cast<uint8_t>(c)))
-            continue;
-        table.Ensure(static_cast<uint8_t>(c)) = TStartRec{procElement(recogniser), validIn, {}, {}, token};
-        table.Records[static_cast<size_t>(c)]->Start.GroupID = groupId;
-    }
-}
-
-void charStart(TCodeMemoParser& parser, TStartTable& table, const std::string& head, uint8_t token,
-               const TElementRec& repeat, const TElementRec& terminator, TStateSet validIn = TStateSet{0})
-{
-    const uint16_t headGroup = group(parser, head);
-    const TSM_CharGroup& g = parser.Keywords().Groups().GetGroup(headGroup);
-    for (int c = 0; c < 256; ++c)
-        if (g.Contains(static_cast<uint8_t>(c)))
-            table.Ensure(static_cast<uint8_t>(c)) = TStartRec{charElement(headGroup), validIn, repeat, terminator, token};
-}
-
-TTokenStateRec& stateRecord(TParserTables& tables, uint8_t token, TStateSet validIn, TStateSet enter = {},
-                            TStateSet leave = {}, uint8_t stackAction = 0)
-{
-    TTokenStateRec& record = tables.EnsureTokenState(token);
-    record = TTokenStateRec{validIn, enter, leave, 0, uint8_t(enter.IsEmpty() && leave.IsEmpty() ? 1 : 0), stackAction};
-    return record;
-}
 
 // "match(n)": a run of digits, whose token value depends on n.
 bool customDigits(TCodeMemoParser*, int id, TEdStream& s, int& length, int& value)
