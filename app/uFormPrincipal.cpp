@@ -1,27 +1,131 @@
-// The main window of the program.
+// The main window of the program: the shared editor, its three highlighting languages and the opening of files.
 #include "app/uFormPrincipal.h"
 
+#include <QApplication>
+#include <QByteArray>
+#include <QFile>
 #include <QMessageBox>
+#include <QShowEvent>
 
 #include "editor/CodeMemo.h"
+#include "highlight/CodeMemoParser.h"
+#include "platform/Classes.h"
+#include "platform/SysUtils.h"
 #include "platform/Win1252.h"
 
-TformPrincipal::TformPrincipal(QWidget* parent) : QMainWindow(parent)
+namespace {
+
+// The kind of files whose extension no kind claims, until the settings carry the user's choice.
+constexpr int kDefaultParser = ekHTML;
+
+// Parser messages separate their lines with LF CR; a Qt label would show the CR.
+void showParserInformation(const std::string& text)
+{
+    QString message = FromWin1252(text);
+    message.remove(QChar('\r'));
+    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(), message);
+}
+
+// Gives the parser the tables the build compiled from the shipped script `script`.
+void loadShippedTables(TCodeMemoParser& parser, const char* script)
+{
+    QFile file(QStringLiteral(":/parsers/%1.tbl").arg(QLatin1String(script)));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(Format("%s: no compiled tables for %s", parser.Name.c_str(), script));
+    const QByteArray bytes = file.readAll();
+    TCustomMemoryStream stream(bytes.constData(), bytes.size());
+    parser.LoadParserData(stream);
+}
+
+std::unique_ptr<TCodeMemoParser> makeParser(const char* name, const char* registryKey)
+{
+    auto parser = std::make_unique<TCodeMemoParser>();
+    parser->Name = name;
+    parser->RegistryKey = registryKey;
+    return parser;
+}
+
+} // namespace
+
+TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent),
+      FHTMLParser(makeParser("HTMLParser", "Software\\Dremal\\Kestrima\\ParserHTML")),
+      FTextParser(makeParser("TextParser", "Software\\Dremal\\Kestrima\\ParserTEXT")),
+      FJavaParser(makeParser("JavaParser", "Software\\Dremal\\Kestrima\\ParserJAVA")),
+      FArguments(std::move(arguments))
 {
     setObjectName("formPrincipal");
     setWindowTitle("Kestrima");
     resize(800, 600);
+    TCodeMemoParser::SetInformationBox(showParserInformation);
+
     FCodeMemo = new TCodeMemo(this);
-    FCodeMemo->setObjectName("CodeMemo1");
+    FCodeMemo->setObjectName("CodeMemo");
     setCentralWidget(FCodeMemo);
+    FCodeMemo->SetParser1(FHTMLParser.get());
+    FCodeMemo->SetParser2(FTextParser.get());
+    FCodeMemo->SetParser3(FJavaParser.get());
+
+    // The languages are loaded once the editor holds them, so that each refreshes it.
+    const std::pair<TCodeMemoParser*, const char*> shipped[] = {
+        {FHTMLParser.get(), "html"}, {FTextParser.get(), "text"}, {FJavaParser.get(), "javascript"}};
+    for (const auto& [parser, script] : shipped) {
+        try {
+            loadShippedTables(*parser, script);
+        } catch (const Exception& e) {
+            // The editor still works with the language empty: its text is shown uncoloured.
+            QMessageBox::warning(this, windowTitle(), FromWin1252(e.Message()));
+        }
+    }
     FCodeMemo->setFocus();
 }
 
-void TformPrincipal::OpenFile(const std::string& fileName)
+TformPrincipal::~TformPrincipal() = default;
+
+int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
+{
+    const size_t slash = FileName.find_last_of("/\\");
+    const size_t dot = FileName.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return kDefaultParser;
+    const std::string extension = FileName.substr(dot);
+    for (const char* html : {".htm", ".html", ".asp", ".krd", ".krp", ".cod"})
+        if (SameText(extension, html))
+            return ekHTML;
+    if (SameText(extension, ".js"))
+        return ekJavaScript;
+    for (const char* text : {".txt", ".css", ".krc"})
+        if (SameText(extension, text))
+            return ekText;
+    return kDefaultParser;
+}
+
+void TformPrincipal::AbreArchivo(const std::string& FileName, int Tipo)
 {
     try {
-        FCodeMemo->LoadFromFile(fileName);
+        // The kind goes first, so that the text is coloured once, by its own language.
+        if (FCodeMemo->ActiveParser() != Tipo)
+            FCodeMemo->SetActiveParser(Tipo);
+        FCodeMemo->LoadFromFile(FileName);
     } catch (const Exception& e) {
         QMessageBox::warning(this, windowTitle(), FromWin1252(e.Message()));
     }
+}
+
+void TformPrincipal::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!FFirstShowDone) {
+        FFirstShowDone = true;
+        FormFirstShow();
+    }
+}
+
+void TformPrincipal::FormFirstShow()
+{
+    // File names go to the file system as the shell gave them; names of no existing file are
+    // passed over without a word.
+    for (const std::string& argument : FArguments)
+        if (FileExists(argument))
+            AbreArchivo(argument, TipoDeArchivo(argument));
 }
