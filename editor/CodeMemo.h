@@ -17,9 +17,11 @@
 #include "editor/EditingCore.h"
 #include "editor/EditorErrors.h"
 #include "editor/EditorMessages.h"
+#include "editor/MouseInput.h"
 #include "editor/ParserBase.h"
 #include "editor/Settings.h"
 #include "platform/Classes.h"
+#include "platform/Cursors.h"
 #include "platform/Geometry.h"
 #include "platform/Graphics.h"
 #include "platform/Messages.h"
@@ -249,7 +251,8 @@ public:
     bool HideSelection = true;
     bool WantReturns = true;
     bool WantTab = true;
-    int HyperCursor = 0;
+    // The pointer over hyperlink characters.
+    TCursor HyperCursor = crDefault;
     TSM_ClipFormats ClipCopyFormats = 1u << smTEXT;
     TSM_PropEdPages VisiblePropEdPages = kAllPropEdPages;
     // The About and Settings properties share this string; nothing reads it.
@@ -438,6 +441,15 @@ public:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Selects the word under a client point (the double click).
     virtual void SelectWordAtCaret(TPoint point);
+    // The style byte of the character under the pointer's last position; 255 where there is none.
+    uint8_t StyleAtCaret();
+    // The run of equally styled characters around the one under the pointer's last position; empty
+    // where there is none.
+    void TokenAtCaret(std::string& text);
+    // Drags the selection out of the control and returns what the drop did with it (copy, move or
+    // nothing). A move of the control's own text into itself is done by its own drop, which sets
+    // FMouse.DropStart and FMouse.DropGroupOpen. Nothing here: the drag-and-drop unit runs the drag.
+    virtual Qt::DropAction DragSelection(Qt::DropActions allowed);
 
     // Undo log: without one nothing can be undone and the text never reads as modified.
     virtual bool CanUndo();
@@ -537,11 +549,16 @@ protected:
     TUndoStack* FUndoStack = nullptr;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
+    TMouseState FMouse;
 
 private:
     class LoadScope;
     // The commands of ExecuteCommand, one object per command run.
     class CommandRunner;
+    // The mouse handling, one object per mouse event.
+    class MouseInput;
+    // Starts the mouse state's timers (in the constructor).
+    void initMouse();
 
     // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
     template <class Edit> void inUndoGroup(int kind, Edit&& edit)

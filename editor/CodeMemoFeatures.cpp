@@ -1,7 +1,7 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
 // Each member here is the whole of a feature's reach into the control: the highlighting driver,
-// templates' share of the keys, mouse handling, bookmarks, printing, the undo log, search, export
+// templates' share of the keys, bookmarks, printing, the undo log, search, export
 // and clipboard, drag and drop, and the shared template and key objects. A unit that provides one
 // replaces its members here.
 #include <QPointer>
@@ -40,28 +40,6 @@ bool TCustomCodeMemo::TemplateKey(uint16_t, TShiftState)
 }
 
 void TCustomCodeMemo::AutoReplaceKey(uint16_t, TShiftState) {}
-
-// ---------------------------------------------------------------- mouse
-
-void TCustomCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
-}
-
-void TCustomCodeMemo::MouseMove(TShiftState shift, int x, int y)
-{
-    if (OnMouseMove)
-        OnMouseMove(this, shift, x, y);
-}
-
-void TCustomCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, x, y);
-}
-
-void TCustomCodeMemo::SelectWordAtCaret(TPoint) {}
 
 // ---------------------------------------------------------------- bookmarks and printing
 
@@ -146,6 +124,11 @@ void TCustomCodeMemo::DropTargetLeave() {}
 bool TCustomCodeMemo::DropTargetDrop(QDropEvent*)
 {
     return false;
+}
+
+Qt::DropAction TCustomCodeMemo::DragSelection(Qt::DropActions)
+{
+    return Qt::IgnoreAction;
 }
 
 // ---------------------------------------------------------------- shared settings objects

@@ -108,8 +108,9 @@ int TCustomCodeMemo::ColumnAtPixel(int x, const TLineRecord* record)
         return 0;
     int visible = record->Len - (record->EndsWithCR() ? 1 : 0);
     int length = IndexToColumn(visible, record);
-    // The nearer character boundary wins.
-    int column = FLeftColumn + (x - TextLeft() + FCharWidth / 2) / FCharWidth;
+    // The nearer character boundary wins; from the middle of a character on (half its width rounded
+    // down), the boundary after it.
+    int column = FLeftColumn + (x - TextLeft() + FCharWidth - FCharWidth / 2) / FCharWidth;
     return std::clamp(column, 0, length);
 }
 
