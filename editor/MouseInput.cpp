@@ -93,6 +93,14 @@ public:
     void Move(TShiftState shift, int x, int y)
     {
         FState.LastPoint = {x, y};
+        // A release that never reached the control (a window that took the mouse meanwhile) ends
+        // what the button held; a drag of the selection belongs to the drag loop, which knows.
+        if (!(shift & ssLeft)) {
+            FState.Selecting = false;
+            FState.DragPending = false;
+            if (FState.MarginDragging)
+                cancelMarginDrag();
+        }
         if (FState.DragPending && !FState.DragMoving) {
             // A pointer that trembles while clicking does not drag yet.
             TPoint from = FState.PressPoint;
@@ -101,13 +109,6 @@ public:
             FState.DragPending = false;
             dragSelection();
             return;
-        }
-        // A release that never reached the control (a window that took the mouse meanwhile) ends
-        // what the button held; a drag of the selection belongs to the drag loop, which knows.
-        if (!(shift & ssLeft)) {
-            FState.Selecting = false;
-            if (FState.MarginDragging)
-                cancelMarginDrag();
         }
         if (FState.Selecting || FState.DragMoving || FState.MarginDragging) {
             if (scrollStep(x, y))

@@ -96,6 +96,14 @@ void drag(TCustomCodeMemo& memo, int x, int y)
     send(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::LeftButton);
 }
 
+// Presses on the first row at x and drags the pointer well down before letting go.
+void dragDown(TCustomCodeMemo& memo, int x)
+{
+    press(memo, x, 2);
+    send(memo, QEvent::MouseMove, x, 4 * memo.LineHeight() + 2, Qt::NoButton, Qt::LeftButton);
+    release(memo, x, 4 * memo.LineHeight() + 2);
+}
+
 void hover(TCustomCodeMemo& memo, int x, int y)
 {
     send(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::NoButton);
@@ -291,16 +299,13 @@ TEST(Mouse, ClickInsideTheSelectionAndReleasePlacesTheCaret)
 
     // Moving on drags the text, offering a move only where the text may change.
     Select(memo, 0, 11);
-    press(memo, xOf(memo, 4), 2);
-    drag(memo, xOf(memo, 4), yOf(memo, 3));
+    dragDown(memo, xOf(memo, 4));
     EXPECT_EQ(memo.Drags, 1);
     EXPECT_EQ(memo.Allowed, Qt::CopyAction | Qt::MoveAction);
-    release(memo, xOf(memo, 4), yOf(memo, 3));
     memo.SetReadOnly(true);
-    press(memo, xOf(memo, 4), 2);
-    drag(memo, xOf(memo, 4), yOf(memo, 3));
+    dragDown(memo, xOf(memo, 4));
+    EXPECT_EQ(memo.Drags, 2);
     EXPECT_EQ(memo.Allowed, Qt::DropActions(Qt::CopyAction));
-    release(memo, xOf(memo, 4), yOf(memo, 3));
     EXPECT_TRUE(selected(memo, 0, 11)); // a drag that dropped nothing changes nothing
 
     // Without dragging out of the editor, a click in the selection starts a new one.
@@ -519,9 +524,7 @@ TEST(Mouse, DragEndsOnlyTheUndoGroupItsOwnDropOpened)
     // Moved into another window: the text leaves as one undo step, and nothing else is closed.
     Select(memo, 0, 5);
     memo.OnDrag = [] { return Qt::MoveAction; };
-    press(memo, xOf(memo, 1), 2);
-    drag(memo, xOf(memo, 1), yOf(memo, 4));
-    release(memo, xOf(memo, 1), yOf(memo, 4));
+    dragDown(memo, xOf(memo, 1));
     EXPECT_EQ(memo.StoredText(), "me here");
     EXPECT_EQ(memo.Groups, "<11 11>");
     EXPECT_EQ(memo.Lines().UpdateCount(), 0);
@@ -530,9 +533,7 @@ TEST(Mouse, DragEndsOnlyTheUndoGroupItsOwnDropOpened)
     memo.Groups.clear();
     Select(memo, 0, 2);
     memo.OnDrag = [] { return Qt::CopyAction; };
-    press(memo, xOf(memo, 1), 2);
-    drag(memo, xOf(memo, 1), yOf(memo, 4));
-    release(memo, xOf(memo, 1), yOf(memo, 4));
+    dragDown(memo, xOf(memo, 1));
     EXPECT_EQ(memo.StoredText(), "me here");
     EXPECT_EQ(memo.Groups, "");
     EXPECT_TRUE(selected(memo, 0, 2));
@@ -550,9 +551,7 @@ TEST(Mouse, DragEndsOnlyTheUndoGroupItsOwnDropOpened)
         memo.DropIntoSelf(4);
         return Qt::MoveAction;
     };
-    press(memo, xOf(memo, 1), 2);
-    drag(memo, xOf(memo, 1), yOf(memo, 4));
-    release(memo, xOf(memo, 1), yOf(memo, 4));
+    dragDown(memo, xOf(memo, 1));
     EXPECT_EQ(memo.StoredText(), "hereme ");
     EXPECT_EQ(memo.Groups, "<11 11>");
     EXPECT_EQ(memo.Lines().UpdateCount(), 0);
