@@ -7,23 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "BenchSupport.h"
 #include "editor/CodeMemo.h"
 #include "platform/Keys.h"
 
 namespace {
-
-// The control needs an application object; benchmarks run without a display.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "kestrima_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        if (!std::getenv("QT_QPA_PLATFORM"))
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static QApplication application(argc, argv);
-    }
-}
 
 // About 2.5 MB of lines of HTML-like text.
 const std::string& largePage()

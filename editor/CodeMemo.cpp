@@ -10,7 +10,8 @@
 #include <unordered_set>
 
 #include "editor/CodeMemoStrings.h"
-#include "editor/StringScanner.h"
+#include "editor/CodeMemoUndo.h"
+#include "editor/Painter.h"
 #include "platform/FontsQt.h"
 #include "platform/SysUtils.h"
 #include "platform/Win1252.h"
@@ -19,10 +20,6 @@ namespace {
 
 constexpr int kParserIndexOutOfRange = 4198;
 constexpr int kIllegalTabDefault = 4204;
-constexpr int kTabColumnExpected = 4205;
-constexpr int kTabColumnsOrder = 4206;
-constexpr int kTabColumnTooSmall = 4207;
-constexpr int kTooManyTabStops = 4208;
 constexpr int kFileCannotBeOpened = 4400;
 constexpr int kNoActiveParser = 4402;
 
@@ -162,9 +159,12 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FOwnSettings(std::make_unique<TSM_Settings>()),
       FLines(std::make_unique<TCodeMemoStrings>(this)),
       FCaretControl(std::make_unique<TSM_CaretControl>(this)),
-      FHighlightCursor(std::make_unique<TEdStream>(this))
+      FHighlightCursor(std::make_unique<TEdStream>(this)),
+      FUndo(std::make_unique<TCodeMemoUndo>(*this))
 {
     liveEditors().insert(this);
+    FPainterState = std::make_unique<TPainterState>();
+    PrintRect = DefaultPrintRect();
     TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
     joinSettings();
@@ -210,6 +210,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { blinkCaret(); });
     // Drops are always looked at: files only with smoProcessDroppedFiles, text by the drop target.
     setAcceptDrops(true);
+    SetUndoStack(FUndo->OwnStack());
     clearUndoLog();
 
     // The control starts out looking as its settings say: their font, metrics and fonts.
@@ -236,7 +237,8 @@ TCustomCodeMemo::~TCustomCodeMemo()
     FParsers.fill(nullptr);
     leaveSettings();
     FSettings = FOwnSettings.get();
-    clearUndoLog();
+    // The attached log is not emptied: a log of the application's keeps the document's history, and
+    // the control's own goes with FUndo.
 }
 
 void TCustomCodeMemo::invalidateClient(TCustomCodeMemo* editor)
@@ -651,49 +653,10 @@ std::string TCustomCodeMemo::TabColumns() const
 
 void TCustomCodeMemo::SetTabColumns(const std::string& text)
 {
-    std::array<int32_t, TSM_Settings::kTabStopCount> stops;
-    stops.fill(-1);
-    TStringScanner scanner(text);
-    int count = 0;
-    int previous = 0;
-    for (;;) {
-        while (!scanner.AtEnd() && (scanner.CurChar() == ' ' || scanner.CurChar() == ';'))
-            scanner.Next();
-        if (scanner.AtEnd())
-            break;
-        if (count == TSM_Settings::kTabStopCount)
-            throw ECodeMemo(LoadResString(kTooManyTabStops) + IntToStr(TSM_Settings::kTabStopCount));
-        if (scanner.CurChar() < '0' || scanner.CurChar() > '9')
-            throw ECodeMemo(LoadResString(kTabColumnExpected));
-        // Columns beyond any line's reach are kept from overflowing rather than refused.
-        int64_t number = 0;
-        while (!scanner.AtEnd() && scanner.CurChar() >= '0' && scanner.CurChar() <= '9') {
-            number = std::min<int64_t>(number * 10 + (scanner.CurChar() - '0'), 0x7FFFFFFF);
-            scanner.Next();
-        }
-        if (number <= previous)
-            throw ECodeMemo(LoadResString(kTabColumnsOrder));
-        if (number < 2)
-            throw ECodeMemo(LoadResString(kTabColumnTooSmall));
-        stops[static_cast<size_t>(count++)] = static_cast<int32_t>(number - 1);
-        previous = static_cast<int>(number);
-    }
+    const std::array<int32_t, TSM_Settings::kTabStopCount> stops = ParseTabColumns(text);
     for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
         FSettings->SetTabColumn(i, stops[static_cast<size_t>(i)]);
     ApplySettings(false, false);
-}
-
-int TCustomCodeMemo::NextTabColumn(int column) const
-{
-    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
-        int32_t stop = FSettings->GetTabColumn(i);
-        if (stop < 1)
-            break;
-        if (stop > column)
-            return stop;
-    }
-    int step = std::max(1, FSettings->TabDefault);
-    return step - column % step + column;
 }
 
 // ---------------------------------------------------------------- text and selection
@@ -905,6 +868,7 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
 {
     LoadScope scope(*this);
     clearUndoLog();
+    TUndoLoggingPause noLogging(FUndo->Recorder());
     if (FRedraw)
         scope.beginUpdate();
     TSelectionRange all{-1, 0};

@@ -33,7 +33,11 @@ class QDragMoveEvent;
 class QDropEvent;
 class TSM_CaretControl;
 class TUndoStack;
+class TUndoRecorder;
+class TCodeMemoUndo;
 class TTextMark;
+class TLinePainter;
+struct TPainterState;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -70,7 +74,15 @@ struct TLineDrawData {
     uint8_t Handled = 0; // set by the handler: nothing more is drawn for the line
 };
 
+// A text mark as the painter sees it: its range of offsets and its handle for OnDrawMark.
+struct TMarkSpan {
+    int32_t Start = 0;
+    int32_t End = 0;
+    TTextMark* Mark = nullptr;
+};
+
 class TCustomCodeMemo;
+class TDisplayLine;
 
 // Event types. Sender is always the editor; reference parameters may be changed by the handler.
 using TNotifyEvent = std::function<void(TCustomCodeMemo* Sender)>;
@@ -365,6 +377,13 @@ public:
     int NextTabColumn(int column) const;
     int IndexToColumn(int index, const TLineRecord* record) const;
     int ColumnToIndex(int column, const TLineRecord* record) const;
+    // Width of `count` characters of a fixed-pitch font: every one advances by the character width.
+    int FixedRunWidth(int count) const;
+    // The 1-based logical line and character position of a 1-based display line and column.
+    void LogicalPosition(int line, int column, int& logicalColumn, int& logicalLine);
+    // Expands a record starting at `recordOffset` into the control's display-line buffers, with the
+    // selection as columns of the line; valid until the next expansion.
+    const TDisplayLine& ExpandLine(const TLineRecord& record, int recordOffset);
     // The keys whose bindings Shift extends instead of being part of the stroke.
     const TStateSet& CommandKeys() const { return FCommandKeys; }
     // Set by vertical caret moves so that SMM_SELECTION keeps the remembered column.
@@ -386,6 +405,16 @@ public:
     virtual void UpdateMetrics();
     virtual int PixelOfColumn(int column, const TLineRecord* record);
     virtual int ColumnAtPixel(int x, const TLineRecord* record);
+
+    // Printing on the program's printer (PrintSelection, with the keys' command, is with the
+    // bookmarks below), and page `pageNo` (1-based) of a preview painted into `rect` of `canvas`;
+    // PrintPage is true while pages follow the one painted.
+    void Print();
+    bool PrintPage(QPainter* canvas, const TRect* rect, int pageNo);
+
+    // Text marks: the marks overlapping offsets [start, end) in start order. There are none until
+    // the marks unit provides them.
+    virtual void MarksInRange(int start, int end, std::vector<TMarkSpan>& marks);
 
     // View geometry and wrapping. The defaults know display records, the view and the scroll
     // bars but never wrap: Rewrap only cuts records that grew too long.
@@ -432,7 +461,7 @@ public:
     // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
     virtual void SetBookmark(int index, int line, int column);
     virtual void GotoBookmark(int index);
-    // Prints the lines the selection touches. Nothing here: the printing unit does it.
+    // Prints the display lines the selection touches.
     virtual void PrintSelection();
 
     // Mouse: the inherited handling fires the class-library events.
@@ -451,7 +480,8 @@ public:
     // FMouse.DropStart and FMouse.DropGroupOpen. Nothing here: the drag-and-drop unit runs the drag.
     virtual Qt::DropAction DragSelection(Qt::DropActions allowed);
 
-    // Undo log: without one nothing can be undone and the text never reads as modified.
+    // Undo log: the control starts with a log of its own; without one nothing can be undone and the
+    // text never reads as modified.
     virtual bool CanUndo();
     virtual bool CanRedo();
     virtual void Undo();
@@ -459,8 +489,14 @@ public:
     virtual bool GetModified();
     virtual void SetModified(bool value);
     TUndoStack* UndoStack() const { return FUndoStack; }
-    // Attaches a log the caller keeps owning (nil detaches), then Change.
+    // Attaches a log the caller keeps owning (nil detaches), then Change; the caller detaches it
+    // before freeing it. The control's own log stays the control's while another is attached.
     virtual void SetUndoStack(TUndoStack* stack);
+    // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
+    // A begin while a group is open and an end of another kind are ignored.
+    void BeginUndoGroup(int kind);
+    void EndUndoGroup(int kind);
+    TUndoRecorder& UndoRecorder();
 
     // Search: the default finds nothing.
     virtual int DoFind(int flags, const char* text);
@@ -512,6 +548,13 @@ protected:
     uint32_t optionWord() const override { return FSettings->Options; }
     int indentStep() const override { return FSettings->IndentStep; }
     int nextTabColumn(int column) const override { return NextTabColumn(column); }
+    void openUndoGroup(int kind) override;
+    void closeUndoGroup(int kind) override;
+    void logReplaceStart(std::string_view newText) override;
+    void logReplaceEnd() override;
+    void logInsertion(int offset, std::string_view chars) override;
+    void logRemoval(int offset, std::string_view chars) override;
+    void clearUndoLog() override;
 
     // Cuts records that grew to kRewrapLength or more; what Rewrap does without word wrap.
     void cutLongRecords() { TCodeMemoCore::rewrapAll(); }
@@ -547,12 +590,21 @@ protected:
     bool FKeyHandled = false;
     int FHomeCount = 0;
     TUndoStack* FUndoStack = nullptr;
+    // The widest display line the painter met, TABs expanded.
+    int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
     TMouseState FMouse;
 
 private:
     class LoadScope;
+    friend class TLinePainter;
+
+    // Runs one print job: the printer's page gets the lines First..Last (all of them when Last is 0).
+    void printLines(int first, int last);
+    // Puts the screen back after printing or a preview page: metrics, fonts, every record to repaint.
+    void endPrinting();
+
     // The commands of ExecuteCommand, one object per command run.
     class CommandRunner;
     // The mouse handling, one object per mouse event.
@@ -640,6 +692,8 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
+    // The undo recorder, the control's own log and the replay through messages.
+    std::unique_ptr<TCodeMemoUndo> FUndo;
     TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;
@@ -658,6 +712,8 @@ private:
     bool FWindowCreated = false;
     int64_t FLastDoubleClick = 0;
 
+    // Display-line buffers and run fonts of the painter and the metrics.
+    std::unique_ptr<TPainterState> FPainterState;
     QImage FBackBuffer;
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;

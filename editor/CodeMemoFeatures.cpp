@@ -1,9 +1,8 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
 // Each member here is the whole of a feature's reach into the control: the highlighting driver,
-// templates' share of the keys, bookmarks, printing, the undo log, search, export
-// and clipboard, drag and drop, and the shared template and key objects. A unit that provides one
-// replaces its members here.
+// templates' share of the keys, bookmarks, text marks, search, export and clipboard, drag and drop,
+// and the shared template and key objects. A unit that provides one replaces its members here.
 #include <QPointer>
 
 #include "editor/CodeMemo.h"
@@ -31,6 +30,10 @@ void TCustomCodeMemo::RehighlightAll()
     RehighlightFrom(FirstRecord());
 }
 
+// ---------------------------------------------------------------- text marks
+
+void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
+
 // ---------------------------------------------------------------- templates' share of the keys
 
 // Code templates and auto-replace take no keys until their unit provides them.
@@ -41,47 +44,12 @@ bool TCustomCodeMemo::TemplateKey(uint16_t, TShiftState)
 
 void TCustomCodeMemo::AutoReplaceKey(uint16_t, TShiftState) {}
 
-// ---------------------------------------------------------------- bookmarks and printing
+// ---------------------------------------------------------------- bookmarks
 
 void TCustomCodeMemo::SetBookmark(int, int, int) {}
 
 void TCustomCodeMemo::GotoBookmark(int) {}
 
-void TCustomCodeMemo::PrintSelection() {}
-
-// ---------------------------------------------------------------- undo log
-
-bool TCustomCodeMemo::CanUndo()
-{
-    return false;
-}
-
-bool TCustomCodeMemo::CanRedo()
-{
-    return false;
-}
-
-void TCustomCodeMemo::Undo() {}
-
-void TCustomCodeMemo::Redo() {}
-
-bool TCustomCodeMemo::GetModified()
-{
-    return false;
-}
-
-void TCustomCodeMemo::SetModified(bool value)
-{
-    // Only False means something: it empties the log. True cannot make a change up.
-    if (!value)
-        clearUndoLog();
-}
-
-void TCustomCodeMemo::SetUndoStack(TUndoStack* stack)
-{
-    FUndoStack = stack;
-    Change();
-}
 
 // ---------------------------------------------------------------- search
 

@@ -7,6 +7,7 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
+#include "editor/CodeMemoUndo.h"
 #include "platform/Win1252.h"
 
 namespace {
@@ -42,7 +43,13 @@ LRESULT TCustomCodeMemo::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
     message.Msg = msg;
     message.WParam = wParam;
     message.LParam = lParam;
-    WndProc(message);
+    const TCodeMemoUndo::TEditMark editing = FUndo->Mark();
+    try {
+        WndProc(message);
+    } catch (...) {
+        FUndo->EditFailed(editing);
+        throw;
+    }
     return message.Result;
 }
 
@@ -324,7 +331,7 @@ void TCustomCodeMemo::smmLoadStream(TMessage& m)
     TStream* stream = pointerOf<TStream>(m.LParam);
     if (!stream)
         return;
-    InsertStream(*stream);
+    FUndo->InsertStream(*stream);
     if (m.WParam & SMM_NOREDRAW)
         return;
     FChangeBits |= CHANGE_SELECTION | CHANGE_TEXT;

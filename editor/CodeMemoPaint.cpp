@@ -1,19 +1,13 @@
-// The editor control's painting: the back buffer, the plain painter of the default style, the caret.
+// The editor control's painting: the back buffer filled by the line painter, and the caret.
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 
 #include "editor/CodeMemo.h"
-#include "platform/FontsQt.h"
+#include "editor/Painter.h"
 #include "platform/Win1252.h"
 
 namespace {
-
-QColor toQColor(TColor color)
-{
-    uint32_t rgb = ColorToRGB(color);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
 
 // Width of the caret in insert mode, in pixels.
 constexpr int kCaretWidth = 2;
@@ -76,71 +70,11 @@ void TCustomCodeMemo::Paint()
 
 void TCustomCodeMemo::PaintClientArea(QPainter& canvas, const TRect& area)
 {
-    const TSM_TokenStyle& style = FSettings->GetStyle(0);
-    QColor text = toQColor(style.Foreground);
-    QColor back = toQColor(style.Background);
-    if (!isEnabled() && DisabledColors.Enabled) {
-        if (DisabledColors.UseTextColor)
-            text = toQColor(DisabledColors.TextColor);
-        if (DisabledColors.UseBackColor)
-            back = toQColor(DisabledColors.BackColor);
-    } else if (FReadOnly && ReadOnlyColors.Enabled) {
-        if (ReadOnlyColors.UseTextColor)
-            text = toQColor(ReadOnlyColors.TextColor);
-        if (ReadOnlyColors.UseBackColor)
-            back = toQColor(ReadOnlyColors.BackColor);
-    }
-    QFont face = style.Font ? ToQFont(*style.Font) : font();
-    QFontMetrics metrics(face);
-    canvas.setFont(face);
-
-    int left = TextLeft();
-    int gutter = (FSettings->Options & OptionBit(smoShowGutter)) ? FSettings->Gutter : 0;
-    QColor gutterColor = toQColor(FSettings->GutterColor);
-    QColor marginColor = toQColor(FSettings->MarginColor);
-    auto paintEdges = [&](int top, int height) {
-        if (gutter > 0)
-            canvas.fillRect(area.Left, top, gutter, height, gutterColor);
-        if (left > gutter)
-            canvas.fillRect(area.Left + gutter, top, left - gutter, height, marginColor);
-    };
-
-    bool full = FFullRepaint;
-    FFullRepaint = false;
-    if (full) {
-        canvas.fillRect(area.Left, area.Top, area.Width(), area.Height(), back);
-        paintEdges(area.Top, area.Height());
-    }
-    SyncTopRecord();
-    canvas.setClipRect(area.Left + left, area.Top, std::max(0, area.Width() - left), area.Height());
-    int x = area.Left + left - FLeftColumn * FCharWidth;
-    int y = area.Top;
-    std::string expanded;
-    for (TLineRecord* r = FTopRecord; r && y < area.Bottom; r = r->Next, y += FLineHeight) {
-        if (!full && !(r->Flags & (lfStylesChanged | lfChanged)))
-            continue;
-        if (!full) {
-            canvas.setClipping(false);
-            paintEdges(y, FLineHeight);
-            canvas.setClipRect(area.Left + left, area.Top, std::max(0, area.Width() - left), area.Height());
-            canvas.fillRect(area.Left + left, y, area.Width() - left, FLineHeight, back);
-        }
-        int visible = r->Len - (r->EndsWithCR() ? 1 : 0);
-        expanded.clear();
-        for (int i = 0; i < visible; ++i) {
-            char c = r->Text[i];
-            if (c == '\t')
-                expanded.append(static_cast<size_t>(NextTabColumn(static_cast<int>(expanded.size())) -
-                                                    static_cast<int>(expanded.size())),
-                                ' ');
-            else
-                expanded += c;
-        }
-        canvas.setPen(text);
-        canvas.drawText(x, y + metrics.ascent(), FromWin1252(expanded));
-        r->Flags &= ~(lfStylesChanged | lfChanged | lfRestart);
-    }
-    canvas.setClipping(false);
+    TPaintContext context;
+    context.Area = area;
+    context.Canvas = canvas.device();
+    context.DC = &canvas;
+    PaintLines(*this, context);
 }
 
 // ---------------------------------------------------------------- caret

@@ -17,6 +17,7 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
+#include "editor/CodeMemoUndo.h"
 #include "platform/Keys.h"
 #include "platform/Win1252.h"
 
@@ -130,6 +131,7 @@ bool TCustomCodeMemo::focusNextPrevChild(bool next)
 void TCustomCodeMemo::handleEventError()
 {
     // Qt's event dispatch must not see an exception; the user is told here instead.
+    FUndo->EditFailed({});
     try {
         throw;
     } catch (const std::exception& e) {

@@ -1,15 +1,12 @@
-// The editor control's view: text metrics, columns and pixels, offsets and lines, scrolling and scroll bars.
+// The editor control's view: offsets and lines, scrolling and scroll bars.
 //
-// These are the plain forms for a text without word wrap, measured in the default style's font;
-// the metrics and wrapping units refine them.
-#include <QFontMetrics>
+// These are the plain forms for a text without word wrap; the wrapping unit refines them.
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
 
 #include "editor/CodeMemo.h"
-#include "platform/FontsQt.h"
 
 namespace {
 // Horizontal scrolling that brings the caret into view moves by this many columns, so that typing
@@ -18,101 +15,6 @@ constexpr int kHorizontalStep = 8;
 // Vertical scroll-bar values are divided so that they stay within what a bar can hold.
 constexpr int kScrollScaleLines = 32000;
 } // namespace
-
-// ---------------------------------------------------------------- metrics
-
-void TCustomCodeMemo::UpdateMetrics()
-{
-    // Lines are as high as the bold italic face needs, so every style fits the same rows.
-    QFont face = font();
-    face.setBold(true);
-    face.setItalic(true);
-    QFontMetrics boldItalic(face);
-    FLineHeight = boldItalic.height() + std::max(0, boldItalic.leading()) + 1;
-    FCharWidth = boldItalic.averageCharWidth();
-    if (FLineHeight < 1)
-        FLineHeight = 17;
-    if (FCharWidth < 1)
-        FCharWidth = 7;
-    FFixedPitch = boldItalic.horizontalAdvance(QLatin1Char('i')) == boldItalic.horizontalAdvance(QLatin1Char('W'));
-    if (FFixedPitch) {
-        QFontMetrics plain(font());
-        FWWidth = plain.horizontalAdvance(QLatin1Char('W'));
-        FCharWidth = std::max(1, plain.horizontalAdvance(QLatin1Char('W')));
-    } else {
-        FWWidth = 8;
-    }
-    // Only a fixed-pitch font gives the columns past a line's end a place the caret can stand at.
-    FCaretAfterEOL = FFixedPitch;
-    FMetricsMeasured = true;
-    FMetricsStale = false;
-    FColumnsPerWindow = std::max(0, (FClientWidth - TextLeft()) / FCharWidth);
-    FLinesPerWindow = FClientHeight / FLineHeight;
-}
-
-int TCustomCodeMemo::TextLeft() const
-{
-    int left = FSettings->Margin;
-    if (FSettings->Options & OptionBit(smoShowGutter))
-        left += FSettings->Gutter;
-    return left;
-}
-
-int TCustomCodeMemo::IndexToColumn(int index, const TLineRecord* record) const
-{
-    if (!record)
-        return 0;
-    if (record->Flags & lfHasTab) {
-        int column = 0;
-        for (int i = 0; i < index && i < record->Len; ++i)
-            column = record->Text[i] == '\t' ? NextTabColumn(column) : column + 1;
-        return column;
-    }
-    if (index < record->Len)
-        return std::max(0, index);
-    return record->EndsWithCR() && record->Next ? record->Len - 1 : record->Len;
-}
-
-int TCustomCodeMemo::ColumnToIndex(int column, const TLineRecord* record) const
-{
-    if (!record)
-        return 0;
-    int len = record->Len;
-    if (record->Flags & lfHasTab) {
-        if (column <= 0)
-            return 0;
-        int walked = 0;
-        for (int c = 0; walked < len && c < column; ++walked)
-            c = record->Text[walked] == '\t' ? NextTabColumn(c) : c + 1;
-        return walked >= len ? std::max(0, len - 1) : walked;
-    }
-    if (column < len)
-        return std::max(0, column);
-    if (record->Next || record->EndsWithCR())
-        return std::max(0, len - 1);
-    return len;
-}
-
-int TCustomCodeMemo::PixelOfColumn(int column, const TLineRecord* record)
-{
-    if (column < FLeftColumn)
-        return -1;
-    if (!record)
-        return TextLeft();
-    return TextLeft() + (column - FLeftColumn) * FCharWidth;
-}
-
-int TCustomCodeMemo::ColumnAtPixel(int x, const TLineRecord* record)
-{
-    if (!record)
-        return 0;
-    int visible = record->Len - (record->EndsWithCR() ? 1 : 0);
-    int length = IndexToColumn(visible, record);
-    // The nearer character boundary wins; from the middle of a character on (half its width rounded
-    // down), the boundary after it.
-    int column = FLeftColumn + (x - TextLeft() + FCharWidth - FCharWidth / 2) / FCharWidth;
-    return std::clamp(column, 0, length);
-}
 
 // ---------------------------------------------------------------- offsets and lines
 
@@ -250,7 +152,7 @@ void TCustomCodeMemo::MakeOffsetVisible(int offset)
 void TCustomCodeMemo::ScrollTo(int column, int line, bool, bool repaint)
 {
     if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
-        FLeftColumn = std::clamp(column, 0, std::max(0, GreatestRecordLength() - 1));
+        FLeftColumn = std::clamp(column, 0, std::max(0, std::max(GreatestRecordLength(), FLongestLine) - 1));
     if (FScrollBars == ssVertical || FScrollBars == ssBoth) {
         int top = std::clamp(line, 0, std::max(0, FRecordCount - 1));
         if (top != FTopLine || !FTopRecord) {
@@ -285,7 +187,8 @@ void TCustomCodeMemo::UpdateScrollBars()
     };
     bool horizontal = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
     bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
-    set(FHorzBar, horizontal && !WordWrap() ? GreatestRecordLength() : 0, FColumnsPerWindow, FLeftColumn);
+    set(FHorzBar, horizontal && !WordWrap() ? std::max(GreatestRecordLength(), FLongestLine) : 0, FColumnsPerWindow,
+        FLeftColumn);
     if (vertical) {
         int count = FRecordCount;
         int page = FLinesPerWindow;

@@ -41,8 +41,9 @@ struct TMouseState {
 
     // Offset at which the last drop into this control put its text; -1 none.
     int DropStart = -1;
-    // Set by a drop of this control's own drag, which leaves its undo group and its Lines update
-    // open so that the removal of the dragged text joins them; the drag start closes both.
+    // Set by a drop of this control's own drag, which leaves its undo group (ugMoveText, opened with
+    // openUndoGroup) and its Lines update open so that the removal of the dragged text joins them;
+    // the drag start closes both, and only then.
     bool DropGroupOpen = false;
 
     // Steps the view while a drag holds the pointer outside the text area.

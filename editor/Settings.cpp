@@ -5,12 +5,17 @@
 
 #include "editor/KeyBindings.h"
 #include "editor/Keywords.h"
+#include "editor/StringScanner.h"
 #include "editor/Templates.h"
 #include "platform/SysUtils.h"
 
 namespace {
 
 const int kLanguageNameId = 4128;
+const int kTabColumnExpected = 4205;
+const int kTabColumnsOrder = 4206;
+const int kTabColumnTooSmall = 4207;
+const int kTooManyTabStops = 4208;
 
 // Option-word bits in the order of the options.
 const uint32_t kOptionBits[kCodeMemoOptionCount] = {
@@ -198,6 +203,38 @@ void TSM_Settings::SetTabColumn(int index, int32_t column)
 {
     if (index >= 0 && index < kTabStopCount)
         FTabColumns[static_cast<size_t>(index)] = column;
+}
+
+std::array<int32_t, TSM_Settings::kTabStopCount> ParseTabColumns(const std::string& text)
+{
+    std::array<int32_t, TSM_Settings::kTabStopCount> stops;
+    stops.fill(-1);
+    TStringScanner scanner(text);
+    int count = 0;
+    int previous = 0;
+    for (;;) {
+        while (!scanner.AtEnd() && (scanner.CurChar() == ' ' || scanner.CurChar() == ';'))
+            scanner.Next();
+        if (scanner.AtEnd())
+            break;
+        if (count == TSM_Settings::kTabStopCount)
+            throw ECodeMemo(LoadResString(kTooManyTabStops) + IntToStr(TSM_Settings::kTabStopCount));
+        if (scanner.CurChar() < '0' || scanner.CurChar() > '9')
+            throw ECodeMemo(LoadResString(kTabColumnExpected));
+        // Columns beyond any line's reach are kept from overflowing rather than refused.
+        int64_t number = 0;
+        while (!scanner.AtEnd() && scanner.CurChar() >= '0' && scanner.CurChar() <= '9') {
+            number = std::min<int64_t>(number * 10 + (scanner.CurChar() - '0'), 0x7FFFFFFF);
+            scanner.Next();
+        }
+        if (number <= previous)
+            throw ECodeMemo(LoadResString(kTabColumnsOrder));
+        if (number < 2)
+            throw ECodeMemo(LoadResString(kTabColumnTooSmall));
+        stops[static_cast<size_t>(count++)] = static_cast<int32_t>(number - 1);
+        previous = static_cast<int>(number);
+    }
+    return stops;
 }
 
 // ---------------------------------------------------------------- keyword tables

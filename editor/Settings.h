@@ -264,3 +264,7 @@ private:
     TFont FGutterFont;
     std::vector<TCustomCodeMemo*> FClients;
 };
+
+// The 32 tab stops (0-based columns, -1 = none) of a text such as "9 17 25": ascending columns
+// above 1, separated by blanks or ";". A bad text raises ECodeMemo.
+std::array<int32_t, TSM_Settings::kTabStopCount> ParseTabColumns(const std::string& text);

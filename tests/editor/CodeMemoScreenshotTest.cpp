@@ -7,27 +7,7 @@
 #include <QPixmap>
 #include <QScrollBar>
 
-#include "CodeMemoTestSupport.h"
-
-namespace {
-
-// Pixels in the rectangle that differ clearly from `background`.
-int inkIn(const QImage& image, const QRect& area, QRgb background)
-{
-    int ink = 0;
-    QRect clipped = area.intersected(image.rect());
-    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
-        for (int x = clipped.left(); x <= clipped.right(); ++x) {
-            QRgb p = image.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(background)) + std::abs(qGreen(p) - qGreen(background)) +
-                    std::abs(qBlue(p) - qBlue(background)) >
-                96)
-                ++ink;
-        }
-    return ink;
-}
-
-} // namespace
+#include "PainterTestSupport.h"
 
 TEST(CodeMemoScreen, TextIsPaintedWhereItsLinesAre)
 {
@@ -49,13 +29,13 @@ TEST(CodeMemoScreen, TextIsPaintedWhereItsLinesAre)
     // Each line has ink in its row; "<html>" is 6 characters wide, "  <body>Hola, mundo</body>" 26.
     for (int row = 0; row < 3; ++row) {
         QRect line(left, origin.y() + row * lineHeight, 6 * width, lineHeight);
-        EXPECT_GT(inkIn(shot, line, white), 10) << "row " << row;
+        EXPECT_GT(InkIn(shot, line, white), 10) << "row " << row;
     }
     // Right of every line and below the text there is only background.
-    EXPECT_EQ(inkIn(shot, QRect(left + 27 * width, origin.y(), 60, 3 * lineHeight), white), 0);
-    EXPECT_EQ(inkIn(shot, QRect(left, origin.y() + 4 * lineHeight, 200, lineHeight), white), 0);
+    EXPECT_EQ(InkIn(shot, QRect(left + 27 * width, origin.y(), 60, 3 * lineHeight), white), 0);
+    EXPECT_EQ(InkIn(shot, QRect(left, origin.y() + 4 * lineHeight, 200, lineHeight), white), 0);
     // The gutter is painted in its own colour at the left.
-    EXPECT_GT(inkIn(shot, QRect(origin.x(), origin.y(), memo.Gutter() - 1, lineHeight), white), 0);
+    EXPECT_GT(InkIn(shot, QRect(origin.x(), origin.y(), memo.Gutter() - 1, lineHeight), white), 0);
     // The back buffer is what was shown.
     EXPECT_EQ(memo.BackBuffer().size(), QSize(memo.ClientWidth(), memo.ClientHeight()));
     EXPECT_EQ(memo.LinesPerWindow(), memo.ClientHeight() / lineHeight);
@@ -71,7 +51,7 @@ TEST(CodeMemoScreen, TextIsPaintedWhereItsLinesAre)
     memo.Paint();
     EXPECT_EQ(second->Flags & work, 0u);
     QImage after = memo.BackBuffer();
-    EXPECT_GT(inkIn(after, QRect(memo.TextLeft() + 26 * width, lineHeight, width, lineHeight), white), 0);
+    EXPECT_GT(InkIn(after, QRect(memo.TextLeft() + 26 * width, lineHeight, width, lineHeight), white), 0);
 }
 
 TEST(CodeMemoScreen, TheFocusedControlShowsItsCaretAtTheCaretOffset)

@@ -185,7 +185,7 @@ TEST(CodeMemoMessages, VersionAndDialogCodes)
     memo.WantReturns = false;
     EXPECT_EQ(memo.Perform(WM_GETDLGCODE, 0, 0), 0x81);
 
-    // Without an undo log nothing can be undone and nothing reads as modified.
+    // A fresh control's log is empty: nothing to undo or redo, nothing reads as modified.
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
     EXPECT_EQ(memo.Perform(SMM_CANREDO, 0, 0), 0);
     EXPECT_EQ(memo.Perform(EM_GETMODIFY, 0, 0), 0);

@@ -52,11 +52,13 @@ protected:
     {
         if (kind == 11)
             Groups += "<11";
+        TCodeMemo::openUndoGroup(kind);
     }
     void closeUndoGroup(int kind) override
     {
         if (kind == 11)
             Groups += " 11>";
+        TCodeMemo::closeUndoGroup(kind);
     }
 };
 
@@ -528,6 +530,10 @@ TEST(Mouse, DragEndsOnlyTheUndoGroupItsOwnDropOpened)
     EXPECT_EQ(memo.StoredText(), "me here");
     EXPECT_EQ(memo.Groups, "<11 11>");
     EXPECT_EQ(memo.Lines().UpdateCount(), 0);
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "move me here");
+    memo.Redo();
+    ASSERT_EQ(memo.StoredText(), "me here");
 
     // Copied elsewhere: nothing here changes.
     memo.Groups.clear();
@@ -556,6 +562,8 @@ TEST(Mouse, DragEndsOnlyTheUndoGroupItsOwnDropOpened)
     EXPECT_EQ(memo.Groups, "<11 11>");
     EXPECT_EQ(memo.Lines().UpdateCount(), 0);
     EXPECT_TRUE(selected(memo, 4, 7));
+    memo.Undo(); // removal and insertion are one step
+    EXPECT_EQ(memo.StoredText(), "me here");
 }
 
 TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)

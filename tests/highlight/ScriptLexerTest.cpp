@@ -11,33 +11,12 @@
 #include "platform/SysUtils.h"
 #include "highlight/SYM_COMP.h"
 #include "platform/Classes.h"
+#include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-// A folder of the test's own under the system temp folder, removed afterwards.
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kestrima-lexer-XXXXXX").string();
-        if (mkdtemp(pattern.data()))
-            path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string file(const std::string& name, const std::string& text) const
-    {
-        std::string full = (path / name).string();
-        WriteFileBytes(full, text);
-        return full;
-    }
-};
 
 struct Token {
     int32_t code;
@@ -336,7 +315,7 @@ TEST(ScriptLexer, IncludeErrors)
 
 TEST(ScriptLexer, IncludeReadsARealFile)
 {
-    TempDir dir;
+    TempDir dir("kestrima-lexer");
     ASSERT_FALSE(dir.path.empty());
     // The included file ends with a macro use: reading returns after the #include line's directive.
     std::string inc = dir.file("inc.txt", "#define FIVE 5\r\n'in' FIVE");
@@ -358,7 +337,7 @@ TEST(ScriptLexer, IncludeReadsARealFile)
 
 TEST(ScriptLexer, IncludeNestingIsBounded)
 {
-    TempDir dir;
+    TempDir dir("kestrima-lexer");
     ASSERT_FALSE(dir.path.empty());
     const int files = TSYM_Compiler::MaxIncludeDepth + 8;
     for (int i = 0; i < files; ++i) {
@@ -431,7 +410,7 @@ TEST(ScriptLexer, LfAndCrLfScriptsReadTheSame)
     EXPECT_EQ(a.tokens.size(), 9u);
 
     // An LF-only include file does not let a line comment swallow the rest of the file.
-    TempDir dir;
+    TempDir dir("kestrima-lexer");
     ASSERT_FALSE(dir.path.empty());
     dir.file("lf.inc", "// first line\n1 // second\n2\n#define T 3\nT\n");
     dir.file("crlf.inc", "// first line\r\n1 // second\r\n2\r\n#define T 3\r\nT\r\n");
@@ -451,7 +430,7 @@ TEST(ScriptLexer, ReadsFromAStreamPositionOrAFile)
     EXPECT_EQ(fromStream.GetToken(), 91);
     EXPECT_EQ(fromStream.Number(), 1);
 
-    TempDir dir;
+    TempDir dir("kestrima-lexer");
     ASSERT_FALSE(dir.path.empty());
     TSYM_Compiler fromFile(dir.file("script.txt", std::string("%%map 9\0 10", 11)), "");
     EXPECT_EQ(fromFile.GetToken(), 28);
@@ -463,7 +442,7 @@ TEST(ScriptLexer, ReadsFromAStreamPositionOrAFile)
 
 TEST(ScriptLexer, RandomScriptsOnlyEverRaiseScriptErrors)
 {
-    TempDir dir;
+    TempDir dir("kestrima-lexer");
     ASSERT_FALSE(dir.path.empty());
     dir.file("self.inc", "1 #include <self.inc>\r\n");
     dir.file("lf.inc", "#define INC 'x\\\n y'\n// tail\nINC #ifdef INC\n");

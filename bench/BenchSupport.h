@@ -1,0 +1,18 @@
+// What the benchmarks of the editor control share: an application object without a display.
+#pragma once
+
+#include <QApplication>
+#include <cstdlib>
+
+// The control needs an application object; benchmarks run without a display.
+inline void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "kestrima_bench";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) {
+        if (!std::getenv("QT_QPA_PLATFORM"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static QApplication application(argc, argv);
+    }
+}

@@ -1,0 +1,22 @@
+// The gutter's glyph bitmaps, drawn in code: the strip "SEM_GUTTER" and the wrapped-line glyph "SEM_WRAPPED".
+#pragma once
+
+#include <QImage>
+
+class QPainter;
+
+// The strip holds glyphs 0..9 (green tiles with the digits of the numbered bookmarks), 10 a red disc,
+// 11 a grey disc, 12 a black arrow pointing right and 13 a tile crossed out in red, side by side.
+constexpr int kGutterGlyphCount = 14;
+constexpr int kGutterGlyphWidth = 15;
+constexpr int kGutterGlyphHeight = 16;
+
+// The bitmap resource of a name ("SEM_GUTTER" or "SEM_WRAPPED"); a null image for any other name.
+// The pixels that show the gutter through are those of the bitmap's bottom-left colour.
+const QImage& GlyphResource(const char* name);
+
+// Glyph `index` of the gutter strip; a null image outside the strip.
+QImage GutterGlyph(int index);
+
+// Copies `bitmap` to (x, y) so that its pixels of the colour `transparent` leave the target as it was.
+void DrawTransparent(QPainter& canvas, int x, int y, const QImage& bitmap, QRgb transparent);

@@ -1,0 +1,180 @@
+// Printing of the editor control: the program's printer, Print, PrintSelection and the preview pages of PrintPage.
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "editor/CodeMemo.h"
+#include "editor/Painter.h"
+#include "platform/Win1252.h"
+
+namespace {
+
+const char kPrinterNotStarted[] = "The printer could not start the document";
+
+// Letter at 300 dots per inch: the page used when no printer can be asked.
+constexpr int kFallbackResolution = 300;
+const TRect kFallbackPage{0, 0, 2550, 3300};
+
+bool printerInstalled()
+{
+    static const bool installed = !QPrinterInfo::defaultPrinter().isNull();
+    return installed;
+}
+
+// Restores the shared preview state whatever the painting runs into.
+class PreviewScope {
+public:
+    PreviewScope() : FSaved(PreviewState()) {}
+    ~PreviewScope() { PreviewState() = FSaved; }
+    PreviewScope(const PreviewScope&) = delete;
+    PreviewScope& operator=(const PreviewScope&) = delete;
+
+private:
+    TPreviewState FSaved;
+};
+
+} // namespace
+
+TPreviewState& PreviewState()
+{
+    static TPreviewState state;
+    return state;
+}
+
+QPrinter& Printer()
+{
+    // Made once and kept to the end of the program, like the system's printer it stands for.
+    static QPrinter* printer = [] {
+        auto* made = new QPrinter(QPrinter::HighResolution);
+        if (!printerInstalled()) {
+            made->setOutputFormat(QPrinter::PdfFormat);
+            made->setResolution(kFallbackResolution);
+            made->setPageSize(QPageSize(QPageSize::Letter));
+            made->setFullPage(true);
+            made->setPageMargins(QMarginsF(0, 0, 0, 0));
+        }
+        return made;
+    }();
+    return *printer;
+}
+
+TRect DefaultPrintRect()
+{
+    static const TRect page = [] {
+        if (!printerInstalled())
+            return kFallbackPage;
+        QRect rect = Printer().pageRect(QPrinter::DevicePixel).toRect();
+        if (rect.width() <= 0 || rect.height() <= 0)
+            return kFallbackPage;
+        return TRect{0, 0, rect.width(), rect.height()};
+    }();
+    return page;
+}
+
+void TCustomCodeMemo::Print()
+{
+    printLines(0, 0);
+}
+
+void TCustomCodeMemo::PrintSelection()
+{
+    TTextRange selection = OrderedSelection();
+    int first = static_cast<int>(Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(selection.Start), 0)) + 1;
+    int endLine = static_cast<int>(Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(selection.End), 0));
+    // A selection that ends at the very start of a line does not take that line.
+    bool atLineStart = Perform(EM_LINEINDEX, static_cast<WPARAM>(endLine), 0) == selection.End;
+    printLines(first, endLine + (atLineStart ? 0 : 1));
+}
+
+void TCustomCodeMemo::printLines(int first, int last)
+{
+    QPrinter& printer = Printer();
+    PreviewScope preview;
+    QPainter painter;
+    FPrinting = true;
+    FSettings->PrintFonts = 1;
+    FSettings->PrinterPixelsPerInch = printer.resolution();
+    auto finish = [&] {
+        FSettings->PrintFonts = 0;
+        if (painter.isActive())
+            painter.end();
+        FPrinting = false;
+        PreviewState().Canvas = nullptr;
+        endPrinting();
+    };
+    try {
+        printer.setDocName(FromWin1252(FDocumentName));
+        if (!painter.begin(&printer))
+            throw ECodeMemo(kPrinterNotStarted);
+        UpdateMetrics();
+        FSettings->RebuildFontCache();
+        // Header and footer lines are drawn on the preview canvas, which is the printer's meanwhile.
+        PreviewState().Canvas = &painter;
+        TPaintContext context;
+        context.Area = PrintRect;
+        context.Canvas = &printer;
+        context.DC = &painter;
+        context.Printing = 1;
+        context.LineRange = first > 0 ? 1 : 0;
+        context.First = first;
+        context.Last = last;
+        PaintLines(*this, context);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
+{
+    if (!canvas || !rect)
+        return false;
+    PreviewScope preview;
+    TPreviewState& state = PreviewState();
+    state.Active = true;
+    state.Canvas = canvas;
+    state.PageWidth = rect->Width();
+    state.PageHeight = rect->Height();
+    // The style fonts are made for the page's device, which measures the page's metrics too.
+    int dpi = canvas->device() ? canvas->device()->logicalDpiY() : ScreenPixelsPerInch();
+    bool result = false;
+    auto finish = [&] {
+        FSettings->PrintFonts = 0;
+        PreviewState().Active = false;
+        endPrinting();
+    };
+    try {
+        FSettings->PrintFonts = 1;
+        FSettings->PrinterPixelsPerInch = dpi;
+        UpdateMetrics();
+        FSettings->RebuildFontCache();
+        canvas->fillRect(0, 0, state.PageWidth, state.PageHeight, Qt::white);
+        TPaintContext context;
+        context.Area = *rect;
+        context.Canvas = canvas->device();
+        context.DC = canvas;
+        context.PageMode = 1;
+        context.Printing = 1;
+        context.First = pageNo;
+        context.Last = pageNo;
+        PaintLines(*this, context);
+        result = FTextLength > 0 && context.PageNo > 0;
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return result;
+}
+
+void TCustomCodeMemo::endPrinting()
+{
+    UpdateMetrics();
+    FSettings->RebuildFontCache();
+    MarkDirtyFrom(FirstRecord());
+    FFullRepaint = true;
+    Change();
+    Paint();
+}

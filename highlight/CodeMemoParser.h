@@ -1,0 +1,143 @@
+// TCodeMemoParser: one compiled highlighting language and the scanner that cuts text into tokens.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "editor/Keywords.h"
+#include "editor/ParserBase.h"
+#include "highlight/Compressor.h"
+#include "highlight/ParserTables.h"
+
+class TCodeMemoParser;
+struct TCompiledLanguage;
+
+// Recognises a "match(n)" element. The handler reads from `IStream` at the cursor, advances it over
+// what it accepts, adds the number of accepted characters to `kLength`, may set `kValue` to a token
+// value, and returns true when it matched. Exceptions pass through ScanToken unchanged.
+using TCustomParseEvent = std::function<bool(TCodeMemoParser* Sender, int ParseID, TEdStream& IStream,
+                                             int& kLength, int& kValue)>;
+
+// A highlighting language: the tables the script compiler or the tables stream fill (TParserTables),
+// the language keyword table with its character groups, the settings inherited from the base, and
+// the scanner state. The editor calls ResetScanner at a restart point and then ScanToken once per
+// token. Scanning state lives here, so one highlighting run at a time may use a parser.
+class TCodeMemoParser : public TCustomCodeMemoParser {
+public:
+    TCodeMemoParser();
+    ~TCodeMemoParser() override;
+
+    // ---- scanning
+
+    // The caller places the cursor on the token's first character and sets `length` to 0; on return
+    // the cursor stands after the token, `length` counts its characters and the result is its token
+    // value. Every token that does not stand at the end of the text is at least one character long.
+    // `editor`, when given, is attached to the parser on its first scan.
+    uint8_t ScanToken(TCustomCodeMemo* editor, TEdStream& stream, int& length) override;
+    // Starts the scanner in the context state set of `tokenValue` (the start state set when that set
+    // is empty), outside any container and with an empty run-time stack.
+    void ResetScanner(uint8_t tokenValue) override;
+    // Makes the current start table the InState table of the lowest current state that owns one,
+    // or the default start table.
+    void SelectTokenTable();
+
+    bool GetTokenPending() const override { return FPending != 0; }
+    bool InBoundState() const override;
+    TStateSet GetAnchorStates() const override { return FTables.AnchorStates; }
+    bool InContainer() const override { return FContainer != 0; }
+    bool MatchUsed() const override { return FTables.MatchUsed != 0; }
+
+    // Asks OnCustomParse about "match(parseID)"; false when no handler is assigned.
+    bool CallCustomParse(int parseID, TEdStream& stream, int& length, int& value);
+
+    // ---- settings
+
+    // The options dialog on all pages.
+    bool EditAll() override;
+    // Calls OnModifyProperties instead when it is assigned (false). Otherwise runs the settings
+    // dialog on `pages` and, when the user confirmed it, makes the editors apply the settings again.
+    // Without an installed dialog, or with no page, nothing is shown and the result is false.
+    bool EditSettings(TSM_PropEdPages pages) override;
+
+    // The dialog unit installs the routine that shows its dialog for a parser; the parser itself
+    // stays free of widgets. The routine returns true when the user confirmed a change.
+    using TSettingsDialog = std::function<bool(TCodeMemoParser& parser, TSM_PropEdPages pages)>;
+    static void SetSettingsDialog(TSettingsDialog dialog);
+
+    // ---- tables
+
+    // Back to an empty language: tables emptied, a new keyword table, settings at their defaults.
+    void Clear();
+    TParserTables& Tables() { return FTables; }
+    const TParserTables& Tables() const { return FTables; }
+    // The language keyword table; its group manager resolves every group id of the tables, and its
+    // CurrentStates is the scanner's current state set.
+    TSyntaxKeywords& Keywords() { return *FKeywords; }
+    const TSyntaxKeywords& Keywords() const { return *FKeywords; }
+    // Set up for LZRW1/KH packing between streams, for the tables stream.
+    TCompressor& Compressor() { return FCompressor; }
+
+    // ---- compiling (SynParseCompile.cpp)
+
+    // Compiles the script text in `Source` (from its position) and makes the editors apply the
+    // result. The language is replaced only when the whole script compiled; a script that fails
+    // leaves the parser empty, and the error (ESYM_COMP_ERROR, or ECodeMemo for a range error)
+    // reaches the caller.
+    void CompileScript(TStream& Source);
+    // Compiles the file named by Script; nothing happens when there is no such file.
+    void LoadScriptFile();
+    // Where the last compilation stopped (0-based line and column) and what it was reading then.
+    int32_t LastCompileLine() const { return FLastCompileLine; }
+    int32_t LastCompileColumn() const { return FLastCompileColumn; }
+    const std::string& CompileErrorContext() const { return FCompileErrorContext; }
+
+    // ---- scanner state, for inspection
+
+    const TStateSet& CurrentStates() const { return FKeywords->CurrentStates; }
+    const TStartTable* CurrentStartTable() const { return FCurrentStartTable; }
+    size_t StackDepth() const { return FStack.Count(); }
+    int64_t ContainerEnd() const { return FContainerEnd; }
+    int32_t ContainerToken() const { return FContainerToken; }
+
+    // ---- published properties
+
+    std::string Script;      // path of the script file
+    std::string Compile;     // a plain text the form stores as "Compiled"
+    std::string RegistryKey; // key of the stored styles and keys
+    bool AutoScriptUpdate = false;
+    bool UseRegistry = false;
+    TCustomParseEvent OnCustomParse;
+
+private:
+    bool groupContains(uint16_t groupId, uint8_t ch) const;
+    // Makes the token the single character at `start` (nothing at the end of the text).
+    static void takeOneChar(TEdStream& stream, int64_t start, int& length);
+    // A start, repeat or handler-start element at the cursor; a character element consumes its
+    // character.
+    bool matchElement(const TElementRec& element, TEdStream& stream, int& length, int& value);
+    // A body or terminator element at the cursor.
+    bool matchBody(const TElementRec& element, TEdStream& stream, int& length, int& value);
+    // Extends the keyword token `token`; false when the handler refuses it.
+    bool runHandler(const THandlerRec& handler, TEdStream& stream, int& length, uint8_t& token);
+    // Scans a token that starts with the character at `start` by its start record.
+    uint8_t runStartRecord(const TStartRec& record, TEdStream& stream, int64_t start, int& length);
+    void applyStateChange(const TTokenStateRec& record);
+    void syncTrieStates();
+    void installLanguage(TCompiledLanguage& language);
+
+    TParserTables FTables;
+    std::unique_ptr<TSyntaxKeywords> FKeywords;
+    TCompressor FCompressor;
+    TRTStack FStack;
+    const TStartTable* FCurrentStartTable;
+    uint8_t FContainer = 0;
+    uint8_t FPending = 0; // the container flag as it stood when ScanToken last returned
+    int32_t FContainerToken = 0;
+    int64_t FContainerEnd = 0;
+    TStateSet FSavedStates; // the state set from before the container token
+    int32_t FLastCompileLine = 0;
+    int32_t FLastCompileColumn = 0;
+    std::string FCompileErrorContext;
+};

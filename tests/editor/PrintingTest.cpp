@@ -1,0 +1,372 @@
+// Printing of the editor control: print pieces, preview pages with header and footer, and printing to a PDF file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <optional>
+
+#include "PainterTestSupport.h"
+
+namespace {
+
+std::string PieceText(const TLineRecord& piece)
+{
+    return std::string(piece.Text.get(), piece.Len);
+}
+
+std::string Joined(const TPrintPieces& pieces)
+{
+    std::string all;
+    for (const auto& piece : pieces)
+        all += PieceText(*piece);
+    return all;
+}
+
+// 200 characters: 75 letters, six blanks across column 78, then 119 characters of words.
+std::string LineOfWords()
+{
+    std::string line = std::string(75, 'a') + std::string(6, ' ');
+    for (int i = 0; i < 23; ++i)
+        line += "word ";
+    return line + "word";
+}
+
+// A page painted by PrintPage into a picture of the page's size; also what OnDrawLine saw.
+struct TPreviewPage {
+    QImage Image;
+    bool More = false;
+};
+
+TPreviewPage PreviewPage(TCustomCodeMemo& memo, const TRect& area, int page)
+{
+    TPreviewPage result;
+    result.Image = QImage(area.Right, area.Bottom, QImage::Format_RGB32);
+    result.Image.fill(Qt::red); // PrintPage paints the page white first
+    QPainter painter(&result.Image);
+    result.More = memo.PrintPage(&painter, &area, page);
+    return result;
+}
+
+// Points the program's printer at a PDF file.
+void PrintInto(const QString& file)
+{
+    QPrinter& printer = Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+}
+
+bool RowHasInk(const QImage& image, int left, int right, int top, int height)
+{
+    return InkIn(image, QRect(left, top, right - left, height), qRgb(255, 255, 255)) > 0;
+}
+
+} // namespace
+
+TEST(PrintPieces, PrintWrapCutsAfterTheLastBlankThatFits)
+{
+    TCodeMemo memo;
+    SetText(memo, LineOfWords() + "\r\nnext");
+    const TLineRecord& record = *memo.FirstRecord();
+    TPrintPieces pieces;
+    MakePrintPieces(memo, record, 78, true, pieces);
+    ASSERT_EQ(pieces.size(), 3u);
+    // The last blank at or before column 77 ends the first piece; the blanks after it stay with it.
+    EXPECT_EQ(PieceText(*pieces[0]), std::string(75, 'a') + std::string(6, ' '));
+    EXPECT_EQ(pieces[1]->Len, 75);
+    EXPECT_EQ(PieceText(*pieces[1]).substr(70), "word ");
+    EXPECT_EQ(PieceText(*pieces[2]), "word word word word word word word word word\r");
+    EXPECT_EQ(Joined(pieces), std::string(record.Text.get(), record.Len));
+    for (const auto& piece : pieces)
+        EXPECT_EQ(piece->Flags, lfChanged);
+    EXPECT_EQ(pieces[0]->Next, pieces[1].get());
+    EXPECT_EQ(pieces[2]->Prev, pieces[1].get());
+
+    // Without print wrap the record is one copy, styles included, flagged as to be drawn.
+    std::string bytes(static_cast<size_t>(memo.TextLength()), '\x03');
+    memo.Perform(SMM_SETSTYLES, 0, reinterpret_cast<LPARAM>(bytes.data()));
+    MakePrintPieces(memo, record, 78, false, pieces);
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(pieces[0]->Len, record.Len);
+    EXPECT_EQ(pieces[0]->Flags, record.Flags | lfStylesChanged);
+    ASSERT_NE(pieces[0]->Styles, nullptr);
+    EXPECT_EQ(pieces[0]->Styles[199], 3);
+}
+
+TEST(PrintPieces, EveryPieceHoldsACharacterAndAFinalCRNeverStandsAlone)
+{
+    TCodeMemo memo;
+    memo.SetTabDefault(4);
+    SetText(memo, "abc def\r\n\t\tab\r\nabcd\r\na\tbc de");
+    const TLineRecord* record = memo.FirstRecord();
+    TPrintPieces pieces;
+    // Pages narrower than a column still make progress, one character at a time.
+    for (int width : {0, -3}) {
+        MakePrintPieces(memo, *record, width, true, pieces);
+        ASSERT_EQ(pieces.size(), 7u) << width;
+        EXPECT_EQ(Joined(pieces), "abc def");
+    }
+    // TABs wider than the page: one character per piece, each TAB piece flagged as holding one.
+    record = record->Next;
+    MakePrintPieces(memo, *record, 3, true, pieces);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_EQ(Joined(pieces), "\t\tab");
+    EXPECT_EQ(pieces[0]->Flags, lfChanged | lfHasTab);
+    EXPECT_EQ(pieces[2]->Flags, lfChanged);
+    // A CR right after a full piece is not printed on a line of its own.
+    record = record->Next;
+    MakePrintPieces(memo, *record, 4, true, pieces);
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(PieceText(*pieces[0]), "abcd");
+    // With TABs the walk stops at the page width less a tab width and backs up to a blank.
+    record = record->Next;
+    MakePrintPieces(memo, *record, 8, true, pieces);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(PieceText(*pieces[0]), "a\t");
+    EXPECT_EQ(PieceText(*pieces[1]), "bc ");
+    EXPECT_EQ(PieceText(*pieces[2]), "de");
+}
+
+TEST(Printing, PreviewPagesRunBetweenHeaderAndFooter)
+{
+    TCodeMemo memo;
+    memo.SetControlFont("DejaVu Sans Mono", 10);
+    memo.SetDocumentName("prueba.html");
+    std::string text;
+    for (int i = 1; i <= 100; ++i)
+        text += "line " + std::to_string(i) + (i < 100 ? "\r\n" : "");
+    SetText(memo, text);
+    const TRect area{0, 0, 600, 400};
+    std::vector<int> tops;
+    memo.OnDrawLine = [&](TCustomCodeMemo* sender, TLineDrawData* data) {
+        tops.push_back(data->LineRect.Top);
+        EXPECT_EQ(data->LineRect.Left, 10 * sender->CharWidth()); // after the printed line numbers
+        return 0;
+    };
+
+    TPreviewPage page = PreviewPage(memo, area, 2);
+    int lh = memo.LineHeight();
+    ASSERT_EQ(lh, 16); // measured for the screen again afterwards; the page is a 96 dpi picture too
+    int perPage = (area.Bottom - 4 * lh - (area.Top + 3 * lh)) / lh;
+    EXPECT_TRUE(page.More);
+    // Every page's text runs from three lines below the top to four lines above the bottom; only the
+    // lines of the page asked for are drawn.
+    ASSERT_EQ(tops.size(), static_cast<size_t>(perPage));
+    EXPECT_EQ(tops.front(), area.Top + 3 * lh);
+    EXPECT_LE(tops.back() + lh, area.Bottom - 4 * lh);
+    const QImage& image = page.Image;
+    EXPECT_EQ(image.pixel(area.Right - 1, area.Bottom - 1), qRgb(255, 255, 255));
+    EXPECT_TRUE(RowHasInk(image, 0, 200, area.Top, lh));                           // the title
+    EXPECT_TRUE(RowHasInk(image, 300, 600, area.Top, lh));                         // the date
+    EXPECT_TRUE(RowHasInk(image, 0, 600, area.Top + 2 * lh, 1));                   // the line under them
+    EXPECT_TRUE(RowHasInk(image, 250, 350, area.Bottom - 5 * lh / 2, lh));         // "- 2 -"
+    EXPECT_TRUE(RowHasInk(image, 0, 600, area.Bottom - 3 * lh, 1));                // the line above it
+    EXPECT_FALSE(RowHasInk(image, 0, 600, area.Top + 2 * lh + 1, lh - 1));
+    EXPECT_FALSE(RowHasInk(image, 0, 600, area.Bottom - 4 * lh, lh));
+    EXPECT_TRUE(RowHasInk(image, 0, 10 * memo.CharWidth(), area.Top + 3 * lh, lh)); // a line number
+
+    // True before the last page, false on it and beyond it; beyond it the page stays white.
+    int pages = (100 + perPage - 1) / perPage;
+    memo.OnDrawLine = nullptr;
+    EXPECT_TRUE(PreviewPage(memo, area, pages - 1).More);
+    EXPECT_FALSE(PreviewPage(memo, area, pages).More);
+    TPreviewPage beyond = PreviewPage(memo, area, pages + 1);
+    EXPECT_FALSE(beyond.More);
+    EXPECT_FALSE(RowHasInk(beyond.Image, 0, 600, 0, 400));
+    // An empty text has no pages to follow.
+    SetText(memo, "");
+    EXPECT_FALSE(PreviewPage(memo, area, 1).More);
+    // Afterwards the control measures the screen again.
+    EXPECT_EQ(memo.LineHeight(), lh);
+    EXPECT_FALSE(memo.Printing());
+    EXPECT_EQ(memo.ActiveSettings().PrintFonts, 0);
+}
+
+TEST(Printing, PrintWrapNumbersOnlyTheFirstPieceOfALine)
+{
+    TCodeMemo memo;
+    memo.SetControlFont("DejaVu Sans Mono", 10);
+    for (TCodeMemoOption option : {smoPrintFilename, smoPrintDate, smoPrintPageNos})
+        SetOption(memo, option, false);
+    SetText(memo, "short\r\n" + LineOfWords() + "\r\nlast");
+    int cw = 8;
+    // Ten columns of line numbers and 79 of text: 78 printable characters a line.
+    const TRect area{0, 0, 89 * cw + cw / 2, 300};
+    std::vector<std::string> texts;
+    std::vector<int> offsets;
+    int previewWidth = 0;
+    memo.OnDrawLine = [&](TCustomCodeMemo* sender, TLineDrawData* data) {
+        texts.emplace_back(data->Text);
+        offsets.push_back(data->LineOffset);
+        previewWidth = sender->CharWidth();
+        return 0;
+    };
+    TPreviewPage page = PreviewPage(memo, area, 1);
+    ASSERT_EQ(previewWidth, cw);
+    EXPECT_FALSE(page.More);
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[1], std::string(75, 'a') + std::string(6, ' '));
+    EXPECT_EQ(texts[4], "last");
+    EXPECT_EQ(offsets, (std::vector<int>{0, 6, 6 + 81, 6 + 156, 6 + 201}));
+    int lh = memo.LineHeight();
+    std::vector<bool> numbered;
+    for (int row = 0; row < 5; ++row)
+        numbered.push_back(RowHasInk(page.Image, 0, 8 * cw, row * lh, lh));
+    EXPECT_EQ(numbered, (std::vector<bool>{true, true, false, false, true}));
+}
+
+TEST(Printing, HeaderHandlerReplacesTheDefaultFrame)
+{
+    TCodeMemo memo;
+    std::string text;
+    for (int i = 0; i < 30; ++i)
+        text += "line\r\n";
+    SetText(memo, text);
+    int calls = 0;
+    std::vector<int> tops;
+    // Each call marks its page with a square of its own place; a preview page shows only its own.
+    memo.OnPrintHeaderFooter = [&](TCustomCodeMemo*, QPainter* canvas, TRect& rect, bool& transparent) {
+        canvas->fillRect(20 * calls++, 0, 10, 10, Qt::blue);
+        rect.Top = 100;
+        transparent = true;
+    };
+    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData* data) {
+        tops.push_back(data->LineRect.Top);
+        return 0;
+    };
+    const TRect area{0, 0, 400, 300};
+    TPreviewPage page = PreviewPage(memo, area, 2);
+    int lh = memo.LineHeight();
+    int perPage = (area.Bottom - 100) / lh;
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(page.Image.pixel(5, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(page.Image.pixel(25, 5), qRgb(0, 0, 255));
+    ASSERT_EQ(tops.size(), static_cast<size_t>(perPage));
+    EXPECT_EQ(tops.front(), 100);
+    EXPECT_EQ(tops[1], 100 + lh);
+    EXPECT_LE(tops.back() + lh, area.Bottom); // no footer takes room
+}
+
+namespace {
+// The text of a PDF file, or nothing when pdftotext is not installed.
+std::optional<std::string> PdfText(const QString& file)
+{
+    QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess process;
+    process.start(tool, {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    if (!process.waitForFinished(60000))
+        return std::nullopt;
+    return process.readAllStandardOutput().toStdString();
+}
+
+// True when a line of `text` starts with `start` (after blanks) and holds `part`.
+bool HasLine(const std::string& text, const std::string& start, const std::string& part)
+{
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        std::string line = text.substr(from, end == std::string::npos ? std::string::npos : end - from);
+        size_t first = line.find_first_not_of(' ');
+        if (first != std::string::npos && line.compare(first, start.size(), start) == 0 &&
+            line.find(part) != std::string::npos)
+            return true;
+        if (end == std::string::npos)
+            break;
+        from = end + 1;
+    }
+    return false;
+}
+
+// Tests that print to a PDF file of their own.
+class PrintingToPdf : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Folder.isValid());
+        File = Folder.filePath(QStringLiteral("impreso.pdf"));
+        PrintInto(File);
+    }
+    QTemporaryDir Folder;
+    QString File;
+};
+} // namespace
+
+TEST_F(PrintingToPdf, SelectionPrintsItsLines)
+{
+    TCodeMemo memo;
+    memo.SetDocumentName("prueba.html");
+    SetText(memo, "uno\r\n" + LineOfWords() + "\r\ntres\r\ncuatro\r\ncinco");
+    // From inside the long line to the very start of "cuatro": that line is not printed, and every
+    // piece of the long one and the line after it are.
+    std::vector<int> offsets;
+    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData* data) {
+        offsets.push_back(data->LineOffset);
+        return 0;
+    };
+    Select(memo, 10, 4 + 201 + 5);
+    memo.PrintSelection();
+    ASSERT_GE(offsets.size(), 4u); // the long line takes more than one printed line
+    EXPECT_EQ(offsets.front(), 4);
+    EXPECT_EQ(offsets.back(), 4 + 201);
+    ASSERT_TRUE(QFileInfo::exists(File));
+    EXPECT_FALSE(memo.Printing());
+
+    std::optional<std::string> text = PdfText(File);
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(HasLine(*text, "2:", "aaaaa")) << *text;
+    EXPECT_NE(text->find("word word"), std::string::npos);
+    EXPECT_TRUE(HasLine(*text, "3:", "tres"));
+    EXPECT_NE(text->find("- 1 -"), std::string::npos);
+    EXPECT_NE(text->find("prueba.html"), std::string::npos);
+    EXPECT_EQ(text->find("uno"), std::string::npos);
+    EXPECT_EQ(text->find("cuatro"), std::string::npos);
+}
+
+TEST_F(PrintingToPdf, ASelectionStartingInsideALineNumbersTheLinesAfterIt)
+{
+    TCodeMemo memo;
+    SetOption(memo, smoPrintWrap, false);
+    // The long line is kept in three records; the selection starts in its last one.
+    SetText(memo, "first\r\n" + std::string(5000, 'x') + "\r\nthird\r\nfourth");
+    int third = 6 + 5001;
+    Select(memo, third - 10, third + 2);
+    memo.PrintSelection();
+    std::optional<std::string> text = PdfText(File);
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(HasLine(*text, "3:", "third")) << *text;
+    EXPECT_FALSE(HasLine(*text, "2:", "")); // the line the selection starts inside is not numbered again
+    EXPECT_EQ(text->find("fourth"), std::string::npos);
+}
+
+TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)
+{
+    TCodeMemo memo;
+    memo.resize(300, 100);
+    SetText(memo, "text");
+    int charWidth = memo.CharWidth();
+    PrintInto(QStringLiteral("/nonexistent-folder/out.pdf"));
+    EXPECT_THROW(memo.Print(), ECodeMemo);
+    EXPECT_FALSE(memo.Printing());
+    EXPECT_EQ(memo.ActiveSettings().PrintFonts, 0);
+    EXPECT_EQ(memo.CharWidth(), charWidth);
+    EXPECT_EQ(memo.FirstRecord()->Flags & lfChanged, lfChanged);
+}
+
+TEST(Printing, WithoutAPrinterThePageIsTheFallback)
+{
+    TCodeMemo memo;
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    EXPECT_EQ(memo.PrintRect, (TRect{0, 0, 2550, 3300}));
+    EXPECT_EQ(DefaultPrintRect(), memo.PrintRect);
+}
