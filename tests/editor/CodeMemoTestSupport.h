@@ -42,3 +42,14 @@ inline TSelectionRange Selection(TCustomCodeMemo& memo)
     memo.Perform(SMM_SELECTION, 0, reinterpret_cast<LPARAM>(&range));
     return range;
 }
+
+// Switches one option of the control on or off.
+inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
+{
+    TCodeMemoOptions options = memo.Options();
+    if (on)
+        options.Include(option);
+    else
+        options.Exclude(option);
+    memo.SetOptions(options);
+}

@@ -111,16 +111,6 @@ void hover(TCustomCodeMemo& memo, int x, int y)
     send(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::NoButton);
 }
 
-void setOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
-{
-    TCodeMemoOptions options = memo.Options();
-    if (on)
-        options.Include(option);
-    else
-        options.Exclude(option);
-    memo.SetOptions(options);
-}
-
 // Client x inside character `column` of an unscrolled line, a pixel right of its left edge.
 int xOf(TCustomCodeMemo& memo, int column)
 {
@@ -180,7 +170,7 @@ TEST(Mouse, DoubleClickSelectsTheWordAndTripleClickTheRow)
 {
     TMouseMemo memo;
     SetText(memo, "hello world\r\nnext line");
-    setOption(memo, smoWordSelect, true);
+    SetOption(memo, smoWordSelect, true);
     const int x = xOf(memo, 8); // inside "world"
     press(memo, x, 2);
     release(memo, x, 2);
@@ -192,7 +182,7 @@ TEST(Mouse, DoubleClickSelectsTheWordAndTripleClickTheRow)
     // Dragging on from a double click extends the word by characters.
     TMouseMemo other;
     SetText(other, "hello world\r\nnext line");
-    setOption(other, smoWordSelect, true);
+    SetOption(other, smoWordSelect, true);
     click(other, xOf(other, 1), 2);
     send(other, QEvent::MouseButtonDblClick, xOf(other, 1), 2, Qt::LeftButton, Qt::LeftButton);
     EXPECT_TRUE(selected(other, 0, 5));
@@ -203,7 +193,7 @@ TEST(Mouse, DoubleClickSelectsTheWordAndTripleClickTheRow)
     // A double click past the last word of a line finds that word; between words, the word before.
     TMouseMemo third;
     SetText(third, "one two");
-    setOption(third, smoWordSelect, true);
+    SetOption(third, smoWordSelect, true);
     click(third, xOf(third, 6) + third.CharWidth() / 2, 2);
     doubleClick(third, xOf(third, 6) + third.CharWidth() / 2, 2);
     EXPECT_TRUE(selected(third, 4, 7));
@@ -216,7 +206,7 @@ TEST(Mouse, TripleClickOnAnotherLineOnlyPlacesTheCaret)
 {
     TMouseMemo memo;
     SetText(memo, "hello world\r\nnext line");
-    setOption(memo, smoWordSelect, true);
+    SetOption(memo, smoWordSelect, true);
     click(memo, xOf(memo, 8), 2);
     doubleClick(memo, xOf(memo, 8), 2);
     click(memo, xOf(memo, 2), yOf(memo, 1));
@@ -225,7 +215,7 @@ TEST(Mouse, TripleClickOnAnotherLineOnlyPlacesTheCaret)
     // With a handler the application decides what a triple click does.
     TMouseMemo handled;
     SetText(handled, "hello world\r\nnext line");
-    setOption(handled, smoWordSelect, false);
+    SetOption(handled, smoWordSelect, false);
     TPoint clickedAt{-1, -1};
     int clickedOffset = -1;
     handled.OnTripleClick = [&](TCustomCodeMemo*, TPoint point, int offset) {
@@ -244,8 +234,8 @@ TEST(Mouse, DoubleClickInTheGutterSelectsNoWord)
 {
     TMouseMemo memo;
     SetText(memo, "hello world");
-    setOption(memo, smoShowGutter, true);
-    setOption(memo, smoWordSelect, true);
+    SetOption(memo, smoShowGutter, true);
+    SetOption(memo, smoWordSelect, true);
     ASSERT_GT(memo.TextLeft(), memo.Margin());
     int gutterClicks = 0;
     memo.OnGutterClick = [&](TCustomCodeMemo*, int) { ++gutterClicks; };
@@ -262,7 +252,7 @@ TEST(Mouse, GutterClickNamesTheFirstPieceOfAWrappedLine)
     memo.SlowClicks();
     // A line too long for one record continues on the next.
     SetText(memo, std::string(3000, 'x') + "\r\nshort\r\n");
-    setOption(memo, smoShowGutter, true);
+    SetOption(memo, smoShowGutter, true);
     std::vector<int> lines;
     memo.OnGutterClick = [&](TCustomCodeMemo*, int line) { lines.push_back(line); };
     click(memo, 2, yOf(memo, 1));
@@ -272,7 +262,7 @@ TEST(Mouse, GutterClickNamesTheFirstPieceOfAWrappedLine)
     EXPECT_EQ(lines, (std::vector<int>{2, 3, 4, 4}));
 
     lines.clear();
-    setOption(memo, smoWordWrap, true);
+    SetOption(memo, smoWordWrap, true);
     click(memo, 2, yOf(memo, 0));
     click(memo, 2, yOf(memo, 1));
     EXPECT_EQ(lines, (std::vector<int>{1, 1}));
@@ -282,7 +272,7 @@ TEST(Mouse, ClickInsideTheSelectionAndReleasePlacesTheCaret)
 {
     TMouseMemo memo;
     memo.SlowClicks();
-    setOption(memo, smoOLEDragSource, true);
+    SetOption(memo, smoOLEDragSource, true);
     SetText(memo, "hello world");
     Select(memo, 0, 11);
     press(memo, xOf(memo, 3), 2);
@@ -311,7 +301,7 @@ TEST(Mouse, ClickInsideTheSelectionAndReleasePlacesTheCaret)
     EXPECT_TRUE(selected(memo, 0, 11)); // a drag that dropped nothing changes nothing
 
     // Without dragging out of the editor, a click in the selection starts a new one.
-    setOption(memo, smoOLEDragSource, false);
+    SetOption(memo, smoOLEDragSource, false);
     press(memo, xOf(memo, 2), 2);
     drag(memo, xOf(memo, 5), 2);
     release(memo, xOf(memo, 5), 2);
@@ -323,7 +313,7 @@ TEST(Mouse, DragsShiftClicksAndTheSelectionMarginSelect)
     TMouseMemo memo;
     memo.SlowClicks();
     SetText(memo, "first line\r\nsecond line\r\nthird"); // lines start at 0, 11 and 23
-    setOption(memo, smoShowGutter, false);
+    SetOption(memo, smoShowGutter, false);
     press(memo, xOf(memo, 2), yOf(memo, 0));
     drag(memo, xOf(memo, 4), yOf(memo, 1));
     EXPECT_TRUE(selected(memo, 2, 15));
@@ -353,7 +343,7 @@ TEST(Mouse, CaretAfterTheLineEndStandsWhereClicked)
     memo.SlowClicks();
     memo.SetControlFont("Courier New", 10);
     if (!memo.CaretAfterEOLActive()) {
-        setOption(memo, smoCaretAfterEOL, true);
+        SetOption(memo, smoCaretAfterEOL, true);
         if (!memo.CaretAfterEOLActive())
             GTEST_SKIP() << "no fixed-pitch font";
     }
@@ -371,8 +361,8 @@ TEST(Mouse, RightMarginLineDragsToANewColumn)
 {
     TMouseMemo memo;
     memo.SlowClicks();
-    setOption(memo, smoShowRMargin, true);
-    setOption(memo, smoOLEDragSource, false);
+    SetOption(memo, smoShowRMargin, true);
+    SetOption(memo, smoOLEDragSource, false);
     SetText(memo, "short\r\n" + std::string(60, 'y'));
     memo.SetRightMargin(40);
     const int left = memo.TextLeft();
@@ -399,7 +389,7 @@ TEST(Mouse, RightMarginLineDragsToANewColumn)
     EXPECT_TRUE(selected(memo, before.Start, before.End));
 
     // Released left of the text the line keeps its place.
-    setOption(memo, smoShowGutter, true);
+    SetOption(memo, smoShowGutter, true);
     const int textLeft = memo.TextLeft();
     hover(memo, textLeft + 72 * cw, yOf(memo, 0));
     press(memo, textLeft + 72 * cw, yOf(memo, 0));
@@ -413,9 +403,9 @@ TEST(Mouse, WrapColumnLineDragsWithWordWrapOn)
 {
     TMouseMemo memo;
     memo.SlowClicks();
-    setOption(memo, smoShowRMargin, false);
-    setOption(memo, smoShowWrapColumn, true);
-    setOption(memo, smoWordWrap, true);
+    SetOption(memo, smoShowRMargin, false);
+    SetOption(memo, smoShowWrapColumn, true);
+    SetOption(memo, smoWordWrap, true);
     memo.SetWrapAtColumn(30);
     SetText(memo, "tiny");
     const int x = memo.TextLeft() + 30 * memo.CharWidth();
@@ -507,7 +497,7 @@ TEST(Mouse, HyperlinksShowTheirPointerAndReportHoverAndClick)
 TEST(Mouse, PointerOverTheSelectionShowsItCanBeDragged)
 {
     TMouseMemo memo;
-    setOption(memo, smoOLEDragSource, true);
+    SetOption(memo, smoOLEDragSource, true);
     SetText(memo, "hello world");
     Select(memo, 0, 5);
     hover(memo, xOf(memo, 2), 2);
@@ -520,7 +510,7 @@ TEST(Mouse, DragEndsOnlyTheUndoGroupItsOwnDropOpened)
 {
     TMouseMemo memo;
     memo.SlowClicks();
-    setOption(memo, smoOLEDragSource, true);
+    SetOption(memo, smoOLEDragSource, true);
     SetText(memo, "move me here");
 
     // Moved into another window: the text leaves as one undo step, and nothing else is closed.
