@@ -62,7 +62,7 @@ protected:
     }
 };
 
-void send(TCustomCodeMemo& memo, QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons held,
+void sendMouse(TCustomCodeMemo& memo, QEvent::Type type, int x, int y, Qt::MouseButton button, Qt::MouseButtons held,
           Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QPointF at(x, y);
@@ -70,45 +70,45 @@ void send(TCustomCodeMemo& memo, QEvent::Type type, int x, int y, Qt::MouseButto
     QCoreApplication::sendEvent(&memo, &event);
 }
 
-void press(TCustomCodeMemo& memo, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+void pressAt(TCustomCodeMemo& memo, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    send(memo, QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::LeftButton, modifiers);
+    sendMouse(memo, QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::LeftButton, modifiers);
 }
 
-void release(TCustomCodeMemo& memo, int x, int y)
+void releaseAt(TCustomCodeMemo& memo, int x, int y)
 {
-    send(memo, QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
+    sendMouse(memo, QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
 }
 
 void click(TCustomCodeMemo& memo, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    press(memo, x, y, modifiers);
-    release(memo, x, y);
+    pressAt(memo, x, y, modifiers);
+    releaseAt(memo, x, y);
 }
 
 // The second click of a double click, as the window system reports it.
 void doubleClick(TCustomCodeMemo& memo, int x, int y)
 {
-    send(memo, QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::LeftButton);
-    release(memo, x, y);
+    sendMouse(memo, QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::LeftButton);
+    releaseAt(memo, x, y);
 }
 
 void drag(TCustomCodeMemo& memo, int x, int y)
 {
-    send(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::LeftButton);
+    sendMouse(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::LeftButton);
 }
 
 // Presses on the first row at x and drags the pointer well down before letting go.
 void dragDown(TCustomCodeMemo& memo, int x)
 {
-    press(memo, x, 2);
-    send(memo, QEvent::MouseMove, x, 4 * memo.LineHeight() + 2, Qt::NoButton, Qt::LeftButton);
-    release(memo, x, 4 * memo.LineHeight() + 2);
+    pressAt(memo, x, 2);
+    sendMouse(memo, QEvent::MouseMove, x, 4 * memo.LineHeight() + 2, Qt::NoButton, Qt::LeftButton);
+    releaseAt(memo, x, 4 * memo.LineHeight() + 2);
 }
 
 void hover(TCustomCodeMemo& memo, int x, int y)
 {
-    send(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::NoButton);
+    sendMouse(memo, QEvent::MouseMove, x, y, Qt::NoButton, Qt::NoButton);
 }
 
 // Client x inside character `column` of an unscrolled line, a pixel right of its left edge.
@@ -158,8 +158,8 @@ TEST(Mouse, ClicksPlaceTheCaretAtTheNearestCharacterBoundary)
     click(memo, xOf(memo, 1), yOf(memo, 6));
     EXPECT_TRUE(selected(memo, 10, 10));
     // Other buttons leave the caret alone.
-    send(memo, QEvent::MouseButtonPress, xOf(memo, 1), 2, Qt::RightButton, Qt::RightButton);
-    send(memo, QEvent::MouseButtonRelease, xOf(memo, 1), 2, Qt::RightButton, Qt::NoButton);
+    sendMouse(memo, QEvent::MouseButtonPress, xOf(memo, 1), 2, Qt::RightButton, Qt::RightButton);
+    sendMouse(memo, QEvent::MouseButtonRelease, xOf(memo, 1), 2, Qt::RightButton, Qt::NoButton);
     EXPECT_TRUE(selected(memo, 10, 10));
     SetText(memo, "abc\r\n");
     click(memo, xOf(memo, 1), yOf(memo, 6));
@@ -172,8 +172,8 @@ TEST(Mouse, DoubleClickSelectsTheWordAndTripleClickTheRow)
     SetText(memo, "hello world\r\nnext line");
     SetOption(memo, smoWordSelect, true);
     const int x = xOf(memo, 8); // inside "world"
-    press(memo, x, 2);
-    release(memo, x, 2);
+    pressAt(memo, x, 2);
+    releaseAt(memo, x, 2);
     doubleClick(memo, x, 2);
     EXPECT_TRUE(selected(memo, 6, 11));
     click(memo, x, 2);
@@ -184,10 +184,10 @@ TEST(Mouse, DoubleClickSelectsTheWordAndTripleClickTheRow)
     SetText(other, "hello world\r\nnext line");
     SetOption(other, smoWordSelect, true);
     click(other, xOf(other, 1), 2);
-    send(other, QEvent::MouseButtonDblClick, xOf(other, 1), 2, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(other, QEvent::MouseButtonDblClick, xOf(other, 1), 2, Qt::LeftButton, Qt::LeftButton);
     EXPECT_TRUE(selected(other, 0, 5));
     drag(other, xOf(other, 3) + other.CharWidth() / 2, yOf(other, 1));
-    release(other, xOf(other, 3) + other.CharWidth() / 2, yOf(other, 1));
+    releaseAt(other, xOf(other, 3) + other.CharWidth() / 2, yOf(other, 1));
     EXPECT_TRUE(selected(other, 0, 16));
 
     // A double click past the last word of a line finds that word; between words, the word before.
@@ -275,17 +275,17 @@ TEST(Mouse, ClickInsideTheSelectionAndReleasePlacesTheCaret)
     SetOption(memo, smoOLEDragSource, true);
     SetText(memo, "hello world");
     Select(memo, 0, 11);
-    press(memo, xOf(memo, 3), 2);
+    pressAt(memo, xOf(memo, 3), 2);
     EXPECT_TRUE(selected(memo, 0, 11)); // the selection waits to see whether it is dragged
-    release(memo, xOf(memo, 3), 2);
+    releaseAt(memo, xOf(memo, 3), 2);
     EXPECT_TRUE(selected(memo, 3, 3));
     EXPECT_EQ(memo.Drags, 0);
 
     // A move by less than the drag distance is still a click.
     Select(memo, 0, 11);
-    press(memo, xOf(memo, 4), 2);
+    pressAt(memo, xOf(memo, 4), 2);
     drag(memo, xOf(memo, 4) + 1, 2);
-    release(memo, xOf(memo, 4) + 1, 2);
+    releaseAt(memo, xOf(memo, 4) + 1, 2);
     EXPECT_TRUE(selected(memo, 4, 4));
     EXPECT_EQ(memo.Drags, 0);
 
@@ -302,9 +302,9 @@ TEST(Mouse, ClickInsideTheSelectionAndReleasePlacesTheCaret)
 
     // Without dragging out of the editor, a click in the selection starts a new one.
     SetOption(memo, smoOLEDragSource, false);
-    press(memo, xOf(memo, 2), 2);
+    pressAt(memo, xOf(memo, 2), 2);
     drag(memo, xOf(memo, 5), 2);
-    release(memo, xOf(memo, 5), 2);
+    releaseAt(memo, xOf(memo, 5), 2);
     EXPECT_TRUE(selected(memo, 2, 5));
 }
 
@@ -314,12 +314,12 @@ TEST(Mouse, DragsShiftClicksAndTheSelectionMarginSelect)
     memo.SlowClicks();
     SetText(memo, "first line\r\nsecond line\r\nthird"); // lines start at 0, 11 and 23
     SetOption(memo, smoShowGutter, false);
-    press(memo, xOf(memo, 2), yOf(memo, 0));
+    pressAt(memo, xOf(memo, 2), yOf(memo, 0));
     drag(memo, xOf(memo, 4), yOf(memo, 1));
     EXPECT_TRUE(selected(memo, 2, 15));
     drag(memo, xOf(memo, 1), yOf(memo, 0)); // back before the anchor
     EXPECT_TRUE(selected(memo, 2, 1));
-    release(memo, xOf(memo, 1), yOf(memo, 0));
+    releaseAt(memo, xOf(memo, 1), yOf(memo, 0));
     hover(memo, xOf(memo, 8), yOf(memo, 2)); // without the button nothing follows
     EXPECT_TRUE(selected(memo, 2, 1));
 
@@ -331,10 +331,10 @@ TEST(Mouse, DragsShiftClicksAndTheSelectionMarginSelect)
     ASSERT_GT(memo.TextLeft(), 0);
     click(memo, 0, yOf(memo, 1)); // the margin left of the text
     EXPECT_TRUE(selected(memo, 11, 23));
-    press(memo, 0, yOf(memo, 0));
+    pressAt(memo, 0, yOf(memo, 0));
     drag(memo, xOf(memo, 2), yOf(memo, 2));
     EXPECT_TRUE(selected(memo, 0, 25));
-    release(memo, xOf(memo, 2), yOf(memo, 2));
+    releaseAt(memo, xOf(memo, 2), yOf(memo, 2));
 }
 
 TEST(Mouse, CaretAfterTheLineEndStandsWhereClicked)
@@ -375,7 +375,7 @@ TEST(Mouse, RightMarginLineDragsToANewColumn)
     hover(memo, left + 40 * cw, yOf(memo, 0));
     EXPECT_EQ(memo.cursor().shape(), Qt::SplitHCursor);
     const TSelectionRange before = Selection(memo);
-    press(memo, left + 40 * cw, yOf(memo, 0));
+    pressAt(memo, left + 40 * cw, yOf(memo, 0));
     drag(memo, left + 72 * cw, yOf(memo, 3));
     ASSERT_EQ(memo.MarginLineX(), left + 72 * cw);
     // The dragged line shows inverted over the text area.
@@ -383,7 +383,7 @@ TEST(Mouse, RightMarginLineDragsToANewColumn)
     QRgb under = memo.BackBuffer().pixel(memo.MarginLineX(), yOf(memo, 3));
     EXPECT_EQ(shown.pixel(memo.MarginLineX(), yOf(memo, 3)) & 0xFFFFFF, ~under & 0xFFFFFF);
     EXPECT_TRUE(selected(memo, before.Start, before.End)); // the caret stays out of it
-    release(memo, left + 72 * cw, yOf(memo, 3));
+    releaseAt(memo, left + 72 * cw, yOf(memo, 3));
     EXPECT_EQ(memo.RightMargin(), 72);
     EXPECT_EQ(memo.MarginLineX(), -1);
     EXPECT_TRUE(selected(memo, before.Start, before.End));
@@ -392,10 +392,10 @@ TEST(Mouse, RightMarginLineDragsToANewColumn)
     SetOption(memo, smoShowGutter, true);
     const int textLeft = memo.TextLeft();
     hover(memo, textLeft + 72 * cw, yOf(memo, 0));
-    press(memo, textLeft + 72 * cw, yOf(memo, 0));
+    pressAt(memo, textLeft + 72 * cw, yOf(memo, 0));
     drag(memo, 1, yOf(memo, 0));
     EXPECT_EQ(memo.MarginLineX(), -1);
-    release(memo, 1, yOf(memo, 0));
+    releaseAt(memo, 1, yOf(memo, 0));
     EXPECT_EQ(memo.RightMargin(), 72);
 }
 
@@ -411,9 +411,9 @@ TEST(Mouse, WrapColumnLineDragsWithWordWrapOn)
     const int x = memo.TextLeft() + 30 * memo.CharWidth();
     hover(memo, x, 2);
     EXPECT_EQ(memo.cursor().shape(), Qt::SplitHCursor);
-    press(memo, x, 2);
+    pressAt(memo, x, 2);
     drag(memo, x + 15 * memo.CharWidth(), 2);
-    release(memo, x + 15 * memo.CharWidth(), 2);
+    releaseAt(memo, x + 15 * memo.CharWidth(), 2);
     EXPECT_EQ(memo.WrapAtColumn(), 45);
     EXPECT_EQ(memo.RightMargin(), 80);
 }
@@ -566,7 +566,7 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     SetText(memo, text);
     ASSERT_TRUE(memo.hasFocus());
     const int below = memo.ClientHeight() + 10;
-    press(memo, xOf(memo, 1), yOf(memo, 0));
+    pressAt(memo, xOf(memo, 1), yOf(memo, 0));
     drag(memo, xOf(memo, 1), below);
     EXPECT_EQ(memo.TopLine(), 1);
     // The timer goes on while the pointer stays outside.
@@ -579,7 +579,7 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     int lastRow = memo.TopLine() + memo.ClientHeight() / memo.LineHeight() - 1;
     EXPECT_EQ(memo.LineOfOffset(Selection(memo).End), lastRow);
     EXPECT_EQ(Selection(memo).Start, 1);
-    release(memo, xOf(memo, 1), below);
+    releaseAt(memo, xOf(memo, 1), below);
     int top = memo.TopLine();
     waited.restart();
     while (waited.elapsed() < 200)
@@ -588,7 +588,7 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
 
     // Back inside, the view stays.
     click(memo, xOf(memo, 1), yOf(memo, 2));
-    press(memo, xOf(memo, 1), yOf(memo, 2));
+    pressAt(memo, xOf(memo, 1), yOf(memo, 2));
     drag(memo, xOf(memo, 1), -5);
     EXPECT_EQ(memo.TopLine(), top - 1);
     drag(memo, xOf(memo, 1), yOf(memo, 2));
@@ -596,5 +596,5 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     while (waited.elapsed() < 200)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(memo.TopLine(), top - 1);
-    release(memo, xOf(memo, 1), yOf(memo, 2));
+    releaseAt(memo, xOf(memo, 1), yOf(memo, 2));
 }
