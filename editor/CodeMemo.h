@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -34,6 +35,7 @@ class TUndoStack;
 class TUndoRecorder;
 class TCodeMemoUndo;
 class TTextMark;
+class TMacroKeywords;
 class TLinePainter;
 struct TPainterState;
 
@@ -314,6 +316,8 @@ public:
     TMarkChangeEvent OnMarkFree;
     TMarkDrawEvent OnDrawMark;
     TLineDrawEvent OnDrawLine;
+    // Highlighting runs call it with -1s when they begin, once per token (the value it leaves is the
+    // one stored) and with -2s when they end. The records are in use meanwhile: it must not edit.
     TTokenSeenEvent OnTokenSeen;
     TKeyboardActionEvent OnCommandRecognised;
     TDataDropEvent OnDataDrop;
@@ -388,8 +392,9 @@ public:
 
     // ---- features provided by the editor's other units
 
-    // Highlighting: runs from the pending start record; the default only forgets the request, so
-    // the text stays unstyled.
+    // Highlighting (Highlighter.cpp): re-scans with the active parser from a restart point before the
+    // pending start record until a later line comes out unchanged, and clears the request. A run
+    // that finds the parser busy keeps the request, and the next run resumes it.
     virtual void Rehighlight();
     void RehighlightFrom(TLineRecord* line);
     void RehighlightAll();
@@ -454,6 +459,11 @@ public:
     // replace the word before the caret, after which the key goes on. Neither does anything here.
     virtual bool TemplateKey(uint16_t key, TShiftState shift);
     virtual void AutoReplaceKey(uint16_t key, TShiftState shift);
+    // The template lists' OnExpand while this control has claimed them: replaces `key` before the
+    // caret (empty from the pop-up list) by `text`, after OnTemplateEvent or OnAutoReplace had their
+    // say, indenting the text's later lines to the key's column and putting the caret at its first
+    // "|", as one undo step.
+    virtual void ExpandMacro(TMacroKeywords& source, const std::string& key, std::string& text);
 
     // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
     virtual void SetBookmark(int index, int line, int column);
@@ -506,8 +516,8 @@ public:
     virtual bool DropTargetDrop(QDropEvent* event);
 
     // The settings' code templates, auto-replace list and key controller serve one editor at a
-    // time: Claim points them at this control (on focus and clicks), Release lets go of those that
-    // still point here (when the control goes).
+    // time: Claim points them at this control (on focus, clicks and template keys), Release lets go
+    // of those that still point here and closes the pop-up list (when the control goes).
     virtual void ClaimSettingsObjects();
     virtual void ReleaseSettingsObjects();
 
@@ -594,6 +604,11 @@ private:
 
     // The commands of ExecuteCommand, one object per command run.
     class CommandRunner;
+    // The pop-up list of a template list's entries, created on first use.
+    class TemplatePopup;
+    QPointer<TemplatePopup> FTemplatePopup;
+    // Offers a key-down to a template list; true when the list took it.
+    bool offerKeyToList(TMacroKeywords& list, uint16_t key, TShiftState shift);
 
     // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
     template <class Edit> void inUndoGroup(int kind, Edit&& edit)
@@ -675,6 +690,9 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
+    // Set when a run was put off or broken off; its start record then counts as flagged for restart
+    // even if a paint cleared the flag meanwhile.
+    bool FHighlightDeferred = false;
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
     TStateSet FCommandKeys;
