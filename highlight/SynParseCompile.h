@@ -164,9 +164,9 @@ private:
     uint8_t readSingleState();
     // The current string token, as written, parsed as exactly one character specification.
     TSM_CharGroup readSingleSpec();
-    // The current string token, as written, parsed as up to four specifications into a body or
+    // The current string token, as written, parsed as up to four specifications: a body or
     // terminator element.
-    void readSpecList(TElementRec& element);
+    TElementRec readSpecList();
     // Parses one specification of `spec`; a malformed one is reported at the script position.
     void parseSpecAt(TSM_CharGroup& group, const std::string& spec, int& position) const;
     // A character element whose group is the current string's one specification.
@@ -175,6 +175,10 @@ private:
     TElementRec readMatchElement();
     // A procedure element whose id is the expression at the current token.
     TElementRec readProcedureElement();
+    // A start or repeat element: one specification, "match(n)" or a procedure id.
+    TElementRec readStepElement();
+    // A body or terminator element: up to four specifications, "match(n)" or a procedure id.
+    TElementRec readBodyElement();
     // [ "[" { shift | ctrl | alt [","] } "]" ] key, the key an expression or a one-character string.
     TShortCut readKeySpec();
 

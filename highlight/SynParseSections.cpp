@@ -71,10 +71,10 @@ TSM_CharGroup TScriptCompilation::readSingleSpec()
     return group;
 }
 
-void TScriptCompilation::readSpecList(TElementRec& element)
+TElementRec TScriptCompilation::readSpecList()
 {
     const std::string& spec = FLexer.StringText();
-    element = TElementRec();
+    TElementRec element;
     int position = 1;
     while (position <= static_cast<int>(spec.size())) {
         if (element.Count == TElementRec::kMaxGroups)
@@ -84,6 +84,7 @@ void TScriptCompilation::readSpecList(TElementRec& element)
         element.GroupIDs[element.Count++] = static_cast<uint16_t>(Keywords().AddGroup(group));
     }
     AdvanceToken();
+    return element;
 }
 
 TElementRec TScriptCompilation::readCharElement()
@@ -112,6 +113,24 @@ TElementRec TScriptCompilation::readProcedureElement()
     element.ProcFlag = 1;
     element.ProcID = ReadExpression();
     return element;
+}
+
+TElementRec TScriptCompilation::readStepElement()
+{
+    if (FToken == String)
+        return readCharElement();
+    if (FToken == Match)
+        return readMatchElement();
+    return readProcedureElement();
+}
+
+TElementRec TScriptCompilation::readBodyElement()
+{
+    if (FToken == String)
+        return readSpecList();
+    if (FToken == Match)
+        return readMatchElement();
+    return readProcedureElement();
 }
 
 uint8_t TScriptCompilation::readSingleState()
@@ -170,25 +189,14 @@ void TScriptCompilation::readHandlerEntry()
     SetErrorContext(entryContext("%%Handlers", token));
 
     THandlerRec handler;
-    bool customStart = false;
-    if (FToken == String) {
-        handler.Start = readCharElement();
-    } else if (FToken == Match) {
-        handler.Start = readMatchElement();
-        customStart = true;
-    } else {
-        handler.Start = readProcedureElement();
-    }
+    handler.Start = readStepElement();
     if (FToken == Question) {
         handler.Start.Flag = 1;
         AdvanceToken();
     }
     // A custom start does all the work; after the others only a string or a match form is a body.
-    if (!customStart && (FToken == String || FToken == Match)) {
-        if (FToken == String)
-            readSpecList(handler.Body);
-        else
-            handler.Body = readMatchElement();
+    if (!handler.Start.IsCustom() && (FToken == String || FToken == Match)) {
+        handler.Body = readBodyElement();
         handler.Body.Flag = ReadExpression() != 0 ? 1 : 0;
     }
 
@@ -239,27 +247,14 @@ void TScriptCompilation::readTokenEntry(TStartTable& table, const TStateSet& def
         pattern.Start.GroupID = static_cast<uint16_t>(Keywords().AddGroup(heads));
         AdvanceToken();
 
-        bool customRepeat = false;
-        if (FToken == String) {
-            pattern.Repeat = readCharElement();
-        } else if (FToken == Match) {
-            // The handler reads the rest of the token itself.
-            pattern.Repeat = readMatchElement();
-            customRepeat = true;
-        } else {
-            pattern.Repeat = readProcedureElement();
-        }
-        if (!customRepeat) {
+        pattern.Repeat = readStepElement();
+        // After a custom repeat the handler reads the rest of the token itself.
+        if (!pattern.Repeat.IsCustom()) {
             if (FToken == Question) {
                 pattern.Repeat.Flag = 1;
                 AdvanceToken();
             }
-            if (FToken == String)
-                readSpecList(pattern.Terminator);
-            else if (FToken == Match)
-                pattern.Terminator = readMatchElement();
-            else
-                pattern.Terminator = readProcedureElement();
+            pattern.Terminator = readBodyElement();
             pattern.Terminator.Flag = ReadExpression() != 0 ? 1 : 0;
         }
     } else {

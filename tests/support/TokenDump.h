@@ -1,18 +1,34 @@
-// Test helper: the tokens a parser cuts an editor's text into, written out as "value:text" pairs.
+// Test helper: the tokens a parser cuts a text into, written out as "value:text" pairs.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "editor/EditingCore.h"
 #include "editor/LineStore.h"
 #include "highlight/CodeMemoParser.h"
 
-// Scans the whole text of `editor` from the scanner state that follows token 0. Each token is its
-// value, ":" and its characters (a line break as the two characters \n), tokens separated by one
-// blank, so that an expectation reads like the text it is about. A token whose length does not
-// match the characters passed, or that passes none, is written as "!" and ends the scan.
-inline std::string DumpTokens(TCodeMemoParser& parser, TCodeMemoCore& editor, TCustomCodeMemo* client = nullptr)
+// Adds one token to a dump: a blank after the previous one, the value, ":" and the characters, a
+// line break (CR) written as the two characters \n. An expectation then reads like the text.
+inline void AppendToken(std::string& dump, int value, std::string_view characters)
+{
+    if (!dump.empty())
+        dump += ' ';
+    dump += std::to_string(value);
+    dump += ':';
+    for (char c : characters) {
+        if (c == '\r')
+            dump += "\\n";
+        else
+            dump += c;
+    }
+}
+
+// Scans the whole text of `editor` with `parser` from the scanner state that follows token 0. A
+// token whose length does not match the characters passed, or that passes none, is written as "!"
+// and ends the scan.
+inline std::string DumpTokens(TCodeMemoParser& parser, TCodeMemoCore& editor)
 {
     TEdStream cursor(&editor);
     cursor.Reset(editor.FirstRecord(), 0, 0);
@@ -21,23 +37,16 @@ inline std::string DumpTokens(TCodeMemoParser& parser, TCodeMemoCore& editor, TC
     while (!cursor.AtEnd()) {
         const int64_t start = cursor.GetPos();
         int length = 0;
-        const int token = parser.ScanToken(client, cursor, length);
-        if (!dump.empty())
-            dump += ' ';
+        const int token = parser.ScanToken(nullptr, cursor, length);
         if (length <= 0 || cursor.GetPos() != start + length) {
-            dump += '!';
+            dump += " !";
             break;
         }
-        dump += std::to_string(token);
-        dump += ':';
+        std::string characters;
         cursor.SetPos(start);
-        for (int i = 0; i < length; ++i, cursor.Next()) {
-            const char c = cursor.CurrentChar();
-            if (c == '\r')
-                dump += "\\n";
-            else
-                dump += c;
-        }
+        for (int i = 0; i < length; ++i, cursor.Next())
+            characters += cursor.CurrentChar();
+        AppendToken(dump, token, characters);
     }
     return dump;
 }
