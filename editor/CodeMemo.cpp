@@ -175,6 +175,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     setMouseTracking(true);
+    initMouse();
     FHorzBar = new QScrollBar(Qt::Horizontal, this);
     FVertBar = new QScrollBar(Qt::Vertical, this);
     for (QScrollBar* bar : {FHorzBar, FVertBar}) {

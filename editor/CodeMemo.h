@@ -18,9 +18,11 @@
 #include "editor/EditingCore.h"
 #include "editor/EditorErrors.h"
 #include "editor/EditorMessages.h"
+#include "editor/MouseInput.h"
 #include "editor/ParserBase.h"
 #include "editor/Settings.h"
 #include "platform/Classes.h"
+#include "platform/Cursors.h"
 #include "platform/Geometry.h"
 #include "platform/Graphics.h"
 #include "platform/Messages.h"
@@ -263,7 +265,8 @@ public:
     bool HideSelection = true;
     bool WantReturns = true;
     bool WantTab = true;
-    int HyperCursor = 0;
+    // The pointer over hyperlink characters.
+    TCursor HyperCursor = crDefault;
     TSM_ClipFormats ClipCopyFormats = 1u << smTEXT;
     TSM_PropEdPages VisiblePropEdPages = kAllPropEdPages;
     // The About and Settings properties share this string; nothing reads it.
@@ -477,6 +480,15 @@ public:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Selects the word under a client point (the double click).
     virtual void SelectWordAtCaret(TPoint point);
+    // The style byte of the character under the pointer's last position; 255 where there is none.
+    uint8_t StyleAtCaret();
+    // The run of equally styled characters around the one under the pointer's last position; empty
+    // where there is none.
+    void TokenAtCaret(std::string& text);
+    // Drags the selection out of the control and returns what the drop did with it (copy, move or
+    // nothing). A move of the control's own text into itself is done by its own drop, which sets
+    // FMouse.DropStart and FMouse.DropGroupOpen. Nothing here: the drag-and-drop unit runs the drag.
+    virtual Qt::DropAction DragSelection(Qt::DropActions allowed);
 
     // Undo log: the control starts with a log of its own; without one nothing can be undone and the
     // text never reads as modified.
@@ -592,6 +604,7 @@ protected:
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
+    TMouseState FMouse;
 
 private:
     class LoadScope;
@@ -604,6 +617,10 @@ private:
 
     // The commands of ExecuteCommand, one object per command run.
     class CommandRunner;
+    // The mouse handling, one object per mouse event.
+    class MouseInput;
+    // Starts the mouse state's timers (in the constructor).
+    void initMouse();
     // The pop-up list of a template list's entries, created on first use.
     class TemplatePopup;
     QPointer<TemplatePopup> FTemplatePopup;

@@ -1,35 +1,13 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
-// Each member here is the whole of a feature's reach into the control: mouse handling, bookmarks,
-// text marks, search, export and clipboard, and drag and drop. A unit that provides one replaces its
-// members here.
+// Each member here is the whole of a feature's reach into the control: bookmarks, text marks,
+// search, export and clipboard, and drag and drop. A unit that provides one replaces its members
+// here.
 #include "editor/CodeMemo.h"
 
 // ---------------------------------------------------------------- text marks
 
 void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
-
-// ---------------------------------------------------------------- mouse
-
-void TCustomCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
-}
-
-void TCustomCodeMemo::MouseMove(TShiftState shift, int x, int y)
-{
-    if (OnMouseMove)
-        OnMouseMove(this, shift, x, y);
-}
-
-void TCustomCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, x, y);
-}
-
-void TCustomCodeMemo::SelectWordAtCaret(TPoint) {}
 
 // ---------------------------------------------------------------- bookmarks
 
@@ -79,4 +57,9 @@ void TCustomCodeMemo::DropTargetLeave() {}
 bool TCustomCodeMemo::DropTargetDrop(QDropEvent*)
 {
     return false;
+}
+
+Qt::DropAction TCustomCodeMemo::DragSelection(Qt::DropActions)
+{
+    return Qt::IgnoreAction;
 }

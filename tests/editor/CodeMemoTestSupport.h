@@ -62,3 +62,14 @@ inline void press(QWidget& target, int vk, TShiftState shift = 0)
     send(target, vk, shift, true);
     send(target, vk, shift, false);
 }
+
+// Switches one option of the control on or off.
+inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
+{
+    TCodeMemoOptions options = memo.Options();
+    if (on)
+        options.Include(option);
+    else
+        options.Exclude(option);
+    memo.SetOptions(options);
+}
