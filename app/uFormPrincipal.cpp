@@ -17,6 +17,7 @@ namespace {
 
 // The kind of files whose extension no kind claims, until the settings carry the user's choice.
 constexpr int kDefaultParser = ekHTML;
+constexpr int kFileCannotBeOpened = 4400;
 
 // Parser messages separate their lines with LF CR; a Qt label would show the CR.
 void showParserInformation(const std::string& text)
@@ -29,9 +30,10 @@ void showParserInformation(const std::string& text)
 // Gives the parser the tables the build compiled from the shipped script `script`.
 void loadShippedTables(TCodeMemoParser& parser, const char* script)
 {
-    QFile file(QStringLiteral(":/parsers/%1.tbl").arg(QLatin1String(script)));
+    const std::string resource = Format(":/parsers/%s.tbl", script);
+    QFile file(FromWin1252(resource));
     if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(Format("%s: no compiled tables for %s", parser.Name.c_str(), script));
+        throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, resource.c_str()));
     const QByteArray bytes = file.readAll();
     TCustomMemoryStream stream(bytes.constData(), bytes.size());
     parser.LoadParserData(stream);
@@ -66,7 +68,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FCodeMemo->SetParser2(FTextParser.get());
     FCodeMemo->SetParser3(FJavaParser.get());
 
-    // The languages are loaded once the editor holds them, so that each refreshes it.
+    // The languages are loaded once the editor holds them: loading refreshes the editors that hold
+    // a language, so the editor takes each one's settings at once.
     const std::pair<TCodeMemoParser*, const char*> shipped[] = {
         {FHTMLParser.get(), "html"}, {FTextParser.get(), "text"}, {FJavaParser.get(), "javascript"}};
     for (const auto& [parser, script] : shipped) {

@@ -3,13 +3,13 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "highlight/CodeMemoParser.h"
-#include "highlight/Compressor.h"
 #include "platform/Classes.h"
+#include "support/TablesImage.h"
 
 namespace {
 
@@ -30,24 +30,13 @@ std::string scriptPath(const char* script)
         .string();
 }
 
+// A little-endian 32-bit integer.
 uint32_t u32At(const std::string& bytes, size_t offset)
 {
     uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + offset, 4); // little-endian, as the host
+    for (size_t i = 4; i-- > 0;)
+        value = value << 8 | static_cast<uint8_t>(bytes[offset + i]);
     return value;
-}
-
-// The table image a tables stream carries, unpacked.
-std::string tableImage(const std::string& blob)
-{
-    TCustomMemoryStream packed(blob.data() + 6, static_cast<int64_t>(blob.size()) - 6);
-    TMemoryStream image;
-    TCompressor compressor;
-    compressor.UseStreams = true;
-    compressor.InputStream = &packed;
-    compressor.OutputStream = &image;
-    compressor.Decompress();
-    return image.AsString();
 }
 
 } // namespace
@@ -80,6 +69,7 @@ TEST(ShippedTables, EachIsItsScriptCompiledAndLoadsWhole)
         compiled.LoadScriptFile();
         TMemoryStream stored;
         compiled.StoreParserData(stored);
-        EXPECT_EQ(tableImage(stored.AsString()), tableImage(blob));
+        EXPECT_EQ(UnpackTablesImage(stored.Memory(), static_cast<size_t>(stored.GetSize())),
+                  UnpackTablesImage(blob.data(), blob.size()));
     }
 }

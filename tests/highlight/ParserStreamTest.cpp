@@ -14,6 +14,7 @@
 #include "editor/LineStore.h"
 #include "highlight/SynParse.h"
 #include "support/ParserTables.h"
+#include "support/TablesImage.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -68,17 +69,7 @@ void load(TCodeMemoParser& parser, const Bytes& bytes, size_t length)
 void load(TCodeMemoParser& parser, const Bytes& bytes) { load(parser, bytes, bytes.size()); }
 
 // The table image inside a property value.
-Bytes unpack(const Bytes& property)
-{
-    TCustomMemoryStream input(property.data() + 6, static_cast<int64_t>(property.size() - 6));
-    TMemoryStream output;
-    TCompressor compressor;
-    compressor.UseStreams = true;
-    compressor.InputStream = &input;
-    compressor.OutputStream = &output;
-    compressor.Decompress();
-    return output.Bytes();
-}
+Bytes unpack(const Bytes& property) { return UnpackTablesImage(property.data(), property.size()); }
 
 // A property value holding `image` under the version word `version`.
 Bytes pack(uint16_t version, const Bytes& image)

@@ -1,0 +1,65 @@
+// Opening a 20 MB page in the main window's editor with the HTML language and colouring it whole.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/uFormPrincipal.h"
+#include "bench/BenchSupport.h"
+#include "editor/CodeMemo.h"
+#include "platform/Classes.h"
+
+namespace {
+
+// The sample page (head with style sheet and script, tags, entities, comments, links) repeated to
+// 20 MB, in a file that lives as long as the benchmark program.
+struct TLargePage {
+    TLargePage()
+    {
+        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
+        std::string page;
+        page.reserve((20u << 20) + sample.size());
+        while (page.size() < (20u << 20))
+            page += sample;
+        size = static_cast<int64_t>(page.size());
+        path = (std::filesystem::temp_directory_path() / "kestrima-bench-large.html").string();
+        WriteFileBytes(path, page);
+    }
+    ~TLargePage() { std::remove(path.c_str()); }
+    std::string path;
+    int64_t size = 0;
+};
+
+const TLargePage& largePage()
+{
+    static TLargePage page;
+    return page;
+}
+
+void BM_OpenLargeHtml(benchmark::State& state)
+{
+    ensureApplication();
+    const TLargePage& page = largePage();
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+    for (auto _ : state) {
+        form.AbreArchivo(page.path, ekHTML);
+        memo.Change();
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    // The page ends in "</HTML>" and an empty line: its last tag was coloured, so the whole text
+    // went through the parser.
+    const std::string styles = memo.GetStyleBytes(nullptr);
+    if (styles.size() < 8 || styles[styles.size() - 3] != 10)
+        state.SkipWithError("the page was not coloured to its end");
+    state.SetBytesProcessed(state.iterations() * page.size);
+    state.counters["peak_rss"] = benchmark::Counter(static_cast<double>(usage.ru_maxrss) * 1024,
+                                                    benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+}
+BENCHMARK(BM_OpenLargeHtml)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace

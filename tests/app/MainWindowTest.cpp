@@ -1,0 +1,249 @@
+// Tests of the main window: its three languages colour pages, scripts and texts, and files open in the language of their extension.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/uFormPrincipal.h"
+#include "editor/CodeMemo.h"
+#include "highlight/CodeMemoParser.h"
+#include "platform/Classes.h"
+
+namespace {
+
+std::string dataFile(const char* name)
+{
+    return std::string(KESTRIMA_TEST_DATA) + "/" + name;
+}
+
+// The editor's text as it holds it (a line break is one CR) and the style byte of each character,
+// once the pending highlighting has run.
+struct THighlighted {
+    std::string text;
+    std::string styles;
+
+    // The style bytes under the `occurrence`-th (from 0) appearance of `needle`.
+    std::vector<int> of(const std::string& needle, int occurrence = 0) const
+    {
+        size_t at = text.find(needle);
+        for (int i = 0; i < occurrence && at != std::string::npos; ++i)
+            at = text.find(needle, at + 1);
+        if (at == std::string::npos)
+            return {-1};
+        std::vector<int> result;
+        for (size_t i = at; i < at + needle.size(); ++i)
+            result.push_back(static_cast<uint8_t>(styles[i]));
+        return result;
+    }
+};
+
+THighlighted highlighted(TCodeMemo& memo)
+{
+    memo.Change();
+    THighlighted h;
+    for (const char c : memo.GetTextStr())
+        if (c != '\n')
+            h.text += c;
+    h.styles.assign(h.text.size(), '\xFF');
+    memo.Perform(SMM_GETSTYLES, 0, reinterpret_cast<LPARAM>(h.styles.data()));
+    return h;
+}
+
+// `count` characters of token value `value`.
+std::vector<int> run(size_t count, int value)
+{
+    return std::vector<int>(count, value);
+}
+
+std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+TEST(MainWindow, HoldsTheThreeLanguagesInTheEditorsFirstSlots)
+{
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+    EXPECT_EQ(memo.Parser(ekHTML), &form.HTMLParser());
+    EXPECT_EQ(memo.Parser(ekText), &form.TextParser());
+    EXPECT_EQ(memo.Parser(ekJavaScript), &form.JavaParser());
+    EXPECT_EQ(memo.Parser(4), nullptr);
+    EXPECT_EQ(memo.ActiveParser(), ekHTML);
+    EXPECT_EQ(&memo.ActiveSettings(), &form.HTMLParser().Settings());
+
+    EXPECT_EQ(form.HTMLParser().Name, "HTMLParser");
+    EXPECT_EQ(form.TextParser().Name, "TextParser");
+    EXPECT_EQ(form.JavaParser().Name, "JavaParser");
+    EXPECT_EQ(form.HTMLParser().Settings().LanguageName, "HTML");
+    EXPECT_EQ(form.TextParser().Settings().LanguageName, "Texto");
+    EXPECT_EQ(form.JavaParser().Settings().LanguageName, "JavaScript");
+}
+
+TEST(MainWindow, ColoursScriptsTextsAndPagesWithTheirOwnLanguage)
+{
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+
+    form.AbreArchivo(dataFile("sample.js"), ekJavaScript);
+    EXPECT_EQ(memo.ActiveParser(), ekJavaScript);
+    THighlighted js = highlighted(memo);
+    EXPECT_EQ(js.of("// Funciones de prueba"), run(2, 49) + run(20, 50));
+    EXPECT_EQ(js.of("var nombres"), run(3, 46) + run(1, 0) + run(7, 40));
+    EXPECT_EQ(js.of("\"Ana\", 'Luis'"), run(5, 42) + run(1, 43) + run(1, 0) + run(6, 42));
+    EXPECT_EQ(js.of("return typeof"), run(6, 46) + run(1, 0) + run(6, 46));
+    EXPECT_EQ(js.of("function"), run(8, 46));
+
+    form.AbreArchivo(dataFile("sample.txt"), ekText);
+    EXPECT_EQ(memo.ActiveParser(), ekText);
+    THighlighted text = highlighted(memo);
+    EXPECT_EQ(text.of("Texto de prueba sin formato."), run(28, 0));
+    EXPECT_EQ(text.of("Visite http://www.ejemplo.com/pagina.html o"), run(7, 0) + run(34, 1) + run(2, 0));
+    EXPECT_EQ(text.of("a info@ejemplo.com,"), run(2, 0) + run(16, 2) + run(1, 0));
+
+    form.AbreArchivo(dataFile("sample.html"), ekHTML);
+    EXPECT_EQ(memo.ActiveParser(), ekHTML);
+    THighlighted page = highlighted(memo);
+    // Tags, attribute names, double-quoted value words, entities.
+    EXPECT_EQ(page.of("<HTML>"), run(5, 10) + run(1, 13));
+    EXPECT_EQ(page.of("<IMG SRC=\"foto.gif\""), run(4, 10) + run(1, 0) + run(3, 18) + run(1, 19) + run(1, 24) +
+                                                     run(8, 25) + run(1, 27));
+    EXPECT_EQ(page.of("BGCOLOR"), run(7, 18));
+    EXPECT_EQ(page.of("Prueba &amp; ejemplo"), run(7, 0) + run(5, 28) + run(8, 0));
+    EXPECT_EQ(page.of("T&iacute;tulo &copy; 2001 &#169;"),
+              run(1, 0) + run(8, 28) + run(5, 0) + run(6, 28) + run(6, 0) + run(6, 28));
+    // A comment over two lines: opener, body (line break included), closer.
+    EXPECT_EQ(page.of("<!-- P\xE1gina"), run(4, 29) + run(7, 30));
+    EXPECT_EQ(page.of("de dos l\xEDneas -->"), run(14, 30) + run(3, 31));
+    // Links are hotspots in running text and inside quoted values; a lone "<" or "&" stays text.
+    EXPECT_EQ(page.of("\"http://www.ejemplo.com/index.html\""), run(1, 24) + run(33, 1) + run(1, 27));
+    EXPECT_EQ(page.of("tambi\xE9n www.ejemplo.org o"), run(8, 0) + run(15, 1) + run(2, 0));
+    EXPECT_EQ(page.of("admin@ejemplo.org."), run(17, 2) + run(1, 0));
+    EXPECT_EQ(page.of("Visite la web"), run(13, 0));
+    EXPECT_EQ(page.of("a < b &amp c"), run(12, 0));
+    // The script block is JavaScript.
+    EXPECT_EQ(page.of("function suma"), run(8, 46) + run(1, 0) + run(4, 40));
+    EXPECT_EQ(page.of("return \"vac\xEDo\"; // nada"),
+              run(6, 46) + run(1, 0) + run(7, 42) + run(1, 43) + run(1, 0) + run(2, 49) + run(5, 50));
+}
+
+TEST(MainWindow, TheKindOfAFileFollowsItsExtension)
+{
+    TformPrincipal form;
+    for (const char* name : {"a.htm", "a.HTML", "b/a.Htm", "a.asp", "a.krd", "a.krp", "a.cod"})
+        EXPECT_EQ(form.TipoDeArchivo(name), ekHTML) << name;
+    for (const char* name : {"a.js", "C:\\web\\menu.JS"})
+        EXPECT_EQ(form.TipoDeArchivo(name), ekJavaScript) << name;
+    for (const char* name : {"a.txt", "estilo.CSS", "arbol.krc", "x.y.txt"})
+        EXPECT_EQ(form.TipoDeArchivo(name), ekText) << name;
+    // Extensions no kind claims, and names without one, take the default kind, HTML.
+    for (const char* name : {"a.shtml", "a.php", "a", "a.", "dir.txt/readme", "a.jsx", "a.htmx"})
+        EXPECT_EQ(form.TipoDeArchivo(name), ekHTML) << name;
+}
+
+TEST(MainWindow, OpensCommandLineFilesInTheLanguageOfTheirExtensionWhenFirstShown)
+{
+    const struct {
+        const char* file;
+        int kind;
+        const char* firstLine;
+    } cases[] = {{"sample.js", ekJavaScript, "// Funciones de prueba"},
+                 {"sample.txt", ekText, "Texto de prueba sin formato."},
+                 {"sample.html", ekHTML, "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        // A name of no existing file, or of a folder, is passed over.
+        TformPrincipal form({"/no/such/file.txt", KESTRIMA_TEST_DATA, dataFile(c.file)});
+        TCodeMemo& memo = *form.CodeMemo();
+        EXPECT_EQ(memo.GetTextLen(), 0);
+        form.show();
+        QApplication::processEvents();
+        EXPECT_EQ(memo.ActiveParser(), c.kind);
+        EXPECT_EQ(memo.GetLineText(0), c.firstLine);
+
+        // Only the first showing opens them.
+        memo.SelectAll();
+        memo.SetSelText("cambiado");
+        form.hide();
+        form.show();
+        QApplication::processEvents();
+        EXPECT_EQ(memo.GetTextStr(), "cambiado");
+    }
+
+    TformPrincipal none({"/no/such/file.js"});
+    none.show();
+    QApplication::processEvents();
+    EXPECT_EQ(none.CodeMemo()->GetTextLen(), 0);
+    EXPECT_EQ(none.CodeMemo()->ActiveParser(), ekHTML);
+}
+
+TEST(MainWindow, ParserMessagesShowInAnInformationBox)
+{
+    TformPrincipal form;
+    TCodeMemoParser& parser = form.TextParser();
+    parser.Name = "An\xE1lisis"; // Windows-1252
+    QString shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            icon = box->icon();
+            box->accept();
+        }
+    });
+    // Tables of a version before 50 are refused with a message, and the language is left empty.
+    const char old[] = {49, 0, 0, 0, 0, 0};
+    TCustomMemoryStream stream(old, sizeof old);
+    parser.LoadParserData(stream);
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(shown, QString::fromUtf8("An\u00E1lisis: DFM file saved by different version of TCodeMemoParser.\n"
+                                       "Recompile script to update DFM file.\n"
+                                       "Expected version was 51 read version was 49"));
+    EXPECT_EQ(parser.Settings().LanguageName, TSM_Settings().LanguageName);
+}
+
+TEST(MainWindowScreen, TagsArePaintedInTheTagColourAndTextInBlack)
+{
+    TformPrincipal form({dataFile("sample.html")});
+    form.resize(800, 600);
+    form.show();
+    QApplication::processEvents();
+    TCodeMemo& memo = *form.CodeMemo();
+    ASSERT_EQ(memo.GetLineText(5), "<TITLE>Prueba &amp; ejemplo</TITLE>");
+
+    QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const char* dir = std::getenv("KESTRIMA_SHOT_DIR");
+    shot.save(QDir(dir ? dir : QDir::currentPath()).filePath("mainwindow-sample-html.png"), "PNG");
+
+    // Line 5: "<TITLE>" in the tag style, then "Prueba" in the default style.
+    const QPoint text = memo.mapTo(&form, QPoint(1 + memo.TextLeft(), 1 + 5 * memo.LineHeight()));
+    const int width = memo.CharWidth();
+    const QRect tag(text.x(), text.y(), 7 * width, memo.LineHeight());
+    const QRect plain(text.x() + 7 * width, text.y(), 6 * width, memo.LineHeight());
+    // Glyph edges blend the ink with the white page: a blend of black stays grey, a blend of navy
+    // keeps its blue above its red and green.
+    auto count = [&shot](const QRect& area, auto test) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += test(QColor(shot.pixel(x, y)));
+        return n;
+    };
+    auto navy = [](const QColor& c) { return c.rgb() == qRgb(0, 0, 128); }; // the script's tag colour
+    auto bluish = [](const QColor& c) { return c.red() == c.green() && c.blue() - c.red() >= 64; };
+    auto greyInk = [](const QColor& c) { return c.red() == c.green() && c.green() == c.blue() && c.red() < 160; };
+    EXPECT_GT(count(tag, navy), 20);
+    EXPECT_EQ(count(tag, greyInk), 0);
+    EXPECT_GT(count(plain, greyInk), 20);
+    EXPECT_EQ(count(plain, bluish), 0);
+}
