@@ -1,4 +1,4 @@
-// Character groups: the set operations, the specification parser, the stream form and the manager.
+// Character groups: the set operations, the group-text parser, the stream form and the manager.
 #include "editor/CharGroups.h"
 
 #include <algorithm>
@@ -30,7 +30,7 @@ uint8_t readByteNumber(TStringScanner& scanner, int value, int base, int (*digit
     return static_cast<uint8_t>(value);
 }
 
-// Adds `c`, or the range from `c` to the next specification character when a '-' follows.
+// Adds `c`, or the range from `c` to the next spec character when a '-' follows.
 void addCharOrRange(TStringScanner& scanner, TSM_CharGroup& group, uint8_t c)
 {
     if (scanner.AtEnd() || scanner.CurChar() != '-') {
@@ -148,7 +148,7 @@ void TSM_CharGroup::ParseSpec(std::string_view spec, int& position)
                 }
                 continue;
             }
-            // Outside a list the specification is one character or one range; an escaped '[' is
+            // Outside a list the text is one character or one range; an escaped '[' is
             // the character itself, which is what the escape is written for.
             addCharOrRange(scanner, *this, c);
             break;

@@ -36,12 +36,12 @@ public:
     bool IsEmpty() const { return Set.IsEmpty(); }
     bool Equals(const TSM_CharGroup& other) const { return Set == other.Set && Negated == other.Negated; }
 
-    // Reads one specification, such as "[a-z_]", "[^0-9]", "\t" or "x-z", from the 1-based `position`
+    // Reads one spec, such as "[a-z_]", "[^0-9]", "\t" or "x-z", from the 1-based `position`
     // of `spec` into this group (cleared first) and leaves `position` just past what it read, so that
-    // several specifications can be read from one text. A descending range raises Exception
+    // several specs can be read from one text. A descending range raises Exception
     // "Characters not in correct order for range specifier"; the group keeps what it had by then.
     void ParseSpec(std::string_view spec, int& position);
-    // Reads one specification character, resolving a backslash escape (`escaped` tells which). \n is
+    // Reads one spec character, resolving a backslash escape (`escaped` tells which). \n is
     // CR (13) and \r is LF (10), the editor's line break being CR. Octal and hexadecimal escapes take
     // digits only while the value fits in a byte, so "\x41B" is "A" followed by "B". A backslash that
     // ends the text stands for itself. The scanner must not be at its end.

@@ -319,7 +319,7 @@ void TSM_Settings::AddKeywordTable(const TStateSet& states, const std::string& c
     table->CaseSensitive = caseSensitive;
     table->Words = words;
 
-    // The trie is built aside with the new table in place: a word or a specification it refuses
+    // The trie is built aside with the new table in place: a word or a spec it refuses
     // raises here, before anything of this object has changed.
     std::array<const TKeywordDefinitions*, kKeywordTableCount> candidate{};
     for (int i = 0; i < kKeywordTableCount; ++i)

@@ -189,7 +189,7 @@ public:
 
     // Adds or replaces the table of a state set (an empty set stands for {0}) and rebuilds the trie.
     // Raises EKeywords for a set overlapping another table's, when all 21 slots are taken, or when
-    // the words or the follow-character specification cannot be added; nothing changes then.
+    // the words or the follow-character spec cannot be added; nothing changes then.
     void AddKeywordTable(const TStateSet& states, const std::string& charSpec, const TKeywordWords& words,
                          uint8_t caseSensitive);
     // The table of slot 0..20, or nullptr.

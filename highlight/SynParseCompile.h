@@ -162,22 +162,22 @@ private:
     // A single state of a state-change item: a number or a parenthesised expression, so that the
     // sign of the next item is not taken as an operator.
     uint8_t readSingleState();
-    // The current string token, as written, parsed as exactly one character specification.
+    // The current string token, as written, parsed as exactly one character spec.
     TSM_CharGroup readSingleSpec();
-    // The current string token, as written, parsed as up to four specifications: a body or
+    // The current string token, as written, parsed as up to four specs: a body or
     // terminator element.
     TElementRec readSpecList();
-    // Parses one specification of `spec`; a malformed one is reported at the script position.
+    // Parses one spec of `spec`; a malformed one is reported at the script position.
     void parseSpecAt(TSM_CharGroup& group, const std::string& spec, int& position) const;
-    // A character element whose group is the current string's one specification.
+    // A character element whose group is the current string's one spec.
     TElementRec readCharElement();
     // "match" "(" n ")", with the current token on "match".
     TElementRec readMatchElement();
     // A procedure element whose id is the expression at the current token.
     TElementRec readProcedureElement();
-    // A start or repeat element: one specification, "match(n)" or a procedure id.
+    // A start or repeat element: one spec, "match(n)" or a procedure id.
     TElementRec readStepElement();
-    // A body or terminator element: up to four specifications, "match(n)" or a procedure id.
+    // A body or terminator element: up to four specs, "match(n)" or a procedure id.
     TElementRec readBodyElement();
     // [ "[" { shift | ctrl | alt [","] } "]" ] key, the key an expression or a one-character string.
     TShortCut readKeySpec();

@@ -60,7 +60,7 @@ void TScriptCompilation::parseSpecAt(TSM_CharGroup& group, const std::string& sp
 TSM_CharGroup TScriptCompilation::readSingleSpec()
 {
     CheckToken(String, CompileMessage::StringExpected);
-    // Specifications are parsed as written: the parser resolves the escapes itself, and decoding
+    // Specs are parsed as written: the parser resolves the escapes itself, and decoding
     // first would make "[^\]]" the different group "[^]" followed by a stray "]".
     const std::string& spec = FLexer.StringText();
     TSM_CharGroup group;
@@ -367,7 +367,7 @@ void TScriptCompilation::readKwTableEntry()
         states.Include(0);
     CheckToken(EndsWith, CompileMessage::EndsWithExpected);
     AdvanceCheck(String, CompileMessage::StringExpected);
-    // Kept as written: the settings parse it as a specification whenever they rebuild their trie.
+    // Kept as written: the settings parse it as a spec whenever they rebuild their trie.
     const std::string endChars = FLexer.StringText();
     AdvanceExpect(LeftParen, CompileMessage::LeftParenExpected);
 

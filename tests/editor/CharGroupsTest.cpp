@@ -1,4 +1,4 @@
-// Tests of character groups: the specification syntax, the stream form and the deduplicating manager.
+// Tests of character groups: the bracket syntax, the stream form and the deduplicating manager.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -75,7 +75,7 @@ TEST(CharGroupSpec, BracketListsRangesAndNegation)
     EXPECT_EQ(members(parse("a-")), "-a");
 }
 
-TEST(CharGroupSpec, ReadsOneSpecificationFromThePosition)
+TEST(CharGroupSpec, ReadsOneSpecFromThePosition)
 {
     const std::string text = "[ab]x-zq";
     TSM_CharGroup group;

@@ -391,7 +391,7 @@ TEST(Keywords, SettingsTablesFeedTheTrie)
     EXPECT_EQ(match(*trie, "BEGIN;", 0), (MatchResult{1, 0, 5, 5}));
     EXPECT_EQ(match(*trie, "beginx", 0).value, 0);
     EXPECT_EQ(match(*trie, "end", 0).value, 2);
-    // An empty specification lets any character follow; the table's case flag is kept.
+    // An empty spec lets any character follow; the table's case flag is kept.
     trie->CurrentStates = TStateSet{2};
     EXPECT_EQ(match(*trie, "Endx", 0, 1), (MatchResult{3, 0, 3, 3}));
     EXPECT_EQ(match(*trie, "end", 0, 1).value, 0);

@@ -358,7 +358,7 @@ TEST(Settings, KeywordTablesFollowTheOverlapRules)
     EXPECT_EQ(streamOf(s), before);
 }
 
-TEST(Settings, RefusedWordsOrSpecificationsLeaveTheTablesAlone)
+TEST(Settings, RefusedWordsOrSpecsLeaveTheTablesAlone)
 {
     TSM_Settings s;
     s.AddKeywordTable(TStateSet{1}, "", {{"begin", 1}}, 0);

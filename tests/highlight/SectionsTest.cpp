@@ -141,7 +141,7 @@ TEST(TokensSection, CharacterAndBuiltInHeadsScan)
     EXPECT_EQ(number.Start.ProcID, riStdNumber);
     EXPECT_FALSE(parser.Tables().DefaultStartTable.Records['.']);
 
-    // Specifications reach the group parser as written, so an escaped "]" stays in its list.
+    // Specs reach the group parser as written, so an escaped "]" stays in its list.
     ASSERT_EQ(compile(parser, R"(%%tokens 5 '\[' '[^\]]' ? ']' _use_  7 '\n' '[^]' ? '[^]' _discard_)"), "");
     EXPECT_EQ(tokensOf(parser, "[a\\b]]\n"), R"(5:[a\b] 0:] 7:\n)");
 
