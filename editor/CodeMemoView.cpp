@@ -377,7 +377,9 @@ bool TCustomCodeMemo::AutoScrollStep(TPoint pointer)
         outside = true;
     } else if (horizontal && pointer.X >= FClientWidth) {
         column = std::min(std::max(LongestLineLength(), FLongestLine), column + 1);
-        caretAt.X = std::max(0, FClientWidth - 1);
+        // Before the character under the right edge, not after it: a caret beyond the last whole
+        // column would scroll the view a step further.
+        caretAt.X = std::max(TextLeft(), FClientWidth - 1 - FCharWidth / 2);
         outside = true;
     }
     if (!outside)

@@ -155,32 +155,23 @@ int TCustomCodeMemo::LineWrapper::fitProportional(const char* text, int remainin
     const int width = measure(text, first);
     if (width == FPixelWidth)
         return first;
-    if (width < FPixelWidth) {
-        const int limit = std::min(remaining, kRewrapLength);
-        const QString chars = FromWin1252(std::string_view(text, static_cast<size_t>(limit)));
-        int lo = first; // fits
-        int hi = limit; // may fit
-        while (lo < hi) {
-            int mid = lo + (hi - lo + 1) / 2;
-            if (FMetrics->horizontalAdvance(chars, mid) <= FPixelWidth)
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
-        // All the rest fits: the line's end is no place to cut, the word-break rule finds one.
-        return lo >= remaining ? first : lo;
-    }
-    const QString chars = FromWin1252(std::string_view(text, static_cast<size_t>(first)));
-    int lo = 0;         // fits
-    int hi = first - 1; // may fit
-    while (lo < hi) {
-        int mid = lo + (hi - lo + 1) / 2;
+    const bool growing = width < FPixelWidth;
+    const int limit = growing ? std::min(remaining, kRewrapLength) : first;
+    const QString chars = FromWin1252(std::string_view(text, static_cast<size_t>(limit)));
+    int fits = growing ? first : 0;          // known to fit
+    int mayFit = growing ? limit : first - 1; // the most that may
+    while (fits < mayFit) {
+        int mid = fits + (mayFit - fits + 1) / 2;
         if (FMetrics->horizontalAdvance(chars, mid) <= FPixelWidth)
-            lo = mid;
+            fits = mid;
         else
-            hi = mid - 1;
+            mayFit = mid - 1;
     }
-    return lo == 0 ? first : lo;
+    // Everything left fits: the line's end is no place to cut, the word-break rule finds one. Not a
+    // character fits: the piece keeps its width in columns.
+    if ((growing && fits >= remaining) || fits == 0)
+        return first;
+    return fits;
 }
 
 // A TAB counts as the blanks from the column its x position falls in to the next tab stop; the run
@@ -277,6 +268,9 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
     bool heldHighlightStart = false;
     int topIndex = -1;
     int beforeTop = 0;
+    int beforeLookup = -1;
+    TLineRecord* const lookup = M.lookupRecord();
+    const int lookupOffset = M.lookupStart();
     uint16_t bookmarks = 0;
     {
         int index = 0;
@@ -289,6 +283,8 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
                 topIndex = index;
                 beforeTop = offset;
             }
+            if (r == lookup)
+                beforeLookup = offset;
             if (r != first)
                 bookmarks |= r->MarkBits & mbBookmarks;
             offset += r->Len;
@@ -379,20 +375,30 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
     // Style bytes lost in the joining are made again by the next highlighting run.
     if (heldHighlightStart || (!M.FHighlightStart && anyStyled && !allStyled))
         M.FHighlightStart = head;
-    if (topIndex >= 0) {
-        // The top row keeps showing the text it showed: the new record holding the old top offset.
-        int line = M.FTopLine - topIndex;
-        int start = M.FTopOffset - beforeTop;
+    // Cached records that went are replaced by the new ones holding their offsets. The top row then
+    // keeps showing the text it showed.
+    auto holding = [&](int offset, int lineStart, int& start, int& index) {
         TLineRecord* r = head;
-        while (r->Next != next && M.FTopOffset >= start + r->Len) {
+        start = lineStart;
+        index = 0;
+        while (r->Next != next && offset >= start + r->Len) {
             start += r->Len;
             r = r->Next;
-            ++line;
+            ++index;
         }
-        M.FTopRecord = r;
+        return r;
+    };
+    if (topIndex >= 0) {
+        int start = 0, index = 0;
+        M.FTopRecord = holding(M.FTopOffset, M.FTopOffset - beforeTop, start, index);
+        M.FTopLine = M.FTopLine - topIndex + index;
         M.FTopOffset = start;
-        M.FTopLine = line;
         TopMoved = true;
+    }
+    if (beforeLookup >= 0) {
+        int start = 0, index = 0;
+        TLineRecord* r = holding(lookupOffset, lookupOffset - beforeLookup, start, index);
+        M.moveLookupCache(r, start);
     }
     first = head;
     return next;
@@ -411,7 +417,6 @@ TLineRecord* TCustomCodeMemo::WrapLogicalLine(TLineRecord*& firstPiece, int wrap
     if (!firstPiece)
         return nullptr;
     LineWrapper wrapper(*this, std::max(1, wrapColumns));
-    dropLookupCache();
     return wrapper.wrapLine(firstPiece);
 }
 
@@ -439,7 +444,6 @@ void TCustomCodeMemo::Rewrap(TLineRecord* first, TLineRecord* last)
     const int countBefore = FRecordCount;
 
     LineWrapper wrapper(*this, WrapColumns());
-    dropLookupCache();
     TLineRecord* before = start->Prev;
     TLineRecord* line = start;
     TLineRecord* after = nullptr;

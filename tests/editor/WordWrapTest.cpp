@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "CodeMemoTestSupport.h"
+#include "PainterTestSupport.h"
 #include "editor/KeyBindings.h"
-#include "editor/Painter.h"
 #include "platform/FontsQt.h"
 #include "platform/Win1252.h"
 
@@ -63,16 +62,6 @@ void setWrap(TCustomCodeMemo& memo, bool on, int column)
 {
     memo.SetWrapAtColumn(column);
     memo.SetWordWrap(on);
-}
-
-void setOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
-{
-    TCodeMemoOptions options = memo.Options();
-    if (on)
-        options.Include(option);
-    else
-        options.Exclude(option);
-    memo.SetOptions(options);
 }
 
 // A fixed-pitch control with word wrap on at `column`.
@@ -216,17 +205,17 @@ TEST(WordWrap, OverrideCharactersKeepTheirLinesWhole)
     TCodeMemo memo;
     fixedWrap(memo, 20);
     memo.SetWrapOverride(">|:");
-    setOption(memo, smoWrapOverride, true);
-    const std::string quoted = "> " + std::string(40, 'q');
+    SetOption(memo, smoWrapOverride, true);
+    const std::string quoted = std::string("> ").append(40, 'q');
     const std::string plain = std::string(40, 'p');
     SetText(memo, quoted + "\r\n" + plain + "\r\n:" + std::string(30, 'c'));
     EXPECT_EQ(lengths(memo), (std::vector<int>{43, 20, 21, 31}));
     // Without the option the marked lines wrap like the others.
-    setOption(memo, smoWrapOverride, false);
+    SetOption(memo, smoWrapOverride, false);
     EXPECT_EQ(lengths(memo), (std::vector<int>{2, 20, 21, 20, 21, 20, 11}));
     // A marked line too long for one record is cut where a record ends, not at the wrap width.
-    setOption(memo, smoWrapOverride, true);
-    SetText(memo, ">" + std::string(3000, ' '));
+    SetOption(memo, smoWrapOverride, true);
+    SetText(memo, std::string(">").append(3000, ' '));
     EXPECT_EQ(lengths(memo), (std::vector<int>{2048, 953}));
     expectSoundChain(memo);
 }
@@ -500,7 +489,7 @@ TEST(WordWrap, RandomEditsWithWrapOnMatchAStringModel)
     std::mt19937 rng(4321);
     TCodeMemo memo;
     memo.SetControlFont(kFixedFont, 10);
-    setOption(memo, smoAutoIndent, false);
+    SetOption(memo, smoAutoIndent, false);
     setWrap(memo, true, 24);
     const std::string initial = stored(randomText(rng, 1500));
     SetText(memo, initial);
@@ -589,7 +578,7 @@ TEST(WordWrap, TypingAndCommandsOverWrappedLines)
 {
     TCodeMemo memo;
     fixedWrap(memo, 20);
-    setOption(memo, smoColumnTrack, false);
+    SetOption(memo, smoColumnTrack, false);
     SetText(memo, "aaaa bbbb cccc dddd eeee ffff\r\nnext line");
     ASSERT_EQ(records(memo), (std::vector<std::string>{"aaaa bbbb cccc dddd ", "eeee ffff\r", "next line"}));
 
