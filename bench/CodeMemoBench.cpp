@@ -1,4 +1,4 @@
-// Speed of the editor control on a large page: typing one character at a time (with its repaint), key strokes, loading.
+// Speed of the editor control on a large page: typing one character at a time (with its repaint), key strokes, auto-replace, loading.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BenchSupport.h"
 #include "editor/CodeMemo.h"
+#include "editor/Templates.h"
 #include "platform/Keys.h"
 
 namespace {
@@ -62,6 +64,25 @@ void BM_KeyStrokesInALargePage(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 4);
 }
 BENCHMARK(BM_KeyStrokesInALargePage);
+
+// A word the auto-replace list corrects, typed key by key with its trigger: the list reads the
+// text before the caret, deep in the page, on every blank.
+void BM_AutoReplaceInALargePage(benchmark::State& state)
+{
+    ensureApplication();
+    TCodeMemo memo;
+    openInTheMiddle(memo);
+    memo.AutoReplaceList().AddReplacement("teh", "the");
+    // Backspace takes the corrected word out again, so that the line and the view stay as they are.
+    std::vector<std::unique_ptr<QKeyEvent>> strokes;
+    for (int vk : {int{'T'}, int{'E'}, int{'H'}, int{VK_SPACE}, int{VK_BACK}, int{VK_BACK}, int{VK_BACK}, int{VK_BACK}})
+        strokes.push_back(MakeKeyEvent(vk, 0));
+    for (auto _ : state)
+        for (const auto& stroke : strokes)
+            QApplication::sendEvent(&memo, stroke.get());
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(strokes.size()));
+}
+BENCHMARK(BM_AutoReplaceInALargePage);
 
 void BM_LoadALargePage(benchmark::State& state)
 {

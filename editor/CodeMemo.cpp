@@ -175,6 +175,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     setMouseTracking(true);
+    initMouse();
     FHorzBar = new QScrollBar(Qt::Horizontal, this);
     FVertBar = new QScrollBar(Qt::Vertical, this);
     for (QScrollBar* bar : {FHorzBar, FVertBar}) {
@@ -255,12 +256,12 @@ void TCustomCodeMemo::Change()
 {
     if (FPaintSuspended || FLoading || FDestroying || !FRedraw)
         return;
+    // A run clears the start record itself; one put off keeps it for the next change.
     if (FHighlightStart)
         RehighlightFrom(FHighlightStart);
     uint32_t bits = FChangeBits;
     // Cleared before the handler runs, so that changes the handler makes are reported next time.
     FChangeBits = 0;
-    FHighlightStart = nullptr;
     if (bits && OnChange)
         OnChange(this);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -17,9 +18,11 @@
 #include "editor/EditingCore.h"
 #include "editor/EditorErrors.h"
 #include "editor/EditorMessages.h"
+#include "editor/MouseInput.h"
 #include "editor/ParserBase.h"
 #include "editor/Settings.h"
 #include "platform/Classes.h"
+#include "platform/Cursors.h"
 #include "platform/Geometry.h"
 #include "platform/Graphics.h"
 #include "platform/Messages.h"
@@ -34,6 +37,7 @@ class TUndoStack;
 class TUndoRecorder;
 class TCodeMemoUndo;
 class TTextMark;
+class TMacroKeywords;
 class TLinePainter;
 struct TPainterState;
 
@@ -261,7 +265,8 @@ public:
     bool HideSelection = true;
     bool WantReturns = true;
     bool WantTab = true;
-    int HyperCursor = 0;
+    // The pointer over hyperlink characters.
+    TCursor HyperCursor = crDefault;
     TSM_ClipFormats ClipCopyFormats = 1u << smTEXT;
     TSM_PropEdPages VisiblePropEdPages = kAllPropEdPages;
     // The About and Settings properties share this string; nothing reads it.
@@ -314,6 +319,8 @@ public:
     TMarkChangeEvent OnMarkFree;
     TMarkDrawEvent OnDrawMark;
     TLineDrawEvent OnDrawLine;
+    // Highlighting runs call it with -1s when they begin, once per token (the value it leaves is the
+    // one stored) and with -2s when they end. The records are in use meanwhile: it must not edit.
     TTokenSeenEvent OnTokenSeen;
     TKeyboardActionEvent OnCommandRecognised;
     TDataDropEvent OnDataDrop;
@@ -388,8 +395,9 @@ public:
 
     // ---- features provided by the editor's other units
 
-    // Highlighting: runs from the pending start record; the default only forgets the request, so
-    // the text stays unstyled.
+    // Highlighting (Highlighter.cpp): re-scans with the active parser from a restart point before the
+    // pending start record until a later line comes out unchanged, and clears the request. A run
+    // that finds the parser busy keeps the request, and the next run resumes it.
     virtual void Rehighlight();
     void RehighlightFrom(TLineRecord* line);
     void RehighlightAll();
@@ -497,6 +505,11 @@ public:
     // replace the word before the caret, after which the key goes on. Neither does anything here.
     virtual bool TemplateKey(uint16_t key, TShiftState shift);
     virtual void AutoReplaceKey(uint16_t key, TShiftState shift);
+    // The template lists' OnExpand while this control has claimed them: replaces `key` before the
+    // caret (empty from the pop-up list) by `text`, after OnTemplateEvent or OnAutoReplace had their
+    // say, indenting the text's later lines to the key's column and putting the caret at its first
+    // "|", as one undo step.
+    virtual void ExpandMacro(TMacroKeywords& source, const std::string& key, std::string& text);
 
     // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
     virtual void SetBookmark(int index, int line, int column);
@@ -510,6 +523,15 @@ public:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // Selects the word under a client point (the double click).
     virtual void SelectWordAtCaret(TPoint point);
+    // The style byte of the character under the pointer's last position; 255 where there is none.
+    uint8_t StyleAtCaret();
+    // The run of equally styled characters around the one under the pointer's last position; empty
+    // where there is none.
+    void TokenAtCaret(std::string& text);
+    // Drags the selection out of the control and returns what the drop did with it (copy, move or
+    // nothing). A move of the control's own text into itself is done by its own drop, which sets
+    // FMouse.DropStart and FMouse.DropGroupOpen. Nothing here: the drag-and-drop unit runs the drag.
+    virtual Qt::DropAction DragSelection(Qt::DropActions allowed);
 
     // Undo log: the control starts with a log of its own; without one nothing can be undone and the
     // text never reads as modified.
@@ -549,8 +571,8 @@ public:
     virtual bool DropTargetDrop(QDropEvent* event);
 
     // The settings' code templates, auto-replace list and key controller serve one editor at a
-    // time: Claim points them at this control (on focus and clicks), Release lets go of those that
-    // still point here (when the control goes).
+    // time: Claim points them at this control (on focus, clicks and template keys), Release lets go
+    // of those that still point here and closes the pop-up list (when the control goes).
     virtual void ClaimSettingsObjects();
     virtual void ReleaseSettingsObjects();
 
@@ -627,6 +649,7 @@ protected:
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
+    TMouseState FMouse;
 
 private:
     class LoadScope;
@@ -646,6 +669,15 @@ private:
     void scrollRanges(TScrollRange& horizontal, TScrollRange& vertical);
     // Caches the top record for display line `line` (clamped), walking from the nearest known record.
     void placeTopAt(int line);
+    // The mouse handling, one object per mouse event.
+    class MouseInput;
+    // Starts the mouse state's timers (in the constructor).
+    void initMouse();
+    // The pop-up list of a template list's entries, created on first use.
+    class TemplatePopup;
+    QPointer<TemplatePopup> FTemplatePopup;
+    // Offers a key-down to a template list; true when the list took it.
+    bool offerKeyToList(TMacroKeywords& list, uint16_t key, TShiftState shift);
 
     // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
     template <class Edit> void inUndoGroup(int kind, Edit&& edit)
@@ -727,6 +759,9 @@ private:
     std::unique_ptr<TCodeMemoStrings> FLines;
     std::unique_ptr<TSM_CaretControl> FCaretControl;
     std::unique_ptr<TEdStream> FHighlightCursor;
+    // Set when a run was put off or broken off; its start record then counts as flagged for restart
+    // even if a paint cleared the flag meanwhile.
+    bool FHighlightDeferred = false;
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
     TStateSet FCommandKeys;

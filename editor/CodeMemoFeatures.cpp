@@ -1,71 +1,13 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
-// Each member here is the whole of a feature's reach into the control: the highlighting driver,
-// templates' share of the keys, mouse handling, bookmarks, text marks, search, export and
-// clipboard, drag and drop, and the shared template and key objects. A unit that provides one
-// replaces its members here.
-#include <QPointer>
-
+// Each member here is the whole of a feature's reach into the control: bookmarks, text marks,
+// search, export and clipboard, and drag and drop. A unit that provides one replaces its members
+// here.
 #include "editor/CodeMemo.h"
-#include "editor/KeyBindings.h"
-
-// ---------------------------------------------------------------- highlighting
-
-void TCustomCodeMemo::Rehighlight()
-{
-    // Nothing scans the text, so nothing is pending afterwards.
-    FHighlightStart = nullptr;
-}
-
-void TCustomCodeMemo::RehighlightFrom(TLineRecord* line)
-{
-    FHighlightStart = line;
-    if (!line)
-        return;
-    line->Flags |= lfRestart;
-    Rehighlight();
-}
-
-void TCustomCodeMemo::RehighlightAll()
-{
-    RehighlightFrom(FirstRecord());
-}
 
 // ---------------------------------------------------------------- text marks
 
 void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
-
-// ---------------------------------------------------------------- templates' share of the keys
-
-// Code templates and auto-replace take no keys until their unit provides them.
-bool TCustomCodeMemo::TemplateKey(uint16_t, TShiftState)
-{
-    return false;
-}
-
-void TCustomCodeMemo::AutoReplaceKey(uint16_t, TShiftState) {}
-
-// ---------------------------------------------------------------- mouse
-
-void TCustomCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
-}
-
-void TCustomCodeMemo::MouseMove(TShiftState shift, int x, int y)
-{
-    if (OnMouseMove)
-        OnMouseMove(this, shift, x, y);
-}
-
-void TCustomCodeMemo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, x, y);
-}
-
-void TCustomCodeMemo::SelectWordAtCaret(TPoint) {}
 
 // ---------------------------------------------------------------- bookmarks
 
@@ -117,40 +59,7 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent*)
     return false;
 }
 
-// ---------------------------------------------------------------- shared settings objects
-
-namespace {
-// The key controller's handler while a control has claimed it. It holds a guarded pointer, so a
-// controller that outlives its last claimer calls nobody.
-struct TCommandForwarder {
-    QPointer<TCustomCodeMemo> Editor;
-    void operator()(TKeyboardActionContoller*, int32_t& actionCode) const
-    {
-        if (Editor && !Editor->Destroying())
-            Editor->CommandRecognised(actionCode);
-    }
-};
-
-void releaseController(TKeyboardActionContoller& controller, const TCustomCodeMemo* editor)
+Qt::DropAction TCustomCodeMemo::DragSelection(Qt::DropActions)
 {
-    const auto* forwarder = controller.OnActionRecognised.target<TCommandForwarder>();
-    if (forwarder && forwarder->Editor == editor)
-        controller.OnActionRecognised = nullptr;
-}
-} // namespace
-
-void TCustomCodeMemo::ClaimSettingsObjects()
-{
-    if (FDestroying)
-        return;
-    FSettings->KeyController().OnActionRecognised = TCommandForwarder{this};
-}
-
-void TCustomCodeMemo::ReleaseSettingsObjects()
-{
-    releaseController(FSettings->KeyController(), this);
-    releaseController(FOwnSettings->KeyController(), this);
-    for (TCustomCodeMemoParser* parser : FParsers)
-        if (parser)
-            releaseController(parser->Settings().KeyController(), this);
+    return Qt::IgnoreAction;
 }

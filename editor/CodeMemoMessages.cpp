@@ -1,7 +1,6 @@
 // The editor control's message interface: the private messages, the edit-control and window messages.
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QMimeData>
 #include <algorithm>
 #include <cstring>
@@ -563,9 +562,14 @@ void TCustomCodeMemo::wmLButtonDblClk(TMessage& m)
     TPoint point{SignedLoWord(m.LParam), SignedHiWord(m.LParam)};
     if (point.X < TextLeft())
         return;
-    if (FSettings->Options & OptionBit(smoWordSelect)) {
-        FLastDoubleClick = QDateTime::currentMSecsSinceEpoch();
+    // A double click that comes as the third or fourth click of a run leaves the line selected.
+    if ((FSettings->Options & OptionBit(smoWordSelect)) && FMouse.ClickState != 3 && FMouse.ClickState != 4) {
+        FLastDoubleClick = TMouseState::Now();
         SelectWordAtCaret(point);
+        // Dragging on from here extends the word by characters.
+        FMouse.DragPending = false;
+        FMouse.DragMoving = false;
+        FMouse.Selecting = true;
     }
 }
 

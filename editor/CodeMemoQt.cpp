@@ -178,6 +178,13 @@ bool TCustomCodeMemo::event(QEvent* e)
                 painter.fillRect(area, palette().color(QPalette::Base));
             else
                 painter.drawImage(area.topLeft(), FBackBuffer);
+            if (FMouse.MarginLineX >= 0) {
+                // The margin line being dragged shows inverted over whatever lies beneath.
+                painter.setClipRect(area);
+                painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                painter.fillRect(area.left() + FMouse.MarginLineX, area.top(), 1, area.height(), Qt::white);
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            }
             if (FCaretCreated && FCaretBlinkOn) {
                 painter.setClipRect(area);
                 painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -272,8 +279,10 @@ bool TCustomCodeMemo::event(QEvent* e)
                     if (button == mbLeft && clientRect().contains(mouse->position().toPoint()) && OnClick)
                         OnClick(this);
                 }
-            } else {
-                if (button == mbLeft && known) {
+            } else if (known) {
+                // The second click of a double click goes down like any other, then selects its word.
+                MouseDown(button, shift | ssDouble, at.x(), at.y());
+                if (button == mbLeft) {
                     Perform(WM_LBUTTONDBLCLK, 0, MakeLong(at.x(), at.y()));
                     if (OnDblClick)
                         OnDblClick(this);

@@ -54,6 +54,9 @@ public:
     virtual bool InContainer() const { return false; }
     // True when the language has elements only a custom parse handler recognises.
     virtual bool MatchUsed() const { return false; }
+    // True when a custom parse handler is there to recognise them; without one the highlighting
+    // driver leaves a language with such elements unscanned.
+    virtual bool CanCustomParse() const { return false; }
 
     // Edits the settings on the given pages; a parser without page choice shows them all.
     virtual bool EditSettings(TSM_PropEdPages pages);

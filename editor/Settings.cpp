@@ -150,6 +150,7 @@ void TSM_Settings::ResetDefaults()
     UseDefaultColors.fill(0);
     FStylesChanged = 1;
     FHotspotCache = 0;
+    FHotspotCacheValid = false;
     disposeKeywordTables();
     FKeyController->Assign(DefaultKeyController());
     FAutoReplace->ResetDefaults();
@@ -160,12 +161,16 @@ void TSM_Settings::SetStyle(uint8_t index, const TSM_TokenStyle& style)
 {
     FStyles[index] = style;
     FStylesChanged = 1;
+    FHotspotCacheValid = false;
 }
 
 bool TSM_Settings::HasHotspots()
 {
-    if (!FStylesChanged)
+    // StylesChanged stays set once styles were written, so a separate mark says whether the cache
+    // already reflects the last write; the mouse asks on every move.
+    if (!FStylesChanged || FHotspotCacheValid)
         return FHotspotCache != 0;
+    FHotspotCacheValid = true;
     FHotspotCache = 0;
     for (const TSM_TokenStyle& style : FStyles) {
         if (style.Defined && style.Hotspot) {
@@ -510,6 +515,7 @@ void TSM_Settings::readFrom(TStream& stream)
     for (TSM_TokenStyle& style : FStyles)
         style.Font.reset();
     FStylesChanged = 1;
+    FHotspotCacheValid = false;
 
     int32_t mapped = StreamReadCount(stream, kStyleMapPairBytes, kStyleCount);
     for (int32_t i = 0; i < mapped; ++i) {
@@ -597,6 +603,7 @@ void TSM_Settings::takeLoaded(TSM_Settings& loaded)
     UseDefaultColors = loaded.UseDefaultColors;
     FStylesChanged = loaded.FStylesChanged;
     FHotspotCache = loaded.FHotspotCache;
+    FHotspotCacheValid = loaded.FHotspotCacheValid;
     FKeywordTables.swap(loaded.FKeywordTables);
     FKeywordTrie.swap(loaded.FKeywordTrie);
 

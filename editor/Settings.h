@@ -257,6 +257,7 @@ private:
     int FClientCount = 0;
     uint8_t FStylesChanged = 1;
     uint8_t FHotspotCache = 0;
+    bool FHotspotCacheValid = false;
     TKeywordSlots FKeywordTables;
     std::unique_ptr<TKeywords> FKeywordTrie;
     std::unique_ptr<TGlyphBitmap> FPilcrowGlyph, FReturnGlyph, FTabGlyph;

@@ -48,6 +48,7 @@ public:
     TStateSet GetAnchorStates() const override { return FTables.AnchorStates; }
     bool InContainer() const override { return FContainer != 0; }
     bool MatchUsed() const override { return FTables.MatchUsed != 0; }
+    bool CanCustomParse() const override { return static_cast<bool>(OnCustomParse); }
 
     // Asks OnCustomParse about "match(parseID)"; false when no handler is assigned.
     bool CallCustomParse(int parseID, TEdStream& stream, int& length, int& value);
@@ -79,6 +80,33 @@ public:
     // Set up for LZRW1/KH packing between streams, for the tables stream.
     TCompressor& Compressor() { return FCompressor; }
 
+    // ---- tables stream (ParserStream.cpp)
+
+    // The version the writer puts; images from kOldestTablesVersion on are read.
+    static constexpr uint16_t kTablesVersion = 51;
+    static constexpr uint16_t kOldestTablesVersion = 50;
+
+    // Writes the compiled language at the stream's position: the version word, the length of the
+    // table image, then the image packed with LZRW1/KH. Storing borrows the compressor and the
+    // settings' StreamVersion and leaves both as they were. Errors come out as Exception
+    // "Name: message".
+    void StoreParserData(TStream& Stream);
+    // Replaces the language by the one StoreParserData wrote. An image older than
+    // kOldestTablesVersion is reported through the information box and leaves the parser empty.
+    // Errors of the packed form pass unchanged (ECompressorException), errors inside the image come
+    // out as Exception "Name: message"; either way the parser is left empty, never half-filled.
+    // The editors are refreshed afterwards, unless the parser is being loaded as a whole.
+    void LoadParserData(TStream& Stream);
+    void WriteTablesToStream(TStream& Stream) { StoreParserData(Stream); }
+    void ReadTablesFromStream(TStream& Stream) { LoadParserData(Stream); }
+    // Copies the compiled language of `Source` through its stream form; Source keeps its tables.
+    void Assign(TCodeMemoParser& Source);
+
+    // Shows an information message with an OK button. The application installs it; the parser
+    // stays free of widgets, and without one the message is dropped.
+    using TInformationBox = std::function<void(const std::string& text)>;
+    static void SetInformationBox(TInformationBox box);
+
     // ---- compiling (SynParseCompile.cpp)
 
     // Compiles the script text in `Source` (from its position) and makes the editors apply the
@@ -103,6 +131,7 @@ public:
 
     // ---- published properties
 
+    std::string Name;        // the component's name, which stream errors begin with
     std::string Script;      // path of the script file
     std::string Compile;     // a plain text the form stores as "Compiled"
     std::string RegistryKey; // key of the stored styles and keys

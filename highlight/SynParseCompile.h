@@ -11,6 +11,7 @@
 #include "editor/StateSet.h"
 #include "highlight/ParserTables.h"
 #include "highlight/SYM_COMP.h"
+#include "platform/Messages.h"
 
 // String-table ids of the compile messages. All but RangeError and ContextRespecified are raised
 // with the script position (TScriptCompilation::ScriptError).
@@ -34,6 +35,7 @@ enum : int {
     AmbiguousStartSet = 4113,
     DuplicateEffect = 4114,
     BadFontStyle = 4115,
+    EndsWithExpected = 4116,
     BlankKeyName = 4118,
     KeySpecRequired = 4119,
     RangeError = 4130,               // ECodeMemo, formatted with the bounds
@@ -141,6 +143,44 @@ private:
     // A bracketed state set, or a single state added to `single`.
     TStateSet readStatesOrState(TStateSet single);
     void readGutterFontStyle();
+
+    // The entries of the sections (SynParseSections.cpp).
+    void readWordEntry();
+    void readHandlerEntry();
+    void readInStateBlock();
+    void readTokenEntry(TStartTable& table, const TStateSet& defaultStates);
+    // The sign-and-states list of a %%states or %%containers entry, up to and past its ")".
+    void readStateChanges(TTokenStateRec& record);
+    void readStatesEntry();
+    void readContainersEntry();
+    void readKwTableEntry();
+    void readEffectsEntry();
+    void readKeysEntry();
+    void readAutoReplaceEntry();
+    void readTemplatesEntry();
+
+    // A single state of a state-change item: a number or a parenthesised expression, so that the
+    // sign of the next item is not taken as an operator.
+    uint8_t readSingleState();
+    // The current string token, as written, parsed as exactly one character specification.
+    TSM_CharGroup readSingleSpec();
+    // The current string token, as written, parsed as up to four specifications: a body or
+    // terminator element.
+    TElementRec readSpecList();
+    // Parses one specification of `spec`; a malformed one is reported at the script position.
+    void parseSpecAt(TSM_CharGroup& group, const std::string& spec, int& position) const;
+    // A character element whose group is the current string's one specification.
+    TElementRec readCharElement();
+    // "match" "(" n ")", with the current token on "match".
+    TElementRec readMatchElement();
+    // A procedure element whose id is the expression at the current token.
+    TElementRec readProcedureElement();
+    // A start or repeat element: one specification, "match(n)" or a procedure id.
+    TElementRec readStepElement();
+    // A body or terminator element: up to four specifications, "match(n)" or a procedure id.
+    TElementRec readBodyElement();
+    // [ "[" { shift | ctrl | alt [","] } "]" ] key, the key an expression or a one-character string.
+    TShortCut readKeySpec();
 
     TSYM_Compiler& FLexer;
     TCompiledLanguage& FTarget;

@@ -1,10 +1,15 @@
-// Helpers shared by the editor control's tests: a tiny parser and message shorthands.
+// Helpers shared by the editor control's tests: a tiny parser, message shorthands and key presses.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <string>
 
 #include "editor/CodeMemo.h"
 #include "editor/LineStore.h"
+#include "platform/Keys.h"
 
 // A language with one token per character and value 0: enough to hold settings and editors.
 class TTestParser : public TCustomCodeMemoParser {
@@ -41,4 +46,30 @@ inline TSelectionRange Selection(TCustomCodeMemo& memo)
     TSelectionRange range{-7, -7};
     memo.Perform(SMM_SELECTION, 0, reinterpret_cast<LPARAM>(&range));
     return range;
+}
+
+// A key event for the virtual key under the shift state, sent to `target` (the control or its pop-up).
+inline void send(QWidget& target, int vk, TShiftState shift, bool down)
+{
+    auto event = MakeKeyEvent(vk, shift, down);
+    ASSERT_TRUE(event) << vk;
+    QCoreApplication::sendEvent(&target, event.get());
+}
+
+// One key going down and up again.
+inline void press(QWidget& target, int vk, TShiftState shift = 0)
+{
+    send(target, vk, shift, true);
+    send(target, vk, shift, false);
+}
+
+// Switches one option of the control on or off.
+inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
+{
+    TCodeMemoOptions options = memo.Options();
+    if (on)
+        options.Include(option);
+    else
+        options.Exclude(option);
+    memo.SetOptions(options);
 }

@@ -34,20 +34,6 @@ protected:
     void closeUndoGroup(int kind) override { Groups += Format(" %d>", kind); }
 };
 
-void send(TCustomCodeMemo& memo, int vk, TShiftState shift, bool press)
-{
-    auto event = MakeKeyEvent(vk, shift, press);
-    ASSERT_TRUE(event) << vk;
-    QCoreApplication::sendEvent(&memo, event.get());
-}
-
-// One key going down and up again.
-void press(TCustomCodeMemo& memo, int vk, TShiftState shift = 0)
-{
-    send(memo, vk, shift, true);
-    send(memo, vk, shift, false);
-}
-
 // Types letters, digits and blanks key by key.
 void type(TCustomCodeMemo& memo, const std::string& text)
 {

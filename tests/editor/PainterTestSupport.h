@@ -72,17 +72,6 @@ inline std::string SampleStyleBytes(const std::string& text)
     return bytes;
 }
 
-// Switches one option of the control on or off.
-inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
-{
-    TCodeMemoOptions options = memo.Options();
-    if (on)
-        options.Include(option);
-    else
-        options.Exclude(option);
-    memo.SetOptions(options);
-}
-
 // Sets the text and paints it: loading a text leaves the painting to the next paint.
 inline void ShowText(TCustomCodeMemo& memo, const std::string& text)
 {

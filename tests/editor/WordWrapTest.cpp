@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "PainterTestSupport.h"
+#include "CodeMemoTestSupport.h"
 #include "editor/KeyBindings.h"
 #include "platform/FontsQt.h"
 #include "platform/Win1252.h"

@@ -88,16 +88,6 @@ TEST(ScriptCompiler, ScriptWithoutSectionIsASyntaxError)
     EXPECT_EQ(errorOf("42"), nearError(1, 3, "Script syntax error"));
 }
 
-TEST(ScriptCompiler, SectionsWithoutReaderStopAtTheirKeyword)
-{
-    for (const char* section : {"%%words", "%%handlers", "%%tokens", "%%states", "%%containers", "%%map",
-                                "%%effects", "%%keys", "%%autoreplace", "%%templates", "%%kwTables"}) {
-        std::string script = std::string("%%language name = 'x'\r\n") + section;
-        EXPECT_EQ(errorOf(script), nearError(2, static_cast<int>(strlen(section)) + 1, "Script syntax error"))
-            << section;
-    }
-}
-
 TEST(ScriptCompiler, TokensWithoutContextStatesRestartInTheStartStates)
 {
     TCompiledLanguage language;

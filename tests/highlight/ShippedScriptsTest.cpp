@@ -1,4 +1,6 @@
-// Tests of the shipped highlighting scripts: each lexes to its end, and its names, words and styles are sound.
+// Tests of the shipped highlighting scripts: each lexes to its end, its names, words and styles are
+// sound, and compiled into an editor it colours its sample text as the token numbering says.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "editor/CodeMemo.h"
+#include "highlight/CodeMemoParser.h"
 #include "highlight/SYM_COMP.h"
 #include "platform/SysUtils.h"
+#include "support/TokenDump.h"
 
 namespace {
 
@@ -274,4 +279,137 @@ TEST(ShippedScripts, EveryEditableStyleHasOneEffect)
             }
         }
     }
+}
+
+// ---------------------------------------------------------------- compiled into an editor
+
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+} // namespace
+
+// One shipped language compiled into the active slot of an editor that holds one of the samples.
+class HighlightedSample : public ::testing::Test {
+protected:
+    // Compiles `script`, loads `sample` and highlights it all. The result lists the tokens as the
+    // editor's highlighting run met them, as "value:text"; the style bytes it stored must agree.
+    std::string highlight(const char* script, const char* sample)
+    {
+        parser.Script = (fs::path(scriptsDir()) / script).string();
+        try {
+            parser.LoadScriptFile();
+        } catch (const Exception& e) {
+            ADD_FAILURE() << e.Message() << " (" << parser.CompileErrorContext() << ")";
+            return "";
+        }
+        memo.SetParser1(&parser);
+        memo.LoadFromFile((fs::path(KESTRIMA_TEST_DATA) / sample).string());
+
+        std::string text; // line breaks as one CR, as the offsets count them
+        for (char c : memo.GetTextStr())
+            if (c != '\n')
+                text += c;
+        std::string dump;
+        std::string styles;
+        int end = 0;
+        memo.OnTokenSeen = [&](TCustomCodeMemo*, int& value, int start, int stop) {
+            if (start < 0)
+                return; // the run's start and end marks
+            EXPECT_EQ(start, end) << "tokens must follow each other";
+            AppendToken(dump, value, std::string_view(text).substr(static_cast<size_t>(start),
+                                                                   static_cast<size_t>(stop - start)));
+            styles.append(static_cast<size_t>(stop - start), static_cast<char>(value));
+            end = stop;
+        };
+        memo.ResetHighlighting();
+        memo.RehighlightAll();
+        EXPECT_EQ(end, static_cast<int>(text.size()));
+        EXPECT_EQ(memo.GetStyleBytes(nullptr), styles);
+        return dump;
+    }
+
+    TCodeMemoParser parser;
+    TCodeMemo memo;
+};
+
+TEST_F(HighlightedSample, HtmlPage)
+{
+    const std::string tokens = highlight("html.syn", "sample.html");
+    EXPECT_EQ(memo.ActiveSettings().LanguageName, "HTML");
+    // Tags, attributes, the three kinds of value, entities and comments.
+    EXPECT_THAT(tokens, StartsWith(R"(10:<!DOCTYPE 0:  18:HTML 0:  18:PUBLIC 0:  24:" 25:- 25:/)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(26:4.0 25:  25:Transitional 25:/ 25:/ 25:EN 27:" 13:> 0:\n 29:<!-- 30: P)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(neas  31:--> 0:\n 10:<HTML 13:> 0:\n 10:<HEAD 13:>)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(10:<TITLE 13:> 0:P)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:  28:&amp; 0:  0:e)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:o 10:</TITLE 13:> 0:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(10:<BODY 0:  18:BGCOLOR 19:= 24:" 25:# 25:FFFFFF 27:" 0:  18:TEXT 19:= 20:black )"
+                                  R"(0:  18:onLoad 19:= 24:" 25:suma 25:( 26:1 25:, 25:  26:2 25:) 27:" 13:>)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(10:<H1 0:  18:ALIGN 19:= 20:center 13:> 0:T 28:&iacute; 0:t)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(28:&copy; 0:  0:2 0:0 0:0 0:1 0:  28:&#169; 10:</H1 13:>)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(18:WIDTH 19:= 21:100 0:  18:HEIGHT 19:= 24:" 26:50 27:" 0:  18:ALT 19:= 23:'Foto' 13:>)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:a 0:  0:< 0:  0:b 0:  0:& 0:a 0:m 0:p 0:  0:c 0:\n 10:<BR 0:  13:/> 0:\n)"));
+    EXPECT_THAT(tokens, EndsWith(R"(10:</BODY 13:> 0:\n 10:</HTML 13:> 0:\n)"));
+    // Links and mail addresses, inside quoted values and in running text.
+    EXPECT_THAT(tokens, HasSubstr(R"(24:" 1:http://www.ejemplo.com/index.html 27:" 13:> 0:V)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(24:" 1:mailto:info@ejemplo.com 27:")"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:  1:www.ejemplo.org 0:  0:o)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:  2:admin@ejemplo.org 0:. 0:\n)"));
+    // The style sheet block and its comment.
+    EXPECT_THAT(tokens, HasSubstr(R"(12:<STYLE 0:  18:TYPE 19:= 22:"text/css" 15:> 32:\n 36:<!-- 32:\n  BODY { font )"
+                                  R"(32:-family: Arial }  33:/* 34: letra  35:*/ 32:\n 36:--> 32:\n 17:</STYLE 13:>)"));
+    // The script block: JavaScript inside, up to its closing tag.
+    EXPECT_THAT(tokens, HasSubstr(R"(11:<SCRIPT 0:  18:LANGUAGE 19:= 22:"JavaScript" 0:  18:SRC 19:= 23:'menu.js' 14:> )"
+                                  R"(51:\n 36:<!-- 51:\n 52:/* 53: Comentario\n   de bloque  54:*/ 51:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:total 0:  43:= 0:  41:0 43:, 0:  40:patron 0:  43:= 0:  45:/a+b/ 40:g 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:if 0:  43:( 40:a 0:  43:== 0:  47:null 44:) 0:  46:return 0:  42:"vac)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:; 0:  49:// 50: nada 51:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  42:'ok' 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(49:// 50:--> 51:\n 16:</SCRIPT 13:> 0:\n 10:</HEAD 13:>)"));
+
+    // The editor paints each token in the style the script maps it to.
+    const TSM_Settings& settings = memo.ActiveSettings();
+    EXPECT_EQ(&settings, &parser.Settings());
+    EXPECT_EQ(settings.TokenStyle(10).FontStyle, fsBold);
+    EXPECT_EQ(settings.TokenStyle(10).Foreground, clNavy);
+    EXPECT_EQ(settings.TokenStyle(1).Hotspot, 1);
+    EXPECT_EQ(settings.TokenStyle(30).FontStyle, fsItalic);
+    EXPECT_EQ(settings.TokenStyle(46).FontStyle, fsBold);
+}
+
+TEST_F(HighlightedSample, JavaScriptFile)
+{
+    const std::string tokens = highlight("javascript.syn", "sample.js");
+    EXPECT_EQ(memo.ActiveSettings().LanguageName, "JavaScript");
+    EXPECT_THAT(tokens, StartsWith(R"(49:// 50: Funciones de prueba 51:\n 52:/* 53: Bloque de\n   comentario  54:*/ 51:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 42:"Ana" 43:, 0:  42:'Luis' 44:] 43:,)"));
+    // A slash after an operator starts a regular expression, after an operand it divides.
+    EXPECT_THAT(tokens, HasSubstr(R"(43:= 0:  45:/^[a-z]+$/ 40:i 43:, 0:  40:mitad 0:  43:= 0:  40:total 0:  43:/ 0:  41:2 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:function 0:  40:cuenta 43:( 40:lista 44:) 0:  43:{ 51:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:for 0:  43:( 46:var 0:  40:i 0:  43:= 0:  41:0 43:; 0:  40:i 0:  43:< 0:  40:lista 43:. 40:length)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(40:i 44:] 44:) 44:) 0:  40:total 0:  43:+= 0:  41:1.5e3 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:return 0:  46:typeof 0:  40:lista 0:  43:== 0:  42:"object" 0:  43:? 0:  47:null 0:  43:: 0:  41:0xFF 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(48:document 43:. 40:write 43:( 40:cuenta)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 43:. 40:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 42:')"));
+    EXPECT_THAT(tokens, EndsWith(R"(40:x 0:  43:= 0:  40:a 0:  43:/ 0:  40:b 0:  43:/ 0:  40:c 43:; 51:\n)"));
+    EXPECT_EQ(memo.ActiveSettings().TokenStyle(45).Foreground, 6291584); // the regular-expression colour
+}
+
+TEST_F(HighlightedSample, PlainText)
+{
+    const std::string tokens = highlight("text.syn", "sample.txt");
+    EXPECT_EQ(memo.ActiveSettings().LanguageName, "Texto");
+    EXPECT_THAT(tokens, StartsWith("0:T 0:e 0:x 0:t 0:o 0:  0:d"));
+    // A closing period belongs to the sentence, not to the link or the address.
+    EXPECT_THAT(tokens, HasSubstr(R"(0:  1:http://www.ejemplo.com/pagina.html 0:  0:o 0:  1:ftp://ftp.ejemplo.com/pub 0:. 0:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:  2:info@ejemplo.com 0:, 0:  0:o 0:  0:a 0:  2:soporte@ejemplo.com 0:. 0:\n)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(0:  1:www.ejemplo.org 0:\n)"));
+    EXPECT_THAT(tokens, EndsWith(R"(0:: 0:  0:1 0:2 0:3 0:  0:4 0:5 0:6 0:. 0:\n)"));
+    EXPECT_THAT(tokens, Not(HasSubstr(" 3:")));
+    EXPECT_EQ(memo.ActiveSettings().TokenStyle(2).Hotspot, 1);
+    EXPECT_EQ(memo.ActiveSettings().TokenStyle(2).FontStyle, fsUnderline);
 }

@@ -1,0 +1,414 @@
+// The highlighting driver: re-scans the text with the active parser and keeps the records' style bytes in step.
+//
+// A run starts at a safe restart point shortly before the pending start record, asks the parser for
+// one token at a time and stores each token value as the style byte of the token's characters. It
+// stops at the first record after the start record whose bytes come out exactly as they were, while
+// no construct that spans lines is open. New bytes are built in a work buffer and copied onto a record
+// only when the record is complete (committed), so the comparison with the old bytes is one memcmp.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "editor/CodeMemo.h"
+
+namespace {
+
+// Parsers that a run is using, innermost last. The scanner state lives in the parser, so a run
+// started from inside another one (an OnTokenSeen handler that highlights a second editor sharing
+// the parser) would reset the state under the outer run's feet; such a run is put off instead.
+std::vector<const TCustomCodeMemoParser*>& parsersInUse()
+{
+    static std::vector<const TCustomCodeMemoParser*> parsers;
+    return parsers;
+}
+
+bool parserInUse(const TCustomCodeMemoParser* parser)
+{
+    const auto& parsers = parsersInUse();
+    return std::find(parsers.begin(), parsers.end(), parser) != parsers.end();
+}
+
+class TParserClaim {
+public:
+    explicit TParserClaim(const TCustomCodeMemoParser* parser) { parsersInUse().push_back(parser); }
+    ~TParserClaim() { parsersInUse().pop_back(); }
+    TParserClaim(const TParserClaim&) = delete;
+    TParserClaim& operator=(const TParserClaim&) = delete;
+};
+
+bool hasStyles(const TLineRecord* record)
+{
+    return record->Styles && record->Len > 0;
+}
+
+uint8_t lastStyle(const TLineRecord* record)
+{
+    return record->Styles[record->Len - 1];
+}
+
+// Where a run begins: a record, an index in it, the token value the scanner is reset to, and the
+// record's position relative to the start record (the line counter).
+struct TRestartPoint {
+    TLineRecord* Record = nullptr;
+    int Index = 0;
+    uint8_t Value = 0;
+    int Line = 0;
+};
+
+// The restart point lies in the record before the start record or earlier: the first character of
+// the nearest run of an anchor token value. Only there does the scanner's state follow from the
+// token value alone.
+TRestartPoint findRestartPoint(TLineRecord* start, const TStateSet& anchors)
+{
+    TRestartPoint point;
+    point.Record = start->Prev ? start->Prev : start;
+    point.Line = start->Prev ? -1 : 0;
+    TLineRecord* record = point.Record;
+    if (!hasStyles(record))
+        return point;
+    uint8_t fallback = anchors.Contains(255) && !anchors.Contains(0) ? 0 : lastStyle(record);
+    if (anchors.Contains(0) && record->Styles[0] == 0)
+        return point;
+
+    // Back to the nearest character whose byte is an anchor value.
+    int index = record->Len - 1;
+    int line = point.Line;
+    while (!anchors.Contains(record->Styles[index])) {
+        if (index > 0) {
+            --index;
+            continue;
+        }
+        TLineRecord* prev = record->Prev;
+        if (!prev)
+            break;
+        if (!hasStyles(prev))
+            return {record, 0, fallback, line};
+        record = prev;
+        index = record->Len - 1;
+        --line;
+    }
+
+    // Then to the first character of that run of equal bytes.
+    uint8_t value = record->Styles[index];
+    for (;;) {
+        if (index > 0) {
+            if (record->Styles[index - 1] != value)
+                break;
+            --index;
+            continue;
+        }
+        TLineRecord* prev = record->Prev;
+        if (!prev || !hasStyles(prev) || lastStyle(prev) != value)
+            break;
+        record = prev;
+        index = record->Len - 1;
+        --line;
+    }
+    // Nothing precedes the first character of the text: the scanner starts there in its start state,
+    // whatever value the character was given.
+    if (!record->Prev && index == 0)
+        value = 0;
+    return {record, index, value, line};
+}
+
+// The start offset of `record`, found by walking from it towards the head of the chain and towards
+// a record whose start is known at the same pace, so that the walk is as short as the nearer one.
+int offsetOfRecord(const TLineRecord* record, const TLineRecord* known, int knownStart)
+{
+    const TLineRecord* back = record; // lengths of the records from `back` up to `record` in `before`
+    int before = 0;
+    const TLineRecord* ahead = record; // lengths of the records from `record` up to `ahead` in `after`
+    int after = 0;
+    for (;;) {
+        if (ahead && ahead == known)
+            return knownStart - after;
+        if (back == known)
+            return knownStart + before;
+        if (!back->Prev)
+            return before;
+        back = back->Prev;
+        before += back->Len;
+        if (ahead) {
+            after += ahead->Len;
+            ahead = ahead->Next;
+        }
+    }
+}
+
+struct TToken {
+    uint8_t Value = 0;
+    TLineRecord* Record = nullptr; // where the token starts
+    int Index = 0;
+    int64_t Start = 0;
+    int64_t Count = 0; // characters the cursor moved over
+};
+
+// One highlighting run over an editor's records. The work buffer is owned by the run, so a handler
+// or parser that throws leaves no half-built bytes on a record.
+class THighlightRun {
+public:
+    THighlightRun(TCustomCodeMemo& memo, TCustomCodeMemoParser& parser, TLineRecord* start)
+        : FMemo(memo), FParser(parser), FCursor(memo.HighlightCursor()), FStart(start)
+    {
+    }
+
+    // Runs from the restart point, whose record begins at `recordStart`. Returns nil when the run is
+    // complete, or the record at which a later run must resume because the parser was busy.
+    TLineRecord* Run(const TRestartPoint& point, int recordStart)
+    {
+        FCursor.Reset(point.Record, point.Index, recordStart);
+        open(point.Record, point.Index, point.Line);
+        FParser.ResetScanner(point.Value);
+        if (FParser.MatchUsed() && !FParser.CanCustomParse()) {
+            // The language cannot be scanned without its custom parse handler: the restart record
+            // is taken as it stands.
+            keepRest();
+            commit();
+        } else {
+            while (!FEnded && !FCursor.AtEnd()) {
+                // Another scan is still returning a container's content; resuming later is safer than
+                // waiting here, which would mean processing events while records are in use.
+                if (FParser.GetTokenPending())
+                    return putOff();
+                TToken token = scan();
+                if (FParser.InContainer() ? scanContainer(token) : store(token.Value, token.Count))
+                    break;
+            }
+        }
+        if (FOpen) {
+            keepRest();
+            if (stopHere())
+                FOpen = false;
+            else
+                commit();
+        }
+        FParser.ResetScanner(point.Value);
+        return nullptr;
+    }
+
+private:
+    // Makes `record` the one being filled from `index` on; the bytes before `index` stay as stored.
+    void open(TLineRecord* record, int index, int line)
+    {
+        FRecord = record;
+        FIndex = index;
+        FLine = line;
+        FOpen = true;
+        if (FCapacity < record->Len) {
+            // Sized for the longest record at once, so a run allocates this buffer only once.
+            FCapacity = std::max<int>(record->Len, FMemo.GreatestRecordLength());
+            FWork.reset(new uint8_t[static_cast<size_t>(FCapacity)]);
+        }
+        copyOld(0, index);
+    }
+
+    void copyOld(int from, int to)
+    {
+        if (to <= from)
+            return;
+        if (FRecord->Styles)
+            std::memcpy(FWork.get() + from, FRecord->Styles.get() + from, static_cast<size_t>(to - from));
+        else
+            std::memset(FWork.get() + from, 0, static_cast<size_t>(to - from));
+    }
+
+    // Completes the record's bytes with what it held, for a record the scan did not reach the end of.
+    void keepRest()
+    {
+        copyOld(FIndex, FRecord->Len);
+        FIndex = FRecord->Len;
+    }
+
+    // Reads one token and shows it to OnTokenSeen, whose value is the one stored.
+    TToken scan()
+    {
+        TToken token;
+        token.Record = FCursor.Record();
+        token.Index = FCursor.OffsetInRecord();
+        token.Start = FCursor.GetPos();
+        int length = 0;
+        token.Value = FParser.ScanToken(&FMemo, FCursor, length);
+        int64_t end = FCursor.GetPos();
+        // The stored extent is how far the cursor went, so bytes and text never drift apart. A token
+        // that took nothing (or moved back) becomes the one character at its start: every pass advances.
+        if (end <= token.Start) {
+            FCursor.Reset(token.Record, token.Index, token.Start - token.Index);
+            FCursor.Next();
+            end = FCursor.GetPos();
+        }
+        end = std::min<int64_t>(end, FMemo.TextLength());
+        token.Count = end - token.Start;
+        if (FMemo.OnTokenSeen) {
+            int value = token.Value;
+            FMemo.OnTokenSeen(&FMemo, value, static_cast<int>(token.Start), static_cast<int>(end));
+            token.Value = static_cast<uint8_t>(value);
+        }
+        return token;
+    }
+
+    // A container token: its content is scanned again token by token, with the container's states in
+    // force, and content of value 0 takes the container's value. The container's own extent is not
+    // stored first: every character of it is stored by the content pass, and the records keep their
+    // old bytes for the stop comparison. True when the run ends.
+    bool scanContainer(const TToken& container)
+    {
+        FCursor.Reset(container.Record, container.Index, container.Start - container.Index);
+        while (FParser.InContainer() && !FCursor.AtEnd()) {
+            TToken inner = scan();
+            if (store(inner.Value ? inner.Value : container.Value, inner.Count))
+                return true;
+        }
+        return false;
+    }
+
+    // Stores a token's value for `count` characters, committing each record it completes. True when
+    // the run ends: a stop decided where the token ends exactly at a record's end, or the last record
+    // committed.
+    bool store(uint8_t value, int64_t count)
+    {
+        while (count > 0) {
+            int n = static_cast<int>(std::min<int64_t>(count, FRecord->Len - FIndex));
+            std::memset(FWork.get() + FIndex, value, static_cast<size_t>(n));
+            FIndex += n;
+            count -= n;
+            if (FIndex < FRecord->Len)
+                break;
+            bool stop = stopHere();
+            // A stop stands only when nothing of the token goes into the next record; the record
+            // then keeps its bytes and flags.
+            if (stop && count == 0) {
+                FOpen = false;
+                return true;
+            }
+            commit();
+            if (!FRecord->Next) {
+                FEnded = true;
+                return true;
+            }
+            open(FRecord->Next, 0, FLine + 1);
+        }
+        return false;
+    }
+
+    // The record came out as it was stored, lies after the start record, and nothing carries on into
+    // the next record that the next record's old bytes would not already show.
+    bool stopHere() const
+    {
+        const TLineRecord* record = FRecord;
+        if (FParser.InContainer() || !record->Styles || (record->Flags & lfRestart) || FLine <= 0)
+            return false;
+        if (record->Next && !record->Next->Styles)
+            return false;
+        if (FParser.InBoundState())
+            return false;
+        return std::memcmp(FWork.get(), record->Styles.get(), record->Len) == 0;
+    }
+
+    void commit()
+    {
+        if (!FRecord->Styles)
+            FRecord->Styles.reset(new uint8_t[FRecord->Len]);
+        std::memcpy(FRecord->Styles.get(), FWork.get(), FRecord->Len);
+        FRecord->Flags = (FRecord->Flags & ~(lfChanged | lfRestart)) | lfStylesChanged;
+        FOpen = false;
+    }
+
+    // The record to resume at: where the run stands once it has passed the start record, else the
+    // start record, which still carries its restart flag.
+    TLineRecord* putOff()
+    {
+        FOpen = false;
+        TLineRecord* resume = FLine > 0 ? FRecord : FStart;
+        resume->Flags |= lfRestart;
+        return resume;
+    }
+
+    TCustomCodeMemo& FMemo;
+    TCustomCodeMemoParser& FParser;
+    TEdStream& FCursor;
+    TLineRecord* FStart;
+
+    // The record being filled, the store index in it, its line counter, and its new bytes.
+    TLineRecord* FRecord = nullptr;
+    int FIndex = 0;
+    int FLine = 0;
+    bool FOpen = false;
+    bool FEnded = false;
+    std::unique_ptr<uint8_t[]> FWork;
+    int FCapacity = -1;
+};
+
+} // namespace
+
+void TCustomCodeMemo::Rehighlight()
+{
+    TLineRecord* start = FHighlightStart;
+    if (start && FHighlightDeferred)
+        start->Flags |= lfRestart;
+    FHighlightDeferred = false;
+    TCustomCodeMemoParser* parser = ActiveParserObject();
+    auto tokenSeen = [this](int marker) {
+        if (OnTokenSeen) {
+            int value = marker;
+            OnTokenSeen(this, value, marker, marker);
+        }
+    };
+
+    if (start && parser && (start->Flags & (lfChanged | lfRestart))) {
+        if (parserInUse(parser)) {
+            start->Flags |= lfRestart;
+            FHighlightDeferred = true;
+            tokenSeen(-2);
+            return;
+        }
+        TParserClaim claim(parser);
+        TRestartPoint point = findRestartPoint(start, parser->GetAnchorStates());
+        tokenSeen(-1);
+        // Edits happen at the caret, so its record is the known place nearest the restart point.
+        int caretRecordStart = 0;
+        TLineRecord* caretRecord = recordHolding(FCaret, caretRecordStart);
+        int recordStart = offsetOfRecord(point.Record, caretRecord, caretRecordStart);
+        TLineRecord* resume = nullptr;
+        try {
+            THighlightRun run(*this, *parser, start);
+            resume = run.Run(point, recordStart);
+        } catch (...) {
+            // The run is abandoned: its work buffer is gone with it, and the request stays so that
+            // the next run does the work again. The parser must not stay inside a container.
+            start->Flags |= lfRestart;
+            FHighlightStart = start;
+            FHighlightDeferred = true;
+            try {
+                parser->ResetScanner(point.Value);
+            } catch (...) {
+                // The caller hears of the first error, which is the one that ended the run.
+            }
+            throw;
+        }
+        if (resume) {
+            FHighlightStart = resume;
+            FHighlightDeferred = true;
+            tokenSeen(-2);
+            return;
+        }
+    }
+    // A handler may have asked for another run meanwhile; that request stays.
+    if (FHighlightStart == start)
+        FHighlightStart = nullptr;
+    tokenSeen(-2);
+}
+
+void TCustomCodeMemo::RehighlightFrom(TLineRecord* line)
+{
+    FHighlightStart = line;
+    if (!line)
+        return;
+    line->Flags |= lfRestart;
+    Rehighlight();
+}
+
+void TCustomCodeMemo::RehighlightAll()
+{
+    RehighlightFrom(FirstRecord());
+}

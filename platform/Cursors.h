@@ -1,0 +1,36 @@
+// Mouse pointer shapes as the class library numbers them, and the Qt shapes that show them.
+#pragma once
+
+#include <Qt>
+
+// Negative numbers are the system's shapes; positive ones are shapes a program registers itself.
+using TCursor = int;
+
+enum : TCursor {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crDrag = -12,
+    crNoDrop = -13,
+    crHSplit = -14,
+    crVSplit = -15,
+    crMultiDrag = -16,
+    crSQLWait = -17,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+    crSizeAll = -22,
+};
+
+// The Qt shape of a pointer number. Shapes a program registers have no standard look and show
+// as the arrow, like crDefault.
+Qt::CursorShape CursorShapeOf(TCursor cursor);
