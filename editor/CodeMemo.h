@@ -609,9 +609,6 @@ protected:
     void logRemoval(int offset, std::string_view chars) override;
     void clearUndoLog() override;
 
-    // Cuts records that grew to kRewrapLength or more; what Rewrap does without word wrap.
-    void cutLongRecords() { TCodeMemoCore::rewrapAll(); }
-
     // ---- view state shared with the other units
     int FLeftColumn = 0;
     int FColumnsPerWindow = 80;

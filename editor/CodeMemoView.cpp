@@ -191,7 +191,6 @@ void TCustomCodeMemo::MakeOffsetVisible(int offset)
         FTopOffset = 0;
         FLeftColumn = 0;
     } else {
-        FTopOffset = std::clamp(FTopOffset, 0, std::max(0, FTextLength - 1));
         offset = std::clamp(offset, 0, FTextLength);
         int line = 0, start = 0;
         TLineRecord* record = LocateOffset(offset, line, start);

@@ -266,6 +266,7 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
     bool allStyled = true;
     bool anyStyled = false;
     bool heldHighlightStart = false;
+    uint32_t restart = 0;
     int topIndex = -1;
     int beforeTop = 0;
     int beforeLookup = -1;
@@ -279,6 +280,7 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
             allStyled = allStyled && r->Styles;
             anyStyled = anyStyled || r->Styles;
             heldHighlightStart = heldHighlightStart || r == M.FHighlightStart;
+            restart |= r->Flags & lfRestart;
             if (r == M.FTopRecord) {
                 topIndex = index;
                 beforeTop = offset;
@@ -333,6 +335,8 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         tail = piece;
         pos += n;
     }
+    // A highlighting restart asked for anywhere in the line is asked for at its start.
+    head->Flags |= restart;
     head->MarkBits = static_cast<uint16_t>((first->MarkBits | bookmarks) & ~mbContinuation);
     head->GlyphBits = first->GlyphBits;
     head->Reserved1 = first->Reserved1;
