@@ -421,20 +421,63 @@ public:
     // the marks unit provides them.
     virtual void MarksInRange(int start, int end, std::vector<TMarkSpan>& marks);
 
-    // View geometry and wrapping. The defaults know display records, the view and the scroll
-    // bars but never wrap: Rewrap only cuts records that grew too long.
+    // Word wrap: the control keeps one record per display line. Rewrap re-cuts the logical lines
+    // from the one holding `first` to the one holding `last` (nil: from the start, to the end):
+    // with word wrap at the wrap width, without it only lines of kRewrapLength characters or more.
+    // Every piece holds 1..kRewrapLength characters whatever the settings or the break procedure say.
     virtual void Rewrap(TLineRecord* first, TLineRecord* last);
+    // Joins and re-cuts the logical line starting at `firstPiece`; `firstPiece` becomes its first new
+    // record. Returns the record after the line (nil at the end).
+    TLineRecord* WrapLogicalLine(TLineRecord*& firstPiece, int wrapColumns);
+    // The wrap width in columns: WrapAtColumn, or the visible columns less 4; never below 20.
+    int WrapColumns() const;
+    // Where a line may be cut (OnWordBreakProc when assigned): code 0 the cut at or before
+    // `ichCurrent`, 1 the start of the next word, 2 whether `ichCurrent` is a break character.
+    int WordBreak(const char* lpch, int ichCurrent, int cch, int code);
+    // The greatest record length in characters.
+    int LongestLineLength() { return GreatestRecordLength(); }
+    bool FixedPitch() const { return FFixedPitch; }
+
+    // View geometry: the view, the scroll bars and the look-ups between offsets, lines and points.
     virtual void UpdateScrollBars();
     virtual void MakeOffsetVisible(int offset);
+    // Puts `column` and `line` at the left and top (each only when its bar is wanted); with
+    // `autoScroll` the view then follows a dragging pointer (BeginAutoScroll).
     virtual void ScrollTo(int column, int line, bool autoScroll, bool repaint);
-    // The display record holding `offset`, its display-line index and start offset.
+    // The display record holding `offset`, its display-line index and start offset; nil in an empty
+    // text. After a final line break the index is one past the last record's.
     virtual TLineRecord* LocateOffset(int offset, int& lineIndex, int& recordStart);
+    TLineRecord* RecordAtOffset(int offset, int& lineIndex);
+    // Offset minus its record's start, at most the record's length; 0 after a final line break.
+    int IndexInRecord(int offset);
     // Client point of an offset; (-1, -1) above the view.
     virtual TPoint PointFromOffset(int offset);
     virtual int OffsetFromPoint(TPoint point);
     virtual void DrawFocusLine(QPainter& canvas);
     virtual bool CharStartsWord(char ch);
     virtual bool CharIsInWord(char ch);
+
+    // A scroll bar as the view last set it, in the units of the bar (vertical values divided by the
+    // scroll scale); Wanted when its style asks for it and the range exceeds the page.
+    struct TScrollRange {
+        int Max = 0;
+        int Page = 0;
+        int Position = 0;
+        bool Wanted = false;
+    };
+    const TScrollRange& HorzScrollRange() const { return FHorzRange; }
+    const TScrollRange& VertScrollRange() const { return FVertRange; }
+    int ScrollScale() const { return FScrollScale; }
+
+    // Auto-scroll while the left button drags outside the text area: a timer steps the view one
+    // line or column at a time towards the pointer, and with `moveCaret` the caret follows to the
+    // edge it scrolls to (a drag of the selection passes false). The timer stops by itself when the
+    // button is up, the control loses the focus or the pointer is back inside.
+    void BeginAutoScroll(bool moveCaret, bool repaint);
+    void EndAutoScroll();
+    bool AutoScrolling() const { return FAutoScrollTimer.isActive(); }
+    // One step for a pointer at client point `pointer`; false when the pointer lies inside the area.
+    bool AutoScrollStep(TPoint pointer);
 
     // Keys. A key-down goes to the code templates and the auto-replace list first, then to the key
     // controller, which turns one or two strokes into a command for ExecuteCommand; the character of
@@ -566,9 +609,6 @@ protected:
     void logRemoval(int offset, std::string_view chars) override;
     void clearUndoLog() override;
 
-    // Cuts records that grew to kRewrapLength or more; what Rewrap does without word wrap.
-    void cutLongRecords() { TCodeMemoCore::rewrapAll(); }
-
     // ---- view state shared with the other units
     int FLeftColumn = 0;
     int FColumnsPerWindow = 80;
@@ -580,6 +620,8 @@ protected:
     int FClientWidth = 0;
     int FClientHeight = 0;
     int FScrollScale = 1;
+    TScrollRange FHorzRange;
+    TScrollRange FVertRange;
     bool FFullRepaint = true;
     bool FMetricsStale = false;
     bool FGutterLayoutStale = true;
@@ -617,6 +659,13 @@ private:
 
     // The commands of ExecuteCommand, one object per command run.
     class CommandRunner;
+    // One run of word wrap over a range of logical lines.
+    class LineWrapper;
+    void autoScrollTick();
+    // The ranges the bars take for the view as it is now; sets the scroll scale.
+    void scrollRanges(TScrollRange& horizontal, TScrollRange& vertical);
+    // Caches the top record for display line `line` (clamped), walking from the nearest known record.
+    void placeTopAt(int line);
     // The mouse handling, one object per mouse event.
     class MouseInput;
     // Starts the mouse state's timers (in the constructor).
@@ -740,6 +789,9 @@ private:
     bool FCaretBlinkOn = false;
     QRect FCaretRect;
     QTimer FCaretTimer;
+    QTimer FAutoScrollTimer;
+    bool FAutoScrollMovesCaret = true;
+    bool FAutoScrollRepaint = true;
 };
 
 // The control as forms place it: six parser slots and the choice of the active one.

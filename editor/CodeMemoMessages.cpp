@@ -286,6 +286,9 @@ void TCustomCodeMemo::smmOptions(TMessage& m)
     if ((old ^ FSettings->Options) & kWordWrapBit) {
         FLeftColumn = 0;
         Rewrap(nullptr, nullptr);
+    } else if (WordWrap() && ((old ^ FSettings->Options) & OptionBit(smoWrapOverride))) {
+        // The lines the override set keeps whole change with it.
+        Rewrap(nullptr, nullptr);
     }
     takeSwitchCopies();
     if (m.WParam & SMM_NOREDRAW)

@@ -1,6 +1,6 @@
-// The editor control's view: offsets and lines, scrolling and scroll bars.
-//
-// These are the plain forms for a text without word wrap; the wrapping unit refines them.
+// The editor control's view geometry: offsets, lines and points, the view and the scroll bars, auto-scroll, the focus line and word characters.
+#include <QCursor>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -14,47 +14,104 @@ namespace {
 constexpr int kHorizontalStep = 8;
 // Vertical scroll-bar values are divided so that they stay within what a bar can hold.
 constexpr int kScrollScaleLines = 32000;
+// Auto-scroll steps this often while the pointer stays outside, in milliseconds.
+constexpr int kAutoScrollInterval = 50;
+
+bool afterFinalBreak(const TLineRecord* record, int start, int offset)
+{
+    return record && !record->Next && record->EndsWithCR() && offset - start >= record->Len;
+}
 } // namespace
 
 // ---------------------------------------------------------------- offsets and lines
 
-namespace {
-// Walks down from `record` (whose start offset and line are given) until `done` or the last record.
-template <class Done>
-TLineRecord* walkDown(TLineRecord* record, int& start, int& line, Done done)
+// Look-ups start from the cached top record, which stays near where the user works; an offset
+// above it walks back from there when that is the shorter way, else forward from the first record.
+TLineRecord* TCustomCodeMemo::LocateOffset(int offset, int& lineIndex, int& recordStart)
 {
-    while (record && !done(record, start, line) && record->Next) {
+    lineIndex = 0;
+    recordStart = 0;
+    TLineRecord* record = FirstRecord();
+    if (!record)
+        return nullptr;
+    offset = std::clamp(offset, 0, FTextLength);
+    SyncTopRecord();
+    int start = 0;
+    int line = 0;
+    if (FTopRecord && offset >= FTopOffset) {
+        record = FTopRecord;
+        start = FTopOffset;
+        line = FTopLine;
+    } else if (FTopRecord && FTopOffset - offset < FTopOffset / 2) {
+        record = FTopRecord;
+        start = FTopOffset;
+        line = FTopLine;
+        while (offset < start && record->Prev) {
+            record = record->Prev;
+            start -= record->Len;
+            --line;
+        }
+    }
+    while (offset >= start + record->Len && record->Next) {
         start += record->Len;
         record = record->Next;
         ++line;
     }
+    // After a final line break the offset stands on the empty line below the last record.
+    if (afterFinalBreak(record, start, offset))
+        ++line;
+    lineIndex = line;
+    recordStart = start;
     return record;
 }
-} // namespace
 
-// Both look-ups start at the top of the view when their target lies at or below it, so that work
-// near the screen walks only a few records.
-TLineRecord* TCustomCodeMemo::RecordAtLine(int line, int& recordStart, int& index)
+TLineRecord* TCustomCodeMemo::RecordAtOffset(int offset, int& lineIndex)
 {
-    SyncTopRecord();
-    bool fromTop = FTopRecord && line >= FTopLine;
-    recordStart = fromTop ? FTopOffset : 0;
-    index = fromTop ? FTopLine : 0;
-    return walkDown(fromTop ? FTopRecord : FirstRecord(), recordStart, index,
-                    [line](TLineRecord*, int, int i) { return i >= line; });
+    int start = 0;
+    return LocateOffset(offset, lineIndex, start);
 }
 
-TLineRecord* TCustomCodeMemo::LocateOffset(int offset, int& lineIndex, int& recordStart)
+int TCustomCodeMemo::IndexInRecord(int offset)
 {
+    int line = 0, start = 0;
+    TLineRecord* record = LocateOffset(offset, line, start);
+    if (!record)
+        return 0;
+    offset = std::clamp(offset, 0, FTextLength);
+    if (afterFinalBreak(record, start, offset))
+        return 0;
+    return std::min(offset - start, static_cast<int>(record->Len));
+}
+
+TLineRecord* TCustomCodeMemo::RecordAtLine(int line, int& recordStart, int& index)
+{
+    recordStart = 0;
+    index = 0;
+    TLineRecord* record = FirstRecord();
+    if (!record)
+        return nullptr;
     SyncTopRecord();
-    bool fromTop = FTopRecord && offset >= FTopOffset;
-    recordStart = fromTop ? FTopOffset : 0;
-    lineIndex = fromTop ? FTopLine : 0;
-    TLineRecord* record = walkDown(fromTop ? FTopRecord : FirstRecord(), recordStart, lineIndex,
-                                   [offset](TLineRecord* r, int start, int) { return offset < start + r->Len; });
-    // After a final line break the offset stands on the empty line below the last record.
-    if (record && !record->Next && offset >= recordStart + record->Len && record->EndsWithCR())
-        ++lineIndex;
+    line = std::max(0, line);
+    int start = 0;
+    int at = 0;
+    // From the top of the view when the line is below it or nearer to it than to the start.
+    if (FTopRecord && (line >= FTopLine || FTopLine - line < line)) {
+        record = FTopRecord;
+        start = FTopOffset;
+        at = FTopLine;
+        while (at > line && record->Prev) {
+            record = record->Prev;
+            start -= record->Len;
+            --at;
+        }
+    }
+    while (at < line && record->Next) {
+        start += record->Len;
+        record = record->Next;
+        ++at;
+    }
+    recordStart = start;
+    index = at;
     return record;
 }
 
@@ -65,23 +122,39 @@ int TCustomCodeMemo::LineOfOffset(int offset)
     return line;
 }
 
+void TCustomCodeMemo::placeTopAt(int line)
+{
+    int start = 0, index = 0;
+    TLineRecord* record = RecordAtLine(std::clamp(line, 0, std::max(0, FRecordCount - 1)), start, index);
+    FTopRecord = record;
+    FTopOffset = start;
+    FTopLine = index;
+}
+
 TPoint TCustomCodeMemo::PointFromOffset(int offset)
 {
     SyncTopRecord();
-    if (offset < FTopOffset || !FTopRecord)
+    offset = std::clamp(offset, 0, FTextLength);
+    if (!FTopRecord)
+        return {PixelOfColumn(0, nullptr), 0};
+    if (offset < FTopOffset)
         return {-1, -1};
+    // Rows below the window are walked only as far as a full window would reach, so a point far
+    // below costs no more than one on screen.
+    int limit = std::max(FClientHeight, (FLinesPerWindow + 1) * FLineHeight);
     int y = 0;
     int start = FTopOffset;
     TLineRecord* record = FTopRecord;
-    while (offset >= start + record->Len && record->Next && y < FClientHeight) {
+    while (offset >= start + record->Len && record->Next) {
+        if (y + FLineHeight >= limit)
+            return {TextLeft(), y + FLineHeight};
         start += record->Len;
         record = record->Next;
         y += FLineHeight;
     }
-    int index = offset - start;
-    if (index >= record->Len && !record->Next && record->EndsWithCR())
-        return {PixelOfColumn(0, record), y + FLineHeight};
-    return {PixelOfColumn(IndexToColumn(index, record), record), y};
+    if (afterFinalBreak(record, start, offset))
+        return {PixelOfColumn(0, nullptr), y + FLineHeight};
+    return {PixelOfColumn(IndexToColumn(offset - start, record), record), y};
 }
 
 int TCustomCodeMemo::OffsetFromPoint(TPoint point)
@@ -105,98 +178,219 @@ int TCustomCodeMemo::OffsetFromPoint(TPoint point)
     return std::min(FTextLength, start + ColumnToIndex(ColumnAtPixel(point.X, record), record));
 }
 
-// ---------------------------------------------------------------- scrolling
-
-void TCustomCodeMemo::Rewrap(TLineRecord*, TLineRecord*)
-{
-    if (GreatestRecordLength() >= kRewrapLength)
-        cutLongRecords();
-    UpdateScrollBars();
-}
+// ---------------------------------------------------------------- the view
 
 void TCustomCodeMemo::MakeOffsetVisible(int offset)
 {
     if (FClientHeight <= 0 || TextLeft() >= FClientWidth)
         return;
-    offset = std::clamp(offset, 0, FTextLength);
-    int line = 0, start = 0;
-    TLineRecord* record = LocateOffset(offset, line, start);
-    int top = FTopLine;
-    int left = FLeftColumn;
-    int rows = std::max(1, FClientHeight / FLineHeight);
-    if (line < top)
-        top = line;
-    else if (line >= top + rows)
-        top = line - rows + 1;
-    bool afterFinalBreak = record && !record->Next && offset - start >= record->Len && record->EndsWithCR();
-    int column = record && !afterFinalBreak ? IndexToColumn(offset - start, record) : 0;
-    int columns = std::max(1, FColumnsPerWindow);
-    while (column < left && left > 0)
-        left = std::max(0, left - kHorizontalStep);
-    while (column >= left + columns)
-        left += kHorizontalStep;
-    if (WordWrap() && column < columns)
-        left = 0;
-    if (top == FTopLine && left == FLeftColumn)
-        return;
-    FLeftColumn = left;
-    if (top != FTopLine) {
-        FTopLine = top;
-        FTopRecord = nullptr;
-        SyncTopRecord();
+    const int oldTop = FTopLine;
+    const int oldLeft = FLeftColumn;
+    if (!FirstRecord()) {
+        FTopLine = 0;
+        FTopOffset = 0;
+        FLeftColumn = 0;
+    } else {
+        offset = std::clamp(offset, 0, FTextLength);
+        int line = 0, start = 0;
+        TLineRecord* record = LocateOffset(offset, line, start);
+        const bool belowLast = afterFinalBreak(record, start, offset);
+
+        // Vertically: the caret's row becomes the top row or the last full one.
+        int rows = std::max(1, FClientHeight / std::max(1, FLineHeight));
+        int top = FTopLine;
+        if (line < top)
+            top = line;
+        else if (line >= top + rows)
+            top = line - rows + 1;
+        top = std::clamp(top, 0, std::max(0, FRecordCount - 1));
+        if (top != FTopLine || !FTopRecord) {
+            // The new top lies a window or less above the caret's record: walk back from there.
+            TLineRecord* r = record;
+            int rStart = start;
+            int rLine = belowLast ? line - 1 : line;
+            while (rLine > top && r->Prev) {
+                r = r->Prev;
+                rStart -= r->Len;
+                --rLine;
+            }
+            FTopRecord = r;
+            FTopOffset = rStart;
+            FTopLine = rLine;
+        }
+
+        // Horizontally, in steps of 8 columns.
+        int column = belowLast ? 0 : IndexToColumn(offset - start, record);
+        int columns = std::max(1, FColumnsPerWindow);
+        if (!FFixedPitch && !belowLast) {
+            // Proportional text: the caret's pixel decides, as average widths may mislead.
+            while (FLeftColumn < record->Len && column >= FLeftColumn &&
+                   PixelOfColumn(column, record) >= FClientWidth)
+                FLeftColumn += kHorizontalStep;
+        }
+        while (FLeftColumn > 0 && column < FLeftColumn)
+            FLeftColumn = std::max(0, FLeftColumn - kHorizontalStep);
+        while (column >= FLeftColumn + columns)
+            FLeftColumn += kHorizontalStep;
+        if (WordWrap() && column < columns)
+            FLeftColumn = 0;
     }
+    if (FTopLine == oldTop && FLeftColumn == oldLeft)
+        return;
     FFullRepaint = true;
     UpdateScrollBars();
 }
 
-void TCustomCodeMemo::ScrollTo(int column, int line, bool, bool repaint)
+void TCustomCodeMemo::ScrollTo(int column, int line, bool autoScroll, bool repaint)
 {
-    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
-        FLeftColumn = std::clamp(column, 0, std::max(0, std::max(GreatestRecordLength(), FLongestLine) - 1));
-    if (FScrollBars == ssVertical || FScrollBars == ssBoth) {
+    TScrollRange horz, vert;
+    scrollRanges(horz, vert);
+    if (horz.Wanted)
+        FLeftColumn = std::clamp(column, 0, std::max(0, std::max(LongestLineLength(), FLongestLine) - 1));
+    if (vert.Wanted) {
         int top = std::clamp(line, 0, std::max(0, FRecordCount - 1));
-        if (top != FTopLine || !FTopRecord) {
-            FTopLine = top;
-            FTopRecord = nullptr;
-            SyncTopRecord();
-        }
+        if (top != FTopLine || !FTopRecord)
+            placeTopAt(top);
     }
-    if (!repaint)
-        return;
-    MarkVisibleForRepaint();
-    FFullRepaint = true;
-    Change();
-    Paint();
-    UpdateScrollBars();
+    if (repaint) {
+        MarkVisibleForRepaint();
+        FFullRepaint = true;
+        Change();
+        Paint();
+        UpdateScrollBars();
+    }
+    if (autoScroll)
+        BeginAutoScroll(true, repaint);
+}
+
+void TCustomCodeMemo::scrollRanges(TScrollRange& horz, TScrollRange& vert)
+{
+    // Whether a bar is wanted follows from its range and page, as a window hides a bar whose page
+    // covers its range; the widgets' visibility plays no part, so an unshown control scrolls alike.
+    const bool horizontalStyle = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+    const bool verticalStyle = FScrollBars == ssVertical || FScrollBars == ssBoth;
+    horz = {};
+    horz.Max = horizontalStyle && !WordWrap() ? std::max(LongestLineLength(), FLongestLine) : 0;
+    horz.Page = FColumnsPerWindow;
+    horz.Position = FLeftColumn;
+    horz.Wanted = horizontalStyle && horz.Max + 1 > horz.Page;
+
+    const int count = FRecordCount;
+    int page = FLinesPerWindow;
+    // Scrolled down a text shorter than the window: the bar stays so that the view can come back.
+    if (FTopLine > 0 && count < page)
+        page = count - FTopLine;
+    FScrollScale = count / kScrollScaleLines + 1;
+    vert = {};
+    vert.Max = count / FScrollScale;
+    vert.Page = page / FScrollScale;
+    vert.Position = FTopLine / FScrollScale;
+    vert.Wanted = verticalStyle && vert.Max + 1 > vert.Page;
 }
 
 void TCustomCodeMemo::UpdateScrollBars()
 {
-    if (FPaintSuspended || !FRedraw || FPrinting || !FWindowCreated || !isVisible() || FLoading || FDestroying)
+    const bool hadHorizontal = FHorzRange.Wanted;
+    const bool hadVertical = FVertRange.Wanted;
+    scrollRanges(FHorzRange, FVertRange);
+    if ((FHorzRange.Wanted && !hadHorizontal) || (FVertRange.Wanted && !hadVertical))
+        FFullRepaint = true;
+
+    if (FPaintSuspended || !FRedraw || FPrinting || FLoading || FDestroying)
         return;
     // A bar runs from 0 to the last line or column; Qt's maximum is the last position the view's
     // first line or column can take.
-    auto set = [](QScrollBar* bar, int last, int page, int position) {
+    auto set = [](QScrollBar* bar, const TScrollRange& range) {
         QSignalBlocker block(bar);
-        int maximum = std::max(0, last - page + 1);
+        int maximum = std::max(0, range.Max - range.Page + 1);
         bar->setRange(0, maximum);
-        bar->setPageStep(std::max(1, page));
+        bar->setPageStep(std::max(1, range.Page));
         bar->setSingleStep(1);
-        bar->setValue(std::clamp(position, 0, maximum));
-        bar->setEnabled(maximum > 0);
+        bar->setValue(std::clamp(range.Position, 0, maximum));
+        bar->setEnabled(range.Wanted && maximum > 0);
     };
-    bool horizontal = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
-    bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
-    set(FHorzBar, horizontal && !WordWrap() ? std::max(GreatestRecordLength(), FLongestLine) : 0, FColumnsPerWindow,
-        FLeftColumn);
-    if (vertical) {
-        int count = FRecordCount;
-        int page = FLinesPerWindow;
-        if (FTopLine > 0 && count < page)
-            page = count - FTopLine;
-        FScrollScale = count / kScrollScaleLines + 1;
-        set(FVertBar, count / FScrollScale, page / FScrollScale, FTopLine / FScrollScale);
+    set(FHorzBar, FHorzRange);
+    if (FScrollBars == ssVertical || FScrollBars == ssBoth)
+        set(FVertBar, FVertRange);
+}
+
+// ---------------------------------------------------------------- auto-scroll
+
+void TCustomCodeMemo::BeginAutoScroll(bool moveCaret, bool repaint)
+{
+    FAutoScrollMovesCaret = moveCaret;
+    FAutoScrollRepaint = repaint;
+    if (FAutoScrollTimer.isActive())
+        return;
+    FAutoScrollTimer.setInterval(kAutoScrollInterval);
+    connect(&FAutoScrollTimer, &QTimer::timeout, this, &TCustomCodeMemo::autoScrollTick, Qt::UniqueConnection);
+    FAutoScrollTimer.start();
+}
+
+void TCustomCodeMemo::EndAutoScroll()
+{
+    FAutoScrollTimer.stop();
+}
+
+void TCustomCodeMemo::autoScrollTick()
+{
+    try {
+        if (FDestroying || !hasFocus() || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            EndAutoScroll();
+            return;
+        }
+        QPoint at = mapFromGlobal(QCursor::pos()) - clientRect().topLeft();
+        if (!AutoScrollStep({at.x(), at.y()}))
+            EndAutoScroll();
+    } catch (...) {
+        EndAutoScroll();
+        handleEventError();
     }
+}
+
+bool TCustomCodeMemo::AutoScrollStep(TPoint pointer)
+{
+    TScrollRange horz, vert;
+    scrollRanges(horz, vert);
+    const bool horizontal = horz.Wanted;
+    const bool vertical = vert.Wanted;
+    int line = FTopLine;
+    int column = FLeftColumn;
+    // Where the caret goes: the edge scrolled towards, at the pointer's other coordinate.
+    int rows = std::max(1, FClientHeight / std::max(1, FLineHeight));
+    TPoint caretAt{std::clamp(pointer.X, TextLeft(), std::max(TextLeft(), FClientWidth - 1)),
+                   std::clamp(pointer.Y, 0, std::max(0, rows * FLineHeight - 1))};
+    bool outside = false;
+    if (vertical && pointer.Y < 0) {
+        line = std::max(0, line - 1);
+        caretAt = {0, 0};
+        outside = true;
+    } else if (vertical && pointer.Y >= FClientHeight) {
+        line = std::min(std::max(0, FRecordCount - 1), line + 1);
+        caretAt = {0, std::max(0, FClientHeight - 1)};
+        outside = true;
+    }
+    if (horizontal && pointer.X < TextLeft()) {
+        column = std::max(0, column - 1);
+        caretAt.X = TextLeft();
+        outside = true;
+    } else if (horizontal && pointer.X >= FClientWidth) {
+        column = std::min(std::max(LongestLineLength(), FLongestLine), column + 1);
+        // Before the character under the right edge, not after it: a caret beyond the last whole
+        // column would scroll the view a step further.
+        caretAt.X = std::max(TextLeft(), FClientWidth - 1 - FCharWidth / 2);
+        outside = true;
+    }
+    if (!outside)
+        return false;
+    if (line != FTopLine || column != FLeftColumn)
+        ScrollTo(column, line, false, FAutoScrollRepaint);
+    if (FAutoScrollMovesCaret) {
+        TSelectionRange range{FAnchor, OffsetFromPoint(caretAt)};
+        const WPARAM flags = FAutoScrollRepaint ? WPARAM{SMM_SET} : WPARAM{SMM_SET | SMM_NOREDRAW};
+        Perform(SMM_SELECTION, flags, reinterpret_cast<LPARAM>(&range));
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- focus line and words
@@ -207,7 +401,7 @@ void TCustomCodeMemo::DrawFocusLine(QPainter& canvas)
     if (point.Y < 0 || point.Y >= FClientHeight)
         return;
     uint32_t rgb = ColorToRGB(FSettings->GetStyle(0).Background) ^ 0xFFFFFF;
-    canvas.setPen(QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    canvas.setPen(QPen(QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)), 1));
     canvas.drawLine(TextLeft(), point.Y, FClientWidth, point.Y);
     canvas.drawLine(TextLeft(), point.Y + FLineHeight - 1, FClientWidth, point.Y + FLineHeight - 1);
 }

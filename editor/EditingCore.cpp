@@ -360,7 +360,6 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
         if (FTopRecord && offset < FTopOffset)
             FTopRecord = nullptr;
         if (wordWrapOn()) {
-            dropLookupCache();
             rewrapLines(record, record);
         }
         settleLongRecords();
@@ -385,7 +384,6 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     FLookup = {chain.Last, start + static_cast<int>(text.size()) - chain.Last->Len};
     markFollowingChanged(chain.First, FLinesPerWindow + 2);
     if (wordWrapOn()) {
-        dropLookupCache();
         rewrapLines(chain.First, chain.Last);
     }
 }
@@ -641,7 +639,6 @@ void TCodeMemoCore::DeleteSelection()
     if (FLongRecordMade)
         settleLongRecords();
     else if (wordWrapOn()) {
-        dropLookupCache();
         rewrapLines(joined, joined);
     }
     fireTextChange(s, -(e - s));
@@ -878,7 +875,6 @@ void TCodeMemoCore::finishBlockCommand(int start, int end, bool caretFirst, TLin
     if (FLongRecordMade)
         settleLongRecords();
     else if (wordWrapOn()) {
-        dropLookupCache();
         rewrapLines(first, last);
     }
     endLinesUpdate();

@@ -102,7 +102,8 @@ protected:
     // Re-cutting lines. rewrapAll runs when an edit left a record of kRewrapLength characters or more;
     // the default cuts such records into pieces of at most kRecordCut. rewrapLines runs only with word
     // wrap on, for the logical lines from `first` to `last` (nil: from the start, to the end). Both
-    // may replace records.
+    // may replace records; rewrapLines moves the look-up cache (lookupRecord) to the record that then
+    // holds its offset, so that a long insertion goes on without walking from the start.
     virtual void rewrapAll();
     virtual void rewrapLines(TLineRecord* /*first*/, TLineRecord* /*last*/) {}
 
@@ -149,8 +150,11 @@ protected:
     // Frees a record already taken out of the chain (it unlinks nothing) and clears every reference
     // the core holds to it: top record, highlighting start, look-up cache.
     void disposeRecord(TLineRecord* record);
-    // Forgets the look-up cache; call after replacing records outside this class.
+    // Forgets the look-up cache; call after replacing records outside this class, or move it.
     void dropLookupCache() { FLookup = {}; }
+    TLineRecord* lookupRecord() const { return FLookup.Record; }
+    int lookupStart() const { return FLookup.Start; }
+    void moveLookupCache(TLineRecord* record, int start) { FLookup = {record, start}; }
 
     TTextStore FStore;
     int FTextLength = 0;

@@ -156,7 +156,8 @@ TEST(Painter, ColumnsIndexesAndPixelsAgreeThroughTabs)
     TCodeMemo memo;
     memo.SetControlFont("DejaVu Sans Mono", 10);
     ShowMemo(memo, 400, 100);
-    SetText(memo, "a\tbc\r\nxyz");
+    // The second line is wider than the window, so that the view has columns to scroll to.
+    SetText(memo, "a\tbc\r\n" + std::string(100, 'x'));
     const TLineRecord* line = memo.FirstRecord();
     int left = memo.TextLeft();
     int cw = memo.CharWidth();
