@@ -355,3 +355,37 @@ TEST_F(Highlighter, IncrementalBytesEqualAFullHighlightAfterRandomEdits)
         ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << "step " << step;
     }
 }
+
+TEST_F(Highlighter, EditsGatheredBeforeOneRunAreAllRestyled)
+{
+    TCodeMemo fresh;
+    fresh.SetParser1(&parser);
+    const std::string line = "ab 12\r";
+    SetText(memo, repeat(line, 300));
+    clearWorkFlags(memo);
+    // Two edits without redraw, the later one first, then one notification: both places are restyled.
+    int lineLength = static_cast<int>(line.size());
+    Select(memo, 200 * lineLength, 200 * lineLength);
+    memo.Perform(SMM_INSERTTEXT, SMM_NOREDRAW, reinterpret_cast<LPARAM>("xy "));
+    Select(memo, 5 * lineLength, 5 * lineLength);
+    memo.Perform(SMM_INSERTTEXT, SMM_NOREDRAW, reinterpret_cast<LPARAM>("34 "));
+    memo.Change();
+    SetText(fresh, memo.StoredText());
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr));
+    // And the earlier one first.
+    Select(memo, 3 * lineLength, 3 * lineLength);
+    memo.Perform(SMM_INSERTTEXT, SMM_NOREDRAW, reinterpret_cast<LPARAM>("56 "));
+    Select(memo, 250 * lineLength, 250 * lineLength);
+    memo.Perform(SMM_INSERTTEXT, SMM_NOREDRAW, reinterpret_cast<LPARAM>("zz "));
+    memo.Change();
+    SetText(fresh, memo.StoredText());
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr));
+
+    // Undoing an indent of every line replays one change per line inside one notification.
+    Select(memo, 0, memo.TextLength());
+    memo.Perform(SMM_INDENT, 0, 0);
+    memo.Change();
+    memo.Perform(EM_UNDO, 0, 0);
+    SetText(fresh, memo.StoredText());
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr));
+}
