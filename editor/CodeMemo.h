@@ -471,12 +471,16 @@ public:
 
     // Auto-scroll while the left button drags outside the text area: a timer steps the view one
     // line or column at a time towards the pointer, and with `moveCaret` the caret follows to the
-    // edge it scrolls to (a drag of the selection passes false). The timer stops by itself when the
-    // button is up, the control loses the focus or the pointer is back inside.
+    // edge it scrolls to (a drag of the selection passes false). While the mouse handling holds a
+    // drag (selecting, or dragging the selection or a margin line) the drag decides instead: it
+    // knows the pointer and the button from its own events, may scroll a little before the edge,
+    // and moves what it drags. The timer stops by itself when the button is up, the control loses
+    // the focus, the pointer is back inside or the view can go no further.
     void BeginAutoScroll(bool moveCaret, bool repaint);
     void EndAutoScroll();
     bool AutoScrolling() const { return FAutoScrollTimer.isActive(); }
-    // One step for a pointer at client point `pointer`; false when the pointer lies inside the area.
+    // One step for a pointer at client point `pointer`; false, doing nothing, when the pointer lies
+    // inside the area or the view is already as far as it goes that way.
     bool AutoScrollStep(TPoint pointer);
 
     // Keys. A key-down goes to the code templates and the auto-replace list first, then to the key
@@ -668,8 +672,13 @@ private:
     void placeTopAt(int line);
     // The mouse handling, one object per mouse event.
     class MouseInput;
-    // Starts the mouse state's timers (in the constructor).
+    // Reads the system's double-click time (in the constructor).
     void initMouse();
+    // The mouse handling's part in auto-scroll while it holds a drag: the edges past which the
+    // pointer counts as outside, and what follows the pointer once the view moved.
+    bool mouseHoldsDrag() const { return FMouse.Selecting || FMouse.DragMoving || FMouse.MarginDragging; }
+    TRect mouseScrollEdges();
+    void mouseFollowDrag(TPoint pointer);
     // The pop-up list of a template list's entries, created on first use.
     class TemplatePopup;
     QPointer<TemplatePopup> FTemplatePopup;

@@ -335,12 +335,16 @@ void TCustomCodeMemo::EndAutoScroll()
 void TCustomCodeMemo::autoScrollTick()
 {
     try {
-        if (FDestroying || !hasFocus() || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
-            EndAutoScroll();
-            return;
+        // A drag the mouse handling holds knows the pointer and the button from the control's own
+        // events; anything else asks the system where they are.
+        bool held = true;
+        TPoint pointer = FMouse.LastPoint;
+        if (!mouseHoldsDrag()) {
+            held = QGuiApplication::mouseButtons() & Qt::LeftButton;
+            QPoint at = mapFromGlobal(QCursor::pos()) - clientRect().topLeft();
+            pointer = {at.x(), at.y()};
         }
-        QPoint at = mapFromGlobal(QCursor::pos()) - clientRect().topLeft();
-        if (!AutoScrollStep({at.x(), at.y()}))
+        if (FDestroying || !hasFocus() || !held || !AutoScrollStep(pointer))
             EndAutoScroll();
     } catch (...) {
         EndAutoScroll();
@@ -350,44 +354,51 @@ void TCustomCodeMemo::autoScrollTick()
 
 bool TCustomCodeMemo::AutoScrollStep(TPoint pointer)
 {
+    const bool mouseDrag = mouseHoldsDrag();
+    const TRect edges = mouseDrag ? mouseScrollEdges() : TRect{TextLeft(), 0, FClientWidth, FClientHeight};
     TScrollRange horz, vert;
     scrollRanges(horz, vert);
-    const bool horizontal = horz.Wanted;
+    // Wrapped text has no columns out of sight.
+    const bool horizontal = horz.Wanted && !WordWrap();
     const bool vertical = vert.Wanted;
     int line = FTopLine;
     int column = FLeftColumn;
-    // Where the caret goes: the edge scrolled towards, at the pointer's other coordinate.
-    int rows = std::max(1, FClientHeight / std::max(1, FLineHeight));
+    // Where the caret goes: the edge scrolled towards, at the pointer's other coordinate, and never
+    // below the last full row, which would scroll the view a step further.
+    const int rows = std::max(1, FClientHeight / std::max(1, FLineHeight));
+    const int lastRowY = std::max(0, std::min(FClientHeight, rows * FLineHeight) - 1);
     TPoint caretAt{std::clamp(pointer.X, TextLeft(), std::max(TextLeft(), FClientWidth - 1)),
-                   std::clamp(pointer.Y, 0, std::max(0, rows * FLineHeight - 1))};
-    bool outside = false;
-    if (vertical && pointer.Y < 0) {
+                   std::clamp(pointer.Y, 0, lastRowY)};
+    if (vertical && pointer.Y < edges.Top) {
         line = std::max(0, line - 1);
         caretAt = {0, 0};
-        outside = true;
-    } else if (vertical && pointer.Y >= FClientHeight) {
+    } else if (vertical && pointer.Y >= edges.Bottom) {
         line = std::min(std::max(0, FRecordCount - 1), line + 1);
-        caretAt = {0, std::max(0, FClientHeight - 1)};
-        outside = true;
+        caretAt = {0, lastRowY};
     }
-    if (horizontal && pointer.X < TextLeft()) {
+    if (horizontal && pointer.X < edges.Left) {
         column = std::max(0, column - 1);
         caretAt.X = TextLeft();
-        outside = true;
-    } else if (horizontal && pointer.X >= FClientWidth) {
-        column = std::min(std::max(LongestLineLength(), FLongestLine), column + 1);
+    } else if (horizontal && pointer.X >= edges.Right) {
+        column = std::min(std::max(0, std::max(LongestLineLength(), FLongestLine) - 1), column + 1);
         // Before the character under the right edge, not after it: a caret beyond the last whole
         // column would scroll the view a step further.
         caretAt.X = std::max(TextLeft(), FClientWidth - 1 - FCharWidth / 2);
-        outside = true;
     }
-    if (!outside)
+    if (line == FTopLine && column == FLeftColumn)
         return false;
-    if (line != FTopLine || column != FLeftColumn)
-        ScrollTo(column, line, false, FAutoScrollRepaint);
-    if (FAutoScrollMovesCaret) {
+    const int oldLine = FTopLine;
+    const int oldColumn = FLeftColumn;
+    // A drag of the mouse always shows where it has got to.
+    const bool repaint = mouseDrag || FAutoScrollRepaint;
+    ScrollTo(column, line, false, repaint);
+    if (FTopLine == oldLine && FLeftColumn == oldColumn)
+        return false;
+    if (mouseDrag) {
+        mouseFollowDrag(pointer);
+    } else if (FAutoScrollMovesCaret) {
         TSelectionRange range{FAnchor, OffsetFromPoint(caretAt)};
-        const WPARAM flags = FAutoScrollRepaint ? WPARAM{SMM_SET} : WPARAM{SMM_SET | SMM_NOREDRAW};
+        const WPARAM flags = repaint ? WPARAM{SMM_SET} : WPARAM{SMM_SET | SMM_NOREDRAW};
         Perform(SMM_SELECTION, flags, reinterpret_cast<LPARAM>(&range));
     }
     return true;

@@ -1,4 +1,4 @@
-// Mouse input of the editor control: clicks and selecting, words and lines, gutter and margin, margin-line drags, hyperlinks, pointer shapes, auto-scroll.
+// Mouse input of the editor control: clicks and selecting, words and lines, gutter and margin, margin-line drags, hyperlinks, pointer shapes, the drag's part in auto-scroll.
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
@@ -9,9 +9,6 @@
 
 namespace {
 
-// While a drag holds the pointer outside the text, the view moves one line or column this often
-// (milliseconds): fast enough to cross a page in a second or two, slow enough to stop where wanted.
-constexpr int kAutoScrollInterval = 40;
 // A drag of the selection or of a margin line scrolls already this many lines or columns before the
 // edge, so that the drop place can reach the edge rows without leaving the window.
 constexpr int kEdgeBand = 2;
@@ -110,10 +107,13 @@ public:
             dragSelection();
             return;
         }
-        if (FState.Selecting || FState.DragMoving || FState.MarginDragging) {
-            if (scrollStep(x, y))
-                startAutoScroll();
-            follow(x, y);
+        if (FMemo.mouseHoldsDrag()) {
+            // A step of the view moves what is dragged along; the timer goes on stepping while the
+            // pointer stays outside.
+            if (FMemo.AutoScrollStep({x, y}))
+                FMemo.BeginAutoScroll(!FState.DragMoving, true);
+            else
+                Follow(x, y);
         }
         updatePointer(x, y);
     }
@@ -122,7 +122,7 @@ public:
     {
         if (button != mbLeft)
             return;
-        stopAutoScroll();
+        FMemo.EndAutoScroll();
         if (FState.DragPending) {
             // A click in the selection that never dragged is a click like any other.
             FState.DragPending = false;
@@ -134,18 +134,39 @@ public:
             finishMarginDrag(x);
     }
 
-    void AutoScrollTick()
+    // Past these edges the pointer of a drag counts as outside: the edge band of a dragged
+    // selection all round, of a margin line to the left and, for the right margin, to the right;
+    // selecting scrolls left only from left of the selection margin.
+    TRect ScrollEdges() const
     {
-        if (!(FState.Selecting || FState.DragMoving || FState.MarginDragging) || !FMemo.hasFocus()) {
-            stopAutoScroll();
-            return;
+        const int lineBand = FState.DragMoving ? kEdgeBand * FMemo.FLineHeight : 0;
+        const int columnBand = kEdgeBand * FMemo.FCharWidth;
+        const bool bandLeft = FState.DragMoving || FState.MarginDragging;
+        const bool bandRight = FState.DragMoving || (FState.MarginDragging && FState.MarginIsRight);
+        TRect edges;
+        edges.Top = lineBand;
+        edges.Bottom = FMemo.FClientHeight - lineBand;
+        edges.Left = bandLeft ? columnBand : FMemo.TextLeft() - FMemo.FSettings->Margin;
+        edges.Right = FMemo.FClientWidth - (bandRight ? columnBand : 0);
+        return edges;
+    }
+
+    // What a held button does at (x, y) once the view is where it goes.
+    void Follow(int x, int y)
+    {
+        if (FState.Selecting) {
+            // The caret stays on what is in sight; the view comes to it step by step.
+            int rows = std::max(1, FMemo.FClientHeight / std::max(1, FMemo.FLineHeight));
+            int cx = std::clamp(x, FMemo.TextLeft(), std::max(FMemo.TextLeft(), FMemo.FClientWidth - 1));
+            int cy = std::clamp(y, 0, rows * FMemo.FLineHeight - 1);
+            int offset = FMemo.OffsetFromPoint({cx, cy});
+            placeCaretColumn(cx, offset);
+            select(FMemo.FAnchor, offset);
+        } else if (FState.MarginDragging) {
+            moveMarginLine(x);
+        } else if (FState.DragMoving) {
+            FMemo.Paint();
         }
-        TPoint at = FState.LastPoint;
-        if (!scrollStep(at.X, at.Y)) {
-            stopAutoScroll();
-            return;
-        }
-        follow(at.X, at.Y);
     }
 
     void SelectWord(TPoint point)
@@ -443,70 +464,6 @@ private:
 
     // ---- dragging
 
-    // One step of the view towards a pointer outside the text; false when the pointer is inside or
-    // the view cannot go further.
-    bool scrollStep(int x, int y)
-    {
-        const int lineBand = FState.DragMoving ? kEdgeBand * FMemo.FLineHeight : 0;
-        const int columnBand = kEdgeBand * FMemo.FCharWidth;
-        int line = FMemo.FTopLine;
-        int column = FMemo.FLeftColumn;
-        if (y < lineBand)
-            line = std::max(0, line - 1);
-        else if (y >= FMemo.FClientHeight - lineBand)
-            line = std::min(std::max(0, FMemo.FRecordCount - 1), line + 1);
-        // Without word wrap only: wrapped text has no columns out of sight.
-        if (!FMemo.WordWrap()) {
-            int leftEdge = FState.DragMoving || FState.MarginDragging ? columnBand
-                                                                       : FMemo.TextLeft() - FMemo.FSettings->Margin;
-            int rightBand = FState.DragMoving || (FState.MarginDragging && FState.MarginIsRight) ? columnBand : 0;
-            if (x < leftEdge) {
-                column = std::max(0, column - 1);
-                if (FState.MarginDragging)
-                    hideMarginLine();
-            } else if (x >= FMemo.FClientWidth - rightBand) {
-                column = std::min(std::max(0, FMemo.GreatestRecordLength() - 1), column + 1);
-            }
-        }
-        if (line == FMemo.FTopLine && column == FMemo.FLeftColumn)
-            return false;
-        const int oldLine = FMemo.FTopLine;
-        const int oldColumn = FMemo.FLeftColumn;
-        FMemo.ScrollTo(column, line, false, true);
-        return FMemo.FTopLine != oldLine || FMemo.FLeftColumn != oldColumn;
-    }
-
-    void startAutoScroll()
-    {
-        FState.AutoScrolling = true;
-        if (!FState.AutoScrollTimer.isActive())
-            FState.AutoScrollTimer.start();
-    }
-
-    void stopAutoScroll()
-    {
-        FState.AutoScrolling = false;
-        FState.AutoScrollTimer.stop();
-    }
-
-    // What a held button does at (x, y) once the view is where it goes.
-    void follow(int x, int y)
-    {
-        if (FState.Selecting) {
-            // The caret stays on what is in sight; the view comes to it step by step.
-            int rows = std::max(1, FMemo.FClientHeight / std::max(1, FMemo.FLineHeight));
-            int cx = std::clamp(x, FMemo.TextLeft(), std::max(FMemo.TextLeft(), FMemo.FClientWidth - 1));
-            int cy = std::clamp(y, 0, rows * FMemo.FLineHeight - 1);
-            int offset = FMemo.OffsetFromPoint({cx, cy});
-            placeCaretColumn(cx, offset);
-            select(FMemo.FAnchor, offset);
-        } else if (FState.MarginDragging) {
-            moveMarginLine(x);
-        } else if (FState.DragMoving) {
-            FMemo.Paint();
-        }
-    }
-
     void dragSelection()
     {
         if (!FMemo.FSettings->HasOption(smoOLEDragSource))
@@ -656,15 +613,16 @@ private:
 void TCustomCodeMemo::initMouse()
 {
     FMouse.DoubleClickTime = QApplication::doubleClickInterval();
-    FMouse.AutoScrollTimer.setInterval(kAutoScrollInterval);
-    connect(&FMouse.AutoScrollTimer, &QTimer::timeout, this, [this] {
-        try {
-            MouseInput(*this).AutoScrollTick();
-        } catch (...) {
-            FMouse.AutoScrollTimer.stop();
-            handleEventError();
-        }
-    });
+}
+
+TRect TCustomCodeMemo::mouseScrollEdges()
+{
+    return MouseInput(*this).ScrollEdges();
+}
+
+void TCustomCodeMemo::mouseFollowDrag(TPoint pointer)
+{
+    MouseInput(*this).Follow(pointer.X, pointer.Y);
 }
 
 void TCustomCodeMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)

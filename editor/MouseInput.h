@@ -1,7 +1,6 @@
 // The editor control's mouse state: click counting, selecting, the pending drag, margin-line dragging, hyperlinks.
 #pragma once
 
-#include <QTimer>
 #include <cstdint>
 
 #include "platform/Geometry.h"
@@ -28,7 +27,6 @@ struct TMouseState {
     bool Selecting = false;   // dragging extends the selection from its anchor
     bool DragPending = false; // a click inside the selection: a move drags it, a release places the caret
     bool DragMoving = false;  // a drag of the selection out of this control is under way
-    bool AutoScrolling = false;
 
     // Right margin or wrap column under the pointer, and the drag of one of them.
     bool OverMarginLine = false;
@@ -45,7 +43,4 @@ struct TMouseState {
     // openUndoGroup) and its Lines update open so that the removal of the dragged text joins them;
     // the drag start closes both, and only then.
     bool DropGroupOpen = false;
-
-    // Steps the view while a drag holds the pointer outside the text area.
-    QTimer AutoScrollTimer;
 };

@@ -129,6 +129,24 @@ bool selected(TCustomCodeMemo& memo, int anchor, int caret)
     return range.Start == anchor && range.End == caret;
 }
 
+// `count` lines "line N", each with its line break.
+std::string numberedLines(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += Format("line %d\r\n", i);
+    return text;
+}
+
+// Lets timers run while `waiting` holds, for at most `limit` milliseconds.
+template <class Condition> void runEventsWhile(Condition waiting, int limit)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waiting() && waited.elapsed() < limit)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
 } // namespace
 
 TEST(Mouse, ClicksPlaceTheCaretAtTheNearestCharacterBoundary)
@@ -560,20 +578,14 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
 {
     TMouseMemo memo;
     memo.SlowClicks();
-    std::string text;
-    for (int i = 0; i < 200; ++i)
-        text += Format("line %d\r\n", i);
-    SetText(memo, text);
+    SetText(memo, numberedLines(200));
     ASSERT_TRUE(memo.hasFocus());
     const int below = memo.ClientHeight() + 10;
     pressAt(memo, xOf(memo, 1), yOf(memo, 0));
     drag(memo, xOf(memo, 1), below);
     EXPECT_EQ(memo.TopLine(), 1);
     // The timer goes on while the pointer stays outside.
-    QElapsedTimer waited;
-    waited.start();
-    while (memo.TopLine() < 4 && waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    runEventsWhile([&] { return memo.TopLine() < 4; }, 5000);
     EXPECT_GE(memo.TopLine(), 4);
     // The caret stays on the last row in sight.
     int lastRow = memo.TopLine() + memo.ClientHeight() / memo.LineHeight() - 1;
@@ -581,9 +593,7 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     EXPECT_EQ(Selection(memo).Start, 1);
     releaseAt(memo, xOf(memo, 1), below);
     int top = memo.TopLine();
-    waited.restart();
-    while (waited.elapsed() < 200)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    runEventsWhile([] { return true; }, 200);
     EXPECT_EQ(memo.TopLine(), top);
 
     // Back inside, the view stays.
@@ -592,9 +602,63 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     drag(memo, xOf(memo, 1), -5);
     EXPECT_EQ(memo.TopLine(), top - 1);
     drag(memo, xOf(memo, 1), yOf(memo, 2));
-    waited.restart();
-    while (waited.elapsed() < 200)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    runEventsWhile([] { return true; }, 200);
     EXPECT_EQ(memo.TopLine(), top - 1);
     releaseAt(memo, xOf(memo, 1), yOf(memo, 2));
+}
+
+TEST(Mouse, SelectingBelowTheWindowRunsOnToTheEndOfTheText)
+{
+    TMouseMemo memo;
+    memo.SlowClicks();
+    SetText(memo, numberedLines(30)); // 30 records, the last ending with a line break
+    const int rows = memo.ClientHeight() / memo.LineHeight();
+    ASSERT_LT(rows, 30);
+    const int below = memo.ClientHeight() + 10;
+    pressAt(memo, xOf(memo, 1), yOf(memo, 0));
+    drag(memo, xOf(memo, 3), below);
+    // The caret keeps the pointer's column on the last full row.
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(memo.LineOfOffset(Selection(memo).End), rows);
+    EXPECT_EQ(memo.IndexInRecord(Selection(memo).End), 3);
+    EXPECT_TRUE(memo.AutoScrolling());
+
+    // With the button still held the view stops at the last line, the selection at the end.
+    runEventsWhile([&] { return memo.AutoScrolling(); }, 10000);
+    EXPECT_FALSE(memo.AutoScrolling());
+    EXPECT_EQ(memo.TopLine(), 29);
+    EXPECT_TRUE(selected(memo, 1, memo.TextLength()));
+    // A further move outside finds nothing left to scroll.
+    drag(memo, xOf(memo, 3), below + 5);
+    EXPECT_FALSE(memo.AutoScrolling());
+    EXPECT_EQ(memo.TopLine(), 29);
+    releaseAt(memo, xOf(memo, 3), below + 5);
+}
+
+TEST(Mouse, DraggingTheSelectionScrollsNearTheEdgeWithoutMovingIt)
+{
+    TMouseMemo memo;
+    memo.SlowClicks();
+    SetOption(memo, smoOLEDragSource, true);
+    SetText(memo, numberedLines(30));
+    Select(memo, 0, 6);
+    const int lh = memo.LineHeight();
+    int topInside = -1, topInBand = -1;
+    bool scrolling = false;
+    memo.OnDrag = [&] {
+        // The drop place two rows above the bottom edge: not yet; in the last two rows: a step.
+        drag(memo, xOf(memo, 2), memo.ClientHeight() - 2 * lh - 1);
+        topInside = memo.TopLine();
+        drag(memo, xOf(memo, 2), memo.ClientHeight() - lh);
+        topInBand = memo.TopLine();
+        scrolling = memo.AutoScrolling();
+        return Qt::IgnoreAction;
+    };
+    dragDown(memo, xOf(memo, 2));
+    EXPECT_EQ(memo.Drags, 1);
+    EXPECT_EQ(topInside, 0);
+    EXPECT_EQ(topInBand, 1);
+    EXPECT_TRUE(scrolling);
+    EXPECT_TRUE(selected(memo, 0, 6));
+    EXPECT_FALSE(memo.AutoScrolling()); // the release ended it
 }
