@@ -127,10 +127,10 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Painting: the control keeps a back buffer that Paint fills for the records flagged as changed;
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
-// Features that other units provide (highlighting, the line painter, metrics, wrapping, keys, mouse,
-// undo, search, export, clipboard, drag and drop) are virtual members with plain defaults, grouped
-// at the end of the public part; those units fill them in, as the undo log and the marks fill the
-// editing core's hooks.
+// Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
+// Commands, MouseInput, TemplatesInput, CodeMemoUndo) as members of this class. Those still to come
+// (bookmarks, text marks, search, export, clipboard, drag and drop) are virtual members whose plain
+// defaults stand in CodeMemoFeatures.cpp until their units replace them.
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore {
     Q_OBJECT
 public:

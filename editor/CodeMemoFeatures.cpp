@@ -15,7 +15,6 @@ void TCustomCodeMemo::SetBookmark(int, int, int) {}
 
 void TCustomCodeMemo::GotoBookmark(int) {}
 
-
 // ---------------------------------------------------------------- search
 
 int TCustomCodeMemo::DoFind(int, const char*)
