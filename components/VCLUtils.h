@@ -1,0 +1,98 @@
+// Canvas, bitmap, message and command-line helpers: rectangles, transparent and disabled bitmaps, cell text, shortened captions, and the parameters of a command line.
+#pragma once
+
+#include <string>
+
+#include "platform/Geometry.h"
+#include "platform/Graphics.h"
+#include "platform/SysUtils.h"
+
+class QFont;
+class QImage;
+class QPainter;
+class QWidget;
+
+// ---------------------------------------------------------------- geometry and colours
+
+inline int WidthOf(const TRect& r) { return r.Right - r.Left; }
+inline int HeightOf(const TRect& r) { return r.Bottom - r.Top; }
+// Inside with all four edges included (unlike TRect::Contains, which leaves out Right and Bottom).
+bool PointInRect(const TPoint& p, const TRect& r);
+// The colour as RGB, marked as relative to the palette (0x02000000).
+TColor PaletteColor(TColor color);
+
+// ---------------------------------------------------------------- messages and texts
+
+// Shows `width` nested frames of one pixel around the screen rectangle, each one pixel inside the
+// last, over every window. Showing the same frames again takes them away, as an inverted frame drawn
+// twice would. A width of 0 or less shows nothing.
+void DrawInvertFrame(const TRect& screenRect, int width);
+// Resets the pointer, tells the user "Función aún no implementada" and ends the current operation with
+// EAbort, which no one reports.
+[[noreturn]] void NotImplemented();
+std::string ResStr(const std::string& text);
+// The text when it fits in `maxWidth` pixels in the font; otherwise the longest start of it, at least
+// two characters shorter, followed by "...", that fits; "..." alone when none does.
+std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth);
+
+// ---------------------------------------------------------------- command line
+
+// Reads one parameter of a zero-terminated command line into `param` and returns the position behind
+// it. Blanks and control characters before it, and pairs of double quotes with nothing between them,
+// are skipped; a double quote starts a run copied with its blanks up to the next double quote (the
+// quotes are dropped). A parameter may be of any length.
+const char* GetParamStr(const char* p, std::string& param);
+// How many parameters follow one another before the first empty one.
+int ParamCountFromCommandLine(const char* commandLine);
+// Parameter `index` counted from 0; "" when the parameters end before it.
+std::string GetParamStrFromCommandLine(const char* commandLine, int index);
+// The program (parameter 0) and the other parameters joined by one blank, those holding a blank put
+// in double quotes; both empty for an empty command line.
+void SplitCommandLine(const std::string& commandLine, std::string& program, std::string& parameters);
+
+// ---------------------------------------------------------------- drawing
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVertAlignment { vaTopJustify, vaCenter, vaBottomJustify };
+
+// Paints into the control's canvas what lies behind it: the parent's own background, then each
+// visible sibling created before the control that overlaps it, each shifted to the control's
+// coordinates and clipped to the control. Nothing for a control without a parent.
+void CopyParentImage(QWidget* control, QPainter& canvas);
+
+// Copies the source rectangle of `source` stretched onto the target rectangle, leaving the target
+// visible where the source has the colour `transparent`.
+void StretchBltTransparent(QPainter& canvas, int x, int y, int width, int height, const QImage& source, int srcX,
+                           int srcY, int srcWidth, int srcHeight, TColor transparent);
+// A width or height below 1 takes the bitmap's; a source rectangle without width or height takes the
+// whole bitmap. clNone (0x1FFFFFFF) copies every pixel; clDefault (0x20000000) takes the colour of the
+// bitmap's bottom-left pixel; a monochrome bitmap shows through its white.
+void StretchBitmapRectTransparent(QPainter& canvas, int x, int y, int width, int height, const TRect& source,
+                                  const QImage& bitmap, TColor transparent);
+// The same at the size of the source rectangle.
+void DrawBitmapRectTransparent(QPainter& canvas, int x, int y, const TRect& source, const QImage& bitmap,
+                               TColor transparent);
+
+// An embossed copy for a disabled look: every pixel not of the mask colour is drawn in the shadow
+// colour, over the same shape in the highlight colour one pixel right and down (when asked for), on
+// the back colour.
+QImage CreateDisabledBitmapEx(const QImage& bitmap, TColor maskColor, TColor backColor, TColor highlightColor,
+                              TColor shadowColor, bool drawHighlight);
+// The button-face emboss: back clBtnFace, highlight clBtnHighlight, shadow clBtnShadow.
+QImage CreateDisabledBitmap(const QImage& bitmap, TColor maskColor);
+// The same emboss of an image-list image at (x, y) on the canvas, its shape taken from the image's
+// mask: the pixels that are not fully transparent.
+void ImageListDrawDisabled(const QImage& image, QPainter& canvas, int x, int y, TColor highlightColor,
+                           TColor shadowColor, bool drawHighlight);
+// 8 by 8 pixels of colour 1, with colour 2 where row and column are both even or both odd.
+QImage CreateTwoColorsBrushPattern(TColor color1, TColor color2);
+
+// Draws the text in the rectangle on the canvas's brush, in its font and pen colour, `topOffset` pixels
+// below the top: left aligned at `leftOffset`, right aligned 3 pixels short of the right edge, or
+// centred. A text with a carriage return, or with word wrap, is laid out in the rectangle instead.
+void DrawCellTextEx(QPainter& canvas, const TRect& rect, int leftOffset, bool wordWrap, TAlignment alignment,
+                    const std::string& text, int topOffset);
+// A grid cell's text: 2 pixels from the left, placed vertically by `vertAlignment`, wrapped when
+// centred.
+void DrawCellText(QPainter& canvas, const std::string& text, const TRect& rect, TAlignment alignment,
+                  TVertAlignment vertAlignment);
