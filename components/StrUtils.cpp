@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "editor/LineStore.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -32,11 +33,10 @@ size_t wordStart(int n, std::string_view text, const TCharSet& delimiters)
 
 } // namespace
 
-TCharSet CharSetOf(std::string_view chars)
+TCharSet DelimiterSet(std::string_view chars)
 {
     TCharSet set;
-    for (char c : chars)
-        set.Include(static_cast<uint8_t>(c));
+    set.Bytes = CharSetOf(chars);
     return set;
 }
 

@@ -11,7 +11,7 @@
 using TCharSet = TStateSet;
 
 // A set holding each character of `chars`.
-TCharSet CharSetOf(std::string_view chars);
+TCharSet DelimiterSet(std::string_view chars);
 
 // Every occurrence of `search` replaced, scanning left to right; replaced text is not looked at again.
 // An empty search text gives the text unchanged.
