@@ -9,11 +9,11 @@
 #include <map>
 #include <tuple>
 
-#include "components/MaxMin.h"
-#include "components/StrUtils.h"
-#include "platform/Exception.h"
+#include "components/core/MaxMin.h"
+#include "components/core/StrUtils.h"
+#include "platform/core/Exception.h"
 #include "platform/GraphicsQt.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 
@@ -93,7 +93,22 @@ std::map<TFrameKey, QPointer<TInvertFrame>>& shownFrames()
 
 } // namespace
 
-// ---------------------------------------------------------------- messages and texts
+// ---------------------------------------------------------------- geometry, colours, messages and texts
+
+bool PointInRect(const TPoint& p, const TRect& r)
+{
+    return p.X >= r.Left && p.X <= r.Right && p.Y >= r.Top && p.Y <= r.Bottom;
+}
+
+TColor PaletteColor(TColor color)
+{
+    return static_cast<TColor>(ColorToRGB(color) | 0x02000000u);
+}
+
+std::string ResStr(const std::string& text)
+{
+    return text;
+}
 
 void DrawInvertFrame(const TRect& screenRect, int width)
 {

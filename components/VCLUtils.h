@@ -1,11 +1,12 @@
-// Canvas, bitmap, message and command-line helpers: rectangles, transparent and disabled bitmaps, cell text, shortened captions, and the parameters of a command line.
+// Canvas, bitmap, message and command-line helpers: rectangles, transparent and disabled bitmaps, cell text, shortened captions; the command line's parameters come from components/core/CommandLine.h.
 #pragma once
 
 #include <string>
 
-#include "platform/Geometry.h"
-#include "platform/Graphics.h"
-#include "platform/SysUtils.h"
+#include "components/core/CommandLine.h"
+#include "platform/core/Geometry.h"
+#include "platform/core/Graphics.h"
+#include "platform/core/SysUtils.h"
 
 class QFont;
 class QImage;
@@ -34,21 +35,6 @@ std::string ResStr(const std::string& text);
 // The text when it fits in `maxWidth` pixels in the font; otherwise the longest start of it, at least
 // two characters shorter, followed by "...", that fits; "..." alone when none does.
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth);
-
-// ---------------------------------------------------------------- command line
-
-// Reads one parameter of a zero-terminated command line into `param` and returns the position behind
-// it. Blanks and control characters before it, and pairs of double quotes with nothing between them,
-// are skipped; a double quote starts a run copied with its blanks up to the next double quote (the
-// quotes are dropped). A parameter may be of any length.
-const char* GetParamStr(const char* p, std::string& param);
-// How many parameters follow one another before the first empty one.
-int ParamCountFromCommandLine(const char* commandLine);
-// Parameter `index` counted from 0; "" when the parameters end before it.
-std::string GetParamStrFromCommandLine(const char* commandLine, int index);
-// The program (parameter 0) and the other parameters joined by one blank, those holding a blank put
-// in double quotes; both empty for an empty command line.
-void SplitCommandLine(const std::string& commandLine, std::string& program, std::string& parameters);
 
 // ---------------------------------------------------------------- drawing
 

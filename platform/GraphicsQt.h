@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QRect>
 
-#include "platform/Graphics.h"
+#include "platform/core/Graphics.h"
 
 QColor ToQColor(TColor color);
 

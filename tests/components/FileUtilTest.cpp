@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "components/FileUtil.h"
+#include "components/core/FileUtil.h"
 #include "support/TempDir.h"
 
 TEST(FileUtil, FoldersAndValidNames)

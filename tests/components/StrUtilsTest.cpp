@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "components/StrUtils.h"
+#include "components/core/StrUtils.h"
 
 namespace {
 

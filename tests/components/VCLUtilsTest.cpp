@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "components/VCLUtils.h"
-#include "platform/Exception.h"
-#include "platform/Win1252.h"
+#include "platform/core/Exception.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

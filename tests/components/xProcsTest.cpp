@@ -5,10 +5,10 @@
 #include <random>
 #include <string>
 
-#include "components/FileUtil.h"
-#include "components/xProcs.h"
-#include "platform/Registry.h"
-#include "platform/SysUtils.h"
+#include "components/core/FileUtil.h"
+#include "components/core/xProcs.h"
+#include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
 #include "support/TempDir.h"
 
 TEST(xProcs, TokensAreCutWithTheirSeparator)
