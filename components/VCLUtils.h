@@ -28,8 +28,8 @@ TColor PaletteColor(TColor color);
 // last, over every window. Showing the same frames again takes them away, as an inverted frame drawn
 // twice would. A width of 0 or less shows nothing.
 void DrawInvertFrame(const TRect& screenRect, int width);
-// Resets the pointer, tells the user "Función aún no implementada" and ends the current operation with
-// EAbort, which no one reports.
+// Resets the pointer, tells the user that the function is not implemented yet, and ends the current
+// operation with EAbort, which the places that report errors let pass unseen.
 [[noreturn]] void NotImplemented();
 std::string ResStr(const std::string& text);
 // The text when it fits in `maxWidth` pixels in the font; otherwise the longest start of it, at least

@@ -1,6 +1,20 @@
 // Command-line parameters, read byte by byte from a zero-terminated line.
 #include "components/core/CommandLine.h"
 
+namespace {
+
+// Any character that ends a parameter, the tab and the other control characters as well as the blank,
+// must stand inside quotes for the parameter to read back whole.
+bool needsQuotes(const std::string& param)
+{
+    for (char c : param)
+        if (static_cast<unsigned char>(c) <= ' ')
+            return true;
+    return false;
+}
+
+} // namespace
+
 const char* GetParamStr(const char* p, std::string& param)
 {
     param.clear();
@@ -57,6 +71,6 @@ void SplitCommandLine(const std::string& commandLine, std::string& program, std:
     for (p = GetParamStr(p, param); !param.empty(); p = GetParamStr(p, param)) {
         if (!parameters.empty())
             parameters += ' ';
-        parameters += param.find(' ') == std::string::npos ? param : '"' + param + '"';
+        parameters += needsQuotes(param) ? '"' + param + '"' : param;
     }
 }

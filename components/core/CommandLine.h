@@ -12,6 +12,6 @@ const char* GetParamStr(const char* p, std::string& param);
 int ParamCountFromCommandLine(const char* commandLine);
 // Parameter `index` counted from 0; "" when the parameters end before it.
 std::string GetParamStrFromCommandLine(const char* commandLine, int index);
-// The program (parameter 0) and the other parameters joined by one blank, those holding a blank put
-// in double quotes; both empty for an empty command line.
+// The program (parameter 0) and the other parameters joined by one blank, those holding a blank (or a
+// tab or other control character) put in double quotes; both empty for an empty command line.
 void SplitCommandLine(const std::string& commandLine, std::string& program, std::string& parameters);

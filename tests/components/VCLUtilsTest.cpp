@@ -71,6 +71,8 @@ TEST(VCLUtils, CommandLineParameters)
     SplitCommandLine("prog \"a b\" c", program, parameters);
     EXPECT_EQ(program, "prog");
     EXPECT_EQ(parameters, "\"a b\" c");
+    SplitCommandLine("prog \"a\tb\" c", program, parameters);
+    EXPECT_EQ(parameters, "\"a\tb\" c");
     SplitCommandLine("", program, parameters);
     EXPECT_EQ(program, "");
     EXPECT_EQ(parameters, "");
@@ -88,7 +90,7 @@ TEST(VCLUtils, CommandLineParameters)
 
     // Parameters joined by SplitCommandLine read back as the same parameters.
     std::mt19937 rng(4105);
-    const std::string alphabet = "ab \xE9-";
+    const std::string alphabet = "ab \t\x01\xE9-";
     for (int round = 0; round < 300; ++round) {
         std::vector<std::string> wanted;
         std::string line = "prog.exe";
@@ -97,7 +99,7 @@ TEST(VCLUtils, CommandLineParameters)
             for (int k = static_cast<int>(rng() % 6); k > 0; --k)
                 p += alphabet[rng() % alphabet.size()];
             wanted.push_back(p);
-            line += p.find(' ') == std::string::npos ? " " + p : " \"" + p + "\"";
+            line += " \"" + p + "\"";
         }
         SplitCommandLine(line, program, parameters);
         EXPECT_EQ(program, "prog.exe");
