@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QPainter>
 #include <QPointer>
 #include <memory>
 
@@ -156,7 +157,34 @@ TEST(VSpeedBtnMenu, AChoiceSetsItemIndexAndEscapeKeepsIt)
     }));
     EXPECT_EQ(w.button->ItemIndex(), 1);
     EXPECT_EQ(w.selects, 2);
-    Shot(*w.button, "vspeedbtnmenu.png");
+}
+
+TEST(VSpeedBtnMenu, GrabbedPictureShowsAFlatButtonRaisedUnderTheMouse)
+{
+    TMenuButtonWindow w;
+    // A black triangle pointing down, on a white background the button takes as transparent.
+    QPixmap glyph(9, 9);
+    glyph.fill(Qt::white);
+    {
+        QPainter painter(&glyph);
+        for (int row = 0; row < 4; ++row)
+            painter.fillRect(row + 1, row + 3, 7 - 2 * row, 1, Qt::black);
+    }
+    w.button->SetGlyph(glyph);
+    QImage away = Shot(*w.button, "vspeedbtnmenu-away.png");
+    w.button->setAttribute(Qt::WA_UnderMouse);
+    QImage under = Shot(*w.button, "vspeedbtnmenu.png");
+    // Glyph in the middle either way; the frame only under the mouse.
+    QPoint glyphAt((24 - 9) / 2, (22 - 9) / 2);
+    QPoint edge(w.button->width() - 1, w.button->height() / 2);
+    for (QPoint ink : {QPoint(1, 3), QPoint(7, 3), QPoint(4, 6)}) {
+        EXPECT_EQ(away.pixel(glyphAt + ink), qRgb(0, 0, 0));
+        EXPECT_EQ(under.pixel(glyphAt + ink), qRgb(0, 0, 0));
+    }
+    EXPECT_EQ(away.pixel(glyphAt), away.pixel(1, 1));
+    EXPECT_EQ(away.pixel(glyphAt + QPoint(4, 7)), away.pixel(1, 1));
+    EXPECT_EQ(away.pixel(edge), away.pixel(1, 1));
+    EXPECT_NE(under.pixel(edge), away.pixel(edge));
 }
 
 TEST(VSpeedBtnMenu, AHandlerMayDeleteTheButtonWhileItsMenuIsOpen)
