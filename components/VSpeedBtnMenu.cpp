@@ -7,7 +7,7 @@
 #include <QPointer>
 
 #include "platform/HandlerCall.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 TVSpeedBtnMenu::TVSpeedBtnMenu(QWidget* parent) : TSpeedButton(parent)
 {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/Buttons.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 
 class QMenu;
 

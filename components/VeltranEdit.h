@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "platform/Buttons.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 #include "platform/Cursors.h"
-#include "platform/Geometry.h"
+#include "platform/core/Geometry.h"
 
 class QCheckBox;
 

@@ -3,7 +3,7 @@
 
 #include <QColor>
 
-#include "platform/Graphics.h"
+#include "platform/core/Graphics.h"
 
 inline QColor ToQColor(TColor color)
 {

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 void ShowHandlerError(QWidget* owner)
 {
