@@ -7,7 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/Exception.h"
+
 namespace {
+
+constexpr int kAbortText = 65215;
 
 std::string vformat(const char* fmt, va_list args)
 {
@@ -219,4 +223,9 @@ std::string NativePath(std::string_view path)
         if (c == '\\')
             c = '/';
     return native;
+}
+
+void Abort()
+{
+    throw EAbort(LoadResString(kAbortText));
 }
