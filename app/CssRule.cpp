@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "app/libCSS.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Graphics.h"
+#include "platform/core/Graphics.h"
 
 // The property names the rule reader knows, in table order; looked up without case.
 inline constexpr std::array<std::string_view, 72> CSSPropertyNames = {

@@ -1,7 +1,7 @@
 // Text routines of the style library; each one walks its text once.
 #include "app/libCSS.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "app/CssRule.h"
 #include "app/libCSS.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
