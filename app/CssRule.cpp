@@ -116,9 +116,9 @@ bool readCount(std::string_view digits, std::string& text)
 }
 
 // A number and unit that an up-down and its unit list hold exactly: digits (after a "-" only where
-// the up-down goes below 0), then nothing or a unit of the list. Anything else — a fraction, a
-// sign, blanks, an unknown unit, a value past the up-down's range — is left to the memo, since
-// the controls would write it back changed.
+// the up-down goes below 0), then nothing or a unit of the list. Anything else (a fraction, a
+// sign, blanks, an unknown unit, a value past the up-down's range) is left to the memo, since the
+// controls would write it back changed.
 bool readLength(std::string_view value, TCSSUnitList units, bool signedRange, std::string& text, int& unit)
 {
     const bool negative = signedRange && !value.empty() && value[0] == '-';
@@ -219,169 +219,106 @@ std::string sideProperty(std::string_view prefix, int side, std::string_view suf
     return std::string(prefix) + std::string(kSideNames[side]) + std::string(suffix);
 }
 
-// One declaration into the controls; false when no control holds it as it is written.
-bool readDeclaration(TCssRule& r, int index, std::string_view value)
+// Properties whose one radio group or combo box selects a keyword.
+struct TKeywordControl {
+    int property;
+    int TCssRule::*entry;
+    TKeywords keywords;
+};
+const TKeywordControl kKeywordControls[] = {
+    {piBackgroundRepeat, &TCssRule::rgBgRepeat, kBgRepeats},
+    {piTextDecoration, &TCssRule::rgTextDecoration, kTextDecorations},
+    {piTextTransform, &TCssRule::rgTextTransform, kTextTransforms},
+    {piTextAlign, &TCssRule::rgTextAlign, kTextAligns},
+    {piFloat, &TCssRule::rgFloat, kFloats},
+    {piClear, &TCssRule::rgClear, kClears},
+    {piDisplay, &TCssRule::rgDisplay, kDisplays},
+    {piListStyleType, &TCssRule::rgListStyleType, kListStyleTypes},
+    {piListStylePosition, &TCssRule::rgListStylePosition, kListStylePositions},
+    {piOverflow, &TCssRule::cbOverFlow, kOverflows},
+    {piPosition, &TCssRule::cbPosition, kPositionKinds},
+    {piVisibility, &TCssRule::cbVisibility, kVisibilities},
+    {piPageBreakBefore, &TCssRule::rgPageBreakBefore, kPageBreaks},
+    {piPageBreakAfter, &TCssRule::rgPageBreakAfter, kPageBreaks},
+    {piCursor, &TCssRule::rgCursor, kCursors},
+};
+
+// Properties held by a check box or toggle that includes an edit, its up-down and a unit list.
+struct TLengthControl {
+    int property;
+    bool TCssRule::*included;
+    std::string TCssRule::*edit;
+    int TCssRule::*unit;
+    TCSSUnitList units;
+};
+const TLengthControl kLengthControls[] = {
+    {piLetterSpacing, &TCssRule::chLetterSpacing, &TCssRule::eLetterSpacing, &TCssRule::cbLetterSpacing,
+     CSSLengthUnits},
+    {piTextIndent, &TCssRule::chTextIndent, &TCssRule::eTextIndent, &TCssRule::cbTextIndent,
+     CSSPositionUnits},
+    {piLineHeight, &TCssRule::chLineHeight, &TCssRule::eLineHeight, &TCssRule::cbLineHeight,
+     CSSLineHeightUnits},
+    {piHeight, &TCssRule::sbHeight, &TCssRule::eHeight, &TCssRule::cbHeight, CSSLengthUnits},
+    {piLeft, &TCssRule::sbLeft, &TCssRule::eLeft, &TCssRule::cbLeft, CSSBoxUnits},
+    {piTop, &TCssRule::sbTop, &TCssRule::eTop, &TCssRule::cbTop, CSSBoxUnits},
+    {piWidth, &TCssRule::sbWidth, &TCssRule::eWidth, &TCssRule::cbWidth, CSSBoxUnits},
+};
+
+bool readBackgroundPosition(TCssRule& r, std::string_view value)
 {
-    switch (index) {
-    case piFontFamily:
-        r.chFontFamily = true;
-        r.eFontFamily = std::string(value);
-        return true;
-    case piFontStyle:
-    case piFontVariant:
-    case piFontWeight: {
-        static constexpr std::string_view keywords[] = {"italic", "small-caps", "bold"};
-        bool* const checks[] = {&r.chItalic, &r.chSmallCaps, &r.chBold};
-        const int which = index - piFontStyle;
-        if (!SameText(value, keywords[which]))
-            return false;
-        *checks[which] = true;
-        return true;
+    // A comma separates the layers of several backgrounds, which two parts cannot hold.
+    if (value.find(',') != std::string_view::npos)
+        return false;
+    const size_t blank = value.find(' ');
+    if (blank == std::string_view::npos)
+        return false;
+    const std::string_view first = TrimView(value.substr(0, blank));
+    const std::string_view second = TrimView(value.substr(blank + 1));
+    std::string textX, textY;
+    int unitX = -1, unitY = -1;
+    const int entry1 = keywordEntry(first, kPositions1);
+    const int entry2 = keywordEntry(second, kPositions2);
+    if ((entry1 == 0 && !readLength(first, CSSPositionUnits, true, textX, unitX)) ||
+        (entry2 == 0 && !readLength(second, CSSPositionUnits, true, textY, unitY)))
+        return false;
+    r.chPosition = true;
+    r.rgPosition1 = entry1;
+    if (entry1 == 0) {
+        r.ePositionX = textX;
+        r.cbPositionX = unitX;
     }
-    case piFontSize: {
-        if (const int entry = keywordEntry(value, kFontSizes)) {
-            r.rgFontSize = entry;
-            return true;
-        }
-        if (!readLength(value, CSSFontSizeUnits, false, r.eFontSize, r.cbFontSize))
-            return false;
-        r.rgFontSize = kFontSizeFixed;
-        return true;
+    r.rgPosition2 = entry2;
+    if (entry2 == 0) {
+        r.ePositionY = textY;
+        r.cbPositionY = unitY;
     }
-    case piColor:
-    case piBackgroundColor: {
-        TColor color;
-        if (!readColor(value, color))
+    return true;
+}
+
+bool readClip(TCssRule& r, std::string_view value)
+{
+    const size_t open = value.find('(');
+    const size_t close = value.find(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open ||
+        !SameText(TrimView(value.substr(0, open)), "rect") || !TrimView(value.substr(close + 1)).empty())
+        return false;
+    const std::vector<std::string_view> parts = blankSeparated(value.substr(open + 1, close - open - 1));
+    if (parts.size() != 4)
+        return false;
+    std::array<std::string, 4> texts;
+    std::array<int, 4> units{};
+    for (size_t side = 0; side < 4; ++side)
+        if (!readLength(parts[side], CSSLengthUnits, false, texts[side], units[side]))
             return false;
-        (index == piColor ? r.pColor : r.pBGColor) = color;
-        (index == piColor ? r.sbColor : r.sbBGColor) = true;
-        return true;
-    }
-    case piBackgroundImage:
-        r.chBgImage = true;
-        r.eBgImage = std::string(value);
-        return true;
-    case piBackgroundRepeat:
-        return setKeyword(r.rgBgRepeat, value, kBgRepeats);
-    case piBackgroundAttachment:
-        // The check box can only write "fixed"; "scroll" ticked would come back as its opposite.
-        if (!SameText(value, "fixed"))
-            return false;
-        r.chBgFixed = true;
-        return true;
-    case piBackgroundPosition: {
-        // A comma separates the layers of several backgrounds, which two parts cannot hold.
-        if (value.find(',') != std::string_view::npos)
-            return false;
-        const size_t blank = value.find(' ');
-        if (blank == std::string_view::npos)
-            return false;
-        const std::string first = Trim(value.substr(0, blank));
-        const std::string second = Trim(value.substr(blank + 1));
-        std::string textX, textY;
-        int unitX = -1, unitY = -1;
-        const int entry1 = keywordEntry(first, kPositions1);
-        const int entry2 = keywordEntry(second, kPositions2);
-        if ((entry1 == 0 && !readLength(first, CSSPositionUnits, true, textX, unitX)) ||
-            (entry2 == 0 && !readLength(second, CSSPositionUnits, true, textY, unitY)))
-            return false;
-        r.chPosition = true;
-        r.rgPosition1 = entry1;
-        if (entry1 == 0) {
-            r.ePositionX = textX;
-            r.cbPositionX = unitX;
-        }
-        r.rgPosition2 = entry2;
-        if (entry2 == 0) {
-            r.ePositionY = textY;
-            r.cbPositionY = unitY;
-        }
-        return true;
-    }
-    case piLetterSpacing:
-        return setWhen(readLength(value, CSSLengthUnits, false, r.eLetterSpacing, r.cbLetterSpacing),
-                       r.chLetterSpacing);
-    case piTextIndent:
-        return setWhen(readLength(value, CSSPositionUnits, false, r.eTextIndent, r.cbTextIndent),
-                       r.chTextIndent);
-    case piLineHeight:
-        return setWhen(readLength(value, CSSLineHeightUnits, false, r.eLineHeight, r.cbLineHeight),
-                       r.chLineHeight);
-    case piTextDecoration:
-        return setKeyword(r.rgTextDecoration, value, kTextDecorations);
-    case piVerticalAlign: {
-        if (const int entry = keywordEntry(value, kVerticalAligns)) {
-            r.rgVerticalAlign = entry;
-            return true;
-        }
-        if (value.empty() || value.back() != '%' ||
-            !readCount(value.substr(0, value.size() - 1), r.eVerticalAlign))
-            return false;
-        r.rgVerticalAlign = kVerticalAlignPercent;
-        return true;
-    }
-    case piTextTransform:
-        return setKeyword(r.rgTextTransform, value, kTextTransforms);
-    case piTextAlign:
-        return setKeyword(r.rgTextAlign, value, kTextAligns);
-    case piFloat:
-        return setKeyword(r.rgFloat, value, kFloats);
-    case piClear:
-        return setKeyword(r.rgClear, value, kClears);
-    case piDisplay:
-        return setKeyword(r.rgDisplay, value, kDisplays);
-    case piListStyleType:
-        return setKeyword(r.rgListStyleType, value, kListStyleTypes);
-    case piListStyleImage:
-        r.chListStyleImage = true;
-        r.eListStyleImage = std::string(value);
-        return true;
-    case piListStylePosition:
-        return setKeyword(r.rgListStylePosition, value, kListStylePositions);
-    case piClip: {
-        const size_t open = value.find('(');
-        const size_t close = value.find(')');
-        if (open == std::string_view::npos || close == std::string_view::npos || close < open ||
-            !SameText(Trim(value.substr(0, open)), "rect") || !Trim(value.substr(close + 1)).empty())
-            return false;
-        const std::vector<std::string_view> parts = blankSeparated(value.substr(open + 1, close - open - 1));
-        if (parts.size() != 4)
-            return false;
-        std::array<std::string, 4> texts;
-        std::array<int, 4> units{};
-        for (size_t side = 0; side < 4; ++side)
-            if (!readLength(parts[side], CSSLengthUnits, false, texts[side], units[side]))
-                return false;
-        r.chClip = true;
-        r.eClip = texts;
-        r.cbClip = units;
-        return true;
-    }
-    case piHeight:
-        return setWhen(readLength(value, CSSLengthUnits, false, r.eHeight, r.cbHeight), r.sbHeight);
-    case piLeft:
-        return setWhen(readLength(value, CSSBoxUnits, false, r.eLeft, r.cbLeft), r.sbLeft);
-    case piTop:
-        return setWhen(readLength(value, CSSBoxUnits, false, r.eTop, r.cbTop), r.sbTop);
-    case piWidth:
-        return setWhen(readLength(value, CSSBoxUnits, false, r.eWidth, r.cbWidth), r.sbWidth);
-    case piOverflow:
-        return setKeyword(r.cbOverFlow, value, kOverflows);
-    case piPosition:
-        return setKeyword(r.cbPosition, value, kPositionKinds);
-    case piVisibility:
-        return setKeyword(r.cbVisibility, value, kVisibilities);
-    case piZIndex:
-        return setWhen(readCount(value, r.eZIndex), r.chZIndex);
-    case piPageBreakBefore:
-        return setKeyword(r.rgPageBreakBefore, value, kPageBreaks);
-    case piPageBreakAfter:
-        return setKeyword(r.rgPageBreakAfter, value, kPageBreaks);
-    case piCursor:
-        return setKeyword(r.rgCursor, value, kCursors);
-    default:
-        break;
-    }
+    r.chClip = true;
+    r.eClip = texts;
+    r.cbClip = units;
+    return true;
+}
+
+// The border and box properties, one per side.
+bool readSideDeclaration(TCssRule& r, int index, std::string_view value)
+{
     if (index >= piMarginTop && index <= piMarginLeft) {
         const int side = index - piMarginTop;
         return setWhen(readLength(value, CSSBoxUnits, false, r.eMargin[side], r.cbMargin[side]),
@@ -410,11 +347,77 @@ bool readDeclaration(TCssRule& r, int index, std::string_view value)
         r.sbBorderColor[side] = false;
         return true;
     }
-    if (index >= piBorderTopStyle && index <= piBorderLeftStyle) {
-        const int side = index - piBorderTopStyle;
-        return setKeyword(r.cbBorderStyle[side], value, kBorderStyles);
-    }
+    if (index >= piBorderTopStyle && index <= piBorderLeftStyle)
+        return setKeyword(r.cbBorderStyle[index - piBorderTopStyle], value, kBorderStyles);
     return false;
+}
+
+// One declaration into the controls; false when no control holds it as it is written.
+bool readDeclaration(TCssRule& r, int index, std::string_view value)
+{
+    for (const TKeywordControl& control : kKeywordControls)
+        if (control.property == index)
+            return setKeyword(r.*control.entry, value, control.keywords);
+    for (const TLengthControl& control : kLengthControls)
+        if (control.property == index)
+            return setWhen(readLength(value, control.units, false, r.*control.edit, r.*control.unit),
+                           r.*control.included);
+    switch (index) {
+    case piFontFamily:
+        r.chFontFamily = true;
+        r.eFontFamily = std::string(value);
+        return true;
+    case piFontStyle:
+    case piFontVariant:
+    case piFontWeight: {
+        static constexpr std::string_view keywords[] = {"italic", "small-caps", "bold"};
+        bool* const checks[] = {&r.chItalic, &r.chSmallCaps, &r.chBold};
+        const int which = index - piFontStyle;
+        return setWhen(SameText(value, keywords[which]), *checks[which]);
+    }
+    case piFontSize:
+        if (const int entry = keywordEntry(value, kFontSizes)) {
+            r.rgFontSize = entry;
+            return true;
+        }
+        if (!readLength(value, CSSFontSizeUnits, false, r.eFontSize, r.cbFontSize))
+            return false;
+        r.rgFontSize = kFontSizeFixed;
+        return true;
+    case piColor:
+        return setWhen(readColor(value, r.pColor), r.sbColor);
+    case piBackgroundColor:
+        return setWhen(readColor(value, r.pBGColor), r.sbBGColor);
+    case piBackgroundImage:
+        r.chBgImage = true;
+        r.eBgImage = std::string(value);
+        return true;
+    case piBackgroundAttachment:
+        // The check box can only write "fixed"; "scroll" ticked would come back as its opposite.
+        return setWhen(SameText(value, "fixed"), r.chBgFixed);
+    case piBackgroundPosition:
+        return readBackgroundPosition(r, value);
+    case piVerticalAlign:
+        if (const int entry = keywordEntry(value, kVerticalAligns)) {
+            r.rgVerticalAlign = entry;
+            return true;
+        }
+        if (value.empty() || value.back() != '%' ||
+            !readCount(value.substr(0, value.size() - 1), r.eVerticalAlign))
+            return false;
+        r.rgVerticalAlign = kVerticalAlignPercent;
+        return true;
+    case piListStyleImage:
+        r.chListStyleImage = true;
+        r.eListStyleImage = std::string(value);
+        return true;
+    case piClip:
+        return readClip(r, value);
+    case piZIndex:
+        return setWhen(readCount(value, r.eZIndex), r.chZIndex);
+    default:
+        return readSideDeclaration(r, index, value);
+    }
 }
 
 } // namespace

@@ -22,16 +22,6 @@ std::string flatten(std::string_view text)
     return flat;
 }
 
-std::string_view trimView(std::string_view s)
-{
-    size_t begin = 0, end = s.size();
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ')
-        --end;
-    return s.substr(begin, end - begin);
-}
-
 // Where one rule sits in the flattened text: its selector starts at `start`, its body runs from
 // `open` ("{") to `close` ("}", or the end of the text for an unclosed last rule).
 struct TRuleSpan {
@@ -41,17 +31,17 @@ struct TRuleSpan {
 };
 
 // The first rule whose whole selector equals `selector`. A selector is what stands between the
-// previous "{", "}" or ";" and a "{" — the same text the selector list shows as the line before
-// "{" — so a name never matches inside a longer selector or inside another rule's body.
+// previous "{", "}" or ";" and a "{", the same text the selector list shows as the line before
+// "{"; so a name matches only a whole selector, never part of a longer one or of a declaration.
 bool findRule(std::string_view flat, std::string_view selector, TRuleSpan& span)
 {
     const std::string wantedText = flatten(selector);
-    const std::string_view wanted = trimView(wantedText);
+    const std::string_view wanted = TrimView(wantedText);
     size_t start = 0;
     for (size_t i = 0; i < flat.size(); ++i) {
         const char c = flat[i];
         if (c == '{') {
-            if (SameText(trimView(flat.substr(start, i - start)), wanted)) {
+            if (SameText(TrimView(flat.substr(start, i - start)), wanted)) {
                 span.start = start;
                 span.open = i;
                 const size_t close = flat.find('}', i + 1);
@@ -193,8 +183,8 @@ std::vector<TCSSDeclaration> CSSSplitDeclarations(std::string_view body)
         const size_t semicolon = rest.find(';', colon + 1);
         if (semicolon == std::string_view::npos)
             break;
-        entries.push_back({std::string(trimView(rest.substr(from, colon - from))),
-                           std::string(trimView(rest.substr(colon + 1, semicolon - colon - 1))), false});
+        entries.push_back({std::string(TrimView(rest.substr(from, colon - from))),
+                           std::string(TrimView(rest.substr(colon + 1, semicolon - colon - 1))), false});
         from = semicolon + 1;
     }
     return entries;

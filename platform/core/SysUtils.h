@@ -27,7 +27,9 @@ std::string AsciiUpperCase(std::string_view s);
 int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);
 
+// Control characters and blanks cut from both ends; the view form copies nothing.
 std::string Trim(std::string_view s);
+std::string_view TrimView(std::string_view s);
 
 // The value of a hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(char c);

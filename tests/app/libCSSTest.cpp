@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/libCSS.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -36,14 +37,6 @@ std::string referenceFormat(std::string s)
 // first "/*", then declarations are taken from the front.
 std::vector<TCSSDeclaration> referenceSplit(std::string body)
 {
-    auto trim = [](const std::string& s) {
-        size_t b = 0, e = s.size();
-        while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-            ++b;
-        while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-            --e;
-        return s.substr(b, e - b);
-    };
     std::vector<TCSSDeclaration> entries;
     for (;;) {
         const size_t open = body.find("/*"), close = body.find("*/");
@@ -56,7 +49,7 @@ std::vector<TCSSDeclaration> referenceSplit(std::string body)
         const size_t colon = body.find(':'), semicolon = body.find(';');
         if (colon == std::string::npos || semicolon == std::string::npos || semicolon < colon)
             break;
-        entries.push_back({trim(body.substr(0, colon)), trim(body.substr(colon + 1, semicolon - colon - 1)), false});
+        entries.push_back({Trim(body.substr(0, colon)), Trim(body.substr(colon + 1, semicolon - colon - 1)), false});
         body = body.substr(semicolon + 1);
     }
     return entries;
