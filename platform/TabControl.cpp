@@ -538,7 +538,7 @@ void TTabControl::measureFaces()
 
 void TTabControl::ensureLayout()
 {
-    if (!FLayoutStale)
+    if (!FLayoutStale && FLaidOutSize == size())
         return;
     measureFaces();
     TTabLayoutInput input;
@@ -560,6 +560,7 @@ void TTabControl::ensureLayout()
     FLayout.Compute(input);
     FFirstVisible = FLayout.FirstVisible();
     FLayoutStale = false;
+    FLaidOutSize = size();
 }
 
 TRect TTabControl::contentRect(int index)

@@ -168,5 +168,6 @@ private:
     TCustomImageList* FImages = nullptr;
     bool FRedraw = true;
     bool FLayoutStale = true;
+    QSize FLaidOutSize; // a hidden widget learns of its new size only when shown, so the layout checks
     TTabLayout FLayout;
 };
