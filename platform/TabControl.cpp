@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "platform/CustomImageList.h"
 #include "platform/Keys.h"
@@ -97,11 +98,22 @@ void drawEdge(QPainter& painter, const TRect& r, unsigned sides, bool sunken, co
 
 constexpr unsigned kAllSides = (1u << tsLeft) | (1u << tsTop) | (1u << tsRight) | (1u << tsBottom);
 
-// Qt's event dispatch must not see an exception; the user is told here instead.
-void reportEventError(QWidget* widget)
+// Sets a flag for the life of a scope and lowers it at the end.
+class RaisedFlag {
+public:
+    explicit RaisedFlag(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~RaisedFlag() { FFlag = false; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+void reportError(QWidget* widget, const std::exception_ptr& error)
 {
     try {
-        throw;
+        std::rethrow_exception(error);
     } catch (const std::exception& e) {
         QMessageBox::critical(widget, QApplication::applicationName(), FromWin1252(e.what()));
     } catch (...) {
@@ -804,7 +816,19 @@ bool TTabControl::event(QEvent* e)
         default: break;
         }
     } catch (...) {
-        reportEventError(this);
+        // Qt's event dispatch must not see an exception. The user is told once control is back in the
+        // event loop, since a message box must not open inside a paint; and as an owner that fails to
+        // draw fails again in every repaint under the box, one error is told at a time.
+        if (!FErrorPending) {
+            FErrorPending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this, error = std::current_exception()] {
+                    const RaisedFlag telling(FErrorPending); // lowered when the box has closed
+                    reportError(this, error);
+                },
+                Qt::QueuedConnection);
+        }
         return true;
     }
     return QWidget::event(e);

@@ -168,6 +168,7 @@ private:
     TCustomImageList* FImages = nullptr;
     bool FRedraw = true;
     bool FLayoutStale = true;
+    bool FErrorPending = false; // an error waits to be told, or is being told
     QSize FLaidOutSize; // a hidden widget learns of its new size only when shown, so the layout checks
     TTabLayout FLayout;
 };

@@ -1,15 +1,18 @@
 // The tab control alone: items, layout, the page rectangle, selection notifications and owner drawing.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "platform/CustomImageList.h"
+#include "platform/Exception.h"
 #include "platform/TabControl.h"
 
 namespace {
@@ -728,4 +731,40 @@ TEST(TabControl, PlainLookDrawsCaptionsAndImages)
         }
     EXPECT_EQ(onIcon, images.Width() * images.Height());
     EXPECT_EQ(magenta, onIcon);
+}
+
+TEST(TabControl, AnOwnerThatFailsToDrawIsReportedOnce)
+{
+    TTabControl tabs(nullptr, TCS_OWNERDRAWFIXED);
+    tabs.resize(300, 80);
+    fill(tabs, {"Uno"});
+    int draws = 0;
+    tabs.OnNotify = [&draws](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == WM_DRAWITEM) {
+            ++draws;
+            throw EListError("Tab control access error");
+        }
+        return 0;
+    };
+    QStringList shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown << box->text();
+            // The box stands over the control; a repaint under it fails again, silently.
+            tabs.grab();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    tabs.grab();
+    EXPECT_TRUE(shown.isEmpty()) << "no message box inside a paint";
+    QApplication::processEvents();
+    EXPECT_EQ(shown, QStringList{"Tab control access error"});
+    EXPECT_GE(draws, 2);
+    // Afterwards the next failure is told again.
+    tabs.grab();
+    QApplication::processEvents();
+    closer.stop();
+    EXPECT_EQ(shown.size(), 2);
 }
