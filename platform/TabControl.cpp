@@ -13,7 +13,7 @@
 
 #include "platform/CustomImageList.h"
 #include "platform/Keys.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Geometry.h"
-#include "platform/Messages.h"
-#include "platform/TabLayout.h"
+#include "platform/core/Geometry.h"
+#include "platform/core/Messages.h"
+#include "platform/core/TabLayout.h"
 
 class QPainter;
 class TCustomImageList;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/CustomImageList.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "platform/TabControl.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
-#include "platform/Messages.h"
-#include "platform/TabLayout.h"
+#include "platform/core/Messages.h"
+#include "platform/core/TabLayout.h"
 
 namespace {
 

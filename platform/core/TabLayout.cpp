@@ -1,9 +1,9 @@
 // Where a tab control's tabs, scroll arrows and page area lie, from its style, its size and the tabs' lengths.
-#include "platform/TabLayout.h"
+#include "platform/core/TabLayout.h"
 
 #include <algorithm>
 
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 namespace {
 

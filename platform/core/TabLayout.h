@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Geometry.h"
+#include "platform/core/Geometry.h"
 
 // The side of a tab that opens onto the pages.
 enum TTabSide : uint8_t { tsLeft, tsTop, tsRight, tsBottom };
