@@ -13,6 +13,7 @@
 
 #include "platform/CustomImageList.h"
 #include "platform/Keys.h"
+#include "platform/core/FlagScope.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
@@ -97,18 +98,6 @@ void drawEdge(QPainter& painter, const TRect& r, unsigned sides, bool sunken, co
 }
 
 constexpr unsigned kAllSides = (1u << tsLeft) | (1u << tsTop) | (1u << tsRight) | (1u << tsBottom);
-
-// Sets a flag for the life of a scope and lowers it at the end.
-class RaisedFlag {
-public:
-    explicit RaisedFlag(bool& flag) : FFlag(flag) { FFlag = true; }
-    ~RaisedFlag() { FFlag = false; }
-    RaisedFlag(const RaisedFlag&) = delete;
-    RaisedFlag& operator=(const RaisedFlag&) = delete;
-
-private:
-    bool& FFlag;
-};
 
 void reportError(QWidget* widget, const std::exception_ptr& error)
 {
@@ -824,7 +813,7 @@ bool TTabControl::event(QEvent* e)
             QMetaObject::invokeMethod(
                 this,
                 [this, error = std::current_exception()] {
-                    const RaisedFlag telling(FErrorPending); // lowered when the box has closed
+                    const FlagScope telling(FErrorPending); // lowered when the box has closed
                     reportError(this, error);
                 },
                 Qt::QueuedConnection);
