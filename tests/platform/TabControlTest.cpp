@@ -768,3 +768,20 @@ TEST(TabControl, AnOwnerThatFailsToDrawIsReportedOnce)
     closer.stop();
     EXPECT_EQ(shown.size(), 2);
 }
+
+TEST(TabControl, FocusFollowsTheStyle)
+{
+    // Tabs take the focus when clicked, buttons only when asked to, and neither with focus-never.
+    const std::pair<uint32_t, Qt::FocusPolicy> cases[] = {
+        {TCS_TABS, Qt::StrongFocus},
+        {TCS_TABS | TCS_FOCUSNEVER, Qt::NoFocus},
+        {TCS_BUTTONS, Qt::TabFocus},
+        {TCS_BUTTONS | TCS_FOCUSONBUTTONDOWN, Qt::StrongFocus},
+        {TCS_BUTTONS | TCS_FOCUSONBUTTONDOWN | TCS_FOCUSNEVER, Qt::NoFocus},
+    };
+    TTabControl tabs;
+    for (const auto& [style, policy] : cases) {
+        tabs.SetStyle(style);
+        EXPECT_EQ(tabs.focusPolicy(), policy) << style;
+    }
+}
