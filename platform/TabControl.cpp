@@ -13,7 +13,7 @@
 
 #include "platform/CustomImageList.h"
 #include "platform/Keys.h"
-#include "platform/core/FlagScope.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
@@ -23,17 +23,12 @@ constexpr int kEdge = 2;
 // Text flags of captions: "&" marks the accelerator, as in every caption of the class library.
 constexpr int kCaptionFlags = Qt::TextSingleLine | Qt::TextShowMnemonic;
 
-// Saves the painter's state for the life of a scope.
-class SavedPainter {
-public:
-    explicit SavedPainter(QPainter& painter) : FPainter(painter) { FPainter.save(); }
-    ~SavedPainter() { FPainter.restore(); }
-    SavedPainter(const SavedPainter&) = delete;
-    SavedPainter& operator=(const SavedPainter&) = delete;
-
-private:
-    QPainter& FPainter;
-};
+// The painter's state, saved now and restored when the scope closes.
+[[nodiscard]] TScopeGuard savedState(QPainter& painter)
+{
+    painter.save();
+    return TScopeGuard([&painter] { painter.restore(); });
+}
 
 QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
@@ -612,7 +607,7 @@ void TTabControl::paint(QPainter& painter)
     if (!(FStyle & TCS_BUTTONS))
         drawEdge(painter, FLayout.FrameRect(), kAllSides, false, palette());
     {
-        SavedPainter clip(painter);
+        const TScopeGuard clip = savedState(painter);
         painter.setClipRect(toQRect(FLayout.StripRect()));
         // The selected tab goes last: it stands over its neighbours and the frame.
         for (int i = 0; i < static_cast<int>(FItems.size()); ++i)
@@ -640,7 +635,7 @@ void TTabControl::paintTab(QPainter& painter, int index)
     if (FStyle & TCS_OWNERDRAWFIXED) {
         if (!OnNotify)
             return;
-        SavedPainter saved(painter);
+        const TScopeGuard saved = savedState(painter);
         painter.setClipRect(toQRect(content), Qt::IntersectClip);
         DRAWITEMSTRUCT item;
         item.CtlID = static_cast<UINT>(FControlId);
@@ -664,7 +659,7 @@ void TTabControl::paintTab(QPainter& painter, int index)
 void TTabControl::drawCaption(QPainter& painter, int index, const TRect& content)
 {
     const TTabItem& item = FItems[index];
-    SavedPainter saved(painter);
+    const TScopeGuard saved = savedState(painter);
     painter.setClipRect(toQRect(content), Qt::IntersectClip);
     QColor text = palette().color(isEnabled() ? QPalette::ButtonText : QPalette::Dark);
     if (item.State & TCIS_HIGHLIGHTED) {
@@ -813,7 +808,7 @@ bool TTabControl::event(QEvent* e)
             QMetaObject::invokeMethod(
                 this,
                 [this, error = std::current_exception()] {
-                    const FlagScope telling(FErrorPending); // lowered when the box has closed
+                    const TScopeGuard told([this] { FErrorPending = false; }); // once the box has closed
                     reportError(this, error);
                 },
                 Qt::QueuedConnection);
