@@ -1,10 +1,8 @@
 // The tab control: a row (or rows) of tabs or buttons that the owner drives by messages and may draw itself.
 #include "platform/TabControl.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -12,6 +10,8 @@
 #include <exception>
 
 #include "platform/CustomImageList.h"
+#include "platform/GraphicsQt.h"
+#include "platform/HandlerCall.h"
 #include "platform/Keys.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/Win1252Qt.h"
@@ -22,13 +22,6 @@ namespace {
 constexpr int kEdge = 2;
 // Text flags of captions: "&" marks the accelerator, as in every caption of the class library.
 constexpr int kCaptionFlags = Qt::TextSingleLine | Qt::TextShowMnemonic;
-
-// The painter's state, saved now and restored when the scope closes.
-[[nodiscard]] TScopeGuard savedState(QPainter& painter)
-{
-    painter.save();
-    return TScopeGuard([&painter] { painter.restore(); });
-}
 
 QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
@@ -93,17 +86,6 @@ void drawEdge(QPainter& painter, const TRect& r, unsigned sides, bool sunken, co
 }
 
 constexpr unsigned kAllSides = (1u << tsLeft) | (1u << tsTop) | (1u << tsRight) | (1u << tsBottom);
-
-void reportError(QWidget* widget, const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        QMessageBox::critical(widget, QApplication::applicationName(), FromWin1252(e.what()));
-    } catch (...) {
-        // Nothing of the system's throws anything else; a foreign object carries no text to show.
-    }
-}
 
 } // namespace
 
@@ -607,7 +589,7 @@ void TTabControl::paint(QPainter& painter)
     if (!(FStyle & TCS_BUTTONS))
         drawEdge(painter, FLayout.FrameRect(), kAllSides, false, palette());
     {
-        const TScopeGuard clip = savedState(painter);
+        const TPainterSave clip(painter);
         painter.setClipRect(toQRect(FLayout.StripRect()));
         // The selected tab goes last: it stands over its neighbours and the frame.
         for (int i = 0; i < static_cast<int>(FItems.size()); ++i)
@@ -635,7 +617,7 @@ void TTabControl::paintTab(QPainter& painter, int index)
     if (FStyle & TCS_OWNERDRAWFIXED) {
         if (!OnNotify)
             return;
-        const TScopeGuard saved = savedState(painter);
+        const TPainterSave saved(painter);
         painter.setClipRect(toQRect(content), Qt::IntersectClip);
         DRAWITEMSTRUCT item;
         item.CtlID = static_cast<UINT>(FControlId);
@@ -659,7 +641,7 @@ void TTabControl::paintTab(QPainter& painter, int index)
 void TTabControl::drawCaption(QPainter& painter, int index, const TRect& content)
 {
     const TTabItem& item = FItems[index];
-    const TScopeGuard saved = savedState(painter);
+    const TPainterSave saved(painter);
     painter.setClipRect(toQRect(content), Qt::IntersectClip);
     QColor text = palette().color(isEnabled() ? QPalette::ButtonText : QPalette::Dark);
     if (item.State & TCIS_HIGHLIGHTED) {
@@ -809,7 +791,11 @@ bool TTabControl::event(QEvent* e)
                 this,
                 [this, error = std::current_exception()] {
                     const TScopeGuard told([this] { FErrorPending = false; }); // once the box has closed
-                    reportError(this, error);
+                    try {
+                        std::rethrow_exception(error);
+                    } catch (...) {
+                        ShowHandlerError(this);
+                    }
                 },
                 Qt::QueuedConnection);
         }
