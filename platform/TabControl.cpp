@@ -794,7 +794,7 @@ bool TTabControl::event(QEvent* e)
                     try {
                         std::rethrow_exception(error);
                     } catch (...) {
-                        ShowHandlerError(this);
+                        ShowException(this);
                     }
                 },
                 Qt::QueuedConnection);
