@@ -1,0 +1,28 @@
+// Drawing and event helpers shared by the editor's small controls: 3-D frames, button faces, focus
+// rectangles, the disabled pattern, and the report of an error that reaches an event handler.
+#pragma once
+
+#include <QRect>
+
+#include "platform/Graphics.h"
+
+class QPainter;
+class QWidget;
+
+// A one-pixel outline of `rect` in `color`; the rectangle then shrinks by one pixel on every side.
+void FrameRect(QPainter& canvas, QRect& rect, TColor color);
+// A one-pixel 3-D frame: top and left in `topLeft`, bottom and right in `bottomRight`; the rectangle
+// then shrinks by one pixel on every side.
+void Frame3D(QPainter& canvas, QRect& rect, TColor topLeft, TColor bottomRight);
+// A raised push-button face (sunken when `pushed`), filled with the button face; the rectangle
+// shrinks to the area inside the two-pixel edge.
+void DrawButtonFace(QPainter& canvas, QRect& rect, bool pushed);
+// A dotted rectangle in the text colour, as the keyboard focus is shown.
+void DrawFocusRect(QPainter& canvas, const QRect& rect);
+// Hatches `rect` as a disabled colour swatch: the 8 x 8 pattern of the rows 0x11, 0x22, 0x44, 0x88
+// repeated, set bits white and the others black, ANDed with the background.
+void DrawDisabledPattern(QPainter& canvas, const QRect& rect);
+
+// Called inside a catch block at an event boundary: Qt's event dispatch must not see an exception,
+// so its message is shown in a message box over `parent` instead.
+void ReportEventError(QWidget* parent);
