@@ -1,6 +1,8 @@
 // The colour grid, its form-file properties and the custom-colour lines of the colour dialog.
 #include "editor/ColorArray.h"
 
+#include <utility>
+
 #include "editor/StreamPrims.h"
 #include "platform/SysUtils.h"
 
@@ -136,16 +138,18 @@ void TColorArrayClass::WriteProperties(TStream& stream) const
 
 void TColorArrayClass::ReadProperties(TStream& stream)
 {
+    // Read aside: a stream that fails leaves this grid as it was.
+    TColorArrayClass read(*this);
     for (;;) {
         const std::string name = StreamReadShortStr(stream);
         if (name.empty())
-            return;
+            break;
         if (name == "XSize" || name == "YSize") {
+            const bool columns = name == "XSize";
             const int32_t value = readSize(stream);
-            const int32_t other = name == "XSize" ? FYSize : FXSize;
-            if (static_cast<int64_t>(value) * other > kMaxStreamedCells)
+            if (static_cast<int64_t>(value) * (columns ? read.FYSize : read.FXSize) > kMaxStreamedCells)
                 invalidValue();
-            name == "XSize" ? SetXSize(value) : SetYSize(value);
+            columns ? read.SetXSize(value) : read.SetYSize(value);
         } else if (name == "Colors") {
             if (StreamReadByte(stream) != vaList)
                 invalidValue();
@@ -154,10 +158,10 @@ void TColorArrayClass::ReadProperties(TStream& stream)
                 const TColor color = readIntegerOfType(stream, type);
                 // A list longer than the grid is read to its end so that the next property follows,
                 // but nothing is written past the last cell.
-                if (x > FXSize || y > FYSize)
+                if (x > read.FXSize || y > read.FYSize)
                     continue;
-                SetColor(x, y, color);
-                if (++y > FYSize) {
+                read.SetColor(x, y, color);
+                if (++y > read.FYSize) {
                     y = 1;
                     ++x;
                 }
@@ -166,6 +170,7 @@ void TColorArrayClass::ReadProperties(TStream& stream)
             throw EReadError(Format("Property %s does not exist", name.c_str()));
         }
     }
+    *this = std::move(read);
 }
 
 TStringList CustomColorLines(const TColorArrayClass& colors)

@@ -37,7 +37,8 @@ public:
     void WriteProperties(TStream& stream) const;
     // Reads properties up to the empty name. A "Colors" list fills the cells column by column and what
     // lies beyond the grid's last cell is read but dropped. Unknown names, values of another type and
-    // grids of more than kMaxStreamedCells cells raise EReadError.
+    // grids of more than kMaxStreamedCells cells raise EReadError; a stream that fails leaves the grid
+    // as it was.
     void ReadProperties(TStream& stream);
     static constexpr int64_t kMaxStreamedCells = 65536;
 
