@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "platform/GraphicsQt.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 void FrameRect(QPainter& canvas, QRect& rect, TColor color)
 {

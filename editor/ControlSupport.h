@@ -4,7 +4,7 @@
 
 #include <QRect>
 
-#include "platform/Graphics.h"
+#include "platform/core/Graphics.h"
 
 class QPainter;
 class QWidget;

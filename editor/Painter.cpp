@@ -13,8 +13,8 @@
 #include "editor/Glyphs.h"
 #include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

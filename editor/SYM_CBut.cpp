@@ -11,8 +11,8 @@
 
 #include "editor/ControlSupport.h"
 #include "platform/GraphicsQt.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "editor/ColorArray.h"
-#include "platform/Geometry.h"
+#include "editor/model/ColorArray.h"
+#include "platform/core/Geometry.h"
 
 class QPushButton;
 

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "platform/Keys.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

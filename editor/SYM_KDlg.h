@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <string>
 
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 class QLabel;
 class QPushButton;

@@ -11,7 +11,7 @@
 #include "editor/ControlSupport.h"
 #include "editor/Glyphs.h"
 #include "platform/GraphicsQt.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <QColor>
 
-#include "platform/Graphics.h"
+#include "platform/core/Graphics.h"
 
 // System colours resolve to the platform's palette first.
 inline QColor ToQColor(TColor color)

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "editor/ColorArray.h"
+#include "editor/model/ColorArray.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include "editor/SYM_KDlg.h"
 #include "platform/Keys.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 
