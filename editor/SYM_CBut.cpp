@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "editor/ControlSupport.h"
+#include "editor/model/FlagScope.h"
 #include "platform/GraphicsQt.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -30,18 +31,6 @@ constexpr int kOtherCellLeft = TTSM_KrColorButtonPalette::kClientWidth - TTSM_Kr
 constexpr int kOtherCellTop = TTSM_KrColorButtonPalette::kOtherTop + (TTSM_KrColorButtonPalette::kOtherHeight - 16) / 2;
 // The separator between the grid and the button row.
 constexpr int kSeparatorTop = 93;
-
-// Holds the palette open while the colour dialog runs, whatever way the dialog ends.
-class OtherDialogScope {
-public:
-    explicit OtherDialogScope(bool& flag) : FFlag(flag) { FFlag = true; }
-    ~OtherDialogScope() { FFlag = false; }
-    OtherDialogScope(const OtherDialogScope&) = delete;
-    OtherDialogScope& operator=(const OtherDialogScope&) = delete;
-
-private:
-    bool& FFlag;
-};
 
 // Closes the palette when the pick is done, also when the pick's handler fails.
 class CloseOnExit {
@@ -77,7 +66,7 @@ TTSM_KrColorButtonPalette::TTSM_KrColorButtonPalette(QWidget* owner)
     setFixedSize(kClientWidth + 2 * kFrame, kClientHeight + 2 * kFrame);
     SetDefaultPaletteColors(FPaletteColors);
 
-    FOtherButton = new QPushButton(FromWin1252("&Other"), this);
+    FOtherButton = new QPushButton(FromWin1252(LoadResString(4363)), this);
     FOtherButton->setGeometry(kFrame + 1, kFrame + kOtherTop, kClientWidth - 22, kOtherHeight);
     FOtherButton->setFocusPolicy(Qt::NoFocus);
     FOtherButton->setAutoDefault(false);
@@ -272,7 +261,8 @@ void TTSM_KrColorButtonPalette::OtherClick()
 {
     bool accepted = false;
     {
-        OtherDialogScope inDialog(FInOtherDialog);
+        // Holds the palette open while the colour dialog runs, whatever way the dialog ends.
+        FlagScope inDialog(FInOtherDialog);
         QColorDialog dialog(ToQColor(FOtherColor), this);
         dialog.setOption(QColorDialog::DontUseNativeDialog);
         const TStringList lines = CustomColorLines(FCustomColors);

@@ -11,6 +11,7 @@
 #include "editor/ControlSupport.h"
 #include "editor/Glyphs.h"
 #include "platform/GraphicsQt.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -103,10 +104,10 @@ void TKrColorButton::SetDefaultColors()
 
 std::string TKrColorButton::QualifiedName() const
 {
-    const std::string own = objectName().toStdString();
+    const std::string own = ToWin1252(objectName());
     if (!parentWidget())
         return own;
-    return parentWidget()->objectName().toStdString() + "." + own;
+    return ToWin1252(parentWidget()->objectName()) + "." + own;
 }
 
 QPoint TKrColorButton::PalettePosition(const QRect& button, const QSize& palette, const QRect& workArea)
