@@ -1,13 +1,9 @@
-// Drawing and event helpers of the editor's small controls.
+// Drawing helpers of the editor's small controls.
 #include "editor/ControlSupport.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QPainter>
-#include <exception>
 
 #include "platform/GraphicsQt.h"
-#include "platform/Win1252Qt.h"
 
 void FrameRect(QPainter& canvas, QRect& rect, TColor color)
 {
@@ -80,15 +76,4 @@ void DrawDisabledPattern(QPainter& canvas, const QRect& rect)
     canvas.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     canvas.fillRect(rect, QBrush(pattern));
     canvas.restore();
-}
-
-void ReportEventError(QWidget* parent)
-{
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        QMessageBox::critical(parent, QApplication::applicationName(), FromWin1252(e.what()));
-    } catch (...) {
-        // Nothing of the system's throws anything else; a foreign object carries no text to show.
-    }
 }

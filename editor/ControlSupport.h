@@ -1,5 +1,5 @@
-// Drawing and event helpers shared by the editor's small controls: 3-D frames, button faces, focus
-// rectangles, the disabled pattern, and the report of an error that reaches an event handler.
+// Drawing helpers shared by the editor's small controls: 3-D frames, button faces, focus rectangles
+// and the disabled pattern.
 #pragma once
 
 #include <QRect>
@@ -7,7 +7,6 @@
 #include "platform/core/Graphics.h"
 
 class QPainter;
-class QWidget;
 
 // A one-pixel outline of `rect` in `color`; the rectangle then shrinks by one pixel on every side.
 void FrameRect(QPainter& canvas, QRect& rect, TColor color);
@@ -22,7 +21,3 @@ void DrawFocusRect(QPainter& canvas, const QRect& rect);
 // Hatches `rect` as a disabled colour swatch: the 8 x 8 pattern of the rows 0x11, 0x22, 0x44, 0x88
 // repeated, set bits white and the others black, ANDed with the background.
 void DrawDisabledPattern(QPainter& canvas, const QRect& rect);
-
-// Called inside a catch block at an event boundary: Qt's event dispatch must not see an exception,
-// so its message is shown in a message box over `parent` instead.
-void ReportEventError(QWidget* parent);

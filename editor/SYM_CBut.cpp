@@ -12,6 +12,7 @@
 #include "editor/ControlSupport.h"
 #include "editor/model/FlagScope.h"
 #include "platform/GraphicsQt.h"
+#include "platform/HandlerCall.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -70,13 +71,7 @@ TTSM_KrColorButtonPalette::TTSM_KrColorButtonPalette(QWidget* owner)
     FOtherButton->setGeometry(kFrame + 1, kFrame + kOtherTop, kClientWidth - 22, kOtherHeight);
     FOtherButton->setFocusPolicy(Qt::NoFocus);
     FOtherButton->setAutoDefault(false);
-    connect(FOtherButton, &QPushButton::clicked, this, [this] {
-        try {
-            OtherClick();
-        } catch (...) {
-            ReportEventError(this);
-        }
-    });
+    connect(FOtherButton, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { OtherClick(); }); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state != Qt::ApplicationActive)
             appDeactivate();
@@ -213,11 +208,7 @@ void TTSM_KrColorButtonPalette::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    try {
-        ClickAt(clientPoint(event->position()));
-    } catch (...) {
-        ReportEventError(this);
-    }
+    CallHandler(this, [&] { ClickAt(clientPoint(event->position())); });
 }
 
 void TTSM_KrColorButtonPalette::keyPressEvent(QKeyEvent* event)
@@ -235,13 +226,8 @@ void TTSM_KrColorButtonPalette::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    if (OnPaletteClose) {
-        try {
-            OnPaletteClose(this);
-        } catch (...) {
-            ReportEventError(parentWidget());
-        }
-    }
+    if (OnPaletteClose)
+        CallHandler(parentWidget(), [this] { OnPaletteClose(this); });
 }
 
 void TTSM_KrColorButtonPalette::changeEvent(QEvent* event)

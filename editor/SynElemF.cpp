@@ -11,6 +11,7 @@
 #include "editor/ControlSupport.h"
 #include "editor/Glyphs.h"
 #include "platform/GraphicsQt.h"
+#include "platform/HandlerCall.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
@@ -25,17 +26,6 @@ constexpr int kRepeatMs = 100;
 QRgb bottomLeftColour(const QImage& image)
 {
     return image.isNull() ? 0 : image.pixel(0, image.height() - 1);
-}
-
-// The glyph's shape in one colour, its transparent pixels kept transparent.
-QImage tinted(const QImage& glyph, QRgb transparent, QRgb colour)
-{
-    QImage shape = glyph.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < shape.height(); ++y)
-        for (int x = 0; x < shape.width(); ++x)
-            if ((shape.pixel(x, y) & 0xFFFFFF) != (transparent & 0xFFFFFF))
-                shape.setPixel(x, y, colour);
-    return shape;
 }
 
 } // namespace
@@ -150,11 +140,7 @@ void TKrColorButton::DropDown()
 
 void TKrColorButton::dropDownReporting()
 {
-    try {
-        DropDown();
-    } catch (...) {
-        ReportEventError(this);
-    }
+    CallHandler(this, [this] { DropDown(); });
 }
 
 void TKrColorButton::paletteColorSelected(TColor color)
@@ -297,10 +283,7 @@ void TKrColorButton::paintEvent(QPaintEvent*)
 
 // ---------------------------------------------------------------- timer speed button
 
-TTimerSpeedButton::TTimerSpeedButton(QWidget* parent) : QWidget(parent)
-{
-    setFocusPolicy(Qt::NoFocus);
-}
+TTimerSpeedButton::TTimerSpeedButton(QWidget* parent) : TSpeedButton(parent) {}
 
 TTimerSpeedButton::~TTimerSpeedButton() = default;
 
@@ -308,21 +291,6 @@ void TTimerSpeedButton::SetTimeBtnState(uint8_t value)
 {
     if (value != FTimeBtnState) {
         FTimeBtnState = value;
-        update();
-    }
-}
-
-void TTimerSpeedButton::SetGlyph(const QImage& value)
-{
-    FGlyph = value;
-    update();
-}
-
-void TTimerSpeedButton::SetNumGlyphs(int value)
-{
-    // A strip holds at most four states (up, disabled, down, stays down); other counts are ignored.
-    if (value >= 1 && value <= 4 && value != FNumGlyphs) {
-        FNumGlyphs = value;
         update();
     }
 }
@@ -337,7 +305,7 @@ void TTimerSpeedButton::TimerExpired()
 {
     if (FRepeatTimer)
         FRepeatTimer->setInterval(kRepeatMs);
-    if (!FDown || !FHeld)
+    if (!isDown() || !FHeld)
         return;
     try {
         Click();
@@ -350,50 +318,34 @@ void TTimerSpeedButton::TimerExpired()
 
 void TTimerSpeedButton::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !isEnabled())
+    TSpeedButton::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !isDown())
         return;
-    FDown = true;
     FHeld = true;
-    update();
-    try {
+    bool clicked = false;
+    CallHandler(this, [&] {
         if (OnMouseDown)
             OnMouseDown(this, event->button());
         Click();
-    } catch (...) {
-        release();
-        ReportEventError(this);
+        clicked = true;
+    });
+    if (!clicked || !(FTimeBtnState & tbAllowTimer))
         return;
+    if (!FRepeatTimer) {
+        FRepeatTimer = new QTimer(this);
+        connect(FRepeatTimer, &QTimer::timeout, this, [this] { CallHandler(this, [this] { TimerExpired(); }); });
     }
-    if (FTimeBtnState & tbAllowTimer) {
-        if (!FRepeatTimer) {
-            FRepeatTimer = new QTimer(this);
-            connect(FRepeatTimer, &QTimer::timeout, this, [this] {
-                try {
-                    TimerExpired();
-                } catch (...) {
-                    ReportEventError(this);
-                }
-            });
-        }
-        FRepeatTimer->setInterval(kFirstRepeatMs);
-        FRepeatTimer->start();
-    }
-}
-
-void TTimerSpeedButton::mouseMoveEvent(QMouseEvent* event)
-{
-    if (!FHeld)
-        return;
-    // Dragged off, the button pops up and the repeat pauses; back on, it goes down again.
-    const bool inside = rect().contains(event->position().toPoint());
-    if (inside != FDown) {
-        FDown = inside;
-        update();
-    }
+    FRepeatTimer->setInterval(kFirstRepeatMs);
+    FRepeatTimer->start();
 }
 
 void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent* event)
 {
+    {
+        // The press clicked already: the button's own click on release stays silent.
+        const QSignalBlocker silent(this);
+        TSpeedButton::mouseReleaseEvent(event);
+    }
     if (event->button() == Qt::LeftButton)
         release();
 }
@@ -401,62 +353,34 @@ void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent* event)
 void TTimerSpeedButton::release()
 {
     FHeld = false;
-    FDown = false;
     if (FRepeatTimer)
         FRepeatTimer->stop();
-    update();
 }
 
 void TTimerSpeedButton::changeEvent(QEvent* event)
 {
-    QWidget::changeEvent(event);
+    TSpeedButton::changeEvent(event);
     // A button disabled or hidden while held never sees its release: the repeat ends here instead.
-    if (event->type() == QEvent::EnabledChange && !isEnabled())
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        setDown(false);
         release();
+    }
 }
 
 void TTimerSpeedButton::hideEvent(QHideEvent* event)
 {
-    QWidget::hideEvent(event);
+    TSpeedButton::hideEvent(event);
+    setDown(false);
     release();
 }
 
-QImage TTimerSpeedButton::glyphImage() const
+void TTimerSpeedButton::paintEvent(QPaintEvent* event)
 {
-    if (FGlyph.isNull())
-        return {};
-    const int width = FGlyph.width() / FNumGlyphs;
-    int index = 0;
-    if (!isEnabled() && FNumGlyphs > 1)
-        index = 1;
-    else if (FDown && FNumGlyphs > 2)
-        index = 2;
-    return FGlyph.copy(index * width, 0, width, FGlyph.height());
-}
-
-void TTimerSpeedButton::paintEvent(QPaintEvent*)
-{
-    QPainter canvas(this);
-    QRect face = rect();
-    DrawButtonFace(canvas, face, FDown);
-
-    const QImage glyph = glyphImage();
-    if (!glyph.isNull()) {
-        const int shift = FDown ? 1 : 0;
-        const int x = (width() - glyph.width() + 1) / 2 + shift;
-        const int y = (height() - glyph.height() + 1) / 2 + shift;
-        const QRgb key = bottomLeftColour(glyph);
-        if (!isEnabled() && FNumGlyphs == 1) {
-            // No disabled image of its own: the shape embossed in highlight and shadow.
-            DrawTransparent(canvas, x + 1, y + 1, tinted(glyph, key, ToQColor(clBtnHighlight).rgb()), key);
-            DrawTransparent(canvas, x, y, tinted(glyph, key, ToQColor(clBtnShadow).rgb()), key);
-        } else {
-            DrawTransparent(canvas, x, y, glyph, key);
-        }
-    }
+    TSpeedButton::paintEvent(event);
     if (FTimeBtnState & tbFocusRect) {
+        QPainter canvas(this);
         QRect focus = rect().adjusted(3, 3, -3, -3);
-        if (FDown)
+        if (isDown())
             focus.translate(1, 1);
         DrawFocusRect(canvas, focus);
     }
@@ -482,7 +406,7 @@ TTimerSpeedButton* TSpinButton::createButton()
 {
     auto* button = new TTimerSpeedButton(this);
     button->SetTimeBtnState(TTimerSpeedButton::tbAllowTimer);
-    button->OnClick = [this](TTimerSpeedButton* sender) { btnClick(sender); };
+    button->OnClick = [this](TSpeedButton* sender) { btnClick(sender); };
     button->OnMouseDown = [this](TTimerSpeedButton* sender, Qt::MouseButton mouseButton) {
         btnMouseDown(sender, mouseButton);
     };
@@ -490,20 +414,20 @@ TTimerSpeedButton* TSpinButton::createButton()
     return button;
 }
 
-void TSpinButton::SetUpGlyph(const QImage& glyph)
+void TSpinButton::SetUpGlyph(const QPixmap& glyph)
 {
     if (glyph.isNull()) {
-        FUpButton->SetGlyph(GlyphResource("SEM_SPINUP"));
+        FUpButton->SetGlyph(QPixmap::fromImage(GlyphResource("SEM_SPINUP")));
         FUpButton->SetNumGlyphs(1);
     } else {
         FUpButton->SetGlyph(glyph);
     }
 }
 
-void TSpinButton::SetDownGlyph(const QImage& glyph)
+void TSpinButton::SetDownGlyph(const QPixmap& glyph)
 {
     if (glyph.isNull()) {
-        FDownButton->SetGlyph(GlyphResource("SEM_SPINDOWN"));
+        FDownButton->SetGlyph(QPixmap::fromImage(GlyphResource("SEM_SPINDOWN")));
         FDownButton->SetNumGlyphs(1);
     } else {
         FDownButton->SetGlyph(glyph);
@@ -533,24 +457,20 @@ void TSpinButton::resizeEvent(QResizeEvent* event)
 
 void TSpinButton::keyPressEvent(QKeyEvent* event)
 {
-    try {
-        switch (event->key()) {
-        case Qt::Key_Space:
-            FFocusedButton->Click();
-            break;
-        case Qt::Key_Up:
-            setFocusBtn(FUpButton);
-            FUpButton->Click();
-            break;
-        case Qt::Key_Down:
-            setFocusBtn(FDownButton);
-            FDownButton->Click();
-            break;
-        default:
-            QWidget::keyPressEvent(event);
-        }
-    } catch (...) {
-        ReportEventError(this);
+    switch (event->key()) {
+    case Qt::Key_Space:
+        CallHandler(this, [this] { FFocusedButton->Click(); });
+        break;
+    case Qt::Key_Up:
+        setFocusBtn(FUpButton);
+        CallHandler(this, [this] { FUpButton->Click(); });
+        break;
+    case Qt::Key_Down:
+        setFocusBtn(FDownButton);
+        CallHandler(this, [this] { FDownButton->Click(); });
+        break;
+    default:
+        QWidget::keyPressEvent(event);
     }
 }
 
@@ -596,7 +516,7 @@ void TSpinButton::btnMouseDown(TTimerSpeedButton* button, Qt::MouseButton mouseB
         setFocus(Qt::MouseFocusReason);
 }
 
-void TSpinButton::btnClick(TTimerSpeedButton* button)
+void TSpinButton::btnClick(TSpeedButton* button)
 {
     if (button == FUpButton) {
         if (OnUpClick)

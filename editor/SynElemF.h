@@ -2,7 +2,6 @@
 // and TSpinButton, a pair of up and down TTimerSpeedButtons that repeat their click while held.
 #pragma once
 
-#include <QImage>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "editor/SYM_CBut.h"
+#include "platform/Buttons.h"
 
 class QTimer;
 
@@ -92,24 +92,17 @@ private:
 };
 
 // A speed button that clicks when pressed and, with tbAllowTimer, again after 400 ms and then every
-// 100 ms while it is held down.
-class TTimerSpeedButton : public QWidget {
-    Q_OBJECT
+// 100 ms while it is held down. The release clicks no more.
+class TTimerSpeedButton : public TSpeedButton {
 public:
     enum : uint8_t { tbFocusRect = 1, tbAllowTimer = 2 };
-    using TButtonEvent = std::function<void(TTimerSpeedButton* Sender)>;
+    using TMouseDownEvent = std::function<void(TTimerSpeedButton* Sender, Qt::MouseButton Button)>;
 
     explicit TTimerSpeedButton(QWidget* parent = nullptr);
     ~TTimerSpeedButton() override;
 
     uint8_t TimeBtnState() const { return FTimeBtnState; }
     void SetTimeBtnState(uint8_t value);
-    // A strip of NumGlyphs images side by side: up, disabled, down (the first stands in for missing ones).
-    const QImage& Glyph() const { return FGlyph; }
-    void SetGlyph(const QImage& value);
-    int NumGlyphs() const { return FNumGlyphs; }
-    void SetNumGlyphs(int value);
-    bool Down() const { return FDown; }
     // The repeat timer; none before the first press.
     QTimer* RepeatTimer() const { return FRepeatTimer; }
 
@@ -119,26 +112,20 @@ public:
     // click stops the repeat and passes its exception on.
     void TimerExpired();
 
-    TButtonEvent OnClick;
-    std::function<void(TTimerSpeedButton* Sender, Qt::MouseButton Button)> OnMouseDown;
+    TMouseDownEvent OnMouseDown;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     void release();
-    QImage glyphImage() const;
 
     QTimer* FRepeatTimer = nullptr;
     uint8_t FTimeBtnState = 0;
-    QImage FGlyph;
-    int FNumGlyphs = 1;
-    bool FDown = false;
     // The left button went down here and has not come up: the capture a held button keeps.
     bool FHeld = false;
 };
@@ -152,11 +139,11 @@ public:
 
     explicit TSpinButton(QWidget* parent = nullptr);
 
-    // A null image puts the default arrow back with a glyph count of 1.
-    void SetUpGlyph(const QImage& glyph);
-    const QImage& UpGlyph() const { return FUpButton->Glyph(); }
-    void SetDownGlyph(const QImage& glyph);
-    const QImage& DownGlyph() const { return FDownButton->Glyph(); }
+    // A null glyph puts the default arrow back with a glyph count of 1.
+    void SetUpGlyph(const QPixmap& glyph);
+    const QPixmap& UpGlyph() const { return FUpButton->Glyph(); }
+    void SetDownGlyph(const QPixmap& glyph);
+    const QPixmap& DownGlyph() const { return FDownButton->Glyph(); }
     int UpNumGlyphs() const { return FUpButton->NumGlyphs(); }
     void SetUpNumGlyphs(int value) { FUpButton->SetNumGlyphs(value); }
     int DownNumGlyphs() const { return FDownButton->NumGlyphs(); }
@@ -184,7 +171,7 @@ private:
     TTimerSpeedButton* createButton();
     void adjustButtons();
     void setFocusBtn(TTimerSpeedButton* button);
-    void btnClick(TTimerSpeedButton* button);
+    void btnClick(TSpeedButton* button);
     void btnMouseDown(TTimerSpeedButton* button, Qt::MouseButton mouseButton);
     void setFocusFlag(bool on);
 

@@ -293,6 +293,19 @@ TEST(SpinButton, GeometryOfTheTwoButtons)
     EXPECT_EQ(spin->width(), 15);
     EXPECT_EQ(spin->UpButton()->geometry(), QRect(0, 0, 15, 12));
     EXPECT_EQ(spin->DownButton()->geometry(), QRect(0, 11, 15, 14));
+    spin->resize(20, 25);
+    const QImage shot = spin->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    shot.save(QString::fromStdString(shotPath("spinbutton.png")), "PNG");
+    // Each button shows its arrow in black about its middle.
+    const auto inkIn = [&](QRect r) {
+        int ink = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                ink += (shot.pixel(x, y) & 0xFFFFFF) == 0;
+        return ink;
+    };
+    EXPECT_GE(inkIn(QRect(6, 3, 8, 7)), 9);
+    EXPECT_GE(inkIn(QRect(6, 14, 8, 7)), 9);
     for (int h = 2; h <= 60; ++h) {
         spin->resize(30, h);
         const QRect up = spin->UpButton()->geometry(), down = spin->DownButton()->geometry();
@@ -306,17 +319,20 @@ TEST(SpinButton, GeometryOfTheTwoButtons)
 TEST(SpinButton, Glyphs)
 {
     TSpinButton spin;
-    EXPECT_EQ(spin.UpGlyph(), GlyphResource("SEM_SPINUP"));
-    EXPECT_EQ(spin.DownGlyph(), GlyphResource("SEM_SPINDOWN"));
+    const auto same = [](const QPixmap& glyph, const char* name) {
+        return glyph.toImage().convertToFormat(QImage::Format_RGB32) == GlyphResource(name);
+    };
+    EXPECT_TRUE(same(spin.UpGlyph(), "SEM_SPINUP"));
+    EXPECT_TRUE(same(spin.DownGlyph(), "SEM_SPINDOWN"));
     EXPECT_EQ(spin.UpNumGlyphs(), 1);
-    QImage strip(16, 8, QImage::Format_RGB32);
+    QPixmap strip(16, 8);
     strip.fill(Qt::red);
     spin.SetUpGlyph(strip);
     spin.SetUpNumGlyphs(2);
-    EXPECT_EQ(spin.UpGlyph(), strip);
+    EXPECT_EQ(spin.UpGlyph().toImage(), strip.toImage());
     EXPECT_EQ(spin.UpNumGlyphs(), 2);
-    spin.SetUpGlyph(QImage());
-    EXPECT_EQ(spin.UpGlyph(), GlyphResource("SEM_SPINUP"));
+    spin.SetUpGlyph(QPixmap());
+    EXPECT_TRUE(same(spin.UpGlyph(), "SEM_SPINUP"));
     EXPECT_EQ(spin.UpNumGlyphs(), 1);
     spin.SetDownNumGlyphs(5); // a strip holds four states at most
     EXPECT_EQ(spin.DownNumGlyphs(), 1);
@@ -345,7 +361,7 @@ TEST(SpinButton, AHeldButtonRepeatsAfter400MsThenEvery100Ms)
 
     sendMouse(upButton, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
     EXPECT_EQ(up, 1);
-    EXPECT_TRUE(upButton->Down());
+    EXPECT_TRUE(upButton->isDown());
     QTimer* timer = upButton->RepeatTimer();
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
@@ -358,7 +374,7 @@ TEST(SpinButton, AHeldButtonRepeatsAfter400MsThenEvery100Ms)
 
     // Dragged off the button it pops up and does not click; back on, it repeats again.
     sendMouse(upButton, QEvent::MouseMove, QPoint(5, 40), Qt::LeftButton);
-    EXPECT_FALSE(upButton->Down());
+    EXPECT_FALSE(upButton->isDown());
     fire(timer);
     EXPECT_EQ(up, 3);
     sendMouse(upButton, QEvent::MouseMove, QPoint(5, 5), Qt::LeftButton);
@@ -393,7 +409,7 @@ TEST(SpinButton, AHeldButtonRepeatsAfter400MsThenEvery100Ms)
     EXPECT_TRUE(timer->isActive());
     upButton->setEnabled(false);
     EXPECT_FALSE(timer->isActive());
-    EXPECT_FALSE(upButton->Down());
+    EXPECT_FALSE(upButton->isDown());
 }
 
 TEST(SpinButton, KeysAndFocus)
