@@ -11,7 +11,6 @@
 
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
-#include "editor/model/FlagScope.h"
 #include "editor/Painter.h"
 #include "platform/FontsQt.h"
 #include "platform/core/SysUtils.h"
@@ -899,6 +898,20 @@ void TCustomCodeMemo::SaveToStream(TStream& stream)
     if (writer.Written() < FTextLength)
         throw EFileSaveError(kCouldNotSave);
 }
+
+namespace {
+// Sets a flag for the life of a scope and clears it on the way out.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~FlagScope() { FFlag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+} // namespace
 
 void TCustomCodeMemo::LoadFromFile(const std::string& fileName)
 {

@@ -72,8 +72,7 @@ void DrawDisabledPattern(QPainter& canvas, const QRect& rect)
     }();
     // The pattern is ANDed with what is there, anchored at the canvas origin as a device's brush is:
     // the white lines keep the background, the rest turns black.
-    canvas.save();
+    TPainterSave saved(canvas);
     canvas.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     canvas.fillRect(rect, QBrush(pattern));
-    canvas.restore();
 }

@@ -10,9 +10,9 @@
 #include <QPushButton>
 
 #include "editor/ControlSupport.h"
-#include "editor/model/FlagScope.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -32,18 +32,6 @@ constexpr int kOtherCellLeft = TTSM_KrColorButtonPalette::kClientWidth - TTSM_Kr
 constexpr int kOtherCellTop = TTSM_KrColorButtonPalette::kOtherTop + (TTSM_KrColorButtonPalette::kOtherHeight - 16) / 2;
 // The separator between the grid and the button row.
 constexpr int kSeparatorTop = 93;
-
-// Closes the palette when the pick is done, also when the pick's handler fails.
-class CloseOnExit {
-public:
-    explicit CloseOnExit(QWidget* palette) : FPalette(palette) {}
-    ~CloseOnExit() { FPalette->close(); }
-    CloseOnExit(const CloseOnExit&) = delete;
-    CloseOnExit& operator=(const CloseOnExit&) = delete;
-
-private:
-    QWidget* FPalette;
-};
 
 } // namespace
 
@@ -199,7 +187,8 @@ void TTSM_KrColorButtonPalette::mouseMoveEvent(QMouseEvent* event)
 void TTSM_KrColorButtonPalette::ClickAt(TPoint client)
 {
     const TPaletteCell cell = CellAtCursor(client);
-    CloseOnExit closeAtEnd(this);
+    // The palette closes when the pick is done, also when the pick's handler fails.
+    TScopeGuard closeAtEnd([this] { close(); });
     if (OnColorSelected && IsValidCell(cell))
         OnColorSelected(this, CellColor(cell));
 }
@@ -248,7 +237,8 @@ void TTSM_KrColorButtonPalette::OtherClick()
     bool accepted = false;
     {
         // Holds the palette open while the colour dialog runs, whatever way the dialog ends.
-        FlagScope inDialog(FInOtherDialog);
+        FInOtherDialog = true;
+        TScopeGuard dialogEnds([this] { FInOtherDialog = false; });
         QColorDialog dialog(ToQColor(FOtherColor), this);
         dialog.setOption(QColorDialog::DontUseNativeDialog);
         const TStringList lines = CustomColorLines(FCustomColors);
@@ -272,7 +262,8 @@ void TTSM_KrColorButtonPalette::OtherClick()
         activateWindow();
         return;
     }
-    CloseOnExit closeAtEnd(this);
+    // The palette closes when the pick is done, also when the pick's handler fails.
+    TScopeGuard closeAtEnd([this] { close(); });
     if (OnColorSelected)
         OnColorSelected(this, FOtherColor);
 }
