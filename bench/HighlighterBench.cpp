@@ -5,7 +5,7 @@
 
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "tests/support/WordParser.h"
 
 namespace {

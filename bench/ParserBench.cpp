@@ -4,8 +4,8 @@
 #include <random>
 #include <string>
 
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
 #include "highlight/SynParse.h"
 
 namespace {

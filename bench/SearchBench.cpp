@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
-#include "editor/Search.h"
-#include "platform/Classes.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
+#include "editor/model/Search.h"
+#include "platform/core/Classes.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
-#include "editor/Search.h"
-#include "platform/SysUtils.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
+#include "editor/model/Search.h"
+#include "platform/core/SysUtils.h"
 #include "support/StringEdStream.h"
 
 namespace {

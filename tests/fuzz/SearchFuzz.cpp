@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "editor/Search.h"
-#include "platform/SysUtils.h"
+#include "editor/model/Search.h"
+#include "platform/core/SysUtils.h"
 #include "tests/support/StringEdStream.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/LineStore.h"
+#include "editor/model/LineStore.h"
 
 // Moves as TEdStream does: SetPos reports any position asked for, reading stops at the text's end
 // and reads 0 there, Next and Prev stop at both ends. The text is not copied.
