@@ -705,16 +705,6 @@ void BuildSkipTables(TSkipTable& table, const std::string& pattern)
 
 namespace {
 
-bool sameUpperCase(const std::string& pattern, const std::string& upper)
-{
-    if (pattern.size() != upper.size())
-        return false;
-    for (size_t i = 0; i < pattern.size(); ++i)
-        if (AsciiUpper(pattern[i]) != upper[i])
-            return false;
-    return true;
-}
-
 // One Boyer-Moore scan over the stream with the tables of one case mode.
 struct TPlainScan {
     TCustomEdStream& Stream;
@@ -784,7 +774,8 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     const auto length = static_cast<int64_t>(pattern.size());
     if (length == 0)
         return limit + 1;
-    if (matchCase ? pattern != table.Pattern : !sameUpperCase(pattern, table.UpperPattern))
+    // Without case the tables serve every pattern with the same upper-case form.
+    if (matchCase ? pattern != table.Pattern : !SameText(pattern, table.UpperPattern))
         BuildSkipTables(table, pattern);
     const TPlainScan scan{stream,
                           matchCase ? table.Pattern : table.UpperPattern,
