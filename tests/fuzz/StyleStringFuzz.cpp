@@ -23,14 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const uint8_t mode = data[0] % 11;
+    const uint8_t mode = data[0] % 12;
 
-    if (mode == 10) {
-        // A key value: refused whole or taken whole, and what was taken is written back the same.
+    if (mode >= 10) {
+        // A key value as it stands (10), or a key controller stream after the signature (11):
+        // refused whole or taken whole, and what was taken is written back the same.
         TCodeMemoParser parser;
         const std::string before = settingsBytes(parser);
         try {
-            parser.LoadKeyAssignments(rest);
+            parser.LoadKeyAssignments(mode == 10 ? rest : "\x08Trevok6:" + rest);
         } catch (const Exception&) {
             if (settingsBytes(parser) != before)
                 std::abort();
