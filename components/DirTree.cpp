@@ -96,6 +96,32 @@ std::string driveText(const TDriveInfo& drive)
     return drive.Label.empty() ? "(" + root + ")" : drive.Label + " (" + root + ")";
 }
 
+// True when a folder answers to the path with its components compared without case, as the names
+// of a path typed by hand are taken.
+bool folderExistsWithoutCase(const std::string& path)
+{
+    if (DirExists(path))
+        return true;
+    if (path.empty() || path[0] != '/')
+        return false;
+    std::string found = "/";
+    size_t start = 1;
+    while (start < path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string::npos)
+            slash = path.size();
+        std::string component = path.substr(start, slash - start);
+        start = slash + 1;
+        if (component.empty())
+            continue;
+        std::string name = ShortToLongFileName(found + component);
+        if (name.empty() || !DirExists(found + name))
+            return false;
+        found += name + "/";
+    }
+    return true;
+}
+
 } // namespace
 
 TDirTree::TDirTree(QWidget* parent) : QTreeWidget(parent), FDeviceTimer(new QTimer(this))
@@ -189,7 +215,7 @@ void TDirTree::SetDirectory(const std::string& path)
     TBusyCursor busy;
     ensureBuilt();
     std::string folder = AddBackslash(NativePath(path));
-    if (!DirExists(folder)) {
+    if (!folderExistsWithoutCase(folder)) {
         TDirTreeNode* drive = driveNodeFor(folder);
         if (!drive)
             return;
@@ -452,7 +478,7 @@ void TDirTree::Reload()
         buildDrives();
         bool found = false;
         if (selected != "?") {
-            if (DirExists(selected))
+            if (folderExistsWithoutCase(selected))
                 found = selectPath(selected);
             if (!found)
                 if (TDirTreeNode* drive = driveNodeFor(selected))

@@ -150,7 +150,9 @@ bool ReadEntry(const std::string& path, TSearchRec& rec)
         trimmed.pop_back();
     rec.Name = ExtractFileName(trimmed);
     bool folder = S_ISDIR(st.st_mode);
-    rec.Attr = AttributesOf(rec.Name, folder, access(path.c_str(), W_OK) == 0);
+    // The owner's write bit stands for the file's own read-only mark, which even the superuser sees.
+    bool writable = (st.st_mode & S_IWUSR) && access(path.c_str(), W_OK) == 0;
+    rec.Attr = AttributesOf(rec.Name, folder, writable);
     rec.Size = folder ? 0 : static_cast<int64_t>(st.st_size);
     rec.Modified = st.st_mtim.tv_sec;
     rec.LastAccess = st.st_atim.tv_sec;

@@ -32,6 +32,7 @@ struct TSearchRec {
 // "." and ".."), read-only when the entry is not writable, folder for a folder; system, archive and
 // temporary are never set.
 uint32_t AttributesOf(std::string_view name, bool isFolder, bool writable);
+// A path is writable when its owner may write it and so may the caller.
 // Fills the record for one path (a symbolic link is taken for what it points to, a broken one for
 // itself); false when nothing answers to the path. The record's name is the path's last component.
 bool ReadEntry(const std::string& path, TSearchRec& rec);
