@@ -165,8 +165,9 @@ TEST(FileList, CellTextsFollowTheColumnTable)
             EXPECT_EQ(item.Text(fiPath), s.root);
             EXPECT_EQ(list.ReportView()->model()->index(i, fiSize).data().toString(), "         2");
         }
-        if (item.Caption == ".oculto.htm")
+        if (item.Caption == ".oculto.htm") {
             EXPECT_EQ(item.Text(fiAttributes), "H");
+        }
         if (item.Caption == "imagenes") {
             EXPECT_EQ(item.Text(fiSize), "");
             EXPECT_EQ(item.Text(fiAttributes), "D");
