@@ -183,7 +183,6 @@ TFileListView::TFileListView(QWidget* parent)
     FStack->setContentsMargins(0, 0, 0, 0);
     FIcons->setModel(FModel);
     FIcons->setSelectionMode(QAbstractItemView::SingleSelection);
-    FIcons->setUniformItemSizes(true);
     FReport->setModel(FModel);
     FReport->setRootIsDecorated(false);
     FReport->setItemsExpandable(false);

@@ -240,8 +240,10 @@ TEST(FileList, FilenameAndViewStyles)
     Click(*report->viewport(), row.center());
     ASSERT_EQ(list.Selected(), 2);
     EXPECT_EQ(list.Filename(), s.root + list.Item(2).Caption);
+    Shot(list, "filelist-report.png");
     // The selection survives a change of style.
     list.SetViewStyle(vsList);
     EXPECT_EQ(list.Filename(), s.root + list.Item(2).Caption);
-    Shot(list, "filelist-report.png");
+    QApplication::processEvents();
+    Shot(list, "filelist-list.png");
 }
