@@ -6,14 +6,13 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileIconProvider>
-#include <QMimeData>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 
 #include "components/core/FileUtil.h"
 #include "components/core/xProcs.h"
 #include "platform/Cursors.h"
+#include "platform/FileDrops.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
@@ -96,6 +95,16 @@ std::string driveText(const TDriveInfo& drive)
     return drive.Label.empty() ? "(" + root + ")" : drive.Label + " (" + root + ")";
 }
 
+// The folder names of a path, without the empty ones that doubled or trailing separators leave.
+std::vector<std::string> pathComponents(std::string path)
+{
+    std::vector<std::string> names;
+    while (!path.empty())
+        if (std::string name = NextToken(path, '/'); !name.empty())
+            names.push_back(std::move(name));
+    return names;
+}
+
 // True when a folder answers to the path with its components compared without case, as the names
 // of a path typed by hand are taken.
 bool folderExistsWithoutCase(const std::string& path)
@@ -105,15 +114,7 @@ bool folderExistsWithoutCase(const std::string& path)
     if (path.empty() || path[0] != '/')
         return false;
     std::string found = "/";
-    size_t start = 1;
-    while (start < path.size()) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string::npos)
-            slash = path.size();
-        std::string component = path.substr(start, slash - start);
-        start = slash + 1;
-        if (component.empty())
-            continue;
+    for (const std::string& component : pathComponents(path)) {
         std::string name = ShortToLongFileName(found + component);
         if (name.empty() || !DirExists(found + name))
             return false;
@@ -231,16 +232,7 @@ bool TDirTree::selectPath(const std::string& path)
     TDirTreeNode* node = driveNodeFor(path);
     if (!node)
         return false;
-    std::string rest = path.substr(node->Data.Path.size());
-    size_t start = 0;
-    while (start < rest.size()) {
-        size_t slash = rest.find('/', start);
-        if (slash == std::string::npos)
-            slash = rest.size();
-        std::string component = rest.substr(start, slash - start);
-        start = slash + 1;
-        if (component.empty())
-            continue;
+    for (const std::string& component : pathComponents(path.substr(node->Data.Path.size()))) {
         readChildren(node);
         TDirTreeNode* next = nullptr;
         for (int i = 0; i < node->childCount() && !next; ++i) {
@@ -548,32 +540,18 @@ void TDirTree::changed()
 
 void TDirTree::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (FAcceptDropFiles && event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptFileDrag(*event, FAcceptDropFiles);
 }
 
 void TDirTree::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (FAcceptDropFiles && event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptFileDrag(*event, FAcceptDropFiles);
 }
 
 void TDirTree::dropEvent(QDropEvent* event)
 {
-    if (!FAcceptDropFiles || !event->mimeData()->hasUrls()) {
-        event->ignore();
-        return;
-    }
+    TPoint at;
     TStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files.Add(QFile::encodeName(url.toLocalFile()).toStdString());
-    event->acceptProposedAction();
-    QPoint at = event->position().toPoint();
-    if (OnDropFiles)
-        OnDropFiles(this, TPoint{at.x(), at.y()}, files);
+    if (TakeFileDrop(*event, FAcceptDropFiles, at, files) && OnDropFiles)
+        OnDropFiles(this, at, files);
 }

@@ -11,17 +11,16 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QLocale>
-#include <QMimeData>
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QStackedLayout>
 #include <QTreeView>
-#include <QUrl>
 #include <algorithm>
 #include <map>
 
 #include "components/core/xProcs.h"
 #include "platform/Cursors.h"
+#include "platform/FileDrops.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
@@ -301,26 +300,20 @@ void TFileListView::SetColumns(std::vector<TFileInfo> columns)
 
 void TFileListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (FAcceptFiles && event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    AcceptFileDrag(*event, FAcceptFiles);
+}
+
+void TFileListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    AcceptFileDrag(*event, FAcceptFiles);
 }
 
 void TFileListView::dropEvent(QDropEvent* event)
 {
-    if (!FAcceptFiles || !event->mimeData()->hasUrls()) {
-        event->ignore();
-        return;
-    }
+    TPoint at;
     TStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files.Add(QFile::encodeName(url.toLocalFile()).toStdString());
-    event->acceptProposedAction();
-    QPoint at = event->position().toPoint();
-    if (OnFileDrop)
-        OnFileDrop(this, TPoint{at.x(), at.y()}, files);
+    if (TakeFileDrop(*event, FAcceptFiles, at, files) && OnFileDrop)
+        OnFileDrop(this, at, files);
 }
 
 // ---------------------------------------------------------------- TFileList

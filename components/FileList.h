@@ -104,6 +104,7 @@ protected:
     virtual void ColumnClick(TFileInfo) {}
 
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:

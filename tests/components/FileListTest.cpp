@@ -2,6 +2,8 @@
 // columns and view styles.
 #include <QHeaderView>
 #include <QListView>
+#include <QMimeData>
+#include <QUrl>
 #include <QTreeView>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -246,4 +248,43 @@ TEST(FileList, FilenameAndViewStyles)
     EXPECT_EQ(list.Filename(), s.root + list.Item(2).Caption);
     QApplication::processEvents();
     Shot(list, "filelist-list.png");
+
+    // Files dropped on the list reach its drop event only while it accepts files.
+    std::vector<std::string> dropped;
+    list.OnFileDrop = [&](TFileListView*, TPoint at, const TStringList& files) {
+        EXPECT_EQ(at, (TPoint{5, 6}));
+        for (int i = 0; i < files.Count(); ++i)
+            dropped.push_back(files[i]);
+    };
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(s.root + "index.htm")), QUrl("http://example.org/x")});
+    auto drop = [&] {
+        QDragEnterEvent enter(QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&list, &enter);
+        QDropEvent event(QPointF(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&list, &event);
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drop());
+    EXPECT_TRUE(dropped.empty());
+    list.SetAcceptFiles(true);
+    EXPECT_TRUE(drop());
+    EXPECT_EQ(dropped, (std::vector<std::string>{s.root + "index.htm"}));
+}
+
+TEST(FileList, NamesThatCannotBeShownKeepTheirPath)
+{
+    TempDir dir("filelist");
+    const std::string raw = "mal\xFF\xFE.txt"; // not a valid name in the file system's encoding
+    dir.file(raw, "x");
+    dir.file("bien.txt", "x");
+    TFileList list;
+    list.SetDisplayParentDir(false);
+    list.SetDirectory(dir.path.string());
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Item(0).Caption, "????");
+    EXPECT_TRUE(list.Item(0).Unreadable);
+    EXPECT_EQ(list.Item(0).Path, dir.path.string() + "/" + raw);
+    EXPECT_EQ(list.Item(1).Caption, "bien.txt");
+    EXPECT_FALSE(list.Item(1).Unreadable);
 }

@@ -21,10 +21,12 @@ TEST(SysUtils, AnsiCaseFoldsEveryWindows1252LetterPair)
     // Lowering undoes raising for every byte that raising changes, and changes nothing else.
     for (int c = 0; c < 256; ++c) {
         char ch = static_cast<char>(c);
-        if (AnsiUpper(ch) != ch)
+        if (AnsiUpper(ch) != ch) {
             EXPECT_EQ(AnsiLower(AnsiUpper(ch)), ch) << c;
-        if (AnsiLower(ch) != ch)
+        }
+        if (AnsiLower(ch) != ch) {
             EXPECT_EQ(AnsiUpper(AnsiLower(ch)), ch) << c;
+        }
     }
     EXPECT_EQ(AnsiLowerCase("CANCI\xD3N \x8A.HTM"), "canci\xF3n \x9A.htm");
     // No letter partners: the division sign, the sharp s, digits and signs stay as they are.
