@@ -25,16 +25,18 @@ constexpr int kDefaultDeviceCheckMs = 2000;
 // Indexes of the tree's icon list.
 enum { kFolderIcon, kDriveIcon, kNetworkIcon, kIconCount };
 
+// Kept for the whole run, like the system's shared image list: freed at exit, the icons would outlive
+// the application object that their clean-up needs.
 const std::vector<QIcon>& iconList()
 {
-    static const std::vector<QIcon> icons = [] {
+    static const std::vector<QIcon>& icons = *new std::vector<QIcon>([] {
         QFileIconProvider provider;
         std::vector<QIcon> list(kIconCount);
         list[kFolderIcon] = provider.icon(QAbstractFileIconProvider::Folder);
         list[kDriveIcon] = provider.icon(QAbstractFileIconProvider::Drive);
         list[kNetworkIcon] = provider.icon(QAbstractFileIconProvider::Network);
         return list;
-    }();
+    }());
     return icons;
 }
 

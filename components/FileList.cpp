@@ -40,15 +40,17 @@ struct TKindLook {
     QIcon Icon;
 };
 
+// The caches live as long as the program: icons freed after the application object is gone, or
+// before its own clean-up that still reaches them, bring the program down at exit.
 const TKindLook& kindLook(const std::string& fileName, bool folder)
 {
-    static QMimeDatabase database;
-    static std::map<QString, TKindLook> looks;
+    static QMimeDatabase& database = *new QMimeDatabase;
+    static std::map<QString, TKindLook>& looks = *new std::map<QString, TKindLook>;
     QMimeType type = folder ? database.mimeTypeForName(QStringLiteral("inode/directory"))
                             : database.mimeTypeForFile(QFile::decodeName(fileName.c_str()), QMimeDatabase::MatchExtension);
     auto [it, added] = looks.try_emplace(type.name());
     if (added) {
-        static QFileIconProvider provider;
+        static QFileIconProvider& provider = *new QFileIconProvider;
         QIcon fallback = provider.icon(folder ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
         it->second.TypeName = ToWin1252(type.comment());
         it->second.Icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
