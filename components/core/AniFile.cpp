@@ -73,7 +73,7 @@ std::string textOf(const uint8_t* p, size_t size, size_t limit)
 // remain is cut at the end of what holds it.
 class TChunkWalk {
 public:
-    TChunkWalk(const std::vector<uint8_t>& data) : FData(data.data()), End(data.size()) {}
+    explicit TChunkWalk(const std::vector<uint8_t>& data) : End(data.size()), FData(data.data()) {}
 
     // A chunk header within `limit`: tag and size; false when fewer than 8 bytes remain.
     bool Header(size_t limit, const uint8_t*& tag, uint32_t& size)

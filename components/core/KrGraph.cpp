@@ -2,6 +2,7 @@
 #include "components/core/KrGraph.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <numeric>
 
