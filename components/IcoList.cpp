@@ -8,14 +8,8 @@
 
 namespace {
 
-constexpr int kReadErrorText = 65210;
 constexpr int kListIndexText = 65214;
 constexpr int kResourceNotFoundText = 65231;
-
-[[noreturn]] void readError()
-{
-    throw EReadError(LoadResString(kReadErrorText));
-}
 
 uint32_t readLe32(TStream& stream)
 {
@@ -155,12 +149,10 @@ void TIconList::Move(int fromIndex, int toIndex)
 
 void TIconList::ReadData(TStream& stream)
 {
+    // Nothing is reserved by the count: a count larger than the stream can hold ends in a read error
+    // at the stream's end, after at most one entry per four bytes.
     const uint32_t count = readLe32(stream);
-    // Every entry carries at least its size, so the count cannot exceed a quarter of what remains.
-    if (count > stream.Remaining() / 4)
-        readError();
     std::vector<std::unique_ptr<TIcon>> icons;
-    icons.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t size = readLe32(stream);
         auto icon = ownCopy(TIcon());

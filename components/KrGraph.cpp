@@ -94,20 +94,6 @@ TRgbImage RgbImageOf(const QImage& bitmap)
     return result;
 }
 
-QImage ImageOf(const TIndexedImage& image)
-{
-    QImage result(image.Width, image.Height, QImage::Format_Indexed8);
-    QList<QRgb> colors;
-    for (const TPaletteEntry& e : image.Palette)
-        colors.push_back(qRgb(e.Red, e.Green, e.Blue));
-    while (colors.size() < 256)
-        colors.push_back(qRgb(0x80, 0x80, 0x80));
-    result.setColorTable(colors);
-    for (int y = 0; y < image.Height; ++y)
-        std::copy_n(&image.Indices[static_cast<size_t>(y) * image.Width], image.Width, result.scanLine(y));
-    return result;
-}
-
 std::unique_ptr<TMemoryStream> BitmapToMemoryStream(const QImage& bitmap, TPixelFormat format,
                                                     TReductionMethod method)
 {

@@ -13,8 +13,6 @@ class TMemoryStream;
 TPixelFormat GetBitmapPixelFormat(const QImage& bitmap);
 // The bitmap as three bytes per pixel.
 TRgbImage RgbImageOf(const QImage& bitmap);
-// The indexed image as a picture.
-QImage ImageOf(const TIndexedImage& image);
 
 // A new stream, at position 0, holding a BMP file of the bitmap in `format`. A null bitmap raises
 // EInvalidGraphic; a bitmap already in the format is written as it is, except when greyed; formats
