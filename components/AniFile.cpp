@@ -93,6 +93,9 @@ QImage TAnimatedCursorImage::FrameStrip(bool vertical, bool reduceColors, TColor
     const int width = GetIcon(0).Width(), height = GetIcon(0).Height();
     QImage strip(vertical ? width : width * GetCount(), vertical ? height * GetCount() : height,
                  QImage::Format_RGB888);
+    // A strip too large for one image (thousands of frames) is no image rather than a failed paint.
+    if (strip.isNull())
+        return strip;
     strip.fill(ToQColor(background));
     {
         QPainter painter(&strip);

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
+#include <cstdlib>
 #include <numeric>
 
 TReductionMethod DefaultReductionMethod = rmFrequent;
