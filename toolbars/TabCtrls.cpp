@@ -1055,6 +1055,14 @@ TTabSetSheet::~TTabSetSheet()
     }
 }
 
+void TTabSetSheet::Show()
+{
+    if (FPageControl && !FFloating)
+        FPageControl->SetActivePage(this);
+    else
+        show();
+}
+
 void TTabSetSheet::SetPageControl(TPageSetControl* control)
 {
     if (control == FPageControl)

@@ -361,6 +361,8 @@ public:
     ~TTabSetSheet() override;
 
     TPageSetControl* PageControl() const { return FPageControl; }
+    // Showing a sheet of a page control makes it the active page.
+    void Show();
     // Leaves the old control and joins the new one as its last page.
     void SetPageControl(TPageSetControl* control);
     int PageIndex() const;

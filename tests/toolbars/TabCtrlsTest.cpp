@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -367,13 +368,23 @@ TEST(TabCtrls, SheetsWithAHiddenTabHaveTabAndPageIndexesApart)
     pages.OnChanging = nullptr;
     EXPECT_FALSE(pages.DialogKey(VK_TAB, 0));
 
+    // A click shows its tab's sheet; showing a sheet selects its tab.
+    mouse(pages, QEvent::MouseButtonPress, centreOf(pages, 1), Qt::LeftButton);
+    mouse(pages, QEvent::MouseButtonRelease, centreOf(pages, 1));
+    EXPECT_EQ(pages.ActivePage(), s[2]);
+    EXPECT_EQ(changes, 3);
+    s[0]->Show();
+    EXPECT_EQ(pages.ActivePage(), s[0]);
+    EXPECT_EQ(selected(pages), 0);
+    EXPECT_FALSE(s[2]->isVisible());
+
     // With no other visible tab nothing changes.
     s[2]->SetTabVisible(false);
     EXPECT_EQ(captions(pages), std::vector<std::string>{"Hoja 1"});
     pages.SelectNextPage(false);
     pages.SelectNextPage(true);
     EXPECT_EQ(pages.ActivePage(), s[0]);
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(changes, 3);
     EXPECT_EQ(pages.FindNextPage(s[0], true, false), s[1]);
     EXPECT_EQ(pages.FindNextPage(nullptr, false, true), s[0]);
     EXPECT_EQ(pages.FindNextPage(nullptr, true, false), s[0]);
@@ -661,4 +672,35 @@ TEST(TabCtrls, RestylingAPageControlPutsTheSheetImagesBack)
     const TRect area = pages.DisplayRect();
     EXPECT_EQ(three.sheets[0]->geometry(), QRect(area.Left, area.Top, area.Width(), area.Height()));
     pages.SetImages(nullptr);
+}
+
+TEST(TabCtrls, FocusInTheOldPageGoesToTheNewPagesFirstControl)
+{
+    QWidget form;
+    form.resize(400, 220);
+    TPageSetControl* pages = new TPageSetControl(&form);
+    TTabSetSheet* sheets[3];
+    QLineEdit* edits[2];
+    for (int i = 0; i < 3; ++i) {
+        sheets[i] = new TTabSetSheet;
+        sheets[i]->SetCaption("p" + std::to_string(i));
+        sheets[i]->SetPageControl(pages);
+        if (i < 2)
+            edits[i] = new QLineEdit(sheets[i]);
+    }
+    pages->SetActivePage(sheets[0]);
+    form.show();
+    form.activateWindow();
+    edits[0]->setFocus();
+    QCoreApplication::processEvents();
+    if (QApplication::focusWidget() != edits[0])
+        GTEST_SKIP() << "the platform gives no window the focus";
+    pages->SetActivePage(sheets[1]);
+    EXPECT_EQ(QApplication::focusWidget(), edits[1]);
+    // A page without a control to take it leaves the focus on the tabs.
+    pages->SetActivePage(sheets[2]);
+    EXPECT_EQ(QApplication::focusWidget(), pages);
+    // Focus outside the pages stays where it is.
+    pages->SetActivePage(sheets[0]);
+    EXPECT_EQ(QApplication::focusWidget(), pages);
 }
