@@ -1,9 +1,11 @@
-// Speed of the highlighting driver on a 10 MB text: a full highlighting run, and the run after one keystroke.
+// Speed of the highlighting driver on a 10 MB text: a full highlighting run, the run after one keystroke,
+// and a full run whose tokens push and pop the scanner's states.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "bench/BenchSupport.h"
+#include "bench/NestingLanguage.h"
 #include "editor/CodeMemo.h"
 #include "platform/SysUtils.h"
 #include "tests/support/WordParser.h"
@@ -67,5 +69,23 @@ void BM_KeystrokeInTheMiddle(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_KeystrokeInTheMiddle);
+
+// A full highlighting run over 10 MB of script whose brackets push and pop the scanner's states.
+void BM_HighlightNestedBrackets(benchmark::State& state)
+{
+    ensureApplication();
+    static const std::string script = generatedScript(10u << 20);
+    TCodeMemoParser parser;
+    buildNestingLanguage(parser);
+    TCodeMemo memo;
+    memo.SetParser1(&parser);
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script.c_str()));
+    for (auto _ : state) {
+        memo.ResetHighlighting();
+        memo.RehighlightAll();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * memo.TextLength());
+}
+BENCHMARK(BM_HighlightNestedBrackets)->Unit(benchmark::kMillisecond);
 
 } // namespace
