@@ -9,9 +9,9 @@
 
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
-#include "platform/Classes.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "BenchSupport.h"
 #include "editor/CodeMemo.h"
-#include "editor/Templates.h"
+#include "editor/model/Templates.h"
 #include "platform/Keys.h"
 
 namespace {

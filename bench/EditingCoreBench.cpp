@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "editor/EditingCore.h"
+#include "editor/model/EditingCore.h"
 
 namespace {
 

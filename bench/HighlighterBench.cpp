@@ -7,7 +7,7 @@
 #include "bench/BenchSupport.h"
 #include "bench/NestingLanguage.h"
 #include "editor/CodeMemo.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "tests/support/WordParser.h"
 
 namespace {

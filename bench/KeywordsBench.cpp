@@ -4,9 +4,9 @@
 #include <random>
 #include <string>
 
-#include "editor/EditingCore.h"
-#include "editor/Keywords.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/Keywords.h"
+#include "editor/model/LineStore.h"
 #include "tests/support/StringCursor.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "app/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace {
 

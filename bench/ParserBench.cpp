@@ -5,8 +5,8 @@
 #include <string>
 
 #include "bench/NestingLanguage.h"
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
 #include "highlight/SynParse.h"
 
 namespace {

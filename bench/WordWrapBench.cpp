@@ -5,7 +5,7 @@
 
 #include "BenchSupport.h"
 #include "editor/CodeMemo.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

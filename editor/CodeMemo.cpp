@@ -13,8 +13,8 @@
 #include "editor/CodeMemoUndo.h"
 #include "editor/Painter.h"
 #include "platform/FontsQt.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 
@@ -85,14 +85,6 @@ private:
 
 } // namespace
 
-namespace {
-// Every control that exists, so that a pointer kept elsewhere can be checked before it is used.
-std::unordered_set<const TCustomCodeMemo*>& liveEditors()
-{
-    static std::unordered_set<const TCustomCodeMemo*> editors;
-    return editors;
-}
-} // namespace
 
 // ---------------------------------------------------------------- load scope
 
@@ -162,10 +154,10 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
       FHighlightCursor(std::make_unique<TEdStream>(this)),
       FUndo(std::make_unique<TCodeMemoUndo>(*this))
 {
-    liveEditors().insert(this);
+    // The settings make their fonts through the window system's engine.
+    InstallQtFontEngine();
     FPainterState = std::make_unique<TPainterState>();
     PrintRect = DefaultPrintRect();
-    TSM_Settings::SetClientInvalidator(&TCustomCodeMemo::invalidateClient);
     FSettings = FOwnSettings.get();
     joinSettings();
     takeSwitchCopies();
@@ -220,7 +212,6 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
 TCustomCodeMemo::~TCustomCodeMemo()
 {
     FDestroying = true;
-    liveEditors().erase(this);
     FCaretTimer.stop();
     ReleaseSettingsObjects();
     // No parser, settings object or shared object may keep a pointer to a control that is gone.
@@ -241,13 +232,20 @@ TCustomCodeMemo::~TCustomCodeMemo()
     // the control's own goes with FUndo.
 }
 
-void TCustomCodeMemo::invalidateClient(TCustomCodeMemo* editor)
+void TCustomCodeMemo::SettingsChanged()
 {
-    // Settings objects outlive editors and are shared; only a control that exists is touched.
-    if (liveEditors().count(editor)) {
-        editor->FFullRepaint = true;
-        editor->Invalidate();
-    }
+    FFullRepaint = true;
+    Invalidate();
+}
+
+void TCustomCodeMemo::ParserSettingsReplaced(TCustomCodeMemoParser*)
+{
+    SetActiveParser(ActiveParser());
+}
+
+void TCustomCodeMemo::ParserRemoved(TCustomCodeMemoParser* parser)
+{
+    Notification(parser, opRemove);
 }
 
 // ---------------------------------------------------------------- change notification

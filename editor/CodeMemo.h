@@ -15,17 +15,17 @@
 #include <vector>
 
 #include "editor/CodeMemoStrings.h"
-#include "editor/EditingCore.h"
-#include "editor/EditorErrors.h"
-#include "editor/EditorMessages.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/EditorErrors.h"
+#include "editor/model/EditorMessages.h"
 #include "editor/MouseInput.h"
-#include "editor/ParserBase.h"
-#include "editor/Settings.h"
-#include "platform/Classes.h"
+#include "editor/model/ParserBase.h"
+#include "editor/model/Settings.h"
+#include "platform/core/Classes.h"
 #include "platform/Cursors.h"
-#include "platform/Geometry.h"
-#include "platform/Graphics.h"
-#include "platform/Messages.h"
+#include "platform/core/Geometry.h"
+#include "platform/core/Graphics.h"
+#include "platform/core/Messages.h"
 
 class QPainter;
 class QScrollBar;
@@ -131,7 +131,7 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Commands, MouseInput, TemplatesInput, CodeMemoUndo) as members of this class. Those still to come
 // (bookmarks, text marks, search, export, clipboard, drag and drop) are virtual members whose plain
 // defaults stand in CodeMemoFeatures.cpp until their units replace them.
-class TCustomCodeMemo : public QWidget, public TCodeMemoCore {
+class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
 public:
     explicit TCustomCodeMemo(QWidget* parent = nullptr);
@@ -204,6 +204,10 @@ public:
     void SetParserSlot(int slot, TCustomCodeMemoParser* parser);
     // A parser that goes tells every editor holding it (opRemove); its slots are emptied.
     virtual void Notification(TCustomCodeMemoParser* parser, TOperation operation);
+    // The settings object and the parsers tell the control through these.
+    void SettingsChanged() override;
+    void ParserSettingsReplaced(TCustomCodeMemoParser* parser) override;
+    void ParserRemoved(TCustomCodeMemoParser* parser) override;
     // Re-applies the active settings: with an active parser through all its editors.
     void ApplySettings(bool rebuildFonts, bool rehighlight);
     // Lets the user edit the active parser's settings; tells when there is none.
@@ -746,7 +750,6 @@ private:
     void blinkCaret();
     void applyScrollBarStyle();
     void handleEventError();
-    static void invalidateClient(TCustomCodeMemo* editor);
 
     std::unique_ptr<TSM_Settings> FOwnSettings;
     TSM_Settings* FSettings = nullptr;

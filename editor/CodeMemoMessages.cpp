@@ -8,7 +8,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
 #include "platform/Keys.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

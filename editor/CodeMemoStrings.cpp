@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "editor/CodeMemo.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 // Get reads a line into a buffer of this size; records are far shorter.

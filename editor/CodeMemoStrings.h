@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 
 class TCustomCodeMemo;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/Undo.h"
+#include "editor/model/Undo.h"
 
 class TCustomCodeMemo;
 

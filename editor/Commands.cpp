@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "editor/CodeMemo.h"
-#include "editor/KeyBindings.h"
-#include "editor/Undo.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Undo.h"
 
 namespace {
 

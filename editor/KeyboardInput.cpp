@@ -3,8 +3,8 @@
 #include <string>
 
 #include "editor/CodeMemo.h"
-#include "editor/KeyBindings.h"
-#include "editor/Undo.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Undo.h"
 
 namespace {
 

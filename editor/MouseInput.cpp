@@ -5,7 +5,7 @@
 #include <string>
 
 #include "editor/CodeMemo.h"
-#include "editor/Undo.h"
+#include "editor/model/Undo.h"
 
 namespace {
 

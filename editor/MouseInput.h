@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/Geometry.h"
+#include "platform/core/Geometry.h"
 
 // Held by the control; the mouse handling (MouseInput.cpp) keeps it, the drag-and-drop code reads and
 // sets the drag fields.

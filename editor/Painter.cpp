@@ -12,8 +12,8 @@
 #include "editor/CodeMemo.h"
 #include "editor/Glyphs.h"
 #include "platform/FontsQt.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

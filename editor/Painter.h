@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "editor/LineStore.h"
-#include "platform/Fonts.h"
-#include "platform/Geometry.h"
+#include "editor/model/LineStore.h"
+#include "platform/core/Fonts.h"
+#include "platform/core/Geometry.h"
 
 class QPaintDevice;
 class QPainter;

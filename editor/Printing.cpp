@@ -6,7 +6,7 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

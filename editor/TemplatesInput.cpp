@@ -11,11 +11,11 @@
 #include <string>
 
 #include "editor/CodeMemo.h"
-#include "editor/KeyBindings.h"
-#include "editor/Templates.h"
-#include "editor/Undo.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Templates.h"
+#include "editor/model/Undo.h"
 #include "platform/Keys.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

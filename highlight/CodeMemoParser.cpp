@@ -4,7 +4,7 @@
 #include <bit>
 #include <utility>
 
-#include "editor/LineStore.h"
+#include "editor/model/LineStore.h"
 #include "highlight/Recognisers.h"
 
 namespace {
@@ -275,7 +275,7 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
     syncTrieStates();
 }
 
-uint8_t TCodeMemoParser::ScanToken(TCustomCodeMemo* editor, TEdStream& stream, int& length)
+uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int& length)
 {
     if (editor && !IsAttached(editor))
         AttachEditor(editor);

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "editor/Keywords.h"
-#include "editor/ParserBase.h"
+#include "editor/model/Keywords.h"
+#include "editor/model/ParserBase.h"
 #include "highlight/Compressor.h"
 #include "highlight/ParserTables.h"
 
@@ -35,7 +35,7 @@ public:
     // the cursor stands after the token, `length` counts its characters and the result is its token
     // value. Every token that does not stand at the end of the text is at least one character long.
     // `editor`, when given, is attached to the parser on its first scan.
-    uint8_t ScanToken(TCustomCodeMemo* editor, TEdStream& stream, int& length) override;
+    uint8_t ScanToken(TParserClient* editor, TEdStream& stream, int& length) override;
     // Starts the scanner in the context state set of `tokenValue` (the start state set when that set
     // is empty), outside any container and with an empty run-time stack.
     void ResetScanner(uint8_t tokenValue) override;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Classes.h"
-#include "platform/Exception.h"
+#include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
 
 // Every I/O, header, size and corrupt-data error of the compressor.
 class ECompressorException : public Exception { using Exception::Exception; };

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "editor/CharGroups.h"
-#include "editor/StreamPrims.h"
-#include "platform/SysUtils.h"
+#include "editor/model/CharGroups.h"
+#include "editor/model/StreamPrims.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

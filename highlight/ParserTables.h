@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "editor/StateSet.h"
+#include "editor/model/StateSet.h"
 
 // One matching step of a handler or start record. Which fields count depends on the element's role:
 //  - a start or repeat element is a character element (GroupID) or a procedure element; its Flag is

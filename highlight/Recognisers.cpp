@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "editor/LineStore.h"
+#include "editor/model/LineStore.h"
 
 namespace {
 

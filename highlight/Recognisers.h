@@ -1,7 +1,7 @@
 // The scanner's fourteen built-in recognisers and the start sets of the tokens they begin.
 #pragma once
 
-#include "editor/StateSet.h"
+#include "editor/model/StateSet.h"
 
 class TCustomEdStream;
 

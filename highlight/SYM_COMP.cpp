@@ -1,7 +1,7 @@
 // The highlighting-script lexer: preprocessor directives, macro and include expansion, tokens, errors.
 #include "highlight/SYM_COMP.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

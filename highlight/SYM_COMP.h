@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Classes.h"
-#include "platform/Exception.h"
+#include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
 
 // Token codes returned by TSYM_Compiler::GetToken. Keywords have fixed codes below 90; the raw tokens
 // (identifier, number, string, end, other character) are 90..94.

@@ -1,7 +1,7 @@
 // The case-insensitive word trie that holds the script's macros and keywords.
 #include "highlight/SYM_COMP.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "highlight/SynParseCompile.h"
 
 #include "highlight/CodeMemoParser.h"
-#include "platform/Classes.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 
 using namespace ScriptToken;
 

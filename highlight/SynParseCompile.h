@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "editor/Keywords.h"
-#include "editor/Settings.h"
-#include "editor/StateSet.h"
+#include "editor/model/Keywords.h"
+#include "editor/model/Settings.h"
+#include "editor/model/StateSet.h"
 #include "highlight/ParserTables.h"
 #include "highlight/SYM_COMP.h"
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 // String-table ids of the compile messages. All but RangeError and ContextRespecified are raised
 // with the script position (TScriptCompilation::ScriptError).

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "highlight/SynParseCompile.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 using namespace ScriptToken;
 

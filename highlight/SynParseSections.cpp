@@ -2,11 +2,11 @@
 #include <memory>
 #include <string>
 
-#include "editor/KeyBindings.h"
-#include "editor/Templates.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Templates.h"
 #include "highlight/Recognisers.h"
 #include "highlight/SynParseCompile.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 using namespace ScriptToken;
 

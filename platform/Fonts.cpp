@@ -1,5 +1,5 @@
 // Editor fonts on Qt: face-name resolution, device resolution, logical fonts and glyph bitmaps.
-#include "platform/Fonts.h"
+#include "platform/FontsQt.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -9,60 +9,20 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "platform/FontsQt.h"
-#include "platform/Win1252.h"
-
-// ---------------------------------------------------------------- TFont
-
-void TFont::changed()
-{
-    if (OnChange)
-        OnChange();
-}
-
-void TFont::SetName(const std::string& name)
-{
-    FName = name;
-    changed();
-}
-
-void TFont::SetSize(int size)
-{
-    FSize = size;
-    changed();
-}
-
-void TFont::SetCharset(uint8_t charset)
-{
-    FCharset = charset;
-    changed();
-}
-
-void TFont::SetColor(TColor color)
-{
-    FColor = color;
-    changed();
-}
-
-void TFont::SetStyle(TFontStyles style)
-{
-    FStyle = style;
-    changed();
-}
-
-void TFont::Assign(const TFont& source)
-{
-    FName = source.FName;
-    FSize = source.FSize;
-    FCharset = source.FCharset;
-    FColor = source.FColor;
-    FStyle = source.FStyle;
-    changed();
-}
+#include "platform/Win1252Qt.h"
 
 // ---------------------------------------------------------------- resolution
 
 namespace {
+
+int qtScreenPixelsPerInch()
+{
+    if (qGuiApp) {
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            return static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
+    }
+    return 96;
+}
 
 const size_t kMaxFaceName = 31;
 
@@ -97,7 +57,7 @@ int targetPixelsPerInch(bool forPrinter, int printerPixelsPerInch)
 {
     if (forPrinter && printerPixelsPerInch > 0)
         return printerPixelsPerInch;
-    return ScreenPixelsPerInch();
+    return qtScreenPixelsPerInch();
 }
 
 // Symbol-font codes of the glyphs we draw, as Unicode characters.
@@ -113,18 +73,23 @@ char32_t symbolCharacter(unsigned char ch)
 
 } // namespace
 
-int ScreenPixelsPerInch()
-{
-    if (qGuiApp) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            return static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
-    }
-    return 96;
-}
 
 // ---------------------------------------------------------------- TEditorFont
 
-struct TEditorFont::Impl {
+namespace {
+
+class QtEditorFont final : public TEditorFont {
+public:
+    const std::string& Name() const override { return name; }
+    int Height() const override { return height; }
+    int Weight() const override { return weight; }
+    bool Italic() const override { return italic; }
+    bool Underline() const override { return underline; }
+    bool StrikeOut() const override { return strikeOut; }
+    uint8_t Charset() const override { return charset; }
+    int PixelsPerInch() const override { return pixelsPerInch; }
+    std::string ResolvedFamily() const override { return ToWin1252(font.family()); }
+
     std::string name;
     int height = 0;
     int weight = 0;
@@ -134,27 +99,39 @@ struct TEditorFont::Impl {
     QFont font;
 };
 
-TEditorFont::TEditorFont(std::unique_ptr<Impl> impl) : FImpl(std::move(impl)) {}
-TEditorFont::~TEditorFont() = default;
-const std::string& TEditorFont::Name() const { return FImpl->name; }
-int TEditorFont::Height() const { return FImpl->height; }
-int TEditorFont::Weight() const { return FImpl->weight; }
-bool TEditorFont::Italic() const { return FImpl->italic; }
-bool TEditorFont::Underline() const { return FImpl->underline; }
-bool TEditorFont::StrikeOut() const { return FImpl->strikeOut; }
-uint8_t TEditorFont::Charset() const { return FImpl->charset; }
-int TEditorFont::PixelsPerInch() const { return FImpl->pixelsPerInch; }
-std::string TEditorFont::ResolvedFamily() const { return ToWin1252(FImpl->font.family()); }
+class QtGlyphBitmap final : public TGlyphBitmap {
+public:
+    int Width() const override { return image.width(); }
+    int Height() const override { return image.height(); }
+    bool IsSet(int x, int y) const override
+    {
+        if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
+            return false;
+        return qGray(image.pixel(x, y)) >= 128;
+    }
 
+    QImage image;
+};
+
+} // namespace
+
+// Every font and glyph in this program is made by the Qt engine below.
 const QFont& ToQFont(const TEditorFont& font)
 {
-    return font.impl().font;
+    return static_cast<const QtEditorFont&>(font).font;
 }
 
-TFontHandle MakeEditorFont(const std::string& name, int size, TFontStyles styleBits, uint8_t charset,
-                           bool forPrinter, int printerPixelsPerInch)
+const QImage& ToQImage(const TGlyphBitmap& glyph)
 {
-    auto impl = std::make_unique<TEditorFont::Impl>();
+    return static_cast<const QtGlyphBitmap&>(glyph).image;
+}
+
+namespace {
+
+TFontHandle qtMakeEditorFont(const std::string& name, int size, TFontStyles styleBits, uint8_t charset,
+                             bool forPrinter, int printerPixelsPerInch)
+{
+    auto impl = std::make_shared<QtEditorFont>();
     impl->name = name.size() > kMaxFaceName ? name.substr(0, kMaxFaceName) : name;
     impl->pixelsPerInch = targetPixelsPerInch(forPrinter, printerPixelsPerInch);
     impl->height = -mulDiv(size, impl->pixelsPerInch, 72);
@@ -171,37 +148,13 @@ TFontHandle MakeEditorFont(const std::string& name, int size, TFontStyles styleB
     font.setItalic(impl->italic);
     font.setUnderline(impl->underline);
     font.setStrikeOut(impl->strikeOut);
-    return std::make_shared<const TEditorFont>(std::move(impl));
+    return impl;
 }
 
-// ---------------------------------------------------------------- TGlyphBitmap
-
-struct TGlyphBitmap::Impl {
-    QImage image;
-};
-
-TGlyphBitmap::TGlyphBitmap(std::unique_ptr<Impl> impl) : FImpl(std::move(impl)) {}
-TGlyphBitmap::~TGlyphBitmap() = default;
-int TGlyphBitmap::Width() const { return FImpl->image.width(); }
-int TGlyphBitmap::Height() const { return FImpl->image.height(); }
-
-bool TGlyphBitmap::IsSet(int x, int y) const
+std::unique_ptr<TGlyphBitmap> qtMakeGlyphBitmap(const std::string& faceName, int size, uint8_t charset,
+                                                unsigned char ch, bool forPrinter, int printerPixelsPerInch)
 {
-    const QImage& image = FImpl->image;
-    if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
-        return false;
-    return qGray(image.pixel(x, y)) >= 128;
-}
-
-const QImage& ToQImage(const TGlyphBitmap& glyph)
-{
-    return glyph.impl().image;
-}
-
-std::unique_ptr<TGlyphBitmap> MakeGlyphBitmap(const std::string& faceName, int size, uint8_t charset,
-                                              unsigned char ch, bool forPrinter, int printerPixelsPerInch)
-{
-    TFontHandle handle = MakeEditorFont(faceName, size, 0, charset, forPrinter, printerPixelsPerInch);
+    TFontHandle handle = qtMakeEditorFont(faceName, size, 0, charset, forPrinter, printerPixelsPerInch);
     const QFont& font = ToQFont(*handle);
     QString text(QChar(static_cast<char16_t>(charset == SYMBOL_CHARSET ? symbolCharacter(ch)
                                                                       : Win1252ToUnicode(ch))));
@@ -210,7 +163,7 @@ std::unique_ptr<TGlyphBitmap> MakeGlyphBitmap(const std::string& faceName, int s
     int width = std::max(1, metrics.horizontalAdvance(text.repeated(4)) / 4);
     int height = metrics.height() + std::max(0, metrics.leading()) + 1 + 10;
 
-    auto impl = std::make_unique<TGlyphBitmap::Impl>();
+    auto impl = std::make_unique<QtGlyphBitmap>();
     impl->image = QImage(width, height, QImage::Format_RGB32);
     impl->image.fill(Qt::white);
     {
@@ -220,5 +173,31 @@ std::unique_ptr<TGlyphBitmap> MakeGlyphBitmap(const std::string& faceName, int s
         painter.drawText(0, metrics.ascent(), text);
     }
     impl->image.invertPixels();
-    return std::make_unique<TGlyphBitmap>(std::move(impl));
+    return impl;
+}
+
+class QtFontEngine final : public TFontEngine {
+public:
+    int ScreenPixelsPerInch() override { return qtScreenPixelsPerInch(); }
+    TFontHandle MakeEditorFont(const std::string& name, int size, TFontStyles styleBits, uint8_t charset,
+                               bool forPrinter, int printerPixelsPerInch) override
+    {
+        return qtMakeEditorFont(name, size, styleBits, charset, forPrinter, printerPixelsPerInch);
+    }
+    std::unique_ptr<TGlyphBitmap> MakeGlyphBitmap(const std::string& faceName, int size, uint8_t charset,
+                                                  unsigned char ch, bool forPrinter, int printerPixelsPerInch) override
+    {
+        return qtMakeGlyphBitmap(faceName, size, charset, ch, forPrinter, printerPixelsPerInch);
+    }
+};
+
+// Any program that links the painting code gets its fonts from Qt without asking.
+[[maybe_unused]] const bool gInstalled = (InstallQtFontEngine(), true);
+
+} // namespace
+
+void InstallQtFontEngine()
+{
+    static QtFontEngine engine;
+    SetFontEngine(&engine);
 }

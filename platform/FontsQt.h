@@ -4,7 +4,10 @@
 #include <QFont>
 #include <QImage>
 
-#include "platform/Fonts.h"
+#include "platform/core/Fonts.h"
 
 const QFont& ToQFont(const TEditorFont& font);
 const QImage& ToQImage(const TGlyphBitmap& glyph);
+
+// Makes Qt the font engine of the model; called again it changes nothing.
+void InstallQtFontEngine();

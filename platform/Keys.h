@@ -1,11 +1,13 @@
-// Keyboard input in the editor's terms: virtual-key codes, shift states, shortcut words and their texts.
+// Qt key events in the editor's terms: virtual-key codes and shift states (names and shortcut words
+// are in platform/core/KeyNames.h).
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/Messages.h"
+#include "platform/core/KeyNames.h"
+#include "platform/core/Messages.h"
 
 class QInputEvent;
 class QKeyEvent;
@@ -31,16 +33,3 @@ TShiftState ShiftStateOf(const QInputEvent* event);
 
 // What the key event types, as Windows-1252 bytes; characters outside the code page are dropped.
 std::string KeyEventChars(const QKeyEvent* event);
-
-// The key a US keyboard types the Windows-1252 character `c` with, as a key-scan code: the virtual
-// key in the low byte plus 0x100 when Shift is needed; -1 for a character no key types. This is the
-// layout KeyEventToVirtualKey reports keys in, so a code found here matches the key events.
-int VkKeyScan(char c);
-
-// Shortcut word of a virtual key 0..255 and a shift state; 0 for a virtual key out of range.
-TShortCut ShortCut(int vk, TShiftState shift);
-void ShortCutToKey(TShortCut shortCut, int& vk, TShiftState& shift);
-// "Shift+Ctrl+F3": the modifiers in that order, then the key's name; "" for 0 or an unnamed key.
-std::string ShortCutToText(TShortCut shortCut);
-// The inverse of ShortCutToText, ignoring case and the order of the modifiers; 0 for unknown text.
-TShortCut TextToShortCut(std::string_view text);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "highlight/CodeMemoParser.h"
-#include "platform/Classes.h"
-#include "platform/Exception.h"
+#include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
 
 namespace {
 

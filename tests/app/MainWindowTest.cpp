@@ -15,7 +15,7 @@
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "highlight/CodeMemoParser.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 #include "support/TablesImage.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/CharGroups.h"
+#include "editor/model/CharGroups.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "CodeMemoTestSupport.h"
-#include "platform/SysUtils.h"
-#include "platform/Win1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include <memory>
 
 #include "CodeMemoTestSupport.h"
-#include "editor/KeyBindings.h"
-#include "platform/SysUtils.h"
+#include "editor/model/KeyBindings.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
-bool listsEditor(const std::vector<TCustomCodeMemo*>& list, const TCustomCodeMemo* editor)
+bool listsEditor(const std::vector<TSettingsClient*>& list, TCustomCodeMemo* editor)
 {
-    return std::find(list.begin(), list.end(), editor) != list.end();
+    return std::find(list.begin(), list.end(), static_cast<TSettingsClient*>(editor)) != list.end();
 }
 
 template <typename F>
@@ -105,7 +105,7 @@ TEST(CodeMemoParsers, FreeingAnEditorLeavesNothingBehind)
     EXPECT_FALSE(keys.OnActionRecognised);
     EXPECT_EQ(parser.Editors().size(), 1u);
     EXPECT_TRUE(parser.IsAttached(first.get()));
-    EXPECT_EQ(parser.Settings().Clients(), std::vector<TCustomCodeMemo*>{first.get()});
+    EXPECT_EQ(parser.Settings().Clients(), std::vector<TSettingsClient*>{first.get()});
 
     // The parser's refresh reaches only the editor that is left.
     parser.Settings().TabDefault = 5;

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "editor/CodeMemo.h"
-#include "editor/LineStore.h"
+#include "editor/model/LineStore.h"
 #include "platform/Keys.h"
 
 // A language with one token per character and value 0: enough to hold settings and editors.
 class TTestParser : public TCustomCodeMemoParser {
 public:
-    uint8_t ScanToken(TCustomCodeMemo*, TEdStream& stream, int& length) override
+    uint8_t ScanToken(TParserClient*, TEdStream& stream, int& length) override
     {
         stream.Next();
         length = 1;

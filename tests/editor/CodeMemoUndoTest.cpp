@@ -8,7 +8,7 @@
 
 #include "CodeMemoTestSupport.h"
 #include "UndoTestSupport.h"
-#include "editor/Undo.h"
+#include "editor/model/Undo.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/EditingCore.h"
+#include "editor/model/EditingCore.h"
 
 namespace {
 

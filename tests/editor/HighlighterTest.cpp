@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/WordParser.h"
 
 namespace {

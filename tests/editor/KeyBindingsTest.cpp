@@ -1,7 +1,7 @@
 // Key bindings: the default controller and its stream, binding rules, recognising strokes, streams.
 #include <gtest/gtest.h>
 
-#include "editor/KeyBindings.h"
+#include "editor/model/KeyBindings.h"
 
 namespace {
 

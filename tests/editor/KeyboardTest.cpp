@@ -8,9 +8,9 @@
 #include <string>
 
 #include "CodeMemoTestSupport.h"
-#include "editor/KeyBindings.h"
+#include "editor/model/KeyBindings.h"
 #include "platform/Keys.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "CodeMemoTestSupport.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

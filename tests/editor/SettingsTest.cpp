@@ -1,10 +1,10 @@
 // Editor settings: defaults, option word, stream form and its checks, keyword tables, clients and fonts.
 #include <gtest/gtest.h>
 
-#include "editor/KeyBindings.h"
-#include "editor/Keywords.h"
-#include "editor/Settings.h"
-#include "editor/Templates.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Keywords.h"
+#include "editor/model/Settings.h"
+#include "editor/model/Templates.h"
 
 #include "StreamBytes.h"
 
@@ -36,10 +36,14 @@ struct Bytes {
     Bytes& shortStr(std::string_view s) { return byte(uint8_t(s.size())).text(s); }
 };
 
-// Stand-ins for editors: settings only keep and compare their addresses.
-alignas(8) char gEditorA, gEditorB;
-TCustomCodeMemo* editorA() { return reinterpret_cast<TCustomCodeMemo*>(&gEditorA); }
-TCustomCodeMemo* editorB() { return reinterpret_cast<TCustomCodeMemo*>(&gEditorB); }
+// Stand-ins for editors: they record each request to repaint.
+std::vector<TSettingsClient*> gInvalidated;
+struct FakeEditor : TSettingsClient {
+    void SettingsChanged() override { gInvalidated.push_back(this); }
+};
+FakeEditor gEditorA, gEditorB;
+TSettingsClient* editorA() { return &gEditorA; }
+TSettingsClient* editorB() { return &gEditorB; }
 
 void loadKeys(TKeyboardActionContoller& keys)
 {
@@ -108,11 +112,6 @@ void populate(TSM_Settings& s)
     s.GutterFont().SetStyle(fsBold);
 }
 
-std::vector<TCustomCodeMemo*> gInvalidated;
-void recordInvalidation(TCustomCodeMemo* editor)
-{
-    gInvalidated.push_back(editor);
-}
 
 } // namespace
 
@@ -425,7 +424,7 @@ TEST(Settings, FontsLiveWhileClientsAreAttached)
     s.AddClient(editorA());
     s.AddClient(editorA());
     EXPECT_EQ(s.ClientCount(), 2);
-    EXPECT_EQ(s.Clients(), std::vector<TCustomCodeMemo*>{editorA()});
+    EXPECT_EQ(s.Clients(), std::vector<TSettingsClient*>{editorA()});
     ASSERT_NE(s.GetStyle(0).Font, nullptr);
     ASSERT_NE(s.GetStyle(4).Font, nullptr);
     EXPECT_EQ(s.GetStyle(4).Font->Weight(), 700);
@@ -476,14 +475,13 @@ TEST(Settings, GlyphsExistOnlyWhenInvisibleCharactersAreShown)
 
 TEST(Settings, GutterFontChangesInvalidateEveryClient)
 {
-    TSM_Settings::SetClientInvalidator(recordInvalidation);
     gInvalidated.clear();
     {
         TSM_Settings s;
         s.AddClient(editorA());
         s.AddClient(editorB());
         s.GutterFont().SetSize(11);
-        EXPECT_EQ(gInvalidated, (std::vector<TCustomCodeMemo*>{editorA(), editorB()}));
+        EXPECT_EQ(gInvalidated, (std::vector<TSettingsClient*>{editorA(), editorB()}));
 
         // A load at version 51 assigns the five gutter-font values one by one.
         TSM_Settings source;
@@ -495,7 +493,6 @@ TEST(Settings, GutterFontChangesInvalidateEveryClient)
         s.RemoveClient(editorA());
         s.RemoveClient(editorB());
     }
-    TSM_Settings::SetClientInvalidator(nullptr);
 }
 
 TEST(Settings, AssignAndCloneCopyEverythingThroughTheStream)

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/Settings.h"
+#include "editor/model/Settings.h"
 
 inline std::vector<uint8_t> streamOf(const TSM_Base& object)
 {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
-#include "editor/KeyBindings.h"
-#include "editor/Templates.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Templates.h"
 #include "platform/Keys.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

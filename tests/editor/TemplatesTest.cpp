@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/EditingCore.h"
-#include "editor/Templates.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/Templates.h"
 #include "platform/Keys.h"
 
 #include "StreamBytes.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "UndoTestSupport.h"
-#include "editor/Undo.h"
+#include "editor/model/Undo.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "editor/Undo.h"
+#include "editor/model/Undo.h"
 
 // The log, counting its pushes so that a test can tell whether a command logged anything even when
 // trimming keeps the size unchanged.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CodeMemoTestSupport.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
-#include "editor/KeyBindings.h"
+#include "editor/model/KeyBindings.h"
 #include "platform/FontsQt.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 

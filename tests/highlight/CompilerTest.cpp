@@ -9,8 +9,8 @@
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "highlight/SynParseCompile.h"
-#include "platform/Classes.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 #include "support/TempDir.h"
 
 namespace {

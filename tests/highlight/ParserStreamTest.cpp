@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "editor/CodeMemo.h"
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
 #include "highlight/SynParse.h"
 #include "support/ParserTables.h"
 #include "support/TablesImage.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -718,7 +718,7 @@ TEST(ParserStream, LoadingRefreshesTheAttachedEditors)
     load(p, property);
     EXPECT_EQ(p.SettingsApplied, 1);
     EXPECT_FALSE(p.IsLoading());
-    EXPECT_EQ(p.Editors(), (std::vector<TCustomCodeMemo*>{&memo}));
+    EXPECT_EQ(p.Editors(), (std::vector<TParserClient*>{&memo}));
 
     // A failed load has reset the settings the editors paint with: they are refreshed too.
     p.SettingsApplied = 0;

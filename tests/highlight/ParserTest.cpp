@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "editor/CodeMemo.h"
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
 #include "highlight/SynParse.h"
 #include "support/ParserTables.h"
 
@@ -637,6 +637,6 @@ TEST(TCodeMemoParser, AnEditorThatScansIsAttachedOnce)
         EXPECT_EQ(p.ScanToken(&memo, cursor, length), 0);
         EXPECT_EQ(length, 1);
     }
-    EXPECT_EQ(p.Editors(), (std::vector<TCustomCodeMemo*>{&memo}));
+    EXPECT_EQ(p.Editors(), (std::vector<TParserClient*>{&memo}));
     EXPECT_EQ(p.Settings().ClientCount(), 1);
 }

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "highlight/SYM_COMP.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 #include "support/TempDir.h"
 
 namespace {

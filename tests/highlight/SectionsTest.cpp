@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "editor/KeyBindings.h"
-#include "editor/Templates.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Templates.h"
 #include "highlight/CodeMemoParser.h"
 #include "highlight/Recognisers.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 #include "support/TokenDump.h"
 
 namespace {

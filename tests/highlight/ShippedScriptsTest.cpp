@@ -14,7 +14,7 @@
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "highlight/SYM_COMP.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "support/TokenDump.h"
 
 namespace {

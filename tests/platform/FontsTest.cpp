@@ -4,9 +4,9 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
-#include "platform/Fonts.h"
+#include "platform/core/Fonts.h"
 #include "platform/FontsQt.h"
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 TEST(Fonts, HeightFollowsTheTargetResolution)
 {

@@ -11,8 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/Classes.h"
-#include "platform/Registry.h"
+#include "platform/core/Classes.h"
+#include "platform/core/Registry.h"
 
 extern char** environ;
 

@@ -2,7 +2,7 @@
 #include <QString>
 #include <gtest/gtest.h>
 
-#include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 TEST(Win1252, EveryByteSurvivesTheRoundTrip)
 {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "highlight/Compressor.h"
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 
 // `property` holds the version word, the image length and the packed image; the result is the image.
 inline std::vector<uint8_t> UnpackTablesImage(const void* property, size_t size)

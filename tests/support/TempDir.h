@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/Classes.h"
+#include "platform/core/Classes.h"
 
 struct TempDir {
     std::filesystem::path path;

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "editor/EditingCore.h"
-#include "editor/LineStore.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
 #include "highlight/CodeMemoParser.h"
 
 // Adds one token to a dump: a blank after the previous one, the value, ":" and the characters, a

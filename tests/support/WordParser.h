@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/LineStore.h"
-#include "editor/ParserBase.h"
-#include "platform/Exception.h"
+#include "editor/model/LineStore.h"
+#include "editor/model/ParserBase.h"
+#include "platform/core/Exception.h"
 
 // Letters give 1, digits 2, any other character a token of its own with 0, and "#" a token that
 // takes nothing (9). With Comments, "/*" opens a comment (3) that may span lines; with Tags, "<"
@@ -24,7 +24,7 @@ public:
     TStateSet Anchors{0};
     std::vector<int> Resets; // values ResetScanner was called with
 
-    uint8_t ScanToken(TCustomCodeMemo*, TEdStream& s, int& length) override
+    uint8_t ScanToken(TParserClient*, TEdStream& s, int& length) override
     {
         if (Scans++ == ThrowAt)
             throw Exception("scan failed");

@@ -1,8 +1,0 @@
-// A character cursor over a string.
-#include "editor/StringScanner.h"
-
-void TStringScanner::SetText(std::string_view text)
-{
-    FText.assign(text);
-    FPosition = FText.empty() ? 0 : 1;
-}

@@ -1,0 +1,884 @@
+// The editor's text model: replacing the selection, inserting, deleting, loading and block indentation.
+#include "editor/model/EditingCore.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Undo group kinds of the commands done here.
+constexpr int kGroupInsertText = 21;
+constexpr int kGroupIndent = 17;
+constexpr int kGroupUnindent = 18;
+
+// Change bits: the text changed; the text was replaced wholesale or by a block command.
+constexpr uint32_t kChangedText = 1;
+constexpr uint32_t kChangedBlock = 2;
+
+// An indent is put into each line's record in place; keeping it below a byte's range keeps every
+// record far from the 16-bit length limit until re-cutting shortens it.
+constexpr int kMaxIndentStep = 255;
+// No-break space, removed by unindent like blanks and TABs.
+constexpr char kNoBreakSpace = static_cast<char>(160);
+
+bool holdsTab(const char* text, int length)
+{
+    return std::memchr(text, '\t', static_cast<size_t>(length)) != nullptr;
+}
+
+// Drops a record's style bytes so that highlighting and painting take it up again.
+void restyle(TLineRecord* record)
+{
+    record->Styles.reset();
+    record->Flags |= lfStylesChanged | lfChanged;
+}
+
+} // namespace
+
+TCodeMemoCore::TCodeMemoCore()
+    : FLengthCounts(65536, 0), FNormalBuffer(new char[kChunkSize + 1])
+{
+    FStore.AddClient(this);
+}
+
+TCodeMemoCore::~TCodeMemoCore() = default;
+
+// ---------------------------------------------------------------- bookkeeping
+
+int TCodeMemoCore::GreatestRecordLength()
+{
+    while (FGreatestLen > 0 && FLengthCounts[static_cast<size_t>(FGreatestLen)] == 0)
+        --FGreatestLen;
+    return FGreatestLen;
+}
+
+void TCodeMemoCore::recordAdded(const TLineRecord* record)
+{
+    ++FRecordCount;
+    ++FLengthCounts[record->Len];
+    FGreatestLen = std::max<int>(FGreatestLen, record->Len);
+}
+
+void TCodeMemoCore::recordRemoved(const TLineRecord* record)
+{
+    --FRecordCount;
+    --FLengthCounts[record->Len];
+}
+
+void TCodeMemoCore::recordResized(int oldLength, int newLength)
+{
+    --FLengthCounts[static_cast<size_t>(oldLength)];
+    ++FLengthCounts[static_cast<size_t>(newLength)];
+    FGreatestLen = std::max(FGreatestLen, newLength);
+}
+
+void TCodeMemoCore::recountRecords()
+{
+    std::fill(FLengthCounts.begin(), FLengthCounts.end(), 0);
+    FRecordCount = 0;
+    FGreatestLen = 0;
+    for (TLineRecord* r = FStore.First(); r; r = r->Next)
+        recordAdded(r);
+}
+
+void TCodeMemoCore::noteRecordLength(int length)
+{
+    if (length >= kRewrapLength)
+        FLongRecordMade = true;
+}
+
+void TCodeMemoCore::disposeRecord(TLineRecord* record)
+{
+    if (FHighlightStart == record)
+        FHighlightStart = nullptr;
+    if (FTopRecord == record)
+        FTopRecord = nullptr;
+    if (FLookup.Record == record)
+        FLookup = {};
+    recordRemoved(record);
+    FreeLineRecord(record);
+}
+
+void TCodeMemoCore::moveTrack(TLineTrack* track, TLineRecord* to)
+{
+    to->Track = track;
+    track->Record = to;
+}
+
+void TCodeMemoCore::releaseTrack(TLineTrack* track)
+{
+    track->Record = nullptr;
+}
+
+void TCodeMemoCore::fireTextChange(int start, int extent)
+{
+    if (OnTextChange)
+        OnTextChange(this, start, extent);
+}
+
+void TCodeMemoCore::notifyChange()
+{
+    FChangeBits = 0;
+    FHighlightStart = nullptr;
+}
+
+// ---------------------------------------------------------------- selection and look-ups
+
+void TCodeMemoCore::SetSelection(int anchor, int caret)
+{
+    FAnchor = std::clamp(anchor, 0, FTextLength);
+    FCaret = std::clamp(caret, 0, FTextLength);
+}
+
+TTextRange TCodeMemoCore::OrderedSelection() const
+{
+    TTextRange ordered;
+    OrderRange({FAnchor, FCaret}, ordered);
+    return ordered;
+}
+
+TLineRecord* TCodeMemoCore::recordHolding(int offset, int& recordStart)
+{
+    TLineRecord* record = FStore.First();
+    int start = 0;
+    if (!record) {
+        recordStart = 0;
+        return nullptr;
+    }
+    // Walk from whichever known place is nearest: the first record, the last one found, the top of
+    // the view. Edits cluster, so the walk is short while the user types.
+    auto consider = [&](TLineRecord* candidate, int candidateStart) {
+        if (candidate && std::abs(offset - candidateStart) < std::abs(offset - start)) {
+            record = candidate;
+            start = candidateStart;
+        }
+    };
+    consider(FLookup.Record, FLookup.Start);
+    consider(FTopRecord, FTopOffset);
+    while (offset >= start + record->Len && record->Next) {
+        start += record->Len;
+        record = record->Next;
+    }
+    while (offset < start && record->Prev) {
+        record = record->Prev;
+        start -= record->Len;
+    }
+    FLookup = {record, start};
+    recordStart = start;
+    return record;
+}
+
+TLineRecord* TCodeMemoCore::lineStartHolding(int offset, int& start)
+{
+    TLineRecord* record = recordHolding(offset, start);
+    while (record && (record->MarkBits & mbContinuation) && record->Prev) {
+        record = record->Prev;
+        start -= record->Len;
+    }
+    return record;
+}
+
+void TCodeMemoCore::SyncTopRecord()
+{
+    if (FTopRecord)
+        return;
+    FTopLine = std::clamp(FTopLine, 0, std::max(0, FRecordCount - 1));
+    TLineRecord* record = FStore.First();
+    int offset = 0;
+    for (int line = 0; record && line < FTopLine && record->Next; ++line) {
+        offset += record->Len;
+        record = record->Next;
+    }
+    FTopRecord = record;
+    FTopOffset = offset;
+}
+
+std::string TCodeMemoCore::StoredText(int start, int end)
+{
+    start = std::clamp(start, 0, FTextLength);
+    end = std::clamp(end, start, FTextLength);
+    std::string text;
+    text.reserve(static_cast<size_t>(end - start));
+    int recordStart = 0;
+    TLineRecord* record = recordHolding(start, recordStart);
+    int from = start - recordStart;
+    while (record && static_cast<int>(text.size()) < end - start) {
+        int n = std::min<int>(record->Len - from, end - start - static_cast<int>(text.size()));
+        text.append(record->Text.get() + from, static_cast<size_t>(n));
+        record = record->Next;
+        from = 0;
+    }
+    return text;
+}
+
+int TCodeMemoCore::columnInRecord(const TLineRecord* record, int index) const
+{
+    int column = 0;
+    for (int i = 0; i < index && i < record->Len; ++i)
+        column = record->Text[i] == '\t' ? nextTabColumn(column) : column + 1;
+    return column;
+}
+
+int TCodeMemoCore::displayColumnOf(int offset)
+{
+    int start = 0;
+    TLineRecord* record = recordHolding(offset, start);
+    if (!record)
+        return 0;
+    int index = std::clamp(offset - start, 0, static_cast<int>(record->Len));
+    // After a final line break the caret stands on the empty line below.
+    if (index == record->Len && record->EndsWithCR() && !record->Next)
+        return 0;
+    return columnInRecord(record, index);
+}
+
+std::string TCodeMemoCore::FillToColumn(int fromColumn, int toColumn)
+{
+    std::string fill;
+    if (toColumn <= fromColumn)
+        return fill;
+    int column = fromColumn;
+    uint32_t options = optionWord();
+    if ((options & kOptionUseTab) && (options & kOptionSmartFill)) {
+        for (;;) {
+            int stop = nextTabColumn(column);
+            if (stop > toColumn || stop <= column)
+                break;
+            fill += '\t';
+            column = stop;
+        }
+    }
+    fill.append(static_cast<size_t>(toColumn - column), ' ');
+    return fill;
+}
+
+// ---------------------------------------------------------------- replacing records
+
+TRecordChain TCodeMemoCore::replaceRecord(TLineRecord* old, TLineRecord* prev, TLineRecord* next,
+                                          const char* text, int length)
+{
+    TRecordChain chain = CutIntoRecords(text, length);
+    if (old) {
+        chain.First->MarkBits = old->MarkBits;
+        chain.First->GlyphBits = old->GlyphBits;
+        chain.First->Reserved1 = old->Reserved1;
+        chain.First->Reserved2 = old->Reserved2;
+        if (old->Track) {
+            moveTrack(old->Track, chain.First);
+            old->Track = nullptr;
+        }
+    }
+    chain.First->Prev = prev;
+    chain.Last->Next = next;
+    if (prev)
+        prev->Next = chain.First;
+    else
+        FStore.SetFirst(chain.First);
+    if (next)
+        next->Prev = chain.Last;
+    for (TLineRecord* r = chain.First; r != next; r = r->Next)
+        recordAdded(r);
+    if (old) {
+        // The line's first piece keeps its place, so references to the old record move to it.
+        if (FHighlightStart == old)
+            FHighlightStart = chain.First;
+        if (FTopRecord == old)
+            FTopRecord = chain.First;
+        if (FLookup.Record == old)
+            FLookup.Record = chain.First;
+        recordRemoved(old);
+        FreeLineRecord(old);
+    }
+    return chain;
+}
+
+void TCodeMemoCore::rewrapAll()
+{
+    int start = 0;
+    TLineRecord* record = FStore.First();
+    while (record) {
+        TLineRecord* next = record->Next;
+        int length = record->Len;
+        if (length > kRecordCut) {
+            if (FTopRecord && start <= FTopOffset && FTopRecord != record)
+                FTopRecord = nullptr;
+            std::string text(record->View());
+            TRecordChain chain = replaceRecord(record, record->Prev, next, text.data(), length);
+            if (!FHighlightStart)
+                FHighlightStart = chain.First;
+        }
+        start += length;
+        record = next;
+    }
+}
+
+void TCodeMemoCore::settleLongRecords()
+{
+    if (!FLongRecordMade)
+        return;
+    FLongRecordMade = false;
+    dropLookupCache();
+    rewrapAll();
+}
+
+void TCodeMemoCore::markFollowingChanged(TLineRecord* record, int count)
+{
+    for (int i = 0; record && i <= count; ++i, record = record->Next)
+        record->Flags |= lfChanged;
+}
+
+// ---------------------------------------------------------------- inserting
+
+void TCodeMemoCore::InsertBlock(const char* block, int count)
+{
+    if (!block || count <= 0)
+        return;
+    int offset = std::clamp(FAnchor, 0, FTextLength);
+    int start = 0;
+    TLineRecord* record = recordHolding(offset, start);
+    FTextLength += count;
+    adjustMarksForInsert(offset, count);
+    int inRecord = record ? std::clamp(offset - start, 0, static_cast<int>(record->Len)) : 0;
+
+    // A typed character goes into its record in place: no re-cutting, no other record touched.
+    if (count == 1 && block[0] != '\r' && record && inRecord < record->Len && record->Len < 0xFFFF) {
+        int oldLength = record->Len;
+        std::unique_ptr<char[]> text(new char[static_cast<size_t>(oldLength) + 2]);
+        std::memcpy(text.get(), record->Text.get(), static_cast<size_t>(inRecord));
+        text[inRecord] = block[0];
+        std::memcpy(text.get() + inRecord + 1, record->Text.get() + inRecord,
+                    static_cast<size_t>(oldLength - inRecord) + 1);
+        record->Text = std::move(text);
+        record->Len = static_cast<uint16_t>(oldLength + 1);
+        record->Styles.reset();
+        record->Flags |= lfStylesChanged | lfChanged | (block[0] == '\t' ? lfHasTab : 0);
+        recordResized(oldLength, oldLength + 1);
+        noteRecordLength(record->Len);
+        if (!FHighlightStart)
+            FHighlightStart = record;
+        if (FTopRecord && offset < FTopOffset)
+            FTopRecord = nullptr;
+        if (wordWrapOn()) {
+            rewrapLines(record, record);
+        }
+        settleLongRecords();
+        return;
+    }
+
+    std::string text;
+    text.reserve(static_cast<size_t>(count) + (record ? record->Len : 0));
+    if (record)
+        text.append(record->Text.get(), static_cast<size_t>(inRecord));
+    text.append(block, static_cast<size_t>(count));
+    if (record)
+        text.append(record->Text.get() + inRecord, static_cast<size_t>(record->Len - inRecord));
+    bool aboveTop = FTopRecord && FTopRecord != record && offset < FTopOffset;
+    TRecordChain chain = replaceRecord(record, record ? record->Prev : nullptr, record ? record->Next : nullptr,
+                                       text.data(), static_cast<int>(text.size()));
+    if (aboveTop)
+        FTopRecord = nullptr;
+    if (!FHighlightStart)
+        FHighlightStart = chain.First;
+    // The next chunk of a long insertion goes in at the end of this one, in the last new record.
+    FLookup = {chain.Last, start + static_cast<int>(text.size()) - chain.Last->Len};
+    markFollowingChanged(chain.First, FLinesPerWindow + 2);
+    if (wordWrapOn()) {
+        rewrapLines(chain.First, chain.Last);
+    }
+}
+
+int TCodeMemoCore::InsertAtCaret(const char* text, int length)
+{
+    if (!text)
+        return 0;
+    if (length < 0)
+        length = static_cast<int>(std::strlen(text));
+    return insertAtCaret(text, length, false);
+}
+
+int TCodeMemoCore::insertAtCaret(const char* text, int length, bool continues)
+{
+    if (length <= 0)
+        return 0;
+    FAnchor = FCaret;
+    if (length == 1 && !continues) {
+        char c = text[0] == '\n' ? '\r' : text[0] == '\0' ? '.' : text[0];
+        InsertBlock(&c, 1);
+        fireTextChange(FCaret, 1);
+        FAnchor = FCaret = FCaret + 1;
+        return 1;
+    }
+    int total = 0;
+    int pos = 0;
+    while (pos < length) {
+        int n = std::min(length - pos, kChunkSize);
+        bool last = pos + n == length && !continues;
+        // A line-break pair must go through the normaliser in one piece, or it would count twice.
+        if (pos + n < length && CutPartsLineBreak(text + pos, n, text[pos + n]))
+            --n;
+        int normal = last ? NormaliseText(FNormalBuffer.get(), text + pos, n)
+                          : NormaliseChunk(FNormalBuffer.get(), text + pos, n);
+        InsertBlock(FNormalBuffer.get(), normal);
+        fireTextChange(FAnchor, normal);
+        FAnchor += normal;
+        FCaret = FAnchor;
+        total += normal;
+        pos += n;
+    }
+    settleLongRecords();
+    return total;
+}
+
+void TCodeMemoCore::InsertText(const char* text)
+{
+    replaceSelection(text, text ? static_cast<int>(std::strlen(text)) : 0, false);
+}
+
+void TCodeMemoCore::InsertText(const char* text, int length)
+{
+    if (text && length < 0)
+        length = static_cast<int>(std::strlen(text));
+    replaceSelection(text, text ? length : 0, false);
+}
+
+void TCodeMemoCore::replaceSelection(const char* text, int length, bool continues)
+{
+    openUndoGroup(kGroupInsertText);
+    TTextRange selection = OrderedSelection();
+    selection.Start = std::clamp(selection.Start, 0, FTextLength);
+    selection.End = std::clamp(selection.End, 0, FTextLength);
+    bool acrossRecords = false;
+    if (selection.Start != selection.End) {
+        int start = 0;
+        TLineRecord* first = recordHolding(selection.Start, start);
+        acrossRecords = recordHolding(selection.End, start) != first;
+    }
+    FInInsertion = true;
+
+    std::string filled;
+    if (FCaretBeyondEOL && selection.Start == selection.End) {
+        FCaretBeyondEOL = false;
+        int start = 0;
+        TLineRecord* record = recordHolding(FCaret, start);
+        int lineEnd = record ? columnInRecord(record, record->Len - (record->EndsWithCR() ? 1 : 0)) : 0;
+        filled = FillToColumn(lineEnd, FWantedColumn);
+        if (!filled.empty()) {
+            if (text)
+                filled.append(text, static_cast<size_t>(length));
+            text = filled.data();
+            length = static_cast<int>(filled.size());
+        }
+    }
+
+    logReplaceStart(text ? std::string_view(text, static_cast<size_t>(length)) : std::string_view());
+    if (selection.Start != selection.End) {
+        FAnchor = selection.Start;
+        FCaret = selection.End;
+        DeleteSelection();
+        if (acrossRecords)
+            requestFullRepaint();
+    }
+    SyncTopRecord();
+    FAnchor = FCaret = selection.Start;
+    if (text && length > 0)
+        insertAtCaret(text, length, continues);
+    FAnchor = FCaret;
+
+    FInInsertion = false;
+    FRememberedColumn = displayColumnOf(FCaret);
+    FWantedColumn = FRememberedColumn;
+    FCaretBeyondEOL = false;
+    logReplaceEnd();
+    highlightPending();
+    closeUndoGroup(kGroupInsertText);
+}
+
+void TCodeMemoCore::InsertStream(TStream& stream)
+{
+    // Only what lies after the stream's position is inserted.
+    int64_t remaining = stream.GetSize() - stream.GetPosition();
+    if (remaining <= 0) {
+        InsertText(nullptr);
+    } else {
+        // One byte more than a chunk, to see whether a line-break pair straddles the cut.
+        std::unique_ptr<char[]> buffer(new char[kChunkSize + 1]);
+        while (remaining > 0) {
+            int64_t got = stream.Read(buffer.get(), std::min<int64_t>(remaining, kChunkSize + 1));
+            if (got <= 0)
+                break;
+            int chunk = static_cast<int>(std::min<int64_t>(got, kChunkSize));
+            if (got > kChunkSize && CutPartsLineBreak(buffer.get(), chunk, buffer[chunk]))
+                --chunk;
+            if (got > chunk)
+                stream.Seek(chunk - got, soFromCurrent);
+            remaining -= chunk;
+            // With its length given, a NUL byte in the stream is normalised like any control
+            // character instead of ending the chunk; only the stream's end is a block end.
+            replaceSelection(buffer.get(), chunk, remaining > 0);
+            FAnchor = FCaret;
+        }
+    }
+    FChangeBits |= kChangedText;
+    notifyChange();
+    refreshScrollBars();
+}
+
+// ---------------------------------------------------------------- deleting
+
+void TCodeMemoCore::becameEmpty()
+{
+    FStore.SetFirst(nullptr);
+    FTextLength = 0;
+    FTopLine = 0;
+    FTopRecord = nullptr;
+    FTopOffset = 0;
+    FHighlightStart = nullptr;
+    FLookup = {};
+    FAnchor = FCaret = 0;
+    clearNamedBookmarks();
+    fireTextChange(0, 0);
+}
+
+void TCodeMemoCore::DeleteSelection()
+{
+    TTextRange selection = OrderedSelection();
+    int s = std::clamp(selection.Start, 0, FTextLength);
+    int e = std::clamp(selection.End, 0, FTextLength);
+    if (s >= e || !FStore.First())
+        return;
+    FTextLength -= e - s;
+    adjustMarksForDelete(s, e - s);
+    // Nothing of the selection is left, and its end may now lie past the text.
+    FAnchor = FCaret = s;
+
+    int firstStart = 0;
+    TLineRecord* first = recordHolding(s, firstStart);
+    if (FTopRecord && s < FTopOffset)
+        FTopRecord = nullptr;
+    TLineRecord* last = first;
+    int lastStart = firstStart;
+    while (e >= lastStart + last->Len && last->Next) {
+        lastStart += last->Len;
+        last = last->Next;
+    }
+    int head = s - firstStart;
+    int tailFrom = e - lastStart;
+    std::string merged;
+    merged.reserve(static_cast<size_t>(head + last->Len - tailFrom));
+    merged.append(first->Text.get(), static_cast<size_t>(head));
+    merged.append(last->Text.get() + tailFrom, static_cast<size_t>(last->Len - tailFrom));
+
+    // The merged record stands in for the first one: it keeps that line's marks and tracking object.
+    TLineRecord* prev = first->Prev;
+    TLineRecord* next = last->Next;
+    uint16_t markBits = first->MarkBits;
+    uint16_t glyphBits = first->GlyphBits;
+    int32_t reserved1 = first->Reserved1;
+    int32_t reserved2 = first->Reserved2;
+    TLineTrack* track = first->Track;
+    first->Track = nullptr;
+    for (TLineRecord* r = first;;) {
+        TLineRecord* following = r->Next;
+        bool done = r == last;
+        if (r->Track) {
+            TLineTrack* gone = r->Track;
+            r->Track = nullptr;
+            releaseTrack(gone);
+        }
+        disposeRecord(r);
+        if (done)
+            break;
+        r = following;
+    }
+    if (prev)
+        prev->Next = next;
+    else
+        FStore.SetFirst(next);
+    if (next)
+        next->Prev = prev;
+
+    if (merged.empty()) {
+        if (track)
+            releaseTrack(track);
+        if (!FStore.First()) {
+            becameEmpty();
+            return;
+        }
+        // Only the end of the text can leave nothing to merge; its last line goes whole instead of
+        // leaving an empty record behind.
+        if (prev)
+            prev->Flags |= lfChanged;
+        requestFullRepaint();
+        fireTextChange(s, -(e - s));
+        return;
+    }
+
+    TLineRecord* joined = NewLineRecord(merged.data(), static_cast<int>(merged.size()));
+    joined->Flags = lfChanged | (holdsTab(merged.data(), static_cast<int>(merged.size())) ? lfHasTab : 0);
+    joined->MarkBits = markBits;
+    joined->GlyphBits = glyphBits;
+    joined->Reserved1 = reserved1;
+    joined->Reserved2 = reserved2;
+    if (track)
+        moveTrack(track, joined);
+    joined->Prev = prev;
+    joined->Next = next;
+    if (prev)
+        prev->Next = joined;
+    else
+        FStore.SetFirst(joined);
+    if (next)
+        next->Prev = joined;
+    recordAdded(joined);
+    noteRecordLength(joined->Len);
+    if (!FHighlightStart)
+        FHighlightStart = joined;
+    FLookup = {joined, firstStart};
+
+    if (FLongRecordMade)
+        settleLongRecords();
+    else if (wordWrapOn()) {
+        rewrapLines(joined, joined);
+    }
+    fireTextChange(s, -(e - s));
+}
+
+void TCodeMemoCore::Clear()
+{
+    bool redraw = FRedraw;
+    if (redraw)
+        setRedraw(false);
+    // Clearing never leaves a fill of blanks behind.
+    FCaretBeyondEOL = false;
+    FAnchor = 0;
+    FCaret = FTextLength;
+    InsertText(nullptr);
+    if (redraw)
+        setRedraw(true);
+    clearUndoLog();
+}
+
+// ---------------------------------------------------------------- block indentation
+
+bool TCodeMemoCore::blockCommandRange(int step, int& n, TTextRange& selection)
+{
+    n = std::min(step != 0 ? step : indentStep(), kMaxIndentStep);
+    OrderRange({std::clamp(FAnchor, 0, FTextLength), std::clamp(FCaret, 0, FTextLength)}, selection);
+    return n > 0 && selection.Start != selection.End;
+}
+
+void TCodeMemoCore::IndentBlock(int step, int flags)
+{
+    int n = 0;
+    TTextRange selection;
+    if (!blockCommandRange(step, n, selection))
+        return;
+    bool tabs = (flags & 1) && (optionWord() & kOptionUseTab);
+    const std::string indent(static_cast<size_t>(n), tabs ? '\t' : ' ');
+    bool wrap = wordWrapOn();
+    bool caretFirst = FCaret < FAnchor;
+
+    beginLinesUpdate();
+    int firstStart = 0;
+    TLineRecord* first = lineStartHolding(selection.Start, firstStart);
+    TLineRecord* record = first;
+    TLineRecord* last = first;
+    int oldStart = firstStart; // start of `record` in the text as it was before the indent
+    int added = 0;
+    bool grouped = false;
+    // Lines from the one holding the selection start up to the one holding its end; a line that
+    // the end reaches only at its very start is left alone.
+    while (record && oldStart < selection.End) {
+        int oldLength = record->Len;
+        restyle(record);
+        if (!(record->MarkBits & mbContinuation)) {
+            if (!grouped) {
+                openUndoGroup(kGroupIndent);
+                FChangeBits |= kChangedText | kChangedBlock;
+                grouped = true;
+            }
+            int lineStart = oldStart + added;
+            adjustMarksForInsert(lineStart, n);
+            logInsertion(lineStart, indent);
+            std::unique_ptr<char[]> text(new char[static_cast<size_t>(oldLength + n) + 1]);
+            std::memcpy(text.get(), indent.data(), static_cast<size_t>(n));
+            std::memcpy(text.get() + n, record->Text.get(), static_cast<size_t>(oldLength) + 1);
+            record->Text = std::move(text);
+            record->Len = static_cast<uint16_t>(oldLength + n);
+            if (tabs)
+                record->Flags |= lfHasTab;
+            recordResized(oldLength, record->Len);
+            noteRecordLength(record->Len);
+            if (!FHighlightStart)
+                FHighlightStart = record;
+            if (FTopRecord && lineStart < FTopOffset)
+                FTopRecord = nullptr;
+            FTextLength += n;
+            added += n;
+            fireTextChange(lineStart + record->Len, n);
+        }
+        oldStart += oldLength;
+        last = record;
+        record = record->Next;
+    }
+    restyleRestOfLine(record, last, wrap);
+    FLookup = {first, firstStart};
+    finishBlockCommand(selection.Start, selection.End + added, caretFirst, first, last,
+                       grouped ? kGroupIndent : 0);
+}
+
+void TCodeMemoCore::removeEmptiedRecord(TLineRecord* record)
+{
+    TLineRecord* prev = record->Prev;
+    TLineRecord* next = record->Next;
+    if (prev)
+        prev->Next = next;
+    else
+        FStore.SetFirst(next);
+    if (next) {
+        next->Prev = prev;
+        // A continuation piece becomes its line's first piece and takes over the line's data.
+        if (next->MarkBits & mbContinuation) {
+            next->MarkBits = record->MarkBits;
+            next->GlyphBits = record->GlyphBits;
+            next->Reserved1 = record->Reserved1;
+            next->Reserved2 = record->Reserved2;
+            if (record->Track && !next->Track) {
+                moveTrack(record->Track, next);
+                record->Track = nullptr;
+            }
+        }
+    }
+    if (record->Track) {
+        TLineTrack* gone = record->Track;
+        record->Track = nullptr;
+        releaseTrack(gone);
+    }
+    if (prev)
+        prev->Flags |= lfChanged;
+    requestFullRepaint();
+    disposeRecord(record);
+}
+
+void TCodeMemoCore::UnindentBlock(int step)
+{
+    int n = 0;
+    TTextRange selection;
+    if (!blockCommandRange(step, n, selection))
+        return;
+    bool wrap = wordWrapOn();
+    bool caretFirst = FCaret < FAnchor;
+
+    beginLinesUpdate();
+    int firstStart = 0;
+    TLineRecord* first = lineStartHolding(selection.Start, firstStart);
+    TLineRecord* record = first;
+    TLineRecord* last = first;
+    int oldStart = firstStart;
+    int removed = 0;
+    bool grouped = false;
+    bool emptied = false;
+    // When a line's first piece is taken whole, the line goes on in the next record with what is left
+    // of the step.
+    int carriedStep = -1;
+    while (record && (oldStart < selection.End || carriedStep >= 0)) {
+        int oldLength = record->Len;
+        TLineRecord* next = record->Next;
+        int limit = carriedStep >= 0 ? carriedStep : n;
+        carriedStep = -1;
+        int k = 0;
+        if (!(record->MarkBits & mbContinuation)) {
+            while (k < limit && k < oldLength &&
+                   (record->Text[k] == ' ' || record->Text[k] == '\t' || record->Text[k] == kNoBreakSpace))
+                ++k;
+        }
+        restyle(record);
+        if (k > 0) {
+            if (!grouped) {
+                openUndoGroup(kGroupUnindent);
+                FChangeBits |= kChangedText | kChangedBlock;
+                grouped = true;
+            }
+            int lineStart = oldStart - removed;
+            adjustMarksForDelete(lineStart, k);
+            logRemoval(lineStart, std::string_view(record->Text.get(), static_cast<size_t>(k)));
+            std::memmove(record->Text.get(), record->Text.get() + k, static_cast<size_t>(oldLength - k) + 1);
+            record->Len = static_cast<uint16_t>(oldLength - k);
+            if (!holdsTab(record->Text.get(), record->Len))
+                record->Flags &= ~lfHasTab;
+            recordResized(oldLength, record->Len);
+            FTextLength -= k;
+            removed += k;
+            if (FTopRecord && lineStart < FTopOffset)
+                FTopRecord = nullptr;
+            if (record->Len == 0) {
+                // A piece of nothing but blanks goes whole (the last line, or a line's first piece).
+                if (record == first)
+                    first = next;
+                if (next && (next->MarkBits & mbContinuation))
+                    carriedStep = limit - k;
+                removeEmptiedRecord(record);
+                emptied = true;
+                if (!FStore.First()) {
+                    becameEmpty();
+                    endLinesUpdate();
+                    closeUndoGroup(kGroupUnindent);
+                    repaintText();
+                    return;
+                }
+                fireTextChange(lineStart, -k);
+                oldStart += oldLength;
+                record = next;
+                continue;
+            }
+            if (!FHighlightStart)
+                FHighlightStart = record;
+            fireTextChange(lineStart + record->Len, -k);
+        }
+        oldStart += oldLength;
+        last = record;
+        record = next;
+    }
+    restyleRestOfLine(record, last, wrap);
+    dropLookupCache();
+    // When a line went whole the touched range is re-cut from the start.
+    finishBlockCommand(selection.Start, selection.End - removed, caretFirst, emptied ? nullptr : first,
+                       emptied ? nullptr : last, grouped ? kGroupUnindent : 0);
+}
+
+void TCodeMemoCore::restyleRestOfLine(TLineRecord* record, TLineRecord*& last, bool wrap)
+{
+    // The rest of the last line, and without wrapping the record after it, are restyled too.
+    while (record && (record->MarkBits & mbContinuation)) {
+        restyle(record);
+        last = record;
+        record = record->Next;
+    }
+    if (record && !wrap)
+        restyle(record);
+}
+
+void TCodeMemoCore::finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first,
+                                       TLineRecord* last, int groupKind)
+{
+    start = std::clamp(start, 0, FTextLength);
+    end = std::clamp(end, 0, FTextLength);
+    if (caretFirst) {
+        FCaret = start;
+        FAnchor = end;
+    } else {
+        FAnchor = start;
+        FCaret = end;
+    }
+    revealOffset(caretFirst ? start : end);
+    if (FLongRecordMade)
+        settleLongRecords();
+    else if (wordWrapOn()) {
+        rewrapLines(first, last);
+    }
+    endLinesUpdate();
+    if (groupKind)
+        closeUndoGroup(groupKind);
+    repaintText();
+}

@@ -1,0 +1,226 @@
+// The editor control's text model without a window: the store, the selection and every edit of the text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/model/LineStore.h"
+
+class TCodeMemoCore;
+
+// Fired for every change of the text: Extent > 0 for characters inserted at Start, < 0 for characters
+// removed at Start, (0, 0) when the text became empty.
+using TTextEvent = std::function<void(TCodeMemoCore* Sender, int Start, int Extent)>;
+
+// The part of the editor control that owns and edits the text. The control derives from it and fills
+// the protected hooks with the services that need a window or settings (undo log, marks, wrapping,
+// highlighting, painting); the defaults keep the text consistent on their own.
+//
+// Offsets are 0-based positions in the text in which a line break is one CR. The selection is
+// {anchor, caret}, ordered only when used; the caret is where typing happens.
+class TCodeMemoCore : public TTextSource {
+public:
+    TCodeMemoCore();
+    virtual ~TCodeMemoCore();
+    TCodeMemoCore(const TCodeMemoCore&) = delete;
+    TCodeMemoCore& operator=(const TCodeMemoCore&) = delete;
+
+    TTextStore& Store() { return FStore; }
+    TLineRecord* FirstRecord() const { return FStore.First(); }
+    int TextLength() const { return FTextLength; }
+    int SourceLength() const override { return FTextLength; }
+    int RecordCount() const { return FRecordCount; }
+    int GreatestRecordLength();
+
+    int Anchor() const { return FAnchor; }
+    int Caret() const { return FCaret; }
+    // Sets the selection, each end clamped to 0..TextLength.
+    void SetSelection(int anchor, int caret);
+    TTextRange OrderedSelection() const;
+
+    // The record at which the next highlighting run starts (nil: none pending).
+    TLineRecord* HighlightStart() const { return FHighlightStart; }
+    void SetHighlightStart(TLineRecord* record) { FHighlightStart = record; }
+    uint32_t ChangeBits() const { return FChangeBits; }
+
+    // The characters from `start` to `end` as stored (line breaks as CR), clamped to the text.
+    std::string StoredText(int start, int end);
+    std::string StoredText() { return StoredText(0, FTextLength); }
+
+    // Replaces the selection with a NUL-terminated text; nil only deletes the selection. The text
+    // must not lie in the editor's own records, which the deletion may free.
+    void InsertText(const char* text);
+    // The same with an explicit length: NUL bytes inside are kept (they become ".").
+    void InsertText(const char* text, int length);
+    // Inserts at the caret in normalised chunks; anchor and caret end after the insertion.
+    // Length -1 means up to the NUL. Returns the number of characters that went into the store.
+    int InsertAtCaret(const char* text, int length = -1);
+    // Puts a normalised block of `count` characters into the store at the anchor.
+    void InsertBlock(const char* block, int count);
+    // Removes the ordered selection from the store; the selection collapses to its start.
+    void DeleteSelection();
+    // Replaces the selection with what remains of `stream` from its position, chunk by chunk.
+    void InsertStream(TStream& stream);
+    // Puts `step` (0: the indent step) blanks or, with flags bit 0 and TABs in use, TABs before every
+    // selected line; the selection end follows.
+    void IndentBlock(int step, int flags);
+    // Takes up to `step` (0: the indent step) blanks, TABs or no-break spaces from the start of every
+    // selected line.
+    void UnindentBlock(int step);
+    // Deletes the whole text and empties the undo log.
+    void Clear();
+
+    TTextEvent OnTextChange;
+
+    // Work buffers and stream reads go in pieces of this many characters.
+    static constexpr int kChunkSize = 8192;
+
+protected:
+    // ---- hooks filled by the control; the defaults are what an editor without them does
+
+    // Undo log: groups bracket whole commands; a replacement is opened before the selection is
+    // deleted (the selection and its text are still there to be read) and closed after the insertion.
+    virtual void openUndoGroup(int /*kind*/) {}
+    virtual void closeUndoGroup(int /*kind*/) {}
+    virtual void logReplaceStart(std::string_view /*newText*/) {}
+    virtual void logReplaceEnd() {}
+    // Characters put in (indent) or taken out (unindent) at the start of a line.
+    virtual void logInsertion(int /*offset*/, std::string_view /*chars*/) {}
+    virtual void logRemoval(int /*offset*/, std::string_view /*chars*/) {}
+    virtual void clearUndoLog() {}
+
+    // Named bookmarks and text marks follow the text.
+    virtual void adjustMarksForInsert(int /*offset*/, int /*count*/) {}
+    virtual void adjustMarksForDelete(int /*start*/, int /*count*/) {}
+    virtual void clearNamedBookmarks() {}
+
+    // A tracking object whose line was deleted. Nothing here owns tracking objects: the default only
+    // unhooks it from the freed record.
+    virtual void releaseTrack(TLineTrack* track);
+
+    // Re-cutting lines. rewrapAll runs when an edit left a record of kRewrapLength characters or more;
+    // the default cuts such records into pieces of at most kRecordCut. rewrapLines runs only with word
+    // wrap on, for the logical lines from `first` to `last` (nil: from the start, to the end). Both
+    // may replace records; rewrapLines moves the look-up cache (lookupRecord) to the record that then
+    // holds its offset, so that a long insertion goes on without walking from the start.
+    virtual void rewrapAll();
+    virtual void rewrapLines(TLineRecord* /*first*/, TLineRecord* /*last*/) {}
+
+    // Runs the pending highlighting (after each replacement of the selection).
+    virtual void highlightPending() {}
+    // The change notification that ends an operation; the default only forgets the pending work.
+    virtual void notifyChange();
+
+    // View: redraw switch, batched updates, painting, scrolling.
+    virtual void setRedraw(bool on) { FRedraw = on; }
+    virtual void beginLinesUpdate() {}
+    virtual void endLinesUpdate() {}
+    virtual void requestFullRepaint() {}
+    virtual void repaintText() {}
+    virtual void revealOffset(int /*offset*/) {}
+    virtual void refreshScrollBars() {}
+
+    // Settings.
+    virtual uint32_t optionWord() const { return 0x3FFDBF0; }
+    virtual int indentStep() const { return 1; }
+    // The first tab stop after `column` (0-based display columns).
+    virtual int nextTabColumn(int column) const { return (column / 4 + 1) * 4; }
+    // The display column of an offset in its display record (TABs expanded).
+    virtual int displayColumnOf(int offset);
+
+    // ---- services for the control
+
+    // The record holding `offset` and its start offset; at the end of a record that has a successor,
+    // the successor. nil for an empty text.
+    TLineRecord* recordHolding(int offset, int& recordStart);
+    // Caches the top display record (clamping the top line) when it is not cached.
+    void SyncTopRecord();
+    // Blanks (with smart TAB filling, TABs up to the last tab stop not beyond `toColumn`) that fill
+    // from `fromColumn` to `toColumn`.
+    std::string FillToColumn(int fromColumn, int toColumn);
+    bool wordWrapOn() const { return (optionWord() & kOptionWordWrap) != 0; }
+
+    // Keep record count and greatest length in step when code outside this class adds, frees or
+    // resizes records; recountRecords rebuilds both from the chain after wholesale changes.
+    void recordAdded(const TLineRecord* record);
+    void recordRemoved(const TLineRecord* record);
+    void recordResized(int oldLength, int newLength);
+    void recountRecords();
+    // Frees a record already taken out of the chain (it unlinks nothing) and clears every reference
+    // the core holds to it: top record, highlighting start, look-up cache.
+    void disposeRecord(TLineRecord* record);
+    // Forgets the look-up cache; call after replacing records outside this class, or move it.
+    void dropLookupCache() { FLookup = {}; }
+    TLineRecord* lookupRecord() const { return FLookup.Record; }
+    int lookupStart() const { return FLookup.Start; }
+    void moveLookupCache(TLineRecord* record, int start) { FLookup = {record, start}; }
+
+    TTextStore FStore;
+    int FTextLength = 0;
+    int FRecordCount = 0;
+    int FAnchor = 0;
+    int FCaret = 0;
+    TLineRecord* FHighlightStart = nullptr;
+    // Cached top display record and its offset; nil when not cached.
+    TLineRecord* FTopRecord = nullptr;
+    int FTopOffset = 0;
+    int FTopLine = 0;
+    int FLinesPerWindow = 40;
+    uint32_t FChangeBits = 0;
+    bool FRedraw = true;
+    bool FInInsertion = false;
+    // Caret placed beyond the end of its line: the column it stands at, and the column kept for
+    // vertical moves.
+    bool FCaretBeyondEOL = false;
+    int FWantedColumn = 0;
+    int FRememberedColumn = 0;
+
+private:
+    static constexpr uint32_t kOptionWordWrap = 0x400;
+    static constexpr uint32_t kOptionUseTab = 0x800000;
+    static constexpr uint32_t kOptionSmartFill = 0x1000000;
+
+    // `continues`: the text goes on after this piece (a chunk of a stream), so its last character is
+    // normalised like the others.
+    void replaceSelection(const char* text, int length, bool continues);
+    int insertAtCaret(const char* text, int length, bool continues);
+    void fireTextChange(int start, int extent);
+    // Puts the records cut from `text` in the place of `old` (nil for an empty store) between `prev`
+    // and `next`; the first new record inherits the old one's line data.
+    TRecordChain replaceRecord(TLineRecord* old, TLineRecord* prev, TLineRecord* next,
+                               const char* text, int length);
+    void noteRecordLength(int length);
+    void settleLongRecords();
+    void markFollowingChanged(TLineRecord* record, int count);
+    int columnInRecord(const TLineRecord* record, int index) const;
+    void moveTrack(TLineTrack* track, TLineRecord* to);
+    // The first record of the logical line holding `offset`, and its start.
+    TLineRecord* lineStartHolding(int offset, int& start);
+    void removeEmptiedRecord(TLineRecord* record);
+    // The step (0: the indent step) and the ordered selection of a block command; false when there
+    // is nothing to do.
+    bool blockCommandRange(int step, int& n, TTextRange& selection);
+    void restyleRestOfLine(TLineRecord* record, TLineRecord*& last, bool wrap);
+    // Sets the grown or shrunk selection of a block command and ends it (re-cutting, undo group,
+    // painting); groupKind 0 when no undo group was opened.
+    void finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first, TLineRecord* last,
+                            int groupKind);
+    void becameEmpty();
+
+    // How many records have each length: the greatest length stays exact without scanning the text.
+    std::vector<uint32_t> FLengthCounts;
+    int FGreatestLen = 0;
+    // Set when an edit made a record of kRewrapLength characters or more.
+    bool FLongRecordMade = false;
+    // The last record found by offset, so that edits near each other do not walk from the start.
+    struct LookupCache {
+        TLineRecord* Record = nullptr;
+        int Start = 0;
+    };
+    LookupCache FLookup;
+    std::unique_ptr<char[]> FNormalBuffer;
+};

@@ -1,0 +1,359 @@
+// The editor's line store: records, text store, the character cursor, the normaliser and small helpers.
+#include "editor/model/LineStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kReadOnlyStreamMessage = 4203;
+
+bool holdsTab(const char* text, int length)
+{
+    return std::memchr(text, '\t', static_cast<size_t>(length)) != nullptr;
+}
+
+bool isLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- records
+
+TLineRecord* NewLineRecord(const char* text, int length)
+{
+    auto* record = new TLineRecord;
+    record->Len = static_cast<uint16_t>(length);
+    record->Text.reset(new char[static_cast<size_t>(length) + 1]);
+    if (length > 0)
+        std::memcpy(record->Text.get(), text, static_cast<size_t>(length));
+    record->Text[length] = '\0';
+    return record;
+}
+
+void FreeLineRecord(TLineRecord* record)
+{
+    delete record;
+}
+
+void FreeLineChain(TLineRecord* first)
+{
+    while (first) {
+        TLineRecord* next = first->Next;
+        FreeLineRecord(first);
+        first = next;
+    }
+}
+
+TRecordChain CutIntoRecords(const char* text, int length)
+{
+    TRecordChain chain;
+    int pos = 0;
+    while (pos < length) {
+        int limit = std::min(length - pos, kRecordCut);
+        const void* cr = std::memchr(text + pos, '\r', static_cast<size_t>(limit));
+        int n = cr ? static_cast<int>(static_cast<const char*>(cr) - (text + pos)) + 1 : limit;
+        TLineRecord* record = NewLineRecord(text + pos, n);
+        record->Flags = lfStylesChanged | lfChanged | (holdsTab(text + pos, n) ? lfHasTab : 0);
+        if (chain.Last) {
+            if (!chain.Last->EndsWithCR())
+                record->MarkBits = mbContinuation;
+            chain.Last->Next = record;
+            record->Prev = chain.Last;
+        } else {
+            chain.First = record;
+        }
+        chain.Last = record;
+        ++chain.Count;
+        pos += n;
+    }
+    return chain;
+}
+
+int RecordOffset(const TLineRecord* record)
+{
+    int offset = 0;
+    for (const TLineRecord* r = record ? record->Prev : nullptr; r; r = r->Prev)
+        offset += r->Len;
+    return offset;
+}
+
+// ---------------------------------------------------------------- TTextStore
+
+TTextStore::~TTextStore()
+{
+    FreeLineChain(FFirst);
+}
+
+void TTextStore::AddClient(TTextSource* editor)
+{
+    if (std::find(FClients.begin(), FClients.end(), editor) == FClients.end())
+        FClients.push_back(editor);
+}
+
+// ---------------------------------------------------------------- TEdStream
+
+TEdStream::TEdStream(TTextSource* source)
+    : FEditor(source), FTextLength(source ? source->SourceLength() : 0)
+{
+}
+
+int64_t TEdStream::Read(void* buffer, int64_t count)
+{
+    auto* out = static_cast<char*>(buffer);
+    int64_t done = 0;
+    while (done < count && FPosition < FTextLength && FRecord) {
+        if (FOffset >= FRecord->Len) {
+            if (!FRecord->Next)
+                break;
+            FRecord = FRecord->Next;
+            FOffset = 0;
+            continue;
+        }
+        int64_t n = std::min<int64_t>({count - done, FRecord->Len - FOffset, FTextLength - FPosition});
+        std::memcpy(out + done, FRecord->Text.get() + FOffset, static_cast<size_t>(n));
+        done += n;
+        FOffset += static_cast<int>(n);
+        FPosition += n;
+    }
+    // Leaving the cursor at the end of a record mid-text would make CurrentChar report the end of the
+    // text and Next skip a character; stand on the next record instead.
+    if (FRecord && FOffset >= FRecord->Len && FRecord->Next) {
+        FRecord = FRecord->Next;
+        FOffset = 0;
+    }
+    return done;
+}
+
+int64_t TEdStream::Write(const void*, int64_t)
+{
+    throw EStreamError(LoadResString(kReadOnlyStreamMessage));
+}
+
+int64_t TEdStream::Seek(int64_t offset, int origin)
+{
+    switch (origin) {
+    case soFromBeginning:
+        SetPos(offset);
+        break;
+    case soFromCurrent:
+        if (offset != 0)
+            SetPos(FPosition + offset);
+        break;
+    case soFromEnd:
+        if (FEditor)
+            SetPos(FTextLength - offset);
+        break;
+    default:
+        break;
+    }
+    return FPosition;
+}
+
+char TEdStream::CurrentChar()
+{
+    if (!FRecord || FOffset >= FRecord->Len)
+        return '\0';
+    return FRecord->Text[FOffset];
+}
+
+void TEdStream::SetPos(int64_t newPos)
+{
+    // A position set beyond either end leaves the cursor at that end; walk from where it stands.
+    int64_t delta = newPos - std::clamp<int64_t>(FPosition, 0, FTextLength);
+    if (FRecord && delta > 0) {
+        for (;;) {
+            int64_t left = FRecord->Len - FOffset;
+            if (delta < left) {
+                FOffset += static_cast<int>(delta);
+                break;
+            }
+            if (!FRecord->Next) {
+                FOffset = FRecord->Len;
+                break;
+            }
+            delta -= left;
+            FRecord = FRecord->Next;
+            FOffset = 0;
+        }
+    } else if (FRecord && delta < 0) {
+        int64_t back = -delta;
+        for (;;) {
+            if (back <= FOffset) {
+                FOffset -= static_cast<int>(back);
+                break;
+            }
+            if (!FRecord->Prev) {
+                FOffset = 0;
+                break;
+            }
+            back -= FOffset + 1;
+            FRecord = FRecord->Prev;
+            FOffset = FRecord->Len - 1;
+        }
+    }
+    FPosition = newPos;
+}
+
+void TEdStream::Next()
+{
+    if (!FRecord)
+        return;
+    if (FOffset >= FRecord->Len - 1) {
+        if (FRecord->Next) {
+            FRecord = FRecord->Next;
+            FOffset = 0;
+            ++FPosition;
+        } else {
+            if (FOffset == FRecord->Len - 1)
+                ++FPosition;
+            FOffset = FRecord->Len;
+        }
+    } else {
+        ++FOffset;
+        ++FPosition;
+    }
+}
+
+void TEdStream::Prev()
+{
+    if (!FRecord)
+        return;
+    if (FOffset == 0) {
+        if (!FRecord->Prev)
+            return;
+        FRecord = FRecord->Prev;
+        FOffset = FRecord->Len - 1;
+    } else {
+        --FOffset;
+    }
+    --FPosition;
+}
+
+void TEdStream::Reset(TLineRecord* record, int offsetInRecord, int64_t recordStart)
+{
+    FRecord = record;
+    FOffset = offsetInRecord;
+    FPosition = recordStart + offsetInRecord;
+    FTextLength = FEditor ? FEditor->SourceLength() : 0;
+}
+
+// ---------------------------------------------------------------- TFastMemoryStream
+
+TFastMemoryStream::TFastMemoryStream(const char* text)
+    : TCustomMemoryStream(text, static_cast<int64_t>(std::strlen(text)))
+{
+}
+
+int64_t TFastMemoryStream::Write(const void*, int64_t)
+{
+    throw EStreamError(LoadResString(kReadOnlyStreamMessage));
+}
+
+// ---------------------------------------------------------------- normaliser
+
+namespace {
+
+// Normalises `count` characters. At the end of a block the last character goes through almost
+// unchanged; inside a longer text it is classified like the others.
+int normalise(char* dest, const char* source, int count, bool blockEnd)
+{
+    int out = 0;
+    int i = 0;
+    int classified = blockEnd ? count - 1 : count;
+    for (; i < classified; ++i) {
+        char c = source[i];
+        auto u = static_cast<unsigned char>(c);
+        if (u >= 32 || c == '\t') {
+            dest[out++] = c;
+        } else if (c == '\r') {
+            dest[out++] = '\r';
+            if (i + 1 < count && source[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            dest[out++] = '\r';
+            // A CR that ends the block stays a line break of its own.
+            if (i + 1 < classified && source[i + 1] == '\r')
+                ++i;
+        } else {
+            dest[out++] = '.';
+        }
+    }
+    // A NUL never goes through, since the records are NUL-terminated.
+    if (i == count - 1) {
+        char c = source[i];
+        dest[out++] = c == '\n' ? '\r' : c == '\0' ? '.' : c;
+    }
+    dest[out] = '\0';
+    return out;
+}
+
+} // namespace
+
+int NormaliseText(char* dest, const char* source, int count)
+{
+    return normalise(dest, source, count, true);
+}
+
+int NormaliseChunk(char* dest, const char* source, int count)
+{
+    return normalise(dest, source, count, false);
+}
+
+bool CutPartsLineBreak(const char* text, int length, char next)
+{
+    if (length <= 0)
+        return false;
+    char last = text[length - 1];
+    if (!isLineBreak(last) || !isLineBreak(next) || next == last)
+        return false;
+    // The normaliser pairs a run of alternating CR and LF from its start, so the last character is
+    // still free to pair with `next` only when the run ending with it has odd length.
+    int run = 1;
+    while (run < length) {
+        char c = text[length - 1 - run];
+        if (!isLineBreak(c) || c == text[length - run])
+            break;
+        ++run;
+    }
+    return run % 2 == 1;
+}
+
+// ---------------------------------------------------------------- small routines
+
+void OrderRange(const TTextRange& source, TTextRange& dest)
+{
+    if (source.End < source.Start)
+        dest = {source.End, source.Start};
+    else
+        dest = source;
+}
+
+int MinInt(int a, int b)
+{
+    return a < b ? a : b;
+}
+
+void ReverseString(std::string& s)
+{
+    std::reverse(s.begin(), s.end());
+}
+
+std::array<uint8_t, 32> CharSetOf(std::string_view s)
+{
+    std::array<uint8_t, 32> set{};
+    for (char c : s) {
+        auto u = static_cast<unsigned char>(c);
+        set[u >> 3] |= static_cast<uint8_t>(1u << (u & 7));
+    }
+    return set;
+}
+
+void WriteByte(TStream& stream, uint8_t b)
+{
+    stream.WriteBuffer(&b, 1);
+}

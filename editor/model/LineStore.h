@@ -1,0 +1,188 @@
+// The editor's line store: line records, the text store, the character cursor over them and the text normaliser.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/core/Classes.h"
+
+struct TLineRecord;
+
+// The text a cursor reads: its record chain starts at a record the cursor is given, and this says how
+// long the whole text is. The editing core is one.
+class TTextSource {
+public:
+    virtual ~TTextSource() = default;
+    virtual int SourceLength() const = 0;
+};
+
+// Bits of TLineRecord::Flags. They carry work between editing, highlighting and painting.
+constexpr uint32_t lfStylesChanged = 0x01; // style bytes changed since the record was last drawn
+constexpr uint32_t lfChanged = 0x02;       // text changed or invalidated since last drawn
+constexpr uint32_t lfHasTab = 0x04;        // the record holds a TAB character
+constexpr uint32_t lfRestart = 0x10;       // highlighting restarts at this record
+
+// Bits of TLineRecord::MarkBits.
+constexpr uint16_t mbBookmarks = 0x03FF;    // numbered bookmarks 0..9
+constexpr uint16_t mbContinuation = 0x1000; // continues the logical line of the previous record
+
+// Inserted text is cut into records of at most this many characters; the longest line the painter,
+// highlighter and wrapper ever have to handle stays bounded.
+constexpr int kRecordCut = 2047;
+// A record of this length or longer is cut again by re-wrapping.
+constexpr int kRewrapLength = 2048;
+
+// An object that follows one line through edits. When its record is replaced (split, merged,
+// re-wrapped) the object moves to the record that replaces the line's first piece.
+class TLineTrack {
+public:
+    virtual ~TLineTrack() = default;
+    TLineRecord* Record = nullptr;
+};
+
+// One display line of the text. Text is NUL-terminated and Len + 1 bytes long; a logical line ends
+// with a single CR in the last piece. Styles holds one byte per character, or nothing before the
+// record is first highlighted.
+struct TLineRecord {
+    uint16_t Len = 0;
+    std::unique_ptr<char[]> Text;
+    std::unique_ptr<uint8_t[]> Styles;
+    TLineTrack* Track = nullptr;
+    uint32_t Flags = 0;
+    uint16_t MarkBits = 0;
+    uint16_t GlyphBits = 0;
+    int32_t Reserved1 = -1;
+    int32_t Reserved2 = -1;
+    TLineRecord* Next = nullptr;
+    TLineRecord* Prev = nullptr;
+
+    bool EndsWithCR() const { return Len > 0 && Text[Len - 1] == '\r'; }
+    std::string_view View() const { return {Text.get(), Len}; }
+};
+
+// A new unlinked record holding a copy of `length` characters (length 0..65535).
+TLineRecord* NewLineRecord(const char* text, int length);
+// Frees a record with its text and style bytes; nil is allowed. The tracking object is left alone.
+void FreeLineRecord(TLineRecord* record);
+// Frees a chain of records following Next.
+void FreeLineChain(TLineRecord* first);
+
+// Cuts `text` into a new chain: each record takes characters up to and including the next CR, at most
+// kRecordCut of them. Records after one that does not end with CR carry mbContinuation. Every record
+// is flagged lfStylesChanged | lfChanged, plus lfHasTab when it holds a TAB. `length` must be >= 1.
+struct TRecordChain {
+    TLineRecord* First = nullptr;
+    TLineRecord* Last = nullptr;
+    int Count = 0;
+};
+TRecordChain CutIntoRecords(const char* text, int length);
+
+// The text offset of a record: the lengths of all records before it (0 for nil). Walks the chain.
+int RecordOffset(const TLineRecord* record);
+
+// The chain of records of one editor's text, and the editors that show it.
+class TTextStore {
+public:
+    TTextStore() = default;
+    ~TTextStore();
+    TTextStore(const TTextStore&) = delete;
+    TTextStore& operator=(const TTextStore&) = delete;
+
+    TLineRecord* First() const { return FFirst; }
+    void SetFirst(TLineRecord* record) { FFirst = record; }
+    // Adds an editor unless it is listed already.
+    void AddClient(TTextSource* editor);
+    const std::vector<TTextSource*>& Clients() const { return FClients; }
+
+private:
+    TLineRecord* FFirst = nullptr;
+    std::vector<TTextSource*> FClients;
+};
+
+// A read-only stream that also reads character by character; the parser scans the text through it.
+class TCustomEdStream : public TStream {
+public:
+    virtual char CurrentChar() = 0;
+    virtual int64_t GetPos() = 0;
+    virtual void SetPos(int64_t newPos) = 0;
+    virtual bool AtEnd() = 0;
+    virtual void Next() = 0;
+    virtual void Prev() = 0;
+};
+
+// A cursor over an editor's record chain. It copies the text length when it is created or reset and
+// does not follow later edits, so it must be reset before each scan.
+class TEdStream : public TCustomEdStream {
+public:
+    explicit TEdStream(TTextSource* source);
+
+    int64_t Read(void* buffer, int64_t count) override;
+    // Always raises EStreamError: the text changes only through the editor.
+    int64_t Write(const void* buffer, int64_t count) override;
+    // Origin 2 moves to the text length minus `offset`.
+    int64_t Seek(int64_t offset, int origin) override;
+    int64_t GetSize() override { return FTextLength; }
+
+    char CurrentChar() override;
+    int64_t GetPos() override { return FPosition; }
+    void SetPos(int64_t newPos) override;
+    bool AtEnd() override { return FPosition >= FTextLength; }
+    void Next() override;
+    void Prev() override;
+
+    // Makes `record` current at `offsetInRecord`; the position becomes recordStart + offsetInRecord.
+    void Reset(TLineRecord* record, int offsetInRecord, int64_t recordStart);
+
+    TTextSource* Source() const { return FEditor; }
+    TLineRecord* Record() const { return FRecord; }
+    int OffsetInRecord() const { return FOffset; }
+
+private:
+    TTextSource* FEditor;
+    int64_t FTextLength;
+    TLineRecord* FRecord = nullptr;
+    int64_t FPosition = 0;
+    int FOffset = 0;
+};
+
+// A read-only stream over a NUL-terminated buffer it neither copies nor frees.
+class TFastMemoryStream : public TCustomMemoryStream {
+public:
+    explicit TFastMemoryStream(const char* text);
+    // Always raises EStreamError.
+    int64_t Write(const void* buffer, int64_t count) override;
+};
+
+// Rewrites `count` (>= 1) characters of `source` into `dest` (count + 1 bytes) with every line break
+// as one CR: CR LF and LF CR pairs and single LFs become CR, other control characters below 32 except
+// TAB become ".". The block's last character is taken as it is, except that LF becomes CR and NUL
+// becomes "."; so a block may end with a control character such as 0x1A, and LF CR ending a block
+// gives two CRs. Returns the length written; a NUL follows.
+int NormaliseText(char* dest, const char* source, int count);
+// The same for a piece of a longer text cut where CutPartsLineBreak allows: the last character is
+// treated like the others, so the pieces together give what the whole text would.
+int NormaliseChunk(char* dest, const char* source, int count);
+
+// True when a cut after `length` characters of `text` would part a CR LF or LF CR pair that the
+// normaliser joins, `next` being the first character after the cut. Cutting one character earlier
+// never does.
+bool CutPartsLineBreak(const char* text, int length, char next);
+
+// A pair of 32-bit text offsets.
+struct TTextRange {
+    int32_t Start = 0;
+    int32_t End = 0;
+    bool operator==(const TTextRange&) const = default;
+};
+// Copies `source` into `dest` with Start <= End.
+void OrderRange(const TTextRange& source, TTextRange& dest);
+
+int MinInt(int a, int b);
+void ReverseString(std::string& s);
+// The 256-bit set of the characters of `s`: character n is bit (n mod 8) of byte (n div 8).
+std::array<uint8_t, 32> CharSetOf(std::string_view s);
+void WriteByte(TStream& stream, uint8_t b);

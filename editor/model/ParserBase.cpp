@@ -1,0 +1,88 @@
+// The abstract highlighting parser: its settings, its attached editors and the notice it gives when it goes.
+#include "editor/model/ParserBase.h"
+
+#include <algorithm>
+
+
+TCustomCodeMemoParser::TCustomCodeMemoParser() : FSettings(std::make_unique<TSM_Settings>()) {}
+
+TCustomCodeMemoParser::~TCustomCodeMemoParser()
+{
+    ReleaseEditors();
+}
+
+void TCustomCodeMemoParser::ReleaseEditors()
+{
+    FDestroying = true;
+    // Each editor empties its slots, which detaches it and removes it from the lists; work on a
+    // copy, since the lists shrink meanwhile.
+    std::vector<TParserClient*> editors = FNotified;
+    for (TParserClient* editor : FEditors)
+        if (std::find(editors.begin(), editors.end(), editor) == editors.end())
+            editors.push_back(editor);
+    for (TParserClient* editor : editors)
+        editor->ParserRemoved(this);
+    for (TParserClient* editor : FEditors)
+        FSettings->RemoveClient(editor);
+    FEditors.clear();
+    FNotified.clear();
+}
+
+bool TCustomCodeMemoParser::EditSettings(TSM_PropEdPages)
+{
+    return EditAll();
+}
+
+void TCustomCodeMemoParser::AttachEditor(TParserClient* editor)
+{
+    if (!editor || IsAttached(editor))
+        return;
+    FEditors.push_back(editor);
+    FSettings->AddClient(editor);
+    FreeNotification(editor);
+}
+
+void TCustomCodeMemoParser::DetachEditor(TParserClient* editor)
+{
+    auto it = std::find(FEditors.begin(), FEditors.end(), editor);
+    if (it == FEditors.end())
+        return;
+    FEditors.erase(it);
+    FSettings->RemoveClient(editor);
+}
+
+bool TCustomCodeMemoParser::IsAttached(const TParserClient* editor) const
+{
+    return std::find(FEditors.begin(), FEditors.end(), editor) != FEditors.end();
+}
+
+void TCustomCodeMemoParser::RefreshEditors()
+{
+    if (FEditors.empty() || FLoading || FDestroying)
+        return;
+    SettingsApplied = 1;
+    std::vector<TParserClient*> editors = FEditors;
+    for (TParserClient* editor : editors) {
+        // An editor detached by an earlier one's refresh is left alone.
+        if (!IsAttached(editor))
+            continue;
+        try {
+            editor->ParserSettingsReplaced(this);
+        } catch (const std::exception&) {
+            SettingsApplied = 0;
+        }
+    }
+}
+
+void TCustomCodeMemoParser::FreeNotification(TParserClient* editor)
+{
+    if (editor && std::find(FNotified.begin(), FNotified.end(), editor) == FNotified.end())
+        FNotified.push_back(editor);
+}
+
+void TCustomCodeMemoParser::RemoveFreeNotification(TParserClient* editor)
+{
+    auto it = std::find(FNotified.begin(), FNotified.end(), editor);
+    if (it != FNotified.end())
+        FNotified.erase(it);
+}

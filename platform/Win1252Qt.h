@@ -1,0 +1,14 @@
+// Conversion between the editor's 8-bit Windows-1252 text and Qt's Unicode strings, used at the edges
+// (widgets, file dialogs, the clipboard).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/core/Win1252.h"
+
+class QString;
+
+QString FromWin1252(std::string_view bytes);
+// Characters with no Windows-1252 byte become '?'.
+std::string ToWin1252(const QString& text);

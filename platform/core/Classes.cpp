@@ -1,0 +1,460 @@
+// The class-library streams and the string list.
+#include "platform/core/Classes.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/core/SysUtils.h"
+
+void TStream::SetSize(int64_t) {}
+
+int64_t TStream::GetSize()
+{
+    int64_t pos = Seek(0, soFromCurrent);
+    int64_t size = Seek(0, soFromEnd);
+    Seek(pos, soFromBeginning);
+    return size;
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count)
+{
+    if (count != 0 && Read(buffer, count) != count)
+        throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count)
+{
+    if (count != 0 && Write(buffer, count) != count)
+        throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count)
+{
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.GetSize();
+    }
+    int64_t result = count;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(count, 61440)));
+    while (count > 0) {
+        int64_t n = std::min<int64_t>(count, static_cast<int64_t>(buffer.size()));
+        source.ReadBuffer(buffer.data(), n);
+        WriteBuffer(buffer.data(), n);
+        count -= n;
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------- TCustomMemoryStream
+
+void TCustomMemoryStream::SetPointer(const void* memory, int64_t size)
+{
+    FMemory = static_cast<const uint8_t*>(memory);
+    FSize = size;
+    FPosition = 0;
+}
+
+int64_t TCustomMemoryStream::Read(void* buffer, int64_t count)
+{
+    if (FPosition < 0 || count <= 0 || FPosition >= FSize)
+        return 0;
+    int64_t n = std::min(count, FSize - FPosition);
+    std::memcpy(buffer, FMemory + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TCustomMemoryStream::Write(const void*, int64_t)
+{
+    return 0;
+}
+
+int64_t TCustomMemoryStream::Seek(int64_t offset, int origin)
+{
+    switch (origin) {
+    case soFromBeginning: FPosition = offset; break;
+    case soFromCurrent: FPosition += offset; break;
+    case soFromEnd: FPosition = FSize + offset; break;
+    }
+    return FPosition;
+}
+
+// ---------------------------------------------------------------- TMemoryStream
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count)
+{
+    int64_t size = GetSize();
+    if (FPosition < 0 || count <= 0 || FPosition >= size)
+        return 0;
+    int64_t n = std::min(count, size - FPosition);
+    std::memcpy(buffer, FData.data() + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count)
+{
+    if (FPosition < 0 || count <= 0)
+        return 0;
+    int64_t end = FPosition + count;
+    if (end > GetSize())
+        FData.resize(static_cast<size_t>(end));
+    std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
+    FPosition = end;
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, int origin)
+{
+    switch (origin) {
+    case soFromBeginning: FPosition = offset; break;
+    case soFromCurrent: FPosition += offset; break;
+    case soFromEnd: FPosition = GetSize() + offset; break;
+    }
+    return FPosition;
+}
+
+void TMemoryStream::SetSize(int64_t newSize)
+{
+    FData.resize(static_cast<size_t>(std::max<int64_t>(newSize, 0)));
+    if (FPosition > newSize)
+        FPosition = newSize;
+}
+
+void TMemoryStream::Clear()
+{
+    FData.clear();
+    FPosition = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& source)
+{
+    source.SetPosition(0);
+    int64_t size = source.GetSize();
+    FData.resize(static_cast<size_t>(size));
+    FPosition = 0;
+    source.ReadBuffer(FData.data(), size);
+}
+
+void TMemoryStream::LoadFromFile(const std::string& fileName)
+{
+    std::string bytes = ReadFileBytes(fileName);
+    FData.assign(bytes.begin(), bytes.end());
+    FPosition = 0;
+}
+
+void TMemoryStream::SaveToStream(TStream& dest)
+{
+    dest.WriteBuffer(FData.data(), GetSize());
+}
+
+void TMemoryStream::SaveToFile(const std::string& fileName)
+{
+    WriteFileBytes(fileName, std::string_view(reinterpret_cast<const char*>(FData.data()), FData.size()));
+}
+
+// ---------------------------------------------------------------- TFileStream
+
+TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName(fileName)
+{
+    if (mode == fmCreate) {
+        FFile = std::fopen(fileName.c_str(), "w+b");
+        if (!FFile)
+            throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+        return;
+    }
+    const char* how = (mode & 3) == fmOpenRead ? "rb" : "r+b";
+    FFile = std::fopen(fileName.c_str(), how);
+    struct stat st {};
+    if (FFile && (fstat(fileno(FFile), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(FFile);
+        FFile = nullptr;
+    }
+    if (!FFile)
+        throw EFOpenError(Format("Cannot open file %s", fileName.c_str()));
+}
+
+TFileStream::~TFileStream()
+{
+    if (FFile)
+        std::fclose(FFile);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    return static_cast<int64_t>(std::fread(buffer, 1, static_cast<size_t>(count), FFile));
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    return static_cast<int64_t>(std::fwrite(buffer, 1, static_cast<size_t>(count), FFile));
+}
+
+int64_t TFileStream::Seek(int64_t offset, int origin)
+{
+    int whence = origin == soFromCurrent ? SEEK_CUR : origin == soFromEnd ? SEEK_END : SEEK_SET;
+    if (fseeko(FFile, static_cast<off_t>(offset), whence) != 0)
+        return static_cast<int64_t>(ftello(FFile));
+    return static_cast<int64_t>(ftello(FFile));
+}
+
+void TFileStream::SetSize(int64_t newSize)
+{
+    std::fflush(FFile);
+    if (ftruncate(fileno(FFile), static_cast<off_t>(newSize)) != 0)
+        throw EWriteError("Stream write error");
+}
+
+std::string ReadFileBytes(const std::string& fileName)
+{
+    TFileStream file(fileName, fmOpenRead);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        int64_t n = file.Read(buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& fileName, std::string_view bytes)
+{
+    TFileStream file(fileName, fmCreate);
+    file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+bool FileExists(const std::string& fileName)
+{
+    struct stat st {};
+    return stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// ---------------------------------------------------------------- TStringList
+
+void TStringList::checkIndex(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw EListError(Format("List index out of bounds (%d)", index));
+}
+
+const std::string& TStringList::operator[](int index) const
+{
+    checkIndex(index);
+    return FItems[static_cast<size_t>(index)].text;
+}
+
+std::string& TStringList::operator[](int index)
+{
+    checkIndex(index);
+    return FItems[static_cast<size_t>(index)].text;
+}
+
+void* TStringList::Objects(int index) const
+{
+    checkIndex(index);
+    return FItems[static_cast<size_t>(index)].object;
+}
+
+void TStringList::SetObject(int index, void* object)
+{
+    checkIndex(index);
+    FItems[static_cast<size_t>(index)].object = object;
+}
+
+int TStringList::compare(std::string_view a, std::string_view b) const
+{
+    return FCaseSensitive ? a.compare(b) : CompareText(a, b);
+}
+
+int TStringList::Add(std::string s, void* object)
+{
+    if (FSorted) {
+        int index;
+        Find(s, index);
+        FItems.insert(FItems.begin() + index, Item{std::move(s), object});
+        return index;
+    }
+    FItems.push_back(Item{std::move(s), object});
+    return Count() - 1;
+}
+
+void TStringList::Insert(int index, std::string s, void* object)
+{
+    if (index < 0 || index > Count())
+        throw EListError(Format("List index out of bounds (%d)", index));
+    FItems.insert(FItems.begin() + index, Item{std::move(s), object});
+}
+
+void TStringList::Delete(int index)
+{
+    checkIndex(index);
+    FItems.erase(FItems.begin() + index);
+}
+
+void TStringList::Exchange(int a, int b)
+{
+    checkIndex(a);
+    checkIndex(b);
+    std::swap(FItems[static_cast<size_t>(a)], FItems[static_cast<size_t>(b)]);
+}
+
+int TStringList::IndexOf(std::string_view s) const
+{
+    if (FSorted) {
+        int index;
+        return Find(s, index) ? index : -1;
+    }
+    for (int i = 0; i < Count(); ++i)
+        if (compare(FItems[static_cast<size_t>(i)].text, s) == 0)
+            return i;
+    return -1;
+}
+
+void TStringList::AddStrings(const TStringList& other)
+{
+    for (const Item& item : other.FItems)
+        Add(item.text, item.object);
+}
+
+void TStringList::SetSorted(bool sorted)
+{
+    if (sorted && !FSorted) {
+        FSorted = true;
+        Sort();
+    }
+    FSorted = sorted;
+}
+
+void TStringList::SetCaseSensitive(bool value)
+{
+    FCaseSensitive = value;
+    if (FSorted)
+        Sort();
+}
+
+void TStringList::Sort()
+{
+    std::stable_sort(FItems.begin(), FItems.end(),
+                     [this](const Item& a, const Item& b) { return compare(a.text, b.text) < 0; });
+}
+
+bool TStringList::Find(std::string_view s, int& index) const
+{
+    int lo = 0, hi = Count() - 1;
+    bool found = false;
+    while (lo <= hi) {
+        int mid = (lo + hi) / 2;
+        int c = compare(FItems[static_cast<size_t>(mid)].text, s);
+        if (c < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+            if (c == 0)
+                found = true;
+        }
+    }
+    index = lo;
+    return found;
+}
+
+std::string TStringList::Text() const
+{
+    std::string result;
+    for (const Item& item : FItems) {
+        result += item.text;
+        result += "\r\n";
+    }
+    return result;
+}
+
+void TStringList::SetText(std::string_view text)
+{
+    FItems.clear();
+    size_t i = 0, n = text.size();
+    while (i < n) {
+        size_t start = i;
+        while (i < n && text[i] != '\r' && text[i] != '\n')
+            ++i;
+        FItems.push_back(Item{std::string(text.substr(start, i - start)), nullptr});
+        if (i < n && text[i] == '\r')
+            ++i;
+        if (i < n && text[i] == '\n')
+            ++i;
+    }
+    if (FSorted)
+        Sort();
+}
+
+std::string TStringList::Names(int index) const
+{
+    const std::string& s = (*this)[index];
+    size_t eq = s.find('=');
+    return eq == std::string::npos ? std::string() : s.substr(0, eq);
+}
+
+int TStringList::IndexOfName(std::string_view name) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& s = FItems[static_cast<size_t>(i)].text;
+        size_t eq = s.find('=');
+        if (eq != std::string::npos && compare(std::string_view(s).substr(0, eq), name) == 0)
+            return i;
+    }
+    return -1;
+}
+
+std::string TStringList::Values(std::string_view name) const
+{
+    int i = IndexOfName(name);
+    if (i < 0)
+        return {};
+    const std::string& s = FItems[static_cast<size_t>(i)].text;
+    return s.substr(s.find('=') + 1);
+}
+
+void TStringList::SetValue(std::string_view name, std::string_view value)
+{
+    int i = IndexOfName(name);
+    std::string line = std::string(name) + "=" + std::string(value);
+    if (value.empty()) {
+        if (i >= 0)
+            Delete(i);
+    } else if (i >= 0) {
+        FItems[static_cast<size_t>(i)].text = line;
+    } else {
+        Add(line);
+    }
+}
+
+void TStringList::LoadFromFile(const std::string& fileName)
+{
+    SetText(ReadFileBytes(fileName));
+}
+
+void TStringList::SaveToFile(const std::string& fileName) const
+{
+    WriteFileBytes(fileName, Text());
+}
+
+void TStringList::LoadFromStream(TStream& stream)
+{
+    int64_t left = stream.Remaining();
+    std::string bytes(static_cast<size_t>(std::max<int64_t>(left, 0)), '\0');
+    int64_t n = stream.Read(bytes.data(), left);
+    bytes.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
+    SetText(bytes);
+}
+
+void TStringList::SaveToStream(TStream& stream) const
+{
+    std::string text = Text();
+    stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+}

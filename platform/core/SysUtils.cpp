@@ -1,0 +1,163 @@
+// Small string and formatting routines, and the string table built from resources/StringTable.inc.
+#include "platform/core/SysUtils.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+std::string vformat(const char* fmt, va_list args)
+{
+    va_list copy;
+    va_copy(copy, args);
+    int needed = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    if (needed <= 0)
+        return {};
+    std::vector<char> buffer(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
+    return std::string(buffer.data(), static_cast<size_t>(needed));
+}
+
+const std::unordered_map<int, std::string>& stringTable()
+{
+    static const std::unordered_map<int, std::string> table = {
+#define RES_STRING(id, text) {id, text},
+#include "resources/StringTable.inc"
+#undef RES_STRING
+    };
+    return table;
+}
+
+} // namespace
+
+std::string Format(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    std::string result = vformat(fmt, args);
+    va_end(args);
+    return result;
+}
+
+const std::string& LoadResString(int id)
+{
+    static const std::string empty;
+    const auto& table = stringTable();
+    auto it = table.find(id);
+    return it == table.end() ? empty : it->second;
+}
+
+std::string FmtLoadStr(int id, ...)
+{
+    va_list args;
+    va_start(args, id);
+    std::string result = vformat(LoadResString(id).c_str(), args);
+    va_end(args);
+    return result;
+}
+
+std::string IntToStr(int64_t value)
+{
+    return std::to_string(value);
+}
+
+bool TryStrToInt(std::string_view text, int64_t& value)
+{
+    size_t i = 0, n = text.size();
+    while (i < n && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t'))
+        --n;
+    bool negative = false;
+    if (i < n && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= n)
+        return false;
+    uint64_t result = 0;
+    for (; i < n; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        result = result * 10 + static_cast<uint64_t>(text[i] - '0');
+        if (result > (uint64_t(1) << 62))
+            return false;
+    }
+    value = negative ? -static_cast<int64_t>(result) : static_cast<int64_t>(result);
+    return true;
+}
+
+int64_t StrToIntDef(std::string_view text, int64_t defaultValue)
+{
+    int64_t value;
+    return TryStrToInt(text, value) ? value : defaultValue;
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+
+std::string AsciiLowerCase(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        c = AsciiLower(c);
+    return r;
+}
+
+std::string AsciiUpperCase(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        c = AsciiUpper(c);
+    return r;
+}
+
+int CompareText(std::string_view a, std::string_view b)
+{
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(AsciiLower(a[i]));
+        unsigned char y = static_cast<unsigned char>(AsciiLower(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && CompareText(a, b) == 0;
+}
+
+std::string Trim(std::string_view s)
+{
+    size_t i = 0, n = s.size();
+    while (i < n && static_cast<unsigned char>(s[i]) <= ' ')
+        ++i;
+    while (n > i && static_cast<unsigned char>(s[n - 1]) <= ' ')
+        --n;
+    return std::string(s.substr(i, n - i));
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
