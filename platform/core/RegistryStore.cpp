@@ -23,23 +23,6 @@ enum : int {
     kStrBadLine = 65207,
 };
 
-// Upper case of a Windows-1252 byte: the ASCII letters, the accented Latin-1 letters and the four
-// letters of 0x80..0x9F that have a case partner, as the registry folds names.
-unsigned char foldNameByte(unsigned char c)
-{
-    if (c >= 'a' && c <= 'z')
-        return static_cast<unsigned char>(c - 32);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return static_cast<unsigned char>(c - 32);
-    switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
-    }
-}
-
 // ---------------------------------------------------------------- files
 
 std::string homeFolder()
@@ -176,16 +159,6 @@ namespace registry_detail {
 
 // ---------------------------------------------------------------- names and paths
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldNameByte(static_cast<unsigned char>(a[i])) != foldNameByte(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool isRelative(std::string_view path)
 {
     return path.empty() || path[0] != '\\';
@@ -290,7 +263,7 @@ void Store::setValue(Key& key, const std::string& name, TRegDataType kind, std::
 bool Store::removeValue(Key& key, std::string_view name)
 {
     for (auto it = key.Values.begin(); it != key.Values.end(); ++it)
-        if (sameName(it->Name, name)) {
+        if (AnsiSameText(it->Name, name)) {
             key.Values.erase(it);
             FDirty = true;
             return true;
@@ -301,7 +274,7 @@ bool Store::removeValue(Key& key, std::string_view name)
 bool Store::removeKey(Key& parent, std::string_view name)
 {
     for (auto it = parent.Keys.begin(); it != parent.Keys.end(); ++it)
-        if (sameName((*it)->Name, name)) {
+        if (AnsiSameText((*it)->Name, name)) {
             parent.Keys.erase(it); // frees the whole subtree
             FDirty = true;
             return true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
 
 namespace registry_detail {
 
@@ -30,8 +31,6 @@ inline constexpr size_t kRootCount = sizeof kRoots / sizeof kRoots[0];
 
 // ---------------------------------------------------------------- names and paths
 
-// Equal names up to case, as the registry folds it.
-bool sameName(std::string_view a, std::string_view b);
 bool isRelative(std::string_view path);
 // The key names of a path; empty components (leading, trailing or doubled separators) name nothing.
 std::vector<std::string> splitPath(std::string_view path);
@@ -54,7 +53,7 @@ struct Key {
     Value* findValue(std::string_view name)
     {
         for (Value& value : Values)
-            if (sameName(value.Name, name))
+            if (AnsiSameText(value.Name, name))
                 return &value;
         return nullptr;
     }
@@ -62,7 +61,7 @@ struct Key {
     Key* findKey(std::string_view name)
     {
         for (auto& key : Keys)
-            if (sameName(key->Name, name))
+            if (AnsiSameText(key->Name, name))
                 return key.get();
         return nullptr;
     }
