@@ -28,11 +28,11 @@ const std::string& largeText()
     return text;
 }
 
-// The text in an editor with a language whose comments span lines.
+// The text in an editor with a language whose comments span lines. The application must exist before
+// the control is made, so the benchmarks call ensureApplication first.
 struct TLargeDocument {
     TLargeDocument()
     {
-        ensureApplication();
         parser.Comments = true;
         memo.SetParser1(&parser);
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(largeText().c_str()));
@@ -43,6 +43,7 @@ struct TLargeDocument {
 
 void BM_HighlightWholeText(benchmark::State& state)
 {
+    ensureApplication();
     TLargeDocument document;
     TCodeMemo& memo = document.memo;
     for (auto _ : state) {
@@ -57,6 +58,7 @@ BENCHMARK(BM_HighlightWholeText)->Unit(benchmark::kMillisecond);
 // edit with its highlighting run.
 void BM_KeystrokeInTheMiddle(benchmark::State& state)
 {
+    ensureApplication();
     TLargeDocument document;
     TCodeMemo& memo = document.memo;
     int middle = memo.TextLength() / 2;
