@@ -9,6 +9,7 @@
 
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
+#include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -22,9 +23,9 @@ constexpr int kFileCannotBeOpened = 4400;
 // Parser messages separate their lines with LF CR; a Qt label would show the CR.
 void showParserInformation(const std::string& text)
 {
-    QString message = FromWin1252(text);
-    message.remove(QChar('\r'));
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(), message);
+    std::string message = text;
+    std::erase(message, '\r');
+    MessageBox(nullptr, message, {}, MB_OK | MB_ICONINFORMATION);
 }
 
 // Gives the parser the tables the build compiled from the shipped script `script`.
@@ -77,7 +78,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
             loadShippedTables(*parser, script);
         } catch (const Exception& e) {
             // The editor still works with the language empty: its text is shown uncoloured.
-            QMessageBox::warning(this, windowTitle(), FromWin1252(e.Message()));
+            MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
         }
     }
     FCodeMemo->setFocus();
@@ -111,7 +112,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName, int Tipo)
             FCodeMemo->SetActiveParser(Tipo);
         FCodeMemo->LoadFromFile(FileName);
     } catch (const Exception& e) {
-        QMessageBox::warning(this, windowTitle(), FromWin1252(e.Message()));
+        MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
     }
 }
 
