@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
-#include <QMessageBox>
 #include <QShowEvent>
 
 #include "editor/CodeMemo.h"
@@ -45,6 +44,7 @@ std::unique_ptr<TCodeMemoParser> makeParser(const char* name, const char* regist
     auto parser = std::make_unique<TCodeMemoParser>();
     parser->Name = name;
     parser->RegistryKey = registryKey;
+    parser->UseRegistry = true;
     return parser;
 }
 
@@ -79,6 +79,17 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
         } catch (const Exception& e) {
             // The editor still works with the language empty: its text is shown uncoloured.
             MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
+            continue;
+        }
+        // The options dialog saves any of the three languages, so each one takes back what the user
+        // stored for it.
+        try {
+            parser->LoadFromRegistry(true, "");
+        } catch (const Exception& e) {
+            MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
+            // What a broken value left half applied goes: the language starts as compiled. The
+            // tables loaded a moment ago, so they load again.
+            loadShippedTables(*parser, script);
         }
     }
     FCodeMemo->setFocus();

@@ -628,17 +628,7 @@ void TCustomCodeMemo::SetControlFont(const std::string& name, int size, uint8_t 
 
 // ---------------------------------------------------------------- tab stops
 
-std::string TCustomCodeMemo::TabColumns() const
-{
-    std::string text;
-    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
-        int32_t stop = FSettings->GetTabColumn(i);
-        if (stop < 0)
-            break;
-        text += Format(i == 0 ? "%d" : " %d", stop + 1);
-    }
-    return text;
-}
+std::string TCustomCodeMemo::TabColumns() const { return TabColumnsText(*FSettings); }
 
 void TCustomCodeMemo::SetTabColumns(const std::string& text)
 {
