@@ -20,6 +20,7 @@
 
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
+#include "platform/Keys.h"
 #include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/ScopeGuard.h"
@@ -39,24 +40,6 @@ constexpr size_t kMaxCaption = 255;
 QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 TRect toTRect(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 TColor sys(uint32_t color) { return static_cast<TColor>(color); }
-
-TShiftState shiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
-{
-    TShiftState shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= ssShift;
-    if (modifiers & Qt::AltModifier)
-        shift |= ssAlt;
-    if (modifiers & Qt::ControlModifier)
-        shift |= ssCtrl;
-    if (buttons & Qt::LeftButton)
-        shift |= ssLeft;
-    if (buttons & Qt::RightButton)
-        shift |= ssRight;
-    if (buttons & Qt::MiddleButton)
-        shift |= ssMiddle;
-    return shift;
-}
 
 // The character after the caption's single ampersand; 0 when it marks none.
 char acceleratorOf(const std::string& caption)
@@ -1049,7 +1032,7 @@ void TKrSpeedButton::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     const Qt::MouseButton button = event->button();
-    const TShiftState shift = shiftOf(event->modifiers(), event->buttons());
+    const TShiftState shift = ShiftStateOf(event);
     QPointer<TKrSpeedButton> alive(this);
     CallHandler(this, [&] {
         MouseDown(button, shift, at.x(), at.y());
@@ -1061,14 +1044,14 @@ void TKrSpeedButton::mousePressEvent(QMouseEvent* event)
 void TKrSpeedButton::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    CallHandler(this, [&] { MouseMove(shiftOf(event->modifiers(), event->buttons()), at.x(), at.y()); });
+    CallHandler(this, [&] { MouseMove(ShiftStateOf(event), at.x(), at.y()); });
 }
 
 void TKrSpeedButton::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     const Qt::MouseButton button = event->button();
-    const TShiftState shift = shiftOf(event->modifiers(), event->buttons());
+    const TShiftState shift = ShiftStateOf(event);
     QPointer<TKrSpeedButton> alive(this);
     CallHandler(this, [&] {
         MouseUp(button, shift, at.x(), at.y());
@@ -1083,7 +1066,7 @@ void TKrSpeedButton::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     const QPoint at = event->position().toPoint();
     const Qt::MouseButton button = event->button();
-    const TShiftState shift = shiftOf(event->modifiers(), event->buttons()) | ssDouble;
+    const TShiftState shift = ShiftStateOf(event) | ssDouble;
     QPointer<TKrSpeedButton> alive(this);
     CallHandler(this, [&] {
         MouseDown(button, shift, at.x(), at.y());

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QEnterEvent>
 #include <QPainter>
 #include <QTimer>
 #include <random>
@@ -12,7 +13,8 @@
 #include "platform/GraphicsQt.h"
 #include "platform/Menus.h"
 #include "platform/core/Exception.h"
-#include "tests/components/ComponentTestSupport.h"
+#include "ComponentTestSupport.h"
+#include "support/Pictures.h"
 
 namespace {
 
@@ -38,17 +40,6 @@ QImage Strip(int count, int size = 16)
     for (int i = 0; i < count; ++i)
         painter.fillRect(size * i + 4, 4, 8, 8, kStateColours[i % 5]);
     return strip;
-}
-
-// The bounding box of the pixels of one colour.
-QRect Where(const QImage& image, QColor colour)
-{
-    QRect found;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                found |= QRect(x, y, 1, 1);
-    return found;
 }
 
 QImage Picture(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -484,6 +475,25 @@ TEST(KrSpeedButton, AFlatButtonIsGreyAwayFromTheMouseWhenAskedTo)
     MoveCursorTo(host.window, {150, 80});
     button->TrackMouse();
     EXPECT_EQ(left, 1);
+
+    // The window system's enter and leave say the same, once each way; not while the button is held.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(button->mapToGlobal(QPoint(5, 5))));
+    QCoreApplication::sendEvent(button, &enter);
+    QCoreApplication::sendEvent(button, &enter);
+    EXPECT_TRUE(button->MouseOver());
+    EXPECT_EQ(entered, 2);
+    SendMouse(*button, QEvent::MouseButtonPress, {5, 5});
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(button, &leave);
+    EXPECT_TRUE(button->MouseOver());
+    // A release ends the hover state of a button outside a group without a leave of its own.
+    SendMouse(*button, QEvent::MouseButtonRelease, {50, 5});
+    EXPECT_FALSE(button->MouseOver());
+    QCoreApplication::sendEvent(button, &leave);
+    EXPECT_EQ(left, 1);
+    QCoreApplication::sendEvent(button, &enter);
+    QCoreApplication::sendEvent(button, &leave);
+    EXPECT_EQ(left, 2);
     button->SetGrayedInactive(false);
     QImage coloured = Picture(*button);
     EXPECT_EQ(Where(coloured, kStateColours[0]).topLeft(), QPoint(8, 8));
