@@ -337,6 +337,10 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
     }
     // A highlighting restart asked for anywhere in the line is asked for at its start.
     head->Flags |= restart;
+    // The line still ends where it did, so the scanner's state there is still known; inside the
+    // line the cuts moved and nothing is known.
+    if (styles)
+        tail->ScanState = last->ScanState;
     head->MarkBits = static_cast<uint16_t>((first->MarkBits | bookmarks) & ~mbContinuation);
     head->GlyphBits = first->GlyphBits;
     head->Reserved1 = first->Reserved1;
