@@ -284,8 +284,8 @@ void TCustomCodeMemo::MarkDirtyFrom(TLineRecord* record)
 void TCustomCodeMemo::MarkVisibleForRepaint()
 {
     SyncTopRecord();
-    TLineRecord* r = FTopRecord;
-    for (int i = 0; r && i <= FLinesPerWindow + 2; ++i, r = r->Next)
+    TLineRecord* r = FView.TopRecord;
+    for (int i = 0; r && i <= FView.LinesPerWindow + 2; ++i, r = r->Next)
         r->Flags |= lfStylesChanged;
 }
 
@@ -482,9 +482,9 @@ void TCustomCodeMemo::Setdef_BackColor(TColor value)
 
 void TCustomCodeMemo::SetGutter(int value)
 {
-    if (FClientWidth == 0 || value < 0 || (value > 0 && value < kMinGutter) || value == FSettings->Gutter)
+    if (FView.ClientWidth == 0 || value < 0 || (value > 0 && value < kMinGutter) || value == FSettings->Gutter)
         return;
-    if (std::lround(value * 100.0 / FClientWidth) > kMaxGutterShare)
+    if (std::lround(value * 100.0 / FView.ClientWidth) > kMaxGutterShare)
         return;
     FSettings->Gutter = value;
     FGutterLayoutStale = true;
@@ -514,7 +514,7 @@ void TCustomCodeMemo::SetIndentStep(int value)
 
 void TCustomCodeMemo::SetMargin(int value)
 {
-    if (value < 0 || value == FSettings->Margin || value > FCharWidth)
+    if (value < 0 || value == FSettings->Margin || value > FView.CharWidth)
         return;
     FSettings->Margin = value;
     ApplySettings(false, false);
@@ -594,6 +594,8 @@ void TCustomCodeMemo::SetScrollBars(TScrollStyle value)
     if (value == FScrollBars)
         return;
     FScrollBars = value;
+    FView.HorizontalBar = value == ssHorizontal || value == ssBoth;
+    FView.VerticalBar = value == ssVertical || value == ssBoth;
     applyScrollBarStyle();
     clientAreaChanged();
 }
@@ -879,7 +881,7 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
         Perform(SMM_SETTINGSCHANGED, 0, 0);
     TSelectionRange start{0, 0};
     Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&start));
-    FLeftColumn = 0;
+    FView.LeftColumn = 0;
     MakeOffsetVisible(0);
     scope.endUpdate();
     clearUndoLog();

@@ -291,14 +291,14 @@ public:
 
     // ---- view state
 
-    int TopLine() const { return FTopLine; }
-    int LeftColumn() const { return FLeftColumn; }
-    int LinesPerWindow() const { return FLinesPerWindow; }
-    int ColumnsPerWindow() const { return FColumnsPerWindow; }
-    int LineHeight() const { return FLineHeight; }
-    int CharWidth() const { return FCharWidth; }
-    int ClientWidth() const { return FClientWidth; }
-    int ClientHeight() const { return FClientHeight; }
+    int TopLine() const { return FView.TopLine; }
+    int LeftColumn() const { return FView.LeftColumn; }
+    int LinesPerWindow() const { return FView.LinesPerWindow; }
+    int ColumnsPerWindow() const { return FView.ColumnsPerWindow; }
+    int LineHeight() const { return FView.LineHeight; }
+    int CharWidth() const { return FView.CharWidth; }
+    int ClientWidth() const { return FView.ClientWidth; }
+    int ClientHeight() const { return FView.ClientHeight; }
     bool RedrawOn() const { return FRedraw; }
     bool PaintSuspended() const { return FPaintSuspended; }
     bool Loading() const { return FLoading; }
@@ -461,17 +461,10 @@ public:
     virtual bool CharStartsWord(char ch);
     virtual bool CharIsInWord(char ch);
 
-    // A scroll bar as the view last set it, in the units of the bar (vertical values divided by the
-    // scroll scale); Wanted when its style asks for it and the range exceeds the page.
-    struct TScrollRange {
-        int Max = 0;
-        int Page = 0;
-        int Position = 0;
-        bool Wanted = false;
-    };
-    const TScrollRange& HorzScrollRange() const { return FHorzRange; }
-    const TScrollRange& VertScrollRange() const { return FVertRange; }
-    int ScrollScale() const { return FScrollScale; }
+    // The scroll bars as the view last set them.
+    const TScrollRange& HorzScrollRange() const { return FView.HorzRange; }
+    const TScrollRange& VertScrollRange() const { return FView.VertRange; }
+    int ScrollScale() const { return FView.ScrollScale; }
 
     // Auto-scroll while the left button drags outside the text area: a timer steps the view one
     // line or column at a time towards the pointer, and with `moveCaret` the caret follows to the
@@ -617,19 +610,10 @@ protected:
     void logRemoval(int offset, std::string_view chars) override;
     void clearUndoLog() override;
 
-    // ---- view state shared with the other units
-    int FLeftColumn = 0;
-    int FColumnsPerWindow = 80;
-    int FLineHeight = 17;
-    int FCharWidth = 7;
+    // ---- view state shared with the other units (the view's geometry is FView, in the core)
     int FWWidth = 8;
     bool FFixedPitch = false;
     bool FMetricsMeasured = false;
-    int FClientWidth = 0;
-    int FClientHeight = 0;
-    int FScrollScale = 1;
-    TScrollRange FHorzRange;
-    TScrollRange FVertRange;
     bool FFullRepaint = true;
     bool FMetricsStale = false;
     bool FGutterLayoutStale = true;
@@ -670,10 +654,8 @@ private:
     // One run of word wrap over a range of logical lines.
     class LineWrapper;
     void autoScrollTick();
-    // The ranges the bars take for the view as it is now; sets the scroll scale.
-    void scrollRanges(TScrollRange& horizontal, TScrollRange& vertical);
-    // Caches the top record for display line `line` (clamped), walking from the nearest known record.
-    void placeTopAt(int line);
+    // The widest line the bars and scrolling allow for: the longest record or the widest line painted.
+    int longestLineForScrolling() { return std::max(LongestLineLength(), FLongestLine); }
     // The mouse handling, one object per mouse event.
     class MouseInput;
     // Reads the system's double-click time (in the constructor).

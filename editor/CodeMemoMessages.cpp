@@ -190,9 +190,9 @@ void TCustomCodeMemo::WndProc(TMessage& m)
     case EM_CANUNDO: m.Result = CanUndo() ? 1 : 0; break;
     case EM_LINEFROMCHAR: m.Result = LineOfOffset(m.WParam == -1 ? FCaret : static_cast<int>(m.WParam)); break;
     case EM_EMPTYUNDOBUFFER: clearUndoLog(); break;
-    case EM_GETFIRSTVISIBLELINE: m.Result = FTopLine; break;
+    case EM_GETFIRSTVISIBLELINE: m.Result = FView.TopLine; break;
     case EM_LINESCROLL:
-        ScrollTo(FLeftColumn + static_cast<int>(m.WParam), FTopLine + static_cast<int>(m.LParam), false, true);
+        ScrollTo(FView.LeftColumn + static_cast<int>(m.WParam), FView.TopLine + static_cast<int>(m.LParam), false, true);
         break;
     case EM_POSFROMCHAR:
         if (TPoint* point = pointerOf<TPoint>(m.WParam))
@@ -284,7 +284,7 @@ void TCustomCodeMemo::smmOptions(TMessage& m)
     uint32_t old = FSettings->Options;
     FSettings->Options = static_cast<uint32_t>(m.LParam);
     if ((old ^ FSettings->Options) & kWordWrapBit) {
-        FLeftColumn = 0;
+        FView.LeftColumn = 0;
         Rewrap(nullptr, nullptr);
     } else if (WordWrap() && ((old ^ FSettings->Options) & OptionBit(smoWrapOverride))) {
         // The lines the override set keeps whole change with it.
@@ -363,19 +363,19 @@ void TCustomCodeMemo::smmGetSelText(TMessage& m)
 void TCustomCodeMemo::smmTopLine(TMessage& m)
 {
     if (!(m.WParam & SMM_SET)) {
-        m.Result = FTopLine;
+        m.Result = FView.TopLine;
         return;
     }
-    ScrollTo(FLeftColumn, static_cast<int>(m.LParam), false, !(m.WParam & SMM_NOREDRAW));
+    ScrollTo(FView.LeftColumn, static_cast<int>(m.LParam), false, !(m.WParam & SMM_NOREDRAW));
 }
 
 void TCustomCodeMemo::smmLeftColumn(TMessage& m)
 {
     if (!(m.WParam & SMM_SET)) {
-        m.Result = FLeftColumn;
+        m.Result = FView.LeftColumn;
         return;
     }
-    ScrollTo(static_cast<int>(m.LParam), FTopLine, false, !(m.WParam & SMM_NOREDRAW));
+    ScrollTo(static_cast<int>(m.LParam), FView.TopLine, false, !(m.WParam & SMM_NOREDRAW));
 }
 
 void TCustomCodeMemo::smmSettingsChanged(TMessage&)
@@ -473,17 +473,16 @@ void TCustomCodeMemo::wmSize(TMessage& m)
 {
     int width = LoWord(m.LParam);
     int height = HiWord(m.LParam);
-    bool widthChanged = width != FClientWidth;
-    FClientWidth = width;
-    FClientHeight = height;
+    bool widthChanged = width != FView.ClientWidth;
+    FView.ClientWidth = width;
+    FView.ClientHeight = height;
     if (FLoading || !FWindowCreated)
         return;
     if (FMetricsMeasured) {
-        FColumnsPerWindow = std::max(0, (width - TextLeft()) / FCharWidth);
-        FLinesPerWindow = height / FLineHeight;
+        FView.CountWindow(width - TextLeft(), height);
     } else {
-        FColumnsPerWindow = 80;
-        FLinesPerWindow = 40;
+        FView.ColumnsPerWindow = 80;
+        FView.LinesPerWindow = 40;
     }
     if (WordWrap() && FSettings->WrapAtColumn == 0 && widthChanged)
         Rewrap(nullptr, nullptr);
@@ -539,20 +538,10 @@ void TCustomCodeMemo::wmGetDlgCode(TMessage& m)
 
 void TCustomCodeMemo::wmScroll(TMessage& m, bool vertical)
 {
-    int code = LoWord(m.WParam);
-    int position = HiWord(m.WParam);
-    int column = FLeftColumn;
-    int line = FTopLine;
-    int& target = vertical ? line : column;
-    int page = vertical ? FLinesPerWindow : FColumnsPerWindow;
-    switch (code) {
-    case SB_LINEUP: --target; break;
-    case SB_LINEDOWN: ++target; break;
-    case SB_PAGEUP: target -= page; break;
-    case SB_PAGEDOWN: target += page; break;
-    case SB_THUMBTRACK:
-    case SB_BOTTOM: target = position * (vertical ? FScrollScale : 1); break;
-    default: DefaultHandler(m); return;
+    int column = 0, line = 0;
+    if (!FView.ScrollBarTarget(vertical, LoWord(m.WParam), HiWord(m.WParam), column, line)) {
+        DefaultHandler(m);
+        return;
     }
     ScrollTo(column, line, false, true);
 }
@@ -637,7 +626,7 @@ void TCustomCodeMemo::emGetLine(TMessage& m)
 void TCustomCodeMemo::emCharFromPos(TMessage& m)
 {
     const TPoint* point = pointerOf<const TPoint>(m.LParam);
-    if (!point || point->X < TextLeft() || point->X > FClientWidth || point->Y < 0 || point->Y > FClientHeight) {
+    if (!point || point->X < TextLeft() || point->X > FView.ClientWidth || point->Y < 0 || point->Y > FView.ClientHeight) {
         m.Result = -1;
         return;
     }

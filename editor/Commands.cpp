@@ -283,7 +283,7 @@ private:
         }
         const bool page = command == ecPageUp || command == ecPageDown;
         const bool up = command == ecLineUp || command == ecPageUp;
-        const int steps = page ? std::max(1, FMemo.FLinesPerWindow) : 1;
+        const int steps = page ? std::max(1, FMemo.FView.LinesPerWindow) : 1;
         const int column = caretColumn();
 
         // The target record. From the empty line after a final break, the first step up reaches
@@ -333,7 +333,7 @@ private:
         else if (!FExtend)
             FMemo.RequestVerticalMove();
         if (page) {
-            int top = FMemo.FTopLine + (up ? -steps : steps);
+            int top = FMemo.FView.TopLine + (up ? -steps : steps);
             FMemo.Perform(SMM_TOPLINE, SMM_SET | SMM_NOREDRAW, std::max(0, top));
             FMemo.FFullRepaint = true;
         }

@@ -338,8 +338,8 @@ private:
         TPoint caret = FEditor.PointFromOffset(FEditor.FCaret);
         if (caret.Y < 0)
             caret = {0, 0};
-        caret.X = std::clamp(caret.X, 0, std::max(0, FEditor.FClientWidth));
-        const QPoint below = FEditor.clientRect().topLeft() + QPoint(caret.X, caret.Y + FEditor.FLineHeight);
+        caret.X = std::clamp(caret.X, 0, std::max(0, FEditor.FView.ClientWidth));
+        const QPoint below = FEditor.clientRect().topLeft() + QPoint(caret.X, caret.Y + FEditor.FView.LineHeight);
         QPoint at = FEditor.mapToGlobal(below);
 
         QRect bounds;
