@@ -18,6 +18,7 @@
 #include "editor/model/EditingCore.h"
 #include "editor/model/EditorErrors.h"
 #include "editor/model/EditorMessages.h"
+#include "editor/KeyboardInput.h"
 #include "editor/MouseInput.h"
 #include "editor/model/ParserBase.h"
 #include "editor/model/Settings.h"
@@ -304,7 +305,7 @@ public:
     bool Loading() const { return FLoading; }
     bool Printing() const { return FPrinting; }
     bool Destroying() const { return FDestroying; }
-    bool InsertMode() const { return FInsertMode; }
+    bool InsertMode() const { return FKeys.InsertMode; }
     // The caret rectangle in client coordinates while the caret exists.
     bool CaretShown() const { return FCaretCreated; }
     QRect CaretRect() const { return FCaretRect; }
@@ -393,7 +394,7 @@ public:
     // selection as columns of the line; valid until the next expansion.
     const TDisplayLine& ExpandLine(const TLineRecord& record, int recordOffset);
     // The keys whose bindings Shift extends instead of being part of the stroke.
-    const TStateSet& CommandKeys() const { return FCommandKeys; }
+    const TStateSet& CommandKeys() const { return FKeys.CommandKeys; }
     // Set by vertical caret moves so that SMM_SELECTION keeps the remembered column.
     void RequestVerticalMove() { FVerticalMoveRequest = true; }
 
@@ -621,23 +622,17 @@ protected:
     bool FLoading = false;
     bool FPrinting = false;
     bool FDestroying = false;
-    bool FInsertMode = true;
     bool FCaretAfterEOL = false;
     bool FVerticalMoveRequest = false;
     bool FRehighlightFlag = true;
     bool FReadOnly = false;
     bool FShowFocusLine = false;
-    // Keyboard state: Shift was held at the last key-down (commands then extend the selection); the
-    // last key-down was taken by a command or a template (its character is not typed); Home presses
-    // since the caret last did anything else (auto-indent then leaves a new line at column 0).
-    bool FExtendSelection = false;
-    bool FKeyHandled = false;
-    int FHomeCount = 0;
     TUndoStack* FUndoStack = nullptr;
     // The widest display line the painter met, TABs expanded.
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
+    TKeyboardState FKeys;
     TMouseState FMouse;
 
 private:
@@ -755,7 +750,6 @@ private:
     bool FHighlightDeferred = false;
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
-    TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;
     TScrollStyle FScrollBars = ssBoth;

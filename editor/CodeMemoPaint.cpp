@@ -49,7 +49,7 @@ void TCustomCodeMemo::Paint()
             point.X = TextLeft() + (FWantedColumn - FView.LeftColumn) * FView.CharWidth;
         if (point.Y >= 0 && point.Y < FView.ClientHeight && point.X >= TextLeft() && point.X <= FView.ClientWidth) {
             int width = kCaretWidth;
-            if (!FInsertMode && (FSettings->Options & OptionBit(smoBlockOverwriteCursor))) {
+            if (!FKeys.InsertMode && (FSettings->Options & OptionBit(smoBlockOverwriteCursor))) {
                 width = FView.CharWidth;
                 int line = 0, start = 0;
                 TLineRecord* record = LocateOffset(FCaret, line, start);

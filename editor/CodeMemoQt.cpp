@@ -228,7 +228,7 @@ bool TCustomCodeMemo::event(QEvent* e)
                 KeyDown(code, shift);
                 if (code == 0) {
                     // The key was taken: it types nothing, and no character is left to follow it.
-                    FKeyHandled = false;
+                    FKeys.KeyHandled = false;
                     return true;
                 }
             }

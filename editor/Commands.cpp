@@ -81,7 +81,7 @@ public:
     {
         // Home presses count only while nothing else happens in between.
         if (command != ecLineStart)
-            FMemo.FHomeCount = 0;
+            FMemo.FKeys.HomeCount = 0;
         switch (command) {
         case ecLeft: left(); break;
         case ecRight: right(); break;
@@ -106,7 +106,7 @@ public:
         case ecIndentBlock:
         case ecUnindentBlock: block(command == ecIndentBlock); break;
         case ecToggleInsertMode:
-            FMemo.FInsertMode = !FMemo.FInsertMode;
+            FMemo.FKeys.InsertMode = !FMemo.FKeys.InsertMode;
             FMemo.FChangeBits |= CHANGE_INSERTMODE;
             FMemo.Change();
             FMemo.Paint();
@@ -244,7 +244,7 @@ private:
     {
         FMemo.FCaretBeyondEOL = false;
         FMemo.FWantedColumn = 0;
-        ++FMemo.FHomeCount;
+        ++FMemo.FKeys.HomeCount;
         Place p = place(FMemo.FCaret);
         if (!p.Record || p.AfterFinalBreak)
             return;
