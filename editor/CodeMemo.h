@@ -33,6 +33,10 @@ class QScrollBar;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QInputMethodEvent;
+class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
 class TSM_CaretControl;
 class TUndoStack;
 class TUndoRecorder;
@@ -726,6 +730,20 @@ private:
     void destroyCaret();
     void blinkCaret();
     void applyScrollBarStyle();
+    // One handler per kind of Qt event, all called from event() under its one catch. The key press
+    // is false for a key the control leaves to the focus chain and the dialog.
+    void handleShowEvent();
+    void handlePaintEvent();
+    void handleFocusEvent(bool in);
+    void handleFontChangeEvent();
+    bool handleKeyPressEvent(QKeyEvent* key);
+    void handleKeyReleaseEvent(QKeyEvent* key);
+    void handleInputMethodEvent(QInputMethodEvent* input);
+    void handleMouseEvent(QMouseEvent* mouse);
+    void handleWheelEvent(QWheelEvent* wheel);
+    void handleDragEvent(QDragMoveEvent* drag);
+    void handleDropEvent(QDropEvent* drop);
+    // Tells the user of the exception being handled; Qt's event dispatch must not see it.
     void handleEventError();
 
     std::unique_ptr<TSM_Settings> FOwnSettings;
