@@ -664,7 +664,7 @@ void TCustomCodeMemo::SetTabColumns(const std::string& text)
 void TCustomCodeMemo::SelectAll()
 {
     TSelectionRange all{-1, 0};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&all));
+    PerformSelection(SMM_SET, all);
 }
 
 int TCustomCodeMemo::GetTextLen()
@@ -680,7 +680,7 @@ int TCustomCodeMemo::GetSelStart()
 void TCustomCodeMemo::SetSelStart(int value)
 {
     TSelectionRange range{value, value};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+    PerformSelection(SMM_SET, range);
 }
 
 int TCustomCodeMemo::GetSelLength()
@@ -692,7 +692,7 @@ void TCustomCodeMemo::SetSelLength(int value)
 {
     int start = GetSelStart();
     TSelectionRange range{start, start + value};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+    PerformSelection(SMM_SET, range);
 }
 
 std::string TCustomCodeMemo::SelectionText(int format)
@@ -726,12 +726,12 @@ int TCustomCodeMemo::GetSelTextBuf(char* buffer, int size)
 
 void TCustomCodeMemo::SetSelText(const std::string& text)
 {
-    Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    PerformText(EM_REPLACESEL, 0, text.c_str());
 }
 
 void TCustomCodeMemo::SetSelTextBuf(const char* text)
 {
-    Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(text));
+    PerformText(SMM_INSERTTEXT, 0, text);
 }
 
 std::string TCustomCodeMemo::GetTextStr()
@@ -872,15 +872,15 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
     if (FRedraw)
         scope.beginUpdate();
     TSelectionRange all{-1, 0};
-    Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&all));
+    PerformSelection(SMM_SET | SMM_NOREDRAW, all);
     scope.parkParser();
-    Perform(SMM_LOADSTREAM, 6, reinterpret_cast<LPARAM>(&stream));
+    PerformStream(SMM_LOADSTREAM, 6, stream);
     ResetHighlighting();
     FChangeBits |= CHANGE_TEXT;
     if (scope.restoreParser())
         Perform(SMM_SETTINGSCHANGED, 0, 0);
     TSelectionRange start{0, 0};
-    Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&start));
+    PerformSelection(SMM_SET | SMM_NOREDRAW, start);
     FView.LeftColumn = 0;
     MakeOffsetVisible(0);
     scope.endUpdate();
@@ -896,13 +896,13 @@ void TCustomCodeMemo::SaveToStream(TStream& stream)
     Perform(SMM_SUSPENDPAINT, SMM_SET, 1);
     TSelectionRange kept{FAnchor, FCaret};
     auto restore = [&] {
-        Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&kept));
+        PerformSelection(SMM_SET | SMM_NOREDRAW, kept);
         Perform(SMM_SUSPENDPAINT, SMM_SET, 0);
     };
     try {
         TSelectionRange all{-1, 0};
-        Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&all));
-        Perform(SMM_SAVESTREAM, saveFormatMessage(FSaveFormat), reinterpret_cast<LPARAM>(&writer));
+        PerformSelection(SMM_SET | SMM_NOREDRAW, all);
+        PerformStream(SMM_SAVESTREAM, saveFormatMessage(FSaveFormat), writer);
     } catch (...) {
         restore();
         throw;

@@ -151,6 +151,14 @@ public:
     virtual LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
     // Decodes one message. Unknown messages go to DefaultHandler.
     virtual void WndProc(TMessage& message);
+    // Typed forms of the messages that carry a pointer, for the control's own units: the selection
+    // (SMM_SELECTION, read or set), a text (SMM_INSERTTEXT, EM_REPLACESEL, WM_SETTEXT), a buffer to
+    // fill (SMM_GETSELTEXT, EM_GETLINE), a stream (SMM_LOADSTREAM, SMM_SAVESTREAM) and dropped files.
+    LRESULT PerformSelection(WPARAM flags, TSelectionRange& range);
+    LRESULT PerformText(UINT msg, WPARAM wParam, const char* text);
+    LRESULT PerformBuffer(UINT msg, WPARAM wParam, char* buffer);
+    LRESULT PerformStream(UINT msg, WPARAM wParam, TStream& stream);
+    LRESULT PerformDroppedFiles(TDroppedFiles& files);
 
     // ---- text, selection and files
 

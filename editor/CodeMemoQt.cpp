@@ -350,7 +350,7 @@ void TCustomCodeMemo::handleDropEvent(QDropEvent* drop)
         QRect area = clientRect();
         dropped.Point = area.contains(at) ? TPoint{at.x() - area.left(), at.y() - area.top()} : TPoint{-1, -1};
         drop->acceptProposedAction();
-        Perform(WM_DROPFILES, 0, reinterpret_cast<LPARAM>(&dropped));
+        PerformDroppedFiles(dropped);
         return;
     }
     if (!DropTargetDrop(drop))

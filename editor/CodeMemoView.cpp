@@ -176,7 +176,7 @@ bool TCustomCodeMemo::AutoScrollStep(TPoint pointer)
     } else if (FAutoScrollMovesCaret) {
         TSelectionRange range{FAnchor, OffsetFromPoint(target.CaretAt)};
         const WPARAM flags = repaint ? WPARAM{SMM_SET} : WPARAM{SMM_SET | SMM_NOREDRAW};
-        Perform(SMM_SELECTION, flags, reinterpret_cast<LPARAM>(&range));
+        PerformSelection(flags, range);
     }
     return true;
 }

@@ -192,7 +192,7 @@ private:
         if (reveal)
             FMemo.MakeOffsetVisible(caret);
         TSelectionRange range{FExtend ? FMemo.FAnchor : caret, caret};
-        FMemo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+        FMemo.PerformSelection(SMM_SET, range);
     }
 
     // A move to an offset; -1 leaves the caret where it is. The caret column follows the offset.
@@ -369,7 +369,7 @@ private:
             if (FMemo.FCaretBeyondEOL) {
                 // The line is filled out to the caret first, so that the next line joins it there.
                 if (FMemo.FAnchor == FMemo.FCaret && caretAfterEOL())
-                    FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+                    FMemo.PerformText(SMM_INSERTTEXT, 0, "");
                 FMemo.FCaretBeyondEOL = false;
             }
             if (FMemo.FAnchor == FMemo.FCaret) {
@@ -377,7 +377,7 @@ private:
                     return;
                 FMemo.SetSelection(FMemo.FCaret, FMemo.FCaret + 1);
             }
-            FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+            FMemo.PerformText(SMM_INSERTTEXT, 0, "");
         });
     }
 
@@ -396,7 +396,7 @@ private:
                     return;
                 FMemo.SetSelection(FMemo.FCaret - 1, FMemo.FCaret);
             }
-            FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+            FMemo.PerformText(SMM_INSERTTEXT, 0, "");
         });
     }
 
@@ -424,7 +424,7 @@ private:
             return;
         FMemo.FCaretBeyondEOL = false;
         FMemo.SetSelection(p.Start, p.Start + p.Record->Len);
-        FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+        FMemo.PerformText(SMM_INSERTTEXT, 0, "");
     }
 
     void deleteLastWord()

@@ -163,7 +163,7 @@ void TCustomCodeMemo::InsertTypedChar(char ch)
         // The break goes in quietly when the indent follows at once and nothing needs re-wrapping.
         const bool quiet = autoIndent && !WordWrap();
         const char text[2] = {ch, '\0'};
-        Perform(SMM_INSERTTEXT, quiet ? WPARAM{SMM_NOREDRAW} : WPARAM{0}, reinterpret_cast<LPARAM>(text));
+        PerformText(SMM_INSERTTEXT, quiet ? WPARAM{SMM_NOREDRAW} : WPARAM{0}, text);
 
         bool filled = false;
         if (autoIndent && indent >= 0) {
@@ -180,13 +180,13 @@ void TCustomCodeMemo::InsertTypedChar(char ch)
             }
             if (previous && indent > 0) {
                 std::string fill = FillToColumn(0, indent);
-                Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(fill.c_str()));
+                PerformText(SMM_INSERTTEXT, 0, fill.c_str());
                 filled = true;
             }
         }
         if (quiet && !filled) {
             TSelectionRange range{FAnchor, FCaret};
-            Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+            PerformSelection(SMM_SET, range);
         }
     });
     // Home right before Enter keeps the new lines at column 0 until something else is typed.
@@ -224,6 +224,6 @@ void TCustomCodeMemo::TabToColumn()
             }
         }
         std::string fill = FillToColumn(column, target);
-        Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(fill.c_str()));
+        PerformText(SMM_INSERTTEXT, 0, fill.c_str());
     });
 }

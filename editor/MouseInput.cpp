@@ -302,7 +302,7 @@ private:
     void select(int anchor, int caret)
     {
         TSelectionRange range{anchor, caret};
-        FMemo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+        FMemo.PerformSelection(SMM_SET, range);
     }
 
     void countClick()
