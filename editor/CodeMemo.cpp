@@ -401,18 +401,12 @@ void TCustomCodeMemo::ApplySettings(bool rebuildFonts, bool rehighlight)
 {
     if (rebuildFonts)
         FSettings->RebuildFontCache();
-    bool saved = FRehighlightFlag;
+    TScopeGuard restoreFlag([this, saved = FRehighlightFlag] { FRehighlightFlag = saved; });
     FRehighlightFlag = rehighlight;
-    try {
-        if (TCustomCodeMemoParser* parser = ActiveParserObject())
-            parser->RefreshEditors();
-        else
-            Perform(SMM_SETTINGSCHANGED, 0, 0);
-    } catch (...) {
-        FRehighlightFlag = saved;
-        throw;
-    }
-    FRehighlightFlag = saved;
+    if (TCustomCodeMemoParser* parser = ActiveParserObject())
+        parser->RefreshEditors();
+    else
+        Perform(SMM_SETTINGSCHANGED, 0, 0);
 }
 
 void TCustomCodeMemo::UpdateFromParser()
@@ -425,15 +419,12 @@ void TCustomCodeMemo::UpdateFromParser()
     }
     // Out of the parser's list while its dialog runs, so that the dialog's refresh of the parser's
     // editors leaves this one alone; the control's own registration keeps the fonts alive meanwhile.
-    parser->DetachEditor(this);
     bool changed = false;
-    try {
+    {
+        parser->DetachEditor(this);
+        TScopeGuard reattach([this, parser] { parser->AttachEditor(this); });
         changed = parser->EditSettings(VisiblePropEdPages);
-    } catch (...) {
-        parser->AttachEditor(this);
-        throw;
     }
-    parser->AttachEditor(this);
     if (changed) {
         noteWrapChange();
         ApplySettings(true, false);
@@ -894,20 +885,16 @@ void TCustomCodeMemo::SaveToStream(TStream& stream)
     TPatientWriter writer(stream);
     clearUndoLog();
     Perform(SMM_SUSPENDPAINT, SMM_SET, 1);
-    TSelectionRange kept{FAnchor, FCaret};
-    auto restore = [&] {
-        PerformSelection(SMM_SET | SMM_NOREDRAW, kept);
-        Perform(SMM_SUSPENDPAINT, SMM_SET, 0);
-    };
-    try {
+    {
+        TSelectionRange kept{FAnchor, FCaret};
+        TScopeGuard restore([&] {
+            PerformSelection(SMM_SET | SMM_NOREDRAW, kept);
+            Perform(SMM_SUSPENDPAINT, SMM_SET, 0);
+        });
         TSelectionRange all{-1, 0};
         PerformSelection(SMM_SET | SMM_NOREDRAW, all);
         PerformStream(SMM_SAVESTREAM, saveFormatMessage(FSaveFormat), writer);
-    } catch (...) {
-        restore();
-        throw;
     }
-    restore();
     clearUndoLog();
     // Every format puts out at least one byte per character of a text; less means the writer failed.
     if (writer.Written() < FTextLength)

@@ -148,6 +148,8 @@ public:
     // ---- the message interface
 
     // Sends the control a message; every internal message goes through here.
+    // The text goes; an exception on the way leaves the undo log consistent, as for a message.
+    void Clear();
     virtual LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
     // Decodes one message. Unknown messages go to DefaultHandler.
     virtual void WndProc(TMessage& message);
@@ -678,17 +680,13 @@ private:
     // Offers a key-down to a template list; true when the list took it.
     bool offerKeyToList(TMacroKeywords& list, uint16_t key, TShiftState shift);
 
+    // Brings the undo log back in line with the text unless dismissed when the edit succeeded.
+    [[nodiscard]] TScopeGuard editFailureScope();
     // Runs `edit` as one undo group of `kind`, closed also when the edit throws.
     template <class Edit> void inUndoGroup(int kind, Edit&& edit)
     {
-        openUndoGroup(kind);
-        try {
-            edit();
-        } catch (...) {
-            closeUndoGroup(kind);
-            throw;
-        }
-        closeUndoGroup(kind);
+        TScopeGuard group = undoGroupScope(kind);
+        edit();
     }
 
     // Message handlers.

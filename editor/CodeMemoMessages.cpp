@@ -31,19 +31,28 @@ private:
 
 } // namespace
 
+TScopeGuard TCustomCodeMemo::editFailureScope()
+{
+    // Dismissed when the edit succeeds; otherwise the undo log is brought back in line with the text.
+    return TScopeGuard([this, editing = FUndo->Mark()] { FUndo->EditFailed(editing); });
+}
+
+void TCustomCodeMemo::Clear()
+{
+    TScopeGuard failed = editFailureScope();
+    TCodeMemoCore::Clear();
+    failed.Dismiss();
+}
+
 LRESULT TCustomCodeMemo::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     TMessage message;
     message.Msg = msg;
     message.WParam = wParam;
     message.LParam = lParam;
-    const TCodeMemoUndo::TEditMark editing = FUndo->Mark();
-    try {
-        WndProc(message);
-    } catch (...) {
-        FUndo->EditFailed(editing);
-        throw;
-    }
+    TScopeGuard failed = editFailureScope();
+    WndProc(message);
+    failed.Dismiss();
     return message.Result;
 }
 

@@ -134,6 +134,8 @@ void TCustomCodeMemo::handleEventError()
     FUndo->EditFailed({});
     try {
         throw;
+    } catch (const EAbort&) {
+        // The operation was ended on purpose, and whoever ended it has told the user already.
     } catch (const std::exception& e) {
         QMessageBox::critical(this, QApplication::applicationName(), FromWin1252(e.what()));
     } catch (...) {

@@ -114,14 +114,9 @@ void TCodeMemoStrings::SetText(const std::string& value)
 void TCodeMemoStrings::Assign(const TStringList& strings)
 {
     BeginUpdate();
-    try {
-        Clear();
-        AddStrings(strings);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TScopeGuard update([this] { EndUpdate(); });
+    Clear();
+    AddStrings(strings);
 }
 
 void TCodeMemoStrings::AddStrings(const TStringList& strings)

@@ -437,16 +437,10 @@ private:
         if (start < 0 || start == FMemo.FCaret)
             return;
         FMemo.inUndoGroup(ugDeleteWord, [this] {
-            FMemo.beginLinesUpdate();
-            try {
-                FMemo.FChangeBits |= CHANGE_CLIPBOARD | CHANGE_TEXT | CHANGE_SELECTION;
-                FMemo.ExecuteCommand(ecWordLeft, 0, true);
-                FMemo.ExecuteCommand(ecDeleteChar, 0, false);
-            } catch (...) {
-                FMemo.endLinesUpdate();
-                throw;
-            }
-            FMemo.endLinesUpdate();
+            TScopeGuard update = FMemo.linesUpdateScope();
+            FMemo.FChangeBits |= CHANGE_CLIPBOARD | CHANGE_TEXT | CHANGE_SELECTION;
+            FMemo.ExecuteCommand(ecWordLeft, 0, true);
+            FMemo.ExecuteCommand(ecDeleteChar, 0, false);
         });
     }
 

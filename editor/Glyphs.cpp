@@ -1,7 +1,6 @@
 // The gutter's glyph bitmaps, built pixel by pixel so that they look the same on every machine.
 #include "editor/Glyphs.h"
 
-#include <QPainter>
 #include <array>
 #include <cstring>
 
@@ -147,19 +146,4 @@ QImage GutterGlyph(int index)
     if (index < 0 || index >= kGutterGlyphCount)
         return {};
     return GlyphResource("SEM_GUTTER").copy(index * kGutterGlyphWidth, 0, kGutterGlyphWidth, kGutterGlyphHeight);
-}
-
-void DrawTransparent(QPainter& canvas, int x, int y, const QImage& bitmap, QRgb transparent)
-{
-    if (bitmap.isNull())
-        return;
-    QImage sprite = bitmap.convertToFormat(QImage::Format_ARGB32);
-    QRgb key = transparent & 0xFFFFFF;
-    for (int row = 0; row < sprite.height(); ++row) {
-        auto* line = reinterpret_cast<QRgb*>(sprite.scanLine(row));
-        for (int col = 0; col < sprite.width(); ++col)
-            if ((line[col] & 0xFFFFFF) == key)
-                line[col] = 0;
-    }
-    canvas.drawImage(x, y, sprite);
 }

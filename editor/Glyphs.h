@@ -3,8 +3,6 @@
 
 #include <QImage>
 
-class QPainter;
-
 // The strip holds glyphs 0..9 (green tiles with the digits of the numbered bookmarks), 10 a red disc,
 // 11 a grey disc, 12 a black arrow pointing right and 13 a tile crossed out in red, side by side.
 constexpr int kGutterGlyphCount = 14;
@@ -17,6 +15,3 @@ const QImage& GlyphResource(const char* name);
 
 // Glyph `index` of the gutter strip; a null image outside the strip.
 QImage GutterGlyph(int index);
-
-// Copies `bitmap` to (x, y) so that its pixels of the colour `transparent` leave the target as it was.
-void DrawTransparent(QPainter& canvas, int x, int y, const QImage& bitmap, QRgb transparent);

@@ -471,14 +471,12 @@ private:
         FState.DragMoving = true;
         Qt::DropActions allowed = FMemo.FReadOnly ? Qt::DropActions(Qt::CopyAction) : Qt::CopyAction | Qt::MoveAction;
         Qt::DropAction effect = Qt::IgnoreAction;
-        try {
+        {
+            TScopeGuard dragging([this] { FState.DragMoving = false; });
+            TScopeGuard dropOnFailure([this] { closeOwnDrop(); });
             effect = FMemo.DragSelection(allowed);
-        } catch (...) {
-            FState.DragMoving = false;
-            closeOwnDrop();
-            throw;
+            dropOnFailure.Dismiss();
         }
-        FState.DragMoving = false;
         const bool ownDrop = FState.DropGroupOpen;
         TTextRange selection = FMemo.OrderedSelection();
         if (effect == Qt::MoveAction && selection.Start != selection.End) {

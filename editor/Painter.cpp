@@ -12,16 +12,11 @@
 #include "editor/CodeMemo.h"
 #include "editor/Glyphs.h"
 #include "platform/FontsQt.h"
+#include "platform/GraphicsQt.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
-
-QColor toQColor(TColor color)
-{
-    uint32_t rgb = ColorToRGB(color);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
 
 // Printed line numbers ("%6d:") take this many character widths left of the text.
 constexpr int kLineNumberColumns = 10;
@@ -332,11 +327,11 @@ void TLinePainter::Run()
             FWrapColumn = true;
             FWrapPen = QPen(QColor(192, 192, 192), 1, Qt::DotLine);
         }
-        FGutterColour = toQColor(S.UseDefaultColors[udcGutter] ? static_cast<TColor>(clScrollBar) : S.GutterColor);
+        FGutterColour = ToQColor(S.UseDefaultColors[udcGutter] ? static_cast<TColor>(clScrollBar) : S.GutterColor);
         TColor margin = S.MarginColor;
         if (S.UseDefaultColors[udcMargin])
             margin = style0.DefaultBackground ? static_cast<TColor>(clWindow) : style0.Background;
-        FMarginColour = toQColor(margin);
+        FMarginColour = ToQColor(margin);
         FSelectionShown = M.FAnchor != M.FCaret && (M.hasFocus() || !M.HideSelection);
         // The visible region's marks, found once; each line takes those that overlap it.
         int regionEnd = FOffset;
@@ -345,8 +340,8 @@ void TLinePainter::Run()
             regionEnd += r->Len;
         M.MarksInRange(FOffset, regionEnd, FMarks);
     }
-    FSelText = toQColor(S.UseDefaultColors[udcSelTextColor] ? static_cast<TColor>(clHighlightText) : S.SelTextColor);
-    FSelBack = toQColor(S.UseDefaultColors[udcSelTextBack] ? static_cast<TColor>(clHighlight) : S.SelTextBack);
+    FSelText = ToQColor(S.UseDefaultColors[udcSelTextColor] ? static_cast<TColor>(clHighlightText) : S.SelTextColor);
+    FSelBack = ToQColor(S.UseDefaultColors[udcSelTextBack] ? static_cast<TColor>(clHighlight) : S.SelTextBack);
 
     // Whatever a handler raises, the target gets its state back.
     struct Restore {
@@ -424,7 +419,7 @@ void TLinePainter::paintGutter(const TLineRecord* record)
         }
         const QFont& font = ToQFont(*FGutterFont);
         P.setFont(font);
-        P.setPen(toQColor(S.GutterFont().Color()));
+        P.setPen(ToQColor(S.GutterFont().Color()));
         int top = FLineHeight > 8 ? (FLineHeight - 8) / 2 : 0;
         P.drawText(2, FY + top + QFontMetrics(font).ascent(), QString::number(FGutterNumber));
     }
@@ -536,8 +531,8 @@ void TLinePainter::colours(const TSM_TokenStyle& style, bool selected, QColor& t
             fore = style0.DefaultForeground ? static_cast<TColor>(clWindowText) : style0.Foreground;
         if (style.DefaultBackground)
             ground = style0.DefaultBackground ? static_cast<TColor>(clWindow) : style0.Background;
-        text = toQColor(fore);
-        back = toQColor(ground);
+        text = ToQColor(fore);
+        back = ToQColor(ground);
     }
     if (FPaper)
         return;
@@ -548,9 +543,9 @@ void TLinePainter::colours(const TSM_TokenStyle& style, bool selected, QColor& t
     else if (M.FReadOnly && M.ReadOnlyColors.Enabled)
         state = &M.ReadOnlyColors;
     if (state && state->UseTextColor)
-        text = toQColor(state->TextColor);
+        text = ToQColor(state->TextColor);
     if (state && state->UseBackColor)
-        back = toQColor(state->BackColor);
+        back = ToQColor(state->BackColor);
 }
 
 TRunFont& TLinePainter::fontOf(const TSM_TokenStyle& style)

@@ -95,36 +95,30 @@ void TCustomCodeMemo::printLines(int first, int last)
     FPrinting = true;
     FSettings->PrintFonts = 1;
     FSettings->PrinterPixelsPerInch = printer.resolution();
-    auto finish = [&] {
+    TScopeGuard printing([&] {
         FSettings->PrintFonts = 0;
         if (painter.isActive())
             painter.end();
         FPrinting = false;
         PreviewState().Canvas = nullptr;
         endPrinting();
-    };
-    try {
-        printer.setDocName(FromWin1252(FDocumentName));
-        if (!painter.begin(&printer))
-            throw ECodeMemo(kPrinterNotStarted);
-        UpdateMetrics();
-        FSettings->RebuildFontCache();
-        // Header and footer lines are drawn on the preview canvas, which is the printer's meanwhile.
-        PreviewState().Canvas = &painter;
-        TPaintContext context;
-        context.Area = PrintRect;
-        context.Canvas = &printer;
-        context.DC = &painter;
-        context.Printing = 1;
-        context.LineRange = first > 0 ? 1 : 0;
-        context.First = first;
-        context.Last = last;
-        PaintLines(*this, context);
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    });
+    printer.setDocName(FromWin1252(FDocumentName));
+    if (!painter.begin(&printer))
+        throw ECodeMemo(kPrinterNotStarted);
+    UpdateMetrics();
+    FSettings->RebuildFontCache();
+    // Header and footer lines are drawn on the preview canvas, which is the printer's meanwhile.
+    PreviewState().Canvas = &painter;
+    TPaintContext context;
+    context.Area = PrintRect;
+    context.Canvas = &printer;
+    context.DC = &painter;
+    context.Printing = 1;
+    context.LineRange = first > 0 ? 1 : 0;
+    context.First = first;
+    context.Last = last;
+    PaintLines(*this, context);
 }
 
 bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
@@ -140,32 +134,27 @@ bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
     // The style fonts are made for the page's device, which measures the page's metrics too.
     int dpi = canvas->device() ? canvas->device()->logicalDpiY() : ScreenPixelsPerInch();
     bool result = false;
-    auto finish = [&] {
+    TScopeGuard printing([&] {
         FSettings->PrintFonts = 0;
         PreviewState().Active = false;
         endPrinting();
-    };
-    try {
-        FSettings->PrintFonts = 1;
-        FSettings->PrinterPixelsPerInch = dpi;
-        UpdateMetrics();
-        FSettings->RebuildFontCache();
-        canvas->fillRect(0, 0, state.PageWidth, state.PageHeight, Qt::white);
-        TPaintContext context;
-        context.Area = *rect;
-        context.Canvas = canvas->device();
-        context.DC = canvas;
-        context.PageMode = 1;
-        context.Printing = 1;
-        context.First = pageNo;
-        context.Last = pageNo;
-        PaintLines(*this, context);
-        result = FTextLength > 0 && context.PageNo > 0;
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    });
+    FSettings->PrintFonts = 1;
+    FSettings->PrinterPixelsPerInch = dpi;
+    UpdateMetrics();
+    FSettings->RebuildFontCache();
+    canvas->fillRect(0, 0, state.PageWidth, state.PageHeight, Qt::white);
+    TPaintContext context;
+    context.Area = *rect;
+    context.Canvas = canvas->device();
+    context.DC = canvas;
+    context.PageMode = 1;
+    context.Printing = 1;
+    context.First = pageNo;
+    context.Last = pageNo;
+    PaintLines(*this, context);
+    result = FTextLength > 0 && context.PageNo > 0;
+    printing.End();
     return result;
 }
 

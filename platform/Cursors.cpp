@@ -1,6 +1,32 @@
 // The Qt shapes of the class library's pointer numbers.
 #include "platform/Cursors.h"
 
+#include <QCoreApplication>
+#include <map>
+#include <optional>
+
+namespace {
+
+struct TRegisteredCursor {
+    TCursorDrawer Draw = nullptr;
+    std::optional<QCursor> Shape;
+};
+
+std::map<TCursor, TRegisteredCursor>& registeredCursors()
+{
+    static std::map<TCursor, TRegisteredCursor> table;
+    return table;
+}
+
+// Drawn shapes hold pixmaps, which must go while the application still exists.
+void forgetDrawnCursors()
+{
+    for (auto& entry : registeredCursors())
+        entry.second.Shape.reset();
+}
+
+} // namespace
+
 Qt::CursorShape CursorShapeOf(TCursor cursor)
 {
     switch (cursor) {
@@ -26,4 +52,23 @@ Qt::CursorShape CursorShapeOf(TCursor cursor)
     case crSizeAll: return Qt::SizeAllCursor;
     default: return Qt::ArrowCursor;
     }
+}
+
+void RegisterCursor(TCursor cursor, TCursorDrawer draw)
+{
+    registeredCursors()[cursor] = TRegisteredCursor{draw, std::nullopt};
+}
+
+QCursor CursorOf(TCursor cursor)
+{
+    auto& table = registeredCursors();
+    auto it = table.find(cursor);
+    if (it == table.end() || !it->second.Draw)
+        return QCursor(CursorShapeOf(cursor));
+    if (!it->second.Shape) {
+        static const bool cleanupAdded = (qAddPostRoutine(forgetDrawnCursors), true);
+        (void)cleanupAdded;
+        it->second.Shape = it->second.Draw();
+    }
+    return *it->second.Shape;
 }

@@ -1,6 +1,7 @@
 // Mouse pointer shapes as the class library numbers them, and the Qt shapes that show them.
 #pragma once
 
+#include <QCursor>
 #include <Qt>
 
 // Negative numbers are the system's shapes; positive ones are shapes a program registers itself.
@@ -34,3 +35,11 @@ enum : TCursor {
 // The Qt shape of a pointer number. Shapes a program registers have no standard look and show
 // as the arrow, like crDefault.
 Qt::CursorShape CursorShapeOf(TCursor cursor);
+
+// Draws a shape a program registers; called once, on first use, when the application exists.
+using TCursorDrawer = QCursor (*)();
+// Puts a shape of the program's own under a (positive) number, replacing any shape it had. Registering
+// only keeps the drawer, so a unit may register its shapes before the application is created.
+void RegisterCursor(TCursor cursor, TCursorDrawer draw);
+// The Qt cursor of a pointer number: the registered shape, else the system shape of CursorShapeOf.
+QCursor CursorOf(TCursor cursor);

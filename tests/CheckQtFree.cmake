@@ -1,5 +1,5 @@
 # Fails when a unit of a Qt-free folder includes a Qt header. Run with -DROOT=<source folder>.
-set(folders platform/core editor/model highlight)
+set(folders platform/core editor/model highlight components/core)
 set(offenders)
 foreach(folder ${folders})
   file(GLOB_RECURSE units ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)

@@ -636,16 +636,14 @@ void TCodeMemoCore::DeleteSelection()
 
 void TCodeMemoCore::Clear()
 {
-    bool redraw = FRedraw;
-    if (redraw)
-        setRedraw(false);
-    // Clearing never leaves a fill of blanks behind.
-    FCaretBeyondEOL = false;
-    FAnchor = 0;
-    FCaret = FTextLength;
-    InsertText(nullptr);
-    if (redraw)
-        setRedraw(true);
+    {
+        TScopeGuard redrawOff = redrawOffScope();
+        // Clearing never leaves a fill of blanks behind.
+        FCaretBeyondEOL = false;
+        FAnchor = 0;
+        FCaret = FTextLength;
+        InsertText(nullptr);
+    }
     clearUndoLog();
 }
 
@@ -669,24 +667,25 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
     bool wrap = wordWrapOn();
     bool caretFirst = FCaret < FAnchor;
 
-    beginLinesUpdate();
+    // The group opens with the first change and closes after the update ends, as it was opened after
+    // the update began.
+    TScopeGuard group;
+    TScopeGuard update = linesUpdateScope();
     int firstStart = 0;
     TLineRecord* first = lineStartHolding(selection.Start, firstStart);
     TLineRecord* record = first;
     TLineRecord* last = first;
     int oldStart = firstStart; // start of `record` in the text as it was before the indent
     int added = 0;
-    bool grouped = false;
     // Lines from the one holding the selection start up to the one holding its end; a line that
     // the end reaches only at its very start is left alone.
     while (record && oldStart < selection.End) {
         int oldLength = record->Len;
         restyle(record);
         if (!(record->MarkBits & mbContinuation)) {
-            if (!grouped) {
-                openUndoGroup(kGroupIndent);
+            if (!group.Active()) {
+                group = undoGroupScope(kGroupIndent);
                 FChangeBits |= kChangedText | kChangedBlock;
-                grouped = true;
             }
             int lineStart = oldStart + added;
             adjustMarksForInsert(lineStart, n);
@@ -714,8 +713,10 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
     }
     restyleRestOfLine(record, last, wrap);
     FLookup = {first, firstStart};
-    finishBlockCommand(selection.Start, selection.End + added, caretFirst, first, last,
-                       grouped ? kGroupIndent : 0);
+    finishBlockCommand(selection.Start, selection.End + added, caretFirst, first, last);
+    update.End();
+    group.End();
+    repaintText();
 }
 
 void TCodeMemoCore::removeEmptiedRecord(TLineRecord* record)
@@ -760,14 +761,14 @@ void TCodeMemoCore::UnindentBlock(int step)
     bool wrap = wordWrapOn();
     bool caretFirst = FCaret < FAnchor;
 
-    beginLinesUpdate();
+    TScopeGuard group;
+    TScopeGuard update = linesUpdateScope();
     int firstStart = 0;
     TLineRecord* first = lineStartHolding(selection.Start, firstStart);
     TLineRecord* record = first;
     TLineRecord* last = first;
     int oldStart = firstStart;
     int removed = 0;
-    bool grouped = false;
     bool emptied = false;
     // When a line's first piece is taken whole, the line goes on in the next record with what is left
     // of the step.
@@ -785,10 +786,9 @@ void TCodeMemoCore::UnindentBlock(int step)
         }
         restyle(record);
         if (k > 0) {
-            if (!grouped) {
-                openUndoGroup(kGroupUnindent);
+            if (!group.Active()) {
+                group = undoGroupScope(kGroupUnindent);
                 FChangeBits |= kChangedText | kChangedBlock;
-                grouped = true;
             }
             int lineStart = oldStart - removed;
             adjustMarksForDelete(lineStart, k);
@@ -812,8 +812,8 @@ void TCodeMemoCore::UnindentBlock(int step)
                 emptied = true;
                 if (!FStore.First()) {
                     becameEmpty();
-                    endLinesUpdate();
-                    closeUndoGroup(kGroupUnindent);
+                    update.End();
+                    group.End();
                     repaintText();
                     return;
                 }
@@ -834,7 +834,10 @@ void TCodeMemoCore::UnindentBlock(int step)
     dropLookupCache();
     // When a line went whole the touched range is re-cut from the start.
     finishBlockCommand(selection.Start, selection.End - removed, caretFirst, emptied ? nullptr : first,
-                       emptied ? nullptr : last, grouped ? kGroupUnindent : 0);
+                       emptied ? nullptr : last);
+    update.End();
+    group.End();
+    repaintText();
 }
 
 void TCodeMemoCore::restyleRestOfLine(TLineRecord* record, TLineRecord*& last, bool wrap)
@@ -850,7 +853,7 @@ void TCodeMemoCore::restyleRestOfLine(TLineRecord* record, TLineRecord*& last, b
 }
 
 void TCodeMemoCore::finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first,
-                                       TLineRecord* last, int groupKind)
+                                       TLineRecord* last)
 {
     start = std::clamp(start, 0, FTextLength);
     end = std::clamp(end, 0, FTextLength);
@@ -867,8 +870,26 @@ void TCodeMemoCore::finishBlockCommand(int start, int end, bool caretFirst, TLin
     else if (wordWrapOn()) {
         rewrapLines(first, last);
     }
-    endLinesUpdate();
-    if (groupKind)
-        closeUndoGroup(groupKind);
-    repaintText();
+}
+
+// ---------------------------------------------------------------- begin/end pairs
+
+TScopeGuard TCodeMemoCore::linesUpdateScope()
+{
+    beginLinesUpdate();
+    return TScopeGuard([this] { endLinesUpdate(); });
+}
+
+TScopeGuard TCodeMemoCore::undoGroupScope(int kind)
+{
+    openUndoGroup(kind);
+    return TScopeGuard([this, kind] { closeUndoGroup(kind); });
+}
+
+TScopeGuard TCodeMemoCore::redrawOffScope()
+{
+    if (!FRedraw)
+        return {};
+    setRedraw(false);
+    return TScopeGuard([this] { setRedraw(true); });
 }

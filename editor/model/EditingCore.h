@@ -10,6 +10,7 @@
 
 #include "editor/model/LineStore.h"
 #include "editor/model/ViewGeometry.h"
+#include "platform/core/ScopeGuard.h"
 
 class TCodeMemoCore;
 
@@ -127,6 +128,12 @@ protected:
     virtual void revealOffset(int /*offset*/) {}
     virtual void refreshScrollBars() {}
 
+    // The begin/end pairs of the hooks above, each ended by its guard however the scope is left.
+    [[nodiscard]] TScopeGuard linesUpdateScope();
+    [[nodiscard]] TScopeGuard undoGroupScope(int kind);
+    // Switches redraw off for the scope when it is on; an empty guard when it is off already.
+    [[nodiscard]] TScopeGuard redrawOffScope();
+
     // Settings.
     virtual uint32_t optionWord() const { return 0x3FFDBF0; }
     virtual int indentStep() const { return 1; }
@@ -207,8 +214,7 @@ private:
     void restyleRestOfLine(TLineRecord* record, TLineRecord*& last, bool wrap);
     // Sets the grown or shrunk selection of a block command and ends it (re-cutting, undo group,
     // painting); groupKind 0 when no undo group was opened.
-    void finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first, TLineRecord* last,
-                            int groupKind);
+    void finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first, TLineRecord* last);
     void becameEmpty();
 
     // How many records have each length: the greatest length stays exact without scanning the text.

@@ -96,29 +96,19 @@ std::unique_ptr<TMemoryStream> copyRest(TStream* source)
     if (!source)
         return copy;
     const int64_t start = source->GetPosition();
-    try {
-        char buffer[8192];
-        int64_t n;
-        while ((n = source->Read(buffer, sizeof buffer)) > 0)
-            copy->WriteBuffer(buffer, n);
-    } catch (...) {
-        source->SetPosition(start);
-        throw;
-    }
-    source->SetPosition(start);
+    TScopeGuard rewind([source, start] { source->SetPosition(start); });
+    char buffer[8192];
+    int64_t n;
+    while ((n = source->Read(buffer, sizeof buffer)) > 0)
+        copy->WriteBuffer(buffer, n);
     return copy;
 }
 
-class LinesUpdate {
-public:
-    explicit LinesUpdate(TUndoTarget& target) : FTarget(target) { FTarget.BeginUpdate(); }
-    ~LinesUpdate() { FTarget.EndUpdate(); }
-    LinesUpdate(const LinesUpdate&) = delete;
-    LinesUpdate& operator=(const LinesUpdate&) = delete;
-
-private:
-    TUndoTarget& FTarget;
-};
+TScopeGuard linesUpdate(TUndoTarget& target)
+{
+    target.BeginUpdate();
+    return TScopeGuard([&target] { target.EndUpdate(); });
+}
 
 TUndoRecord& stepBackTo(TUndoStack& stack, int kind)
 {
@@ -496,7 +486,7 @@ void TUndoStack::UndoRedoTo(intptr_t target, TUndoRecorder& editor)
         return;
     const bool redo = passedCurrent || !Current();
 
-    LinesUpdate update(editor.FTarget);
+    TScopeGuard update = linesUpdate(editor.FTarget);
     // Each step must move the position; one that does not (a replay refused) ends the walk.
     if (redo) {
         while (!AtTop() && Current() != goal) {
@@ -734,7 +724,7 @@ void TUndoRecorder::replay(bool forward)
     const intptr_t entering = forward ? uoGroupBegin : uoGroupEnd;
     {
         ReplayScope scope(*this);
-        LinesUpdate update(FTarget);
+        TScopeGuard update = linesUpdate(FTarget);
         bool inGroup = false;
         intptr_t seenKind = -1;
         // A group whose begin marks were trimmed away ends at the bottom of the log; one still open

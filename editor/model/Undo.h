@@ -13,6 +13,7 @@
 #include "editor/model/EditorErrors.h"
 #include "editor/model/EditorMessages.h"
 #include "platform/core/Classes.h"
+#include "platform/core/ScopeGuard.h"
 
 // ---------------------------------------------------------------- TStack
 

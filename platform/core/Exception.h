@@ -24,3 +24,7 @@ class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
 class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
 class EConvertError : public Exception { using Exception::Exception; };
 class EListError : public Exception { using Exception::Exception; };
+
+// Ends the current operation quietly: whoever reports exceptions to the user lets this one pass unseen.
+class EAbort : public Exception { using Exception::Exception; };
+[[noreturn]] inline void Abort() { throw EAbort("Operation aborted"); }

@@ -54,33 +54,6 @@ constexpr size_t kRootCount = sizeof kRoots / sizeof kRoots[0];
 
 // ---------------------------------------------------------------- names and paths
 
-// Upper case of a Windows-1252 byte: the ASCII letters, the accented Latin-1 letters and the four
-// letters of 0x80..0x9F that have a case partner, as the registry folds names.
-unsigned char foldNameByte(unsigned char c)
-{
-    if (c >= 'a' && c <= 'z')
-        return static_cast<unsigned char>(c - 32);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return static_cast<unsigned char>(c - 32);
-    switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
-    }
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldNameByte(static_cast<unsigned char>(a[i])) != foldNameByte(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool isRelative(std::string_view path)
 {
     return path.empty() || path[0] != '\\';
@@ -307,7 +280,7 @@ struct Key {
     Value* findValue(std::string_view name)
     {
         for (Value& value : Values)
-            if (sameName(value.Name, name))
+            if (AnsiSameText(value.Name, name))
                 return &value;
         return nullptr;
     }
@@ -315,7 +288,7 @@ struct Key {
     Key* findKey(std::string_view name)
     {
         for (auto& key : Keys)
-            if (sameName(key->Name, name))
+            if (AnsiSameText(key->Name, name))
                 return key.get();
         return nullptr;
     }
@@ -714,7 +687,7 @@ public:
     bool removeValue(Key& key, std::string_view name)
     {
         for (auto it = key.Values.begin(); it != key.Values.end(); ++it)
-            if (sameName(it->Name, name)) {
+            if (AnsiSameText(it->Name, name)) {
                 key.Values.erase(it);
                 FDirty = true;
                 return true;
@@ -725,7 +698,7 @@ public:
     bool removeKey(Key& parent, std::string_view name)
     {
         for (auto it = parent.Keys.begin(); it != parent.Keys.end(); ++it)
-            if (sameName((*it)->Name, name)) {
+            if (AnsiSameText((*it)->Name, name)) {
                 parent.Keys.erase(it); // frees the whole subtree
                 FDirty = true;
                 return true;

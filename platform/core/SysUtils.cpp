@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -141,6 +142,30 @@ bool SameText(std::string_view a, std::string_view b)
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
 
+char AnsiUpper(char c)
+{
+    auto u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+        return static_cast<char>(u - 32);
+    switch (u) {
+    case 0x9A: return static_cast<char>(0x8A);
+    case 0x9C: return static_cast<char>(0x8C);
+    case 0x9E: return static_cast<char>(0x8E);
+    case 0xFF: return static_cast<char>(0x9F);
+    default: return c;
+    }
+}
+
+bool AnsiSameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AnsiUpper(a[i]) != AnsiUpper(b[i]))
+            return false;
+    return true;
+}
+
 std::string Trim(std::string_view s)
 {
     size_t i = 0, n = s.size();
@@ -160,4 +185,38 @@ int HexDigitValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+bool CompareMem(const void* a, const void* b, int length)
+{
+    return length <= 0 || std::memcmp(a, b, static_cast<size_t>(length)) == 0;
+}
+
+bool IsPathDelimiter(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+std::string ExtractFileName(std::string_view path)
+{
+    size_t i = path.size();
+    while (i > 0 && !IsPathDelimiter(path[i - 1]))
+        --i;
+    return std::string(path.substr(i));
+}
+
+std::string ExtractFileExt(std::string_view path)
+{
+    std::string name = ExtractFileName(path);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string NativePath(std::string_view path)
+{
+    std::string native(path);
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
 }

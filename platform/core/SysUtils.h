@@ -26,8 +26,26 @@ std::string AsciiUpperCase(std::string_view s);
 // Comparison without case (ASCII letters); <0, 0, >0 like strcmp.
 int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);
+// Upper case of a Windows-1252 letter: the ASCII letters, the accented letters and the four letters of
+// 0x80..0x9F that have a case partner; every other byte is left as it is.
+char AnsiUpper(char c);
+// Equality without case over all Windows-1252 letters, as the user's locale compares names.
+bool AnsiSameText(std::string_view a, std::string_view b);
 
 std::string Trim(std::string_view s);
 
 // The value of a hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(char c);
+
+// True when the two blocks hold the same bytes; a length of 0 or less compares nothing and is true.
+// Every unit that compares raw blocks shares this one routine.
+bool CompareMem(const void* a, const void* b, int length);
+
+// File paths follow one rule everywhere: both "\" and "/" separate folders.
+bool IsPathDelimiter(char c);
+// The part of a path after its last separator.
+std::string ExtractFileName(std::string_view path);
+// The extension of a path's file name from its last "." on ("" when the name has none).
+std::string ExtractFileExt(std::string_view path);
+// The path as the file system takes it: each "\" becomes "/".
+std::string NativePath(std::string_view path);

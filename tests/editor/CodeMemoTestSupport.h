@@ -41,6 +41,17 @@ inline void Select(TCustomCodeMemo& memo, int start, int end, WPARAM extra = 0)
     memo.Perform(SMM_SELECTION, SMM_SET | extra, reinterpret_cast<LPARAM>(&range));
 }
 
+// Replaces the selection with `text` through the message interface (nullptr deletes it).
+inline void Insert(TCustomCodeMemo& memo, const char* text, UINT msg = SMM_INSERTTEXT)
+{
+    memo.Perform(msg, 0, reinterpret_cast<LPARAM>(text));
+}
+
+inline LRESULT Ask(TCustomCodeMemo& memo, UINT msg)
+{
+    return memo.Perform(msg, 0, 0);
+}
+
 inline TSelectionRange Selection(TCustomCodeMemo& memo)
 {
     TSelectionRange range{-7, -7};

@@ -20,16 +20,6 @@ State Snapshot(TCodeMemo& memo)
     return {memo.StoredText(), selection.Start, selection.End};
 }
 
-void Insert(TCodeMemo& memo, const char* text, UINT msg = SMM_INSERTTEXT)
-{
-    memo.Perform(msg, 0, reinterpret_cast<LPARAM>(text));
-}
-
-LRESULT Ask(TCodeMemo& memo, UINT msg)
-{
-    return memo.Perform(msg, 0, 0);
-}
-
 TUndoStack* AttachedLog(TCodeMemo& memo)
 {
     return reinterpret_cast<TUndoStack*>(memo.Perform(SMM_UNDOSTACK, 0, 0));

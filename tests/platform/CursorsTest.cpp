@@ -1,0 +1,44 @@
+// The pointer table: system shapes by number, and shapes a program registers and draws on first use.
+#include <QCursor>
+#include <QPixmap>
+#include <gtest/gtest.h>
+
+#include "platform/Cursors.h"
+
+namespace {
+
+int gDrawn = 0;
+
+QCursor drawSquare()
+{
+    ++gDrawn;
+    QPixmap square(8, 8);
+    square.fill(Qt::black);
+    return QCursor(square, 3, 4);
+}
+
+} // namespace
+
+TEST(Cursors, RegisteredShapesAreDrawnOnceAndOthersFallBackToTheSystem)
+{
+    constexpr TCursor kSquare = 20001;
+    EXPECT_EQ(CursorOf(kSquare).shape(), Qt::ArrowCursor);
+    EXPECT_EQ(CursorOf(crHandPoint).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(CursorOf(crIBeam).shape(), Qt::IBeamCursor);
+
+    RegisterCursor(kSquare, drawSquare);
+    EXPECT_EQ(gDrawn, 0);
+    QCursor first = CursorOf(kSquare);
+    QCursor again = CursorOf(kSquare);
+    EXPECT_EQ(gDrawn, 1);
+    EXPECT_EQ(first.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(first.hotSpot(), QPoint(3, 4));
+    EXPECT_EQ(again.pixmap().size(), QSize(8, 8));
+
+    // Registering again replaces the shape, which is drawn anew.
+    RegisterCursor(kSquare, drawSquare);
+    CursorOf(kSquare);
+    EXPECT_EQ(gDrawn, 2);
+    RegisterCursor(kSquare, nullptr);
+    EXPECT_EQ(CursorOf(kSquare).shape(), Qt::ArrowCursor);
+}

@@ -1,0 +1,59 @@
+// Shared small routines: Windows-1252 case folding, block comparison and the path rule.
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/core/SysUtils.h"
+
+TEST(SysUtils, AnsiCaseFoldsEveryWindows1252LetterPair)
+{
+    // Lower-case letters and their upper-case partners.
+    const std::vector<std::pair<unsigned, unsigned>> pairs = {
+        {'a', 'A'}, {'z', 'Z'}, {0xE1, 0xC1}, {0xF1, 0xD1}, {0xFE, 0xDE}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9E, 0x8E}, {0xFF, 0x9F}};
+    for (auto [lower, upper] : pairs) {
+        EXPECT_EQ(static_cast<unsigned char>(AnsiUpper(static_cast<char>(lower))), upper) << lower;
+        EXPECT_EQ(static_cast<unsigned char>(AnsiUpper(static_cast<char>(upper))), upper) << upper;
+    }
+    // No letter partners: the division sign, the sharp s, digits and signs stay as they are.
+    for (unsigned c : {0xF7u, 0xDFu, unsigned('1'), unsigned('_'), 0x80u})
+        EXPECT_EQ(static_cast<unsigned char>(AnsiUpper(static_cast<char>(c))), c) << c;
+    // Folding is idempotent for every byte.
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ(AnsiUpper(AnsiUpper(static_cast<char>(c))), AnsiUpper(static_cast<char>(c))) << c;
+    EXPECT_TRUE(AnsiSameText("Canci\xF3n \x9A", "CANCI\xD3N \x8A"));
+    EXPECT_FALSE(AnsiSameText("Canci\xF3n", "Cancion"));
+    EXPECT_FALSE(AnsiSameText("ab", "abc"));
+}
+
+TEST(SysUtils, CompareMemSeesADifferenceAtAnyOffset)
+{
+    EXPECT_TRUE(CompareMem(nullptr, nullptr, 0));
+    std::mt19937 rng(105);
+    for (int length = 1; length <= 19; ++length)
+        for (int offset = 0; offset < 4; ++offset) {
+            std::vector<unsigned char> a(static_cast<size_t>(length + offset));
+            for (auto& byte : a)
+                byte = static_cast<unsigned char>(rng());
+            std::vector<unsigned char> b = a;
+            EXPECT_TRUE(CompareMem(a.data() + offset, b.data() + offset, length));
+            size_t at = static_cast<size_t>(offset) + rng() % static_cast<unsigned>(length);
+            b[at] ^= 0x40;
+            EXPECT_FALSE(CompareMem(a.data() + offset, b.data() + offset, length)) << length << "/" << at;
+        }
+}
+
+TEST(SysUtils, BothSlashesSeparateFolders)
+{
+    EXPECT_TRUE(IsPathDelimiter('/'));
+    EXPECT_TRUE(IsPathDelimiter('\\'));
+    EXPECT_FALSE(IsPathDelimiter(':'));
+    EXPECT_EQ(ExtractFileName("C:\\web\\sitio/index.htm"), "index.htm");
+    EXPECT_EQ(ExtractFileName("dir/"), "");
+    EXPECT_EQ(ExtractFileName("nombre"), "nombre");
+    EXPECT_EQ(ExtractFileExt("a.b\\c.html.htm"), ".htm");
+    EXPECT_EQ(ExtractFileExt("a.b\\c"), "");
+    EXPECT_EQ(ExtractFileExt("x."), ".");
+    EXPECT_EQ(NativePath("Docs\\Tips.txt"), "Docs/Tips.txt");
+}
