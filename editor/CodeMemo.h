@@ -135,7 +135,9 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
 // Commands, MouseInput, TemplatesInput, CodeMemoUndo) as members of this class. Those still to come
 // (bookmarks, text marks, search, export, clipboard, drag and drop) are virtual members whose plain
-// defaults stand in CodeMemoFeatures.cpp until their units replace them.
+// defaults stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept in
+// a struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with its
+// records), the keyboard's (FKeys) and the mouse's (FMouse).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
 public:
@@ -457,7 +459,9 @@ public:
     int LongestLineLength() { return GreatestRecordLength(); }
     bool FixedPitch() const { return FFixedPitch; }
 
-    // View geometry: the view, the scroll bars and the look-ups between offsets, lines and points.
+    // View geometry (CodeMemoView.cpp): the view, the scroll bars and the look-ups between offsets,
+    // lines and points. The control's view object (FView, a TViewGeometry) holds and computes them; these
+    // pass it the control's metrics and settings and bring the window and its bars in line.
     virtual void UpdateScrollBars();
     virtual void MakeOffsetVisible(int offset);
     // Puts `column` and `line` at the left and top (each only when its bar is wanted); with

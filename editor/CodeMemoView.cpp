@@ -1,4 +1,4 @@
-// The editor control's view geometry: offsets, lines and points, the view and the scroll bars, auto-scroll, the focus line and word characters.
+// The editor control's side of its view geometry: look-ups with its metrics, the view following the caret, the scroll-bar widgets, auto-scroll, the focus line and word characters.
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
