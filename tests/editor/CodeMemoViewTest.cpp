@@ -7,7 +7,7 @@
 #include <string>
 
 #include "CodeMemoTestSupport.h"
-#include "platform/core/SysUtils.h"
+#include "TextTestSupport.h"
 
 namespace {
 
@@ -28,19 +28,6 @@ void showGrid(TCodeMemo& memo, int columns, int rows)
     QApplication::processEvents();
     ASSERT_EQ(memo.ColumnsPerWindow(), columns);
     ASSERT_EQ(memo.LinesPerWindow(), rows);
-}
-
-// `count` lines "line N" (numbered from 0), each ending with a line break but the last.
-std::string numberedLines(int count, int width = 0)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        std::string line = Format("line %d", i);
-        if (width > 0)
-            line.resize(static_cast<size_t>(width), '.');
-        text += line + (i + 1 < count ? "\r\n" : "");
-    }
-    return text;
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "editor/model/EditingCore.h"
 #include "editor/model/ViewGeometry.h"
 #include "platform/core/Messages.h"
-#include "platform/core/SysUtils.h"
+#include "TextTestSupport.h"
 
 namespace {
 
@@ -96,19 +96,6 @@ struct GridView {
     void leftColumn(int column) { View.ScrollTo(column, View.TopLine, false, longest()); updateBars(); }
     void follow(int offset) { View.FollowOffset(offset, false, Metrics); }
 };
-
-// `count` lines "line N" (numbered from 0), each ending with a line break but the last.
-std::string numberedLines(int count, int width = 0)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        std::string line = Format("line %d", i);
-        if (width > 0)
-            line.resize(static_cast<size_t>(width), '.');
-        text += line + (i + 1 < count ? "\r\n" : "");
-    }
-    return text;
-}
 
 } // namespace
 
