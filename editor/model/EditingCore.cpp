@@ -434,7 +434,7 @@ void TCodeMemoCore::InsertText(const char* text, int length)
 
 void TCodeMemoCore::replaceSelection(const char* text, int length, bool continues)
 {
-    openUndoGroup(kGroupInsertText);
+    TScopeGuard group = undoGroupScope(kGroupInsertText);
     TTextRange selection = OrderedSelection();
     selection.Start = std::clamp(selection.Start, 0, FTextLength);
     selection.End = std::clamp(selection.End, 0, FTextLength);
@@ -445,6 +445,7 @@ void TCodeMemoCore::replaceSelection(const char* text, int length, bool continue
         acrossRecords = recordHolding(selection.End, start) != first;
     }
     FInInsertion = true;
+    TScopeGuard inserting([this] { FInInsertion = false; });
 
     std::string filled;
     if (FCaretBeyondEOL && selection.Start == selection.End) {
@@ -475,13 +476,12 @@ void TCodeMemoCore::replaceSelection(const char* text, int length, bool continue
         insertAtCaret(text, length, continues);
     FAnchor = FCaret;
 
-    FInInsertion = false;
+    inserting.End();
     FRememberedColumn = displayColumnOf(FCaret);
     FWantedColumn = FRememberedColumn;
     FCaretBeyondEOL = false;
     logReplaceEnd();
     highlightPending();
-    closeUndoGroup(kGroupInsertText);
 }
 
 void TCodeMemoCore::InsertStream(TStream& stream)
@@ -770,6 +770,7 @@ void TCodeMemoCore::UnindentBlock(int step)
     int oldStart = firstStart;
     int removed = 0;
     bool emptied = false;
+    bool lineChanged = false; // the line being walked lost characters
     // When a line's first piece is taken whole, the line goes on in the next record with what is left
     // of the step.
     int carriedStep = -1;
@@ -779,12 +780,18 @@ void TCodeMemoCore::UnindentBlock(int step)
         int limit = carriedStep >= 0 ? carriedStep : n;
         carriedStep = -1;
         int k = 0;
-        if (!(record->MarkBits & mbContinuation)) {
+        const bool continuation = (record->MarkBits & mbContinuation) != 0;
+        if (!continuation) {
+            lineChanged = false;
             while (k < limit && k < oldLength &&
                    (record->Text[k] == ' ' || record->Text[k] == '\t' || record->Text[k] == kNoBreakSpace))
                 ++k;
         }
-        restyle(record);
+        // A line with nothing to remove keeps its style bytes: nothing will colour it again.
+        if (k > 0)
+            lineChanged = true;
+        if (lineChanged)
+            restyle(record);
         if (k > 0) {
             if (!group.Active()) {
                 group = undoGroupScope(kGroupUnindent);
@@ -830,7 +837,8 @@ void TCodeMemoCore::UnindentBlock(int step)
         last = record;
         record = next;
     }
-    restyleRestOfLine(record, last, wrap);
+    if (lineChanged)
+        restyleRestOfLine(record, last, wrap);
     dropLookupCache();
     // When a line went whole the touched range is re-cut from the start.
     finishBlockCommand(selection.Start, selection.End - removed, caretFirst, emptied ? nullptr : first,

@@ -39,6 +39,14 @@ const int64_t kEditableRecordBytes = 4 + 1;
 const int64_t kKeywordTableBytes = 32 + 4 + 4 + 4;
 const int64_t kKeywordWordBytes = 4 + 4;
 
+bool isStoredStyle(const TSM_TokenStyle& style)
+{
+    const TSM_TokenStyle plain;
+    return style.Defined != 0 || style.FontStyle != plain.FontStyle || style.Foreground != plain.Foreground ||
+           style.Background != plain.Background || style.DefaultForeground != plain.DefaultForeground ||
+           style.DefaultBackground != plain.DefaultBackground || style.Hotspot != plain.Hotspot;
+}
+
 
 } // namespace
 
@@ -412,12 +420,13 @@ void TSM_Settings::SaveToStream(TStream& stream) const
                           MarginColor, GutterColor, SelTextColor, SelTextBack, TabDefault})
         StreamWriteLong(stream, value);
 
-    int32_t defined = static_cast<int32_t>(
-        std::count_if(FStyles.begin(), FStyles.end(), [](const TSM_TokenStyle& s) { return s.Defined != 0; }));
+    // Defined styles are written, and so is any other that a stream gave values of its own: what the
+    // reader accepts comes back the same.
+    int32_t defined = static_cast<int32_t>(std::count_if(FStyles.begin(), FStyles.end(), isStoredStyle));
     StreamWriteLong(stream, defined);
     for (int i = 0; i < kStyleCount; ++i) {
         const TSM_TokenStyle& style = FStyles[static_cast<size_t>(i)];
-        if (!style.Defined)
+        if (!isStoredStyle(style))
             continue;
         StreamWriteByte(stream, static_cast<uint8_t>(i));
         StreamWriteByte(stream, style.FontStyle);

@@ -357,6 +357,7 @@ void TUndoStack::ClearLog()
     // A group left open would otherwise swallow the next command's begin.
     FInGroup = false;
     FGroupKind = 0;
+    FGroupBeginPending = false;
     FQueryCursor = nullptr;
     FQueryAtEnd = false;
     FHistoryDropped = false;
@@ -570,6 +571,18 @@ void TUndoRecorder::logMark(int value, intptr_t aux)
     FStack->PushRecord(makeMark(value, aux));
 }
 
+void TUndoRecorder::writePendingGroupBegin()
+{
+    if (!FStack->FInGroup || !FStack->FGroupBeginPending)
+        return;
+    // Cleared first: should a push fail, the group goes on without its begin, as trimming can leave it.
+    FStack->FGroupBeginPending = false;
+    const intptr_t kind = FStack->FGroupKind;
+    logMark(static_cast<int>(kind), uoGroupBegin);
+    logSelection(FStack->FGroupBeginSelection);
+    logMark(static_cast<int>(kind), uoGroupBegin);
+}
+
 void TUndoRecorder::logSelection(TSelectionRange selection)
 {
     FStack->PushRecord(makeSelection(selection));
@@ -616,6 +629,8 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
     }
     if (!FLogging || !FStack)
         return;
+    if (operation != uoGroupBegin && operation != uoGroupEnd)
+        writePendingGroupBegin();
 
     switch (operation) {
     case uoReplaceText:
@@ -682,13 +697,8 @@ bool TUndoRecorder::BeginUndoGroup(int kind)
         return false;
     FStack->FInGroup = true;
     FStack->FGroupKind = kind;
-    try {
-        LogChange(uoGroupBegin, kind);
-    } catch (...) {
-        FStack->FInGroup = false;
-        FStack->FGroupKind = 0;
-        throw;
-    }
+    FStack->FGroupBeginPending = true;
+    FStack->FGroupBeginSelection = FTarget.GetSelection();
     return true;
 }
 
@@ -697,9 +707,12 @@ void TUndoRecorder::EndUndoGroup(int kind)
     if (!FStack || !FStack->FInGroup || kind != FStack->FGroupKind)
         return;
     // Closed before logging, so a failure to log cannot keep the group open.
+    const bool empty = FStack->FGroupBeginPending;
     FStack->FInGroup = false;
     FStack->FGroupKind = 0;
-    LogChange(uoGroupEnd, kind);
+    FStack->FGroupBeginPending = false;
+    if (!empty)
+        LogChange(uoGroupEnd, kind);
 }
 
 void TUndoRecorder::Undo()

@@ -225,6 +225,10 @@ private:
     intptr_t FSizeLimit = -1;
     bool FQueryAtEnd = false;
     bool FInGroup = false;
+    // A group's begin marks are written with its first change, so that a group in which nothing
+    // changed leaves no trace: no entry, no lost redo part, Modified as it was.
+    bool FGroupBeginPending = false;
+    TSelectionRange FGroupBeginSelection;
     bool FHistoryDropped = false;
 };
 
@@ -328,6 +332,8 @@ private:
     void pushTransaction(int operation, TSelectionRange before, std::unique_ptr<std::string> oldText,
                          std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after);
     void logMark(int value, intptr_t aux);
+    // Writes the begin marks of the open group if they are still waiting for its first change.
+    void writePendingGroupBegin();
     // Undo (backward) or redo (forward) of one group, or of one transaction outside groups.
     void replay(bool forward);
     // `lineStartEdit`: a line of an indent or unindent, whose re-highlighting must start afresh.

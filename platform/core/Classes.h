@@ -11,6 +11,10 @@
 
 enum TSeekOrigin { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
 
+// Horizontal alignment; a control that sits at one edge takes only the first two.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+using TLeftRight = TAlignment;
+
 // A byte stream with a position. Read and Write move as many bytes as they can and return the count;
 // ReadBuffer and WriteBuffer raise when the whole count cannot be moved.
 class TStream {

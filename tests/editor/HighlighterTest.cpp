@@ -98,6 +98,26 @@ TEST_F(Highlighter, StoresEachTokenValueForItsCharactersAndShowsEveryToken)
     EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 9, 7}));
 }
 
+TEST_F(Highlighter, AnUnindentThatRemovesNothingKeepsTheColours)
+{
+    for (bool wrap : {false, true}) {
+        SetOption(memo, smoWordWrap, wrap);
+        SetText(memo, "ab 12\r\ncd ef\r\n  gh");
+        memo.RehighlightAll();
+        const std::string before = memo.GetStyleBytes(nullptr);
+        Select(memo, 1, 2);
+        memo.Perform(SMM_UNINDENT, 2, 0);
+        EXPECT_EQ(memo.StoredText(), "ab 12\rcd ef\r  gh");
+        EXPECT_EQ(memo.GetStyleBytes(nullptr), before) << "wrap " << wrap;
+        // A line that did lose blanks is coloured again, and the others keep their bytes.
+        Select(memo, 1, 14);
+        memo.Perform(SMM_UNINDENT, 2, 0);
+        EXPECT_EQ(memo.StoredText(), "ab 12\rcd ef\rgh");
+        memo.RehighlightAll();
+        EXPECT_EQ(memo.GetStyleBytes(nullptr), before.substr(0, 12) + bytes({1, 1}));
+    }
+}
+
 TEST_F(Highlighter, WithoutAParserNothingIsScannedAndTheRunOnlyEnds)
 {
     memo.SetParser1(nullptr);

@@ -434,6 +434,33 @@ TEST(Keyboard, TypedCharactersOutsideTheCodePageAreDropped)
     EXPECT_EQ(text(memo), "\xE9\r\xE9");
 }
 
+TEST(Keyboard, UndoAfterTypingBeyondTheLineEndTakesTheFillAwayToo)
+{
+    for (const char* typed : {"x", "\r"}) {
+        TKeyMemo memo;
+        prepare(memo, "abcdef\rab\rabcdefgh", 9, 9, kPlainOptions | OptionBit(smoCaretAfterEOL));
+        memo.ForceCaretAfterEOL();
+        for (int i = 0; i < 4; ++i)
+            press(memo, VK_RIGHT);
+        ASSERT_TRUE(memo.Beyond());
+        type(memo, typed);
+        EXPECT_NE(text(memo), "abcdef\rab\rabcdefgh");
+        memo.Perform(EM_UNDO, 0, 0);
+        EXPECT_EQ(text(memo), "abcdef\rab\rabcdefgh") << typed;
+        memo.Perform(SMM_REDO, 0, 0);
+        memo.Perform(EM_UNDO, 0, 0);
+        EXPECT_EQ(text(memo), "abcdef\rab\rabcdefgh") << typed;
+    }
+    // Backspace with nothing before the caret changes nothing and so is no change.
+    TKeyMemo memo;
+    prepare(memo, "abc", 0, 0, kPlainOptions);
+    memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
+    press(memo, VK_BACK);
+    EXPECT_EQ(text(memo), "abc");
+    EXPECT_EQ(memo.Perform(SMM_MODIFIED, 0, 0), 0);
+    EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
+}
+
 TEST(Keyboard, CaretBeyondTheLineEndKeepsItsColumn)
 {
     TKeyMemo memo;

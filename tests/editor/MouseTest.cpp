@@ -375,6 +375,28 @@ TEST(Mouse, CaretAfterTheLineEndStandsWhereClicked)
     EXPECT_EQ(memo.CaretRect().left(), memo.TextLeft() + 2 * memo.CharWidth());
 }
 
+TEST(Mouse, UndoOfTypingAfterAClickBeyondTheLineEndRestoresTheText)
+{
+    for (bool tabs : {false, true}) {
+        TMouseMemo memo;
+        memo.SlowClicks();
+        memo.SetControlFont("Courier New", 10);
+        SetOption(memo, smoCaretAfterEOL, true);
+        SetOption(memo, smoUseTAB, tabs);
+        if (!memo.CaretAfterEOLActive())
+            GTEST_SKIP() << "no fixed-pitch font";
+        const std::string original = "abc\rlonger line\r\tx";
+        SetText(memo, original);
+        for (int row : {0, 2}) {
+            click(memo, memo.TextLeft() + 19 * memo.CharWidth(), 2 + row * memo.LineHeight());
+            memo.InsertTypedChar('z');
+            ASSERT_NE(memo.StoredText(), original);
+            memo.Perform(EM_UNDO, 0, 0);
+            EXPECT_EQ(memo.StoredText(), original) << "tabs " << tabs << " row " << row;
+        }
+    }
+}
+
 TEST(Mouse, RightMarginLineDragsToANewColumn)
 {
     TMouseMemo memo;

@@ -1,5 +1,6 @@
 // Editor settings: defaults, option word, stream form and its checks, keyword tables, clients and fonts.
 #include <gtest/gtest.h>
+#include <random>
 
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Keywords.h"
@@ -247,6 +248,35 @@ TEST(Settings, RoundTripAtVersion51GivesAnEqualObject)
     ASSERT_NE(node, nullptr);
     ASSERT_NE(node->Ends, nullptr);
     EXPECT_EQ(node->Ends->Value, 20);
+}
+
+TEST(Settings, EveryStyleRecordTheReaderTakesIsWrittenBack)
+{
+    // Random style records, defined or not (a stream may carry values for an undefined style).
+    std::mt19937 random(2207);
+    for (int round = 0; round < 20; ++round) {
+        TSM_Settings source;
+        for (int n = 0; n < 30; ++n) {
+            TSM_TokenStyle style;
+            style.Defined = int32_t(random() % 2);
+            style.FontStyle = TFontStyles(random() % 16);
+            style.Foreground = TColor(random() % 0x1000000);
+            style.Background = TColor(random() % 2 ? clWhite : TColor(random() % 0x1000000));
+            style.Hotspot = uint8_t(random() % 2);
+            source.SetStyle(uint8_t(random() % 256), style);
+        }
+        const std::vector<uint8_t> first = streamOf(source);
+        TSM_Settings copy;
+        loadBytes(copy, first, first.size());
+        EXPECT_EQ(streamOf(copy), first);
+        for (int i = 0; i < 256; ++i) {
+            const TSM_TokenStyle& a = source.GetStyle(uint8_t(i));
+            const TSM_TokenStyle& b = copy.GetStyle(uint8_t(i));
+            EXPECT_TRUE(a.Defined == b.Defined && a.FontStyle == b.FontStyle && a.Foreground == b.Foreground &&
+                        a.Background == b.Background && a.Hotspot == b.Hotspot)
+                << "style " << i;
+        }
+    }
 }
 
 TEST(Settings, Version50StreamsHaveNoGutterFontBlock)

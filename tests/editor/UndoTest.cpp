@@ -295,7 +295,7 @@ TEST(UndoRecorderTest, TypingGroupUndoRedoRestoresTextAndSelection)
     ed.Recorder.Undo();
     EXPECT_EQ(ed.Snapshot(), (FakeEditor::State{"xy", 1, 1}));
     EXPECT_FALSE(ed.Recorder.Modified());
-    EXPECT_TRUE(ed.Recorder.CanRedo());
+    EXPECT_FALSE(ed.Log.AtTop());
     // Nothing was logged by the replay, and the flags are back.
     EXPECT_EQ(ed.Log.Count(), 18u);
     EXPECT_EQ(ed.Log.TotalBytes(), bytes);
@@ -476,15 +476,33 @@ TEST(UndoRecorderTest, NothingRecordedWithoutLogOrLogging)
     EXPECT_TRUE(ed.Log.Empty());
 }
 
+TEST(UndoRecorderTest, AGroupInWhichNothingChangedLeavesNoTrace)
+{
+    FakeEditor ed;
+    ed.ReplaceSelection("ab");
+    ed.Recorder.Undo();
+    const size_t entries = ed.Log.Count();
+    const size_t position = ed.Log.Position();
+    ASSERT_FALSE(ed.Log.AtTop());
+    {
+        TUndoGroupScope nothing(ed.Recorder, ugDelete);
+    }
+    EXPECT_EQ(ed.Log.Count(), entries);
+    EXPECT_EQ(ed.Log.Position(), position);
+    EXPECT_FALSE(ed.Recorder.Modified());
+    EXPECT_FALSE(ed.Log.AtTop());
+}
+
 TEST(UndoRecorderTest, GroupsDoNotNest)
 {
     FakeEditor ed;
+    // The begin marks wait for the group's first change.
     EXPECT_TRUE(ed.Recorder.BeginUndoGroup(ugPaste));
-    EXPECT_EQ(ed.Log.Count(), 3u);
+    EXPECT_EQ(ed.Log.Count(), 0u);
     EXPECT_FALSE(ed.Recorder.BeginUndoGroup(ugTyping));
-    EXPECT_EQ(ed.Log.Count(), 3u);
+    EXPECT_EQ(ed.Log.Count(), 0u);
     ed.Recorder.EndUndoGroup(ugTyping);
-    EXPECT_EQ(ed.Log.Count(), 3u);
+    EXPECT_EQ(ed.Log.Count(), 0u);
     EXPECT_TRUE(ed.Log.InGroup());
     EXPECT_EQ(ed.Log.GroupKind(), ugPaste);
     {
