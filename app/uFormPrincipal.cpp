@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
-#include <QMessageBox>
 #include <QShowEvent>
 
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
+#include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -22,9 +22,9 @@ constexpr int kFileCannotBeOpened = 4400;
 // Parser messages separate their lines with LF CR; a Qt label would show the CR.
 void showParserInformation(const std::string& text)
 {
-    QString message = FromWin1252(text);
-    message.remove(QChar('\r'));
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(), message);
+    std::string message = text;
+    std::erase(message, '\r');
+    MessageBox(nullptr, message, {}, MB_OK | MB_ICONINFORMATION);
 }
 
 // Gives the parser the tables the build compiled from the shipped script `script`.
@@ -44,6 +44,7 @@ std::unique_ptr<TCodeMemoParser> makeParser(const char* name, const char* regist
     auto parser = std::make_unique<TCodeMemoParser>();
     parser->Name = name;
     parser->RegistryKey = registryKey;
+    parser->UseRegistry = true;
     return parser;
 }
 
@@ -77,7 +78,18 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
             loadShippedTables(*parser, script);
         } catch (const Exception& e) {
             // The editor still works with the language empty: its text is shown uncoloured.
-            QMessageBox::warning(this, windowTitle(), FromWin1252(e.Message()));
+            MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
+            continue;
+        }
+        // The options dialog saves any of the three languages, so each one takes back what the user
+        // stored for it.
+        try {
+            parser->LoadFromRegistry(true, "");
+        } catch (const Exception& e) {
+            MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
+            // What a broken value left half applied goes: the language starts as compiled. The
+            // tables loaded a moment ago, so they load again.
+            loadShippedTables(*parser, script);
         }
     }
     FCodeMemo->setFocus();
@@ -111,7 +123,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName, int Tipo)
             FCodeMemo->SetActiveParser(Tipo);
         FCodeMemo->LoadFromFile(FileName);
     } catch (const Exception& e) {
-        QMessageBox::warning(this, windowTitle(), FromWin1252(e.Message()));
+        MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "components/core/StrUtils.h"
 #include "platform/core/Exception.h"
 #include "platform/GraphicsQt.h"
+#include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
@@ -131,8 +132,7 @@ void NotImplemented()
 {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(),
-                             FromWin1252(LoadResString(kNotImplemented)), QMessageBox::Ok);
+    MessageBox(nullptr, LoadResString(kNotImplemented), {}, MB_OK | MB_ICONINFORMATION);
     Abort();
 }
 

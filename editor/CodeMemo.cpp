@@ -13,6 +13,7 @@
 #include "editor/CodeMemoUndo.h"
 #include "editor/Painter.h"
 #include "platform/FontsQt.h"
+#include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -32,7 +33,7 @@ constexpr int kMaxGutterShare = 20;
 constexpr int kIndentStepLimit = 20;
 // A short write is continued this many times without progress before the save gives up.
 constexpr int kWriteRetries = 3;
-const char kCouldNotSave[] = "Could not save text to stream";
+constexpr int kCouldNotSave = 65217;
 
 // Plain formats: bit 0 puts out line breaks as CR LF, bit 3 as LF; without either they stay CR.
 bool breaksAsCRLF(int format)
@@ -69,7 +70,7 @@ public:
                 FWritten += written;
                 misses = 0;
             } else if (++misses > kWriteRetries) {
-                throw EFileSaveError(kCouldNotSave);
+                throw EFileSaveError(LoadResString(kCouldNotSave));
             }
         }
         return count;
@@ -413,8 +414,7 @@ void TCustomCodeMemo::UpdateFromParser()
 {
     TCustomCodeMemoParser* parser = ActiveParserObject();
     if (!parser) {
-        QMessageBox::information(this, QApplication::applicationName(),
-                                 FromWin1252(LoadResString(kNoActiveParser)), QMessageBox::Ok);
+        MessageBox(this, LoadResString(kNoActiveParser), {}, MB_OK | MB_ICONINFORMATION);
         return;
     }
     // Out of the parser's list while its dialog runs, so that the dialog's refresh of the parser's
@@ -630,17 +630,7 @@ void TCustomCodeMemo::SetControlFont(const std::string& name, int size, uint8_t 
 
 // ---------------------------------------------------------------- tab stops
 
-std::string TCustomCodeMemo::TabColumns() const
-{
-    std::string text;
-    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
-        int32_t stop = FSettings->GetTabColumn(i);
-        if (stop < 0)
-            break;
-        text += Format(i == 0 ? "%d" : " %d", stop + 1);
-    }
-    return text;
-}
+std::string TCustomCodeMemo::TabColumns() const { return TabColumnsText(*FSettings); }
 
 void TCustomCodeMemo::SetTabColumns(const std::string& text)
 {
@@ -898,7 +888,7 @@ void TCustomCodeMemo::SaveToStream(TStream& stream)
     clearUndoLog();
     // Every format puts out at least one byte per character of a text; less means the writer failed.
     if (writer.Written() < FTextLength)
-        throw EFileSaveError(kCouldNotSave);
+        throw EFileSaveError(LoadResString(kCouldNotSave));
 }
 
 namespace {

@@ -21,6 +21,7 @@
 #include "editor/KeyboardInput.h"
 #include "editor/MouseInput.h"
 #include "editor/model/ParserBase.h"
+#include "editor/model/Search.h"
 #include "editor/model/Settings.h"
 #include "platform/core/Classes.h"
 #include "platform/Cursors.h"
@@ -574,6 +575,10 @@ public:
     // Search: the default finds nothing.
     virtual int DoFind(int flags, const char* text);
     virtual int DoReplace(int flags);
+    // The engines the searches drive, kept between them: the last compiled expression with its
+    // match, and the plain search's tables.
+    TREParser& REParser() { return FREParser; }
+    TSkipTable& SkipTable() { return FSkipTable; }
 
     // Export and clipboard: SaveSelection writes the plain forms itself and hands RTF and HTML to
     // the writers, which write nothing until the export unit provides them.
@@ -778,6 +783,8 @@ private:
     bool FHighlightDeferred = false;
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
+    TREParser FREParser;
+    TSkipTable FSkipTable;
 
     TBorderStyle FBorderStyle = bsSingle;
     TScrollStyle FScrollBars = ssBoth;

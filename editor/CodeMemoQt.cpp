@@ -19,6 +19,7 @@
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
 #include "platform/Keys.h"
+#include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
@@ -132,15 +133,7 @@ void TCustomCodeMemo::handleEventError()
 {
     // Qt's event dispatch must not see an exception; the user is told here instead.
     FUndo->EditFailed({});
-    try {
-        throw;
-    } catch (const EAbort&) {
-        // The operation was ended on purpose, and whoever ended it has told the user already.
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, QApplication::applicationName(), FromWin1252(e.what()));
-    } catch (...) {
-        // Nothing of the system's throws anything else; a foreign object carries no text to show.
-    }
+    ShowException(this);
 }
 
 bool TCustomCodeMemo::event(QEvent* e)

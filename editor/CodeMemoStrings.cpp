@@ -7,6 +7,10 @@
 #include "platform/core/SysUtils.h"
 
 namespace {
+constexpr int kListIndexText = 65214;
+}
+
+namespace {
 // Get reads a line into a buffer of this size; records are far shorter.
 constexpr int kLineBufferSize = 4096;
 } // namespace
@@ -36,7 +40,7 @@ void TCodeMemoStrings::Put(int index, const std::string& s)
 {
     // Past the last line there is nothing to replace; writing there would extend the last line.
     if (index < 0 || index >= Count())
-        throw EListError(Format("List index out of bounds (%d)", index));
+        throw EListError(FmtLoadStr(kListIndexText, index));
     LRESULT start = FEditor->Perform(EM_LINEINDEX, index, 0);
     LRESULT length = FEditor->Perform(EM_LINELENGTH, start, 0);
     FEditor->Perform(EM_SETSEL, start, start + length);

@@ -1,8 +1,10 @@
-// The gutter's glyph bitmaps, built pixel by pixel so that they look the same on every machine.
+// The editor's glyph bitmaps, built pixel by pixel so that they look the same on every machine.
 #include "editor/Glyphs.h"
 
 #include <array>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -127,17 +129,63 @@ QImage buildWrappedGlyph()
     return image;
 }
 
+// A small bitmap from rows of '#' (ink), '+' (second ink) and '.' (transparent); the bottom-left
+// pixel must be '.' so that the key colour is found where every user of the glyphs looks for it.
+QImage buildPattern(std::initializer_list<const char*> rows, QRgb ink, QRgb second = kWhite)
+{
+    const int width = static_cast<int>(std::strlen(*rows.begin()));
+    QImage image(width, static_cast<int>(rows.size()), QImage::Format_RGB32);
+    image.fill(kKey);
+    int y = 0;
+    for (const char* row : rows) {
+        for (int x = 0; x < width && row[x]; ++x)
+            if (row[x] != '.')
+                image.setPixel(x, y, row[x] == '#' ? ink : second);
+        ++y;
+    }
+    return image;
+}
+
+// The spin arrows point away from each other, each with a blank row on the side of the other.
+QImage buildSpinUp()
+{
+    return buildPattern({"..#..", ".###.", "#####", "....."}, kBlack);
+}
+
+QImage buildSpinDown()
+{
+    return buildPattern({".....", "#####", ".###.", "..#.."}, kBlack);
+}
+
+QImage buildArrow()
+{
+    return buildPattern({"#######", ".#####.", "..###..", "...#..."}, kBlack);
+}
+
+// Greyed and embossed: the arrow in grey with its white shadow one pixel down and right.
+QImage buildDisabledArrow()
+{
+    return buildPattern({"#######.", "+#####++", ".+###++.", "..+#++..", "....+..."}, kGrey);
+}
+
 } // namespace
 
 const QImage& GlyphResource(const char* name)
 {
     static const QImage gutter = buildGutterStrip();
     static const QImage wrapped = buildWrappedGlyph();
+    static const QImage spinUp = buildSpinUp();
+    static const QImage spinDown = buildSpinDown();
+    static const QImage arrow = buildArrow();
+    static const QImage disabledArrow = buildDisabledArrow();
     static const QImage none;
-    if (name && std::strcmp(name, "SEM_GUTTER") == 0)
-        return gutter;
-    if (name && std::strcmp(name, "SEM_WRAPPED") == 0)
-        return wrapped;
+    const std::pair<const char*, const QImage*> resources[] = {
+        {"SEM_GUTTER", &gutter},   {"SEM_WRAPPED", &wrapped},        {"SEM_SPINUP", &spinUp},
+        {"SEM_SPINDOWN", &spinDown}, {"TSM_KR_ARROW_BMP", &arrow}, {"TSM_KR_ARROW_DISABLED_BMP", &disabledArrow},
+    };
+    for (const auto& [resourceName, image] : resources)
+        if (name && std::strcmp(name, resourceName) == 0)
+            return *image;
     return none;
 }
 

@@ -6,11 +6,12 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
+#include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
 
-const char kPrinterNotStarted[] = "The printer could not start the document";
+constexpr int kPrinterNotStarted = 65216;
 
 // Letter at 300 dots per inch: the page used when no printer can be asked.
 constexpr int kFallbackResolution = 300;
@@ -105,7 +106,7 @@ void TCustomCodeMemo::printLines(int first, int last)
     });
     printer.setDocName(FromWin1252(FDocumentName));
     if (!painter.begin(&printer))
-        throw ECodeMemo(kPrinterNotStarted);
+        throw ECodeMemo(LoadResString(kPrinterNotStarted));
     UpdateMetrics();
     FSettings->RebuildFontCache();
     // Header and footer lines are drawn on the preview canvas, which is the printer's meanwhile.

@@ -67,8 +67,11 @@ bool TCodeMemoParser::EditSettings(TSM_PropEdPages pages)
     if ((pages & kAllPropEdPages) == 0 || !settingsDialog())
         return false;
     const bool confirmed = settingsDialog()(*this, pages);
-    if (confirmed)
+    if (confirmed) {
         RefreshEditors();
+        if (UseRegistry && !RegistryKey.empty())
+            SaveToRegistry();
+    }
     return confirmed;
 }
 

@@ -58,7 +58,8 @@ public:
     // The options dialog on all pages.
     bool EditAll() override;
     // Calls OnModifyProperties instead when it is assigned (false). Otherwise runs the settings
-    // dialog on `pages` and, when the user confirmed it, makes the editors apply the settings again.
+    // dialog on `pages` and, when the user confirmed it, makes the editors apply the settings again
+    // and, with UseRegistry set and a RegistryKey, saves them to the registry.
     // Without an installed dialog, or with no page, nothing is shown and the result is false.
     bool EditSettings(TSM_PropEdPages pages) override;
 
@@ -107,6 +108,31 @@ public:
     using TInformationBox = std::function<void(const std::string& text)>;
     static void SetInformationBox(TInformationBox box);
 
+    // ---- registry storage of the user's styles and keys (ParserRegistry.cpp)
+
+    // The two values under the key: "Highlighting - " and "Key Assignments - " with the language name.
+    std::string StyleValueName() const;
+    std::string KeysValueName() const;
+    // Writes both values under RegistryKey (created when missing). Raises ECodeMemo when UseRegistry
+    // is off or RegistryKey is empty, and ERegistryException when the store cannot be written.
+    void SaveToRegistry();
+    // Applies the values stored under RegistryKey (UseOwnKey; refused as SaveToRegistry refuses) or
+    // under `Key` (whatever UseRegistry says). A missing key or value changes nothing; a value that
+    // cannot be applied raises ECodeMemo "Invalid data in registry entry" naming the style value.
+    void LoadFromRegistry(bool UseOwnKey, const std::string& Key);
+    // The style value: "Trevok6:", then tag#length#value for each setting, then "#END#".
+    std::string BuildStyleString() const;
+    // Applies a style value of any version. A bad signature or a value running past the end raises
+    // ECodeMemo "Invalid data in style string". In the tagged form the tags read before an error
+    // stay applied; an error in the style list, or anywhere in the old positional form, puts the
+    // settings back as they were before the call. The editors are refreshed either way.
+    void ParseStyleString(const std::string& S);
+    // The key value: a length byte 8, "Trevok6:" and the key controller's stream.
+    std::string BuildKeyAssignments() const;
+    // Loads the key controller from a key value; a value without the signature in bytes 1-8 is
+    // ignored, and a stream that fails raises and leaves the key assignments as they were.
+    void LoadKeyAssignments(const std::string& data);
+
     // ---- compiling (SynParseCompile.cpp)
 
     // Compiles the script text in `Source` (from its position) and makes the editors apply the
@@ -140,6 +166,26 @@ public:
     TCustomParseEvent OnCustomParse;
 
 private:
+    // A reading position inside a style value; nothing at or after End is read.
+    struct TStyleCursor {
+        const std::string& Text;
+        size_t Pos;
+        size_t End;
+        bool AtEnd() const { return Pos >= End; }
+        char Current() const { return Pos < End ? Text[Pos] : '\0'; }
+    };
+    // A decimal number, "-" allowed, with one comma after it skipped; a lone comma is skipped and
+    // gives Default; anything else gives Default and stays put.
+    static int32_t ReadStyleNumber(TStyleCursor& cursor, int32_t Default);
+    // One style of the style list: index, foreground, background, flag letters, ";".
+    void ParseStyleEntry(TStyleCursor& cursor);
+    // A count, then the styles up to the cursor's end; 256 styles are written with the count 255.
+    void parseStyleList(TStyleCursor& cursor);
+    void parsePositional(const std::string& S, int version);
+    // `saved` holds the settings as they were before the value, for a broken style list.
+    void parseTagged(const std::string& S, TMemoryStream& saved);
+    void applyTag(int tag, const std::string& value);
+
     bool groupContains(uint16_t groupId, uint8_t ch) const;
     // Makes the token the single character at `start` (nothing at the end of the text).
     static void takeOneChar(TEdStream& stream, int64_t start, int& length);

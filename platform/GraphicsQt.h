@@ -1,4 +1,4 @@
-// The Qt side of colours and bitmaps: the QColor of a TColor, a painter-state guard, and copies of bitmaps that leave the target visible through one colour.
+// The Qt side of colours and bitmaps: a TColor's QColor and back, a painter-state guard, and copies of bitmaps that leave the target visible through one colour.
 #pragma once
 
 #include <QColor>
@@ -9,6 +9,10 @@
 #include "platform/core/Graphics.h"
 
 QColor ToQColor(TColor color);
+inline TColor FromQColor(const QColor& color)
+{
+    return static_cast<TColor>(RGBValue(color.red(), color.green(), color.blue()));
+}
 
 // Saves the painter's state for the lifetime of the guard, so that an exception cannot leave a pen,
 // clip or transform behind on a shared canvas.

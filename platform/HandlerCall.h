@@ -3,11 +3,7 @@
 
 #include <utility>
 
-class QWidget;
-
-// Tells the user about the exception being handled, as the message loop does for one nobody caught;
-// call it only inside a catch block.
-void ShowHandlerError(QWidget* owner);
+#include "platform/MessageBox.h"
 
 // Runs a handler; an exception it raises is shown to the user instead of passing into Qt.
 template <class Handler>
@@ -16,6 +12,6 @@ void CallHandler(QWidget* owner, Handler&& handler) noexcept
     try {
         std::forward<Handler>(handler)();
     } catch (...) {
-        ShowHandlerError(owner);
+        ShowException(owner);
     }
 }

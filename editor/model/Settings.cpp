@@ -244,6 +244,18 @@ std::array<int32_t, TSM_Settings::kTabStopCount> ParseTabColumns(const std::stri
     return stops;
 }
 
+std::string TabColumnsText(const TSM_Settings& settings)
+{
+    std::string text;
+    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i) {
+        const int32_t stop = settings.GetTabColumn(i);
+        if (stop < 0)
+            break;
+        text += Format(i == 0 ? "%d" : " %d", stop + 1);
+    }
+    return text;
+}
+
 // ---------------------------------------------------------------- keyword tables
 
 void TSM_Settings::disposeKeywordTables()

@@ -271,3 +271,6 @@ private:
 // The 32 tab stops (0-based columns, -1 = none) of a text such as "9 17 25": ascending columns
 // above 1, separated by blanks or ";". A bad text raises ECodeMemo.
 std::array<int32_t, TSM_Settings::kTabStopCount> ParseTabColumns(const std::string& text);
+// The settings' tab stops as ParseTabColumns reads them: 1-based columns separated by one blank, up
+// to the first empty stop.
+std::string TabColumnsText(const TSM_Settings& settings);

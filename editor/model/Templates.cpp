@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kOpenForReading = 65218;
+
 constexpr int kBadKeySpecifier = 4257;
 
 // Stored texts hold the editor's line ends, so that an expansion inserts exactly what the list
@@ -333,7 +335,7 @@ void TCodeTemplates::LoadFromText(const std::string& text)
 void TCodeTemplates::LoadFromFile(const std::string& fileName)
 {
     if (!FileExists(fileName))
-        throw EFOpenError(Format("Cannot open file \"%s\" for reading", fileName.c_str()));
+        throw EFOpenError(FmtLoadStr(kOpenForReading, fileName.c_str()));
     const std::string text = ReadFileBytes(fileName);
     Clear();
     LoadFromText(text);

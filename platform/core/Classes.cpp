@@ -8,6 +8,15 @@
 
 #include "platform/core/SysUtils.h"
 
+namespace {
+// Texts of the string table.
+constexpr int kReadErrorText = 65210;
+constexpr int kWriteErrorText = 65211;
+constexpr int kCreateErrorText = 65212;
+constexpr int kOpenErrorText = 65213;
+constexpr int kListIndexText = 65214;
+} // namespace
+
 void TStream::SetSize(int64_t) {}
 
 int64_t TStream::GetSize()
@@ -21,13 +30,13 @@ int64_t TStream::GetSize()
 void TStream::ReadBuffer(void* buffer, int64_t count)
 {
     if (count != 0 && Read(buffer, count) != count)
-        throw EReadError("Stream read error");
+        throw EReadError(LoadResString(kReadErrorText));
 }
 
 void TStream::WriteBuffer(const void* buffer, int64_t count)
 {
     if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError("Stream write error");
+        throw EWriteError(LoadResString(kWriteErrorText));
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count)
@@ -162,7 +171,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName
     if (mode == fmCreate) {
         FFile = std::fopen(fileName.c_str(), "w+b");
         if (!FFile)
-            throw EFCreateError(Format("Cannot create file %s", fileName.c_str()));
+            throw EFCreateError(FmtLoadStr(kCreateErrorText, fileName.c_str()));
         return;
     }
     const char* how = (mode & 3) == fmOpenRead ? "rb" : "r+b";
@@ -173,7 +182,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName
         FFile = nullptr;
     }
     if (!FFile)
-        throw EFOpenError(Format("Cannot open file %s", fileName.c_str()));
+        throw EFOpenError(FmtLoadStr(kOpenErrorText, fileName.c_str()));
 }
 
 TFileStream::~TFileStream()
@@ -208,7 +217,7 @@ void TFileStream::SetSize(int64_t newSize)
 {
     std::fflush(FFile);
     if (ftruncate(fileno(FFile), static_cast<off_t>(newSize)) != 0)
-        throw EWriteError("Stream write error");
+        throw EWriteError(LoadResString(kWriteErrorText));
 }
 
 std::string ReadFileBytes(const std::string& fileName)
@@ -242,7 +251,7 @@ bool FileExists(const std::string& fileName)
 void TStringList::checkIndex(int index) const
 {
     if (index < 0 || index >= Count())
-        throw EListError(Format("List index out of bounds (%d)", index));
+        throw EListError(FmtLoadStr(kListIndexText, index));
 }
 
 const std::string& TStringList::operator[](int index) const
@@ -289,7 +298,7 @@ int TStringList::Add(std::string s, void* object)
 void TStringList::Insert(int index, std::string s, void* object)
 {
     if (index < 0 || index > Count())
-        throw EListError(Format("List index out of bounds (%d)", index));
+        throw EListError(FmtLoadStr(kListIndexText, index));
     FItems.insert(FItems.begin() + index, Item{std::move(s), object});
 }
 

@@ -27,4 +27,5 @@ class EListError : public Exception { using Exception::Exception; };
 
 // Ends the current operation quietly: whoever reports exceptions to the user lets this one pass unseen.
 class EAbort : public Exception { using Exception::Exception; };
-[[noreturn]] inline void Abort() { throw EAbort("Operation aborted"); }
+// Ends an operation quietly: the message loop shows nothing for it.
+[[noreturn]] void Abort();

@@ -36,8 +36,10 @@ enum : UINT {
     WM_ERASEBKGND = 0x0014,
     WM_SHOWWINDOW = 0x0018,
     WM_SETCURSOR = 0x0020,
+    WM_DRAWITEM = 0x002B,
     WM_SETFONT = 0x0030,
     WM_GETFONT = 0x0031,
+    WM_NOTIFY = 0x004E,
     WM_GETDLGCODE = 0x0087,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
@@ -58,12 +60,29 @@ enum : UINT {
     WM_RBUTTONUP = 0x0205,
     WM_MOUSEWHEEL = 0x020A,
     WM_DROPFILES = 0x0233,
+    WM_MOUSELEAVE = 0x02A3,
     WM_CUT = 0x0300,
     WM_COPY = 0x0301,
     WM_PASTE = 0x0302,
     WM_CLEAR = 0x0303,
     WM_UNDO = 0x0304,
     WM_USER = 0x0400,
+};
+
+// Mouse buttons and keys held, in wParam of the mouse messages.
+enum : int {
+    MK_LBUTTON = 0x0001,
+    MK_RBUTTON = 0x0002,
+    MK_SHIFT = 0x0004,
+    MK_CONTROL = 0x0008,
+    MK_MBUTTON = 0x0010,
+};
+
+// The header of every WM_NOTIFY: the control that sends it, its identifier and the notification code.
+struct NMHDR {
+    void* hwndFrom = nullptr;
+    uintptr_t idFrom = 0;
+    int code = 0;
 };
 
 // Edit-control messages.
@@ -104,6 +123,56 @@ enum : UINT {
     EM_GETLIMITTEXT = 0x00D5,
     EM_POSFROMCHAR = 0x00D6,
     EM_CHARFROMPOS = 0x00D7,
+};
+
+// Tab-control messages (the 8-bit forms of the item messages), notifications and styles.
+enum : UINT {
+    TCM_FIRST = 0x1300,
+    TCM_GETIMAGELIST = 0x1302,
+    TCM_SETIMAGELIST = 0x1303,
+    TCM_GETITEMCOUNT = 0x1304,
+    TCM_GETITEM = 0x1305,
+    TCM_SETITEM = 0x1306,
+    TCM_INSERTITEM = 0x1307,
+    TCM_DELETEITEM = 0x1308,
+    TCM_DELETEALLITEMS = 0x1309,
+    TCM_GETITEMRECT = 0x130A,
+    TCM_GETCURSEL = 0x130B,
+    TCM_SETCURSEL = 0x130C,
+    TCM_HITTEST = 0x130D,
+    TCM_ADJUSTRECT = 0x1328,
+    TCM_SETITEMSIZE = 0x1329,
+    TCM_SETPADDING = 0x132B,
+    TCM_GETROWCOUNT = 0x132C,
+    TCM_SETMINTABWIDTH = 0x1331,
+    TCM_DESELECTALL = 0x1332,
+    TCM_HIGHLIGHTITEM = 0x1333,
+    TCM_SETEXTENDEDSTYLE = 0x1334,
+    TCM_GETEXTENDEDSTYLE = 0x1335,
+};
+
+enum : int {
+    TCN_SELCHANGE = -551,
+    TCN_SELCHANGING = -552,
+};
+
+enum : uint32_t {
+    TCS_SCROLLOPPOSITE = 0x0001,
+    TCS_BOTTOM = 0x0002,
+    TCS_RIGHT = 0x0002,
+    TCS_MULTISELECT = 0x0004,
+    TCS_FLATBUTTONS = 0x0008,
+    TCS_VERTICAL = 0x0080,
+    TCS_TABS = 0x0000,
+    TCS_BUTTONS = 0x0100,
+    TCS_SINGLELINE = 0x0000,
+    TCS_MULTILINE = 0x0200,
+    TCS_FIXEDWIDTH = 0x0400,
+    TCS_RAGGEDRIGHT = 0x0800,
+    TCS_FOCUSONBUTTONDOWN = 0x1000,
+    TCS_OWNERDRAWFIXED = 0x2000,
+    TCS_FOCUSNEVER = 0x8000,
+    TCS_EX_FLATSEPARATORS = 0x0001,
 };
 
 // Scroll-bar requests (low word of wParam of WM_HSCROLL/WM_VSCROLL) and bar identifiers.

@@ -7,7 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/Exception.h"
+
 namespace {
+
+constexpr int kAbortText = 65215;
 
 std::string vformat(const char* fmt, va_list args)
 {
@@ -166,14 +170,19 @@ bool AnsiSameText(std::string_view a, std::string_view b)
     return true;
 }
 
-std::string Trim(std::string_view s)
+std::string_view TrimView(std::string_view s)
 {
     size_t i = 0, n = s.size();
     while (i < n && static_cast<unsigned char>(s[i]) <= ' ')
         ++i;
     while (n > i && static_cast<unsigned char>(s[n - 1]) <= ' ')
         --n;
-    return std::string(s.substr(i, n - i));
+    return s.substr(i, n - i);
+}
+
+std::string Trim(std::string_view s)
+{
+    return std::string(TrimView(s));
 }
 
 int HexDigitValue(char c)
@@ -219,4 +228,9 @@ std::string NativePath(std::string_view path)
         if (c == '\\')
             c = '/';
     return native;
+}
+
+void Abort()
+{
+    throw EAbort(LoadResString(kAbortText));
 }

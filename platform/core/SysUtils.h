@@ -32,7 +32,9 @@ char AnsiUpper(char c);
 // Equality without case over all Windows-1252 letters, as the user's locale compares names.
 bool AnsiSameText(std::string_view a, std::string_view b);
 
+// Control characters and blanks cut from both ends; the view form copies nothing.
 std::string Trim(std::string_view s);
+std::string_view TrimView(std::string_view s);
 
 // The value of a hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(char c);

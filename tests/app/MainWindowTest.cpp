@@ -16,6 +16,9 @@
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Registry.h"
+#include "platform/Win1252Qt.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -68,6 +71,38 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b)
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
+
+// The registry store of one test: a folder of its own, read as a new process would read it.
+struct TPrivateRegistry {
+    TempDir folder{"mainwindow"};
+    std::string saved = std::getenv("KESTRIMA_CONFIG_DIR");
+    TPrivateRegistry()
+    {
+        setenv("KESTRIMA_CONFIG_DIR", folder.path.c_str(), 1);
+        RegistryStore::Reload();
+    }
+    ~TPrivateRegistry()
+    {
+        RegistryStore::Reload();
+        setenv("KESTRIMA_CONFIG_DIR", saved.c_str(), 1);
+    }
+};
+
+// Accepts every message box that opens while it lives and keeps their texts.
+struct TMessageCatcher {
+    QTimer timer;
+    QStringList texts;
+    TMessageCatcher()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+};
 
 } // namespace
 
@@ -246,4 +281,65 @@ TEST(MainWindowScreen, TagsArePaintedInTheTagColourAndTextInBlack)
     EXPECT_EQ(count(tag, greyInk), 0);
     EXPECT_GT(count(plain, greyInk), 20);
     EXPECT_EQ(count(plain, bluish), 0);
+}
+
+TEST(MainWindowRegistry, AStoredJavaScriptStyleColoursScriptsAtTheNextStart)
+{
+    TPrivateRegistry registry;
+    const TColor stored = 0x123456;
+    int token = -1;
+    {
+        TformPrincipal first({dataFile("sample.js")});
+        first.show();
+        QApplication::processEvents();
+        ASSERT_EQ(first.CodeMemo()->ActiveParser(), ekJavaScript);
+        token = highlighted(*first.CodeMemo()).of("function")[0];
+        TSM_Settings& settings = first.JavaParser().Settings();
+        const uint8_t styleIndex = settings.GetStyleFlag(static_cast<uint8_t>(token));
+        ASSERT_NE(styleIndex, 0) << "a keyword has a style of its own";
+        TSM_TokenStyle style = settings.GetStyle(styleIndex);
+        ASSERT_NE(style.Foreground, stored);
+        style.Foreground = stored;
+        settings.SetStyle(styleIndex, style);
+        first.JavaParser().SaveToRegistry();
+    }
+
+    RegistryStore::Reload();
+    TMessageCatcher catcher;
+    TformPrincipal second({dataFile("sample.js")});
+    second.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(catcher.texts.isEmpty());
+    const THighlighted h = highlighted(*second.CodeMemo());
+    ASSERT_EQ(h.of("function")[0], token);
+    EXPECT_EQ(second.JavaParser().Settings().TokenStyle(static_cast<uint8_t>(token)).Foreground, stored);
+}
+
+TEST(MainWindowRegistry, ACorruptValueGivesOneMessageAndTheCompiledLanguage)
+{
+    TPrivateRegistry registry;
+    std::string compiled;
+    std::string valueName;
+    {
+        TformPrincipal clean;
+        compiled = clean.HTMLParser().BuildStyleString();
+        valueName = clean.HTMLParser().StyleValueName();
+    }
+    {
+        TRegistry writer;
+        ASSERT_TRUE(writer.OpenKey("Software\\Dremal\\Kestrima\\ParserHTML", true));
+        // The gutter is read before the font size fails.
+        writer.WriteString(valueName, "Trevok6:GWD#2#99FOS#40#x");
+    }
+    RegistryStore::Reload();
+
+    TMessageCatcher catcher;
+    TformPrincipal form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(catcher.texts,
+              QStringList{FromWin1252("Invalid data in registry entry \"Software\\Dremal\\Kestrima\\ParserHTML\\" +
+                                      valueName + "\"")});
+    EXPECT_EQ(form.HTMLParser().BuildStyleString(), compiled);
+    EXPECT_NE(form.HTMLParser().Settings().Gutter, 99);
 }

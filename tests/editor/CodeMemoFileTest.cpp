@@ -74,7 +74,7 @@ TEST(CodeMemoFiles, ShortWritesAreContinuedNeverRepeated)
         memo.SaveToStream(dead);
         FAIL() << "a stream that takes nothing must fail the save";
     } catch (const EFileSaveError& e) {
-        EXPECT_EQ(e.Message(), "Could not save text to stream");
+        EXPECT_EQ(e.Message(), "No se pudo guardar el texto");
     }
     EXPECT_EQ(memo.Perform(SMM_SUSPENDPAINT, 0, 0), 0);
     EXPECT_EQ(memo.GetTextStr(), text);

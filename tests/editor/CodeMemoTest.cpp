@@ -462,3 +462,32 @@ TEST(CodeMemoMessages, DroppedFilesReachTheHandlerOnlyWhenTheOptionSaysSo)
     memo.Perform(WM_DROPFILES, 0, reinterpret_cast<LPARAM>(&dropped));
     EXPECT_TRUE(got.empty());
 }
+
+TEST(CodeMemoSearch, EachControlKeepsItsOwnSearchEnginesOverItsText)
+{
+    TCodeMemo memo;
+    TCodeMemo other;
+    SetText(memo, "Dim x\r\nin\r\nbegin IN"); // stored with one CR per line break
+    // Nothing is compiled yet: a match is refused rather than run on an empty program.
+    TEdStream cursor(&memo);
+    cursor.Reset(memo.FirstRecord(), 0, 0);
+    EXPECT_THROW(memo.REParser().Match(cursor, true), ERegExprError);
+
+    ASSERT_TRUE(memo.REParser().Compile("^in$"));
+    cursor.SetPos(0);
+    ASSERT_TRUE(memo.REParser().Match(cursor, true));
+    EXPECT_EQ(memo.REParser().MatchEntry(0), 6);
+    EXPECT_EQ(memo.REParser().MatchEntry(memo.REParser().ElementCount()), 9);
+    EXPECT_EQ(other.REParser().Pattern(), "");
+
+    // The plain search takes the control's word tests and keeps its tables in the control.
+    auto inWord = [&memo](char c) { return memo.CharIsInWord(c); };
+    auto startsWord = [&memo](char c) { return memo.CharStartsWord(c); };
+    const int limit = memo.TextLength() - 1;
+    cursor.SetPos(0);
+    EXPECT_EQ(BMSearch(inWord, startsWord, cursor, limit, memo.SkipTable(), true, false, false, 7, "in"), 15);
+    EXPECT_EQ(memo.SkipTable().Pattern, "in");
+    EXPECT_EQ(BMSearch(inWord, startsWord, cursor, limit, memo.SkipTable(), true, true, false, 7, "in"), limit + 1);
+    EXPECT_EQ(BMSearch(inWord, startsWord, cursor, limit, memo.SkipTable(), true, true, true, 15, "in"), 6);
+    EXPECT_EQ(other.SkipTable().Pattern, "");
+}

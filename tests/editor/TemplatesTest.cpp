@@ -440,7 +440,7 @@ TEST(Templates, TemplateFileRoundTrip)
         again.LoadFromFile(missing);
         FAIL() << "a missing file loaded";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(), "Cannot open file \"" + missing + "\" for reading");
+        EXPECT_EQ(e.Message(), "No se puede abrir el archivo \"" + missing + "\" para leerlo");
     }
     EXPECT_GT(again.Count(), 0);
 }

@@ -1,0 +1,154 @@
+// The editor's search engines: the regular-expression compiler and matcher, and the plain Boyer-Moore search.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/model/EditorErrors.h"
+
+class TCustomEdStream;
+
+// A regular expression that does not compile, or a match that cannot go on; the message is the
+// string-table text of TREParser::ErrorCode.
+class ERegExprError : public ECodeMemo { using ECodeMemo::ECodeMemo; };
+
+// String-table ids of the regular-expression errors.
+enum TRegExprError : int {
+    reNoErrors = 4246,
+    reInvalidParameter = 4248,
+    reTooComplex = 4249,
+    reTooManyGroups = 4251,
+    reUnmatchedParenthesis = 4252,
+    reInvalidRepeat = 4253,
+    reNestedRepeat = 4254,
+    reInvalidRange = 4255,
+    reUnmatchedBracket = 4256,
+    reHexDigitExpected = 4258,
+    reUnexpectedEnd = 4259,
+    reQuoteExpected = 4260,
+    reIndexRange = 4261,
+    reInternalError = 4262,
+};
+
+// A regular expression compiled into a byte-coded node program, and the backtracking matcher that runs
+// it over the editor text.
+//
+// Syntax: ^ and $ match a line break (and take it in), . any character but a line break, [...] and
+// [^...] classes with ranges, "..." a literal taken as one element, ( ) groups 1..9, | alternatives,
+// * + ? repetitions; \s \t \n (CR) \r (LF) \b \f, \x with one or two hex digits and \ with one to
+// three octal digits are escapes, any other \c is c.
+//
+// A successful match numbers its elements: entry 0 is the match start, entry [ElementCount()] its end,
+// and element k (1..count) is the text from entry k-1 to entry k. Every ordinary pattern character,
+// class, dot, repetition of a single-character atom and group opening is one element; group 1 counts
+// as one element however much it holds.
+class TREParser {
+public:
+    TREParser();
+
+    // Compiles `pattern` unless it is the pattern compiled last. False on an error, whose id and
+    // parse index stay in ErrorCode and ErrorPos; the next call then compiles again.
+    bool Compile(const std::string& pattern);
+    // Searches from the stream's position, forward or backward, for the first place where the
+    // program matches. Raises ERegExprError without a compiled program, and when a match records
+    // more than 255 elements.
+    bool Match(TCustomEdStream& stream, bool forward);
+    // Entry n (0..255) of the match table; other n raise ERegExprError "Index range error".
+    int MatchEntry(int n);
+    int ElementCount() const { return FElementCount; }
+    int ErrorCode() const { return FErrorCode; }
+    int ErrorPos() const { return FErrorPos; }
+    const std::string& Pattern() const { return FPattern; }
+    // Bytes of the compiled program, signature included; 0 without one.
+    int ProgramSize() const { return FProgramSize; }
+
+    static constexpr int kMaxProgram = 4096;
+    static constexpr int kEntries = 257;
+    static constexpr int kMaxElements = 255;
+
+private:
+    // ---- compiler
+    void compile();
+    int parseExpression(bool parenthesised, int& flags);
+    int parseBranch(int& flags);
+    int parsePiece(int& flags);
+    int parseAtom(int& flags);
+    int parseClass(int& flags);
+    int parseQuoted(int& flags);
+    uint8_t readEscaped();
+    bool atEnd() const { return FParse >= static_cast<int>(FPattern.size()); }
+    char current() const { return atEnd() ? '\0' : FPattern[static_cast<size_t>(FParse)]; }
+    char peek() const;
+    [[noreturn]] void fail(int code);
+
+    int emitNode(uint8_t opcode);
+    void emitByte(uint8_t b);
+    void insertNode(uint8_t opcode, int at);
+    void grow(int bytes);
+    void linkTail(int node, int target);
+    void linkOperandTail(int node, int target);
+
+    // ---- matcher
+    int nextNode(int node) const;
+    uint8_t opcodeAt(int node) const;
+    bool attempt(TCustomEdStream& stream);
+    bool backtrack(TCustomEdStream& stream, int& node);
+    bool retryRepeat(TCustomEdStream& stream, int& node);
+    int repeatSimple(TCustomEdStream& stream, int operand);
+    bool inList(int list, char c) const;
+    void record(int64_t position);
+
+    int FParse = 0;
+    std::string FPattern;
+    bool FSizing = false;
+    std::array<uint8_t, kMaxProgram> FProgram{};
+    std::array<int32_t, kEntries> FEntries{};
+    // Entries below this index may hold values of an earlier attempt.
+    int FEntriesUsed = kEntries;
+    int FGroup1Resume = 0;
+    int FNextGroup = 1;
+    int FProgramSize = 0;
+    int FEmit = 0;
+    int FElementCount = 0;
+    int FErrorCode = 0;
+    int FErrorPos = 0;
+
+    // A place the matcher can go back to: the next alternative of a branch, or a repetition that can
+    // give back a character.
+    struct TChoice {
+        int32_t Node;       // the alternative's BRANCH node, or the STAR/PLUS node
+        int32_t Position;   // where the alternative starts; where the repetition started
+        int32_t Count;      // element count to go back to
+        int32_t Resume;     // group-1 resume count to go back to
+        int32_t Run;        // repetitions the repetition is taking now; -1 for a branch
+    };
+    std::vector<TChoice> FChoices;
+};
+
+// The tables of the plain search, kept by the editor control so that they are built only when the
+// searched text changes. Entries hold skip distances modulo 256.
+struct TSkipTable {
+    std::string UpperPattern;
+    std::string Pattern;
+    std::array<uint8_t, 256> ForwardSkip{};
+    std::array<uint8_t, 256> BackwardSkip{};
+    std::array<uint8_t, 256> ForwardSkipNoCase{};
+    std::array<uint8_t, 256> BackwardSkipNoCase{};
+};
+
+void BuildSkipTables(TSkipTable& table, const std::string& pattern);
+
+// A word test of the editor control (CharIsInWord, CharStartsWord).
+using TWordCharTest = std::function<bool(char)>;
+
+// Boyer-Moore search for `pattern` from `start`: forward, the first match at or after start that
+// ends by `limit` (the last position it may cover); backward, the last match that ends by start.
+// Case folding touches the ASCII letters only. With wholeWord, a match counts only when the
+// characters around it are neither word nor word-start characters. Returns the match position, or
+// limit + 1 when there is none.
+int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsWord, TCustomEdStream& stream,
+             int limit, TSkipTable& table, bool wholeWord, bool matchCase, bool backward, int start,
+             const std::string& pattern);

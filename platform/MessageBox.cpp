@@ -1,0 +1,91 @@
+// Message boxes with Spanish buttons, built on Qt's message box.
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "platform/Win1252Qt.h"
+#include "platform/core/Exception.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kButtonOk = 65220;
+constexpr int kButtonCancel = 65221;
+constexpr int kButtonYes = 65222;
+constexpr int kButtonNo = 65223;
+
+struct ButtonSpec {
+    int Text;
+    int Id;
+    QMessageBox::ButtonRole Role;
+};
+
+QMessageBox::Icon iconOf(unsigned flags)
+{
+    switch (flags & 0xF0) {
+    case MB_ICONSTOP: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+std::vector<ButtonSpec> buttonsOf(unsigned flags)
+{
+    const ButtonSpec ok{kButtonOk, IDOK, QMessageBox::AcceptRole};
+    const ButtonSpec cancel{kButtonCancel, IDCANCEL, QMessageBox::RejectRole};
+    const ButtonSpec yes{kButtonYes, IDYES, QMessageBox::YesRole};
+    const ButtonSpec no{kButtonNo, IDNO, QMessageBox::NoRole};
+    switch (flags & 0x0F) {
+    case MB_OKCANCEL: return {ok, cancel};
+    case MB_YESNOCANCEL: return {yes, no, cancel};
+    case MB_YESNO: return {yes, no};
+    default: return {ok};
+    }
+}
+
+} // namespace
+
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags)
+{
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
+    box.setIcon(iconOf(flags));
+    box.setWindowTitle(caption.empty() ? QApplication::applicationName() : FromWin1252(caption));
+    box.setText(FromWin1252(text));
+    const std::vector<ButtonSpec> specs = buttonsOf(flags);
+    std::vector<QPushButton*> buttons;
+    for (const ButtonSpec& spec : specs)
+        buttons.push_back(box.addButton(FromWin1252(LoadResString(spec.Text)), spec.Role));
+    const size_t defaultIndex = std::min<size_t>((flags & 0xF00) >> 8, buttons.size() - 1);
+    box.setDefaultButton(buttons[defaultIndex]);
+    // Esc and the window's close button mean Cancel, or the only button of a box without one.
+    QPushButton* escape = buttons.back();
+    for (size_t i = 0; i < specs.size(); ++i)
+        if (specs[i].Id == IDCANCEL || specs.size() == 1)
+            escape = buttons[i];
+    box.setEscapeButton(escape);
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return specs[i].Id;
+    return specs.size() == 1 ? specs[0].Id : IDCANCEL;
+}
+
+void ShowException(QWidget* owner)
+{
+    try {
+        throw;
+    } catch (const EAbort&) {
+        // The operation was ended on purpose, and whoever ended it has told the user already.
+    } catch (const std::exception& e) {
+        MessageBox(owner, e.what(), {}, MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        // Nothing of the system's throws anything else; a foreign object carries no text to show.
+    }
+}

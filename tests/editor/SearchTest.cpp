@@ -1,0 +1,972 @@
+// The search engines: regular-expression compilation, errors, escapes, element numbering and matching
+// (checked against a reference matcher), and the plain Boyer-Moore search (checked against a naive one).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editor/model/EditingCore.h"
+#include "editor/model/LineStore.h"
+#include "editor/model/Search.h"
+#include "platform/core/SysUtils.h"
+#include "support/StringEdStream.h"
+
+namespace {
+
+// The outcome of a match: the entries 0..count when it succeeded.
+struct Found {
+    bool Matched = false;
+    std::vector<int> Entries;
+    bool operator==(const Found&) const = default;
+};
+
+void PrintTo(const Found& f, std::ostream* os)
+{
+    if (!f.Matched) {
+        *os << "no match";
+        return;
+    }
+    *os << "entries";
+    for (int e : f.Entries)
+        *os << ' ' << e;
+}
+
+Found matchOnce(TREParser& re, TCustomEdStream& stream, bool forward = true)
+{
+    Found found;
+    found.Matched = re.Match(stream, forward);
+    if (found.Matched)
+        for (int k = 0; k <= re.ElementCount(); ++k)
+            found.Entries.push_back(re.MatchEntry(k));
+    return found;
+}
+
+Found find(const std::string& pattern, const std::string& text, int64_t from = 0, bool forward = true)
+{
+    TREParser re;
+    EXPECT_TRUE(re.Compile(pattern)) << pattern << ": " << LoadResString(re.ErrorCode());
+    TStringEdStream stream(text, from);
+    return matchOnce(re, stream, forward);
+}
+
+Found hit(std::vector<int> entries)
+{
+    return {true, std::move(entries)};
+}
+
+// The text of element k of a match.
+std::string element(const std::string& text, const Found& f, size_t k)
+{
+    return text.substr(static_cast<size_t>(f.Entries[k - 1]), static_cast<size_t>(f.Entries[k] - f.Entries[k - 1]));
+}
+
+const std::vector<int> kCompileErrors = {reInvalidParameter, reTooComplex,      reTooManyGroups, reUnmatchedParenthesis,
+                                         reInvalidRepeat,    reNestedRepeat,    reInvalidRange,  reUnmatchedBracket,
+                                         reHexDigitExpected, reUnexpectedEnd,   reQuoteExpected, reInternalError};
+
+bool isCompileError(int code)
+{
+    return std::find(kCompileErrors.begin(), kCompileErrors.end(), code) != kCompileErrors.end();
+}
+
+// ---------------------------------------------------------------- reference matcher
+//
+// A direct reading of the same language over a std::string: an expression tree matched with
+// continuations, every path carrying its own position, element count and entries.
+
+namespace ref {
+
+struct Node;
+using Sequence = std::vector<const Node*>;
+using Alternatives = std::vector<Sequence>;
+
+struct Node {
+    enum Kind { Literal, Any, Class, Bol, Eol, Group, Repeat } K = Literal;
+    char Ch = 0;
+    std::array<bool, 256> Members{};
+    bool Negated = false;
+    int Number = 0;
+    Alternatives Alts;
+    char Op = 0;
+    bool Simple = false;
+    const Node* Inner = nullptr;
+};
+
+struct Program {
+    Alternatives Top;
+    std::deque<Node> Pool;
+};
+
+struct CompileError {
+    int Code;
+};
+
+class Parser {
+public:
+    explicit Parser(const std::string& pattern, Program& program) : P(pattern), Prog(program) {}
+
+    void parse()
+    {
+        if (P.empty())
+            throw CompileError{reInvalidParameter};
+        bool width = false;
+        Prog.Top = alternation(width);
+        if (I < P.size())
+            throw CompileError{P[I] == ')' ? reUnmatchedParenthesis : reInternalError};
+    }
+
+private:
+    bool more() const { return I < P.size(); }
+    static bool isRepeat(char c) { return c == '*' || c == '+' || c == '?'; }
+    Node& make(Node::Kind k)
+    {
+        Prog.Pool.emplace_back();
+        Prog.Pool.back().K = k;
+        return Prog.Pool.back();
+    }
+
+    Alternatives alternation(bool& width)
+    {
+        Alternatives alts;
+        width = true;
+        for (;;) {
+            bool w = false;
+            alts.push_back(sequence(w));
+            width = width && w;
+            if (!more() || P[I] != '|')
+                return alts;
+            ++I;
+        }
+    }
+
+    Sequence sequence(bool& width)
+    {
+        Sequence seq;
+        width = false;
+        while (more() && P[I] != '|' && P[I] != ')') {
+            bool w = false;
+            seq.push_back(piece(w));
+            width = width || w;
+        }
+        return seq;
+    }
+
+    const Node* piece(bool& width)
+    {
+        bool w = false;
+        bool simple = false;
+        const Node* atom = this->atom(w, simple);
+        if (!more() || !isRepeat(P[I])) {
+            width = w;
+            return atom;
+        }
+        const char op = P[I];
+        if (!w && op != '?')
+            throw CompileError{reInvalidRepeat};
+        ++I;
+        if (more() && isRepeat(P[I]))
+            throw CompileError{reNestedRepeat};
+        width = op == '+';
+        Node& n = make(Node::Repeat);
+        n.Op = op;
+        n.Simple = simple;
+        n.Inner = atom;
+        return &n;
+    }
+
+    const Node* atom(bool& width, bool& simple)
+    {
+        width = false;
+        simple = false;
+        const char c = P[I];
+        switch (c) {
+        case '^': ++I; return &make(Node::Bol);
+        case '$': ++I; return &make(Node::Eol);
+        case '.':
+            ++I;
+            width = simple = true;
+            return &make(Node::Any);
+        case '[': return charClass(width, simple);
+        case '(': {
+            ++I;
+            if (NextGroup > 9)
+                throw CompileError{reTooManyGroups};
+            Node& g = make(Node::Group);
+            g.Number = NextGroup++;
+            g.Alts = alternation(width);
+            if (!more() || P[I] != ')')
+                throw CompileError{reUnmatchedParenthesis};
+            ++I;
+            return &g;
+        }
+        case '|':
+        case ')': throw CompileError{reInternalError};
+        case '?':
+        case '*':
+        case '+': throw CompileError{reInvalidRepeat};
+        default: {
+            ++I;
+            Node& n = make(Node::Literal);
+            n.Ch = c;
+            width = simple = true;
+            return &n;
+        }
+        }
+    }
+
+    const Node* charClass(bool& width, bool& simple)
+    {
+        ++I;
+        Node& n = make(Node::Class);
+        if (more() && P[I] == '^') {
+            n.Negated = true;
+            ++I;
+        }
+        if (!more() || P[I] == ']')
+            throw CompileError{reUnmatchedBracket};
+        while (more() && P[I] != ']') {
+            const auto low = static_cast<uint8_t>(P[I]);
+            if (I + 1 < P.size() && P[I + 1] == '-') {
+                I += 2;
+                if (!more() || P[I] == ']' || static_cast<uint8_t>(P[I]) < low)
+                    throw CompileError{reInvalidRange};
+                for (int ch = low; ch <= static_cast<uint8_t>(P[I]); ++ch)
+                    n.Members[static_cast<size_t>(ch)] = true;
+            } else {
+                n.Members[low] = true;
+            }
+            ++I;
+        }
+        if (!more())
+            throw CompileError{reUnmatchedBracket};
+        ++I;
+        width = simple = true;
+        return &n;
+    }
+
+    const std::string& P;
+    Program& Prog;
+    size_t I = 0;
+    int NextGroup = 1;
+};
+
+struct State {
+    int Pos = 0;
+    int Resume = 0;
+    std::vector<int> Entries; // one per element recorded so far: its size is the element count
+};
+
+struct TooManyElements {};
+
+using Continuation = std::function<bool(const State&)>;
+
+class Matcher {
+public:
+    Matcher(const Program& program, const std::string& text) : Prog(program), T(text) {}
+
+    struct Result {
+        int Count;
+        std::vector<int> Entries; // 0..256
+    };
+
+    // Nothing, or the first match from the search's start.
+    std::optional<Result> search(int start, bool forward)
+    {
+        const int length = static_cast<int>(T.size());
+        int p = start;
+        if (!forward && p >= length && p >= 1)
+            --p;
+        for (;;) {
+            State s;
+            s.Pos = p;
+            std::optional<Result> result;
+            if (alternatives(Prog.Top, s, [&](const State& end) {
+                    result = Result{static_cast<int>(end.Entries.size()), end.Entries};
+                    result->Entries.resize(TREParser::kEntries, end.Pos);
+                    return true;
+                }))
+                return result;
+            if (forward ? p >= length : p <= 0)
+                return std::nullopt;
+            p += forward ? 1 : -1;
+        }
+    }
+
+private:
+    static void record(State& s, int position)
+    {
+        if (s.Entries.size() >= static_cast<size_t>(TREParser::kMaxElements))
+            throw TooManyElements{};
+        s.Entries.push_back(position);
+    }
+
+    bool has(int pos) const { return pos < static_cast<int>(T.size()); }
+    char at(int pos) const { return T[static_cast<size_t>(pos)]; }
+
+    bool takesOne(const Node& n, int pos) const
+    {
+        if (!has(pos))
+            return false;
+        switch (n.K) {
+        case Node::Literal: return at(pos) == n.Ch;
+        case Node::Any: return at(pos) != '\r';
+        case Node::Class: return n.Members[static_cast<uint8_t>(at(pos))] != n.Negated;
+        default: return false;
+        }
+    }
+
+    bool alternatives(const Alternatives& alts, const State& s, const Continuation& k)
+    {
+        for (const Sequence& seq : alts)
+            if (sequence(seq, 0, s, k))
+                return true;
+        return false;
+    }
+
+    bool sequence(const Sequence& seq, size_t i, const State& s, const Continuation& k)
+    {
+        if (i == seq.size())
+            return k(s);
+        return node(*seq[i], s, [&](const State& next) { return sequence(seq, i + 1, next, k); });
+    }
+
+    bool star(const Node& inner, const State& s, const Continuation& k)
+    {
+        return node(inner, s, [&](const State& next) { return star(inner, next, k); }) || k(s);
+    }
+
+    bool node(const Node& n, const State& s, const Continuation& k)
+    {
+        switch (n.K) {
+        case Node::Literal:
+        case Node::Any:
+        case Node::Class: {
+            if (!takesOne(n, s.Pos))
+                return false;
+            State next = s;
+            record(next, s.Pos);
+            ++next.Pos;
+            return k(next);
+        }
+        case Node::Bol:
+        case Node::Eol: {
+            if (!has(s.Pos) || at(s.Pos) != '\r')
+                return false;
+            State next = s;
+            ++next.Pos;
+            return k(next);
+        }
+        case Node::Group: {
+            State inside = s;
+            record(inside, s.Pos);
+            if (n.Number == 1)
+                inside.Resume = static_cast<int>(inside.Entries.size());
+            return alternatives(n.Alts, inside, [&](const State& end) {
+                if (n.Number != 1)
+                    return k(end);
+                State closed = end;
+                closed.Entries.resize(static_cast<size_t>(closed.Resume));
+                return k(closed);
+            });
+        }
+        case Node::Repeat:
+            if (n.Simple && n.Op != '?') {
+                State run = s;
+                record(run, s.Pos);
+                int longest = 0;
+                while (takesOne(*n.Inner, s.Pos + longest))
+                    ++longest;
+                for (int r = longest; r >= (n.Op == '+' ? 1 : 0); --r) {
+                    State next = run;
+                    next.Pos = s.Pos + r;
+                    if (k(next))
+                        return true;
+                }
+                return false;
+            }
+            if (n.Op == '?')
+                return node(*n.Inner, s, k) || k(s);
+            if (n.Op == '*')
+                return star(*n.Inner, s, k);
+            return node(*n.Inner, s, [&](const State& next) { return star(*n.Inner, next, k); });
+        }
+        return false;
+    }
+
+    const Program& Prog;
+    const std::string& T;
+};
+
+} // namespace ref
+
+std::string randomString(std::mt19937& random, const std::string& alphabet, size_t maxLength)
+{
+    std::string s(random() % (maxLength + 1), ' ');
+    for (char& c : s)
+        c = alphabet[random() % alphabet.size()];
+    return s;
+}
+
+// The control's default word tests: letters and "_" start a word, digits may follow.
+bool startsWord(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+const TWordCharTest kInWord = [](char c) { return c >= '0' && c <= '9'; };
+const TWordCharTest kStartsWord = startsWord;
+
+int plainSearch(const std::string& text, const std::string& pattern, TSkipTable& table, int start, bool backward,
+                bool matchCase = true, bool wholeWord = false, int limit = -2)
+{
+    if (limit == -2)
+        limit = static_cast<int>(text.size()) - 1;
+    TStringEdStream stream(text);
+    return BMSearch(kInWord, kStartsWord, stream, limit, table, wholeWord, matchCase, backward, start, pattern);
+}
+
+// What BMSearch must find, by trying every place.
+int naiveSearch(const std::string& text, const std::string& pattern, int start, bool backward, bool matchCase,
+                bool wholeWord, int limit)
+{
+    const int n = static_cast<int>(text.size());
+    const int len = static_cast<int>(pattern.size());
+    auto fold = [&](char c) { return matchCase ? c : AsciiUpper(c); };
+    auto isWord = [&](char c) { return kInWord(c) || kStartsWord(c); };
+    auto matchesAt = [&](int r) {
+        if (r < 0 || r + len > n)
+            return false;
+        for (int j = 0; j < len; ++j)
+            if (fold(text[static_cast<size_t>(r + j)]) != fold(pattern[static_cast<size_t>(j)]))
+                return false;
+        if (wholeWord && ((r > 0 && isWord(text[static_cast<size_t>(r - 1)])) ||
+                          (r + len < n && isWord(text[static_cast<size_t>(r + len)]))))
+            return false;
+        return true;
+    };
+    if (backward) {
+        for (int r = start - len; r >= 0; --r)
+            if (matchesAt(r))
+                return r;
+    } else {
+        for (int r = start; r + len - 1 <= limit; ++r)
+            if (matchesAt(r))
+                return r;
+    }
+    return limit + 1;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- compiling
+
+TEST(TREParser, CompileErrorsCarryTheirTextsAndPositions)
+{
+    struct Case {
+        std::string Pattern;
+        const char* Text;
+        int Pos;
+    };
+    const std::string tenGroups = std::string(10, '(') + "a" + std::string(10, ')');
+    const std::vector<Case> cases = {
+        {"a**", "Nested repeat", 2},        {"a*?", "Nested repeat", 2},
+        {"()*", "Invalid repeat", 2},       {"*a", "Invalid repeat", 0},
+        {"(a*)+", "Invalid repeat", 4},     {"^*", "Invalid repeat", 1},
+        {"[]", "Unmatched bracket", 1},     {"[^]", "Unmatched bracket", 2},
+        {"[ab", "Unmatched bracket", 3},    {"[z-a]", "Invalid range", 3},
+        {"[a-]", "Invalid range", 3},       {"[a-", "Invalid range", 3},
+        {tenGroups, "Too many sub-expressions", 10},
+        {"(a", "Unmatched parenthesis", 2}, {"a)", "Unmatched parenthesis", 1},
+        {"\\xg", "Hex digit expected", 2},  {"\\x", "Hex digit expected", 2},
+        {"a\\", "Unexpected end of input", 2}, {"[a\\", "Unexpected end of input", 3},
+        {"\"abc", "' expected", 4},         {"", "Invalid parameter", 0},
+    };
+    for (const Case& c : cases) {
+        TREParser re;
+        for (int time = 0; time < 2; ++time) { // an error is never cached
+            EXPECT_FALSE(re.Compile(c.Pattern)) << c.Pattern;
+            EXPECT_EQ(LoadResString(re.ErrorCode()), c.Text) << c.Pattern;
+            EXPECT_EQ(re.ErrorPos(), c.Pos) << c.Pattern;
+            EXPECT_EQ(re.Pattern(), "");
+        }
+    }
+    // Nine groups are allowed.
+    TREParser re;
+    EXPECT_TRUE(re.Compile(std::string(9, '(') + "a" + std::string(9, ')')));
+    EXPECT_EQ(re.ErrorCode(), reNoErrors);
+    EXPECT_EQ(LoadResString(reNoErrors), "No errors detected");
+}
+
+TEST(TREParser, ProgramsAreLimitedTo4096Bytes)
+{
+    // A quoted literal of n characters: signature, BRANCH, EXACTLY with n + 1 bytes, END.
+    TREParser re;
+    ASSERT_TRUE(re.Compile('"' + std::string(4085, 'x') + '"'));
+    EXPECT_EQ(re.ProgramSize(), TREParser::kMaxProgram);
+    EXPECT_FALSE(re.Compile('"' + std::string(4086, 'x') + '"'));
+    EXPECT_EQ(re.ErrorCode(), reTooComplex);
+    EXPECT_EQ(LoadResString(re.ErrorCode()), "Expression too complex");
+    // Each ordinary character is its own five-byte node: 817 fit, 818 do not.
+    ASSERT_TRUE(re.Compile(std::string(817, 'x')));
+    EXPECT_EQ(re.ProgramSize(), 4092);
+    EXPECT_FALSE(re.Compile(std::string(818, 'x')));
+    EXPECT_EQ(re.ErrorCode(), reTooComplex);
+    EXPECT_EQ(re.ErrorPos(), 818);
+    // Large classes fill the program too.
+    std::string classes;
+    for (int i = 0; i < 15; ++i)
+        classes += "[\\x01-\\xff]"; // 259 bytes each
+    EXPECT_TRUE(re.Compile(classes));
+    EXPECT_FALSE(re.Compile(classes + "[\\x01-\\xff]"));
+    EXPECT_EQ(re.ErrorCode(), reTooComplex);
+}
+
+TEST(TREParser, CompilesOnceAndLeavesNoProgramAfterAnError)
+{
+    TREParser re;
+    // Before any compilation a match is refused.
+    TStringEdStream text("abab");
+    EXPECT_THROW(re.Match(text, true), ERegExprError);
+    EXPECT_EQ(re.ErrorCode(), reInvalidParameter);
+
+    ASSERT_TRUE(re.Compile("b"));
+    EXPECT_EQ(re.ErrorCode(), reNoErrors);
+    EXPECT_TRUE(re.Match(text, true));
+    EXPECT_EQ(re.ErrorCode(), 0);
+    // The same text again is taken from the cache: nothing is reset.
+    EXPECT_TRUE(re.Compile("b"));
+    EXPECT_EQ(re.ErrorCode(), 0);
+    EXPECT_EQ(re.Pattern(), "b");
+    EXPECT_TRUE(re.Compile("a"));
+    EXPECT_EQ(re.ErrorCode(), reNoErrors);
+
+    // A failed compilation drops the previous program instead of matching with it.
+    EXPECT_FALSE(re.Compile("a("));
+    text.SetPos(0);
+    try {
+        re.Match(text, true);
+        ADD_FAILURE() << "matched without a program";
+    } catch (const ERegExprError& e) {
+        EXPECT_STREQ(e.what(), "Invalid parameter");
+    }
+    EXPECT_TRUE(re.Compile("a"));
+    text.SetPos(1);
+    EXPECT_TRUE(re.Match(text, true));
+    EXPECT_EQ(re.MatchEntry(0), 2);
+}
+
+// ---------------------------------------------------------------- escapes and elements
+
+TEST(TREParser, EscapesGiveTheirCharacters)
+{
+    EXPECT_EQ(find("\\101", "xA"), hit({1, 2}));
+    EXPECT_EQ(find("\\x41", "xA"), hit({1, 2}));
+    EXPECT_EQ(find("\\X41", "xA"), hit({1, 2}));
+    // One or two hex digits, one to three octal ones; what follows is the next pattern character.
+    EXPECT_EQ(find("\\x41B", "AAB"), hit({1, 2, 3}));
+    EXPECT_EQ(find("\\x4g", std::string("a\x04g")), hit({1, 2, 3}));
+    EXPECT_EQ(find("\\1011", "A1"), hit({0, 1, 2}));
+    EXPECT_EQ(find("\\7", "\x07"), hit({0, 1}));
+    EXPECT_EQ(find("\\n", "a\rb"), hit({1, 2}));
+    EXPECT_EQ(find("\\N", "a\rb"), hit({1, 2}));
+    EXPECT_EQ(find("\\r", "a\nb"), hit({1, 2}));
+    EXPECT_EQ(find("\\s\\t\\b\\f", "x \t\b\f"), hit({1, 2, 3, 4, 5}));
+    EXPECT_EQ(find("\\q\\.\\*", "q.*"), hit({0, 1, 2, 3}));
+    EXPECT_EQ(find("[\\]a]+", "x]a]"), hit({1, 4}));
+    EXPECT_EQ(find("\"a\\\"b\"", "a\"b"), hit({0, 3}));
+    // The text never holds a NUL, so a NUL in a pattern matches nothing, not a shorter literal.
+    EXPECT_FALSE(find("\"a\\0b\"", "ab a").Matched);
+    EXPECT_FALSE(find("\\x00", "ab").Matched);
+    EXPECT_EQ(find("[\\0-b]+", "ab"), hit({0, 2}));
+}
+
+TEST(TREParser, EveryOrdinaryCharacterIsAnElement)
+{
+    const std::string text = "xabcx";
+    const Found plain = find("abc", text);
+    EXPECT_EQ(plain, hit({1, 2, 3, 4}));
+    EXPECT_EQ(element(text, plain, 2), "b");
+    // A quoted literal is one element.
+    const Found quoted = find("\"abc\"", text);
+    EXPECT_EQ(quoted, hit({1, 4}));
+    EXPECT_EQ(element(text, quoted, 1), "abc");
+
+    // A failed alternative leaves no elements behind.
+    const Found alt = find("ab|ac", "ac");
+    EXPECT_EQ(alt, hit({0, 1, 2}));
+    EXPECT_EQ(element("ac", alt, 1), "a");
+    EXPECT_EQ(element("ac", alt, 2), "c");
+
+    // A repetition of one character is one element; group 1 is one element; another group opens
+    // with an empty element of its own.
+    EXPECT_EQ(find("a*b", "aaab"), hit({0, 3, 4}));
+    EXPECT_EQ(find("x[ab]+", "xbab."), hit({0, 1, 4}));
+    EXPECT_EQ(find("(ab)c", "abc"), hit({0, 2, 3}));
+    EXPECT_EQ(find("(a)(b)", "ab"), hit({0, 1, 1, 2}));
+    EXPECT_EQ(find("(a*)x", "aax"), hit({0, 2, 3}));
+    EXPECT_EQ(find("((a)b)c", "abc"), hit({0, 2, 3}));
+    // Group 1 stays one element after an inner alternative was given up for another.
+    EXPECT_EQ(find("(a|ab)*c", "abc"), hit({0, 2, 3}));
+    // Group 1 in a loop opens once per turn: an element each.
+    EXPECT_EQ(find("a(b|c)*d", "abcbd"), hit({0, 1, 2, 3, 4, 5}));
+    // Non-simple repetitions and options.
+    EXPECT_EQ(find("(ab)+", "ababa"), hit({0, 2, 4}));
+    EXPECT_EQ(find("\"ab\"*c", "ababc"), hit({0, 2, 4, 5}));
+    EXPECT_EQ(find("x\"ab\"?c", "xc"), hit({0, 1, 2}));
+    EXPECT_EQ(find("a?b", "b"), hit({0, 1}));
+}
+
+TEST(TREParser, DotClassesAndAnchorsAtLineBreaksAndTheEnd)
+{
+    // ^ and $ take the line break in; ^ needs one before it.
+    const Found start = find("^x", "xa\rxb");
+    EXPECT_EQ(start, hit({3, 4}));
+    EXPECT_FALSE(find("^x", "xa").Matched);
+    EXPECT_EQ(find("x$", "ax\rb"), hit({1, 3}));
+    EXPECT_FALSE(find("x$", "ax").Matched);
+    EXPECT_EQ(find("a$^b", "a\r\rb"), hit({0, 3, 4}));
+    // The dot stops at a line break and at the end of the text.
+    EXPECT_FALSE(find("a.", "a\rb").Matched);
+    EXPECT_FALSE(find("a.", "a").Matched);
+    EXPECT_FALSE(find(".", "").Matched);
+    EXPECT_EQ(find("a.*", "abc\rd"), hit({0, 1, 3}));
+    EXPECT_EQ(find("[^a]", "a\r"), hit({1, 2}));
+    EXPECT_FALSE(find("[^a]", "a").Matched);
+    EXPECT_EQ(find("[a-c]+", "xbcaz"), hit({1, 4}));
+    // A pattern that can match nothing matches at the start.
+    EXPECT_EQ(find("a?", "bbb"), hit({0}));
+}
+
+TEST(TREParser, BackwardSearchFindsTheLastMatchBeforeThePosition)
+{
+    const std::string text = "ab\rab\rb";
+    EXPECT_EQ(find("ab", text, static_cast<int64_t>(text.size()), false), hit({3, 4, 5}));
+    EXPECT_EQ(find("ab", text, 3, false), hit({3, 4, 5}));
+    EXPECT_EQ(find("ab", text, 2, false), hit({0, 1, 2}));
+    EXPECT_FALSE(find("b\rb", text, 3, false).Matched);
+    EXPECT_EQ(find("b\rb", text, 7, false), hit({4, 5, 6, 7}));
+    // The end of the text itself is not tried backward: the search steps onto the last character.
+    EXPECT_EQ(find("a?", "", 0, false), hit({0}));
+    EXPECT_EQ(find("b?", "ab", 2, false), hit({1, 2}));
+    EXPECT_EQ(find("b?", "ab", 2, true), hit({2}));
+}
+
+TEST(TREParser, ElementLimitAndDeepMatchesRaiseOrSucceedWithoutTheMachineStack)
+{
+    // Each turn of (a)* opens group 1 once more: 200 turns are 200 elements.
+    const Found turns = find("(a)*", std::string(200, 'a'));
+    ASSERT_TRUE(turns.Matched);
+    ASSERT_EQ(turns.Entries.size(), 201u);
+    for (int k = 0; k <= 200; ++k)
+        EXPECT_EQ(turns.Entries[static_cast<size_t>(k)], k);
+
+    TREParser re;
+    ASSERT_TRUE(re.Compile("(a)*"));
+    const std::string many(100000, 'a');
+    TStringEdStream stream(many);
+    try {
+        re.Match(stream, true);
+        ADD_FAILURE() << "more than 255 elements were recorded";
+    } catch (const ERegExprError& e) {
+        EXPECT_STREQ(e.what(), "Index range error");
+        EXPECT_EQ(re.ErrorCode(), reIndexRange);
+    }
+    EXPECT_THROW(re.MatchEntry(256), ERegExprError);
+    EXPECT_THROW(re.MatchEntry(-1), ERegExprError);
+
+    // Long paths through many options, and long runs, on a long text.
+    std::string options;
+    for (int i = 0; i < 250; ++i)
+        options += "x?";
+    ASSERT_TRUE(re.Compile("(" + options + "a)+b"));
+    const std::string run = std::string(120, 'a') + "b";
+    TStringEdStream runStream(run);
+    EXPECT_TRUE(re.Match(runStream, true));
+    EXPECT_EQ(re.MatchEntry(re.ElementCount()), 121);
+    ASSERT_TRUE(re.Compile("[ab]*c"));
+    const std::string huge = std::string(300000, 'a') + "c";
+    TStringEdStream hugeStream(huge);
+    EXPECT_TRUE(re.Match(hugeStream, true));
+    EXPECT_EQ(re.ElementCount(), 2);
+    EXPECT_EQ(re.MatchEntry(1), 300000);
+}
+
+TEST(TREParser, MatchesAlikeOverTheEditorTextAndAString)
+{
+    std::mt19937 random(26);
+    // Long lines are cut into several records; matches run across the cuts.
+    std::string source;
+    while (source.size() < 9000)
+        source += std::string(2040, 'a') + randomString(random, "aab", 400) + "\r" + randomString(random, "ab\rx", 40);
+    TCodeMemoCore editor;
+    editor.InsertText(source.c_str());
+    const std::string text = editor.StoredText();
+    ASSERT_GT(editor.RecordCount(), 5);
+    TEdStream cursor(&editor);
+    cursor.Reset(editor.FirstRecord(), 0, 0);
+    const char* patterns[] = {"b\ra", "(ab)+x", "x[^b]*a", "^x", "b$", "x.*b\r", "\"aab\"", "(a|b)b*\r"};
+    for (const char* pattern : patterns) {
+        TREParser re;
+        ASSERT_TRUE(re.Compile(pattern));
+        for (int i = 0; i < 16; ++i) {
+            const int64_t at = static_cast<int64_t>(random() % (text.size() + 1));
+            const bool forward = random() % 2;
+            cursor.SetPos(at);
+            TStringEdStream plain(text, at);
+            Found viaEditor;
+            Found viaString;
+            try {
+                viaEditor = matchOnce(re, cursor, forward);
+                viaString = matchOnce(re, plain, forward);
+            } catch (const ERegExprError&) {
+                EXPECT_THROW(matchOnce(re, plain, forward), ERegExprError);
+                continue;
+            }
+            EXPECT_EQ(viaEditor, viaString) << pattern << " at " << at;
+        }
+    }
+}
+
+TEST(TREParser, AgreesWithTheReferenceMatcherOnRandomPatterns)
+{
+    std::mt19937 random(117);
+    int compiled = 0;
+    int matched = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const std::string pattern = randomString(random, "ab.[]^*+?|()", 9);
+        TREParser re;
+        const bool ok = re.Compile(pattern);
+        ref::Program program;
+        int expectedCode = reNoErrors;
+        try {
+            ref::Parser(pattern, program).parse();
+        } catch (const ref::CompileError& e) {
+            expectedCode = e.Code;
+        }
+        ASSERT_EQ(re.ErrorCode(), expectedCode) << pattern;
+        ASSERT_EQ(ok, expectedCode == reNoErrors) << pattern;
+        if (!ok)
+            continue;
+        ++compiled;
+        for (int t = 0; t < 6; ++t) {
+            const std::string text = randomString(random, "aab\r", 14);
+            const int start = static_cast<int>(random() % (text.size() + 1));
+            const bool forward = random() % 3 != 0;
+            ref::Matcher reference(program, text);
+            std::optional<ref::Matcher::Result> expected;
+            bool expectedError = false;
+            try {
+                expected = reference.search(start, forward);
+            } catch (const ref::TooManyElements&) {
+                expectedError = true;
+            }
+            TStringEdStream stream(text, start);
+            try {
+                const bool found = re.Match(stream, forward);
+                ASSERT_FALSE(expectedError) << pattern;
+                ASSERT_EQ(found, expected.has_value()) << pattern << " on " << text << " from " << start;
+                if (!found)
+                    continue;
+                ++matched;
+                ASSERT_EQ(re.ElementCount(), expected->Count) << pattern << " on " << text;
+                for (int k = 0; k < TREParser::kEntries - 1; ++k)
+                    ASSERT_EQ(re.MatchEntry(k), expected->Entries[static_cast<size_t>(k)])
+                        << pattern << " on " << text << " from " << start << " entry " << k;
+            } catch (const ERegExprError&) {
+                ASSERT_TRUE(expectedError) << pattern;
+            }
+        }
+    }
+    // The alphabet makes enough valid patterns and matches for the comparison to mean something.
+    EXPECT_GT(compiled, 500);
+    EXPECT_GT(matched, 1500);
+}
+
+TEST(TREParser, TruncatedAndRandomPatternsCompileOrFailWithAListedError)
+{
+    const std::vector<std::string> valid = {
+        "<(a|img) ",      "^\\s*<[a-zA-Z]+[^>]*>$", "\"</b>\"|(x[\\x30-\\x39]+)?y", "\\101\\x42\\n\\r\\t\\s",
+        "((a|b)+c?)*d$", "[^\\]\\-]+\\\\"};
+    std::vector<std::string> patterns;
+    for (const std::string& p : valid) {
+        TREParser re;
+        ASSERT_TRUE(re.Compile(p)) << p << ": " << LoadResString(re.ErrorCode());
+        for (size_t n = 0; n <= p.size(); ++n)
+            patterns.push_back(p.substr(0, n));
+    }
+    std::mt19937 random(4262);
+    for (int i = 0; i < 3000; ++i) {
+        std::string p(1 + random() % 16, ' ');
+        for (char& c : p)
+            c = static_cast<char>(random() % 3 == 0 ? "\\[]()*+?|^$.\"-x0"[random() % 16] : random() % 256);
+        patterns.push_back(p);
+    }
+    const std::string text = "<a href=\"x\">a<IMG src=y>\r\t 0x41 \\ ] - \"\r<b></b>\xF1\xD1";
+    for (const std::string& p : patterns) {
+        TREParser re;
+        if (!re.Compile(p)) {
+            EXPECT_TRUE(isCompileError(re.ErrorCode())) << re.ErrorCode();
+            EXPECT_FALSE(LoadResString(re.ErrorCode()).empty());
+            EXPECT_LE(re.ErrorPos(), static_cast<int>(p.size()));
+            continue;
+        }
+        EXPECT_LE(re.ProgramSize(), TREParser::kMaxProgram);
+        for (bool forward : {true, false}) {
+            TStringEdStream stream(text, forward ? 0 : static_cast<int64_t>(text.size()));
+            try {
+                if (!re.Match(stream, forward))
+                    continue;
+            } catch (const ERegExprError&) {
+                EXPECT_EQ(re.ErrorCode(), reIndexRange);
+                continue;
+            }
+            // Every entry lies inside the match, whose start is where the attempt began.
+            const int first = re.MatchEntry(0);
+            const int last = re.MatchEntry(re.ElementCount());
+            EXPECT_LE(first, last);
+            EXPECT_LE(last, static_cast<int>(text.size()));
+            for (int k = 0; k < TREParser::kEntries - 1; ++k) {
+                EXPECT_GE(re.MatchEntry(k), first);
+                EXPECT_LE(re.MatchEntry(k), last);
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------- plain search
+
+TEST(BMSearch, CaseFoldsOnlyAsciiLetters)
+{
+    TSkipTable table;
+    const std::string text = "x HOLA y hola z Hola";
+    EXPECT_EQ(plainSearch(text, "Hola", table, 0, false, false), 2);
+    EXPECT_EQ(plainSearch(text, "Hola", table, 3, false, false), 9);
+    EXPECT_EQ(plainSearch(text, "Hola", table, 0, false, true), 16);
+    EXPECT_EQ(plainSearch(text, "hola", table, 0, false, true), 9);
+    // Accented letters never fold.
+    const std::string spanish = "A\xD1O a\xF1o";
+    EXPECT_EQ(plainSearch(spanish, "\xF1", table, 0, false, false), 5);
+    EXPECT_EQ(plainSearch(spanish, "a\xF1o", table, 0, false, false), 4);
+    EXPECT_EQ(plainSearch(spanish, "\xD1", table, 2, false, false), static_cast<int>(spanish.size()));
+    EXPECT_EQ(plainSearch(spanish, "\xD1", table, 4, true, false), 1);
+}
+
+TEST(BMSearch, WholeWordsSkipPartsOfWords)
+{
+    TSkipTable table;
+    const std::string text = "in inside begin in";
+    EXPECT_EQ(plainSearch(text, "in", table, 0, false, true, true), 0);
+    EXPECT_EQ(plainSearch(text, "in", table, 1, false, true, true), 16);
+    EXPECT_EQ(plainSearch(text, "in", table, 18, true, true, true), 16);
+    EXPECT_EQ(plainSearch(text, "in", table, 16, true, true, true), 0);
+    EXPECT_EQ(plainSearch(text, "IN", table, 1, false, false, true), 16);
+    // The character after a match counts even when it is the text's last one.
+    EXPECT_EQ(plainSearch("inx", "in", table, 0, false, true, true), 3);
+    EXPECT_EQ(plainSearch("in.", "in", table, 0, false, true, true), 0);
+    // A rejected match moves on by one: a pattern with a blank can stand alone overlapping it.
+    EXPECT_EQ(plainSearch("xa a a", "a a", table, 0, false, true, true), 3);
+    EXPECT_EQ(plainSearch("a a ax", "a a", table, 6, true, true, true), 0);
+}
+
+TEST(BMSearch, BoundsBackwardSearchAndNoMatch)
+{
+    TSkipTable table;
+    const std::string text = "abcabcab";
+    EXPECT_EQ(plainSearch(text, "abc", table, 0, false), 0);
+    EXPECT_EQ(plainSearch(text, "abc", table, 1, false), 3);
+    EXPECT_EQ(plainSearch(text, "abc", table, 4, false), 8);            // limit + 1
+    EXPECT_EQ(plainSearch(text, "abc", table, 0, false, true, false, 4), 0);
+    EXPECT_EQ(plainSearch(text, "abc", table, 1, false, true, false, 4), 5); // 3..5 passes the limit
+    EXPECT_EQ(plainSearch(text, "abc", table, 1, false, true, false, 5), 3);
+    EXPECT_EQ(plainSearch(text, "abc", table, 8, true), 3);
+    EXPECT_EQ(plainSearch(text, "abc", table, 5, true), 0);
+    EXPECT_EQ(plainSearch(text, "abc", table, 2, true), 8); // start below the length
+    EXPECT_EQ(plainSearch(text, "xyz", table, 0, false), 8);
+    EXPECT_EQ(plainSearch(text, "xyz", table, 8, true), 8);
+    EXPECT_EQ(plainSearch(text, "", table, 0, false), 8);
+    EXPECT_EQ(plainSearch("", "a", table, 0, false), 0);
+}
+
+TEST(BMSearch, TablesHoldSkipsModulo256AndAreRebuiltOnlyForANewPattern)
+{
+    TSkipTable table;
+    BuildSkipTables(table, "abcab");
+    EXPECT_EQ(table.ForwardSkip['a'], 1);
+    EXPECT_EQ(table.ForwardSkip['b'], 0);
+    EXPECT_EQ(table.ForwardSkip['c'], 2);
+    EXPECT_EQ(table.ForwardSkip['z'], 5);
+    EXPECT_EQ(table.BackwardSkip['a'], 0);
+    EXPECT_EQ(table.BackwardSkip['c'], 2);
+    EXPECT_EQ(table.ForwardSkipNoCase['A'], 1);
+    EXPECT_EQ(table.ForwardSkipNoCase['a'], 5);
+    EXPECT_EQ(table.BackwardSkipNoCase['B'], 1);
+    EXPECT_EQ(table.UpperPattern, "ABCAB");
+
+    const std::string long300 = std::string(299, 'x') + "y";
+    BuildSkipTables(table, long300);
+    EXPECT_EQ(table.ForwardSkip['a'], 44);
+    EXPECT_EQ(table.BackwardSkip['y'], 299 % 256);
+    EXPECT_EQ(table.BackwardSkipNoCase['a'], 44);
+    const std::string text = std::string(1000, 'x') + "y" + std::string(50, 'x');
+    EXPECT_EQ(plainSearch(text, long300, table, 0, false), 701);
+    EXPECT_EQ(plainSearch(text, long300, table, static_cast<int>(text.size()), true), 701);
+
+    // Without case only the upper-cased pattern decides: "ABC" uses the tables built for "abc".
+    TSkipTable kept;
+    EXPECT_EQ(plainSearch("xxABC", "abc", kept, 0, false, false), 2);
+    EXPECT_EQ(kept.Pattern, "abc");
+    EXPECT_EQ(plainSearch("xxabc", "ABC", kept, 0, false, false), 2);
+    EXPECT_EQ(kept.Pattern, "abc");
+    EXPECT_EQ(plainSearch("xxABC", "ABC", kept, 0, false, true), 2);
+    EXPECT_EQ(kept.Pattern, "ABC");
+}
+
+TEST(BMSearch, AgreesWithANaiveSearch)
+{
+    std::mt19937 random(300);
+    for (int round = 0; round < 6000; ++round) {
+        const std::string text = randomString(random, "aAbB \xF1\xD1\r", 40);
+        std::string pattern = randomString(random, "aAbB \xF1", 4);
+        if (pattern.empty())
+            pattern = "a";
+        const int n = static_cast<int>(text.size());
+        const int start = static_cast<int>(random() % (text.size() + 1));
+        const bool backward = random() % 2;
+        const bool matchCase = random() % 2;
+        const bool wholeWord = random() % 3 == 0;
+        const int limit = random() % 4 == 0 ? static_cast<int>(random() % (text.size() + 1)) - 1 : n - 1;
+        TSkipTable table;
+        ASSERT_EQ(plainSearch(text, pattern, table, start, backward, matchCase, wholeWord, limit),
+                  naiveSearch(text, pattern, start, backward, matchCase, wholeWord, limit))
+            << '"' << pattern << "\" in \"" << text << "\" from " << start << (backward ? " back" : "")
+            << (matchCase ? " case" : "") << (wholeWord ? " word" : "") << " limit " << limit;
+    }
+}
+
+TEST(BMSearch, FindsAlikeOverTheEditorTextAndAString)
+{
+    std::mt19937 random(2047);
+    const std::string source = randomString(random, "ab cab\r", 3000) + std::string(5000, 'a') + " cab " +
+                               randomString(random, "abc \r", 3000);
+    TCodeMemoCore editor;
+    editor.InsertText(source.c_str());
+    const std::string text = editor.StoredText();
+    ASSERT_GT(editor.RecordCount(), 3);
+    TEdStream cursor(&editor);
+    cursor.Reset(editor.FirstRecord(), 0, 0);
+    TSkipTable table;
+    for (int i = 0; i < 400; ++i) {
+        const std::string pattern = i % 7 == 0 ? "cab" : randomString(random, "abc\r", 5) + "b";
+        const int start = static_cast<int>(random() % (text.size() + 1));
+        const bool backward = random() % 2;
+        const bool wholeWord = random() % 2;
+        const int limit = static_cast<int>(text.size()) - 1;
+        EXPECT_EQ(BMSearch(kInWord, kStartsWord, cursor, limit, table, wholeWord, true, backward, start, pattern),
+                  naiveSearch(text, pattern, start, backward, true, wholeWord, limit));
+    }
+}

@@ -1,0 +1,102 @@
+// libFuzzer target: style library text through the normal form, the selector list, rule bodies, removal and the rule model.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/CssRule.h"
+#include "app/libCSS.h"
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool trimmed(const std::string& s)
+{
+    return s.empty() ||
+           (static_cast<unsigned char>(s.front()) > ' ' && static_cast<unsigned char>(s.back()) > ' ');
+}
+
+bool isComment(std::string_view line)
+{
+    return line.size() >= 4 && line.substr(0, 2) == "/*" && line.substr(line.size() - 2) == "*/" &&
+           line.find("*/") == line.size() - 2;
+}
+
+// A written rule reads back as written unless its selector breaks the rule's frame or a line
+// outside a whole comment holds half of one, which would swallow or split its neighbours.
+bool readsBackAsWritten(std::string_view selector, const std::string& written)
+{
+    if (selector.find_first_of("{};") != std::string_view::npos)
+        return false;
+    size_t i = 0;
+    for (size_t end; (end = written.find("\r\n", i)) != std::string::npos; i = end + 2) {
+        const std::string_view line = std::string_view(written).substr(i, end - i);
+        const bool halfComment =
+            line.find("/*") != std::string_view::npos || line.find("*/") != std::string_view::npos;
+        if (halfComment && !isComment(line))
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+void checkRule(std::string_view library, const std::string& selector)
+{
+    const std::string body = CSSGetRuleBody(library, selector);
+    for (const TCSSDeclaration& entry : CSSSplitDeclarations(body)) {
+        check(trimmed(entry.Name) && trimmed(entry.Value));
+        check(!entry.Comment || (entry.Value.empty() && entry.Name.size() >= 3));
+        check(entry.Comment || entry.Value.find(';') == std::string::npos);
+    }
+    const std::string rest = CSSRemoveRule(library, selector);
+    check(rest.size() <= library.size());
+
+    TCssRule first;
+    first.ReadStyle(library, selector);
+    check(first.eClass == selector);
+    const std::string written = first.WriteStyle();
+    if (!readsBackAsWritten(selector, written))
+        return;
+    TCssRule second;
+    second.ReadStyle(written, selector);
+    check(sorted(second.mRestos) == sorted(first.mRestos));
+    TCssRule third;
+    third.ReadStyle(second.WriteStyle(), selector);
+    check(sorted(third.mRestos) == sorted(second.mRestos));
+    third.mRestos = second.mRestos;
+    check(third == second);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string library = CSSFormatRule(text);
+    check(library.find_first_of("\t\r") == std::string::npos);
+    for (size_t at = library.find('{'); at != std::string::npos; at = library.find('{', at + 1))
+        check(at > 0 && library[at - 1] == '\n' && at + 1 < library.size() && library[at + 1] == '\n');
+
+    const std::vector<std::string> selectors = CSSListSelectors(library);
+    const size_t tried = std::min<size_t>(selectors.size(), 8);
+    for (size_t i = 0; i < tried; ++i)
+        checkRule(library, selectors[i]);
+    // The raw text as a library and as one rule's body.
+    const std::vector<std::string> rawSelectors = CSSListSelectors(text);
+    if (!rawSelectors.empty())
+        checkRule(text, rawSelectors.front());
+    checkRule("x{" + text + "}", "x");
+    return 0;
+}

@@ -1,0 +1,120 @@
+// Message boxes: Spanish buttons, the icon of each kind, the answer of each button, exceptions shown.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+#include "platform/core/Exception.h"
+
+namespace {
+
+struct Seen {
+    std::vector<std::string> Buttons;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    std::string Text;
+    bool Shown = false;
+};
+
+// Runs `show` while a timer reads the box that opens and presses its button `press` (-1: Esc).
+Seen whileShown(const std::function<void()>& show, int press)
+{
+    Seen seen;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.Shown = true;
+        seen.Icon = box->icon();
+        seen.Text = box->text().toStdString();
+        for (QAbstractButton* button : box->buttons())
+            seen.Buttons.push_back(button->text().toStdString());
+        if (press < 0)
+            box->reject();
+        else
+            box->buttons().at(press)->click();
+    });
+    show();
+    return seen;
+}
+
+} // namespace
+
+TEST(MessageBox, ButtonsSpeakSpanishAndAnswerWithTheirIds)
+{
+    struct Case {
+        unsigned Flags;
+        std::vector<std::string> Buttons;
+        std::vector<int> Answers; // per button, then Esc
+        QMessageBox::Icon Icon;
+    };
+    const Case cases[] = {
+        {MB_OK | MB_ICONSTOP, {"Aceptar"}, {IDOK, IDOK}, QMessageBox::Critical},
+        {MB_OKCANCEL | MB_ICONWARNING, {"Aceptar", "Cancelar"}, {IDOK, IDCANCEL, IDCANCEL}, QMessageBox::Warning},
+        {MB_YESNOCANCEL | MB_ICONQUESTION, {"&Sí", "&No", "Cancelar"}, {IDYES, IDNO, IDCANCEL, IDCANCEL},
+         QMessageBox::Question},
+        {MB_YESNO | MB_ICONINFORMATION, {"&Sí", "&No"}, {IDYES, IDNO}, QMessageBox::Information},
+    };
+    for (const Case& c : cases) {
+        for (size_t press = 0; press < c.Answers.size(); ++press) {
+            const bool escape = press == c.Buttons.size();
+            // A box with Yes and No but no Cancel cannot be left with Esc.
+            if (escape && (c.Flags & 0x0F) == MB_YESNO)
+                continue;
+            int answer = 0;
+            Seen seen = whileShown([&] { answer = MessageBox(nullptr, "Texto", "Título", c.Flags); },
+                                   escape ? -1 : int(press));
+            ASSERT_TRUE(seen.Shown);
+            std::vector<std::string> sorted = seen.Buttons, expected = c.Buttons;
+            std::sort(sorted.begin(), sorted.end());
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(sorted, expected);
+            EXPECT_EQ(seen.Icon, c.Icon);
+            if (!escape) {
+                // Qt orders the buttons by role; the answer follows the button pressed.
+                const std::string pressed = seen.Buttons[press];
+                const auto at = std::find(c.Buttons.begin(), c.Buttons.end(), pressed) - c.Buttons.begin();
+                EXPECT_EQ(answer, c.Answers[size_t(at)]) << pressed;
+            } else {
+                EXPECT_EQ(answer, c.Answers.back());
+            }
+        }
+    }
+}
+
+TEST(MessageBox, AnExceptionIsShownAsAnErrorAndAnAbortNotAtAll)
+{
+    Seen seen = whileShown(
+        [] {
+            try {
+                throw EFOpenError("No se puede abrir el archivo /x");
+            } catch (...) {
+                ShowException(nullptr);
+            }
+        },
+        0);
+    EXPECT_TRUE(seen.Shown);
+    EXPECT_EQ(seen.Icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.Text, "No se puede abrir el archivo /x");
+    EXPECT_EQ(seen.Buttons, std::vector<std::string>{"Aceptar"});
+
+    seen = whileShown(
+        [] {
+            try {
+                Abort();
+            } catch (...) {
+                ShowException(nullptr);
+            }
+        },
+        0);
+    EXPECT_FALSE(seen.Shown);
+    try {
+        Abort();
+    } catch (const EAbort& e) {
+        EXPECT_EQ(e.Message(), "Operaci\xF3""n cancelada"); // Windows-1252
+    }
+}
