@@ -11,8 +11,10 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/model/DocumentWriters.h"
+#include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
