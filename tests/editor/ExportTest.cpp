@@ -11,32 +11,17 @@
 #include <regex>
 
 #include "CodeMemoTestSupport.h"
+#include "ExportTestSupport.h"
 #include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
 
-TSM_TokenStyle makeStyle(TColor foreground, TColor background, TFontStyles font = 0)
-{
-    TSM_TokenStyle style;
-    style.Foreground = foreground;
-    style.Background = background;
-    style.FontStyle = font;
-    style.Defined = 1;
-    return style;
-}
-
-// Two lines in three styles: style 0 window text on 0x123456 (as RGB), token 5 red and bold, token 6
-// blue, italic and underlined.
+// Two lines in the three styles.
 void prepare(TCodeMemo& memo)
 {
-    TSM_Settings& settings = memo.ActiveSettings();
-    settings.SetStyle(0, makeStyle(static_cast<TColor>(clWindowText), 0x563412));
-    settings.SetStyle(1, makeStyle(clRed, clWhite, fsBold));
-    settings.SetStyle(2, makeStyle(clBlue, clWhite, fsItalic | fsUnderline));
-    settings.SetStyleFlag(5, 1);
-    settings.SetStyleFlag(6, 2);
+    threeStyles(memo.ActiveSettings());
     memo.SetControlFont("Courier New", 10);
     memo.SetDocumentName("doc.htm");
     SetText(memo, "ab<c\r\nd\t\xE9");
