@@ -118,11 +118,25 @@ const std::array<std::string, 256>& htmlEscapes()
     return table;
 }
 
+// Stretches of characters that stand for themselves go out in one piece.
+template <class Table>
+void putEscaped(TOutput& out, std::string_view text, const Table& escapes)
+{
+    size_t plainFrom = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const std::string& escape = escapes[static_cast<uint8_t>(text[i])];
+        if (escape.size() == 1 && escape[0] == text[i])
+            continue;
+        out.Put(text.substr(plainFrom, i - plainFrom));
+        out.Put(escape);
+        plainFrom = i + 1;
+    }
+    out.Put(text.substr(plainFrom));
+}
+
 void putHtmlText(TOutput& out, std::string_view text)
 {
-    const auto& escapes = htmlEscapes();
-    for (char c : text)
-        out.Put(escapes[static_cast<uint8_t>(c)]);
+    putEscaped(out, text, htmlEscapes());
 }
 
 void putHexColor(TOutput& out, TColor color)
@@ -340,8 +354,7 @@ void WriteRTFDocument(TStream& stream, const TExportSource& source)
                     switchColor(foreground, foregrounds[index], foregroundIndex[index], "\\cf", 0);
                     switchColor(background, backgrounds[index], backgroundIndex[index], "\\cb", 1);
                 }
-                for (char c : text)
-                    out.Put(escapes[static_cast<uint8_t>(c)]);
+                putEscaped(out, text, escapes);
             });
         },
         [&] { out.Put("\r\n"); });
