@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
-#include <QMessageBox>
 #include <QShowEvent>
 
 #include "editor/CodeMemo.h"
