@@ -4,6 +4,7 @@
 #include <string>
 
 #include "components/core/CommandLine.h"
+#include "platform/core/Classes.h"
 #include "platform/core/Geometry.h"
 #include "platform/core/Graphics.h"
 #include "platform/core/SysUtils.h"
@@ -38,7 +39,6 @@ std::string MinimizeText(const std::string& text, const QFont& font, int maxWidt
 
 // ---------------------------------------------------------------- drawing
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVertAlignment { vaTopJustify, vaCenter, vaBottomJustify };
 
 // Paints into the control's canvas what lies behind it: the parent's own background, then each
