@@ -33,6 +33,8 @@ void DrawInvertFrame(const TRect& screenRect, int width);
 // operation with EAbort, which the places that report errors let pass unseen.
 [[noreturn]] void NotImplemented();
 std::string ResStr(const std::string& text);
+// Whether one of the program's windows is the active window.
+bool IsForegroundTask();
 // The text when it fits in `maxWidth` pixels in the font; otherwise the longest start of it, at least
 // two characters shorter, followed by "...", that fits; "..." alone when none does.
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth);
