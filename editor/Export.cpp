@@ -174,6 +174,6 @@ void TCustomCodeMemo::PasteFromClipboard()
     TMemoryStream stream;
     stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
     stream.SetPosition(0);
-    Perform(SMM_LOADSTREAM, 0, reinterpret_cast<LPARAM>(&stream));
+    PerformStream(SMM_LOADSTREAM, 0, stream);
     MakeOffsetVisible(FCaret);
 }
