@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 
+#include "components/core/PropText.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"

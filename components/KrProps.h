@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "components/core/PropText.h"
 #include "platform/StringListMeta.h"
 #include "platform/core/Classes.h"
 

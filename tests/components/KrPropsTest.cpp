@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "components/KrProps.h"
+#include "components/StrHlder.h"
 #include "platform/core/Registry.h"
 #include "support/TempDir.h"
 
@@ -182,6 +183,25 @@ TEST(KrProps, ItemsAreComponentUnderscorePropertyAndListsGoToSubSections)
     fresh.Combo->Strings = Lines({"kept"});
     fresh.Run(store, Lines({"cbLibreria.Strings"}), true);
     EXPECT_EQ(fresh.Combo->Strings.Text(), "kept\r\n");
+}
+
+TEST(KrProps, AStringHolderStoresItsLinesAsAList)
+{
+    TForm form;
+    TMemoryStore store;
+    auto* holder = new TStrHolder(form.Widget.get());
+    holder->setObjectName("shLibreriaFiles");
+    holder->SetStrings(Lines({"c:\\libs\\uno.cod", "dos.cod"}));
+    form.Run(store, Lines({"shLibreriaFiles.Strings"}), false);
+    EXPECT_EQ(store.Sections["Principal.shLibreriaFiles_Strings"],
+              (std::map<std::string, std::string>{{"Count", "2"}, {"Item0", "c:\\libs\\uno.cod"}, {"Item1", "dos.cod"}}));
+
+    holder->Clear();
+    int changes = 0;
+    holder->OnChange = [&](TStrHolder*) { ++changes; };
+    form.Run(store, Lines({"shLibreriaFiles.Strings"}), true);
+    EXPECT_EQ(holder->Strings().Text(), "c:\\libs\\uno.cod\r\ndos.cod\r\n");
+    EXPECT_EQ(changes, 1);
 }
 
 TEST(KrProps, SetsStoreMemberNamesInBracketsAndReadThemInAnyOrder)
