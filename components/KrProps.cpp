@@ -505,16 +505,23 @@ void TPropsStorage::loadReference(const QMetaProperty& property, const std::stri
 
 // ---------------------------------------------------------------- sub-objects
 
+std::unique_ptr<TPropsStorage> TPropsStorage::subStorage(const TPropObject& object, const std::string& prefix,
+                                                        const std::string& section)
+{
+    std::unique_ptr<TPropsStorage> storage = CreateStorage();
+    storage->FObject = object;
+    storage->FPrefix = prefix;
+    storage->FSection = section;
+    return storage;
+}
+
 void TPropsStorage::StoreObjectProperties(const TPropObject& object, const std::string& prefix, const std::string& section)
 {
     if (object.IsNull())
         return;
-    std::unique_ptr<TPropsStorage> storage = CreateStorage();
+    std::unique_ptr<TPropsStorage> storage = subStorage(object, prefix, section);
     storage->OnWriteString = OnWriteString;
     storage->OnEraseSection = OnEraseSection;
-    storage->FObject = object;
-    storage->FPrefix = prefix;
-    storage->FSection = section;
     storage->storeProperties(TPropInfoList(object.Meta));
 }
 
@@ -522,11 +529,8 @@ void TPropsStorage::LoadObjectProperties(const TPropObject& object, const std::s
 {
     if (object.IsNull())
         return;
-    std::unique_ptr<TPropsStorage> storage = CreateStorage();
+    std::unique_ptr<TPropsStorage> storage = subStorage(object, prefix, section);
     storage->OnReadString = OnReadString;
-    storage->FObject = object;
-    storage->FPrefix = prefix;
-    storage->FSection = section;
     storage->loadProperties(TPropInfoList(object.Meta));
 }
 

@@ -106,6 +106,9 @@ public:
     TEraseSectionEvent OnEraseSection;
 
 private:
+    // A storage of CreateStorage set on the object, without callbacks.
+    std::unique_ptr<TPropsStorage> subStorage(const TPropObject& object, const std::string& prefix,
+                                              const std::string& section);
     void processObjectsProps(QObject* owner, TStringList& storedList, bool load);
     void storeProperties(const TPropInfoList& list);
     void loadProperties(const TPropInfoList& list);

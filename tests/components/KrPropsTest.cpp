@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <QWidget>
 #include <clocale>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -15,7 +14,7 @@
 #include "components/KrProps.h"
 #include "components/StrHlder.h"
 #include "platform/core/Registry.h"
-#include "support/TempDir.h"
+#include "support/TempRegistry.h"
 
 class TFontProps {
     Q_GADGET
@@ -431,19 +430,7 @@ namespace {
 
 class KrPropsRegistry : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        FSaved = std::getenv("KESTRIMA_CONFIG_DIR");
-        setenv("KESTRIMA_CONFIG_DIR", FStore.path.c_str(), 1);
-        RegistryStore::Reload();
-    }
-    void TearDown() override
-    {
-        RegistryStore::Reload();
-        setenv("KESTRIMA_CONFIG_DIR", FSaved.c_str(), 1);
-    }
-    TempDir FStore{"krprops-registry"};
-    std::string FSaved;
+    TempRegistry FStore{"krprops-registry"};
 };
 
 void RunOnRegistry(TForm& form, TStringList lines, bool load)
