@@ -104,7 +104,7 @@ void TCustomCodeMemo::LineWrapper::cut(const char* text, int length)
         return;
     }
     // Lines that are not wrapped: all of them without word wrap, and those starting with a
-    // character of the override set. Past kRewrapLength they are cut all the same, at that length.
+    // character of the override set. Past kRecordCut they are cut all the same, at that length.
     const bool wrapped = FWrap && !(FOverride && inSet(FOverrideSet, text[0]));
     if (!wrapped && length < kRewrapLength) {
         FCuts.push_back(length);
@@ -114,7 +114,9 @@ void TCustomCodeMemo::LineWrapper::cut(const char* text, int length)
     int pos = 0;
     while (pos < length) {
         const int remaining = length - pos;
-        int n = kRewrapLength;
+        // Unwrapped lines are cut as loading cuts them, so that loading and editing agree.
+        const int most = wrapped ? kRewrapLength : kRecordCut;
+        int n = most;
         if (wrapped) {
             n = pieceLength(text + pos, remaining, holdsTab);
             if (n < remaining)
@@ -122,7 +124,7 @@ void TCustomCodeMemo::LineWrapper::cut(const char* text, int length)
         }
         // Whatever the settings or a break procedure say, every piece takes at least one character
         // and at most what a record holds; so the cutting always ends.
-        n = std::clamp(n, 1, std::min(remaining, kRewrapLength));
+        n = std::clamp(n, 1, std::min(remaining, most));
         FCuts.push_back(n);
         pos += n;
     }

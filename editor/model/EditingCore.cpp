@@ -407,8 +407,83 @@ void TCodeMemoCore::settleLongRecords()
     if (!FLongRecordMade)
         return;
     FLongRecordMade = false;
-    dropLookupCache();
-    rewrapAll();
+    if (wordWrapOn()) {
+        dropLookupCache();
+        rewrapAll();
+        return;
+    }
+    // Only the lines holding a record too long are cut again; the others keep their rows.
+    for (TLineRecord* record = FStore.First(); record;) {
+        TLineRecord* next = record->Next;
+        if (record->Len > kRecordCut) {
+            while (next && !record->EndsWithCR() && !next->EndsWithCR() && next->Next)
+                next = next->Next;
+            if (next && !record->EndsWithCR())
+                next = next->Next;
+            recutUnwrappedLine(record);
+        }
+        record = next;
+    }
+}
+
+void TCodeMemoCore::recutUnwrappedLine(TLineRecord* piece)
+{
+    if (!piece || wordWrapOn())
+        return;
+    TLineRecord* first = piece;
+    while (first->Prev && !first->Prev->EndsWithCR())
+        first = first->Prev;
+    TLineRecord* last = piece;
+    while (!last->EndsWithCR() && last->Next)
+        last = last->Next;
+    int total = 0;
+    bool asLoaded = true;
+    bool allStyled = true;
+    for (TLineRecord* r = first;; r = r->Next) {
+        total += r->Len;
+        allStyled = allStyled && r->Styles;
+        asLoaded = asLoaded && (r == last ? r->Len >= 1 && r->Len <= kRecordCut : r->Len == kRecordCut);
+        if (r == last)
+            break;
+    }
+    if (asLoaded || total == 0)
+        return;
+    std::string text;
+    std::vector<uint8_t> styles;
+    text.reserve(static_cast<size_t>(total));
+    for (TLineRecord* r = first;; r = r->Next) {
+        text.append(r->Text.get(), r->Len);
+        if (allStyled)
+            styles.insert(styles.end(), r->Styles.get(), r->Styles.get() + r->Len);
+        if (r == last)
+            break;
+    }
+    TRecordChain chain = CutIntoRecords(text.data(), total);
+    int pos = 0;
+    for (TLineRecord* r = chain.First; r; r = r->Next) {
+        if (allStyled) {
+            r->Styles.reset(new uint8_t[static_cast<size_t>(std::max<int>(1, r->Len))]);
+            std::memcpy(r->Styles.get(), styles.data() + pos, r->Len);
+        }
+        pos += r->Len;
+        noteRecordLength(r->Len);
+    }
+    if (allStyled)
+        chain.Last->ScanState = last->ScanState;
+    replaceLineRecords(first, last, chain.First, chain.Last);
+    if (!allStyled && !FHighlightStart)
+        FHighlightStart = chain.First;
+    requestFullRepaint();
+}
+
+void TCodeMemoCore::recutUnwrappedLinesAt(int start, int end)
+{
+    if (wordWrapOn() || !FStore.First())
+        return;
+    int recordStart = 0;
+    recutUnwrappedLine(recordHolding(std::clamp(start, 0, FTextLength), recordStart));
+    if (end != start)
+        recutUnwrappedLine(recordHolding(std::clamp(end, 0, FTextLength), recordStart));
 }
 
 void TCodeMemoCore::markFollowingChanged(TLineRecord* record, int count)
@@ -574,6 +649,8 @@ void TCodeMemoCore::replaceSelection(const char* text, int length, bool continue
     if (text && length > 0)
         insertAtCaret(text, length, continues);
     FAnchor = FCaret;
+    // Without word wrap the lines the edit touched are cut as loading cuts them.
+    recutUnwrappedLinesAt(selection.Start, FCaret);
 
     inserting.End();
     FRememberedColumn = displayColumnOf(FCaret);
@@ -962,6 +1039,20 @@ void TCodeMemoCore::finishBlockCommand(int start, int end, bool caretFirst, TLin
         settleLongRecords();
     else if (wordWrapOn()) {
         rewrapLines(first, last);
+    } else {
+        for (int line = start, stop = std::max(start, end);; ) {
+            int recordStart = 0;
+            TLineRecord* record = recordHolding(std::clamp(line, 0, FTextLength), recordStart);
+            recutUnwrappedLine(record);
+            record = recordHolding(std::clamp(line, 0, FTextLength), recordStart);
+            while (record && !record->EndsWithCR() && record->Next) {
+                recordStart += record->Len;
+                record = record->Next;
+            }
+            if (!record || recordStart + record->Len > stop || !record->Next)
+                break;
+            line = recordStart + record->Len;
+        }
     }
 }
 

@@ -212,6 +212,12 @@ private:
                                const char* text, int length);
     void noteRecordLength(int length);
     void settleLongRecords();
+    // Without word wrap a line is cut only where it is too long for one record, in pieces of
+    // kRecordCut as loading cuts it; the line holding `piece` is cut anew when its records differ
+    // from that (grown past a record, or shortened so that fewer records hold it). Style bytes go
+    // along. Nothing with word wrap on, where re-wrapping decides the cuts.
+    void recutUnwrappedLine(TLineRecord* piece);
+    void recutUnwrappedLinesAt(int start, int end);
     void markFollowingChanged(TLineRecord* record, int count);
     int columnInRecord(const TLineRecord* record, int index) const;
     void moveTrack(TLineTrack* track, TLineRecord* to);

@@ -111,35 +111,57 @@ std::string stored(std::string text)
 
 } // namespace
 
-TEST(WordWrap, WithoutWrapLongLinesAreCutAt2048)
+TEST(WordWrap, WithoutWrapLongLinesAreCutAsLoadingCutsThem)
 {
     TCodeMemo memo;
     ASSERT_FALSE(memo.WordWrap());
-    // 2048 characters and a CR: loading stores 2047 + 2, a re-wrap makes it 2048 + 1.
+    // 2048 characters and a CR: loading stores 2047 + 2, and a re-wrap keeps that.
     SetText(memo, std::string(2048, 'a') + "\r\nnext");
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2, 4}));
     memo.Rewrap(nullptr, nullptr);
-    EXPECT_EQ(lengths(memo), (std::vector<int>{2048, 1, 4}));
-    EXPECT_EQ(records(memo)[1], "\r");
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2, 4}));
+    EXPECT_EQ(records(memo)[1], "a\r");
     expectSoundChain(memo);
 
-    // 2047 and 2048 characters (CR included) stay one record.
+    // 2047 characters (CR included) stay one record; one more is two.
     SetText(memo, std::string(2046, 'b') + "\r\n" + std::string(2047, 'c') + "\r\n");
     memo.Rewrap(nullptr, nullptr);
-    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2048}));
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2047, 1}));
     expectSoundChain(memo);
 
-    // Typing into a full record cuts it at once, without being asked.
+    // Typing into a full record cuts its line again at once, as loading would.
     SetText(memo, std::string(2047, 'd') + "\r\n");
     Select(memo, 10, 10);
     memo.InsertTypedChar('e');
     memo.InsertTypedChar('f');
-    EXPECT_EQ(lengths(memo), (std::vector<int>{2048, 2}));
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 3}));
     EXPECT_EQ(memo.StoredText(), std::string(10, 'd') + "ef" + std::string(2037, 'd') + "\r");
     expectSoundChain(memo);
-    // A very long line: every piece but the last is 2048 characters.
+    // A very long line: every piece but the last is 2047 characters.
     SetText(memo, std::string(5000, 'g'));
     memo.Rewrap(nullptr, nullptr);
-    EXPECT_EQ(lengths(memo), (std::vector<int>{2048, 2048, 904}));
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2047, 906}));
+}
+
+TEST(WordWrap, WithoutWrapAnEditRecutsOnlyItsOwnLine)
+{
+    TCodeMemo memo;
+    const std::string longLine(5000, 'x');
+    SetText(memo, longLine + "\r\n" + std::string(3000, 'y') + "\r\n" + longLine);
+    const std::vector<int> before = lengths(memo);
+    EXPECT_EQ(before, (std::vector<int>{2047, 2047, 907, 2047, 954, 2047, 2047, 906}));
+    // One character typed into a continuation piece of the middle line: the others keep their rows.
+    const int middle = 5001 + 2500;
+    Select(memo, middle, middle);
+    memo.InsertTypedChar('z');
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2047, 907, 2047, 955, 2047, 2047, 906}));
+    memo.Perform(EM_UNDO, 0, 0);
+    EXPECT_EQ(lengths(memo), before);
+    // Shortened to 1500 characters, the line is one record again.
+    Select(memo, 5001, 5001 + 1500);
+    memo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 2047, 907, 1501, 2047, 2047, 906}));
+    expectSoundChain(memo);
 }
 
 TEST(WordWrap, WrapColumnCutsAfterBlanksAndInsideLongWords)
@@ -216,7 +238,7 @@ TEST(WordWrap, OverrideCharactersKeepTheirLinesWhole)
     // A marked line too long for one record is cut where a record ends, not at the wrap width.
     SetOption(memo, smoWrapOverride, true);
     SetText(memo, std::string(">").append(3000, ' '));
-    EXPECT_EQ(lengths(memo), (std::vector<int>{2048, 953}));
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2047, 954}));
     expectSoundChain(memo);
 }
 
