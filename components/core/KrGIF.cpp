@@ -591,7 +591,7 @@ void WriteGIF(TStream& stream, TGIFScreen& screen, const std::vector<TGIFFrameRe
     }
     if (screen.Looping && frames.size() > 1) {
         static const char kLoop[] = "!\xFF\x0BNETSCAPE2.0\x03\x01";
-        out.insert(out.end(), kLoop, kLoop + 17);
+        out.insert(out.end(), kLoop, kLoop + sizeof kLoop - 1);
         put16(out, screen.RepeatCount);
         out.push_back(0);
     }
