@@ -1,9 +1,12 @@
 // JPEG files made through libjpeg's encoder for the picture tests.
 #pragma once
 
-#include <jpeglib.h>
+#include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include <jpeglib.h>
 
 #include "components/core/KrGraph.h"
 
