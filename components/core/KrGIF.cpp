@@ -65,8 +65,14 @@ public:
         FProgress(psStarting, 0, {});
         FEnd = TScopeGuard([this, exceptions = std::uncaught_exceptions()] {
             bool failing = std::uncaught_exceptions() > exceptions;
-            FProgress(psEnding, failing ? 0 : 100, {});
+            FProgress(psEnding, failing ? 0 : 100, failing ? FFailure : std::string());
         });
+    }
+    // Raises the text, which the end stage then reports.
+    [[noreturn]] void Fail(int id)
+    {
+        FFailure = LoadResString(id);
+        raise(id);
     }
     void Report(int percent)
     {
@@ -79,6 +85,7 @@ public:
 private:
     const TGIFProgress& FProgress;
     int FLast = -1;
+    std::string FFailure;
     TScopeGuard FEnd;
 };
 
@@ -634,11 +641,11 @@ bool LZWDecode(const uint8_t* data, size_t size, const TDibRows& target, bool in
     if (size == 0) {
         if (tolerant)
             return true;
-        raise(SGIFCorruptData);
+        run.Fail(SGIFCorruptData);
     }
     int minimum = data[0];
     if (minimum < 2 || minimum > 9)
-        raise(SGIFCodeSize);
+        run.Fail(SGIFCodeSize);
     const int clearCode = 1 << minimum;
     const int endCode = clearCode + 1;
     const int pixelMask = (1 << std::clamp(pixelBits, 1, target.BitCount)) - 1;
@@ -666,7 +673,7 @@ bool LZWDecode(const uint8_t* data, size_t size, const TDibRows& target, bool in
     bool damaged = false;
     auto damage = [&] {
         if (!tolerant)
-            raise(SGIFCorruptData);
+            run.Fail(SGIFCorruptData);
         damaged = true;
     };
     while (row) {

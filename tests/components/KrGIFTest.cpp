@@ -365,8 +365,14 @@ TEST(KrGIF, DamagedDataKeepsTheRowsDecodedSoFar)
     TRows rows(4, 4, 8);
     for (const Bytes& raster : {Bytes{2, 2, 0xC4, 0x01, 0}, Bytes{2, 1, 0x06, 0}, Bytes{2, 0}, Bytes{}}) {
         EXPECT_TRUE(LZWDecode(raster.data(), raster.size(), rows.Rows, false, true, 8));
+        std::pair<int, std::string> ending{-1, ""};
+        TGIFProgress progress = [&](TProgressStage stage, int percent, const std::string& message) {
+            if (stage == psEnding)
+                ending = {percent, message};
+        };
         EXPECT_EQ("Los datos codificados del GIF est\xE1n corruptos",
-                  messageOf([&] { LZWDecode(raster.data(), raster.size(), rows.Rows, false, false, 8); }));
+                  messageOf([&] { LZWDecode(raster.data(), raster.size(), rows.Rows, false, false, 8, progress); }));
+        EXPECT_EQ(std::make_pair(0, std::string("Los datos codificados del GIF est\xE1n corruptos")), ending);
     }
 
     // Without any colour table the pixels follow the minimum code size; zero sizes decode to nothing.
