@@ -81,8 +81,8 @@ TCustomCodeMemo::LineWrapper::LineWrapper(TCustomCodeMemo& memo, int wrapColumns
       FOverride(memo.FSettings->HasOption(smoWrapOverride)),
       FOverrideSet(CharSetOf(memo.FSettings->WrapOverride)),
       FFixed(memo.FFixedPitch),
-      FCharWidth(std::max(1, memo.FCharWidth)),
-      FPixelWidth(wrapColumns * std::max(1, memo.FCharWidth))
+      FCharWidth(std::max(1, memo.FView.CharWidth)),
+      FPixelWidth(wrapColumns * std::max(1, memo.FView.CharWidth))
 {
     // A copy: the painter's font cache may be trimmed while a break procedure runs.
     if (FWrap && !FFixed)
@@ -223,7 +223,6 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         total += last->Len;
         ++pieces;
     }
-    TLineRecord* const prev = first->Prev;
     TLineRecord* const next = last->Next;
 
     const char* text = first->Text.get();
@@ -261,38 +260,14 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         }
     }
 
-    // What the old records carry over: line data of the first, bookmarks that sat on later pieces,
-    // style bytes only when every piece has them, references to any of them.
+    // Style bytes carry over only when every piece has them.
     bool allStyled = true;
     bool anyStyled = false;
-    bool heldHighlightStart = false;
-    uint32_t restart = 0;
-    int topIndex = -1;
-    int beforeTop = 0;
-    int beforeLookup = -1;
-    TLineRecord* const lookup = M.lookupRecord();
-    const int lookupOffset = M.lookupStart();
-    uint16_t bookmarks = 0;
-    {
-        int index = 0;
-        int offset = 0;
-        for (TLineRecord* r = first;; r = r->Next, ++index) {
-            allStyled = allStyled && r->Styles;
-            anyStyled = anyStyled || r->Styles;
-            heldHighlightStart = heldHighlightStart || r == M.FHighlightStart;
-            restart |= r->Flags & lfRestart;
-            if (r == M.FTopRecord) {
-                topIndex = index;
-                beforeTop = offset;
-            }
-            if (r == lookup)
-                beforeLookup = offset;
-            if (r != first)
-                bookmarks |= r->MarkBits & mbBookmarks;
-            offset += r->Len;
-            if (r == last)
-                break;
-        }
+    for (TLineRecord* r = first;; r = r->Next) {
+        allStyled = allStyled && r->Styles;
+        anyStyled = anyStyled || r->Styles;
+        if (r == last)
+            break;
     }
     const uint8_t* styles = nullptr;
     if (allStyled) {
@@ -325,85 +300,24 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         if (!head) {
             head = piece;
         } else {
-            piece->MarkBits = mbContinuation;
-            piece->GlyphBits = 0;
-            piece->Reserved1 = -1;
-            piece->Reserved2 = -1;
+            TLineData continuation;
+            continuation.MarkBits = mbContinuation;
+            continuation.ApplyTo(*piece);
             tail->Next = piece;
             piece->Prev = tail;
         }
         tail = piece;
         pos += n;
     }
-    // A highlighting restart asked for anywhere in the line is asked for at its start.
-    head->Flags |= restart;
-    head->MarkBits = static_cast<uint16_t>((first->MarkBits | bookmarks) & ~mbContinuation);
-    head->GlyphBits = first->GlyphBits;
-    head->Reserved1 = first->Reserved1;
-    head->Reserved2 = first->Reserved2;
-
-    // The line's tracking object follows its first record; one that sat on a later piece moves
-    // there when the first had none.
-    for (TLineRecord* r = first;; r = r->Next) {
-        if (TLineTrack* track = r->Track) {
-            r->Track = nullptr;
-            if (!head->Track) {
-                head->Track = track;
-                track->Record = head;
-            } else
-                M.releaseTrack(track);
-        }
-        if (r == last)
-            break;
-    }
-
-    head->Prev = prev;
-    tail->Next = next;
-    if (prev)
-        prev->Next = head;
-    else
-        M.FStore.SetFirst(head);
-    if (next)
-        next->Prev = tail;
-    for (TLineRecord* r = first;;) {
-        TLineRecord* following = r->Next;
-        bool done = r == last;
-        M.disposeRecord(r);
-        if (done)
-            break;
-        r = following;
-    }
-    for (TLineRecord* r = head; r != next; r = r->Next)
-        M.recordAdded(r);
-
-    // Style bytes lost in the joining are made again by the next highlighting run.
-    if (heldHighlightStart || (!M.FHighlightStart && anyStyled && !allStyled))
-        M.FHighlightStart = head;
-    // Cached records that went are replaced by the new ones holding their offsets. The top row then
-    // keeps showing the text it showed.
-    auto holding = [&](int offset, int lineStart, int& start, int& index) {
-        TLineRecord* r = head;
-        start = lineStart;
-        index = 0;
-        while (r->Next != next && offset >= start + r->Len) {
-            start += r->Len;
-            r = r->Next;
-            ++index;
-        }
-        return r;
-    };
-    if (topIndex >= 0) {
-        int start = 0, index = 0;
-        M.FTopRecord = holding(M.FTopOffset, M.FTopOffset - beforeTop, start, index);
-        M.FTopLine = M.FTopLine - topIndex + index;
-        M.FTopOffset = start;
+    // The line still ends where it did, so the scanner's state there is still known; inside the
+    // line the cuts moved and nothing is known.
+    if (styles)
+        tail->ScanState = last->ScanState;
+    if (M.replaceLineRecords(first, last, head, tail))
         TopMoved = true;
-    }
-    if (beforeLookup >= 0) {
-        int start = 0, index = 0;
-        TLineRecord* r = holding(lookupOffset, lookupOffset - beforeLookup, start, index);
-        M.moveLookupCache(r, start);
-    }
+    // Style bytes lost in the joining are made again by the next highlighting run.
+    if (!M.FHighlightStart && anyStyled && !allStyled)
+        M.FHighlightStart = head;
     first = head;
     return next;
 }
@@ -412,7 +326,7 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
 
 int TCustomCodeMemo::WrapColumns() const
 {
-    int columns = FSettings->WrapAtColumn != 0 ? FSettings->WrapAtColumn : FColumnsPerWindow - kWindowWrapMargin;
+    int columns = FSettings->WrapAtColumn != 0 ? FSettings->WrapAtColumn : FView.ColumnsPerWindow - kWindowWrapMargin;
     return std::max(kMinWrapColumns, columns);
 }
 
@@ -444,7 +358,7 @@ void TCustomCodeMemo::Rewrap(TLineRecord* first, TLineRecord* last)
         while (stop->Next && !stop->EndsWithCR())
             stop = stop->Next;
     const bool wholeText = !start->Prev && !last;
-    const bool hadTop = FTopRecord != nullptr;
+    const bool hadTop = FView.TopRecord != nullptr;
     const int countBefore = FRecordCount;
 
     LineWrapper wrapper(*this, WrapColumns());
@@ -470,18 +384,18 @@ void TCustomCodeMemo::Rewrap(TLineRecord* first, TLineRecord* last)
 
     const int delta = FRecordCount - countBefore;
     if (delta != 0) {
-        if (hadTop && !wrapper.TopMoved && FTopRecord) {
+        if (hadTop && !wrapper.TopMoved && FView.TopRecord) {
             // A top below the range would now stand at another line index. Edits above the top drop
             // it before they get here; whatever else changes lines out of sight is found again.
-            TLineRecord* r = FTopRecord;
+            TLineRecord* r = FView.TopRecord;
             TLineRecord* rangeStart = before ? before->Next : FirstRecord();
             bool above = false;
-            for (int i = 0; r && i <= FLinesPerWindow + 2 && !above; ++i, r = r->Next)
+            for (int i = 0; r && i <= FView.LinesPerWindow + 2 && !above; ++i, r = r->Next)
                 above = r == rangeStart;
             if (!above)
-                FTopRecord = nullptr;
+                FView.TopRecord = nullptr;
         }
-        for (int i = 0; after && i <= FLinesPerWindow; ++i, after = after->Next)
+        for (int i = 0; after && i <= FView.LinesPerWindow; ++i, after = after->Next)
             after->Flags |= lfChanged;
     }
     FLongestLine = wholeText ? LongestLineLength() : std::max(FLongestLine, LongestLineLength());
