@@ -221,11 +221,11 @@ TGIFFrame* TGIFImage::current() const
     return FItems[static_cast<size_t>(std::clamp(FCurrentFrame, 0, FrameCount() - 1))].get();
 }
 
-TGIFFrame& TGIFImage::AppendFrame(const QImage& graphic)
+TGIFFrame& TGIFImage::appendFrame(const std::function<void(TGIFFrame&)>& assign)
 {
     FItems.push_back(std::make_unique<TGIFFrame>(this));
     TGIFFrame& frame = *FItems.back();
-    frame.Assign(graphic);
+    assign(frame);
     FCurrentFrame = FrameCount() - 1;
     if (Version == 0)
         Version = 1;
@@ -235,18 +235,14 @@ TGIFFrame& TGIFImage::AppendFrame(const QImage& graphic)
     return frame;
 }
 
+TGIFFrame& TGIFImage::AppendFrame(const QImage& graphic)
+{
+    return appendFrame([&](TGIFFrame& frame) { frame.Assign(graphic); });
+}
+
 TGIFFrame& TGIFImage::AppendFrame(const TGIFFrame& source)
 {
-    FItems.push_back(std::make_unique<TGIFFrame>(this));
-    TGIFFrame& frame = *FItems.back();
-    frame.Assign(&source);
-    FCurrentFrame = FrameCount() - 1;
-    if (Version == 0)
-        Version = 1;
-    if (FrameCount() > 1)
-        Version = 2;
-    Changed();
-    return frame;
+    return appendFrame([&](TGIFFrame& frame) { frame.Assign(&source); });
 }
 
 void TGIFImage::Assign(const TGIFImage* source)

@@ -115,6 +115,7 @@ public:
 private:
     friend class TGIFFrame;
     void clear();
+    TGIFFrame& appendFrame(const std::function<void(TGIFFrame&)>& assign);
     void loadBytes(const uint8_t* data, size_t size, bool decodeFirst);
     TGIFFrame* current() const;
 
