@@ -875,8 +875,11 @@ void EncodeFrame(TGIFFrameRecord& frame, TGIFScreen& screen, const uint8_t* bmp,
     int bitCount = get16(info + 14);
     if (bitCount != 1 && bitCount != 4 && bitCount != 8)
         raise(SGIFEncodeError);
-    if (width <= 0 || height <= 0 || width > 65535 || height > 65535 || infoSize < 40 || infoSize > size)
+    if (width <= 0 || height <= 0)
         raise(SGIFNoData);
+    // The file's sizes are 16 bits wide.
+    if (width > 65535 || height > 65535 || infoSize < 40 || infoSize > size)
+        raise(SGIFEncodeError);
     int colors = 1 << bitCount;
     size_t paletteAt = 14 + static_cast<size_t>(infoSize);
     size_t stride = strideOf(width, bitCount);
