@@ -26,6 +26,8 @@ class EConvertError : public Exception { using Exception::Exception; };
 class EListError : public Exception { using Exception::Exception; };
 // A picture whose data cannot be read or drawn.
 class EInvalidGraphic : public Exception { using Exception::Exception; };
+// An operation a picture cannot carry out on its data.
+class EInvalidGraphicOperation : public Exception { using Exception::Exception; };
 // A property or operation that the object's present state does not allow.
 class EInvalidOperation : public Exception { using Exception::Exception; };
 
