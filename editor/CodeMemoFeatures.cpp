@@ -1,7 +1,7 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
 // Each member here is the whole of a feature's reach into the control: bookmarks, text marks,
-// search, export and clipboard, and drag and drop. A unit that provides one replaces its members
+// export and clipboard, and drag and drop. A unit that provides one replaces its members
 // here.
 #include "editor/CodeMemo.h"
 
@@ -14,18 +14,6 @@ void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
 void TCustomCodeMemo::SetBookmark(int, int, int) {}
 
 void TCustomCodeMemo::GotoBookmark(int) {}
-
-// ---------------------------------------------------------------- search
-
-int TCustomCodeMemo::DoFind(int, const char*)
-{
-    return -1;
-}
-
-int TCustomCodeMemo::DoReplace(int)
-{
-    return 0;
-}
 
 // ---------------------------------------------------------------- export and clipboard
 
