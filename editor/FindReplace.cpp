@@ -51,6 +51,7 @@ public:
         FMemo.SearchFlags = flags;
         FState.IsRegExpr = (flags & smsRegExpr) != 0;
         const int length = FMemo.TextLength();
+        const bool repeatBefore = std::exchange(FState.RepeatBefore, false);
         if (length == 0)
             return -1;
         std::string pattern = text ? text : "";
@@ -65,7 +66,9 @@ public:
             return -1;
         if (FState.IsRegExpr) {
             try {
-                if (FRE.Compile(pattern) && FRE.Match(streamAt(selection.End), !backward)) {
+                // A repeat going backward from a match starts before it.
+                const int from = selection.End - (backward && repeatBefore ? 1 : 0);
+                if (FRE.Compile(pattern) && FRE.Match(streamAt(from), !backward)) {
                     const int start = FRE.MatchEntry(0);
                     select(start, FRE.MatchEntry(FRE.ElementCount()), true);
                     FState.LastFoundPos = start;
@@ -144,7 +147,9 @@ public:
             } else if (regExpr) {
                 if (past->Start == 0)
                     return reportFailure();
-                from = past->Start - 1;
+                // The search then starts one before the caret.
+                from = past->Start;
+                FState.RepeatBefore = true;
             } else {
                 // A plain search backward takes matches that end by its start.
                 from = past->End - 1;

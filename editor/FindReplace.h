@@ -31,6 +31,9 @@ struct TSearchState {
     bool IsRegExpr = false;
     // Regular-expression errors shown so far: a search that showed one reports no failure besides.
     int ErrorsShown = 0;
+    // Set by FindNext for the direct search it runs: a backward expression search starts one
+    // character before the selection, past the match it goes on from.
+    bool RepeatBefore = false;
     // The last match of a direct search and the selection that search left behind (a plain search
     // leaves it where it was): FindNext steps past the match while the selection is either.
     TTextRange LastMatch{-1, -1};
