@@ -230,6 +230,11 @@ public:
             findFromDialog(dialog);
         if (!(options & (frReplace | frReplaceAll)))
             return;
+        // The user may search a read-only text but not change it.
+        if (FMemo.ReadOnly()) {
+            QApplication::beep();
+            return;
+        }
         const std::string pattern = dialog.FindText();
         const std::string replacement = dialog.ReplaceText();
         const bool down = (options & frDown) != 0;

@@ -253,6 +253,11 @@ TEST(FindReplace, BackwardReplaceAllGivesTheForwardResult)
     Select(memo, 0, 0);
     replaceDialog(memo, 0, "a", "B").ClickReplaceAll();
     EXPECT_EQ(textOf(memo), "xB");
+    // A read-only text is not replaced in.
+    memo.SetReadOnly(true);
+    Select(memo, 0, 0);
+    replaceDialog(memo, 0, "B", "a").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "xB");
 }
 
 TEST(FindReplace, ConfirmedReplacementFollowsTheAnswers)
