@@ -13,6 +13,9 @@ inline void ensureApplication()
     if (!QApplication::instance()) {
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static QApplication application(argc, argv);
+        // Never destroyed: at exit Qt's own statics (the icon theme's loader among them) are gone
+        // before a static application's clean-up, which would still reach them.
+        static QApplication* application = new QApplication(argc, argv);
+        (void)application;
     }
 }

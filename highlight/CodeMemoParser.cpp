@@ -121,6 +121,7 @@ void TCodeMemoParser::ResetScanner(uint8_t tokenValue)
     FContainerEnd = 0;
     FPending = 0;
     FStack.Clear();
+    FRecogniserMemo.Clear();
     SelectTokenTable();
     syncTrieStates();
 }
@@ -143,7 +144,7 @@ bool TCodeMemoParser::matchElement(const TElementRec& element, TEdStream& stream
     if (element.IsProcedure()) {
         if (element.CustomFlag)
             return CallCustomParse(element.ProcID, stream, length, value);
-        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length);
+        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length, &FRecogniserMemo);
     }
     // Past the end the cursor reports character 0, which a negated group may accept; nothing is
     // consumed there, so the length keeps counting real characters.
@@ -158,7 +159,7 @@ bool TCodeMemoParser::matchBody(const TElementRec& element, TEdStream& stream, i
     if (element.IsProcedure()) {
         if (element.CustomFlag)
             return CallCustomParse(element.ProcID, stream, length, value);
-        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length);
+        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length, &FRecogniserMemo);
     }
     const int64_t origin = stream.GetPos();
     for (int i = 0; i < element.GroupCount(); ++i) {
@@ -194,7 +195,7 @@ bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, 
         tryBody = body.IsPresent();
         value = token;
         if (start.IsProcedure() && !start.CustomFlag && isBuiltinStart(start.ProcID))
-            return RunRecogniser(start.ProcID, stream, length);
+            return RunRecogniser(start.ProcID, stream, length, &FRecogniserMemo);
         const int64_t before = stream.GetPos();
         if (!matchElement(start, stream, length, value))
             return false;
@@ -215,7 +216,7 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, TEdStream& stre
     stream.SetPos(start);
     length = 0;
     if (record.Start.IsProcedure()) {
-        if (RunRecogniser(record.Start.ProcID, stream, length))
+        if (RunRecogniser(record.Start.ProcID, stream, length, &FRecogniserMemo))
             return record.TokenValue;
         takeOneChar(stream, start, length);
         return 0;

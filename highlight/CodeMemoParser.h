@@ -10,6 +10,7 @@
 #include "editor/model/ParserBase.h"
 #include "highlight/Compressor.h"
 #include "highlight/ParserTables.h"
+#include "highlight/Recognisers.h"
 
 class TCodeMemoParser;
 struct TCompiledLanguage;
@@ -209,6 +210,7 @@ private:
     const TStartTable* FCurrentStartTable;
     uint8_t FContainer = 0;
     uint8_t FPending = 0; // the container flag as it stood when ScanToken last returned
+    TRecogniserMemo FRecogniserMemo;
     int32_t FContainerToken = 0;
     int64_t FContainerEnd = 0;
     TStateSet FSavedStates; // the state set from before the container token

@@ -263,14 +263,19 @@ TStateSet rangeSet(std::initializer_list<std::pair<uint8_t, uint8_t>> ranges)
 
 } // namespace
 
-bool RunRecogniser(int index, TCustomEdStream& cursor, int& length)
+bool RunRecogniser(int index, TCustomEdStream& cursor, int& length, TRecogniserMemo* memo)
 {
     if (index < kFirstRecogniser || index > kLastRecogniser)
         return false;
     const int64_t pos = cursor.GetPos();
+    const bool remembers = memo && index == riStdMailURL;
+    if (remembers && memo->Stream == &cursor && pos > memo->FailedFrom && pos < memo->FailedTo)
+        return false;
     const int savedLength = length;
     if (kRecognisers[static_cast<size_t>(index - kFirstRecogniser)](cursor, length))
         return true;
+    if (remembers)
+        *memo = {&cursor, pos, cursor.GetPos()};
     cursor.SetPos(pos);
     length = savedLength;
     return false;

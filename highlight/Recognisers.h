@@ -29,10 +29,25 @@ constexpr int kLastRecogniser = riStdCStringSQ;
 constexpr int kFirstBuiltinStart = riStdIdentifier;
 constexpr int kProcedureIdOffset = 7;
 
+#include <cstdint>
+
+// What the scanner learned from a failed recogniser during one highlighting run. The mail
+// recogniser reads a whole run of mail characters before it fails for want of an "@"; any start
+// inside that run reads the rest of it and fails too, so such starts fail at once. Without this a
+// run of n letters, each of which may start an address, costs n * n reads. The text does not change
+// during a run; the scanner clears the memo when it is reset for the next one.
+struct TRecogniserMemo {
+    const TCustomEdStream* Stream = nullptr;
+    int64_t FailedFrom = -1; // a failed start...
+    int64_t FailedTo = -1;   // ...and the end of the run it read
+    void Clear() { *this = {}; }
+};
+
 // Runs recogniser `index` at the cursor. What it consumes is added to `length`, one per character
 // actually passed. On failure the cursor and `length` are as they were on entry, whatever the
-// recogniser did on the way. An index outside 7..20 is a failed match.
-bool RunRecogniser(int index, TCustomEdStream& cursor, int& length);
+// recogniser did on the way. An index outside 7..20 is a failed match. `memo`, when given, lets a
+// start that must fail fail without reading.
+bool RunRecogniser(int index, TCustomEdStream& cursor, int& length, TRecogniserMemo* memo = nullptr);
 
 // The recogniser that a procedure id of a repeat, body, terminator or non-built-in handler start
 // names, or 0 when the id names none.

@@ -1,5 +1,6 @@
 // The script compiler driver: compiling a script into a parser, the section dispatch and the shared parsing helpers.
 #include "highlight/SynParseCompile.h"
+#include "platform/core/ScopeGuard.h"
 
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"
@@ -99,7 +100,10 @@ int32_t TScriptCompilation::ReadExpression()
     try {
         return readSum();
     } catch (const Exception&) {
-        // Whatever went wrong inside, the script writer is told where the expression broke off.
+        // Nesting too deep is said as it is; whatever else went wrong inside, the script writer is
+        // told where the expression broke off.
+        if (FExpressionTooDeep)
+            throw;
         ScriptError(CompileMessage::ExpressionExpected);
     }
 }
@@ -131,7 +135,14 @@ int32_t TScriptCompilation::readTerm()
         return value;
     }
     if (FToken == LeftParen) {
+        constexpr int kMaxExpressionDepth = 256;
+        if (FExpressionDepth >= kMaxExpressionDepth) {
+            FExpressionTooDeep = true;
+            ScriptError(CompileMessage::ExpressionTooDeep);
+        }
         AdvanceToken();
+        ++FExpressionDepth;
+        TScopeGuard nested([this] { --FExpressionDepth; });
         int32_t value = readSum();
         ExpectToken(RightParen, CompileMessage::RightParenExpected);
         return value;

@@ -40,6 +40,7 @@ enum : int {
     KeySpecRequired = 4119,
     RangeError = 4130,               // ECodeMemo, formatted with the bounds
     ContextRespecified = 4131,       // ECodeMemo, formatted with the token value
+    ExpressionTooDeep = 4142,
 };
 } // namespace CompileMessage
 
@@ -137,6 +138,10 @@ public:
 private:
     int32_t readSum();
     int32_t readTerm();
+    // Parentheses open around the term being read; bounded so that a hostile script cannot exhaust
+    // the stack.
+    int FExpressionDepth = 0;
+    bool FExpressionTooDeep = false;
     // The parts of the language section with a syntax of their own.
     void readEditableStyles();
     void readContextStates();

@@ -1,6 +1,7 @@
 // The Qt shapes of the class library's pointer numbers.
 #include "platform/Cursors.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <map>
 #include <optional>
@@ -71,4 +72,14 @@ QCursor CursorOf(TCursor cursor)
         it->second.Shape = it->second.Draw();
     }
     return *it->second.Shape;
+}
+
+TBusyCursor::TBusyCursor()
+{
+    QApplication::setOverrideCursor(CursorOf(crHourGlass));
+}
+
+TBusyCursor::~TBusyCursor()
+{
+    QApplication::restoreOverrideCursor();
 }

@@ -43,3 +43,12 @@ using TCursorDrawer = QCursor (*)();
 void RegisterCursor(TCursor cursor, TCursorDrawer draw);
 // The Qt cursor of a pointer number: the registered shape, else the system shape of CursorShapeOf.
 QCursor CursorOf(TCursor cursor);
+
+// Shows the hourglass over the whole application while it lives; nested ones stack.
+class TBusyCursor {
+public:
+    TBusyCursor();
+    ~TBusyCursor();
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};

@@ -3,6 +3,12 @@
 
 #include <algorithm>
 
+TParserClient::~TParserClient()
+{
+    const std::vector<TCustomCodeMemoParser*> parsers = FListedBy;
+    for (TCustomCodeMemoParser* parser : parsers)
+        parser->forgetEditor(this);
+}
 
 TCustomCodeMemoParser::TCustomCodeMemoParser() : FSettings(std::make_unique<TSM_Settings>()) {}
 
@@ -24,8 +30,30 @@ void TCustomCodeMemoParser::ReleaseEditors()
         editor->ParserRemoved(this);
     for (TParserClient* editor : FEditors)
         FSettings->RemoveClient(editor);
+    editors = FNotified;
+    editors.insert(editors.end(), FEditors.begin(), FEditors.end());
     FEditors.clear();
     FNotified.clear();
+    for (TParserClient* editor : editors)
+        noteListing(editor);
+}
+
+void TCustomCodeMemoParser::noteListing(TParserClient* editor)
+{
+    const bool listed = std::find(FEditors.begin(), FEditors.end(), editor) != FEditors.end() ||
+                        std::find(FNotified.begin(), FNotified.end(), editor) != FNotified.end();
+    std::vector<TCustomCodeMemoParser*>& parsers = editor->FListedBy;
+    auto it = std::find(parsers.begin(), parsers.end(), this);
+    if (listed && it == parsers.end())
+        parsers.push_back(this);
+    else if (!listed && it != parsers.end())
+        parsers.erase(it);
+}
+
+void TCustomCodeMemoParser::forgetEditor(TParserClient* editor)
+{
+    DetachEditor(editor);
+    RemoveFreeNotification(editor);
 }
 
 bool TCustomCodeMemoParser::EditSettings(TSM_PropEdPages)
@@ -40,6 +68,7 @@ void TCustomCodeMemoParser::AttachEditor(TParserClient* editor)
     FEditors.push_back(editor);
     FSettings->AddClient(editor);
     FreeNotification(editor);
+    noteListing(editor);
 }
 
 void TCustomCodeMemoParser::DetachEditor(TParserClient* editor)
@@ -49,6 +78,7 @@ void TCustomCodeMemoParser::DetachEditor(TParserClient* editor)
         return;
     FEditors.erase(it);
     FSettings->RemoveClient(editor);
+    noteListing(editor);
 }
 
 bool TCustomCodeMemoParser::IsAttached(const TParserClient* editor) const
@@ -76,13 +106,17 @@ void TCustomCodeMemoParser::RefreshEditors()
 
 void TCustomCodeMemoParser::FreeNotification(TParserClient* editor)
 {
-    if (editor && std::find(FNotified.begin(), FNotified.end(), editor) == FNotified.end())
+    if (editor && std::find(FNotified.begin(), FNotified.end(), editor) == FNotified.end()) {
         FNotified.push_back(editor);
+        noteListing(editor);
+    }
 }
 
 void TCustomCodeMemoParser::RemoveFreeNotification(TParserClient* editor)
 {
     auto it = std::find(FNotified.begin(), FNotified.end(), editor);
-    if (it != FNotified.end())
+    if (it != FNotified.end()) {
         FNotified.erase(it);
+        noteListing(editor);
+    }
 }

@@ -16,11 +16,23 @@ class TEdStream;
 // settings, and tells them when its settings are replaced and when it goes.
 class TParserClient : public TSettingsClient {
 public:
+    TParserClient() = default;
+    // Leaves every parser that still lists it, however it came to be listed (a slot, or a scan with
+    // a parser it holds in none), so no parser keeps a pointer to an editor that is gone.
+    ~TParserClient() override;
+    TParserClient(const TParserClient&) = delete;
+    TParserClient& operator=(const TParserClient&) = delete;
+
     // The parser's settings were replaced (a compile, a load of stored tables): apply them again.
     // May raise; the parser then goes on with its other editors.
     virtual void ParserSettingsReplaced(TCustomCodeMemoParser* parser) = 0;
     // The parser goes: let go of every reference to it.
     virtual void ParserRemoved(TCustomCodeMemoParser* parser) = 0;
+
+private:
+    friend class TCustomCodeMemoParser;
+    // The parsers whose lists name this editor.
+    std::vector<TCustomCodeMemoParser*> FListedBy;
 };
 
 // Pages of the settings dialog a parser may offer, one bit each.
@@ -106,6 +118,13 @@ protected:
     // Tells the editors that the parser goes. A derived destructor calls it first, so that editors
     // let go while the whole parser still exists; the base destructor calls it again (harmless).
     void ReleaseEditors();
+
+private:
+    friend class TParserClient;
+    // Keeps the editor's own record of the parsers that list it in step with the two lists.
+    void noteListing(TParserClient* editor);
+    // Removes the editor from both lists; called by an editor that goes.
+    void forgetEditor(TParserClient* editor);
 
 private:
     std::unique_ptr<TSM_Settings> FSettings;

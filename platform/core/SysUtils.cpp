@@ -160,6 +160,28 @@ char AnsiUpper(char c)
     }
 }
 
+char AnsiLower(char c)
+{
+    auto u = static_cast<unsigned char>(c);
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7))
+        return static_cast<char>(u + 32);
+    switch (u) {
+    case 0x8A: return static_cast<char>(0x9A);
+    case 0x8C: return static_cast<char>(0x9C);
+    case 0x8E: return static_cast<char>(0x9E);
+    case 0x9F: return static_cast<char>(0xFF);
+    default: return c;
+    }
+}
+
+std::string AnsiLowerCase(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        c = AnsiLower(c);
+    return r;
+}
+
 bool AnsiSameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -29,6 +29,9 @@ bool SameText(std::string_view a, std::string_view b);
 // Upper case of a Windows-1252 letter: the ASCII letters, the accented letters and the four letters of
 // 0x80..0x9F that have a case partner; every other byte is left as it is.
 char AnsiUpper(char c);
+// Lower case of a Windows-1252 letter, the inverse of AnsiUpper; every other byte is left as it is.
+char AnsiLower(char c);
+std::string AnsiLowerCase(std::string_view s);
 // Equality without case over all Windows-1252 letters, as the user's locale compares names.
 bool AnsiSameText(std::string_view a, std::string_view b);
 

@@ -120,6 +120,32 @@ TEST(CodeMemoParsers, FreeingAnEditorLeavesNothingBehind)
     // The parser goes last: were an editor still listed, its notice would reach freed memory.
 }
 
+TEST(CodeMemoParsers, AnEditorListedOutsideItsSlotsIsForgottenWhenItGoes)
+{
+    // A scan with a parser the editor holds in no slot lists the editor with the parser too.
+    auto parser = std::make_unique<TTestParser>();
+    auto held = std::make_unique<TTestParser>();
+    {
+        TCodeMemo memo;
+        memo.SetParser2(held.get());
+        parser->AttachEditor(&memo);
+        parser->FreeNotification(&memo);
+        ASSERT_TRUE(parser->IsAttached(&memo));
+    }
+    EXPECT_TRUE(parser->Editors().empty());
+    EXPECT_TRUE(parser->Settings().Clients().empty());
+    EXPECT_TRUE(held->Editors().empty());
+    parser->RefreshEditors(); // would reach freed memory if the editor were still listed
+
+    // A parser that goes first leaves the editor nothing to forget.
+    auto memo = std::make_unique<TCodeMemo>();
+    parser->AttachEditor(memo.get());
+    held->AttachEditor(memo.get());
+    parser.reset();
+    memo.reset();
+    EXPECT_TRUE(held->Editors().empty());
+}
+
 TEST(CodeMemoParsers, UpdateFromParserRunsItsSettingsEditor)
 {
     TTestParser parser;

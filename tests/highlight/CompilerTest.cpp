@@ -116,6 +116,13 @@ TEST(ScriptCompiler, ExpressionsRunLeftToRightWithoutPrecedence)
     EXPECT_EQ(evaluate("(1 + 2").error, nearError(1, 7, "Expression expected"));
     EXPECT_EQ(evaluate("1 +").error, nearError(1, 4, "Expression expected"));
     EXPECT_EQ(evaluate("1 + nope").error, nearError(1, 9, "Expression expected"));
+
+    // Nesting is bounded: 256 levels read, one more is an error where it opens, however deep the
+    // script goes (a million would otherwise exhaust the stack).
+    EXPECT_EQ(evaluate(std::string(256, '(') + "5" + std::string(256, ')')).value, 5);
+    EXPECT_EQ(evaluate(std::string(257, '(') + "5" + std::string(257, ')')).error,
+              nearError(1, 258, "Expression nested too deeply"));
+    EXPECT_EQ(evaluate(std::string(1000000, '(')).error, nearError(1, 258, "Expression nested too deeply"));
 }
 
 TEST(ScriptCompiler, RangeChecksRaiseTheBareMessage)

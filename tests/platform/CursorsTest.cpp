@@ -1,7 +1,9 @@
 // The pointer table: system shapes by number, and shapes a program registers and draws on first use.
+#include <QApplication>
 #include <QCursor>
 #include <QPixmap>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include "platform/Cursors.h"
 
@@ -41,4 +43,22 @@ TEST(Cursors, RegisteredShapesAreDrawnOnceAndOthersFallBackToTheSystem)
     EXPECT_EQ(gDrawn, 2);
     RegisterCursor(kSquare, nullptr);
     EXPECT_EQ(CursorOf(kSquare).shape(), Qt::ArrowCursor);
+}
+
+TEST(Cursors, BusyCursorsStackAndEndWithTheirScope)
+{
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    {
+        TBusyCursor outer;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        try {
+            TBusyCursor inner;
+            throw std::runtime_error("stop");
+        } catch (const std::runtime_error&) {
+        }
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

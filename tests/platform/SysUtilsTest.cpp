@@ -15,7 +15,20 @@ TEST(SysUtils, AnsiCaseFoldsEveryWindows1252LetterPair)
     for (auto [lower, upper] : pairs) {
         EXPECT_EQ(static_cast<unsigned char>(AnsiUpper(static_cast<char>(lower))), upper) << lower;
         EXPECT_EQ(static_cast<unsigned char>(AnsiUpper(static_cast<char>(upper))), upper) << upper;
+        EXPECT_EQ(static_cast<unsigned char>(AnsiLower(static_cast<char>(upper))), lower) << upper;
+        EXPECT_EQ(static_cast<unsigned char>(AnsiLower(static_cast<char>(lower))), lower) << lower;
     }
+    // Lowering undoes raising for every byte that raising changes, and changes nothing else.
+    for (int c = 0; c < 256; ++c) {
+        char ch = static_cast<char>(c);
+        if (AnsiUpper(ch) != ch) {
+            EXPECT_EQ(AnsiLower(AnsiUpper(ch)), ch) << c;
+        }
+        if (AnsiLower(ch) != ch) {
+            EXPECT_EQ(AnsiUpper(AnsiLower(ch)), ch) << c;
+        }
+    }
+    EXPECT_EQ(AnsiLowerCase("CANCI\xD3N \x8A.HTM"), "canci\xF3n \x9A.htm");
     // No letter partners: the division sign, the sharp s, digits and signs stay as they are.
     for (unsigned c : {0xF7u, 0xDFu, unsigned('1'), unsigned('_'), 0x80u})
         EXPECT_EQ(static_cast<unsigned char>(AnsiUpper(static_cast<char>(c))), c) << c;

@@ -1,0 +1,79 @@
+// Folder entries with their attributes and times, and the drive list read from the mount table.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Attribute bits of a folder entry, numbered as the class library numbers them.
+enum : uint32_t {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSysFile = 0x04,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+    faTemporary = 0x100,
+};
+
+// One entry of a folder. Times are seconds since the epoch (UTC).
+struct TSearchRec {
+    std::string Name;
+    uint32_t Attr = 0;
+    int64_t Size = 0;
+    std::time_t Modified = 0;
+    std::time_t Created = 0;
+    std::time_t LastAccess = 0;
+};
+
+// The attributes a name and its permissions give here: hidden for a name starting with "." (but not
+// "." and ".."), read-only when the entry is not writable, folder for a folder; system, archive and
+// temporary are never set.
+uint32_t AttributesOf(std::string_view name, bool isFolder, bool writable);
+// A path is writable when its owner may write it and so may the caller.
+// Fills the record for one path (a symbolic link is taken for what it points to, a broken one for
+// itself); false when nothing answers to the path. The record's name is the path's last component.
+bool ReadEntry(const std::string& path, TSearchRec& rec);
+// Calls `visit` for each entry of a folder, without "." and "..", until it returns false; false when
+// it was stopped so. Entries that vanish while the folder is read are left out; a folder that cannot
+// be read has none.
+bool ForEachEntry(const std::string& folder, const std::function<bool(const TSearchRec&)>& visit);
+// The entries of a folder, without "." and ".."; entries that vanish while the folder is read are
+// left out. Empty when the folder cannot be read.
+std::vector<TSearchRec> ReadFolder(const std::string& folder);
+
+// Kinds of drive, numbered as the system numbers them.
+enum TDriveKind { dkUnknown = 0, dkRemovable = 2, dkFixed = 3, dkRemote = 4, dkCDRom = 5, dkRamDisk = 6 };
+
+// One listed drive: a mount point standing for a drive letter.
+struct TDriveInfo {
+    std::string Root;    // ends in "/"
+    std::string Label;   // the volume label; "" when it has none
+    TDriveKind Kind = dkFixed;
+    std::string VolumeId; // changes when another medium is mounted on the same root
+    bool operator==(const TDriveInfo&) const = default;
+};
+
+// One line of a mount table.
+struct TMountEntry {
+    std::string Device;
+    std::string MountPoint;
+    std::string FsType;
+};
+
+// Parses a mount table in the system's text form (device, mount point, type, options...; "\NNN"
+// octal escapes in the fields); malformed lines are skipped.
+std::vector<TMountEntry> ParseMountTable(std::string_view text);
+// The kind of drive for a file system type mounted at a place: remote for network file systems,
+// CD-ROM for optical ones, RAM disk for memory file systems, removable under the media folders,
+// fixed otherwise.
+TDriveKind DriveKindOf(std::string_view fsType, std::string_view mountPoint);
+// The drive list from a mount table: the root, then the home folder (when it is not the root), then
+// the volumes mounted under the media folders or from the network, by mount point. A home folder
+// takes the kind and volume of the mount that holds it. `labels` maps a device to its volume label.
+std::vector<TDriveInfo> DrivesFromMounts(const std::vector<TMountEntry>& mounts, const std::string& home,
+                                         const std::vector<std::pair<std::string, std::string>>& labels);
+// The drive list of this machine: its mount table, home folder and volume labels.
+std::vector<TDriveInfo> LogicalDrives();
