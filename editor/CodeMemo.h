@@ -130,8 +130,8 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
-// Commands, MouseInput, TemplatesInput, CodeMemoUndo) as members of this class. Those still to come
-// (bookmarks, text marks, search, export, clipboard, drag and drop) are virtual members whose plain
+// Commands, MouseInput, TemplatesInput, CodeMemoUndo, FindReplace) as members of this class. Those still to come
+// (bookmarks, text marks, export, clipboard, drag and drop) are virtual members whose plain
 // defaults stand in CodeMemoFeatures.cpp until their units replace them.
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
