@@ -1,11 +1,14 @@
-// The main window of the program: the shared editor, its three highlighting languages and the opening of files.
+// The main window of the program: the shared editor, its three highlighting languages, the status bar with its three buttons and the opening of files.
 #include "app/uFormPrincipal.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
+#include <QPainter>
 #include <QShowEvent>
+#include <QStatusBar>
 
+#include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"
@@ -18,6 +21,52 @@ namespace {
 // The kind of files whose extension no kind claims, until the settings carry the user's choice.
 constexpr int kDefaultParser = ekHTML;
 constexpr int kFileCannotBeOpened = 4400;
+constexpr int kHideToolBar = 4460;
+constexpr int kHideSidePanel = 4461;
+constexpr int kOpenAuxiliaryEditor = 4462;
+
+// The pictures of the status-bar buttons: a small window showing the part each button shows or hides.
+enum class TStatusGlyph { ToolBar, SidePanel, AuxiliaryEditor };
+
+QImage statusGlyph(TStatusGlyph kind)
+{
+    constexpr int kSize = 12;
+    // Fuchsia is the background the button leaves transparent: the strip's bottom-left pixel.
+    QImage glyph(kSize, kSize, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter painter(&glyph);
+    const QColor frame(0, 0, 0);
+    const QColor page(255, 255, 255);
+    const QColor part(0, 0, 128);
+    painter.fillRect(0, 1, kSize, kSize - 2, frame);
+    painter.fillRect(1, 2, kSize - 2, kSize - 4, page);
+    switch (kind) {
+    case TStatusGlyph::ToolBar:
+        painter.fillRect(1, 2, kSize - 2, 3, part);
+        break;
+    case TStatusGlyph::SidePanel:
+        painter.fillRect(1, 2, 4, kSize - 4, part);
+        break;
+    case TStatusGlyph::AuxiliaryEditor:
+        painter.fillRect(1, kSize / 2, kSize - 2, 1, frame);
+        painter.fillRect(1, kSize / 2 + 1, kSize - 2, kSize / 2 - 3, part);
+        break;
+    }
+    return glyph;
+}
+
+TKrSpeedButton* makeStatusButton(QWidget* parent, const char* name, TStatusGlyph kind, int hint)
+{
+    auto* button = new TKrSpeedButton(parent);
+    button->setObjectName(name);
+    button->SetFlat(true);
+    // The bar's own background shows around the picture.
+    button->SetTransparent(true);
+    button->SetGlyph(statusGlyph(kind));
+    button->SetHint(LoadResString(hint));
+    button->Loaded();
+    return button;
+}
 
 // Parser messages separate their lines with LF CR; a Qt label would show the CR.
 void showParserInformation(const std::string& text)
@@ -69,6 +118,16 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FCodeMemo->SetParser2(FTextParser.get());
     FCodeMemo->SetParser3(FJavaParser.get());
 
+    FBarraEstado = new QStatusBar(this);
+    FBarraEstado->setObjectName("BarraEstado");
+    setStatusBar(FBarraEstado);
+    FStatusPanel0 = new QWidget(FBarraEstado);
+    FBarraEstado->addWidget(FStatusPanel0);
+    FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
+    FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
+    FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
+    placeStatusButtons();
+
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
     // a language, so the editor takes each one's settings at once.
     const std::pair<TCodeMemoParser*, const char*> shipped[] = {
@@ -96,6 +155,19 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 }
 
 TformPrincipal::~TformPrincipal() = default;
+
+void TformPrincipal::placeStatusButtons()
+{
+    const int height = FBarraEstado->sizeHint().height() - 2;
+    int left = 2;
+    for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar}) {
+        button->setGeometry(left, 2, height, height);
+        // The buttons lie over the first panel, which only keeps their room.
+        button->raise();
+        left += height;
+    }
+    FStatusPanel0->setFixedWidth(3 * height + 4);
+}
 
 int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
 {

@@ -1,4 +1,4 @@
-// The main window of the program: the shared editor, its three highlighting languages and the opening of files.
+// The main window of the program: the shared editor, its three highlighting languages, the status bar with its three buttons and the opening of files.
 #pragma once
 
 #include <QMainWindow>
@@ -7,7 +7,9 @@
 #include <vector>
 
 class QShowEvent;
+class QStatusBar;
 class TCodeMemo;
+class TKrSpeedButton;
 class TCodeMemoParser;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
@@ -27,6 +29,11 @@ public:
     TCodeMemoParser& HTMLParser() const { return *FHTMLParser; }
     TCodeMemoParser& TextParser() const { return *FTextParser; }
     TCodeMemoParser& JavaParser() const { return *FJavaParser; }
+    // The status bar and its three buttons: tool bar, side panel and auxiliary editor.
+    QStatusBar* BarraEstado() const { return FBarraEstado; }
+    TKrSpeedButton* sbBarra() const { return FsbBarra; }
+    TKrSpeedButton* sbLateral() const { return FsbLateral; }
+    TKrSpeedButton* sbAuxiliar() const { return FsbAuxiliar; }
 
     // The editor kind for a file, by its extension (compared without regard to case).
     int TipoDeArchivo(const std::string& FileName) const;
@@ -38,6 +45,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
+    void placeStatusButtons();
     // Opens every command-line argument that names an existing file; runs once.
     void FormFirstShow();
 
@@ -47,6 +56,11 @@ private:
     std::unique_ptr<TCodeMemoParser> FTextParser;
     std::unique_ptr<TCodeMemoParser> FJavaParser;
     TCodeMemo* FCodeMemo;
+    QStatusBar* FBarraEstado;
+    QWidget* FStatusPanel0;
+    TKrSpeedButton* FsbBarra;
+    TKrSpeedButton* FsbLateral;
+    TKrSpeedButton* FsbAuxiliar;
     std::vector<std::string> FArguments;
     bool FFirstShowDone = false;
 };

@@ -1,9 +1,11 @@
-// Speed of the highlighting driver on a 10 MB text: a full highlighting run, and the run after one keystroke.
+// Speed of the highlighting driver on a 10 MB text: a full highlighting run, the run after one keystroke,
+// and a full run whose tokens push and pop the scanner's states.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "bench/BenchSupport.h"
+#include "bench/NestingLanguage.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/SysUtils.h"
 #include "tests/support/WordParser.h"
@@ -26,11 +28,11 @@ const std::string& largeText()
     return text;
 }
 
-// The text in an editor with a language whose comments span lines.
+// The text in an editor with a language whose comments span lines. The application must exist before
+// the control is made, so the benchmarks call ensureApplication first.
 struct TLargeDocument {
     TLargeDocument()
     {
-        ensureApplication();
         parser.Comments = true;
         memo.SetParser1(&parser);
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(largeText().c_str()));
@@ -41,6 +43,7 @@ struct TLargeDocument {
 
 void BM_HighlightWholeText(benchmark::State& state)
 {
+    ensureApplication();
     TLargeDocument document;
     TCodeMemo& memo = document.memo;
     for (auto _ : state) {
@@ -55,6 +58,7 @@ BENCHMARK(BM_HighlightWholeText)->Unit(benchmark::kMillisecond);
 // edit with its highlighting run.
 void BM_KeystrokeInTheMiddle(benchmark::State& state)
 {
+    ensureApplication();
     TLargeDocument document;
     TCodeMemo& memo = document.memo;
     int middle = memo.TextLength() / 2;
@@ -67,5 +71,23 @@ void BM_KeystrokeInTheMiddle(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_KeystrokeInTheMiddle);
+
+// A full highlighting run over 10 MB of script whose brackets push and pop the scanner's states.
+void BM_HighlightNestedBrackets(benchmark::State& state)
+{
+    ensureApplication();
+    static const std::string script = generatedScript(10u << 20);
+    TCodeMemoParser parser;
+    buildNestingLanguage(parser);
+    TCodeMemo memo;
+    memo.SetParser1(&parser);
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script.c_str()));
+    for (auto _ : state) {
+        memo.ResetHighlighting();
+        memo.RehighlightAll();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * memo.TextLength());
+}
+BENCHMARK(BM_HighlightNestedBrackets)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "bench/NestingLanguage.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
 #include "highlight/SynParse.h"
@@ -30,14 +31,6 @@ std::string generatedPage(size_t size)
     return page;
 }
 
-uint16_t addGroup(TCodeMemoParser& parser, const std::string& spec)
-{
-    TSM_CharGroup g;
-    int position = 1;
-    g.ParseSpec(spec, position);
-    return static_cast<uint16_t>(parser.Keywords().AddGroup(g));
-}
-
 // Keywords with a follow group and a handler, built-in starts, and a character start with a
 // repeat and a terminator: what a compiled web language exercises per token.
 void buildLanguage(TCodeMemoParser& parser)
@@ -50,10 +43,10 @@ void buildLanguage(TCodeMemoParser& parser)
         parser.Keywords().Add(word, 0, 4, TStateSet{0}, follow);
     parser.Keywords().Add("&", 0, 40, TStateSet{0}, TSM_CharGroup{});
     THandlerRec& entity = t.EnsureHandler(40);
-    entity.Start.GroupID = addGroup(parser, "[a-z]");
+    entity.Start.GroupID = group(parser, "[a-z]");
     entity.Body.Flag = 1;
     entity.Body.Count = 1;
-    entity.Body.GroupIDs[0] = addGroup(parser, ";");
+    entity.Body.GroupIDs[0] = group(parser, ";");
 
     auto builtin = [&](int recogniser, uint8_t token) {
         for (int c = 0; c < 256; ++c) {
@@ -72,23 +65,23 @@ void buildLanguage(TCodeMemoParser& parser)
     builtin(riStdJSLineComment, 19);
 
     TStartRec& tag = t.DefaultStartTable.Ensure('<');
-    tag.Start.GroupID = addGroup(parser, "<");
+    tag.Start.GroupID = group(parser, "<");
     tag.ValidIn = TStateSet{0};
     tag.Repeat.Flag = 1;
-    tag.Repeat.GroupID = addGroup(parser, "[a-z/]");
+    tag.Repeat.GroupID = group(parser, "[a-z/]");
     tag.Terminator.Flag = 1;
     tag.Terminator.Count = 1;
-    tag.Terminator.GroupIDs[0] = addGroup(parser, ">");
+    tag.Terminator.GroupIDs[0] = group(parser, ">");
     tag.TokenValue = 20;
 }
 
-void scanPage(benchmark::State& state)
+// Cuts `text` into tokens of the language `build` makes, from the start, once per iteration.
+void scanText(benchmark::State& state, const std::string& text, void (*build)(TCodeMemoParser&))
 {
-    const std::string page = generatedPage(static_cast<size_t>(state.range(0)));
     TCodeMemoCore editor;
-    editor.InsertText(page.c_str());
+    editor.InsertText(text.c_str());
     TCodeMemoParser parser;
-    buildLanguage(parser);
+    build(parser);
     TEdStream cursor(&editor);
     size_t tokens = 0;
     for (auto _ : state) {
@@ -100,10 +93,21 @@ void scanPage(benchmark::State& state)
             ++tokens;
         }
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
     state.counters["tokens"] = benchmark::Counter(static_cast<double>(tokens), benchmark::Counter::kIsRate);
+}
+
+void scanPage(benchmark::State& state)
+{
+    scanText(state, generatedPage(static_cast<size_t>(state.range(0))), buildLanguage);
+}
+
+void scanNestedBrackets(benchmark::State& state)
+{
+    scanText(state, generatedScript(static_cast<size_t>(state.range(0))), buildNestingLanguage);
 }
 
 } // namespace
 
 BENCHMARK(scanPage)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(scanNestedBrackets)->Arg(1 << 20)->Unit(benchmark::kMillisecond);

@@ -135,6 +135,8 @@ void NotImplemented()
     Abort();
 }
 
+bool IsForegroundTask() { return QApplication::activeWindow() != nullptr; }
+
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth)
 {
     QFontMetrics metrics(font);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "components/core/CommandLine.h"
+#include "platform/core/Classes.h"
 #include "platform/core/Geometry.h"
 #include "platform/core/Graphics.h"
 #include "platform/core/SysUtils.h"
@@ -32,13 +33,14 @@ void DrawInvertFrame(const TRect& screenRect, int width);
 // operation with EAbort, which the places that report errors let pass unseen.
 [[noreturn]] void NotImplemented();
 std::string ResStr(const std::string& text);
+// Whether one of the program's windows is the active window.
+bool IsForegroundTask();
 // The text when it fits in `maxWidth` pixels in the font; otherwise the longest start of it, at least
 // two characters shorter, followed by "...", that fits; "..." alone when none does.
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth);
 
 // ---------------------------------------------------------------- drawing
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVertAlignment { vaTopJustify, vaCenter, vaBottomJustify };
 
 // Paints into the control's canvas what lies behind it: the parent's own background, then each

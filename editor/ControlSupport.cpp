@@ -17,20 +17,6 @@ void FrameRect(QPainter& canvas, QRect& rect, TColor color)
     rect.adjust(1, 1, -1, -1);
 }
 
-void Frame3D(QPainter& canvas, QRect& rect, TColor topLeft, TColor bottomRight)
-{
-    if (rect.width() <= 0 || rect.height() <= 0)
-        return;
-    const QColor light = ToQColor(topLeft);
-    const QColor dark = ToQColor(bottomRight);
-    // The corners top-right and bottom-left belong to the dark side, as a light from the top left gives.
-    canvas.fillRect(QRect(rect.left(), rect.top(), rect.width() - 1, 1), light);
-    canvas.fillRect(QRect(rect.left(), rect.top(), 1, rect.height() - 1), light);
-    canvas.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), dark);
-    canvas.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), dark);
-    rect.adjust(1, 1, -1, -1);
-}
-
 void DrawButtonFace(QPainter& canvas, QRect& rect, bool pushed)
 {
     if (pushed) {

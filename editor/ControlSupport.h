@@ -4,15 +4,13 @@
 
 #include <QRect>
 
+#include "platform/GraphicsQt.h"
 #include "platform/core/Graphics.h"
 
 class QPainter;
 
 // A one-pixel outline of `rect` in `color`; the rectangle then shrinks by one pixel on every side.
 void FrameRect(QPainter& canvas, QRect& rect, TColor color);
-// A one-pixel 3-D frame: top and left in `topLeft`, bottom and right in `bottomRight`; the rectangle
-// then shrinks by one pixel on every side.
-void Frame3D(QPainter& canvas, QRect& rect, TColor topLeft, TColor bottomRight);
 // A raised push-button face (sunken when `pushed`), filled with the button face; the rectangle
 // shrinks to the area inside the two-pixel edge.
 void DrawButtonFace(QPainter& canvas, QRect& rect, bool pushed);

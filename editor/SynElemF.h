@@ -13,8 +13,6 @@
 
 class QTimer;
 
-enum TButtonStyle { bsAutoDetect = 0, bsWin31 = 1, bsNew = 2 };
-
 // An owner-drawn button that shows its colour as a swatch beside a drop-down arrow. A click (mouse,
 // Space or Enter) drops the palette down instead of clicking: the button's clicked signal stays
 // silent. A colour picked there becomes Color.

@@ -15,23 +15,14 @@ void TStartTable::Clear()
     Ranges.clear();
 }
 
-void TRTStack::PushStates(const TStateSet& states)
-{
-    auto frame = std::make_unique<TStateSet>(states);
-    Push(frame.get(), sizeof(TStateSet));
-    frame.release();
-}
-
 bool TRTStack::PopStates(TStateSet& states)
 {
-    if (Empty())
+    if (FFrames.empty())
         return false;
-    std::unique_ptr<TStateSet> frame(static_cast<TStateSet*>(Pop()));
-    states = *frame;
+    states = FFrames.back();
+    FFrames.pop_back();
     return true;
 }
-
-void TRTStack::FreeFrame(void* frame) { delete static_cast<TStateSet*>(frame); }
 
 void TParserTables::Clear()
 {

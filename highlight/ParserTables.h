@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "editor/model/StateSet.h"
-#include "editor/model/Undo.h"
 
 // One matching step of a handler or start record. Which fields count depends on the element's role:
 //  - a start or repeat element is a character element (GroupID) or a procedure element; its Flag is
@@ -91,18 +90,26 @@ struct TTokenStateRec {
     uint8_t StackAction = 0;   // saPushBefore | saPopBefore | saPushAfter | saPopAfter
 };
 
-// A stack of state sets for "push" and "pop" tokens. Frames belong to the stack.
-class TRTStack : public TStack {
+// A stack of state sets for "push" and "pop" tokens. Frames are held by value in one vector whose
+// capacity survives Clear, so pushing on the highlighting path allocates only when the nesting goes
+// deeper than it ever went before.
+class TRTStack {
 public:
-    TRTStack() { OnFreeData = FreeFrame; }
+    TRTStack() { FFrames.reserve(kInitialDepth); }
 
-    void PushStates(const TStateSet& states);
+    void PushStates(const TStateSet& states) { FFrames.push_back(states); }
     // Copies the top frame into `states` and drops it. An empty stack leaves `states` alone and
     // returns false: the stack is emptied at every restart point, so a "pop" token may well come
     // before its "push" when highlighting restarts inside a construct.
     bool PopStates(TStateSet& states);
+    size_t Count() const { return FFrames.size(); }
+    bool Empty() const { return FFrames.empty(); }
+    void Clear() { FFrames.clear(); }
 
-    static void FreeFrame(void* frame);
+private:
+    // Deep enough for the nesting of ordinary pages, so most documents never grow the vector.
+    static constexpr size_t kInitialDepth = 32;
+    std::vector<TStateSet> FFrames;
 };
 
 // Everything a compiled language holds besides its keyword table and settings. The compiler and the

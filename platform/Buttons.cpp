@@ -106,38 +106,16 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     QString caption = text();
     QSize glyphSize = glyph.isNull() ? QSize(0, 0) : glyph.size();
     QSize textSize = caption.isEmpty() ? QSize(0, 0) : fontMetrics().size(Qt::TextSingleLine, caption);
-    int spacing = glyph.isNull() || caption.isEmpty() ? 0 : kGlyphSpacing;
     QRect area = rect();
     if (down)
         area.translate(1, 1);
 
     // Glyph and caption are centred together along the layout's axis and each centred across it.
-    QPoint glyphAt;
-    QPoint textAt;
-    bool across = FLayout == blGlyphLeft || FLayout == blGlyphRight;
-    if (across) {
-        int start = area.left() + (area.width() - glyphSize.width() - spacing - textSize.width()) / 2;
-        int glyphY = area.top() + (area.height() - glyphSize.height()) / 2;
-        int textY = area.top() + (area.height() - textSize.height()) / 2;
-        if (FLayout == blGlyphLeft) {
-            glyphAt = {start, glyphY};
-            textAt = {start + glyphSize.width() + spacing, textY};
-        } else {
-            textAt = {start, textY};
-            glyphAt = {start + textSize.width() + spacing, glyphY};
-        }
-    } else {
-        int start = area.top() + (area.height() - glyphSize.height() - spacing - textSize.height()) / 2;
-        int glyphX = area.left() + (area.width() - glyphSize.width()) / 2;
-        int textX = area.left() + (area.width() - textSize.width()) / 2;
-        if (FLayout == blGlyphTop) {
-            glyphAt = {glyphX, start};
-            textAt = {textX, start + glyphSize.height() + spacing};
-        } else {
-            textAt = {textX, start};
-            glyphAt = {glyphX, start + textSize.height() + spacing};
-        }
-    }
+    const TGlyphTextPlacement place =
+        PlaceGlyphAndText({area.width(), area.height()}, {glyphSize.width(), glyphSize.height()},
+                          {textSize.width(), textSize.height()}, FLayout, -1, kGlyphSpacing);
+    const QPoint glyphAt = area.topLeft() + QPoint(place.GlyphPos.X, place.GlyphPos.Y);
+    const QPoint textAt = area.topLeft() + QPoint(place.TextPos.X, place.TextPos.Y);
     if (!glyph.isNull())
         painter.drawPixmap(glyphAt, glyph);
     if (!caption.isEmpty()) {

@@ -6,8 +6,10 @@
 #include <array>
 #include <functional>
 
-// Where the glyph stands beside the caption.
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+#include "platform/core/ButtonLayout.h"
+
+// The look of a button's frame: the old one, the new one, or whichever the platform draws (the new).
+enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
 
 // A glyph strip holds one to four images side by side: up, disabled, clicked and down.
 using TNumGlyphs = int;

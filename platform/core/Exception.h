@@ -24,6 +24,10 @@ class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
 class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
 class EConvertError : public Exception { using Exception::Exception; };
 class EListError : public Exception { using Exception::Exception; };
+// A picture whose data cannot be read or drawn.
+class EInvalidGraphic : public Exception { using Exception::Exception; };
+// A property or operation that the object's present state does not allow.
+class EInvalidOperation : public Exception { using Exception::Exception; };
 
 // Ends the current operation quietly: whoever reports exceptions to the user lets this one pass unseen.
 class EAbort : public Exception { using Exception::Exception; };

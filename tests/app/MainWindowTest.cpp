@@ -7,12 +7,14 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QStatusBar>
 #include <QTimer>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/uFormPrincipal.h"
+#include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"
@@ -342,4 +344,43 @@ TEST(MainWindowRegistry, ACorruptValueGivesOneMessageAndTheCompiledLanguage)
                                       valueName + "\"")});
     EXPECT_EQ(form.HTMLParser().BuildStyleString(), compiled);
     EXPECT_NE(form.HTMLParser().Settings().Gutter, 99);
+}
+
+TEST(MainWindowScreen, TheStatusBarButtonsAreFlatSquaresWithTheirPictures)
+{
+    TformPrincipal form;
+    form.resize(640, 480);
+    form.show();
+    QApplication::processEvents();
+    QStatusBar* bar = form.BarraEstado();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->objectName(), "BarraEstado");
+    const int side = bar->sizeHint().height() - 2;
+    int left = 2;
+    for (TKrSpeedButton* button : {form.sbBarra(), form.sbLateral(), form.sbAuxiliar()}) {
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->parentWidget(), bar);
+        EXPECT_EQ(button->geometry(), QRect(left, 2, side, side)) << button->objectName().toStdString();
+        left += side;
+        EXPECT_TRUE(button->Flat());
+        EXPECT_EQ(button->Glyph().size(), QSize(12, 12));
+        // Away from the mouse the picture is grey; its frame colour stays black.
+        const QImage picture = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int black = 0;
+        int navy = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                black += picture.pixel(x, y) == qRgb(0, 0, 0);
+                navy += picture.pixel(x, y) == qRgb(0, 0, 128);
+            }
+        EXPECT_GT(black, 20);
+        EXPECT_EQ(navy, 0);
+    }
+    EXPECT_EQ(form.sbBarra()->Hint(), "Ocultar barra de herramientas");
+    EXPECT_EQ(form.sbLateral()->Hint(), "Ocultar panel lateral");
+    EXPECT_EQ(form.sbAuxiliar()->Hint(), "Abrir en el editor auxiliar");
+
+    QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const char* dir = std::getenv("KESTRIMA_SHOT_DIR");
+    shot.save(QDir(dir ? dir : QDir::currentPath()).filePath("mainwindow-status-buttons.png"), "PNG");
 }

@@ -376,3 +376,16 @@ TEST(VCLUtils, NotImplementedTellsTheUserAndAbortsQuietly)
     EXPECT_EQ(shown, FromWin1252("Funci\xF3n a\xFAn no implementada"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST(VCLUtils, TheProgramIsInTheForegroundWhileOneOfItsWindowsIsActive)
+{
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(IsForegroundTask(), QApplication::activeWindow() == &window);
+    EXPECT_TRUE(IsForegroundTask());
+    window.close();
+    QApplication::processEvents();
+    EXPECT_FALSE(IsForegroundTask());
+}

@@ -174,8 +174,8 @@ TEST(VSpeedBtnMenu, GrabbedPictureShowsAFlatButtonRaisedUnderTheMouse)
     QImage away = Shot(*w.button, "vspeedbtnmenu-away.png");
     w.button->setAttribute(Qt::WA_UnderMouse);
     QImage under = Shot(*w.button, "vspeedbtnmenu.png");
-    // Glyph in the middle either way; the frame only under the mouse.
-    QPoint glyphAt((24 - 9) / 2, (22 - 9) / 2);
+    // Glyph in the middle either way (half the glyph back from the middle); the frame only under the mouse.
+    QPoint glyphAt(24 / 2 - 9 / 2, 22 / 2 - 9 / 2);
     QPoint edge(w.button->width() - 1, w.button->height() / 2);
     for (QPoint ink : {QPoint(1, 3), QPoint(7, 3), QPoint(4, 6)}) {
         EXPECT_EQ(away.pixel(glyphAt + ink), qRgb(0, 0, 0));

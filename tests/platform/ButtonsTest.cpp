@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "platform/Buttons.h"
+#include "support/Pictures.h"
 
 namespace {
 
@@ -22,17 +23,6 @@ QPixmap Strip(int count)
     for (int i = 0; i < count; ++i)
         painter.fillRect(16 * i + 4, 4, 8, 8, kStateColours[i]);
     return strip;
-}
-
-// The bounding box of the pixels of one colour.
-QRect Where(const QImage& image, QColor colour)
-{
-    QRect found;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                found |= QRect(x, y, 1, 1);
-    return found;
 }
 
 QImage Picture(TSpeedButton& button)

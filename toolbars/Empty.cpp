@@ -1,1 +1,0 @@
-// Placeholder unit so that the toolbars library builds before its first unit lands.
