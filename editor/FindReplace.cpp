@@ -240,16 +240,18 @@ public:
         const bool down = (options & frDown) != 0;
         const bool wholeWord = (options & frWholeWord) != 0;
         const bool matchCase = (options & frMatchCase) != 0;
-        FState.LastFoundPos = FMemo.Caret();
+        // The run takes in the selection, so that a match just found is replaced too.
+        const TTextRange selection = FMemo.OrderedSelection();
+        FState.LastFoundPos = down ? selection.Start : selection.End;
         if (pattern.empty()) {
             FMemo.SearchFailed(pattern);
             return;
         }
         if (options & frReplaceAll) {
             if (FState.IsRegExpr)
-                replaceAllRegExpr(FMemo.Caret(), down, pattern, replacement);
+                replaceAllRegExpr(FState.LastFoundPos, down, pattern, replacement);
             else
-                replaceAllText(FMemo.Caret(), down, wholeWord, matchCase, pattern, replacement);
+                replaceAllText(FState.LastFoundPos, down, wholeWord, matchCase, pattern, replacement);
             return;
         }
         if (FState.IsRegExpr)

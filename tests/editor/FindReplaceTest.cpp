@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <deque>
 #include <random>
 #include <string>
@@ -438,4 +440,27 @@ TEST(FindReplace, GetTokenAtWalksTheRunOfItsStyle)
     memo.GetTokenAt(4000, start, token);
     EXPECT_EQ(start, 0);
     EXPECT_EQ(token, std::string(4096, 'x'));
+}
+
+TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
+{
+    TCodeMemo memo;
+    Boxes boxes;
+    SetText(memo, "<b>uno</b> <b>dos</b>");
+    Select(memo, 0, 0);
+    memo.Perform(SMM_REPLACE, 0, 0);
+    TReplaceDialog* dialog = memo.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* find = dialog->findChild<QLineEdit*>("eBuscar");
+    auto* replace = dialog->findChild<QLineEdit*>("eReemplazar");
+    ASSERT_TRUE(find && replace);
+    find->setFocus();
+    find->insert("<B>");
+    replace->insert("<strong>");
+    dialog->findChild<QPushButton*>("bBuscarSiguiente")->click();
+    EXPECT_EQ(Selection(memo).Start, 0);
+    EXPECT_EQ(Selection(memo).End, 3);
+    dialog->findChild<QPushButton*>("bReemplazarTodo")->click();
+    EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>");
+    EXPECT_TRUE(boxes.Texts.empty());
 }
