@@ -18,18 +18,18 @@
 namespace {
 
 enum : int {
-    kCaptionFind = 65230,
-    kCaptionReplace = 65231,
-    kCaptionFindNext = 65232,
-    kCaptionReplaceAll = 65233,
-    kCaptionWholeWord = 65234,
-    kCaptionMatchCase = 65235,
-    kCaptionUp = 65236,
-    kCaptionDown = 65237,
+    kCaptionFind = 65250,
+    kCaptionReplace = 65251,
+    kCaptionFindNext = 65252,
+    kCaptionReplaceAll = 65253,
+    kCaptionWholeWord = 65254,
+    kCaptionMatchCase = 65255,
+    kCaptionUp = 65256,
+    kCaptionDown = 65257,
     kCaptionCancel = 65221,
-    kLabelFind = 65239,
-    kLabelReplace = 65240,
-    kCaptionDirection = 65241,
+    kLabelFind = 65259,
+    kLabelReplace = 65260,
+    kCaptionDirection = 65261,
 };
 
 QString caption(int id)
