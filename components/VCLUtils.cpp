@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 #include <map>

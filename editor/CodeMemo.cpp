@@ -2,7 +2,6 @@
 #include "editor/CodeMemo.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>

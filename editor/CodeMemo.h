@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "editor/CodeMemoStrings.h"
+#include "editor/FindReplace.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/EditorErrors.h"
 #include "editor/model/DroppedText.h"
@@ -133,11 +134,11 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
-// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export) as members of this class. Those still
-// to come (bookmarks, text marks, search, drag and drop) are virtual members whose plain defaults
+// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export, FindReplace) as members of this class.
+// Those still to come (bookmarks, text marks, drag and drop) are virtual members whose plain defaults
 // stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept in a
 // struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with its
-// records), the keyboard's (FKeys) and the mouse's (FMouse).
+// records), the keyboard's (FKeys), the mouse's (FMouse) and the search's (FSearch).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
 public:
@@ -571,9 +572,36 @@ public:
     void EndUndoGroup(int kind);
     TUndoRecorder& UndoRecorder();
 
-    // Search: the default finds nothing.
+    // Find and replace (FindReplace.cpp). SMM_FIND: with smsDirect a search at once (-1: none,
+    // else the match position), else the find dialog opens (-1). SMM_REPLACE opens the replace dialog.
     virtual int DoFind(int flags, const char* text);
     virtual int DoReplace(int flags);
+    // Searches `text` with the sms flags; a plain direct search leaves the selection, a
+    // regular-expression one selects the match. True with `pos` the match start when found.
+    bool FindText(const std::string& text, int& pos, uint16_t flags);
+    // Repeats the last search at once, going on past the last match (or a selection that equals the
+    // search text), and selects the match; reports a failure (OnSearchFail or a message) and is false
+    // when there is none.
+    bool FindNext(int& pos);
+    // Entry n of the last regular-expression match (n clamped to its element count), and that count.
+    int MatchPos(uint8_t n);
+    int MatchCount();
+    // The start and text (at most 4096 characters) of the run of equally styled characters around
+    // `pos`; (pos, "") where the text has no style bytes.
+    void GetTokenAt(int pos, int& tokenStart, std::string& tokenText);
+    // A replacement text with %n taking element n of the last regular-expression match.
+    std::string ExpandReplacement(const std::string& text);
+    // The last search text and flags, which FindNext repeats; the application keeps them per document.
+    std::string SearchText;
+    int SearchFlags = 0;
+    // The dialogs while they exist, and their requests.
+    TFindDialog* FindDialog() const { return FSearch.FindDialog.get(); }
+    TReplaceDialog* ReplaceDialog() const { return FSearch.ReplaceDialog.get(); }
+    virtual void FindDialogFind(TFindDialog* dialog);
+    virtual void ReplaceDialogReplace(TReplaceDialog* dialog);
+    // The error box of a regular expression that failed, and the report of a search that found nothing.
+    void ShowRegExprError(const std::string& pattern);
+    void SearchFailed(const std::string& text);
     // The engines the searches drive, kept between them: the last compiled expression with its
     // match, and the plain search's tables.
     TREParser& REParser() { return FREParser; }
@@ -793,6 +821,9 @@ private:
     std::unique_ptr<TCodeMemoUndo> FUndo;
     TREParser FREParser;
     TSkipTable FSkipTable;
+    // One find or replace request.
+    class FindReplace;
+    TSearchState FSearch;
 
     TBorderStyle FBorderStyle = bsSingle;
     TScrollStyle FScrollBars = ssBoth;

@@ -228,7 +228,7 @@ public:
         int index = characterAt(row.Record, FState.LastPoint.X);
         if (index < 0 || !row.Record->Styles)
             return {};
-        return styledRun(row.Record, index);
+        return StyledRunAround(row.Record, index, std::string::npos).Text;
     }
 
 private:
@@ -403,7 +403,7 @@ private:
         if (index < 0 || !row.Record->Styles || !FMemo.FSettings->TokenStyle(row.Record->Styles[index]).Hotspot)
             return;
         FState.OverHyperlink = true;
-        std::string link = styledRun(row.Record, index);
+        std::string link = StyledRunAround(row.Record, index, std::string::npos).Text;
         if (FMemo.OnHyperlinkClick)
             FMemo.OnHyperlinkClick(&FMemo, link, row.Record->Styles[index]);
     }
@@ -424,42 +424,6 @@ private:
         }
         FMemo.FCaretBeyondEOL = false;
         select(start, start + record->Len);
-    }
-
-    // The characters around `index` that share its style byte, across neighbouring records as long
-    // as they have style bytes.
-    static std::string styledRun(const TLineRecord* record, int index)
-    {
-        const uint8_t style = record->Styles[index];
-        const TLineRecord* r = record;
-        int i = index;
-        for (;;) {
-            if (i > 0) {
-                if (r->Styles[i - 1] != style)
-                    break;
-                --i;
-                continue;
-            }
-            const TLineRecord* before = r->Prev;
-            if (!before || !before->Styles || before->Len == 0 || before->Styles[before->Len - 1] != style)
-                break;
-            r = before;
-            i = before->Len - 1;
-        }
-        std::string run;
-        for (;;) {
-            if (i < r->Len) {
-                if (r->Styles[i] != style)
-                    break;
-                run += r->Text[i++];
-                continue;
-            }
-            if (!r->Next || !r->Next->Styles)
-                break;
-            r = r->Next;
-            i = 0;
-        }
-        return run;
     }
 
     // ---- dragging

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "platform/Win1252Qt.h"
@@ -18,6 +19,13 @@ constexpr int kButtonOk = 65220;
 constexpr int kButtonCancel = 65221;
 constexpr int kButtonYes = 65222;
 constexpr int kButtonNo = 65223;
+constexpr int kButtonAll = 65224;
+
+TMessageBoxHook& hook()
+{
+    static TMessageBoxHook answer;
+    return answer;
+}
 
 struct ButtonSpec {
     int Text;
@@ -42,7 +50,9 @@ std::vector<ButtonSpec> buttonsOf(unsigned flags)
     const ButtonSpec cancel{kButtonCancel, IDCANCEL, QMessageBox::RejectRole};
     const ButtonSpec yes{kButtonYes, IDYES, QMessageBox::YesRole};
     const ButtonSpec no{kButtonNo, IDNO, QMessageBox::NoRole};
+    const ButtonSpec all{kButtonAll, IDALL, QMessageBox::YesRole};
     switch (flags & 0x0F) {
+    case MB_YESNOCANCELALL: return {yes, no, cancel, all};
     case MB_OKCANCEL: return {ok, cancel};
     case MB_YESNOCANCEL: return {yes, no, cancel};
     case MB_YESNO: return {yes, no};
@@ -50,10 +60,11 @@ std::vector<ButtonSpec> buttonsOf(unsigned flags)
     }
 }
 
-} // namespace
-
-int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags)
+int showBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags,
+            const TPoint* topLeft)
 {
+    if (hook())
+        return hook()(text, caption, flags);
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setIcon(iconOf(flags));
     box.setWindowTitle(caption.empty() ? QApplication::applicationName() : FromWin1252(caption));
@@ -70,11 +81,30 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
         if (specs[i].Id == IDCANCEL || specs.size() == 1)
             escape = buttons[i];
     box.setEscapeButton(escape);
+    if (topLeft)
+        box.move(topLeft->X, topLeft->Y);
     box.exec();
     for (size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i])
             return specs[i].Id;
     return specs.size() == 1 ? specs[0].Id : IDCANCEL;
+}
+
+} // namespace
+
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags)
+{
+    return showBox(owner, text, caption, flags, nullptr);
+}
+
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags, TPoint topLeft)
+{
+    return showBox(owner, text, caption, flags, &topLeft);
+}
+
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook answer)
+{
+    return std::exchange(hook(), std::move(answer));
 }
 
 void ShowException(QWidget* owner)

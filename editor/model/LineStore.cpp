@@ -49,6 +49,42 @@ void FreeLineChain(TLineRecord* first)
     }
 }
 
+TStyledRun StyledRunAround(const TLineRecord* record, int index, size_t maxLength)
+{
+    const uint8_t style = record->Styles[index];
+    TStyledRun run;
+    const TLineRecord* r = record;
+    int i = index;
+    for (;;) {
+        if (i > 0) {
+            if (r->Styles[i - 1] != style)
+                break;
+            --i;
+            ++run.Before;
+            continue;
+        }
+        const TLineRecord* before = r->Prev;
+        if (!before || !before->Styles || before->Len == 0 || before->Styles[before->Len - 1] != style)
+            break;
+        r = before;
+        i = before->Len - 1;
+        ++run.Before;
+    }
+    while (run.Text.size() < maxLength) {
+        if (i < r->Len) {
+            if (r->Styles[i] != style)
+                break;
+            run.Text += r->Text[i++];
+            continue;
+        }
+        if (!r->Next || !r->Next->Styles)
+            break;
+        r = r->Next;
+        i = 0;
+    }
+    return run;
+}
+
 TRecordChain CutIntoRecords(const char* text, int length)
 {
     TRecordChain chain;

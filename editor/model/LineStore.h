@@ -99,6 +99,16 @@ void FreeLineRecord(TLineRecord* record);
 // Frees a chain of records following Next.
 void FreeLineChain(TLineRecord* first);
 
+// The run of characters around character `index` of `record` that share its style byte, across
+// neighbouring records as long as they have style bytes: it starts `Before` characters before
+// `index`, and `Text` holds its characters up to `maxLength` of them. The record must have style
+// bytes and `index` lie inside it.
+struct TStyledRun {
+    int Before = 0;
+    std::string Text;
+};
+TStyledRun StyledRunAround(const TLineRecord* record, int index, size_t maxLength);
+
 // Cuts `text` into a new chain: each record takes characters up to and including the next CR, at most
 // kRecordCut of them. Records after one that does not end with CR carry mbContinuation. Every record
 // is flagged lfStylesChanged | lfChanged, plus lfHasTab when it holds a TAB. `length` must be >= 1.

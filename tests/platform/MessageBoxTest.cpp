@@ -39,6 +39,8 @@ Seen whileShown(const std::function<void()>& show, int press)
             box->buttons().at(press)->click();
     });
     show();
+    // A timer left over when no box opened must not fire into a later box.
+    QApplication::processEvents();
     return seen;
 }
 
@@ -58,6 +60,8 @@ TEST(MessageBox, ButtonsSpeakSpanishAndAnswerWithTheirIds)
         {MB_YESNOCANCEL | MB_ICONQUESTION, {"&Sí", "&No", "Cancelar"}, {IDYES, IDNO, IDCANCEL, IDCANCEL},
          QMessageBox::Question},
         {MB_YESNO | MB_ICONINFORMATION, {"&Sí", "&No"}, {IDYES, IDNO}, QMessageBox::Information},
+        {MB_YESNOCANCELALL | MB_ICONQUESTION, {"&Sí", "&No", "Cancelar", "&Todos"},
+         {IDYES, IDNO, IDCANCEL, IDALL, IDCANCEL}, QMessageBox::Question},
     };
     for (const Case& c : cases) {
         for (size_t press = 0; press < c.Answers.size(); ++press) {
@@ -117,4 +121,34 @@ TEST(MessageBox, AnExceptionIsShownAsAnErrorAndAnAbortNotAtAll)
     } catch (const EAbort& e) {
         EXPECT_EQ(e.Message(), "Operaci\xF3""n cancelada"); // Windows-1252
     }
+}
+
+TEST(MessageBox, AHookAnswersInsteadOfTheBoxAndABoxGoesWhereItIsPut)
+{
+    std::vector<std::string> asked;
+    TMessageBoxHook old = SetMessageBoxHook([&](const std::string& text, const std::string& caption, unsigned flags) {
+        asked.push_back(text + "|" + caption + "|" + std::to_string(flags));
+        return IDALL;
+    });
+    EXPECT_FALSE(old);
+    EXPECT_EQ(MessageBox(nullptr, "Pregunta", "Kestrima", MB_YESNOCANCELALL, TPoint{5, 6}), IDALL);
+    // The exception handler's box goes through the hook too.
+    try {
+        throw EFOpenError("Sin archivo");
+    } catch (...) {
+        ShowException(nullptr);
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"Pregunta|Kestrima|8", "Sin archivo||16"}));
+    EXPECT_TRUE(SetMessageBoxHook(nullptr));
+
+    // Without the hook the box shows, at the point given.
+    QPoint at;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            at = box->pos();
+            box->reject();
+        }
+    });
+    EXPECT_EQ(MessageBox(nullptr, "Texto", "", MB_OKCANCEL, TPoint{40, 30}), IDCANCEL);
+    EXPECT_EQ(at, QPoint(40, 30));
 }

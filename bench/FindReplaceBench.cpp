@@ -1,0 +1,84 @@
+// Speed of the editor control's replace all (plain and regular expression) and of FindNext over 10 000 matches in a 20 MB page.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "BenchSupport.h"
+#include "editor/CodeMemo.h"
+#include "platform/core/Classes.h"
+
+namespace {
+
+constexpr int kMatches = 10000;
+
+// The sample page repeated to 20 MB, with a marker comment in 10 000 evenly spread copies.
+const std::string& markedPage()
+{
+    static const std::string page = [] {
+        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
+        const size_t copies = (20u << 20) / sample.size() + 1;
+        std::string text;
+        text.reserve((20u << 20) + sample.size() + kMatches * 16);
+        for (size_t i = 0; i < copies; ++i) {
+            text += sample;
+            if (i * kMatches / copies != (i + 1) * kMatches / copies)
+                text += "<!--MARCA-->\r\n";
+        }
+        return text;
+    }();
+    return page;
+}
+
+void load(TCodeMemo& memo)
+{
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(markedPage().c_str()));
+    TSelectionRange start{0, 0};
+    memo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&start));
+}
+
+void BM_ReplaceAllInALargePage(benchmark::State& state)
+{
+    ensureApplication();
+    TCodeMemo memo;
+    memo.resize(800, 600);
+    const bool regExpr = state.range(0) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        load(memo);
+        memo.Perform(SMM_REPLACE, regExpr ? smsRegExpr : 0, 0);
+        TReplaceDialog& dialog = *memo.ReplaceDialog();
+        dialog.SetFindText("MARCA");
+        dialog.SetReplaceText(regExpr ? "SE\xD1" "AL-%1" : "SE\xD1" "AL");
+        dialog.SetOptions(frDown | frMatchCase);
+        state.ResumeTiming();
+        dialog.ClickReplaceAll();
+    }
+    state.SetItemsProcessed(state.iterations() * kMatches);
+}
+BENCHMARK(BM_ReplaceAllInALargePage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_FindNextThroughALargePage(benchmark::State& state)
+{
+    ensureApplication();
+    TCodeMemo memo;
+    memo.resize(800, 600);
+    memo.OnSearchFail = [](TCustomCodeMemo*, const std::string&) {};
+    load(memo);
+    const bool regExpr = state.range(0) != 0;
+    int found = 0;
+    for (auto _ : state) {
+        TSelectionRange start{0, 0};
+        memo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&start));
+        int pos = 0;
+        found = 0;
+        if (memo.FindText("MARCA", pos, static_cast<uint16_t>(smsDirect | smsMatchCase | (regExpr ? smsRegExpr : 0))))
+            for (++found; memo.FindNext(pos);)
+                ++found;
+    }
+    if (found != kMatches)
+        state.SkipWithError("not every match was found");
+    state.SetItemsProcessed(state.iterations() * kMatches);
+}
+BENCHMARK(BM_FindNextThroughALargePage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace

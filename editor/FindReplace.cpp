@@ -1,0 +1,636 @@
+// Find and replace in the editor control: SMM_FIND, SMM_REPLACE, the dialogs' requests, replace all and the public search calls.
+//
+// Every search reads the text through one cursor, placed afresh before each search because it does
+// not follow edits. Plain searches run BMSearch, regular expressions the control's TREParser.
+// A search that goes on from a match starts past it: forward one character after its start,
+// backward before its start, so that no run meets the same match twice and every run ends.
+// Replace all collects its matches on the unchanged text first and applies them in ascending order
+// inside one undo group, each shifted by what the ones before it changed; the recorded positions
+// thus stay right whichever way the search went.
+#include <QApplication>
+#include <algorithm>
+#include <optional>
+
+#include "editor/CodeMemo.h"
+#include "editor/model/Replacement.h"
+#include "editor/model/Undo.h"
+#include "platform/MessageBox.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+// Search texts are cut to what the engines take: a pattern program and the skip tables' reach.
+constexpr size_t kRegExprCut = 254;
+constexpr size_t kPlainCut = 79;
+// The selection offered as a dialog's find text.
+constexpr size_t kDialogTextCut = 80;
+constexpr size_t kMaxTokenLength = 4096;
+
+constexpr int kAskReplace = 4401;
+constexpr int kNotFound = 4403;
+constexpr int kSearchedString = 4404;
+
+} // namespace
+
+void TSearchState::TDialogDeleter::operator()(QDialog* dialog) const
+{
+    // The dialog may be the one whose event is running: it goes once that event is over.
+    dialog->hide();
+    dialog->deleteLater();
+}
+
+// One search request of the control, with the state it keeps between requests.
+class TCustomCodeMemo::FindReplace {
+public:
+    explicit FindReplace(TCustomCodeMemo& memo) : FMemo(memo), FState(memo.FSearch), FRE(memo.FREParser) {}
+
+    // ---- SMM_FIND and SMM_REPLACE
+
+    int directSearch(int flags, const char* text)
+    {
+        FMemo.SearchFlags = flags;
+        FState.IsRegExpr = (flags & smsRegExpr) != 0;
+        const int length = FMemo.TextLength();
+        const bool repeatBefore = std::exchange(FState.RepeatBefore, false);
+        if (length == 0)
+            return -1;
+        std::string pattern = text ? text : "";
+        pattern.resize(std::min(pattern.size(), FState.IsRegExpr ? kRegExprCut : kPlainCut));
+        FMemo.SearchText = pattern;
+        // Nothing is looked for, so nothing is found.
+        if (pattern.empty())
+            return -1;
+        const TTextRange selection = FMemo.OrderedSelection();
+        const bool backward = (flags & smsBackward) != 0;
+        if ((backward && selection.Start == 0) || (!backward && selection.End >= length))
+            return -1;
+        if (FState.IsRegExpr) {
+            try {
+                // A repeat going backward from a match starts before it.
+                const int from = selection.End - (backward && repeatBefore ? 1 : 0);
+                if (FRE.Compile(pattern) && FRE.Match(streamAt(from), !backward)) {
+                    const int start = FRE.MatchEntry(0);
+                    select(start, FRE.MatchEntry(FRE.ElementCount()), true);
+                    FState.LastFoundPos = start;
+                    rememberMatch(start, FRE.MatchEntry(FRE.ElementCount()));
+                    return start;
+                }
+                if (FRE.ErrorCode() != 0)
+                    FMemo.ShowRegExprError(pattern);
+            } catch (const ERegExprError&) {
+                FMemo.ShowRegExprError(pattern);
+            }
+            return -1;
+        }
+        const int at = plainSearch(selection.Start, (flags & smsWholeWord) != 0, (flags & smsMatchCase) != 0, backward,
+                                   pattern);
+        if (at >= length)
+            return -1;
+        rememberMatch(at, at + static_cast<int>(pattern.size()));
+        return at;
+    }
+
+    int dialogSearch(int flags, const char* text)
+    {
+        FMemo.SearchFlags = flags;
+        FState.IsRegExpr = (flags & smsRegExpr) != 0;
+        if (FMemo.TextLength() == 0)
+            return -1;
+        if (!FState.FindDialog) {
+            FState.FindDialog.reset(new TFindDialog(&FMemo));
+            FState.FindDialog->SetOptions(frDown | ((flags & smsMatchCase) ? frMatchCase : TFindOptions(0)));
+            FState.FindDialog->OnFind = [memo = &FMemo](TFindDialog* dialog) { memo->FindDialogFind(dialog); };
+        }
+        FState.FindDialog->SetFindText(text ? std::string(text) : selectionForDialog());
+        FState.LastFoundPos = -1;
+        FMemo.SearchText = FState.FindDialog->FindText();
+        FState.ReplaceDialog.reset();
+        FState.FindDialog->Execute();
+        return -1;
+    }
+
+    void openReplaceDialog(int flags)
+    {
+        FState.IsRegExpr = (flags & smsRegExpr) != 0;
+        if (!FState.ReplaceDialog) {
+            FState.ReplaceDialog.reset(new TReplaceDialog(&FMemo));
+            FState.ReplaceDialog->SetOptions(frDown | ((flags & smsMatchCase) ? frMatchCase : TFindOptions(0)));
+            FState.ReplaceDialog->OnFind = [memo = &FMemo](TFindDialog* dialog) { memo->FindDialogFind(dialog); };
+            FState.ReplaceDialog->OnReplace = [memo = &FMemo](TReplaceDialog* dialog) {
+                memo->ReplaceDialogReplace(dialog);
+            };
+        }
+        FState.ReplaceDialog->SetFindText(selectionForDialog());
+        FMemo.SearchText = FState.ReplaceDialog->FindText();
+        FState.LastFoundPos = -1;
+        FState.FindDialog.reset();
+        FState.ReplaceDialog->Execute();
+    }
+
+    // ---- FindNext
+
+    bool findNext(int& pos)
+    {
+        const std::string& text = FMemo.SearchText;
+        if (text.empty())
+            return false;
+        // A repeat searches at once, whatever the last request showed.
+        const int flags = FMemo.SearchFlags | smsDirect;
+        const bool backward = (flags & smsBackward) != 0;
+        const bool regExpr = (flags & smsRegExpr) != 0;
+        std::optional<TTextRange> past = matchToStepPast();
+        TScopeGuard restore;
+        if (past) {
+            int from = 0;
+            if (!backward) {
+                from = past->Start + 1;
+            } else if (regExpr) {
+                if (past->Start == 0)
+                    return reportFailure();
+                // The search then starts one before the caret.
+                from = past->Start;
+                FState.RepeatBefore = true;
+            } else {
+                // A plain search backward takes matches that end by its start.
+                from = past->End - 1;
+            }
+            restore = TScopeGuard([this, anchor = FMemo.Anchor(), caret = FMemo.Caret()] { select(anchor, caret, false); });
+            select(from, from, false);
+        }
+        const int errors = FState.ErrorsShown;
+        const LRESULT result = FMemo.Perform(SMM_FIND, static_cast<WPARAM>(flags), reinterpret_cast<LPARAM>(text.c_str()));
+        if (result == -1) {
+            restore.End();
+            // An expression that did not compile has been shown already; it found nothing to report.
+            if (FState.ErrorsShown != errors)
+                return false;
+            return reportFailure();
+        }
+        restore.Dismiss();
+        const int start = regExpr ? FRE.MatchEntry(0) : static_cast<int>(result);
+        const int end = regExpr ? FRE.MatchEntry(FRE.ElementCount()) : start + static_cast<int>(text.size());
+        select(start, end, true);
+        rememberMatch(start, end);
+        pos = start;
+        return true;
+    }
+
+    // ---- the dialogs' requests
+
+    void findFromDialog(TFindDialog& dialog)
+    {
+        FMemo.SearchText = dialog.FindText();
+        const std::string pattern = FMemo.SearchText;
+        const TFindOptions options = dialog.Options();
+        const bool down = (options & frDown) != 0;
+        const TTextRange selection = FMemo.OrderedSelection();
+        const int length = FMemo.TextLength();
+        if (pattern.empty() || (!down && selection.Start == 0) || (down && selection.End >= length)) {
+            FMemo.SearchFailed(pattern);
+            FMemo.Change();
+            return;
+        }
+        // The selection still starting at the last match means the user goes on from that match.
+        const bool fromLast = FState.LastFoundPos == selection.Start;
+        if (FState.IsRegExpr) {
+            // Backward, a match must end by the selection start; searching from just before it
+            // keeps an empty match at the start from ending the search.
+            int from = selection.Start - 1;
+            if (down)
+                from = fromLast ? std::max(selection.End, selection.Start + 1) : selection.End;
+            std::optional<TTextRange> match;
+            if (regExprSearch(pattern, from, down, down ? length : selection.Start, match)) {
+                if (match) {
+                    select(match->Start, match->End, true);
+                    FState.LastFoundPos = match->Start;
+                } else {
+                    FMemo.SearchFailed(pattern);
+                }
+            }
+        } else {
+            int from = selection.Start;
+            if (fromLast)
+                from = down ? selection.Start + 1 : selection.End - 1;
+            const int at = plainSearch(from, (options & frWholeWord) != 0, (options & frMatchCase) != 0, !down, pattern);
+            if (at >= length) {
+                FMemo.SearchFailed(pattern);
+            } else {
+                select(at, at + static_cast<int>(pattern.size()), true);
+                FState.LastFoundPos = at;
+            }
+        }
+        FMemo.Change();
+    }
+
+    void replaceFromDialog(TReplaceDialog& dialog)
+    {
+        FMemo.SearchText = dialog.FindText();
+        const TFindOptions options = dialog.Options();
+        if (options & frFindNext)
+            findFromDialog(dialog);
+        if (!(options & (frReplace | frReplaceAll)))
+            return;
+        // The user may search a read-only text but not change it.
+        if (FMemo.ReadOnly()) {
+            QApplication::beep();
+            return;
+        }
+        const std::string pattern = dialog.FindText();
+        const std::string replacement = dialog.ReplaceText();
+        const bool down = (options & frDown) != 0;
+        const bool wholeWord = (options & frWholeWord) != 0;
+        const bool matchCase = (options & frMatchCase) != 0;
+        // The run takes in the selection, so that a match just found is replaced too.
+        const TTextRange selection = FMemo.OrderedSelection();
+        FState.LastFoundPos = down ? selection.Start : selection.End;
+        if (pattern.empty()) {
+            FMemo.SearchFailed(pattern);
+            return;
+        }
+        if (options & frReplaceAll) {
+            if (FState.IsRegExpr)
+                replaceAllRegExpr(FState.LastFoundPos, down, pattern, replacement);
+            else
+                replaceAllText(FState.LastFoundPos, down, wholeWord, matchCase, pattern, replacement);
+            return;
+        }
+        if (FState.IsRegExpr)
+            confirmRegExpr(dialog, down, pattern, replacement);
+        else
+            confirmText(dialog, down, wholeWord, matchCase, pattern, replacement);
+    }
+
+    // ---- the rest of the interface
+
+    void tokenAt(int pos, int& tokenStart, std::string& tokenText)
+    {
+        tokenStart = pos;
+        tokenText.clear();
+        if (pos < 0 || pos >= FMemo.TextLength())
+            return;
+        int recordStart = 0;
+        const TLineRecord* record = FMemo.recordHolding(pos, recordStart);
+        if (!record || !record->Styles || pos - recordStart >= record->Len)
+            return;
+        TStyledRun run = StyledRunAround(record, pos - recordStart, kMaxTokenLength);
+        tokenStart = pos - run.Before;
+        tokenText = std::move(run.Text);
+    }
+
+    std::string expand(const std::string& text)
+    {
+        return ::ExpandReplacement(text, [this](int n) -> std::string {
+            // Entries past the last match's count are left over from earlier matches.
+            if (n > FRE.ElementCount())
+                return {};
+            const int from = FRE.MatchEntry(n - 1);
+            const int to = FRE.MatchEntry(n);
+            return from < to ? FMemo.StoredText(from, to) : std::string();
+        });
+    }
+
+private:
+    // A replacement collected on the unchanged text.
+    struct TReplacement {
+        std::string Text;
+        int Start;
+        int Length;
+    };
+
+    TEdStream& streamAt(int pos)
+    {
+        if (!FState.Stream)
+            FState.Stream = std::make_unique<TEdStream>(&FMemo);
+        pos = std::clamp(pos, 0, FMemo.TextLength());
+        int recordStart = 0;
+        if (TLineRecord* record = FMemo.recordHolding(pos, recordStart))
+            FState.Stream->Reset(record, pos - recordStart, recordStart);
+        else
+            FState.Stream->Reset(nullptr, 0, 0);
+        return *FState.Stream;
+    }
+
+    void select(int anchor, int caret, bool redraw)
+    {
+        TSelectionRange range{anchor, caret};
+        FMemo.Perform(SMM_SELECTION, SMM_SET | (redraw ? WPARAM(0) : SMM_NOREDRAW), reinterpret_cast<LPARAM>(&range));
+    }
+
+    void rememberMatch(int start, int end)
+    {
+        FState.LastMatch = {start, end};
+        FState.SelectionAfterMatch = {FMemo.Anchor(), FMemo.Caret()};
+    }
+
+    // The match FindNext goes on from: the selection when it is the last match or the search text,
+    // or the last match when a plain search left the selection where it was.
+    std::optional<TTextRange> matchToStepPast()
+    {
+        const TTextRange selection = FMemo.OrderedSelection();
+        if (selection.End > selection.Start) {
+            if (selection == FState.LastMatch)
+                return selection;
+            const std::string& text = FMemo.SearchText;
+            if (static_cast<size_t>(selection.End - selection.Start) == text.size() &&
+                SameText(FMemo.StoredText(selection.Start, selection.End), text))
+                return selection;
+        }
+        if (FState.LastMatch.Start >= 0 && FState.LastMatch.End <= FMemo.TextLength() &&
+            FState.SelectionAfterMatch == TTextRange{FMemo.Anchor(), FMemo.Caret()})
+            return FState.LastMatch;
+        return std::nullopt;
+    }
+
+    bool reportFailure()
+    {
+        FMemo.SearchFailed(FMemo.SearchText);
+        return false;
+    }
+
+    std::string selectionForDialog()
+    {
+        const TTextRange selection = FMemo.OrderedSelection();
+        if (selection.End == selection.Start || FState.IsRegExpr)
+            return {};
+        // Only the first characters are offered; the whole of a large selection is never built.
+        std::string text = FMemo.StoredText(selection.Start, std::min(selection.End, selection.Start + int(kDialogTextCut)));
+        std::string withLineEnds;
+        for (char c : text) {
+            if (c == '\r')
+                withLineEnds += "\r\n";
+            else
+                withLineEnds += c;
+        }
+        withLineEnds.resize(std::min(withLineEnds.size(), kDialogTextCut));
+        return withLineEnds;
+    }
+
+    int plainSearch(int start, bool wholeWord, bool matchCase, bool backward, const std::string& pattern)
+    {
+        // Limit: a match may cover the last character.
+        return BMSearch([this](char c) { return FMemo.CharIsInWord(c); },
+                        [this](char c) { return FMemo.CharStartsWord(c); }, streamAt(start), FMemo.TextLength() - 1,
+                        FMemo.FSkipTable, wholeWord, matchCase, backward, start, pattern);
+    }
+
+    // Compiles `pattern` and looks for a match of at least one character from `from` in the
+    // direction; backward only one that ends by `bound`. False after showing an error; true with
+    // the match, or with none when there is none.
+    bool regExprSearch(const std::string& pattern, int from, bool down, int bound, std::optional<TTextRange>& match)
+    {
+        match.reset();
+        try {
+            if (!FRE.Compile(pattern)) {
+                FMemo.ShowRegExprError(pattern);
+                return false;
+            }
+            for (;;) {
+                if (from < 0 || !FRE.Match(streamAt(from), down))
+                    return true;
+                const int start = FRE.MatchEntry(0);
+                const int end = FRE.MatchEntry(FRE.ElementCount());
+                if (end - start < 1)
+                    return true;
+                if (down || end <= bound) {
+                    match = TTextRange{start, end};
+                    return true;
+                }
+                // Reaching into what lies past the bound: look further back.
+                from = start - 1;
+            }
+        } catch (const ERegExprError&) {
+            FMemo.ShowRegExprError(pattern);
+            return false;
+        }
+    }
+
+    int askReplace(TFindDialog& dialog, const std::string& found, const std::string& replacement)
+    {
+        const TPoint at = dialog.Position();
+        return MessageBox(&FMemo, FmtLoadStr(kAskReplace, found.c_str(), replacement.c_str()), {},
+                          MB_YESNOCANCELALL | MB_ICONQUESTION, TPoint{at.X - 10, at.Y - 10});
+    }
+
+    void insert(const std::string& text, bool redraw)
+    {
+        FMemo.Perform(SMM_INSERTTEXT, redraw ? WPARAM(0) : SMM_NOREDRAW, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+
+    // Each match is shown and asked about; a replacement is an undo step of its own. All replaces
+    // the rest at once.
+    void confirmRegExpr(TFindDialog& dialog, bool down, const std::string& pattern, const std::string& replacement)
+    {
+        int bound = FState.LastFoundPos;
+        int from = down ? bound : bound - 1;
+        for (;;) {
+            std::optional<TTextRange> match;
+            if (!regExprSearch(pattern, from, down, bound, match))
+                return;
+            if (!match) {
+                FMemo.SearchFailed(pattern);
+                return;
+            }
+            select(match->Start, match->End, true);
+            FState.LastFoundPos = match->End;
+            const std::string expanded = expand(replacement);
+            const int answer = askReplace(dialog, pattern, expanded);
+            if (answer == IDCANCEL)
+                return;
+            if (answer == IDYES || answer == IDALL) {
+                select(match->Start, match->End, false);
+                insert(expanded, true);
+            }
+            FState.LastFoundPos = FMemo.Caret();
+            from = down ? FMemo.Caret() : match->Start - 1;
+            bound = match->Start;
+            if (answer == IDALL) {
+                replaceAllRegExpr(down ? from : bound, down, pattern, replacement);
+                return;
+            }
+        }
+    }
+
+    void confirmText(TFindDialog& dialog, bool down, bool wholeWord, bool matchCase, const std::string& pattern,
+                     const std::string& replacement)
+    {
+        int from = FState.LastFoundPos;
+        for (;;) {
+            const int at = plainSearch(from, wholeWord, matchCase, !down, pattern);
+            if (at >= FMemo.TextLength()) {
+                FMemo.SearchFailed(pattern);
+                return;
+            }
+            const int end = at + static_cast<int>(pattern.size());
+            select(at, end, true);
+            FState.LastFoundPos = end;
+            const int answer = askReplace(dialog, pattern, replacement);
+            if (answer == IDCANCEL)
+                return;
+            if (answer == IDYES || answer == IDALL)
+                insert(replacement, true);
+            from = down ? FMemo.Caret() : at;
+            FState.LastFoundPos = FMemo.Caret();
+            if (answer == IDALL) {
+                replaceAllText(from, down, wholeWord, matchCase, pattern, replacement);
+                return;
+            }
+        }
+    }
+
+    void replaceAllRegExpr(int from, bool down, const std::string& pattern, const std::string& replacement)
+    {
+        TScopeGuard busy = hourglass();
+        std::vector<TReplacement> list;
+        // Backward, each match must end by the start of the one found before it.
+        int bound = from;
+        if (!down)
+            --from;
+        for (;;) {
+            std::optional<TTextRange> match;
+            if (!regExprSearch(pattern, from, down, bound, match))
+                return;
+            if (!match)
+                break;
+            list.push_back({expand(replacement), match->Start, match->End - match->Start});
+            from = down ? match->End : match->Start - 1;
+            bound = match->Start;
+        }
+        if (!down)
+            std::reverse(list.begin(), list.end());
+        apply(list, pattern);
+    }
+
+    void replaceAllText(int from, bool down, bool wholeWord, bool matchCase, const std::string& pattern,
+                        const std::string& replacement)
+    {
+        TScopeGuard busy = hourglass();
+        const int length = FMemo.TextLength();
+        const int patternLength = static_cast<int>(pattern.size());
+        std::vector<TReplacement> list;
+        for (int pos = from;;) {
+            const int at = plainSearch(pos, wholeWord, matchCase, !down, pattern);
+            if (at >= length)
+                break;
+            list.push_back({replacement, at, patternLength});
+            pos = down ? at + patternLength : at;
+        }
+        if (!down)
+            std::reverse(list.begin(), list.end());
+        apply(list, pattern);
+    }
+
+    // Replaces the collected ranges, in ascending order, as one undo group; the caret ends at the
+    // start of the last replacement.
+    void apply(const std::vector<TReplacement>& list, const std::string& pattern)
+    {
+        if (list.empty()) {
+            FMemo.SearchFailed(pattern);
+            return;
+        }
+        int shift = 0;
+        int lastStart = 0;
+        {
+            TScopeGuard group = FMemo.undoGroupScope(ugReplaceAll);
+            for (const TReplacement& r : list) {
+                lastStart = r.Start + shift;
+                select(lastStart, lastStart + r.Length, false);
+                const int before = FMemo.TextLength();
+                insert(r.Text, false);
+                shift += FMemo.TextLength() - before;
+            }
+        }
+        FMemo.SetChangeBits(CHANGE_TEXT | CHANGE_SELECTION);
+        FMemo.SetSelStart(lastStart);
+    }
+
+    static TScopeGuard hourglass()
+    {
+        QApplication::setOverrideCursor(CursorOf(crHourGlass));
+        return TScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    }
+
+    TCustomCodeMemo& FMemo;
+    TSearchState& FState;
+    TREParser& FRE;
+};
+
+// ---------------------------------------------------------------- members of the control
+
+int TCustomCodeMemo::DoFind(int flags, const char* text)
+{
+    FindReplace search(*this);
+    return (flags & smsDirect) ? search.directSearch(flags, text) : search.dialogSearch(flags, text);
+}
+
+int TCustomCodeMemo::DoReplace(int flags)
+{
+    FindReplace(*this).openReplaceDialog(flags);
+    return 0;
+}
+
+bool TCustomCodeMemo::FindText(const std::string& text, int& pos, uint16_t flags)
+{
+    SearchText = text;
+    const LRESULT result =
+        Perform(SMM_FIND, flags, text.empty() ? 0 : reinterpret_cast<LPARAM>(SearchText.c_str()));
+    if (result == -1)
+        return false;
+    pos = (flags & smsRegExpr) ? FREParser.MatchEntry(0) : static_cast<int>(result);
+    return true;
+}
+
+bool TCustomCodeMemo::FindNext(int& pos)
+{
+    return FindReplace(*this).findNext(pos);
+}
+
+int TCustomCodeMemo::MatchPos(uint8_t n)
+{
+    return FREParser.MatchEntry(std::min<int>(n, FREParser.ElementCount()));
+}
+
+int TCustomCodeMemo::MatchCount()
+{
+    return FREParser.ElementCount();
+}
+
+void TCustomCodeMemo::GetTokenAt(int pos, int& tokenStart, std::string& tokenText)
+{
+    FindReplace(*this).tokenAt(pos, tokenStart, tokenText);
+}
+
+std::string TCustomCodeMemo::ExpandReplacement(const std::string& text)
+{
+    return FindReplace(*this).expand(text);
+}
+
+void TCustomCodeMemo::FindDialogFind(TFindDialog* dialog)
+{
+    if (dialog)
+        FindReplace(*this).findFromDialog(*dialog);
+}
+
+void TCustomCodeMemo::ReplaceDialogReplace(TReplaceDialog* dialog)
+{
+    if (dialog)
+        FindReplace(*this).replaceFromDialog(*dialog);
+}
+
+void TCustomCodeMemo::ShowRegExprError(const std::string& pattern)
+{
+    ++FSearch.ErrorsShown;
+    const int blanks = std::max(0, FREParser.ErrorPos() - 1);
+    const std::string text =
+        LoadResString(FREParser.ErrorCode()) + "\r\n" + pattern + "\r\n" + std::string(size_t(blanks), ' ') + "^";
+    MessageBox(this, text, {}, MB_OK | MB_ICONERROR);
+}
+
+void TCustomCodeMemo::SearchFailed(const std::string& text)
+{
+    if (OnSearchFail) {
+        OnSearchFail(this, text);
+        return;
+    }
+    MessageBox(this, LoadResString(kSearchedString) + " \"" + text + "\" " + LoadResString(kNotFound), {},
+               MB_OK | MB_ICONINFORMATION);
+}

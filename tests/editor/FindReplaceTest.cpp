@@ -1,0 +1,466 @@
+// Find and replace in the editor control: direct and repeated searches, replace all, confirmed replacement, reports, tokens.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "CodeMemoTestSupport.h"
+#include "platform/MessageBox.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+// Answers the message boxes in turn (OK when no answer is left) and keeps what they said.
+struct Boxes {
+    std::vector<std::string> Texts;
+    std::vector<unsigned> Flags;
+    std::deque<int> Answers;
+    TMessageBoxHook Old;
+
+    explicit Boxes(std::deque<int> answers = {}) : Answers(std::move(answers))
+    {
+        Old = SetMessageBoxHook([this](const std::string& text, const std::string&, unsigned flags) {
+            Texts.push_back(text);
+            Flags.push_back(flags);
+            if (Answers.empty())
+                return IDOK;
+            const int answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        });
+    }
+    ~Boxes() { SetMessageBoxHook(std::move(Old)); }
+};
+
+std::string textOf(TCustomCodeMemo& memo)
+{
+    return memo.StoredText();
+}
+
+// The replace dialog of the control, opened with `flags` and filled for one request.
+TReplaceDialog& replaceDialog(TCodeMemo& memo, int flags, const std::string& find, const std::string& replacement,
+                              bool down = true)
+{
+    memo.Perform(SMM_REPLACE, static_cast<WPARAM>(flags), 0);
+    TReplaceDialog* dialog = memo.ReplaceDialog();
+    EXPECT_NE(dialog, nullptr);
+    dialog->SetFindText(find);
+    dialog->SetReplaceText(replacement);
+    dialog->SetOptions(down ? frDown : TFindOptions(0));
+    return *dialog;
+}
+
+// Every start of `pattern` in `text`, without case: folded over the ASCII letters.
+std::vector<int> occurrences(const std::string& text, const std::string& pattern, bool withoutCase)
+{
+    std::vector<int> starts;
+    const std::string t = withoutCase ? AsciiLowerCase(text) : text;
+    const std::string p = withoutCase ? AsciiLowerCase(pattern) : pattern;
+    for (size_t at = t.find(p); at != std::string::npos; at = t.find(p, at + 1))
+        starts.push_back(static_cast<int>(at));
+    return starts;
+}
+
+std::string replaceEvery(std::string text, const std::string& pattern, const std::string& replacement)
+{
+    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + replacement.size()))
+        text.replace(at, pattern.size(), replacement);
+    return text;
+}
+
+} // namespace
+
+TEST(FindReplace, EmptyTextsAndLongSearchTexts)
+{
+    TCodeMemo memo;
+    Boxes boxes;
+    int pos = -5;
+    // Nothing to search in: no result and no dialog.
+    EXPECT_EQ(memo.Perform(SMM_FIND, smsDirect, reinterpret_cast<LPARAM>("abc")), -1);
+    EXPECT_EQ(memo.Perform(SMM_FIND, 0, reinterpret_cast<LPARAM>("abc")), -1);
+    EXPECT_EQ(memo.FindDialog(), nullptr);
+
+    std::string pattern;
+    for (int i = 0; i < 100; ++i)
+        pattern += static_cast<char>('a' + (i * 7) % 26);
+    SetText(memo, "zz" + pattern.substr(0, 79) + "zz");
+    // A plain text is cut to its first 79 characters, which are found.
+    ASSERT_TRUE(memo.FindText(pattern, pos, smsDirect));
+    EXPECT_EQ(pos, 2);
+    EXPECT_EQ(memo.SearchText, pattern.substr(0, 79));
+    EXPECT_EQ(Selection(memo).Start, 0); // a plain direct search leaves the selection
+    // An expression is cut to 254 characters.
+    SetText(memo, std::string(260, 'a'));
+    ASSERT_TRUE(memo.FindText(std::string(300, 'a'), pos, smsDirect | smsRegExpr));
+    EXPECT_EQ(memo.SearchText.size(), 254u);
+    EXPECT_EQ(memo.MatchPos(255) - memo.MatchPos(0), 254);
+    // An empty search text finds nothing, and FindNext has nothing to repeat.
+    EXPECT_FALSE(memo.FindText("", pos, smsDirect));
+    EXPECT_FALSE(memo.FindNext(pos));
+    EXPECT_TRUE(boxes.Texts.empty());
+}
+
+TEST(FindReplace, FindNextGoesOnPastTheLastMatch)
+{
+    TCodeMemo memo;
+    SetText(memo, "abc ABC abc");
+    int pos = -1;
+    ASSERT_TRUE(memo.FindText("abc", pos, smsDirect));
+    EXPECT_EQ(pos, 0);
+    ASSERT_TRUE(memo.FindNext(pos));
+    EXPECT_EQ(pos, 4); // without case, the following occurrence and not the same one
+    EXPECT_EQ(Selection(memo).Start, 4);
+    EXPECT_EQ(Selection(memo).End, 7);
+    ASSERT_TRUE(memo.FindNext(pos));
+    EXPECT_EQ(pos, 8);
+    std::vector<std::string> failed;
+    memo.OnSearchFail = [&](TCustomCodeMemo*, const std::string& text) { failed.push_back(text); };
+    EXPECT_FALSE(memo.FindNext(pos));
+    EXPECT_EQ(failed, std::vector<std::string>{"abc"});
+    EXPECT_EQ(Selection(memo).Start, 8); // a failed search leaves the selection as it was
+    EXPECT_EQ(Selection(memo).End, 11);
+
+    // A regular-expression search selects its match; its elements are numbered from the start.
+    SetText(memo, "xabcx");
+    ASSERT_TRUE(memo.FindText("abc", pos, smsDirect | smsRegExpr));
+    EXPECT_EQ(pos, 1);
+    EXPECT_EQ(Selection(memo).Start, 1);
+    EXPECT_EQ(Selection(memo).End, 4);
+    EXPECT_EQ(memo.MatchCount(), 3);
+    EXPECT_EQ(memo.MatchPos(9), 4);
+    EXPECT_EQ(memo.MatchPos(3), 4);
+    EXPECT_EQ(memo.MatchPos(1), 2);
+
+    // FindNext searches at once even when the last request opened the dialog.
+    SetText(memo, "uno dos uno");
+    Select(memo, 0, 0);
+    memo.SearchText = "uno";
+    memo.SearchFlags = 0;
+    ASSERT_TRUE(memo.FindNext(pos));
+    EXPECT_EQ(pos, 0);
+    EXPECT_EQ(memo.FindDialog(), nullptr);
+}
+
+TEST(FindReplace, RepeatedSearchesMeetEveryOccurrenceOnceInEitherDirection)
+{
+    std::mt19937 random(27);
+    TCodeMemo memo;
+    memo.OnSearchFail = [](TCustomCodeMemo*, const std::string&) {};
+    for (int round = 0; round < 60; ++round) {
+        std::string text, pattern;
+        const int length = 1 + static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i)
+            text += "abAB\r"[random() % 5];
+        for (int i = 0, n = 1 + static_cast<int>(random() % 3); i < n; ++i)
+            pattern += "ab"[random() % 2];
+        SetText(memo, text);
+        for (bool regExpr : {false, true}) {
+            // Expressions match case; a plain search without smsMatchCase does not.
+            const std::vector<int> expected = occurrences(text, pattern, !regExpr);
+            for (bool backward : {false, true}) {
+                const int flags = smsDirect | (regExpr ? smsRegExpr : 0) | (backward ? smsBackward : 0);
+                const int from = backward ? length : 0;
+                Select(memo, from, from);
+                std::vector<int> found;
+                int pos = -1;
+                if (memo.FindText(pattern, pos, static_cast<uint16_t>(flags))) {
+                    found.push_back(pos);
+                    while (memo.FindNext(pos) && found.size() <= expected.size())
+                        found.push_back(pos);
+                }
+                std::vector<int> want = expected;
+                if (backward)
+                    want.assign(expected.rbegin(), expected.rend());
+                EXPECT_EQ(found, want) << "text " << text << " pattern " << pattern << " regexpr " << regExpr
+                                       << " backward " << backward;
+            }
+        }
+    }
+}
+
+TEST(FindReplace, ReplaceAllOfAnExpressionExpandsItsElementsAsOneUndoStep)
+{
+    TCodeMemo memo;
+    Boxes boxes;
+    struct Case {
+        const char* Replacement;
+        const char* Result;
+    };
+    const Case cases[] = {{"[%1]", "x[a]x"}, {"%%", "x%x"}, {"%3%2%1", "xcbax"}, {"a\\nb", "xa\rbx"},
+                          {"\\x41\\101%", "xAA%x"}, {"%9", "xx"}};
+    for (const Case& c : cases) {
+        SetText(memo, "xabcx");
+        Select(memo, 0, 0);
+        replaceDialog(memo, smsRegExpr, "abc", c.Replacement).ClickReplaceAll();
+        EXPECT_EQ(textOf(memo), c.Result) << c.Replacement;
+        memo.Undo();
+        EXPECT_EQ(textOf(memo), "xabcx") << c.Replacement;
+    }
+
+    // Many matches: one undo takes every replacement back; the caret ends at the last one.
+    SetText(memo, "<b>uno</b> <b>dos</b>\r\n<b>tres</b>");
+    Select(memo, 0, 0);
+    replaceDialog(memo, smsRegExpr, "<b>", "<strong>").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>\r<strong>tres</b>");
+    EXPECT_EQ(Selection(memo).End, 32);
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), "<b>uno</b> <b>dos</b>\r<b>tres</b>");
+    EXPECT_TRUE(boxes.Texts.empty());
+
+    // An expression that matches the empty string replaces nothing and reports a failed search.
+    SetText(memo, "xabcx");
+    Select(memo, 0, 0);
+    replaceDialog(memo, smsRegExpr, "q*", "Z").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "xabcx");
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.Texts[0], "Cadena buscada \"q*\" no encontrado.");
+}
+
+TEST(FindReplace, BackwardReplaceAllGivesTheForwardResult)
+{
+    std::mt19937 random(2027);
+    TCodeMemo memo;
+    memo.OnSearchFail = [](TCustomCodeMemo*, const std::string&) {};
+    const char* patterns[] = {"ab", "c", "abc", "ba"};
+    for (int round = 0; round < 80; ++round) {
+        std::string text;
+        for (int i = 0, n = static_cast<int>(random() % 30); i < n; ++i)
+            text += "abc\r"[random() % 4];
+        const std::string pattern = patterns[random() % 4];
+        const std::string replacement = round % 2 ? "<" + pattern + ">" : "";
+        const std::string expected = replaceEvery(text, pattern, replacement);
+        for (bool regExpr : {false, true}) {
+            for (bool down : {true, false}) {
+                SetText(memo, text);
+                const int caret = down ? 0 : memo.TextLength();
+                Select(memo, caret, caret);
+                replaceDialog(memo, regExpr ? smsRegExpr : 0, pattern, regExpr ? "<%1%2%3>" : replacement, down)
+                    .ClickReplaceAll();
+                std::string want = expected;
+                if (regExpr)
+                    want = replaceEvery(text, pattern, "<" + pattern + ">");
+                EXPECT_EQ(textOf(memo), want) << text << " / " << pattern << " regexpr " << regExpr << " down " << down;
+                memo.Undo();
+                EXPECT_EQ(textOf(memo), text);
+            }
+        }
+    }
+    // A plain hit on the very last character is replaced.
+    SetText(memo, "xa");
+    Select(memo, 0, 0);
+    replaceDialog(memo, 0, "a", "B").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "xB");
+    // A read-only text is not replaced in.
+    memo.SetReadOnly(true);
+    Select(memo, 0, 0);
+    replaceDialog(memo, 0, "B", "a").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "xB");
+}
+
+TEST(FindReplace, ConfirmedReplacementFollowsTheAnswers)
+{
+    TCodeMemo memo;
+    memo.resize(300, 200);
+    {
+        Boxes boxes({IDYES, IDNO, IDALL});
+        SetText(memo, "a1 a2 a3 a4 a5");
+        Select(memo, 0, 0);
+        replaceDialog(memo, 0, "a", "b").ClickReplace();
+        EXPECT_EQ(textOf(memo), "b1 a2 b3 b4 b5");
+        // All asks no more; the match it answered is a step of its own, the rest goes in one.
+        ASSERT_EQ(boxes.Texts.size(), 3u);
+        EXPECT_EQ(boxes.Texts[0], "\xBFReemplazar 'a' con 'b'?");
+        EXPECT_EQ(boxes.Flags[0] & 0x0F, MB_YESNOCANCELALL);
+        memo.Undo();
+        EXPECT_EQ(textOf(memo), "b1 a2 b3 a4 a5");
+        memo.Undo();
+        EXPECT_EQ(textOf(memo), "b1 a2 a3 a4 a5");
+    }
+    {
+        Boxes boxes({IDYES, IDCANCEL});
+        SetText(memo, "a1 a2 a3 a4 a5");
+        Select(memo, 0, 0);
+        replaceDialog(memo, 0, "a", "b").ClickReplace();
+        EXPECT_EQ(textOf(memo), "b1 a2 a3 a4 a5");
+        EXPECT_EQ(boxes.Texts.size(), 2u);
+    }
+    {
+        // An expression: the question shows the expanded replacement.
+        Boxes boxes({IDYES, IDNO, IDALL});
+        SetText(memo, "a1 a2 a3 a4");
+        Select(memo, 0, 0);
+        replaceDialog(memo, smsRegExpr, "a.", "%2%1").ClickReplace();
+        EXPECT_EQ(textOf(memo), "1a a2 3a 4a");
+        ASSERT_EQ(boxes.Texts.size(), 3u);
+        EXPECT_EQ(boxes.Texts[1], "\xBFReemplazar 'a.' con '2a'?");
+    }
+    for (int flags : {0, int(smsRegExpr)}) {
+        // Backward, with replacements that hold the searched text: every match once, then the end.
+        Boxes boxes({IDYES, IDYES, IDNO, IDYES, IDYES});
+        SetText(memo, "aa aa");
+        Select(memo, 5, 5);
+        replaceDialog(memo, flags, "a", "aa", false).ClickReplace();
+        EXPECT_EQ(textOf(memo), "aaa aaaa") << flags;
+        ASSERT_EQ(boxes.Texts.size(), 5u) << flags;
+        EXPECT_EQ(boxes.Texts.back(), "Cadena buscada \"a\" no encontrado.");
+    }
+}
+
+TEST(FindReplace, ErrorsAndFailedSearchesAreReported)
+{
+    TCodeMemo memo;
+    SetText(memo, "a**b");
+    int pos = -1;
+    {
+        Boxes boxes;
+        EXPECT_FALSE(memo.FindText("a**", pos, smsDirect | smsRegExpr));
+        ASSERT_EQ(boxes.Texts.size(), 1u);
+        EXPECT_EQ(boxes.Texts[0], "Nested repeat\r\na**\r\n ^");
+        EXPECT_EQ(boxes.Flags[0] & 0xF0, MB_ICONERROR);
+        // FindNext shows the error once and reports nothing more.
+        EXPECT_FALSE(memo.FindNext(pos));
+        EXPECT_EQ(boxes.Texts.size(), 2u);
+        // An error at the first character has no blanks before its mark.
+        EXPECT_FALSE(memo.FindText("*a", pos, smsDirect | smsRegExpr));
+        EXPECT_EQ(boxes.Texts.back(), "Invalid repeat\r\n*a\r\n^");
+        // Replace all with a bad expression changes nothing.
+        Select(memo, 0, 0);
+        replaceDialog(memo, smsRegExpr, "a**", "x").ClickReplaceAll();
+        EXPECT_EQ(textOf(memo), "a**b");
+        EXPECT_EQ(boxes.Texts.back(), "Nested repeat\r\na**\r\n ^");
+    }
+    {
+        Boxes boxes;
+        EXPECT_FALSE(memo.FindText("xyz", pos, smsDirect));
+        EXPECT_TRUE(boxes.Texts.empty()); // a direct search only answers
+        EXPECT_FALSE(memo.FindNext(pos));
+        ASSERT_EQ(boxes.Texts.size(), 1u);
+        EXPECT_EQ(boxes.Texts[0], "Cadena buscada \"xyz\" no encontrado.");
+        std::string failed;
+        memo.OnSearchFail = [&](TCustomCodeMemo* sender, const std::string& text) {
+            EXPECT_EQ(sender, &memo);
+            failed = text;
+        };
+        EXPECT_FALSE(memo.FindNext(pos));
+        EXPECT_EQ(failed, "xyz");
+        EXPECT_EQ(boxes.Texts.size(), 1u);
+    }
+}
+
+TEST(FindReplace, DialogsSearchFromTheSelection)
+{
+    TCodeMemo memo;
+    Boxes boxes;
+    SetText(memo, "uno dos\r\nuno dos uno");
+    Select(memo, 0, 3);
+    EXPECT_EQ(memo.Perform(SMM_FIND, 0, 0), -1);
+    TFindDialog* find = memo.FindDialog();
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_EQ(find->FindText(), "uno");
+    EXPECT_EQ(memo.SearchText, "uno");
+    // Find next steps past the selection only when it is the last match found through the dialog:
+    // the first press finds the selected "uno" itself, the following ones go on from there.
+    find->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 0);
+    EXPECT_EQ(Selection(memo).End, 3);
+    find->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 8);
+    find->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 16);
+    find->ClickFindNext();
+    EXPECT_EQ(boxes.Texts.size(), 1u);
+    // Upwards, then the start.
+    find->SetOptions(0);
+    find->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 8);
+    find->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 0);
+    find->ClickFindNext();
+    EXPECT_EQ(boxes.Texts.size(), 2u);
+
+    // Opening the replace dialog closes the find dialog; a selection spanning lines is offered with
+    // CR LF line ends.
+    Select(memo, 4, 11);
+    memo.Perform(SMM_REPLACE, smsMatchCase, 0);
+    ASSERT_NE(memo.ReplaceDialog(), nullptr);
+    EXPECT_EQ(memo.FindDialog(), nullptr);
+    EXPECT_EQ(memo.ReplaceDialog()->FindText(), "dos\r\nuno");
+    EXPECT_NE(memo.ReplaceDialog()->Options() & frMatchCase, 0u);
+    QApplication::processEvents();
+
+    // An expression offers no selection; the lParam text goes first.
+    memo.Perform(SMM_FIND, smsRegExpr, 0);
+    EXPECT_EQ(memo.FindDialog()->FindText(), "");
+    memo.Perform(SMM_FIND, smsRegExpr, reinterpret_cast<LPARAM>("d.s"));
+    EXPECT_EQ(memo.FindDialog()->FindText(), "d.s");
+    Select(memo, 0, 0);
+    memo.FindDialog()->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 4);
+    EXPECT_EQ(Selection(memo).End, 7);
+}
+
+TEST(FindReplace, GetTokenAtWalksTheRunOfItsStyle)
+{
+    TCodeMemo memo;
+    SetText(memo, "ab\r\ncde\r\nf");
+    int start = -1;
+    std::string token = "old";
+    // Before any style bytes: the position and nothing.
+    ASSERT_EQ(memo.FirstRecord()->Styles, nullptr);
+    memo.GetTokenAt(1, start, token);
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(token, "");
+
+    // Records "ab\r", "cde\r", "f".
+    const std::string styles = {1, 1, 2, 2, 2, 3, 3, 3};
+    memo.Perform(SMM_SETSTYLES, 0, reinterpret_cast<LPARAM>(styles.data()));
+    memo.GetTokenAt(3, start, token);
+    EXPECT_EQ(start, 2);
+    EXPECT_EQ(token, "\rcd");
+    memo.GetTokenAt(6, start, token);
+    EXPECT_EQ(start, 5);
+    EXPECT_EQ(token, "e\rf");
+    memo.GetTokenAt(0, start, token);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(token, "ab");
+    memo.GetTokenAt(8, start, token); // past the text
+    EXPECT_EQ(start, 8);
+    EXPECT_EQ(token, "");
+
+    // A long run gives its first 4096 characters.
+    SetText(memo, std::string(5000, 'x'));
+    const std::string one(5000, '\x07');
+    memo.Perform(SMM_SETSTYLES, 0, reinterpret_cast<LPARAM>(one.data()));
+    memo.GetTokenAt(4000, start, token);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(token, std::string(4096, 'x'));
+}
+
+TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
+{
+    TCodeMemo memo;
+    Boxes boxes;
+    SetText(memo, "<b>uno</b> <b>dos</b>");
+    Select(memo, 0, 0);
+    memo.Perform(SMM_REPLACE, 0, 0);
+    TReplaceDialog* dialog = memo.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* find = dialog->findChild<QLineEdit*>("eBuscar");
+    auto* replace = dialog->findChild<QLineEdit*>("eReemplazar");
+    ASSERT_TRUE(find && replace);
+    find->setFocus();
+    find->insert("<B>");
+    replace->insert("<strong>");
+    dialog->findChild<QPushButton*>("bBuscarSiguiente")->click();
+    EXPECT_EQ(Selection(memo).Start, 0);
+    EXPECT_EQ(Selection(memo).End, 3);
+    dialog->findChild<QPushButton*>("bReemplazarTodo")->click();
+    EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>");
+    EXPECT_TRUE(boxes.Texts.empty());
+}

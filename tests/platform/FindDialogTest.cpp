@@ -1,0 +1,143 @@
+// The find and replace dialogs driven without a screen: typed texts, options, the requests they fire, a picture.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/FindDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/core/Exception.h"
+
+namespace {
+
+// Types `text` into a line edit key by key, as the keyboard does.
+void type(QLineEdit& edit, const QString& text)
+{
+    edit.setFocus();
+    for (QChar c : text) {
+        QKeyEvent down(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&edit, &down);
+        QKeyEvent up(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&edit, &up);
+    }
+}
+
+template <class T>
+T& child(QWidget& parent, const char* name)
+{
+    T* widget = parent.findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return *widget;
+}
+
+std::vector<std::string> texts(QWidget& dialog)
+{
+    std::vector<std::string> all;
+    for (auto* button : dialog.findChildren<QAbstractButton*>())
+        all.push_back(button->text().toStdString());
+    for (auto* label : dialog.findChildren<QLabel*>())
+        all.push_back(label->text().toStdString());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+} // namespace
+
+TEST(FindDialog, TypedTextAndOptionsReachOnFind)
+{
+    QWidget owner;
+    TFindDialog dialog(&owner);
+    std::vector<std::pair<std::string, TFindOptions>> requests;
+    dialog.OnFind = [&](TFindDialog* sender) {
+        EXPECT_EQ(sender, &dialog);
+        requests.emplace_back(sender->FindText(), sender->Options());
+    };
+    EXPECT_TRUE(dialog.Execute());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.isModal());
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Buscar");
+    EXPECT_EQ(texts(dialog), (std::vector<std::string>{"&Buscar:", "Abajo", "Arriba", "Buscar siguiente", "Cancelar",
+                                                        "Coincidir mayúsculas y minúsculas", "Sólo palabras completas"}));
+    auto& next = child<QPushButton>(dialog, "bBuscarSiguiente");
+    // Nothing to look for yet.
+    EXPECT_FALSE(next.isEnabled());
+    next.click();
+    EXPECT_TRUE(requests.empty());
+
+    type(child<QLineEdit>(dialog, "eBuscar"), "año");
+    EXPECT_TRUE(next.isEnabled());
+    next.click();
+    child<QCheckBox>(dialog, "cbMayusculas").setChecked(true);
+    child<QRadioButton>(dialog, "rbArriba").setChecked(true);
+    child<QCheckBox>(dialog, "cbPalabras").setChecked(true);
+    next.click();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].first, "a\xF1o"); // Windows-1252
+    EXPECT_EQ(requests[0].second, frDown | frFindNext);
+    EXPECT_EQ(requests[1].second, frMatchCase | frWholeWord | frFindNext);
+
+    dialog.SetOptions(frDown | frMatchCase);
+    EXPECT_EQ(dialog.Options(), frDown | frMatchCase);
+    dialog.SetPosition({30, 40});
+    EXPECT_EQ(dialog.Position(), (TPoint{30, 40}));
+    child<QPushButton>(dialog, "bCancelar").click();
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST(FindDialog, ReplaceDialogFiresItsRequestsAndIsPictured)
+{
+    TReplaceDialog dialog(nullptr);
+    std::vector<TFindOptions> finds, replaces;
+    std::string replacement;
+    dialog.OnFind = [&](TFindDialog* sender) { finds.push_back(sender->Options()); };
+    dialog.OnReplace = [&](TReplaceDialog* sender) {
+        replaces.push_back(sender->Options());
+        replacement = sender->ReplaceText();
+    };
+    dialog.Execute();
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Reemplazar");
+    type(child<QLineEdit>(dialog, "eBuscar"), "<b>");
+    type(child<QLineEdit>(dialog, "eReemplazar"), "<strong>");
+    child<QPushButton>(dialog, "bBuscarSiguiente").click();
+    child<QPushButton>(dialog, "bReemplazar").click();
+    child<QPushButton>(dialog, "bReemplazarTodo").click();
+    EXPECT_EQ(finds, std::vector<TFindOptions>{frDown | frFindNext});
+    EXPECT_EQ(replaces, (std::vector<TFindOptions>{frDown | frReplace, frDown | frReplaceAll}));
+    EXPECT_EQ(replacement, "<strong>");
+    EXPECT_EQ(dialog.FindText(), "<b>");
+
+    // An exception from a handler is shown, never passed into Qt.
+    std::vector<std::string> shown;
+    TMessageBoxHook old = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        shown.push_back(text);
+        return IDOK;
+    });
+    dialog.OnReplace = [](TReplaceDialog*) { throw EFOpenError("Sin archivo"); };
+    child<QPushButton>(dialog, "bReemplazarTodo").click();
+    SetMessageBoxHook(std::move(old));
+    EXPECT_EQ(shown, std::vector<std::string>{"Sin archivo"});
+
+    QApplication::processEvents();
+    QImage shot = dialog.grab().toImage();
+    const char* out = std::getenv("KESTRIMA_SHOT_DIR");
+    ASSERT_TRUE(shot.save(QDir(out ? out : QDir::tempPath()).filePath("replacedialog.png"), "PNG"));
+    EXPECT_GT(shot.width(), 200);
+    // Something is drawn: the picture is not one flat colour.
+    const QRgb first = shot.pixel(0, 0);
+    bool varied = false;
+    for (int y = 0; y < shot.height() && !varied; y += 3)
+        for (int x = 0; x < shot.width() && !varied; x += 3)
+            varied = shot.pixel(x, y) != first;
+    EXPECT_TRUE(varied);
+}
