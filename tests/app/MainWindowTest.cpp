@@ -20,6 +20,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
 #include "platform/Win1252Qt.h"
+#include "support/PrivateRegistry.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -73,38 +74,6 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b)
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-// The registry store of one test: a folder of its own, read as a new process would read it.
-struct TPrivateRegistry {
-    TempDir folder{"mainwindow"};
-    std::string saved = std::getenv("KESTRIMA_CONFIG_DIR");
-    TPrivateRegistry()
-    {
-        setenv("KESTRIMA_CONFIG_DIR", folder.path.c_str(), 1);
-        RegistryStore::Reload();
-    }
-    ~TPrivateRegistry()
-    {
-        RegistryStore::Reload();
-        setenv("KESTRIMA_CONFIG_DIR", saved.c_str(), 1);
-    }
-};
-
-// Accepts every message box that opens while it lives and keeps their texts.
-struct TMessageCatcher {
-    QTimer timer;
-    QStringList texts;
-    TMessageCatcher()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        timer.start(10);
-    }
-};
 
 } // namespace
 
