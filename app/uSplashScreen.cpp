@@ -45,5 +45,6 @@ void TSplashScreen::paintEvent(QPaintEvent*)
     painter.setFont(QFont("Sans", 22, QFont::Bold));
     painter.drawText(QRect(0, 195, kSize, 40), Qt::AlignCenter, QStringLiteral("Kestrima"));
     painter.setPen(QColor(255, 255, 255, 160));
+    painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
