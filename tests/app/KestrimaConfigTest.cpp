@@ -11,7 +11,7 @@
 #include "app/KestrimaConfig.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
-#include "support/PrivateRegistry.h"
+#include "support/TempRegistry.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ using KestrimaConfig = ProgramFolderFixture;
 
 TEST_F(KestrimaConfig, AFreshRegistryGivesTheDefaultsAndNineEmptyRecentFiles)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TKestrimaConfig c;
     c.Load();
     EXPECT_EQ(c.Version, "3.1");
@@ -113,7 +113,7 @@ TEST_F(KestrimaConfig, ChoicesOutsideTheirRangeReadAsTheFallback)
                               {"Form", "FormWindowState", &TKestrimaConfig::FormWindowState, 2, 0}};
     for (const Choice& choice : choices) {
         for (int stored : {-1, 0, 1, 2, 3, 5, 7, 9, 256}) {
-            TPrivateRegistry registry;
+            TempRegistry registry("app");
             TRegIniFile(kKey).WriteInteger(choice.section, choice.key, stored);
             TKestrimaConfig c;
             c.Load();
@@ -122,7 +122,7 @@ TEST_F(KestrimaConfig, ChoicesOutsideTheirRangeReadAsTheFallback)
         }
     }
     // The cases the design names.
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     {
         TRegIniFile ini(kKey);
         ini.WriteInteger("Settings", "InitialFile", 7);
@@ -138,7 +138,7 @@ TEST_F(KestrimaConfig, ChoicesOutsideTheirRangeReadAsTheFallback)
 
 TEST_F(KestrimaConfig, SaveWritesTheVersionAndAnUnknownWindowStateAsNormal)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TRegIniFile(kKey).WriteString("Parametros", "Viejo", "x");
     TKestrimaConfig c;
     c.Load();
@@ -158,7 +158,7 @@ TEST_F(KestrimaConfig, SaveWritesTheVersionAndAnUnknownWindowStateAsNormal)
 
 TEST_F(KestrimaConfig, SeparatorsLoadAsADashAndSaveUnderTheirIndex)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     {
         TRegIniFile ini(kKey);
         ini.WriteString("Utilities", "-0", "");
@@ -187,7 +187,7 @@ TEST_F(KestrimaConfig, SeparatorsLoadAsADashAndSaveUnderTheirIndex)
 
 TEST_F(KestrimaConfig, AShortRecentFilesListIsSavedAsNineEntries)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TKestrimaConfig c;
     c.Load();
     c.MRU.Clear();
@@ -217,7 +217,7 @@ TEST_F(KestrimaConfig, EveryFieldSurvivesARoundTripThroughANewProcess)
     };
     auto number = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     for (int round = 0; round < 20; ++round) {
-        TPrivateRegistry registry;
+        TempRegistry registry("app");
         TKestrimaConfig c;
         c.Load();
         for (std::string* field : {&c.LastOpenDir, &c.LastSaveDir, &c.LastTreeDir, &c.LastLibrary, &c.LastStyle,

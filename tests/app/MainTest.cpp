@@ -11,7 +11,7 @@
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"
-#include "support/PrivateRegistry.h"
+#include "support/TempRegistry.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ bool someoneListens(const QString& serverName)
 
 TEST(Main, ASecondStartRaisesTheFirstWindowOpensNothingAndEnds)
 {
-    TPrivateRegistry registry;
-    const std::string file = registry.folder.file("pagina.htm", "<b>hola</b>");
+    TempRegistry registry("app");
+    const std::string file = registry.Folder.file("pagina.htm", "<b>hola</b>");
     TformPrincipal form;
     form.show();
     form.showMinimized();
@@ -93,7 +93,7 @@ TEST(Main, ASecondStartRaisesTheFirstWindowOpensNothingAndEnds)
 
 TEST(Main, AfterTheFirstCopyIsKilledANewStartRuns)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     const QString server = TSingleInstance("Kestrima").ServerName();
     auto killed = startProgram();
     ASSERT_TRUE(pumpUntil([&] { return someoneListens(server); }));
@@ -115,7 +115,7 @@ TEST(Main, AfterTheFirstCopyIsKilledANewStartRuns)
 
 TEST(Main, TwoQuickStartsGiveOneWindow)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     const QString server = TSingleInstance("Kestrima").ServerName();
     auto a = startProgram();
     auto b = startProgram();

@@ -28,7 +28,8 @@
 #include "platform/Win1252Qt.h"
 #include "editor/model/Templates.h"
 #include "platform/core/SysUtils.h"
-#include "support/PrivateRegistry.h"
+#include "support/MessageCatcher.h"
+#include "support/TempRegistry.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -264,7 +265,7 @@ TEST(MainWindowScreen, TagsArePaintedInTheTagColourAndTextInBlack)
 
 TEST(MainWindowRegistry, AStoredJavaScriptStyleColoursScriptsAtTheNextStart)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     const TColor stored = 0x123456;
     int token = -1;
     {
@@ -296,7 +297,7 @@ TEST(MainWindowRegistry, AStoredJavaScriptStyleColoursScriptsAtTheNextStart)
 
 TEST(MainWindowRegistry, ACorruptValueGivesOneMessageAndTheCompiledLanguage)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     std::string compiled;
     std::string valueName;
     {
@@ -385,7 +386,7 @@ const std::string kShippedFolder = std::string(KESTRIMA_SOURCE_DIR) + "/resource
 
 TEST(MainWindowFrame, TheSettingsMenusHoldTheStoredEntriesInOrder)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     {
         TRegIniFile ini(TKestrimaConfig::kRegistryKey);
         ini.WriteString("Tags", "Negrita", "<b>");
@@ -415,7 +416,7 @@ TEST(MainWindowFrame, TheSettingsMenusHoldTheStoredEntriesInOrder)
 
 TEST(MainWindowFrame, TheStatusBarHasFivePanelsAndShowsHints)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("Utilities", "Validar", "/usr/bin/tidy --check");
     TformPrincipal form;
     form.show();
@@ -444,7 +445,7 @@ TEST(MainWindowFrame, TheStatusBarHasFivePanelsAndShowsHints)
 
 TEST(MainWindowFrame, TheShippedCorrectionsAndTemplatesWorkInTheEditor)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TProgramFolder shipped(kShippedFolder);
     TformPrincipal form;
     form.show();
@@ -472,8 +473,8 @@ TEST(MainWindowFrame, TheShippedCorrectionsAndTemplatesWorkInTheEditor)
 
 TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
 {
-    TPrivateRegistry registry;
-    TProgramFolder empty(registry.folder.path.string());
+    TempRegistry registry("app");
+    TProgramFolder empty(registry.Folder.path.string());
     TMessageCatcher catcher;
     TformPrincipal form;
     form.show();
@@ -485,7 +486,7 @@ TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
 
 TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("Parametros", "x", "1");
     {
         TformPrincipal form;
@@ -513,10 +514,11 @@ TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)
 
 TEST(MainWindowFrame, AnUnwritableSettingsFolderIsReportedAndTheWindowStillCloses)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     // A folder below a plain file can never be made, whoever runs the test.
-    const std::string blocker = registry.folder.file("archivo", "x");
-    TPrivateRegistry::use(blocker + "/config");
+    const std::string blocker = registry.Folder.file("archivo", "x");
+    setenv("KESTRIMA_CONFIG_DIR", (blocker + "/config").c_str(), 1);
+    RegistryStore::Reload();
     TMessageCatcher catcher;
     {
         TformPrincipal form;
@@ -530,7 +532,7 @@ TEST(MainWindowFrame, AnUnwritableSettingsFolderIsReportedAndTheWindowStillClose
 
 TEST(MainWindowFrame, TheSettingsChooseTheKindOfUnknownFilesAndTheWindowComesBackWhenAsked)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "DefaultParser", ekJavaScript);
     {
         TformPrincipal form;
