@@ -1,29 +1,50 @@
-// The main window of the program: the shared editor, its three highlighting languages, the status bar with its three buttons and the opening of files.
+// The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #include "app/uFormPrincipal.h"
 
+#include "app/KestrimaConfig.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QByteArray>
+#include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <filesystem>
 
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
+#include "editor/model/Templates.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
 
-// The kind of files whose extension no kind claims, until the settings carry the user's choice.
-constexpr int kDefaultParser = ekHTML;
 constexpr int kFileCannotBeOpened = 4400;
 constexpr int kHideToolBar = 4460;
 constexpr int kHideSidePanel = 4461;
 constexpr int kOpenAuxiliaryEditor = 4462;
+constexpr int kMenuArchivo = 4470;  // then Edición, Ver, Selección, Insertar, Herramientas, Utilidades, Navegadores, Ayuda
+constexpr int kMenuOtrosTags = 4479;
+constexpr int kCaretPanelText = 4480;
+constexpr int kHelpHint = 4481;
+
+// Panel widths of the status bar, from panel 1; panel 0 is as wide as its buttons.
+constexpr int kPanelWidths[] = {75, 75, 75, 300};
+
+std::string folderOf(const std::string& fileName)
+{
+    return std::filesystem::path(fileName).parent_path().string();
+}
 
 // The pictures of the status-bar buttons: a small window showing the part each button shows or hides.
 enum class TStatusGlyph { ToolBar, SidePanel, AuxiliaryEditor };
@@ -99,16 +120,23 @@ std::unique_ptr<TCodeMemoParser> makeParser(const char* name, const char* regist
 
 } // namespace
 
+TformPrincipal* formPrincipal = nullptr;
+
 TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       FHTMLParser(makeParser("HTMLParser", "Software\\Dremal\\Kestrima\\ParserHTML")),
       FTextParser(makeParser("TextParser", "Software\\Dremal\\Kestrima\\ParserTEXT")),
       FJavaParser(makeParser("JavaParser", "Software\\Dremal\\Kestrima\\ParserJAVA")),
+      FConfig(std::make_unique<TKestrimaConfig>()),
       FArguments(std::move(arguments))
 {
+    formPrincipal = this;
     setObjectName("formPrincipal");
     setWindowTitle("Kestrima");
     resize(800, 600);
+    // Until the first show has opened the documents, loading text is not an edit.
+    Ocupado = true;
+    FConfig->Load();
     TCodeMemoParser::SetInformationBox(showParserInformation);
 
     FCodeMemo = new TCodeMemo(this);
@@ -118,11 +146,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FCodeMemo->SetParser2(FTextParser.get());
     FCodeMemo->SetParser3(FJavaParser.get());
 
-    FBarraEstado = new QStatusBar(this);
-    FBarraEstado->setObjectName("BarraEstado");
-    setStatusBar(FBarraEstado);
-    FStatusPanel0 = new QWidget(FBarraEstado);
-    FBarraEstado->addWidget(FStatusPanel0);
+    buildMenus();
+    buildStatusBar();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
@@ -151,10 +176,134 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
             loadShippedTables(*parser, script);
         }
     }
+    CreaMenu(FmOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues);
+    CreaMenu(FmUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
+    CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
+    loadSupportFiles();
     FCodeMemo->setFocus();
 }
 
-TformPrincipal::~TformPrincipal() = default;
+TformPrincipal::~TformPrincipal()
+{
+    if (formPrincipal == this)
+        formPrincipal = nullptr;
+}
+
+void TformPrincipal::buildMenus()
+{
+    const char* names[] = {"mArchivo", "mEdicion", "mVer", "mSeleccion", "mInsertar",
+                           "mHerramientas", "mUtilidades", "mNavegadores", "mAyuda"};
+    QMenu* menus[std::size(names)];
+    for (size_t i = 0; i < std::size(names); ++i) {
+        menus[i] = menuBar()->addMenu(FromWin1252(LoadResString(kMenuArchivo + static_cast<int>(i))));
+        menus[i]->setObjectName(names[i]);
+    }
+    FmOtrosTags = menus[4]->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
+    FmOtrosTags->setObjectName("mOtrosTags");
+    FmUtilidades = menus[6];
+    FmNavegadores = menus[7];
+}
+
+void TformPrincipal::buildStatusBar()
+{
+    FBarraEstado = new QStatusBar(this);
+    FBarraEstado->setObjectName("BarraEstado");
+    FBarraEstado->setSizeGripEnabled(false);
+    setStatusBar(FBarraEstado);
+    for (int i = 0; i < kPanelCount; ++i) {
+        auto* panel = new QLabel(FBarraEstado);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i > 0)
+            panel->setFixedWidth(kPanelWidths[i - 1]);
+        if (i >= 1 && i <= 3)
+            panel->setAlignment(Qt::AlignCenter);
+        FBarraEstado->addWidget(panel);
+        FPanels[i] = panel;
+    }
+    FPanels[0]->setFrameStyle(QFrame::NoFrame);
+    FPanels[1]->setText(FromWin1252(LoadResString(kCaretPanelText)));
+    FPanels[4]->setText(FromWin1252(LoadResString(kHelpHint)));
+}
+
+void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values)
+{
+    for (int i = 0; i < names.Count(); ++i) {
+        // The window owns the items, so that their hints reach it from a menu shown on its own too.
+        auto* item = new QAction(this);
+        item->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i));
+        if (names[i] == "-")
+            item->setSeparator(true);
+        else
+            item->setText(FromWin1252(names[i]));
+        if (i < values.Count())
+            item->setStatusTip(FromWin1252(values[i]));
+        menu->addAction(item);
+    }
+}
+
+void TformPrincipal::loadSupportFiles()
+{
+    const std::string docs = ProgramFolder() + "Docs/";
+    // Without the files the editor simply has no auto-corrections or templates.
+    try {
+        FCodeMemo->AutoReplaceList().LoadFromFile(docs + "krARep.krr");
+    } catch (const Exception&) {
+    }
+    try {
+        FCodeMemo->CodeTemplateList().LoadFromFile(docs + "krCTem.krt");
+    } catch (const Exception&) {
+    }
+}
+
+void TformPrincipal::MuestraHint(const std::string& hint)
+{
+    FPanels[4]->setText(FromWin1252(hint));
+}
+
+void TformPrincipal::WMActivaInstancia()
+{
+    if (isMinimized()) {
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        show();
+    } else {
+        raise();
+    }
+    activateWindow();
+}
+
+bool TformPrincipal::event(QEvent* event)
+{
+    // The base would show hints as a passing message that hides the panels.
+    if (event->type() == QEvent::StatusTip) {
+        MuestraHint(ToWin1252(static_cast<QStatusTipEvent*>(event)->tip()));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TformPrincipal::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TformPrincipal::FormClose()
+{
+    if (!OpenDialogFileName.empty())
+        FConfig->LastOpenDir = folderOf(OpenDialogFileName);
+    if (!SaveDialogFileName.empty())
+        FConfig->LastSaveDir = folderOf(SaveDialogFileName);
+    // Settings that cannot be written are reported; the program ends all the same.
+    try {
+        FConfig->Save();
+        RegistryStore::Flush();
+        if (!RegistrySaveProblem().empty())
+            MessageBox(this, RegistrySaveProblem(), {}, MB_OK | MB_ICONSTOP);
+    } catch (const Exception& e) {
+        MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
+    }
+}
 
 void TformPrincipal::placeStatusButtons()
 {
@@ -166,7 +315,14 @@ void TformPrincipal::placeStatusButtons()
         button->raise();
         left += height;
     }
-    FStatusPanel0->setFixedWidth(3 * height + 4);
+    FPanels[0]->setFixedWidth(3 * height + 4);
+}
+
+int TformPrincipal::defaultKind() const
+{
+    // A stored kind that names no language would leave the editor without one.
+    const int kind = FConfig->DefaultParser;
+    return kind >= ekHTML && kind <= ekJavaScript ? kind : ekHTML;
 }
 
 int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
@@ -174,7 +330,7 @@ int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
     const size_t slash = FileName.find_last_of("/\\");
     const size_t dot = FileName.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return kDefaultParser;
+        return defaultKind();
     const std::string extension = FileName.substr(dot);
     for (const char* html : {".htm", ".html", ".asp", ".krd", ".krp", ".cod"})
         if (SameText(extension, html))
@@ -184,7 +340,7 @@ int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
     for (const char* text : {".txt", ".css", ".krc"})
         if (SameText(extension, text))
             return ekText;
-    return kDefaultParser;
+    return defaultKind();
 }
 
 void TformPrincipal::AbreArchivo(const std::string& FileName, int Tipo)
@@ -210,9 +366,12 @@ void TformPrincipal::showEvent(QShowEvent* event)
 
 void TformPrincipal::FormFirstShow()
 {
+    OpenDialogInitialDir = FConfig->LastOpenDir;
+    SaveDialogInitialDir = FConfig->LastSaveDir;
     // File names go to the file system as the shell gave them; names of no existing file are
     // passed over without a word.
     for (const std::string& argument : FArguments)
         if (FileExists(argument))
             AbreArchivo(argument, TipoDeArchivo(argument));
+    Ocupado = false;
 }

@@ -1,19 +1,28 @@
-// The main window of the program: the shared editor, its three highlighting languages, the status bar with its three buttons and the opening of files.
+// The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #pragma once
 
 #include <QMainWindow>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+class QCloseEvent;
+class QLabel;
+class QMenu;
 class QShowEvent;
 class QStatusBar;
+class TKestrimaConfig;
+class TStringList;
 class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
+
+// The message a second start sends to the running window, which then comes to the front.
+constexpr uint32_t WM_ACTIVAINSTANCIA = 0x0400 + 0x1000;
 
 class TformPrincipal : public QMainWindow {
     Q_OBJECT
@@ -23,6 +32,9 @@ public:
     explicit TformPrincipal(std::vector<std::string> arguments = {}, QWidget* parent = nullptr);
     ~TformPrincipal() override;
 
+    // The settings, loaded when the window is made and saved when it closes.
+    TKestrimaConfig& Config() const { return *FConfig; }
+
     // The editor every document is shown in.
     TCodeMemo* CodeMemo() const { return FCodeMemo; }
     // The languages in the editor's slots ekHTML, ekText and ekJavaScript.
@@ -31,6 +43,9 @@ public:
     TCodeMemoParser& JavaParser() const { return *FJavaParser; }
     // The status bar and its three buttons: tool bar, side panel and auxiliary editor.
     QStatusBar* BarraEstado() const { return FBarraEstado; }
+    static constexpr int kPanelCount = 5;
+    // Panel 0 keeps the buttons' room; 1 the caret, 2 the changed mark, 3 the insert mode, 4 hints.
+    QLabel* Panel(int index) const { return FPanels[index]; }
     TKrSpeedButton* sbBarra() const { return FsbBarra; }
     TKrSpeedButton* sbLateral() const { return FsbLateral; }
     TKrSpeedButton* sbAuxiliar() const { return FsbAuxiliar; }
@@ -41,10 +56,49 @@ public:
     // reported to the user.
     void AbreArchivo(const std::string& FileName, int Tipo);
 
+    // The menus that the settings fill: custom codes, utilities and browsers.
+    QMenu* mOtrosTags() const { return FmOtrosTags; }
+    QMenu* mUtilidades() const { return FmUtilidades; }
+    QMenu* mNavegadores() const { return FmNavegadores; }
+    // Fills `menu` with one item per entry, named prefix plus its index, captioned with the name
+    // ("-" is a separator) and with the value as hint.
+    void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
+
+    // Shows a hint in the status bar's last panel.
+    void MuestraHint(const std::string& hint);
+    // A second start asked for this window: restored when minimised, else brought to the front.
+    void WMActivaInstancia();
+
+    // Fields that the window's commands share.
+    int16_t CtrlPulsado = 0;
+    int16_t ShiftPulsado = 0;
+    int16_t DesdeRaton = 0;
+    uint8_t BotonDerecho = 0;
+    std::string TextoBuscado;
+    int32_t OpcionesBusqueda = 0;
+    std::string UltimaApertura;
+    std::string UltimoCierre;
+    // While set, changes of the editor's text do not mark the document as changed.
+    bool Ocupado = false;
+    std::string NombreProyecto;
+    // The starting folders of the open and save dialogs, and the files last chosen in them.
+    std::string OpenDialogInitialDir, OpenDialogFileName;
+    std::string SaveDialogInitialDir, SaveDialogFileName;
+
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FormCreate();
+    void FormClose();
+    void buildMenus();
+    void buildStatusBar();
+    // Loads the editor's auto-corrections and code templates from the program's Docs folder.
+    void loadSupportFiles();
+    // The setting DefaultParser as an editor kind.
+    int defaultKind() const;
     // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
     void placeStatusButtons();
     // Opens every command-line argument that names an existing file; runs once.
@@ -56,11 +110,18 @@ private:
     std::unique_ptr<TCodeMemoParser> FTextParser;
     std::unique_ptr<TCodeMemoParser> FJavaParser;
     TCodeMemo* FCodeMemo;
+    std::unique_ptr<TKestrimaConfig> FConfig;
     QStatusBar* FBarraEstado;
-    QWidget* FStatusPanel0;
+    QLabel* FPanels[kPanelCount] = {};
+    QMenu* FmOtrosTags = nullptr;
+    QMenu* FmUtilidades = nullptr;
+    QMenu* FmNavegadores = nullptr;
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::vector<std::string> FArguments;
     bool FFirstShowDone = false;
 };
+
+// The running program's main window; nil before it is made and after it is gone.
+extern TformPrincipal* formPrincipal;

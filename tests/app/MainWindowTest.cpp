@@ -5,6 +5,10 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QStatusBar>
@@ -13,13 +17,19 @@
 #include <string>
 #include <vector>
 
+#include "app/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
+#include "platform/Keys.h"
 #include "platform/Win1252Qt.h"
+#include "editor/model/Templates.h"
+#include "platform/core/SysUtils.h"
+#include "support/MessageCatcher.h"
+#include "support/TempRegistry.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -73,38 +83,6 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b)
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-// The registry store of one test: a folder of its own, read as a new process would read it.
-struct TPrivateRegistry {
-    TempDir folder{"mainwindow"};
-    std::string saved = std::getenv("KESTRIMA_CONFIG_DIR");
-    TPrivateRegistry()
-    {
-        setenv("KESTRIMA_CONFIG_DIR", folder.path.c_str(), 1);
-        RegistryStore::Reload();
-    }
-    ~TPrivateRegistry()
-    {
-        RegistryStore::Reload();
-        setenv("KESTRIMA_CONFIG_DIR", saved.c_str(), 1);
-    }
-};
-
-// Accepts every message box that opens while it lives and keeps their texts.
-struct TMessageCatcher {
-    QTimer timer;
-    QStringList texts;
-    TMessageCatcher()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        timer.start(10);
-    }
-};
 
 } // namespace
 
@@ -287,7 +265,7 @@ TEST(MainWindowScreen, TagsArePaintedInTheTagColourAndTextInBlack)
 
 TEST(MainWindowRegistry, AStoredJavaScriptStyleColoursScriptsAtTheNextStart)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     const TColor stored = 0x123456;
     int token = -1;
     {
@@ -319,7 +297,7 @@ TEST(MainWindowRegistry, AStoredJavaScriptStyleColoursScriptsAtTheNextStart)
 
 TEST(MainWindowRegistry, ACorruptValueGivesOneMessageAndTheCompiledLanguage)
 {
-    TPrivateRegistry registry;
+    TempRegistry registry("app");
     std::string compiled;
     std::string valueName;
     {
@@ -383,4 +361,194 @@ TEST(MainWindowScreen, TheStatusBarButtonsAreFlatSquaresWithTheirPictures)
     QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const char* dir = std::getenv("KESTRIMA_SHOT_DIR");
     shot.save(QDir(dir ? dir : QDir::currentPath()).filePath("mainwindow-status-buttons.png"), "PNG");
+}
+
+namespace {
+
+std::vector<std::string> actionNames(QMenu* menu)
+{
+    std::vector<std::string> names;
+    for (QAction* action : menu->actions())
+        names.push_back(action->objectName().toStdString() + (action->isSeparator() ? " -" : " " + ToWin1252(action->text())) +
+                        " = " + ToWin1252(action->statusTip()));
+    return names;
+}
+
+// Points the program's support files at `folder` while it lives.
+struct TProgramFolder {
+    explicit TProgramFolder(const std::string& folder) { SetProgramFolder(folder); }
+    ~TProgramFolder() { SetProgramFolder(""); }
+};
+
+const std::string kShippedFolder = std::string(KESTRIMA_SOURCE_DIR) + "/resources";
+
+} // namespace
+
+TEST(MainWindowFrame, TheSettingsMenusHoldTheStoredEntriesInOrder)
+{
+    TempRegistry registry("app");
+    {
+        TRegIniFile ini(TKestrimaConfig::kRegistryKey);
+        ini.WriteString("Tags", "Negrita", "<b>");
+        ini.WriteString("Tags", "-1", "");
+        ini.WriteString("Tags", "Centrado", "<div align=\"center\">");
+        ini.WriteString("Utilities", "Validar", "/usr/bin/tidy");
+        ini.WriteString("Browsers", "-0", "");
+        ini.WriteString("Browsers", "Navegador \xE1", "/usr/bin/firefox");
+    }
+    TformPrincipal form;
+    EXPECT_EQ(actionNames(form.mOtrosTags()),
+              std::vector<std::string>({"TagMenu0 Negrita = <b>", "TagMenu1 - = ", "TagMenu2 Centrado = <div align=\"center\">"}));
+    EXPECT_EQ(actionNames(form.mUtilidades()), std::vector<std::string>({"UtlMenu0 Validar = /usr/bin/tidy"}));
+    EXPECT_EQ(actionNames(form.mNavegadores()),
+              std::vector<std::string>({"BrwMenu0 - = ", "BrwMenu1 Navegador \xE1 = /usr/bin/firefox"}));
+    for (QAction* action : form.mOtrosTags()->actions())
+        EXPECT_TRUE(action->isEnabled() && !action->isChecked() && action->shortcut().isEmpty());
+
+    // The menu bar in its order, with the custom codes under Insertar.
+    std::vector<std::string> bar;
+    for (QAction* action : form.menuBar()->actions())
+        bar.push_back(ToWin1252(action->text()));
+    EXPECT_EQ(bar, std::vector<std::string>({"&Archivo", "&Edici\xF3n", "&Ver", "&Selecci\xF3n", "&Insertar",
+                                             "&Herramientas", "&Utilidades", "&Navegadores", "A&yuda"}));
+    EXPECT_EQ(form.mOtrosTags()->parentWidget()->objectName().toStdString(), "mInsertar");
+}
+
+TEST(MainWindowFrame, TheStatusBarHasFivePanelsAndShowsHints)
+{
+    TempRegistry registry("app");
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("Utilities", "Validar", "/usr/bin/tidy --check");
+    TformPrincipal form;
+    form.show();
+    EXPECT_EQ(form.Panel(1)->text(), "1 : 1");
+    EXPECT_EQ(form.Panel(4)->text(), "Para obtener Ayuda, presione F1");
+    std::vector<int> widths;
+    for (int i = 1; i < TformPrincipal::kPanelCount; ++i)
+        widths.push_back(form.Panel(i)->width());
+    EXPECT_EQ(widths, std::vector<int>({75, 75, 75, 300}));
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(form.Panel(i)->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(form.Panel(0)->width(), 3 * form.sbBarra()->width() + 4);
+    EXPECT_EQ(form.sbLateral()->x(), form.sbBarra()->x() + form.sbBarra()->width());
+
+    // Hovering a menu item shows its value in the last panel.
+    QMenu* menu = form.mUtilidades();
+    menu->popup(form.mapToGlobal(QPoint(10, 10)));
+    menu->setActiveAction(menu->actions().at(0));
+    EXPECT_EQ(form.Panel(4)->text(), "/usr/bin/tidy --check");
+    menu->hide();
+    form.MuestraHint("Abrir un archivo");
+    EXPECT_EQ(form.Panel(4)->text(), "Abrir un archivo");
+    // The other panels stay where they were.
+    EXPECT_TRUE(form.Panel(1)->isVisible());
+}
+
+TEST(MainWindowFrame, TheShippedCorrectionsAndTemplatesWorkInTheEditor)
+{
+    TempRegistry registry("app");
+    TProgramFolder shipped(kShippedFolder);
+    TformPrincipal form;
+    form.show();
+    TCodeMemo& memo = *form.CodeMemo();
+    EXPECT_GT(memo.AutoReplaceList().Count(), 20);
+    EXPECT_GT(memo.CodeTemplateList().Count(), 5);
+    auto press = [&memo](int vk, TShiftState shift = 0) {
+        for (bool down : {true, false}) {
+            auto event = MakeKeyEvent(vk, shift, down);
+            QCoreApplication::sendEvent(&memo, event.get());
+        }
+    };
+    for (char c : std::string("tambien"))
+        press(AsciiUpper(c));
+    press(VK_SPACE);
+    EXPECT_EQ(memo.GetTextStr(), "tambi\xE9n ");
+
+    for (char c : std::string("tabla"))
+        press(AsciiUpper(c));
+    press('J', ssCtrl);
+    const std::string text = memo.GetTextStr();
+    EXPECT_NE(text.find("<table border=\"1\">"), std::string::npos) << text;
+    EXPECT_EQ(text.find("tabla"), std::string::npos);
+}
+
+TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
+{
+    TempRegistry registry("app");
+    TProgramFolder empty(registry.Folder.path.string());
+    TMessageCatcher catcher;
+    TformPrincipal form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.CodeMemo()->AutoReplaceList().Count(), 0);
+    EXPECT_EQ(form.CodeMemo()->CodeTemplateList().Count(), 0);
+    EXPECT_TRUE(catcher.texts.isEmpty()) << catcher.texts.join("\n").toStdString();
+}
+
+TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)
+{
+    TempRegistry registry("app");
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("Parametros", "x", "1");
+    {
+        TformPrincipal form;
+        form.show();
+        EXPECT_TRUE(form.Ocupado == false);
+        form.OpenDialogFileName = "/home/ana/web/index.htm";
+        form.SaveDialogFileName = "/home/ana/copias/otra.htm";
+        form.Config().FontSize = 11;
+        EXPECT_TRUE(form.close());
+    }
+    RegistryStore::Reload();
+    TKestrimaConfig saved;
+    saved.Load();
+    EXPECT_EQ(saved.LastOpenDir, "/home/ana/web");
+    EXPECT_EQ(saved.LastSaveDir, "/home/ana/copias");
+    EXPECT_EQ(saved.FontSize, 11);
+    EXPECT_FALSE(TRegIniFile(TKestrimaConfig::kRegistryKey).SectionExists("Parametros"));
+
+    // The next window starts the dialogs there.
+    TformPrincipal next;
+    next.show();
+    EXPECT_EQ(next.OpenDialogInitialDir, "/home/ana/web");
+    EXPECT_EQ(next.SaveDialogInitialDir, "/home/ana/copias");
+}
+
+TEST(MainWindowFrame, AnUnwritableSettingsFolderIsReportedAndTheWindowStillCloses)
+{
+    TempRegistry registry("app");
+    // A folder below a plain file can never be made, whoever runs the test.
+    const std::string blocker = registry.Folder.file("archivo", "x");
+    setenv("KESTRIMA_CONFIG_DIR", (blocker + "/config").c_str(), 1);
+    RegistryStore::Reload();
+    TMessageCatcher catcher;
+    {
+        TformPrincipal form;
+        form.show();
+        EXPECT_TRUE(form.close());
+        EXPECT_FALSE(form.isVisible());
+    }
+    ASSERT_EQ(catcher.texts.size(), 1);
+    EXPECT_TRUE(catcher.texts[0].startsWith(QString::fromUtf8("No se puede guardar la configuraci\u00F3n"))) << catcher.texts[0].toStdString();
+}
+
+TEST(MainWindowFrame, TheSettingsChooseTheKindOfUnknownFilesAndTheWindowComesBackWhenAsked)
+{
+    TempRegistry registry("app");
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "DefaultParser", ekJavaScript);
+    {
+        TformPrincipal form;
+        EXPECT_EQ(form.TipoDeArchivo("notas.xyz"), ekJavaScript);
+        EXPECT_EQ(form.TipoDeArchivo("sin_extension"), ekJavaScript);
+        EXPECT_EQ(form.TipoDeArchivo("a.txt"), ekText);
+        EXPECT_EQ(formPrincipal, &form);
+        form.show();
+        form.showMinimized();
+        form.WMActivaInstancia();
+        EXPECT_FALSE(form.isMinimized());
+        EXPECT_TRUE(form.isVisible());
+    }
+    EXPECT_EQ(formPrincipal, nullptr);
+    // A stored kind that names no language gives pages.
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "DefaultParser", 9);
+    TformPrincipal form;
+    EXPECT_EQ(form.TipoDeArchivo("notas.xyz"), ekHTML);
 }

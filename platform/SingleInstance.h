@@ -1,0 +1,43 @@
+// TSingleInstance: keeps one running copy of the program per user, and carries a second start's message to it.
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLocalServer;
+class QLockFile;
+
+// The first copy listens on a local socket named for the program, the user and the settings folder;
+// a later start finds it, sends it one message and ends. A lock file around the look and the start of
+// listening makes two quick starts end with one listener. A socket or lock left by a killed copy is
+// taken over, and the socket admits only its own user.
+class TSingleInstance : public QObject {
+public:
+    // `name` names the program; the user and the settings store are added to it.
+    explicit TSingleInstance(const std::string& name, QObject* parent = nullptr);
+    ~TSingleInstance() override;
+
+    // True when this is the first copy: it now listens and receives messages. False when another
+    // copy runs: `message` (with both parameters 0) has been delivered to it, or could not be in
+    // `timeoutMs`.
+    bool Start(uint32_t message, int timeoutMs = 3000);
+    // Handler of the messages that later starts send; runs on the event loop of this object's thread.
+    void SetOnMessage(std::function<void(uint32_t message, uint32_t wParam, uint32_t lParam)> handler)
+    {
+        FOnMessage = std::move(handler);
+    }
+    // The socket's full name, as the server sees it.
+    const QString& ServerName() const { return FServerName; }
+    bool IsListening() const;
+
+private:
+    void acceptConnections();
+
+    QString FServerName;
+    QString FLockName;
+    std::unique_ptr<QLocalServer> FServer;
+    std::function<void(uint32_t, uint32_t, uint32_t)> FOnMessage;
+};

@@ -1,0 +1,151 @@
+// Tests of the single-instance socket: the second start's message reaches the first, leftovers of a killed copy are taken over, and only the user gets in.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QSysInfo>
+#include <QProcess>
+#include <cstdint>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/SingleInstance.h"
+
+namespace {
+
+struct TReceived {
+    uint32_t message, wParam, lParam;
+    bool operator==(const TReceived&) const = default;
+};
+
+// Runs the event loop until `done` or two seconds have passed.
+template <class TDone>
+bool pumpUntil(TDone done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// A name no other test or program uses.
+std::string uniqueName(const char* what)
+{
+    return "KestrimaTest-" + std::string(what) + "-" + std::to_string(getpid());
+}
+
+void send(const QString& server, const QByteArray& bytes)
+{
+    QLocalSocket client;
+    client.connectToServer(server);
+    ASSERT_TRUE(client.waitForConnected(1000));
+    client.write(bytes);
+    client.waitForBytesWritten(1000);
+    client.disconnectFromServer();
+}
+
+} // namespace
+
+TEST(SingleInstance, TheSecondStartDeliversItsMessageToTheFirstAndStepsAside)
+{
+    const std::string name = uniqueName("pair");
+    TSingleInstance first(name);
+    std::vector<TReceived> received;
+    first.SetOnMessage([&](uint32_t m, uint32_t w, uint32_t l) { received.push_back({m, w, l}); });
+    ASSERT_TRUE(first.Start(0x1400));
+    EXPECT_TRUE(first.IsListening());
+
+    for (int start = 0; start < 3; ++start) {
+        TSingleInstance second(name);
+        EXPECT_EQ(second.ServerName(), first.ServerName());
+        EXPECT_FALSE(second.Start(0x1400));
+        EXPECT_FALSE(second.IsListening());
+    }
+    ASSERT_TRUE(pumpUntil([&] { return received.size() == 3; }));
+    for (const TReceived& r : received)
+        EXPECT_EQ(r, (TReceived{0x1400, 0, 0}));
+
+    // What a stranger sends is read as far as one message and no further; a short packet is nothing.
+    send(first.ServerName(), QByteArray("\x01\x02\x03", 3));
+    send(first.ServerName(), QByteArray("\x00\x14\x00\x00\x07\x00\x00\x00\x09\x00\x00\x00garbage", 19));
+    ASSERT_TRUE(pumpUntil([&] { return received.size() == 4; }));
+    EXPECT_EQ(received.back(), (TReceived{0x1400, 7, 9}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received.size(), 4u);
+}
+
+TEST(SingleInstance, ASocketAndALockLeftByAKilledCopyDoNotStopTheNextStart)
+{
+    const std::string name = uniqueName("leftover");
+    TSingleInstance probe(name);
+    const QString socketPath = QDir(QDir::tempPath()).filePath(probe.ServerName());
+    const QString lockPath = socketPath + ".lock";
+
+    // A killed copy leaves its socket file bound to nobody ...
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socketPath);
+    ASSERT_LT(static_cast<size_t>(path.size()), sizeof address.sun_path);
+    std::copy(path.begin(), path.end(), address.sun_path);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+    ASSERT_TRUE(QFile::exists(socketPath));
+    // ... and a lock naming a process that is gone.
+    QProcess gone;
+    gone.start("true");
+    ASSERT_TRUE(gone.waitForStarted(5000));
+    const qint64 gonePid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished(5000));
+    QByteArray lockText;
+    {
+        // The lock file as this system writes it, with the dead process in place of its owner.
+        QLockFile real(lockPath);
+        ASSERT_TRUE(real.tryLock(0));
+        QFile written(lockPath);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        lockText = written.readAll();
+    }
+    lockText = QByteArray::number(gonePid) + lockText.mid(lockText.indexOf('\n'));
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(lockText);
+    lock.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    TSingleInstance next(name);
+    EXPECT_TRUE(next.Start(0x1400, 3000));
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_TRUE(next.IsListening());
+    // The lock goes once the copy listens.
+    EXPECT_FALSE(QFile::exists(lockPath));
+
+    // Only the user who started it may connect: the socket file is closed to group and others.
+    const QFileDevice::Permissions permissions = QFile::permissions(socketPath);
+    EXPECT_FALSE(permissions & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                                QFileDevice::WriteOther))
+        << std::hex << permissions.toInt();
+}
+
+TEST(SingleInstance, SettingsStoresOfTheirOwnGiveSeparateInstances)
+{
+    const std::string name = uniqueName("stores");
+    const std::string saved = getenv("KESTRIMA_CONFIG_DIR");
+    TSingleInstance a(name);
+    setenv("KESTRIMA_CONFIG_DIR", (saved + "/other").c_str(), 1);
+    TSingleInstance b(name);
+    setenv("KESTRIMA_CONFIG_DIR", saved.c_str(), 1);
+    EXPECT_NE(a.ServerName(), b.ServerName());
+    EXPECT_TRUE(a.Start(0x1400));
+    EXPECT_TRUE(b.Start(0x1400));
+}
