@@ -80,14 +80,10 @@ void TCustomCodeMemo::SetBookmark(int index, int line, int column)
         cleared(index);
         return;
     }
-    if (WordWrap()) {
-        // The bookmark belongs to the logical line: it sits on the first piece and its column counts
-        // from there, so that it still names the same character.
-        while ((target->MarkBits & mbContinuation) && target->Prev) {
+    // A bookmark belongs to the logical line: re-wrapping keeps it on the first piece.
+    if (WordWrap())
+        while ((target->MarkBits & mbContinuation) && target->Prev)
             target = target->Prev;
-            column = std::min(column + target->Len, kMaxColumn);
-        }
-    }
     if (target == old) {
         FBookmarkColumns[static_cast<size_t>(index)] = 0;
         Invalidate();

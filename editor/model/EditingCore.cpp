@@ -573,6 +573,10 @@ void TCodeMemoCore::DeleteSelection()
     TLineRecord* prev = first->Prev;
     TLineRecord* next = last->Next;
     uint16_t markBits = first->MarkBits;
+    // When whole lines before `last` go and `last` stays whole, the merged record is `last`'s line:
+    // its bookmarks stay on it, and those of the deleted lines go with them.
+    if (head == 0 && tailFrom == 0 && first != last && !(last->MarkBits & mbContinuation))
+        markBits = static_cast<uint16_t>((markBits & ~mbBookmarks) | (last->MarkBits & mbBookmarks));
     uint16_t glyphBits = first->GlyphBits;
     int32_t reserved1 = first->Reserved1;
     int32_t reserved2 = first->Reserved2;
