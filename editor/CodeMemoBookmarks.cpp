@@ -130,7 +130,7 @@ void TCustomCodeMemo::GotoBookmark(int index)
     const int offset = start + std::max(0, std::min(column, static_cast<int>(record->Len)) - 1);
     TSelectionRange caret{offset, offset};
     Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&caret));
-    const int wholeLines = FLineHeight > 0 ? FClientHeight / FLineHeight : 0;
+    const int wholeLines = LineHeight() > 0 ? ClientHeight() / LineHeight() : 0;
     const int top = std::max(0, static_cast<int>(Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(offset), 0)) - wholeLines / 2);
     Perform(SMM_TOPLINE, SMM_SET, top);
 }
