@@ -194,31 +194,31 @@ int TCustomCodeMemo::MarkEnd(TTextMark* mark)
     return FTextMarks && FTextMarks->Contains(mark) ? mark->End() : -1;
 }
 
+// Runs an operation of the list on a mark the control holds (handles of freed marks are ignored),
+// then has the whole text area painted again.
+template <class Operation>
+static void onHeldMark(TCustomCodeMemo& memo, TObjectList* list, TTextMark* mark, Operation&& operation)
+{
+    if (!list || !list->Contains(mark))
+        return;
+    operation(*list);
+    memo.RequestFullRepaint();
+    memo.Invalidate();
+}
+
 void TCustomCodeMemo::SetMarkStart(TTextMark* mark, int pos)
 {
-    if (!FTextMarks || !FTextMarks->Contains(mark))
-        return;
-    FTextMarks->SetMarkStart(mark, pos);
-    FFullRepaint = true;
-    Invalidate();
+    onHeldMark(*this, FTextMarks.get(), mark, [&](TObjectList& list) { list.SetMarkStart(mark, pos); });
 }
 
 void TCustomCodeMemo::SetMarkEnd(TTextMark* mark, int pos)
 {
-    if (!FTextMarks || !FTextMarks->Contains(mark))
-        return;
-    FTextMarks->SetMarkEnd(mark, pos);
-    FFullRepaint = true;
-    Invalidate();
+    onHeldMark(*this, FTextMarks.get(), mark, [&](TObjectList& list) { list.SetMarkEnd(mark, pos); });
 }
 
 void TCustomCodeMemo::DeleteMark(TTextMark* mark)
 {
-    if (!FTextMarks || !FTextMarks->Contains(mark))
-        return;
-    FTextMarks->Delete(mark);
-    FFullRepaint = true;
-    Invalidate();
+    onHeldMark(*this, FTextMarks.get(), mark, [&](TObjectList& list) { list.Delete(mark); });
 }
 
 TTextMark* TCustomCodeMemo::MarkRange(int start, int length, int flag)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
+#include "MarksModel.h"
 #include "editor/Painter.h"
 
 namespace {
@@ -374,15 +375,10 @@ TEST(CodeMemoBookmarks, RandomEditsKeepMarksLikeAModelOfOffsets)
 {
     std::mt19937 rng(7031);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    struct Range {
-        int Start, End;
-    };
-    std::map<uint32_t, Range> model;
-    std::map<std::string, int> names;
-    std::multiset<uint32_t> freed, expectFreed;
-    std::multiset<std::string> freedNames, expectFreedNames;
+    TMarksModel model;
+    std::multiset<uint32_t> freed;
+    std::multiset<std::string> freedNames;
     std::map<uint32_t, TTextMark*> handles;
-
     TCodeMemo memo;
     memo.OnMarkFree = [&](TCustomCodeMemo*, TTextMark* m) { freed.insert(m->Data); };
     memo.OnCustomBookmarkFree = [&](TCustomCodeMemo*, const std::string& n) { freedNames.insert(n); };
@@ -391,15 +387,15 @@ TEST(CodeMemoBookmarks, RandomEditsKeepMarksLikeAModelOfOffsets)
     for (int step = 0; step < 2500; ++step) {
         const int length = memo.TextLength();
         int what = pick(0, 9);
-        if (what <= 1 || model.size() < 3) {
+        if (what <= 1 || model.Marks.size() < 3) {
             int start = pick(0, length), len = pick(0, 12);
             handles[nextId] = memo.AddMark(start, len, nextId);
-            model[nextId++] = {start, start + len};
+            model.Marks[nextId++] = {start, start + len};
         } else if (what == 2) {
             std::string name = "n" + std::to_string(pick(0, 15));
             int pos = pick(0, length);
             memo.AddNamedBookmark(name, pos);
-            names[name] = pos;
+            model.Names[name] = pos;
         } else {
             // Replace a random selection (often empty) with a random text (often empty).
             int s = pick(0, length);
@@ -411,59 +407,26 @@ TEST(CodeMemoBookmarks, RandomEditsKeepMarksLikeAModelOfOffsets)
                 continue;
             Select(memo, s, e);
             Insert(memo, text.c_str());
-            int count = e - s;
-            if (count > 0) {
-                auto map = [&](int p) { return p <= s ? p : (p < e ? s : p - count); };
-                for (auto it = model.begin(); it != model.end();) {
-                    Range& r = it->second;
-                    if (r.Start >= s && r.End <= e && r.Start < e) {
-                        expectFreed.insert(it->first);
-                        handles.erase(it->first);
-                        it = model.erase(it);
-                        continue;
-                    }
-                    r = {map(r.Start), map(r.End)};
-                    ++it;
-                }
-                for (auto it = names.begin(); it != names.end();) {
-                    if ((it->second >= s && it->second < e) || count == length) {
-                        expectFreedNames.insert(it->first);
-                        it = names.erase(it);
-                        continue;
-                    }
-                    if (it->second >= e)
-                        it->second -= count;
-                    ++it;
-                }
-            }
-            const int added = static_cast<int>(text.size());
-            if (added > 0) {
-                for (auto& [id, r] : model) {
-                    if (r.Start >= s) {
-                        r.Start += added;
-                        r.End += added;
-                    } else if (s <= r.End) {
-                        r.End += added;
-                    }
-                }
-                for (auto& [name, p] : names)
-                    if (p >= s)
-                        p += added;
-            }
-            ASSERT_EQ(memo.TextLength(), length - count + added) << "step " << step;
+            if (e > s)
+                model.Delete(s, e - s, e - s == length);
+            if (!text.empty())
+                model.Insert(s, static_cast<int>(text.size()));
+            ASSERT_EQ(memo.TextLength(), length - (e - s) + static_cast<int>(text.size())) << "step " << step;
         }
-        ASSERT_EQ(memo.TextMarks()->Count(), static_cast<int>(model.size())) << "step " << step;
-        for (const auto& [id, r] : model) {
+        ASSERT_EQ(memo.TextMarks()->Count(), static_cast<int>(model.Marks.size())) << "step " << step;
+        for (const auto& [id, r] : model.Marks) {
             ASSERT_LE(r.Start, r.End);
             ASSERT_EQ(memo.MarkStart(handles[id]), r.Start) << "step " << step << " mark " << id;
             ASSERT_EQ(memo.MarkEnd(handles[id]), r.End) << "step " << step << " mark " << id;
         }
-        ASSERT_EQ(memo.NamedBookmarks().Count(), static_cast<int>(names.size())) << "step " << step;
-        for (const auto& [name, p] : names)
+        ASSERT_EQ(memo.NamedBookmarks().Count(), static_cast<int>(model.Names.size())) << "step " << step;
+        for (const auto& [name, p] : model.Names)
             ASSERT_EQ(memo.NamedBookmarks().Find(name)->Position(), p) << "step " << step << " " << name;
-        ASSERT_EQ(freed, expectFreed) << "step " << step;
-        ASSERT_EQ(freedNames, expectFreedNames) << "step " << step;
+        ASSERT_EQ(freed, model.FreedMarks) << "step " << step;
+        ASSERT_EQ(freedNames, model.FreedNames) << "step " << step;
     }
     EXPECT_GT(freed.size(), 30u);
     EXPECT_GT(freedNames.size(), 5u);
+    memo.OnMarkFree = nullptr;
+    memo.OnCustomBookmarkFree = nullptr;
 }
