@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <string>
+
+#include "platform/core/Classes.h"
 
 // The control needs an application object; benchmarks run without a display.
 inline void ensureApplication()
@@ -18,4 +21,19 @@ inline void ensureApplication()
         static QApplication* application = new QApplication(argc, argv);
         (void)application;
     }
+}
+
+// The sample page (head with style sheet and script, tags, entities, comments, links) repeated to
+// 20 MB, built once.
+inline const std::string& LargeSamplePage()
+{
+    static const std::string page = [] {
+        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
+        std::string text;
+        text.reserve((20u << 20) + sample.size());
+        while (text.size() < (20u << 20))
+            text += sample;
+        return text;
+    }();
+    return page;
 }

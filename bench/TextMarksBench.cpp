@@ -5,25 +5,10 @@
 
 #include "BenchSupport.h"
 #include "editor/CodeMemo.h"
-#include "platform/core/Classes.h"
 
 namespace {
 
 constexpr int kMarks = 10000;
-
-// The sample page repeated to 20 MB, line breaks as CR as the control stores them.
-const std::string& largePage()
-{
-    static const std::string page = [] {
-        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
-        std::string text;
-        text.reserve((20u << 20) + sample.size());
-        while (text.size() < (20u << 20))
-            text += sample;
-        return text;
-    }();
-    return page;
-}
 
 // A window-sized control holding the page with marks spread evenly over it, some of them long, and
 // the view and caret in the middle.
@@ -31,7 +16,7 @@ void openMarkedPage(TCodeMemo& memo)
 {
     memo.resize(1280, 1024);
     memo.show();
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(largePage().c_str()));
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(LargeSamplePage().c_str()));
     const int length = memo.TextLength();
     const int step = length / kMarks;
     // Each mark added paints; the view is painted once at the end instead.
