@@ -23,17 +23,14 @@ inline void ensureApplication()
     }
 }
 
-// The sample page (head with style sheet and script, tags, entities, comments, links) repeated to
-// 20 MB, built once.
-inline const std::string& LargeSamplePage()
+// The sample page (head with style sheet and script, tags, entities, comments, links) repeated to at
+// least `bytes` bytes.
+inline std::string RepeatedSamplePage(size_t bytes)
 {
-    static const std::string page = [] {
-        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
-        std::string text;
-        text.reserve((20u << 20) + sample.size());
-        while (text.size() < (20u << 20))
-            text += sample;
-        return text;
-    }();
+    const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
+    std::string page;
+    page.reserve(bytes + sample.size());
+    while (page.size() < bytes)
+        page += sample;
     return page;
 }

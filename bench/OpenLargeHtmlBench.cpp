@@ -19,7 +19,7 @@ namespace {
 struct TLargePage {
     TLargePage()
     {
-        const std::string& page = LargeSamplePage();
+        const std::string page = RepeatedSamplePage(20u << 20);
         size = static_cast<int64_t>(page.size());
         path = (std::filesystem::temp_directory_path() / "kestrima-bench-large.html").string();
         WriteFileBytes(path, page);

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "BenchSupport.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
 #include "editor/model/Search.h"
@@ -15,7 +14,11 @@ namespace {
 TCodeMemoCore& largePage()
 {
     static TCodeMemoCore* editor = [] {
-        const std::string& page = LargeSamplePage();
+        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
+        std::string page;
+        page.reserve((20u << 20) + sample.size());
+        while (page.size() < (20u << 20))
+            page += sample;
         auto* e = new TCodeMemoCore;
         e->InsertText(page.c_str(), static_cast<int>(page.size()));
         return e;

@@ -16,7 +16,8 @@ void openMarkedPage(TCodeMemo& memo)
 {
     memo.resize(1280, 1024);
     memo.show();
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(LargeSamplePage().c_str()));
+    static const std::string page = RepeatedSamplePage(20u << 20);
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
     const int length = memo.TextLength();
     const int step = length / kMarks;
     // Each mark added paints; the view is painted once at the end instead.
