@@ -21,12 +21,8 @@ uint16_t bookmarkBit(int index)
     return static_cast<uint16_t>(1u << index);
 }
 
-} // namespace
-
-// ---------------------------------------------------------------- numbered bookmarks
-
 // The record carrying bookmark `index` and its 1-based line; nil when no record does.
-static TLineRecord* carrierOf(TLineRecord* first, int index, int& line)
+TLineRecord* carrierOf(TLineRecord* first, int index, int& line)
 {
     line = 1;
     for (TLineRecord* r = first; r; r = r->Next, ++line)
@@ -34,6 +30,10 @@ static TLineRecord* carrierOf(TLineRecord* first, int index, int& line)
             return r;
     return nullptr;
 }
+
+} // namespace
+
+// ---------------------------------------------------------------- numbered bookmarks
 
 void TCustomCodeMemo::SetBookmark(int index, int line, int column)
 {
