@@ -157,6 +157,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     // The settings make their fonts through the window system's engine.
     InstallQtFontEngine();
     FPainterState = std::make_unique<TPainterState>();
+    createNamedBookmarks();
     PrintRect = DefaultPrintRect();
     FSettings = FOwnSettings.get();
     joinSettings();
@@ -213,6 +214,7 @@ TCustomCodeMemo::~TCustomCodeMemo()
 {
     FDestroying = true;
     FCaretTimer.stop();
+    releaseMarks();
     ReleaseSettingsObjects();
     // No parser, settings object or shared object may keep a pointer to a control that is gone.
     std::vector<TCustomCodeMemoParser*> held;

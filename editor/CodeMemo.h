@@ -16,6 +16,7 @@
 
 #include "editor/CodeMemoStrings.h"
 #include "editor/FindReplace.h"
+#include "editor/model/Bookmarks.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/EditorErrors.h"
 #include "editor/model/DroppedText.h"
@@ -134,11 +135,11 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
-// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export, FindReplace) as members of this class.
-// Those still to come (bookmarks, text marks, drag and drop) are virtual members whose plain defaults
-// stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept in a
-// struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with its
-// records), the keyboard's (FKeys), the mouse's (FMouse) and the search's (FSearch).
+// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export, FindReplace, CodeMemoBookmarks) as
+// members of this class. Those still to come (drag and drop) are virtual members whose plain
+// defaults stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept
+// in a struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with
+// its records), the keyboard's (FKeys), the mouse's (FMouse) and the search's (FSearch).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
 public:
@@ -439,8 +440,7 @@ public:
     void Print();
     bool PrintPage(QPainter* canvas, const TRect* rect, int pageNo);
 
-    // Text marks: the marks overlapping offsets [start, end) in start order. There are none until
-    // the marks unit provides them.
+    // Text marks: the marks overlapping offsets [start, end) in start order.
     virtual void MarksInRange(int start, int end, std::vector<TMarkSpan>& marks);
 
     // Word wrap: the control keeps one record per display line. Rewrap re-cuts the logical lines
@@ -532,9 +532,31 @@ public:
     // "|", as one undo step.
     virtual void ExpandMacro(TMacroKeywords& source, const std::string& key, std::string& text);
 
-    // Numbered bookmarks 0..9 (line -1: the caret's line). Nothing here: the bookmarks unit keeps them.
+    // ---- bookmarks and text marks (CodeMemoBookmarks.cpp)
+    // Numbered bookmarks 0..9 sit on display lines; an index above 9 raises ECodeMemo and changes
+    // nothing. SetBookmark takes a 1-based line and column (line -1: the caret's); setting a bookmark
+    // again on its own line removes it. GetBookmark gives them back, the column cut to the line.
     virtual void SetBookmark(int index, int line, int column);
+    bool GetBookmark(int index, int& line, int& column);
+    // Puts the caret on the bookmark and its line in the middle of the window.
     virtual void GotoBookmark(int index);
+    // Named bookmarks at text offsets; they go when the text under them does.
+    TCustomBookmarks& NamedBookmarks() { return *FNamedBookmarks; }
+    TCustBookmark* AddNamedBookmark(const std::string& name, int position);
+    // Text marks over ranges of offsets, painted through OnDrawMark; the handles stay valid until
+    // OnMarkFree announces them. Operations on a handle the control does not hold do nothing.
+    virtual TTextMark* AddMark(int start, int length, uint32_t data);
+    virtual bool FindMark(int start, int length, TTextMark*& mark);
+    virtual int MarkStart(TTextMark* mark);
+    virtual void SetMarkStart(TTextMark* mark, int pos);
+    virtual void SetMarkEnd(TTextMark* mark, int pos);
+    virtual void DeleteMark(TTextMark* mark);
+    virtual int MarkEnd(TTextMark* mark);
+    // A marked range of kind `flag` (1: a search match), painted until ClearMarks.
+    TTextMark* MarkRange(int start, int length, int flag);
+    void ClearMarks();
+    // The marks; nil until the first is added.
+    const TObjectList* TextMarks() const { return FTextMarks.get(); }
     // Prints the display lines the selection touches.
     virtual void PrintSelection();
 
@@ -663,6 +685,9 @@ protected:
     void logInsertion(int offset, std::string_view chars) override;
     void logRemoval(int offset, std::string_view chars) override;
     void clearUndoLog() override;
+    void adjustMarksForInsert(int offset, int count) override;
+    void adjustMarksForDelete(int start, int count) override;
+    void clearNamedBookmarks() override;
 
     // ---- view state shared with the other units (the view's geometry is FView, in the core)
     int FWWidth = 8;
@@ -819,6 +844,14 @@ private:
     bool FHighlightDeferred = false;
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
+    // Bookmarks and marks: the column of each numbered bookmark (0: not set).
+    std::array<uint16_t, 10> FBookmarkColumns{};
+    std::unique_ptr<TCustomBookmarks> FNamedBookmarks;
+    std::unique_ptr<TObjectList> FTextMarks;
+    std::vector<TTextMark*> FMarksFound;
+    void createNamedBookmarks();
+    // Frees the marks and named bookmarks, each announced, while the control's events can still run.
+    void releaseMarks();
     TREParser FREParser;
     TSkipTable FSkipTable;
     // One find or replace request.

@@ -1,18 +1,8 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
-// Each member here is the whole of a feature's reach into the control: bookmarks, text marks,
-// and drag and drop. A unit that provides one replaces its members here.
+// Each member here is the whole of a feature's reach into the control: drag and drop. A unit that
+// provides one replaces its members here.
 #include "editor/CodeMemo.h"
-
-// ---------------------------------------------------------------- text marks
-
-void TCustomCodeMemo::MarksInRange(int, int, std::vector<TMarkSpan>&) {}
-
-// ---------------------------------------------------------------- bookmarks
-
-void TCustomCodeMemo::SetBookmark(int, int, int) {}
-
-void TCustomCodeMemo::GotoBookmark(int) {}
 
 // ---------------------------------------------------------------- drag and drop of text
 

@@ -738,7 +738,11 @@ void TCodeMemoCore::DeleteSelection()
     // The merged record stands in for the first one: it keeps that line's marks and tracking object.
     TLineRecord* prev = first->Prev;
     TLineRecord* next = last->Next;
-    const TLineData lineData = TLineData::Of(*first);
+    TLineData lineData = TLineData::Of(*first);
+    // When whole lines before `last` go and `last` stays whole, the merged record is `last`'s line:
+    // its bookmarks stay on it, and those of the deleted lines go with them.
+    if (head == 0 && tailFrom == 0 && first != last && !(last->MarkBits & mbContinuation))
+        lineData.MarkBits = static_cast<uint16_t>((lineData.MarkBits & ~mbBookmarks) | (last->MarkBits & mbBookmarks));
     TLineTrack* track = first->Track;
     first->Track = nullptr;
     for (TLineRecord* r = first;;) {
