@@ -594,7 +594,8 @@ void TOptionsDialog::WrapColumnBoxExit()
 
 void TOptionsDialog::BorderWidthChange(QLineEdit* box)
 {
-    if (!FSettings)
+    // An emptied box is being typed in; the settings keep their value until a number stands there.
+    if (!FSettings || box->text().isEmpty())
         return;
     const int value = strToInt(textOf(box));
     if (value < 0 || value > kMaxBorderWidth)
@@ -808,9 +809,12 @@ void TOptionsDialog::EditorMouseDown(int x, int y)
     if (offset < 0)
         return;
     FEditor->SetSelStart(static_cast<int>(offset));
-    const uint8_t token = FEditor->StyleAtCaret();
-    if (token == 255)
+    // The style byte of the character at the caret; the pointer the editor tracks has not moved yet.
+    const std::string styles = FEditor->GetStyleBytes(nullptr);
+    const auto caret = static_cast<size_t>(FEditor->GetSelStart());
+    if (caret >= styles.size() || static_cast<uint8_t>(styles[caret]) == 255)
         return;
+    const auto token = static_cast<uint8_t>(styles[caret]);
     const uint8_t styleNumber = FSettings->GetStyleFlag(token);
     // Only editable styles are chosen this way; the fixed entries share no style number.
     for (int row = 0; row < SynElementsBox->count(); ++row) {
