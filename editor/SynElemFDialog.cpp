@@ -121,7 +121,7 @@ QPushButton* button(QWidget* parent, int x, int y)
     return b;
 }
 
-QCheckBox* checkBox(QWidget* parent, int x, int y, int w = 150)
+QCheckBox* checkBox(QWidget* parent, int x, int y, int w = 175)
 {
     return place(new QCheckBox(parent), x, y, w, 18);
 }
@@ -141,8 +141,8 @@ TScopeGuard setFlag(bool& flag)
 TOptionsDialog::TOptionsDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(520, 440);
-    PageControl = place(new QTabWidget(this), 8, 8, 504, 388);
+    setFixedSize(600, 440);
+    PageControl = place(new QTabWidget(this), 8, 8, 584, 388);
     OptionsPage = new QWidget;
     HighlightingPage = new QWidget;
     KeyMappingsPage = new QWidget;
@@ -150,8 +150,8 @@ TOptionsDialog::TOptionsDialog(QWidget* parent) : QDialog(parent)
     TemplatesPage = new QWidget;
     for (QWidget* page : {OptionsPage, HighlightingPage, KeyMappingsPage, AutoCorrectPage, TemplatesPage})
         PageControl->addTab(page, QString());
-    OKButton = button(this, 356, 404);
-    CancelButton = button(this, 437, 404);
+    OKButton = button(this, 436, 404);
+    CancelButton = button(this, 517, 404);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
@@ -166,45 +166,45 @@ TOptionsDialog::~TOptionsDialog() = default;
 
 void TOptionsDialog::buildOptionsPage()
 {
-    GroupBox4 = place(new QGroupBox(OptionsPage), 8, 4, 484, 346);
+    GroupBox4 = place(new QGroupBox(OptionsPage), 8, 4, 564, 346);
     QWidget* g = GroupBox4;
     Label13 = label(g, 12, 20);
-    Label14 = label(g, 170, 20);
+    Label14 = label(g, 190, 20);
     WrapLineBox = checkBox(g, 12, 40);
     LineNosBox = checkBox(g, 12, 60);
     FileNamBox = checkBox(g, 12, 80);
     DateBox = checkBox(g, 12, 100);
     PageNosBox = checkBox(g, 12, 120);
     PrnSynHighlightBox = checkBox(g, 12, 140);
-    DispWrapBox = checkBox(g, 170, 40);
-    WrapOverrideBox = checkBox(g, 170, 60);
-    AutoIndentBox = checkBox(g, 170, 80);
-    TabColBox = checkBox(g, 170, 100);
-    SmartFillBox = checkBox(g, 170, 120);
-    UseTabBox = checkBox(g, 170, 140);
-    EdLineNosBox = checkBox(g, 170, 160);
-    MarkWrapBox = checkBox(g, 170, 180);
-    TitleAsFilenameBox = checkBox(g, 325, 40);
-    BlockCursorBox = checkBox(g, 325, 60);
-    WordSelectBox = checkBox(g, 325, 80);
-    CursorAfterEOLBox = checkBox(g, 325, 100);
-    ShowAllCharsBox = checkBox(g, 325, 120);
-    ShowWrapColumnBox = checkBox(g, 325, 140);
+    DispWrapBox = checkBox(g, 190, 40);
+    WrapOverrideBox = checkBox(g, 190, 60);
+    AutoIndentBox = checkBox(g, 190, 80);
+    TabColBox = checkBox(g, 190, 100);
+    SmartFillBox = checkBox(g, 190, 120);
+    UseTabBox = checkBox(g, 190, 140);
+    EdLineNosBox = checkBox(g, 190, 160);
+    MarkWrapBox = checkBox(g, 190, 180);
+    TitleAsFilenameBox = checkBox(g, 380, 40);
+    BlockCursorBox = checkBox(g, 380, 60);
+    WordSelectBox = checkBox(g, 380, 80);
+    CursorAfterEOLBox = checkBox(g, 380, 100);
+    ShowAllCharsBox = checkBox(g, 380, 120);
+    ShowWrapColumnBox = checkBox(g, 380, 140);
 
     Label15 = label(g, 12, 170);
     IndentStepBox = edit(g, 12, 186, 60);
     Label16 = label(g, 12, 214);
     WrapColumnBox = edit(g, 12, 230, 60);
-    VisRMarginBox = checkBox(g, 170, 214);
-    Label7 = label(g, 170, 238, 48);
-    RightMarginWidthBox = edit(g, 220, 234, 50);
-    VisGutterBox = checkBox(g, 325, 214);
-    Label9 = label(g, 325, 238, 48);
-    LeftBorderWidthBox = edit(g, 375, 234, 50);
+    VisRMarginBox = checkBox(g, 190, 214);
+    Label7 = label(g, 190, 238, 48);
+    RightMarginWidthBox = edit(g, 240, 234, 50);
+    VisGutterBox = checkBox(g, 380, 214);
+    Label9 = label(g, 380, 238, 48);
+    LeftBorderWidthBox = edit(g, 430, 234, 50);
     Label11 = label(g, 12, 270);
-    TabColumnsBox = edit(g, 12, 286, 300);
-    DefTabStopLabel = label(g, 325, 270);
-    DeftabBox = edit(g, 325, 286, 50);
+    TabColumnsBox = edit(g, 12, 286, 340);
+    DefTabStopLabel = label(g, 380, 270);
+    DeftabBox = edit(g, 380, 286, 50);
 
     FOptionBoxes = {WrapLineBox, LineNosBox, FileNamBox, DateBox, PageNosBox, DispWrapBox, WrapOverrideBox,
                     AutoIndentBox, TabColBox, SmartFillBox, UseTabBox, EdLineNosBox, MarkWrapBox,
@@ -242,29 +242,29 @@ void TOptionsDialog::buildHighlightingPage()
 {
     QWidget* p = HighlightingPage;
     Label3 = label(p, 8, 8);
-    LangNameBox = edit(p, 8, 24, 150);
+    LangNameBox = edit(p, 8, 24, 170);
     LangNameBox->setReadOnly(true);
     ElementLabel = label(p, 8, 52);
-    SynElementsBox = place(new QListWidget(p), 8, 68, 150, 150);
-    GroupBox1 = place(new QGroupBox(p), 168, 4, 150, 84);
+    SynElementsBox = place(new QListWidget(p), 8, 68, 170, 150);
+    GroupBox1 = place(new QGroupBox(p), 190, 4, 180, 84);
     UseBoldBox = checkBox(GroupBox1, 10, 20, 130);
     UseItalicBox = checkBox(GroupBox1, 10, 40, 130);
     UseUnderlineBox = checkBox(GroupBox1, 10, 60, 130);
-    DefCheckBox = place(new QGroupBox(p), 328, 4, 160, 64);
+    DefCheckBox = place(new QGroupBox(p), 384, 4, 180, 64);
     UseDefForeBox = checkBox(DefCheckBox, 10, 20, 140);
     UseDefBackBox = checkBox(DefCheckBox, 10, 40, 140);
-    FGLabel = label(p, 168, 96, 124);
-    BGLabel = label(p, 328, 96, 124);
-    FontFamilyBox = place(new QComboBox(p), 168, 150, 150, 22);
-    FontNameLabel = label(p, 168, 178);
-    FontNameBox = place(new QComboBox(p), 168, 194, 150, 22);
-    FontSizeLabel = label(p, 328, 178, 60);
-    FontSizeBox = place(new QComboBox(p), 328, 194, 60, 22);
+    FGLabel = label(p, 190, 96, 124);
+    BGLabel = label(p, 384, 96, 124);
+    FontFamilyBox = place(new QComboBox(p), 190, 150, 180, 22);
+    FontNameLabel = label(p, 190, 178);
+    FontNameBox = place(new QComboBox(p), 190, 194, 180, 22);
+    FontSizeLabel = label(p, 384, 178, 60);
+    FontSizeBox = place(new QComboBox(p), 384, 194, 60, 22);
     FontSizeBox->setEditable(true);
     FontSizeBox->setInsertPolicy(QComboBox::NoInsert);
     for (int size : kFontSizes)
         FontSizeBox->addItem(QString::number(size));
-    FEditor = place(new TCodeMemo(p), 8, 226, 484, 130);
+    FEditor = place(new TCodeMemo(p), 8, 226, 564, 130);
 
     UseBoldBox->setProperty("Tag", 1);
     UseItalicBox->setProperty("Tag", 2);
@@ -294,34 +294,34 @@ void TOptionsDialog::buildListPages()
 {
     QWidget* k = KeyMappingsPage;
     CommandsLabel = label(k, 8, 8);
-    CommandsBox = place(new QListWidget(k), 8, 24, 230, 290);
-    UsesKeysLabel = label(k, 248, 8);
-    KeysBox = place(new QListWidget(k), 248, 24, 240, 200);
-    AddButton = button(k, 248, 234);
-    DeleteButton = button(k, 330, 234);
-    EditButton = button(k, 412, 234);
+    CommandsBox = place(new QListWidget(k), 8, 24, 260, 320);
+    UsesKeysLabel = label(k, 280, 8);
+    KeysBox = place(new QListWidget(k), 280, 24, 284, 200);
+    AddButton = button(k, 280, 234);
+    DeleteButton = button(k, 362, 234);
+    EditButton = button(k, 444, 234);
 
     QWidget* a = AutoCorrectPage;
     ReplaceLabel = label(a, 8, 8);
     ReplaceBox = edit(a, 8, 24, 150);
     WithLabel = label(a, 166, 8);
-    WithBox = edit(a, 166, 24, 240);
-    AutoReplButton1 = button(a, 414, 22);
-    AutoReplButton2 = button(a, 414, 52);
-    AutoReplBox = place(new QListWidget(a), 8, 56, 398, 256);
+    WithBox = edit(a, 166, 24, 316);
+    AutoReplButton1 = button(a, 490, 22);
+    AutoReplButton2 = button(a, 490, 52);
+    AutoReplBox = place(new QListWidget(a), 8, 56, 474, 256);
     ActKeysLabel = label(a, 8, 322, 60);
-    AutoReplActBox = edit(a, 70, 320, 336);
+    AutoReplActBox = edit(a, 70, 320, 412);
 
     QWidget* t = TemplatesPage;
     NameLabel = label(t, 8, 8, 120);
     NameBox = edit(t, 8, 24, 120);
-    DescLabel = label(t, 136, 8, 270);
-    DescBox = edit(t, 136, 24, 270);
-    CodeTemplateButton1 = button(t, 414, 22);
-    CodeTemplateButton2 = button(t, 414, 52);
-    cteListBox = place(new QListWidget(t), 8, 56, 398, 120);
+    DescLabel = label(t, 136, 8, 346);
+    DescBox = edit(t, 136, 24, 346);
+    CodeTemplateButton1 = button(t, 490, 22);
+    CodeTemplateButton2 = button(t, 490, 52);
+    cteListBox = place(new QListWidget(t), 8, 56, 474, 120);
     TemplateValueLabel = label(t, 8, 182);
-    CodeMemo1 = place(new TCodeMemo(t), 8, 198, 480, 110);
+    CodeMemo1 = place(new TCodeMemo(t), 8, 198, 564, 110);
     HotKeyLabel = label(t, 8, 320, 110);
     cteHotkey = place(new TSM_HotKey(t), 120, 318, 150, kEditHeight);
 }
