@@ -285,8 +285,8 @@ void TCustomCodeMemo::MarkDirtyFrom(TLineRecord* record)
 void TCustomCodeMemo::MarkVisibleForRepaint()
 {
     SyncTopRecord();
-    TLineRecord* r = FTopRecord;
-    for (int i = 0; r && i <= FLinesPerWindow + 2; ++i, r = r->Next)
+    TLineRecord* r = FView.TopRecord;
+    for (int i = 0; r && i <= FView.LinesPerWindow + 2; ++i, r = r->Next)
         r->Flags |= lfStylesChanged;
 }
 
@@ -473,9 +473,9 @@ void TCustomCodeMemo::Setdef_BackColor(TColor value)
 
 void TCustomCodeMemo::SetGutter(int value)
 {
-    if (FClientWidth == 0 || value < 0 || (value > 0 && value < kMinGutter) || value == FSettings->Gutter)
+    if (FView.ClientWidth == 0 || value < 0 || (value > 0 && value < kMinGutter) || value == FSettings->Gutter)
         return;
-    if (std::lround(value * 100.0 / FClientWidth) > kMaxGutterShare)
+    if (std::lround(value * 100.0 / FView.ClientWidth) > kMaxGutterShare)
         return;
     FSettings->Gutter = value;
     FGutterLayoutStale = true;
@@ -505,7 +505,7 @@ void TCustomCodeMemo::SetIndentStep(int value)
 
 void TCustomCodeMemo::SetMargin(int value)
 {
-    if (value < 0 || value == FSettings->Margin || value > FCharWidth)
+    if (value < 0 || value == FSettings->Margin || value > FView.CharWidth)
         return;
     FSettings->Margin = value;
     ApplySettings(false, false);
@@ -585,6 +585,8 @@ void TCustomCodeMemo::SetScrollBars(TScrollStyle value)
     if (value == FScrollBars)
         return;
     FScrollBars = value;
+    FView.HorizontalBar = value == ssHorizontal || value == ssBoth;
+    FView.VerticalBar = value == ssVertical || value == ssBoth;
     applyScrollBarStyle();
     clientAreaChanged();
 }
@@ -643,7 +645,7 @@ void TCustomCodeMemo::SetTabColumns(const std::string& text)
 void TCustomCodeMemo::SelectAll()
 {
     TSelectionRange all{-1, 0};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&all));
+    PerformSelection(SMM_SET, all);
 }
 
 int TCustomCodeMemo::GetTextLen()
@@ -659,7 +661,7 @@ int TCustomCodeMemo::GetSelStart()
 void TCustomCodeMemo::SetSelStart(int value)
 {
     TSelectionRange range{value, value};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+    PerformSelection(SMM_SET, range);
 }
 
 int TCustomCodeMemo::GetSelLength()
@@ -671,7 +673,7 @@ void TCustomCodeMemo::SetSelLength(int value)
 {
     int start = GetSelStart();
     TSelectionRange range{start, start + value};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+    PerformSelection(SMM_SET, range);
 }
 
 std::string TCustomCodeMemo::SelectionText(int format)
@@ -705,12 +707,12 @@ int TCustomCodeMemo::GetSelTextBuf(char* buffer, int size)
 
 void TCustomCodeMemo::SetSelText(const std::string& text)
 {
-    Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    PerformText(EM_REPLACESEL, 0, text.c_str());
 }
 
 void TCustomCodeMemo::SetSelTextBuf(const char* text)
 {
-    Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(text));
+    PerformText(SMM_INSERTTEXT, 0, text);
 }
 
 std::string TCustomCodeMemo::GetTextStr()
@@ -851,16 +853,16 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
     if (FRedraw)
         scope.beginUpdate();
     TSelectionRange all{-1, 0};
-    Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&all));
+    PerformSelection(SMM_SET | SMM_NOREDRAW, all);
     scope.parkParser();
-    Perform(SMM_LOADSTREAM, 6, reinterpret_cast<LPARAM>(&stream));
+    PerformStream(SMM_LOADSTREAM, 6, stream);
     ResetHighlighting();
     FChangeBits |= CHANGE_TEXT;
     if (scope.restoreParser())
         Perform(SMM_SETTINGSCHANGED, 0, 0);
     TSelectionRange start{0, 0};
-    Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&start));
-    FLeftColumn = 0;
+    PerformSelection(SMM_SET | SMM_NOREDRAW, start);
+    FView.LeftColumn = 0;
     MakeOffsetVisible(0);
     scope.endUpdate();
     clearUndoLog();
@@ -876,12 +878,12 @@ void TCustomCodeMemo::SaveToStream(TStream& stream)
     {
         TSelectionRange kept{FAnchor, FCaret};
         TScopeGuard restore([&] {
-            Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&kept));
+            PerformSelection(SMM_SET | SMM_NOREDRAW, kept);
             Perform(SMM_SUSPENDPAINT, SMM_SET, 0);
         });
         TSelectionRange all{-1, 0};
-        Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&all));
-        Perform(SMM_SAVESTREAM, saveFormatMessage(FSaveFormat), reinterpret_cast<LPARAM>(&writer));
+        PerformSelection(SMM_SET | SMM_NOREDRAW, all);
+        PerformStream(SMM_SAVESTREAM, saveFormatMessage(FSaveFormat), writer);
     }
     clearUndoLog();
     // Every format puts out at least one byte per character of a text; less means the writer failed.

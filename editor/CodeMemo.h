@@ -18,6 +18,7 @@
 #include "editor/model/EditingCore.h"
 #include "editor/model/EditorErrors.h"
 #include "editor/model/EditorMessages.h"
+#include "editor/KeyboardInput.h"
 #include "editor/MouseInput.h"
 #include "editor/model/ParserBase.h"
 #include "editor/model/Search.h"
@@ -33,6 +34,10 @@ class QScrollBar;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QInputMethodEvent;
+class QKeyEvent;
+class QMouseEvent;
+class QWheelEvent;
 class TSM_CaretControl;
 class TUndoStack;
 class TUndoRecorder;
@@ -131,7 +136,9 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
 // Commands, MouseInput, TemplatesInput, CodeMemoUndo) as members of this class. Those still to come
 // (bookmarks, text marks, search, export, clipboard, drag and drop) are virtual members whose plain
-// defaults stand in CodeMemoFeatures.cpp until their units replace them.
+// defaults stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept in
+// a struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with its
+// records), the keyboard's (FKeys) and the mouse's (FMouse).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
 public:
@@ -149,6 +156,14 @@ public:
     virtual LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
     // Decodes one message. Unknown messages go to DefaultHandler.
     virtual void WndProc(TMessage& message);
+    // Typed forms of the messages that carry a pointer, for the control's own units: the selection
+    // (SMM_SELECTION, read or set), a text (SMM_INSERTTEXT, EM_REPLACESEL, WM_SETTEXT), a buffer to
+    // fill (SMM_GETSELTEXT, EM_GETLINE), a stream (SMM_LOADSTREAM, SMM_SAVESTREAM) and dropped files.
+    LRESULT PerformSelection(WPARAM flags, TSelectionRange& range);
+    LRESULT PerformText(UINT msg, WPARAM wParam, const char* text);
+    LRESULT PerformBuffer(UINT msg, WPARAM wParam, char* buffer);
+    LRESULT PerformStream(UINT msg, WPARAM wParam, TStream& stream);
+    LRESULT PerformDroppedFiles(TDroppedFiles& files);
 
     // ---- text, selection and files
 
@@ -298,20 +313,20 @@ public:
 
     // ---- view state
 
-    int TopLine() const { return FTopLine; }
-    int LeftColumn() const { return FLeftColumn; }
-    int LinesPerWindow() const { return FLinesPerWindow; }
-    int ColumnsPerWindow() const { return FColumnsPerWindow; }
-    int LineHeight() const { return FLineHeight; }
-    int CharWidth() const { return FCharWidth; }
-    int ClientWidth() const { return FClientWidth; }
-    int ClientHeight() const { return FClientHeight; }
+    int TopLine() const { return FView.TopLine; }
+    int LeftColumn() const { return FView.LeftColumn; }
+    int LinesPerWindow() const { return FView.LinesPerWindow; }
+    int ColumnsPerWindow() const { return FView.ColumnsPerWindow; }
+    int LineHeight() const { return FView.LineHeight; }
+    int CharWidth() const { return FView.CharWidth; }
+    int ClientWidth() const { return FView.ClientWidth; }
+    int ClientHeight() const { return FView.ClientHeight; }
     bool RedrawOn() const { return FRedraw; }
     bool PaintSuspended() const { return FPaintSuspended; }
     bool Loading() const { return FLoading; }
     bool Printing() const { return FPrinting; }
     bool Destroying() const { return FDestroying; }
-    bool InsertMode() const { return FInsertMode; }
+    bool InsertMode() const { return FKeys.InsertMode; }
     // The caret rectangle in client coordinates while the caret exists.
     bool CaretShown() const { return FCaretCreated; }
     QRect CaretRect() const { return FCaretRect; }
@@ -400,7 +415,7 @@ public:
     // selection as columns of the line; valid until the next expansion.
     const TDisplayLine& ExpandLine(const TLineRecord& record, int recordOffset);
     // The keys whose bindings Shift extends instead of being part of the stroke.
-    const TStateSet& CommandKeys() const { return FCommandKeys; }
+    const TStateSet& CommandKeys() const { return FKeys.CommandKeys; }
     // Set by vertical caret moves so that SMM_SELECTION keeps the remembered column.
     void RequestVerticalMove() { FVerticalMoveRequest = true; }
 
@@ -449,7 +464,9 @@ public:
     int LongestLineLength() { return GreatestRecordLength(); }
     bool FixedPitch() const { return FFixedPitch; }
 
-    // View geometry: the view, the scroll bars and the look-ups between offsets, lines and points.
+    // View geometry (CodeMemoView.cpp): the view, the scroll bars and the look-ups between offsets,
+    // lines and points. The control's view object (FView, a TViewGeometry) holds and computes them; these
+    // pass it the control's metrics and settings and bring the window and its bars in line.
     virtual void UpdateScrollBars();
     virtual void MakeOffsetVisible(int offset);
     // Puts `column` and `line` at the left and top (each only when its bar is wanted); with
@@ -468,17 +485,10 @@ public:
     virtual bool CharStartsWord(char ch);
     virtual bool CharIsInWord(char ch);
 
-    // A scroll bar as the view last set it, in the units of the bar (vertical values divided by the
-    // scroll scale); Wanted when its style asks for it and the range exceeds the page.
-    struct TScrollRange {
-        int Max = 0;
-        int Page = 0;
-        int Position = 0;
-        bool Wanted = false;
-    };
-    const TScrollRange& HorzScrollRange() const { return FHorzRange; }
-    const TScrollRange& VertScrollRange() const { return FVertRange; }
-    int ScrollScale() const { return FScrollScale; }
+    // The scroll bars as the view last set them.
+    const TScrollRange& HorzScrollRange() const { return FView.HorzRange; }
+    const TScrollRange& VertScrollRange() const { return FView.VertRange; }
+    int ScrollScale() const { return FView.ScrollScale; }
 
     // Auto-scroll while the left button drags outside the text area: a timer steps the view one
     // line or column at a time towards the pointer, and with `moveCaret` the caret follows to the
@@ -628,19 +638,10 @@ protected:
     void logRemoval(int offset, std::string_view chars) override;
     void clearUndoLog() override;
 
-    // ---- view state shared with the other units
-    int FLeftColumn = 0;
-    int FColumnsPerWindow = 80;
-    int FLineHeight = 17;
-    int FCharWidth = 7;
+    // ---- view state shared with the other units (the view's geometry is FView, in the core)
     int FWWidth = 8;
     bool FFixedPitch = false;
     bool FMetricsMeasured = false;
-    int FClientWidth = 0;
-    int FClientHeight = 0;
-    int FScrollScale = 1;
-    TScrollRange FHorzRange;
-    TScrollRange FVertRange;
     bool FFullRepaint = true;
     bool FMetricsStale = false;
     bool FGutterLayoutStale = true;
@@ -648,23 +649,17 @@ protected:
     bool FLoading = false;
     bool FPrinting = false;
     bool FDestroying = false;
-    bool FInsertMode = true;
     bool FCaretAfterEOL = false;
     bool FVerticalMoveRequest = false;
     bool FRehighlightFlag = true;
     bool FReadOnly = false;
     bool FShowFocusLine = false;
-    // Keyboard state: Shift was held at the last key-down (commands then extend the selection); the
-    // last key-down was taken by a command or a template (its character is not typed); Home presses
-    // since the caret last did anything else (auto-indent then leaves a new line at column 0).
-    bool FExtendSelection = false;
-    bool FKeyHandled = false;
-    int FHomeCount = 0;
     TUndoStack* FUndoStack = nullptr;
     // The widest display line the painter met, TABs expanded.
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
     QScrollBar* FVertBar = nullptr;
+    TKeyboardState FKeys;
     TMouseState FMouse;
 
 private:
@@ -681,10 +676,8 @@ private:
     // One run of word wrap over a range of logical lines.
     class LineWrapper;
     void autoScrollTick();
-    // The ranges the bars take for the view as it is now; sets the scroll scale.
-    void scrollRanges(TScrollRange& horizontal, TScrollRange& vertical);
-    // Caches the top record for display line `line` (clamped), walking from the nearest known record.
-    void placeTopAt(int line);
+    // The widest line the bars and scrolling allow for: the longest record or the widest line painted.
+    int longestLineForScrolling() { return std::max(LongestLineLength(), FLongestLine); }
     // The mouse handling, one object per mouse event.
     class MouseInput;
     // Reads the system's double-click time (in the constructor).
@@ -756,6 +749,20 @@ private:
     void destroyCaret();
     void blinkCaret();
     void applyScrollBarStyle();
+    // One handler per kind of Qt event, all called from event() under its one catch. The key press
+    // is false for a key the control leaves to the focus chain and the dialog.
+    void handleShowEvent();
+    void handlePaintEvent();
+    void handleFocusEvent(bool in);
+    void handleFontChangeEvent();
+    bool handleKeyPressEvent(QKeyEvent* key);
+    void handleKeyReleaseEvent(QKeyEvent* key);
+    void handleInputMethodEvent(QInputMethodEvent* input);
+    void handleMouseEvent(QMouseEvent* mouse);
+    void handleWheelEvent(QWheelEvent* wheel);
+    void handleDragEvent(QDragMoveEvent* drag);
+    void handleDropEvent(QDropEvent* drop);
+    // Tells the user of the exception being handled; Qt's event dispatch must not see it.
     void handleEventError();
 
     std::unique_ptr<TSM_Settings> FOwnSettings;
@@ -782,7 +789,6 @@ private:
     std::unique_ptr<TCodeMemoUndo> FUndo;
     TREParser FREParser;
     TSkipTable FSkipTable;
-    TStateSet FCommandKeys;
 
     TBorderStyle FBorderStyle = bsSingle;
     TScrollStyle FScrollBars = ssBoth;

@@ -29,12 +29,6 @@ private:
     bool FOld;
 };
 
-template <typename T>
-T* pointerOf(LPARAM value)
-{
-    return reinterpret_cast<T*>(value);
-}
-
 } // namespace
 
 TScopeGuard TCustomCodeMemo::editFailureScope()
@@ -62,6 +56,31 @@ LRESULT TCustomCodeMemo::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
     return message.Result;
 }
 
+LRESULT TCustomCodeMemo::PerformSelection(WPARAM flags, TSelectionRange& range)
+{
+    return Perform(SMM_SELECTION, flags, PointerParam(&range));
+}
+
+LRESULT TCustomCodeMemo::PerformText(UINT msg, WPARAM wParam, const char* text)
+{
+    return Perform(msg, wParam, PointerParam(text));
+}
+
+LRESULT TCustomCodeMemo::PerformBuffer(UINT msg, WPARAM wParam, char* buffer)
+{
+    return Perform(msg, wParam, PointerParam(buffer));
+}
+
+LRESULT TCustomCodeMemo::PerformStream(UINT msg, WPARAM wParam, TStream& stream)
+{
+    return Perform(msg, wParam, PointerParam(&stream));
+}
+
+LRESULT TCustomCodeMemo::PerformDroppedFiles(TDroppedFiles& files)
+{
+    return Perform(WM_DROPFILES, 0, PointerParam(&files));
+}
+
 void TCustomCodeMemo::DefaultHandler(TMessage& message)
 {
     message.Result = 0;
@@ -78,7 +97,7 @@ void TCustomCodeMemo::WndProc(TMessage& m)
     case SMM_SUSPENDPAINT: smmSuspendPaint(m); break;
     case SMM_LOADSTREAM: smmLoadStream(m); break;
     case SMM_SAVESTREAM:
-        if (TStream* stream = pointerOf<TStream>(m.LParam))
+        if (TStream* stream = ParamPointer<TStream>(m.LParam))
             SaveSelection(*stream, static_cast<int>(m.WParam));
         break;
     case SMM_MODIFIED:
@@ -89,7 +108,7 @@ void TCustomCodeMemo::WndProc(TMessage& m)
         break;
     case SMM_TOPLINE: smmTopLine(m); break;
     case SMM_LEFTCOLUMN: smmLeftColumn(m); break;
-    case SMM_FIND: m.Result = DoFind(static_cast<int>(m.WParam), pointerOf<const char>(m.LParam)); break;
+    case SMM_FIND: m.Result = DoFind(static_cast<int>(m.WParam), ParamPointer<const char>(m.LParam)); break;
     case SMM_REPLACE: m.Result = DoReplace(static_cast<int>(m.WParam)); break;
     case SMM_GETSELTEXT: smmGetSelText(m); break;
     case SMM_CANREDO: m.Result = CanRedo() ? 1 : 0; break;
@@ -101,17 +120,17 @@ void TCustomCodeMemo::WndProc(TMessage& m)
     case SMM_GETSTYLES: smmGetStyles(m); break;
     case SMM_UNDOSTACK:
         if (m.WParam & SMM_SET)
-            SetUndoStack(pointerOf<TUndoStack>(m.LParam));
+            SetUndoStack(ParamPointer<TUndoStack>(m.LParam));
         else
-            m.Result = reinterpret_cast<LRESULT>(FUndoStack);
+            m.Result = PointerParam(FUndoStack);
         break;
     case SMM_HIGHLIGHTSTART:
         if (m.WParam & SMM_SET)
-            FHighlightStart = pointerOf<TLineRecord>(m.LParam);
+            FHighlightStart = ParamPointer<TLineRecord>(m.LParam);
         else
-            m.Result = reinterpret_cast<LRESULT>(FHighlightStart);
+            m.Result = PointerParam(FHighlightStart);
         break;
-    case SMM_GETVERSION: m.Result = reinterpret_cast<LRESULT>(kVersionText); break;
+    case SMM_GETVERSION: m.Result = PointerParam(kVersionText); break;
     case SMM_CANPASTE: {
         const QMimeData* data = m.WParam == 0 || m.WParam == 1 ? QApplication::clipboard()->mimeData() : nullptr;
         m.Result = data && data->hasText() ? 1 : 0;
@@ -173,21 +192,21 @@ void TCustomCodeMemo::WndProc(TMessage& m)
 
     // ---- edit-control messages
     case EM_GETSEL:
-        if (int32_t* anchor = pointerOf<int32_t>(m.WParam))
+        if (int32_t* anchor = ParamPointer<int32_t>(m.WParam))
             *anchor = FAnchor;
-        if (int32_t* caret = pointerOf<int32_t>(m.LParam))
+        if (int32_t* caret = ParamPointer<int32_t>(m.LParam))
             *caret = FCaret;
         break;
     case EM_SETSEL: {
         TSelectionRange range{static_cast<int32_t>(m.WParam), static_cast<int32_t>(m.LParam)};
         if (m.WParam == 0 && m.LParam == -1)
             range = {-1, 0};
-        Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+        PerformSelection(SMM_SET, range);
         break;
     }
     case EM_SCROLLCARET: {
         TSelectionRange range{FAnchor, FCaret};
-        Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+        PerformSelection(SMM_SET, range);
         break;
     }
     case EM_GETMODIFY: m.Result = GetModified() ? 1 : 0; break;
@@ -199,12 +218,12 @@ void TCustomCodeMemo::WndProc(TMessage& m)
     case EM_CANUNDO: m.Result = CanUndo() ? 1 : 0; break;
     case EM_LINEFROMCHAR: m.Result = LineOfOffset(m.WParam == -1 ? FCaret : static_cast<int>(m.WParam)); break;
     case EM_EMPTYUNDOBUFFER: clearUndoLog(); break;
-    case EM_GETFIRSTVISIBLELINE: m.Result = FTopLine; break;
+    case EM_GETFIRSTVISIBLELINE: m.Result = FView.TopLine; break;
     case EM_LINESCROLL:
-        ScrollTo(FLeftColumn + static_cast<int>(m.WParam), FTopLine + static_cast<int>(m.LParam), false, true);
+        ScrollTo(FView.LeftColumn + static_cast<int>(m.WParam), FView.TopLine + static_cast<int>(m.LParam), false, true);
         break;
     case EM_POSFROMCHAR:
-        if (TPoint* point = pointerOf<TPoint>(m.WParam))
+        if (TPoint* point = ParamPointer<TPoint>(m.WParam))
             *point = PointFromOffset(static_cast<int>(m.LParam));
         break;
     case EM_CHARFROMPOS: emCharFromPos(m); break;
@@ -235,7 +254,7 @@ void TCustomCodeMemo::flagRange(int start, int end)
 
 void TCustomCodeMemo::smmSelection(TMessage& m)
 {
-    TSelectionRange* range = pointerOf<TSelectionRange>(m.LParam);
+    TSelectionRange* range = ParamPointer<TSelectionRange>(m.LParam);
     if (!range)
         return;
     if (!(m.WParam & SMM_SET)) {
@@ -293,7 +312,7 @@ void TCustomCodeMemo::smmOptions(TMessage& m)
     uint32_t old = FSettings->Options;
     FSettings->Options = static_cast<uint32_t>(m.LParam);
     if ((old ^ FSettings->Options) & kWordWrapBit) {
-        FLeftColumn = 0;
+        FView.LeftColumn = 0;
         Rewrap(nullptr, nullptr);
     } else if (WordWrap() && ((old ^ FSettings->Options) & OptionBit(smoWrapOverride))) {
         // The lines the override set keeps whole change with it.
@@ -311,7 +330,7 @@ void TCustomCodeMemo::smmOptions(TMessage& m)
 
 void TCustomCodeMemo::smmInsertText(TMessage& m)
 {
-    InsertText(pointerOf<const char>(m.LParam));
+    InsertText(ParamPointer<const char>(m.LParam));
     if ((m.WParam & SMM_NOREDRAW) || !FRedraw)
         return;
     FChangeBits |= CHANGE_SELECTION | CHANGE_TEXT;
@@ -340,7 +359,7 @@ void TCustomCodeMemo::smmSuspendPaint(TMessage& m)
 
 void TCustomCodeMemo::smmLoadStream(TMessage& m)
 {
-    TStream* stream = pointerOf<TStream>(m.LParam);
+    TStream* stream = ParamPointer<TStream>(m.LParam);
     if (!stream)
         return;
     FUndo->InsertStream(*stream);
@@ -349,7 +368,7 @@ void TCustomCodeMemo::smmLoadStream(TMessage& m)
     FChangeBits |= CHANGE_SELECTION | CHANGE_TEXT;
     Change();
     TSelectionRange range{FAnchor, FCaret};
-    Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+    PerformSelection(SMM_SET, range);
     MakeOffsetVisible(FCaret);
     Paint();
 }
@@ -357,7 +376,7 @@ void TCustomCodeMemo::smmLoadStream(TMessage& m)
 void TCustomCodeMemo::smmGetSelText(TMessage& m)
 {
     int format = static_cast<int>(m.WParam);
-    char* buffer = pointerOf<char>(m.LParam);
+    char* buffer = ParamPointer<char>(m.LParam);
     if (!buffer) {
         m.Result = static_cast<LRESULT>(selectionOutputSize(format));
         return;
@@ -372,19 +391,19 @@ void TCustomCodeMemo::smmGetSelText(TMessage& m)
 void TCustomCodeMemo::smmTopLine(TMessage& m)
 {
     if (!(m.WParam & SMM_SET)) {
-        m.Result = FTopLine;
+        m.Result = FView.TopLine;
         return;
     }
-    ScrollTo(FLeftColumn, static_cast<int>(m.LParam), false, !(m.WParam & SMM_NOREDRAW));
+    ScrollTo(FView.LeftColumn, static_cast<int>(m.LParam), false, !(m.WParam & SMM_NOREDRAW));
 }
 
 void TCustomCodeMemo::smmLeftColumn(TMessage& m)
 {
     if (!(m.WParam & SMM_SET)) {
-        m.Result = FLeftColumn;
+        m.Result = FView.LeftColumn;
         return;
     }
-    ScrollTo(static_cast<int>(m.LParam), FTopLine, false, !(m.WParam & SMM_NOREDRAW));
+    ScrollTo(static_cast<int>(m.LParam), FView.TopLine, false, !(m.WParam & SMM_NOREDRAW));
 }
 
 void TCustomCodeMemo::smmSettingsChanged(TMessage&)
@@ -456,10 +475,10 @@ std::string TCustomCodeMemo::GetStyleBytes(const TSelectionRange* lines)
 
 void TCustomCodeMemo::smmSetStyles(TMessage& m)
 {
-    const char* bytes = pointerOf<const char>(m.LParam);
+    const char* bytes = ParamPointer<const char>(m.LParam);
     if (!bytes)
         return;
-    const TSelectionRange* lines = pointerOf<const TSelectionRange>(m.WParam);
+    const TSelectionRange* lines = ParamPointer<const TSelectionRange>(m.WParam);
     // The caller's buffer holds a byte for every character of the lines: that is the message's contract.
     size_t size = 0;
     for (const TLineRecord* record : recordsOfLines(lines))
@@ -469,10 +488,10 @@ void TCustomCodeMemo::smmSetStyles(TMessage& m)
 
 void TCustomCodeMemo::smmGetStyles(TMessage& m)
 {
-    char* bytes = pointerOf<char>(m.LParam);
+    char* bytes = ParamPointer<char>(m.LParam);
     if (!bytes)
         return;
-    std::string styles = GetStyleBytes(pointerOf<const TSelectionRange>(m.WParam));
+    std::string styles = GetStyleBytes(ParamPointer<const TSelectionRange>(m.WParam));
     std::memcpy(bytes, styles.data(), styles.size());
 }
 
@@ -482,17 +501,16 @@ void TCustomCodeMemo::wmSize(TMessage& m)
 {
     int width = LoWord(m.LParam);
     int height = HiWord(m.LParam);
-    bool widthChanged = width != FClientWidth;
-    FClientWidth = width;
-    FClientHeight = height;
+    bool widthChanged = width != FView.ClientWidth;
+    FView.ClientWidth = width;
+    FView.ClientHeight = height;
     if (FLoading || !FWindowCreated)
         return;
     if (FMetricsMeasured) {
-        FColumnsPerWindow = std::max(0, (width - TextLeft()) / FCharWidth);
-        FLinesPerWindow = height / FLineHeight;
+        FView.CountWindow(width - TextLeft(), height);
     } else {
-        FColumnsPerWindow = 80;
-        FLinesPerWindow = 40;
+        FView.ColumnsPerWindow = 80;
+        FView.LinesPerWindow = 40;
     }
     if (WordWrap() && FSettings->WrapAtColumn == 0 && widthChanged)
         Rewrap(nullptr, nullptr);
@@ -515,7 +533,7 @@ void TCustomCodeMemo::wmSetRedraw(TMessage& m)
 
 void TCustomCodeMemo::wmSetText(TMessage& m)
 {
-    const char* text = pointerOf<const char>(m.LParam);
+    const char* text = ParamPointer<const char>(m.LParam);
     TFastMemoryStream stream(text ? text : "");
     LoadFromStream(stream);
     m.Result = 1;
@@ -523,7 +541,7 @@ void TCustomCodeMemo::wmSetText(TMessage& m)
 
 void TCustomCodeMemo::wmGetText(TMessage& m)
 {
-    char* buffer = pointerOf<char>(m.LParam);
+    char* buffer = ParamPointer<char>(m.LParam);
     int size = static_cast<int>(std::clamp<WPARAM>(m.WParam, 0, 0x7FFFFFFF));
     if (!buffer || size <= 0)
         return;
@@ -548,20 +566,10 @@ void TCustomCodeMemo::wmGetDlgCode(TMessage& m)
 
 void TCustomCodeMemo::wmScroll(TMessage& m, bool vertical)
 {
-    int code = LoWord(m.WParam);
-    int position = HiWord(m.WParam);
-    int column = FLeftColumn;
-    int line = FTopLine;
-    int& target = vertical ? line : column;
-    int page = vertical ? FLinesPerWindow : FColumnsPerWindow;
-    switch (code) {
-    case SB_LINEUP: --target; break;
-    case SB_LINEDOWN: ++target; break;
-    case SB_PAGEUP: target -= page; break;
-    case SB_PAGEDOWN: target += page; break;
-    case SB_THUMBTRACK:
-    case SB_BOTTOM: target = position * (vertical ? FScrollScale : 1); break;
-    default: DefaultHandler(m); return;
+    int column = 0, line = 0;
+    if (!FView.ScrollBarTarget(vertical, LoWord(m.WParam), HiWord(m.WParam), column, line)) {
+        DefaultHandler(m);
+        return;
     }
     ScrollTo(column, line, false, true);
 }
@@ -584,7 +592,7 @@ void TCustomCodeMemo::wmLButtonDblClk(TMessage& m)
 
 void TCustomCodeMemo::wmDropFiles(TMessage& m)
 {
-    const TDroppedFiles* dropped = pointerOf<const TDroppedFiles>(m.LParam);
+    const TDroppedFiles* dropped = ParamPointer<const TDroppedFiles>(m.LParam);
     if (dropped && (FSettings->Options & OptionBit(smoProcessDroppedFiles)) && OnFilesDropped)
         OnFilesDropped(this, dropped->Files, dropped->Point);
     DefaultHandler(m);
@@ -628,7 +636,7 @@ void TCustomCodeMemo::emLineLength(TMessage& m)
 
 void TCustomCodeMemo::emGetLine(TMessage& m)
 {
-    char* buffer = pointerOf<char>(m.LParam);
+    char* buffer = ParamPointer<char>(m.LParam);
     if (!buffer || m.WParam < 0 || m.WParam >= FRecordCount)
         return;
     uint16_t size = 0;
@@ -645,8 +653,8 @@ void TCustomCodeMemo::emGetLine(TMessage& m)
 
 void TCustomCodeMemo::emCharFromPos(TMessage& m)
 {
-    const TPoint* point = pointerOf<const TPoint>(m.LParam);
-    if (!point || point->X < TextLeft() || point->X > FClientWidth || point->Y < 0 || point->Y > FClientHeight) {
+    const TPoint* point = ParamPointer<const TPoint>(m.LParam);
+    if (!point || point->X < TextLeft() || point->X > FView.ClientWidth || point->Y < 0 || point->Y > FView.ClientHeight) {
         m.Result = -1;
         return;
     }

@@ -24,7 +24,7 @@ void TCustomCodeMemo::Paint()
 {
     if (!FWindowCreated || FPaintSuspended || !FRedraw || FPrinting || FLoading || FDestroying || !isVisible())
         return;
-    QSize size(std::max(1, FClientWidth), std::max(1, FClientHeight));
+    QSize size(std::max(1, FView.ClientWidth), std::max(1, FView.ClientHeight));
     if (FBackBuffer.size() != size) {
         FBackBuffer = QImage(size, QImage::Format_RGB32);
         FFullRepaint = true;
@@ -46,18 +46,18 @@ void TCustomCodeMemo::Paint()
     } else {
         TPoint point = PointFromOffset(FCaret);
         if (CaretAfterEOLActive() && FCaretBeyondEOL)
-            point.X = TextLeft() + (FWantedColumn - FLeftColumn) * FCharWidth;
-        if (point.Y >= 0 && point.Y < FClientHeight && point.X >= TextLeft() && point.X <= FClientWidth) {
+            point.X = TextLeft() + (FWantedColumn - FView.LeftColumn) * FView.CharWidth;
+        if (point.Y >= 0 && point.Y < FView.ClientHeight && point.X >= TextLeft() && point.X <= FView.ClientWidth) {
             int width = kCaretWidth;
-            if (!FInsertMode && (FSettings->Options & OptionBit(smoBlockOverwriteCursor))) {
-                width = FCharWidth;
+            if (!FKeys.InsertMode && (FSettings->Options & OptionBit(smoBlockOverwriteCursor))) {
+                width = FView.CharWidth;
                 int line = 0, start = 0;
                 TLineRecord* record = LocateOffset(FCaret, line, start);
                 if (record && FCaret - start < record->Len && record->Text[FCaret - start] != '\r')
                     width = QFontMetrics(font()).horizontalAdvance(
                         FromWin1252(std::string_view(record->Text.get() + (FCaret - start), 1)));
             }
-            createCaret(QRect(point.X, point.Y, std::max(1, width), FLineHeight));
+            createCaret(QRect(point.X, point.Y, std::max(1, width), FView.LineHeight));
         } else {
             destroyCaret();
         }

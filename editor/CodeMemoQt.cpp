@@ -142,202 +142,212 @@ bool TCustomCodeMemo::event(QEvent* e)
         return QWidget::event(e);
     try {
         switch (e->type()) {
-        case QEvent::Show:
-            if (!FWindowCreated) {
-                FWindowCreated = true;
-                UpdateMetrics();
-            }
-            applyScrollBarStyle();
-            clientAreaChanged();
+        case QEvent::Show: handleShowEvent(); break;
+        case QEvent::Resize: clientAreaChanged(); return true;
+        case QEvent::Paint: handlePaintEvent(); return true;
+        case QEvent::FocusIn: handleFocusEvent(true); return true;
+        case QEvent::FocusOut: handleFocusEvent(false); return true;
+        case QEvent::FontChange: handleFontChangeEvent(); break;
+        case QEvent::EnabledChange: Perform(CM_ENABLEDCHANGED, 0, 0); break;
+        case QEvent::KeyPress:
+            if (handleKeyPressEvent(static_cast<QKeyEvent*>(e)))
+                return true;
             break;
-        case QEvent::Resize:
-            clientAreaChanged();
-            return true;
-        case QEvent::Paint: {
-            QRect area = clientRect();
-            if (FBufferStale || FBackBuffer.size() != area.size()) {
-                bool inPaint = FInQtPaint;
-                FInQtPaint = true;
-                Perform(WM_PAINT, 0, 0);
-                FInQtPaint = inPaint;
-            }
-            QPainter painter(this);
-            if (FBorderStyle == bsSingle) {
-                painter.setPen(palette().color(QPalette::Mid));
-                painter.drawRect(rect().adjusted(0, 0, -1, -1));
-            }
-            if (FVertBar->isVisible() && FHorzBar->isVisible())
-                painter.fillRect(area.right() + 1, area.bottom() + 1, FVertBar->width(), FHorzBar->height(),
-                                 palette().color(QPalette::Window));
-            if (FBackBuffer.isNull())
-                painter.fillRect(area, palette().color(QPalette::Base));
-            else
-                painter.drawImage(area.topLeft(), FBackBuffer);
-            if (FMouse.MarginLineX >= 0) {
-                // The margin line being dragged shows inverted over whatever lies beneath.
-                painter.setClipRect(area);
-                painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-                painter.fillRect(area.left() + FMouse.MarginLineX, area.top(), 1, area.height(), Qt::white);
-                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            }
-            if (FCaretCreated && FCaretBlinkOn) {
-                painter.setClipRect(area);
-                painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-                painter.fillRect(FCaretRect.translated(area.topLeft()), Qt::white);
-            }
-            return true;
-        }
-        case QEvent::FocusIn:
-            Perform(WM_SETFOCUS, 0, 0);
-            DoEnter();
-            return true;
-        case QEvent::FocusOut:
-            Perform(WM_KILLFOCUS, 0, 0);
-            DoExit();
-            return true;
-        case QEvent::FontChange:
-            // A font set from outside the control describes itself by its installed face.
-            if (!FFontDescribed) {
-                FFontName = ToWin1252(font().family());
-                FFontSize = font().pointSize() > 0
-                                ? font().pointSize()
-                                : static_cast<int>(std::lround(font().pixelSize() * 72.0 / ScreenPixelsPerInch()));
-            }
-            Perform(CM_FONTCHANGED, 0, 0);
-            break;
-        case QEvent::EnabledChange:
-            Perform(CM_ENABLEDCHANGED, 0, 0);
-            break;
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(e);
-            // Tab and Enter the control does not want go on to the focus chain and the dialog.
-            if (!WantTab && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
-                break;
-            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-            if (!WantReturns && enter && !(key->modifiers() & Qt::ControlModifier))
-                break;
-            int vk = 0;
-            TShiftState shift = 0;
-            if (KeyEventToVirtualKey(key, vk, shift)) {
-                uint16_t code = static_cast<uint16_t>(vk);
-                KeyDown(code, shift);
-                if (code == 0) {
-                    // The key was taken: it types nothing, and no character is left to follow it.
-                    FKeyHandled = false;
-                    return true;
-                }
-            }
-            // Ctrl+Enter types a line feed, whatever text the platform gives it.
-            std::string chars = enter && (shift & ssCtrl) ? std::string(1, '\n') : KeyEventChars(key);
-            for (char c : chars) {
-                char typed = c;
-                KeyPress(typed);
-            }
-            return true;
-        }
-        case QEvent::KeyRelease: {
-            auto* key = static_cast<QKeyEvent*>(e);
-            int vk = 0;
-            TShiftState shift = 0;
-            if (KeyEventToVirtualKey(key, vk, shift)) {
-                uint16_t code = static_cast<uint16_t>(vk);
-                KeyUp(code, shift);
-            }
-            return true;
-        }
-        case QEvent::InputMethod: {
-            auto* input = static_cast<QInputMethodEvent*>(e);
-            for (char32_t ch : input->commitString().toUcs4()) {
-                char typed;
-                if (CharToWin1252(ch, typed))
-                    KeyPress(typed);
-            }
-            return true;
-        }
+        case QEvent::KeyRelease: handleKeyReleaseEvent(static_cast<QKeyEvent*>(e)); return true;
+        case QEvent::InputMethod: handleInputMethodEvent(static_cast<QInputMethodEvent*>(e)); return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseMove:
-        case QEvent::MouseButtonDblClick: {
-            auto* mouse = static_cast<QMouseEvent*>(e);
-            QPoint at = mouse->position().toPoint() - clientRect().topLeft();
-            TShiftState shift = ShiftStateOf(mouse);
-            TMouseButton button = mbLeft;
-            bool known = mouseButtonOf(mouse->button(), button);
-            if (e->type() == QEvent::MouseMove) {
-                MouseMove(shift, at.x(), at.y());
-            } else if (e->type() == QEvent::MouseButtonPress) {
-                if (known)
-                    MouseDown(button, shift, at.x(), at.y());
-            } else if (e->type() == QEvent::MouseButtonRelease) {
-                if (known) {
-                    MouseUp(button, shift, at.x(), at.y());
-                    if (button == mbLeft && clientRect().contains(mouse->position().toPoint()) && OnClick)
-                        OnClick(this);
-                }
-            } else if (known) {
-                // The second click of a double click goes down like any other, then selects its word.
-                MouseDown(button, shift | ssDouble, at.x(), at.y());
-                if (button == mbLeft) {
-                    Perform(WM_LBUTTONDBLCLK, 0, MakeLong(at.x(), at.y()));
-                    if (OnDblClick)
-                        OnDblClick(this);
-                }
-            }
-            return true;
-        }
-        case QEvent::Wheel: {
-            auto* wheel = static_cast<QWheelEvent*>(e);
-            int notches = wheel->angleDelta().y() / 120;
-            for (int i = 0; i < std::abs(notches) * kWheelLines; ++i)
-                Perform(WM_VSCROLL, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
-            return true;
-        }
-        case QEvent::DragEnter: {
-            auto* drag = static_cast<QDragEnterEvent*>(e);
-            TStringList files;
-            if ((FSettings->Options & OptionBit(smoProcessDroppedFiles)) && droppedFiles(drag->mimeData(), files)) {
-                drag->acceptProposedAction();
-                return true;
-            }
-            if (!DropTargetEnter(drag))
-                drag->ignore();
-            return true;
-        }
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDragMoveEvent*>(e);
-            TStringList files;
-            if ((FSettings->Options & OptionBit(smoProcessDroppedFiles)) && droppedFiles(drag->mimeData(), files)) {
-                drag->acceptProposedAction();
-                return true;
-            }
-            if (!DropTargetOver(drag))
-                drag->ignore();
-            return true;
-        }
-        case QEvent::DragLeave:
-            DropTargetLeave();
-            return true;
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(e);
-            TDroppedFiles dropped;
-            if (droppedFiles(drop->mimeData(), dropped.Files)) {
-                QPoint at = drop->position().toPoint();
-                QRect area = clientRect();
-                dropped.Point = area.contains(at) ? TPoint{at.x() - area.left(), at.y() - area.top()} : TPoint{-1, -1};
-                drop->acceptProposedAction();
-                Perform(WM_DROPFILES, 0, reinterpret_cast<LPARAM>(&dropped));
-                return true;
-            }
-            if (!DropTargetDrop(drop))
-                drop->ignore();
-            return true;
-        }
-        default:
-            break;
+        case QEvent::MouseButtonDblClick: handleMouseEvent(static_cast<QMouseEvent*>(e)); return true;
+        case QEvent::Wheel: handleWheelEvent(static_cast<QWheelEvent*>(e)); return true;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: handleDragEvent(static_cast<QDragMoveEvent*>(e)); return true;
+        case QEvent::DragLeave: DropTargetLeave(); return true;
+        case QEvent::Drop: handleDropEvent(static_cast<QDropEvent*>(e)); return true;
+        default: break;
         }
     } catch (...) {
         handleEventError();
         return true;
     }
     return QWidget::event(e);
+}
+
+void TCustomCodeMemo::handleShowEvent()
+{
+    if (!FWindowCreated) {
+        FWindowCreated = true;
+        UpdateMetrics();
+    }
+    applyScrollBarStyle();
+    clientAreaChanged();
+}
+
+void TCustomCodeMemo::handlePaintEvent()
+{
+    QRect area = clientRect();
+    if (FBufferStale || FBackBuffer.size() != area.size()) {
+        bool inPaint = FInQtPaint;
+        FInQtPaint = true;
+        Perform(WM_PAINT, 0, 0);
+        FInQtPaint = inPaint;
+    }
+    QPainter painter(this);
+    if (FBorderStyle == bsSingle) {
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    if (FVertBar->isVisible() && FHorzBar->isVisible())
+        painter.fillRect(area.right() + 1, area.bottom() + 1, FVertBar->width(), FHorzBar->height(),
+                         palette().color(QPalette::Window));
+    if (FBackBuffer.isNull())
+        painter.fillRect(area, palette().color(QPalette::Base));
+    else
+        painter.drawImage(area.topLeft(), FBackBuffer);
+    if (FMouse.MarginLineX >= 0) {
+        // The margin line being dragged shows inverted over whatever lies beneath.
+        painter.setClipRect(area);
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(area.left() + FMouse.MarginLineX, area.top(), 1, area.height(), Qt::white);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    if (FCaretCreated && FCaretBlinkOn) {
+        painter.setClipRect(area);
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(FCaretRect.translated(area.topLeft()), Qt::white);
+    }
+}
+
+void TCustomCodeMemo::handleFocusEvent(bool in)
+{
+    if (in) {
+        Perform(WM_SETFOCUS, 0, 0);
+        DoEnter();
+    } else {
+        Perform(WM_KILLFOCUS, 0, 0);
+        DoExit();
+    }
+}
+
+void TCustomCodeMemo::handleFontChangeEvent()
+{
+    // A font set from outside the control describes itself by its installed face.
+    if (!FFontDescribed) {
+        FFontName = ToWin1252(font().family());
+        FFontSize = font().pointSize() > 0
+                        ? font().pointSize()
+                        : static_cast<int>(std::lround(font().pixelSize() * 72.0 / ScreenPixelsPerInch()));
+    }
+    Perform(CM_FONTCHANGED, 0, 0);
+}
+
+bool TCustomCodeMemo::handleKeyPressEvent(QKeyEvent* key)
+{
+    // Tab and Enter the control does not want go on to the focus chain and the dialog.
+    if (!WantTab && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
+        return false;
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (!WantReturns && enter && !(key->modifiers() & Qt::ControlModifier))
+        return false;
+    int vk = 0;
+    TShiftState shift = 0;
+    if (KeyEventToVirtualKey(key, vk, shift)) {
+        uint16_t code = static_cast<uint16_t>(vk);
+        KeyDown(code, shift);
+        if (code == 0) {
+            // The key was taken: it types nothing, and no character is left to follow it.
+            FKeys.KeyHandled = false;
+            return true;
+        }
+    }
+    // Ctrl+Enter types a line feed, whatever text the platform gives it.
+    std::string chars = enter && (shift & ssCtrl) ? std::string(1, '\n') : KeyEventChars(key);
+    for (char c : chars) {
+        char typed = c;
+        KeyPress(typed);
+    }
+    return true;
+}
+
+void TCustomCodeMemo::handleKeyReleaseEvent(QKeyEvent* key)
+{
+    int vk = 0;
+    TShiftState shift = 0;
+    if (KeyEventToVirtualKey(key, vk, shift)) {
+        uint16_t code = static_cast<uint16_t>(vk);
+        KeyUp(code, shift);
+    }
+}
+
+void TCustomCodeMemo::handleInputMethodEvent(QInputMethodEvent* input)
+{
+    for (char32_t ch : input->commitString().toUcs4()) {
+        char typed;
+        if (CharToWin1252(ch, typed))
+            KeyPress(typed);
+    }
+}
+
+void TCustomCodeMemo::handleMouseEvent(QMouseEvent* mouse)
+{
+    const QPoint at = mouse->position().toPoint() - clientRect().topLeft();
+    const TShiftState shift = ShiftStateOf(mouse);
+    if (mouse->type() == QEvent::MouseMove) {
+        MouseMove(shift, at.x(), at.y());
+        return;
+    }
+    TMouseButton button = mbLeft;
+    if (!mouseButtonOf(mouse->button(), button))
+        return;
+    if (mouse->type() == QEvent::MouseButtonPress) {
+        MouseDown(button, shift, at.x(), at.y());
+    } else if (mouse->type() == QEvent::MouseButtonRelease) {
+        MouseUp(button, shift, at.x(), at.y());
+        if (button == mbLeft && clientRect().contains(mouse->position().toPoint()) && OnClick)
+            OnClick(this);
+    } else {
+        // The second click of a double click goes down like any other, then selects its word.
+        MouseDown(button, shift | ssDouble, at.x(), at.y());
+        if (button == mbLeft) {
+            Perform(WM_LBUTTONDBLCLK, 0, MakeLong(at.x(), at.y()));
+            if (OnDblClick)
+                OnDblClick(this);
+        }
+    }
+}
+
+void TCustomCodeMemo::handleWheelEvent(QWheelEvent* wheel)
+{
+    const int notches = wheel->angleDelta().y() / 120;
+    for (int i = 0; i < std::abs(notches) * kWheelLines; ++i)
+        Perform(WM_VSCROLL, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+}
+
+void TCustomCodeMemo::handleDragEvent(QDragMoveEvent* drag)
+{
+    // Files the control opens itself are taken here; anything else is the drop target's.
+    TStringList files;
+    if ((FSettings->Options & OptionBit(smoProcessDroppedFiles)) && droppedFiles(drag->mimeData(), files)) {
+        drag->acceptProposedAction();
+        return;
+    }
+    const bool accepted = drag->type() == QEvent::DragEnter ? DropTargetEnter(static_cast<QDragEnterEvent*>(drag))
+                                                            : DropTargetOver(drag);
+    if (!accepted)
+        drag->ignore();
+}
+
+void TCustomCodeMemo::handleDropEvent(QDropEvent* drop)
+{
+    TDroppedFiles dropped;
+    if (droppedFiles(drop->mimeData(), dropped.Files)) {
+        QPoint at = drop->position().toPoint();
+        QRect area = clientRect();
+        dropped.Point = area.contains(at) ? TPoint{at.x() - area.left(), at.y() - area.top()} : TPoint{-1, -1};
+        drop->acceptProposedAction();
+        PerformDroppedFiles(dropped);
+        return;
+    }
+    if (!DropTargetDrop(drop))
+        drop->ignore();
 }

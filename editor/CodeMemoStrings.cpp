@@ -13,11 +13,6 @@ constexpr int kListIndexText = 65214;
 namespace {
 // Get reads a line into a buffer of this size; records are far shorter.
 constexpr int kLineBufferSize = 4096;
-
-LPARAM asParam(const void* p)
-{
-    return reinterpret_cast<LPARAM>(p);
-}
 } // namespace
 
 std::string TCodeMemoStrings::Get(int index)
@@ -25,7 +20,7 @@ std::string TCodeMemoStrings::Get(int index)
     std::string buffer(kLineBufferSize, '\0');
     uint16_t size = kLineBufferSize;
     std::memcpy(buffer.data(), &size, sizeof size);
-    LRESULT n = FEditor->Perform(EM_GETLINE, index, asParam(buffer.data()));
+    LRESULT n = FEditor->PerformBuffer(EM_GETLINE, index, buffer.data());
     buffer.resize(static_cast<size_t>(n));
     return buffer;
 }
@@ -49,7 +44,7 @@ void TCodeMemoStrings::Put(int index, const std::string& s)
     LRESULT start = FEditor->Perform(EM_LINEINDEX, index, 0);
     LRESULT length = FEditor->Perform(EM_LINELENGTH, start, 0);
     FEditor->Perform(EM_SETSEL, start, start + length);
-    FEditor->Perform(EM_REPLACESEL, 0, asParam(s.c_str()));
+    FEditor->PerformText(EM_REPLACESEL, 0, s.c_str());
 }
 
 void TCodeMemoStrings::Insert(int index, const std::string& s)
@@ -73,7 +68,7 @@ void TCodeMemoStrings::Insert(int index, const std::string& s)
             text += '\r';
     }
     FEditor->Perform(EM_SETSEL, at, at);
-    FEditor->Perform(EM_REPLACESEL, 0, asParam(text.c_str()));
+    FEditor->PerformText(EM_REPLACESEL, 0, text.c_str());
 }
 
 void TCodeMemoStrings::Delete(int index)
@@ -85,7 +80,7 @@ void TCodeMemoStrings::Delete(int index)
     if (end < 0)
         end = start + FEditor->Perform(EM_LINELENGTH, start, 0);
     FEditor->Perform(EM_SETSEL, start, end);
-    FEditor->Perform(EM_REPLACESEL, 0, asParam(""));
+    FEditor->PerformText(EM_REPLACESEL, 0, "");
 }
 
 void TCodeMemoStrings::Clear()
@@ -116,7 +111,7 @@ void TCodeMemoStrings::SetText(const std::string& value)
     }
     if (static_cast<int>(text.size()) == FEditor->GetTextLen() && text == FEditor->GetTextStr())
         return;
-    FEditor->Perform(WM_SETTEXT, 0, asParam(text.c_str()));
+    FEditor->PerformText(WM_SETTEXT, 0, text.c_str());
     FEditor->Perform(CM_TEXTCHANGED, 0, 0);
 }
 

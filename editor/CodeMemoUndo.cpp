@@ -136,14 +136,14 @@ void TCodeMemoUndo::endGroupQuietly(int kind)
 TSelectionRange TCodeMemoUndo::GetSelection()
 {
     TSelectionRange range{0, 0};
-    FMemo.Perform(SMM_SELECTION, 0, reinterpret_cast<LPARAM>(&range));
+    FMemo.PerformSelection(0, range);
     return range;
 }
 
 void TCodeMemoUndo::SetSelection(TSelectionRange selection)
 {
     const TSelectionRange old = GetSelection();
-    FMemo.Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&selection));
+    FMemo.PerformSelection(SMM_SET | SMM_NOREDRAW, selection);
     if (old.Start != selection.Start || old.End != selection.End)
         FMemo.SetChangeBits(CHANGE_SELECTION);
 }
@@ -157,7 +157,7 @@ std::string TCodeMemoUndo::GetSelText()
     if (size <= 0)
         return {};
     std::string text(static_cast<size_t>(size) + 1, '\0');
-    const LRESULT written = FMemo.Perform(SMM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT written = FMemo.PerformBuffer(SMM_GETSELTEXT, 0, text.data());
     text.resize(static_cast<size_t>(std::clamp<LRESULT>(written, 0, size)));
     return text;
 }
@@ -169,13 +169,13 @@ void TCodeMemoUndo::InsertText(std::string_view text)
         FReplayText.assign(text);
         data = FReplayText.c_str();
     }
-    FMemo.Perform(SMM_INSERTTEXT, SMM_NOREDRAW, reinterpret_cast<LPARAM>(data));
+    FMemo.PerformText(SMM_INSERTTEXT, SMM_NOREDRAW, data);
     FMemo.SetChangeBits(CHANGE_SELECTION | CHANGE_TEXT);
 }
 
 void TCodeMemoUndo::LoadStream(TStream& stream)
 {
-    FMemo.Perform(SMM_LOADSTREAM, SMM_NOREDRAW, reinterpret_cast<LPARAM>(&stream));
+    FMemo.PerformStream(SMM_LOADSTREAM, SMM_NOREDRAW, stream);
     FMemo.SetChangeBits(CHANGE_SELECTION | CHANGE_TEXT);
 }
 

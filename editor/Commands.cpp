@@ -81,7 +81,7 @@ public:
     {
         // Home presses count only while nothing else happens in between.
         if (command != ecLineStart)
-            FMemo.FHomeCount = 0;
+            FMemo.FKeys.HomeCount = 0;
         switch (command) {
         case ecLeft: left(); break;
         case ecRight: right(); break;
@@ -106,7 +106,7 @@ public:
         case ecIndentBlock:
         case ecUnindentBlock: block(command == ecIndentBlock); break;
         case ecToggleInsertMode:
-            FMemo.FInsertMode = !FMemo.FInsertMode;
+            FMemo.FKeys.InsertMode = !FMemo.FKeys.InsertMode;
             FMemo.FChangeBits |= CHANGE_INSERTMODE;
             FMemo.Change();
             FMemo.Paint();
@@ -192,7 +192,7 @@ private:
         if (reveal)
             FMemo.MakeOffsetVisible(caret);
         TSelectionRange range{FExtend ? FMemo.FAnchor : caret, caret};
-        FMemo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+        FMemo.PerformSelection(SMM_SET, range);
     }
 
     // A move to an offset; -1 leaves the caret where it is. The caret column follows the offset.
@@ -244,7 +244,7 @@ private:
     {
         FMemo.FCaretBeyondEOL = false;
         FMemo.FWantedColumn = 0;
-        ++FMemo.FHomeCount;
+        ++FMemo.FKeys.HomeCount;
         Place p = place(FMemo.FCaret);
         if (!p.Record || p.AfterFinalBreak)
             return;
@@ -283,7 +283,7 @@ private:
         }
         const bool page = command == ecPageUp || command == ecPageDown;
         const bool up = command == ecLineUp || command == ecPageUp;
-        const int steps = page ? std::max(1, FMemo.FLinesPerWindow) : 1;
+        const int steps = page ? std::max(1, FMemo.FView.LinesPerWindow) : 1;
         const int column = caretColumn();
 
         // The target record. From the empty line after a final break, the first step up reaches
@@ -333,7 +333,7 @@ private:
         else if (!FExtend)
             FMemo.RequestVerticalMove();
         if (page) {
-            int top = FMemo.FTopLine + (up ? -steps : steps);
+            int top = FMemo.FView.TopLine + (up ? -steps : steps);
             FMemo.Perform(SMM_TOPLINE, SMM_SET | SMM_NOREDRAW, std::max(0, top));
             FMemo.FFullRepaint = true;
         }
@@ -369,7 +369,7 @@ private:
             if (FMemo.FCaretBeyondEOL) {
                 // The line is filled out to the caret first, so that the next line joins it there.
                 if (FMemo.FAnchor == FMemo.FCaret && caretAfterEOL())
-                    FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+                    FMemo.PerformText(SMM_INSERTTEXT, 0, "");
                 FMemo.FCaretBeyondEOL = false;
             }
             if (FMemo.FAnchor == FMemo.FCaret) {
@@ -377,7 +377,7 @@ private:
                     return;
                 FMemo.SetSelection(FMemo.FCaret, FMemo.FCaret + 1);
             }
-            FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+            FMemo.PerformText(SMM_INSERTTEXT, 0, "");
         });
     }
 
@@ -396,7 +396,7 @@ private:
                     return;
                 FMemo.SetSelection(FMemo.FCaret - 1, FMemo.FCaret);
             }
-            FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+            FMemo.PerformText(SMM_INSERTTEXT, 0, "");
         });
     }
 
@@ -424,7 +424,7 @@ private:
             return;
         FMemo.FCaretBeyondEOL = false;
         FMemo.SetSelection(p.Start, p.Start + p.Record->Len);
-        FMemo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(""));
+        FMemo.PerformText(SMM_INSERTTEXT, 0, "");
     }
 
     void deleteLastWord()

@@ -164,7 +164,7 @@ public:
             // The language cannot be scanned without its custom parse handler: the restart record
             // is taken as it stands.
             keepRest();
-            commit();
+            commit(kNoScanState);
         } else {
             while (!FEnded && !FCursor.AtEnd()) {
                 // Another scan is still returning a container's content; resuming later is safer than
@@ -181,7 +181,7 @@ public:
             if (stopHere())
                 FOpen = false;
             else
-                commit();
+                commit(FCursor.AtEnd() ? FParser.ScanStateDigest() : kNoScanState);
         }
         FParser.ResetScanner(point.Value);
         return nullptr;
@@ -274,14 +274,14 @@ private:
             count -= n;
             if (FIndex < FRecord->Len)
                 break;
-            bool stop = stopHere();
             // A stop stands only when nothing of the token goes into the next record; the record
             // then keeps its bytes and flags.
-            if (stop && count == 0) {
+            if (count == 0 && stopHere()) {
                 FOpen = false;
                 return true;
             }
-            commit();
+            // The scanner's state is known at the record's end only when a token ends there.
+            commit(count == 0 ? FParser.ScanStateDigest() : kNoScanState);
             if (!FRecord->Next) {
                 FEnded = true;
                 return true;
@@ -291,8 +291,8 @@ private:
         return false;
     }
 
-    // The record came out as it was stored, lies after the start record, and nothing carries on into
-    // the next record that the next record's old bytes would not already show.
+    // The record came out as it was stored, lies after the start record, and the scanner leaves it in
+    // the state the run that stored its bytes left it in, so the records after it scan as they did.
     bool stopHere() const
     {
         const TLineRecord* record = FRecord;
@@ -302,11 +302,14 @@ private:
             return false;
         if (FParser.InBoundState())
             return false;
+        if (record->ScanState == kNoScanState || record->ScanState != FParser.ScanStateDigest())
+            return false;
         return std::memcmp(FWork.get(), record->Styles.get(), record->Len) == 0;
     }
 
-    void commit()
+    void commit(uint32_t scanState)
     {
+        FRecord->ScanState = scanState;
         if (!FRecord->Styles)
             FRecord->Styles.reset(new uint8_t[FRecord->Len]);
         std::memcpy(FRecord->Styles.get(), FWork.get(), FRecord->Len);

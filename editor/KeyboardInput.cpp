@@ -35,7 +35,7 @@ bool blankRecord(const TLineRecord* record)
 
 void TCustomCodeMemo::BuildCommandKeySet()
 {
-    FCommandKeys = ::BuildCommandKeySet(FSettings->KeyController());
+    FKeys.CommandKeys = ::BuildCommandKeySet(FSettings->KeyController());
 }
 
 void TCustomCodeMemo::CommandRecognised(int32_t& actionCode)
@@ -46,13 +46,13 @@ void TCustomCodeMemo::CommandRecognised(int32_t& actionCode)
     if (OnCommandRecognised)
         OnCommandRecognised(this, code);
     actionCode = code;
-    ExecuteCommand(code, 0, FExtendSelection);
-    FKeyHandled = true;
+    ExecuteCommand(code, 0, FKeys.ExtendSelection);
+    FKeys.KeyHandled = true;
 }
 
 void TCustomCodeMemo::KeyDown(uint16_t& key, TShiftState shift)
 {
-    FKeyHandled = false;
+    FKeys.KeyHandled = false;
     if (OnKeyDown)
         OnKeyDown(this, key, shift);
     FChangeBits |= CHANGE_CLIPBOARD;
@@ -61,19 +61,19 @@ void TCustomCodeMemo::KeyDown(uint16_t& key, TShiftState shift)
     if (key == 0)
         return;
     if (TemplateKey(key, shift)) {
-        FKeyHandled = true;
+        FKeys.KeyHandled = true;
         key = 0;
         return;
     }
     AutoReplaceKey(key, shift);
-    FExtendSelection = (shift & ssShift) != 0;
+    FKeys.ExtendSelection = (shift & ssShift) != 0;
     // For the keys of moves Shift means "extend", not a binding of its own.
-    if (key < 256 && FCommandKeys.Contains(static_cast<uint8_t>(key)))
+    if (key < 256 && FKeys.CommandKeys.Contains(static_cast<uint8_t>(key)))
         shift &= ~ssShift;
     // The editors of one language share its key controller; the stroke's command is this one's.
     ClaimSettingsObjects();
-    FSettings->KeyController().ProcessKey(key, shift, FKeyHandled);
-    if (FKeyHandled)
+    FSettings->KeyController().ProcessKey(key, shift, FKeys.KeyHandled);
+    if (FKeys.KeyHandled)
         key = 0;
 }
 
@@ -90,10 +90,10 @@ void TCustomCodeMemo::KeyPress(char& key)
     if (OnKeyPress)
         OnKeyPress(this, key);
     if (!isEnabled() || !(focusPolicy() & Qt::TabFocus)) {
-        FKeyHandled = false;
+        FKeys.KeyHandled = false;
         return;
     }
-    if (!FKeyHandled) {
+    if (!FKeys.KeyHandled) {
         FChangeBits |= CHANGE_CLIPBOARD;
         const auto code = static_cast<unsigned char>(key);
         const uint32_t options = FSettings->Options;
@@ -117,9 +117,9 @@ void TCustomCodeMemo::KeyPress(char& key)
                 TabToColumn();
         }
     }
-    if (FKeyHandled)
+    if (FKeys.KeyHandled)
         key = 0;
-    FKeyHandled = false;
+    FKeys.KeyHandled = false;
     MakeOffsetVisible(FCaret);
     UpdateScrollBars();
     Change();
@@ -154,7 +154,7 @@ void TCustomCodeMemo::InsertTypedChar(char ch)
         }
 
         // Overwriting replaces the character under the caret, but never a line break.
-        if (!FInsertMode && !enter && selection.Start == selection.End && FCaret < FTextLength) {
+        if (!FKeys.InsertMode && !enter && selection.Start == selection.End && FCaret < FTextLength) {
             TLineRecord* record = LocateOffset(FCaret, line, start);
             if (record && FCaret - start < record->Len && record->Text[FCaret - start] != '\r')
                 SetSelection(FCaret, FCaret + 1);
@@ -163,14 +163,14 @@ void TCustomCodeMemo::InsertTypedChar(char ch)
         // The break goes in quietly when the indent follows at once and nothing needs re-wrapping.
         const bool quiet = autoIndent && !WordWrap();
         const char text[2] = {ch, '\0'};
-        Perform(SMM_INSERTTEXT, quiet ? WPARAM{SMM_NOREDRAW} : WPARAM{0}, reinterpret_cast<LPARAM>(text));
+        PerformText(SMM_INSERTTEXT, quiet ? WPARAM{SMM_NOREDRAW} : WPARAM{0}, text);
 
         bool filled = false;
         if (autoIndent && indent >= 0) {
             TLineRecord* record = LocateOffset(FCaret, line, start);
             // The line the break ended: the last record when the new line is the empty one after it.
             TLineRecord* previous = !record ? nullptr : FCaret - start >= record->Len ? record : record->Prev;
-            if (previous && indent == 0 && FHomeCount == 0) {
+            if (previous && indent == 0 && FKeys.HomeCount == 0) {
                 // An empty line takes the indent of the nearest line above that holds text.
                 TLineRecord* above = previous;
                 while (above && blankRecord(above))
@@ -180,18 +180,18 @@ void TCustomCodeMemo::InsertTypedChar(char ch)
             }
             if (previous && indent > 0) {
                 std::string fill = FillToColumn(0, indent);
-                Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(fill.c_str()));
+                PerformText(SMM_INSERTTEXT, 0, fill.c_str());
                 filled = true;
             }
         }
         if (quiet && !filled) {
             TSelectionRange range{FAnchor, FCaret};
-            Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+            PerformSelection(SMM_SET, range);
         }
     });
     // Home right before Enter keeps the new lines at column 0 until something else is typed.
     if (!enter)
-        FHomeCount = 0;
+        FKeys.HomeCount = 0;
 }
 
 void TCustomCodeMemo::TabToColumn()
@@ -224,6 +224,6 @@ void TCustomCodeMemo::TabToColumn()
             }
         }
         std::string fill = FillToColumn(column, target);
-        Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(fill.c_str()));
+        PerformText(SMM_INSERTTEXT, 0, fill.c_str());
     });
 }

@@ -46,7 +46,7 @@ public:
     {
         FMemo.ClaimSettingsObjects();
         FMemo.setFocus(Qt::MouseFocusReason);
-        if (button != mbLeft || x < 0 || x >= FMemo.FClientWidth)
+        if (button != mbLeft || x < 0 || x >= FMemo.FView.ClientWidth)
             return;
         const bool wrap = FMemo.WordWrap();
         countClick();
@@ -139,15 +139,15 @@ public:
     // selecting scrolls left only from left of the selection margin.
     TRect ScrollEdges() const
     {
-        const int lineBand = FState.DragMoving ? kEdgeBand * FMemo.FLineHeight : 0;
-        const int columnBand = kEdgeBand * FMemo.FCharWidth;
+        const int lineBand = FState.DragMoving ? kEdgeBand * FMemo.FView.LineHeight : 0;
+        const int columnBand = kEdgeBand * FMemo.FView.CharWidth;
         const bool bandLeft = FState.DragMoving || FState.MarginDragging;
         const bool bandRight = FState.DragMoving || (FState.MarginDragging && FState.MarginIsRight);
         TRect edges;
         edges.Top = lineBand;
-        edges.Bottom = FMemo.FClientHeight - lineBand;
+        edges.Bottom = FMemo.FView.ClientHeight - lineBand;
         edges.Left = bandLeft ? columnBand : FMemo.TextLeft() - FMemo.FSettings->Margin;
-        edges.Right = FMemo.FClientWidth - (bandRight ? columnBand : 0);
+        edges.Right = FMemo.FView.ClientWidth - (bandRight ? columnBand : 0);
         return edges;
     }
 
@@ -156,9 +156,9 @@ public:
     {
         if (FState.Selecting) {
             // The caret stays on what is in sight; the view comes to it step by step.
-            int rows = std::max(1, FMemo.FClientHeight / std::max(1, FMemo.FLineHeight));
-            int cx = std::clamp(x, FMemo.TextLeft(), std::max(FMemo.TextLeft(), FMemo.FClientWidth - 1));
-            int cy = std::clamp(y, 0, rows * FMemo.FLineHeight - 1);
+            int rows = std::max(1, FMemo.FView.ClientHeight / std::max(1, FMemo.FView.LineHeight));
+            int cx = std::clamp(x, FMemo.TextLeft(), std::max(FMemo.TextLeft(), FMemo.FView.ClientWidth - 1));
+            int cy = std::clamp(y, 0, rows * FMemo.FView.LineHeight - 1);
             int offset = FMemo.OffsetFromPoint({cx, cy});
             placeCaretColumn(cx, offset);
             select(FMemo.FAnchor, offset);
@@ -246,10 +246,10 @@ private:
     Row rowAt(int y)
     {
         FMemo.SyncTopRecord();
-        Row row{FMemo.FTopRecord, FMemo.FTopOffset, FMemo.FTopLine};
+        Row row{FMemo.FView.TopRecord, FMemo.FView.TopOffset, FMemo.FView.TopLine};
         if (!row.Record)
             return row;
-        int rows = std::max(0, y) / std::max(1, FMemo.FLineHeight);
+        int rows = std::max(0, y) / std::max(1, FMemo.FView.LineHeight);
         for (int i = 0; i < rows; ++i) {
             row.Start += row.Record->Len;
             ++row.Line;
@@ -277,8 +277,8 @@ private:
     // the average character (margin lines and the columns past a line's end are laid out so).
     int boundaryColumn(int x) const
     {
-        int width = std::max(1, FMemo.FCharWidth);
-        return FMemo.FLeftColumn + floorDiv(x - FMemo.TextLeft() + width - width / 2, width);
+        int width = std::max(1, FMemo.FView.CharWidth);
+        return FMemo.FView.LeftColumn + floorDiv(x - FMemo.TextLeft() + width - width / 2, width);
     }
 
     // Which margin line lies under x in a row: only where the row's text ends before it.
@@ -302,7 +302,7 @@ private:
     void select(int anchor, int caret)
     {
         TSelectionRange range{anchor, caret};
-        FMemo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&range));
+        FMemo.PerformSelection(SMM_SET, range);
     }
 
     void countClick()
@@ -527,19 +527,19 @@ private:
         FState.MarginDragging = true;
         FState.MarginIsRight = rightMargin;
         FState.MarginColumn = boundaryColumn(x);
-        showMarginLine(FMemo.TextLeft() + (FState.MarginColumn - FMemo.FLeftColumn) * FMemo.FCharWidth);
+        showMarginLine(FMemo.TextLeft() + (FState.MarginColumn - FMemo.FView.LeftColumn) * FMemo.FView.CharWidth);
     }
 
     void moveMarginLine(int x)
     {
         FState.MarginColumn = boundaryColumn(x);
         int column = FState.MarginColumn;
-        if (x < FMemo.TextLeft() || column < FMemo.FLeftColumn ||
-            column >= FMemo.FLeftColumn + FMemo.FColumnsPerWindow) {
+        if (x < FMemo.TextLeft() || column < FMemo.FView.LeftColumn ||
+            column >= FMemo.FView.LeftColumn + FMemo.FView.ColumnsPerWindow) {
             hideMarginLine();
             return;
         }
-        showMarginLine(FMemo.TextLeft() + (column - FMemo.FLeftColumn) * FMemo.FCharWidth);
+        showMarginLine(FMemo.TextLeft() + (column - FMemo.FView.LeftColumn) * FMemo.FView.CharWidth);
     }
 
     void cancelMarginDrag()

@@ -260,8 +260,8 @@ TLinePainter::TLinePainter(TCustomCodeMemo& memo, TPaintContext& context)
       FPaper(context.Printing != 0),
       FColouring(S.HasOption(smoSyntaxHighlight)),
       FShowAllChars(S.HasOption(smoShowAllChars)),
-      FLineHeight(std::max(1, memo.FLineHeight)),
-      FCharWidth(std::max(1, memo.FCharWidth))
+      FLineHeight(std::max(1, memo.FView.LineHeight)),
+      FCharWidth(std::max(1, memo.FView.CharWidth))
 {
 }
 
@@ -273,8 +273,8 @@ void TLinePainter::Run()
     if (M.FMetricsStale) {
         M.UpdateMetrics();
         M.FFullRepaint = true;
-        FLineHeight = std::max(1, M.FLineHeight);
-        FCharWidth = std::max(1, M.FCharWidth);
+        FLineHeight = std::max(1, M.FView.LineHeight);
+        FCharWidth = std::max(1, M.FView.CharWidth);
     }
     State.TrimFonts();
     if (!FPaper && M.FFullRepaint) {
@@ -306,12 +306,12 @@ void TLinePainter::Run()
         FBottom = C.Area.Bottom;
     } else {
         M.SyncTopRecord();
-        FRecord = M.FTopRecord;
-        FOffset = M.FTopOffset;
-        FLeftColumn = M.FLeftColumn;
+        FRecord = M.FView.TopRecord;
+        FOffset = M.FView.TopOffset;
+        FLeftColumn = M.FView.LeftColumn;
         FTextStart = M.TextLeft();
-        FRight = M.FClientWidth;
-        FBottom = M.FClientHeight;
+        FRight = M.FView.ClientWidth;
+        FBottom = M.FView.ClientHeight;
         FDisabled = !M.isEnabled();
         if (lineNumbers) {
             if (S.HasOption(smoWordWrap)) {
@@ -320,7 +320,7 @@ void TLinePainter::Run()
                     if (r->EndsWithCR())
                         ++FGutterNumber;
             } else {
-                FGutterNumber = M.FTopLine + 1;
+                FGutterNumber = M.FView.TopLine + 1;
             }
         }
         if (S.HasOption(smoWordWrap) && S.HasOption(smoShowWrapColumn) && S.WrapAtColumn > 0) {
@@ -336,7 +336,7 @@ void TLinePainter::Run()
         // The visible region's marks, found once; each line takes those that overlap it.
         int regionEnd = FOffset;
         const TLineRecord* r = FRecord;
-        for (int i = 0; r && i < M.FLinesPerWindow + 1; ++i, r = r->Next)
+        for (int i = 0; r && i < M.FView.LinesPerWindow + 1; ++i, r = r->Next)
             regionEnd += r->Len;
         M.MarksInRange(FOffset, regionEnd, FMarks);
     }
@@ -433,7 +433,7 @@ void TLinePainter::paintMargin()
 
 void TLinePainter::drawMarginLines()
 {
-    int visible = M.FColumnsPerWindow;
+    int visible = M.FView.ColumnsPerWindow;
     auto line = [&](int column, const QPen& pen) {
         int distance = column - FLeftColumn;
         if (distance <= 0 || distance >= visible)

@@ -205,7 +205,7 @@ public:
         Dismiss();
         if (!replacesWord) {
             TSelectionRange caret{FEditor.FCaret, FEditor.FCaret};
-            FEditor.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&caret));
+            FEditor.PerformSelection(SMM_SET, caret);
         }
         if (list->OnExpand)
             list->OnExpand(*list, std::string(), text);
@@ -338,8 +338,8 @@ private:
         TPoint caret = FEditor.PointFromOffset(FEditor.FCaret);
         if (caret.Y < 0)
             caret = {0, 0};
-        caret.X = std::clamp(caret.X, 0, std::max(0, FEditor.FClientWidth));
-        const QPoint below = FEditor.clientRect().topLeft() + QPoint(caret.X, caret.Y + FEditor.FLineHeight);
+        caret.X = std::clamp(caret.X, 0, std::max(0, FEditor.FView.ClientWidth));
+        const QPoint below = FEditor.clientRect().topLeft() + QPoint(caret.X, caret.Y + FEditor.FView.LineHeight);
         QPoint at = FEditor.mapToGlobal(below);
 
         QRect bounds;
@@ -386,7 +386,7 @@ bool TCustomCodeMemo::offerKeyToList(TMacroKeywords& list, uint16_t key, TShiftS
     if (!outcome.TypedWord.empty()) {
         FTemplatePopup->HoldSelection();
         TSelectionRange word{FCaret - static_cast<int>(outcome.TypedWord.size()), FCaret};
-        Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&word));
+        PerformSelection(SMM_SET, word);
     }
     FTemplatePopup->Open(list, outcome.TypedWord);
     // The pop-up has the key: its character must not be typed (Ctrl+J gives a line feed).
@@ -441,11 +441,11 @@ void TCustomCodeMemo::ExpandMacro(TMacroKeywords& source, const std::string& key
                                                               [this](int offset) { return displayColumnOf(offset); });
     inUndoGroup(ugTemplate, [&] {
         TSelectionRange replaced{insertion.Start, insertion.End};
-        Perform(SMM_SELECTION, SMM_SET | SMM_NOREDRAW, reinterpret_cast<LPARAM>(&replaced));
-        Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(insertion.Text.c_str()));
+        PerformSelection(SMM_SET | SMM_NOREDRAW, replaced);
+        PerformText(SMM_INSERTTEXT, 0, insertion.Text.c_str());
         if (insertion.CaretOffset >= 0) {
             TSelectionRange caret{insertion.Start + insertion.CaretOffset, insertion.Start + insertion.CaretOffset};
-            Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&caret));
+            PerformSelection(SMM_SET, caret);
         }
     });
 }

@@ -34,18 +34,18 @@ void TCustomCodeMemo::UpdateMetrics()
     // Lines are as high as the bold italic face needs, so every style fits the same rows.
     TFontHandle boldItalic = MakeEditorFont(FFontName, FFontSize, fsBold | fsItalic, FFontCharset, true, dpi);
     QFontMetrics slanted(ToQFont(*boldItalic));
-    FLineHeight = slanted.height() + std::max(0, slanted.leading()) + 1;
-    FCharWidth = slanted.averageCharWidth();
-    if (FCharWidth < 1)
-        FCharWidth = 7;
-    if (FLineHeight < 1)
-        FLineHeight = 17;
+    FView.LineHeight = slanted.height() + std::max(0, slanted.leading()) + 1;
+    FView.CharWidth = slanted.averageCharWidth();
+    if (FView.CharWidth < 1)
+        FView.CharWidth = 7;
+    if (FView.LineHeight < 1)
+        FView.LineHeight = 17;
     FFixedPitch = slanted.horizontalAdvance(QLatin1Char('i')) == slanted.horizontalAdvance(QLatin1Char('W'));
     if (FFixedPitch) {
         // The grid every character is placed on, in every style.
         TFontHandle plain = MakeEditorFont(FFontName, FFontSize, 0, FFontCharset, true, dpi);
         FWWidth = std::max(1, QFontMetrics(ToQFont(*plain)).horizontalAdvance(QLatin1Char('W')));
-        FCharWidth = FWWidth;
+        FView.CharWidth = FWWidth;
     } else {
         FWWidth = 8;
     }
@@ -60,11 +60,10 @@ void TCustomCodeMemo::UpdateMetrics()
         width = PrintRect.Width() - FSettings->Gutter;
         height = PrintRect.Height();
     } else {
-        width = FClientWidth - TextLeft();
-        height = FClientHeight;
+        width = FView.ClientWidth - TextLeft();
+        height = FView.ClientHeight;
     }
-    FColumnsPerWindow = std::max(0, width / FCharWidth);
-    FLinesPerWindow = std::max(0, height / FLineHeight);
+    FView.CountWindow(width, height);
     FMetricsMeasured = true;
     FMetricsStale = false;
     FPainterState->Forget();
@@ -81,7 +80,7 @@ int TCustomCodeMemo::TextLeft() const
 
 int TCustomCodeMemo::FixedRunWidth(int count) const
 {
-    return std::max(0, count) * FCharWidth;
+    return std::max(0, count) * FView.CharWidth;
 }
 
 int TCustomCodeMemo::NextTabColumn(int column) const
@@ -203,7 +202,7 @@ private:
 
 int TCustomCodeMemo::PixelOfColumn(int column, const TLineRecord* record)
 {
-    if (column < FLeftColumn)
+    if (column < FView.LeftColumn)
         return -1;
     if (!record)
         return TextLeft();
@@ -211,8 +210,8 @@ int TCustomCodeMemo::PixelOfColumn(int column, const TLineRecord* record)
     int x = TextLeft();
     // Past the last display column the position is the end of the last run.
     if (FFixedPitch)
-        return x + FixedRunWidth(std::min(column, line.Length) - FLeftColumn);
-    RunWalk run(line, *FSettings, *FPainterState, *this, FLeftColumn);
+        return x + FixedRunWidth(std::min(column, line.Length) - FView.LeftColumn);
+    RunWalk run(line, *FSettings, *FPainterState, *this, FView.LeftColumn);
     while (run.next()) {
         if (column < run.End)
             return x + run.widthTo(column);
@@ -228,17 +227,17 @@ int TCustomCodeMemo::ColumnAtPixel(int x, const TLineRecord* record)
         return 0;
     const TDisplayLine& line = ExpandLine(*record, 0);
     int left = TextLeft();
-    if (FLeftColumn >= line.Length)
+    if (FView.LeftColumn >= line.Length)
         return line.Length;
     // The nearer character boundary wins.
     if (FFixedPitch) {
         int distance = x - left;
         if (distance < 0)
-            return FLeftColumn;
-        int column = FLeftColumn + distance / FCharWidth + (distance % FCharWidth >= FCharWidth / 2 ? 1 : 0);
+            return FView.LeftColumn;
+        int column = FView.LeftColumn + distance / FView.CharWidth + (distance % FView.CharWidth >= FView.CharWidth / 2 ? 1 : 0);
         return std::min(column, line.Length);
     }
-    RunWalk run(line, *FSettings, *FPainterState, *this, FLeftColumn);
+    RunWalk run(line, *FSettings, *FPainterState, *this, FView.LeftColumn);
     while (run.next()) {
         int width = run.widthTo(run.End);
         if (left + width >= x) {

@@ -81,8 +81,8 @@ TCustomCodeMemo::LineWrapper::LineWrapper(TCustomCodeMemo& memo, int wrapColumns
       FOverride(memo.FSettings->HasOption(smoWrapOverride)),
       FOverrideSet(CharSetOf(memo.FSettings->WrapOverride)),
       FFixed(memo.FFixedPitch),
-      FCharWidth(std::max(1, memo.FCharWidth)),
-      FPixelWidth(wrapColumns * std::max(1, memo.FCharWidth))
+      FCharWidth(std::max(1, memo.FView.CharWidth)),
+      FPixelWidth(wrapColumns * std::max(1, memo.FView.CharWidth))
 {
     // A copy: the painter's font cache may be trimmed while a break procedure runs.
     if (FWrap && !FFixed)
@@ -281,7 +281,7 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
             anyStyled = anyStyled || r->Styles;
             heldHighlightStart = heldHighlightStart || r == M.FHighlightStart;
             restart |= r->Flags & lfRestart;
-            if (r == M.FTopRecord) {
+            if (r == M.FView.TopRecord) {
                 topIndex = index;
                 beforeTop = offset;
             }
@@ -337,6 +337,10 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
     }
     // A highlighting restart asked for anywhere in the line is asked for at its start.
     head->Flags |= restart;
+    // The line still ends where it did, so the scanner's state there is still known; inside the
+    // line the cuts moved and nothing is known.
+    if (styles)
+        tail->ScanState = last->ScanState;
     head->MarkBits = static_cast<uint16_t>((first->MarkBits | bookmarks) & ~mbContinuation);
     head->GlyphBits = first->GlyphBits;
     head->Reserved1 = first->Reserved1;
@@ -394,9 +398,9 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
     };
     if (topIndex >= 0) {
         int start = 0, index = 0;
-        M.FTopRecord = holding(M.FTopOffset, M.FTopOffset - beforeTop, start, index);
-        M.FTopLine = M.FTopLine - topIndex + index;
-        M.FTopOffset = start;
+        M.FView.TopRecord = holding(M.FView.TopOffset, M.FView.TopOffset - beforeTop, start, index);
+        M.FView.TopLine = M.FView.TopLine - topIndex + index;
+        M.FView.TopOffset = start;
         TopMoved = true;
     }
     if (beforeLookup >= 0) {
@@ -412,7 +416,7 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
 
 int TCustomCodeMemo::WrapColumns() const
 {
-    int columns = FSettings->WrapAtColumn != 0 ? FSettings->WrapAtColumn : FColumnsPerWindow - kWindowWrapMargin;
+    int columns = FSettings->WrapAtColumn != 0 ? FSettings->WrapAtColumn : FView.ColumnsPerWindow - kWindowWrapMargin;
     return std::max(kMinWrapColumns, columns);
 }
 
@@ -444,7 +448,7 @@ void TCustomCodeMemo::Rewrap(TLineRecord* first, TLineRecord* last)
         while (stop->Next && !stop->EndsWithCR())
             stop = stop->Next;
     const bool wholeText = !start->Prev && !last;
-    const bool hadTop = FTopRecord != nullptr;
+    const bool hadTop = FView.TopRecord != nullptr;
     const int countBefore = FRecordCount;
 
     LineWrapper wrapper(*this, WrapColumns());
@@ -470,18 +474,18 @@ void TCustomCodeMemo::Rewrap(TLineRecord* first, TLineRecord* last)
 
     const int delta = FRecordCount - countBefore;
     if (delta != 0) {
-        if (hadTop && !wrapper.TopMoved && FTopRecord) {
+        if (hadTop && !wrapper.TopMoved && FView.TopRecord) {
             // A top below the range would now stand at another line index. Edits above the top drop
             // it before they get here; whatever else changes lines out of sight is found again.
-            TLineRecord* r = FTopRecord;
+            TLineRecord* r = FView.TopRecord;
             TLineRecord* rangeStart = before ? before->Next : FirstRecord();
             bool above = false;
-            for (int i = 0; r && i <= FLinesPerWindow + 2 && !above; ++i, r = r->Next)
+            for (int i = 0; r && i <= FView.LinesPerWindow + 2 && !above; ++i, r = r->Next)
                 above = r == rangeStart;
             if (!above)
-                FTopRecord = nullptr;
+                FView.TopRecord = nullptr;
         }
-        for (int i = 0; after && i <= FLinesPerWindow; ++i, after = after->Next)
+        for (int i = 0; after && i <= FView.LinesPerWindow; ++i, after = after->Next)
             after->Flags |= lfChanged;
     }
     FLongestLine = wholeText ? LongestLineLength() : std::max(FLongestLine, LongestLineLength());

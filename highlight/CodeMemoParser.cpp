@@ -80,6 +80,26 @@ bool TCodeMemoParser::InBoundState() const
     return FKeywords && FKeywords->CurrentStates.Intersects(FTables.BoundStates);
 }
 
+uint32_t TCodeMemoParser::ScanStateDigest() const
+{
+    // FNV-1a over the current states and every stacked frame, the depth included.
+    uint32_t hash = 2166136261u;
+    auto add = [&hash](uint8_t byte) {
+        hash ^= byte;
+        hash *= 16777619u;
+    };
+    if (FKeywords)
+        for (uint8_t b : FKeywords->CurrentStates.Bytes)
+            add(b);
+    add(static_cast<uint8_t>(FStack.Count()));
+    FStack.ForEachFrame([&](const TStateSet& frame) {
+        for (uint8_t b : frame.Bytes)
+            add(b);
+    });
+    add(FContainer);
+    return hash == kNoScanState ? 0 : hash;
+}
+
 bool TCodeMemoParser::CallCustomParse(int parseID, TEdStream& stream, int& length, int& value)
 {
     if (!OnCustomParse)

@@ -46,6 +46,7 @@ public:
 
     bool GetTokenPending() const override { return FPending != 0; }
     bool InBoundState() const override;
+    uint32_t ScanStateDigest() const override;
     TStateSet GetAnchorStates() const override { return FTables.AnchorStates; }
     bool InContainer() const override { return FContainer != 0; }
     bool MatchUsed() const override { return FTables.MatchUsed != 0; }

@@ -105,6 +105,11 @@ public:
     size_t Count() const { return FFrames.size(); }
     bool Empty() const { return FFrames.empty(); }
     void Clear() { FFrames.clear(); }
+    template <class Visit> void ForEachFrame(Visit&& visit) const
+    {
+        for (const TStateSet& frame : FFrames)
+            visit(frame);
+    }
 
 private:
     // Deep enough for the nesting of ordinary pages, so most documents never grow the vector.

@@ -92,8 +92,8 @@ void TCodeMemoCore::disposeRecord(TLineRecord* record)
 {
     if (FHighlightStart == record)
         FHighlightStart = nullptr;
-    if (FTopRecord == record)
-        FTopRecord = nullptr;
+    if (FView.TopRecord == record)
+        FView.TopRecord = nullptr;
     if (FLookup.Record == record)
         FLookup = {};
     recordRemoved(record);
@@ -155,7 +155,7 @@ TLineRecord* TCodeMemoCore::recordHolding(int offset, int& recordStart)
         }
     };
     consider(FLookup.Record, FLookup.Start);
-    consider(FTopRecord, FTopOffset);
+    consider(FView.TopRecord, FView.TopOffset);
     while (offset >= start + record->Len && record->Next) {
         start += record->Len;
         record = record->Next;
@@ -181,17 +181,7 @@ TLineRecord* TCodeMemoCore::lineStartHolding(int offset, int& start)
 
 void TCodeMemoCore::SyncTopRecord()
 {
-    if (FTopRecord)
-        return;
-    FTopLine = std::clamp(FTopLine, 0, std::max(0, FRecordCount - 1));
-    TLineRecord* record = FStore.First();
-    int offset = 0;
-    for (int line = 0; record && line < FTopLine && record->Next; ++line) {
-        offset += record->Len;
-        record = record->Next;
-    }
-    FTopRecord = record;
-    FTopOffset = offset;
+    FView.SyncTop();
 }
 
 std::string TCodeMemoCore::StoredText(int start, int end)
@@ -283,8 +273,8 @@ TRecordChain TCodeMemoCore::replaceRecord(TLineRecord* old, TLineRecord* prev, T
         // The line's first piece keeps its place, so references to the old record move to it.
         if (FHighlightStart == old)
             FHighlightStart = chain.First;
-        if (FTopRecord == old)
-            FTopRecord = chain.First;
+        if (FView.TopRecord == old)
+            FView.TopRecord = chain.First;
         if (FLookup.Record == old)
             FLookup.Record = chain.First;
         recordRemoved(old);
@@ -301,8 +291,8 @@ void TCodeMemoCore::rewrapAll()
         TLineRecord* next = record->Next;
         int length = record->Len;
         if (length > kRecordCut) {
-            if (FTopRecord && start <= FTopOffset && FTopRecord != record)
-                FTopRecord = nullptr;
+            if (FView.TopRecord && start <= FView.TopOffset && FView.TopRecord != record)
+                FView.TopRecord = nullptr;
             std::string text(record->View());
             TRecordChain chain = replaceRecord(record, record->Prev, next, text.data(), length);
             if (!FHighlightStart)
@@ -357,8 +347,8 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
         noteRecordLength(record->Len);
         if (!FHighlightStart)
             FHighlightStart = record;
-        if (FTopRecord && offset < FTopOffset)
-            FTopRecord = nullptr;
+        if (FView.TopRecord && offset < FView.TopOffset)
+            FView.TopRecord = nullptr;
         if (wordWrapOn()) {
             rewrapLines(record, record);
         }
@@ -373,16 +363,16 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     text.append(block, static_cast<size_t>(count));
     if (record)
         text.append(record->Text.get() + inRecord, static_cast<size_t>(record->Len - inRecord));
-    bool aboveTop = FTopRecord && FTopRecord != record && offset < FTopOffset;
+    bool aboveTop = FView.TopRecord && FView.TopRecord != record && offset < FView.TopOffset;
     TRecordChain chain = replaceRecord(record, record ? record->Prev : nullptr, record ? record->Next : nullptr,
                                        text.data(), static_cast<int>(text.size()));
     if (aboveTop)
-        FTopRecord = nullptr;
+        FView.TopRecord = nullptr;
     if (!FHighlightStart)
         FHighlightStart = chain.First;
     // The next chunk of a long insertion goes in at the end of this one, in the last new record.
     FLookup = {chain.Last, start + static_cast<int>(text.size()) - chain.Last->Len};
-    markFollowingChanged(chain.First, FLinesPerWindow + 2);
+    markFollowingChanged(chain.First, FView.LinesPerWindow + 2);
     if (wordWrapOn()) {
         rewrapLines(chain.First, chain.Last);
     }
@@ -530,9 +520,9 @@ void TCodeMemoCore::becameEmpty()
 {
     FStore.SetFirst(nullptr);
     FTextLength = 0;
-    FTopLine = 0;
-    FTopRecord = nullptr;
-    FTopOffset = 0;
+    FView.TopLine = 0;
+    FView.TopRecord = nullptr;
+    FView.TopOffset = 0;
     FHighlightStart = nullptr;
     FLookup = {};
     FAnchor = FCaret = 0;
@@ -554,8 +544,8 @@ void TCodeMemoCore::DeleteSelection()
 
     int firstStart = 0;
     TLineRecord* first = recordHolding(s, firstStart);
-    if (FTopRecord && s < FTopOffset)
-        FTopRecord = nullptr;
+    if (FView.TopRecord && s < FView.TopOffset)
+        FView.TopRecord = nullptr;
     TLineRecord* last = first;
     int lastStart = firstStart;
     while (e >= lastStart + last->Len && last->Next) {
@@ -711,8 +701,8 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
             noteRecordLength(record->Len);
             if (!FHighlightStart)
                 FHighlightStart = record;
-            if (FTopRecord && lineStart < FTopOffset)
-                FTopRecord = nullptr;
+            if (FView.TopRecord && lineStart < FView.TopOffset)
+                FView.TopRecord = nullptr;
             FTextLength += n;
             added += n;
             fireTextChange(lineStart + record->Len, n);
@@ -817,8 +807,8 @@ void TCodeMemoCore::UnindentBlock(int step)
             recordResized(oldLength, record->Len);
             FTextLength -= k;
             removed += k;
-            if (FTopRecord && lineStart < FTopOffset)
-                FTopRecord = nullptr;
+            if (FView.TopRecord && lineStart < FView.TopOffset)
+                FView.TopRecord = nullptr;
             if (record->Len == 0) {
                 // A piece of nothing but blanks goes whole (the last line, or a line's first piece).
                 if (record == first)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/model/LineStore.h"
+#include "editor/model/ViewGeometry.h"
 #include "platform/core/ScopeGuard.h"
 
 class TCodeMemoCore;
@@ -31,6 +32,8 @@ public:
     TCodeMemoCore& operator=(const TCodeMemoCore&) = delete;
 
     TTextStore& Store() { return FStore; }
+    TViewGeometry& View() { return FView; }
+    const TViewGeometry& View() const { return FView; }
     TLineRecord* FirstRecord() const { return FStore.First(); }
     int TextLength() const { return FTextLength; }
     int SourceLength() const override { return FTextLength; }
@@ -172,11 +175,8 @@ protected:
     int FAnchor = 0;
     int FCaret = 0;
     TLineRecord* FHighlightStart = nullptr;
-    // Cached top display record and its offset; nil when not cached.
-    TLineRecord* FTopRecord = nullptr;
-    int FTopOffset = 0;
-    int FTopLine = 0;
-    int FLinesPerWindow = 40;
+    // The view over the text; the core keeps its cached top record valid through every edit.
+    TViewGeometry FView{*this};
     uint32_t FChangeBits = 0;
     bool FRedraw = true;
     bool FInInsertion = false;

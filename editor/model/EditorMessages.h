@@ -72,6 +72,19 @@ enum : UINT {
     CM_SHOWINGCHANGED = 0xB015,
 };
 
+// Messages carry pointers in their integer parameters and results; these two are the only places
+// that convert between them.
+template <typename T>
+intptr_t PointerParam(T* pointer)
+{
+    return reinterpret_cast<intptr_t>(pointer);
+}
+template <typename T>
+T* ParamPointer(intptr_t value)
+{
+    return reinterpret_cast<T*>(value);
+}
+
 // Files dropped on the control, as WM_DROPFILES hands them over (lParam points at it). The point is
 // in client coordinates, (-1, -1) when the drop happened outside the client area.
 struct TDroppedFiles {

@@ -26,6 +26,8 @@ constexpr uint32_t lfChanged = 0x02;       // text changed or invalidated since 
 constexpr uint32_t lfHasTab = 0x04;        // the record holds a TAB character
 constexpr uint32_t lfRestart = 0x10;       // highlighting restarts at this record
 
+constexpr uint32_t kNoScanState = 0xFFFFFFFFu;
+
 // Bits of TLineRecord::MarkBits.
 constexpr uint16_t mbBookmarks = 0x03FF;    // numbered bookmarks 0..9
 constexpr uint16_t mbContinuation = 0x1000; // continues the logical line of the previous record
@@ -57,6 +59,10 @@ struct TLineRecord {
     uint16_t GlyphBits = 0;
     int32_t Reserved1 = -1;
     int32_t Reserved2 = -1;
+    // The digest of the scanner's state after the record's last character, from the highlighting
+    // run that stored its style bytes; kNoScanState when unknown. Equal bytes alone do not show that a
+    // run may stop (an empty line reads the same inside a tag and outside it); equal states do.
+    uint32_t ScanState = 0xFFFFFFFFu;
     TLineRecord* Next = nullptr;
     TLineRecord* Prev = nullptr;
 

@@ -72,6 +72,10 @@ public:
     virtual bool GetTokenPending() const { return false; }
     // True while a construct that may span lines (a comment, a string) is open.
     virtual bool InBoundState() const { return false; }
+    // A digest of everything the scanner carries from one token to the next (states, the state
+    // stack); two equal digests mean the rest of the text scans the same. Never kNoScanState. A
+    // parser that carries nothing answers 0.
+    virtual uint32_t ScanStateDigest() const { return 0; }
     // The token values at which a scan may safely restart.
     virtual TStateSet GetAnchorStates() const { return TStateSet{0}; }
     // True while ScanToken is inside a container token.

@@ -90,7 +90,9 @@ std::string escapeKeyName(std::string_view name)
     std::string out;
     for (char ch : name) {
         unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || c == '%' || isUndefinedWin1252(c))
+        // A backslash would cut the name in two on reading; the file can name one (as %5C), so the
+        // writer must keep it whole.
+        if (c < 0x20 || c == 0x7F || c == '%' || c == '\\' || isUndefinedWin1252(c))
             out += Format("%%%02X", c);
         else
             appendUtf8(out, Win1252ToUnicode(c));

@@ -1,16 +1,33 @@
-// The editor control's view and editing messages: caret columns, block indent, wrap settings, colours of its states.
+// The editor control's view and editing messages: scrolling through its view, auto-scroll, the focus line, caret columns, block indent, wrap settings, colours of its states.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
+#include <string>
 
 #include "CodeMemoTestSupport.h"
+#include "TextTestSupport.h"
 
 namespace {
 
 QRgb pixelIn(const TCustomCodeMemo& memo, int x, int y)
 {
     return memo.BackBuffer().pixel(x, y);
+}
+
+// A shown fixed-pitch control whose client area holds `rows` full lines and `columns` columns.
+void showGrid(TCodeMemo& memo, int columns, int rows)
+{
+    memo.SetControlFont("DejaVu Sans Mono", 10);
+    memo.show();
+    QApplication::processEvents();
+    int extraWidth = memo.width() - memo.ClientWidth();
+    int extraHeight = memo.height() - memo.ClientHeight();
+    memo.resize(memo.TextLeft() + columns * memo.CharWidth() + extraWidth, rows * memo.LineHeight() + extraHeight);
+    QApplication::processEvents();
+    ASSERT_EQ(memo.ColumnsPerWindow(), columns);
+    ASSERT_EQ(memo.LinesPerWindow(), rows);
 }
 
 } // namespace
@@ -150,4 +167,143 @@ TEST(CodeMemoView, BorderAndPaintSuspensionShapeThePicture)
     EXPECT_EQ(memo.BackBuffer(), frozen);
     memo.Perform(SMM_SUSPENDPAINT, SMM_SET, 0);
     EXPECT_NE(memo.BackBuffer(), frozen);
+}
+
+TEST(CodeMemoView, ScrollMessagesAndSettingsReachTheView)
+{
+    TCodeMemo memo;
+    SetText(memo, numberedLines(64000));
+    memo.Perform(SMM_TOPLINE, SMM_SET, 30000);
+    EXPECT_EQ(memo.ScrollScale(), 3);
+    EXPECT_EQ(memo.VertScrollRange().Position, 10000);
+    // A thumb position from the bar is multiplied back.
+    memo.Perform(WM_VSCROLL, MakeLong(SB_THUMBTRACK, 7000), 0);
+    EXPECT_EQ(memo.TopLine(), 21000);
+    memo.Perform(WM_VSCROLL, SB_LINEUP, 0);
+    EXPECT_EQ(memo.TopLine(), 20999);
+
+    showGrid(memo, 40, 10);
+    SetText(memo, numberedLines(30, 100));
+    memo.Perform(WM_HSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(memo.LeftColumn(), 40);
+    memo.Perform(SMM_LEFTCOLUMN, SMM_SET, 500);
+    EXPECT_EQ(memo.Perform(SMM_LEFTCOLUMN, 0, 0), 100);
+    // Scrolled down when the text shrinks below the window, the vertical bar stays for the way back.
+    SetText(memo, numberedLines(30));
+    memo.Perform(SMM_TOPLINE, SMM_SET, 20);
+    Select(memo, 8 * 7, memo.TextLength()); // from the start of "line 8" on
+    memo.SetSelText("");
+    ASSERT_EQ(memo.RecordCount(), 8);
+    EXPECT_EQ(memo.TopLine(), 7);
+    EXPECT_EQ(memo.VertScrollRange().Page, 1);
+    EXPECT_TRUE(memo.VertScrollRange().Wanted);
+
+    // Word wrap leaves nothing to scroll sideways; a style without a bar wants none.
+    SetText(memo, numberedLines(30, 100));
+    memo.SetWordWrap(true);
+    EXPECT_EQ(memo.HorzScrollRange().Max, 0);
+    EXPECT_FALSE(memo.HorzScrollRange().Wanted);
+    memo.SetScrollBars(ssNone);
+    memo.UpdateScrollBars();
+    EXPECT_FALSE(memo.VertScrollRange().Wanted);
+}
+
+TEST(CodeMemoView, RewrappingKeepsTheViewOnTheTextItShowed)
+{
+    TCodeMemo memo;
+    showGrid(memo, 40, 10);
+    // Re-wrapping replaces records under the top of the view: it stays on the text it showed.
+    SetText(memo, std::string(600, 'w'));
+    memo.SetWordWrap(true);
+    memo.SetWrapAtColumn(20); // 30 pieces of 20
+    memo.Perform(SMM_TOPLINE, SMM_SET, 10);
+    Select(memo, 210, 210); // in sight: the caret does not move the view
+    ASSERT_EQ(memo.TopLine(), 10);
+    memo.SetWrapAtColumn(40); // the old top offset 200 lies in the sixth piece of 40
+    EXPECT_EQ(memo.TopLine(), 5);
+    int line = 0, start = 0;
+    memo.LocateOffset(210, line, start);
+    EXPECT_EQ(line, 5);
+    EXPECT_EQ(start, 200);
+}
+
+TEST(CodeMemoView, AutoScrollFollowsThePointerOnATimer)
+{
+    TCodeMemo memo;
+    showGrid(memo, 40, 10);
+    SetText(memo, numberedLines(100, 200));
+    Select(memo, 5, 5);
+    const int lh = memo.LineHeight();
+    // Below the window: one line down, the caret to the last row, the anchor kept.
+    EXPECT_TRUE(memo.AutoScrollStep({50, 10 * lh + 30}));
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(Selection(memo).Start, 5);
+    int line = 0, start = 0;
+    memo.LocateOffset(Selection(memo).End, line, start);
+    EXPECT_EQ(line, 10);
+    EXPECT_TRUE(memo.AutoScrollStep({50, 10 * lh + 30}));
+    EXPECT_EQ(memo.TopLine(), 2);
+    // Above: one line up, the caret to the first row.
+    EXPECT_TRUE(memo.AutoScrollStep({50, -4}));
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(Selection(memo).End, 201);
+    // Right and left of the text: one column each way.
+    EXPECT_TRUE(memo.AutoScrollStep({memo.ClientWidth() + 5, 2 * lh}));
+    EXPECT_EQ(memo.LeftColumn(), 1);
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(Selection(memo).End, 3 * 201 + 40); // on the last whole column
+    EXPECT_TRUE(memo.AutoScrollStep({memo.TextLeft() - 1, 2 * lh}));
+    EXPECT_EQ(memo.LeftColumn(), 0);
+    EXPECT_EQ(Selection(memo).End, 3 * 201);
+    // Inside, nothing.
+    EXPECT_FALSE(memo.AutoScrollStep({50, 2 * lh}));
+    // A drag of the selection scrolls without moving the caret.
+    memo.BeginAutoScroll(false, true);
+    memo.EndAutoScroll();
+    int caret = Selection(memo).End;
+    EXPECT_TRUE(memo.AutoScrollStep({50, 10 * lh + 30}));
+    EXPECT_EQ(Selection(memo).End, caret);
+
+    // ScrollTo with auto-scroll returns at once; the timer ends by itself with no button held.
+    memo.ScrollTo(0, 0, true, true);
+    EXPECT_TRUE(memo.AutoScrolling());
+    QElapsedTimer clock;
+    clock.start();
+    while (memo.AutoScrolling() && clock.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(memo.AutoScrolling());
+}
+
+TEST(CodeMemoView, FocusLineFramesTheCaretRow)
+{
+    TCodeMemo memo;
+    showGrid(memo, 40, 10);
+    SetText(memo, "one\r\ntwo\r\nthree");
+    Select(memo, 6, 6);
+    memo.SetShowFocusLine(true);
+    const int lh = memo.LineHeight();
+    const QImage& picture = memo.BackBuffer();
+    const int x = memo.ClientWidth() - 3;
+    // White background: the frame is black, on the row's first and last pixel rows only.
+    EXPECT_EQ(picture.pixel(x, lh), qRgb(0, 0, 0));
+    EXPECT_EQ(picture.pixel(x, 2 * lh - 1), qRgb(0, 0, 0));
+    EXPECT_EQ(picture.pixel(x, lh + 2), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.pixel(x, 0), qRgb(255, 255, 255));
+    if (memo.TextLeft() > 0) {
+        EXPECT_EQ(picture.pixel(memo.TextLeft() - 1, lh), picture.pixel(memo.TextLeft() - 1, lh + 2));
+    }
+}
+
+TEST(CodeMemoView, WordCharacters)
+{
+    TCodeMemo memo;
+    EXPECT_TRUE(memo.CharStartsWord('a') && memo.CharStartsWord('Z') && memo.CharStartsWord('_'));
+    EXPECT_FALSE(memo.CharStartsWord('1') || memo.CharStartsWord('-') || memo.CharStartsWord('\xE9'));
+    EXPECT_TRUE(memo.CharIsInWord('1') && memo.CharIsInWord('\'') && memo.CharIsInWord('-'));
+    EXPECT_FALSE(memo.CharIsInWord(' ') || memo.CharIsInWord('.'));
+    memo.fn_CharStartsWord = [](char c) { return c == '$'; };
+    memo.fn_CharIsInWord = [](char c) { return c == '\xE9'; };
+    EXPECT_TRUE(memo.CharStartsWord('$'));
+    EXPECT_FALSE(memo.CharStartsWord('a'));
+    EXPECT_TRUE(memo.CharIsInWord('\xE9'));
 }

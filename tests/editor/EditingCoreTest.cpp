@@ -40,9 +40,6 @@ public:
     int rewraps = 0;
 
     using TCodeMemoCore::FCaretBeyondEOL;
-    using TCodeMemoCore::FTopLine;
-    using TCodeMemoCore::FTopOffset;
-    using TCodeMemoCore::FTopRecord;
     using TCodeMemoCore::FWantedColumn;
     using TCodeMemoCore::FRememberedColumn;
     using TCodeMemoCore::FRedraw;
@@ -364,7 +361,7 @@ TEST(EditingCore, DeletingEverythingEmptiesTheStore)
 {
     TestMemo memo;
     memo.load("abc\rdef\rg");
-    memo.FTopLine = 2;
+    memo.View().TopLine = 2;
     memo.SyncTopRecord();
     memo.SetSelection(0, 9);
     memo.DeleteSelection();
@@ -373,8 +370,8 @@ TEST(EditingCore, DeletingEverythingEmptiesTheStore)
     EXPECT_EQ(memo.RecordCount(), 0);
     EXPECT_EQ(memo.TextLength(), 0);
     EXPECT_EQ(memo.GreatestRecordLength(), 0);
-    EXPECT_EQ(memo.FTopLine, 0);
-    EXPECT_EQ(memo.FTopRecord, nullptr);
+    EXPECT_EQ(memo.View().TopLine, 0);
+    EXPECT_EQ(memo.View().TopRecord, nullptr);
     EXPECT_EQ(memo.Anchor(), 0);
     EXPECT_EQ(memo.Caret(), 0);
     EXPECT_TRUE(contains(memo.calls, "clear bookmarks"));
@@ -467,20 +464,20 @@ TEST(EditingCore, InsertingAboveTheViewForgetsTheTopRecord)
 {
     TestMemo memo;
     memo.load("a\rb\rc\rd\r");
-    memo.FTopLine = 2;
+    memo.View().TopLine = 2;
     memo.SyncTopRecord();
-    EXPECT_EQ(memo.FTopRecord, memo.record(2));
-    EXPECT_EQ(memo.FTopOffset, 4);
+    EXPECT_EQ(memo.View().TopRecord, memo.record(2));
+    EXPECT_EQ(memo.View().TopOffset, 4);
 
     memo.SetSelection(6, 6); // below the top: the cache stays
     memo.InsertText("x");
-    EXPECT_EQ(memo.FTopRecord, memo.record(2));
+    EXPECT_EQ(memo.View().TopRecord, memo.record(2));
     memo.SetSelection(4, 4); // at the top record's start it is replaced in place
     memo.InsertText("\r");
-    EXPECT_EQ(memo.FTopRecord, memo.record(2));
+    EXPECT_EQ(memo.View().TopRecord, memo.record(2));
     memo.SetSelection(0, 0);
     memo.InsertText("y");
-    EXPECT_EQ(memo.FTopRecord, nullptr);
+    EXPECT_EQ(memo.View().TopRecord, nullptr);
 }
 
 TEST(EditingCore, EditsThatLeaveLongRecordsCutThemAgain)

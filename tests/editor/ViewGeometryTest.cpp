@@ -1,297 +1,340 @@
-// The editor control's view geometry: scroll bars and their scale, look-ups between offsets, lines and points, the view following the caret, auto-scroll, the focus line.
+// The editor's view geometry without a window: scroll bars and their scale, look-ups between offsets, lines and points, the view following the caret, auto-scroll targets.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <algorithm>
 #include <string>
 
-#include "CodeMemoTestSupport.h"
-#include "platform/core/SysUtils.h"
+#include "editor/model/EditingCore.h"
+#include "editor/model/ViewGeometry.h"
+#include "platform/core/Messages.h"
+#include "TextTestSupport.h"
 
 namespace {
 
-// A shown fixed-pitch control whose client area holds `rows` full lines and `columns` columns.
-void showGrid(TCodeMemo& memo, int columns, int rows)
+constexpr int kTextLeft = 30;
+constexpr int kCharWidth = 7;
+constexpr int kLineHeight = 17;
+
+// Visible characters of a record: all but its line break.
+int visibleLength(const TLineRecord* record)
 {
-    memo.SetControlFont("DejaVu Sans Mono", 10);
-    memo.show();
-    QApplication::processEvents();
-    int extraWidth = memo.width() - memo.ClientWidth();
-    int extraHeight = memo.height() - memo.ClientHeight();
-    memo.resize(memo.TextLeft() + columns * memo.CharWidth() + extraWidth, rows * memo.LineHeight() + extraHeight);
-    QApplication::processEvents();
-    ASSERT_EQ(memo.ColumnsPerWindow(), columns);
-    ASSERT_EQ(memo.LinesPerWindow(), rows);
+    return record->Len - (record->EndsWithCR() ? 1 : 0);
 }
 
-// `count` lines "line N" (numbered from 0), each ending with a line break but the last.
-std::string numberedLines(int count, int width = 0)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        std::string line = Format("line %d", i);
-        if (width > 0)
-            line.resize(static_cast<size_t>(width), '.');
-        text += line + (i + 1 < count ? "\r\n" : "");
+// A fixed-pitch grid with no TABs, measured as the control measures a fixed-pitch font.
+class GridMetrics final : public TViewMetrics {
+public:
+    explicit GridMetrics(const TViewGeometry& view) : FView(view) {}
+    int TextLeft() override { return kTextLeft; }
+    bool FixedPitch() override { return true; }
+    int IndexToColumn(int index, const TLineRecord*) override { return index; }
+    int ColumnToIndex(int column, const TLineRecord* record) override
+    {
+        if (!record)
+            return 0;
+        if (column < record->Len)
+            return std::max(0, column);
+        return record->Next || record->EndsWithCR() ? record->Len - 1 : record->Len;
     }
-    return text;
-}
+    int PixelOfColumn(int column, const TLineRecord* record) override
+    {
+        if (column < FView.LeftColumn)
+            return -1;
+        if (!record)
+            return kTextLeft;
+        return kTextLeft + (std::min(column, visibleLength(record)) - FView.LeftColumn) * FView.CharWidth;
+    }
+    int ColumnAtPixel(int x, const TLineRecord* record) override
+    {
+        if (!record)
+            return 0;
+        const int length = visibleLength(record);
+        if (FView.LeftColumn >= length)
+            return length;
+        const int distance = x - kTextLeft;
+        if (distance < 0)
+            return FView.LeftColumn;
+        const int width = FView.CharWidth;
+        return std::min(length, FView.LeftColumn + distance / width + (distance % width >= width / 2 ? 1 : 0));
+    }
+
+private:
+    const TViewGeometry& FView;
+};
+
+// A text core and its view on a window of `columns` by `rows`, as a shown control sizes it.
+struct GridView {
+    TCodeMemoCore Text;
+    TViewGeometry& View = Text.View();
+    GridMetrics Metrics{View};
+
+    GridView(int columns, int rows)
+    {
+        View.LineHeight = kLineHeight;
+        View.CharWidth = kCharWidth;
+        View.ClientWidth = kTextLeft + columns * kCharWidth;
+        View.ClientHeight = rows * kLineHeight;
+        View.CountWindow(View.ClientWidth - kTextLeft, View.ClientHeight);
+    }
+    // A view never sized keeps the control's defaults: 40 lines of 80 columns, no client area.
+    GridView() = default;
+
+    // Replaces the text and starts the view at its top left, as loading does.
+    void setText(const std::string& text)
+    {
+        Text.SetSelection(0, Text.TextLength());
+        Text.InsertText(text.c_str());
+        Text.SetSelection(0, 0);
+        View.LeftColumn = 0;
+        View.FollowOffset(0, false, Metrics);
+        updateBars();
+    }
+    int longest() { return Text.GreatestRecordLength(); }
+    void updateBars(bool wordWrap = false) { View.UpdateRanges(wordWrap, longest()); }
+    // The top line and left column as the scrolling messages set them.
+    void topLine(int line) { View.ScrollTo(View.LeftColumn, line, false, longest()); updateBars(); }
+    void leftColumn(int column) { View.ScrollTo(column, View.TopLine, false, longest()); updateBars(); }
+    void follow(int offset) { View.FollowOffset(offset, false, Metrics); }
+};
 
 } // namespace
 
 TEST(ViewGeometry, ScrollScaleKeepsTheVerticalBarInRange)
 {
-    TCodeMemo memo;
-    SetText(memo, numberedLines(64000));
-    ASSERT_EQ(memo.RecordCount(), 64000);
-    memo.UpdateScrollBars();
-    EXPECT_EQ(memo.ScrollScale(), 3);
-    EXPECT_EQ(memo.VertScrollRange().Max, 21333);
-    memo.Perform(SMM_TOPLINE, SMM_SET, 30000);
-    EXPECT_EQ(memo.VertScrollRange().Position, 10000);
+    GridView grid;
+    grid.setText(numberedLines(64000));
+    ASSERT_EQ(grid.Text.RecordCount(), 64000);
+    EXPECT_EQ(grid.View.ScrollScale, 3);
+    EXPECT_EQ(grid.View.VertRange.Max, 21333);
+    grid.topLine(30000);
+    EXPECT_EQ(grid.View.VertRange.Position, 10000);
     // A thumb position from the bar is multiplied back.
-    memo.Perform(WM_VSCROLL, MakeLong(SB_THUMBTRACK, 7000), 0);
-    EXPECT_EQ(memo.TopLine(), 21000);
+    int column = -1, line = -1;
+    ASSERT_TRUE(grid.View.ScrollBarTarget(true, SB_THUMBTRACK, 7000, column, line));
+    grid.View.ScrollTo(column, line, false, grid.longest());
+    EXPECT_EQ(grid.View.TopLine, 21000);
+    EXPECT_EQ(column, 0);
 
-    SetText(memo, numberedLines(31999));
-    memo.UpdateScrollBars();
-    EXPECT_EQ(memo.ScrollScale(), 1);
-    EXPECT_EQ(memo.VertScrollRange().Max, 31999);
+    grid.setText(numberedLines(31999));
+    EXPECT_EQ(grid.View.ScrollScale, 1);
+    EXPECT_EQ(grid.View.VertRange.Max, 31999);
+}
+
+TEST(ViewGeometry, ScrollBarActionsMoveByLinesPagesAndThumb)
+{
+    GridView grid(40, 10);
+    grid.setText(numberedLines(100, 200));
+    grid.topLine(50);
+    grid.leftColumn(20);
+    const struct {
+        bool Vertical;
+        int Code;
+        int Column;
+        int Line;
+    } actions[] = {
+        {true, SB_LINEUP, 20, 49},  {true, SB_LINEDOWN, 20, 51}, {true, SB_PAGEUP, 20, 40},
+        {true, SB_PAGEDOWN, 20, 60}, {false, SB_LINEUP, 19, 50}, {false, SB_PAGEDOWN, 60, 50},
+        {false, SB_THUMBTRACK, 9, 50}, {true, SB_BOTTOM, 20, 9},
+    };
+    for (const auto& action : actions) {
+        int column = -1, line = -1;
+        ASSERT_TRUE(grid.View.ScrollBarTarget(action.Vertical, action.Code, 9, column, line)) << action.Code;
+        EXPECT_EQ(column, action.Column) << action.Code;
+        EXPECT_EQ(line, action.Line) << action.Code;
+    }
+    int column = -1, line = -1;
+    EXPECT_FALSE(grid.View.ScrollBarTarget(true, SB_ENDSCROLL, 9, column, line));
 }
 
 TEST(ViewGeometry, BarsAreWantedByRangeAndStyle)
 {
-    TCodeMemo memo;
-    showGrid(memo, 40, 10);
-    SetText(memo, numberedLines(5));
-    memo.UpdateScrollBars();
-    EXPECT_FALSE(memo.VertScrollRange().Wanted);
-    EXPECT_FALSE(memo.HorzScrollRange().Wanted);
+    GridView grid(40, 10);
+    grid.setText(numberedLines(5));
+    EXPECT_FALSE(grid.View.VertRange.Wanted);
+    EXPECT_FALSE(grid.View.HorzRange.Wanted);
     // Without a bar the view does not move on that axis.
-    memo.Perform(SMM_TOPLINE, SMM_SET, 3);
-    EXPECT_EQ(memo.TopLine(), 0);
+    grid.topLine(3);
+    EXPECT_EQ(grid.View.TopLine, 0);
 
-    SetText(memo, numberedLines(30, 100));
-    memo.UpdateScrollBars();
-    EXPECT_TRUE(memo.VertScrollRange().Wanted);
-    EXPECT_TRUE(memo.HorzScrollRange().Wanted);
-    EXPECT_EQ(memo.HorzScrollRange().Max, 101);
+    grid.setText(numberedLines(30, 100));
+    EXPECT_TRUE(grid.View.VertRange.Wanted);
+    EXPECT_TRUE(grid.View.HorzRange.Wanted);
+    EXPECT_EQ(grid.View.HorzRange.Max, 101);
     // Positions are clamped to the last line and the last column.
-    memo.Perform(SMM_TOPLINE, SMM_SET, 500);
-    EXPECT_EQ(memo.TopLine(), 29);
-    memo.Perform(SMM_LEFTCOLUMN, SMM_SET, 500);
-    EXPECT_EQ(memo.LeftColumn(), 100);
+    grid.topLine(500);
+    EXPECT_EQ(grid.View.TopLine, 29);
+    grid.leftColumn(500);
+    EXPECT_EQ(grid.View.LeftColumn, 100);
     // Scrolled down when the text shrinks below the window, the vertical bar stays for the way back.
-    SetText(memo, numberedLines(30));
-    memo.Perform(SMM_TOPLINE, SMM_SET, 20);
-    Select(memo, 8 * 7, memo.TextLength()); // from the start of "line 8" on
-    memo.SetSelText("");
-    ASSERT_EQ(memo.RecordCount(), 8);
-    EXPECT_EQ(memo.TopLine(), 7);
-    EXPECT_EQ(memo.VertScrollRange().Page, 1);
-    EXPECT_TRUE(memo.VertScrollRange().Wanted);
+    grid.setText(numberedLines(30));
+    grid.topLine(20);
+    grid.Text.SetSelection(8 * 7, grid.Text.TextLength()); // from the start of "line 8" on
+    grid.Text.InsertText("");
+    grid.updateBars();
+    ASSERT_EQ(grid.Text.RecordCount(), 8);
+    EXPECT_EQ(grid.View.TopLine, 7);
+    EXPECT_EQ(grid.View.VertRange.Page, 1);
+    EXPECT_TRUE(grid.View.VertRange.Wanted);
 
     // Word wrap leaves nothing to scroll sideways; a style without a bar wants none.
-    SetText(memo, numberedLines(30, 100));
-    memo.SetWordWrap(true);
-    EXPECT_EQ(memo.HorzScrollRange().Max, 0);
-    EXPECT_FALSE(memo.HorzScrollRange().Wanted);
-    memo.SetScrollBars(ssNone);
-    memo.UpdateScrollBars();
-    EXPECT_FALSE(memo.VertScrollRange().Wanted);
+    grid.setText(numberedLines(30, 100));
+    grid.updateBars(true);
+    EXPECT_EQ(grid.View.HorzRange.Max, 0);
+    EXPECT_FALSE(grid.View.HorzRange.Wanted);
+    grid.View.HorizontalBar = false;
+    grid.View.VerticalBar = false;
+    grid.updateBars();
+    EXPECT_FALSE(grid.View.VertRange.Wanted);
+    EXPECT_FALSE(grid.View.HorzRange.Wanted);
+    // A bar that becomes wanted is reported, as the text area then shrinks.
+    grid.View.VerticalBar = true;
+    EXPECT_TRUE(grid.View.UpdateRanges(false, grid.longest()));
+    EXPECT_FALSE(grid.View.UpdateRanges(false, grid.longest()));
 }
 
 TEST(ViewGeometry, OffsetLookupsFromTheTopBothWays)
 {
-    TCodeMemo memo;
-    showGrid(memo, 40, 10);
-    SetText(memo, numberedLines(100) + "\r\n"); // "line 0".."line 9" take 7 characters, the rest 8
-    memo.Perform(SMM_TOPLINE, SMM_SET, 50);
-    const int top = memo.TopLine();
+    GridView grid(40, 10);
+    grid.setText(numberedLines(100) + "\r\n"); // "line 0".."line 9" take 7 characters, the rest 8
+    grid.topLine(50);
+    const int top = grid.View.TopLine;
     ASSERT_EQ(top, 50);
     int line = -1, start = -1;
     // After the top, a little before it, far before it: all give the same answers.
     for (int target : {0, 3, 12, 49, 50, 51, 99}) {
         int expectedStart = target < 10 ? 7 * target : 70 + 8 * (target - 10);
-        TLineRecord* record = memo.LocateOffset(expectedStart + 2, line, start);
+        TLineRecord* record = grid.View.Locate(expectedStart + 2, line, start);
         ASSERT_TRUE(record);
         EXPECT_EQ(line, target);
         EXPECT_EQ(start, expectedStart);
-        EXPECT_EQ(memo.IndexInRecord(expectedStart + 2), 2);
+        EXPECT_EQ(grid.View.IndexInRecord(expectedStart + 2), 2);
+        EXPECT_EQ(grid.View.LineOfOffset(expectedStart + 2), target);
         int at = 0, index = 0;
-        EXPECT_EQ(memo.RecordAtLine(target, at, index), record);
+        EXPECT_EQ(grid.View.RecordAtLine(target, at, index), record);
         EXPECT_EQ(at, expectedStart);
         EXPECT_EQ(index, target);
     }
-    EXPECT_EQ(memo.TopLine(), top);
+    EXPECT_EQ(grid.View.TopLine, top);
     // After the final line break: the line after the last record, column 0.
-    const int end = memo.TextLength();
-    memo.LocateOffset(end, line, start);
+    const int end = grid.Text.TextLength();
+    grid.View.Locate(end, line, start);
     EXPECT_EQ(line, 100);
-    EXPECT_EQ(memo.IndexInRecord(end), 0);
-    EXPECT_EQ(memo.IndexInRecord(end + 50), 0);
+    EXPECT_EQ(grid.View.IndexInRecord(end), 0);
+    EXPECT_EQ(grid.View.IndexInRecord(end + 50), 0);
     int index = 0;
-    EXPECT_EQ(memo.RecordAtLine(1000, start, index)->Next, nullptr);
+    EXPECT_EQ(grid.View.RecordAtLine(1000, start, index)->Next, nullptr);
     EXPECT_EQ(index, 99);
 
     // Points: rows from the top of the view, columns on the grid; nothing above the view.
-    const int lh = memo.LineHeight();
-    const int cw = memo.CharWidth();
     const int line52 = 70 + 8 * 42;
-    EXPECT_EQ(memo.PointFromOffset(line52 + 3), (TPoint{memo.TextLeft() + 3 * cw, 2 * lh}));
-    EXPECT_EQ(memo.OffsetFromPoint({memo.TextLeft() + 3 * cw, 2 * lh + 1}), line52 + 3);
-    EXPECT_EQ(memo.PointFromOffset(5), (TPoint{-1, -1}));
-    memo.Perform(SMM_TOPLINE, SMM_SET, 95);
-    EXPECT_EQ(memo.PointFromOffset(end), (TPoint{memo.TextLeft(), 5 * lh}));
-    EXPECT_EQ(memo.OffsetFromPoint({memo.TextLeft(), 7 * lh}), end);
+    EXPECT_EQ(grid.View.PointFromOffset(line52 + 3, grid.Metrics), (TPoint{kTextLeft + 3 * kCharWidth, 2 * kLineHeight}));
+    EXPECT_EQ(grid.View.OffsetFromPoint({kTextLeft + 3 * kCharWidth, 2 * kLineHeight + 1}, grid.Metrics), line52 + 3);
+    EXPECT_EQ(grid.View.PointFromOffset(5, grid.Metrics), (TPoint{-1, -1}));
+    grid.topLine(95);
+    EXPECT_EQ(grid.View.PointFromOffset(end, grid.Metrics), (TPoint{kTextLeft, 5 * kLineHeight}));
+    EXPECT_EQ(grid.View.OffsetFromPoint({kTextLeft, 7 * kLineHeight}, grid.Metrics), end);
+    // Far below the window a point costs no more than a window's walk: it stops a row past it.
+    grid.topLine(0);
+    EXPECT_EQ(grid.View.PointFromOffset(line52, grid.Metrics), (TPoint{kTextLeft, 11 * kLineHeight}));
 }
 
 TEST(ViewGeometry, EmptyTextAndFreedRecordsLeaveNoStalePointers)
 {
-    TCodeMemo memo;
-    showGrid(memo, 40, 10);
+    GridView grid(40, 10);
     int line = -1, start = -1;
-    EXPECT_EQ(memo.LocateOffset(5, line, start), nullptr);
+    EXPECT_EQ(grid.View.Locate(5, line, start), nullptr);
     EXPECT_EQ(line, 0);
     EXPECT_EQ(start, 0);
-    EXPECT_EQ(memo.IndexInRecord(3), 0);
-    EXPECT_EQ(memo.PointFromOffset(7), (TPoint{memo.TextLeft(), 0}));
-    EXPECT_EQ(memo.OffsetFromPoint({200, 200}), 0);
-    memo.MakeOffsetVisible(10);
-    memo.ScrollTo(5, 5, false, true);
-    EXPECT_EQ(memo.TopLine(), 0);
-    EXPECT_EQ(memo.LeftColumn(), 0);
+    EXPECT_EQ(grid.View.IndexInRecord(3), 0);
+    EXPECT_EQ(grid.View.PointFromOffset(7, grid.Metrics), (TPoint{kTextLeft, 0}));
+    EXPECT_EQ(grid.View.OffsetFromPoint({200, 200}, grid.Metrics), 0);
+    EXPECT_FALSE(grid.View.FollowOffset(10, false, grid.Metrics));
+    grid.View.ScrollTo(5, 5, false, grid.longest());
+    EXPECT_EQ(grid.View.TopLine, 0);
+    EXPECT_EQ(grid.View.LeftColumn, 0);
 
     // Scrolled down, everything deleted: top, pending highlighting and look-ups start over.
-    SetText(memo, numberedLines(60));
-    memo.Perform(SMM_TOPLINE, SMM_SET, 40);
-    memo.SetHighlightStart(memo.FirstRecord()->Next);
-    memo.SelectAll();
-    memo.SetSelText("");
-    EXPECT_EQ(memo.RecordCount(), 0);
-    EXPECT_EQ(memo.TopLine(), 0);
-    EXPECT_EQ(memo.HighlightStart(), nullptr);
-    EXPECT_EQ(memo.LocateOffset(3, line, start), nullptr);
-    memo.SetSelText("again");
-    EXPECT_EQ(memo.IndexInRecord(3), 3);
-
-    // Re-wrapping replaces records under the top of the view: it stays on the text it showed.
-    SetText(memo, std::string(600, 'w'));
-    memo.SetWordWrap(true);
-    memo.SetWrapAtColumn(20); // 30 pieces of 20
-    memo.Perform(SMM_TOPLINE, SMM_SET, 10);
-    Select(memo, 210, 210); // in sight: the caret does not move the view
-    ASSERT_EQ(memo.TopLine(), 10);
-    memo.SetWrapAtColumn(40); // the old top offset 200 lies in the sixth piece of 40
-    EXPECT_EQ(memo.TopLine(), 5);
-    memo.LocateOffset(210, line, start);
-    EXPECT_EQ(line, 5);
-    EXPECT_EQ(start, 200);
+    grid.setText(numberedLines(60));
+    grid.topLine(40);
+    grid.Text.SetHighlightStart(grid.Text.FirstRecord()->Next);
+    grid.Text.SetSelection(0, grid.Text.TextLength());
+    grid.Text.InsertText("");
+    EXPECT_EQ(grid.Text.RecordCount(), 0);
+    EXPECT_EQ(grid.View.TopLine, 0);
+    EXPECT_EQ(grid.Text.HighlightStart(), nullptr);
+    EXPECT_EQ(grid.View.Locate(3, line, start), nullptr);
+    grid.Text.InsertText("again");
+    EXPECT_EQ(grid.View.IndexInRecord(3), 3);
 }
 
 TEST(ViewGeometry, TheViewFollowsTheCaretByRowsAndEightColumns)
 {
-    TCodeMemo memo;
-    showGrid(memo, 40, 10);
-    SetText(memo, numberedLines(100, 200));
+    GridView grid(40, 10);
+    grid.setText(numberedLines(100, 200));
     const int lineLength = 201;
-    memo.MakeOffsetVisible(50 * lineLength);
-    EXPECT_EQ(memo.TopLine(), 41); // the caret's row is the last full one
-    EXPECT_EQ(memo.LeftColumn(), 0);
-    memo.MakeOffsetVisible(45 * lineLength);
-    EXPECT_EQ(memo.TopLine(), 41);
-    memo.MakeOffsetVisible(20 * lineLength + 60);
-    EXPECT_EQ(memo.TopLine(), 20);
-    EXPECT_EQ(memo.LeftColumn(), 24); // 60 is the first column that 8-column steps bring in sight
-    memo.MakeOffsetVisible(20 * lineLength + 70);
-    EXPECT_EQ(memo.LeftColumn(), 32);
-    memo.MakeOffsetVisible(20 * lineLength + 20);
-    EXPECT_EQ(memo.LeftColumn(), 16);
-    memo.MakeOffsetVisible(20 * lineLength);
-    EXPECT_EQ(memo.LeftColumn(), 0);
+    grid.follow(50 * lineLength);
+    EXPECT_EQ(grid.View.TopLine, 41); // the caret's row is the last full one
+    EXPECT_EQ(grid.View.LeftColumn, 0);
+    grid.follow(45 * lineLength);
+    EXPECT_EQ(grid.View.TopLine, 41);
+    grid.follow(20 * lineLength + 60);
+    EXPECT_EQ(grid.View.TopLine, 20);
+    EXPECT_EQ(grid.View.LeftColumn, 24); // 60 is the first column that 8-column steps bring in sight
+    grid.follow(20 * lineLength + 70);
+    EXPECT_EQ(grid.View.LeftColumn, 32);
+    grid.follow(20 * lineLength + 20);
+    EXPECT_EQ(grid.View.LeftColumn, 16);
+    grid.follow(20 * lineLength);
+    EXPECT_EQ(grid.View.LeftColumn, 0);
+    // The top record follows the top line, so that look-ups start from it.
+    int start = 0, index = 0;
+    EXPECT_EQ(grid.View.TopRecord, grid.View.RecordAtLine(20, start, index));
+    EXPECT_EQ(grid.View.TopOffset, 20 * lineLength);
+    // With word wrap a caret within the first window's columns shows them from column 0.
+    grid.follow(20 * lineLength + 70);
+    ASSERT_EQ(grid.View.LeftColumn, 32);
+    EXPECT_TRUE(grid.View.FollowOffset(20 * lineLength + 30, true, grid.Metrics));
+    EXPECT_EQ(grid.View.LeftColumn, 0);
     // After a final line break the caret's row is below the last record.
-    SetText(memo, numberedLines(30) + "\r\n");
-    memo.MakeOffsetVisible(memo.TextLength());
-    EXPECT_EQ(memo.TopLine(), 21);
+    grid.setText(numberedLines(30) + "\r\n");
+    grid.follow(grid.Text.TextLength());
+    EXPECT_EQ(grid.View.TopLine, 21);
 }
 
-TEST(ViewGeometry, AutoScrollFollowsThePointerOnATimer)
+TEST(ViewGeometry, AutoScrollTargetsStepTowardsThePointer)
 {
-    TCodeMemo memo;
-    showGrid(memo, 40, 10);
-    SetText(memo, numberedLines(100, 200));
-    Select(memo, 5, 5);
-    const int lh = memo.LineHeight();
-    // Below the window: one line down, the caret to the last row, the anchor kept.
-    EXPECT_TRUE(memo.AutoScrollStep({50, 10 * lh + 30}));
-    EXPECT_EQ(memo.TopLine(), 1);
-    EXPECT_EQ(Selection(memo).Start, 5);
-    int line = 0, start = 0;
-    memo.LocateOffset(Selection(memo).End, line, start);
-    EXPECT_EQ(line, 10);
-    EXPECT_TRUE(memo.AutoScrollStep({50, 10 * lh + 30}));
-    EXPECT_EQ(memo.TopLine(), 2);
-    // Above: one line up, the caret to the first row.
-    EXPECT_TRUE(memo.AutoScrollStep({50, -4}));
-    EXPECT_EQ(memo.TopLine(), 1);
-    EXPECT_EQ(Selection(memo).End, 201);
-    // Right and left of the text: one column each way.
-    EXPECT_TRUE(memo.AutoScrollStep({memo.ClientWidth() + 5, 2 * lh}));
-    EXPECT_EQ(memo.LeftColumn(), 1);
-    EXPECT_EQ(memo.TopLine(), 1);
-    EXPECT_EQ(Selection(memo).End, 3 * 201 + 40); // on the last whole column
-    EXPECT_TRUE(memo.AutoScrollStep({memo.TextLeft() - 1, 2 * lh}));
-    EXPECT_EQ(memo.LeftColumn(), 0);
-    EXPECT_EQ(Selection(memo).End, 3 * 201);
-    // Inside, nothing.
-    EXPECT_FALSE(memo.AutoScrollStep({50, 2 * lh}));
-    // A drag of the selection scrolls without moving the caret.
-    memo.BeginAutoScroll(false, true);
-    memo.EndAutoScroll();
-    int caret = Selection(memo).End;
-    EXPECT_TRUE(memo.AutoScrollStep({50, 10 * lh + 30}));
-    EXPECT_EQ(Selection(memo).End, caret);
-
-    // ScrollTo with auto-scroll returns at once; the timer ends by itself with no button held.
-    memo.ScrollTo(0, 0, true, true);
-    EXPECT_TRUE(memo.AutoScrolling());
-    QElapsedTimer clock;
-    clock.start();
-    while (memo.AutoScrolling() && clock.elapsed() < 2000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(memo.AutoScrolling());
-}
-
-TEST(ViewGeometry, FocusLineFramesTheCaretRow)
-{
-    TCodeMemo memo;
-    showGrid(memo, 40, 10);
-    SetText(memo, "one\r\ntwo\r\nthree");
-    Select(memo, 6, 6);
-    memo.SetShowFocusLine(true);
-    const int lh = memo.LineHeight();
-    const QImage& picture = memo.BackBuffer();
-    const int x = memo.ClientWidth() - 3;
-    // White background: the frame is black, on the row's first and last pixel rows only.
-    EXPECT_EQ(picture.pixel(x, lh), qRgb(0, 0, 0));
-    EXPECT_EQ(picture.pixel(x, 2 * lh - 1), qRgb(0, 0, 0));
-    EXPECT_EQ(picture.pixel(x, lh + 2), qRgb(255, 255, 255));
-    EXPECT_EQ(picture.pixel(x, 0), qRgb(255, 255, 255));
-    if (memo.TextLeft() > 0) {
-        EXPECT_EQ(picture.pixel(memo.TextLeft() - 1, lh), picture.pixel(memo.TextLeft() - 1, lh + 2));
-    }
-}
-
-TEST(ViewGeometry, WordCharacters)
-{
-    TCodeMemo memo;
-    EXPECT_TRUE(memo.CharStartsWord('a') && memo.CharStartsWord('Z') && memo.CharStartsWord('_'));
-    EXPECT_FALSE(memo.CharStartsWord('1') || memo.CharStartsWord('-') || memo.CharStartsWord('\xE9'));
-    EXPECT_TRUE(memo.CharIsInWord('1') && memo.CharIsInWord('\'') && memo.CharIsInWord('-'));
-    EXPECT_FALSE(memo.CharIsInWord(' ') || memo.CharIsInWord('.'));
-    memo.fn_CharStartsWord = [](char c) { return c == '$'; };
-    memo.fn_CharIsInWord = [](char c) { return c == '\xE9'; };
-    EXPECT_TRUE(memo.CharStartsWord('$'));
-    EXPECT_FALSE(memo.CharStartsWord('a'));
-    EXPECT_TRUE(memo.CharIsInWord('\xE9'));
+    GridView grid(40, 10);
+    grid.setText(numberedLines(100, 200));
+    grid.topLine(5);
+    grid.leftColumn(3);
+    const TRect edges{kTextLeft, 0, grid.View.ClientWidth, grid.View.ClientHeight};
+    const int lastRowY = 10 * kLineHeight - 1;
+    auto target = [&](TPoint pointer, bool wordWrap = false) {
+        return grid.View.AutoScrollTarget(pointer, edges, kTextLeft, wordWrap, grid.longest());
+    };
+    // Below and above: a line each way, the caret to the last or the first row.
+    TAutoScrollTarget below = target({50, 10 * kLineHeight + 30});
+    EXPECT_EQ(below.Line, 6);
+    EXPECT_EQ(below.Column, 3);
+    EXPECT_EQ(below.CaretAt, (TPoint{0, lastRowY}));
+    TAutoScrollTarget above = target({50, -4});
+    EXPECT_EQ(above.Line, 4);
+    EXPECT_EQ(above.CaretAt, (TPoint{0, 0}));
+    // Right and left: a column each way, the caret before the character under the right edge.
+    TAutoScrollTarget right = target({grid.View.ClientWidth + 5, 2 * kLineHeight});
+    EXPECT_EQ(right.Column, 4);
+    EXPECT_EQ(right.Line, 5);
+    EXPECT_EQ(right.CaretAt, (TPoint{grid.View.ClientWidth - 1 - kCharWidth / 2, 2 * kLineHeight}));
+    TAutoScrollTarget left = target({kTextLeft - 1, 2 * kLineHeight});
+    EXPECT_EQ(left.Column, 2);
+    EXPECT_EQ(left.CaretAt, (TPoint{kTextLeft, 2 * kLineHeight}));
+    // Inside: the view stays and the caret goes to the pointer; wrapped text scrolls no columns.
+    TAutoScrollTarget inside = target({50, 2 * kLineHeight});
+    EXPECT_EQ(inside.Line, 5);
+    EXPECT_EQ(inside.Column, 3);
+    EXPECT_EQ(inside.CaretAt, (TPoint{50, 2 * kLineHeight}));
+    EXPECT_EQ(target({grid.View.ClientWidth + 5, 2 * kLineHeight}, true).Column, 3);
+    // At the ends of the text the view goes no further.
+    grid.topLine(99);
+    EXPECT_EQ(target({50, 10 * kLineHeight + 30}).Line, 99);
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <random>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
+#include "platform/core/RegistryTree.h"
 
 extern char** environ;
 
@@ -644,3 +646,48 @@ TEST_F(RegistryTest, AFailedSaveIsReportedAndTriedAgainOnTheNextChange)
 }
 
 } // namespace
+
+// Whatever the store reads, it writes back in a form it reads again to the same tree.
+TEST(RegistryFile, RandomNamesAndValuesSurviveWritingAndReadingBack)
+{
+    using namespace registry_detail;
+    std::mt19937 random(5252);
+    const std::string pick = "ab\\[]\"%=@ \t\xE9\x81\x9D\xFF#;:,/";
+    auto name = [&](bool mayBeEmpty) {
+        std::string text;
+        const size_t length = (mayBeEmpty ? 0 : 1) + random() % 6;
+        for (size_t i = 0; i < length; ++i)
+            text += pick[random() % pick.size()];
+        return text;
+    };
+    for (int round = 0; round < 200; ++round) {
+        Key roots[kRootCount];
+        for (int n = 0; n < 8; ++n) {
+            std::vector<std::string> parts;
+            for (int depth = int(random() % 3) + 1; depth > 0; --depth)
+                parts.push_back(name(false));
+            Key* key = descend(roots[random() % kRootCount], parts, true);
+            ASSERT_NE(key, nullptr);
+            if (random() % 2)
+                putValue(*key, name(true), rdString, name(true), 0);
+            else
+                putValue(*key, name(true), rdInteger, {}, int32_t(random()));
+        }
+        const std::string first = storeText(roots);
+        Key reread[kRootCount];
+        int badLine = 0;
+        ASSERT_TRUE(readStoreText(first, reread, badLine)) << "line " << badLine << " of\n" << first;
+        EXPECT_EQ(storeText(reread), first);
+    }
+
+    // A key name holding a backslash, as a file may spell it, comes back as it was read.
+    Key roots[kRootCount];
+    int badLine = 0;
+    ASSERT_TRUE(readStoreText("Kestrima registry 1\n[HKEY_CURRENT_USER\\%5C]\n\"v\"=\"x\"\n", roots, badLine));
+    ASSERT_EQ(roots[0].Keys.size(), 1u);
+    EXPECT_EQ(roots[0].Keys[0]->Name, "\\");
+    Key again[kRootCount];
+    ASSERT_TRUE(readStoreText(storeText(roots), again, badLine)) << storeText(roots);
+    ASSERT_EQ(again[0].Keys.size(), 1u);
+    EXPECT_EQ(again[0].Keys[0]->Name, "\\");
+}
