@@ -312,6 +312,7 @@ private:
     int selectedElement() const;
     void redrawExample();
     void setBorderText(QLineEdit* box, int value);
+    void spinStep(TSpinButton* spin, int step);
 
     // The working copy; the parser's settings loan owns it while Execute runs.
     TSM_Settings* FSettings = nullptr;

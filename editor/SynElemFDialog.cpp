@@ -78,11 +78,6 @@ constexpr int kButtonHeight = 25;
 constexpr int kColorButtonWidth = 124;
 constexpr int kSpinWidth = 8;
 
-QString resText(int id)
-{
-    return FromWin1252(LoadResString(id));
-}
-
 std::string textOf(const QLineEdit* box)
 {
     return ToWin1252(box->text());
@@ -353,13 +348,13 @@ void TOptionsDialog::formCreate()
     }
     FLastClick = {0, 0};
 
-    setWindowTitle(resText(kCaption));
-    PageControl->setTabText(kOptionsPage, resText(kOptionsText));
-    GroupBox4->setTitle(resText(kOptionsText));
-    PageControl->setTabText(kHighlightingPage, resText(kHighlightingText));
-    PageControl->setTabText(kKeysPage, resText(kKeysText));
-    PageControl->setTabText(kAutoCorrectPage, resText(kAutoCorrectText));
-    PageControl->setTabText(kTemplatesPage, resText(kTemplatesText));
+    setWindowTitle(LoadResQString(kCaption));
+    PageControl->setTabText(kOptionsPage, LoadResQString(kOptionsText));
+    GroupBox4->setTitle(LoadResQString(kOptionsText));
+    PageControl->setTabText(kHighlightingPage, LoadResQString(kHighlightingText));
+    PageControl->setTabText(kKeysPage, LoadResQString(kKeysText));
+    PageControl->setTabText(kAutoCorrectPage, LoadResQString(kAutoCorrectText));
+    PageControl->setTabText(kTemplatesPage, LoadResQString(kTemplatesText));
     const std::pair<QLabel*, int> labels[] = {
         {Label13, kPrintText}, {Label14, kGeneralText}, {Label15, kIndentStepText}, {Label16, kWrapColumnText},
         {Label7, kRightMarginSize}, {Label9, kGutterSize}, {Label11, kTabColumnsText},
@@ -370,25 +365,25 @@ void TOptionsDialog::formCreate()
         {ActKeysLabel, kActKeysText}, {NameLabel, kNameText}, {DescLabel, kDescText}, {HotKeyLabel, kHotKeyText},
     };
     for (const auto& [l, id] : labels)
-        l->setText(resText(id));
-    GroupBox1->setTitle(resText(kAttributesText));
-    UseBoldBox->setText(resText(kBoldText));
-    UseItalicBox->setText(resText(kItalicText));
-    UseUnderlineBox->setText(resText(kUnderlineText));
-    UseDefForeBox->setText(resText(kForegroundText));
-    UseDefBackBox->setText(resText(kBackgroundText));
-    DefCheckBox->setTitle(resText(kDefaultInText));
-    AddButton->setText(resText(kAddText) + QStringLiteral("..."));
-    DeleteButton->setText(resText(kDeleteText));
-    EditButton->setText(resText(kEditText) + QStringLiteral("..."));
-    AutoReplButton1->setText(resText(kAddText));
-    CodeTemplateButton1->setText(resText(kAddText));
-    AutoReplButton2->setText(resText(kReplaceText));
-    CodeTemplateButton2->setText(resText(kReplaceText));
-    OKButton->setText(resText(kOkText));
-    CancelButton->setText(resText(kCancelText));
+        l->setText(LoadResQString(id));
+    GroupBox1->setTitle(LoadResQString(kAttributesText));
+    UseBoldBox->setText(LoadResQString(kBoldText));
+    UseItalicBox->setText(LoadResQString(kItalicText));
+    UseUnderlineBox->setText(LoadResQString(kUnderlineText));
+    UseDefForeBox->setText(LoadResQString(kForegroundText));
+    UseDefBackBox->setText(LoadResQString(kBackgroundText));
+    DefCheckBox->setTitle(LoadResQString(kDefaultInText));
+    AddButton->setText(LoadResQString(kAddText) + QStringLiteral("..."));
+    DeleteButton->setText(LoadResQString(kDeleteText));
+    EditButton->setText(LoadResQString(kEditText) + QStringLiteral("..."));
+    AutoReplButton1->setText(LoadResQString(kAddText));
+    CodeTemplateButton1->setText(LoadResQString(kAddText));
+    AutoReplButton2->setText(LoadResQString(kReplaceText));
+    CodeTemplateButton2->setText(LoadResQString(kReplaceText));
+    OKButton->setText(LoadResQString(kOkText));
+    CancelButton->setText(LoadResQString(kCancelText));
     for (size_t i = 0; i < FOptionBoxes.size(); ++i)
-        FOptionBoxes[i]->setText(resText(kOptionBoxes[i].Text));
+        FOptionBoxes[i]->setText(LoadResQString(kOptionBoxes[i].Text));
 
     FKeyError = false;
     FEditor->Perform(SMM_SETTINGSCHANGED, 0, 0);
@@ -478,7 +473,7 @@ void TOptionsDialog::formShow()
         }
         for (auto [text, code] : {std::pair{kSelTextText, int(kSelTextElement)}, std::pair{kMarginText, int(kMarginElement)},
                                   std::pair{kGutterText, int(kGutterElement)}}) {
-            auto* item = new QListWidgetItem(resText(text), SynElementsBox);
+            auto* item = new QListWidgetItem(LoadResQString(text), SynElementsBox);
             item->setData(Qt::UserRole, code);
         }
 
@@ -572,24 +567,34 @@ void TOptionsDialog::OptionBoxClick(QCheckBox* box)
     TabColBox->setEnabled((word & kWordWrapBit) == 0);
 }
 
+namespace {
+
+// The editor takes the number typed; the box shows the value the editor kept, cut to the width the
+// setting is stored in, and the working copy takes that value.
+template <class Stored>
+void applyNumberBox(QLineEdit* box, TCodeMemo* editor, void (TCustomCodeMemo::*set)(int),
+                    int (TCustomCodeMemo::*get)() const, int32_t& setting)
+{
+    (editor->*set)(strToInt(textOf(box)));
+    const auto shown = static_cast<Stored>((editor->*get)());
+    box->setText(QString::number(shown));
+    setting = shown;
+}
+
+} // namespace
+
 void TOptionsDialog::IndentStepBoxExit()
 {
-    if (!FSettings)
-        return;
-    FEditor->SetIndentStep(strToInt(textOf(IndentStepBox)));
-    const auto shown = static_cast<uint8_t>(FEditor->IndentStep());
-    IndentStepBox->setText(QString::number(shown));
-    FSettings->IndentStep = shown;
+    if (FSettings)
+        applyNumberBox<uint8_t>(IndentStepBox, FEditor, &TCustomCodeMemo::SetIndentStep, &TCustomCodeMemo::IndentStep,
+                                FSettings->IndentStep);
 }
 
 void TOptionsDialog::WrapColumnBoxExit()
 {
-    if (!FSettings)
-        return;
-    FEditor->SetWrapAtColumn(strToInt(textOf(WrapColumnBox)));
-    const auto shown = static_cast<uint16_t>(FEditor->WrapAtColumn());
-    WrapColumnBox->setText(QString::number(shown));
-    FSettings->WrapAtColumn = shown;
+    if (FSettings)
+        applyNumberBox<uint16_t>(WrapColumnBox, FEditor, &TCustomCodeMemo::SetWrapAtColumn,
+                                 &TCustomCodeMemo::WrapAtColumn, FSettings->WrapAtColumn);
 }
 
 void TOptionsDialog::BorderWidthChange(QLineEdit* box)
@@ -613,26 +618,25 @@ void TOptionsDialog::BorderWidthChange(QLineEdit* box)
 
 void TOptionsDialog::SpinUpClick(TSpinButton* spin)
 {
-    QLineEdit* box = spin->property("Tag").toInt() == 1 ? LeftBorderWidthBox : RightMarginWidthBox;
-    if (box->text().isEmpty()) {
-        box->setText(QStringLiteral("1"));
-        return;
-    }
-    const int value = strToInt(textOf(box));
-    if (value < kMaxBorderWidth)
-        box->setText(QString::number(value + 1));
+    spinStep(spin, 1);
 }
 
 void TOptionsDialog::SpinDownClick(TSpinButton* spin)
+{
+    spinStep(spin, -1);
+}
+
+// One step within 0..199; an empty box becomes 1. The new text runs the box's change handler.
+void TOptionsDialog::spinStep(TSpinButton* spin, int step)
 {
     QLineEdit* box = spin->property("Tag").toInt() == 1 ? LeftBorderWidthBox : RightMarginWidthBox;
     if (box->text().isEmpty()) {
         box->setText(QStringLiteral("1"));
         return;
     }
-    const int value = strToInt(textOf(box));
-    if (value > 0)
-        box->setText(QString::number(value - 1));
+    const int value = strToInt(textOf(box)) + step;
+    if (value >= 0 && value <= kMaxBorderWidth)
+        box->setText(QString::number(value));
 }
 
 void TOptionsDialog::TabColumnsBoxExit()
