@@ -6,6 +6,8 @@
 
 #include "app/uFormPrincipal.h"
 #include "app/uSplashScreen.h"
+#include "editor/SynElemF.h"
+#include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
 
@@ -18,6 +20,11 @@ int main(int argc, char** argv)
     TSingleInstance instance("Kestrima");
     if (!instance.Start(WM_ACTIVAINSTANCIA))
         return 0;
+
+    // The parsers stay free of widgets; their settings dialog is the editor's options dialog.
+    TCodeMemoParser::SetSettingsDialog([](TCodeMemoParser& parser, TSM_PropEdPages pages) {
+        return TOptionsDialog::EditParserSettings(parser, pages);
+    });
 
     std::unique_ptr<TformPrincipal> form;
     try {

@@ -307,6 +307,10 @@ public:
     int FontSize() const { return FFontSize; }
     uint8_t FontCharset() const { return FFontCharset; }
     void SetControlFont(const std::string& name, int size, uint8_t charset = DEFAULT_CHARSET);
+    // While off, a changed control font stays the control's own and never reaches the active
+    // settings (an example editor whose settings a dialog edits by itself).
+    bool FontWriteBack() const { return FFontWriteBack; }
+    void SetFontWriteBack(bool value) { FFontWriteBack = value; }
 
     // ---- view state
 
@@ -871,6 +875,7 @@ private:
     // Set while the settings give the control their font: the change must not flow back.
     bool FFontFromSettings = false;
     bool FInFontChanged = false;
+    bool FFontWriteBack = true;
     bool FWindowCreated = false;
     int64_t FLastDoubleClick = 0;
 

@@ -664,7 +664,7 @@ void TCustomCodeMemo::emCharFromPos(TMessage& m)
 
 void TCustomCodeMemo::cmFontChanged(TMessage&)
 {
-    if (FInFontChanged || FFontFromSettings)
+    if (FInFontChanged || FFontFromSettings || !FFontWriteBack)
         return;
     Guard inHandler(FInFontChanged);
     FSettings->FontName = FFontName;

@@ -33,11 +33,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
 
-QString resText(int id)
-{
-    return FromWin1252(LoadResString(id));
-}
-
 int bottomOf(const QWidget* w)
 {
     return w->y() + w->height();
@@ -89,9 +84,9 @@ TKeyAssignDialog::TKeyAssignDialog(QWidget* parent) : QDialog(parent)
     FStep2Panel = createStep(2, FStep2Label, FStep2InfoLabel, FHotKey2, FClearKey2Button);
 
     FButtonPanel = new QWidget(this);
-    FBackButton = new QPushButton(resText(kBackText), FButtonPanel);
-    FNextButton = new QPushButton(resText(kNextText), FButtonPanel);
-    FCancelButton = new QPushButton(resText(kCancelText), FButtonPanel);
+    FBackButton = new QPushButton(LoadResQString(kBackText), FButtonPanel);
+    FNextButton = new QPushButton(LoadResQString(kNextText), FButtonPanel);
+    FCancelButton = new QPushButton(LoadResQString(kCancelText), FButtonPanel);
     for (QPushButton* button : {FBackButton, FNextButton, FCancelButton}) {
         button->resize(kButtonWidth, kButtonHeight);
         button->move(0, (kButtonPanelHeight - kButtonHeight) / 2);
@@ -112,8 +107,8 @@ TKeyAssignDialog::TKeyAssignDialog(QWidget* parent) : QDialog(parent)
     FStep = 1;
     showStep(1);
     UpdateButtons();
-    FStep1Label->setText(resText(kStepText) + QStringLiteral(" 1"));
-    FStep2Label->setText(resText(kStepText) + QStringLiteral(" 2"));
+    FStep1Label->setText(LoadResQString(kStepText) + QStringLiteral(" 1"));
+    FStep2Label->setText(LoadResQString(kStepText) + QStringLiteral(" 2"));
     FStep1Label->adjustSize();
     FStep2Label->adjustSize();
 }
@@ -134,7 +129,7 @@ QWidget* TKeyAssignDialog::createStep(int tag, QLabel*& stepLabel, QLabel*& info
     infoLabel->move(kMargin, kInfoTop);
     box = new TSM_HotKey(panel);
     box->resize(kBoxWidth, kBoxHeight);
-    clear = new QPushButton(resText(kClearText), panel);
+    clear = new QPushButton(LoadResQString(kClearText), panel);
     clear->resize(kClearWidth, kClearHeight);
     clear->setAutoDefault(false);
     connect(box, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
@@ -155,7 +150,7 @@ void TKeyAssignDialog::showStep(int step)
 
 void TKeyAssignDialog::UpdateButtons()
 {
-    FNextButton->setText(resText(FStep == 2 ? kFinishText : kNextText));
+    FNextButton->setText(LoadResQString(FStep == 2 ? kFinishText : kNextText));
     FNextButton->setEnabled(FHotKey1->ShowsKey());
     FBackButton->setEnabled(FStep == 2);
     FClearKey1Button->setEnabled(FNextButton->isEnabled());
@@ -198,10 +193,10 @@ bool TKeyAssignDialog::Execute(TShortCut& key1, TShortCut& key2, const std::stri
     FKey2 = key2;
     QString prefix;
     if (mode == kmEdit)
-        prefix = resText(kEditPrefix);
+        prefix = LoadResQString(kEditPrefix);
     else if (mode == kmAdd)
-        prefix = resText(kAddPrefix);
-    setWindowTitle(prefix + resText(kKeyPairFor) + FromWin1252(commandName));
+        prefix = LoadResQString(kAddPrefix);
+    setWindowTitle(prefix + LoadResQString(kKeyPairFor) + FromWin1252(commandName));
     for (auto [label, info] : {std::pair{FStep1InfoLabel, &step1Info}, std::pair{FStep2InfoLabel, &step2Info}}) {
         label->setText(FromWin1252(*info));
         label->resize(kInfoWidth, label->heightForWidth(kInfoWidth));

@@ -6,10 +6,12 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
 #include "platform/Win1252Qt.h"
+#include "platform/core/SysUtils.h"
 
 // ---------------------------------------------------------------- resolution
 
@@ -200,4 +202,39 @@ void InstallQtFontEngine()
 {
     static QtFontEngine engine;
     SetFontEngine(&engine);
+}
+
+namespace {
+
+QFontDatabase::WritingSystem writingSystemOf(uint8_t charset)
+{
+    switch (charset) {
+    case 0: case 1: case 77: case 162: case 186: case 238: return QFontDatabase::Latin;
+    case 128: return QFontDatabase::Japanese;
+    case 129: case 130: return QFontDatabase::Korean;
+    case 134: return QFontDatabase::SimplifiedChinese;
+    case 136: return QFontDatabase::TraditionalChinese;
+    case 161: return QFontDatabase::Greek;
+    case 177: return QFontDatabase::Hebrew;
+    case 178: return QFontDatabase::Arabic;
+    case 204: return QFontDatabase::Cyrillic;
+    case 222: return QFontDatabase::Thai;
+    default: return QFontDatabase::Any;
+    }
+}
+
+} // namespace
+
+std::vector<std::string> FontFamiliesOfCharset(uint8_t charset)
+{
+    std::vector<std::string> names;
+    for (const QString& family : QFontDatabase::families(writingSystemOf(charset)))
+        names.push_back(ToWin1252(family));
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return CompareText(a, b) < 0;
+    });
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& a, const std::string& b) { return SameText(a, b); }),
+                names.end());
+    return names;
 }

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include "platform/core/SysUtils.h"
+
 QString FromWin1252(std::string_view bytes)
 {
     QString result;
@@ -23,4 +25,9 @@ std::string ToWin1252(const QString& text)
         result += CharToWin1252(ch, byte) ? byte : '?';
     }
     return result;
+}
+
+QString LoadResQString(int id)
+{
+    return FromWin1252(LoadResString(id));
 }

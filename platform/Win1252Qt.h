@@ -12,3 +12,5 @@ class QString;
 QString FromWin1252(std::string_view bytes);
 // Characters with no Windows-1252 byte become '?'.
 std::string ToWin1252(const QString& text);
+// String-table entry `id` as a widget shows it.
+QString LoadResQString(int id);

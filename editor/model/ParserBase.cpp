@@ -2,6 +2,7 @@
 #include "editor/model/ParserBase.h"
 
 #include <algorithm>
+#include <utility>
 
 TParserClient::~TParserClient()
 {
@@ -40,8 +41,12 @@ void TCustomCodeMemoParser::ReleaseEditors()
 
 void TCustomCodeMemoParser::noteListing(TParserClient* editor)
 {
-    const bool listed = std::find(FEditors.begin(), FEditors.end(), editor) != FEditors.end() ||
-                        std::find(FNotified.begin(), FNotified.end(), editor) != FNotified.end();
+    auto lists = [editor](const std::vector<TParserClient*>& list) {
+        return std::find(list.begin(), list.end(), editor) != list.end();
+    };
+    bool listed = lists(FEditors) || lists(FNotified);
+    for (const TParserSettingsLoan* loan = FLoan; loan && !listed; loan = loan->FOuter)
+        listed = lists(loan->FLentEditors);
     std::vector<TCustomCodeMemoParser*>& parsers = editor->FListedBy;
     auto it = std::find(parsers.begin(), parsers.end(), this);
     if (listed && it == parsers.end())
@@ -52,6 +57,8 @@ void TCustomCodeMemoParser::noteListing(TParserClient* editor)
 
 void TCustomCodeMemoParser::forgetEditor(TParserClient* editor)
 {
+    for (TParserSettingsLoan* loan = FLoan; loan; loan = loan->FOuter)
+        std::erase(loan->FLentEditors, editor);
     DetachEditor(editor);
     RemoveFreeNotification(editor);
 }
@@ -119,4 +126,27 @@ void TCustomCodeMemoParser::RemoveFreeNotification(TParserClient* editor)
         FNotified.erase(it);
         noteListing(editor);
     }
+}
+
+TParserSettingsLoan::TParserSettingsLoan(TCustomCodeMemoParser& parser, std::unique_ptr<TSM_Settings> standIn)
+    : FParser(parser), FLent(std::move(standIn)), FOuter(parser.FLoan)
+{
+    if (!FLent)
+        FLent = std::make_unique<TSM_Settings>();
+    std::swap(parser.FSettings, FLent);
+    FLentEditors = std::exchange(parser.FEditors, {});
+    parser.FLoan = this;
+}
+
+TParserSettingsLoan::~TParserSettingsLoan()
+{
+    // Editors attached to the stand-in leave it before it goes.
+    const std::vector<TParserClient*> attached = FParser.FEditors;
+    for (TParserClient* editor : attached)
+        FParser.DetachEditor(editor);
+    std::swap(FParser.FSettings, FLent);
+    FParser.FEditors = std::move(FLentEditors);
+    FParser.FLoan = FOuter;
+    for (TParserClient* editor : FParser.FEditors)
+        FParser.noteListing(editor);
 }

@@ -11,6 +11,7 @@
 
 class TCustomCodeMemoParser;
 class TEdStream;
+class TParserSettingsLoan;
 
 // An editor as a parser sees it. The parser lists the editors that use it, makes them clients of its
 // settings, and tells them when its settings are replaced and when it goes.
@@ -125,6 +126,7 @@ protected:
 
 private:
     friend class TParserClient;
+    friend class TParserSettingsLoan;
     // Keeps the editor's own record of the parsers that list it in step with the two lists.
     void noteListing(TParserClient* editor);
     // Removes the editor from both lists; called by an editor that goes.
@@ -134,6 +136,35 @@ private:
     std::unique_ptr<TSM_Settings> FSettings;
     std::vector<TParserClient*> FEditors;
     std::vector<TParserClient*> FNotified;
+    // The innermost loan of the settings; each loan keeps the editor list it put aside, which an
+    // editor that goes meanwhile leaves as well.
+    TParserSettingsLoan* FLoan = nullptr;
     bool FLoading = false;
     bool FDestroying = false;
+};
+
+// Lends a parser's settings object and editor list for as long as the object lives: the parser works
+// with a stand-in settings object and an empty editor list, and gets its own back on every path out,
+// exceptions included. Editors attached meanwhile are detached from the stand-in before it goes.
+// Loans nest: each one gives back what it took.
+class TParserSettingsLoan {
+public:
+    TParserSettingsLoan(TCustomCodeMemoParser& parser, std::unique_ptr<TSM_Settings> standIn);
+    ~TParserSettingsLoan();
+    TParserSettingsLoan(const TParserSettingsLoan&) = delete;
+    TParserSettingsLoan& operator=(const TParserSettingsLoan&) = delete;
+
+    // The parser's own settings, put aside while the loan lasts.
+    TSM_Settings& Lent() { return *FLent; }
+    // The settings the parser works with meanwhile.
+    TSM_Settings& StandIn() { return FParser.Settings(); }
+    // The editors the parser listed when the loan began (less those that went since).
+    const std::vector<TParserClient*>& LentEditors() const { return FLentEditors; }
+
+private:
+    friend class TCustomCodeMemoParser;
+    TCustomCodeMemoParser& FParser;
+    std::unique_ptr<TSM_Settings> FLent;
+    std::vector<TParserClient*> FLentEditors;
+    TParserSettingsLoan* FOuter;
 };

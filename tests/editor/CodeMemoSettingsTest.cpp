@@ -263,3 +263,20 @@ TEST(CodeMemoProperties, FontsFlowBetweenControlAndSettingsWithoutLooping)
     EXPECT_EQ(memo.ActiveSettings().FontName, "Lucida Console");
     EXPECT_EQ(memo.ActiveSettings().FontSize, 14);
 }
+
+TEST(CodeMemoProperties, AControlFontStaysTheControlsWithWriteBackOff)
+{
+    TCodeMemo memo;
+    EXPECT_TRUE(memo.FontWriteBack());
+    memo.SetFontWriteBack(false);
+    memo.SetControlFont("Courier New", 20);
+    EXPECT_EQ(memo.FontSize(), 20);
+    EXPECT_EQ(memo.ActiveSettings().FontSize, 10);
+    // The settings still reach the control.
+    memo.ActiveSettings().FontSize = 12;
+    memo.Perform(SMM_SETTINGSCHANGED, 0, 0);
+    EXPECT_EQ(memo.FontSize(), 12);
+    memo.SetFontWriteBack(true);
+    memo.SetControlFont("Courier New", 16);
+    EXPECT_EQ(memo.ActiveSettings().FontSize, 16);
+}

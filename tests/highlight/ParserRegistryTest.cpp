@@ -9,6 +9,15 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "editor/CodeMemo.h"
+#include "editor/SynElemF.h"
 #include "editor/model/KeyBindings.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"
@@ -496,4 +505,98 @@ TEST_F(ParserRegistry, AConfirmedDialogSavesWhenTheRegistryIsOnAndAKeyIsSet)
     parser.RegistryKey = kKey;
     EXPECT_TRUE(parser.EditSettings(1 << ppKEYS));
     EXPECT_EQ(fieldOf(stored(), "GWD"), "77");
+}
+
+namespace {
+
+// Every file of the store folder with its contents.
+std::string folderState(const fs::path& folder)
+{
+    std::string state;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            state += entry.path().string() + "=" + ReadFileBytes(entry.path().string()) + ";";
+    return state;
+}
+
+// Runs `steps` on the options dialog once it is up, and cancels it if the steps left it open.
+void whenShown(std::function<void(TOptionsDialog&)> steps)
+{
+    QTimer::singleShot(0, [steps] {
+        auto* dialog = qobject_cast<TOptionsDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no options dialog";
+            return;
+        }
+        steps(*dialog);
+        if (dialog->isVisible())
+            dialog->CancelButton->click();
+    });
+}
+
+} // namespace
+
+TEST_F(ParserRegistry, TheOptionsDialogCommitsAndSavesOnlyOnOk)
+{
+    TCodeMemoParser::SetSettingsDialog(
+        [](TCodeMemoParser& edited, TSM_PropEdPages pages) { return TOptionsDialog::EditParserSettings(edited, pages); });
+    TCodeMemo memo;
+    memo.SetParser1(&parser);
+    TSM_Settings* own = &parser.Settings();
+    own->Options &= ~0x40u;
+    const std::string before = settingsBytes(parser);
+    const std::string store = folderState(FFolder.path);
+    auto edit = [](TOptionsDialog& d) {
+        d.LineNosBox->click();
+        d.LeftBorderWidthBox->setText("77");
+        d.FontSizeBox->setCurrentIndex(d.FontSizeBox->findText("14"));
+    };
+
+    for (int close = 0; close < 2; ++close) {
+        whenShown([&](TOptionsDialog& d) {
+            edit(d);
+            if (close)
+                d.close();
+        });
+        EXPECT_FALSE(parser.EditAll());
+        EXPECT_EQ(&parser.Settings(), own);
+        EXPECT_EQ(settingsBytes(parser), before);
+        EXPECT_EQ(parser.Editors(), std::vector<TParserClient*>{&memo});
+        EXPECT_EQ(&memo.ActiveSettings(), own);
+        EXPECT_EQ(folderState(FFolder.path), store);
+    }
+
+    // OK without a key: the settings change and the editors follow; nothing is stored.
+    parser.RegistryKey.clear();
+    whenShown([&](TOptionsDialog& d) {
+        edit(d);
+        d.OKButton->click();
+    });
+    EXPECT_TRUE(parser.EditAll());
+    EXPECT_EQ(own->Options & 0x40u, 0x40u);
+    EXPECT_EQ(own->Gutter, 77);
+    EXPECT_EQ(memo.FontSize(), 14);
+    EXPECT_EQ(parser.Editors(), std::vector<TParserClient*>{&memo});
+    EXPECT_EQ(folderState(FFolder.path), store);
+
+    // OK with a key stores the styles.
+    parser.RegistryKey = kKey;
+    whenShown([&](TOptionsDialog& d) {
+        d.LeftBorderWidthBox->setText("88");
+        d.OKButton->click();
+    });
+    EXPECT_TRUE(parser.EditSettings(1 << ppOPTIONS));
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKeyReadOnly(kKey));
+    EXPECT_EQ(fieldOf(registry.ReadString("Highlighting - " + own->LanguageName), "GWD"), "88");
+
+    // With OnModifyProperties no dialog comes up.
+    int calls = 0;
+    parser.OnModifyProperties = [&calls](TCustomCodeMemoParser*) { ++calls; };
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&dialogSeen] { dialogSeen = QApplication::activeModalWidget() != nullptr; });
+    EXPECT_FALSE(parser.EditAll());
+    QApplication::processEvents();
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(dialogSeen);
 }
