@@ -365,10 +365,10 @@ TEST_F(HighlightedSample, HtmlPage)
     // The script block: JavaScript inside, up to its closing tag.
     EXPECT_THAT(tokens, HasSubstr(R"(11:<SCRIPT 0:  18:LANGUAGE 19:= 22:"JavaScript" 0:  18:SRC 19:= 23:'menu.js' 14:> )"
                                   R"(51:\n 36:<!-- 51:\n 52:/* 53: Comentario\n   de bloque  54:*/ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:total 0:  43:= 0:  41:0 43:, 0:  40:patron 0:  43:= 0:  45:/a+b/ 40:g 43:;)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:if 0:  43:( 40:a 0:  43:== 0:  47:null 44:) 0:  46:return 0:  42:"vac)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:total 0:  43:= 0:  41:0 43:, 0:  40:patron 0:  43:= 0:  45:/ 60:a+b 63:/g 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:if 0:  43:( 40:a 0:  43:== 0:  47:null 44:) 0:  46:return 0:  55:" 42:vac)"));
     EXPECT_THAT(tokens, HasSubstr(R"(43:; 0:  49:// 50: nada 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  42:'ok' 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  56:' 42:ok 58:' 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(49:// 50:--> 51:\n 16:</SCRIPT 13:> 0:\n 10:</HEAD 13:>)"));
 
     // The editor paints each token in the style the script maps it to.
@@ -386,15 +386,15 @@ TEST_F(HighlightedSample, JavaScriptFile)
     const std::string tokens = highlight("javascript.syn", "sample.js");
     EXPECT_EQ(memo.ActiveSettings().LanguageName, "JavaScript");
     EXPECT_THAT(tokens, StartsWith(R"(49:// 50: Funciones de prueba 51:\n 52:/* 53: Bloque de\n   comentario  54:*/ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 42:"Ana" 43:, 0:  42:'Luis' 44:] 43:,)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 55:" 42:Ana 58:" 43:, 0:  56:' 42:Luis 58:' 44:] 43:,)"));
     // A slash after an operator starts a regular expression, after an operand it divides.
-    EXPECT_THAT(tokens, HasSubstr(R"(43:= 0:  45:/^[a-z]+$/ 40:i 43:, 0:  40:mitad 0:  43:= 0:  40:total 0:  43:/ 0:  41:2 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:= 0:  45:/ 60:^ 61:[ 60:a-z 62:] 60:+$ 63:/i 43:, 0:  40:mitad 0:  43:= 0:  40:total 0:  43:/ 0:  41:2 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(46:function 0:  40:cuenta 43:( 40:lista 44:) 0:  43:{ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:for 0:  43:( 46:var 0:  40:i 0:  43:= 0:  41:0 43:; 0:  40:i 0:  43:< 0:  40:lista 43:. 40:length)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:for 0:  43:( 46:var 0:  40:i 0:  43:= 0:  41:0 43:; 0:  40:i 0:  43:< 0:  40:lista 64:. 65:length)"));
     EXPECT_THAT(tokens, HasSubstr(R"(40:i 44:] 44:) 44:) 0:  40:total 0:  43:+= 0:  41:1.5e3 43:;)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:return 0:  46:typeof 0:  40:lista 0:  43:== 0:  42:"object" 0:  43:? 0:  47:null 0:  43:: 0:  41:0xFF 43:;)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(48:document 43:. 40:write 43:( 40:cuenta)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 43:. 40:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 42:')"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:return 0:  46:typeof 0:  40:lista 0:  43:== 0:  55:" 42:object 58:" 0:  43:? 0:  47:null 0:  43:: 0:  41:0xFF 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(48:document 64:. 65:write 43:( 40:cuenta)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 64:. 65:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 56:' 42:)"));
     EXPECT_THAT(tokens, EndsWith(R"(40:x 0:  43:= 0:  40:a 0:  43:/ 0:  40:b 0:  43:/ 0:  40:c 43:; 51:\n)"));
     EXPECT_EQ(memo.ActiveSettings().TokenStyle(45).Foreground, 6291584); // the regular-expression colour
 }
