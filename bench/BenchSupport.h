@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <string>
+
+#include "platform/core/Classes.h"
 
 // The control needs an application object; benchmarks run without a display.
 inline void ensureApplication()
@@ -18,4 +21,16 @@ inline void ensureApplication()
         static QApplication* application = new QApplication(argc, argv);
         (void)application;
     }
+}
+
+// The sample page (head with style sheet and script, tags, entities, comments, links) repeated to at
+// least `bytes` bytes.
+inline std::string RepeatedSamplePage(size_t bytes)
+{
+    const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
+    std::string page;
+    page.reserve(bytes + sample.size());
+    while (page.size() < bytes)
+        page += sample;
+    return page;
 }

@@ -19,11 +19,7 @@ namespace {
 struct TLargePage {
     TLargePage()
     {
-        const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
-        std::string page;
-        page.reserve((20u << 20) + sample.size());
-        while (page.size() < (20u << 20))
-            page += sample;
+        const std::string page = RepeatedSamplePage(20u << 20);
         size = static_cast<int64_t>(page.size());
         path = (std::filesystem::temp_directory_path() / "kestrima-bench-large.html").string();
         WriteFileBytes(path, page);

@@ -17,6 +17,7 @@
 #include "editor/CodeMemoStrings.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/EditorErrors.h"
+#include "editor/model/DroppedText.h"
 #include "editor/model/EditorMessages.h"
 #include "editor/KeyboardInput.h"
 #include "editor/MouseInput.h"
@@ -46,6 +47,7 @@ class TTextMark;
 class TMacroKeywords;
 class TLinePainter;
 struct TPainterState;
+struct TExportSource;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -56,9 +58,6 @@ enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 // Formats copy puts on the clipboard, one bit each.
 enum TSM_ClipFormat : uint8_t { smTEXT, smRTF };
 using TSM_ClipFormats = uint8_t;
-
-// Kinds of data a drop offers: bit 0 files, 1 Unicode text, 2 text, 8 HTML.
-using TSourceTypes = uint32_t;
 
 // How a disabled or read-only editor is coloured by the painter.
 struct TSM_StateColors {
@@ -134,10 +133,10 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
-// Commands, MouseInput, TemplatesInput, CodeMemoUndo) as members of this class. Those still to come
-// (bookmarks, text marks, search, export, clipboard, drag and drop) are virtual members whose plain
-// defaults stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept in
-// a struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with its
+// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export) as members of this class. Those still
+// to come (bookmarks, text marks, search, drag and drop) are virtual members whose plain defaults
+// stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept in a
+// struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with its
 // records), the keyboard's (FKeys) and the mouse's (FMouse).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
@@ -581,13 +580,16 @@ public:
     TSkipTable& SkipTable() { return FSkipTable; }
 
     // Export and clipboard: SaveSelection writes the plain forms itself and hands RTF and HTML to
-    // the writers, which write nothing until the export unit provides them.
+    // the writers, which complete the highlighting first. Copy offers the ClipCopyFormats in one
+    // go; paste takes text before HTML unless OnDataDrop says otherwise, and passes HTML through
+    // FilterDroppedText. Cut and paste do nothing in a read-only control.
     virtual void SaveSelection(TStream& stream, int format);
     virtual void WriteRTF(TStream& stream);
     virtual void WriteHTML(TStream& stream);
     virtual void CutToClipboard();
     virtual void CopyToClipboard();
     virtual void PasteFromClipboard();
+    virtual void FilterDroppedText(std::string& text, TSourceTypes sourceTypes);
 
     // Drag and drop of text (files dropped from the shell are WM_DROPFILES). The default refuses.
     virtual bool DropTargetEnter(QDragEnterEvent* event);
@@ -724,6 +726,12 @@ private:
     void emCharFromPos(TMessage& m);
     void cmFontChanged(TMessage& m);
     std::vector<TLineRecord*> recordsOfLines(const TSelectionRange* lines);
+
+    // The selection and the look the document writers take, with the highlighting completed.
+    TExportSource exportSource();
+    void completeHighlighting();
+    // The clipboard's text in a format, up to its first NUL; raises ECodeMemo when it cannot be held.
+    std::string readPastedText(unsigned format);
 
     // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
     void writePlainText(TStream& stream, int start, int end, int format);

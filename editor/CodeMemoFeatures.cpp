@@ -1,8 +1,7 @@
 // What the editor control does for the features its other units provide, until they provide them.
 //
 // Each member here is the whole of a feature's reach into the control: bookmarks, text marks,
-// search, export and clipboard, and drag and drop. A unit that provides one replaces its members
-// here.
+// search, and drag and drop. A unit that provides one replaces its members here.
 #include "editor/CodeMemo.h"
 
 // ---------------------------------------------------------------- text marks
@@ -26,18 +25,6 @@ int TCustomCodeMemo::DoReplace(int)
 {
     return 0;
 }
-
-// ---------------------------------------------------------------- export and clipboard
-
-void TCustomCodeMemo::WriteRTF(TStream&) {}
-
-void TCustomCodeMemo::WriteHTML(TStream&) {}
-
-void TCustomCodeMemo::CutToClipboard() {}
-
-void TCustomCodeMemo::CopyToClipboard() {}
-
-void TCustomCodeMemo::PasteFromClipboard() {}
 
 // ---------------------------------------------------------------- drag and drop of text
 

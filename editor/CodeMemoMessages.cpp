@@ -8,6 +8,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
+#include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
@@ -133,7 +134,7 @@ void TCustomCodeMemo::WndProc(TMessage& m)
     case SMM_GETVERSION: m.Result = PointerParam(kVersionText); break;
     case SMM_CANPASTE: {
         const QMimeData* data = m.WParam == 0 || m.WParam == 1 ? QApplication::clipboard()->mimeData() : nullptr;
-        m.Result = data && data->hasText() ? 1 : 0;
+        m.Result = IsFormatAvailable(data, CF_TEXT) || IsFormatAvailable(data, HtmlClipboardFormat()) ? 1 : 0;
         break;
     }
 

@@ -223,7 +223,6 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         total += last->Len;
         ++pieces;
     }
-    TLineRecord* const prev = first->Prev;
     TLineRecord* const next = last->Next;
 
     const char* text = first->Text.get();
@@ -261,38 +260,14 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         }
     }
 
-    // What the old records carry over: line data of the first, bookmarks that sat on later pieces,
-    // style bytes only when every piece has them, references to any of them.
+    // Style bytes carry over only when every piece has them.
     bool allStyled = true;
     bool anyStyled = false;
-    bool heldHighlightStart = false;
-    uint32_t restart = 0;
-    int topIndex = -1;
-    int beforeTop = 0;
-    int beforeLookup = -1;
-    TLineRecord* const lookup = M.lookupRecord();
-    const int lookupOffset = M.lookupStart();
-    uint16_t bookmarks = 0;
-    {
-        int index = 0;
-        int offset = 0;
-        for (TLineRecord* r = first;; r = r->Next, ++index) {
-            allStyled = allStyled && r->Styles;
-            anyStyled = anyStyled || r->Styles;
-            heldHighlightStart = heldHighlightStart || r == M.FHighlightStart;
-            restart |= r->Flags & lfRestart;
-            if (r == M.FView.TopRecord) {
-                topIndex = index;
-                beforeTop = offset;
-            }
-            if (r == lookup)
-                beforeLookup = offset;
-            if (r != first)
-                bookmarks |= r->MarkBits & mbBookmarks;
-            offset += r->Len;
-            if (r == last)
-                break;
-        }
+    for (TLineRecord* r = first;; r = r->Next) {
+        allStyled = allStyled && r->Styles;
+        anyStyled = anyStyled || r->Styles;
+        if (r == last)
+            break;
     }
     const uint8_t* styles = nullptr;
     if (allStyled) {
@@ -325,89 +300,24 @@ TLineRecord* TCustomCodeMemo::LineWrapper::wrapLine(TLineRecord*& first)
         if (!head) {
             head = piece;
         } else {
-            piece->MarkBits = mbContinuation;
-            piece->GlyphBits = 0;
-            piece->Reserved1 = -1;
-            piece->Reserved2 = -1;
+            TLineData continuation;
+            continuation.MarkBits = mbContinuation;
+            continuation.ApplyTo(*piece);
             tail->Next = piece;
             piece->Prev = tail;
         }
         tail = piece;
         pos += n;
     }
-    // A highlighting restart asked for anywhere in the line is asked for at its start.
-    head->Flags |= restart;
     // The line still ends where it did, so the scanner's state there is still known; inside the
     // line the cuts moved and nothing is known.
     if (styles)
         tail->ScanState = last->ScanState;
-    head->MarkBits = static_cast<uint16_t>((first->MarkBits | bookmarks) & ~mbContinuation);
-    head->GlyphBits = first->GlyphBits;
-    head->Reserved1 = first->Reserved1;
-    head->Reserved2 = first->Reserved2;
-
-    // The line's tracking object follows its first record; one that sat on a later piece moves
-    // there when the first had none.
-    for (TLineRecord* r = first;; r = r->Next) {
-        if (TLineTrack* track = r->Track) {
-            r->Track = nullptr;
-            if (!head->Track) {
-                head->Track = track;
-                track->Record = head;
-            } else
-                M.releaseTrack(track);
-        }
-        if (r == last)
-            break;
-    }
-
-    head->Prev = prev;
-    tail->Next = next;
-    if (prev)
-        prev->Next = head;
-    else
-        M.FStore.SetFirst(head);
-    if (next)
-        next->Prev = tail;
-    for (TLineRecord* r = first;;) {
-        TLineRecord* following = r->Next;
-        bool done = r == last;
-        M.disposeRecord(r);
-        if (done)
-            break;
-        r = following;
-    }
-    for (TLineRecord* r = head; r != next; r = r->Next)
-        M.recordAdded(r);
-
-    // Style bytes lost in the joining are made again by the next highlighting run.
-    if (heldHighlightStart || (!M.FHighlightStart && anyStyled && !allStyled))
-        M.FHighlightStart = head;
-    // Cached records that went are replaced by the new ones holding their offsets. The top row then
-    // keeps showing the text it showed.
-    auto holding = [&](int offset, int lineStart, int& start, int& index) {
-        TLineRecord* r = head;
-        start = lineStart;
-        index = 0;
-        while (r->Next != next && offset >= start + r->Len) {
-            start += r->Len;
-            r = r->Next;
-            ++index;
-        }
-        return r;
-    };
-    if (topIndex >= 0) {
-        int start = 0, index = 0;
-        M.FView.TopRecord = holding(M.FView.TopOffset, M.FView.TopOffset - beforeTop, start, index);
-        M.FView.TopLine = M.FView.TopLine - topIndex + index;
-        M.FView.TopOffset = start;
+    if (M.replaceLineRecords(first, last, head, tail))
         TopMoved = true;
-    }
-    if (beforeLookup >= 0) {
-        int start = 0, index = 0;
-        TLineRecord* r = holding(lookupOffset, lookupOffset - beforeLookup, start, index);
-        M.moveLookupCache(r, start);
-    }
+    // Style bytes lost in the joining are made again by the next highlighting run.
+    if (!M.FHighlightStart && anyStyled && !allStyled)
+        M.FHighlightStart = head;
     first = head;
     return next;
 }

@@ -111,6 +111,113 @@ void TCodeMemoCore::releaseTrack(TLineTrack* track)
     track->Record = nullptr;
 }
 
+void TCodeMemoCore::carryLine(TLineRecord& from, TLineRecord& to)
+{
+    TLineData::Of(from).ApplyTo(to);
+    if (TLineTrack* track = from.Track) {
+        from.Track = nullptr;
+        if (!to.Track)
+            moveTrack(track, &to);
+        else
+            releaseTrack(track);
+    }
+}
+
+bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TLineRecord* head, TLineRecord* tail)
+{
+    TLineRecord* const prev = first->Prev;
+    TLineRecord* const next = last->Next;
+
+    // What the old records hold: line data and track (the first's, else a later piece's), bookmarks
+    // of later pieces, restart requests, and where the cached references stood.
+    bool heldHighlightStart = false;
+    uint32_t restart = 0;
+    uint16_t bookmarks = 0;
+    int topIndex = -1, beforeTop = 0, beforeLookup = -1;
+    const int lookupOffset = FLookup.Start;
+    {
+        int index = 0, offset = 0;
+        for (TLineRecord* r = first;; r = r->Next, ++index) {
+            heldHighlightStart = heldHighlightStart || r == FHighlightStart;
+            restart |= r->Flags & lfRestart;
+            if (r == FView.TopRecord) {
+                topIndex = index;
+                beforeTop = offset;
+            }
+            if (r == FLookup.Record)
+                beforeLookup = offset;
+            if (r != first)
+                bookmarks |= r->MarkBits & mbBookmarks;
+            offset += r->Len;
+            if (r == last)
+                break;
+        }
+    }
+    for (TLineRecord* r = first;; r = r->Next) {
+        if (r == first)
+            carryLine(*r, *head);
+        else if (TLineTrack* track = r->Track) {
+            r->Track = nullptr;
+            if (!head->Track)
+                moveTrack(track, head);
+            else
+                releaseTrack(track);
+        }
+        if (r == last)
+            break;
+    }
+    head->MarkBits = static_cast<uint16_t>((head->MarkBits | bookmarks) & ~mbContinuation);
+    // A highlighting restart asked for anywhere in the line is asked for at its start.
+    head->Flags |= restart;
+
+    head->Prev = prev;
+    tail->Next = next;
+    if (prev)
+        prev->Next = head;
+    else
+        FStore.SetFirst(head);
+    if (next)
+        next->Prev = tail;
+    for (TLineRecord* r = first;;) {
+        TLineRecord* following = r->Next;
+        const bool done = r == last;
+        disposeRecord(r);
+        if (done)
+            break;
+        r = following;
+    }
+    for (TLineRecord* r = head; r != next; r = r->Next)
+        recordAdded(r);
+
+    if (heldHighlightStart)
+        FHighlightStart = head;
+    // A cached reference moves to the new record holding its offset; the top row then keeps showing
+    // the text it showed.
+    auto holding = [&](int offset, int lineStart, int& start, int& index) {
+        TLineRecord* r = head;
+        start = lineStart;
+        index = 0;
+        while (r->Next != next && offset >= start + r->Len) {
+            start += r->Len;
+            r = r->Next;
+            ++index;
+        }
+        return r;
+    };
+    if (topIndex >= 0) {
+        int start = 0, index = 0;
+        FView.TopRecord = holding(FView.TopOffset, FView.TopOffset - beforeTop, start, index);
+        FView.TopLine = FView.TopLine - topIndex + index;
+        FView.TopOffset = start;
+    }
+    if (beforeLookup >= 0) {
+        int start = 0, index = 0;
+        TLineRecord* r = holding(lookupOffset, lookupOffset - beforeLookup, start, index);
+        FLookup = {r, start};
+    }
+    return topIndex >= 0;
+}
+
 void TCodeMemoCore::fireTextChange(int start, int extent)
 {
     if (OnTextChange)
@@ -249,16 +356,8 @@ TRecordChain TCodeMemoCore::replaceRecord(TLineRecord* old, TLineRecord* prev, T
                                           const char* text, int length)
 {
     TRecordChain chain = CutIntoRecords(text, length);
-    if (old) {
-        chain.First->MarkBits = old->MarkBits;
-        chain.First->GlyphBits = old->GlyphBits;
-        chain.First->Reserved1 = old->Reserved1;
-        chain.First->Reserved2 = old->Reserved2;
-        if (old->Track) {
-            moveTrack(old->Track, chain.First);
-            old->Track = nullptr;
-        }
-    }
+    if (old)
+        carryLine(*old, *chain.First);
     chain.First->Prev = prev;
     chain.Last->Next = next;
     if (prev)
@@ -562,10 +661,7 @@ void TCodeMemoCore::DeleteSelection()
     // The merged record stands in for the first one: it keeps that line's marks and tracking object.
     TLineRecord* prev = first->Prev;
     TLineRecord* next = last->Next;
-    uint16_t markBits = first->MarkBits;
-    uint16_t glyphBits = first->GlyphBits;
-    int32_t reserved1 = first->Reserved1;
-    int32_t reserved2 = first->Reserved2;
+    const TLineData lineData = TLineData::Of(*first);
     TLineTrack* track = first->Track;
     first->Track = nullptr;
     for (TLineRecord* r = first;;) {
@@ -606,10 +702,7 @@ void TCodeMemoCore::DeleteSelection()
 
     TLineRecord* joined = NewLineRecord(merged.data(), static_cast<int>(merged.size()));
     joined->Flags = lfChanged | (holdsTab(merged.data(), static_cast<int>(merged.size())) ? lfHasTab : 0);
-    joined->MarkBits = markBits;
-    joined->GlyphBits = glyphBits;
-    joined->Reserved1 = reserved1;
-    joined->Reserved2 = reserved2;
+    lineData.ApplyTo(*joined);
     if (track)
         moveTrack(track, joined);
     joined->Prev = prev;
@@ -730,16 +823,8 @@ void TCodeMemoCore::removeEmptiedRecord(TLineRecord* record)
     if (next) {
         next->Prev = prev;
         // A continuation piece becomes its line's first piece and takes over the line's data.
-        if (next->MarkBits & mbContinuation) {
-            next->MarkBits = record->MarkBits;
-            next->GlyphBits = record->GlyphBits;
-            next->Reserved1 = record->Reserved1;
-            next->Reserved2 = record->Reserved2;
-            if (record->Track && !next->Track) {
-                moveTrack(record->Track, next);
-                record->Track = nullptr;
-            }
-        }
+        if (next->MarkBits & mbContinuation)
+            carryLine(*record, *next);
     }
     if (record->Track) {
         TLineTrack* gone = record->Track;

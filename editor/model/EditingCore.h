@@ -163,6 +163,16 @@ protected:
     // Frees a record already taken out of the chain (it unlinks nothing) and clears every reference
     // the core holds to it: top record, highlighting start, look-up cache.
     void disposeRecord(TLineRecord* record);
+    // Gives `to` the line data of `from` and its tracking object (when `to` has none yet; a second
+    // one is released). `from` keeps its text and goes on as it was.
+    void carryLine(TLineRecord& from, TLineRecord& to);
+    // Replaces the records first..last, one logical line, by the unlinked chain head..tail holding
+    // the same text cut anew. The line's data and tracking object go to head (bookmarks of later
+    // pieces too, and a highlighting restart asked for anywhere in the line); references to the old
+    // records move to the new record holding the same offset: the top of the view (which keeps
+    // showing the text it showed), the look-up cache and the pending highlight start. Every old
+    // record is disposed of. Returns true when the top of the view was among them.
+    bool replaceLineRecords(TLineRecord* first, TLineRecord* last, TLineRecord* head, TLineRecord* tail);
     // Forgets the look-up cache; call after replacing records outside this class, or move it.
     void dropLookupCache() { FLookup = {}; }
     TLineRecord* lookupRecord() const { return FLookup.Record; }

@@ -70,6 +70,28 @@ struct TLineRecord {
     std::string_view View() const { return {Text.get(), Len}; }
 };
 
+// What a line keeps when its records are replaced (re-cut, merged, re-wrapped): marks, glyphs and the
+// two reserved words, held by the line's first record. The tracking object moves with them through
+// the editing core, which knows who owns it.
+struct TLineData {
+    uint16_t MarkBits = 0;
+    uint16_t GlyphBits = 0;
+    int32_t Reserved1 = -1;
+    int32_t Reserved2 = -1;
+
+    static TLineData Of(const TLineRecord& record)
+    {
+        return {record.MarkBits, record.GlyphBits, record.Reserved1, record.Reserved2};
+    }
+    void ApplyTo(TLineRecord& record) const
+    {
+        record.MarkBits = MarkBits;
+        record.GlyphBits = GlyphBits;
+        record.Reserved1 = Reserved1;
+        record.Reserved2 = Reserved2;
+    }
+};
+
 // A new unlinked record holding a copy of `length` characters (length 0..65535).
 TLineRecord* NewLineRecord(const char* text, int length);
 // Frees a record with its text and style bytes; nil is allowed. The tracking object is left alone.

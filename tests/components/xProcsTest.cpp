@@ -10,6 +10,7 @@
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 #include "support/TempDir.h"
+#include "support/TempRegistry.h"
 
 TEST(xProcs, TokensAreCutWithTheirSeparator)
 {
@@ -101,19 +102,7 @@ TEST(xProcs, FilesAsTheDiskAndTheDesktopShowThem)
 
 class RegReadStringPathTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        FSaved = std::getenv("KESTRIMA_CONFIG_DIR");
-        setenv("KESTRIMA_CONFIG_DIR", FStore.path.c_str(), 1);
-        RegistryStore::Reload();
-    }
-    void TearDown() override
-    {
-        RegistryStore::Reload();
-        setenv("KESTRIMA_CONFIG_DIR", FSaved.c_str(), 1);
-    }
-    TempDir FStore{"xprocs-registry"};
-    std::string FSaved;
+    TempRegistry FStore{"xprocs-registry"};
 };
 
 TEST_F(RegReadStringPathTest, ReadsTheValueAndLeavesAMissingKeyCreated)
