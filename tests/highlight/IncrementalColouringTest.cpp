@@ -71,15 +71,20 @@ TEST_F(IncrementalColouring, RandomEditsUndosAndRedosMatchAFreshColouring)
     const Language languages[] = {
         {"html.syn",
          "<html>\r\n<head><title>t</title>\r\n<style>\r\np { color: red; }\r\n</style>\r\n"
-         "<script>\r\nvar s = `a ${b} c`;\r\n// x\r\nif (a < b) { f(\"</p>\"); }\r\n</script>\r\n</head>\r\n"
+         "<script>\r\nvar s = `a ${b} c`;\r\n// x\r\nif (a < b) { f(\"</p>\"); }\r\n"
+         "var r = /a\\/b[/]/g, t = `x\r\n\r\ny`; o.default = 'x</p>';\r\n</script>\r\n</head>\r\n"
+         "<img alt=\"two\r\n\r\nlines\" src='a\r\nb'>\r\n"
          "<body class=\"x\"\r\n\r\nid='y'>\r\n<!-- comment\r\n\r\n-->\r\n<p>text &amp; more "
          "wwwwwwwwwwwwwwwwwwww</p>\r\n<a href=\"mailto:a@b.c\">mail</a>\r\n</body>\r\n</html>\r\n",
          {"<", ">", "\"", "'", "<!--", "-->", "\r\n", "\r\n\r\n", "<p class=\"a\r\nb\">", "</script>", "<script>",
-          "&lt;", "`", "/*", "*/", "=", " ", "ab", "wwwwwwww"}},
+          "&lt;", "`", "/*", "*/", "=", " ", "ab", "wwwwwwww", "${", "/[/]/", "\\", "[", "]", "/",
+          "x.catch", "title=\"a\r\n\r\nb\"", "'", "<a href='x\r\ny'>", "\"</script>\"", "`a\r\n//b`"}},
         {"javascript.syn",
          "function f(a, b) {\r\n  var s = \"str\";\r\n  var t = `tpl ${a}\r\n  more`;\r\n  /* block\r\n\r\n"
-         "  comment */\r\n  return a / b + /re[/]x/.test(s);\r\n}\r\n// line\r\nx.catch(y).default;\r\n",
-         {"\"", "'", "`", "/*", "*/", "//", "/", "${", "}", "\r\n", "\r\n\r\n", "(", ")", " ", "var", "x", "\\"}},
+         "  comment */\r\n  return a / b + /re[/]x/.test(s);\r\n}\r\n// line\r\nx.catch(y).default;\r\n"
+         "var r = /a\\/b[\\]/]/gi, q = 'it\\'s', e = `\\`${z}`;\r\n",
+         {"\"", "'", "`", "/*", "*/", "//", "/", "${", "}", "\r\n", "\r\n\r\n", "(", ")", " ", "var", "x", "\\",
+          "[", "]", "/[/]/", "/a\\/b/", "\\`", "`x\r\n${y}\r\n`", ".", ".default", "catch", "\\\r\n"}},
     };
     std::mt19937 random(24);
     for (const Language& language : languages) {

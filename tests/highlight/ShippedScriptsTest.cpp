@@ -299,16 +299,36 @@ protected:
     // editor's highlighting run met them, as "value:text"; the style bytes it stored must agree.
     std::string highlight(const char* script, const char* sample)
     {
+        if (!compile(script))
+            return "";
+        memo.LoadFromFile((fs::path(KESTRIMA_TEST_DATA) / sample).string());
+        return dumpAll();
+    }
+
+    // The same for a text given here (line breaks written as CR LF).
+    std::string highlightText(const char* script, const std::string& source)
+    {
+        if (!compile(script))
+            return "";
+        memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+        return dumpAll();
+    }
+
+    bool compile(const char* script)
+    {
         parser.Script = (fs::path(scriptsDir()) / script).string();
         try {
             parser.LoadScriptFile();
         } catch (const Exception& e) {
             ADD_FAILURE() << e.Message() << " (" << parser.CompileErrorContext() << ")";
-            return "";
+            return false;
         }
         memo.SetParser1(&parser);
-        memo.LoadFromFile((fs::path(KESTRIMA_TEST_DATA) / sample).string());
+        return true;
+    }
 
+    std::string dumpAll()
+    {
         std::string text; // line breaks as one CR, as the offsets count them
         for (char c : memo.GetTextStr())
             if (c != '\n')
@@ -327,6 +347,7 @@ protected:
         };
         memo.ResetHighlighting();
         memo.RehighlightAll();
+        memo.OnTokenSeen = nullptr; // it refers to this call's locals
         EXPECT_EQ(end, static_cast<int>(text.size()));
         EXPECT_EQ(memo.GetStyleBytes(nullptr), styles);
         return dump;
@@ -365,10 +386,10 @@ TEST_F(HighlightedSample, HtmlPage)
     // The script block: JavaScript inside, up to its closing tag.
     EXPECT_THAT(tokens, HasSubstr(R"(11:<SCRIPT 0:  18:LANGUAGE 19:= 22:"JavaScript" 0:  18:SRC 19:= 23:'menu.js' 14:> )"
                                   R"(51:\n 36:<!-- 51:\n 52:/* 53: Comentario\n   de bloque  54:*/ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:total 0:  43:= 0:  41:0 43:, 0:  40:patron 0:  43:= 0:  45:/a+b/ 40:g 43:;)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:if 0:  43:( 40:a 0:  43:== 0:  47:null 44:) 0:  46:return 0:  42:"vac)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:total 0:  43:= 0:  41:0 43:, 0:  40:patron 0:  43:= 0:  45:/ 60:a+b 63:/g 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:if 0:  43:( 40:a 0:  43:== 0:  47:null 44:) 0:  46:return 0:  55:" 42:vac)"));
     EXPECT_THAT(tokens, HasSubstr(R"(43:; 0:  49:// 50: nada 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  42:'ok' 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  56:' 42:ok 58:' 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(49:// 50:--> 51:\n 16:</SCRIPT 13:> 0:\n 10:</HEAD 13:>)"));
 
     // The editor paints each token in the style the script maps it to.
@@ -386,15 +407,15 @@ TEST_F(HighlightedSample, JavaScriptFile)
     const std::string tokens = highlight("javascript.syn", "sample.js");
     EXPECT_EQ(memo.ActiveSettings().LanguageName, "JavaScript");
     EXPECT_THAT(tokens, StartsWith(R"(49:// 50: Funciones de prueba 51:\n 52:/* 53: Bloque de\n   comentario  54:*/ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 42:"Ana" 43:, 0:  42:'Luis' 44:] 43:,)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 55:" 42:Ana 58:" 43:, 0:  56:' 42:Luis 58:' 44:] 43:,)"));
     // A slash after an operator starts a regular expression, after an operand it divides.
-    EXPECT_THAT(tokens, HasSubstr(R"(43:= 0:  45:/^[a-z]+$/ 40:i 43:, 0:  40:mitad 0:  43:= 0:  40:total 0:  43:/ 0:  41:2 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:= 0:  45:/ 60:^ 61:[ 60:a-z 62:] 60:+$ 63:/i 43:, 0:  40:mitad 0:  43:= 0:  40:total 0:  43:/ 0:  41:2 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(46:function 0:  40:cuenta 43:( 40:lista 44:) 0:  43:{ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:for 0:  43:( 46:var 0:  40:i 0:  43:= 0:  41:0 43:; 0:  40:i 0:  43:< 0:  40:lista 43:. 40:length)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:for 0:  43:( 46:var 0:  40:i 0:  43:= 0:  41:0 43:; 0:  40:i 0:  43:< 0:  40:lista 64:. 65:length)"));
     EXPECT_THAT(tokens, HasSubstr(R"(40:i 44:] 44:) 44:) 0:  40:total 0:  43:+= 0:  41:1.5e3 43:;)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:return 0:  46:typeof 0:  40:lista 0:  43:== 0:  42:"object" 0:  43:? 0:  47:null 0:  43:: 0:  41:0xFF 43:;)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(48:document 43:. 40:write 43:( 40:cuenta)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 43:. 40:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 42:')"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:return 0:  46:typeof 0:  40:lista 0:  43:== 0:  55:" 42:object 58:" 0:  43:? 0:  47:null 0:  43:: 0:  41:0xFF 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(48:document 64:. 65:write 43:( 40:cuenta)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 64:. 65:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 56:' 42:)"));
     EXPECT_THAT(tokens, EndsWith(R"(40:x 0:  43:= 0:  40:a 0:  43:/ 0:  40:b 0:  43:/ 0:  40:c 43:; 51:\n)"));
     EXPECT_EQ(memo.ActiveSettings().TokenStyle(45).Foreground, 6291584); // the regular-expression colour
 }
@@ -412,4 +433,65 @@ TEST_F(HighlightedSample, PlainText)
     EXPECT_THAT(tokens, Not(HasSubstr(" 3:")));
     EXPECT_EQ(memo.ActiveSettings().TokenStyle(2).Hotspot, 1);
     EXPECT_EQ(memo.ActiveSettings().TokenStyle(2).FontStyle, fsUnderline);
+}
+
+// ---------------------------------------------------------------- faults found on real pages
+
+TEST_F(HighlightedSample, TemplateLiteralsAreStringsOverSeveralLines)
+{
+    // A "//" inside a template is text, the template goes on past the line end, "${...}" stays
+    // part of it, and an escaped backquote does not end it.
+    const std::string source = "var s = `a // b\r\n${x} \\` c`;\r\nx = 1;\r\n";
+    EXPECT_EQ(highlightText("javascript.syn", source),
+              R"(46:var 0:  40:s 0:  43:= 0:  57:` 59:a // b\n${x}  59:\` 59: c 58:` 43:; 51:\n )"
+              R"(40:x 0:  43:= 0:  41:1 43:; 51:\n)");
+    // The same in a page, where a template is a string of the script block.
+    EXPECT_THAT(highlightText("html.syn", "<script>\r\nt = `<p>\r\n// no`;\r\n</script>\r\n"),
+                HasSubstr(R"(40:t 0:  43:= 0:  57:` 59:<p>\n// no 58:` 43:; 51:\n 16:</script 13:>)"));
+    for (int value : {55, 56, 57, 42, 59, 58})
+        EXPECT_EQ(memo.ActiveSettings().TokenStyle(value).Foreground, 24768) << value; // the string colour
+}
+
+TEST_F(HighlightedSample, NamesAfterAPeriodAreProperties)
+{
+    // Reserved words, values and objects after a period are property names; elsewhere they keep
+    // their colours, and after a property a slash divides.
+    EXPECT_EQ(highlightText("javascript.syn", "p.catch(e).default;\r\ndelete o.delete / 2;\r\na?.this\r\n.new;\r\n"),
+              R"(40:p 64:. 65:catch 43:( 40:e 44:) 64:. 65:default 43:; 51:\n )"
+              R"(46:delete 0:  40:o 64:. 65:delete 0:  43:/ 0:  41:2 43:; 51:\n )"
+              R"(40:a 43:? 64:. 65:this 51:\n 64:. 65:new 43:; 51:\n)");
+    // Script blocks read names without regard to case.
+    EXPECT_THAT(highlightText("html.syn", "<script>x.Default = Catch.New;</script>"),
+                HasSubstr(R"(40:x 64:. 65:Default 0:  43:= 0:  46:Catch 64:. 65:New 43:; 16:</script)"));
+    EXPECT_EQ(memo.ActiveSettings().TokenStyle(65).FontStyle, memo.ActiveSettings().TokenStyle(40).FontStyle);
+}
+
+TEST_F(HighlightedSample, RegularExpressionsEndAtTheirOwnSlash)
+{
+    // A slash inside a class or after a backslash is part of the expression; the flags go with the
+    // closing slash, after which a slash divides.
+    EXPECT_EQ(highlightText("javascript.syn", "a = /[/\\]]/g; b = /a\\/b/.test(c) / 2;\r\n"),
+              R"(40:a 0:  43:= 0:  45:/ 61:[ 60:/ 60:\] 62:] 63:/g 43:; 0:  )"
+              R"(40:b 0:  43:= 0:  45:/ 60:a 60:\/ 60:b 63:/ 64:. 65:test 43:( 40:c 44:) 0:  43:/ 0:  41:2 43:; 51:\n)");
+    // One left open ends with its line.
+    EXPECT_EQ(highlightText("javascript.syn", "f(/[x/\r\ny = \"/\";\r\n"),
+              R"(40:f 43:( 45:/ 61:[ 60:x/ 51:\n 40:y 0:  43:= 0:  55:" 42:/ 58:" 43:; 51:\n)");
+}
+
+TEST_F(HighlightedSample, QuotedValuesSpanLinesAndScriptsEndAtTheirClosingTag)
+{
+    // A quoted value goes on in the next line, and the tag after it is still a tag.
+    EXPECT_EQ(highlightText("html.syn", "<a title=\"one\r\ntwo\" href=x>t</a>\r\n<p class='a\r\nb' id=y>\r\n"
+                                        "<script type=\"text/\r\njavascript\">\r\n"),
+              R"(10:<a 0:  18:title 19:= 24:" 25:one 25:\n 25:two 27:" 0:  18:href 19:= 20:x 13:> )"
+              R"(0:t 10:</a 13:> 0:\n 10:<p 0:  18:class 19:= 23:'a\nb' 0:  18:id 19:= 20:y 13:> 0:\n )"
+              R"(11:<script 0:  18:type 19:= 22:"text/\njavascript" 14:> 51:\n)");
+    // "</script>" ends the block inside a string, a template, a regular expression and after an
+    // escape, as browsers do; what follows is page text.
+    for (const char* opener : {"\"", "'", "`", "/", "\"\\"}) {
+        SCOPED_TRACE(opener);
+        const std::string tokens = highlightText("html.syn", std::string("<script>x = ") + opener + "a</script>b;");
+        EXPECT_THAT(tokens, HasSubstr(" 16:</script 13:> 0:b 0:;"));
+        EXPECT_THAT(tokens, Not(HasSubstr(" 0:  43:= 0:  0:")));
+    }
 }
