@@ -64,7 +64,10 @@ bool TSM_HotKey::event(QEvent* event)
         int vk = 0;
         TShiftState shift = 0;
         KeyEventToVirtualKey(static_cast<QKeyEvent*>(event), vk, shift);
-        SetHotKey(ShortCut(vk, shift));
+        TShortCut shortCut = ShortCut(vk, shift);
+        if (FDefaultModifier && vk && !IsModifierKey(vk) && (shortCut & (scCtrl | scAlt)) == 0)
+            shortCut |= FDefaultModifier;
+        SetHotKey(shortCut);
         // Taken here, before QWidget's Tab handling and the dialog's Enter and Esc.
         event->accept();
         return true;

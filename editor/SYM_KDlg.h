@@ -23,12 +23,16 @@ public:
     void SetHotKey(TShortCut shortCut);
     // A key is shown: the text is not empty.
     bool ShowsKey() const { return !text().isEmpty(); }
+    // When set, a key pressed with no modifier or with Shift alone gets this modifier (scCtrl, scAlt)
+    // added, so that the box never holds a key that plain typing would trigger. 0 takes keys as pressed.
+    void SetDefaultModifier(TShortCut modifier) { FDefaultModifier = modifier; }
 
 protected:
     bool event(QEvent* event) override;
 
 private:
     TShortCut FHotKey = 0;
+    TShortCut FDefaultModifier = 0;
 };
 
 class TKeyAssignDialog : public QDialog {

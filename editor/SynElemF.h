@@ -8,10 +8,12 @@
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <list>
 #include <string>
 #include <vector>
 
 #include "editor/SYM_CBut.h"
+#include "editor/model/DroppedText.h"
 #include "editor/model/ParserBase.h"
 #include "platform/Buttons.h"
 #include "platform/core/Geometry.h"
@@ -195,6 +197,21 @@ private:
     bool FTabStop = false;
 };
 
+// One key pair of a command on the key assignments page; Key2 is 0 for a single stroke.
+struct TKeyPair {
+    TShortCut Key1 = 0;
+    TShortCut Key2 = 0;
+};
+
+// What the key assignments page holds for one command while the dialog runs. The pairs are loaded
+// from the working copy the first time the command is looked at; Changed says a pair was deleted, so
+// that an emptied list is not loaded again.
+struct TCommandKeys {
+    bool Changed = false;
+    int32_t Action = 0;
+    std::list<TKeyPair> Pairs;
+};
+
 // Edits the settings of one highlighting parser on up to five pages (options, highlighting, key
 // assignments, auto-correction, code templates). The dialog works on a copy: while it runs, the copy
 // stands in for the parser's settings and a private list for its editors, so that only the two
@@ -256,6 +273,43 @@ public:
     // Fills FontNames with the families of a character set.
     void EnumerateFonts(uint8_t charset);
 
+    // Key assignments page.
+    void CommandClick();
+    void KeyClick();
+    // The focus leaves the key list.
+    void KeysBoxExit();
+    void AddKeyClick();
+    void EditKeyClick();
+    void DeleteKeyClick();
+    // Builds the key assignments from the lists and closes with OK; a failure is shown and the dialog
+    // stays open with nothing committed.
+    void OKButtonClick();
+    // The key record of command list entry `row`, nullptr without one.
+    TCommandKeys* CommandKeys(int row);
+    bool KeyError() const { return FKeyError; }
+    // "[key1]  [key2]", "[<none>]" standing for a missing second key; and back.
+    static std::string KeyPairLine(TShortCut key1, TShortCut key2);
+    static void ParseKeyPairLine(const std::string& line, TShortCut& key1, TShortCut& key2);
+
+    // Auto-correction page.
+    void AutoReplBoxClick();
+    void UpdateReplaceButtons();
+    void AutoReplButton1Click();
+    void AutoReplButton2Click();
+    void AutoReplActBoxExit();
+    // The working copy's auto-replace list made again from the list lines and the trigger keys box.
+    void RebuildAutoReplace();
+
+    // Code templates page.
+    void cteListBoxClick();
+    void UpdateTemplateButtons();
+    void CodeTemplateButton1Click();
+    void CodeTemplateButton2Click();
+    void cteHotkeyExit();
+    // The template editor's whole text, CR line breaks, the selection left as it was.
+    std::string GetTemplateText();
+    void CodeMemo1DataDrop(TSourceTypes& sourceTypes);
+
     // ---- the form's controls
     QTabWidget* PageControl;
     QWidget* OptionsPage;
@@ -313,6 +367,17 @@ private:
     void redrawExample();
     void setBorderText(QLineEdit* box, int value);
     void spinStep(TSpinButton* spin, int step);
+    void connectListPages();
+    void fillListPages();
+    // Runs the exit handler of a list page control losing the focus; false for other controls.
+    bool listPageExit(QObject* watched);
+    void loadPairs(TCommandKeys& keys);
+    TCommandKeys* selectedCommand();
+    // The pair of the selected command equal to (FSelKey1, FSelKey2); end() of its list without one.
+    std::list<TKeyPair>::iterator selectedPair(TCommandKeys& keys);
+    bool runKeyAssign(TShortCut& key1, TShortCut& key2, uint8_t mode);
+    // The row of the list line whose part before the TAB equals `name` without case; -1 without one.
+    static int rowNamed(const QListWidget* list, const std::string& name);
 
     // The working copy; the parser's settings loan owns it while Execute runs.
     TSM_Settings* FSettings = nullptr;
@@ -333,6 +398,9 @@ private:
     TSM_PropEdPages FPages = 0;
     std::vector<std::string> FFontNames;
     std::vector<QCheckBox*> FOptionBoxes;
+    // The records of the command list, in the order the entries were added (each entry's UserRole).
+    std::vector<TCommandKeys> FCommandKeys;
+    QListWidget* FLastList = nullptr;
     // The border boxes' last accepted texts, put back when a change is refused.
     QString FGutterText, FMarginText;
 };

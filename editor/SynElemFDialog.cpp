@@ -148,7 +148,7 @@ TOptionsDialog::TOptionsDialog(QWidget* parent) : QDialog(parent)
     OKButton = button(this, 436, 404);
     CancelButton = button(this, 517, 404);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { CallHandler(this, [&] { OKButtonClick(); }); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
 
     buildOptionsPage();
@@ -319,6 +319,7 @@ void TOptionsDialog::buildListPages()
     CodeMemo1 = place(new TCodeMemo(t), 8, 198, 564, 110);
     HotKeyLabel = label(t, 8, 320, 110);
     cteHotkey = place(new TSM_HotKey(t), 120, 318, 150, kEditHeight);
+    connectListPages();
 }
 
 void TOptionsDialog::formCreate()
@@ -407,6 +408,9 @@ bool TOptionsDialog::Execute(TSM_PropEdPages pages)
         FReplaceNames.clear();
         FTemplateNames.clear();
         FFontNames.clear();
+        FCommandKeys.clear();
+        for (int row = 0; row < CommandsBox->count(); ++row)
+            CommandsBox->item(row)->setData(Qt::UserRole, QVariant());
         FSettings = nullptr;
     });
     // The example editors leave the parser before the working copy goes.
@@ -513,7 +517,7 @@ void TOptionsDialog::formShow()
     TabColumnsBox->setText(FromWin1252(FEditor->TabColumns()));
     DeftabBox->setText(QString::number(FEditor->TabDefault()));
 
-    FKeyError = false;
+    fillListPages();
 
     for (int page = kOptionsPage; page <= kTemplatesPage; ++page)
         PageControl->setTabVisible(page, (FPages >> page) & 1);
@@ -535,7 +539,11 @@ void TOptionsDialog::setBorderText(QLineEdit* box, int value)
 
 bool TOptionsDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress)
+    if (event->type() == QEvent::FocusOut && listPageExit(watched))
+        return false;
+    const bool numberBox = watched == IndentStepBox || watched == WrapColumnBox || watched == LeftBorderWidthBox ||
+                           watched == RightMarginWidthBox || watched == DeftabBox;
+    if (event->type() != QEvent::KeyPress || !numberBox)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
