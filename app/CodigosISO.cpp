@@ -33,7 +33,8 @@ size_t findMarker(std::string_view text, std::string_view marker, size_t from)
     if (text.size() < marker.size())
         return std::string_view::npos;
     const size_t last = text.size() - marker.size();
-    for (size_t at = from; at <= last; ++at) {
+    // Both markers begin with "<", which has no case: only the places holding one are compared.
+    for (size_t at = text.find(marker[0], from); at <= last; at = text.find(marker[0], at + 1)) {
         size_t i = 0;
         while (i < marker.size() && asciiLower(text[at + i]) == asciiLower(marker[i]))
             ++i;
