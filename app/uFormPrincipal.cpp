@@ -1,6 +1,7 @@
 // The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #include "app/uFormPrincipal.h"
 
+#include "app/CodigosISO.h"
 #include "app/KestrimaConfig.h"
 
 #include <QAction>
@@ -368,6 +369,9 @@ void TformPrincipal::FormFirstShow()
 {
     OpenDialogInitialDir = FConfig->LastOpenDir;
     SaveDialogInitialDir = FConfig->LastSaveDir;
+    FCodigosISO = std::make_unique<TCodigosISO>();
+    if (!FCodigosISO->LoadFromFile(FConfig->CharacterLib))
+        FCodigosISO->LoadDefaults();
     // File names go to the file system as the shell gave them; names of no existing file are
     // passed over without a word.
     for (const std::string& argument : FArguments)

@@ -13,6 +13,7 @@ class QMenu;
 class QShowEvent;
 class QStatusBar;
 class TKestrimaConfig;
+class TCodigosISO;
 class TStringList;
 class TCodeMemo;
 class TKrSpeedButton;
@@ -34,6 +35,8 @@ public:
 
     // The settings, loaded when the window is made and saved when it closes.
     TKestrimaConfig& Config() const { return *FConfig; }
+    // The character table; nil until the window is first shown.
+    TCodigosISO* CodigosISO() const { return FCodigosISO.get(); }
 
     // The editor every document is shown in.
     TCodeMemo* CodeMemo() const { return FCodeMemo; }
@@ -101,7 +104,8 @@ private:
     int defaultKind() const;
     // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
     void placeStatusButtons();
-    // Opens every command-line argument that names an existing file; runs once.
+    // Fills the character table and opens every command-line argument that names an existing file;
+    // runs once.
     void FormFirstShow();
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<TCodeMemoParser> FJavaParser;
     TCodeMemo* FCodeMemo;
     std::unique_ptr<TKestrimaConfig> FConfig;
+    std::unique_ptr<TCodigosISO> FCodigosISO;
     QStatusBar* FBarraEstado;
     QLabel* FPanels[kPanelCount] = {};
     QMenu* FmOtrosTags = nullptr;

@@ -37,6 +37,8 @@ class QScrollBar;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QDrag;
+class QMimeData;
 class QInputMethodEvent;
 class QKeyEvent;
 class QMouseEvent;
@@ -107,7 +109,8 @@ using TLineDrawEvent = std::function<int(TCustomCodeMemo* Sender, TLineDrawData*
 using TTokenSeenEvent = std::function<void(TCustomCodeMemo* Sender, int& TokenValue, int ExtentStart, int ExtentEnd)>;
 using TKeyboardActionEvent = std::function<void(TCustomCodeMemo* Sender, int& ActionCode)>;
 using TDataDropEvent = std::function<void(TCustomCodeMemo* Sender, TSourceTypes& SourceTypes)>;
-using TFileDropEvent = std::function<void(TCustomCodeMemo* Sender, const TStringList& FileList, TPoint AtPoint)>;
+// The handler may change the list: a drop inserts the names it leaves.
+using TFileDropEvent = std::function<void(TCustomCodeMemo* Sender, TStringList& FileList, TPoint AtPoint)>;
 using TSearchFailEvent = std::function<void(TCustomCodeMemo* Sender, const std::string& SearchString)>;
 using THeaderFooterEvent =
     std::function<void(TCustomCodeMemo* Sender, QPainter* RenderCanvas, TRect& RenderRect, bool& TransparentText)>;
@@ -135,9 +138,8 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.
 //
 // Each feature lives in a unit of its own (Highlighter, Painter, TextMetrics, WordWrap, KeyboardInput,
-// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export, FindReplace, CodeMemoBookmarks) as
-// members of this class. Those still to come (drag and drop) are virtual members whose plain
-// defaults stand in CodeMemoFeatures.cpp until their units replace them. State a unit owns is kept
+// Commands, MouseInput, TemplatesInput, CodeMemoUndo, Export, FindReplace, CodeMemoBookmarks,
+// DragDrop) as members of this class. State a unit owns is kept
 // in a struct of its own: the view's geometry (FView, a TViewGeometry the core keeps in step with
 // its records), the keyboard's (FKeys), the mouse's (FMouse) and the search's (FSearch).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
@@ -577,7 +579,7 @@ public:
     void TokenAtCaret(std::string& text);
     // Drags the selection out of the control and returns what the drop did with it (copy, move or
     // nothing). A move of the control's own text into itself is done by its own drop, which sets
-    // FMouse.DropStart and FMouse.DropGroupOpen. Nothing here: the drag-and-drop unit runs the drag.
+    // FMouse.DropStart and FMouse.DropGroupOpen (DragDrop.cpp).
     virtual Qt::DropAction DragSelection(Qt::DropActions allowed);
 
     // Undo log: the control starts with a log of its own; without one nothing can be undone and the
@@ -645,11 +647,28 @@ public:
     virtual void PasteFromClipboard();
     virtual void FilterDroppedText(std::string& text, TSourceTypes sourceTypes);
 
-    // Drag and drop of text (files dropped from the shell are WM_DROPFILES). The default refuses.
+    // Drag and drop (DragDrop.cpp). Enter finds the offered formats (files only with
+    // smoProcessDroppedFiles) and refuses a drag that offers none; the drop lets OnDataDrop choose,
+    // reads the first format left (HTML, text, Unicode text, files) and hands it to DropText. Each
+    // answers the action the drop takes; Qt::IgnoreAction when it takes none.
     virtual bool DropTargetEnter(QDragEnterEvent* event);
     virtual bool DropTargetOver(QDragMoveEvent* event);
     virtual void DropTargetLeave();
     virtual bool DropTargetDrop(QDropEvent* event);
+    // Inserts dropped text at the drop start as a copy or a move (own text: the selection moves),
+    // in one undo group; file names go to OnFilesDropped first. `ownData` tells that the drop
+    // carries this control's own drag data.
+    virtual void DropText(std::string text, Qt::DropAction effect, TSourceTypes sourceTypes,
+                          Qt::DropAction& effectResult, bool ownData);
+    // The drop start follows the client point; the drop caret is drawn there.
+    void UpdateDropCaret(TPoint point);
+    // Where the paint event draws the drop caret, in client coordinates; empty when none shows.
+    QRect DropCaretRect();
+    // Ctrl copies, anything else moves; an action the source does not allow gives way to the other,
+    // and with neither allowed the drag is refused.
+    static Qt::DropAction EffectFromKeys(Qt::KeyboardModifiers keys, Qt::DropActions allowed);
+    // The data a drag of the selection offers: the selected text with CR LF line ends as text.
+    std::unique_ptr<QMimeData> SelectionDragData();
 
     // The settings' code templates, auto-replace list and key controller serve one editor at a
     // time: Claim points them at this control (on focus, clicks and template keys), Release lets go
@@ -660,6 +679,8 @@ public:
 protected:
     // Messages nobody handles; the result is 0.
     virtual void DefaultHandler(TMessage& message);
+    // Runs the drag loop of a drag of the selection and returns what the drop did.
+    virtual Qt::DropAction ExecDrag(QDrag& drag, Qt::DropActions allowed);
     virtual void DoEnter();
     virtual void DoExit();
 
@@ -858,6 +879,9 @@ private:
     void releaseMarks();
     TREParser FREParser;
     TSkipTable FSkipTable;
+    // The drag and drop's part: what the current drag offers, and the data of a drag this control runs.
+    TSourceTypes FDropOffered = 0;
+    const QMimeData* FDragData = nullptr;
     // One find or replace request.
     class FindReplace;
     TSearchState FSearch;

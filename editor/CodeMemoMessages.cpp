@@ -593,7 +593,7 @@ void TCustomCodeMemo::wmLButtonDblClk(TMessage& m)
 
 void TCustomCodeMemo::wmDropFiles(TMessage& m)
 {
-    const TDroppedFiles* dropped = ParamPointer<const TDroppedFiles>(m.LParam);
+    TDroppedFiles* dropped = ParamPointer<TDroppedFiles>(m.LParam);
     if (dropped && (FSettings->Options & OptionBit(smoProcessDroppedFiles)) && OnFilesDropped)
         OnFilesDropped(this, dropped->Files, dropped->Point);
     DefaultHandler(m);

@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QUrl>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -37,17 +36,6 @@ bool mouseButtonOf(Qt::MouseButton qtButton, TMouseButton& button)
     case Qt::MiddleButton: button = mbMiddle; return true;
     default: return false;
     }
-}
-
-// The local files among dropped URLs, as Windows-1252 paths.
-bool droppedFiles(const QMimeData* data, TStringList& files)
-{
-    if (!data || !data->hasUrls())
-        return false;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            files.Add(ToWin1252(url.toLocalFile()));
-    return files.Count() > 0;
 }
 
 } // namespace
@@ -211,6 +199,14 @@ void TCustomCodeMemo::handlePaintEvent()
         painter.fillRect(area.left() + FMouse.MarginLineX, area.top(), 1, area.height(), Qt::white);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
+    const QRect dropCaret = DropCaretRect();
+    if (!dropCaret.isEmpty()) {
+        // Where a drop would land, inverted like the caret but steady.
+        painter.setClipRect(area);
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(dropCaret.translated(area.topLeft()), Qt::white);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     if (FCaretCreated && FCaretBlinkOn) {
         painter.setClipRect(area);
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -325,12 +321,6 @@ void TCustomCodeMemo::handleWheelEvent(QWheelEvent* wheel)
 
 void TCustomCodeMemo::handleDragEvent(QDragMoveEvent* drag)
 {
-    // Files the control opens itself are taken here; anything else is the drop target's.
-    TStringList files;
-    if ((FSettings->Options & OptionBit(smoProcessDroppedFiles)) && droppedFiles(drag->mimeData(), files)) {
-        drag->acceptProposedAction();
-        return;
-    }
     const bool accepted = drag->type() == QEvent::DragEnter ? DropTargetEnter(static_cast<QDragEnterEvent*>(drag))
                                                             : DropTargetOver(drag);
     if (!accepted)
@@ -339,15 +329,6 @@ void TCustomCodeMemo::handleDragEvent(QDragMoveEvent* drag)
 
 void TCustomCodeMemo::handleDropEvent(QDropEvent* drop)
 {
-    TDroppedFiles dropped;
-    if (droppedFiles(drop->mimeData(), dropped.Files)) {
-        QPoint at = drop->position().toPoint();
-        QRect area = clientRect();
-        dropped.Point = area.contains(at) ? TPoint{at.x() - area.left(), at.y() - area.top()} : TPoint{-1, -1};
-        drop->acceptProposedAction();
-        PerformDroppedFiles(dropped);
-        return;
-    }
     if (!DropTargetDrop(drop))
         drop->ignore();
 }

@@ -39,6 +39,10 @@ struct TMouseState {
 
     // Offset at which the last drop into this control put its text; -1 none.
     int DropStart = -1;
+    // Client point of the pointer over the control during a drag, given to OnFilesDropped.
+    TPoint DropPoint{-1, -1};
+    // The drop caret shows at DropStart while a drag is over the control.
+    bool DropCaretShown = false;
     // Set by a drop of this control's own drag, which leaves its undo group (ugMoveText, opened with
     // openUndoGroup) and its Lines update open so that the removal of the dragged text joins them;
     // the drag start closes both, and only then.

@@ -2,6 +2,7 @@
 #include "editor/model/DroppedText.h"
 
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -35,4 +36,30 @@ void FilterDroppedText(std::string& text, TSourceTypes sourceTypes)
     if (to == std::string::npos)
         return;
     text = text.substr(from, to - from);
+}
+
+void TDropObj::SetList(int kind, std::unique_ptr<TStringList> list, size_t length)
+{
+    kind &= 127;
+    if (kind < 0 || kind >= kKinds)
+        return;
+    FLists[kind] = std::move(list);
+    FLengths[kind] = length;
+}
+
+const TStringList* TDropObj::GetList(int kind) const
+{
+    kind &= 127;
+    return kind >= 0 && kind < kKinds ? FLists[kind].get() : nullptr;
+}
+
+std::string TDropObj::Text(int kind) const
+{
+    const TStringList* list = GetList(kind);
+    if (!list)
+        return {};
+    std::string text = list->Text();
+    if (text.size() > FLengths[kind & 127])
+        text.resize(FLengths[kind & 127]);
+    return text;
 }

@@ -1,8 +1,12 @@
 // What pasted and dropped data offers (TSourceTypes), and the filter that pasted and dropped HTML passes through.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "platform/core/Classes.h"
 
 // A set of bits describing offered data and what to do with it. The control fills it; the
 // application's OnDataDrop may change it before the data is read.
@@ -31,3 +35,22 @@ inline constexpr char kEndFragment[] = "<!--EndFragment-->";
 // "<"; otherwise with stFragment it is cut so, and then, when both markers occur in order, only the
 // text between them remains. Any other text is left as it is.
 void FilterDroppedText(std::string& text, TSourceTypes sourceTypes);
+
+// The kinds of dropped data, each the number of its bit in TSourceTypes.
+enum TDropKind : int { dkFiles = 0, dkUnicodeText = 1, dkText = 2, dkHTML = 8 };
+
+// What one drop read: a list per kind (a line per file name, or the whole text as one line) and the
+// length of the kind's text, so that the line end the list adds is not taken for part of it.
+class TDropObj {
+public:
+    static constexpr int kKinds = 15;
+    // Kinds are taken modulo 128; any outside the table are dropped.
+    void SetList(int kind, std::unique_ptr<TStringList> list, size_t length);
+    const TStringList* GetList(int kind) const;
+    // The kind's list as text, cut to its length; empty when the kind was not read.
+    std::string Text(int kind) const;
+
+private:
+    std::array<std::unique_ptr<TStringList>, kKinds> FLists;
+    std::array<size_t, kKinds> FLengths{};
+};

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CodigosISO.h"
 #include "app/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
@@ -203,6 +204,27 @@ TEST(MainWindow, OpensCommandLineFilesInTheLanguageOfTheirExtensionWhenFirstShow
     QApplication::processEvents();
     EXPECT_EQ(none.CodeMemo()->GetTextLen(), 0);
     EXPECT_EQ(none.CodeMemo()->ActiveParser(), ekHTML);
+}
+
+TEST(MainWindow, FillsTheCharacterTableFromTheLibraryWhenFirstShown)
+{
+    TformPrincipal shipped;
+    EXPECT_EQ(shipped.CodigosISO(), nullptr);
+    shipped.Config().CharacterLib = std::string(KESTRIMA_SOURCE_DIR) + "/resources/iso8859-1.kyb";
+    shipped.show();
+    QApplication::processEvents();
+    ASSERT_NE(shipped.CodigosISO(), nullptr);
+    EXPECT_EQ(shipped.CodigosISO()->Count(), 96);
+    EXPECT_EQ(shipped.CodigosISO()->EncodeText("\xA9"), "&copy;");
+
+    // A library that cannot be read gives the built-in Spanish characters.
+    TformPrincipal missing;
+    missing.Config().CharacterLib = "/no/such/library.kyb";
+    missing.show();
+    QApplication::processEvents();
+    ASSERT_NE(missing.CodigosISO(), nullptr);
+    EXPECT_EQ(missing.CodigosISO()->Count(), 14);
+    EXPECT_EQ(missing.CodigosISO()->EncodeText("\xA9\xF1"), "\xA9&ntilde;");
 }
 
 TEST(MainWindow, ParserMessagesShowInAnInformationBox)

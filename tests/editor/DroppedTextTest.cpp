@@ -1,6 +1,7 @@
 // The filter that pasted and dropped HTML passes through.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "editor/model/DroppedText.h"
@@ -35,4 +36,24 @@ TEST(DroppedText, AFragmentNeedsBothMarkersInOrder)
     // The end marker is looked for after the start marker's end, never inside it.
     EXPECT_EQ(filtered("<!--StartFragment-->a<!--EndFragment-->b<!--EndFragment-->", stHTML | stFragment), "a");
     EXPECT_EQ(filtered("", stHTML | stFragment), "");
+}
+
+TEST(DroppedText, ADropObjGivesEachKindsTextCutToItsLength)
+{
+    TDropObj dropped;
+    auto files = std::make_unique<TStringList>();
+    files->Add("/tmp/a.html");
+    files->Add("/tmp/b.css");
+    const size_t length = files->Text().size();
+    dropped.SetList(dkFiles, std::move(files), length);
+    auto text = std::make_unique<TStringList>();
+    text->Add("one line");
+    dropped.SetList(dkText | 128, std::move(text), 8); // the kind is taken modulo 128
+    EXPECT_EQ(dropped.Text(dkFiles), "/tmp/a.html\r\n/tmp/b.css\r\n");
+    EXPECT_EQ(dropped.Text(dkText), "one line"); // without the line end the list adds
+    EXPECT_EQ(dropped.GetList(dkText)->Count(), 1);
+    EXPECT_EQ(dropped.Text(dkHTML), "");
+    EXPECT_EQ(dropped.GetList(dkHTML), nullptr);
+    dropped.SetList(TDropObj::kKinds, std::make_unique<TStringList>(), 0); // outside the table: dropped
+    EXPECT_EQ(dropped.GetList(TDropObj::kKinds), nullptr);
 }

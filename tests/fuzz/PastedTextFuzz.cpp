@@ -1,7 +1,8 @@
-// libFuzzer target: pasted or dropped data through the HTML filter, and any text with any style bytes
+// libFuzzer target: pasted or dropped data through the HTML filter and a drop's cut to its length, and any text with any style bytes
 // through the HTML and RTF writers.
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "editor/model/DocumentWriters.h"
@@ -20,6 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string text = rest;
     FilterDroppedText(text, types);
     if (text.size() > rest.size() || rest.find(text) == std::string::npos)
+        std::abort();
+    // A drop's text is its list's text cut to the length read, never more.
+    TDropObj dropped;
+    auto list = std::make_unique<TStringList>();
+    list->SetText(rest);
+    const std::string whole = list->Text();
+    dropped.SetList(layout, std::move(list), rest.size());
+    const std::string cut = dropped.Text(layout);
+    if (cut.size() > rest.size() || whole.compare(0, cut.size(), cut) != 0 ||
+        ((layout & 127) >= TDropObj::kKinds) != (dropped.GetList(layout) == nullptr))
         std::abort();
     if (rest.empty())
         return 0;

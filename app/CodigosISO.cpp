@@ -1,0 +1,213 @@
+// TCodigosISO: loading the character table and converting between characters and codes.
+#include "app/CodigosISO.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr std::pair<char, const char*> kDefaults[] = {
+    {'\xE1', "&aacute;"}, {'\xE9', "&eacute;"}, {'\xED', "&iacute;"}, {'\xF3', "&oacute;"},
+    {'\xFA', "&uacute;"}, {'\xC1', "&Aacute;"}, {'\xC9', "&Eacute;"}, {'\xCD', "&Iacute;"},
+    {'\xD3', "&Oacute;"}, {'\xDA', "&Uacute;"}, {'\xF1', "&ntilde;"}, {'\xD1', "&Ntilde;"},
+    {'\xA1', "&iexcl;"},  {'\xBF', "&iquest;"},
+};
+
+unsigned char byteOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The first place from `from` where `marker` stands, A-Z in either case; npos when none.
+size_t findMarker(std::string_view text, std::string_view marker, size_t from)
+{
+    if (text.size() < marker.size())
+        return std::string_view::npos;
+    const size_t last = text.size() - marker.size();
+    // Both markers begin with "<", which has no case: only the places holding one are compared.
+    for (size_t at = text.find(marker[0], from); at <= last; at = text.find(marker[0], at + 1)) {
+        size_t i = 0;
+        while (i < marker.size() && asciiLower(text[at + i]) == asciiLower(marker[i]))
+            ++i;
+        if (i == marker.size())
+            return at;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+TCodigosISO::TCodigosISO()
+{
+    assign({}, {});
+}
+
+void TCodigosISO::LoadDefaults()
+{
+    std::vector<char> characters;
+    std::vector<std::string> codes;
+    for (const auto& [character, code] : kDefaults) {
+        characters.push_back(character);
+        codes.emplace_back(code);
+    }
+    assign(std::move(characters), std::move(codes));
+}
+
+bool TCodigosISO::LoadFromFile(const std::string& fileName)
+{
+    if (!FileExists(fileName))
+        return false;
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(fileName);
+    } catch (const EFOpenError&) {
+        return false;
+    }
+    return LoadFromText(bytes);
+}
+
+bool TCodigosISO::LoadFromText(std::string_view text)
+{
+    std::vector<char> characters;
+    std::vector<std::string> codes;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        at = end;
+        if (at < text.size() && text[at] == '\r')
+            ++at;
+        if (at < text.size() && text[at] == '\n')
+            ++at;
+        // A blank code would make encoding delete the character from the document.
+        if (line.empty() || line[0] == '\0')
+            continue;
+        const std::string_view code = TrimView(line.substr(1));
+        if (code.empty())
+            continue;
+        characters.push_back(line[0]);
+        codes.emplace_back(code);
+    }
+    return assign(std::move(characters), std::move(codes));
+}
+
+bool TCodigosISO::assign(std::vector<char> characters, std::vector<std::string> codes)
+{
+    // Replacing one character by a string commutes with joining texts, so the whole table's effect
+    // on a byte can be worked out once, from the last entry back to the first.
+    std::array<std::optional<std::string>, 256> expansion;
+    for (int c = 0; c < 256; ++c)
+        expansion[static_cast<size_t>(c)] = std::string(1, static_cast<char>(c));
+    std::array<bool, 256> mapped{};
+    for (size_t i = characters.size(); i-- > 0;) {
+        std::optional<std::string> grown = std::string();
+        for (char c : codes[i]) {
+            const std::optional<std::string>& piece = expansion[byteOf(c)];
+            if (!piece || grown->size() + piece->size() > kMaxExpansion) {
+                grown.reset();
+                break;
+            }
+            grown->append(*piece);
+        }
+        expansion[byteOf(characters[i])] = std::move(grown);
+        mapped[byteOf(characters[i])] = true;
+    }
+    for (const std::optional<std::string>& piece : expansion)
+        if (!piece)
+            return false;
+
+    std::unordered_map<std::string, char> charOfCode;
+    for (size_t i = 0; i < codes.size(); ++i)
+        charOfCode.emplace(codes[i], characters[i]);
+    for (size_t c = 0; c < 256; ++c)
+        FExpansion[c] = std::move(*expansion[c]);
+    FMapped = mapped;
+    FCharOfCode = std::move(charOfCode);
+    FCharacters = std::move(characters);
+    FCodes = std::move(codes);
+    return true;
+}
+
+std::string TCodigosISO::CodesToChars(std::string_view text) const
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t amp = text.find('&', at);
+        if (amp == std::string_view::npos)
+            break;
+        out.append(text.substr(at, amp - at));
+        const size_t semicolon = text.find(';', amp);
+        if (semicolon == std::string_view::npos) {
+            at = amp;
+            break;
+        }
+        const std::string_view code = text.substr(amp, semicolon - amp + 1);
+        const auto found = FCharOfCode.find(std::string(code));
+        if (found != FCharOfCode.end())
+            out.push_back(found->second);
+        else
+            out.append(code);
+        at = semicolon + 1;
+    }
+    out.append(text.substr(std::min(at, text.size())));
+    return out;
+}
+
+std::string TCodigosISO::CharsToCodes(std::string_view text) const
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        if (FMapped[byteOf(c)])
+            out.append(FExpansion[byteOf(c)]);
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+template <typename Convert>
+std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) const
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
+        // The markers themselves are never converted: a table that mapped one of their characters
+        // would otherwise undo the protection the next time the text is read.
+        out.append(convert(text.substr(at, start - at)));
+        at = start + kStartMarker.size();
+        const size_t end = findMarker(text, kEndMarker, at);
+        if (end == std::string_view::npos) {
+            out.append(text.substr(start));
+            return out;
+        }
+        out.append(text.substr(start, end + kEndMarker.size() - start));
+        at = end + kEndMarker.size();
+    }
+    out.append(convert(text.substr(at)));
+    return out;
+}
+
+std::string TCodigosISO::DecodeText(std::string_view text) const
+{
+    return outsideRegions(text, [this](std::string_view piece) { return CodesToChars(piece); });
+}
+
+std::string TCodigosISO::EncodeText(std::string_view text) const
+{
+    return outsideRegions(text, [this](std::string_view piece) { return CharsToCodes(piece); });
+}

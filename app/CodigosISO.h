@@ -1,0 +1,59 @@
+// TCodigosISO: the table of characters and the codes that stand for them, and the conversions between them.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Characters and their codes ("á" and "&aacute;"), in the order they were loaded: that order
+// matters when encoding, since later entries see the codes that earlier ones produced.
+class TCodigosISO {
+public:
+    // The region between these markers is never converted; the markers are found without regard to
+    // the case of A-Z.
+    static constexpr std::string_view kStartMarker = "<!--INI_OMITECHAR-->";
+    static constexpr std::string_view kEndMarker = "<!--FIN_OMITECHAR-->";
+    // No character may grow past this many bytes through the whole table: a library whose entries
+    // feed one another could otherwise make encoding ask for more memory than there is.
+    static constexpr size_t kMaxExpansion = 4096;
+
+    // Empty: both conversions give their text back.
+    TCodigosISO();
+
+    // The 14 Spanish characters the program knows without a library.
+    void LoadDefaults();
+    // A library file; False when it cannot be read (the table is then as it was).
+    bool LoadFromFile(const std::string& fileName);
+    // A library's bytes: one entry a line, the first character and the trimmed rest as its code.
+    // Lines without a code or starting with NUL are skipped. False, with the table unchanged, when
+    // the entries would grow some character past kMaxExpansion.
+    bool LoadFromText(std::string_view text);
+
+    int Count() const { return static_cast<int>(FCodes.size()); }
+    char Character(int index) const { return FCharacters.at(static_cast<size_t>(index)); }
+    const std::string& Code(int index) const { return FCodes.at(static_cast<size_t>(index)); }
+
+    // Every "&...;" of the table becomes its character (the first entry with that code, case
+    // counting); unknown codes and an "&" without ";" stay as they are.
+    std::string CodesToChars(std::string_view text) const;
+    // Every entry in table order replaces its character by its code throughout the text.
+    std::string CharsToCodes(std::string_view text) const;
+    // The same conversions, leaving the protected regions and their markers as they are; a start
+    // marker without an end marker protects the rest of the text.
+    std::string DecodeText(std::string_view text) const;
+    std::string EncodeText(std::string_view text) const;
+
+private:
+    bool assign(std::vector<char> characters, std::vector<std::string> codes);
+    template <typename Convert>
+    std::string outsideRegions(std::string_view text, Convert convert) const;
+
+    std::vector<char> FCharacters;
+    std::vector<std::string> FCodes;
+    // Derived on load: what each byte finally becomes after every entry, and each code's first entry.
+    std::array<std::string, 256> FExpansion;
+    std::array<bool, 256> FMapped{};
+    std::unordered_map<std::string, char> FCharOfCode;
+};

@@ -1,0 +1,296 @@
+// The editor control as a drop target and drag source, driven by synthetic drag and drop events.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CodeMemoTestSupport.h"
+#include "platform/ClipboardFormats.h"
+
+namespace {
+
+// What a drag over the control at one offset answered at each step.
+struct TDragAnswer {
+    bool EnterAccepted = false;
+    bool DropAccepted = false;
+    Qt::DropAction Action = Qt::IgnoreAction; // what the drop answered; none when refused
+};
+
+// Client point of the character at `offset`, a pixel inside it.
+QPoint pointOf(TCustomCodeMemo& memo, int offset)
+{
+    const TPoint at = memo.PointFromOffset(offset);
+    return {at.X + 1, at.Y + 1};
+}
+
+// Enters the control, moves to `offset` and drops there, as a window system would.
+TDragAnswer dragOnto(TCustomCodeMemo& memo, const QMimeData* data, int offset, Qt::DropActions allowed,
+                     Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    TDragAnswer answer;
+    const QPoint at = pointOf(memo, offset);
+    QDragEnterEvent enter(at, allowed, data, Qt::LeftButton, keys);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(&memo, &enter);
+    answer.EnterAccepted = enter.isAccepted();
+    QDragMoveEvent move(at, allowed, data, Qt::LeftButton, keys);
+    QCoreApplication::sendEvent(&memo, &move);
+    QDropEvent drop(QPointF(at), allowed, data, Qt::LeftButton, keys);
+    QCoreApplication::sendEvent(&memo, &drop);
+    answer.DropAccepted = drop.isAccepted();
+    answer.Action = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    return answer;
+}
+
+// Runs its own drags by delivering the drag's data onto itself at DropAt, with the keys of Keys.
+class TDragMemo : public TCodeMemo {
+public:
+    TDragMemo()
+    {
+        SetBorderStyle(bsNone); // client and widget coordinates are the same
+        resize(600, 200);
+        show();
+        QApplication::processEvents();
+        SetOption(*this, smoOLEDragSource, true);
+        FMouse.DoubleClickTime = -1; // every press a click of its own, however soon it follows
+    }
+    int DropAt = 0;
+    Qt::KeyboardModifiers Keys = Qt::NoModifier;
+    TDragAnswer Answer;
+
+    // Presses inside the selection at `offset` and drags far enough to start a drag.
+    void DragFrom(int offset)
+    {
+        Answer = {};
+        const QPointF at = pointOf(*this, offset);
+        const QPointF away = at + QPointF(0, 3 * LineHeight());
+        QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &press);
+        QMouseEvent move(QEvent::MouseMove, away, mapToGlobal(away), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, away, mapToGlobal(away), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &release);
+    }
+
+protected:
+    Qt::DropAction ExecDrag(QDrag& drag, Qt::DropActions allowed) override
+    {
+        Answer = dragOnto(*this, drag.mimeData(), DropAt, allowed, Keys);
+        return Answer.Action;
+    }
+};
+
+TSelectionRange ordered(TCustomCodeMemo& memo)
+{
+    TSelectionRange range = Selection(memo);
+    if (range.Start > range.End)
+        std::swap(range.Start, range.End);
+    return range;
+}
+
+std::unique_ptr<QMimeData> htmlAndText()
+{
+    auto data = std::make_unique<QMimeData>();
+    data->setHtml("junk<p><!--StartFragment-->frag<!--EndFragment--></p>");
+    data->setText("plain");
+    return data;
+}
+
+} // namespace
+
+TEST(DragDrop, OwnSelectionMovesCopiesAndIgnoresADropOnItself)
+{
+    TDragMemo memo;
+    SetText(memo, "abcdef");
+    Select(memo, 0, 2);
+    memo.DropAt = 4;
+    memo.DragFrom(1);
+    EXPECT_TRUE(memo.Answer.EnterAccepted);
+    EXPECT_EQ(memo.Answer.Action, Qt::MoveAction);
+    EXPECT_EQ(memo.StoredText(), "cdabef");
+    EXPECT_EQ(ordered(memo).Start, 2);
+    EXPECT_EQ(ordered(memo).End, 4);
+    EXPECT_EQ(memo.Lines().UpdateCount(), 0);
+    memo.Undo(); // removal and insertion are one step
+    EXPECT_EQ(memo.StoredText(), "abcdef");
+
+    // Ctrl copies; the copy is selected, the original stays.
+    Select(memo, 0, 2);
+    memo.Keys = Qt::ControlModifier;
+    memo.DragFrom(1);
+    EXPECT_EQ(memo.Answer.Action, Qt::CopyAction);
+    EXPECT_EQ(memo.StoredText(), "abcdabef");
+    EXPECT_EQ(ordered(memo).Start, 4);
+    EXPECT_EQ(ordered(memo).End, 6);
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "abcdef");
+
+    // Onto the dragged text itself: nothing changes and the source hears of no drop.
+    memo.Keys = Qt::NoModifier;
+    Select(memo, 0, 2);
+    memo.DropAt = 1;
+    memo.DragFrom(1);
+    EXPECT_FALSE(memo.Answer.DropAccepted);
+    EXPECT_EQ(memo.StoredText(), "abcdef");
+    EXPECT_EQ(memo.Lines().UpdateCount(), 0);
+
+    // Moving backwards needs no correction of the drop start.
+    Select(memo, 3, 5);
+    memo.DropAt = 0;
+    memo.DragFrom(4);
+    EXPECT_EQ(memo.StoredText(), "deabcf");
+    EXPECT_EQ(ordered(memo).Start, 0);
+    EXPECT_EQ(ordered(memo).End, 2);
+}
+
+TEST(DragDrop, ForeignDropReadsTheFormatOnDataDropLeaves)
+{
+    TDragMemo memo;
+    auto data = htmlAndText();
+    std::vector<TSourceTypes> seen;
+    TSourceTypes set = 0, clear = 0;
+    memo.OnDataDrop = [&](TCustomCodeMemo*, TSourceTypes& types) {
+        seen.push_back(types);
+        types = static_cast<TSourceTypes>((types | set) & ~clear);
+    };
+
+    // HTML first, whole: the filter is skipped since stNoFilter comes preset.
+    SetText(memo, "xy");
+    TDragAnswer answer = dragOnto(memo, data.get(), 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_TRUE(answer.EnterAccepted);
+    EXPECT_EQ(answer.Action, Qt::MoveAction);
+    EXPECT_EQ(memo.StoredText(), "xjunk<p><!--StartFragment-->frag<!--EndFragment--></p>y");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], stUnicodeText | stCFText | stHTML | stNoFilter | stProcessFiles);
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "xy");
+
+    // Without the HTML bit the text is read; Ctrl copies.
+    clear = stHTML;
+    answer = dragOnto(memo, data.get(), 1, Qt::CopyAction | Qt::MoveAction, Qt::ControlModifier);
+    EXPECT_EQ(answer.Action, Qt::CopyAction);
+    EXPECT_EQ(memo.StoredText(), "xplainy");
+
+    // The handler took it: nothing is read, the source hears what the keys asked for.
+    SetText(memo, "xy");
+    clear = 0;
+    set = stHandled;
+    answer = dragOnto(memo, data.get(), 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_EQ(memo.StoredText(), "xy");
+    EXPECT_EQ(answer.Action, Qt::MoveAction);
+
+    // Filtered: only the marked fragment.
+    set = stFragment;
+    clear = stNoFilter;
+    dragOnto(memo, data.get(), 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_EQ(memo.StoredText(), "xfragy");
+
+    // Every offered bit taken out: nothing read, and a move is not answered.
+    SetText(memo, "xy");
+    set = 0;
+    clear = stHTML | stCFText | stUnicodeText;
+    answer = dragOnto(memo, data.get(), 1, Qt::MoveAction);
+    EXPECT_EQ(memo.StoredText(), "xy");
+    EXPECT_FALSE(answer.DropAccepted);
+
+    // A source that allows only a copy gets a copy, whatever the keys.
+    clear = 0;
+    answer = dragOnto(memo, data.get(), 0, Qt::CopyAction);
+    EXPECT_EQ(answer.Action, Qt::CopyAction);
+}
+
+TEST(DragDrop, FilesGoToOnFilesDroppedAndTheirNamesAreInserted)
+{
+    TDragMemo memo;
+    SetText(memo, "ab");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/tmp/a.html"), QUrl::fromLocalFile("/tmp/b.css")});
+
+    SetOption(memo, smoProcessDroppedFiles, false);
+    TDragAnswer answer = dragOnto(memo, &files, 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_FALSE(answer.EnterAccepted);
+    EXPECT_FALSE(answer.DropAccepted);
+    EXPECT_EQ(memo.StoredText(), "ab");
+
+    SetOption(memo, smoProcessDroppedFiles, true);
+    std::vector<std::string> got;
+    TPoint at{-9, -9};
+    memo.OnFilesDropped = [&](TCustomCodeMemo*, TStringList& list, TPoint point) {
+        for (int i = 0; i < list.Count(); ++i)
+            got.push_back(list[i]);
+        at = point;
+        list.Delete(1);
+        list.Add("/tmp/c.js");
+    };
+    answer = dragOnto(memo, &files, 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_EQ(got, (std::vector<std::string>{"/tmp/a.html", "/tmp/b.css"}));
+    EXPECT_EQ(at, (TPoint{pointOf(memo, 1).x(), pointOf(memo, 1).y()}));
+    // The names as the handler left them, a line each; files are never answered as moved.
+    EXPECT_EQ(memo.StoredText(), "a/tmp/a.html\r/tmp/c.js\rb");
+    EXPECT_EQ(answer.Action, Qt::CopyAction);
+
+    // Without stNoFilter the handler alone gets them.
+    SetText(memo, "ab");
+    memo.OnDataDrop = [](TCustomCodeMemo*, TSourceTypes& types) { types &= ~stNoFilter; };
+    got.clear();
+    dragOnto(memo, &files, 1, Qt::CopyAction);
+    EXPECT_EQ(got.size(), 2u);
+    EXPECT_EQ(memo.StoredText(), "ab");
+}
+
+TEST(DragDrop, ReadOnlyInsertsNothingAndTheDropCaretFollowsThePointer)
+{
+    TDragMemo memo;
+    SetText(memo, "abcdef");
+    auto data = htmlAndText();
+    memo.SetReadOnly(true);
+    TDragAnswer answer = dragOnto(memo, data.get(), 2, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_TRUE(answer.EnterAccepted); // the drag shows where it would land
+    EXPECT_FALSE(answer.DropAccepted);
+    EXPECT_EQ(memo.StoredText(), "abcdef");
+
+    // The caret shows at the offset under the pointer and goes with it.
+    QDragEnterEvent enter(pointOf(memo, 3), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &enter);
+    const TPoint three = memo.PointFromOffset(3);
+    EXPECT_EQ(memo.DropCaretRect().topLeft(), QPoint(three.X, three.Y));
+    EXPECT_EQ(memo.DropCaretRect().height(), memo.LineHeight());
+    QDragMoveEvent move(pointOf(memo, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &move);
+    const TPoint five = memo.PointFromOffset(5);
+    EXPECT_EQ(memo.DropCaretRect().topLeft(), QPoint(five.X, five.Y));
+    // It is painted over the text: the picture differs from the one without it.
+    const QImage with = memo.grab().toImage();
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(&memo, &leave);
+    EXPECT_TRUE(memo.DropCaretRect().isEmpty());
+    const QImage without = memo.grab().toImage();
+    const QPoint inside(five.X, five.Y + memo.LineHeight() / 2);
+    EXPECT_NE(with.pixel(inside), without.pixel(inside));
+}
+
+TEST(DragDrop, DragDataOffersTheSelectionWithCrLfAsText)
+{
+    TDragMemo memo;
+    SetText(memo, "x\xE1\ry!");
+    Select(memo, 0, 4);
+    std::unique_ptr<QMimeData> data = memo.SelectionDragData();
+    EXPECT_TRUE(data->hasFormat("text/plain"));
+    EXPECT_EQ(data->text(), QString::fromUtf8("x\xC3\xA1\r\ny"));
+    EXPECT_EQ(GetFormatData(data.get(), CF_TEXT), "x\xE1\r\ny");
+
+    // Dropped into another control it arrives as it left.
+    TDragMemo other;
+    dragOnto(other, data.get(), 0, Qt::CopyAction);
+    EXPECT_EQ(other.StoredText(), "x\xE1\ry");
+}
