@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "platform/core/Classes.h"
@@ -33,4 +34,19 @@ inline std::string RepeatedSamplePage(size_t bytes)
     while (page.size() < bytes)
         page += sample;
     return page;
+}
+
+// The sample pages of varied shape taken in turn (documentation with minified script, style and
+// navigation lines; an article with running text, comments and old-style blocks; the small sample
+// page) to at least `bytes` bytes.
+inline std::string VariedSamplePages(size_t bytes)
+{
+    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
+    const std::string pages[] = {ReadFileBytes(data + "pages/documentation.html"),
+                                 ReadFileBytes(data + "pages/article.html"), ReadFileBytes(data + "sample.html")};
+    std::string text;
+    text.reserve(bytes + pages[0].size());
+    for (size_t i = 0; text.size() < bytes; ++i)
+        text += pages[i % std::size(pages)];
+    return text;
 }
