@@ -2,6 +2,7 @@
 #include "highlight/CodeMemoParser.h"
 
 #include <bit>
+#include <typeinfo>
 #include <utility>
 
 #include "editor/model/LineStore.h"
@@ -9,14 +10,33 @@
 
 namespace {
 
-uint8_t current(TEdStream& stream) { return static_cast<uint8_t>(stream.CurrentChar()); }
+// The scanner reads either a TEdStream through its virtual operations (a stream of a derived class
+// may watch or change the reading) or, for a TEdStream itself, a copy of its place read directly.
+// These helpers take either.
+template <class C> uint8_t current(C& cursor) { return static_cast<uint8_t>(cursor.CurrentChar()); }
 
-void advance(TEdStream& stream, int& length)
+template <class C>
+void advance(C& cursor, int& length)
 {
-    if (!stream.AtEnd()) {
-        stream.Next();
+    if (!cursor.AtEnd()) {
+        cursor.Next();
         ++length;
     }
+}
+
+// A place to come back to, and the way back: the same as seeking to the place's position.
+int64_t markOf(TEdStream& stream) { return stream.GetPos(); }
+void restore(TEdStream& stream, int64_t mark) { stream.SetPos(mark); }
+TRecordCursor::TMark markOf(const TRecordCursor& cursor) { return cursor.Mark(); }
+void restore(TRecordCursor& cursor, const TRecordCursor::TMark& mark) { cursor.Restore(mark); }
+
+// Makes the token the single character at `start` (nothing at the end of the text).
+template <class C, class M>
+void takeOneChar(C& cursor, const M& start, int& length)
+{
+    restore(cursor, start);
+    length = 0;
+    advance(cursor, length);
 }
 
 bool isBuiltinStart(int32_t id) { return id >= kFirstBuiltinStart && id <= kLastRecogniser; }
@@ -107,6 +127,21 @@ bool TCodeMemoParser::CallCustomParse(int parseID, TEdStream& stream, int& lengt
     return OnCustomParse(this, parseID, stream, length, value);
 }
 
+bool TCodeMemoParser::customParse(int parseID, TEdStream& stream, int& length, int& value)
+{
+    return CallCustomParse(parseID, stream, length, value);
+}
+
+bool TCodeMemoParser::customParse(int parseID, TRecordCursor& cursor, int& length, int& value)
+{
+    // The handler reads the stream itself: it takes up the scanner's place and hands it back.
+    TEdStream& stream = *FScanStream;
+    stream.SetPlace(cursor);
+    const bool matched = CallCustomParse(parseID, stream, length, value);
+    cursor = stream.Place();
+    return matched;
+}
+
 void TCodeMemoParser::SelectTokenTable()
 {
     FCurrentStartTable = &FTables.DefaultStartTable;
@@ -152,52 +187,49 @@ bool TCodeMemoParser::groupContains(uint16_t groupId, uint8_t ch) const
     return groupId < groups.Count() && groups.GetGroup(groupId).Contains(ch);
 }
 
-void TCodeMemoParser::takeOneChar(TEdStream& stream, int64_t start, int& length)
-{
-    stream.SetPos(start);
-    length = 0;
-    advance(stream, length);
-}
-
-bool TCodeMemoParser::matchElement(const TElementRec& element, TEdStream& stream, int& length, int& value)
+template <class C>
+bool TCodeMemoParser::matchElement(const TElementRec& element, C& cursor, int& length, int& value)
 {
     if (element.IsProcedure()) {
         if (element.CustomFlag)
-            return CallCustomParse(element.ProcID, stream, length, value);
-        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length, &FRecogniserMemo);
+            return customParse(element.ProcID, cursor, length, value);
+        return RunRecogniser(RecogniserOfProcedure(element.ProcID), cursor, length, &FRecogniserMemo);
     }
     // Past the end the cursor reports character 0, which a negated group may accept; nothing is
     // consumed there, so the length keeps counting real characters.
-    if (!groupContains(element.GroupID, current(stream)))
+    if (!groupContains(element.GroupID, current(cursor)))
         return false;
-    advance(stream, length);
+    advance(cursor, length);
     return true;
 }
 
-bool TCodeMemoParser::matchBody(const TElementRec& element, TEdStream& stream, int& length, int& value)
+template <class C>
+bool TCodeMemoParser::matchBody(const TElementRec& element, C& cursor, int& length, int& value)
 {
     if (element.IsProcedure()) {
         if (element.CustomFlag)
-            return CallCustomParse(element.ProcID, stream, length, value);
-        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length, &FRecogniserMemo);
+            return customParse(element.ProcID, cursor, length, value);
+        return RunRecogniser(RecogniserOfProcedure(element.ProcID), cursor, length, &FRecogniserMemo);
     }
-    const int64_t origin = stream.GetPos();
+    const auto origin = markOf(cursor);
+    const int64_t originPos = cursor.GetPos();
     for (int i = 0; i < element.GroupCount(); ++i) {
-        if (!groupContains(element.GroupIDs[static_cast<size_t>(i)], current(stream))) {
-            stream.SetPos(origin);
+        if (!groupContains(element.GroupIDs[static_cast<size_t>(i)], current(cursor))) {
+            restore(cursor, origin);
             return false;
         }
-        if (!stream.AtEnd())
-            stream.Next();
+        if (!cursor.AtEnd())
+            cursor.Next();
     }
     if (element.Flag)
-        length += static_cast<int>(stream.GetPos() - origin);
+        length += static_cast<int>(cursor.GetPos() - originPos);
     else
-        stream.SetPos(origin);
+        restore(cursor, origin);
     return true;
 }
 
-bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, int& length, uint8_t& token)
+template <class C>
+bool TCodeMemoParser::runHandler(const THandlerRec& handler, C& cursor, int& length, uint8_t& token)
 {
     const TElementRec& start = handler.Start;
     const TElementRec& body = handler.Body;
@@ -206,7 +238,7 @@ bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, 
     for (;;) {
         bool bodyFailedHere = false;
         if (tryBody) {
-            if (matchBody(body, stream, length, value)) {
+            if (matchBody(body, cursor, length, value)) {
                 token = static_cast<uint8_t>(value);
                 return true;
             }
@@ -215,34 +247,35 @@ bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, 
         tryBody = body.IsPresent();
         value = token;
         if (start.IsProcedure() && !start.CustomFlag && isBuiltinStart(start.ProcID))
-            return RunRecogniser(start.ProcID, stream, length, &FRecogniserMemo);
-        const int64_t before = stream.GetPos();
-        if (!matchElement(start, stream, length, value))
+            return RunRecogniser(start.ProcID, cursor, length, &FRecogniserMemo);
+        const int64_t before = cursor.GetPos();
+        if (!matchElement(start, cursor, length, value))
             return false;
         token = static_cast<uint8_t>(value);
         if (!body.IsPresent())
             return true;
         // A start that matched without moving, where the body has just failed, would repeat the
         // same two tests for ever: the body can never complete the token.
-        if (bodyFailedHere && stream.GetPos() == before)
+        if (bodyFailedHere && cursor.GetPos() == before)
             return false;
-        if (stream.AtEnd())
+        if (cursor.AtEnd())
             return true;
     }
 }
 
-uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, TEdStream& stream, int64_t start, int& length)
+template <class C, class M>
+uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length)
 {
-    stream.SetPos(start);
+    restore(cursor, start);
     length = 0;
     if (record.Start.IsProcedure()) {
-        if (RunRecogniser(record.Start.ProcID, stream, length, &FRecogniserMemo))
+        if (RunRecogniser(record.Start.ProcID, cursor, length, &FRecogniserMemo))
             return record.TokenValue;
-        takeOneChar(stream, start, length);
+        takeOneChar(cursor, start, length);
         return 0;
     }
 
-    advance(stream, length); // the head character
+    advance(cursor, length); // the head character
     const TElementRec& repeat = record.Repeat;
     const TElementRec& terminator = record.Terminator;
     uint8_t token = 0;
@@ -251,26 +284,26 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, TEdStream& stre
     for (;;) {
         bool terminatorFailedHere = false;
         if (tryTerminator) {
-            if (matchBody(terminator, stream, length, value))
+            if (matchBody(terminator, cursor, length, value))
                 return record.TokenValue;
             terminatorFailedHere = true;
         }
         tryTerminator = true;
         value = token;
-        const int64_t before = stream.GetPos();
-        if (!matchElement(repeat, stream, length, value)) {
-            takeOneChar(stream, start, length);
+        const int64_t before = cursor.GetPos();
+        if (!matchElement(repeat, cursor, length, value)) {
+            takeOneChar(cursor, start, length);
             return 0;
         }
         token = static_cast<uint8_t>(value);
         // A token left open at the end of the text keeps its value: an unclosed comment or string is
         // still coloured as one.
-        if (stream.AtEnd())
+        if (cursor.AtEnd())
             return record.TokenValue;
         if (repeat.IsCustom())
             return token;
-        if (terminatorFailedHere && stream.GetPos() == before) {
-            takeOneChar(stream, start, length);
+        if (terminatorFailedHere && cursor.GetPos() == before) {
+            takeOneChar(cursor, start, length);
             return 0;
         }
     }
@@ -299,44 +332,106 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
     syncTrieStates();
 }
 
-uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int& length)
+// However a scan ends, even by an exception from a custom parse handler, the pending flag must tell
+// the driver whether a container is still open, or the driver would wait for ever.
+struct TCodeMemoParser::TPendingUpdate {
+    TCodeMemoParser& parser;
+    ~TPendingUpdate() { parser.FPending = parser.FContainer; }
+};
+
+namespace {
+
+// The stream takes up the place where the scanner's copy of it stopped, also after an exception.
+struct TPlaceBack {
+    TEdStream& stream;
+    const TRecordCursor& cursor;
+    ~TPlaceBack() { stream.SetPlace(cursor); }
+};
+
+} // namespace
+
+bool TCodeMemoParser::beginScan(TParserClient* editor, TEdStream& stream)
 {
     if (editor && !IsAttached(editor))
         AttachEditor(editor);
+    if (FRecogniserMemo.Stream != &stream) {
+        FRecogniserMemo.Clear();
+        FRecogniserMemo.Stream = &stream;
+    }
+    FScanStream = &stream;
+    // A stream of a derived class is read through its virtual operations, so that it sees every
+    // step; a TEdStream itself is read directly from its records.
+    return typeid(stream) == typeid(TEdStream);
+}
 
-    // However the scan ends, even by an exception from a custom parse handler, the pending flag must
-    // tell the driver whether a container is still open, or the driver would wait for ever.
-    struct PendingUpdate {
-        TCodeMemoParser& parser;
-        ~PendingUpdate() { parser.FPending = parser.FContainer; }
-    } pendingUpdate{*this};
+uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int& length)
+{
+    TPendingUpdate pendingUpdate{*this};
+    if (!beginScan(editor, stream))
+        return scan(stream, length);
+    TRecordCursor cursor = stream.Place();
+    TPlaceBack placeBack{stream, cursor};
+    return scan(cursor, length);
+}
 
+uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stream, int64_t limit, uint8_t* styles,
+                                          int64_t stylesStart, TTokenPlace& place)
+{
+    if (typeid(stream) != typeid(TEdStream))
+        return TCustomCodeMemoParser::ScanTokensBefore(editor, stream, limit, styles, stylesStart, place);
+    TPendingUpdate pendingUpdate{*this};
+    beginScan(editor, stream);
+    TRecordCursor cursor = stream.Place();
+    TPlaceBack placeBack{stream, cursor};
+    for (;;) {
+        place = {cursor.Record(), cursor.OffsetInRecord(), cursor.GetPos()};
+        int length = 0;
+        const uint8_t value = scan(cursor, length);
+        const int64_t end = cursor.GetPos();
+        // Outside a container no token is pending after a scan.
+        if (end <= place.Start || end >= limit || FContainer)
+            return value;
+        uint8_t* to = styles + (place.Start - stylesStart);
+        for (int64_t n = end - place.Start; n > 0; --n)
+            *to++ = value;
+    }
+}
+
+template <class C>
+uint8_t TCodeMemoParser::scan(C& cursor, int& length)
+{
     TStateSet& states = FKeywords->CurrentStates;
-    const uint8_t first = current(stream);
-    const int64_t start = stream.GetPos();
+    const uint8_t first = current(cursor);
+    const auto start = markOf(cursor);
+    const int64_t startPos = cursor.GetPos();
     uint8_t token = 0;
 
-    // Keywords: the language table first, then the keyword tables of the settings.
+    // Keywords: the language table first, then the keyword tables of the settings. Most characters
+    // begin no word valid in the current states; for them the look-ups are skipped.
     int64_t matchStart = 0;
     length = 0;
     bool keywordHit = false;
     bool settingsKeyword = false;
-    int32_t value = FKeywords->MatchCursor(stream, FKeywords->CaseSensitive, 1, matchStart, length);
+    int32_t value = 0;
+    const bool atEnd = cursor.AtEnd();
+    if (!atEnd && FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive))
+        value = FKeywords->MatchCursor(cursor, FKeywords->CaseSensitive, 1, matchStart, length);
     if (value != 0) {
         keywordHit = true;
-    } else if (TKeywords* trie = Settings().KeywordTrie()) {
-        stream.SetPos(start);
-        value = trie->MatchCursor(stream, FTables.CaseFlag, 1, matchStart, length);
+    } else if (TKeywords* trie = Settings().KeywordTrie();
+               trie && !atEnd && trie->MayBeginWith(static_cast<char>(first), FTables.CaseFlag)) {
+        restore(cursor, start);
+        value = trie->MatchCursor(cursor, FTables.CaseFlag, 1, matchStart, length);
         keywordHit = settingsKeyword = value != 0;
     }
     if (keywordHit)
         token = static_cast<uint8_t>(value);
     else
-        takeOneChar(stream, start, length);
+        takeOneChar(cursor, start, length);
 
     if (const THandlerRec* handler = FTables.Handlers[token].get()) {
-        if (!runHandler(*handler, stream, length, token)) {
-            takeOneChar(stream, start, length);
+        if (!runHandler(*handler, cursor, length, token)) {
+            takeOneChar(cursor, start, length);
             token = 0;
             keywordHit = settingsKeyword = false;
         }
@@ -345,25 +440,27 @@ uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int
     if (!keywordHit) {
         const TStartRec* record = FCurrentStartTable->Records[first].get();
         if (record && states.Intersects(record->ValidIn))
-            token = runStartRecord(*record, stream, start, length);
+            token = runStartRecord(*record, cursor, start, length);
     }
 
-    if (!FContainer)
-        FSavedStates = states;
     const TTokenStateRec* stateRecord = FTables.TokenStates[token].get();
-    const bool rejected = stream.GetPos() == start ||
+    const bool rejected = cursor.GetPos() == startPos ||
                           (stateRecord && !settingsKeyword && !states.Intersects(stateRecord->ValidIn));
     if (rejected) {
-        takeOneChar(stream, start, length);
+        takeOneChar(cursor, start, length);
         token = 0;
         stateRecord = FTables.TokenStates[token].get();
-    } else if (stateRecord) {
-        applyStateChange(*stateRecord);
     }
+    // The states to return to after a container are those from before the container token; only
+    // a token that opens one needs them kept.
+    if (!FContainer && stateRecord && stateRecord->Container)
+        FSavedStates = states;
+    if (!rejected && stateRecord)
+        applyStateChange(*stateRecord);
 
-    const int64_t position = stream.GetPos();
+    const int64_t position = cursor.GetPos();
     const bool wasContainer = FContainer != 0;
-    if (wasContainer && (position >= FContainerEnd || stream.AtEnd())) {
+    if (wasContainer && (position >= FContainerEnd || cursor.AtEnd())) {
         states = FSavedStates;
         SelectTokenTable();
         syncTrieStates();

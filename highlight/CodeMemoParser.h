@@ -37,6 +37,9 @@ public:
     // value. Every token that does not stand at the end of the text is at least one character long.
     // `editor`, when given, is attached to the parser on its first scan.
     uint8_t ScanToken(TParserClient* editor, TEdStream& stream, int& length) override;
+    // ScanToken over and over, without leaving the scanner between tokens.
+    uint8_t ScanTokensBefore(TParserClient* editor, TEdStream& stream, int64_t limit, uint8_t* styles,
+                             int64_t stylesStart, TTokenPlace& place) override;
     // Starts the scanner in the context state set of `tokenValue` (the start state set when that set
     // is empty), outside any container and with an empty run-time stack.
     void ResetScanner(uint8_t tokenValue) override;
@@ -188,18 +191,27 @@ private:
     void parseTagged(const std::string& S, TMemoryStream& saved);
     void applyTag(int tag, const std::string& value);
 
+    struct TPendingUpdate;
+    // Attaches the editor and notes the stream for the recogniser memo and custom parse handlers;
+    // true when the stream is a TEdStream itself, whose records the scanner may read directly.
+    bool beginScan(TParserClient* editor, TEdStream& stream);
     bool groupContains(uint16_t groupId, uint8_t ch) const;
-    // Makes the token the single character at `start` (nothing at the end of the text).
-    static void takeOneChar(TEdStream& stream, int64_t start, int& length);
+    // The scanner works on a cursor C: the stream itself, or a TRecordCursor copied from it.
+    template <class C> uint8_t scan(C& cursor, int& length);
+    // "match(n)" at the cursor, through the stream the handler reads.
+    bool customParse(int parseID, TEdStream& stream, int& length, int& value);
+    bool customParse(int parseID, TRecordCursor& cursor, int& length, int& value);
     // A start, repeat or handler-start element at the cursor; a character element consumes its
     // character.
-    bool matchElement(const TElementRec& element, TEdStream& stream, int& length, int& value);
+    template <class C> bool matchElement(const TElementRec& element, C& cursor, int& length, int& value);
     // A body or terminator element at the cursor.
-    bool matchBody(const TElementRec& element, TEdStream& stream, int& length, int& value);
+    template <class C> bool matchBody(const TElementRec& element, C& cursor, int& length, int& value);
     // Extends the keyword token `token`; false when the handler refuses it.
-    bool runHandler(const THandlerRec& handler, TEdStream& stream, int& length, uint8_t& token);
-    // Scans a token that starts with the character at `start` by its start record.
-    uint8_t runStartRecord(const TStartRec& record, TEdStream& stream, int64_t start, int& length);
+    template <class C> bool runHandler(const THandlerRec& handler, C& cursor, int& length, uint8_t& token);
+    // Scans a token that starts with the character at `start` (a place of the cursor) by its start
+    // record.
+    template <class C, class M>
+    uint8_t runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length);
     void applyStateChange(const TTokenStateRec& record);
     void syncTrieStates();
     void installLanguage(TCompiledLanguage& language);
@@ -212,6 +224,7 @@ private:
     uint8_t FContainer = 0;
     uint8_t FPending = 0; // the container flag as it stood when ScanToken last returned
     TRecogniserMemo FRecogniserMemo;
+    TEdStream* FScanStream = nullptr; // the stream of the scan under way, for custom parse handlers
     int32_t FContainerToken = 0;
     int64_t FContainerEnd = 0;
     TStateSet FSavedStates; // the state set from before the container token

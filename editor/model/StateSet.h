@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 // Value n is bit (n mod 8), counted from the least significant bit, of byte (n div 8). Streams
@@ -30,40 +31,33 @@ struct TStateSet {
     bool Contains(uint8_t n) const { return (Bytes[n >> 3] >> (n & 7)) & 1u; }
     void Clear() { Bytes.fill(0); }
 
-    bool IsEmpty() const
-    {
-        for (uint8_t b : Bytes)
-            if (b)
-                return false;
-        return true;
-    }
+    bool IsEmpty() const { return (word(0) | word(1) | word(2) | word(3)) == 0; }
 
     // True when the two sets share a value; cheaper than building the intersection.
     bool Intersects(const TStateSet& other) const
     {
-        for (size_t i = 0; i < Bytes.size(); ++i)
-            if (Bytes[i] & other.Bytes[i])
-                return true;
-        return false;
+        return ((word(0) & other.word(0)) | (word(1) & other.word(1)) | (word(2) & other.word(2)) |
+                (word(3) & other.word(3))) != 0;
     }
 
+    // The scanner combines sets on every token, so they are combined a machine word at a time.
     TStateSet& operator&=(const TStateSet& other)
     {
-        for (size_t i = 0; i < Bytes.size(); ++i)
-            Bytes[i] &= other.Bytes[i];
+        for (size_t i = 0; i < kWords; ++i)
+            setWord(i, word(i) & other.word(i));
         return *this;
     }
     TStateSet& operator|=(const TStateSet& other)
     {
-        for (size_t i = 0; i < Bytes.size(); ++i)
-            Bytes[i] |= other.Bytes[i];
+        for (size_t i = 0; i < kWords; ++i)
+            setWord(i, word(i) | other.word(i));
         return *this;
     }
     // Removes the values of `other` (AND NOT).
     TStateSet& operator-=(const TStateSet& other)
     {
-        for (size_t i = 0; i < Bytes.size(); ++i)
-            Bytes[i] &= static_cast<uint8_t>(~other.Bytes[i]);
+        for (size_t i = 0; i < kWords; ++i)
+            setWord(i, word(i) & ~other.word(i));
         return *this;
     }
 
@@ -71,6 +65,17 @@ struct TStateSet {
     friend TStateSet operator|(TStateSet a, const TStateSet& b) { return a |= b; }
     friend TStateSet operator-(TStateSet a, const TStateSet& b) { return a -= b; }
     friend bool operator==(const TStateSet& a, const TStateSet& b) = default;
+
+private:
+    // The 32 bytes as four words; values keep their byte and bit places whatever the byte order.
+    static constexpr size_t kWords = 4;
+    uint64_t word(size_t i) const
+    {
+        uint64_t w;
+        std::memcpy(&w, Bytes.data() + i * sizeof w, sizeof w);
+        return w;
+    }
+    void setWord(size_t i, uint64_t w) { std::memcpy(Bytes.data() + i * sizeof w, &w, sizeof w); }
 };
 
 static_assert(sizeof(TStateSet) == 32, "a state set is streamed as its 32 bytes");
