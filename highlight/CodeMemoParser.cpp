@@ -1,7 +1,11 @@
 // TCodeMemoParser: one compiled highlighting language and the scanner that cuts text into tokens.
 #include "highlight/CodeMemoParser.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
+#include <string_view>
+#include <type_traits>
 #include <typeinfo>
 #include <utility>
 
@@ -64,6 +68,8 @@ void TCodeMemoParser::Clear()
     FKeywords = std::make_unique<TSyntaxKeywords>();
     FStack.Clear();
     Settings().ResetDefaults();
+    forgetPlainChars();
+    refreshGroupSets();
 }
 
 bool TCodeMemoParser::EditAll() { return EditSettings(kAllPropEdPages); }
@@ -144,20 +150,16 @@ bool TCodeMemoParser::customParse(int parseID, TRecordCursor& cursor, int& lengt
 
 void TCodeMemoParser::SelectTokenTable()
 {
+    FPlain = nullptr;
     FCurrentStartTable = &FTables.DefaultStartTable;
     if (FTables.NoInState)
         return;
-    const TStateSet& states = FKeywords->CurrentStates;
-    for (size_t i = 0; i < states.Bytes.size(); ++i) {
-        const uint8_t common = states.Bytes[i] & FTables.InStateOwners.Bytes[i];
-        if (!common)
-            continue;
-        // Only the lowest owning state counts; a language keeps its InState states exclusive.
-        const size_t state = i * 8 + static_cast<size_t>(std::countr_zero(common));
-        if (const TStartTable* table = FTables.InStateTables[state].get())
-            FCurrentStartTable = table;
+    // Only the lowest owning state counts; a language keeps its InState states exclusive.
+    const int state = (FKeywords->CurrentStates & FTables.InStateOwners).Lowest();
+    if (state < 0)
         return;
-    }
+    if (const TStartTable* table = FTables.InStateTables[static_cast<size_t>(state)].get())
+        FCurrentStartTable = table;
 }
 
 void TCodeMemoParser::syncTrieStates()
@@ -177,14 +179,66 @@ void TCodeMemoParser::ResetScanner(uint8_t tokenValue)
     FPending = 0;
     FStack.Clear();
     FRecogniserMemo.Clear();
+    forgetPlainChars();
+    refreshGroupSets();
     SelectTokenTable();
     syncTrieStates();
 }
 
-bool TCodeMemoParser::groupContains(uint16_t groupId, uint8_t ch) const
+void TCodeMemoParser::forgetPlainChars()
+{
+    for (TPlainChars& entry : FPlainCache)
+        entry.Known = false;
+    FPlain = nullptr;
+    FPlainTrie = Settings().KeywordTrie();
+}
+
+const TCodeMemoParser::TPlainChars& TCodeMemoParser::plainChars()
+{
+    if (FPlain)
+        return *FPlain;
+    const TStateSet& states = FKeywords->CurrentStates;
+    // The states in force pick a slot; a slot keeps the last set that used it.
+    TPlainChars& entry = FPlainCache[states.Hash() % FPlainCache.size()];
+    if (!entry.Known || entry.States != states || entry.StartTable != FCurrentStartTable) {
+        entry.States = states;
+        entry.StartTable = FCurrentStartTable;
+        entry.Plain.Clear();
+        entry.PlainInFailedMail.Clear();
+        const TKeywords* trie = Settings().KeywordTrie();
+        // A character is plain when the token it begins is certainly value 0 and one character
+        // long and changes nothing: no word may begin with it, no handler extends value 0, no start
+        // record applies, and value 0 moves no state.
+        if (!FTables.Handlers[0] && !FTables.TokenStates[0]) {
+            for (int c = 0; c < 256; ++c) {
+                const char ch = static_cast<char>(c);
+                if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive) ||
+                    (trie && trie->MayBeginWith(ch, FTables.CaseFlag)))
+                    continue;
+                const TStartRec* record = FCurrentStartTable->Records[static_cast<size_t>(c)].get();
+                if (!record || !states.Intersects(record->ValidIn))
+                    entry.Plain.Include(static_cast<uint8_t>(c));
+                else if (record->Start.IsProcedure() && record->Start.ProcID == riStdMailURL)
+                    entry.PlainInFailedMail.Include(static_cast<uint8_t>(c));
+            }
+        }
+        entry.Known = true;
+    }
+    FPlain = &entry;
+    return entry;
+}
+
+void TCodeMemoParser::refreshGroupSets()
 {
     const TSM_CharGroupManager& groups = FKeywords->Groups();
-    return groupId < groups.Count() && groups.GetGroup(groupId).Contains(ch);
+    FGroupSets.resize(static_cast<size_t>(groups.Count()));
+    for (int32_t id = 0; id < groups.Count(); ++id) {
+        const TSM_CharGroup& group = groups.GetGroup(id);
+        TStateSet& set = FGroupSets[static_cast<size_t>(id)];
+        set = group.Set;
+        if (group.Negated)
+            set = TStateSet::Full() - group.Set;
+    }
 }
 
 template <class C>
@@ -306,7 +360,34 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
             takeOneChar(cursor, start, length);
             return 0;
         }
+        // Each further character that the terminator does not take and the repeat does would go
+        // once more round this loop; inside the record they are passed over at once.
+        if constexpr (std::is_same_v<C, TRecordCursor>) {
+            if (!repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1)
+                skipRepeats(cursor, length, repeat.GroupID, terminator.GroupIDs[0]);
+        }
     }
+}
+
+void TCodeMemoParser::skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup)
+{
+    const std::string_view span = cursor.Span();
+    if (span.size() < 2 || repeatGroup >= FGroupSets.size())
+        return;
+    const TStateSet& repeat = FGroupSets[repeatGroup];
+    static const TStateSet none;
+    const TStateSet& terminator = terminatorGroup < FGroupSets.size() ? FGroupSets[terminatorGroup] : none;
+    // The record's last character is left to the loop, which moves on to the next record.
+    const size_t room = span.size() - 1;
+    size_t n = 0;
+    while (n < room) {
+        const auto ch = static_cast<uint8_t>(span[n]);
+        if (terminator.Contains(ch) || !repeat.Contains(ch))
+            break;
+        ++n;
+    }
+    cursor.Skip(static_cast<int>(n));
+    length += static_cast<int>(n);
 }
 
 void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
@@ -359,6 +440,8 @@ bool TCodeMemoParser::beginScan(TParserClient* editor, TEdStream& stream)
         FRecogniserMemo.Stream = &stream;
     }
     FScanStream = &stream;
+    if (FGroupSets.size() != static_cast<size_t>(FKeywords->Groups().Count()))
+        refreshGroupSets();
     // A stream of a derived class is read through its virtual operations, so that it sees every
     // step; a TEdStream itself is read directly from its records.
     return typeid(stream) == typeid(TEdStream);
@@ -383,7 +466,11 @@ uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stre
     beginScan(editor, stream);
     TRecordCursor cursor = stream.Place();
     TPlaceBack placeBack{stream, cursor};
+    if (FPlainTrie != Settings().KeywordTrie())
+        forgetPlainChars();
     for (;;) {
+        if (!FContainer)
+            skipPlainChars(cursor, limit, styles, stylesStart);
         place = {cursor.Record(), cursor.OffsetInRecord(), cursor.GetPos()};
         int length = 0;
         const uint8_t value = scan(cursor, length);
@@ -395,6 +482,37 @@ uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stre
         for (int64_t n = end - place.Start; n > 0; --n)
             *to++ = value;
     }
+}
+
+void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8_t* styles, int64_t stylesStart)
+{
+    // Each plain character is a token of value 0 on its own; a run of them needs no scan. The run
+    // stays inside the record and before the character that reaches `limit`, whose token the
+    // caller must see.
+    const std::string_view span = cursor.Span();
+    const int64_t position = cursor.GetPos();
+    if (span.empty())
+        return;
+    const size_t room = static_cast<size_t>(
+        std::clamp<int64_t>(limit - 1 - position, 0, static_cast<int64_t>(span.size()) - 1));
+    const TPlainChars& plain = plainChars();
+    // Inside a run of mail characters that has failed as an address, the mail start fails at once.
+    const int64_t failedFrom = FRecogniserMemo.FailedFrom;
+    const int64_t failedTo = FRecogniserMemo.FailedTo;
+    size_t n = 0;
+    while (n < room) {
+        const auto ch = static_cast<uint8_t>(span[n]);
+        if (!plain.Plain.Contains(ch)) {
+            const int64_t at = position + static_cast<int64_t>(n);
+            if (!plain.PlainInFailedMail.Contains(ch) || at <= failedFrom || at >= failedTo)
+                break;
+        }
+        ++n;
+    }
+    if (n == 0)
+        return;
+    std::memset(styles + (position - stylesStart), 0, n);
+    cursor.Skip(static_cast<int>(n));
 }
 
 template <class C>

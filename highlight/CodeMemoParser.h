@@ -1,10 +1,12 @@
 // TCodeMemoParser: one compiled highlighting language and the scanner that cuts text into tokens.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/model/Keywords.h"
 #include "editor/model/ParserBase.h"
@@ -195,7 +197,28 @@ private:
     // Attaches the editor and notes the stream for the recogniser memo and custom parse handlers;
     // true when the stream is a TEdStream itself, whose records the scanner may read directly.
     bool beginScan(TParserClient* editor, TEdStream& stream);
-    bool groupContains(uint16_t groupId, uint8_t ch) const;
+    // Membership in the language's character group `groupId`; an id no group has contains nothing.
+    bool groupContains(uint16_t groupId, uint8_t ch) const
+    {
+        return groupId < FGroupSets.size() && FGroupSets[groupId].Contains(ch);
+    }
+    // The characters of every group by id, negation applied, taken from the group manager when the
+    // scanner is reset (and when groups were added since).
+    void refreshGroupSets();
+    // The characters that begin a token of value 0 and length 1 which changes nothing, in the states
+    // in force and outside a container; PlainInFailedMail only where the mail start fails at once.
+    struct TPlainChars {
+        bool Known = false;
+        TStateSet States;
+        const TStartTable* StartTable = nullptr;
+        TStateSet Plain;
+        TStateSet PlainInFailedMail;
+    };
+    const TPlainChars& plainChars();
+    void forgetPlainChars();
+    // Stores value 0 for the plain characters from the cursor on, up to the character before
+    // `limit` and within the cursor's record, and moves the cursor past them.
+    void skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8_t* styles, int64_t stylesStart);
     // The scanner works on a cursor C: the stream itself, or a TRecordCursor copied from it.
     template <class C> uint8_t scan(C& cursor, int& length);
     // "match(n)" at the cursor, through the stream the handler reads.
@@ -212,6 +235,9 @@ private:
     // record.
     template <class C, class M>
     uint8_t runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length);
+    // Passes over the characters from the cursor on that the terminator group does not hold and the
+    // repeat group does, inside the cursor's record (all but its last character).
+    void skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup);
     void applyStateChange(const TTokenStateRec& record);
     void syncTrieStates();
     void installLanguage(TCompiledLanguage& language);
@@ -225,6 +251,12 @@ private:
     uint8_t FPending = 0; // the container flag as it stood when ScanToken last returned
     TRecogniserMemo FRecogniserMemo;
     TEdStream* FScanStream = nullptr; // the stream of the scan under way, for custom parse handlers
+    // Plain characters by the state sets met since the scanner was reset; FPlain is the entry of
+    // the states in force, found again after they change.
+    std::vector<TStateSet> FGroupSets;
+    std::array<TPlainChars, 64> FPlainCache;
+    const TPlainChars* FPlain = nullptr;
+    const TKeywords* FPlainTrie = nullptr;
     int32_t FContainerToken = 0;
     int64_t FContainerEnd = 0;
     TStateSet FSavedStates; // the state set from before the container token

@@ -215,6 +215,21 @@ public:
         FOffset = mark.Offset;
     }
 
+    // The characters from the cursor to the end of its record, to be read without a call per
+    // character; Skip moves over some of them.
+    std::string_view Span() const
+    {
+        if (!FRecord || FOffset >= FRecord->Len)
+            return {};
+        return {FRecord->Text.get() + FOffset, static_cast<size_t>(FRecord->Len - FOffset)};
+    }
+    // The same as `count` calls of Next, for a count less than Span's length.
+    void Skip(int count)
+    {
+        FOffset += count;
+        FPosition += count;
+    }
+
     TLineRecord* Record() const { return FRecord; }
     int OffsetInRecord() const { return FOffset; }
     int64_t TextLength() const { return FTextLength; }

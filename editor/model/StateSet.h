@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -38,6 +39,25 @@ struct TStateSet {
     {
         return ((word(0) & other.word(0)) | (word(1) & other.word(1)) | (word(2) & other.word(2)) |
                 (word(3) & other.word(3))) != 0;
+    }
+
+    // The smallest value in the set, or -1 when it is empty.
+    int Lowest() const
+    {
+        for (size_t i = 0; i < kWords; ++i)
+            if (const uint64_t w = word(i))
+                return static_cast<int>(i * 64) + std::countr_zero(w);
+        return -1;
+    }
+
+    // A well-mixed hash of the set, for tables keyed by state set.
+    uint64_t Hash() const
+    {
+        uint64_t h = word(0) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ word(1)) * 0xC2B2AE3D27D4EB4Full;
+        h = (h ^ word(2)) * 0x165667B19E3779F9ull;
+        h = (h ^ word(3)) * 0x9E3779B97F4A7C15ull;
+        return h ^ (h >> 29);
     }
 
     // The scanner combines sets on every token, so they are combined a machine word at a time.
