@@ -205,21 +205,29 @@ const TCodeMemoParser::TPlainChars& TCodeMemoParser::plainChars()
         entry.StartTable = FCurrentStartTable;
         entry.Plain.Clear();
         entry.PlainInFailedMail.Clear();
+        entry.WordStarts.Clear();
+        entry.TrieWordStarts.Clear();
         const TKeywords* trie = Settings().KeywordTrie();
+        for (int c = 0; c < 256; ++c) {
+            const char ch = static_cast<char>(c);
+            if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive))
+                entry.WordStarts.Include(static_cast<uint8_t>(c));
+            if (trie && trie->MayBeginWith(ch, FTables.CaseFlag))
+                entry.TrieWordStarts.Include(static_cast<uint8_t>(c));
+        }
         // A character is plain when the token it begins is certainly value 0 and one character
         // long and changes nothing: no word may begin with it, no handler extends value 0, no start
         // record applies, and value 0 moves no state.
         if (!FTables.Handlers[0] && !FTables.TokenStates[0]) {
             for (int c = 0; c < 256; ++c) {
-                const char ch = static_cast<char>(c);
-                if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive) ||
-                    (trie && trie->MayBeginWith(ch, FTables.CaseFlag)))
+                const auto ch = static_cast<uint8_t>(c);
+                if (entry.WordStarts.Contains(ch) || entry.TrieWordStarts.Contains(ch))
                     continue;
-                const TStartRec* record = FCurrentStartTable->Records[static_cast<size_t>(c)].get();
+                const TStartRec* record = FCurrentStartTable->Records[ch].get();
                 if (!record || !states.Intersects(record->ValidIn))
-                    entry.Plain.Include(static_cast<uint8_t>(c));
+                    entry.Plain.Include(ch);
                 else if (record->Start.IsProcedure() && record->Start.ProcID == riStdMailURL)
-                    entry.PlainInFailedMail.Include(static_cast<uint8_t>(c));
+                    entry.PlainInFailedMail.Include(ch);
             }
         }
         entry.Known = true;
@@ -468,6 +476,11 @@ uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stre
     TPlaceBack placeBack{stream, cursor};
     if (FPlainTrie != Settings().KeywordTrie())
         forgetPlainChars();
+    FStoring = true;
+    struct TStoringEnd {
+        bool& storing;
+        ~TStoringEnd() { storing = false; }
+    } storingEnd{FStoring};
     for (;;) {
         if (!FContainer)
             skipPlainChars(cursor, limit, styles, stylesStart);
@@ -532,12 +545,17 @@ uint8_t TCodeMemoParser::scan(C& cursor, int& length)
     bool settingsKeyword = false;
     int32_t value = 0;
     const bool atEnd = cursor.AtEnd();
-    if (!atEnd && FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive))
+    // While storing tokens for the driver the tables stand still, and the characters that may
+    // begin a word are known per state set.
+    const TPlainChars* known = FStoring ? &plainChars() : nullptr;
+    if (!atEnd && (known ? known->WordStarts.Contains(first)
+                         : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)))
         value = FKeywords->MatchCursor(cursor, FKeywords->CaseSensitive, 1, matchStart, length);
     if (value != 0) {
         keywordHit = true;
     } else if (TKeywords* trie = Settings().KeywordTrie();
-               trie && !atEnd && trie->MayBeginWith(static_cast<char>(first), FTables.CaseFlag)) {
+               trie && !atEnd &&
+               (known ? known->TrieWordStarts.Contains(first) : trie->MayBeginWith(static_cast<char>(first), FTables.CaseFlag))) {
         restore(cursor, start);
         value = trie->MatchCursor(cursor, FTables.CaseFlag, 1, matchStart, length);
         keywordHit = settingsKeyword = value != 0;

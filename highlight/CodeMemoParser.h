@@ -205,14 +205,17 @@ private:
     // The characters of every group by id, negation applied, taken from the group manager when the
     // scanner is reset (and when groups were added since).
     void refreshGroupSets();
-    // The characters that begin a token of value 0 and length 1 which changes nothing, in the states
-    // in force and outside a container; PlainInFailedMail only where the mail start fails at once.
+    // What the characters begin in the states in force: a token of value 0 and length 1 which
+    // changes nothing, outside a container (PlainInFailedMail only where the mail start fails at
+    // once); possibly a word of the language's keyword table or of the settings' keyword trie.
     struct TPlainChars {
         bool Known = false;
         TStateSet States;
         const TStartTable* StartTable = nullptr;
         TStateSet Plain;
         TStateSet PlainInFailedMail;
+        TStateSet WordStarts;
+        TStateSet TrieWordStarts;
     };
     const TPlainChars& plainChars();
     void forgetPlainChars();
@@ -257,6 +260,7 @@ private:
     std::array<TPlainChars, 64> FPlainCache;
     const TPlainChars* FPlain = nullptr;
     const TKeywords* FPlainTrie = nullptr;
+    bool FStoring = false; // inside ScanTokensBefore, where the cache of plain characters is kept fresh
     int32_t FContainerToken = 0;
     int64_t FContainerEnd = 0;
     TStateSet FSavedStates; // the state set from before the container token
