@@ -398,9 +398,35 @@ void TCodeMemoParser::skipRepeats(TRecordCursor& cursor, int& length, uint16_t r
     length += static_cast<int>(n);
 }
 
+void TCodeMemoParser::enterStates()
+{
+    // While storing, the start table follows from the state set alone, and the set's cached entry
+    // holds it.
+    TPlainChars& entry = FPlainCache[FKeywords->CurrentStates.Hash() % FPlainCache.size()];
+    if (FStoring && entry.Known && entry.States == FKeywords->CurrentStates) {
+        FCurrentStartTable = entry.StartTable;
+        FPlain = &entry;
+    } else {
+        SelectTokenTable();
+    }
+}
+
 void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
 {
     TStateSet& states = FKeywords->CurrentStates;
+    if (!record.StackAction) {
+        // Most tokens only add and remove states, and many leave the set as it was, which leaves
+        // the start table as it was too.
+        if (!record.NoStateChange) {
+            const TStateSet next = (states | record.Enter) - record.Leave;
+            if (next != states) {
+                states = next;
+                enterStates();
+            }
+        }
+        syncTrieStates();
+        return;
+    }
     if (record.StackAction & saPopBefore) {
         FStack.PopStates(states);
         SelectTokenTable();

@@ -242,6 +242,8 @@ private:
     // repeat group does, inside the cursor's record (all but its last character).
     void skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup);
     void applyStateChange(const TTokenStateRec& record);
+    // Takes up the start table (and, while storing, the plain characters) of the states in force.
+    void enterStates();
     void syncTrieStates();
     void installLanguage(TCompiledLanguage& language);
 
