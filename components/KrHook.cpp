@@ -513,8 +513,9 @@ THookList* THookList::Existing()
 
 THookList::~THookList()
 {
-    while (!FHooks.empty())
-        delete FHooks.back();
+    // Taken out first: while the list goes, a control hook's destructor no longer finds it.
+    for (TControlHook* hook : std::exchange(FHooks, {}))
+        delete hook;
 }
 
 TControlHook* THookList::Find(const QObject* control) const
