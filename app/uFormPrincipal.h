@@ -178,6 +178,8 @@ private:
     void showDocuments(bool visible);
     // Hides the strip and the editor after the last document closed, emptying caption and panels.
     void documentsClosed();
+    // Brings tab `index`'s document into the editor; with no such tab, the window shows none.
+    void showDocumentAt(int index);
     // Reads the file into the current document (as Loading text does); false when it failed.
     bool loadDocumentText(TEditingFile& file, const std::string& fileName);
     std::string newDocumentCaption() const;

@@ -198,6 +198,17 @@ void TformPrincipal::showDocuments(bool visible)
     FCodeMemo->setVisible(visible);
 }
 
+void TformPrincipal::showDocumentAt(int index)
+{
+    if (TEditingFile* file = EditingFile(index)) {
+        FFileTabs->SetTabIndex(index);
+        file->RestauraEstado(*FCodeMemo);
+    } else {
+        documentsClosed();
+    }
+    EditorOnChange();
+}
+
 void TformPrincipal::documentsClosed()
 {
     showDocuments(false);
@@ -310,13 +321,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         FCodeMemo->SetUndoStack(nullptr);
         delete file;
         FFileTabs->Tabs().Delete(index);
-        if (TEditingFile* back = EditingFile(previous)) {
-            FFileTabs->SetTabIndex(previous);
-            back->RestauraEstado(*FCodeMemo);
-        } else {
-            documentsClosed();
-        }
-        EditorOnChange();
+        showDocumentAt(previous);
         return;
     }
     acceptDroppedFiles();
@@ -617,13 +622,7 @@ void TformPrincipal::mCerrarClick()
     const int index = FFileTabs->TabIndex();
     const int next = index == DocumentCount() - 1 ? index - 1 : index;
     removeDocument(index);
-    if (TEditingFile* file = EditingFile(next)) {
-        FFileTabs->SetTabIndex(next);
-        file->RestauraEstado(*FCodeMemo);
-    } else {
-        documentsClosed();
-    }
-    EditorOnChange();
+    showDocumentAt(next);
 }
 
 bool TformPrincipal::closeDocuments()
