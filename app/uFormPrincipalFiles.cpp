@@ -256,16 +256,18 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
         return false;
     }
     file.RawBytes = result == TDecodeResult::Unfitting;
-    file.SoloLectura = file.RawBytes;
     {
         const bool wasBusy = std::exchange(Ocupado, true);
         TScopeGuard busy([this, wasBusy] { Ocupado = wasBusy; });
         TCustomMemoryStream stream(text.data(), static_cast<int64_t>(text.size()));
         FCodeMemo->LoadFromStream(stream);
     }
-    FCodeMemo->SetReadOnly(file.SoloLectura);
-    if (file.RawBytes)
+    // A read-only state the user chose stays; text that only read-only display keeps intact forces it.
+    if (file.RawBytes) {
+        file.SoloLectura = true;
+        FCodeMemo->SetReadOnly(true);
         MessageBox(this, FmtLoadStr(kUnfittingUtf8, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+    }
     return true;
 }
 
@@ -312,8 +314,6 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         }
         if ((ComoPlantilla || FConfig->NewFile == 1) && !Modelo.empty() && FileExists(Modelo)) {
             loaded = loadDocumentText(*file, Modelo);
-            // A model is a starting text: the new document is saved like any other.
-            file->RawBytes = false;
         }
     }
     if (!loaded) {
