@@ -12,6 +12,7 @@
 #include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
 
+class QAction;
 class QCloseEvent;
 class QLabel;
 class QMenu;
