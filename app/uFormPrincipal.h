@@ -28,7 +28,6 @@ class TEditingFile;
 class TTabSetControl;
 class TVSpeedBtnMenu;
 enum TMouseButton : uint8_t;
-class QAction;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
