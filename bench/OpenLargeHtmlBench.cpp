@@ -65,7 +65,11 @@ void BM_OpenLargeHtml(benchmark::State& state)
     const double before = statusBytes("VmRSS");
     resetPeakResidentSize();
     for (auto _ : state) {
-        form.AbreArchivo(page.path, ekHTML);
+        // Each opening adds a tab; the one before goes first, so that one copy of the page is held.
+        state.PauseTiming();
+        form.mCerrarTodoClick();
+        state.ResumeTiming();
+        form.AbreArchivo(page.path, false, ekHTML);
         memo.Change();
     }
     const double peak = statusBytes("VmHWM");
