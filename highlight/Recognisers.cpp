@@ -2,6 +2,8 @@
 #include "highlight/Recognisers.h"
 
 #include <array>
+#include <string_view>
+#include <type_traits>
 
 #include "editor/model/LineStore.h"
 
@@ -101,6 +103,22 @@ template <class C, class TClass>
 TRun advanceOver(C& c, int& length, TClass inClass)
 {
     TRun run;
+    if constexpr (std::is_same_v<C, TRecordCursor>) {
+        // Inside the record the characters are read from its span; its last character, after
+        // which the cursor changes record, is left to the loop below.
+        const std::string_view span = c.Span();
+        size_t n = 0;
+        while (n + 1 < span.size() && inClass(static_cast<uint8_t>(span[n]))) {
+            run.at = run.at || span[n] == '@';
+            ++n;
+        }
+        if (n > 0) {
+            run.any = true;
+            run.endsWithPeriod = span[n - 1] == '.';
+            c.Skip(static_cast<int>(n));
+            length += static_cast<int>(n);
+        }
+    }
     while (!c.AtEnd() && inClass(current(c))) {
         run.any = true;
         run.at = run.at || current(c) == '@';
