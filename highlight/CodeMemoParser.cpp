@@ -187,50 +187,74 @@ void TCodeMemoParser::ResetScanner(uint8_t tokenValue)
 
 void TCodeMemoParser::forgetPlainChars()
 {
-    for (TPlainChars& entry : FPlainCache)
-        entry.Known = false;
+    FPlainEntries.clear();
+    FPlainIndex.fill(0);
     FPlain = nullptr;
     FPlainTrie = Settings().KeywordTrie();
 }
 
-const TCodeMemoParser::TPlainChars& TCodeMemoParser::plainChars()
+TCodeMemoParser::TPlainChars* TCodeMemoParser::findPlainChars(const TStateSet& states, size_t& freeSlot)
 {
-    if (FPlain)
-        return *FPlain;
+    // Open addressing over an index of a few times more slots than a language has state sets.
+    const size_t mask = FPlainIndex.size() - 1;
+    for (size_t probe = 0, slot = states.Hash() & mask; probe <= mask; ++probe, slot = (slot + 1) & mask) {
+        const uint8_t at = FPlainIndex[slot];
+        if (at == 0) {
+            freeSlot = slot;
+            return nullptr;
+        }
+        if (FPlainEntries[at - 1u].States == states)
+            return &FPlainEntries[at - 1u];
+    }
+    freeSlot = FPlainIndex.size();
+    return nullptr;
+}
+
+const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
+{
     const TStateSet& states = FKeywords->CurrentStates;
-    // The states in force pick a slot; a slot keeps the last set that used it.
-    TPlainChars& entry = FPlainCache[states.Hash() % FPlainCache.size()];
-    if (!entry.Known || entry.States != states || entry.StartTable != FCurrentStartTable) {
-        entry.States = states;
-        entry.StartTable = FCurrentStartTable;
-        entry.Plain.Clear();
-        entry.PlainInFailedMail.Clear();
-        entry.WordStarts.Clear();
-        entry.TrieWordStarts.Clear();
-        const TKeywords* trie = Settings().KeywordTrie();
+    size_t slot = 0;
+    TPlainChars* found = findPlainChars(states, slot);
+    if (found && found->StartTable == FCurrentStartTable) {
+        FPlain = found;
+        return *found;
+    }
+    if (!found) {
+        // A language with more state sets than the index holds starts again; the entries the
+        // scanner may point at are forgotten with it.
+        if (slot == FPlainIndex.size() || FPlainEntries.size() == kMaxPlainEntries) {
+            forgetPlainChars();
+            findPlainChars(states, slot);
+        }
+        found = &FPlainEntries.emplace_back();
+        FPlainIndex[slot] = static_cast<uint8_t>(FPlainEntries.size());
+    }
+    TPlainChars& entry = *found;
+    entry = TPlainChars{};
+    entry.States = states;
+    entry.StartTable = FCurrentStartTable;
+    const TKeywords* trie = Settings().KeywordTrie();
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive))
+            entry.WordStarts.Include(static_cast<uint8_t>(c));
+        if (trie && trie->MayBeginWith(ch, FTables.CaseFlag))
+            entry.TrieWordStarts.Include(static_cast<uint8_t>(c));
+    }
+    // A character is plain when the token it begins is certainly value 0 and one character long
+    // and changes nothing: no word may begin with it, no handler extends value 0, no start record
+    // applies, and value 0 moves no state.
+    if (!FTables.Handlers[0] && !FTables.TokenStates[0]) {
         for (int c = 0; c < 256; ++c) {
-            const char ch = static_cast<char>(c);
-            if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive))
-                entry.WordStarts.Include(static_cast<uint8_t>(c));
-            if (trie && trie->MayBeginWith(ch, FTables.CaseFlag))
-                entry.TrieWordStarts.Include(static_cast<uint8_t>(c));
+            const auto ch = static_cast<uint8_t>(c);
+            if (entry.WordStarts.Contains(ch) || entry.TrieWordStarts.Contains(ch))
+                continue;
+            const TStartRec* record = FCurrentStartTable->Records[ch].get();
+            if (!record || !states.Intersects(record->ValidIn))
+                entry.Plain.Include(ch);
+            else if (record->Start.IsProcedure() && record->Start.ProcID == riStdMailURL)
+                entry.PlainInFailedMail.Include(ch);
         }
-        // A character is plain when the token it begins is certainly value 0 and one character
-        // long and changes nothing: no word may begin with it, no handler extends value 0, no start
-        // record applies, and value 0 moves no state.
-        if (!FTables.Handlers[0] && !FTables.TokenStates[0]) {
-            for (int c = 0; c < 256; ++c) {
-                const auto ch = static_cast<uint8_t>(c);
-                if (entry.WordStarts.Contains(ch) || entry.TrieWordStarts.Contains(ch))
-                    continue;
-                const TStartRec* record = FCurrentStartTable->Records[ch].get();
-                if (!record || !states.Intersects(record->ValidIn))
-                    entry.Plain.Include(ch);
-                else if (record->Start.IsProcedure() && record->Start.ProcID == riStdMailURL)
-                    entry.PlainInFailedMail.Include(ch);
-            }
-        }
-        entry.Known = true;
     }
     FPlain = &entry;
     return entry;
@@ -398,14 +422,14 @@ void TCodeMemoParser::skipRepeats(TRecordCursor& cursor, int& length, uint16_t r
     length += static_cast<int>(n);
 }
 
-void TCodeMemoParser::enterStates()
+void TCodeMemoParser::enterStates(const TStateSet& states)
 {
     // While storing, the start table follows from the state set alone, and the set's cached entry
     // holds it.
-    TPlainChars& entry = FPlainCache[FKeywords->CurrentStates.Hash() % FPlainCache.size()];
-    if (FStoring && entry.Known && entry.States == FKeywords->CurrentStates) {
-        FCurrentStartTable = entry.StartTable;
-        FPlain = &entry;
+    size_t slot = 0;
+    if (TPlainChars* entry = FStoring ? findPlainChars(states, slot) : nullptr) {
+        FCurrentStartTable = entry->StartTable;
+        FPlain = entry;
     } else {
         SelectTokenTable();
     }
@@ -421,7 +445,7 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
             const TStateSet next = (states | record.Enter) - record.Leave;
             if (next != states) {
                 states = next;
-                enterStates();
+                enterStates(next);
             }
         }
         syncTrieStates();
@@ -508,8 +532,12 @@ uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stre
         ~TStoringEnd() { storing = false; }
     } storingEnd{FStoring};
     for (;;) {
-        if (!FContainer)
-            skipPlainChars(cursor, limit, styles, stylesStart);
+        if (!FContainer) {
+            const TPlainChars& plain = plainChars();
+            const auto first = static_cast<uint8_t>(cursor.CurrentChar());
+            if (plain.Plain.Contains(first) || plain.PlainInFailedMail.Contains(first))
+                skipPlainChars(cursor, limit, styles, stylesStart);
+        }
         place = {cursor.Record(), cursor.OffsetInRecord(), cursor.GetPos()};
         int length = 0;
         const uint8_t value = scan(cursor, length);

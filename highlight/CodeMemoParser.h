@@ -209,7 +209,6 @@ private:
     // changes nothing, outside a container (PlainInFailedMail only where the mail start fails at
     // once); possibly a word of the language's keyword table or of the settings' keyword trie.
     struct TPlainChars {
-        bool Known = false;
         TStateSet States;
         const TStartTable* StartTable = nullptr;
         TStateSet Plain;
@@ -217,8 +216,19 @@ private:
         TStateSet WordStarts;
         TStateSet TrieWordStarts;
     };
-    const TPlainChars& plainChars();
+    const TPlainChars& plainChars() { return FPlain ? *FPlain : makePlainChars(); }
+    // Finds or builds the entry of the states in force and makes it FPlain.
+    const TPlainChars& makePlainChars();
+    // The entry of `states`, or nullptr with the index slot a new entry may take (the index's size
+    // when none is free).
+    TPlainChars* findPlainChars(const TStateSet& states, size_t& freeSlot);
     void forgetPlainChars();
+    static std::vector<TPlainChars> reservedPlainEntries()
+    {
+        std::vector<TPlainChars> entries;
+        entries.reserve(kMaxPlainEntries);
+        return entries;
+    }
     // Stores value 0 for the plain characters from the cursor on, up to the character before
     // `limit` and within the cursor's record, and moves the cursor past them.
     void skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8_t* styles, int64_t stylesStart);
@@ -242,8 +252,9 @@ private:
     // repeat group does, inside the cursor's record (all but its last character).
     void skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup);
     void applyStateChange(const TTokenStateRec& record);
-    // Takes up the start table (and, while storing, the plain characters) of the states in force.
-    void enterStates();
+    // Takes up the start table (and, while storing, the plain characters) of `states`, which are
+    // now in force.
+    void enterStates(const TStateSet& states);
     void syncTrieStates();
     void installLanguage(TCompiledLanguage& language);
 
@@ -256,10 +267,13 @@ private:
     uint8_t FPending = 0; // the container flag as it stood when ScanToken last returned
     TRecogniserMemo FRecogniserMemo;
     TEdStream* FScanStream = nullptr; // the stream of the scan under way, for custom parse handlers
-    // Plain characters by the state sets met since the scanner was reset; FPlain is the entry of
-    // the states in force, found again after they change.
     std::vector<TStateSet> FGroupSets;
-    std::array<TPlainChars, 64> FPlainCache;
+    // Plain characters by the state sets met since the scanner was reset, found through an index
+    // by the sets' hash; FPlain is the entry of the states in force, found again after they change.
+    // The entries never move: there are at most kMaxPlainEntries, reserved at once.
+    static constexpr size_t kMaxPlainEntries = 255;
+    std::vector<TPlainChars> FPlainEntries = reservedPlainEntries();
+    std::array<uint8_t, 1024> FPlainIndex{};
     const TPlainChars* FPlain = nullptr;
     const TKeywords* FPlainTrie = nullptr;
     bool FStoring = false; // inside ScanTokensBefore, where the cache of plain characters is kept fresh

@@ -50,14 +50,12 @@ struct TStateSet {
         return -1;
     }
 
-    // A well-mixed hash of the set, for tables keyed by state set.
+    // A hash of the set for small tables keyed by state set: one multiplication, whose high bits
+    // are well mixed.
     uint64_t Hash() const
     {
-        uint64_t h = word(0) * 0x9E3779B97F4A7C15ull;
-        h = (h ^ word(1)) * 0xC2B2AE3D27D4EB4Full;
-        h = (h ^ word(2)) * 0x165667B19E3779F9ull;
-        h = (h ^ word(3)) * 0x9E3779B97F4A7C15ull;
-        return h ^ (h >> 29);
+        const uint64_t folded = word(0) ^ (word(1) * 3) ^ (word(2) * 5) ^ (word(3) * 7);
+        return (folded * 0x9E3779B97F4A7C15ull) >> 32;
     }
 
     // The scanner combines sets on every token, so they are combined a machine word at a time.
@@ -84,7 +82,11 @@ struct TStateSet {
     friend TStateSet operator&(TStateSet a, const TStateSet& b) { return a &= b; }
     friend TStateSet operator|(TStateSet a, const TStateSet& b) { return a |= b; }
     friend TStateSet operator-(TStateSet a, const TStateSet& b) { return a -= b; }
-    friend bool operator==(const TStateSet& a, const TStateSet& b) = default;
+    friend bool operator==(const TStateSet& a, const TStateSet& b)
+    {
+        return ((a.word(0) ^ b.word(0)) | (a.word(1) ^ b.word(1)) | (a.word(2) ^ b.word(2)) |
+                (a.word(3) ^ b.word(3))) == 0;
+    }
 
 private:
     // The 32 bytes as four words; values keep their byte and bit places whatever the byte order.
