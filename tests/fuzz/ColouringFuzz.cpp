@@ -7,14 +7,9 @@
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
 #include "highlight/CodeMemoParser.h"
+#include "tests/support/CountingEdStream.h"
 
 namespace {
-
-// A stream of a class of its own, which the scanner reads through its virtual operations.
-class TCallByCallStream : public TEdStream {
-public:
-    using TEdStream::TEdStream;
-};
 
 TCodeMemoParser& shipped(uint8_t pick)
 {
@@ -55,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto length = static_cast<size_t>(core.TextLength());
 
     std::string byToken(length, '\0');
-    TCallByCallStream plain(&core);
+    TCountingEdStream plain(&core);
     plain.Reset(core.FirstRecord(), 0, 0);
     parser.ResetScanner(0);
     while (!plain.AtEnd()) {

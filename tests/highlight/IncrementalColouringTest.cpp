@@ -9,6 +9,7 @@
 
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
+#include "support/CountingEdStream.h"
 
 namespace {
 
@@ -117,19 +118,6 @@ TEST_F(IncrementalColouring, RandomEditsUndosAndRedosMatchAFreshColouring)
 
 namespace {
 
-// A stream of a class of its own: the scanner reads it through its virtual operations, one call per
-// character, instead of reading the records directly.
-class TWatchedStream : public TEdStream {
-public:
-    using TEdStream::TEdStream;
-    void Next() override
-    {
-        ++Steps;
-        TEdStream::Next();
-    }
-    int64_t Steps = 0;
-};
-
 // Random text from pieces of each language, with runs long enough to be cut into several records.
 std::string randomText(std::mt19937& random, const std::vector<std::string>& pieces)
 {
@@ -174,7 +162,7 @@ TEST_F(IncrementalColouring, BulkAndDirectReadingColourAsTokenByToken)
             ASSERT_EQ(memo.GetStyleBytes(nullptr), bulk) << script << " round " << round;
 
             // The same tokens through a stream read call by call.
-            TWatchedStream watched(&memo);
+            TCountingEdStream watched(&memo);
             watched.Reset(memo.FirstRecord(), 0, 0);
             parser.ResetScanner(0);
             size_t i = 0;
