@@ -29,6 +29,13 @@ TEST(TextTools, EachToolReplacesTheSelectedLinesAsOneUndoableInsertion)
 {
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
+    // With no document open the tools do nothing.
+    setText(memo, kLines);
+    selectAll(memo);
+    form.proHerramientasTexto(3);
+    EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
+    form.AbreArchivo("", false, ekHTML);
+    ASSERT_EQ(form.DocumentCount(), 1);
     struct {
         int tag;
         bool omit;
@@ -68,6 +75,7 @@ TEST(TextTools, MenuItemsCarryTheirTagsAndOmiteOnlyTogglesItself)
 {
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
+    form.AbreArchivo("", false, ekHTML);
     auto* menu = form.findChild<QMenu*>("mSeleccion");
     ASSERT_NE(menu, nullptr);
     const std::pair<const char*, int> items[] = {
