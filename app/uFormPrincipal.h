@@ -18,6 +18,7 @@ class TStringList;
 class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
+struct TToolPageControls;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -67,6 +68,11 @@ public:
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
 
+    // The tool pages above the editor and their controls.
+    TToolPageControls& Herramientas() const { return *FHerramientas; }
+    // Lays the tool pages out for the width of their panel.
+    void PTabsResize();
+
     // Shows a hint in the status bar's last panel.
     void MuestraHint(const std::string& hint);
     // A second start asked for this window: restored when minimised, else brought to the front.
@@ -100,6 +106,8 @@ private:
     void buildStatusBar();
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
     void loadSupportFiles();
+    // Builds the tool pages and puts them above the window's middle.
+    void CreaHerramientas();
     // The setting DefaultParser as an editor kind.
     int defaultKind() const;
     // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
@@ -124,6 +132,7 @@ private:
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
+    std::unique_ptr<TToolPageControls> FHerramientas;
     std::vector<std::string> FArguments;
     bool FFirstShowDone = false;
 };

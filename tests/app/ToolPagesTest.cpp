@@ -1,0 +1,279 @@
+// Tests of the tool pages: their sheets, controls and tags, the layout for the pages' width, page keys and hints, and the presses of their buttons.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/uFormPrincipal.h"
+#include "app/uFormPrincipalTools.h"
+#include "components/VSpeedBtnMenu.h"
+#include "components/VeltranEdit.h"
+#include "editor/CodeMemo.h"
+#include "editor/SynElemF.h"
+#include "platform/Buttons.h"
+#include "platform/TabControl.h"
+#include "platform/Win1252Qt.h"
+#include "support/TempRegistry.h"
+#include "toolbars/TabCtrls.h"
+
+namespace {
+
+LPARAM ptr(void* p) { return reinterpret_cast<LPARAM>(p); }
+
+QPoint tabCentre(TPageSetControl& pages, int index)
+{
+    TRect r;
+    EXPECT_NE(pages.Perform(TCM_GETITEMRECT, index, ptr(&r)), 0) << "tab " << index;
+    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+void moveTo(QWidget& target, QPoint at)
+{
+    QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(target.mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &event);
+}
+
+void press(QWidget& target, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPoint at(3, 3);
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(at), QPointF(target.mapToGlobal(at)), button, button, modifiers);
+    QCoreApplication::sendEvent(&target, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(at), QPointF(target.mapToGlobal(at)), button, Qt::NoButton,
+                   modifiers);
+    QCoreApplication::sendEvent(&target, &up);
+}
+
+bool key(QWidget& target, int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, qtKey, modifiers);
+    QCoreApplication::sendEvent(&target, &event);
+    return event.isAccepted();
+}
+
+struct Form {
+    TempRegistry registry{"app"};
+    TformPrincipal form;
+    TToolPageControls& c = form.Herramientas();
+
+    Form()
+    {
+        form.resize(1024, 768);
+        form.show();
+    }
+
+    void setPagesWidth(int width)
+    {
+        c.PTabs->resize(width, c.PTabs->height());
+        EXPECT_EQ(c.pcSuperior->width(), width);
+    }
+};
+
+} // namespace
+
+TEST(ToolPages, EightButtonStyleSheetsWithTheirHintsAboveTheEditor)
+{
+    Form f;
+    TPageSetControl& pages = *f.c.pcSuperior;
+    EXPECT_TRUE(pages.ButtonStyle());
+    EXPECT_TRUE(pages.HotTrack());
+    EXPECT_EQ(pages.TabInactiveColor(), static_cast<TColor>(clBtnFace));
+    EXPECT_EQ(pages.TabInactiveFont().Name(), "Arial");
+    EXPECT_EQ(pages.TabHeight(), 16);
+    ASSERT_EQ(pages.PageCount(), 8);
+    std::vector<std::string> captions;
+    for (int i = 0; i < pages.PageCount(); ++i) {
+        captions.push_back(pages.Pages(i)->Caption());
+        EXPECT_FALSE(pages.Pages(i)->TabHint().empty()) << i;
+    }
+    EXPECT_EQ(captions, (std::vector<std::string>{"Documento", "Texto", "P\xE1rrafos", "Listas", "Tablas", "Enlaces",
+                                                  "Scripts", "Sonido"}));
+    EXPECT_EQ(pages.ActivePage(), f.c.tsDocumento);
+    EXPECT_EQ(f.c.tsEnlaces->objectName(), "tsEnlaces");
+    EXPECT_EQ(f.c.tsScripts->objectName(), "tsScripts");
+
+    // The panel lies above the editor, across the window.
+    EXPECT_TRUE(f.c.PHerramientas->isVisible());
+    const QPoint panelBottom = f.c.PHerramientas->mapTo(&f.form, QPoint(0, f.c.PHerramientas->height()));
+    const QPoint editorTop = f.form.CodeMemo()->mapTo(&f.form, QPoint(0, 0));
+    EXPECT_LE(panelBottom.y(), editorTop.y());
+    EXPECT_EQ(f.c.PTabs->width(), f.form.centralWidget()->width());
+
+    // Hovering a tab shows its sheet's hint.
+    for (int i = 0; i < pages.PageCount(); ++i) {
+        moveTo(pages, tabCentre(pages, i));
+        EXPECT_EQ(pages.Hint(), pages.Pages(i)->TabHint()) << i;
+        EXPECT_EQ(ToWin1252(pages.toolTip()), pages.Pages(i)->TabHint()) << i;
+    }
+    moveTo(pages, tabCentre(pages, 1));
+    EXPECT_EQ(pages.Hint(), "Fuente, tama\xF1o, color y estilos del texto");
+}
+
+TEST(ToolPages, CtrlTabMovesThroughTheEightSheetsFromAControlOnAPage)
+{
+    Form f;
+    TPageSetControl& pages = *f.c.pcSuperior;
+    std::vector<TTabSetSheet*> visited;
+    for (int i = 0; i < 8; ++i) {
+        // The key reaches the page control from a control of the page shown.
+        QWidget* focus = pages.ActivePage();
+        for (QWidget* child : pages.ActivePage()->findChildren<QWidget*>())
+            if (child->focusPolicy() & Qt::TabFocus) {
+                focus = child;
+                break;
+            }
+        EXPECT_TRUE(key(*focus, Qt::Key_Tab, Qt::ControlModifier)) << i;
+        visited.push_back(pages.ActivePage());
+        EXPECT_TRUE(pages.ActivePage()->isVisible());
+    }
+    EXPECT_EQ(visited, (std::vector<TTabSetSheet*>{f.c.Sheets[1], f.c.Sheets[2], f.c.Sheets[3], f.c.Sheets[4],
+                                                   f.c.Sheets[5], f.c.Sheets[6], f.c.Sheets[7], f.c.Sheets[0]}));
+    EXPECT_TRUE(key(pages, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(pages.ActivePage(), f.c.Sheets[7]);
+}
+
+TEST(ToolPages, GroupsGrowWithThePagesWidthPastTheirThresholds)
+{
+    Form f;
+    TToolPageControls& c = f.c;
+    f.setPagesWidth(600);
+    EXPECT_EQ(c.CbFuente->width(), 245);
+    EXPECT_EQ(c.SbFuente->x(), 304);
+    EXPECT_EQ(c.SbColorFuente->x(), 326);
+    EXPECT_EQ(c.PColorFuente->x(), 329);
+    EXPECT_EQ(c.bevelAtributos1->x(), 373);
+    EXPECT_EQ(c.sbFont->x(), 378);
+    EXPECT_EQ(c.sbB->x(), 452);
+    EXPECT_EQ(c.sbSUB->x(), 540);
+    EXPECT_EQ(c.sbTags->x(), 570);
+    EXPECT_EQ(c.cbLinks->width(), 165);
+    EXPECT_EQ(c.cbTargetLink->width(), 165);
+    EXPECT_EQ(c.cbNameLinks->width(), 165);
+    EXPECT_EQ(c.cbTargetLink->x(), 193);
+    EXPECT_EQ(c.SBOkNameLink->x(), 368);
+    EXPECT_EQ(c.cbNameLinks->x(), 393);
+    EXPECT_EQ(c.sbLinkOptions->x(), 568);
+    EXPECT_EQ(c.cbJavaParam->width(), 169);
+    EXPECT_EQ(c.lblValor->x(), 365);
+    EXPECT_EQ(c.cbJavaValue->x(), 398);
+    EXPECT_EQ(c.cbBGSound->width(), 485);
+    EXPECT_EQ(c.sbSoundLoop->x(), 514);
+    EXPECT_EQ(c.ELoop->x(), 540);
+    EXPECT_EQ(c.udLoop->x(), 577);
+
+    // An odd extra is rounded toward zero.
+    f.setPagesWidth(601);
+    EXPECT_EQ(c.cbJavaValue->x(), 398);
+    EXPECT_EQ(c.cbLinks->width(), 166);
+
+    // Below their thresholds the font, link and applet groups go back to their places.
+    f.setPagesWidth(400);
+    EXPECT_EQ(c.CbFuente->width(), 100);
+    EXPECT_EQ(c.SbFuente->x(), 159);
+    EXPECT_EQ(c.sbTags->x(), 425);
+    EXPECT_EQ(c.cbLinks->width(), 100);
+    EXPECT_EQ(c.sbLinkOptions->x(), 373);
+    EXPECT_EQ(c.cbJavaValue->x(), 329);
+    EXPECT_EQ(c.cbJavaValue->width(), 100);
+    EXPECT_EQ(c.cbBGSound->width(), 285);
+    EXPECT_EQ(c.udLoop->x(), 377);
+    // Each threshold on its own: just above and at it.
+    f.setPagesWidth(502);
+    EXPECT_EQ(c.CbFuente->width(), 147);
+    f.setPagesWidth(501);
+    EXPECT_EQ(c.CbFuente->width(), 100);
+    EXPECT_EQ(c.cbLinks->width(), 132);
+    f.setPagesWidth(449);
+    EXPECT_EQ(c.cbLinks->width(), 100);
+    f.setPagesWidth(509);
+    EXPECT_EQ(c.cbJavaParam->width(), 123);
+    f.setPagesWidth(508);
+    EXPECT_EQ(c.cbJavaParam->width(), 100);
+    f.setPagesWidth(262);
+    EXPECT_EQ(c.cbBGSound->width(), 147);
+    f.setPagesWidth(261);
+    EXPECT_EQ(c.cbBGSound->width(), 100);
+    EXPECT_EQ(c.udLoop->x(), 192);
+}
+
+TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
+{
+    Form f;
+    TToolPageControls& c = f.c;
+    auto tag = [](QWidget* w) { return w->property("Tag").toInt(); };
+    EXPECT_EQ(tag(c.sbB), 55);
+    EXPECT_EQ(tag(c.sbI), 54);
+    EXPECT_EQ(tag(c.sbFont), 51);
+    EXPECT_EQ(tag(c.sbTamanoBase), 50);
+    EXPECT_EQ(tag(c.SbFuente), 52);
+    EXPECT_EQ(tag(c.SbColorFuente), 53);
+    EXPECT_EQ(tag(c.SbCabecera), 1);
+    EXPECT_EQ(tag(c.SbTamanoFuente), 2);
+    EXPECT_EQ(tag(c.sbTags), 3);
+    EXPECT_EQ(tag(c.sbSound), 5);
+    EXPECT_EQ(tag(c.sbBr), 13);
+    EXPECT_EQ(tag(c.sbHr), 15);
+    EXPECT_EQ(tag(c.sbColor), 30);
+    EXPECT_EQ(tag(c.SBOkNameLink), 201);
+    EXPECT_EQ(c.MenuButtons.size(), 25u);
+    std::set<std::string> names;
+    for (TVSpeedBtnMenu* button : c.MenuButtons)
+        names.insert(button->objectName().toStdString());
+    for (const char* name : {"sbHTML", "VSpeedBtnMenu1", "sbLinkOptions", "sbShape", "sbFrameset", "sbFrame", "sbIFrame",
+                             "sbScripts", "sbTableOptions", "sbColGroup", "sbTableFrame", "sbTableRules",
+                             "sbTableHeads", "sbSpacer", "sbMulticol", "sbMarquee", "SbCabecera", "SbTamanoFuente",
+                             "sbTags", "sbBlockTags", "sbDocType", "sbSound", "sbBr", "sbHr", "sbColor"})
+        EXPECT_EQ(names.count(name), 1u) << name;
+
+    // Every named control sits on a page and the status bar gets its hint.
+    for (QWidget* w : {static_cast<QWidget*>(c.CbFuente), static_cast<QWidget*>(c.cbLinks),
+                       static_cast<QWidget*>(c.eListValue), static_cast<QWidget*>(c.udRows)}) {
+        EXPECT_NE(dynamic_cast<TTabSetSheet*>(w->parentWidget()), nullptr) << w->objectName().toStdString();
+        EXPECT_FALSE(w->statusTip().isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(ToWin1252(c.sbB->statusTip()), "Negrita");
+
+    // The font list holds the screen's fonts with the first one chosen; the edits are 22 high.
+    EXPECT_GT(c.CbFuente->count(), 0);
+    EXPECT_EQ(c.CbFuente->currentIndex(), 0);
+    for (QWidget* w : {static_cast<QWidget*>(c.CbFuente), static_cast<QWidget*>(c.EStartOL),
+                       static_cast<QWidget*>(c.ELoop), static_cast<QWidget*>(c.eRows), static_cast<QWidget*>(c.eCols)})
+        EXPECT_EQ(w->height(), 22) << w->objectName().toStdString();
+    EXPECT_TRUE(c.UL[0]->isChecked());
+    EXPECT_TRUE(c.OL[0]->isChecked());
+    EXPECT_FALSE(c.sbOLStart->isChecked());
+    EXPECT_EQ(c.SbTamanoFuente->ItemIndex(), 2);
+    EXPECT_TRUE(c.eListValue->CheckVisible());
+
+    // List kinds are exclusive within their group.
+    press(*c.UL[2]);
+    EXPECT_TRUE(c.UL[2]->isChecked());
+    EXPECT_FALSE(c.UL[0]->isChecked());
+    press(*c.OL[3]);
+    EXPECT_TRUE(c.OL[3]->isChecked());
+    EXPECT_TRUE(c.UL[2]->isChecked());
+
+    // The spin buttons step their edits within range; the loop button asks for an endless loop.
+    c.Rows->SetPosition(99);
+    c.udRows->OnUpClick(c.udRows);
+    EXPECT_EQ(c.eRows->text(), "99");
+    c.Cols->SetPosition(0);
+    c.udCols->OnDownClick(c.udCols);
+    EXPECT_EQ(c.eCols->text(), "0");
+    c.udCols->OnUpClick(c.udCols);
+    EXPECT_EQ(c.Cols->Position(), 1);
+    c.eCols->setText("x");
+    EXPECT_EQ(c.Cols->Position(), 0);
+    c.sbSoundLoop->click();
+    EXPECT_EQ(c.ELoop->text(), "-1");
+}
