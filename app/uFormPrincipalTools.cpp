@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/TagTable.h"
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
@@ -430,6 +431,89 @@ bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
+// ---------------------------------------------------------------- values
+
+namespace {
+
+void fillCombo(THistoryCombo& to, const QComboBox* from)
+{
+    to.Text = ToWin1252(from->currentText());
+    to.Items.Clear();
+    for (int i = 0; i < from->count(); ++i)
+        to.Items.Add(ToWin1252(from->itemText(i)));
+    to.ItemIndex = from->currentIndex();
+}
+
+void takeBackCombo(QComboBox* to, const THistoryCombo& from)
+{
+    QStringList items;
+    for (int i = 0; i < from.Items.Count(); ++i)
+        items.append(FromWin1252(from.Items[i]));
+    to->clear();
+    to->addItems(items);
+    to->setCurrentIndex(from.ItemIndex < to->count() ? from.ItemIndex : -1);
+    // Choosing an item puts its text in the box; the record's text is the one to keep.
+    to->setEditText(FromWin1252(from.Text));
+}
+
+// The index of the button that is down among `buttons`; the first when none is.
+template <size_t N>
+int downIndex(TSpeedButton* const (&buttons)[N])
+{
+    for (size_t i = 0; i < N; ++i)
+        if (buttons[i]->isChecked())
+            return static_cast<int>(i);
+    return 0;
+}
+
+std::string textOf(const QLineEdit* edit)
+{
+    return ToWin1252(edit->text());
+}
+
+} // namespace
+
+void TToolPagesLink::FillValues(TToolPageValues& v)
+{
+    const TToolPageControls& c = FControls;
+    v.Color = c.pColor->Color();
+    v.FontColor = c.PColorFuente->Color();
+    v.FontFace = ToWin1252(c.CbFuente->currentText());
+    v.FontSizeIndex = c.SbTamanoFuente->ItemIndex();
+    fillCombo(v.BGSound, c.cbBGSound);
+    v.Loop = textOf(c.ELoop);
+    fillCombo(v.JavaParam, c.cbJavaParam);
+    fillCombo(v.JavaValue, c.cbJavaValue);
+    fillCombo(v.Links, c.cbLinks);
+    fillCombo(v.NameLinks, c.cbNameLinks);
+    fillCombo(v.TargetLink, c.cbTargetLink);
+    v.ULKind = downIndex(c.UL);
+    v.OLKind = downIndex(c.OL);
+    v.OLStartOn = c.sbOLStart->isChecked();
+    v.OLStart = textOf(c.EStartOL);
+    v.ListValue = textOf(c.eListValue);
+    v.ListValueOn = c.eListValue->Checked();
+    v.ListSelected = c.chListOn->isChecked();
+    v.ComboValue = textOf(c.eComboValue);
+    v.ComboValueOn = c.eComboValue->Checked();
+    v.ComboSelected = c.chComboOn->isChecked();
+    v.RepeatPrefix = textOf(c.eRepInicio);
+    v.RepeatSuffix = textOf(c.eRepFinal);
+    v.TableRows = c.Rows->Position();
+    v.TableCols = c.Cols->Position();
+}
+
+void TToolPagesLink::TakeBackCombos(const TToolPageValues& v)
+{
+    TToolPageControls& c = FControls;
+    takeBackCombo(c.cbBGSound, v.BGSound);
+    takeBackCombo(c.cbJavaParam, v.JavaParam);
+    takeBackCombo(c.cbJavaValue, v.JavaValue);
+    takeBackCombo(c.cbLinks, v.Links);
+    takeBackCombo(c.cbNameLinks, v.NameLinks);
+    takeBackCombo(c.cbTargetLink, v.TargetLink);
+}
+
 // ---------------------------------------------------------------- layout
 
 void LayOutToolPages(TToolPageControls& c)
@@ -718,6 +802,13 @@ void TformPrincipal::CreaHerramientas()
     for (QWidget* control : pages->findChildren<QWidget*>())
         if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
             c.MenuButtons.push_back(button);
+
+    for (const std::string& name : DropDownButtonNames()) {
+        const TDropDownList list = DropDownList(name);
+        auto* button = namedChild<TVSpeedBtnMenu>(pages, name.c_str());
+        button->SetItems(list.Items);
+        button->SetHints(list.Hints);
+    }
 
     // Starting values: the plain bullet and numbering, size 3 (the browsers' normal size), a table of
     // two by two and a sound played once.

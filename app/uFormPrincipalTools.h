@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ToolPageValues.h"
 #include "platform/core/Graphics.h"
 #include "platform/core/Messages.h"
 
@@ -161,6 +162,18 @@ struct TToolPageControls {
     // Every button that inserts on a press, with what it does.
     TToolPressFilter* Presses = nullptr;
     std::unique_ptr<TUpDownEdit> Rows, Cols, Loop;
+};
+
+// Copies the tool pages' controls into the record the tag commands read, and puts back the combo
+// texts and histories a command changed. The side panel's style library is left to the side panel.
+class TToolPagesLink : public TToolPageLink {
+public:
+    explicit TToolPagesLink(TToolPageControls& controls) : FControls(controls) {}
+    void FillValues(TToolPageValues& values) override;
+    void TakeBackCombos(const TToolPageValues& values) override;
+
+private:
+    TToolPageControls& FControls;
 };
 
 // The tool pages' layout for the pages' width: the groups of fonts, links, applet parameters and

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/TagTable.h"
+#include "app/ToolPageValues.h"
 #include "app/uFormPrincipal.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/VSpeedBtnMenu.h"
@@ -276,4 +278,100 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
     EXPECT_EQ(c.Cols->Position(), 0);
     c.sbSoundLoop->click();
     EXPECT_EQ(c.ELoop->text(), "-1");
+}
+
+TEST(ToolPages, TheValueRecordIsFilledFromTheControlsAndCombosTakeTheirHistoryBack)
+{
+    Form f;
+    TToolPageControls& c = f.c;
+    TToolPagesLink link(c);
+    c.pColor->SetColor(0x00336699);
+    c.PColorFuente->SetColor(0x000000FF);
+    c.CbFuente->setEditText("Arial");
+    c.SbTamanoFuente->SetItemIndex(4);
+    c.cbBGSound->setEditText("fondo.mid");
+    c.ELoop->setText("3");
+    c.cbJavaParam->setEditText("velocidad");
+    c.cbJavaValue->setEditText("10");
+    c.cbLinks->addItems({"b.htm", "c.htm"});
+    c.cbLinks->setEditText("a.htm");
+    c.cbNameLinks->setEditText("x");
+    c.cbTargetLink->setEditText("_top");
+    c.UL[1]->setChecked(true);
+    c.OL[4]->setChecked(true);
+    c.sbOLStart->setChecked(true);
+    c.EStartOL->setText("7");
+    c.eListValue->setText("uno");
+    c.eListValue->SetChecked(true);
+    c.chComboOn->setChecked(true);
+    c.eComboValue->setText("dos");
+    c.eRepInicio->setText("<LI>");
+    c.eRepFinal->setText("<BR>");
+    c.Rows->SetPosition(3);
+    c.Cols->SetPosition(4);
+
+    TToolPageValues v;
+    v.StyleEntry = "P.nota"; // the side panel's part stays as it was
+    link.FillValues(v);
+    EXPECT_EQ(v.Color, 0x00336699u);
+    EXPECT_EQ(v.FontColor, 0x000000FFu);
+    EXPECT_EQ(v.FontFace, "Arial");
+    EXPECT_EQ(v.FontSizeIndex, 4);
+    EXPECT_EQ(v.BGSound.Text, "fondo.mid");
+    EXPECT_EQ(v.Loop, "3");
+    EXPECT_EQ(v.JavaParam.Text, "velocidad");
+    EXPECT_EQ(v.JavaValue.Text, "10");
+    EXPECT_EQ(v.Links.Text, "a.htm");
+    EXPECT_EQ(v.Links.Items.Text(), "b.htm\r\nc.htm\r\n");
+    EXPECT_EQ(v.NameLinks.Text, "x");
+    EXPECT_EQ(v.TargetLink.Text, "_top");
+    EXPECT_EQ(v.ULKind, 1);
+    EXPECT_EQ(v.OLKind, 4);
+    EXPECT_TRUE(v.OLStartOn);
+    EXPECT_EQ(v.OLStart, "7");
+    EXPECT_EQ(v.ListValue, "uno");
+    EXPECT_TRUE(v.ListValueOn);
+    EXPECT_FALSE(v.ListSelected);
+    EXPECT_EQ(v.ComboValue, "dos");
+    EXPECT_FALSE(v.ComboValueOn);
+    EXPECT_TRUE(v.ComboSelected);
+    EXPECT_EQ(v.RepeatPrefix, "<LI>");
+    EXPECT_EQ(v.RepeatSuffix, "<BR>");
+    EXPECT_EQ(v.TableRows, 3);
+    EXPECT_EQ(v.TableCols, 4);
+    EXPECT_EQ(v.StyleEntry, "P.nota");
+
+    // A command that kept the texts in the histories gives them back to the boxes.
+    for (THistoryCombo* combo : {&v.Links, &v.NameLinks, &v.TargetLink})
+        AddToHistory(*combo);
+    v.Links.Text = "a.htm";
+    link.TakeBackCombos(v);
+    ASSERT_EQ(c.cbLinks->count(), 3);
+    EXPECT_EQ(c.cbLinks->itemText(0), "a.htm");
+    EXPECT_EQ(c.cbLinks->itemText(2), "c.htm");
+    EXPECT_EQ(c.cbLinks->currentText(), "a.htm");
+    EXPECT_EQ(c.cbNameLinks->itemText(0), "x");
+    EXPECT_EQ(c.cbTargetLink->currentText(), "_top");
+    EXPECT_EQ(c.cbBGSound->count(), 0);
+    EXPECT_EQ(c.cbBGSound->currentText(), "fondo.mid");
+}
+
+TEST(ToolPages, DropDownButtonsHoldTheirListsFromTheTagTable)
+{
+    Form f;
+    for (const std::string& name : DropDownButtonNames()) {
+        auto* button = dynamic_cast<TVSpeedBtnMenu*>(f.c.pcSuperior->findChild<QWidget*>(QString::fromStdString(name)));
+        ASSERT_NE(button, nullptr) << name;
+        const TDropDownList list = DropDownList(name);
+        EXPECT_GT(button->Items().Count(), 0) << name;
+        EXPECT_EQ(button->Items().Text(), list.Items.Text()) << name;
+        EXPECT_EQ(button->Hints().Text(), list.Hints.Text()) << name;
+        if (list.Handler == TDropDownHandler::Tag) {
+            EXPECT_EQ(button->property("Tag").toInt(), list.Tag) << name;
+        }
+    }
+    // The heading, line-break and rule buttons fill their lists on a right press.
+    EXPECT_EQ(f.c.SbCabecera->Items().Count(), 0);
+    EXPECT_EQ(f.c.sbBr->Items().Count(), 0);
+    EXPECT_EQ(f.c.sbHr->Items().Count(), 0);
 }
