@@ -375,3 +375,96 @@ TEST(ToolPages, DropDownButtonsHoldTheirListsFromTheTagTable)
     EXPECT_EQ(f.c.sbBr->Items().Count(), 0);
     EXPECT_EQ(f.c.sbHr->Items().Count(), 0);
 }
+
+namespace {
+
+struct TPressRecord {
+    QWidget* Sender = nullptr;
+    Qt::MouseButton Button = Qt::NoButton;
+    TShiftState Shift = 0;
+};
+
+// Chooses the item `index` of the menu that pops up next, once it shows.
+void chooseFromNextMenu(int index)
+{
+    QTimer::singleShot(0, [index] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->actions().at(index)->trigger();
+        menu->close();
+    });
+}
+
+} // namespace
+
+TEST(ToolPages, PressesReportTheirButtonAndKeysAndTheKeyboardPressesWithout)
+{
+    QWidget page;
+    TToolPressFilter filter(&page);
+    auto* plain = new TSpeedButton(&page);
+    auto* menu = new TVSpeedBtnMenu(&page);
+    menu->move(40, 0);
+    std::vector<TPressRecord> presses;
+    const auto record = [&](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
+        presses.push_back({sender, button, shift});
+    };
+    filter.Watch(plain, record);
+    filter.Watch(menu, record);
+    int clicks = 0;
+    plain->OnClick = [&](TSpeedButton*) { ++clicks; };
+    page.show();
+
+    press(*plain, Qt::LeftButton, Qt::ControlModifier);
+    press(*plain, Qt::RightButton, Qt::ShiftModifier);
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[0].Sender, plain);
+    EXPECT_EQ(presses[0].Button, Qt::LeftButton);
+    EXPECT_TRUE(presses[0].Shift & ssCtrl);
+    EXPECT_FALSE(presses[0].Shift & ssShift);
+    EXPECT_EQ(presses[1].Button, Qt::RightButton);
+    EXPECT_TRUE(presses[1].Shift & ssShift);
+    EXPECT_FALSE(presses[1].Shift & ssCtrl);
+
+    // Space and Enter press the focused button once, as a left press without keys; the button's own
+    // click does not follow, and a held key does not repeat the press.
+    presses.clear();
+    clicks = 0;
+    for (int k : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent down(QEvent::KeyPress, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(plain, &down);
+        QKeyEvent held(QEvent::KeyPress, k, Qt::NoModifier, QString(), true);
+        QCoreApplication::sendEvent(plain, &held);
+        QKeyEvent up(QEvent::KeyRelease, k, Qt::NoModifier);
+        QCoreApplication::sendEvent(plain, &up);
+    }
+    ASSERT_EQ(presses.size(), 3u);
+    for (const TPressRecord& p : presses) {
+        EXPECT_EQ(p.Sender, plain);
+        EXPECT_EQ(p.Button, Qt::LeftButton);
+        EXPECT_EQ(p.Shift & (ssShift | ssCtrl | ssAlt), 0u);
+    }
+    EXPECT_EQ(clicks, 0);
+    // Other keys, and Space with a key held, are the button's own.
+    EXPECT_FALSE(key(*plain, Qt::Key_A));
+    key(*plain, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(presses.size(), 3u);
+
+    // From the keyboard a drop-down button shows its menu, and the choice is reported.
+    presses.clear();
+    menu->Items().SetText("uno\ndos\ntres");
+    int chosen = -1;
+    menu->OnSelect = [&](TVSpeedBtnMenu* sender) { chosen = sender->ItemIndex(); };
+    chooseFromNextMenu(1);
+    key(*menu, Qt::Key_Space);
+    EXPECT_EQ(chosen, 1);
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0].Sender, menu);
+    EXPECT_EQ(presses[0].Button, Qt::LeftButton);
+
+    // A disabled button takes no press.
+    presses.clear();
+    plain->setEnabled(false);
+    press(*plain);
+    key(*plain, Qt::Key_Space);
+    EXPECT_TRUE(presses.empty());
+}
