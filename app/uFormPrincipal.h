@@ -3,10 +3,16 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ToolPageValues.h"
+#include "platform/core/Messages.h"
+#include "platform/core/ScopeGuard.h"
+
+class QAction;
 class QCloseEvent;
 class QLabel;
 class QMenu;
@@ -19,6 +25,11 @@ class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
 struct TToolPageControls;
+class TEditingFile;
+class TTabSetControl;
+class TVSpeedBtnMenu;
+enum TMouseButton : uint8_t;
+class QAction;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -56,9 +67,54 @@ public:
 
     // The editor kind for a file, by its extension (compared without regard to case).
     int TipoDeArchivo(const std::string& FileName) const;
-    // Loads the file into the editor and colours it as kind Tipo; a file that cannot be read is
-    // reported to the user.
-    void AbreArchivo(const std::string& FileName, int Tipo);
+
+    // ---- documents and tabs (uFormPrincipalFiles.cpp)
+
+    // The document strip: one tab per open document, hidden while none is open.
+    TTabSetControl* FileTabs() const { return FFileTabs; }
+    int DocumentCount() const;
+    // The document of tab `index` / of the selected tab; nil when there is none.
+    TEditingFile* EditingFile(int index) const;
+    TEditingFile* CurrentFile() const;
+    // Opens the file in a new tab as kind Tipo, or a new untitled document when FileName is empty;
+    // with ComoPlantilla the file is the model of a new untitled document. Failures are reported and
+    // leave the documents as they were.
+    void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo);
+    // The current document's file name; empty when it is untitled or none is open.
+    std::string ArchivoActual() const;
+    // A value of section "Datos del proyecto" of the open project's file; empty without one.
+    std::string LeeDatoProyecto(const std::string& Key) const;
+    // Takes FileName out of the recent files, keeping nine entries; with AlPrincipio it goes on top.
+    void MRUUpdate(bool AlPrincipio, const std::string& FileName);
+    void FileTabsChanging(bool& AllowChange);
+    void FileTabsChange();
+    // Caption, status panels and the state of the commands after any change of the editor.
+    void EditorOnChange();
+    void CodeMemoTextChange();
+    void mNuevoClick();
+    void mAbrirClick();
+    void mGuardarClick();
+    // True when the document was written under the chosen name.
+    bool mGuardarComoClick();
+    void mGuardarTodoClick();
+    void mActualizarClick();
+    void mCerrarClick();
+    void mCerrarTodoClick();
+    // Asks about each unsaved document and closes the documents one by one; false when the user
+    // cancelled (the documents closed so far stay closed).
+    bool FormCloseQuery();
+    // The File menu's document commands.
+    struct TFileCommands {
+        QAction* mNuevo = nullptr;
+        QAction* mAbrir = nullptr;
+        QAction* mGuardar = nullptr;
+        QAction* mGuardarComo = nullptr;
+        QAction* mGuardarTodo = nullptr;
+        QAction* mActualizar = nullptr;
+        QAction* mCerrar = nullptr;
+        QAction* mCerrarTodo = nullptr;
+    };
+    const TFileCommands& FileCommands() const { return FFileCommands; }
 
     // The menus that the settings fill: custom codes, utilities and browsers.
     QMenu* mOtrosTags() const { return FmOtrosTags; }
@@ -72,11 +128,48 @@ public:
     TToolPageControls& Herramientas() const { return *FHerramientas; }
     // Lays the tool pages out for the width of their panel.
     void PTabsResize();
+    // The text tools of the Selection menu on the editor's selection, by the item's Tag (1-11), each one
+    // undoable insertion; Tag 8 (mOmite) only toggles its own check mark.
+    void proHerramientasTexto(int Tag);
+    QAction* mOmite() const { return FmOmite; }
 
     // Shows a hint in the status bar's last panel.
     void MuestraHint(const std::string& hint);
     // A second start asked for this window: restored when minimised, else brought to the front.
     void WMActivaInstancia();
+
+    // ---- tag insertion (uFormPrincipalTags.cpp)
+
+    // Wraps the editor's selection in the codes in the configured letter case and remembers them as
+    // the last code: Ctrl = 1 puts the codes on lines of their own, Shift = 1 replaces the selection.
+    void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode);
+    // Handlers of the tag commands; the sender's "Tag" property is the command number. A mouse-down
+    // handler records Ctrl, Shift and the right button for the command it starts; a menu command
+    // never uses them.
+    void InsertaTagM(QObject* Sender, TMouseButton Button, TShiftState Shift);
+    void BtnMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift);
+    void InsertaTag(QObject* Sender);
+    void BtnMenuTag(QObject* Sender);
+    void BtnMenuSelect(TVSpeedBtnMenu* Sender);
+    void InsertaTagC(QObject* Sender);
+    void sbTablaMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift);
+    void SbCabeceraMouseDown(TVSpeedBtnMenu* Sender, TMouseButton Button, TShiftState Shift);
+    void sbRepiteTagClick(QObject* Sender);
+    void InsCarEspecialClick(QObject* Sender);
+    void InsertaMiTag(QObject* Sender);
+    // The code that puts the file into a page: a picture, a sound, a style sheet, a font or a link.
+    std::string CodigoDeArchivo(const std::string& FileName);
+    // The file name as a page refers to it, by the setting InsertDirs, from the current document.
+    std::string RutaRelativa(const std::string& FileName);
+    // Puts the combo's trimmed text on top of its history (at most 20 entries).
+    void GuardaHistorial(THistoryCombo& Combo);
+    // The tool pages' values that the tag commands read, and the pages' link that keeps it filled.
+    TToolPageValues& ToolPageValues() { return FToolPageValues; }
+    void SetToolPageLink(TToolPageLink* link) { FToolPageLink = link; }
+    // Gives a tool-page drop-down button its list, its Tag and its handler.
+    void PreparaBotonMenu(TVSpeedBtnMenu* Button, const std::string& Name);
+    // The editor pop-up's item "< ... >" (Tag 25).
+    QAction* pmTags() const { return FpmTags; }
 
     // Fields that the window's commands share.
     int16_t CtrlPulsado = 0;
@@ -104,10 +197,13 @@ private:
     void FormClose();
     void buildMenus();
     void buildStatusBar();
+    void buildTextToolsMenu(QMenu* menu);
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
     void loadSupportFiles();
     // Builds the tool pages and puts them above the window's middle.
     void CreaHerramientas();
+    // What a press does on a tool-page control of the given kind; nothing for controls without one.
+    std::function<void(QWidget*, Qt::MouseButton, TShiftState)> pressOf(int kind);
     // The setting DefaultParser as an editor kind.
     int defaultKind() const;
     // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
@@ -115,6 +211,30 @@ private:
     // Fills the character table and opens every command-line argument that names an existing file;
     // runs once.
     void FormFirstShow();
+    // Documents (uFormPrincipalFiles.cpp).
+    void buildFileTabs();
+    void buildFileCommands();
+    void freeDocuments();
+    bool documentsShown() const;
+    void showDocuments(bool visible);
+    // Hides the strip and the editor after the last document closed, emptying caption and panels.
+    void documentsClosed();
+    // Reads the file into the current document (as Loading text does); false when it failed.
+    bool loadDocumentText(TEditingFile& file, const std::string& fileName);
+    // Saves the current document, through Save As when untitled; false when it was not written.
+    bool saveCurrent();
+    // Asks whether to save the current document when it has changes; false for Cancel, or when the
+    // save the user asked for did not happen.
+    bool askToSave();
+    // Frees tab `index` and its document, putting its file on top of the recent files.
+    void removeDocument(int index);
+    // The close loop shared by Close All and the window's close query.
+    bool closeDocuments();
+    std::string newDocumentCaption() const;
+    // Switches on the editor's handling of files dropped on it.
+    void acceptDroppedFiles();
+    TScopeGuard lockPainting();
+    void setItemEnabled(const char* name, bool enabled);
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.
@@ -129,11 +249,26 @@ private:
     QMenu* FmOtrosTags = nullptr;
     QMenu* FmUtilidades = nullptr;
     QMenu* FmNavegadores = nullptr;
+    QAction* FmOmite = nullptr;
+    // Tag insertion (uFormPrincipalTags.cpp).
+    void buildTagMenus(QMenu* insertar);
+    void readToolPages();
+    void takeBackCombos();
+    uint8_t caseMode() const;
+    void insertList(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode);
+    void replaceSelectionLines(const std::function<std::string(const std::string&)>& eachLine);
+    void insertConvertedColor(int item);
+    TToolPageValues FToolPageValues;
+    TToolPageLink* FToolPageLink = nullptr;
+    QAction* FpmTags = nullptr;
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::unique_ptr<TToolPageControls> FHerramientas;
     std::vector<std::string> FArguments;
+    TTabSetControl* FFileTabs = nullptr;
+    TFileCommands FFileCommands;
+    std::string FStatusMode;
     bool FFirstShowDone = false;
 };
 

@@ -18,6 +18,7 @@
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
+#include "editor/CodeMemo.h"
 #include "editor/SynElemF.h"
 #include "platform/Buttons.h"
 #include "platform/GraphicsQt.h"
@@ -607,7 +608,57 @@ void place(QWidget* control, const TControlSpec& spec, int width, int& flowLeft)
     flowLeft = left + width + kFlowGap;
 }
 
+TMouseButton mouseButtonOf(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return mbLeft;
+    }
+}
+
 } // namespace
+
+TToolPress TformPrincipal::pressOf(int kind)
+{
+    switch (static_cast<TKind>(kind)) {
+    case K::Insert:
+        return [this](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
+            // The line-break and rule buttons show their variants only after a right press filled
+            // them: a left press inserts the plain code and no menu follows.
+            if (auto* menu = dynamic_cast<TVSpeedBtnMenu*>(sender); menu && button != Qt::RightButton)
+                menu->Items().Clear();
+            InsertaTagM(sender, mouseButtonOf(button), shift);
+        };
+    case K::InsertList:
+        return [this](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
+            if (button != Qt::LeftButton)
+                return;
+            BtnMouseDown(sender, mbLeft, shift);
+            InsertaTagC(sender);
+        };
+    case K::Heading:
+        return [this](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
+            SbCabeceraMouseDown(static_cast<TVSpeedBtnMenu*>(sender), mouseButtonOf(button), shift);
+        };
+    case K::Table:
+        return [this](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
+            sbTablaMouseDown(sender, mouseButtonOf(button), shift);
+        };
+    case K::Repeat:
+        return [this](QWidget* sender, Qt::MouseButton button, TShiftState) {
+            if (button == Qt::LeftButton)
+                sbRepiteTagClick(sender);
+        };
+    case K::MenuTag:
+    case K::MenuSelect:
+        return [this](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
+            BtnMouseDown(sender, mouseButtonOf(button), shift);
+        };
+    default:
+        return nullptr;
+    }
+}
 
 void TformPrincipal::CreaHerramientas()
 {
@@ -731,6 +782,8 @@ void TformPrincipal::CreaHerramientas()
             place(made, control, width, flowLeft);
             if (control.Kind == K::Spin && lastEdit)
                 setHint(lastEdit, texts.at(i).Hint);
+            if (TToolPress handler = pressOf(static_cast<int>(control.Kind)))
+                c.Presses->Watch(made, std::move(handler));
         }
     }
 
@@ -803,12 +856,13 @@ void TformPrincipal::CreaHerramientas()
         if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
             c.MenuButtons.push_back(button);
 
-    for (const std::string& name : DropDownButtonNames()) {
-        const TDropDownList list = DropDownList(name);
-        auto* button = namedChild<TVSpeedBtnMenu>(pages, name.c_str());
-        button->SetItems(list.Items);
-        button->SetHints(list.Hints);
-    }
+    for (const std::string& name : DropDownButtonNames())
+        PreparaBotonMenu(namedChild<TVSpeedBtnMenu>(pages, name.c_str()), name);
+    // The heading, line-break and rule buttons fill their lists themselves; a choice goes by their Tag.
+    for (TVSpeedBtnMenu* button : {c.SbCabecera, c.sbBr, c.sbHr})
+        button->OnSelect = [this](TVSpeedBtnMenu* sender) { BtnMenuTag(sender); };
+    c.Link = std::make_unique<TToolPagesLink>(c);
+    SetToolPageLink(c.Link.get());
 
     // Starting values: the plain bullet and numbering, size 3 (the browsers' normal size), a table of
     // two by two and a sound played once.

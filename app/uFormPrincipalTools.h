@@ -162,6 +162,8 @@ struct TToolPageControls {
     // Every button that inserts on a press, with what it does.
     TToolPressFilter* Presses = nullptr;
     std::unique_ptr<TUpDownEdit> Rows, Cols, Loop;
+    // What the tag commands read the pages through.
+    std::unique_ptr<TToolPageLink> Link;
 };
 
 // Copies the tool pages' controls into the record the tag commands read, and puts back the combo

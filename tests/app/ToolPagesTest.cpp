@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/KestrimaConfig.h"
 #include "app/TagTable.h"
 #include "app/ToolPageValues.h"
 #include "app/uFormPrincipal.h"
@@ -467,4 +468,104 @@ TEST(ToolPages, PressesReportTheirButtonAndKeysAndTheKeyboardPressesWithout)
     press(*plain);
     key(*plain, Qt::Key_Space);
     EXPECT_TRUE(presses.empty());
+}
+
+namespace {
+
+// The editor's text with its line breaks as single CRs.
+std::string editorText(TCodeMemo& memo)
+{
+    std::string text = memo.GetTextStr();
+    std::erase(text, '\n');
+    return text;
+}
+
+void selectAll(TCodeMemo& memo, const std::string& text)
+{
+    memo.Lines().SetText(text);
+    memo.SelectAll();
+}
+
+} // namespace
+
+TEST(ToolPagesInsert, ButtonsInsertWithCtrlShiftAndTheRightButton)
+{
+    Form f;
+    TCodeMemo& memo = *f.form.CodeMemo();
+    f.form.Config().InsCaseMode = 3;
+    f.form.AbreArchivo("", false, ekHTML);
+
+    selectAll(memo, "abc");
+    press(*f.c.sbB);
+    EXPECT_EQ(editorText(memo), "<b>abc</b>");
+    EXPECT_EQ(memo.GetSelText(), "abc");
+
+    // With Ctrl the codes go on lines of their own around the selection, which stays selected.
+    selectAll(memo, "abc");
+    auto* div = dynamic_cast<TSpeedButton*>(f.c.pcSuperior->findChild<QWidget*>("sbDiv"));
+    ASSERT_NE(div, nullptr);
+    press(*div, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(editorText(memo), "<div>\rabc\r</div>");
+    EXPECT_EQ(memo.GetSelText(), "abc");
+
+    // With Shift the bare codes replace the selection.
+    selectAll(memo, "abc");
+    press(*f.c.sbB, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(editorText(memo), "<b></b>");
+
+    // From the keyboard a button inserts as a click without keys.
+    selectAll(memo, "abc");
+    f.c.sbI->setFocus();
+    key(*f.c.sbI, Qt::Key_Space);
+    EXPECT_EQ(editorText(memo), "<i>abc</i>");
+
+    // A right press on the line-break button offers the three breaks and inserts nothing; the
+    // menu's choice inserts its break; a left press inserts a plain break and shows no menu.
+    selectAll(memo, "abc");
+    chooseFromNextMenu(2);
+    press(*f.c.sbBr, Qt::RightButton);
+    EXPECT_EQ(f.c.sbBr->Items().Text(), "Vuelve al margen izquierdo\r\nVuelve al margen derecho\r\nSalto completo\r\n");
+    // A break has no closing code: it goes before the selection.
+    EXPECT_EQ(editorText(memo), "<br clear=\"All\">abc");
+    memo.Lines().SetText("");
+    press(*f.c.sbBr);
+    EXPECT_EQ(editorText(memo), "<br>");
+    EXPECT_EQ(f.c.sbBr->Items().Count(), 0);
+}
+
+TEST(ToolPagesInsert, HeadingFontAndLinkButtonsReadTheirPages)
+{
+    Form f;
+    TCodeMemo& memo = *f.form.CodeMemo();
+    f.form.Config().InsCaseMode = 4;
+    f.form.AbreArchivo("", false, ekHTML);
+
+    // A right press on the heading button offers H1 to H6; the third gives H3 and becomes its caption.
+    memo.Lines().SetText("");
+    chooseFromNextMenu(2);
+    press(*f.c.SbCabecera, Qt::RightButton);
+    EXPECT_EQ(editorText(memo), "<H3></H3>");
+    EXPECT_EQ(f.c.SbCabecera->text(), "H3");
+    // A left press inserts the heading of its caption at once.
+    memo.Lines().SetText("");
+    press(*f.c.SbCabecera);
+    EXPECT_EQ(editorText(memo), "<H3></H3>");
+
+    memo.Lines().SetText("");
+    f.c.CbFuente->setEditText("Arial");
+    f.c.PColorFuente->SetColor(0x000000FF);
+    f.c.SbTamanoFuente->SetItemIndex(2);
+    press(*f.c.sbFont);
+    EXPECT_EQ(editorText(memo), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
+
+    memo.Lines().SetText("");
+    f.c.cbLinks->setEditText(" a.htm ");
+    f.c.cbNameLinks->setEditText("x");
+    f.c.cbTargetLink->setEditText("_top");
+    press(*f.c.sbEnlace);
+    EXPECT_EQ(editorText(memo), "<A HREF=\"a.htm#x\" TARGET=\"_top\"></A>");
+    EXPECT_EQ(f.c.cbLinks->itemText(0), "a.htm");
+    EXPECT_EQ(f.c.cbLinks->currentText(), "a.htm");
+    EXPECT_EQ(f.c.cbNameLinks->itemText(0), "x");
+    EXPECT_EQ(f.c.cbTargetLink->itemText(0), "_top");
 }
