@@ -26,6 +26,7 @@
 #include "platform/Buttons.h"
 #include "platform/TabControl.h"
 #include "platform/Win1252Qt.h"
+#include "support/EditorText.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
 
@@ -472,14 +473,6 @@ TEST(ToolPages, PressesReportTheirButtonAndKeysAndTheKeyboardPressesWithout)
 
 namespace {
 
-// The editor's text with its line breaks as single CRs.
-std::string editorText(TCodeMemo& memo)
-{
-    std::string text = memo.GetTextStr();
-    std::erase(text, '\n');
-    return text;
-}
-
 void selectAll(TCodeMemo& memo, const std::string& text)
 {
     memo.Lines().SetText(text);
@@ -497,7 +490,7 @@ TEST(ToolPagesInsert, ButtonsInsertWithCtrlShiftAndTheRightButton)
 
     selectAll(memo, "abc");
     press(*f.c.sbB);
-    EXPECT_EQ(editorText(memo), "<b>abc</b>");
+    EXPECT_EQ(EditorText(memo), "<b>abc</b>");
     EXPECT_EQ(memo.GetSelText(), "abc");
 
     // With Ctrl the codes go on lines of their own around the selection, which stays selected.
@@ -505,19 +498,19 @@ TEST(ToolPagesInsert, ButtonsInsertWithCtrlShiftAndTheRightButton)
     auto* div = dynamic_cast<TSpeedButton*>(f.c.pcSuperior->findChild<QWidget*>("sbDiv"));
     ASSERT_NE(div, nullptr);
     press(*div, Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(editorText(memo), "<div>\rabc\r</div>");
+    EXPECT_EQ(EditorText(memo), "<div>\rabc\r</div>");
     EXPECT_EQ(memo.GetSelText(), "abc");
 
     // With Shift the bare codes replace the selection.
     selectAll(memo, "abc");
     press(*f.c.sbB, Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(editorText(memo), "<b></b>");
+    EXPECT_EQ(EditorText(memo), "<b></b>");
 
     // From the keyboard a button inserts as a click without keys.
     selectAll(memo, "abc");
     f.c.sbI->setFocus();
     key(*f.c.sbI, Qt::Key_Space);
-    EXPECT_EQ(editorText(memo), "<i>abc</i>");
+    EXPECT_EQ(EditorText(memo), "<i>abc</i>");
 
     // A right press on the line-break button offers the three breaks and inserts nothing; the
     // menu's choice inserts its break; a left press inserts a plain break and shows no menu.
@@ -526,10 +519,10 @@ TEST(ToolPagesInsert, ButtonsInsertWithCtrlShiftAndTheRightButton)
     press(*f.c.sbBr, Qt::RightButton);
     EXPECT_EQ(f.c.sbBr->Items().Text(), "Vuelve al margen izquierdo\r\nVuelve al margen derecho\r\nSalto completo\r\n");
     // A break has no closing code: it goes before the selection.
-    EXPECT_EQ(editorText(memo), "<br clear=\"All\">abc");
+    EXPECT_EQ(EditorText(memo), "<br clear=\"All\">abc");
     memo.Lines().SetText("");
     press(*f.c.sbBr);
-    EXPECT_EQ(editorText(memo), "<br>");
+    EXPECT_EQ(EditorText(memo), "<br>");
     EXPECT_EQ(f.c.sbBr->Items().Count(), 0);
 }
 
@@ -544,26 +537,26 @@ TEST(ToolPagesInsert, HeadingFontAndLinkButtonsReadTheirPages)
     memo.Lines().SetText("");
     chooseFromNextMenu(2);
     press(*f.c.SbCabecera, Qt::RightButton);
-    EXPECT_EQ(editorText(memo), "<H3></H3>");
+    EXPECT_EQ(EditorText(memo), "<H3></H3>");
     EXPECT_EQ(f.c.SbCabecera->text(), "H3");
     // A left press inserts the heading of its caption at once.
     memo.Lines().SetText("");
     press(*f.c.SbCabecera);
-    EXPECT_EQ(editorText(memo), "<H3></H3>");
+    EXPECT_EQ(EditorText(memo), "<H3></H3>");
 
     memo.Lines().SetText("");
     f.c.CbFuente->setEditText("Arial");
     f.c.PColorFuente->SetColor(0x000000FF);
     f.c.SbTamanoFuente->SetItemIndex(2);
     press(*f.c.sbFont);
-    EXPECT_EQ(editorText(memo), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
+    EXPECT_EQ(EditorText(memo), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
 
     memo.Lines().SetText("");
     f.c.cbLinks->setEditText(" a.htm ");
     f.c.cbNameLinks->setEditText("x");
     f.c.cbTargetLink->setEditText("_top");
     press(*f.c.sbEnlace);
-    EXPECT_EQ(editorText(memo), "<A HREF=\"a.htm#x\" TARGET=\"_top\"></A>");
+    EXPECT_EQ(EditorText(memo), "<A HREF=\"a.htm#x\" TARGET=\"_top\"></A>");
     EXPECT_EQ(f.c.cbLinks->itemText(0), "a.htm");
     EXPECT_EQ(f.c.cbLinks->currentText(), "a.htm");
     EXPECT_EQ(f.c.cbNameLinks->itemText(0), "x");
