@@ -3,6 +3,7 @@
 
 #include "app/CodigosISO.h"
 #include "app/KestrimaConfig.h"
+#include "app/uFormPrincipalTools.h"
 
 #include <QAction>
 #include <QApplication>
@@ -155,6 +156,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
     placeStatusButtons();
+    CreaHerramientas();
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
     // a language, so the editor takes each one's settings at once.

@@ -24,6 +24,7 @@ class TStringList;
 class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
+struct TToolPageControls;
 class TEditingFile;
 class TTabSetControl;
 class TVSpeedBtnMenu;
@@ -135,6 +136,10 @@ public:
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
 
+    // The tool pages above the editor and their controls.
+    TToolPageControls& Herramientas() const { return *FHerramientas; }
+    // Lays the tool pages out for the width of their panel.
+    void PTabsResize();
     // The text tools of the Selection menu on the editor's selection, by the item's Tag (1-11), each one
     // undoable insertion; Tag 8 (mOmite) only toggles its own check mark.
     void proHerramientasTexto(int Tag);
@@ -207,6 +212,10 @@ private:
     void buildTextToolsMenu(QMenu* menu);
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
     void loadSupportFiles();
+    // Builds the tool pages and puts them above the window's middle.
+    void CreaHerramientas();
+    // What a press does on a tool-page control of the given kind; nothing for controls without one.
+    std::function<void(QWidget*, Qt::MouseButton, TShiftState)> pressOf(int kind);
     // The setting DefaultParser as an editor kind.
     int defaultKind() const;
     // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
@@ -259,6 +268,7 @@ private:
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
+    std::unique_ptr<TToolPageControls> FHerramientas;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
     TFileCommands FFileCommands;
