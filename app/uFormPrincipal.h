@@ -18,6 +18,9 @@ class TStringList;
 class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
+class TReplaceDialog;
+class QAction;
+struct TPoint;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -88,6 +91,54 @@ public:
     std::string OpenDialogInitialDir, OpenDialogFileName;
     std::string SaveDialogInitialDir, SaveDialogFileName;
 
+    // ---- file, edit and view commands (uFormPrincipalCommands.cpp)
+    // The edit commands by their items' Tag: 1 undo, 2 redo, 3 cut, 4 copy, 5 paste, 6 delete the
+    // selection, 7 select all.
+    void proOpcionesEdicion(int Tag);
+    // The Edit, Selection and View menus bring their items in line as they open.
+    void mEdicionClick();
+    void mSeleccionClick();
+    void mVerClick();
+    void mBuscarClick();
+    void mBuscaOtroClick();
+    void mReemplazarClick();
+    void mAjustaTextoClick();
+    void mSoloLecturaClick();
+    void mVerBarraClick();
+    void mVerLateralClick();
+    void mPrepararPaginaClick();
+    void mConfImpresionClick();
+    // Tag 0 prints the whole text, Tag 1 the lines of the selection.
+    void mImprimirClick(int Tag);
+    void mSalirClick();
+    void BorrarAnteriorClick();
+    // The editor's events.
+    void EditorKeyPress(char& Key);
+    void EditorFilesDropped(TStringList& Files, TPoint AtPoint);
+    void CodeMemoDataDrop(uint16_t& SourceTypes);
+    void CodeMemoSearchFail(const std::string& SearchString);
+    // The word characters of the editor: "#", digits, ASCII letters, "_" and the twelve accented
+    // Spanish letters.
+    static bool CharIsInWord(char Ch);
+    // The history menus of the undo and redo buttons, filled as they open.
+    QMenu* UndoPopup() const { return FUndoPopup; }
+    QMenu* RedoPopup() const { return FRedoPopup; }
+    void UndoPopupPopup();
+    void RedoPopupPopup();
+    void DoUndoExecute(QAction* Sender);
+    // The replace dialog, made on first use.
+    TReplaceDialog* ReplaceDialog() const { return FReplaceDialog; }
+    void ReplaceDialogFind();
+    void ReplaceDialogReplace();
+    // The page margins chosen in the page setup, in hundredths of a millimetre (left, top, right,
+    // bottom); zero before the first page setup.
+    struct TPageMargins {
+        int Left = 0, Top = 0, Right = 0, Bottom = 0;
+        // A margin in inches, as the print preview takes it.
+        static double Inches(int hundredthsOfMm) { return hundredthsOfMm / 2540.0; }
+    };
+    const TPageMargins& PageSetupMargins() const { return FPageMargins; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -107,6 +158,12 @@ private:
     // Fills the character table and opens every command-line argument that names an existing file;
     // runs once.
     void FormFirstShow();
+    // Makes the items of the file, edit and view commands and hooks the editor's events.
+    void buildCommands();
+    // Fills an undo or redo history menu.
+    void fillHistoryMenu(QMenu* menu, bool redo);
+    // A document is open: the editor shows one (it is hidden with none).
+    bool documentOpen() const;
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.
@@ -126,6 +183,10 @@ private:
     TKrSpeedButton* FsbAuxiliar;
     std::vector<std::string> FArguments;
     bool FFirstShowDone = false;
+    QMenu* FUndoPopup = nullptr;
+    QMenu* FRedoPopup = nullptr;
+    TReplaceDialog* FReplaceDialog = nullptr;
+    TPageMargins FPageMargins;
 };
 
 // The running program's main window; nil before it is made and after it is gone.
