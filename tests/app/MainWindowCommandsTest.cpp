@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QEventLoop>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -19,6 +21,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -501,4 +504,41 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
     const std::string whole = printedText("mImprimir", "all.pdf");
     for (const char* line : {"primera", "segunda", "tercera", "cuarta"})
         EXPECT_NE(whole.find(line), std::string::npos) << whole;
+}
+
+TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)
+{
+    TempRegistry registry("commands");
+    TformPrincipal form;
+    form.resize(640, 420);
+    form.show();
+    form.activateWindow();
+    TCodeMemo& memo = *form.CodeMemo();
+    memo.setFocus();
+    QApplication::processEvents();
+    typeText(memo, "<p>Hola</p>");
+    Select(memo, 3, 7);
+    memo.CutToClipboard();
+    Select(memo, 0, 0);
+    memo.PasteFromClipboard();
+    Select(memo, memo.TextLength(), memo.TextLength());
+    type(memo, '\r');
+    typeText(memo, "fin");
+
+    const QPoint at = memo.mapToGlobal(QPoint(40, 40));
+    form.UndoPopup()->popup(at);
+    QApplication::processEvents();
+    EXPECT_TRUE(form.UndoPopup()->isVisible());
+    EXPECT_EQ(captions(form.UndoPopup()), (std::vector<std::string>{"Escritura", "Pegar", "Cortar", "Escritura"}));
+    EXPECT_EQ(form.UndoPopup()->geometry().topLeft(), at);
+
+    const char* out = std::getenv("KESTRIMA_SHOT_DIR");
+    form.UndoPopup()->grab().save(QDir(out ? out : QDir::tempPath()).filePath("undo-menu.png"), "PNG");
+    // Lets a screenshot of the whole screen be taken from outside while the menu is open.
+    if (const char* hold = std::getenv("KESTRIMA_SHOT_HOLD_MS")) {
+        QEventLoop loop;
+        QTimer::singleShot(std::atoi(hold), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    form.UndoPopup()->hide();
 }
