@@ -164,6 +164,9 @@ private:
     void fillHistoryMenu(QMenu* menu, bool redo);
     // A document is open: the editor shows one (it is hidden with none).
     bool documentOpen() const;
+    // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
+    // button's hint (show or hide) follow.
+    void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.

@@ -263,22 +263,23 @@ void TformPrincipal::mVerClick()
 
 void TformPrincipal::mVerBarraClick()
 {
-    auto* panel = findChild<QWidget*>("PHerramientas");
-    if (!panel)
-        return;
-    panel->setVisible(panel->isHidden());
-    findChild<QAction*>("mVerBarra")->setChecked(!panel->isHidden());
-    FsbBarra->SetHint(LoadResString(panel->isHidden() ? kShowToolBar : kHideToolBar));
+    togglePanel("PHerramientas", "mVerBarra", FsbBarra, kShowToolBar, kHideToolBar);
 }
 
 void TformPrincipal::mVerLateralClick()
 {
-    auto* panel = findChild<QWidget*>("pLateral");
+    togglePanel("pLateral", "mVerLateral", FsbLateral, kShowSidePanel, kHideSidePanel);
+}
+
+void TformPrincipal::togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint,
+                                 int hideHint)
+{
+    auto* panel = findChild<QWidget*>(panelName);
     if (!panel)
         return;
     panel->setVisible(panel->isHidden());
-    findChild<QAction*>("mVerLateral")->setChecked(!panel->isHidden());
-    FsbLateral->SetHint(LoadResString(panel->isHidden() ? kShowSidePanel : kHideSidePanel));
+    findChild<QAction*>(itemName)->setChecked(!panel->isHidden());
+    button->SetHint(LoadResString(panel->isHidden() ? showHint : hideHint));
 }
 
 // ---------------------------------------------------------------- find and replace
