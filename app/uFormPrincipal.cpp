@@ -149,6 +149,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 
     buildMenus();
     buildStatusBar();
+    buildFileTabs();
+    buildFileCommands();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
@@ -187,6 +189,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 
 TformPrincipal::~TformPrincipal()
 {
+    freeDocuments();
     if (formPrincipal == this)
         formPrincipal = nullptr;
 }
@@ -286,6 +289,10 @@ bool TformPrincipal::event(QEvent* event)
 
 void TformPrincipal::closeEvent(QCloseEvent* event)
 {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -345,18 +352,6 @@ int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
     return defaultKind();
 }
 
-void TformPrincipal::AbreArchivo(const std::string& FileName, int Tipo)
-{
-    try {
-        // The kind goes first, so that the text is coloured once, by its own language.
-        if (FCodeMemo->ActiveParser() != Tipo)
-            FCodeMemo->SetActiveParser(Tipo);
-        FCodeMemo->LoadFromFile(FileName);
-    } catch (const Exception& e) {
-        MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
-    }
-}
-
 void TformPrincipal::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -377,6 +372,7 @@ void TformPrincipal::FormFirstShow()
     // passed over without a word.
     for (const std::string& argument : FArguments)
         if (FileExists(argument))
-            AbreArchivo(argument, TipoDeArchivo(argument));
+            AbreArchivo(argument, false, TipoDeArchivo(argument));
     Ocupado = false;
+    EditorOnChange();
 }

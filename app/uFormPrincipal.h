@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/ScopeGuard.h"
+
 class QCloseEvent;
 class QLabel;
 class QMenu;
@@ -19,8 +21,10 @@ class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
 class TReplaceDialog;
-class QAction;
 struct TPoint;
+class TEditingFile;
+class TTabSetControl;
+class QAction;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -58,9 +62,54 @@ public:
 
     // The editor kind for a file, by its extension (compared without regard to case).
     int TipoDeArchivo(const std::string& FileName) const;
-    // Loads the file into the editor and colours it as kind Tipo; a file that cannot be read is
-    // reported to the user.
-    void AbreArchivo(const std::string& FileName, int Tipo);
+
+    // ---- documents and tabs (uFormPrincipalFiles.cpp)
+
+    // The document strip: one tab per open document, hidden while none is open.
+    TTabSetControl* FileTabs() const { return FFileTabs; }
+    int DocumentCount() const;
+    // The document of tab `index` / of the selected tab; nil when there is none.
+    TEditingFile* EditingFile(int index) const;
+    TEditingFile* CurrentFile() const;
+    // Opens the file in a new tab as kind Tipo, or a new untitled document when FileName is empty;
+    // with ComoPlantilla the file is the model of a new untitled document. Failures are reported and
+    // leave the documents as they were.
+    void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo);
+    // The current document's file name; empty when it is untitled or none is open.
+    std::string ArchivoActual() const;
+    // A value of section "Datos del proyecto" of the open project's file; empty without one.
+    std::string LeeDatoProyecto(const std::string& Key) const;
+    // Takes FileName out of the recent files, keeping nine entries; with AlPrincipio it goes on top.
+    void MRUUpdate(bool AlPrincipio, const std::string& FileName);
+    void FileTabsChanging(bool& AllowChange);
+    void FileTabsChange();
+    // Caption, status panels and the state of the commands after any change of the editor.
+    void EditorOnChange();
+    void CodeMemoTextChange();
+    void mNuevoClick();
+    void mAbrirClick();
+    void mGuardarClick();
+    // True when the document was written under the chosen name.
+    bool mGuardarComoClick();
+    void mGuardarTodoClick();
+    void mActualizarClick();
+    void mCerrarClick();
+    void mCerrarTodoClick();
+    // Asks about each unsaved document and closes the documents one by one; false when the user
+    // cancelled (the documents closed so far stay closed).
+    bool FormCloseQuery();
+    // The File menu's document commands.
+    struct TFileCommands {
+        QAction* mNuevo = nullptr;
+        QAction* mAbrir = nullptr;
+        QAction* mGuardar = nullptr;
+        QAction* mGuardarComo = nullptr;
+        QAction* mGuardarTodo = nullptr;
+        QAction* mActualizar = nullptr;
+        QAction* mCerrar = nullptr;
+        QAction* mCerrarTodo = nullptr;
+    };
+    const TFileCommands& FileCommands() const { return FFileCommands; }
 
     // The menus that the settings fill: custom codes, utilities and browsers.
     QMenu* mOtrosTags() const { return FmOtrosTags; }
@@ -162,11 +211,33 @@ private:
     void buildCommands();
     // Fills an undo or redo history menu.
     void fillHistoryMenu(QMenu* menu, bool redo);
-    // A document is open: the editor shows one (it is hidden with none).
-    bool documentOpen() const;
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
     // button's hint (show or hide) follow.
     void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
+    // Documents (uFormPrincipalFiles.cpp).
+    void buildFileTabs();
+    void buildFileCommands();
+    void freeDocuments();
+    bool documentsShown() const;
+    void showDocuments(bool visible);
+    // Hides the strip and the editor after the last document closed, emptying caption and panels.
+    void documentsClosed();
+    // Reads the file into the current document (as Loading text does); false when it failed.
+    bool loadDocumentText(TEditingFile& file, const std::string& fileName);
+    // Saves the current document, through Save As when untitled; false when it was not written.
+    bool saveCurrent();
+    // Asks whether to save the current document when it has changes; false for Cancel, or when the
+    // save the user asked for did not happen.
+    bool askToSave();
+    // Frees tab `index` and its document, putting its file on top of the recent files.
+    void removeDocument(int index);
+    // The close loop shared by Close All and the window's close query.
+    bool closeDocuments();
+    std::string newDocumentCaption() const;
+    // Switches on the editor's handling of files dropped on it.
+    void acceptDroppedFiles();
+    TScopeGuard lockPainting();
+    void setItemEnabled(const char* name, bool enabled);
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.
@@ -185,6 +256,9 @@ private:
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::vector<std::string> FArguments;
+    TTabSetControl* FFileTabs = nullptr;
+    TFileCommands FFileCommands;
+    std::string FStatusMode;
     bool FFirstShowDone = false;
     QMenu* FUndoPopup = nullptr;
     QMenu* FRedoPopup = nullptr;

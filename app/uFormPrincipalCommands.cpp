@@ -137,7 +137,7 @@ void TformPrincipal::buildCommands()
     item(mVer, "mVerLateral", kCaptionVerLateral, QKeySequence(Qt::Key_F10), [this] { mVerLateralClick(); })
         ->setCheckable(true);
     mVer->addSeparator();
-    item(mVer, "mAjustaTexto", kCaptionAjustaTexto, {}, [this] { mAjustaTextoClick(); });
+    item(mVer, "mAjustaTexto", kCaptionAjustaTexto, {}, [this] { mAjustaTextoClick(); })->setCheckable(true);
     connect(mVer, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mVerClick(); }); });
     connect(mSeleccion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mSeleccionClick(); }); });
 
@@ -176,16 +176,11 @@ void TformPrincipal::buildCommands()
     FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
 }
 
-bool TformPrincipal::documentOpen() const
-{
-    return !FCodeMemo->isHidden();
-}
-
 // ---------------------------------------------------------------- the Edit menu
 
 void TformPrincipal::proOpcionesEdicion(int Tag)
 {
-    if (!documentOpen())
+    if (!documentsShown())
         return;
     switch (Tag) {
     case 2:
@@ -235,13 +230,15 @@ void TformPrincipal::mSoloLecturaClick()
     // The click has toggled the check mark; the editor follows it.
     auto* action = findChild<QAction*>("mSoloLectura");
     FCodeMemo->SetReadOnly(action->isChecked());
+    EditorOnChange();
 }
 
 void TformPrincipal::mAjustaTextoClick()
 {
-    if (!documentOpen())
+    if (!documentsShown())
         return;
     FCodeMemo->SetWordWrap(!FCodeMemo->WordWrap());
+    findChild<QAction*>("mAjustaTexto")->setChecked(FCodeMemo->WordWrap());
 }
 
 void TformPrincipal::BorrarAnteriorClick()
@@ -286,14 +283,14 @@ void TformPrincipal::togglePanel(const char* panelName, const char* itemName, TK
 
 void TformPrincipal::mBuscarClick()
 {
-    if (!documentOpen())
+    if (!documentsShown())
         return;
     FCodeMemo->Perform(SMM_FIND, 0, 0);
 }
 
 void TformPrincipal::mBuscaOtroClick()
 {
-    if (!documentOpen())
+    if (!documentsShown())
         return;
     if (TextoBuscado.empty())
         TextoBuscado = FCodeMemo->SearchText;
@@ -415,7 +412,7 @@ void TformPrincipal::mConfImpresionClick()
 
 void TformPrincipal::mImprimirClick(int Tag)
 {
-    if (!documentOpen())
+    if (!documentsShown())
         return;
     if (Tag == 1)
         FCodeMemo->PrintSelection();
@@ -432,7 +429,7 @@ void TformPrincipal::mSalirClick()
 
 void TformPrincipal::mReemplazarClick()
 {
-    if (!documentOpen())
+    if (!documentsShown())
         return;
     if (!FReplaceDialog) {
         FReplaceDialog = new TReplaceDialog(this);

@@ -24,7 +24,7 @@ struct TExportPage {
         const std::string path = (std::filesystem::temp_directory_path() / "kestrima-bench-export.html").string();
         WriteFileBytes(path, page);
         form = std::make_unique<TformPrincipal>();
-        form->AbreArchivo(path, ekHTML);
+        form->AbreArchivo(path, false, ekHTML);
         std::remove(path.c_str());
         TCodeMemo& memo = *form->CodeMemo();
         memo.Change();

@@ -2,6 +2,9 @@
 #include "platform/core/FileSystem.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -285,4 +288,69 @@ std::vector<TDriveInfo> LogicalDrives()
     }
     const char* home = std::getenv("HOME");
     return DrivesFromMounts(ParseMountTable(table), home ? home : "", labels);
+}
+
+namespace {
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
+                         const std::function<bool()>& beforeReplace)
+{
+    std::string target = NativePath(fileName);
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(target, ec);
+        if (!ec)
+            target = resolved.string();
+    }
+    struct stat old {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    std::string temporary = target + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (existed)
+        fchmod(fd, old.st_mode & 07777);
+    bool ok = writeAll(fd, bytes) && fsync(fd) == 0;
+    int savedErrno = errno;
+    ok = close(fd) == 0 && ok;
+    if (!ok) {
+        error = std::strerror(savedErrno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (beforeReplace && !beforeReplace()) {
+        error = std::strerror(ECANCELED);
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    // The rename itself is made durable by syncing the folder.
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    int dirFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
 }

@@ -32,6 +32,15 @@ struct TSearchRec {
 // "." and ".."), read-only when the entry is not writable, folder for a folder; system, archive and
 // temporary are never set.
 uint32_t AttributesOf(std::string_view name, bool isFolder, bool writable);
+// Replaces the file's contents by `bytes` so that a failure, or a crash, leaves the old file as it
+// was: the bytes go to a temporary file in the same folder, reach the disk and then take the file's
+// name; the new file keeps the old one's permissions. `beforeReplace` runs once the new contents are
+// safe, just before the rename (a backup is made there); when it returns false nothing is replaced.
+// A symbolic link keeps pointing where it did: the file it names is the one replaced. False with
+// `error` set when anything failed; the temporary file is then gone.
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
+                         const std::function<bool()>& beforeReplace = {});
+
 // A path is writable when its owner may write it and so may the caller.
 // Fills the record for one path (a symbolic link is taken for what it points to, a broken one for
 // itself); false when nothing answers to the path. The record's name is the path's last component.

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -98,49 +99,14 @@ bool makeFolders(const std::string& folder)
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Replaces the file by `bytes` so that a crash leaves either the old or the new file, never a mixture:
-// the text goes to a temporary file in the same folder, reaches the disk, then takes the file's name.
+// Replaces the file by `bytes` so that a crash leaves either the old or the new file, never a mixture.
 bool replaceFile(const std::string& fileName, std::string_view bytes, std::string& error)
 {
-    std::string folder = folderOf(fileName);
-    if (!makeFolders(folder)) {
+    if (!makeFolders(folderOf(fileName))) {
         error = std::strerror(errno);
         return false;
     }
-    std::string temporary = fileName + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bool ok = writeAll(fd, bytes) && fsync(fd) == 0;
-    int savedErrno = errno;
-    ok = close(fd) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), fileName.c_str()) == 0) {
-        // The rename itself is made durable by syncing the folder.
-        int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd >= 0) {
-            fsync(dirFd);
-            close(dirFd);
-        }
-        return true;
-    }
-    error = std::strerror(ok ? errno : savedErrno);
-    unlink(temporary.c_str());
-    return false;
+    return ReplaceFileContents(fileName, bytes, error);
 }
 
 std::string timeStamp()

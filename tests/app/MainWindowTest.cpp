@@ -111,7 +111,7 @@ TEST(MainWindow, ColoursScriptsTextsAndPagesWithTheirOwnLanguage)
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
 
-    form.AbreArchivo(dataFile("sample.js"), ekJavaScript);
+    form.AbreArchivo(dataFile("sample.js"), false, ekJavaScript);
     EXPECT_EQ(memo.ActiveParser(), ekJavaScript);
     THighlighted js = highlighted(memo);
     EXPECT_EQ(js.of("// Funciones de prueba"), run(2, 49) + run(20, 50));
@@ -122,14 +122,14 @@ TEST(MainWindow, ColoursScriptsTextsAndPagesWithTheirOwnLanguage)
     EXPECT_EQ(js.of("return typeof"), run(6, 46) + run(1, 0) + run(6, 46));
     EXPECT_EQ(js.of("function"), run(8, 46));
 
-    form.AbreArchivo(dataFile("sample.txt"), ekText);
+    form.AbreArchivo(dataFile("sample.txt"), false, ekText);
     EXPECT_EQ(memo.ActiveParser(), ekText);
     THighlighted text = highlighted(memo);
     EXPECT_EQ(text.of("Texto de prueba sin formato."), run(28, 0));
     EXPECT_EQ(text.of("Visite http://www.ejemplo.com/pagina.html o"), run(7, 0) + run(34, 1) + run(2, 0));
     EXPECT_EQ(text.of("a info@ejemplo.com,"), run(2, 0) + run(16, 2) + run(1, 0));
 
-    form.AbreArchivo(dataFile("sample.html"), ekHTML);
+    form.AbreArchivo(dataFile("sample.html"), false, ekHTML);
     EXPECT_EQ(memo.ActiveParser(), ekHTML);
     THighlighted page = highlighted(memo);
     // Tags, attribute names, double-quoted value words, entities.

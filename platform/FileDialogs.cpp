@@ -1,0 +1,79 @@
+// The open and save dialogs: a filter in the class library's "Name|*.a;*.b|..." form, an initial folder and the chosen files.
+#include "platform/FileDialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+#include <utility>
+
+#include "platform/Win1252Qt.h"
+
+namespace {
+
+TFileDialogHook& hook()
+{
+    static TFileDialogHook answer;
+    return answer;
+}
+
+// "Texto|*.txt|Todos|*.*" becomes Qt's "Texto (*.txt)" entries; a description without its masks is dropped.
+QStringList qtFilters(const std::string& filter)
+{
+    const QStringList parts = FromWin1252(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString masks = parts[i + 1];
+        masks.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts[i], masks);
+    }
+    return result;
+}
+
+QString qtPath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string filePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+TFileDialogHook SetFileDialogHook(TFileDialogHook hook_)
+{
+    return std::exchange(hook(), std::move(hook_));
+}
+
+bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
+{
+    if (hook())
+        return hook()(request);
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (request.Save)
+        dialog.setFileMode(QFileDialog::AnyFile);
+    else
+        dialog.setFileMode((request.Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.Options & ofOverwritePrompt));
+    const QStringList filters = qtFilters(request.Filter);
+    dialog.setNameFilters(filters);
+    if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+    if (!request.InitialDir.empty())
+        dialog.setDirectory(qtPath(request.InitialDir));
+    if (!request.DefaultExt.empty())
+        dialog.setDefaultSuffix(qtPath(request.DefaultExt));
+    if (!request.FileName.empty())
+        dialog.selectFile(qtPath(request.FileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    request.Files.clear();
+    for (const QString& file : dialog.selectedFiles())
+        request.Files.push_back(filePath(file));
+    request.FileName = request.Files.front();
+    request.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return true;
+}

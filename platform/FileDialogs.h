@@ -1,0 +1,39 @@
+// The open and save dialogs: a filter in the class library's "Name|*.a;*.b|..." form, an initial folder and the chosen files.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// Options of the dialogs, numbered as the class library numbers them.
+enum TOpenOption : unsigned {
+    ofOverwritePrompt = 0x2,
+    ofHideReadOnly = 0x4,
+    ofAllowMultiSelect = 0x200,
+    ofFileMustExist = 0x1000,
+};
+
+// What a dialog asks and, once confirmed, what the user chose. File names are the file system's
+// bytes; the filter is Windows-1252 text.
+struct TFileDialogRequest {
+    bool Save = false;
+    std::string Filter;
+    int FilterIndex = 1;  // 1-based
+    std::string InitialDir;
+    std::string FileName;
+    std::string DefaultExt;
+    unsigned Options = 0;
+    // The chosen files; FileName is the first of them.
+    std::vector<std::string> Files;
+};
+
+// Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
+// FilterIndex filled. A chosen name without extension gets DefaultExt when the dialog has one.
+bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request);
+
+// While set, every dialog is answered by the hook instead of being shown (tests answer through it).
+// Returns the hook it replaces; an empty hook shows the dialogs again.
+using TFileDialogHook = std::function<bool(TFileDialogRequest& request)>;
+TFileDialogHook SetFileDialogHook(TFileDialogHook hook);

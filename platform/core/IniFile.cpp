@@ -1,0 +1,176 @@
+// TIniFile: values of an INI file read the way the system's profile functions read them.
+#include "platform/core/IniFile.h"
+
+#include <fstream>
+
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+// Takes off one pair of matching quotes, as the profile functions do; a lone quote stays.
+std::string_view unquote(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+bool readFile(const std::string& fileName, std::string& bytes)
+{
+    std::ifstream stream(NativePath(fileName), std::ios::binary);
+    if (!stream)
+        return false;
+    stream.seekg(0, std::ios::end);
+    const std::streamoff size = stream.tellg();
+    if (size < 0 || size > TIniFile::kMaxFileSize)
+        return false;
+    stream.seekg(0, std::ios::beg);
+    bytes.resize(static_cast<size_t>(size));
+    stream.read(bytes.data(), size);
+    bytes.resize(static_cast<size_t>(stream.gcount()));
+    return true;
+}
+
+} // namespace
+
+TIniFile::TIniFile(const std::string& fileName) : FFileName(fileName)
+{
+    std::string bytes;
+    if (readFile(fileName, bytes))
+        parse(bytes);
+}
+
+TIniFile TIniFile::FromText(std::string_view text)
+{
+    TIniFile file;
+    file.parse(text);
+    return file;
+}
+
+void TIniFile::parse(std::string_view text)
+{
+    // Values before the first section header belong to no section and cannot be asked for.
+    TSection* current = nullptr;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = TrimView(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            const std::string name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            current = nullptr;
+            for (TSection& s : FSections)
+                if (AnsiSameText(s.Name, name))
+                    current = &s;
+            if (!current) {
+                FSections.push_back(TSection{name, {}});
+                current = &FSections.back();
+            }
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (!current || equals == std::string_view::npos)
+            continue;
+        std::string name = Trim(line.substr(0, equals));
+        if (findValue(current->Name, name))
+            continue;
+        current->Values.push_back(TValue{std::move(name), std::string(unquote(TrimView(line.substr(equals + 1))))});
+    }
+}
+
+const TIniFile::TSection* TIniFile::findSection(std::string_view section) const
+{
+    const std::string_view name = TrimView(section);
+    for (const TSection& s : FSections)
+        if (AnsiSameText(s.Name, name))
+            return &s;
+    return nullptr;
+}
+
+const TIniFile::TValue* TIniFile::findValue(std::string_view section, std::string_view ident) const
+{
+    const TSection* s = findSection(section);
+    if (!s)
+        return nullptr;
+    const std::string_view name = TrimView(ident);
+    for (const TValue& v : s->Values)
+        if (AnsiSameText(v.Name, name))
+            return &v;
+    return nullptr;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const
+{
+    const TValue* value = findValue(section, ident);
+    return value ? value->Value : std::string(defaultValue);
+}
+
+int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue) const
+{
+    const TValue* value = findValue(section, ident);
+    if (!value)
+        return defaultValue;
+    std::string_view text = value->Value;
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    bool negative = false;
+    if (base == 10 && !text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return defaultValue;
+    int64_t result = 0;
+    for (char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0 || digit >= base)
+            return defaultValue;
+        result = result * base + digit;
+        if (result > 0xFFFFFFFFLL)
+            return defaultValue;
+    }
+    if (base == 16)
+        return static_cast<int32_t>(static_cast<uint32_t>(result));
+    if (result > (negative ? 0x80000000LL : 0x7FFFFFFFLL))
+        return defaultValue;
+    return static_cast<int32_t>(negative ? -result : result);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const
+{
+    return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
+}
+
+bool TIniFile::SectionExists(std::string_view section) const
+{
+    return findSection(section) != nullptr;
+}
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view ident) const
+{
+    return findValue(section, ident) != nullptr;
+}
+
+void TIniFile::ReadSection(std::string_view section, TStringList& strings) const
+{
+    strings.Clear();
+    if (const TSection* s = findSection(section))
+        for (const TValue& v : s->Values)
+            strings.Add(v.Name);
+}
+
+void TIniFile::ReadSections(TStringList& strings) const
+{
+    strings.Clear();
+    for (const TSection& s : FSections)
+        strings.Add(s.Name);
+}

@@ -1,0 +1,55 @@
+// TIniFile: values of an INI file read the way the system's profile functions read them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TStringList;
+
+// An INI file's sections and values, read once when the object is made. Section and value names are
+// compared without case; a value is the text after the first "=", trimmed, with one pair of matching
+// quotes (" or ') around it taken off. Names are trimmed too; lines starting with ";" are comments,
+// lines without "=" inside a section are ignored. When a section or a name appears twice the first
+// one counts. A file that cannot be read has no sections.
+class TIniFile {
+public:
+    // Files larger than this are not read: a project file is a few kilobytes, and the whole file is
+    // held in memory.
+    static constexpr int64_t kMaxFileSize = 16 * 1024 * 1024;
+
+    explicit TIniFile(const std::string& fileName);
+    const std::string& FileName() const { return FFileName; }
+
+    // The same reading over text already in memory.
+    static TIniFile FromText(std::string_view text);
+
+    std::string ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const;
+    // A decimal number, or hexadecimal after "0x"; the default when the value is missing or is no number.
+    int32_t ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue) const;
+    bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const;
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view ident) const;
+    // The names of the section's values, in file order, each once.
+    void ReadSection(std::string_view section, TStringList& strings) const;
+    // The names of the sections, in file order, each once.
+    void ReadSections(TStringList& strings) const;
+
+private:
+    struct TValue {
+        std::string Name;
+        std::string Value;
+    };
+    struct TSection {
+        std::string Name;
+        std::vector<TValue> Values;
+    };
+    TIniFile() = default;
+    void parse(std::string_view text);
+    const TSection* findSection(std::string_view section) const;
+    const TValue* findValue(std::string_view section, std::string_view ident) const;
+
+    std::string FFileName;
+    std::vector<TSection> FSections;
+};
