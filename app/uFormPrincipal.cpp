@@ -205,6 +205,7 @@ void TformPrincipal::buildMenus()
     }
     FmOtrosTags = menus[4]->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
     FmOtrosTags->setObjectName("mOtrosTags");
+    buildTextToolsMenu(menus[3]);
     FmUtilidades = menus[6];
     FmNavegadores = menus[7];
 }

@@ -9,6 +9,7 @@
 
 #include "platform/core/ScopeGuard.h"
 
+class QAction;
 class QCloseEvent;
 class QLabel;
 class QMenu;
@@ -24,7 +25,6 @@ class TReplaceDialog;
 struct TPoint;
 class TEditingFile;
 class TTabSetControl;
-class QAction;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -119,6 +119,11 @@ public:
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
 
+    // The text tools of the Selection menu on the editor's selection, by the item's Tag (1-11), each one
+    // undoable insertion; Tag 8 (mOmite) only toggles its own check mark.
+    void proHerramientasTexto(int Tag);
+    QAction* mOmite() const { return FmOmite; }
+
     // Shows a hint in the status bar's last panel.
     void MuestraHint(const std::string& hint);
     // A second start asked for this window: restored when minimised, else brought to the front.
@@ -198,6 +203,7 @@ private:
     void FormClose();
     void buildMenus();
     void buildStatusBar();
+    void buildTextToolsMenu(QMenu* menu);
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
     void loadSupportFiles();
     // The setting DefaultParser as an editor kind.
@@ -252,6 +258,7 @@ private:
     QMenu* FmOtrosTags = nullptr;
     QMenu* FmUtilidades = nullptr;
     QMenu* FmNavegadores = nullptr;
+    QAction* FmOmite = nullptr;
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;

@@ -1,7 +1,12 @@
-// A parent's broadcast of a message to its children.
+// A parent's broadcast of a message to its children, and the edit messages for Qt's own edits.
 #include "platform/Controls.h"
 
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextEdit>
 #include <QWidget>
 #include <vector>
 
@@ -22,4 +27,47 @@ void Broadcast(QWidget* parent, TMessage& message)
         if (message.Result != 0)
             return;
     }
+}
+
+namespace {
+
+// Qt's edits share the five commands under the same names, without a common base class.
+template <typename Edit>
+LRESULT performOn(Edit* edit, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case EM_UNDO:
+    case WM_UNDO: edit->undo(); return 1;
+    case WM_COPY: edit->copy(); return 1;
+    case WM_CUT: edit->cut(); return 1;
+    case WM_PASTE: edit->paste(); return 1;
+    case EM_SETSEL:
+        if (wParam == 0 && lParam == -1) {
+            edit->selectAll();
+            return 1;
+        }
+        return 0;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+LRESULT PerformEditMessage(QWidget* control, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!control)
+        return 0;
+    if (auto* target = dynamic_cast<TMessageTarget*>(control))
+        return target->Perform(msg, wParam, lParam);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control))
+        control = spin->findChild<QLineEdit*>();
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        control = combo->lineEdit();
+    if (auto* line = qobject_cast<QLineEdit*>(control))
+        return performOn(line, msg, wParam, lParam);
+    if (auto* text = qobject_cast<QTextEdit*>(control))
+        return performOn(text, msg, wParam, lParam);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
+        return performOn(plain, msg, wParam, lParam);
+    return 0;
 }

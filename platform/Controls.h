@@ -1,4 +1,4 @@
-// Controls that take the class library's messages, and a parent's broadcast of one to its children.
+// Controls that take the class library's messages, a parent's broadcast of one to its children, and the edit messages for Qt's own edits.
 #pragma once
 
 #include "platform/core/Messages.h"
@@ -15,3 +15,9 @@ public:
 // Sends the message to each direct child of `parent` that takes messages, in creation order, until
 // one answers with a non-zero result, which is left in `message`.
 void Broadcast(QWidget* parent, TMessage& message);
+
+// The edit messages EM_UNDO, WM_COPY, WM_CUT, WM_PASTE and EM_SETSEL (0, -1: select all) for any
+// control: a control that takes messages gets the message itself, Qt's line, text and plain-text edits
+// (also those inside a spin box or an editable combo box) do the matching command. Any other message
+// or control: nothing, 0.
+LRESULT PerformEditMessage(QWidget* control, UINT msg, WPARAM wParam, LPARAM lParam);

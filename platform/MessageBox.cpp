@@ -124,6 +124,27 @@ TMessageBoxHook SetMessageBoxHook(TMessageBoxHook answer)
     return std::exchange(hook(), std::move(answer));
 }
 
+namespace {
+TMessageBeepHook& beepHook()
+{
+    static TMessageBeepHook hook;
+    return hook;
+}
+} // namespace
+
+void MessageBeep(unsigned type)
+{
+    if (beepHook())
+        beepHook()(type);
+    else
+        QApplication::beep();
+}
+
+TMessageBeepHook SetMessageBeepHook(TMessageBeepHook hook)
+{
+    return std::exchange(beepHook(), std::move(hook));
+}
+
 void ShowException(QWidget* owner)
 {
     try {

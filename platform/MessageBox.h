@@ -22,6 +22,7 @@ constexpr unsigned MB_ICONSTOP = 0x10;
 constexpr unsigned MB_ICONERROR = MB_ICONSTOP;
 constexpr unsigned MB_ICONQUESTION = 0x20;
 constexpr unsigned MB_ICONWARNING = 0x30;
+constexpr unsigned MB_ICONEXCLAMATION = MB_ICONWARNING;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
 // The second or third button is the default one.
 constexpr unsigned MB_DEFBUTTON2 = 0x100;
@@ -45,6 +46,13 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
 // Returns the hook it replaces; an empty hook shows the boxes again.
 using TMessageBoxHook = std::function<int(const std::string& text, const std::string& caption, unsigned flags)>;
 TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
+
+// The system's alert sound for a message-box kind (MB_OK, MB_ICONSTOP ...): what a search that finds
+// nothing plays. While the hook is set, it hears each beep instead (tests count them); returns the
+// hook it replaces.
+void MessageBeep(unsigned type);
+using TMessageBeepHook = std::function<void(unsigned type)>;
+TMessageBeepHook SetMessageBeepHook(TMessageBeepHook hook);
 
 // The message of the exception being handled, as the message loop shows one nobody caught: an error
 // box with the stop sign. Nothing for an operation ended on purpose (EAbort). Call it only inside a

@@ -252,7 +252,7 @@ std::string ColorToRGBHex(TColor color)
 {
     uint32_t rgb = ColorToRGB(color);
     char text[8];
-    std::snprintf(text, sizeof text, "%.6x", static_cast<unsigned>(GetRValue(rgb) << 16 | GetGValue(rgb) << 8 | GetBValue(rgb)));
+    std::snprintf(text, sizeof text, "%.6x", static_cast<unsigned>(SwapRedBlue(rgb)));
     return text;
 }
 

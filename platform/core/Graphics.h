@@ -31,6 +31,8 @@ inline uint32_t RGBValue(int r, int g, int b) { return static_cast<uint32_t>(r |
 inline int GetRValue(uint32_t c) { return static_cast<int>(c & 0xFF); }
 inline int GetGValue(uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
 inline int GetBValue(uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
+// The bytes of a 0x00BBGGRR value in the order pages write colours: 0x00RRGGBB.
+inline uint32_t SwapRedBlue(uint32_t c) { return static_cast<uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)); }
 
 // Font style bits as streams store them: bit 0 bold, 1 italic, 2 underline, 3 strike-out.
 enum TFontStyleBit : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

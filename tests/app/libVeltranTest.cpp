@@ -1,10 +1,22 @@
-// Tests of the plain file-name and text routines.
+// Tests of the shared routines: backups, the plain search and find and replace in the editor, the tag around the caret, the focused control's edit commands and the shell.
 #include "app/libVeltran.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "editor/CodeMemo.h"
+#include "platform/FindDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/core/SysUtils.h"
 
 #include <unistd.h>
 
@@ -33,4 +45,368 @@ TEST(MakeBackupFile, MovesTheFileToItsBackupNameReplacingAnOlderOne) {
     EXPECT_EQ(readAll(backup), "current");
   }
   std::filesystem::remove_all(dir);
+}
+
+// ---------------------------------------------------------------- plain search
+
+namespace {
+
+bool wordChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The model: every start of the pattern, tested one by one.
+std::vector<int> modelMatches(const std::string& text, const std::string& pattern, bool matchCase, bool wholeWord)
+{
+    std::vector<int> result;
+    const std::string t = matchCase ? text : AnsiLowerCase(text);
+    const std::string p = matchCase ? pattern : AnsiLowerCase(pattern);
+    for (size_t i = 0; !p.empty() && i + p.size() <= t.size(); ++i) {
+        if (t.compare(i, p.size(), p) != 0)
+            continue;
+        if (wholeWord && ((i > 0 && wordChar(text[i - 1])) || (i + p.size() < text.size() && wordChar(text[i + p.size()]))))
+            continue;
+        result.push_back(static_cast<int>(i));
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(TextFinder, AgreesWithAModelBothWays)
+{
+    std::mt19937 random(4848);
+    const std::string alphabet = "aAbB \r,\xE1\xC1";
+    auto make = [&](size_t length) {
+        std::string s;
+        for (size_t i = 0; i < length; ++i)
+            s += alphabet[random() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = make(random() % 40);
+        const std::string pattern = make(1 + random() % 3);
+        const bool matchCase = random() % 2;
+        const bool wholeWord = random() % 2;
+        const TTextFinder finder(text, pattern, matchCase, wholeWord, wordChar);
+        const std::vector<int> all = modelMatches(text, pattern, matchCase, wholeWord);
+        const int from = static_cast<int>(random() % (text.size() + 2));
+        int forward = -1, backward = -1;
+        for (int at : all) {
+            if (forward < 0 && at >= from)
+                forward = at;
+            if (at + static_cast<int>(pattern.size()) <= from)
+                backward = at;
+        }
+        ASSERT_EQ(finder.Forward(from), forward) << round;
+        ASSERT_EQ(finder.Backward(from), backward) << round;
+    }
+    EXPECT_EQ(TTextFinder("abc", "", false, false, wordChar).Forward(0), -1);
+    EXPECT_EQ(TTextFinder("abc", "", false, false, wordChar).Backward(3), -1);
+}
+
+// ---------------------------------------------------------------- the tag around a place
+
+namespace {
+
+struct TTagCase {
+    std::vector<std::string> lines;
+    bool find(TTextPoint caret, bool whole, TTextPoint& start, TTextPoint& end) const
+    {
+        return FindTagBlock([this](int i) { return lines.at(static_cast<size_t>(i)); }, static_cast<int>(lines.size()),
+                            caret, whole, start, end);
+    }
+};
+
+} // namespace
+
+TEST(FindTagBlock, TheTagOrTheElementAroundThePlace)
+{
+    TTextPoint start, end;
+    const TTagCase heading{{"<H1>x</H1>"}};
+    // Inside the opening tag: the tag; with the whole element, up to "</H1>" (digits in the name).
+    ASSERT_TRUE(heading.find({0, 2}, false, start, end));
+    EXPECT_EQ(start, (TTextPoint{0, 0}));
+    EXPECT_EQ(end, (TTextPoint{0, 4}));
+    ASSERT_TRUE(heading.find({0, 2}, true, start, end));
+    EXPECT_EQ(end, (TTextPoint{0, 10}));
+    // In the text between the tags: no tag, but the element.
+    EXPECT_FALSE(heading.find({0, 4}, false, start, end));
+    ASSERT_TRUE(heading.find({0, 4}, true, start, end));
+    EXPECT_EQ(start, (TTextPoint{0, 0}));
+    EXPECT_EQ(end, (TTextPoint{0, 10}));
+
+    const TTagCase table{{"<table border=1>", "<tr>", "  <td>uno</td><TD ALIGN=right>", "    dos", "  </td>",
+                          "</TR>", "</TABLE>"}};
+    // In the second cell, across lines and letter case: the TD element.
+    ASSERT_TRUE(table.find({3, 5}, true, start, end));
+    EXPECT_EQ(start, (TTextPoint{2, 14}));
+    EXPECT_EQ(end, (TTextPoint{4, 7}));
+    // Inside the tag of that cell.
+    ASSERT_TRUE(table.find({2, 20}, false, start, end));
+    EXPECT_EQ(start, (TTextPoint{2, 14}));
+    EXPECT_EQ(end, (TTextPoint{2, 30}));
+    // After the closing tag of a row, the whole table encloses the place.
+    ASSERT_TRUE(table.find({5, 5}, true, start, end));
+    EXPECT_EQ(start, (TTextPoint{0, 0}));
+    EXPECT_EQ(end, (TTextPoint{6, 8}));
+    // Inside a closing tag there is no tag to select; before any "<" nothing at all.
+    EXPECT_FALSE(table.find({4, 4}, false, start, end));
+    EXPECT_FALSE(TTagCase{{"texto <B"}}.find({0, 3}, true, start, end));
+    EXPECT_FALSE(TTagCase{{"<P>sin cierre"}}.find({0, 6}, true, start, end));
+}
+
+// ---------------------------------------------------------------- find and replace in the editor
+
+namespace {
+
+// Counts the beeps while it lives; each must be the exclamation sound.
+struct TBeeps {
+    int count = 0;
+    TMessageBeepHook old;
+    TBeeps()
+    {
+        old = SetMessageBeepHook([this](unsigned type) {
+            EXPECT_EQ(type, MB_ICONEXCLAMATION);
+            ++count;
+        });
+    }
+    ~TBeeps() { SetMessageBeepHook(std::move(old)); }
+};
+
+void setText(TCodeMemo& memo, const std::string& text)
+{
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void select(TCodeMemo& memo, int start, int end)
+{
+    TSelectionRange range{start, end};
+    memo.PerformSelection(SMM_SET, range);
+}
+
+// The selection as {start, end}, ordered.
+std::pair<int, int> selected(TCodeMemo& memo)
+{
+    TSelectionRange range{-1, -1};
+    memo.PerformSelection(0, range);
+    return {std::min(range.Start, range.End), std::max(range.Start, range.End)};
+}
+
+std::pair<int, int> span(int start, int length)
+{
+    return {start, start + length};
+}
+
+} // namespace
+
+TEST(FindReplaceText, LongTextsAreFoundAcrossAnyBorderBothWays)
+{
+    TCodeMemo memo;
+    TBeeps beeps;
+    const std::string pattern = "0123456789abcdefghijklmnopqrstuvwxyzABCD";
+    ASSERT_EQ(pattern.size(), 40u);
+    // Windows of 250 characters overlapping by 25 would have missed a text crossing position 225.
+    for (int at : {0, 200, 210, 430, 460}) {
+        std::string text(600, '.');
+        text.replace(static_cast<size_t>(at), pattern.size(), pattern);
+        setText(memo, text);
+        FindReplaceText(memo, frDown | frFindNext, pattern, "");
+        EXPECT_EQ(selected(memo), span(at, 40)) << at;
+        select(memo, 599, 600);
+        FindReplaceText(memo, frFindNext, pattern, "");
+        EXPECT_EQ(selected(memo), span(at, 40)) << at;
+        EXPECT_EQ(memo.StoredText(), text);
+    }
+    EXPECT_EQ(beeps.count, 0);
+}
+
+TEST(FindReplaceText, WholeWordsEndAtLineBreaksAndPunctuation)
+{
+    TCodeMemo memo;
+    TBeeps beeps;
+    setText(memo, "las casas\r\ncasa, roja casa\r\nCasa");
+    const int secondLine = 10;
+    FindReplaceText(memo, frDown | frWholeWord | frFindNext, "casa", "");
+    EXPECT_EQ(selected(memo), span(secondLine, 4));  // at a line start, before a comma
+    FindReplaceText(memo, frDown | frWholeWord | frFindNext, "casa", "");
+    EXPECT_EQ(selected(memo), span(secondLine + 11, 4));  // before the line break
+    FindReplaceText(memo, frDown | frWholeWord | frFindNext | frMatchCase, "casa", "");
+    EXPECT_EQ(beeps.count, 1);  // "Casa" differs in case
+    EXPECT_FALSE(ReplaceAllActive);
+    EXPECT_EQ(selected(memo), span(secondLine + 11, 4));
+    FindReplaceText(memo, frDown | frWholeWord | frFindNext, "casa", "");
+    EXPECT_EQ(selected(memo), span(secondLine + 16, 4));  // at the end of the text
+    // Upward the same boundaries hold; "casas" never matches.
+    for (int expected : {secondLine + 11, secondLine}) {
+        FindReplaceText(memo, frWholeWord | frFindNext, "casa", "");
+        EXPECT_EQ(selected(memo), span(expected, 4));
+    }
+    FindReplaceText(memo, frWholeWord | frFindNext, "casa", "");
+    EXPECT_EQ(beeps.count, 2);
+    EXPECT_EQ(selected(memo), span(secondLine, 4));
+}
+
+TEST(FindReplaceText, FindNeverReplacesAndReplaceGoesOnFromTheNewText)
+{
+    TCodeMemo memo;
+    TBeeps beeps;
+    setText(memo, "banana");
+    select(memo, 1, 2);
+    // Find from the replace dialog, with a match selected: only the next match is selected.
+    FindReplaceText(memo, frDown | frFindNext, "a", "");
+    FindReplaceText(memo, frDown | frFindNext, "A", "xyz");
+    EXPECT_EQ(memo.StoredText(), "banana");
+    EXPECT_EQ(selected(memo), span(5, 1));
+    // Replace: the selected match goes, the next one is selected.
+    select(memo, 1, 2);
+    FindReplaceText(memo, frDown | frReplace, "a", "oo");
+    EXPECT_EQ(memo.StoredText(), "boonana");
+    EXPECT_EQ(selected(memo), span(4, 1));
+    // Upward, a replacement that holds the find text is not found again.
+    select(memo, 4, 5);
+    FindReplaceText(memo, frReplace, "a", "aa");
+    EXPECT_EQ(memo.StoredText(), "boonaana");
+    EXPECT_EQ(beeps.count, 1);  // nothing before it
+    // Replace with an empty replacement deletes; without a selection the search starts at 0.
+    select(memo, 3, 3);
+    FindReplaceText(memo, frDown | frReplace, "n", "");
+    EXPECT_EQ(selected(memo), span(3, 1));
+    FindReplaceText(memo, frDown | frReplace, "n", "");
+    EXPECT_EQ(memo.StoredText(), "booaana");
+    EXPECT_EQ(selected(memo), span(5, 1));
+    EXPECT_EQ(beeps.count, 1);
+}
+
+TEST(ReplaceAllText, AbsentTextBeepsOnceAndChangesNothing)
+{
+    TCodeMemo memo;
+    TBeeps beeps;
+    setText(memo, "uno dos tres");
+    ReplaceAllText(memo, frDown | frReplaceAll, "cuatro", "cinco");
+    EXPECT_EQ(beeps.count, 1);
+    EXPECT_FALSE(ReplaceAllActive);
+    EXPECT_EQ(memo.StoredText(), "uno dos tres");
+    EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
+}
+
+TEST(ReplaceAllText, UpwardEndsWhenTheReplacementHoldsTheFindText)
+{
+    TCodeMemo memo;
+    TBeeps beeps;
+    setText(memo, "banana split");
+    select(memo, 5, 6);
+    ReplaceAllText(memo, frReplaceAll, "a", "aa");
+    EXPECT_EQ(memo.StoredText(), "baanaanaa split");
+    EXPECT_EQ(beeps.count, 1);
+    // The caret ends after the replacement made last: the first "a" of the text.
+    EXPECT_EQ(selected(memo), span(3, 0));
+    memo.Perform(EM_UNDO, 0, 0);
+    EXPECT_EQ(memo.StoredText(), "banana split");
+}
+
+TEST(ReplaceAllText, EveryMatchFromTheSelectionOnAsOneUndoStep)
+{
+    std::mt19937 random(4801);
+    const std::string alphabet = "abAB \r";
+    TBeeps beeps;
+    for (int round = 0; round < 60; ++round) {
+        TCodeMemo memo;
+        std::string text;
+        for (int i = random() % 80; i > 0; --i)
+            text += alphabet[random() % alphabet.size()];
+        setText(memo, text);
+        const std::string original = memo.StoredText();
+        const std::string replacement = round % 3 == 0 ? "" : round % 3 == 1 ? "x\r\ny" : "ab";
+        const bool down = round % 2 == 0;
+        ReplaceAllText(memo, (down ? frDown : TFindOptions(0)) | frReplaceAll, "ab", replacement);
+        // No selection: downward every match goes, upward none (the search starts at the start).
+        std::string expected = original;
+        if (down) {
+            const std::string stored = replacement == "x\r\ny" ? "x\ry" : replacement;
+            const std::string folded = AnsiLowerCase(original);
+            expected.clear();
+            for (size_t i = 0; i < original.size();) {
+                if (folded.compare(i, 2, "ab") == 0) {
+                    expected += stored;
+                    i += 2;
+                } else {
+                    expected += original[i++];
+                }
+            }
+        }
+        ASSERT_EQ(memo.StoredText(), expected) << round;
+        if (expected != original) {
+            memo.Perform(EM_UNDO, 0, 0);
+            ASSERT_EQ(memo.StoredText(), original) << round;
+        }
+    }
+    EXPECT_EQ(beeps.count, 60);
+}
+
+// ---------------------------------------------------------------- the tag around the caret
+
+TEST(SelectTagBlock, SelectsInTheEditor)
+{
+    TCodeMemo memo;
+    setText(memo, "<P>\r\n<H1>x</H1>\r\n<TABLE><TR>\r\n<TD>uno</TD><TD>\r\ndos</TD></TR></TABLE>");
+    select(memo, 6, 6);  // inside "<H1>"
+    SelectTagBlock(memo, false);
+    EXPECT_EQ(selected(memo), span(4, 4));
+    select(memo, 6, 6);
+    SelectTagBlock(memo, true);
+    EXPECT_EQ(selected(memo), span(4, 10));
+    const int dos = static_cast<int>(memo.StoredText().find("dos"));
+    select(memo, dos + 1, dos + 1);
+    SelectTagBlock(memo, true);
+    EXPECT_EQ(selected(memo), span(dos - 5, 13));
+    // Outside a tag, in tag mode, nothing changes.
+    select(memo, dos + 1, dos + 1);
+    SelectTagBlock(memo, false);
+    EXPECT_EQ(selected(memo), span(dos + 1, 0));
+}
+
+// ---------------------------------------------------------------- the focused control
+
+TEST(EditCommands, GoToTheFocusedEditorOrLineEdit)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* memo = new TCodeMemo(&window);
+    auto* line = new QLineEdit(&window);
+    layout->addWidget(memo);
+    layout->addWidget(line);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    setText(*memo, "uno dos");
+    line->setText("tres");
+
+    memo->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), memo);
+    EditSelectAll();
+    EXPECT_EQ(selected(*memo), span(0, 7));
+    EditCopy();
+    select(*memo, 7, 7);
+    EditPaste();
+    EXPECT_EQ(memo->StoredText(), "uno dosuno dos");
+    EditUndo();
+    EXPECT_EQ(memo->StoredText(), "uno dos");
+    select(*memo, 0, 4);
+    EditCut();
+    EXPECT_EQ(memo->StoredText(), "dos");
+
+    line->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), line);
+    EditSelectAll();
+    EXPECT_EQ(line->selectedText(), "tres");
+    EditCut();
+    EXPECT_EQ(line->text(), "");
+    EditPaste();
+    EditPaste();
+    EXPECT_EQ(line->text(), "trestres");
+    EditUndo();
+    EXPECT_EQ(line->text(), "tres");
 }

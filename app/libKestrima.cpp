@@ -1,0 +1,309 @@
+// Plain text routines of the HTML tools: letter case, tags and their attributes, links, colours, relative paths and the text tools on a selection.
+#include "app/libKestrima.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/CodigosISO.h"
+#include "components/core/StrUtils.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+std::string mapChars(std::string_view text, char (*convert)(char))
+{
+    std::string result(text);
+    for (char& c : result)
+        c = convert(c);
+    return result;
+}
+
+std::string caseOutsideQuotes(std::string_view text, char (*convert)(char))
+{
+    std::string result(text);
+    bool outside = true;
+    for (char& c : result) {
+        // The quote itself flips first, so both quotes of a pair count as outside text.
+        if (c == '"')
+            outside = !outside;
+        if (outside)
+            c = convert(c);
+    }
+    return result;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ';
+}
+
+// "\" and "/" both separate folders; pages only use "/".
+std::string forwardSlashes(std::string_view path)
+{
+    std::string result(path);
+    std::replace(result.begin(), result.end(), '\\', '/');
+    return result;
+}
+
+std::vector<std::string> splitPath(std::string_view path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t slash; (slash = path.find('/', start)) != std::string_view::npos; start = slash + 1)
+        parts.emplace_back(path.substr(start, slash - start));
+    parts.emplace_back(path.substr(start));
+    return parts;
+}
+
+std::string withoutTrailingBreaks(std::string text)
+{
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+std::string UpperCaseOutsideQuotes(std::string_view text)
+{
+    return caseOutsideQuotes(text, AnsiUpper);
+}
+
+std::string LowerCaseOutsideQuotes(std::string_view text)
+{
+    return caseOutsideQuotes(text, AnsiLower);
+}
+
+std::string ApplyCaseMode(int mode, std::string_view text)
+{
+    switch (mode) {
+    case 0: return mapChars(text, AnsiUpper);
+    case 1: return mapChars(text, AnsiLower);
+    case 2: return UpperCaseOutsideQuotes(text);
+    case 3: return LowerCaseOutsideQuotes(text);
+    default: return std::string(text);
+    }
+}
+
+std::string CapitalizeWords(std::string_view text)
+{
+    std::string result(text);
+    for (size_t i = 0; i < result.size(); ++i) {
+        const bool startsWord = i == 0 || static_cast<unsigned char>(result[i - 1]) < 33;
+        result[i] = startsWord ? AsciiUpper(result[i]) : AsciiLower(result[i]);
+    }
+    return result;
+}
+
+std::string RemoveLineBreaks(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c == '\r')
+            result += ' ';
+        else if (c != '\t' && c != '\n')
+            result += c;
+    }
+    return result;
+}
+
+std::string ParseTagAttributes(std::string_view tag, TStringList& names, TStringList& values)
+{
+    const std::string text = RemoveLineBreaks(tag);
+    names.Clear();
+    values.Clear();
+    std::string tagName;
+    bool haveTagName = false;
+    std::string pending;
+    bool quoted = false;
+    bool hasValue = false;
+    const size_t n = text.size();
+    auto atWordEnd = [&](size_t i) { return i >= n || isBlank(text[i]) || text[i] == '=' || text[i] == '>'; };
+    // A value goes to the list only for an attribute still without one, so that both lists stay
+    // parallel: "<BR>" gives no value at all.
+    auto closeAttribute = [&](std::string value) {
+        if (names.Count() > values.Count())
+            values.Add(std::move(value));
+    };
+    size_t i = 0;
+    while (i < n) {
+        const char c = text[i];
+        if (c == '<') {
+            ++i;
+        } else if (isBlank(c)) {
+            while (i < n && isBlank(text[i]))
+                ++i;
+        } else if (c == '"' || c == '\'') {
+            const size_t close = text.find(c, i + 1);
+            const size_t end = close == std::string::npos ? n : close;
+            pending = text.substr(i + 1, end - i - 1);
+            quoted = true;
+            i = end == n ? n : end + 1;
+        } else if (c == '=') {
+            hasValue = true;
+            while (i < n && (text[i] == '=' || isBlank(text[i])))
+                ++i;
+        } else if (c == '>') {
+            break;
+        } else if (hasValue) {
+            if (!quoted) {
+                const size_t start = i;
+                while (!atWordEnd(i))
+                    ++i;
+                pending = text.substr(start, i - start);
+                // The ">" after a bare value still ends the tag; any other delimiter is used up.
+                if (i < n && text[i] != '>')
+                    ++i;
+            }
+            closeAttribute(std::move(pending));
+            pending.clear();
+            quoted = false;
+            hasValue = false;
+        } else {
+            const size_t start = i;
+            while (!atWordEnd(i))
+                ++i;
+            std::string word = text.substr(start, i - start);
+            if (names.Count() > values.Count())
+                values.Add("");
+            if (!haveTagName) {
+                tagName = std::move(word);
+                haveTagName = true;
+            } else {
+                names.Add(std::move(word));
+            }
+        }
+    }
+    // The ">" (or the end of a tag cut short) closes the last attribute; a quoted run not after "="
+    // is no value.
+    closeAttribute(hasValue ? pending : std::string());
+    return tagName;
+}
+
+std::string ColorToHTML(TColor color)
+{
+    return Format("%.6X", static_cast<unsigned>(SwapRedBlue(ColorToRGB(color))));
+}
+
+std::string StripTags(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t open = text.find('<', i);
+        if (open == std::string_view::npos) {
+            result.append(text.substr(i));
+            break;
+        }
+        result.append(text.substr(i, open - i));
+        const size_t close = text.find('>', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        i = close + 1;
+    }
+    return result;
+}
+
+void ExtractLinks(std::string_view text, TStringList& list)
+{
+    list.SetSorted(true);
+    list.SetCaseSensitive(true);
+    list.Clear();
+    // Case folding keeps every position, so a keyword found in the folded copy points into the text.
+    const std::string folded = AsciiLowerCase(text);
+    for (std::string_view keyword : {"href", "src", "background"}) {
+        size_t from = 0;
+        for (size_t at; (at = folded.find(keyword, from)) != std::string::npos;) {
+            const size_t open = folded.find('"', at + keyword.size());
+            if (open == std::string::npos)
+                break;
+            const size_t close = folded.find('"', open + 1);
+            if (close == std::string::npos)
+                break;
+            std::string value = Trim(text.substr(open + 1, close - open - 1));
+            int index;
+            // An empty value names no file.
+            if (!value.empty() && !list.Find(value, index))
+                list.Add(std::move(value));
+            from = close + 1;
+        }
+    }
+}
+
+std::string MakeRelativePath(std::string_view document, std::string_view target, int mode)
+{
+    const std::string to = forwardSlashes(target);
+    if (mode == 1)
+        return ExtractFileName(to);
+    if (mode != 2)
+        return to;
+    const std::string from = forwardSlashes(document);
+    const size_t slash = from.rfind('/');
+    if (slash == std::string::npos)
+        return to;
+    const std::vector<std::string> documentDirs = splitPath(std::string_view(from).substr(0, slash));
+    const std::vector<std::string> targetParts = splitPath(to);
+    const size_t targetDirs = targetParts.size() - 1;
+    size_t common = 0;
+    while (common < documentDirs.size() && common < targetDirs && documentDirs[common] == targetParts[common])
+        ++common;
+    // Paths on different drives or roots have no way from one to the other: the target stays whole.
+    if (common == 0)
+        return to;
+    std::string result;
+    for (size_t i = common; i < documentDirs.size(); ++i)
+        result += "../";
+    for (size_t i = common; i < targetParts.size(); ++i) {
+        result += targetParts[i];
+        if (i + 1 < targetParts.size())
+            result += '/';
+    }
+    return result;
+}
+
+bool IsTextFileExt(std::string_view fileName)
+{
+    static constexpr std::string_view kTextExtensions[] = {
+        ".htm", ".html", ".shtm", ".asp", ".txt", ".doc", ".js",  ".krp", ".krd", ".cod",
+        ".krc", ".kyb",  ".krm",  ".kre", ".css", ".wrl", ".xaf", ".inf", ".ini",
+    };
+    const std::string extension = ExtractFileExt(fileName);
+    return std::any_of(std::begin(kTextExtensions), std::end(kTextExtensions),
+                       [&](std::string_view known) { return SameText(extension, known); });
+}
+
+std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, const TCodigosISO& codes)
+{
+    TStringList lines;
+    lines.SetText(text);
+    std::string joined;
+    switch (tool) {
+    case 1:
+    case 2: {
+        for (int i = 0; i < lines.Count(); ++i)
+            lines[i] = Trim(lines[i]);
+        lines.Sort();
+        if (tool == 2)
+            for (int a = 0, b = lines.Count() - 1; a < b; ++a, --b)
+                lines.Exchange(a, b);
+        return withoutTrailingBreaks(lines.Text());
+    }
+    default: joined = lines.Text(); break;
+    }
+    std::string result;
+    switch (tool) {
+    case 3: result = omitQuoted ? UpperCaseOutsideQuotes(joined) : ApplyCaseMode(0, joined); break;
+    case 4: result = omitQuoted ? LowerCaseOutsideQuotes(joined) : ApplyCaseMode(1, joined); break;
+    case 5: result = codes.EncodeText(joined); break;
+    case 6: result = codes.DecodeText(joined); break;
+    case 7: result = StripTags(joined); break;
+    case 9: result = ReplaceStr(ReplaceStr(joined, "<", "&lt;"), ">", "&gt;"); break;
+    case 10: result = CapitalizeWords(joined); break;
+    case 11: result = DelSpace1(joined); break;
+    default: return std::string(text);
+    }
+    return withoutTrailingBreaks(std::move(result));
+}

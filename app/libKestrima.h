@@ -1,0 +1,57 @@
+// Plain text routines of the HTML tools: letter case, tags and their attributes, links, colours, relative paths and the text tools on a selection.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/core/Graphics.h"
+
+class TStringList;
+class TCodigosISO;
+
+// Letter case of the text outside double quotes; what stands between a pair of double quotes keeps
+// its case (single quotes do not count). Every Windows-1252 letter maps to exactly one character, so
+// lengths and positions hold.
+std::string UpperCaseOutsideQuotes(std::string_view text);
+std::string LowerCaseOutsideQuotes(std::string_view text);
+// The letter case of the insertion settings: 0 upper case, 1 lower case, 2 upper case outside quotes,
+// 3 lower case outside quotes; any other mode leaves the text as it is.
+std::string ApplyCaseMode(int mode, std::string_view text);
+// First character upper case; every later one upper case after a blank or control character, else
+// lower case. Only A-Z and a-z change.
+std::string CapitalizeWords(std::string_view text);
+// The text on one line: CR becomes a blank, TAB and LF go.
+std::string RemoveLineBreaks(std::string_view text);
+
+// The parts of one tag ("<IMG SRC=\"a.gif\" ISMAP>"): returns the tag name and fills `names` and
+// `values`, one value per attribute in the same order ("" for an attribute without value). Values may
+// be double-quoted, single-quoted or bare.
+std::string ParseTagAttributes(std::string_view tag, TStringList& names, TStringList& values);
+
+// Six upper-case hexadecimal digits RRGGBB of a colour (0x00BBGGRR), without "#"; system colours
+// resolve to the platform's palette.
+std::string ColorToHTML(TColor color);
+// The text without its tags: every run from "<" to the next ">" goes; an unclosed "<" takes the rest.
+std::string StripTags(std::string_view text);
+// Fills `list` (made sorted and case-sensitive, each value once) with the quoted values that follow
+// the words "href", "src" and "background" in the text. The words are found without regard to case;
+// the values keep theirs.
+void ExtractLinks(std::string_view text, TStringList& list);
+
+// The name by which a page refers to a file: mode 0 the target as it is, 1 its file name only, 2 the
+// path relative to the document's folder; every "\" becomes "/".
+std::string MakeRelativePath(std::string_view document, std::string_view target, int mode);
+// True for the extensions of the text files the editor opens itself (".htm", ".txt", ".css" ...).
+bool IsTextFileExt(std::string_view fileName);
+
+// The text tools of the main window on a selected text, by the tool's number: 1 sort the trimmed
+// lines ascending, 2 descending, 3 upper case, 4 lower case (both outside quotes when
+// `omitQuoted`), 5 characters to codes, 6 codes to characters, 7 strip tags, 9 "<" and ">" to
+// "&lt;" and "&gt;", 10 capitalise words, 11 runs of blanks to one. The result has no trailing line
+// break; any other number gives the text back.
+std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, const TCodigosISO& codes);
+
+// Tag insertion joins these routines in its own unit.
+#if __has_include("app/libKestrimaTags.h")
+#include "app/libKestrimaTags.h"
+#endif

@@ -1,0 +1,258 @@
+// The routines of libVeltran that drive controls: the focused control's edit commands, find and replace in the editor, the tag around its caret, and the shell.
+#include "app/libVeltran.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "editor/CodeMemo.h"
+#include "editor/model/Undo.h"
+#include "platform/Controls.h"
+#include "platform/FindDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/core/ScopeGuard.h"
+
+bool ReplaceAllActive = false;
+
+namespace {
+
+// ---- the focused control
+
+void performOnFocused(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* memo = dynamic_cast<TCustomCodeMemo*>(focused))
+        memo->Perform(msg, wParam, lParam);
+    else
+        PerformEditMessage(focused, msg, wParam, lParam);
+}
+
+// ---- the editor through its messages
+
+TSelectionRange selectionOf(TCustomCodeMemo& editor)
+{
+    TSelectionRange range{0, 0};
+    editor.PerformSelection(0, range);
+    return range;
+}
+
+void select(TCustomCodeMemo& editor, int start, int end, WPARAM flags = SMM_SET)
+{
+    TSelectionRange range{start, end};
+    editor.PerformSelection(flags, range);
+}
+
+// The whole text with each line break one CR, so that offsets in it are the editor's offsets.
+std::string plainText(TCustomCodeMemo& editor)
+{
+    const TSelectionRange saved = selectionOf(editor);
+    TScopeGuard restore([&] { select(editor, saved.Start, saved.End, SMM_SET | SMM_NOREDRAW); });
+    select(editor, -1, 0, SMM_SET | SMM_NOREDRAW);
+    TMemoryStream stream;
+    editor.PerformStream(SMM_SAVESTREAM, 0, stream);
+    return stream.AsString();
+}
+
+TScopeGuard linesUpdate(TCustomCodeMemo& editor)
+{
+    editor.Lines().BeginUpdate();
+    return TScopeGuard([&editor] { editor.Lines().EndUpdate(); });
+}
+
+// How one request searches and whether it replaces.
+struct TRequest {
+    bool down;
+    bool matchCase;
+    bool wholeWord;
+    bool replacing;
+};
+
+TRequest requestOf(uint32_t options, const std::string& replacement)
+{
+    TRequest r{};
+    r.down = (options & frDown) != 0;
+    r.matchCase = (options & frMatchCase) != 0;
+    r.wholeWord = (options & frWholeWord) != 0;
+    // Find only searches, even with a match selected; an empty replacement with no request bit is a
+    // search too, while Replace with an empty replacement deletes the match.
+    if (options & (frReplace | frReplaceAll))
+        r.replacing = true;
+    else
+        r.replacing = !(options & frFindNext) && !replacement.empty();
+    return r;
+}
+
+TTextFinder finderFor(TCustomCodeMemo& editor, std::string_view text, const std::string& findText, const TRequest& r)
+{
+    return TTextFinder(text, findText, r.matchCase, r.wholeWord, [&editor](char c) { return editor.CharIsInWord(c); });
+}
+
+// The ordered selection, after putting the caret at the start of the text when nothing is selected.
+TTextRange startingSelection(TCustomCodeMemo& editor)
+{
+    TSelectionRange selection = selectionOf(editor);
+    if (selection.Start == selection.End) {
+        select(editor, 0, 0);
+        return {0, 0};
+    }
+    return {std::min(selection.Start, selection.End), std::max(selection.Start, selection.End)};
+}
+
+bool isMatchAt(const TTextFinder& finder, TTextRange range)
+{
+    return range.End - range.Start == finder.PatternLength() && finder.Forward(range.Start) == range.Start;
+}
+
+void searchFailed()
+{
+    MessageBeep(MB_ICONEXCLAMATION);
+    ReplaceAllActive = false;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the focused control
+
+void EditUndo()
+{
+    performOnFocused(EM_UNDO, 0, 0);
+}
+
+void EditCopy()
+{
+    performOnFocused(WM_COPY, 0, 0);
+}
+
+void EditCut()
+{
+    performOnFocused(WM_CUT, 0, 0);
+}
+
+void EditPaste()
+{
+    performOnFocused(WM_PASTE, 0, 0);
+}
+
+void EditSelectAll()
+{
+    performOnFocused(EM_SETSEL, 0, -1);
+}
+
+// ---------------------------------------------------------------- find and replace
+
+void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
+                     const std::string& replacement)
+{
+    if (findText.empty())
+        return;
+    const TRequest request = requestOf(options, replacement);
+    const TTextRange selection = startingSelection(editor);
+    std::string text;
+    std::optional<TTextFinder> finder;
+    int from = 0;
+    {
+        TScopeGuard update = linesUpdate(editor);
+        text = plainText(editor);
+        finder.emplace(finderFor(editor, text, findText, request));
+        const bool onMatch = isMatchAt(*finder, selection);
+        if (onMatch && request.replacing) {
+            editor.PerformText(EM_REPLACESEL, 1, replacement.c_str());
+            const TSelectionRange after = selectionOf(editor);
+            // Upward, the search goes on before the new text, which may hold the find text itself.
+            from = request.down ? after.End : selection.Start;
+            text = plainText(editor);
+            finder.emplace(finderFor(editor, text, findText, request));
+        } else {
+            from = onMatch && request.down ? selection.End : selection.Start;
+        }
+    }
+    const int at = request.down ? finder->Forward(from) : finder->Backward(from);
+    if (at < 0) {
+        searchFailed();
+        return;
+    }
+    select(editor, at, at + finder->PatternLength());
+    editor.Perform(EM_SCROLLCARET, 0, 0);
+}
+
+void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
+                    const std::string& replacement)
+{
+    ReplaceAllActive = true;
+    if (findText.empty()) {
+        searchFailed();
+        return;
+    }
+    TRequest request = requestOf(options, replacement);
+    const TTextRange selection = startingSelection(editor);
+    const std::string text = plainText(editor);
+    const TTextFinder finder = finderFor(editor, text, findText, request);
+    const int length = finder.PatternLength();
+
+    // Every match in one pass over the text, in the order the replacements would be made one by one.
+    std::vector<int> matches;
+    if (isMatchAt(finder, selection))
+        matches.push_back(selection.Start);
+    if (request.down) {
+        int from = matches.empty() ? selection.Start : selection.End;
+        for (int at; (at = finder.Forward(from)) >= 0; from = at + length)
+            matches.push_back(at);
+    } else {
+        for (int at, to = selection.Start; (at = finder.Backward(to)) >= 0; to = at)
+            matches.push_back(at);
+    }
+
+    if (!matches.empty()) {
+        TScopeGuard update = linesUpdate(editor);
+        TUndoGroupScope group(editor.UndoRecorder(), ugReplaceAll);
+        // Made from the start of the text on, each replacement moves only the matches after it.
+        std::vector<int> ascending = matches;
+        if (!request.down)
+            std::reverse(ascending.begin(), ascending.end());
+        int shift = 0;
+        int firstEnd = 0;
+        int lastEnd = 0;
+        for (size_t i = 0; i < ascending.size(); ++i) {
+            const int start = ascending[i] + shift;
+            select(editor, start, start + length, SMM_SET | SMM_NOREDRAW);
+            editor.PerformText(EM_REPLACESEL, 1, replacement.c_str());
+            // The editor stores line breaks its own way: the caret tells how long the new text is.
+            const int end = selectionOf(editor).End;
+            shift += end - start - length;
+            if (i == 0)
+                firstEnd = end;
+            lastEnd = end;
+        }
+        // The caret ends after the replacement made last when going one by one.
+        const int caret = request.down ? lastEnd : firstEnd;
+        select(editor, caret, caret);
+    }
+    // As one by one, the run ends with the search that finds nothing more.
+    searchFailed();
+}
+
+// ---------------------------------------------------------------- the tag around the caret
+
+void SelectTagBlock(TCustomCodeMemo& editor, bool wholeElement)
+{
+    const int caret = selectionOf(editor).End;
+    const int line = static_cast<int>(editor.Perform(EM_LINEFROMCHAR, caret, 0));
+    auto lineStart = [&editor](int index) { return static_cast<int>(editor.Perform(EM_LINEINDEX, index, 0)); };
+    TCodeMemoStrings& lines = editor.Lines();
+    TTextPoint start, end;
+    if (!FindTagBlock([&lines](int index) { return lines.Get(index); }, lines.Count(),
+                      TTextPoint{line, caret - lineStart(line)}, wholeElement, start, end))
+        return;
+    select(editor, lineStart(start.Line) + start.Column, lineStart(end.Line) + end.Column);
+    editor.Perform(EM_SCROLLCARET, 0, 0);
+}
+
+// ---------------------------------------------------------------- the shell
+
+bool ShellOpenFile(const std::string& target)
+{
+    return ShellOpen(target);
+}

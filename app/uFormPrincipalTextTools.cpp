@@ -1,0 +1,71 @@
+// The main window's text tools: sorting, letter case, codes and tags of the selected text, from the Selection menu.
+#include "app/uFormPrincipal.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "app/CodigosISO.h"
+#include "app/libKestrima.h"
+#include "editor/CodeMemo.h"
+#include "platform/Cursors.h"
+#include "platform/Win1252Qt.h"
+
+namespace {
+
+constexpr int kOmiteTag = 8;
+
+struct TTextToolItem {
+    const char* name;
+    int tag;
+    int caption;
+};
+
+// In menu order; a zero Tag is a separator.
+constexpr TTextToolItem kTextTools[] = {
+    {"mOrdenaUp", 1, 4601},   {"mOrdenaDown", 2, 4602}, {nullptr, 0, 0},
+    {"mMayusculas", 3, 4603}, {"mMinusculas", 4, 4604}, {"mCapitaliza", 10, 4610},
+    {"mOmite", kOmiteTag, 4608}, {nullptr, 0, 0},
+    {"mCodifica", 5, 4605},   {"mTraduce", 6, 4606},    {"mCodificaTag", 9, 4609},
+    {"mQuitaTags", 7, 4607},  {"mEspacios", 11, 4611},
+};
+
+} // namespace
+
+void TformPrincipal::buildTextToolsMenu(QMenu* menu)
+{
+    for (const TTextToolItem& item : kTextTools) {
+        if (item.tag == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        auto* action = new QAction(LoadResQString(item.caption), this);
+        action->setObjectName(item.name);
+        action->setData(item.tag);
+        if (item.tag == kOmiteTag) {
+            // The item's own click toggles its check mark; that is all it does.
+            action->setCheckable(true);
+            FmOmite = action;
+        } else {
+            connect(action, &QAction::triggered, this, [this, tag = item.tag] { proHerramientasTexto(tag); });
+        }
+        menu->addAction(action);
+    }
+}
+
+void TformPrincipal::proHerramientasTexto(int Tag)
+{
+    if (Tag == kOmiteTag) {
+        FmOmite->toggle();
+        return;
+    }
+    if (FCodeMemo->GetSelLength() == 0)
+        return;
+    TBusyCursor busy;
+    // Before the window is first shown there is no loaded table yet; the built-in one serves.
+    TCodigosISO defaults;
+    if (!FCodigosISO)
+        defaults.LoadDefaults();
+    const std::string result =
+        ApplyTextTool(Tag, FCodeMemo->GetSelText(), FmOmite->isChecked(), FCodigosISO ? *FCodigosISO : defaults);
+    FCodeMemo->PerformText(EM_REPLACESEL, 1, result.c_str());
+}

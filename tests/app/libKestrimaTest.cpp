@@ -1,0 +1,170 @@
+// Tests of the plain text routines of the HTML tools.
+#include "app/libKestrima.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/CodigosISO.h"
+#include "platform/core/Classes.h"
+
+namespace {
+
+std::vector<std::string> items(const TStringList& list)
+{
+    std::vector<std::string> result;
+    for (int i = 0; i < list.Count(); ++i)
+        result.push_back(list[i]);
+    return result;
+}
+
+using Strings = std::vector<std::string>;
+
+} // namespace
+
+TEST(LetterCase, OutsideQuotesKeepsQuotedTextAndEveryModeKeepsTheLength)
+{
+    EXPECT_EQ(UpperCaseOutsideQuotes("<a href=\"x.htm\">"), "<A HREF=\"x.htm\">");
+    EXPECT_EQ(LowerCaseOutsideQuotes("<A HREF=\"X.HTM\" ALT='Q'>"), "<a href=\"X.HTM\" alt='q'>");
+    EXPECT_EQ(UpperCaseOutsideQuotes("a\"b\"c\"d"), "A\"b\"C\"d");
+    EXPECT_EQ(ApplyCaseMode(0, "<a \xF1\x61>"), "<A \xD1""A>");
+    EXPECT_EQ(ApplyCaseMode(1, "<A \xD1>"), "<a \xF1>");
+    EXPECT_EQ(ApplyCaseMode(2, "<a b=\"c\">"), "<A B=\"c\">");
+    EXPECT_EQ(ApplyCaseMode(3, "<A B=\"C\">"), "<a b=\"C\">");
+    EXPECT_EQ(ApplyCaseMode(4, "<a B>"), "<a B>");
+    EXPECT_EQ(ApplyCaseMode(-1, "<a B>"), "<a B>");
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = random() % 40; i > 0; --i)
+            text += static_cast<char>(random() % 256);
+        for (int mode = 0; mode <= 4; ++mode)
+            EXPECT_EQ(ApplyCaseMode(mode, text).size(), text.size());
+        // Upper then lower outside quotes is plain lower case outside quotes.
+        EXPECT_EQ(LowerCaseOutsideQuotes(UpperCaseOutsideQuotes(text)), LowerCaseOutsideQuotes(text));
+    }
+}
+
+TEST(CapitalizeWords, UpperAfterBlanksAndControlsLowerElsewhereAsciiOnly)
+{
+    EXPECT_EQ(CapitalizeWords("hola MUNDO feliz"), "Hola Mundo Feliz");
+    EXPECT_EQ(CapitalizeWords("uno\r\ndos\ttres-cuatro"), "Uno\r\nDos\tTres-cuatro");
+    EXPECT_EQ(CapitalizeWords("  x"), "  X");
+    // Accented letters are left as they are.
+    EXPECT_EQ(CapitalizeWords("\xE1rbol \xC1RBOL"), "\xE1rbol \xC1rbol");
+    EXPECT_EQ(CapitalizeWords(""), "");
+}
+
+TEST(RemoveLineBreaks, CrBecomesABlankTabAndLfGo)
+{
+    EXPECT_EQ(RemoveLineBreaks("a\r\nb\tc\rd\ne"), "a bc de");
+    EXPECT_EQ(RemoveLineBreaks("<IMG\r\n\tSRC=x>"), "<IMG SRC=x>");
+}
+
+TEST(ParseTagAttributes, NamesAndValuesStayParallel)
+{
+    TStringList names, values;
+    EXPECT_EQ(ParseTagAttributes("<IMG SRC=\"a.gif\" ISMAP>", names, values), "IMG");
+    EXPECT_EQ(items(names), (Strings{"SRC", "ISMAP"}));
+    EXPECT_EQ(items(values), (Strings{"a.gif", ""}));
+
+    EXPECT_EQ(ParseTagAttributes("<a href='x y.htm' target=_top\r\n name = uno>", names, values), "a");
+    EXPECT_EQ(items(names), (Strings{"href", "target", "name"}));
+    EXPECT_EQ(items(values), (Strings{"x y.htm", "_top", "uno"}));
+
+    EXPECT_EQ(ParseTagAttributes("<TD NOWRAP COLSPAN=2 ALIGN=\"center\">", names, values), "TD");
+    EXPECT_EQ(items(names), (Strings{"NOWRAP", "COLSPAN", "ALIGN"}));
+    EXPECT_EQ(items(values), (Strings{"", "2", "center"}));
+
+    // A tag without attributes has no values; the lists of an earlier call are cleared.
+    EXPECT_EQ(ParseTagAttributes("<BR>", names, values), "BR");
+    EXPECT_TRUE(items(names).empty());
+    EXPECT_TRUE(items(values).empty());
+
+    // Nothing after the ">" counts; a tag cut short still closes its last attribute.
+    EXPECT_EQ(ParseTagAttributes("<B CLASS=x>texto", names, values), "B");
+    EXPECT_EQ(items(names), (Strings{"CLASS"}));
+    EXPECT_EQ(items(values), (Strings{"x"}));
+    EXPECT_EQ(ParseTagAttributes("<FONT COLOR=\"red", names, values), "FONT");
+    EXPECT_EQ(items(values), (Strings{"red"}));
+}
+
+TEST(ColorToHTML, SixUpperCaseDigitsInRedGreenBlueOrder)
+{
+    EXPECT_EQ(ColorToHTML(clRed), "FF0000");
+    EXPECT_EQ(ColorToHTML(clBlue), "0000FF");
+    EXPECT_EQ(ColorToHTML(0x00123456), "563412");
+    EXPECT_EQ(ColorToHTML(clWhite), "FFFFFF");
+    // A system colour is written as the colour it stands for.
+    EXPECT_EQ(ColorToHTML(static_cast<TColor>(clWindow)), ColorToHTML(static_cast<TColor>(ColorToRGB(static_cast<TColor>(clWindow)))));
+}
+
+TEST(StripTags, RemovesEachTagAndAnUnclosedRest)
+{
+    EXPECT_EQ(StripTags("a<b>c</b>d"), "acd");
+    EXPECT_EQ(StripTags("uno <a href=\"x\">dos"), "uno dos");
+    EXPECT_EQ(StripTags("a<b"), "a");
+    EXPECT_EQ(StripTags("a>b<>c"), "a>bc");
+    EXPECT_EQ(StripTags(""), "");
+}
+
+TEST(ExtractLinks, SortedOnceWithTheirCaseFromEveryKeyword)
+{
+    const std::string page = "<BODY BACKGROUND=\"Fondo.gif\">\r"
+                             "<A HREF=\"Index.htm\">x</A> <a href=\" index.htm \">y</a>\r"
+                             "<IMG SRC=\"img/Foto.GIF\"><img src=\"img/Foto.GIF\">\r"
+                             "<A HREF=\"\">vac\xEDo</A><A HREF=\"Index.htm\">z</A>\r"
+                             "<SCRIPT SRC=\"menu.js";
+    TStringList list;
+    list.Add("antes");
+    ExtractLinks(page, list);
+    EXPECT_EQ(items(list), (Strings{"Fondo.gif", "Index.htm", "img/Foto.GIF", "index.htm"}));
+    EXPECT_TRUE(list.Sorted());
+}
+
+TEST(MakeRelativePath, ModesWithEitherSeparator)
+{
+    EXPECT_EQ(MakeRelativePath("C:\\web\\sub\\a.htm", "C:\\web\\img\\b.gif", 2), "../img/b.gif");
+    EXPECT_EQ(MakeRelativePath("C:\\web\\sub\\a.htm", "C:\\web\\img\\b.gif", 1), "b.gif");
+    EXPECT_EQ(MakeRelativePath("C:\\web\\sub\\a.htm", "C:\\web\\img\\b.gif", 0), "C:/web/img/b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/img/b.gif", 2), "../img/b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/img/b.gif", 1), "b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/img/b.gif", 0), "/web/img/b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/a.htm", "/web/b.gif", 2), "b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/a.htm", "/web/img/x/b.gif", 2), "img/x/b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/a/b/c/a.htm", "/web/b.gif", 2), "../../../b.gif");
+    // No folder in common (another drive): the target as it is.
+    EXPECT_EQ(MakeRelativePath("C:\\web\\a.htm", "D:\\img\\b.gif", 2), "D:/img/b.gif");
+    EXPECT_EQ(MakeRelativePath("Nuevo1", "/web/b.gif", 2), "/web/b.gif");
+}
+
+TEST(IsTextFileExt, KnownExtensionsWithoutCase)
+{
+    for (const char* name : {"a.htm", "A.HTML", "x.shtm", "x.asp", "x.txt", "x.doc", "x.js", "x.krp", "x.krd",
+                             "x.cod", "x.krc", "x.kyb", "x.krm", "x.kre", "x.CSS", "x.wrl", "x.xaf", "x.inf",
+                             "dir.d/x.ini"})
+        EXPECT_TRUE(IsTextFileExt(name)) << name;
+    for (const char* name : {"a.gif", "a", "a.htmx", "a.ht", "htm", "dir.htm/x"})
+        EXPECT_FALSE(IsTextFileExt(name)) << name;
+}
+
+TEST(ApplyTextTool, EachToolOnThreeLines)
+{
+    TCodigosISO codes;
+    codes.LoadDefaults();
+    const std::string lines = "  pera \r\nAlbaricoque\r\n\tmanzana \"Roja\"  y\xF1";
+    EXPECT_EQ(ApplyTextTool(1, lines, false, codes), "Albaricoque\r\nmanzana \"Roja\"  y\xF1\r\npera");
+    EXPECT_EQ(ApplyTextTool(2, lines, false, codes), "pera\r\nmanzana \"Roja\"  y\xF1\r\nAlbaricoque");
+    EXPECT_EQ(ApplyTextTool(3, lines, false, codes), "  PERA \r\nALBARICOQUE\r\n\tMANZANA \"ROJA\"  Y\xD1");
+    EXPECT_EQ(ApplyTextTool(3, lines, true, codes), "  PERA \r\nALBARICOQUE\r\n\tMANZANA \"Roja\"  Y\xD1");
+    EXPECT_EQ(ApplyTextTool(4, "A \"B\" C", true, codes), "a \"B\" c");
+    EXPECT_EQ(ApplyTextTool(5, "ni\xF1o\r\n\xBFqu\xE9?\r\n", false, codes), "ni&ntilde;o\r\n&iquest;qu&eacute;?");
+    EXPECT_EQ(ApplyTextTool(6, "ni&ntilde;o\r\n&iquest;", false, codes), "ni\xF1o\r\n\xBF");
+    EXPECT_EQ(ApplyTextTool(7, "a<b>c\r\n</b>d", false, codes), "ac\r\nd");
+    EXPECT_EQ(ApplyTextTool(9, "<P>a > b</P>", false, codes), "&lt;P&gt;a &gt; b&lt;/P&gt;");
+    EXPECT_EQ(ApplyTextTool(10, "hola MUNDO\r\nadi\xF3s", false, codes), "Hola Mundo\r\nAdi\xF3s");
+    EXPECT_EQ(ApplyTextTool(11, "a   b  \r\n  c", false, codes), "a b \r\n c");
+    EXPECT_EQ(ApplyTextTool(8, "x\r\n", false, codes), "x\r\n");
+}
