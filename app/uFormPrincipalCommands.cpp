@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/KestrimaConfig.h"
+#include "app/libVeltran.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,9 +19,11 @@
 #include "editor/Painter.h"
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Undo.h"
+#include "platform/Cursors.h"
 #include "platform/FindDialog.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -183,14 +186,14 @@ void TformPrincipal::proOpcionesEdicion(int Tag)
     if (!documentsShown())
         return;
     switch (Tag) {
-    case 2:
-        FCodeMemo->Perform(SMM_REDO, 0, 0);
-        break;
-    case 6:
-        FCodeMemo->SetSelText("");
-        break;
-    default:
-        break;
+    case 1: EditUndo(); break;
+    case 2: FCodeMemo->Perform(SMM_REDO, 0, 0); break;
+    case 3: EditCut(); break;
+    case 4: EditCopy(); break;
+    case 5: EditPaste(); break;
+    case 6: FCodeMemo->SetSelText(""); break;
+    case 7: EditSelectAll(); break;
+    default: break;
     }
 }
 
@@ -442,10 +445,29 @@ void TformPrincipal::mReemplazarClick()
 
 void TformPrincipal::ReplaceDialogFind()
 {
+    const std::string findText = FReplaceDialog->FindText();
+    // Only a search: a selected match stays as it is.
+    if (!findText.empty())
+        FindReplaceText(*FCodeMemo, FReplaceDialog->Options() | frFindNext, findText, {});
+    activateWindow();
 }
 
 void TformPrincipal::ReplaceDialogReplace()
 {
+    const std::string findText = FReplaceDialog->FindText();
+    if (!findText.empty()) {
+        const TFindOptions options = FReplaceDialog->Options();
+        const std::string replacement = FReplaceDialog->ReplaceText();
+        if (options & frReplaceAll) {
+            TBusyCursor busy;
+            FCodeMemo->Lines().BeginUpdate();
+            TScopeGuard update([this] { FCodeMemo->Lines().EndUpdate(); });
+            ReplaceAllText(*FCodeMemo, options, findText, replacement);
+        } else {
+            FindReplaceText(*FCodeMemo, options, findText, replacement);
+        }
+    }
+    activateWindow();
 }
 
 void TformPrincipal::EditorKeyPress(char& Key)

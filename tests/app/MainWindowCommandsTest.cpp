@@ -11,6 +11,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -103,6 +105,7 @@ struct TShownForm {
     TShownForm()
     {
         Form.show();
+        Form.mNuevoClick();
         Form.activateWindow();
         Form.CodeMemo()->setFocus();
         QApplication::processEvents();
@@ -178,6 +181,7 @@ TEST(MainWindowCommands, TheUndoMenuNamesTheGroupsAndUndoesDownToTheChosenOne)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    form.mNuevoClick();
     TCodeMemo& memo = *form.CodeMemo();
     EXPECT_EQ(openedUndo(form), std::vector<std::string>{"Nada que deshacer"});
     EXPECT_EQ(openedRedo(form), std::vector<std::string>{"Nada que rehacer"});
@@ -210,6 +214,7 @@ TEST(MainWindowCommands, TheHistoryMenusNameEveryKind)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    form.mNuevoClick();
     TCodeMemo& memo = *form.CodeMemo();
     // One group of each kind, each at its own place so that no two merge.
     const int kinds[] = {ugMoveText, ugDelete, ugPaste, ugCut, ugTemplate, ugIndent, ugUnindent,
@@ -229,6 +234,7 @@ TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    form.mNuevoClick();
     TCodeMemo& memo = *form.CodeMemo();
     SetText(memo, "uno dos uno dos");
     Select(memo, 2, 2);
@@ -271,6 +277,7 @@ TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    form.mNuevoClick();
     TCodeMemo& memo = *form.CodeMemo();
     SetText(memo, "a1 bb22 ccc333");
     int at = -1;
@@ -324,17 +331,20 @@ TEST(MainWindowCommands, ReadOnlyIsAToggledCheckMark)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    form.mNuevoClick();
     TCodeMemo& memo = *form.CodeMemo();
     QAction* readOnly = item(form, "mSoloLectura");
     EXPECT_TRUE(readOnly->isCheckable());
     readOnly->trigger();
     EXPECT_TRUE(readOnly->isChecked());
     EXPECT_TRUE(memo.ReadOnly());
+    EXPECT_EQ(ToWin1252(form.Panel(3)->text()), "S\xF3lo lectura");
     typeText(memo, "abc");
     EXPECT_EQ(memo.StoredText(), "");
     readOnly->trigger();
     EXPECT_FALSE(readOnly->isChecked());
     EXPECT_FALSE(memo.ReadOnly());
+    EXPECT_EQ(ToWin1252(form.Panel(3)->text()), "Insertar");
     typeText(memo, "abc");
     EXPECT_EQ(memo.StoredText(), "abc");
 }
@@ -481,6 +491,7 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
         GTEST_SKIP() << "pdftotext is not installed";
     TempRegistry registry("commands");
     TformPrincipal form;
+    form.mNuevoClick();
     TCodeMemo& memo = *form.CodeMemo();
     QTemporaryDir folder;
     auto printedText = [&](const char* itemName, const QString& name) {
@@ -512,6 +523,7 @@ TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)
     TformPrincipal form;
     form.resize(640, 420);
     form.show();
+    form.mNuevoClick();
     form.activateWindow();
     TCodeMemo& memo = *form.CodeMemo();
     memo.setFocus();
@@ -541,4 +553,97 @@ TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)
         loop.exec();
     }
     form.UndoPopup()->hide();
+}
+
+TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
+{
+    TempRegistry registry("commands");
+    TformPrincipal form;
+    form.mNuevoClick();
+    TCodeMemo& memo = *form.CodeMemo();
+    SetText(memo, "casa y casa y casa");
+    Select(memo, 0, 0);
+    item(form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    dialog->SetFindText("casa");
+    dialog->SetReplaceText("CASA");
+    dialog->SetOptions(frDown);
+
+    // Find selects the first match and, pressed again with it selected, only moves on.
+    dialog->ClickFindNext();
+    EXPECT_EQ(ordered(memo).Start, 0);
+    EXPECT_EQ(ordered(memo).End, 4);
+    dialog->ClickFindNext();
+    EXPECT_EQ(memo.StoredText(), "casa y casa y casa");
+    EXPECT_EQ(ordered(memo).Start, 7);
+
+    // Replace puts the replacement over the selected match and selects the next one.
+    dialog->ClickReplace();
+    EXPECT_EQ(memo.StoredText(), "casa y CASA y casa");
+    EXPECT_EQ(ordered(memo).Start, 14);
+    EXPECT_EQ(ordered(memo).End, 18);
+
+    Select(memo, 0, 0);
+    dialog->SetReplaceText("hogar");
+    dialog->ClickReplaceAll();
+    EXPECT_EQ(memo.StoredText(), "hogar y hogar y hogar");
+    // One undo takes the whole Replace All back.
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "casa y CASA y casa");
+
+    // An empty find text does nothing.
+    dialog->SetFindText("");
+    Select(memo, 0, 4);
+    dialog->ClickReplace();
+    EXPECT_EQ(memo.StoredText(), "casa y CASA y casa");
+    item(form, "mReemplazar")->trigger();
+    EXPECT_EQ(form.ReplaceDialog(), dialog);
+}
+
+TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
+{
+    TempRegistry registry("commands");
+    TShownForm shown;
+    TformPrincipal& form = shown.Form;
+    TCodeMemo& memo = *form.CodeMemo();
+    ASSERT_TRUE(memo.hasFocus());
+    SetText(memo, "");
+    typeText(memo, "uno dos");
+    item(form, "mSeleccionaTodo")->trigger();
+    EXPECT_EQ(memo.GetSelText(), "uno dos");
+    Select(memo, 0, 4);
+    item(form, "mCortar")->trigger();
+    EXPECT_EQ(memo.StoredText(), "dos");
+    Select(memo, 3, 3);
+    item(form, "mPegar")->trigger();
+    EXPECT_EQ(memo.StoredText(), "dosuno ");
+    Select(memo, 0, 3);
+    item(form, "mCopiar")->trigger();
+    Select(memo, 7, 7);
+    item(form, "mPegar")->trigger();
+    EXPECT_EQ(memo.StoredText(), "dosuno dos");
+    item(form, "mDeshacer")->trigger();
+    EXPECT_EQ(memo.StoredText(), "dosuno ");
+
+    // A line edit of the window with the focus gets the same commands.
+    auto* edit = new QLineEdit(&form);
+    edit->show();
+    edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(edit->hasFocus());
+    edit->setText("abc");
+    item(form, "mSeleccionaTodo")->trigger();
+    EXPECT_EQ(edit->selectedText(), "abc");
+    // The items follow the editor's selection; the command itself serves whatever has the focus.
+    form.proOpcionesEdicion(3);
+    EXPECT_EQ(edit->text(), "");
+    form.proOpcionesEdicion(5);
+    form.proOpcionesEdicion(5);
+    EXPECT_EQ(edit->text(), "abcabc");
+    item(form, "mDeshacer")->trigger();
+    EXPECT_EQ(edit->text(), "abc");
+    EXPECT_EQ(memo.StoredText(), "dosuno ");
 }
