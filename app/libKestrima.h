@@ -52,6 +52,4 @@ bool IsTextFileExt(std::string_view fileName);
 std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, const TCodigosISO& codes);
 
 // Tag insertion joins these routines in its own unit.
-#if __has_include("app/libKestrimaTags.h")
 #include "app/libKestrimaTags.h"
-#endif

@@ -206,6 +206,7 @@ void TformPrincipal::buildMenus()
     FmOtrosTags = menus[4]->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
     FmOtrosTags->setObjectName("mOtrosTags");
     buildTextToolsMenu(menus[3]);
+    buildTagMenus(menus[4]);
     FmUtilidades = menus[6];
     FmNavegadores = menus[7];
 }

@@ -3,10 +3,13 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ToolPageValues.h"
+#include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
 
 class QAction;
@@ -25,6 +28,8 @@ class TReplaceDialog;
 struct TPoint;
 class TEditingFile;
 class TTabSetControl;
+class TVSpeedBtnMenu;
+enum TMouseButton : uint8_t;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -128,6 +133,39 @@ public:
     void MuestraHint(const std::string& hint);
     // A second start asked for this window: restored when minimised, else brought to the front.
     void WMActivaInstancia();
+
+    // ---- tag insertion (uFormPrincipalTags.cpp)
+
+    // Wraps the editor's selection in the codes in the configured letter case and remembers them as
+    // the last code: Ctrl = 1 puts the codes on lines of their own, Shift = 1 replaces the selection.
+    void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode);
+    // Handlers of the tag commands; the sender's "Tag" property is the command number. A mouse-down
+    // handler records Ctrl, Shift and the right button for the command it starts; a menu command
+    // never uses them.
+    void InsertaTagM(QObject* Sender, TMouseButton Button, TShiftState Shift);
+    void BtnMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift);
+    void InsertaTag(QObject* Sender);
+    void BtnMenuTag(QObject* Sender);
+    void BtnMenuSelect(TVSpeedBtnMenu* Sender);
+    void InsertaTagC(QObject* Sender);
+    void sbTablaMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift);
+    void SbCabeceraMouseDown(TVSpeedBtnMenu* Sender, TMouseButton Button, TShiftState Shift);
+    void sbRepiteTagClick(QObject* Sender);
+    void InsCarEspecialClick(QObject* Sender);
+    void InsertaMiTag(QObject* Sender);
+    // The code that puts the file into a page: a picture, a sound, a style sheet, a font or a link.
+    std::string CodigoDeArchivo(const std::string& FileName);
+    // The file name as a page refers to it, by the setting InsertDirs, from the current document.
+    std::string RutaRelativa(const std::string& FileName);
+    // Puts the combo's trimmed text on top of its history (at most 20 entries).
+    void GuardaHistorial(THistoryCombo& Combo);
+    // The tool pages' values that the tag commands read, and the pages' link that keeps it filled.
+    TToolPageValues& ToolPageValues() { return FToolPageValues; }
+    void SetToolPageLink(TToolPageLink* link) { FToolPageLink = link; }
+    // Gives a tool-page drop-down button its list, its Tag and its handler.
+    void PreparaBotonMenu(TVSpeedBtnMenu* Button, const std::string& Name);
+    // The editor pop-up's item "< ... >" (Tag 25).
+    QAction* pmTags() const { return FpmTags; }
 
     // Fields that the window's commands share.
     int16_t CtrlPulsado = 0;
@@ -259,6 +297,17 @@ private:
     QMenu* FmUtilidades = nullptr;
     QMenu* FmNavegadores = nullptr;
     QAction* FmOmite = nullptr;
+    // Tag insertion (uFormPrincipalTags.cpp).
+    void buildTagMenus(QMenu* insertar);
+    void readToolPages();
+    void takeBackCombos();
+    uint8_t caseMode() const;
+    void insertList(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode);
+    void replaceSelectionLines(const std::function<std::string(const std::string&)>& eachLine);
+    void insertConvertedColor(int item);
+    TToolPageValues FToolPageValues;
+    TToolPageLink* FToolPageLink = nullptr;
+    QAction* FpmTags = nullptr;
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;

@@ -1,0 +1,416 @@
+// Tests of the main window's tag commands: keys of the press, the table's codes, drop-down choices, lists, tables, special characters, links and the code for a file.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/KestrimaConfig.h"
+#include "app/TagTable.h"
+#include "app/uFormPregunta.h"
+#include "app/uFormPrincipal.h"
+#include "components/VSpeedBtnMenu.h"
+#include "editor/CodeMemo.h"
+#include "platform/MessageBox.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/Messages.h"
+#include "support/TempDir.h"
+#include "support/TempRegistry.h"
+
+namespace {
+
+std::string textOf(TCodeMemo& memo)
+{
+    std::string text;
+    for (const char c : memo.GetTextStr())
+        if (c != '\n')
+            text += c;
+    return text;
+}
+
+// A window with one empty document, its letter case chosen.
+struct TTagWindow {
+    TempRegistry registry{"tags"};
+    TformPrincipal form;
+    TCodeMemo& memo;
+    std::vector<std::unique_ptr<QObject>> senders;
+
+    explicit TTagWindow(int caseMode) : memo(*form.CodeMemo())
+    {
+        form.Config().InsCaseMode = caseMode;
+        form.AbreArchivo("", false, ekHTML);
+    }
+    void set(const std::string& text, int start = 0, int length = 0)
+    {
+        memo.Lines().SetText(text);
+        memo.SetSelStart(start);
+        memo.SetSelLength(length);
+    }
+    std::string text() { return textOf(memo); }
+    // A control with the command number `tag`, as a menu item or a button carries it.
+    QObject* command(int tag)
+    {
+        senders.push_back(std::make_unique<QObject>());
+        senders.back()->setProperty("Tag", tag);
+        return senders.back().get();
+    }
+    std::unique_ptr<TVSpeedBtnMenu> button(const char* name, int index)
+    {
+        auto result = std::make_unique<TVSpeedBtnMenu>();
+        form.PreparaBotonMenu(result.get(), name);
+        result->SetItemIndex(index);
+        return result;
+    }
+};
+
+// Answers the next question dialog with `answer`, or cancels it when the answer is empty.
+void answerQuestion(const QString& answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<TformPregunta*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        if (answer.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->eTexto->setText(answer);
+        dialog->btnTexto->click();
+    });
+}
+
+} // namespace
+
+TEST(MainWindowTags, ButtonKeysReachTheCommandAndMenusUseNone)
+{
+    TTagWindow w(0);
+    // Ctrl on a button: the codes on lines of their own, the selection still selected.
+    w.set("abc", 0, 3);
+    w.form.InsertaTagM(w.command(14), mbLeft, ssCtrl);
+    EXPECT_EQ(w.text(), "<DIV>\rabc\r</DIV>");
+    EXPECT_EQ(w.memo.GetSelText(), "abc");
+    EXPECT_EQ(w.form.UltimaApertura, "<DIV>");
+    EXPECT_EQ(w.form.UltimoCierre, "</DIV>");
+    EXPECT_EQ(w.form.DesdeRaton, 0);
+
+    w.set("", 0, 0);
+    w.form.InsertaTagM(w.command(14), mbLeft, ssCtrl);
+    EXPECT_EQ(w.text(), "<DIV>\r\r</DIV>");
+    EXPECT_EQ(w.memo.GetSelStart(), 6);
+
+    // Shift with a selection: the bare codes replace it.
+    w.set("abc", 0, 3);
+    w.form.InsertaTagM(w.command(55), mbLeft, ssShift);
+    EXPECT_EQ(w.text(), "<B></B>");
+    EXPECT_EQ(w.memo.GetSelStart(), 3);
+
+    // A menu command forgets keys left from an earlier press.
+    w.form.BtnMouseDown(nullptr, mbRight, ssCtrl | ssShift);
+    EXPECT_EQ(w.form.CtrlPulsado, 1);
+    EXPECT_EQ(w.form.BotonDerecho, 1);
+    w.set("abc", 0, 3);
+    w.form.InsertaTag(w.command(14));
+    EXPECT_EQ(w.text(), "<DIV>abc</DIV>");
+    EXPECT_EQ(w.form.CtrlPulsado, 0);
+    EXPECT_EQ(w.form.ShiftPulsado, 0);
+    EXPECT_EQ(w.form.BotonDerecho, 0);
+
+    // A row without Ctrl keeps the codes on the line even with Ctrl held.
+    w.set("abc", 0, 3);
+    w.form.InsertaTagM(w.command(9), mbLeft, ssCtrl);
+    EXPECT_EQ(w.text(), " WIDTH=\"abc\"");
+}
+
+TEST(MainWindowTags, RepeatingBeforeAnyCodeInsertsNothingAndEachInsertionIsOneUndo)
+{
+    TTagWindow w(3);
+    w.set("abc", 1, 0);
+    w.form.InsertaTag(w.command(18));
+    EXPECT_EQ(w.text(), "abc");
+    w.form.InsertaTag(w.command(55));
+    w.form.InsertaTag(w.command(18));
+    EXPECT_EQ(w.text(), "a<b><b></b></b>bc");
+    w.memo.Perform(EM_UNDO, 0, 0);
+    EXPECT_EQ(w.text(), "a<b></b>bc");
+    w.memo.Perform(EM_UNDO, 0, 0);
+    EXPECT_EQ(w.text(), "abc");
+}
+
+TEST(MainWindowTags, ComputedRowsReadTheToolPages)
+{
+    TTagWindow w(4);
+    TToolPageValues& v = w.form.ToolPageValues();
+    v.Color = 0x8000FF;  // red FF, green 00, blue 80
+    v.FontColor = 0x0000FF;
+    v.FontFace = "Arial";
+    v.FontSizeIndex = 2;
+    const auto insert = [&](int tag, int right = 0) {
+        w.set("", 0, 0);
+        w.form.InsertaTagM(w.command(tag), right ? mbRight : mbLeft, 0);
+        return w.text();
+    };
+    EXPECT_EQ(insert(26), " BGCOLOR=\"#FF0080\"");
+    EXPECT_EQ(insert(27), "#FF0080");
+    EXPECT_EQ(insert(50), "<BASEFONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\">");
+    EXPECT_EQ(insert(51), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
+    EXPECT_EQ(insert(52), "<FONT FACE=\"Arial\"></FONT>");
+    EXPECT_EQ(insert(52, 1), " FACE=\"Arial\"");
+    EXPECT_EQ(insert(53, 1), " COLOR=\"#FF0000\"");
+    EXPECT_EQ(insert(37), "&nbsp;");
+    EXPECT_EQ(insert(13), "<BR>");
+    EXPECT_EQ(insert(999), "");
+
+    v.JavaParam.Text = "speed";
+    v.JavaValue.Text = "3";
+    EXPECT_EQ(insert(111), "<PARAM NAME=\"speed\" VALUE=\"3\">");
+    EXPECT_EQ(v.JavaParam.Items[0], "speed");
+
+    v.Links.Text = " a.htm ";
+    v.NameLinks.Text = "x";
+    v.TargetLink.Text = "_top";
+    w.set("abc", 0, 3);
+    w.form.InsertaTag(w.command(200));
+    EXPECT_EQ(w.text(), "<A HREF=\"a.htm#x\" TARGET=\"_top\">abc</A>");
+    EXPECT_EQ(v.Links.Text, "a.htm");
+    EXPECT_EQ(v.Links.Items[0], "a.htm");
+    EXPECT_EQ(v.TargetLink.Items[0], "_top");
+    v.NameLinks.Text = "";
+    v.TargetLink.Text = "";
+    EXPECT_EQ(insert(200), "<A HREF=\"a.htm\"></A>");
+
+    v.ListValue = "1";
+    v.ListValueOn = true;
+    v.ListSelected = true;
+    EXPECT_EQ(insert(250), "<OPTION VALUE=\"1\" SELECTED>");
+    v.ComboSelected = true;
+    EXPECT_EQ(insert(251), "<OPTION SELECTED>");
+
+    // The style commands need a chosen style.
+    v.StyleText = "P.nota\r{\rcolor : red;\r}\r";
+    w.set("", 0, 0);
+    w.form.InsertaTag(w.command(232));
+    EXPECT_EQ(w.text(), "");
+    v.StyleEntry = "P.nota";
+    EXPECT_EQ(insert(232), "<P CLASS=\"nota\"></P>");
+    EXPECT_EQ(insert(232, 1), " CLASS=\"nota\"");
+    v.StyleEntry = "nota";
+    EXPECT_EQ(insert(232), " CLASS=\"nota\"");
+    v.StyleEntry = "P.nota";
+    EXPECT_EQ(insert(231).rfind(" STYLE=\"", 0), 0u);
+    EXPECT_NE(insert(230).find("color : red;"), std::string::npos);
+    v.StyleLibraryPath = "/web/estilos.css";
+    v.StyleLibraryName = "estilos";
+    w.form.Config().InsertDirs = 1;
+    EXPECT_EQ(insert(233), "<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"estilos.css\" TITLE=\"estilos\">");
+}
+
+TEST(MainWindowTags, DropDownChoices)
+{
+    TTagWindow w(4);
+    auto table = w.button("sbTableOptions", 0);
+    w.set("x", 0, 1);
+    w.form.BtnMenuSelect(table.get());
+    EXPECT_EQ(w.text(), "<TABLE>x</TABLE>");
+    table->SetItemIndex(1);
+    w.set("<TABLE>", 6, 0);
+    w.form.BtnMenuSelect(table.get());
+    EXPECT_EQ(w.text(), "<TABLE BORDER>");
+
+    // The heading button names the level it inserted.
+    auto heading = std::make_unique<TVSpeedBtnMenu>();
+    heading->setProperty("Tag", 1);
+    heading->SetItems(HeadingItems());
+    heading->SetItemIndex(2);
+    w.set("t", 0, 1);
+    w.form.BtnMenuTag(heading.get());
+    EXPECT_EQ(w.text(), "<H3>t</H3>");
+    EXPECT_EQ(heading->text(), "H3");
+    // Its own press inserts the level it shows; the right button offers the six levels.
+    w.set("", 0, 0);
+    w.form.SbCabeceraMouseDown(heading.get(), mbLeft, 0);
+    EXPECT_EQ(w.text(), "<H3></H3>");
+    w.form.SbCabeceraMouseDown(heading.get(), mbRight, 0);
+    EXPECT_EQ(heading->Items().Count(), 6);
+
+    auto tags = w.button("sbTags", 10);
+    w.set("", 0, 0);
+    w.form.BtnMenuTag(tags.get());
+    EXPECT_EQ(w.text(), "<STRONG></STRONG>");
+    auto doc = w.button("sbDocType", 2);
+    w.set("", 0, 0);
+    w.form.BtnMenuTag(doc.get());
+    EXPECT_EQ(w.text(), "-//W3C//DTD HTML 4.0//EN");
+    auto sound = w.button("sbSound", 1);
+    w.form.ToolPageValues().BGSound.Text = "a.wav";
+    w.form.ToolPageValues().Loop = "2";
+    w.set("", 0, 0);
+    w.form.BtnMenuTag(sound.get());
+    EXPECT_EQ(w.text(), "<BGSOUND SRC=\"a.wav\" LOOP=\"2\">");
+    EXPECT_EQ(w.form.ToolPageValues().BGSound.Items[0], "a.wav");
+
+    w.set("", 0, 0);
+    w.form.pmTags()->trigger();
+    EXPECT_EQ(w.text(), "<  >");
+    EXPECT_EQ(w.memo.GetSelStart(), 2);
+}
+
+TEST(MainWindowTags, ColourButtonConvertsAndRefusesBadAnswers)
+{
+    TTagWindow w(4);
+    w.form.ToolPageValues().Color = 0x00FF00;
+    auto color = w.button("sbColor", 2);
+    w.set("", 0, 0);
+    w.form.BtnMenuTag(color.get());
+    EXPECT_EQ(w.text(), " BORDERCOLOR=\"#00FF00\"");
+
+    color->SetItemIndex(7);
+    w.set("", 0, 0);
+    answerQuestion("255, 0,128");
+    w.form.BtnMenuTag(color.get());
+    EXPECT_EQ(w.text(), "FF0080");
+
+    color->SetItemIndex(8);
+    w.set("", 0, 0);
+    answerQuestion("FF,00,80");
+    w.form.BtnMenuTag(color.get());
+    EXPECT_EQ(w.text(), "255,0,128");
+
+    std::vector<std::string> messages;
+    const TMessageBoxHook saved = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        messages.push_back(text);
+        return IDOK;
+    });
+    color->SetItemIndex(7);
+    w.set("", 0, 0);
+    answerQuestion("300,0,0");
+    w.form.BtnMenuTag(color.get());
+    EXPECT_EQ(w.text(), "");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("300,0,0"), std::string::npos);
+    // A cancelled question inserts nothing and says nothing.
+    answerQuestion("");
+    w.form.BtnMenuTag(color.get());
+    EXPECT_EQ(w.text(), "");
+    EXPECT_EQ(messages.size(), 1u);
+    SetMessageBoxHook(saved);
+}
+
+TEST(MainWindowTags, ListsTablesAndRepeatedLines)
+{
+    TTagWindow w(3);
+    auto list = w.command(10);
+    w.set("one\rtwo\rthree", 0, 13);
+    w.form.InsertaTagC(list);
+    EXPECT_EQ(w.text(), "<ul>\r <li>one\r <li>two\r <li>three\r</ul>");
+    // Without a selection the codes go in as a tag.
+    w.set("", 0, 0);
+    w.form.InsertaTagC(list);
+    EXPECT_EQ(w.text(), "<ul></ul>");
+    w.form.ToolPageValues().OLKind = 3;
+    w.form.ToolPageValues().OLStartOn = true;
+    w.form.ToolPageValues().OLStart = "4";
+    w.set("a", 0, 1);
+    w.form.InsertaTagC(w.command(11));
+    EXPECT_EQ(w.text(), "<ol type=\"I\" start=\"4\">\r <li>a\r</ol>");
+
+    w.form.Config().InsCaseMode = 4;
+    w.form.ToolPageValues().TableRows = 2;
+    w.form.ToolPageValues().TableCols = 3;
+    w.set("x", 0, 1);
+    w.form.sbTablaMouseDown(nullptr, mbLeft, 0);
+    EXPECT_EQ(w.text(), "x<TABLE>\r<TR>\r<TD></TD><TD></TD><TD></TD>\r</TR>\r<TR>\r<TD></TD><TD></TD><TD></TD>\r</TR>\r"
+                        "</TABLE>\r");
+    w.form.ToolPageValues().TableRows = 0;
+    w.form.ToolPageValues().TableCols = 0;
+    w.set("x", 0, 1);
+    w.form.sbTablaMouseDown(nullptr, mbLeft, 0);
+    EXPECT_EQ(w.text(), "<TABLE>x</TABLE>");
+
+    w.form.ToolPageValues().RepeatPrefix = "<LI>";
+    w.form.ToolPageValues().RepeatSuffix = ";";
+    w.set("a\rb\r", 0, 4);
+    w.form.sbRepiteTagClick(nullptr);
+    EXPECT_EQ(w.text(), "<LI>a;\r<LI>b;\r");
+}
+
+TEST(MainWindowTags, SpecialCharactersCustomCodesAndTheInsertMenu)
+{
+    TTagWindow w(3);
+    QAction amp("&&");
+    w.set("x", 0, 1);
+    w.form.InsCarEspecialClick(&amp);
+    EXPECT_EQ(w.text(), "&amp;");
+
+    // A custom code: the caption opens, the hint closes, in the configured case.
+    QAction custom("<Q>");
+    custom.setStatusTip("</Q>");
+    w.set("x", 0, 1);
+    w.form.InsertaMiTag(&custom);
+    EXPECT_EQ(w.text(), "<q>x</q>");
+
+    // Every item of the Insert menu carries a command and a caption.
+    QMenu* insertar = w.form.menuBar()->findChild<QMenu*>("mInsertar");
+    ASSERT_NE(insertar, nullptr);
+    int commands = 0;
+    for (QAction* entry : insertar->actions()) {
+        if (!entry->menu() || entry->menu() == w.form.mOtrosTags())
+            continue;
+        EXPECT_FALSE(entry->text().isEmpty());
+        for (QAction* item : entry->menu()->actions()) {
+            EXPECT_FALSE(item->text().isEmpty());
+            ++commands;
+        }
+    }
+    EXPECT_GT(commands, 80);
+    // The bold item of the text group.
+    QAction* bold = insertar->actions()[0]->menu()->actions()[0];
+    w.set("b", 0, 1);
+    bold->trigger();
+    EXPECT_EQ(w.text(), "<b>b</b>");
+}
+
+TEST(MainWindowTags, CodeForAFileByItsExtension)
+{
+    TTagWindow w(4);
+    TempDir dir("tagfiles");
+    std::filesystem::create_directories(dir.path / "img");
+    const std::string page = dir.file("page.htm", "");
+    w.form.AbreArchivo(page, false, ekHTML);
+    w.form.Config().InsertDirs = 2;
+    const std::string gif = std::string("GIF89a") + std::string("\x28\x00\x14\x00\x00\x00\x00", 7) +
+                            std::string("\x2C\x00\x00\x00\x00\x28\x00\x14\x00\x00", 10);
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/a.gif", gif)),
+              "<IMG SRC=\"img/a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">");
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/b.gif", gif.substr(0, 20))), "<IMG SRC=\"img/b.gif\" ALT=\"b\">");
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("s.CSS", "")), "<LINK REL=StyleSheet HREF=\"s.CSS\" TYPE=\"text/css\">");
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("x.wav", "")), "<BGSOUND SRC=\"x.wav\" LOOP=\"-1\">");
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("f.pfr", "")), "<LINK REL=FONTDEF SRC=\"f.pfr\">");
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("Sitio.url", "[InternetShortcut]\r\nURL=http://example.org/\r\n")),
+              "<A HREF=\"http://example.org/\">Sitio</A>");
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/Otra.htm", "")), "<A HREF=\"img/Otra.htm\">Otra</A>");
+
+    // The case mode changes the codes of a link, never the name shown.
+    w.form.Config().InsCaseMode = 1;
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/Otra.htm", "")), "<a href=\"img/otra.htm\">Otra</a>");
+    w.form.Config().InsCaseMode = 2;
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("x.wav", "")), "<BGSOUND SRC=\"x.wav\" LOOP=\"-1\">");
+    w.form.Config().InsertDirs = 0;
+    EXPECT_EQ(w.form.RutaRelativa((dir.path / "img" / "a.gif").string()), (dir.path / "img" / "a.gif").string());
+}
+
+TEST(MainWindowTags, CustomCodeItemsRunFromTheirMenu)
+{
+    TTagWindow w(4);
+    QAction* item = w.form.mOtrosTags()->addAction("<KBD>");
+    item->setStatusTip("</KBD>");
+    w.set("k", 0, 1);
+    item->trigger();
+    EXPECT_EQ(w.text(), "<KBD>k</KBD>");
+}
