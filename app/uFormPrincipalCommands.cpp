@@ -472,12 +472,28 @@ void TformPrincipal::ReplaceDialogReplace()
 
 void TformPrincipal::EditorKeyPress(char& Key)
 {
-    if (!FConfig->QuickTag || !quickPartner(Key))
+    const char partner = quickPartner(Key);
+    if (!FConfig->QuickTag || !partner || FCodeMemo->ReadOnly())
         return;
+    const char opening = Key;
+    Key = 0;
+    InsertaCodigo(0, 0, std::string(1, opening), std::string(1, partner));
 }
 
 void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
 {
-    (void)Files;
-    (void)AtPoint;
+    // The codes go where the files were dropped, as one insertion; the editor inserts nothing more.
+    std::string codes;
+    for (int i = 0; i < Files.Count(); ++i)
+        codes += "\r" + CodigoDeArchivo(Files[i]);
+    Files.Clear();
+    FCodeMemo->setFocus();
+    if (codes.empty() || FCodeMemo->ReadOnly())
+        return;
+    const int at = FCodeMemo->OffsetFromPoint(AtPoint);
+    if (at < 0)
+        return;
+    TSelectionRange dropPoint{at, at};
+    FCodeMemo->PerformSelection(SMM_SET, dropPoint);
+    FCodeMemo->PerformText(SMM_INSERTTEXT, 0, codes.c_str());
 }

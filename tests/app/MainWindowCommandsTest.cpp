@@ -23,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -37,6 +38,7 @@
 #include "editor/CodeMemoTestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
+#include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
 namespace {
@@ -646,4 +648,82 @@ TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
     item(form, "mDeshacer")->trigger();
     EXPECT_EQ(edit->text(), "abc");
     EXPECT_EQ(memo.StoredText(), "dosuno ");
+}
+
+TEST(MainWindowCommands, QuickPairsWrapTheSelectionWhenSwitchedOn)
+{
+    TempRegistry registry("commands");
+    TformPrincipal form;
+    form.mNuevoClick();
+    TCodeMemo& memo = *form.CodeMemo();
+    form.Config().QuickTag = true;
+    form.Config().InsCaseMode = 0;
+    const std::pair<char, std::string> pairs[] = {{'(', "(word)"}, {'"', "\"word\""}, {'<', "<word>"},
+                                                 {'[', "[word]"},  {'{', "{word}"},   {'\xA1', "\xA1word!"},
+                                                 {'\xBF', "\xBFword?"}};
+    for (const auto& [typed, wrapped] : pairs) {
+        SetText(memo, "a word b");
+        Select(memo, 2, 6);
+        type(memo, typed);
+        EXPECT_EQ(memo.StoredText(), "a " + wrapped + " b") << typed;
+        EXPECT_EQ(memo.GetSelText(), "word") << typed;
+        // One undo takes the pair away again.
+        memo.Undo();
+        EXPECT_EQ(memo.StoredText(), "a word b") << typed;
+    }
+    // Without a selection the pair goes in at the caret.
+    SetText(memo, "ab");
+    Select(memo, 1, 1);
+    type(memo, '[');
+    EXPECT_EQ(memo.StoredText(), "a[]b");
+    // Other characters are typed as ever.
+    type(memo, 'x');
+    EXPECT_EQ(memo.StoredText(), "a[x]b");
+
+    form.Config().QuickTag = false;
+    SetText(memo, "a word b");
+    Select(memo, 2, 6);
+    type(memo, '(');
+    EXPECT_EQ(memo.StoredText(), "a ( b");
+
+    // A read-only text takes no pair either.
+    form.Config().QuickTag = true;
+    memo.SetReadOnly(true);
+    Select(memo, 0, 1);
+    type(memo, '(');
+    EXPECT_EQ(memo.StoredText(), "a ( b");
+}
+
+TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
+{
+    TempRegistry registry("commands");
+    TempDir dir("dropped");
+    TShownForm shown;
+    TformPrincipal& form = shown.Form;
+    form.Config().InsertDirs = 2;
+    form.Config().InsCaseMode = 4;
+    const std::string page = dir.file("page.htm", "");
+    form.AbreArchivo(page, false, ekHTML);
+    TCodeMemo& memo = *form.CodeMemo();
+    ASSERT_TRUE(memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
+    SetText(memo, "<BODY></BODY>");
+    const std::string gif = std::string("GIF89a") + std::string("\x28\x00\x14\x00\x00\x00\x00", 7) +
+                            std::string("\x2C\x00\x00\x00\x00\x28\x00\x14\x00\x00", 10);
+    const std::string picture = dir.file("a.gif", gif);
+    const std::string sheet = dir.file("estilo.css", "");
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture)), QUrl::fromLocalFile(QString::fromStdString(sheet))});
+    const TPoint at = memo.PointFromOffset(6);
+    const QPoint point = QPoint(at.X + 1, at.Y + 1) + memo.contentsRect().topLeft();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &drop);
+    EXPECT_EQ(memo.StoredText(), "<BODY>\r<IMG SRC=\"a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">"
+                                 "\r<LINK REL=StyleSheet HREF=\"estilo.css\" TYPE=\"text/css\"></BODY>");
+    // One insertion: one undo takes both codes away.
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), "<BODY></BODY>");
 }
