@@ -102,6 +102,13 @@ struct TBoxAnswers {
     std::vector<unsigned> Flags;
 };
 
+// A window with a new document open, in a registry of its own.
+struct TDocumentWindow {
+    TDocumentWindow() { Form.mNuevoClick(); }
+    TempRegistry Registry{"commands"};
+    TformPrincipal Form;
+};
+
 // A window shown and active, with the keyboard in its editor.
 struct TShownForm {
     TShownForm()
@@ -112,6 +119,7 @@ struct TShownForm {
         Form.CodeMemo()->setFocus();
         QApplication::processEvents();
     }
+    TempRegistry Registry{"commands"};
     TformPrincipal Form;
 };
 
@@ -164,7 +172,6 @@ TEST(MainWindowCommands, WordCharactersAreTheSpanishLettersDigitsHashAndUndersco
     EXPECT_FALSE(TformPrincipal::CharIsInWord('\t'));
     EXPECT_FALSE(TformPrincipal::CharIsInWord('\0'));
 
-    TempRegistry registry("commands");
     TShownForm shown;
     TCodeMemo& memo = *shown.Form.CodeMemo();
     ASSERT_TRUE(memo.fn_CharIsInWord && memo.fn_CharStartsWord);
@@ -181,9 +188,8 @@ TEST(MainWindowCommands, WordCharactersAreTheSpanishLettersDigitsHashAndUndersco
 
 TEST(MainWindowCommands, TheUndoMenuNamesTheGroupsAndUndoesDownToTheChosenOne)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     EXPECT_EQ(openedUndo(form), std::vector<std::string>{"Nada que deshacer"});
     EXPECT_EQ(openedRedo(form), std::vector<std::string>{"Nada que rehacer"});
@@ -214,9 +220,8 @@ TEST(MainWindowCommands, TheUndoMenuNamesTheGroupsAndUndoesDownToTheChosenOne)
 
 TEST(MainWindowCommands, TheHistoryMenusNameEveryKind)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     // One group of each kind, each at its own place so that no two merge.
     const int kinds[] = {ugMoveText, ugDelete, ugPaste, ugCut, ugTemplate, ugIndent, ugUnindent,
@@ -234,9 +239,8 @@ TEST(MainWindowCommands, TheHistoryMenusNameEveryKind)
 
 TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     SetText(memo, "uno dos uno dos");
     Select(memo, 2, 2);
@@ -277,9 +281,8 @@ TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
 
 TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     SetText(memo, "a1 bb22 ccc333");
     int at = -1;
@@ -294,7 +297,6 @@ TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)
 
 TEST(MainWindowCommands, HtmlOfferedTakesTheTextOrTheFragmentBySetting)
 {
-    TempRegistry registry("commands");
     TShownForm shown;
     TformPrincipal& form = shown.Form;
     TCodeMemo& memo = *form.CodeMemo();
@@ -331,9 +333,8 @@ TEST(MainWindowCommands, HtmlOfferedTakesTheTextOrTheFragmentBySetting)
 
 TEST(MainWindowCommands, ReadOnlyIsAToggledCheckMark)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     QAction* readOnly = item(form, "mSoloLectura");
     EXPECT_TRUE(readOnly->isCheckable());
@@ -389,7 +390,6 @@ TEST(MainWindowCommands, TheToolBarAndSidePanelTogglesShowHideAndRenameTheirButt
 
 TEST(MainWindowCommands, EditCommandsOnTheEditor)
 {
-    TempRegistry registry("commands");
     TShownForm shown;
     TformPrincipal& form = shown.Form;
     TCodeMemo& memo = *form.CodeMemo();
@@ -491,9 +491,8 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (tool.isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     QTemporaryDir folder;
     auto printedText = [&](const char* itemName, const QString& name) {
@@ -559,9 +558,8 @@ TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)
 
 TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     SetText(memo, "casa y casa y casa");
     Select(memo, 0, 0);
@@ -607,7 +605,6 @@ TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
 
 TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
 {
-    TempRegistry registry("commands");
     TShownForm shown;
     TformPrincipal& form = shown.Form;
     TCodeMemo& memo = *form.CodeMemo();
@@ -652,9 +649,8 @@ TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
 
 TEST(MainWindowCommands, QuickPairsWrapTheSelectionWhenSwitchedOn)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.mNuevoClick();
+    TDocumentWindow window;
+    TformPrincipal& form = window.Form;
     TCodeMemo& memo = *form.CodeMemo();
     form.Config().QuickTag = true;
     form.Config().InsCaseMode = 0;
