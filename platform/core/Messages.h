@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/core/Geometry.h"
+
 // Message parameters and results are pointer-wide so that a parameter can carry a buffer address.
 using UINT = uint32_t;
 using WPARAM = intptr_t;
@@ -33,13 +35,16 @@ enum : UINT {
     WM_GETTEXTLENGTH = 0x000E,
     WM_PAINT = 0x000F,
     WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
     WM_ERASEBKGND = 0x0014,
     WM_SHOWWINDOW = 0x0018,
     WM_SETCURSOR = 0x0020,
+    WM_GETMINMAXINFO = 0x0024,
     WM_DRAWITEM = 0x002B,
     WM_SETFONT = 0x0030,
     WM_GETFONT = 0x0031,
     WM_NOTIFY = 0x004E,
+    WM_NCHITTEST = 0x0084,
     WM_GETDLGCODE = 0x0087,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
@@ -52,6 +57,7 @@ enum : UINT {
     WM_TIMER = 0x0113,
     WM_HSCROLL = 0x0114,
     WM_VSCROLL = 0x0115,
+    WM_INITMENUPOPUP = 0x0117,
     WM_MOUSEMOVE = 0x0200,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
@@ -76,6 +82,39 @@ enum : int {
     MK_SHIFT = 0x0004,
     MK_CONTROL = 0x0008,
     MK_MBUTTON = 0x0010,
+};
+
+// WM_SIZE requests (wParam).
+enum : int {
+    SIZE_RESTORED = 0,
+    SIZE_MINIMIZED = 1,
+    SIZE_MAXIMIZED = 2,
+};
+
+// WM_NCHITTEST answers: where on the window a point lies.
+enum : int {
+    HTERROR = -2,
+    HTTRANSPARENT = -1,
+    HTNOWHERE = 0,
+    HTCLIENT = 1,
+    HTCAPTION = 2,
+    HTLEFT = 10,
+    HTRIGHT = 11,
+    HTTOP = 12,
+    HTTOPLEFT = 13,
+    HTTOPRIGHT = 14,
+    HTBOTTOM = 15,
+    HTBOTTOMLEFT = 16,
+    HTBOTTOMRIGHT = 17,
+};
+
+// The size limits that WM_GETMINMAXINFO asks for (lParam points to one), in pixels.
+struct MINMAXINFO {
+    TPoint ptReserved;
+    TPoint ptMaxSize;
+    TPoint ptMaxPosition;
+    TPoint ptMinTrackSize;
+    TPoint ptMaxTrackSize;
 };
 
 // The header of every WM_NOTIFY: the control that sends it, its identifier and the notification code.
