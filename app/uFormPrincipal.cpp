@@ -185,6 +185,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
+    buildCommands();
     FCodeMemo->setFocus();
 }
 

@@ -25,6 +25,8 @@ class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
 struct TToolPageControls;
+class TReplaceDialog;
+struct TPoint;
 class TEditingFile;
 class TTabSetControl;
 class TVSpeedBtnMenu;
@@ -199,6 +201,54 @@ public:
     std::string OpenDialogInitialDir, OpenDialogFileName;
     std::string SaveDialogInitialDir, SaveDialogFileName;
 
+    // ---- file, edit and view commands (uFormPrincipalCommands.cpp)
+    // The edit commands by their items' Tag: 1 undo, 2 redo, 3 cut, 4 copy, 5 paste, 6 delete the
+    // selection, 7 select all.
+    void proOpcionesEdicion(int Tag);
+    // The Edit, Selection and View menus bring their items in line as they open.
+    void mEdicionClick();
+    void mSeleccionClick();
+    void mVerClick();
+    void mBuscarClick();
+    void mBuscaOtroClick();
+    void mReemplazarClick();
+    void mAjustaTextoClick();
+    void mSoloLecturaClick();
+    void mVerBarraClick();
+    void mVerLateralClick();
+    void mPrepararPaginaClick();
+    void mConfImpresionClick();
+    // Tag 0 prints the whole text, Tag 1 the lines of the selection.
+    void mImprimirClick(int Tag);
+    void mSalirClick();
+    void BorrarAnteriorClick();
+    // The editor's events.
+    void EditorKeyPress(char& Key);
+    void EditorFilesDropped(TStringList& Files, TPoint AtPoint);
+    void CodeMemoDataDrop(uint16_t& SourceTypes);
+    void CodeMemoSearchFail(const std::string& SearchString);
+    // The word characters of the editor: "#", digits, ASCII letters, "_" and the twelve accented
+    // Spanish letters.
+    static bool CharIsInWord(char Ch);
+    // The history menus of the undo and redo buttons, filled as they open.
+    QMenu* UndoPopup() const { return FUndoPopup; }
+    QMenu* RedoPopup() const { return FRedoPopup; }
+    void UndoPopupPopup();
+    void RedoPopupPopup();
+    void DoUndoExecute(QAction* Sender);
+    // The replace dialog, made on first use.
+    TReplaceDialog* ReplaceDialog() const { return FReplaceDialog; }
+    void ReplaceDialogFind();
+    void ReplaceDialogReplace();
+    // The page margins chosen in the page setup, in hundredths of a millimetre (left, top, right,
+    // bottom); zero before the first page setup.
+    struct TPageMargins {
+        int Left = 0, Top = 0, Right = 0, Bottom = 0;
+        // A margin in inches, as the print preview takes it.
+        static double Inches(int hundredthsOfMm) { return hundredthsOfMm / 2540.0; }
+    };
+    const TPageMargins& PageSetupMargins() const { return FPageMargins; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -223,6 +273,13 @@ private:
     // Fills the character table and opens every command-line argument that names an existing file;
     // runs once.
     void FormFirstShow();
+    // Makes the items of the file, edit and view commands and hooks the editor's events.
+    void buildCommands();
+    // Fills an undo or redo history menu.
+    void fillHistoryMenu(QMenu* menu, bool redo);
+    // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
+    // button's hint (show or hide) follow.
+    void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
     // Documents (uFormPrincipalFiles.cpp).
     void buildFileTabs();
     void buildFileCommands();
@@ -274,6 +331,10 @@ private:
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;
+    QMenu* FUndoPopup = nullptr;
+    QMenu* FRedoPopup = nullptr;
+    TReplaceDialog* FReplaceDialog = nullptr;
+    TPageMargins FPageMargins;
 };
 
 // The running program's main window; nil before it is made and after it is gone.

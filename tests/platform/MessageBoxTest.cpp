@@ -90,6 +90,13 @@ TEST(MessageBox, ButtonsSpeakSpanishAndAnswerWithTheirIds)
     }
 }
 
+TEST(MessageBox, LinesBreakAtCarriageReturnsAsWellAsLineFeeds)
+{
+    Seen seen = whileShown([] { MessageBox(nullptr, "uno\rdos\r\ntres\ncuatro\r", {}, MB_OK); }, 0);
+    ASSERT_TRUE(seen.Shown);
+    EXPECT_EQ(seen.Text, "uno\ndos\ntres\ncuatro\n");
+}
+
 TEST(MessageBox, AnExceptionIsShownAsAnErrorAndAnAbortNotAtAll)
 {
     Seen seen = whileShown(
