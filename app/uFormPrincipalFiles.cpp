@@ -143,11 +143,6 @@ void TformPrincipal::buildFileCommands()
         else
             addAction(item.action);
     }
-    if (archivo)
-        connect(archivo, &QMenu::aboutToShow, this, [this] {
-            if (documentsShown())
-                FFileCommands.mActualizar->setEnabled(!ArchivoActual().empty());
-        });
 }
 
 void TformPrincipal::freeDocuments()

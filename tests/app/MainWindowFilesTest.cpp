@@ -23,6 +23,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Messages.h"
+#include "platform/core/Registry.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
@@ -100,9 +101,17 @@ std::string modifiedPanel(TformPrincipal& form)
     return ToWin1252(form.Panel(2)->text());
 }
 
+// Settings that start the window without documents.
+bool startWithoutDocuments()
+{
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "InitialFile", 0);
+    return true;
+}
+
 // A window with its own settings, shown, with no document open.
 struct TWindow {
     TempRegistry registry{"app"};
+    bool startsEmpty = startWithoutDocuments();
     TempDir folder{"files"};
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
