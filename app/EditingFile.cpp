@@ -85,6 +85,7 @@ void TEditingFile::RestauraEstado(TCustomCodeMemo& Editor)
         Editor.Lines().BeginUpdate();
         TScopeGuard update([&Editor] { Editor.Lines().EndUpdate(); });
         Editor.SetUndoStack(nullptr);
+        // Emptied first, so that a change of language has no old text to colour.
         Editor.Clear();
         if (Editor.ActiveParser() != Tipo)
             Editor.SetActiveParser(Tipo);

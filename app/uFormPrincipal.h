@@ -29,7 +29,6 @@ class TTabSetControl;
 class TPopupMenu;
 class TVSpeedBtnMenu;
 enum TMouseButton : uint8_t;
-class QAction;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
 enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
@@ -115,6 +114,19 @@ public:
         QAction* mCerrarTodo = nullptr;
     };
     const TFileCommands& FileCommands() const { return FFileCommands; }
+    // Saves the current document, through Save As when untitled; false when it was not written.
+    bool saveCurrent();
+    // Asks whether to save the current document when it has changes ("El texto en el archivo %s ha
+    // cambiado..."); false for Cancel, or when the save the user asked for did not happen.
+    bool askToSave();
+    // Frees tab `index` and its document, putting a named one's file on top of the recent files.
+    // The caller selects and restores the document shown next.
+    void removeDocument(int index);
+    // The close loop shared by Close All and the window's close query: each unsaved document is
+    // shown and asked about; false on Cancel, with the documents before it closed.
+    bool closeDocuments();
+    // Stops the window's painting until the guard goes.
+    TScopeGuard lockPainting();
 
     // ---- recent files, the tab pop-up, start-up documents and the preview file (uFormPrincipalRecent.cpp)
 
@@ -253,21 +265,13 @@ private:
     void showDocuments(bool visible);
     // Hides the strip and the editor after the last document closed, emptying caption and panels.
     void documentsClosed();
+    // Brings tab `index`'s document into the editor; with no such tab, the window shows none.
+    void showDocumentAt(int index);
     // Reads the file into the current document (as Loading text does); false when it failed.
     bool loadDocumentText(TEditingFile& file, const std::string& fileName);
-    // Saves the current document, through Save As when untitled; false when it was not written.
-    bool saveCurrent();
-    // Asks whether to save the current document when it has changes; false for Cancel, or when the
-    // save the user asked for did not happen.
-    bool askToSave();
-    // Frees tab `index` and its document, putting its file on top of the recent files.
-    void removeDocument(int index);
-    // The close loop shared by Close All and the window's close query.
-    bool closeDocuments();
     std::string newDocumentCaption() const;
     // Switches on the editor's handling of files dropped on it.
     void acceptDroppedFiles();
-    TScopeGuard lockPainting();
     void setItemEnabled(const char* name, bool enabled);
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one

@@ -193,6 +193,17 @@ void TformPrincipal::showDocuments(bool visible)
     FCodeMemo->setVisible(visible);
 }
 
+void TformPrincipal::showDocumentAt(int index)
+{
+    if (TEditingFile* file = EditingFile(index)) {
+        FFileTabs->SetTabIndex(index);
+        file->RestauraEstado(*FCodeMemo);
+    } else {
+        documentsClosed();
+    }
+    EditorOnChange();
+}
+
 void TformPrincipal::documentsClosed()
 {
     showDocuments(false);
@@ -240,16 +251,18 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
         return false;
     }
     file.RawBytes = result == TDecodeResult::Unfitting;
-    file.SoloLectura = file.RawBytes;
     {
         const bool wasBusy = std::exchange(Ocupado, true);
         TScopeGuard busy([this, wasBusy] { Ocupado = wasBusy; });
         TCustomMemoryStream stream(text.data(), static_cast<int64_t>(text.size()));
         FCodeMemo->LoadFromStream(stream);
     }
-    FCodeMemo->SetReadOnly(file.SoloLectura);
-    if (file.RawBytes)
+    // A read-only state the user chose stays; text that only read-only display keeps intact forces it.
+    if (file.RawBytes) {
+        file.SoloLectura = true;
+        FCodeMemo->SetReadOnly(true);
         MessageBox(this, FmtLoadStr(kUnfittingUtf8, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+    }
     return true;
 }
 
@@ -296,8 +309,6 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         }
         if ((ComoPlantilla || FConfig->NewFile == 1) && !Modelo.empty() && FileExists(Modelo)) {
             loaded = loadDocumentText(*file, Modelo);
-            // A model is a starting text: the new document is saved like any other.
-            file->RawBytes = false;
         }
     }
     if (!loaded) {
@@ -305,13 +316,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         FCodeMemo->SetUndoStack(nullptr);
         delete file;
         FFileTabs->Tabs().Delete(index);
-        if (TEditingFile* back = EditingFile(previous)) {
-            FFileTabs->SetTabIndex(previous);
-            back->RestauraEstado(*FCodeMemo);
-        } else {
-            documentsClosed();
-        }
-        EditorOnChange();
+        showDocumentAt(previous);
         return;
     }
     acceptDroppedFiles();
@@ -612,13 +617,7 @@ void TformPrincipal::mCerrarClick()
     const int index = FFileTabs->TabIndex();
     const int next = index == DocumentCount() - 1 ? index - 1 : index;
     removeDocument(index);
-    if (TEditingFile* file = EditingFile(next)) {
-        FFileTabs->SetTabIndex(next);
-        file->RestauraEstado(*FCodeMemo);
-    } else {
-        documentsClosed();
-    }
-    EditorOnChange();
+    showDocumentAt(next);
 }
 
 bool TformPrincipal::closeDocuments()

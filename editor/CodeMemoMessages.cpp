@@ -537,6 +537,9 @@ void TCustomCodeMemo::wmSetText(TMessage& m)
     const char* text = ParamPointer<const char>(m.LParam);
     TFastMemoryStream stream(text ? text : "");
     LoadFromStream(stream);
+    // The load sets its change bits but cannot report them while loading; like every message that
+    // changes the text, this one reports them, so that a handler following the text sees the new one.
+    Change();
     m.Result = 1;
 }
 

@@ -378,6 +378,15 @@ private:
     bool runKeyAssign(TShortCut& key1, TShortCut& key2, uint8_t mode);
     // The row of the list line whose part before the TAB equals `name` without case; -1 without one.
     static int rowNamed(const QListWidget* list, const std::string& name);
+    // The first button of the two name lists: `name` joins `names` and `line` ends the list, selected.
+    static void addListed(QListWidget* list, std::vector<std::string>& names, const std::string& name,
+                          const std::string& line);
+    enum class TListEdit { None, Deleted, Replaced };
+    // The second button of the two name lists, on the line of `name`: captioned "Borrar" it takes the
+    // line and the name out and selects the line now at its place (the new last one, or none);
+    // otherwise it writes `line` over the line. None when the button is off or the name has no line.
+    static TListEdit secondButtonClick(QListWidget* list, const QPushButton* button, std::vector<std::string>& names,
+                                       const std::string& name, const std::string& line);
 
     // The working copy; the parser's settings loan owns it while Execute runs.
     TSM_Settings* FSettings = nullptr;

@@ -56,23 +56,24 @@ std::string joinLine(const std::string& name, const std::string& rest)
     return name + '\t' + rest;
 }
 
-// The name lists are kept sorted without case, and looked up the same way.
+// The name lists are kept sorted without case, and looked up the same way. Case folds the ASCII
+// letters only, as the entry lists compare their keys: a name the dialog took for a known one must
+// be the one the list replaces or deletes.
 bool hasName(const std::vector<std::string>& names, const std::string& name)
 {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return AnsiSameText(n, name); });
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, name); });
 }
 
 void addName(std::vector<std::string>& names, const std::string& name)
 {
-    const std::string key = AnsiLowerCase(name);
-    auto at = std::lower_bound(names.begin(), names.end(), key,
-                               [](const std::string& n, const std::string& k) { return AnsiLowerCase(n) < k; });
+    auto at = std::lower_bound(names.begin(), names.end(), name,
+                               [](const std::string& n, const std::string& k) { return CompareText(n, k) < 0; });
     names.insert(at, name);
 }
 
 void removeName(std::vector<std::string>& names, const std::string& name)
 {
-    auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return AnsiSameText(n, name); });
+    auto at = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, name); });
     if (at != names.end())
         names.erase(at);
 }
@@ -448,10 +449,44 @@ int TOptionsDialog::rowNamed(const QListWidget* list, const std::string& name)
     std::string item, rest;
     for (int row = 0; row < list->count(); ++row) {
         splitLine(lineOf(list, row), item, rest);
-        if (AnsiSameText(item, name))
+        if (SameText(item, name))
             return row;
     }
     return -1;
+}
+
+void TOptionsDialog::addListed(QListWidget* list, std::vector<std::string>& names, const std::string& name,
+                               const std::string& line)
+{
+    addName(names, name);
+    list->addItem(FromWin1252(line));
+    selectRow(list, list->count() - 1);
+}
+
+TOptionsDialog::TListEdit TOptionsDialog::secondButtonClick(QListWidget* list, const QPushButton* button,
+                                                            std::vector<std::string>& names,
+                                                            const std::string& name, const std::string& line)
+{
+    if (!button->isEnabled())
+        return TListEdit::None;
+    // The line of the typed name, not whichever line is selected.
+    const int row = rowNamed(list, name);
+    if (row < 0)
+        return TListEdit::None;
+    removeName(names, name);
+    if (captioned(button, kDeleteText)) {
+        delete list->takeItem(row);
+        selectRow(list, std::min(row, list->count() - 1));
+        return TListEdit::Deleted;
+    }
+    // Listed again as typed now, which may differ in case from before.
+    addName(names, name);
+    {
+        QSignalBlocker quiet(list);
+        list->item(row)->setText(FromWin1252(line));
+    }
+    selectRow(list, row);
+    return TListEdit::Replaced;
 }
 
 void TOptionsDialog::AutoReplBoxClick()
@@ -506,37 +541,19 @@ void TOptionsDialog::AutoReplButton1Click()
     if (!FSettings || !captioned(AutoReplButton1, kAddText))
         return;
     const std::string item = textOf(ReplaceBox);
-    addName(FReplaceNames, item);
-    AutoReplBox->addItem(FromWin1252(joinLine(item, textOf(WithBox))));
-    selectRow(AutoReplBox, AutoReplBox->count() - 1);
+    addListed(AutoReplBox, FReplaceNames, item, joinLine(item, textOf(WithBox)));
     AutoReplBoxClick();
     RebuildAutoReplace();
 }
 
 void TOptionsDialog::AutoReplButton2Click()
 {
-    if (!FSettings || !AutoReplButton2->isEnabled())
+    if (!FSettings)
         return;
     const std::string item = textOf(ReplaceBox);
-    // The line of the typed item, not whichever line is selected.
-    const int row = rowNamed(AutoReplBox, item);
-    if (row < 0)
+    if (secondButtonClick(AutoReplBox, AutoReplButton2, FReplaceNames, item, joinLine(item, textOf(WithBox))) ==
+        TListEdit::None)
         return;
-    if (captioned(AutoReplButton2, kDeleteText)) {
-        removeName(FReplaceNames, item);
-        delete AutoReplBox->takeItem(row);
-        selectRow(AutoReplBox, std::min(row, AutoReplBox->count() - 1));
-    } else {
-        const std::string line = joinLine(item, textOf(WithBox));
-        {
-            QSignalBlocker quiet(AutoReplBox);
-            removeName(FReplaceNames, item);
-            delete AutoReplBox->takeItem(row);
-            addName(FReplaceNames, item);
-            AutoReplBox->insertItem(row, FromWin1252(line));
-        }
-        selectRow(AutoReplBox, row);
-    }
     AutoReplBoxClick();
     RebuildAutoReplace();
 }
@@ -626,32 +643,27 @@ void TOptionsDialog::CodeTemplateButton1Click()
         return;
     const std::string name = textOf(NameBox);
     const std::string description = textOf(DescBox);
-    addName(FTemplateNames, name);
     FSettings->CodeTemplates().SetTemplate(name, description, GetTemplateText());
-    cteListBox->addItem(FromWin1252(joinLine(name, description)));
-    selectRow(cteListBox, cteListBox->count() - 1);
+    addListed(cteListBox, FTemplateNames, name, joinLine(name, description));
     cteListBoxClick();
 }
 
 void TOptionsDialog::CodeTemplateButton2Click()
 {
-    if (!FSettings || !CodeTemplateButton2->isEnabled())
+    if (!FSettings)
         return;
     const std::string name = textOf(NameBox);
-    const int row = rowNamed(cteListBox, name);
-    if (row < 0)
+    const std::string description = textOf(DescBox);
+    switch (secondButtonClick(cteListBox, CodeTemplateButton2, FTemplateNames, name, joinLine(name, description))) {
+    case TListEdit::None:
         return;
-    if (captioned(CodeTemplateButton2, kDeleteText)) {
-        removeName(FTemplateNames, name);
-        delete cteListBox->takeItem(row);
+    case TListEdit::Deleted:
         FSettings->CodeTemplates().DeleteTemplate(name);
-        selectRow(cteListBox, std::min(row, cteListBox->count() - 1));
-    } else {
-        const std::string description = textOf(DescBox);
+        break;
+    case TListEdit::Replaced:
         FSettings->CodeTemplates().SetTemplate(name, description, GetTemplateText());
         CodeMemo1->SetModified(false);
-        cteListBox->item(row)->setText(FromWin1252(joinLine(name, description)));
-        selectRow(cteListBox, row);
+        break;
     }
     cteListBoxClick();
 }

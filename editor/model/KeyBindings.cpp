@@ -7,6 +7,9 @@
 
 namespace {
 
+// The message of a key sequence bound to two commands, naming both.
+constexpr int kDuplicateSequence = 65480;
+
 // Stream size of one sequence record, and the least a name takes (code and length byte).
 const int64_t kSequenceBytes = 2 + 2 + 4;
 const int64_t kNameBytes = 4 + 1;
@@ -55,8 +58,7 @@ void TKeyStore::raiseAmbiguous(int32_t action, int32_t other) const
 {
     std::string name = FOwner ? FOwner->GetActionName(action) : IntToStr(action);
     std::string otherName = FOwner ? FOwner->GetActionName(other) : IntToStr(other);
-    throw EAmbigiousKeyPair(
-        Format("Duplicate key sequence definition for\r\n\"%s\" and \"%s\"", name.c_str(), otherName.c_str()));
+    throw EAmbigiousKeyPair(FmtLoadStr(kDuplicateSequence, name.c_str(), otherName.c_str()));
 }
 
 void TKeyStore::AddSequence(uint16_t key1, uint16_t key2, int32_t action)

@@ -12,42 +12,15 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Reads one code point at `pos` and moves past it; false for a malformed sequence.
 bool nextCodePoint(std::string_view bytes, size_t& pos, char32_t& cp)
 {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(pos);
+    const unsigned char lead = static_cast<unsigned char>(bytes[pos]);
     if (lead < 0x80) {
         cp = lead;
         ++pos;
         return true;
     }
-    int count;
-    char32_t minimum;
-    if ((lead & 0xE0) == 0xC0) {
-        count = 1;
-        cp = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        count = 2;
-        cp = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        count = 3;
-        cp = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (bytes.size() - pos <= static_cast<size_t>(count))
-        return false;
-    for (int i = 1; i <= count; ++i) {
-        const unsigned char next = byte(pos + static_cast<size_t>(i));
-        if ((next & 0xC0) != 0x80)
-            return false;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return false;
-    pos += static_cast<size_t>(count) + 1;
-    return true;
+    const size_t length = DecodeUtf8(bytes, pos, cp);
+    pos += length;
+    return length != 0;
 }
 
 std::string lineBreakOf(std::string_view bytes)
@@ -58,20 +31,6 @@ std::string lineBreakOf(std::string_view bytes)
     if (bytes[at] == '\n')
         return "\n";
     return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? "\r\n" : "\r";
-}
-
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 } // namespace
@@ -130,7 +89,7 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
                 ++i;
             out += format.LineBreak;
         } else if (format.Utf8) {
-            appendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
+            AppendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
         } else {
             out += c;
         }

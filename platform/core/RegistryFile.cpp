@@ -24,56 +24,13 @@ bool isUndefinedWin1252(unsigned char c)
     return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        // Windows-1252 reaches no further than the Basic Multilingual Plane.
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes the UTF-8 character at text[i]; returns its length, or 0 when no well-formed one starts there.
-size_t decodeUtf8(std::string_view text, size_t i, char32_t& cp)
-{
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t length;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, minimum = 0x80, cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, minimum = 0x800, cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, minimum = 0x10000, cp = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (length > text.size() - i)
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        unsigned char next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 // Appends the Windows-1252 byte of the text at text[i] and moves past it. A byte that starts no UTF-8
 // character is taken as it stands, so a file saved in Windows-1252 by hand still reads as meant.
 void takeTextByte(std::string_view text, size_t& i, std::string& out)
 {
     unsigned char c = static_cast<unsigned char>(text[i]);
     char32_t cp;
-    size_t length = c < 0x80 ? 0 : decodeUtf8(text, i, cp);
+    size_t length = c < 0x80 ? 0 : DecodeUtf8(text, i, cp);
     if (length == 0) {
         out += static_cast<char>(c);
         ++i;
@@ -95,7 +52,7 @@ std::string escapeKeyName(std::string_view name)
         if (c < 0x20 || c == 0x7F || c == '%' || c == '\\' || isUndefinedWin1252(c))
             out += Format("%%%02X", c);
         else
-            appendUtf8(out, Win1252ToUnicode(c));
+            AppendUtf8(out, Win1252ToUnicode(c));
     }
     return out;
 }
@@ -135,7 +92,7 @@ std::string quote(std::string_view text)
         } else if (c < 0x20 || c == 0x7F || isUndefinedWin1252(c)) {
             out += Format("\\x%02X", c);
         } else {
-            appendUtf8(out, Win1252ToUnicode(c));
+            AppendUtf8(out, Win1252ToUnicode(c));
         }
     }
     out += '"';
@@ -375,7 +332,7 @@ std::string win1252ToUtf8(std::string_view text)
 {
     std::string out;
     for (char c : text)
-        appendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
+        AppendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 

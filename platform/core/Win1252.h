@@ -5,6 +5,17 @@
 // a round trip.
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <string_view>
+
 // The Windows-1252 byte of one character; false when it has none.
 bool CharToWin1252(char32_t ch, char& byte);
 char32_t Win1252ToUnicode(unsigned char byte);
+
+// Appends the UTF-8 form of a code point of the Basic Multilingual Plane.
+void AppendUtf8(std::string& out, char32_t cp);
+// Decodes the multi-byte UTF-8 character at text[i]; returns its length, or 0 when no well-formed one
+// starts there (an ASCII byte included). Overlong forms, surrogates and code points past U+10FFFF
+// are not well-formed.
+size_t DecodeUtf8(std::string_view text, size_t i, char32_t& cp);

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAction>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <csignal>
 #include <deque>
 #include <filesystem>
@@ -602,4 +606,44 @@ TEST(MainWindowFiles, TheRecentFilesKeepNineEntriesEachOnce)
     for (int i = 0; i < mru.Count(); ++i)
         compact.push_back(mru[i]);
     EXPECT_EQ(compact, (std::vector<std::string>{"/a", "/b", "/c", "", "", "", "", "", ""}));
+}
+
+TEST(MainWindowFiles, OpenTakesEveryChosenFileInOrderAndTheCommandsHaveTheirKeys)
+{
+    TWindow w;
+    TDialogAnswers dialogs;
+    const std::string a = w.folder.file("a.js", "var a;");
+    const std::string b = w.folder.file("b.txt", "b");
+    w.form.OpenDialogInitialDir = "/inicio";
+    dialogs.answers = {{a, b}};
+    w.form.mAbrirClick();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    const TFileDialogRequest& asked = dialogs.requests[0];
+    EXPECT_FALSE(asked.Save);
+    EXPECT_EQ(asked.InitialDir, "/inicio");
+    EXPECT_EQ(asked.FilterIndex, 1);
+    EXPECT_EQ(asked.Options & ofAllowMultiSelect, unsigned(ofAllowMultiSelect));
+    EXPECT_EQ(asked.Filter.rfind("Internet|*.htm;*.html;*.shtml|Active Server Pages|*.asp|", 0), 0u);
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.js", "b.txt"}));
+    EXPECT_EQ(w.memo.ActiveParser(), ekText);
+    EXPECT_EQ(w.form.OpenDialogInitialDir, w.folder.path.string());
+    // A cancelled dialog opens nothing.
+    w.form.mAbrirClick();
+    EXPECT_EQ(w.form.DocumentCount(), 2);
+
+    const auto& commands = w.form.FileCommands();
+    EXPECT_EQ(commands.mNuevo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(commands.mAbrir->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    EXPECT_EQ(commands.mActualizar->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(commands.mCerrar->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F4));
+    commands.mNuevo->trigger();
+    EXPECT_EQ(captions(w.form).back(), "Nuevo1");
+    // Reload waits for a document with a file.
+    QMenu* archivo = w.form.menuBar()->findChild<QMenu*>("mArchivo");
+    ASSERT_NE(archivo, nullptr);
+    emit archivo->aboutToShow();
+    EXPECT_FALSE(commands.mActualizar->isEnabled());
+    switchTo(w.form, 0);
+    emit archivo->aboutToShow();
+    EXPECT_TRUE(commands.mActualizar->isEnabled());
 }

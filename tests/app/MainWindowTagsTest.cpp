@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDate>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +21,8 @@
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "editor/CodeMemo.h"
+#include "support/EditorText.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Messages.h"
@@ -26,15 +30,6 @@
 #include "support/TempRegistry.h"
 
 namespace {
-
-std::string textOf(TCodeMemo& memo)
-{
-    std::string text;
-    for (const char c : memo.GetTextStr())
-        if (c != '\n')
-            text += c;
-    return text;
-}
 
 // A window with one empty document, its letter case chosen.
 struct TTagWindow {
@@ -54,7 +49,7 @@ struct TTagWindow {
         memo.SetSelStart(start);
         memo.SetSelLength(length);
     }
-    std::string text() { return textOf(memo); }
+    std::string text() { return EditorText(memo); }
     // A control with the command number `tag`, as a menu item or a button carries it.
     QObject* command(int tag)
     {
@@ -413,4 +408,77 @@ TEST(MainWindowTags, CustomCodeItemsRunFromTheirMenu)
     w.set("k", 0, 1);
     item->trigger();
     EXPECT_EQ(w.text(), "<KBD>k</KBD>");
+}
+
+TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
+{
+    TTagWindow w(4);
+    TempDir dir("tagpick");
+    const std::string page = dir.file("page.htm", "");
+    w.form.AbreArchivo(page, false, ekHTML);
+    w.form.Config().InsertDirs = 2;
+    std::vector<std::string> filters;
+    std::string chosen = (dir.path / "img" / "fondo.gif").string();
+    const TFileDialogHook saved = SetFileDialogHook([&](TFileDialogRequest& request) {
+        filters.push_back(request.Filter);
+        if (chosen.empty())
+            return false;
+        request.FileName = chosen;
+        request.Files = {chosen};
+        return true;
+    });
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(4));
+    EXPECT_EQ(w.text(), " BACKGROUND=\"img/fondo.gif\"");
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(1));
+    EXPECT_EQ(w.text(), " HREF=\"img/fondo.gif\"");
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(2));
+    EXPECT_EQ(w.text(), " SRC=\"img/fondo.gif\"");
+    ASSERT_EQ(filters.size(), 3u);
+    EXPECT_EQ(filters[0].rfind("Im\xE1genes|*.gif;*.jpg;*.bmp;*.png|", 0), 0u);
+    EXPECT_EQ(filters[1], "Todos|*.*");
+    // A cancelled dialog inserts nothing.
+    chosen.clear();
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(3));
+    EXPECT_EQ(w.text(), "");
+    SetFileDialogHook(saved);
+
+    // The date in the configured form, never split over lines.
+    const QLocale locale;
+    const std::string shortDate = ToWin1252(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+    const std::string longDate = ToWin1252(locale.toString(QDate::currentDate(), QLocale::LongFormat));
+    w.form.Config().DateFormat = 3;
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(20));
+    EXPECT_EQ(w.text(), shortDate);
+    w.form.Config().DateFormat = 1;
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(20));
+    EXPECT_EQ(w.text(), longDate);
+    w.form.Config().DateFormat = 2;
+    w.set("", 0, 0);
+    w.form.InsertaTagC(w.command(20));
+    EXPECT_EQ(w.text().rfind(shortDate + ", ", 0), 0u);
+    EXPECT_EQ(w.text().size(), shortDate.size() + 7);
+
+    // A URL scheme goes to whichever control has the focus.
+    w.form.show();
+    w.form.activateWindow();
+    QLineEdit edit(&w.form);
+    edit.show();
+    edit.setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), &edit);
+    QAction scheme("mailto:");
+    scheme.setProperty("Tag", 5);
+    w.form.InsertaTagC(&scheme);
+    EXPECT_EQ(edit.text(), "mailto:");
+    w.set("ab", 1, 0);
+    w.memo.setFocus();
+    QApplication::processEvents();
+    w.form.InsertaTagC(&scheme);
+    EXPECT_EQ(w.text(), "amailto:b");
 }

@@ -7,19 +7,10 @@
 
 #include "app/libKestrimaTags.h"
 #include "editor/CodeMemo.h"
+#include "support/EditorText.h"
 #include "platform/core/Messages.h"
 
 namespace {
-
-// The editor's text with its line breaks as single CRs, as offsets count them.
-std::string textOf(TCodeMemo& memo)
-{
-    std::string text;
-    for (const char c : memo.GetTextStr())
-        if (c != '\n')
-            text += c;
-    return text;
-}
 
 void setText(TCodeMemo& memo, const std::string& text, int selStart, int selLength)
 {
@@ -58,27 +49,27 @@ TEST(InsertTag, WrapsTheSelectionInTheCodesInTheirCase)
     TCodeMemo memo;
     setText(memo, "", 0, 0);
     EXPECT_TRUE(InsertTag(memo, 3, false, false, "<B>", "</B>"));
-    EXPECT_EQ(textOf(memo), "<b></b>");
+    EXPECT_EQ(EditorText(memo), "<b></b>");
     EXPECT_EQ(selectionOf(memo), (TSelection{3, 0}));
 
     setText(memo, "abc", 0, 3);
     EXPECT_TRUE(InsertTag(memo, 0, false, false, "<a href=\"x\">", "</a>"));
-    EXPECT_EQ(textOf(memo), "<A HREF=\"X\">abc</A>");
+    EXPECT_EQ(EditorText(memo), "<A HREF=\"X\">abc</A>");
     EXPECT_EQ(selectionOf(memo), (TSelection{12, 3}));
     EXPECT_EQ(memo.GetSelText(), "abc");
 
     setText(memo, "abc", 0, 3);
     EXPECT_TRUE(InsertTag(memo, 2, false, false, "<a href=\"x\">", "</a>"));
-    EXPECT_EQ(textOf(memo), "<A HREF=\"x\">abc</A>");
+    EXPECT_EQ(EditorText(memo), "<A HREF=\"x\">abc</A>");
     EXPECT_EQ(memo.GetSelText(), "abc");
 
     // Any other mode leaves the codes as they are; the selected text never changes case.
     setText(memo, "aBc", 0, 3);
     EXPECT_TRUE(InsertTag(memo, 4, false, false, "<i>", "</I>"));
-    EXPECT_EQ(textOf(memo), "<i>aBc</I>");
+    EXPECT_EQ(EditorText(memo), "<i>aBc</I>");
     setText(memo, "aBc", 0, 3);
     EXPECT_TRUE(InsertTag(memo, 1, false, false, "<I>", "</I>"));
-    EXPECT_EQ(textOf(memo), "<i>aBc</i>");
+    EXPECT_EQ(EditorText(memo), "<i>aBc</i>");
 }
 
 TEST(InsertTag, SeparateLinesAndIgnoredSelection)
@@ -86,25 +77,25 @@ TEST(InsertTag, SeparateLinesAndIgnoredSelection)
     TCodeMemo memo;
     setText(memo, "xabcx", 1, 3);
     EXPECT_TRUE(InsertTag(memo, 0, false, true, "<DIV>", "</DIV>"));
-    EXPECT_EQ(textOf(memo), "x<DIV>\rabc\r</DIV>x");
+    EXPECT_EQ(EditorText(memo), "x<DIV>\rabc\r</DIV>x");
     EXPECT_EQ(selectionOf(memo), (TSelection{7, 3}));
 
     // Without a selection the caret waits at the start of the empty middle line.
     setText(memo, "", 0, 0);
     EXPECT_TRUE(InsertTag(memo, 0, false, true, "<DIV>", "</DIV>"));
-    EXPECT_EQ(textOf(memo), "<DIV>\r\r</DIV>");
+    EXPECT_EQ(EditorText(memo), "<DIV>\r\r</DIV>");
     EXPECT_EQ(selectionOf(memo), (TSelection{6, 0}));
 
     // Ignoring the selection replaces it by the bare codes.
     setText(memo, "xabcx", 1, 3);
     EXPECT_TRUE(InsertTag(memo, 0, true, false, "<B>", "</B>"));
-    EXPECT_EQ(textOf(memo), "x<B></B>x");
+    EXPECT_EQ(EditorText(memo), "x<B></B>x");
     EXPECT_EQ(selectionOf(memo), (TSelection{4, 0}));
 
     // A selection over lines keeps its lines, each break one character.
     setText(memo, "one\rtwo", 0, 7);
     EXPECT_TRUE(InsertTag(memo, 4, false, false, "<P>", "</P>"));
-    EXPECT_EQ(textOf(memo), "<P>one\rtwo</P>");
+    EXPECT_EQ(EditorText(memo), "<P>one\rtwo</P>");
     EXPECT_EQ(selectionOf(memo), (TSelection{3, 7}));
 }
 
@@ -114,11 +105,11 @@ TEST(InsertTag, EachInsertionIsOneUndoStep)
     setText(memo, "abc def", 4, 3);
     ASSERT_TRUE(InsertTag(memo, 0, false, true, "<DIV>", "</DIV>"));
     ASSERT_TRUE(InsertTag(memo, 0, false, false, "<B>", "</B>"));
-    EXPECT_EQ(textOf(memo), "abc <DIV>\r<B>def</B>\r</DIV>");
+    EXPECT_EQ(EditorText(memo), "abc <DIV>\r<B>def</B>\r</DIV>");
     memo.Perform(EM_UNDO, 0, 0);
-    EXPECT_EQ(textOf(memo), "abc <DIV>\rdef\r</DIV>");
+    EXPECT_EQ(EditorText(memo), "abc <DIV>\rdef\r</DIV>");
     memo.Perform(EM_UNDO, 0, 0);
-    EXPECT_EQ(textOf(memo), "abc def");
+    EXPECT_EQ(EditorText(memo), "abc def");
 }
 
 TEST(InsertTag, MatchesAStringModelOnRandomTextsAndSelections)
@@ -139,7 +130,7 @@ TEST(InsertTag, MatchesAStringModelOnRandomTextsAndSelections)
         const std::string open = random() % 2 ? "<EM>" : " ID=\"";
         const std::string close = random() % 2 ? "</EM>" : "";
         setText(memo, text, start, selected);
-        const std::string model = textOf(memo);
+        const std::string model = EditorText(memo);
         ASSERT_EQ(selectionOf(memo), (TSelection{start, selected})) << round;
         ASSERT_TRUE(InsertTag(memo, 4, ignore, separate, open, close));
 
@@ -147,7 +138,7 @@ TEST(InsertTag, MatchesAStringModelOnRandomTextsAndSelections)
         const std::string lineBreak = separate ? "\r" : "";
         const std::string expected = model.substr(0, start) + open + lineBreak + inner + lineBreak + close +
                                      model.substr(start + selected);
-        EXPECT_EQ(textOf(memo), expected) << round;
+        EXPECT_EQ(EditorText(memo), expected) << round;
         const int innerStart = start + static_cast<int>(open.size() + lineBreak.size());
         EXPECT_EQ(selectionOf(memo), (TSelection{innerStart, static_cast<int>(inner.size())})) << round;
     }
@@ -158,7 +149,7 @@ TEST(InsertTag, AFailedReplacementIsReportedAndTheCaretStillPlaced)
     TFailingMemo memo;
     setText(memo, "abcdef", 2, 0);
     EXPECT_FALSE(InsertTag(memo, 0, false, false, "<B>", "</B>"));
-    EXPECT_EQ(textOf(memo), "abcdef");
+    EXPECT_EQ(EditorText(memo), "abcdef");
     EXPECT_EQ(selectionOf(memo), (TSelection{5, 0}));
 }
 

@@ -222,15 +222,15 @@ TEST(KeyBindings, ConflictingBindingsAreRefusedAndChangeNothing)
     std::vector<uint8_t> before = streamOf(*keys);
 
     EXPECT_EQ(ambiguityMessage(*keys, kCtrlK, 0, ecToggleInsertMode),
-              "Duplicate key sequence definition for\r\n\"Cambiar de modo insertar a sobreescribir\" and "
+              "Definici\xF3""n duplicada de secuencia de teclas para\r\n\"Cambiar de modo insertar a sobreescribir\" y "
               "\"Indentar bloque\"");
     EXPECT_EQ(ambiguityMessage(*keys, kCtrl | 'Y', 'I', ecIndentBlock),
-              "Duplicate key sequence definition for\r\n\"Indentar bloque\" and \"Borrar l\xED""nea\"");
+              "Definici\xF3""n duplicada de secuencia de teclas para\r\n\"Indentar bloque\" y \"Borrar l\xED""nea\"");
     EXPECT_EQ(ambiguityMessage(*keys, VK_UP, 0, ecLineDown),
-              "Duplicate key sequence definition for\r\n\"L\xED""nea abajo\" and \"L\xED""nea arriba\"");
+              "Definici\xF3""n duplicada de secuencia de teclas para\r\n\"L\xED""nea abajo\" y \"L\xED""nea arriba\"");
     // Second strokes lose their modifiers, so Ctrl+K then Shift+U is Ctrl+K then U.
     EXPECT_EQ(ambiguityMessage(*keys, kCtrlK, kShift | 'U', ecPaste),
-              "Duplicate key sequence definition for\r\n\"Pegar desde el portapapeles\" and \"Des-Indentar bloque\"");
+              "Definici\xF3""n duplicada de secuencia de teclas para\r\n\"Pegar desde el portapapeles\" y \"Des-Indentar bloque\"");
     EXPECT_EQ(streamOf(*keys), before);
     EXPECT_THROW(keys->AddKeySequence(VK_UP, 0, ecLineUp), EKeyControllerException);
     EXPECT_EQ(streamOf(*keys), before);
@@ -297,7 +297,7 @@ TEST(KeyBindings, StreamsAreCheckedBeforeTheyAreTaken)
         target.LoadFromStream(twice);
         FAIL() << "a duplicate binding was loaded";
     } catch (const EAmbigiousKeyPair& e) {
-        EXPECT_EQ(e.Message(), "Duplicate key sequence definition for\r\n\"siete\" and \"siete\"");
+        EXPECT_EQ(e.Message(), "Definici\xF3""n duplicada de secuencia de teclas para\r\n\"siete\" y \"siete\"");
     }
     EXPECT_EQ(streamOf(target), before);
     EXPECT_EQ(target.GetActionName(3), "tres");

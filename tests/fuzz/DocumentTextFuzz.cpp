@@ -1,0 +1,48 @@
+// libFuzzer target: a document file's untrusted bytes decoded to editor text and written back.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/core/DocumentText.h"
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+// The text as the editor stores it: each line break one CR.
+std::string stored(std::string_view text)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        result += text[i] == '\n' ? '\r' : text[i];
+    }
+    return result;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::string text;
+    TDocumentFormat format;
+    const TDecodeResult result = DecodeDocument(bytes, text, format);
+    check(result == TDecodeResult::Converted ? format.Utf8 : !format.Utf8 && text == bytes);
+    check(text.size() <= size);
+    const std::string written = EncodeDocument(stored(text), format);
+    // Decoding what was written gives the same text and format: a second save changes nothing.
+    std::string again;
+    TDocumentFormat againFormat;
+    const TDecodeResult second = DecodeDocument(written, again, againFormat);
+    if (result == TDecodeResult::Converted || result == TDecodeResult::Unfitting)
+        check(second == result);
+    check(EncodeDocument(stored(again), againFormat) == written);
+    return 0;
+}
