@@ -223,9 +223,7 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
                 break;
         }
         removeDocument(tracked);
-        FFileTabs->SetTabIndex(tracked < selected ? selected - 1 : selected);
-        current->RestauraEstado(*FCodeMemo);
-        EditorOnChange();
+        showDocumentAt(tracked < selected ? selected - 1 : selected);
         break;
     }
     default:
