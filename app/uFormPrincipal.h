@@ -247,9 +247,6 @@ private:
     void openMostRecentFile();
     // Opens the project of LastProyect; false when its file does not exist.
     bool openLastProject();
-    // Shows tab `index`'s document, saves it through Save As and stores its state back; true when it
-    // was written. The caller selects the tab to show afterwards.
-    bool saveAsAt(int index);
     struct TRecentFiles {
         QMenu* mReabrirMRU = nullptr;
         QAction* MRU[9] = {};
@@ -267,6 +264,11 @@ private:
     void documentsClosed();
     // Brings tab `index`'s document into the editor; with no such tab, the window shows none.
     void showDocumentAt(int index);
+    // Shows tab `index`'s document, saves it through Save As and stores its state back; true when it
+    // was written. The caller selects the tab to show afterwards.
+    bool saveAsAt(int index);
+    // saveAsAt for an untitled document, whose new name then goes on top of the recent files.
+    void saveUntitledAt(int index);
     // Reads the file into the current document (as Loading text does); false when it failed.
     bool loadDocumentText(TEditingFile& file, const std::string& fileName);
     std::string newDocumentCaption() const;

@@ -168,19 +168,6 @@ void TformPrincipal::pmTabsPopup()
     FRecent.mTabInfo->setStatusTip(FromWin1252(target->FileName));
 }
 
-bool TformPrincipal::saveAsAt(int index)
-{
-    TEditingFile* file = EditingFile(index);
-    file->RestauraEstado(*FCodeMemo);
-    file->SearchText = FCodeMemo->SearchText;
-    file->SearchOptions = FCodeMemo->SearchFlags;
-    FFileTabs->SetTabIndex(index);
-    EditorOnChange();
-    const bool saved = mGuardarComoClick();
-    file->GuardaEstado(*FCodeMemo);
-    return saved;
-}
-
 void TformPrincipal::mTabOptionsClick(QObject* Sender)
 {
     const int tracked = FRecent.pmTabs->property("Tag").toInt();
@@ -196,8 +183,8 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
             TScopeGuard painting = lockPainting();
             TBusyCursor busyCursor;
             target->SaveToFile();
-        } else if (saveAsAt(tracked)) {
-            MRUUpdate(true, target->FileName);
+        } else {
+            saveUntitledAt(tracked);
         }
         FFileTabs->SetTabIndex(selected);
         FileTabsChange();
