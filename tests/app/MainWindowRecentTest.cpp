@@ -118,6 +118,21 @@ std::string project(const TempDir& folder, const std::string& name, const std::v
     return write(folder, "sitio.kr", text);
 }
 
+// Three files in tabs, the second one changed, the first one current.
+struct TThreeTabs : TWindow {
+    std::string one = write(folder, "one.htm", "first");
+    std::string two = write(folder, "two.htm", "second");
+    std::string three = write(folder, "three.htm", "third");
+    TThreeTabs()
+    {
+        for (const std::string& name : {one, two, three})
+            form.AbreArchivo(name, false, ekHTML);
+        switchTo(form, 1);
+        type(memo, "changed ");
+        switchTo(form, 0);
+    }
+};
+
 } // namespace
 
 TEST(MainWindowRecent, TheReopenMenuShowsTheClosedFilesNewestFirst)
@@ -210,14 +225,8 @@ TEST(MainWindowRecent, TheFileMenuEnablesReloadAndTheProjectItemsAsItOpens)
 
 TEST(MainWindowRecent, ThePopUpSavesTheTrackedTabWhileTheCurrentOneStaysShown)
 {
-    TWindow w;
-    const std::string one = write(w.folder, "one.htm", "first"), two = write(w.folder, "two.htm", "second"),
-                      three = write(w.folder, "three.htm", "third");
-    for (const std::string& name : {one, two, three})
-        w.form.AbreArchivo(name, false, ekHTML);
-    switchTo(w.form, 1);
-    type(w.memo, "changed ");
-    switchTo(w.form, 0);
+    TThreeTabs w;
+    const std::string &one = w.one, &two = w.two;
 
     TPopupMenu* popup = rightClickTab(w.form, 1);
     EXPECT_EQ(popup->property("Tag").toInt(), 1);
@@ -261,14 +270,8 @@ TEST(MainWindowRecent, ThePopUpSavesTheTrackedTabWhileTheCurrentOneStaysShown)
 
 TEST(MainWindowRecent, ThePopUpClosesTheTrackedTabAndKeepsTheCurrentDocument)
 {
-    TWindow w;
-    const std::string one = write(w.folder, "one.htm", "first"), two = write(w.folder, "two.htm", "second"),
-                      three = write(w.folder, "three.htm", "third");
-    for (const std::string& name : {one, two, three})
-        w.form.AbreArchivo(name, false, ekHTML);
-    switchTo(w.form, 1);
-    type(w.memo, "changed ");
-    switchTo(w.form, 0);
+    TThreeTabs w;
+    const std::string &two = w.two, &three = w.three;
 
     // Cancel leaves the tracked document open and shown.
     TBoxAnswers boxes;
