@@ -152,6 +152,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildStatusBar();
     buildFileTabs();
     buildFileCommands();
+    buildRecentFiles();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
@@ -377,6 +378,7 @@ void TformPrincipal::FormFirstShow()
     for (const std::string& argument : FArguments)
         if (FileExists(argument))
             AbreArchivo(argument, false, TipoDeArchivo(argument));
+    openStartUpDocuments();
     Ocupado = false;
     EditorOnChange();
 }

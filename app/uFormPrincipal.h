@@ -29,6 +29,7 @@ class TReplaceDialog;
 struct TPoint;
 class TEditingFile;
 class TTabSetControl;
+class TPopupMenu;
 class TVSpeedBtnMenu;
 enum TMouseButton : uint8_t;
 
@@ -129,6 +130,31 @@ public:
     bool closeDocuments();
     // Stops the window's painting until the guard goes.
     TScopeGuard lockPainting();
+
+    // ---- recent files, the tab pop-up, start-up documents and the preview file (uFormPrincipalRecent.cpp)
+
+    // The File menu opens: Reload needs a named document, the project items an open project, and the
+    // recent files are shown.
+    void mArchivoClick();
+    // The items of "&Reabrir" show the recent files; an item is visible only with an entry.
+    void MRUDisplay();
+    // Opens the recent file of the sender's Tag (0-8); a vanished one is reported and leaves the list.
+    void MRUAbrir(QObject* Sender);
+    QMenu* mReabrirMRU() const { return FRecent.mReabrirMRU; }
+    QAction* MRUItem(int index) const { return FRecent.MRU[index]; }
+    // The pop-up of the document strip; its "Tag" property is the tab the mouse was last over (-1 none).
+    TPopupMenu* pmTabs() const { return FRecent.pmTabs; }
+    void FileTabsTabTrack(int TabIndex);
+    void pmTabsPopup();
+    // The pop-up's commands by the sender's Tag, on the tracked tab while the current one stays
+    // selected: 0 open in the browser, 1 save, 2 save as, 3 close.
+    void mTabOptionsClick(QObject* Sender);
+    QAction* mTabInfo() const { return FRecent.mTabInfo; }
+    QAction* mTabOption(int Tag) const { return FRecent.TabOptions[Tag]; }
+    // The file a browser should show for the current document, by the setting BrowserMode: none (0),
+    // the text written to "tempHTML.htm" (1) or the saved document (2). False when there is nothing
+    // to show: the save was cancelled or failed, or the preview file could not be written.
+    bool ArchivoPrevio(std::string& FileName);
 
     // The menus that the settings fill: custom codes, utilities and browsers.
     QMenu* mOtrosTags() const { return FmOtrosTags; }
@@ -280,6 +306,20 @@ private:
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
     // button's hint (show or hide) follow.
     void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
+    // Recent files, tab pop-up and start-up documents (uFormPrincipalRecent.cpp).
+    void buildRecentFiles();
+    // The documents of the start-up mode (setting InitialFile), when no argument opened one.
+    void openStartUpDocuments();
+    void openMostRecentFile();
+    // Opens the project of LastProyect; false when its file does not exist.
+    bool openLastProject();
+    struct TRecentFiles {
+        QMenu* mReabrirMRU = nullptr;
+        QAction* MRU[9] = {};
+        TPopupMenu* pmTabs = nullptr;
+        QAction* mTabInfo = nullptr;
+        QAction* TabOptions[4] = {};
+    } FRecent;
     // Documents (uFormPrincipalFiles.cpp).
     void buildFileTabs();
     void buildFileCommands();
@@ -290,6 +330,11 @@ private:
     void documentsClosed();
     // Brings tab `index`'s document into the editor; with no such tab, the window shows none.
     void showDocumentAt(int index);
+    // Shows tab `index`'s document, saves it through Save As and stores its state back; true when it
+    // was written. The caller selects the tab to show afterwards.
+    bool saveAsAt(int index);
+    // saveAsAt for an untitled document, whose new name then goes on top of the recent files.
+    void saveUntitledAt(int index);
     // Reads the file into the current document (as Loading text does); false when it failed.
     bool loadDocumentText(TEditingFile& file, const std::string& fileName);
     std::string newDocumentCaption() const;
