@@ -11,13 +11,9 @@
 #include "app/mwIPos.h"
 #include "platform/core/Classes.h"
 
-namespace {
+#include "FuzzCheck.h"
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 bool wordChar(char c)
 {
