@@ -134,9 +134,14 @@ bool TEditingFile::SaveToFile()
     return true;
 }
 
+std::string TEditingFile::FileBytes(const std::string& text, const TCodigosISO* entities) const
+{
+    return EncodeDocument(entities && !RawBytes ? entities->EncodeText(text) : text, Format);
+}
+
 void TEditingFile::WriteFile(bool makeBackups, const TCodigosISO* entities)
 {
-    const std::string bytes = EncodeDocument(entities && !RawBytes ? entities->EncodeText(Texto) : Texto, Format);
+    const std::string bytes = FileBytes(Texto, entities);
     bool backedUp = false;
     std::string error;
     const bool written = ReplaceFileContents(FileName, bytes, error, [&] {

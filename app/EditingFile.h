@@ -49,6 +49,10 @@ public:
     // EFCreateError with the reason. Guardado is set on success.
     void WriteFile(bool makeBackups, const TCodigosISO* entities);
 
+    // The text as this document's file holds it: characters to codes through `entities` when given
+    // (never for raw bytes), then line breaks and encoding as the file was written.
+    std::string FileBytes(const std::string& text, const TCodigosISO* entities) const;
+
     // Reads a document file into editor text: codes to characters through `entities` when given,
     // UTF-8 converted when it fits Windows-1252. A file that cannot be read raises EFOpenError.
     static TDecodeResult ReadDocument(const std::string& fileName, const TCodigosISO* entities, std::string& text,

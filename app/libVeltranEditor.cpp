@@ -186,7 +186,7 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
         searchFailed();
         return;
     }
-    TRequest request = requestOf(options, replacement);
+    const TRequest request = requestOf(options, replacement);
     const TTextRange selection = startingSelection(editor);
     const std::string text = plainText(editor);
     const TTextFinder finder = finderFor(editor, text, findText, request);

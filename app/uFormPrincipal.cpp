@@ -3,6 +3,7 @@
 
 #include "app/CodigosISO.h"
 #include "app/KestrimaConfig.h"
+#include "app/uFormPrincipalTools.h"
 
 #include <QAction>
 #include <QApplication>
@@ -151,10 +152,12 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildStatusBar();
     buildFileTabs();
     buildFileCommands();
+    buildRecentFiles();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
     placeStatusButtons();
+    CreaHerramientas();
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
     // a language, so the editor takes each one's settings at once.
@@ -183,6 +186,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
+    buildCommands();
     FCodeMemo->setFocus();
 }
 
@@ -374,6 +378,7 @@ void TformPrincipal::FormFirstShow()
     for (const std::string& argument : FArguments)
         if (FileExists(argument))
             AbreArchivo(argument, false, TipoDeArchivo(argument));
+    openStartUpDocuments();
     Ocupado = false;
     EditorOnChange();
 }

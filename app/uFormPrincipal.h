@@ -24,8 +24,12 @@ class TStringList;
 class TCodeMemo;
 class TKrSpeedButton;
 class TCodeMemoParser;
+struct TToolPageControls;
+class TReplaceDialog;
+struct TPoint;
 class TEditingFile;
 class TTabSetControl;
+class TPopupMenu;
 class TVSpeedBtnMenu;
 enum TMouseButton : uint8_t;
 
@@ -127,6 +131,31 @@ public:
     // Stops the window's painting until the guard goes.
     TScopeGuard lockPainting();
 
+    // ---- recent files, the tab pop-up, start-up documents and the preview file (uFormPrincipalRecent.cpp)
+
+    // The File menu opens: Reload needs a named document, the project items an open project, and the
+    // recent files are shown.
+    void mArchivoClick();
+    // The items of "&Reabrir" show the recent files; an item is visible only with an entry.
+    void MRUDisplay();
+    // Opens the recent file of the sender's Tag (0-8); a vanished one is reported and leaves the list.
+    void MRUAbrir(QObject* Sender);
+    QMenu* mReabrirMRU() const { return FRecent.mReabrirMRU; }
+    QAction* MRUItem(int index) const { return FRecent.MRU[index]; }
+    // The pop-up of the document strip; its "Tag" property is the tab the mouse was last over (-1 none).
+    TPopupMenu* pmTabs() const { return FRecent.pmTabs; }
+    void FileTabsTabTrack(int TabIndex);
+    void pmTabsPopup();
+    // The pop-up's commands by the sender's Tag, on the tracked tab while the current one stays
+    // selected: 0 open in the browser, 1 save, 2 save as, 3 close.
+    void mTabOptionsClick(QObject* Sender);
+    QAction* mTabInfo() const { return FRecent.mTabInfo; }
+    QAction* mTabOption(int Tag) const { return FRecent.TabOptions[Tag]; }
+    // The file a browser should show for the current document, by the setting BrowserMode: none (0),
+    // the text written to "tempHTML.htm" (1) or the saved document (2). False when there is nothing
+    // to show: the save was cancelled or failed, or the preview file could not be written.
+    bool ArchivoPrevio(std::string& FileName);
+
     // The menus that the settings fill: custom codes, utilities and browsers.
     QMenu* mOtrosTags() const { return FmOtrosTags; }
     QMenu* mUtilidades() const { return FmUtilidades; }
@@ -135,6 +164,10 @@ public:
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
 
+    // The tool pages above the editor and their controls.
+    TToolPageControls& Herramientas() const { return *FHerramientas; }
+    // Lays the tool pages out for the width of their panel.
+    void PTabsResize();
     // The text tools of the Selection menu on the editor's selection, by the item's Tag (1-11), each one
     // undoable insertion; Tag 8 (mOmite) only toggles its own check mark.
     void proHerramientasTexto(int Tag);
@@ -194,6 +227,54 @@ public:
     std::string OpenDialogInitialDir, OpenDialogFileName;
     std::string SaveDialogInitialDir, SaveDialogFileName;
 
+    // ---- file, edit and view commands (uFormPrincipalCommands.cpp)
+    // The edit commands by their items' Tag: 1 undo, 2 redo, 3 cut, 4 copy, 5 paste, 6 delete the
+    // selection, 7 select all.
+    void proOpcionesEdicion(int Tag);
+    // The Edit, Selection and View menus bring their items in line as they open.
+    void mEdicionClick();
+    void mSeleccionClick();
+    void mVerClick();
+    void mBuscarClick();
+    void mBuscaOtroClick();
+    void mReemplazarClick();
+    void mAjustaTextoClick();
+    void mSoloLecturaClick();
+    void mVerBarraClick();
+    void mVerLateralClick();
+    void mPrepararPaginaClick();
+    void mConfImpresionClick();
+    // Tag 0 prints the whole text, Tag 1 the lines of the selection.
+    void mImprimirClick(int Tag);
+    void mSalirClick();
+    void BorrarAnteriorClick();
+    // The editor's events.
+    void EditorKeyPress(char& Key);
+    void EditorFilesDropped(TStringList& Files, TPoint AtPoint);
+    void CodeMemoDataDrop(uint16_t& SourceTypes);
+    void CodeMemoSearchFail(const std::string& SearchString);
+    // The word characters of the editor: "#", digits, ASCII letters, "_" and the twelve accented
+    // Spanish letters.
+    static bool CharIsInWord(char Ch);
+    // The history menus of the undo and redo buttons, filled as they open.
+    QMenu* UndoPopup() const { return FUndoPopup; }
+    QMenu* RedoPopup() const { return FRedoPopup; }
+    void UndoPopupPopup();
+    void RedoPopupPopup();
+    void DoUndoExecute(QAction* Sender);
+    // The replace dialog, made on first use.
+    TReplaceDialog* ReplaceDialog() const { return FReplaceDialog; }
+    void ReplaceDialogFind();
+    void ReplaceDialogReplace();
+    // The page margins chosen in the page setup, in hundredths of a millimetre (left, top, right,
+    // bottom); zero before the first page setup.
+    struct TPageMargins {
+        int Left = 0, Top = 0, Right = 0, Bottom = 0;
+        // A margin in inches, as the print preview takes it.
+        static double Inches(int hundredthsOfMm) { return hundredthsOfMm / 2540.0; }
+    };
+    const TPageMargins& PageSetupMargins() const { return FPageMargins; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -207,6 +288,10 @@ private:
     void buildTextToolsMenu(QMenu* menu);
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
     void loadSupportFiles();
+    // Builds the tool pages and puts them above the window's middle.
+    void CreaHerramientas();
+    // What a press does on a tool-page control of the given kind; nothing for controls without one.
+    std::function<void(QWidget*, Qt::MouseButton, TShiftState)> pressOf(int kind);
     // The setting DefaultParser as an editor kind.
     int defaultKind() const;
     // Puts the three small buttons into the status bar's first panel, square and as tall as the bar.
@@ -214,6 +299,27 @@ private:
     // Fills the character table and opens every command-line argument that names an existing file;
     // runs once.
     void FormFirstShow();
+    // Makes the items of the file, edit and view commands and hooks the editor's events.
+    void buildCommands();
+    // Fills an undo or redo history menu.
+    void fillHistoryMenu(QMenu* menu, bool redo);
+    // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
+    // button's hint (show or hide) follow.
+    void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
+    // Recent files, tab pop-up and start-up documents (uFormPrincipalRecent.cpp).
+    void buildRecentFiles();
+    // The documents of the start-up mode (setting InitialFile), when no argument opened one.
+    void openStartUpDocuments();
+    void openMostRecentFile();
+    // Opens the project of LastProyect; false when its file does not exist.
+    bool openLastProject();
+    struct TRecentFiles {
+        QMenu* mReabrirMRU = nullptr;
+        QAction* MRU[9] = {};
+        TPopupMenu* pmTabs = nullptr;
+        QAction* mTabInfo = nullptr;
+        QAction* TabOptions[4] = {};
+    } FRecent;
     // Documents (uFormPrincipalFiles.cpp).
     void buildFileTabs();
     void buildFileCommands();
@@ -224,6 +330,11 @@ private:
     void documentsClosed();
     // Brings tab `index`'s document into the editor; with no such tab, the window shows none.
     void showDocumentAt(int index);
+    // Shows tab `index`'s document, saves it through Save As and stores its state back; true when it
+    // was written. The caller selects the tab to show afterwards.
+    bool saveAsAt(int index);
+    // saveAsAt for an untitled document, whose new name then goes on top of the recent files.
+    void saveUntitledAt(int index);
     // Reads the file into the current document (as Loading text does); false when it failed.
     bool loadDocumentText(TEditingFile& file, const std::string& fileName);
     std::string newDocumentCaption() const;
@@ -259,11 +370,16 @@ private:
     TKrSpeedButton* FsbBarra;
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
+    std::unique_ptr<TToolPageControls> FHerramientas;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;
+    QMenu* FUndoPopup = nullptr;
+    QMenu* FRedoPopup = nullptr;
+    TReplaceDialog* FReplaceDialog = nullptr;
+    TPageMargins FPageMargins;
 };
 
 // The running program's main window; nil before it is made and after it is gone.

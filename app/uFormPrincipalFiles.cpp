@@ -143,11 +143,6 @@ void TformPrincipal::buildFileCommands()
         else
             addAction(item.action);
     }
-    if (archivo)
-        connect(archivo, &QMenu::aboutToShow, this, [this] {
-            if (documentsShown())
-                FFileCommands.mActualizar->setEnabled(!ArchivoActual().empty());
-        });
 }
 
 void TformPrincipal::freeDocuments()
@@ -533,6 +528,25 @@ bool TformPrincipal::mGuardarComoClick()
     return true;
 }
 
+bool TformPrincipal::saveAsAt(int index)
+{
+    TEditingFile* file = EditingFile(index);
+    file->RestauraEstado(*FCodeMemo);
+    file->SearchText = FCodeMemo->SearchText;
+    file->SearchOptions = FCodeMemo->SearchFlags;
+    FFileTabs->SetTabIndex(index);
+    EditorOnChange();
+    const bool saved = mGuardarComoClick();
+    file->GuardaEstado(*FCodeMemo);
+    return saved;
+}
+
+void TformPrincipal::saveUntitledAt(int index)
+{
+    if (saveAsAt(index))
+        MRUUpdate(true, EditingFile(index)->FileName);
+}
+
 void TformPrincipal::mGuardarTodoClick()
 {
     TEditingFile* current = CurrentFile();
@@ -552,15 +566,7 @@ void TformPrincipal::mGuardarTodoClick()
             // An untitled document is shown while the user names it.
             painting.reset();
             busyCursor.reset();
-            file->RestauraEstado(*FCodeMemo);
-            file->SearchText = FCodeMemo->SearchText;
-            file->SearchOptions = FCodeMemo->SearchFlags;
-            FFileTabs->SetTabIndex(i);
-            EditorOnChange();
-            mGuardarComoClick();
-            if (!file->FileName.empty())
-                MRUUpdate(true, file->FileName);
-            file->GuardaEstado(*FCodeMemo);
+            saveUntitledAt(i);
             painting = std::make_unique<TScopeGuard>(lockPainting());
             busyCursor = std::make_unique<TBusyCursor>();
         }

@@ -60,6 +60,23 @@ std::vector<ButtonSpec> buttonsOf(unsigned flags)
     }
 }
 
+// The system's boxes break lines at CR, LF or CR LF; a Qt label breaks only at LF.
+std::string withLineFeeds(const std::string& text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            result += text[i];
+            continue;
+        }
+        result += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return result;
+}
+
 int showBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags,
             const TPoint* topLeft)
 {
@@ -68,7 +85,7 @@ int showBox(QWidget* owner, const std::string& text, const std::string& caption,
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setIcon(iconOf(flags));
     box.setWindowTitle(caption.empty() ? QApplication::applicationName() : FromWin1252(caption));
-    box.setText(FromWin1252(text));
+    box.setText(FromWin1252(withLineFeeds(text)));
     const std::vector<ButtonSpec> specs = buttonsOf(flags);
     std::vector<QPushButton*> buttons;
     for (const ButtonSpec& spec : specs)

@@ -236,6 +236,14 @@ std::string ExtractFileName(std::string_view path)
     return std::string(path.substr(i));
 }
 
+std::string ExtractFilePath(std::string_view path)
+{
+    size_t i = path.size();
+    while (i > 0 && !IsPathDelimiter(path[i - 1]))
+        --i;
+    return std::string(path.substr(0, i));
+}
+
 std::string ExtractFileExt(std::string_view path)
 {
     std::string name = ExtractFileName(path);

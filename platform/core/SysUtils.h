@@ -50,6 +50,8 @@ bool CompareMem(const void* a, const void* b, int length);
 bool IsPathDelimiter(char c);
 // The part of a path after its last separator.
 std::string ExtractFileName(std::string_view path);
+// The part of a path up to and including its last separator ("" when it has none).
+std::string ExtractFilePath(std::string_view path);
 // The extension of a path's file name from its last "." on ("" when the name has none).
 std::string ExtractFileExt(std::string_view path);
 // The path as the file system takes it: each "\" becomes "/".

@@ -42,6 +42,8 @@ struct TTagWindow {
     {
         form.Config().InsCaseMode = caseMode;
         form.AbreArchivo("", false, ekHTML);
+        // The commands read the record as the tests set it, not the tool pages' controls.
+        form.SetToolPageLink(nullptr);
     }
     void set(const std::string& text, int start = 0, int length = 0)
     {

@@ -443,6 +443,8 @@ TEST(MainWindowFrame, TheStatusBarHasFivePanelsAndShowsHints)
 {
     TempRegistry registry("app");
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("Utilities", "Validar", "/usr/bin/tidy --check");
+    // No document, so that the panels keep the texts they start with.
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "InitialFile", 0);
     TformPrincipal form;
     form.show();
     EXPECT_EQ(form.Panel(1)->text(), "1 : 1");

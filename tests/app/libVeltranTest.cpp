@@ -6,17 +6,16 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QVBoxLayout>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <thread>
 #include <vector>
 
 #include "editor/CodeMemo.h"
 #include "platform/FindDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
+#include "support/RandomText.h"
 
 #include <unistd.h>
 
@@ -78,12 +77,7 @@ TEST(TextFinder, AgreesWithAModelBothWays)
 {
     std::mt19937 random(4848);
     const std::string alphabet = "aAbB \r,\xE1\xC1";
-    auto make = [&](size_t length) {
-        std::string s;
-        for (size_t i = 0; i < length; ++i)
-            s += alphabet[random() % alphabet.size()];
-        return s;
-    };
+    auto make = [&](size_t length) { return RandomText(random, alphabet, length); };
     for (int round = 0; round < 3000; ++round) {
         const std::string text = make(random() % 40);
         const std::string pattern = make(1 + random() % 3);

@@ -6,6 +6,8 @@
 #include <random>
 #include <string>
 
+#include "support/RandomText.h"
+
 TEST(IPos, FoldsOnlyAToZThroughItsTable)
 {
     const auto& table = IPosFoldTable();
@@ -26,12 +28,7 @@ TEST(IPos, AgreesWithAFindOverFoldedCopies)
 {
     std::mt19937 random(48);
     const std::string alphabet = "aAbB<>\xE1\xC1 ";
-    auto make = [&](size_t length) {
-        std::string s;
-        for (size_t i = 0; i < length; ++i)
-            s += alphabet[random() % alphabet.size()];
-        return s;
-    };
+    auto make = [&](size_t length) { return RandomText(random, alphabet, length); };
     auto fold = [](std::string s) {
         for (char& c : s)
             if (c >= 'A' && c <= 'Z')

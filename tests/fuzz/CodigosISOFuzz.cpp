@@ -7,13 +7,9 @@
 
 #include "app/CodigosISO.h"
 
-namespace {
+#include "FuzzCheck.h"
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 // The table's effect as its entries are written: each one in turn, over the whole text.
 std::optional<std::string> entryByEntry(const TCodigosISO& table, std::string text)

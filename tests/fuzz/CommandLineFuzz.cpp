@@ -8,13 +8,9 @@
 #include "components/core/StrUtils.h"
 #include "components/core/xProcs.h"
 
-namespace {
+#include "FuzzCheck.h"
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 std::vector<std::string> parametersOf(const char* line)
 {

@@ -6,13 +6,9 @@
 
 #include "platform/core/DocumentText.h"
 
-namespace {
+#include "FuzzCheck.h"
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 // The text as the editor stores it: each line break one CR.
 std::string stored(std::string_view text)

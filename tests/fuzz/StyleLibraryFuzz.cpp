@@ -9,13 +9,9 @@
 #include "app/CssRule.h"
 #include "app/libCSS.h"
 
-namespace {
+#include "FuzzCheck.h"
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 bool trimmed(const std::string& s)
 {

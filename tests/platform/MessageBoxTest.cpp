@@ -1,4 +1,4 @@
-// Message boxes: Spanish buttons, the icon of each kind, the answer of each button, exceptions shown.
+// Message boxes: Spanish buttons, the icon of each kind, the answer of each button, exceptions shown; the alert sound.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -90,6 +90,13 @@ TEST(MessageBox, ButtonsSpeakSpanishAndAnswerWithTheirIds)
     }
 }
 
+TEST(MessageBox, LinesBreakAtCarriageReturnsAsWellAsLineFeeds)
+{
+    Seen seen = whileShown([] { MessageBox(nullptr, "uno\rdos\r\ntres\ncuatro\r", {}, MB_OK); }, 0);
+    ASSERT_TRUE(seen.Shown);
+    EXPECT_EQ(seen.Text, "uno\ndos\ntres\ncuatro\n");
+}
+
 TEST(MessageBox, AnExceptionIsShownAsAnErrorAndAnAbortNotAtAll)
 {
     Seen seen = whileShown(
@@ -151,4 +158,18 @@ TEST(MessageBox, AHookAnswersInsteadOfTheBoxAndABoxGoesWhereItIsPut)
     });
     EXPECT_EQ(MessageBox(nullptr, "Texto", "", MB_OKCANCEL, TPoint{40, 30}), IDCANCEL);
     EXPECT_EQ(at, QPoint(40, 30));
+}
+
+TEST(MessageBox, ABeepGoesToTheHookWhileOneIsSet)
+{
+    std::vector<unsigned> heard;
+    TMessageBeepHook old = SetMessageBeepHook([&](unsigned type) { heard.push_back(type); });
+    MessageBeep(MB_ICONEXCLAMATION);
+    MessageBeep(MB_OK);
+    TMessageBeepHook mine = SetMessageBeepHook(std::move(old));
+    EXPECT_EQ(heard, (std::vector<unsigned>{MB_ICONWARNING, MB_OK}));
+    EXPECT_TRUE(static_cast<bool>(mine));
+    // Without a hook the system sounds; nothing is heard here any more.
+    MessageBeep(MB_OK);
+    EXPECT_EQ(heard.size(), 2u);
 }

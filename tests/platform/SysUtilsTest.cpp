@@ -65,6 +65,12 @@ TEST(SysUtils, BothSlashesSeparateFolders)
     EXPECT_EQ(ExtractFileName("C:\\web\\sitio/index.htm"), "index.htm");
     EXPECT_EQ(ExtractFileName("dir/"), "");
     EXPECT_EQ(ExtractFileName("nombre"), "nombre");
+    // A path is its folder part followed by its name part.
+    for (const char* path : {"C:\\web\\sitio/index.htm", "dir/", "nombre", "/", "", "/a/b\\"})
+        EXPECT_EQ(ExtractFilePath(path) + ExtractFileName(path), path);
+    EXPECT_EQ(ExtractFilePath("C:\\web\\site"), "C:\\web\\");
+    EXPECT_EQ(ExtractFilePath("/home/ana/page.htm"), "/home/ana/");
+    EXPECT_EQ(ExtractFilePath("nombre"), "");
     EXPECT_EQ(ExtractFileExt("a.b\\c.html.htm"), ".htm");
     EXPECT_EQ(ExtractFileExt("a.b\\c"), "");
     EXPECT_EQ(ExtractFileExt("x."), ".");

@@ -1,0 +1,499 @@
+// The main window's file, edit and view commands: their items, the editor events the window answers, the undo history menus, find, replace and printing.
+#include "app/uFormPrincipal.h"
+
+#include "app/KestrimaConfig.h"
+#include "app/libVeltran.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "components/KrCtrls.h"
+#include "editor/CodeMemo.h"
+#include "editor/Painter.h"
+#include "editor/model/KeyBindings.h"
+#include "editor/model/Undo.h"
+#include "platform/Cursors.h"
+#include "platform/FindDialog.h"
+#include "platform/HandlerCall.h"
+#include "platform/MessageBox.h"
+#include "platform/core/ScopeGuard.h"
+#include "platform/core/SysUtils.h"
+#include "platform/Win1252Qt.h"
+
+namespace {
+
+constexpr int kCaptionDeshacer = 4750; // then Rehacer, Cortar, Copiar, Pegar, Borrar, Seleccionar todo
+constexpr int kCaptionBuscar = 4757;
+constexpr int kCaptionBuscaOtro = 4758;
+constexpr int kCaptionReemplazar = 4759;
+constexpr int kCaptionAjustaTexto = 4760;
+constexpr int kCaptionSoloLectura = 4761;
+constexpr int kCaptionVerBarra = 4762;
+constexpr int kCaptionVerLateral = 4763;
+constexpr int kCaptionPrepararPagina = 4764;
+constexpr int kCaptionConfImpresion = 4765;
+constexpr int kCaptionImprimir = 4766;
+constexpr int kCaptionImprimirSel = 4767;
+constexpr int kCaptionSalir = 4768;
+constexpr int kCaptionBorrarAnterior = 4769;
+constexpr int kShowToolBar = 4770;
+constexpr int kShowSidePanel = 4771;
+constexpr int kHideToolBar = 4460;
+constexpr int kHideSidePanel = 4461;
+constexpr int kCannotFind = 4772;
+constexpr int kSearchAgain = 4773;
+constexpr int kNothingToUndo = 4785;
+constexpr int kNothingToRedo = 4786;
+
+// The history menus name a group by its kind; kinds without a name of their own are "Operación".
+int groupCaption(int kind)
+{
+    switch (kind) {
+    case ugMoveText: return 4774;
+    case ugTyping: return 4775;
+    case ugDelete:
+    case ugDeleteWord: return 4776;
+    case ugPaste: return 4777;
+    case ugCut: return 4778;
+    case ugTemplate: return 4779;
+    case ugIndent: return 4780;
+    case ugUnindent: return 4781;
+    case ugReplaceAll: return 4782;
+    case ugInsertText: return 4783;
+    default: return 4784;
+    }
+}
+
+// The opening characters of the quick pairs and the partner each one gets.
+char quickPartner(char opening)
+{
+    switch (static_cast<unsigned char>(opening)) {
+    case '"': return '"';
+    case '(': return ')';
+    case '<': return '>';
+    case '[': return ']';
+    case '{': return '}';
+    case 0xA1: return '!';
+    case 0xBF: return '?';
+    default: return '\0';
+    }
+}
+
+QString caption(int id)
+{
+    return FromWin1252(LoadResString(id));
+}
+
+} // namespace
+
+void TformPrincipal::buildCommands()
+{
+    QMenu* mArchivo = menuBar()->findChild<QMenu*>("mArchivo");
+    QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
+    QMenu* mVer = menuBar()->findChild<QMenu*>("mVer");
+    QMenu* mSeleccion = menuBar()->findChild<QMenu*>("mSeleccion");
+
+    // Every item runs its handler through CallHandler: an exception is shown, never passed into Qt.
+    auto item = [this](QMenu* menu, const char* name, int captionId, const QKeySequence& keys,
+                       std::function<void()> handler) {
+        auto* action = new QAction(caption(captionId), this);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] { CallHandler(this, handler); });
+        menu->addAction(action);
+        return action;
+    };
+
+    const char* editNames[] = {"mDeshacer", "mRehacer", "mCortar", "mCopiar", "mPegar", "mBorrar", "mSeleccionaTodo"};
+    const QKeySequence editKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                     QKeySequence(Qt::CTRL | Qt::Key_X),
+                                     QKeySequence(Qt::CTRL | Qt::Key_C),
+                                     QKeySequence(Qt::CTRL | Qt::Key_V),
+                                     QKeySequence(),
+                                     QKeySequence(Qt::CTRL | Qt::Key_E)};
+    for (int tag = 1; tag <= 7; ++tag) {
+        QAction* action = item(mEdicion, editNames[tag - 1], kCaptionDeshacer + tag - 1, editKeys[tag - 1],
+                               [this, tag] { proOpcionesEdicion(tag); });
+        action->setData(tag);
+        if (tag == 2 || tag == 6)
+            mEdicion->addSeparator();
+    }
+    mEdicion->addSeparator();
+    item(mEdicion, "mBuscar", kCaptionBuscar, QKeySequence(Qt::CTRL | Qt::Key_B), [this] { mBuscarClick(); });
+    item(mEdicion, "mBuscaOtro", kCaptionBuscaOtro, QKeySequence(Qt::Key_F3), [this] { mBuscaOtroClick(); });
+    item(mEdicion, "mReemplazar", kCaptionReemplazar, QKeySequence(Qt::CTRL | Qt::Key_R),
+         [this] { mReemplazarClick(); });
+    mEdicion->addSeparator();
+    item(mEdicion, "mSoloLectura", kCaptionSoloLectura, {}, [this] { mSoloLecturaClick(); })->setCheckable(true);
+    connect(mEdicion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mEdicionClick(); }); });
+
+    item(mVer, "mVerBarra", kCaptionVerBarra, QKeySequence(Qt::Key_F9), [this] { mVerBarraClick(); })
+        ->setCheckable(true);
+    item(mVer, "mVerLateral", kCaptionVerLateral, QKeySequence(Qt::Key_F10), [this] { mVerLateralClick(); })
+        ->setCheckable(true);
+    mVer->addSeparator();
+    item(mVer, "mAjustaTexto", kCaptionAjustaTexto, {}, [this] { mAjustaTextoClick(); })->setCheckable(true);
+    connect(mVer, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mVerClick(); }); });
+    connect(mSeleccion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mSeleccionClick(); }); });
+
+    mArchivo->addSeparator();
+    item(mArchivo, "mPrepararPagina", kCaptionPrepararPagina, {}, [this] { mPrepararPaginaClick(); });
+    item(mArchivo, "mConfImpresion", kCaptionConfImpresion, {}, [this] { mConfImpresionClick(); });
+    item(mArchivo, "mImprimir", kCaptionImprimir, {}, [this] { mImprimirClick(0); })->setData(0);
+    item(mArchivo, "mImprimirSel", kCaptionImprimirSel, {}, [this] { mImprimirClick(1); })->setData(1);
+    mArchivo->addSeparator();
+    item(mArchivo, "mSalir", kCaptionSalir, {}, [this] { mSalirClick(); });
+
+    // The hidden menu only carries keys: its items act through their shortcuts.
+    auto* mDesarrollo = new QMenu(this);
+    mDesarrollo->setObjectName("mDesarrollo");
+    QAction* borrarAnterior = item(mDesarrollo, "BorrarAnterior", kCaptionBorrarAnterior,
+                                   QKeySequence(Qt::CTRL | Qt::Key_Backspace), [this] { BorrarAnteriorClick(); });
+    addAction(borrarAnterior);
+
+    FUndoPopup = new QMenu(this);
+    FUndoPopup->setObjectName("UndoPopup");
+    connect(FUndoPopup, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { UndoPopupPopup(); }); });
+    FRedoPopup = new QMenu(this);
+    FRedoPopup->setObjectName("RedoPopup");
+    connect(FRedoPopup, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { RedoPopupPopup(); }); });
+
+    FsbBarra->OnClick = [this](TKrSpeedButton*) { mVerBarraClick(); };
+    FsbLateral->OnClick = [this](TKrSpeedButton*) { mVerLateralClick(); };
+
+    FCodeMemo->fn_CharIsInWord = &TformPrincipal::CharIsInWord;
+    FCodeMemo->fn_CharStartsWord = &TformPrincipal::CharIsInWord;
+    FCodeMemo->OnKeyPress = [this](TCustomCodeMemo*, char& key) { EditorKeyPress(key); };
+    FCodeMemo->OnFilesDropped = [this](TCustomCodeMemo*, TStringList& files, TPoint at) {
+        EditorFilesDropped(files, at);
+    };
+    FCodeMemo->OnDataDrop = [this](TCustomCodeMemo*, TSourceTypes& types) { CodeMemoDataDrop(types); };
+    FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
+}
+
+// ---------------------------------------------------------------- the Edit menu
+
+void TformPrincipal::proOpcionesEdicion(int Tag)
+{
+    if (!documentsShown())
+        return;
+    switch (Tag) {
+    case 1: EditUndo(); break;
+    case 2: FCodeMemo->Perform(SMM_REDO, 0, 0); break;
+    case 3: EditCut(); break;
+    case 4: EditCopy(); break;
+    case 5: EditPaste(); break;
+    case 6: FCodeMemo->SetSelText(""); break;
+    case 7: EditSelectAll(); break;
+    default: break;
+    }
+}
+
+void TformPrincipal::mEdicionClick()
+{
+    if (focusWidget() != FCodeMemo)
+        return;
+    const bool selected = FCodeMemo->GetSelLength() > 0;
+    const bool readOnly = FCodeMemo->ReadOnly();
+    // The speed bar's rules: cutting and deleting need a selection and a writable text.
+    const bool canCut = selected && !readOnly;
+    auto enable = [this](const char* name, bool on) {
+        if (auto* action = findChild<QAction*>(name))
+            action->setEnabled(on);
+    };
+    enable("mCortar", canCut);
+    enable("mCopiar", selected);
+    enable("mPegar", FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0 && !readOnly);
+    enable("mBorrar", canCut);
+    enable("mSangrar", canCut);
+    enable("mNoSangrar", canCut);
+    enable("mDeshacer", FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0);
+    enable("mRehacer", FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0);
+}
+
+void TformPrincipal::mSeleccionClick()
+{
+    const bool selected = FCodeMemo->GetSelLength() > 0;
+    for (const char* name : {"mOrdenaUp", "mOrdenaDown", "mCodifica", "mCodificaTag", "mTraduce", "mMayusculas",
+                             "mMinusculas"})
+        if (auto* action = findChild<QAction*>(name))
+            action->setEnabled(selected);
+}
+
+void TformPrincipal::mSoloLecturaClick()
+{
+    // The click has toggled the check mark; the editor follows it.
+    auto* action = findChild<QAction*>("mSoloLectura");
+    FCodeMemo->SetReadOnly(action->isChecked());
+    EditorOnChange();
+}
+
+void TformPrincipal::mAjustaTextoClick()
+{
+    if (!documentsShown())
+        return;
+    FCodeMemo->SetWordWrap(!FCodeMemo->WordWrap());
+    findChild<QAction*>("mAjustaTexto")->setChecked(FCodeMemo->WordWrap());
+}
+
+void TformPrincipal::BorrarAnteriorClick()
+{
+    if (FCodeMemo->hasFocus())
+        FCodeMemo->ExecuteCommand(ecDeleteLastWord, 1, false);
+}
+
+// ---------------------------------------------------------------- the View menu
+
+void TformPrincipal::mVerClick()
+{
+    for (auto [item, panel] : {std::pair{"mVerBarra", "PHerramientas"}, std::pair{"mVerLateral", "pLateral"}}) {
+        auto* action = findChild<QAction*>(item);
+        auto* widget = findChild<QWidget*>(panel);
+        action->setChecked(widget && !widget->isHidden());
+    }
+}
+
+void TformPrincipal::mVerBarraClick()
+{
+    togglePanel("PHerramientas", "mVerBarra", FsbBarra, kShowToolBar, kHideToolBar);
+}
+
+void TformPrincipal::mVerLateralClick()
+{
+    togglePanel("pLateral", "mVerLateral", FsbLateral, kShowSidePanel, kHideSidePanel);
+}
+
+void TformPrincipal::togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint,
+                                 int hideHint)
+{
+    auto* panel = findChild<QWidget*>(panelName);
+    if (!panel)
+        return;
+    panel->setVisible(panel->isHidden());
+    findChild<QAction*>(itemName)->setChecked(!panel->isHidden());
+    button->SetHint(LoadResString(panel->isHidden() ? showHint : hideHint));
+}
+
+// ---------------------------------------------------------------- find and replace
+
+void TformPrincipal::mBuscarClick()
+{
+    if (!documentsShown())
+        return;
+    FCodeMemo->Perform(SMM_FIND, 0, 0);
+}
+
+void TformPrincipal::mBuscaOtroClick()
+{
+    if (!documentsShown())
+        return;
+    if (TextoBuscado.empty())
+        TextoBuscado = FCodeMemo->SearchText;
+    if (TextoBuscado.empty())
+        return;
+    FCodeMemo->SearchFlags = OpcionesBusqueda | smsDirect;
+    // The editor selects its own match: a regular expression's match is rarely as long as its pattern.
+    int position = 0;
+    FCodeMemo->FindNext(position);
+}
+
+void TformPrincipal::CodeMemoSearchFail(const std::string& SearchString)
+{
+    const std::string text =
+        LoadResString(kCannotFind) + "\"" + SearchString + "\"." + "\r" + LoadResString(kSearchAgain);
+    if (MessageBox(this, text, {}, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        TSelectionRange start{0, 0};
+        FCodeMemo->PerformSelection(SMM_SET, start);
+    }
+}
+
+// ---------------------------------------------------------------- the editor's events
+
+bool TformPrincipal::CharIsInWord(char Ch)
+{
+    const auto code = static_cast<unsigned char>(Ch);
+    switch (code) {
+    case '#':
+    case '_':
+    case 0xC1: case 0xC9: case 0xCD: case 0xD1: case 0xD3: case 0xDA:
+    case 0xE1: case 0xE9: case 0xED: case 0xF1: case 0xF3: case 0xFA:
+        return true;
+    default:
+        return (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
+    }
+}
+
+void TformPrincipal::CodeMemoDataDrop(uint16_t& SourceTypes)
+{
+    if (SourceTypes & stHTML) {
+        SourceTypes &= static_cast<TSourceTypes>(~stNoFilter);
+        // Text comes first when a paste offers both, HTML first in a drop: the one not wanted goes.
+        if (FConfig->InsHtmlData)
+            SourceTypes = static_cast<TSourceTypes>((SourceTypes & ~(stCFText | stUnicodeText)) | stFragment);
+        else
+            SourceTypes = static_cast<TSourceTypes>((SourceTypes & ~stHTML) | stCFText);
+    } else if (SourceTypes & stFiles) {
+        SourceTypes = static_cast<TSourceTypes>((SourceTypes & ~stNoFilter) | stProcessFiles);
+    }
+}
+
+// ---------------------------------------------------------------- the undo and redo history menus
+
+void TformPrincipal::fillHistoryMenu(QMenu* menu, bool redo)
+{
+    menu->clear();
+    TUndoStack* stack = FCodeMemo->UndoStack();
+    if (stack) {
+        intptr_t value = 0;
+        stack->Query(uqStartWalk, value);
+        intptr_t kind = 0;
+        while (stack->Query(redo ? uqCanRedo : uqCanUndo, kind) == 1) {
+            // Keystrokes and deletions come one group each: their runs read as one step.
+            const bool merge = kind == ugTyping || kind == ugDelete;
+            const int request = (redo ? uqNextGroup : uqPreviousGroup) | (merge ? uqMerge : 0);
+            intptr_t entry = 0;
+            if (stack->Query(request, entry) == uqNothing)
+                break;
+            auto* action = menu->addAction(caption(groupCaption(static_cast<int>(kind))));
+            action->setData(QVariant::fromValue<qlonglong>(entry));
+            connect(action, &QAction::triggered, this,
+                    [this, action] { CallHandler(this, [this, action] { DoUndoExecute(action); }); });
+        }
+    }
+    if (menu->isEmpty())
+        menu->addAction(caption(redo ? kNothingToRedo : kNothingToUndo));
+}
+
+void TformPrincipal::UndoPopupPopup()
+{
+    fillHistoryMenu(FUndoPopup, false);
+}
+
+void TformPrincipal::RedoPopupPopup()
+{
+    fillHistoryMenu(FRedoPopup, true);
+}
+
+void TformPrincipal::DoUndoExecute(QAction* Sender)
+{
+    TUndoStack* stack = FCodeMemo->UndoStack();
+    if (!stack || !Sender || !Sender->data().isValid())
+        return;
+    stack->UndoRedoTo(static_cast<intptr_t>(Sender->data().toLongLong()), FCodeMemo->UndoRecorder());
+}
+
+// ---------------------------------------------------------------- printing and leaving
+
+void TformPrincipal::mPrepararPaginaClick()
+{
+    QPrinter& printer = Printer();
+    QPageSetupDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
+    FPageMargins.Left = qRound(margins.left() * 100);
+    FPageMargins.Top = qRound(margins.top() * 100);
+    FPageMargins.Right = qRound(margins.right() * 100);
+    FPageMargins.Bottom = qRound(margins.bottom() * 100);
+}
+
+void TformPrincipal::mConfImpresionClick()
+{
+    QPrintDialog dialog(&Printer(), this);
+    // Only the printer is chosen here; what to print is the Print items' business.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    dialog.exec();
+}
+
+void TformPrincipal::mImprimirClick(int Tag)
+{
+    if (!documentsShown())
+        return;
+    if (Tag == 1)
+        FCodeMemo->PrintSelection();
+    else
+        FCodeMemo->Print();
+}
+
+void TformPrincipal::mSalirClick()
+{
+    close();
+}
+
+// ---------------------------------------------------------------- the replace dialog
+
+void TformPrincipal::mReemplazarClick()
+{
+    if (!documentsShown())
+        return;
+    if (!FReplaceDialog) {
+        FReplaceDialog = new TReplaceDialog(this);
+        FReplaceDialog->setObjectName("ReplaceDialog");
+        FReplaceDialog->OnFind = [this](TFindDialog*) { CallHandler(this, [this] { ReplaceDialogFind(); }); };
+        FReplaceDialog->OnReplace = [this](TReplaceDialog*) { CallHandler(this, [this] { ReplaceDialogReplace(); }); };
+    }
+    FReplaceDialog->Execute();
+}
+
+void TformPrincipal::ReplaceDialogFind()
+{
+    const std::string findText = FReplaceDialog->FindText();
+    // Only a search: a selected match stays as it is.
+    if (!findText.empty())
+        FindReplaceText(*FCodeMemo, FReplaceDialog->Options() | frFindNext, findText, {});
+    activateWindow();
+}
+
+void TformPrincipal::ReplaceDialogReplace()
+{
+    const std::string findText = FReplaceDialog->FindText();
+    if (!findText.empty()) {
+        const TFindOptions options = FReplaceDialog->Options();
+        const std::string replacement = FReplaceDialog->ReplaceText();
+        if (options & frReplaceAll) {
+            TBusyCursor busy;
+            FCodeMemo->Lines().BeginUpdate();
+            TScopeGuard update([this] { FCodeMemo->Lines().EndUpdate(); });
+            ReplaceAllText(*FCodeMemo, options, findText, replacement);
+        } else {
+            FindReplaceText(*FCodeMemo, options, findText, replacement);
+        }
+    }
+    activateWindow();
+}
+
+void TformPrincipal::EditorKeyPress(char& Key)
+{
+    const char partner = quickPartner(Key);
+    if (!FConfig->QuickTag || !partner || FCodeMemo->ReadOnly())
+        return;
+    const char opening = Key;
+    Key = 0;
+    InsertaCodigo(0, 0, std::string(1, opening), std::string(1, partner));
+}
+
+void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
+{
+    // The codes go where the files were dropped, as one insertion; the editor inserts nothing more.
+    std::string codes;
+    for (int i = 0; i < Files.Count(); ++i)
+        codes += "\r" + CodigoDeArchivo(Files[i]);
+    Files.Clear();
+    FCodeMemo->setFocus();
+    if (codes.empty() || FCodeMemo->ReadOnly())
+        return;
+    const int at = FCodeMemo->OffsetFromPoint(AtPoint);
+    if (at < 0)
+        return;
+    TSelectionRange dropPoint{at, at};
+    FCodeMemo->PerformSelection(SMM_SET, dropPoint);
+    FCodeMemo->PerformText(SMM_INSERTTEXT, 0, codes.c_str());
+}

@@ -1,0 +1,184 @@
+// The tool pages above the editor: the controls of each page, the press of their insert buttons and the layout that follows the pages' width.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ToolPageValues.h"
+#include "platform/core/Graphics.h"
+#include "platform/core/Messages.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPaintEvent;
+class TChkEdit;
+class TPageSetControl;
+class TSpeedButton;
+class TSpinButton;
+class TTabSetSheet;
+class TVSpeedBtnMenu;
+
+// What an insert button does when it is pressed: the button, the mouse button and the keys held. A
+// button activated from the keyboard is pressed with the left button and no keys.
+using TToolPress = std::function<void(QWidget* Sender, Qt::MouseButton Button, TShiftState Shift)>;
+
+// A panel that shows a colour, such as the colour the colour buttons insert.
+class TColorPanel : public QWidget {
+public:
+    explicit TColorPanel(QWidget* parent = nullptr);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TColor FColor = 0; // black
+};
+
+// An edit with a spin button beside it that steps the number in the edit within a range.
+class TUpDownEdit {
+public:
+    TUpDownEdit(QLineEdit* edit, TSpinButton* spin, int min, int max);
+    // The edit's number held within the range; the minimum when the text is no number.
+    int Position() const;
+    void SetPosition(int value);
+    QLineEdit* Edit() const { return FEdit; }
+    TSpinButton* Spin() const { return FSpin; }
+
+private:
+    QLineEdit* FEdit;
+    TSpinButton* FSpin;
+    int FMin;
+    int FMax;
+};
+
+// Presses of the insert buttons: a mouse button going down (with the keys held) or Space and Enter
+// while a button has the focus. Every button the filter watches carries its own press handler.
+class TToolPressFilter : public QObject {
+public:
+    explicit TToolPressFilter(QObject* parent) : QObject(parent) {}
+    // The handler runs on each press of `button`, before the button's own handling of the press
+    // (so a drop-down button's menu opens after the handler has seen the keys).
+    void Watch(QWidget* button, TToolPress handler);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// The controls of the tool pages, owned by the widgets they sit in.
+struct TToolPageControls {
+    QWidget* PHerramientas = nullptr;
+    QWidget* PTabs = nullptr;
+    TPageSetControl* pcSuperior = nullptr;
+    // In page order.
+    std::vector<TTabSetSheet*> Sheets;
+    TTabSetSheet* tsDocumento = nullptr;
+    TTabSetSheet* tsTexto = nullptr;
+    TTabSetSheet* tsParrafos = nullptr;
+    TTabSetSheet* tsListas = nullptr;
+    TTabSetSheet* tsTablas = nullptr;
+    TTabSetSheet* tsEnlaces = nullptr;
+    TTabSetSheet* tsScripts = nullptr;
+    TTabSetSheet* tsSonido = nullptr;
+
+    // Fonts.
+    TVSpeedBtnMenu* SbTamanoFuente = nullptr;
+    QComboBox* CbFuente = nullptr;
+    TSpeedButton* SbFuente = nullptr;
+    TSpeedButton* SbColorFuente = nullptr;
+    TColorPanel* PColorFuente = nullptr;
+    QFrame* bevelAtributos1 = nullptr;
+    TSpeedButton* sbFont = nullptr;
+    TSpeedButton* sbTamanoBase = nullptr;
+    QFrame* bevelAtributos2 = nullptr;
+    TSpeedButton* sbI = nullptr;
+    TSpeedButton* sbB = nullptr;
+    TSpeedButton* sbU = nullptr;
+    TSpeedButton* sbS = nullptr;
+    TSpeedButton* sbSUP = nullptr;
+    TSpeedButton* sbSUB = nullptr;
+    QFrame* bevelAtributos3 = nullptr;
+    TVSpeedBtnMenu* sbTags = nullptr;
+
+    // Links.
+    TSpeedButton* sbEnlace = nullptr;
+    QComboBox* cbLinks = nullptr;
+    QComboBox* cbTargetLink = nullptr;
+    QFrame* sepEnlaces1 = nullptr;
+    TSpeedButton* SBOkNameLink = nullptr;
+    QComboBox* cbNameLinks = nullptr;
+    QFrame* sepEnlaces2 = nullptr;
+    TVSpeedBtnMenu* sbLinkOptions = nullptr;
+
+    // Applet parameters.
+    QComboBox* cbJavaParam = nullptr;
+    QLabel* lblValor = nullptr;
+    QComboBox* cbJavaValue = nullptr;
+
+    // Background sound.
+    TVSpeedBtnMenu* sbSound = nullptr;
+    QComboBox* cbBGSound = nullptr;
+    TSpeedButton* sbSoundLoop = nullptr;
+    QLineEdit* ELoop = nullptr;
+    TSpinButton* udLoop = nullptr;
+
+    // Lists.
+    TSpeedButton* UL[3] = {};
+    TSpeedButton* OL[5] = {};
+    TSpeedButton* sbOLStart = nullptr;
+    QLineEdit* EStartOL = nullptr;
+    TChkEdit* eListValue = nullptr;
+    QCheckBox* chListOn = nullptr;
+    TChkEdit* eComboValue = nullptr;
+    QCheckBox* chComboOn = nullptr;
+
+    // Tables.
+    QLineEdit* eRows = nullptr;
+    TSpinButton* udRows = nullptr;
+    QLineEdit* eCols = nullptr;
+    TSpinButton* udCols = nullptr;
+    TSpeedButton* sbTabla = nullptr;
+    TColorPanel* pColor = nullptr;
+    TVSpeedBtnMenu* sbColor = nullptr;
+
+    // Line repeat.
+    QLineEdit* eRepInicio = nullptr;
+    QLineEdit* eRepFinal = nullptr;
+    TSpeedButton* sbRepiteTag = nullptr;
+
+    // The heading button and the other drop-down buttons.
+    TVSpeedBtnMenu* SbCabecera = nullptr;
+    TVSpeedBtnMenu* sbBr = nullptr;
+    TVSpeedBtnMenu* sbHr = nullptr;
+    std::vector<TVSpeedBtnMenu*> MenuButtons; // every drop-down button, in creation order
+
+    // Every button that inserts on a press, with what it does.
+    TToolPressFilter* Presses = nullptr;
+    std::unique_ptr<TUpDownEdit> Rows, Cols, Loop;
+    // What the tag commands read the pages through.
+    std::unique_ptr<TToolPageLink> Link;
+};
+
+// Copies the tool pages' controls into the record the tag commands read, and puts back the combo
+// texts and histories a command changed. The side panel's style library is left to the side panel.
+class TToolPagesLink : public TToolPageLink {
+public:
+    explicit TToolPagesLink(TToolPageControls& controls) : FControls(controls) {}
+    void FillValues(TToolPageValues& values) override;
+    void TakeBackCombos(const TToolPageValues& values) override;
+
+private:
+    TToolPageControls& FControls;
+};
+
+// The tool pages' layout for the pages' width: the groups of fonts, links, applet parameters and
+// background sound grow with the page control's width once the panel is wider than each group's
+// threshold, and go back to their base places below it.
+void LayOutToolPages(TToolPageControls& c);

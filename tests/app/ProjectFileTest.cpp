@@ -1,0 +1,37 @@
+// Tests of the list of the files that open with a project.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ProjectFile.h"
+#include "platform/core/IniFile.h"
+
+namespace {
+
+std::vector<std::string> filesOf(const std::string& text)
+{
+    return ProjectFilesToOpen(TIniFile::FromText(text));
+}
+
+} // namespace
+
+TEST(ProjectFile, TheMarkedEntriesOpenFromTheLastKeyToTheFirst)
+{
+    const std::string head = "[Datos del proyecto]\nNombre=Sitio\nA0=1,/not/here\n[Archivos del proyecto]\n";
+    EXPECT_EQ(filesOf(head + "Archivos=3\nA0=1,/w/a.htm\nA1=0,/w/b.htm\nA2=1,/w/c.htm\n"),
+              (std::vector<std::string>{"/w/c.htm", "/w/a.htm"}));
+    // Key order in the file does not matter; names compare without case; the second character is
+    // not looked at; two characters are no entry; a flag other than "1" does not open.
+    EXPECT_EQ(filesOf(head + "a2=1;/w/c.htm\nArchivos=4\nA0=1,\nA1=1,x\nA3=2,/w/d.htm\n"),
+              (std::vector<std::string>{"/w/c.htm", "x"}));
+    // Only keys below the count, spelled as "A%d" gives them.
+    EXPECT_EQ(filesOf(head + "Archivos=2\nA0=1,/a\nA2=1,/c\nA01=1,/z\nA+1=1,/z\nA-1=1,/z\nAx=1,/z\n"),
+              (std::vector<std::string>{"/a"}));
+    // A count far beyond the keys present costs only the keys present.
+    EXPECT_EQ(filesOf(head + "Archivos=2147483647\nA0=1,/a\nA2147483646=1,/last\nA99999999999=1,/z\n"),
+              (std::vector<std::string>{"/last", "/a"}));
+    for (const char* count : {"", "Archivos=0\n", "Archivos=-5\n", "Archivos=tres\n"})
+        EXPECT_TRUE(filesOf(head + count + "A0=1,/a\n").empty()) << count;
+    EXPECT_TRUE(filesOf("").empty());
+}

@@ -1,0 +1,25 @@
+// libFuzzer target: the files that open with a project, read from an untrusted project file.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/ProjectFile.h"
+#include "platform/core/IniFile.h"
+
+#include "FuzzCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const TIniFile ini = TIniFile::FromText(text);
+    const auto files = ProjectFilesToOpen(ini);
+    // Each file comes from a line of its own: no more files than lines, each a piece of the input.
+    size_t lines = 1;
+    for (char c : text)
+        lines += c == '\n' || c == '\r';
+    check(files.size() <= lines);
+    for (const std::string& file : files)
+        check(!file.empty() && file.size() < size && text.find(file) != std::string_view::npos);
+    return 0;
+}
