@@ -1,9 +1,9 @@
 // libFuzzer target: any text scanned by the shipped languages, tokens stored in bulk from the records against token by token through the stream.
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
 #include "highlight/CodeMemoParser.h"
@@ -72,7 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                       reinterpret_cast<uint8_t*>(inBulk.data()), 0, place);
         store(inBulk, direct, place, value);
     }
-    if (inBulk != byToken || parser.ScanStateDigest() != digest)
-        std::abort();
+    check(inBulk == byToken && parser.ScanStateDigest() == digest);
     return 0;
 }
