@@ -442,10 +442,21 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
         // Most tokens only add and remove states, and many leave the set as it was, which leaves
         // the start table as it was too.
         if (!record.NoStateChange) {
-            const TStateSet next = (states | record.Enter) - record.Leave;
-            if (next != states) {
-                states = next;
-                enterStates(next);
+            // FPlain, while storing, is the entry of the states in force, so a change met before
+            // leads where it led then.
+            TPlainChars::TTransition* transition = FStoring && FPlain ? &FPlain->Transitions[transitionSlot(record)] : nullptr;
+            if (transition && transition->Record == &record) {
+                FPlain = transition->To;
+                states = FPlain->States;
+                FCurrentStartTable = FPlain->StartTable;
+            } else {
+                const TStateSet next = (states | record.Enter) - record.Leave;
+                if (next != states) {
+                    states = next;
+                    enterStates(next);
+                }
+                if (transition && FPlain)
+                    *transition = {&record, FPlain};
             }
         }
         syncTrieStates();
