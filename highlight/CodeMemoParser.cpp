@@ -43,6 +43,24 @@ void takeOneChar(C& cursor, const M& start, int& length)
     advance(cursor, length);
 }
 
+// A forward keyword match at the cursor; within a record the characters are read from its span.
+template <class C>
+int32_t matchKeyword(const TKeywords& keywords, C& cursor, uint8_t caseSensitive, int64_t& start, int& length)
+{
+    if constexpr (std::is_same_v<C, TRecordCursor>) {
+        int32_t value = 0;
+        if (keywords.MatchSpan(cursor.Span(), caseSensitive, value, length)) {
+            start = cursor.GetPos();
+            if (value != 0)
+                cursor.Skip(length);
+            else
+                cursor.Next();
+            return value;
+        }
+    }
+    return keywords.MatchCursor(cursor, caseSensitive, 1, start, length);
+}
+
 bool isBuiltinStart(int32_t id) { return id >= kFirstBuiltinStart && id <= kLastRecogniser; }
 
 } // namespace
@@ -615,14 +633,14 @@ uint8_t TCodeMemoParser::scan(C& cursor, int& length)
     const TPlainChars* known = FStoring ? &plainChars() : nullptr;
     if (!atEnd && (known ? known->WordStarts.Contains(first)
                          : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)))
-        value = FKeywords->MatchCursor(cursor, FKeywords->CaseSensitive, 1, matchStart, length);
+        value = matchKeyword(*FKeywords, cursor, FKeywords->CaseSensitive, matchStart, length);
     if (value != 0) {
         keywordHit = true;
     } else if (TKeywords* trie = Settings().KeywordTrie();
                trie && !atEnd &&
                (known ? known->TrieWordStarts.Contains(first) : trie->MayBeginWith(static_cast<char>(first), FTables.CaseFlag))) {
         restore(cursor, start);
-        value = trie->MatchCursor(cursor, FTables.CaseFlag, 1, matchStart, length);
+        value = matchKeyword(*trie, cursor, FTables.CaseFlag, matchStart, length);
         keywordHit = settingsKeyword = value != 0;
     }
     if (keywordHit)
