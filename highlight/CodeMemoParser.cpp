@@ -385,7 +385,22 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
     uint8_t token = 0;
     int value = token;
     bool tryTerminator = repeat.Flag != 0;
+    // A repeat and a terminator of one character group each are read inside the record without
+    // leaving this loop.
+    [[maybe_unused]] const bool byGroups =
+        !repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1;
     for (;;) {
+        if constexpr (std::is_same_v<C, TRecordCursor>) {
+            if (byGroups) {
+                const TRepeatsEnd end = runRepeats(cursor, length, repeat, terminator, tryTerminator);
+                if (end == TRepeatsEnd::Token)
+                    return record.TokenValue;
+                if (end == TRepeatsEnd::Plain) {
+                    takeOneChar(cursor, start, length);
+                    return 0;
+                }
+            }
+        }
         bool terminatorFailedHere = false;
         if (tryTerminator) {
             if (matchBody(terminator, cursor, length, value))
@@ -410,34 +425,38 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
             takeOneChar(cursor, start, length);
             return 0;
         }
-        // Each further character that the terminator does not take and the repeat does would go
-        // once more round this loop; inside the record they are passed over at once.
-        if constexpr (std::is_same_v<C, TRecordCursor>) {
-            if (!repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1)
-                skipRepeats(cursor, length, repeat.GroupID, terminator.GroupIDs[0]);
-        }
     }
 }
 
-void TCodeMemoParser::skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup)
+TCodeMemoParser::TRepeatsEnd TCodeMemoParser::runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
+                                                         const TElementRec& terminator, bool& tryTerminator) const
 {
     const std::string_view span = cursor.Span();
-    if (span.size() < 2 || repeatGroup >= FGroupSets.size())
-        return;
-    const TStateSet& repeat = FGroupSets[repeatGroup];
+    if (span.size() < 2)
+        return TRepeatsEnd::Open;
     static const TStateSet none;
-    const TStateSet& terminator = terminatorGroup < FGroupSets.size() ? FGroupSets[terminatorGroup] : none;
-    // The record's last character is left to the loop, which moves on to the next record.
+    auto groupSet = [this](uint16_t id) -> const TStateSet& { return id < FGroupSets.size() ? FGroupSets[id] : none; };
+    const TStateSet& repeats = groupSet(repeat.GroupID);
+    const TStateSet& terminators = groupSet(terminator.GroupIDs[0]);
+    // The record's last character is left to the caller's loop, which moves on to the next record
+    // and sees the end of the text.
     const size_t room = span.size() - 1;
     size_t n = 0;
-    while (n < room) {
+    for (; n < room; ++n) {
         const auto ch = static_cast<uint8_t>(span[n]);
-        if (terminator.Contains(ch) || !repeat.Contains(ch))
-            break;
-        ++n;
+        if (tryTerminator && terminators.Contains(ch)) {
+            n += terminator.Flag ? 1 : 0;
+            cursor.Skip(static_cast<int>(n));
+            length += static_cast<int>(n);
+            return TRepeatsEnd::Token;
+        }
+        if (!repeats.Contains(ch))
+            return TRepeatsEnd::Plain;
+        tryTerminator = true;
     }
     cursor.Skip(static_cast<int>(n));
     length += static_cast<int>(n);
+    return TRepeatsEnd::Open;
 }
 
 void TCodeMemoParser::enterStates(const TStateSet& states)
@@ -462,7 +481,8 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
         if (!record.NoStateChange) {
             // FPlain, while storing, is the entry of the states in force, so a change met before
             // leads where it led then.
-            TPlainChars::TTransition* transition = FStoring && FPlain ? &FPlain->Transitions[transitionSlot(record)] : nullptr;
+            TPlainChars::TTransition* transition =
+                FStoring && FPlain ? &FPlain->Transitions[transitionSlot(record)] : nullptr;
             if (transition && transition->Record == &record) {
                 FPlain = transition->To;
                 states = FPlain->States;

@@ -255,9 +255,14 @@ private:
     // record.
     template <class C, class M>
     uint8_t runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length);
-    // Passes over the characters from the cursor on that the terminator group does not hold and the
-    // repeat group does, inside the cursor's record (all but its last character).
-    void skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup);
+    // Reads a start record's repeats of one group and its terminator of one group from the cursor
+    // on, inside the cursor's record (all but its last character), trying the terminator first while
+    // `tryTerminator` holds. Token: the terminator ended the token, the cursor stands after it (or
+    // on it, when discarded). Plain: a character fits neither, the token is one character. Open: the
+    // cursor stands on the record's last character and the caller goes on from there.
+    enum class TRepeatsEnd { Open, Token, Plain };
+    TRepeatsEnd runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
+                           const TElementRec& terminator, bool& tryTerminator) const;
     void applyStateChange(const TTokenStateRec& record);
     static size_t transitionSlot(const TTokenStateRec& record)
     {
