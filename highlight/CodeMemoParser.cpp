@@ -483,21 +483,25 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
             // leads where it led then.
             TPlainChars::TTransition* transition =
                 FStoring && FPlain ? &FPlain->Transitions[transitionSlot(record)] : nullptr;
+            // The settings' trie follows the states only when they change: most tokens leave them.
             if (transition && transition->Record == &record) {
-                FPlain = transition->To;
-                states = FPlain->States;
-                FCurrentStartTable = FPlain->StartTable;
+                if (transition->To != FPlain) {
+                    FPlain = transition->To;
+                    states = FPlain->States;
+                    FCurrentStartTable = FPlain->StartTable;
+                    syncTrieStates();
+                }
             } else {
                 const TStateSet next = (states | record.Enter) - record.Leave;
                 if (next != states) {
                     states = next;
                     enterStates(next);
+                    syncTrieStates();
                 }
                 if (transition && FPlain)
                     *transition = {&record, FPlain};
             }
         }
-        syncTrieStates();
         return;
     }
     if (record.StackAction & saPopBefore) {
