@@ -118,6 +118,9 @@ private:
     std::deque<TKeywordEnd> FEnds;
     TKeywordNode* FRoot = nullptr;
     std::array<TKeywordNode*, 256> FFirstChar{};
+    // The characters that follow each first character in some word: most words read in a text
+    // leave the trie at their second character, which this tells without walking the level.
+    std::array<TStateSet, 256> FSecondChars{};
     TSM_CharGroupManager FGroups;
 };
 
@@ -177,7 +180,8 @@ inline bool TKeywords::MatchSpan(std::string_view text, uint8_t caseSensitive, i
     if (text.empty())
         return false;
     size_t position = 0;
-    uint8_t c = key(text[0]);
+    const uint8_t first = key(text[0]);
+    uint8_t c = first;
     const TKeywordNode* node = FFirstChar[c];
     while (node && node->Ch == c && node->States.Intersects(CurrentStates)) {
         if (++position >= text.size())
@@ -190,6 +194,8 @@ inline bool TKeywords::MatchSpan(std::string_view text, uint8_t caseSensitive, i
             }
         }
         c = key(follow);
+        if (position == 1 && !FSecondChars[first].Contains(c))
+            break;
         node = node->Child;
         while (node && node->Ch < c)
             node = node->Next;
