@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <string_view>
 #include <type_traits>
 #include <typeinfo>
@@ -619,6 +618,8 @@ void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8
     // Inside a run of mail characters that has failed as an address, the mail start fails at once.
     const int64_t failedFrom = FRecogniserMemo.FailedFrom;
     const int64_t failedTo = FRecogniserMemo.FailedTo;
+    // Runs are mostly a few characters long, too short for a call to fill them.
+    uint8_t* to = styles + (position - stylesStart);
     size_t n = 0;
     while (n < room) {
         const auto ch = static_cast<uint8_t>(span[n]);
@@ -627,11 +628,8 @@ void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8
             if (!plain.PlainInFailedMail.Contains(ch) || at <= failedFrom || at >= failedTo)
                 break;
         }
-        ++n;
+        to[n++] = 0;
     }
-    if (n == 0)
-        return;
-    std::memset(styles + (position - stylesStart), 0, n);
     cursor.Skip(static_cast<int>(n));
 }
 
