@@ -552,6 +552,9 @@ bool TCodeMemoParser::beginScan(TParserClient* editor, TEdStream& stream)
     FScanStream = &stream;
     if (FGroupSets.size() != static_cast<size_t>(FKeywords->Groups().Count()))
         refreshGroupSets();
+    // Tokens hand the states on to the settings' trie only when they change them; a trie the
+    // settings made anew since takes them up here.
+    syncTrieStates();
     // A stream of a derived class is read through its virtual operations, so that it sees every
     // step; a TEdStream itself is read directly from its records.
     return typeid(stream) == typeid(TEdStream);
