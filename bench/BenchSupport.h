@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "platform/core/Classes.h"
@@ -23,14 +24,39 @@ inline void ensureApplication()
     }
 }
 
+// The size of a benchmark's large input: `bytes`, or a 64th of it when KESTRIMA_BENCH_SMALL is set, as
+// CTest sets it for its one run that only checks that every benchmark runs to its end.
+inline size_t BenchBytes(size_t bytes)
+{
+    static const bool small = std::getenv("KESTRIMA_BENCH_SMALL") != nullptr;
+    return small ? bytes / 64 : bytes;
+}
+
 // The sample page (head with style sheet and script, tags, entities, comments, links) repeated to at
-// least `bytes` bytes.
+// least `bytes` bytes (as BenchBytes scales them).
 inline std::string RepeatedSamplePage(size_t bytes)
 {
+    bytes = BenchBytes(bytes);
     const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
     std::string page;
     page.reserve(bytes + sample.size());
     while (page.size() < bytes)
         page += sample;
     return page;
+}
+
+// The sample pages of varied shape taken in turn (documentation with minified script, style and
+// navigation lines; an article with running text, comments and old-style blocks; the small sample
+// page) to at least `bytes` bytes (as BenchBytes scales them).
+inline std::string VariedSamplePages(size_t bytes)
+{
+    bytes = BenchBytes(bytes);
+    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
+    const std::string pages[] = {ReadFileBytes(data + "pages/documentation.html"),
+                                 ReadFileBytes(data + "pages/article.html"), ReadFileBytes(data + "sample.html")};
+    std::string text;
+    text.reserve(bytes + pages[0].size());
+    for (size_t i = 0; text.size() < bytes; ++i)
+        text += pages[i % std::size(pages)];
+    return text;
 }

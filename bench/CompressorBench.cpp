@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "highlight/Compressor.h"
 
 namespace {
@@ -73,7 +74,7 @@ void expandPage(benchmark::State& state, uint8_t method)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
 }
 
-constexpr int64_t kPageSize = 10 << 20;
+const auto kPageSize = static_cast<int64_t>(BenchBytes(10 << 20));
 
 void BM_CompressLZRW1KH(benchmark::State& state) { compressPage(state, TCompressor::MethodLZRW1KH); }
 void BM_ExpandLZRW1KH(benchmark::State& state) { expandPage(state, TCompressor::MethodLZRW1KH); }

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "editor/model/EditingCore.h"
 
 namespace {
@@ -13,11 +14,11 @@ const std::string& tenMegabytes()
 {
     static const std::string text = [] {
         std::string t;
-        t.reserve(10u << 20);
+        t.reserve(BenchBytes(10u << 20));
         std::mt19937 random(7);
         const std::string words[] = {"<p>", "lorem", "ipsum", "dolor", "<a href=\"x.html\">", "sit", "</a>",
                                      "amet", "\t", "consectetur", "</p>"};
-        while (t.size() < (10u << 20)) {
+        while (t.size() < BenchBytes(10u << 20)) {
             int n = static_cast<int>(random() % 14);
             for (int i = 0; i < n; ++i) {
                 t += words[random() % std::size(words)];

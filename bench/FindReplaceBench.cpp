@@ -16,9 +16,9 @@ const std::string& markedPage()
 {
     static const std::string page = [] {
         const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
-        const size_t copies = (20u << 20) / sample.size() + 1;
+        const size_t copies = BenchBytes(20u << 20) / sample.size() + 1;
         std::string text;
-        text.reserve((20u << 20) + sample.size() + kMatches * 16);
+        text.reserve(BenchBytes(20u << 20) + sample.size() + kMatches * 16);
         for (size_t i = 0; i < copies; ++i) {
             text += sample;
             if (i * kMatches / copies != (i + 1) * kMatches / copies)

@@ -17,8 +17,8 @@ const std::string& largeText()
 {
     static std::string text = [] {
         std::string t;
-        t.reserve(11 << 20);
-        for (int i = 0; t.size() < (10u << 20); ++i) {
+        t.reserve(BenchBytes(11 << 20));
+        for (int i = 0; t.size() < BenchBytes(10u << 20); ++i) {
             t += Format("  <tr><td class=\"c%d\">celda %d</td><td>texto de prueba</td></tr>\r\n", i % 7, i);
             if (i % 50 == 0)
                 t += "  /* nota de\r\n     varias lineas */\r\n";
@@ -76,7 +76,7 @@ BENCHMARK(BM_KeystrokeInTheMiddle);
 void BM_HighlightNestedBrackets(benchmark::State& state)
 {
     ensureApplication();
-    static const std::string script = generatedScript(10u << 20);
+    static const std::string script = generatedScript(BenchBytes(10u << 20));
     TCodeMemoParser parser;
     buildNestingLanguage(parser);
     TCodeMemo memo;

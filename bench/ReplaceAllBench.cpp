@@ -24,10 +24,10 @@ const std::string& largePage()
         std::string other = sample;
         other.replace(other.find("foto.gif"), 8, "dibu.gif");
         std::string text;
-        text.reserve((20u << 20) + sample.size());
+        text.reserve(BenchBytes(20u << 20) + sample.size());
         for (int i = 0; i < kMatches; ++i)
             text += sample;
-        while (text.size() < (20u << 20))
+        while (text.size() < BenchBytes(20u << 20))
             text += other;
         return text;
     }();

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
 #include "editor/model/Search.h"
@@ -16,8 +17,8 @@ TCodeMemoCore& largePage()
     static TCodeMemoCore* editor = [] {
         const std::string sample = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/sample.html");
         std::string page;
-        page.reserve((20u << 20) + sample.size());
-        while (page.size() < (20u << 20))
+        page.reserve(BenchBytes(20u << 20) + sample.size());
+        while (page.size() < BenchBytes(20u << 20))
             page += sample;
         auto* e = new TCodeMemoCore;
         e->InsertText(page.c_str(), static_cast<int>(page.size()));

@@ -171,7 +171,7 @@ public:
                 // waiting here, which would mean processing events while records are in use.
                 if (FParser.GetTokenPending())
                     return putOff();
-                TToken token = scan();
+                TToken token = scan(FParser.InContainer());
                 if (FParser.InContainer() ? scanContainer(token) : store(token.Value, token.Count))
                     break;
             }
@@ -220,15 +220,29 @@ private:
         FIndex = FRecord->Len;
     }
 
-    // Reads one token and shows it to OnTokenSeen, whose value is the one stored.
-    TToken scan()
+    // Reads one token and shows it to OnTokenSeen, whose value is the one stored. Without a handler
+    // to show tokens to, and outside a container (whose content the driver stores with the
+    // container's value), the parser stores the tokens that end inside the record being filled
+    // itself, and the one returned is the first that reaches the record's end or needs the driver.
+    TToken scan(bool inContainer)
     {
         TToken token;
-        token.Record = FCursor.Record();
-        token.Index = FCursor.OffsetInRecord();
-        token.Start = FCursor.GetPos();
-        int length = 0;
-        token.Value = FParser.ScanToken(&FMemo, FCursor, length);
+        if (!inContainer && !FMemo.OnTokenSeen && FCursor.Record() == FRecord) {
+            const int64_t recordStart = FCursor.GetPos() - FIndex;
+            TCustomCodeMemoParser::TTokenPlace place;
+            token.Value = FParser.ScanTokensBefore(&FMemo, FCursor, recordStart + FRecord->Len, FWork.get(),
+                                                   recordStart, place);
+            FIndex = static_cast<int>(place.Start - recordStart);
+            token.Record = place.Record;
+            token.Index = place.Index;
+            token.Start = place.Start;
+        } else {
+            token.Record = FCursor.Record();
+            token.Index = FCursor.OffsetInRecord();
+            token.Start = FCursor.GetPos();
+            int length = 0;
+            token.Value = FParser.ScanToken(&FMemo, FCursor, length);
+        }
         int64_t end = FCursor.GetPos();
         // The stored extent is how far the cursor went, so bytes and text never drift apart. A token
         // that took nothing (or moved back) becomes the one character at its start: every pass advances.
@@ -255,7 +269,7 @@ private:
     {
         FCursor.Reset(container.Record, container.Index, container.Start - container.Index);
         while (FParser.InContainer() && !FCursor.AtEnd()) {
-            TToken inner = scan();
+            TToken inner = scan(true);
             if (store(inner.Value ? inner.Value : container.Value, inner.Count))
                 return true;
         }

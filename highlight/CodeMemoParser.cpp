@@ -1,7 +1,12 @@
 // TCodeMemoParser: one compiled highlighting language and the scanner that cuts text into tokens.
 #include "highlight/CodeMemoParser.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
+#include <string_view>
+#include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 #include "editor/model/LineStore.h"
@@ -9,14 +14,33 @@
 
 namespace {
 
-uint8_t current(TEdStream& stream) { return static_cast<uint8_t>(stream.CurrentChar()); }
+// The scanner reads either a TEdStream through its virtual operations (a stream of a derived class
+// may watch or change the reading) or, for a TEdStream itself, a copy of its place read directly.
+// These helpers take either.
+template <class C> uint8_t current(C& cursor) { return static_cast<uint8_t>(cursor.CurrentChar()); }
 
-void advance(TEdStream& stream, int& length)
+template <class C>
+void advance(C& cursor, int& length)
 {
-    if (!stream.AtEnd()) {
-        stream.Next();
+    if (!cursor.AtEnd()) {
+        cursor.Next();
         ++length;
     }
+}
+
+// A place to come back to, and the way back: the same as seeking to the place's position.
+int64_t markOf(TEdStream& stream) { return stream.GetPos(); }
+void restore(TEdStream& stream, int64_t mark) { stream.SetPos(mark); }
+TRecordCursor::TMark markOf(const TRecordCursor& cursor) { return cursor.Mark(); }
+void restore(TRecordCursor& cursor, const TRecordCursor::TMark& mark) { cursor.Restore(mark); }
+
+// Makes the token the single character at `start` (nothing at the end of the text).
+template <class C, class M>
+void takeOneChar(C& cursor, const M& start, int& length)
+{
+    restore(cursor, start);
+    length = 0;
+    advance(cursor, length);
 }
 
 bool isBuiltinStart(int32_t id) { return id >= kFirstBuiltinStart && id <= kLastRecogniser; }
@@ -44,6 +68,8 @@ void TCodeMemoParser::Clear()
     FKeywords = std::make_unique<TSyntaxKeywords>();
     FStack.Clear();
     Settings().ResetDefaults();
+    forgetPlainChars();
+    refreshGroupSets();
 }
 
 bool TCodeMemoParser::EditAll() { return EditSettings(kAllPropEdPages); }
@@ -107,22 +133,33 @@ bool TCodeMemoParser::CallCustomParse(int parseID, TEdStream& stream, int& lengt
     return OnCustomParse(this, parseID, stream, length, value);
 }
 
+bool TCodeMemoParser::customParse(int parseID, TEdStream& stream, int& length, int& value)
+{
+    return CallCustomParse(parseID, stream, length, value);
+}
+
+bool TCodeMemoParser::customParse(int parseID, TRecordCursor& cursor, int& length, int& value)
+{
+    // The handler reads the stream itself: it takes up the scanner's place and hands it back.
+    TEdStream& stream = *FScanStream;
+    stream.SetPlace(cursor);
+    const bool matched = CallCustomParse(parseID, stream, length, value);
+    cursor = stream.Place();
+    return matched;
+}
+
 void TCodeMemoParser::SelectTokenTable()
 {
+    FPlain = nullptr;
     FCurrentStartTable = &FTables.DefaultStartTable;
     if (FTables.NoInState)
         return;
-    const TStateSet& states = FKeywords->CurrentStates;
-    for (size_t i = 0; i < states.Bytes.size(); ++i) {
-        const uint8_t common = states.Bytes[i] & FTables.InStateOwners.Bytes[i];
-        if (!common)
-            continue;
-        // Only the lowest owning state counts; a language keeps its InState states exclusive.
-        const size_t state = i * 8 + static_cast<size_t>(std::countr_zero(common));
-        if (const TStartTable* table = FTables.InStateTables[state].get())
-            FCurrentStartTable = table;
+    // Only the lowest owning state counts; a language keeps its InState states exclusive.
+    const int state = (FKeywords->CurrentStates & FTables.InStateOwners).Lowest();
+    if (state < 0)
         return;
-    }
+    if (const TStartTable* table = FTables.InStateTables[static_cast<size_t>(state)].get())
+        FCurrentStartTable = table;
 }
 
 void TCodeMemoParser::syncTrieStates()
@@ -142,62 +179,143 @@ void TCodeMemoParser::ResetScanner(uint8_t tokenValue)
     FPending = 0;
     FStack.Clear();
     FRecogniserMemo.Clear();
+    forgetPlainChars();
+    refreshGroupSets();
     SelectTokenTable();
     syncTrieStates();
 }
 
-bool TCodeMemoParser::groupContains(uint16_t groupId, uint8_t ch) const
+void TCodeMemoParser::forgetPlainChars()
+{
+    FPlainEntries.clear();
+    FPlainIndex.fill(0);
+    FPlain = nullptr;
+    FPlainTrie = Settings().KeywordTrie();
+}
+
+TCodeMemoParser::TPlainChars* TCodeMemoParser::findPlainChars(const TStateSet& states, size_t& freeSlot)
+{
+    // Open addressing over an index of a few times more slots than a language has state sets.
+    const size_t mask = FPlainIndex.size() - 1;
+    for (size_t probe = 0, slot = states.Hash() & mask; probe <= mask; ++probe, slot = (slot + 1) & mask) {
+        const uint8_t at = FPlainIndex[slot];
+        if (at == 0) {
+            freeSlot = slot;
+            return nullptr;
+        }
+        if (FPlainEntries[at - 1u].States == states)
+            return &FPlainEntries[at - 1u];
+    }
+    freeSlot = FPlainIndex.size();
+    return nullptr;
+}
+
+const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
+{
+    const TStateSet& states = FKeywords->CurrentStates;
+    size_t slot = 0;
+    TPlainChars* found = findPlainChars(states, slot);
+    if (found && found->StartTable == FCurrentStartTable) {
+        FPlain = found;
+        return *found;
+    }
+    if (!found) {
+        // A language with more state sets than the index holds starts again; the entries the
+        // scanner may point at are forgotten with it.
+        if (slot == FPlainIndex.size() || FPlainEntries.size() == kMaxPlainEntries) {
+            forgetPlainChars();
+            findPlainChars(states, slot);
+        }
+        found = &FPlainEntries.emplace_back();
+        FPlainIndex[slot] = static_cast<uint8_t>(FPlainEntries.size());
+    }
+    TPlainChars& entry = *found;
+    entry = TPlainChars{};
+    entry.States = states;
+    entry.StartTable = FCurrentStartTable;
+    const TKeywords* trie = Settings().KeywordTrie();
+    for (int c = 0; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive))
+            entry.WordStarts.Include(static_cast<uint8_t>(c));
+        if (trie && trie->MayBeginWith(ch, FTables.CaseFlag))
+            entry.TrieWordStarts.Include(static_cast<uint8_t>(c));
+    }
+    // A character is plain when the token it begins is certainly value 0 and one character long
+    // and changes nothing: no word may begin with it, no handler extends value 0, no start record
+    // applies, and value 0 moves no state.
+    if (!FTables.Handlers[0] && !FTables.TokenStates[0]) {
+        for (int c = 0; c < 256; ++c) {
+            const auto ch = static_cast<uint8_t>(c);
+            if (entry.WordStarts.Contains(ch) || entry.TrieWordStarts.Contains(ch))
+                continue;
+            const TStartRec* record = FCurrentStartTable->Records[ch].get();
+            if (!record || !states.Intersects(record->ValidIn))
+                entry.Plain.Include(ch);
+            else if (record->Start.IsProcedure() && record->Start.ProcID == riStdMailURL)
+                entry.PlainInFailedMail.Include(ch);
+        }
+    }
+    FPlain = &entry;
+    return entry;
+}
+
+void TCodeMemoParser::refreshGroupSets()
 {
     const TSM_CharGroupManager& groups = FKeywords->Groups();
-    return groupId < groups.Count() && groups.GetGroup(groupId).Contains(ch);
+    FGroupSets.resize(static_cast<size_t>(groups.Count()));
+    for (int32_t id = 0; id < groups.Count(); ++id) {
+        const TSM_CharGroup& group = groups.GetGroup(id);
+        TStateSet& set = FGroupSets[static_cast<size_t>(id)];
+        set = group.Set;
+        if (group.Negated)
+            set = TStateSet::Full() - group.Set;
+    }
 }
 
-void TCodeMemoParser::takeOneChar(TEdStream& stream, int64_t start, int& length)
-{
-    stream.SetPos(start);
-    length = 0;
-    advance(stream, length);
-}
-
-bool TCodeMemoParser::matchElement(const TElementRec& element, TEdStream& stream, int& length, int& value)
+template <class C>
+bool TCodeMemoParser::matchElement(const TElementRec& element, C& cursor, int& length, int& value)
 {
     if (element.IsProcedure()) {
         if (element.CustomFlag)
-            return CallCustomParse(element.ProcID, stream, length, value);
-        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length, &FRecogniserMemo);
+            return customParse(element.ProcID, cursor, length, value);
+        return RunRecogniser(RecogniserOfProcedure(element.ProcID), cursor, length, &FRecogniserMemo);
     }
     // Past the end the cursor reports character 0, which a negated group may accept; nothing is
     // consumed there, so the length keeps counting real characters.
-    if (!groupContains(element.GroupID, current(stream)))
+    if (!groupContains(element.GroupID, current(cursor)))
         return false;
-    advance(stream, length);
+    advance(cursor, length);
     return true;
 }
 
-bool TCodeMemoParser::matchBody(const TElementRec& element, TEdStream& stream, int& length, int& value)
+template <class C>
+bool TCodeMemoParser::matchBody(const TElementRec& element, C& cursor, int& length, int& value)
 {
     if (element.IsProcedure()) {
         if (element.CustomFlag)
-            return CallCustomParse(element.ProcID, stream, length, value);
-        return RunRecogniser(RecogniserOfProcedure(element.ProcID), stream, length, &FRecogniserMemo);
+            return customParse(element.ProcID, cursor, length, value);
+        return RunRecogniser(RecogniserOfProcedure(element.ProcID), cursor, length, &FRecogniserMemo);
     }
-    const int64_t origin = stream.GetPos();
+    const auto origin = markOf(cursor);
+    const int64_t originPos = cursor.GetPos();
     for (int i = 0; i < element.GroupCount(); ++i) {
-        if (!groupContains(element.GroupIDs[static_cast<size_t>(i)], current(stream))) {
-            stream.SetPos(origin);
+        if (!groupContains(element.GroupIDs[static_cast<size_t>(i)], current(cursor))) {
+            restore(cursor, origin);
             return false;
         }
-        if (!stream.AtEnd())
-            stream.Next();
+        if (!cursor.AtEnd())
+            cursor.Next();
     }
     if (element.Flag)
-        length += static_cast<int>(stream.GetPos() - origin);
+        length += static_cast<int>(cursor.GetPos() - originPos);
     else
-        stream.SetPos(origin);
+        restore(cursor, origin);
     return true;
 }
 
-bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, int& length, uint8_t& token)
+template <class C>
+bool TCodeMemoParser::runHandler(const THandlerRec& handler, C& cursor, int& length, uint8_t& token)
 {
     const TElementRec& start = handler.Start;
     const TElementRec& body = handler.Body;
@@ -206,7 +324,7 @@ bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, 
     for (;;) {
         bool bodyFailedHere = false;
         if (tryBody) {
-            if (matchBody(body, stream, length, value)) {
+            if (matchBody(body, cursor, length, value)) {
                 token = static_cast<uint8_t>(value);
                 return true;
             }
@@ -215,34 +333,35 @@ bool TCodeMemoParser::runHandler(const THandlerRec& handler, TEdStream& stream, 
         tryBody = body.IsPresent();
         value = token;
         if (start.IsProcedure() && !start.CustomFlag && isBuiltinStart(start.ProcID))
-            return RunRecogniser(start.ProcID, stream, length, &FRecogniserMemo);
-        const int64_t before = stream.GetPos();
-        if (!matchElement(start, stream, length, value))
+            return RunRecogniser(start.ProcID, cursor, length, &FRecogniserMemo);
+        const int64_t before = cursor.GetPos();
+        if (!matchElement(start, cursor, length, value))
             return false;
         token = static_cast<uint8_t>(value);
         if (!body.IsPresent())
             return true;
         // A start that matched without moving, where the body has just failed, would repeat the
         // same two tests for ever: the body can never complete the token.
-        if (bodyFailedHere && stream.GetPos() == before)
+        if (bodyFailedHere && cursor.GetPos() == before)
             return false;
-        if (stream.AtEnd())
+        if (cursor.AtEnd())
             return true;
     }
 }
 
-uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, TEdStream& stream, int64_t start, int& length)
+template <class C, class M>
+uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length)
 {
-    stream.SetPos(start);
+    restore(cursor, start);
     length = 0;
     if (record.Start.IsProcedure()) {
-        if (RunRecogniser(record.Start.ProcID, stream, length, &FRecogniserMemo))
+        if (RunRecogniser(record.Start.ProcID, cursor, length, &FRecogniserMemo))
             return record.TokenValue;
-        takeOneChar(stream, start, length);
+        takeOneChar(cursor, start, length);
         return 0;
     }
 
-    advance(stream, length); // the head character
+    advance(cursor, length); // the head character
     const TElementRec& repeat = record.Repeat;
     const TElementRec& terminator = record.Terminator;
     uint8_t token = 0;
@@ -251,34 +370,87 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, TEdStream& stre
     for (;;) {
         bool terminatorFailedHere = false;
         if (tryTerminator) {
-            if (matchBody(terminator, stream, length, value))
+            if (matchBody(terminator, cursor, length, value))
                 return record.TokenValue;
             terminatorFailedHere = true;
         }
         tryTerminator = true;
         value = token;
-        const int64_t before = stream.GetPos();
-        if (!matchElement(repeat, stream, length, value)) {
-            takeOneChar(stream, start, length);
+        const int64_t before = cursor.GetPos();
+        if (!matchElement(repeat, cursor, length, value)) {
+            takeOneChar(cursor, start, length);
             return 0;
         }
         token = static_cast<uint8_t>(value);
         // A token left open at the end of the text keeps its value: an unclosed comment or string is
         // still coloured as one.
-        if (stream.AtEnd())
+        if (cursor.AtEnd())
             return record.TokenValue;
         if (repeat.IsCustom())
             return token;
-        if (terminatorFailedHere && stream.GetPos() == before) {
-            takeOneChar(stream, start, length);
+        if (terminatorFailedHere && cursor.GetPos() == before) {
+            takeOneChar(cursor, start, length);
             return 0;
         }
+        // Each further character that the terminator does not take and the repeat does would go
+        // once more round this loop; inside the record they are passed over at once.
+        if constexpr (std::is_same_v<C, TRecordCursor>) {
+            if (!repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1)
+                skipRepeats(cursor, length, repeat.GroupID, terminator.GroupIDs[0]);
+        }
+    }
+}
+
+void TCodeMemoParser::skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup)
+{
+    const std::string_view span = cursor.Span();
+    if (span.size() < 2 || repeatGroup >= FGroupSets.size())
+        return;
+    const TStateSet& repeat = FGroupSets[repeatGroup];
+    static const TStateSet none;
+    const TStateSet& terminator = terminatorGroup < FGroupSets.size() ? FGroupSets[terminatorGroup] : none;
+    // The record's last character is left to the loop, which moves on to the next record.
+    const size_t room = span.size() - 1;
+    size_t n = 0;
+    while (n < room) {
+        const auto ch = static_cast<uint8_t>(span[n]);
+        if (terminator.Contains(ch) || !repeat.Contains(ch))
+            break;
+        ++n;
+    }
+    cursor.Skip(static_cast<int>(n));
+    length += static_cast<int>(n);
+}
+
+void TCodeMemoParser::enterStates(const TStateSet& states)
+{
+    // While storing, the start table follows from the state set alone, and the set's cached entry
+    // holds it.
+    size_t slot = 0;
+    if (TPlainChars* entry = FStoring ? findPlainChars(states, slot) : nullptr) {
+        FCurrentStartTable = entry->StartTable;
+        FPlain = entry;
+    } else {
+        SelectTokenTable();
     }
 }
 
 void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
 {
     TStateSet& states = FKeywords->CurrentStates;
+    if (!record.StackAction) {
+        // Most tokens only add and remove states, and many leave the set as it was, which leaves
+        // the start table as it was too.
+        if (!record.NoStateChange) {
+            const TStateSet next = (states | record.Enter) - record.Leave;
+            if (next != states) {
+                states = next;
+                enterStates(next);
+            }
+        }
+        syncTrieStates();
+        return;
+    }
     if (record.StackAction & saPopBefore) {
         FStack.PopStates(states);
         SelectTokenTable();
@@ -299,44 +471,157 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
     syncTrieStates();
 }
 
-uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int& length)
+// However a scan ends, even by an exception from a custom parse handler, the pending flag must tell
+// the driver whether a container is still open, or the driver would wait for ever.
+struct TCodeMemoParser::TPendingUpdate {
+    TCodeMemoParser& parser;
+    ~TPendingUpdate() { parser.FPending = parser.FContainer; }
+};
+
+namespace {
+
+// The stream takes up the place where the scanner's copy of it stopped, also after an exception.
+struct TPlaceBack {
+    TEdStream& stream;
+    const TRecordCursor& cursor;
+    ~TPlaceBack() { stream.SetPlace(cursor); }
+};
+
+} // namespace
+
+bool TCodeMemoParser::beginScan(TParserClient* editor, TEdStream& stream)
 {
     if (editor && !IsAttached(editor))
         AttachEditor(editor);
+    if (FRecogniserMemo.Stream != &stream) {
+        FRecogniserMemo.Clear();
+        FRecogniserMemo.Stream = &stream;
+    }
+    FScanStream = &stream;
+    if (FGroupSets.size() != static_cast<size_t>(FKeywords->Groups().Count()))
+        refreshGroupSets();
+    // A stream of a derived class is read through its virtual operations, so that it sees every
+    // step; a TEdStream itself is read directly from its records.
+    return typeid(stream) == typeid(TEdStream);
+}
 
-    // However the scan ends, even by an exception from a custom parse handler, the pending flag must
-    // tell the driver whether a container is still open, or the driver would wait for ever.
-    struct PendingUpdate {
-        TCodeMemoParser& parser;
-        ~PendingUpdate() { parser.FPending = parser.FContainer; }
-    } pendingUpdate{*this};
+uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int& length)
+{
+    TPendingUpdate pendingUpdate{*this};
+    if (!beginScan(editor, stream))
+        return scan(stream, length);
+    TRecordCursor cursor = stream.Place();
+    TPlaceBack placeBack{stream, cursor};
+    return scan(cursor, length);
+}
 
+uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stream, int64_t limit, uint8_t* styles,
+                                          int64_t stylesStart, TTokenPlace& place)
+{
+    if (typeid(stream) != typeid(TEdStream))
+        return TCustomCodeMemoParser::ScanTokensBefore(editor, stream, limit, styles, stylesStart, place);
+    TPendingUpdate pendingUpdate{*this};
+    beginScan(editor, stream);
+    TRecordCursor cursor = stream.Place();
+    TPlaceBack placeBack{stream, cursor};
+    if (FPlainTrie != Settings().KeywordTrie())
+        forgetPlainChars();
+    FStoring = true;
+    struct TStoringEnd {
+        bool& storing;
+        ~TStoringEnd() { storing = false; }
+    } storingEnd{FStoring};
+    for (;;) {
+        if (!FContainer) {
+            const TPlainChars& plain = plainChars();
+            const auto first = static_cast<uint8_t>(cursor.CurrentChar());
+            if (plain.Plain.Contains(first) || plain.PlainInFailedMail.Contains(first))
+                skipPlainChars(cursor, limit, styles, stylesStart);
+        }
+        place = {cursor.Record(), cursor.OffsetInRecord(), cursor.GetPos()};
+        int length = 0;
+        const uint8_t value = scan(cursor, length);
+        const int64_t end = cursor.GetPos();
+        // Outside a container no token is pending after a scan.
+        if (end <= place.Start || end >= limit || FContainer)
+            return value;
+        uint8_t* to = styles + (place.Start - stylesStart);
+        for (int64_t n = end - place.Start; n > 0; --n)
+            *to++ = value;
+    }
+}
+
+void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8_t* styles, int64_t stylesStart)
+{
+    // Each plain character is a token of value 0 on its own; a run of them needs no scan. The run
+    // stays inside the record and before the character that reaches `limit`, whose token the
+    // caller must see.
+    const std::string_view span = cursor.Span();
+    const int64_t position = cursor.GetPos();
+    if (span.empty())
+        return;
+    const size_t room = static_cast<size_t>(
+        std::clamp<int64_t>(limit - 1 - position, 0, static_cast<int64_t>(span.size()) - 1));
+    const TPlainChars& plain = plainChars();
+    // Inside a run of mail characters that has failed as an address, the mail start fails at once.
+    const int64_t failedFrom = FRecogniserMemo.FailedFrom;
+    const int64_t failedTo = FRecogniserMemo.FailedTo;
+    size_t n = 0;
+    while (n < room) {
+        const auto ch = static_cast<uint8_t>(span[n]);
+        if (!plain.Plain.Contains(ch)) {
+            const int64_t at = position + static_cast<int64_t>(n);
+            if (!plain.PlainInFailedMail.Contains(ch) || at <= failedFrom || at >= failedTo)
+                break;
+        }
+        ++n;
+    }
+    if (n == 0)
+        return;
+    std::memset(styles + (position - stylesStart), 0, n);
+    cursor.Skip(static_cast<int>(n));
+}
+
+template <class C>
+uint8_t TCodeMemoParser::scan(C& cursor, int& length)
+{
     TStateSet& states = FKeywords->CurrentStates;
-    const uint8_t first = current(stream);
-    const int64_t start = stream.GetPos();
+    const uint8_t first = current(cursor);
+    const auto start = markOf(cursor);
+    const int64_t startPos = cursor.GetPos();
     uint8_t token = 0;
 
-    // Keywords: the language table first, then the keyword tables of the settings.
+    // Keywords: the language table first, then the keyword tables of the settings. Most characters
+    // begin no word valid in the current states; for them the look-ups are skipped.
     int64_t matchStart = 0;
     length = 0;
     bool keywordHit = false;
     bool settingsKeyword = false;
-    int32_t value = FKeywords->MatchCursor(stream, FKeywords->CaseSensitive, 1, matchStart, length);
+    int32_t value = 0;
+    const bool atEnd = cursor.AtEnd();
+    // While storing tokens for the driver the tables stand still, and the characters that may
+    // begin a word are known per state set.
+    const TPlainChars* known = FStoring ? &plainChars() : nullptr;
+    if (!atEnd && (known ? known->WordStarts.Contains(first)
+                         : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)))
+        value = FKeywords->MatchCursor(cursor, FKeywords->CaseSensitive, 1, matchStart, length);
     if (value != 0) {
         keywordHit = true;
-    } else if (TKeywords* trie = Settings().KeywordTrie()) {
-        stream.SetPos(start);
-        value = trie->MatchCursor(stream, FTables.CaseFlag, 1, matchStart, length);
+    } else if (TKeywords* trie = Settings().KeywordTrie();
+               trie && !atEnd &&
+               (known ? known->TrieWordStarts.Contains(first) : trie->MayBeginWith(static_cast<char>(first), FTables.CaseFlag))) {
+        restore(cursor, start);
+        value = trie->MatchCursor(cursor, FTables.CaseFlag, 1, matchStart, length);
         keywordHit = settingsKeyword = value != 0;
     }
     if (keywordHit)
         token = static_cast<uint8_t>(value);
     else
-        takeOneChar(stream, start, length);
+        takeOneChar(cursor, start, length);
 
     if (const THandlerRec* handler = FTables.Handlers[token].get()) {
-        if (!runHandler(*handler, stream, length, token)) {
-            takeOneChar(stream, start, length);
+        if (!runHandler(*handler, cursor, length, token)) {
+            takeOneChar(cursor, start, length);
             token = 0;
             keywordHit = settingsKeyword = false;
         }
@@ -345,25 +630,27 @@ uint8_t TCodeMemoParser::ScanToken(TParserClient* editor, TEdStream& stream, int
     if (!keywordHit) {
         const TStartRec* record = FCurrentStartTable->Records[first].get();
         if (record && states.Intersects(record->ValidIn))
-            token = runStartRecord(*record, stream, start, length);
+            token = runStartRecord(*record, cursor, start, length);
     }
 
-    if (!FContainer)
-        FSavedStates = states;
     const TTokenStateRec* stateRecord = FTables.TokenStates[token].get();
-    const bool rejected = stream.GetPos() == start ||
+    const bool rejected = cursor.GetPos() == startPos ||
                           (stateRecord && !settingsKeyword && !states.Intersects(stateRecord->ValidIn));
     if (rejected) {
-        takeOneChar(stream, start, length);
+        takeOneChar(cursor, start, length);
         token = 0;
         stateRecord = FTables.TokenStates[token].get();
-    } else if (stateRecord) {
-        applyStateChange(*stateRecord);
     }
+    // The states to return to after a container are those from before the container token; only
+    // a token that opens one needs them kept.
+    if (!FContainer && stateRecord && stateRecord->Container)
+        FSavedStates = states;
+    if (!rejected && stateRecord)
+        applyStateChange(*stateRecord);
 
-    const int64_t position = stream.GetPos();
+    const int64_t position = cursor.GetPos();
     const bool wasContainer = FContainer != 0;
-    if (wasContainer && (position >= FContainerEnd || stream.AtEnd())) {
+    if (wasContainer && (position >= FContainerEnd || cursor.AtEnd())) {
         states = FSavedStates;
         SelectTokenTable();
         syncTrieStates();

@@ -1,10 +1,12 @@
 // TCodeMemoParser: one compiled highlighting language and the scanner that cuts text into tokens.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/model/Keywords.h"
 #include "editor/model/ParserBase.h"
@@ -37,6 +39,9 @@ public:
     // value. Every token that does not stand at the end of the text is at least one character long.
     // `editor`, when given, is attached to the parser on its first scan.
     uint8_t ScanToken(TParserClient* editor, TEdStream& stream, int& length) override;
+    // ScanToken over and over, without leaving the scanner between tokens.
+    uint8_t ScanTokensBefore(TParserClient* editor, TEdStream& stream, int64_t limit, uint8_t* styles,
+                             int64_t stylesStart, TTokenPlace& place) override;
     // Starts the scanner in the context state set of `tokenValue` (the start state set when that set
     // is empty), outside any container and with an empty run-time stack.
     void ResetScanner(uint8_t tokenValue) override;
@@ -188,19 +193,68 @@ private:
     void parseTagged(const std::string& S, TMemoryStream& saved);
     void applyTag(int tag, const std::string& value);
 
-    bool groupContains(uint16_t groupId, uint8_t ch) const;
-    // Makes the token the single character at `start` (nothing at the end of the text).
-    static void takeOneChar(TEdStream& stream, int64_t start, int& length);
+    struct TPendingUpdate;
+    // Attaches the editor and notes the stream for the recogniser memo and custom parse handlers;
+    // true when the stream is a TEdStream itself, whose records the scanner may read directly.
+    bool beginScan(TParserClient* editor, TEdStream& stream);
+    // Membership in the language's character group `groupId`; an id no group has contains nothing.
+    bool groupContains(uint16_t groupId, uint8_t ch) const
+    {
+        return groupId < FGroupSets.size() && FGroupSets[groupId].Contains(ch);
+    }
+    // The characters of every group by id, negation applied, taken from the group manager when the
+    // scanner is reset (and when groups were added since).
+    void refreshGroupSets();
+    // What the characters begin in the states in force: a token of value 0 and length 1 which
+    // changes nothing, outside a container (PlainInFailedMail only where the mail start fails at
+    // once); possibly a word of the language's keyword table or of the settings' keyword trie.
+    struct TPlainChars {
+        TStateSet States;
+        const TStartTable* StartTable = nullptr;
+        TStateSet Plain;
+        TStateSet PlainInFailedMail;
+        TStateSet WordStarts;
+        TStateSet TrieWordStarts;
+    };
+    const TPlainChars& plainChars() { return FPlain ? *FPlain : makePlainChars(); }
+    // Finds or builds the entry of the states in force and makes it FPlain.
+    const TPlainChars& makePlainChars();
+    // The entry of `states`, or nullptr with the index slot a new entry may take (the index's size
+    // when none is free).
+    TPlainChars* findPlainChars(const TStateSet& states, size_t& freeSlot);
+    void forgetPlainChars();
+    static std::vector<TPlainChars> reservedPlainEntries()
+    {
+        std::vector<TPlainChars> entries;
+        entries.reserve(kMaxPlainEntries);
+        return entries;
+    }
+    // Stores value 0 for the plain characters from the cursor on, up to the character before
+    // `limit` and within the cursor's record, and moves the cursor past them.
+    void skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8_t* styles, int64_t stylesStart);
+    // The scanner works on a cursor C: the stream itself, or a TRecordCursor copied from it.
+    template <class C> uint8_t scan(C& cursor, int& length);
+    // "match(n)" at the cursor, through the stream the handler reads.
+    bool customParse(int parseID, TEdStream& stream, int& length, int& value);
+    bool customParse(int parseID, TRecordCursor& cursor, int& length, int& value);
     // A start, repeat or handler-start element at the cursor; a character element consumes its
     // character.
-    bool matchElement(const TElementRec& element, TEdStream& stream, int& length, int& value);
+    template <class C> bool matchElement(const TElementRec& element, C& cursor, int& length, int& value);
     // A body or terminator element at the cursor.
-    bool matchBody(const TElementRec& element, TEdStream& stream, int& length, int& value);
+    template <class C> bool matchBody(const TElementRec& element, C& cursor, int& length, int& value);
     // Extends the keyword token `token`; false when the handler refuses it.
-    bool runHandler(const THandlerRec& handler, TEdStream& stream, int& length, uint8_t& token);
-    // Scans a token that starts with the character at `start` by its start record.
-    uint8_t runStartRecord(const TStartRec& record, TEdStream& stream, int64_t start, int& length);
+    template <class C> bool runHandler(const THandlerRec& handler, C& cursor, int& length, uint8_t& token);
+    // Scans a token that starts with the character at `start` (a place of the cursor) by its start
+    // record.
+    template <class C, class M>
+    uint8_t runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length);
+    // Passes over the characters from the cursor on that the terminator group does not hold and the
+    // repeat group does, inside the cursor's record (all but its last character).
+    void skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup);
     void applyStateChange(const TTokenStateRec& record);
+    // Takes up the start table (and, while storing, the plain characters) of `states`, which are
+    // now in force.
+    void enterStates(const TStateSet& states);
     void syncTrieStates();
     void installLanguage(TCompiledLanguage& language);
 
@@ -212,6 +266,17 @@ private:
     uint8_t FContainer = 0;
     uint8_t FPending = 0; // the container flag as it stood when ScanToken last returned
     TRecogniserMemo FRecogniserMemo;
+    TEdStream* FScanStream = nullptr; // the stream of the scan under way, for custom parse handlers
+    std::vector<TStateSet> FGroupSets;
+    // Plain characters by the state sets met since the scanner was reset, found through an index
+    // by the sets' hash; FPlain is the entry of the states in force, found again after they change.
+    // The entries never move: there are at most kMaxPlainEntries, reserved at once.
+    static constexpr size_t kMaxPlainEntries = 255;
+    std::vector<TPlainChars> FPlainEntries = reservedPlainEntries();
+    std::array<uint8_t, 1024> FPlainIndex{};
+    const TPlainChars* FPlain = nullptr;
+    const TKeywords* FPlainTrie = nullptr;
+    bool FStoring = false; // inside ScanTokensBefore, where the cache of plain characters is kept fresh
     int32_t FContainerToken = 0;
     int64_t FContainerEnd = 0;
     TStateSet FSavedStates; // the state set from before the container token

@@ -2,6 +2,8 @@
 #include "highlight/Recognisers.h"
 
 #include <array>
+#include <string_view>
+#include <type_traits>
 
 #include "editor/model/LineStore.h"
 
@@ -9,10 +11,11 @@ namespace {
 
 constexpr uint8_t kCR = 13;
 
-uint8_t current(TCustomEdStream& c) { return static_cast<uint8_t>(c.CurrentChar()); }
+template <class C> uint8_t current(C& c) { return static_cast<uint8_t>(c.CurrentChar()); }
 
 // Passing the end of the text is not a character, so it is not counted.
-void advance(TCustomEdStream& c, int& length)
+template <class C>
+void advance(C& c, int& length)
 {
     if (!c.AtEnd()) {
         c.Next();
@@ -20,7 +23,8 @@ void advance(TCustomEdStream& c, int& length)
     }
 }
 
-void stepBack(TCustomEdStream& c, int& length)
+template <class C>
+void stepBack(C& c, int& length)
 {
     c.Prev();
     --length;
@@ -45,7 +49,8 @@ bool isMailChar(uint8_t ch) { return isLetter(ch) || isDigit(ch) || ch == '~' ||
 
 // Digits, an optional fraction and an optional exponent; the cursor stands on a digit. A period
 // without a digit after it is given back: "1.x" is the number 1 and a period.
-bool number(TCustomEdStream& c, int& length)
+template <class C>
+bool number(C& c, int& length)
 {
     while (isDigit(current(c)))
         advance(c, length);
@@ -70,7 +75,8 @@ bool number(TCustomEdStream& c, int& length)
 
 // Recognisers follow. Each may leave the cursor anywhere when it fails: RunRecogniser puts it back.
 
-bool pascalChar(TCustomEdStream& c, int& length)
+template <class C>
+bool pascalChar(C& c, int& length)
 {
     const uint8_t ch = current(c);
     if (ch == '\'') {
@@ -93,10 +99,26 @@ struct TRun {
     bool endsWithPeriod = false;
 };
 
-template <class TClass>
-TRun advanceOver(TCustomEdStream& c, int& length, TClass inClass)
+template <class C, class TClass>
+TRun advanceOver(C& c, int& length, TClass inClass)
 {
     TRun run;
+    if constexpr (std::is_same_v<C, TRecordCursor>) {
+        // Inside the record the characters are read from its span; its last character, after
+        // which the cursor changes record, is left to the loop below.
+        const std::string_view span = c.Span();
+        size_t n = 0;
+        while (n + 1 < span.size() && inClass(static_cast<uint8_t>(span[n]))) {
+            run.at = run.at || span[n] == '@';
+            ++n;
+        }
+        if (n > 0) {
+            run.any = true;
+            run.endsWithPeriod = span[n - 1] == '.';
+            c.Skip(static_cast<int>(n));
+            length += static_cast<int>(n);
+        }
+    }
     while (!c.AtEnd() && inClass(current(c))) {
         run.any = true;
         run.at = run.at || current(c) == '@';
@@ -106,7 +128,8 @@ TRun advanceOver(TCustomEdStream& c, int& length, TClass inClass)
     return run;
 }
 
-bool webChar(TCustomEdStream& c, int& length)
+template <class C>
+bool webChar(C& c, int& length)
 {
     const TRun run = advanceOver(c, length, isWebChar);
     // A trailing period ends the sentence around a path rather than belonging to it.
@@ -116,7 +139,8 @@ bool webChar(TCustomEdStream& c, int& length)
 }
 
 // The rest of a line, only when the token began at the start of a line.
-bool originalChar(TCustomEdStream& c, int& length)
+template <class C>
+bool originalChar(C& c, int& length)
 {
     const int64_t pos = c.GetPos();
     if (pos > length) {
@@ -131,7 +155,8 @@ bool originalChar(TCustomEdStream& c, int& length)
     return true;
 }
 
-bool stdIdentifier(TCustomEdStream& c, int& length)
+template <class C>
+bool stdIdentifier(C& c, int& length)
 {
     const uint8_t ch = current(c);
     if (!isLetter(ch) && ch != '_')
@@ -141,14 +166,16 @@ bool stdIdentifier(TCustomEdStream& c, int& length)
     return true;
 }
 
-bool stdNumberOrFP(TCustomEdStream& c, int& length)
+template <class C>
+bool stdNumberOrFP(C& c, int& length)
 {
     if (!isDigit(current(c)))
         return false;
     return number(c, length);
 }
 
-bool stdPascalString(TCustomEdStream& c, int& length)
+template <class C>
+bool stdPascalString(C& c, int& length)
 {
     advance(c, length);
     while (!c.AtEnd() && current(c) != kCR) {
@@ -163,7 +190,8 @@ bool stdPascalString(TCustomEdStream& c, int& length)
 }
 
 // A C string or character constant: backslash escapes anything, even a line end.
-bool cQuoted(TCustomEdStream& c, int& length, uint8_t delimiter)
+template <class C>
+bool cQuoted(C& c, int& length, uint8_t delimiter)
 {
     advance(c, length);
     while (!c.AtEnd()) {
@@ -181,10 +209,11 @@ bool cQuoted(TCustomEdStream& c, int& length, uint8_t delimiter)
     return true;
 }
 
-bool stdCString(TCustomEdStream& c, int& length) { return cQuoted(c, length, '"'); }
-bool stdCChar(TCustomEdStream& c, int& length) { return cQuoted(c, length, '\''); }
+template <class C> bool stdCString(C& c, int& length) { return cQuoted(c, length, '"'); }
+template <class C> bool stdCChar(C& c, int& length) { return cQuoted(c, length, '\''); }
 
-bool stdCNumberOrFPSigned(TCustomEdStream& c, int& length)
+template <class C>
+bool stdCNumberOrFPSigned(C& c, int& length)
 {
     if (current(c) == '+' || current(c) == '-')
         advance(c, length);
@@ -193,7 +222,8 @@ bool stdCNumberOrFPSigned(TCustomEdStream& c, int& length)
     return number(c, length);
 }
 
-bool stdNumber(TCustomEdStream& c, int& length)
+template <class C>
+bool stdNumber(C& c, int& length)
 {
     if (!isDigit(current(c)))
         return false;
@@ -202,7 +232,8 @@ bool stdNumber(TCustomEdStream& c, int& length)
     return true;
 }
 
-bool stdMailURL(TCustomEdStream& c, int& length)
+template <class C>
+bool stdMailURL(C& c, int& length)
 {
     const TRun run = advanceOver(c, length, isMailChar);
     if (!run.at)
@@ -212,7 +243,8 @@ bool stdMailURL(TCustomEdStream& c, int& length)
     return true;
 }
 
-bool stdHTMLString(TCustomEdStream& c, int& length)
+template <class C>
+bool stdHTMLString(C& c, int& length)
 {
     advance(c, length);
     while (!c.AtEnd() && current(c) != '"' && current(c) != kCR)
@@ -223,7 +255,8 @@ bool stdHTMLString(TCustomEdStream& c, int& length)
 
 // Up to the line end, but not into "-->": a script inside an HTML comment ends its line comment
 // before the comment closer so that the closer gets its own colour.
-bool stdJSLineComment(TCustomEdStream& c, int& length)
+template <class C>
+bool stdJSLineComment(C& c, int& length)
 {
     while (!c.AtEnd() && current(c) != kCR) {
         if (current(c) != '-') {
@@ -244,12 +277,13 @@ bool stdJSLineComment(TCustomEdStream& c, int& length)
     return true;
 }
 
-using TRecogniser = bool (*)(TCustomEdStream&, int&);
+template <class C> using TRecogniser = bool (*)(C&, int&);
 
-constexpr std::array<TRecogniser, kLastRecogniser - kFirstRecogniser + 1> kRecognisers = {
-    pascalChar,     webChar,         originalChar,         stdIdentifier, stdNumberOrFP,
-    stdPascalString, stdCString,     stdCChar,             stdCNumberOrFPSigned, stdNumber,
-    stdMailURL,     stdHTMLString,   stdJSLineComment,     stdCChar,
+template <class C>
+constexpr std::array<TRecogniser<C>, kLastRecogniser - kFirstRecogniser + 1> kRecognisers = {
+    pascalChar<C>,      webChar<C>,    originalChar<C>, stdIdentifier<C>,        stdNumberOrFP<C>,
+    stdPascalString<C>, stdCString<C>, stdCChar<C>,     stdCNumberOrFPSigned<C>, stdNumber<C>,
+    stdMailURL<C>,      stdHTMLString<C>, stdJSLineComment<C>, stdCChar<C>,
 };
 
 TStateSet rangeSet(std::initializer_list<std::pair<uint8_t, uint8_t>> ranges)
@@ -263,23 +297,30 @@ TStateSet rangeSet(std::initializer_list<std::pair<uint8_t, uint8_t>> ranges)
 
 } // namespace
 
-bool RunRecogniser(int index, TCustomEdStream& cursor, int& length, TRecogniserMemo* memo)
+template <class C>
+bool RunRecogniser(int index, C& cursor, int& length, TRecogniserMemo* memo)
 {
     if (index < kFirstRecogniser || index > kLastRecogniser)
         return false;
     const int64_t pos = cursor.GetPos();
     const bool remembers = memo && index == riStdMailURL;
-    if (remembers && memo->Stream == &cursor && pos > memo->FailedFrom && pos < memo->FailedTo)
+    if (remembers && pos > memo->FailedFrom && pos < memo->FailedTo)
         return false;
     const int savedLength = length;
-    if (kRecognisers[static_cast<size_t>(index - kFirstRecogniser)](cursor, length))
+    if (kRecognisers<C>[static_cast<size_t>(index - kFirstRecogniser)](cursor, length))
         return true;
-    if (remembers)
-        *memo = {&cursor, pos, cursor.GetPos()};
+    if (remembers) {
+        memo->FailedFrom = pos;
+        memo->FailedTo = cursor.GetPos();
+    }
     cursor.SetPos(pos);
     length = savedLength;
     return false;
 }
+
+template bool RunRecogniser(int, TCustomEdStream&, int&, TRecogniserMemo*);
+template bool RunRecogniser(int, TEdStream&, int&, TRecogniserMemo*);
+template bool RunRecogniser(int, TRecordCursor&, int&, TRecogniserMemo*);
 
 TStateSet RecogniserStartSet(int index)
 {

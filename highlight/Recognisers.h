@@ -4,6 +4,7 @@
 #include "editor/model/StateSet.h"
 
 class TCustomEdStream;
+class TRecordCursor;
 
 // Indexes of the built-in recognisers. A built-in start names its recogniser directly (10..20);
 // a procedure id n of any other element names recogniser n + kProcedureIdOffset, so ids 0..13 reach
@@ -35,9 +36,10 @@ constexpr int kProcedureIdOffset = 7;
 // recogniser reads a whole run of mail characters before it fails for want of an "@"; any start
 // inside that run reads the rest of it and fails too, so such starts fail at once. Without this a
 // run of n letters, each of which may start an address, costs n * n reads. The text does not change
-// during a run; the scanner clears the memo when it is reset for the next one.
+// during a run; the scanner clears the memo when it is reset for the next one, and when it is given
+// another stream (Stream, which only the scanner reads).
 struct TRecogniserMemo {
-    const TCustomEdStream* Stream = nullptr;
+    const void* Stream = nullptr;
     int64_t FailedFrom = -1; // a failed start...
     int64_t FailedTo = -1;   // ...and the end of the run it read
     void Clear() { *this = {}; }
@@ -46,8 +48,10 @@ struct TRecogniserMemo {
 // Runs recogniser `index` at the cursor. What it consumes is added to `length`, one per character
 // actually passed. On failure the cursor and `length` are as they were on entry, whatever the
 // recogniser did on the way. An index outside 7..20 is a failed match. `memo`, when given, lets a
-// start that must fail fail without reading.
-bool RunRecogniser(int index, TCustomEdStream& cursor, int& length, TRecogniserMemo* memo = nullptr);
+// start that must fail fail without reading. The cursor is a TCustomEdStream, read through its
+// virtual operations, or a TRecordCursor, read directly.
+template <class C>
+bool RunRecogniser(int index, C& cursor, int& length, TRecogniserMemo* memo = nullptr);
 
 // The recogniser that a procedure id of a repeat, body, terminator or non-built-in handler start
 // names, or 0 when the id names none.

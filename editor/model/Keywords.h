@@ -75,6 +75,14 @@ public:
     int32_t MatchCursor(TCursor& cursor, uint8_t caseSensitive, uint8_t forward, int64_t& start,
                         int& length) const;
 
+    // False when no word valid in CurrentStates begins with `c` (folded when caseSensitive is 0): a
+    // forward match at `c` then fails at once, and a scanner may skip it.
+    bool MayBeginWith(char c, uint8_t caseSensitive) const
+    {
+        const TKeywordNode* node = FFirstChar[static_cast<uint8_t>(caseSensitive == 0 ? LoCaseChar(c) : c)];
+        return node && node->States.Intersects(CurrentStates);
+    }
+
     // The node at which `word` (lower-cased when caseSensitive is 0) ends, nullptr when the trie does
     // not hold the whole word as a path. Callers test its Ends.
     const TKeywordNode* FindWord(std::string_view word, uint8_t caseSensitive) const;

@@ -134,34 +134,39 @@ void TTextStore::AddClient(TTextSource* editor)
 // ---------------------------------------------------------------- TEdStream
 
 TEdStream::TEdStream(TTextSource* source)
-    : FEditor(source), FTextLength(source ? source->SourceLength() : 0)
+    : FEditor(source), FPlace(nullptr, 0, 0, source ? source->SourceLength() : 0)
 {
 }
 
 int64_t TEdStream::Read(void* buffer, int64_t count)
 {
     auto* out = static_cast<char*>(buffer);
+    TLineRecord* record = FPlace.Record();
+    int offset = FPlace.OffsetInRecord();
+    int64_t position = FPlace.GetPos();
+    const int64_t textLength = FPlace.TextLength();
     int64_t done = 0;
-    while (done < count && FPosition < FTextLength && FRecord) {
-        if (FOffset >= FRecord->Len) {
-            if (!FRecord->Next)
+    while (done < count && position < textLength && record) {
+        if (offset >= record->Len) {
+            if (!record->Next)
                 break;
-            FRecord = FRecord->Next;
-            FOffset = 0;
+            record = record->Next;
+            offset = 0;
             continue;
         }
-        int64_t n = std::min<int64_t>({count - done, FRecord->Len - FOffset, FTextLength - FPosition});
-        std::memcpy(out + done, FRecord->Text.get() + FOffset, static_cast<size_t>(n));
+        int64_t n = std::min<int64_t>({count - done, record->Len - offset, textLength - position});
+        std::memcpy(out + done, record->Text.get() + offset, static_cast<size_t>(n));
         done += n;
-        FOffset += static_cast<int>(n);
-        FPosition += n;
+        offset += static_cast<int>(n);
+        position += n;
     }
     // Leaving the cursor at the end of a record mid-text would make CurrentChar report the end of the
     // text and Next skip a character; stand on the next record instead.
-    if (FRecord && FOffset >= FRecord->Len && FRecord->Next) {
-        FRecord = FRecord->Next;
-        FOffset = 0;
+    if (record && offset >= record->Len && record->Next) {
+        record = record->Next;
+        offset = 0;
     }
+    FPlace = TRecordCursor(record, offset, position, textLength);
     return done;
 }
 
@@ -178,26 +183,26 @@ int64_t TEdStream::Seek(int64_t offset, int origin)
         break;
     case soFromCurrent:
         if (offset != 0)
-            SetPos(FPosition + offset);
+            SetPos(GetPos() + offset);
         break;
     case soFromEnd:
         if (FEditor)
-            SetPos(FTextLength - offset);
+            SetPos(FPlace.TextLength() - offset);
         break;
     default:
         break;
     }
-    return FPosition;
+    return GetPos();
 }
 
-char TEdStream::CurrentChar()
+void TEdStream::Reset(TLineRecord* record, int offsetInRecord, int64_t recordStart)
 {
-    if (!FRecord || FOffset >= FRecord->Len)
-        return '\0';
-    return FRecord->Text[FOffset];
+    FPlace = TRecordCursor(record, offsetInRecord, recordStart + offsetInRecord, FEditor ? FEditor->SourceLength() : 0);
 }
 
-void TEdStream::SetPos(int64_t newPos)
+// ---------------------------------------------------------------- TRecordCursor
+
+void TRecordCursor::SetPos(int64_t newPos)
 {
     // A position set beyond either end leaves the cursor at that end; walk from where it stands.
     int64_t delta = newPos - std::clamp<int64_t>(FPosition, 0, FTextLength);
@@ -233,49 +238,6 @@ void TEdStream::SetPos(int64_t newPos)
         }
     }
     FPosition = newPos;
-}
-
-void TEdStream::Next()
-{
-    if (!FRecord)
-        return;
-    if (FOffset >= FRecord->Len - 1) {
-        if (FRecord->Next) {
-            FRecord = FRecord->Next;
-            FOffset = 0;
-            ++FPosition;
-        } else {
-            if (FOffset == FRecord->Len - 1)
-                ++FPosition;
-            FOffset = FRecord->Len;
-        }
-    } else {
-        ++FOffset;
-        ++FPosition;
-    }
-}
-
-void TEdStream::Prev()
-{
-    if (!FRecord)
-        return;
-    if (FOffset == 0) {
-        if (!FRecord->Prev)
-            return;
-        FRecord = FRecord->Prev;
-        FOffset = FRecord->Len - 1;
-    } else {
-        --FOffset;
-    }
-    --FPosition;
-}
-
-void TEdStream::Reset(TLineRecord* record, int offsetInRecord, int64_t recordStart)
-{
-    FRecord = record;
-    FOffset = offsetInRecord;
-    FPosition = recordStart + offsetInRecord;
-    FTextLength = FEditor ? FEditor->SourceLength() : 0;
 }
 
 // ---------------------------------------------------------------- TFastMemoryStream

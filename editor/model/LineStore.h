@@ -152,6 +152,108 @@ public:
     virtual void Prev() = 0;
 };
 
+// The place of a character cursor in a record chain, as a plain value whose reading operations are
+// inline: TEdStream keeps its place in one and reads through it, and a scanner that reads many
+// characters per call copies the place out, reads the records directly and puts the place back.
+// Both read the same characters because they run the same code.
+class TRecordCursor {
+public:
+    TRecordCursor() = default;
+    TRecordCursor(TLineRecord* record, int offsetInRecord, int64_t position, int64_t textLength)
+        : FRecord(record), FPosition(position), FTextLength(textLength), FOffset(offsetInRecord)
+    {
+    }
+
+    // The character at the cursor; 0 past the end of its record, which is the end of the text.
+    char CurrentChar() const { return FRecord && FOffset < FRecord->Len ? FRecord->Text[FOffset] : '\0'; }
+    int64_t GetPos() const { return FPosition; }
+    bool AtEnd() const { return FPosition >= FTextLength; }
+    // One character on; from a record's last character to the next record's first. At the end of
+    // the text the cursor stays one past the last character.
+    void Next()
+    {
+        if (!FRecord)
+            return;
+        if (FOffset < FRecord->Len - 1) {
+            ++FOffset;
+            ++FPosition;
+        } else {
+            nextRecord();
+        }
+    }
+    // One character back; nothing at the first character of the text.
+    void Prev()
+    {
+        if (!FRecord)
+            return;
+        if (FOffset == 0) {
+            if (!FRecord->Prev)
+                return;
+            FRecord = FRecord->Prev;
+            FOffset = FRecord->Len - 1;
+        } else {
+            --FOffset;
+        }
+        --FPosition;
+    }
+    // Walks the chain from the cursor; a position beyond either end leaves the cursor at that end
+    // while GetPos reports the position asked for.
+    void SetPos(int64_t newPos);
+
+    // A place taken with Mark and given back with Restore: the same as SetPos to that position, without
+    // the walk.
+    struct TMark {
+        TLineRecord* Record;
+        int64_t Position;
+        int Offset;
+    };
+    TMark Mark() const { return {FRecord, FPosition, FOffset}; }
+    void Restore(const TMark& mark)
+    {
+        FRecord = mark.Record;
+        FPosition = mark.Position;
+        FOffset = mark.Offset;
+    }
+
+    // The characters from the cursor to the end of its record, to be read without a call per
+    // character; Skip moves over some of them.
+    std::string_view Span() const
+    {
+        if (!FRecord || FOffset >= FRecord->Len)
+            return {};
+        return {FRecord->Text.get() + FOffset, static_cast<size_t>(FRecord->Len - FOffset)};
+    }
+    // The same as `count` calls of Next, for a count less than Span's length.
+    void Skip(int count)
+    {
+        FOffset += count;
+        FPosition += count;
+    }
+
+    TLineRecord* Record() const { return FRecord; }
+    int OffsetInRecord() const { return FOffset; }
+    int64_t TextLength() const { return FTextLength; }
+
+private:
+    void nextRecord()
+    {
+        if (FRecord->Next) {
+            FRecord = FRecord->Next;
+            FOffset = 0;
+            ++FPosition;
+        } else {
+            if (FOffset == FRecord->Len - 1)
+                ++FPosition;
+            FOffset = FRecord->Len;
+        }
+    }
+
+    TLineRecord* FRecord = nullptr;
+    int64_t FPosition = 0;
+    int64_t FTextLength = 0;
+    int FOffset = 0;
+};
+
 // A cursor over an editor's record chain. It copies the text length when it is created or reset and
 // does not follow later edits, so it must be reset before each scan.
 class TEdStream : public TCustomEdStream {
@@ -163,28 +265,28 @@ public:
     int64_t Write(const void* buffer, int64_t count) override;
     // Origin 2 moves to the text length minus `offset`.
     int64_t Seek(int64_t offset, int origin) override;
-    int64_t GetSize() override { return FTextLength; }
+    int64_t GetSize() override { return FPlace.TextLength(); }
 
-    char CurrentChar() override;
-    int64_t GetPos() override { return FPosition; }
-    void SetPos(int64_t newPos) override;
-    bool AtEnd() override { return FPosition >= FTextLength; }
-    void Next() override;
-    void Prev() override;
+    char CurrentChar() override { return FPlace.CurrentChar(); }
+    int64_t GetPos() override { return FPlace.GetPos(); }
+    void SetPos(int64_t newPos) override { FPlace.SetPos(newPos); }
+    bool AtEnd() override { return FPlace.AtEnd(); }
+    void Next() override { FPlace.Next(); }
+    void Prev() override { FPlace.Prev(); }
 
     // Makes `record` current at `offsetInRecord`; the position becomes recordStart + offsetInRecord.
     void Reset(TLineRecord* record, int offsetInRecord, int64_t recordStart);
 
     TTextSource* Source() const { return FEditor; }
-    TLineRecord* Record() const { return FRecord; }
-    int OffsetInRecord() const { return FOffset; }
+    TLineRecord* Record() const { return FPlace.Record(); }
+    int OffsetInRecord() const { return FPlace.OffsetInRecord(); }
+    // The cursor's place, to read from directly, and the place to take up again afterwards.
+    const TRecordCursor& Place() const { return FPlace; }
+    void SetPlace(const TRecordCursor& place) { FPlace = place; }
 
 private:
     TTextSource* FEditor;
-    int64_t FTextLength;
-    TLineRecord* FRecord = nullptr;
-    int64_t FPosition = 0;
-    int FOffset = 0;
+    TRecordCursor FPlace;
 };
 
 // A read-only stream over a NUL-terminated buffer it neither copies nor frees.

@@ -2,7 +2,10 @@
 #include "editor/model/ParserBase.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
+
+#include "editor/model/LineStore.h"
 
 TParserClient::~TParserClient()
 {
@@ -61,6 +64,20 @@ void TCustomCodeMemoParser::forgetEditor(TParserClient* editor)
         std::erase(loan->FLentEditors, editor);
     DetachEditor(editor);
     RemoveFreeNotification(editor);
+}
+
+uint8_t TCustomCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stream, int64_t limit,
+                                                uint8_t* styles, int64_t stylesStart, TTokenPlace& place)
+{
+    for (;;) {
+        place = {stream.Record(), stream.OffsetInRecord(), stream.GetPos()};
+        int length = 0;
+        const uint8_t value = ScanToken(editor, stream, length);
+        const int64_t end = stream.GetPos();
+        if (end <= place.Start || end >= limit || InContainer() || GetTokenPending())
+            return value;
+        std::memset(styles + (place.Start - stylesStart), value, static_cast<size_t>(end - place.Start));
+    }
 }
 
 bool TCustomCodeMemoParser::EditSettings(TSM_PropEdPages)

@@ -11,6 +11,7 @@
 
 class TCustomCodeMemoParser;
 class TEdStream;
+struct TLineRecord;
 class TParserSettingsLoan;
 
 // An editor as a parser sees it. The parser lists the editors that use it, makes them clients of its
@@ -64,6 +65,23 @@ public:
     virtual void ResetScanner(uint8_t tokenValue) = 0;
     // Lets the user edit the language's settings on every page; true when something changed.
     virtual bool EditAll() = 0;
+
+    // Where a token begins: its record, its offset in that record and its text offset.
+    struct TTokenPlace {
+        TLineRecord* Record = nullptr;
+        int Index = 0;
+        int64_t Start = 0;
+    };
+    // Reads tokens one after another with ScanToken's meaning, for a caller that stores each
+    // token's value as the style byte of its characters: the value of every token that ends before
+    // `limit` (a text offset no further than the end of the cursor's record) is written to
+    // styles[token start - stylesStart ...], and the next token is read. The first token that does
+    // not end before `limit`, that took nothing, or after which a container is open or a token is
+    // pending, is not written: its value is returned, its place is put in `place`, and the cursor
+    // stands after it. A language whose scanner carries nothing between tokens that a caller could
+    // watch may read the tokens it writes faster than ScanToken does one by one.
+    virtual uint8_t ScanTokensBefore(TParserClient* editor, TEdStream& stream, int64_t limit, uint8_t* styles,
+                                     int64_t stylesStart, TTokenPlace& place);
 
     // ---- scanner state the highlighting driver consults; the defaults suit a language whose
     //      tokens never span lines

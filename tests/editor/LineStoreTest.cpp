@@ -1,8 +1,11 @@
 // Tests of the line store: normaliser, record cutting, the character cursor and the small helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
@@ -262,6 +265,76 @@ TEST(TEdStream, ReadCopiesAcrossRecordsAndStandsOnTheNextRecord)
         FAIL() << "write accepted";
     } catch (const EStreamError& e) {
         EXPECT_EQ(e.Message(), "Cannot write to a read-only stream");
+    }
+}
+
+// Reads `count` characters the way the scanner's fast paths do: a record's span at a time, with Skip
+// over all of it but its last character and Next over that one.
+std::string readBySpans(TRecordCursor& cursor, size_t count)
+{
+    std::string read;
+    while (read.size() < count && !cursor.AtEnd()) {
+        const std::string_view span = cursor.Span();
+        const size_t n = std::min(span.size() - 1, count - read.size());
+        read += span.substr(0, n);
+        cursor.Skip(static_cast<int>(n));
+        if (read.size() < count) {
+            read += cursor.CurrentChar();
+            cursor.Next();
+        }
+    }
+    return read;
+}
+
+TEST(TRecordCursor, ReadsWhatTheStreamReadsAtEveryRecordBoundaryAndTheTextEnd)
+{
+    // Long lines in continuation pieces (2047, 2047, 906), empty lines, a line that ends exactly at a
+    // cut, and the last line with and without its line break.
+    const std::string line5000(5000, 'x');
+    const std::string line2047 = std::string(2046, 'y') + "z";
+    for (const std::string& text : {line5000 + "\r\n\r\nab\r\n" + line2047 + "\r\n" + line5000, "a\r\n" + line2047 + line2047,
+                                    "\r\n" + line5000 + "\r\n"}) {
+        TCodeMemoCore editor;
+        editor.InsertText(text.c_str());
+        const std::string stored = editor.StoredText();
+        const auto length = static_cast<int64_t>(stored.size());
+        // Every record's first and last character, the text's last character and its end.
+        std::vector<int64_t> starts = {0, length - 1, length};
+        int64_t offset = 0;
+        for (TLineRecord* r = editor.FirstRecord(); r; r = r->Next) {
+            starts.insert(starts.end(), {offset, offset + r->Len - 1});
+            offset += r->Len;
+        }
+        ASSERT_EQ(offset, length);
+        for (int64_t start : starts) {
+            for (int64_t count : {int64_t{1}, int64_t{2}, int64_t{2048}, length}) {
+                TEdStream plain(&editor);
+                plain.Reset(editor.FirstRecord(), 0, 0);
+                plain.SetPos(start);
+                TRecordCursor fast = plain.Place();
+                std::string expected;
+                for (int64_t i = 0; i < count && !plain.AtEnd(); ++i) {
+                    expected += plain.CurrentChar();
+                    plain.Next();
+                }
+                ASSERT_EQ(expected, stored.substr(static_cast<size_t>(start), static_cast<size_t>(count)));
+                ASSERT_EQ(readBySpans(fast, static_cast<size_t>(count)), expected) << start << " " << count;
+                // Both stand at the same place afterwards, the text's end included.
+                EXPECT_EQ(fast.GetPos(), plain.GetPos());
+                EXPECT_EQ(fast.Record(), plain.Record());
+                EXPECT_EQ(fast.OffsetInRecord(), plain.OffsetInRecord());
+                EXPECT_EQ(fast.CurrentChar(), plain.CurrentChar());
+                EXPECT_EQ(fast.AtEnd(), plain.AtEnd());
+                EXPECT_EQ(fast.Span().empty(), plain.AtEnd());
+                // A mark taken anywhere brings the cursor back as a walk to its position does.
+                const TRecordCursor::TMark mark = fast.Mark();
+                fast.SetPos(0);
+                fast.Restore(mark);
+                plain.SetPos(mark.Position);
+                EXPECT_EQ(fast.Record(), plain.Record());
+                EXPECT_EQ(fast.OffsetInRecord(), plain.OffsetInRecord());
+            }
+        }
     }
 }
 

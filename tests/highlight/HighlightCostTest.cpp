@@ -6,20 +6,9 @@
 
 #include "editor/model/EditingCore.h"
 #include "highlight/CodeMemoParser.h"
+#include "support/CountingEdStream.h"
 
 namespace {
-
-// Counts every step the scanner takes through the text.
-class TCountingStream : public TEdStream {
-public:
-    using TEdStream::TEdStream;
-    void Next() override
-    {
-        ++Steps;
-        TEdStream::Next();
-    }
-    int64_t Steps = 0;
-};
 
 int64_t stepsToScan(const char* script, const std::string& text)
 {
@@ -28,7 +17,7 @@ int64_t stepsToScan(const char* script, const std::string& text)
     parser.LoadScriptFile();
     TCodeMemoCore core;
     core.InsertText(text.c_str());
-    TCountingStream stream(&core);
+    TCountingEdStream stream(&core);
     stream.Reset(core.FirstRecord(), 0, 0);
     parser.ResetScanner(0);
     while (!stream.AtEnd()) {

@@ -4,9 +4,12 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
+#include "support/CountingEdStream.h"
 
 namespace {
 
@@ -109,6 +112,71 @@ TEST_F(IncrementalColouring, RandomEditsUndosAndRedosMatchAFreshColouring)
             memo.Change();
             ASSERT_EQ(memo.GetStyleBytes(nullptr), freshBytes(memo.StoredText()))
                 << language.Script << " step " << step;
+        }
+    }
+}
+
+namespace {
+
+// Random text from pieces of each language, with runs long enough to be cut into several records.
+std::string randomText(std::mt19937& random, const std::vector<std::string>& pieces)
+{
+    std::string text;
+    while (text.size() < 12000) {
+        const unsigned pick = random() % 20;
+        if (pick == 0)
+            text += std::string(2500 + random() % 2000, "wa7 -<"[random() % 6]);
+        else
+            text += pieces[random() % pieces.size()];
+    }
+    return text;
+}
+
+} // namespace
+
+// The driver stores the tokens of a record in bulk, and the scanner reads a TEdStream's records
+// directly; both must give what scanning token by token through the stream's own operations gives.
+TEST_F(IncrementalColouring, BulkAndDirectReadingColourAsTokenByToken)
+{
+    const std::vector<std::string> pieces = {
+        "<p class=\"a\">", "</p>", "<!-- c -->", "<!--", "-->", "<script>", "</script>", "<style>", "</style>",
+        "&amp;", "&", "\r\n", " ", "texto ", "info@ejemplo.com. ", "http://www.x.es/a.html ", "www.y.org.",
+        "var s = \"a\\\"b\";", "x = a / b / 2.5e3;", "/re[/]x/g", "// line\r\n", "/* b\r\nlock */", "`t ${x}`",
+        "'q'", "{ p: 1 }", "=", "'", "\"", "<a href='y'>", "function f(a) { return a; }", "12.5", "0xFF"};
+    std::mt19937 random(53);
+    for (const char* script : {"html.syn", "javascript.syn", "text.syn"}) {
+        use(script);
+        for (int round = 0; round < 12; ++round) {
+            const std::string text = randomText(random, pieces);
+            setText(memo, text);
+            const std::string bulk = memo.GetStyleBytes(nullptr);
+            // A handler that sees every token makes the driver ask for them one at a time.
+            std::vector<std::pair<int, int>> tokens;
+            memo.OnTokenSeen = [&tokens](TCustomCodeMemo*, int& value, int start, int end) {
+                if (start >= 0)
+                    tokens.push_back({value, end - start});
+            };
+            memo.ResetHighlighting();
+            memo.RehighlightAll();
+            memo.OnTokenSeen = nullptr;
+            ASSERT_EQ(memo.GetStyleBytes(nullptr), bulk) << script << " round " << round;
+
+            // The same tokens through a stream read call by call.
+            TCountingEdStream watched(&memo);
+            watched.Reset(memo.FirstRecord(), 0, 0);
+            parser.ResetScanner(0);
+            size_t i = 0;
+            while (!watched.AtEnd()) {
+                const int64_t start = watched.GetPos();
+                int length = 0;
+                const uint8_t value = parser.ScanToken(nullptr, watched, length);
+                ASSERT_LT(i, tokens.size());
+                ASSERT_EQ(std::make_pair(int{value}, static_cast<int>(watched.GetPos() - start)), tokens[i])
+                    << script << " round " << round << " token " << i << " at " << start;
+                ++i;
+            }
+            EXPECT_EQ(i, tokens.size());
+            EXPECT_GE(watched.Steps, memo.TextLength());
         }
     }
 }
