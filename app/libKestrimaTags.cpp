@@ -11,6 +11,9 @@
 bool InsertTag(TCustomCodeMemo& editor, uint8_t caseMode, bool ignoreSelection, bool separateLines,
                const std::string& openCode, const std::string& closeCode)
 {
+    // The codes go in as a program's insertion, which the editor's own read-only check does not stop.
+    if (editor.ReadOnly())
+        return false;
     // Positions are offsets in the editor's text, where a line break counts one character. The case
     // rules keep every letter one character, so lengths hold across the change.
     const int start = editor.GetSelStart();

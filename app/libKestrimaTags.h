@@ -11,7 +11,8 @@ class TCustomCodeMemo;
 // ApplyCaseMode(caseMode). With `ignoreSelection` the selection is replaced by the bare codes; with
 // `separateLines` each code goes on a line of its own. Afterwards the inner text is selected, or,
 // with nothing inside, the caret stands where it would go (the start of the empty middle line with
-// separate lines). False when the replacement raised; the caret is placed all the same.
+// separate lines). False when the replacement raised; the caret is placed all the same. A read-only
+// editor is left as it is, and the result is False.
 bool InsertTag(TCustomCodeMemo& editor, uint8_t caseMode, bool ignoreSelection, bool separateLines,
                const std::string& openCode, const std::string& closeCode);
 

@@ -191,7 +191,11 @@ void TformPrincipal::proOpcionesEdicion(int Tag)
     case 3: EditCut(); break;
     case 4: EditCopy(); break;
     case 5: EditPaste(); break;
-    case 6: FCodeMemo->SetSelText(""); break;
+    case 6:
+        // The editor takes a program's replacement even when the user may not change the text.
+        if (!FCodeMemo->ReadOnly())
+            FCodeMemo->SetSelText("");
+        break;
     case 7: EditSelectAll(); break;
     default: break;
     }

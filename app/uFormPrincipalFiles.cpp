@@ -15,6 +15,7 @@
 #include "app/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "app/KestrimaConfig.h"
+#include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"
 #include "editor/CodeMemo.h"
@@ -96,6 +97,9 @@ void TformPrincipal::buildFileTabs()
     FFileTabs = new TTabSetControl(area);
     FFileTabs->setObjectName("FileTabs");
     FFileTabs->setFixedHeight(24);
+    // A click on a tab leaves the keyboard with the editor, so that typing goes on in the document
+    // just chosen, and the edit commands, which act on the focused control, reach it.
+    FFileTabs->SetTabStop(false);
     layout->addWidget(FFileTabs);
     // The editor moves from the window's centre into the area under the strip.
     takeCentralWidget();
@@ -417,6 +421,10 @@ void TformPrincipal::EditorOnChange()
             for (QAction* item : edicion->actions())
                 item->setVisible(open || listed(kAlwaysVisibleEditItems, item->objectName()));
     }
+    // The tool pages insert into the editor: without a document shown they would write into a text
+    // that the next document throws away.
+    if (FHerramientas)
+        FHerramientas->PTabs->setVisible(open && documentsShown());
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;

@@ -447,6 +447,8 @@ void TformPrincipal::BtnMenuSelect(TVSpeedBtnMenu* Sender)
 
 void TformPrincipal::insertList(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode)
 {
+    if (FCodeMemo->ReadOnly())
+        return;
     const std::string selection = FCodeMemo->GetSelText();
     if (selection.empty() || Ctrl == 1) {
         InsertaCodigo(Ctrl, Shift, OpenCode, CloseCode);
@@ -468,6 +470,8 @@ void TformPrincipal::insertList(int16_t Ctrl, int16_t Shift, const std::string& 
 
 void TformPrincipal::replaceSelectionLines(const std::function<std::string(const std::string&)>& eachLine)
 {
+    if (FCodeMemo->ReadOnly())
+        return;
     const std::string selection = FCodeMemo->GetSelText();
     TBusyCursor busy;
     TStringList lines = linesOf(selection);
@@ -508,12 +512,14 @@ void TformPrincipal::InsertaTagC(QObject* Sender)
         if (!item || !focused)
             return;
         const std::string caption = ToWin1252(item->text());
-        if (auto* editor = dynamic_cast<TCustomCodeMemo*>(focused))
-            editor->PerformText(EM_REPLACESEL, 1, caption.c_str());
-        else if (auto* edit = qobject_cast<QLineEdit*>(focused))
+        if (auto* editor = dynamic_cast<TCustomCodeMemo*>(focused)) {
+            if (!editor->ReadOnly())
+                editor->PerformText(EM_REPLACESEL, 1, caption.c_str());
+        } else if (auto* edit = qobject_cast<QLineEdit*>(focused)) {
             edit->insert(item->text());
-        else if (auto* combo = qobject_cast<QComboBox*>(focused); combo && combo->lineEdit())
+        } else if (auto* combo = qobject_cast<QComboBox*>(focused); combo && combo->lineEdit()) {
             combo->lineEdit()->insert(item->text());
+        }
         return;
     }
     case 10: {
@@ -602,7 +608,7 @@ void TformPrincipal::sbRepiteTagClick(QObject*)
 void TformPrincipal::InsCarEspecialClick(QObject* Sender)
 {
     auto* item = qobject_cast<QAction*>(Sender);
-    if (!item)
+    if (!item || FCodeMemo->ReadOnly())
         return;
     FCodeMemo->PerformText(EM_REPLACESEL, 1, SpecialCharacterCode(ToWin1252(item->text())).c_str());
     FCodeMemo->setFocus();

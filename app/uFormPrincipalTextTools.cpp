@@ -58,7 +58,7 @@ void TformPrincipal::proHerramientasTexto(int Tag)
         FmOmite->toggle();
         return;
     }
-    if (DocumentCount() == 0 || FCodeMemo->GetSelLength() == 0)
+    if (DocumentCount() == 0 || FCodeMemo->GetSelLength() == 0 || FCodeMemo->ReadOnly())
         return;
     TBusyCursor busy;
     // Before the window is first shown there is no loaded table yet; the built-in one serves.

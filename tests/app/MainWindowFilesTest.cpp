@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <csignal>
 #include <deque>
 #include <filesystem>
@@ -17,6 +18,7 @@
 
 #include "app/EditingFile.h"
 #include "app/KestrimaConfig.h"
+#include "app/uFormPrincipalTools.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
@@ -565,4 +567,46 @@ TEST(MainWindowFiles, OpenTakesEveryChosenFileInOrderAndTheCommandsHaveTheirKeys
     switchTo(w.form, 0);
     emit archivo->aboutToShow();
     EXPECT_TRUE(commands.mActualizar->isEnabled());
+}
+
+TEST(MainWindowFiles, TheToolPagesShowOnlyWithADocumentAndATabClickLeavesTheKeyboardWithTheEditor)
+{
+    TWindow w;
+    QWidget& toolPages = *w.form.Herramientas().PTabs;
+    // Without a document a tool button would write into a text the next document discards.
+    EXPECT_TRUE(toolPages.isHidden());
+    const std::string first = w.folder.file("uno.txt", "uno\r\n");
+    w.form.AbreArchivo(first, false, ekText);
+    EXPECT_FALSE(toolPages.isHidden());
+    w.form.mNuevoClick();
+    EXPECT_FALSE(toolPages.isHidden());
+
+    w.form.activateWindow();
+    w.memo.setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), &w.memo);
+    TTabSetControl& tabs = *w.form.FileTabs();
+    // A click gives the focus to a control that takes it by click; the strip must not.
+    EXPECT_FALSE(tabs.focusPolicy() & Qt::ClickFocus);
+    TRect rect;
+    ASSERT_NE(tabs.Perform(TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rect)), 0);
+    const QPoint at(rect.Left + rect.Width() / 2, rect.Top + rect.Height() / 2);
+    for (QEvent::Type kind : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(kind, QPointF(at), QPointF(tabs.mapToGlobal(at)), Qt::LeftButton,
+                          kind == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&tabs, &click);
+    }
+    QApplication::processEvents();
+    ASSERT_EQ(tabs.TabIndex(), 0);
+    EXPECT_EQ(text(w.memo), "uno\r");
+    EXPECT_EQ(QApplication::focusWidget(), &w.memo);
+    // The edit commands act on the focused control: they reach the document just chosen.
+    type(w.memo, "escrito ");
+    w.form.proOpcionesEdicion(1);
+    EXPECT_EQ(text(w.memo), "uno\r");
+
+    TBoxAnswers boxes;
+    boxes.answers = {IDNO, IDNO};
+    w.form.mCerrarTodoClick();
+    EXPECT_TRUE(toolPages.isHidden());
 }

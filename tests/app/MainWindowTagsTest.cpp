@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -483,4 +484,36 @@ TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
     QApplication::processEvents();
     w.form.InsertaTagC(&scheme);
     EXPECT_EQ(w.text(), "amailto:b");
+}
+
+TEST(MainWindowTags, AReadOnlyDocumentTakesNoCodesTextToolsOrDeletion)
+{
+    TTagWindow w(3);
+    w.form.ToolPageValues().RepeatPrefix = "<LI>";
+    QAction amp("&&");
+    QAction custom("<Q>");
+    custom.setStatusTip("</Q>");
+    const std::vector<std::function<void()>> commands = {
+        [&] { w.form.InsertaCodigo(0, 0, "<B>", "</B>"); },
+        [&] { w.form.InsertaTag(w.command(55)); },
+        [&] { w.form.InsertaTag(w.command(37)); },
+        [&] { w.form.InsertaTagC(w.command(10)); },
+        [&] { w.form.sbRepiteTagClick(nullptr); },
+        [&] { w.form.InsCarEspecialClick(&amp); },
+        [&] { w.form.InsertaMiTag(&custom); },
+        [&] { w.form.proHerramientasTexto(4); },
+        [&] { w.form.proOpcionesEdicion(6); },
+    };
+    for (size_t i = 0; i < commands.size(); ++i) {
+        w.set("Uno\rDos\r", 0, 7);
+        w.memo.SetReadOnly(true);
+        commands[i]();
+        EXPECT_EQ(w.text(), "Uno\rDos\r") << i;
+        // The same command changes the text once the user may change it.
+        w.memo.SetReadOnly(false);
+        w.memo.SetSelStart(0);
+        w.memo.SetSelLength(7);
+        commands[i]();
+        EXPECT_NE(w.text(), "Uno\rDos\r") << i;
+    }
 }
