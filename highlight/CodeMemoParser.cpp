@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <string_view>
 #include <type_traits>
 #include <typeinfo>
@@ -41,6 +40,24 @@ void takeOneChar(C& cursor, const M& start, int& length)
     restore(cursor, start);
     length = 0;
     advance(cursor, length);
+}
+
+// A forward keyword match at the cursor; within a record the characters are read from its span.
+template <class C>
+int32_t matchKeyword(const TKeywords& keywords, C& cursor, uint8_t caseSensitive, int64_t& start, int& length)
+{
+    if constexpr (std::is_same_v<C, TRecordCursor>) {
+        int32_t value = 0;
+        if (keywords.MatchSpan(cursor.Span(), caseSensitive, value, length)) {
+            start = cursor.GetPos();
+            if (value != 0)
+                cursor.Skip(length);
+            else
+                cursor.Next();
+            return value;
+        }
+    }
+    return keywords.MatchCursor(cursor, caseSensitive, 1, start, length);
 }
 
 bool isBuiltinStart(int32_t id) { return id >= kFirstBuiltinStart && id <= kLastRecogniser; }
@@ -367,7 +384,22 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
     uint8_t token = 0;
     int value = token;
     bool tryTerminator = repeat.Flag != 0;
+    // A repeat and a terminator of one character group each are read inside the record without
+    // leaving this loop.
+    [[maybe_unused]] const bool byGroups =
+        !repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1;
     for (;;) {
+        if constexpr (std::is_same_v<C, TRecordCursor>) {
+            if (byGroups) {
+                const TRepeatsEnd end = runRepeats(cursor, length, repeat, terminator, tryTerminator);
+                if (end == TRepeatsEnd::Token)
+                    return record.TokenValue;
+                if (end == TRepeatsEnd::Plain) {
+                    takeOneChar(cursor, start, length);
+                    return 0;
+                }
+            }
+        }
         bool terminatorFailedHere = false;
         if (tryTerminator) {
             if (matchBody(terminator, cursor, length, value))
@@ -392,34 +424,38 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
             takeOneChar(cursor, start, length);
             return 0;
         }
-        // Each further character that the terminator does not take and the repeat does would go
-        // once more round this loop; inside the record they are passed over at once.
-        if constexpr (std::is_same_v<C, TRecordCursor>) {
-            if (!repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1)
-                skipRepeats(cursor, length, repeat.GroupID, terminator.GroupIDs[0]);
-        }
     }
 }
 
-void TCodeMemoParser::skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup)
+TCodeMemoParser::TRepeatsEnd TCodeMemoParser::runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
+                                                         const TElementRec& terminator, bool& tryTerminator) const
 {
     const std::string_view span = cursor.Span();
-    if (span.size() < 2 || repeatGroup >= FGroupSets.size())
-        return;
-    const TStateSet& repeat = FGroupSets[repeatGroup];
+    if (span.size() < 2)
+        return TRepeatsEnd::Open;
     static const TStateSet none;
-    const TStateSet& terminator = terminatorGroup < FGroupSets.size() ? FGroupSets[terminatorGroup] : none;
-    // The record's last character is left to the loop, which moves on to the next record.
+    auto groupSet = [this](uint16_t id) -> const TStateSet& { return id < FGroupSets.size() ? FGroupSets[id] : none; };
+    const TStateSet& repeats = groupSet(repeat.GroupID);
+    const TStateSet& terminators = groupSet(terminator.GroupIDs[0]);
+    // The record's last character is left to the caller's loop, which moves on to the next record
+    // and sees the end of the text.
     const size_t room = span.size() - 1;
     size_t n = 0;
-    while (n < room) {
+    for (; n < room; ++n) {
         const auto ch = static_cast<uint8_t>(span[n]);
-        if (terminator.Contains(ch) || !repeat.Contains(ch))
-            break;
-        ++n;
+        if (tryTerminator && terminators.Contains(ch)) {
+            n += terminator.Flag ? 1 : 0;
+            cursor.Skip(static_cast<int>(n));
+            length += static_cast<int>(n);
+            return TRepeatsEnd::Token;
+        }
+        if (!repeats.Contains(ch))
+            return TRepeatsEnd::Plain;
+        tryTerminator = true;
     }
     cursor.Skip(static_cast<int>(n));
     length += static_cast<int>(n);
+    return TRepeatsEnd::Open;
 }
 
 void TCodeMemoParser::enterStates(const TStateSet& states)
@@ -442,13 +478,29 @@ void TCodeMemoParser::applyStateChange(const TTokenStateRec& record)
         // Most tokens only add and remove states, and many leave the set as it was, which leaves
         // the start table as it was too.
         if (!record.NoStateChange) {
-            const TStateSet next = (states | record.Enter) - record.Leave;
-            if (next != states) {
-                states = next;
-                enterStates(next);
+            // FPlain, while storing, is the entry of the states in force, so a change met before
+            // leads where it led then.
+            TPlainChars::TTransition* transition =
+                FStoring && FPlain ? &FPlain->Transitions[transitionSlot(record)] : nullptr;
+            // The settings' trie follows the states only when they change: most tokens leave them.
+            if (transition && transition->Record == &record) {
+                if (transition->To != FPlain) {
+                    FPlain = transition->To;
+                    states = FPlain->States;
+                    FCurrentStartTable = FPlain->StartTable;
+                    syncTrieStates();
+                }
+            } else {
+                const TStateSet next = (states | record.Enter) - record.Leave;
+                if (next != states) {
+                    states = next;
+                    enterStates(next);
+                    syncTrieStates();
+                }
+                if (transition && FPlain)
+                    *transition = {&record, FPlain};
             }
         }
-        syncTrieStates();
         return;
     }
     if (record.StackAction & saPopBefore) {
@@ -500,6 +552,9 @@ bool TCodeMemoParser::beginScan(TParserClient* editor, TEdStream& stream)
     FScanStream = &stream;
     if (FGroupSets.size() != static_cast<size_t>(FKeywords->Groups().Count()))
         refreshGroupSets();
+    // Tokens hand the states on to the settings' trie only when they change them; a trie the
+    // settings made anew since takes them up here.
+    syncTrieStates();
     // A stream of a derived class is read through its virtual operations, so that it sees every
     // step; a TEdStream itself is read directly from its records.
     return typeid(stream) == typeid(TEdStream);
@@ -566,6 +621,8 @@ void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8
     // Inside a run of mail characters that has failed as an address, the mail start fails at once.
     const int64_t failedFrom = FRecogniserMemo.FailedFrom;
     const int64_t failedTo = FRecogniserMemo.FailedTo;
+    // Runs are mostly a few characters long, too short for a call to fill them.
+    uint8_t* to = styles + (position - stylesStart);
     size_t n = 0;
     while (n < room) {
         const auto ch = static_cast<uint8_t>(span[n]);
@@ -574,11 +631,8 @@ void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8
             if (!plain.PlainInFailedMail.Contains(ch) || at <= failedFrom || at >= failedTo)
                 break;
         }
-        ++n;
+        to[n++] = 0;
     }
-    if (n == 0)
-        return;
-    std::memset(styles + (position - stylesStart), 0, n);
     cursor.Skip(static_cast<int>(n));
 }
 
@@ -604,14 +658,14 @@ uint8_t TCodeMemoParser::scan(C& cursor, int& length)
     const TPlainChars* known = FStoring ? &plainChars() : nullptr;
     if (!atEnd && (known ? known->WordStarts.Contains(first)
                          : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)))
-        value = FKeywords->MatchCursor(cursor, FKeywords->CaseSensitive, 1, matchStart, length);
+        value = matchKeyword(*FKeywords, cursor, FKeywords->CaseSensitive, matchStart, length);
     if (value != 0) {
         keywordHit = true;
     } else if (TKeywords* trie = Settings().KeywordTrie();
                trie && !atEnd &&
                (known ? known->TrieWordStarts.Contains(first) : trie->MayBeginWith(static_cast<char>(first), FTables.CaseFlag))) {
         restore(cursor, start);
-        value = trie->MatchCursor(cursor, FTables.CaseFlag, 1, matchStart, length);
+        value = matchKeyword(*trie, cursor, FTables.CaseFlag, matchStart, length);
         keywordHit = settingsKeyword = value != 0;
     }
     if (keywordHit)

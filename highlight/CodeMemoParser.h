@@ -215,6 +215,13 @@ private:
         TStateSet PlainInFailedMail;
         TStateSet WordStarts;
         TStateSet TrieWordStarts;
+        // The entries the last state changes out of these states led to, by the change's record: a
+        // page moves between a handful of state sets over and over.
+        struct TTransition {
+            const TTokenStateRec* Record = nullptr;
+            TPlainChars* To = nullptr;
+        };
+        std::array<TTransition, 8> Transitions{};
     };
     const TPlainChars& plainChars() { return FPlain ? *FPlain : makePlainChars(); }
     // Finds or builds the entry of the states in force and makes it FPlain.
@@ -248,10 +255,20 @@ private:
     // record.
     template <class C, class M>
     uint8_t runStartRecord(const TStartRec& record, C& cursor, const M& start, int& length);
-    // Passes over the characters from the cursor on that the terminator group does not hold and the
-    // repeat group does, inside the cursor's record (all but its last character).
-    void skipRepeats(TRecordCursor& cursor, int& length, uint16_t repeatGroup, uint16_t terminatorGroup);
+    // Reads a start record's repeats of one group and its terminator of one group from the cursor
+    // on, inside the cursor's record (all but its last character), trying the terminator first while
+    // `tryTerminator` holds. Token: the terminator ended the token, the cursor stands after it (or
+    // on it, when discarded). Plain: a character fits neither, the token is one character. Open: the
+    // cursor stands on the record's last character and the caller goes on from there.
+    enum class TRepeatsEnd { Open, Token, Plain };
+    TRepeatsEnd runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
+                           const TElementRec& terminator, bool& tryTerminator) const;
     void applyStateChange(const TTokenStateRec& record);
+    static size_t transitionSlot(const TTokenStateRec& record)
+    {
+        const auto address = reinterpret_cast<uintptr_t>(&record);
+        return ((address >> 4) ^ (address >> 9)) & 7;
+    }
     // Takes up the start table (and, while storing, the plain characters) of `states`, which are
     // now in force.
     void enterStates(const TStateSet& states);
@@ -274,7 +291,7 @@ private:
     static constexpr size_t kMaxPlainEntries = 255;
     std::vector<TPlainChars> FPlainEntries = reservedPlainEntries();
     std::array<uint8_t, 1024> FPlainIndex{};
-    const TPlainChars* FPlain = nullptr;
+    TPlainChars* FPlain = nullptr;
     const TKeywords* FPlainTrie = nullptr;
     bool FStoring = false; // inside ScanTokensBefore, where the cache of plain characters is kept fresh
     int32_t FContainerToken = 0;

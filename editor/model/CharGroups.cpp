@@ -179,12 +179,7 @@ int32_t TSM_CharGroupManager::AddGroup(const TSM_CharGroup& group)
     return static_cast<int32_t>(FGroups.size() - 1);
 }
 
-const TSM_CharGroup& TSM_CharGroupManager::GetGroup(int32_t id) const
-{
-    if (id < 0 || id >= Count())
-        throw ECodeMemo(FmtLoadStr(kInvalidSetIdMessage, id));
-    return *FGroups[static_cast<size_t>(id)];
-}
+void TSM_CharGroupManager::invalidId(int32_t id) { throw ECodeMemo(FmtLoadStr(kInvalidSetIdMessage, id)); }
 
 void TSM_CharGroupManager::Clear()
 {

@@ -74,7 +74,13 @@ public:
     // The ID of a registered group equal to `group`, or of a new copy of it.
     int32_t AddGroup(const TSM_CharGroup& group);
     // Raises ECodeMemo "Invalid Set ID (%d)" for an ID that is not registered.
-    const TSM_CharGroup& GetGroup(int32_t id) const;
+    // Inline: the keyword matcher asks for the group of every word end it meets.
+    const TSM_CharGroup& GetGroup(int32_t id) const
+    {
+        if (id < 0 || id >= Count())
+            invalidId(id);
+        return *FGroups[static_cast<size_t>(id)];
+    }
     int32_t Count() const { return static_cast<int32_t>(FGroups.size()); }
     void Clear();
     void Swap(TSM_CharGroupManager& other) noexcept;
@@ -83,5 +89,7 @@ protected:
     std::unique_ptr<TSM_Base> NewInstance() const override;
 
 private:
+    [[noreturn]] static void invalidId(int32_t id);
+
     std::vector<std::unique_ptr<TSM_CharGroup>> FGroups;
 };

@@ -43,6 +43,7 @@ void TKeywords::Clear()
     FEnds.clear();
     FRoot = nullptr;
     FFirstChar.fill(nullptr);
+    FSecondChars.fill(TStateSet());
     // Set ID 0 stays the group that restricts nothing, so an ID kept from before the clear never
     // comes to name some other group.
     FGroups.Clear();
@@ -57,6 +58,7 @@ void TKeywords::swapTrie(TKeywords& other) noexcept
     FEnds.swap(other.FEnds);
     std::swap(FRoot, other.FRoot);
     std::swap(FFirstChar, other.FFirstChar);
+    std::swap(FSecondChars, other.FSecondChars);
     FGroups.Swap(other.FGroups);
     std::swap(CaseSensitive, other.CaseSensitive);
 }
@@ -93,6 +95,8 @@ void TKeywords::Add(const std::string& word, uint8_t caseSensitive, int32_t valu
         node->States |= states;
         if (i == 0 && !FFirstChar[ch])
             FFirstChar[ch] = node;
+        if (i == 1)
+            FSecondChars[static_cast<uint8_t>(key[0])].Include(ch);
         head = &node->Child;
     }
 

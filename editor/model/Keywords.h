@@ -75,6 +75,12 @@ public:
     int32_t MatchCursor(TCursor& cursor, uint8_t caseSensitive, uint8_t forward, int64_t& start,
                         int& length) const;
 
+    // The forward match over `text`, the characters from a cursor on that the caller can read
+    // directly: the same value and length as MatchCursor there (a miss gives 0 and length 1). False,
+    // with nothing decided, when the match needs the character after `text`; the caller then
+    // leaves it to MatchCursor.
+    bool MatchSpan(std::string_view text, uint8_t caseSensitive, int32_t& value, int& length) const;
+
     // False when no word valid in CurrentStates begins with `c` (folded when caseSensitive is 0): a
     // forward match at `c` then fails at once, and a scanner may skip it.
     bool MayBeginWith(char c, uint8_t caseSensitive) const
@@ -112,6 +118,9 @@ private:
     std::deque<TKeywordEnd> FEnds;
     TKeywordNode* FRoot = nullptr;
     std::array<TKeywordNode*, 256> FFirstChar{};
+    // The characters that follow each first character in some word: most words read in a text
+    // leave the trie at their second character, which this tells without walking the level.
+    std::array<TStateSet, 256> FSecondChars{};
     TSM_CharGroupManager FGroups;
 };
 
@@ -160,6 +169,40 @@ inline const TKeywordEnd* TKeywords::acceptedEnd(const TKeywordNode* node, uint8
             return end;
     }
     return nullptr;
+}
+
+inline bool TKeywords::MatchSpan(std::string_view text, uint8_t caseSensitive, int32_t& value, int& length) const
+{
+    const bool fold = caseSensitive == 0;
+    auto key = [fold](char c) { return static_cast<uint8_t>(fold ? LoCaseChar(c) : c); };
+    value = 0;
+    length = 1;
+    if (text.empty())
+        return false;
+    size_t position = 0;
+    const uint8_t first = key(text[0]);
+    uint8_t c = first;
+    const TKeywordNode* node = FFirstChar[c];
+    while (node && node->Ch == c && node->States.Intersects(CurrentStates)) {
+        if (++position >= text.size())
+            return false;
+        const char follow = text[position];
+        if (node->Ends) {
+            if (const TKeywordEnd* end = acceptedEnd(node, static_cast<uint8_t>(follow))) {
+                value = end->Value;
+                length = static_cast<int>(position);
+            }
+        }
+        c = key(follow);
+        if (position == 1 && !FSecondChars[first].Contains(c))
+            break;
+        node = node->Child;
+        while (node && node->Ch < c)
+            node = node->Next;
+    }
+    if (value == 0)
+        length = 1;
+    return true;
 }
 
 template <class TCursor>

@@ -482,4 +482,21 @@ TEST(Keywords, EditorCursorAndStringCursorMatchAlike)
             ASSERT_EQ(viaEditor, match(trie, text, at, 0, forward)) << "at " << at;
         }
     }
+
+    // A match over a window of the characters decides as the cursor does, or leaves it undecided
+    // because it needs the character after the window.
+    int decided = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        const MatchResult expected = match(trie, text, static_cast<int64_t>(at));
+        for (size_t size = 0; size <= 7 && at + size <= text.size(); ++size) {
+            int32_t value = -1;
+            int length = -1;
+            if (!trie.MatchSpan(std::string_view(text).substr(at, size), 0, value, length))
+                continue;
+            ++decided;
+            ASSERT_EQ(value, expected.value) << "at " << at << " size " << size;
+            ASSERT_EQ(length, expected.length) << "at " << at << " size " << size;
+        }
+    }
+    EXPECT_GT(decided, static_cast<int>(text.size()));
 }
