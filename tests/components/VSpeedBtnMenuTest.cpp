@@ -149,6 +149,16 @@ TEST(VSpeedBtnMenu, AChoiceSetsItemIndexAndEscapeKeepsIt)
     EXPECT_EQ(w.selects, 1);
     EXPECT_FALSE(w.button->isDown());
 
+    // The keyboard chooses too: the second item.
+    const auto twoDownsAndReturn = [](QMenu& menu) {
+        SendKey(menu, Qt::Key_Down);
+        SendKey(menu, Qt::Key_Down);
+        SendKey(menu, Qt::Key_Return);
+    };
+    ASSERT_TRUE(w.Press(twoDownsAndReturn));
+    EXPECT_EQ(w.button->ItemIndex(), 1);
+    EXPECT_EQ(w.selects, 2);
+
     // A "-" line divides the menu and can't be chosen; the items after it keep their indexes.
     w.button->SetItems(Lines({"a", "-", "c", "- "}));
     QStringList captions;
@@ -164,24 +174,10 @@ TEST(VSpeedBtnMenu, AChoiceSetsItemIndexAndEscapeKeepsIt)
     }));
     EXPECT_EQ(captions, QStringList({"a", "", "c", "- "}));
     EXPECT_EQ(separators, QList<bool>({false, true, false, false}));
-    EXPECT_EQ(w.button->ItemIndex(), 2);
-    EXPECT_EQ(w.selects, 1);
-    ASSERT_TRUE(w.Press([](QMenu& menu) {
-        SendKey(menu, Qt::Key_Down);
-        SendKey(menu, Qt::Key_Down);
-        SendKey(menu, Qt::Key_Return);
-    }));
-    EXPECT_EQ(w.button->ItemIndex(), 2);
-    EXPECT_EQ(w.selects, 2);
-    w.button->SetItems(Lines({"a", "b", "c"}));
-
-    // The keyboard chooses too: the second item.
-    ASSERT_TRUE(w.Press([](QMenu& menu) {
-        SendKey(menu, Qt::Key_Down);
-        SendKey(menu, Qt::Key_Down);
-        SendKey(menu, Qt::Key_Return);
-    }));
     EXPECT_EQ(w.button->ItemIndex(), 1);
+    EXPECT_EQ(w.selects, 2);
+    ASSERT_TRUE(w.Press(twoDownsAndReturn));
+    EXPECT_EQ(w.button->ItemIndex(), 2);
     EXPECT_EQ(w.selects, 3);
 }
 
