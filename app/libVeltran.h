@@ -41,11 +41,13 @@ extern bool ReplaceAllActive;
 // - then the next match is selected from there, towards the end with frDown, else towards the start;
 // - with no match there, a beep and ReplaceAllActive cleared.
 // Without a selection the search starts at the start of the text. Whole words are bounded by
-// characters that are not word characters of the editor, or by the ends of the text.
+// characters that are not word characters of the editor, or by the ends of the text. A read-only
+// editor is only searched: its matches are selected, never replaced.
 void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
                      const std::string& replacement);
 // Replaces every match from the selection on in the direction of the options, in one pass and as one
-// undo step; ends, as FindReplaceText does, with a beep and ReplaceAllActive cleared.
+// undo step; ends, as FindReplaceText does, with a beep and ReplaceAllActive cleared. A read-only
+// editor is left as it is.
 void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
                     const std::string& replacement);
 

@@ -70,7 +70,7 @@ struct TRequest {
     bool replacing;
 };
 
-TRequest requestOf(uint32_t options, const std::string& replacement)
+TRequest requestOf(TCustomCodeMemo& editor, uint32_t options, const std::string& replacement)
 {
     TRequest r{};
     r.down = (options & frDown) != 0;
@@ -82,6 +82,9 @@ TRequest requestOf(uint32_t options, const std::string& replacement)
         r.replacing = true;
     else
         r.replacing = !(options & frFindNext) && !replacement.empty();
+    // The editor takes a program's replacement even when the user may not change the text.
+    if (editor.ReadOnly())
+        r.replacing = false;
     return r;
 }
 
@@ -148,7 +151,7 @@ void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::strin
 {
     if (findText.empty())
         return;
-    const TRequest request = requestOf(options, replacement);
+    const TRequest request = requestOf(editor, options, replacement);
     const TTextRange selection = startingSelection(editor);
     std::string text;
     std::optional<TTextFinder> finder;
@@ -182,11 +185,11 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
                     const std::string& replacement)
 {
     ReplaceAllActive = true;
-    if (findText.empty()) {
+    if (findText.empty() || editor.ReadOnly()) {
         searchFailed();
         return;
     }
-    const TRequest request = requestOf(options, replacement);
+    const TRequest request = requestOf(editor, options, replacement);
     const TTextRange selection = startingSelection(editor);
     const std::string text = plainText(editor);
     const TTextFinder finder = finderFor(editor, text, findText, request);

@@ -603,6 +603,8 @@ void TformPrincipal::sbRepiteTagClick(QObject*)
     if (FCodeMemo->GetSelLength() == 0 || (prefix.empty() && suffix.empty()))
         return;
     replaceSelectionLines([&](const std::string& line) { return prefix + line + suffix; });
+    // The codes were typed in the page's edits; the typing goes on in the document.
+    FCodeMemo->setFocus();
 }
 
 void TformPrincipal::InsCarEspecialClick(QObject* Sender)

@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <algorithm>
+#include <string>
 
 #include "app/CodigosISO.h"
 #include "app/libKestrima.h"
@@ -28,6 +30,29 @@ constexpr TTextToolItem kTextTools[] = {
     {"mCodifica", 5, 4605},   {"mTraduce", 6, 4606},    {"mCodificaTag", 9, 4609},
     {"mQuitaTags", 7, 4607},  {"mEspacios", 11, 4611},
 };
+
+// The line breaks in `text`, a CR LF pair counting once.
+int lineBreaks(const std::string& text)
+{
+    int count = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' ? i == 0 || text[i - 1] != '\r' : text[i] == '\r')
+            ++count;
+    return count;
+}
+
+// What a tool's result lacks of the line breaks that closed the selection. The tools drop them all;
+// a sort keeps every line, so it lacks whatever breaks went missing, empty lines sorted to the end
+// included; the other tools lack just the closing run.
+std::string missingClosingBreaks(const std::string& selection, const std::string& result, bool sorted)
+{
+    if (sorted)
+        return std::string(std::max(0, lineBreaks(selection) - lineBreaks(result)), '\r');
+    size_t start = selection.size();
+    while (start > 0 && (selection[start - 1] == '\r' || selection[start - 1] == '\n'))
+        --start;
+    return selection.substr(start);
+}
 
 } // namespace
 
@@ -65,7 +90,9 @@ void TformPrincipal::proHerramientasTexto(int Tag)
     TCodigosISO defaults;
     if (!FCodigosISO)
         defaults.LoadDefaults();
-    const std::string result =
-        ApplyTextTool(Tag, FCodeMemo->GetSelText(), FmOmite->isChecked(), FCodigosISO ? *FCodigosISO : defaults);
+    const std::string selection = FCodeMemo->GetSelText();
+    std::string result = ApplyTextTool(Tag, selection, FmOmite->isChecked(), FCodigosISO ? *FCodigosISO : defaults);
+    // A selection of whole lines leaves the line after it where it was.
+    result += missingClosingBreaks(selection, result, Tag == 1 || Tag == 2);
     FCodeMemo->PerformText(EM_REPLACESEL, 1, result.c_str());
 }

@@ -31,6 +31,11 @@ void TVSpeedBtnMenu::mousePressEvent(QMouseEvent* event)
         // Hints are paired with items by position, which only means something when the counts agree.
         bool withHints = FHints.Count() == FItems.Count();
         for (int i = 0; i < FItems.Count(); ++i) {
+            // A line of just "-" is a dividing line, which can't be chosen; it still takes its index.
+            if (FItems[i] == "-") {
+                FPopup->addSeparator();
+                continue;
+            }
             QAction* item = FPopup->addAction(FromWin1252(FItems[i]));
             if (withHints)
                 item->setStatusTip(FromWin1252(FHints[i]));

@@ -486,6 +486,29 @@ TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
     EXPECT_EQ(w.text(), "amailto:b");
 }
 
+TEST(MainWindowTags, RepeatingCodesOnLinesGivesTheEditorTheKeyboard)
+{
+    TTagWindow w(4);
+    w.form.show();
+    w.form.activateWindow();
+    QLineEdit prefix(&w.form);
+    prefix.show();
+    w.form.ToolPageValues().RepeatPrefix = "<P>";
+    // Nothing selected: nothing to do, and the keyboard stays where it is.
+    w.set("a\rb", 0, 0);
+    prefix.setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), &prefix);
+    w.form.sbRepiteTagClick(nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), &prefix);
+    w.set("a\rb", 0, 3);
+    w.form.sbRepiteTagClick(nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(w.text(), "<P>a\r<P>b");
+    EXPECT_EQ(QApplication::focusWidget(), &w.memo);
+}
+
 TEST(MainWindowTags, AReadOnlyDocumentTakesNoCodesTextToolsOrDeletion)
 {
     TTagWindow w(3);

@@ -285,6 +285,30 @@ TEST(ReplaceAllText, AbsentTextBeepsOnceAndChangesNothing)
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
 }
 
+TEST(ReplaceAllText, AReadOnlyEditorIsSearchedButNeverChanged)
+{
+    TCodeMemo memo;
+    TBeeps beeps;
+    setText(memo, "banana");
+    memo.SetReadOnly(true);
+    ReplaceAllText(memo, frDown | frReplaceAll, "a", "o");
+    EXPECT_EQ(beeps.count, 1);
+    EXPECT_FALSE(ReplaceAllActive);
+    // Replace selects the next match as Find would, leaving the selected one.
+    select(memo, 1, 2);
+    FindReplaceText(memo, frDown | frReplace, "a", "o");
+    EXPECT_EQ(selected(memo), span(3, 1));
+    FindReplaceText(memo, frDown, "a", "o");
+    EXPECT_EQ(selected(memo), span(5, 1));
+    EXPECT_EQ(memo.StoredText(), "banana");
+    EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
+    EXPECT_EQ(beeps.count, 1);
+    memo.SetReadOnly(false);
+    select(memo, 0, 0);
+    ReplaceAllText(memo, frDown | frReplaceAll, "a", "o");
+    EXPECT_EQ(memo.StoredText(), "bonono");
+}
+
 TEST(ReplaceAllText, UpwardEndsWhenTheReplacementHoldsTheFindText)
 {
     TCodeMemo memo;

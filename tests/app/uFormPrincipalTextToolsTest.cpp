@@ -47,7 +47,7 @@ TEST(TextTools, EachToolReplacesTheSelectedLinesAsOneUndoableInsertion)
         {3, false, kLines, "  PERA \rALBARICOQUE\r\tMANZANA \"ROJA\"  Y\xD1"},
         {3, true, kLines, "  PERA \rALBARICOQUE\r\tMANZANA \"Roja\"  Y\xD1"},
         {4, true, "UNO \"DOS\"\rTRES", "uno \"DOS\"\rtres"},
-        {5, false, "ni\xF1o\r\xBFqu\xE9?\r", "ni&ntilde;o\r&iquest;qu&eacute;?"},
+        {5, false, "ni\xF1o\r\xBFqu\xE9?\r", "ni&ntilde;o\r&iquest;qu&eacute;?\r"},
         {6, false, "ni&ntilde;o\r&iquest;qu&eacute;?", "ni\xF1o\r\xBFqu\xE9?"},
         {7, false, "a<b>c\r</b>d\rx", "ac\rd\rx"},
         {9, false, "<P>\ra < b\r</P>", "&lt;P&gt;\ra &lt; b\r&lt;/P&gt;"},
@@ -69,6 +69,37 @@ TEST(TextTools, EachToolReplacesTheSelectedLinesAsOneUndoableInsertion)
     setText(memo, kLines);
     form.proHerramientasTexto(3);
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
+}
+
+TEST(TextTools, WholeSelectedLinesKeepTheLineAfterThemInPlace)
+{
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+    form.AbreArchivo("", false, ekHTML);
+    struct {
+        int tag;
+        std::string selected;
+        std::string expected;
+    } const cases[] = {
+        {3, "uno\rdos\r", "UNO\rDOS\r"},
+        {4, "UNO\r\r\r", "uno\r\r\r"},
+        {7, "<b>a</b>\r", "a\r"},
+        {11, "a  b\r", "a b\r"},
+        {1, "b\ra\r", "a\rb\r"},
+        {2, "a\rb\r\r", "b\ra\r\r"},
+        {3, "\r", "\r"},
+    };
+    for (const auto& c : cases) {
+        const std::string before = "<ul>\r";
+        const std::string original = before + c.selected + "</ul>";
+        setText(memo, original);
+        memo.SetSelStart(static_cast<int>(before.size()));
+        memo.SetSelLength(static_cast<int>(c.selected.size()));
+        form.proHerramientasTexto(c.tag);
+        EXPECT_EQ(memo.StoredText(), before + c.expected + "</ul>") << c.tag << ' ' << c.selected;
+        memo.Perform(EM_UNDO, 0, 0);
+        EXPECT_EQ(memo.StoredText(), original) << c.tag;
+    }
 }
 
 TEST(TextTools, MenuItemsCarryTheirTagsAndOmiteOnlyTogglesItself)

@@ -150,13 +150,35 @@ TEST(VSpeedBtnMenu, AChoiceSetsItemIndexAndEscapeKeepsIt)
     EXPECT_FALSE(w.button->isDown());
 
     // The keyboard chooses too: the second item.
-    ASSERT_TRUE(w.Press([](QMenu& menu) {
+    const auto twoDownsAndReturn = [](QMenu& menu) {
         SendKey(menu, Qt::Key_Down);
         SendKey(menu, Qt::Key_Down);
         SendKey(menu, Qt::Key_Return);
-    }));
+    };
+    ASSERT_TRUE(w.Press(twoDownsAndReturn));
     EXPECT_EQ(w.button->ItemIndex(), 1);
     EXPECT_EQ(w.selects, 2);
+
+    // A "-" line divides the menu and can't be chosen; the items after it keep their indexes.
+    w.button->SetItems(Lines({"a", "-", "c", "- "}));
+    QStringList captions;
+    QList<bool> separators;
+    ASSERT_TRUE(w.Press([&](QMenu& menu) {
+        for (QAction* action : menu.actions()) {
+            captions << action->text();
+            separators << action->isSeparator();
+        }
+        Click(menu, menu.actionGeometry(menu.actions().at(1)).center());
+        if (menu.isVisible())
+            SendKey(menu, Qt::Key_Escape);
+    }));
+    EXPECT_EQ(captions, QStringList({"a", "", "c", "- "}));
+    EXPECT_EQ(separators, QList<bool>({false, true, false, false}));
+    EXPECT_EQ(w.button->ItemIndex(), 1);
+    EXPECT_EQ(w.selects, 2);
+    ASSERT_TRUE(w.Press(twoDownsAndReturn));
+    EXPECT_EQ(w.button->ItemIndex(), 2);
+    EXPECT_EQ(w.selects, 3);
 }
 
 TEST(VSpeedBtnMenu, GrabbedPictureShowsAFlatButtonRaisedUnderTheMouse)
