@@ -132,6 +132,21 @@ public:
     }
 };
 
+
+// The two buttons of an empty name (both off) or of a name not listed yet ("Añadir" only): false.
+// True for a listed name: the caller captions the second button.
+bool listedNameButtons(QPushButton* first, QPushButton* second, const std::vector<std::string>& names,
+                       const std::string& name)
+{
+    const bool listed = !name.empty() && hasName(names, name);
+    // An empty name could never be typed or expanded, so there is nothing to add.
+    first->setEnabled(!name.empty() && !listed);
+    if (first->isEnabled())
+        setCaption(first, kAddText);
+    second->setEnabled(listed);
+    return listed;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- wiring
@@ -512,18 +527,8 @@ void TOptionsDialog::UpdateReplaceButtons()
 {
     const std::string item = textOf(ReplaceBox);
     const std::string with = textOf(WithBox);
-    // An empty item could never be typed, so there is nothing to add.
-    if (item.empty()) {
-        AutoReplButton1->setEnabled(false);
-        AutoReplButton2->setEnabled(false);
+    if (!listedNameButtons(AutoReplButton1, AutoReplButton2, FReplaceNames, item))
         return;
-    }
-    if (!hasName(FReplaceNames, item)) {
-        AutoReplButton1->setEnabled(true);
-        setCaption(AutoReplButton1, kAddText);
-        AutoReplButton2->setEnabled(false);
-        return;
-    }
     const int row = rowNamed(AutoReplBox, item);
     if (row < 0)
         return;
@@ -531,8 +536,6 @@ void TOptionsDialog::UpdateReplaceButtons()
     splitLine(lineOf(AutoReplBox, row), listedItem, listedWith);
     if (with.empty())
         selectRow(AutoReplBox, row);
-    AutoReplButton1->setEnabled(false);
-    AutoReplButton2->setEnabled(true);
     setCaption(AutoReplButton2, listedWith == with ? kDeleteText : kReplaceText);
 }
 
@@ -610,17 +613,8 @@ void TOptionsDialog::UpdateTemplateButtons()
     if (!FSettings)
         return;
     const std::string name = textOf(NameBox);
-    if (name.empty()) {
-        CodeTemplateButton1->setEnabled(false);
-        CodeTemplateButton2->setEnabled(false);
+    if (!listedNameButtons(CodeTemplateButton1, CodeTemplateButton2, FTemplateNames, name))
         return;
-    }
-    if (!hasName(FTemplateNames, name)) {
-        CodeTemplateButton1->setEnabled(true);
-        setCaption(CodeTemplateButton1, kAddText);
-        CodeTemplateButton2->setEnabled(false);
-        return;
-    }
     const int row = rowNamed(cteListBox, name);
     std::string listedName, listedDescription;
     if (row >= 0)
@@ -632,8 +626,6 @@ void TOptionsDialog::UpdateTemplateButtons()
             return;
         caption = GetTemplateText() == text ? kDeleteText : kReplaceText;
     }
-    CodeTemplateButton1->setEnabled(false);
-    CodeTemplateButton2->setEnabled(true);
     setCaption(CodeTemplateButton2, caption);
 }
 
