@@ -392,9 +392,11 @@ void TformPrincipal::CodeMemoTextChange()
 
 void TformPrincipal::setItemEnabled(const char* name, bool enabled)
 {
-    if (auto* action = findChild<QAction*>(QLatin1String(name)))
+    // Runs on every change of the editor: one walk of the window's objects per name, not one per kind.
+    QObject* item = findChild<QObject*>(QLatin1String(name));
+    if (auto* action = qobject_cast<QAction*>(item))
         action->setEnabled(enabled);
-    else if (auto* widget = findChild<QWidget*>(QLatin1String(name)))
+    else if (auto* widget = qobject_cast<QWidget*>(item))
         widget->setEnabled(enabled);
 }
 
