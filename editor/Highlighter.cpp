@@ -58,9 +58,11 @@ struct TRestartPoint {
 
 // The restart point lies in the record before the start record or earlier: the first character of
 // the nearest run of an anchor token value. Only there does the scanner's state follow from the
-// token value alone.
-TRestartPoint findRestartPoint(TLineRecord* start, const TStateSet& anchors)
+// token value alone, unless the parser can enter a run of that value anywhere: then the run's last
+// character before the start record will do.
+TRestartPoint findRestartPoint(TLineRecord* start, TCustomCodeMemoParser& parser)
 {
+    const TStateSet anchors = parser.GetAnchorStates();
     TRestartPoint point;
     point.Record = start->Prev ? start->Prev : start;
     point.Line = start->Prev ? -1 : 0;
@@ -91,7 +93,7 @@ TRestartPoint findRestartPoint(TLineRecord* start, const TStateSet& anchors)
 
     // Then to the first character of that run of equal bytes.
     uint8_t value = record->Styles[index];
-    for (;;) {
+    for (bool split = parser.IsSplittable(value); !split;) {
         if (index > 0) {
             if (record->Styles[index - 1] != value)
                 break;
@@ -288,9 +290,9 @@ private:
             count -= n;
             if (FIndex < FRecord->Len)
                 break;
-            // A stop stands only when nothing of the token goes into the next record; the record
-            // then keeps its bytes and flags.
-            if (count == 0 && stopHere()) {
+            // A stop stands only when nothing of the token goes into the next record, or inside a
+            // run the parser can enter anywhere; the record then keeps its bytes and flags.
+            if ((count == 0 && stopHere()) || stopInsideRun(value)) {
                 FOpen = false;
                 return true;
             }
@@ -317,6 +319,23 @@ private:
         if (FParser.InBoundState())
             return false;
         if (record->ScanState == kNoScanState || record->ScanState != FParser.ScanStateDigest())
+            return false;
+        return std::memcmp(FWork.get(), record->Styles.get(), record->Len) == 0;
+    }
+
+    // The record came out as it was stored, lies after the start record, and ends inside a run of a
+    // value the parser can enter anywhere, which the next record's old bytes go on with: the scan
+    // that stored the records after it went on from here as a restart would, and so does this one.
+    // (Edited text has no style bytes until a run stores them.)
+    bool stopInsideRun(uint8_t value) const
+    {
+        const TLineRecord* record = FRecord;
+        const TLineRecord* next = record->Next;
+        if (FParser.InContainer() || !record->Styles || (record->Flags & lfRestart) || FLine <= 0)
+            return false;
+        if (!next || !next->Styles || next->Len == 0 || next->Styles[0] != value || (next->Flags & lfRestart))
+            return false;
+        if (FParser.InBoundState() || !FParser.IsSplittable(value))
             return false;
         return std::memcmp(FWork.get(), record->Styles.get(), record->Len) == 0;
     }
@@ -380,7 +399,7 @@ void TCustomCodeMemo::Rehighlight()
             return;
         }
         TParserClaim claim(parser);
-        TRestartPoint point = findRestartPoint(start, parser->GetAnchorStates());
+        TRestartPoint point = findRestartPoint(start, *parser);
         tokenSeen(-1);
         // Edits happen at the caret, so its record is the known place nearest the restart point.
         int caretRecordStart = 0;

@@ -168,15 +168,98 @@ bool TCodeMemoParser::customParse(int parseID, TRecordCursor& cursor, int& lengt
 void TCodeMemoParser::SelectTokenTable()
 {
     FPlain = nullptr;
-    FCurrentStartTable = &FTables.DefaultStartTable;
+    FCurrentStartTable = &StartTableFor(FKeywords->CurrentStates);
+}
+
+const TStartTable& TCodeMemoParser::StartTableFor(const TStateSet& states) const
+{
     if (FTables.NoInState)
-        return;
+        return FTables.DefaultStartTable;
     // Only the lowest owning state counts; a language keeps its InState states exclusive.
-    const int state = (FKeywords->CurrentStates & FTables.InStateOwners).Lowest();
+    const int state = (states & FTables.InStateOwners).Lowest();
     if (state < 0)
-        return;
-    if (const TStartTable* table = FTables.InStateTables[static_cast<size_t>(state)].get())
-        FCurrentStartTable = table;
+        return FTables.DefaultStartTable;
+    const TStartTable* table = FTables.InStateTables[static_cast<size_t>(state)].get();
+    return table ? *table : FTables.DefaultStartTable;
+}
+
+bool TCodeMemoParser::IsSplittable(uint8_t value)
+{
+    int8_t& known = FSplittable[value];
+    if (known < 0)
+        known = computeSplittable(value) ? 1 : 0;
+    return known != 0;
+}
+
+bool TCodeMemoParser::computeSplittable(uint8_t value)
+{
+    if (value == 0 || !FKeywords || !FTables.AnchorStates.Contains(value) || FTables.MatchUsed || FTables.Handlers[0] ||
+        FTables.Handlers[value])
+        return false;
+    if (FGroupSets.size() != static_cast<size_t>(FKeywords->Groups().Count()))
+        refreshGroupSets();
+    TStateSet context = FTables.ContextStates[value];
+    if (context.IsEmpty())
+        context = FTables.StartStates;
+    if (const TTokenStateRec* change = FTables.TokenStates[value].get();
+        change && (!change->NoStateChange || change->StackAction || change->Container ||
+                   !context.Intersects(change->ValidIn)))
+        return false;
+    TKeywords* trie = Settings().KeywordTrie();
+    if (FKeywords->YieldsValue(value, context) || (trie && trie->YieldsValue(value, context)))
+        return false;
+
+    // The characters that may begin a word in the context, asked of the tables with the context in
+    // force for a moment; a scan may be under way.
+    TStateSet wordStarts;
+    {
+        struct TStatesBack {
+            TKeywords& keywords;
+            TStateSet states;
+            ~TStatesBack() { keywords.CurrentStates = states; }
+        } languageBack{*FKeywords, FKeywords->CurrentStates};
+        FKeywords->CurrentStates = context;
+        for (int c = 0; c < 256; ++c)
+            if (FKeywords->MayBeginWith(static_cast<char>(c), FKeywords->CaseSensitive))
+                wordStarts.Include(static_cast<uint8_t>(c));
+        if (trie) {
+            TStatesBack trieBack{*trie, trie->CurrentStates};
+            trie->CurrentStates = context;
+            for (int c = 0; c < 256; ++c)
+                if (trie->MayBeginWith(static_cast<char>(c), FTables.CaseFlag))
+                    wordStarts.Include(static_cast<uint8_t>(c));
+        }
+    }
+
+    const TStartTable& table = StartTableFor(context);
+    const TStateSet* repeats = nullptr;
+    const TStateSet* terminators = nullptr;
+    TStateSet heads; // characters at which a token of the value begins for certain
+    for (int c = 0; c < 256; ++c) {
+        const auto ch = static_cast<uint8_t>(c);
+        const TStartRec* record = table.Records[ch].get();
+        if (!record || record->TokenValue != value || !context.Intersects(record->ValidIn))
+            continue;
+        const TElementRec& repeat = record->Repeat;
+        const TElementRec& terminator = record->Terminator;
+        if (record->Start.IsProcedure() || repeat.IsProcedure() || terminator.IsProcedure() ||
+            terminator.GroupCount() != 1 || !repeat.Flag || terminator.Flag)
+            return false;
+        const TStateSet& those = groupSet(repeat.GroupID);
+        const TStateSet& ends = groupSet(terminator.GroupIDs[0]);
+        if (!repeats) {
+            repeats = &those;
+            terminators = &ends;
+            // A character that neither repeats nor ends the token would reject it where it stands.
+            if ((those | ends) != TStateSet::Full())
+                return false;
+        } else if (those != *repeats || ends != *terminators) {
+            return false;
+        }
+        if (groupContains(record->Start.GroupID, ch) && !wordStarts.Contains(ch))
+            heads.Include(ch);
+    }
+    return repeats && ((*repeats - *terminators) - heads).IsEmpty();
 }
 
 void TCodeMemoParser::syncTrieStates()
@@ -204,6 +287,7 @@ void TCodeMemoParser::ResetScanner(uint8_t tokenValue)
 
 void TCodeMemoParser::forgetPlainChars()
 {
+    FSplittable.fill(-1);
     FPlainEntries.clear();
     FPlainIndex.fill(0);
     FPlain = nullptr;
@@ -279,6 +363,7 @@ const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
 
 void TCodeMemoParser::refreshGroupSets()
 {
+    FSplittable.fill(-1);
     const TSM_CharGroupManager& groups = FKeywords->Groups();
     FGroupSets.resize(static_cast<size_t>(groups.Count()));
     for (int32_t id = 0; id < groups.Count(); ++id) {
@@ -388,10 +473,12 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
     // leaving this loop.
     [[maybe_unused]] const bool byGroups =
         !repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1;
+    // While storing, a token that may be cut anywhere ends where a record ends.
+    [[maybe_unused]] const bool cut = FStoring && byGroups && IsSplittable(record.TokenValue);
     for (;;) {
         if constexpr (std::is_same_v<C, TRecordCursor>) {
             if (byGroups) {
-                const TRepeatsEnd end = runRepeats(cursor, length, repeat, terminator, tryTerminator);
+                const TRepeatsEnd end = runRepeats(cursor, length, repeat, terminator, tryTerminator, cut);
                 if (end == TRepeatsEnd::Token)
                     return record.TokenValue;
                 if (end == TRepeatsEnd::Plain) {
@@ -428,34 +515,40 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
 }
 
 TCodeMemoParser::TRepeatsEnd TCodeMemoParser::runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
-                                                         const TElementRec& terminator, bool& tryTerminator) const
+                                                         const TElementRec& terminator, bool& tryTerminator,
+                                                         bool cutAtRecordEnd) const
 {
     const std::string_view span = cursor.Span();
-    if (span.size() < 2)
+    if (span.size() < (cutAtRecordEnd ? 1u : 2u))
         return TRepeatsEnd::Open;
-    static const TStateSet none;
-    auto groupSet = [this](uint16_t id) -> const TStateSet& { return id < FGroupSets.size() ? FGroupSets[id] : none; };
     const TStateSet& repeats = groupSet(repeat.GroupID);
     const TStateSet& terminators = groupSet(terminator.GroupIDs[0]);
-    // The record's last character is left to the caller's loop, which moves on to the next record
-    // and sees the end of the text.
-    const size_t room = span.size() - 1;
+    auto moveOver = [&](size_t count) {
+        // Past the record's last character the cursor steps into the next record.
+        if (count == span.size()) {
+            cursor.Skip(static_cast<int>(count) - 1);
+            cursor.Next();
+        } else {
+            cursor.Skip(static_cast<int>(count));
+        }
+        length += static_cast<int>(count);
+    };
+    // Unless the token is cut there, the record's last character is left to the caller's loop,
+    // which moves on to the next record and sees the end of the text.
+    const size_t room = cutAtRecordEnd ? span.size() : span.size() - 1;
     size_t n = 0;
     for (; n < room; ++n) {
         const auto ch = static_cast<uint8_t>(span[n]);
         if (tryTerminator && terminators.Contains(ch)) {
-            n += terminator.Flag ? 1 : 0;
-            cursor.Skip(static_cast<int>(n));
-            length += static_cast<int>(n);
+            moveOver(n + (terminator.Flag ? 1 : 0));
             return TRepeatsEnd::Token;
         }
         if (!repeats.Contains(ch))
             return TRepeatsEnd::Plain;
         tryTerminator = true;
     }
-    cursor.Skip(static_cast<int>(n));
-    length += static_cast<int>(n);
-    return TRepeatsEnd::Open;
+    moveOver(n);
+    return cutAtRecordEnd ? TRepeatsEnd::Token : TRepeatsEnd::Open;
 }
 
 void TCodeMemoParser::enterStates(const TStateSet& states)

@@ -48,11 +48,19 @@ public:
     // Makes the current start table the InState table of the lowest current state that owns one,
     // or the default start table.
     void SelectTokenTable();
+    // The start table SelectTokenTable takes for `states`.
+    const TStartTable& StartTableFor(const TStateSet& states) const;
 
     bool GetTokenPending() const override { return FPending != 0; }
     bool InBoundState() const override;
     uint32_t ScanStateDigest() const override;
     TStateSet GetAnchorStates() const override { return FTables.AnchorStates; }
+    // An anchor value whose tokens are read by start records alike (one repeat group and one
+    // terminator group that together take every character, the terminator only looked at) and whose
+    // every inner character begins such a token itself; no word yields it and it moves no state.
+    // While storing, the scanner ends its tokens where a record ends, so that the driver learns the
+    // state there. Known per value until the scanner is reset.
+    bool IsSplittable(uint8_t value) override;
     bool InContainer() const override { return FContainer != 0; }
     bool MatchUsed() const override { return FTables.MatchUsed != 0; }
     bool CanCustomParse() const override { return static_cast<bool>(OnCustomParse); }
@@ -198,10 +206,7 @@ private:
     // true when the stream is a TEdStream itself, whose records the scanner may read directly.
     bool beginScan(TParserClient* editor, TEdStream& stream);
     // Membership in the language's character group `groupId`; an id no group has contains nothing.
-    bool groupContains(uint16_t groupId, uint8_t ch) const
-    {
-        return groupId < FGroupSets.size() && FGroupSets[groupId].Contains(ch);
-    }
+    bool groupContains(uint16_t groupId, uint8_t ch) const { return groupSet(groupId).Contains(ch); }
     // The characters of every group by id, negation applied, taken from the group manager when the
     // scanner is reset (and when groups were added since).
     void refreshGroupSets();
@@ -261,8 +266,16 @@ private:
     // on it, when discarded). Plain: a character fits neither, the token is one character. Open: the
     // cursor stands on the record's last character and the caller goes on from there.
     enum class TRepeatsEnd { Open, Token, Plain };
+    // With `cutAtRecordEnd` the record's last character is read too, and a token still open after it
+    // ends there (Token).
     TRepeatsEnd runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
-                           const TElementRec& terminator, bool& tryTerminator) const;
+                           const TElementRec& terminator, bool& tryTerminator, bool cutAtRecordEnd) const;
+    bool computeSplittable(uint8_t value);
+    const TStateSet& groupSet(uint16_t groupId) const
+    {
+        static const TStateSet none;
+        return groupId < FGroupSets.size() ? FGroupSets[groupId] : none;
+    }
     void applyStateChange(const TTokenStateRec& record);
     static size_t transitionSlot(const TTokenStateRec& record)
     {
@@ -285,6 +298,12 @@ private:
     TRecogniserMemo FRecogniserMemo;
     TEdStream* FScanStream = nullptr; // the stream of the scan under way, for custom parse handlers
     std::vector<TStateSet> FGroupSets;
+    // By token value: 1 splittable, 0 not, -1 not known yet.
+    std::array<int8_t, 256> FSplittable = [] {
+        std::array<int8_t, 256> unknown;
+        unknown.fill(-1);
+        return unknown;
+    }();
     // Plain characters by the state sets met since the scanner was reset, found through an index
     // by the sets' hash; FPlain is the entry of the states in force, found again after they change.
     // The entries never move: there are at most kMaxPlainEntries, reserved at once.

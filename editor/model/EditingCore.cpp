@@ -166,8 +166,18 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
         if (r == last)
             break;
     }
-    head->MarkBits = static_cast<uint16_t>((head->MarkBits | bookmarks) & ~mbContinuation);
-    // A highlighting restart asked for anywhere in the line is asked for at its start.
+    // Replacing the later pieces of a line: the first new piece goes on from the pieces before it,
+    // and bookmarks go to the line's first piece.
+    if (first->MarkBits & mbContinuation) {
+        TLineRecord* lineHead = prev;
+        while ((lineHead->MarkBits & mbContinuation) && lineHead->Prev)
+            lineHead = lineHead->Prev;
+        lineHead->MarkBits = static_cast<uint16_t>(lineHead->MarkBits | bookmarks);
+        head->MarkBits = static_cast<uint16_t>(head->MarkBits | mbContinuation);
+    } else {
+        head->MarkBits = static_cast<uint16_t>((head->MarkBits | bookmarks) & ~mbContinuation);
+    }
+    // A highlighting restart asked for anywhere in the replaced pieces is asked for at their start.
     head->Flags |= restart;
 
     head->Prev = prev;
@@ -436,41 +446,58 @@ void TCodeMemoCore::recutUnwrappedLine(TLineRecord* piece)
     TLineRecord* last = piece;
     while (!last->EndsWithCR() && last->Next)
         last = last->Next;
+    // Whole pieces at the line's start are cut as loading cuts them and stay as they are; the line is
+    // cut anew from the first piece that is not whole on, so a long line costs only its rest.
+    TLineRecord* from = first;
+    while (from != last && from->Len == kRecordCut)
+        from = from->Next;
+    if (from == last && from->Len >= 1 && from->Len <= kRecordCut)
+        return;
     int total = 0;
-    bool asLoaded = true;
-    bool allStyled = true;
-    for (TLineRecord* r = first;; r = r->Next) {
+    for (TLineRecord* r = from;; r = r->Next) {
         total += r->Len;
-        allStyled = allStyled && r->Styles;
-        asLoaded = asLoaded && (r == last ? r->Len >= 1 && r->Len <= kRecordCut : r->Len == kRecordCut);
         if (r == last)
             break;
     }
-    if (asLoaded || total == 0)
+    if (total == 0)
         return;
+    // The text and style bytes of the pieces cut anew. A new piece holding text of a piece without
+    // style bytes (an edit drops them) gets none either; the others hold what they held, cut
+    // elsewhere, and their style bytes still tell how that text was scanned.
     std::string text;
-    std::vector<uint8_t> styles;
+    std::vector<uint8_t> styles(static_cast<size_t>(total));
+    std::vector<std::pair<int, int>> unstyled;
     text.reserve(static_cast<size_t>(total));
-    for (TLineRecord* r = first;; r = r->Next) {
+    for (TLineRecord* r = from;; r = r->Next) {
+        const int at = static_cast<int>(text.size());
         text.append(r->Text.get(), r->Len);
-        if (allStyled)
-            styles.insert(styles.end(), r->Styles.get(), r->Styles.get() + r->Len);
+        if (r->Styles)
+            std::memcpy(styles.data() + at, r->Styles.get(), r->Len);
+        else
+            unstyled.push_back({at, at + r->Len});
         if (r == last)
             break;
     }
     TRecordChain chain = CutIntoRecords(text.data(), total);
+    bool allStyled = true;
     int pos = 0;
     for (TLineRecord* r = chain.First; r; r = r->Next) {
-        if (allStyled) {
+        const int end = pos + r->Len;
+        const bool styled = std::none_of(unstyled.begin(), unstyled.end(), [&](const std::pair<int, int>& span) {
+            return span.first < end && pos < span.second;
+        });
+        if (styled) {
             r->Styles.reset(new uint8_t[static_cast<size_t>(std::max<int>(1, r->Len))]);
             std::memcpy(r->Styles.get(), styles.data() + pos, r->Len);
         }
-        pos += r->Len;
+        allStyled = allStyled && styled;
+        pos = end;
         noteRecordLength(r->Len);
     }
-    if (allStyled)
+    // The line still ends where it did, and the scanner's state there is still known.
+    if (last->Styles && chain.Last->Styles)
         chain.Last->ScanState = last->ScanState;
-    replaceLineRecords(first, last, chain.First, chain.Last);
+    replaceLineRecords(from, last, chain.First, chain.Last);
     if (!allStyled && !FHighlightStart)
         FHighlightStart = chain.First;
     requestFullRepaint();

@@ -215,7 +215,8 @@ private:
     // Without word wrap a line is cut only where it is too long for one record, in pieces of
     // kRecordCut as loading cuts it; the line holding `piece` is cut anew when its records differ
     // from that (grown past a record, or shortened so that fewer records hold it). Style bytes go
-    // along. Nothing with word wrap on, where re-wrapping decides the cuts.
+    // along, except to pieces holding text that had none. Whole pieces at the line's start stay.
+    // Nothing with word wrap on, where re-wrapping decides the cuts.
     void recutUnwrappedLine(TLineRecord* piece);
     void recutUnwrappedLinesAt(int start, int end);
     void markFollowingChanged(TLineRecord* record, int count);

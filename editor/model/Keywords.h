@@ -97,6 +97,14 @@ public:
     TSM_CharGroupManager& Groups() { return FGroups; }
     const TSM_CharGroupManager& Groups() const { return FGroups; }
 
+    // True when some word valid in one of `states` yields token value `value`.
+    bool YieldsValue(int32_t value, const TStateSet& states) const
+    {
+        for (const TKeywordEnd& end : FEnds)
+            if (end.Value == value && end.States.Intersects(states))
+                return true;
+        return false;
+    }
     // The head (smallest character) of the first level, and the first-level node of each character.
     const TKeywordNode* Root() const { return FRoot; }
     const TKeywordNode* FirstChar(uint8_t c) const { return FFirstChar[c]; }

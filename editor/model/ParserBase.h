@@ -96,6 +96,10 @@ public:
     virtual uint32_t ScanStateDigest() const { return 0; }
     // The token values at which a scan may safely restart.
     virtual TStateSet GetAnchorStates() const { return TStateSet{0}; }
+    // True when every character inside a run of tokens of `value` is a restart point with that
+    // value: a scan started at any of them in the value's context reads on as the tokens it lies in
+    // did, and leaves the same state. The driver may then restart or stop inside such a run.
+    virtual bool IsSplittable(uint8_t value) { (void)value; return false; }
     // True while ScanToken is inside a container token.
     virtual bool InContainer() const { return false; }
     // True when the language has elements only a custom parse handler recognises.

@@ -116,9 +116,9 @@ TEST(MainWindow, ColoursScriptsTextsAndPagesWithTheirOwnLanguage)
     THighlighted js = highlighted(memo);
     EXPECT_EQ(js.of("// Funciones de prueba"), run(2, 49) + run(20, 50));
     EXPECT_EQ(js.of("var nombres"), run(3, 46) + run(1, 0) + run(7, 40));
-    // Strings: opening quote, text, closing quote.
+    // Strings: opening quote, text (one value for each kind of quote), closing quote.
     EXPECT_EQ(js.of("\"Ana\", 'Luis'"), run(1, 55) + run(3, 42) + run(1, 58) + run(1, 43) + run(1, 0) + run(1, 56) +
-                                             run(4, 42) + run(1, 58));
+                                             run(4, 66) + run(1, 58));
     EXPECT_EQ(js.of("return typeof"), run(6, 46) + run(1, 0) + run(6, 46));
     EXPECT_EQ(js.of("function"), run(8, 46));
 

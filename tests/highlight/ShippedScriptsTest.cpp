@@ -389,7 +389,7 @@ TEST_F(HighlightedSample, HtmlPage)
     EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:total 0:  43:= 0:  41:0 43:, 0:  40:patron 0:  43:= 0:  45:/ 60:a+b 63:/g 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(46:if 0:  43:( 40:a 0:  43:== 0:  47:null 44:) 0:  46:return 0:  55:" 42:vac)"));
     EXPECT_THAT(tokens, HasSubstr(R"(43:; 0:  49:// 50: nada 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  56:' 42:ok 58:' 43:;)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(44:) 0:  43:/ 0:  41:2 43:; 51:\n 0:  0:  46:return 0:  56:' 66:ok 58:' 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(49:// 50:--> 51:\n 16:</SCRIPT 13:> 0:\n 10:</HEAD 13:>)"));
 
     // The editor paints each token in the style the script maps it to.
@@ -407,7 +407,7 @@ TEST_F(HighlightedSample, JavaScriptFile)
     const std::string tokens = highlight("javascript.syn", "sample.js");
     EXPECT_EQ(memo.ActiveSettings().LanguageName, "JavaScript");
     EXPECT_THAT(tokens, StartsWith(R"(49:// 50: Funciones de prueba 51:\n 52:/* 53: Bloque de\n   comentario  54:*/ 51:\n)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 55:" 42:Ana 58:" 43:, 0:  56:' 42:Luis 58:' 44:] 43:,)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(46:var 0:  40:nombres 0:  43:= 0:  43:[ 55:" 42:Ana 58:" 43:, 0:  56:' 66:Luis 58:' 44:] 43:,)"));
     // A slash after an operator starts a regular expression, after an operand it divides.
     EXPECT_THAT(tokens, HasSubstr(R"(43:= 0:  45:/ 60:^ 61:[ 60:a-z 62:] 60:+$ 63:/i 43:, 0:  40:mitad 0:  43:= 0:  40:total 0:  43:/ 0:  41:2 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(46:function 0:  40:cuenta 43:( 40:lista 44:) 0:  43:{ 51:\n)"));
@@ -415,7 +415,7 @@ TEST_F(HighlightedSample, JavaScriptFile)
     EXPECT_THAT(tokens, HasSubstr(R"(40:i 44:] 44:) 44:) 0:  40:total 0:  43:+= 0:  41:1.5e3 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(46:return 0:  46:typeof 0:  40:lista 0:  43:== 0:  55:" 42:object 58:" 0:  43:? 0:  47:null 0:  43:: 0:  41:0xFF 43:;)"));
     EXPECT_THAT(tokens, HasSubstr(R"(48:document 64:. 65:write 43:( 40:cuenta)"));
-    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 64:. 65:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 56:' 42:)"));
+    EXPECT_THAT(tokens, HasSubstr(R"(43:+ 0:  48:Math 64:. 65:round 43:( 40:mitad 44:) 44:) 43:; 51:\n 48:alert 43:( 56:' 66:)"));
     EXPECT_THAT(tokens, EndsWith(R"(40:x 0:  43:= 0:  40:a 0:  43:/ 0:  40:b 0:  43:/ 0:  40:c 43:; 51:\n)"));
     EXPECT_EQ(memo.ActiveSettings().TokenStyle(45).Foreground, 6291584); // the regular-expression colour
 }
@@ -443,7 +443,7 @@ TEST_F(HighlightedSample, TemplateLiteralsAreStringsOverSeveralLines)
     // part of it, and an escaped backquote does not end it.
     const std::string source = "var s = `a // b\r\n${x} \\` c`;\r\nx = 1;\r\n";
     EXPECT_EQ(highlightText("javascript.syn", source),
-              R"(46:var 0:  40:s 0:  43:= 0:  57:` 59:a // b\n${x}  59:\` 59: c 58:` 43:; 51:\n )"
+              R"(46:var 0:  40:s 0:  43:= 0:  57:` 59:a // b\n${x}  67:\` 59: c 58:` 43:; 51:\n )"
               R"(40:x 0:  43:= 0:  41:1 43:; 51:\n)");
     // The same in a page, where a template is a string of the script block.
     EXPECT_THAT(highlightText("html.syn", "<script>\r\nt = `<p>\r\n// no`;\r\n</script>\r\n"),

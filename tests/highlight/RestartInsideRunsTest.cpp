@@ -1,0 +1,104 @@
+// Long strings, comments and templates: a highlighting run restarts and stops inside them, close to
+// an edit, and the colours still equal a fresh colouring of the whole text.
+#include <gtest/gtest.h>
+#include <cctype>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editor/CodeMemo.h"
+#include "highlight/CodeMemoParser.h"
+#include "support/CountingParser.h"
+
+namespace {
+
+void compileShipped(TCodeMemoParser& parser, const char* script)
+{
+    parser.Script = (std::filesystem::path(KESTRIMA_SOURCE_DIR) / "resources/scripts" / script).string();
+    parser.LoadScriptFile();
+}
+
+} // namespace
+
+TEST(RestartInsideRuns, StringCommentAndTemplateTextAreSplittableNamesAreNot)
+{
+    TCodeMemoParser parser;
+    for (const char* script : {"javascript.syn", "html.syn"}) {
+        compileShipped(parser, script);
+        // "..." and '...' text, templates, block comments.
+        for (int value : {42, 66, 59, 53})
+            EXPECT_TRUE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
+        // Names (a cut would make two), escapes (no anchors), line breaks (one character with a state change).
+        for (int value : {0, 40, 67, 51, 55})
+            EXPECT_FALSE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
+    }
+}
+
+namespace {
+
+void setText(TCodeMemo& memo, const std::string& text)
+{
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void replace(TCodeMemo& memo, int start, int end, const std::string& text)
+{
+    memo.Perform(EM_SETSEL, static_cast<WPARAM>(start), end);
+    memo.Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// One line of `length` characters inside a construct of the language: a "..." or '...' string with
+// escapes, a template or a block comment with line breaks elsewhere in the text.
+std::string longConstruct(std::mt19937& random, char open, size_t length)
+{
+    const char close = open == '/' ? '*' : open;
+    std::string text = open == '/' ? "/*" : std::string(1, open);
+    const std::string words[] = {"name", "path ", "docs/page.html", "\\\"", "\\'", "\\\\", "\\n", " < ", "x=1;", "</p>"};
+    while (text.size() < length)
+        text += words[random() % std::size(words)];
+    return text + (close == '*' ? "*/" : std::string(1, close));
+}
+
+} // namespace
+
+// Typing inside a long one-line string, template or comment re-scans a few records around the edit,
+// not the construct from its start or to its end, and colours as a fresh colouring does.
+TEST(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFreshColouring)
+{
+    TCountingParser parser;
+    compileShipped(parser, "javascript.syn");
+    TCodeMemo memo;
+    TCodeMemo fresh;
+    memo.SetParser1(&parser);
+    fresh.SetParser1(&parser);
+    std::mt19937 random(7);
+    const std::string pieces[] = {"a", "\"", "'", "\\", "`", "*/", "/*", "\r\n", "<", "zz", ""};
+    for (char open : {'"', '\'', '`', '/'}) {
+        const std::string text = "var a = 1;\r\nvar s = " + longConstruct(random, open, 40000) + ";\r\nf(s);\r\n";
+        setText(memo, text);
+        for (int step = 0; step < 60; ++step) {
+            // Mostly a character typed or deleted inside the construct; now and then something that
+            // ends it or opens another, and then put back.
+            const int at = 30 + static_cast<int>(random() % 40000);
+            const std::string& piece = pieces[random() % std::size(pieces)];
+            const std::string before = memo.StoredText();
+            // A letter typed or deleted where it stands for itself changes the colours of nothing else.
+            const bool plain = (piece == "a" || piece == "zz" || (piece.empty() && std::isalpha(before[at]))) &&
+                               before[at - 1] != '\\' && before[at - 2] != '\\';
+            parser.Scanned = 0;
+            replace(memo, at, at + (piece.empty() ? 1 : 0), piece);
+            // A few records around the edit: the run stops at the first record end after the edit
+            // that falls inside string text rather than in an escape. Bound constructs
+            // (templates and comments) are re-scanned to their end.
+            if (plain && (open == '"' || open == '\'')) {
+                EXPECT_LE(parser.Scanned, 8 * 2047) << open << " step " << step;
+            }
+            setText(fresh, memo.StoredText());
+            ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << open << " step " << step;
+            memo.Perform(EM_UNDO, 0, 0);
+            setText(fresh, memo.StoredText());
+            ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << open << " undo " << step;
+        }
+    }
+}
