@@ -269,7 +269,10 @@ void TCustomCodeMemo::Change()
 void TCustomCodeMemo::ResetHighlighting()
 {
     for (TLineRecord* r = FirstRecord(); r; r = r->Next) {
-        r->Styles.reset();
+        if (r->Styles) {
+            r->SpareStyles = std::move(r->Styles);
+            r->SpareLen = r->Len;
+        }
         r->Flags |= lfChanged;
     }
     FHighlightStart = FirstRecord();

@@ -343,8 +343,13 @@ private:
     void commit(uint32_t scanState)
     {
         FRecord->ScanState = scanState;
-        if (!FRecord->Styles)
-            FRecord->Styles.reset(new uint8_t[FRecord->Len]);
+        if (!FRecord->Styles) {
+            if (FRecord->SpareStyles && FRecord->SpareLen >= FRecord->Len)
+                FRecord->Styles = std::move(FRecord->SpareStyles);
+            else
+                FRecord->Styles.reset(new uint8_t[FRecord->Len]);
+            FRecord->SpareStyles.reset();
+        }
         std::memcpy(FRecord->Styles.get(), FWork.get(), FRecord->Len);
         FRecord->Flags = (FRecord->Flags & ~(lfChanged | lfRestart)) | lfStylesChanged;
         FOpen = false;

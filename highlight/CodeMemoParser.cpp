@@ -125,6 +125,19 @@ bool TCodeMemoParser::InBoundState() const
 
 uint32_t TCodeMemoParser::ScanStateDigest() const
 {
+    // Between tokens the states in force are mostly those of the cached entry, with nothing stacked.
+    TPlainChars* plain = FPlain;
+    const bool cached = plain && FKeywords && !FContainer && FStack.Empty() && plain->States == FKeywords->CurrentStates;
+    if (cached && plain->Digest != 0)
+        return plain->Digest;
+    const uint32_t digest = computeScanStateDigest();
+    if (cached)
+        plain->Digest = digest;
+    return digest;
+}
+
+uint32_t TCodeMemoParser::computeScanStateDigest() const
+{
     // FNV-1a over the current states and every stacked frame, the depth included.
     uint32_t hash = 2166136261u;
     auto add = [&hash](uint8_t byte) {
@@ -140,7 +153,7 @@ uint32_t TCodeMemoParser::ScanStateDigest() const
             add(b);
     });
     add(FContainer);
-    return hash == kNoScanState ? 0 : hash;
+    return hash == kNoScanState || hash == 0 ? 1 : hash;
 }
 
 bool TCodeMemoParser::CallCustomParse(int parseID, TEdStream& stream, int& length, int& value)
@@ -337,8 +350,10 @@ const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
     const TKeywords* trie = Settings().KeywordTrie();
     for (int c = 0; c < 256; ++c) {
         const char ch = static_cast<char>(c);
-        if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive))
+        if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive)) {
             entry.WordStarts.Include(static_cast<uint8_t>(c));
+            entry.SingleWords[static_cast<size_t>(c)] = singleWord(ch, states);
+        }
         if (trie && trie->MayBeginWith(ch, FTables.CaseFlag))
             entry.TrieWordStarts.Include(static_cast<uint8_t>(c));
     }
@@ -359,6 +374,27 @@ const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
     }
     FPlain = &entry;
     return entry;
+}
+
+uint8_t TCodeMemoParser::singleWord(char ch, const TStateSet& states) const
+{
+    const TKeywords& words = *FKeywords;
+    const TKeywordNode* node = words.FirstChar(static_cast<uint8_t>(words.CaseSensitive ? ch : LoCaseChar(ch)));
+    if (!node)
+        return 0;
+    for (const TKeywordNode* child = node->Child; child; child = child->Next)
+        if (child->States.Intersects(states))
+            return 0;
+    // The first word ending here that is valid in the states is the one matched, when it asks
+    // nothing of the character after it.
+    for (const TKeywordEnd* end = node->Ends; end; end = end->Next) {
+        if (!end->States.Intersects(states))
+            continue;
+        if (!words.Groups().GetGroup(end->GroupID).IsEmpty() || end->Value <= 0 || end->Value > 255)
+            return 0;
+        return static_cast<uint8_t>(end->Value);
+    }
+    return 0;
 }
 
 void TCodeMemoParser::refreshGroupSets()
@@ -693,9 +729,20 @@ uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stre
         // Outside a container no token is pending after a scan.
         if (end <= place.Start || end >= limit || FContainer)
             return value;
+        // Tokens are short: their bytes go eight at a time. Bytes written past a token's end, short
+        // of `limit`, belong to the tokens after it, which write them again.
         uint8_t* to = styles + (place.Start - stylesStart);
-        for (int64_t n = end - place.Start; n > 0; --n)
-            *to++ = value;
+        uint8_t* const stop = styles + (end - stylesStart);
+        uint8_t* const room = styles + (limit - stylesStart);
+        const uint64_t fill = value * 0x0101010101010101ull;
+        while (to < stop) {
+            if (room - to >= 8) {
+                std::memcpy(to, &fill, 8);
+                to += 8;
+            } else {
+                *to++ = value;
+            }
+        }
     }
 }
 
@@ -749,9 +796,14 @@ uint8_t TCodeMemoParser::scan(C& cursor, int& length)
     // While storing tokens for the driver the tables stand still, and the characters that may
     // begin a word are known per state set.
     const TPlainChars* known = FStoring ? &plainChars() : nullptr;
-    if (!atEnd && (known ? known->WordStarts.Contains(first)
-                         : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)))
+    if (atEnd) {
+    } else if (known && known->SingleWords[first]) {
+        value = known->SingleWords[first];
+        advance(cursor, length);
+    } else if (known ? known->WordStarts.Contains(first)
+                     : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)) {
         value = matchKeyword(*FKeywords, cursor, FKeywords->CaseSensitive, matchStart, length);
+    }
     if (value != 0) {
         keywordHit = true;
     } else if (TKeywords* trie = Settings().KeywordTrie();
@@ -792,7 +844,8 @@ uint8_t TCodeMemoParser::scan(C& cursor, int& length)
     // a token that opens one needs them kept.
     if (!FContainer && stateRecord && stateRecord->Container)
         FSavedStates = states;
-    if (!rejected && stateRecord)
+    // Many tokens have a record only for the states they are valid in, and change nothing.
+    if (!rejected && stateRecord && (!stateRecord->NoStateChange || stateRecord->StackAction))
         applyStateChange(*stateRecord);
 
     const int64_t position = cursor.GetPos();

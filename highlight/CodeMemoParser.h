@@ -220,6 +220,11 @@ private:
         TStateSet PlainInFailedMail;
         TStateSet WordStarts;
         TStateSet TrieWordStarts;
+        // The token value of a language word that is the character alone, whatever follows it, for
+        // characters that begin no longer word in these states; 0 for the others.
+        std::array<uint8_t, 256> SingleWords{};
+        // ScanStateDigest with these states, an empty stack and no container; 0 until asked.
+        uint32_t Digest = 0;
         // The entries the last state changes out of these states led to, by the change's record: a
         // page moves between a handful of state sets over and over.
         struct TTransition {
@@ -229,6 +234,9 @@ private:
         std::array<TTransition, 8> Transitions{};
     };
     const TPlainChars& plainChars() { return FPlain ? *FPlain : makePlainChars(); }
+    // The value of the word that `ch` alone makes in `states`, as TPlainChars::SingleWords holds it.
+    uint8_t singleWord(char ch, const TStateSet& states) const;
+    uint32_t computeScanStateDigest() const;
     // Finds or builds the entry of the states in force and makes it FPlain.
     const TPlainChars& makePlainChars();
     // The entry of `states`, or nullptr with the index slot a new entry may take (the index's size

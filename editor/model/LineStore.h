@@ -51,8 +51,12 @@ public:
 // record is first highlighted.
 struct TLineRecord {
     uint16_t Len = 0;
+    uint16_t SpareLen = 0; // the bytes SpareStyles holds
     std::unique_ptr<char[]> Text;
     std::unique_ptr<uint8_t[]> Styles;
+    // Style bytes a reset of the highlighting dropped, kept for the next run to fill instead of
+    // allocating anew; never read.
+    std::unique_ptr<uint8_t[]> SpareStyles;
     TLineTrack* Track = nullptr;
     uint32_t Flags = 0;
     uint16_t MarkBits = 0;
