@@ -759,17 +759,28 @@ void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8
         std::clamp<int64_t>(limit - 1 - position, 0, static_cast<int64_t>(span.size()) - 1));
     const TPlainChars& plain = plainChars();
     // Inside a run of mail characters that has failed as an address, the mail start fails at once.
-    const int64_t failedFrom = FRecogniserMemo.FailedFrom;
-    const int64_t failedTo = FRecogniserMemo.FailedTo;
     // Runs are mostly a few characters long, too short for a call to fill them.
+    int64_t failedFrom = FRecogniserMemo.FailedFrom;
+    int64_t failedTo = FRecogniserMemo.FailedTo;
     uint8_t* to = styles + (position - stylesStart);
     size_t n = 0;
     while (n < room) {
         const auto ch = static_cast<uint8_t>(span[n]);
         if (!plain.Plain.Contains(ch)) {
-            const int64_t at = position + static_cast<int64_t>(n);
-            if (!plain.PlainInFailedMail.Contains(ch) || at <= failedFrom || at >= failedTo)
+            if (!plain.PlainInFailedMail.Contains(ch))
                 break;
+            const int64_t at = position + static_cast<int64_t>(n);
+            if (at <= failedFrom || at >= failedTo) {
+                // A word where an address may begin: the recogniser would read the run of address
+                // characters and fail without an "@", remembering the run; so it is done here. A
+                // run that reaches the record's end is left to the scanner.
+                bool holdsAt = false;
+                const size_t run = MailRunLength(span.substr(n, span.size() - 1 - n), holdsAt);
+                if (holdsAt || n + run >= span.size() - 1)
+                    break;
+                failedFrom = FRecogniserMemo.FailedFrom = at;
+                failedTo = FRecogniserMemo.FailedTo = at + static_cast<int64_t>(run);
+            }
         }
         to[n++] = 0;
     }

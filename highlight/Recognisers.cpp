@@ -318,6 +318,17 @@ bool RunRecogniser(int index, C& cursor, int& length, TRecogniserMemo* memo)
     return false;
 }
 
+size_t MailRunLength(std::string_view text, bool& holdsAt)
+{
+    size_t n = 0;
+    holdsAt = false;
+    while (n < text.size() && isMailChar(static_cast<uint8_t>(text[n]))) {
+        holdsAt = holdsAt || text[n] == '@';
+        ++n;
+    }
+    return n;
+}
+
 template bool RunRecogniser(int, TCustomEdStream&, int&, TRecogniserMemo*);
 template bool RunRecogniser(int, TEdStream&, int&, TRecogniserMemo*);
 template bool RunRecogniser(int, TRecordCursor&, int&, TRecogniserMemo*);

@@ -31,6 +31,7 @@ constexpr int kFirstBuiltinStart = riStdIdentifier;
 constexpr int kProcedureIdOffset = 7;
 
 #include <cstdint>
+#include <string_view>
 
 // What the scanner learned from a failed recogniser during one highlighting run. The mail
 // recogniser reads a whole run of mail characters before it fails for want of an "@"; any start
@@ -52,6 +53,10 @@ struct TRecogniserMemo {
 // virtual operations, or a TRecordCursor, read directly.
 template <class C>
 bool RunRecogniser(int index, C& cursor, int& length, TRecogniserMemo* memo = nullptr);
+
+// The run of characters the mail and address recogniser reads from the start of `text`: its length,
+// and whether it holds an "@", without which the recogniser fails.
+size_t MailRunLength(std::string_view text, bool& holdsAt);
 
 // The recogniser that a procedure id of a repeat, body, terminator or non-built-in handler start
 // names, or 0 when the id names none.
