@@ -164,6 +164,34 @@ TEST(WordWrap, WithoutWrapAnEditRecutsOnlyItsOwnLine)
     expectSoundChain(memo);
 }
 
+TEST(WordWrap, WithoutWrapARecutKeepsTheWholePiecesBeforeTheEdit)
+{
+    TCodeMemo memo;
+    SetText(memo, "a\r\n" + std::string(9000, 'x') + "\r\nb");
+    memo.SetBookmark(2, 2, 1);
+    memo.SetBookmark(3, 4, 1);
+    memo.SetBookmark(4, 5, 1);
+    TLineRecord* const head = memo.FirstRecord()->Next;
+    TLineRecord* const second = head->Next;
+    // Typed into the line's third piece: its first two pieces stay as they are, the rest is cut anew.
+    const int at = 2 + 2047 * 2 + 10;
+    Select(memo, at, at);
+    memo.InsertTypedChar('z');
+    EXPECT_EQ(lengths(memo), (std::vector<int>{2, 2047, 2047, 2047, 2047, 814, 1}));
+    EXPECT_EQ(memo.FirstRecord()->Next, head);
+    EXPECT_EQ(head->Next, second);
+    EXPECT_NE(second->Next->MarkBits & mbContinuation, 0);
+    EXPECT_TRUE(memo.StoredText() == "a\r" + std::string(at - 2, 'x') + "z" + std::string(9000 - (at - 2), 'x') + "\rb");
+    // The edited piece keeps its row's bookmark; those of the pieces after it go to the line's first
+    // piece, as a whole re-cut puts them.
+    int line = 0, column = 0;
+    for (auto [index, expected] : {std::pair(2, 2), std::pair(3, 4), std::pair(4, 2)}) {
+        ASSERT_TRUE(memo.GetBookmark(index, line, column)) << index;
+        EXPECT_EQ(line, expected) << index;
+    }
+    expectSoundChain(memo);
+}
+
 TEST(WordWrap, WrapColumnCutsAfterBlanksAndInsideLongWords)
 {
     TCodeMemo memo;
