@@ -807,13 +807,14 @@ uint8_t TCodeMemoParser::scan(C& cursor, int& length)
     // While storing tokens for the driver the tables stand still, and the characters that may
     // begin a word are known per state set.
     const TPlainChars* known = FStoring ? &plainChars() : nullptr;
-    if (atEnd) {
-    } else if (known && known->SingleWords[first]) {
-        value = known->SingleWords[first];
-        advance(cursor, length);
-    } else if (known ? known->WordStarts.Contains(first)
-                     : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive)) {
-        value = matchKeyword(*FKeywords, cursor, FKeywords->CaseSensitive, matchStart, length);
+    if (!atEnd && (known ? known->WordStarts.Contains(first)
+                         : FKeywords->MayBeginWith(static_cast<char>(first), FKeywords->CaseSensitive))) {
+        if (known && known->SingleWords[first]) {
+            value = known->SingleWords[first];
+            advance(cursor, length);
+        } else {
+            value = matchKeyword(*FKeywords, cursor, FKeywords->CaseSensitive, matchStart, length);
+        }
     }
     if (value != 0) {
         keywordHit = true;
