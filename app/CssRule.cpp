@@ -532,9 +532,9 @@ std::string TCssRule::WriteStyle() const
     else
         w.keyword("font-size", rgFontSize, kFontSizes);
     if (sbColor)
-        w.declaration("color", "#" + ColorToCSS(pColor));
+        w.declaration("color", std::string("#").append(ColorToCSS(pColor)));
     if (sbBGColor)
-        w.declaration("background-color", "#" + ColorToCSS(pBGColor));
+        w.declaration("background-color", std::string("#").append(ColorToCSS(pBGColor)));
     if (chBgImage)
         w.declaration("background-image", Trim(eBgImage));
     w.keyword("background-repeat", rgBgRepeat, kBgRepeats);
@@ -578,7 +578,7 @@ std::string TCssRule::WriteStyle() const
     }
     for (int side = bsTop; side <= bsLeft; ++side)
         if (!sbBorderColor[side])
-            w.declaration(sideProperty("border-", side, "-color"), "#" + ColorToCSS(BorderColor[side]));
+            w.declaration(sideProperty("border-", side, "-color"), std::string("#").append(ColorToCSS(BorderColor[side])));
     for (int side = bsTop; side <= bsLeft; ++side)
         w.keyword(sideProperty("border-", side, "-style"), cbBorderStyle[side], kBorderStyles);
     w.keyword("float", rgFloat, kFloats);

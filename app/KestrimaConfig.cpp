@@ -40,7 +40,7 @@ void readMenuSection(const TRegIniFile& ini, const char* section, TStringList& n
         values.Add(ini.ReadString(section, names[i], ""));
     for (int i = 0; i < names.Count(); ++i)
         if (!names[i].empty() && names[i][0] == '-')
-            names[i] = "-";
+            names[i] = '-';
 }
 
 void writeMenuSection(TRegIniFile& ini, const char* section, TStringList& names, const TStringList& values)

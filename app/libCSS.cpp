@@ -161,7 +161,7 @@ std::vector<TCSSDeclaration> CSSSplitDeclarations(std::string_view body)
             break;
         if (joinedOpen) {
             kept.pop_back();
-            entries.push_back({"/" + std::string(body.substr(i, close + 2 - i)), {}, true});
+            entries.push_back({std::string("/").append(body.substr(i, close + 2 - i)), {}, true});
             i = close + 2;
             continue;
         }

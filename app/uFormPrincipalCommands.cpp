@@ -489,7 +489,7 @@ void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
     // The codes go where the files were dropped, as one insertion; the editor inserts nothing more.
     std::string codes;
     for (int i = 0; i < Files.Count(); ++i)
-        codes += "\r" + CodigoDeArchivo(Files[i]);
+        codes.append("\r").append(CodigoDeArchivo(Files[i]));
     Files.Clear();
     FCodeMemo->setFocus();
     if (codes.empty() || FCodeMemo->ReadOnly())

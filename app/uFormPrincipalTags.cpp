@@ -223,7 +223,7 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         InsertaCodigo(0, shift, Format(" BGCOLOR=\"#%s\"", ColorToHTML(v.Color).c_str()), "");
         break;
     case 27:
-        InsertaCodigo(0, shift, "#" + ColorToHTML(v.Color), "");
+        InsertaCodigo(0, shift, std::string("#").append(ColorToHTML(v.Color)), "");
         break;
     case 37:
         InsertTag(*FCodeMemo, 4, shift == 1, false, "&nbsp;", "");

@@ -296,7 +296,7 @@ void TOptionsDialog::loadPairs(TCommandKeys& keys)
 
 std::string TOptionsDialog::KeyPairLine(TShortCut key1, TShortCut key2)
 {
-    return "[" + ShortCutToText(key1) + "]  [" + (key2 ? ShortCutToText(key2) : std::string(kNoKey)) + "]";
+    return std::string("[").append(ShortCutToText(key1)).append("]  [").append(key2 ? ShortCutToText(key2) : std::string(kNoKey)).append("]");
 }
 
 void TOptionsDialog::ParseKeyPairLine(const std::string& line, TShortCut& key1, TShortCut& key2)

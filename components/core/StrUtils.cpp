@@ -119,7 +119,7 @@ int32_t Hex2Dec(std::string_view text)
 {
     // The text reads as "$" followed by it unless it holds a "$" itself; blanks may stand only
     // before the "$", as the integer reader allows them there.
-    std::string number = text.find('$') == std::string_view::npos ? "$" + std::string(text) : std::string(text);
+    std::string number = text.find('$') == std::string_view::npos ? std::string("$").append(text) : std::string(text);
     size_t i = number.find_first_not_of(' ');
     if (i == std::string::npos || number[i] != '$' || ++i == number.size())
         return 0;

@@ -174,7 +174,7 @@ TEST(CssRule, ColoursAreWrittenAsRRGGBBAndReadBack)
     std::mt19937 rng(7);
     for (int round = 0; round < 1000; ++round) {
         const TColor color = pick(rng, 0, 0xFFFFFF);
-        ASSERT_EQ(CSSToColor("#" + ColorToCSS(color)), color);
+        ASSERT_EQ(CSSToColor(std::string("#").append(ColorToCSS(color))), color);
         ASSERT_EQ(CSSToColor(AsciiLowerCase(ColorToCSS(color))), color);
     }
 }
@@ -338,7 +338,7 @@ TEST(CssRule, ReadStyleLeavesWhatNoControlHoldsVerbatimAndReadsOn)
           "border-top-style: dotted", "text-align: start", "width: 50PX!important"}) {
         const TCssRule rule = readRule(declaration + std::string(";"));
         TCssRule expected;
-        expected.eClass = "x";
+        expected.eClass = 'x';
         const std::string line = declaration + std::string(";");
         const size_t colon = line.find(':');
         expected.mRestos = {line.substr(0, colon) + ": " + Trim(line.substr(colon + 1, line.size() - colon - 2)) + ";"};

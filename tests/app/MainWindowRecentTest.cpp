@@ -114,7 +114,7 @@ std::string project(const TempDir& folder, const std::string& name, const std::v
                        (count.empty() ? std::to_string(files.size()) : count) + "\n";
     for (size_t i = 0; i < files.size(); ++i)
         if (!files[i].empty())
-            text += "A" + std::to_string(i) + "=" + files[i] + "\n";
+            text.append("A").append(std::to_string(i)).append("=").append(files[i]).append("\n");
     return write(folder, "sitio.kr", text);
 }
 

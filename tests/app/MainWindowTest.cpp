@@ -394,7 +394,7 @@ std::vector<std::string> actionNames(QMenu* menu)
 {
     std::vector<std::string> names;
     for (QAction* action : menu->actions())
-        names.push_back(action->objectName().toStdString() + (action->isSeparator() ? " -" : " " + ToWin1252(action->text())) +
+        names.push_back(action->objectName().toStdString() + (action->isSeparator() ? std::string(" -") : std::string(" ").append(ToWin1252(action->text()))) +
                         " = " + ToWin1252(action->statusTip()));
     return names;
 }

@@ -155,7 +155,7 @@ TEST(libCSS, RemoveRuleCutsOnlyTheNamedRule)
         std::string source;
         const int rules = 1 + static_cast<int>(rng() % 6);
         for (int i = 0; i < rules; ++i) {
-            names.push_back((rng() % 2 ? "." : "") + randomText(rng, "abAB", 3) + "x" + std::to_string(i));
+            names.push_back(std::string(rng() % 2 ? "." : "").append(randomText(rng, "abAB", 3)).append("x").append(std::to_string(i)));
             source += names.back() + (rng() % 2 ? " " : "") + "{" + randomText(rng, "ab:; ", 12) + "}\n";
         }
         const std::string library = CSSFormatRule(source);

@@ -91,7 +91,7 @@ TEST(MaskSearch, NamesMatchTheirOwnWildcardForms)
         EXPECT_TRUE(MatchesMask(name, questions, true)) << name << " " << questions;
         EXPECT_FALSE(MatchesMask(name + "x", questions, true)) << name << " " << questions;
         EXPECT_TRUE(MatchesMask(name, name + "*", true)) << name;
-        EXPECT_TRUE(MatchesMask(name, "*" + name.substr(0, 1) + "*", true)) << name;
+        EXPECT_TRUE(MatchesMask(name, std::string("*").append(name, 0, 1).append("*"), true)) << name;
         // "*" + the unique last character: matches when that character occurs only once.
         std::string last = name.substr(name.size() - 1);
         bool once = name.find(last) == name.size() - 1;

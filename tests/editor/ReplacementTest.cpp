@@ -11,7 +11,7 @@ namespace {
 // Element n is "<n>", so that every fetch shows in the result.
 std::string expand(const std::string& text)
 {
-    return ExpandReplacement(text, [](int n) { return "<" + std::to_string(n) + ">"; });
+    return ExpandReplacement(text, [](int n) { return std::string("<").append(std::to_string(n)).append(">"); });
 }
 
 } // namespace

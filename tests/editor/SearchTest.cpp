@@ -933,7 +933,7 @@ TEST(BMSearch, AgreesWithANaiveSearch)
         const std::string text = randomString(random, "aAbB \xF1\xD1\r", 40);
         std::string pattern = randomString(random, "aAbB \xF1", 4);
         if (pattern.empty())
-            pattern = "a";
+            pattern = 'a';
         const int n = static_cast<int>(text.size());
         const int start = static_cast<int>(random() % (text.size() + 1));
         const bool backward = random() % 2;

@@ -683,7 +683,7 @@ TEST(TabCtrls, FocusInTheOldPageGoesToTheNewPagesFirstControl)
     QLineEdit* edits[2];
     for (int i = 0; i < 3; ++i) {
         sheets[i] = new TTabSetSheet;
-        sheets[i]->SetCaption("p" + std::to_string(i));
+        sheets[i]->SetCaption(std::string("p").append(std::to_string(i)));
         sheets[i]->SetPageControl(pages);
         if (i < 2)
             edits[i] = new QLineEdit(sheets[i]);
