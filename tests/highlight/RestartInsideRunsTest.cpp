@@ -102,3 +102,42 @@ TEST(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFreshCo
         }
     }
 }
+
+// In a page the same text (comments, style sheets, strings of a script) is cut where records end and
+// entered anywhere; its constructs are bound there, so only the colours are checked.
+TEST(RestartInsideRuns, EditsInsideLongPageConstructsColourAsAFreshColouring)
+{
+    TCodeMemoParser parser;
+    compileShipped(parser, "html.syn");
+    TCodeMemo memo;
+    TCodeMemo fresh;
+    memo.SetParser1(&parser);
+    fresh.SetParser1(&parser);
+    std::mt19937 random(11);
+    auto run = [&random](const std::vector<std::string>& words, size_t length) {
+        std::string text;
+        while (text.size() < length)
+            text += words[random() % words.size()];
+        return text;
+    };
+    const std::string pages[] = {
+        "<p>a</p>\r\n<!--" + run({"texto ", "<b>", "--", "- ", "&amp;", "x"}, 9000) + "-->\r\n<p>b</p>\r\n",
+        "<style>" + run({"p { color: red; } ", "/* c */", "a:hover{x:y}", "<", "*/"}, 9000) + "</style>\r\n<p>b</p>\r\n",
+        "<script>var s = \"" + run({"name", "\\\"", " < ", "</p>", "x=1;"}, 9000) + "\";</script>\r\n<p>b</p>\r\n"};
+    const std::string pieces[] = {"a", "<", ">", "-->", "<!--", "</style>", "/*", "*/", "\"", "</script>", "\r\n", ""};
+    for (const std::string& page : pages) {
+        setText(memo, page);
+        for (int step = 0; step < 40; ++step) {
+            const int at = 8 + static_cast<int>(random() % 9000);
+            const std::string& piece = pieces[random() % std::size(pieces)];
+            replace(memo, at, at + (piece.empty() ? 1 : 0), piece);
+            setText(fresh, memo.StoredText());
+            ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << page.substr(0, 8) << " step " << step;
+            if (random() % 2) {
+                memo.Perform(EM_UNDO, 0, 0);
+                setText(fresh, memo.StoredText());
+                ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << page.substr(0, 8) << " undo " << step;
+            }
+        }
+    }
+}
