@@ -91,9 +91,10 @@ TRestartPoint findRestartPoint(TLineRecord* start, TCustomCodeMemoParser& parser
         --line;
     }
 
-    // Then to the first character of that run of equal bytes.
+    // Then to the first character of that run of equal bytes, unless any of its characters will do.
     uint8_t value = record->Styles[index];
-    for (bool split = parser.IsSplittable(value); !split;) {
+    const bool anywhere = parser.IsSplittable(value);
+    while (!anywhere) {
         if (index > 0) {
             if (record->Styles[index - 1] != value)
                 break;
