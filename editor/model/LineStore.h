@@ -50,8 +50,13 @@ public:
 // with a single CR in the last piece. Styles holds one byte per character, or nothing before the
 // record is first highlighted.
 struct TLineRecord {
+    // Fields are ordered so that the record takes no padding.
     uint16_t Len = 0;
     uint16_t SpareLen = 0; // the bytes SpareStyles holds
+    // The digest of the scanner's state after the record's last character, from the highlighting
+    // run that stored its style bytes; kNoScanState when unknown. Equal bytes alone do not show that a
+    // run may stop (an empty line reads the same inside a tag and outside it); equal states do.
+    uint32_t ScanState = 0xFFFFFFFFu;
     std::unique_ptr<char[]> Text;
     std::unique_ptr<uint8_t[]> Styles;
     // Style bytes a reset of the highlighting dropped, kept for the next run to fill instead of
@@ -63,10 +68,6 @@ struct TLineRecord {
     uint16_t GlyphBits = 0;
     int32_t Reserved1 = -1;
     int32_t Reserved2 = -1;
-    // The digest of the scanner's state after the record's last character, from the highlighting
-    // run that stored its style bytes; kNoScanState when unknown. Equal bytes alone do not show that a
-    // run may stop (an empty line reads the same inside a tag and outside it); equal states do.
-    uint32_t ScanState = 0xFFFFFFFFu;
     TLineRecord* Next = nullptr;
     TLineRecord* Prev = nullptr;
 
