@@ -74,6 +74,8 @@ struct TLineRecord {
     bool EndsWithCR() const { return Len > 0 && Text[Len - 1] == '\r'; }
     std::string_view View() const { return {Text.get(), Len}; }
 };
+// One is made for every line of a text: a field more must not make it larger.
+static_assert(sizeof(void*) != 8 || sizeof(TLineRecord) <= 72, "TLineRecord grew");
 
 // What a line keeps when its records are replaced (re-cut, merged, re-wrapped): marks, glyphs and the
 // two reserved words, held by the line's first record. The tracking object moves with them through
