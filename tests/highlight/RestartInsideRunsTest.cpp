@@ -19,23 +19,6 @@ void compileShipped(TCodeMemoParser& parser, const char* script)
     parser.LoadScriptFile();
 }
 
-} // namespace
-
-TEST(RestartInsideRuns, StringCommentAndTemplateTextAreSplittableNamesAreNot)
-{
-    TCodeMemoParser parser;
-    for (const char* script : {"javascript.syn", "html.syn"}) {
-        compileShipped(parser, script);
-        // "..." and '...' text, templates, block comments.
-        for (int value : {42, 66, 59, 53})
-            EXPECT_TRUE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
-        // Names (a cut would make two), escapes (no anchors), line breaks (one character with a state change).
-        for (int value : {0, 40, 67, 51, 55})
-            EXPECT_FALSE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
-    }
-}
-
-namespace {
 
 void setText(TCodeMemo& memo, const std::string& text)
 {
@@ -60,18 +43,45 @@ std::string longConstruct(std::mt19937& random, char open, size_t length)
     return text + (close == '*' ? "*/" : std::string(1, close));
 }
 
+class RestartInsideRuns : public ::testing::Test {
+protected:
+    void use(const char* script)
+    {
+        compileShipped(parser, script);
+        memo.SetParser1(&parser);
+        fresh.SetParser1(&parser);
+    }
+    // The control's colours against a fresh colouring of its text.
+    bool colouredAsFresh()
+    {
+        setText(fresh, memo.StoredText());
+        return memo.GetStyleBytes(nullptr) == fresh.GetStyleBytes(nullptr);
+    }
+    TCountingParser parser;
+    TCodeMemo memo;
+    TCodeMemo fresh;
+};
+
 } // namespace
+
+TEST_F(RestartInsideRuns, StringCommentAndTemplateTextAreSplittableNamesAreNot)
+{
+    for (const char* script : {"javascript.syn", "html.syn"}) {
+        compileShipped(parser, script);
+        // "..." and '...' text, templates, block comments.
+        for (int value : {42, 66, 59, 53})
+            EXPECT_TRUE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
+        // Names (a cut would make two), escapes (no anchors), line breaks (one character with a state change).
+        for (int value : {0, 40, 67, 51, 55})
+            EXPECT_FALSE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
+    }
+}
 
 // Typing inside a long one-line string, template or comment re-scans a few records around the edit,
 // not the construct from its start or to its end, and colours as a fresh colouring does.
-TEST(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFreshColouring)
+TEST_F(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFreshColouring)
 {
-    TCountingParser parser;
-    compileShipped(parser, "javascript.syn");
-    TCodeMemo memo;
-    TCodeMemo fresh;
-    memo.SetParser1(&parser);
-    fresh.SetParser1(&parser);
+    use("javascript.syn");
     std::mt19937 random(7);
     const std::string pieces[] = {"a", "\"", "'", "\\", "`", "*/", "/*", "\r\n", "<", "zz", ""};
     for (char open : {'"', '\'', '`', '/'}) {
@@ -94,25 +104,18 @@ TEST(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFreshCo
             if (plain && (open == '"' || open == '\'')) {
                 EXPECT_LE(parser.Scanned, 8 * 2047) << open << " step " << step;
             }
-            setText(fresh, memo.StoredText());
-            ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << open << " step " << step;
+            ASSERT_TRUE(colouredAsFresh()) << open << " step " << step;
             memo.Perform(EM_UNDO, 0, 0);
-            setText(fresh, memo.StoredText());
-            ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << open << " undo " << step;
+            ASSERT_TRUE(colouredAsFresh()) << open << " undo " << step;
         }
     }
 }
 
 // In a page the same text (comments, style sheets, strings of a script) is cut where records end and
 // entered anywhere; its constructs are bound there, so only the colours are checked.
-TEST(RestartInsideRuns, EditsInsideLongPageConstructsColourAsAFreshColouring)
+TEST_F(RestartInsideRuns, EditsInsideLongPageConstructsColourAsAFreshColouring)
 {
-    TCodeMemoParser parser;
-    compileShipped(parser, "html.syn");
-    TCodeMemo memo;
-    TCodeMemo fresh;
-    memo.SetParser1(&parser);
-    fresh.SetParser1(&parser);
+    use("html.syn");
     std::mt19937 random(11);
     auto run = [&random](const std::vector<std::string>& words, size_t length) {
         std::string text;
@@ -131,12 +134,10 @@ TEST(RestartInsideRuns, EditsInsideLongPageConstructsColourAsAFreshColouring)
             const int at = 8 + static_cast<int>(random() % 9000);
             const std::string& piece = pieces[random() % std::size(pieces)];
             replace(memo, at, at + (piece.empty() ? 1 : 0), piece);
-            setText(fresh, memo.StoredText());
-            ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << page.substr(0, 8) << " step " << step;
+            ASSERT_TRUE(colouredAsFresh()) << page.substr(0, 8) << " step " << step;
             if (random() % 2) {
                 memo.Perform(EM_UNDO, 0, 0);
-                setText(fresh, memo.StoredText());
-                ASSERT_EQ(memo.GetStyleBytes(nullptr), fresh.GetStyleBytes(nullptr)) << page.substr(0, 8) << " undo " << step;
+                ASSERT_TRUE(colouredAsFresh()) << page.substr(0, 8) << " undo " << step;
             }
         }
     }
