@@ -8,21 +8,16 @@
 #include "BenchSupport.h"
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
+#include "tests/support/ShippedLanguages.h"
 
 namespace {
-
-void compileShipped(TCodeMemoParser& parser, const char* script)
-{
-    parser.Script = (std::filesystem::path(KESTRIMA_SOURCE_DIR) / "resources/scripts" / script).string();
-    parser.LoadScriptFile();
-}
 
 // Arg 0: HTML, 1: plain text.
 void BM_KeystrokeInALongRunOfLetters(benchmark::State& state)
 {
     ensureApplication();
     TCodeMemoParser parser;
-    compileShipped(parser, state.range(0) == 0 ? "html.syn" : "text.syn");
+    CompileShipped(parser, state.range(0) == 0 ? "html.syn" : "text.syn");
     TCodeMemo memo;
     memo.SetParser1(&parser);
     const std::string text = "<p>" + std::string(16000, 'w') + "</p>\r\nnext line";
@@ -45,7 +40,7 @@ void BM_OpenAPageWithALongRunOfLetters(benchmark::State& state)
 {
     ensureApplication();
     TCodeMemoParser parser;
-    compileShipped(parser, "html.syn");
+    CompileShipped(parser, "html.syn");
     const std::string text = "<html><body><p>" + std::string(40000, 'a') + "</p></body></html>\r\n";
     for (auto _ : state) {
         TCodeMemo memo;

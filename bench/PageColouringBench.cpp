@@ -10,18 +10,13 @@
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"
 #include "tests/support/CountingParser.h"
+#include "tests/support/ShippedLanguages.h"
 
 namespace {
 
 std::string dataFile(const char* name)
 {
     return std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/" + name;
-}
-
-void compileShipped(TCodeMemoParser& parser, const char* script)
-{
-    parser.Script = (std::filesystem::path(KESTRIMA_SOURCE_DIR) / "resources/scripts" / script).string();
-    parser.LoadScriptFile();
 }
 
 const std::string& variedPage()
@@ -33,7 +28,7 @@ const std::string& variedPage()
 struct TColouredText {
     explicit TColouredText(const char* script, const std::string& text)
     {
-        compileShipped(parser, script);
+        CompileShipped(parser, script);
         memo.SetParser1(&parser);
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }

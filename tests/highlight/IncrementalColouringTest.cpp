@@ -10,37 +10,21 @@
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "support/CountingEdStream.h"
+#include "support/ShippedLanguages.h"
 
 namespace {
-
-void compileShipped(TCodeMemoParser& parser, const char* script)
-{
-    parser.Script = (std::filesystem::path(KESTRIMA_SOURCE_DIR) / "resources/scripts" / script).string();
-    parser.LoadScriptFile();
-}
-
-void setText(TCodeMemo& memo, const std::string& text)
-{
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void replace(TCodeMemo& memo, int start, int end, const std::string& text)
-{
-    memo.Perform(EM_SETSEL, static_cast<WPARAM>(start), end);
-    memo.Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 class IncrementalColouring : public ::testing::Test {
 protected:
     // Colours `text` in a fresh control with the same language.
     std::string freshBytes(const std::string& text)
     {
-        setText(fresh, text);
+        SetMemoText(fresh, text);
         return fresh.GetStyleBytes(nullptr);
     }
     void use(const char* script)
     {
-        compileShipped(parser, script);
+        CompileShipped(parser, script);
         memo.SetParser1(&parser);
         fresh.SetParser1(&parser);
     }
@@ -55,12 +39,12 @@ TEST_F(IncrementalColouring, AnEmptyLineInsideATagDoesNotStopTheRun)
 {
     use("html.syn");
     // Deleting the "<" turns the rest of the former tag into text.
-    setText(memo, "<p\r\n\r\nclass=\"x\">hi");
-    replace(memo, 0, 1, "");
+    SetMemoText(memo, "<p\r\n\r\nclass=\"x\">hi");
+    ReplaceMemoText(memo, 0, 1, "");
     EXPECT_EQ(memo.GetStyleBytes(nullptr), freshBytes(memo.StoredText()));
     // Closing a tag turns what follows the empty lines into text.
-    setText(memo, "<img src=\"a.png\"\r\n\r\nHello world");
-    replace(memo, 16, 16, ">");
+    SetMemoText(memo, "<img src=\"a.png\"\r\n\r\nHello world");
+    ReplaceMemoText(memo, 16, 16, ">");
     EXPECT_EQ(memo.GetStyleBytes(nullptr), freshBytes(memo.StoredText()));
 }
 
@@ -92,7 +76,7 @@ TEST_F(IncrementalColouring, RandomEditsUndosAndRedosMatchAFreshColouring)
     std::mt19937 random(24);
     for (const Language& language : languages) {
         use(language.Script);
-        setText(memo, language.Text);
+        SetMemoText(memo, language.Text);
         for (int step = 0; step < 500; ++step) {
             const int length = memo.TextLength();
             switch (random() % 6) {
@@ -105,7 +89,7 @@ TEST_F(IncrementalColouring, RandomEditsUndosAndRedosMatchAFreshColouring)
             default: {
                 const int start = static_cast<int>(random() % static_cast<unsigned>(length + 1));
                 const int end = random() % 3 ? start : std::min(length, start + static_cast<int>(random() % 12));
-                replace(memo, start, end, random() % 5 ? language.Pieces[random() % language.Pieces.size()] : "");
+                ReplaceMemoText(memo, start, end, random() % 5 ? language.Pieces[random() % language.Pieces.size()] : "");
                 break;
             }
             }
@@ -148,7 +132,7 @@ TEST_F(IncrementalColouring, BulkAndDirectReadingColourAsTokenByToken)
         use(script);
         for (int round = 0; round < 12; ++round) {
             const std::string text = randomText(random, pieces);
-            setText(memo, text);
+            SetMemoText(memo, text);
             const std::string bulk = memo.GetStyleBytes(nullptr);
             // A handler that sees every token makes the driver ask for them one at a time.
             std::vector<std::pair<int, int>> tokens;

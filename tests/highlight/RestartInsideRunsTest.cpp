@@ -10,26 +10,9 @@
 #include "editor/CodeMemo.h"
 #include "highlight/CodeMemoParser.h"
 #include "support/CountingParser.h"
+#include "support/ShippedLanguages.h"
 
 namespace {
-
-void compileShipped(TCodeMemoParser& parser, const char* script)
-{
-    parser.Script = (std::filesystem::path(KESTRIMA_SOURCE_DIR) / "resources/scripts" / script).string();
-    parser.LoadScriptFile();
-}
-
-
-void setText(TCodeMemo& memo, const std::string& text)
-{
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void replace(TCodeMemo& memo, int start, int end, const std::string& text)
-{
-    memo.Perform(EM_SETSEL, static_cast<WPARAM>(start), end);
-    memo.Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 // One line of `length` characters inside a construct of the language: a "..." or '...' string with
 // escapes, a template or a block comment with line breaks elsewhere in the text.
@@ -47,14 +30,14 @@ class RestartInsideRuns : public ::testing::Test {
 protected:
     void use(const char* script)
     {
-        compileShipped(parser, script);
+        CompileShipped(parser, script);
         memo.SetParser1(&parser);
         fresh.SetParser1(&parser);
     }
     // The control's colours against a fresh colouring of its text.
     bool colouredAsFresh()
     {
-        setText(fresh, memo.StoredText());
+        SetMemoText(fresh, memo.StoredText());
         return memo.GetStyleBytes(nullptr) == fresh.GetStyleBytes(nullptr);
     }
     TCountingParser parser;
@@ -67,7 +50,7 @@ protected:
 TEST_F(RestartInsideRuns, StringCommentAndTemplateTextAreSplittableNamesAreNot)
 {
     for (const char* script : {"javascript.syn", "html.syn"}) {
-        compileShipped(parser, script);
+        CompileShipped(parser, script);
         // "..." and '...' text, templates, block comments.
         for (int value : {42, 66, 59, 53})
             EXPECT_TRUE(parser.IsSplittable(static_cast<uint8_t>(value))) << script << " " << value;
@@ -86,7 +69,7 @@ TEST_F(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFresh
     const std::string pieces[] = {"a", "\"", "'", "\\", "`", "*/", "/*", "\r\n", "<", "zz", ""};
     for (char open : {'"', '\'', '`', '/'}) {
         const std::string text = "var a = 1;\r\nvar s = " + longConstruct(random, open, 40000) + ";\r\nf(s);\r\n";
-        setText(memo, text);
+        SetMemoText(memo, text);
         for (int step = 0; step < 60; ++step) {
             // Mostly a character typed or deleted inside the construct; now and then something that
             // ends it or opens another, and then put back.
@@ -97,7 +80,7 @@ TEST_F(RestartInsideRuns, EditsInsideLongConstructsRescanLittleAndColourAsAFresh
             const bool plain = (piece == "a" || piece == "zz" || (piece.empty() && std::isalpha(before[at]))) &&
                                before[at - 1] != '\\' && before[at - 2] != '\\';
             parser.Scanned = 0;
-            replace(memo, at, at + (piece.empty() ? 1 : 0), piece);
+            ReplaceMemoText(memo, at, at + (piece.empty() ? 1 : 0), piece);
             // A few records around the edit: the run stops at the first record end after the edit
             // that falls inside string text rather than in an escape. Bound constructs
             // (templates and comments) are re-scanned to their end.
@@ -129,11 +112,11 @@ TEST_F(RestartInsideRuns, EditsInsideLongPageConstructsColourAsAFreshColouring)
         "<script>var s = \"" + run({"name", "\\\"", " < ", "</p>", "x=1;"}, 9000) + "\";</script>\r\n<p>b</p>\r\n"};
     const std::string pieces[] = {"a", "<", ">", "-->", "<!--", "</style>", "/*", "*/", "\"", "</script>", "\r\n", ""};
     for (const std::string& page : pages) {
-        setText(memo, page);
+        SetMemoText(memo, page);
         for (int step = 0; step < 40; ++step) {
             const int at = 8 + static_cast<int>(random() % 9000);
             const std::string& piece = pieces[random() % std::size(pieces)];
-            replace(memo, at, at + (piece.empty() ? 1 : 0), piece);
+            ReplaceMemoText(memo, at, at + (piece.empty() ? 1 : 0), piece);
             ASSERT_TRUE(colouredAsFresh()) << page.substr(0, 8) << " step " << step;
             if (random() % 2) {
                 memo.Perform(EM_UNDO, 0, 0);
