@@ -464,15 +464,16 @@ void TCodeMemoCore::recutUnwrappedLine(TLineRecord* piece)
     // The text and style bytes of the pieces cut anew. A new piece holding text of a piece without
     // style bytes (an edit drops them) gets none either; the others hold what they held, cut
     // elsewhere, and their style bytes still tell how that text was scanned.
+    // (The bytes of unstyled spans are left unset: nothing reads them.)
     std::string text;
-    std::vector<uint8_t> styles(static_cast<size_t>(total));
+    const std::unique_ptr<uint8_t[]> styles(new uint8_t[static_cast<size_t>(total)]);
     std::vector<std::pair<int, int>> unstyled;
     text.reserve(static_cast<size_t>(total));
     for (TLineRecord* r = from;; r = r->Next) {
         const int at = static_cast<int>(text.size());
         text.append(r->Text.get(), r->Len);
         if (r->Styles)
-            std::memcpy(styles.data() + at, r->Styles.get(), r->Len);
+            std::memcpy(styles.get() + at, r->Styles.get(), r->Len);
         else
             unstyled.push_back({at, at + r->Len});
         if (r == last)
@@ -488,7 +489,7 @@ void TCodeMemoCore::recutUnwrappedLine(TLineRecord* piece)
         });
         if (styled) {
             r->Styles.reset(new uint8_t[static_cast<size_t>(std::max<int>(1, r->Len))]);
-            std::memcpy(r->Styles.get(), styles.data() + pos, r->Len);
+            std::memcpy(r->Styles.get(), styles.get() + pos, r->Len);
         }
         allStyled = allStyled && styled;
         pos = end;
