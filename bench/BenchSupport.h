@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QApplication>
+#include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <iterator>
 #include <string>
 
+#include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
 
 // The control needs an application object; benchmarks run without a display.
@@ -59,4 +61,17 @@ inline std::string VariedSamplePages(size_t bytes)
     for (size_t i = 0; text.size() < bytes; ++i)
         text += pages[i % std::size(pages)];
     return text;
+}
+
+// Each iteration types a character at `at` or takes it away again, in turns: an edit with its
+// highlighting run.
+inline void TypeAndTakeBack(benchmark::State& state, TCodeMemo& memo, int at)
+{
+    bool typed = false;
+    for (auto _ : state) {
+        memo.SetSelection(at, typed ? at + 1 : at);
+        memo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(typed ? "" : "x"));
+        typed = !typed;
+    }
+    state.SetItemsProcessed(state.iterations());
 }

@@ -62,13 +62,7 @@ void BM_KeystrokeInTheMiddle(benchmark::State& state)
     TLargeDocument document;
     TCodeMemo& memo = document.memo;
     int middle = memo.TextLength() / 2;
-    bool typed = false;
-    for (auto _ : state) {
-        memo.SetSelection(middle, typed ? middle + 1 : middle);
-        memo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(typed ? "" : "x"));
-        typed = !typed;
-    }
-    state.SetItemsProcessed(state.iterations());
+    TypeAndTakeBack(state, memo, middle);
 }
 BENCHMARK(BM_KeystrokeInTheMiddle);
 

@@ -74,13 +74,7 @@ void keystrokeInLongLine(benchmark::State& state, const char* script, const std:
     TCodeMemo& memo = document.memo;
     const int middle = middleOfLineWith(memo.StoredText(), marker);
     document.parser.Scanned = 0;
-    bool typed = false;
-    for (auto _ : state) {
-        memo.SetSelection(middle, typed ? middle + 1 : middle);
-        memo.Perform(SMM_INSERTTEXT, 0, reinterpret_cast<LPARAM>(typed ? "" : "x"));
-        typed = !typed;
-    }
-    state.SetItemsProcessed(state.iterations());
+    TypeAndTakeBack(state, memo, middle);
     state.counters["rescanned_chars"] = benchmark::Counter(static_cast<double>(document.parser.Scanned) /
                                                            static_cast<double>(state.iterations()));
 }

@@ -312,16 +312,11 @@ private:
     // the state the run that stored its bytes left it in, so the records after it scan as they did.
     bool stopHere() const
     {
-        const TLineRecord* record = FRecord;
-        if (FParser.InContainer() || !record->Styles || (record->Flags & lfRestart) || FLine <= 0)
+        const TLineRecord* next = FRecord->Next;
+        if (next && !next->Styles)
             return false;
-        if (record->Next && !record->Next->Styles)
-            return false;
-        if (FParser.InBoundState())
-            return false;
-        if (record->ScanState == kNoScanState || record->ScanState != FParser.ScanStateDigest())
-            return false;
-        return std::memcmp(FWork.get(), record->Styles.get(), record->Len) == 0;
+        const uint32_t stored = FRecord->ScanState;
+        return stored != kNoScanState && stopAllowed() && stored == FParser.ScanStateDigest() && sameBytes();
     }
 
     // The record came out as it was stored, lies after the start record, and ends inside a run of a
@@ -330,16 +325,19 @@ private:
     // (Edited text has no style bytes until a run stores them.)
     bool stopInsideRun(uint8_t value) const
     {
-        const TLineRecord* record = FRecord;
-        const TLineRecord* next = record->Next;
-        if (FParser.InContainer() || !record->Styles || (record->Flags & lfRestart) || FLine <= 0)
-            return false;
+        const TLineRecord* next = FRecord->Next;
         if (!next || !next->Styles || next->Len == 0 || next->Styles[0] != value || (next->Flags & lfRestart))
             return false;
-        if (FParser.InBoundState() || !FParser.IsSplittable(value))
-            return false;
-        return std::memcmp(FWork.get(), record->Styles.get(), record->Len) == 0;
+        return stopAllowed() && FParser.IsSplittable(value) && sameBytes();
     }
+
+    // What either stop asks of the record being filled and of the scanner, its bytes aside.
+    bool stopAllowed() const
+    {
+        return !FParser.InContainer() && FRecord->Styles && !(FRecord->Flags & lfRestart) && FLine > 0 &&
+               !FParser.InBoundState();
+    }
+    bool sameBytes() const { return std::memcmp(FWork.get(), FRecord->Styles.get(), FRecord->Len) == 0; }
 
     void commit(uint32_t scanState)
     {

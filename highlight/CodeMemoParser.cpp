@@ -196,13 +196,6 @@ const TStartTable& TCodeMemoParser::StartTableFor(const TStateSet& states) const
     return table ? *table : FTables.DefaultStartTable;
 }
 
-bool TCodeMemoParser::IsSplittable(uint8_t value)
-{
-    int8_t& known = FSplittable[value];
-    if (known < 0)
-        known = computeSplittable(value) ? 1 : 0;
-    return known != 0;
-}
 
 bool TCodeMemoParser::computeSplittable(uint8_t value)
 {
@@ -222,27 +215,10 @@ bool TCodeMemoParser::computeSplittable(uint8_t value)
     if (FKeywords->YieldsValue(value, context) || (trie && trie->YieldsValue(value, context)))
         return false;
 
-    // The characters that may begin a word in the context, asked of the tables with the context in
-    // force for a moment; a scan may be under way.
     TStateSet wordStarts;
-    {
-        struct TStatesBack {
-            TKeywords& keywords;
-            TStateSet states;
-            ~TStatesBack() { keywords.CurrentStates = states; }
-        } languageBack{*FKeywords, FKeywords->CurrentStates};
-        FKeywords->CurrentStates = context;
-        for (int c = 0; c < 256; ++c)
-            if (FKeywords->MayBeginWith(static_cast<char>(c), FKeywords->CaseSensitive))
-                wordStarts.Include(static_cast<uint8_t>(c));
-        if (trie) {
-            TStatesBack trieBack{*trie, trie->CurrentStates};
-            trie->CurrentStates = context;
-            for (int c = 0; c < 256; ++c)
-                if (trie->MayBeginWith(static_cast<char>(c), FTables.CaseFlag))
-                    wordStarts.Include(static_cast<uint8_t>(c));
-        }
-    }
+    TStateSet trieWordStarts;
+    wordStartsIn(context, wordStarts, trieWordStarts);
+    wordStarts |= trieWordStarts;
 
     const TStartTable& table = StartTableFor(context);
     const TStateSet* repeats = nullptr;
@@ -347,16 +323,10 @@ const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
     entry = TPlainChars{};
     entry.States = states;
     entry.StartTable = FCurrentStartTable;
-    const TKeywords* trie = Settings().KeywordTrie();
-    for (int c = 0; c < 256; ++c) {
-        const char ch = static_cast<char>(c);
-        if (FKeywords->MayBeginWith(ch, FKeywords->CaseSensitive)) {
-            entry.WordStarts.Include(static_cast<uint8_t>(c));
-            entry.SingleWords[static_cast<size_t>(c)] = singleWord(ch, states);
-        }
-        if (trie && trie->MayBeginWith(ch, FTables.CaseFlag))
-            entry.TrieWordStarts.Include(static_cast<uint8_t>(c));
-    }
+    wordStartsIn(states, entry.WordStarts, entry.TrieWordStarts);
+    for (int c = 0; c < 256; ++c)
+        if (entry.WordStarts.Contains(static_cast<uint8_t>(c)))
+            entry.SingleWords[static_cast<size_t>(c)] = singleWord(static_cast<char>(c), states);
     // A character is plain when the token it begins is certainly value 0 and one character long
     // and changes nothing: no word may begin with it, no handler extends value 0, no start record
     // applies, and value 0 moves no state.
@@ -374,6 +344,27 @@ const TCodeMemoParser::TPlainChars& TCodeMemoParser::makePlainChars()
     }
     FPlain = &entry;
     return entry;
+}
+
+void TCodeMemoParser::wordStartsIn(const TStateSet& states, TStateSet& language, TStateSet& trieWords)
+{
+    // The tables answer for the states put in force for a moment; a scan may be under way.
+    struct TStatesBack {
+        TKeywords& keywords;
+        TStateSet states;
+        ~TStatesBack() { keywords.CurrentStates = states; }
+    } languageBack{*FKeywords, FKeywords->CurrentStates};
+    FKeywords->CurrentStates = states;
+    for (int c = 0; c < 256; ++c)
+        if (FKeywords->MayBeginWith(static_cast<char>(c), FKeywords->CaseSensitive))
+            language.Include(static_cast<uint8_t>(c));
+    if (TKeywords* trie = Settings().KeywordTrie()) {
+        TStatesBack trieBack{*trie, trie->CurrentStates};
+        trie->CurrentStates = states;
+        for (int c = 0; c < 256; ++c)
+            if (trie->MayBeginWith(static_cast<char>(c), FTables.CaseFlag))
+                trieWords.Include(static_cast<uint8_t>(c));
+    }
 }
 
 uint8_t TCodeMemoParser::singleWord(char ch, const TStateSet& states) const
@@ -510,7 +501,7 @@ uint8_t TCodeMemoParser::runStartRecord(const TStartRec& record, C& cursor, cons
     [[maybe_unused]] const bool byGroups =
         !repeat.IsProcedure() && !terminator.IsProcedure() && terminator.GroupCount() == 1;
     // While storing, a token that may be cut anywhere ends where a record ends.
-    [[maybe_unused]] const bool cut = FStoring && byGroups && IsSplittable(record.TokenValue);
+    [[maybe_unused]] const bool cut = FStoring && byGroups && splittable(record.TokenValue);
     for (;;) {
         if constexpr (std::is_same_v<C, TRecordCursor>) {
             if (byGroups) {

@@ -60,7 +60,7 @@ public:
     // every inner character begins such a token itself; no word yields it and it moves no state.
     // While storing, the scanner ends its tokens where a record ends, so that the driver learns the
     // state there. Known per value until the scanner is reset.
-    bool IsSplittable(uint8_t value) override;
+    bool IsSplittable(uint8_t value) override { return splittable(value); }
     bool InContainer() const override { return FContainer != 0; }
     bool MatchUsed() const override { return FTables.MatchUsed != 0; }
     bool CanCustomParse() const override { return static_cast<bool>(OnCustomParse); }
@@ -280,7 +280,18 @@ private:
     // ends there (Token).
     TRepeatsEnd runRepeats(TRecordCursor& cursor, int& length, const TElementRec& repeat,
                            const TElementRec& terminator, bool& tryTerminator, bool cutAtRecordEnd) const;
+    // IsSplittable without the virtual call, for the scanner's own loop.
+    bool splittable(uint8_t value)
+    {
+        int8_t& known = FSplittable[value];
+        if (known < 0)
+            known = computeSplittable(value) ? 1 : 0;
+        return known != 0;
+    }
     bool computeSplittable(uint8_t value);
+    // The characters that may begin a word of the language's table and of the settings' trie while
+    // `states` are in force.
+    void wordStartsIn(const TStateSet& states, TStateSet& language, TStateSet& trieWords);
     const TStateSet& groupSet(uint16_t groupId) const
     {
         static const TStateSet none;

@@ -99,6 +99,18 @@ struct TRun {
     bool endsWithPeriod = false;
 };
 
+// The length of the run of characters of the class at the start of `text`, and whether it holds an @.
+template <class TClass>
+size_t classRun(std::string_view text, TClass inClass, bool& holdsAt)
+{
+    size_t n = 0;
+    while (n < text.size() && inClass(static_cast<uint8_t>(text[n]))) {
+        holdsAt = holdsAt || text[n] == '@';
+        ++n;
+    }
+    return n;
+}
+
 template <class C, class TClass>
 TRun advanceOver(C& c, int& length, TClass inClass)
 {
@@ -107,11 +119,7 @@ TRun advanceOver(C& c, int& length, TClass inClass)
         // Inside the record the characters are read from its span; its last character, after
         // which the cursor changes record, is left to the loop below.
         const std::string_view span = c.Span();
-        size_t n = 0;
-        while (n + 1 < span.size() && inClass(static_cast<uint8_t>(span[n]))) {
-            run.at = run.at || span[n] == '@';
-            ++n;
-        }
+        const size_t n = span.empty() ? 0 : classRun(span.substr(0, span.size() - 1), inClass, run.at);
         if (n > 0) {
             run.any = true;
             run.endsWithPeriod = span[n - 1] == '.';
@@ -320,13 +328,8 @@ bool RunRecogniser(int index, C& cursor, int& length, TRecogniserMemo* memo)
 
 size_t MailRunLength(std::string_view text, bool& holdsAt)
 {
-    size_t n = 0;
     holdsAt = false;
-    while (n < text.size() && isMailChar(static_cast<uint8_t>(text[n]))) {
-        holdsAt = holdsAt || text[n] == '@';
-        ++n;
-    }
-    return n;
+    return classRun(text, isMailChar, holdsAt);
 }
 
 template bool RunRecogniser(int, TCustomEdStream&, int&, TRecogniserMemo*);
