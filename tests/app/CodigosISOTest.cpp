@@ -7,6 +7,7 @@
 
 #include "app/CodigosISO.h"
 #include "platform/core/Classes.h"
+#include "support/RandomText.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -152,20 +153,15 @@ TEST(CodigosISO, LaterEntriesSeeTheCodesOfEarlierOnes)
     // Seeded tables and texts: the table's effect is that of its entries applied one after another.
     std::mt19937 random(38);
     const std::string alphabet = "ab&;\xE1\xF1";
-    auto randomText = [&](size_t length) {
-        std::string s;
-        for (size_t i = 0; i < length; ++i)
-            s += alphabet[random() % alphabet.size()];
-        return s;
-    };
     for (int round = 0; round < 300; ++round) {
         std::string library;
         for (size_t entries = random() % 6; entries > 0; --entries)
-            library += alphabet[random() % alphabet.size()] + std::string(" ") + randomText(1 + random() % 3) + "\n";
+            library += alphabet[random() % alphabet.size()] + std::string(" ") +
+                       RandomText(random, alphabet, 1 + random() % 3) + "\n";
         TCodigosISO randomTable;
         if (!randomTable.LoadFromText(library))
             continue;
-        const std::string text = randomText(random() % 20);
+        const std::string text = RandomTextUpTo(random, alphabet, 19);
         EXPECT_EQ(randomTable.CharsToCodes(text), encodedEntryByEntry(randomTable, text)) << library;
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CodeMemoTestSupport.h"
+#include "support/RandomText.h"
 
 namespace {
 
@@ -12,15 +13,6 @@ class TPastEndMemo : public TCodeMemo {
 public:
     void ForceCaretAfterEOL() { FCaretAfterEOL = true; }
 };
-
-std::string randomText(std::mt19937& random, int length)
-{
-    static const char alphabet[] = "ab  \t\r\r<>xyz";
-    std::string text;
-    for (int i = 0; i < length; ++i)
-        text += alphabet[random() % (sizeof alphabet - 1)];
-    return text;
-}
 
 } // namespace
 
@@ -45,7 +37,7 @@ TEST(EditHistory, RandomSessionsUndoToTheOriginalBytes)
             case 0:
             case 1:
                 Select(memo, a, b);
-                Insert(memo, randomText(random, int(random() % 6)).c_str());
+                Insert(memo, RandomTextUpTo(random, "ab  \t\r\r<>xyz", 5).c_str());
                 break;
             case 2:
                 Select(memo, a, b);

@@ -8,6 +8,7 @@
 #include "editor/model/EditingCore.h"
 #include "editor/model/Keywords.h"
 #include "editor/model/LineStore.h"
+#include "tests/support/RandomText.h"
 #include "tests/support/StringCursor.h"
 
 namespace {
@@ -271,12 +272,6 @@ TEST(SyntaxKeywords, ReadBackMatchesTheSame)
     std::mt19937 random(20240611);
     const std::vector<TSM_CharGroup> groups = {kAnything, group("[^a-zA-Z0-9_]"), group("[ (;]"), group("[a-f]")};
     const std::string letters = "abcdefABCDEF_(; <>";
-    auto randomText = [&](int length) {
-        std::string s;
-        for (int i = 0; i < length; ++i)
-            s += letters[random() % letters.size()];
-        return s;
-    };
 
     TSyntaxKeywords original;
     int refused = 0;
@@ -285,7 +280,7 @@ TEST(SyntaxKeywords, ReadBackMatchesTheSame)
         if (random() % 3 == 0)
             states.Include(static_cast<uint8_t>(random() % 4));
         try {
-            original.Add(randomText(1 + static_cast<int>(random() % 6)), 0, static_cast<int32_t>(1 + i), states,
+            original.Add(RandomText(random, letters, 1 + random() % 6), 0, static_cast<int32_t>(1 + i), states,
                          groups[random() % groups.size()]);
         } catch (const EKeywords&) {
             ++refused;
@@ -305,7 +300,7 @@ TEST(SyntaxKeywords, ReadBackMatchesTheSame)
     EXPECT_EQ(copy.FindWord("stale", 1), nullptr);
     EXPECT_EQ(streamOf(copy), stream.AsString());
 
-    const std::string text = randomText(3000);
+    const std::string text = RandomText(random, letters, 3000);
     int hits = 0;
     for (uint8_t state = 0; state < 5; ++state) {
         original.CurrentStates = TStateSet{state};

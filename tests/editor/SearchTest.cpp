@@ -15,6 +15,7 @@
 #include "editor/model/LineStore.h"
 #include "editor/model/Search.h"
 #include "platform/core/SysUtils.h"
+#include "support/RandomText.h"
 #include "support/StringEdStream.h"
 
 namespace {
@@ -405,14 +406,6 @@ private:
 
 } // namespace ref
 
-std::string randomString(std::mt19937& random, const std::string& alphabet, size_t maxLength)
-{
-    std::string s(random() % (maxLength + 1), ' ');
-    for (char& c : s)
-        c = alphabet[random() % alphabet.size()];
-    return s;
-}
-
 // The control's default word tests: letters and "_" start a word, digits may follow.
 bool startsWord(char c)
 {
@@ -702,7 +695,8 @@ TEST(TREParser, MatchesAlikeOverTheEditorTextAndAString)
     // Long lines are cut into several records; matches run across the cuts.
     std::string source;
     while (source.size() < 9000)
-        source += std::string(2040, 'a') + randomString(random, "aab", 400) + "\r" + randomString(random, "ab\rx", 40);
+        source +=
+            std::string(2040, 'a') + RandomTextUpTo(random, "aab", 400) + "\r" + RandomTextUpTo(random, "ab\rx", 40);
     TCodeMemoCore editor;
     editor.InsertText(source.c_str());
     const std::string text = editor.StoredText();
@@ -738,7 +732,7 @@ TEST(TREParser, AgreesWithTheReferenceMatcherOnRandomPatterns)
     int compiled = 0;
     int matched = 0;
     for (int round = 0; round < 4000; ++round) {
-        const std::string pattern = randomString(random, "ab.[]^*+?|()", 9);
+        const std::string pattern = RandomTextUpTo(random, "ab.[]^*+?|()", 9);
         TREParser re;
         const bool ok = re.Compile(pattern);
         ref::Program program;
@@ -754,7 +748,7 @@ TEST(TREParser, AgreesWithTheReferenceMatcherOnRandomPatterns)
             continue;
         ++compiled;
         for (int t = 0; t < 6; ++t) {
-            const std::string text = randomString(random, "aab\r", 14);
+            const std::string text = RandomTextUpTo(random, "aab\r", 14);
             const int start = static_cast<int>(random() % (text.size() + 1));
             const bool forward = random() % 3 != 0;
             ref::Matcher reference(program, text);
@@ -930,8 +924,8 @@ TEST(BMSearch, AgreesWithANaiveSearch)
 {
     std::mt19937 random(300);
     for (int round = 0; round < 6000; ++round) {
-        const std::string text = randomString(random, "aAbB \xF1\xD1\r", 40);
-        std::string pattern = randomString(random, "aAbB \xF1", 4);
+        const std::string text = RandomTextUpTo(random, "aAbB \xF1\xD1\r", 40);
+        std::string pattern = RandomTextUpTo(random, "aAbB \xF1", 4);
         if (pattern.empty())
             pattern = 'a';
         const int n = static_cast<int>(text.size());
@@ -951,8 +945,8 @@ TEST(BMSearch, AgreesWithANaiveSearch)
 TEST(BMSearch, FindsAlikeOverTheEditorTextAndAString)
 {
     std::mt19937 random(2047);
-    const std::string source = randomString(random, "ab cab\r", 3000) + std::string(5000, 'a') + " cab " +
-                               randomString(random, "abc \r", 3000);
+    const std::string source = RandomTextUpTo(random, "ab cab\r", 3000) + std::string(5000, 'a') + " cab " +
+                               RandomTextUpTo(random, "abc \r", 3000);
     TCodeMemoCore editor;
     editor.InsertText(source.c_str());
     const std::string text = editor.StoredText();
@@ -961,7 +955,7 @@ TEST(BMSearch, FindsAlikeOverTheEditorTextAndAString)
     cursor.Reset(editor.FirstRecord(), 0, 0);
     TSkipTable table;
     for (int i = 0; i < 400; ++i) {
-        const std::string pattern = i % 7 == 0 ? "cab" : randomString(random, "abc\r", 5) + "b";
+        const std::string pattern = i % 7 == 0 ? "cab" : RandomTextUpTo(random, "abc\r", 5) + "b";
         const int start = static_cast<int>(random() % (text.size() + 1));
         const bool backward = random() % 2;
         const bool wholeWord = random() % 2;

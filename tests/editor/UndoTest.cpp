@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "UndoTestSupport.h"
+#include "support/RandomText.h"
 #include "editor/model/Undo.h"
 
 namespace {
@@ -588,13 +589,7 @@ void runRandomEditing(unsigned seed, int commands, intptr_t sizeLimit)
 {
     std::mt19937 rng(seed);
     auto below = [&](int n) { return n <= 0 ? 0 : static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    auto randomText = [&](int maxLength) {
-        static const char alphabet[] = "abcxyz  \t\r\xA0";
-        std::string s(static_cast<size_t>(below(maxLength + 1)), ' ');
-        for (char& c : s)
-            c = alphabet[below(sizeof alphabet - 1)];
-        return s;
-    };
+    auto randomText = [&](size_t maxLength) { return RandomTextUpTo(rng, "abcxyz  \t\r\xA0", maxLength); };
 
     FakeEditor ed(randomText(60));
     ed.Log.SetSizeLimit(sizeLimit);

@@ -13,3 +13,10 @@ inline std::string RandomText(std::mt19937& random, std::string_view alphabet, s
         text += alphabet[random() % alphabet.size()];
     return text;
 }
+
+// Up to `maxLength` characters: the length is drawn first, then the characters.
+inline std::string RandomTextUpTo(std::mt19937& random, std::string_view alphabet, size_t maxLength)
+{
+    const size_t length = random() % (maxLength + 1);
+    return RandomText(random, alphabet, length);
+}
