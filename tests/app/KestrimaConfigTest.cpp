@@ -11,26 +11,19 @@
 #include "app/KestrimaConfig.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
+#include "support/StringListItems.h"
 #include "support/TempRegistry.h"
 
 namespace {
 
 constexpr const char* kKey = TKestrimaConfig::kRegistryKey;
 
-std::vector<std::string> items(const TStringList& list)
-{
-    std::vector<std::string> result;
-    for (int i = 0; i < list.Count(); ++i)
-        result.push_back(list[i]);
-    return result;
-}
-
 std::vector<std::string> sectionNames(const char* section)
 {
     TRegIniFile ini(kKey);
     TStringList names;
     ini.ReadSection(section, names);
-    return items(names);
+    return Items(names);
 }
 
 // Every field as text, in the order of the class, for comparing two objects whole.
@@ -51,7 +44,7 @@ std::string dump(const TKestrimaConfig& c)
         s += IntToStr(value) + "|";
     for (const TStringList* list : {&c.MRU, &c.UtilNames, &c.UtilValues, &c.BrwNames, &c.BrwValues, &c.TagNames,
                                     &c.TagValues}) {
-        for (const std::string& item : items(*list))
+        for (const std::string& item : Items(*list))
             s += item + ";";
         s += "|";
     }
@@ -91,7 +84,7 @@ TEST_F(KestrimaConfig, AFreshRegistryGivesTheDefaultsAndNineEmptyRecentFiles)
     EXPECT_EQ(std::vector<int>({c.FontSize, c.InsCaseMode, c.DateFormat, c.DefaultParser, c.FormTop, c.FormLeft,
                                 c.FormWidth, c.FormHeight, c.ColTagsWidth, c.ColValuWidth}),
               std::vector<int>({8, 3, 0, 1, 0, 0, 640, 480, 64, 64}));
-    EXPECT_EQ(items(c.MRU), std::vector<std::string>(9));
+    EXPECT_EQ(Items(c.MRU), std::vector<std::string>(9));
     EXPECT_EQ(c.UtilNames.Count() + c.BrwNames.Count() + c.TagNames.Count() + c.TagValues.Count(), 0);
     // No address of anyone is offered unasked.
     EXPECT_EQ(c.Email + c.Making + c.Corvela + c.Web, "");
@@ -170,11 +163,11 @@ TEST_F(KestrimaConfig, SeparatorsLoadAsADashAndSaveUnderTheirIndex)
     }
     TKestrimaConfig c;
     c.Load();
-    EXPECT_EQ(items(c.UtilNames), std::vector<std::string>({"-", "Validar", "-"}));
-    EXPECT_EQ(items(c.UtilValues), std::vector<std::string>({"", "/usr/bin/tidy", "ignored"}));
-    EXPECT_EQ(items(c.TagNames), std::vector<std::string>({"-", "Negrita"}));
-    EXPECT_EQ(items(c.BrwNames), std::vector<std::string>({"Firefox"}));
-    EXPECT_EQ(items(c.BrwValues), std::vector<std::string>({"/usr/bin/firefox"}));
+    EXPECT_EQ(Items(c.UtilNames), std::vector<std::string>({"-", "Validar", "-"}));
+    EXPECT_EQ(Items(c.UtilValues), std::vector<std::string>({"", "/usr/bin/tidy", "ignored"}));
+    EXPECT_EQ(Items(c.TagNames), std::vector<std::string>({"-", "Negrita"}));
+    EXPECT_EQ(Items(c.BrwNames), std::vector<std::string>({"Firefox"}));
+    EXPECT_EQ(Items(c.BrwValues), std::vector<std::string>({"/usr/bin/firefox"}));
 
     // A separator moved by the user is stored under its new place.
     c.TagNames.Exchange(0, 1);
@@ -199,7 +192,7 @@ TEST_F(KestrimaConfig, AShortRecentFilesListIsSavedAsNineEntries)
     back.Load();
     EXPECT_EQ(back.MRU[0], "/home/a.htm");
     EXPECT_EQ(back.MRU.Count(), 9);
-    EXPECT_EQ(items(back.UtilValues), std::vector<std::string>({""}));
+    EXPECT_EQ(Items(back.UtilValues), std::vector<std::string>({""}));
 }
 
 TEST_F(KestrimaConfig, EveryFieldSurvivesARoundTripThroughANewProcess)

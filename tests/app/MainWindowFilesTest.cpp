@@ -31,6 +31,7 @@
 #include "platform/core/Messages.h"
 #include "platform/core/Registry.h"
 #include "support/MainWindowDocuments.h"
+#include "support/StringListItems.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
@@ -523,10 +524,7 @@ TEST(MainWindowFiles, TheRecentFilesKeepNineEntriesEachOnce)
     for (const char* e : {"", "/a", "", "/b", "", "", "/c", "", ""})
         mru.Add(e);
     w.form.MRUUpdate(false, "");
-    std::vector<std::string> compact;
-    for (int i = 0; i < mru.Count(); ++i)
-        compact.push_back(mru[i]);
-    EXPECT_EQ(compact, (std::vector<std::string>{"/a", "/b", "/c", "", "", "", "", "", ""}));
+    EXPECT_EQ(Items(mru), (std::vector<std::string>{"/a", "/b", "/c", "", "", "", "", "", ""}));
 }
 
 TEST(MainWindowFiles, OpenTakesEveryChosenFileInOrderAndTheCommandsHaveTheirKeys)

@@ -21,23 +21,12 @@
 #include "platform/core/Registry.h"
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
+#include "support/StringListItems.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {
-
-std::string write(const TempDir& folder, const std::string& name, const std::string& contents)
-{
-    const std::string path = folder.path.string() + "/" + name;
-    WriteFileBytes(path, contents);
-    return path;
-}
-
-std::string read(const std::string& path)
-{
-    return ReadFileBytes(path);
-}
 
 // Opens the File menu as a click on it does and gives the captions of the visible recent-file items.
 std::vector<std::string> recentItems(TformPrincipal& form)
@@ -50,14 +39,6 @@ std::vector<std::string> recentItems(TformPrincipal& form)
             shown.push_back(ToWin1252(form.MRUItem(i)->text()));
     archivo->hide();
     return shown;
-}
-
-std::vector<std::string> entries(const TStringList& list)
-{
-    std::vector<std::string> result;
-    for (int i = 0; i < list.Count(); ++i)
-        result.push_back(list[i]);
-    return result;
 }
 
 // Moves the mouse over tab `index` and right-clicks there: the strip's pop-up opens for that tab.
@@ -115,14 +96,14 @@ std::string project(const TempDir& folder, const std::string& name, const std::v
     for (size_t i = 0; i < files.size(); ++i)
         if (!files[i].empty())
             text.append("A").append(std::to_string(i)).append("=").append(files[i]).append("\n");
-    return write(folder, "sitio.kr", text);
+    return folder.file("sitio.kr", text);
 }
 
 // Three files in tabs, the second one changed, the first one current.
 struct TThreeTabs : TWindow {
-    std::string one = write(folder, "one.htm", "first");
-    std::string two = write(folder, "two.htm", "second");
-    std::string three = write(folder, "three.htm", "third");
+    std::string one = folder.file("one.htm", "first");
+    std::string two = folder.file("two.htm", "second");
+    std::string three = folder.file("three.htm", "third");
     TThreeTabs()
     {
         for (const std::string& name : {one, two, three})
@@ -138,8 +119,8 @@ struct TThreeTabs : TWindow {
 TEST(MainWindowRecent, TheReopenMenuShowsTheClosedFilesNewestFirst)
 {
     TWindow w;
-    const std::string a = write(w.folder, "a.htm", "A"), b = write(w.folder, "b.htm", "B"),
-                      c = write(w.folder, "c.htm", "C");
+    const std::string a = w.folder.file("a.htm", "A"), b = w.folder.file("b.htm", "B"),
+                      c = w.folder.file("c.htm", "C");
     for (const std::string& name : {a, b, c})
         w.form.AbreArchivo(name, false, ekHTML);
     for (int i = 0; i < 3; ++i) {
@@ -172,7 +153,7 @@ TEST(MainWindowRecent, TheReopenMenuShowsTheClosedFilesNewestFirst)
                                   "todas las bibliotecas requeridas est\xE9n disponibles.");
     EXPECT_EQ(boxes.flags[0], unsigned(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(captions(w.form), (std::vector<std::string>{"b.htm"}));
-    EXPECT_EQ(entries(w.form.Config().MRU), (std::vector<std::string>{a, "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(Items(w.form.Config().MRU), (std::vector<std::string>{a, "", "", "", "", "", "", "", ""}));
     EXPECT_FALSE(w.form.MRUItem(1)->isVisible());
     EXPECT_EQ(recentItems(w.form), (std::vector<std::string>{"&1 " + a}));
 }
@@ -194,7 +175,7 @@ TEST(MainWindowRecent, AVanishedEntryInAFullListLeavesTheOthersInOrder)
     w.form.MRUItem(4)->trigger();
     names.erase(names.begin() + 4);
     names.push_back("");
-    EXPECT_EQ(entries(mru), names);
+    EXPECT_EQ(Items(mru), names);
     EXPECT_EQ(boxes.texts.size(), 1u);
     EXPECT_FALSE(w.form.MRUItem(8)->isVisible());
     EXPECT_TRUE(w.form.MRUItem(7)->isVisible());
@@ -209,7 +190,7 @@ TEST(MainWindowRecent, TheFileMenuEnablesReloadAndTheProjectItemsAsItOpens)
     editar->setObjectName("mEditarProyecto");
     auto* cerrar = new QAction("Cerrar", &w.form);
     cerrar->setObjectName("mCerrarProyecto");
-    const std::string page = write(w.folder, "page.htm", "x");
+    const std::string page = w.folder.file("page.htm", "x");
     w.form.mNuevoClick();
     recentItems(w.form);
     EXPECT_FALSE(w.form.FileCommands().mActualizar->isEnabled());
@@ -236,11 +217,11 @@ TEST(MainWindowRecent, ThePopUpSavesTheTrackedTabWhileTheCurrentOneStaysShown)
     EXPECT_FALSE(w.form.mTabOption(0)->isEnabled());
     EXPECT_TRUE(w.form.mTabOption(1)->isEnabled());
     choose(w.form, 1);
-    EXPECT_EQ(read(two), "changed second");
+    EXPECT_EQ(ReadFileBytes(two), "changed second");
     EXPECT_TRUE(w.form.EditingFile(1)->Guardado);
     EXPECT_EQ(w.form.FileTabs()->TabIndex(), 0);
     EXPECT_EQ(EditorText(w.memo), "first");
-    EXPECT_EQ(read(one), "first");
+    EXPECT_EQ(ReadFileBytes(one), "first");
 
     // Save As on the tracked untitled tab names it; the current document stays.
     w.form.mNuevoClick();
@@ -290,7 +271,7 @@ TEST(MainWindowRecent, ThePopUpClosesTheTrackedTabAndKeepsTheCurrentDocument)
     rightClickTab(w.form, 1);
     choose(w.form, 3);
     EXPECT_EQ(boxes.texts.size(), 2u);
-    EXPECT_EQ(read(two), "changed second");
+    EXPECT_EQ(ReadFileBytes(two), "changed second");
     EXPECT_EQ(captions(w.form), (std::vector<std::string>{"one.htm", "three.htm"}));
     EXPECT_EQ(w.form.FileTabs()->TabIndex(), 0);
     EXPECT_EQ(EditorText(w.memo), "first");
@@ -313,7 +294,7 @@ TEST(MainWindowRecent, ThePopUpClosesTheTrackedTabAndKeepsTheCurrentDocument)
     boxes.answers = {IDNO};
     choose(w.form, 3);
     EXPECT_EQ(w.form.DocumentCount(), 0);
-    EXPECT_EQ(read(three), "third");
+    EXPECT_EQ(ReadFileBytes(three), "third");
 
     // With no tab under the mouse the pop-up has nothing to act on.
     w.form.mNuevoClick();
@@ -329,7 +310,7 @@ TEST(MainWindowRecent, ThePopUpClosesTheTrackedTabAndKeepsTheCurrentDocument)
 TEST(MainWindowRecent, StartUpModesOpenNothingANewDocumentTheRecentFileOrTheProject)
 {
     TempDir files("start");
-    const std::string a = write(files, "a.htm", "A"), b = write(files, "b.htm", "B"), c = write(files, "c.htm", "C");
+    const std::string a = files.file("a.htm", "A"), b = files.file("b.htm", "B"), c = files.file("c.htm", "C");
     const std::string gone = files.path.string() + "/gone.htm";
     {
         TStartedWindow w(0, {a});
@@ -386,7 +367,7 @@ TEST(MainWindowRecent, StartUpModesOpenNothingANewDocumentTheRecentFileOrTheProj
 TEST(MainWindowRecent, AStartUpProjectSkipsGoneFilesAndReadsOnlyTheKeysItHolds)
 {
     TempDir files("start");
-    const std::string a = write(files, "a.htm", "A"), c = write(files, "c.htm", "C");
+    const std::string a = files.file("a.htm", "A"), c = files.file("c.htm", "C");
     TBoxAnswers boxes;
     // An entry of a file that is gone is passed over without a word, as a short value is.
     const std::string kr = project(files, "P", {"1," + a, "1," + files.path.string() + "/gone.htm", "1,", "1," + c});
@@ -412,7 +393,7 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
 {
     TWindow w;
     TKestrimaConfig& config = w.form.Config();
-    const std::string page = write(w.folder, "page.htm", "<p>caf\xE9</p>\r\n");
+    const std::string page = w.folder.file("page.htm", "<p>caf\xE9</p>\r\n");
     w.form.AbreArchivo(page, false, ekHTML);
     type(w.memo, "<b>\xF1</b>\r");
     std::string name = "before";
@@ -426,11 +407,11 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     config.InsSpecChar = false;
     EXPECT_TRUE(w.form.ArchivoPrevio(name));
     EXPECT_EQ(name, w.folder.path.string() + "/tempHTML.htm");
-    EXPECT_EQ(read(name), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
-    EXPECT_EQ(read(page), "<p>caf\xE9</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(name), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(page), "<p>caf\xE9</p>\r\n");
     config.InsSpecChar = true;
     EXPECT_TRUE(w.form.ArchivoPrevio(name));
-    EXPECT_EQ(read(name), "<b>&ntilde;</b>\r\n<p>caf&eacute;</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(name), "<b>&ntilde;</b>\r\n<p>caf&eacute;</p>\r\n");
     EXPECT_FALSE(w.form.CurrentFile()->Guardado);
 
     // An untitled document: the save dialog's folder, else the working folder's parent.
@@ -441,7 +422,7 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     w.form.SaveDialogFileName = other.path.string() + "/x.htm";
     EXPECT_TRUE(w.form.ArchivoPrevio(name));
     EXPECT_EQ(name, other.path.string() + "/tempHTML.htm");
-    EXPECT_EQ(read(name), "new");
+    EXPECT_EQ(ReadFileBytes(name), "new");
     w.form.SaveDialogFileName.clear();
     const std::filesystem::path working = std::filesystem::current_path();
     std::filesystem::create_directories(other.path.string() + "/site");
@@ -467,6 +448,6 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     switchTo(w.form, 0);
     EXPECT_TRUE(w.form.ArchivoPrevio(name));
     EXPECT_EQ(name, page);
-    EXPECT_EQ(read(page), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(page), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_TRUE(w.form.CurrentFile()->Guardado);
 }

@@ -9,16 +9,9 @@
 
 #include "app/CodigosISO.h"
 #include "platform/core/Classes.h"
+#include "support/StringListItems.h"
 
 namespace {
-
-std::vector<std::string> items(const TStringList& list)
-{
-    std::vector<std::string> result;
-    for (int i = 0; i < list.Count(); ++i)
-        result.push_back(list[i]);
-    return result;
-}
 
 using Strings = std::vector<std::string>;
 
@@ -67,28 +60,28 @@ TEST(ParseTagAttributes, NamesAndValuesStayParallel)
 {
     TStringList names, values;
     EXPECT_EQ(ParseTagAttributes("<IMG SRC=\"a.gif\" ISMAP>", names, values), "IMG");
-    EXPECT_EQ(items(names), (Strings{"SRC", "ISMAP"}));
-    EXPECT_EQ(items(values), (Strings{"a.gif", ""}));
+    EXPECT_EQ(Items(names), (Strings{"SRC", "ISMAP"}));
+    EXPECT_EQ(Items(values), (Strings{"a.gif", ""}));
 
     EXPECT_EQ(ParseTagAttributes("<a href='x y.htm' target=_top\r\n name = uno>", names, values), "a");
-    EXPECT_EQ(items(names), (Strings{"href", "target", "name"}));
-    EXPECT_EQ(items(values), (Strings{"x y.htm", "_top", "uno"}));
+    EXPECT_EQ(Items(names), (Strings{"href", "target", "name"}));
+    EXPECT_EQ(Items(values), (Strings{"x y.htm", "_top", "uno"}));
 
     EXPECT_EQ(ParseTagAttributes("<TD NOWRAP COLSPAN=2 ALIGN=\"center\">", names, values), "TD");
-    EXPECT_EQ(items(names), (Strings{"NOWRAP", "COLSPAN", "ALIGN"}));
-    EXPECT_EQ(items(values), (Strings{"", "2", "center"}));
+    EXPECT_EQ(Items(names), (Strings{"NOWRAP", "COLSPAN", "ALIGN"}));
+    EXPECT_EQ(Items(values), (Strings{"", "2", "center"}));
 
     // A tag without attributes has no values; the lists of an earlier call are cleared.
     EXPECT_EQ(ParseTagAttributes("<BR>", names, values), "BR");
-    EXPECT_TRUE(items(names).empty());
-    EXPECT_TRUE(items(values).empty());
+    EXPECT_TRUE(Items(names).empty());
+    EXPECT_TRUE(Items(values).empty());
 
     // Nothing after the ">" counts; a tag cut short still closes its last attribute.
     EXPECT_EQ(ParseTagAttributes("<B CLASS=x>texto", names, values), "B");
-    EXPECT_EQ(items(names), (Strings{"CLASS"}));
-    EXPECT_EQ(items(values), (Strings{"x"}));
+    EXPECT_EQ(Items(names), (Strings{"CLASS"}));
+    EXPECT_EQ(Items(values), (Strings{"x"}));
     EXPECT_EQ(ParseTagAttributes("<FONT COLOR=\"red", names, values), "FONT");
-    EXPECT_EQ(items(values), (Strings{"red"}));
+    EXPECT_EQ(Items(values), (Strings{"red"}));
 }
 
 TEST(ColorToHTML, SixUpperCaseDigitsInRedGreenBlueOrder)
@@ -120,7 +113,7 @@ TEST(ExtractLinks, SortedOnceWithTheirCaseFromEveryKeyword)
     TStringList list;
     list.Add("antes");
     ExtractLinks(page, list);
-    EXPECT_EQ(items(list), (Strings{"Fondo.gif", "Index.htm", "img/Foto.GIF", "index.htm"}));
+    EXPECT_EQ(Items(list), (Strings{"Fondo.gif", "Index.htm", "img/Foto.GIF", "index.htm"}));
     EXPECT_TRUE(list.Sorted());
 }
 

@@ -5,23 +5,16 @@
 #include <vector>
 
 #include "components/core/MaskSearch.h"
+#include "support/StringListItems.h"
 
 namespace {
-
-std::vector<std::string> masksOf(const TStringList& list)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < list.Count(); ++i)
-        out.push_back(list[i]);
-    return out;
-}
 
 std::vector<std::string> parse(const std::string& text, bool widen, bool caseSensitive)
 {
     TPatternList list;
     list.Add("left over");
     ParseMaskList(text, list, widen, caseSensitive);
-    return masksOf(list);
+    return Items(list);
 }
 
 } // namespace

@@ -15,31 +15,24 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
 #include "platform/core/RegistryTree.h"
+#include "support/StringListItems.h"
 
 extern char** environ;
 
 namespace {
 
-std::vector<std::string> linesOf(const TStringList& list)
-{
-    std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i)
-        lines.push_back(list[i]);
-    return lines;
-}
-
 std::vector<std::string> valueNames(const TRegistry& reg)
 {
     TStringList list;
     reg.GetValueNames(list);
-    return linesOf(list);
+    return Items(list);
 }
 
 std::vector<std::string> keyNames(const TRegistry& reg)
 {
     TStringList list;
     reg.GetKeyNames(list);
-    return linesOf(list);
+    return Items(list);
 }
 
 std::string allBytes()
@@ -340,15 +333,15 @@ TEST_F(RegistryTest, IniSectionsAreSubkeysAndIdentsAreValues)
         TStringList list;
         list.Add("left over");
         ini.ReadSection("Utilities", list);
-        EXPECT_EQ(linesOf(list), (std::vector<std::string>{"-0", "Bloc de notas", "-2"}));
+        EXPECT_EQ(Items(list), (std::vector<std::string>{"-0", "Bloc de notas", "-2"}));
         ini.ReadSectionValues("Utilities", list);
-        EXPECT_EQ(linesOf(list), (std::vector<std::string>{"-0=", "Bloc de notas=notepad.exe", "-2="}));
+        EXPECT_EQ(Items(list), (std::vector<std::string>{"-0=", "Bloc de notas=notepad.exe", "-2="}));
         ini.ReadSections(list);
-        EXPECT_EQ(linesOf(list), (std::vector<std::string>{"Settings", "Utilities"}));
+        EXPECT_EQ(Items(list), (std::vector<std::string>{"Settings", "Utilities"}));
 
         ini.DeleteKey("Utilities", "-2");
         ini.ReadSection("Utilities", list);
-        EXPECT_EQ(linesOf(list), (std::vector<std::string>{"-0", "Bloc de notas"}));
+        EXPECT_EQ(Items(list), (std::vector<std::string>{"-0", "Bloc de notas"}));
         ini.EraseSection("Utilities");
         EXPECT_FALSE(ini.SectionExists("Utilities"));
         ini.ReadSection("Utilities", list);
