@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <vector>
 
@@ -16,34 +15,23 @@
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
 #include "support/RandomText.h"
-
-#include <unistd.h>
-
-namespace {
-std::string readAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
+#include "support/TempDir.h"
 
 TEST(MakeBackupFile, MovesTheFileToItsBackupNameReplacingAnOlderOne) {
   EXPECT_EQ(BackupFileName("/w/page.htm"), "/w/page.~tm");
   EXPECT_EQ(BackupFileName("/w/readme"), "/w/readme.bak");
   EXPECT_EQ(BackupFileName("/w.d/readme"), "/w.d/readme.bak");
-  const auto dir = std::filesystem::temp_directory_path() / ("kr_backup_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const TempDir dir("backup");
   for (const char* name : {"page.htm", "readme"}) {
-    const auto file = dir / name;
-    const auto backup = std::filesystem::path(BackupFileName(file.string()));
-    std::ofstream(backup) << "old backup";
-    std::ofstream(file) << "current";
-    EXPECT_TRUE(MakeBackupFile(file.string()));
+    const std::string file = dir.file(name, "current");
+    const std::string backup = BackupFileName(file);
+    WriteFileBytes(backup, "old backup");
+    EXPECT_TRUE(MakeBackupFile(file));
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_EQ(readAll(backup), "current");
-    EXPECT_FALSE(MakeBackupFile(file.string()));  // nothing left to move
-    EXPECT_EQ(readAll(backup), "current");
+    EXPECT_EQ(ReadFileBytes(backup), "current");
+    EXPECT_FALSE(MakeBackupFile(file));  // nothing left to move
+    EXPECT_EQ(ReadFileBytes(backup), "current");
   }
-  std::filesystem::remove_all(dir);
 }
 
 // ---------------------------------------------------------------- plain search
@@ -331,9 +319,7 @@ TEST(ReplaceAllText, EveryMatchFromTheSelectionOnAsOneUndoStep)
     TBeeps beeps;
     for (int round = 0; round < 60; ++round) {
         TCodeMemo memo;
-        std::string text;
-        for (int i = random() % 80; i > 0; --i)
-            text += alphabet[random() % alphabet.size()];
+        const std::string text = RandomTextUpTo(random, alphabet, 79);
         setText(memo, text);
         const std::string original = memo.StoredText();
         const std::string replacement = round % 3 == 0 ? "" : round % 3 == 1 ? "x\r\ny" : "ab";
