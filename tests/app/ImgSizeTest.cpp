@@ -6,17 +6,10 @@
 
 #include "app/ImgSize.h"
 #include "platform/core/Classes.h"
+#include "support/Bytes.h"
 #include "support/TempDir.h"
 
 namespace {
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string text;
-    for (int v : values)
-        text += static_cast<char>(v);
-    return text;
-}
 
 using TReader = bool (*)(TStream&, uint16_t&, uint16_t&);
 
@@ -45,23 +38,23 @@ void expectTruncationsFail(TReader reader, const std::string& data)
 // with the image descriptor.
 std::string gifWithComment()
 {
-    return "GIF89a" + bytes({40, 0, 20, 0, 0x81, 0, 0}) + std::string(12, '\0') +
-           bytes({0x21, 0xFE, 3, 0x2C, 0x2C, 0x2C, 2, 0x2C, 0x2C, 0}) +
-           bytes({0x21, 0xF9, 4, 0, 0, 0, 0, 0}) + bytes({0x2C, 0, 0, 0, 0, 40, 0, 20, 0, 0});
+    return "GIF89a" + Bytes({40, 0, 20, 0, 0x81, 0, 0}) + std::string(12, '\0') +
+           Bytes({0x21, 0xFE, 3, 0x2C, 0x2C, 0x2C, 2, 0x2C, 0x2C, 0}) +
+           Bytes({0x21, 0xF9, 4, 0, 0, 0, 0, 0}) + Bytes({0x2C, 0, 0, 0, 0, 40, 0, 20, 0, 0});
 }
 
 std::string pngHeader(int width, int height)
 {
-    std::string data = bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}) + "IHDR";
+    std::string data = Bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13}) + "IHDR";
     for (int value : {width, height})
-        data += bytes({(value >> 24) & 0xFF, (value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF});
+        data += Bytes({(value >> 24) & 0xFF, (value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF});
     return data;
 }
 
 // Start, an APP0 segment, a restart marker without length, fill bytes, then a frame of 640 x 480.
 std::string jpegHeader(int frameMarker)
 {
-    return bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x06, 'J', 'F', 'I', 'F', 0xFF, 0xD3, 0xFF, 0xFF, frameMarker,
+    return Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x06, 'J', 'F', 'I', 'F', 0xFF, 0xD3, 0xFF, 0xFF, frameMarker,
                   0x00, 0x11, 0x08, 0x01, 0xE0, 0x02, 0x80});
 }
 
@@ -72,13 +65,13 @@ TEST(ImgSize, GIFStepsOverExtensionsByTheirLengths)
     EXPECT_EQ(readSize(GetGIFSize, gifWithComment()), (TSize{true, 40, 20}));
     expectTruncationsFail(GetGIFSize, gifWithComment());
     // Without a colour table the descriptor may follow the header at once.
-    const std::string plain = "GIF87a" + bytes({1, 0, 1, 0, 0, 0, 0, 0x2C, 0, 0, 0, 0, 0x10, 0x01, 0x08, 0x00, 0});
+    const std::string plain = "GIF87a" + Bytes({1, 0, 1, 0, 0, 0, 0, 0x2C, 0, 0, 0, 0, 0x10, 0x01, 0x08, 0x00, 0});
     EXPECT_EQ(readSize(GetGIFSize, plain), (TSize{true, 0x110, 8}));
     // Not a GIF, a trailer before any image, a zero height.
     EXPECT_EQ(readSize(GetGIFSize, "GIX89a" + plain.substr(6)), (TSize{false, 0, 0}));
-    EXPECT_EQ(readSize(GetGIFSize, plain.substr(0, 13) + bytes({0x3B, 0x2C, 0, 0, 0, 0, 5, 0, 5, 0, 0})),
+    EXPECT_EQ(readSize(GetGIFSize, plain.substr(0, 13) + Bytes({0x3B, 0x2C, 0, 0, 0, 0, 5, 0, 5, 0, 0})),
               (TSize{false, 0, 0}));
-    EXPECT_EQ(readSize(GetGIFSize, plain.substr(0, 13) + bytes({0x2C, 0, 0, 0, 0, 5, 0, 0, 0, 0})),
+    EXPECT_EQ(readSize(GetGIFSize, plain.substr(0, 13) + Bytes({0x2C, 0, 0, 0, 0, 5, 0, 0, 0, 0})),
               (TSize{false, 5, 0}));
 }
 
@@ -100,10 +93,10 @@ TEST(ImgSize, JPEGWalksTheMarkersToTheFrame)
     // A progressive frame is not read; the walk ends at the data that follows.
     EXPECT_EQ(readSize(GetJPEGSize, jpegHeader(0xC2)), (TSize{false, 0, 0}));
     // A segment length below its own two bytes ends the walk instead of going back.
-    EXPECT_EQ(readSize(GetJPEGSize, bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01, 0xFF, 0xC0, 0, 0x11, 8, 0, 1, 0, 1})),
+    EXPECT_EQ(readSize(GetJPEGSize, Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01, 0xFF, 0xC0, 0, 0x11, 8, 0, 1, 0, 1})),
               (TSize{false, 0, 0}));
     // A byte other than FF where a marker is due.
-    EXPECT_EQ(readSize(GetJPEGSize, bytes({0xFF, 0xD8, 0x00, 0xC0})), (TSize{false, 0, 0}));
+    EXPECT_EQ(readSize(GetJPEGSize, Bytes({0xFF, 0xD8, 0x00, 0xC0})), (TSize{false, 0, 0}));
 
     TCustomMemoryStream stream("\x12\x34\x56", 3);
     uint16_t word = 0;

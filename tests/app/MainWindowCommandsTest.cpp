@@ -38,6 +38,7 @@
 #include "editor/CodeMemoTestSupport.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
+#include "support/Bytes.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
@@ -703,9 +704,7 @@ TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
     TCodeMemo& memo = *form.CodeMemo();
     ASSERT_TRUE(memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
     SetText(memo, "<BODY></BODY>");
-    const std::string gif = std::string("GIF89a") + std::string("\x28\x00\x14\x00\x00\x00\x00", 7) +
-                            std::string("\x2C\x00\x00\x00\x00\x28\x00\x14\x00\x00", 10);
-    const std::string picture = dir.file("a.gif", gif);
+    const std::string picture = dir.file("a.gif", TinyGif());
     const std::string sheet = dir.file("estilo.css", "");
 
     QMimeData data;

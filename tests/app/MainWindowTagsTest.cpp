@@ -27,6 +27,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Messages.h"
+#include "support/Bytes.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
@@ -382,8 +383,7 @@ TEST(MainWindowTags, CodeForAFileByItsExtension)
     const std::string page = dir.file("page.htm", "");
     w.form.AbreArchivo(page, false, ekHTML);
     w.form.Config().InsertDirs = 2;
-    const std::string gif = std::string("GIF89a") + std::string("\x28\x00\x14\x00\x00\x00\x00", 7) +
-                            std::string("\x2C\x00\x00\x00\x00\x28\x00\x14\x00\x00", 10);
+    const std::string gif = TinyGif();
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/a.gif", gif)),
               "<IMG SRC=\"img/a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">");
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/b.gif", gif.substr(0, 20))), "<IMG SRC=\"img/b.gif\" ALT=\"b\">");

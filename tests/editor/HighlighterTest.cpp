@@ -9,19 +9,12 @@
 
 #include "CodeMemoTestSupport.h"
 #include "platform/core/Exception.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/WordParser.h"
 
 namespace {
 
 using TSeen = std::tuple<int, int, int>;
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values)
-        s += static_cast<char>(v);
-    return s;
-}
 
 TLineRecord* recordAt(TCustomCodeMemo& memo, int line)
 {
@@ -81,7 +74,7 @@ TEST_F(Highlighter, StoresEachTokenValueForItsCharactersAndShowsEveryToken)
     watch();
     parser.Resets.clear();
     memo.RehighlightAll();
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 1, 0, 2, 2, 0, 1, 1}));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({1, 1, 0, 2, 2, 0, 1, 1}));
     EXPECT_EQ(seen, (std::vector<TSeen>{{-1, -1, -1}, {1, 0, 2}, {0, 2, 3}, {2, 3, 5}, {0, 5, 6}, {1, 6, 8}, {-2, -2, -2}}));
     EXPECT_EQ(memo.HighlightStart(), nullptr);
     for (TLineRecord* r = memo.FirstRecord(); r; r = r->Next)
@@ -95,7 +88,7 @@ TEST_F(Highlighter, StoresEachTokenValueForItsCharactersAndShowsEveryToken)
             value = 7;
     };
     SetText(memo, "a#b");
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 9, 7}));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({1, 9, 7}));
 }
 
 TEST_F(Highlighter, AnUnindentThatRemovesNothingKeepsTheColours)
@@ -114,7 +107,7 @@ TEST_F(Highlighter, AnUnindentThatRemovesNothingKeepsTheColours)
         memo.Perform(SMM_UNINDENT, 2, 0);
         EXPECT_EQ(memo.StoredText(), "ab 12\rcd ef\rgh");
         memo.RehighlightAll();
-        EXPECT_EQ(memo.GetStyleBytes(nullptr), before.substr(0, 12) + bytes({1, 1}));
+        EXPECT_EQ(memo.GetStyleBytes(nullptr), before.substr(0, 12) + Bytes({1, 1}));
     }
 }
 
@@ -171,9 +164,9 @@ TEST_F(Highlighter, AnOpenedCommentRestylesEveryLaterLineUntilItIsClosedOrRemove
     // value the character has: "/*/" opens a comment that does not close at once.
     SetText(memo, "/*/x\r*/ab\rcd\r");
     const std::string opened = memo.GetStyleBytes(nullptr);
-    EXPECT_EQ(opened, bytes({3, 3, 3, 3, 3, 3, 3, 1, 1, 0, 1, 1, 0}));
+    EXPECT_EQ(opened, Bytes({3, 3, 3, 3, 3, 3, 3, 1, 1, 0, 1, 1, 0}));
     Type(memo, 9, 9, "e");
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 0, 1, 1, 0}));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 0, 1, 1, 0}));
 }
 
 TEST_F(Highlighter, ContainerContentIsScannedTokenByTokenWithinTheContainerValue)
@@ -183,7 +176,7 @@ TEST_F(Highlighter, ContainerContentIsScannedTokenByTokenWithinTheContainerValue
     memo.ResetHighlighting();
     watch();
     memo.RehighlightAll();
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 5, 6, 6, 5, 6, 7, 5, 5, 1}));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({1, 5, 6, 6, 5, 6, 7, 5, 5, 1}));
     EXPECT_EQ(seen, (std::vector<TSeen>{{-1, -1, -1}, {1, 0, 1}, {5, 1, 9}, {0, 1, 2}, {6, 2, 4}, {0, 4, 5},
                                          {6, 5, 6}, {7, 6, 7}, {0, 7, 8}, {0, 8, 9}, {1, 9, 10}, {-2, -2, -2}}));
 
@@ -236,7 +229,7 @@ TEST_F(Highlighter, TheRunStopsOnlyAfterItsStartWhereNothingCarriesOn)
     TSelectionRange third{2, 2};
     // A start record that comes out unchanged is no place to stop, even without its restart flag.
     memo.SetStyleBytes(&third, "\x04\x04\x04");
-    memo.SetStyleBytes(&second, bytes({1, 1, 0}));
+    memo.SetStyleBytes(&second, Bytes({1, 1, 0}));
     memo.Perform(SMM_HIGHLIGHTSTART, SMM_SET, reinterpret_cast<LPARAM>(recordAt(memo, 1)));
     memo.Rehighlight();
     EXPECT_EQ(memo.GetStyleBytes(nullptr), fresh);
@@ -256,7 +249,7 @@ TEST_F(Highlighter, TheRunStopsOnlyAfterItsStartWhereNothingCarriesOn)
     ASSERT_EQ(recordAt(memo, 2)->Len, 4);
     memo.SetStyleBytes(&third, "\x04\x04\x04\x04");
     Type(memo, 0, 1, "y");
-    EXPECT_EQ(memo.GetStyleBytes(&third), bytes({1, 1, 1, 0}));
+    EXPECT_EQ(memo.GetStyleBytes(&third), Bytes({1, 1, 1, 0}));
 
     // Nor one that ends inside a comment, though its bytes are the same outside.
     parser.Comments = true;
@@ -264,7 +257,7 @@ TEST_F(Highlighter, TheRunStopsOnlyAfterItsStartWhereNothingCarriesOn)
     parser.Anchors = TStateSet{2};
     SetText(memo, "12\rab\r\r\rcd\r");
     Type(memo, 3, 3, "/*");
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({2, 2, 0, 3, 3, 3, 3, 0, 0, 0, 3, 3, 0}));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({2, 2, 0, 3, 3, 3, 3, 0, 0, 0, 3, 3, 0}));
 }
 
 TEST_F(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
@@ -281,7 +274,7 @@ TEST_F(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
     clearWorkFlags(memo);
     parser.Busy = false;
     memo.Rehighlight();
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({1, 1, 0, 1, 2, 1, 0, 1, 1, 0}));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({1, 1, 0, 1, 2, 1, 0, 1, 1, 0}));
     EXPECT_EQ(memo.HighlightStart(), nullptr);
 
     // Busy from the second line on: the first keeps its new bytes and the rest follows later.
@@ -290,11 +283,11 @@ TEST_F(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
     Type(memo, 0, 0, "/");
     EXPECT_EQ(memo.HighlightStart(), recordAt(memo, 1));
     TSelectionRange firstLine{0, 0};
-    EXPECT_EQ(memo.GetStyleBytes(&firstLine), bytes({0, 1, 1, 0}));
+    EXPECT_EQ(memo.GetStyleBytes(&firstLine), Bytes({0, 1, 1, 0}));
     parser.Busy = false;
     memo.OnTokenSeen = nullptr;
     memo.Change();
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({0, 1, 1, 0}) + fresh.substr(3));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({0, 1, 1, 0}) + fresh.substr(3));
 
     // A second editor sharing the parser cannot start a run inside the first one's.
     TCodeMemo other;
@@ -307,12 +300,12 @@ TEST_F(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
             other.RehighlightAll();
     };
     memo.RehighlightAll();
-    EXPECT_EQ(other.GetStyleBytes(nullptr), bytes({4, 4}));
+    EXPECT_EQ(other.GetStyleBytes(nullptr), Bytes({4, 4}));
     EXPECT_EQ(other.HighlightStart(), other.FirstRecord());
-    EXPECT_EQ(memo.GetStyleBytes(nullptr), bytes({0, 1, 1, 0}) + fresh.substr(3));
+    EXPECT_EQ(memo.GetStyleBytes(nullptr), Bytes({0, 1, 1, 0}) + fresh.substr(3));
     memo.OnTokenSeen = nullptr;
     other.Change();
-    EXPECT_EQ(other.GetStyleBytes(nullptr), bytes({1, 1}));
+    EXPECT_EQ(other.GetStyleBytes(nullptr), Bytes({1, 1}));
 }
 
 TEST_F(Highlighter, AFailedRunKeepsItsRequestAndLeavesNoHalfBuiltBytes)

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "highlight/SynParse.h"
+#include "support/Bytes.h"
 
 namespace {
 
@@ -15,17 +16,9 @@ const std::string kSizeErrorKH =
     "Compressor (decompression Compressor/KH) : Original and compressed sizes do not match !";
 const std::string kSizeErrorLZH = "Compressor (LZH decompression) : Original and compressed sizes do not match !";
 
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string s;
-    for (int v : values)
-        s += static_cast<char>(v);
-    return s;
-}
-
 std::string header(const char* signature, uint32_t size)
 {
-    return std::string(signature, 4) + bytes({int(size & 255), int(size >> 8 & 255), int(size >> 16 & 255), int(size >> 24)});
+    return std::string(signature, 4) + Bytes({int(size & 255), int(size >> 8 & 255), int(size >> 16 & 255), int(size >> 24)});
 }
 
 std::string randomBytes(size_t n, uint32_t seed)
@@ -136,44 +129,44 @@ TEST(Compressor, RoundTripsEveryKindOfInput)
 TEST(Compressor, LZRW1KHWritesItsFixedBytes)
 {
     // The empty input is a single empty block.
-    EXPECT_EQ(pack("", TCompressor::MethodLZRW1KH), header("WRZL", 0) + bytes({1, 0, 0x80}));
+    EXPECT_EQ(pack("", TCompressor::MethodLZRW1KH), header("WRZL", 0) + Bytes({1, 0, 0x80}));
 
     // Three literals, then a copy of 6 bytes from 3 back; one control word, most significant bit first.
     EXPECT_EQ(pack("abcabcabc", TCompressor::MethodLZRW1KH),
-              header("WRZL", 9) + bytes({8, 0, 0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33}));
+              header("WRZL", 9) + Bytes({8, 0, 0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33}));
 
     // A run of 100 is one item: 0, (100 - 16) in 12 bits, the byte.
     EXPECT_EQ(pack(std::string(100, 'z'), TCompressor::MethodLZRW1KH),
-              header("WRZL", 100) + bytes({7, 0, 0x40, 0x80, 0x00, 0x00, 0x00, 0x54, 'z'}));
+              header("WRZL", 100) + Bytes({7, 0, 0x40, 0x80, 0x00, 0x00, 0x00, 0x54, 'z'}));
 
     // The 17th item gets a second control word directly before it.
     const std::string letters = "abcdefghijklmnopq";
     EXPECT_EQ(pack(letters + letters, TCompressor::MethodLZRW1KH),
-              header("WRZL", 34) + bytes({24, 0, 0x40, 0x00, 0x00}) + letters.substr(0, 16) +
-                  bytes({0x40, 0x00, 'q', 0x01, 0x1E}));
+              header("WRZL", 34) + Bytes({24, 0, 0x40, 0x00, 0x00}) + letters.substr(0, 16) +
+                  Bytes({0x40, 0x00, 'q', 0x01, 0x1E}));
 
     // Incompressible bytes are stored, one byte longer than they are.
     const std::string noise = randomBytes(1000, 10);
-    EXPECT_EQ(pack(noise, TCompressor::MethodLZRW1KH), header("WRZL", 1000) + bytes({0xE9, 0x03, 0x80}) + noise);
+    EXPECT_EQ(pack(noise, TCompressor::MethodLZRW1KH), header("WRZL", 1000) + Bytes({0xE9, 0x03, 0x80}) + noise);
 
     // A whole block is followed by the empty block that ends the stream.
     const std::string full = pack(std::string(32768, 'q'), TCompressor::MethodLZRW1KH);
     ASSERT_GT(full.size(), 13u);
     const int firstLength = static_cast<uint8_t>(full[8]) | static_cast<uint8_t>(full[9]) << 8;
     EXPECT_EQ(full.size(), 8u + 2 + firstLength + 3);
-    EXPECT_EQ(full.substr(full.size() - 3), bytes({1, 0, 0x80}));
+    EXPECT_EQ(full.substr(full.size() - 3), Bytes({1, 0, 0x80}));
 }
 
 TEST(Compressor, LZHUFWritesItsFixedBytes)
 {
     EXPECT_EQ(pack("", TCompressor::MethodLZHUF), header("!HZL", 0));
     // 'A' is leaf 65 of the starting tree: code 111001101, padded with zero bits.
-    EXPECT_EQ(pack("A", TCompressor::MethodLZHUF), header("!HZL", 1) + bytes({0xE6, 0x80}));
+    EXPECT_EQ(pack("A", TCompressor::MethodLZHUF), header("!HZL", 1) + Bytes({0xE6, 0x80}));
     // After the first 'A' its leaf swaps with the last leaf (node 313), so the second is coded 11000101.
-    EXPECT_EQ(pack("AA", TCompressor::MethodLZHUF), header("!HZL", 2) + bytes({0xE6, 0xE2, 0x80}));
+    EXPECT_EQ(pack("AA", TCompressor::MethodLZHUF), header("!HZL", 2) + Bytes({0xE6, 0xE2, 0x80}));
     // Leading blanks match the blank-filled ring buffer: length symbol 257 (10001101), position 0
     // (prefix 000 and six zero bits).
-    EXPECT_EQ(pack("    ", TCompressor::MethodLZHUF), header("!HZL", 4) + bytes({0x8D, 0x00, 0x00}));
+    EXPECT_EQ(pack("    ", TCompressor::MethodLZHUF), header("!HZL", 4) + Bytes({0x8D, 0x00, 0x00}));
 }
 
 TEST(Compressor, WorksAtTheStreamsPositions)
@@ -205,9 +198,9 @@ TEST(Compressor, WorksAtTheStreamsPositions)
 
 TEST(Compressor, RejectsInputWithoutSignature)
 {
-    EXPECT_EQ(unpackError("WRZX" + bytes({0, 0, 0, 0, 1, 0, 0x80})),
+    EXPECT_EQ(unpackError("WRZX" + Bytes({0, 0, 0, 0, 1, 0, 0x80})),
               "Compressor decompression : input stream contains no valid header !");
-    EXPECT_EQ(unpackError("!hzl" + bytes({0, 0, 0, 0})),
+    EXPECT_EQ(unpackError("!hzl" + Bytes({0, 0, 0, 0})),
               "Compressor decompression : input stream contains no valid header !");
     EXPECT_EQ(unpackError("WRZ"), kReadError);
     EXPECT_EQ(unpackError("WRZL\x01"), kReadError);
@@ -292,39 +285,39 @@ TEST(Compressor, CorruptInputFailsOrStaysWithinItsSize)
 TEST(Compressor, LZRW1KHRejectsCorruptBlocks)
 {
     // Longer than any block can be.
-    EXPECT_EQ(unpackError(header("WRZL", 1) + bytes({0x02, 0x80}) + std::string(32770, 'x')), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 1) + Bytes({0x02, 0x80}) + std::string(32770, 'x')), kSizeErrorKH);
     // A copy from before the block's first byte.
-    EXPECT_EQ(unpackError(header("WRZL", 3) + bytes({5, 0, 0x40, 0x80, 0x00, 0x00, 0x10})), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 3) + Bytes({5, 0, 0x40, 0x80, 0x00, 0x00, 0x10})), kSizeErrorKH);
     // A copy reaching one byte too far back...
-    EXPECT_EQ(unpackError(header("WRZL", 4) + bytes({6, 0, 0x40, 0x40, 0x00, 'a', 0x00, 0x20})), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 4) + Bytes({6, 0, 0x40, 0x40, 0x00, 'a', 0x00, 0x20})), kSizeErrorKH);
     // ... and one that does not, overlapping its own output.
-    EXPECT_EQ(unpack(header("WRZL", 5) + bytes({7, 0, 0x40, 0x20, 0x00, 'a', 'b', 0x00, 0x20})), "ababa");
+    EXPECT_EQ(unpack(header("WRZL", 5) + Bytes({7, 0, 0x40, 0x20, 0x00, 'a', 'b', 0x00, 0x20})), "ababa");
     // Neither a stored nor a compressed block.
-    EXPECT_EQ(unpackError(header("WRZL", 2) + bytes({3, 0, 0x41, 'a', 'b'})), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 2) + Bytes({3, 0, 0x41, 'a', 'b'})), kSizeErrorKH);
     // Nine runs of 4111 bytes overflow the 32768 bytes of a block.
-    std::string runs = bytes({0x40, 0xFF, 0x80});
+    std::string runs = Bytes({0x40, 0xFF, 0x80});
     for (int i = 0; i < 9; ++i)
-        runs += bytes({0x00, 0x0F, 0xFF, 'r'});
-    EXPECT_EQ(unpackError(header("WRZL", 65536) + bytes({int(runs.size()), 0}) + runs), kSizeErrorKH);
+        runs += Bytes({0x00, 0x0F, 0xFF, 'r'});
+    EXPECT_EQ(unpackError(header("WRZL", 65536) + Bytes({int(runs.size()), 0}) + runs), kSizeErrorKH);
     // Items cut short: a copy word, a run, a control word with no item after it.
-    EXPECT_EQ(unpackError(header("WRZL", 3) + bytes({4, 0, 0x40, 0x80, 0x00, 0x00})), kSizeErrorKH);
-    EXPECT_EQ(unpackError(header("WRZL", 30) + bytes({6, 0, 0x40, 0x80, 0x00, 0x00, 0x00, 0x0E})), kSizeErrorKH);
-    EXPECT_EQ(unpackError(header("WRZL", 16) + bytes({21, 0, 0x40, 0, 0}) + std::string(16, 'x') + bytes({0, 0})),
+    EXPECT_EQ(unpackError(header("WRZL", 3) + Bytes({4, 0, 0x40, 0x80, 0x00, 0x00})), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 30) + Bytes({6, 0, 0x40, 0x80, 0x00, 0x00, 0x00, 0x0E})), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 16) + Bytes({21, 0, 0x40, 0, 0}) + std::string(16, 'x') + Bytes({0, 0})),
               kSizeErrorKH);
-    EXPECT_EQ(unpackError(header("WRZL", 2) + bytes({2, 0, 0x40, 0x00})), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 2) + Bytes({2, 0, 0x40, 0x00})), kSizeErrorKH);
 
     // More output than the header announces raises before anything is written; less raises at the end.
-    const std::string nine = header("WRZL", 5) + bytes({10, 0, 0x80}) + "123456789";
+    const std::string nine = header("WRZL", 5) + Bytes({10, 0, 0x80}) + "123456789";
     TCustomMemoryStream in(nine.data(), static_cast<int64_t>(nine.size()));
     TMemoryStream out;
     EXPECT_EQ(errorOf([&] { streamCompressor(in, out).Decompress(); }), kSizeErrorKH);
     EXPECT_EQ(out.GetSize(), 0);
-    EXPECT_EQ(unpackError(header("WRZL", 10) + bytes({10, 0, 0x80}) + "123456789"), kSizeErrorKH);
+    EXPECT_EQ(unpackError(header("WRZL", 10) + Bytes({10, 0, 0x80}) + "123456789"), kSizeErrorKH);
     // A full block (eight runs of 4096) promises more to come; the empty block ends the stream.
-    std::string full = bytes({35, 0, 0x40, 0xFF, 0x00});
+    std::string full = Bytes({35, 0, 0x40, 0xFF, 0x00});
     for (int i = 0; i < 8; ++i)
-        full += bytes({0x00, 0x0F, 0xF0, 'r'});
-    EXPECT_EQ(unpack(header("WRZL", 32768) + full + bytes({1, 0, 0x80})), std::string(32768, 'r'));
+        full += Bytes({0x00, 0x0F, 0xF0, 'r'});
+    EXPECT_EQ(unpack(header("WRZL", 32768) + full + Bytes({1, 0, 0x80})), std::string(32768, 'r'));
     EXPECT_EQ(unpackError(header("WRZL", 32768) + full), kReadError);
     EXPECT_EQ(unpackError(header("WRZL", 32767) + full), kSizeErrorKH);
 }
@@ -332,7 +325,7 @@ TEST(Compressor, LZRW1KHRejectsCorruptBlocks)
 TEST(Compressor, LZHUFStopsAtTheRecordedSize)
 {
     // The body of "    " is one match of 4: a header that announces less cuts into it, more runs dry.
-    const std::string body = bytes({0x8D, 0x00, 0x00});
+    const std::string body = Bytes({0x8D, 0x00, 0x00});
     EXPECT_EQ(unpack(header("!HZL", 4) + body), "    ");
     EXPECT_EQ(unpackError(header("!HZL", 3) + body), kSizeErrorLZH);
     EXPECT_EQ(unpackError(header("!HZL", 5) + body), kReadError + " (LZH)");
