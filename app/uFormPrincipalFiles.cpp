@@ -15,6 +15,7 @@
 #include "app/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "app/KestrimaConfig.h"
+#include "app/ProjectFile.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"
@@ -236,16 +237,21 @@ std::string TformPrincipal::newDocumentCaption() const
     }
 }
 
+const TCodigosISO* TformPrincipal::FileEntities() const
+{
+    return FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+}
+
 std::string TformPrincipal::LeeDatoProyecto(const std::string& Key) const
 {
     if (FConfig->LastProyect.empty() || !FileExists(FConfig->LastProyect))
         return {};
-    return TIniFile(FConfig->LastProyect).ReadString("Datos del proyecto", Key, "");
+    return TIniFile(FConfig->LastProyect).ReadString(kProjectDataSection, Key, "");
 }
 
 bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fileName)
 {
-    const TCodigosISO* entities = FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+    const TCodigosISO* entities = FileEntities();
     std::string text;
     TDecodeResult result;
     try {

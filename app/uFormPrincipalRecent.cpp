@@ -282,7 +282,7 @@ bool TformPrincipal::ArchivoPrevio(std::string& FileName)
             folder = ExtractFilePath(std::filesystem::current_path(error).string());
         }
         FileName = folder + kPreviewFileName;
-        const TCodigosISO* entities = FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+        const TCodigosISO* entities = FileEntities();
         const std::string bytes = file->FileBytes(FCodeMemo->StoredText(), entities);
         std::string error;
         if (!ReplaceFileContents(FileName, bytes, error)) {
