@@ -542,8 +542,6 @@ bool TformPrincipal::saveAsAt(int index)
 {
     TEditingFile* file = EditingFile(index);
     file->RestauraEstado(*FCodeMemo);
-    file->SearchText = FCodeMemo->SearchText;
-    file->SearchOptions = FCodeMemo->SearchFlags;
     FFileTabs->SetTabIndex(index);
     EditorOnChange();
     const bool saved = mGuardarComoClick();
@@ -651,8 +649,6 @@ bool TformPrincipal::closeDocuments()
         TEditingFile* file = EditingFile(0);
         if (!file->Guardado) {
             file->RestauraEstado(*FCodeMemo);
-            file->SearchText = FCodeMemo->SearchText;
-            file->SearchOptions = FCodeMemo->SearchFlags;
             FFileTabs->SetTabIndex(0);
             EditorOnChange();
             if (!askToSave())
@@ -667,16 +663,10 @@ bool TformPrincipal::closeDocuments()
 
 void TformPrincipal::mCerrarTodoClick()
 {
-    if (!closeDocuments()) {
-        EditorOnChange();
-        return;
-    }
-    if (DocumentCount() == 0) {
+    if (FormCloseQuery()) {
         FConfig->LastProyect.clear();
         NombreProyecto.clear();
     }
-    documentsClosed();
-    EditorOnChange();
 }
 
 bool TformPrincipal::FormCloseQuery()

@@ -162,8 +162,6 @@ void TformPrincipal::pmTabsPopup()
         FRecent.mTabInfo->setStatusTip(QString());
         return;
     }
-    if (TEditingFile* current = CurrentFile())
-        current->GuardaEstado(*FCodeMemo);
     FRecent.mTabInfo->setText(FromWin1252(FFileTabs->Tabs()[tracked]));
     FRecent.mTabInfo->setStatusTip(FromWin1252(target->FileName));
 }

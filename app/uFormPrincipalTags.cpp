@@ -191,17 +191,18 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         BotonDerecho = 0;
     }
     DesdeRaton = 0;
-    readToolPages();
     const int tag = tagOf(Sender);
     const int16_t ctrl = CtrlPulsado;
     const int16_t shift = ShiftPulsado;
     const bool right = BotonDerecho == 1;
-    const TToolPageValues& v = FToolPageValues;
 
+    // Fixed codes need nothing of the tool pages.
     if (const TTagCodes* codes = FixedTagCodes(tag)) {
         InsertaCodigo(codes->Ctrl ? ctrl : 0, shift, codes->Open, codes->Close);
         return;
     }
+    readToolPages();
+    const TToolPageValues& v = FToolPageValues;
     auto* menuButton = dynamic_cast<TVSpeedBtnMenu*>(Sender);
     switch (tag) {
     case 13:

@@ -386,13 +386,18 @@ void TToolPressFilter::Watch(QWidget* button, TToolPress handler)
 
 bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
 {
+    // Paints, hovers and the like pass at once: every event of every watched button comes here.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::KeyPress &&
+        type != QEvent::KeyRelease)
+        return false;
     auto* button = qobject_cast<QWidget*>(watched);
     if (!button)
         return false;
     auto* holder = button->findChild<TPressHolder*>(kPressProperty, Qt::FindDirectChildrenOnly);
     if (!holder || !button->isEnabled())
         return false;
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
