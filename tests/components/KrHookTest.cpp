@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QResizeEvent>
 #include <memory>
 #include <stdexcept>
@@ -12,6 +11,7 @@
 
 #include "components/KrHook.h"
 #include "platform/MessageBox.h"
+#include "support/MouseEvents.h"
 
 namespace {
 
@@ -347,9 +347,7 @@ TEST(KrHook, HitTestsAndMenusAboutToOpenReachTheHooks)
     const QPoint inside(30, 40);
     auto press = [&form, inside] {
         form.Seen.clear();
-        QMouseEvent event(QEvent::MouseButtonPress, QPointF(inside), QPointF(form.mapToGlobal(inside)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &event);
+        SendMouse(form, QEvent::MouseButtonPress, inside);
         return countOf(form.Seen, QEvent::MouseButtonPress);
     };
     seen.clear();
