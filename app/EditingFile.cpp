@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "app/CodigosISO.h"
 #include "app/KestrimaConfig.h"
@@ -33,18 +32,8 @@ TScopeGuard detachTextChange(TCustomCodeMemo& editor)
 std::string readBytes(const std::string& fileName)
 {
     const auto fail = [&] { return EFOpenError(FmtLoadStr(kFileCannotBeOpened, fileName.c_str())); };
-    if (!FileExists(fileName))
-        throw fail();
-    std::ifstream stream(NativePath(fileName), std::ios::binary);
-    if (!stream)
-        throw fail();
-    stream.seekg(0, std::ios::end);
-    const std::streamoff size = stream.tellg();
-    if (size < 0 || size > TEditingFile::kMaxDocumentSize)
-        throw fail();
-    stream.seekg(0, std::ios::beg);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (!stream.read(bytes.data(), size))
+    std::string bytes;
+    if (!FileExists(fileName) || !ReadFileBytes(fileName, TEditingFile::kMaxDocumentSize, bytes))
         throw fail();
     return bytes;
 }
@@ -124,7 +113,7 @@ bool TEditingFile::SaveToFile()
     if (FileName.empty())
         return false;
     const TKestrimaConfig* config = formPrincipal ? &formPrincipal->Config() : nullptr;
-    const TCodigosISO* entities = config && config->InsSpecChar ? formPrincipal->CodigosISO() : nullptr;
+    const TCodigosISO* entities = formPrincipal ? formPrincipal->FileEntities() : nullptr;
     try {
         WriteFile(config && config->MakeBackups, entities);
     } catch (const Exception& e) {

@@ -90,9 +90,7 @@ TStringList listOf(std::initializer_list<const char*> items)
 
 TStringList captionsOf(int id)
 {
-    TStringList list;
-    list.SetText(LoadResString(id));
-    return list;
+    return LinesOf(LoadResString(id));
 }
 
 // The frame attributes that both frame buttons offer.
@@ -139,12 +137,18 @@ TDropDownList tagList(const char* name, int tag, TStringList items, TStringList 
     return list;
 }
 
-TStringList fontSizeItems()
+// The format filled in with each number from 1 to `last`.
+TStringList numberedItems(const char* format, int last)
 {
     TStringList list;
-    for (int size = 1; size <= 7; ++size)
-        list.Add(Format("SIZE=\"%d\"", size));
+    for (int n = 1; n <= last; ++n)
+        list.Add(Format(format, n));
     return list;
+}
+
+TStringList fontSizeItems()
+{
+    return numberedItems("SIZE=\"%d\"", 7);
 }
 
 TStringList docTypeHints()
@@ -263,6 +267,13 @@ TStringList LineBreakItems()
     return captionsOf(kLineBreakCaptions);
 }
 
+TStringList LinesOf(std::string_view text)
+{
+    TStringList lines;
+    lines.SetText(text);
+    return lines;
+}
+
 TStringList RuleItems()
 {
     return captionsOf(kRuleCaptions);
@@ -270,10 +281,7 @@ TStringList RuleItems()
 
 TStringList HeadingItems()
 {
-    TStringList list;
-    for (int level = 1; level <= 6; ++level)
-        list.Add(Format("H%d", level));
-    return list;
+    return numberedItems("H%d", 6);
 }
 
 TStringList SpecialCharacterCaptions()

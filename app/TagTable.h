@@ -41,6 +41,9 @@ TDropDownList DropDownList(std::string_view name);
 
 // The lists a right-button press puts into the line-break button (Tag 13) and the rule button
 // (Tag 15) before its menu shows.
+// The text's lines as a list shows them: a closing line break adds no empty line.
+TStringList LinesOf(std::string_view text);
+
 TStringList LineBreakItems();
 TStringList RuleItems();
 // The heading button's right-button list: "H1" to "H6".

@@ -38,14 +38,6 @@ bool isBlank(char c)
     return c == ' ';
 }
 
-// "\" and "/" both separate folders; pages only use "/".
-std::string forwardSlashes(std::string_view path)
-{
-    std::string result(path);
-    std::replace(result.begin(), result.end(), '\\', '/');
-    return result;
-}
-
 std::vector<std::string> splitPath(std::string_view path)
 {
     std::vector<std::string> parts;
@@ -79,7 +71,7 @@ std::string ApplyCaseMode(int mode, std::string_view text)
 {
     switch (mode) {
     case 0: return mapChars(text, AnsiUpper);
-    case 1: return mapChars(text, AnsiLower);
+    case 1: return AnsiLowerCase(text);
     case 2: return UpperCaseOutsideQuotes(text);
     case 3: return LowerCaseOutsideQuotes(text);
     default: return std::string(text);
@@ -235,12 +227,13 @@ void ExtractLinks(std::string_view text, TStringList& list)
 
 std::string MakeRelativePath(std::string_view document, std::string_view target, int mode)
 {
-    const std::string to = forwardSlashes(target);
+    // A backslash and "/" both separate folders; pages only use "/".
+    const std::string to = NativePath(target);
     if (mode == 1)
         return ExtractFileName(to);
     if (mode != 2)
         return to;
-    const std::string from = forwardSlashes(document);
+    const std::string from = NativePath(document);
     const size_t slash = from.rfind('/');
     if (slash == std::string::npos)
         return to;

@@ -15,9 +15,6 @@ class TCustomCodeMemo;
 bool MakeBackupFile(const std::string& fileName);
 // The backup name MakeBackupFile moves a file to.
 std::string BackupFileName(const std::string& fileName);
-// Opens an address or a file as the desktop does (its handler for the type; a program is started).
-// True when something was started.
-bool ShellOpenFile(const std::string& target);
 
 // ---- the focused control
 

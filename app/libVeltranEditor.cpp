@@ -45,17 +45,6 @@ void select(TCustomCodeMemo& editor, int start, int end, WPARAM flags = SMM_SET)
     editor.PerformSelection(flags, range);
 }
 
-// The whole text with each line break one CR, so that offsets in it are the editor's offsets.
-std::string plainText(TCustomCodeMemo& editor)
-{
-    const TSelectionRange saved = selectionOf(editor);
-    TScopeGuard restore([&] { select(editor, saved.Start, saved.End, SMM_SET | SMM_NOREDRAW); });
-    select(editor, -1, 0, SMM_SET | SMM_NOREDRAW);
-    TMemoryStream stream;
-    editor.PerformStream(SMM_SAVESTREAM, 0, stream);
-    return stream.AsString();
-}
-
 TScopeGuard linesUpdate(TCustomCodeMemo& editor)
 {
     editor.Lines().BeginUpdate();
@@ -158,7 +147,7 @@ void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::strin
     int from = 0;
     {
         TScopeGuard update = linesUpdate(editor);
-        text = plainText(editor);
+        text = editor.StoredText();
         finder.emplace(finderFor(editor, text, findText, request));
         const bool onMatch = isMatchAt(*finder, selection);
         if (onMatch && request.replacing) {
@@ -166,7 +155,7 @@ void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::strin
             const TSelectionRange after = selectionOf(editor);
             // Upward, the search goes on before the new text, which may hold the find text itself.
             from = request.down ? after.End : selection.Start;
-            text = plainText(editor);
+            text = editor.StoredText();
             finder.emplace(finderFor(editor, text, findText, request));
         } else {
             from = onMatch && request.down ? selection.End : selection.Start;
@@ -191,7 +180,7 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
     }
     const TRequest request = requestOf(editor, options, replacement);
     const TTextRange selection = startingSelection(editor);
-    const std::string text = plainText(editor);
+    const std::string text = editor.StoredText();
     const TTextFinder finder = finderFor(editor, text, findText, request);
     const int length = finder.PatternLength();
 
@@ -254,8 +243,3 @@ void SelectTagBlock(TCustomCodeMemo& editor, bool wholeElement)
 }
 
 // ---------------------------------------------------------------- the shell
-
-bool ShellOpenFile(const std::string& target)
-{
-    return ShellOpen(target);
-}

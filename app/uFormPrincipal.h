@@ -51,6 +51,8 @@ public:
     TKestrimaConfig& Config() const { return *FConfig; }
     // The character table; nil until the window is first shown.
     TCodigosISO* CodigosISO() const { return FCodigosISO.get(); }
+    // The entity table documents are read and written through, or nil when the options turn entities off.
+    const TCodigosISO* FileEntities() const;
 
     // The editor every document is shown in.
     TCodeMemo* CodeMemo() const { return FCodeMemo; }

@@ -15,6 +15,7 @@
 #include "app/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "app/KestrimaConfig.h"
+#include "app/ProjectFile.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"
@@ -236,16 +237,21 @@ std::string TformPrincipal::newDocumentCaption() const
     }
 }
 
+const TCodigosISO* TformPrincipal::FileEntities() const
+{
+    return FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+}
+
 std::string TformPrincipal::LeeDatoProyecto(const std::string& Key) const
 {
     if (FConfig->LastProyect.empty() || !FileExists(FConfig->LastProyect))
         return {};
-    return TIniFile(FConfig->LastProyect).ReadString("Datos del proyecto", Key, "");
+    return TIniFile(FConfig->LastProyect).ReadString(kProjectDataSection, Key, "");
 }
 
 bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fileName)
 {
-    const TCodigosISO* entities = FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+    const TCodigosISO* entities = FileEntities();
     std::string text;
     TDecodeResult result;
     try {
@@ -542,8 +548,6 @@ bool TformPrincipal::saveAsAt(int index)
 {
     TEditingFile* file = EditingFile(index);
     file->RestauraEstado(*FCodeMemo);
-    file->SearchText = FCodeMemo->SearchText;
-    file->SearchOptions = FCodeMemo->SearchFlags;
     FFileTabs->SetTabIndex(index);
     EditorOnChange();
     const bool saved = mGuardarComoClick();
@@ -651,8 +655,6 @@ bool TformPrincipal::closeDocuments()
         TEditingFile* file = EditingFile(0);
         if (!file->Guardado) {
             file->RestauraEstado(*FCodeMemo);
-            file->SearchText = FCodeMemo->SearchText;
-            file->SearchOptions = FCodeMemo->SearchFlags;
             FFileTabs->SetTabIndex(0);
             EditorOnChange();
             if (!askToSave())
@@ -667,16 +669,10 @@ bool TformPrincipal::closeDocuments()
 
 void TformPrincipal::mCerrarTodoClick()
 {
-    if (!closeDocuments()) {
-        EditorOnChange();
-        return;
-    }
-    if (DocumentCount() == 0) {
+    if (FormCloseQuery()) {
         FConfig->LastProyect.clear();
         NombreProyecto.clear();
     }
-    documentsClosed();
-    EditorOnChange();
 }
 
 bool TformPrincipal::FormCloseQuery()

@@ -162,8 +162,6 @@ void TformPrincipal::pmTabsPopup()
         FRecent.mTabInfo->setStatusTip(QString());
         return;
     }
-    if (TEditingFile* current = CurrentFile())
-        current->GuardaEstado(*FCodeMemo);
     FRecent.mTabInfo->setText(FromWin1252(FFileTabs->Tabs()[tracked]));
     FRecent.mTabInfo->setStatusTip(FromWin1252(target->FileName));
 }
@@ -284,7 +282,7 @@ bool TformPrincipal::ArchivoPrevio(std::string& FileName)
             folder = ExtractFilePath(std::filesystem::current_path(error).string());
         }
         FileName = folder + kPreviewFileName;
-        const TCodigosISO* entities = FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+        const TCodigosISO* entities = FileEntities();
         const std::string bytes = file->FileBytes(FCodeMemo->StoredText(), entities);
         std::string error;
         if (!ReplaceFileContents(FileName, bytes, error)) {

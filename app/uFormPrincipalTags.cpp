@@ -85,14 +85,6 @@ QAction* addCommand(QMenu* menu, QObject* owner, const std::string& caption, int
     return item;
 }
 
-// The text's lines as a list shows them: a closing line break adds no empty line.
-TStringList linesOf(const std::string& text)
-{
-    TStringList lines;
-    lines.SetText(text);
-    return lines;
-}
-
 bool endsWithLineBreak(const std::string& text)
 {
     return !text.empty() && (text.back() == '\r' || text.back() == '\n');
@@ -191,17 +183,18 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         BotonDerecho = 0;
     }
     DesdeRaton = 0;
-    readToolPages();
     const int tag = tagOf(Sender);
     const int16_t ctrl = CtrlPulsado;
     const int16_t shift = ShiftPulsado;
     const bool right = BotonDerecho == 1;
-    const TToolPageValues& v = FToolPageValues;
 
+    // Fixed codes need nothing of the tool pages.
     if (const TTagCodes* codes = FixedTagCodes(tag)) {
         InsertaCodigo(codes->Ctrl ? ctrl : 0, shift, codes->Open, codes->Close);
         return;
     }
+    readToolPages();
+    const TToolPageValues& v = FToolPageValues;
     auto* menuButton = dynamic_cast<TVSpeedBtnMenu*>(Sender);
     switch (tag) {
     case 13:
@@ -459,7 +452,7 @@ void TformPrincipal::insertList(int16_t Ctrl, int16_t Shift, const std::string& 
     const std::string close = ApplyCaseMode(mode, CloseCode);
     const std::string prefix = ApplyCaseMode(mode, " <LI>");
     TBusyCursor busy;
-    TStringList lines = linesOf(selection);
+    TStringList lines = LinesOf(selection);
     for (int i = 0; i < lines.Count(); ++i)
         lines[i] = prefix + lines[i];
     lines.Insert(0, open);
@@ -474,7 +467,7 @@ void TformPrincipal::replaceSelectionLines(const std::function<std::string(const
         return;
     const std::string selection = FCodeMemo->GetSelText();
     TBusyCursor busy;
-    TStringList lines = linesOf(selection);
+    TStringList lines = LinesOf(selection);
     for (int i = 0; i < lines.Count(); ++i)
         lines[i] = eachLine(lines[i]);
     FCodeMemo->PerformText(EM_REPLACESEL, 1, joinLines(lines, endsWithLineBreak(selection)).c_str());
@@ -676,7 +669,7 @@ void TformPrincipal::buildTagMenus(QMenu* insertar)
     connect(FmOtrosTags, &QMenu::triggered, this, [this](QAction* item) { InsertaMiTag(item); });
 
     // One title per submenu: the table's groups, then the special characters and the URL schemes.
-    const TStringList titles = linesOf(LoadResString(kInsertSubmenus));
+    const TStringList titles = LinesOf(LoadResString(kInsertSubmenus));
     QAction* before = FmOtrosTags->menuAction();
     const auto submenu = [&](int index) {
         auto* menu = new QMenu(FromWin1252(index < titles.Count() ? titles[index] : std::string()), insertar);
@@ -687,7 +680,7 @@ void TformPrincipal::buildTagMenus(QMenu* insertar)
     for (size_t i = 0; i < groups.size(); ++i) {
         const int index = static_cast<int>(i);
         QMenu* menu = submenu(index);
-        const TStringList captions = linesOf(LoadResString(kInsertSubmenus + 1 + index));
+        const TStringList captions = LinesOf(LoadResString(kInsertSubmenus + 1 + index));
         for (size_t k = 0; k < groups[i].size() && static_cast<int>(k) < captions.Count(); ++k) {
             const TInsertItem command = groups[i][k];
             QAction* item = addCommand(menu, this, captions[static_cast<int>(k)], command.Tag);

@@ -266,19 +266,14 @@ struct TCaptionAndHint {
 std::vector<TCaptionAndHint> captionsAndHints(int id)
 {
     std::vector<TCaptionAndHint> result;
-    const std::string& text = LoadResString(id);
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
+    const TStringList lines = LinesOf(LoadResString(id));
+    for (int i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
         const size_t bar = line.find('|');
         if (bar == std::string::npos)
             result.push_back({line, {}});
         else
             result.push_back({line.substr(0, bar), line.substr(bar + 1)});
-        start = end + 1;
     }
     return result;
 }
@@ -386,13 +381,18 @@ void TToolPressFilter::Watch(QWidget* button, TToolPress handler)
 
 bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
 {
+    // Paints, hovers and the like pass at once: every event of every watched button comes here.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::KeyPress &&
+        type != QEvent::KeyRelease)
+        return false;
     auto* button = qobject_cast<QWidget*>(watched);
     if (!button)
         return false;
     auto* holder = button->findChild<TPressHolder*>(kPressProperty, Qt::FindDirectChildrenOnly);
     if (!holder || !button->isEnabled())
         return false;
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);

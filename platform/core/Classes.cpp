@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -232,6 +233,20 @@ std::string ReadFileBytes(const std::string& fileName)
         bytes.append(buffer, static_cast<size_t>(n));
     }
     return bytes;
+}
+
+bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& bytes)
+{
+    std::ifstream stream(NativePath(fileName), std::ios::binary);
+    if (!stream)
+        return false;
+    stream.seekg(0, std::ios::end);
+    const std::streamoff size = stream.tellg();
+    if (size < 0 || size > maxSize)
+        return false;
+    stream.seekg(0, std::ios::beg);
+    bytes.assign(static_cast<size_t>(size), '\0');
+    return static_cast<bool>(stream.read(bytes.data(), size));
 }
 
 void WriteFileBytes(const std::string& fileName, std::string_view bytes)

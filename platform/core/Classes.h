@@ -104,6 +104,9 @@ private:
 
 // Reads a whole file into a string; raises EFOpenError when it cannot be opened.
 std::string ReadFileBytes(const std::string& fileName);
+// Reads a whole file of at most `maxSize` bytes into `bytes`; false, with nothing raised, when it
+// cannot be opened or read or is longer.
+bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& bytes);
 // Writes a string as a whole file; raises EFCreateError when it cannot be created.
 void WriteFileBytes(const std::string& fileName, std::string_view bytes);
 bool FileExists(const std::string& fileName);

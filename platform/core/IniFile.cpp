@@ -1,7 +1,7 @@
 // TIniFile: values of an INI file read the way the system's profile functions read them.
 #include "platform/core/IniFile.h"
 
-#include <fstream>
+#include <algorithm>
 
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
@@ -16,28 +16,12 @@ std::string_view unquote(std::string_view value)
     return value;
 }
 
-bool readFile(const std::string& fileName, std::string& bytes)
-{
-    std::ifstream stream(NativePath(fileName), std::ios::binary);
-    if (!stream)
-        return false;
-    stream.seekg(0, std::ios::end);
-    const std::streamoff size = stream.tellg();
-    if (size < 0 || size > TIniFile::kMaxFileSize)
-        return false;
-    stream.seekg(0, std::ios::beg);
-    bytes.resize(static_cast<size_t>(size));
-    stream.read(bytes.data(), size);
-    bytes.resize(static_cast<size_t>(stream.gcount()));
-    return true;
-}
-
 } // namespace
 
 TIniFile::TIniFile(const std::string& fileName) : FFileName(fileName)
 {
     std::string bytes;
-    if (readFile(fileName, bytes))
+    if (ReadFileBytes(fileName, kMaxFileSize, bytes))
         parse(bytes);
 }
 
@@ -78,7 +62,9 @@ void TIniFile::parse(std::string_view text)
         if (!current || equals == std::string_view::npos)
             continue;
         std::string name = Trim(line.substr(0, equals));
-        if (findValue(current->Name, name))
+        // The first of equal names counts.
+        const auto same = [&name](const TValue& v) { return AnsiSameText(v.Name, name); };
+        if (std::any_of(current->Values.begin(), current->Values.end(), same))
             continue;
         current->Values.push_back(TValue{std::move(name), std::string(unquote(TrimView(line.substr(equals + 1))))});
     }

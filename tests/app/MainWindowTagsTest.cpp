@@ -67,6 +67,27 @@ struct TTagWindow {
         result->SetItemIndex(index);
         return result;
     }
+    // The text each command leaves in an emptied document.
+    std::string insertM(int tag, TMouseButton button = mbLeft, TShiftState shift = 0)
+    {
+        set("");
+        form.InsertaTagM(command(tag), button, shift);
+        return text();
+    }
+    std::string tagC(int tag)
+    {
+        set("");
+        form.InsertaTagC(command(tag));
+        return text();
+    }
+    std::string menuTag(TVSpeedBtnMenu& menu)
+    {
+        set("");
+        form.BtnMenuTag(&menu);
+        return text();
+    }
+    // A page opened from `dir`, so that the paths the commands insert are relative to that folder.
+    void openPageIn(const TempDir& dir) { form.AbreArchivo(dir.file("page.htm", ""), false, ekHTML); }
 };
 
 // Answers the next question dialog with `answer`, or cancels it when the answer is empty.
@@ -98,9 +119,7 @@ TEST(MainWindowTags, ButtonKeysReachTheCommandAndMenusUseNone)
     EXPECT_EQ(w.form.UltimoCierre, "</DIV>");
     EXPECT_EQ(w.form.DesdeRaton, 0);
 
-    w.set("", 0, 0);
-    w.form.InsertaTagM(w.command(14), mbLeft, ssCtrl);
-    EXPECT_EQ(w.text(), "<DIV>\r\r</DIV>");
+    EXPECT_EQ(w.insertM(14, mbLeft, ssCtrl), "<DIV>\r\r</DIV>");
     EXPECT_EQ(w.memo.GetSelStart(), 6);
 
     // Shift with a selection: the bare codes replace it.
@@ -149,25 +168,20 @@ TEST(MainWindowTags, ComputedRowsReadTheToolPages)
     v.FontColor = 0x0000FF;
     v.FontFace = "Arial";
     v.FontSizeIndex = 2;
-    const auto insert = [&](int tag, int right = 0) {
-        w.set("", 0, 0);
-        w.form.InsertaTagM(w.command(tag), right ? mbRight : mbLeft, 0);
-        return w.text();
-    };
-    EXPECT_EQ(insert(26), " BGCOLOR=\"#FF0080\"");
-    EXPECT_EQ(insert(27), "#FF0080");
-    EXPECT_EQ(insert(50), "<BASEFONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\">");
-    EXPECT_EQ(insert(51), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
-    EXPECT_EQ(insert(52), "<FONT FACE=\"Arial\"></FONT>");
-    EXPECT_EQ(insert(52, 1), " FACE=\"Arial\"");
-    EXPECT_EQ(insert(53, 1), " COLOR=\"#FF0000\"");
-    EXPECT_EQ(insert(37), "&nbsp;");
-    EXPECT_EQ(insert(13), "<BR>");
-    EXPECT_EQ(insert(999), "");
+    EXPECT_EQ(w.insertM(26), " BGCOLOR=\"#FF0080\"");
+    EXPECT_EQ(w.insertM(27), "#FF0080");
+    EXPECT_EQ(w.insertM(50), "<BASEFONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\">");
+    EXPECT_EQ(w.insertM(51), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
+    EXPECT_EQ(w.insertM(52), "<FONT FACE=\"Arial\"></FONT>");
+    EXPECT_EQ(w.insertM(52, mbRight), " FACE=\"Arial\"");
+    EXPECT_EQ(w.insertM(53, mbRight), " COLOR=\"#FF0000\"");
+    EXPECT_EQ(w.insertM(37), "&nbsp;");
+    EXPECT_EQ(w.insertM(13), "<BR>");
+    EXPECT_EQ(w.insertM(999), "");
 
     v.JavaParam.Text = "speed";
     v.JavaValue.Text = "3";
-    EXPECT_EQ(insert(111), "<PARAM NAME=\"speed\" VALUE=\"3\">");
+    EXPECT_EQ(w.insertM(111), "<PARAM NAME=\"speed\" VALUE=\"3\">");
     EXPECT_EQ(v.JavaParam.Items[0], "speed");
 
     v.Links.Text = " a.htm ";
@@ -181,14 +195,14 @@ TEST(MainWindowTags, ComputedRowsReadTheToolPages)
     EXPECT_EQ(v.TargetLink.Items[0], "_top");
     v.NameLinks.Text = "";
     v.TargetLink.Text = "";
-    EXPECT_EQ(insert(200), "<A HREF=\"a.htm\"></A>");
+    EXPECT_EQ(w.insertM(200), "<A HREF=\"a.htm\"></A>");
 
     v.ListValue = "1";
     v.ListValueOn = true;
     v.ListSelected = true;
-    EXPECT_EQ(insert(250), "<OPTION VALUE=\"1\" SELECTED>");
+    EXPECT_EQ(w.insertM(250), "<OPTION VALUE=\"1\" SELECTED>");
     v.ComboSelected = true;
-    EXPECT_EQ(insert(251), "<OPTION SELECTED>");
+    EXPECT_EQ(w.insertM(251), "<OPTION SELECTED>");
 
     // The style commands need a chosen style.
     v.StyleText = "P.nota\r{\rcolor : red;\r}\r";
@@ -196,17 +210,17 @@ TEST(MainWindowTags, ComputedRowsReadTheToolPages)
     w.form.InsertaTag(w.command(232));
     EXPECT_EQ(w.text(), "");
     v.StyleEntry = "P.nota";
-    EXPECT_EQ(insert(232), "<P CLASS=\"nota\"></P>");
-    EXPECT_EQ(insert(232, 1), " CLASS=\"nota\"");
+    EXPECT_EQ(w.insertM(232), "<P CLASS=\"nota\"></P>");
+    EXPECT_EQ(w.insertM(232, mbRight), " CLASS=\"nota\"");
     v.StyleEntry = "nota";
-    EXPECT_EQ(insert(232), " CLASS=\"nota\"");
+    EXPECT_EQ(w.insertM(232), " CLASS=\"nota\"");
     v.StyleEntry = "P.nota";
-    EXPECT_EQ(insert(231).rfind(" STYLE=\"", 0), 0u);
-    EXPECT_NE(insert(230).find("color : red;"), std::string::npos);
+    EXPECT_EQ(w.insertM(231).rfind(" STYLE=\"", 0), 0u);
+    EXPECT_NE(w.insertM(230).find("color : red;"), std::string::npos);
     v.StyleLibraryPath = "/web/estilos.css";
     v.StyleLibraryName = "estilos";
     w.form.Config().InsertDirs = 1;
-    EXPECT_EQ(insert(233), "<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"estilos.css\" TITLE=\"estilos\">");
+    EXPECT_EQ(w.insertM(233), "<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"estilos.css\" TITLE=\"estilos\">");
 }
 
 TEST(MainWindowTags, DropDownChoices)
@@ -238,19 +252,13 @@ TEST(MainWindowTags, DropDownChoices)
     EXPECT_EQ(heading->Items().Count(), 6);
 
     auto tags = w.button("sbTags", 10);
-    w.set("", 0, 0);
-    w.form.BtnMenuTag(tags.get());
-    EXPECT_EQ(w.text(), "<STRONG></STRONG>");
+    EXPECT_EQ(w.menuTag(*tags), "<STRONG></STRONG>");
     auto doc = w.button("sbDocType", 2);
-    w.set("", 0, 0);
-    w.form.BtnMenuTag(doc.get());
-    EXPECT_EQ(w.text(), "-//W3C//DTD HTML 4.0//EN");
+    EXPECT_EQ(w.menuTag(*doc), "-//W3C//DTD HTML 4.0//EN");
     auto sound = w.button("sbSound", 1);
     w.form.ToolPageValues().BGSound.Text = "a.wav";
     w.form.ToolPageValues().Loop = "2";
-    w.set("", 0, 0);
-    w.form.BtnMenuTag(sound.get());
-    EXPECT_EQ(w.text(), "<BGSOUND SRC=\"a.wav\" LOOP=\"2\">");
+    EXPECT_EQ(w.menuTag(*sound), "<BGSOUND SRC=\"a.wav\" LOOP=\"2\">");
     EXPECT_EQ(w.form.ToolPageValues().BGSound.Items[0], "a.wav");
 
     w.set("", 0, 0);
@@ -264,21 +272,15 @@ TEST(MainWindowTags, ColourButtonConvertsAndRefusesBadAnswers)
     TTagWindow w(4);
     w.form.ToolPageValues().Color = 0x00FF00;
     auto color = w.button("sbColor", 2);
-    w.set("", 0, 0);
-    w.form.BtnMenuTag(color.get());
-    EXPECT_EQ(w.text(), " BORDERCOLOR=\"#00FF00\"");
+    EXPECT_EQ(w.menuTag(*color), " BORDERCOLOR=\"#00FF00\"");
 
     color->SetItemIndex(7);
-    w.set("", 0, 0);
     answerQuestion("255, 0,128");
-    w.form.BtnMenuTag(color.get());
-    EXPECT_EQ(w.text(), "FF0080");
+    EXPECT_EQ(w.menuTag(*color), "FF0080");
 
     color->SetItemIndex(8);
-    w.set("", 0, 0);
     answerQuestion("FF,00,80");
-    w.form.BtnMenuTag(color.get());
-    EXPECT_EQ(w.text(), "255,0,128");
+    EXPECT_EQ(w.menuTag(*color), "255,0,128");
 
     std::vector<std::string> messages;
     const TMessageBoxHook saved = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
@@ -303,14 +305,11 @@ TEST(MainWindowTags, ColourButtonConvertsAndRefusesBadAnswers)
 TEST(MainWindowTags, ListsTablesAndRepeatedLines)
 {
     TTagWindow w(3);
-    auto list = w.command(10);
     w.set("one\rtwo\rthree", 0, 13);
-    w.form.InsertaTagC(list);
+    w.form.InsertaTagC(w.command(10));
     EXPECT_EQ(w.text(), "<ul>\r <li>one\r <li>two\r <li>three\r</ul>");
     // Without a selection the codes go in as a tag.
-    w.set("", 0, 0);
-    w.form.InsertaTagC(list);
-    EXPECT_EQ(w.text(), "<ul></ul>");
+    EXPECT_EQ(w.tagC(10), "<ul></ul>");
     w.form.ToolPageValues().OLKind = 3;
     w.form.ToolPageValues().OLStartOn = true;
     w.form.ToolPageValues().OLStart = "4";
@@ -379,8 +378,7 @@ TEST(MainWindowTags, CodeForAFileByItsExtension)
     TTagWindow w(4);
     TempDir dir("tagfiles");
     std::filesystem::create_directories(dir.path / "img");
-    const std::string page = dir.file("page.htm", "");
-    w.form.AbreArchivo(page, false, ekHTML);
+    w.openPageIn(dir);
     w.form.Config().InsertDirs = 2;
     const std::string gif = std::string("GIF89a") + std::string("\x28\x00\x14\x00\x00\x00\x00", 7) +
                             std::string("\x2C\x00\x00\x00\x00\x28\x00\x14\x00\x00", 10);
@@ -417,8 +415,7 @@ TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
 {
     TTagWindow w(4);
     TempDir dir("tagpick");
-    const std::string page = dir.file("page.htm", "");
-    w.form.AbreArchivo(page, false, ekHTML);
+    w.openPageIn(dir);
     w.form.Config().InsertDirs = 2;
     std::vector<std::string> filters;
     std::string chosen = (dir.path / "img" / "fondo.gif").string();
@@ -430,23 +427,15 @@ TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
         request.Files = {chosen};
         return true;
     });
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(4));
-    EXPECT_EQ(w.text(), " BACKGROUND=\"img/fondo.gif\"");
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(1));
-    EXPECT_EQ(w.text(), " HREF=\"img/fondo.gif\"");
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(2));
-    EXPECT_EQ(w.text(), " SRC=\"img/fondo.gif\"");
+    EXPECT_EQ(w.tagC(4), " BACKGROUND=\"img/fondo.gif\"");
+    EXPECT_EQ(w.tagC(1), " HREF=\"img/fondo.gif\"");
+    EXPECT_EQ(w.tagC(2), " SRC=\"img/fondo.gif\"");
     ASSERT_EQ(filters.size(), 3u);
     EXPECT_EQ(filters[0].rfind("Im\xE1genes|*.gif;*.jpg;*.bmp;*.png|", 0), 0u);
     EXPECT_EQ(filters[1], "Todos|*.*");
     // A cancelled dialog inserts nothing.
     chosen.clear();
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(3));
-    EXPECT_EQ(w.text(), "");
+    EXPECT_EQ(w.tagC(3), "");
     SetFileDialogHook(saved);
 
     // The date in the configured form, never split over lines.
@@ -454,18 +443,13 @@ TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
     const std::string shortDate = ToWin1252(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
     const std::string longDate = ToWin1252(locale.toString(QDate::currentDate(), QLocale::LongFormat));
     w.form.Config().DateFormat = 3;
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(20));
-    EXPECT_EQ(w.text(), shortDate);
+    EXPECT_EQ(w.tagC(20), shortDate);
     w.form.Config().DateFormat = 1;
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(20));
-    EXPECT_EQ(w.text(), longDate);
+    EXPECT_EQ(w.tagC(20), longDate);
     w.form.Config().DateFormat = 2;
-    w.set("", 0, 0);
-    w.form.InsertaTagC(w.command(20));
-    EXPECT_EQ(w.text().rfind(shortDate + ", ", 0), 0u);
-    EXPECT_EQ(w.text().size(), shortDate.size() + 7);
+    const std::string dated = w.tagC(20);
+    EXPECT_EQ(dated.rfind(shortDate + ", ", 0), 0u);
+    EXPECT_EQ(dated.size(), shortDate.size() + 7);
 
     // A URL scheme goes to whichever control has the focus.
     w.form.show();

@@ -174,24 +174,24 @@ TEST(TagCodes, ColourConversionsTakeOnlyThreeComponents)
 
 TEST(TagCodes, MenuItemsSplitIntoCodes)
 {
+    struct TCase {
+        const char *item, *open, *close;
+    };
+    const TCase cases[] = {
+        {"<TABLE>...</TABLE>", "<TABLE>", "</TABLE>"},
+        {"BORDER", " BORDER", ""},
+        {"  COLS=\"...\"", " COLS=\"", "\""},
+        {"onmouseover=\"self.status='...';return true\"", " onmouseover=\"self.status='", "';return true\""},
+        {"<BODY...>", "<BODY", ">"},
+        {"-", "", ""},
+    };
+    // The codes are kept between cases so that each case shows it sets both.
     std::string open, close;
-    SplitMenuItemCodes("<TABLE>...</TABLE>", open, close);
-    EXPECT_EQ(open, "<TABLE>");
-    EXPECT_EQ(close, "</TABLE>");
-    SplitMenuItemCodes("BORDER", open, close);
-    EXPECT_EQ(open, " BORDER");
-    EXPECT_EQ(close, "");
-    SplitMenuItemCodes("  COLS=\"...\"", open, close);
-    EXPECT_EQ(open, " COLS=\"");
-    EXPECT_EQ(close, "\"");
-    SplitMenuItemCodes("onmouseover=\"self.status='...';return true\"", open, close);
-    EXPECT_EQ(open, " onmouseover=\"self.status='");
-    EXPECT_EQ(close, "';return true\"");
-    SplitMenuItemCodes("<BODY...>", open, close);
-    EXPECT_EQ(open, "<BODY");
-    EXPECT_EQ(close, ">");
-    SplitMenuItemCodes("-", open, close);
-    EXPECT_EQ(open + close, "");
+    for (const TCase& c : cases) {
+        SplitMenuItemCodes(c.item, open, close);
+        EXPECT_EQ(open, c.open) << c.item;
+        EXPECT_EQ(close, c.close) << c.item;
+    }
 
     EXPECT_EQ(SpecialCharacterCode("&&"), "&amp;");
     EXPECT_EQ(SpecialCharacterCode("<"), "&lt;");
