@@ -35,8 +35,8 @@
 #include "editor/Painter.h"
 #include "editor/model/Undo.h"
 #include "editor/CodeMemoTestSupport.h"
-#include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
+#include "support/BoxAnswers.h"
 #include "support/MouseEvents.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -86,21 +86,6 @@ std::vector<std::string> openedRedo(TformPrincipal& form)
     form.RedoPopupPopup();
     return captions(form.RedoPopup());
 }
-
-// Answers every message box with `answer` and keeps what they said.
-struct TBoxAnswers {
-    explicit TBoxAnswers(int answer)
-    {
-        SetMessageBoxHook([this, answer](const std::string& text, const std::string&, unsigned flags) {
-            Texts.push_back(text);
-            Flags.push_back(flags);
-            return answer;
-        });
-    }
-    ~TBoxAnswers() { SetMessageBoxHook({}); }
-    std::vector<std::string> Texts;
-    std::vector<unsigned> Flags;
-};
 
 // A window with a new document open, in a registry of its own.
 struct TDocumentWindow {
@@ -230,9 +215,9 @@ TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
     SetText(w.memo, "uno dos uno dos");
     Select(w.memo, 2, 2);
     {
-        TBoxAnswers boxes(IDNO);
+        TBoxAnswers boxes({}, IDNO);
         w.form.mBuscaOtroClick();
-        EXPECT_TRUE(boxes.Texts.empty());
+        EXPECT_TRUE(boxes.texts.empty());
         EXPECT_EQ(OrderedSelection(w.memo).Start, 2);
         EXPECT_EQ(OrderedSelection(w.memo).End, 2);
         EXPECT_EQ(w.form.TextoBuscado, "");
@@ -248,20 +233,20 @@ TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
     EXPECT_EQ(OrderedSelection(w.memo).Start, 12);
     EXPECT_EQ(OrderedSelection(w.memo).End, 15);
 
-    TBoxAnswers boxes(IDYES);
+    TBoxAnswers boxes({}, IDYES);
     w.form.mBuscaOtroClick();
-    ASSERT_EQ(boxes.Texts.size(), 1u);
-    EXPECT_EQ(boxes.Texts[0],
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0],
               "No se puede encontrar \"dos\".\r\xBF"
               "Desea buscar de nuevo desde el principio del documento?");
-    EXPECT_EQ(boxes.Flags[0], 0x24u);
+    EXPECT_EQ(boxes.flags[0], 0x24u);
     // Yes only puts the caret at the start: the search is not repeated by itself.
     EXPECT_EQ(OrderedSelection(w.memo).Start, 0);
     EXPECT_EQ(OrderedSelection(w.memo).End, 0);
     w.form.mBuscaOtroClick();
     EXPECT_EQ(OrderedSelection(w.memo).Start, 4);
     EXPECT_EQ(OrderedSelection(w.memo).End, 7);
-    EXPECT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
 TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)

@@ -47,6 +47,32 @@ std::string modifiedPanel(TformPrincipal& form)
     return ToWin1252(form.Panel(2)->text());
 }
 
+// While it lives, writes into `folder` fail: the folder is read-only, and since the superuser writes
+// into read-only folders anyway, a file-size limit (its signal ignored) makes the write fail for anyone.
+struct TFailingWrites {
+    const std::string folder;
+    const bool superuser = geteuid() == 0;
+    rlimit saved{};
+    void (*oldHandler)(int) = nullptr;
+    explicit TFailingWrites(const std::string& where) : folder(where)
+    {
+        chmod(folder.c_str(), 0555);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 1024;
+        if (superuser)
+            setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~TFailingWrites()
+    {
+        if (superuser)
+            setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        chmod(folder.c_str(), 0755);
+    }
+};
+
 } // namespace
 
 TEST(MainWindowFiles, NewDocumentsTakeTheFirstFreeNumberAndTheStripShowsOnlyWithDocuments)
@@ -407,23 +433,11 @@ TEST(MainWindowFiles, AFailedWriteKeepsTheDocumentChangedAndTheOldFile)
     w.form.AbreArchivo(page, false, ekHTML);
     type(w.memo, std::string(4096, 'n'));
 
-    chmod(folder.c_str(), 0555);
-    // The superuser writes into read-only folders: a file-size limit makes the write fail for anyone.
-    const bool superuser = geteuid() == 0;
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    if (superuser) {
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
     TBoxAnswers boxes;
-    w.form.mGuardarClick();
-    if (superuser)
-        setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    chmod(folder.c_str(), 0755);
+    {
+        TFailingWrites failing(folder);
+        w.form.mGuardarClick();
+    }
 
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("No es posible guardar el archivo '" + page + "'", 0), 0u) << boxes.texts[0];
@@ -434,19 +448,11 @@ TEST(MainWindowFiles, AFailedWriteKeepsTheDocumentChangedAndTheOldFile)
     EXPECT_EQ(ReadFolder(folder).size(), 2u);
 
     // Closing asks again, and a failed save keeps the document open.
-    chmod(folder.c_str(), 0555);
-    if (superuser) {
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
     boxes.answers = {IDYES};
-    w.form.mCerrarClick();
-    if (superuser)
-        setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    chmod(folder.c_str(), 0755);
+    {
+        TFailingWrites failing(folder);
+        w.form.mCerrarClick();
+    }
     EXPECT_EQ(w.form.DocumentCount(), 1);
 }
 

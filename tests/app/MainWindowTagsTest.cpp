@@ -22,9 +22,9 @@
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "editor/CodeMemo.h"
+#include "support/BoxAnswers.h"
 #include "support/EditorText.h"
 #include "platform/FileDialogs.h"
-#include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Messages.h"
 #include "support/TempDir.h"
@@ -282,24 +282,19 @@ TEST(MainWindowTags, ColourButtonConvertsAndRefusesBadAnswers)
     answerQuestion("FF,00,80");
     EXPECT_EQ(w.menuTag(*color), "255,0,128");
 
-    std::vector<std::string> messages;
-    const TMessageBoxHook saved = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
-        messages.push_back(text);
-        return IDOK;
-    });
+    TBoxAnswers boxes;
     color->SetItemIndex(7);
     w.set("", 0, 0);
     answerQuestion("300,0,0");
     w.form.BtnMenuTag(color.get());
     EXPECT_EQ(w.text(), "");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("300,0,0"), std::string::npos);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find("300,0,0"), std::string::npos);
     // A cancelled question inserts nothing and says nothing.
     answerQuestion("");
     w.form.BtnMenuTag(color.get());
     EXPECT_EQ(w.text(), "");
-    EXPECT_EQ(messages.size(), 1u);
-    SetMessageBoxHook(saved);
+    EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
 TEST(MainWindowTags, ListsTablesAndRepeatedLines)

@@ -29,6 +29,7 @@
 #include "platform/Win1252Qt.h"
 #include "editor/model/Templates.h"
 #include "platform/core/SysUtils.h"
+#include "support/EditorText.h"
 #include "support/MessageCatcher.h"
 #include "support/TempRegistry.h"
 #include "support/TempDir.h"
@@ -65,9 +66,7 @@ THighlighted highlighted(TCodeMemo& memo)
 {
     memo.Change();
     THighlighted h;
-    for (const char c : memo.GetTextStr())
-        if (c != '\n')
-            h.text += c;
+    h.text = EditorText(memo);
     h.styles.assign(h.text.size(), '\xFF');
     memo.Perform(SMM_GETSTYLES, 0, reinterpret_cast<LPARAM>(h.styles.data()));
     return h;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "components/KrHook.h"
-#include "platform/MessageBox.h"
+#include "support/BoxAnswers.h"
 #include "support/MouseEvents.h"
 
 namespace {
@@ -223,18 +223,17 @@ TEST(KrHook, ReCreatedWindowIsHookedAgainAndHandlerErrorsAreReported)
 
     // A throwing handler is reported; the rest of its phase is skipped, the widget still has its turn.
     std::vector<std::string> shown;
-    TMessageBoxHook previous = SetMessageBoxHook([&shown](const std::string& text, const std::string&, unsigned) {
-        shown.push_back(text);
-        return IDOK;
-    });
-    newer->BeforeMessage = [](TKrWindowHook*, TMessage& msg, bool&) {
-        if (msg.Msg == WM_SIZE)
-            throw std::runtime_error("Fallo del gancho");
-    };
-    form->Seen.clear();
-    log.Take();
-    sendResize(*form, {150, 90});
-    SetMessageBoxHook(previous);
+    {
+        TBoxAnswers boxes;
+        newer->BeforeMessage = [](TKrWindowHook*, TMessage& msg, bool&) {
+            if (msg.Msg == WM_SIZE)
+                throw std::runtime_error("Fallo del gancho");
+        };
+        form->Seen.clear();
+        log.Take();
+        sendResize(*form, {150, 90});
+        shown = boxes.texts;
+    }
     EXPECT_EQ(shown, std::vector<std::string>{"Fallo del gancho"});
     EXPECT_EQ(log.Take(), (std::vector<std::string>{"2 A " + kSize + "=1", "1 A " + kSize + "=1"}));
     EXPECT_EQ(countOf(form->Seen, QEvent::Resize), 1);

@@ -11,31 +11,10 @@
 
 #include "CodeMemoTestSupport.h"
 #include "platform/MessageBox.h"
+#include "support/BoxAnswers.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
-
-// Answers the message boxes in turn (OK when no answer is left) and keeps what they said.
-struct Boxes {
-    std::vector<std::string> Texts;
-    std::vector<unsigned> Flags;
-    std::deque<int> Answers;
-    TMessageBoxHook Old;
-
-    explicit Boxes(std::deque<int> answers = {}) : Answers(std::move(answers))
-    {
-        Old = SetMessageBoxHook([this](const std::string& text, const std::string&, unsigned flags) {
-            Texts.push_back(text);
-            Flags.push_back(flags);
-            if (Answers.empty())
-                return IDOK;
-            const int answer = Answers.front();
-            Answers.pop_front();
-            return answer;
-        });
-    }
-    ~Boxes() { SetMessageBoxHook(std::move(Old)); }
-};
 
 std::string textOf(TCustomCodeMemo& memo)
 {
@@ -78,7 +57,7 @@ std::string replaceEvery(std::string text, const std::string& pattern, const std
 TEST(FindReplace, EmptyTextsAndLongSearchTexts)
 {
     TCodeMemo memo;
-    Boxes boxes;
+    TBoxAnswers boxes;
     int pos = -5;
     // Nothing to search in: no result and no dialog.
     EXPECT_EQ(memo.Perform(SMM_FIND, smsDirect, reinterpret_cast<LPARAM>("abc")), -1);
@@ -102,7 +81,7 @@ TEST(FindReplace, EmptyTextsAndLongSearchTexts)
     // An empty search text finds nothing, and FindNext has nothing to repeat.
     EXPECT_FALSE(memo.FindText("", pos, smsDirect));
     EXPECT_FALSE(memo.FindNext(pos));
-    EXPECT_TRUE(boxes.Texts.empty());
+    EXPECT_TRUE(boxes.texts.empty());
 }
 
 TEST(FindReplace, FindNextGoesOnPastTheLastMatch)
@@ -186,7 +165,7 @@ TEST(FindReplace, RepeatedSearchesMeetEveryOccurrenceOnceInEitherDirection)
 TEST(FindReplace, ReplaceAllOfAnExpressionExpandsItsElementsAsOneUndoStep)
 {
     TCodeMemo memo;
-    Boxes boxes;
+    TBoxAnswers boxes;
     struct Case {
         const char* Replacement;
         const char* Result;
@@ -210,15 +189,15 @@ TEST(FindReplace, ReplaceAllOfAnExpressionExpandsItsElementsAsOneUndoStep)
     EXPECT_EQ(Selection(memo).End, 32);
     memo.Undo();
     EXPECT_EQ(textOf(memo), "<b>uno</b> <b>dos</b>\r<b>tres</b>");
-    EXPECT_TRUE(boxes.Texts.empty());
+    EXPECT_TRUE(boxes.texts.empty());
 
     // An expression that matches the empty string replaces nothing and reports a failed search.
     SetText(memo, "xabcx");
     Select(memo, 0, 0);
     replaceDialog(memo, smsRegExpr, "q*", "Z").ClickReplaceAll();
     EXPECT_EQ(textOf(memo), "xabcx");
-    ASSERT_EQ(boxes.Texts.size(), 1u);
-    EXPECT_EQ(boxes.Texts[0], "Cadena buscada \"q*\" no encontrado.");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Cadena buscada \"q*\" no encontrado.");
 }
 
 TEST(FindReplace, BackwardReplaceAllGivesTheForwardResult)
@@ -267,47 +246,47 @@ TEST(FindReplace, ConfirmedReplacementFollowsTheAnswers)
     TCodeMemo memo;
     memo.resize(300, 200);
     {
-        Boxes boxes({IDYES, IDNO, IDALL});
+        TBoxAnswers boxes({IDYES, IDNO, IDALL});
         SetText(memo, "a1 a2 a3 a4 a5");
         Select(memo, 0, 0);
         replaceDialog(memo, 0, "a", "b").ClickReplace();
         EXPECT_EQ(textOf(memo), "b1 a2 b3 b4 b5");
         // All asks no more; the match it answered is a step of its own, the rest goes in one.
-        ASSERT_EQ(boxes.Texts.size(), 3u);
-        EXPECT_EQ(boxes.Texts[0], "\xBFReemplazar 'a' con 'b'?");
-        EXPECT_EQ(boxes.Flags[0] & 0x0F, MB_YESNOCANCELALL);
+        ASSERT_EQ(boxes.texts.size(), 3u);
+        EXPECT_EQ(boxes.texts[0], "\xBFReemplazar 'a' con 'b'?");
+        EXPECT_EQ(boxes.flags[0] & 0x0F, MB_YESNOCANCELALL);
         memo.Undo();
         EXPECT_EQ(textOf(memo), "b1 a2 b3 a4 a5");
         memo.Undo();
         EXPECT_EQ(textOf(memo), "b1 a2 a3 a4 a5");
     }
     {
-        Boxes boxes({IDYES, IDCANCEL});
+        TBoxAnswers boxes({IDYES, IDCANCEL});
         SetText(memo, "a1 a2 a3 a4 a5");
         Select(memo, 0, 0);
         replaceDialog(memo, 0, "a", "b").ClickReplace();
         EXPECT_EQ(textOf(memo), "b1 a2 a3 a4 a5");
-        EXPECT_EQ(boxes.Texts.size(), 2u);
+        EXPECT_EQ(boxes.texts.size(), 2u);
     }
     {
         // An expression: the question shows the expanded replacement.
-        Boxes boxes({IDYES, IDNO, IDALL});
+        TBoxAnswers boxes({IDYES, IDNO, IDALL});
         SetText(memo, "a1 a2 a3 a4");
         Select(memo, 0, 0);
         replaceDialog(memo, smsRegExpr, "a.", "%2%1").ClickReplace();
         EXPECT_EQ(textOf(memo), "1a a2 3a 4a");
-        ASSERT_EQ(boxes.Texts.size(), 3u);
-        EXPECT_EQ(boxes.Texts[1], "\xBFReemplazar 'a.' con '2a'?");
+        ASSERT_EQ(boxes.texts.size(), 3u);
+        EXPECT_EQ(boxes.texts[1], "\xBFReemplazar 'a.' con '2a'?");
     }
     for (int flags : {0, int(smsRegExpr)}) {
         // Backward, with replacements that hold the searched text: every match once, then the end.
-        Boxes boxes({IDYES, IDYES, IDNO, IDYES, IDYES});
+        TBoxAnswers boxes({IDYES, IDYES, IDNO, IDYES, IDYES});
         SetText(memo, "aa aa");
         Select(memo, 5, 5);
         replaceDialog(memo, flags, "a", "aa", false).ClickReplace();
         EXPECT_EQ(textOf(memo), "aaa aaaa") << flags;
-        ASSERT_EQ(boxes.Texts.size(), 5u) << flags;
-        EXPECT_EQ(boxes.Texts.back(), "Cadena buscada \"a\" no encontrado.");
+        ASSERT_EQ(boxes.texts.size(), 5u) << flags;
+        EXPECT_EQ(boxes.texts.back(), "Cadena buscada \"a\" no encontrado.");
     }
 }
 
@@ -317,30 +296,30 @@ TEST(FindReplace, ErrorsAndFailedSearchesAreReported)
     SetText(memo, "a**b");
     int pos = -1;
     {
-        Boxes boxes;
+        TBoxAnswers boxes;
         EXPECT_FALSE(memo.FindText("a**", pos, smsDirect | smsRegExpr));
-        ASSERT_EQ(boxes.Texts.size(), 1u);
-        EXPECT_EQ(boxes.Texts[0], "Nested repeat\r\na**\r\n ^");
-        EXPECT_EQ(boxes.Flags[0] & 0xF0, MB_ICONERROR);
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(boxes.texts[0], "Nested repeat\r\na**\r\n ^");
+        EXPECT_EQ(boxes.flags[0] & 0xF0, MB_ICONERROR);
         // FindNext shows the error once and reports nothing more.
         EXPECT_FALSE(memo.FindNext(pos));
-        EXPECT_EQ(boxes.Texts.size(), 2u);
+        EXPECT_EQ(boxes.texts.size(), 2u);
         // An error at the first character has no blanks before its mark.
         EXPECT_FALSE(memo.FindText("*a", pos, smsDirect | smsRegExpr));
-        EXPECT_EQ(boxes.Texts.back(), "Invalid repeat\r\n*a\r\n^");
+        EXPECT_EQ(boxes.texts.back(), "Invalid repeat\r\n*a\r\n^");
         // Replace all with a bad expression changes nothing.
         Select(memo, 0, 0);
         replaceDialog(memo, smsRegExpr, "a**", "x").ClickReplaceAll();
         EXPECT_EQ(textOf(memo), "a**b");
-        EXPECT_EQ(boxes.Texts.back(), "Nested repeat\r\na**\r\n ^");
+        EXPECT_EQ(boxes.texts.back(), "Nested repeat\r\na**\r\n ^");
     }
     {
-        Boxes boxes;
+        TBoxAnswers boxes;
         EXPECT_FALSE(memo.FindText("xyz", pos, smsDirect));
-        EXPECT_TRUE(boxes.Texts.empty()); // a direct search only answers
+        EXPECT_TRUE(boxes.texts.empty()); // a direct search only answers
         EXPECT_FALSE(memo.FindNext(pos));
-        ASSERT_EQ(boxes.Texts.size(), 1u);
-        EXPECT_EQ(boxes.Texts[0], "Cadena buscada \"xyz\" no encontrado.");
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(boxes.texts[0], "Cadena buscada \"xyz\" no encontrado.");
         std::string failed;
         memo.OnSearchFail = [&](TCustomCodeMemo* sender, const std::string& text) {
             EXPECT_EQ(sender, &memo);
@@ -348,14 +327,14 @@ TEST(FindReplace, ErrorsAndFailedSearchesAreReported)
         };
         EXPECT_FALSE(memo.FindNext(pos));
         EXPECT_EQ(failed, "xyz");
-        EXPECT_EQ(boxes.Texts.size(), 1u);
+        EXPECT_EQ(boxes.texts.size(), 1u);
     }
 }
 
 TEST(FindReplace, DialogsSearchFromTheSelection)
 {
     TCodeMemo memo;
-    Boxes boxes;
+    TBoxAnswers boxes;
     SetText(memo, "uno dos\r\nuno dos uno");
     Select(memo, 0, 3);
     EXPECT_EQ(memo.Perform(SMM_FIND, 0, 0), -1);
@@ -374,7 +353,7 @@ TEST(FindReplace, DialogsSearchFromTheSelection)
     find->ClickFindNext();
     EXPECT_EQ(Selection(memo).Start, 16);
     find->ClickFindNext();
-    EXPECT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.texts.size(), 1u);
     // Upwards, then the start.
     find->SetOptions(0);
     find->ClickFindNext();
@@ -382,7 +361,7 @@ TEST(FindReplace, DialogsSearchFromTheSelection)
     find->ClickFindNext();
     EXPECT_EQ(Selection(memo).Start, 0);
     find->ClickFindNext();
-    EXPECT_EQ(boxes.Texts.size(), 2u);
+    EXPECT_EQ(boxes.texts.size(), 2u);
 
     // Opening the replace dialog closes the find dialog; a selection spanning lines is offered with
     // CR LF line ends.
@@ -445,7 +424,7 @@ TEST(FindReplace, GetTokenAtWalksTheRunOfItsStyle)
 TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
 {
     TCodeMemo memo;
-    Boxes boxes;
+    TBoxAnswers boxes;
     SetText(memo, "<b>uno</b> <b>dos</b>");
     Select(memo, 0, 0);
     memo.Perform(SMM_REPLACE, 0, 0);
@@ -462,5 +441,5 @@ TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
     EXPECT_EQ(Selection(memo).End, 3);
     dialog->findChild<QPushButton*>("bReemplazarTodo")->click();
     EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>");
-    EXPECT_TRUE(boxes.Texts.empty());
+    EXPECT_TRUE(boxes.texts.empty());
 }

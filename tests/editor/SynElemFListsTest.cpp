@@ -22,11 +22,11 @@
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Templates.h"
 #include "platform/ClipboardFormats.h"
-#include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/KeyNames.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
+#include "support/BoxAnswers.h"
 #include "support/WordParser.h"
 
 namespace {
@@ -69,23 +69,6 @@ std::vector<std::string> pairsOf(TKeyboardActionContoller& controller, int32_t a
         pairs.push_back(Format("%X/%X", key1, key2));
     return pairs;
 }
-
-// Answers every message box, keeping its text, while it lives.
-class TBoxAnswers {
-public:
-    TBoxAnswers()
-    {
-        FOld = SetMessageBoxHook([this](const std::string& text, const std::string&, unsigned) {
-            Texts.push_back(text);
-            return IDOK;
-        });
-    }
-    ~TBoxAnswers() { SetMessageBoxHook(FOld); }
-    std::vector<std::string> Texts;
-
-private:
-    TMessageBoxHook FOld;
-};
 
 class OptionsListsTest : public ::testing::Test {
 protected:
@@ -243,8 +226,8 @@ TEST_F(OptionsListsTest, ConflictingPairKeepsTheDialogOpenUntilResolved)
         addPair(d, 'Z', ssCtrl);
         EXPECT_EQ(linesOf(d.KeysBox), (std::vector<std::string>{"[Ctrl+End]  [<none>]", "[Ctrl+Z]  [<none>]"}));
         d.OKButton->click();
-        ASSERT_EQ(boxes.Texts.size(), 1u);
-        EXPECT_EQ(boxes.Texts[0], FmtLoadStr(65480, DefaultKeyController().GetActionName(ecDocumentEnd).c_str(),
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(boxes.texts[0], FmtLoadStr(65480, DefaultKeyController().GetActionName(ecDocumentEnd).c_str(),
                                              DefaultKeyController().GetActionName(ecUndo).c_str()));
         EXPECT_TRUE(d.isVisible());
         EXPECT_TRUE(d.KeyError());
@@ -257,7 +240,7 @@ TEST_F(OptionsListsTest, ConflictingPairKeepsTheDialogOpenUntilResolved)
         EXPECT_FALSE(d.isVisible());
     });
     EXPECT_TRUE(ok);
-    EXPECT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.texts.size(), 1u);
     EXPECT_NE(streamOf(parser.Settings()), before);
 
     TCodeMemo memo;

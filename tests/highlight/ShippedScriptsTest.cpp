@@ -15,6 +15,7 @@
 #include "highlight/CodeMemoParser.h"
 #include "highlight/SYM_COMP.h"
 #include "platform/core/SysUtils.h"
+#include "support/EditorText.h"
 #include "support/TokenDump.h"
 
 namespace {
@@ -329,10 +330,7 @@ protected:
 
     std::string dumpAll()
     {
-        std::string text; // line breaks as one CR, as the offsets count them
-        for (char c : memo.GetTextStr())
-            if (c != '\n')
-                text += c;
+        const std::string text = EditorText(memo);
         std::string dump;
         std::string styles;
         int end = 0;

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/FindDialog.h"
-#include "platform/MessageBox.h"
 #include "platform/core/Exception.h"
+#include "support/BoxAnswers.h"
 
 namespace {
 
@@ -119,13 +119,12 @@ TEST(FindDialog, ReplaceDialogFiresItsRequestsAndIsPictured)
 
     // An exception from a handler is shown, never passed into Qt.
     std::vector<std::string> shown;
-    TMessageBoxHook old = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
-        shown.push_back(text);
-        return IDOK;
-    });
-    dialog.OnReplace = [](TReplaceDialog*) { throw EFOpenError("Sin archivo"); };
-    child<QPushButton>(dialog, "bReemplazarTodo").click();
-    SetMessageBoxHook(std::move(old));
+    {
+        TBoxAnswers boxes;
+        dialog.OnReplace = [](TReplaceDialog*) { throw EFOpenError("Sin archivo"); };
+        child<QPushButton>(dialog, "bReemplazarTodo").click();
+        shown = boxes.texts;
+    }
     EXPECT_EQ(shown, std::vector<std::string>{"Sin archivo"});
 
     QApplication::processEvents();

@@ -10,32 +10,12 @@
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/FileDialogs.h"
-#include "platform/MessageBox.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Registry.h"
+#include "support/BoxAnswers.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
-
-// Answers the message boxes from a list (OK when it runs out) and keeps their texts and flags.
-struct TBoxAnswers {
-    std::deque<int> answers;
-    std::vector<std::string> texts;
-    std::vector<unsigned> flags;
-    TBoxAnswers()
-    {
-        SetMessageBoxHook([this](const std::string& text, const std::string&, unsigned f) {
-            texts.push_back(text);
-            flags.push_back(f);
-            if (answers.empty())
-                return IDOK;
-            const int answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-    }
-    ~TBoxAnswers() { SetMessageBoxHook({}); }
-};
 
 // Answers the file dialogs with names from a list (cancelled when it runs out) and keeps the requests.
 struct TDialogAnswers {
