@@ -187,6 +187,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
+    FNamedItems.clear();
     FCodeMemo->setFocus();
 }
 

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -343,6 +345,15 @@ private:
     // Switches on the editor's handling of files dropped on it.
     void acceptDroppedFiles();
     void setItemEnabled(const char* name, bool enabled);
+    // The window's object named `name`, or nil. The answers are kept (a search of the whole window
+    // on every change of the editor costs too much), and forgotten once the window is built; an
+    // object named later must forget them again.
+    QObject* namedItem(const char* name);
+    struct TNamedItem {
+        QPointer<QObject> Item;
+        bool Found = false;
+    };
+    std::map<std::string, TNamedItem, std::less<>> FNamedItems;
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.

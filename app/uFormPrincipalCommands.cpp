@@ -209,18 +209,14 @@ void TformPrincipal::mEdicionClick()
     const bool readOnly = FCodeMemo->ReadOnly();
     // The speed bar's rules: cutting and deleting need a selection and a writable text.
     const bool canCut = selected && !readOnly;
-    auto enable = [this](const char* name, bool on) {
-        if (auto* action = findChild<QAction*>(name))
-            action->setEnabled(on);
-    };
-    enable("mCortar", canCut);
-    enable("mCopiar", selected);
-    enable("mPegar", FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0 && !readOnly);
-    enable("mBorrar", canCut);
-    enable("mSangrar", canCut);
-    enable("mNoSangrar", canCut);
-    enable("mDeshacer", FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0);
-    enable("mRehacer", FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0);
+    setItemEnabled("mCortar", canCut);
+    setItemEnabled("mCopiar", selected);
+    setItemEnabled("mPegar", FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0 && !readOnly);
+    setItemEnabled("mBorrar", canCut);
+    setItemEnabled("mSangrar", canCut);
+    setItemEnabled("mNoSangrar", canCut);
+    setItemEnabled("mDeshacer", FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0);
+    setItemEnabled("mRehacer", FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0);
 }
 
 void TformPrincipal::mSeleccionClick()
@@ -228,8 +224,7 @@ void TformPrincipal::mSeleccionClick()
     const bool selected = FCodeMemo->GetSelLength() > 0;
     for (const char* name : {"mOrdenaUp", "mOrdenaDown", "mCodifica", "mCodificaTag", "mTraduce", "mMayusculas",
                              "mMinusculas"})
-        if (auto* action = findChild<QAction*>(name))
-            action->setEnabled(selected);
+        setItemEnabled(name, selected);
 }
 
 void TformPrincipal::mSoloLecturaClick()

@@ -396,10 +396,21 @@ void TformPrincipal::CodeMemoTextChange()
         file->Guardado = false;
 }
 
+QObject* TformPrincipal::namedItem(const char* name)
+{
+    auto [at, added] = FNamedItems.try_emplace(name);
+    TNamedItem& known = at->second;
+    // An object found before and gone since is looked for again.
+    if (added || (known.Found && !known.Item)) {
+        known.Item = findChild<QObject*>(QLatin1String(name));
+        known.Found = known.Item != nullptr;
+    }
+    return known.Item;
+}
+
 void TformPrincipal::setItemEnabled(const char* name, bool enabled)
 {
-    // Runs on every change of the editor: one walk of the window's objects per name, not one per kind.
-    QObject* item = findChild<QObject*>(QLatin1String(name));
+    QObject* item = namedItem(name);
     if (auto* action = qobject_cast<QAction*>(item))
         action->setEnabled(enabled);
     else if (auto* widget = qobject_cast<QWidget*>(item))
@@ -413,7 +424,7 @@ void TformPrincipal::EditorOnChange()
     if (open == sbLateral()->isHidden()) {
         for (TKrSpeedButton* button : {sbBarra(), sbLateral(), sbAuxiliar()})
             button->setVisible(open);
-        if (auto* bar = findChild<QWidget*>(QStringLiteral("pBotones")))
+        if (auto* bar = qobject_cast<QWidget*>(namedItem("pBotones")))
             for (QWidget* item : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 item->setEnabled(open || listed(kAlwaysEnabledButtons, item->objectName()));
         setItemEnabled("sbDeshacer", open);
@@ -442,7 +453,7 @@ void TformPrincipal::EditorOnChange()
     setItemEnabled("sbCopiar", selection);
     setItemEnabled("sbImprimirSel", selection);
     // Asking the clipboard costs a round trip to the display; only a paste button needs the answer.
-    if (auto* paste = findChild<QWidget*>(QStringLiteral("sbPegar"))) {
+    if (auto* paste = qobject_cast<QWidget*>(namedItem("sbPegar"))) {
         const QMimeData* data = QApplication::clipboard()->mimeData();
         paste->setEnabled(data && data->hasText() && !readOnly);
     }
@@ -463,9 +474,9 @@ void TformPrincipal::EditorOnChange()
         FStatusMode = mode;
         Panel(3)->setText(FromWin1252(mode));
     }
-    if (auto* item = findChild<QAction*>(QStringLiteral("mSoloLectura")))
+    if (auto* item = qobject_cast<QAction*>(namedItem("mSoloLectura")))
         item->setChecked(readOnly);
-    if (auto* item = findChild<QAction*>(QStringLiteral("mAjustaTexto")))
+    if (auto* item = qobject_cast<QAction*>(namedItem("mAjustaTexto")))
         item->setChecked(FCodeMemo->WordWrap());
     const TPoint caret = FCodeMemo->CaretPos();
     Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));

@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
@@ -39,6 +38,7 @@
 #include "platform/Win1252Qt.h"
 #include "support/BoxAnswers.h"
 #include "support/Bytes.h"
+#include "support/MouseEvents.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
@@ -90,32 +90,28 @@ std::vector<std::string> openedRedo(TformPrincipal& form)
 
 // A window with a new document open, in a registry of its own.
 struct TDocumentWindow {
-    TDocumentWindow() { Form.mNuevoClick(); }
-    TempRegistry Registry{"commands"};
-    TformPrincipal Form;
+    TDocumentWindow() { form.mNuevoClick(); }
+    TempRegistry registry{"commands"};
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
 };
 
-// A window shown and active, with the keyboard in its editor.
+// A window shown (at `size` when given) and active, with the keyboard in its editor.
 struct TShownForm {
-    TShownForm()
+    explicit TShownForm(QSize size = {})
     {
-        Form.show();
-        Form.mNuevoClick();
-        Form.activateWindow();
-        Form.CodeMemo()->setFocus();
+        if (size.isValid())
+            form.resize(size);
+        form.show();
+        form.mNuevoClick();
+        form.activateWindow();
+        memo.setFocus();
         QApplication::processEvents();
     }
-    TempRegistry Registry{"commands"};
-    TformPrincipal Form;
+    TempRegistry registry{"commands"};
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
 };
-
-TSelectionRange ordered(TCustomCodeMemo& memo)
-{
-    TSelectionRange range = Selection(memo);
-    if (range.Start > range.End)
-        std::swap(range.Start, range.End);
-    return range;
-}
 
 } // namespace
 
@@ -158,184 +154,167 @@ TEST(MainWindowCommands, WordCharactersAreTheSpanishLettersDigitsHashAndUndersco
     EXPECT_FALSE(TformPrincipal::CharIsInWord('\t'));
     EXPECT_FALSE(TformPrincipal::CharIsInWord('\0'));
 
-    TShownForm shown;
-    TCodeMemo& memo = *shown.Form.CodeMemo();
-    ASSERT_TRUE(memo.fn_CharIsInWord && memo.fn_CharStartsWord);
-    EXPECT_FALSE(memo.fn_CharStartsWord('-'));
-    SetText(memo, "x = #a\xF1o_1-z");
-    const TPoint at = memo.PointFromOffset(6);
-    const QPointF point(at.X + 1, at.Y + 1);
-    const QPointF widgetPoint = point + QPointF(memo.contentsRect().topLeft());
-    QMouseEvent click(QEvent::MouseButtonDblClick, widgetPoint, memo.mapToGlobal(widgetPoint), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&memo, &click);
-    EXPECT_EQ(memo.GetSelText(), "#a\xF1o_1");
+    TShownForm w;
+    ASSERT_TRUE(w.memo.fn_CharIsInWord && w.memo.fn_CharStartsWord);
+    EXPECT_FALSE(w.memo.fn_CharStartsWord('-'));
+    SetText(w.memo, "x = #a\xF1o_1-z");
+    const TPoint at = w.memo.PointFromOffset(6);
+    SendMouse(w.memo, QEvent::MouseButtonDblClick, QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft());
+    EXPECT_EQ(w.memo.GetSelText(), "#a\xF1o_1");
 }
 
 TEST(MainWindowCommands, TheUndoMenuNamesTheGroupsAndUndoesDownToTheChosenOne)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    EXPECT_EQ(openedUndo(form), std::vector<std::string>{"Nada que deshacer"});
-    EXPECT_EQ(openedRedo(form), std::vector<std::string>{"Nada que rehacer"});
+    TDocumentWindow w;
+    EXPECT_EQ(openedUndo(w.form), std::vector<std::string>{"Nada que deshacer"});
+    EXPECT_EQ(openedRedo(w.form), std::vector<std::string>{"Nada que rehacer"});
     // Choosing the empty menu's only item does nothing.
-    form.UndoPopup()->actions().front()->trigger();
+    w.form.UndoPopup()->actions().front()->trigger();
 
-    typeText(memo, "abc");
-    EXPECT_EQ(openedUndo(form), std::vector<std::string>{"Escritura"});
+    typeText(w.memo, "abc");
+    EXPECT_EQ(openedUndo(w.form), std::vector<std::string>{"Escritura"});
 
-    Select(memo, 0, 0);
-    memo.BeginUndoGroup(ugPaste);
-    Insert(memo, "xy");
-    memo.EndUndoGroup(ugPaste);
-    ASSERT_EQ(memo.StoredText(), "xyabc");
-    EXPECT_EQ(openedUndo(form), (std::vector<std::string>{"Pegar", "Escritura"}));
+    Select(w.memo, 0, 0);
+    w.memo.BeginUndoGroup(ugPaste);
+    Insert(w.memo, "xy");
+    w.memo.EndUndoGroup(ugPaste);
+    ASSERT_EQ(w.memo.StoredText(), "xyabc");
+    EXPECT_EQ(openedUndo(w.form), (std::vector<std::string>{"Pegar", "Escritura"}));
 
-    form.UndoPopup()->actions().at(1)->trigger();
-    EXPECT_EQ(memo.StoredText(), "");
-    EXPECT_EQ(openedUndo(form), std::vector<std::string>{"Nada que deshacer"});
-    EXPECT_EQ(openedRedo(form), (std::vector<std::string>{"Escritura", "Pegar"}));
+    w.form.UndoPopup()->actions().at(1)->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "");
+    EXPECT_EQ(openedUndo(w.form), std::vector<std::string>{"Nada que deshacer"});
+    EXPECT_EQ(openedRedo(w.form), (std::vector<std::string>{"Escritura", "Pegar"}));
     // Redoing the first item brings back the typing alone; the paste stays undone.
-    form.RedoPopup()->actions().front()->trigger();
-    EXPECT_EQ(memo.StoredText(), "abc");
-    EXPECT_EQ(openedRedo(form), std::vector<std::string>{"Pegar"});
-    form.RedoPopup()->actions().front()->trigger();
-    EXPECT_EQ(memo.StoredText(), "xyabc");
+    w.form.RedoPopup()->actions().front()->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "abc");
+    EXPECT_EQ(openedRedo(w.form), std::vector<std::string>{"Pegar"});
+    w.form.RedoPopup()->actions().front()->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "xyabc");
 }
 
 TEST(MainWindowCommands, TheHistoryMenusNameEveryKind)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
+    TDocumentWindow w;
     // One group of each kind, each at its own place so that no two merge.
     const int kinds[] = {ugMoveText, ugDelete, ugPaste, ugCut, ugTemplate, ugIndent, ugUnindent,
                          ugDeleteWord, ugReplaceAll, ugInsertText, 22};
     for (int kind : kinds) {
-        Select(memo, memo.TextLength(), memo.TextLength());
-        memo.BeginUndoGroup(kind);
-        Insert(memo, "k");
-        memo.EndUndoGroup(kind);
+        Select(w.memo, w.memo.TextLength(), w.memo.TextLength());
+        w.memo.BeginUndoGroup(kind);
+        Insert(w.memo, "k");
+        w.memo.EndUndoGroup(kind);
     }
-    EXPECT_EQ(openedUndo(form), (std::vector<std::string>{"Operaci\xF3n", "Insertado", "Reemplazar todo", "Borrar",
-                                                          "Reducir sangr\xED""a", "Sangrado", "Plantilla", "Cortar",
-                                                          "Pegar", "Borrar", "Mover"}));
+    EXPECT_EQ(openedUndo(w.form), (std::vector<std::string>{"Operaci\xF3n", "Insertado", "Reemplazar todo", "Borrar",
+                                                            "Reducir sangr\xED""a", "Sangrado", "Plantilla", "Cortar",
+                                                            "Pegar", "Borrar", "Mover"}));
 }
 
 TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    SetText(memo, "uno dos uno dos");
-    Select(memo, 2, 2);
+    TDocumentWindow w;
+    SetText(w.memo, "uno dos uno dos");
+    Select(w.memo, 2, 2);
     {
         TBoxAnswers boxes({}, IDNO);
-        form.mBuscaOtroClick();
+        w.form.mBuscaOtroClick();
         EXPECT_TRUE(boxes.texts.empty());
-        EXPECT_EQ(ordered(memo).Start, 2);
-        EXPECT_EQ(ordered(memo).End, 2);
-        EXPECT_EQ(form.TextoBuscado, "");
+        EXPECT_EQ(OrderedSelection(w.memo).Start, 2);
+        EXPECT_EQ(OrderedSelection(w.memo).End, 2);
+        EXPECT_EQ(w.form.TextoBuscado, "");
     }
 
     // The editor searched "dos" once; Find Next goes on from there and takes its text.
     int at = -1;
-    ASSERT_TRUE(memo.FindText("dos", at, smsDirect));
+    ASSERT_TRUE(w.memo.FindText("dos", at, smsDirect));
     ASSERT_EQ(at, 4);
-    Select(memo, 4, 7);
-    item(form, "mBuscaOtro")->trigger();
-    EXPECT_EQ(form.TextoBuscado, "dos");
-    EXPECT_EQ(ordered(memo).Start, 12);
-    EXPECT_EQ(ordered(memo).End, 15);
+    Select(w.memo, 4, 7);
+    item(w.form, "mBuscaOtro")->trigger();
+    EXPECT_EQ(w.form.TextoBuscado, "dos");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 12);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 15);
 
     TBoxAnswers boxes({}, IDYES);
-    form.mBuscaOtroClick();
+    w.form.mBuscaOtroClick();
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0],
               "No se puede encontrar \"dos\".\r\xBF"
               "Desea buscar de nuevo desde el principio del documento?");
     EXPECT_EQ(boxes.flags[0], 0x24u);
     // Yes only puts the caret at the start: the search is not repeated by itself.
-    EXPECT_EQ(ordered(memo).Start, 0);
-    EXPECT_EQ(ordered(memo).End, 0);
-    form.mBuscaOtroClick();
-    EXPECT_EQ(ordered(memo).Start, 4);
-    EXPECT_EQ(ordered(memo).End, 7);
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 0);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 0);
+    w.form.mBuscaOtroClick();
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 4);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 7);
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
 TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    SetText(memo, "a1 bb22 ccc333");
+    TDocumentWindow w;
+    SetText(w.memo, "a1 bb22 ccc333");
     int at = -1;
-    ASSERT_TRUE(memo.FindText("[a-z][0-9]+", at, smsDirect | smsRegExpr));
-    ASSERT_EQ(memo.GetSelText(), "a1");
-    form.OpcionesBusqueda = smsRegExpr;
-    form.mBuscaOtroClick();
-    EXPECT_EQ(memo.GetSelText(), "b22");
-    form.mBuscaOtroClick();
-    EXPECT_EQ(memo.GetSelText(), "c333");
+    ASSERT_TRUE(w.memo.FindText("[a-z][0-9]+", at, smsDirect | smsRegExpr));
+    ASSERT_EQ(w.memo.GetSelText(), "a1");
+    w.form.OpcionesBusqueda = smsRegExpr;
+    w.form.mBuscaOtroClick();
+    EXPECT_EQ(w.memo.GetSelText(), "b22");
+    w.form.mBuscaOtroClick();
+    EXPECT_EQ(w.memo.GetSelText(), "c333");
 }
 
 TEST(MainWindowCommands, HtmlOfferedTakesTheTextOrTheFragmentBySetting)
 {
-    TShownForm shown;
-    TformPrincipal& form = shown.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    auto dropHtml = [&memo] {
-        SetText(memo, "");
+    TShownForm w;
+    auto dropHtml = [&w] {
+        SetText(w.memo, "");
         QMimeData data;
         data.setHtml("junk<p><!--StartFragment--><b>frag</b><!--EndFragment--></p>");
         data.setText("plain");
-        const QPoint at(memo.contentsRect().topLeft() + QPoint(2, 2));
+        const QPoint at(w.memo.contentsRect().topLeft() + QPoint(2, 2));
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&memo, &enter);
+        QCoreApplication::sendEvent(&w.memo, &enter);
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&memo, &drop);
-        return memo.StoredText();
+        QCoreApplication::sendEvent(&w.memo, &drop);
+        return w.memo.StoredText();
     };
-    form.Config().InsHtmlData = false;
+    w.form.Config().InsHtmlData = false;
     EXPECT_EQ(dropHtml(), "plain");
-    form.Config().InsHtmlData = true;
+    w.form.Config().InsHtmlData = true;
     EXPECT_EQ(dropHtml(), "<b>frag</b>");
 
     // The flags as a paste offers them.
     TSourceTypes offered = stHTML | stCFText | stAny;
-    form.CodeMemoDataDrop(offered);
+    w.form.CodeMemoDataDrop(offered);
     EXPECT_EQ(offered, stHTML | stAny | stFragment);
-    form.Config().InsHtmlData = false;
+    w.form.Config().InsHtmlData = false;
     offered = stHTML | stCFText | stAny;
-    form.CodeMemoDataDrop(offered);
+    w.form.CodeMemoDataDrop(offered);
     EXPECT_EQ(offered, stCFText | stAny);
     // Files from a drop go to the window's handler instead of being inserted as names.
     offered = stFiles | stNoFilter | stProcessFiles;
-    form.CodeMemoDataDrop(offered);
+    w.form.CodeMemoDataDrop(offered);
     EXPECT_EQ(offered, stFiles | stProcessFiles);
 }
 
 TEST(MainWindowCommands, ReadOnlyIsAToggledCheckMark)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    QAction* readOnly = item(form, "mSoloLectura");
+    TDocumentWindow w;
+    QAction* readOnly = item(w.form, "mSoloLectura");
     EXPECT_TRUE(readOnly->isCheckable());
     readOnly->trigger();
     EXPECT_TRUE(readOnly->isChecked());
-    EXPECT_TRUE(memo.ReadOnly());
-    EXPECT_EQ(ToWin1252(form.Panel(3)->text()), "S\xF3lo lectura");
-    typeText(memo, "abc");
-    EXPECT_EQ(memo.StoredText(), "");
+    EXPECT_TRUE(w.memo.ReadOnly());
+    EXPECT_EQ(ToWin1252(w.form.Panel(3)->text()), "S\xF3lo lectura");
+    typeText(w.memo, "abc");
+    EXPECT_EQ(w.memo.StoredText(), "");
     readOnly->trigger();
     EXPECT_FALSE(readOnly->isChecked());
-    EXPECT_FALSE(memo.ReadOnly());
-    EXPECT_EQ(ToWin1252(form.Panel(3)->text()), "Insertar");
-    typeText(memo, "abc");
-    EXPECT_EQ(memo.StoredText(), "abc");
+    EXPECT_FALSE(w.memo.ReadOnly());
+    EXPECT_EQ(ToWin1252(w.form.Panel(3)->text()), "Insertar");
+    typeText(w.memo, "abc");
+    EXPECT_EQ(w.memo.StoredText(), "abc");
 }
 
 TEST(MainWindowCommands, TheToolBarAndSidePanelTogglesShowHideAndRenameTheirButtons)
@@ -376,58 +355,56 @@ TEST(MainWindowCommands, TheToolBarAndSidePanelTogglesShowHideAndRenameTheirButt
 
 TEST(MainWindowCommands, EditCommandsOnTheEditor)
 {
-    TShownForm shown;
-    TformPrincipal& form = shown.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    ASSERT_TRUE(memo.hasFocus());
-    SetText(memo, "uno dos tres");
-    Select(memo, 12, 12);
-    item(form, "BorrarAnterior")->trigger();
-    EXPECT_EQ(memo.StoredText(), "uno dos ");
-    Select(memo, 0, 4);
-    item(form, "mBorrar")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dos ");
-    memo.Undo();
-    EXPECT_EQ(memo.StoredText(), "uno dos ");
-    item(form, "mRehacer")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dos ");
-    item(form, "mAjustaTexto")->trigger();
-    EXPECT_TRUE(memo.WordWrap());
-    item(form, "mAjustaTexto")->trigger();
-    EXPECT_FALSE(memo.WordWrap());
+    TShownForm w;
+    ASSERT_TRUE(w.memo.hasFocus());
+    SetText(w.memo, "uno dos tres");
+    Select(w.memo, 12, 12);
+    item(w.form, "BorrarAnterior")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "uno dos ");
+    Select(w.memo, 0, 4);
+    item(w.form, "mBorrar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "uno dos ");
+    item(w.form, "mRehacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
+    item(w.form, "mAjustaTexto")->trigger();
+    EXPECT_TRUE(w.memo.WordWrap());
+    item(w.form, "mAjustaTexto")->trigger();
+    EXPECT_FALSE(w.memo.WordWrap());
 
     // The Edit menu follows the editor as it opens.
-    Select(memo, 0, 0);
-    form.mEdicionClick();
-    EXPECT_FALSE(item(form, "mCortar")->isEnabled());
-    EXPECT_FALSE(item(form, "mCopiar")->isEnabled());
-    EXPECT_FALSE(item(form, "mBorrar")->isEnabled());
-    EXPECT_TRUE(item(form, "mDeshacer")->isEnabled());
-    EXPECT_TRUE(item(form, "mRehacer")->isEnabled() == (memo.Perform(SMM_CANREDO, 0, 0) != 0));
-    Select(memo, 0, 3);
-    memo.SetReadOnly(true);
-    form.mEdicionClick();
-    EXPECT_FALSE(item(form, "mCortar")->isEnabled());
-    EXPECT_TRUE(item(form, "mCopiar")->isEnabled());
-    EXPECT_FALSE(item(form, "mPegar")->isEnabled());
-    memo.SetReadOnly(false);
-    form.mEdicionClick();
-    EXPECT_TRUE(item(form, "mCortar")->isEnabled());
-    EXPECT_TRUE(item(form, "mBorrar")->isEnabled());
+    Select(w.memo, 0, 0);
+    w.form.mEdicionClick();
+    EXPECT_FALSE(item(w.form, "mCortar")->isEnabled());
+    EXPECT_FALSE(item(w.form, "mCopiar")->isEnabled());
+    EXPECT_FALSE(item(w.form, "mBorrar")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mDeshacer")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mRehacer")->isEnabled() == (w.memo.Perform(SMM_CANREDO, 0, 0) != 0));
+    Select(w.memo, 0, 3);
+    w.memo.SetReadOnly(true);
+    w.form.mEdicionClick();
+    EXPECT_FALSE(item(w.form, "mCortar")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mCopiar")->isEnabled());
+    EXPECT_FALSE(item(w.form, "mPegar")->isEnabled());
+    w.memo.SetReadOnly(false);
+    w.form.mEdicionClick();
+    EXPECT_TRUE(item(w.form, "mCortar")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mBorrar")->isEnabled());
 
     // Away from the editor Ctrl+Backspace leaves the text alone.
-    form.menuBar()->setFocus();
-    memo.clearFocus();
+    w.form.menuBar()->setFocus();
+    w.memo.clearFocus();
     QApplication::processEvents();
-    Select(memo, 4, 4);
-    item(form, "BorrarAnterior")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dos ");
+    Select(w.memo, 4, 4);
+    item(w.form, "BorrarAnterior")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
 
     // With no document open the document's commands do nothing.
-    memo.hide();
-    Select(memo, 0, 3);
-    item(form, "mBorrar")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dos ");
+    w.memo.hide();
+    Select(w.memo, 0, 3);
+    item(w.form, "mBorrar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
 }
 
 TEST(MainWindowCommands, PageSetupKeepsItsMarginsInHundredthsOfAMillimetre)
@@ -477,23 +454,21 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (tool.isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
+    TDocumentWindow w;
     QTemporaryDir folder;
     auto printedText = [&](const char* itemName, const QString& name) {
         const QString file = folder.filePath(name);
         QPrinter& printer = Printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        item(form, itemName)->trigger();
+        item(w.form, itemName)->trigger();
         QProcess process;
         process.start(tool, {QStringLiteral("-layout"), file, QStringLiteral("-")});
         EXPECT_TRUE(process.waitForFinished(60000));
         return process.readAllStandardOutput().toStdString();
     };
-    SetText(memo, "primera\r\nsegunda\r\ntercera\r\ncuarta");
-    Select(memo, 10, 18);
+    SetText(w.memo, "primera\r\nsegunda\r\ntercera\r\ncuarta");
+    Select(w.memo, 10, 18);
     const std::string selection = printedText("mImprimirSel", "sel.pdf");
     EXPECT_EQ(selection.find("primera"), std::string::npos) << selection;
     EXPECT_NE(selection.find("segunda"), std::string::npos) << selection;
@@ -506,51 +481,41 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
 
 TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)
 {
-    TempRegistry registry("commands");
-    TformPrincipal form;
-    form.resize(640, 420);
-    form.show();
-    form.mNuevoClick();
-    form.activateWindow();
-    TCodeMemo& memo = *form.CodeMemo();
-    memo.setFocus();
-    QApplication::processEvents();
-    typeText(memo, "<p>Hola</p>");
-    Select(memo, 3, 7);
-    memo.CutToClipboard();
-    Select(memo, 0, 0);
-    memo.PasteFromClipboard();
-    Select(memo, memo.TextLength(), memo.TextLength());
-    type(memo, '\r');
-    typeText(memo, "fin");
+    TShownForm w(QSize(640, 420));
+    typeText(w.memo, "<p>Hola</p>");
+    Select(w.memo, 3, 7);
+    w.memo.CutToClipboard();
+    Select(w.memo, 0, 0);
+    w.memo.PasteFromClipboard();
+    Select(w.memo, w.memo.TextLength(), w.memo.TextLength());
+    type(w.memo, '\r');
+    typeText(w.memo, "fin");
 
-    const QPoint at = memo.mapToGlobal(QPoint(40, 40));
-    form.UndoPopup()->popup(at);
+    const QPoint at = w.memo.mapToGlobal(QPoint(40, 40));
+    w.form.UndoPopup()->popup(at);
     QApplication::processEvents();
-    EXPECT_TRUE(form.UndoPopup()->isVisible());
-    EXPECT_EQ(captions(form.UndoPopup()), (std::vector<std::string>{"Escritura", "Pegar", "Cortar", "Escritura"}));
-    EXPECT_EQ(form.UndoPopup()->geometry().topLeft(), at);
+    EXPECT_TRUE(w.form.UndoPopup()->isVisible());
+    EXPECT_EQ(captions(w.form.UndoPopup()), (std::vector<std::string>{"Escritura", "Pegar", "Cortar", "Escritura"}));
+    EXPECT_EQ(w.form.UndoPopup()->geometry().topLeft(), at);
 
     const char* out = std::getenv("KESTRIMA_SHOT_DIR");
-    form.UndoPopup()->grab().save(QDir(out ? out : QDir::tempPath()).filePath("undo-menu.png"), "PNG");
+    w.form.UndoPopup()->grab().save(QDir(out ? out : QDir::tempPath()).filePath("undo-menu.png"), "PNG");
     // Lets a screenshot of the whole screen be taken from outside while the menu is open.
     if (const char* hold = std::getenv("KESTRIMA_SHOT_HOLD_MS")) {
         QEventLoop loop;
         QTimer::singleShot(std::atoi(hold), &loop, &QEventLoop::quit);
         loop.exec();
     }
-    form.UndoPopup()->hide();
+    w.form.UndoPopup()->hide();
 }
 
 TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    SetText(memo, "casa y casa y casa");
-    Select(memo, 0, 0);
-    item(form, "mReemplazar")->trigger();
-    TReplaceDialog* dialog = form.ReplaceDialog();
+    TDocumentWindow w;
+    SetText(w.memo, "casa y casa y casa");
+    Select(w.memo, 0, 0);
+    item(w.form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->isModal());
@@ -560,150 +525,143 @@ TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
 
     // Find selects the first match and, pressed again with it selected, only moves on.
     dialog->ClickFindNext();
-    EXPECT_EQ(ordered(memo).Start, 0);
-    EXPECT_EQ(ordered(memo).End, 4);
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 0);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 4);
     dialog->ClickFindNext();
-    EXPECT_EQ(memo.StoredText(), "casa y casa y casa");
-    EXPECT_EQ(ordered(memo).Start, 7);
+    EXPECT_EQ(w.memo.StoredText(), "casa y casa y casa");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 7);
 
     // Replace puts the replacement over the selected match and selects the next one.
     dialog->ClickReplace();
-    EXPECT_EQ(memo.StoredText(), "casa y CASA y casa");
-    EXPECT_EQ(ordered(memo).Start, 14);
-    EXPECT_EQ(ordered(memo).End, 18);
+    EXPECT_EQ(w.memo.StoredText(), "casa y CASA y casa");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 14);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 18);
 
-    Select(memo, 0, 0);
+    Select(w.memo, 0, 0);
     dialog->SetReplaceText("hogar");
     dialog->ClickReplaceAll();
-    EXPECT_EQ(memo.StoredText(), "hogar y hogar y hogar");
+    EXPECT_EQ(w.memo.StoredText(), "hogar y hogar y hogar");
     // One undo takes the whole Replace All back.
-    memo.Undo();
-    EXPECT_EQ(memo.StoredText(), "casa y CASA y casa");
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "casa y CASA y casa");
 
     // An empty find text does nothing.
     dialog->SetFindText("");
-    Select(memo, 0, 4);
+    Select(w.memo, 0, 4);
     dialog->ClickReplace();
-    EXPECT_EQ(memo.StoredText(), "casa y CASA y casa");
-    item(form, "mReemplazar")->trigger();
-    EXPECT_EQ(form.ReplaceDialog(), dialog);
+    EXPECT_EQ(w.memo.StoredText(), "casa y CASA y casa");
+    item(w.form, "mReemplazar")->trigger();
+    EXPECT_EQ(w.form.ReplaceDialog(), dialog);
 }
 
 TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
 {
-    TShownForm shown;
-    TformPrincipal& form = shown.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    ASSERT_TRUE(memo.hasFocus());
-    SetText(memo, "");
-    typeText(memo, "uno dos");
-    item(form, "mSeleccionaTodo")->trigger();
-    EXPECT_EQ(memo.GetSelText(), "uno dos");
-    Select(memo, 0, 4);
-    item(form, "mCortar")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dos");
-    Select(memo, 3, 3);
-    item(form, "mPegar")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dosuno ");
-    Select(memo, 0, 3);
-    item(form, "mCopiar")->trigger();
-    Select(memo, 7, 7);
-    item(form, "mPegar")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dosuno dos");
-    item(form, "mDeshacer")->trigger();
-    EXPECT_EQ(memo.StoredText(), "dosuno ");
+    TShownForm w;
+    ASSERT_TRUE(w.memo.hasFocus());
+    SetText(w.memo, "");
+    typeText(w.memo, "uno dos");
+    item(w.form, "mSeleccionaTodo")->trigger();
+    EXPECT_EQ(w.memo.GetSelText(), "uno dos");
+    Select(w.memo, 0, 4);
+    item(w.form, "mCortar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos");
+    Select(w.memo, 3, 3);
+    item(w.form, "mPegar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dosuno ");
+    Select(w.memo, 0, 3);
+    item(w.form, "mCopiar")->trigger();
+    Select(w.memo, 7, 7);
+    item(w.form, "mPegar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dosuno dos");
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dosuno ");
 
     // A line edit of the window with the focus gets the same commands.
-    auto* edit = new QLineEdit(&form);
+    auto* edit = new QLineEdit(&w.form);
     edit->show();
     edit->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(edit->hasFocus());
     edit->setText("abc");
-    item(form, "mSeleccionaTodo")->trigger();
+    item(w.form, "mSeleccionaTodo")->trigger();
     EXPECT_EQ(edit->selectedText(), "abc");
     // The items follow the editor's selection; the command itself serves whatever has the focus.
-    form.proOpcionesEdicion(3);
+    w.form.proOpcionesEdicion(3);
     EXPECT_EQ(edit->text(), "");
-    form.proOpcionesEdicion(5);
-    form.proOpcionesEdicion(5);
+    w.form.proOpcionesEdicion(5);
+    w.form.proOpcionesEdicion(5);
     EXPECT_EQ(edit->text(), "abcabc");
-    item(form, "mDeshacer")->trigger();
+    item(w.form, "mDeshacer")->trigger();
     EXPECT_EQ(edit->text(), "abc");
-    EXPECT_EQ(memo.StoredText(), "dosuno ");
+    EXPECT_EQ(w.memo.StoredText(), "dosuno ");
 }
 
 TEST(MainWindowCommands, QuickPairsWrapTheSelectionWhenSwitchedOn)
 {
-    TDocumentWindow window;
-    TformPrincipal& form = window.Form;
-    TCodeMemo& memo = *form.CodeMemo();
-    form.Config().QuickTag = true;
-    form.Config().InsCaseMode = 0;
+    TDocumentWindow w;
+    w.form.Config().QuickTag = true;
+    w.form.Config().InsCaseMode = 0;
     const std::pair<char, std::string> pairs[] = {{'(', "(word)"}, {'"', "\"word\""}, {'<', "<word>"},
                                                  {'[', "[word]"},  {'{', "{word}"},   {'\xA1', "\xA1word!"},
                                                  {'\xBF', "\xBFword?"}};
     for (const auto& [typed, wrapped] : pairs) {
-        SetText(memo, "a word b");
-        Select(memo, 2, 6);
-        type(memo, typed);
-        EXPECT_EQ(memo.StoredText(), "a " + wrapped + " b") << typed;
-        EXPECT_EQ(memo.GetSelText(), "word") << typed;
+        SetText(w.memo, "a word b");
+        Select(w.memo, 2, 6);
+        type(w.memo, typed);
+        EXPECT_EQ(w.memo.StoredText(), "a " + wrapped + " b") << typed;
+        EXPECT_EQ(w.memo.GetSelText(), "word") << typed;
         // One undo takes the pair away again.
-        memo.Undo();
-        EXPECT_EQ(memo.StoredText(), "a word b") << typed;
+        w.memo.Undo();
+        EXPECT_EQ(w.memo.StoredText(), "a word b") << typed;
     }
     // Without a selection the pair goes in at the caret.
-    SetText(memo, "ab");
-    Select(memo, 1, 1);
-    type(memo, '[');
-    EXPECT_EQ(memo.StoredText(), "a[]b");
+    SetText(w.memo, "ab");
+    Select(w.memo, 1, 1);
+    type(w.memo, '[');
+    EXPECT_EQ(w.memo.StoredText(), "a[]b");
     // Other characters are typed as ever.
-    type(memo, 'x');
-    EXPECT_EQ(memo.StoredText(), "a[x]b");
+    type(w.memo, 'x');
+    EXPECT_EQ(w.memo.StoredText(), "a[x]b");
 
-    form.Config().QuickTag = false;
-    SetText(memo, "a word b");
-    Select(memo, 2, 6);
-    type(memo, '(');
-    EXPECT_EQ(memo.StoredText(), "a ( b");
+    w.form.Config().QuickTag = false;
+    SetText(w.memo, "a word b");
+    Select(w.memo, 2, 6);
+    type(w.memo, '(');
+    EXPECT_EQ(w.memo.StoredText(), "a ( b");
 
     // A read-only text takes no pair either.
-    form.Config().QuickTag = true;
-    memo.SetReadOnly(true);
-    Select(memo, 0, 1);
-    type(memo, '(');
-    EXPECT_EQ(memo.StoredText(), "a ( b");
+    w.form.Config().QuickTag = true;
+    w.memo.SetReadOnly(true);
+    Select(w.memo, 0, 1);
+    type(w.memo, '(');
+    EXPECT_EQ(w.memo.StoredText(), "a ( b");
 }
 
 TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
 {
-    TempRegistry registry("commands");
     TempDir dir("dropped");
-    TShownForm shown;
-    TformPrincipal& form = shown.Form;
-    form.Config().InsertDirs = 2;
-    form.Config().InsCaseMode = 4;
+    TShownForm w;
+    w.form.Config().InsertDirs = 2;
+    w.form.Config().InsCaseMode = 4;
     const std::string page = dir.file("page.htm", "");
-    form.AbreArchivo(page, false, ekHTML);
-    TCodeMemo& memo = *form.CodeMemo();
-    ASSERT_TRUE(memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
-    SetText(memo, "<BODY></BODY>");
+    w.form.AbreArchivo(page, false, ekHTML);
+    ASSERT_TRUE(w.memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
+    SetText(w.memo, "<BODY></BODY>");
     const std::string picture = dir.file("a.gif", TinyGif());
     const std::string sheet = dir.file("estilo.css", "");
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture)), QUrl::fromLocalFile(QString::fromStdString(sheet))});
-    const TPoint at = memo.PointFromOffset(6);
-    const QPoint point = QPoint(at.X + 1, at.Y + 1) + memo.contentsRect().topLeft();
+    const TPoint at = w.memo.PointFromOffset(6);
+    const QPoint point = QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft();
     QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&memo, &enter);
+    QCoreApplication::sendEvent(&w.memo, &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&memo, &drop);
-    EXPECT_EQ(memo.StoredText(), "<BODY>\r<IMG SRC=\"a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">"
+    QCoreApplication::sendEvent(&w.memo, &drop);
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">"
                                  "\r<LINK REL=StyleSheet HREF=\"estilo.css\" TYPE=\"text/css\"></BODY>");
     // One insertion: one undo takes both codes away.
-    memo.Undo();
-    EXPECT_EQ(memo.StoredText(), "<BODY></BODY>");
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "<BODY></BODY>");
 }

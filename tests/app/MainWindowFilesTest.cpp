@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <csignal>
 #include <deque>
 #include <filesystem>
@@ -31,6 +30,7 @@
 #include "platform/core/Messages.h"
 #include "platform/core/Registry.h"
 #include "support/MainWindowDocuments.h"
+#include "support/MouseEvents.h"
 #include "support/StringListItems.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -592,14 +592,7 @@ TEST(MainWindowFiles, TheToolPagesShowOnlyWithADocumentAndATabClickLeavesTheKeyb
     TTabSetControl& tabs = *w.form.FileTabs();
     // A click gives the focus to a control that takes it by click; the strip must not.
     EXPECT_FALSE(tabs.focusPolicy() & Qt::ClickFocus);
-    TRect rect;
-    ASSERT_NE(tabs.Perform(TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rect)), 0);
-    const QPoint at(rect.Left + rect.Width() / 2, rect.Top + rect.Height() / 2);
-    for (QEvent::Type kind : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent click(kind, QPointF(at), QPointF(tabs.mapToGlobal(at)), Qt::LeftButton,
-                          kind == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&tabs, &click);
-    }
+    Click(tabs, TabCentre(tabs, 0));
     QApplication::processEvents();
     ASSERT_EQ(tabs.TabIndex(), 0);
     EXPECT_EQ(text(w.memo), "uno\r");

@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "platform/core/Registry.h"
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
+#include "support/MouseEvents.h"
 #include "support/StringListItems.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -45,12 +45,8 @@ std::vector<std::string> recentItems(TformPrincipal& form)
 TPopupMenu* rightClickTab(TformPrincipal& form, int index)
 {
     TTabSetControl& tabs = *form.FileTabs();
-    TRect rect;
-    EXPECT_NE(tabs.Perform(TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)), 0);
-    const QPoint at(rect.Left + rect.Width() / 2, rect.Top + rect.Height() / 2);
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(tabs.mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(&tabs, &move);
+    const QPoint at = TabCentre(tabs, index);
+    MoveMouse(tabs, at);
     QContextMenuEvent click(QContextMenuEvent::Mouse, at, tabs.mapToGlobal(at));
     QCoreApplication::sendEvent(&tabs, &click);
     EXPECT_TRUE(form.pmTabs()->isVisible());

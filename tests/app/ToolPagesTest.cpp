@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QTimer>
 #include <set>
 #include <string>
@@ -27,35 +26,16 @@
 #include "platform/TabControl.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
+#include "support/MouseEvents.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {
 
-LPARAM ptr(void* p) { return reinterpret_cast<LPARAM>(p); }
-
-QPoint tabCentre(TPageSetControl& pages, int index)
-{
-    TRect r;
-    EXPECT_NE(pages.Perform(TCM_GETITEMRECT, index, ptr(&r)), 0) << "tab " << index;
-    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-}
-
-void moveTo(QWidget& target, QPoint at)
-{
-    QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(target.mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&target, &event);
-}
-
+// A click near the top left corner of a button.
 void press(QWidget& target, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    const QPoint at(3, 3);
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(at), QPointF(target.mapToGlobal(at)), button, button, modifiers);
-    QCoreApplication::sendEvent(&target, &down);
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(at), QPointF(target.mapToGlobal(at)), button, Qt::NoButton,
-                   modifiers);
-    QCoreApplication::sendEvent(&target, &up);
+    Click(target, QPoint(3, 3), button, modifiers);
 }
 
 bool key(QWidget& target, int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -115,11 +95,11 @@ TEST(ToolPages, EightButtonStyleSheetsWithTheirHintsAboveTheEditor)
 
     // Hovering a tab shows its sheet's hint.
     for (int i = 0; i < pages.PageCount(); ++i) {
-        moveTo(pages, tabCentre(pages, i));
+        MoveMouse(pages, TabCentre(pages, i));
         EXPECT_EQ(pages.Hint(), pages.Pages(i)->TabHint()) << i;
         EXPECT_EQ(ToWin1252(pages.toolTip()), pages.Pages(i)->TabHint()) << i;
     }
-    moveTo(pages, tabCentre(pages, 1));
+    MoveMouse(pages, TabCentre(pages, 1));
     EXPECT_EQ(pages.Hint(), "Fuente, tama\xF1o, color y estilos del texto");
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/CodeMemo.h"
+#include "editor/CodeMemoTestSupport.h"
 #include "platform/FindDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
@@ -157,23 +158,11 @@ struct TBeeps {
     ~TBeeps() { SetMessageBeepHook(std::move(old)); }
 };
 
-void setText(TCodeMemo& memo, const std::string& text)
-{
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void select(TCodeMemo& memo, int start, int end)
-{
-    TSelectionRange range{start, end};
-    memo.PerformSelection(SMM_SET, range);
-}
-
 // The selection as {start, end}, ordered.
 std::pair<int, int> selected(TCodeMemo& memo)
 {
-    TSelectionRange range{-1, -1};
-    memo.PerformSelection(0, range);
-    return {std::min(range.Start, range.End), std::max(range.Start, range.End)};
+    const TSelectionRange range = OrderedSelection(memo);
+    return {range.Start, range.End};
 }
 
 std::pair<int, int> span(int start, int length)
@@ -193,10 +182,10 @@ TEST(FindReplaceText, LongTextsAreFoundAcrossAnyBorderBothWays)
     for (int at : {0, 200, 210, 430, 460}) {
         std::string text(600, '.');
         text.replace(static_cast<size_t>(at), pattern.size(), pattern);
-        setText(memo, text);
+        SetText(memo, text);
         FindReplaceText(memo, frDown | frFindNext, pattern, "");
         EXPECT_EQ(selected(memo), span(at, 40)) << at;
-        select(memo, 599, 600);
+        Select(memo, 599, 600);
         FindReplaceText(memo, frFindNext, pattern, "");
         EXPECT_EQ(selected(memo), span(at, 40)) << at;
         EXPECT_EQ(memo.StoredText(), text);
@@ -208,7 +197,7 @@ TEST(FindReplaceText, WholeWordsEndAtLineBreaksAndPunctuation)
 {
     TCodeMemo memo;
     TBeeps beeps;
-    setText(memo, "las casas\r\ncasa, roja casa\r\nCasa");
+    SetText(memo, "las casas\r\ncasa, roja casa\r\nCasa");
     const int secondLine = 10;
     FindReplaceText(memo, frDown | frWholeWord | frFindNext, "casa", "");
     EXPECT_EQ(selected(memo), span(secondLine, 4));  // at a line start, before a comma
@@ -234,25 +223,25 @@ TEST(FindReplaceText, FindNeverReplacesAndReplaceGoesOnFromTheNewText)
 {
     TCodeMemo memo;
     TBeeps beeps;
-    setText(memo, "banana");
-    select(memo, 1, 2);
+    SetText(memo, "banana");
+    Select(memo, 1, 2);
     // Find from the replace dialog, with a match selected: only the next match is selected.
     FindReplaceText(memo, frDown | frFindNext, "a", "");
     FindReplaceText(memo, frDown | frFindNext, "A", "xyz");
     EXPECT_EQ(memo.StoredText(), "banana");
     EXPECT_EQ(selected(memo), span(5, 1));
     // Replace: the selected match goes, the next one is selected.
-    select(memo, 1, 2);
+    Select(memo, 1, 2);
     FindReplaceText(memo, frDown | frReplace, "a", "oo");
     EXPECT_EQ(memo.StoredText(), "boonana");
     EXPECT_EQ(selected(memo), span(4, 1));
     // Upward, a replacement that holds the find text is not found again.
-    select(memo, 4, 5);
+    Select(memo, 4, 5);
     FindReplaceText(memo, frReplace, "a", "aa");
     EXPECT_EQ(memo.StoredText(), "boonaana");
     EXPECT_EQ(beeps.count, 1);  // nothing before it
     // Replace with an empty replacement deletes; without a selection the search starts at 0.
-    select(memo, 3, 3);
+    Select(memo, 3, 3);
     FindReplaceText(memo, frDown | frReplace, "n", "");
     EXPECT_EQ(selected(memo), span(3, 1));
     FindReplaceText(memo, frDown | frReplace, "n", "");
@@ -265,7 +254,7 @@ TEST(ReplaceAllText, AbsentTextBeepsOnceAndChangesNothing)
 {
     TCodeMemo memo;
     TBeeps beeps;
-    setText(memo, "uno dos tres");
+    SetText(memo, "uno dos tres");
     ReplaceAllText(memo, frDown | frReplaceAll, "cuatro", "cinco");
     EXPECT_EQ(beeps.count, 1);
     EXPECT_FALSE(ReplaceAllActive);
@@ -277,13 +266,13 @@ TEST(ReplaceAllText, AReadOnlyEditorIsSearchedButNeverChanged)
 {
     TCodeMemo memo;
     TBeeps beeps;
-    setText(memo, "banana");
+    SetText(memo, "banana");
     memo.SetReadOnly(true);
     ReplaceAllText(memo, frDown | frReplaceAll, "a", "o");
     EXPECT_EQ(beeps.count, 1);
     EXPECT_FALSE(ReplaceAllActive);
     // Replace selects the next match as Find would, leaving the selected one.
-    select(memo, 1, 2);
+    Select(memo, 1, 2);
     FindReplaceText(memo, frDown | frReplace, "a", "o");
     EXPECT_EQ(selected(memo), span(3, 1));
     FindReplaceText(memo, frDown, "a", "o");
@@ -292,7 +281,7 @@ TEST(ReplaceAllText, AReadOnlyEditorIsSearchedButNeverChanged)
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
     EXPECT_EQ(beeps.count, 1);
     memo.SetReadOnly(false);
-    select(memo, 0, 0);
+    Select(memo, 0, 0);
     ReplaceAllText(memo, frDown | frReplaceAll, "a", "o");
     EXPECT_EQ(memo.StoredText(), "bonono");
 }
@@ -301,8 +290,8 @@ TEST(ReplaceAllText, UpwardEndsWhenTheReplacementHoldsTheFindText)
 {
     TCodeMemo memo;
     TBeeps beeps;
-    setText(memo, "banana split");
-    select(memo, 5, 6);
+    SetText(memo, "banana split");
+    Select(memo, 5, 6);
     ReplaceAllText(memo, frReplaceAll, "a", "aa");
     EXPECT_EQ(memo.StoredText(), "baanaanaa split");
     EXPECT_EQ(beeps.count, 1);
@@ -320,7 +309,7 @@ TEST(ReplaceAllText, EveryMatchFromTheSelectionOnAsOneUndoStep)
     for (int round = 0; round < 60; ++round) {
         TCodeMemo memo;
         const std::string text = RandomTextUpTo(random, alphabet, 79);
-        setText(memo, text);
+        SetText(memo, text);
         const std::string original = memo.StoredText();
         const std::string replacement = round % 3 == 0 ? "" : round % 3 == 1 ? "x\r\ny" : "ab";
         const bool down = round % 2 == 0;
@@ -354,19 +343,19 @@ TEST(ReplaceAllText, EveryMatchFromTheSelectionOnAsOneUndoStep)
 TEST(SelectTagBlock, SelectsInTheEditor)
 {
     TCodeMemo memo;
-    setText(memo, "<P>\r\n<H1>x</H1>\r\n<TABLE><TR>\r\n<TD>uno</TD><TD>\r\ndos</TD></TR></TABLE>");
-    select(memo, 6, 6);  // inside "<H1>"
+    SetText(memo, "<P>\r\n<H1>x</H1>\r\n<TABLE><TR>\r\n<TD>uno</TD><TD>\r\ndos</TD></TR></TABLE>");
+    Select(memo, 6, 6);  // inside "<H1>"
     SelectTagBlock(memo, false);
     EXPECT_EQ(selected(memo), span(4, 4));
-    select(memo, 6, 6);
+    Select(memo, 6, 6);
     SelectTagBlock(memo, true);
     EXPECT_EQ(selected(memo), span(4, 10));
     const int dos = static_cast<int>(memo.StoredText().find("dos"));
-    select(memo, dos + 1, dos + 1);
+    Select(memo, dos + 1, dos + 1);
     SelectTagBlock(memo, true);
     EXPECT_EQ(selected(memo), span(dos - 5, 13));
     // Outside a tag, in tag mode, nothing changes.
-    select(memo, dos + 1, dos + 1);
+    Select(memo, dos + 1, dos + 1);
     SelectTagBlock(memo, false);
     EXPECT_EQ(selected(memo), span(dos + 1, 0));
 }
@@ -383,7 +372,7 @@ TEST(EditCommands, GoToTheFocusedEditorOrLineEdit)
     layout->addWidget(line);
     window.show();
     QApplication::setActiveWindow(&window);
-    setText(*memo, "uno dos");
+    SetText(*memo, "uno dos");
     line->setText("tres");
 
     memo->setFocus();
@@ -392,12 +381,12 @@ TEST(EditCommands, GoToTheFocusedEditorOrLineEdit)
     EditSelectAll();
     EXPECT_EQ(selected(*memo), span(0, 7));
     EditCopy();
-    select(*memo, 7, 7);
+    Select(*memo, 7, 7);
     EditPaste();
     EXPECT_EQ(memo->StoredText(), "uno dosuno dos");
     EditUndo();
     EXPECT_EQ(memo->StoredText(), "uno dos");
-    select(*memo, 0, 4);
+    Select(*memo, 0, 4);
     EditCut();
     EXPECT_EQ(memo->StoredText(), "dos");
 

@@ -7,21 +7,13 @@
 
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
+#include "editor/CodeMemoTestSupport.h"
 
 namespace {
 
 const std::string kLines = "  pera \r\nAlbaricoque\r\n\tmanzana \"Roja\"  y\xF1";
 
-void setText(TCodeMemo& memo, const std::string& text)
-{
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void selectAll(TCodeMemo& memo)
-{
-    TSelectionRange all{-1, 0};
-    memo.PerformSelection(SMM_SET, all);
-}
+void selectAll(TCodeMemo& memo) { Select(memo, -1, 0); }
 
 } // namespace
 
@@ -30,7 +22,7 @@ TEST(TextTools, EachToolReplacesTheSelectedLinesAsOneUndoableInsertion)
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
     // With no document open the tools do nothing.
-    setText(memo, kLines);
+    SetText(memo, kLines);
     selectAll(memo);
     form.proHerramientasTexto(3);
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
@@ -55,7 +47,7 @@ TEST(TextTools, EachToolReplacesTheSelectedLinesAsOneUndoableInsertion)
         {11, false, "a   b\r  c  d\re", "a b\r c d\re"},
     };
     for (const auto& c : cases) {
-        setText(memo, c.text);
+        SetText(memo, c.text);
         const std::string original = memo.StoredText();
         if (form.mOmite()->isChecked() != c.omit)
             form.proHerramientasTexto(8);
@@ -66,7 +58,7 @@ TEST(TextTools, EachToolReplacesTheSelectedLinesAsOneUndoableInsertion)
         EXPECT_EQ(memo.StoredText(), original) << c.tag;
     }
     // Without a selection nothing happens.
-    setText(memo, kLines);
+    SetText(memo, kLines);
     form.proHerramientasTexto(3);
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
 }
@@ -92,7 +84,7 @@ TEST(TextTools, WholeSelectedLinesKeepTheLineAfterThemInPlace)
     for (const auto& c : cases) {
         const std::string before = "<ul>\r";
         const std::string original = before + c.selected + "</ul>";
-        setText(memo, original);
+        SetText(memo, original);
         memo.SetSelStart(static_cast<int>(before.size()));
         memo.SetSelLength(static_cast<int>(c.selected.size()));
         form.proHerramientasTexto(c.tag);
@@ -125,7 +117,7 @@ TEST(TextTools, MenuItemsCarryTheirTagsAndOmiteOnlyTogglesItself)
     EXPECT_TRUE(omite->isCheckable());
     EXPECT_FALSE(omite->isChecked());
 
-    setText(memo, "uno \"dos\"");
+    SetText(memo, "uno \"dos\"");
     selectAll(memo);
     omite->trigger();
     EXPECT_TRUE(omite->isChecked());

@@ -13,23 +13,7 @@
 #include <cstdlib>
 #include <functional>
 
-inline void SendMouse(QWidget& target, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton)
-{
-    Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent event(type, QPointF(at), QPointF(target.mapToGlobal(at)), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&target, &event);
-}
-
-inline void Click(QWidget& target, QPoint at)
-{
-    SendMouse(target, QEvent::MouseButtonPress, at);
-    SendMouse(target, QEvent::MouseButtonRelease, at);
-}
-
-inline void Click(QWidget& target)
-{
-    Click(target, target.rect().center());
-}
+#include "support/MouseEvents.h"
 
 inline void SendKey(QWidget& target, int key)
 {

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QResizeEvent>
 #include <memory>
 #include <stdexcept>
@@ -12,6 +11,7 @@
 
 #include "components/KrHook.h"
 #include "support/BoxAnswers.h"
+#include "support/MouseEvents.h"
 
 namespace {
 
@@ -346,9 +346,7 @@ TEST(KrHook, HitTestsAndMenusAboutToOpenReachTheHooks)
     const QPoint inside(30, 40);
     auto press = [&form, inside] {
         form.Seen.clear();
-        QMouseEvent event(QEvent::MouseButtonPress, QPointF(inside), QPointF(form.mapToGlobal(inside)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &event);
+        SendMouse(form, QEvent::MouseButtonPress, inside);
         return countOf(form.Seen, QEvent::MouseButtonPress);
     };
     seen.clear();

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <string>
+#include <utility>
 
 #include "editor/CodeMemo.h"
 #include "editor/model/LineStore.h"
@@ -56,6 +57,15 @@ inline TSelectionRange Selection(TCustomCodeMemo& memo)
 {
     TSelectionRange range{-7, -7};
     memo.Perform(SMM_SELECTION, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+// The selection with its start before its end, whichever way it was made.
+inline TSelectionRange OrderedSelection(TCustomCodeMemo& memo)
+{
+    TSelectionRange range = Selection(memo);
+    if (range.Start > range.End)
+        std::swap(range.Start, range.End);
     return range;
 }
 

@@ -90,14 +90,6 @@ protected:
     }
 };
 
-TSelectionRange ordered(TCustomCodeMemo& memo)
-{
-    TSelectionRange range = Selection(memo);
-    if (range.Start > range.End)
-        std::swap(range.Start, range.End);
-    return range;
-}
-
 std::unique_ptr<QMimeData> htmlAndText()
 {
     auto data = std::make_unique<QMimeData>();
@@ -118,8 +110,8 @@ TEST(DragDrop, OwnSelectionMovesCopiesAndIgnoresADropOnItself)
     EXPECT_TRUE(memo.Answer.EnterAccepted);
     EXPECT_EQ(memo.Answer.Action, Qt::MoveAction);
     EXPECT_EQ(memo.StoredText(), "cdabef");
-    EXPECT_EQ(ordered(memo).Start, 2);
-    EXPECT_EQ(ordered(memo).End, 4);
+    EXPECT_EQ(OrderedSelection(memo).Start, 2);
+    EXPECT_EQ(OrderedSelection(memo).End, 4);
     EXPECT_EQ(memo.Lines().UpdateCount(), 0);
     memo.Undo(); // removal and insertion are one step
     EXPECT_EQ(memo.StoredText(), "abcdef");
@@ -130,8 +122,8 @@ TEST(DragDrop, OwnSelectionMovesCopiesAndIgnoresADropOnItself)
     memo.DragFrom(1);
     EXPECT_EQ(memo.Answer.Action, Qt::CopyAction);
     EXPECT_EQ(memo.StoredText(), "abcdabef");
-    EXPECT_EQ(ordered(memo).Start, 4);
-    EXPECT_EQ(ordered(memo).End, 6);
+    EXPECT_EQ(OrderedSelection(memo).Start, 4);
+    EXPECT_EQ(OrderedSelection(memo).End, 6);
     memo.Undo();
     EXPECT_EQ(memo.StoredText(), "abcdef");
 
@@ -149,8 +141,8 @@ TEST(DragDrop, OwnSelectionMovesCopiesAndIgnoresADropOnItself)
     memo.DropAt = 0;
     memo.DragFrom(4);
     EXPECT_EQ(memo.StoredText(), "deabcf");
-    EXPECT_EQ(ordered(memo).Start, 0);
-    EXPECT_EQ(ordered(memo).End, 2);
+    EXPECT_EQ(OrderedSelection(memo).Start, 0);
+    EXPECT_EQ(OrderedSelection(memo).End, 2);
 }
 
 TEST(DragDrop, ForeignDropReadsTheFormatOnDataDropLeaves)

@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include "platform/CustomImageList.h"
 #include "platform/core/Exception.h"
 #include "platform/TabControl.h"
+#include "support/MouseEvents.h"
 
 namespace {
 
@@ -99,18 +99,9 @@ bool inside(const TRect& inner, const TRect& outer)
            inner.Bottom <= outer.Bottom;
 }
 
-void mouse(TTabControl& tabs, QEvent::Type type, TPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    const QPointF local(at.X, at.Y);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, tabs.mapToGlobal(local), Qt::LeftButton, held, modifiers);
-    QCoreApplication::sendEvent(&tabs, &event);
-}
-
 void click(TTabControl& tabs, TPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    mouse(tabs, QEvent::MouseButtonPress, at, modifiers);
-    mouse(tabs, QEvent::MouseButtonRelease, at, modifiers);
+    Click(tabs, QPoint(at.X, at.Y), Qt::LeftButton, modifiers);
 }
 
 void press(TTabControl& tabs, int qtKey)

@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "platform/CustomImageList.h"
 #include "platform/GraphicsQt.h"
 #include "platform/core/Exception.h"
+#include "support/MouseEvents.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {
@@ -50,21 +50,7 @@ TRect itemRect(TCustomTabSetControl& tabs, int index)
     return r;
 }
 
-QPoint centre(const TRect& r) { return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
-QPoint centreOf(TCustomTabSetControl& tabs, int index) { return centre(itemRect(tabs, index)); }
 int selected(TCustomTabSetControl& tabs) { return static_cast<int>(tabs.Perform(TCM_GETCURSEL, 0, 0)); }
-
-void mouse(QWidget& target, QEvent::Type type, QPoint at, Qt::MouseButtons held = Qt::NoButton)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(target.mapToGlobal(at)), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&target, &event);
-}
-
-void moveTo(QWidget& target, QPoint at, Qt::MouseButtons held = Qt::NoButton)
-{
-    mouse(target, QEvent::MouseMove, at, held);
-}
 
 void leave(QWidget& target)
 {
@@ -339,11 +325,11 @@ TEST(TabCtrls, SheetsWithAHiddenTabHaveTabAndPageIndexesApart)
     EXPECT_FALSE(s[2]->isVisible());
 
     // The hint of the hovered tab is its own sheet's; off the tabs it is the active page's hint.
-    moveTo(pages, centreOf(pages, 1));
+    MoveMouse(pages, TabCentre(pages, 1));
     EXPECT_EQ(pages.Hint(), "pista 3");
     EXPECT_EQ(pages.toolTip().toStdString(), "pista 3");
     const TRect last = itemRect(pages, 1);
-    moveTo(pages, QPoint(last.Right + 30, last.Top + 2));
+    MoveMouse(pages, QPoint(last.Right + 30, last.Top + 2));
     EXPECT_EQ(pages.HotTab(), -1);
     EXPECT_EQ(pages.Hint(), "hoja 1");
 
@@ -369,8 +355,8 @@ TEST(TabCtrls, SheetsWithAHiddenTabHaveTabAndPageIndexesApart)
     EXPECT_FALSE(pages.DialogKey(VK_TAB, 0));
 
     // A click shows its tab's sheet; showing a sheet selects its tab.
-    mouse(pages, QEvent::MouseButtonPress, centreOf(pages, 1), Qt::LeftButton);
-    mouse(pages, QEvent::MouseButtonRelease, centreOf(pages, 1));
+    SendMouse(pages, QEvent::MouseButtonPress, TabCentre(pages, 1));
+    SendMouse(pages, QEvent::MouseButtonRelease, TabCentre(pages, 1));
     EXPECT_EQ(pages.ActivePage(), s[2]);
     EXPECT_EQ(changes, 3);
     s[0]->Show();
@@ -415,12 +401,12 @@ TEST(TabCtrls, HotTabIsReportedOnceAndSelectionGoesThroughTheOwner)
         tracked.push_back(index);
     };
     const TRect strip = itemRect(tabs, 2);
-    moveTo(tabs, centreOf(tabs, 0));
-    moveTo(tabs, centreOf(tabs, 0) + QPoint(1, 0));
-    moveTo(tabs, centreOf(tabs, 1));
-    moveTo(tabs, QPoint(strip.Right + 20, strip.Top + 3)); // off the tabs, within the control
-    moveTo(tabs, QPoint(strip.Right + 25, strip.Top + 3));
-    moveTo(tabs, centreOf(tabs, 2));
+    MoveMouse(tabs, TabCentre(tabs, 0));
+    MoveMouse(tabs, TabCentre(tabs, 0) + QPoint(1, 0));
+    MoveMouse(tabs, TabCentre(tabs, 1));
+    MoveMouse(tabs, QPoint(strip.Right + 20, strip.Top + 3)); // off the tabs, within the control
+    MoveMouse(tabs, QPoint(strip.Right + 25, strip.Top + 3));
+    MoveMouse(tabs, TabCentre(tabs, 2));
     leave(tabs);
     EXPECT_EQ(tracked, (std::vector<int>{0, 1, -1, 2}));
     EXPECT_EQ(tabs.HotTab(), -1);
@@ -438,13 +424,13 @@ TEST(TabCtrls, HotTabIsReportedOnceAndSelectionGoesThroughTheOwner)
         allowed = allow;
     };
     tabs.SetTabIndex(0);
-    mouse(tabs, QEvent::MouseButtonPress, centreOf(tabs, 1), Qt::LeftButton);
-    mouse(tabs, QEvent::MouseButtonRelease, centreOf(tabs, 1));
+    SendMouse(tabs, QEvent::MouseButtonPress, TabCentre(tabs, 1));
+    SendMouse(tabs, QEvent::MouseButtonRelease, TabCentre(tabs, 1));
     EXPECT_EQ(tabs.TabIndex(), 0);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(changes, 0);
     allow = true;
-    mouse(tabs, QEvent::MouseButtonPress, centreOf(tabs, 1), Qt::LeftButton);
+    SendMouse(tabs, QEvent::MouseButtonPress, TabCentre(tabs, 1));
     EXPECT_EQ(tabs.TabIndex(), 1);
     EXPECT_EQ(changes, 1);
     tabs.SetTabIndex(2);
@@ -524,18 +510,18 @@ TEST(TabCtrls, DraggingTheSelectedTabShiftsIt)
     tabs.show();
     int shifts = 0;
     tabs.OnTabShift = [&](QWidget*) { ++shifts; };
-    const QPoint first = centreOf(tabs, 0);
-    const QPoint last = centreOf(tabs, 2);
+    const QPoint first = TabCentre(tabs, 0);
+    const QPoint last = TabCentre(tabs, 2);
     const TRect end = itemRect(tabs, 2);
-    moveTo(tabs, first);
-    mouse(tabs, QEvent::MouseButtonPress, first, Qt::LeftButton);
-    moveTo(tabs, first, Qt::LeftButton);
+    MoveMouse(tabs, first);
+    SendMouse(tabs, QEvent::MouseButtonPress, first);
+    MoveMouse(tabs, first, Qt::LeftButton);
     EXPECT_EQ(tabs.cursor().shape(), CursorOf(crDefault).shape());
-    moveTo(tabs, QPoint(end.Right + 20, end.Top + 3), Qt::LeftButton);
+    MoveMouse(tabs, QPoint(end.Right + 20, end.Top + 3), Qt::LeftButton);
     EXPECT_EQ(tabs.cursor().shape(), CursorOf(crNo).shape());
-    moveTo(tabs, last, Qt::LeftButton);
+    MoveMouse(tabs, last, Qt::LeftButton);
     EXPECT_EQ(tabs.cursor().shape(), CursorOf(crDrag).shape());
-    mouse(tabs, QEvent::MouseButtonRelease, last);
+    SendMouse(tabs, QEvent::MouseButtonRelease, last);
     EXPECT_EQ(captions(tabs), (std::vector<std::string>{"dos", "tres", "uno"}));
     EXPECT_EQ(tabs.TabIndex(), 2);
     EXPECT_EQ(tabs.ImageIndexes().Get(2), "1");
@@ -543,11 +529,11 @@ TEST(TabCtrls, DraggingTheSelectedTabShiftsIt)
     EXPECT_EQ(tabs.cursor().shape(), CursorOf(crDefault).shape());
 
     // A release on the same tab, or a press on a tab that is not selected and hot, shifts nothing.
-    mouse(tabs, QEvent::MouseButtonPress, centreOf(tabs, 2), Qt::LeftButton);
-    mouse(tabs, QEvent::MouseButtonRelease, centreOf(tabs, 2));
+    SendMouse(tabs, QEvent::MouseButtonPress, TabCentre(tabs, 2));
+    SendMouse(tabs, QEvent::MouseButtonRelease, TabCentre(tabs, 2));
     tabs.SetAllowTabShifting(false);
-    mouse(tabs, QEvent::MouseButtonPress, centreOf(tabs, 2), Qt::LeftButton);
-    mouse(tabs, QEvent::MouseButtonRelease, centreOf(tabs, 0));
+    SendMouse(tabs, QEvent::MouseButtonPress, TabCentre(tabs, 2));
+    SendMouse(tabs, QEvent::MouseButtonRelease, TabCentre(tabs, 0));
     EXPECT_EQ(shifts, 1);
 
     ThreeSheets three(false);
@@ -555,10 +541,10 @@ TEST(TabCtrls, DraggingTheSelectedTabShiftsIt)
     pages.SetAllowTabShifting(true);
     int pageShifts = 0;
     pages.OnTabShift = [&](QWidget*) { ++pageShifts; };
-    moveTo(pages, centreOf(pages, 0));
-    mouse(pages, QEvent::MouseButtonPress, centreOf(pages, 0), Qt::LeftButton);
-    moveTo(pages, centreOf(pages, 2), Qt::LeftButton);
-    mouse(pages, QEvent::MouseButtonRelease, centreOf(pages, 2));
+    MoveMouse(pages, TabCentre(pages, 0));
+    SendMouse(pages, QEvent::MouseButtonPress, TabCentre(pages, 0));
+    MoveMouse(pages, TabCentre(pages, 2), Qt::LeftButton);
+    SendMouse(pages, QEvent::MouseButtonRelease, TabCentre(pages, 2));
     EXPECT_EQ(three.sheets[0]->PageIndex(), 2);
     EXPECT_EQ(captions(pages), (std::vector<std::string>{"Hoja 2", "Hoja 3", "Hoja 1"}));
     EXPECT_EQ(pages.ActivePage(), three.sheets[0]);
@@ -577,7 +563,7 @@ TEST(TabCtrls, TabsAreDrawnInTheirColoursFontsAndTurns)
     tabs.Font().SetColor(clBlack);
     tabs.SetTabIndex(0);
     tabs.show();
-    moveTo(tabs, centreOf(tabs, 2));
+    MoveMouse(tabs, TabCentre(tabs, 2));
     QImage shot = grabbed(tabs);
     shot.save(QDir::temp().filePath("kestrima-tabset.png"));
 
