@@ -66,9 +66,9 @@ TEST(CodigosISO, ConvertsWithTheDefaultsAndLeavesUnknownCodesAlone)
     EXPECT_EQ(table.DecodeText("&AACUTE;"), "&AACUTE;");
     EXPECT_EQ(table.DecodeText("a & b"), "a & b");
     EXPECT_EQ(table.DecodeText("&noexiste;"), "&noexiste;");
-    // The text from an "&" to the next ";" is one code, even when it is none.
+    // An "&" that begins no code of the table is a character: the codes after it still count.
     EXPECT_EQ(table.DecodeText("a & b; &eacute;"), "a & b; \xE9");
-    EXPECT_EQ(table.DecodeText("&&aacute;"), "&&aacute;");
+    EXPECT_EQ(table.DecodeText("&&aacute;"), "&\xE1");
     EXPECT_EQ(table.DecodeText("x &aacute"), "x &aacute");
     EXPECT_EQ(table.EncodeText(""), "");
 }

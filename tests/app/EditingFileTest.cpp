@@ -42,7 +42,8 @@ TEST(EditingFile, StartsUntitledSavedAndWithoutUndoLog)
     EXPECT_EQ(file.Seleccion.End, 0);
     for (const TMarcador& mark : file.Marcadores)
         EXPECT_FALSE(mark.Set);
-    EXPECT_EQ(file.Format, TDocumentFormat{});
+    EXPECT_EQ(file.Bytes.Format, TDocumentFormat{});
+    EXPECT_TRUE(file.Bytes.Format.Utf8);
 }
 
 TEST(EditingFile, DocumentsSwappedThroughOneEditorKeepTheirWholeState)
@@ -131,25 +132,30 @@ TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)
     // The format read from the file is the one written back; untouched bytes stay untouched.
     std::string text;
     const std::string utf8 = folder.file("u.txt", "\xC3\xB1\n");
-    EXPECT_EQ(TEditingFile::ReadDocument(utf8, nullptr, text, file.Format), TDecodeResult::Converted);
-    EXPECT_EQ(text, "\xF1\n");
-    file.FileName = utf8;
-    file.SetText("\xF1\xF1\r");
-    file.WriteFile(false, nullptr);
+    TEditingFile textFile(2);
+    EXPECT_EQ(textFile.ReadFile(utf8, nullptr, text), TDecodeResult::Converted);
+    EXPECT_EQ(text, "\xF1\r");
+    textFile.FileName = utf8;
+    textFile.SetText("\xF1\xF1\r");
+    textFile.WriteFile(false, nullptr);
     EXPECT_EQ(ReadFileBytes(utf8), "\xC3\xB1\xC3\xB1\n");
     EXPECT_FALSE(FileExists(folder.path.string() + "/u.~xt"));
 
-    file.RawBytes = true;
-    file.Format = TDocumentFormat{};
-    file.SetText("\xE1");
-    file.WriteFile(false, &entities);
-    EXPECT_EQ(ReadFileBytes(utf8), "\xE1");
+    // UTF-8 the editor cannot hold is kept as it is, and written back so.
+    const std::string arrow = folder.file("a.htm", "\xE2\x86\x92 \xC3\xA1");
+    TEditingFile raw(1);
+    EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Unfitting);
+    EXPECT_TRUE(raw.Bytes.RawBytes);
+    raw.FileName = arrow;
+    raw.SetText("x" + text);
+    raw.WriteFile(false, &entities);
+    EXPECT_EQ(ReadFileBytes(arrow), "x\xE2\x86\x92 \xC3\xA1");
 
     // Entities are read as characters.
     const std::string coded = folder.file("c.htm", "&ntilde;&amp;");
-    EXPECT_EQ(TEditingFile::ReadDocument(coded, &entities, text, file.Format), TDecodeResult::Bytes);
+    EXPECT_EQ(file.ReadFile(coded, &entities, text), TDecodeResult::Bytes);
     EXPECT_EQ(text, "\xF1&amp;");
-    EXPECT_THROW(TEditingFile::ReadDocument(folder.path.string(), nullptr, text, file.Format), EFOpenError);
+    EXPECT_THROW(file.ReadFile(folder.path.string(), nullptr, text), EFOpenError);
 
     // An untitled document is not written.
     TEditingFile untitled(1);

@@ -405,9 +405,10 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     EXPECT_EQ(name, w.folder.path.string() + "/tempHTML.htm");
     EXPECT_EQ(ReadFileBytes(name), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_EQ(ReadFileBytes(page), "<p>caf\xE9</p>\r\n");
+    // The typed text gets its codes; the text as the file held it keeps its bytes.
     config.InsSpecChar = true;
     EXPECT_TRUE(w.form.ArchivoPrevio(name));
-    EXPECT_EQ(ReadFileBytes(name), "<b>&ntilde;</b>\r\n<p>caf&eacute;</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(name), "<b>&ntilde;</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_FALSE(w.form.CurrentFile()->Guardado);
 
     // An untitled document: the save dialog's folder, else the working folder's parent.
