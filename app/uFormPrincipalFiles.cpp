@@ -279,7 +279,8 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
 
 void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantilla, int Tipo)
 {
-    std::string FileName = FileName_;
+    // A name as typed on the command line would stop working from any other folder.
+    std::string FileName = ExpandFileName(FileName_);
     std::string Modelo;
     TScopeGuard painting = lockPainting();
     TBusyCursor busyCursor;
@@ -338,9 +339,10 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
 
 // ---------------------------------------------------------------- recent files
 
-void TformPrincipal::MRUUpdate(bool AlPrincipio, const std::string& FileName)
+void TformPrincipal::MRUUpdate(bool AlPrincipio, const std::string& FileName_)
 {
     TStringList& mru = FConfig->MRU;
+    const std::string FileName = ExpandFileName(FileName_);
     for (int i = mru.Count() - 1; i >= 0; --i)
         if (mru[i] == FileName)
             mru.Delete(i);

@@ -254,7 +254,7 @@ bool TformPrincipal::openLastProject()
     if (project.empty() || !FileExists(project))
         return false;
     const TIniFile ini(project);
-    NombreProyecto = ini.ReadString(kProjectDataSection, "Nombre", "");
+    NombreProyecto = ProjectDataText(ini, "Nombre");
     // A listed file that is gone is passed over, as a command-line name of no file is.
     for (const std::string& fileName : ProjectFilesToOpen(ini))
         if (FileExists(fileName))
