@@ -113,10 +113,8 @@ void TDocumentBytes::Written(std::string bytes, const TCodigosISO* entities)
     FEntities = entities && !RawBytes ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
 }
 
-std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, bool byteOrderMark) const
+std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
 {
-    TDocumentFormat format = Format;
-    format.ByteOrderMark = byteOrderMark && Format.ByteOrderMark;
     return EncodeDocument(entities ? entities->EncodeText(text) : std::string(text), format);
 }
 
@@ -138,14 +136,24 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
             size_t suffix = 0;
             while (suffix < shorter - prefix && text[text.size() - 1 - suffix] == read[read.size() - 1 - suffix])
                 ++suffix;
-            std::string bytes = FBytes.substr(0, offsets[prefix]);
-            bytes += encode(text.substr(prefix, text.size() - prefix - suffix), table, false);
-            bytes += std::string_view(FBytes).substr(offsets[read.size() - suffix]);
-            // Joined pieces can read differently (a CR before a kept LF makes one line break of two,
-            // a code can span the seam): only bytes that give the text back are written so.
-            if (textOf(bytes, table, nullptr) == text)
-                return bytes;
+            const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
+            const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);
+            const std::string_view changed = text.substr(prefix, text.size() - prefix - suffix);
+            // Joined pieces can read differently (a new LF after a kept lone CR makes one line
+            // break of two, a code can span the seam): only bytes that give the text back are
+            // written so. Another kind of line break for the new text often avoids the join.
+            for (const char* lineBreak : {"", "\r\n", "\n", "\r"}) {
+                TDocumentFormat format = Format;
+                format.ByteOrderMark = false;
+                if (*lineBreak)
+                    format.LineBreak = lineBreak;
+                std::string bytes(before);
+                bytes += encode(changed, table, format);
+                bytes += after;
+                if (textOf(bytes, table, nullptr) == text)
+                    return bytes;
+            }
         }
     }
-    return encode(text, table, true);
+    return encode(text, table, Format);
 }

@@ -44,7 +44,7 @@ private:
     // The editor's text of `bytes` read as this document was; with `offsets`, the offset in `bytes`
     // of each character, and of the end.
     std::string textOf(std::string_view bytes, const TCodigosISO* entities, std::vector<uint32_t>* offsets) const;
-    std::string encode(std::string_view text, const TCodigosISO* entities, bool byteOrderMark) const;
+    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
 
     bool FHasBytes = false;
     std::string FBytes;
