@@ -448,3 +448,33 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     EXPECT_EQ(ReadFileBytes(page), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_TRUE(w.form.CurrentFile()->Guardado);
 }
+
+TEST(MainWindowRecent, AProjectNamedInUtf8AndItsRelativeFilesOpenAsWritten)
+{
+    TempDir files("start");
+    files.file("a.htm", "A");
+    const std::string kr = project(files, "Se\xC3\xB1or P\xC3\xA9rez", {"1,a.htm"});
+    TStartedWindow w(3, {}, kr);
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm"}));
+    EXPECT_EQ(w.form.ArchivoActual(), files.path.string() + "/a.htm");
+    EXPECT_EQ(ToWin1252(w.form.windowTitle()), "Kestrima - [ Se\xF1or P\xE9rez ] - a.htm");
+}
+
+TEST(MainWindowRecent, AFileNamedFromTheWorkingFolderIsKeptByItsWholePath)
+{
+    TempDir files("start");
+    std::filesystem::create_directory(files.path / "files");
+    files.file("files/a.html", "A");
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(files.path);
+    {
+        TStartedWindow w(0, {}, "", {"files/a.html"});
+        EXPECT_EQ(w.form.ArchivoActual(), files.path.string() + "/files/a.html");
+        w.form.mCerrarClick();
+        EXPECT_EQ(w.form.Config().MRU[0], files.path.string() + "/files/a.html");
+        w.form.AbreArchivo("./files/a.html", false, ekHTML);
+        // Opening it again takes the same entry out of the list.
+        EXPECT_EQ(w.form.Config().MRU[0], "");
+    }
+    std::filesystem::current_path(working);
+}
