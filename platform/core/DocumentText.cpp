@@ -24,20 +24,23 @@ bool nextCodePoint(std::string_view bytes, size_t& pos, char32_t& cp)
 }
 
 // The kind of line break most of the file's breaks are, pairing CR LF and LF CR as the editor does;
-// the first kind to reach the highest count wins a tie.
+// the first kind to reach the highest count wins a tie. LF CR pairs are not a kind to write new lines
+// with: one ending a text would read back as two breaks.
 std::string lineBreakOf(std::string_view bytes)
 {
-    const char* kinds[] = {"\r\n", "\n", "\r", "\n\r"};
-    size_t counts[4] = {};
+    const char* kinds[] = {"\r\n", "\n", "\r"};
+    size_t counts[3] = {};
     int best = -1;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c != '\r' && c != '\n')
             continue;
         const bool pair = i + 1 < bytes.size() && (bytes[i + 1] == '\r' || bytes[i + 1] == '\n') && bytes[i + 1] != c;
-        const int kind = pair ? (c == '\r' ? 0 : 3) : (c == '\n' ? 1 : 2);
         if (pair)
             ++i;
+        if (pair && c == '\n')
+            continue;
+        const int kind = pair ? 0 : (c == '\n' ? 1 : 2);
         ++counts[kind];
         if (best < 0 || counts[kind] > counts[best])
             best = kind;
