@@ -405,31 +405,25 @@ TEST(EditingFile, NewDocumentsAreUtf8AndWindows1252FilesStaySo)
     fresh.WriteFile(false, nullptr);
     EXPECT_EQ(ReadFileBytes(fresh.FileName),
               "<meta charset=\"utf-8\">\r\n\xE2\x80\x9C" "comillas\xE2\x80\x9D \xE2\x82\xAC\r\n");
+    // Reads `from` (as a model when asked), appends `typed` and writes the text to `to`.
+    const auto appended = [](const std::string& from, const std::string& to, const std::string& typed, bool model) {
+        TEditingFile file(1);
+        std::string text;
+        file.ReadFile(from, nullptr, text, model);
+        file.FileName = to;
+        file.SetText(text + typed);
+        file.WriteFile(false, nullptr);
+        return ReadFileBytes(to);
+    };
     // A model makes a new document: UTF-8 too, whatever the model was.
     const std::string model = folder.file("modelo.htm", "<p>caf\xE9</p>");
-    TEditingFile fromModel(1);
-    std::string text;
-    fromModel.ReadFile(model, nullptr, text, true);
-    fromModel.FileName = folder.path.string() + "/desde.htm";
-    fromModel.SetText(text);
-    fromModel.WriteFile(false, nullptr);
-    EXPECT_EQ(ReadFileBytes(fromModel.FileName), "<p>caf\xC3\xA9</p>");
+    EXPECT_EQ(appended(model, folder.path.string() + "/desde.htm", "", true), "<p>caf\xC3\xA9</p>");
     EXPECT_EQ(ReadFileBytes(model), "<p>caf\xE9</p>");
     // A file read as Windows-1252 keeps it; an ASCII file takes UTF-8 for what is typed into it.
     const std::string old = folder.file("viejo.htm", "caf\xE9");
-    TEditingFile windows(1);
-    windows.ReadFile(old, nullptr, text);
-    windows.FileName = old;
-    windows.SetText(text + "\x93");
-    windows.WriteFile(false, nullptr);
-    EXPECT_EQ(ReadFileBytes(old), "caf\xE9\x93");
+    EXPECT_EQ(appended(old, old, "\x93", false), "caf\xE9\x93");
     const std::string ascii = folder.file("ascii.htm", "cafe");
-    TEditingFile plain(1);
-    plain.ReadFile(ascii, nullptr, text);
-    plain.FileName = ascii;
-    plain.SetText(text + "\xE9");
-    plain.WriteFile(false, nullptr);
-    EXPECT_EQ(ReadFileBytes(ascii), "cafe\xC3\xA9");
+    EXPECT_EQ(appended(ascii, ascii, "\xE9", false), "cafe\xC3\xA9");
 }
 
 TEST(EditingFile, AStrayAmpersandKeepsTheCodesAfterIt)

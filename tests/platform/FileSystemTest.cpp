@@ -253,7 +253,6 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
             return "a file past the limit was written";
         if (error != std::strerror(EFBIG))
             return "the reason given was " + error;
-        // In a closed folder the rewrite in place fails the same way and puts the old text back.
         return "";
     });
     if (run.Skipped)
@@ -262,6 +261,7 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
     EXPECT_EQ(contentsOf(page), "anterior");
     EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"page.htm"}));
 
+    // In a closed folder the rewrite in place fails the same way and puts the old text back.
     chmod(dir.path.c_str(), 0555);
     const TUnprivilegedRun inPlace = RunUnprivileged([&]() -> std::string {
         rlimit limit{4096, 4096};
