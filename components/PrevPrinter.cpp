@@ -242,7 +242,7 @@ const TPagePicture& TPreviewPrinter::GetPage(int index) const
     return *FPages[static_cast<size_t>(index)];
 }
 
-TRect TPreviewPrinter::PageRect() const
+TRect TPreviewPrinter::marginRect() const
 {
     auto across = [&](double margin) {
         return static_cast<int>(std::lround(FMetrics.PixelsPerInchX * margin / FUnitsFactor));
@@ -318,9 +318,9 @@ void TPreviewPrinter::BuildPages(TCustomCodeMemo& editor)
     int pageNo = 1;
     for (;;) {
         newPage();
-        const TRect rect = PageRect();
+        FPageRect = marginRect();
         FPageUsed = true;
-        if (!editor.PrintPage(FPageCanvas.get(), &rect, pageNo))
+        if (!editor.PrintPage(FPageCanvas.get(), &FPageRect, pageNo))
             break;
         ++pageNo;
     }
@@ -362,14 +362,15 @@ void TPreviewPrinter::printJob(int first, int last)
     QPainter& canvas = target.BeginJob(Orientation, Title);
     const TDeviceMetrics metrics = target.Metrics(Orientation);
     for (int index = first; index <= last; ++index) {
-        status(kPrintingPage, index + 1, stPagePrinted);
+        // A new printer page comes before every page but the first, so a failure names the page lost.
         try {
-            canvas.drawPicture(-metrics.OffsetX, -metrics.OffsetY, *FPages[static_cast<size_t>(index)]);
-            if (index < last)
+            if (index > first)
                 target.NewPage();
         } catch (const EPrinter& error) {
             throw EPrinter(FmtLoadStr(kPrintFailed, index + 1, error.Message().c_str()));
         }
+        status(kPrintingPage, index + 1, stPagePrinted);
+        canvas.drawPicture(-metrics.OffsetX, -metrics.OffsetY, *FPages[static_cast<size_t>(index)]);
     }
     endJob.End();
     status(kPrintJobDone, -1, stJobDone);
@@ -378,4 +379,25 @@ void TPreviewPrinter::printJob(int first, int last)
 void TPreviewPrinter::Preview(QWidget* owner)
 {
     ShowPreviewForm(*this, owner);
+}
+
+void PreviewEditor(TCustomCodeMemo& editor, const TMarginsInches& margins, QWidget* owner)
+{
+    TPreviewPrinter preview;
+    preview.ShowGrid = false;
+    preview.ZoomOption = zoFitToPage;
+    TFont body;
+    body.SetName(editor.FontName());
+    body.SetSize(editor.FontSize());
+    body.SetCharset(editor.FontCharset());
+    TTextOptions& options = preview.TextOptions();
+    options.SetBodyFont(body);
+    options.MarginLeft = margins.Left;
+    options.MarginTop = margins.Top;
+    options.MarginRight = margins.Right;
+    options.MarginBottom = margins.Bottom;
+    preview.Orientation =
+        Printer().pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+    preview.BuildPages(editor);
+    preview.Preview(owner);
 }

@@ -152,8 +152,8 @@ public:
     const TPagePicture& GetPage(int index) const;
     // The reference device's page the pages were built for.
     const TDeviceMetrics& Metrics() const { return FMetrics; }
-    // Where the text goes on a page, in device pixels: the page less the margins.
-    TRect PageRect() const;
+    // Where the last build put the text on a page, in device pixels: the page less the margins.
+    const TRect& PageRect() const { return FPageRect; }
     bool Building() const { return FBuilding; }
 
     // Runs the print dialog and prints what was chosen; false when the dialog was cancelled.
@@ -171,6 +171,7 @@ public:
 
 private:
     void newPage();
+    TRect marginRect() const;
     void endPage();
     void printJob(int first, int last);
     void status(int messageId, int pageNum, TStatusType type);
@@ -179,6 +180,7 @@ private:
     // The canvas of the page being filled; the page's recording ends when it is freed.
     std::unique_ptr<QPainter> FPageCanvas;
     TDeviceMetrics FMetrics;
+    TRect FPageRect;
     bool FPageUsed = false;
     TTextOptions FTextOptions;
     TUnits FUnits = unCentimeters;
@@ -191,3 +193,13 @@ public:
     int ZoomVal = 100;
     TStatusProc OnStatus;
 };
+
+// Page margins in inches.
+struct TMarginsInches {
+    double Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// The preview command of an editor: a new component with the rulings off and the whole page shown, the
+// editor's font as body font, the margins given and the printer's orientation, built and shown; the
+// component goes when its window closes.
+void PreviewEditor(TCustomCodeMemo& editor, const TMarginsInches& margins, QWidget* owner);
