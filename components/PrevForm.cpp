@@ -274,7 +274,6 @@ TPreviewForm::TPreviewForm(TPreviewPrinter& printer, QWidget* parent) : QDialog(
     setObjectName("PreviewForm");
     setWindowTitle(text(kCaption));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
-    setWindowState(Qt::WindowMaximized);
     RegisterPreviewCursors();
 
     auto* layout = new QVBoxLayout(this);
@@ -320,7 +319,9 @@ TPreviewForm::TPreviewForm(TPreviewPrinter& printer, QWidget* parent) : QDialog(
     ZoomBox->setCurrentIndex(0);
     ZoomCursorBut->SetDown(true);
     setPageCursor();
+    // The size it has when the user brings it back from maximised.
     resize(800, 600);
+    setWindowState(Qt::WindowMaximized);
 }
 
 void TPreviewForm::buildToolBar(QWidget* bar)

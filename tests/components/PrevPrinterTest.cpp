@@ -13,45 +13,9 @@
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
 #include "support/RecordingPrintTarget.h"
-
-namespace {
+#include "PreviewTestSupport.h"
 
 using TStatus = std::tuple<std::string, int, int>;
-
-void SetText(TCustomCodeMemo& memo, const std::string& text)
-{
-    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-std::string Lines(int count)
-{
-    std::string text;
-    for (int i = 1; i <= count; ++i)
-        text += "linea " + std::to_string(i) + (i < count ? "\r\n" : "");
-    return text;
-}
-
-// Lines drawn on the first page when the pages are built for `target`'s printer.
-int LinesOnFirstPage(TCodeMemo& memo, TPreviewPrinter& preview)
-{
-    int pageOfLine = 0;
-    int lines = 0;
-    preview.OnStatus = [&](TPreviewPrinter*, const std::string&, int page, TStatusType type) {
-        if (type == stPageStarted)
-            pageOfLine = page;
-    };
-    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData*) {
-        if (pageOfLine == 1)
-            ++lines;
-        return 0;
-    };
-    preview.BuildPages(memo);
-    memo.OnDrawLine = nullptr;
-    preview.OnStatus = nullptr;
-    return lines;
-}
-
-} // namespace
 
 TEST(PreviewPrinter, DefaultsOfTheComponentAndItsTextOptions)
 {
@@ -119,7 +83,7 @@ TEST(PreviewPrinter, AnEmptyDocumentGivesOnePageAndReportsItsSteps)
     EXPECT_FALSE(preview.Building());
 
     // A second build throws the old pages away.
-    SetText(memo, Lines(400));
+    SetMemoText(memo, Lines(400));
     seen.clear();
     preview.BuildPages(memo);
     ASSERT_GT(preview.PageCount(), 2);
@@ -133,7 +97,7 @@ TEST(PreviewPrinter, PagesAreLaidOutForThePrinterOrForALetterSheetOnTheScreen)
 {
     RecordingPrintTarget target;
     TCodeMemo memo;
-    SetText(memo, "uno");
+    SetMemoText(memo, "uno");
     TPreviewPrinter preview;
     // One-inch margins at 300 pixels per inch.
     preview.BuildPages(memo);
@@ -173,7 +137,7 @@ TEST(PreviewPrinter, APageRecordedForThePrinterHoldsTheLinesPrintPutsOnAPage)
 {
     RecordingPrintTarget target;
     TCodeMemo memo;
-    SetText(memo, Lines(600));
+    SetMemoText(memo, Lines(600));
     TPreviewPrinter preview;
     TTextOptions& options = preview.TextOptions();
     options.MarginLeft = options.MarginTop = options.MarginRight = options.MarginBottom = 0;
@@ -226,12 +190,7 @@ TEST(PreviewPrinter, CopiesOfAPageRangeAreJobsOfTheirOwn)
     target.Printers = false;
     TCodeMemo memo;
     TPreviewPrinter preview;
-    // Five pages: four full ones and one line more.
-    SetText(memo, Lines(600));
-    const int perPage = LinesOnFirstPage(memo, preview);
-    ASSERT_GT(perPage, 5);
-    SetText(memo, Lines(4 * perPage + 1));
-    preview.BuildPages(memo);
+    BuildPagesOf(memo, preview, 5);
     ASSERT_EQ(preview.PageCount(), 5);
 
     preview.Title = "prueba.html";
@@ -285,7 +244,7 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
     RecordingPrintTarget target;
     target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
     TCodeMemo memo;
-    SetText(memo, "WWWWWWWWWWWWWWWWWWWWWWWW");
+    SetMemoText(memo, "WWWWWWWWWWWWWWWWWWWWWWWW");
     TPreviewPrinter preview;
     preview.BuildPages(memo);
     auto firstInkColumn = [&] {
@@ -304,7 +263,7 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
     EXPECT_EQ(firstInkColumn(), inkAt - 20);
 
     // The second page's start fails: the job ends and the error names the page and the printer's words.
-    SetText(memo, Lines(200));
+    SetMemoText(memo, Lines(200));
     preview.BuildPages(memo);
     ASSERT_GT(preview.PageCount(), 2);
     target.Jobs.clear();
