@@ -26,6 +26,11 @@ void BM_BuildPreviewPages(benchmark::State& state)
         state.SkipWithError("the page was not laid out on several pages");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
     state.counters["pages"] = preview.PageCount();
+    double pictureBytes = 0;
+    for (int i = 0; i < preview.PageCount(); ++i)
+        pictureBytes += preview.GetPage(i).size();
+    state.counters["picture_bytes"] =
+        benchmark::Counter(pictureBytes, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
     state.counters["build_peak"] =
         benchmark::Counter(peak - before, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
 }

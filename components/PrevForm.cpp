@@ -327,7 +327,8 @@ TPreviewForm::TPreviewForm(TPreviewPrinter& printer, QWidget* parent) : QDialog(
 void TPreviewForm::buildToolBar(QWidget* bar)
 {
     PrintBut = makeButton(bar, "PrintBut", TGlyph::Print, kPrintHint);
-    PrintBut->OnClick = [this](TKrSpeedButton*) { FPrinter.Print(this); };
+    // A failing job is told here, inside the window's own event loop.
+    PrintBut->OnClick = [this](TKrSpeedButton*) { CallHandler(this, [this] { FPrinter.Print(this); }); };
     FirstPageSpeed = makeButton(bar, "FirstPageSpeed", TGlyph::First, kFirstPageHint);
     FirstPageSpeed->OnClick = [this](TKrSpeedButton*) { ShowPage(0); };
     PrevPageBut = makeButton(bar, "PrevPageBut", TGlyph::Prev, kFirstPageHint + 1);

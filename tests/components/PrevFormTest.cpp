@@ -14,6 +14,7 @@
 #include "components/PrevForm.h"
 #include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
+#include "platform/MessageBox.h"
 #include "support/MouseEvents.h"
 #include "support/RecordingPrintTarget.h"
 #include "ComponentTestSupport.h"
@@ -93,6 +94,18 @@ TEST(PreviewForm, TheWindowShowsTheFirstPageWithItsButtons)
     Click(*form.PrintBut);
     ASSERT_EQ(w.target.Jobs.size(), 1u);
     EXPECT_EQ(w.target.Jobs[0].Pages, 5);
+    // A job that fails is told with its page and the printer's words, and the window stays.
+    w.target.FailOnNewPage = 1;
+    std::string told;
+    TMessageBoxHook previous = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        told = text;
+        return IDOK;
+    });
+    Click(*form.PrintBut);
+    SetMessageBoxHook(previous);
+    EXPECT_EQ(told, "No se pudo imprimir la p\xE1gina 2: sin papel");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(form.isVisible());
     Click(*form.CloseBut);
     EXPECT_FALSE(form.isVisible());
 }
@@ -195,20 +208,18 @@ TEST(PreviewForm, TwoPagesOnTheLastPageLeaveTheSecondBoxEmptyAndRulingsLieAtEver
     TPreviewForm& form = *w.form;
     Click(*form.TwoPageBut);
     Click(*form.NextPageBut);
-    QImage second = Shot(*form.PagePanel2, "preview-second.png");
+    auto ink = [](const QImage& image) {
+        int pixels = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                pixels += image.pixel(x, y) != qRgb(255, 255, 255);
+        return pixels;
+    };
+    const QImage second = Shot(*form.PagePanel2, "preview-second.png");
     EXPECT_GT(second.width(), 100);
-    int ink = 0;
-    for (int y = 0; y < second.height(); ++y)
-        for (int x = 0; x < second.width(); ++x)
-            ink += second.pixel(x, y) != qRgb(255, 255, 255);
-    EXPECT_GT(ink, 0); // page 3 follows page 2
+    EXPECT_GT(ink(second), 0); // page 3 follows page 2
     Click(*form.LastPageSpeed);
-    second = Shot(*form.PagePanel2, "preview-second-empty.png");
-    ink = 0;
-    for (int y = 0; y < second.height(); ++y)
-        for (int x = 0; x < second.width(); ++x)
-            ink += second.pixel(x, y) != qRgb(255, 255, 255);
-    EXPECT_EQ(ink, 0);
+    EXPECT_EQ(ink(Shot(*form.PagePanel2, "preview-second-empty.png")), 0);
 
     // At 100 % an inch of the page is an inch of the screen: rulings at multiples of the pixels per inch.
     Click(*form.OnePageBut);

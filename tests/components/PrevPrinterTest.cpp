@@ -267,7 +267,7 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
     preview.BuildPages(memo);
     ASSERT_GT(preview.PageCount(), 2);
     target.Jobs.clear();
-    target.FailOnNewPage = 1; // the prints above had one page each
+    target.FailOnNewPage = 1;
     try {
         preview.Print();
         ADD_FAILURE() << "the failure was not reported";
@@ -277,4 +277,45 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
     ASSERT_EQ(target.Jobs.size(), 1u);
     EXPECT_TRUE(target.Jobs[0].Ended);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
+{
+    RecordingPrintTarget target;
+    target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
+    TCodeMemo memo;
+    ASSERT_TRUE(memo.FixedPitch());
+    SetMemoText(memo, std::string(60, 'M') + "\r\n" + std::string(30, 'i') + "W");
+    TPreviewPrinter preview;
+    preview.BuildPages(memo);
+    const TRect rect = preview.PageRect();
+    auto rightmostInk = [](const QImage& image, int top, int bottom) {
+        for (int x = image.width() - 1; x >= 0; --x)
+            for (int y = top; y < bottom; ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    return x;
+        return -1;
+    };
+    QImage replayed(816, 1056, QImage::Format_RGB32);
+    replayed.fill(Qt::white);
+    {
+        QPainter painter(&replayed);
+        painter.drawPicture(0, 0, preview.GetPage(0));
+    }
+    QImage direct(816, 1056, QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter painter(&direct);
+        memo.PrintPage(&painter, &rect, 1);
+    }
+    // The text lines lie below the header; each ends in the same column of the character grid, the
+    // narrow letters of the second line spaced out like the wide ones.
+    const int lh = memo.LineHeight();
+    const int firstLine = rect.Top + 3 * lh;
+    for (int line = 0; line < 2; ++line) {
+        const int top = firstLine + line * lh;
+        const int expected = rightmostInk(direct, top, top + lh);
+        ASSERT_GT(expected, rect.Left) << line;
+        EXPECT_NEAR(rightmostInk(replayed, top, top + lh), expected, 2) << line;
+    }
 }

@@ -26,7 +26,7 @@ public:
     bool Accept = true;
     TPrintRequest Answer; // Range, FromPage, ToPage and Copies as the user chose them
     TPrintRequest Asked;  // what the last dialog was asked
-    int FailOnNewPage = 0; // the NewPage call (from 1) that fails; 0 none
+    int FailOnNewPage = 0; // the NewPage call of every job (from 1) that fails; 0 none
     std::vector<Job> Jobs;
     std::vector<std::string> Log; // "begin", "page", "end" in the order they came
     QImage Sheet;                 // the last job's last page
@@ -48,6 +48,7 @@ public:
     {
         Jobs.push_back({title, orientation, 1, false});
         Log.push_back("begin");
+        FNewPages = 0;
         newSheet();
         return FPainter;
     }
