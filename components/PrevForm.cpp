@@ -53,10 +53,14 @@ QString text(int id)
 // The zoom as a whole percentage with thousands separated, "2.000%".
 QString zoomText(double zoom)
 {
-    std::string digits = std::to_string(std::lround(zoom * 100));
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<size_t>(at), ".");
-    return FromWin1252(digits) + QLatin1Char('%');
+    const QString digits = QString::number(std::lround(zoom * 100));
+    QString grouped;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += QLatin1Char('.');
+        grouped += digits[i];
+    }
+    return grouped + QLatin1Char('%');
 }
 
 // ---------------------------------------------------------------- glyphs
