@@ -50,7 +50,12 @@ QPageLayout::Orientation qtOrientation(TPrinterOrientation orientation)
 // The program's printer: metrics from its page, jobs painted on it.
 class TProgramPrintTarget : public TPrintTarget {
 public:
-    bool HasPrinters() override { return !QPrinterInfo::availablePrinterNames().isEmpty(); }
+    bool HasPrinters() override
+    {
+        // Asked once: the question goes to the print system, and a build asks it for every page.
+        static const bool any = !QPrinterInfo::availablePrinterNames().isEmpty();
+        return any;
+    }
 
     TDeviceMetrics Metrics(TPrinterOrientation orientation) override
     {
