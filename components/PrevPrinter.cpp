@@ -27,6 +27,7 @@ constexpr int kPageNumText = 65334;
 constexpr int kPrintFailed = 65335;
 constexpr int kPrinterNotStarted = 65216;
 constexpr int kPrinterNoNewPage = 65336;
+constexpr int kListIndexError = 65214;
 
 // The screen as reference device: a US Letter sheet of 8.5 by 11 inches at its resolution.
 TDeviceMetrics screenMetrics()
@@ -243,7 +244,7 @@ void TPreviewPrinter::SetUnits(TUnits value)
 const TPagePicture& TPreviewPrinter::GetPage(int index) const
 {
     if (index < 0 || index >= PageCount())
-        throw EListError(FmtLoadStr(65214, index));
+        throw EListError(FmtLoadStr(kListIndexError, index));
     return *FPages[static_cast<size_t>(index)];
 }
 
