@@ -369,42 +369,58 @@ void syncFolderOf(const std::string& path)
     }
 }
 
-// Writes `bytes` to a new temporary file beside `path`, given `old`'s mode, owner and group when
-// `existed`, and renames it to `path`. False with errno set; the temporary file is then gone.
-// With `created` false the temporary file could not be made at all.
-bool writeBeside(const std::string& path, std::string_view bytes, bool existed, const struct stat& old,
-                 bool& created, const std::function<void()>& beforeRename = {})
-{
-    std::string temporary;
-    const int fd = createTemporary(path, temporary);
-    created = fd >= 0;
-    if (!created)
-        return false;
-    if (existed) {
-        fchmod(fd, old.st_mode & 07777);
-        // Only the superuser may give a file away; a group of one's own is still kept.
-        const bool owned = fchown(fd, old.st_uid, old.st_gid) == 0 || fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
-        (void)owned;
-        // A set-user or set-group bit is dropped by a change of owner: it goes back on.
-        fchmod(fd, old.st_mode & 07777);
+// A new file beside another, holding what is to take that file's name; removed unless it does.
+class TTemporaryFile {
+public:
+    TTemporaryFile() = default;
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    ~TTemporaryFile()
+    {
+        if (!FName.empty())
+            unlink(FName.c_str());
     }
-    bool ok = writeAll(fd, bytes) && fsync(fd) == 0;
-    int savedErrno = errno;
-    ok = close(fd) == 0 && ok;
-    if (ok) {
-        if (beforeRename)
-            beforeRename();
-        ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-        savedErrno = errno;
+
+    // Makes the file beside `path` and puts `bytes` on the disk, with `old`'s mode, owner and group
+    // when given. False with errno set; Created() tells whether the folder took a new file at all.
+    bool Write(const std::string& path, std::string_view bytes, const struct stat* old)
+    {
+        const int fd = createTemporary(path, FName);
+        FCreated = fd >= 0;
+        if (!FCreated) {
+            FName.clear();
+            return false;
+        }
+        if (old) {
+            fchmod(fd, old->st_mode & 07777);
+            // Only the superuser may give a file away; a group of one's own is still kept.
+            const bool owned =
+                fchown(fd, old->st_uid, old->st_gid) == 0 || fchown(fd, static_cast<uid_t>(-1), old->st_gid) == 0;
+            (void)owned;
+            // A set-user or set-group bit is dropped by a change of owner: it goes back on.
+            fchmod(fd, old->st_mode & 07777);
+        }
+        const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+        const int savedErrno = errno;
+        const bool closed = close(fd) == 0;
+        errno = written ? errno : savedErrno;
+        return written && closed;
     }
-    if (!ok) {
-        unlink(temporary.c_str());
-        errno = savedErrno;
-        return false;
+    // Gives the file the name `path`. False with errno set.
+    bool Commit(const std::string& path)
+    {
+        if (std::rename(FName.c_str(), path.c_str()) != 0)
+            return false;
+        FName.clear();
+        syncFolderOf(path);
+        return true;
     }
-    syncFolderOf(path);
-    return true;
-}
+    bool Created() const { return FCreated; }
+
+private:
+    std::string FName;
+    bool FCreated = false;
+};
 
 // Rewrites the file where it is, for a folder that takes no new file; when that fails the old
 // contents go back. False with errno set.
@@ -471,24 +487,30 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     // The old contents, for the backup and for a rewrite in place that has to be undone.
     std::string oldBytes;
     const bool haveOld = existed && ReadFileBytes(target, INT64_MAX, oldBytes);
-    const auto backUp = [&] {
-        if (backupName.empty() || !haveOld)
-            return;
-        // An older backup is replaced whole, even one that is a link.
-        bool created = false;
-        outcome.BackedUp = writeBeside(NativePath(backupName), oldBytes, true, old, created);
-    };
-    bool created = false;
-    if (writeBeside(target, bytes, existed, old, created, backUp))
+    const bool wantBackup = !backupName.empty() && haveOld;
+    const std::string backupPath = NativePath(backupName);
+    TTemporaryFile contents;
+    if (contents.Write(target, bytes, existed ? &old : nullptr)) {
+        // The backup waits beside its name until the new contents have taken theirs: a save that
+        // fails leaves the old backup too. An older backup is replaced whole, even one that is a link.
+        TTemporaryFile backup;
+        const bool backupReady = wantBackup && backup.Write(backupPath, oldBytes, &old);
+        if (!contents.Commit(target)) {
+            error = errorText(errno);
+            return false;
+        }
+        outcome.BackedUp = backupReady && backup.Commit(backupPath);
         return true;
-    int code = errno;
-    const bool folderClosed = !created && (code == EACCES || code == EPERM);
-    if (!folderClosed || !haveOld) {
+    }
+    const int code = errno;
+    if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld) {
         error = errorText(code);
-        outcome.BackedUp = false;
         return false;
     }
-    backUp();
+    if (wantBackup) {
+        TTemporaryFile backup;
+        outcome.BackedUp = backup.Write(backupPath, oldBytes, &old) && backup.Commit(backupPath);
+    }
     if (!writeInPlace(target, bytes, oldBytes)) {
         error = errorText(errno);
         return false;

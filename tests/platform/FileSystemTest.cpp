@@ -241,6 +241,7 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
 {
     TempDir dir("replace");
     const std::string page = dir.file("page.htm", "anterior");
+    const std::string backup = dir.file("page.~tm", "copia anterior");
     giveToNobody(dir.path);
     const std::string big(64 * 1024, 'x');
     const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
@@ -249,7 +250,7 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
             return "no file-size limit";
         std::string error;
         TReplaceOutcome outcome;
-        if (ReplaceFileContents(page, big, error, (dir.path / "page.~tm").string(), outcome))
+        if (ReplaceFileContents(page, big, error, backup, outcome))
             return "a file past the limit was written";
         if (error != std::strerror(EFBIG))
             return "the reason given was " + error;
@@ -258,8 +259,10 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
     if (run.Skipped)
         GTEST_SKIP() << run.Failure;
     EXPECT_EQ(run.Failure, "");
+    // The file and its backup are as they were, and nothing else is there.
     EXPECT_EQ(contentsOf(page), "anterior");
-    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"page.htm"}));
+    EXPECT_EQ(contentsOf(backup), "copia anterior");
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"page.htm", "page.~tm"}));
 
     // In a closed folder the rewrite in place fails the same way and puts the old text back.
     chmod(dir.path.c_str(), 0555);
