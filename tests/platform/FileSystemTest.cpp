@@ -184,6 +184,16 @@ TEST(ReplaceFileContents, ANewFileGetsTheUmasksModeAndAnOldOneKeepsItsOwn)
     EXPECT_TRUE(ReplaceFileContents(fresh, "b", error));
     EXPECT_EQ(modeOf(fresh), 0664u);
     EXPECT_EQ(contentsOf(fresh), "b");
+    // The superuser saving another user's page leaves it that user's.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(fresh.c_str(), kNobody, kNobody), 0);
+        EXPECT_TRUE(ReplaceFileContents(fresh, "c", error));
+        struct stat st {};
+        stat(fresh.c_str(), &st);
+        EXPECT_EQ(st.st_uid, kNobody);
+        EXPECT_EQ(st.st_gid, kNobody);
+        EXPECT_EQ(modeOf(fresh), 0664u);
+    }
     // A folder is never replaced by a file.
     std::filesystem::create_directory(dir.path / "carpeta");
     EXPECT_FALSE(ReplaceFileContents((dir.path / "carpeta").string(), "x", error));
