@@ -350,23 +350,27 @@ TEST(EditingFile, CodesAreForHtmlOnly)
     TCodeMemo editor;
     const TCodigosISO entities = defaultEntities();
     TempDir folder("app");
-    for (const char* name : {"s.js", "e.css", "n.txt"}) {
-        SCOPED_TRACE(name);
-        const std::string path = folder.file(name, "var s = \"A\xC3\xB1o &aacute;\";\n");
+    const std::string script = "var s = \"A\xC3\xB1o &aacute;\";\n";
+    // The file, what the editor shows, and the file after a letter typed at the start.
+    const struct {
+        const char* name;
+        std::string bytes, shown, typed, written;
+    } cases[] = {
+        {"s.js", script, "var s = \"A\xF1o &aacute;\";\r", "\xE9", "\xC3\xA9" + script},
+        {"e.css", script, "var s = \"A\xF1o &aacute;\";\r", "\xE9", "\xC3\xA9" + script},
+        {"n.txt", script, "var s = \"A\xF1o &aacute;\";\r", "\xE9", "\xC3\xA9" + script},
+        {"p.htm", "<p>&aacute;</p>\n", "<p>\xE1</p>\r", "\xF1", "&ntilde;<p>&aacute;</p>\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(c.name, c.bytes);
         TOpened opened(editor, path, &entities);
-        EXPECT_EQ(editor.StoredText(), "var s = \"A\xF1o &aacute;\";\r");
-        opened.type(editor, 0, "\xE9");
+        EXPECT_EQ(editor.StoredText(), c.shown);
+        opened.type(editor, 0, c.typed.c_str());
         opened.save(editor, &entities);
-        EXPECT_EQ(ReadFileBytes(path), "\xC3\xA9var s = \"A\xC3\xB1o &aacute;\";\n");
+        EXPECT_EQ(ReadFileBytes(path), c.written);
         editor.SetUndoStack(nullptr);
     }
-    const std::string page = folder.file("p.htm", "<p>&aacute;</p>\n");
-    TOpened opened(editor, page, &entities);
-    EXPECT_EQ(editor.StoredText(), "<p>\xE1</p>\r");
-    opened.type(editor, 0, "\xF1");
-    opened.save(editor, &entities);
-    EXPECT_EQ(ReadFileBytes(page), "&ntilde;<p>&aacute;</p>\n");
-    editor.SetUndoStack(nullptr);
 }
 
 TEST(EditingFile, MixedLineBreaksKeepTheirBytesAndNewLinesTakeTheMostCommonKind)
