@@ -46,8 +46,8 @@ constexpr int kReadOnly = 4509;
 constexpr int kInsert = 4510;
 constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
-constexpr int kUnfittingUtf8 = 4514;
 constexpr int kControlCharacters = 4515;
+constexpr int kCharacterReferences = 5000;
 constexpr int kMenuNuevo = 4520;  // then Abrir, Guardar, Guardar como, Guardar todo, Actualizar, Cerrar, Cerrar todo
 
 // Yes, No and Cancel with the exclamation icon.
@@ -156,7 +156,7 @@ void TformPrincipal::freeDocuments()
     // The editor outlives this part of the window while the parsers go; it must not call back.
     FCodeMemo->OnChange = nullptr;
     FCodeMemo->OnTextChange = nullptr;
-    FCodeMemo->SetUndoStack(nullptr);
+    TEditingFile::Detach(*FCodeMemo);
     auto& tabs = FFileTabs->Tabs();
     for (int i = 0; i < tabs.Count(); ++i)
         delete EditingFile(i);
@@ -268,12 +268,13 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
         FCodeMemo->LoadFromStream(stream);
     }
     // A read-only state the user chose stays; text that only read-only display keeps intact forces it.
-    if (file.Bytes.RawBytes || file.Bytes.ControlCharacters) {
+    if (file.Bytes.ControlCharacters) {
         file.SoloLectura = true;
         FCodeMemo->SetReadOnly(true);
-        const int message = file.Bytes.RawBytes ? kUnfittingUtf8 : kControlCharacters;
-        MessageBox(this, FmtLoadStr(message, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+        MessageBox(this, FmtLoadStr(kControlCharacters, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
     }
+    if (file.Bytes.ReferenceCount)
+        MuestraHint(FmtLoadStr(kCharacterReferences, static_cast<int>(file.Bytes.ReferenceCount)));
     return true;
 }
 
@@ -325,7 +326,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     }
     if (!loaded) {
         // The half-made tab goes, and the document that was shown comes back.
-        FCodeMemo->SetUndoStack(nullptr);
+        TEditingFile::Detach(*FCodeMemo);
         delete file;
         FFileTabs->Tabs().Delete(index);
         showDocumentAt(previous);
@@ -641,7 +642,7 @@ void TformPrincipal::removeDocument(int index, bool remember)
         return;
     if (remember && !file->FileName.empty())
         MRUUpdate(true, file->FileName);
-    FCodeMemo->SetUndoStack(nullptr);
+    TEditingFile::Detach(*FCodeMemo);
     FFileTabs->Tabs().PutObject(index, nullptr);
     delete file;
     FFileTabs->Tabs().Delete(index);

@@ -144,7 +144,7 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent* event)
         // Files are only read, never moved: a move would tell a file manager to delete them.
         effect = EffectFromKeys(Qt::ControlModifier, event->possibleActions());
     } else {
-        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT);
+        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT, FReferences);
         const size_t nul = text.find('\0');
         if (nul != std::string::npos)
             text.resize(nul);
@@ -265,7 +265,7 @@ QRect TCustomCodeMemo::DropCaretRect()
 std::unique_ptr<QMimeData> TCustomCodeMemo::SelectionDragData()
 {
     auto data = std::make_unique<QMimeData>();
-    SetFormatData(*data, CF_TEXT, GetSelText());
+    SetFormatData(*data, CF_TEXT, GetSelText(), FReferences);
     return data;
 }
 

@@ -55,6 +55,7 @@ TExportSource TCustomCodeMemo::exportSource()
     source.FontSize = FFontSize;
     source.Title = FDocumentName;
     source.Generator = std::string("TCodeMemo ") + kVersion;
+    source.References = FReferences;
     TTextRange selection = OrderedSelection();
     int recordStart = 0;
     source.First = recordHolding(selection.Start, recordStart);
@@ -86,7 +87,7 @@ void TCustomCodeMemo::CopyToClipboard()
     auto data = std::make_unique<QMimeData>();
     bool offered = false;
     if (ClipCopyFormats & (1u << smTEXT)) {
-        SetFormatData(*data, CF_TEXT, SelectionText(SMM_FORMAT_TEXT));
+        SetFormatData(*data, CF_TEXT, SelectionText(SMM_FORMAT_TEXT), FReferences);
         offered = true;
     }
     if (ClipCopyFormats & (1u << smRTF)) {
@@ -123,7 +124,7 @@ std::string TCustomCodeMemo::readPastedText(unsigned format)
     // The handler may have changed the clipboard, so its data are asked for only now.
     std::string text;
     try {
-        text = GetFormatData(QApplication::clipboard()->mimeData(), format);
+        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences);
     } catch (const std::bad_alloc&) {
         throw ECodeMemo(LoadResString(kCannotAllocBuffer));
     }

@@ -146,11 +146,12 @@ TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)
     EXPECT_EQ(ReadFileBytes(utf8), "\xC3\xB1\xC3\xB1\n");
     EXPECT_FALSE(FileExists(folder.path.string() + "/u.~xt"));
 
-    // UTF-8 the editor cannot hold is kept as it is, and written back so.
+    // A character Windows-1252 lacks is held as its reference and written back as the character.
     const std::string arrow = folder.file("a.htm", "\xE2\x86\x92 \xC3\xA1");
     TEditingFile raw(1);
-    EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Unfitting);
-    EXPECT_TRUE(raw.Bytes.RawBytes);
+    EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#8594; \xE1");
+    EXPECT_EQ(raw.Bytes.ReferenceCount, 1u);
     raw.FileName = arrow;
     raw.SetText("x" + text);
     raw.WriteFile(false, &entities);

@@ -9,7 +9,7 @@
 #include "platform/core/DocumentText.h"
 #include "platform/core/Win1252.h"
 
-TEST(DocumentText, DecidesBetweenBytesConvertedUtf8AndUnfittingUtf8)
+TEST(DocumentText, DecidesBetweenBytesAndConvertedUtf8)
 {
     std::string text;
     TDocumentFormat format;
@@ -32,9 +32,15 @@ TEST(DocumentText, DecidesBetweenBytesConvertedUtf8AndUnfittingUtf8)
     EXPECT_TRUE(format.ByteOrderMark);
     EXPECT_EQ(EncodeDocument("hola\r", format), "\xEF\xBB\xBFhola\r\n");
 
-    EXPECT_EQ(DecodeDocument("\xC3\xA1 \xE2\x86\x92", text, format), TDecodeResult::Unfitting);
-    EXPECT_EQ(text, "\xC3\xA1 \xE2\x86\x92");
-    EXPECT_FALSE(format.Utf8);
+    // A character Windows-1252 lacks is held as its reference, and remembered.
+    size_t references = 0;
+    EXPECT_EQ(DecodeDocument("\xC3\xA1 \xE2\x86\x92\xE2\x86\x92", text, format, nullptr, &references),
+              TDecodeResult::Converted);
+    EXPECT_EQ(text, "\xE1 &#8594;&#8594;");
+    EXPECT_TRUE(format.Utf8);
+    EXPECT_EQ(references, 2u);
+    EXPECT_EQ(format.References.Count(), 1u);
+    EXPECT_TRUE(format.References.IsRemembered(0x2192));
 
     // Overlong forms, surrogates and cut sequences are no UTF-8.
     for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80", "\x80"})
