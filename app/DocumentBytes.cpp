@@ -136,7 +136,7 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
             // A reference is one character of the file: the stretch takes it whole.
             while (prefix > 0 && offsets[prefix - 1] == offsets[prefix])
                 --prefix;
-            while (suffix > 0 && offsets[read.size() - suffix] == offsets[read.size() - suffix - 1])
+            while (suffix > 0 && suffix < read.size() && offsets[read.size() - suffix] == offsets[read.size() - suffix - 1])
                 --suffix;
             const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
             const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);

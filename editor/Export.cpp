@@ -14,6 +14,7 @@
 #include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -124,7 +125,9 @@ std::string TCustomCodeMemo::readPastedText(unsigned format)
     // The handler may have changed the clipboard, so its data are asked for only now.
     std::string text;
     try {
-        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences);
+        // Without a document's set the characters still come as references.
+        TCharacterReferences unused;
+        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences ? FReferences : &unused);
     } catch (const std::bad_alloc&) {
         throw ECodeMemo(LoadResString(kCannotAllocBuffer));
     }

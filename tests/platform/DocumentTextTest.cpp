@@ -145,3 +145,59 @@ TEST(DocumentText, ControlCharactersAreThoseBelowBlankButTabAndLineBreaks)
     EXPECT_EQ(DecodeDocument("a\xE1", text, format, &offsets), TDecodeResult::Bytes);
     EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 1, 2}));
 }
+
+TEST(DocumentText, Utf16WithItsMarkIsReadAndWrittenInItsByteOrder)
+{
+    // "<p>Ω→😀</p>" with CR LF, little-endian and big-endian.
+    const std::u16string units = u"<p>\u03A9\u2192\U0001F600</p>\r\n";
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (char16_t unit : units) {
+        little += static_cast<char>(unit & 0xFF);
+        little += static_cast<char>(unit >> 8);
+        big += static_cast<char>(unit >> 8);
+        big += static_cast<char>(unit & 0xFF);
+    }
+    for (const std::string& bytes : {little, big}) {
+        std::string text;
+        TDocumentFormat format;
+        std::vector<uint32_t> offsets;
+        EXPECT_EQ(DecodeDocument(bytes, text, format, &offsets), TDecodeResult::Converted);
+        EXPECT_EQ(text, "<p>&#937;&#8594;&#128512;</p>\r\n");
+        EXPECT_FALSE(format.Utf8);
+        EXPECT_EQ(format.Utf16, bytes == big ? TDocumentFormat::TUtf16::BigEndian : TDocumentFormat::TUtf16::LittleEndian);
+        EXPECT_EQ(format.LineBreak, "\r\n");
+        EXPECT_EQ(format.References.Count(), 3u);
+        // Every character of a reference has the offset of its character; the emoji takes 4 bytes.
+        ASSERT_EQ(offsets.size(), text.size() + 1);
+        EXPECT_EQ(offsets[0], 2u);
+        EXPECT_EQ(offsets[3], 8u);
+        EXPECT_EQ(offsets[8], 8u);
+        EXPECT_EQ(offsets[9], 10u);
+        EXPECT_EQ(offsets[17], 12u);
+        EXPECT_EQ(offsets[25], 16u);
+        EXPECT_EQ(offsets.back(), bytes.size());
+        EXPECT_EQ(EncodeDocument(text, format), bytes);
+    }
+    // An odd length or a lone surrogate is no UTF-16: the bytes are read as they are.
+    for (const std::string& bad : {std::string("\xFF\xFE" "a", 3), std::string("\xFF\xFE\x00\xDC", 4)}) {
+        std::string text;
+        TDocumentFormat format;
+        EXPECT_EQ(DecodeDocument(bad, text, format), TDecodeResult::Bytes);
+        EXPECT_EQ(text, bad);
+        EXPECT_EQ(format.Utf16, TDocumentFormat::TUtf16::None);
+    }
+}
+
+TEST(DocumentText, OnlyRememberedReferencesAreWrittenAsCharacters)
+{
+    std::string text;
+    TDocumentFormat format;
+    EXPECT_EQ(DecodeDocument("\xE2\x9C\x93\n", text, format), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#10003;\n");
+    // A reference typed to a character the file never held stays as typed; one to ✓ is ✓.
+    EXPECT_EQ(EncodeDocument("&#8594;&#10003;&#010003;\n", format), "&#8594;\xE2\x9C\x93&#010003;\n");
+    // A Windows-1252 file never changes its references.
+    TDocumentFormat bytes = format;
+    bytes.Utf8 = false;
+    EXPECT_EQ(EncodeDocument("&#10003;", bytes), "&#10003;");
+}
