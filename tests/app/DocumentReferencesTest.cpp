@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMimeData>
 #include <filesystem>
 #include <map>
@@ -15,6 +16,9 @@
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Win1252.h"
+#include "platform/FindDialog.h"
+#include "platform/Win1252Qt.h"
+#include "support/MainWindowDocuments.h"
 #include "support/OpenedDocument.h"
 #include "support/TempDir.h"
 
@@ -229,4 +233,64 @@ TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
     QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x86\x92"));
     editor.PasteFromClipboard();
     EXPECT_EQ(editor.StoredText(), "<p>&#8594;a &#8594; b</p>\r");
+}
+
+namespace {
+
+// The style bytes of `typed` typed at `at` of the window's document.
+std::string typedStyles(TWindow& w, int at, const std::string& typed)
+{
+    TSelectionRange caret{at, at};
+    w.memo.PerformSelection(SMM_SET, caret);
+    type(w.memo, typed);
+    return w.memo.GetStyleBytes(nullptr).substr(static_cast<size_t>(at), typed.size());
+}
+
+} // namespace
+
+TEST(DocumentReferences, RealPagesOpenEditableAndATagTypedInThemIsColouredAsElsewhere)
+{
+    TWindow w;
+    w.form.Config().InsSpecChar = false;
+    // The colours of a tag typed after a code in a page without such characters.
+    const std::string plainPage = w.folder.file("plano.html", "<p>a &amp; b</p>\n");
+    w.form.AbreArchivo(plainPage, false, ekHTML);
+    const std::string codeStyle = w.memo.GetStyleBytes(nullptr).substr(5, 1);
+    const std::string tag = typedStyles(w, 10, "<b>x</b>");
+    ASSERT_NE(tag.substr(0, 1), tag.substr(3, 1));
+
+    const std::filesystem::path data(KESTRIMA_TEST_DATA);
+    int pages = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data)) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".html" && extension != ".htm"))
+            continue;
+        const std::string bytes = ReadFileBytes(entry.path().string());
+        if (wideCharacters(bytes).empty())
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        const std::string copy = w.folder.file("copia" + extension, bytes);
+        TBoxAnswers boxes;
+        w.form.AbreArchivo(copy, false, ekHTML);
+        EXPECT_TRUE(boxes.texts.empty());
+        EXPECT_FALSE(w.memo.ReadOnly());
+        EXPECT_NE(ToWin1252(w.form.Panel(4)->text()).find("caracteres"), std::string::npos);
+        const std::string text = w.memo.StoredText();
+        size_t reference = text.find("&#");
+        char32_t cp;
+        while (reference != std::string::npos && !ReadCharacterReference(text, reference, cp))
+            reference = text.find("&#", reference + 1);
+        ASSERT_NE(reference, std::string::npos);
+        // The reference is coloured as a code, and a tag typed after it as anywhere.
+        EXPECT_EQ(w.memo.GetStyleBytes(nullptr).substr(reference, 1), codeStyle);
+        const size_t after = reference + ReadCharacterReference(text, reference, cp);
+        EXPECT_EQ(typedStyles(w, static_cast<int>(after), "<b>x</b>"), tag);
+        w.form.mGuardarClick();
+        // Saved, every character is there beside the typed tag.
+        const std::string saved = ReadFileBytes(copy);
+        EXPECT_EQ(wideCharacters(saved), wideCharacters(bytes));
+        EXPECT_EQ(saved.size(), bytes.size() + 8);
+        ++pages;
+    }
+    EXPECT_GE(pages, 2);
 }
