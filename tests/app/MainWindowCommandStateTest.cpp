@@ -1,0 +1,179 @@
+// Tests of the state of the main window's commands through a scripted session: the enabled, checked and visible state of every named item and status-bar button, step by step, against the states recorded when the window enabled its commands by searching for their names.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/EditingFile.h"
+#include "app/uFormPrincipal.h"
+#include "components/KrCtrls.h"
+#include "editor/CodeMemo.h"
+#include "editor/model/EditorMessages.h"
+#include "platform/Win1252Qt.h"
+#include "support/MainWindowDocuments.h"
+
+namespace {
+
+// One item's state: E or e enabled, C or c checked, V or v visible (of the item itself).
+std::string stateOf(bool enabled, bool checked, bool visible)
+{
+    return std::string(enabled ? "E" : "e") + (checked ? "C" : "c") + (visible ? "V" : "v");
+}
+
+// Every named item of the window with its state, by name; a name given twice keeps its first item.
+std::map<std::string, std::string> commandStates(TformPrincipal& form)
+{
+    std::map<std::string, std::string> states;
+    for (QAction* action : form.findChildren<QAction*>()) {
+        const std::string name = action->objectName().toStdString();
+        if (name.empty())
+            continue;
+        states.try_emplace(name, stateOf(action->isEnabled(), action->isChecked(), action->isVisible()));
+    }
+    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>()) {
+        const std::string name = menu->objectName().toStdString();
+        if (!name.empty())
+            states.try_emplace(name, stateOf(menu->menuAction()->isEnabled(), false, menu->menuAction()->isVisible()));
+    }
+    for (TKrSpeedButton* button : {form.sbBarra(), form.sbLateral(), form.sbAuxiliar()})
+        states.try_emplace(button->objectName().toStdString(),
+                           stateOf(button->isEnabled(), button->Down(), !button->isHidden()));
+    return states;
+}
+
+std::string joined(const std::map<std::string, std::string>& states)
+{
+    std::string text;
+    for (const auto& [name, state] : states)
+        text += name + ":" + state + " ";
+    return text;
+}
+
+// The captions and keys of the named items of the menu bar, in menu order.
+std::string captionsAndKeys(TformPrincipal& form)
+{
+    std::string text;
+    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>())
+        for (QAction* action : menu->actions())
+            if (!action->objectName().isEmpty() && !action->isSeparator())
+                text += action->objectName().toStdString() + "=" + ToWin1252(action->text()) + "|" +
+                        action->shortcut().toString(QKeySequence::PortableText).toStdString() + " ";
+    return text;
+}
+
+void opens(QMenu* menu)
+{
+    emit menu->aboutToShow();
+}
+
+QMenu* menuOf(TformPrincipal& form, const char* name)
+{
+    return form.menuBar()->findChild<QMenu*>(QLatin1String(name));
+}
+
+// The session: the window empty; a file and a new document opened; text typed and selected; the File,
+// Edit and Selection menus opened; read-only made and undone; an undo; the tabs switched; all closed.
+std::vector<std::string> session(TWindow& w, std::string* captions)
+{
+    std::vector<std::string> steps;
+    auto record = [&] { steps.push_back(joined(commandStates(w.form))); };
+    TformPrincipal& form = w.form;
+    if (captions)
+        *captions = captionsAndKeys(form);
+    record();
+    form.AbreArchivo(w.folder.file("a.htm", "<p>uno</p>\r\n"), false, ekHTML);
+    record();
+    form.mNuevoClick();
+    type(w.memo, "hola mundo");
+    record();
+    TSelectionRange range{0, 4};
+    w.memo.PerformSelection(SMM_SET, range);
+    record();
+    opens(menuOf(form, "mArchivo"));
+    opens(menuOf(form, "mSeleccion"));
+    w.memo.setFocus();
+    opens(menuOf(form, "mEdicion"));
+    opens(menuOf(form, "mVer"));
+    record();
+    form.findChild<QAction*>("mSoloLectura")->trigger();
+    record();
+    opens(menuOf(form, "mEdicion"));
+    record();
+    form.findChild<QAction*>("mSoloLectura")->trigger();
+    form.proOpcionesEdicion(1);
+    record();
+    opens(menuOf(form, "mEdicion"));
+    record();
+    switchTo(form, 0);
+    record();
+    opens(menuOf(form, "mArchivo"));
+    opens(menuOf(form, "mSeleccion"));
+    record();
+    switchTo(form, 1);
+    record();
+    w.memo.SetModified(false);
+    form.EditingFile(1)->Guardado = true;
+    form.mCerrarTodoClick();
+    record();
+    return steps;
+}
+
+// A step's line back into states by name.
+std::map<std::string, std::string> parsed(const std::string& line)
+{
+    std::map<std::string, std::string> states;
+    for (size_t at = 0; at < line.size();) {
+        const size_t colon = line.find(':', at);
+        const size_t space = line.find(' ', colon);
+        states[line.substr(at, colon - at)] = line.substr(colon + 1, space - colon - 1);
+        at = space + 1;
+    }
+    return states;
+}
+
+// The states as the window showed them before its commands had a table; each line is one step of
+// the session.
+const char* const kCaptionsBefore =
+#include "MainWindowCommandStateCaptions.inc"
+    ;
+const char* const kStatesBefore[] = {
+#include "MainWindowCommandStateSteps.inc"
+};
+
+} // namespace
+
+TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASession)
+{
+    TWindow w;
+    std::string captions;
+    const std::vector<std::string> steps = session(w, &captions);
+    // KESTRIMA_RECORD_COMMAND_STATES=<folder> writes the two data files of this test afresh.
+    if (const char* folder = std::getenv("KESTRIMA_RECORD_COMMAND_STATES")) {
+        if (FILE* file = std::fopen((std::string(folder) + "/MainWindowCommandStateCaptions.inc").c_str(), "w")) {
+            std::fprintf(file, "R\"(%s)\"\n", captions.c_str());
+            std::fclose(file);
+        }
+        if (FILE* file = std::fopen((std::string(folder) + "/MainWindowCommandStateSteps.inc").c_str(), "w")) {
+            for (const std::string& step : steps)
+                std::fprintf(file, "R\"(%s)\",\n", step.c_str());
+            std::fclose(file);
+        }
+    }
+    EXPECT_EQ(captions, kCaptionsBefore);
+    ASSERT_EQ(steps.size(), std::size(kStatesBefore));
+    for (size_t i = 0; i < steps.size(); ++i) {
+        // Items the window gained since are not compared: only those it had keep their states.
+        std::map<std::string, std::string> before = parsed(kStatesBefore[i]);
+        std::map<std::string, std::string> now = parsed(steps[i]);
+        for (const auto& [item, was] : before)
+            EXPECT_EQ(now.count(item) ? now[item] : "gone", was) << "step " << i << ", item " << item;
+    }
+}
