@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/CodigosISO.h"
-#include "app/KestrimaConfig.h"
-#include "app/libVeltran.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/libVeltran.h"
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"

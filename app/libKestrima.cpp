@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "components/core/StrUtils.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"

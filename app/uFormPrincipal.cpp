@@ -1,8 +1,8 @@
 // The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #include "app/uFormPrincipal.h"
 
-#include "app/CodigosISO.h"
-#include "app/KestrimaConfig.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"
 
 #include <QAction>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ToolPageValues.h"
+#include "app/model/ToolPageValues.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
 

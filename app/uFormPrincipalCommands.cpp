@@ -1,8 +1,8 @@
 // The main window's file, edit and view commands: their items, the editor events the window answers, the undo history menus, find, replace and printing.
 #include "app/uFormPrincipal.h"
 
-#include "app/KestrimaConfig.h"
-#include "app/libVeltran.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/libVeltran.h"
 
 #include <QAction>
 #include <QApplication>

@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
-#include "app/ProjectFile.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ProjectFile.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"

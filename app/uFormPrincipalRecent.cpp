@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
-#include "app/ProjectFile.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ProjectFile.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"
 #include "platform/Menus.h"

@@ -14,9 +14,9 @@
 #include <system_error>
 
 #include "app/ImgSize.h"
-#include "app/KestrimaConfig.h"
-#include "app/TagTable.h"
-#include "app/libCSS.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/TagTable.h"
+#include "app/model/libCSS.h"
 #include "app/libKestrima.h"
 #include "app/uFormPregunta.h"
 #include "components/VSpeedBtnMenu.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/libKestrima.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"

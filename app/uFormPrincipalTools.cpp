@@ -14,7 +14,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "app/TagTable.h"
+#include "app/model/TagTable.h"
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"

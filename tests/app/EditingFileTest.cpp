@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/Menus.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 
 #include "FuzzCheck.h"
 
