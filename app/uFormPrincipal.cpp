@@ -1,6 +1,7 @@
 // The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #include "app/uFormPrincipal.h"
 
+#include "app/EditingFile.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"

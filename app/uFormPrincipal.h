@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/model/DocumentList.h"
 #include "app/model/ToolPageValues.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
@@ -79,6 +80,8 @@ public:
     // The document strip: one tab per open document, hidden while none is open.
     TTabSetControl* FileTabs() const { return FFileTabs; }
     int DocumentCount() const;
+    // The open documents in tab order and the current one.
+    const TDocumentList<TEditingFile>& Documents() const { return FDocuments; }
     // The document of tab `index` / of the selected tab; nil when there is none.
     TEditingFile* EditingFile(int index) const;
     TEditingFile* CurrentFile() const;
@@ -328,6 +331,11 @@ private:
     void buildFileTabs();
     void buildFileCommands();
     void freeDocuments();
+    // The documents and the strip that shows them change together.
+    void selectTab(int index);
+    int addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file);
+    // Takes the document out and frees it, with its undo log away from the editor first.
+    void deleteDocument(int index);
     bool documentsShown() const;
     void showDocuments(bool visible);
     // Hides the strip and the editor after the last document closed, emptying caption and panels.
@@ -386,6 +394,8 @@ private:
     std::unique_ptr<TToolPageControls> FHerramientas;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
+    // The open documents in tab order; the strip shows their captions.
+    TDocumentList<TEditingFile> FDocuments;
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;

@@ -156,29 +156,45 @@ void TformPrincipal::freeDocuments()
     FCodeMemo->OnChange = nullptr;
     FCodeMemo->OnTextChange = nullptr;
     FCodeMemo->SetUndoStack(nullptr);
-    auto& tabs = FFileTabs->Tabs();
-    for (int i = 0; i < tabs.Count(); ++i)
-        delete EditingFile(i);
+    while (FDocuments.Count() > 0)
+        FDocuments.Remove(FDocuments.Count() - 1);
 }
 
 // ---------------------------------------------------------------- the documents
 
 int TformPrincipal::DocumentCount() const
 {
-    return FFileTabs->Tabs().Count();
+    return FDocuments.Count();
 }
 
 TEditingFile* TformPrincipal::EditingFile(int index) const
 {
-    const auto& tabs = FFileTabs->Tabs();
-    if (index < 0 || index >= tabs.Count())
-        return nullptr;
-    return static_cast<TEditingFile*>(tabs.GetObject(index));
+    return FDocuments.At(index);
 }
 
 TEditingFile* TformPrincipal::CurrentFile() const
 {
-    return EditingFile(FFileTabs->TabIndex());
+    return FDocuments.CurrentDocument();
+}
+
+void TformPrincipal::selectTab(int index)
+{
+    FDocuments.SetCurrent(index);
+    FFileTabs->SetTabIndex(FDocuments.Current());
+}
+
+int TformPrincipal::addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file)
+{
+    FFileTabs->Tabs().Add(caption);
+    return FDocuments.Add(caption, std::move(file));
+}
+
+void TformPrincipal::deleteDocument(int index)
+{
+    // The editor may hold the document's undo log.
+    FCodeMemo->SetUndoStack(nullptr);
+    FDocuments.Remove(index);
+    FFileTabs->Tabs().Delete(index);
 }
 
 std::string TformPrincipal::ArchivoActual() const
@@ -201,7 +217,7 @@ void TformPrincipal::showDocuments(bool visible)
 void TformPrincipal::showDocumentAt(int index)
 {
     if (TEditingFile* file = EditingFile(index)) {
-        FFileTabs->SetTabIndex(index);
+        selectTab(index);
         file->RestauraEstado(*FCodeMemo);
     } else {
         documentsClosed();
@@ -229,10 +245,9 @@ TScopeGuard TformPrincipal::lockPainting()
 
 std::string TformPrincipal::newDocumentCaption() const
 {
-    const auto& tabs = FFileTabs->Tabs();
     for (int i = 1;; ++i) {
         const std::string caption = FmtLoadStr(kNewCaption, i);
-        if (tabs.IndexOf(caption) < 0)
+        if (FDocuments.IndexOfCaption(caption) < 0)
             return caption;
     }
 }
@@ -288,7 +303,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         Modelo = FileName;
         FileName.clear();
     }
-    const int previous = FFileTabs->TabIndex();
+    const int previous = FDocuments.Current();
     if (documentsShown())
         if (TEditingFile* current = CurrentFile()) {
             current->GuardaEstado(*FCodeMemo);
@@ -300,8 +315,8 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     const std::string caption = FileName.empty() ? newDocumentCaption() : ShellDisplayName(FileName);
     auto owned = std::make_unique<TEditingFile>(Tipo);
     TEditingFile* file = owned.get();
-    const int index = FFileTabs->Tabs().AddObject(caption, owned.release());
-    FFileTabs->SetTabIndex(index);
+    const int index = addDocument(caption, std::move(owned));
+    selectTab(index);
     file->SearchText = TextoBuscado;
     file->SearchOptions = OpcionesBusqueda;
     file->FileName = FileName;
@@ -323,9 +338,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     }
     if (!loaded) {
         // The half-made tab goes, and the document that was shown comes back.
-        FCodeMemo->SetUndoStack(nullptr);
-        delete file;
-        FFileTabs->Tabs().Delete(index);
+        deleteDocument(index);
         showDocumentAt(previous);
         return;
     }
@@ -365,6 +378,8 @@ void TformPrincipal::FileTabsChanging(bool& AllowChange)
 
 void TformPrincipal::FileTabsChange()
 {
+    // The strip has selected a tab: its document becomes the current one.
+    FDocuments.SetCurrent(FFileTabs->TabIndex());
     TEditingFile* file = CurrentFile();
     if (!file)
         return;
@@ -463,7 +478,7 @@ void TformPrincipal::EditorOnChange()
         setItemEnabled(name, true);
     setItemEnabled("mMuestraTodas", selection || !FCodeMemo->SearchText.empty());
 
-    const std::string caption = FFileTabs->Tabs()[FFileTabs->TabIndex()];
+    const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
                                   ? FmtLoadStr(kProjectCaption, NombreProyecto.c_str(), caption.c_str())
                                   : FmtLoadStr(kCaption, caption.c_str());
@@ -536,7 +551,7 @@ bool TformPrincipal::mGuardarComoClick()
     dialog.Options = ofOverwritePrompt | ofHideReadOnly;
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
-    dialog.FileName = file->FileName.empty() ? FFileTabs->Tabs()[FFileTabs->TabIndex()] : nameOf(file->FileName);
+    dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;
     const std::string oldName = file->FileName;
@@ -548,7 +563,9 @@ bool TformPrincipal::mGuardarComoClick()
         EditorOnChange();
         return false;
     }
-    FFileTabs->Tabs().Put(FFileTabs->TabIndex(), ShellDisplayName(file->FileName));
+    const std::string caption = ShellDisplayName(file->FileName);
+    FDocuments.SetCaption(FDocuments.Current(), caption);
+    FFileTabs->Tabs().Put(FDocuments.Current(), caption);
     SaveDialogFileName = dialog.FileName;
     SaveDialogInitialDir = folderOf(dialog.FileName);
     EditorOnChange();
@@ -559,7 +576,7 @@ bool TformPrincipal::saveAsAt(int index)
 {
     TEditingFile* file = EditingFile(index);
     file->RestauraEstado(*FCodeMemo);
-    FFileTabs->SetTabIndex(index);
+    selectTab(index);
     EditorOnChange();
     const bool saved = mGuardarComoClick();
     file->GuardaEstado(*FCodeMemo);
@@ -577,7 +594,7 @@ void TformPrincipal::mGuardarTodoClick()
     TEditingFile* current = CurrentFile();
     if (!documentsShown() || !current)
         return;
-    const int selected = FFileTabs->TabIndex();
+    const int selected = FDocuments.Current();
     current->GuardaEstado(*FCodeMemo);
     {
         auto painting = std::make_unique<TScopeGuard>(lockPainting());
@@ -595,7 +612,7 @@ void TformPrincipal::mGuardarTodoClick()
             painting = std::make_unique<TScopeGuard>(lockPainting());
             busyCursor = std::make_unique<TBusyCursor>();
         }
-        FFileTabs->SetTabIndex(selected);
+        selectTab(selected);
     }
     FileTabsChange();
 }
@@ -623,7 +640,7 @@ bool TformPrincipal::askToSave()
     TEditingFile* file = CurrentFile();
     if (!file || file->Guardado)
         return true;
-    const std::string caption = FFileTabs->Tabs()[FFileTabs->TabIndex()];
+    const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const int answer = MessageBox(this, FmtLoadStr(kSaveQuestion, caption.c_str()), {}, kSaveQuestionFlags);
     if (answer == IDCANCEL)
         return false;
@@ -638,10 +655,7 @@ void TformPrincipal::removeDocument(int index)
         return;
     if (!file->FileName.empty())
         MRUUpdate(true, file->FileName);
-    FCodeMemo->SetUndoStack(nullptr);
-    FFileTabs->Tabs().PutObject(index, nullptr);
-    delete file;
-    FFileTabs->Tabs().Delete(index);
+    deleteDocument(index);
 }
 
 void TformPrincipal::mCerrarClick()
@@ -650,7 +664,7 @@ void TformPrincipal::mCerrarClick()
         return;
     if (!askToSave())
         return;
-    const int index = FFileTabs->TabIndex();
+    const int index = FDocuments.Current();
     const int next = index == DocumentCount() - 1 ? index - 1 : index;
     removeDocument(index);
     showDocumentAt(next);
@@ -666,14 +680,14 @@ bool TformPrincipal::closeDocuments()
         TEditingFile* file = EditingFile(0);
         if (!file->Guardado) {
             file->RestauraEstado(*FCodeMemo);
-            FFileTabs->SetTabIndex(0);
+            selectTab(0);
             EditorOnChange();
             if (!askToSave())
                 return false;
         }
         removeDocument(0);
         if (DocumentCount() > 0)
-            FFileTabs->SetTabIndex(0);
+            selectTab(0);
     }
     return true;
 }

@@ -162,14 +162,14 @@ void TformPrincipal::pmTabsPopup()
         FRecent.mTabInfo->setStatusTip(QString());
         return;
     }
-    FRecent.mTabInfo->setText(FromWin1252(FFileTabs->Tabs()[tracked]));
+    FRecent.mTabInfo->setText(FromWin1252(FDocuments.Caption(tracked)));
     FRecent.mTabInfo->setStatusTip(FromWin1252(target->FileName));
 }
 
 void TformPrincipal::mTabOptionsClick(QObject* Sender)
 {
     const int tracked = FRecent.pmTabs->property("Tag").toInt();
-    const int selected = FFileTabs->TabIndex();
+    const int selected = FDocuments.Current();
     TEditingFile* target = EditingFile(tracked);
     TEditingFile* current = CurrentFile();
     if (!target || !current)
@@ -184,13 +184,13 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
         } else {
             saveUntitledAt(tracked);
         }
-        FFileTabs->SetTabIndex(selected);
+        selectTab(selected);
         FileTabsChange();
         break;
     case toGuardarComo:
         current->GuardaEstado(*FCodeMemo);
         saveAsAt(tracked);
-        FFileTabs->SetTabIndex(selected);
+        selectTab(selected);
         FileTabsChange();
         break;
     case toCerrar: {
@@ -201,7 +201,7 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
         current->GuardaEstado(*FCodeMemo);
         if (!target->Guardado) {
             target->RestauraEstado(*FCodeMemo);
-            FFileTabs->SetTabIndex(tracked);
+            selectTab(tracked);
             EditorOnChange();
             // Cancel, or a save that did not happen, leaves the document shown and open.
             if (!askToSave())
