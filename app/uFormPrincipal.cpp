@@ -135,6 +135,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 {
     formPrincipal = this;
     setObjectName("formPrincipal");
+    FCommands = std::make_unique<TCommandTable>(this);
     setWindowTitle("Kestrima");
     resize(800, 600);
     // Until the first show has opened the documents, loading text is not an edit.
@@ -158,6 +159,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
     placeStatusButtons();
+    for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
+        FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
@@ -188,7 +191,6 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
-    FNamedItems.clear();
     FCodeMemo->setFocus();
 }
 
@@ -207,9 +209,11 @@ void TformPrincipal::buildMenus()
     for (size_t i = 0; i < std::size(names); ++i) {
         menus[i] = menuBar()->addMenu(FromWin1252(LoadResString(kMenuArchivo + static_cast<int>(i))));
         menus[i]->setObjectName(names[i]);
+        FCommands->Bind(menus[i]->menuAction(), names[i]);
     }
     FmOtrosTags = menus[4]->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
     FmOtrosTags->setObjectName("mOtrosTags");
+    FCommands->Bind(FmOtrosTags->menuAction(), "mOtrosTags");
     buildTextToolsMenu(menus[3]);
     buildTagMenus(menus[4]);
     FmUtilidades = menus[6];

@@ -2,15 +2,15 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Commands.h"
 #include "app/model/DocumentList.h"
+#include "app/model/EditorState.h"
 #include "app/model/ToolPageValues.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
@@ -99,6 +99,11 @@ public:
     void FileTabsChange();
     // Caption, status panels and the state of the commands after any change of the editor.
     void EditorOnChange();
+    // The window's commands: one action per command, the controls bound to them.
+    TCommandTable& Commands() const { return *FCommands; }
+    // The state of the editor and the documents that the commands follow; asking the clipboard
+    // whether it can paste costs a round trip to the display, so it is asked only `withPaste`.
+    TEditorState EditorState(bool withPaste) const;
     void CodeMemoTextChange();
     void mNuevoClick();
     void mAbrirClick();
@@ -312,7 +317,7 @@ private:
     void fillHistoryMenu(QMenu* menu, bool redo);
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
     // button's hint (show or hide) follow.
-    void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
+    void togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint, int hideHint);
     // Recent files, tab pop-up and start-up documents (uFormPrincipalRecent.cpp).
     void buildRecentFiles();
     // The documents of the start-up mode (setting InitialFile), when no argument opened one.
@@ -352,16 +357,7 @@ private:
     std::string newDocumentCaption() const;
     // Switches on the editor's handling of files dropped on it.
     void acceptDroppedFiles();
-    void setItemEnabled(const char* name, bool enabled);
-    // The window's object named `name`, or nil. The answers are kept (a search of the whole window
-    // on every change of the editor costs too much), and forgotten once the window is built; an
-    // object named later must forget them again.
-    QObject* namedItem(const char* name);
-    struct TNamedItem {
-        QPointer<QObject> Item;
-        bool Found = false;
-    };
-    std::map<std::string, TNamedItem, std::less<>> FNamedItems;
+    std::unique_ptr<TCommandTable> FCommands;
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.

@@ -47,32 +47,11 @@ constexpr int kInsert = 4510;
 constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
 constexpr int kUnfittingUtf8 = 4514;
-constexpr int kMenuNuevo = 4520;  // then Abrir, Guardar, Guardar como, Guardar todo, Actualizar, Cerrar, Cerrar todo
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
 // Yes and No with the question icon, No the default.
 constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
-
-// File menu items that stay enabled with no document open.
-constexpr const char* kAlwaysEnabledFileItems[] = {"mProyecto", "mNuevoProyecto", "mAbrirProyecto", "mNuevo",
-                                                   "mAbrir", "mUsarPlantilla", "mReabrirMRU", "mSalir"};
-// Speed bar items that stay enabled with no document open.
-constexpr const char* kAlwaysEnabledButtons[] = {"sbNuevo", "sbUsarPlantilla", "sbAbrir", "sbNuevoProyecto",
-                                                 "sbAbrirProyecto", "sbAyuda", "sbAyudaAuxiliar", "sbTips"};
-// Edit menu items that stay visible with no document open.
-constexpr const char* kAlwaysVisibleEditItems[] = {"mReemplazarArchivos", "mOpciones", "mOpcionesEditor"};
-// Menus shown only while a document is open.
-constexpr const char* kDocumentMenus[] = {"mVer", "mNavegadores", "mSeleccion", "mHerramientas"};
-
-template <size_t N>
-bool listed(const char* const (&names)[N], const QString& name)
-{
-    for (const char* n : names)
-        if (name == QLatin1String(n))
-            return true;
-    return false;
-}
 
 std::string folderOf(const std::string& fileName)
 {
@@ -121,23 +100,19 @@ void TformPrincipal::buildFileCommands()
     struct {
         QAction*& action;
         const char* name;
-        QKeySequence shortcut;
         void (TformPrincipal::*handler)();
     } items[] = {
-        {FFileCommands.mNuevo, "mNuevo", QKeySequence(Qt::CTRL | Qt::Key_N), &TformPrincipal::mNuevoClick},
-        {FFileCommands.mAbrir, "mAbrir", QKeySequence(Qt::CTRL | Qt::Key_A), &TformPrincipal::mAbrirClick},
-        {FFileCommands.mGuardar, "mGuardar", QKeySequence(), &TformPrincipal::mGuardarClick},
-        {FFileCommands.mGuardarComo, "mGuardarComo", QKeySequence(), nullptr},
-        {FFileCommands.mGuardarTodo, "mGuardarTodo", QKeySequence(), &TformPrincipal::mGuardarTodoClick},
-        {FFileCommands.mActualizar, "mActualizar", QKeySequence(Qt::Key_F5), &TformPrincipal::mActualizarClick},
-        {FFileCommands.mCerrar, "mCerrar", QKeySequence(Qt::CTRL | Qt::Key_F4), &TformPrincipal::mCerrarClick},
-        {FFileCommands.mCerrarTodo, "mCerrarTodo", QKeySequence(), &TformPrincipal::mCerrarTodoClick},
+        {FFileCommands.mNuevo, "mNuevo", &TformPrincipal::mNuevoClick},
+        {FFileCommands.mAbrir, "mAbrir", &TformPrincipal::mAbrirClick},
+        {FFileCommands.mGuardar, "mGuardar", &TformPrincipal::mGuardarClick},
+        {FFileCommands.mGuardarComo, "mGuardarComo", nullptr},
+        {FFileCommands.mGuardarTodo, "mGuardarTodo", &TformPrincipal::mGuardarTodoClick},
+        {FFileCommands.mActualizar, "mActualizar", &TformPrincipal::mActualizarClick},
+        {FFileCommands.mCerrar, "mCerrar", &TformPrincipal::mCerrarClick},
+        {FFileCommands.mCerrarTodo, "mCerrarTodo", &TformPrincipal::mCerrarTodoClick},
     };
-    int caption = kMenuNuevo;
     for (auto& item : items) {
-        item.action = new QAction(FromWin1252(LoadResString(caption++)), this);
-        item.action->setObjectName(item.name);
-        item.action->setShortcut(item.shortcut);
+        item.action = FCommands->Action(item.name);
         const auto handler = item.handler;
         if (handler)
             connect(item.action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -411,49 +386,37 @@ void TformPrincipal::CodeMemoTextChange()
         file->Guardado = false;
 }
 
-QObject* TformPrincipal::namedItem(const char* name)
+TEditorState TformPrincipal::EditorState(bool withPaste) const
 {
-    auto [at, added] = FNamedItems.try_emplace(name);
-    TNamedItem& known = at->second;
-    // An object found before and gone since is looked for again.
-    if (added || (known.Found && !known.Item)) {
-        known.Item = findChild<QObject*>(QLatin1String(name));
-        known.Found = known.Item != nullptr;
-    }
-    return known.Item;
-}
-
-void TformPrincipal::setItemEnabled(const char* name, bool enabled)
-{
-    QObject* item = namedItem(name);
-    if (auto* action = qobject_cast<QAction*>(item))
-        action->setEnabled(enabled);
-    else if (auto* widget = qobject_cast<QWidget*>(item))
-        widget->setEnabled(enabled);
+    TEditorState state;
+    state.DocumentOpen = DocumentCount() > 0;
+    state.DocumentShown = documentsShown();
+    state.Selection = FCodeMemo->GetSelLength() > 0;
+    state.ReadOnly = FCodeMemo->ReadOnly();
+    state.CanUndo = FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0;
+    state.CanRedo = FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0;
+    state.CanPaste = withPaste && FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0;
+    state.SearchText = !FCodeMemo->SearchText.empty();
+    const TEditingFile* file = CurrentFile();
+    state.NamedDocument = file && !file->FileName.empty();
+    state.ProjectOpen = !FConfig->LastProyect.empty();
+    state.WordWrap = FCodeMemo->WordWrap();
+    state.EditorFocused = focusWidget() == FCodeMemo;
+    // The panels' states are read as the View menu opens: no change rule needs them.
+    return state;
 }
 
 void TformPrincipal::EditorOnChange()
 {
     const int n = DocumentCount();
     const bool open = n > 0;
-    if (open == sbLateral()->isHidden()) {
-        for (TKrSpeedButton* button : {sbBarra(), sbLateral(), sbAuxiliar()})
-            button->setVisible(open);
-        if (auto* bar = qobject_cast<QWidget*>(namedItem("pBotones")))
-            for (QWidget* item : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                item->setEnabled(open || listed(kAlwaysEnabledButtons, item->objectName()));
-        setItemEnabled("sbDeshacer", open);
-        setItemEnabled("sbRehacer", open);
-        if (auto* archivo = menuBar()->findChild<QMenu*>(QStringLiteral("mArchivo")))
-            for (QAction* item : archivo->actions())
-                if (!item->isSeparator())
-                    item->setEnabled(open || listed(kAlwaysEnabledFileItems, item->objectName()));
-        for (const char* name : kDocumentMenus)
-            if (auto* menu = menuBar()->findChild<QMenu*>(QLatin1String(name)))
-                menu->menuAction()->setVisible(open);
+    const TEditorState state = EditorState(FCommands->Watched(TRule::Pasteable));
+    if (FCommands->Apply(state)) {
+        // The Edit menu's separators go with its items.
         if (auto* edicion = menuBar()->findChild<QMenu*>(QStringLiteral("mEdicion")))
             for (QAction* item : edicion->actions())
-                item->setVisible(open || listed(kAlwaysVisibleEditItems, item->objectName()));
+                if (item->isSeparator())
+                    item->setVisible(open);
     }
     // The tool pages insert into the editor: without a document shown they would write into a text
     // that the next document throws away.
@@ -462,22 +425,7 @@ void TformPrincipal::EditorOnChange()
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;
-    const bool selection = FCodeMemo->GetSelLength() != 0;
-    const bool readOnly = FCodeMemo->ReadOnly();
-    setItemEnabled("sbCortar", selection && !readOnly);
-    setItemEnabled("sbCopiar", selection);
-    setItemEnabled("sbImprimirSel", selection);
-    // Asking the clipboard costs a round trip to the display; only a paste button needs the answer.
-    if (auto* paste = qobject_cast<QWidget*>(namedItem("sbPegar"))) {
-        const QMimeData* data = QApplication::clipboard()->mimeData();
-        paste->setEnabled(data && data->hasText() && !readOnly);
-    }
-    for (const char* name : {"mImprimirSel", "mCortar", "mCopiar", "mBorrar"})
-        setItemEnabled(name, selection);
-    for (const char* name : {"mPegar", "mSangrar", "mNoSangrar"})
-        setItemEnabled(name, true);
-    setItemEnabled("mMuestraTodas", selection || !FCodeMemo->SearchText.empty());
-
+    const bool readOnly = state.ReadOnly;
     const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
                                   ? FmtLoadStr(kProjectCaption, NombreProyecto.c_str(), caption.c_str())
@@ -489,16 +437,8 @@ void TformPrincipal::EditorOnChange()
         FStatusMode = mode;
         Panel(3)->setText(FromWin1252(mode));
     }
-    if (auto* item = qobject_cast<QAction*>(namedItem("mSoloLectura")))
-        item->setChecked(readOnly);
-    if (auto* item = qobject_cast<QAction*>(namedItem("mAjustaTexto")))
-        item->setChecked(FCodeMemo->WordWrap());
     const TPoint caret = FCodeMemo->CaretPos();
     Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
-    setItemEnabled("sbDeshacer", FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0);
-    setItemEnabled("sbRehacer", FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0);
-    setItemEnabled("mDeshacer", true);
-    setItemEnabled("mRehacer", true);
 }
 
 // ---------------------------------------------------------------- commands

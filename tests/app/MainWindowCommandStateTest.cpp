@@ -32,6 +32,10 @@ std::string stateOf(bool enabled, bool checked, bool visible)
 std::map<std::string, std::string> commandStates(TformPrincipal& form)
 {
     std::map<std::string, std::string> states;
+    // The status bar's buttons first: an action of the same name is only what they show.
+    for (TKrSpeedButton* button : {form.sbBarra(), form.sbLateral(), form.sbAuxiliar()})
+        states.try_emplace(button->objectName().toStdString(),
+                           stateOf(button->isEnabled(), button->Down(), !button->isHidden()));
     for (QAction* action : form.findChildren<QAction*>()) {
         const std::string name = action->objectName().toStdString();
         if (name.empty())
@@ -43,9 +47,6 @@ std::map<std::string, std::string> commandStates(TformPrincipal& form)
         if (!name.empty())
             states.try_emplace(name, stateOf(menu->menuAction()->isEnabled(), false, menu->menuAction()->isVisible()));
     }
-    for (TKrSpeedButton* button : {form.sbBarra(), form.sbLateral(), form.sbAuxiliar()})
-        states.try_emplace(button->objectName().toStdString(),
-                           stateOf(button->isEnabled(), button->Down(), !button->isHidden()));
     return states;
 }
 
@@ -148,6 +149,18 @@ const char* const kStatesBefore[] = {
 #include "MainWindowCommandStateSteps.inc"
 };
 
+// Where the window now differs from the recorded states, by step and item, with the state it has now.
+// The window built its Edit items and its printing and leaving items after it had first applied the
+// switch to no document, so an empty window showed the Edit items and enabled printing until the first
+// document opened; the command table applies the switch to every command.
+const std::map<std::pair<size_t, std::string>, std::string> kMended = {
+    {{0, "mDeshacer"}, "ecv"}, {{0, "mRehacer"}, "ecv"},    {{0, "mCortar"}, "ecv"},
+    {{0, "mCopiar"}, "ecv"},   {{0, "mPegar"}, "ecv"},      {{0, "mBorrar"}, "ecv"},
+    {{0, "mSeleccionaTodo"}, "ecv"}, {{0, "mBuscar"}, "ecv"}, {{0, "mBuscaOtro"}, "ecv"},
+    {{0, "mReemplazar"}, "ecv"}, {{0, "mSoloLectura"}, "ecv"}, {{0, "mPrepararPagina"}, "ecV"},
+    {{0, "mConfImpresion"}, "ecV"}, {{0, "mImprimir"}, "ecV"}, {{0, "mImprimirSel"}, "ecV"},
+};
+
 } // namespace
 
 TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASession)
@@ -173,7 +186,10 @@ TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASess
         // Items the window gained since are not compared: only those it had keep their states.
         std::map<std::string, std::string> before = parsed(kStatesBefore[i]);
         std::map<std::string, std::string> now = parsed(steps[i]);
-        for (const auto& [item, was] : before)
-            EXPECT_EQ(now.count(item) ? now[item] : "gone", was) << "step " << i << ", item " << item;
+        for (const auto& [item, was] : before) {
+            const auto mended = kMended.find({i, item});
+            const std::string expected = mended != kMended.end() ? mended->second : was;
+            EXPECT_EQ(now.count(item) ? now[item] : "gone", expected) << "step " << i << ", item " << item;
+        }
     }
 }

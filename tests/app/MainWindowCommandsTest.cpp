@@ -411,6 +411,8 @@ TEST(MainWindowCommands, PageSetupKeepsItsMarginsInHundredthsOfAMillimetre)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    // The File menu's items act with a document open.
+    form.AbreArchivo("", false, ekHTML);
     EXPECT_EQ(form.PageSetupMargins().Left, 0);
     EXPECT_EQ(form.PageSetupMargins().Bottom, 0);
     QPrinter& printer = Printer();
