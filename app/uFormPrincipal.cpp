@@ -5,6 +5,7 @@
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"
+#include "app/u_ddemacro.h"
 
 #include <QAction>
 #include <QApplication>
@@ -155,6 +156,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildFileTabs();
     buildFileCommands();
     buildRecentFiles();
+    buildDdeServer();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
