@@ -20,6 +20,8 @@ class QCloseEvent;
 class QLabel;
 class QMenu;
 class QShowEvent;
+class QSplitter;
+class QVBoxLayout;
 class QStatusBar;
 class TKestrimaConfig;
 class TCodigosISO;
@@ -177,6 +179,25 @@ public:
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
 
+    // The window's panel tree, built once; later parts fill a place instead of wrapping the middle.
+    struct TPlaces {
+        // The window's middle: the tool pages' place on top, the rest below.
+        QWidget* pCentral = nullptr;
+        QVBoxLayout* Top = nullptr;
+        // The speed bar's place, on the left; empty and hidden until the speed bar fills it.
+        QWidget* pBotones = nullptr;
+        // The side panel's place and its splitter; the panel is empty and hidden until it is filled.
+        QSplitter* spLateral = nullptr;
+        QWidget* pLateral = nullptr;
+        // The documents' area: the tab strip over the splitter that holds the editor and, below it,
+        // the auxiliary editor's place.
+        QWidget* pEditor = nullptr;
+        QSplitter* spAuxiliar = nullptr;
+    };
+    const TPlaces& Places() const { return FPlaces; }
+    // A panel of the window by name when it is built and filled; nil for an empty place.
+    QWidget* FilledPanel(const char* name) const;
+
     // The tool pages above the editor and their controls.
     TToolPageControls& Herramientas() const { return *FHerramientas; }
     // Lays the tool pages out for the width of their panel.
@@ -303,6 +324,7 @@ private:
     void FormCreate();
     void FormClose();
     void buildMenus();
+    void buildLayout();
     void buildStatusBar();
     void buildTextToolsMenu(QMenu* menu);
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
@@ -368,6 +390,7 @@ private:
     // Switches on the editor's handling of files dropped on it.
     void acceptDroppedFiles();
     std::unique_ptr<TCommandTable> FCommands;
+    TPlaces FPlaces;
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.

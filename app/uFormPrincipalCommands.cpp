@@ -219,7 +219,7 @@ void TformPrincipal::mVerClick()
 {
     TEditorState state = EditorState(false);
     const auto shown = [this](const char* name) {
-        auto* panel = findChild<QWidget*>(QLatin1String(name));
+        QWidget* panel = FilledPanel(name);
         return panel && !panel->isHidden();
     };
     state.ToolBarShown = shown("PHerramientas");
@@ -240,7 +240,7 @@ void TformPrincipal::mVerLateralClick()
 void TformPrincipal::togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint,
                                  int hideHint)
 {
-    auto* panel = findChild<QWidget*>(panelName);
+    QWidget* panel = FilledPanel(panelName);
     if (!panel)
         return;
     panel->setVisible(panel->isHidden());

@@ -69,23 +69,13 @@ std::string nameOf(const std::string& fileName)
 
 void TformPrincipal::buildFileTabs()
 {
-    auto* area = new QWidget(this);
-    area->setObjectName("pEditor");
-    auto* layout = new QVBoxLayout(area);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    FFileTabs = new TTabSetControl(area);
+    FFileTabs = new TTabSetControl(FPlaces.pEditor);
     FFileTabs->setObjectName("FileTabs");
     FFileTabs->setFixedHeight(24);
     // A click on a tab leaves the keyboard with the editor, so that typing goes on in the document
     // just chosen, and the edit commands, which act on the focused control, reach it.
     FFileTabs->SetTabStop(false);
-    layout->addWidget(FFileTabs);
-    // The editor moves from the window's centre into the area under the strip.
-    takeCentralWidget();
-    FCodeMemo->setParent(area);
-    layout->addWidget(FCodeMemo, 1);
-    setCentralWidget(area);
+    static_cast<QVBoxLayout*>(FPlaces.pEditor->layout())->insertWidget(0, FFileTabs);
     FFileTabs->Loaded();
     FFileTabs->OnChanging = [this](QWidget*, bool& allow) { FileTabsChanging(allow); };
     FFileTabs->OnChange = [this](QWidget*) { FileTabsChange(); };

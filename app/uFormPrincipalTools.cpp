@@ -665,7 +665,7 @@ void TformPrincipal::CreaHerramientas()
     FHerramientas = std::make_unique<TToolPageControls>();
     TToolPageControls& c = *FHerramientas;
 
-    c.PHerramientas = new QWidget(this);
+    c.PHerramientas = new QWidget(FPlaces.pCentral);
     c.PHerramientas->setObjectName("PHerramientas");
     auto* panelLayout = new QVBoxLayout(c.PHerramientas);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -894,17 +894,8 @@ void TformPrincipal::CreaHerramientas()
     c.PTabs->setFixedHeight(height);
     new TResizeWatcher(c.PTabs, [this] { PTabsResize(); });
 
-    // The panel goes above whatever the window shows in its middle.
-    QWidget* middle = takeCentralWidget();
-    auto* frame = new QWidget(this);
-    frame->setObjectName("pCentral");
-    auto* frameLayout = new QVBoxLayout(frame);
-    frameLayout->setContentsMargins(0, 0, 0, 0);
-    frameLayout->setSpacing(0);
-    frameLayout->addWidget(c.PHerramientas);
-    if (middle)
-        frameLayout->addWidget(middle, 1);
-    setCentralWidget(frame);
+    // The panel's place is on top of the window's middle.
+    FPlaces.Top->insertWidget(0, c.PHerramientas);
 }
 
 void TformPrincipal::PTabsResize()
