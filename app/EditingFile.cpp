@@ -7,7 +7,7 @@
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
-#include "app/uFormPrincipal.h"
+#include "app/WindowHost.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
@@ -40,7 +40,7 @@ std::string readBytes(const std::string& fileName)
 
 } // namespace
 
-TEditingFile::TEditingFile(int Tipo) : Tipo(Tipo) {}
+TEditingFile::TEditingFile(int Tipo, TWindowHost* Host) : Tipo(Tipo), Host(Host) {}
 
 TEditingFile::~TEditingFile() = default;
 
@@ -112,12 +112,12 @@ bool TEditingFile::SaveToFile()
 {
     if (FileName.empty())
         return false;
-    const TKestrimaConfig* config = formPrincipal ? &formPrincipal->Config() : nullptr;
-    const TCodigosISO* entities = formPrincipal ? formPrincipal->FileEntities() : nullptr;
+    const TKestrimaConfig* config = Host ? &Host->Config() : nullptr;
+    const TCodigosISO* entities = Host ? Host->FileEntities() : nullptr;
     try {
         WriteFile(config && config->MakeBackups, entities);
     } catch (const Exception& e) {
-        MessageBox(formPrincipal, e.Message(), {}, MB_OK | MB_ICONSTOP);
+        MessageBox(Host ? Host->HostWindow() : nullptr, e.Message(), {}, MB_OK | MB_ICONSTOP);
         return false;
     }
     return true;

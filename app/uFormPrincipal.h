@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Commands.h"
+#include "app/WindowHost.h"
 #include "app/model/DocumentList.h"
 #include "app/model/EditorState.h"
 #include "app/model/ToolPageValues.h"
@@ -45,7 +46,7 @@ enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
 // The message a second start sends to the running window, which then comes to the front.
 constexpr uint32_t WM_ACTIVAINSTANCIA = 0x0400 + 0x1000;
 
-class TformPrincipal : public QMainWindow {
+class TformPrincipal : public QMainWindow, public TWindowHost {
     Q_OBJECT
 public:
     // `arguments` is the command line after the program's name; the window opens the files among
@@ -54,14 +55,14 @@ public:
     ~TformPrincipal() override;
 
     // The settings, loaded when the window is made and saved when it closes.
-    TKestrimaConfig& Config() const { return *FConfig; }
+    TKestrimaConfig& Config() const override { return *FConfig; }
     // The character table; nil until the window is first shown.
     TCodigosISO* CodigosISO() const { return FCodigosISO.get(); }
     // The entity table documents are read and written through, or nil when the options turn entities off.
-    const TCodigosISO* FileEntities() const;
+    const TCodigosISO* FileEntities() const override;
 
     // The editor every document is shown in.
-    TCodeMemo* CodeMemo() const { return FCodeMemo; }
+    TCodeMemo* CodeMemo() const override { return FCodeMemo; }
     // The languages in the editor's slots ekHTML, ekText and ekJavaScript.
     TCodeMemoParser& HTMLParser() const { return *FHTMLParser; }
     TCodeMemoParser& TextParser() const { return *FTextParser; }
@@ -84,14 +85,14 @@ public:
     TTabSetControl* FileTabs() const { return FFileTabs; }
     int DocumentCount() const;
     // The open documents in tab order and the current one.
-    const TDocumentList<TEditingFile>& Documents() const { return FDocuments; }
+    const TDocumentList<TEditingFile>& Documents() const override { return FDocuments; }
     // The document of tab `index` / of the selected tab; nil when there is none.
     TEditingFile* EditingFile(int index) const;
     TEditingFile* CurrentFile() const;
     // Opens the file in a new tab as kind Tipo, or a new untitled document when FileName is empty;
     // with ComoPlantilla the file is the model of a new untitled document. Failures are reported and
     // leave the documents as they were.
-    void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo);
+    void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo) override;
     // The current document's file name; empty when it is untitled or none is open.
     std::string ArchivoActual() const;
     // A value of section "Datos del proyecto" of the open project's file; empty without one.
@@ -103,7 +104,8 @@ public:
     // Caption, status panels and the state of the commands after any change of the editor.
     void EditorOnChange();
     // The window's commands: one action per command, the controls bound to them.
-    TCommandTable& Commands() const { return *FCommands; }
+    TCommandTable& Commands() const override { return *FCommands; }
+    QWidget* HostWindow() override { return this; }
     // The state of the editor and the documents that the commands follow; asking the clipboard
     // whether it can paste costs a round trip to the display, so it is asked only `withPaste`.
     TEditorState EditorState(bool withPaste) const;
@@ -222,7 +224,7 @@ public:
 
     // Wraps the editor's selection in the codes in the configured letter case and remembers them as
     // the last code: Ctrl = 1 puts the codes on lines of their own, Shift = 1 replaces the selection.
-    void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode);
+    void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode) override;
     // Handlers of the tag commands; the sender's "Tag" property is the command number. A mouse-down
     // handler records Ctrl, Shift and the right button for the command it starts; a menu command
     // never uses them.

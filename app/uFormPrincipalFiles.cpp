@@ -278,7 +278,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     if (!documentsShown())
         showDocuments(true);
     const std::string caption = FileName.empty() ? newDocumentCaption() : ShellDisplayName(FileName);
-    auto owned = std::make_unique<TEditingFile>(Tipo);
+    auto owned = std::make_unique<TEditingFile>(Tipo, this);
     TEditingFile* file = owned.get();
     const int index = addDocument(caption, std::move(owned));
     selectTab(index);
