@@ -19,7 +19,7 @@
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "editor/CodeMemo.h"
-#include "editor/SynElemF.h"
+#include "editor/SpinButton.h"
 #include "platform/Buttons.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
