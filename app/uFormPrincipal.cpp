@@ -5,7 +5,7 @@
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"
-#include "app/u_ddemacro.h"
+#include "app/model/u_ddemacro.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/model/KestrimaConfig.h"
-#include "app/u_ddemacro.h"
+#include "app/model/u_ddemacro.h"
 #include "platform/core/Classes.h"
 
 void TformPrincipal::buildDdeServer()

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/model/CodigosISO.h"
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"
 #include "platform/Win1252Qt.h"

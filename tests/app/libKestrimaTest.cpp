@@ -1,5 +1,5 @@
 // Tests of the plain text routines of the HTML tools.
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/model/CodigosISO.h"
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 #include "app/model/libVeltran.h"
 #include "app/model/mwIPos.h"
 #include "platform/core/Classes.h"

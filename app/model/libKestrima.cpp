@@ -1,5 +1,5 @@
 // Plain text routines of the HTML tools: letter case, tags and their attributes, links, colours, relative paths and the text tools on a selection.
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 
 #include <algorithm>
 #include <vector>
