@@ -3,15 +3,21 @@
 
 #include "app/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
+#include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/EditorMessages.h"
 
 namespace {
 
-void BM_ChangeHandlerPerKeystroke(benchmark::State& state)
+// `withBar`: the speed bar's edit and print buttons are bound too, so that the handler also asks the
+// clipboard whether it can paste.
+void changeHandlerPerKeystroke(benchmark::State& state, bool withBar)
 {
     ensureApplication();
     TformPrincipal form;
+    if (withBar)
+        for (const char* name : {"sbCortar", "sbCopiar", "sbPegar", "sbImprimirSel", "sbDeshacer", "sbRehacer"})
+            form.Commands().Bind(new TKrSpeedButton(&form), name);
     form.AbreArchivo("", false, ekHTML);
     form.AbreArchivo("", false, ekHTML);
     TCodeMemo& memo = *form.CodeMemo();
@@ -27,6 +33,17 @@ void BM_ChangeHandlerPerKeystroke(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations());
 }
+
+void BM_ChangeHandlerPerKeystroke(benchmark::State& state)
+{
+    changeHandlerPerKeystroke(state, false);
+}
 BENCHMARK(BM_ChangeHandlerPerKeystroke)->Unit(benchmark::kMicrosecond);
+
+void BM_ChangeHandlerPerKeystrokeWithSpeedBarButtons(benchmark::State& state)
+{
+    changeHandlerPerKeystroke(state, true);
+}
+BENCHMARK(BM_ChangeHandlerPerKeystrokeWithSpeedBarButtons)->Unit(benchmark::kMicrosecond);
 
 } // namespace
