@@ -9,7 +9,6 @@
 
 #include "components/KrCtrls.h"
 #include "platform/Win1252Qt.h"
-#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -64,17 +63,17 @@ TCommandTable::TCommandTable(QObject* owner)
     }
 }
 
-const TCommandTable::TCommand& TCommandTable::command(std::string_view name) const
+size_t TCommandTable::indexOf(std::string_view name) const
 {
-    for (const TCommand& c : FCommands)
-        if (name == c.Row->Name)
-            return c;
+    for (size_t i = 0; i < FCommands.size(); ++i)
+        if (name == FCommands[i].Row->Name)
+            return i;
     throw ECommandUnknown(name);
 }
 
 QAction* TCommandTable::Action(std::string_view name) const
 {
-    return command(name).Action;
+    return FCommands[indexOf(name)].Action;
 }
 
 std::string_view TCommandTable::Name(const QAction* action) const
@@ -87,7 +86,7 @@ std::string_view TCommandTable::Name(const QAction* action) const
 
 void TCommandTable::Bind(QObject* control, std::string_view name)
 {
-    const TCommand& c = command(name);
+    TCommand& c = FCommands[indexOf(name)];
     c.Bound = true;
     QAction* action = c.Action;
     mirror(action, control);

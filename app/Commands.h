@@ -46,9 +46,10 @@ private:
     struct TCommand {
         const TCommandRow* Row;
         QAction* Action;
-        mutable bool Bound = false;
+        bool Bound = false;
     };
-    const TCommand& command(std::string_view name) const;
+    // The index of the command `name`; an unknown name raises ECommandUnknown.
+    size_t indexOf(std::string_view name) const;
     std::vector<TCommand> FCommands;
     // -1 before the first Apply, else whether a document was open at the last one.
     int FOpen = -1;
