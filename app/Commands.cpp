@@ -29,17 +29,21 @@ void mirror(QAction* action, QObject* control)
         widget->setEnabled(action->isEnabled());
     // Shown only while its parent is: hiding the parent must not show the control later.
     widget->setVisible(action->isVisible());
-    const std::string hint = ToWin1252(action->statusTip());
+    // A command without a hint of its own leaves the control's.
+    const QString tip = action->statusTip();
     if (auto* speed = dynamic_cast<TKrSpeedButton*>(widget)) {
         if (action->isCheckable())
             speed->SetDown(action->isChecked());
-        if (speed->Hint() != hint)
+        const std::string hint = ToWin1252(tip);
+        if (!tip.isEmpty() && speed->Hint() != hint)
             speed->SetHint(hint);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable())
             button->setChecked(action->isChecked());
-        button->setToolTip(action->statusTip());
-        button->setStatusTip(action->statusTip());
+        if (!tip.isEmpty()) {
+            button->setToolTip(tip);
+            button->setStatusTip(tip);
+        }
     }
 }
 

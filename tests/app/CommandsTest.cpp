@@ -156,6 +156,11 @@ TEST(Commands, BoundControlsMirrorShownCheckedAndHint)
     EXPECT_FALSE(wrap->isChecked());
     item->setStatusTip("Mostrar");
     EXPECT_EQ(wrap->toolTip(), "Mostrar");
+    // A command without a hint leaves the control's own.
+    QToolButton own(&form);
+    own.setToolTip("Cortar");
+    form.Commands().Bind(&own, "sbCortar");
+    EXPECT_EQ(own.toolTip(), "Cortar");
     // The status bar's buttons take their hints from their commands.
     form.Commands().Action("sbAuxiliar")->setStatusTip("Otra");
     EXPECT_EQ(form.sbAuxiliar()->Hint(), "Otra");
