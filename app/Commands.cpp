@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QKeySequence>
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
@@ -104,6 +105,10 @@ void TCommandTable::Bind(QObject* control, std::string_view name)
         };
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+    } else if (auto* item = qobject_cast<QAction*>(control)) {
+        // A pop-up item runs the command; a menu's own action opens its menu and runs nothing.
+        if (!item->menu())
+            QObject::connect(item, &QAction::triggered, action, [action] { action->trigger(); });
     }
 }
 

@@ -164,13 +164,19 @@ TEST(Commands, BoundControlsMirrorShownCheckedAndHint)
     // The status bar's buttons take their hints from their commands.
     form.Commands().Action("sbAuxiliar")->setStatusTip("Otra");
     EXPECT_EQ(form.sbAuxiliar()->Hint(), "Otra");
-    // An action bound as a control, such as a menu's own, follows enabled and shown.
+    // An action bound as a control, such as a menu's own or a pop-up item, follows enabled and shown.
     QAction other;
     form.Commands().Bind(&other, "mGuardar");
     EXPECT_FALSE(other.isEnabled());
     form.AbreArchivo("", false, ekHTML);
     EXPECT_TRUE(other.isEnabled());
     EXPECT_TRUE(form.sbAuxiliar()->isVisibleTo(&form));
+    // A pop-up item bound to a command runs it.
+    QAction popupItem;
+    form.Commands().Bind(&popupItem, "mSoloLectura");
+    popupItem.trigger();
+    EXPECT_TRUE(form.CodeMemo()->ReadOnly());
+    EXPECT_TRUE(form.Commands().Action("mSoloLectura")->isChecked());
 }
 
 TEST(Commands, TheTableAppliesTheSwitchOnceTheChangeRulesWithADocumentAndTheMenuRulesAsItsMenuOpens)
