@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/CharacterReferences.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/EditorMessages.h"
