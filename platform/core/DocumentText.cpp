@@ -52,9 +52,9 @@ bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& utf8, std:
 std::string utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark)
 {
     std::string out;
-    if (mark)
-        out = bigEndian ? kUtf16BeMark : kUtf16LeMark;
     out.reserve(utf8.size() * 2 + 2);
+    if (mark)
+        out.append(bigEndian ? kUtf16BeMark : kUtf16LeMark);
     const auto put = [&](char32_t unit) {
         const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
         out += bigEndian ? high : low;
