@@ -10,6 +10,7 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+constexpr char32_t kZeroWidthNoBreakSpace = 0xFEFF;
 
 using TUtf16 = TDocumentFormat::TUtf16;
 
@@ -132,19 +133,23 @@ bool HoldsControlCharacters(std::string_view bytes)
     });
 }
 
-TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
+namespace {
+
+// DecodeDocument; `utf16Body` for the UTF-8 form of a UTF-16 file's characters after its mark, where
+// a leading U+FEFF is a character, not a mark.
+TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string& text, TDocumentFormat& format,
                              std::vector<uint32_t>* offsets, size_t* references)
 {
     if (references)
         *references = 0;
     const bool bigEndian = bytes.starts_with(kUtf16BeMark);
-    if (bigEndian || bytes.starts_with(kUtf16LeMark)) {
+    if (!utf16Body && (bigEndian || bytes.starts_with(kUtf16LeMark))) {
         // UTF-16 is read as the UTF-8 of the same characters, whose offsets are then taken back to
         // the UTF-16 bytes.
         std::string utf8;
         std::vector<uint32_t> utf8Offsets;
         if (utf16ToUtf8(bytes, bigEndian, utf8, utf8Offsets)) {
-            DecodeDocument(utf8, text, format, offsets, references);
+            decodeDocument(utf8, true, text, format, offsets, references);
             if (offsets)
                 for (uint32_t& offset : *offsets)
                     offset = utf8Offsets[offset];
@@ -156,7 +161,7 @@ TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumen
     }
     format = TDocumentFormat{};
     format.LineBreak = lineBreakOf(bytes);
-    const bool mark = bytes.starts_with(kByteOrderMark);
+    const bool mark = !utf16Body && bytes.starts_with(kByteOrderMark);
     const std::string_view body = mark ? bytes.substr(kByteOrderMark.size()) : bytes;
     const bool ascii = std::none_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
     const auto asTheyAre = [&] {
@@ -209,14 +214,25 @@ TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumen
     return TDecodeResult::Converted;
 }
 
-std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
+} // namespace
+
+TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
+                             std::vector<uint32_t>* offsets, size_t* references)
+{
+    return decodeDocument(bytes, false, text, format, offsets, references);
+}
+
+namespace {
+
+// EncodeDocument; `atFileStart` when the bytes begin the file read as UTF-8.
+std::string encodeDocument(std::string_view text, const TDocumentFormat& format, bool atFileStart)
 {
     if (format.Utf16 != TUtf16::None) {
         TDocumentFormat utf8 = format;
         utf8.Utf8 = true;
         utf8.ByteOrderMark = false;
         utf8.Utf16 = TUtf16::None;
-        return utf8ToUtf16(EncodeDocument(text, utf8), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
+        return utf8ToUtf16(encodeDocument(text, utf8, false), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
     }
     const TCharacterReferences* references = format.Utf8 && !format.References.Empty() ? &format.References : nullptr;
     std::string out;
@@ -233,7 +249,8 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
         }
         char32_t cp;
         const size_t reference = references && c == '&' ? ReadCharacterReference(text, i, cp) : 0;
-        if (reference && references->IsRemembered(cp)) {
+        // A leading U+FEFF without a mark before it would read back as the mark: it stays a reference.
+        if (reference && references->IsRemembered(cp) && !(cp == kZeroWidthNoBreakSpace && out.empty() && atFileStart)) {
             AppendUtf8(out, cp);
             i += reference - 1;
         } else if (format.Utf8) {
@@ -243,4 +260,11 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
+{
+    return encodeDocument(text, format, true);
 }

@@ -201,3 +201,20 @@ TEST(DocumentText, OnlyRememberedReferencesAreWrittenAsCharacters)
     bytes.Utf8 = false;
     EXPECT_EQ(EncodeDocument("&#10003;", bytes), "&#10003;");
 }
+
+TEST(DocumentText, AZeroWidthNoBreakSpaceIsACharacterWhereNoMarkCanStand)
+{
+    // In UTF-16 the characters after the mark may begin with U+FEFF.
+    const std::string wide("\xFE\xFF\xFE\xFF\x00" "a", 6);
+    std::string text;
+    TDocumentFormat format;
+    EXPECT_EQ(DecodeDocument(wide, text, format), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#65279;a");
+    EXPECT_EQ(EncodeDocument(text, format), wide);
+    // Written at the start of a UTF-8 file without a mark it would read back as one: it stays a
+    // reference there, and is the character anywhere else.
+    EXPECT_EQ(DecodeDocument("\xEF\xBB\xBF\xEF\xBB\xBF" "a", text, format), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#65279;a");
+    format.ByteOrderMark = false;
+    EXPECT_EQ(EncodeDocument("&#65279;a&#65279;", format), "&#65279;a\xEF\xBB\xBF");
+}
