@@ -54,12 +54,11 @@ std::map<char32_t, int> wideCharacters(const std::string& utf8)
 // True when `at` lies inside a reference of the text (after its "&", up to its ";").
 bool insideReference(const std::string& text, size_t at)
 {
-    for (size_t start = text.rfind('&', at ? at - 1 : 0); start != std::string::npos && start < at;) {
-        char32_t cp;
-        const size_t length = ReadCharacterReference(text, start, cp);
-        return length && at < start + length;
-    }
-    return false;
+    // A reference holds no "&" after its first: only the nearest one before `at` can start it.
+    const size_t start = at ? text.rfind('&', at - 1) : std::string::npos;
+    char32_t cp;
+    const size_t length = start == std::string::npos ? 0 : ReadCharacterReference(text, start, cp);
+    return length && at < start + length;
 }
 
 } // namespace

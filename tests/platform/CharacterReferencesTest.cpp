@@ -49,7 +49,9 @@ TEST(CharacterReferences, PlatformTextGoesInAsReferencesAndComesOutAsCharacters)
               "\xC3\xA1 \xE2\x86\x92 &#10003; \xF0\x9F\x98\x80");
     EXPECT_EQ(EditorTextToUtf8("&#8594;", nullptr), "&#8594;");
     EXPECT_EQ(ReplaceRememberedReferences("a&#8594;b&#10003;", &set, [](std::string& out, char32_t cp) {
-                  out += "[" + std::to_string(static_cast<unsigned>(cp)) + "]";
+                  out += '[';
+                  out += std::to_string(static_cast<unsigned>(cp));
+                  out += ']';
               }),
               "a[8594]b&#10003;");
 }
