@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/KestrimaConfig.h"
+#include "app/PageResources.h"
 #include "app/libVeltran.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ constexpr int kCannotFind = 4772;
 constexpr int kSearchAgain = 4773;
 constexpr int kNothingToUndo = 4785;
 constexpr int kNothingToRedo = 4786;
+constexpr int kCaptionActualizaRecursos = 4950;  // then its hint, Tiempos de descarga and its hint
 
 // The history menus name a group by its kind; kinds without a name of their own are "Operación".
 int groupCaption(int kind)
@@ -143,6 +145,12 @@ void TformPrincipal::buildCommands()
     item(mVer, "mAjustaTexto", kCaptionAjustaTexto, {}, [this] { mAjustaTextoClick(); })->setCheckable(true);
     connect(mVer, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mVerClick(); }); });
     connect(mSeleccion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mSeleccionClick(); }); });
+
+    QMenu* mHerramientas = menuBar()->findChild<QMenu*>("mHerramientas");
+    item(mHerramientas, "mActualizaRecursos", kCaptionActualizaRecursos, {}, [this] { mActualizaRecursosClick(); })
+        ->setStatusTip(caption(kCaptionActualizaRecursos + 1));
+    item(mHerramientas, "Tiemposdedescarga1", kCaptionActualizaRecursos + 2, {}, [this] { Tiemposdedescarga1Click(); })
+        ->setStatusTip(caption(kCaptionActualizaRecursos + 3));
 
     mArchivo->addSeparator();
     item(mArchivo, "mPrepararPagina", kCaptionPrepararPagina, {}, [this] { mPrepararPaginaClick(); });
@@ -495,4 +503,16 @@ void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
     TSelectionRange dropPoint{at, at};
     FCodeMemo->PerformSelection(SMM_SET, dropPoint);
     FCodeMemo->PerformText(SMM_INSERTTEXT, 0, codes.c_str());
+}
+
+void TformPrincipal::mActualizaRecursosClick()
+{
+    const std::string report = OpenResourceReport(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
+    if (!report.empty())
+        setWindowTitle(FromWin1252(report));
+}
+
+void TformPrincipal::Tiemposdedescarga1Click()
+{
+    ShowDownloadTimes(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
 }

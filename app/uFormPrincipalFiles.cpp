@@ -444,6 +444,8 @@ void TformPrincipal::EditorOnChange()
     // that the next document throws away.
     if (FHerramientas)
         FHerramientas->PTabs->setVisible(open && documentsShown());
+    for (const char* name : {"mActualizaRecursos", "Tiemposdedescarga1"})
+        setItemEnabled(name, open && documentsShown());
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;

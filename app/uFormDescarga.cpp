@@ -1,0 +1,192 @@
+// TformDescarga, the dialog "Tiempos de descarga": the files a page weighs, their sizes and the time the whole takes at four modem speeds.
+#include "app/uFormDescarga.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableWidget>
+
+#include "app/KestrimaConfig.h"
+#include "app/ResourceReport.h"
+#include "app/libKestrima.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kCaption = 4936;
+constexpr int kFileHeader = 4937;
+constexpr int kSizeHeader = 4938;
+constexpr int kBytes = 4939;
+constexpr int kFound = 4940;
+constexpr int kMissing = 4941;
+constexpr int kSeconds = 4942;
+constexpr int kNoTime = 4943;
+constexpr int kSpeedCaptions = 4944;  // one per modem speed, slowest first
+constexpr int kAccept = 4948;
+constexpr int kTotalCaption = 4949;
+
+// The size and state columns keep their widths; the file names take what is left, less the grid's
+// frame.
+constexpr int kSizeColumn = 70;
+constexpr int kStateColumn = 25;
+constexpr int kGridFrame = 7;
+
+enum TControlKind { ckLabel, ckValue };
+
+// The dialog's controls: name, place, size and caption (0 for a value filled later).
+struct TControlPlace {
+    const char* Name;
+    TControlKind Kind;
+    int Left, Top, Width, Height;
+    int Caption;
+};
+
+constexpr int kClientWidth = 313;
+constexpr int kClientHeight = 307;
+constexpr QRect kGridPlace(8, 8, 297, 153);
+constexpr QRect kAcceptPlace(230, 274, 75, 25);
+
+const TControlPlace kControls[] = {
+    {"lTotal", ckLabel, 8, 171, 100, 17, kTotalCaption},
+    {"labTotal", ckValue, 112, 169, 193, 21, 0},
+    {"l14", ckLabel, 8, 198, 100, 17, kSpeedCaptions},
+    {"lab14", ckValue, 112, 196, 193, 17, 0},
+    {"l28", ckLabel, 8, 217, 100, 17, kSpeedCaptions + 1},
+    {"lab28", ckValue, 112, 215, 193, 17, 0},
+    {"l36", ckLabel, 8, 236, 100, 17, kSpeedCaptions + 2},
+    {"lab36", ckValue, 112, 234, 193, 17, 0},
+    {"l56", ckLabel, 8, 255, 100, 17, kSpeedCaptions + 3},
+    {"lab56", ckValue, 112, 253, 193, 17, 0},
+};
+
+// The width of the file column: the grid's width less the fixed columns and the frame, and less a
+// vertical scroll bar when the rows, the header among them, do not all fit.
+int fileColumnWidth(int gridWidth, int gridHeight, int rowHeight, int rowCount, int scrollBar)
+{
+    int width = gridWidth - kSizeColumn - kStateColumn - kGridFrame;
+    if (rowHeight > 0 && gridHeight / rowHeight <= rowCount)
+        width -= scrollBar;
+    return width;
+}
+
+} // namespace
+
+TformDescarga::TformDescarga(const std::string& fileName, std::string_view text, const TKestrimaConfig& config,
+                             QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName("formDescarga");
+    setWindowTitle(LoadResQString(kCaption));
+    buildControls();
+    fill(fileName, text, config);
+}
+
+void TformDescarga::buildControls()
+{
+    setFixedSize(kClientWidth, kClientHeight);
+    sgDatosArchivos = new QTableWidget(0, 3, this);
+    sgDatosArchivos->setObjectName("sgDatosArchivos");
+    sgDatosArchivos->setGeometry(kGridPlace);
+    sgDatosArchivos->setHorizontalHeaderLabels({LoadResQString(kFileHeader), LoadResQString(kSizeHeader), QString()});
+    sgDatosArchivos->verticalHeader()->hide();
+    sgDatosArchivos->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sgDatosArchivos->horizontalHeader()->setMinimumSectionSize(1);
+    sgDatosArchivos->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sgDatosArchivos->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgDatosArchivos->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sgDatosArchivos->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgDatosArchivos->installEventFilter(this);
+
+    QLabel** values[] = {&labTotal, &lab14, &lab28, &lab36, &lab56};
+    size_t value = 0;
+    for (const TControlPlace& place : kControls) {
+        auto* label = new QLabel(this);
+        label->setObjectName(place.Name);
+        label->setGeometry(place.Left, place.Top, place.Width, place.Height);
+        if (place.Kind == ckLabel) {
+            label->setText(LoadResQString(place.Caption));
+            continue;
+        }
+        label->setText(LoadResQString(kNoTime));
+        *values[value++] = label;
+    }
+    // The total stands in a sunken box, as a static text does.
+    labTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    labTotal->setText(QString());
+
+    bAceptar = new QPushButton(LoadResQString(kAccept), this);
+    bAceptar->setObjectName("bAceptar");
+    bAceptar->setGeometry(kAcceptPlace);
+    bAceptar->setDefault(true);
+    connect(bAceptar, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Centred on the screen, not over the window that opened it.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TformDescarga::fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config)
+{
+    TStringList references;
+    ExtractLinks(text, references);
+    const std::vector<std::string> files = WeighedFiles(references, config.FileWeighExt, ExtractFileName(fileName));
+    const TReferenceSize sizeOf = FileSizesBeside(ExtractFilePath(fileName));
+    sgDatosArchivos->setRowCount(static_cast<int>(files.size()));
+    int64_t total = 0;
+    for (int row = 0; row < static_cast<int>(files.size()); ++row) {
+        const int64_t size = sizeOf(files[row]);
+        total += size;
+        sgDatosArchivos->setItem(row, 0, new QTableWidgetItem(FromWin1252(files[row])));
+        auto* sizeItem = new QTableWidgetItem(FromWin1252(FmtLoadStr(kBytes, static_cast<long long>(size))));
+        sizeItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        sgDatosArchivos->setItem(row, 1, sizeItem);
+        auto* stateItem = new QTableWidgetItem(LoadResQString(size != 0 ? kFound : kMissing));
+        stateItem->setTextAlignment(Qt::AlignCenter);
+        sgDatosArchivos->setItem(row, 2, stateItem);
+    }
+    labTotal->setText(FromWin1252(FmtLoadStr(kBytes, static_cast<long long>(total))));
+    QLabel* times[] = {lab14, lab28, lab36, lab56};
+    for (size_t i = 0; i < kModemBytesPerSecond.size(); ++i)
+        times[i]->setText(FromWin1252(
+            FmtLoadStr(kSeconds, static_cast<long long>(DownloadSeconds(total, kModemBytesPerSecond[i])))));
+    sgDatosArchivosDrawCell();
+}
+
+std::string TformDescarga::Cells(int col, int row) const
+{
+    if (row == 0) {
+        const QTableWidgetItem* header = sgDatosArchivos->horizontalHeaderItem(col);
+        return header ? ToWin1252(header->text()) : std::string();
+    }
+    const QTableWidgetItem* item = sgDatosArchivos->item(row - 1, col);
+    return item ? ToWin1252(item->text()) : std::string();
+}
+
+int TformDescarga::RowCount() const
+{
+    return sgDatosArchivos->rowCount() + 1;
+}
+
+void TformDescarga::sgDatosArchivosDrawCell()
+{
+    const int rowHeight = sgDatosArchivos->verticalHeader()->defaultSectionSize();
+    const int scrollBar = sgDatosArchivos->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, sgDatosArchivos);
+    sgDatosArchivos->setColumnWidth(
+        0, fileColumnWidth(sgDatosArchivos->width(), sgDatosArchivos->height(), rowHeight, RowCount(), scrollBar));
+    sgDatosArchivos->setColumnWidth(1, kSizeColumn);
+    sgDatosArchivos->setColumnWidth(2, kStateColumn);
+}
+
+bool TformDescarga::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == sgDatosArchivos && event->type() == QEvent::Resize)
+        sgDatosArchivosDrawCell();
+    return QDialog::eventFilter(watched, event);
+}
