@@ -2,6 +2,8 @@
 #include "app/uFormDescarga.h"
 
 #include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -102,6 +104,8 @@ void TformDescarga::buildControls()
     sgDatosArchivos->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgDatosArchivos->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgDatosArchivos->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgDatosArchivos->setWordWrap(false);
+    fitGridFont();
     sgDatosArchivos->installEventFilter(this);
 
     QLabel** values[] = {&labTotal, &lab14, &lab28, &lab36, &lab56};
@@ -130,6 +134,24 @@ void TformDescarga::buildControls()
     // Centred on the screen, not over the window that opened it.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void TformDescarga::fitGridFont()
+{
+    // The size column keeps its width whatever the desktop's font: a font too wide for a six-digit
+    // size there is made smaller, down to a size still easy to read.
+    constexpr double kSmallestPoints = 7;
+    const QString widest = FromWin1252(FmtLoadStr(kBytes, 999999LL));
+    const int margins = 2 * (sgDatosArchivos->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, sgDatosArchivos) + 1);
+    QFont font = sgDatosArchivos->font();
+    while (font.pointSizeF() - 0.5 >= kSmallestPoints &&
+           QFontMetrics(font).horizontalAdvance(widest) + margins > kSizeColumn)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    sgDatosArchivos->setFont(font);
+    sgDatosArchivos->horizontalHeader()->setFont(font);
+    // Rows as tall as a line of the text, as a grid's are.
+    sgDatosArchivos->verticalHeader()->setMinimumSectionSize(1);
+    sgDatosArchivos->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
 }
 
 void TformDescarga::fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config)

@@ -40,5 +40,6 @@ protected:
 
 private:
     void buildControls();
+    void fitGridFont();
     void fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config);
 };

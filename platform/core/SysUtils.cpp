@@ -31,13 +31,14 @@ std::string vformat(const char* fmt, va_list args)
 // Two entries with one id would leave one text silently unreachable: the table is checked as it builds.
 constexpr bool stringIdsAreUnique()
 {
-    std::array ids = {
+    // A plain array: deducing a std::array's size from hundreds of entries exceeds clang's nesting limit.
+    int ids[] = {
 #define RES_STRING(id, text) id,
 #include "resources/StringTable.inc"
 #undef RES_STRING
     };
-    std::sort(ids.begin(), ids.end());
-    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+    std::sort(std::begin(ids), std::end(ids));
+    return std::adjacent_find(std::begin(ids), std::end(ids)) == std::end(ids);
 }
 static_assert(stringIdsAreUnique(), "two entries of resources/StringTable.inc share an id");
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCursor>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -72,7 +73,13 @@ TEST(MainWindowResources, ReportListsEachSectionOnceWithSizesBesideThePageFromAn
     const std::filesystem::path started = std::filesystem::current_path();
     std::filesystem::current_path(elsewhere.path);
     TShellOpens shell;
+    bool busy = false;
+    shell.onOpen = [&](const std::string&) {
+        busy = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    };
     w.form.mActualizaRecursosClick();
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(std::filesystem::current_path(), elsewhere.path);
     EXPECT_EQ(shell.targets, Strings{report});
     EXPECT_EQ(ToWin1252(w.form.windowTitle()), report);
