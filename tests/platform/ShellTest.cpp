@@ -11,13 +11,24 @@
 #include "platform/Shell.h"
 #include "support/TempDir.h"
 
+namespace {
+
+// A program in `folder` that leaves the file "hecho" beside itself when it runs; its path.
+std::filesystem::path markingProgram(const TempDir& folder)
+{
+    const std::filesystem::path program = folder.path / "marca.sh";
+    std::ofstream(program) << "#!/bin/sh\ntouch '" << (folder.path / "hecho").string() << "'\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    return program;
+}
+
+} // namespace
+
 TEST(Shell, StartsAProgramAndOpensNoMissingFile)
 {
     TempDir folder("shell");
-    const std::filesystem::path program = folder.path / "marca.sh";
+    const std::filesystem::path program = markingProgram(folder);
     const std::filesystem::path mark = folder.path / "hecho";
-    std::ofstream(program) << "#!/bin/sh\ntouch '" << mark.string() << "'\n";
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     ASSERT_TRUE(ShellOpen(program.string()));
     for (int i = 0; i < 500 && !std::filesystem::exists(mark); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -31,10 +42,8 @@ TEST(Shell, StartsAProgramAndOpensNoMissingFile)
 TEST(Shell, TheHookAnswersInsteadOfTheDesktopAndGivesBackTheOneItReplaced)
 {
     TempDir folder("shell");
+    const std::filesystem::path program = markingProgram(folder);
     const std::filesystem::path mark = folder.path / "hecho";
-    const std::filesystem::path program = folder.path / "marca.sh";
-    std::ofstream(program) << "#!/bin/sh\ntouch '" << mark.string() << "'\n";
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     std::vector<std::string> first, second;
     SetShellOpenHook([&](const std::string& target) {
         first.push_back(target);
