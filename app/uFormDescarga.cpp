@@ -142,7 +142,8 @@ void TformDescarga::fitGridFont()
     // size there is made smaller, down to a size still easy to read.
     constexpr double kSmallestPoints = 7;
     const QString widest = FromWin1252(FmtLoadStr(kBytes, 999999LL));
-    const int margins = 2 * (sgDatosArchivos->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, sgDatosArchivos) + 1);
+    const QStyle* style = sgDatosArchivos->style();
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, sgDatosArchivos) + 1);
     QFont font = sgDatosArchivos->font();
     while (font.pointSizeF() - 0.5 >= kSmallestPoints &&
            QFontMetrics(font).horizontalAdvance(widest) + margins > kSizeColumn)
