@@ -2,12 +2,11 @@
 // running program its macros, and the grammar of one macro line.
 #include "app/u_ddemacro.h"
 
-#include <filesystem>
-#include <system_error>
 
 #include "platform/core/Exception.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
 
 bool ParseMacroLine(const std::string& line, std::string& verb, std::string& arg)
 {
@@ -64,13 +63,6 @@ namespace {
 constexpr int kShellExecUsage = 4900;
 constexpr int kShellVerbMissing = 4901;
 
-std::string absolutePath(const std::string& name)
-{
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(name, error);
-    return error ? name : path.lexically_normal().string();
-}
-
 std::string replaceFile(std::string text, const std::string& file)
 {
     for (size_t at = text.find("%1"); at != std::string::npos; at = text.find("%1", at + file.size())) {
@@ -96,8 +88,9 @@ bool ReadShellVerb(const std::string& typeAndVerb, const std::string& file, TShe
     const size_t slash = typeAndVerb.find('\\');
     if (slash == std::string::npos || slash == 0 || slash + 1 == typeAndVerb.size())
         return false;
-    const std::string key =
-        "\\" + typeAndVerb.substr(0, slash) + "\\Shell\\" + typeAndVerb.substr(slash + 1) + "\\ddeexec";
+    // Appended piece by piece: GCC 12 warns falsely about a literal added to a temporary string.
+    std::string key(1, '\\');
+    key.append(typeAndVerb, 0, slash).append("\\Shell\\").append(typeAndVerb, slash + 1).append("\\ddeexec");
     const std::string ddeexec = classesValue(key);
     if (ddeexec.empty())
         return false;
@@ -117,7 +110,7 @@ std::string EditMacroFor(const std::vector<std::string>& files)
             continue;
         if (!macro.empty())
             macro += "\r\n";
-        macro += "[edit(\"" + file + "\")]";
+        macro.append("[edit(\"").append(file).append("\")]");
     }
     return macro;
 }
@@ -132,7 +125,7 @@ bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& re
         std::vector<std::string> existing;
         for (const std::string& file : arguments)
             if (FileExists(file))
-                existing.push_back(absolutePath(file));
+                existing.push_back(ExpandFileName(file));
         request.RunningMacro = EditMacroFor(existing);
         return true;
     }
@@ -141,7 +134,7 @@ bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& re
         return false;
     }
     TShellVerb verb;
-    if (!ReadShellVerb(arguments[1], absolutePath(arguments[2]), verb)) {
+    if (!ReadShellVerb(arguments[1], ExpandFileName(arguments[2]), verb)) {
         error = kShellVerbMissing;
         errorArg = arguments[1];
         return false;
