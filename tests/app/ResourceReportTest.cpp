@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
 #include <random>
 #include <set>
@@ -14,6 +18,7 @@
 #include "platform/core/Classes.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
@@ -196,6 +201,29 @@ TEST(ResourceReport, SavedBesideThePageOrInTheTemporaryFolderAndAFailureSaysWhy)
     EXPECT_FALSE(SaveResourceReport(page, TStringList(), "", report, error));
     EXPECT_EQ(report, folder.path.string() + "/tmpInforme.htm");
     EXPECT_FALSE(error.empty());
+}
+
+TEST(ResourceReport, AReadOnlyFolderTakesNoReportAndSaysWhy)
+{
+    TempDir folder("report");
+    const std::string page = folder.file("p.htm", "<img src=\"a.gif\">");
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(folder.path.c_str(), kNobody, kNobody), 0);
+    }
+    chmod(folder.path.c_str(), 0555);
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        std::string report, error;
+        if (SaveResourceReport(page, linksOf("<img src=\"a.gif\">"), "", report, error))
+            return "a report was written into a read-only folder";
+        if (report != folder.path.string() + "/tmpInforme.htm")
+            return "the report was meant for " + report;
+        return error == std::strerror(EACCES) ? "" : "the reason given was " + error;
+    });
+    chmod(folder.path.c_str(), 0755);
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "tmpInforme.htm"));
 }
 
 TEST(DownloadTimes, WeighedFilesByExtensionWithoutCaseFragmentsCutAndThePageItself)
