@@ -1,9 +1,9 @@
 // The two page-resource commands as the window runs them: the resource report written and opened, and the download times shown.
 #include "app/PageResources.h"
 
-#include "app/KestrimaConfig.h"
-#include "app/ResourceReport.h"
-#include "app/libKestrima.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ResourceReport.h"
+#include "app/model/libKestrima.h"
 #include "app/uFormDescarga.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBox.h"

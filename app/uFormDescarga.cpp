@@ -13,9 +13,9 @@
 #include <QStyle>
 #include <QTableWidget>
 
-#include "app/KestrimaConfig.h"
-#include "app/ResourceReport.h"
-#include "app/libKestrima.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ResourceReport.h"
+#include "app/model/libKestrima.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"

@@ -1,5 +1,5 @@
 // Tests of a page's resources as plain data: the report's sections and lines, the files a download weighs and its seconds.
-#include "app/ResourceReport.h"
+#include "app/model/ResourceReport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 #include "platform/core/Classes.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"

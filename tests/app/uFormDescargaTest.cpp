@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "platform/Win1252Qt.h"
 #include "support/TempDir.h"
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ResourceReport.h"
-#include "app/libKestrima.h"
+#include "app/model/ResourceReport.h"
+#include "app/model/libKestrima.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 

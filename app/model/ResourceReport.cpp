@@ -1,5 +1,5 @@
 // A page's resources as plain data: the sections of the resource report and its lines, the files a download of the page weighs and the seconds it takes.
-#include "app/ResourceReport.h"
+#include "app/model/ResourceReport.h"
 
 #include <algorithm>
 
