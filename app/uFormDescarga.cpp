@@ -16,6 +16,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
+#include "platform/FormSpec.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
@@ -40,33 +41,47 @@ constexpr int kSizeColumn = 70;
 constexpr int kStateColumn = 25;
 constexpr int kGridFrame = 7;
 
-enum TControlKind { ckLabel, ckValue };
-
-// The dialog's controls: name, place, size and caption (0 for a value filled later).
-struct TControlPlace {
-    const char* Name;
-    TControlKind Kind;
-    int Left, Top, Width, Height;
-    int Caption;
-};
+enum TDialogKind { dkGrid, dkLabel, dkValue, dkTotal, dkButton };
 
 constexpr int kClientWidth = 313;
 constexpr int kClientHeight = 307;
-constexpr QRect kGridPlace(8, 8, 297, 153);
-constexpr QRect kAcceptPlace(230, 274, 75, 25);
 
-const TControlPlace kControls[] = {
-    {"lTotal", ckLabel, 8, 171, 100, 17, kTotalCaption},
-    {"labTotal", ckValue, 112, 169, 193, 21, 0},
-    {"l14", ckLabel, 8, 198, 100, 17, kSpeedCaptions},
-    {"lab14", ckValue, 112, 196, 193, 17, 0},
-    {"l28", ckLabel, 8, 217, 100, 17, kSpeedCaptions + 1},
-    {"lab28", ckValue, 112, 215, 193, 17, 0},
-    {"l36", ckLabel, 8, 236, 100, 17, kSpeedCaptions + 2},
-    {"lab36", ckValue, 112, 234, 193, 17, 0},
-    {"l56", ckLabel, 8, 255, 100, 17, kSpeedCaptions + 3},
-    {"lab56", ckValue, 112, 253, 193, 17, 0},
+constexpr TControlSpec place(const char* name, TDialogKind kind, int x, int y, int w, int h, int caption = 0)
+{
+    return {.Name = name, .Kind = kind, .Left = x, .Width = w, .Top = y, .Height = h, .Caption = caption};
+}
+
+// Times show "0 h 0 m 0 s" until the dialog fills them.
+constexpr TControlSpec kControls[] = {
+    place("sgDatosArchivos", dkGrid, 8, 8, 297, 153),
+    place("lTotal", dkLabel, 8, 171, 100, 17, kTotalCaption),
+    place("labTotal", dkTotal, 112, 169, 193, 21),
+    place("l14", dkLabel, 8, 198, 100, 17, kSpeedCaptions),
+    place("lab14", dkValue, 112, 196, 193, 17, kNoTime),
+    place("l28", dkLabel, 8, 217, 100, 17, kSpeedCaptions + 1),
+    place("lab28", dkValue, 112, 215, 193, 17, kNoTime),
+    place("l36", dkLabel, 8, 236, 100, 17, kSpeedCaptions + 2),
+    place("lab36", dkValue, 112, 234, 193, 17, kNoTime),
+    place("l56", dkLabel, 8, 255, 100, 17, kSpeedCaptions + 3),
+    place("lab56", dkValue, 112, 253, 193, 17, kNoTime),
+    place("bAceptar", dkButton, 230, 274, 75, 25, kAccept),
 };
+
+QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
+{
+    const QString caption = spec.Caption ? LoadResQString(spec.Caption) : QString();
+    switch (spec.Kind) {
+    case dkGrid: return new QTableWidget(0, 3, parent);
+    case dkButton: return new QPushButton(caption, parent);
+    case dkTotal: {
+        // The total stands in a sunken box, as a static text does.
+        auto* total = new QLabel(caption, parent);
+        total->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return total;
+    }
+    default: return new QLabel(caption, parent);
+    }
+}
 
 // The width of the file column: the grid's width less the fixed columns and the frame, and less a
 // vertical scroll bar when the rows, the header among them, do not all fit.
@@ -93,9 +108,14 @@ TformDescarga::TformDescarga(const std::string& fileName, std::string_view text,
 void TformDescarga::buildControls()
 {
     setFixedSize(kClientWidth, kClientHeight);
-    sgDatosArchivos = new QTableWidget(0, 3, this);
-    sgDatosArchivos->setObjectName("sgDatosArchivos");
-    sgDatosArchivos->setGeometry(kGridPlace);
+    BuildControls(this, kControls, TFormRow{}, makeControl);
+    sgDatosArchivos = FormControl<QTableWidget>(this, "sgDatosArchivos");
+    labTotal = FormControl<QLabel>(this, "labTotal");
+    lab14 = FormControl<QLabel>(this, "lab14");
+    lab28 = FormControl<QLabel>(this, "lab28");
+    lab36 = FormControl<QLabel>(this, "lab36");
+    lab56 = FormControl<QLabel>(this, "lab56");
+    bAceptar = FormControl<QPushButton>(this, "bAceptar");
     sgDatosArchivos->setHorizontalHeaderLabels({LoadResQString(kFileHeader), LoadResQString(kSizeHeader), QString()});
     sgDatosArchivos->verticalHeader()->hide();
     sgDatosArchivos->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -108,26 +128,6 @@ void TformDescarga::buildControls()
     fitGridFont();
     sgDatosArchivos->installEventFilter(this);
 
-    QLabel** values[] = {&labTotal, &lab14, &lab28, &lab36, &lab56};
-    size_t value = 0;
-    for (const TControlPlace& place : kControls) {
-        auto* label = new QLabel(this);
-        label->setObjectName(place.Name);
-        label->setGeometry(place.Left, place.Top, place.Width, place.Height);
-        if (place.Kind == ckLabel) {
-            label->setText(LoadResQString(place.Caption));
-            continue;
-        }
-        label->setText(LoadResQString(kNoTime));
-        *values[value++] = label;
-    }
-    // The total stands in a sunken box, as a static text does.
-    labTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    labTotal->setText(QString());
-
-    bAceptar = new QPushButton(LoadResQString(kAccept), this);
-    bAceptar->setObjectName("bAceptar");
-    bAceptar->setGeometry(kAcceptPlace);
     bAceptar->setDefault(true);
     connect(bAceptar, &QPushButton::clicked, this, &QDialog::accept);
 
