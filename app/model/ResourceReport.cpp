@@ -92,11 +92,10 @@ std::string ReferencedFile(std::string_view folder, std::string_view reference)
     // "http:", "mailto:", "news:", "javascript:" ...: a scheme stands before the first separator.
     if (colon != std::string_view::npos && (separator == std::string_view::npos || colon < separator))
         return {};
-    if (IsPathDelimiter(reference.front()))
-        return NativePath(reference);
-    if (folder.empty())
+    // Without a folder of its own a relative reference would be taken from the working folder.
+    if (folder.empty() && !IsPathDelimiter(reference.front()))
         return {};
-    return NativePath(AddBackslash(folder) + std::string(reference));
+    return ExpandFileName(reference, folder);
 }
 
 TReferenceSize FileSizesBeside(std::string folder)

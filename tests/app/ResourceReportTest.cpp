@@ -153,6 +153,7 @@ TEST(ResourceReport, ReferencesResolveAgainstThePageFolderOnly)
     EXPECT_EQ(ReferencedFile("/w/site", "a.gif"), "/w/site/a.gif");
     EXPECT_EQ(ReferencedFile("/w/site/", "fotos\\a.gif"), "/w/site/fotos/a.gif");
     EXPECT_EQ(ReferencedFile("/w/site/", "../b.css"), "/w/site/../b.css");
+    EXPECT_EQ(ReferencedFile("/w/site/", "./css//b.css"), "/w/site/css/b.css");
     EXPECT_EQ(ReferencedFile("/w/site/", "/etc/x.png"), "/etc/x.png");
     EXPECT_EQ(ReferencedFile("", "/etc/x.png"), "/etc/x.png");
     // An untitled page has no folder to look beside; addresses name no local file.
