@@ -55,6 +55,7 @@ int TCodeMemoCore::GreatestRecordLength()
 
 void TCodeMemoCore::recordAdded(const TLineRecord* record)
 {
+    FView.ForgetLocated();
     ++FRecordCount;
     ++FLengthCounts[record->Len];
     FGreatestLen = std::max<int>(FGreatestLen, record->Len);
@@ -62,12 +63,14 @@ void TCodeMemoCore::recordAdded(const TLineRecord* record)
 
 void TCodeMemoCore::recordRemoved(const TLineRecord* record)
 {
+    FView.ForgetLocated();
     --FRecordCount;
     --FLengthCounts[record->Len];
 }
 
 void TCodeMemoCore::recordResized(int oldLength, int newLength)
 {
+    FView.ForgetLocated();
     --FLengthCounts[static_cast<size_t>(oldLength)];
     ++FLengthCounts[static_cast<size_t>(newLength)];
     FGreatestLen = std::max(FGreatestLen, newLength);
@@ -75,6 +78,7 @@ void TCodeMemoCore::recordResized(int oldLength, int newLength)
 
 void TCodeMemoCore::recountRecords()
 {
+    FView.ForgetLocated();
     std::fill(FLengthCounts.begin(), FLengthCounts.end(), 0);
     FRecordCount = 0;
     FGreatestLen = 0;
@@ -727,6 +731,7 @@ void TCodeMemoCore::becameEmpty()
     FView.TopLine = 0;
     FView.TopRecord = nullptr;
     FView.TopOffset = 0;
+    FView.ForgetLocated();
     FHighlightStart = nullptr;
     FLookup = {};
     FAnchor = FCaret = 0;

@@ -155,7 +155,8 @@ protected:
     bool wordWrapOn() const { return (optionWord() & kOptionWordWrap) != 0; }
 
     // Keep record count and greatest length in step when code outside this class adds, frees or
-    // resizes records; recountRecords rebuilds both from the chain after wholesale changes.
+    // resizes records; recountRecords rebuilds both from the chain after wholesale changes. Each
+    // also makes the view forget the last record it located.
     void recordAdded(const TLineRecord* record);
     void recordRemoved(const TLineRecord* record);
     void recordResized(int oldLength, int newLength);
