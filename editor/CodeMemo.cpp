@@ -201,6 +201,17 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     applyScrollBarStyle();
     FCaretTimer.setInterval(std::max(100, QApplication::cursorFlashTime() / 2));
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { blinkCaret(); });
+    // Each slice of colouring is one turn of the event loop, so keys and scrolling come in between.
+    FColourTimer.setSingleShot(true);
+    FColourTimer.setInterval(0);
+    connect(&FColourTimer, &QTimer::timeout, this, [this] {
+        try {
+            if (ColourNextSlice())
+                FColourTimer.start();
+        } catch (...) {
+            handleEventError();
+        }
+    });
     // Drops are always looked at: files only with smoProcessDroppedFiles, text by the drop target.
     setAcceptDrops(true);
     SetUndoStack(FUndo->OwnStack());
@@ -275,6 +286,7 @@ void TCustomCodeMemo::ResetHighlighting()
         }
         r->Flags |= lfChanged;
     }
+    stopColouring();
     FHighlightStart = FirstRecord();
 }
 

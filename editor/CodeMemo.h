@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -93,6 +94,8 @@ struct TMarkSpan {
 };
 
 class TCustomCodeMemo;
+struct TRunLimits;
+struct TRunOutcome;
 class TDisplayLine;
 
 // Event types. Sender is always the editor; reference parameters may be changed by the handler.
@@ -437,6 +440,21 @@ public:
     virtual void Rehighlight();
     void RehighlightFrom(TLineRecord* line);
     void RehighlightAll();
+    // Colouring in slices. A run over more than `above` characters never coloured (a document just
+    // opened) colours for about `slice` and leaves the rest to slices of that length, run from the
+    // event loop; a slice of 0 ends at the first record end it can. The defaults keep the window
+    // answering while a large document is coloured.
+    void SetColourSlices(std::chrono::milliseconds slice, int64_t above)
+    {
+        FColourSliceTime = slice;
+        FColourInSlicesAbove = above;
+    }
+    // Runs the next slice now; false when no text waits any longer.
+    bool ColourNextSlice();
+    // Colours all the text that waits for slices.
+    void FinishColouring();
+    // Colours what waits for slices up to the last record in the window, before it is painted.
+    void ColourVisibleRecords();
 
     // Line painter: draws the client area into the back buffer. The default draws the flagged
     // records as plain text in the default style.
@@ -874,6 +892,21 @@ private:
     // Set when a run was put off or broken off; its start record then counts as flagged for restart
     // even if a paint cleared the flag meanwhile.
     bool FHighlightDeferred = false;
+    // Colouring in slices (Highlighter.cpp): the timer that runs the next slice from the event loop,
+    // the length of a slice, and the size of uncoloured text below which a run colours it at once.
+    QTimer FColourTimer;
+    std::chrono::milliseconds FColourSliceTime{6};
+    int64_t FColourInSlicesAbove = 1 << 19;
+    TRunOutcome runFrom(TCustomCodeMemoParser& parser, TLineRecord* start, const TRunLimits& limits,
+                        const TLineRecord* known, int knownStart);
+    void tokenSeen(int marker);
+    TLineRecord* colourFrontier();
+    void stopColouring();
+    void noteRunEnd(TLineRecord* start, const TRunOutcome& outcome, bool mayPause);
+    const TLineRecord* knownPlaceFor(const TLineRecord* start, int& knownStart);
+    TRunLimits sliceLimits(bool firstRun) const;
+    // Colours what waits for slices up to the record before `until` (nil: to the end).
+    void colourUntil(const TLineRecord* until);
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
     // Bookmarks and marks: the column of each numbered bookmark (0: not set).

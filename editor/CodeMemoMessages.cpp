@@ -464,6 +464,7 @@ void TCustomCodeMemo::SetStyleBytes(const TSelectionRange* lines, std::string_vi
 
 std::string TCustomCodeMemo::GetStyleBytes(const TSelectionRange* lines)
 {
+    FinishColouring();
     std::string bytes;
     for (const TLineRecord* record : recordsOfLines(lines)) {
         if (record->Styles)

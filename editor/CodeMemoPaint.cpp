@@ -49,6 +49,7 @@ void TCustomCodeMemo::Paint()
         UpdateMetrics();
         FFullRepaint = true;
     }
+    ColourVisibleRecords();
     ++FPaintsDone;
     {
         QPainter canvas(&FBackBuffer);

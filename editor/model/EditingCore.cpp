@@ -53,9 +53,15 @@ int TCodeMemoCore::GreatestRecordLength()
     return FGreatestLen;
 }
 
+void TCodeMemoCore::layoutChanged()
+{
+    ++FLayoutGeneration;
+    FView.ForgetLocated();
+}
+
 void TCodeMemoCore::recordAdded(const TLineRecord* record)
 {
-    FView.ForgetLocated();
+    layoutChanged();
     ++FRecordCount;
     ++FLengthCounts[record->Len];
     FGreatestLen = std::max<int>(FGreatestLen, record->Len);
@@ -63,14 +69,14 @@ void TCodeMemoCore::recordAdded(const TLineRecord* record)
 
 void TCodeMemoCore::recordRemoved(const TLineRecord* record)
 {
-    FView.ForgetLocated();
+    layoutChanged();
     --FRecordCount;
     --FLengthCounts[record->Len];
 }
 
 void TCodeMemoCore::recordResized(int oldLength, int newLength)
 {
-    FView.ForgetLocated();
+    layoutChanged();
     --FLengthCounts[static_cast<size_t>(oldLength)];
     ++FLengthCounts[static_cast<size_t>(newLength)];
     FGreatestLen = std::max(FGreatestLen, newLength);
@@ -78,7 +84,7 @@ void TCodeMemoCore::recordResized(int oldLength, int newLength)
 
 void TCodeMemoCore::recountRecords()
 {
-    FView.ForgetLocated();
+    layoutChanged();
     std::fill(FLengthCounts.begin(), FLengthCounts.end(), 0);
     FRecordCount = 0;
     FGreatestLen = 0;
@@ -96,6 +102,8 @@ void TCodeMemoCore::disposeRecord(TLineRecord* record)
 {
     if (FHighlightStart == record)
         FHighlightStart = nullptr;
+    if (FColourFrom == record)
+        FColourFrom = nullptr;
     if (FView.TopRecord == record)
         FView.TopRecord = nullptr;
     if (FLookup.Record == record)
@@ -135,6 +143,7 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
     // What the old records hold: line data and track (the first's, else a later piece's), bookmarks
     // of later pieces, restart requests, and where the cached references stood.
     bool heldHighlightStart = false;
+    bool heldColourFrom = false;
     uint32_t restart = 0;
     uint16_t bookmarks = 0;
     int topIndex = -1, beforeTop = 0, beforeLookup = -1;
@@ -143,6 +152,7 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
         int index = 0, offset = 0;
         for (TLineRecord* r = first;; r = r->Next, ++index) {
             heldHighlightStart = heldHighlightStart || r == FHighlightStart;
+            heldColourFrom = heldColourFrom || r == FColourFrom;
             restart |= r->Flags & lfRestart;
             if (r == FView.TopRecord) {
                 topIndex = index;
@@ -205,6 +215,10 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
 
     if (heldHighlightStart)
         FHighlightStart = head;
+    // Re-cut pieces of the first line not yet coloured: colouring resumes at the line's start, and
+    // the records before it all have their bytes still.
+    if (heldColourFrom)
+        FColourFrom = head;
     // A cached reference moves to the new record holding its offset; the top row then keeps showing
     // the text it showed.
     auto holding = [&](int offset, int lineStart, int& start, int& index) {
@@ -386,6 +400,8 @@ TRecordChain TCodeMemoCore::replaceRecord(TLineRecord* old, TLineRecord* prev, T
         // The line's first piece keeps its place, so references to the old record move to it.
         if (FHighlightStart == old)
             FHighlightStart = chain.First;
+        if (FColourFrom == old)
+            FColourFrom = chain.First;
         if (FView.TopRecord == old)
             FView.TopRecord = chain.First;
         if (FLookup.Record == old)
@@ -731,8 +747,10 @@ void TCodeMemoCore::becameEmpty()
     FView.TopLine = 0;
     FView.TopRecord = nullptr;
     FView.TopOffset = 0;
-    FView.ForgetLocated();
+    layoutChanged();
     FHighlightStart = nullptr;
+    FColourFrom = nullptr;
+    FColouringPending = false;
     FLookup = {};
     FAnchor = FCaret = 0;
     clearNamedBookmarks();
