@@ -872,9 +872,13 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
     PerformSelection(SMM_SET | SMM_NOREDRAW, all);
     scope.parkParser();
     PerformStream(SMM_LOADSTREAM, 6, stream);
-    ResetHighlighting();
+    const bool parser = scope.restoreParser() != nullptr;
+    // The settings message drops every record's bytes itself when it colours again; a second pass
+    // over every record of a large text would only repeat it.
+    if (!parser || !FRehighlightFlag)
+        ResetHighlighting();
     FChangeBits |= CHANGE_TEXT;
-    if (scope.restoreParser())
+    if (parser)
         Perform(SMM_SETTINGSCHANGED, 0, 0);
     TSelectionRange start{0, 0};
     PerformSelection(SMM_SET | SMM_NOREDRAW, start);

@@ -138,6 +138,12 @@ bool TCustomCodeMemo::event(QEvent* e)
                                  : TScopeGuard();
         switch (type) {
         case QEvent::Show: handleShowEvent(); break;
+        case QEvent::Hide:
+            // A hidden control (the main window with no document open) keeps no window-sized
+            // picture; the next paint makes it again and draws it whole.
+            FBackBuffer = QImage();
+            FBufferStale = true;
+            break;
         case QEvent::Resize: clientAreaChanged(); return true;
         case QEvent::Paint: handlePaintEvent(); return true;
         case QEvent::FocusIn: handleFocusEvent(true); return true;

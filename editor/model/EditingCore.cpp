@@ -37,7 +37,7 @@ void restyle(TLineRecord* record)
 } // namespace
 
 TCodeMemoCore::TCodeMemoCore()
-    : FLengthCounts(65536, 0), FNormalBuffer(new char[kChunkSize + 1])
+    : FNormalBuffer(new char[kChunkSize + 1])
 {
     FStore.AddClient(this);
 }
@@ -48,9 +48,19 @@ TCodeMemoCore::~TCodeMemoCore() = default;
 
 int TCodeMemoCore::GreatestRecordLength()
 {
-    while (FGreatestLen > 0 && FLengthCounts[static_cast<size_t>(FGreatestLen)] == 0)
+    while (FGreatestLen > 0 && countOfLength(FGreatestLen) == 0)
         --FGreatestLen;
     return FGreatestLen;
+}
+
+uint32_t& TCodeMemoCore::countOfLength(int length)
+{
+    // Grown to the greatest length met, so that an editor with short lines (or none) holds a short
+    // table rather than one entry for every possible length.
+    const auto index = static_cast<size_t>(length);
+    if (index >= FLengthCounts.size())
+        FLengthCounts.resize(std::max(index + 1, FLengthCounts.size() * 2), 0);
+    return FLengthCounts[index];
 }
 
 void TCodeMemoCore::layoutChanged()
@@ -63,7 +73,7 @@ void TCodeMemoCore::recordAdded(const TLineRecord* record)
 {
     layoutChanged();
     ++FRecordCount;
-    ++FLengthCounts[record->Len];
+    ++countOfLength(record->Len);
     FGreatestLen = std::max<int>(FGreatestLen, record->Len);
 }
 
@@ -71,14 +81,14 @@ void TCodeMemoCore::recordRemoved(const TLineRecord* record)
 {
     layoutChanged();
     --FRecordCount;
-    --FLengthCounts[record->Len];
+    --countOfLength(record->Len);
 }
 
 void TCodeMemoCore::recordResized(int oldLength, int newLength)
 {
     layoutChanged();
-    --FLengthCounts[static_cast<size_t>(oldLength)];
-    ++FLengthCounts[static_cast<size_t>(newLength)];
+    --countOfLength(oldLength);
+    ++countOfLength(newLength);
     FGreatestLen = std::max(FGreatestLen, newLength);
 }
 

@@ -252,6 +252,7 @@ private:
 
     // How many records have each length: the greatest length stays exact without scanning the text.
     std::vector<uint32_t> FLengthCounts;
+    uint32_t& countOfLength(int length);
     int FGreatestLen = 0;
     // Set when an edit made a record of kRewrapLength characters or more.
     bool FLongRecordMade = false;

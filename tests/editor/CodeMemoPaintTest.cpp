@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <string>
 
 #include "CodeMemoTestSupport.h"
@@ -54,4 +55,20 @@ TEST(CodeMemoPaint, OnePaintPerPageDownAndPerKeystroke)
     Select(memo, memo.TextLength(), memo.TextLength());
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(paintsOf(memo, [&] { press(memo, VK_RETURN); }), 1) << "enter at the end " << i;
+}
+
+TEST(CodeMemoPaint, AHiddenControlKeepsNoPictureAndDrawsItWholeWhenShownAgain)
+{
+    TCodeMemo memo;
+    showWith(memo, numberedLines(100, 30));
+    memo.Paint();
+    const QImage shown = memo.BackBuffer().copy();
+    ASSERT_FALSE(shown.isNull());
+    memo.hide();
+    QApplication::processEvents();
+    EXPECT_TRUE(memo.BackBuffer().isNull());
+    memo.show();
+    QApplication::processEvents();
+    memo.Paint();
+    EXPECT_EQ(memo.BackBuffer(), shown);
 }
