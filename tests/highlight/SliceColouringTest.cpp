@@ -94,7 +94,7 @@ TEST_F(SliceColouring, SlicesWithEditsUndosAndRedosBetweenThemEndAsOneWholeRun)
     std::mt19937 random(89);
     for (const Language& language : languages()) {
         use(language.Script);
-        for (int round = 0; round < 6; ++round) {
+        for (int round = 0; round < 12; ++round) {
             // Slices of one record at a time (a slice of no time), whatever the text's size.
             memo.SetColourSlices(milliseconds(0), 0);
             SetMemoText(memo, randomPage(random, language, 6000 + random() % 6000));
@@ -204,6 +204,15 @@ TEST_F(SliceColouring, SmallTextsAreColouredAtOnceAndLargeOnesAfterTheirFirstScr
     EXPECT_TRUE(memo.ColouringPending());
     memo.FinishColouring();
     EXPECT_EQ(storedStyles(memo), wholeRun());
+    // Bytes set from outside while slices wait are not coloured over afterwards.
+    SetMemoText(memo, randomPage(random, languages()[0], 60000));
+    ASSERT_TRUE(memo.ColouringPending());
+    const std::string sevens(static_cast<size_t>(memo.TextLength()), '\x07');
+    memo.SetStyleBytes(nullptr, sevens);
+    EXPECT_FALSE(memo.ColouringPending());
+    while (memo.ColourNextSlice()) {
+    }
+    EXPECT_EQ(storedStyles(memo), sevens);
 }
 
 TEST_F(SliceColouring, TheWindowIsColouredBeforeItIsPaintedAndAKeystrokeColoursItsLineAtOnce)
