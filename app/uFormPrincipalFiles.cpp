@@ -631,12 +631,12 @@ bool TformPrincipal::askToSave()
     return answer != IDYES || saveCurrent();
 }
 
-void TformPrincipal::removeDocument(int index)
+void TformPrincipal::removeDocument(int index, bool remember)
 {
     TEditingFile* file = EditingFile(index);
     if (!file)
         return;
-    if (!file->FileName.empty())
+    if (remember && !file->FileName.empty())
         MRUUpdate(true, file->FileName);
     FCodeMemo->SetUndoStack(nullptr);
     FFileTabs->Tabs().PutObject(index, nullptr);

@@ -1,6 +1,8 @@
 // Small string and formatting routines, and the string table built from resources/StringTable.inc.
 #include "platform/core/SysUtils.h"
 
+#include <array>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +27,19 @@ std::string vformat(const char* fmt, va_list args)
     std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
     return std::string(buffer.data(), static_cast<size_t>(needed));
 }
+
+// Two entries with one id would leave one text silently unreachable: the table is checked as it builds.
+constexpr bool stringIdsAreUnique()
+{
+    std::array ids = {
+#define RES_STRING(id, text) id,
+#include "resources/StringTable.inc"
+#undef RES_STRING
+    };
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+}
+static_assert(stringIdsAreUnique(), "two entries of resources/StringTable.inc share an id");
 
 const std::unordered_map<int, std::string>& stringTable()
 {
