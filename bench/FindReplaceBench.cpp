@@ -69,6 +69,22 @@ void BM_ReplaceAllInALargePage(benchmark::State& state)
 }
 BENCHMARK(BM_ReplaceAllInALargePage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Finds every match of `text` with FindText and FindNext from the start of the text, handing each
+// match's offset to `each`; the number of matches.
+template <typename Each>
+int findEvery(TCodeMemo& memo, const char* text, uint16_t flags, Each each)
+{
+    TSelectionRange start{0, 0};
+    memo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&start));
+    int pos = 0;
+    int found = 0;
+    for (bool more = memo.FindText(text, pos, flags); more; more = memo.FindNext(pos)) {
+        each(pos);
+        ++found;
+    }
+    return found;
+}
+
 void BM_FindNextThroughALargePage(benchmark::State& state)
 {
     ensureApplication();
@@ -78,25 +94,19 @@ void BM_FindNextThroughALargePage(benchmark::State& state)
     load(memo);
     const bool regExpr = state.range(0) != 0;
     int found = 0;
-    for (auto _ : state) {
-        TSelectionRange start{0, 0};
-        memo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&start));
-        int pos = 0;
-        found = 0;
-        if (memo.FindText("MARCA", pos, static_cast<uint16_t>(smsDirect | smsMatchCase | (regExpr ? smsRegExpr : 0))))
-            for (++found; memo.FindNext(pos);)
-                ++found;
-    }
+    const auto flags = static_cast<uint16_t>(smsDirect | smsMatchCase | (regExpr ? smsRegExpr : 0));
+    for (auto _ : state)
+        found = findEvery(memo, "MARCA", flags, [](int) {});
     if (found != markerCount())
         state.SkipWithError("not every match was found");
     state.SetItemsProcessed(state.iterations() * markerCount());
 }
 BENCHMARK(BM_FindNextThroughALargePage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-
 // Every match of "<link" in the varied pages up to 20 MB, found one after another with FindNext and
-// its line asked as a list of matches shows it, in a document that was never shown (an editor never sized, whose view never follows the matches)
-// and in a shown one: the look-up of each match costs the same in both.
+// its line asked as a list of matches shows it, in a document that was never shown (an editor never
+// sized, whose view never follows the matches) and in a shown one: the look-up of each match costs
+// the same in both.
 void BM_FindAllLinksInALargePage(benchmark::State& state)
 {
     ensureApplication();
@@ -110,16 +120,9 @@ void BM_FindAllLinksInALargePage(benchmark::State& state)
     memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pages.c_str()));
     int found = 0;
     for (auto _ : state) {
-        TSelectionRange start{0, 0};
-        memo.Perform(SMM_SELECTION, SMM_SET, reinterpret_cast<LPARAM>(&start));
-        int pos = 0;
-        found = 0;
         int64_t lines = 0;
-        for (bool more = memo.FindText("<link", pos, static_cast<uint16_t>(smsDirect | smsMatchCase)); more;
-             more = memo.FindNext(pos)) {
-            ++found;
-            lines += memo.Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(pos), 0);
-        }
+        found = findEvery(memo, "<link", static_cast<uint16_t>(smsDirect | smsMatchCase),
+                          [&](int pos) { lines += memo.Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(pos), 0); });
         benchmark::DoNotOptimize(lines);
     }
     if (found == 0)
