@@ -208,6 +208,9 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
         try {
             if (ColourNextSlice())
                 FColourTimer.start();
+            // A slice changes what the window shows only where a long edit left old bytes below it.
+            if (visibleRecordsRecoloured())
+                Paint();
         } catch (...) {
             handleEventError();
         }
@@ -296,6 +299,18 @@ void TCustomCodeMemo::MarkDirtyFrom(TLineRecord* record)
         return;
     for (; record; record = record->Next)
         record->Flags |= lfChanged;
+}
+
+bool TCustomCodeMemo::visibleRecordsRecoloured()
+{
+    if (!isVisible())
+        return false;
+    SyncTopRecord();
+    TLineRecord* r = FView.TopRecord;
+    for (int i = 0; r && i <= FView.LinesPerWindow + 1; ++i, r = r->Next)
+        if (r->Flags & lfStylesChanged)
+            return true;
+    return false;
 }
 
 void TCustomCodeMemo::MarkVisibleForRepaint()

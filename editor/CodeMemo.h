@@ -905,6 +905,8 @@ private:
     void noteRunEnd(TLineRecord* start, const TRunOutcome& outcome, bool mayPause);
     const TLineRecord* knownPlaceFor(const TLineRecord* start, int& knownStart);
     TRunLimits sliceLimits(bool firstRun) const;
+    // True when a record in the window has new style bytes not yet painted.
+    bool visibleRecordsRecoloured();
     // Colours what waits for slices up to the record before `until` (nil: to the end).
     void colourUntil(const TLineRecord* until);
     // The undo recorder, the control's own log and the replay through messages.
