@@ -513,11 +513,13 @@ void TCustomCodeMemo::stopColouring()
     FColourTimer.stop();
 }
 
-// A pause for time leaves the rest of the text to the slices; a run that began where the slices
-// stood and ended has coloured the rest.
+// Where a run pauses, every record before it has its bytes: the slices go on from there. That holds
+// for a pause for time, and for a run that began before the slices' place and, with a token running
+// on into that place, paused only after it. A run that began where the slices stood and ended has
+// coloured the rest.
 void TCustomCodeMemo::noteRunEnd(TLineRecord* start, const TRunOutcome& outcome, bool mayPause)
 {
-    if (outcome.End == TRunOutcome::Paused && mayPause) {
+    if (outcome.End == TRunOutcome::Paused && (mayPause || FColouringPending)) {
         FColourFrom = outcome.Record;
         FColourFrom->Flags |= lfRestart;
         FColouringPending = true;
