@@ -597,8 +597,8 @@ void TREParser::requiredLiterals()
     auto endRun = [&] {
         if (prefix)
             FFacts.Prefix = run;
-        if (run.size() > FFacts.Required.size())
-            FFacts.Required = run;
+        if (!run.empty())
+            FFacts.Required.push_back(run);
         run.clear();
         prefix = false;
     };
@@ -805,17 +805,25 @@ int64_t TREParser::nextStart(TCustomEdStream& stream, int64_t from, bool forward
 {
     if (!FUseFilters)
         return from;
+    if (FFacts.RequiredExact) {
+        // A match from `from` on holds each literal at or after its start.
+        for (size_t i = 0; i < FFacts.Required.size(); ++i) {
+            int64_t& at = FLiteralAt[i];
+            if (at == -2)
+                return -1;
+            if (forward ? at < from : at < 0)
+                at = forward ? literalForward(stream, from, FFacts.Required[i])
+                             : literalBackward(stream, stream.GetSize(), FFacts.Required[i]);
+            if (at < 0) {
+                at = -2;
+                return -1;
+            }
+            if (!forward)
+                from = std::min(from, at);
+        }
+    }
     if (!FFacts.Prefix.empty())
         return forward ? literalForward(stream, from, FFacts.Prefix) : literalBackward(stream, from, FFacts.Prefix);
-    if (FFacts.RequiredExact && !FFacts.Required.empty()) {
-        // A match from `from` on holds the literal at or after its start.
-        const int64_t at = forward ? literalForward(stream, from, FFacts.Required)
-                                   : literalBackward(stream, stream.GetSize(), FFacts.Required);
-        if (at < 0)
-            return -1;
-        if (!forward)
-            from = std::min(from, at);
-    }
     if (!FFacts.FirstExact || FFacts.StartsAnywhere)
         return from;
     if (forward)
@@ -848,6 +856,7 @@ bool TREParser::Match(TCustomEdStream& stream, bool forward)
         stream.Prev();
     FMemo.Reset(FFacts.Slots, std::max(stream.GetSize(), stream.GetPos()) + 1);
     FRuns.assign(static_cast<size_t>(FFacts.Slots), TRunMemo{});
+    FLiteralAt.assign(FFacts.Required.size(), -1);
     try {
         for (;;) {
             int64_t start = stream.GetPos();

@@ -158,7 +158,7 @@ private:
         bool StartsAnywhere = true;     // a match may be empty, so it may start anywhere
         bool FirstExact = false;        // a start outside First fails before the element limit
         std::string Prefix;             // every match begins with it
-        std::string Required;           // every match holds it
+        std::vector<std::string> Required; // every match holds each of them
         bool RequiredExact = false;     // no path can reach the element limit
     };
     TFacts FFacts;
@@ -202,6 +202,8 @@ private:
         int64_t High;
     };
     std::vector<TFrame> FFrames;
+    // Where each required literal was last found, -1 before; -2 when it is not in the text.
+    std::vector<int64_t> FLiteralAt;
     // Per repetition node: where its last greedy run ended, and the positions after it from which every
     // way on has failed (Low..High, with the counts as in TMemoEntry).
     struct TRunMemo {
