@@ -398,6 +398,9 @@ public:
     // True when `column` is not beyond the display column of the record's last character.
     bool ColumnFits(int column, const TLineRecord* record);
     bool CaretAfterEOLActive() const;
+    // Puts the caret back on its character position: a replayed edit goes where its log says, never
+    // to a column a click left beyond a line's end.
+    void DropCaretBeyondEOL() { FCaretBeyondEOL = false; }
     // The control's own cursor for the highlighting runs.
     TEdStream& HighlightCursor() { return *FHighlightCursor; }
     // The start offset and display-line index of a record found by walking from the first record.

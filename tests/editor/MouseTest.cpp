@@ -397,6 +397,36 @@ TEST(Mouse, UndoOfTypingAfterAClickBeyondTheLineEndRestoresTheText)
     }
 }
 
+TEST(Mouse, UndoAndRedoOfAnEarlierEditAfterAClickBeyondTheLineEndAddNoFill)
+{
+    for (bool tabs : {false, true}) {
+        TMouseMemo memo;
+        memo.SlowClicks();
+        memo.SetControlFont("Courier New", 10);
+        SetOption(memo, smoCaretAfterEOL, true);
+        SetOption(memo, smoUseTAB, tabs);
+        if (!memo.CaretAfterEOLActive())
+            GTEST_SKIP() << "no fixed-pitch font";
+        SetText(memo, "abc\r\ndef");
+        const std::string original = memo.StoredText();
+        Select(memo, 1, 2);
+        Insert(memo, "");
+        const std::string deleted = memo.StoredText();
+        ASSERT_EQ(deleted, "ac\rdef");
+        // The click leaves the caret beyond the end of "ac"; the undo puts "b" back where it was.
+        click(memo, memo.TextLeft() + 19 * memo.CharWidth(), 2);
+        memo.Perform(EM_UNDO, 0, 0);
+        EXPECT_EQ(memo.StoredText(), original) << "tabs " << tabs;
+        click(memo, memo.TextLeft() + 19 * memo.CharWidth(), 2);
+        memo.Perform(SMM_REDO, 0, 0);
+        EXPECT_EQ(memo.StoredText(), deleted) << "tabs " << tabs;
+        // Typing after a click beyond the end still fills up to where the caret stands.
+        click(memo, memo.TextLeft() + 6 * memo.CharWidth(), 2);
+        memo.InsertTypedChar('z');
+        EXPECT_EQ(memo.StoredText().substr(0, 3), tabs ? "ac\t" : "ac ") << "tabs " << tabs;
+    }
+}
+
 TEST(Mouse, RightMarginLineDragsToANewColumn)
 {
     TMouseMemo memo;
