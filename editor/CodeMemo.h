@@ -684,6 +684,8 @@ protected:
     virtual void DefaultHandler(TMessage& message);
     // Runs the drag loop of a drag of the selection and returns what the drop did.
     virtual Qt::DropAction ExecDrag(QDrag& drag, Qt::DropActions allowed);
+    // Ends the undo group and the Lines update that a drop of its own drag into the control opened.
+    void closeOwnDrop();
     virtual void DoEnter();
     virtual void DoExit();
 

@@ -33,7 +33,7 @@ public:
         FMouse.DropGroupOpen = true;
     }
 
-    Qt::DropAction DragSelection(Qt::DropActions allowed) override
+    Qt::DropAction ExecDrag(QDrag&, Qt::DropActions allowed) override
     {
         Allowed = allowed;
         ++Drags;
