@@ -779,14 +779,15 @@ int64_t literalForward(TCustomEdStream& stream, int64_t from, const std::string&
     return scanForward(stream, from, [&](const char* c, int64_t at) { return *c == first && literalAt(stream, at, literal); });
 }
 
-// The last place at or before `from` where `literal` stands, or -1.
-int64_t literalBackward(TCustomEdStream& stream, int64_t from, const std::string& literal)
+// The last position at or before `from` whose character passes `take`; -1 when none does.
+template <typename Take>
+int64_t scanBackward(TCustomEdStream& stream, int64_t from, Take take)
 {
     const int64_t back = stream.GetPos();
     int64_t found = -1;
     stream.SetPos(from);
     for (int64_t at = from; at >= 0; --at) {
-        if (stream.CurrentChar() == literal[0] && literalAt(stream, at, literal)) {
+        if (!stream.AtEnd() && take(stream.CurrentChar(), at)) {
             found = at;
             break;
         }
@@ -796,6 +797,13 @@ int64_t literalBackward(TCustomEdStream& stream, int64_t from, const std::string
     }
     stream.SetPos(back);
     return found;
+}
+
+// The last place at or before `from` where `literal` stands, or -1.
+int64_t literalBackward(TCustomEdStream& stream, int64_t from, const std::string& literal)
+{
+    return scanBackward(stream, from,
+                        [&](char c, int64_t at) { return c == literal[0] && literalAt(stream, at, literal); });
 }
 
 } // namespace
@@ -828,20 +836,7 @@ int64_t TREParser::nextStart(TCustomEdStream& stream, int64_t from, bool forward
         return from;
     if (forward)
         return scanForward(stream, from, [this](const char* c, int64_t) { return FFacts.First[static_cast<uint8_t>(*c)]; });
-    const int64_t back = stream.GetPos();
-    stream.SetPos(from);
-    int64_t found = -1;
-    for (int64_t at = from; at >= 0; --at) {
-        if (!stream.AtEnd() && FFacts.First[static_cast<uint8_t>(stream.CurrentChar())]) {
-            found = at;
-            break;
-        }
-        if (at == 0)
-            break;
-        stream.Prev();
-    }
-    stream.SetPos(back);
-    return found;
+    return scanBackward(stream, from, [this](char c, int64_t) { return FFacts.First[static_cast<uint8_t>(c)]; });
 }
 
 bool TREParser::Match(TCustomEdStream& stream, bool forward)

@@ -375,15 +375,21 @@ TEST(Mouse, CaretAfterTheLineEndStandsWhereClicked)
     EXPECT_EQ(memo.CaretRect().left(), memo.TextLeft() + 2 * memo.CharWidth());
 }
 
+// Caret after the end of lines on, with TABs in fills or not; false without a fixed-pitch font.
+bool caretAfterEOL(TMouseMemo& memo, bool tabs)
+{
+    memo.SlowClicks();
+    memo.SetControlFont("Courier New", 10);
+    SetOption(memo, smoCaretAfterEOL, true);
+    SetOption(memo, smoUseTAB, tabs);
+    return memo.CaretAfterEOLActive();
+}
+
 TEST(Mouse, UndoOfTypingAfterAClickBeyondTheLineEndRestoresTheText)
 {
     for (bool tabs : {false, true}) {
         TMouseMemo memo;
-        memo.SlowClicks();
-        memo.SetControlFont("Courier New", 10);
-        SetOption(memo, smoCaretAfterEOL, true);
-        SetOption(memo, smoUseTAB, tabs);
-        if (!memo.CaretAfterEOLActive())
+        if (!caretAfterEOL(memo, tabs))
             GTEST_SKIP() << "no fixed-pitch font";
         const std::string original = "abc\rlonger line\r\tx";
         SetText(memo, original);
@@ -401,11 +407,7 @@ TEST(Mouse, UndoAndRedoOfAnEarlierEditAfterAClickBeyondTheLineEndAddNoFill)
 {
     for (bool tabs : {false, true}) {
         TMouseMemo memo;
-        memo.SlowClicks();
-        memo.SetControlFont("Courier New", 10);
-        SetOption(memo, smoCaretAfterEOL, true);
-        SetOption(memo, smoUseTAB, tabs);
-        if (!memo.CaretAfterEOLActive())
+        if (!caretAfterEOL(memo, tabs))
             GTEST_SKIP() << "no fixed-pitch font";
         SetText(memo, "abc\r\ndef");
         const std::string original = memo.StoredText();
