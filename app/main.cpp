@@ -1,25 +1,62 @@
 // Program entry: one running copy per user, the splash while the main window is made, then the event loop.
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/u_ddemacro.h"
 #include "app/uFormPrincipal.h"
 #include "app/uSplashScreen.h"
 #include "editor/SynElemF.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
+#include "platform/core/Win1252.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kNoAnswer = 4902;
+// A macro may ask the user a question (saving before a project opens), so its sender waits long.
+constexpr int kMacroTimeoutMs = 10 * 60 * 1000;
+
+void printError(const std::string& text)
+{
+    std::string utf8;
+    for (const char c : text)
+        AppendUtf8(utf8, Win1252ToUnicode(static_cast<unsigned char>(c)));
+    std::fprintf(stderr, "%s\n", utf8.c_str());
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kestrima");
 
-    // A copy already running is brought to the front; this start's command line goes nowhere.
+    // The application has taken out the arguments meant for Qt itself.
+    TStartRequest request;
+    int error = 0;
+    std::string errorArg;
+    if (!StartRequestOf(std::vector<std::string>(argv + 1, argv + argc), request, error, errorArg)) {
+        printError(FmtLoadStr(error, errorArg.c_str()));
+        return 2;
+    }
+
     TSingleInstance instance("Kestrima");
-    if (!instance.Start(WM_ACTIVAINSTANCIA))
-        return 0;
+    if (!instance.Listen()) {
+        int result = 0;
+        if (!request.RunningMacro.empty() &&
+            instance.Execute({TDdeKind::Execute, request.Topic, request.RunningMacro}, kMacroTimeoutMs) != 1) {
+            printError(LoadResString(kNoAnswer));
+            result = 1;
+        }
+        instance.Send(WM_ACTIVAINSTANCIA);
+        return result;
+    }
+    instance.ServeDde();
 
     // The parsers stay free of widgets; their settings dialog is the editor's options dialog.
     TCodeMemoParser::SetSettingsDialog([](TCodeMemoParser& parser, TSM_PropEdPages pages) {
@@ -33,8 +70,7 @@ int main(int argc, char** argv)
         splash.show();
         splash.repaint();
         QApplication::processEvents();
-        // The application has taken out the arguments meant for Qt itself.
-        form = std::make_unique<TformPrincipal>(std::vector<std::string>(argv + 1, argv + argc));
+        form = std::make_unique<TformPrincipal>(request.Files);
     } catch (...) {
         ShowException(nullptr);
         return 1;
@@ -43,6 +79,9 @@ int main(int argc, char** argv)
         if (message == WM_ACTIVAINSTANCIA)
             form->WMActivaInstancia();
     });
+    // The first show opens the start-up documents; a desktop verb's macro follows it from the queue.
     form->show();
+    if (!request.OwnMacro.empty())
+        TDdeServer::Instance().Receive({TDdeKind::Execute, request.Topic, request.OwnMacro}, nullptr);
     return QApplication::exec();
 }

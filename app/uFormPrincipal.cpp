@@ -4,6 +4,7 @@
 #include "app/CodigosISO.h"
 #include "app/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"
+#include "app/u_ddemacro.h"
 
 #include <QAction>
 #include <QApplication>
@@ -153,6 +154,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildFileTabs();
     buildFileCommands();
     buildRecentFiles();
+    buildDdeServer();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);

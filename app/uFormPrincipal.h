@@ -33,6 +33,7 @@ class TEditingFile;
 class TTabSetControl;
 class TPopupMenu;
 class TVSpeedBtnMenu;
+class Tddemacroserver;
 enum TMouseButton : uint8_t;
 
 // Editor kinds of a document; each is the editor's parser slot that colours it.
@@ -126,9 +127,9 @@ public:
     // Asks whether to save the current document when it has changes ("El texto en el archivo %s ha
     // cambiado..."); false for Cancel, or when the save the user asked for did not happen.
     bool askToSave();
-    // Frees tab `index` and its document, putting a named one's file on top of the recent files.
-    // The caller selects and restores the document shown next.
-    void removeDocument(int index);
+    // Frees tab `index` and its document, putting a named one's file on top of the recent files unless
+    // `remember` is false. The caller selects and restores the document shown next.
+    void removeDocument(int index, bool remember = true);
     // The close loop shared by Close All and the window's close query: each unsaved document is
     // shown and asked about; false on Cancel, with the documents before it closed.
     bool closeDocuments();
@@ -181,6 +182,12 @@ public:
     void MuestraHint(const std::string& hint);
     // A second start asked for this window: restored when minimised, else brought to the front.
     void WMActivaInstancia();
+
+    // ---- DDE command server (uFormPrincipalDde.cpp)
+
+    // The macro verbs of the conversation "system": "edit", "new", "editex", "newex", "openproyect".
+    void systemmacro(const std::string& Verb, const std::string& Arg);
+    Tddemacroserver* DdeServer() const { return FDdeServer.get(); }
 
     // ---- tag insertion (uFormPrincipalTags.cpp)
 
@@ -250,6 +257,8 @@ public:
     void mConfImpresionClick();
     // Tag 0 prints the whole text, Tag 1 the lines of the selection.
     void mImprimirClick(int Tag);
+    // Print preview of the document with the page setup's margins.
+    void mVistaPreliminarClick();
     void mSalirClick();
     void BorrarAnteriorClick();
     // The editor's events.
@@ -317,6 +326,9 @@ private:
     void openMostRecentFile();
     // Opens the project of LastProyect; false when its file does not exist.
     bool openLastProject();
+    // Takes the project's name and opens its files, last entry first; a missing file is reported by
+    // the opening, or passed over when `reportMissing` is false.
+    void openProjectFiles(const std::string& project, bool reportMissing);
     struct TRecentFiles {
         QMenu* mReabrirMRU = nullptr;
         QAction* MRU[9] = {};
@@ -363,6 +375,10 @@ private:
     TCodeMemo* FCodeMemo;
     std::unique_ptr<TKestrimaConfig> FConfig;
     std::unique_ptr<TCodigosISO> FCodigosISO;
+    std::unique_ptr<Tddemacroserver> FDdeServer;
+    void buildDdeServer();
+    // Closes every document without a question and without touching the recent files.
+    void discardDocuments();
     QStatusBar* FBarraEstado;
     QLabel* FPanels[kPanelCount] = {};
     QMenu* FmOtrosTags = nullptr;

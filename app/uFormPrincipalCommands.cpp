@@ -15,6 +15,7 @@
 #include <QPrinter>
 
 #include "components/KrCtrls.h"
+#include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
 #include "editor/model/KeyBindings.h"
@@ -41,6 +42,7 @@ constexpr int kCaptionPrepararPagina = 4764;
 constexpr int kCaptionConfImpresion = 4765;
 constexpr int kCaptionImprimir = 4766;
 constexpr int kCaptionImprimirSel = 4767;
+constexpr int kCaptionVistaPreliminar = 4795;
 constexpr int kCaptionSalir = 4768;
 constexpr int kCaptionBorrarAnterior = 4769;
 constexpr int kShowToolBar = 4770;
@@ -149,6 +151,7 @@ void TformPrincipal::buildCommands()
     item(mArchivo, "mConfImpresion", kCaptionConfImpresion, {}, [this] { mConfImpresionClick(); });
     item(mArchivo, "mImprimir", kCaptionImprimir, {}, [this] { mImprimirClick(0); })->setData(0);
     item(mArchivo, "mImprimirSel", kCaptionImprimirSel, {}, [this] { mImprimirClick(1); })->setData(1);
+    item(mArchivo, "mVistaPreliminar", kCaptionVistaPreliminar, {}, [this] { mVistaPreliminarClick(); });
     mArchivo->addSeparator();
     item(mArchivo, "mSalir", kCaptionSalir, {}, [this] { mSalirClick(); });
 
@@ -420,6 +423,17 @@ void TformPrincipal::mImprimirClick(int Tag)
         FCodeMemo->PrintSelection();
     else
         FCodeMemo->Print();
+}
+
+void TformPrincipal::mVistaPreliminarClick()
+{
+    if (!documentsShown())
+        return;
+    const TPageMargins& margins = FPageMargins;
+    PreviewEditor(*FCodeMemo,
+                  {TPageMargins::Inches(margins.Left), TPageMargins::Inches(margins.Top),
+                   TPageMargins::Inches(margins.Right), TPageMargins::Inches(margins.Bottom)},
+                  this);
 }
 
 void TformPrincipal::mSalirClick()

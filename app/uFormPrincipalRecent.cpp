@@ -253,13 +253,18 @@ bool TformPrincipal::openLastProject()
     const std::string& project = FConfig->LastProyect;
     if (project.empty() || !FileExists(project))
         return false;
-    const TIniFile ini(project);
-    NombreProyecto = ini.ReadString(kProjectDataSection, "Nombre", "");
     // A listed file that is gone is passed over, as a command-line name of no file is.
-    for (const std::string& fileName : ProjectFilesToOpen(ini))
-        if (FileExists(fileName))
-            AbreArchivo(fileName, false, TipoDeArchivo(fileName));
+    openProjectFiles(project, false);
     return true;
+}
+
+void TformPrincipal::openProjectFiles(const std::string& project, bool reportMissing)
+{
+    const TIniFile ini(project);
+    NombreProyecto = ProjectDataText(ini, "Nombre");
+    for (const std::string& fileName : ProjectFilesToOpen(ini))
+        if (reportMissing || FileExists(fileName))
+            AbreArchivo(fileName, false, TipoDeArchivo(fileName));
 }
 
 // ---------------------------------------------------------------- the preview file

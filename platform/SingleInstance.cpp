@@ -6,15 +6,23 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QCoreApplication>
+#include <memory>
 #include <unistd.h>
 
+#include "platform/HandlerCall.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Registry.h"
 
 namespace {
 
 // A message travels as three little-endian 32-bit words: the message and its two parameters.
-constexpr int kPacketSize = 12;
+constexpr size_t kPacketSize = 12;
+// A DDE frame with its header; a client that sends more in one connection is cut off.
+constexpr size_t kMaxFrameBytes = kDdeMaxFrameLength + 8;
 
 void putWord(char* at, uint32_t value)
 {
@@ -50,25 +58,27 @@ bool TSingleInstance::IsListening() const
 
 bool TSingleInstance::Start(uint32_t message, int timeoutMs)
 {
+    if (Listen(timeoutMs))
+        return true;
+    Send(message, timeoutMs);
+    return false;
+}
+
+bool TSingleInstance::Listen(int timeoutMs)
+{
     // The lock holds from the look for a running copy until this one listens, so that of two copies
     // started together the second finds the first. A lock whose owner died is taken over; one that
     // cannot be had in time is done without rather than keeping the program from starting.
     QLockFile lock(FLockName);
     lock.tryLock(timeoutMs);
 
-    QLocalSocket socket;
-    socket.connectToServer(FServerName);
-    if (socket.waitForConnected(timeoutMs)) {
-        char packet[kPacketSize];
-        putWord(packet, message);
-        putWord(packet + 4, 0);
-        putWord(packet + 8, 0);
-        socket.write(packet, kPacketSize);
-        socket.waitForBytesWritten(timeoutMs);
-        socket.disconnectFromServer();
-        if (socket.state() != QLocalSocket::UnconnectedState)
-            socket.waitForDisconnected(timeoutMs);
-        return false;
+    {
+        QLocalSocket socket;
+        socket.connectToServer(FServerName);
+        if (socket.waitForConnected(timeoutMs)) {
+            socket.disconnectFromServer();
+            return false;
+        }
     }
 
     // Nobody answered: a socket file left by a killed copy is in the way of listening.
@@ -81,21 +91,103 @@ bool TSingleInstance::Start(uint32_t message, int timeoutMs)
     return true;
 }
 
+bool TSingleInstance::Send(uint32_t message, int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(FServerName);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    char packet[kPacketSize];
+    putWord(packet, message);
+    putWord(packet + 4, 0);
+    putWord(packet + 8, 0);
+    socket.write(packet, kPacketSize);
+    const bool written = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(timeoutMs);
+    return written;
+}
+
+int TSingleInstance::Execute(const TDdeFrame& frame, int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(FServerName);
+    if (!socket.waitForConnected(timeoutMs))
+        return -1;
+    socket.write(QByteArray::fromStdString(EncodeDdeFrame(frame)));
+    QElapsedTimer clock;
+    clock.start();
+    std::string answer;
+    while (clock.elapsed() < timeoutMs) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(timeoutMs - clock.elapsed())))
+            break;
+        answer += socket.readAll().toStdString();
+        TDdeFrame reply;
+        size_t consumed = 0;
+        switch (DecodeDdeFrame(answer, reply, consumed)) {
+        case TDdeDecode::Complete:
+            return reply.Kind == TDdeKind::Ack ? 1 : 0;
+        case TDdeDecode::Malformed:
+            return -1;
+        case TDdeDecode::Incomplete:
+            break;
+        }
+    }
+    return -1;
+}
+
+void TSingleInstance::ServeDde()
+{
+    TDdeServer::Instance().SetPost([](std::function<void()> work) {
+        QTimer::singleShot(0, qApp, [work = std::move(work)] { CallHandler(nullptr, work); });
+    });
+    SetOnFrame([](const TDdeFrame& frame, TDdeServer::TReply reply) {
+        TDdeServer::Instance().Receive(frame, std::move(reply));
+    });
+}
+
 void TSingleInstance::acceptConnections()
 {
     while (QLocalSocket* client = FServer->nextPendingConnection()) {
         QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        QObject::connect(client, &QLocalSocket::readyRead, this, [this, client] {
+        auto buffer = std::make_shared<std::string>();
+        QObject::connect(client, &QLocalSocket::readyRead, this, [this, client, buffer] {
             // One message per connection; whatever else a client sends is dropped with it.
-            if (client->bytesAvailable() < kPacketSize)
+            if (buffer->size() + static_cast<size_t>(client->bytesAvailable()) > kMaxFrameBytes) {
+                client->abort();
                 return;
-            char packet[kPacketSize];
-            if (client->read(packet, kPacketSize) != kPacketSize)
+            }
+            *buffer += client->readAll().toStdString();
+            if (MayStartDdeFrame(*buffer)) {
+                TDdeFrame frame;
+                size_t consumed = 0;
+                const TDdeDecode state = DecodeDdeFrame(*buffer, frame, consumed);
+                if (state == TDdeDecode::Incomplete)
+                    return;
+                client->disconnect(this);
+                if (state == TDdeDecode::Malformed || !FOnFrame) {
+                    client->abort();
+                    return;
+                }
+                // The answer goes back once the frame is handled; a sender gone by then gets none.
+                QPointer<QLocalSocket> sender(client);
+                FOnFrame(frame, [sender](bool accepted) {
+                    if (!sender || sender->state() != QLocalSocket::ConnectedState)
+                        return;
+                    sender->write(QByteArray::fromStdString(
+                        EncodeDdeFrame({accepted ? TDdeKind::Ack : TDdeKind::Nack, {}, {}})));
+                    sender->flush();
+                    sender->disconnectFromServer();
+                });
+                return;
+            }
+            if (buffer->size() < kPacketSize)
                 return;
             client->disconnect(this);
             client->abort();
             if (FOnMessage)
-                FOnMessage(getWord(packet), getWord(packet + 4), getWord(packet + 8));
+                FOnMessage(getWord(buffer->data()), getWord(buffer->data() + 4), getWord(buffer->data() + 8));
         });
     }
 }

@@ -7,11 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/Dde.h"
+
 class QLocalServer;
 class QLockFile;
 
 // The first copy listens on a local socket named for the program, the user and the settings folder;
-// a later start finds it, sends it one message and ends. A lock file around the look and the start of
+// a later start finds it, sends it one message (a window message, or a DDE frame that is answered) and
+// ends. A lock file around the look and the start of
 // listening makes two quick starts end with one listener. A socket or lock left by a killed copy is
 // taken over, and the socket admits only its own user.
 class TSingleInstance : public QObject {
@@ -24,11 +27,27 @@ public:
     // copy runs: `message` (with both parameters 0) has been delivered to it, or could not be in
     // `timeoutMs`.
     bool Start(uint32_t message, int timeoutMs = 3000);
+    // True when this is the first copy and now listens; false when another copy answered (nothing has
+    // been sent to it).
+    bool Listen(int timeoutMs = 3000);
+    // Sends `message` (with both parameters 0) to the running copy; false when none took it.
+    bool Send(uint32_t message, int timeoutMs = 3000) const;
+    // Sends a DDE frame to the running copy and waits for its answer: 1 acknowledged, 0 refused, -1 no
+    // copy or no answer within `timeoutMs`.
+    int Execute(const TDdeFrame& frame, int timeoutMs) const;
     // Handler of the messages that later starts send; runs on the event loop of this object's thread.
     void SetOnMessage(std::function<void(uint32_t message, uint32_t wParam, uint32_t lParam)> handler)
     {
         FOnMessage = std::move(handler);
     }
+    // Handler of the DDE frames that later starts send: `reply` answers the sender, now or later.
+    void SetOnFrame(std::function<void(const TDdeFrame& frame, TDdeServer::TReply reply)> handler)
+    {
+        FOnFrame = std::move(handler);
+    }
+    // Hands the frames that reach this copy to the program's DDE server, whose macros then run from the
+    // event loop, one at a time, with an exception shown to the user.
+    void ServeDde();
     // The socket's full name, as the server sees it.
     const QString& ServerName() const { return FServerName; }
     bool IsListening() const;
@@ -40,4 +59,5 @@ private:
     QString FLockName;
     std::unique_ptr<QLocalServer> FServer;
     std::function<void(uint32_t, uint32_t, uint32_t)> FOnMessage;
+    std::function<void(const TDdeFrame&, TDdeServer::TReply)> FOnFrame;
 };

@@ -1,9 +1,13 @@
 // Small string and formatting routines, and the string table built from resources/StringTable.inc.
 #include "platform/core/SysUtils.h"
 
+#include <array>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +29,19 @@ std::string vformat(const char* fmt, va_list args)
     std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
     return std::string(buffer.data(), static_cast<size_t>(needed));
 }
+
+// Two entries with one id would leave one text silently unreachable: the table is checked as it builds.
+constexpr bool stringIdsAreUnique()
+{
+    std::array ids = {
+#define RES_STRING(id, text) id,
+#include "resources/StringTable.inc"
+#undef RES_STRING
+    };
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+}
+static_assert(stringIdsAreUnique(), "two entries of resources/StringTable.inc share an id");
 
 const std::unordered_map<int, std::string>& stringTable()
 {
@@ -258,6 +275,30 @@ std::string NativePath(std::string_view path)
         if (c == '\\')
             c = '/';
     return native;
+}
+
+std::string ExpandFileName(std::string_view path, std::string_view folder)
+{
+    if (path.empty())
+        return {};
+    std::filesystem::path full(NativePath(path));
+    if (full.is_relative()) {
+        std::error_code error;
+        const std::filesystem::path base =
+            folder.empty() ? std::filesystem::current_path(error) : std::filesystem::path(NativePath(folder));
+        full = base / full;
+    }
+    // ".." is kept: under a link to a folder it does not lead where the text says.
+    std::string out;
+    for (const std::filesystem::path& part : full) {
+        const std::string name = part.string();
+        if (name == "." || name.empty())
+            continue;
+        if (name != "/" && !out.empty() && out.back() != '/')
+            out += '/';
+        out += name;
+    }
+    return out.empty() ? "/" : out;
 }
 
 void Abort()

@@ -11,6 +11,8 @@
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"
+#include "platform/core/ScopeGuard.h"
+#include <QTimer>
 #include "support/TempRegistry.h"
 
 namespace {
@@ -53,7 +55,7 @@ bool someoneListens(const QString& serverName)
 
 } // namespace
 
-TEST(Main, ASecondStartRaisesTheFirstWindowOpensNothingAndEnds)
+TEST(Main, ASecondStartHandsItsFilesToTheFirstWindowRaisesItAndEnds)
 {
     TempRegistry registry("app");
     const std::string file = registry.Folder.file("pagina.htm", "<b>hola</b>");
@@ -63,6 +65,9 @@ TEST(Main, ASecondStartRaisesTheFirstWindowOpensNothingAndEnds)
     ASSERT_TRUE(form.isMinimized());
     TSingleInstance first("Kestrima");
     ASSERT_TRUE(first.Start(WM_ACTIVAINSTANCIA));
+    first.ServeDde();
+    TDdeServer::Instance().SetPost([](std::function<void()> work) { QTimer::singleShot(0, qApp, work); });
+    TScopeGuard post([] { TDdeServer::Instance().SetPost({}); });
     int messages = 0;
     first.SetOnMessage([&](uint32_t message, uint32_t, uint32_t) {
         ++messages;
@@ -80,11 +85,13 @@ TEST(Main, ASecondStartRaisesTheFirstWindowOpensNothingAndEnds)
     ASSERT_TRUE(pumpUntil([&] { return messages == 1; }));
     EXPECT_FALSE(form.isMinimized());
     EXPECT_TRUE(form.isVisible());
-    // The second start's file went nowhere.
-    EXPECT_EQ(form.CodeMemo()->GetTextStr(), "");
+    // The second start's file opened in the first window before it came forward.
+    EXPECT_EQ(form.CodeMemo()->GetTextStr(), "<b>hola</b>");
+    // Beside the new document of the start-up.
+    EXPECT_EQ(form.DocumentCount(), 2);
 
     // A window that is not minimised stays so and is shown again.
-    auto third = startProgram({QString::fromStdString(file)});
+    auto third = startProgram();
     ASSERT_TRUE(pumpUntil([&] { return finished(*third) && messages == 2; }));
     EXPECT_EQ(third->exitCode(), 0);
     EXPECT_FALSE(form.isMinimized());

@@ -76,3 +76,17 @@ TEST(SysUtils, BothSlashesSeparateFolders)
     EXPECT_EQ(ExtractFileExt("x."), ".");
     EXPECT_EQ(NativePath("Docs\\Tips.txt"), "Docs/Tips.txt");
 }
+
+TEST(SysUtils, ExpandFileNameMakesAPathAbsoluteWithoutFollowingLinks)
+{
+    EXPECT_EQ(ExpandFileName("files/a.html", "/home/ana"), "/home/ana/files/a.html");
+    EXPECT_EQ(ExpandFileName("./files//./a.html", "/home/ana/"), "/home/ana/files/a.html");
+    EXPECT_EQ(ExpandFileName("/w/x.htm", "/home"), "/w/x.htm");
+    EXPECT_EQ(ExpandFileName("../x.htm", "/home/ana"), "/home/ana/../x.htm");
+    EXPECT_EQ(ExpandFileName("C:\\web\\a.htm", "/r"), "/r/C:/web/a.htm");
+    EXPECT_EQ(ExpandFileName("", "/home"), "");
+    EXPECT_EQ(ExpandFileName("/", "/home"), "/");
+    const std::string here = ExpandFileName("a.htm");
+    EXPECT_EQ(here.front(), '/');
+    EXPECT_TRUE(here.ends_with("/a.htm"));
+}

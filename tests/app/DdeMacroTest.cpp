@@ -1,0 +1,405 @@
+// Tests of the DDE command server: the macro line grammar, the desktop's shell verbs, and the window's verbs with their queue.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "app/EditingFile.h"
+#include "app/KestrimaConfig.h"
+#include "app/u_ddemacro.h"
+#include "app/uFormPrincipal.h"
+#include "editor/CodeMemo.h"
+#include "platform/SingleInstance.h"
+#include "platform/core/Registry.h"
+#include "platform/core/ScopeGuard.h"
+#include "support/BoxAnswers.h"
+#include "support/EditorText.h"
+#include "support/MainWindowDocuments.h"
+#include "support/TempDir.h"
+#include "support/TempRegistry.h"
+
+namespace {
+
+struct TLine {
+    const char* line;
+    bool accepted;
+    const char* verb;
+    const char* arg;
+};
+
+// Sends a macro through the server as a later start does, and runs the queue.
+void execute(const std::string& macro)
+{
+    bool answered = false;
+    TDdeServer::Instance().Receive({TDdeKind::Execute, "system", macro}, [&](bool) { answered = true; });
+    QElapsedTimer clock;
+    clock.start();
+    while (!answered && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(answered);
+}
+
+// A window whose DDE server runs from the event loop, as the program's does.
+struct TDdeWindow : TWindow {
+    TDdeWindow()
+    {
+        TDdeServer::Instance().SetPost([](std::function<void()> work) { QTimer::singleShot(0, qApp, work); });
+    }
+    ~TDdeWindow() { TDdeServer::Instance().SetPost({}); }
+};
+
+template <class TDone>
+bool pumpUntil(TDone done, int ms = 20000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+} // namespace
+
+TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
+{
+    const TLine lines[] = {
+        {"[edit(\"/t/a.htm\")]", true, "edit", "/t/a.htm"},
+        {"[new()]", true, "new", ""},
+        {"[edit(\"a\")]junk", true, "edit", "a"},
+        {"[[x](\"a\")]", true, "[x]", "a"},
+        {"[a\"b()]", true, "a\"b", ""},
+        {"[edit(\"con espacios y ]) dentro\")]", true, "edit", "con espacios y ]) dentro"},
+        {"[edit(\"\")]", true, "edit", ""},
+        {"[edit(/t/a.htm)]", false, "", ""},
+        {"[ edit(\"x\")]", false, "", ""},
+        {"[edit (\"x\")]", false, "", ""},
+        {"[edit(\"x\") ]", false, "", ""},
+        {"[edit(\"x)]", false, "", ""},
+        {"[edit(\"a\")", false, "", ""},
+        {"[edit(\"a\"", false, "", ""},
+        {"[edit", false, "", ""},
+        {"[()]", false, "", ""},
+        {"edit(\"a\")]", false, "", ""},
+        {"[", false, "", ""},
+        {"", false, "", ""},
+    };
+    for (const TLine& line : lines) {
+        std::string verb = "stale", arg = "stale";
+        EXPECT_EQ(ParseMacroLine(line.line, verb, arg), line.accepted) << line.line;
+        EXPECT_EQ(verb, line.verb) << line.line;
+        EXPECT_EQ(arg, line.arg) << line.line;
+    }
+    // Every line the grammar takes is given back by the macro the program sends.
+    EXPECT_EQ(EditMacroFor({"/a b/c.htm", "/x\"y.htm", "/d.htm"}), "[edit(\"/a b/c.htm\")]\r\n[edit(\"/d.htm\")]");
+}
+
+TEST(DdeMacro, TheServerHandsEachWellFormedLineToOnmacroInOrder)
+{
+    Tddemacroserver server;
+    EXPECT_EQ(server.Name(), "system");
+    std::vector<std::string> calls;
+    server.Onmacro = [&](const std::string& verb, const std::string& arg) { calls.push_back(verb + "|" + arg); };
+    EXPECT_TRUE(server.ExecuteMacro("[edit(\"a\")]\r\n[ bad]\r\n\r\n[new()]tail\n[Edit(\"b\")]"));
+    EXPECT_EQ(calls, (std::vector<std::string>{"edit|a", "new|", "Edit|b"}));
+    server.Onmacro = nullptr;
+    EXPECT_THROW(server.ExecuteMacro("[edit(\"a\")]"), Exception);
+}
+
+TEST(DdeMacro, ShellVerbsAreReadFromTheFileTypesWithTheFileInPlace)
+{
+    TempRegistry registry("dde");
+    TempDir files("verbs");
+    const std::string page = files.file("p\xE1gina.htm", "x");
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_CLASSES_ROOT);
+        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec", true));
+        reg.WriteString("", "[edit(\"%1\")]");
+        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec\\ifexec", true));
+        reg.WriteString("", "[editex(\"%1\")]");
+        ASSERT_TRUE(reg.OpenKey("\\KRfile\\Shell\\Abrir\\ddeexec", true));
+        reg.WriteString("", "[openproyect(\"%1\")][openproyect(\"%1\")]");
+        ASSERT_TRUE(reg.OpenKey("\\KRfile\\Shell\\Abrir\\ddeexec\\topic", true));
+        reg.WriteString("", "Otro");
+    }
+    TShellVerb verb;
+    ASSERT_TRUE(ReadShellVerb("htmfile\\editar en kestrima", page, verb));
+    EXPECT_EQ(verb.Topic, "system");
+    EXPECT_EQ(verb.DdeExec, "[edit(\"" + page + "\")]");
+    EXPECT_EQ(verb.IfExec, "[editex(\"" + page + "\")]");
+    ASSERT_TRUE(ReadShellVerb("KRfile\\Abrir", "/p/%1.kr", verb));
+    EXPECT_EQ(verb.Topic, "Otro");
+    // A file name holding "%1" is put in once per place, never again inside itself.
+    EXPECT_EQ(verb.DdeExec, "[openproyect(\"/p/%1.kr\")][openproyect(\"/p/%1.kr\")]");
+    EXPECT_EQ(verb.IfExec, verb.DdeExec);
+    for (const char* missing : {"HTMfile\\Nuevo", "HTMfile", "\\Abrir", "KRfile\\", "Nada\\Abrir"})
+        EXPECT_FALSE(ReadShellVerb(missing, page, verb)) << missing;
+
+    // The command line: the shell form and plain files.
+    TStartRequest request;
+    int error = 0;
+    std::string errorArg;
+    ASSERT_TRUE(StartRequestOf({"--shell-exec", "HTMfile\\Editar en Kestrima", page}, request, error, errorArg));
+    EXPECT_EQ(request.RunningMacro, "[edit(\"" + page + "\")]");
+    EXPECT_EQ(request.OwnMacro, "[editex(\"" + page + "\")]");
+    EXPECT_TRUE(request.Files.empty());
+    EXPECT_FALSE(StartRequestOf({"--shell-exec", "HTMfile\\Nuevo", page}, request, error, errorArg));
+    EXPECT_EQ(error, 4901);
+    EXPECT_EQ(errorArg, "HTMfile\\Nuevo");
+    EXPECT_FALSE(StartRequestOf({"--shell-exec", "HTMfile\\Editar en Kestrima"}, request, error, errorArg));
+    EXPECT_EQ(error, 4900);
+    ASSERT_TRUE(StartRequestOf({page, files.path.string() + "/gone.htm"}, request, error, errorArg));
+    EXPECT_EQ(request.RunningMacro, "[edit(\"" + page + "\")]");
+    EXPECT_EQ(request.Files.size(), 2u);
+    EXPECT_TRUE(request.OwnMacro.empty());
+}
+
+TEST(DdeMacro, EditAndNewOpenDocumentsAndOtherVerbsChangeNothing)
+{
+    TDdeWindow w;
+    const std::string a = w.folder.file("a.htm", "AAA"), b = w.folder.file("b.js", "var b;");
+    const std::string model = w.folder.file("modelo.htm", "<html></html>");
+    execute("[Edit(\"" + a + "\")]\r\n[abrir(\"" + a + "\")]");
+    EXPECT_EQ(w.form.DocumentCount(), 0);
+    execute("[new()]");
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"Nuevo1"}));
+    EXPECT_EQ(EditorText(w.memo), "");
+    execute("[edit(\"" + a + "\")]\r\n[edit(\"" + b + "\")]");
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"Nuevo1", "a.htm", "b.js"}));
+    EXPECT_EQ(w.memo.ActiveParser(), ekJavaScript);
+    execute("[new(\"" + model + "\")]");
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"Nuevo1", "a.htm", "b.js", "Nuevo2"}));
+    EXPECT_EQ(EditorText(w.memo), "<html></html>");
+}
+
+TEST(DdeMacro, EditexAndNewexDiscardEveryDocumentWithoutAQuestionAndKeepTheRecentFiles)
+{
+    TDdeWindow w;
+    const std::string a = w.folder.file("a.htm", "A"), b = w.folder.file("b.htm", "B");
+    const std::string model = w.folder.file("modelo.htm", "M");
+    w.form.AbreArchivo(a, false, ekHTML);
+    type(w.memo, "changed ");
+    w.form.AbreArchivo("", false, ekHTML);
+    const std::string recent = w.form.Config().MRU.Text();
+    TBoxAnswers boxes({}, IDCANCEL);
+    execute("[editex(\"" + b + "\")]");
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"b.htm"}));
+    EXPECT_EQ(EditorText(w.memo), "B");
+    EXPECT_EQ(w.form.Config().MRU.Text(), recent);
+    // The file on disk kept what it had.
+    std::ifstream kept(a);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "A");
+
+    type(w.memo, "x");
+    execute("[newex(\"" + model + "\")]");
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"Nuevo1"}));
+    EXPECT_EQ(EditorText(w.memo), "M");
+    EXPECT_EQ(w.form.Config().MRU.Text(), recent);
+    EXPECT_EQ(w.form.windowTitle(), "Kestrima - Nuevo1");
+}
+
+TEST(DdeMacro, OpenproyectClosesAsCloseAllDoesAndOpensTheProject)
+{
+    TDdeWindow w;
+    const std::string a = w.folder.file("a.htm", "A"), b = w.folder.file("b.htm", "B"), c = w.folder.file("c.htm", "C");
+    const std::string kr = w.folder.file("sitio.kr", "[Datos del proyecto]\nNombre=Mi sitio\n[Archivos del proyecto]\n"
+                                                     "Archivos=3\nA0=1," + a + "\nA1=0," + b + "\nA2=1," + c + "\n");
+    w.form.Config().LastProyect = "/antes.kr";
+    w.form.AbreArchivo(b, false, ekHTML);
+    {
+        // A missing project: the documents close, nothing opens, the last project stays.
+        execute("[openproyect(\"" + w.folder.path.string() + "/nada.kr\")]");
+        EXPECT_EQ(w.form.DocumentCount(), 0);
+        EXPECT_EQ(w.form.Config().LastProyect, "/antes.kr");
+    }
+    w.form.AbreArchivo(b, false, ekHTML);
+    type(w.memo, "changed ");
+    // Cancel in the save question keeps the document and still opens the project; a macro that comes
+    // while the question waits runs after it is answered.
+    bool nestedRan = false;
+    TBoxAnswers boxes;
+    SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
+        TDdeServer::Instance().Receive({TDdeKind::Execute, "system", "[new()]"}, [&](bool) { nestedRan = true; });
+        for (int i = 0; i < 20; ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_FALSE(nestedRan);
+        EXPECT_EQ(w.form.DocumentCount(), 1);
+        return IDCANCEL;
+    });
+    execute("[openproyect(\"" + kr + "\")]");
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"b.htm", "c.htm", "a.htm"}));
+    EXPECT_EQ(w.form.Config().LastProyect, kr);
+    EXPECT_EQ(w.form.NombreProyecto, "Mi sitio");
+    EXPECT_EQ(w.form.windowTitle(), "Kestrima - [ Mi sitio ] - a.htm");
+    ASSERT_TRUE(pumpUntil([&] { return nestedRan; }));
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"b.htm", "c.htm", "a.htm", "Nuevo1"}));
+}
+
+TEST(DdeMacro, ALaterProcessHandsItsMacroOverAndEndsOnlyOnceItRan)
+{
+    TDdeWindow w;
+    const std::string page = w.folder.file("p.htm", "<p>");
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    // Only the user reaches the socket, since a macro may discard unsaved work.
+    struct stat info {};
+    ASSERT_EQ(stat(QDir(QDir::tempPath()).filePath(first.ServerName()).toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_CLASSES_ROOT);
+        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec", true));
+        reg.WriteString("", "[edit(\"%1\")]");
+    }
+    RegistryStore::Flush();
+    auto start = [](const QStringList& arguments) {
+        auto program = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program->setProcessEnvironment(environment);
+        program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program->start(KESTRIMA_PROGRAM, arguments);
+        return program;
+    };
+    auto sender = start({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
+    // The sender waits for the answer, which comes once the tab is there.
+    int tabsWhenItEnded = -1;
+    ASSERT_TRUE(pumpUntil([&] {
+        if (sender->state() == QProcess::NotRunning && tabsWhenItEnded < 0)
+            tabsWhenItEnded = w.form.DocumentCount();
+        return sender->state() == QProcess::NotRunning;
+    }));
+    EXPECT_EQ(sender->exitCode(), 0);
+    EXPECT_EQ(tabsWhenItEnded, 1);
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"p.htm"}));
+
+    // A plain later start with files hands them over as "edit" lines.
+    const std::string other = w.folder.file("otra.htm", "<b>");
+    auto plain = start({QString::fromStdString(other), "no-existe.htm"});
+    ASSERT_TRUE(pumpUntil([&] { return plain->state() == QProcess::NotRunning; }));
+    EXPECT_EQ(plain->exitCode(), 0);
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"p.htm", "otra.htm"}));
+
+    // An unknown verb is refused before anything is sent.
+    auto wrong = start({"--shell-exec", "HTMfile\\Nuevo", QString::fromStdString(page)});
+    ASSERT_TRUE(pumpUntil([&] { return wrong->state() == QProcess::NotRunning; }));
+    EXPECT_EQ(wrong->exitCode(), 2);
+    EXPECT_EQ(w.form.DocumentCount(), 2);
+}
+
+TEST(DdeMacro, AnOversizedOrBrokenFrameClosesTheConnectionAndRunsNothing)
+{
+    TDdeWindow w;
+    TSingleInstance first("KestrimaDde-" + std::to_string(getpid()));
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    const std::string page = w.folder.file("p.htm", "<p>");
+    auto sendRaw = [&](const QByteArray& bytes) {
+        QLocalSocket client;
+        client.connectToServer(first.ServerName());
+        EXPECT_TRUE(client.waitForConnected(1000));
+        client.write(bytes);
+        client.waitForBytesWritten(1000);
+        // The server cuts the connection without an answer.
+        EXPECT_TRUE(pumpUntil([&] {
+            client.waitForReadyRead(10);
+            return client.state() == QLocalSocket::UnconnectedState;
+        }, 5000));
+        EXPECT_EQ(client.readAll(), QByteArray());
+    };
+    const std::string frame = EncodeDdeFrame({TDdeKind::Execute, "system", "[edit(\"" + page + "\")]"});
+    std::string oversized = frame;
+    oversized[4] = 0;
+    oversized[5] = 0;
+    oversized[6] = 2;  // 128 KB
+    sendRaw(QByteArray::fromStdString(oversized) + QByteArray(70000, 'x'));
+    std::string badKind = frame;
+    badKind[8] = 9;
+    sendRaw(QByteArray::fromStdString(badKind));
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(w.form.DocumentCount(), 0);
+    // A good frame on another topic is answered with a refusal; on "system" with an acknowledgement.
+    auto answerTo = [&](const std::string& topic) {
+        QLocalSocket client;
+        client.connectToServer(first.ServerName());
+        EXPECT_TRUE(client.waitForConnected(1000));
+        client.write(QByteArray::fromStdString(EncodeDdeFrame({TDdeKind::Execute, topic, "[new()]"})));
+        std::string answer;
+        TDdeFrame reply;
+        size_t consumed = 0;
+        pumpUntil([&] {
+            client.waitForReadyRead(5);
+            answer += client.readAll().toStdString();
+            return DecodeDdeFrame(answer, reply, consumed) == TDdeDecode::Complete;
+        }, 5000);
+        return reply.Kind;
+    };
+    EXPECT_EQ(answerTo("otro"), TDdeKind::Nack);
+    EXPECT_EQ(w.form.DocumentCount(), 0);
+    EXPECT_EQ(answerTo("System"), TDdeKind::Ack);
+    EXPECT_EQ(w.form.DocumentCount(), 1);
+}
+
+TEST(DdeMacro, AShellVerbWithNoProgramRunningStartsOneThatRunsTheIfexecMacroAfterItsFirstShow)
+{
+    TempRegistry registry("dde");
+    TempDir files("first");
+    const std::string page = files.file("p.htm", "<p>");
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_CLASSES_ROOT);
+        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec", true));
+        reg.WriteString("", "[edit(\"%1\")]");
+        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec\\ifexec", true));
+        reg.WriteString("", "[editex(\"%1\")]");
+    }
+    RegistryStore::Flush();
+
+    // The program's own start, as main makes it: the start-up mode opens a new document first, and
+    // the ifexec macro replaces it.
+    TStartRequest request;
+    int error = 0;
+    std::string errorArg;
+    ASSERT_TRUE(StartRequestOf({"--shell-exec", "HTMfile\\Editar en Kestrima", page}, request, error, errorArg));
+    TDdeServer::Instance().SetPost([](std::function<void()> work) { QTimer::singleShot(0, qApp, work); });
+    TScopeGuard post([] { TDdeServer::Instance().SetPost({}); });
+    {
+        TformPrincipal form(request.Files);
+        form.show();
+        EXPECT_EQ(captions(form), (std::vector<std::string>{"Nuevo1"}));
+        TDdeServer::Instance().Receive({TDdeKind::Execute, request.Topic, request.OwnMacro}, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return TDdeServer::Instance().Pending() == 0; }));
+        EXPECT_EQ(captions(form), (std::vector<std::string>{"p.htm"}));
+    }
+
+    // The real program started that way stays up as the running copy and answers later starts.
+    auto program = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program->setProcessEnvironment(environment);
+    program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program->start(KESTRIMA_PROGRAM, {"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
+    TSingleInstance probe("Kestrima");
+    ASSERT_TRUE(pumpUntil([&] {
+        QLocalSocket socket;
+        socket.connectToServer(probe.ServerName());
+        return socket.waitForConnected(100);
+    }));
+    EXPECT_EQ(program->state(), QProcess::Running);
+    EXPECT_EQ(probe.Execute({TDdeKind::Execute, "system", "[Nada()]"}, 20000), 1);
+    program->kill();
+    program->waitForFinished(5000);
+}
