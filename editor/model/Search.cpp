@@ -1206,9 +1206,21 @@ void BuildSkipTables(TSkipTable& table, const std::string& pattern)
 
 namespace {
 
-// One Boyer-Moore scan over the stream with the tables of one case mode.
+// The editor's cursor read without a virtual call per character: the plain search's inner loop.
+struct TDirectCursor {
+    TRecordCursor Place;
+    char CurrentChar() const { return Place.CurrentChar(); }
+    bool AtEnd() const { return Place.AtEnd(); }
+    void SetPos(int64_t position) { Place.SetPos(position); }
+    void Prev() { Place.Prev(); }
+    void Next() { Place.Next(); }
+};
+
+// One Boyer-Moore scan over a cursor (the stream, or the editor's records directly) with the tables of
+// one case mode.
+template <typename Cursor>
 struct TPlainScan {
-    TCustomEdStream& Stream;
+    Cursor& Stream;
     const std::string& Key; // the pattern, upper-cased without case
     const std::array<uint8_t, 256>& Skip;
     bool MatchCase;
@@ -1278,11 +1290,21 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     // Without case the tables serve every pattern with the same upper-case form.
     if (matchCase ? pattern != table.Pattern : !SameText(pattern, table.UpperPattern))
         BuildSkipTables(table, pattern);
-    const TPlainScan scan{stream,
-                          matchCase ? table.Pattern : table.UpperPattern,
-                          matchCase ? (backward ? table.BackwardSkip : table.ForwardSkip)
-                                    : (backward ? table.BackwardSkipNoCase : table.ForwardSkipNoCase),
-                          matchCase, length};
+    const std::string& key = matchCase ? table.Pattern : table.UpperPattern;
+    const std::array<uint8_t, 256>& skip = matchCase ? (backward ? table.BackwardSkip : table.ForwardSkip)
+                                                     : (backward ? table.BackwardSkipNoCase : table.ForwardSkipNoCase);
+    // Over the editor's records the scan reads them directly; its place goes back to the stream after.
+    auto* editor = dynamic_cast<TEdStream*>(&stream);
+    TDirectCursor direct{editor ? editor->Place() : TRecordCursor()};
+    const TPlainScan<TDirectCursor> directScan{direct, key, skip, matchCase, length};
+    const TPlainScan<TCustomEdStream> streamScan{stream, key, skip, matchCase, length};
+    auto find = [&](int64_t from) {
+        if (!editor)
+            return backward ? streamScan.backward(from) : streamScan.forward(from, limit);
+        const int64_t found = backward ? directScan.backward(from) : directScan.forward(from, limit);
+        editor->SetPlace(direct.Place);
+        return found;
+    };
     auto wordChar = [&](char c) {
         return (charIsInWord && charIsInWord(c)) || (charStartsWord && charStartsWord(c));
     };
@@ -1301,7 +1323,7 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     // holds non-word characters may still stand alone in an overlapping place.
     int64_t at = backward ? start - length : start;
     for (;;) {
-        at = backward ? scan.backward(at) : scan.forward(at, limit);
+        at = find(at);
         if (at < 0)
             return limit + 1;
         if (!wholeWord || standsAlone(at))
