@@ -7,7 +7,12 @@
 //
 // The matcher walks the program in a loop and keeps the places it can go back to (the next
 // alternative of a branch, a repetition that can give back a character) on a stack of its own, so
-// patterns and texts of any size never deepen the machine stack.
+// patterns and texts of any size never deepen the machine stack. Whether the rest of the program
+// matches from a node at a position does not depend on how it got there, so a search remembers the
+// states (BRANCH node, position) and (after a repetition, positions) from which everything failed and
+// does not try them again: its work grows with the program times the text, not exponentially. Only the
+// element limit depends on the path; the memo keeps the counts under which a failure is known.
+// Before trying a start, the search skips to where the pattern's literals and first characters allow.
 #include "editor/model/Search.h"
 
 #include <algorithm>
@@ -462,7 +467,7 @@ uint8_t TREParser::opcodeAt(int node) const
 namespace {
 
 constexpr int kPollSteps = 4096;
-constexpr int kNoLimit = TREParser::kMaxElements;
+constexpr int kElementLimit = TREParser::kMaxElements;
 
 // Thrown through the matcher when the stop check asks for it; Match turns it into "no match".
 struct TStopSearch {};
@@ -506,15 +511,15 @@ void TREParser::analyse()
     // A start whose character no match begins with fails at the first character it takes, having
     // recorded at most one element per group opening and repetition on the way: it cannot reach the
     // limit when there are not that many. Without loops each node records at most once per try.
-    FFacts.FirstExact = emptyRecorders <= kNoLimit;
-    FFacts.RequiredExact = !loops && recorders + emptyRecorders <= kNoLimit;
+    FFacts.FirstExact = emptyRecorders <= kElementLimit;
+    FFacts.RequiredExact = !loops && recorders + emptyRecorders <= kElementLimit;
     std::vector<bool> visited(static_cast<size_t>(FProgramSize), false);
     FFacts.StartsAnywhere = false;
     firstCharacters(1, FFacts.First, visited, FFacts.StartsAnywhere);
     FFacts.First[0] = false;
     requiredLiterals();
     // A start without the prefix fails within the prefix's nodes, each recording at most once.
-    if (recorders + emptyRecorders > kNoLimit)
+    if (recorders + emptyRecorders > kElementLimit)
         FFacts.Prefix.clear();
 }
 
@@ -923,8 +928,8 @@ bool TREParser::enterState(int node, int64_t position)
         return true;
     const TMemoEntry* known = FMemo.Find(slot, position);
     if (known && known->Known && FElementCount <= known->Count && FGroup1Resume <= known->Resume) {
-        noteReach(std::max({int(known->Reach), FElementCount + kNoLimit - known->Count,
-                            FGroup1Resume + kNoLimit - known->Resume}));
+        noteReach(std::max({int(known->Reach), FElementCount + kElementLimit - known->Count,
+                            FGroup1Resume + kElementLimit - known->Resume}));
         return false;
     }
     pushFrame(slot, position, FElementCount, FGroup1Resume, static_cast<int>(FChoices.size()), false);
@@ -938,8 +943,8 @@ void TREParser::closeFrames(int depth)
         const TFrame frame = FFrames.back();
         FFrames.pop_back();
         // The element counts with which the same tries would still stay under the limit.
-        const int count = std::min(kNoLimit, frame.Count + kNoLimit - frame.Reach);
-        const int resume = std::min(kNoLimit, frame.Resume + kNoLimit - frame.Reach);
+        const int count = std::min(kElementLimit, frame.Count + kElementLimit - frame.Reach);
+        const int resume = std::min(kElementLimit, frame.Resume + kElementLimit - frame.Reach);
         if (frame.Repeat) {
             TRunMemo& run = FRuns[static_cast<size_t>(frame.Slot)];
             if (frame.Low <= frame.High) {
@@ -1024,8 +1029,8 @@ bool TREParser::retryRepeat(TCustomEdStream& stream, int& node)
         const int64_t at = choice.Position + run;
         if (covered && at >= failed.Low && at <= failed.High) {
             // Every way on from these positions has failed already.
-            noteReach(std::max({failed.Reach, choice.Count + 1 + kNoLimit - failed.Count,
-                                choice.Resume + kNoLimit - failed.Resume}));
+            noteReach(std::max({failed.Reach, choice.Count + 1 + kElementLimit - failed.Count,
+                                choice.Resume + kElementLimit - failed.Resume}));
             run = static_cast<int>(failed.Low - choice.Position);
             continue;
         }
