@@ -37,9 +37,9 @@ bool isWordChar(char c)
 }
 
 // Finds every match from the start of the text to its end, as repeated find-next commands do.
-void plainSearch(benchmark::State& state, const std::string& pattern, bool matchCase, bool wholeWord)
+void plainSearch(benchmark::State& state, const std::string& pattern, bool matchCase, bool wholeWord,
+                 TCodeMemoCore& editor = largePage())
 {
-    TCodeMemoCore& editor = largePage();
     TEdStream stream(&editor);
     stream.Reset(editor.FirstRecord(), 0, 0);
     TSkipTable table;
@@ -173,24 +173,7 @@ void BM_LimitMemmem(benchmark::State& state)
 // The plain search over the same text, hit after hit: compare with BM_LimitMemmem.
 void BM_PlainSearchVsMemmem(benchmark::State& state)
 {
-    TCodeMemoCore& editor = textOf(0, sizeArg(state));
-    TEdStream stream(&editor);
-    stream.Reset(editor.FirstRecord(), 0, 0);
-    TSkipTable table;
-    const int limit = editor.TextLength() - 1;
-    int hits = 0;
-    for (auto _ : state) {
-        hits = 0;
-        for (int at = 0;;) {
-            const int found = BMSearch(isWordChar, nullptr, stream, limit, table, false, true, false, at, "HREF");
-            if (found > limit)
-                break;
-            ++hits;
-            at = found + 1;
-        }
-    }
-    state.counters["hits"] = hits;
-    state.SetBytesProcessed(state.iterations() * editor.TextLength());
+    plainSearch(state, "HREF", true, false, textOf(0, sizeArg(state)));
 }
 
 // One search from the start of the text for a pattern that plain backtracking takes exponential or

@@ -699,25 +699,38 @@ int TREParser::MatchEntry(int n)
 
 namespace {
 
+// Hands the editor's records from `from` on to `look`, a span at a time with the position of its first
+// character, until `look` returns a position (not -1); -1 at the end of the text.
+template <typename Look>
+int64_t scanRecords(const TEdStream& editor, int64_t from, Look look)
+{
+    TRecordCursor place = editor.Place();
+    place.SetPos(from);
+    while (!place.AtEnd()) {
+        const std::string_view span = place.Span();
+        if (span.empty())
+            break;
+        const int64_t found = look(span, place.GetPos());
+        if (found >= 0)
+            return found;
+        place.Skip(static_cast<int>(span.size()) - 1);
+        place.Next();
+    }
+    return -1;
+}
+
 // The first position from `from` on whose character passes `take`; -1 when none does. Reads the
 // editor's records directly when the stream is the editor's cursor.
 template <typename Take>
 int64_t scanForward(TCustomEdStream& stream, int64_t from, Take take)
 {
     if (auto* editor = dynamic_cast<TEdStream*>(&stream)) {
-        TRecordCursor place = editor->Place();
-        place.SetPos(from);
-        while (!place.AtEnd()) {
-            const std::string_view span = place.Span();
-            if (span.empty())
-                break;
+        return scanRecords(*editor, from, [&](std::string_view span, int64_t start) -> int64_t {
             for (size_t i = 0; i < span.size(); ++i)
-                if (take(span.data() + i, place.GetPos() + static_cast<int64_t>(i)))
-                    return place.GetPos() + static_cast<int64_t>(i);
-            place.Skip(static_cast<int>(span.size()) - 1);
-            place.Next();
-        }
-        return -1;
+                if (take(span.data() + i, start + static_cast<int64_t>(i)))
+                    return start + static_cast<int64_t>(i);
+            return -1;
+        });
     }
     const int64_t back = stream.GetPos();
     stream.SetPos(from);
@@ -756,32 +769,25 @@ bool literalAt(TCustomEdStream& stream, int64_t at, const std::string& literal)
 int64_t literalForward(TCustomEdStream& stream, int64_t from, const std::string& literal)
 {
     const char first = literal[0];
-    if (auto* editor = dynamic_cast<TEdStream*>(&stream)) {
-        TRecordCursor place = editor->Place();
-        place.SetPos(from);
-        while (!place.AtEnd()) {
-            const std::string_view span = place.Span();
-            if (span.empty())
-                break;
-            const void* hit = std::memchr(span.data(), first, span.size());
-            if (!hit) {
-                place.Skip(static_cast<int>(span.size()) - 1);
-                place.Next();
-                continue;
-            }
-            const auto offset = static_cast<size_t>(static_cast<const char*>(hit) - span.data());
-            const int64_t at = place.GetPos() + static_cast<int64_t>(offset);
+    auto* editor = dynamic_cast<TEdStream*>(&stream);
+    if (!editor)
+        return scanForward(stream, from, [&](const char* c, int64_t at) { return *c == first && literalAt(stream, at, literal); });
+    return scanRecords(*editor, from, [&](std::string_view span, int64_t start) -> int64_t {
+        for (size_t offset = 0; offset < span.size();) {
+            const void* hit = std::memchr(span.data() + offset, first, span.size() - offset);
+            if (!hit)
+                return -1;
+            offset = static_cast<size_t>(static_cast<const char*>(hit) - span.data());
+            const int64_t at = start + static_cast<int64_t>(offset);
             // Within the record the rest is compared at once; across its end through the stream.
             if (span.size() - offset >= literal.size()
                     ? std::memcmp(span.data() + offset, literal.data(), literal.size()) == 0
                     : literalAt(stream, at, literal))
                 return at;
-            place.Skip(static_cast<int>(offset));
-            place.Next();
+            ++offset;
         }
         return -1;
-    }
-    return scanForward(stream, from, [&](const char* c, int64_t at) { return *c == first && literalAt(stream, at, literal); });
+    });
 }
 
 // The last position at or before `from` whose character passes `take`; -1 when none does.
