@@ -516,7 +516,6 @@ void TREParser::analyse()
     std::vector<bool> visited(static_cast<size_t>(FProgramSize), false);
     FFacts.StartsAnywhere = false;
     firstCharacters(1, FFacts.First, visited, FFacts.StartsAnywhere);
-    FFacts.First[0] = false;
     requiredLiterals();
     // A start without the prefix fails within the prefix's nodes, each recording at most once.
     if (recorders + emptyRecorders > kElementLimit)

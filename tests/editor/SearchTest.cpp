@@ -977,6 +977,20 @@ TEST(TREParser, StepsStayWithinAMultipleOfProgramTimesText)
     EXPECT_EQ(workOf("function.*qqqz", found, true).Result.Match.Entries[0], 0);
 }
 
+TEST(TREParser, FiltersTakeEveryCharacterAnAtomTakes)
+{
+    // Found by fuzzing: a dot takes a NUL in a text that holds one, so a start at a NUL is tried.
+    const std::string text("b\0aa", 4);
+    for (bool filters : {true, false}) {
+        TREParser re;
+        ASSERT_TRUE(re.Compile("(.a*)aa"));
+        re.SetUseFilters(filters);
+        TStringEdStream stream(text);
+        ASSERT_TRUE(re.Match(stream, true)) << filters;
+        EXPECT_EQ(re.MatchEntry(0), 1) << filters;
+    }
+}
+
 TEST(TREParser, AStopCheckEndsALongSearchAsNoMatch)
 {
     TREParser re;
