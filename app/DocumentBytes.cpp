@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 
 namespace {
 

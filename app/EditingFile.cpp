@@ -4,10 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/CodigosISO.h"
-#include "app/KestrimaConfig.h"
-#include "app/libVeltran.h"
-#include "app/uFormPrincipal.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/libVeltran.h"
+#include "app/WindowHost.h"
+#include "app/model/EditorKind.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
@@ -41,7 +42,7 @@ std::string readBytes(const std::string& fileName)
 
 } // namespace
 
-TEditingFile::TEditingFile(int Tipo) : Tipo(Tipo) {}
+TEditingFile::TEditingFile(int Tipo, TWindowHost* Host) : Tipo(Tipo), Host(Host) {}
 
 TEditingFile::~TEditingFile() = default;
 
@@ -113,14 +114,14 @@ bool TEditingFile::SaveToFile()
 {
     if (FileName.empty())
         return false;
-    const TKestrimaConfig* config = formPrincipal ? &formPrincipal->Config() : nullptr;
-    const TCodigosISO* entities = formPrincipal ? formPrincipal->FileEntities() : nullptr;
+    const TKestrimaConfig* config = Host ? &Host->Config() : nullptr;
+    const TCodigosISO* entities = Host ? Host->FileEntities() : nullptr;
     try {
         const TWriteReport report = WriteFile(config && config->MakeBackups, entities);
         if (report.NoBackup)
-            MessageBox(formPrincipal, FmtLoadStr(kNoBackup, FileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+            MessageBox(Host ? Host->HostWindow() : nullptr, FmtLoadStr(kNoBackup, FileName.c_str()), {}, MB_OK | MB_ICONWARNING);
     } catch (const Exception& e) {
-        MessageBox(formPrincipal, e.Message(), {}, MB_OK | MB_ICONSTOP);
+        MessageBox(Host ? Host->HostWindow() : nullptr, e.Message(), {}, MB_OK | MB_ICONSTOP);
         return false;
     }
     return true;

@@ -12,6 +12,7 @@
 class TCustomCodeMemo;
 class TCodigosISO;
 class TUndoStack;
+class TWindowHost;
 
 // One numbered bookmark as the document keeps it.
 struct TMarcador {
@@ -26,7 +27,9 @@ struct TMarcador {
 // puts them back.
 class TEditingFile {
 public:
-    explicit TEditingFile(int Tipo);
+    // `Host` gives the settings and the entity table a save writes with, and owns its messages;
+    // without one a save writes the text as it is, without a backup.
+    explicit TEditingFile(int Tipo, TWindowHost* Host = nullptr);
     ~TEditingFile();
     TEditingFile(const TEditingFile&) = delete;
     TEditingFile& operator=(const TEditingFile&) = delete;
@@ -78,6 +81,7 @@ public:
     bool Guardado = true;
     std::array<TMarcador, 10> Marcadores{};
     int32_t TopLine = 1;
+    TWindowHost* Host = nullptr;
     // The bytes the document was read from and how its text goes back to bytes.
     TDocumentBytes Bytes;
     // The editor's read-only state for this document.

@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Messages.h"
 #include "platform/core/SysUtils.h"

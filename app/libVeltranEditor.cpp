@@ -1,5 +1,5 @@
 // The routines of libVeltran that drive controls: the focused control's edit commands, find and replace in the editor, the tag around its caret, and the shell.
-#include "app/libVeltran.h"
+#include "app/model/libVeltran.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/u_ddemacro.h"
+#include "app/model/u_ddemacro.h"
 #include "app/uFormPrincipal.h"
 #include "app/uSplashScreen.h"
 #include "editor/SynElemF.h"

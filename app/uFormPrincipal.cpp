@@ -1,10 +1,11 @@
 // The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #include "app/uFormPrincipal.h"
 
-#include "app/CodigosISO.h"
-#include "app/KestrimaConfig.h"
+#include "app/EditingFile.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"
-#include "app/u_ddemacro.h"
+#include "app/model/u_ddemacro.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QShowEvent>
+#include <QSplitter>
+#include <QVBoxLayout>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <filesystem>
@@ -135,6 +138,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 {
     formPrincipal = this;
     setObjectName("formPrincipal");
+    FCommands = std::make_unique<TCommandTable>(this);
     setWindowTitle("Kestrima");
     resize(800, 600);
     // Until the first show has opened the documents, loading text is not an edit.
@@ -144,7 +148,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 
     FCodeMemo = new TCodeMemo(this);
     FCodeMemo->setObjectName("CodeMemo");
-    setCentralWidget(FCodeMemo);
+    buildLayout();
     FCodeMemo->SetParser1(FHTMLParser.get());
     FCodeMemo->SetParser2(FTextParser.get());
     FCodeMemo->SetParser3(FJavaParser.get());
@@ -159,6 +163,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
     placeStatusButtons();
+    for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
+        FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
@@ -189,7 +195,6 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
-    FNamedItems.clear();
     FCodeMemo->setFocus();
 }
 
@@ -208,13 +213,72 @@ void TformPrincipal::buildMenus()
     for (size_t i = 0; i < std::size(names); ++i) {
         menus[i] = menuBar()->addMenu(FromWin1252(LoadResString(kMenuArchivo + static_cast<int>(i))));
         menus[i]->setObjectName(names[i]);
+        FCommands->Bind(menus[i]->menuAction(), names[i]);
     }
     FmOtrosTags = menus[4]->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
     FmOtrosTags->setObjectName("mOtrosTags");
+    FCommands->Bind(FmOtrosTags->menuAction(), "mOtrosTags");
     buildTextToolsMenu(menus[3]);
     buildTagMenus(menus[4]);
     FmUtilidades = menus[6];
     FmNavegadores = menus[7];
+}
+
+void TformPrincipal::buildLayout()
+{
+    TPlaces& p = FPlaces;
+    const auto tight = [](QBoxLayout* layout) {
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    };
+    p.pCentral = new QWidget(this);
+    p.pCentral->setObjectName("pCentral");
+    p.Top = new QVBoxLayout(p.pCentral);
+    tight(p.Top);
+
+    auto* below = new QWidget(p.pCentral);
+    below->setObjectName("pPrincipal");
+    auto* row = new QHBoxLayout(below);
+    tight(row);
+    p.pBotones = new QWidget(below);
+    p.pBotones->setObjectName("pBotones");
+    p.pBotones->hide();
+    row->addWidget(p.pBotones);
+
+    p.spLateral = new QSplitter(Qt::Horizontal, below);
+    p.spLateral->setObjectName("spLateral");
+    p.spLateral->setChildrenCollapsible(false);
+    p.pLateral = new QWidget(p.spLateral);
+    p.pLateral->setObjectName("pLateral");
+    p.pLateral->hide();
+    p.spLateral->addWidget(p.pLateral);
+
+    p.pEditor = new QWidget(p.spLateral);
+    p.pEditor->setObjectName("pEditor");
+    auto* editor = new QVBoxLayout(p.pEditor);
+    tight(editor);
+    p.spAuxiliar = new QSplitter(Qt::Vertical, p.pEditor);
+    p.spAuxiliar->setObjectName("spAuxiliar");
+    p.spAuxiliar->setChildrenCollapsible(false);
+    p.spAuxiliar->addWidget(FCodeMemo);
+    // The strip goes above the splitter when it is built.
+    editor->addWidget(p.spAuxiliar, 1);
+    p.spLateral->addWidget(p.pEditor);
+    p.spLateral->setStretchFactor(1, 1);
+    row->addWidget(p.spLateral, 1);
+
+    p.Top->addWidget(below, 1);
+    setCentralWidget(p.pCentral);
+}
+
+QWidget* TformPrincipal::FilledPanel(const char* name) const
+{
+    auto* panel = findChild<QWidget*>(QLatin1String(name));
+    // A place that nothing has filled yet is no panel to show or hide.
+    const bool place = panel == FPlaces.pLateral || panel == FPlaces.pBotones;
+    if (place && panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
+        return nullptr;
+    return panel;
 }
 
 void TformPrincipal::buildStatusBar()

@@ -2,15 +2,18 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/ToolPageValues.h"
+#include "app/Commands.h"
+#include "app/WindowHost.h"
+#include "app/model/DocumentList.h"
+#include "app/model/EditorKind.h"
+#include "app/model/EditorState.h"
+#include "app/model/ToolPageValues.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
 
@@ -19,6 +22,8 @@ class QCloseEvent;
 class QLabel;
 class QMenu;
 class QShowEvent;
+class QSplitter;
+class QVBoxLayout;
 class QStatusBar;
 class TKestrimaConfig;
 class TCodigosISO;
@@ -36,13 +41,11 @@ class TVSpeedBtnMenu;
 class Tddemacroserver;
 enum TMouseButton : uint8_t;
 
-// Editor kinds of a document; each is the editor's parser slot that colours it.
-enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
 
 // The message a second start sends to the running window, which then comes to the front.
 constexpr uint32_t WM_ACTIVAINSTANCIA = 0x0400 + 0x1000;
 
-class TformPrincipal : public QMainWindow {
+class TformPrincipal : public QMainWindow, public TWindowHost {
     Q_OBJECT
 public:
     // `arguments` is the command line after the program's name; the window opens the files among
@@ -51,14 +54,14 @@ public:
     ~TformPrincipal() override;
 
     // The settings, loaded when the window is made and saved when it closes.
-    TKestrimaConfig& Config() const { return *FConfig; }
+    TKestrimaConfig& Config() const override { return *FConfig; }
     // The character table; nil until the window is first shown.
     TCodigosISO* CodigosISO() const { return FCodigosISO.get(); }
     // The entity table documents are read and written through, or nil when the options turn entities off.
-    const TCodigosISO* FileEntities() const;
+    const TCodigosISO* FileEntities() const override;
 
     // The editor every document is shown in.
-    TCodeMemo* CodeMemo() const { return FCodeMemo; }
+    TCodeMemo* CodeMemo() const override { return FCodeMemo; }
     // The languages in the editor's slots ekHTML, ekText and ekJavaScript.
     TCodeMemoParser& HTMLParser() const { return *FHTMLParser; }
     TCodeMemoParser& TextParser() const { return *FTextParser; }
@@ -80,13 +83,15 @@ public:
     // The document strip: one tab per open document, hidden while none is open.
     TTabSetControl* FileTabs() const { return FFileTabs; }
     int DocumentCount() const;
+    // The open documents in tab order and the current one.
+    const TDocumentList<TEditingFile>& Documents() const override { return FDocuments; }
     // The document of tab `index` / of the selected tab; nil when there is none.
     TEditingFile* EditingFile(int index) const;
     TEditingFile* CurrentFile() const;
     // Opens the file in a new tab as kind Tipo, or a new untitled document when FileName is empty;
     // with ComoPlantilla the file is the model of a new untitled document. Failures are reported and
     // leave the documents as they were.
-    void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo);
+    void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo) override;
     // The current document's file name; empty when it is untitled or none is open.
     std::string ArchivoActual() const;
     // A value of section "Datos del proyecto" of the open project's file; empty without one.
@@ -97,6 +102,12 @@ public:
     void FileTabsChange();
     // Caption, status panels and the state of the commands after any change of the editor.
     void EditorOnChange();
+    // The window's commands: one action per command, the controls bound to them.
+    TCommandTable& Commands() const override { return *FCommands; }
+    QWidget* HostWindow() override { return this; }
+    // The state of the editor and the documents that the commands follow; asking the clipboard
+    // whether it can paste costs a round trip to the display, so it is asked only `withPaste`.
+    TEditorState EditorState(bool withPaste) const;
     void CodeMemoTextChange();
     void mNuevoClick();
     void mAbrirClick();
@@ -169,6 +180,25 @@ public:
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
 
+    // The window's panel tree, built once; later parts fill a place instead of wrapping the middle.
+    struct TPlaces {
+        // The window's middle: the tool pages' place on top, the rest below.
+        QWidget* pCentral = nullptr;
+        QVBoxLayout* Top = nullptr;
+        // The speed bar's place, on the left; empty and hidden until the speed bar fills it.
+        QWidget* pBotones = nullptr;
+        // The side panel's place and its splitter; the panel is empty and hidden until it is filled.
+        QSplitter* spLateral = nullptr;
+        QWidget* pLateral = nullptr;
+        // The documents' area: the tab strip over the splitter that holds the editor and, below it,
+        // the auxiliary editor's place.
+        QWidget* pEditor = nullptr;
+        QSplitter* spAuxiliar = nullptr;
+    };
+    const TPlaces& Places() const { return FPlaces; }
+    // A panel of the window by name when it is built and filled; nil for an empty place.
+    QWidget* FilledPanel(const char* name) const;
+
     // The tool pages above the editor and their controls.
     TToolPageControls& Herramientas() const { return *FHerramientas; }
     // Lays the tool pages out for the width of their panel.
@@ -193,7 +223,7 @@ public:
 
     // Wraps the editor's selection in the codes in the configured letter case and remembers them as
     // the last code: Ctrl = 1 puts the codes on lines of their own, Shift = 1 replaces the selection.
-    void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode);
+    void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode) override;
     // Handlers of the tag commands; the sender's "Tag" property is the command number. A mouse-down
     // handler records Ctrl, Shift and the right button for the command it starts; a menu command
     // never uses them.
@@ -297,6 +327,7 @@ private:
     void FormCreate();
     void FormClose();
     void buildMenus();
+    void buildLayout();
     void buildStatusBar();
     void buildTextToolsMenu(QMenu* menu);
     // Loads the editor's auto-corrections and code templates from the program's Docs folder.
@@ -318,7 +349,7 @@ private:
     void fillHistoryMenu(QMenu* menu, bool redo);
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
     // button's hint (show or hide) follow.
-    void togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint, int hideHint);
+    void togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint, int hideHint);
     // Recent files, tab pop-up and start-up documents (uFormPrincipalRecent.cpp).
     void buildRecentFiles();
     // The documents of the start-up mode (setting InitialFile), when no argument opened one.
@@ -340,6 +371,11 @@ private:
     void buildFileTabs();
     void buildFileCommands();
     void freeDocuments();
+    // The documents and the strip that shows them change together.
+    void selectTab(int index);
+    int addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file);
+    // Takes the document out and frees it, with its undo log away from the editor first.
+    void deleteDocument(int index);
     bool documentsShown() const;
     void showDocuments(bool visible);
     // Hides the strip and the editor after the last document closed, emptying caption and panels.
@@ -356,16 +392,8 @@ private:
     std::string newDocumentCaption() const;
     // Switches on the editor's handling of files dropped on it.
     void acceptDroppedFiles();
-    void setItemEnabled(const char* name, bool enabled);
-    // The window's object named `name`, or nil. The answers are kept (a search of the whole window
-    // on every change of the editor costs too much), and forgotten once the window is built; an
-    // object named later must forget them again.
-    QObject* namedItem(const char* name);
-    struct TNamedItem {
-        QPointer<QObject> Item;
-        bool Found = false;
-    };
-    std::map<std::string, TNamedItem, std::less<>> FNamedItems;
+    std::unique_ptr<TCommandTable> FCommands;
+    TPlaces FPlaces;
 
     // The parsers go before the editor, a child widget that the window's base deletes; each one
     // empties the editor's slot as it goes.
@@ -402,6 +430,8 @@ private:
     std::unique_ptr<TToolPageControls> FHerramientas;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
+    // The open documents in tab order; the strip shows their captions.
+    TDocumentList<TEditingFile> FDocuments;
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;

@@ -1,8 +1,8 @@
 // The main window's file, edit and view commands: their items, the editor events the window answers, the undo history menus, find, replace and printing.
 #include "app/uFormPrincipal.h"
 
-#include "app/KestrimaConfig.h"
-#include "app/libVeltran.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/libVeltran.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,21 +30,6 @@
 
 namespace {
 
-constexpr int kCaptionDeshacer = 4750; // then Rehacer, Cortar, Copiar, Pegar, Borrar, Seleccionar todo
-constexpr int kCaptionBuscar = 4757;
-constexpr int kCaptionBuscaOtro = 4758;
-constexpr int kCaptionReemplazar = 4759;
-constexpr int kCaptionAjustaTexto = 4760;
-constexpr int kCaptionSoloLectura = 4761;
-constexpr int kCaptionVerBarra = 4762;
-constexpr int kCaptionVerLateral = 4763;
-constexpr int kCaptionPrepararPagina = 4764;
-constexpr int kCaptionConfImpresion = 4765;
-constexpr int kCaptionImprimir = 4766;
-constexpr int kCaptionImprimirSel = 4767;
-constexpr int kCaptionVistaPreliminar = 4795;
-constexpr int kCaptionSalir = 4768;
-constexpr int kCaptionBorrarAnterior = 4769;
 constexpr int kShowToolBar = 4770;
 constexpr int kShowSidePanel = 4771;
 constexpr int kHideToolBar = 4460;
@@ -103,63 +88,56 @@ void TformPrincipal::buildCommands()
     QMenu* mSeleccion = menuBar()->findChild<QMenu*>("mSeleccion");
 
     // Every item runs its handler through CallHandler: an exception is shown, never passed into Qt.
-    auto item = [this](QMenu* menu, const char* name, int captionId, const QKeySequence& keys,
-                       std::function<void()> handler) {
-        auto* action = new QAction(caption(captionId), this);
-        action->setObjectName(name);
-        action->setShortcut(keys);
+    auto item = [this](QMenu* menu, const char* name, std::function<void()> handler) {
+        QAction* action = FCommands->Action(name);
         connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] { CallHandler(this, handler); });
         menu->addAction(action);
         return action;
     };
 
     const char* editNames[] = {"mDeshacer", "mRehacer", "mCortar", "mCopiar", "mPegar", "mBorrar", "mSeleccionaTodo"};
-    const QKeySequence editKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                     QKeySequence(Qt::CTRL | Qt::Key_X),
-                                     QKeySequence(Qt::CTRL | Qt::Key_C),
-                                     QKeySequence(Qt::CTRL | Qt::Key_V),
-                                     QKeySequence(),
-                                     QKeySequence(Qt::CTRL | Qt::Key_E)};
     for (int tag = 1; tag <= 7; ++tag) {
-        QAction* action = item(mEdicion, editNames[tag - 1], kCaptionDeshacer + tag - 1, editKeys[tag - 1],
-                               [this, tag] { proOpcionesEdicion(tag); });
+        QAction* action = item(mEdicion, editNames[tag - 1], [this, tag] { proOpcionesEdicion(tag); });
         action->setData(tag);
         if (tag == 2 || tag == 6)
             mEdicion->addSeparator();
     }
     mEdicion->addSeparator();
-    item(mEdicion, "mBuscar", kCaptionBuscar, QKeySequence(Qt::CTRL | Qt::Key_B), [this] { mBuscarClick(); });
-    item(mEdicion, "mBuscaOtro", kCaptionBuscaOtro, QKeySequence(Qt::Key_F3), [this] { mBuscaOtroClick(); });
-    item(mEdicion, "mReemplazar", kCaptionReemplazar, QKeySequence(Qt::CTRL | Qt::Key_R),
-         [this] { mReemplazarClick(); });
+    item(mEdicion, "mBuscar", [this] { mBuscarClick(); });
+    item(mEdicion, "mBuscaOtro", [this] { mBuscaOtroClick(); });
+    item(mEdicion, "mReemplazar", [this] { mReemplazarClick(); });
     mEdicion->addSeparator();
-    item(mEdicion, "mSoloLectura", kCaptionSoloLectura, {}, [this] { mSoloLecturaClick(); })->setCheckable(true);
+    item(mEdicion, "mSoloLectura", [this] { mSoloLecturaClick(); });
+    // The speed bar's edit buttons run the Edit menu's commands.
+    const std::pair<const char*, int> editButtons[] = {{"sbDeshacer", 1}, {"sbRehacer", 2}, {"sbCortar", 3},
+                                                       {"sbCopiar", 4}, {"sbPegar", 5}};
+    for (auto [name, tag] : editButtons)
+        connect(FCommands->Action(name), &QAction::triggered, this,
+                [this, tag] { CallHandler(this, [this, tag] { proOpcionesEdicion(tag); }); });
+    connect(FCommands->Action("sbImprimirSel"), &QAction::triggered, this,
+            [this] { CallHandler(this, [this] { mImprimirClick(1); }); });
     connect(mEdicion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mEdicionClick(); }); });
 
-    item(mVer, "mVerBarra", kCaptionVerBarra, QKeySequence(Qt::Key_F9), [this] { mVerBarraClick(); })
-        ->setCheckable(true);
-    item(mVer, "mVerLateral", kCaptionVerLateral, QKeySequence(Qt::Key_F10), [this] { mVerLateralClick(); })
-        ->setCheckable(true);
+    item(mVer, "mVerBarra", [this] { mVerBarraClick(); });
+    item(mVer, "mVerLateral", [this] { mVerLateralClick(); });
     mVer->addSeparator();
-    item(mVer, "mAjustaTexto", kCaptionAjustaTexto, {}, [this] { mAjustaTextoClick(); })->setCheckable(true);
+    item(mVer, "mAjustaTexto", [this] { mAjustaTextoClick(); });
     connect(mVer, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mVerClick(); }); });
     connect(mSeleccion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mSeleccionClick(); }); });
 
     mArchivo->addSeparator();
-    item(mArchivo, "mPrepararPagina", kCaptionPrepararPagina, {}, [this] { mPrepararPaginaClick(); });
-    item(mArchivo, "mConfImpresion", kCaptionConfImpresion, {}, [this] { mConfImpresionClick(); });
-    item(mArchivo, "mImprimir", kCaptionImprimir, {}, [this] { mImprimirClick(0); })->setData(0);
-    item(mArchivo, "mImprimirSel", kCaptionImprimirSel, {}, [this] { mImprimirClick(1); })->setData(1);
-    item(mArchivo, "mVistaPreliminar", kCaptionVistaPreliminar, {}, [this] { mVistaPreliminarClick(); });
+    item(mArchivo, "mPrepararPagina", [this] { mPrepararPaginaClick(); });
+    item(mArchivo, "mConfImpresion", [this] { mConfImpresionClick(); });
+    item(mArchivo, "mImprimir", [this] { mImprimirClick(0); })->setData(0);
+    item(mArchivo, "mImprimirSel", [this] { mImprimirClick(1); })->setData(1);
+    item(mArchivo, "mVistaPreliminar", [this] { mVistaPreliminarClick(); });
     mArchivo->addSeparator();
-    item(mArchivo, "mSalir", kCaptionSalir, {}, [this] { mSalirClick(); });
+    item(mArchivo, "mSalir", [this] { mSalirClick(); });
 
     // The hidden menu only carries keys: its items act through their shortcuts.
     auto* mDesarrollo = new QMenu(this);
     mDesarrollo->setObjectName("mDesarrollo");
-    QAction* borrarAnterior = item(mDesarrollo, "BorrarAnterior", kCaptionBorrarAnterior,
-                                   QKeySequence(Qt::CTRL | Qt::Key_Backspace), [this] { BorrarAnteriorClick(); });
+    QAction* borrarAnterior = item(mDesarrollo, "BorrarAnterior", [this] { BorrarAnteriorClick(); });
     addAction(borrarAnterior);
 
     FUndoPopup = new QMenu(this);
@@ -169,8 +147,9 @@ void TformPrincipal::buildCommands()
     FRedoPopup->setObjectName("RedoPopup");
     connect(FRedoPopup, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { RedoPopupPopup(); }); });
 
-    FsbBarra->OnClick = [this](TKrSpeedButton*) { mVerBarraClick(); };
-    FsbLateral->OnClick = [this](TKrSpeedButton*) { mVerLateralClick(); };
+    connect(FCommands->Action("sbBarra"), &QAction::triggered, this, [this] { CallHandler(this, [this] { mVerBarraClick(); }); });
+    connect(FCommands->Action("sbLateral"), &QAction::triggered, this,
+            [this] { CallHandler(this, [this] { mVerLateralClick(); }); });
 
     FCodeMemo->fn_CharIsInWord = &TformPrincipal::CharIsInWord;
     FCodeMemo->fn_CharStartsWord = &TformPrincipal::CharIsInWord;
@@ -206,35 +185,19 @@ void TformPrincipal::proOpcionesEdicion(int Tag)
 
 void TformPrincipal::mEdicionClick()
 {
-    if (focusWidget() != FCodeMemo)
-        return;
-    const bool selected = FCodeMemo->GetSelLength() > 0;
-    const bool readOnly = FCodeMemo->ReadOnly();
-    // The speed bar's rules: cutting and deleting need a selection and a writable text.
-    const bool canCut = selected && !readOnly;
-    setItemEnabled("mCortar", canCut);
-    setItemEnabled("mCopiar", selected);
-    setItemEnabled("mPegar", FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0 && !readOnly);
-    setItemEnabled("mBorrar", canCut);
-    setItemEnabled("mSangrar", canCut);
-    setItemEnabled("mNoSangrar", canCut);
-    setItemEnabled("mDeshacer", FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0);
-    setItemEnabled("mRehacer", FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0);
+    // Only with the editor active: the commands then act on it.
+    FCommands->ApplyMenu("mEdicion", EditorState(true));
 }
 
 void TformPrincipal::mSeleccionClick()
 {
-    const bool selected = FCodeMemo->GetSelLength() > 0;
-    for (const char* name : {"mOrdenaUp", "mOrdenaDown", "mCodifica", "mCodificaTag", "mTraduce", "mMayusculas",
-                             "mMinusculas"})
-        setItemEnabled(name, selected);
+    FCommands->ApplyMenu("mSeleccion", EditorState(false));
 }
 
 void TformPrincipal::mSoloLecturaClick()
 {
     // The click has toggled the check mark; the editor follows it.
-    auto* action = findChild<QAction*>("mSoloLectura");
-    FCodeMemo->SetReadOnly(action->isChecked());
+    FCodeMemo->SetReadOnly(FCommands->Action("mSoloLectura")->isChecked());
     EditorOnChange();
 }
 
@@ -243,7 +206,7 @@ void TformPrincipal::mAjustaTextoClick()
     if (!documentsShown())
         return;
     FCodeMemo->SetWordWrap(!FCodeMemo->WordWrap());
-    findChild<QAction*>("mAjustaTexto")->setChecked(FCodeMemo->WordWrap());
+    FCommands->Action("mAjustaTexto")->setChecked(FCodeMemo->WordWrap());
 }
 
 void TformPrincipal::BorrarAnteriorClick()
@@ -256,32 +219,35 @@ void TformPrincipal::BorrarAnteriorClick()
 
 void TformPrincipal::mVerClick()
 {
-    for (auto [item, panel] : {std::pair{"mVerBarra", "PHerramientas"}, std::pair{"mVerLateral", "pLateral"}}) {
-        auto* action = findChild<QAction*>(item);
-        auto* widget = findChild<QWidget*>(panel);
-        action->setChecked(widget && !widget->isHidden());
-    }
+    TEditorState state = EditorState(false);
+    const auto shown = [this](const char* name) {
+        QWidget* panel = FilledPanel(name);
+        return panel && !panel->isHidden();
+    };
+    state.ToolBarShown = shown("PHerramientas");
+    state.SidePanelShown = shown("pLateral");
+    FCommands->ApplyMenu("mVer", state);
 }
 
 void TformPrincipal::mVerBarraClick()
 {
-    togglePanel("PHerramientas", "mVerBarra", FsbBarra, kShowToolBar, kHideToolBar);
+    togglePanel("PHerramientas", "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar);
 }
 
 void TformPrincipal::mVerLateralClick()
 {
-    togglePanel("pLateral", "mVerLateral", FsbLateral, kShowSidePanel, kHideSidePanel);
+    togglePanel("pLateral", "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel);
 }
 
-void TformPrincipal::togglePanel(const char* panelName, const char* itemName, TKrSpeedButton* button, int showHint,
+void TformPrincipal::togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint,
                                  int hideHint)
 {
-    auto* panel = findChild<QWidget*>(panelName);
+    QWidget* panel = FilledPanel(panelName);
     if (!panel)
         return;
     panel->setVisible(panel->isHidden());
-    findChild<QAction*>(itemName)->setChecked(!panel->isHidden());
-    button->SetHint(LoadResString(panel->isHidden() ? showHint : hideHint));
+    FCommands->Action(itemName)->setChecked(!panel->isHidden());
+    FCommands->Action(buttonName)->setStatusTip(LoadResQString(panel->isHidden() ? showHint : hideHint));
 }
 
 // ---------------------------------------------------------------- find and replace

@@ -1,8 +1,8 @@
 // The main window's DDE command server: the macro verbs that the desktop and later starts send.
 #include "app/uFormPrincipal.h"
 
-#include "app/KestrimaConfig.h"
-#include "app/u_ddemacro.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/u_ddemacro.h"
 #include "platform/core/Classes.h"
 
 void TformPrincipal::buildDdeServer()

@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
-#include "app/ProjectFile.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ProjectFile.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"
@@ -48,32 +48,11 @@ constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
 constexpr int kUnfittingUtf8 = 4514;
 constexpr int kControlCharacters = 4515;
-constexpr int kMenuNuevo = 4520;  // then Abrir, Guardar, Guardar como, Guardar todo, Actualizar, Cerrar, Cerrar todo
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
 // Yes and No with the question icon, No the default.
 constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
-
-// File menu items that stay enabled with no document open.
-constexpr const char* kAlwaysEnabledFileItems[] = {"mProyecto", "mNuevoProyecto", "mAbrirProyecto", "mNuevo",
-                                                   "mAbrir", "mUsarPlantilla", "mReabrirMRU", "mSalir"};
-// Speed bar items that stay enabled with no document open.
-constexpr const char* kAlwaysEnabledButtons[] = {"sbNuevo", "sbUsarPlantilla", "sbAbrir", "sbNuevoProyecto",
-                                                 "sbAbrirProyecto", "sbAyuda", "sbAyudaAuxiliar", "sbTips"};
-// Edit menu items that stay visible with no document open.
-constexpr const char* kAlwaysVisibleEditItems[] = {"mReemplazarArchivos", "mOpciones", "mOpcionesEditor"};
-// Menus shown only while a document is open.
-constexpr const char* kDocumentMenus[] = {"mVer", "mNavegadores", "mSeleccion", "mHerramientas"};
-
-template <size_t N>
-bool listed(const char* const (&names)[N], const QString& name)
-{
-    for (const char* n : names)
-        if (name == QLatin1String(n))
-            return true;
-    return false;
-}
 
 std::string folderOf(const std::string& fileName)
 {
@@ -91,23 +70,13 @@ std::string nameOf(const std::string& fileName)
 
 void TformPrincipal::buildFileTabs()
 {
-    auto* area = new QWidget(this);
-    area->setObjectName("pEditor");
-    auto* layout = new QVBoxLayout(area);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    FFileTabs = new TTabSetControl(area);
+    FFileTabs = new TTabSetControl(FPlaces.pEditor);
     FFileTabs->setObjectName("FileTabs");
     FFileTabs->setFixedHeight(24);
     // A click on a tab leaves the keyboard with the editor, so that typing goes on in the document
     // just chosen, and the edit commands, which act on the focused control, reach it.
     FFileTabs->SetTabStop(false);
-    layout->addWidget(FFileTabs);
-    // The editor moves from the window's centre into the area under the strip.
-    takeCentralWidget();
-    FCodeMemo->setParent(area);
-    layout->addWidget(FCodeMemo, 1);
-    setCentralWidget(area);
+    static_cast<QVBoxLayout*>(FPlaces.pEditor->layout())->insertWidget(0, FFileTabs);
     FFileTabs->Loaded();
     FFileTabs->OnChanging = [this](QWidget*, bool& allow) { FileTabsChanging(allow); };
     FFileTabs->OnChange = [this](QWidget*) { FileTabsChange(); };
@@ -122,23 +91,19 @@ void TformPrincipal::buildFileCommands()
     struct {
         QAction*& action;
         const char* name;
-        QKeySequence shortcut;
         void (TformPrincipal::*handler)();
     } items[] = {
-        {FFileCommands.mNuevo, "mNuevo", QKeySequence(Qt::CTRL | Qt::Key_N), &TformPrincipal::mNuevoClick},
-        {FFileCommands.mAbrir, "mAbrir", QKeySequence(Qt::CTRL | Qt::Key_A), &TformPrincipal::mAbrirClick},
-        {FFileCommands.mGuardar, "mGuardar", QKeySequence(), &TformPrincipal::mGuardarClick},
-        {FFileCommands.mGuardarComo, "mGuardarComo", QKeySequence(), nullptr},
-        {FFileCommands.mGuardarTodo, "mGuardarTodo", QKeySequence(), &TformPrincipal::mGuardarTodoClick},
-        {FFileCommands.mActualizar, "mActualizar", QKeySequence(Qt::Key_F5), &TformPrincipal::mActualizarClick},
-        {FFileCommands.mCerrar, "mCerrar", QKeySequence(Qt::CTRL | Qt::Key_F4), &TformPrincipal::mCerrarClick},
-        {FFileCommands.mCerrarTodo, "mCerrarTodo", QKeySequence(), &TformPrincipal::mCerrarTodoClick},
+        {FFileCommands.mNuevo, "mNuevo", &TformPrincipal::mNuevoClick},
+        {FFileCommands.mAbrir, "mAbrir", &TformPrincipal::mAbrirClick},
+        {FFileCommands.mGuardar, "mGuardar", &TformPrincipal::mGuardarClick},
+        {FFileCommands.mGuardarComo, "mGuardarComo", nullptr},
+        {FFileCommands.mGuardarTodo, "mGuardarTodo", &TformPrincipal::mGuardarTodoClick},
+        {FFileCommands.mActualizar, "mActualizar", &TformPrincipal::mActualizarClick},
+        {FFileCommands.mCerrar, "mCerrar", &TformPrincipal::mCerrarClick},
+        {FFileCommands.mCerrarTodo, "mCerrarTodo", &TformPrincipal::mCerrarTodoClick},
     };
-    int caption = kMenuNuevo;
     for (auto& item : items) {
-        item.action = new QAction(FromWin1252(LoadResString(caption++)), this);
-        item.action->setObjectName(item.name);
-        item.action->setShortcut(item.shortcut);
+        item.action = FCommands->Action(item.name);
         const auto handler = item.handler;
         if (handler)
             connect(item.action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -157,29 +122,45 @@ void TformPrincipal::freeDocuments()
     FCodeMemo->OnChange = nullptr;
     FCodeMemo->OnTextChange = nullptr;
     FCodeMemo->SetUndoStack(nullptr);
-    auto& tabs = FFileTabs->Tabs();
-    for (int i = 0; i < tabs.Count(); ++i)
-        delete EditingFile(i);
+    while (FDocuments.Count() > 0)
+        FDocuments.Remove(FDocuments.Count() - 1);
 }
 
 // ---------------------------------------------------------------- the documents
 
 int TformPrincipal::DocumentCount() const
 {
-    return FFileTabs->Tabs().Count();
+    return FDocuments.Count();
 }
 
 TEditingFile* TformPrincipal::EditingFile(int index) const
 {
-    const auto& tabs = FFileTabs->Tabs();
-    if (index < 0 || index >= tabs.Count())
-        return nullptr;
-    return static_cast<TEditingFile*>(tabs.GetObject(index));
+    return FDocuments.At(index);
 }
 
 TEditingFile* TformPrincipal::CurrentFile() const
 {
-    return EditingFile(FFileTabs->TabIndex());
+    return FDocuments.CurrentDocument();
+}
+
+void TformPrincipal::selectTab(int index)
+{
+    FDocuments.SetCurrent(index);
+    FFileTabs->SetTabIndex(FDocuments.Current());
+}
+
+int TformPrincipal::addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file)
+{
+    FFileTabs->Tabs().Add(caption);
+    return FDocuments.Add(caption, std::move(file));
+}
+
+void TformPrincipal::deleteDocument(int index)
+{
+    // The editor may hold the document's undo log.
+    FCodeMemo->SetUndoStack(nullptr);
+    FDocuments.Remove(index);
+    FFileTabs->Tabs().Delete(index);
 }
 
 std::string TformPrincipal::ArchivoActual() const
@@ -202,7 +183,7 @@ void TformPrincipal::showDocuments(bool visible)
 void TformPrincipal::showDocumentAt(int index)
 {
     if (TEditingFile* file = EditingFile(index)) {
-        FFileTabs->SetTabIndex(index);
+        selectTab(index);
         file->RestauraEstado(*FCodeMemo);
     } else {
         documentsClosed();
@@ -230,10 +211,9 @@ TScopeGuard TformPrincipal::lockPainting()
 
 std::string TformPrincipal::newDocumentCaption() const
 {
-    const auto& tabs = FFileTabs->Tabs();
     for (int i = 1;; ++i) {
         const std::string caption = FmtLoadStr(kNewCaption, i);
-        if (tabs.IndexOf(caption) < 0)
+        if (FDocuments.IndexOfCaption(caption) < 0)
             return caption;
     }
 }
@@ -290,7 +270,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         Modelo = FileName;
         FileName.clear();
     }
-    const int previous = FFileTabs->TabIndex();
+    const int previous = FDocuments.Current();
     if (documentsShown())
         if (TEditingFile* current = CurrentFile()) {
             current->GuardaEstado(*FCodeMemo);
@@ -300,10 +280,10 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     if (!documentsShown())
         showDocuments(true);
     const std::string caption = FileName.empty() ? newDocumentCaption() : ShellDisplayName(FileName);
-    auto owned = std::make_unique<TEditingFile>(Tipo);
+    auto owned = std::make_unique<TEditingFile>(Tipo, this);
     TEditingFile* file = owned.get();
-    const int index = FFileTabs->Tabs().AddObject(caption, owned.release());
-    FFileTabs->SetTabIndex(index);
+    const int index = addDocument(caption, std::move(owned));
+    selectTab(index);
     file->SearchText = TextoBuscado;
     file->SearchOptions = OpcionesBusqueda;
     file->FileName = FileName;
@@ -325,9 +305,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     }
     if (!loaded) {
         // The half-made tab goes, and the document that was shown comes back.
-        FCodeMemo->SetUndoStack(nullptr);
-        delete file;
-        FFileTabs->Tabs().Delete(index);
+        deleteDocument(index);
         showDocumentAt(previous);
         return;
     }
@@ -368,6 +346,8 @@ void TformPrincipal::FileTabsChanging(bool& AllowChange)
 
 void TformPrincipal::FileTabsChange()
 {
+    // The strip has selected a tab: its document becomes the current one.
+    FDocuments.SetCurrent(FFileTabs->TabIndex());
     TEditingFile* file = CurrentFile();
     if (!file)
         return;
@@ -399,49 +379,37 @@ void TformPrincipal::CodeMemoTextChange()
         file->Guardado = false;
 }
 
-QObject* TformPrincipal::namedItem(const char* name)
+TEditorState TformPrincipal::EditorState(bool withPaste) const
 {
-    auto [at, added] = FNamedItems.try_emplace(name);
-    TNamedItem& known = at->second;
-    // An object found before and gone since is looked for again.
-    if (added || (known.Found && !known.Item)) {
-        known.Item = findChild<QObject*>(QLatin1String(name));
-        known.Found = known.Item != nullptr;
-    }
-    return known.Item;
-}
-
-void TformPrincipal::setItemEnabled(const char* name, bool enabled)
-{
-    QObject* item = namedItem(name);
-    if (auto* action = qobject_cast<QAction*>(item))
-        action->setEnabled(enabled);
-    else if (auto* widget = qobject_cast<QWidget*>(item))
-        widget->setEnabled(enabled);
+    TEditorState state;
+    state.DocumentOpen = DocumentCount() > 0;
+    state.DocumentShown = documentsShown();
+    state.Selection = FCodeMemo->GetSelLength() > 0;
+    state.ReadOnly = FCodeMemo->ReadOnly();
+    state.CanUndo = FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0;
+    state.CanRedo = FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0;
+    state.CanPaste = withPaste && FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0;
+    state.SearchText = !FCodeMemo->SearchText.empty();
+    const TEditingFile* file = CurrentFile();
+    state.NamedDocument = file && !file->FileName.empty();
+    state.ProjectOpen = !FConfig->LastProyect.empty();
+    state.WordWrap = FCodeMemo->WordWrap();
+    state.EditorFocused = focusWidget() == FCodeMemo;
+    // The panels' states are read as the View menu opens: no change rule needs them.
+    return state;
 }
 
 void TformPrincipal::EditorOnChange()
 {
     const int n = DocumentCount();
     const bool open = n > 0;
-    if (open == sbLateral()->isHidden()) {
-        for (TKrSpeedButton* button : {sbBarra(), sbLateral(), sbAuxiliar()})
-            button->setVisible(open);
-        if (auto* bar = qobject_cast<QWidget*>(namedItem("pBotones")))
-            for (QWidget* item : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                item->setEnabled(open || listed(kAlwaysEnabledButtons, item->objectName()));
-        setItemEnabled("sbDeshacer", open);
-        setItemEnabled("sbRehacer", open);
-        if (auto* archivo = menuBar()->findChild<QMenu*>(QStringLiteral("mArchivo")))
-            for (QAction* item : archivo->actions())
-                if (!item->isSeparator())
-                    item->setEnabled(open || listed(kAlwaysEnabledFileItems, item->objectName()));
-        for (const char* name : kDocumentMenus)
-            if (auto* menu = menuBar()->findChild<QMenu*>(QLatin1String(name)))
-                menu->menuAction()->setVisible(open);
+    const TEditorState state = EditorState(FCommands->Watched(TRule::Pasteable));
+    if (FCommands->Apply(state)) {
+        // The Edit menu's separators go with its items.
         if (auto* edicion = menuBar()->findChild<QMenu*>(QStringLiteral("mEdicion")))
             for (QAction* item : edicion->actions())
-                item->setVisible(open || listed(kAlwaysVisibleEditItems, item->objectName()));
+                if (item->isSeparator())
+                    item->setVisible(open);
     }
     // The tool pages insert into the editor: without a document shown they would write into a text
     // that the next document throws away.
@@ -450,23 +418,8 @@ void TformPrincipal::EditorOnChange()
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;
-    const bool selection = FCodeMemo->GetSelLength() != 0;
-    const bool readOnly = FCodeMemo->ReadOnly();
-    setItemEnabled("sbCortar", selection && !readOnly);
-    setItemEnabled("sbCopiar", selection);
-    setItemEnabled("sbImprimirSel", selection);
-    // Asking the clipboard costs a round trip to the display; only a paste button needs the answer.
-    if (auto* paste = qobject_cast<QWidget*>(namedItem("sbPegar"))) {
-        const QMimeData* data = QApplication::clipboard()->mimeData();
-        paste->setEnabled(data && data->hasText() && !readOnly);
-    }
-    for (const char* name : {"mImprimirSel", "mCortar", "mCopiar", "mBorrar"})
-        setItemEnabled(name, selection);
-    for (const char* name : {"mPegar", "mSangrar", "mNoSangrar"})
-        setItemEnabled(name, true);
-    setItemEnabled("mMuestraTodas", selection || !FCodeMemo->SearchText.empty());
-
-    const std::string caption = FFileTabs->Tabs()[FFileTabs->TabIndex()];
+    const bool readOnly = state.ReadOnly;
+    const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
                                   ? FmtLoadStr(kProjectCaption, NombreProyecto.c_str(), caption.c_str())
                                   : FmtLoadStr(kCaption, caption.c_str());
@@ -477,16 +430,8 @@ void TformPrincipal::EditorOnChange()
         FStatusMode = mode;
         Panel(3)->setText(FromWin1252(mode));
     }
-    if (auto* item = qobject_cast<QAction*>(namedItem("mSoloLectura")))
-        item->setChecked(readOnly);
-    if (auto* item = qobject_cast<QAction*>(namedItem("mAjustaTexto")))
-        item->setChecked(FCodeMemo->WordWrap());
     const TPoint caret = FCodeMemo->CaretPos();
     Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
-    setItemEnabled("sbDeshacer", FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0);
-    setItemEnabled("sbRehacer", FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0);
-    setItemEnabled("mDeshacer", true);
-    setItemEnabled("mRehacer", true);
 }
 
 // ---------------------------------------------------------------- commands
@@ -539,7 +484,7 @@ bool TformPrincipal::mGuardarComoClick()
     dialog.Options = ofOverwritePrompt | ofHideReadOnly;
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
-    dialog.FileName = file->FileName.empty() ? FFileTabs->Tabs()[FFileTabs->TabIndex()] : nameOf(file->FileName);
+    dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;
     const std::string oldName = file->FileName;
@@ -551,7 +496,9 @@ bool TformPrincipal::mGuardarComoClick()
         EditorOnChange();
         return false;
     }
-    FFileTabs->Tabs().Put(FFileTabs->TabIndex(), ShellDisplayName(file->FileName));
+    const std::string caption = ShellDisplayName(file->FileName);
+    FDocuments.SetCaption(FDocuments.Current(), caption);
+    FFileTabs->Tabs().Put(FDocuments.Current(), caption);
     SaveDialogFileName = dialog.FileName;
     SaveDialogInitialDir = folderOf(dialog.FileName);
     EditorOnChange();
@@ -562,7 +509,7 @@ bool TformPrincipal::saveAsAt(int index)
 {
     TEditingFile* file = EditingFile(index);
     file->RestauraEstado(*FCodeMemo);
-    FFileTabs->SetTabIndex(index);
+    selectTab(index);
     EditorOnChange();
     const bool saved = mGuardarComoClick();
     file->GuardaEstado(*FCodeMemo);
@@ -580,7 +527,7 @@ void TformPrincipal::mGuardarTodoClick()
     TEditingFile* current = CurrentFile();
     if (!documentsShown() || !current)
         return;
-    const int selected = FFileTabs->TabIndex();
+    const int selected = FDocuments.Current();
     current->GuardaEstado(*FCodeMemo);
     {
         auto painting = std::make_unique<TScopeGuard>(lockPainting());
@@ -598,7 +545,7 @@ void TformPrincipal::mGuardarTodoClick()
             painting = std::make_unique<TScopeGuard>(lockPainting());
             busyCursor = std::make_unique<TBusyCursor>();
         }
-        FFileTabs->SetTabIndex(selected);
+        selectTab(selected);
     }
     FileTabsChange();
 }
@@ -626,7 +573,7 @@ bool TformPrincipal::askToSave()
     TEditingFile* file = CurrentFile();
     if (!file || file->Guardado)
         return true;
-    const std::string caption = FFileTabs->Tabs()[FFileTabs->TabIndex()];
+    const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const int answer = MessageBox(this, FmtLoadStr(kSaveQuestion, caption.c_str()), {}, kSaveQuestionFlags);
     if (answer == IDCANCEL)
         return false;
@@ -641,10 +588,7 @@ void TformPrincipal::removeDocument(int index, bool remember)
         return;
     if (remember && !file->FileName.empty())
         MRUUpdate(true, file->FileName);
-    FCodeMemo->SetUndoStack(nullptr);
-    FFileTabs->Tabs().PutObject(index, nullptr);
-    delete file;
-    FFileTabs->Tabs().Delete(index);
+    deleteDocument(index);
 }
 
 void TformPrincipal::mCerrarClick()
@@ -653,7 +597,7 @@ void TformPrincipal::mCerrarClick()
         return;
     if (!askToSave())
         return;
-    const int index = FFileTabs->TabIndex();
+    const int index = FDocuments.Current();
     const int next = index == DocumentCount() - 1 ? index - 1 : index;
     removeDocument(index);
     showDocumentAt(next);
@@ -669,14 +613,14 @@ bool TformPrincipal::closeDocuments()
         TEditingFile* file = EditingFile(0);
         if (!file->Guardado) {
             file->RestauraEstado(*FCodeMemo);
-            FFileTabs->SetTabIndex(0);
+            selectTab(0);
             EditorOnChange();
             if (!askToSave())
                 return false;
         }
         removeDocument(0);
         if (DocumentCount() > 0)
-            FFileTabs->SetTabIndex(0);
+            selectTab(0);
     }
     return true;
 }

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
-#include "app/ProjectFile.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ProjectFile.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"
 #include "platform/Menus.h"
@@ -28,7 +28,6 @@ constexpr int kReabrir = 4550;
 constexpr int kRecentItem = 4551;
 constexpr int kRecentFileMissing = 4552;
 constexpr int kTabInfoDesign = 4553;
-constexpr int kTabOptions = 4554;  // then Guardar, Guardar como, Cerrar
 constexpr int kFileCannotBeSaved = 4513;
 
 constexpr const char* kPreviewFileName = "tempHTML.htm";
@@ -60,9 +59,10 @@ void TformPrincipal::buildRecentFiles()
     FRecent.mReabrirMRU = new QMenu(FromWin1252(LoadResString(kReabrir)), this);
     FRecent.mReabrirMRU->setObjectName("mReabrirMRU");
     FRecent.mReabrirMRU->menuAction()->setObjectName("mReabrirMRU");
+    FCommands->Bind(FRecent.mReabrirMRU->menuAction(), "mReabrirMRU");
     for (int i = 0; i < kMRUItems; ++i) {
-        QAction* item = FRecent.mReabrirMRU->addAction(QString());
-        item->setObjectName(QStringLiteral("MRU%1").arg(i + 1));
+        QAction* item = FCommands->Action("MRU" + std::to_string(i + 1));
+        FRecent.mReabrirMRU->addAction(item);
         item->setProperty("Tag", i);
         item->setVisible(false);
         connect(item, &QAction::triggered, this, [this, item] { MRUAbrir(item); });
@@ -80,13 +80,13 @@ void TformPrincipal::buildRecentFiles()
     FRecent.pmTabs = new TPopupMenu(this);
     FRecent.pmTabs->setObjectName("pmTabs");
     FRecent.pmTabs->setProperty("Tag", -1);
-    FRecent.mTabInfo = FRecent.pmTabs->addAction(FromWin1252(LoadResString(kTabInfoDesign)));
-    FRecent.mTabInfo->setObjectName("mTabInfo");
+    FRecent.mTabInfo = FCommands->Action("mTabInfo");
+    FRecent.pmTabs->addAction(FRecent.mTabInfo);
     FRecent.pmTabs->addSeparator();
     const char* names[] = {"mTabNavegar", "mTabGuardar", "mTabGuardarComo", "mTabCerrar"};
     for (int tag = 0; tag < 4; ++tag) {
-        QAction* item = FRecent.pmTabs->addAction(FromWin1252(LoadResString(kTabOptions + tag)));
-        item->setObjectName(names[tag]);
+        QAction* item = FCommands->Action(names[tag]);
+        FRecent.pmTabs->addAction(item);
         item->setProperty("Tag", tag);
         connect(item, &QAction::triggered, this, [this, item] { mTabOptionsClick(item); });
         FRecent.TabOptions[tag] = item;
@@ -104,11 +104,7 @@ void TformPrincipal::buildRecentFiles()
 
 void TformPrincipal::mArchivoClick()
 {
-    if (documentsShown())
-        FFileCommands.mActualizar->setEnabled(!ArchivoActual().empty());
-    const bool project = !FConfig->LastProyect.empty();
-    setItemEnabled("mEditarProyecto", project);
-    setItemEnabled("mCerrarProyecto", project);
+    FCommands->ApplyMenu("mArchivo", EditorState(false));
     MRUDisplay();
 }
 
@@ -162,14 +158,14 @@ void TformPrincipal::pmTabsPopup()
         FRecent.mTabInfo->setStatusTip(QString());
         return;
     }
-    FRecent.mTabInfo->setText(FromWin1252(FFileTabs->Tabs()[tracked]));
+    FRecent.mTabInfo->setText(FromWin1252(FDocuments.Caption(tracked)));
     FRecent.mTabInfo->setStatusTip(FromWin1252(target->FileName));
 }
 
 void TformPrincipal::mTabOptionsClick(QObject* Sender)
 {
     const int tracked = FRecent.pmTabs->property("Tag").toInt();
-    const int selected = FFileTabs->TabIndex();
+    const int selected = FDocuments.Current();
     TEditingFile* target = EditingFile(tracked);
     TEditingFile* current = CurrentFile();
     if (!target || !current)
@@ -184,13 +180,13 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
         } else {
             saveUntitledAt(tracked);
         }
-        FFileTabs->SetTabIndex(selected);
+        selectTab(selected);
         FileTabsChange();
         break;
     case toGuardarComo:
         current->GuardaEstado(*FCodeMemo);
         saveAsAt(tracked);
-        FFileTabs->SetTabIndex(selected);
+        selectTab(selected);
         FileTabsChange();
         break;
     case toCerrar: {
@@ -201,7 +197,7 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
         current->GuardaEstado(*FCodeMemo);
         if (!target->Guardado) {
             target->RestauraEstado(*FCodeMemo);
-            FFileTabs->SetTabIndex(tracked);
+            selectTab(tracked);
             EditorOnChange();
             // Cancel, or a save that did not happen, leaves the document shown and open.
             if (!askToSave())

@@ -14,10 +14,11 @@
 #include <system_error>
 
 #include "app/ImgSize.h"
-#include "app/KestrimaConfig.h"
-#include "app/TagTable.h"
-#include "app/libCSS.h"
-#include "app/libKestrima.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/TagTable.h"
+#include "app/model/libCSS.h"
+#include "app/libKestrimaTags.h"
+#include "app/model/libKestrima.h"
 #include "app/uFormPregunta.h"
 #include "components/VSpeedBtnMenu.h"
 #include "editor/CodeMemo.h"
@@ -39,7 +40,6 @@ constexpr int kNotHexColor = 4662;
 constexpr int kAllFilesFilter = 4663;
 constexpr int kPictureFilter = 4664;
 constexpr int kInsertSubmenus = 4665;  // then one entry of item captions per submenu
-constexpr int kEditorTagItem = 4673;
 
 // The Insert menu: per submenu, the command of each item. A command of InsertaTagC is marked, since
 // its numbers overlap those of InsertaTag.
@@ -704,8 +704,7 @@ void TformPrincipal::buildTagMenus(QMenu* insertar)
     }
 
     // The editor's pop-up item that wraps the selection in "< " and " >".
-    FpmTags = new QAction(FromWin1252(LoadResString(kEditorTagItem)), this);
-    FpmTags->setObjectName("pmTags");
+    FpmTags = FCommands->Action("pmTags");
     FpmTags->setProperty("Tag", 25);
     connect(FpmTags, &QAction::triggered, this, [this] { BtnMenuTag(FpmTags); });
     FCodeMemo->addAction(FpmTags);

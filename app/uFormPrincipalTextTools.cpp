@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/CodigosISO.h"
-#include "app/libKestrima.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/libKestrima.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"
 #include "platform/Win1252Qt.h"
@@ -19,16 +19,15 @@ constexpr int kOmiteTag = 8;
 struct TTextToolItem {
     const char* name;
     int tag;
-    int caption;
 };
 
 // In menu order; a zero Tag is a separator.
 constexpr TTextToolItem kTextTools[] = {
-    {"mOrdenaUp", 1, 4601},   {"mOrdenaDown", 2, 4602}, {nullptr, 0, 0},
-    {"mMayusculas", 3, 4603}, {"mMinusculas", 4, 4604}, {"mCapitaliza", 10, 4610},
-    {"mOmite", kOmiteTag, 4608}, {nullptr, 0, 0},
-    {"mCodifica", 5, 4605},   {"mTraduce", 6, 4606},    {"mCodificaTag", 9, 4609},
-    {"mQuitaTags", 7, 4607},  {"mEspacios", 11, 4611},
+    {"mOrdenaUp", 1},   {"mOrdenaDown", 2}, {nullptr, 0},
+    {"mMayusculas", 3}, {"mMinusculas", 4}, {"mCapitaliza", 10},
+    {"mOmite", kOmiteTag}, {nullptr, 0},
+    {"mCodifica", 5},   {"mTraduce", 6},    {"mCodificaTag", 9},
+    {"mQuitaTags", 7},  {"mEspacios", 11},
 };
 
 // The line breaks in `text`, a CR LF pair counting once.
@@ -63,12 +62,10 @@ void TformPrincipal::buildTextToolsMenu(QMenu* menu)
             menu->addSeparator();
             continue;
         }
-        auto* action = new QAction(LoadResQString(item.caption), this);
-        action->setObjectName(item.name);
+        QAction* action = FCommands->Action(item.name);
         action->setData(item.tag);
         if (item.tag == kOmiteTag) {
             // The item's own click toggles its check mark; that is all it does.
-            action->setCheckable(true);
             FmOmite = action;
         } else {
             connect(action, &QAction::triggered, this, [this, tag = item.tag] { proHerramientasTexto(tag); });

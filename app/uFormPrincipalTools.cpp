@@ -14,12 +14,13 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "app/TagTable.h"
+#include "app/model/TagTable.h"
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "editor/CodeMemo.h"
-#include "editor/SynElemF.h"
+#include "editor/SpinButton.h"
+#include "platform/FormSpec.h"
 #include "platform/Buttons.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
@@ -45,7 +46,8 @@ constexpr int kFlowGap = 1;
 constexpr int kTabHeight = 16;
 
 // What a control of a page is, and what a press on it does.
-enum class TKind {
+namespace K {
+enum TKind : int {
     Insert,     // inserts the code of its Tag, reading Ctrl, Shift and the button of the press
     InsertList, // inserts the list or table code of its Tag (lists, link and date commands)
     Heading,    // the heading button: inserts its caption's heading, or, right-clicked, offers H1 to H6
@@ -65,21 +67,10 @@ enum class TKind {
     Separator,
     Plain,      // a button with a behaviour of its own
 };
+} // namespace K
 
-struct TControlSpec {
-    const char* Name;
-    TKind Kind;
-    int Tag;
-    // A negative left follows the previous control; a negative width fits the caption.
-    int Left;
-    int Width;
-    int Group = 0;
-};
-
-constexpr int kFlow = -1;
-constexpr int kFit = -1;
-
-using K = TKind;
+// The pages' rows sit on one row of the page.
+constexpr TFormRow kPageRow{kRowTop, kControlHeight, kFlowGap};
 
 // The pages in order, with the controls of each; the fixed places are those the width layout moves.
 const TControlSpec kDocumento[] = {
@@ -286,11 +277,6 @@ void setHint(QWidget* control, const std::string& hint)
     control->setToolTip(text);
     // The status bar shows the hint of the control under the mouse.
     control->setStatusTip(text);
-}
-
-void setTag(QWidget* control, int tag)
-{
-    control->setProperty("Tag", tag);
 }
 
 QFrame* makeSeparator(QWidget* parent)
@@ -590,24 +576,6 @@ private:
     std::function<void()> FAction;
 };
 
-template <class T>
-T* namedChild(QWidget* root, const char* name)
-{
-    // Some of the control classes carry no meta-object of their own, so the type is checked by C++.
-    T* child = dynamic_cast<T*>(root->findChild<QWidget*>(QLatin1String(name)));
-    if (!child)
-        throw std::logic_error(std::string("tool page control missing: ") + name);
-    return child;
-}
-
-// Places a control on its page's row: at its fixed left or after the previous control.
-void place(QWidget* control, const TControlSpec& spec, int width, int& flowLeft)
-{
-    const int left = spec.Left >= 0 ? spec.Left : flowLeft;
-    control->setGeometry(left, kRowTop, width, kControlHeight);
-    flowLeft = left + width + kFlowGap;
-}
-
 TMouseButton mouseButtonOf(Qt::MouseButton button)
 {
     switch (button) {
@@ -621,7 +589,7 @@ TMouseButton mouseButtonOf(Qt::MouseButton button)
 
 TToolPress TformPrincipal::pressOf(int kind)
 {
-    switch (static_cast<TKind>(kind)) {
+    switch (static_cast<K::TKind>(kind)) {
     case K::Insert:
         return [this](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
             // The line-break and rule buttons show their variants only after a right press filled
@@ -665,7 +633,7 @@ void TformPrincipal::CreaHerramientas()
     FHerramientas = std::make_unique<TToolPageControls>();
     TToolPageControls& c = *FHerramientas;
 
-    c.PHerramientas = new QWidget(this);
+    c.PHerramientas = new QWidget(FPlaces.pCentral);
     c.PHerramientas->setObjectName("PHerramientas");
     auto* panelLayout = new QVBoxLayout(c.PHerramientas);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -696,12 +664,14 @@ void TformPrincipal::CreaHerramientas()
         c.Sheets.push_back(sheet);
 
         const std::vector<TCaptionAndHint> texts = captionsAndHints(kFirstPageControls + p);
-        int flowLeft = 2;
-        for (size_t i = 0; i < spec.Count; ++i) {
-            const TControlSpec& control = spec.Controls[i];
-            const std::string& caption = texts.at(i).Caption;
+        const std::span<const TControlSpec> rows(spec.Controls, spec.Count);
+        // The texts of a page are in the order of its rows.
+        const auto textOf = [&](const TControlSpec& row) -> const TCaptionAndHint& {
+            return texts.at(static_cast<size_t>(&row - spec.Controls));
+        };
+        const auto make = [&](const TControlSpec& control, QWidget* parent, int& width) -> QWidget* {
+            const std::string& caption = textOf(control).Caption;
             QWidget* made = nullptr;
-            int width = control.Width;
             switch (control.Kind) {
             case K::Insert:
             case K::InsertList:
@@ -710,18 +680,17 @@ void TformPrincipal::CreaHerramientas()
             case K::Plain: {
                 // BR and HR offer their variants in a menu, which a right click fills.
                 const bool withMenu = control.Tag == 13 || control.Tag == 15;
-                TSpeedButton* button = withMenu ? makeButton<TVSpeedBtnMenu>(sheet, caption)
-                                                : makeButton<TSpeedButton>(sheet, caption);
-                made = button;
+                made = withMenu ? static_cast<TSpeedButton*>(makeButton<TVSpeedBtnMenu>(parent, caption))
+                                : makeButton<TSpeedButton>(parent, caption);
                 break;
             }
             case K::Heading:
             case K::MenuTag:
             case K::MenuSelect:
-                made = makeButton<TVSpeedBtnMenu>(sheet, caption);
+                made = makeButton<TVSpeedBtnMenu>(parent, caption);
                 break;
             case K::Toggle: {
-                auto* button = makeButton<TSpeedButton>(sheet, caption);
+                auto* button = makeButton<TSpeedButton>(parent, caption);
                 button->setCheckable(true);
                 if (control.Group != 0) {
                     groups[control.Group]->addButton(button);
@@ -732,7 +701,7 @@ void TformPrincipal::CreaHerramientas()
             }
             case K::Combo:
             case K::FontCombo: {
-                auto* combo = new QComboBox(sheet);
+                auto* combo = new QComboBox(parent);
                 combo->setEditable(true);
                 // The history keeps its own order, newest first.
                 combo->setInsertPolicy(QComboBox::NoInsert);
@@ -740,50 +709,54 @@ void TformPrincipal::CreaHerramientas()
                 break;
             }
             case K::Edit:
-                made = lastEdit = new QLineEdit(sheet);
+                made = new QLineEdit(parent);
                 break;
             case K::CheckEdit: {
-                auto* edit = new TChkEdit(sheet);
+                auto* edit = new TChkEdit(parent);
                 edit->SetCheckVisible(true);
                 made = edit;
                 break;
             }
             case K::Check: {
-                auto* check = new QCheckBox(FromWin1252(caption), sheet);
+                auto* check = new QCheckBox(FromWin1252(caption), parent);
                 made = check;
                 if (width < 0)
                     width = fittedWidth(check, caption) + 14;
                 break;
             }
             case K::Label: {
-                auto* label = new QLabel(FromWin1252(caption), sheet);
+                auto* label = new QLabel(FromWin1252(caption), parent);
                 label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
                 made = label;
                 break;
             }
-            case K::Spin: {
-                auto* spin = new TSpinButton(sheet);
-                spin->setObjectName(control.Name);
-                made = spin;
+            case K::Spin:
+                made = new TSpinButton(parent);
                 break;
-            }
             case K::ColorPanel:
-                made = new TColorPanel(sheet);
+                made = new TColorPanel(parent);
                 break;
             case K::Separator:
-                made = makeSeparator(sheet);
+                made = makeSeparator(parent);
                 break;
+            default:
+                throw std::logic_error(std::string("tool page control of no kind: ") + control.Name);
             }
-            made->setObjectName(control.Name);
-            setTag(made, control.Tag);
-            setHint(made, texts.at(i).Hint);
+            setHint(made, textOf(control).Hint);
             if (width < 0)
                 width = fittedWidth(made, caption);
-            place(made, control, width, flowLeft);
+            return made;
+        };
+        const std::vector<QWidget*> made = BuildControls(sheet, rows, kPageRow, make);
+        for (size_t i = 0; i < made.size(); ++i) {
+            const TControlSpec& control = rows[i];
+            if (control.Kind == K::Edit)
+                lastEdit = static_cast<QLineEdit*>(made[i]);
+            // A spin button's hint is its edit's too.
             if (control.Kind == K::Spin && lastEdit)
                 setHint(lastEdit, texts.at(i).Hint);
-            if (TToolPress handler = pressOf(static_cast<int>(control.Kind)))
-                c.Presses->Watch(made, std::move(handler));
+            if (TToolPress handler = pressOf(control.Kind))
+                c.Presses->Watch(made[i], std::move(handler));
         }
     }
 
@@ -796,68 +769,68 @@ void TformPrincipal::CreaHerramientas()
     c.tsEnlaces = c.Sheets[5];
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
-    c.SbTamanoFuente = namedChild<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
-    c.CbFuente = namedChild<QComboBox>(pages, "CbFuente");
-    c.SbFuente = namedChild<TSpeedButton>(pages, "SbFuente");
-    c.SbColorFuente = namedChild<TSpeedButton>(pages, "SbColorFuente");
-    c.PColorFuente = namedChild<TColorPanel>(pages, "PColorFuente");
-    c.bevelAtributos1 = namedChild<QFrame>(pages, "bevelAtributos1");
-    c.sbFont = namedChild<TSpeedButton>(pages, "sbFont");
-    c.sbTamanoBase = namedChild<TSpeedButton>(pages, "sbTamanoBase");
-    c.bevelAtributos2 = namedChild<QFrame>(pages, "bevelAtributos2");
-    c.sbI = namedChild<TSpeedButton>(pages, "sbI");
-    c.sbB = namedChild<TSpeedButton>(pages, "sbB");
-    c.sbU = namedChild<TSpeedButton>(pages, "sbU");
-    c.sbS = namedChild<TSpeedButton>(pages, "sbS");
-    c.sbSUP = namedChild<TSpeedButton>(pages, "sbSUP");
-    c.sbSUB = namedChild<TSpeedButton>(pages, "sbSUB");
-    c.bevelAtributos3 = namedChild<QFrame>(pages, "bevelAtributos3");
-    c.sbTags = namedChild<TVSpeedBtnMenu>(pages, "sbTags");
-    c.sbEnlace = namedChild<TSpeedButton>(pages, "sbEnlace");
-    c.cbLinks = namedChild<QComboBox>(pages, "cbLinks");
-    c.cbTargetLink = namedChild<QComboBox>(pages, "cbTargetLink");
-    c.sepEnlaces1 = namedChild<QFrame>(pages, "sepEnlaces1");
-    c.SBOkNameLink = namedChild<TSpeedButton>(pages, "SBOkNameLink");
-    c.cbNameLinks = namedChild<QComboBox>(pages, "cbNameLinks");
-    c.sepEnlaces2 = namedChild<QFrame>(pages, "sepEnlaces2");
-    c.sbLinkOptions = namedChild<TVSpeedBtnMenu>(pages, "sbLinkOptions");
-    c.cbJavaParam = namedChild<QComboBox>(pages, "cbJavaParam");
-    c.lblValor = namedChild<QLabel>(pages, "lblValor");
-    c.cbJavaValue = namedChild<QComboBox>(pages, "cbJavaValue");
-    c.sbSound = namedChild<TVSpeedBtnMenu>(pages, "sbSound");
-    c.cbBGSound = namedChild<QComboBox>(pages, "cbBGSound");
-    c.sbSoundLoop = namedChild<TSpeedButton>(pages, "sbSoundLoop");
-    c.ELoop = namedChild<QLineEdit>(pages, "ELoop");
-    c.udLoop = namedChild<TSpinButton>(pages, "udLoop");
+    c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
+    c.CbFuente = FormControl<QComboBox>(pages, "CbFuente");
+    c.SbFuente = FormControl<TSpeedButton>(pages, "SbFuente");
+    c.SbColorFuente = FormControl<TSpeedButton>(pages, "SbColorFuente");
+    c.PColorFuente = FormControl<TColorPanel>(pages, "PColorFuente");
+    c.bevelAtributos1 = FormControl<QFrame>(pages, "bevelAtributos1");
+    c.sbFont = FormControl<TSpeedButton>(pages, "sbFont");
+    c.sbTamanoBase = FormControl<TSpeedButton>(pages, "sbTamanoBase");
+    c.bevelAtributos2 = FormControl<QFrame>(pages, "bevelAtributos2");
+    c.sbI = FormControl<TSpeedButton>(pages, "sbI");
+    c.sbB = FormControl<TSpeedButton>(pages, "sbB");
+    c.sbU = FormControl<TSpeedButton>(pages, "sbU");
+    c.sbS = FormControl<TSpeedButton>(pages, "sbS");
+    c.sbSUP = FormControl<TSpeedButton>(pages, "sbSUP");
+    c.sbSUB = FormControl<TSpeedButton>(pages, "sbSUB");
+    c.bevelAtributos3 = FormControl<QFrame>(pages, "bevelAtributos3");
+    c.sbTags = FormControl<TVSpeedBtnMenu>(pages, "sbTags");
+    c.sbEnlace = FormControl<TSpeedButton>(pages, "sbEnlace");
+    c.cbLinks = FormControl<QComboBox>(pages, "cbLinks");
+    c.cbTargetLink = FormControl<QComboBox>(pages, "cbTargetLink");
+    c.sepEnlaces1 = FormControl<QFrame>(pages, "sepEnlaces1");
+    c.SBOkNameLink = FormControl<TSpeedButton>(pages, "SBOkNameLink");
+    c.cbNameLinks = FormControl<QComboBox>(pages, "cbNameLinks");
+    c.sepEnlaces2 = FormControl<QFrame>(pages, "sepEnlaces2");
+    c.sbLinkOptions = FormControl<TVSpeedBtnMenu>(pages, "sbLinkOptions");
+    c.cbJavaParam = FormControl<QComboBox>(pages, "cbJavaParam");
+    c.lblValor = FormControl<QLabel>(pages, "lblValor");
+    c.cbJavaValue = FormControl<QComboBox>(pages, "cbJavaValue");
+    c.sbSound = FormControl<TVSpeedBtnMenu>(pages, "sbSound");
+    c.cbBGSound = FormControl<QComboBox>(pages, "cbBGSound");
+    c.sbSoundLoop = FormControl<TSpeedButton>(pages, "sbSoundLoop");
+    c.ELoop = FormControl<QLineEdit>(pages, "ELoop");
+    c.udLoop = FormControl<TSpinButton>(pages, "udLoop");
     for (int i = 0; i < 3; ++i)
-        c.UL[i] = namedChild<TSpeedButton>(pages, ("UL" + std::to_string(i + 1)).c_str());
+        c.UL[i] = FormControl<TSpeedButton>(pages, ("UL" + std::to_string(i + 1)).c_str());
     for (int i = 0; i < 5; ++i)
-        c.OL[i] = namedChild<TSpeedButton>(pages, ("OL" + std::to_string(i + 1)).c_str());
-    c.sbOLStart = namedChild<TSpeedButton>(pages, "sbOLStart");
-    c.EStartOL = namedChild<QLineEdit>(pages, "EStartOL");
-    c.eListValue = namedChild<TChkEdit>(pages, "eListValue");
-    c.chListOn = namedChild<QCheckBox>(pages, "chListOn");
-    c.eComboValue = namedChild<TChkEdit>(pages, "eComboValue");
-    c.chComboOn = namedChild<QCheckBox>(pages, "chComboOn");
-    c.eRows = namedChild<QLineEdit>(pages, "eRows");
-    c.udRows = namedChild<TSpinButton>(pages, "udRows");
-    c.eCols = namedChild<QLineEdit>(pages, "eCols");
-    c.udCols = namedChild<TSpinButton>(pages, "udCols");
-    c.sbTabla = namedChild<TSpeedButton>(pages, "sbTabla");
-    c.pColor = namedChild<TColorPanel>(pages, "pColor");
-    c.sbColor = namedChild<TVSpeedBtnMenu>(pages, "sbColor");
-    c.eRepInicio = namedChild<QLineEdit>(pages, "eRepInicio");
-    c.eRepFinal = namedChild<QLineEdit>(pages, "eRepFinal");
-    c.sbRepiteTag = namedChild<TSpeedButton>(pages, "sbRepiteTag");
-    c.SbCabecera = namedChild<TVSpeedBtnMenu>(pages, "SbCabecera");
-    c.sbBr = namedChild<TVSpeedBtnMenu>(pages, "sbBr");
-    c.sbHr = namedChild<TVSpeedBtnMenu>(pages, "sbHr");
+        c.OL[i] = FormControl<TSpeedButton>(pages, ("OL" + std::to_string(i + 1)).c_str());
+    c.sbOLStart = FormControl<TSpeedButton>(pages, "sbOLStart");
+    c.EStartOL = FormControl<QLineEdit>(pages, "EStartOL");
+    c.eListValue = FormControl<TChkEdit>(pages, "eListValue");
+    c.chListOn = FormControl<QCheckBox>(pages, "chListOn");
+    c.eComboValue = FormControl<TChkEdit>(pages, "eComboValue");
+    c.chComboOn = FormControl<QCheckBox>(pages, "chComboOn");
+    c.eRows = FormControl<QLineEdit>(pages, "eRows");
+    c.udRows = FormControl<TSpinButton>(pages, "udRows");
+    c.eCols = FormControl<QLineEdit>(pages, "eCols");
+    c.udCols = FormControl<TSpinButton>(pages, "udCols");
+    c.sbTabla = FormControl<TSpeedButton>(pages, "sbTabla");
+    c.pColor = FormControl<TColorPanel>(pages, "pColor");
+    c.sbColor = FormControl<TVSpeedBtnMenu>(pages, "sbColor");
+    c.eRepInicio = FormControl<QLineEdit>(pages, "eRepInicio");
+    c.eRepFinal = FormControl<QLineEdit>(pages, "eRepFinal");
+    c.sbRepiteTag = FormControl<TSpeedButton>(pages, "sbRepiteTag");
+    c.SbCabecera = FormControl<TVSpeedBtnMenu>(pages, "SbCabecera");
+    c.sbBr = FormControl<TVSpeedBtnMenu>(pages, "sbBr");
+    c.sbHr = FormControl<TVSpeedBtnMenu>(pages, "sbHr");
     for (QWidget* control : pages->findChildren<QWidget*>())
         if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
             c.MenuButtons.push_back(button);
 
     for (const std::string& name : DropDownButtonNames())
-        PreparaBotonMenu(namedChild<TVSpeedBtnMenu>(pages, name.c_str()), name);
+        PreparaBotonMenu(FormControl<TVSpeedBtnMenu>(pages, name.c_str()), name);
     // The heading, line-break and rule buttons fill their lists themselves; a choice goes by their Tag.
     for (TVSpeedBtnMenu* button : {c.SbCabecera, c.sbBr, c.sbHr})
         button->OnSelect = [this](TVSpeedBtnMenu* sender) { BtnMenuTag(sender); };
@@ -894,17 +867,8 @@ void TformPrincipal::CreaHerramientas()
     c.PTabs->setFixedHeight(height);
     new TResizeWatcher(c.PTabs, [this] { PTabsResize(); });
 
-    // The panel goes above whatever the window shows in its middle.
-    QWidget* middle = takeCentralWidget();
-    auto* frame = new QWidget(this);
-    frame->setObjectName("pCentral");
-    auto* frameLayout = new QVBoxLayout(frame);
-    frameLayout->setContentsMargins(0, 0, 0, 0);
-    frameLayout->setSpacing(0);
-    frameLayout->addWidget(c.PHerramientas);
-    if (middle)
-        frameLayout->addWidget(middle, 1);
-    setCentralWidget(frame);
+    // The panel's place is on top of the window's middle.
+    FPlaces.Top->insertWidget(0, c.PHerramientas);
 }
 
 void TformPrincipal::PTabsResize()

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ToolPageValues.h"
+#include "app/model/ToolPageValues.h"
 #include "platform/core/Graphics.h"
 #include "platform/core/Messages.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 
 namespace {
 

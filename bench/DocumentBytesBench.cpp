@@ -5,7 +5,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/DocumentBytes.h"
 
 namespace {

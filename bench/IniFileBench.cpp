@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/ProjectFile.h"
+#include "app/model/ProjectFile.h"
 #include "platform/core/IniFile.h"
 
 namespace {

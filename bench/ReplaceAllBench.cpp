@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/libVeltran.h"
+#include "app/model/libVeltran.h"
 #include "app/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"

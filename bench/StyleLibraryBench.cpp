@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "app/libCSS.h"
+#include "app/model/libCSS.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "editor/SYM_KDlg.h"
 #include "editor/model/EditorMessages.h"
 #include "platform/FontsQt.h"
+#include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
@@ -92,33 +93,123 @@ int strToInt(const std::string& text)
     return static_cast<int>(value);
 }
 
-template <class T>
-T* place(T* widget, int x, int y, int w, int h)
+// The kinds of the dialog's controls, as its rows name them.
+enum TDialogKind : int { dkLabel, dkEdit, dkButton, dkCheck, dkGroup, dkList, dkCombo, dkMemo, dkHotKey, dkPages };
+
+constexpr TControlSpec row(const char* name, TDialogKind kind, int x, int y, int w, int h, int parent = -1)
 {
-    widget->setGeometry(x, y, w, h);
-    return widget;
+    return {.Name = name, .Kind = kind, .Left = x, .Width = w, .Top = y, .Height = h, .Parent = parent};
+}
+constexpr TControlSpec label(const char* name, int x, int y, int w = 150, int parent = -1)
+{
+    return row(name, dkLabel, x, y, w, kLabelHeight, parent);
+}
+constexpr TControlSpec edit(const char* name, int x, int y, int w, int parent = -1)
+{
+    return row(name, dkEdit, x, y, w, kEditHeight, parent);
+}
+constexpr TControlSpec button(const char* name, int x, int y)
+{
+    return row(name, dkButton, x, y, kButtonWidth, kButtonHeight);
+}
+constexpr TControlSpec check(const char* name, int x, int y, int w = 175, int parent = -1)
+{
+    return row(name, dkCheck, x, y, w, 18, parent);
 }
 
-QLabel* label(QWidget* parent, int x, int y, int w = 150)
+QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
 {
-    return place(new QLabel(parent), x, y, w, kLabelHeight);
+    switch (spec.Kind) {
+    case dkLabel: return new QLabel(parent);
+    case dkEdit: return new QLineEdit(parent);
+    case dkButton: {
+        auto* b = new QPushButton(parent);
+        b->setAutoDefault(false);
+        return b;
+    }
+    case dkCheck: return new QCheckBox(parent);
+    case dkGroup: return new QGroupBox(parent);
+    case dkList: return new QListWidget(parent);
+    case dkCombo: return new QComboBox(parent);
+    case dkMemo: return new TCodeMemo(parent);
+    case dkHotKey: return new TSM_HotKey(parent);
+    case dkPages: return new QTabWidget(parent);
+    default: throw std::logic_error(std::string("options dialog control of no kind: ") + spec.Name);
+    }
 }
 
-QLineEdit* edit(QWidget* parent, int x, int y, int w)
-{
-    return place(new QLineEdit(parent), x, y, w, kEditHeight);
-}
+// The dialog's frame: the pages and the two buttons under them.
+constexpr TControlSpec kFrame[] = {
+    row("PageControl", dkPages, 8, 8, 584, 388),
+    button("OKButton", 436, 404),
+    button("CancelButton", 517, 404),
+};
 
-QPushButton* button(QWidget* parent, int x, int y)
-{
-    auto* b = place(new QPushButton(parent), x, y, kButtonWidth, kButtonHeight);
-    b->setAutoDefault(false);
-    return b;
-}
+// The options page: one group box holding every control.
+constexpr TControlSpec kOptionsPageControls[] = {
+    row("GroupBox4", dkGroup, 8, 4, 564, 346),
+    label("Label13", 12, 20, 150, 0), label("Label14", 190, 20, 150, 0),
+    check("WrapLineBox", 12, 40, 175, 0), check("LineNosBox", 12, 60, 175, 0),
+    check("FileNamBox", 12, 80, 175, 0), check("DateBox", 12, 100, 175, 0),
+    check("PageNosBox", 12, 120, 175, 0), check("PrnSynHighlightBox", 12, 140, 175, 0),
+    check("DispWrapBox", 190, 40, 175, 0), check("WrapOverrideBox", 190, 60, 175, 0),
+    check("AutoIndentBox", 190, 80, 175, 0), check("TabColBox", 190, 100, 175, 0),
+    check("SmartFillBox", 190, 120, 175, 0), check("UseTabBox", 190, 140, 175, 0),
+    check("EdLineNosBox", 190, 160, 175, 0), check("MarkWrapBox", 190, 180, 175, 0),
+    check("TitleAsFilenameBox", 380, 40, 175, 0), check("BlockCursorBox", 380, 60, 175, 0),
+    check("WordSelectBox", 380, 80, 175, 0), check("CursorAfterEOLBox", 380, 100, 175, 0),
+    check("ShowAllCharsBox", 380, 120, 175, 0), check("ShowWrapColumnBox", 380, 140, 175, 0),
+    label("Label15", 12, 170, 150, 0), edit("IndentStepBox", 12, 186, 60, 0),
+    label("Label16", 12, 214, 150, 0), edit("WrapColumnBox", 12, 230, 60, 0),
+    check("VisRMarginBox", 190, 214, 175, 0), label("Label7", 190, 238, 48, 0),
+    edit("RightMarginWidthBox", 240, 234, 50, 0), check("VisGutterBox", 380, 214, 175, 0),
+    label("Label9", 380, 238, 48, 0), edit("LeftBorderWidthBox", 430, 234, 50, 0),
+    label("Label11", 12, 270, 150, 0), edit("TabColumnsBox", 12, 286, 340, 0),
+    label("DefTabStopLabel", 380, 270, 150, 0), edit("DeftabBox", 380, 286, 50, 0),
+};
 
-QCheckBox* checkBox(QWidget* parent, int x, int y, int w = 175)
+constexpr TControlSpec kHighlightingPageControls[] = {
+    label("Label3", 8, 8), edit("LangNameBox", 8, 24, 170),
+    label("ElementLabel", 8, 52), row("SynElementsBox", dkList, 8, 68, 170, 150),
+    row("GroupBox1", dkGroup, 190, 4, 180, 84),
+    check("UseBoldBox", 10, 20, 130, 4), check("UseItalicBox", 10, 40, 130, 4),
+    check("UseUnderlineBox", 10, 60, 130, 4),
+    row("DefCheckBox", dkGroup, 384, 4, 180, 64),
+    check("UseDefForeBox", 10, 20, 140, 8), check("UseDefBackBox", 10, 40, 140, 8),
+    label("FGLabel", 190, 96, 124), label("BGLabel", 384, 96, 124),
+    row("FontFamilyBox", dkCombo, 190, 150, 180, 22),
+    label("FontNameLabel", 190, 178), row("FontNameBox", dkCombo, 190, 194, 180, 22),
+    label("FontSizeLabel", 384, 178, 60), row("FontSizeBox", dkCombo, 384, 194, 60, 22),
+    row("SampleEditor", dkMemo, 8, 226, 564, 130),
+};
+
+constexpr TControlSpec kKeyMappingsPageControls[] = {
+    label("CommandsLabel", 8, 8), row("CommandsBox", dkList, 8, 24, 260, 320),
+    label("UsesKeysLabel", 280, 8), row("KeysBox", dkList, 280, 24, 284, 200),
+    button("AddButton", 280, 234), button("DeleteButton", 362, 234), button("EditButton", 444, 234),
+};
+
+constexpr TControlSpec kAutoCorrectPageControls[] = {
+    label("ReplaceLabel", 8, 8), edit("ReplaceBox", 8, 24, 150),
+    label("WithLabel", 166, 8), edit("WithBox", 166, 24, 316),
+    button("AutoReplButton1", 490, 22), button("AutoReplButton2", 490, 52),
+    row("AutoReplBox", dkList, 8, 56, 474, 256),
+    label("ActKeysLabel", 8, 322, 60), edit("AutoReplActBox", 70, 320, 412),
+};
+
+constexpr TControlSpec kTemplatesPageControls[] = {
+    label("NameLabel", 8, 8, 120), edit("NameBox", 8, 24, 120),
+    label("DescLabel", 136, 8, 346), edit("DescBox", 136, 24, 346),
+    button("CodeTemplateButton1", 490, 22), button("CodeTemplateButton2", 490, 52),
+    row("cteListBox", dkList, 8, 56, 474, 120),
+    label("TemplateValueLabel", 8, 182), row("CodeMemo1", dkMemo, 8, 198, 564, 110),
+    label("HotKeyLabel", 8, 320, 110), row("cteHotkey", dkHotKey, 120, 318, 150, kEditHeight),
+};
+
+// Makes and places a table's controls in `parent`.
+void build(QWidget* parent, std::span<const TControlSpec> rows)
 {
-    return place(new QCheckBox(parent), x, y, w, 18);
+    BuildControls(parent, rows, TFormRow{}, makeControl);
 }
 
 // A flag set for a scope and put back to what it was on every path out.
@@ -137,7 +228,8 @@ TOptionsDialog::TOptionsDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(600, 440);
-    PageControl = place(new QTabWidget(this), 8, 8, 584, 388);
+    build(this, kFrame);
+    PageControl = FormControl<QTabWidget>(this, "PageControl");
     OptionsPage = new QWidget;
     HighlightingPage = new QWidget;
     KeyMappingsPage = new QWidget;
@@ -145,8 +237,8 @@ TOptionsDialog::TOptionsDialog(QWidget* parent) : QDialog(parent)
     TemplatesPage = new QWidget;
     for (QWidget* page : {OptionsPage, HighlightingPage, KeyMappingsPage, AutoCorrectPage, TemplatesPage})
         PageControl->addTab(page, QString());
-    OKButton = button(this, 436, 404);
-    CancelButton = button(this, 517, 404);
+    OKButton = FormControl<QPushButton>(this, "OKButton");
+    CancelButton = FormControl<QPushButton>(this, "CancelButton");
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { CallHandler(this, [&] { OKButtonClick(); }); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
@@ -161,45 +253,45 @@ TOptionsDialog::~TOptionsDialog() = default;
 
 void TOptionsDialog::buildOptionsPage()
 {
-    GroupBox4 = place(new QGroupBox(OptionsPage), 8, 4, 564, 346);
-    QWidget* g = GroupBox4;
-    Label13 = label(g, 12, 20);
-    Label14 = label(g, 190, 20);
-    WrapLineBox = checkBox(g, 12, 40);
-    LineNosBox = checkBox(g, 12, 60);
-    FileNamBox = checkBox(g, 12, 80);
-    DateBox = checkBox(g, 12, 100);
-    PageNosBox = checkBox(g, 12, 120);
-    PrnSynHighlightBox = checkBox(g, 12, 140);
-    DispWrapBox = checkBox(g, 190, 40);
-    WrapOverrideBox = checkBox(g, 190, 60);
-    AutoIndentBox = checkBox(g, 190, 80);
-    TabColBox = checkBox(g, 190, 100);
-    SmartFillBox = checkBox(g, 190, 120);
-    UseTabBox = checkBox(g, 190, 140);
-    EdLineNosBox = checkBox(g, 190, 160);
-    MarkWrapBox = checkBox(g, 190, 180);
-    TitleAsFilenameBox = checkBox(g, 380, 40);
-    BlockCursorBox = checkBox(g, 380, 60);
-    WordSelectBox = checkBox(g, 380, 80);
-    CursorAfterEOLBox = checkBox(g, 380, 100);
-    ShowAllCharsBox = checkBox(g, 380, 120);
-    ShowWrapColumnBox = checkBox(g, 380, 140);
-
-    Label15 = label(g, 12, 170);
-    IndentStepBox = edit(g, 12, 186, 60);
-    Label16 = label(g, 12, 214);
-    WrapColumnBox = edit(g, 12, 230, 60);
-    VisRMarginBox = checkBox(g, 190, 214);
-    Label7 = label(g, 190, 238, 48);
-    RightMarginWidthBox = edit(g, 240, 234, 50);
-    VisGutterBox = checkBox(g, 380, 214);
-    Label9 = label(g, 380, 238, 48);
-    LeftBorderWidthBox = edit(g, 430, 234, 50);
-    Label11 = label(g, 12, 270);
-    TabColumnsBox = edit(g, 12, 286, 340);
-    DefTabStopLabel = label(g, 380, 270);
-    DeftabBox = edit(g, 380, 286, 50);
+    build(OptionsPage, kOptionsPageControls);
+    GroupBox4 = FormControl<QGroupBox>(OptionsPage, "GroupBox4");
+    const QWidget* g = OptionsPage;
+    Label13 = FormControl<QLabel>(g, "Label13");
+    Label14 = FormControl<QLabel>(g, "Label14");
+    WrapLineBox = FormControl<QCheckBox>(g, "WrapLineBox");
+    LineNosBox = FormControl<QCheckBox>(g, "LineNosBox");
+    FileNamBox = FormControl<QCheckBox>(g, "FileNamBox");
+    DateBox = FormControl<QCheckBox>(g, "DateBox");
+    PageNosBox = FormControl<QCheckBox>(g, "PageNosBox");
+    PrnSynHighlightBox = FormControl<QCheckBox>(g, "PrnSynHighlightBox");
+    DispWrapBox = FormControl<QCheckBox>(g, "DispWrapBox");
+    WrapOverrideBox = FormControl<QCheckBox>(g, "WrapOverrideBox");
+    AutoIndentBox = FormControl<QCheckBox>(g, "AutoIndentBox");
+    TabColBox = FormControl<QCheckBox>(g, "TabColBox");
+    SmartFillBox = FormControl<QCheckBox>(g, "SmartFillBox");
+    UseTabBox = FormControl<QCheckBox>(g, "UseTabBox");
+    EdLineNosBox = FormControl<QCheckBox>(g, "EdLineNosBox");
+    MarkWrapBox = FormControl<QCheckBox>(g, "MarkWrapBox");
+    TitleAsFilenameBox = FormControl<QCheckBox>(g, "TitleAsFilenameBox");
+    BlockCursorBox = FormControl<QCheckBox>(g, "BlockCursorBox");
+    WordSelectBox = FormControl<QCheckBox>(g, "WordSelectBox");
+    CursorAfterEOLBox = FormControl<QCheckBox>(g, "CursorAfterEOLBox");
+    ShowAllCharsBox = FormControl<QCheckBox>(g, "ShowAllCharsBox");
+    ShowWrapColumnBox = FormControl<QCheckBox>(g, "ShowWrapColumnBox");
+    Label15 = FormControl<QLabel>(g, "Label15");
+    IndentStepBox = FormControl<QLineEdit>(g, "IndentStepBox");
+    Label16 = FormControl<QLabel>(g, "Label16");
+    WrapColumnBox = FormControl<QLineEdit>(g, "WrapColumnBox");
+    VisRMarginBox = FormControl<QCheckBox>(g, "VisRMarginBox");
+    Label7 = FormControl<QLabel>(g, "Label7");
+    RightMarginWidthBox = FormControl<QLineEdit>(g, "RightMarginWidthBox");
+    VisGutterBox = FormControl<QCheckBox>(g, "VisGutterBox");
+    Label9 = FormControl<QLabel>(g, "Label9");
+    LeftBorderWidthBox = FormControl<QLineEdit>(g, "LeftBorderWidthBox");
+    Label11 = FormControl<QLabel>(g, "Label11");
+    TabColumnsBox = FormControl<QLineEdit>(g, "TabColumnsBox");
+    DefTabStopLabel = FormControl<QLabel>(g, "DefTabStopLabel");
+    DeftabBox = FormControl<QLineEdit>(g, "DeftabBox");
 
     FOptionBoxes = {WrapLineBox, LineNosBox, FileNamBox, DateBox, PageNosBox, DispWrapBox, WrapOverrideBox,
                     AutoIndentBox, TabColBox, SmartFillBox, UseTabBox, EdLineNosBox, MarkWrapBox,
@@ -236,30 +328,31 @@ void TOptionsDialog::buildOptionsPage()
 void TOptionsDialog::buildHighlightingPage()
 {
     QWidget* p = HighlightingPage;
-    Label3 = label(p, 8, 8);
-    LangNameBox = edit(p, 8, 24, 170);
+    build(p, kHighlightingPageControls);
+    Label3 = FormControl<QLabel>(p, "Label3");
+    LangNameBox = FormControl<QLineEdit>(p, "LangNameBox");
+    ElementLabel = FormControl<QLabel>(p, "ElementLabel");
+    SynElementsBox = FormControl<QListWidget>(p, "SynElementsBox");
+    GroupBox1 = FormControl<QGroupBox>(p, "GroupBox1");
+    UseBoldBox = FormControl<QCheckBox>(p, "UseBoldBox");
+    UseItalicBox = FormControl<QCheckBox>(p, "UseItalicBox");
+    UseUnderlineBox = FormControl<QCheckBox>(p, "UseUnderlineBox");
+    DefCheckBox = FormControl<QGroupBox>(p, "DefCheckBox");
+    UseDefForeBox = FormControl<QCheckBox>(p, "UseDefForeBox");
+    UseDefBackBox = FormControl<QCheckBox>(p, "UseDefBackBox");
+    FGLabel = FormControl<QLabel>(p, "FGLabel");
+    BGLabel = FormControl<QLabel>(p, "BGLabel");
+    FontFamilyBox = FormControl<QComboBox>(p, "FontFamilyBox");
+    FontNameLabel = FormControl<QLabel>(p, "FontNameLabel");
+    FontNameBox = FormControl<QComboBox>(p, "FontNameBox");
+    FontSizeLabel = FormControl<QLabel>(p, "FontSizeLabel");
+    FontSizeBox = FormControl<QComboBox>(p, "FontSizeBox");
+    FEditor = FormControl<TCodeMemo>(p, "SampleEditor");
     LangNameBox->setReadOnly(true);
-    ElementLabel = label(p, 8, 52);
-    SynElementsBox = place(new QListWidget(p), 8, 68, 170, 150);
-    GroupBox1 = place(new QGroupBox(p), 190, 4, 180, 84);
-    UseBoldBox = checkBox(GroupBox1, 10, 20, 130);
-    UseItalicBox = checkBox(GroupBox1, 10, 40, 130);
-    UseUnderlineBox = checkBox(GroupBox1, 10, 60, 130);
-    DefCheckBox = place(new QGroupBox(p), 384, 4, 180, 64);
-    UseDefForeBox = checkBox(DefCheckBox, 10, 20, 140);
-    UseDefBackBox = checkBox(DefCheckBox, 10, 40, 140);
-    FGLabel = label(p, 190, 96, 124);
-    BGLabel = label(p, 384, 96, 124);
-    FontFamilyBox = place(new QComboBox(p), 190, 150, 180, 22);
-    FontNameLabel = label(p, 190, 178);
-    FontNameBox = place(new QComboBox(p), 190, 194, 180, 22);
-    FontSizeLabel = label(p, 384, 178, 60);
-    FontSizeBox = place(new QComboBox(p), 384, 194, 60, 22);
     FontSizeBox->setEditable(true);
     FontSizeBox->setInsertPolicy(QComboBox::NoInsert);
     for (int size : kFontSizes)
         FontSizeBox->addItem(QString::number(size));
-    FEditor = place(new TCodeMemo(p), 8, 226, 564, 130);
 
     UseBoldBox->setProperty("Tag", 1);
     UseItalicBox->setProperty("Tag", 2);
@@ -287,38 +380,36 @@ void TOptionsDialog::buildHighlightingPage()
 // belongs to their own handlers.
 void TOptionsDialog::buildListPages()
 {
-    QWidget* k = KeyMappingsPage;
-    CommandsLabel = label(k, 8, 8);
-    CommandsBox = place(new QListWidget(k), 8, 24, 260, 320);
-    UsesKeysLabel = label(k, 280, 8);
-    KeysBox = place(new QListWidget(k), 280, 24, 284, 200);
-    AddButton = button(k, 280, 234);
-    DeleteButton = button(k, 362, 234);
-    EditButton = button(k, 444, 234);
-
-    QWidget* a = AutoCorrectPage;
-    ReplaceLabel = label(a, 8, 8);
-    ReplaceBox = edit(a, 8, 24, 150);
-    WithLabel = label(a, 166, 8);
-    WithBox = edit(a, 166, 24, 316);
-    AutoReplButton1 = button(a, 490, 22);
-    AutoReplButton2 = button(a, 490, 52);
-    AutoReplBox = place(new QListWidget(a), 8, 56, 474, 256);
-    ActKeysLabel = label(a, 8, 322, 60);
-    AutoReplActBox = edit(a, 70, 320, 412);
-
-    QWidget* t = TemplatesPage;
-    NameLabel = label(t, 8, 8, 120);
-    NameBox = edit(t, 8, 24, 120);
-    DescLabel = label(t, 136, 8, 346);
-    DescBox = edit(t, 136, 24, 346);
-    CodeTemplateButton1 = button(t, 490, 22);
-    CodeTemplateButton2 = button(t, 490, 52);
-    cteListBox = place(new QListWidget(t), 8, 56, 474, 120);
-    TemplateValueLabel = label(t, 8, 182);
-    CodeMemo1 = place(new TCodeMemo(t), 8, 198, 564, 110);
-    HotKeyLabel = label(t, 8, 320, 110);
-    cteHotkey = place(new TSM_HotKey(t), 120, 318, 150, kEditHeight);
+    build(KeyMappingsPage, kKeyMappingsPageControls);
+    CommandsLabel = FormControl<QLabel>(KeyMappingsPage, "CommandsLabel");
+    CommandsBox = FormControl<QListWidget>(KeyMappingsPage, "CommandsBox");
+    UsesKeysLabel = FormControl<QLabel>(KeyMappingsPage, "UsesKeysLabel");
+    KeysBox = FormControl<QListWidget>(KeyMappingsPage, "KeysBox");
+    AddButton = FormControl<QPushButton>(KeyMappingsPage, "AddButton");
+    DeleteButton = FormControl<QPushButton>(KeyMappingsPage, "DeleteButton");
+    EditButton = FormControl<QPushButton>(KeyMappingsPage, "EditButton");
+    build(AutoCorrectPage, kAutoCorrectPageControls);
+    ReplaceLabel = FormControl<QLabel>(AutoCorrectPage, "ReplaceLabel");
+    ReplaceBox = FormControl<QLineEdit>(AutoCorrectPage, "ReplaceBox");
+    WithLabel = FormControl<QLabel>(AutoCorrectPage, "WithLabel");
+    WithBox = FormControl<QLineEdit>(AutoCorrectPage, "WithBox");
+    AutoReplButton1 = FormControl<QPushButton>(AutoCorrectPage, "AutoReplButton1");
+    AutoReplButton2 = FormControl<QPushButton>(AutoCorrectPage, "AutoReplButton2");
+    AutoReplBox = FormControl<QListWidget>(AutoCorrectPage, "AutoReplBox");
+    ActKeysLabel = FormControl<QLabel>(AutoCorrectPage, "ActKeysLabel");
+    AutoReplActBox = FormControl<QLineEdit>(AutoCorrectPage, "AutoReplActBox");
+    build(TemplatesPage, kTemplatesPageControls);
+    NameLabel = FormControl<QLabel>(TemplatesPage, "NameLabel");
+    NameBox = FormControl<QLineEdit>(TemplatesPage, "NameBox");
+    DescLabel = FormControl<QLabel>(TemplatesPage, "DescLabel");
+    DescBox = FormControl<QLineEdit>(TemplatesPage, "DescBox");
+    CodeTemplateButton1 = FormControl<QPushButton>(TemplatesPage, "CodeTemplateButton1");
+    CodeTemplateButton2 = FormControl<QPushButton>(TemplatesPage, "CodeTemplateButton2");
+    cteListBox = FormControl<QListWidget>(TemplatesPage, "cteListBox");
+    TemplateValueLabel = FormControl<QLabel>(TemplatesPage, "TemplateValueLabel");
+    CodeMemo1 = FormControl<TCodeMemo>(TemplatesPage, "CodeMemo1");
+    HotKeyLabel = FormControl<QLabel>(TemplatesPage, "HotKeyLabel");
+    cteHotkey = FormControl<TSM_HotKey>(TemplatesPage, "cteHotkey");
     connectListPages();
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "platform/core/Classes.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"

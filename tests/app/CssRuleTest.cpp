@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CssRule.h"
-#include "app/libCSS.h"
+#include "app/model/CssRule.h"
+#include "app/model/libCSS.h"
 #include "platform/core/SysUtils.h"
 
 namespace {

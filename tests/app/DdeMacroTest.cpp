@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
-#include "app/u_ddemacro.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/u_ddemacro.h"
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/DocumentBytes.h"
 #include "editor/model/LineStore.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 #include "support/StringListItems.h"

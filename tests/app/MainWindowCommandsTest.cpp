@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "components/PrevForm.h"
@@ -442,6 +442,8 @@ TEST(MainWindowCommands, PageSetupKeepsItsMarginsInHundredthsOfAMillimetre)
 {
     TempRegistry registry("commands");
     TformPrincipal form;
+    // The File menu's items act with a document open.
+    form.AbreArchivo("", false, ekHTML);
     EXPECT_EQ(form.PageSetupMargins().Left, 0);
     EXPECT_EQ(form.PageSetupMargins().Bottom, 0);
     QPrinter& printer = Printer();

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipalTools.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/EditingFile.h"
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/Menus.h"
@@ -181,11 +181,13 @@ TEST(MainWindowRecent, AVanishedEntryInAFullListLeavesTheOthersInOrder)
 TEST(MainWindowRecent, TheFileMenuEnablesReloadAndTheProjectItemsAsItOpens)
 {
     TWindow w;
-    // The project commands are another part's; the menu finds them by name.
+    // The project commands are another part's; their items bind to the window's commands.
     auto* editar = new QAction("Editar", &w.form);
     editar->setObjectName("mEditarProyecto");
+    w.form.Commands().Bind(editar, "mEditarProyecto");
     auto* cerrar = new QAction("Cerrar", &w.form);
     cerrar->setObjectName("mCerrarProyecto");
+    w.form.Commands().Bind(cerrar, "mCerrarProyecto");
     const std::string page = w.folder.file("page.htm", "x");
     w.form.mNuevoClick();
     recentItems(w.form);

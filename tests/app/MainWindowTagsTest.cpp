@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
-#include "app/TagTable.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/TagTable.h"
 #include "app/uFormPregunta.h"
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"

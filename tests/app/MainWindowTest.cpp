@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CodigosISO.h"
-#include "app/KestrimaConfig.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"

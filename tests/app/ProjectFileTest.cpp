@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProjectFile.h"
+#include "app/model/ProjectFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SysUtils.h"
 #include "support/TempDir.h"

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "app/TagTable.h"
+#include "app/model/TagTable.h"
 
 TEST(TagTable, FixedCodesAreFoundByNumberAndComputedOnesAreNot)
 {

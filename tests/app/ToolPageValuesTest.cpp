@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/ToolPageValues.h"
+#include "app/model/ToolPageValues.h"
 #include "platform/core/SysUtils.h"
 
 TEST(ToolPageValues, HistoryKeepsTwentyNewestFirstAndSelectsAPresentText)

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
-#include "app/TagTable.h"
-#include "app/ToolPageValues.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/TagTable.h"
+#include "app/model/ToolPageValues.h"
 #include "app/uFormPrincipal.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/VSpeedBtnMenu.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/libCSS.h"
+#include "app/model/libCSS.h"
 #include "platform/core/SysUtils.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Tests of the plain text routines of the HTML tools.
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "platform/core/Classes.h"
 #include "support/StringListItems.h"
 

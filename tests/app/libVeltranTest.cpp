@@ -1,5 +1,5 @@
 // Tests of the shared routines: backups, the plain search and find and replace in the editor, the tag around the caret, the focused control's edit commands and the shell.
-#include "app/libVeltran.h"
+#include "app/model/libVeltran.h"
 
 #include <gtest/gtest.h>
 

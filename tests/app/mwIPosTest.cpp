@@ -1,5 +1,5 @@
 // Tests of IPos and its folding table.
-#include "app/mwIPos.h"
+#include "app/model/mwIPos.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 
 #include "FuzzCheck.h"
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/u_ddemacro.h"
+#include "app/model/u_ddemacro.h"
 #include "platform/core/Dde.h"
 
 #include "FuzzCheck.h"

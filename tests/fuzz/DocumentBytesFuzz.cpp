@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "app/DocumentBytes.h"
 
 #include "FuzzCheck.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ProjectFile.h"
+#include "app/model/ProjectFile.h"
 #include "platform/core/IniFile.h"
 
 #include "FuzzCheck.h"

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CodigosISO.h"
-#include "app/libKestrima.h"
-#include "app/libVeltran.h"
-#include "app/mwIPos.h"
+#include "app/model/CodigosISO.h"
+#include "app/model/libKestrima.h"
+#include "app/model/libVeltran.h"
+#include "app/model/mwIPos.h"
 #include "platform/core/Classes.h"
 
 #include "FuzzCheck.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/FileDialogs.h"

@@ -1,5 +1,5 @@
 // The project file's sections and the list of the files that open with a project.
-#include "app/ProjectFile.h"
+#include "app/model/ProjectFile.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,5 +1,5 @@
 // TCodigosISO: loading the character table and converting between characters and codes.
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 
 #include <algorithm>
 #include <optional>

@@ -51,5 +51,3 @@ bool IsTextFileExt(std::string_view fileName);
 // break; any other number gives the text back.
 std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, const TCodigosISO& codes);
 
-// Tag insertion joins these routines in its own unit.
-#include "app/libKestrimaTags.h"

@@ -1,5 +1,5 @@
 // The tag table: the codes each command number inserts, and the item lists of the tool pages' drop-down buttons.
-#include "app/TagTable.h"
+#include "app/model/TagTable.h"
 
 #include <algorithm>
 #include <initializer_list>

@@ -1,5 +1,5 @@
 // IPos: the position of a pattern in a text, found without regard to the case of A-Z.
-#include "app/mwIPos.h"
+#include "app/model/mwIPos.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The history of the tool pages' combo boxes.
-#include "app/ToolPageValues.h"
+#include "app/model/ToolPageValues.h"
 
 #include "platform/core/SysUtils.h"
 

@@ -1,5 +1,5 @@
 // TKestrimaConfig: the program's settings, kept in the registry under Software\Dremal\Kestrima in INI-like sections.
-#include "app/KestrimaConfig.h"
+#include "app/model/KestrimaConfig.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // The style rule model: its colour and number conversions, the reader table and the writer's line order.
-#include "app/CssRule.h"
+#include "app/model/CssRule.h"
 
 #include <unordered_map>
 
-#include "app/libCSS.h"
+#include "app/model/libCSS.h"
 #include "platform/core/SysUtils.h"
 
 namespace {

@@ -11,7 +11,8 @@
 #include <stdexcept>
 
 #include "editor/Glyphs.h"
-#include "editor/SynElemF.h"
+#include "editor/KrColorButton.h"
+#include "editor/SpinButton.h"
 #include "platform/GraphicsQt.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Text routines of the style library; each one walks its text once.
-#include "app/libCSS.h"
+#include "app/model/libCSS.h"
 
 #include "platform/core/SysUtils.h"
 

@@ -1,6 +1,6 @@
 // Tddemacroserver: the DDE conversation "system" through which the desktop and later starts send the
 // running program its macros, and the grammar of one macro line.
-#include "app/u_ddemacro.h"
+#include "app/model/u_ddemacro.h"
 
 
 #include "platform/core/Exception.h"

@@ -1,5 +1,5 @@
 // Routines shared by the main window and its dialogs: backups of files, the plain search of find and replace, and the tag around a place in the text.
-#include "app/libVeltran.h"
+#include "app/model/libVeltran.h"
 
 #include "platform/core/SysUtils.h"
 

@@ -1,10 +1,10 @@
 // Plain text routines of the HTML tools: letter case, tags and their attributes, links, colours, relative paths and the text tools on a selection.
-#include "app/libKestrima.h"
+#include "app/model/libKestrima.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/CodigosISO.h"
+#include "app/model/CodigosISO.h"
 #include "components/core/StrUtils.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"

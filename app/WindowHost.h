@@ -1,0 +1,40 @@
+// TWindowHost: what the window's parts (dialogs, panels, the command server, projects, documents) may use of the main window, taken in their constructors.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/model/DocumentList.h"
+#include "platform/core/Messages.h"
+
+class QWidget;
+class TCodeMemo;
+class TCodigosISO;
+class TCommandTable;
+class TEditingFile;
+class TKestrimaConfig;
+
+// The narrow face of the main window. A part keeps the host it was given and never reaches for the
+// whole window; message boxes and file dialogs go through their usual hooks with HostWindow() as owner.
+class TWindowHost {
+public:
+    // The settings, loaded when the window is made.
+    virtual TKestrimaConfig& Config() const = 0;
+    // The entity table documents are read and written through, or nil when the settings turn it off.
+    virtual const TCodigosISO* FileEntities() const = 0;
+    // The open documents in tab order and the current one.
+    virtual const TDocumentList<TEditingFile>& Documents() const = 0;
+    // The editor the documents are shown in.
+    virtual TCodeMemo* CodeMemo() const = 0;
+    // Opens a file in a new tab (a new untitled document when empty; a model with ComoPlantilla).
+    virtual void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo) = 0;
+    // The one insertion routine: the codes around the selection, in the configured letter case.
+    virtual void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode) = 0;
+    // The window's commands, for the controls a part binds to them.
+    virtual TCommandTable& Commands() const = 0;
+    // The owner of the part's message boxes and file dialogs.
+    virtual QWidget* HostWindow() = 0;
+
+protected:
+    ~TWindowHost() = default;
+};

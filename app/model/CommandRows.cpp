@@ -1,0 +1,144 @@
+// The window's command table as data.
+#include "app/model/CommandRows.h"
+
+namespace {
+
+using O = TOpenRule;
+using R = TRule;
+
+// Rows in the order of the menus; the rows of the speed bar, the projects and the templates wait for
+// the controls that bind to them. A speed bar item without a row of its own here gets one with
+// TOpenRule::Enable when the speed bar is built.
+constexpr TCommandRow kRows[] = {
+    // The menu bar: the menus that only make sense with a document are shown with one.
+    {.Name = "mArchivo", .Caption = 4470},
+    {.Name = "mEdicion", .Caption = 4471},
+    {.Name = "mVer", .Caption = 4472, .Open = O::Show},
+    {.Name = "mSeleccion", .Caption = 4473, .Open = O::Show},
+    {.Name = "mInsertar", .Caption = 4474},
+    {.Name = "mHerramientas", .Caption = 4475, .Open = O::Show},
+    {.Name = "mUtilidades", .Caption = 4476},
+    {.Name = "mNavegadores", .Caption = 4477, .Open = O::Show},
+    {.Name = "mAyuda", .Caption = 4478},
+    {.Name = "mOtrosTags", .Caption = 4479},
+
+    // File: every item needs a document, except those that make or open one and leaving.
+    {.Name = "mNuevo", .Caption = 4520, .Keys = "Ctrl+N", .Open = O::AlwaysEnabled},
+    {.Name = "mAbrir", .Caption = 4521, .Keys = "Ctrl+A", .Open = O::AlwaysEnabled},
+    {.Name = "mReabrirMRU", .Caption = 4550, .Open = O::AlwaysEnabled},
+    {.Name = "mGuardar", .Caption = 4522, .Open = O::Enable},
+    {.Name = "mGuardarComo", .Caption = 4523, .Open = O::Enable},
+    {.Name = "mGuardarTodo", .Caption = 4524, .Open = O::Enable},
+    {.Name = "mActualizar", .Caption = 4525, .Keys = "F5", .Open = O::Enable, .Menu = "mArchivo",
+     .MenuEnable = R::NamedDocument, .MenuWhen = R::DocumentShown},
+    {.Name = "mCerrar", .Caption = 4526, .Keys = "Ctrl+F4", .Open = O::Enable},
+    {.Name = "mCerrarTodo", .Caption = 4527, .Open = O::Enable},
+    {.Name = "mProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mNuevoProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mAbrirProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mUsarPlantilla", .Open = O::AlwaysEnabled},
+    {.Name = "mEditarProyecto", .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
+    {.Name = "mCerrarProyecto", .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
+    {.Name = "mPrepararPagina", .Caption = 4764, .Open = O::Enable},
+    {.Name = "mConfImpresion", .Caption = 4765, .Open = O::Enable},
+    {.Name = "mImprimir", .Caption = 4766, .Open = O::Enable},
+    {.Name = "mImprimirSel", .Caption = 4767, .Open = O::Enable, .Enable = R::Selection},
+    {.Name = "mVistaPreliminar", .Caption = 4795, .Open = O::Enable},
+    {.Name = "mSalir", .Caption = 4768, .Open = O::AlwaysEnabled},
+    {.Name = "MRU1"}, {.Name = "MRU2"}, {.Name = "MRU3"}, {.Name = "MRU4"}, {.Name = "MRU5"},
+    {.Name = "MRU6"}, {.Name = "MRU7"}, {.Name = "MRU8"}, {.Name = "MRU9"},
+
+    // Edit: shown with a document. After each change the items that need a selection follow it; as
+    // the menu opens with the editor active, they follow the speed bar's stricter rules.
+    {.Name = "mDeshacer", .Caption = 4750, .Keys = "Ctrl+Z", .Open = O::Show, .Enable = R::Always,
+     .Menu = "mEdicion", .MenuEnable = R::CanUndo, .MenuWhen = R::EditorFocused},
+    {.Name = "mRehacer", .Caption = 4751, .Keys = "Ctrl+Shift+Z", .Open = O::Show, .Enable = R::Always,
+     .Menu = "mEdicion", .MenuEnable = R::CanRedo, .MenuWhen = R::EditorFocused},
+    {.Name = "mCortar", .Caption = 4752, .Keys = "Ctrl+X", .Open = O::Show, .Enable = R::Selection,
+     .Menu = "mEdicion", .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
+    {.Name = "mCopiar", .Caption = 4753, .Keys = "Ctrl+C", .Open = O::Show, .Enable = R::Selection,
+     .Menu = "mEdicion", .MenuEnable = R::Selection, .MenuWhen = R::EditorFocused},
+    {.Name = "mPegar", .Caption = 4754, .Keys = "Ctrl+V", .Open = O::Show, .Enable = R::Always,
+     .Menu = "mEdicion", .MenuEnable = R::Pasteable, .MenuWhen = R::EditorFocused},
+    {.Name = "mBorrar", .Caption = 4755, .Open = O::Show, .Enable = R::Selection, .Menu = "mEdicion",
+     .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
+    {.Name = "mSeleccionaTodo", .Caption = 4756, .Keys = "Ctrl+E", .Open = O::Show},
+    {.Name = "mBuscar", .Caption = 4757, .Keys = "Ctrl+B", .Open = O::Show},
+    {.Name = "mBuscaOtro", .Caption = 4758, .Keys = "F3", .Open = O::Show},
+    {.Name = "mReemplazar", .Caption = 4759, .Keys = "Ctrl+R", .Open = O::Show},
+    {.Name = "mSoloLectura", .Caption = 4761, .Checkable = true, .Open = O::Show, .Check = R::ReadOnly},
+    {.Name = "mSangrar", .Open = O::Show, .Enable = R::Always, .Menu = "mEdicion",
+     .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
+    {.Name = "mNoSangrar", .Open = O::Show, .Enable = R::Always, .Menu = "mEdicion",
+     .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
+    {.Name = "mMuestraTodas", .Open = O::Show, .Enable = R::SelectionOrSearch},
+    {.Name = "mReemplazarArchivos", .Open = O::AlwaysShown},
+    {.Name = "mOpciones", .Open = O::AlwaysShown},
+    {.Name = "mOpcionesEditor", .Open = O::AlwaysShown},
+
+    // View: the panels' items are checked by the panels as the menu opens.
+    {.Name = "mVerBarra", .Caption = 4762, .Keys = "F9", .Checkable = true, .Menu = "mVer",
+     .MenuCheck = R::ToolBarShown},
+    {.Name = "mVerLateral", .Caption = 4763, .Keys = "F10", .Checkable = true, .Menu = "mVer",
+     .MenuCheck = R::SidePanelShown},
+    {.Name = "mAjustaTexto", .Caption = 4760, .Checkable = true, .Check = R::WordWrap},
+
+    // Selection: the text tools that need a selection follow it as the menu opens.
+    {.Name = "mOrdenaUp", .Caption = 4601, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mOrdenaDown", .Caption = 4602, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mMayusculas", .Caption = 4603, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mMinusculas", .Caption = 4604, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mCapitaliza", .Caption = 4610},
+    {.Name = "mOmite", .Caption = 4608, .Checkable = true},
+    {.Name = "mCodifica", .Caption = 4605, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mTraduce", .Caption = 4606, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mCodificaTag", .Caption = 4609, .Menu = "mSeleccion", .MenuEnable = R::Selection},
+    {.Name = "mQuitaTags", .Caption = 4607},
+    {.Name = "mEspacios", .Caption = 4611},
+
+    // The hidden menu's keys and the pop-ups of the editor and the tab strip.
+    {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},
+    {.Name = "pmTags", .Caption = 4673},
+    {.Name = "mTabInfo", .Caption = 4553},
+    {.Name = "mTabNavegar", .Caption = 4554},
+    {.Name = "mTabGuardar", .Caption = 4555},
+    {.Name = "mTabGuardarComo", .Caption = 4556},
+    {.Name = "mTabCerrar", .Caption = 4557},
+
+    // The status bar's buttons, shown with a document.
+    {.Name = "sbBarra", .Hint = 4460, .Open = O::Show},
+    {.Name = "sbLateral", .Hint = 4461, .Open = O::Show},
+    {.Name = "sbAuxiliar", .Hint = 4462, .Open = O::Show},
+
+    // The speed bar's edit and print buttons: enabled with a document, then by the editor's state.
+    {.Name = "sbCortar", .Open = O::Enable, .Enable = R::SelectionWritable},
+    {.Name = "sbCopiar", .Open = O::Enable, .Enable = R::Selection},
+    {.Name = "sbPegar", .Open = O::Enable, .Enable = R::Pasteable},
+    {.Name = "sbImprimirSel", .Open = O::Enable, .Enable = R::Selection},
+    {.Name = "sbDeshacer", .Open = O::Enable, .Enable = R::CanUndo},
+    {.Name = "sbRehacer", .Open = O::Enable, .Enable = R::CanRedo},
+    // The speed bar's items that make or open a document, and its help, work with none open.
+    {.Name = "sbNuevo", .Open = O::AlwaysEnabled},
+    {.Name = "sbUsarPlantilla", .Open = O::AlwaysEnabled},
+    {.Name = "sbAbrir", .Open = O::AlwaysEnabled},
+    {.Name = "sbNuevoProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "sbAbrirProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "sbAyuda", .Open = O::AlwaysEnabled},
+    {.Name = "sbAyudaAuxiliar", .Open = O::AlwaysEnabled},
+    {.Name = "sbTips", .Open = O::AlwaysEnabled},
+};
+
+} // namespace
+
+std::span<const TCommandRow> CommandRows()
+{
+    return kRows;
+}
+
+const TCommandRow* FindCommandRow(std::string_view name)
+{
+    for (const TCommandRow& row : kRows)
+        if (name == row.Name)
+            return &row;
+    return nullptr;
+}

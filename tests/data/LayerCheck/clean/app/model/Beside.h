@@ -1,0 +1,2 @@
+// The unit beside it.
+#pragma once

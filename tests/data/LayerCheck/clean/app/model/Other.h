@@ -1,0 +1,3 @@
+// Another model unit.
+#pragma once
+#include <map>

@@ -1,0 +1,3 @@
+// A core unit.
+#include "platform/core/Classes.h"
+#include <cstdint>

@@ -1,0 +1,4 @@
+// The unit header.
+#pragma once
+#include <platform/MessageBox.h>
+#include "Missing.h"

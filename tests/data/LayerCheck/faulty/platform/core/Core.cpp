@@ -1,0 +1,2 @@
+// A core unit with a Qt module header.
+#include <QtCore/QList>
