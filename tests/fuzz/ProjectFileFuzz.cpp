@@ -21,5 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(files.size() <= lines);
     for (const std::string& file : files)
         check(!file.empty() && file.size() < size && text.find(file) != std::string_view::npos);
+    // The entries hold the files to open, in order, and each written list reads back as it was,
+    // reversed.
+    const auto entries = ProjectFileEntries(ini);
+    size_t opening = 0;
+    for (const TProjectEntry& entry : entries)
+        if (entry.Opens)
+            check(opening < files.size() && files[opening++] == entry.Path);
+    check(opening == files.size());
+    TIniFile written = TIniFile::FromText(text);
+    WriteProjectFileEntries(written, entries);
+    auto back = ProjectFileEntries(TIniFile::FromText(written.Text()));
+    check(back.size() == entries.size());
+    for (size_t i = 0; i < back.size() && i < entries.size(); ++i)
+        check(back[back.size() - 1 - i] == entries[i]);
     return 0;
 }
