@@ -14,19 +14,12 @@
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/IniFile.h"
+#include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 
 namespace {
 
-struct TProjectAnswer {
-    explicit TProjectAnswer(TProjectDialogHook answer) : FPrevious(SetProjectDialogHook(std::move(answer))) {}
-    ~TProjectAnswer() { SetProjectDialogHook(std::move(FPrevious)); }
-    TProjectAnswer(const TProjectAnswer&) = delete;
-    TProjectAnswer& operator=(const TProjectAnswer&) = delete;
-
-private:
-    TProjectDialogHook FPrevious;
-};
+using TProjectAnswer = THookWhile<TProjectDialogHook, &SetProjectDialogHook>;
 
 // The system's temporary folder is the test's own folder while it lives.
 struct TTemporaryFolder {

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -20,21 +21,13 @@
 #include "platform/MessageBox.h"
 #include "platform/Buttons.h"
 #include "platform/core/IniFile.h"
+#include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/Unprivileged.h"
 
 namespace {
 
-// Answers the project dialogs with a function while it lives.
-struct TProjectAnswer {
-    explicit TProjectAnswer(TProjectDialogHook answer) : FPrevious(SetProjectDialogHook(std::move(answer))) {}
-    ~TProjectAnswer() { SetProjectDialogHook(std::move(FPrevious)); }
-    TProjectAnswer(const TProjectAnswer&) = delete;
-    TProjectAnswer& operator=(const TProjectAnswer&) = delete;
-
-private:
-    TProjectDialogHook FPrevious;
-};
+using TProjectAnswer = THookWhile<TProjectDialogHook, &SetProjectDialogHook>;
 
 // Answers the folder browsers with folders from a list (cancelled when it runs out), keeping what they showed.
 struct TFolderAnswers {
@@ -130,7 +123,24 @@ TEST(ProjectDialog, TheThreePagesDrivenHeadless)
     std::filesystem::create_directory(base);
     std::filesystem::create_directory(templates);
     const std::string kr = (w.folder.path / "Mi sitio.kr").string();
-    TDialogAnswers files;
+    // The open dialogs take the listed answers; the save dialog, which comes last, takes the project's name.
+    struct {
+        std::deque<std::vector<std::string>> answers;
+        std::vector<TFileDialogRequest> requests;
+    } files;
+    const THookWhile<TFileDialogHook, &SetFileDialogHook> fileAnswers([&](TFileDialogRequest& request) {
+        files.requests.push_back(request);
+        if (request.Save)
+            request.Files = {kr};
+        else if (!files.answers.empty())
+            request.Files = files.answers.front();
+        if (request.Files.empty())
+            return false;
+        if (!request.Save)
+            files.answers.pop_front();
+        request.FileName = request.Files.front();
+        return true;
+    });
     TFolderAnswers folders;
     TformProyecto dialog(w.form);
     std::vector<std::string> pages;
@@ -163,24 +173,7 @@ TEST(ProjectDialog, TheThreePagesDrivenHeadless)
         return true;
     });
     // No name yet: the save dialog asks for one, proposing the project's name in its base folder.
-    files.answers = {};
     std::string name;
-    // The save dialog is the fourth file dialog; its answer is queued once the dialog is confirmed.
-    const TFileDialogHook previous = SetFileDialogHook(nullptr);
-    SetFileDialogHook([&](TFileDialogRequest& request) {
-        files.requests.push_back(request);
-        if (request.Save) {
-            request.FileName = kr;
-            request.Files = {kr};
-            return true;
-        }
-        if (files.answers.empty())
-            return false;
-        request.Files = files.answers.front();
-        files.answers.pop_front();
-        request.FileName = request.Files.front();
-        return true;
-    });
     EXPECT_TRUE(dialog.Execute(name));
     EXPECT_EQ(name, kr);
     EXPECT_EQ(pages, (std::vector<std::string>{"Datos del proyecto", "Archivos", "Directorios"}));
@@ -208,7 +201,6 @@ TEST(ProjectDialog, TheThreePagesDrivenHeadless)
     EXPECT_NE(data("Fecha de creaci\xF3n"), "?");
     EXPECT_EQ(ini.ReadInteger("Archivos del proyecto", "Archivos", 0), 1);
     EXPECT_EQ(ini.ReadString("Archivos del proyecto", "A0", ""), "0," + b);
-    SetFileDialogHook(previous);
 }
 
 TEST(ProjectDialog, CancellingTheDialogOrTheSaveDialogWritesNothing)

@@ -11,20 +11,12 @@
 #include <vector>
 
 #include "components/FoldrDlg.h"
+#include "support/HookWhile.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// Answers the browsers while it lives, then puts back the hook it replaced.
-struct TFolderAnswer {
-    explicit TFolderAnswer(TFolderDialogHook answer) : FPrevious(SetFolderDialogHook(std::move(answer))) {}
-    ~TFolderAnswer() { SetFolderDialogHook(std::move(FPrevious)); }
-    TFolderAnswer(const TFolderAnswer&) = delete;
-    TFolderAnswer& operator=(const TFolderAnswer&) = delete;
-
-private:
-    TFolderDialogHook FPrevious;
-};
+using TFolderAnswer = THookWhile<TFolderDialogHook, &SetFolderDialogHook>;
 
 } // namespace
 
