@@ -101,10 +101,11 @@ constexpr TControlSpec kDirectorios[] = {
 
 QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
 {
+    const QString caption = spec.Caption ? FromWin1252(LoadResString(spec.Caption)) : QString();
     switch (spec.Kind) {
-    case kLabel: return new QLabel(parent);
+    case kLabel: return new QLabel(caption, parent);
     case kEdit: return new QLineEdit(parent);
-    case kButton: return new QPushButton(parent);
+    case kButton: return new QPushButton(caption, parent);
     case kPages: return new QTabWidget(parent);
     case kMemo: return new QPlainTextEdit(parent);
     case kList: return new QListWidget(parent);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <cstdlib>
@@ -274,4 +275,25 @@ TEST(ProjectDialog, AProjectThatCannotBeWrittenIsReportedAndStaysWhole)
         GTEST_SKIP() << run.Failure;
     EXPECT_EQ(run.Failure, "");
     EXPECT_EQ(ReadFileBytes(kr), "[Datos del proyecto]\nNombre=Viejo\n");
+}
+
+TEST(ProjectDialog, EveryControlShowsItsCaption)
+{
+    TWindow w;
+    TformProyecto dialog(w.form);
+    const std::pair<const char*, const char*> captions[] = {
+        {"lNombre", "Nombre del proyecto"}, {"lAutor", "Autor"}, {"lCrea", "Fecha de creaci\xC3\xB3n:"},
+        {"lModifica", "\xC3\x9Altima modificaci\xC3\xB3n:"}, {"lDescripcion", "Descripci\xC3\xB3n"},
+        {"lDirectorio", "Directorio base del proyecto"}, {"lPlantillas", "Ubicaci\xC3\xB3n de las plantillas"},
+        {"lArchivoModelo", "Archivo modelo por defecto"},
+    };
+    for (const auto& [name, caption] : captions) {
+        const QLabel* label = dialog.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->text().toStdString(), caption) << name;
+    }
+    EXPECT_EQ(dialog.bAceptar->text().toStdString(), "Aceptar");
+    EXPECT_EQ(dialog.bCancelar->text().toStdString(), "Cancelar");
+    EXPECT_TRUE(dialog.bAceptar->isDefault());
+    EXPECT_EQ(dialog.sbAbrir->toolTip().toStdString(), "A\xC3\xB1" "adir archivos al proyecto");
 }
