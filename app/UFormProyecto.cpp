@@ -81,8 +81,8 @@ constexpr TControlSpec kFrame[] = {
 constexpr TControlSpec kDatos[] = {
     label("lNombre", 8, 8, 200, 5047), edit("eNombre", 8, 24, 360),
     label("lAutor", 8, 52, 200, 5048), edit("eAutor", 8, 68, 360),
-    label("lCrea", 8, 100, 120, 5049), label("lblCrea", 130, 100, 238),
-    label("lModifica", 8, 120, 120, 5050), label("lblModifica", 130, 120, 238),
+    label("lCrea", 8, 100, 128, 5049), label("lblCrea", 138, 100, 230),
+    label("lModifica", 8, 120, 128, 5050), label("lblModifica", 138, 120, 230),
     label("lDescripcion", 8, 144, 200, 5051), row("mDescripcion", kMemo, 8, 160, 360, 84),
 };
 
@@ -215,14 +215,19 @@ void TformProyecto::buildPages()
     eArchivoModelo = FormControl<QLineEdit>(tsDirectorios, "eArchivoModelo");
     sbArchivoModelo = FormControl<TSpeedButton>(tsDirectorios, "sbArchivoModelo");
 
+    // The speed buttons draw a glyph strip; the style's own pictures serve as one-image strips.
     const QStyle* look = style();
-    sbAbrir->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+    const std::pair<TSpeedButton*, QStyle::StandardPixmap> glyphs[] = {
+        {sbAbrir, QStyle::SP_DialogOpenButton}, {sbBorrar, QStyle::SP_TrashIcon},
+        {sbDirectorio, QStyle::SP_DirOpenIcon}, {sbPlantilla, QStyle::SP_DirOpenIcon},
+        {sbArchivoModelo, QStyle::SP_FileIcon},
+    };
+    for (const auto& [button, picture] : glyphs) {
+        button->SetNumGlyphs(1);
+        button->SetGlyph(look->standardIcon(picture).pixmap(16, 16));
+    }
     sbAbrir->setToolTip(FromWin1252(LoadResString(kAddFilesHint)));
-    sbBorrar->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
     sbBorrar->setToolTip(FromWin1252(LoadResString(kRemoveFileHint)));
-    for (TSpeedButton* folder : {sbDirectorio, sbPlantilla})
-        folder->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
-    sbArchivoModelo->setIcon(look->standardIcon(QStyle::SP_FileIcon));
     const std::pair<TSpeedButton*, void (TformProyecto::*)()> clicks[] = {
         {sbAbrir, &TformProyecto::sbAbrirClick},
         {sbBorrar, &TformProyecto::sbBorrarClick},
