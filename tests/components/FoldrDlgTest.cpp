@@ -107,3 +107,27 @@ TEST(FolderDialog, RootKindsMapToFoldersHere)
     EXPECT_EQ(ShellFolderPath(sfoPersonal), ShellFolderPath(sfoRecycleBin));
     EXPECT_TRUE(std::filesystem::is_directory(ShellFolderPath(sfoPersonal)));
 }
+
+TEST(FolderDialog, TheWindowGoesWhereItsOptionsSay)
+{
+    QWidget owner;
+    owner.setGeometry(100, 100, 600, 400);
+    owner.show();
+    const auto placed = [&](TFolderDialogOptions options, QPoint& at, QPoint& ownerCentre) {
+        TFolderDialog dialog(&owner);
+        dialog.Options = options;
+        dialog.Left = 37;
+        dialog.Top = 41;
+        TFolderAnswer answer([&](TFolderDialog& shown) {
+            at = shown.Window()->pos();
+            ownerCentre = owner.frameGeometry().center() - QPoint(shown.Window()->width() / 2, shown.Window()->height() / 2);
+            return false;
+        });
+        dialog.Execute();
+    };
+    QPoint at, centred;
+    placed(bfFileSysDirsOnly, at, centred);
+    EXPECT_EQ(at, QPoint(37, 41));
+    placed(kDefaultFolderDialogOptions, at, centred);
+    EXPECT_EQ(at, centred);
+}
