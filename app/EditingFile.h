@@ -7,7 +7,7 @@
 #include <string>
 
 #include "editor/model/EditorMessages.h"
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 class TCustomCodeMemo;
 class TCodigosISO;

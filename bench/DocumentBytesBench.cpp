@@ -6,7 +6,7 @@
 
 #include "BenchSupport.h"
 #include "app/model/CodigosISO.h"
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 namespace {
 

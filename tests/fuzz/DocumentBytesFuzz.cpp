@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/model/CodigosISO.h"
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 #include "FuzzCheck.h"
 

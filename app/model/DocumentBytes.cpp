@@ -1,5 +1,5 @@
 // TDocumentBytes: a document's file bytes against the editor's text, so that what the user did not change is written back as it was read.
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 #include <algorithm>
 
