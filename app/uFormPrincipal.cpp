@@ -195,6 +195,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
+    buildBrowserCommands();
     FCodeMemo->setFocus();
 }
 

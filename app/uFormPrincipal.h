@@ -213,6 +213,16 @@ public:
     // A second start asked for this window: restored when minimised, else brought to the front.
     void WMActivaInstancia();
 
+    // ---- browser preview, external programs, help and the tool commands (uFormPrincipalBrowser.cpp)
+
+    // Shows the current document in the default browser, as the preview mode prepares it.
+    void sbNavegadorClick();
+    // A Browsers menu item shows the current document in the browser its hint names; a Utilities
+    // item opens its hint through the shell, reporting a failure.
+    void EjecutaBrowser(QObject* Sender);
+    void EjecutaUtilidad(QObject* Sender);
+    void mEditaUtilidadesClick() {}
+
     // ---- DDE command server (uFormPrincipalDde.cpp)
 
     // The macro verbs of the conversation "system": "edit", "new", "editex", "newex", "openproyect".
@@ -405,6 +415,7 @@ private:
     std::unique_ptr<TCodigosISO> FCodigosISO;
     std::unique_ptr<Tddemacroserver> FDdeServer;
     void buildDdeServer();
+    void buildBrowserCommands();
     // Closes every document without a question and without touching the recent files.
     void discardDocuments();
     QStatusBar* FBarraEstado;

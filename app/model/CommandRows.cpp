@@ -115,6 +115,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbCopiar", .Open = O::Enable, .Enable = R::Selection},
     {.Name = "sbPegar", .Open = O::Enable, .Enable = R::Pasteable},
     {.Name = "sbImprimirSel", .Open = O::Enable, .Enable = R::Selection},
+    {.Name = "sbNavegador", .Open = O::Enable},
     {.Name = "sbDeshacer", .Open = O::Enable, .Enable = R::CanUndo},
     {.Name = "sbRehacer", .Open = O::Enable, .Enable = R::CanRedo},
     // The speed bar's items that make or open a document, and its help, work with none open.
