@@ -356,6 +356,10 @@ public:
         static double Inches(int hundredthsOfMm) { return hundredthsOfMm / 2540.0; }
     };
     const TPageMargins& PageSetupMargins() const { return FPageMargins; }
+    // The Herramientas menu's page commands: the resource report, whose path the caption shows until
+    // the next caption update, and the download times.
+    void mActualizaRecursosClick();
+    void Tiemposdedescarga1Click();
 
 protected:
     bool event(QEvent* event) override;

@@ -96,6 +96,10 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mQuitaTags", .Caption = 4607},
     {.Name = "mEspacios", .Caption = 4611},
 
+    // Herramientas: the page commands read the document the editor shows.
+    {.Name = "mActualizaRecursos", .Caption = 4950, .Hint = 4951, .Open = O::Enable, .Enable = R::DocumentShown},
+    {.Name = "Tiemposdedescarga1", .Caption = 4952, .Hint = 4953, .Open = O::Enable, .Enable = R::DocumentShown},
+
     // The hidden menu's keys and the pop-ups of the editor and the tab strip.
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},
     {.Name = "pmTags", .Caption = 4673},
