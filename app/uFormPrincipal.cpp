@@ -27,6 +27,8 @@
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
 #include "highlight/CodeMemoParser.h"
+#include "platform/ColorDialog.h"
+#include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
@@ -196,6 +198,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
+    buildBrowserCommands();
+    buildHelpAndTools();
     FCodeMemo->setFocus();
 }
 
@@ -322,14 +326,18 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
 
 void TformPrincipal::loadSupportFiles()
 {
-    const std::string docs = ProgramFolder() + "Docs/";
+    // The user's copies, saved by the editor options, come before the shipped files.
+    const auto docs = [](const char* name) {
+        const std::string copy = UserDocsFolder() + name;
+        return FileExists(copy) ? copy : ProgramFolder() + "Docs/" + name;
+    };
     // Without the files the editor simply has no auto-corrections or templates.
     try {
-        FCodeMemo->AutoReplaceList().LoadFromFile(docs + "krARep.krr");
+        FCodeMemo->AutoReplaceList().LoadFromFile(docs("krARep.krr"));
     } catch (const Exception&) {
     }
     try {
-        FCodeMemo->CodeTemplateList().LoadFromFile(docs + "krCTem.krt");
+        FCodeMemo->CodeTemplateList().LoadFromFile(docs("krCTem.krt"));
     } catch (const Exception&) {
     }
 }
@@ -372,6 +380,8 @@ void TformPrincipal::closeEvent(QCloseEvent* event)
 
 void TformPrincipal::FormClose()
 {
+    HelpCommand(this, HELP_QUIT);
+    saveCustomColors();
     if (!OpenDialogFileName.empty())
         FConfig->LastOpenDir = folderOf(OpenDialogFileName);
     if (!SaveDialogFileName.empty())

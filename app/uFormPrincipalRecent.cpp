@@ -11,6 +11,7 @@
 #include "app/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ProjectFile.h"
+#include "app/libKestrimaBrowser.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"
 #include "platform/Menus.h"
@@ -91,8 +92,6 @@ void TformPrincipal::buildRecentFiles()
         connect(item, &QAction::triggered, this, [this, item] { mTabOptionsClick(item); });
         FRecent.TabOptions[tag] = item;
     }
-    // Showing a document in the browser waits for the browser preview.
-    FRecent.TabOptions[toNavegar]->setEnabled(false);
     connect(FRecent.pmTabs, &QMenu::aboutToShow, this, [this] { pmTabsPopup(); });
     FFileTabs->OnTabTrack = [this](QWidget*, int TabIndex) { FileTabsTabTrack(TabIndex); };
     FFileTabs->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -151,7 +150,7 @@ void TformPrincipal::pmTabsPopup()
     const int tracked = FRecent.pmTabs->property("Tag").toInt();
     TEditingFile* target = EditingFile(tracked);
     // Without a tab under the mouse the commands would have no document to act on.
-    for (int tag = toGuardar; tag <= toCerrar; ++tag)
+    for (int tag = toNavegar; tag <= toCerrar; ++tag)
         FRecent.TabOptions[tag]->setEnabled(target != nullptr);
     if (!target) {
         FRecent.mTabInfo->setText(FromWin1252(LoadResString(kTabInfoDesign)));
@@ -171,6 +170,10 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
     if (!target || !current)
         return;
     switch (Sender->property("Tag").toInt()) {
+    case toNavegar:
+        // The file as it is on disk, not the text being edited.
+        OpenInBrowser(target->FileName);
+        break;
     case toGuardar:
         current->GuardaEstado(*FCodeMemo);
         if (!target->FileName.empty()) {

@@ -25,6 +25,8 @@ struct TFileDialogRequest {
     std::string FileName;
     std::string DefaultExt;
     unsigned Options = 0;
+    // The picture dialog: the chosen picture is shown beside the list.
+    bool Picture = false;
     // The chosen files; FileName is the first of them.
     std::vector<std::string> Files;
 };
