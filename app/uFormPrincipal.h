@@ -288,6 +288,8 @@ public:
     void mConfImpresionClick();
     // Tag 0 prints the whole text, Tag 1 the lines of the selection.
     void mImprimirClick(int Tag);
+    // Print preview of the document with the page setup's margins.
+    void mVistaPreliminarClick();
     void mSalirClick();
     void BorrarAnteriorClick();
     // The editor's events.

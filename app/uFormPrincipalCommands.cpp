@@ -15,6 +15,7 @@
 #include <QPrinter>
 
 #include "components/KrCtrls.h"
+#include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
 #include "editor/model/KeyBindings.h"
@@ -129,6 +130,7 @@ void TformPrincipal::buildCommands()
     item(mArchivo, "mConfImpresion", [this] { mConfImpresionClick(); });
     item(mArchivo, "mImprimir", [this] { mImprimirClick(0); })->setData(0);
     item(mArchivo, "mImprimirSel", [this] { mImprimirClick(1); })->setData(1);
+    item(mArchivo, "mVistaPreliminar", [this] { mVistaPreliminarClick(); });
     mArchivo->addSeparator();
     item(mArchivo, "mSalir", [this] { mSalirClick(); });
 
@@ -387,6 +389,17 @@ void TformPrincipal::mImprimirClick(int Tag)
         FCodeMemo->PrintSelection();
     else
         FCodeMemo->Print();
+}
+
+void TformPrincipal::mVistaPreliminarClick()
+{
+    if (!documentsShown())
+        return;
+    const TPageMargins& margins = FPageMargins;
+    PreviewEditor(*FCodeMemo,
+                  {TPageMargins::Inches(margins.Left), TPageMargins::Inches(margins.Top),
+                   TPageMargins::Inches(margins.Right), TPageMargins::Inches(margins.Bottom)},
+                  this);
 }
 
 void TformPrincipal::mSalirClick()

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <string>
 
@@ -74,4 +75,21 @@ inline void TypeAndTakeBack(benchmark::State& state, TCodeMemo& memo, int at)
         typed = !typed;
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// A line "Name:   123 kB" of /proc/self/status in bytes, 0 when it cannot be read.
+inline double statusBytes(const std::string& name)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(name + ":", 0) == 0)
+            return std::stod(line.substr(name.size() + 1)) * 1024;
+    return 0;
+}
+
+// Lets the process's peak resident size start again from its current size.
+inline void resetPeakResidentSize()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
 }

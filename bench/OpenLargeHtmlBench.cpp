@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/uFormPrincipal.h"
@@ -34,23 +33,6 @@ const TLargePage& largePage()
 {
     static TLargePage page;
     return page;
-}
-
-// A line "Name:   123 kB" of /proc/self/status in bytes, 0 when it cannot be read.
-double statusBytes(const std::string& name)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(name + ":", 0) == 0)
-            return std::stod(line.substr(name.size() + 1)) * 1024;
-    return 0;
-}
-
-// Lets the process's peak resident size start again from its current size.
-void resetPeakResidentSize()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 void BM_OpenLargeHtml(benchmark::State& state)

@@ -2,6 +2,7 @@
 #include "editor/Painter.h"
 
 #include <QDateTime>
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -214,6 +215,8 @@ private:
     TPainterState& State;
     QPainter& P;
     bool FPaper;
+    // Painting into a recorded picture, which keeps a glyph run as outlines but a text item as text.
+    bool FRecording;
     bool FColouring;
     bool FShowAllChars;
     bool FDisabled = false;
@@ -258,6 +261,7 @@ TLinePainter::TLinePainter(TCustomCodeMemo& memo, TPaintContext& context)
       State(*memo.FPainterState),
       P(*context.DC),
       FPaper(context.Printing != 0),
+      FRecording(context.DC->device() && context.DC->device()->devType() == QInternal::Picture),
       FColouring(S.HasOption(smoSyntaxHighlight)),
       FShowAllChars(S.HasOption(smoShowAllChars)),
       FLineHeight(std::max(1, memo.FView.LineHeight)),
@@ -592,6 +596,17 @@ void TLinePainter::drawChars(TRunFont& font, const char* chars, int count, int x
 {
     if (!M.FFixedPitch) {
         P.setFont(font.Font);
+        P.drawText(QPointF(x, baseline), FromWin1252(std::string_view(chars, static_cast<size_t>(count))));
+        return;
+    }
+    if (FRecording) {
+        // The run as text whose letters are spaced out to the grid: a picture keeps it in a few bytes
+        // where the glyph run would cost its outlines.
+        QFont spaced = font.Font;
+        spaced.setLetterSpacing(QFont::AbsoluteSpacing,
+                                FCharWidth - QFontMetricsF(font.Font).horizontalAdvance(QLatin1Char('M')));
+        spaced.setKerning(false);
+        P.setFont(spaced);
         P.drawText(QPointF(x, baseline), FromWin1252(std::string_view(chars, static_cast<size_t>(count))));
         return;
     }

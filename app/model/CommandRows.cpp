@@ -38,6 +38,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mConfImpresion", .Caption = 4765, .Open = O::Enable},
     {.Name = "mImprimir", .Caption = 4766, .Open = O::Enable},
     {.Name = "mImprimirSel", .Caption = 4767, .Open = O::Enable, .Enable = R::Selection},
+    {.Name = "mVistaPreliminar", .Caption = 4795, .Open = O::Enable},
     {.Name = "mSalir", .Caption = 4768, .Open = O::AlwaysEnabled},
     {.Name = "MRU1"}, {.Name = "MRU2"}, {.Name = "MRU3"}, {.Name = "MRU4"}, {.Name = "MRU5"},
     {.Name = "MRU6"}, {.Name = "MRU7"}, {.Name = "MRU8"}, {.Name = "MRU9"},

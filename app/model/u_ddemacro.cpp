@@ -96,8 +96,9 @@ bool ReadShellVerb(const std::string& typeAndVerb, const std::string& file, TShe
     const size_t slash = typeAndVerb.find('\\');
     if (slash == std::string::npos || slash == 0 || slash + 1 == typeAndVerb.size())
         return false;
-    const std::string key =
-        "\\" + typeAndVerb.substr(0, slash) + "\\Shell\\" + typeAndVerb.substr(slash + 1) + "\\ddeexec";
+    // Appended piece by piece: GCC 12 warns falsely about a literal added to a temporary string.
+    std::string key(1, '\\');
+    key.append(typeAndVerb, 0, slash).append("\\Shell\\").append(typeAndVerb, slash + 1).append("\\ddeexec");
     const std::string ddeexec = classesValue(key);
     if (ddeexec.empty())
         return false;
@@ -117,7 +118,7 @@ std::string EditMacroFor(const std::vector<std::string>& files)
             continue;
         if (!macro.empty())
             macro += "\r\n";
-        macro += "[edit(\"" + file + "\")]";
+        macro.append("[edit(\"").append(file).append("\")]");
     }
     return macro;
 }

@@ -31,6 +31,8 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
+#include "components/PrevForm.h"
+#include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
 #include "editor/model/Undo.h"
@@ -39,6 +41,7 @@
 #include "support/BoxAnswers.h"
 #include "support/Bytes.h"
 #include "support/MouseEvents.h"
+#include "support/RecordingPrintTarget.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
@@ -65,6 +68,34 @@ QAction* item(TformPrincipal& form, const char* name)
     auto* action = form.findChild<QAction*>(name);
     EXPECT_NE(action, nullptr) << name;
     return action;
+}
+
+// Runs the page setup, where the user types the margins in millimetres and confirms; true when the
+// dialog showed the unit and the four margins.
+bool pageSetup(TformPrincipal& form, double left, double top, double right, double bottom)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto* unit = dialog->findChild<QComboBox*>("unitCombo");
+        if (unit)
+            unit->setCurrentIndex(unit->findData(QVariant::fromValue(QPageLayout::Millimeter)));
+        const std::pair<const char*, double> margins[] = {
+            {"leftMargin", left}, {"topMargin", top}, {"rightMargin", right}, {"bottomMargin", bottom}};
+        int set = 0;
+        for (const auto& [name, value] : margins)
+            if (auto* box = dialog->findChild<QDoubleSpinBox*>(name)) {
+                box->setValue(value);
+                emit box->editingFinished();
+                ++set;
+            }
+        shown = unit && set == 4;
+        dialog->accept();
+    });
+    item(form, "mPrepararPagina")->trigger();
+    return shown;
 }
 
 // The captions of a history menu as it shows when opened.
@@ -419,30 +450,8 @@ TEST(MainWindowCommands, PageSetupKeepsItsMarginsInHundredthsOfAMillimetre)
     const QPageLayout saved = printer.pageLayout();
     printer.setFullPage(false);
     ASSERT_TRUE(printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
-    bool shown = false;
-    // The user types the margins in millimetres and confirms.
-    QTimer::singleShot(0, [&shown] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        auto* unit = dialog->findChild<QComboBox*>("unitCombo");
-        if (unit)
-            unit->setCurrentIndex(unit->findData(QVariant::fromValue(QPageLayout::Millimeter)));
-        const std::pair<const char*, double> margins[] = {
-            {"leftMargin", 25.4}, {"topMargin", 12.7}, {"rightMargin", 25.4}, {"bottomMargin", 50.8}};
-        int set = 0;
-        for (const auto& [name, value] : margins)
-            if (auto* box = dialog->findChild<QDoubleSpinBox*>(name)) {
-                box->setValue(value);
-                emit box->editingFinished();
-                ++set;
-            }
-        shown = unit && set == 4;
-        dialog->accept();
-    });
-    item(form, "mPrepararPagina")->trigger();
+    EXPECT_TRUE(pageSetup(form, 25.4, 12.7, 25.4, 50.8));
     printer.setPageLayout(saved);
-    EXPECT_TRUE(shown);
     EXPECT_EQ(form.PageSetupMargins().Left, 2540);
     EXPECT_EQ(form.PageSetupMargins().Top, 1270);
     EXPECT_EQ(form.PageSetupMargins().Right, 2540);
@@ -666,4 +675,63 @@ TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
     // One insertion: one undo takes both codes away.
     w.memo.Undo();
     EXPECT_EQ(w.memo.StoredText(), "<BODY></BODY>");
+}
+
+TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
+{
+    RecordingPrintTarget target; // a 300-dpi Letter printer
+    TDocumentWindow w;
+    QAction* preview = item(w.form, "mVistaPreliminar");
+    EXPECT_EQ(ToWin1252(preview->text()), "&Vista preliminar...");
+    auto* archivo = w.form.menuBar()->findChild<QMenu*>("mArchivo");
+    const QList<QAction*> items = archivo->actions();
+    EXPECT_EQ(items.indexOf(preview), items.indexOf(item(w.form, "mImprimirSel")) + 1);
+    SetText(w.memo, "primera\r\nsegunda");
+
+    struct Seen {
+        bool Shown = false, Grid = true;
+        int Entry = -1, Pages = 0;
+        TRect Rect;
+        std::string Font;
+        int FontSize = 0;
+        TPrinterOrientation Orientation = poLandscape;
+    };
+    auto previewed = [&] {
+        Seen seen;
+        QTimer::singleShot(0, [&seen] {
+            auto* form = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget());
+            if (!form)
+                return;
+            TPreviewPrinter& printer = form->Printer();
+            seen = {true, form->GridBut->Down(), form->ZoomBox->currentIndex(), printer.PageCount(),
+                    printer.PageRect(), printer.TextOptions().BodyFont().Name(),
+                    printer.TextOptions().BodyFont().Size(), printer.Orientation};
+            form->close();
+        });
+        preview->trigger();
+        return seen;
+    };
+    // Before any page setup the margins are 0.
+    Seen first = previewed();
+    ASSERT_TRUE(first.Shown);
+    EXPECT_FALSE(first.Grid);
+    EXPECT_EQ(first.Entry, 0);
+    EXPECT_EQ(first.Pages, 1);
+    EXPECT_EQ(first.Rect, (TRect{0, 0, 2550, 3300}));
+    EXPECT_EQ(first.Font, w.memo.FontName());
+    EXPECT_EQ(first.FontSize, w.memo.FontSize());
+    EXPECT_EQ(first.Orientation, poPortrait);
+
+    // 25.4 mm on every side is an inch.
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    printer.setFullPage(false);
+    ASSERT_TRUE(pageSetup(w.form, 25.4, 25.4, 25.4, 25.4));
+    printer.setPageLayout(saved);
+    EXPECT_EQ(previewed().Rect, (TRect{300, 300, 2550 - 300, 3300 - 300}));
+
+    // With no document the item is disabled, like the print items.
+    w.form.mCerrarTodoClick();
+    EXPECT_FALSE(preview->isEnabled());
+    EXPECT_FALSE(item(w.form, "mImprimir")->isEnabled());
 }

@@ -1,0 +1,321 @@
+// Tests of the print preview component: page building and its status texts, the page device, margins, and printing ranges in copies.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
+#include <tuple>
+
+#include "components/PrevPrinter.h"
+#include "editor/CodeMemo.h"
+#include "editor/Painter.h"
+#include "support/RecordingPrintTarget.h"
+#include "PreviewTestSupport.h"
+
+using TStatus = std::tuple<std::string, int, int>;
+
+TEST(PreviewPrinter, DefaultsOfTheComponentAndItsTextOptions)
+{
+    TPreviewPrinter preview;
+    EXPECT_EQ(preview.Orientation, poPortrait);
+    EXPECT_EQ(preview.Title, "");
+    EXPECT_EQ(preview.Units(), unCentimeters);
+    EXPECT_DOUBLE_EQ(preview.UnitsFactor(), 2.54);
+    EXPECT_FALSE(preview.ShowGrid);
+    EXPECT_EQ(preview.ZoomOption, zoFitToPage);
+    EXPECT_EQ(preview.ZoomVal, 100);
+    EXPECT_EQ(preview.PageCount(), 0);
+    EXPECT_THROW(preview.GetPage(0), EListError);
+    preview.SetUnits(unInches);
+    EXPECT_DOUBLE_EQ(preview.UnitsFactor(), 1.0);
+
+    const TTextOptions& options = preview.TextOptions();
+    EXPECT_EQ(options.DrawStyle, dsStandard);
+    EXPECT_DOUBLE_EQ(options.MarginLeft, 1.0);
+    EXPECT_DOUBLE_EQ(options.MarginBottom, 1.0);
+    EXPECT_EQ(options.BodyFont().Name(), "Arial");
+    EXPECT_EQ(options.BodyFont().Size(), 10);
+    EXPECT_EQ(options.HeaderFont().Name(), "Times New Roman");
+    EXPECT_EQ(options.HeaderFont().Size(), 18);
+    EXPECT_EQ(options.HeaderFont().Style(), fsBold);
+    EXPECT_EQ(options.FooterFont().Style(), fsItalic);
+    EXPECT_EQ(options.FooterFont().Size(), 10);
+    EXPECT_EQ(options.PageNumFont(), options.FooterFont());
+    EXPECT_DOUBLE_EQ(options.HeaderMargin, 0.5);
+    EXPECT_DOUBLE_EQ(options.FooterMargin, 0.75);
+    EXPECT_EQ(options.HeaderAlign, taCenter);
+    EXPECT_EQ(options.PageNumAlign, taRightJustify);
+    EXPECT_EQ(options.PrintPageNumber, pnNone);
+    EXPECT_EQ(options.PageNumText, "P\xE1gina %d");
+
+    // Setting a font copies it: changing the given font later changes nothing.
+    TFont font;
+    font.SetName("Courier New");
+    font.SetSize(12);
+    preview.TextOptions().SetBodyFont(font);
+    font.SetSize(30);
+    EXPECT_EQ(preview.TextOptions().BodyFont().Name(), "Courier New");
+    EXPECT_EQ(preview.TextOptions().BodyFont().Size(), 12);
+    TTextOptions copy = preview.TextOptions();
+    copy.MarginTop = 2.5;
+    EXPECT_EQ(copy.BodyFont().Size(), 12);
+    EXPECT_DOUBLE_EQ(preview.TextOptions().MarginTop, 1.0);
+}
+
+TEST(PreviewPrinter, AnEmptyDocumentGivesOnePageAndReportsItsSteps)
+{
+    RecordingPrintTarget target;
+    TCodeMemo memo;
+    TPreviewPrinter preview;
+    std::vector<TStatus> seen;
+    preview.OnStatus = [&](TPreviewPrinter* sender, const std::string& text, int page, TStatusType type) {
+        EXPECT_EQ(sender, &preview);
+        seen.emplace_back(text, page, static_cast<int>(type));
+    };
+    preview.BuildPages(memo);
+    EXPECT_EQ(preview.PageCount(), 1);
+    EXPECT_EQ(seen, (std::vector<TStatus>{{"Preparando p\xE1gina 1", 1, 0}, {"Paginaci\xF3n completa", -1, 2}}));
+    // Units are inches only while building.
+    EXPECT_EQ(preview.Units(), unCentimeters);
+    EXPECT_FALSE(preview.Building());
+
+    // A second build throws the old pages away.
+    SetMemoText(memo, Lines(400));
+    seen.clear();
+    preview.BuildPages(memo);
+    ASSERT_GT(preview.PageCount(), 2);
+    ASSERT_EQ(seen.size(), static_cast<size_t>(preview.PageCount() + 1));
+    for (int page = 1; page <= preview.PageCount(); ++page)
+        EXPECT_EQ(seen[static_cast<size_t>(page - 1)], TStatus("Preparando p\xE1gina " + std::to_string(page), page, 0));
+    EXPECT_EQ(seen.back(), TStatus("Paginaci\xF3n completa", -1, 2));
+}
+
+TEST(PreviewPrinter, PagesAreLaidOutForThePrinterOrForALetterSheetOnTheScreen)
+{
+    RecordingPrintTarget target;
+    TCodeMemo memo;
+    SetMemoText(memo, "uno");
+    TPreviewPrinter preview;
+    // One-inch margins at 300 pixels per inch.
+    preview.BuildPages(memo);
+    EXPECT_EQ(preview.PageRect(), (TRect{300, 300, 2550 - 300, 3300 - 300}));
+    const TPagePicture& page = preview.GetPage(0);
+    EXPECT_EQ(page.logicalDpiX(), 300);
+    EXPECT_EQ(page.logicalDpiY(), 300);
+    EXPECT_EQ(page.width(), 2550);
+    EXPECT_EQ(page.height(), 3300);
+
+    // Margins of their own on a landscape sheet with a different resolution across.
+    target.Page = TDeviceMetrics{600, 300, 6600, 2550, 20, 10};
+    preview.TextOptions().MarginLeft = 0.5;
+    preview.TextOptions().MarginTop = 2.0;
+    preview.TextOptions().MarginRight = 0;
+    preview.TextOptions().MarginBottom = 0.25;
+    preview.BuildPages(memo);
+    EXPECT_EQ(preview.PageRect(), (TRect{300, 600, 6600, 2550 - 75}));
+
+    // With no printer the page is US Letter at the screen's resolution.
+    target.Printers = false;
+    preview.TextOptions().MarginLeft = preview.TextOptions().MarginTop = 1.0;
+    preview.TextOptions().MarginRight = preview.TextOptions().MarginBottom = 1.0;
+    preview.BuildPages(memo);
+    const int ppi = ScreenPixelsPerInch();
+    EXPECT_EQ(preview.Metrics().PageWidth, static_cast<int>(std::lround(ppi * 8.5)));
+    EXPECT_EQ(preview.Metrics().PageHeight, ppi * 11);
+    EXPECT_EQ(preview.PageRect(), (TRect{ppi, ppi, preview.Metrics().PageWidth - ppi, ppi * 10}));
+    if (ppi == 96) {
+        EXPECT_EQ(preview.Metrics().PageWidth, 816);
+        EXPECT_EQ(preview.Metrics().PageHeight, 1056);
+    }
+    EXPECT_EQ(preview.GetPage(0).logicalDpiY(), ppi);
+}
+
+TEST(PreviewPrinter, APageRecordedForThePrinterHoldsTheLinesPrintPutsOnAPage)
+{
+    RecordingPrintTarget target;
+    TCodeMemo memo;
+    SetMemoText(memo, Lines(600));
+    TPreviewPrinter preview;
+    TTextOptions& options = preview.TextOptions();
+    options.MarginLeft = options.MarginTop = options.MarginRight = options.MarginBottom = 0;
+    // The editor prints on its own page rectangle; the preview's page is the same.
+    target.Page = TDeviceMetrics{300, 300, memo.PrintRect.Right, memo.PrintRect.Bottom, 0, 0};
+    const int previewLines = LinesOnFirstPage(memo, preview);
+    EXPECT_EQ(preview.PageRect(), memo.PrintRect);
+
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    QTemporaryDir dir;
+    QPrinter& printer = Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("lines.pdf")));
+    ASSERT_EQ(printer.resolution(), 300);
+    int printed = 0;
+    int lastTop = -1;
+    bool firstPage = true;
+    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData* data) {
+        if (data->LineRect.Top < lastTop)
+            firstPage = false;
+        lastTop = data->LineRect.Top;
+        if (firstPage)
+            ++printed;
+        return 0;
+    };
+    memo.Print();
+    memo.OnDrawLine = nullptr;
+    EXPECT_GT(printed, 40);
+    EXPECT_EQ(previewLines, printed);
+
+    // Recorded on a plain picture, which answers the screen's resolution, the fonts would be made for
+    // the screen and the page would take several times as many lines.
+    QPicture plain;
+    QPainter painter(&plain);
+    int onPlain = 0;
+    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData*) {
+        ++onPlain;
+        return 0;
+    };
+    memo.PrintPage(&painter, &memo.PrintRect, 1);
+    memo.OnDrawLine = nullptr;
+    ASSERT_LT(plain.logicalDpiY(), 200);
+    EXPECT_GT(onPlain, 2 * printed);
+}
+
+TEST(PreviewPrinter, CopiesOfAPageRangeAreJobsOfTheirOwn)
+{
+    RecordingPrintTarget target;
+    target.Printers = false;
+    TCodeMemo memo;
+    TPreviewPrinter preview;
+    BuildPagesOf(memo, preview, 5);
+    ASSERT_EQ(preview.PageCount(), 5);
+
+    preview.Title = "prueba.html";
+    preview.Orientation = poLandscape;
+    target.Answer.Range = true;
+    target.Answer.FromPage = 2;
+    target.Answer.ToPage = 3;
+    target.Answer.Copies = 2;
+    std::vector<TStatus> seen;
+    preview.OnStatus = [&](TPreviewPrinter*, const std::string& text, int page, TStatusType type) {
+        seen.emplace_back(text, page, static_cast<int>(type));
+        target.Log.push_back(text);
+    };
+    EXPECT_TRUE(preview.Print());
+    EXPECT_EQ(target.Asked.MinPage, 1);
+    EXPECT_EQ(target.Asked.MaxPage, 5);
+    EXPECT_EQ(target.Asked.FromPage, 1);
+    EXPECT_EQ(target.Asked.ToPage, 5);
+    EXPECT_TRUE(target.Asked.PageNumbers);
+    ASSERT_EQ(target.Jobs.size(), 2u);
+    for (const auto& job : target.Jobs) {
+        EXPECT_EQ(job.Pages, 2);
+        EXPECT_EQ(job.Title, "prueba.html");
+        EXPECT_EQ(job.Orientation, poLandscape);
+        EXPECT_TRUE(job.Ended);
+    }
+    const std::vector<std::string> oneJob = {"begin", "Imprimiendo p\xE1gina 2", "page", "Imprimiendo p\xE1gina 3",
+                                             "end", "Trabajo de impresi\xF3n completado"};
+    std::vector<std::string> twoJobs = oneJob;
+    twoJobs.insert(twoJobs.end(), oneJob.begin(), oneJob.end());
+    EXPECT_EQ(target.Log, twoJobs);
+    EXPECT_EQ(seen[0], TStatus("Imprimiendo p\xE1gina 2", 2, 1));
+    EXPECT_EQ(seen[2], TStatus("Trabajo de impresi\xF3n completado", -1, 3));
+
+    // No copies: no job. All pages: one job of five. Cancelled: false and no job.
+    target.Jobs.clear();
+    target.Answer.Copies = 0;
+    EXPECT_TRUE(preview.Print());
+    EXPECT_TRUE(target.Jobs.empty());
+    target.Answer = TPrintRequest{};
+    EXPECT_TRUE(preview.Print());
+    ASSERT_EQ(target.Jobs.size(), 1u);
+    EXPECT_EQ(target.Jobs[0].Pages, 5);
+    target.Accept = false;
+    EXPECT_FALSE(preview.Print());
+    EXPECT_EQ(target.Jobs.size(), 1u);
+}
+
+TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesItsPage)
+{
+    RecordingPrintTarget target;
+    target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
+    TCodeMemo memo;
+    SetMemoText(memo, "WWWWWWWWWWWWWWWWWWWWWWWW");
+    TPreviewPrinter preview;
+    preview.BuildPages(memo);
+    auto firstInkColumn = [&] {
+        for (int x = 0; x < target.Sheet.width(); ++x)
+            for (int y = 0; y < target.Sheet.height(); ++y)
+                if (target.Sheet.pixel(x, y) != qRgb(255, 255, 255))
+                    return x;
+        return -1;
+    };
+    ASSERT_TRUE(preview.Print());
+    const int inkAt = firstInkColumn();
+    ASSERT_GT(inkAt, 0);
+    // The printable area starts 80 pixels in: the page moves 20 sheet pixels to the left.
+    target.Page.OffsetX = 80;
+    ASSERT_TRUE(preview.Print());
+    EXPECT_EQ(firstInkColumn(), inkAt - 20);
+
+    // The second page's start fails: the job ends and the error names the page and the printer's words.
+    SetMemoText(memo, Lines(200));
+    preview.BuildPages(memo);
+    ASSERT_GT(preview.PageCount(), 2);
+    target.Jobs.clear();
+    target.FailOnNewPage = 1;
+    try {
+        preview.Print();
+        ADD_FAILURE() << "the failure was not reported";
+    } catch (const EPrinter& error) {
+        EXPECT_EQ(error.Message(), "No se pudo imprimir la p\xE1gina 2: sin papel");
+    }
+    ASSERT_EQ(target.Jobs.size(), 1u);
+    EXPECT_TRUE(target.Jobs[0].Ended);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
+{
+    RecordingPrintTarget target;
+    target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
+    TCodeMemo memo;
+    ASSERT_TRUE(memo.FixedPitch());
+    SetMemoText(memo, std::string(60, 'M') + "\r\n" + std::string(30, 'i') + "W");
+    TPreviewPrinter preview;
+    preview.BuildPages(memo);
+    const TRect rect = preview.PageRect();
+    auto rightmostInk = [](const QImage& image, int top, int bottom) {
+        for (int x = image.width() - 1; x >= 0; --x)
+            for (int y = top; y < bottom; ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    return x;
+        return -1;
+    };
+    QImage replayed(816, 1056, QImage::Format_RGB32);
+    replayed.fill(Qt::white);
+    {
+        QPainter painter(&replayed);
+        painter.drawPicture(0, 0, preview.GetPage(0));
+    }
+    QImage direct(816, 1056, QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter painter(&direct);
+        memo.PrintPage(&painter, &rect, 1);
+    }
+    // The text lines lie below the header; each ends in the same column of the character grid, the
+    // narrow letters of the second line spaced out like the wide ones.
+    const int lh = memo.LineHeight();
+    const int firstLine = rect.Top + 3 * lh;
+    for (int line = 0; line < 2; ++line) {
+        const int top = firstLine + line * lh;
+        const int expected = rightmostInk(direct, top, top + lh);
+        ASSERT_GT(expected, rect.Left) << line;
+        EXPECT_NEAR(rightmostInk(replayed, top, top + lh), expected, 2) << line;
+    }
+}
