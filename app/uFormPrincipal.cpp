@@ -4,6 +4,7 @@
 #include "app/EditingFile.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/libKestrima.h"
 #include "app/uFormPrincipalTools.h"
 #include "app/model/u_ddemacro.h"
 
@@ -312,7 +313,9 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
         if (names[i] == "-")
             item->setSeparator(true);
         else
-            item->setText(FromWin1252(names[i]));
+            item->setText(FromWin1252(MenuCaptionOf(names[i])));
+        // What the item inserts or runs is its name as written, kept apart from the caption.
+        item->setData(FromWin1252(names[i]));
         if (i < values.Count())
             item->setStatusTip(FromWin1252(values[i]));
         menu->addAction(item);
