@@ -322,7 +322,7 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     std::string temporary = target + ".XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) {
-        error = std::strerror(errno);
+        error = SysErrorMessage(errno);
         return false;
     }
     if (existed)
@@ -331,17 +331,17 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     int savedErrno = errno;
     ok = close(fd) == 0 && ok;
     if (!ok) {
-        error = std::strerror(savedErrno);
+        error = SysErrorMessage(savedErrno);
         unlink(temporary.c_str());
         return false;
     }
     if (beforeReplace && !beforeReplace()) {
-        error = std::strerror(ECANCELED);
+        error = SysErrorMessage(ECANCELED);
         unlink(temporary.c_str());
         return false;
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = std::strerror(errno);
+        error = SysErrorMessage(errno);
         unlink(temporary.c_str());
         return false;
     }
