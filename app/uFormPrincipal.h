@@ -440,6 +440,11 @@ private:
     QMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
     TPageMargins FPageMargins;
+    // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.
+    bool FPageSetupDone = false;
+    // With the printer writing a PDF file (no printer installed, or a file chosen in the printer
+    // setup), asks for the file; false when the user cancelled.
+    bool choosePdfFile();
 };
 
 // The running program's main window; nil before it is made and after it is gone.

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,12 +22,14 @@
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Undo.h"
 #include "platform/Cursors.h"
+#include "platform/FileDialogs.h"
 #include "platform/FindDialog.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
+#include "toolbars/TabCtrls.h"
 
 namespace {
 
@@ -38,6 +41,9 @@ constexpr int kCannotFind = 4772;
 constexpr int kSearchAgain = 4773;
 constexpr int kNothingToUndo = 4785;
 constexpr int kNothingToRedo = 4786;
+constexpr int kPdfFilter = 4988;
+// The margins the system's page setup shows when its record names none: about an inch.
+constexpr double kDefaultMarginMm = 25;
 
 // The history menus name a group by its kind; kinds without a name of their own are "Operación".
 int groupCaption(int kind)
@@ -363,27 +369,73 @@ void TformPrincipal::DoUndoExecute(QAction* Sender)
 void TformPrincipal::mPrepararPaginaClick()
 {
     QPrinter& printer = Printer();
+    // The dialog starts from the page record: before the first confirmed setup, from the Spanish
+    // locale's paper and the margins the system's page setup offers when its record names none.
+    if (!FPageSetupDone) {
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm),
+                               QPageLayout::Millimeter);
+    } else {
+        printer.setPageMargins(QMarginsF(FPageMargins.Left / 100.0, FPageMargins.Top / 100.0,
+                                         FPageMargins.Right / 100.0, FPageMargins.Bottom / 100.0),
+                               QPageLayout::Millimeter);
+    }
     QPageSetupDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    FPageSetupDone = true;
     const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
     FPageMargins.Left = qRound(margins.left() * 100);
     FPageMargins.Top = qRound(margins.top() * 100);
     FPageMargins.Right = qRound(margins.right() * 100);
     FPageMargins.Bottom = qRound(margins.bottom() * 100);
+    // The editor prints on the page just chosen, whose paper may differ from the one it started with.
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    if (page.width() > 0 && page.height() > 0)
+        FCodeMemo->PrintRect = TRect{0, 0, page.width(), page.height()};
 }
 
 void TformPrincipal::mConfImpresionClick()
 {
     QPrintDialog dialog(&Printer(), this);
-    // Only the printer is chosen here; what to print is the Print items' business.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // Only the printer is chosen here, or a PDF file; what to print is the Print items' business.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
     dialog.exec();
+}
+
+bool TformPrincipal::choosePdfFile()
+{
+    QPrinter& printer = Printer();
+    if (printer.outputFormat() != QPrinter::PdfFormat)
+        return true;
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Filter = LoadResString(kPdfFilter);
+    request.DefaultExt = "pdf";
+    request.Options = ofOverwritePrompt | ofHideReadOnly;
+    std::string name = QFile::encodeName(printer.outputFileName()).toStdString();
+    if (name.empty()) {
+        // The document's own name with the extension of the file it becomes.
+        name = ArchivoActual();
+        if (name.empty())
+            name = FFileTabs->Tabs()[FFileTabs->TabIndex()];
+        const std::string extension = ExtractFileExt(name);
+        name = name.substr(0, name.size() - extension.size()) + ".pdf";
+    }
+    request.InitialDir = ExtractFilePath(name);
+    request.FileName = ExtractFileName(name);
+    if (!ExecuteFileDialog(this, request))
+        return false;
+    printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(request.FileName)));
+    return true;
 }
 
 void TformPrincipal::mImprimirClick(int Tag)
 {
     if (!documentsShown())
+        return;
+    // Without a printer the pages go to a PDF file the user names.
+    if (!choosePdfFile())
         return;
     if (Tag == 1)
         FCodeMemo->PrintSelection();
