@@ -120,6 +120,7 @@ void TformPrincipal::buildCommands()
     for (auto [name, tag] : editButtons)
         connect(FCommands->Action(name), &QAction::triggered, this,
                 [this, tag] { CallHandler(this, [this, tag] { proOpcionesEdicion(tag); }); });
+    buildEditorPopup();
     connect(FCommands->Action("sbImprimirSel"), &QAction::triggered, this,
             [this] { CallHandler(this, [this] { mImprimirClick(1); }); });
     connect(mEdicion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mEdicionClick(); }); });
@@ -165,6 +166,31 @@ void TformPrincipal::buildCommands()
     };
     FCodeMemo->OnDataDrop = [this](TCustomCodeMemo*, TSourceTypes& types) { CodeMemoDataDrop(types); };
     FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
+}
+
+void TformPrincipal::buildEditorPopup()
+{
+    FpmEditor = new QMenu(this);
+    FpmEditor->setObjectName("pmEditor");
+    const std::pair<const char*, int> items[] = {{"Deshacer1", 1}, {"Cortar1", 3}, {"Copiar1", 4}, {"Pegar1", 5}};
+    for (auto [name, tag] : items) {
+        QAction* action = FCommands->Action(name);
+        action->setData(tag);
+        connect(action, &QAction::triggered, this, [this, tag] { CallHandler(this, [this, tag] { proOpcionesEdicion(tag); }); });
+        FpmEditor->addAction(action);
+        if (tag == 1)
+            FpmEditor->addSeparator();
+    }
+    FpmEditor->addSeparator();
+    // The items the editor carries (the tag item among them) follow the edit items.
+    for (QAction* action : FCodeMemo->actions())
+        FpmEditor->addAction(action);
+    // The items are brought in line as the menu opens: the clipboard is asked only then.
+    connect(FpmEditor, &QMenu::aboutToShow, this,
+            [this] { CallHandler(this, [this] { FCommands->ApplyMenu("pmEditor", EditorState(true)); }); });
+    FCodeMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(FCodeMemo, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { FpmEditor->popup(FCodeMemo->mapToGlobal(at)); });
 }
 
 // ---------------------------------------------------------------- the Edit menu

@@ -94,6 +94,11 @@ constexpr TCommandRow kRows[] = {
     // The hidden menu's keys and the pop-ups of the editor and the tab strip.
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},
     {.Name = "pmTags", .Caption = 4673},
+    // The editor's pop-up: its edit items follow the speed bar's rules as it opens.
+    {.Name = "Deshacer1", .Caption = 4750, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::CanUndo},
+    {.Name = "Cortar1", .Caption = 4752, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::SelectionWritable},
+    {.Name = "Copiar1", .Caption = 4753, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Selection},
+    {.Name = "Pegar1", .Caption = 4754, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Pasteable},
     {.Name = "mTabInfo", .Caption = 4553},
     {.Name = "mTabNavegar", .Caption = 4554},
     {.Name = "mTabGuardar", .Caption = 4555},
