@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPageLayout>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -82,6 +83,45 @@ char quickPartner(char opening)
 QString caption(int id)
 {
     return FromWin1252(LoadResString(id));
+}
+
+// While a search dialog is shown the editor does not have the focus, yet the user must see what
+// the dialog found: the editor shows its selection until the dialog hides.
+class TSelectionShownWhileVisible : public QObject {
+public:
+    TSelectionShownWhileVisible(QWidget* dialog, TCodeMemo* memo) : QObject(dialog), FMemo(memo)
+    {
+        dialog->installEventFilter(this);
+        if (dialog->isVisible())
+            show(true);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            show(true);
+        else if (event->type() == QEvent::Hide)
+            show(false);
+        return false;
+    }
+
+private:
+    void show(bool shown)
+    {
+        if (!FMemo || FMemo->HideSelection != shown)
+            return;
+        FMemo->HideSelection = !shown;
+        FMemo->Invalidate();
+    }
+    QPointer<TCodeMemo> FMemo;
+};
+
+// Watches `dialog` once, however often it is shown.
+void showSelectionWhileVisible(QWidget* dialog, TCodeMemo* memo)
+{
+    if (dialog && !dialog->findChild<TSelectionShownWhileVisible*>(QString(), Qt::FindDirectChildrenOnly))
+        new TSelectionShownWhileVisible(dialog, memo);
 }
 
 } // namespace
@@ -289,6 +329,9 @@ void TformPrincipal::mBuscarClick()
     if (!documentsShown())
         return;
     FCodeMemo->Perform(SMM_FIND, 0, 0);
+    // The editor makes its find dialog on first use.
+    for (TFindDialog* dialog : FCodeMemo->findChildren<TFindDialog*>())
+        showSelectionWhileVisible(dialog, FCodeMemo);
 }
 
 void TformPrincipal::mBuscaOtroClick()
@@ -497,6 +540,7 @@ void TformPrincipal::mReemplazarClick()
         FReplaceDialog->OnFind = [this](TFindDialog*) { CallHandler(this, [this] { ReplaceDialogFind(); }); };
         FReplaceDialog->OnReplace = [this](TReplaceDialog*) { CallHandler(this, [this] { ReplaceDialogReplace(); }); };
     }
+    showSelectionWhileVisible(FReplaceDialog, FCodeMemo);
     FReplaceDialog->Execute();
 }
 
