@@ -44,6 +44,8 @@ constexpr int kMenuArchivo = 4470;  // then Edición, Ver, Selección, Insertar,
 constexpr int kMenuOtrosTags = 4479;
 constexpr int kCaretPanelText = 4480;
 constexpr int kHelpHint = 4481;
+constexpr int kFirstWidth = 800;
+constexpr int kFirstHeight = 600;
 
 // Panel widths of the status bar, from panel 1; panel 0 is as wide as its buttons.
 constexpr int kPanelWidths[] = {75, 75, 75, 300};
@@ -141,7 +143,6 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     setObjectName("formPrincipal");
     FCommands = std::make_unique<TCommandTable>(this);
     setWindowTitle("Kestrima");
-    resize(800, 600);
     // Until the first show has opened the documents, loading text is not an edit.
     Ocupado = true;
     FConfig->Load();
@@ -167,6 +168,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
         FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
+    // The first size shows every tool page whole.
+    resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
     // a language, so the editor takes each one's settings at once.

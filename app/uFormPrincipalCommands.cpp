@@ -120,8 +120,10 @@ private:
 // Watches `dialog` once, however often it is shown.
 void showSelectionWhileVisible(QWidget* dialog, TCodeMemo* memo)
 {
-    if (dialog && !dialog->findChild<TSelectionShownWhileVisible*>(QString(), Qt::FindDirectChildrenOnly))
-        new TSelectionShownWhileVisible(dialog, memo);
+    if (!dialog || dialog->property("SelectionShownWhileVisible").toBool())
+        return;
+    dialog->setProperty("SelectionShownWhileVisible", true);
+    new TSelectionShownWhileVisible(dialog, memo);
 }
 
 } // namespace

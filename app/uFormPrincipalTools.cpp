@@ -872,6 +872,16 @@ void TformPrincipal::CreaHerramientas()
     FPlaces.Top->insertWidget(0, c.PHerramientas);
 }
 
+int ToolPagesWidth(const TToolPageControls& c)
+{
+    int widest = 0;
+    for (const TTabSetSheet* sheet : c.Sheets)
+        widest = std::max(widest, sheet->childrenRect().right() + 1 + kRowTop);
+    // The page control's frame around its pages.
+    const TRect display = c.pcSuperior->DisplayRect();
+    return widest + c.pcSuperior->width() - (display.Right - display.Left);
+}
+
 void TformPrincipal::PTabsResize()
 {
     TToolPageControls& c = *FHerramientas;
