@@ -4,12 +4,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QKeySequence>
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
 #include "components/KrCtrls.h"
 #include "platform/Win1252Qt.h"
-#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -30,17 +30,21 @@ void mirror(QAction* action, QObject* control)
         widget->setEnabled(action->isEnabled());
     // Shown only while its parent is: hiding the parent must not show the control later.
     widget->setVisible(action->isVisible());
-    const std::string hint = ToWin1252(action->statusTip());
+    // A command without a hint of its own leaves the control's.
+    const QString tip = action->statusTip();
     if (auto* speed = dynamic_cast<TKrSpeedButton*>(widget)) {
         if (action->isCheckable())
             speed->SetDown(action->isChecked());
-        if (speed->Hint() != hint)
+        const std::string hint = ToWin1252(tip);
+        if (!tip.isEmpty() && speed->Hint() != hint)
             speed->SetHint(hint);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable())
             button->setChecked(action->isChecked());
-        button->setToolTip(action->statusTip());
-        button->setStatusTip(action->statusTip());
+        if (!tip.isEmpty()) {
+            button->setToolTip(tip);
+            button->setStatusTip(tip);
+        }
     }
 }
 
@@ -64,17 +68,17 @@ TCommandTable::TCommandTable(QObject* owner)
     }
 }
 
-const TCommandTable::TCommand& TCommandTable::command(std::string_view name) const
+size_t TCommandTable::indexOf(std::string_view name) const
 {
-    for (const TCommand& c : FCommands)
-        if (name == c.Row->Name)
-            return c;
+    for (size_t i = 0; i < FCommands.size(); ++i)
+        if (name == FCommands[i].Row->Name)
+            return i;
     throw ECommandUnknown(name);
 }
 
 QAction* TCommandTable::Action(std::string_view name) const
 {
-    return command(name).Action;
+    return FCommands[indexOf(name)].Action;
 }
 
 std::string_view TCommandTable::Name(const QAction* action) const
@@ -87,7 +91,7 @@ std::string_view TCommandTable::Name(const QAction* action) const
 
 void TCommandTable::Bind(QObject* control, std::string_view name)
 {
-    const TCommand& c = command(name);
+    TCommand& c = FCommands[indexOf(name)];
     c.Bound = true;
     QAction* action = c.Action;
     mirror(action, control);
@@ -101,6 +105,10 @@ void TCommandTable::Bind(QObject* control, std::string_view name)
         };
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+    } else if (auto* item = qobject_cast<QAction*>(control)) {
+        // A pop-up item runs the command; a menu's own action opens its menu and runs nothing.
+        if (!item->menu())
+            QObject::connect(item, &QAction::triggered, action, [action] { action->trigger(); });
     }
 }
 

@@ -27,8 +27,9 @@ public:
     // The action of the command `name`; an unknown name raises ECommandUnknown.
     QAction* Action(std::string_view name) const;
     // Makes `control` mirror the command's action at once and from then on: enabled, shown, checked
-    // and hint; a click on the control triggers the action. The control is a speed button, a tool
-    // button, any widget (enabled and shown only), or an action such as a menu's own.
+    // and hint (a command without a hint leaves the control's); a click on the control triggers the
+    // action. The control is a speed button, a tool button, any widget (enabled and shown only), a
+    // pop-up item, or a menu's own action (which only follows).
     void Bind(QObject* control, std::string_view name);
     // Applies the rules of every command: those of the switch between no document and some when it
     // switched (or on the first call), and with a document open the rules that follow the editor.
@@ -46,9 +47,10 @@ private:
     struct TCommand {
         const TCommandRow* Row;
         QAction* Action;
-        mutable bool Bound = false;
+        bool Bound = false;
     };
-    const TCommand& command(std::string_view name) const;
+    // The index of the command `name`; an unknown name raises ECommandUnknown.
+    size_t indexOf(std::string_view name) const;
     std::vector<TCommand> FCommands;
     // -1 before the first Apply, else whether a document was open at the last one.
     int FOpen = -1;

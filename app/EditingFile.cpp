@@ -8,6 +8,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
 #include "app/WindowHost.h"
+#include "app/model/EditorKind.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
+constexpr int kNoBackup = 4516;
 
 // Keeps the editor's text-change handler away while a document's state is copied in or out, and
 // gives it back afterwards.
@@ -115,7 +117,9 @@ bool TEditingFile::SaveToFile()
     const TKestrimaConfig* config = Host ? &Host->Config() : nullptr;
     const TCodigosISO* entities = Host ? Host->FileEntities() : nullptr;
     try {
-        WriteFile(config && config->MakeBackups, entities);
+        const TWriteReport report = WriteFile(config && config->MakeBackups, entities);
+        if (report.NoBackup)
+            MessageBox(Host ? Host->HostWindow() : nullptr, FmtLoadStr(kNoBackup, FileName.c_str()), {}, MB_OK | MB_ICONWARNING);
     } catch (const Exception& e) {
         MessageBox(Host ? Host->HostWindow() : nullptr, e.Message(), {}, MB_OK | MB_ICONSTOP);
         return false;
@@ -123,34 +127,35 @@ bool TEditingFile::SaveToFile()
     return true;
 }
 
+const TCodigosISO* TEditingFile::entitiesFor(const TCodigosISO* entities) const
+{
+    // Codes are HTML: in a script or a style sheet "&ntilde;" is text, and would break a string.
+    return Tipo == ekHTML ? entities : nullptr;
+}
+
 std::string TEditingFile::FileBytes(const std::string& text, const TCodigosISO* entities) const
 {
-    return EncodeDocument(entities && !RawBytes ? entities->EncodeText(text) : text, Format);
+    return Bytes.Write(text, entitiesFor(entities));
 }
 
-void TEditingFile::WriteFile(bool makeBackups, const TCodigosISO* entities)
+TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodigosISO* entities)
 {
-    const std::string bytes = FileBytes(Texto, entities);
-    bool backedUp = false;
+    const TCodigosISO* table = entitiesFor(entities);
+    std::string bytes = Bytes.Write(Texto, table);
     std::string error;
-    const bool written = ReplaceFileContents(FileName, bytes, error, [&] {
-        backedUp = makeBackups && MakeBackupFile(FileName);
-        return true;
-    });
-    if (!written) {
-        // The new contents could not take the file's name: the old file comes back from its backup.
-        if (backedUp && !FileExists(FileName))
-            std::rename(NativePath(BackupFileName(FileName)).c_str(), NativePath(FileName).c_str());
+    TReplaceOutcome outcome;
+    const bool existed = FileExists(FileName);
+    if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()));
-    }
+    Bytes.Written(std::move(bytes), table);
     Guardado = true;
+    TWriteReport report;
+    report.NoBackup = makeBackups && existed && !outcome.BackedUp;
+    return report;
 }
 
-TDecodeResult TEditingFile::ReadDocument(const std::string& fileName, const TCodigosISO* entities, std::string& text,
-                                         TDocumentFormat& format)
+TDecodeResult TEditingFile::ReadFile(const std::string& fileName, const TCodigosISO* entities, std::string& text,
+                                     bool model)
 {
-    const TDecodeResult result = DecodeDocument(readBytes(fileName), text, format);
-    if (entities && result != TDecodeResult::Unfitting)
-        text = entities->DecodeText(text);
-    return result;
+    return Bytes.Read(readBytes(fileName), entitiesFor(entities), text, model);
 }

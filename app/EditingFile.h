@@ -7,7 +7,7 @@
 #include <string>
 
 #include "editor/model/EditorMessages.h"
-#include "platform/core/DocumentText.h"
+#include "app/DocumentBytes.h"
 
 class TCustomCodeMemo;
 class TCodigosISO;
@@ -46,20 +46,27 @@ public:
     // False when the document is untitled or the file could not be written; the document then stays
     // changed and the file on disk as it was.
     bool SaveToFile();
-    // Writes the text to FileName: characters to codes through `entities` when given, in the file's
-    // format, the old file first moved to its backup name when `makeBackups`. The new contents go to a
-    // temporary file first, so a failure leaves the old file and its backup as they were; it raises
-    // EFCreateError with the reason. Guardado is set on success.
-    void WriteFile(bool makeBackups, const TCodigosISO* entities);
+    // What a write that reached the file has to tell the user.
+    struct TWriteReport {
+        // A backup was asked for and could not be made.
+        bool NoBackup = false;
+    };
+    // Writes the text to FileName: what is as it was read keeps its bytes, the rest is written with
+    // characters to codes through `entities` when given (HTML documents only) in the file's format;
+    // when `makeBackups`, the old contents are copied to the backup name first. A failure leaves the
+    // old file and its backup as they were and raises EFCreateError with the reason. Guardado is set
+    // on success.
+    TWriteReport WriteFile(bool makeBackups, const TCodigosISO* entities);
 
-    // The text as this document's file holds it: characters to codes through `entities` when given
-    // (never for raw bytes), then line breaks and encoding as the file was written.
+    // The bytes the document's file gets for `text` (see WriteFile).
     std::string FileBytes(const std::string& text, const TCodigosISO* entities) const;
 
-    // Reads a document file into editor text: codes to characters through `entities` when given,
-    // UTF-8 converted when it fits Windows-1252. A file that cannot be read raises EFOpenError.
-    static TDecodeResult ReadDocument(const std::string& fileName, const TCodigosISO* entities, std::string& text,
-                                      TDocumentFormat& format);
+    // Reads the document's file, or with `model` the model of a new document, into editor text
+    // (each line break one CR): UTF-8 converted when it fits Windows-1252, codes to characters
+    // through `entities` when given and the document is HTML. A file that cannot be read raises
+    // EFOpenError.
+    TDecodeResult ReadFile(const std::string& fileName, const TCodigosISO* entities, std::string& text,
+                           bool model = false);
     // The largest file read: the editor counts offsets in 32 bits.
     static constexpr int64_t kMaxDocumentSize = 512 * 1024 * 1024;
 
@@ -75,11 +82,12 @@ public:
     std::array<TMarcador, 10> Marcadores{};
     int32_t TopLine = 1;
     TWindowHost* Host = nullptr;
-    // How the file was written, so that saving writes it the same way.
-    TDocumentFormat Format;
+    // The bytes the document was read from and how its text goes back to bytes.
+    TDocumentBytes Bytes;
     // The editor's read-only state for this document.
     bool SoloLectura = false;
-    // The text is the file's bytes as they are (UTF-8 with characters the editor cannot hold): it is
-    // written back without any conversion, so that nothing of it is lost.
-    bool RawBytes = false;
+
+private:
+    // The table for this document: codes stand for characters in HTML only.
+    const TCodigosISO* entitiesFor(const TCodigosISO* entities) const;
 };

@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/WindowHost.h"
 #include "app/model/DocumentList.h"
+#include "app/model/EditorKind.h"
 #include "app/model/EditorState.h"
 #include "app/model/ToolPageValues.h"
 #include "platform/core/Messages.h"
@@ -40,8 +41,6 @@ class TVSpeedBtnMenu;
 class Tddemacroserver;
 enum TMouseButton : uint8_t;
 
-// Editor kinds of a document; each is the editor's parser slot that colours it.
-enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };
 
 // The message a second start sends to the running window, which then comes to the front.
 constexpr uint32_t WM_ACTIVAINSTANCIA = 0x0400 + 0x1000;

@@ -47,6 +47,7 @@ constexpr int kInsert = 4510;
 constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
 constexpr int kUnfittingUtf8 = 4514;
+constexpr int kControlCharacters = 4515;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
@@ -233,14 +234,13 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
 {
     const TCodigosISO* entities = FileEntities();
     std::string text;
-    TDecodeResult result;
     try {
-        result = TEditingFile::ReadDocument(fileName, entities, text, file.Format);
+        // A model's text becomes a new document, which has no file yet.
+        file.ReadFile(fileName, entities, text, fileName != file.FileName);
     } catch (const Exception& e) {
         MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
         return false;
     }
-    file.RawBytes = result == TDecodeResult::Unfitting;
     {
         const bool wasBusy = std::exchange(Ocupado, true);
         TScopeGuard busy([this, wasBusy] { Ocupado = wasBusy; });
@@ -248,17 +248,19 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
         FCodeMemo->LoadFromStream(stream);
     }
     // A read-only state the user chose stays; text that only read-only display keeps intact forces it.
-    if (file.RawBytes) {
+    if (file.Bytes.RawBytes || file.Bytes.ControlCharacters) {
         file.SoloLectura = true;
         FCodeMemo->SetReadOnly(true);
-        MessageBox(this, FmtLoadStr(kUnfittingUtf8, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+        const int message = file.Bytes.RawBytes ? kUnfittingUtf8 : kControlCharacters;
+        MessageBox(this, FmtLoadStr(message, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
     }
     return true;
 }
 
 void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantilla, int Tipo)
 {
-    std::string FileName = FileName_;
+    // A name as typed on the command line would stop working from any other folder.
+    std::string FileName = ExpandFileName(FileName_);
     std::string Modelo;
     TScopeGuard painting = lockPainting();
     TBusyCursor busyCursor;
@@ -315,9 +317,10 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
 
 // ---------------------------------------------------------------- recent files
 
-void TformPrincipal::MRUUpdate(bool AlPrincipio, const std::string& FileName)
+void TformPrincipal::MRUUpdate(bool AlPrincipio, const std::string& FileName_)
 {
     TStringList& mru = FConfig->MRU;
+    const std::string FileName = ExpandFileName(FileName_);
     for (int i = mru.Count() - 1; i >= 0; --i)
         if (mru[i] == FileName)
             mru.Delete(i);

@@ -246,7 +246,7 @@ bool TformPrincipal::openLastProject()
 void TformPrincipal::openProjectFiles(const std::string& project, bool reportMissing)
 {
     const TIniFile ini(project);
-    NombreProyecto = ini.ReadString(kProjectDataSection, "Nombre", "");
+    NombreProyecto = ProjectDataText(ini, "Nombre");
     for (const std::string& fileName : ProjectFilesToOpen(ini))
         if (reportMissing || FileExists(fileName))
             AbreArchivo(fileName, false, TipoDeArchivo(fileName));

@@ -134,35 +134,57 @@ bool TCodigosISO::assign(std::vector<char> characters, std::vector<std::string> 
         FExpansion[c] = std::move(*expansion[c]);
     FMapped = mapped;
     FCharOfCode = std::move(charOfCode);
+    FLongestCode = 0;
+    for (const std::string& code : codes)
+        FLongestCode = std::max(FLongestCode, code.size());
     FCharacters = std::move(characters);
     FCodes = std::move(codes);
     return true;
+}
+
+namespace {
+
+bool isCodeCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '#';
+}
+
+} // namespace
+
+void TCodigosISO::appendDecoded(std::string& out, std::string_view text, size_t base,
+                                std::vector<uint32_t>* sources) const
+{
+    for (size_t at = 0; at < text.size();) {
+        size_t length = 1;
+        char c = text[at];
+        if (c == '&') {
+            // A code is looked up only where one can stand: letters, digits or "#" up to ";", no
+            // longer than the table's longest. Anything else leaves the "&" as a character, so a
+            // stray one cannot swallow the codes after it.
+            size_t end = at + 1;
+            const size_t limit = std::min(text.size(), at + FLongestCode);
+            while (end < limit && isCodeCharacter(text[end]))
+                ++end;
+            if (end < limit && text[end] == ';' && end > at + 1) {
+                const auto found = FCharOfCode.find(std::string(text.substr(at, end - at + 1)));
+                if (found != FCharOfCode.end()) {
+                    c = found->second;
+                    length = end - at + 1;
+                }
+            }
+        }
+        out.push_back(c);
+        if (sources)
+            sources->push_back(static_cast<uint32_t>(base + at));
+        at += length;
+    }
 }
 
 std::string TCodigosISO::CodesToChars(std::string_view text) const
 {
     std::string out;
     out.reserve(text.size());
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t amp = text.find('&', at);
-        if (amp == std::string_view::npos)
-            break;
-        out.append(text.substr(at, amp - at));
-        const size_t semicolon = text.find(';', amp);
-        if (semicolon == std::string_view::npos) {
-            at = amp;
-            break;
-        }
-        const std::string_view code = text.substr(amp, semicolon - amp + 1);
-        const auto found = FCharOfCode.find(std::string(code));
-        if (found != FCharOfCode.end())
-            out.push_back(found->second);
-        else
-            out.append(code);
-        at = semicolon + 1;
-    }
-    out.append(text.substr(std::min(at, text.size())));
+    appendDecoded(out, text, 0, nullptr);
     return out;
 }
 
@@ -202,9 +224,35 @@ std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) 
     return out;
 }
 
-std::string TCodigosISO::DecodeText(std::string_view text) const
+std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources) const
 {
-    return outsideRegions(text, [this](std::string_view piece) { return CodesToChars(piece); });
+    if (sources)
+        sources->clear();
+    const auto asItIs = [&](std::string& out, size_t from, size_t to) {
+        out.append(text.substr(from, to - from));
+        if (sources)
+            for (size_t i = from; i < to; ++i)
+                sources->push_back(static_cast<uint32_t>(i));
+    };
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
+        appendDecoded(out, text.substr(at, start - at), at, sources);
+        at = start + kStartMarker.size();
+        const size_t end = findMarker(text, kEndMarker, at);
+        if (end == std::string_view::npos) {
+            asItIs(out, start, text.size());
+            at = text.size();
+            break;
+        }
+        asItIs(out, start, end + kEndMarker.size());
+        at = end + kEndMarker.size();
+    }
+    appendDecoded(out, text.substr(at), at, sources);
+    if (sources)
+        sources->push_back(static_cast<uint32_t>(text.size()));
+    return out;
 }
 
 std::string TCodigosISO::EncodeText(std::string_view text) const

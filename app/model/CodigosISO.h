@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -35,18 +36,22 @@ public:
     char Character(int index) const { return FCharacters.at(static_cast<size_t>(index)); }
     const std::string& Code(int index) const { return FCodes.at(static_cast<size_t>(index)); }
 
-    // Every "&...;" of the table becomes its character (the first entry with that code, case
-    // counting); unknown codes and an "&" without ";" stay as they are.
+    // Every code of the table ("&", letters, digits or "#", then ";", no longer than the longest
+    // code) becomes its character (the first entry with that code, case counting). Any other "&" is
+    // an ordinary character: the text after it is read on, so "AT&T se&ntilde;or" keeps its code.
     std::string CodesToChars(std::string_view text) const;
     // Every entry in table order replaces its character by its code throughout the text.
     std::string CharsToCodes(std::string_view text) const;
     // The same conversions, leaving the protected regions and their markers as they are; a start
     // marker without an end marker protects the rest of the text.
-    std::string DecodeText(std::string_view text) const;
+    // With `sources`, each character of the result gets the offset in `text` of what it was read from
+    // (and one more entry, the length of `text`).
+    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
     std::string EncodeText(std::string_view text) const;
 
 private:
     bool assign(std::vector<char> characters, std::vector<std::string> codes);
+    void appendDecoded(std::string& out, std::string_view text, size_t base, std::vector<uint32_t>* sources) const;
     template <typename Convert>
     std::string outsideRegions(std::string_view text, Convert convert) const;
 
@@ -56,4 +61,5 @@ private:
     std::array<std::string, 256> FExpansion;
     std::array<bool, 256> FMapped{};
     std::unordered_map<std::string, char> FCharOfCode;
+    size_t FLongestCode = 0;
 };

@@ -6,8 +6,9 @@ namespace {
 using O = TOpenRule;
 using R = TRule;
 
-// Rows in the order of the menus; the speed bar's and the projects' rows wait for the controls that
-// bind to them.
+// Rows in the order of the menus; the rows of the speed bar, the projects and the templates wait for
+// the controls that bind to them. A speed bar item without a row of its own here gets one with
+// TOpenRule::Enable when the speed bar is built.
 constexpr TCommandRow kRows[] = {
     // The menu bar: the menus that only make sense with a document are shown with one.
     {.Name = "mArchivo", .Caption = 4470},
@@ -32,6 +33,10 @@ constexpr TCommandRow kRows[] = {
      .MenuEnable = R::NamedDocument, .MenuWhen = R::DocumentShown},
     {.Name = "mCerrar", .Caption = 4526, .Keys = "Ctrl+F4", .Open = O::Enable},
     {.Name = "mCerrarTodo", .Caption = 4527, .Open = O::Enable},
+    {.Name = "mProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mNuevoProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mAbrirProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mUsarPlantilla", .Open = O::AlwaysEnabled},
     {.Name = "mEditarProyecto", .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
     {.Name = "mCerrarProyecto", .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
     {.Name = "mPrepararPagina", .Caption = 4764, .Open = O::Enable},
@@ -117,6 +122,15 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbImprimirSel", .Open = O::Enable, .Enable = R::Selection},
     {.Name = "sbDeshacer", .Open = O::Enable, .Enable = R::CanUndo},
     {.Name = "sbRehacer", .Open = O::Enable, .Enable = R::CanRedo},
+    // The speed bar's items that make or open a document, and its help, work with none open.
+    {.Name = "sbNuevo", .Open = O::AlwaysEnabled},
+    {.Name = "sbUsarPlantilla", .Open = O::AlwaysEnabled},
+    {.Name = "sbAbrir", .Open = O::AlwaysEnabled},
+    {.Name = "sbNuevoProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "sbAbrirProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "sbAyuda", .Open = O::AlwaysEnabled},
+    {.Name = "sbAyudaAuxiliar", .Open = O::AlwaysEnabled},
+    {.Name = "sbTips", .Open = O::AlwaysEnabled},
 };
 
 } // namespace

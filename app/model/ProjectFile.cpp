@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "platform/core/Classes.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/IniFile.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -41,11 +43,21 @@ std::vector<std::string> ProjectFilesToOpen(const TIniFile& project)
             entries.emplace_back(number, names[i]);
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    // A project written by hand may name its files from its own folder.
+    const std::string folder = ExtractFilePath(ExpandFileName(project.FileName()));
     std::vector<std::string> files;
     for (const auto& [number, name] : entries) {
         const std::string value = project.ReadString(kProjectFilesSection, name, "");
         if (value.size() > 2 && value[0] == '1')
-            files.push_back(value.substr(2));
+            files.push_back(ExpandFileName(value.substr(2), folder));
     }
     return files;
+}
+
+std::string ProjectDataText(const TIniFile& project, const std::string& key)
+{
+    const std::string value = project.ReadString(kProjectDataSection, key, "");
+    std::string text;
+    TDocumentFormat format;
+    return DecodeDocument(value, text, format) == TDecodeResult::Converted ? text : value;
 }

@@ -2,12 +2,11 @@
 // running program its macros, and the grammar of one macro line.
 #include "app/model/u_ddemacro.h"
 
-#include <filesystem>
-#include <system_error>
 
 #include "platform/core/Exception.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
 
 bool ParseMacroLine(const std::string& line, std::string& verb, std::string& arg)
 {
@@ -63,13 +62,6 @@ namespace {
 
 constexpr int kShellExecUsage = 4900;
 constexpr int kShellVerbMissing = 4901;
-
-std::string absolutePath(const std::string& name)
-{
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(name, error);
-    return error ? name : path.lexically_normal().string();
-}
 
 std::string replaceFile(std::string text, const std::string& file)
 {
@@ -133,7 +125,7 @@ bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& re
         std::vector<std::string> existing;
         for (const std::string& file : arguments)
             if (FileExists(file))
-                existing.push_back(absolutePath(file));
+                existing.push_back(ExpandFileName(file));
         request.RunningMacro = EditMacroFor(existing);
         return true;
     }
@@ -142,7 +134,7 @@ bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& re
         return false;
     }
     TShellVerb verb;
-    if (!ReadShellVerb(arguments[1], absolutePath(arguments[2]), verb)) {
+    if (!ReadShellVerb(arguments[1], ExpandFileName(arguments[2]), verb)) {
         error = kShellVerbMissing;
         errorArg = arguments[1];
         return false;

@@ -23,14 +23,29 @@ bool nextCodePoint(std::string_view bytes, size_t& pos, char32_t& cp)
     return length != 0;
 }
 
+// The kind of line break most of the file's breaks are, pairing CR LF and LF CR as the editor does;
+// the first kind to reach the highest count wins a tie. LF CR pairs are not a kind to write new lines
+// with: one ending a text would read back as two breaks.
 std::string lineBreakOf(std::string_view bytes)
 {
-    const size_t at = bytes.find_first_of("\r\n");
-    if (at == std::string_view::npos)
-        return "\r\n";
-    if (bytes[at] == '\n')
-        return "\n";
-    return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? "\r\n" : "\r";
+    const char* kinds[] = {"\r\n", "\n", "\r"};
+    size_t counts[3] = {};
+    int best = -1;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        const bool pair = i + 1 < bytes.size() && (bytes[i + 1] == '\r' || bytes[i + 1] == '\n') && bytes[i + 1] != c;
+        if (pair)
+            ++i;
+        if (pair && c == '\n')
+            continue;
+        const int kind = pair ? 0 : (c == '\n' ? 1 : 2);
+        ++counts[kind];
+        if (best < 0 || counts[kind] > counts[best])
+            best = kind;
+    }
+    return best < 0 ? "\r\n" : kinds[best];
 }
 
 } // namespace
@@ -45,33 +60,61 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format)
+bool HoldsControlCharacters(std::string_view bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 32 && c != '\t' && c != '\r' && c != '\n';
+    });
+}
+
+TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
+                             std::vector<uint32_t>* offsets)
 {
     format = TDocumentFormat{};
     format.LineBreak = lineBreakOf(bytes);
     const bool mark = bytes.starts_with(kByteOrderMark);
     const std::string_view body = mark ? bytes.substr(kByteOrderMark.size()) : bytes;
     const bool ascii = std::none_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
-    // Plain ASCII reads the same either way; a mark alone still says how to write the file.
-    if ((ascii && !mark) || !IsValidUtf8(body)) {
+    const auto asTheyAre = [&] {
         text.assign(bytes);
+        if (offsets) {
+            offsets->resize(bytes.size() + 1);
+            for (size_t i = 0; i <= bytes.size(); ++i)
+                (*offsets)[i] = static_cast<uint32_t>(i);
+        }
+    };
+    // Plain ASCII reads the same either way; a mark alone still says how to write the file.
+    if (ascii && !mark) {
+        asTheyAre();
+        return TDecodeResult::Bytes;
+    }
+    if (!IsValidUtf8(body)) {
+        asTheyAre();
+        format.Utf8 = false;
         return TDecodeResult::Bytes;
     }
     std::string converted;
     converted.reserve(body.size());
+    if (offsets)
+        offsets->clear();
     size_t pos = 0;
     char32_t cp;
     while (pos < body.size()) {
+        const size_t start = pos;
         nextCodePoint(body, pos, cp);
         char byte;
         if (!CharToWin1252(cp, byte)) {
-            text.assign(bytes);
+            asTheyAre();
+            format.Utf8 = false;
             return TDecodeResult::Unfitting;
         }
         converted += byte;
+        if (offsets)
+            offsets->push_back(static_cast<uint32_t>(start + (mark ? kByteOrderMark.size() : 0)));
     }
+    if (offsets)
+        offsets->push_back(static_cast<uint32_t>(bytes.size()));
     text = std::move(converted);
-    format.Utf8 = true;
     format.ByteOrderMark = mark;
     return TDecodeResult::Converted;
 }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -11,11 +13,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
+#include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -298,59 +302,219 @@ bool writeAll(int fd, std::string_view bytes)
         ssize_t n = write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            // A short write that set no error (a full disk or a size limit reached) still failed.
+            if (n == 0)
+                errno = ENOSPC;
             return false;
+        }
         bytes.remove_prefix(static_cast<size_t>(n));
     }
     return true;
 }
 
-} // namespace
-
-bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         const std::function<bool()>& beforeReplace)
+std::string errorText(int code)
 {
-    std::string target = NativePath(fileName);
-    std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
-        const std::filesystem::path resolved = std::filesystem::canonical(target, ec);
-        if (!ec)
-            target = resolved.string();
+    return SysErrorMessage(code);
+}
+
+// A file-size limit would end the program with SIGXFSZ in the middle of a write; while this lives
+// the write fails with EFBIG instead, and the save can clean up after itself.
+class TFileSizeSignalIgnored {
+public:
+    TFileSizeSignalIgnored()
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGXFSZ, &ignore, &FPrevious);
     }
-    struct stat old {};
-    const bool existed = stat(target.c_str(), &old) == 0;
-    std::string temporary = target + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = SysErrorMessage(errno);
-        return false;
+    ~TFileSizeSignalIgnored() { sigaction(SIGXFSZ, &FPrevious, nullptr); }
+    TFileSizeSignalIgnored(const TFileSizeSignalIgnored&) = delete;
+    TFileSizeSignalIgnored& operator=(const TFileSizeSignalIgnored&) = delete;
+
+private:
+    struct sigaction FPrevious {};
+};
+
+// A new file beside `path`, hidden and named so that nobody takes it for a document: ".name.XXXXXX~".
+// Made with the mode the umask gives; -1 with errno set when the folder takes no new file.
+int createTemporary(const std::string& path, std::string& temporary)
+{
+    static std::mt19937 random(std::random_device{}());
+    const std::filesystem::path place(path);
+    const std::string folder = place.parent_path().string();
+    const std::string prefix = (folder.empty() ? std::string() : folder + "/") + "." + place.filename().string() + ".";
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = prefix;
+        for (int i = 0; i < 6; ++i)
+            temporary += kLetters[random() % (sizeof kLetters - 1)];
+        temporary += '~';
+        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
-    if (existed)
-        fchmod(fd, old.st_mode & 07777);
-    bool ok = writeAll(fd, bytes) && fsync(fd) == 0;
-    int savedErrno = errno;
-    ok = close(fd) == 0 && ok;
-    if (!ok) {
-        error = SysErrorMessage(savedErrno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    if (beforeReplace && !beforeReplace()) {
-        error = SysErrorMessage(ECANCELED);
-        unlink(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = SysErrorMessage(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    // The rename itself is made durable by syncing the folder.
-    const std::string folder = std::filesystem::path(target).parent_path().string();
+    errno = EEXIST;
+    return -1;
+}
+
+void syncFolderOf(const std::string& path)
+{
+    const std::string folder = std::filesystem::path(path).parent_path().string();
     int dirFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         fsync(dirFd);
         close(dirFd);
     }
+}
+
+// A new file beside another, holding what is to take that file's name; removed unless it does.
+class TTemporaryFile {
+public:
+    TTemporaryFile() = default;
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    ~TTemporaryFile()
+    {
+        if (!FName.empty())
+            unlink(FName.c_str());
+    }
+
+    // Makes the file beside `path` and puts `bytes` on the disk, with `old`'s mode, owner and group
+    // when given. False with errno set; Created() tells whether the folder took a new file at all.
+    bool Write(const std::string& path, std::string_view bytes, const struct stat* old)
+    {
+        const int fd = createTemporary(path, FName);
+        FCreated = fd >= 0;
+        if (!FCreated) {
+            FName.clear();
+            return false;
+        }
+        if (old) {
+            fchmod(fd, old->st_mode & 07777);
+            // Only the superuser may give a file away; a group of one's own is still kept.
+            const bool owned =
+                fchown(fd, old->st_uid, old->st_gid) == 0 || fchown(fd, static_cast<uid_t>(-1), old->st_gid) == 0;
+            (void)owned;
+            // A set-user or set-group bit is dropped by a change of owner: it goes back on.
+            fchmod(fd, old->st_mode & 07777);
+        }
+        const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+        const int savedErrno = errno;
+        const bool closed = close(fd) == 0;
+        errno = written ? errno : savedErrno;
+        return written && closed;
+    }
+    // Gives the file the name `path`. False with errno set.
+    bool Commit(const std::string& path)
+    {
+        if (std::rename(FName.c_str(), path.c_str()) != 0)
+            return false;
+        FName.clear();
+        syncFolderOf(path);
+        return true;
+    }
+    bool Created() const { return FCreated; }
+
+private:
+    std::string FName;
+    bool FCreated = false;
+};
+
+// Rewrites the file where it is, for a folder that takes no new file; when that fails the old
+// contents go back. False with errno set.
+bool writeInPlace(const std::string& path, std::string_view bytes, std::string_view old)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const auto put = [fd](std::string_view contents) {
+        return lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, contents) &&
+               ftruncate(fd, static_cast<off_t>(contents.size())) == 0 && fsync(fd) == 0;
+    };
+    bool ok = put(bytes);
+    const int savedErrno = errno;
+    if (!ok)
+        put(old);
+    close(fd);
+    errno = savedErrno;
+    return ok;
+}
+
+} // namespace
+
+std::string LinkTarget(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path target = path;
+    std::error_code ec;
+    // The system gives up on a chain this long too; a loop ends here.
+    for (int hops = 0; hops < 40 && fs::is_symlink(target, ec); ++hops) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target.lexically_normal().string();
+}
+
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error)
+{
+    TReplaceOutcome outcome;
+    return ReplaceFileContents(fileName, bytes, error, {}, outcome);
+}
+
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
+                         const std::string& backupName, TReplaceOutcome& outcome)
+{
+    outcome = TReplaceOutcome{};
+    TFileSizeSignalIgnored sizeLimit;
+    const std::string target = LinkTarget(NativePath(fileName));
+    struct stat old {};
+    const bool existed = stat(target.c_str(), &old) == 0;
+    if (existed) {
+        if (S_ISDIR(old.st_mode)) {
+            error = errorText(EISDIR);
+            return false;
+        }
+        // The owner's write bit is the file's own read-only mark, which even the superuser keeps.
+        if ((old.st_mode & S_IWUSR) == 0 || access(target.c_str(), W_OK) != 0) {
+            error = errorText(EACCES);
+            return false;
+        }
+    }
+    // The old contents, for the backup and for a rewrite in place that has to be undone.
+    std::string oldBytes;
+    const bool haveOld = existed && ReadFileBytes(target, INT64_MAX, oldBytes);
+    const bool wantBackup = !backupName.empty() && haveOld;
+    const std::string backupPath = NativePath(backupName);
+    TTemporaryFile contents;
+    if (contents.Write(target, bytes, existed ? &old : nullptr)) {
+        // The backup waits beside its name until the new contents have taken theirs: a save that
+        // fails leaves the old backup too. An older backup is replaced whole, even one that is a link.
+        TTemporaryFile backup;
+        const bool backupReady = wantBackup && backup.Write(backupPath, oldBytes, &old);
+        if (!contents.Commit(target)) {
+            error = errorText(errno);
+            return false;
+        }
+        outcome.BackedUp = backupReady && backup.Commit(backupPath);
+        return true;
+    }
+    const int code = errno;
+    if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld) {
+        error = errorText(code);
+        return false;
+    }
+    if (wantBackup) {
+        TTemporaryFile backup;
+        outcome.BackedUp = backup.Write(backupPath, oldBytes, &old) && backup.Commit(backupPath);
+    }
+    if (!writeInPlace(target, bytes, oldBytes)) {
+        error = errorText(errno);
+        return false;
+    }
+    outcome.InPlace = true;
     return true;
 }

@@ -32,14 +32,29 @@ struct TSearchRec {
 // "." and ".."), read-only when the entry is not writable, folder for a folder; system, archive and
 // temporary are never set.
 uint32_t AttributesOf(std::string_view name, bool isFolder, bool writable);
+// What ReplaceFileContents did besides writing the new contents.
+struct TReplaceOutcome {
+    // The folder takes no new file: the file was rewritten where it is.
+    bool InPlace = false;
+    // The file existed and its old contents reached the backup file.
+    bool BackedUp = false;
+};
+
 // Replaces the file's contents by `bytes` so that a failure, or a crash, leaves the old file as it
 // was: the bytes go to a temporary file in the same folder, reach the disk and then take the file's
-// name; the new file keeps the old one's permissions. `beforeReplace` runs once the new contents are
-// safe, just before the rename (a backup is made there); when it returns false nothing is replaced.
-// A symbolic link keeps pointing where it did: the file it names is the one replaced. False with
-// `error` set when anything failed; the temporary file is then gone.
+// name. A symbolic link keeps pointing where it did: the file it names is the one replaced. The new
+// file keeps the old one's permissions, owner and group; a new file gets those the umask gives. A
+// file the caller may not write (or whose owner may not) is refused. When the folder takes no new
+// file, the file is rewritten in place, and its old contents are put back if that fails. With a
+// `backupName`, an existing file's old contents are copied there first (beside a link, a copy of
+// the file it names). A failed save removes its temporary file, and a file-size limit makes it fail
+// instead of ending the program. False with `error` set when the contents were not replaced.
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         const std::function<bool()>& beforeReplace = {});
+                         const std::string& backupName, TReplaceOutcome& outcome);
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error);
+// The file a path names once every symbolic link on its last component is followed (a link to a
+// file that is missing gives that file's path); the path itself when it is no link.
+std::string LinkTarget(const std::string& path);
 
 // A path is writable when its owner may write it and so may the caller.
 // Fills the record for one path (a symbolic link is taken for what it points to, a broken one for

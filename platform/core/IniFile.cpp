@@ -16,6 +16,15 @@ std::string_view unquote(std::string_view value)
     return value;
 }
 
+// The key two names share when AnsiSameText finds them equal.
+std::string foldedName(std::string_view name)
+{
+    std::string key(name);
+    for (char& c : key)
+        c = AnsiUpper(c);
+    return key;
+}
+
 } // namespace
 
 TIniFile::TIniFile(const std::string& fileName) : FFileName(fileName)
@@ -48,14 +57,10 @@ void TIniFile::parse(std::string_view text)
         if (line.front() == '[') {
             const size_t close = line.find(']');
             const std::string name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
-            current = nullptr;
-            for (TSection& s : FSections)
-                if (AnsiSameText(s.Name, name))
-                    current = &s;
-            if (!current) {
-                FSections.push_back(TSection{name, {}});
-                current = &FSections.back();
-            }
+            const auto [at, added] = FSectionIndex.try_emplace(foldedName(name), FSections.size());
+            if (added)
+                FSections.push_back(TSection{name, {}, {}});
+            current = &FSections[at->second];
             continue;
         }
         const size_t equals = line.find('=');
@@ -63,8 +68,7 @@ void TIniFile::parse(std::string_view text)
             continue;
         std::string name = Trim(line.substr(0, equals));
         // The first of equal names counts.
-        const auto same = [&name](const TValue& v) { return AnsiSameText(v.Name, name); };
-        if (std::any_of(current->Values.begin(), current->Values.end(), same))
+        if (!current->Index.try_emplace(foldedName(name), current->Values.size()).second)
             continue;
         current->Values.push_back(TValue{std::move(name), std::string(unquote(TrimView(line.substr(equals + 1))))});
     }
@@ -72,11 +76,8 @@ void TIniFile::parse(std::string_view text)
 
 const TIniFile::TSection* TIniFile::findSection(std::string_view section) const
 {
-    const std::string_view name = TrimView(section);
-    for (const TSection& s : FSections)
-        if (AnsiSameText(s.Name, name))
-            return &s;
-    return nullptr;
+    const auto at = FSectionIndex.find(foldedName(TrimView(section)));
+    return at == FSectionIndex.end() ? nullptr : &FSections[at->second];
 }
 
 const TIniFile::TValue* TIniFile::findValue(std::string_view section, std::string_view ident) const
@@ -84,11 +85,8 @@ const TIniFile::TValue* TIniFile::findValue(std::string_view section, std::strin
     const TSection* s = findSection(section);
     if (!s)
         return nullptr;
-    const std::string_view name = TrimView(ident);
-    for (const TValue& v : s->Values)
-        if (AnsiSameText(v.Name, name))
-            return &v;
-    return nullptr;
+    const auto at = s->Index.find(foldedName(TrimView(ident)));
+    return at == s->Index.end() ? nullptr : &s->Values[at->second];
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TStringList;
@@ -44,6 +45,8 @@ private:
     struct TSection {
         std::string Name;
         std::vector<TValue> Values;
+        // Each value's place by its name folded to upper case: reading stays linear in the file.
+        std::unordered_map<std::string, size_t> Index;
     };
     TIniFile() = default;
     void parse(std::string_view text);
@@ -52,4 +55,5 @@ private:
 
     std::string FFileName;
     std::vector<TSection> FSections;
+    std::unordered_map<std::string, size_t> FSectionIndex;
 };

@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -291,6 +293,30 @@ std::string NativePath(std::string_view path)
         if (c == '\\')
             c = '/';
     return native;
+}
+
+std::string ExpandFileName(std::string_view path, std::string_view folder)
+{
+    if (path.empty())
+        return {};
+    std::filesystem::path full(NativePath(path));
+    if (full.is_relative()) {
+        std::error_code error;
+        const std::filesystem::path base =
+            folder.empty() ? std::filesystem::current_path(error) : std::filesystem::path(NativePath(folder));
+        full = base / full;
+    }
+    // ".." is kept: under a link to a folder it does not lead where the text says.
+    std::string out;
+    for (const std::filesystem::path& part : full) {
+        const std::string name = part.string();
+        if (name == "." || name.empty())
+            continue;
+        if (name != "/" && !out.empty() && out.back() != '/')
+            out += '/';
+        out += name;
+    }
+    return out.empty() ? "/" : out;
 }
 
 void Abort()

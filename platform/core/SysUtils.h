@@ -61,3 +61,6 @@ std::string ExtractFilePath(std::string_view path);
 std::string ExtractFileExt(std::string_view path);
 // The path as the file system takes it: each "\" becomes "/".
 std::string NativePath(std::string_view path);
+// The path made absolute against `folder` (the working folder when empty), with "." parts and doubled
+// separators taken out; links are not followed, so a link keeps its own name. "" stays "".
+std::string ExpandFileName(std::string_view path, std::string_view folder = {});

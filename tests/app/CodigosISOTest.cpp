@@ -66,9 +66,9 @@ TEST(CodigosISO, ConvertsWithTheDefaultsAndLeavesUnknownCodesAlone)
     EXPECT_EQ(table.DecodeText("&AACUTE;"), "&AACUTE;");
     EXPECT_EQ(table.DecodeText("a & b"), "a & b");
     EXPECT_EQ(table.DecodeText("&noexiste;"), "&noexiste;");
-    // The text from an "&" to the next ";" is one code, even when it is none.
+    // An "&" that begins no code of the table is a character: the codes after it still count.
     EXPECT_EQ(table.DecodeText("a & b; &eacute;"), "a & b; \xE9");
-    EXPECT_EQ(table.DecodeText("&&aacute;"), "&&aacute;");
+    EXPECT_EQ(table.DecodeText("&&aacute;"), "&\xE1");
     EXPECT_EQ(table.DecodeText("x &aacute"), "x &aacute");
     EXPECT_EQ(table.EncodeText(""), "");
 }
@@ -227,5 +227,41 @@ TEST(CodigosISO, DecodingUndoesEncodingOfTextsWithoutAmpersands)
             text += pieces[random() % pieces.size()];
         const std::string encoded = table.EncodeText(text);
         EXPECT_EQ(table.DecodeText(encoded), text) << text;
+    }
+}
+
+TEST(CodigosISO, AnAmpersandThatBeginsNoCodeIsACharacter)
+{
+    const TCodigosISO table = defaults();
+    const std::string texts[] = {"P\xE9rez & Hijos, se\xF1or", "?a=1&b=2 \xE1", "AT&T \xF1", "&\xE1;", "&&\xE1",
+                                 "a&b;\xE9", "& \xE9 &", "&iexcl \xBF", "&#225; \xE1"};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(table.DecodeText(table.EncodeText(text)), text);
+    }
+    EXPECT_EQ(table.EncodeText("P\xE9rez & Hijos, se\xF1or"), "P&eacute;rez & Hijos, se&ntilde;or");
+    EXPECT_EQ(table.DecodeText("P&eacute;rez & Hijos, se&ntilde;or"), "P\xE9rez & Hijos, se\xF1or");
+    // A code longer than the table's longest, or holding other characters, is no code.
+    EXPECT_EQ(table.DecodeText("&aacute-x; &ntilde ;"), "&aacute-x; &ntilde ;");
+    // Each character of the result knows where it came from.
+    std::vector<uint32_t> sources;
+    EXPECT_EQ(table.DecodeText("a&ntilde;<!--INI_OMITECHAR-->&aacute;", &sources),
+              "a\xF1<!--INI_OMITECHAR-->&aacute;");
+    ASSERT_EQ(sources.size(), 2u + 20 + 8 + 1);
+    EXPECT_EQ(sources[0], 0u);
+    EXPECT_EQ(sources[1], 1u);
+    EXPECT_EQ(sources[2], 9u);
+    EXPECT_EQ(sources.back(), 37u);
+}
+
+TEST(CodigosISO, DecodingWhatEncodingWroteGivesRandomTextsBack)
+{
+    const TCodigosISO table = defaults();
+    std::mt19937 random(1109);
+    const std::string alphabet = "a;&#1 \xE1\xF1\xBF\xC1ntilde";
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = RandomTextUpTo(random, alphabet, 24);
+        // Codes already in the text are read as characters; everything else comes back as it was.
+        EXPECT_EQ(table.DecodeText(table.EncodeText(text)), table.DecodeText(text)) << text;
     }
 }

@@ -156,14 +156,79 @@ TEST(Commands, BoundControlsMirrorShownCheckedAndHint)
     EXPECT_FALSE(wrap->isChecked());
     item->setStatusTip("Mostrar");
     EXPECT_EQ(wrap->toolTip(), "Mostrar");
+    // A command without a hint leaves the control's own.
+    QToolButton own(&form);
+    own.setToolTip("Cortar");
+    form.Commands().Bind(&own, "sbCortar");
+    EXPECT_EQ(own.toolTip(), "Cortar");
     // The status bar's buttons take their hints from their commands.
     form.Commands().Action("sbAuxiliar")->setStatusTip("Otra");
     EXPECT_EQ(form.sbAuxiliar()->Hint(), "Otra");
-    // An action bound as a control, such as a menu's own, follows enabled and shown.
+    // An action bound as a control, such as a menu's own or a pop-up item, follows enabled and shown.
     QAction other;
     form.Commands().Bind(&other, "mGuardar");
     EXPECT_FALSE(other.isEnabled());
     form.AbreArchivo("", false, ekHTML);
     EXPECT_TRUE(other.isEnabled());
     EXPECT_TRUE(form.sbAuxiliar()->isVisibleTo(&form));
+    // A pop-up item bound to a command runs it.
+    QAction popupItem;
+    form.Commands().Bind(&popupItem, "mSoloLectura");
+    popupItem.trigger();
+    EXPECT_TRUE(form.CodeMemo()->ReadOnly());
+    EXPECT_TRUE(form.Commands().Action("mSoloLectura")->isChecked());
+}
+
+TEST(Commands, TheTableAppliesTheSwitchOnceTheChangeRulesWithADocumentAndTheMenuRulesAsItsMenuOpens)
+{
+    QObject owner;
+    TCommandTable table(&owner);
+    QAction* save = table.Action("mGuardar");
+    QAction* reload = table.Action("mActualizar");
+    QAction* cut = table.Action("mCortar");
+    QAction* view = table.Action("mVer");
+    QAction* readOnly = table.Action("mSoloLectura");
+    TEditorState none;
+    EXPECT_TRUE(table.Apply(none));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_TRUE(table.Action("mNuevo")->isEnabled());
+    // The same switch again changes nothing.
+    EXPECT_FALSE(table.Apply(none));
+
+    TEditorState open;
+    open.DocumentOpen = open.DocumentShown = true;
+    open.ReadOnly = true;
+    EXPECT_TRUE(table.Apply(open));
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_FALSE(cut->isEnabled());
+    EXPECT_TRUE(readOnly->isChecked());
+    // The File menu disables Reload for an untitled document; the next change leaves it so, since
+    // only the switch to no document and back enables the File items again.
+    table.ApplyMenu("mArchivo", open);
+    EXPECT_FALSE(reload->isEnabled());
+    open.Selection = true;
+    EXPECT_FALSE(table.Apply(open));
+    EXPECT_FALSE(reload->isEnabled());
+    // After each change Cut follows the selection; as the Edit menu opens over the active editor, it
+    // also needs a writable text.
+    EXPECT_TRUE(cut->isEnabled());
+    table.ApplyMenu("mEdicion", open);
+    EXPECT_TRUE(cut->isEnabled());
+    open.EditorFocused = true;
+    table.ApplyMenu("mEdicion", open);
+    EXPECT_FALSE(cut->isEnabled());
+    // Another menu's opening leaves the Edit items alone.
+    open.ReadOnly = false;
+    table.ApplyMenu("mSeleccion", open);
+    EXPECT_FALSE(cut->isEnabled());
+    EXPECT_TRUE(table.Action("mOrdenaUp")->isEnabled());
+
+    // Only a bound control makes a change rule worth its cost.
+    EXPECT_FALSE(table.Watched(TRule::Pasteable));
+    QToolButton paste;
+    table.Bind(&paste, "sbPegar");
+    EXPECT_TRUE(table.Watched(TRule::Pasteable));
+    EXPECT_FALSE(table.Watched(TRule::ProjectOpen));
 }

@@ -29,6 +29,14 @@ std::vector<int> ids(const TDocumentList<TDoc>& list)
     return result;
 }
 
+// The caption of the document numbered `id`: "t" and the number.
+std::string tabCaption(int id)
+{
+    std::string caption = std::to_string(id);
+    caption.insert(caption.begin(), 't');
+    return caption;
+}
+
 } // namespace
 
 TEST(DocumentList, OpensClosesAndKeepsTheCurrentDocument)
@@ -93,7 +101,7 @@ TEST(DocumentList, ReorderingKeepsTheCurrentDocumentAgainstAPlainModel)
         const int count = list.Count();
         switch (random() % 4) {
         case 0:
-            list.Add("t" + std::to_string(next), doc(next));
+            list.Add(tabCaption(next), doc(next));
             model.push_back(next++);
             break;
         case 1:
@@ -126,6 +134,6 @@ TEST(DocumentList, ReorderingKeepsTheCurrentDocumentAgainstAPlainModel)
         }
         ASSERT_EQ(ids(list), model) << step;
         for (int i = 0; i < list.Count(); ++i)
-            ASSERT_EQ(list.Caption(i), "t" + std::to_string(model[i])) << step;
+            ASSERT_EQ(list.Caption(i), tabCaption(model[i])) << step;
     }
 }

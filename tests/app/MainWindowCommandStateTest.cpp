@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -87,6 +89,8 @@ std::vector<std::string> session(TWindow& w, std::string* captions)
     std::vector<std::string> steps;
     auto record = [&] { steps.push_back(joined(commandStates(w.form))); };
     TformPrincipal& form = w.form;
+    // Paste follows the clipboard, which the session starts empty.
+    QApplication::clipboard()->clear();
     if (captions)
         *captions = captionsAndKeys(form);
     record();
@@ -125,6 +129,20 @@ std::vector<std::string> session(TWindow& w, std::string* captions)
     form.mCerrarTodoClick();
     record();
     return steps;
+}
+
+// The entries of the captions' line, "name=caption|keys" each; a caption has no blank but before its
+// keys' separator, so an entry ends at the blank after its "|".
+std::vector<std::string> entries(const std::string& line)
+{
+    std::vector<std::string> result;
+    for (size_t at = 0; at < line.size();) {
+        const size_t bar = line.find('|', at);
+        const size_t end = line.find(' ', bar);
+        result.push_back(line.substr(at, end - at));
+        at = end + 1;
+    }
+    return result;
 }
 
 // A step's line back into states by name.
@@ -180,7 +198,16 @@ TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASess
             std::fclose(file);
         }
     }
-    EXPECT_EQ(captions, kCaptionsBefore);
+    // Items added to the menus since keep out of the comparison; those recorded keep their texts,
+    // keys and order.
+    const std::vector<std::string> recorded = entries(kCaptionsBefore);
+    std::vector<std::string> kept;
+    for (const std::string& entry : entries(captions))
+        if (std::find_if(recorded.begin(), recorded.end(), [&](const std::string& was) {
+                return was.substr(0, was.find('=')) == entry.substr(0, entry.find('='));
+            }) != recorded.end())
+            kept.push_back(entry);
+    EXPECT_EQ(kept, recorded);
     ASSERT_EQ(steps.size(), std::size(kStatesBefore));
     for (size_t i = 0; i < steps.size(); ++i) {
         // Items the window gained since are not compared: only those it had keep their states.

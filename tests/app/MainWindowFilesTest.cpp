@@ -611,3 +611,32 @@ TEST(MainWindowFiles, TheToolPagesShowOnlyWithADocumentAndATabClickLeavesTheKeyb
     w.form.mCerrarTodoClick();
     EXPECT_TRUE(toolPages.isHidden());
 }
+
+TEST(MainWindowFiles, AFileWithControlCharactersOpensReadOnlyAndKeepsThem)
+{
+    TWindow w;
+    const std::string bytes = std::string("var t=\"\x01\";\x0C\n") + '\0' + "x";
+    const std::string script = w.folder.file("min.js", bytes);
+    TBoxAnswers boxes;
+    w.form.AbreArchivo(script, false, ekJavaScript);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find("caracteres de control"), std::string::npos);
+    EXPECT_NE(boxes.texts[0].find("min.js"), std::string::npos);
+    EXPECT_TRUE(w.memo.ReadOnly());
+    w.form.mGuardarClick();
+    EXPECT_EQ(ReadFileBytes(script), bytes);
+    // Made editable and changed at its end, it keeps every control character.
+    w.memo.SetReadOnly(false);
+    w.memo.SetSelStart(static_cast<int>(text(w.memo).size()));
+    type(w.memo, "y");
+    w.form.mGuardarClick();
+    EXPECT_EQ(ReadFileBytes(script), bytes + "y");
+    // Codes are for HTML: a script keeps its characters even with the conversion on.
+    w.form.Config().InsSpecChar = true;
+    const std::string js = w.folder.file("a.js", "var s = \"A\xC3\xB1o\";\n");
+    w.form.AbreArchivo(js, false, ekJavaScript);
+    w.memo.SetSelStart(0);
+    type(w.memo, "\xF1");
+    w.form.mGuardarClick();
+    EXPECT_EQ(ReadFileBytes(js), "\xC3\xB1var s = \"A\xC3\xB1o\";\n");
+}

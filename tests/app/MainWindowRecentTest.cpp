@@ -407,9 +407,10 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     EXPECT_EQ(name, w.folder.path.string() + "/tempHTML.htm");
     EXPECT_EQ(ReadFileBytes(name), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_EQ(ReadFileBytes(page), "<p>caf\xE9</p>\r\n");
+    // The typed text gets its codes; the text as the file held it keeps its bytes.
     config.InsSpecChar = true;
     EXPECT_TRUE(w.form.ArchivoPrevio(name));
-    EXPECT_EQ(ReadFileBytes(name), "<b>&ntilde;</b>\r\n<p>caf&eacute;</p>\r\n");
+    EXPECT_EQ(ReadFileBytes(name), "<b>&ntilde;</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_FALSE(w.form.CurrentFile()->Guardado);
 
     // An untitled document: the save dialog's folder, else the working folder's parent.
@@ -448,4 +449,34 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     EXPECT_EQ(name, page);
     EXPECT_EQ(ReadFileBytes(page), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+}
+
+TEST(MainWindowRecent, AProjectNamedInUtf8AndItsRelativeFilesOpenAsWritten)
+{
+    TempDir files("start");
+    files.file("a.htm", "A");
+    const std::string kr = project(files, "Se\xC3\xB1or P\xC3\xA9rez", {"1,a.htm"});
+    TStartedWindow w(3, {}, kr);
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm"}));
+    EXPECT_EQ(w.form.ArchivoActual(), files.path.string() + "/a.htm");
+    EXPECT_EQ(ToWin1252(w.form.windowTitle()), "Kestrima - [ Se\xF1or P\xE9rez ] - a.htm");
+}
+
+TEST(MainWindowRecent, AFileNamedFromTheWorkingFolderIsKeptByItsWholePath)
+{
+    TempDir files("start");
+    std::filesystem::create_directory(files.path / "files");
+    files.file("files/a.html", "A");
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(files.path);
+    {
+        TStartedWindow w(0, {}, "", {"files/a.html"});
+        EXPECT_EQ(w.form.ArchivoActual(), files.path.string() + "/files/a.html");
+        w.form.mCerrarClick();
+        EXPECT_EQ(w.form.Config().MRU[0], files.path.string() + "/files/a.html");
+        w.form.AbreArchivo("./files/a.html", false, ekHTML);
+        // Opening it again takes the same entry out of the list.
+        EXPECT_EQ(w.form.Config().MRU[0], "");
+    }
+    std::filesystem::current_path(working);
 }

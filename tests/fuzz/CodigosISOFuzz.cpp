@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/model/CodigosISO.h"
 
@@ -59,6 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Outside the protected regions the conversions are the plain ones, so the sizes bound alike.
     check(table.EncodeText(text).size() <= text.size() * TCodigosISO::kMaxExpansion);
     check(table.DecodeText(text).size() <= text.size());
+    // With the defaults, decoding what encoding wrote gives the text back; codes the text already
+    // held are read as their characters, as they are on reading a file.
+    TCodigosISO defaults;
+    defaults.LoadDefaults();
+    std::vector<uint32_t> sources;
+    const std::string plain = defaults.DecodeText(text, &sources);
+    check(defaults.DecodeText(defaults.EncodeText(text)) == plain);
+    check(sources.size() == plain.size() + 1 && sources.back() == text.size());
+    for (size_t i = 0; i + 1 < sources.size(); ++i)
+        check(sources[i] < sources[i + 1]);
     // Nothing to convert leaves every text as it was.
     TCodigosISO empty;
     check(empty.EncodeText(text) == text && empty.DecodeText(text) == text);

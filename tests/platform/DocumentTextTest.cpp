@@ -3,6 +3,8 @@
 
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/core/DocumentText.h"
 #include "platform/core/Win1252.h"
@@ -98,4 +100,42 @@ TEST(DocumentText, FilesWithOneKindOfLineBreakComeBackByteForByte)
         }
         EXPECT_EQ(EncodeDocument(stored, format), bytes) << round;
     }
+}
+
+TEST(DocumentText, TheLineBreakIsTheKindMostBreaksAre)
+{
+    const auto lineBreak = [](std::string_view bytes) {
+        std::string text;
+        TDocumentFormat format;
+        DecodeDocument(bytes, text, format);
+        return format.LineBreak;
+    };
+    // One stray CR does not decide for the whole file.
+    EXPECT_EQ(lineBreak("a\r\r\nb\r\n"), "\r\n");
+    EXPECT_EQ(lineBreak("a\rb\nc\nd\r\n"), "\n");
+    EXPECT_EQ(lineBreak("a\rb\rc\r\n"), "\r");
+    // A tie goes to the kind that reached the count first; LF CR pairs are no kind to write.
+    EXPECT_EQ(lineBreak("a\nb\r\n"), "\n");
+    EXPECT_EQ(lineBreak("a\n\rb\n\rc\r"), "\r");
+    EXPECT_EQ(lineBreak("a\n\r"), "\r\n");
+    EXPECT_EQ(lineBreak("sin saltos"), "\r\n");
+}
+
+TEST(DocumentText, ControlCharactersAreThoseBelowBlankButTabAndLineBreaks)
+{
+    EXPECT_FALSE(HoldsControlCharacters("a\tb\r\nc\n\xE1\x80"));
+    for (char c = 0; c < 32; ++c)
+        EXPECT_EQ(HoldsControlCharacters(std::string("x") + c), c != '\t' && c != '\r' && c != '\n') << int(c);
+    // Plain ASCII is written as UTF-8 once it holds more; a document read from Windows-1252 stays so.
+    std::string text;
+    TDocumentFormat format;
+    EXPECT_EQ(DecodeDocument("cafe", text, format), TDecodeResult::Bytes);
+    EXPECT_TRUE(format.Utf8);
+    EXPECT_EQ(EncodeDocument("caf\xE9", format), "caf\xC3\xA9");
+    // Each character of a converted text knows the bytes it came from.
+    std::vector<uint32_t> offsets;
+    EXPECT_EQ(DecodeDocument("\xEF\xBB\xBF" "a\xC3\xA1\xE2\x82\xAC.", text, format, &offsets), TDecodeResult::Converted);
+    EXPECT_EQ(offsets, (std::vector<uint32_t>{3, 4, 6, 9, 10}));
+    EXPECT_EQ(DecodeDocument("a\xE1", text, format, &offsets), TDecodeResult::Bytes);
+    EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 1, 2}));
 }

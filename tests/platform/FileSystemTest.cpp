@@ -1,12 +1,17 @@
 // Folder entries and their attributes, and the drive list made from a mount table.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
 
 #include "platform/core/FileSystem.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 TEST(FileSystem, AttributesAndEntries)
 {
@@ -88,4 +93,197 @@ TEST(FileSystem, DriveListFromAMountTable)
     std::vector<TDriveInfo> here = LogicalDrives();
     ASSERT_FALSE(here.empty());
     EXPECT_EQ(here[0].Root, "/");
+}
+
+namespace {
+
+std::string contentsOf(const std::filesystem::path& path)
+{
+    return ReadFileBytes(path.string());
+}
+
+mode_t modeOf(const std::filesystem::path& path)
+{
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// The folder's entries, for a check that nothing was left behind.
+std::vector<std::string> namesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const TSearchRec& rec : ReadFolder(folder.string()))
+        names.push_back(rec.Name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Gives the folder and everything in it to the user nobody, so that a child running as nobody
+// meets only the permissions the test sets.
+void giveToNobody(const std::filesystem::path& folder)
+{
+    if (geteuid() != 0)
+        return;
+    bool given = chown(folder.c_str(), kNobody, kNobody) == 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        given = lchown(entry.path().c_str(), kNobody, kNobody) == 0 && given;
+    ASSERT_TRUE(given);
+}
+
+} // namespace
+
+TEST(ReplaceFileContents, ALinkIsWrittenThroughAndItsBackupIsACopyBesideIt)
+{
+    TempDir dir("replace");
+    std::filesystem::create_directory(dir.path / "real");
+    dir.file("real/index.htm", "primero");
+    std::filesystem::create_symlink("real/index.htm", dir.path / "index.htm");
+    const std::string link = (dir.path / "index.htm").string();
+    const std::string backup = (dir.path / "index.~tm").string();
+    for (const char* text : {"segundo", "tercero"}) {
+        const std::string before = contentsOf(dir.path / "real/index.htm");
+        std::string error;
+        TReplaceOutcome outcome;
+        ASSERT_TRUE(ReplaceFileContents(link, text, error, backup, outcome)) << error;
+        EXPECT_TRUE(outcome.BackedUp);
+        EXPECT_FALSE(outcome.InPlace);
+        // The link stays a link to the same file, which holds the new text.
+        ASSERT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(std::filesystem::read_symlink(link), "real/index.htm");
+        EXPECT_EQ(contentsOf(dir.path / "real/index.htm"), text);
+        // The backup is a file of its own beside the link, with the text before this save.
+        EXPECT_FALSE(std::filesystem::is_symlink(backup));
+        EXPECT_EQ(contentsOf(backup), before);
+    }
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"index.htm", "index.~tm", "real"}));
+    EXPECT_EQ(namesIn(dir.path / "real"), (std::vector<std::string>{"index.htm"}));
+    // A link to a file that is not there yet makes that file.
+    std::filesystem::create_symlink("real/nuevo.htm", dir.path / "nuevo.htm");
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents((dir.path / "nuevo.htm").string(), "hola", error));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "nuevo.htm"));
+    EXPECT_EQ(contentsOf(dir.path / "real/nuevo.htm"), "hola");
+    EXPECT_EQ(LinkTarget((dir.path / "nuevo.htm").string()), (dir.path / "real/nuevo.htm").string());
+}
+
+TEST(ReplaceFileContents, ANewFileGetsTheUmasksModeAndAnOldOneKeepsItsOwn)
+{
+    TempDir dir("replace");
+    const mode_t previous = umask(022);
+    std::string error;
+    const std::string fresh = (dir.path / "nuevo.htm").string();
+    EXPECT_TRUE(ReplaceFileContents(fresh, "a", error));
+    EXPECT_EQ(modeOf(fresh), 0644u);
+    umask(027);
+    const std::string other = (dir.path / "otro.htm").string();
+    EXPECT_TRUE(ReplaceFileContents(other, "a", error));
+    EXPECT_EQ(modeOf(other), 0640u);
+    umask(previous);
+    chmod(fresh.c_str(), 0664);
+    EXPECT_TRUE(ReplaceFileContents(fresh, "b", error));
+    EXPECT_EQ(modeOf(fresh), 0664u);
+    EXPECT_EQ(contentsOf(fresh), "b");
+    // The superuser saving another user's page leaves it that user's.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(fresh.c_str(), kNobody, kNobody), 0);
+        EXPECT_TRUE(ReplaceFileContents(fresh, "c", error));
+        struct stat st {};
+        stat(fresh.c_str(), &st);
+        EXPECT_EQ(st.st_uid, kNobody);
+        EXPECT_EQ(st.st_gid, kNobody);
+        EXPECT_EQ(modeOf(fresh), 0664u);
+    }
+    // A folder is never replaced by a file.
+    std::filesystem::create_directory(dir.path / "carpeta");
+    EXPECT_FALSE(ReplaceFileContents((dir.path / "carpeta").string(), "x", error));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path / "carpeta"));
+}
+
+TEST(ReplaceFileContents, AnOrdinaryUserCannotReplaceAReadOnlyFile)
+{
+    TempDir dir("replace");
+    const std::string page = dir.file("page.htm", "original");
+    chmod(page.c_str(), 0444);
+    giveToNobody(dir.path);
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        std::string error;
+        TReplaceOutcome outcome;
+        if (ReplaceFileContents(page, "nuevo", error, (dir.path / "page.~tm").string(), outcome))
+            return "a read-only file was replaced";
+        if (error != std::strerror(EACCES))
+            return "the reason given was " + error;
+        return "";
+    });
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(contentsOf(page), "original");
+    EXPECT_EQ(modeOf(page), 0444u);
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"page.htm"}));
+}
+
+TEST(ReplaceFileContents, AWritableFileInAClosedFolderIsRewrittenInPlace)
+{
+    TempDir dir("replace");
+    const std::string page = dir.file("page.htm", "contenido anterior, bastante largo");
+    chmod(page.c_str(), 0644);
+    giveToNobody(dir.path);
+    chmod(dir.path.c_str(), 0555);
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        std::string error;
+        TReplaceOutcome outcome;
+        if (!ReplaceFileContents(page, "corto", error, (dir.path / "page.~tm").string(), outcome))
+            return "not written: " + error;
+        if (!outcome.InPlace || outcome.BackedUp)
+            return "the outcome does not say it was written in place without a backup";
+        return "";
+    });
+    chmod(dir.path.c_str(), 0755);
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(contentsOf(page), "corto");
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"page.htm"}));
+}
+
+TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
+{
+    TempDir dir("replace");
+    const std::string page = dir.file("page.htm", "anterior");
+    const std::string backup = dir.file("page.~tm", "copia anterior");
+    giveToNobody(dir.path);
+    const std::string big(64 * 1024, 'x');
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        rlimit limit{4096, 4096};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return "no file-size limit";
+        std::string error;
+        TReplaceOutcome outcome;
+        if (ReplaceFileContents(page, big, error, backup, outcome))
+            return "a file past the limit was written";
+        if (error != std::strerror(EFBIG))
+            return "the reason given was " + error;
+        return "";
+    });
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    // The file and its backup are as they were, and nothing else is there.
+    EXPECT_EQ(contentsOf(page), "anterior");
+    EXPECT_EQ(contentsOf(backup), "copia anterior");
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"page.htm", "page.~tm"}));
+
+    // In a closed folder the rewrite in place fails the same way and puts the old text back.
+    chmod(dir.path.c_str(), 0555);
+    const TUnprivilegedRun inPlace = RunUnprivileged([&]() -> std::string {
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        TReplaceOutcome outcome;
+        return ReplaceFileContents(page, big, error, {}, outcome) ? "written past the limit" : "";
+    });
+    chmod(dir.path.c_str(), 0755);
+    EXPECT_EQ(inPlace.Failure, "");
+    EXPECT_EQ(contentsOf(page), "anterior");
 }

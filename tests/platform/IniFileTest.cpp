@@ -1,10 +1,15 @@
 // Tests of the INI file reader: names without case, trimmed and unquoted values, the first of two, and every truncation of a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/core/Classes.h"
 #include "platform/core/IniFile.h"
+#include "platform/core/SysUtils.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -25,6 +30,13 @@ const std::string kProject =
     "Mal=12x\n"
     "[ datos DEL proyecto ]\n"
     "Extra=si\n";
+
+std::string AnsiUpperCaseForTest(std::string text)
+{
+    for (char& c : text)
+        c = AnsiUpper(c);
+    return text;
+}
 
 } // namespace
 
@@ -68,5 +80,49 @@ TEST(IniFile, EveryTruncationReadsWhatItHolds)
         // The value is whatever of "Mi sitio" the cut kept, never the later duplicate.
         EXPECT_EQ(std::string("Mi sitio").rfind(name, 0), 0u) << n;
         EXPECT_EQ(ini.SectionExists("Archivos del proyecto"), cut.find("[Archivos del proyecto") != std::string::npos) << n;
+    }
+}
+
+TEST(IniFile, ManyKeysAndSectionsAnswerAsAScanOfTheFileWould)
+{
+    // Names over a few letters in either case (Windows-1252 ones too), so that many repeat.
+    std::mt19937 random(1212);
+    const std::string letters = "aAbB\xE1\xC1\xF1\xD1";
+    const auto name = [&] {
+        std::string n;
+        const int length = 1 + static_cast<int>(random() % 3);
+        for (int i = 0; i < length; ++i)
+            n += letters[random() % letters.size()];
+        return n;
+    };
+    std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> model;
+    std::string text;
+    for (int line = 0; line < 4000; ++line) {
+        if (line % 200 == 0 || model.empty()) {
+            const std::string section = name();
+            text += "[" + section + "]\n";
+            auto at = std::find_if(model.begin(), model.end(), [&](const auto& s) { return AnsiSameText(s.first, section); });
+            if (at == model.end())
+                model.push_back({section, {}});
+            else
+                std::rotate(at, at + 1, model.end());
+            continue;
+        }
+        const std::string key = name() + name();
+        const std::string value = std::to_string(line);
+        text += key + "=" + value + "\n";
+        auto& values = model.back().second;
+        if (std::none_of(values.begin(), values.end(), [&](const auto& v) { return AnsiSameText(v.first, key); }))
+            values.push_back({key, value});
+    }
+    const TIniFile ini = TIniFile::FromText(text);
+    TStringList names;
+    for (const auto& [section, values] : model) {
+        ini.ReadSection(AnsiLowerCase(section), names);
+        ASSERT_EQ(names.Count(), static_cast<int>(values.size())) << section;
+        for (size_t i = 0; i < values.size(); ++i) {
+            EXPECT_EQ(names[static_cast<int>(i)], values[i].first);
+            EXPECT_EQ(ini.ReadString(section, AnsiUpperCaseForTest(values[i].first), "?"), values[i].second);
+        }
     }
 }

@@ -92,3 +92,17 @@ TEST(SysUtils, SystemErrorsAUserCanMendReadInSpanish)
     // Others keep the system's own text.
     EXPECT_EQ(SysErrorMessage(EXDEV), std::strerror(EXDEV));
 }
+
+TEST(SysUtils, ExpandFileNameMakesAPathAbsoluteWithoutFollowingLinks)
+{
+    EXPECT_EQ(ExpandFileName("files/a.html", "/home/ana"), "/home/ana/files/a.html");
+    EXPECT_EQ(ExpandFileName("./files//./a.html", "/home/ana/"), "/home/ana/files/a.html");
+    EXPECT_EQ(ExpandFileName("/w/x.htm", "/home"), "/w/x.htm");
+    EXPECT_EQ(ExpandFileName("../x.htm", "/home/ana"), "/home/ana/../x.htm");
+    EXPECT_EQ(ExpandFileName("C:\\web\\a.htm", "/r"), "/r/C:/web/a.htm");
+    EXPECT_EQ(ExpandFileName("", "/home"), "");
+    EXPECT_EQ(ExpandFileName("/", "/home"), "/");
+    const std::string here = ExpandFileName("a.htm");
+    EXPECT_EQ(here.front(), '/');
+    EXPECT_TRUE(here.ends_with("/a.htm"));
+}

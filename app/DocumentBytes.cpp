@@ -1,0 +1,159 @@
+// TDocumentBytes: a document's file bytes against the editor's text, so that what the user did not change is written back as it was read.
+#include "app/DocumentBytes.h"
+
+#include <algorithm>
+
+#include "app/model/CodigosISO.h"
+
+namespace {
+
+// Past this many bytes the offsets of every character would cost more memory than the document:
+// such a file is still written back as read when untouched, and whole when changed.
+constexpr size_t kMaxMappedSize = 64 * 1024 * 1024;
+
+// Each entry of `inner` (an offset into a text) taken through `outer` (that text's offsets).
+void compose(std::vector<uint32_t>& inner, const std::vector<uint32_t>& outer)
+{
+    for (uint32_t& offset : inner)
+        offset = outer[offset];
+}
+
+} // namespace
+
+std::string TDocumentBytes::StoredForm(std::string_view text, std::vector<uint32_t>* offsets)
+{
+    // The line store's rewriting, with the offset each character comes from.
+    std::string out;
+    out.reserve(text.size());
+    if (offsets)
+        offsets->clear();
+    const size_t count = text.size();
+    const auto put = [&](char c, size_t from) {
+        out.push_back(c);
+        if (offsets)
+            offsets->push_back(static_cast<uint32_t>(from));
+    };
+    size_t i = 0;
+    for (; i + 1 < count; ++i) {
+        const char c = text[i];
+        const size_t from = i;
+        if (static_cast<unsigned char>(c) >= 32 || c == '\t') {
+            put(c, from);
+        } else if (c == '\r') {
+            if (text[i + 1] == '\n')
+                ++i;
+            put('\r', from);
+        } else if (c == '\n') {
+            // A CR that ends the text stays a line break of its own.
+            if (i + 2 < count && text[i + 1] == '\r')
+                ++i;
+            put('\r', from);
+        } else {
+            put('.', from);
+        }
+    }
+    if (i + 1 == count) {
+        const char c = text[i];
+        put(c == '\n' ? '\r' : c == '\0' ? '.' : c, i);
+    }
+    if (offsets)
+        offsets->push_back(static_cast<uint32_t>(count));
+    return out;
+}
+
+std::string TDocumentBytes::textOf(std::string_view bytes, const TCodigosISO* entities,
+                                   std::vector<uint32_t>* offsets) const
+{
+    std::vector<uint32_t> decoded, converted;
+    TDocumentFormat format;
+    std::string text;
+    const TDecodeResult result = DecodeDocument(bytes, text, format, offsets ? &decoded : nullptr);
+    if (entities && result != TDecodeResult::Unfitting) {
+        text = entities->DecodeText(text, offsets ? &converted : nullptr);
+        if (offsets)
+            compose(converted, decoded);
+    } else if (offsets) {
+        converted = std::move(decoded);
+    }
+    std::string stored = StoredForm(text, offsets);
+    if (offsets)
+        compose(*offsets, converted);
+    return stored;
+}
+
+TDecodeResult TDocumentBytes::Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model)
+{
+    std::string decoded;
+    const TDecodeResult result = DecodeDocument(bytes, decoded, Format);
+    RawBytes = result == TDecodeResult::Unfitting;
+    ControlCharacters = HoldsControlCharacters(bytes);
+    if (entities && !RawBytes)
+        decoded = entities->DecodeText(decoded);
+    text = StoredForm(decoded);
+    if (model) {
+        // The model's bytes are no file of this document: it is a new one, written as UTF-8 unless
+        // its text is bytes that only stay whole as they are.
+        FHasBytes = false;
+        FBytes.clear();
+        FEntities.reset();
+        if (!RawBytes) {
+            Format.Utf8 = true;
+            Format.ByteOrderMark = false;
+        }
+        return result;
+    }
+    Written(std::move(bytes), entities);
+    return result;
+}
+
+void TDocumentBytes::Written(std::string bytes, const TCodigosISO* entities)
+{
+    FHasBytes = true;
+    FBytes = std::move(bytes);
+    FEntities = entities && !RawBytes ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
+}
+
+std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
+{
+    return EncodeDocument(entities ? entities->EncodeText(text) : std::string(text), format);
+}
+
+std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities) const
+{
+    const TCodigosISO* table = RawBytes ? nullptr : entities;
+    if (FHasBytes) {
+        const bool mapped = FBytes.size() <= kMaxMappedSize;
+        std::vector<uint32_t> offsets;
+        const std::string read = textOf(FBytes, FEntities.get(), mapped ? &offsets : nullptr);
+        if (text == read)
+            return FBytes;
+        if (mapped) {
+            // The changed stretch lies between the longest common start and end; only it is encoded.
+            const size_t shorter = std::min(text.size(), read.size());
+            size_t prefix = 0;
+            while (prefix < shorter && text[prefix] == read[prefix])
+                ++prefix;
+            size_t suffix = 0;
+            while (suffix < shorter - prefix && text[text.size() - 1 - suffix] == read[read.size() - 1 - suffix])
+                ++suffix;
+            const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
+            const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);
+            const std::string_view changed = text.substr(prefix, text.size() - prefix - suffix);
+            // Joined pieces can read differently (a new LF after a kept lone CR makes one line
+            // break of two, a code can span the seam): only bytes that give the text back are
+            // written so. Another kind of line break for the new text often avoids the join.
+            for (const char* lineBreak : {"", "\r\n", "\n", "\r"}) {
+                TDocumentFormat format = Format;
+                format.ByteOrderMark = false;
+                if (*lineBreak)
+                    format.LineBreak = lineBreak;
+                std::string bytes(before);
+                bytes += encode(changed, table, format);
+                bytes += after;
+                if (textOf(bytes, table, nullptr) == text)
+                    return bytes;
+            }
+        }
+    }
+    return encode(text, table, Format);
+}

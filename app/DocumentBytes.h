@@ -1,0 +1,53 @@
+// TDocumentBytes: a document's file bytes against the editor's text, so that what the user did not change is written back as it was read.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/core/DocumentText.h"
+
+class TCodigosISO;
+
+// The bytes a document was read from, and the way back from the editor's text to bytes. Reading
+// passes the bytes through three steps (UTF-8 to Windows-1252, codes to characters for an HTML
+// document, the line store's rewriting of line breaks and control characters), none of which can
+// be undone byte for byte. So the bytes are kept: writing a text equal to the one read gives them
+// back, and a changed text keeps the bytes of what lies before and after the changed stretch.
+class TDocumentBytes {
+public:
+    // Reads a document's bytes: `text` is the editor's form of it (each line break one CR), with
+    // codes to characters through `entities` when given (an HTML document). A model for a new
+    // document is read with `model`: its bytes are not kept, and the document is written as UTF-8.
+    TDecodeResult Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model = false);
+    // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
+    // characters to codes through `entities` when given, in the format read.
+    std::string Write(std::string_view text, const TCodigosISO* entities) const;
+    // After `bytes` (made by Write from the same table) reached the file: they are the ones kept.
+    void Written(std::string bytes, const TCodigosISO* entities);
+
+    // The editor's form of a text: each line break one CR, other control characters but TAB "."
+    // (the last character excepted), as the line store keeps it. With `offsets`, each character
+    // gets the offset in `text` it came from, and one more entry, the length of `text`.
+    static std::string StoredForm(std::string_view text, std::vector<uint32_t>* offsets = nullptr);
+
+    // How the file was written, so that new text is written the same way.
+    TDocumentFormat Format;
+    // The text is the file's bytes as they are (UTF-8 with characters the editor cannot hold).
+    bool RawBytes = false;
+    // The bytes hold control characters that the editor shows as ".".
+    bool ControlCharacters = false;
+
+private:
+    // The editor's text of `bytes` read as this document was; with `offsets`, the offset in `bytes`
+    // of each character, and of the end.
+    std::string textOf(std::string_view bytes, const TCodigosISO* entities, std::vector<uint32_t>* offsets) const;
+    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
+
+    bool FHasBytes = false;
+    std::string FBytes;
+    // The table the kept bytes were read with: the same bytes must give the same text again.
+    std::shared_ptr<const TCodigosISO> FEntities;
+};

@@ -1,0 +1,5 @@
+// TEditorKind: the kind of a document, which is the editor's parser slot that colours it.
+#pragma once
+
+// Editor kinds of a document; each is the editor's parser slot that colours it.
+enum TEditorKind : int { ekHTML = 1, ekText = 2, ekJavaScript = 3 };

@@ -1,0 +1,31 @@
+// Speed of working out a document's bytes on save: untouched, and with one letter typed, for a large page.
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <string>
+
+#include "BenchSupport.h"
+#include "app/model/CodigosISO.h"
+#include "app/DocumentBytes.h"
+
+namespace {
+
+// The range is the page's size in MB.
+void BM_DocumentBytesWrite(benchmark::State& state)
+{
+    TCodigosISO entities;
+    entities.LoadDefaults();
+    const std::string page = RepeatedSamplePage(static_cast<size_t>(state.range(0)) << 20);
+    TDocumentBytes document;
+    std::string text;
+    document.Read(page, &entities, text);
+    const bool typed = state.range(1) != 0;
+    if (typed)
+        text.insert(text.begin() + static_cast<std::ptrdiff_t>(text.size() / 2), 'x');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(document.Write(text, &entities));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_DocumentBytesWrite)->Args({5, 0})->Args({5, 1})->Args({20, 1})->Unit(benchmark::kMillisecond);
+
+} // namespace

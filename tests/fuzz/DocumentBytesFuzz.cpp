@@ -1,0 +1,50 @@
+// libFuzzer target: any document bytes read as a document, then written back untouched and with one letter typed at the start.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/model/CodigosISO.h"
+#include "app/DocumentBytes.h"
+
+#include "FuzzCheck.h"
+
+// The first byte chooses the reading: bit 0 codes to characters (an HTML document with the
+// conversion on), bit 1 a model for a new document. The rest is the file.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    static const TCodigosISO entities = [] {
+        TCodigosISO table;
+        table.LoadDefaults();
+        return table;
+    }();
+    const TCodigosISO* table = (data[0] & 1) ? &entities : nullptr;
+    const bool model = (data[0] & 2) != 0;
+
+    TDocumentBytes document;
+    std::string text;
+    const TDecodeResult result = document.Read(bytes, table, text, model);
+    // The editor's form is a fixed point of the line store's rewriting.
+    check(TDocumentBytes::StoredForm(text) == text);
+    check(document.RawBytes == (result == TDecodeResult::Unfitting));
+    if (model) {
+        // A new document has no bytes to keep: what it writes reads back as its text.
+        const std::string written = document.Write(text, table);
+        TDocumentBytes again;
+        std::string back;
+        again.Read(written, table, back);
+        check(back == text);
+        return 0;
+    }
+    check(document.Write(text, table) == bytes);
+    const bool mark = result == TDecodeResult::Converted && bytes.starts_with("\xEF\xBB\xBF");
+    const std::string typed = document.Write("X" + text, table);
+    check(typed == (mark ? "\xEF\xBB\xBFX" + bytes.substr(3) : "X" + bytes));
+    // After that save the new bytes are the ones kept.
+    document.Written(typed, table);
+    check(document.Write("X" + text, table) == typed);
+    return 0;
+}
