@@ -201,6 +201,20 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     applyScrollBarStyle();
     FCaretTimer.setInterval(std::max(100, QApplication::cursorFlashTime() / 2));
     connect(&FCaretTimer, &QTimer::timeout, this, [this] { blinkCaret(); });
+    // Each slice of colouring is one turn of the event loop, so keys and scrolling come in between.
+    FColourTimer.setSingleShot(true);
+    FColourTimer.setInterval(0);
+    connect(&FColourTimer, &QTimer::timeout, this, [this] {
+        try {
+            if (ColourNextSlice())
+                FColourTimer.start();
+            // A slice changes what the window shows only where a long edit left old bytes below it.
+            if (visibleRecordsRecoloured())
+                Paint();
+        } catch (...) {
+            handleEventError();
+        }
+    });
     // Drops are always looked at: files only with smoProcessDroppedFiles, text by the drop target.
     setAcceptDrops(true);
     SetUndoStack(FUndo->OwnStack());
@@ -275,6 +289,7 @@ void TCustomCodeMemo::ResetHighlighting()
         }
         r->Flags |= lfChanged;
     }
+    stopColouring();
     FHighlightStart = FirstRecord();
 }
 
@@ -284,6 +299,18 @@ void TCustomCodeMemo::MarkDirtyFrom(TLineRecord* record)
         return;
     for (; record; record = record->Next)
         record->Flags |= lfChanged;
+}
+
+bool TCustomCodeMemo::visibleRecordsRecoloured()
+{
+    if (!isVisible())
+        return false;
+    SyncTopRecord();
+    TLineRecord* r = FView.TopRecord;
+    for (int i = 0; r && i <= FView.LinesPerWindow + 1; ++i, r = r->Next)
+        if (r->Flags & lfStylesChanged)
+            return true;
+    return false;
 }
 
 void TCustomCodeMemo::MarkVisibleForRepaint()
@@ -860,9 +887,13 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
     PerformSelection(SMM_SET | SMM_NOREDRAW, all);
     scope.parkParser();
     PerformStream(SMM_LOADSTREAM, 6, stream);
-    ResetHighlighting();
+    const bool parser = scope.restoreParser() != nullptr;
+    // The settings message drops every record's bytes itself when it colours again; a second pass
+    // over every record of a large text would only repeat it.
+    if (!parser || !FRehighlightFlag)
+        ResetHighlighting();
     FChangeBits |= CHANGE_TEXT;
-    if (scope.restoreParser())
+    if (parser)
         Perform(SMM_SETTINGSCHANGED, 0, 0);
     TSelectionRange start{0, 0};
     PerformSelection(SMM_SET | SMM_NOREDRAW, start);

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -93,6 +94,8 @@ struct TMarkSpan {
 };
 
 class TCustomCodeMemo;
+struct TRunLimits;
+struct TRunOutcome;
 class TDisplayLine;
 
 // Event types. Sender is always the editor; reference parameters may be changed by the handler.
@@ -335,6 +338,9 @@ public:
     QRect CaretRect() const { return FCaretRect; }
     // The client area's picture as the last Paint left it.
     const QImage& BackBuffer() const { return FBackBuffer; }
+    // Times the back buffer was filled since the control was made: what the tests and benchmarks
+    // that watch repainting count.
+    int64_t PaintsDone() const { return FPaintsDone; }
 
     // ---- events (fired only when assigned)
 
@@ -381,8 +387,12 @@ public:
 
     // Runs the pending highlighting and fires OnChange once when change bits are set.
     virtual void Change();
-    // Fills the back buffer for the flagged records and places the caret.
+    // Fills the back buffer for the flagged records and places the caret. Inside a paint batch it
+    // only notes that a paint is wanted.
     void Paint();
+    // Makes the paints asked for until the guard goes one paint at its end: a keystroke's handlers
+    // each paint what they changed, and the user sees the one result.
+    [[nodiscard]] TScopeGuard paintBatchScope();
     // Has the whole client area painted again when Qt next paints the control.
     void Invalidate();
     void SetChangeBits(uint32_t bits) { FChangeBits |= bits; }
@@ -430,6 +440,21 @@ public:
     virtual void Rehighlight();
     void RehighlightFrom(TLineRecord* line);
     void RehighlightAll();
+    // Colouring in slices. A run over more than `above` characters never coloured (a document just
+    // opened) colours for about `slice` and leaves the rest to slices of that length, run from the
+    // event loop; a slice of 0 ends at the first record end it can. The defaults keep the window
+    // answering while a large document is coloured.
+    void SetColourSlices(std::chrono::milliseconds slice, int64_t above)
+    {
+        FColourSliceTime = slice;
+        FColourInSlicesAbove = above;
+    }
+    // Runs the next slice now; false when no text waits any longer.
+    bool ColourNextSlice();
+    // Colours all the text that waits for slices.
+    void FinishColouring();
+    // Colours what waits for slices up to the last record in the window, before it is painted.
+    void ColourVisibleRecords();
 
     // Line painter: draws the client area into the back buffer. The default draws the flagged
     // records as plain text in the default style.
@@ -867,6 +892,23 @@ private:
     // Set when a run was put off or broken off; its start record then counts as flagged for restart
     // even if a paint cleared the flag meanwhile.
     bool FHighlightDeferred = false;
+    // Colouring in slices (Highlighter.cpp): the timer that runs the next slice from the event loop,
+    // the length of a slice, and the size of uncoloured text below which a run colours it at once.
+    QTimer FColourTimer;
+    std::chrono::milliseconds FColourSliceTime{6};
+    int64_t FColourInSlicesAbove = 1 << 19;
+    TRunOutcome runFrom(TCustomCodeMemoParser& parser, TLineRecord* start, const TRunLimits& limits,
+                        const TLineRecord* known, int knownStart);
+    void tokenSeen(int marker);
+    TLineRecord* colourFrontier();
+    void stopColouring();
+    void noteRunEnd(TLineRecord* start, const TRunOutcome& outcome, bool mayPause);
+    const TLineRecord* knownPlaceFor(const TLineRecord* start, int& knownStart);
+    TRunLimits sliceLimits(bool firstRun) const;
+    // True when a record in the window has new style bytes not yet painted.
+    bool visibleRecordsRecoloured();
+    // Colours what waits for slices up to the record before `until` (nil: to the end).
+    void colourUntil(const TLineRecord* until);
     // The undo recorder, the control's own log and the replay through messages.
     std::unique_ptr<TCodeMemoUndo> FUndo;
     // Bookmarks and marks: the column of each numbered bookmark (0: not set).
@@ -909,6 +951,10 @@ private:
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;
     bool FInQtPaint = false;
+    int64_t FPaintsDone = 0;
+    // Open paint batches, and whether a paint was asked for inside them.
+    int FPaintBatches = 0;
+    bool FPaintWanted = false;
     bool FCaretCreated = false;
     bool FCaretBlinkOn = false;
     QRect FCaretRect;

@@ -446,6 +446,8 @@ std::vector<TLineRecord*> TCustomCodeMemo::recordsOfLines(const TSelectionRange*
 
 void TCustomCodeMemo::SetStyleBytes(const TSelectionRange* lines, std::string_view bytes)
 {
+    // Bytes set from outside stay: no slice may colour over them later.
+    FinishColouring();
     size_t used = 0;
     for (TLineRecord* record : recordsOfLines(lines)) {
         // A record the bytes do not cover whole is left as it was.
@@ -464,6 +466,7 @@ void TCustomCodeMemo::SetStyleBytes(const TSelectionRange* lines, std::string_vi
 
 std::string TCustomCodeMemo::GetStyleBytes(const TSelectionRange* lines)
 {
+    FinishColouring();
     std::string bytes;
     for (const TLineRecord* record : recordsOfLines(lines)) {
         if (record->Styles)

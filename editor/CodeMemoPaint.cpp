@@ -20,8 +20,24 @@ void TCustomCodeMemo::Invalidate()
     update();
 }
 
+TScopeGuard TCustomCodeMemo::paintBatchScope()
+{
+    ++FPaintBatches;
+    return TScopeGuard([this] {
+        if (--FPaintBatches > 0 || !FPaintWanted)
+            return;
+        FPaintWanted = false;
+        Paint();
+    });
+}
+
 void TCustomCodeMemo::Paint()
 {
+    // Qt's own paint event must show the text as it is now, batch or not.
+    if (FPaintBatches > 0 && !FInQtPaint) {
+        FPaintWanted = true;
+        return;
+    }
     if (!FWindowCreated || FPaintSuspended || !FRedraw || FPrinting || FLoading || FDestroying || !isVisible())
         return;
     QSize size(std::max(1, FView.ClientWidth), std::max(1, FView.ClientHeight));
@@ -33,6 +49,8 @@ void TCustomCodeMemo::Paint()
         UpdateMetrics();
         FFullRepaint = true;
     }
+    ColourVisibleRecords();
+    ++FPaintsDone;
     {
         QPainter canvas(&FBackBuffer);
         PaintClientArea(canvas, TRect{0, 0, size.width(), size.height()});

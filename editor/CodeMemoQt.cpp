@@ -129,8 +129,21 @@ bool TCustomCodeMemo::event(QEvent* e)
     if (FDestroying)
         return QWidget::event(e);
     try {
-        switch (e->type()) {
+        // A keystroke may move the view, the caret and the text through several handlers that each
+        // paint; the user sees only the end, so it is painted once.
+        const QEvent::Type type = e->type();
+        TScopeGuard paints = type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::InputMethod ||
+                                     type == QEvent::Wheel
+                                 ? paintBatchScope()
+                                 : TScopeGuard();
+        switch (type) {
         case QEvent::Show: handleShowEvent(); break;
+        case QEvent::Hide:
+            // A hidden control (the main window with no document open) keeps no window-sized
+            // picture; the next paint makes it again and draws it whole.
+            FBackBuffer = QImage();
+            FBufferStale = true;
+            break;
         case QEvent::Resize: clientAreaChanged(); return true;
         case QEvent::Paint: handlePaintEvent(); return true;
         case QEvent::FocusIn: handleFocusEvent(true); return true;

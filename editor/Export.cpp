@@ -33,6 +33,7 @@ void TCustomCodeMemo::completeHighlighting()
 {
     if (FHighlightStart)
         RehighlightFrom(FHighlightStart);
+    FinishColouring();
     if (!ActiveParserObject())
         return;
     // A record still without style bytes was never scanned; a run from it goes on while the records

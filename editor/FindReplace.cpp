@@ -596,6 +596,8 @@ int TCustomCodeMemo::MatchCount()
 
 void TCustomCodeMemo::GetTokenAt(int pos, int& tokenStart, std::string& tokenText)
 {
+    // A token is found by its style bytes, which the whole text then needs.
+    FinishColouring();
     FindReplace(*this).tokenAt(pos, tokenStart, tokenText);
 }
 

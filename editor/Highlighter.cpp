@@ -5,14 +5,40 @@
 // stops at the first record after the start record whose bytes come out exactly as they were, while
 // no construct that spans lines is open. New bytes are built in a work buffer and copied onto a record
 // only when the record is complete (committed), so the comparison with the old bytes is one memcmp.
+//
+// A run over a long stretch of text never coloured (a document just opened) may pause at a record's
+// end once its time is spent: the rest is coloured in slices from the event loop, each a run that
+// restarts where the last one paused, as a run after an edit restarts. What needs bytes first (a
+// paint, an edit further on, an export) colours up to where it needs them.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "editor/CodeMemo.h"
 
+// When a run may pause at the end of a record it has committed, past its start record.
+struct TRunLimits {
+    // The run pauses before it would fill this record (or at the first record end after it, when a
+    // token runs on into it): the first one still to be coloured in slices.
+    const TLineRecord* PauseBefore = nullptr;
+    // The run may pause once the time is spent, while more than MinRemaining characters remain.
+    bool MayPause = false;
+    std::chrono::steady_clock::time_point Deadline;
+    int64_t MinRemaining = 0;
+};
+
+// How a run ended: done (stopped or at the text's end), paused before Record, or put off because the
+// parser was busy (Record is where a later run resumes).
+struct TRunOutcome {
+    enum { Done, Paused, PutOff } End = Done;
+    TLineRecord* Record = nullptr;
+};
+
 namespace {
+
+using TClock = std::chrono::steady_clock;
 
 // Parsers that a run is using, innermost last. The scanner state lives in the parser, so a run
 // started from inside another one (an OnTokenSeen handler that highlights a second editor sharing
@@ -151,14 +177,13 @@ struct TToken {
 // or parser that throws leaves no half-built bytes on a record.
 class THighlightRun {
 public:
-    THighlightRun(TCustomCodeMemo& memo, TCustomCodeMemoParser& parser, TLineRecord* start)
-        : FMemo(memo), FParser(parser), FCursor(memo.HighlightCursor()), FStart(start)
+    THighlightRun(TCustomCodeMemo& memo, TCustomCodeMemoParser& parser, TLineRecord* start, const TRunLimits& limits)
+        : FMemo(memo), FParser(parser), FCursor(memo.HighlightCursor()), FStart(start), FLimits(limits)
     {
     }
 
-    // Runs from the restart point, whose record begins at `recordStart`. Returns nil when the run is
-    // complete, or the record at which a later run must resume because the parser was busy.
-    TLineRecord* Run(const TRestartPoint& point, int recordStart)
+    // Runs from the restart point, whose record begins at `recordStart`.
+    TRunOutcome Run(const TRestartPoint& point, int recordStart)
     {
         FCursor.Reset(point.Record, point.Index, recordStart);
         open(point.Record, point.Index, point.Line);
@@ -173,7 +198,7 @@ public:
                 // Another scan is still returning a container's content; resuming later is safer than
                 // waiting here, which would mean processing events while records are in use.
                 if (FParser.GetTokenPending())
-                    return putOff();
+                    return {TRunOutcome::PutOff, putOff()};
                 TToken token = scan(FParser.InContainer());
                 if (FParser.InContainer() ? scanContainer(token) : store(token.Value, token.Count))
                     break;
@@ -187,13 +212,21 @@ public:
                 commit(FCursor.AtEnd() ? FParser.ScanStateDigest() : kNoScanState);
         }
         FParser.ResetScanner(point.Value);
-        return nullptr;
+        if (FPausedBefore)
+            return {TRunOutcome::Paused, FPausedBefore};
+        return {};
     }
+
+    // Where the run stood when it paused: the offset of the record it paused before.
+    int64_t PausedAt() const { return FCursor.GetPos(); }
 
 private:
     // Makes `record` the one being filled from `index` on; the bytes before `index` stay as stored.
     void open(TLineRecord* record, int index, int line)
     {
+        // A token that ran on into the record to pause before leaves the pause to the next chance.
+        if (record == FLimits.PauseBefore && line > 0)
+            FPastPause = true;
         FRecord = record;
         FIndex = index;
         FLine = line;
@@ -303,9 +336,32 @@ private:
                 FEnded = true;
                 return true;
             }
+            if (count == 0 && pauseBefore(FRecord->Next)) {
+                FPausedBefore = FRecord->Next;
+                FEnded = true;
+                return true;
+            }
             open(FRecord->Next, 0, FLine + 1);
         }
         return false;
+    }
+
+    // A pause needs the record just committed to lie at or after the start record and the scanner to
+    // be outside a container, whose content the driver stores on its own; a pause for time also
+    // outside any construct that spans lines, so that the next slice restarts close by.
+    bool pauseBefore(const TLineRecord* next)
+    {
+        if (FLine < 0 || FParser.InContainer())
+            return false;
+        if (next == FLimits.PauseBefore || FPastPause)
+            return true;
+        if (!FLimits.MayPause || FParser.InBoundState())
+            return false;
+        // The clock is read every few records only: records are short and a slice lasts milliseconds.
+        // A deadline at the clock's epoch pauses at the first chance (slices of one record).
+        if ((++FCommits & 7) != 0 && FLimits.Deadline > TClock::time_point())
+            return false;
+        return TClock::now() >= FLimits.Deadline && FMemo.TextLength() - FCursor.GetPos() > FLimits.MinRemaining;
     }
 
     // The record came out as it was stored, lies after the start record, and the scanner leaves it in
@@ -368,6 +424,10 @@ private:
     TCustomCodeMemoParser& FParser;
     TEdStream& FCursor;
     TLineRecord* FStart;
+    const TRunLimits FLimits;
+    TLineRecord* FPausedBefore = nullptr;
+    bool FPastPause = false;
+    unsigned FCommits = 0;
 
     // The record being filled, the store index in it, its line counter, and its new bytes.
     TLineRecord* FRecord = nullptr;
@@ -381,6 +441,179 @@ private:
 
 } // namespace
 
+// ---------------------------------------------------------------- runs
+
+// One run from `start` (which the caller has flagged), with its OnTokenSeen calls around it.
+// `known` is a record whose start offset `knownStart` is known, near the restart point.
+TRunOutcome TCustomCodeMemo::runFrom(TCustomCodeMemoParser& parser, TLineRecord* start, const TRunLimits& limits,
+                                     const TLineRecord* known, int knownStart)
+{
+    TParserClaim claim(&parser);
+    TRestartPoint point = findRestartPoint(start, parser);
+    tokenSeen(-1);
+    const int recordStart = offsetOfRecord(point.Record, known, knownStart);
+    TRunOutcome outcome;
+    try {
+        THighlightRun run(*this, parser, start, limits);
+        outcome = run.Run(point, recordStart);
+        if (outcome.End == TRunOutcome::Paused) {
+            FColourFromOffset = static_cast<int>(run.PausedAt());
+            FColourFromGeneration = FLayoutGeneration;
+        }
+    } catch (...) {
+        // The run is abandoned: its work buffer is gone with it, and the request stays so that
+        // the next run does the work again. The parser must not stay inside a container.
+        start->Flags |= lfRestart;
+        FHighlightStart = start;
+        FHighlightDeferred = true;
+        try {
+            parser.ResetScanner(point.Value);
+        } catch (...) {
+            // The caller hears of the first error, which is the one that ended the run.
+        }
+        throw;
+    }
+    return outcome;
+}
+
+void TCustomCodeMemo::tokenSeen(int marker)
+{
+    if (OnTokenSeen) {
+        int value = marker;
+        OnTokenSeen(this, value, marker, marker);
+    }
+}
+
+// The first record still to be coloured: the one the last pause left, or, when an edit freed it, the
+// first record without style bytes. Nil (and nothing pending) when every record has its bytes.
+TLineRecord* TCustomCodeMemo::colourFrontier()
+{
+    if (!FColouringPending)
+        return nullptr;
+    if (!FColourFrom) {
+        int offset = 0;
+        for (TLineRecord* r = FirstRecord(); r; offset += r->Len, r = r->Next) {
+            if (!r->Styles && r->Len > 0) {
+                FColourFrom = r;
+                FColourFromOffset = offset;
+                FColourFromGeneration = FLayoutGeneration;
+                break;
+            }
+        }
+        if (!FColourFrom)
+            FColouringPending = false;
+    }
+    return FColourFrom;
+}
+
+void TCustomCodeMemo::stopColouring()
+{
+    FColouringPending = false;
+    FColourFrom = nullptr;
+    FColourTimer.stop();
+}
+
+// Where a run pauses, every record before it has its bytes: the slices go on from there. That holds
+// for a pause for time, and for a run that began before the slices' place and, with a token running
+// on into that place, paused only after it. A run that began where the slices stood and ended has
+// coloured the rest.
+void TCustomCodeMemo::noteRunEnd(TLineRecord* start, const TRunOutcome& outcome, bool mayPause)
+{
+    if (outcome.End == TRunOutcome::Paused && (mayPause || FColouringPending)) {
+        FColourFrom = outcome.Record;
+        FColourFrom->Flags |= lfRestart;
+        FColouringPending = true;
+        if (!FColourTimer.isActive())
+            FColourTimer.start();
+    } else if (outcome.End == TRunOutcome::Done && FColouringPending && start == FColourFrom) {
+        stopColouring();
+    }
+}
+
+// A known place near the restart point of a run from `start`: the frontier when the run starts
+// there and its offset still holds, else the caret's record, where edits happen.
+const TLineRecord* TCustomCodeMemo::knownPlaceFor(const TLineRecord* start, int& knownStart)
+{
+    if (start == FColourFrom && FColourFromGeneration == FLayoutGeneration) {
+        knownStart = FColourFromOffset;
+        return FColourFrom;
+    }
+    return recordHolding(FCaret, knownStart);
+}
+
+TRunLimits TCustomCodeMemo::sliceLimits(bool firstRun) const
+{
+    TRunLimits limits;
+    limits.MayPause = true;
+    limits.Deadline = FColourSliceTime.count() > 0 ? TClock::now() + FColourSliceTime : TClock::time_point();
+    limits.MinRemaining = firstRun ? FColourInSlicesAbove : 0;
+    return limits;
+}
+
+bool TCustomCodeMemo::ColourNextSlice()
+{
+    TCustomCodeMemoParser* parser = ActiveParserObject();
+    TLineRecord* from = colourFrontier();
+    if (!from || !parser) {
+        stopColouring();
+        return false;
+    }
+    if (parserInUse(parser))
+        return true;
+    from->Flags |= lfRestart;
+    int knownStart = 0;
+    const TLineRecord* known = knownPlaceFor(from, knownStart);
+    TRunOutcome outcome = runFrom(*parser, from, sliceLimits(false), known, knownStart);
+    tokenSeen(-2);
+    if (outcome.End != TRunOutcome::PutOff)
+        noteRunEnd(from, outcome, true);
+    return FColouringPending;
+}
+
+void TCustomCodeMemo::colourUntil(const TLineRecord* until)
+{
+    TCustomCodeMemoParser* parser = ActiveParserObject();
+    TLineRecord* from = colourFrontier();
+    if (!from || from == until || !parser || parserInUse(parser))
+        return;
+    from->Flags |= lfRestart;
+    TRunLimits limits;
+    limits.PauseBefore = until;
+    int knownStart = 0;
+    const TLineRecord* known = knownPlaceFor(from, knownStart);
+    TRunOutcome outcome = runFrom(*parser, from, limits, known, knownStart);
+    tokenSeen(-2);
+    if (outcome.End == TRunOutcome::Paused) {
+        FColourFrom = outcome.Record;
+        FColourFrom->Flags |= lfRestart;
+    } else if (outcome.End == TRunOutcome::Done) {
+        stopColouring();
+    }
+}
+
+void TCustomCodeMemo::FinishColouring()
+{
+    colourUntil(nullptr);
+}
+
+void TCustomCodeMemo::ColourVisibleRecords()
+{
+    if (!FColouringPending)
+        return;
+    SyncTopRecord();
+    // A record not yet coloured shows as the frontier itself or as one without bytes.
+    TLineRecord* r = FView.TopRecord;
+    for (int i = 0; r && i <= FView.LinesPerWindow + 1; ++i, r = r->Next) {
+        if (r == FColourFrom || !r->Styles) {
+            TLineRecord* last = r;
+            for (; i <= FView.LinesPerWindow + 1 && last->Next; ++i)
+                last = last->Next;
+            colourUntil(last->Next);
+            return;
+        }
+    }
+}
+
 void TCustomCodeMemo::Rehighlight()
 {
     TLineRecord* start = FHighlightStart;
@@ -388,12 +621,6 @@ void TCustomCodeMemo::Rehighlight()
         start->Flags |= lfRestart;
     FHighlightDeferred = false;
     TCustomCodeMemoParser* parser = ActiveParserObject();
-    auto tokenSeen = [this](int marker) {
-        if (OnTokenSeen) {
-            int value = marker;
-            OnTokenSeen(this, value, marker, marker);
-        }
-    };
 
     if (start && parser && (start->Flags & (lfChanged | lfRestart))) {
         if (parserInUse(parser)) {
@@ -402,36 +629,36 @@ void TCustomCodeMemo::Rehighlight()
             tokenSeen(-2);
             return;
         }
-        TParserClaim claim(parser);
-        TRestartPoint point = findRestartPoint(start, *parser);
-        tokenSeen(-1);
-        // Edits happen at the caret, so its record is the known place nearest the restart point.
-        int caretRecordStart = 0;
-        TLineRecord* caretRecord = recordHolding(FCaret, caretRecordStart);
-        int recordStart = offsetOfRecord(point.Record, caretRecord, caretRecordStart);
-        TLineRecord* resume = nullptr;
-        try {
-            THighlightRun run(*this, *parser, start);
-            resume = run.Run(point, recordStart);
-        } catch (...) {
-            // The run is abandoned: its work buffer is gone with it, and the request stays so that
-            // the next run does the work again. The parser must not stay inside a container.
-            start->Flags |= lfRestart;
-            FHighlightStart = start;
-            FHighlightDeferred = true;
-            try {
-                parser->ResetScanner(point.Value);
-            } catch (...) {
-                // The caller hears of the first error, which is the one that ended the run.
+        // With part of the text still waiting for its slices: a run that starts in that part first
+        // has the text before it coloured, and then goes on as the slices would; a run before it
+        // ends where it begins.
+        TRunLimits limits;
+        bool mayPause = true;
+        if (TLineRecord* frontier = colourFrontier()) {
+            if (start != frontier && start->Prev && !start->Prev->Styles) {
+                colourUntil(start);
+                start->Flags |= lfRestart;
             }
-            throw;
+            // (The colouring may have paused past the start, or finished.)
+            if (start == FColourFrom) {
+                limits = sliceLimits(false);
+            } else {
+                limits.PauseBefore = FColourFrom;
+                mayPause = false;
+            }
+        } else {
+            limits = sliceLimits(true);
         }
-        if (resume) {
-            FHighlightStart = resume;
+        int knownStart = 0;
+        const TLineRecord* known = knownPlaceFor(start, knownStart);
+        TRunOutcome outcome = runFrom(*parser, start, limits, known, knownStart);
+        if (outcome.End == TRunOutcome::PutOff) {
+            FHighlightStart = outcome.Record;
             FHighlightDeferred = true;
             tokenSeen(-2);
             return;
         }
+        noteRunEnd(start, outcome, mayPause);
     }
     // A handler may have asked for another run meanwhile; that request stays.
     if (FHighlightStart == start)
@@ -451,4 +678,5 @@ void TCustomCodeMemo::RehighlightFrom(TLineRecord* line)
 void TCustomCodeMemo::RehighlightAll()
 {
     RehighlightFrom(FirstRecord());
+    FinishColouring();
 }

@@ -90,6 +90,8 @@ void TCustomCodeMemo::PrintSelection()
 
 void TCustomCodeMemo::printLines(int first, int last)
 {
+    // Paper shows every record in its colours, also those still waiting for their slice.
+    FinishColouring();
     QPrinter& printer = Printer();
     PreviewScope preview;
     QPainter painter;
@@ -126,6 +128,7 @@ bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
 {
     if (!canvas || !rect)
         return false;
+    FinishColouring();
     PreviewScope preview;
     TPreviewState& state = PreviewState();
     state.Active = true;

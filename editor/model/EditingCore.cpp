@@ -37,7 +37,7 @@ void restyle(TLineRecord* record)
 } // namespace
 
 TCodeMemoCore::TCodeMemoCore()
-    : FLengthCounts(65536, 0), FNormalBuffer(new char[kChunkSize + 1])
+    : FNormalBuffer(new char[kChunkSize + 1])
 {
     FStore.AddClient(this);
 }
@@ -48,33 +48,53 @@ TCodeMemoCore::~TCodeMemoCore() = default;
 
 int TCodeMemoCore::GreatestRecordLength()
 {
-    while (FGreatestLen > 0 && FLengthCounts[static_cast<size_t>(FGreatestLen)] == 0)
+    while (FGreatestLen > 0 && countOfLength(FGreatestLen) == 0)
         --FGreatestLen;
     return FGreatestLen;
 }
 
+uint32_t& TCodeMemoCore::countOfLength(int length)
+{
+    // Grown to the greatest length met, so that an editor with short lines (or none) holds a short
+    // table rather than one entry for every possible length.
+    const auto index = static_cast<size_t>(length);
+    if (index >= FLengthCounts.size())
+        FLengthCounts.resize(std::max(index + 1, FLengthCounts.size() * 2), 0);
+    return FLengthCounts[index];
+}
+
+void TCodeMemoCore::layoutChanged()
+{
+    ++FLayoutGeneration;
+    FView.ForgetLocated();
+}
+
 void TCodeMemoCore::recordAdded(const TLineRecord* record)
 {
+    layoutChanged();
     ++FRecordCount;
-    ++FLengthCounts[record->Len];
+    ++countOfLength(record->Len);
     FGreatestLen = std::max<int>(FGreatestLen, record->Len);
 }
 
 void TCodeMemoCore::recordRemoved(const TLineRecord* record)
 {
+    layoutChanged();
     --FRecordCount;
-    --FLengthCounts[record->Len];
+    --countOfLength(record->Len);
 }
 
 void TCodeMemoCore::recordResized(int oldLength, int newLength)
 {
-    --FLengthCounts[static_cast<size_t>(oldLength)];
-    ++FLengthCounts[static_cast<size_t>(newLength)];
+    layoutChanged();
+    --countOfLength(oldLength);
+    ++countOfLength(newLength);
     FGreatestLen = std::max(FGreatestLen, newLength);
 }
 
 void TCodeMemoCore::recountRecords()
 {
+    layoutChanged();
     std::fill(FLengthCounts.begin(), FLengthCounts.end(), 0);
     FRecordCount = 0;
     FGreatestLen = 0;
@@ -92,6 +112,8 @@ void TCodeMemoCore::disposeRecord(TLineRecord* record)
 {
     if (FHighlightStart == record)
         FHighlightStart = nullptr;
+    if (FColourFrom == record)
+        FColourFrom = nullptr;
     if (FView.TopRecord == record)
         FView.TopRecord = nullptr;
     if (FLookup.Record == record)
@@ -131,6 +153,7 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
     // What the old records hold: line data and track (the first's, else a later piece's), bookmarks
     // of later pieces, restart requests, and where the cached references stood.
     bool heldHighlightStart = false;
+    bool heldColourFrom = false;
     uint32_t restart = 0;
     uint16_t bookmarks = 0;
     int topIndex = -1, beforeTop = 0, beforeLookup = -1;
@@ -139,6 +162,7 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
         int index = 0, offset = 0;
         for (TLineRecord* r = first;; r = r->Next, ++index) {
             heldHighlightStart = heldHighlightStart || r == FHighlightStart;
+            heldColourFrom = heldColourFrom || r == FColourFrom;
             restart |= r->Flags & lfRestart;
             if (r == FView.TopRecord) {
                 topIndex = index;
@@ -201,6 +225,10 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
 
     if (heldHighlightStart)
         FHighlightStart = head;
+    // Re-cut pieces of the first line not yet coloured: colouring resumes at the line's start, and
+    // the records before it all have their bytes still.
+    if (heldColourFrom)
+        FColourFrom = head;
     // A cached reference moves to the new record holding its offset; the top row then keeps showing
     // the text it showed.
     auto holding = [&](int offset, int lineStart, int& start, int& index) {
@@ -382,6 +410,8 @@ TRecordChain TCodeMemoCore::replaceRecord(TLineRecord* old, TLineRecord* prev, T
         // The line's first piece keeps its place, so references to the old record move to it.
         if (FHighlightStart == old)
             FHighlightStart = chain.First;
+        if (FColourFrom == old)
+            FColourFrom = chain.First;
         if (FView.TopRecord == old)
             FView.TopRecord = chain.First;
         if (FLookup.Record == old)
@@ -727,7 +757,10 @@ void TCodeMemoCore::becameEmpty()
     FView.TopLine = 0;
     FView.TopRecord = nullptr;
     FView.TopOffset = 0;
+    layoutChanged();
     FHighlightStart = nullptr;
+    FColourFrom = nullptr;
+    FColouringPending = false;
     FLookup = {};
     FAnchor = FCaret = 0;
     clearNamedBookmarks();

@@ -48,6 +48,11 @@ public:
 
     // The record at which the next highlighting run starts (nil: none pending).
     TLineRecord* HighlightStart() const { return FHighlightStart; }
+    // Set while the rest of the text from ColourFrom() on waits to be coloured in slices.
+    bool ColouringPending() const { return FColouringPending; }
+    // Bumped whenever records come, go or change length: a record's offset noted at one value of it
+    // holds while the value stays.
+    uint64_t LayoutGeneration() const { return FLayoutGeneration; }
     void SetHighlightStart(TLineRecord* record) { FHighlightStart = record; }
     uint32_t ChangeBits() const { return FChangeBits; }
 
@@ -155,11 +160,14 @@ protected:
     bool wordWrapOn() const { return (optionWord() & kOptionWordWrap) != 0; }
 
     // Keep record count and greatest length in step when code outside this class adds, frees or
-    // resizes records; recountRecords rebuilds both from the chain after wholesale changes.
+    // resizes records; recountRecords rebuilds both from the chain after wholesale changes. Each
+    // also makes the view forget the last record it located.
     void recordAdded(const TLineRecord* record);
     void recordRemoved(const TLineRecord* record);
     void recordResized(int oldLength, int newLength);
     void recountRecords();
+    // Notes that records came, went or changed length.
+    void layoutChanged();
     // Frees a record already taken out of the chain (it unlinks nothing) and clears every reference
     // the core holds to it: top record, highlighting start, look-up cache.
     void disposeRecord(TLineRecord* record);
@@ -185,6 +193,14 @@ protected:
     int FAnchor = 0;
     int FCaret = 0;
     TLineRecord* FHighlightStart = nullptr;
+    // Colouring in slices: the first record not yet coloured (nil when an edit freed it: the first
+    // record without style bytes is then taken), its offset as of FColourFromGeneration, and whether
+    // any of the text waits. Every record before it has its style bytes.
+    TLineRecord* FColourFrom = nullptr;
+    int FColourFromOffset = 0;
+    uint64_t FColourFromGeneration = 0;
+    bool FColouringPending = false;
+    uint64_t FLayoutGeneration = 0;
     // The view over the text; the core keeps its cached top record valid through every edit.
     TViewGeometry FView{*this};
     uint32_t FChangeBits = 0;
@@ -236,6 +252,7 @@ private:
 
     // How many records have each length: the greatest length stays exact without scanning the text.
     std::vector<uint32_t> FLengthCounts;
+    uint32_t& countOfLength(int length);
     int FGreatestLen = 0;
     // Set when an edit made a record of kRewrapLength characters or more.
     bool FLongRecordMade = false;

@@ -2,6 +2,7 @@
 #include "editor/model/ViewGeometry.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "editor/model/EditingCore.h"
 #include "platform/core/Messages.h"
@@ -47,44 +48,73 @@ void TViewGeometry::PlaceTopAt(int line)
 
 // ---------------------------------------------------------------- offsets and lines
 
-// Look-ups start from the cached top record, which stays near where the user works; an offset
-// above it walks back from there when that is the shorter way, else forward from the first record.
+TViewGeometry::TPlace TViewGeometry::nearestPlace(int target, bool byLine)
+{
+    TPlace best{FText.FirstRecord(), 0, 0};
+    auto consider = [&](TLineRecord* record, int start, int line) {
+        if (!record)
+            return;
+        const int distance = byLine ? std::abs(target - line) : std::abs(target - start);
+        const int bestDistance = byLine ? std::abs(target - best.Line) : std::abs(target - best.Start);
+        if (distance < bestDistance)
+            best = {record, start, line};
+    };
+    SyncTop();
+    consider(TopRecord, TopOffset, TopLine);
+    consider(FLocated.Record, FLocated.Start, FLocated.Line);
+    return best;
+}
+
+void TViewGeometry::walkToOffset(TPlace& place, int offset)
+{
+    int64_t steps = 0;
+    while (offset < place.Start && place.Record->Prev) {
+        place.Record = place.Record->Prev;
+        place.Start -= place.Record->Len;
+        --place.Line;
+        ++steps;
+    }
+    while (offset >= place.Start + place.Record->Len && place.Record->Next) {
+        place.Start += place.Record->Len;
+        place.Record = place.Record->Next;
+        ++place.Line;
+        ++steps;
+    }
+    FRecordsWalked += steps;
+}
+
+void TViewGeometry::walkToLine(TPlace& place, int line)
+{
+    int64_t steps = 0;
+    while (place.Line > line && place.Record->Prev) {
+        place.Record = place.Record->Prev;
+        place.Start -= place.Record->Len;
+        --place.Line;
+        ++steps;
+    }
+    while (place.Line < line && place.Record->Next) {
+        place.Start += place.Record->Len;
+        place.Record = place.Record->Next;
+        ++place.Line;
+        ++steps;
+    }
+    FRecordsWalked += steps;
+}
+
 TLineRecord* TViewGeometry::Locate(int offset, int& lineIndex, int& recordStart)
 {
     lineIndex = 0;
     recordStart = 0;
-    TLineRecord* record = FText.FirstRecord();
-    if (!record)
+    if (!FText.FirstRecord())
         return nullptr;
     offset = std::clamp(offset, 0, FText.TextLength());
-    SyncTop();
-    int start = 0;
-    int line = 0;
-    if (TopRecord && offset >= TopOffset) {
-        record = TopRecord;
-        start = TopOffset;
-        line = TopLine;
-    } else if (TopRecord && TopOffset - offset < TopOffset / 2) {
-        record = TopRecord;
-        start = TopOffset;
-        line = TopLine;
-        while (offset < start && record->Prev) {
-            record = record->Prev;
-            start -= record->Len;
-            --line;
-        }
-    }
-    while (offset >= start + record->Len && record->Next) {
-        start += record->Len;
-        record = record->Next;
-        ++line;
-    }
+    TPlace place = nearestPlace(offset, false);
+    walkToOffset(place, offset);
+    FLocated = place;
     // After a final line break the offset stands on the empty line below the last record.
-    if (afterFinalBreak(record, start, offset))
-        ++line;
-    lineIndex = line;
-    recordStart = start;
-    return record;
+    lineIndex = place.Line + (afterFinalBreak(place.Record, place.Start, offset) ? 1 : 0);
+    recordStart = place.Start;
+    return place.Record;
 }
 
 int TViewGeometry::IndexInRecord(int offset)
@@ -103,32 +133,15 @@ TLineRecord* TViewGeometry::RecordAtLine(int line, int& recordStart, int& index)
 {
     recordStart = 0;
     index = 0;
-    TLineRecord* record = FText.FirstRecord();
-    if (!record)
+    if (!FText.FirstRecord())
         return nullptr;
-    SyncTop();
     line = std::max(0, line);
-    int start = 0;
-    int at = 0;
-    // From the top of the view when the line is below it or nearer to it than to the start.
-    if (TopRecord && (line >= TopLine || TopLine - line < line)) {
-        record = TopRecord;
-        start = TopOffset;
-        at = TopLine;
-        while (at > line && record->Prev) {
-            record = record->Prev;
-            start -= record->Len;
-            --at;
-        }
-    }
-    while (at < line && record->Next) {
-        start += record->Len;
-        record = record->Next;
-        ++at;
-    }
-    recordStart = start;
-    index = at;
-    return record;
+    TPlace place = nearestPlace(line, true);
+    walkToLine(place, line);
+    FLocated = place;
+    recordStart = place.Start;
+    index = place.Line;
+    return place.Record;
 }
 
 int TViewGeometry::LineOfOffset(int offset)

@@ -1,6 +1,8 @@
 // The editor's view over its text without a window: the top of the view, what a window holds, the scroll bars and the look-ups between offsets, lines and points.
 #pragma once
 
+#include <cstdint>
+
 #include "editor/model/LineStore.h"
 #include "platform/core/Geometry.h"
 
@@ -76,8 +78,15 @@ public:
     void PlaceTopAt(int line);
 
     // The display record holding `offset`, its display-line index and start offset; nil in an empty
-    // text. After a final line break the index is one past the last record's.
+    // text. After a final line break the index is one past the last record's. The walk starts from
+    // the nearest of the first record, the top of the view and the last record located.
     TLineRecord* Locate(int offset, int& lineIndex, int& recordStart);
+    // Forgets the last record located; the text core calls it whenever records come, go or change
+    // length, as the place then no longer holds.
+    void ForgetLocated() { FLocated = {}; }
+    // Records stepped over by look-ups since the view was made: what a look-up costs, for the tests
+    // and benchmarks that watch it.
+    int64_t RecordsWalked() const { return FRecordsWalked; }
     // Offset minus its record's start, at most the record's length; 0 after a final line break.
     int IndexInRecord(int offset);
     // The record of display line `line` (at most the last), its start offset and its index.
@@ -112,5 +121,22 @@ public:
     bool UpdateRanges(bool wordWrap, int longestLine);
 
 private:
+    // A record with its start offset and display-line index.
+    struct TPlace {
+        TLineRecord* Record = nullptr;
+        int Start = 0;
+        int Line = 0;
+    };
+    // The nearest known place to an offset (or, with `byLine`, to a display line): the first record,
+    // the top of the view or the last record located.
+    TPlace nearestPlace(int target, bool byLine);
+    // Walks from `place` to the record holding `offset` (or to display line `line`), counting the steps.
+    void walkToOffset(TPlace& place, int offset);
+    void walkToLine(TPlace& place, int line);
+
     const TCodeMemoCore& FText;
+    // The last record a look-up found; look-ups in a row over the text (the matches of a search) then
+    // cost the distance from one to the next, wherever the view stands.
+    TPlace FLocated;
+    int64_t FRecordsWalked = 0;
 };

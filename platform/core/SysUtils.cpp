@@ -4,6 +4,7 @@
 #include <array>
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -34,13 +35,18 @@ std::string vformat(const char* fmt, va_list args)
 // Two entries with one id would leave one text silently unreachable: the table is checked as it builds.
 constexpr bool stringIdsAreUnique()
 {
-    std::array ids = {
+    constexpr int ids[] = {
 #define RES_STRING(id, text) id,
 #include "resources/StringTable.inc"
 #undef RES_STRING
     };
-    std::sort(ids.begin(), ids.end());
-    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+    // A plain double loop: compilers bound the depth of constant evaluation, and a library sort
+    // recurses deeper than some allow.
+    for (size_t i = 0; i < std::size(ids); ++i)
+        for (size_t j = i + 1; j < std::size(ids); ++j)
+            if (ids[i] == ids[j])
+                return false;
+    return true;
 }
 static_assert(stringIdsAreUnique(), "two entries of resources/StringTable.inc share an id");
 

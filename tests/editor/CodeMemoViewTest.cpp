@@ -307,3 +307,42 @@ TEST(CodeMemoView, WordCharacters)
     EXPECT_FALSE(memo.CharStartsWord('a'));
     EXPECT_TRUE(memo.CharIsInWord('\xE9'));
 }
+
+TEST(CodeMemoView, FindingEveryMatchWalksTheTextOnceWhetherShownOrNot)
+{
+    // Lines of 100 characters up to 20 MB, with a match every 100 lines: 2 000 matches.
+    constexpr int kLines = 200000;
+    std::string text;
+    text.reserve(static_cast<size_t>(kLines) * 100);
+    const std::string plain(98, 'a');
+    std::string marked = plain;
+    marked.replace(40, 5, "<link");
+    for (int i = 0; i < kLines; ++i)
+        text += (i % 100 == 50 ? marked : plain) + "\r\n";
+    for (bool shown : {false, true}) {
+        // Never shown nor sized, the view stays at the top whatever is found.
+        TCodeMemo memo;
+        if (shown) {
+            memo.resize(400, 300);
+            memo.show();
+        }
+        memo.OnSearchFail = [](TCustomCodeMemo*, const std::string&) {};
+        SetText(memo, text);
+        ASSERT_EQ(memo.RecordCount(), kLines);
+        Select(memo, 0, 0);
+        const int64_t before = memo.View().RecordsWalked();
+        // Each match with its line, as a list of matches shows it.
+        int pos = 0;
+        int found = 0;
+        for (bool more = memo.FindText("<link", pos, static_cast<uint16_t>(smsDirect | smsMatchCase)); more;
+             more = memo.FindNext(pos)) {
+            EXPECT_EQ(memo.Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(pos), 0), 50 + 100 * found);
+            ++found;
+        }
+        EXPECT_EQ(found, kLines / 100);
+        // Each look-up walks from the one before it: the whole text about once, plus a few
+        // records per match, and never from the top of the view again.
+        const int64_t walked = memo.View().RecordsWalked() - before;
+        EXPECT_LT(walked, 2 * kLines + 10 * found) << (shown ? "shown" : "never shown");
+    }
+}

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 
 #include "editor/model/EditingCore.h"
 #include "editor/model/ViewGeometry.h"
 #include "platform/core/Messages.h"
 #include "TextTestSupport.h"
+#include "support/RandomText.h"
 
 namespace {
 
@@ -337,4 +339,109 @@ TEST(ViewGeometry, AutoScrollTargetsStepTowardsThePointer)
     // At the ends of the text the view goes no further.
     grid.topLine(99);
     EXPECT_EQ(target({50, 10 * kLineHeight + 30}).Line, 99);
+}
+
+namespace {
+
+// The record holding `offset`, its start and display line, found by walking from the first record.
+struct WalkedPlace {
+    const TLineRecord* Record = nullptr;
+    int Start = 0;
+    int Line = 0;
+};
+
+WalkedPlace walkFromTheStart(const TCodeMemoCore& text, int offset)
+{
+    WalkedPlace place{text.FirstRecord(), 0, 0};
+    while (place.Record && offset >= place.Start + place.Record->Len && place.Record->Next) {
+        place.Start += place.Record->Len;
+        place.Record = place.Record->Next;
+        ++place.Line;
+    }
+    if (place.Record && !place.Record->Next && place.Record->EndsWithCR() && offset - place.Start >= place.Record->Len)
+        ++place.Line;
+    return place;
+}
+
+} // namespace
+
+TEST(ViewGeometry, LookupsFromTheLastLocatedRecordAgreeWithAWalkFromTheStart)
+{
+    // Random look-ups by offset and by line, with edits, scrolls and re-cut long lines in between:
+    // whichever place a walk starts from, it ends where a walk from the first record ends.
+    std::mt19937 random(89);
+    for (int round = 0; round < 40; ++round) {
+        GridView grid(40, 10);
+        grid.setText(RandomText(random, "ab\r\r\r", 200 + random() % 3000));
+        for (int step = 0; step < 60; ++step) {
+            const int length = grid.Text.TextLength();
+            switch (random() % 6) {
+            case 0: {
+                // An edit: a short insertion or deletion anywhere, sometimes a long line.
+                const int at = static_cast<int>(random() % (length + 1));
+                const int end = std::min(length, at + static_cast<int>(random() % 20));
+                grid.Text.SetSelection(at, end);
+                const std::string text = random() % 8 == 0 ? std::string(5000, 'x') : RandomText(random, "ab\r", random() % 12);
+                grid.Text.InsertText(text.c_str());
+                break;
+            }
+            case 1: grid.topLine(static_cast<int>(random() % (grid.Text.RecordCount() + 5))); break;
+            case 2: {
+                const int line = static_cast<int>(random() % (grid.Text.RecordCount() + 3));
+                int start = -1, index = -1;
+                TLineRecord* record = grid.View.RecordAtLine(line, start, index);
+                const int wanted = std::min(line, grid.Text.RecordCount() - 1);
+                WalkedPlace expected{grid.Text.FirstRecord(), 0, 0};
+                for (; expected.Line < wanted; ++expected.Line) {
+                    expected.Start += expected.Record->Len;
+                    expected.Record = expected.Record->Next;
+                }
+                ASSERT_EQ(record, expected.Record) << round << " " << step;
+                ASSERT_EQ(start, expected.Start);
+                ASSERT_EQ(index, expected.Line);
+                break;
+            }
+            default: {
+                const int offset = static_cast<int>(random() % (length + 2));
+                int line = -1, start = -1;
+                TLineRecord* record = grid.View.Locate(offset, line, start);
+                const WalkedPlace expected = walkFromTheStart(grid.Text, std::min(offset, length));
+                ASSERT_EQ(record, expected.Record) << round << " " << step << " at " << offset;
+                ASSERT_EQ(start, expected.Start);
+                ASSERT_EQ(line, expected.Line);
+            }
+            }
+        }
+    }
+}
+
+TEST(ViewGeometry, LookupsInARowWalkOnlyTheDistanceBetweenThem)
+{
+    GridView grid(40, 10);
+    grid.setText(numberedLines(20000));
+    const int records = grid.Text.RecordCount();
+    // The view stays at the top while look-ups go down the text in steps, as a search does in a
+    // document that is not shown: each walks from the one before it, not from the top.
+    const int64_t before = grid.View.RecordsWalked();
+    int line = 0, start = 0;
+    for (int offset = 0; offset < grid.Text.TextLength(); offset += 997)
+        grid.View.Locate(offset, line, start);
+    EXPECT_EQ(grid.View.RecordsWalked() - before, line);
+    EXPECT_GT(line, records - 200);
+    EXPECT_EQ(grid.View.TopLine, 0);
+    // Back near the top: the top of the view is nearer than the last record located.
+    const int64_t atEnd = grid.View.RecordsWalked();
+    grid.View.Locate(20, line, start);
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(grid.View.RecordsWalked() - atEnd, 2);
+    // Line look-ups walk from there too.
+    int index = 0;
+    grid.View.RecordAtLine(5, start, index);
+    EXPECT_EQ(grid.View.RecordsWalked() - atEnd, 5);
+    // An edit forgets the place: the next look-up walks from the nearer of the first record and the top.
+    grid.Text.SetSelection(0, 0);
+    grid.Text.InsertText("x");
+    const int64_t afterEdit = grid.View.RecordsWalked();
+    grid.View.Locate(grid.Text.TextLength() - 1, line, start);
+    EXPECT_EQ(grid.View.RecordsWalked() - afterEdit, records - 1);
 }
