@@ -608,7 +608,10 @@ void TformPrincipal::InsertaMiTag(QObject* Sender)
     auto* item = qobject_cast<QAction*>(Sender);
     if (!item || item->isSeparator())
         return;
-    InsertaCodigo(0, 0, ToWin1252(item->data().toString()), ToWin1252(item->statusTip()));
+    // The settings' menu keeps the code apart from its caption; an item made without one opens with
+    // its caption.
+    const QString code = item->data().isValid() ? item->data().toString() : item->text();
+    InsertaCodigo(0, 0, ToWin1252(code), ToWin1252(item->statusTip()));
 }
 
 std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)

@@ -100,6 +100,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},
     {.Name = "pmTags", .Caption = 4673},
     // The editor's pop-up: its edit items follow the speed bar's rules as it opens.
+    {.Name = "pmEditor"},
     {.Name = "Deshacer1", .Caption = 4750, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::CanUndo},
     {.Name = "Cortar1", .Caption = 4752, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::SelectionWritable},
     {.Name = "Copiar1", .Caption = 4753, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Selection},

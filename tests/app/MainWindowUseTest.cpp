@@ -159,8 +159,9 @@ TEST(MainWindowUse, TheFontListHoldsFamilyNamesOnce)
         const std::string name = ToWin1252(fonts->itemText(i));
         EXPECT_EQ(name.find(" ["), std::string::npos) << name;
         EXPECT_TRUE(seen.insert(AnsiLowerCase(name)).second) << name;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(AnsiCompareText(ToWin1252(fonts->itemText(i - 1)), name), 0) << name;
+        }
     }
     EXPECT_EQ(FontFamilyName("C059 [UKWN]"), "C059");
     EXPECT_EQ(FontFamilyName("D050000L [URW ]"), "D050000L");
