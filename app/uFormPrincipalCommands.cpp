@@ -30,7 +30,6 @@
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
-#include "toolbars/TabCtrls.h"
 
 namespace {
 
@@ -479,17 +478,13 @@ bool TformPrincipal::choosePdfFile()
     QPrinter& printer = Printer();
     if (printer.outputFormat() != QPrinter::PdfFormat)
         return true;
-    TFileDialogRequest request;
-    request.Save = true;
-    request.Filter = LoadResString(kPdfFilter);
-    request.DefaultExt = "pdf";
-    request.Options = ofOverwritePrompt | ofHideReadOnly;
+    TFileDialogRequest request = SaveDialogRequest(LoadResString(kPdfFilter), "pdf");
     std::string name = QFile::encodeName(printer.outputFileName()).toStdString();
     if (name.empty()) {
         // The document's own name with the extension of the file it becomes.
         name = ArchivoActual();
         if (name.empty())
-            name = FFileTabs->Tabs()[FFileTabs->TabIndex()];
+            name = FDocuments.Caption(FDocuments.Current());
         const std::string extension = ExtractFileExt(name);
         name = name.substr(0, name.size() - extension.size()) + ".pdf";
     }
