@@ -160,6 +160,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildFileTabs();
     buildFileCommands();
     buildRecentFiles();
+    buildProjectCommands();
     buildDdeServer();
     FsbBarra = makeStatusButton(FBarraEstado, "sbBarra", TStatusGlyph::ToolBar, kHideToolBar);
     FsbLateral = makeStatusButton(FBarraEstado, "sbLateral", TStatusGlyph::SidePanel, kHideSidePanel);

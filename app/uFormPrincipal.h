@@ -45,6 +45,8 @@ enum TMouseButton : uint8_t;
 // The message a second start sends to the running window, which then comes to the front.
 constexpr uint32_t WM_ACTIVAINSTANCIA = 0x0400 + 0x1000;
 
+struct TProjectEntry;
+
 class TformPrincipal : public QMainWindow, public TWindowHost {
     Q_OBJECT
 public:
@@ -118,6 +120,10 @@ public:
     void mActualizarClick();
     void mCerrarClick();
     void mCerrarTodoClick();
+    // The Project submenu (uFormPrincipalProject.cpp).
+    void mNuevoProyectoClick();
+    void mAbrirProyectoClick();
+    void mEditarProyectoClick();
     // Asks about each unsaved document and closes the documents one by one; false when the user
     // cancelled (the documents closed so far stay closed).
     bool FormCloseQuery();
@@ -319,6 +325,10 @@ public:
         static double Inches(int hundredthsOfMm) { return hundredthsOfMm / 2540.0; }
     };
     const TPageMargins& PageSetupMargins() const { return FPageMargins; }
+    // The Herramientas menu's page commands: the resource report, whose path the caption shows until
+    // the next caption update, and the download times.
+    void mActualizaRecursosClick();
+    void Tiemposdedescarga1Click();
 
 protected:
     bool event(QEvent* event) override;
@@ -364,6 +374,10 @@ private:
     // Takes the project's name and opens its files, last entry first; a missing file is reported by
     // the opening, or passed over when `reportMissing` is false.
     void openProjectFiles(const std::string& project, bool reportMissing);
+    // The Project submenu after Close All (uFormPrincipalProject.cpp).
+    void buildProjectCommands();
+    // Opens the dialog's checked files that exist and are not open yet, from the last to the first.
+    void openProjectList(const std::vector<TProjectEntry>& files);
     struct TRecentFiles {
         QMenu* mReabrirMRU = nullptr;
         QAction* MRU[9] = {};

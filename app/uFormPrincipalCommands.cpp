@@ -1,6 +1,7 @@
 // The main window's file, edit and view commands: their items, the editor events the window answers, the undo history menus, find, replace and printing.
 #include "app/uFormPrincipal.h"
 
+#include "app/PageResources.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
 
@@ -172,6 +173,10 @@ void TformPrincipal::buildCommands()
     item(mVer, "mAjustaTexto", [this] { mAjustaTextoClick(); });
     connect(mVer, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mVerClick(); }); });
     connect(mSeleccion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mSeleccionClick(); }); });
+
+    QMenu* mHerramientas = menuBar()->findChild<QMenu*>("mHerramientas");
+    item(mHerramientas, "mActualizaRecursos", [this] { mActualizaRecursosClick(); });
+    item(mHerramientas, "Tiemposdedescarga1", [this] { Tiemposdedescarga1Click(); });
 
     mArchivo->addSeparator();
     item(mArchivo, "mPrepararPagina", [this] { mPrepararPaginaClick(); });
@@ -594,4 +599,16 @@ void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
     TSelectionRange dropPoint{at, at};
     FCodeMemo->PerformSelection(SMM_SET, dropPoint);
     FCodeMemo->PerformText(SMM_INSERTTEXT, 0, codes.c_str());
+}
+
+void TformPrincipal::mActualizaRecursosClick()
+{
+    const std::string report = OpenResourceReport(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
+    if (!report.empty())
+        setWindowTitle(FromWin1252(report));
+}
+
+void TformPrincipal::Tiemposdedescarga1Click()
+{
+    ShowDownloadTimes(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
 }

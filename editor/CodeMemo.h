@@ -408,6 +408,9 @@ public:
     // True when `column` is not beyond the display column of the record's last character.
     bool ColumnFits(int column, const TLineRecord* record);
     bool CaretAfterEOLActive() const;
+    // Puts the caret back on its character position: a replayed edit goes where its log says, never
+    // to a column a click left beyond a line's end.
+    void DropCaretBeyondEOL() { FCaretBeyondEOL = false; }
     // The control's own cursor for the highlighting runs.
     TEdStream& HighlightCursor() { return *FHighlightCursor; }
     // The start offset and display-line index of a record found by walking from the first record.
@@ -706,6 +709,8 @@ protected:
     virtual void DefaultHandler(TMessage& message);
     // Runs the drag loop of a drag of the selection and returns what the drop did.
     virtual Qt::DropAction ExecDrag(QDrag& drag, Qt::DropActions allowed);
+    // Ends the undo group and the Lines update that a drop of its own drag into the control opened.
+    void closeOwnDrop();
     virtual void DoEnter();
     virtual void DoExit();
 

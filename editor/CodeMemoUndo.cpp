@@ -143,6 +143,7 @@ TSelectionRange TCodeMemoUndo::GetSelection()
 void TCodeMemoUndo::SetSelection(TSelectionRange selection)
 {
     const TSelectionRange old = GetSelection();
+    FMemo.DropCaretBeyondEOL();
     FMemo.PerformSelection(SMM_SET | SMM_NOREDRAW, selection);
     if (old.Start != selection.Start || old.End != selection.End)
         FMemo.SetChangeBits(CHANGE_SELECTION);

@@ -274,13 +274,51 @@ Qt::DropAction TCustomCodeMemo::ExecDrag(QDrag& drag, Qt::DropActions allowed)
     return drag.exec(allowed, (allowed & Qt::MoveAction) ? Qt::MoveAction : Qt::CopyAction);
 }
 
+// The whole of a drag of the selection, however it starts: the drag loop, then what its outcome asks
+// for here. A drop into this control opened one undo group for the removal and the insertion; it is
+// closed here, so that a move is one undo step.
 Qt::DropAction TCustomCodeMemo::DragSelection(Qt::DropActions allowed)
 {
-    // QDrag owns the data and deletes it with itself; the pointer only tells our own drops apart.
-    QDrag drag(this);
-    std::unique_ptr<QMimeData> data = SelectionDragData();
-    FDragData = data.get();
-    TScopeGuard forget([this] { FDragData = nullptr; });
-    drag.setMimeData(data.release());
-    return ExecDrag(drag, allowed);
+    Qt::DropAction effect = Qt::IgnoreAction;
+    {
+        TScopeGuard dropOnFailure([this] { closeOwnDrop(); });
+        // QDrag owns the data and deletes it with itself; the pointer only tells our own drops apart.
+        QDrag drag(this);
+        std::unique_ptr<QMimeData> data = SelectionDragData();
+        FDragData = data.get();
+        TScopeGuard forget([this] { FDragData = nullptr; });
+        drag.setMimeData(data.release());
+        effect = ExecDrag(drag, allowed);
+        dropOnFailure.Dismiss();
+    }
+    TScopeGuard close([this] { closeOwnDrop(); });
+    const bool ownDrop = FMouse.DropGroupOpen;
+    const TTextRange selection = OrderedSelection();
+    if (effect == Qt::MoveAction && selection.Start != selection.End) {
+        // The text went elsewhere: it leaves this control as one undoable step.
+        if (!FReadOnly) {
+            if (ownDrop)
+                Perform(SMM_INSERTTEXT, 0, 0);
+            else
+                inUndoGroup(ugMoveText, [&] { Perform(SMM_INSERTTEXT, 0, 0); });
+        }
+    } else if ((effect == Qt::MoveAction || effect == Qt::CopyAction) && ownDrop && FMouse.DropStart >= 0) {
+        // Dropped into this control: the text that arrived is selected.
+        TSelectionRange arrived{FMouse.DropStart, selection.End};
+        PerformSelection(SMM_SET, arrived);
+    }
+    close.End();
+    if (effect != Qt::IgnoreAction)
+        Change();
+    return effect;
+}
+
+// Only this control's own drop opened the undo group and the Lines update that a drag ends.
+void TCustomCodeMemo::closeOwnDrop()
+{
+    if (!FMouse.DropGroupOpen)
+        return;
+    FMouse.DropGroupOpen = false;
+    FLines->EndUpdate();
+    closeUndoGroup(ugMoveText);
 }

@@ -42,12 +42,23 @@ void TSearchState::TDialogDeleter::operator()(QDialog* dialog) const
 // One search request of the control, with the state it keeps between requests.
 class TCustomCodeMemo::FindReplace {
 public:
-    explicit FindReplace(TCustomCodeMemo& memo) : FMemo(memo), FState(memo.FSearch), FRE(memo.FREParser) {}
+    explicit FindReplace(TCustomCodeMemo& memo) : FMemo(memo), FState(memo.FSearch), FRE(memo.FREParser)
+    {
+        FRE.SetStopCheck([watch = &FState.Watch] { return watch->StopRequested(); });
+    }
+
+    // Every search runs watched: one that runs long shows the busy cursor and stops on Escape.
+    TScopeGuard watched()
+    {
+        FState.Watch.Begin();
+        return TScopeGuard([this] { FState.Watch.End(); });
+    }
 
     // ---- SMM_FIND and SMM_REPLACE
 
     int directSearch(int flags, const char* text)
     {
+        TScopeGuard watch = watched();
         FMemo.SearchFlags = flags;
         FState.IsRegExpr = (flags & smsRegExpr) != 0;
         const int length = FMemo.TextLength();
@@ -131,6 +142,7 @@ public:
 
     bool findNext(int& pos)
     {
+        TScopeGuard watch = watched();
         const std::string& text = FMemo.SearchText;
         if (text.empty())
             return false;
@@ -179,6 +191,7 @@ public:
 
     void findFromDialog(TFindDialog& dialog)
     {
+        TScopeGuard watch = watched();
         FMemo.SearchText = dialog.FindText();
         const std::string pattern = FMemo.SearchText;
         const TFindOptions options = dialog.Options();
@@ -224,6 +237,7 @@ public:
 
     void replaceFromDialog(TReplaceDialog& dialog)
     {
+        TScopeGuard watch = watched();
         FMemo.SearchText = dialog.FindText();
         const TFindOptions options = dialog.Options();
         if (options & frFindNext)
@@ -374,8 +388,9 @@ private:
     }
 
     // Compiles `pattern` and looks for a match of at least one character from `from` in the
-    // direction; backward only one that ends by `bound`. False after showing an error; true with
-    // the match, or with none when there is none.
+    // direction; backward only one that ends by `bound`. An empty match does not end the search: it
+    // goes on from the next position, where a longer match may start. False after showing an error;
+    // true with the match, or with none when there is none or the user stopped the search.
     bool regExprSearch(const std::string& pattern, int from, bool down, int bound, std::optional<TTextRange>& match)
     {
         match.reset();
@@ -389,8 +404,12 @@ private:
                     return true;
                 const int start = FRE.MatchEntry(0);
                 const int end = FRE.MatchEntry(FRE.ElementCount());
-                if (end - start < 1)
-                    return true;
+                if (end - start < 1) {
+                    if (down && start >= FMemo.TextLength())
+                        return true;
+                    from = down ? start + 1 : start - 1;
+                    continue;
+                }
                 if (down || end <= bound) {
                     match = TTextRange{start, end};
                     return true;
@@ -486,6 +505,9 @@ private:
         if (!down)
             --from;
         for (;;) {
+            // Each match may be found in few steps: the loop asks too.
+            if (FState.Watch.StopRequested())
+                break;
             std::optional<TTextRange> match;
             if (!regExprSearch(pattern, from, down, bound, match))
                 return;
@@ -494,6 +516,11 @@ private:
             list.push_back({expand(replacement), match->Start, match->End - match->Start});
             from = down ? match->End : match->Start - 1;
             bound = match->Start;
+        }
+        // Stopped while looking: nothing is replaced.
+        if (FState.Watch.Stopped()) {
+            FMemo.SearchFailed(pattern);
+            return;
         }
         if (!down)
             std::reverse(list.begin(), list.end());
@@ -508,6 +535,10 @@ private:
         const int patternLength = static_cast<int>(pattern.size());
         std::vector<TReplacement> list;
         for (int pos = from;;) {
+            if (FState.Watch.StopRequested()) {
+                FMemo.SearchFailed(pattern);
+                return;
+            }
             const int at = plainSearch(pos, wholeWord, matchCase, !down, pattern);
             if (at >= length)
                 break;
@@ -532,6 +563,9 @@ private:
         {
             TScopeGuard group = FMemo.undoGroupScope(ugReplaceAll);
             for (const TReplacement& r : list) {
+                // Stopped half-way, the replacements made so far stay, as one undo step.
+                if (FState.Watch.StopRequested())
+                    break;
                 lastStart = r.Start + shift;
                 select(lastStart, lastStart + r.Length, false);
                 const int before = FMemo.TextLength();

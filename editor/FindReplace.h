@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "editor/SearchWatch.h"
 #include "editor/model/LineStore.h"
 #include "platform/FindDialog.h"
 
@@ -38,4 +39,6 @@ struct TSearchState {
     // leaves it where it was): FindNext steps past the match while the selection is either.
     TTextRange LastMatch{-1, -1};
     TTextRange SelectionAfterMatch{-1, -1};
+    // Busy cursor and Escape for a search that runs long.
+    TSearchWatch Watch;
 };

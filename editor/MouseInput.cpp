@@ -434,40 +434,8 @@ private:
             return;
         FState.DragMoving = true;
         Qt::DropActions allowed = FMemo.FReadOnly ? Qt::DropActions(Qt::CopyAction) : Qt::CopyAction | Qt::MoveAction;
-        Qt::DropAction effect = Qt::IgnoreAction;
-        {
-            TScopeGuard dragging([this] { FState.DragMoving = false; });
-            TScopeGuard dropOnFailure([this] { closeOwnDrop(); });
-            effect = FMemo.DragSelection(allowed);
-            dropOnFailure.Dismiss();
-        }
-        const bool ownDrop = FState.DropGroupOpen;
-        TTextRange selection = FMemo.OrderedSelection();
-        if (effect == Qt::MoveAction && selection.Start != selection.End) {
-            // The text went elsewhere: it leaves this control as one undoable step.
-            if (!FMemo.FReadOnly) {
-                if (ownDrop)
-                    FMemo.Perform(SMM_INSERTTEXT, 0, 0);
-                else
-                    FMemo.inUndoGroup(ugMoveText, [&] { FMemo.Perform(SMM_INSERTTEXT, 0, 0); });
-            }
-        } else if ((effect == Qt::MoveAction || effect == Qt::CopyAction) && ownDrop && FState.DropStart >= 0) {
-            // Dropped into this control: the text that arrived is selected.
-            select(FState.DropStart, selection.End);
-        }
-        closeOwnDrop();
-        if (effect != Qt::IgnoreAction)
-            FMemo.Change();
-    }
-
-    // Only this control's own drop opened the undo group and the Lines update that a drag ends.
-    void closeOwnDrop()
-    {
-        if (!FState.DropGroupOpen)
-            return;
-        FState.DropGroupOpen = false;
-        FMemo.FLines->EndUpdate();
-        FMemo.closeUndoGroup(ugMoveText);
+        TScopeGuard dragging([this] { FState.DragMoving = false; });
+        FMemo.DragSelection(allowed);
     }
 
     // ---- margin lines

@@ -5,11 +5,18 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+#include <utility>
 
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
+
+TShellOpenHook& hook()
+{
+    static TShellOpenHook answer;
+    return answer;
+}
 
 bool isAddress(const std::string& target)
 {
@@ -24,8 +31,15 @@ bool isAddress(const std::string& target)
 
 } // namespace
 
+TShellOpenHook SetShellOpenHook(TShellOpenHook answer)
+{
+    return std::exchange(hook(), std::move(answer));
+}
+
 bool ShellOpen(const std::string& target)
 {
+    if (hook())
+        return hook()(target);
     const std::string text = Trim(target);
     if (text.empty())
         return false;

@@ -33,12 +33,12 @@ constexpr TCommandRow kRows[] = {
      .MenuEnable = R::NamedDocument, .MenuWhen = R::DocumentShown},
     {.Name = "mCerrar", .Caption = 4526, .Keys = "Ctrl+F4", .Open = O::Enable},
     {.Name = "mCerrarTodo", .Caption = 4527, .Open = O::Enable},
-    {.Name = "mProyecto", .Open = O::AlwaysEnabled},
-    {.Name = "mNuevoProyecto", .Open = O::AlwaysEnabled},
-    {.Name = "mAbrirProyecto", .Open = O::AlwaysEnabled},
+    {.Name = "mProyecto", .Caption = 5062, .Open = O::AlwaysEnabled},
+    {.Name = "mNuevoProyecto", .Caption = 5055, .Open = O::AlwaysEnabled},
+    {.Name = "mAbrirProyecto", .Caption = 4521, .Open = O::AlwaysEnabled},
     {.Name = "mUsarPlantilla", .Open = O::AlwaysEnabled},
-    {.Name = "mEditarProyecto", .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
-    {.Name = "mCerrarProyecto", .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
+    {.Name = "mEditarProyecto", .Caption = 5063, .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
+    {.Name = "mCerrarProyecto", .Caption = 4526, .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
     {.Name = "mPrepararPagina", .Caption = 4764, .Open = O::Enable},
     {.Name = "mConfImpresion", .Caption = 4765, .Open = O::Enable},
     {.Name = "mImprimir", .Caption = 4766, .Open = O::Enable},
@@ -95,6 +95,10 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mCodificaTag", .Caption = 4609, .Menu = "mSeleccion", .MenuEnable = R::Selection},
     {.Name = "mQuitaTags", .Caption = 4607},
     {.Name = "mEspacios", .Caption = 4611},
+
+    // Herramientas: the page commands read the document the editor shows.
+    {.Name = "mActualizaRecursos", .Caption = 4950, .Hint = 4951, .Open = O::Enable, .Enable = R::DocumentShown},
+    {.Name = "Tiemposdedescarga1", .Caption = 4952, .Hint = 4953, .Open = O::Enable, .Enable = R::DocumentShown},
 
     // The hidden menu's keys and the pop-ups of the editor and the tab strip.
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},

@@ -27,9 +27,32 @@ int64_t entryNumber(const std::string& name)
     return error == std::errc() && at == end ? number : -1;
 }
 
+constexpr int kNewProjectName = 5057;
+constexpr int kDayNames = 5040;
+constexpr int kMonthNames = 5041;
+constexpr int kProjectDateFormat = 5042;
+
+// The keys of the project data that are not plain ASCII, in Windows-1252.
+constexpr const char* kCreatedKey = "Fecha de creaci\xF3n";
+constexpr const char* kModifiedKey = "\xDAltima modificaci\xF3n";
+constexpr const char* kDescriptionKey = "Descripci\xF3n";
+
+// The names of a "|"-separated list.
+std::vector<std::string> SplitNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t bar = text.find('|'); bar != std::string::npos; bar = text.find('|', start)) {
+        names.push_back(text.substr(start, bar - start));
+        start = bar + 1;
+    }
+    names.push_back(text.substr(start));
+    return names;
+}
+
 } // namespace
 
-std::vector<std::string> ProjectFilesToOpen(const TIniFile& project)
+std::vector<TProjectEntry> ProjectFileEntries(const TIniFile& project)
 {
     const int32_t count = project.ReadInteger(kProjectFilesSection, "Archivos", 0);
     if (count <= 0)
@@ -45,13 +68,87 @@ std::vector<std::string> ProjectFilesToOpen(const TIniFile& project)
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     // A project written by hand may name its files from its own folder.
     const std::string folder = ExtractFilePath(ExpandFileName(project.FileName()));
-    std::vector<std::string> files;
+    std::vector<TProjectEntry> files;
     for (const auto& [number, name] : entries) {
         const std::string value = project.ReadString(kProjectFilesSection, name, "");
-        if (value.size() > 2 && value[0] == '1')
-            files.push_back(ExpandFileName(value.substr(2), folder));
+        if (value.size() > 2 && (value[0] == '1' || value[0] == '0'))
+            files.push_back(TProjectEntry{ExpandFileName(value.substr(2), folder), value[0] == '1'});
     }
     return files;
+}
+
+std::vector<std::string> ProjectFilesToOpen(const TIniFile& project)
+{
+    std::vector<std::string> files;
+    for (TProjectEntry& entry : ProjectFileEntries(project))
+        if (entry.Opens)
+            files.push_back(std::move(entry.Path));
+    return files;
+}
+
+void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>& entries)
+{
+    project.EraseSection(kProjectFilesSection);
+    project.WriteInteger(kProjectFilesSection, "Archivos", static_cast<int32_t>(entries.size()));
+    for (size_t j = entries.size(); j-- > 0;)
+        project.WriteString(kProjectFilesSection, "A" + std::to_string(j),
+                            (entries[j].Opens ? "1," : "0,") + entries[j].Path);
+}
+
+std::string DefaultProjectName()
+{
+    return LoadResString(kNewProjectName);
+}
+
+TProjectData ReadProjectData(const TIniFile& project, const std::string& now)
+{
+    const auto value = [&](const char* key, const std::string& defaultValue = {}) {
+        return project.ReadString(kProjectDataSection, key, defaultValue);
+    };
+    TProjectData data;
+    data.Nombre = project.ValueExists(kProjectDataSection, "Nombre") ? ProjectDataText(project, "Nombre") : DefaultProjectName();
+    data.Autor = ProjectDataText(project, "Autor");
+    data.FechaCreacion = value(kCreatedKey, now);
+    data.UltimaModificacion = value(kModifiedKey, now);
+    data.Descripcion = ProjectDataText(project, kDescriptionKey);
+    data.Directorio = value("Directorio");
+    data.Plantillas = value("Plantillas");
+    data.ArchivoModelo = value("Archivo modelo");
+    data.Files = ProjectFileEntries(project);
+    return data;
+}
+
+void WriteProjectData(TIniFile& project, const TProjectData& data)
+{
+    const auto write = [&](const char* key, const std::string& value) { project.WriteString(kProjectDataSection, key, value); };
+    write("Nombre", data.Nombre);
+    write("Autor", data.Autor);
+    write(kCreatedKey, data.FechaCreacion);
+    write(kModifiedKey, data.UltimaModificacion);
+    write(kDescriptionKey, data.Descripcion);
+    write("Directorio", data.Directorio);
+    write("Plantillas", data.Plantillas);
+    write("Archivo modelo", data.ArchivoModelo);
+    WriteProjectFileEntries(project, data.Files);
+}
+
+std::string ProjectDateText(const std::tm& time)
+{
+    const std::vector<std::string> days = SplitNames(LoadResString(kDayNames));
+    const std::vector<std::string> months = SplitNames(LoadResString(kMonthNames));
+    const auto name = [](const std::vector<std::string>& names, int index) {
+        return index >= 0 && static_cast<size_t>(index) < names.size() ? names[static_cast<size_t>(index)] : std::string();
+    };
+    return FmtLoadStr(kProjectDateFormat, name(days, time.tm_wday).c_str(), time.tm_mday,
+                      name(months, time.tm_mon).c_str(), time.tm_year + 1900, time.tm_hour, time.tm_min);
+}
+
+std::string ProjectDateNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return ProjectDateText(local);
 }
 
 std::string ProjectDataText(const TIniFile& project, const std::string& key)

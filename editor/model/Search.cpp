@@ -7,7 +7,12 @@
 //
 // The matcher walks the program in a loop and keeps the places it can go back to (the next
 // alternative of a branch, a repetition that can give back a character) on a stack of its own, so
-// patterns and texts of any size never deepen the machine stack.
+// patterns and texts of any size never deepen the machine stack. Whether the rest of the program
+// matches from a node at a position does not depend on how it got there, so a search remembers the
+// states (BRANCH node, position) and (after a repetition, positions) from which everything failed and
+// does not try them again: its work grows with the program times the text, not exponentially. Only the
+// element limit depends on the path; the memo keeps the counts under which a failure is known.
+// Before trying a start, the search skips to where the pattern's literals and first characters allow.
 #include "editor/model/Search.h"
 
 #include <algorithm>
@@ -98,6 +103,7 @@ void TREParser::compile()
         emitByte(kSignature);
         parseExpression(false, flags);
     }
+    analyse();
 }
 
 void TREParser::fail(int code)
@@ -440,7 +446,7 @@ uint8_t TREParser::readEscaped()
     return static_cast<uint8_t>(value);
 }
 
-// ---------------------------------------------------------------- matcher
+// ---------------------------------------------------------------- nodes
 
 int TREParser::nextNode(int node) const
 {
@@ -456,6 +462,233 @@ uint8_t TREParser::opcodeAt(int node) const
     return FProgram[static_cast<size_t>(node)];
 }
 
+// ---------------------------------------------------------------- what the program tells
+
+namespace {
+
+constexpr int kPollSteps = 4096;
+constexpr int kElementLimit = TREParser::kMaxElements;
+
+// Thrown through the matcher when the stop check asks for it; Match turns it into "no match".
+struct TStopSearch {};
+
+bool isOpen(uint8_t op)
+{
+    return op > kOpen && op <= kOpen + kGroups;
+}
+
+} // namespace
+
+void TREParser::analyse()
+{
+    FFacts = TFacts{};
+    FFacts.Slot.assign(static_cast<size_t>(FProgramSize), -1);
+    std::vector<bool> seen(static_cast<size_t>(FProgramSize), false);
+    std::vector<int> todo{1};
+    int recorders = 0;
+    int emptyRecorders = 0;
+    bool loops = false;
+    while (!todo.empty()) {
+        const int node = todo.back();
+        todo.pop_back();
+        if (node <= 0 || node + kNodeSize > FProgramSize || seen[static_cast<size_t>(node)])
+            continue;
+        seen[static_cast<size_t>(node)] = true;
+        const uint8_t op = opcodeAt(node);
+        if (op == kBranch || op == kStar || op == kPlus)
+            FFacts.Slot[static_cast<size_t>(node)] = static_cast<int16_t>(FFacts.Slots++);
+        if (op == kBranch)
+            todo.push_back(node + kNodeSize);
+        loops |= op == kBack;
+        // Elements recorded before a character is taken, and elements recorded at all.
+        if (op == kStar || op == kPlus || isOpen(op))
+            ++emptyRecorders;
+        else if (op == kAny || op == kAnyOf || op == kAnyBut || op == kExactly)
+            ++recorders;
+        if (const int next = nextNode(node))
+            todo.push_back(next);
+    }
+    // A start whose character no match begins with fails at the first character it takes, having
+    // recorded at most one element per group opening and repetition on the way: it cannot reach the
+    // limit when there are not that many. Without loops each node records at most once per try.
+    FFacts.FirstExact = emptyRecorders <= kElementLimit;
+    FFacts.RequiredExact = !loops && recorders + emptyRecorders <= kElementLimit;
+    std::vector<bool> visited(static_cast<size_t>(FProgramSize), false);
+    FFacts.StartsAnywhere = false;
+    firstCharacters(1, FFacts.First, visited, FFacts.StartsAnywhere);
+    requiredLiterals();
+    // A start without the prefix fails within the prefix's nodes, each recording at most once.
+    if (recorders + emptyRecorders > kElementLimit)
+        FFacts.Prefix.clear();
+}
+
+void TREParser::firstCharacters(int node, std::array<bool, 256>& set, std::vector<bool>& seen, bool& anywhere) const
+{
+    if (node <= 0 || node + kNodeSize > FProgramSize) {
+        anywhere = true;
+        return;
+    }
+    if (seen[static_cast<size_t>(node)])
+        return;
+    seen[static_cast<size_t>(node)] = true;
+    const uint8_t op = opcodeAt(node);
+    auto simple = [&](int at) {
+        const uint8_t kind = opcodeAt(at);
+        const uint8_t* list = &FProgram[static_cast<size_t>(at) + kNodeSize];
+        if (kind == kAny) {
+            for (int c = 0; c < 256; ++c)
+                set[static_cast<size_t>(c)] |= c != '\r';
+        } else if (kind == kAnyOf || kind == kExactly) {
+            for (const uint8_t* p = list; *p != 0; ++p) {
+                set[*p] = true;
+                if (kind == kExactly)
+                    break;
+            }
+        } else if (kind == kAnyBut) {
+            std::array<bool, 256> members{};
+            for (const uint8_t* p = list; *p != 0; ++p)
+                members[*p] = true;
+            for (int c = 0; c < 256; ++c)
+                set[static_cast<size_t>(c)] |= !members[static_cast<size_t>(c)];
+        } else {
+            anywhere = true;
+        }
+    };
+    switch (op) {
+    case kEnd:
+        anywhere = true;
+        break;
+    case kBol:
+    case kEol:
+        set['\r'] = true;
+        break;
+    case kAny:
+    case kAnyOf:
+    case kAnyBut:
+    case kExactly:
+        simple(node);
+        break;
+    case kBranch:
+        // An alternative's BRANCH is followed by the next alternative's, or by what ends them all.
+        firstCharacters(node + kNodeSize, set, seen, anywhere);
+        if (opcodeAt(nextNode(node)) == kBranch)
+            firstCharacters(nextNode(node), set, seen, anywhere);
+        break;
+    case kStar:
+        simple(node + kNodeSize);
+        firstCharacters(nextNode(node), set, seen, anywhere);
+        break;
+    case kPlus:
+        simple(node + kNodeSize);
+        break;
+    default:
+        if (op == kBack || op == kNothing || isOpen(op) || (op > kClose && op <= kClose + kGroups))
+            firstCharacters(nextNode(node), set, seen, anywhere);
+        else
+            anywhere = true;
+        break;
+    }
+}
+
+// Walks the nodes every match passes through, in order, and gathers the runs of literal characters
+// between them. A line break ends a run: the literal searcher looks within lines.
+void TREParser::requiredLiterals()
+{
+    if (opcodeAt(1) != kBranch || opcodeAt(nextNode(1)) == kBranch)
+        return;
+    std::string run;
+    bool prefix = true;
+    auto endRun = [&] {
+        if (prefix)
+            FFacts.Prefix = run;
+        if (!run.empty())
+            FFacts.Required.push_back(run);
+        run.clear();
+        prefix = false;
+    };
+    int node = 1 + kNodeSize;
+    for (int guard = 0; guard < FProgramSize && node > 0 && node + kNodeSize <= FProgramSize; ++guard) {
+        const uint8_t op = opcodeAt(node);
+        if (op == kEnd)
+            break;
+        if (op == kExactly) {
+            const uint8_t* literal = &FProgram[static_cast<size_t>(node) + kNodeSize];
+            if (*literal == 0)
+                break;
+            for (const uint8_t* p = literal; *p != 0; ++p) {
+                if (*p == '\r') {
+                    endRun();
+                    continue;
+                }
+                run += static_cast<char>(*p);
+            }
+            node = nextNode(node);
+        } else if (isOpen(op) || (op > kClose && op <= kClose + kGroups) || op == kNothing) {
+            node = nextNode(node);
+        } else if (op == kBranch && opcodeAt(nextNode(node)) != kBranch) {
+            node += kNodeSize;
+        } else if (op == kBranch) {
+            // Alternatives join where the last of them goes on.
+            endRun();
+            int last = node;
+            while (opcodeAt(nextNode(last)) == kBranch)
+                last = nextNode(last);
+            node = nextNode(last);
+        } else {
+            endRun();
+            node = nextNode(node);
+        }
+    }
+    endRun();
+}
+
+// ---------------------------------------------------------------- the memo of one search
+
+void TREParser::TMemo::Reset(int slots, int64_t positions)
+{
+    constexpr size_t pageBytes = sizeof(TMemoEntry) << kPageBits;
+    for (size_t page : FUsed) {
+        std::memset(static_cast<void*>(FPages[page].get()), 0, pageBytes);
+        FSpare.push_back(std::move(FPages[page]));
+    }
+    FUsed.clear();
+    const int64_t perSlot = (positions >> kPageBits) + 1;
+    const size_t total = static_cast<size_t>(slots) * static_cast<size_t>(perSlot);
+    if (perSlot != FPagesPerSlot || FPages.size() != total) {
+        FPages.clear();
+        FPages.resize(total);
+        FPagesPerSlot = perSlot;
+    }
+}
+
+const TREParser::TMemoEntry* TREParser::TMemo::Find(int slot, int64_t position) const
+{
+    if (position < 0 || (position >> kPageBits) >= FPagesPerSlot)
+        return nullptr;
+    const auto& page = FPages[static_cast<size_t>(slot * FPagesPerSlot + (position >> kPageBits))];
+    return page ? &page[static_cast<size_t>(position & ((1 << kPageBits) - 1))] : nullptr;
+}
+
+TREParser::TMemoEntry* TREParser::TMemo::At(int slot, int64_t position)
+{
+    if (position < 0 || (position >> kPageBits) >= FPagesPerSlot)
+        return nullptr;
+    const auto index = static_cast<size_t>(slot * FPagesPerSlot + (position >> kPageBits));
+    auto& page = FPages[index];
+    if (!page) {
+        if (FSpare.empty()) {
+            page.reset(new TMemoEntry[size_t(1) << kPageBits]());
+        } else {
+            page = std::move(FSpare.back());
+            FSpare.pop_back();
+        }
+        FUsed.push_back(index);
+    }
+    return &page[static_cast<size_t>(position & ((1 << kPageBits) - 1))];
+}
+
+// ---------------------------------------------------------------- matcher
+
 int TREParser::MatchEntry(int n)
 {
     if (n < 0 || n >= kEntries - 1)
@@ -463,31 +696,211 @@ int TREParser::MatchEntry(int n)
     return FEntries[static_cast<size_t>(n)];
 }
 
+namespace {
+
+// Hands the editor's records from `from` on to `look`, a span at a time with the position of its first
+// character, until `look` returns a position (not -1); -1 at the end of the text.
+template <typename Look>
+int64_t scanRecords(const TEdStream& editor, int64_t from, Look look)
+{
+    TRecordCursor place = editor.Place();
+    place.SetPos(from);
+    while (!place.AtEnd()) {
+        const std::string_view span = place.Span();
+        if (span.empty())
+            break;
+        const int64_t found = look(span, place.GetPos());
+        if (found >= 0)
+            return found;
+        place.Skip(static_cast<int>(span.size()) - 1);
+        place.Next();
+    }
+    return -1;
+}
+
+// The first position from `from` on whose character passes `take`; -1 when none does. Reads the
+// editor's records directly when the stream is the editor's cursor.
+template <typename Take>
+int64_t scanForward(TCustomEdStream& stream, int64_t from, Take take)
+{
+    if (auto* editor = dynamic_cast<TEdStream*>(&stream)) {
+        return scanRecords(*editor, from, [&](std::string_view span, int64_t start) -> int64_t {
+            for (size_t i = 0; i < span.size(); ++i)
+                if (take(span.data() + i, start + static_cast<int64_t>(i)))
+                    return start + static_cast<int64_t>(i);
+            return -1;
+        });
+    }
+    const int64_t back = stream.GetPos();
+    stream.SetPos(from);
+    int64_t found = -1;
+    for (; !stream.AtEnd(); stream.Next()) {
+        const char c = stream.CurrentChar();
+        if (take(&c, stream.GetPos())) {
+            found = stream.GetPos();
+            break;
+        }
+    }
+    stream.SetPos(back);
+    return found;
+}
+
+// Whether `literal` stands at `at`.
+bool literalAt(TCustomEdStream& stream, int64_t at, const std::string& literal)
+{
+    if (at < 0)
+        return false;
+    const int64_t back = stream.GetPos();
+    stream.SetPos(at);
+    bool same = true;
+    for (char c : literal) {
+        if (stream.AtEnd() || stream.CurrentChar() != c) {
+            same = false;
+            break;
+        }
+        stream.Next();
+    }
+    stream.SetPos(back);
+    return same;
+}
+
+// The first place from `from` on where `literal` stands, or -1.
+int64_t literalForward(TCustomEdStream& stream, int64_t from, const std::string& literal)
+{
+    const char first = literal[0];
+    auto* editor = dynamic_cast<TEdStream*>(&stream);
+    if (!editor)
+        return scanForward(stream, from, [&](const char* c, int64_t at) { return *c == first && literalAt(stream, at, literal); });
+    return scanRecords(*editor, from, [&](std::string_view span, int64_t start) -> int64_t {
+        for (size_t offset = 0; offset < span.size();) {
+            const void* hit = std::memchr(span.data() + offset, first, span.size() - offset);
+            if (!hit)
+                return -1;
+            offset = static_cast<size_t>(static_cast<const char*>(hit) - span.data());
+            const int64_t at = start + static_cast<int64_t>(offset);
+            // Within the record the rest is compared at once; across its end through the stream.
+            if (span.size() - offset >= literal.size()
+                    ? std::memcmp(span.data() + offset, literal.data(), literal.size()) == 0
+                    : literalAt(stream, at, literal))
+                return at;
+            ++offset;
+        }
+        return -1;
+    });
+}
+
+// The last position at or before `from` whose character passes `take`; -1 when none does.
+template <typename Take>
+int64_t scanBackward(TCustomEdStream& stream, int64_t from, Take take)
+{
+    const int64_t back = stream.GetPos();
+    int64_t found = -1;
+    stream.SetPos(from);
+    for (int64_t at = from; at >= 0; --at) {
+        if (!stream.AtEnd() && take(stream.CurrentChar(), at)) {
+            found = at;
+            break;
+        }
+        if (at == 0)
+            break;
+        stream.Prev();
+    }
+    stream.SetPos(back);
+    return found;
+}
+
+// The last place at or before `from` where `literal` stands, or -1.
+int64_t literalBackward(TCustomEdStream& stream, int64_t from, const std::string& literal)
+{
+    return scanBackward(stream, from,
+                        [&](char c, int64_t at) { return c == literal[0] && literalAt(stream, at, literal); });
+}
+
+} // namespace
+
+// The next start from `from` on in the search's direction that can lead to a match; -1 when none can.
+int64_t TREParser::nextStart(TCustomEdStream& stream, int64_t from, bool forward)
+{
+    if (!FUseFilters)
+        return from;
+    if (FFacts.RequiredExact) {
+        // A match from `from` on holds each literal at or after its start.
+        for (size_t i = 0; i < FFacts.Required.size(); ++i) {
+            int64_t& at = FLiteralAt[i];
+            if (at == -2)
+                return -1;
+            if (forward ? at < from : at < 0)
+                at = forward ? literalForward(stream, from, FFacts.Required[i])
+                             : literalBackward(stream, stream.GetSize(), FFacts.Required[i]);
+            if (at < 0) {
+                at = -2;
+                return -1;
+            }
+            if (!forward)
+                from = std::min(from, at);
+        }
+    }
+    if (!FFacts.Prefix.empty())
+        return forward ? literalForward(stream, from, FFacts.Prefix) : literalBackward(stream, from, FFacts.Prefix);
+    if (!FFacts.FirstExact || FFacts.StartsAnywhere)
+        return from;
+    if (forward)
+        return scanForward(stream, from, [this](const char* c, int64_t) { return FFacts.First[static_cast<uint8_t>(*c)]; });
+    return scanBackward(stream, from, [this](char c, int64_t) { return FFacts.First[static_cast<uint8_t>(c)]; });
+}
+
 bool TREParser::Match(TCustomEdStream& stream, bool forward)
 {
     FErrorCode = 0;
+    FSteps = 0;
+    FNextPoll = kPollSteps;
+    FStopped = false;
     if (FProgramSize == 0 || FProgram[0] != kSignature)
         fail(reInvalidParameter);
     if (!forward && stream.AtEnd() && stream.GetPos() >= 1)
         stream.Prev();
-    for (;;) {
-        const int64_t start = stream.GetPos();
-        if (attempt(stream))
-            return true;
-        stream.SetPos(start);
-        if (forward) {
-            if (stream.AtEnd())
+    FMemo.Reset(FFacts.Slots, std::max(stream.GetSize(), stream.GetPos()) + 1);
+    FRuns.assign(static_cast<size_t>(FFacts.Slots), TRunMemo{});
+    FLiteralAt.assign(FFacts.Required.size(), -1);
+    try {
+        for (;;) {
+            int64_t start = stream.GetPos();
+            const int64_t candidate = nextStart(stream, start, forward);
+            if (candidate < 0)
                 return false;
-            stream.Next();
-        } else {
-            if (start <= 0)
+            if (candidate != start) {
+                stream.SetPos(candidate);
+                start = candidate;
+            }
+            if (attempt(stream))
+                return true;
+            stream.SetPos(start);
+            if (forward) {
+                if (stream.AtEnd())
+                    return false;
+                stream.Next();
+            } else {
+                if (start <= 0)
+                    return false;
+                stream.Prev();
+            }
+            // A cursor that cannot move (one never placed on the text) would try the same place forever.
+            if (stream.GetPos() == start)
                 return false;
-            stream.Prev();
         }
-        // A cursor that cannot move (one never placed on the text) would try the same place forever.
-        if (stream.GetPos() == start)
-            return false;
+    } catch (const TStopSearch&) {
+        FStopped = true;
+        return false;
     }
+}
+
+void TREParser::step()
+{
+    if (++FSteps < FNextPoll)
+        return;
+    FNextPoll = FSteps + kPollSteps;
+    if (FStopCheck && FStopCheck())
+        throw TStopSearch{};
 }
 
 void TREParser::record(int64_t position)
@@ -496,6 +909,69 @@ void TREParser::record(int64_t position)
         fail(reIndexRange);
     FEntries[static_cast<size_t>(FElementCount++)] = static_cast<int32_t>(position);
     FEntriesUsed = std::max(FEntriesUsed, FElementCount);
+    noteReach(FElementCount);
+}
+
+void TREParser::noteReach(int reach)
+{
+    if (!FFrames.empty() && reach > FFrames.back().Reach)
+        FFrames.back().Reach = static_cast<int16_t>(reach);
+}
+
+void TREParser::pushFrame(int slot, int64_t position, int count, int resume, int depth, bool repeat)
+{
+    FFrames.push_back({position, depth, slot, static_cast<int16_t>(count), static_cast<int16_t>(resume), 0, repeat,
+                       1, 0});
+}
+
+// A state whose ways on have all failed before, with counts that kept them under the element limit,
+// fails again at once; any other is tried and becomes the state its choices belong to.
+bool TREParser::enterState(int node, int64_t position)
+{
+    const int slot = FFacts.Slot[static_cast<size_t>(node)];
+    if (slot < 0)
+        return true;
+    const TMemoEntry* known = FMemo.Find(slot, position);
+    if (known && known->Known && FElementCount <= known->Count && FGroup1Resume <= known->Resume) {
+        noteReach(std::max({int(known->Reach), FElementCount + kElementLimit - known->Count,
+                            FGroup1Resume + kElementLimit - known->Resume}));
+        return false;
+    }
+    pushFrame(slot, position, FElementCount, FGroup1Resume, static_cast<int>(FChoices.size()), false);
+    return true;
+}
+
+// Ends the states whose choices all lie above `depth`: every way on from them has failed.
+void TREParser::closeFrames(int depth)
+{
+    while (!FFrames.empty() && FFrames.back().Depth > depth) {
+        const TFrame frame = FFrames.back();
+        FFrames.pop_back();
+        // The element counts with which the same tries would still stay under the limit.
+        const int count = std::min(kElementLimit, frame.Count + kElementLimit - frame.Reach);
+        const int resume = std::min(kElementLimit, frame.Resume + kElementLimit - frame.Reach);
+        if (frame.Repeat) {
+            TRunMemo& run = FRuns[static_cast<size_t>(frame.Slot)];
+            if (frame.Low <= frame.High) {
+                if (run.Low <= run.High && frame.Low <= run.High + 1 && run.Low <= frame.High + 1) {
+                    run.Low = std::min(run.Low, frame.Low);
+                    run.High = std::max(run.High, frame.High);
+                    run.Reach = std::max<int>(run.Reach, frame.Reach);
+                    run.Count = std::min(run.Count, count);
+                    run.Resume = std::min(run.Resume, resume);
+                } else {
+                    run.Low = frame.Low;
+                    run.High = frame.High;
+                    run.Reach = frame.Reach;
+                    run.Count = count;
+                    run.Resume = resume;
+                }
+            }
+        } else if (TMemoEntry* entry = FMemo.At(frame.Slot, frame.Position)) {
+            *entry = {1, static_cast<uint8_t>(frame.Reach), static_cast<uint8_t>(count), static_cast<uint8_t>(resume)};
+        }
+        noteReach(frame.Reach);
+    }
 }
 
 bool TREParser::inList(int list, char c) const
@@ -506,15 +982,27 @@ bool TREParser::inList(int list, char c) const
     return false;
 }
 
-int TREParser::repeatSimple(TCustomEdStream& stream, int operand)
+// The greedy run of a repetition's operand from `start`. A run's end depends only on the text, so a run
+// from inside the last one ends where it did.
+int TREParser::repeatSimple(TCustomEdStream& stream, int node, int64_t start)
 {
+    const int operand = node + kNodeSize;
     const uint8_t op = opcodeAt(operand);
     const int list = operand + kNodeSize;
     const uint8_t literal = FProgram[static_cast<size_t>(list)];
     if (op != kAny && op != kAnyOf && op != kAnyBut && op != kExactly)
         fail(reInvalidParameter);
-    const int64_t start = stream.GetPos();
+    TRunMemo& memo = FRuns[static_cast<size_t>(FFacts.Slot[static_cast<size_t>(node)])];
+    if (memo.RunFrom >= 0 && start >= memo.RunFrom && start <= memo.RunEnd) {
+        stream.SetPos(memo.RunEnd);
+        return static_cast<int>(memo.RunEnd - start);
+    }
     while (!stream.AtEnd()) {
+        step();
+        if (stream.GetPos() == memo.RunFrom) {
+            stream.SetPos(memo.RunEnd);
+            break;
+        }
         const char c = stream.CurrentChar();
         const bool takes = op == kAny       ? c != '\r'
                            : op == kAnyOf   ? inList(list, c)
@@ -527,7 +1015,9 @@ int TREParser::repeatSimple(TCustomEdStream& stream, int operand)
         if (stream.GetPos() == before)
             break;
     }
-    return static_cast<int>(stream.GetPos() - start);
+    memo.RunFrom = start;
+    memo.RunEnd = stream.GetPos();
+    return static_cast<int>(memo.RunEnd - start);
 }
 
 bool TREParser::retryRepeat(TCustomEdStream& stream, int& node)
@@ -537,8 +1027,19 @@ bool TREParser::retryRepeat(TCustomEdStream& stream, int& node)
     const int rest = nextNode(choice.Node);
     // The first character of a literal that follows spares the rest of the program a hopeless try.
     const int guard = opcodeAt(rest) == kExactly ? FProgram[static_cast<size_t>(rest) + kNodeSize] : -1;
+    const TRunMemo& failed = FRuns[static_cast<size_t>(FFacts.Slot[static_cast<size_t>(choice.Node)])];
+    const bool covered = choice.Count + 1 <= failed.Count && choice.Resume <= failed.Resume;
     for (int run = choice.Run - 1; run >= minimum; --run) {
-        stream.SetPos(choice.Position + run);
+        step();
+        const int64_t at = choice.Position + run;
+        if (covered && at >= failed.Low && at <= failed.High) {
+            // Every way on from these positions has failed already.
+            noteReach(std::max({failed.Reach, choice.Count + 1 + kElementLimit - failed.Count,
+                                choice.Resume + kElementLimit - failed.Resume}));
+            run = static_cast<int>(failed.Low - choice.Position);
+            continue;
+        }
+        stream.SetPos(at);
         if (guard < 0 || static_cast<uint8_t>(stream.CurrentChar()) == guard) {
             choice.Run = run;
             FElementCount = choice.Count + 1;
@@ -554,6 +1055,7 @@ bool TREParser::retryRepeat(TCustomEdStream& stream, int& node)
 bool TREParser::backtrack(TCustomEdStream& stream, int& node)
 {
     while (!FChoices.empty()) {
+        closeFrames(static_cast<int>(FChoices.size()) - 1);
         if (FChoices.back().Run >= 0) {
             if (retryRepeat(stream, node))
                 return true;
@@ -566,12 +1068,11 @@ bool TREParser::backtrack(TCustomEdStream& stream, int& node)
         stream.SetPos(taken.Position);
         FElementCount = taken.Count;
         FGroup1Resume = taken.Resume;
-        const int after = nextNode(taken.Node);
-        if (opcodeAt(after) == kBranch)
-            FChoices.push_back({after, taken.Position, taken.Count, taken.Resume, -1});
-        node = taken.Node + kNodeSize;
+        // The alternative's own BRANCH takes it on, with the ones after it as its choices.
+        node = taken.Node;
         return true;
     }
+    closeFrames(-1);
     return false;
 }
 
@@ -585,8 +1086,10 @@ bool TREParser::attempt(TCustomEdStream& stream)
     FElementCount = 0;
     FGroup1Resume = 0;
     FChoices.clear();
+    FFrames.clear();
     int node = 1;
     for (;;) {
+        step();
         if (node <= 0 || node + kNodeSize > FProgramSize)
             fail(reInvalidParameter);
         const uint8_t op = opcodeAt(node);
@@ -637,6 +1140,10 @@ bool TREParser::attempt(TCustomEdStream& stream)
             break;
         }
         case kBranch:
+            if (!enterState(node, stream.GetPos())) {
+                ok = false;
+                break;
+            }
             if (opcodeAt(next) == kBranch)
                 FChoices.push_back({next, static_cast<int32_t>(stream.GetPos()), FElementCount, FGroup1Resume, -1});
             next = node + kNodeSize;
@@ -650,13 +1157,17 @@ bool TREParser::attempt(TCustomEdStream& stream)
             const int64_t start = stream.GetPos();
             const int count = FElementCount;
             record(start);
-            const int run = repeatSimple(stream, node + kNodeSize);
+            const int run = repeatSimple(stream, node, start);
+            const int depth = static_cast<int>(FChoices.size());
             FChoices.push_back({node, static_cast<int32_t>(start), count, FGroup1Resume, run + 1});
+            pushFrame(FFacts.Slot[static_cast<size_t>(node)], start, count + 1, FGroup1Resume, depth, true);
+            FFrames.back().Low = start + (op == kPlus ? 1 : 0);
+            FFrames.back().High = start + run;
             ok = retryRepeat(stream, next);
             break;
         }
         default:
-            if (op > kOpen && op <= kOpen + kGroups) {
+            if (isOpen(op)) {
                 record(stream.GetPos());
                 if (op == kOpen + 1)
                     FGroup1Resume = FElementCount;
@@ -705,9 +1216,21 @@ void BuildSkipTables(TSkipTable& table, const std::string& pattern)
 
 namespace {
 
-// One Boyer-Moore scan over the stream with the tables of one case mode.
+// The editor's cursor read without a virtual call per character: the plain search's inner loop.
+struct TDirectCursor {
+    TRecordCursor Place;
+    char CurrentChar() const { return Place.CurrentChar(); }
+    bool AtEnd() const { return Place.AtEnd(); }
+    void SetPos(int64_t position) { Place.SetPos(position); }
+    void Prev() { Place.Prev(); }
+    void Next() { Place.Next(); }
+};
+
+// One Boyer-Moore scan over a cursor (the stream, or the editor's records directly) with the tables of
+// one case mode.
+template <typename Cursor>
 struct TPlainScan {
-    TCustomEdStream& Stream;
+    Cursor& Stream;
     const std::string& Key; // the pattern, upper-cased without case
     const std::array<uint8_t, 256>& Skip;
     bool MatchCase;
@@ -777,11 +1300,21 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     // Without case the tables serve every pattern with the same upper-case form.
     if (matchCase ? pattern != table.Pattern : !SameText(pattern, table.UpperPattern))
         BuildSkipTables(table, pattern);
-    const TPlainScan scan{stream,
-                          matchCase ? table.Pattern : table.UpperPattern,
-                          matchCase ? (backward ? table.BackwardSkip : table.ForwardSkip)
-                                    : (backward ? table.BackwardSkipNoCase : table.ForwardSkipNoCase),
-                          matchCase, length};
+    const std::string& key = matchCase ? table.Pattern : table.UpperPattern;
+    const std::array<uint8_t, 256>& skip = matchCase ? (backward ? table.BackwardSkip : table.ForwardSkip)
+                                                     : (backward ? table.BackwardSkipNoCase : table.ForwardSkipNoCase);
+    // Over the editor's records the scan reads them directly; its place goes back to the stream after.
+    auto* editor = dynamic_cast<TEdStream*>(&stream);
+    TDirectCursor direct{editor ? editor->Place() : TRecordCursor()};
+    const TPlainScan<TDirectCursor> directScan{direct, key, skip, matchCase, length};
+    const TPlainScan<TCustomEdStream> streamScan{stream, key, skip, matchCase, length};
+    auto find = [&](int64_t from) {
+        if (!editor)
+            return backward ? streamScan.backward(from) : streamScan.forward(from, limit);
+        const int64_t found = backward ? directScan.backward(from) : directScan.forward(from, limit);
+        editor->SetPlace(direct.Place);
+        return found;
+    };
     auto wordChar = [&](char c) {
         return (charIsInWord && charIsInWord(c)) || (charStartsWord && charStartsWord(c));
     };
@@ -800,7 +1333,7 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     // holds non-word characters may still stand alone in an overlapping place.
     int64_t at = backward ? start - length : start;
     for (;;) {
-        at = backward ? scan.backward(at) : scan.forward(at, limit);
+        at = find(at);
         if (at < 0)
             return limit + 1;
         if (!wholeWord || standsAlone(at))

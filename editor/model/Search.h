@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,16 @@ public:
     // Bytes of the compiled program, signature included; 0 without one.
     int ProgramSize() const { return FProgramSize; }
 
+    // Node executions and characters stepped over by the last Match: the measure of its work. A search
+    // costs at most a small multiple of the program's length times the positions it reads.
+    int64_t Steps() const { return FSteps; }
+    // Asked every few thousand steps; true stops the search, which then reports no match with Stopped set.
+    void SetStopCheck(std::function<bool()> check) { FStopCheck = std::move(check); }
+    bool Stopped() const { return FStopped; }
+    // Off, every start position is tried, as if the pattern told nothing about where a match can be;
+    // the result is the same either way.
+    void SetUseFilters(bool use) { FUseFilters = use; }
+
     static constexpr int kMaxProgram = 4096;
     static constexpr int kEntries = 257;
     static constexpr int kMaxElements = 255;
@@ -91,15 +102,26 @@ private:
     void linkTail(int node, int target);
     void linkOperandTail(int node, int target);
 
+    // ---- what the program tells before matching
+    void analyse();
+    void firstCharacters(int node, std::array<bool, 256>& set, std::vector<bool>& seen, bool& anywhere) const;
+    void requiredLiterals();
+
     // ---- matcher
     int nextNode(int node) const;
     uint8_t opcodeAt(int node) const;
     bool attempt(TCustomEdStream& stream);
     bool backtrack(TCustomEdStream& stream, int& node);
     bool retryRepeat(TCustomEdStream& stream, int& node);
-    int repeatSimple(TCustomEdStream& stream, int operand);
+    int repeatSimple(TCustomEdStream& stream, int node, int64_t start);
     bool inList(int list, char c) const;
     void record(int64_t position);
+    void step();
+    bool enterState(int node, int64_t position);
+    void pushFrame(int slot, int64_t position, int count, int resume, int depth, bool repeat);
+    void closeFrames(int depth);
+    void noteReach(int reach);
+    int64_t nextStart(TCustomEdStream& stream, int64_t from, bool forward);
 
     int FParse = 0;
     std::string FPattern;
@@ -126,6 +148,79 @@ private:
         int32_t Run;        // repetitions the repetition is taking now; -1 for a branch
     };
     std::vector<TChoice> FChoices;
+
+    // What a search may skip, learnt from the program after it compiles. A filter is used only where it
+    // cannot change the outcome: a start it skips could neither match nor reach the element limit.
+    struct TFacts {
+        std::vector<int16_t> Slot;      // memo slot of each BRANCH, STAR and PLUS node; -1 elsewhere
+        int Slots = 0;
+        std::array<bool, 256> First{};  // characters a match can begin with
+        bool StartsAnywhere = true;     // a match may be empty, so it may start anywhere
+        bool FirstExact = false;        // a start outside First fails before the element limit
+        std::string Prefix;             // every match begins with it
+        std::vector<std::string> Required; // every match holds each of them
+        bool RequiredExact = false;     // no path can reach the element limit
+    };
+    TFacts FFacts;
+
+    // The memo of one search. A state is a BRANCH node at a position, or the text after a repetition at
+    // a position; once every way on from it has failed it is not tried again. Whether a path reaches the
+    // element limit depends on the element count and the group-1 resume count it arrives with, so an
+    // entry keeps the highest count the failed tries reached (Reach) and the largest counts with which
+    // the same tries stay under the limit (Count, Resume): a later arrival within those fails the same
+    // way, one beyond them is tried again.
+    struct TMemoEntry {
+        uint8_t Known = 0;
+        uint8_t Reach = 0;
+        uint8_t Count = 0;
+        uint8_t Resume = 0;
+    };
+    class TMemo {
+    public:
+        void Reset(int slots, int64_t positions);
+        const TMemoEntry* Find(int slot, int64_t position) const;
+        TMemoEntry* At(int slot, int64_t position);
+
+    private:
+        static constexpr int kPageBits = 8;
+        std::vector<std::unique_ptr<TMemoEntry[]>> FPages; // slot * FPagesPerSlot + page
+        std::vector<size_t> FUsed;
+        std::vector<std::unique_ptr<TMemoEntry[]>> FSpare;
+        int64_t FPagesPerSlot = 0;
+    };
+    TMemo FMemo;
+    // A state being tried: its choices lie at Depth and above on the choice stack.
+    struct TFrame {
+        int64_t Position;
+        int32_t Depth;
+        int32_t Slot;
+        int16_t Count;
+        int16_t Resume;
+        int16_t Reach;
+        bool Repeat;     // the ways on after a repetition, one per run length
+        int64_t Low;     // for a repetition: the positions the ways on started from
+        int64_t High;
+    };
+    std::vector<TFrame> FFrames;
+    // Where each required literal was last found, -1 before; -2 when it is not in the text.
+    std::vector<int64_t> FLiteralAt;
+    // Per repetition node: where its last greedy run ended, and the positions after it from which every
+    // way on has failed (Low..High, with the counts as in TMemoEntry).
+    struct TRunMemo {
+        int64_t RunFrom = -1;
+        int64_t RunEnd = -1;
+        int64_t Low = 1;
+        int64_t High = 0;
+        int Reach = 0;
+        int Count = 0;
+        int Resume = 0;
+    };
+    std::vector<TRunMemo> FRuns;
+    int64_t FSteps = 0;
+    int64_t FNextPoll = 0;
+    std::function<bool()> FStopCheck;
+    bool FStopped = false;
+    bool FUseFilters = true;
 };
 
 // The tables of the plain search, kept by the editor control so that they are built only when the

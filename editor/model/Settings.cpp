@@ -433,12 +433,16 @@ void TSM_Settings::SaveToStream(TStream& stream) const
         StreamWriteLong(stream, value);
 
     // Defined styles are written, and so is any other that a stream gave values of its own: what the
-    // reader accepts comes back the same.
-    int32_t defined = static_cast<int32_t>(std::count_if(FStyles.begin(), FStyles.end(), isStoredStyle));
+    // reader accepts comes back the same. Style 0 always is: the reader starts from a defined style 0,
+    // so an undefined one left out would come back defined.
+    auto stored = [this](int i) { return i == 0 || isStoredStyle(FStyles[static_cast<size_t>(i)]); };
+    int32_t defined = 0;
+    for (int i = 0; i < kStyleCount; ++i)
+        defined += stored(i) ? 1 : 0;
     StreamWriteLong(stream, defined);
     for (int i = 0; i < kStyleCount; ++i) {
         const TSM_TokenStyle& style = FStyles[static_cast<size_t>(i)];
-        if (!isStoredStyle(style))
+        if (!stored(i))
             continue;
         StreamWriteByte(stream, static_cast<uint8_t>(i));
         StreamWriteByte(stream, style.FontStyle);

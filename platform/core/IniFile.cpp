@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -23,6 +25,30 @@ std::string foldedName(std::string_view name)
     for (char& c : key)
         c = AnsiUpper(c);
     return key;
+}
+
+// "No es posible guardar el archivo '%s': %s. ..."
+constexpr int kFileCannotBeSaved = 4513;
+
+// A value as a line of the file holds it, so that reading the line gives the value back.
+std::string storedValue(std::string_view value)
+{
+    if (value.empty())
+        return {};
+    const bool trimmed = TrimView(value).size() != value.size();
+    if (trimmed || unquote(value).size() != value.size())
+        return '"' + std::string(value) + '"';
+    return std::string(value);
+}
+
+// Names are trimmed when read, and a line break would split the line.
+std::string singleLine(std::string_view text)
+{
+    std::string line(text);
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return line;
 }
 
 } // namespace
@@ -157,4 +183,85 @@ void TIniFile::ReadSections(TStringList& strings) const
     strings.Clear();
     for (const TSection& s : FSections)
         strings.Add(s.Name);
+}
+
+void TIniFile::ReadSectionValues(std::string_view section, TStringList& strings) const
+{
+    strings.Clear();
+    if (const TSection* s = findSection(section))
+        for (const TValue& v : s->Values)
+            strings.Add(v.Name + '=' + v.Value);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view ident, std::string_view value)
+{
+    const std::string sectionName = Trim(singleLine(section));
+    const std::string name = Trim(singleLine(ident));
+    const auto [sectionAt, newSection] = FSectionIndex.try_emplace(foldedName(sectionName), FSections.size());
+    if (newSection)
+        FSections.push_back(TSection{sectionName, {}, {}});
+    TSection& s = FSections[sectionAt->second];
+    const auto [valueAt, newValue] = s.Index.try_emplace(foldedName(name), s.Values.size());
+    if (newValue)
+        s.Values.push_back(TValue{name, {}});
+    s.Values[valueAt->second].Value = singleLine(value);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view ident, int32_t value)
+{
+    WriteString(section, ident, std::to_string(value));
+}
+
+void TIniFile::EraseSection(std::string_view section)
+{
+    const auto at = FSectionIndex.find(foldedName(TrimView(section)));
+    if (at == FSectionIndex.end())
+        return;
+    FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(at->second));
+    reindex();
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view ident)
+{
+    const auto sectionAt = FSectionIndex.find(foldedName(TrimView(section)));
+    if (sectionAt == FSectionIndex.end())
+        return;
+    TSection& s = FSections[sectionAt->second];
+    const auto at = s.Index.find(foldedName(TrimView(ident)));
+    if (at == s.Index.end())
+        return;
+    s.Values.erase(s.Values.begin() + static_cast<std::ptrdiff_t>(at->second));
+    reindex();
+}
+
+void TIniFile::reindex()
+{
+    FSectionIndex.clear();
+    for (size_t i = 0; i < FSections.size(); ++i) {
+        FSectionIndex.emplace(foldedName(FSections[i].Name), i);
+        TSection& s = FSections[i];
+        s.Index.clear();
+        for (size_t j = 0; j < s.Values.size(); ++j)
+            s.Index.emplace(foldedName(s.Values[j].Name), j);
+    }
+}
+
+std::string TIniFile::Text() const
+{
+    std::string text;
+    for (const TSection& s : FSections) {
+        if (!text.empty())
+            text += "\r\n";
+        text += '[' + s.Name + "]\r\n";
+        for (const TValue& v : s.Values)
+            text += v.Name + '=' + storedValue(v.Value) + "\r\n";
+    }
+    return text;
+}
+
+void TIniFile::UpdateFile() const
+{
+    std::string error;
+    if (!ReplaceFileContents(FFileName, Text(), error))
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FFileName.c_str(), error.c_str()));
 }

@@ -1,6 +1,8 @@
-// Tests of the list of the files that open with a project.
+// Tests of the project file: its entries, its data and its dates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -58,4 +60,89 @@ TEST(ProjectFile, TheProjectsNameIsReadAsADocumentsTextIs)
     EXPECT_EQ(name("Se\xF1or"), "Se\xF1or");
     EXPECT_EQ(name("plain"), "plain");
     EXPECT_EQ(ProjectDataText(TIniFile::FromText(""), "Nombre"), "");
+}
+
+TEST(ProjectFile, EntriesKeepTheirFlagsAndSkipWhatIsNoEntry)
+{
+    const auto entries = [](const std::string& files) {
+        return ProjectFileEntries(TIniFile::FromText("[Archivos del proyecto]\n" + files));
+    };
+    EXPECT_EQ(entries("Archivos=3\nA0=1,/w/a.htm\nA1=0,/w/b.htm\nA2=1,/w/c.htm\n"),
+              (std::vector<TProjectEntry>{{"/w/c.htm", true}, {"/w/b.htm", false}, {"/w/a.htm", true}}));
+    // "1," has no path, flag "2" is none, A1 is missing.
+    EXPECT_EQ(entries("Archivos=4\nA0=0,/a\nA2=1,\nA3=2,/d\n"), (std::vector<TProjectEntry>{{"/a", false}}));
+    EXPECT_EQ(ProjectFilesToOpen(TIniFile::FromText("[Archivos del proyecto]\nArchivos=2\nA0=0,/a\nA1=1,/b\n")),
+              (std::vector<std::string>{"/b"}));
+}
+
+TEST(ProjectFile, WritingNumbersFromTheTopAndReadingListsFromTheLast)
+{
+    TIniFile ini = TIniFile::FromText("[Archivos del proyecto]\nArchivos=9\nA8=1,/viejo\n");
+    const std::vector<TProjectEntry> list = {{"/w/a", true}, {"/w/b", true}, {"/w/c", true}};
+    WriteProjectFileEntries(ini, list);
+    EXPECT_EQ(ini.Text(), "[Archivos del proyecto]\r\nArchivos=3\r\nA2=1,/w/c\r\nA1=1,/w/b\r\nA0=1,/w/a\r\n");
+    // Read again, the list is c, b, a; saved again it is reversed once more.
+    const std::vector<TProjectEntry> reread = ProjectFileEntries(ini);
+    EXPECT_EQ(reread, (std::vector<TProjectEntry>{{"/w/c", true}, {"/w/b", true}, {"/w/a", true}}));
+    WriteProjectFileEntries(ini, reread);
+    EXPECT_EQ(ProjectFilesToOpen(ini), (std::vector<std::string>{"/w/a", "/w/b", "/w/c"}));
+}
+
+TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
+{
+    TempDir folder("app");
+    const std::string path = (folder.path / "p.kr").string();
+    TProjectData data;
+    data.Nombre = "Sitio de Pe\xF1" "a";
+    data.Autor = "Ana";
+    data.FechaCreacion = "lunes, 7 de diciembre de 2026, 09:05";
+    data.UltimaModificacion = "martes, 8 de diciembre de 2026, 10:00";
+    data.Descripcion = "Una l\xEDnea";
+    data.Directorio = "/w";
+    data.Plantillas = "/w/plantillas";
+    data.ArchivoModelo = "/w/modelo.htm";
+    data.Files = {{"/w/a b.htm", true}, {"/w/c.htm", false}};
+    {
+        TIniFile ini(path);
+        WriteProjectData(ini, data);
+        ini.UpdateFile();
+    }
+    const TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Fecha de creaci\xF3n", ""), data.FechaCreacion);
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "\xDAltima modificaci\xF3n", ""), data.UltimaModificacion);
+    TProjectData back = ReadProjectData(ini, "ahora");
+    std::reverse(back.Files.begin(), back.Files.end());
+    EXPECT_EQ(back.Nombre, data.Nombre);
+    EXPECT_EQ(back.Autor, data.Autor);
+    EXPECT_EQ(back.FechaCreacion, data.FechaCreacion);
+    EXPECT_EQ(back.Descripcion, data.Descripcion);
+    EXPECT_EQ(back.Directorio, data.Directorio);
+    EXPECT_EQ(back.Plantillas, data.Plantillas);
+    EXPECT_EQ(back.ArchivoModelo, data.ArchivoModelo);
+    EXPECT_EQ(back.Files, data.Files);
+    // An empty project has the default name and both dates now.
+    const TProjectData empty = ReadProjectData(TIniFile::FromText(""), "ahora");
+    EXPECT_EQ(empty.Nombre, "Nuevo proyecto");
+    EXPECT_EQ(empty.FechaCreacion, "ahora");
+    EXPECT_EQ(empty.UltimaModificacion, "ahora");
+    EXPECT_TRUE(empty.Files.empty());
+}
+
+TEST(ProjectFile, DatesAreTheSpanishLongDateWithHoursAndMinutes)
+{
+    std::tm time{};
+    time.tm_year = 2026 - 1900;
+    time.tm_mon = 11;
+    time.tm_mday = 7;
+    time.tm_wday = 1;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    EXPECT_EQ(ProjectDateText(time), "lunes, 7 de diciembre de 2026, 09:05");
+    time.tm_mon = 0;
+    time.tm_mday = 21;
+    time.tm_wday = 3;
+    time.tm_hour = 23;
+    time.tm_min = 59;
+    EXPECT_EQ(ProjectDateText(time), "mi\xE9rcoles, 21 de enero de 2026, 23:59");
+    EXPECT_NE(ProjectDateNow().find(", "), std::string::npos);
 }

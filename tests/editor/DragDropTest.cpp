@@ -145,6 +145,27 @@ TEST(DragDrop, OwnSelectionMovesCopiesAndIgnoresADropOnItself)
     EXPECT_EQ(OrderedSelection(memo).End, 2);
 }
 
+TEST(DragDrop, AMoveThroughDragSelectionIsOneUndoStepAsWithTheMouse)
+{
+    TDragMemo memo;
+    for (int dropAt : {8, 1}) {
+        SetText(memo, "abcDEFghij");
+        memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
+        Select(memo, 3, 6);
+        memo.DropAt = dropAt;
+        EXPECT_EQ(memo.DragSelection(Qt::CopyAction | Qt::MoveAction), Qt::MoveAction);
+        EXPECT_EQ(memo.StoredText(), dropAt == 8 ? "abcghDEFij" : "aDEFbcghij");
+        EXPECT_EQ(OrderedSelection(memo).Start, dropAt == 8 ? 5 : 1);
+        EXPECT_EQ(OrderedSelection(memo).End, dropAt == 8 ? 8 : 4);
+        EXPECT_EQ(memo.Lines().UpdateCount(), 0);
+        memo.Undo();
+        EXPECT_EQ(memo.StoredText(), "abcDEFghij") << dropAt;
+        EXPECT_FALSE(memo.CanUndo()) << dropAt;
+        memo.Redo();
+        EXPECT_EQ(memo.StoredText(), dropAt == 8 ? "abcghDEFij" : "aDEFbcghij");
+    }
+}
+
 TEST(DragDrop, ForeignDropReadsTheFormatOnDataDropLeaves)
 {
     TDragMemo memo;

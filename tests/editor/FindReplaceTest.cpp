@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <deque>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
+#include "editor/SearchWatch.h"
+#include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
 #include "support/BoxAnswers.h"
 #include "platform/core/SysUtils.h"
@@ -329,6 +332,125 @@ TEST(FindReplace, ErrorsAndFailedSearchesAreReported)
         EXPECT_EQ(failed, "xyz");
         EXPECT_EQ(boxes.texts.size(), 1u);
     }
+}
+
+TEST(FindReplace, AnEmptyFirstMatchOfTheDialogSearchesOn)
+{
+    TCodeMemo memo;
+    TBoxAnswers boxes;
+    SetText(memo, "xxab");
+    Select(memo, 0, 0);
+    memo.Perform(SMM_FIND, smsRegExpr, reinterpret_cast<LPARAM>("a*b?"));
+    // The pattern matches nothing at 0 and 1; the match of at least one character is "ab".
+    memo.FindDialog()->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 2);
+    EXPECT_EQ(Selection(memo).End, 4);
+    EXPECT_TRUE(boxes.texts.empty());
+    // Upwards the nearest start comes first: "b" at 3. Before it, "ab" at 2 reaches past the bound
+    // and the empty matches at 1 and 0 are passed over: nothing is left.
+    Select(memo, 4, 4);
+    memo.FindDialog()->SetOptions(0);
+    memo.FindDialog()->ClickFindNext();
+    EXPECT_EQ(Selection(memo).Start, 3);
+    EXPECT_EQ(Selection(memo).End, 4);
+    EXPECT_TRUE(boxes.texts.empty());
+    memo.FindDialog()->ClickFindNext();
+    EXPECT_EQ(boxes.texts.size(), 1u);
+    boxes.texts.clear();
+    // Replace all takes every match of at least one character.
+    SetText(memo, "xxabxb");
+    Select(memo, 0, 0);
+    replaceDialog(memo, smsRegExpr, "a*b?", "_").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "xx_x_");
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+namespace {
+
+// Presses Escape once its edit count is reached: the user stopping a replace all half-way.
+class TEscapingMemo : public TCodeMemo {
+public:
+    int EscapeAfter = -1;
+    int Edits = 0;
+
+protected:
+    void openUndoGroup(int kind) override
+    {
+        if (kind != ugReplaceAll && ++Edits == EscapeAfter)
+            postEscape(this);
+        TCodeMemo::openUndoGroup(kind);
+    }
+
+public:
+    static void postEscape(QWidget* to)
+    {
+        QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    }
+};
+
+// Watches every search from its start, and puts the delay back afterwards.
+struct TWatchAtOnce {
+    TWatchAtOnce() { TSearchWatch::SetDelay(0); }
+    ~TWatchAtOnce() { TSearchWatch::SetDelay(300); }
+};
+
+} // namespace
+
+TEST(FindReplace, EscapeStopsALongSearchAndLeavesTextSelectionAndUndoConsistent)
+{
+    TWatchAtOnce watch;
+    TEscapingMemo memo;
+    TBoxAnswers boxes;
+    std::string lines;
+    for (int i = 0; i < 3000; ++i)
+        lines += "ab ab\r";
+    SetText(memo, lines);
+    const std::string original = textOf(memo);
+    memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
+
+    // Stopped half-way through the replacements: those made stay, as one undo step.
+    Select(memo, 0, 0);
+    memo.EscapeAfter = 100;
+    replaceDialog(memo, smsRegExpr, "b", "XY").ClickReplaceAll();
+    const std::string partly = textOf(memo);
+    EXPECT_NE(partly, original);
+    EXPECT_NE(partly.find("ab"), std::string::npos);
+    EXPECT_LT(memo.Edits, 6000);
+    ASSERT_TRUE(memo.CanUndo());
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), original);
+    EXPECT_FALSE(memo.CanUndo());
+    memo.Redo();
+    EXPECT_EQ(textOf(memo), partly);
+    memo.Undo();
+
+    // Stopped while looking: nothing changes and the search reports not found.
+    boxes.texts.clear();
+    memo.EscapeAfter = -1;
+    Select(memo, 0, 0);
+    TEscapingMemo::postEscape(&memo);
+    replaceDialog(memo, smsRegExpr, "b", "XY").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), original);
+    EXPECT_FALSE(memo.CanUndo());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Cadena buscada \"b\" no encontrado.");
+
+    // Find next: a match there is, but Escape stops the search before it, and the selection stays.
+    SetText(memo, lines + "abx");
+    Select(memo, 5, 7);
+    boxes.texts.clear();
+    memo.SearchText = "[ab]+x";
+    memo.SearchFlags = smsRegExpr;
+    TEscapingMemo::postEscape(&memo);
+    int pos = -1;
+    EXPECT_FALSE(memo.FindNext(pos));
+    EXPECT_TRUE(memo.REParser().Stopped());
+    EXPECT_EQ(OrderedSelection(memo).Start, 5);
+    EXPECT_EQ(OrderedSelection(memo).End, 7);
+    EXPECT_EQ(boxes.texts.size(), 1u);
+    // Without Escape the same search finds it.
+    EXPECT_TRUE(memo.FindNext(pos));
+    EXPECT_EQ(pos, static_cast<int>(lines.size()));
 }
 
 TEST(FindReplace, DialogsSearchFromTheSelection)

@@ -33,7 +33,7 @@ public:
         FMouse.DropGroupOpen = true;
     }
 
-    Qt::DropAction DragSelection(Qt::DropActions allowed) override
+    Qt::DropAction ExecDrag(QDrag&, Qt::DropActions allowed) override
     {
         Allowed = allowed;
         ++Drags;
@@ -375,15 +375,21 @@ TEST(Mouse, CaretAfterTheLineEndStandsWhereClicked)
     EXPECT_EQ(memo.CaretRect().left(), memo.TextLeft() + 2 * memo.CharWidth());
 }
 
+// Caret after the end of lines on, with TABs in fills or not; false without a fixed-pitch font.
+bool caretAfterEOL(TMouseMemo& memo, bool tabs)
+{
+    memo.SlowClicks();
+    memo.SetControlFont("Courier New", 10);
+    SetOption(memo, smoCaretAfterEOL, true);
+    SetOption(memo, smoUseTAB, tabs);
+    return memo.CaretAfterEOLActive();
+}
+
 TEST(Mouse, UndoOfTypingAfterAClickBeyondTheLineEndRestoresTheText)
 {
     for (bool tabs : {false, true}) {
         TMouseMemo memo;
-        memo.SlowClicks();
-        memo.SetControlFont("Courier New", 10);
-        SetOption(memo, smoCaretAfterEOL, true);
-        SetOption(memo, smoUseTAB, tabs);
-        if (!memo.CaretAfterEOLActive())
+        if (!caretAfterEOL(memo, tabs))
             GTEST_SKIP() << "no fixed-pitch font";
         const std::string original = "abc\rlonger line\r\tx";
         SetText(memo, original);
@@ -394,6 +400,32 @@ TEST(Mouse, UndoOfTypingAfterAClickBeyondTheLineEndRestoresTheText)
             memo.Perform(EM_UNDO, 0, 0);
             EXPECT_EQ(memo.StoredText(), original) << "tabs " << tabs << " row " << row;
         }
+    }
+}
+
+TEST(Mouse, UndoAndRedoOfAnEarlierEditAfterAClickBeyondTheLineEndAddNoFill)
+{
+    for (bool tabs : {false, true}) {
+        TMouseMemo memo;
+        if (!caretAfterEOL(memo, tabs))
+            GTEST_SKIP() << "no fixed-pitch font";
+        SetText(memo, "abc\r\ndef");
+        const std::string original = memo.StoredText();
+        Select(memo, 1, 2);
+        Insert(memo, "");
+        const std::string deleted = memo.StoredText();
+        ASSERT_EQ(deleted, "ac\rdef");
+        // The click leaves the caret beyond the end of "ac"; the undo puts "b" back where it was.
+        click(memo, memo.TextLeft() + 19 * memo.CharWidth(), 2);
+        memo.Perform(EM_UNDO, 0, 0);
+        EXPECT_EQ(memo.StoredText(), original) << "tabs " << tabs;
+        click(memo, memo.TextLeft() + 19 * memo.CharWidth(), 2);
+        memo.Perform(SMM_REDO, 0, 0);
+        EXPECT_EQ(memo.StoredText(), deleted) << "tabs " << tabs;
+        // Typing after a click beyond the end still fills up to where the caret stands.
+        click(memo, memo.TextLeft() + 6 * memo.CharWidth(), 2);
+        memo.InsertTypedChar('z');
+        EXPECT_EQ(memo.StoredText().substr(0, 3), tabs ? "ac\t" : "ac ") << "tabs " << tabs;
     }
 }
 

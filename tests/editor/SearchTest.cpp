@@ -781,6 +781,236 @@ TEST(TREParser, AgreesWithTheReferenceMatcherOnRandomPatterns)
     EXPECT_GT(matched, 1500);
 }
 
+// The outcome of one search: the entries of the match, or none, or the element limit reached.
+struct Outcome {
+    bool Error = false;
+    Found Match;
+    bool operator==(const Outcome&) const = default;
+};
+
+void PrintTo(const Outcome& o, std::ostream* os)
+{
+    if (o.Error)
+        *os << "element limit";
+    else
+        PrintTo(o.Match, os);
+}
+
+Outcome referenceOutcome(const ref::Program& program, const std::string& text, int start, bool forward)
+{
+    Outcome o;
+    try {
+        ref::Matcher reference(program, text);
+        if (const auto r = reference.search(start, forward)) {
+            o.Match.Matched = true;
+            o.Match.Entries.assign(r->Entries.begin(), r->Entries.end() - 1);
+        }
+    } catch (const ref::TooManyElements&) {
+        o.Error = true;
+    }
+    return o;
+}
+
+Outcome matcherOutcome(TREParser& re, TCustomEdStream& stream, bool forward)
+{
+    Outcome o;
+    try {
+        if (re.Match(stream, forward)) {
+            o.Match.Matched = true;
+            for (int k = 0; k < TREParser::kEntries - 1; ++k)
+                o.Match.Entries.push_back(re.MatchEntry(k));
+        }
+    } catch (const ERegExprError&) {
+        EXPECT_EQ(re.ErrorCode(), reIndexRange);
+        o.Error = true;
+    }
+    return o;
+}
+
+TEST(TREParser, AgreesWithTheReferenceOnRunsLoopsAndTheElementLimit)
+{
+    // Runs of one letter and nested repetitions are where failed tries meet the same state again;
+    // texts around 255 letters put the element limit on some paths and not on others.
+    std::mt19937 random(61);
+    int compared = 0;
+    int matched = 0;
+    int limited = 0;
+    for (int round = 0; round < 1500; ++round) {
+        std::string pattern = RandomTextUpTo(random, "aab.()*+|?", 8);
+        // A group under a repetition every third round: the loops whose turns count as elements.
+        if (round % 3 == 0)
+            pattern = "(" + RandomText(random, "ab.", 1) + (random() % 2 ? "|" + RandomText(random, "ab.", 1) : "") + ")" +
+                      "*+"[random() % 2] + RandomTextUpTo(random, "ab", 2);
+        TREParser re;
+        ref::Program program;
+        try {
+            ref::Parser(pattern, program).parse();
+        } catch (const ref::CompileError&) {
+            EXPECT_FALSE(re.Compile(pattern)) << pattern;
+            continue;
+        }
+        ASSERT_TRUE(re.Compile(pattern)) << pattern;
+        for (int t = 0; t < 4; ++t) {
+            std::string text = RandomTextUpTo(random, "aaab\r", 16);
+            bool forward = random() % 3 != 0;
+            int start = static_cast<int>(random() % (text.size() + 1));
+            // A run longer than 255 letters from the start: the first path of a loop over it meets the
+            // limit, which keeps the reference from trying every way through the run.
+            if (round % 3 == 0 && random() % 2 == 0) {
+                text = std::string(262 + random() % 40, 'a') + RandomTextUpTo(random, "ab", 3);
+                forward = true;
+                start = static_cast<int>(random() % 8);
+            }
+            const Outcome expected = referenceOutcome(program, text, start, forward);
+            for (bool filters : {true, false}) {
+                re.SetUseFilters(filters);
+                TStringEdStream stream(text, start);
+                ASSERT_EQ(matcherOutcome(re, stream, forward), expected)
+                    << pattern << " on " << text.size() << " characters from " << start << (forward ? " on" : " back")
+                    << (filters ? "" : " without filters");
+            }
+            ++compared;
+            matched += expected.Match.Matched;
+            limited += expected.Error;
+        }
+    }
+    EXPECT_GT(compared, 2500);
+    EXPECT_GT(matched, 1000);
+    EXPECT_GT(limited, 500);
+}
+
+TEST(TREParser, AgreesWithTheReferenceAtTheElementLimitOfALoop)
+{
+    // (a|b)* records one element per turn: 254 turns and the c fit, 255 do not.
+    ref::Program program;
+    ref::Parser("(a|b)*c", program).parse();
+    TREParser re;
+    ASSERT_TRUE(re.Compile("(a|b)*c"));
+    for (int n = 253; n <= 256; ++n) {
+        for (const std::string& tail : {std::string("c"), std::string("x")}) {
+            const std::string text = std::string(size_t(n), 'a') + tail;
+            for (bool forward : {true, false}) {
+                const int start = forward ? 0 : static_cast<int>(text.size());
+                TStringEdStream stream(text, start);
+                const Outcome expected = referenceOutcome(program, text, start, forward);
+                EXPECT_EQ(matcherOutcome(re, stream, forward), expected) << n << tail << forward;
+            }
+        }
+    }
+    const std::string fitting = std::string(253, 'b') + "c";
+    TStringEdStream fits(fitting);
+    EXPECT_TRUE(re.Match(fits, true));
+    EXPECT_EQ(re.ElementCount(), 254);
+}
+
+// Steps of one search from the start of `text`, and whether it found a match; the element limit
+// counts as an outcome of its own.
+struct Work {
+    int64_t Steps;
+    Outcome Result;
+};
+
+Work workOf(const std::string& pattern, const std::string& text, bool filters, bool forward = true)
+{
+    TREParser re;
+    EXPECT_TRUE(re.Compile(pattern));
+    re.SetUseFilters(filters);
+    TStringEdStream stream(text, forward ? 0 : static_cast<int64_t>(text.size()));
+    Work w{};
+    w.Result = matcherOutcome(re, stream, forward);
+    w.Steps = re.Steps();
+    return w;
+}
+
+TEST(TREParser, StepsStayWithinAMultipleOfProgramTimesText)
+{
+    // Patterns whose plain backtracking takes exponential or quadratic time. The bound: 8 steps per
+    // program byte and text position, whichever way the search goes and with or without the filters.
+    auto bound = [](const std::string& pattern, const std::string& text) {
+        TREParser re;
+        EXPECT_TRUE(re.Compile(pattern));
+        return int64_t{8} * re.ProgramSize() * static_cast<int64_t>(text.size() + 1);
+    };
+    for (const char* pattern : {"(a|a)*b", "(a+)+b", "(.+)+x"}) {
+        for (size_t n : {size_t(30), size_t(10000)}) {
+            const std::string text(n, 'a');
+            for (bool forward : {true, false}) {
+                for (bool filters : {true, false}) {
+                    const Work w = workOf(pattern, text, filters, forward);
+                    EXPECT_LE(w.Steps, bound(pattern, text)) << pattern << ' ' << n << forward << filters;
+                    EXPECT_FALSE(w.Result.Match.Matched) << pattern;
+                    // A run beyond 255 letters takes a turn of the loop per letter on some path: the
+                    // element limit, as without the memo; 30 letters stay under it.
+                    EXPECT_EQ(w.Result.Error, n > 255) << pattern << ' ' << n << forward << filters;
+                }
+            }
+        }
+    }
+    // 30 letters and a b: found at once, as before.
+    EXPECT_EQ(workOf("(a+)+b", std::string(30, 'a') + "b", true).Result.Match.Entries[1], 30);
+
+    // One line of a megabyte: the run is taken once, each way on from it tried once.
+    const std::string line(1u << 20, 'a');
+    const Work run = workOf("a*b", line, false);
+    EXPECT_FALSE(run.Result.Match.Matched);
+    EXPECT_LE(run.Steps, bound("a*b", line));
+    EXPECT_GT(run.Steps, int64_t(line.size()));
+    // With the filters the missing b is looked for first, and nothing is tried.
+    EXPECT_LT(workOf("a*b", line, true).Steps, 10);
+    const Work back = workOf("a*b", line, false, false);
+    EXPECT_FALSE(back.Result.Match.Matched);
+    EXPECT_LE(back.Steps, bound("a*b", line));
+
+    // A minified script of 4.7 MB on one line, with many a "function" and no "qqqz".
+    std::string script;
+    while (script.size() < 4700000)
+        script += "function(e,t){return e.map(function(n){var r=t[n]||0;return r+1})};var q=";
+    for (bool filters : {true, false}) {
+        const Work w = workOf("function.*qqqz", script, filters);
+        EXPECT_FALSE(w.Result.Match.Matched);
+        EXPECT_LE(w.Steps, bound("function.*qqqz", script)) << filters;
+    }
+    EXPECT_LT(workOf("function.*qqqz", script, true).Steps, 10);
+    // Where the literal is there, the match is the one found without the filters.
+    const std::string found = script + "function qqqz";
+    EXPECT_EQ(workOf("function.*qqqz", found, true).Result, workOf("function.*qqqz", found, false).Result);
+    EXPECT_EQ(workOf("function.*qqqz", found, true).Result.Match.Entries[0], 0);
+}
+
+TEST(TREParser, FiltersTakeEveryCharacterAnAtomTakes)
+{
+    // Found by fuzzing: a dot takes a NUL in a text that holds one, so a start at a NUL is tried.
+    const std::string text("b\0aa", 4);
+    for (bool filters : {true, false}) {
+        TREParser re;
+        ASSERT_TRUE(re.Compile("(.a*)aa"));
+        re.SetUseFilters(filters);
+        TStringEdStream stream(text);
+        ASSERT_TRUE(re.Match(stream, true)) << filters;
+        EXPECT_EQ(re.MatchEntry(0), 1) << filters;
+    }
+}
+
+TEST(TREParser, AStopCheckEndsALongSearchAsNoMatch)
+{
+    TREParser re;
+    ASSERT_TRUE(re.Compile("a*b"));
+    re.SetUseFilters(false);
+    const std::string line(1u << 20, 'a');
+    int asked = 0;
+    re.SetStopCheck([&asked] { return ++asked == 3; });
+    TStringEdStream stream(line);
+    EXPECT_FALSE(re.Match(stream, true));
+    EXPECT_TRUE(re.Stopped());
+    EXPECT_EQ(asked, 3);
+    // The next search starts afresh and runs to its end.
+    re.SetStopCheck([] { return false; });
+    const std::string shorter = std::string(100, 'a') + "b";
+    TStringEdStream again(shorter);
+    EXPECT_TRUE(re.Match(again, true));
+    EXPECT_FALSE(re.Stopped());
+}
+
 TEST(TREParser, TruncatedAndRandomPatternsCompileOrFailWithAListedError)
 {
     const std::vector<std::string> valid = {

@@ -1,4 +1,5 @@
-// libFuzzer target: an INI file read from untrusted bytes, then every section and value asked for.
+// libFuzzer target: an INI file read from untrusted bytes, every section and value asked for, then
+// written and read back.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -26,5 +27,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             ini.ReadInteger(sections[i], names[j], 0);
         }
     }
+    // What was read, written as UpdateFile writes it, reads back the same.
+    const TIniFile back = TIniFile::FromText(ini.Text());
+    TStringList backSections, values, backValues;
+    back.ReadSections(backSections);
+    check(backSections.Count() == sections.Count());
+    for (int i = 0; i < sections.Count() && i < backSections.Count(); ++i) {
+        check(backSections[i] == sections[i]);
+        ini.ReadSectionValues(sections[i], values);
+        back.ReadSectionValues(sections[i], backValues);
+        check(values.Count() == backValues.Count());
+        for (int j = 0; j < values.Count() && j < backValues.Count(); ++j)
+            check(values[j] == backValues[j]);
+    }
+    // Writing every value again changes nothing.
+    TIniFile rewritten = TIniFile::FromText(ini.Text());
+    for (int i = 0; i < sections.Count(); ++i) {
+        ini.ReadSection(sections[i], names);
+        for (int j = 0; j < names.Count(); ++j)
+            rewritten.WriteString(sections[i], names[j], ini.ReadString(sections[i], names[j], ""));
+    }
+    check(rewritten.Text() == ini.Text());
     return 0;
 }

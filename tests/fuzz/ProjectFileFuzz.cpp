@@ -6,6 +6,7 @@
 
 #include "app/model/ProjectFile.h"
 #include "platform/core/IniFile.h"
+#include "platform/core/SysUtils.h"
 
 #include "FuzzCheck.h"
 
@@ -14,12 +15,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const TIniFile ini = TIniFile::FromText(text);
     const auto files = ProjectFilesToOpen(ini);
-    // Each file comes from a line of its own: no more files than lines, each a piece of the input.
+    // Each file comes from a line of its own: no more files than lines; each is a full path (a
+    // relative one is taken from a folder) whose last name is a piece of the input.
     size_t lines = 1;
     for (char c : text)
         lines += c == '\n' || c == '\r';
     check(files.size() <= lines);
     for (const std::string& file : files)
-        check(!file.empty() && file.size() < size && text.find(file) != std::string_view::npos);
+        check(!file.empty() && file.front() == '/' && text.find(ExtractFileName(file)) != std::string_view::npos);
+    // The entries hold the files to open, in order, and each written list reads back as it was,
+    // reversed.
+    const auto entries = ProjectFileEntries(ini);
+    size_t opening = 0;
+    for (const TProjectEntry& entry : entries)
+        if (entry.Opens)
+            check(opening < files.size() && files[opening++] == entry.Path);
+    check(opening == files.size());
+    TIniFile written = TIniFile::FromText(text);
+    WriteProjectFileEntries(written, entries);
+    auto back = ProjectFileEntries(TIniFile::FromText(written.Text()));
+    check(back.size() == entries.size());
+    for (size_t i = 0; i < back.size() && i < entries.size(); ++i)
+        check(back[back.size() - 1 - i] == entries[i]);
     return 0;
 }

@@ -9,8 +9,10 @@
 
 namespace {
 
-// Backtracking takes exponential time on patterns such as (a|a)*b; a short text keeps each run brief.
-constexpr size_t kMaxText = 20;
+// The matcher's work grows with the program times the text, so texts may be long; the step bound is
+// generous, a fault shows as a far larger count.
+constexpr size_t kMaxText = 4096;
+constexpr int64_t kStepsPerByteAndPosition = 64;
 
 bool isWordChar(char c)
 {
@@ -29,16 +31,38 @@ void checkExpression(const std::string& pattern, const std::string& text)
     }
     if (re.ProgramSize() > TREParser::kMaxProgram || !re.Compile(pattern))
         std::abort();
+    TREParser unfiltered;
+    unfiltered.Compile(pattern);
+    unfiltered.SetUseFilters(false);
     for (bool forward : {true, false}) {
         TStringEdStream stream(text, forward ? 0 : static_cast<int64_t>(text.size()));
+        TStringEdStream again(text, forward ? 0 : static_cast<int64_t>(text.size()));
         bool found = false;
+        bool limit = false;
+        bool foundUnfiltered = false;
+        bool limitUnfiltered = false;
         try {
             found = re.Match(stream, forward);
         } catch (const ERegExprError&) {
             if (re.ErrorCode() != reIndexRange)
                 std::abort();
-            continue;
+            limit = true;
         }
+        try {
+            foundUnfiltered = unfiltered.Match(again, forward);
+        } catch (const ERegExprError&) {
+            limitUnfiltered = true;
+        }
+        // Skipping starts that cannot match changes nothing, and the work stays bounded.
+        const int64_t bound = kStepsPerByteAndPosition * re.ProgramSize() * static_cast<int64_t>(text.size() + 1);
+        if (limit != limitUnfiltered || found != foundUnfiltered || re.Steps() > bound || unfiltered.Steps() > bound)
+            std::abort();
+        if (limit)
+            continue;
+        if (found)
+            for (int k = 0; k < TREParser::kEntries - 1; ++k)
+                if (re.MatchEntry(k) != unfiltered.MatchEntry(k))
+                    std::abort();
         if (!found)
             continue;
         // Every entry lies inside the match, which lies inside the text.

@@ -1,0 +1,253 @@
+// TFolderDialog: the folder browser, a small dialog of a folder tree, an instruction, a status line, OK and Cancel.
+#include "components/FoldrDlg.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "components/VCLUtils.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/ScopeGuard.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+// "Browse for Folder"
+constexpr int kBrowseForFolder = 5064;
+constexpr int kOKCaption = 4358;
+constexpr int kCancelCaption = 4359;
+
+TFolderDialogHook& hook()
+{
+    static TFolderDialogHook answer;
+    return answer;
+}
+
+QString qtPath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string filePath(const QString& path)
+{
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
+
+std::string standardPath(QStandardPaths::StandardLocation location)
+{
+    const QString path = QStandardPaths::writableLocation(location);
+    return path.isEmpty() ? filePath(QDir::homePath()) : filePath(path);
+}
+
+} // namespace
+
+TFolderDialogHook SetFolderDialogHook(TFolderDialogHook hook_)
+{
+    return std::exchange(hook(), std::move(hook_));
+}
+
+std::string ShellFolderPath(TShellFolder folder)
+{
+    switch (folder) {
+    case sfoDesktopExpanded:
+    case sfoDesktop:
+    case sfoMyComputer:
+    case sfoNetwork:
+    case sfoNetworkNeighborhood:
+        return filePath(QDir::rootPath());
+    case sfoDesktopDirectory:
+    case sfoCommonDesktopDirectory:
+        return standardPath(QStandardPaths::DesktopLocation);
+    case sfoFonts:
+        return standardPath(QStandardPaths::FontsLocation);
+    case sfoPrograms:
+    case sfoStartMenu:
+    case sfoCommonStartMenu:
+    case sfoCommonPrograms:
+        return standardPath(QStandardPaths::ApplicationsLocation);
+    case sfoTemplates:
+        return standardPath(QStandardPaths::TemplatesLocation);
+    case sfoAppData:
+        return standardPath(QStandardPaths::GenericDataLocation);
+    default:
+        return filePath(QDir::homePath());
+    }
+}
+
+TFolderDialog::TFolderDialog(QWidget* owner) : FOwner(owner)
+{
+    Title = LoadResString(kBrowseForFolder);
+}
+
+TFolderDialog::~TFolderDialog() = default;
+
+void TFolderDialog::buildWindow()
+{
+    FWindow = new QDialog(FOwner);
+    FWindow->setObjectName("FolderDialog");
+    FWindow->setWindowTitle(FromWin1252(Title));
+    FWindow->resize(340, 380);
+    auto* layout = new QVBoxLayout(FWindow);
+    FInstruction = new QLabel(FromWin1252(Text), FWindow);
+    FInstruction->setObjectName("Instruction");
+    FInstruction->setWordWrap(true);
+    FInstruction->setVisible(!Text.empty());
+    layout->addWidget(FInstruction);
+
+    FModel = new QFileSystemModel(FWindow);
+    QDir::Filters filters = QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives;
+    if (Options & bfBrowseIncludeFiles)
+        filters |= QDir::Files;
+    FModel->setFilter(filters);
+    const QString root = qtPath(ShellFolderPath(RootFolder));
+    FModel->setRootPath(root);
+    FTree = new QTreeView(FWindow);
+    FTree->setObjectName("FolderTree");
+    FTree->setModel(FModel);
+    for (int column = 1; column < FModel->columnCount(); ++column)
+        FTree->hideColumn(column);
+    FTree->header()->hide();
+    // The tree shows the root folder itself as its one top item.
+    const QString parentOfRoot = QFileInfo(root).dir().absolutePath();
+    if (QDir(root).isRoot())
+        FTree->setRootIndex(QModelIndex());
+    else
+        FTree->setRootIndex(FModel->index(parentOfRoot));
+    layout->addWidget(FTree, 1);
+
+    FStatus = new QLabel(FWindow);
+    FStatus->setObjectName("Status");
+    FStatus->setVisible((Options & bfStatusText) != 0);
+    layout->addWidget(FStatus);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    FOK = new QPushButton(FromWin1252(LoadResString(kOKCaption)), FWindow);
+    FOK->setObjectName("OKButton");
+    FOK->setDefault(true);
+    auto* cancel = new QPushButton(FromWin1252(LoadResString(kCancelCaption)), FWindow);
+    cancel->setObjectName("CancelButton");
+    if (CustomButton) {
+        if (Options & bfResizeCustomButton)
+            CustomButton->setFixedSize(FOK->sizeHint());
+        // Aligned, it sits on the buttons' row; else on a row of its own above them.
+        if (Options & bfAlignCustomButton) {
+            buttons->insertWidget(0, CustomButton);
+        } else {
+            CustomButton->setParent(FWindow);
+            layout->addWidget(CustomButton, 0, Qt::AlignLeft);
+        }
+        CustomButton->show();
+    }
+    buttons->addWidget(FOK);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    QObject::connect(FOK, &QPushButton::clicked, FWindow, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, FWindow, &QDialog::reject);
+    QObject::connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { selectionChanged(); });
+}
+
+void TFolderDialog::placeWindow()
+{
+    const QSize size = FWindow->size();
+    if ((Options & bfParentCenter) && FOwner) {
+        const QRect owner = FOwner->frameGeometry();
+        FWindow->move(owner.center() - QPoint(size.width() / 2, size.height() / 2));
+    } else if (Options & (bfScreenCenter | bfParentCenter)) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            FWindow->move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+    } else {
+        FWindow->move(Left, Top);
+    }
+}
+
+void TFolderDialog::Select(const std::string& folder)
+{
+    if (!FTree)
+        return;
+    const QModelIndex index = FModel->index(qtPath(folder));
+    if (!index.isValid())
+        return;
+    FTree->setCurrentIndex(index);
+    FTree->scrollTo(index);
+}
+
+void TFolderDialog::selectionChanged()
+{
+    const QModelIndex index = FTree->currentIndex();
+    FSelection = index.isValid() ? filePath(FModel->filePath(index)) : std::string();
+    const bool chosen = !FSelection.empty();
+    if (Options & bfFileSysDirsOnly)
+        FOK->setEnabled(chosen);
+    if (CustomButton && (Options & bfSyncCustomButton))
+        CustomButton->setEnabled(chosen);
+    if (!chosen && (Options & (bfFileSysDirsOnly | bfShowPathInStatusArea))) {
+        FStatus->clear();
+        return;
+    }
+    if (Options & bfShowPathInStatusArea) {
+        const int width = std::max(FStatus->width(), FWindow->width() - 24);
+        FStatus->setText(FromWin1252(MinimizeText(ToWin1252(qtPath(FSelection)), FStatus->font(), width)));
+    }
+    if (OnChange)
+        OnChange(this);
+}
+
+bool TFolderDialog::Execute()
+{
+    // The caller's button goes back where it was, whatever happens while the browser is up.
+    QPointer<QWidget> customParent = CustomButton ? CustomButton->parentWidget() : nullptr;
+    const bool customVisible = CustomButton && CustomButton->isVisible();
+    TScopeGuard restore([&] {
+        if (CustomButton) {
+            CustomButton->setParent(customParent);
+            CustomButton->setVisible(customVisible);
+        }
+        delete FWindow;
+        FWindow = nullptr;
+        FTree = nullptr;
+        FModel = nullptr;
+        FInstruction = FStatus = nullptr;
+        FOK = nullptr;
+    });
+    buildWindow();
+    placeWindow();
+    FSelection.clear();
+    if (!Directory.empty())
+        Select(Directory);
+    if (FSelection.empty())
+        selectionChanged();
+    FWindow->setWindowTitle(FromWin1252(Title));
+    bool accepted;
+    if (hook()) {
+        FWindow->show();
+        if (OnShow)
+            OnShow(this);
+        accepted = hook()(*this);
+    } else {
+        // OnShow runs once the window is on the screen.
+        QMetaObject::invokeMethod(this, [this] { if (OnShow && FWindow) OnShow(this); }, Qt::QueuedConnection);
+        accepted = FWindow->exec() == QDialog::Accepted;
+    }
+    FWindow->hide();
+    if (OnClose)
+        OnClose(this);
+    if (!accepted || FSelection.empty())
+        return false;
+    Directory = FSelection;
+    FDisplayName = ToWin1252(FModel->fileName(FTree->currentIndex()));
+    return true;
+}
