@@ -69,6 +69,12 @@ void TEditingFile::GuardaEstado(TCustomCodeMemo& Editor)
     SoloLectura = Editor.ReadOnly();
 }
 
+void TEditingFile::Detach(TCustomCodeMemo& Editor)
+{
+    Editor.SetUndoStack(nullptr);
+    Editor.SetCharacterReferences(nullptr);
+}
+
 void TEditingFile::RestauraEstado(TCustomCodeMemo& Editor)
 {
     TScopeGuard handler = detachTextChange(Editor);
@@ -92,6 +98,7 @@ void TEditingFile::RestauraEstado(TCustomCodeMemo& Editor)
             PilaNueva = false;
         }
         Editor.SetUndoStack(UndoStack.get());
+        Editor.SetCharacterReferences(&Bytes.Format.References);
     }
     Editor.SearchText = SearchText;
     Editor.SearchFlags = SearchOptions;

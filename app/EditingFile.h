@@ -7,7 +7,7 @@
 #include <string>
 
 #include "editor/model/EditorMessages.h"
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 class TCustomCodeMemo;
 class TCodigosISO;
@@ -38,6 +38,9 @@ public:
     void GuardaEstado(TCustomCodeMemo& Editor);
     // Puts the object's state into the editor, attaching the document's undo log (made the first time).
     void RestauraEstado(TCustomCodeMemo& Editor);
+    // Detaches the document state RestauraEstado attached (undo log, remembered characters) before
+    // the document goes.
+    static void Detach(TCustomCodeMemo& Editor);
     // The text as GuardaEstado last copied it (line breaks as single CRs).
     const std::string& GetText() const { return Texto; }
     void SetText(std::string text) { Texto = std::move(text); }

@@ -560,7 +560,7 @@ void TformPrincipal::ReplaceDialogReplace()
     const std::string findText = FReplaceDialog->FindText();
     if (!findText.empty()) {
         const TFindOptions options = FReplaceDialog->Options();
-        const std::string replacement = FReplaceDialog->ReplaceText();
+        const std::string replacement = FReplaceDialog->ReplaceText(FCodeMemo->CharacterReferences());
         if (options & frReplaceAll) {
             TBusyCursor busy;
             FCodeMemo->Lines().BeginUpdate();

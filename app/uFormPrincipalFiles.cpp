@@ -46,8 +46,8 @@ constexpr int kReadOnly = 4509;
 constexpr int kInsert = 4510;
 constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
-constexpr int kUnfittingUtf8 = 4514;
 constexpr int kControlCharacters = 4515;
+constexpr int kCharacterReferences = 5000;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
@@ -121,7 +121,7 @@ void TformPrincipal::freeDocuments()
     // The editor outlives this part of the window while the parsers go; it must not call back.
     FCodeMemo->OnChange = nullptr;
     FCodeMemo->OnTextChange = nullptr;
-    FCodeMemo->SetUndoStack(nullptr);
+    TEditingFile::Detach(*FCodeMemo);
     while (FDocuments.Count() > 0)
         FDocuments.Remove(FDocuments.Count() - 1);
 }
@@ -157,8 +157,8 @@ int TformPrincipal::addDocument(const std::string& caption, std::unique_ptr<TEdi
 
 void TformPrincipal::deleteDocument(int index)
 {
-    // The editor may hold the document's undo log.
-    FCodeMemo->SetUndoStack(nullptr);
+    // The editor may hold the document's undo log and characters.
+    TEditingFile::Detach(*FCodeMemo);
     FDocuments.Remove(index);
     FFileTabs->Tabs().Delete(index);
 }
@@ -248,12 +248,13 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
         FCodeMemo->LoadFromStream(stream);
     }
     // A read-only state the user chose stays; text that only read-only display keeps intact forces it.
-    if (file.Bytes.RawBytes || file.Bytes.ControlCharacters) {
+    if (file.Bytes.ControlCharacters) {
         file.SoloLectura = true;
         FCodeMemo->SetReadOnly(true);
-        const int message = file.Bytes.RawBytes ? kUnfittingUtf8 : kControlCharacters;
-        MessageBox(this, FmtLoadStr(message, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+        MessageBox(this, FmtLoadStr(kControlCharacters, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
     }
+    if (file.Bytes.ReferenceCount)
+        MuestraHint(FmtLoadStr(kCharacterReferences, static_cast<int>(file.Bytes.ReferenceCount)));
     return true;
 }
 

@@ -94,6 +94,7 @@ struct TMarkSpan {
 };
 
 class TCustomCodeMemo;
+class TCharacterReferences;
 struct TRunLimits;
 struct TRunOutcome;
 class TDisplayLine;
@@ -622,6 +623,12 @@ public:
     // Attaches a log the caller keeps owning (nil detaches), then Change; the caller detaches it
     // before freeing it. The control's own log stays the control's while another is attached.
     virtual void SetUndoStack(TUndoStack* stack);
+    // The characters Windows-1252 lacks that the document holds as references "&#N;" (nil: none). A
+    // character typed, pasted or dropped that Windows-1252 lacks is inserted as its reference and
+    // joins the set; copy, cut and export give such references as the characters. The caller keeps
+    // owning the set and detaches it before freeing it.
+    TCharacterReferences* CharacterReferences() const { return FReferences; }
+    void SetCharacterReferences(TCharacterReferences* references) { FReferences = references; }
     // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
     // A begin while a group is open and an end of another kind are ignored.
     void BeginUndoGroup(int kind);
@@ -761,6 +768,7 @@ protected:
     bool FReadOnly = false;
     bool FShowFocusLine = false;
     TUndoStack* FUndoStack = nullptr;
+    TCharacterReferences* FReferences = nullptr;
     // The widest display line the painter met, TABs expanded.
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
@@ -812,6 +820,8 @@ private:
     void smmSelection(TMessage& m);
     void smmOptions(TMessage& m);
     void smmInsertText(TMessage& m);
+    // Types each character: those of Windows-1252 as key presses, the others as references.
+    void typeCharacters(const QString& text);
     void smmSuspendPaint(TMessage& m);
     void smmLoadStream(TMessage& m);
     void smmGetSelText(TMessage& m);

@@ -20,6 +20,7 @@
 #include "platform/Keys.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 
 namespace {
 
@@ -270,12 +271,24 @@ bool TCustomCodeMemo::handleKeyPressEvent(QKeyEvent* key)
         }
     }
     // Ctrl+Enter types a line feed, whatever text the platform gives it.
-    std::string chars = enter && (shift & ssCtrl) ? std::string(1, '\n') : KeyEventChars(key);
-    for (char c : chars) {
-        char typed = c;
-        KeyPress(typed);
-    }
+    typeCharacters(enter && (shift & ssCtrl) ? QString(QChar('\n')) : KeyEventText(key));
     return true;
+}
+
+void TCustomCodeMemo::typeCharacters(const QString& text)
+{
+    for (char32_t ch : text.toUcs4()) {
+        char typed;
+        if (CharToWin1252(ch, typed)) {
+            KeyPress(typed);
+        } else if (!FReadOnly) {
+            // A character the text cannot hold goes in as its reference, which the document
+            // remembers so that saving writes the character.
+            if (FReferences)
+                FReferences->Remember(ch);
+            inUndoGroup(ugTyping, [&] { SetSelText(CharacterReference(ch)); });
+        }
+    }
 }
 
 void TCustomCodeMemo::handleKeyReleaseEvent(QKeyEvent* key)
@@ -290,11 +303,7 @@ void TCustomCodeMemo::handleKeyReleaseEvent(QKeyEvent* key)
 
 void TCustomCodeMemo::handleInputMethodEvent(QInputMethodEvent* input)
 {
-    for (char32_t ch : input->commitString().toUcs4()) {
-        char typed;
-        if (CharToWin1252(ch, typed))
-            KeyPress(typed);
-    }
+    typeCharacters(input->commitString());
 }
 
 void TCustomCodeMemo::handleMouseEvent(QMouseEvent* mouse)

@@ -10,6 +10,7 @@
 #include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 
 namespace {
 
@@ -144,7 +145,9 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent* event)
         // Files are only read, never moved: a move would tell a file manager to delete them.
         effect = EffectFromKeys(Qt::ControlModifier, event->possibleActions());
     } else {
-        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT);
+        TCharacterReferences unused;
+        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT,
+                                         FReferences ? FReferences : &unused);
         const size_t nul = text.find('\0');
         if (nul != std::string::npos)
             text.resize(nul);
@@ -265,7 +268,7 @@ QRect TCustomCodeMemo::DropCaretRect()
 std::unique_ptr<QMimeData> TCustomCodeMemo::SelectionDragData()
 {
     auto data = std::make_unique<QMimeData>();
-    SetFormatData(*data, CF_TEXT, GetSelText());
+    SetFormatData(*data, CF_TEXT, GetSelText(), FReferences);
     return data;
 }
 

@@ -14,6 +14,7 @@
 #include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -56,6 +57,7 @@ TExportSource TCustomCodeMemo::exportSource()
     source.FontSize = FFontSize;
     source.Title = FDocumentName;
     source.Generator = std::string("TCodeMemo ") + kVersion;
+    source.References = FReferences;
     TTextRange selection = OrderedSelection();
     int recordStart = 0;
     source.First = recordHolding(selection.Start, recordStart);
@@ -87,7 +89,7 @@ void TCustomCodeMemo::CopyToClipboard()
     auto data = std::make_unique<QMimeData>();
     bool offered = false;
     if (ClipCopyFormats & (1u << smTEXT)) {
-        SetFormatData(*data, CF_TEXT, SelectionText(SMM_FORMAT_TEXT));
+        SetFormatData(*data, CF_TEXT, SelectionText(SMM_FORMAT_TEXT), FReferences);
         offered = true;
     }
     if (ClipCopyFormats & (1u << smRTF)) {
@@ -124,7 +126,9 @@ std::string TCustomCodeMemo::readPastedText(unsigned format)
     // The handler may have changed the clipboard, so its data are asked for only now.
     std::string text;
     try {
-        text = GetFormatData(QApplication::clipboard()->mimeData(), format);
+        // Without a document's set the characters still come as references.
+        TCharacterReferences unused;
+        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences ? FReferences : &unused);
     } catch (const std::bad_alloc&) {
         throw ECodeMemo(LoadResString(kCannotAllocBuffer));
     }

@@ -250,7 +250,7 @@ public:
             return;
         }
         const std::string pattern = dialog.FindText();
-        const std::string replacement = dialog.ReplaceText();
+        const std::string replacement = dialog.ReplaceText(FMemo.CharacterReferences());
         const bool down = (options & frDown) != 0;
         const bool wholeWord = (options & frWholeWord) != 0;
         const bool matchCase = (options & frMatchCase) != 0;

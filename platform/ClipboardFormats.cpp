@@ -82,24 +82,25 @@ bool IsFormatAvailable(const QMimeData* data, TClipFormat format)
     return data->hasFormat(MimeTypeOfFormat(format));
 }
 
-std::string GetFormatData(const QMimeData* data, TClipFormat format)
+std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references)
 {
     if (!IsFormatAvailable(data, format))
         return {};
     switch (carrierOf(format)) {
-    case TCarrier::Text: return ToWin1252(data->text());
-    case TCarrier::Html: return ToWin1252(data->html());
+    case TCarrier::Text: return references ? ToEditorText(data->text(), references) : ToWin1252(data->text());
+    case TCarrier::Html: return references ? ToEditorText(data->html(), references) : ToWin1252(data->html());
     case TCarrier::Bytes: break;
     }
     QByteArray bytes = data->data(MimeTypeOfFormat(format));
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes)
+void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes,
+                   const TCharacterReferences* references)
 {
     switch (carrierOf(format)) {
-    case TCarrier::Text: data.setText(FromWin1252(bytes)); return;
-    case TCarrier::Html: data.setHtml(FromWin1252(bytes)); return;
+    case TCarrier::Text: data.setText(FromEditorText(bytes, references)); return;
+    case TCarrier::Html: data.setHtml(FromEditorText(bytes, references)); return;
     case TCarrier::Bytes: break;
     }
     data.setData(MimeTypeOfFormat(format), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));

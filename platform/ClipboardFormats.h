@@ -6,6 +6,7 @@
 
 class QMimeData;
 class QString;
+class TCharacterReferences;
 
 using TClipFormat = unsigned;
 
@@ -24,8 +25,11 @@ TClipFormat HtmlClipboardFormat(); // "HTML Format"
 QString MimeTypeOfFormat(TClipFormat format);
 
 bool IsFormatAvailable(const QMimeData* data, TClipFormat format);
-// The format's bytes: text and HTML in Windows-1252 (characters it lacks become "?"), the others as
-// they are carried. Empty when the format is missing.
-std::string GetFormatData(const QMimeData* data, TClipFormat format);
-// Adds the format's bytes (text and HTML in Windows-1252) to `data` beside the formats it holds.
-void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes);
+// The format's bytes: text and HTML in Windows-1252, the others as they are carried. Empty when the
+// format is missing. A character Windows-1252 lacks becomes "?", or with `references` its reference
+// "&#N;", remembered there.
+std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references = nullptr);
+// Adds the format's bytes (text and HTML in Windows-1252) to `data` beside the formats it holds; a
+// reference to one of the `references` goes as its character.
+void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes,
+                   const TCharacterReferences* references = nullptr);

@@ -122,7 +122,7 @@ TFindDialog::TFindDialog(QWidget* owner, bool withReplace) : QDialog(owner)
 
 std::string TFindDialog::FindText() const
 {
-    return ToWin1252(FFindEdit->text());
+    return ToEditorText(FFindEdit->text(), nullptr);
 }
 
 void TFindDialog::SetFindText(const std::string& text)
@@ -208,9 +208,9 @@ TReplaceDialog::TReplaceDialog(QWidget* owner) : TFindDialog(owner, true)
     connect(FReplaceAll, &QPushButton::clicked, this, [this] { ClickReplaceAll(); });
 }
 
-std::string TReplaceDialog::ReplaceText() const
+std::string TReplaceDialog::ReplaceText(TCharacterReferences* references) const
 {
-    return ToWin1252(FReplaceEdit->text());
+    return ToEditorText(FReplaceEdit->text(), references);
 }
 
 void TReplaceDialog::SetReplaceText(const std::string& text)

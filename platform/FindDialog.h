@@ -26,11 +26,14 @@ enum : TFindOptions {
 
 // The find dialog. Execute shows it without blocking; each press of "Buscar siguiente" sets
 // frFindNext in Options and fires OnFind. The texts are Windows-1252.
+class TCharacterReferences;
+
 class TFindDialog : public QDialog {
     Q_OBJECT
 public:
     explicit TFindDialog(QWidget* owner);
 
+    // A character Windows-1252 lacks is searched for as its reference "&#N;".
     std::string FindText() const;
     void SetFindText(const std::string& text);
     // The direction, case and word choices as the user left them, with the bit of the last request.
@@ -75,7 +78,9 @@ class TReplaceDialog : public TFindDialog {
 public:
     explicit TReplaceDialog(QWidget* owner);
 
-    std::string ReplaceText() const;
+    // A character Windows-1252 lacks is its reference "&#N;", remembered in `references` when given
+    // (the document's set, so that saving writes the character).
+    std::string ReplaceText(TCharacterReferences* references = nullptr) const;
     void SetReplaceText(const std::string& text);
 
     std::function<void(TReplaceDialog* sender)> OnReplace;

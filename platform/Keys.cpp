@@ -222,13 +222,16 @@ TShiftState ShiftStateOf(const QInputEvent* event)
     return shift;
 }
 
+QString KeyEventText(const QKeyEvent* event)
+{
+    // Some platforms give the Delete key the text DEL; it edits, it does not type.
+    return event->key() == Qt::Key_Delete ? QString() : event->text();
+}
+
 std::string KeyEventChars(const QKeyEvent* event)
 {
     std::string bytes;
-    // Some platforms give the Delete key the text DEL; it edits, it does not type.
-    if (event->key() == Qt::Key_Delete)
-        return bytes;
-    for (char32_t ch : event->text().toUcs4()) {
+    for (char32_t ch : KeyEventText(event).toUcs4()) {
         char byte;
         if (CharToWin1252(ch, byte))
             bytes += byte;

@@ -11,6 +11,7 @@
 
 class QInputEvent;
 class QKeyEvent;
+class QString;
 
 // The virtual key and Shift/Ctrl/Alt state of a key event. Letters give 'A'..'Z' whatever the case;
 // digits, and what Shift types on them, give '0'..'9'; punctuation gives the OEM key that types it on
@@ -33,3 +34,5 @@ TShiftState ShiftStateOf(const QInputEvent* event);
 
 // What the key event types, as Windows-1252 bytes; characters outside the code page are dropped.
 std::string KeyEventChars(const QKeyEvent* event);
+// What the key event types, every character.
+QString KeyEventText(const QKeyEvent* event);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 QString FromWin1252(std::string_view bytes)
@@ -25,6 +26,20 @@ std::string ToWin1252(const QString& text)
         result += CharToWin1252(ch, byte) ? byte : '?';
     }
     return result;
+}
+
+std::string ToEditorText(const QString& text, TCharacterReferences* references)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return Utf8ToEditorText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), references);
+}
+
+QString FromEditorText(std::string_view text, const TCharacterReferences* references)
+{
+    if (!references || references->Empty())
+        return FromWin1252(text);
+    const std::string utf8 = EditorTextToUtf8(text, references);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QString LoadResQString(int id)

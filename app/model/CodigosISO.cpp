@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
@@ -152,7 +153,7 @@ bool isCodeCharacter(char c)
 } // namespace
 
 void TCodigosISO::appendDecoded(std::string& out, std::string_view text, size_t base,
-                                std::vector<uint32_t>* sources) const
+                                std::vector<uint32_t>* sources, const TCharacterReferences* kept) const
 {
     for (size_t at = 0; at < text.size();) {
         size_t length = 1;
@@ -167,7 +168,9 @@ void TCodigosISO::appendDecoded(std::string& out, std::string_view text, size_t 
                 ++end;
             if (end < limit && text[end] == ';' && end > at + 1) {
                 const auto found = FCharOfCode.find(std::string(text.substr(at, end - at + 1)));
-                if (found != FCharOfCode.end()) {
+                char32_t cp;
+                const bool remembered = kept && ReadCharacterReference(text, at, cp) && kept->IsRemembered(cp);
+                if (found != FCharOfCode.end() && !remembered) {
                     c = found->second;
                     length = end - at + 1;
                 }
@@ -224,7 +227,8 @@ std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) 
     return out;
 }
 
-std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources) const
+std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources,
+                                    const TCharacterReferences* kept) const
 {
     if (sources)
         sources->clear();
@@ -238,7 +242,7 @@ std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>
     out.reserve(text.size());
     size_t at = 0;
     for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
-        appendDecoded(out, text.substr(at, start - at), at, sources);
+        appendDecoded(out, text.substr(at, start - at), at, sources, kept);
         at = start + kStartMarker.size();
         const size_t end = findMarker(text, kEndMarker, at);
         if (end == std::string_view::npos) {
@@ -249,7 +253,7 @@ std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>
         asItIs(out, start, end + kEndMarker.size());
         at = end + kEndMarker.size();
     }
-    appendDecoded(out, text.substr(at), at, sources);
+    appendDecoded(out, text.substr(at), at, sources, kept);
     if (sources)
         sources->push_back(static_cast<uint32_t>(text.size()));
     return out;

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+class TCharacterReferences;
+
 // Characters and their codes ("á" and "&aacute;"), in the order they were loaded: that order
 // matters when encoding, since later entries see the codes that earlier ones produced.
 class TCodigosISO {
@@ -46,12 +48,15 @@ public:
     // marker without an end marker protects the rest of the text.
     // With `sources`, each character of the result gets the offset in `text` of what it was read from
     // (and one more entry, the length of `text`).
-    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
+    // A reference "&#N;" to one of the `kept` characters is never decoded.
+    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr,
+                           const TCharacterReferences* kept = nullptr) const;
     std::string EncodeText(std::string_view text) const;
 
 private:
     bool assign(std::vector<char> characters, std::vector<std::string> codes);
-    void appendDecoded(std::string& out, std::string_view text, size_t base, std::vector<uint32_t>* sources) const;
+    void appendDecoded(std::string& out, std::string_view text, size_t base, std::vector<uint32_t>* sources,
+                       const TCharacterReferences* kept = nullptr) const;
     template <typename Convert>
     std::string outsideRegions(std::string_view text, Convert convert) const;
 

@@ -156,5 +156,7 @@ std::string ProjectDataText(const TIniFile& project, const std::string& key)
     const std::string value = project.ReadString(kProjectDataSection, key, "");
     std::string text;
     TDocumentFormat format;
-    return DecodeDocument(value, text, format) == TDecodeResult::Converted ? text : value;
+    // A value with characters Windows-1252 lacks is shown as its bytes, as before.
+    const bool converted = DecodeDocument(value, text, format) == TDecodeResult::Converted;
+    return converted && format.References.Empty() ? text : value;
 }

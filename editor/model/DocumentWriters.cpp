@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -134,9 +135,33 @@ void putEscaped(TOutput& out, std::string_view text, const Table& escapes)
     out.Put(text.substr(plainFrom));
 }
 
-void putHtmlText(TOutput& out, std::string_view text)
+// The text escaped through `escapes`, with each reference to a remembered character as `character`
+// writes it.
+template <class Table, class Character>
+void putWithReferences(TOutput& out, std::string_view text, const Table& escapes,
+                       const TCharacterReferences* references, Character character)
 {
-    putEscaped(out, text, htmlEscapes());
+    if (!references || references->Empty()) {
+        putEscaped(out, text, escapes);
+        return;
+    }
+    size_t from = 0;
+    for (size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 1)) {
+        char32_t cp;
+        const size_t length = ReadCharacterReference(text, i, cp);
+        if (!length || !references->IsRemembered(cp))
+            continue;
+        putEscaped(out, text.substr(from, i - from), escapes);
+        character(cp);
+        from = i + length;
+        i = from - 1;
+    }
+    putEscaped(out, text.substr(from), escapes);
+}
+
+void putHtmlText(TOutput& out, std::string_view text, const TCharacterReferences* references = nullptr)
+{
+    putWithReferences(out, text, htmlEscapes(), references, [&](char32_t cp) { out.Put(CharacterReference(cp)); });
 }
 
 void putHexColor(TOutput& out, TColor color)
@@ -168,6 +193,21 @@ const std::array<std::string, 256>& rtfEscapes()
         return t;
     }();
     return table;
+}
+
+// A character past Windows-1252 as RTF's \u escape (a signed 16-bit number, two for a character past
+// U+FFFF), with "?" for readers without Unicode.
+void putRtfCharacter(TOutput& out, char32_t cp)
+{
+    const auto unit = [&](char32_t value) {
+        out.Put("\\u" + std::to_string(value > 0x7FFF ? static_cast<long>(value) - 0x10000 : static_cast<long>(value)) + "?");
+    };
+    if (cp > 0xFFFF) {
+        unit(0xD800 + ((cp - 0x10000) >> 10));
+        unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+        unit(cp);
+    }
 }
 
 void putRtfColor(TOutput& out, uint32_t rgb)
@@ -295,7 +335,7 @@ void WriteHTMLDocument(TStream& stream, const TExportSource& source)
                     }
                     putFontSwitches(out, font, style.FontStyle, tags);
                 }
-                putHtmlText(out, text);
+                putHtmlText(out, text, source.References);
             });
         },
         [&] { out.Put("\r\n"); });
@@ -354,7 +394,7 @@ void WriteRTFDocument(TStream& stream, const TExportSource& source)
                     switchColor(foreground, foregrounds[index], foregroundIndex[index], "\\cf", 0);
                     switchColor(background, backgrounds[index], backgroundIndex[index], "\\cb", 1);
                 }
-                putEscaped(out, text, escapes);
+                putWithReferences(out, text, escapes, source.References, [&](char32_t cp) { putRtfCharacter(out, cp); });
             });
         },
         [&] { out.Put("\r\n"); });

@@ -8,6 +8,72 @@
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+constexpr char32_t kZeroWidthNoBreakSpace = 0xFEFF;
+
+using TUtf16 = TDocumentFormat::TUtf16;
+
+// The UTF-16 bytes after the byte-order mark as UTF-8, with the offset in `bytes` each UTF-8 byte
+// came from and the end; false for an odd length or a surrogate without its pair.
+bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& utf8, std::vector<uint32_t>& offsets)
+{
+    if (bytes.size() % 2)
+        return false;
+    const auto unitAt = [&](size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
+        return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    };
+    utf8.clear();
+    offsets.clear();
+    for (size_t at = kUtf16LeMark.size(); at < bytes.size();) {
+        const size_t start = at;
+        char32_t cp = unitAt(at);
+        at += 2;
+        if (cp >= 0xDC00 && cp <= 0xDFFF)
+            return false;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (at >= bytes.size())
+                return false;
+            const char32_t low = unitAt(at);
+            if (low < 0xDC00 || low > 0xDFFF)
+                return false;
+            at += 2;
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        }
+        const size_t before = utf8.size();
+        AppendUtf8(utf8, cp);
+        offsets.insert(offsets.end(), utf8.size() - before, static_cast<uint32_t>(start));
+    }
+    offsets.push_back(static_cast<uint32_t>(bytes.size()));
+    return true;
+}
+
+// UTF-8 (well-formed) as UTF-16, after its byte-order mark when `mark`.
+std::string utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark)
+{
+    std::string out;
+    out.reserve(utf8.size() * 2 + 2);
+    if (mark)
+        out.append(bigEndian ? kUtf16BeMark : kUtf16LeMark);
+    const auto put = [&](char32_t unit) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = static_cast<unsigned char>(utf8[pos]);
+        const size_t length = cp < 0x80 ? 1 : DecodeUtf8(utf8, pos, cp);
+        pos += length ? length : 1;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
 
 // Reads one code point at `pos` and moves past it; false for a malformed sequence.
 bool nextCodePoint(std::string_view bytes, size_t& pos, char32_t& cp)
@@ -67,12 +133,35 @@ bool HoldsControlCharacters(std::string_view bytes)
     });
 }
 
-TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
-                             std::vector<uint32_t>* offsets)
+namespace {
+
+// DecodeDocument; `utf16Body` for the UTF-8 form of a UTF-16 file's characters after its mark, where
+// a leading U+FEFF is a character, not a mark.
+TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string& text, TDocumentFormat& format,
+                             std::vector<uint32_t>* offsets, size_t* references)
 {
+    if (references)
+        *references = 0;
+    const bool bigEndian = bytes.starts_with(kUtf16BeMark);
+    if (!utf16Body && (bigEndian || bytes.starts_with(kUtf16LeMark))) {
+        // UTF-16 is read as the UTF-8 of the same characters, whose offsets are then taken back to
+        // the UTF-16 bytes.
+        std::string utf8;
+        std::vector<uint32_t> utf8Offsets;
+        if (utf16ToUtf8(bytes, bigEndian, utf8, utf8Offsets)) {
+            decodeDocument(utf8, true, text, format, offsets, references);
+            if (offsets)
+                for (uint32_t& offset : *offsets)
+                    offset = utf8Offsets[offset];
+            format.Utf8 = false;
+            format.ByteOrderMark = true;
+            format.Utf16 = bigEndian ? TUtf16::BigEndian : TUtf16::LittleEndian;
+            return TDecodeResult::Converted;
+        }
+    }
     format = TDocumentFormat{};
     format.LineBreak = lineBreakOf(bytes);
-    const bool mark = bytes.starts_with(kByteOrderMark);
+    const bool mark = !utf16Body && bytes.starts_with(kByteOrderMark);
     const std::string_view body = mark ? bytes.substr(kByteOrderMark.size()) : bytes;
     const bool ascii = std::none_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
     const auto asTheyAre = [&] {
@@ -102,15 +191,21 @@ TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumen
     while (pos < body.size()) {
         const size_t start = pos;
         nextCodePoint(body, pos, cp);
+        const auto from = static_cast<uint32_t>(start + (mark ? kByteOrderMark.size() : 0));
         char byte;
-        if (!CharToWin1252(cp, byte)) {
-            asTheyAre();
-            format.Utf8 = false;
-            return TDecodeResult::Unfitting;
+        if (CharToWin1252(cp, byte)) {
+            converted += byte;
+            if (offsets)
+                offsets->push_back(from);
+            continue;
         }
-        converted += byte;
+        const std::string reference = CharacterReference(cp);
+        converted += reference;
+        format.References.Remember(cp);
+        if (references)
+            ++*references;
         if (offsets)
-            offsets->push_back(static_cast<uint32_t>(start + (mark ? kByteOrderMark.size() : 0)));
+            offsets->insert(offsets->end(), reference.size(), from);
     }
     if (offsets)
         offsets->push_back(static_cast<uint32_t>(bytes.size()));
@@ -119,8 +214,27 @@ TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumen
     return TDecodeResult::Converted;
 }
 
-std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
+} // namespace
+
+TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
+                             std::vector<uint32_t>* offsets, size_t* references)
 {
+    return decodeDocument(bytes, false, text, format, offsets, references);
+}
+
+namespace {
+
+// EncodeDocument; `atFileStart` when the bytes begin the file read as UTF-8.
+std::string encodeDocument(std::string_view text, const TDocumentFormat& format, bool atFileStart)
+{
+    if (format.Utf16 != TUtf16::None) {
+        TDocumentFormat utf8 = format;
+        utf8.Utf8 = true;
+        utf8.ByteOrderMark = false;
+        utf8.Utf16 = TUtf16::None;
+        return utf8ToUtf16(encodeDocument(text, utf8, false), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
+    }
+    const TCharacterReferences* references = format.Utf8 && !format.References.Empty() ? &format.References : nullptr;
     std::string out;
     out.reserve(text.size() + text.size() / 16 + 3);
     if (format.Utf8 && format.ByteOrderMark)
@@ -131,6 +245,14 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
             out += format.LineBreak;
+            continue;
+        }
+        char32_t cp;
+        const size_t reference = references && c == '&' ? ReadCharacterReference(text, i, cp) : 0;
+        // A leading U+FEFF without a mark before it would read back as the mark: it stays a reference.
+        if (reference && references->IsRemembered(cp) && !(cp == kZeroWidthNoBreakSpace && out.empty() && atFileStart)) {
+            AppendUtf8(out, cp);
+            i += reference - 1;
         } else if (format.Utf8) {
             AppendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
         } else {
@@ -138,4 +260,11 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
+{
+    return encodeDocument(text, format, true);
 }

@@ -13,7 +13,7 @@
 bool CharToWin1252(char32_t ch, char& byte);
 char32_t Win1252ToUnicode(unsigned char byte);
 
-// Appends the UTF-8 form of a code point of the Basic Multilingual Plane.
+// Appends the UTF-8 form of a code point (up to U+10FFFF).
 void AppendUtf8(std::string& out, char32_t cp);
 // Decodes the multi-byte UTF-8 character at text[i]; returns its length, or 0 when no well-formed one
 // starts there (an ASCII byte included). Overlong forms, surrogates and code points past U+10FFFF

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/model/CodigosISO.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
@@ -264,4 +265,19 @@ TEST(CodigosISO, DecodingWhatEncodingWroteGivesRandomTextsBack)
         // Codes already in the text are read as characters; everything else comes back as it was.
         EXPECT_EQ(table.DecodeText(table.EncodeText(text)), table.DecodeText(text)) << text;
     }
+}
+
+TEST(CodigosISO, ARememberedCharactersReferenceIsNeverDecoded)
+{
+    // A library that gives "x" the code "&#8594;" and "á" its numeric one.
+    TCodigosISO table;
+    ASSERT_TRUE(table.LoadFromText("x &#8594;\n\xE1 &#225;\n"));
+    TCharacterReferences kept;
+    EXPECT_EQ(table.DecodeText("&#8594; &#225;", nullptr, &kept), "x \xE1");
+    kept.Remember(0x2192);
+    std::vector<uint32_t> sources;
+    EXPECT_EQ(table.DecodeText("&#8594; &#225;", &sources, &kept), "&#8594; \xE1");
+    EXPECT_EQ(sources, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 14}));
+    // Windows-1252 characters convert as ever.
+    EXPECT_EQ(table.EncodeText("\xE1 &#8594;"), "&#225; &#8594;");
 }

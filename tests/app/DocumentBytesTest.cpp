@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/model/CodigosISO.h"
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 #include "editor/model/LineStore.h"
 
 TEST(DocumentBytes, TheStoredFormIsTheLineStoresAndKnowsWhereEachCharacterCameFrom)

@@ -16,6 +16,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Messages.h"
+#include "support/OpenedDocument.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -147,11 +148,12 @@ TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)
     EXPECT_EQ(ReadFileBytes(utf8), "\xC3\xB1\xC3\xB1\n");
     EXPECT_FALSE(FileExists(folder.path.string() + "/u.~xt"));
 
-    // UTF-8 the editor cannot hold is kept as it is, and written back so.
+    // A character Windows-1252 lacks is held as its reference and written back as the character.
     const std::string arrow = folder.file("a.htm", "\xE2\x86\x92 \xC3\xA1");
     TEditingFile raw(1);
-    EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Unfitting);
-    EXPECT_TRUE(raw.Bytes.RawBytes);
+    EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#8594; \xE1");
+    EXPECT_EQ(raw.Bytes.ReferenceCount, 1u);
     raw.FileName = arrow;
     raw.SetText("x" + text);
     raw.WriteFile(false, &entities);
@@ -183,51 +185,6 @@ TEST(EditingFile, AWriteThatFailsLeavesTheFileAndItsBackupAlone)
 
 namespace {
 
-// The kind the window gives each extension.
-int kindOf(const std::string& fileName)
-{
-    const std::string extension = fileName.substr(fileName.find_last_of('.'));
-    if (extension == ".js")
-        return 3;
-    return extension == ".css" || extension == ".txt" ? 2 : 1;
-}
-
-// A document opened as the window opens one: read, then shown in the editor.
-struct TOpened {
-    TEditingFile file;
-    TDecodeResult result;
-    TOpened(TCodeMemo& editor, const std::string& fileName, const TCodigosISO* entities)
-        : file(kindOf(fileName))
-    {
-        file.FileName = fileName;
-        std::string text;
-        result = file.ReadFile(fileName, entities, text);
-        file.SetText(text);
-        file.RestauraEstado(editor);
-    }
-    // Takes the editor's text and writes it.
-    void save(TCodeMemo& editor, const TCodigosISO* entities, bool backups = false)
-    {
-        file.GuardaEstado(editor);
-        file.RestauraEstado(editor);
-        file.Texto = editor.StoredText();
-        file.WriteFile(backups, entities);
-    }
-    void type(TCodeMemo& editor, int at, const char* text)
-    {
-        editor.SetReadOnly(false);
-        TSelectionRange caret{at, at};
-        editor.PerformSelection(SMM_SET, caret);
-        editor.PerformText(EM_REPLACESEL, 1, text);
-    }
-};
-
-TCodigosISO defaultEntities()
-{
-    TCodigosISO entities;
-    entities.LoadDefaults();
-    return entities;
-}
 
 // Random document bytes: control characters, NUL, every mixture of CR and LF, UTF-8 and
 // Windows-1252 letters, characters Windows-1252 lacks, invalid UTF-8, codes and stray "&".

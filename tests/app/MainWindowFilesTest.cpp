@@ -294,7 +294,7 @@ TEST(MainWindowFiles, SavingKeepsBackupsConvertsEntitiesAndReloadClearsTheChange
     EXPECT_EQ(w.memo.Perform(EM_CANUNDO, 0, 0), 0);
 }
 
-TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereAndUnfittingOnesOpenReadOnly)
+TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereWhateverTheirCharacters)
 {
     TWindow w;
     const std::string fits = "<p>\xC3\xA1\xE2\x82\xAC</p>\n<p>dos</p>\n";  // á and €
@@ -310,24 +310,23 @@ TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereAndUnfittingOnesOpenReadOnly)
     w.form.mGuardarClick();
     EXPECT_EQ(ReadFileBytes(utf8), "<p>\xC3\xA9\xC3\xA1\xE2\x82\xAC</p>\n<p>dos</p>\n");
 
-    const std::string arrow = "<p>\xC3\xA1 \xE2\x86\x92 fin</p>\r\n";  // á →
-    const std::string unfit = w.folder.file("flecha.htm", arrow);
+    const std::string arrow = "<p>\xC3\xA1 \xE2\x86\x92 fin \xE2\x86\x92</p>\r\n";  // á → →
+    const std::string wide = w.folder.file("flecha.htm", arrow);
     TBoxAnswers boxes;
-    w.form.AbreArchivo(unfit, false, ekHTML);
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_NE(boxes.texts[0].find("UTF-8"), std::string::npos);
-    EXPECT_NE(boxes.texts[0].find("flecha.htm"), std::string::npos);
-    EXPECT_TRUE(w.memo.ReadOnly());
-    EXPECT_EQ(ToWin1252(w.form.Panel(3)->text()), "S\xF3lo lectura");
-    // The read-only state belongs to that document.
-    switchTo(w.form, 0);
+    w.form.AbreArchivo(wide, false, ekHTML);
+    // No box: the document opens editable, the status bar says how many characters are references.
+    EXPECT_TRUE(boxes.texts.empty());
     EXPECT_FALSE(w.memo.ReadOnly());
-    switchTo(w.form, 1);
-    EXPECT_TRUE(w.memo.ReadOnly());
-    // Even with entity conversion on, saving it writes the very bytes it came from.
+    EXPECT_EQ(text(w.memo), "<p>\xE1 &#8594; fin &#8594;</p>\r");
+    EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()).substr(0, 12), "2 caracteres");
+    // Even with entity conversion on, saving it untouched writes the very bytes it came from.
     w.form.Config().InsSpecChar = true;
     w.form.mGuardarClick();
-    EXPECT_EQ(ReadFileBytes(unfit), arrow);
+    EXPECT_EQ(ReadFileBytes(wide), arrow);
+    w.memo.SetSelStart(0);
+    type(w.memo, "x");
+    w.form.mGuardarClick();
+    EXPECT_EQ(ReadFileBytes(wide), "x" + arrow);
 }
 
 TEST(MainWindowFiles, ClosingAsksForEachChangedDocumentAndCancelKeepsTheRestOpen)

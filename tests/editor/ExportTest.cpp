@@ -15,6 +15,7 @@
 #include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 
 namespace {
 
@@ -293,4 +294,24 @@ TEST(Clipboard, PasteAndCutAreOneUndoGroupEach)
     memo.Undo();
     EXPECT_EQ(memo.GetTextStr(), "one two");
     EXPECT_FALSE(memo.CanUndo());
+}
+
+TEST(Export, RememberedReferencesAreWrittenAsTheCharacters)
+{
+    TCodeMemo memo;
+    threeStyles(memo.ActiveSettings());
+    memo.SetControlFont("Courier New", 10);
+    SetText(memo, "a&#8594;&#128512;&#937;");
+    memo.SelectAll();
+    // Without the document's characters the references are text like any other.
+    EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&amp;#8594;&amp;#128512;&amp;#937;"), std::string::npos);
+    EXPECT_NE(saved(memo, SMM_FORMAT_RTF).find("a&#8594;&#128512;&#937;"), std::string::npos);
+    TCharacterReferences references;
+    references.Remember(0x2192);
+    references.Remember(0x1F600);
+    memo.SetCharacterReferences(&references);
+    EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&#8594;&#128512;&amp;#937;"), std::string::npos);
+    // RTF takes signed 16-bit units, two for a character past U+FFFF.
+    EXPECT_NE(saved(memo, SMM_FORMAT_RTF).find("a\\u8594?\\u-10179?\\u-8704?&#937;"), std::string::npos);
+    memo.SetCharacterReferences(nullptr);
 }

@@ -5,17 +5,19 @@
 #include <string_view>
 
 #include "app/model/CodigosISO.h"
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 #include "FuzzCheck.h"
 
 // The first byte chooses the reading: bit 0 codes to characters (an HTML document with the
-// conversion on), bit 1 a model for a new document. The rest is the file.
+// conversion on), bit 1 a model for a new document, bits 2-3 a byte-order mark put before the rest
+// (none, UTF-8, UTF-16 little-endian, UTF-16 big-endian). The rest is the file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    static const char* const marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+    const std::string bytes = marks[(data[0] >> 2) & 3] + std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
     static const TCodigosISO entities = [] {
         TCodigosISO table;
         table.LoadDefaults();
@@ -26,10 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     TDocumentBytes document;
     std::string text;
-    const TDecodeResult result = document.Read(bytes, table, text, model);
+    document.Read(bytes, table, text, model);
     // The editor's form is a fixed point of the line store's rewriting.
     check(TDocumentBytes::StoredForm(text) == text);
-    check(document.RawBytes == (result == TDecodeResult::Unfitting));
+    // Every character a reference was made for is remembered.
+    check(document.ReferenceCount == 0 || !document.Format.References.Empty());
     if (model) {
         // A new document has no bytes to keep: what it writes reads back as its text.
         const std::string written = document.Write(text, table);
@@ -40,9 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     check(document.Write(text, table) == bytes);
-    const bool mark = result == TDecodeResult::Converted && bytes.starts_with("\xEF\xBB\xBF");
     const std::string typed = document.Write("X" + text, table);
-    check(typed == (mark ? "\xEF\xBB\xBFX" + bytes.substr(3) : "X" + bytes));
+    using TUtf16 = TDocumentFormat::TUtf16;
+    if (document.Format.Utf16 == TUtf16::LittleEndian)
+        check(typed == bytes.substr(0, 2) + std::string("X\0", 2) + bytes.substr(2));
+    else if (document.Format.Utf16 == TUtf16::BigEndian)
+        check(typed == bytes.substr(0, 2) + std::string("\0X", 2) + bytes.substr(2));
+    else if (document.Format.Utf8 && document.Format.ByteOrderMark)
+        check(typed == "\xEF\xBB\xBFX" + bytes.substr(3));
+    else
+        check(typed == "X" + bytes);
     // After that save the new bytes are the ones kept.
     document.Written(typed, table);
     check(document.Write("X" + text, table) == typed);

@@ -9,7 +9,7 @@
 #include "platform/core/DocumentText.h"
 #include "platform/core/Win1252.h"
 
-TEST(DocumentText, DecidesBetweenBytesConvertedUtf8AndUnfittingUtf8)
+TEST(DocumentText, DecidesBetweenBytesAndConvertedUtf8)
 {
     std::string text;
     TDocumentFormat format;
@@ -32,9 +32,15 @@ TEST(DocumentText, DecidesBetweenBytesConvertedUtf8AndUnfittingUtf8)
     EXPECT_TRUE(format.ByteOrderMark);
     EXPECT_EQ(EncodeDocument("hola\r", format), "\xEF\xBB\xBFhola\r\n");
 
-    EXPECT_EQ(DecodeDocument("\xC3\xA1 \xE2\x86\x92", text, format), TDecodeResult::Unfitting);
-    EXPECT_EQ(text, "\xC3\xA1 \xE2\x86\x92");
-    EXPECT_FALSE(format.Utf8);
+    // A character Windows-1252 lacks is held as its reference, and remembered.
+    size_t references = 0;
+    EXPECT_EQ(DecodeDocument("\xC3\xA1 \xE2\x86\x92\xE2\x86\x92", text, format, nullptr, &references),
+              TDecodeResult::Converted);
+    EXPECT_EQ(text, "\xE1 &#8594;&#8594;");
+    EXPECT_TRUE(format.Utf8);
+    EXPECT_EQ(references, 2u);
+    EXPECT_EQ(format.References.Count(), 1u);
+    EXPECT_TRUE(format.References.IsRemembered(0x2192));
 
     // Overlong forms, surrogates and cut sequences are no UTF-8.
     for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80", "\x80"})
@@ -138,4 +144,77 @@ TEST(DocumentText, ControlCharactersAreThoseBelowBlankButTabAndLineBreaks)
     EXPECT_EQ(offsets, (std::vector<uint32_t>{3, 4, 6, 9, 10}));
     EXPECT_EQ(DecodeDocument("a\xE1", text, format, &offsets), TDecodeResult::Bytes);
     EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 1, 2}));
+}
+
+TEST(DocumentText, Utf16WithItsMarkIsReadAndWrittenInItsByteOrder)
+{
+    // "<p>Ω→😀</p>" with CR LF, little-endian and big-endian.
+    const std::u16string units = u"<p>\u03A9\u2192\U0001F600</p>\r\n";
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (char16_t unit : units) {
+        little += static_cast<char>(unit & 0xFF);
+        little += static_cast<char>(unit >> 8);
+        big += static_cast<char>(unit >> 8);
+        big += static_cast<char>(unit & 0xFF);
+    }
+    for (const std::string& bytes : {little, big}) {
+        std::string text;
+        TDocumentFormat format;
+        std::vector<uint32_t> offsets;
+        EXPECT_EQ(DecodeDocument(bytes, text, format, &offsets), TDecodeResult::Converted);
+        EXPECT_EQ(text, "<p>&#937;&#8594;&#128512;</p>\r\n");
+        EXPECT_FALSE(format.Utf8);
+        EXPECT_EQ(format.Utf16, bytes == big ? TDocumentFormat::TUtf16::BigEndian : TDocumentFormat::TUtf16::LittleEndian);
+        EXPECT_EQ(format.LineBreak, "\r\n");
+        EXPECT_EQ(format.References.Count(), 3u);
+        // Every character of a reference has the offset of its character; the emoji takes 4 bytes.
+        ASSERT_EQ(offsets.size(), text.size() + 1);
+        EXPECT_EQ(offsets[0], 2u);
+        EXPECT_EQ(offsets[3], 8u);
+        EXPECT_EQ(offsets[8], 8u);
+        EXPECT_EQ(offsets[9], 10u);
+        EXPECT_EQ(offsets[17], 12u);
+        EXPECT_EQ(offsets[25], 16u);
+        EXPECT_EQ(offsets.back(), bytes.size());
+        EXPECT_EQ(EncodeDocument(text, format), bytes);
+    }
+    // An odd length or a lone surrogate is no UTF-16: the bytes are read as they are.
+    for (const std::string& bad : {std::string("\xFF\xFE" "a", 3), std::string("\xFF\xFE\x00\xDC", 4)}) {
+        std::string text;
+        TDocumentFormat format;
+        EXPECT_EQ(DecodeDocument(bad, text, format), TDecodeResult::Bytes);
+        EXPECT_EQ(text, bad);
+        EXPECT_EQ(format.Utf16, TDocumentFormat::TUtf16::None);
+    }
+}
+
+TEST(DocumentText, OnlyRememberedReferencesAreWrittenAsCharacters)
+{
+    std::string text;
+    TDocumentFormat format;
+    EXPECT_EQ(DecodeDocument("\xE2\x9C\x93\n", text, format), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#10003;\n");
+    // A reference typed to a character the file never held stays as typed; one to ✓ is ✓.
+    EXPECT_EQ(EncodeDocument("&#8594;&#10003;&#010003;\n", format), "&#8594;\xE2\x9C\x93&#010003;\n");
+    // A Windows-1252 file never changes its references.
+    TDocumentFormat bytes = format;
+    bytes.Utf8 = false;
+    EXPECT_EQ(EncodeDocument("&#10003;", bytes), "&#10003;");
+}
+
+TEST(DocumentText, AZeroWidthNoBreakSpaceIsACharacterWhereNoMarkCanStand)
+{
+    // In UTF-16 the characters after the mark may begin with U+FEFF.
+    const std::string wide("\xFE\xFF\xFE\xFF\x00" "a", 6);
+    std::string text;
+    TDocumentFormat format;
+    EXPECT_EQ(DecodeDocument(wide, text, format), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#65279;a");
+    EXPECT_EQ(EncodeDocument(text, format), wide);
+    // Written at the start of a UTF-8 file without a mark it would read back as one: it stays a
+    // reference there, and is the character anywhere else.
+    EXPECT_EQ(DecodeDocument("\xEF\xBB\xBF\xEF\xBB\xBF" "a", text, format), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#65279;a");
+    format.ByteOrderMark = false;
+    EXPECT_EQ(EncodeDocument("&#65279;a&#65279;", format), "&#65279;a\xEF\xBB\xBF");
 }

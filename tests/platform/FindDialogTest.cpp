@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/FindDialog.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Exception.h"
 #include "support/BoxAnswers.h"
 
@@ -139,4 +140,19 @@ TEST(FindDialog, ReplaceDialogFiresItsRequestsAndIsPictured)
         for (int x = 0; x < shot.width() && !varied; x += 3)
             varied = shot.pixel(x, y) != first;
     EXPECT_TRUE(varied);
+}
+
+TEST(FindDialog, AnyCharacterIsSearchedForAndReplacedWithAsItsReference)
+{
+    QWidget owner;
+    TReplaceDialog dialog(&owner);
+    child<QLineEdit>(dialog, "eBuscar").setText(QString::fromUtf8("a\xE2\x86\x92\xC3\xA1"));
+    child<QLineEdit>(dialog, "eReemplazar").setText(QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80"));
+    EXPECT_EQ(dialog.FindText(), "a&#8594;\xE1");
+    EXPECT_EQ(dialog.ReplaceText(), "&#10003;&#128512;");
+    // With the document's set the replacement's characters join it.
+    TCharacterReferences references;
+    EXPECT_EQ(dialog.ReplaceText(&references), "&#10003;&#128512;");
+    EXPECT_TRUE(references.IsRemembered(0x2713));
+    EXPECT_TRUE(references.IsRemembered(0x1F600));
 }

@@ -35,8 +35,9 @@ public:
 
     // How the file was written, so that new text is written the same way.
     TDocumentFormat Format;
-    // The text is the file's bytes as they are (UTF-8 with characters the editor cannot hold).
-    bool RawBytes = false;
+    // How many characters Windows-1252 lacks the file's text holds as references (Format.References
+    // has them, and the ones added since).
+    size_t ReferenceCount = 0;
     // The bytes hold control characters that the editor shows as ".".
     bool ControlCharacters = false;
 

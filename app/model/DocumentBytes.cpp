@@ -1,5 +1,5 @@
 // TDocumentBytes: a document's file bytes against the editor's text, so that what the user did not change is written back as it was read.
-#include "app/DocumentBytes.h"
+#include "app/model/DocumentBytes.h"
 
 #include <algorithm>
 
@@ -67,9 +67,9 @@ std::string TDocumentBytes::textOf(std::string_view bytes, const TCodigosISO* en
     std::vector<uint32_t> decoded, converted;
     TDocumentFormat format;
     std::string text;
-    const TDecodeResult result = DecodeDocument(bytes, text, format, offsets ? &decoded : nullptr);
-    if (entities && result != TDecodeResult::Unfitting) {
-        text = entities->DecodeText(text, offsets ? &converted : nullptr);
+    DecodeDocument(bytes, text, format, offsets ? &decoded : nullptr);
+    if (entities) {
+        text = entities->DecodeText(text, offsets ? &converted : nullptr, &format.References);
         if (offsets)
             compose(converted, decoded);
     } else if (offsets) {
@@ -84,22 +84,19 @@ std::string TDocumentBytes::textOf(std::string_view bytes, const TCodigosISO* en
 TDecodeResult TDocumentBytes::Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model)
 {
     std::string decoded;
-    const TDecodeResult result = DecodeDocument(bytes, decoded, Format);
-    RawBytes = result == TDecodeResult::Unfitting;
-    ControlCharacters = HoldsControlCharacters(bytes);
-    if (entities && !RawBytes)
-        decoded = entities->DecodeText(decoded);
+    const TDecodeResult result = DecodeDocument(bytes, decoded, Format, nullptr, &ReferenceCount);
+    ControlCharacters = HoldsControlCharacters(decoded);
+    if (entities)
+        decoded = entities->DecodeText(decoded, nullptr, &Format.References);
     text = StoredForm(decoded);
     if (model) {
-        // The model's bytes are no file of this document: it is a new one, written as UTF-8 unless
-        // its text is bytes that only stay whole as they are.
+        // The model's bytes are no file of this document: it is a new one, written as UTF-8.
         FHasBytes = false;
         FBytes.clear();
         FEntities.reset();
-        if (!RawBytes) {
-            Format.Utf8 = true;
-            Format.ByteOrderMark = false;
-        }
+        Format.Utf8 = true;
+        Format.ByteOrderMark = false;
+        Format.Utf16 = TDocumentFormat::TUtf16::None;
         return result;
     }
     Written(std::move(bytes), entities);
@@ -110,7 +107,7 @@ void TDocumentBytes::Written(std::string bytes, const TCodigosISO* entities)
 {
     FHasBytes = true;
     FBytes = std::move(bytes);
-    FEntities = entities && !RawBytes ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
+    FEntities = entities ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
 }
 
 std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
@@ -120,7 +117,7 @@ std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* ent
 
 std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities) const
 {
-    const TCodigosISO* table = RawBytes ? nullptr : entities;
+    const TCodigosISO* table = entities;
     if (FHasBytes) {
         const bool mapped = FBytes.size() <= kMaxMappedSize;
         std::vector<uint32_t> offsets;
@@ -136,6 +133,11 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
             size_t suffix = 0;
             while (suffix < shorter - prefix && text[text.size() - 1 - suffix] == read[read.size() - 1 - suffix])
                 ++suffix;
+            // A reference is one character of the file: the stretch takes it whole.
+            while (prefix > 0 && offsets[prefix - 1] == offsets[prefix])
+                --prefix;
+            while (suffix > 0 && suffix < read.size() && offsets[read.size() - suffix] == offsets[read.size() - suffix - 1])
+                --suffix;
             const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
             const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);
             const std::string_view changed = text.substr(prefix, text.size() - prefix - suffix);

@@ -1,0 +1,81 @@
+// Tests of the references "&#N;" that hold characters Windows-1252 lacks in the editor's text.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "platform/core/CharacterReferences.h"
+#include "platform/core/Win1252.h"
+
+TEST(CharacterReferences, OnlyTheCanonicalFormIsRead)
+{
+    struct TCase {
+        const char* text;
+        size_t length;
+        char32_t cp;
+    };
+    const TCase cases[] = {
+        {"&#8594;", 7, 0x2192}, {"&#1;", 4, 1},          {"&#1114111;", 10, 0x10FFFF}, {"&#8594;x", 7, 0x2192},
+        {"&#1114112;", 0, 0},   {"&#08594;", 0, 0},      {"&#x2192;", 0, 0},           {"&#;", 0, 0},
+        {"&#8594", 0, 0},       {"&8594;", 0, 0},        {"#8594;", 0, 0},             {"&#99999999999;", 0, 0},
+    };
+    for (const TCase& c : cases) {
+        char32_t cp = 0;
+        EXPECT_EQ(ReadCharacterReference(c.text, 0, cp), c.length) << c.text;
+        if (c.length) {
+            EXPECT_EQ(cp, c.cp) << c.text;
+        }
+    }
+    char32_t cp = 0;
+    EXPECT_EQ(ReadCharacterReference("ab&#945;", 2, cp), 6u);
+    EXPECT_EQ(cp, 945u);
+    EXPECT_EQ(CharacterReference(0x1F600), "&#128512;");
+}
+
+TEST(CharacterReferences, PlatformTextGoesInAsReferencesAndComesOutAsCharacters)
+{
+    TCharacterReferences set;
+    // á and € have Windows-1252 bytes; → and 😀 do not; a cut sequence is "?".
+    const std::string in = "\xC3\xA1\xE2\x82\xAC \xE2\x86\x92\xF0\x9F\x98\x80\xE2\x86\x92 \xE2\x86";
+    EXPECT_EQ(Utf8ToEditorText(in, &set), "\xE1\x80 &#8594;&#128512;&#8594; ??");
+    EXPECT_EQ(set.Count(), 2u);
+    EXPECT_TRUE(set.IsRemembered(0x2192));
+    EXPECT_TRUE(set.IsRemembered(0x1F600));
+    // Without a set the references are made all the same and nothing is remembered.
+    EXPECT_EQ(Utf8ToEditorText("\xE2\x9C\x93", nullptr), "&#10003;");
+
+    // Only remembered references come out as characters; a typed one to another stays as typed.
+    EXPECT_EQ(EditorTextToUtf8("\xE1 &#8594; &#10003; &#128512;", &set),
+              "\xC3\xA1 \xE2\x86\x92 &#10003; \xF0\x9F\x98\x80");
+    EXPECT_EQ(EditorTextToUtf8("&#8594;", nullptr), "&#8594;");
+    EXPECT_EQ(ReplaceRememberedReferences("a&#8594;b&#10003;", &set, [](std::string& out, char32_t cp) {
+                  out += '[';
+                  out += std::to_string(static_cast<unsigned>(cp));
+                  out += ']';
+              }),
+              "a[8594]b&#10003;");
+}
+
+TEST(CharacterReferences, AnyUtf8TextComesBackThroughTheEditorsForm)
+{
+    std::mt19937 random(62);
+    const char* pieces[] = {"a", " ", "&", "#", ";", "&#65;", "\xC3\xB1", "\xE2\x82\xAC", "\xE2\x86\x92",
+                            "\xCE\xB1", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE2\x9C\x93", "\r\n"};
+    for (int round = 0; round < 500; ++round) {
+        std::string utf8;
+        const int count = static_cast<int>(random() % 30);
+        for (int i = 0; i < count; ++i)
+            utf8 += pieces[random() % std::size(pieces)];
+        TCharacterReferences set;
+        const std::string text = Utf8ToEditorText(utf8, &set);
+        EXPECT_EQ(EditorTextToUtf8(text, &set), utf8) << round;
+    }
+}
+
+TEST(CharacterReferences, Utf8ReachesEveryPlane)
+{
+    std::string out;
+    for (char32_t cp : {0x41u, 0xE9u, 0x2192u, 0xFFFDu, 0x1F600u, 0x10FFFFu})
+        AppendUtf8(out, cp);
+    EXPECT_EQ(out, "A\xC3\xA9\xE2\x86\x92\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
+}
