@@ -4,6 +4,7 @@
 #include "app/EditingFile.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/libKestrima.h"
 #include "app/uFormPrincipalTools.h"
 #include "app/model/u_ddemacro.h"
 
@@ -45,6 +46,8 @@ constexpr int kMenuArchivo = 4470;  // then Edición, Ver, Selección, Insertar,
 constexpr int kMenuOtrosTags = 4479;
 constexpr int kCaretPanelText = 4480;
 constexpr int kHelpHint = 4481;
+constexpr int kFirstWidth = 800;
+constexpr int kFirstHeight = 600;
 
 // Panel widths of the status bar, from panel 1; panel 0 is as wide as its buttons.
 constexpr int kPanelWidths[] = {75, 75, 75, 300};
@@ -142,7 +145,6 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     setObjectName("formPrincipal");
     FCommands = std::make_unique<TCommandTable>(this);
     setWindowTitle("Kestrima");
-    resize(800, 600);
     // Until the first show has opened the documents, loading text is not an edit.
     Ocupado = true;
     FConfig->Load();
@@ -169,6 +171,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
         FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
+    // The first size shows every tool page whole.
+    resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
     // a language, so the editor takes each one's settings at once.
@@ -317,7 +321,9 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
         if (names[i] == "-")
             item->setSeparator(true);
         else
-            item->setText(FromWin1252(names[i]));
+            item->setText(FromWin1252(MenuCaptionOf(names[i])));
+        // What the item inserts or runs is its name as written, kept apart from the caption.
+        item->setData(FromWin1252(names[i]));
         if (i < values.Count())
             item->setStatusTip(FromWin1252(values[i]));
         menu->addAction(item);

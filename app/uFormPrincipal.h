@@ -296,6 +296,8 @@ public:
     void PreparaBotonMenu(TVSpeedBtnMenu* Button, const std::string& Name);
     // The editor pop-up's item "< ... >" (Tag 25).
     QAction* pmTags() const { return FpmTags; }
+    // The editor's pop-up menu: undo, cut, copy and paste, then the editor's own items.
+    QMenu* pmEditor() const { return FpmEditor; }
 
     // Fields that the window's commands share.
     int16_t CtrlPulsado = 0;
@@ -394,6 +396,8 @@ private:
     void FormFirstShow();
     // Makes the items of the file, edit and view commands and hooks the editor's events.
     void buildCommands();
+    void buildEditorPopup();
+    QMenu* FpmEditor = nullptr;
     // Fills an undo or redo history menu.
     void fillHistoryMenu(QMenu* menu, bool redo);
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
@@ -498,6 +502,11 @@ private:
     QMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
     TPageMargins FPageMargins;
+    // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.
+    bool FPageSetupDone = false;
+    // With the printer writing a PDF file (no printer installed, or a file chosen in the printer
+    // setup), asks for the file; false when the user cancelled.
+    bool choosePdfFile();
 };
 
 // The folder of the user's copies of the editor's support files: "Docs" in the settings' folder.

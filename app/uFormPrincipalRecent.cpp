@@ -10,6 +10,7 @@
 #include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/libKestrima.h"
 #include "app/model/ProjectFile.h"
 #include "app/libKestrimaBrowser.h"
 #include "editor/CodeMemo.h"
@@ -37,18 +38,6 @@ constexpr int kMRUItems = TKestrimaConfig::kMRUCount;
 static_assert(kMRUItems == 9, "the recent-files menu has nine items");
 
 enum TTabOption { toNavegar = 0, toGuardar = 1, toGuardarComo = 2, toCerrar = 3 };
-
-// A recent file's path as a menu caption: "&" would otherwise underline the next character.
-std::string menuText(const std::string& path)
-{
-    std::string text;
-    for (char c : path) {
-        text += c;
-        if (c == '&')
-            text += '&';
-    }
-    return text;
-}
 
 } // namespace
 
@@ -113,7 +102,7 @@ void TformPrincipal::MRUDisplay()
     for (int i = 0; i < kMRUItems; ++i) {
         const std::string entry = i < mru.Count() ? mru[i] : std::string();
         QAction* item = FRecent.MRU[i];
-        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, menuText(entry).c_str())));
+        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(entry).c_str())));
         item->setVisible(!entry.empty());
     }
 }

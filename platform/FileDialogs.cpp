@@ -105,3 +105,13 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     request.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return true;
 }
+
+TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt)
+{
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Filter = std::move(filter);
+    request.DefaultExt = std::move(defaultExt);
+    request.Options = ofOverwritePrompt | ofHideReadOnly;
+    return request;
+}

@@ -31,6 +31,9 @@ struct TFileDialogRequest {
     std::vector<std::string> Files;
 };
 
+// A save dialog's request: asks before replacing a file and hides the read-only choice.
+TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt);
+
 // Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
 // FilterIndex filled. A chosen name without extension gets DefaultExt when the dialog has one.
 bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request);

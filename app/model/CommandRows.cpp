@@ -115,6 +115,12 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mCierresRapidos", .Caption = 5111, .Checkable = true},
     {.Name = "mColorearCodigos", .Caption = 5112, .Checkable = true},
     {.Name = "mFiltrarCaracteres", .Caption = 5113, .Checkable = true},
+    // The editor's pop-up: its edit items follow the speed bar's rules as it opens.
+    {.Name = "pmEditor"},
+    {.Name = "Deshacer1", .Caption = 4750, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::CanUndo},
+    {.Name = "Cortar1", .Caption = 4752, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::SelectionWritable},
+    {.Name = "Copiar1", .Caption = 4753, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Selection},
+    {.Name = "Pegar1", .Caption = 4754, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Pasteable},
     {.Name = "mTabInfo", .Caption = 4553},
     {.Name = "mTabNavegar", .Caption = 4554},
     {.Name = "mTabGuardar", .Caption = 4555},

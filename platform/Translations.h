@@ -1,0 +1,22 @@
+// The class library's own texts (file, page setup and print dialogs, the pop-up menu of text fields) in Spanish, whatever the locale.
+#pragma once
+
+#include <memory>
+
+class QTranslator;
+
+// While it lives, the application's platform texts are Spanish: the class library's Spanish
+// translation is installed.
+class TSpanishTranslations {
+public:
+    TSpanishTranslations();
+    ~TSpanishTranslations();
+    TSpanishTranslations(const TSpanishTranslations&) = delete;
+    TSpanishTranslations& operator=(const TSpanishTranslations&) = delete;
+    // False when the class library's translations are not installed: its texts then stay English.
+    bool Loaded() const { return FLoaded; }
+
+private:
+    std::unique_ptr<QTranslator> FLibrary;
+    bool FLoaded = false;
+};
