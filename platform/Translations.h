@@ -6,7 +6,8 @@
 class QTranslator;
 
 // While it lives, the application's platform texts are Spanish: the class library's Spanish
-// translation is installed.
+// translation is installed, and behind it our own string table answers for the few texts that
+// translation lacks (the kinds of entry a file dialog lists).
 class TSpanishTranslations {
 public:
     TSpanishTranslations();
@@ -18,5 +19,6 @@ public:
 
 private:
     std::unique_ptr<QTranslator> FLibrary;
+    std::unique_ptr<QTranslator> FFallback;
     bool FLoaded = false;
 };

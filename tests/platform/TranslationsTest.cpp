@@ -5,7 +5,10 @@
 
 #include <QPushButton>
 #include <QDialogButtonBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,11 +60,22 @@ TEST(Translations, PlatformDialogsAndMenusSpeakSpanishWhileInstalled)
             labels << label->text();
         EXPECT_TRUE(labels.contains(QStringLiteral("Ver en:"))) << labels.join('|').toStdString();
         EXPECT_TRUE(labels.contains(QStringLiteral("Ficheros de tipo:"))) << labels.join('|').toStdString();
+        // What the library's translation lacks comes from our string table.
+        EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder", "All other platforms"),
+                  QStringLiteral("Carpeta"));
+        EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "%1 File").arg("htm"),
+                  QStringLiteral("Archivo htm"));
+        QFileSystemModel model;
+        const QModelIndex folder = model.index(QDir::tempPath());
+        EXPECT_EQ(model.type(folder), QStringLiteral("Carpeta"));
+        // Texts neither knows stay as written.
+        EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Nothing"), QStringLiteral("Nothing"));
         QPrinter printer;
         QPageSetupDialog setup(&printer);
         EXPECT_EQ(setup.windowTitle(), QString::fromUtf8("Configuraci\xC3\xB3n de p\xC3\xA1gina"));
     }
     // Gone with the object.
     EXPECT_EQ(acceptButton(QFileDialog::AcceptOpen), englishOpen);
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), QStringLiteral("Folder"));
     EXPECT_NE(englishOpen, QStringLiteral("&Abrir"));
 }
