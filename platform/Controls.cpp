@@ -3,7 +3,10 @@
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
@@ -70,4 +73,35 @@ LRESULT PerformEditMessage(QWidget* control, UINT msg, WPARAM wParam, LPARAM lPa
     if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
         return performOn(plain, msg, wParam, lParam);
     return 0;
+}
+
+WPARAM MouseKeysOf(const QMouseEvent* event)
+{
+    WPARAM keys = 0;
+    if (event->buttons() & Qt::LeftButton)
+        keys |= MK_LBUTTON;
+    if (event->buttons() & Qt::RightButton)
+        keys |= MK_RBUTTON;
+    if (event->buttons() & Qt::MiddleButton)
+        keys |= MK_MBUTTON;
+    if (event->modifiers() & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier)
+        keys |= MK_CONTROL;
+    return keys;
+}
+
+int PreDestroyEventType()
+{
+    static const int type = QEvent::registerEventType();
+    return type;
+}
+
+void DestroyWidget(QWidget* widget)
+{
+    if (!widget)
+        return;
+    QEvent announce(static_cast<QEvent::Type>(PreDestroyEventType()));
+    QCoreApplication::sendEvent(widget, &announce);
+    delete widget;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/core/Messages.h"
 
+class QMouseEvent;
 class QWidget;
 
 // A control that answers messages besides Qt's events (private messages among controls of a kind).
@@ -21,3 +22,12 @@ void Broadcast(QWidget* parent, TMessage& message);
 // (also those inside a spin box or an editable combo box) do the matching command. Any other message
 // or control: nothing, 0.
 LRESULT PerformEditMessage(QWidget* control, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The mouse keys (MK_ flags) of a mouse event: its buttons held and its Shift and Ctrl.
+WPARAM MouseKeysOf(const QMouseEvent* event);
+
+// The event a widget gets when it is about to be destroyed while its children still exist (what an
+// application-wide watcher sees); a widget freed by deleteLater announces it by its deferred delete.
+int PreDestroyEventType();
+// Tells the watchers that `widget` is about to be destroyed, then frees it with its children.
+void DestroyWidget(QWidget* widget);

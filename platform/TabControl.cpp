@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 
+#include "platform/Controls.h"
 #include "platform/CustomImageList.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
@@ -28,22 +29,6 @@ QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height(
 TRect deflated(const TRect& r, int left, int top, int right, int bottom)
 {
     return {r.Left + left, r.Top + top, r.Right - right, r.Bottom - bottom};
-}
-
-WPARAM mouseKeysOf(const QMouseEvent* event)
-{
-    WPARAM keys = 0;
-    if (event->buttons() & Qt::LeftButton)
-        keys |= MK_LBUTTON;
-    if (event->buttons() & Qt::RightButton)
-        keys |= MK_RBUTTON;
-    if (event->buttons() & Qt::MiddleButton)
-        keys |= MK_MBUTTON;
-    if (event->modifiers() & Qt::ShiftModifier)
-        keys |= MK_SHIFT;
-    if (event->modifiers() & Qt::ControlModifier)
-        keys |= MK_CONTROL;
-    return keys;
 }
 
 // A raised (or sunken) edge on the sides of `r` named by `sides` (bits 1 << TTabSide): light toward
@@ -763,7 +748,7 @@ bool TTabControl::event(QEvent* e)
             else
                 msg = left ? WM_LBUTTONDBLCLK : right ? WM_RBUTTONDOWN : WM_NULL;
             if (msg != WM_NULL)
-                Perform(msg, mouseKeysOf(mouse), position);
+                Perform(msg, MouseKeysOf(mouse), position);
             return true;
         }
         case QEvent::KeyPress: {

@@ -1,0 +1,96 @@
+// TBarCmn: the hooks shared by the toolbar components, which learn of events in windows not their own, and two small helpers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "platform/core/Messages.h"
+
+class QWidget;
+
+// What a hook callback is told about.
+enum THookCode : uint8_t {
+    hcActivateApp,      // the application was activated (WParam 1) or deactivated (WParam 0)
+    hcWindowPosChanged, // a window was shown, hidden, moved or resized (LParam: the Qt event type)
+    hcPreDestroy,       // a window is about to be destroyed; its children still exist
+    hcMouseMove,        // the mouse moved over a widget (WParam: mouse keys, LParam: client position)
+};
+
+// A set of hook codes.
+class THookCodes {
+public:
+    constexpr THookCodes() = default;
+    constexpr THookCodes(std::initializer_list<THookCode> codes)
+    {
+        for (THookCode code : codes)
+            FBits = static_cast<uint8_t>(FBits | (1u << code));
+    }
+    constexpr bool Contains(THookCode code) const { return (FBits >> code) & 1u; }
+    constexpr bool Empty() const { return FBits == 0; }
+    constexpr bool operator==(const THookCodes&) const = default;
+
+private:
+    uint8_t FBits = 0;
+};
+
+// The kinds of hook, each installed once for the whole application while some callback needs it.
+enum THookKind : uint8_t {
+    hkCallWndProc, // activation of the application and window positions
+    hkCBT,         // windows about to be destroyed
+    hkGetMessage,  // mouse moves
+};
+constexpr int kHookKindCount = 3;
+
+using THookProc = void (*)(THookCode Code, QWidget* Wnd, WPARAM WParam, LPARAM LParam);
+
+// Registers Proc for Codes. A Proc registered before keeps its codes and counts one more
+// registration. OnlyIncrementCount registers without installing any hook (a component being designed).
+void InstallHookProc(THookProc Proc, THookCodes Codes, bool OnlyIncrementCount = false);
+// Undoes the latest registration of Proc: its hooks lose the uses that registration gave them and a
+// hook that nobody uses any more is removed. A Proc not registered changes nothing.
+void UninstallHookProc(THookProc Proc);
+
+// The state of the service, for those who watch it.
+bool HookInstalled(THookKind kind);
+int HookUseCount(THookKind kind);
+// Whether the callback list exists, and how many lists were made so far (a new list, a new number).
+bool HookListExists();
+int HookListGeneration();
+int HookProcRefCount(THookProc Proc);
+
+// Whether one of the application's windows is active.
+bool ApplicationIsActive();
+
+// Sorts `list` in place by Compare (negative, zero, positive); not stable.
+template <class T, class TCompare>
+void ListSortEx(std::vector<T*>& list, TCompare Compare, void* ExtraData)
+{
+    if (list.size() < 2)
+        return;
+    auto sort = [&](auto& self, int l, int r) -> void {
+        int i;
+        do {
+            i = l;
+            int j = r;
+            T* pivot = list[static_cast<size_t>((l + r) >> 1)];
+            do {
+                while (Compare(list[static_cast<size_t>(i)], pivot, ExtraData) < 0)
+                    ++i;
+                while (Compare(list[static_cast<size_t>(j)], pivot, ExtraData) > 0)
+                    --j;
+                if (i <= j) {
+                    std::swap(list[static_cast<size_t>(i)], list[static_cast<size_t>(j)]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            if (l < j)
+                self(self, l, j);
+            l = i;
+        } while (i < r);
+    };
+    sort(sort, 0, static_cast<int>(list.size()) - 1);
+}
