@@ -17,6 +17,7 @@
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
+#include "toolbars/TBarCtls.h"
 #include "editor/CodeMemo.h"
 #include "editor/SpinButton.h"
 #include "platform/FormSpec.h"
@@ -59,6 +60,7 @@ enum TKind : int {
     Combo,      // an address or value box that keeps a history
     FontCombo,  // the font names of the screen
     Edit,
+    FlatEdit,   // a numeric field next to a spin button, framed as the flat buttons are
     CheckEdit,
     Check,
     Label,
@@ -154,7 +156,7 @@ const TControlSpec kListas[] = {
     {"OL4", K::Toggle, 0, kFlow, kFit, 2},
     {"OL5", K::Toggle, 0, kFlow, kFit, 2},
     {"sbOLStart", K::Toggle, 0, kFlow, kFit},
-    {"EStartOL", K::Edit, 0, kFlow, 30},
+    {"EStartOL", K::FlatEdit, 0, kFlow, 30},
     {"sbOL", K::InsertList, 11, kFlow, kFit},
     {"sepListas2", K::Separator, 0, kFlow, 4},
     {"sbLI", K::Insert, 22, kFlow, kFit},
@@ -173,10 +175,10 @@ const TControlSpec kListas[] = {
 const TControlSpec kTablas[] = {
     {"sbTableOptions", K::MenuSelect, 0, kFlow, kFit},
     {"lblFilas", K::Label, 0, kFlow, kFit},
-    {"eRows", K::Edit, 0, kFlow, 26},
+    {"eRows", K::FlatEdit, 0, kFlow, 26},
     {"udRows", K::Spin, 0, kFlow, 15},
     {"lblColumnas", K::Label, 0, kFlow, kFit},
-    {"eCols", K::Edit, 0, kFlow, 26},
+    {"eCols", K::FlatEdit, 0, kFlow, 26},
     {"udCols", K::Spin, 0, kFlow, 15},
     {"sbTabla", K::Table, 0, kFlow, kFit},
     {"sepTablas1", K::Separator, 0, kFlow, 4},
@@ -226,7 +228,7 @@ const TControlSpec kSonido[] = {
     {"sbSound", K::MenuTag, 5, 2, 22},
     {"cbBGSound", K::Combo, 0, 25, 100},
     {"sbSoundLoop", K::Plain, 0, 129, 24},
-    {"ELoop", K::Edit, 0, 155, 37},
+    {"ELoop", K::FlatEdit, 0, 155, 37},
     {"udLoop", K::Spin, 0, 192, 15},
 };
 
@@ -711,6 +713,12 @@ void TformPrincipal::CreaHerramientas()
             case K::Edit:
                 made = new QLineEdit(parent);
                 break;
+            case K::FlatEdit: {
+                auto* edit = new TEditKt(parent);
+                edit->Loaded();
+                made = edit;
+                break;
+            }
             case K::CheckEdit: {
                 auto* edit = new TChkEdit(parent);
                 edit->SetCheckVisible(true);
@@ -750,7 +758,7 @@ void TformPrincipal::CreaHerramientas()
         const std::vector<QWidget*> made = BuildControls(sheet, rows, kPageRow, make);
         for (size_t i = 0; i < made.size(); ++i) {
             const TControlSpec& control = rows[i];
-            if (control.Kind == K::Edit)
+            if (control.Kind == K::Edit || control.Kind == K::FlatEdit)
                 lastEdit = static_cast<QLineEdit*>(made[i]);
             // A spin button's hint is its edit's too.
             if (control.Kind == K::Spin && lastEdit)
@@ -800,21 +808,21 @@ void TformPrincipal::CreaHerramientas()
     c.sbSound = FormControl<TVSpeedBtnMenu>(pages, "sbSound");
     c.cbBGSound = FormControl<QComboBox>(pages, "cbBGSound");
     c.sbSoundLoop = FormControl<TSpeedButton>(pages, "sbSoundLoop");
-    c.ELoop = FormControl<QLineEdit>(pages, "ELoop");
+    c.ELoop = FormControl<TEditKt>(pages, "ELoop");
     c.udLoop = FormControl<TSpinButton>(pages, "udLoop");
     for (int i = 0; i < 3; ++i)
         c.UL[i] = FormControl<TSpeedButton>(pages, ("UL" + std::to_string(i + 1)).c_str());
     for (int i = 0; i < 5; ++i)
         c.OL[i] = FormControl<TSpeedButton>(pages, ("OL" + std::to_string(i + 1)).c_str());
     c.sbOLStart = FormControl<TSpeedButton>(pages, "sbOLStart");
-    c.EStartOL = FormControl<QLineEdit>(pages, "EStartOL");
+    c.EStartOL = FormControl<TEditKt>(pages, "EStartOL");
     c.eListValue = FormControl<TChkEdit>(pages, "eListValue");
     c.chListOn = FormControl<QCheckBox>(pages, "chListOn");
     c.eComboValue = FormControl<TChkEdit>(pages, "eComboValue");
     c.chComboOn = FormControl<QCheckBox>(pages, "chComboOn");
-    c.eRows = FormControl<QLineEdit>(pages, "eRows");
+    c.eRows = FormControl<TEditKt>(pages, "eRows");
     c.udRows = FormControl<TSpinButton>(pages, "udRows");
-    c.eCols = FormControl<QLineEdit>(pages, "eCols");
+    c.eCols = FormControl<TEditKt>(pages, "eCols");
     c.udCols = FormControl<TSpinButton>(pages, "udCols");
     c.sbTabla = FormControl<TSpeedButton>(pages, "sbTabla");
     c.pColor = FormControl<TColorPanel>(pages, "pColor");

@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPaintEvent;
 class TChkEdit;
+class TEditKt;
 class TPageSetControl;
 class TSpeedButton;
 class TSpinButton;
@@ -126,23 +127,23 @@ struct TToolPageControls {
     TVSpeedBtnMenu* sbSound = nullptr;
     QComboBox* cbBGSound = nullptr;
     TSpeedButton* sbSoundLoop = nullptr;
-    QLineEdit* ELoop = nullptr;
+    TEditKt* ELoop = nullptr;
     TSpinButton* udLoop = nullptr;
 
     // Lists.
     TSpeedButton* UL[3] = {};
     TSpeedButton* OL[5] = {};
     TSpeedButton* sbOLStart = nullptr;
-    QLineEdit* EStartOL = nullptr;
+    TEditKt* EStartOL = nullptr;
     TChkEdit* eListValue = nullptr;
     QCheckBox* chListOn = nullptr;
     TChkEdit* eComboValue = nullptr;
     QCheckBox* chComboOn = nullptr;
 
     // Tables.
-    QLineEdit* eRows = nullptr;
+    TEditKt* eRows = nullptr;
     TSpinButton* udRows = nullptr;
-    QLineEdit* eCols = nullptr;
+    TEditKt* eCols = nullptr;
     TSpinButton* udCols = nullptr;
     TSpeedButton* sbTabla = nullptr;
     TColorPanel* pColor = nullptr;

@@ -18,6 +18,7 @@
 #include "app/model/ToolPageValues.h"
 #include "app/uFormPrincipal.h"
 #include "app/uFormPrincipalTools.h"
+#include "toolbars/TBarCtls.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "editor/CodeMemo.h"
@@ -233,6 +234,11 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
     for (QWidget* w : {static_cast<QWidget*>(c.CbFuente), static_cast<QWidget*>(c.EStartOL),
                        static_cast<QWidget*>(c.ELoop), static_cast<QWidget*>(c.eRows), static_cast<QWidget*>(c.eCols)})
         EXPECT_EQ(w->height(), 22) << w->objectName().toStdString();
+    // The four numeric fields are flat edits, idle until focused.
+    for (TEditKt* edit : {c.EStartOL, c.ELoop, c.eRows, c.eCols}) {
+        EXPECT_EQ(edit->contentsMargins(), QMargins(3, 3, 3, 3)) << edit->objectName().toStdString();
+        EXPECT_FALSE(edit->Hot()) << edit->objectName().toStdString();
+    }
     EXPECT_TRUE(c.UL[0]->isChecked());
     EXPECT_TRUE(c.OL[0]->isChecked());
     EXPECT_FALSE(c.sbOLStart->isChecked());
