@@ -27,3 +27,7 @@ private:
     bool FAutoPopup = true;
     QObject* FPopupComponent = nullptr;
 };
+
+// The help context of a menu item: 0 when it has none.
+int HelpContextOf(const QAction* item);
+void SetHelpContext(QAction* item, int context);

@@ -1,11 +1,18 @@
-// The flat edit: its frame idle and hot, its colour by Enabled, its height by the font, and its edit properties.
+// The flat edit (its frame idle and hot, its colour by Enabled, its height by the font, its edit properties) and the router of dropped-down menus.
 #include <QApplication>
 #include <QEnterEvent>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QStatusTipEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 #include "platform/GraphicsQt.h"
+#include "platform/Menus.h"
+#include "platform/core/HelpIndex.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {
@@ -157,6 +164,143 @@ TEST(TEditKt, EditPropertiesKeepTheirDefaultsAndApply)
     edit.SetHideSelection(false);
     EXPECT_EQ(edit.palette().color(inactive, QPalette::Highlight),
               QApplication::palette(&edit).color(inactive, QPalette::Highlight));
+}
+
+} // namespace
+
+namespace {
+
+// A form that keeps the status tips it is shown, as the main window's hint panel does.
+class HintForm : public QWidget {
+public:
+    QString hint = "none";
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::StatusTip) {
+            hint = static_cast<QStatusTipEvent*>(event)->tip();
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+struct HelpCall {
+    QWidget* form;
+    unsigned command;
+    int context;
+};
+
+// Records the help requests while it lives.
+struct RecordedHelp {
+    std::vector<HelpCall> calls;
+    TDropdownList::THelpRunner previous;
+    RecordedHelp()
+    {
+        previous = TDropdownList::SetHelpRunner(
+            [this](QWidget* form, unsigned command, int context) { calls.push_back({form, command, context}); });
+    }
+    ~RecordedHelp() { TDropdownList::SetHelpRunner(std::move(previous)); }
+};
+
+void pressF1(QMenu& menu)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&menu, &press);
+}
+
+TEST(TDropdownList, TheRouterLivesWhileAMenuIsListed)
+{
+    ASSERT_EQ(TDropdownList::Instance(), nullptr);
+    auto first = std::make_unique<QMenu>();
+    auto second = std::make_unique<QMenu>();
+    TDropdownList::AddMenu(first.get());
+    TDropdownList* router = TDropdownList::Instance();
+    ASSERT_NE(router, nullptr);
+    TDropdownList::AddMenu(first.get());
+    TDropdownList::AddMenu(second.get());
+    EXPECT_EQ(router->Menus(), (std::vector<QMenu*>{first.get(), second.get()}));
+    first.reset(); // a destroyed menu leaves the list
+    ASSERT_EQ(TDropdownList::Instance(), router);
+    EXPECT_EQ(router->Menus(), std::vector<QMenu*>{second.get()});
+    TDropdownList::RemoveMenu(second.get());
+    EXPECT_EQ(TDropdownList::Instance(), nullptr);
+    TDropdownList::AddMenu(second.get());
+    EXPECT_NE(TDropdownList::Instance(), nullptr);
+    second.reset();
+    EXPECT_EQ(TDropdownList::Instance(), nullptr);
+}
+
+TEST(TDropdownList, HoveredItemsSetTheHintAndF1OpensTheirHelp)
+{
+    HintForm form;
+    form.setWindowFlags(Qt::Window);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), &form);
+
+    QMenu menu(&form);
+    QAction* withHelp = menu.addAction("Con ayuda");
+    withHelp->setStatusTip("Inserta una tabla");
+    SetHelpContext(withHelp, 12);
+    QAction* without = menu.addAction("Sin ayuda");
+    without->setStatusTip("Otra cosa");
+    QMenu* sub = menu.addMenu("Más");
+    SetHelpContext(sub->menuAction(), 40);
+    QAction* inSub = sub->addAction("Dentro");
+    inSub->setStatusTip("En el submenú");
+    QMenu unlisted;
+    QAction* stranger = unlisted.addAction("Ajeno");
+    stranger->setStatusTip("No listado");
+    TDropdownList::AddMenu(&menu);
+    TDropdownList* router = TDropdownList::Instance();
+    ASSERT_NE(router, nullptr);
+
+    // Hovering an item shows its hint; an item of a submenu is found through its menu; one of no
+    // listed menu clears the hint, as closing the menu does.
+    withHelp->hover();
+    EXPECT_EQ(form.hint, "Inserta una tabla");
+    inSub->hover();
+    EXPECT_EQ(form.hint, "En el submenú");
+    EXPECT_EQ(router->MenuOfItem(inSub), &menu);
+    router->MenuSelect(stranger);
+    EXPECT_EQ(form.hint, "");
+    without->hover();
+    EXPECT_EQ(form.hint, "Otra cosa");
+    QMetaObject::invokeMethod(&menu, "aboutToHide");
+    EXPECT_EQ(form.hint, "");
+
+    // F1 on an item: its help context, 0 without one; in a submenu without one, the submenu's item's.
+    RecordedHelp help;
+    menu.setActiveAction(withHelp);
+    pressF1(menu);
+    menu.setActiveAction(without);
+    pressF1(menu);
+    sub->setActiveAction(inSub);
+    pressF1(*sub);
+    ASSERT_EQ(help.calls.size(), 3u);
+    EXPECT_EQ(help.calls[0].context, 12);
+    EXPECT_EQ(help.calls[0].command, HELP_CONTEXT);
+    EXPECT_EQ(help.calls[0].form, &form);
+    EXPECT_EQ(help.calls[1].context, 0);
+    EXPECT_EQ(help.calls[2].context, 40);
+
+    // A form that shows the help button gets the help as a pop-up.
+    form.setWindowFlags(Qt::Dialog | Qt::WindowContextHelpButtonHint);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    menu.setActiveAction(withHelp);
+    pressF1(menu);
+    ASSERT_EQ(help.calls.size(), 4u);
+    EXPECT_EQ(help.calls[3].command, HELP_CONTEXTPOPUP);
+    EXPECT_EQ(help.calls[3].context, 12);
+
+    // F1 in a menu that is not listed is left to the menu.
+    unlisted.setActiveAction(stranger);
+    pressF1(unlisted);
+    EXPECT_EQ(help.calls.size(), 4u);
+    TDropdownList::RemoveMenu(&menu);
+    EXPECT_EQ(TDropdownList::Instance(), nullptr);
 }
 
 } // namespace
