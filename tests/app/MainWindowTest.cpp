@@ -26,6 +26,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
 #include "platform/Keys.h"
+#include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
 #include "editor/model/Templates.h"
 #include "platform/core/SysUtils.h"
@@ -33,6 +34,7 @@
 #include "support/MessageCatcher.h"
 #include "support/TempRegistry.h"
 #include "support/TempDir.h"
+#include "toolbars/TBarCtls.h"
 
 namespace {
 
@@ -465,6 +467,18 @@ TEST(MainWindowFrame, TheStatusBarHasFivePanelsAndShowsHints)
     menu->hide();
     form.MuestraHint("Abrir un archivo");
     EXPECT_EQ(form.Panel(4)->text(), "Abrir un archivo");
+    // A menu dropped down from a toolbar button shows its items' hints there too, and clears it on closing.
+    QApplication::setActiveWindow(&form);
+    TPopupMenu dropped(&form);
+    QAction* item = dropped.addAction("Tabla");
+    item->setStatusTip("Inserta una tabla");
+    TDropdownList::AddMenu(&dropped);
+    item->hover();
+    EXPECT_EQ(form.Panel(4)->text(), "Inserta una tabla");
+    QMetaObject::invokeMethod(&dropped, "aboutToHide");
+    EXPECT_EQ(form.Panel(4)->text(), "");
+    TDropdownList::RemoveMenu(&dropped);
+    form.MuestraHint("Abrir un archivo");
     // The other panels stay where they were.
     EXPECT_TRUE(form.Panel(1)->isVisible());
 }
