@@ -35,6 +35,7 @@ struct TToolPageControls;
 class TReplaceDialog;
 struct TPoint;
 class TEditingFile;
+class TFormStorage;
 class TTabSetControl;
 class TPopupMenu;
 class TVSpeedBtnMenu;
@@ -355,6 +356,10 @@ private:
     void FormFirstShow();
     // Makes the items of the file, edit and view commands and hooks the editor's events.
     void buildCommands();
+    // The window's placement and the stored properties of its parts, kept between runs.
+    void buildFormStorage();
+    // After the restore: the panels follow their View items, the tool pages' values their combos.
+    void FormStorageRestorePlacement();
     // Fills an undo or redo history menu.
     void fillHistoryMenu(QMenu* menu, bool redo);
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
@@ -442,6 +447,7 @@ private:
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::unique_ptr<TToolPageControls> FHerramientas;
+    TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
     // The open documents in tab order; the strip shows their captions.

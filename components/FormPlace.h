@@ -20,7 +20,7 @@ class TRegIniFile;
 class TKrWindowHook;
 class TFormPlacement;
 
-using TNotifyEvent = std::function<void(QObject* sender)>;
+using TPlacementEvent = std::function<void(QObject* sender)>;
 
 enum TPlacementOption { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
 using TPlacementOptions = int;
@@ -73,8 +73,8 @@ public:
     // The placement's IniSection as set, followed by "\" when not empty; "" when not linked.
     std::string RootSection() const;
 
-    TNotifyEvent OnSave;
-    TNotifyEvent OnLoad;
+    TPlacementEvent OnSave;
+    TPlacementEvent OnLoad;
 
 protected:
     friend class TFormPlacement;
@@ -124,8 +124,8 @@ public:
     int Version() const { return FVersion; }
     void SetVersion(int value) { FVersion = value; }
 
-    TNotifyEvent OnSavePlacement;
-    TNotifyEvent OnRestorePlacement;
+    TPlacementEvent OnSavePlacement;
+    TPlacementEvent OnRestorePlacement;
 
     // End of setting up: chains the placement into the form's show, close and end.
     virtual void Loaded();
