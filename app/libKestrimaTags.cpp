@@ -2,11 +2,28 @@
 #include "app/libKestrimaTags.h"
 
 #include <exception>
+#include <string_view>
 
 #include "app/model/libKestrima.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Messages.h"
 #include "platform/core/SysUtils.h"
+
+namespace {
+
+// The length of `text` as the editor stores it: a CR LF or LF CR pair is one line break.
+int editorLength(std::string_view text)
+{
+    int length = 0;
+    for (size_t i = 0; i < text.size(); ++i, ++length) {
+        const char c = text[i];
+        if ((c == '\r' || c == '\n') && i + 1 < text.size() && text[i + 1] == (c == '\r' ? '\n' : '\r'))
+            ++i;
+    }
+    return length;
+}
+
+} // namespace
 
 bool InsertTag(TCustomCodeMemo& editor, uint8_t caseMode, bool ignoreSelection, bool separateLines,
                const std::string& openCode, const std::string& closeCode)
@@ -14,10 +31,11 @@ bool InsertTag(TCustomCodeMemo& editor, uint8_t caseMode, bool ignoreSelection, 
     // The codes go in as a program's insertion, which the editor's own read-only check does not stop.
     if (editor.ReadOnly())
         return false;
-    // Positions are offsets in the editor's text, where a line break counts one character. The case
-    // rules keep every letter one character, so lengths hold across the change.
+    // Positions are offsets in the editor's text, where a line break counts one character, whatever
+    // pair of bytes the codes write it with. The case rules keep every letter one character, so
+    // lengths hold across the change.
     const int start = editor.GetSelStart();
-    const int innerStart = start + static_cast<int>(openCode.size()) + (separateLines ? 1 : 0);
+    const int innerStart = start + editorLength(openCode) + (separateLines ? 1 : 0);
     const std::string open = ApplyCaseMode(caseMode, openCode);
     const std::string close = ApplyCaseMode(caseMode, closeCode);
     const std::string inner = ignoreSelection ? std::string() : editor.GetSelText();
@@ -31,7 +49,7 @@ bool InsertTag(TCustomCodeMemo& editor, uint8_t caseMode, bool ignoreSelection, 
         const int caretAfter = editor.GetSelStart();
         editor.SetSelLength(0);
         editor.SetSelStart(innerStart);
-        editor.SetSelLength(caretAfter - static_cast<int>(close.size() + lineBreak.size()) - innerStart);
+        editor.SetSelLength(caretAfter - editorLength(close) - static_cast<int>(lineBreak.size()) - innerStart);
     } catch (const std::exception&) {
         result = false;
     }

@@ -12,6 +12,7 @@
 #include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
+#include "platform/Translations.h"
 #include "platform/core/Win1252.h"
 #include "platform/core/SysUtils.h"
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kestrima");
+    // The platform's dialogs and menus speak Spanish like the rest of the program, whatever the locale.
+    TSpanishTranslations spanish;
 
     // The application has taken out the arguments meant for Qt itself.
     TStartRequest request;

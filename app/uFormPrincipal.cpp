@@ -4,6 +4,7 @@
 #include "app/EditingFile.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/libKestrima.h"
 #include "app/uFormPrincipalTools.h"
 #include "app/model/u_ddemacro.h"
 
@@ -28,6 +29,8 @@
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
 #include "highlight/CodeMemoParser.h"
+#include "platform/ColorDialog.h"
+#include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
@@ -44,6 +47,8 @@ constexpr int kMenuArchivo = 4470;  // then Edición, Ver, Selección, Insertar,
 constexpr int kMenuOtrosTags = 4479;
 constexpr int kCaretPanelText = 4480;
 constexpr int kHelpHint = 4481;
+constexpr int kFirstWidth = 800;
+constexpr int kFirstHeight = 600;
 
 // Panel widths of the status bar, from panel 1; panel 0 is as wide as its buttons.
 constexpr int kPanelWidths[] = {75, 75, 75, 300};
@@ -141,7 +146,6 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     setObjectName("formPrincipal");
     FCommands = std::make_unique<TCommandTable>(this);
     setWindowTitle("Kestrima");
-    resize(800, 600);
     // Until the first show has opened the documents, loading text is not an edit.
     Ocupado = true;
     FConfig->Load();
@@ -168,6 +172,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
         FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
+    // The first size shows every tool page whole.
+    resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
     // a language, so the editor takes each one's settings at once.
@@ -197,6 +203,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
+    buildBrowserCommands();
+    buildHelpAndTools();
     buildFormStorage();
     FCodeMemo->setFocus();
 }
@@ -340,7 +348,9 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
         if (names[i] == "-")
             item->setSeparator(true);
         else
-            item->setText(FromWin1252(names[i]));
+            item->setText(FromWin1252(MenuCaptionOf(names[i])));
+        // What the item inserts or runs is its name as written, kept apart from the caption.
+        item->setData(FromWin1252(names[i]));
         if (i < values.Count())
             item->setStatusTip(FromWin1252(values[i]));
         menu->addAction(item);
@@ -349,14 +359,18 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
 
 void TformPrincipal::loadSupportFiles()
 {
-    const std::string docs = ProgramFolder() + "Docs/";
+    // The user's copies, saved by the editor options, come before the shipped files.
+    const auto docs = [](const char* name) {
+        const std::string copy = UserDocsFolder() + name;
+        return FileExists(copy) ? copy : ProgramFolder() + "Docs/" + name;
+    };
     // Without the files the editor simply has no auto-corrections or templates.
     try {
-        FCodeMemo->AutoReplaceList().LoadFromFile(docs + "krARep.krr");
+        FCodeMemo->AutoReplaceList().LoadFromFile(docs("krARep.krr"));
     } catch (const Exception&) {
     }
     try {
-        FCodeMemo->CodeTemplateList().LoadFromFile(docs + "krCTem.krt");
+        FCodeMemo->CodeTemplateList().LoadFromFile(docs("krCTem.krt"));
     } catch (const Exception&) {
     }
 }
@@ -399,6 +413,8 @@ void TformPrincipal::closeEvent(QCloseEvent* event)
 
 void TformPrincipal::FormClose()
 {
+    HelpCommand(this, HELP_QUIT);
+    saveCustomColors();
     if (!OpenDialogFileName.empty())
         FConfig->LastOpenDir = folderOf(OpenDialogFileName);
     if (!SaveDialogFileName.empty())

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ class QShowEvent;
 class QSplitter;
 class QVBoxLayout;
 class QStatusBar;
+class TColorDialog;
 class TKestrimaConfig;
 class TCodigosISO;
 class TStringList;
@@ -220,6 +222,43 @@ public:
     // A second start asked for this window: restored when minimised, else brought to the front.
     void WMActivaInstancia();
 
+    // ---- browser preview, external programs, help and the tool commands (uFormPrincipalBrowser.cpp)
+
+    // Shows the current document in the default browser, as the preview mode prepares it.
+    void sbNavegadorClick();
+    // A Browsers menu item shows the current document in the browser its hint names; a Utilities
+    // item opens its hint through the shell, reporting a failure.
+    void EjecutaBrowser(QObject* Sender);
+    void EjecutaUtilidad(QObject* Sender);
+    void mEditaUtilidadesClick() {}
+
+    // ---- help, the Herramientas menu, colour panels, address combos and editor options (uFormPrincipalHelpTools.cpp)
+
+    // The help's index, the tutorial's index (for that call), and the editor pop-up's help on the
+    // trimmed selection or the word at the caret in the TopicHelp file.
+    void mTemasClick();
+    void mTutorialClick();
+    void pmTopicHelpClick();
+    // The Herramientas menu shows QuickTag, colouring and InsSpecChar; its items toggle them by Tag 1-3.
+    void mHerramientasClick();
+    void HerramientasClick(QObject* Sender);
+    // The assistants by the sender's Tag; each assistant's part registers its call.
+    void LlamadasExpertos(QObject* Sender);
+    void SetExpertCall(int Tag, std::function<void(QObject*)> call);
+    // A click on a colour panel picks its colour in the colour dialog.
+    void PanelDeColor(QObject* Sender);
+    TColorDialog& ColorDialog();
+    // A double click on an address combo picks a file, by the combo's Tag: 1 sounds, 2 applets,
+    // 3 pictures, other any file; the combo shows it as the current document refers to it.
+    void OpenURL(QObject* Sender);
+    std::string PictureDialogInitialDir;
+    // The active language's settings dialog; the auto-corrections and templates are then saved as the
+    // user's copies, which later windows read before the shipped ones.
+    void mOpcionesEditorClick();
+    // The hidden development menu's commands: there is no task bar window to hide or show here.
+    void mEscondeClick() {}
+    void mMuestraClick() {}
+
     // ---- DDE command server (uFormPrincipalDde.cpp)
 
     // The macro verbs of the conversation "system": "edit", "new", "editex", "newex", "openproyect".
@@ -258,6 +297,8 @@ public:
     void PreparaBotonMenu(TVSpeedBtnMenu* Button, const std::string& Name);
     // The editor pop-up's item "< ... >" (Tag 25).
     QAction* pmTags() const { return FpmTags; }
+    // The editor's pop-up menu: undo, cut, copy and paste, then the editor's own items.
+    QMenu* pmEditor() const { return FpmEditor; }
 
     // Fields that the window's commands share.
     int16_t CtrlPulsado = 0;
@@ -360,6 +401,8 @@ private:
     void buildFormStorage();
     // After the restore: the panels follow their View items, the tool pages' values their combos.
     void FormStorageRestorePlacement();
+    void buildEditorPopup();
+    QMenu* FpmEditor = nullptr;
     // Fills an undo or redo history menu.
     void fillHistoryMenu(QMenu* menu, bool redo);
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
@@ -424,6 +467,12 @@ private:
     std::unique_ptr<TCodigosISO> FCodigosISO;
     std::unique_ptr<Tddemacroserver> FDdeServer;
     void buildDdeServer();
+    void buildBrowserCommands();
+    void buildHelpAndTools();
+    void loadCustomColors();
+    void saveCustomColors();
+    std::map<int, std::function<void(QObject*)>> FExpertCalls;
+    std::unique_ptr<TColorDialog> FColorDialog;
     // Closes every document without a question and without touching the recent files.
     void discardDocuments();
     QStatusBar* FBarraEstado;
@@ -459,7 +508,15 @@ private:
     QMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
     TPageMargins FPageMargins;
+    // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.
+    bool FPageSetupDone = false;
+    // With the printer writing a PDF file (no printer installed, or a file chosen in the printer
+    // setup), asks for the file; false when the user cancelled.
+    bool choosePdfFile();
 };
+
+// The folder of the user's copies of the editor's support files: "Docs" in the settings' folder.
+std::string UserDocsFolder();
 
 // The running program's main window; nil before it is made and after it is gone.
 extern TformPrincipal* formPrincipal;

@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPageLayout>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -22,6 +24,7 @@
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Undo.h"
 #include "platform/Cursors.h"
+#include "platform/FileDialogs.h"
 #include "platform/FindDialog.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
@@ -39,6 +42,9 @@ constexpr int kCannotFind = 4772;
 constexpr int kSearchAgain = 4773;
 constexpr int kNothingToUndo = 4785;
 constexpr int kNothingToRedo = 4786;
+constexpr int kPdfFilter = 4988;
+// The margins the system's page setup shows when its record names none: about an inch.
+constexpr double kDefaultMarginMm = 25;
 
 // The history menus name a group by its kind; kinds without a name of their own are "Operación".
 int groupCaption(int kind)
@@ -79,6 +85,47 @@ QString caption(int id)
     return FromWin1252(LoadResString(id));
 }
 
+// While a search dialog is shown the editor does not have the focus, yet the user must see what
+// the dialog found: the editor shows its selection until the dialog hides.
+class TSelectionShownWhileVisible : public QObject {
+public:
+    TSelectionShownWhileVisible(QWidget* dialog, TCodeMemo* memo) : QObject(dialog), FMemo(memo)
+    {
+        dialog->installEventFilter(this);
+        if (dialog->isVisible())
+            show(true);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            show(true);
+        else if (event->type() == QEvent::Hide)
+            show(false);
+        return false;
+    }
+
+private:
+    void show(bool shown)
+    {
+        if (!FMemo || FMemo->HideSelection != shown)
+            return;
+        FMemo->HideSelection = !shown;
+        FMemo->Invalidate();
+    }
+    QPointer<TCodeMemo> FMemo;
+};
+
+// Watches `dialog` once, however often it is shown.
+void showSelectionWhileVisible(QWidget* dialog, TCodeMemo* memo)
+{
+    if (!dialog || dialog->property("SelectionShownWhileVisible").toBool())
+        return;
+    dialog->setProperty("SelectionShownWhileVisible", true);
+    new TSelectionShownWhileVisible(dialog, memo);
+}
+
 } // namespace
 
 void TformPrincipal::buildCommands()
@@ -115,6 +162,7 @@ void TformPrincipal::buildCommands()
     for (auto [name, tag] : editButtons)
         connect(FCommands->Action(name), &QAction::triggered, this,
                 [this, tag] { CallHandler(this, [this, tag] { proOpcionesEdicion(tag); }); });
+    buildEditorPopup();
     connect(FCommands->Action("sbImprimirSel"), &QAction::triggered, this,
             [this] { CallHandler(this, [this] { mImprimirClick(1); }); });
     connect(mEdicion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mEdicionClick(); }); });
@@ -164,6 +212,31 @@ void TformPrincipal::buildCommands()
     };
     FCodeMemo->OnDataDrop = [this](TCustomCodeMemo*, TSourceTypes& types) { CodeMemoDataDrop(types); };
     FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
+}
+
+void TformPrincipal::buildEditorPopup()
+{
+    FpmEditor = new QMenu(this);
+    FpmEditor->setObjectName("pmEditor");
+    const std::pair<const char*, int> items[] = {{"Deshacer1", 1}, {"Cortar1", 3}, {"Copiar1", 4}, {"Pegar1", 5}};
+    for (auto [name, tag] : items) {
+        QAction* action = FCommands->Action(name);
+        action->setData(tag);
+        connect(action, &QAction::triggered, this, [this, tag] { CallHandler(this, [this, tag] { proOpcionesEdicion(tag); }); });
+        FpmEditor->addAction(action);
+        if (tag == 1)
+            FpmEditor->addSeparator();
+    }
+    FpmEditor->addSeparator();
+    // The items the editor carries (the tag item among them) follow the edit items.
+    for (QAction* action : FCodeMemo->actions())
+        FpmEditor->addAction(action);
+    // The items are brought in line as the menu opens: the clipboard is asked only then.
+    connect(FpmEditor, &QMenu::aboutToShow, this,
+            [this] { CallHandler(this, [this] { FCommands->ApplyMenu("pmEditor", EditorState(true)); }); });
+    FCodeMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(FCodeMemo, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { FpmEditor->popup(FCodeMemo->mapToGlobal(at)); });
 }
 
 // ---------------------------------------------------------------- the Edit menu
@@ -277,6 +350,9 @@ void TformPrincipal::mBuscarClick()
     if (!documentsShown())
         return;
     FCodeMemo->Perform(SMM_FIND, 0, 0);
+    // The editor makes its find dialog on first use.
+    for (TFindDialog* dialog : FCodeMemo->findChildren<TFindDialog*>())
+        showSelectionWhileVisible(dialog, FCodeMemo);
 }
 
 void TformPrincipal::mBuscaOtroClick()
@@ -383,27 +459,69 @@ void TformPrincipal::DoUndoExecute(QAction* Sender)
 void TformPrincipal::mPrepararPaginaClick()
 {
     QPrinter& printer = Printer();
+    // The dialog starts from the page record: before the first confirmed setup, from the Spanish
+    // locale's paper and the margins the system's page setup offers when its record names none.
+    if (!FPageSetupDone) {
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm),
+                               QPageLayout::Millimeter);
+    } else {
+        printer.setPageMargins(QMarginsF(FPageMargins.Left / 100.0, FPageMargins.Top / 100.0,
+                                         FPageMargins.Right / 100.0, FPageMargins.Bottom / 100.0),
+                               QPageLayout::Millimeter);
+    }
     QPageSetupDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    FPageSetupDone = true;
     const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
     FPageMargins.Left = qRound(margins.left() * 100);
     FPageMargins.Top = qRound(margins.top() * 100);
     FPageMargins.Right = qRound(margins.right() * 100);
     FPageMargins.Bottom = qRound(margins.bottom() * 100);
+    // The editor prints on the page just chosen, whose paper may differ from the one it started with.
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    if (page.width() > 0 && page.height() > 0)
+        FCodeMemo->PrintRect = TRect{0, 0, page.width(), page.height()};
 }
 
 void TformPrincipal::mConfImpresionClick()
 {
     QPrintDialog dialog(&Printer(), this);
-    // Only the printer is chosen here; what to print is the Print items' business.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // Only the printer is chosen here, or a PDF file; what to print is the Print items' business.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
     dialog.exec();
+}
+
+bool TformPrincipal::choosePdfFile()
+{
+    QPrinter& printer = Printer();
+    if (printer.outputFormat() != QPrinter::PdfFormat)
+        return true;
+    TFileDialogRequest request = SaveDialogRequest(LoadResString(kPdfFilter), "pdf");
+    std::string name = QFile::encodeName(printer.outputFileName()).toStdString();
+    if (name.empty()) {
+        // The document's own name with the extension of the file it becomes.
+        name = ArchivoActual();
+        if (name.empty())
+            name = FDocuments.Caption(FDocuments.Current());
+        const std::string extension = ExtractFileExt(name);
+        name = name.substr(0, name.size() - extension.size()) + ".pdf";
+    }
+    request.InitialDir = ExtractFilePath(name);
+    request.FileName = ExtractFileName(name);
+    if (!ExecuteFileDialog(this, request))
+        return false;
+    printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(request.FileName)));
+    return true;
 }
 
 void TformPrincipal::mImprimirClick(int Tag)
 {
     if (!documentsShown())
+        return;
+    // Without a printer the pages go to a PDF file the user names.
+    if (!choosePdfFile())
         return;
     if (Tag == 1)
         FCodeMemo->PrintSelection();
@@ -439,6 +557,7 @@ void TformPrincipal::mReemplazarClick()
         FReplaceDialog->OnFind = [this](TFindDialog*) { CallHandler(this, [this] { ReplaceDialogFind(); }); };
         FReplaceDialog->OnReplace = [this](TReplaceDialog*) { CallHandler(this, [this] { ReplaceDialogReplace(); }); };
     }
+    showSelectionWhileVisible(FReplaceDialog, FCodeMemo);
     FReplaceDialog->Execute();
 }
 

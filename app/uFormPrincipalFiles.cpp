@@ -478,11 +478,7 @@ bool TformPrincipal::mGuardarComoClick()
     TEditingFile* file = CurrentFile();
     if (!file)
         return false;
-    TFileDialogRequest dialog;
-    dialog.Save = true;
-    dialog.Filter = LoadResString(kSaveFilter);
-    dialog.DefaultExt = "htm";
-    dialog.Options = ofOverwritePrompt | ofHideReadOnly;
+    TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), "htm");
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
     dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);

@@ -10,7 +10,9 @@
 #include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/libKestrima.h"
 #include "app/model/ProjectFile.h"
+#include "app/libKestrimaBrowser.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"
 #include "platform/Menus.h"
@@ -36,18 +38,6 @@ constexpr int kMRUItems = TKestrimaConfig::kMRUCount;
 static_assert(kMRUItems == 9, "the recent-files menu has nine items");
 
 enum TTabOption { toNavegar = 0, toGuardar = 1, toGuardarComo = 2, toCerrar = 3 };
-
-// A recent file's path as a menu caption: "&" would otherwise underline the next character.
-std::string menuText(const std::string& path)
-{
-    std::string text;
-    for (char c : path) {
-        text += c;
-        if (c == '&')
-            text += '&';
-    }
-    return text;
-}
 
 } // namespace
 
@@ -91,8 +81,6 @@ void TformPrincipal::buildRecentFiles()
         connect(item, &QAction::triggered, this, [this, item] { mTabOptionsClick(item); });
         FRecent.TabOptions[tag] = item;
     }
-    // Showing a document in the browser waits for the browser preview.
-    FRecent.TabOptions[toNavegar]->setEnabled(false);
     connect(FRecent.pmTabs, &QMenu::aboutToShow, this, [this] { pmTabsPopup(); });
     FFileTabs->OnTabTrack = [this](QWidget*, int TabIndex) { FileTabsTabTrack(TabIndex); };
     FFileTabs->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -114,7 +102,7 @@ void TformPrincipal::MRUDisplay()
     for (int i = 0; i < kMRUItems; ++i) {
         const std::string entry = i < mru.Count() ? mru[i] : std::string();
         QAction* item = FRecent.MRU[i];
-        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, menuText(entry).c_str())));
+        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(entry).c_str())));
         item->setVisible(!entry.empty());
     }
 }
@@ -151,7 +139,7 @@ void TformPrincipal::pmTabsPopup()
     const int tracked = FRecent.pmTabs->property("Tag").toInt();
     TEditingFile* target = EditingFile(tracked);
     // Without a tab under the mouse the commands would have no document to act on.
-    for (int tag = toGuardar; tag <= toCerrar; ++tag)
+    for (int tag = toNavegar; tag <= toCerrar; ++tag)
         FRecent.TabOptions[tag]->setEnabled(target != nullptr);
     if (!target) {
         FRecent.mTabInfo->setText(FromWin1252(LoadResString(kTabInfoDesign)));
@@ -171,6 +159,10 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
     if (!target || !current)
         return;
     switch (Sender->property("Tag").toInt()) {
+    case toNavegar:
+        // The file as it is on disk, not the text being edited.
+        OpenInBrowser(target->FileName);
+        break;
     case toGuardar:
         current->GuardaEstado(*FCodeMemo);
         if (!target->FileName.empty()) {

@@ -4,12 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDate>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTime>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -536,14 +534,10 @@ void TformPrincipal::InsertaTagC(QObject* Sender)
         insertList(CtrlPulsado, ShiftPulsado, "<DIR>", "</DIR>");
         return;
     case 20: {
-        const QDateTime now = QDateTime::currentDateTime();
-        const QLocale locale;
-        const int format = FConfig->DateFormat;
-        const bool longDate = format == 0 || format == 1;
-        QString text = locale.toString(now.date(), longDate ? QLocale::LongFormat : QLocale::ShortFormat);
-        if (format == 0 || format == 2)
-            text += now.time().toString(QStringLiteral(", hh:mm"));
-        InsertaCodigo(0, 0, ToWin1252(text), "");
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        InsertaCodigo(0, 0, DateTimeText(FConfig->DateFormat, local), "");
         return;
     }
     default:
@@ -614,7 +608,10 @@ void TformPrincipal::InsertaMiTag(QObject* Sender)
     auto* item = qobject_cast<QAction*>(Sender);
     if (!item || item->isSeparator())
         return;
-    InsertaCodigo(0, 0, ToWin1252(item->text()), ToWin1252(item->statusTip()));
+    // The settings' menu keeps the code apart from its caption; an item made without one opens with
+    // its caption.
+    const QString code = item->data().isValid() ? item->data().toString() : item->text();
+    InsertaCodigo(0, 0, ToWin1252(code), ToWin1252(item->statusTip()));
 }
 
 std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)

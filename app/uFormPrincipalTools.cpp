@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +24,7 @@
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Keys.h"
+#include "platform/FontsQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TabCtrls.h"
@@ -871,8 +871,9 @@ void TformPrincipal::CreaHerramientas()
     c.PColorFuente->setGeometry(c.PColorFuente->x(), kRowTop + 16, 16, 4);
     c.PColorFuente->raise();
     c.PColorFuente->setAttribute(Qt::WA_TransparentForMouseEvents);
-    for (const QString& family : QFontDatabase::families())
-        c.CbFuente->addItem(family);
+    // Family names, each once: what the font code names.
+    for (const std::string& family : ScreenFontFamilies())
+        c.CbFuente->addItem(FromWin1252(family));
     c.CbFuente->setCurrentIndex(0);
 
     pages->SetActivePage(c.Sheets[0]);
@@ -886,6 +887,16 @@ void TformPrincipal::CreaHerramientas()
 
     // The panel's place is on top of the window's middle.
     FPlaces.Top->insertWidget(0, c.PHerramientas);
+}
+
+int ToolPagesWidth(const TToolPageControls& c)
+{
+    int widest = 0;
+    for (const TTabSetSheet* sheet : c.Sheets)
+        widest = std::max(widest, sheet->childrenRect().right() + 1 + kRowTop);
+    // The page control's frame around its pages.
+    const TRect display = c.pcSuperior->DisplayRect();
+    return widest + c.pcSuperior->width() - (display.Right - display.Left);
 }
 
 void TformPrincipal::PTabsResize()

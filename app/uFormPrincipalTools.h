@@ -190,6 +190,9 @@ private:
     TToolPageControls& FControls;
 };
 
+// The width the page control needs for every page to show whole at its base layout.
+int ToolPagesWidth(const TToolPageControls& c);
+
 // The tool pages' layout for the pages' width: the groups of fonts, links, applet parameters and
 // background sound grow with the page control's width once the panel is wider than each group's
 // threshold, and go back to their base places below it.

@@ -3,6 +3,9 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPixmap>
 #include <QFileInfo>
 #include <QStringList>
 #include <utility>
@@ -40,6 +43,29 @@ std::string filePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
+// The picture dialog's preview: the picture under the selection, scaled into a square beside the list.
+void addPicturePreview(QFileDialog& dialog)
+{
+    // Only the dialog of the toolkit itself has a layout to put the preview in.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    constexpr int kPreviewSize = 160;
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName("PicturePreview");
+    preview->setFixedSize(kPreviewSize, kPreviewSize);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& file) {
+        const QPixmap picture(file);
+        preview->setPixmap(picture.isNull() ? QPixmap()
+                                            : picture.scaled(kPreviewSize, kPreviewSize, Qt::KeepAspectRatio,
+                                                             Qt::SmoothTransformation));
+    });
+}
+
 } // namespace
 
 TFileDialogHook SetFileDialogHook(TFileDialogHook hook_)
@@ -68,6 +94,8 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         dialog.setDefaultSuffix(qtPath(request.DefaultExt));
     if (!request.FileName.empty())
         dialog.selectFile(qtPath(request.FileName));
+    if (request.Picture)
+        addPicturePreview(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     request.Files.clear();
@@ -76,4 +104,14 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     request.FileName = request.Files.front();
     request.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return true;
+}
+
+TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt)
+{
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Filter = std::move(filter);
+    request.DefaultExt = std::move(defaultExt);
+    request.Options = ofOverwritePrompt | ofHideReadOnly;
+    return request;
 }

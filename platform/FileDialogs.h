@@ -25,9 +25,14 @@ struct TFileDialogRequest {
     std::string FileName;
     std::string DefaultExt;
     unsigned Options = 0;
+    // The picture dialog: the chosen picture is shown beside the list.
+    bool Picture = false;
     // The chosen files; FileName is the first of them.
     std::vector<std::string> Files;
 };
+
+// A save dialog's request: asks before replacing a file and hides the read-only choice.
+TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt);
 
 // Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
 // FilterIndex filled. A chosen name without extension gets DefaultExt when the dialog has one.

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/Win1252Qt.h"
+#include "platform/core/Collation.h"
 #include "platform/core/SysUtils.h"
 
 // ---------------------------------------------------------------- resolution
@@ -225,16 +226,39 @@ QFontDatabase::WritingSystem writingSystemOf(uint8_t charset)
 
 } // namespace
 
-std::vector<std::string> FontFamiliesOfCharset(uint8_t charset)
+std::string FontFamilyName(std::string_view listed)
+{
+    // A family that several foundries make is listed once per foundry as "Name [Foundry]".
+    const size_t bracket = listed.rfind(" [");
+    if (bracket != std::string_view::npos && !listed.empty() && listed.back() == ']')
+        listed = listed.substr(0, bracket);
+    return std::string(listed);
+}
+
+namespace {
+
+std::vector<std::string> familyNames(const QStringList& families)
 {
     std::vector<std::string> names;
-    for (const QString& family : QFontDatabase::families(writingSystemOf(charset)))
-        names.push_back(ToWin1252(family));
+    for (const QString& family : families)
+        names.push_back(FontFamilyName(ToWin1252(family)));
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return CompareText(a, b) < 0;
+        return AnsiCompareText(a, b) < 0;
     });
     names.erase(std::unique(names.begin(), names.end(),
-                            [](const std::string& a, const std::string& b) { return SameText(a, b); }),
+                            [](const std::string& a, const std::string& b) { return AnsiSameText(a, b); }),
                 names.end());
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> FontFamiliesOfCharset(uint8_t charset)
+{
+    return familyNames(QFontDatabase::families(writingSystemOf(charset)));
+}
+
+std::vector<std::string> ScreenFontFamilies()
+{
+    return familyNames(QFontDatabase::families());
 }

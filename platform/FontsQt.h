@@ -5,6 +5,7 @@
 #include <QImage>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/Fonts.h"
@@ -16,6 +17,11 @@ const QImage& ToQImage(const TGlyphBitmap& glyph);
 // character set `charset`: the families of the writing system it stands for; every family for the
 // symbol and OEM sets and for an unknown value.
 std::vector<std::string> FontFamiliesOfCharset(uint8_t charset);
+// Every installed font family, by the same rules.
+std::vector<std::string> ScreenFontFamilies();
+// The family of a name the font database lists: without the foundry in brackets that it adds to a
+// family several foundries make ("C059 [UKWN]" is "C059").
+std::string FontFamilyName(std::string_view listed);
 
 // Makes Qt the font engine of the model; called again it changes nothing.
 void InstallQtFontEngine();

@@ -74,7 +74,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mMuestraTodas", .Open = O::Show, .Enable = R::SelectionOrSearch},
     {.Name = "mReemplazarArchivos", .Open = O::AlwaysShown},
     {.Name = "mOpciones", .Open = O::AlwaysShown},
-    {.Name = "mOpcionesEditor", .Open = O::AlwaysShown},
+    {.Name = "mOpcionesEditor", .Caption = 5110, .Hint = 5116, .Open = O::AlwaysShown},
 
     // View: the panels' items are checked by the panels as the menu opens.
     {.Name = "mVerBarra", .Caption = 4762, .Keys = "F9", .Checkable = true, .Menu = "mVer",
@@ -103,6 +103,24 @@ constexpr TCommandRow kRows[] = {
     // The hidden menu's keys and the pop-ups of the editor and the tab strip.
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},
     {.Name = "pmTags", .Caption = 4673},
+    {.Name = "pmTopicHelp", .Caption = 5109, .Hint = 5115},
+    {.Name = "pmOpcionesEditor", .Caption = 5110, .Hint = 5116},
+    {.Name = "mEsconde"},
+    {.Name = "mMuestra"},
+
+    // The Help menu and the Herramientas menu's switches.
+    {.Name = "mTemas", .Caption = 5100, .Hint = 5101},
+    {.Name = "mTutorial", .Caption = 5102, .Hint = 5103},
+    {.Name = "mInternet", .Caption = 5104},
+    {.Name = "mCierresRapidos", .Caption = 5111, .Checkable = true},
+    {.Name = "mColorearCodigos", .Caption = 5112, .Checkable = true},
+    {.Name = "mFiltrarCaracteres", .Caption = 5113, .Checkable = true},
+    // The editor's pop-up: its edit items follow the speed bar's rules as it opens.
+    {.Name = "pmEditor"},
+    {.Name = "Deshacer1", .Caption = 4750, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::CanUndo},
+    {.Name = "Cortar1", .Caption = 4752, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::SelectionWritable},
+    {.Name = "Copiar1", .Caption = 4753, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Selection},
+    {.Name = "Pegar1", .Caption = 4754, .Open = O::Enable, .Menu = "pmEditor", .MenuEnable = R::Pasteable},
     {.Name = "mTabInfo", .Caption = 4553},
     {.Name = "mTabNavegar", .Caption = 4554},
     {.Name = "mTabGuardar", .Caption = 4555},
@@ -119,6 +137,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbCopiar", .Open = O::Enable, .Enable = R::Selection},
     {.Name = "sbPegar", .Open = O::Enable, .Enable = R::Pasteable},
     {.Name = "sbImprimirSel", .Open = O::Enable, .Enable = R::Selection},
+    {.Name = "sbNavegador", .Hint = 5114, .Open = O::Enable},
     {.Name = "sbDeshacer", .Open = O::Enable, .Enable = R::CanUndo},
     {.Name = "sbRehacer", .Open = O::Enable, .Enable = R::CanRedo},
     // The speed bar's items that make or open a document, and its help, work with none open.

@@ -90,9 +90,14 @@ void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>
 {
     project.EraseSection(kProjectFilesSection);
     project.WriteInteger(kProjectFilesSection, "Archivos", static_cast<int32_t>(entries.size()));
-    for (size_t j = entries.size(); j-- > 0;)
-        project.WriteString(kProjectFilesSection, "A" + std::to_string(j),
-                            (entries[j].Opens ? "1," : "0,") + entries[j].Path);
+    // Names and values are appended piece by piece: GCC 12 warns falsely about a literal added to a string.
+    for (size_t j = entries.size(); j-- > 0;) {
+        std::string value(entries[j].Opens ? "1," : "0,");
+        value.append(entries[j].Path);
+        std::string key(1, 'A');
+        key.append(std::to_string(j));
+        project.WriteString(kProjectFilesSection, key, value);
+    }
 }
 
 std::string DefaultProjectName()

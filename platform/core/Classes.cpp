@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/core/Collation.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -295,7 +296,7 @@ void TStringList::SetObject(int index, void* object)
 
 int TStringList::compare(std::string_view a, std::string_view b) const
 {
-    return FCaseSensitive ? a.compare(b) : CompareText(a, b);
+    return FCaseSensitive ? AnsiCompareStr(a, b) : AnsiCompareText(a, b);
 }
 
 int TStringList::Add(std::string s, void* object)

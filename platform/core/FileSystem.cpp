@@ -315,7 +315,7 @@ bool writeAll(int fd, std::string_view bytes)
 
 std::string errorText(int code)
 {
-    return std::strerror(code);
+    return SysErrorMessage(code);
 }
 
 // A file-size limit would end the program with SIGXFSZ in the middle of a write; while this lives

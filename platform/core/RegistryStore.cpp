@@ -103,7 +103,7 @@ bool makeFolders(const std::string& folder)
 bool replaceFile(const std::string& fileName, std::string_view bytes, std::string& error)
 {
     if (!makeFolders(folderOf(fileName))) {
-        error = std::strerror(errno);
+        error = SysErrorMessage(errno);
         return false;
     }
     return ReplaceFileContents(fileName, bytes, error);
@@ -300,7 +300,7 @@ void Store::ensureLoaded()
     case ReadResult::Missing:
         return;
     case ReadResult::Failed:
-        setAside(std::strerror(error));
+        setAside(SysErrorMessage(error));
         return;
     case ReadResult::Ok:
         break;
@@ -330,7 +330,7 @@ void Store::setAside(const std::string& why)
     if (std::rename(FFileName.c_str(), aside.c_str()) == 0) {
         FLoadProblem = FmtLoadStr(kStrFileSetAside, FFileName.c_str(), why.c_str(), aside.c_str());
     } else {
-        FLoadProblem = FmtLoadStr(kStrFileNotUsable, FFileName.c_str(), why.c_str(), std::strerror(errno));
+        FLoadProblem = FmtLoadStr(kStrFileNotUsable, FFileName.c_str(), why.c_str(), SysErrorMessage(errno));
         FSaveDisabled = true;
     }
     std::fprintf(stderr, "kestrima: %s\n", win1252ToUtf8(FLoadProblem).c_str());

@@ -1,6 +1,9 @@
 // Small string and formatting routines, and the string table built from resources/StringTable.inc.
 #include "platform/core/SysUtils.h"
 
+#include <array>
+#include <algorithm>
+#include <cerrno>
 #include <iterator>
 #include <cstdarg>
 #include <cstdio>
@@ -211,6 +214,23 @@ bool AnsiSameText(std::string_view a, std::string_view b)
         if (AnsiUpper(a[i]) != AnsiUpper(b[i]))
             return false;
     return true;
+}
+
+std::string SysErrorMessage(int code)
+{
+    // The string ids of the causes a user can mend; quota exhaustion reads as a full disk.
+    switch (code) {
+    case EACCES:
+    case EPERM: return LoadResString(4981);
+    case ENOENT: return LoadResString(4982);
+    case EISDIR: return LoadResString(4983);
+    case ENOSPC:
+    case EDQUOT: return LoadResString(4984);
+    case EROFS: return LoadResString(4985);
+    case EFBIG: return LoadResString(4986);
+    case ENAMETOOLONG: return LoadResString(4987);
+    default: return std::strerror(code);
+    }
 }
 
 std::string_view TrimView(std::string_view s)

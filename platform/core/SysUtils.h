@@ -35,6 +35,11 @@ std::string AnsiLowerCase(std::string_view s);
 // Equality without case over all Windows-1252 letters, as the user's locale compares names.
 bool AnsiSameText(std::string_view a, std::string_view b);
 
+// The text of a system error number: a Spanish one of the string table for the common causes of a
+// failed file operation (no permission, not found, a folder, disk full, read-only file system, too
+// large, name too long), the system's own text for any other.
+std::string SysErrorMessage(int code);
+
 // Control characters and blanks cut from both ends; the view form copies nothing.
 std::string Trim(std::string_view s);
 std::string_view TrimView(std::string_view s);

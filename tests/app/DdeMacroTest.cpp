@@ -19,6 +19,8 @@
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"
+#include "support/PumpUntil.h"
+#include "support/StartProgram.h"
 #include "platform/core/Registry.h"
 #include "platform/core/ScopeGuard.h"
 #include "support/BoxAnswers.h"
@@ -57,15 +59,17 @@ struct TDdeWindow : TWindow {
     ~TDdeWindow() { TDdeServer::Instance().SetPost({}); }
 };
 
-template <class TDone>
-bool pumpUntil(TDone done, int ms = 20000)
+
+// Writes the default value of a key of the file types, making the key.
+void writeClassesValue(const std::string& key, const std::string& value)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CLASSES_ROOT);
+    ASSERT_TRUE(reg.OpenKey(key, true));
+    reg.WriteString("", value);
 }
+
+const char* const kEditVerb = "\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec";
 
 } // namespace
 
@@ -119,18 +123,10 @@ TEST(DdeMacro, ShellVerbsAreReadFromTheFileTypesWithTheFileInPlace)
     TempRegistry registry("dde");
     TempDir files("verbs");
     const std::string page = files.file("p\xE1gina.htm", "x");
-    {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_CLASSES_ROOT);
-        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec", true));
-        reg.WriteString("", "[edit(\"%1\")]");
-        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec\\ifexec", true));
-        reg.WriteString("", "[editex(\"%1\")]");
-        ASSERT_TRUE(reg.OpenKey("\\KRfile\\Shell\\Abrir\\ddeexec", true));
-        reg.WriteString("", "[openproyect(\"%1\")][openproyect(\"%1\")]");
-        ASSERT_TRUE(reg.OpenKey("\\KRfile\\Shell\\Abrir\\ddeexec\\topic", true));
-        reg.WriteString("", "Otro");
-    }
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
+    writeClassesValue(std::string(kEditVerb) + "\\ifexec", "[editex(\"%1\")]");
+    writeClassesValue("\\KRfile\\Shell\\Abrir\\ddeexec", "[openproyect(\"%1\")][openproyect(\"%1\")]");
+    writeClassesValue("\\KRfile\\Shell\\Abrir\\ddeexec\\topic", "Otro");
     TShellVerb verb;
     ASSERT_TRUE(ReadShellVerb("htmfile\\editar en kestrima", page, verb));
     EXPECT_EQ(verb.Topic, "system");
@@ -257,44 +253,30 @@ TEST(DdeMacro, ALaterProcessHandsItsMacroOverAndEndsOnlyOnceItRan)
     struct stat info {};
     ASSERT_EQ(stat(QDir(QDir::tempPath()).filePath(first.ServerName()).toLocal8Bit().constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u);
-    {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_CLASSES_ROOT);
-        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec", true));
-        reg.WriteString("", "[edit(\"%1\")]");
-    }
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
     RegistryStore::Flush();
-    auto start = [](const QStringList& arguments) {
-        auto program = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        program->setProcessEnvironment(environment);
-        program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program->start(KESTRIMA_PROGRAM, arguments);
-        return program;
-    };
-    auto sender = start({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
+    auto sender = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
     // The sender waits for the answer, which comes once the tab is there.
     int tabsWhenItEnded = -1;
     ASSERT_TRUE(pumpUntil([&] {
         if (sender->state() == QProcess::NotRunning && tabsWhenItEnded < 0)
             tabsWhenItEnded = w.form.DocumentCount();
         return sender->state() == QProcess::NotRunning;
-    }));
+    }, 30000));
     EXPECT_EQ(sender->exitCode(), 0);
     EXPECT_EQ(tabsWhenItEnded, 1);
     EXPECT_EQ(captions(w.form), (std::vector<std::string>{"p.htm"}));
 
     // A plain later start with files hands them over as "edit" lines.
     const std::string other = w.folder.file("otra.htm", "<b>");
-    auto plain = start({QString::fromStdString(other), "no-existe.htm"});
-    ASSERT_TRUE(pumpUntil([&] { return plain->state() == QProcess::NotRunning; }));
+    auto plain = startProgram({QString::fromStdString(other), "no-existe.htm"});
+    ASSERT_TRUE(pumpUntil([&] { return plain->state() == QProcess::NotRunning; }, 30000));
     EXPECT_EQ(plain->exitCode(), 0);
     EXPECT_EQ(captions(w.form), (std::vector<std::string>{"p.htm", "otra.htm"}));
 
     // An unknown verb is refused before anything is sent.
-    auto wrong = start({"--shell-exec", "HTMfile\\Nuevo", QString::fromStdString(page)});
-    ASSERT_TRUE(pumpUntil([&] { return wrong->state() == QProcess::NotRunning; }));
+    auto wrong = startProgram({"--shell-exec", "HTMfile\\Nuevo", QString::fromStdString(page)});
+    ASSERT_TRUE(pumpUntil([&] { return wrong->state() == QProcess::NotRunning; }, 30000));
     EXPECT_EQ(wrong->exitCode(), 2);
     EXPECT_EQ(w.form.DocumentCount(), 2);
 }
@@ -358,14 +340,8 @@ TEST(DdeMacro, AShellVerbWithNoProgramRunningStartsOneThatRunsTheIfexecMacroAfte
     TempRegistry registry("dde");
     TempDir files("first");
     const std::string page = files.file("p.htm", "<p>");
-    {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_CLASSES_ROOT);
-        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec", true));
-        reg.WriteString("", "[edit(\"%1\")]");
-        ASSERT_TRUE(reg.OpenKey("\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec\\ifexec", true));
-        reg.WriteString("", "[editex(\"%1\")]");
-    }
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
+    writeClassesValue(std::string(kEditVerb) + "\\ifexec", "[editex(\"%1\")]");
     RegistryStore::Flush();
 
     // The program's own start, as main makes it: the start-up mode opens a new document first, and
@@ -386,18 +362,13 @@ TEST(DdeMacro, AShellVerbWithNoProgramRunningStartsOneThatRunsTheIfexecMacroAfte
     }
 
     // The real program started that way stays up as the running copy and answers later starts.
-    auto program = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    program->setProcessEnvironment(environment);
-    program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program->start(KESTRIMA_PROGRAM, {"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
+    auto program = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
     TSingleInstance probe("Kestrima");
     ASSERT_TRUE(pumpUntil([&] {
         QLocalSocket socket;
         socket.connectToServer(probe.ServerName());
         return socket.waitForConnected(100);
-    }));
+    }, 30000));
     EXPECT_EQ(program->state(), QProcess::Running);
     EXPECT_EQ(probe.Execute({TDdeKind::Execute, "system", "[Nada()]"}, 20000), 1);
     program->kill();

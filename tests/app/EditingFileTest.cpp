@@ -10,6 +10,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
+#include "platform/core/SysUtils.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/core/Classes.h"
@@ -459,7 +460,7 @@ TEST(EditingFile, AClosedFolderIsWrittenInPlaceAndTheMissingBackupIsReported)
         try {
             file.WriteFile(true, nullptr);
         } catch (const EFCreateError& e) {
-            return e.Message().find(std::strerror(EACCES)) != std::string::npos ? "" : e.Message();
+            return e.Message().find(SysErrorMessage(EACCES)) != std::string::npos ? "" : e.Message();
         }
         return "a read-only file was written";
     });

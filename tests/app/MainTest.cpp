@@ -11,34 +11,14 @@
 #include "app/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"
+#include "support/PumpUntil.h"
+#include "support/StartProgram.h"
 #include "platform/core/ScopeGuard.h"
 #include <QTimer>
 #include "support/TempRegistry.h"
 
 namespace {
 
-// Runs the event loop until `done` or `ms` have passed.
-template <class TDone>
-bool pumpUntil(TDone done, int ms = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-// The program, started with the environment as it is now (the test's own settings folder).
-std::unique_ptr<QProcess> startProgram(const QStringList& arguments = {})
-{
-    auto program = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    program->setProcessEnvironment(environment);
-    program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program->start(KESTRIMA_PROGRAM, arguments);
-    return program;
-}
 
 bool finished(const QProcess& program)
 {

@@ -178,6 +178,9 @@ const std::map<std::pair<size_t, std::string>, std::string> kMended = {
     {{0, "mReemplazar"}, "ecv"}, {{0, "mSoloLectura"}, "ecv"}, {{0, "mPrepararPagina"}, "ecV"},
     {{0, "mConfImpresion"}, "ecV"}, {{0, "mImprimir"}, "ecV"}, {{0, "mImprimirSel"}, "ecV"},
 };
+// Items whose state changed at every step since: the tab pop-up's browser item works now, and only
+// the pop-up itself turns it off, over no tab, as it opens.
+const std::map<std::string, std::string> kChangedSince = {{"mTabNavegar", "EcV"}};
 
 } // namespace
 
@@ -215,7 +218,10 @@ TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASess
         std::map<std::string, std::string> now = parsed(steps[i]);
         for (const auto& [item, was] : before) {
             const auto mended = kMended.find({i, item});
-            const std::string expected = mended != kMended.end() ? mended->second : was;
+            const auto changed = kChangedSince.find(item);
+            const std::string expected = mended != kMended.end()    ? mended->second
+                                         : changed != kChangedSince.end() ? changed->second
+                                                                         : was;
             EXPECT_EQ(now.count(item) ? now[item] : "gone", expected) << "step " << i << ", item " << item;
         }
     }

@@ -18,11 +18,14 @@
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -37,8 +40,12 @@
 #include "editor/Painter.h"
 #include "editor/model/Undo.h"
 #include "editor/CodeMemoTestSupport.h"
+#include "platform/FileDialogs.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 #include "support/BoxAnswers.h"
+#include "support/MainWindowDocuments.h"
 #include "support/Bytes.h"
 #include "support/MouseEvents.h"
 #include "support/RecordingPrintTarget.h"
@@ -467,11 +474,14 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
         GTEST_SKIP() << "pdftotext is not installed";
     TDocumentWindow w;
     QTemporaryDir folder;
+    TDialogAnswers dialogs;
     auto printedText = [&](const char* itemName, const QString& name) {
         const QString file = folder.filePath(name);
         QPrinter& printer = Printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
+        // A printer writing PDF asks for its file, offering the one it has.
+        dialogs.answers.push_back({file.toStdString()});
         item(w.form, itemName)->trigger();
         QProcess process;
         process.start(tool, {QStringLiteral("-layout"), file, QStringLiteral("-")});
@@ -488,6 +498,109 @@ TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
     const std::string whole = printedText("mImprimir", "all.pdf");
     for (const char* line : {"primera", "segunda", "tercera", "cuarta"})
         EXPECT_NE(whole.find(line), std::string::npos) << whole;
+}
+
+TEST(MainWindowCommands, WithoutAPrinterPrintingWritesTheWholeDocumentToThePdfFileTheUserNames)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    printer.setOutputFileName({});
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += Format("l\xEDnea %d del documento\r\n", i);
+    SetText(w.memo, text);
+    QTemporaryDir folder;
+    const std::string file = folder.filePath(QStringLiteral("salida.pdf")).toStdString();
+
+    TDialogAnswers dialogs;
+    // Cancelled: nothing is printed.
+    item(w.form, "mImprimir")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    const TFileDialogRequest& asked = dialogs.requests[0];
+    EXPECT_TRUE(asked.Save);
+    EXPECT_EQ(asked.Filter, "Documentos PDF (*.pdf)|*.pdf");
+    EXPECT_EQ(asked.DefaultExt, "pdf");
+    EXPECT_EQ(asked.FileName, "Nuevo1.pdf");
+    EXPECT_TRUE(asked.Options & ofOverwritePrompt);
+    EXPECT_FALSE(FileExists(file));
+
+    dialogs.answers.push_back({file});
+    TBoxAnswers boxes;
+    item(w.form, "mImprimir")->trigger();
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_TRUE(FileExists(file));
+    QProcess process;
+    process.start(tool, {QStringLiteral("-enc"), QStringLiteral("Latin1"), QString::fromStdString(file), QStringLiteral("-")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const std::string printed = process.readAllStandardOutput().toStdString();
+    for (int i = 1; i <= 150; ++i)
+        EXPECT_NE(printed.find(Format("l\xEDnea %d del documento", i)), std::string::npos) << i;
+    // More than one page: a form feed ends each.
+    EXPECT_GE(std::count(printed.begin(), printed.end(), '\f'), 2);
+    // The next print offers the same file.
+    item(w.form, "mImprimir")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    EXPECT_EQ(dialogs.requests[2].FileName, "salida.pdf");
+    EXPECT_EQ(dialogs.requests[2].InitialDir, folder.path().toStdString() + "/");
+    printer.setOutputFileName({});
+}
+
+TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
+{
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    auto opened = [&](bool accept) {
+        QPageLayout shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown = printer.pageLayout();
+            accept ? dialog->accept() : dialog->reject();
+        });
+        item(w.form, "mPrepararPagina")->trigger();
+        return shown;
+    };
+    QPageLayout first = opened(false);
+    EXPECT_EQ(first.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(first.margins(QPageLayout::Millimeter), QMarginsF(25, 25, 25, 25));
+    // Cancelled, the record stays empty; preview keeps its zero margins.
+    EXPECT_EQ(w.form.PageSetupMargins().Left, 0);
+    ASSERT_TRUE(pageSetup(w.form, 10, 12, 14, 16));
+    EXPECT_EQ(w.form.PageSetupMargins().Left, 1000);
+    EXPECT_EQ(w.form.PageSetupMargins().Bottom, 1600);
+    // The editor prints on the chosen page.
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    EXPECT_EQ(w.memo.PrintRect, (TRect{0, 0, page.width(), page.height()}));
+    printer.setPageMargins(QMarginsF(1, 1, 1, 1), QPageLayout::Millimeter);
+    QPageLayout again = opened(false);
+    const QMarginsF margins = again.margins(QPageLayout::Millimeter);
+    EXPECT_NEAR(margins.left(), 10, 0.01);
+    EXPECT_NEAR(margins.top(), 12, 0.01);
+    EXPECT_NEAR(margins.right(), 14, 0.01);
+    EXPECT_NEAR(margins.bottom(), 16, 0.01);
+    printer.setPageLayout(saved);
+}
+
+TEST(MainWindowCommands, ThePrinterSetupOffersPrintingToAFile)
+{
+    TDocumentWindow w;
+    bool toFile = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        toFile = dialog->testOption(QPrintDialog::PrintToFile);
+        dialog->reject();
+    });
+    item(w.form, "mConfImpresion")->trigger();
+    EXPECT_TRUE(toFile);
 }
 
 TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)

@@ -441,6 +441,10 @@ TEST(MainWindowFiles, AFailedWriteKeepsTheDocumentChangedAndTheOldFile)
 
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("No es posible guardar el archivo '" + page + "'", 0), 0u) << boxes.texts[0];
+    // The system's cause is told in Spanish: the superuser's write fails for its size, anyone else's
+    // for the folder's permission.
+    const std::string cause = geteuid() == 0 ? "El archivo es demasiado grande" : "Permiso denegado";
+    EXPECT_NE(boxes.texts[0].find("': " + cause + "."), std::string::npos) << boxes.texts[0];
     EXPECT_EQ(modifiedPanel(w.form), "Modificado");
     EXPECT_FALSE(w.form.CurrentFile()->Guardado);
     EXPECT_EQ(ReadFileBytes(page), "<p>viejo</p>");

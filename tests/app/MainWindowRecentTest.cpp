@@ -211,8 +211,8 @@ TEST(MainWindowRecent, ThePopUpSavesTheTrackedTabWhileTheCurrentOneStaysShown)
     EXPECT_EQ(popup->property("Tag").toInt(), 1);
     EXPECT_EQ(ToWin1252(w.form.mTabInfo()->text()), "two.htm");
     EXPECT_EQ(ToWin1252(w.form.mTabInfo()->statusTip()), two);
-    // Showing the file in a browser waits for the browser preview.
-    EXPECT_FALSE(w.form.mTabOption(0)->isEnabled());
+    // Over a tab, showing its file in a browser is offered too.
+    EXPECT_TRUE(w.form.mTabOption(0)->isEnabled());
     EXPECT_TRUE(w.form.mTabOption(1)->isEnabled());
     choose(w.form, 1);
     EXPECT_EQ(ReadFileBytes(two), "changed second");

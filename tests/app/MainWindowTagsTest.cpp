@@ -3,8 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDate>
-#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,12 +11,14 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "app/model/KestrimaConfig.h"
 #include "app/model/TagTable.h"
 #include "app/uFormPregunta.h"
+#include "app/model/libKestrima.h"
 #include "app/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"
 #include "editor/CodeMemo.h"
@@ -433,10 +433,12 @@ TEST(MainWindowTags, FilePickersDatesAndURLSchemes)
     EXPECT_EQ(w.tagC(3), "");
     SetFileDialogHook(saved);
 
-    // The date in the configured form, never split over lines.
-    const QLocale locale;
-    const std::string shortDate = ToWin1252(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-    const std::string longDate = ToWin1252(locale.toString(QDate::currentDate(), QLocale::LongFormat));
+    // The date in the configured form with Spanish names, never split over lines.
+    const std::time_t now = std::time(nullptr);
+    std::tm today{};
+    localtime_r(&now, &today);
+    const std::string shortDate = DateTimeText(3, today);
+    const std::string longDate = DateTimeText(1, today);
     w.form.Config().DateFormat = 3;
     EXPECT_EQ(w.tagC(20), shortDate);
     w.form.Config().DateFormat = 1;

@@ -473,6 +473,8 @@ TEST(MainWindowFrame, TheShippedCorrectionsAndTemplatesWorkInTheEditor)
 {
     TempRegistry registry("app");
     TProgramFolder shipped(kShippedFolder);
+    // The new document starts empty rather than from the shipped model.
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "NewFile", 0);
     TformPrincipal form;
     form.show();
     TCodeMemo& memo = *form.CodeMemo();

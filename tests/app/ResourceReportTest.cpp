@@ -16,6 +16,7 @@
 
 #include "app/model/libKestrima.h"
 #include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
@@ -54,7 +55,7 @@ TEST(ResourceReport, EachReferenceFallsInTheFirstSectionThatTakesItOtherInRevers
 {
     const auto groups = GroupReferences(linksOf(kPage));
     const std::vector<Strings> expected = {
-        {"B.JPG", "fotos/a.gif"}, {"#top"}, {"HTTP://Y", "http://x"}, {"b.htm", "d.HTML"},
+        {"B.JPG", "fotos/a.gif"}, {"#top"}, {"http://x", "HTTP://Y"}, {"b.htm", "d.HTML"},
         {"mailto:m"},             {"news:n"}, {"z.txt", "c.zip"}};
     ASSERT_EQ(groups.size(), expected.size());
     for (size_t i = 0; i < groups.size(); ++i) {
@@ -114,8 +115,8 @@ TEST(ResourceReport, SectionsInOrderWithSizesOfFoundFilesAddedToThePage)
                               "<h3>Enlaces internos:<hr noshade></h3>",
                               "<a href=\"p.htm#top\">#top</a><br>",
                               "<h3>Enlaces externos:<hr noshade></h3>",
-                              "<a href=\"HTTP://Y\">HTTP://Y</a><br>",
                               "<a href=\"http://x\">http://x</a><br>",
+                              "<a href=\"HTTP://Y\">HTTP://Y</a><br>",
                               "<h3>Enlaces en el dominio:<hr noshade></h3>",
                               // Pages of the site are listed, never weighed.
                               "<a href=\"b.htm\">b.htm</a><br>",
@@ -218,7 +219,7 @@ TEST(ResourceReport, AReadOnlyFolderTakesNoReportAndSaysWhy)
             return "a report was written into a read-only folder";
         if (report != folder.path.string() + "/tmpInforme.htm")
             return "the report was meant for " + report;
-        return error == std::strerror(EACCES) ? "" : "the reason given was " + error;
+        return error == SysErrorMessage(EACCES) ? "" : "the reason given was " + error;
     });
     chmod(folder.path.c_str(), 0755);
     if (run.Skipped)
@@ -241,7 +242,7 @@ TEST(DownloadTimes, WeighedFilesByExtensionWithoutCaseFragmentsCutAndThePageItse
     EXPECT_EQ(WeighedFiles(references, ".zip", ""), Strings{"c.zip"});
     // Names that differ only in case are two files.
     EXPECT_EQ(WeighedFiles(linksOf("<img src=\"a.gif\"><img src=\"A.gif\">"), ".gif", "p.htm"),
-              (Strings{"A.gif", "a.gif", "p.htm"}));
+              (Strings{"a.gif", "A.gif", "p.htm"}));
 }
 
 TEST(DownloadTimes, SecondsAtEachSpeedAreWholeSecondsRoundedDown)

@@ -199,3 +199,22 @@ TEST(TagCodes, MenuItemsSplitIntoCodes)
     EXPECT_EQ(SpecialCharacterCode("Espacio"), "&nbsp;");
     EXPECT_EQ(SpecialCharacterCode("\xA9"), "\xA9");
 }
+
+TEST(InsertTag, CodesWithLineBreaksCountEachBreakOnce)
+{
+    // The editor keeps CR LF and LF as one character: the inner text stays selected.
+    for (const char* lineBreak : {"\r\n", "\n", "\r"}) {
+        TCodeMemo memo;
+        const std::string open = std::string("<UL>") + lineBreak + "<LI>" + lineBreak;
+        const std::string close = std::string(lineBreak) + "</UL>" + lineBreak + lineBreak;
+        setText(memo, "x uno y", 2, 3);
+        EXPECT_TRUE(InsertTag(memo, 4, false, false, open, close));
+        EXPECT_EQ(EditorText(memo), "x <UL>\r<LI>\runo\r</UL>\r\r y") << int(std::string(lineBreak).size()) << int(lineBreak[0]);
+        EXPECT_EQ(memo.GetSelText(), "uno") << int(std::string(lineBreak).size()) << int(lineBreak[0]);
+        EXPECT_EQ(selectionOf(memo), (TSelection{12, 3})) << int(std::string(lineBreak).size()) << int(lineBreak[0]);
+        // Nothing selected: the caret goes where the inner text would be.
+        setText(memo, "ab", 1, 0);
+        EXPECT_TRUE(InsertTag(memo, 4, false, true, open, close));
+        EXPECT_EQ(selectionOf(memo), (TSelection{1 + 10 + 1, 0})) << int(std::string(lineBreak).size()) << int(lineBreak[0]);
+    }
+}

@@ -113,7 +113,8 @@ TEST(ExtractLinks, SortedOnceWithTheirCaseFromEveryKeyword)
     TStringList list;
     list.Add("antes");
     ExtractLinks(page, list);
-    EXPECT_EQ(Items(list), (Strings{"Fondo.gif", "Index.htm", "img/Foto.GIF", "index.htm"}));
+    // In the program's collation: letters first, case last.
+    EXPECT_EQ(Items(list), (Strings{"Fondo.gif", "img/Foto.GIF", "index.htm", "Index.htm"}));
     EXPECT_TRUE(list.Sorted());
 }
 
@@ -160,4 +161,58 @@ TEST(ApplyTextTool, EachToolOnThreeLines)
     EXPECT_EQ(ApplyTextTool(10, "hola MUNDO\r\nadi\xF3s", false, codes), "Hola Mundo\r\nAdi\xF3s");
     EXPECT_EQ(ApplyTextTool(11, "a   b  \r\n  c", false, codes), "a b \r\n c");
     EXPECT_EQ(ApplyTextTool(8, "x\r\n", false, codes), "x\r\n");
+}
+
+TEST(MenuCaptionOf, CaptionsShowTheirAmpersandsAsWritten)
+{
+    EXPECT_EQ(MenuCaptionOf("&nbsp;"), "&&nbsp;");
+    EXPECT_EQ(MenuCaptionOf("a&&b&"), "a&&&&b&&");
+    EXPECT_EQ(MenuCaptionOf("sin marca"), "sin marca");
+    EXPECT_EQ(MenuCaptionOf(""), "");
+}
+
+TEST(DateTimeText, SpanishNamesInEveryFormat)
+{
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 11;
+    when.tm_mday = 7;
+    when.tm_wday = 1;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    EXPECT_EQ(DateTimeText(0, when), "lunes, 7 de diciembre de 2026, 09:05");
+    EXPECT_EQ(DateTimeText(1, when), "lunes, 7 de diciembre de 2026");
+    EXPECT_EQ(DateTimeText(2, when), "07/12/2026, 09:05");
+    EXPECT_EQ(DateTimeText(3, when), "07/12/2026");
+    EXPECT_EQ(DateTimeText(7, when), DateTimeText(0, when));
+    const char* days[] = {"domingo", "lunes", "martes", "mi\xE9rcoles", "jueves", "viernes", "s\xE1" "bado"};
+    const char* months[] = {"enero", "febrero", "marzo", "abril", "mayo", "junio", "julio", "agosto",
+                            "septiembre", "octubre", "noviembre", "diciembre"};
+    for (int i = 0; i < 12; ++i) {
+        when.tm_mon = i;
+        when.tm_wday = i % 7;
+        EXPECT_EQ(DateTimeText(1, when), std::string(days[i % 7]) + ", 7 de " + months[i] + " de 2026");
+    }
+}
+
+TEST(ApplyTextTool, SortsSpanishWordsAsADictionary)
+{
+    const TCodigosISO codes;
+    // Accents weigh only between words of the same letters, ñ follows n, and case is no difference.
+    const Strings words = {"zorro", "el \xF1" "and\xFA", "nube", "\xE1rbol", "baco", "Zapato", "avi\xF3n",
+                           "ca\xF1" "a", "cana", "canto", "arbol", "\xD1u", "nu", "Nudo", "10", "9", "-x"};
+    std::string text;
+    for (const std::string& w : words)
+        text += w + "\r\n";
+    const std::string sorted = ApplyTextTool(1, text, false, codes);
+    const Strings expected = {"-x", "10", "9", "arbol", "\xE1rbol", "avi\xF3n", "baco", "cana", "canto",
+                              "ca\xF1" "a", "el \xF1" "and\xFA", "nu", "nube", "Nudo", "\xD1u", "Zapato", "zorro"};
+    std::string joined;
+    for (const std::string& w : expected)
+        joined += (joined.empty() ? "" : "\r\n") + w;
+    EXPECT_EQ(sorted, joined);
+    std::string reversed;
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it)
+        reversed += (reversed.empty() ? "" : "\r\n") + *it;
+    EXPECT_EQ(ApplyTextTool(2, text, false, codes), reversed);
 }

@@ -296,7 +296,7 @@ TEST(KeysSection, BindingsNamesAndModifiers)
     EXPECT_EQ(errorOf("%%keys 41 ('z') ''"), "Key function name cannot be blank");
     EXPECT_EQ(errorOf("%%keys 41 ('zz')"), "Single character specifier expected");
     EXPECT_EQ(errorOf("%%keys 41 ('')"), "Single character specifier expected");
-    EXPECT_EQ(errorOf("%%keys 41 ([ctrl])"), "Key sequence required");
+    EXPECT_EQ(errorOf("%%keys 41 ([ctrl])"), "Key specification required");
     EXPECT_EQ(errorOf("%%keys 41 ([ctrl 'z')"), "']' expected");
     EXPECT_EQ(errorOf("%%keys 41 ('z' 'y')"), "')' expected");
     EXPECT_EQ(errorOf("%%keys 41 (256)"), kRangeError);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/FileSystem.h"
+#include "platform/core/SysUtils.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -211,7 +212,7 @@ TEST(ReplaceFileContents, AnOrdinaryUserCannotReplaceAReadOnlyFile)
         TReplaceOutcome outcome;
         if (ReplaceFileContents(page, "nuevo", error, (dir.path / "page.~tm").string(), outcome))
             return "a read-only file was replaced";
-        if (error != std::strerror(EACCES))
+        if (error != SysErrorMessage(EACCES))
             return "the reason given was " + error;
         return "";
     });
@@ -262,7 +263,7 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
         TReplaceOutcome outcome;
         if (ReplaceFileContents(page, big, error, backup, outcome))
             return "a file past the limit was written";
-        if (error != std::strerror(EFBIG))
+        if (error != SysErrorMessage(EFBIG))
             return "the reason given was " + error;
         return "";
     });

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/SingleInstance.h"
+#include "support/PumpUntil.h"
 
 namespace {
 
@@ -25,16 +26,6 @@ struct TReceived {
     bool operator==(const TReceived&) const = default;
 };
 
-// Runs the event loop until `done` or two seconds have passed.
-template <class TDone>
-bool pumpUntil(TDone done)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // A name no other test or program uses.
 std::string uniqueName(const char* what)

@@ -1,4 +1,5 @@
 // Shared small routines: Windows-1252 case folding, block comparison and the path rule.
+#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
@@ -75,6 +76,21 @@ TEST(SysUtils, BothSlashesSeparateFolders)
     EXPECT_EQ(ExtractFileExt("a.b\\c"), "");
     EXPECT_EQ(ExtractFileExt("x."), ".");
     EXPECT_EQ(NativePath("Docs\\Tips.txt"), "Docs/Tips.txt");
+}
+
+TEST(SysUtils, SystemErrorsAUserCanMendReadInSpanish)
+{
+    EXPECT_EQ(SysErrorMessage(EACCES), "Permiso denegado");
+    EXPECT_EQ(SysErrorMessage(EPERM), "Permiso denegado");
+    EXPECT_EQ(SysErrorMessage(ENOENT), "No existe el archivo o la carpeta");
+    EXPECT_EQ(SysErrorMessage(EISDIR), "Es una carpeta");
+    EXPECT_EQ(SysErrorMessage(ENOSPC), "No queda espacio en el disco");
+    EXPECT_EQ(SysErrorMessage(EDQUOT), "No queda espacio en el disco");
+    EXPECT_EQ(SysErrorMessage(EROFS), "El sistema de archivos es de s\xF3lo lectura");
+    EXPECT_EQ(SysErrorMessage(EFBIG), "El archivo es demasiado grande");
+    EXPECT_EQ(SysErrorMessage(ENAMETOOLONG), "El nombre del archivo es demasiado largo");
+    // Others keep the system's own text.
+    EXPECT_EQ(SysErrorMessage(EXDEV), std::strerror(EXDEV));
 }
 
 TEST(SysUtils, ExpandFileNameMakesAPathAbsoluteWithoutFollowingLinks)

@@ -1,0 +1,20 @@
+// Showing a page in a browser: the default browser from the registry, or a browser of the Browsers menu, reached through a DDE conversation.
+#pragma once
+
+#include <string>
+
+// Shows an existing file in the default browser; silent when the file, the browser's command line or
+// its service is missing.
+void OpenInBrowser(const std::string& FileName);
+// Asks the service (started from Application when nobody serves it yet) to open URL and then to come
+// to the front; true when an open request went through.
+bool DdeOpenURL(const std::string& Service, const std::string& Application, const std::string& URL);
+// Shows FileName in the browser whose program is `program` (a Browsers menu item's hint): the two
+// known browsers get the plain file name, others URLPrefix in front of it.
+bool OpenInMenuBrowser(const std::string& program, const std::string& FileName, const std::string& URLPrefix);
+// The program of a browser's command line: between the first two double quotes when it starts with
+// one, else the text before the first (empty without any).
+std::string BrowserProgram(const std::string& command);
+// The DDE service of a browser's program: "NETSCAPE" or "IEXPLORE" when the upper-cased path holds
+// one, else its upper-cased file name without extension.
+std::string BrowserService(const std::string& program);

@@ -1,0 +1,62 @@
+// The main window's browser preview and external programs: the preview button, the Browsers and Utilities menus' items.
+#include "app/uFormPrincipal.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "app/libKestrimaBrowser.h"
+#include "app/model/KestrimaConfig.h"
+#include "platform/HandlerCall.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kProgramNotFound = 4552;
+
+std::string hintOf(QObject* Sender)
+{
+    const auto* item = qobject_cast<QAction*>(Sender);
+    return item ? ToWin1252(item->statusTip()) : std::string();
+}
+
+} // namespace
+
+void TformPrincipal::buildBrowserCommands()
+{
+    const auto each = [this](QMenu* menu, void (TformPrincipal::*handler)(QObject*)) {
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator())
+                connect(item, &QAction::triggered, this,
+                        [this, item, handler] { CallHandler(this, [this, item, handler] { (this->*handler)(item); }); });
+    };
+    each(FmUtilidades, &TformPrincipal::EjecutaUtilidad);
+    each(FmNavegadores, &TformPrincipal::EjecutaBrowser);
+    connect(FCommands->Action("sbNavegador"), &QAction::triggered, this,
+            [this] { CallHandler(this, [this] { sbNavegadorClick(); }); });
+}
+
+void TformPrincipal::sbNavegadorClick()
+{
+    std::string file;
+    if (DocumentCount() > 0 && ArchivoPrevio(file))
+        OpenInBrowser(file);
+}
+
+void TformPrincipal::EjecutaBrowser(QObject* Sender)
+{
+    std::string file;
+    // Preview mode 0 has nothing to show.
+    if (!ArchivoPrevio(file) || file.empty())
+        return;
+    OpenInMenuBrowser(hintOf(Sender), file, FConfig->URLPrefix);
+}
+
+void TformPrincipal::EjecutaUtilidad(QObject* Sender)
+{
+    const std::string hint = hintOf(Sender);
+    if (!ShellOpen(hint))
+        MessageBox(this, FmtLoadStr(kProgramNotFound, hint.c_str()), "Kestrima", MB_OK | MB_ICONSTOP);
+}

@@ -1,0 +1,93 @@
+// The help engine: a help file name stands for a folder of HTML pages, shown through the shell.
+#include "platform/Help.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kHelpMissing = 5108;
+// A list longer than this is no list of ours.
+constexpr int64_t kListLimit = 1 << 20;
+
+std::string& helpFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+std::string& applicationHelpFile()
+{
+    static std::string file;
+    return file;
+}
+
+// The list file's text; "" when it cannot be read (a folder without keywords still has its index).
+std::string listText(const std::string& fileName)
+{
+    std::string bytes;
+    return ReadFileBytes(fileName, kListLimit, bytes) ? bytes : std::string();
+}
+
+} // namespace
+
+void SetHelpFolder(const std::string& folder)
+{
+    helpFolder() = folder.empty() || IsPathDelimiter(folder.back()) ? folder : folder + "/";
+}
+
+std::string HelpPagesFolder(const std::string& helpFile)
+{
+    const std::string path = NativePath(helpFile);
+    const std::string folder = ExtractFilePath(path);
+    const std::string name = ExtractFileName(path);
+    const std::string stem = name.substr(0, name.size() - ExtractFileExt(name).size());
+    return (folder.empty() ? helpFolder() : folder) + stem + "/";
+}
+
+const std::string& ApplicationHelpFile()
+{
+    return applicationHelpFile();
+}
+
+void SetApplicationHelpFile(const std::string& helpFile)
+{
+    applicationHelpFile() = helpFile;
+}
+
+TScopeGuard UseHelpFile(const std::string& helpFile)
+{
+    std::string previous = std::exchange(applicationHelpFile(), helpFile);
+    return TScopeGuard([previous = std::move(previous)] { applicationHelpFile() = previous; });
+}
+
+bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, const std::string& key, int context)
+{
+    if (command == HELP_QUIT)
+        return true;
+    const std::string folder = HelpPagesFolder(helpFile);
+    if (!FileExists(folder + THelpIndex::kIndexPage)) {
+        MessageBox(owner, FmtLoadStr(kHelpMissing, helpFile.c_str(), folder.c_str()), {}, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    THelpIndex index;
+    index.LoadKeywords(listText(folder + "keywords.txt"));
+    index.LoadContexts(listText(folder + "contexts.txt"));
+    const std::string page = index.PageFor(command, key, context);
+    if (page.empty())
+        return false;
+    const size_t anchor = page.find('#');
+    if (anchor == std::string::npos)
+        return ShellOpen(folder + page);
+    return ShellOpen("file://" + folder + page);
+}
+
+bool HelpCommand(QWidget* owner, unsigned command, const std::string& key, int context)
+{
+    return WinHelp(owner, applicationHelpFile(), command, key, context);
+}

@@ -1,0 +1,65 @@
+// The class library's own texts in Spanish, from its translation files.
+#include "platform/Translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstring>
+
+#include "platform/Win1252Qt.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+// The class library's texts its Spanish translation does not hold, each with the string of ours
+// that stands for it.
+struct TFallbackText {
+    const char* Context;
+    const char* Source;
+    int Id;
+};
+constexpr TFallbackText kFallbackTexts[] = {
+    {"QAbstractFileIconProvider", "Folder", 4990},
+    {"QAbstractFileIconProvider", "Drive", 4991},
+    {"QAbstractFileIconProvider", "%1 File", 4992},
+    {"QAbstractFileIconProvider", "File", 4993},
+    {"QAbstractFileIconProvider", "Unknown", 4994},
+};
+
+// Consulted after the library's translation: it answers only for the texts listed above, whatever
+// their disambiguation.
+class TStringTableTranslator : public QTranslator {
+public:
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (!context || !sourceText)
+            return {};
+        for (const TFallbackText& text : kFallbackTexts)
+            if (std::strcmp(context, text.Context) == 0 && std::strcmp(sourceText, text.Source) == 0)
+                return FromWin1252(LoadResString(text.Id));
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
+TSpanishTranslations::TSpanishTranslations()
+    : FLibrary(std::make_unique<QTranslator>()), FFallback(std::make_unique<TStringTableTranslator>())
+{
+    // Translators installed later are asked first: the fallback goes in before the library's.
+    QCoreApplication::installTranslator(FFallback.get());
+    // The locale of the texts is fixed: the program speaks Spanish under any LANG.
+    FLoaded = FLibrary->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (FLoaded)
+        QCoreApplication::installTranslator(FLibrary.get());
+}
+
+TSpanishTranslations::~TSpanishTranslations()
+{
+    if (FLoaded)
+        QCoreApplication::removeTranslator(FLibrary.get());
+    QCoreApplication::removeTranslator(FFallback.get());
+}

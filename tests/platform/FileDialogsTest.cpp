@@ -1,0 +1,46 @@
+// Tests of the picture dialog's preview: the picture under the selection is shown beside the list.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QImage>
+#include <QLabel>
+#include <QTimer>
+
+#include "platform/FileDialogs.h"
+#include "support/TempDir.h"
+
+TEST(FileDialogs, ThePictureDialogPreviewsTheSelectedPictureAndThePlainOneHasNoPreview)
+{
+    TempDir folder("pictures");
+    const std::string picture = (folder.path / "a.png").string();
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+
+    for (const bool withPreview : {true, false}) {
+        bool looked = false;
+        QSize shown;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(top);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                looked = true;
+                auto* preview = dialog->findChild<QLabel*>("PicturePreview");
+                EXPECT_EQ(preview != nullptr, withPreview);
+                emit dialog->currentChanged(QString::fromStdString(picture));
+                if (preview)
+                    shown = preview->pixmap().size();
+                dialog->reject();
+            }
+        });
+        TFileDialogRequest request;
+        request.Filter = "Im\xE1genes|*.png";
+        request.InitialDir = folder.path.string();
+        request.Picture = withPreview;
+        EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
+        EXPECT_TRUE(looked);
+        EXPECT_EQ(shown, withPreview ? QSize(160, 80) : QSize());
+    }
+}
