@@ -15,30 +15,21 @@
 #include "components/AppUtils.h"
 #include "components/FormPlace.h"
 #include "platform/core/Registry.h"
+#include "support/RefusingForm.h"
 #include "support/TempRegistry.h"
 
 namespace {
 
 const char* const kKey = "Software\\Dremal\\Kestrima";
 
-class TformPlaced : public QWidget {
+class TformPlaced : public TRefusingForm {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
 public:
-    bool Refuse = false;
     QString Caption() const { return FCaption; }
     void SetCaption(const QString& value) { FCaption = value; }
     QString FCaption;
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        if (Refuse)
-            event->ignore();
-        else
-            QWidget::closeEvent(event);
-    }
 };
 
 class TformFixed : public QDialog {

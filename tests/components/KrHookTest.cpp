@@ -12,6 +12,7 @@
 #include "components/KrHook.h"
 #include "support/BoxAnswers.h"
 #include "support/MouseEvents.h"
+#include "support/RefusingForm.h"
 
 namespace {
 
@@ -374,21 +375,6 @@ TEST(KrHook, HitTestsAndMenusAboutToOpenReachTheHooks)
     EXPECT_EQ(HiWord(initMenu->LParam), 0);
     EXPECT_FALSE(menu->actions().at(1)->isEnabled());
 }
-
-// A form that refuses to close while told to.
-class TRefusingForm : public QWidget {
-public:
-    bool Refuse = false;
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        if (Refuse)
-            event->ignore();
-        else
-            QWidget::closeEvent(event);
-    }
-};
 
 TEST(KrHook, ClosesReachTheHooksWithWhetherTheFormAgreed)
 {
