@@ -2,6 +2,7 @@
 #include "components/core/AppUtils.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "components/core/StrUtils.h"
 #include "platform/core/IniFile.h"
@@ -89,7 +90,9 @@ void IniEraseSection(const TIniObject& ini, const std::string& section)
 
 std::string GetScreenResolutionSuffix(const TPlacementScreen& screen)
 {
-    return "(" + std::to_string(screen.Width) + "x" + std::to_string(screen.Height) + ")";
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "(%dx%d)", screen.Width, screen.Height);
+    return suffix;
 }
 
 std::string ReadPosStr(const TIniObject& ini, const std::string& section, const std::string& key,
