@@ -113,12 +113,20 @@ TFormPlacement::TFormPlacement(QWidget* owner) : QObject(owner), FMinMaxInfo(thi
     FWinHook = new TKrWindowHook(this);
     FWinHook->SetActive(false);
     FWinHook->AfterMessage = [this](TKrWindowHook*, TMessage& msg, bool&) { hookMessage(msg); };
+    // The form's end, while its parts are still there: a native window of the form also ends at each
+    // close and when its flags change, so the hook's WM_DESTROY is no sign of it here.
+    if (owner)
+        connect(owner, &QObject::destroyed, this, [this] {
+            formDestroy();
+            FFormGone = true;
+        });
 }
 
 TFormPlacement::~TFormPlacement()
 {
-    // A form going away without a close still leaves its placement behind.
-    formDestroy();
+    // Taken away from a form that stays, the placement still leaves itself behind.
+    if (!FFormGone)
+        formDestroy();
     for (TIniLink* link : std::vector<TIniLink*>(FLinks))
         link->SetStorage(nullptr);
     FWinHook->AfterMessage = nullptr;
@@ -172,7 +180,6 @@ void TFormPlacement::hookMessage(TMessage& msg)
         if (msg.Result)
             formClosed();
         break;
-    case WM_DESTROY: formDestroy(); break;
     case WM_GETMINMAXINFO: getMinMaxInfo(msg); break;
     default: break;
     }

@@ -184,6 +184,7 @@ private:
     bool FSaved = false;
     bool FRestored = false;
     bool FShown = false;
+    bool FFormGone = false;
 };
 
 // A placement that also keeps the properties named by StoredProps ("component.property" lines).

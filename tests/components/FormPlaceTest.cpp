@@ -234,8 +234,20 @@ TEST(FormPlace, SizeLimitsAndPreventResize)
     fixed.resize(500, 500);
     EXPECT_EQ(fixed.size(), QSize(320, 240));
     EXPECT_FALSE(fixed.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    // Changing the flags of a shown form makes its native window anew: that is no end of the form.
+    TformPlaced late;
+    late.resize(300, 200);
+    auto* lateStorage = makeStorage(&late);
+    late.show();
+    settle();
+    lateStorage->SetPreventResize(true);
+    settle();
+    EXPECT_TRUE(late.isVisible());
+    EXPECT_FALSE(TRegIniFile(kKey).ValueExists("Form", "Visible"));
+    EXPECT_FALSE(lateStorage->Saved());
     storage->SetActive(false);
     still->SetActive(false);
+    lateStorage->SetActive(false);
 }
 
 TEST(FormPlace, LinksAreToldInListOrderInsideOneSaveOrRestore)
