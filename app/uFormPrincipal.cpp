@@ -24,6 +24,7 @@
 #include <QStatusTipEvent>
 #include <filesystem>
 
+#include "components/FormPlace.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
@@ -204,7 +205,33 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildCommands();
     buildBrowserCommands();
     buildHelpAndTools();
+    buildFormStorage();
     FCodeMemo->setFocus();
+}
+
+void TformPrincipal::buildFormStorage()
+{
+    SetMainForm(this);
+    FFormStorage = new TFormStorage(this);
+    FFormStorage->setObjectName("FormStorage");
+    FFormStorage->SetIniFileName("Software\\Dremal\\Kestrima");
+    FFormStorage->SetIniSection("Form");
+    FFormStorage->SetUseRegistry(true);
+    // Lines whose component the window does not have are dropped when the list is set.
+    TStringList props;
+    for (const char* line :
+         {"cbLibreria.Items", "cbLibreria.Tag", "shLibreriaFiles.Strings", "cbLibreria.Hint", "cbBGSound.Items",
+          "cbJavaParam.Items", "cbJavaValue.Items", "spLateral.Tag", "mVerLateral.Checked", "mVerBarra.Checked",
+          "cbLinks.Items", "cbNameLinks.Items", "cbTargetLink.Items", "cbFilter.Tag", "eLibreria.Hint",
+          "eLibreria.Text", "CodeMemo.WordWrap", "pBotones.Width", "ColorDialog.CustomColors"})
+        props.Add(line);
+    FFormStorage->SetStoredProps(props);
+    // The View items start from the panels as built, for the store to keep and the restore to apply.
+    for (const auto& [panelName, itemName] : {std::pair{"PHerramientas", "mVerBarra"}, std::pair{"pLateral", "mVerLateral"}})
+        if (QWidget* panel = FilledPanel(panelName))
+            FCommands->Action(itemName)->setChecked(!panel->isHidden());
+    FFormStorage->OnRestorePlacement = [this](QObject*) { FormStorageRestorePlacement(); };
+    FFormStorage->Loaded();
 }
 
 TformPrincipal::~TformPrincipal()

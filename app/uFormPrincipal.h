@@ -37,6 +37,7 @@ struct TToolPageControls;
 class TReplaceDialog;
 struct TPoint;
 class TEditingFile;
+class TFormStorage;
 class TTabSetControl;
 class TPopupMenu;
 class TVSpeedBtnMenu;
@@ -396,6 +397,10 @@ private:
     void FormFirstShow();
     // Makes the items of the file, edit and view commands and hooks the editor's events.
     void buildCommands();
+    // The window's placement and the stored properties of its parts, kept between runs.
+    void buildFormStorage();
+    // After the restore: the panels follow their View items, the tool pages' values their combos.
+    void FormStorageRestorePlacement();
     void buildEditorPopup();
     QMenu* FpmEditor = nullptr;
     // Fills an undo or redo history menu.
@@ -491,6 +496,7 @@ private:
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::unique_ptr<TToolPageControls> FHerramientas;
+    TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
     // The open documents in tab order; the strip shows their captions.

@@ -328,6 +328,21 @@ void TformPrincipal::togglePanel(const char* panelName, const char* itemName, co
     FCommands->Action(buttonName)->setStatusTip(LoadResQString(panel->isHidden() ? showHint : hideHint));
 }
 
+void TformPrincipal::FormStorageRestorePlacement()
+{
+    const std::tuple<const char*, const char*, const char*, int, int> views[] = {
+        {"PHerramientas", "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar},
+        {"pLateral", "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel}};
+    for (const auto& [panelName, itemName, buttonName, showHint, hideHint] : views)
+        if (QWidget* panel = FilledPanel(panelName)) {
+            const bool shown = FCommands->Action(itemName)->isChecked();
+            panel->setVisible(shown);
+            FCommands->Action(buttonName)->setStatusTip(LoadResQString(shown ? hideHint : showHint));
+        }
+    readToolPages();
+    EditorOnChange();
+}
+
 // ---------------------------------------------------------------- find and replace
 
 void TformPrincipal::mBuscarClick()

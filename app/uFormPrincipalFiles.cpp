@@ -415,7 +415,7 @@ void TformPrincipal::EditorOnChange()
     // The tool pages insert into the editor: without a document shown they would write into a text
     // that the next document throws away.
     if (FHerramientas)
-        FHerramientas->PTabs->setVisible(open && documentsShown());
+        FHerramientas->PTabs->setVisible(open && documentsShown() && FCommands->Action("mVerBarra")->isChecked());
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;

@@ -462,6 +462,23 @@ std::string textOf(const QLineEdit* edit)
 
 } // namespace
 
+QStringList TStoredComboBox::Items() const
+{
+    QStringList items;
+    for (int i = 0; i < count(); ++i)
+        items.append(itemText(i));
+    return items;
+}
+
+void TStoredComboBox::SetItems(const QStringList& value)
+{
+    const QString text = currentText();
+    clear();
+    addItems(value);
+    setCurrentIndex(-1);
+    setEditText(text);
+}
+
 void TToolPagesLink::FillValues(TToolPageValues& v)
 {
     const TToolPageControls& c = FControls;
@@ -703,7 +720,7 @@ void TformPrincipal::CreaHerramientas()
             }
             case K::Combo:
             case K::FontCombo: {
-                auto* combo = new QComboBox(parent);
+                auto* combo = control.Kind == K::Combo ? new TStoredComboBox(parent) : new QComboBox(parent);
                 combo->setEditable(true);
                 // The history keeps its own order, newest first.
                 combo->setInsertPolicy(QComboBox::NoInsert);

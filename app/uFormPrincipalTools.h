@@ -1,6 +1,7 @@
 // The tool pages above the editor: the controls of each page, the press of their insert buttons and the layout that follows the pages' width.
 #pragma once
 
+#include <QComboBox>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -12,7 +13,6 @@
 #include "platform/core/Messages.h"
 
 class QCheckBox;
-class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -28,6 +28,18 @@ class TVSpeedBtnMenu;
 // What an insert button does when it is pressed: the button, the mouse button and the keys held. A
 // button activated from the keyboard is pressed with the left button and no keys.
 using TToolPress = std::function<void(QWidget* Sender, Qt::MouseButton Button, TShiftState Shift)>;
+
+// A history combo whose items are kept between runs as its Items property.
+class TStoredComboBox : public QComboBox {
+    Q_OBJECT
+    Q_PROPERTY(QStringList Items READ Items WRITE SetItems)
+
+public:
+    using QComboBox::QComboBox;
+    QStringList Items() const;
+    // The edit text stays as it is.
+    void SetItems(const QStringList& value);
+};
 
 // A panel that shows a colour, such as the colour the colour buttons insert.
 class TColorPanel : public QWidget {

@@ -380,6 +380,7 @@ bool TControlHook::controlEvent(QEvent* event)
     }
     case QEvent::Show: msg = {WM_SHOWWINDOW, 1, 0, 0}; break;
     case QEvent::Hide: msg = {WM_SHOWWINDOW, 0, 0, 0}; break;
+    case QEvent::Close: msg = {WM_CLOSE, 0, 0, 0}; break;
     case QEvent::WinIdChange:
         if (FControl && FControl->internalWinId()) {
             FDestroySent = false; // a new native window, whose end is yet to come
@@ -404,6 +405,9 @@ bool TControlHook::controlEvent(QEvent* event)
     if (!runHandlers(true, msg, handled))
         return !control;
     if (handled && msg.Msg != WM_DESTROY) {
+        // A close taken before the window's turn leaves the window open.
+        if (msg.Msg == WM_CLOSE)
+            event->ignore();
         if (msg.Msg == WM_SIZE || msg.Msg == WM_SHOWWINDOW)
             queryMinMaxInfo();
         return true;
@@ -419,6 +423,9 @@ bool TControlHook::controlEvent(QEvent* event)
         // The widget's answer: whether it took the event.
         msg.Result = QCoreApplication::sendEvent(control, event) ? 1 : 0;
     }
+    // After a close the result says whether the window agreed to close.
+    if (msg.Msg == WM_CLOSE)
+        msg.Result = event->isAccepted() ? 1 : 0;
     if (!self)
         return true;
     handled = false;

@@ -1,4 +1,4 @@
-// KrHook: TKrWindowHook, which lets a component see a widget's messages before and after the widget handles them, with the per-widget TControlHook and the global THookList.
+// KrHook: TKrWindowHook, which lets a component see a widget's messages (size, move, show and hide, close, the native window's end) before and after the widget handles them, with the per-widget TControlHook and the global THookList.
 #pragma once
 
 #include <QObject>

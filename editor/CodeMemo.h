@@ -148,6 +148,8 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // its records), the keyboard's (FKeys), the mouse's (FMouse) and the search's (FSearch).
 class TCustomCodeMemo : public QWidget, public TCodeMemoCore, public TParserClient {
     Q_OBJECT
+    // Kept between runs by the main window's stored properties.
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
 public:
     explicit TCustomCodeMemo(QWidget* parent = nullptr);
     ~TCustomCodeMemo() override;

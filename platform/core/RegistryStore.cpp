@@ -330,7 +330,7 @@ void Store::setAside(const std::string& why)
     if (std::rename(FFileName.c_str(), aside.c_str()) == 0) {
         FLoadProblem = FmtLoadStr(kStrFileSetAside, FFileName.c_str(), why.c_str(), aside.c_str());
     } else {
-        FLoadProblem = FmtLoadStr(kStrFileNotUsable, FFileName.c_str(), why.c_str(), SysErrorMessage(errno));
+        FLoadProblem = FmtLoadStr(kStrFileNotUsable, FFileName.c_str(), why.c_str(), SysErrorMessage(errno).c_str());
         FSaveDisabled = true;
     }
     std::fprintf(stderr, "kestrima: %s\n", win1252ToUtf8(FLoadProblem).c_str());

@@ -12,6 +12,7 @@
 #include "components/KrHook.h"
 #include "support/BoxAnswers.h"
 #include "support/MouseEvents.h"
+#include "support/RefusingForm.h"
 
 namespace {
 
@@ -373,4 +374,35 @@ TEST(KrHook, HitTestsAndMenusAboutToOpenReachTheHooks)
     EXPECT_EQ(initMenu->WParam, reinterpret_cast<WPARAM>(menu));
     EXPECT_EQ(HiWord(initMenu->LParam), 0);
     EXPECT_FALSE(menu->actions().at(1)->isEnabled());
+}
+
+TEST(KrHook, ClosesReachTheHooksWithWhetherTheFormAgreed)
+{
+    auto form = std::make_unique<TRefusingForm>();
+    TKrWindowHook hook;
+    hook.SetWinControl(form.get());
+    std::vector<LRESULT> answers;
+    bool takeBefore = false;
+    hook.BeforeMessage = [&](TKrWindowHook*, TMessage& msg, bool& handled) {
+        if (msg.Msg == WM_CLOSE)
+            handled = takeBefore;
+    };
+    hook.AfterMessage = [&](TKrWindowHook*, TMessage& msg, bool&) {
+        if (msg.Msg == WM_CLOSE)
+            answers.push_back(msg.Result);
+    };
+    form->show();
+    // Taken before the form's turn, a close leaves the form open and never reaches it.
+    takeBefore = true;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(answers.empty());
+    takeBefore = false;
+    form->Refuse = true;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    form->Refuse = false;
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(answers, (std::vector<LRESULT>{0, 1}));
 }
