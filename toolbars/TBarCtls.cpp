@@ -454,7 +454,10 @@ int TToolbarGlyphList::Add(const QImage& image, const QImage& mask)
 int TToolbarGlyphList::AddMasked(const QImage& image, TColor maskColor)
 {
     const int slot = AllocateIndex();
+    // A slot whose image could not be put there is given back, not left taken and empty.
+    TScopeGuard release([this, slot] { FUsed[static_cast<size_t>(slot)] = false; });
     ReplaceMasked(slot, image, maskColor);
+    release.Dismiss();
     ++FCount;
     return slot;
 }

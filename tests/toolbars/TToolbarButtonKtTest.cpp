@@ -32,6 +32,7 @@ struct Host {
     {
         auto* button = new TToolbarButtonKt(&window);
         button->move(x, 10);
+        button->show();
         return button;
     }
 };
@@ -419,6 +420,7 @@ TEST(TToolbarButtonKt, PaintsFrameOnlyWhileHotAndPatternWhenLatched)
     host.window.show();
     Pointer pointer;
     TToolbarButtonKt* button = host.Add(10);
+    button->SetShowBorderWhenInactive(true);
     const QRgb face = ToQColor(clBtnFace).rgb();
     const QRgb parent = qRgb(10, 200, 30);
 
