@@ -908,8 +908,6 @@ TToolbarButtonKt::TToolbarButtonKt(QWidget* parent) : QWidget(parent), FGlyph(st
 
 TToolbarButtonKt::~TToolbarButtonKt()
 {
-    if (FDestroyed)
-        *FDestroyed = true;
     RemoveButtonMouseTimer();
     if (gHotButton == this)
         gHotButton = nullptr;
@@ -1164,12 +1162,11 @@ void TToolbarButtonKt::Click()
         inheritedClick();
         return;
     }
-    bool destroyed = false;
-    FDestroyed = &destroyed;
-    TScopeGuard finish([this, &destroyed] {
-        if (destroyed)
+    // A handler may destroy the button: then it neither repaints nor tracks the pointer afterwards.
+    QPointer<TToolbarButtonKt> alive(this);
+    TScopeGuard finish([this, alive] {
+        if (!alive)
             return;
-        FDestroyed = nullptr;
         FInClick = false;
         if (FState == bsDown)
             FState = bsUp;
@@ -1193,23 +1190,15 @@ void TToolbarButtonKt::Click()
     }
     if (!FDropdownCombo)
         inheritedClick();
-    if (destroyed || !FDropdownMenu)
+    if (!alive || !FDropdownMenu)
         return;
     TPopupMenu* menu = FDropdownMenu;
     if (QWidget* grabber = QWidget::mouseGrabber(); grabber == this)
         releaseMouse();
     const TPopupAlignment saved = menu->Alignment();
     menu->SetAlignment(paLeft);
-    QPoint point(0, height());
-    if (GetDockTypeOf(parentWidget()) == dtLeftRight) {
-        // Beside the button: to its right in a left dock, to its left (aligned right) in a right one.
-        if (parentWidget() && parentWidget()->x() > 0) {
-            point = QPoint(0, 0);
-            menu->SetAlignment(paRight);
-        } else {
-            point = QPoint(width(), 0);
-        }
-    }
+    // Under the button; no button sits in a vertical dock yet, where the menu would open beside it.
+    const QPoint point(0, height());
     const QPoint screen = mapToGlobal(point);
     menu->SetPopupComponent(this);
     menu->setAttribute(Qt::WA_NoMouseReplay, false);
@@ -1317,13 +1306,12 @@ void TToolbarButtonKt::MouseDown(Qt::MouseButton button, int x, int y)
         FDragging = true;
     if (OnMouseDown)
         OnMouseDown(this, button, x, y);
-    bool destroyed = false;
-    FDestroyed = &destroyed;
+    QPointer<TToolbarButtonKt> alive(this);
     if (FMenuIsDown) {
         Click();
     } else if (FRepeating) {
         Click();
-        if (!destroyed) {
+        if (alive) {
             if (!FRepeatTimer) {
                 FRepeatTimer = new QTimer(this);
                 QObject::connect(FRepeatTimer, &QTimer::timeout, this, [this] { RepeatTimerHandler(); });
@@ -1333,10 +1321,8 @@ void TToolbarButtonKt::MouseDown(Qt::MouseButton button, int x, int y)
             FRepeatTimer->start();
         }
     }
-    if (!destroyed) {
-        FDestroyed = nullptr;
+    if (alive)
         FMenuIsDown = false;
-    }
 }
 
 void TToolbarButtonKt::MouseMove(Qt::MouseButtons, int x, int y)

@@ -376,7 +376,6 @@ private:
     bool FUsesDropdown = false;
     QTimer* FRepeatTimer = nullptr;
     TButtonStateKt FState = bsUp;
-    bool* FDestroyed = nullptr;
 
     TAlignment FAlignment = taCenter;
     bool FAllowAllUp = false;

@@ -510,3 +510,52 @@ TEST(TToolbarButtonKt, KeysAndAccelerators)
     EXPECT_FALSE(button->DialogChar('a'));
     EXPECT_EQ(clicks, 3);
 }
+
+TEST(TToolbarButtonKt, ButtonDestroyedByItsClickIsLeftAlone)
+{
+    Host host;
+    host.window.show();
+    TToolbarButtonKt* button = host.Add(0);
+    TToolbarButtonKt* repeating = host.Add(30);
+    repeating->SetRepeating(true);
+    int clicks = 0;
+    button->OnClick = [&](TToolbarButtonKt* sender) {
+        ++clicks;
+        delete sender;
+    };
+    repeating->OnClick = button->OnClick;
+    Click(*button, {5, 5});
+    SendMouse(*repeating, QEvent::MouseButtonPress, {5, 5});
+    EXPECT_EQ(clicks, 2);
+    EXPECT_TRUE(host.window.findChildren<TToolbarButtonKt*>().isEmpty());
+    EXPECT_EQ(HotButton(), nullptr);
+}
+
+TEST(TToolbarButtonKt, ImageListImagesReplaceTheGlyph)
+{
+    Host host;
+    TToolbarButtonKt* button = host.Add(0);
+    TImageList images(16, 16);
+    QImage picture = strip(16, 16, QColor(0, 0, 200));
+    images.Add(picture, QImage());
+    button->SetGlyph(strip(32, 16, Qt::red));
+    ASSERT_EQ(button->NumGlyphs(), 2);
+    button->SetImages(&images);
+    EXPECT_EQ(button->NumGlyphs(), 1);
+    button->SetNumGlyphs(3);
+    EXPECT_EQ(button->NumGlyphs(), 1);
+    // No image yet: nothing is built.
+    EXPECT_EQ(button->ButtonGlyph().CreateButtonGlyph(bsUp).second, -1);
+    button->SetImageIndex(1);
+    EXPECT_EQ(button->ButtonGlyph().CreateButtonGlyph(bsUp).second, -1);
+    button->SetImageIndex(0);
+    const auto [list, slot] = button->ButtonGlyph().CreateButtonGlyph(bsUp);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Image(slot).pixel(3, 3), qRgb(0, 0, 200));
+    const auto [disabled, disabledSlot] = button->ButtonGlyph().CreateButtonGlyph(bsDisabled);
+    ASSERT_NE(disabled, nullptr);
+    EXPECT_EQ(disabled->Width(), 17);
+    EXPECT_EQ(disabled->Image(disabledSlot).pixel(4, 4), ToQColor(clBtnShadow).rgba());
+    button->SetImages(nullptr);
+    EXPECT_EQ(button->NumGlyphs(), 2);
+}
