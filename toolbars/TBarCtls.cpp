@@ -429,54 +429,24 @@ const QImage* ToolbarButtonPattern() { return gPattern.get(); }
 
 // ---- glyph lists
 
-int TToolbarGlyphList::AllocateIndex()
+void TToolbarGlyphList::checkSize(const QImage& image) const
 {
-    auto free = std::find(FUsed.begin(), FUsed.end(), false);
-    int slot;
-    if (free != FUsed.end()) {
-        slot = static_cast<int>(free - FUsed.begin());
-    } else {
-        slot = TImageList::Add(QImage(), QImage());
-        FUsed.resize(static_cast<size_t>(Count()), false);
-    }
-    FUsed[static_cast<size_t>(slot)] = true;
-    return slot;
-}
-
-int TToolbarGlyphList::Add(const QImage& image, const QImage& mask)
-{
-    const int slot = AllocateIndex();
-    Replace(slot, image, mask);
-    ++FCount;
-    return slot;
+    if (image.width() < Width() || image.height() < Height())
+        throw EInvalidOperation(FmtLoadStr(kInvalidImageSize));
 }
 
 int TToolbarGlyphList::AddMasked(const QImage& image, TColor maskColor)
 {
-    const int slot = AllocateIndex();
-    // A slot whose image could not be put there is given back, not left taken and empty.
-    TScopeGuard release([this, slot] { FUsed[static_cast<size_t>(slot)] = false; });
-    ReplaceMasked(slot, image, maskColor);
-    release.Dismiss();
-    ++FCount;
-    return slot;
+    checkSize(image);
+    return TKrGlyphList::AddMasked(image, maskColor);
 }
 
 void TToolbarGlyphList::ReplaceMasked(int index, const QImage& image, TColor maskColor)
 {
-    if (image.width() < Width() || image.height() < Height())
-        throw EInvalidOperation(FmtLoadStr(kInvalidImageSize));
+    checkSize(image);
     if (index < 0 || index >= Count())
         throw EInvalidOperation(FmtLoadStr(kUnableToReplaceImage));
     TImageList::ReplaceMasked(index, image, maskColor);
-}
-
-void TToolbarGlyphList::Delete(int index)
-{
-    if (index < 0 || index >= static_cast<int>(FUsed.size()) || !FUsed[static_cast<size_t>(index)])
-        return;
-    FUsed[static_cast<size_t>(index)] = false;
-    --FCount;
 }
 
 TToolbarGlyphList* TToolbarGlyphCache::GetList(int width, int height)

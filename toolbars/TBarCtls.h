@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "components/KrCtrls.h"
 #include "platform/ImageList.h"
 #include "platform/core/ButtonLayout.h"
 #include "platform/core/Classes.h"
@@ -137,22 +138,19 @@ TDockType GetDockTypeOf(const QWidget* control);
 constexpr int kDropdownComboWidth = 11;
 
 // An image list whose slots are handed out and given back; it never shrinks, so slots never move.
-class TToolbarGlyphList : public TImageList {
+class TToolbarGlyphList : public TKrGlyphList {
 public:
-    TToolbarGlyphList(int width, int height) : TImageList(width, height) {}
+    TToolbarGlyphList(int width, int height) : TKrGlyphList(width, height) {}
 
-    int AllocateIndex();
-    int Add(const QImage& image, const QImage& mask);
+    int AllocateIndex() { return AllocateSlot(); }
+    // Throws EInvalidOperation, taking no slot, when the image is smaller than the list's images.
     int AddMasked(const QImage& image, TColor maskColor);
     // Puts the image, transparent where it has `maskColor`, in the slot; throws EInvalidOperation when
-    // the image is smaller than the list's images.
+    // the image is smaller than the list's images or the slot does not exist.
     void ReplaceMasked(int index, const QImage& image, TColor maskColor);
-    void Delete(int index);
-    int UsedCount() const { return FCount; }
 
 private:
-    std::vector<bool> FUsed;
-    int FCount = 0;
+    void checkSize(const QImage& image) const;
 };
 
 // One glyph list per image size, shared by every toolbar button.

@@ -371,6 +371,12 @@ TEST(TToolbarButtonKt, GlyphListsAreSharedBySize)
     EXPECT_EQ(list.Count(), 1);
     list.Delete(0);
     EXPECT_EQ(list.UsedCount(), 0);
+    try {
+        list.ReplaceMasked(5, strip(16, 16, Qt::red), clBtnFace);
+        ADD_FAILURE();
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "Unable to Replace Image");
+    }
 }
 
 TEST(TToolbarButtonKt, DisabledSingleImageIsEmbossedOnePixelLarger)
