@@ -565,3 +565,65 @@ TEST(TToolbarButtonKt, ImageListImagesReplaceTheGlyph)
     button->SetImages(nullptr);
     EXPECT_EQ(button->NumGlyphs(), 2);
 }
+
+TEST(TToolbarButtonKt, LayoutPlacesGlyphArrowAndCaption)
+{
+    Host host;
+    TToolbarButtonKt* button = host.Add(0);
+    button->SetGlyph(strip(16, 16, Qt::red));
+    TToolbarButtonGlyph& glyph = button->ButtonGlyph();
+    QImage surface(40, 40, QImage::Format_RGB32);
+    QPainter canvas(&surface);
+    const TRect client{0, 0, 23, 22};
+
+    auto at = glyph.CalcButtonLayout(canvas, client, {0, 0}, "", blGlyphLeft, -1, 4, false, false, true, true);
+    EXPECT_EQ(at.GlyphPos, (TPoint{4, 3}));
+    at = glyph.CalcButtonLayout(canvas, {1, 1, 24, 23}, {1, 1}, "", blGlyphLeft, -1, 4, false, false, true, true);
+    EXPECT_EQ(at.GlyphPos, (TPoint{6, 5}));
+    // The inline arrow follows the glyph, centred on it.
+    at = glyph.CalcButtonLayout(canvas, client, {0, 0}, "", blGlyphLeft, -1, 4, false, true, true, true);
+    EXPECT_EQ(at.GlyphPos, (TPoint{0, 3}));
+    EXPECT_EQ(at.ArrowPos, (TPoint{16, 9}));
+    at = glyph.CalcButtonLayout(canvas, client, {0, 0}, "", blGlyphRight, 2, -1, false, false, true, true);
+    EXPECT_EQ(at.GlyphPos, (TPoint{23 - 2 - 16, 3}));
+    at = glyph.CalcButtonLayout(canvas, client, {0, 0}, "", blGlyphTop, -1, 4, false, false, true, true);
+    EXPECT_EQ(at.GlyphPos, (TPoint{4, 3}));
+    at = glyph.CalcButtonLayout(canvas, client, {0, 0}, "", blGlyphBottom, 1, 4, false, false, true, true);
+    EXPECT_EQ(at.GlyphPos, (TPoint{4, 22 - 1 - 16}));
+
+    // Glyph and caption side by side: margin centres the pair, spacing stands between them.
+    const auto wide = glyph.CalcButtonLayout(canvas, {0, 0, 100, 22}, {0, 0}, "Ab", blGlyphLeft, -1, 4, false, false,
+                                             true, true);
+    const int tw = wide.TextBounds.Width();
+    ASSERT_GT(tw, 0);
+    EXPECT_EQ(wide.GlyphPos.X, (100 - (16 + 4 + tw) + 1) / 2);
+    EXPECT_EQ(wide.TextBounds.Left, wide.GlyphPos.X + 16 + 4);
+    // Without the glyph drawn a top layout falls back to the left one and the caption is centred.
+    const auto text = glyph.CalcButtonLayout(canvas, {0, 0, 100, 22}, {0, 0}, "Ab", blGlyphTop, -1, 4, false, false,
+                                             false, true);
+    EXPECT_EQ(text.TextBounds.Left, (100 - tw + 1) / 2);
+}
+
+TEST(TToolbarButtonKt, DisabledCaptionIsDrawnEmbossed)
+{
+    Host host;
+    host.window.show();
+    TToolbarButtonKt* button = host.Add(0);
+    button->resize(60, 22);
+    button->SetCaption("WWW");
+    auto count = [&](QRgb colour) {
+        const QImage image = grabButton(host, *button);
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixel(x, y) == colour;
+        return n;
+    };
+    const QRgb highlight = ToQColor(clBtnHighlight).rgb();
+    const QRgb shadow = ToQColor(clBtnShadow).rgb();
+    EXPECT_EQ(count(shadow), 0);
+    EXPECT_EQ(count(highlight), 0);
+    button->setEnabled(false);
+    EXPECT_GT(count(shadow), 0);
+    EXPECT_GT(count(highlight), 0);
+}
