@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QKeySequence>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QShortcutEvent>
 #include <QTimer>
 #include <QEvent>
 #include <QFontMetrics>
@@ -19,6 +22,8 @@
 #include "components/VCLUtils.h"
 #include "platform/CustomImageList.h"
 #include "platform/GraphicsQt.h"
+#include "platform/HandlerCall.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
@@ -916,7 +921,6 @@ void TToolbarButtonKt::Loaded() { FGlyph->CreateButtonGlyph(isEnabled() ? bsUp :
     }
 KT_SETTER(Alignment, FAlignment)
 KT_SETTER(Color, FColor)
-KT_SETTER(DisplayMode, FDisplayMode)
 KT_SETTER(Layout, FLayout)
 KT_SETTER(Spacing, FSpacing)
 KT_SETTER(WordWrap, FWordWrap)
@@ -927,6 +931,16 @@ void TToolbarButtonKt::SetCaption(const std::string& value)
     if (FCaption == value)
         return;
     FCaption = value;
+    grabAccelerator();
+    Redraw(true);
+}
+
+void TToolbarButtonKt::SetDisplayMode(TButtonDisplayMode value)
+{
+    if (value == FDisplayMode)
+        return;
+    FDisplayMode = value;
+    grabAccelerator();
     Redraw(true);
 }
 
@@ -1118,7 +1132,10 @@ void TToolbarButtonKt::Paint()
     }
 }
 
-void TToolbarButtonKt::paintEvent(QPaintEvent*) { Paint(); }
+void TToolbarButtonKt::paintEvent(QPaintEvent*)
+{
+    CallHandler(this, [this] { Paint(); });
+}
 
 void TToolbarButtonKt::inheritedClick()
 {
@@ -1411,24 +1428,53 @@ void TToolbarButtonKt::EnabledChanged()
 
 void TToolbarButtonKt::mousePressEvent(QMouseEvent* event)
 {
-    MouseDown(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint at = event->position().toPoint();
+    const Qt::MouseButton button = event->button();
+    CallHandler(this, [this, button, at] { MouseDown(button, at.x(), at.y()); });
 }
 
 void TToolbarButtonKt::mouseMoveEvent(QMouseEvent* event)
 {
-    MouseMove(event->buttons(), event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint at = event->position().toPoint();
+    const Qt::MouseButtons held = event->buttons();
+    CallHandler(this, [this, held, at] { MouseMove(held, at.x(), at.y()); });
 }
 
 void TToolbarButtonKt::mouseReleaseEvent(QMouseEvent* event)
 {
-    MouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint at = event->position().toPoint();
+    const Qt::MouseButton button = event->button();
+    CallHandler(this, [this, button, at] { MouseUp(button, at.x(), at.y()); });
 }
 
 void TToolbarButtonKt::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    QPointer<TToolbarButtonKt> alive(this);
     mousePressEvent(event);
-    if (FDown && OnDblClick)
-        OnDblClick(this);
+    if (alive && FDown && OnDblClick)
+        CallHandler(this, [this] { OnDblClick(this); });
+}
+
+void TToolbarButtonKt::grabAccelerator()
+{
+    if (FShortcutId != 0)
+        releaseShortcut(FShortcutId);
+    FShortcutId = 0;
+    if (FDisplayMode == dmGlyphOnly)
+        return;
+    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(FCaption));
+    if (!key.isEmpty())
+        FShortcutId = grabShortcut(key);
+}
+
+bool TToolbarButtonKt::event(QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->shortcutId() == FShortcutId &&
+        FShortcutId != 0) {
+        CallHandler(this, [this] { DialogChar(acceleratorOf(FCaption)); });
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TToolbarButtonKt::changeEvent(QEvent* event)

@@ -360,9 +360,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void EnabledChanged();
+    // The caption's accelerator reaches the button through a shortcut of its window.
+    void grabAccelerator();
     bool isCombo() const { return FDropdownCombo && FUsesDropdown; }
     void inheritedClick();
 
@@ -374,6 +377,7 @@ private:
     bool FUsesDropdown = false;
     QTimer* FRepeatTimer = nullptr;
     TButtonStateKt FState = bsUp;
+    int FShortcutId = 0;
 
     TAlignment FAlignment = taCenter;
     bool FAllowAllUp = false;
