@@ -1,0 +1,119 @@
+// Desktop entries and MIME associations written for the shell verbs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/DesktopTypes.h"
+#include "platform/core/Classes.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Points the XDG data and config folders into a folder of the test's own while it lives.
+struct TempXdg {
+    TempXdg() : Folder("xdg")
+    {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            const char* value = std::getenv(name);
+            Saved.push_back(value ? value : "");
+        }
+        Data = (Folder.path / "data").string();
+        Config = (Folder.path / "config").string();
+        setenv("XDG_DATA_HOME", Data.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", Config.c_str(), 1);
+    }
+    ~TempXdg()
+    {
+        setenv("XDG_DATA_HOME", Saved[0].c_str(), 1);
+        setenv("XDG_CONFIG_HOME", Saved[1].c_str(), 1);
+    }
+    TempDir Folder;
+    std::vector<std::string> Saved;
+    std::string Data;
+    std::string Config;
+};
+
+const TDesktopVerb kEdit{"HTMfile", "Editar en Kestrima", "text/html", false};
+const TDesktopVerb kNew{"HTMfile", "Nuevo", "text/html", false};
+const TDesktopVerb kOpen{"KRfile", "Abrir", kProjectMimeType, true};
+
+} // namespace
+
+TEST(DesktopTypes, TheEntryNamesTheTypeAndVerbForTheShellForm)
+{
+    EXPECT_EQ(DesktopEntryName(kEdit), "kestrima-htmfile-editar-en-kestrima.desktop");
+    EXPECT_EQ(DesktopEntryName(kOpen), "kestrima-krfile-abrir.desktop");
+    EXPECT_EQ(DesktopEntryText(kEdit, "/opt/k dir/kestrima"),
+        "[Desktop Entry]\nType=Application\nName=Editar en Kestrima\n"
+        "Exec=\"/opt/k dir/kestrima\" --shell-exec \"HTMfile\\\\\\\\Editar en Kestrima\" %f\n"
+        "MimeType=text/html;\nNoDisplay=true\nTerminal=false\n");
+    // Reserved characters are escaped; Windows-1252 letters become UTF-8.
+    const std::string text = DesktopEntryText({"T", "Ver a\xF1o", "text/html", false}, "/p/$x`\"100%");
+    EXPECT_NE(text.find("Name=Ver a\xC3\xB1o\n"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\"/p/\\\\$x\\\\`\\\\\"100%%\" --shell-exec \"T\\\\\\\\Ver a\xC3\xB1o\" %f\n"), std::string::npos);
+}
+
+TEST(DesktopTypes, MimeAppsGainsAndLosesOnlyItsOwnEntries)
+{
+    const std::string user = "# mine\n[Default Applications]\ntext/html=firefox.desktop;\n\n"
+                             "[Added Associations]\ntext/html=gedit.desktop;\nimage/png=gimp.desktop;\n";
+    const std::string added = EditMimeApps(user, "Added Associations", "text/html", "k.desktop", true);
+    EXPECT_EQ(added, "# mine\n[Default Applications]\ntext/html=firefox.desktop;\n\n"
+                     "[Added Associations]\ntext/html=gedit.desktop;k.desktop;\nimage/png=gimp.desktop;\n");
+    EXPECT_EQ(EditMimeApps(added, "Added Associations", "text/html", "k.desktop", true), added);
+    EXPECT_EQ(EditMimeApps(added, "Added Associations", "text/html", "k.desktop", false), user);
+    // A missing group is appended; a line left empty goes.
+    const std::string grown = EditMimeApps(user, "Removed Associations", "a/b", "k.desktop", true);
+    EXPECT_EQ(grown, user + "\n[Removed Associations]\na/b=k.desktop;\n");
+    EXPECT_EQ(EditMimeApps(grown, "Removed Associations", "a/b", "k.desktop", false), user + "\n[Removed Associations]\n");
+    EXPECT_EQ(EditMimeApps("", "G", "a/b", "k.desktop", true), "[G]\na/b=k.desktop;\n");
+    EXPECT_EQ(EditMimeApps("[G]\na/b=k.desktop;\n", "G", "a/b", "k.desktop", false), "[G]\n");
+    // Removing what is not there changes nothing.
+    EXPECT_EQ(EditMimeApps(user, "Added Associations", "text/html", "k.desktop", false), user);
+    EXPECT_EQ(EditMimeApps("", "G", "a/b", "k.desktop", false), "");
+}
+
+TEST(DesktopTypes, EntriesAndAssociationsFollowTheVerbs)
+{
+    TempXdg xdg;
+    const std::string list = xdg.Config + "/mimeapps.list";
+    WriteFileBytes((std::filesystem::create_directories(xdg.Config), list),
+        "[Default Applications]\ntext/html=firefox.desktop;\n");
+    std::string error;
+    for (const TDesktopVerb* verb : {&kEdit, &kNew, &kOpen})
+        ASSERT_TRUE(MirrorDesktopVerb(*verb, true, "/usr/bin/kestrima", error)) << error;
+    const std::string apps = xdg.Data + "/applications/";
+    EXPECT_EQ(ReadFileBytes(apps + "kestrima-htmfile-nuevo.desktop"), DesktopEntryText(kNew, "/usr/bin/kestrima"));
+    EXPECT_TRUE(FileExists(apps + "kestrima-htmfile-editar-en-kestrima.desktop"));
+    EXPECT_NE(ReadFileBytes(apps + "kestrima-krfile-abrir.desktop").find("--shell-exec \"KRfile\\\\\\\\Abrir\" %f"),
+        std::string::npos);
+    const std::string package = xdg.Data + "/mime/packages/kestrima-project.xml";
+    EXPECT_NE(ReadFileBytes(package).find("<glob pattern=\"*.kr\"/>"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(list),
+        "[Default Applications]\ntext/html=firefox.desktop;\n"
+        "application/x-kestrima-project=kestrima-krfile-abrir.desktop;\n\n"
+        "[Added Associations]\n"
+        "text/html=kestrima-htmfile-editar-en-kestrima.desktop;kestrima-htmfile-nuevo.desktop;\n"
+        "application/x-kestrima-project=kestrima-krfile-abrir.desktop;\n");
+
+    ASSERT_TRUE(MirrorDesktopVerb(kNew, false, "/usr/bin/kestrima", error)) << error;
+    EXPECT_FALSE(FileExists(apps + "kestrima-htmfile-nuevo.desktop"));
+    ASSERT_TRUE(MirrorDesktopVerb(kOpen, false, "/usr/bin/kestrima", error)) << error;
+    EXPECT_FALSE(FileExists(package));
+    ASSERT_TRUE(MirrorDesktopVerb(kEdit, false, "/usr/bin/kestrima", error)) << error;
+    EXPECT_FALSE(FileExists(apps + "kestrima-htmfile-editar-en-kestrima.desktop"));
+    // Only our lines went: the user's default for pages stays.
+    EXPECT_EQ(ReadFileBytes(list), "[Default Applications]\ntext/html=firefox.desktop;\n\n[Added Associations]\n");
+}
+
+TEST(DesktopTypes, AFolderThatCannotBeWrittenIsReported)
+{
+    TempXdg xdg;
+    // A file where the data folder should be.
+    WriteFileBytes(xdg.Data, "x");
+    std::string error;
+    EXPECT_FALSE(MirrorDesktopVerb(kEdit, true, "/usr/bin/kestrima", error));
+    EXPECT_FALSE(error.empty());
+}
