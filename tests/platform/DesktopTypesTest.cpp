@@ -7,33 +7,9 @@
 
 #include "platform/DesktopTypes.h"
 #include "platform/core/Classes.h"
-#include "support/TempDir.h"
+#include "support/TempXdg.h"
 
 namespace {
-
-// Points the XDG data and config folders into a folder of the test's own while it lives.
-struct TempXdg {
-    TempXdg() : Folder("xdg")
-    {
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            const char* value = std::getenv(name);
-            Saved.push_back(value ? value : "");
-        }
-        Data = (Folder.path / "data").string();
-        Config = (Folder.path / "config").string();
-        setenv("XDG_DATA_HOME", Data.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", Config.c_str(), 1);
-    }
-    ~TempXdg()
-    {
-        setenv("XDG_DATA_HOME", Saved[0].c_str(), 1);
-        setenv("XDG_CONFIG_HOME", Saved[1].c_str(), 1);
-    }
-    TempDir Folder;
-    std::vector<std::string> Saved;
-    std::string Data;
-    std::string Config;
-};
 
 const TDesktopVerb kEdit{"HTMfile", "Editar en Kestrima", "text/html", false};
 const TDesktopVerb kNew{"HTMfile", "Nuevo", "text/html", false};
