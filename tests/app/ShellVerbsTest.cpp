@@ -1,7 +1,10 @@
 // The shell verbs turned on and off: the store and the desktop agree.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTimer>
 
 #include <filesystem>
 #include <string>
@@ -10,9 +13,15 @@
 #include "app/ShellVerbs.h"
 #include "app/model/u_ddemacro.h"
 #include "platform/DesktopTypes.h"
+#include "platform/SingleInstance.h"
+#include "platform/core/Dde.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "support/BoxAnswers.h"
+#include "support/MainWindowDocuments.h"
+#include "support/PumpUntil.h"
+#include "support/StartProgram.h"
 #include "support/TempRegistry.h"
 #include "support/TempXdg.h"
 
@@ -112,4 +121,49 @@ TEST(ShellVerbs, ADesktopThatRefusesIsReportedOnceAndTheStoreKeepsTheChange)
     EXPECT_FALSE(ChangeShellVerb(nullptr, TShellVerbKind::OpenProject, true, "/bin/k"));
     EXPECT_EQ(boxes.texts.size(), 2u);
     EXPECT_TRUE(ShellVerbRegistered(TShellVerbKind::OpenProject));
+}
+
+TEST(ShellVerbs, TheDesktopEntryOpensThePageInTheRunningProgramOrStartsOne)
+{
+    TWindow w;
+    TempXdg xdg;
+    TDdeServer::Instance().SetPost([](std::function<void()> work) { QTimer::singleShot(0, qApp, work); });
+    TScopeGuard post([] { TDdeServer::Instance().SetPost({}); });
+    ASSERT_TRUE(ChangeShellVerb(&w.form, TShellVerbKind::EditPage, true, KESTRIMA_PROGRAM));
+    const std::vector<std::string> arguments =
+        execArguments(ReadFileBytes(xdg.Data + "/applications/kestrima-htmfile-editar-en-kestrima.desktop"));
+    ASSERT_EQ(arguments.size(), 4u);
+    const std::string page = w.folder.file("p.htm", "<p>");
+    auto run = [&] {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QString::fromStdString(arguments[0]),
+            {QString::fromStdString(arguments[1]), QString::fromStdString(arguments[2]), QString::fromStdString(page)});
+        return process;
+    };
+    {
+        TSingleInstance first("Kestrima");
+        ASSERT_TRUE(first.Listen());
+        first.ServeDde();
+        auto sender = run();
+        ASSERT_TRUE(pumpUntil([&] { return sender->state() == QProcess::NotRunning; }, 30000));
+        EXPECT_EQ(sender->exitCode(), 0);
+        EXPECT_EQ(captions(w.form), (std::vector<std::string>{"p.htm"}));
+    }
+
+    // With none running, the command starts the program, which stays up and answers.
+    auto program = run();
+    TSingleInstance probe("Kestrima");
+    ASSERT_TRUE(pumpUntil([&] {
+        QLocalSocket socket;
+        socket.connectToServer(probe.ServerName());
+        return socket.waitForConnected(100);
+    }, 30000));
+    EXPECT_EQ(program->state(), QProcess::Running);
+    EXPECT_EQ(probe.Execute({TDdeKind::Execute, "system", "[Nada()]"}, 20000), 1);
+    program->kill();
+    program->waitForFinished(5000);
 }
