@@ -54,20 +54,19 @@ std::string execArgument(const std::string& text)
     return escaped;
 }
 
-// Entry names of a group's line, each ending at a ";".
-std::vector<std::string> splitEntries(const std::string& list)
+// The pieces of `text` between separators; a separator at the end starts no further piece.
+std::vector<std::string> split(const std::string& text, char separator)
 {
-    std::vector<std::string> entries;
+    std::vector<std::string> pieces;
     size_t start = 0;
-    while (start < list.size()) {
-        size_t end = list.find(';', start);
+    while (start < text.size()) {
+        size_t end = text.find(separator, start);
         if (end == std::string::npos)
-            end = list.size();
-        if (end > start)
-            entries.push_back(list.substr(start, end - start));
+            end = text.size();
+        pieces.push_back(text.substr(start, end - start));
         start = end + 1;
     }
-    return entries;
+    return pieces;
 }
 
 std::string trimmed(const std::string& text)
@@ -156,15 +155,7 @@ std::string DesktopEntryText(const TDesktopVerb& verb, const std::string& progra
 std::string EditMimeApps(const std::string& text, const std::string& group, const std::string& mime,
     const std::string& entry, bool add)
 {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = split(text, '\n');
     const std::string header = "[" + group + "]";
     bool inGroup = false;
     bool done = false;
@@ -184,10 +175,9 @@ std::string EditMimeApps(const std::string& text, const std::string& group, cons
         const size_t equals = line.find('=');
         if (equals == std::string::npos || trimmed(line.substr(0, equals)) != mime || done)
             continue;
-        std::vector<std::string> entries = splitEntries(trimmed(line.substr(equals + 1)));
         std::vector<std::string> kept;
-        for (const std::string& e : entries)
-            if (trimmed(e) != entry)
+        for (const std::string& e : split(trimmed(line.substr(equals + 1)), ';'))
+            if (!trimmed(e).empty() && trimmed(e) != entry)
                 kept.push_back(e);
         if (add)
             kept.push_back(entry);

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTimer>
 
@@ -21,6 +20,7 @@
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 #include "support/PumpUntil.h"
+#include "support/RunningCopy.h"
 #include "support/StartProgram.h"
 #include "support/TempRegistry.h"
 #include "support/TempXdg.h"
@@ -135,14 +135,8 @@ TEST(ShellVerbs, TheDesktopEntryOpensThePageInTheRunningProgramOrStartsOne)
     ASSERT_EQ(arguments.size(), 4u);
     const std::string page = w.folder.file("p.htm", "<p>");
     auto run = [&] {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QString::fromStdString(arguments[0]),
-            {QString::fromStdString(arguments[1]), QString::fromStdString(arguments[2]), QString::fromStdString(page)});
-        return process;
+        return startProgram({QString::fromStdString(arguments[1]), QString::fromStdString(arguments[2]),
+            QString::fromStdString(page)}, QString::fromStdString(arguments[0]));
     };
     {
         TSingleInstance first("Kestrima");
@@ -156,14 +150,5 @@ TEST(ShellVerbs, TheDesktopEntryOpensThePageInTheRunningProgramOrStartsOne)
 
     // With none running, the command starts the program, which stays up and answers.
     auto program = run();
-    TSingleInstance probe("Kestrima");
-    ASSERT_TRUE(pumpUntil([&] {
-        QLocalSocket socket;
-        socket.connectToServer(probe.ServerName());
-        return socket.waitForConnected(100);
-    }, 30000));
-    EXPECT_EQ(program->state(), QProcess::Running);
-    EXPECT_EQ(probe.Execute({TDdeKind::Execute, "system", "[Nada()]"}, 20000), 1);
-    program->kill();
-    program->waitForFinished(5000);
+    expectRunningCopyAnswers(*program);
 }
