@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/MimeApps.h"
 
 namespace {
 
@@ -52,29 +52,6 @@ std::string execArgument(const std::string& text)
             escaped += c;
     }
     return escaped;
-}
-
-// The pieces of `text` between separators; a separator at the end starts no further piece.
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(separator, start);
-        if (end == std::string::npos)
-            end = text.size();
-        pieces.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return pieces;
-}
-
-std::string trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
 bool writeFile(const std::string& fileName, const std::string& text, std::string& error)
@@ -150,63 +127,6 @@ std::string DesktopEntryText(const TDesktopVerb& verb, const std::string& progra
         + " %f\n";
     text += "MimeType=" + verb.MimeType + ";\nNoDisplay=true\nTerminal=false\n";
     return text;
-}
-
-std::string EditMimeApps(const std::string& text, const std::string& group, const std::string& mime,
-    const std::string& entry, bool add)
-{
-    std::vector<std::string> lines = split(text, '\n');
-    const std::string header = "[" + group + "]";
-    bool inGroup = false;
-    bool done = false;
-    size_t groupEnd = std::string::npos; // where a new line of the group goes
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string line = trimmed(lines[i]);
-        if (!line.empty() && line[0] == '[') {
-            inGroup = line == header;
-            if (inGroup)
-                groupEnd = i + 1;
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        if (!line.empty())
-            groupEnd = i + 1;
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos || trimmed(line.substr(0, equals)) != mime || done)
-            continue;
-        std::vector<std::string> kept;
-        for (const std::string& e : split(trimmed(line.substr(equals + 1)), ';'))
-            if (!trimmed(e).empty() && trimmed(e) != entry)
-                kept.push_back(e);
-        if (add)
-            kept.push_back(entry);
-        done = true;
-        if (kept.empty()) {
-            lines.erase(lines.begin() + static_cast<long>(i));
-            --i;
-            continue;
-        }
-        std::string joined = mime + "=";
-        for (const std::string& e : kept)
-            joined += e + ";";
-        lines[i] = joined;
-    }
-    if (add && !done) {
-        const std::string line = mime + "=" + entry + ";";
-        if (groupEnd == std::string::npos) {
-            if (!lines.empty() && !trimmed(lines.back()).empty())
-                lines.push_back("");
-            lines.push_back(header);
-            lines.push_back(line);
-        } else {
-            lines.insert(lines.begin() + static_cast<long>(groupEnd), line);
-        }
-    }
-    std::string result;
-    for (const std::string& line : lines)
-        result += line + "\n";
-    return result;
 }
 
 bool MirrorDesktopVerb(const TDesktopVerb& verb, bool registered, const std::string& program, std::string& error)

@@ -23,10 +23,6 @@ std::string DesktopEntryName(const TDesktopVerb& verb);
 // The desktop entry's text: the verb's caption as its name, and the program called with
 // "--shell-exec <type>\<verb> %f".
 std::string DesktopEntryText(const TDesktopVerb& verb, const std::string& program);
-// mimeapps.list's text with `entry` added to or taken out of the `mime` line of `group`; every other
-// line stays as it is. A line left with no entry goes; a missing group is appended when adding.
-std::string EditMimeApps(const std::string& text, const std::string& group, const std::string& mime,
-    const std::string& entry, bool add);
 // Writes (or removes) the verb's desktop entry and associations; for the project type also the MIME
 // package for ".kr". False with `error` when a file could not be written or removed.
 bool MirrorDesktopVerb(const TDesktopVerb& verb, bool registered, const std::string& program, std::string& error);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/DesktopTypes.h"
+#include "platform/core/MimeApps.h"
 #include "platform/core/Classes.h"
 #include "support/TempXdg.h"
 
@@ -49,6 +50,12 @@ TEST(DesktopTypes, MimeAppsGainsAndLosesOnlyItsOwnEntries)
     // Removing what is not there changes nothing.
     EXPECT_EQ(EditMimeApps(user, "Added Associations", "text/html", "k.desktop", false), user);
     EXPECT_EQ(EditMimeApps("", "G", "a/b", "k.desktop", false), "");
+    // Lines that do not name the entry keep their bytes, even empty or repeated ones; every line
+    // naming it loses it.
+    const std::string odd = "[G]\na/b=;\n a/b = x.desktop ; \na/b=k.desktop;y.desktop;\n";
+    EXPECT_EQ(EditMimeApps(odd, "G", "a/b", "k.desktop", true), odd);
+    EXPECT_EQ(EditMimeApps(odd, "G", "a/b", "k.desktop", false), "[G]\na/b=;\n a/b = x.desktop ; \na/b=y.desktop;\n");
+    EXPECT_EQ(EditMimeApps("[G]\na/b= x.desktop \n", "G", "a/b", "k.desktop", true), "[G]\na/b= x.desktop;k.desktop;\n");
 }
 
 TEST(DesktopTypes, EntriesAndAssociationsFollowTheVerbs)
