@@ -14,6 +14,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MimeApps.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -54,11 +55,20 @@ std::string execArgument(const std::string& text)
     return escaped;
 }
 
+// A file's name as the message boxes show it.
+std::string shownName(const std::string& fileName)
+{
+    return ToWin1252(QString::fromLocal8Bit(fileName.c_str()));
+}
+
 bool writeFile(const std::string& fileName, const std::string& text, std::string& error)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ec);
-    return ReplaceFileContents(fileName, text, error);
+    if (ReplaceFileContents(fileName, text, error))
+        return true;
+    error = shownName(fileName) + ": " + error;
+    return false;
 }
 
 bool removeFile(const std::string& fileName, std::string& error)
@@ -66,7 +76,7 @@ bool removeFile(const std::string& fileName, std::string& error)
     std::error_code ec;
     std::filesystem::remove(fileName, ec);
     if (ec) {
-        error = fileName + ": " + ec.message();
+        error = shownName(fileName) + ": " + SysErrorMessage(ec.value());
         return false;
     }
     return true;

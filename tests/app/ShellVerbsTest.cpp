@@ -109,6 +109,7 @@ TEST(ShellVerbs, ADesktopThatRefusesIsReportedOnceAndTheStoreKeepsTheChange)
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("No se pudo actualizar el escritorio: ", 0), 0u) << boxes.texts[0];
     EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONWARNING);
+    EXPECT_NE(boxes.texts[0].find("/applications/kestrima-htmfile-editar-en-kestrima.desktop: "), std::string::npos);
     EXPECT_TRUE(ShellVerbRegistered(TShellVerbKind::EditPage));
     EXPECT_TRUE(ShellVerbRegistered(TShellVerbKind::NewPage));
 
