@@ -63,7 +63,7 @@ std::string EditMimeApps(const std::string& text, const std::string& group, cons
             // Appended to the first line for the type, which otherwise keeps its bytes.
             std::string& line = lines[matches.front().first];
             line.erase(line.find_last_not_of(" \t\r") + 1);
-            if (line.back() != ';' && line.back() != '=')
+            if (line.back() != ';' && line.find('=') + 1 != line.size())
                 line += ';';
             line += entry + ";";
         } else if (groupEnd == std::string::npos) {

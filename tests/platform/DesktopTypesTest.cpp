@@ -56,6 +56,10 @@ TEST(DesktopTypes, MimeAppsGainsAndLosesOnlyItsOwnEntries)
     EXPECT_EQ(EditMimeApps(odd, "G", "a/b", "k.desktop", true), odd);
     EXPECT_EQ(EditMimeApps(odd, "G", "a/b", "k.desktop", false), "[G]\na/b=;\n a/b = x.desktop ; \na/b=y.desktop;\n");
     EXPECT_EQ(EditMimeApps("[G]\na/b= x.desktop \n", "G", "a/b", "k.desktop", true), "[G]\na/b= x.desktop;k.desktop;\n");
+    // A value holding "=" still gets its separator, so the entry is found again.
+    const std::string equals = EditMimeApps("[G]\na/b=x=\n", "G", "a/b", "k.desktop", true);
+    EXPECT_EQ(equals, "[G]\na/b=x=;k.desktop;\n");
+    EXPECT_EQ(EditMimeApps(equals, "G", "a/b", "k.desktop", true), equals);
 }
 
 TEST(DesktopTypes, EntriesAndAssociationsFollowTheVerbs)
