@@ -1,6 +1,8 @@
 // Desktop entries and MIME associations written for the shell verbs.
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -78,6 +80,11 @@ TEST(DesktopTypes, EntriesAndAssociationsFollowTheVerbs)
         std::string::npos);
     const std::string package = xdg.Data + "/mime/packages/kestrima-project.xml";
     EXPECT_NE(ReadFileBytes(package).find("<glob pattern=\"*.kr\"/>"), std::string::npos);
+    // Where the desktop's tool is installed, the folder's database knows the type.
+    const std::string globs = xdg.Data + "/mime/globs2";
+    if (!QStandardPaths::findExecutable("update-mime-database").isEmpty()) {
+        EXPECT_NE(ReadFileBytes(globs).find("application/x-kestrima-project:*.kr"), std::string::npos);
+    }
     EXPECT_EQ(ReadFileBytes(list),
         "[Default Applications]\ntext/html=firefox.desktop;\n"
         "application/x-kestrima-project=kestrima-krfile-abrir.desktop;\n\n"
@@ -89,6 +96,9 @@ TEST(DesktopTypes, EntriesAndAssociationsFollowTheVerbs)
     EXPECT_FALSE(FileExists(apps + "kestrima-htmfile-nuevo.desktop"));
     ASSERT_TRUE(MirrorDesktopVerb(kOpen, false, "/usr/bin/kestrima", error)) << error;
     EXPECT_FALSE(FileExists(package));
+    if (FileExists(globs)) {
+        EXPECT_EQ(ReadFileBytes(globs).find("kestrima"), std::string::npos);
+    }
     ASSERT_TRUE(MirrorDesktopVerb(kEdit, false, "/usr/bin/kestrima", error)) << error;
     EXPECT_FALSE(FileExists(apps + "kestrima-htmfile-editar-en-kestrima.desktop"));
     // Only our lines went: the user's default for pages stays.
