@@ -20,6 +20,7 @@
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"
 #include "support/PumpUntil.h"
+#include "support/RunningCopy.h"
 #include "support/StartProgram.h"
 #include "platform/core/Registry.h"
 #include "platform/core/ScopeGuard.h"
@@ -363,14 +364,5 @@ TEST(DdeMacro, AShellVerbWithNoProgramRunningStartsOneThatRunsTheIfexecMacroAfte
 
     // The real program started that way stays up as the running copy and answers later starts.
     auto program = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
-    TSingleInstance probe("Kestrima");
-    ASSERT_TRUE(pumpUntil([&] {
-        QLocalSocket socket;
-        socket.connectToServer(probe.ServerName());
-        return socket.waitForConnected(100);
-    }, 30000));
-    EXPECT_EQ(program->state(), QProcess::Running);
-    EXPECT_EQ(probe.Execute({TDdeKind::Execute, "system", "[Nada()]"}, 20000), 1);
-    program->kill();
-    program->waitForFinished(5000);
+    expectRunningCopyAnswers(*program);
 }

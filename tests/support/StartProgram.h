@@ -6,14 +6,15 @@
 #include <QStringList>
 #include <memory>
 
-// The program, started with the environment as it is now (the test's own settings folder).
-inline std::unique_ptr<QProcess> startProgram(const QStringList& arguments = {})
+// A program (the one built, unless another path is given), started with the environment as it is now
+// (the test's own settings folder).
+inline std::unique_ptr<QProcess> startProgram(const QStringList& arguments = {}, const QString& path = KESTRIMA_PROGRAM)
 {
     auto program = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     program->setProcessEnvironment(environment);
     program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program->start(KESTRIMA_PROGRAM, arguments);
+    program->start(path, arguments);
     return program;
 }
