@@ -147,22 +147,6 @@ void TKrGlyphList::Delete(int index)
     --FUsedCount;
 }
 
-TKrGlyphList* TKrGlyphCache::ListForSize(int width, int height)
-{
-    for (auto it = FLists.rbegin(); it != FLists.rend(); ++it)
-        if ((*it)->Width() == width && (*it)->Height() == height)
-            return it->get();
-    FLists.push_back(std::make_unique<TKrGlyphList>(width, height));
-    return FLists.back().get();
-}
-
-void TKrGlyphCache::ReleaseList(TKrGlyphList* list)
-{
-    if (!list || list->UsedCount() != 0)
-        return;
-    std::erase_if(FLists, [list](const std::unique_ptr<TKrGlyphList>& held) { return held.get() == list; });
-}
-
 TKrGlyphCache* GlyphCache() { return gGlyphCache.get(); }
 
 // ---------------------------------------------------------------- button glyph

@@ -59,18 +59,34 @@ private:
 };
 
 // The glyph lists of the process, one per image size, shared by every button glyph.
-class TKrGlyphCache {
+// Glyph lists by image size, shared by the buttons of one family; `TList` is that family's list.
+template <class TList>
+class TGlyphListCache {
 public:
     // The newest list of that size, made when there is none.
-    TKrGlyphList* ListForSize(int width, int height);
+    TList* ListForSize(int width, int height)
+    {
+        for (auto it = FLists.rbegin(); it != FLists.rend(); ++it)
+            if ((*it)->Width() == width && (*it)->Height() == height)
+                return it->get();
+        FLists.push_back(std::make_unique<TList>(width, height));
+        return FLists.back().get();
+    }
     // Frees the list when none of its slots is taken any more.
-    void ReleaseList(TKrGlyphList* list);
+    void ReleaseList(TList* list)
+    {
+        if (!list || list->UsedCount() != 0)
+            return;
+        std::erase_if(FLists, [list](const std::unique_ptr<TList>& held) { return held.get() == list; });
+    }
     bool IsEmpty() const { return FLists.empty(); }
     int ListCount() const { return static_cast<int>(FLists.size()); }
 
 private:
-    std::vector<std::unique_ptr<TKrGlyphList>> FLists;
+    std::vector<std::unique_ptr<TList>> FLists;
 };
+
+class TKrGlyphCache : public TGlyphListCache<TKrGlyphList> {};
 
 // The process's cache: made by the first button glyph (and by an image build that finds none), freed
 // by a button glyph's destructor that leaves it without lists. Null while there is none.

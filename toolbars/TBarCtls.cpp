@@ -454,22 +454,6 @@ void TToolbarGlyphList::ReplaceMasked(int index, const QImage& image, TColor mas
     TImageList::ReplaceMasked(index, image, maskColor);
 }
 
-TToolbarGlyphList* TToolbarGlyphCache::GetList(int width, int height)
-{
-    for (auto it = FLists.rbegin(); it != FLists.rend(); ++it)
-        if ((*it)->Width() == width && (*it)->Height() == height)
-            return it->get();
-    FLists.push_back(std::make_unique<TToolbarGlyphList>(width, height));
-    return FLists.back().get();
-}
-
-void TToolbarGlyphCache::ReturnList(TToolbarGlyphList* list)
-{
-    if (!list || list->UsedCount() != 0)
-        return;
-    std::erase_if(FLists, [list](const auto& owned) { return owned.get() == list; });
-}
-
 QImage MaskFromColors(const QImage& image, const std::vector<TColor>& colors)
 {
     const QImage pixels = image.convertToFormat(QImage::Format_RGB32);

@@ -154,16 +154,12 @@ private:
 };
 
 // One glyph list per image size, shared by every toolbar button.
-class TToolbarGlyphCache {
+class TToolbarGlyphCache : public TGlyphListCache<TToolbarGlyphList> {
 public:
-    TToolbarGlyphList* GetList(int width, int height);
+    TToolbarGlyphList* GetList(int width, int height) { return ListForSize(width, height); }
     // Frees the list once no slot of it is used.
-    void ReturnList(TToolbarGlyphList* list);
-    int ListCount() const { return static_cast<int>(FLists.size()); }
-    bool Empty() const { return FLists.empty(); }
-
-private:
-    std::vector<std::unique_ptr<TToolbarGlyphList>> FLists;
+    void ReturnList(TToolbarGlyphList* list) { ReleaseList(list); }
+    bool Empty() const { return IsEmpty(); }
 };
 // Null while no glyph needs it.
 TToolbarGlyphCache* ToolbarGlyphCache();
