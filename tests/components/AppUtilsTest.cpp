@@ -73,12 +73,12 @@ TEST(AppUtils, IniValuesQuotedAtBothEndsReadBackUnchanged)
         if (i % 3 == 0)
             v = "'" + v + "'";
         values.push_back(v);
-        IniWriteString(TIniObject(&many), "S", "V" + std::to_string(i), v);
+        IniWriteString(TIniObject(&many), "S", std::string(1, 'V').append(std::to_string(i)), v);
     }
     many.UpdateFile();
     TIniFile back(name);
     for (int i = 0; i < 300; ++i)
-        ASSERT_EQ(IniReadString(TIniObject(&back), "S", "V" + std::to_string(i), "?"), values[i]) << i;
+        ASSERT_EQ(IniReadString(TIniObject(&back), "S", std::string(1, 'V').append(std::to_string(i)), "?"), values[i]) << i;
 }
 
 TEST(AppUtils, RegistryValuesAreStoredUnchangedAndNoStoreGivesDefaults)
