@@ -481,9 +481,7 @@ void TformPrincipal::FormFirstShow()
 {
     OpenDialogInitialDir = FConfig->LastOpenDir;
     SaveDialogInitialDir = FConfig->LastSaveDir;
-    FCodigosISO = std::make_unique<TCodigosISO>();
-    if (!FCodigosISO->LoadFromFile(FConfig->CharacterLib))
-        FCodigosISO->LoadDefaults();
+    loadCharacterLibrary();
     // File names go to the file system as the shell gave them; names of no existing file are
     // passed over without a word.
     for (const std::string& argument : FArguments)

@@ -255,6 +255,9 @@ public:
     // The active language's settings dialog; the auto-corrections and templates are then saved as the
     // user's copies, which later windows read before the shipped ones.
     void mOpcionesEditorClick();
+    // The options dialog; on OK the palette, the character table and the settings' menus follow it
+    // (uFormPrincipalOptions.cpp).
+    void mOpcionesClick();
     // The hidden development menu's commands: there is no task bar window to hide or show here.
     void mEscondeClick() {}
     void mMuestraClick() {}
@@ -395,6 +398,11 @@ private:
     // Fills the character table and opens every command-line argument that names an existing file;
     // runs once.
     void FormFirstShow();
+    // Fills the character table from the setting CharacterLib, with the built-in characters when the
+    // library cannot be read.
+    void loadCharacterLibrary();
+    // Frees the items of the custom codes', utilities' and browsers' menus and makes them anew.
+    void rebuildSettingsMenus();
     // Makes the items of the file, edit and view commands and hooks the editor's events.
     void buildCommands();
     // The window's placement and the stored properties of its parts, kept between runs.

@@ -137,6 +137,7 @@ void TformPrincipal::buildHelpAndTools()
 
     QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
     mEdicion->addSeparator();
+    item(mEdicion, "mOpciones", [this] { mOpcionesClick(); });
     item(mEdicion, "mOpcionesEditor", [this] { mOpcionesEditorClick(); });
     // The editor's pop-up: help on the word and the editor's options.
     FCodeMemo->addAction(item(nullptr, "pmTopicHelp", [this] { pmTopicHelpClick(); }));

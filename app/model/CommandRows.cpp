@@ -73,7 +73,7 @@ constexpr TCommandRow kRows[] = {
      .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
     {.Name = "mMuestraTodas", .Open = O::Show, .Enable = R::SelectionOrSearch},
     {.Name = "mReemplazarArchivos", .Open = O::AlwaysShown},
-    {.Name = "mOpciones", .Open = O::AlwaysShown},
+    {.Name = "mOpciones", .Caption = 5794, .Hint = 5795, .Open = O::AlwaysShown},
     {.Name = "mOpcionesEditor", .Caption = 5110, .Hint = 5116, .Open = O::AlwaysShown},
 
     // View: the panels' items are checked by the panels as the menu opens.
