@@ -251,6 +251,15 @@ void writeRanged(const TRadioGroup* group, T& field, int last)
         field = static_cast<T>(index);
 }
 
+// The first column only marks the rows, as a grid's fixed column does: nothing to select or type.
+void markRow(QTableWidget* grid, int row)
+{
+    auto* mark = new QTableWidgetItem;
+    mark->setFlags(Qt::ItemIsEnabled);
+    mark->setBackground(grid->palette().button());
+    grid->setItem(row, 0, mark);
+}
+
 std::string editPath(const QLineEdit* edit)
 {
     return ToFilePath(edit->text());
@@ -388,7 +397,6 @@ void TformOpciones::buildGrid(QTableWidget* grid, int headers)
     // A double click is the grid's own handler's; typing or a second click edits a cell.
     grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
                           QAbstractItemView::SelectedClicked);
-    // The first column only marks the rows, as a grid's fixed column does.
     const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
     grid->setColumnWidth(0, 10);
     grid->setColumnWidth(1, 120);
@@ -452,6 +460,8 @@ void TformOpciones::fillGrid(QTableWidget* grid, const TStringList& names, const
 {
     // An empty list keeps the grid's one empty row to type into.
     grid->setRowCount(std::max(1, names.Count()));
+    for (int row = 0; row < grid->rowCount(); ++row)
+        markRow(grid, row);
     for (int i = 0; i < names.Count(); ++i) {
         SetCells(grid, 1, i + 1, names[i]);
         SetCells(grid, 2, i + 1, i < values.Count() ? values[i] : std::string());
@@ -478,6 +488,7 @@ void TformOpciones::sbNuevoClick(QObject* Sender)
     if (!grid)
         return;
     grid->setRowCount(grid->rowCount() + 1);
+    markRow(grid, grid->rowCount() - 1);
     grid->setCurrentCell(grid->rowCount() - 1, 1);
 }
 
