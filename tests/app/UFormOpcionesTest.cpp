@@ -27,6 +27,7 @@
 #include "support/EditorText.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
+#include "support/StringListItems.h"
 #include "support/TempXdg.h"
 
 namespace {
@@ -65,14 +66,6 @@ std::vector<std::string> itemNames(QMenu* menu)
     return names;
 }
 
-TStringList listOf(std::initializer_list<const char*> lines)
-{
-    TStringList list;
-    for (const char* line : lines)
-        list.Add(line);
-    return list;
-}
-
 } // namespace
 
 TEST(OptionsDialog, OpeningAndAcceptingWithoutChangesChangesNoSettingAndNoFileType)
@@ -85,9 +78,9 @@ TEST(OptionsDialog, OpeningAndAcceptingWithoutChangesChangesNoSettingAndNoFileTy
     c.InitialFile = 3, c.NewFile = 1, c.InsertDirs = 2, c.BrowserMode = 1, c.InsCaseMode = 4, c.DateFormat = 2;
     c.DefaultParser = 2, c.UseCustomPalette = true, c.MakeBackups = true, c.ShowTips = true, c.InsHtmlData = true;
     c.SaveCheckBoxes = true, c.NewFileModel = "/m/normal.htm", c.CustomPalette = "/p/a.pal", c.FileWeighExt = ".GIF;.JPG";
-    c.TagNames = listOf({"<B>", "-", "<I>"}), c.TagValues = listOf({"</B>", "", "</I>"});
-    c.BrwNames = listOf({"Uno", "Dos"}), c.BrwValues = listOf({"/bin/uno --x", ""});
-    c.UtilNames = listOf({"Se\xF1or"}), c.UtilValues = listOf({"/u"});
+    c.TagNames = Lines({"<B>", "-", "<I>"}), c.TagValues = Lines({"</B>", "", "</I>"});
+    c.BrwNames = Lines({"Uno", "Dos"}), c.BrwValues = Lines({"/bin/uno --x", ""});
+    c.UtilNames = Lines({"Se\xF1or"}), c.UtilValues = Lines({"/u"});
     const std::vector<std::string> before = storedSettings(w.form);
     ASSERT_GT(before.size(), 10u);
     EXPECT_TRUE(runDialog(w.form, [](TformOpciones& d) {
@@ -107,8 +100,8 @@ TEST(OptionsDialog, ThePagesShowTheSettings)
     TWindow w;
     TKestrimaConfig& c = w.form.Config();
     c.InitialFile = 2;
-    c.BrwNames = listOf({"Uno", "Dos"});
-    c.BrwValues = listOf({"/bin/uno", "/bin/dos"});
+    c.BrwNames = Lines({"Uno", "Dos"});
+    c.BrwValues = Lines({"/bin/uno", "/bin/dos"});
     for (bool custom : {true, false}) {
         c.UseCustomPalette = custom;
         TformOpciones d(w.form);
@@ -156,10 +149,10 @@ TEST(OptionsDialog, GridRowsAreAddedDeletedAndReadBackByName)
 {
     TWindow w;
     TKestrimaConfig& c = w.form.Config();
-    c.BrwNames = listOf({"Uno"});
-    c.BrwValues = listOf({"/bin/uno"});
-    c.TagNames = listOf({"<B>", "<I>", "<U>"});
-    c.TagValues = listOf({"</B>", "</I>", "</U>"});
+    c.BrwNames = Lines({"Uno"});
+    c.BrwValues = Lines({"/bin/uno"});
+    c.TagNames = Lines({"<B>", "<I>", "<U>"});
+    c.TagValues = Lines({"</B>", "</I>", "</U>"});
     runDialog(w.form, [](TformOpciones& d) {
         // The only data row is emptied, not removed.
         d.sbBorrarClick(d.sbBorrarNav);
@@ -193,8 +186,8 @@ TEST(OptionsDialog, GridRowsAreAddedDeletedAndReadBackByName)
 TEST(OptionsDialog, ADoubleClickInThePathColumnChoosesAProgram)
 {
     TWindow w;
-    w.form.Config().UtilNames = listOf({"Uno"});
-    w.form.Config().UtilValues = listOf({"/opt/herramientas/uno"});
+    w.form.Config().UtilNames = Lines({"Uno"});
+    w.form.Config().UtilValues = Lines({"/opt/herramientas/uno"});
     TDialogAnswers files;
     runDialog(w.form, [&](TformOpciones& d) {
         d.sgOpenDblClick(d.sgUtilidades, 1, 1);
