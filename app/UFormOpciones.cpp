@@ -2,6 +2,7 @@
 #include "app/UFormOpciones.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -388,6 +389,9 @@ void TformOpciones::buildGrid(QTableWidget* grid, int headers)
     const QStringList titles = resLines(headers);
     grid->setHorizontalHeaderLabels({QString(), titles.value(0), titles.value(1)});
     grid->verticalHeader()->hide();
+    // Rows as tall as a line of the text, as a grid's are.
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(grid->font()).height() + 4);
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->horizontalHeader()->setMinimumSectionSize(1);
     grid->horizontalHeader()->setStretchLastSection(false);

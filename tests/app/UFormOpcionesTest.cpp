@@ -141,6 +141,14 @@ TEST(OptionsDialog, TheTreeShowsItsNodesPage)
             EXPECT_TRUE(d.bookOpciones->currentWidget()->isVisible());
         }
         EXPECT_TRUE(d.MyLibraryDir->parentWidget() == d.bookOpciones->widget(5));
+        // The name column keeps between 30 pixels and the grid's width less 40; the path fills the rest.
+        QTableWidget* grid = d.sgUtilidades;
+        const int client = grid->viewport()->width();
+        for (const auto& [asked, kept] : {std::pair{10, 30}, std::pair{client, client - 40}, std::pair{150, 150}}) {
+            grid->setColumnWidth(1, asked);
+            EXPECT_EQ(grid->columnWidth(1), kept);
+            EXPECT_EQ(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2) + 3, client);
+        }
         return false;
     });
 }
