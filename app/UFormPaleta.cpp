@@ -160,6 +160,7 @@ bool TFormColor::Execute()
     if (ListBox1->count() > 0)
         ListBox1->setCurrentRow(found >= 0 ? found : 0);
     int result = 0;
+    setResult(0);
     if (hook()) {
         show();
         result = hook()(*this);
