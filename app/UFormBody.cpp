@@ -289,7 +289,8 @@ void TformBody::bCancelarClick()
 
 void TformBody::markOpen(bool open)
 {
-    FHost.Commands().Action("mVerFormCuerpo")->setChecked(open);
+    for (const char* name : {"mVerFormCuerpo", "sbBody", "sbBody2"})
+        FHost.Commands().Action(name)->setChecked(open);
 }
 
 void TformBody::FormShow()

@@ -1,6 +1,7 @@
 // Tests of the palette files and the palette dialog: reading lines, items and colours, preselection, typing a letter, a missing file and an empty list.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QListWidget>
@@ -35,10 +36,10 @@ TEST(Palette, LinesGiveNameCodeItemAndColour)
     struct {
         const char* line;
         bool read;
-        const char* name;
-        const char* code;
-        const char* item;
-        TColor colour;
+        const char* name = "";
+        const char* code = "";
+        const char* item = "";
+        TColor colour = 0;
     } const cases[] = {
         {"FF0000-Rojo", true, "Rojo", "FF0000", "$000000FF", clRed},
         {"ff0000-rojo", true, "rojo", "ff0000", "$000000ff", clRed},

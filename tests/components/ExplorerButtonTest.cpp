@@ -83,6 +83,7 @@ TEST(ExplorerButton, GroupsHintsAndClicks)
     auto* a = new TExplorerButton(&parent);
     auto* b = new TExplorerButton(&parent);
     auto* loose = new TExplorerButton(&parent);
+    parent.show();
     EXPECT_EQ(a->Options(), boMonoDisplay | boPopupMark);
     EXPECT_EQ(a->Alignment(), taCenter);
     EXPECT_EQ(a->Layout(), blBitmapTop);
@@ -231,6 +232,8 @@ TEST(ExplorerButton, LooksByStateAndTheMenuOpensBelowWithoutAClick)
     EXPECT_EQ(clicks, 0);
     EXPECT_FALSE(button->Pushed());
     // The mark beside the bitmap: its top row 7 pixels wide, 3 pixels right of it.
+    EXPECT_EQ(paint(*button).pixel(3 + 12 + 3, 15 + 3), face);
+    button->SetOptions(boMonoDisplay | boPopupMark);
     const QImage marked = paint(*button);
     const int arrowX = 3 + 12 + 3, arrowY = 15 + 10 / 2 - 2;
     EXPECT_EQ(marked.pixel(arrowX, arrowY), rgbOf(static_cast<TColor>(clWindowText)));
