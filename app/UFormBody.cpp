@@ -46,7 +46,7 @@ constexpr TControlSpec row(const char* name, TKind kind, int x, int y, int w, in
     return {.Name = name, .Kind = kind, .Left = x, .Width = w, .Top = y, .Height = h, .Caption = caption};
 }
 
-constexpr int kMarginTop = 192;
+constexpr int kMarginTop = 202;
 constexpr TControlSpec kControls[] = {
     row("chBackground", kCheck, 8, 8, 200, 17, 5604),
     row("cbUrlBody", kCombo, 8, 28, 326, 21),
@@ -55,11 +55,11 @@ constexpr TControlSpec kControls[] = {
     row("chBgcolor", kCheck, 8, 82, 130, 17, 5609),
     row("BGColor", kShape, 140, 79, 41, 22),
     row("lColores", kLabel, 8, 110, 200, 16, 5622),
-    row("Text", kExplorer, 8, 128, 86, 40, 5610),
-    row("Link", kExplorer, 97, 128, 86, 40, 5611),
-    row("VLink", kExplorer, 186, 128, 86, 40, 5612),
-    row("ALink", kExplorer, 275, 128, 86, 40, 5613),
-    row("lMargenes", kLabel, 8, 174, 200, 16, 5623),
+    row("Text", kExplorer, 8, 128, 176, 24, 5610),
+    row("Link", kExplorer, 185, 128, 176, 24, 5611),
+    row("VLink", kExplorer, 8, 154, 176, 24, 5612),
+    row("ALink", kExplorer, 185, 154, 176, 24, 5613),
+    row("lMargenes", kLabel, 8, 184, 200, 16, 5623),
     row("LeftMargin", kToggle, 8, kMarginTop, 112, 22, 5616),
     row("SELeftMargin", kEdit, 122, kMarginTop, 40, 22),
     row("udLeftMargin", kSpin, 162, kMarginTop, 15, 22),
@@ -72,9 +72,9 @@ constexpr TControlSpec kControls[] = {
     row("BottomMargin", kToggle, 184, kMarginTop + 26, 112, 22, 5619),
     row("SEBottomMargin", kEdit, 298, kMarginTop + 26, 40, 22),
     row("udBottomMargin", kSpin, 338, kMarginTop + 26, 15, 22),
-    row("chCloseBody", kCheck, 8, 252, 250, 17, 5614),
-    row("bAceptar", kButton, 206, 278, 75, 25, kAceptar),
-    row("bCancelar", kButton, 286, 278, 75, 25, kCancelar),
+    row("chCloseBody", kCheck, 8, 262, 250, 17, 5614),
+    row("bAceptar", kButton, 206, 288, 75, 25, kAceptar),
+    row("bCancelar", kButton, 286, 288, 75, 25, kCancelar),
 };
 
 QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
@@ -132,7 +132,7 @@ TformBody::TformBody(TWindowHost& host, TBodyHost& tools) : QDialog(host.HostWin
     setObjectName("formBody");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(FromWin1252(LoadResString(kCaption)));
-    setFixedSize(369, 311);
+    setFixedSize(369, 321);
     buildControls();
 }
 

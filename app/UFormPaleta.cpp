@@ -103,6 +103,7 @@ TFormColor::TFormColor(QWidget* parent) : QDialog(parent)
 
     ListBox1->setFrameShape(QFrame::NoFrame);
     ListBox1->setUniformItemSizes(true);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBox1->setItemDelegate(new TPaletteItemDrawer(this));
     QPalette face = ListBox1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));

@@ -16,10 +16,10 @@ std::string BodyTag(const TBodyTagValues& values)
     if (values.BGProperties)
         attribute(code, "BGPROPERTIES", "Fixed");
     if (values.Bgcolor)
-        attribute(code, "BGCOLOR", "#" + ColorToHTML(values.BGColor));
+        attribute(code, "BGCOLOR", std::string("#").append(ColorToHTML(values.BGColor)));
     for (size_t i = 0; i < values.Colors.size(); ++i)
         if (values.Colors[i])
-            attribute(code, colorNames[i], "#" + ColorToHTML(*values.Colors[i]));
+            attribute(code, colorNames[i], std::string("#").append(ColorToHTML(*values.Colors[i])));
     for (size_t i = 0; i < values.Margins.size(); ++i)
         if (values.Margins[i])
             attribute(code, marginNames[i], *values.Margins[i]);
