@@ -68,6 +68,7 @@ enum TKind : int {
     ColorPanel,
     Separator,
     Plain,      // a button with a behaviour of its own
+    Assistant,  // a flat button that stays down while the assistant of its Tag is open
 };
 } // namespace K
 
@@ -84,6 +85,7 @@ const TControlSpec kDocumento[] = {
     {"sbFrame", K::MenuSelect, 0, kFlow, kFit},
     {"sbIFrame", K::MenuSelect, 0, kFlow, kFit},
     {"sbNoFrames", K::Insert, 102, kFlow, kFit},
+    {"sbMarcos", K::Assistant, 9, kFlow, kFit},
     {"sepDocumento2", K::Separator, 0, kFlow, 4},
     {"sbMapa", K::Insert, 60, kFlow, kFit},
     {"sbArea", K::Insert, 61, kFlow, kFit},
@@ -764,6 +766,16 @@ void TformPrincipal::CreaHerramientas()
             case K::Separator:
                 made = makeSeparator(parent);
                 break;
+            case K::Assistant: {
+                auto* button = new TToolbarButtonKt(parent);
+                button->SetCaption(caption);
+                button->SetGroupIndex(control.Tag);
+                button->SetAllowAllUp(true);
+                button->OnClick = [this](TToolbarButtonKt* sender) { LlamadasExpertos(sender); };
+                button->Loaded();
+                made = button;
+                break;
+            }
             default:
                 throw std::logic_error(std::string("tool page control of no kind: ") + control.Name);
             }
@@ -847,6 +859,7 @@ void TformPrincipal::CreaHerramientas()
     c.eRepInicio = FormControl<QLineEdit>(pages, "eRepInicio");
     c.eRepFinal = FormControl<QLineEdit>(pages, "eRepFinal");
     c.sbRepiteTag = FormControl<TSpeedButton>(pages, "sbRepiteTag");
+    c.sbMarcos = FormControl<TToolbarButtonKt>(pages, "sbMarcos");
     c.SbCabecera = FormControl<TVSpeedBtnMenu>(pages, "SbCabecera");
     c.sbBr = FormControl<TVSpeedBtnMenu>(pages, "sbBr");
     c.sbHr = FormControl<TVSpeedBtnMenu>(pages, "sbHr");

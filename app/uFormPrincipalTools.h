@@ -23,6 +23,7 @@ class TPageSetControl;
 class TSpeedButton;
 class TSpinButton;
 class TTabSetSheet;
+class TToolbarButtonKt;
 class TVSpeedBtnMenu;
 
 // What an insert button does when it is pressed: the button, the mouse button and the keys held. A
@@ -165,6 +166,8 @@ struct TToolPageControls {
     QLineEdit* eRepInicio = nullptr;
     QLineEdit* eRepFinal = nullptr;
     TSpeedButton* sbRepiteTag = nullptr;
+    // Opens the frameset designer.
+    TToolbarButtonKt* sbMarcos = nullptr;
 
     // The heading button and the other drop-down buttons.
     TVSpeedBtnMenu* SbCabecera = nullptr;
