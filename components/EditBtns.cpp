@@ -134,6 +134,11 @@ TCustomComboEdit::TCustomComboEdit(QWidget* parent)
     FButton->setGeometry(0, 0, FButtonPanel->width(), FButtonPanel->height());
     FButton->setCursor(Qt::ArrowCursor);
     FButton->OnClick = [this](TKrSpeedButton*) { ButtonPressed(); };
+    // The button never takes the focus: a press on it gives the focus to the edit.
+    FButton->OnMouseDown = [this](TKrSpeedButton*, Qt::MouseButton, TShiftState, int, int) {
+        if (focusPolicy() != Qt::NoFocus && isEnabled())
+            setFocus(Qt::MouseFocusReason);
+    };
     // Disabled text is drawn grey whatever the style would choose.
     QPalette colours = palette();
     colours.setColor(QPalette::Disabled, QPalette::Text, sysColor(clGrayText));

@@ -15,6 +15,7 @@
 #include "platform/GraphicsQt.h"
 #include "platform/Keys.h"
 #include "platform/core/SysUtils.h"
+#include "support/MouseEvents.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -144,6 +145,8 @@ TEST(EditBtns, KeysDropsAndTheButtonPanel)
     QCoreApplication::sendEvent(edit, altDown.get());
     EXPECT_EQ(dialogs.asked.size(), 1u);
     EXPECT_TRUE(altDown->isAccepted());
+    Click(*edit->Button());
+    EXPECT_EQ(dialogs.asked.size(), 2u);
 
     // Three dropped files: the first is taken, or every one with multiple selection.
     int drops = 0;
@@ -177,7 +180,7 @@ TEST(EditBtns, KeysDropsAndTheButtonPanel)
     EXPECT_TRUE(edit->ButtonPanel()->isHidden());
     EXPECT_EQ(edit->FormattingRect().Right, 146);
     QCoreApplication::sendEvent(edit, MakeKeyEvent(0x28, ssAlt).get());
-    EXPECT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked.size(), 2u);
     // The edit is never lower than its edges and a line of text.
     edit->resize(150, 3);
     EXPECT_EQ(edit->height(), edit->MinimumEditHeight());
