@@ -169,12 +169,17 @@ void TCustomComboEdit::SetButtonWidth(int value)
     }
 }
 
+int TCustomComboEdit::widthForGlyph(const QImage& glyph) const
+{
+    return glyph.width() / std::max(1, NumGlyphs()) + kGlyphInset;
+}
+
 int TCustomComboEdit::automaticButtonWidth() const
 {
     if (FGlyphKind == gkDefault) {
         const QImage glyph = DefaultBitmap();
         if (!glyph.isNull())
-            return std::max(glyph.width() / std::max(1, NumGlyphs()) + kGlyphInset, kDefaultButtonWidth);
+            return std::max(widthForGlyph(glyph), kDefaultButtonWidth);
     }
     if (FGlyphKind == gkDropDown)
         return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -211,7 +216,7 @@ void TCustomComboEdit::SetGlyphKind(TGlyphKind value)
     if (value == gkDefault) {
         const QImage glyph = DefaultBitmap();
         if (!glyph.isNull())
-            SetButtonWidth(std::max(glyph.width() / std::max(1, NumGlyphs()) + kGlyphInset, ButtonWidth()));
+            SetButtonWidth(std::max(widthForGlyph(glyph), ButtonWidth()));
     }
     recreateGlyph();
 }

@@ -112,6 +112,8 @@ private:
     void recreateGlyph();
     void applyReadOnly();
     int automaticButtonWidth() const;
+    // A button as wide as one image of the glyph and its margins.
+    int widthForGlyph(const QImage& glyph) const;
 
     TEditButton* FButton;
     QWidget* FButtonPanel;
