@@ -23,16 +23,7 @@ const char* frameBorderText(bool on)
 
 void InitPanel(TFrameNode& node)
 {
-    node.ColsRows.clear();
-    node.Border = "0";
-    node.FrameBorder = false;
-    node.FrameSpacing = "0";
-    node.Src.clear();
-    node.FrameName.clear();
-    node.Scrolling = true;
-    node.NoResize = false;
-    node.MarginWidth = "0";
-    node.MarginHeight = "0";
+    static_cast<TFrameAttributes&>(node) = TFrameAttributes{};
 }
 
 // The formats with a blank before their first placeholder put that blank in front of the whole text

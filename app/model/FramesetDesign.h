@@ -10,9 +10,8 @@
 // How a node takes its place in its parent: where the parent lays it, or where it was put.
 enum TNodeAlign { naNone, naLeft, naTop, naClient };
 
-// One node of the design: a frame while it has no children, else a frameset whose children are its
-// members in order.
-struct TFrameNode {
+// The attributes of a node, at their start values.
+struct TFrameAttributes {
     // The frameset's size list, written as its cols or rows.
     std::string ColsRows;
     std::string Border = "0";
@@ -24,6 +23,11 @@ struct TFrameNode {
     bool NoResize = false;
     std::string MarginWidth = "0";
     std::string MarginHeight = "0";
+};
+
+// One node of the design: a frame while it has no children, else a frameset whose children are its
+// members in order.
+struct TFrameNode : TFrameAttributes {
     // A frameset's direction: 1 columns, 0 rows.
     int Tag = 0;
 
