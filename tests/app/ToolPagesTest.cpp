@@ -30,6 +30,7 @@
 #include "support/MouseEvents.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
+#include "toolbars/listComboKt.h"
 
 namespace {
 
@@ -229,8 +230,9 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
     EXPECT_EQ(ToWin1252(c.sbB->statusTip()), "Negrita");
 
     // The font list holds the screen's fonts with the first one chosen; the edits are 22 high.
-    EXPECT_GT(c.CbFuente->count(), 0);
-    EXPECT_EQ(c.CbFuente->currentIndex(), 0);
+    EXPECT_GT(c.CbFuente->ItemCount(), 0);
+    EXPECT_EQ(c.CbFuente->ItemIndex(), 0);
+    EXPECT_EQ(c.CbFuente->text(), c.CbFuente->Item(0));
     for (QWidget* w : {static_cast<QWidget*>(c.CbFuente), static_cast<QWidget*>(c.EStartOL),
                        static_cast<QWidget*>(c.ELoop), static_cast<QWidget*>(c.eRows), static_cast<QWidget*>(c.eCols)})
         EXPECT_EQ(w->height(), 22) << w->objectName().toStdString();
@@ -275,7 +277,7 @@ TEST(ToolPages, TheValueRecordIsFilledFromTheControlsAndCombosTakeTheirHistoryBa
     TToolPagesLink link(c);
     c.pColor->SetColor(0x00336699);
     c.PColorFuente->SetColor(0x000000FF);
-    c.CbFuente->setEditText("Arial");
+    c.CbFuente->setText("Arial");
     c.SbTamanoFuente->SetItemIndex(4);
     c.cbBGSound->setEditText("fondo.mid");
     c.ELoop->setText("3");
@@ -531,7 +533,7 @@ TEST(ToolPagesInsert, HeadingFontAndLinkButtonsReadTheirPages)
     EXPECT_EQ(EditorText(memo), "<H3></H3>");
 
     memo.Lines().SetText("");
-    f.c.CbFuente->setEditText("Arial");
+    f.c.CbFuente->setText("Arial");
     f.c.PColorFuente->SetColor(0x000000FF);
     f.c.SbTamanoFuente->SetItemIndex(2);
     press(*f.c.sbFont);
