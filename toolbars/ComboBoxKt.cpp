@@ -128,8 +128,9 @@ bool TCustomComboBoxKt::HotOrFocused() const
 {
     if (FDesigning)
         return isEnabled();
+    // The dropped list holds the keyboard for the box, which counts as focused meanwhile.
     const QWidget* focus = QApplication::focusWidget();
-    return FMouseInControl || (focus && (focus == this || focus == lineEdit()));
+    return FMouseInControl || (focus && (focus == this || focus == lineEdit())) || listDropped();
 }
 
 QRect TCustomComboBoxKt::ButtonRect() const

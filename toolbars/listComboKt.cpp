@@ -48,15 +48,28 @@ void TmwScreenListBox::leaveEvent(QEvent* event)
     FMouseInside = false;
 }
 
+bool TmwScreenListBox::hideOnPressOutside(const QMouseEvent* event)
+{
+    // Presses come relative to the viewport or, from outside, to the window: the screen point decides.
+    if (rect().contains(mapFromGlobal(event->globalPosition().toPoint())))
+        return false;
+    setEnabled(false);
+    hide();
+    return true;
+}
+
+// A press outside reaches the window itself, whose scroll area would pass it by.
+bool TmwScreenListBox::event(QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && hideOnPressOutside(static_cast<QMouseEvent*>(event)))
+        return true;
+    return QListWidget::event(event);
+}
+
 void TmwScreenListBox::mousePressEvent(QMouseEvent* event)
 {
-    // Presses come here relative to the viewport or, from outside, to the window: the screen point decides.
-    const QPoint at = mapFromGlobal(event->globalPosition().toPoint());
-    if (!rect().contains(at)) {
-        setEnabled(false);
-        hide();
+    if (hideOnPressOutside(event))
         return;
-    }
     QListWidget::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
         FCombo->ListPressed(itemAt(viewport()->mapFromGlobal(event->globalPosition().toPoint())));

@@ -22,11 +22,14 @@ public:
     bool MouseInside() const { return FMouseInside; }
 
 protected:
+    bool event(QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // Whether the press fell outside the list, which it then hides.
+    bool hideOnPressOutside(const QMouseEvent* event);
     TlistComboKt* FCombo;
     bool FMouseInside = false;
 };
