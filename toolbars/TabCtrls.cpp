@@ -1433,12 +1433,14 @@ void TTabSetSheet::floatAt(const TRect& screenRect)
     FFloatRect = screenRect;
     const QSize client = size();
     FLastPageControl = control;
+    // The page after this one takes its place as the active page.
+    TTabSetSheet* next = control->ActivePage() == this ? control->FindNextPage(this, true, true) : nullptr;
     control->removePage(this);
     control->FFloatingSheets.push_back(this);
     FFloating = true;
     gripChanged();
-    if (!control->ActivePage())
-        control->SelectNextPage(true);
+    if (next && next != this)
+        control->SetActivePage(next);
     control->Perform(kSheetFloated, 0, 0);
     if (!FFloatingForm) {
         FFloatingForm = new TFloatingForm(this, FFloatOnTop ? MainForm() : nullptr);
