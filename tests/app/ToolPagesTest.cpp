@@ -241,6 +241,17 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
         EXPECT_EQ(edit->contentsMargins(), QMargins(3, 3, 3, 3)) << edit->objectName().toStdString();
         EXPECT_FALSE(edit->Hot()) << edit->objectName().toStdString();
     }
+    // The address and value boxes are flat combos; the font list takes several fonts, its hint names them.
+    for (TComboBoxKt* combo : {c.cbLinks, c.cbTargetLink, c.cbNameLinks, c.cbJavaParam, c.cbJavaValue, c.cbBGSound})
+        EXPECT_TRUE(combo->Flat()) << combo->objectName().toStdString();
+    EXPECT_EQ(c.CbFuente->font().family(), "Arial");
+    EXPECT_EQ(c.CbFuente->font().pointSize(), 8);
+    EXPECT_EQ(c.CbFuente->BoxWidth(), 17);
+    EXPECT_FALSE(c.CbFuente->BoxGlyph().isNull());
+    EXPECT_EQ(c.CbFuente->ListHeight(), 120);
+    EXPECT_TRUE(c.CbFuente->Multiselect());
+    c.CbFuente->setText("Arial,Verdana");
+    EXPECT_EQ(ToWin1252(c.CbFuente->statusTip()), "Fuente a utilizar: Arial,Verdana");
     EXPECT_TRUE(c.UL[0]->isChecked());
     EXPECT_TRUE(c.OL[0]->isChecked());
     EXPECT_FALSE(c.sbOLStart->isChecked());
