@@ -165,6 +165,8 @@ void TlistComboKt::SetMultiselect(bool value)
 void TlistComboKt::BoxClick()
 {
     const QPoint corner = mapToGlobal(QPoint(0, height()));
+    // A window of its own inherits no font: it shows the combo's.
+    FList->setFont(font());
     FList->setGeometry(corner.x(), corner.y(), width(), FList->height());
     FList->setEnabled(true);
     FList->show();
