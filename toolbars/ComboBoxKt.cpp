@@ -18,14 +18,7 @@ namespace {
 // One ring of one-pixel lines along the inside of `r`, which then shrinks by a pixel.
 void ring(QPainter& painter, QRect& r, TColor colour)
 {
-    if (r.width() <= 0 || r.height() <= 0)
-        return;
-    const QColor c = ToQColor(colour);
-    painter.fillRect(r.left(), r.top(), r.width(), 1, c);
-    painter.fillRect(r.left(), r.bottom(), r.width(), 1, c);
-    painter.fillRect(r.left(), r.top(), 1, r.height(), c);
-    painter.fillRect(r.right(), r.top(), 1, r.height(), c);
-    r.adjust(1, 1, -1, -1);
+    Frame3D(painter, r, colour, colour);
 }
 
 // The flat arrow cell of a combo box: button face with a shadow line around and the arrow in the middle.
