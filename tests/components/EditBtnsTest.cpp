@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 #include <string>
 #include <vector>
@@ -186,6 +187,23 @@ TEST(EditBtns, KeysDropsAndTheButtonPanel)
     EXPECT_EQ(edit->height(), edit->MinimumEditHeight());
     EXPECT_GT(edit->MinimumEditHeight(), 5);
     // Escape goes on to the dialog, which closes.
+    // Without direct input the edit takes no typing, but the button still writes it; disabled text is grey.
+    edit->SetDirectInput(false);
+    EXPECT_TRUE(edit->isReadOnly());
+    edit->SetFileName("dado.htm");
+    EXPECT_EQ(edit->FileName(), "dado.htm");
+    EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Text), ToQColor(static_cast<TColor>(clGrayText)));
+    // Enter reaches the edit and then the dialog's default button.
+    auto* ok = new QPushButton("OK", &dialog);
+    ok->setDefault(true);
+    ok->show();
+    int oks = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++oks; });
+    int returns = 0;
+    QObject::connect(edit, &QLineEdit::returnPressed, [&] { ++returns; });
+    QCoreApplication::sendEvent(edit, MakeKeyEvent(0x0D, 0).get());
+    EXPECT_EQ(oks, 1);
+    EXPECT_EQ(returns, 1);
     QCoreApplication::sendEvent(edit, MakeKeyEvent(0x1B, 0).get());
     EXPECT_TRUE(dialog.isHidden());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
