@@ -834,6 +834,7 @@ void TformPrincipal::CreaHerramientas()
     c.tsEnlaces = c.Sheets[5];
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
+    c.sbMarcos = FormControl<TToolbarButtonKt>(pages, "sbMarcos");
     c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
     c.CbFuente = FormControl<TlistComboKt>(pages, "CbFuente");
     c.SbFuente = FormControl<TSpeedButton>(pages, "SbFuente");
@@ -887,7 +888,6 @@ void TformPrincipal::CreaHerramientas()
     c.eRepInicio = FormControl<QLineEdit>(pages, "eRepInicio");
     c.eRepFinal = FormControl<QLineEdit>(pages, "eRepFinal");
     c.sbRepiteTag = FormControl<TSpeedButton>(pages, "sbRepiteTag");
-    c.sbMarcos = FormControl<TToolbarButtonKt>(pages, "sbMarcos");
     c.SbCabecera = FormControl<TVSpeedBtnMenu>(pages, "SbCabecera");
     c.sbBr = FormControl<TVSpeedBtnMenu>(pages, "sbBr");
     c.sbHr = FormControl<TVSpeedBtnMenu>(pages, "sbHr");

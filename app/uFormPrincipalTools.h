@@ -102,6 +102,8 @@ struct TToolPageControls {
     TTabSetSheet* tsEnlaces = nullptr;
     TTabSetSheet* tsScripts = nullptr;
     TTabSetSheet* tsSonido = nullptr;
+    // The document page's button that opens the frameset designer.
+    TToolbarButtonKt* sbMarcos = nullptr;
 
     // Fonts.
     TVSpeedBtnMenu* SbTamanoFuente = nullptr;
@@ -167,8 +169,6 @@ struct TToolPageControls {
     QLineEdit* eRepInicio = nullptr;
     QLineEdit* eRepFinal = nullptr;
     TSpeedButton* sbRepiteTag = nullptr;
-    // Opens the frameset designer.
-    TToolbarButtonKt* sbMarcos = nullptr;
 
     // The heading button and the other drop-down buttons.
     TVSpeedBtnMenu* SbCabecera = nullptr;
