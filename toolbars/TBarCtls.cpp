@@ -389,39 +389,6 @@ uint32_t rgbOf(TColor color)
     return (static_cast<uint32_t>(c.red()) << 16) | (static_cast<uint32_t>(c.green()) << 8) | static_cast<uint32_t>(c.blue());
 }
 
-char acceleratorOf(const std::string& caption)
-{
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&')
-            continue;
-        if (caption[i + 1] != '&')
-            return caption[i + 1];
-        ++i;
-    }
-    return 0;
-}
-
-// Marks the menu so that the press closing it over the button that opened it is not given again.
-class TMenuClosingPress : public QObject {
-public:
-    TMenuClosingPress(QWidget* button, QWidget* menu) : FButton(button), FMenu(menu) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == FMenu &&
-            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
-            const QPoint at = FButton->mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-            if (FButton->rect().contains(at))
-                FMenu->setAttribute(Qt::WA_NoMouseReplay);
-        }
-        return false;
-    }
-
-private:
-    QWidget* FButton;
-    QWidget* FMenu;
-};
-
 } // namespace
 
 TDockType GetDockTypeOf(const QWidget*) { return dtNotDocked; }
@@ -1172,16 +1139,9 @@ void TToolbarButtonKt::Click()
     const QPoint point(0, height());
     const QPoint screen = mapToGlobal(point);
     menu->SetPopupComponent(this);
-    menu->setAttribute(Qt::WA_NoMouseReplay, false);
-    TMenuClosingPress filter(this, menu);
-    menu->installEventFilter(&filter);
-    {
-        TScopeGuard restore([menu, &filter, saved] {
-            menu->removeEventFilter(&filter);
-            menu->SetAlignment(saved);
-        });
-        menu->Popup(screen.x(), screen.y());
-    }
+    TMenuClosingPress closing(this, menu, [](const QWidget* button, QPoint at) { return button->rect().contains(at); });
+    TScopeGuard restore([menu, saved] { menu->SetAlignment(saved); });
+    menu->Popup(screen.x(), screen.y());
 }
 
 void TToolbarButtonKt::MouseEntered()
@@ -1380,7 +1340,7 @@ bool TToolbarButtonKt::DialogKey(int key, Qt::KeyboardModifiers modifiers)
 
 bool TToolbarButtonKt::DialogChar(char key)
 {
-    const char accelerator = acceleratorOf(FCaption);
+    const char accelerator = AcceleratorOf(FCaption);
     if (FDisplayMode == dmGlyphOnly || accelerator == 0 || !isEnabled() ||
         std::toupper(static_cast<unsigned char>(accelerator)) != std::toupper(static_cast<unsigned char>(key)))
         return false;
@@ -1455,7 +1415,7 @@ bool TToolbarButtonKt::event(QEvent* event)
 {
     if (event->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->shortcutId() == FShortcutId &&
         FShortcutId != 0) {
-        CallHandler(this, [this] { DialogChar(acceleratorOf(FCaption)); });
+        CallHandler(this, [this] { DialogChar(AcceleratorOf(FCaption)); });
         return true;
     }
     return QWidget::event(event);
