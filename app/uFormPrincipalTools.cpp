@@ -326,7 +326,7 @@ QImage historyGlyph(bool redo)
     painter.fillRect(5, 4, 7, 2, arrow);
     painter.fillRect(4, 5, 2, 3, arrow);
     for (int row = 0; row < 4; ++row)
-        painter.fillRect(4 - row, 8 + row, 2 + row * 2, 1, arrow);
+        painter.fillRect(1 + row, 8 + row, 8 - row * 2, 1, arrow);
     painter.end();
     return redo ? glyph.mirrored(true, false) : glyph;
 }

@@ -389,6 +389,42 @@ uint32_t rgbOf(TColor color)
     return (static_cast<uint32_t>(c.red()) << 16) | (static_cast<uint32_t>(c.green()) << 8) | static_cast<uint32_t>(c.blue());
 }
 
+// Gives the Enter and Esc that no control of a dialog took (a focused edit or push button takes its
+// own) to the dialog's toolbar buttons, so that a Default or Cancel one clicks. Keys a control
+// ignores travel up to the dialog, where this filter sees them before the dialog's own handling.
+// The main window is no dialog and keeps its keys.
+class TDialogKeys : public QObject {
+public:
+    static void Watch(QDialog* dialog)
+    {
+        // The class has no meta-object of its own: the watch is found by its name.
+        if (!dialog->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly))
+            dialog->installEventFilter(new TDialogKeys(dialog));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || watched != parent())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        for (QWidget* control : static_cast<QWidget*>(watched)->findChildren<QWidget*>()) {
+            auto* button = dynamic_cast<TToolbarButtonKt*>(control);
+            if (button && button->window() == watched) {
+                bool clicked = false;
+                CallHandler(button, [&] { clicked = button->DialogKey(key->key(), key->modifiers()); });
+                if (clicked)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static constexpr const char* kName = "ToolbarDialogKeys";
+    explicit TDialogKeys(QObject* dialog) : QObject(dialog) { setObjectName(kName); }
+};
+
 } // namespace
 
 TDockType GetDockTypeOf(const QWidget*) { return dtNotDocked; }
@@ -1331,7 +1367,8 @@ bool TToolbarButtonKt::DialogKey(int key, Qt::KeyboardModifiers modifiers)
 {
     if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
         return false;
-    const bool wanted = (key == Qt::Key_Return && FDefault) || (key == Qt::Key_Escape && FCancel);
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool wanted = (enter && FDefault) || (key == Qt::Key_Escape && FCancel);
     if (!wanted || !isEnabled() || !isVisible())
         return false;
     Click();
@@ -1418,6 +1455,10 @@ bool TToolbarButtonKt::event(QEvent* event)
         CallHandler(this, [this] { DialogChar(AcceleratorOf(FCaption)); });
         return true;
     }
+    // A button shown in a dialog takes the keys the dialog's controls leave.
+    if (event->type() == QEvent::Show)
+        if (auto* dialog = qobject_cast<QDialog*>(window()))
+            TDialogKeys::Watch(dialog);
     return QWidget::event(event);
 }
 

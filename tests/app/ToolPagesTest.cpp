@@ -399,17 +399,21 @@ TEST(ToolPages, PressesReportTheirButtonAndKeysAndTheKeyboardPressesWithout)
 {
     QWidget page;
     TToolPressFilter filter(&page);
-    auto* plain = new TSpeedButton(&page);
+    auto* plain = new TToolbarButtonKt(&page);
     auto* menu = new TVSpeedBtnMenu(&page);
     menu->move(40, 0);
     std::vector<TPressRecord> presses;
     const auto record = [&](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
         presses.push_back({sender, button, shift});
+        // The press is seen before the button's own handling puts it down.
+        if (sender == plain) {
+            EXPECT_NE(plain->State(), bsDown);
+        }
     };
     filter.Watch(plain, record);
     filter.Watch(menu, record);
     int clicks = 0;
-    plain->OnClick = [&](TSpeedButton*) { ++clicks; };
+    plain->OnClick = [&](TToolbarButtonKt*) { ++clicks; };
     page.show();
 
     press(*plain, Qt::LeftButton, Qt::ControlModifier);
