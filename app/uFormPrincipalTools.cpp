@@ -828,12 +828,11 @@ void TformPrincipal::CreaHerramientas()
                 made = makeSeparator(parent);
                 break;
             case K::Assistant: {
-                auto* button = new TToolbarButtonKt(parent);
-                button->SetCaption(caption);
-                button->SetGroupIndex(control.Tag);
+                // Down while its assistant is open: a group of its own, released when the assistant closes.
+                auto* button = makeToolbarButton(parent, caption);
+                button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
                 button->SetAllowAllUp(true);
                 button->OnClick = [this](TToolbarButtonKt* sender) { LlamadasExpertos(sender); };
-                button->Loaded();
                 made = button;
                 break;
             }
