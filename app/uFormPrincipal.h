@@ -27,6 +27,7 @@ class QSplitter;
 class QVBoxLayout;
 class QStatusBar;
 class TColorDialog;
+class TFormColor;
 class TKestrimaConfig;
 class TCodigosISO;
 class TStringList;
@@ -248,6 +249,8 @@ public:
     // A click on a colour panel picks its colour in the colour dialog.
     void PanelDeColor(QObject* Sender);
     TColorDialog& ColorDialog();
+    // The palette dialog, which lives for the run; its palette is read at the first show.
+    TFormColor& FormColor() const { return *FFormColor; }
     // A double click on an address combo picks a file, by the combo's Tag: 1 sounds, 2 applets,
     // 3 pictures, other any file; the combo shows it as the current document refers to it.
     void OpenURL(QObject* Sender);
@@ -255,7 +258,7 @@ public:
     // The active language's settings dialog; the auto-corrections and templates are then saved as the
     // user's copies, which later windows read before the shipped ones.
     void mOpcionesEditorClick();
-    // The options dialog; on OK the palette, the character table and the settings' menus follow it
+    // The options dialog; on OK the palette dialog, the character table and the settings' menus follow it
     // (uFormPrincipalOptions.cpp).
     void mOpcionesClick();
     // The hidden development menu's commands: there is no task bar window to hide or show here.
@@ -351,8 +354,8 @@ public:
     // Spanish letters.
     static bool CharIsInWord(char Ch);
     // The history menus of the undo and redo buttons, filled as they open.
-    QMenu* UndoPopup() const { return FUndoPopup; }
-    QMenu* RedoPopup() const { return FRedoPopup; }
+    QMenu* UndoPopup() const;
+    QMenu* RedoPopup() const;
     void UndoPopupPopup();
     void RedoPopupPopup();
     void DoUndoExecute(QAction* Sender);
@@ -481,6 +484,7 @@ private:
     void saveCustomColors();
     std::map<int, std::function<void(QObject*)>> FExpertCalls;
     std::unique_ptr<TColorDialog> FColorDialog;
+    std::unique_ptr<TFormColor> FFormColor;
     // Closes every document without a question and without touching the recent files.
     void discardDocuments();
     QStatusBar* FBarraEstado;
@@ -512,8 +516,8 @@ private:
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;
-    QMenu* FUndoPopup = nullptr;
-    QMenu* FRedoPopup = nullptr;
+    TPopupMenu* FUndoPopup = nullptr;
+    TPopupMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
     TPageMargins FPageMargins;
     // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.

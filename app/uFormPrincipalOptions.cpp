@@ -6,9 +6,11 @@
 #include <algorithm>
 
 #include "app/UFormOpciones.h"
+#include "app/UFormPaleta.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
+#include "platform/core/SysUtils.h"
 
 void TformPrincipal::loadCharacterLibrary()
 {
@@ -44,10 +46,13 @@ void TformPrincipal::rebuildSettingsMenus()
 
 void TformPrincipal::mOpcionesClick()
 {
+    const std::string palette = FConfig->CustomPalette;
     loadCharacterLibrary();
     {
         TformOpciones dialog(*this);
         if (dialog.Execute()) {
+            if (!SameText(palette, FConfig->CustomPalette))
+                FFormColor->LoadPalette(FConfig->CustomPalette);
             // The library chosen in the dialog serves the next file read or written.
             loadCharacterLibrary();
             rebuildSettingsMenus();

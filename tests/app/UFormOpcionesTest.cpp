@@ -19,6 +19,7 @@
 
 #include "app/ShellVerbs.h"
 #include "app/UFormOpciones.h"
+#include "app/UFormPaleta.h"
 #include "app/model/CodigosISO.h"
 #include "components/FoldrDlg.h"
 #include "platform/Buttons.h"
@@ -363,6 +364,7 @@ TEST(OptionsCommand, TheEditMenusItemOpensTheDialogAndTheWindowFollowsItsSetting
     EXPECT_EQ(itemNames(w.form.mNavegadores()), (std::vector<std::string>{"BrwMenu0=Viejo"}));
 
     const std::string library = w.folder.file("propia.kyb", "q&ntilde;\n");
+    const std::string palette = w.folder.file("propia.pal", "FF0000-Rojo\r\n00FF00-Verde\r\n");
     TOptionsAnswer second([&](TformOpciones& d) {
         d.sbNuevoClick(d.sbNuevoNav);
         TformOpciones::SetCells(d.sgNavegadores, 1, 1, "Nuevo");
@@ -371,6 +373,7 @@ TEST(OptionsCommand, TheEditMenusItemOpensTheDialogAndTheWindowFollowsItsSetting
         TformOpciones::SetCells(d.sgCustomTags, 1, 1, "<B>");
         d.MyCharacterLib->setText(FromFilePath(library));
         d.MyInsSpecChar->setChecked(true);
+        d.MyCustomPalette->setText(FromFilePath(palette));
         return true;
     });
     item->trigger();
@@ -379,6 +382,8 @@ TEST(OptionsCommand, TheEditMenusItemOpensTheDialogAndTheWindowFollowsItsSetting
     EXPECT_EQ(w.form.findChildren<QAction*>(QStringLiteral("BrwMenu1")).size(), 1);
     EXPECT_EQ(itemNames(w.form.mOtrosTags()), (std::vector<std::string>{"TagMenu0=<B>"}));
     EXPECT_TRUE(itemNames(w.form.mUtilidades()).empty());
+    EXPECT_EQ(w.form.FormColor().Names, (std::vector<std::string>{"Rojo", "Verde"}));
+    EXPECT_EQ(w.form.FormColor().Codes, (std::vector<std::string>{"FF0000", "00FF00"}));
 
     // The next file opened reads its codes through the new library; the window's commands still
     // answer by name after the menus were made anew.
