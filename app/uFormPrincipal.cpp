@@ -446,8 +446,10 @@ void TformPrincipal::placeStatusButtons()
 
 int TformPrincipal::defaultKind() const
 {
-    // A stored kind that names no language would leave the editor without one.
+    // 0 is the options' "no colouring" choice; any other stored kind that names no language gives pages.
     const int kind = FConfig->DefaultParser;
+    if (kind == 0)
+        return ekNoColouring;
     return kind >= ekHTML && kind <= ekJavaScript ? kind : ekHTML;
 }
 

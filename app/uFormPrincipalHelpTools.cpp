@@ -42,9 +42,6 @@ constexpr const char* kInternetAddresses[] = {
 };
 constexpr const char* kAutoReplaceFile = "krARep.krr";
 constexpr const char* kTemplatesFile = "krCTem.krt";
-// The parser number of the editor's slot without colouring, and of HTML.
-constexpr int kNoColouring = 6;
-constexpr int kHTMLColouring = 1;
 // Where the colour dialog's custom colours are kept between runs.
 constexpr const char* kColorDialogKey = "Software\\Dremal\\Kestrima\\ColorDialog";
 
@@ -246,7 +243,7 @@ void TformPrincipal::mHerramientasClick()
 {
     FCommands->Action("mCierresRapidos")->setChecked(FConfig->QuickTag);
     FCommands->Action("mFiltrarCaracteres")->setChecked(FConfig->InsSpecChar);
-    FCommands->Action("mColorearCodigos")->setChecked(FCodeMemo->ActiveParser() != kNoColouring);
+    FCommands->Action("mColorearCodigos")->setChecked(FCodeMemo->ActiveParser() != ekNoColouring);
 }
 
 void TformPrincipal::HerramientasClick(QObject* Sender)
@@ -256,7 +253,7 @@ void TformPrincipal::HerramientasClick(QObject* Sender)
         FConfig->QuickTag = !FConfig->QuickTag;
         break;
     case 2:
-        FCodeMemo->SetActiveParser(FCodeMemo->ActiveParser() == kNoColouring ? kHTMLColouring : kNoColouring);
+        FCodeMemo->SetActiveParser(FCodeMemo->ActiveParser() == ekNoColouring ? ekHTML : ekNoColouring);
         break;
     case 3:
         FConfig->InsSpecChar = !FConfig->InsSpecChar;

@@ -598,4 +598,11 @@ TEST(MainWindowFrame, TheSettingsChooseTheKindOfUnknownFilesAndTheWindowComesBac
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "DefaultParser", 9);
     TformPrincipal form;
     EXPECT_EQ(form.TipoDeArchivo("notas.xyz"), ekHTML);
+    // The options' first choice switches the colouring off for such files; known ones keep theirs.
+    form.Config().DefaultParser = 0;
+    EXPECT_EQ(form.TipoDeArchivo("notas.xyz"), ekNoColouring);
+    EXPECT_EQ(form.TipoDeArchivo("a.htm"), ekHTML);
+    form.AbreArchivo("", false, form.TipoDeArchivo("sin_extension"));
+    EXPECT_EQ(form.CodeMemo()->ActiveParser(), ekNoColouring);
+    EXPECT_EQ(form.CodeMemo()->ActiveParserObject(), nullptr);
 }
