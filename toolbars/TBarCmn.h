@@ -14,7 +14,7 @@ class QWidget;
 // What a hook callback is told about.
 enum THookCode : uint8_t {
     hcActivateApp,      // the application was activated (WParam 1) or deactivated (WParam 0)
-    hcWindowPosChanged, // a window was shown, hidden, moved or resized (LParam: the Qt event type)
+    hcWindowPosChanged, // a window was shown, hidden, moved, resized, minimised or restored (LParam: the Qt event type)
     hcPreDestroy,       // a window is about to be destroyed; its children still exist
     hcMouseMove,        // the mouse moved over a widget (WParam: mouse keys, LParam: client position)
 };
