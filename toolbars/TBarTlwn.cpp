@@ -168,8 +168,11 @@ TFloatingWindowParent::TFloatingWindowParent(QWidget* parentForm) : QWidget(pare
 
 TFloatingWindowParent::~TFloatingWindowParent()
 {
-    // The tool window in it goes with it; it must not free its holder a second time.
-    FDestroying = true;
+    // The tool window in it goes with it, as its child: told now, it leaves the floating list and
+    // neither detaches from nor frees this holder.
+    for (QObject* child : children())
+        if (auto* toolWindow = qobject_cast<TCustomToolWindowKt*>(child))
+            toolWindow->holderDestroying();
 }
 
 // ---------------------------------------------------------------- tool windows
@@ -191,14 +194,16 @@ TCustomToolWindowKt::~TCustomToolWindowKt()
     FDestroying = true;
     if (FLoop.Kind != lkNone)
         endLoop(false);
-    if (FFloatParent && FFloatParent->Destroying()) {
-        // Its holder (and the form) is going: this window goes as its child, with nothing to detach.
-        removeFromFloatingList();
-        FFloatParent = nullptr;
-    } else if (parentWidget() || FFloatParent) {
+    if (!FHolderGone && (parentWidget() || FFloatParent))
         SetParent(nullptr);
-    }
     UninstallHookProc(&TCustomToolWindowKt::ToolWindowHookProc);
+}
+
+void TCustomToolWindowKt::holderDestroying()
+{
+    removeFromFloatingList();
+    FFloatParent = nullptr;
+    FHolderGone = true;
 }
 
 void TCustomToolWindowKt::InitParams()
@@ -280,7 +285,7 @@ void TCustomToolWindowKt::SetParent(QWidget* newParent)
         FFloatParent = newFloatParent;
         FDockedTo = newDock;
         FDocked = newDock != nullptr;
-        if (oldFloatParent && oldFloatParent != newFloatParent && !oldFloatParent->Destroying())
+        if (oldFloatParent && oldFloatParent != newFloatParent)
             delete oldFloatParent;
         if (Floating()) {
             addToFloatingList();
@@ -368,16 +373,24 @@ int TCustomToolWindowKt::ClientAreaHeight() const
     return height() - frame.Top - frame.Bottom;
 }
 
+void TCustomToolWindowKt::setOuterSize(int width, int height)
+{
+    resize(width, height);
+    // A hidden window hears of its new size only when shown: the content size is kept at once.
+    if (FUpdatingBounds == 0)
+        SizeChanged(width, height);
+}
+
 void TCustomToolWindowKt::SetClientAreaWidth(int value)
 {
     const TRect frame = FrameSize();
-    resize(value + frame.Left + frame.Right, height());
+    setOuterSize(value + frame.Left + frame.Right, height());
 }
 
 void TCustomToolWindowKt::SetClientAreaHeight(int value)
 {
     const TRect frame = FrameSize();
-    resize(width(), value + frame.Top + frame.Bottom);
+    setOuterSize(width(), value + frame.Top + frame.Bottom);
 }
 
 void TCustomToolWindowKt::setVisible(bool visible)
@@ -886,6 +899,8 @@ void TCustomToolWindowKt::endLoop(bool accepted)
         ResizeEnd(accepted);
         if (accepted && loop.OutlineShown && loop.Outline != loop.StartRect) {
             setScreenBounds(loop.Outline);
+            if (FUpdatingBounds == 0)
+                SizeChanged(width(), height());
             MoveOnScreen(true);
         }
         break;

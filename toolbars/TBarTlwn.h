@@ -99,18 +99,17 @@ public:
     QWidget* ParentForm() const { return FParentForm; }
     bool ShouldBeVisible() const { return FShouldBeVisible; }
     void SetShouldBeVisible(bool value) { FShouldBeVisible = value; }
-    bool Destroying() const { return FDestroying; }
 
 private:
     QWidget* FParentForm;
     bool FShouldBeVisible = false;
-    bool FDestroying = false;
 };
 
 // ---------------------------------------------------------------- tool windows
 
 class TCustomToolWindowKt : public QWidget {
     Q_OBJECT
+    friend class TFloatingWindowParent;
 
 public:
     using TNotifyEvent = std::function<void(TCustomToolWindowKt* Sender)>;
@@ -280,6 +279,9 @@ private:
     void addToFloatingList();
     void removeFromFloatingList();
     void drawCaption(QPainter& painter);
+    // Its holder is being destroyed, and this window with it as its child.
+    void holderDestroying();
+    void setOuterSize(int width, int height);
 
     bool FActivateParent = true;
     TBorderStyle FBorderStyle = bsSingle;
@@ -306,6 +308,7 @@ private:
     bool FInactiveCaption = false;
     TPoint FFloatingPosition;
     bool FDestroying = false;
+    bool FHolderGone = false;
     // The dock type at the last parent change, so a new parent sizes the window for it.
     bool FDockTypeRecorded = false;
     TDockType FLastDockType = dtNotDocked;
