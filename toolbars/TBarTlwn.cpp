@@ -37,6 +37,8 @@ constexpr int kCaptionFontPixels = 11;
 // Room a floating outline keeps inside the work area beyond the frame, and the caption rows kept below
 // its top edge, so the window can always be grabbed again.
 constexpr int kReachableMargin = 4;
+// The largest window the frame can be dragged to.
+constexpr int kMaxTrackSize = 32767;
 
 std::unique_ptr<std::vector<TCustomToolWindowKt*>>& floatingList()
 {
@@ -180,6 +182,8 @@ TFloatingWindowParent::~TFloatingWindowParent()
 TCustomToolWindowKt::TCustomToolWindowKt(QWidget* parent) : QWidget(nullptr)
 {
     resize(32, 32);
+    setMinimumSize(1, 1);
+    setMaximumSize(kMaxTrackSize, kMaxTrackSize);
     setMouseTracking(true);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -1095,9 +1099,10 @@ void TToolWindowKt::ReadPositionData(const TPositionReadIntProc& ReadIntProc, co
     const std::string name = ToWin1252(objectName());
     const int w = ReadIntProc(name, "ClientWidth", FClientWidth, ExtraData);
     const int h = ReadIntProc(name, "ClientHeight", FClientHeight, ExtraData);
-    // A stored size below the minimum (a damaged store) would leave a window too small to grab.
-    FClientWidth = std::max(w, MinClientWidth());
-    FClientHeight = std::max(h, MinClientHeight());
+    // A damaged store must not leave a window too small to grab, nor one whose outer size overflows.
+    const TRect frame = FrameSize();
+    FClientWidth = std::clamp(w, MinClientWidth(), std::max(MinClientWidth(), kMaxTrackSize - frame.Left - frame.Right));
+    FClientHeight = std::clamp(h, MinClientHeight(), std::max(MinClientHeight(), kMaxTrackSize - frame.Top - frame.Bottom));
     Arrange();
 }
 

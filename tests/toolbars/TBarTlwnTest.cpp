@@ -126,6 +126,7 @@ TEST(TBarTlwn, DefaultsFrameAndTheFloatingList)
     EXPECT_EQ(GetMDIParent(&f.form), &f.form);
 
     f.tool->SetParent(nullptr);
+    const std::unique_ptr<TToolWindowKt> loose(f.tool); // no longer the form's
     EXPECT_EQ(TCustomToolWindowKt::FloatingToolWindows(), nullptr) << "the list goes when empty";
     EXPECT_FALSE(f.tool->isVisible());
 }
@@ -195,6 +196,9 @@ TEST(TBarTlwn, ParentsEventsAndStoredValues)
     EXPECT_EQ(defaults, (std::vector<int>{150, 90}));
     EXPECT_EQ(tool.ClientAreaWidth(), 210);
     EXPECT_EQ(tool.ClientAreaHeight(), 32) << "never below the minimum";
+    store["Herramientas.ClientHeight"] = 1 << 30;
+    tool.ReadPositionData(reader, nullptr, nullptr);
+    EXPECT_EQ(tool.height(), 32767) << "nor beyond the largest window";
     tool.SetResizable(false);
     store.clear();
     tool.WritePositionData([&store](const std::string& w, const std::string& v, int d, void*) { store[w + v] = d; },
