@@ -1,7 +1,6 @@
 // TBarTlwn: tool windows that float above their form as small captioned windows (moved, resized and closed from their own frame), and the types shared with the docks that hold them.
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -20,24 +19,6 @@ class TDockKt;
 // ---------------------------------------------------------------- shared types
 
 enum TDockPosition : uint8_t { dpTop, dpBottom, dpLeft, dpRight };
-
-// A small set of enumeration values, one bit each.
-template <class TEnum>
-class TSmallSet {
-public:
-    constexpr TSmallSet() = default;
-    constexpr TSmallSet(std::initializer_list<TEnum> values)
-    {
-        for (TEnum value : values)
-            FBits = static_cast<uint8_t>(FBits | (1u << value));
-    }
-    constexpr bool Contains(TEnum value) const { return (FBits >> value) & 1u; }
-    constexpr bool Empty() const { return FBits == 0; }
-    constexpr bool operator==(const TSmallSet&) const = default;
-
-private:
-    uint8_t FBits = 0;
-};
 
 using TDockableTo = TSmallSet<TDockPosition>;
 enum TDockBoundLine : uint8_t { blTop, blBottom, blLeft, blRight };
@@ -170,7 +151,7 @@ public:
 
     // The user's wish; the window shows only while ShouldBeVisible holds.
     void setVisible(bool visible) override;
-    bool Showing() const { return FVisible; }
+    bool Visible() const { return FVisible; }
 
     // ---- frame and geometry
     // The frame around the client area: left, top, right, bottom thickness.

@@ -284,7 +284,7 @@ TEST(TBarTlwn, VisibilityFollowsTheFormAndTheApplication)
     Floating f;
     TToolWindowKt* tool = f.tool;
     std::vector<bool> visibleChanges;
-    tool->OnVisibleChanged = [&](TCustomToolWindowKt* w) { visibleChanges.push_back(w->Showing()); };
+    tool->OnVisibleChanged = [&](TCustomToolWindowKt* w) { visibleChanges.push_back(w->Visible()); };
     ASSERT_TRUE(tool->isVisible());
 
     QApplication::setActiveWindow(nullptr);
@@ -318,6 +318,10 @@ TEST(TBarTlwn, VisibilityFollowsTheFormAndTheApplication)
     QApplication::processEvents();
     EXPECT_TRUE(tool->isVisible());
     EXPECT_TRUE(visibleChanges.empty()) << "the user's wish did not change";
+    tool->windowHandle()->requestActivate();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &f.form) << "the form takes the activation back";
 
     tool->hide();
     f.form.hide();
@@ -477,7 +481,7 @@ TEST(TBarTlwn, CloseButtonHidesOnlyWhenReleasedOnIt)
     EXPECT_TRUE(tool->CloseButtonDown());
     mouseAt(*tool, QEvent::MouseButtonRelease, on);
     EXPECT_FALSE(tool->isVisible());
-    EXPECT_FALSE(tool->Showing());
+    EXPECT_FALSE(tool->Visible());
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(tool->InLoop());
 }
