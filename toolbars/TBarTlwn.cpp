@@ -86,12 +86,18 @@ bool isForm(const QWidget* w)
 
 // ---------------------------------------------------------------- shared types and metrics
 
+TDockType GetDockTypeOf(const TDockKt* dock)
+{
+    // The dock control's unit answers from its Position (left and right docks: dtLeftRight); until
+    // it is there no window can be docked, and every other answer is the top/bottom one.
+    return dock ? dtTopBottom : dtNotDocked;
+}
+
 TDockType GetDockTypeOf(const QWidget* control)
 {
     for (const QWidget* w = control; w; w = w->parentWidget())
         if (const auto* toolWindow = qobject_cast<const TCustomToolWindowKt*>(w))
-            // A tool window in no dock floats or has no parent.
-            return toolWindow->DockedTo() ? dtTopBottom : dtNotDocked;
+            return GetDockTypeOf(toolWindow->DockedTo());
     return dtNotDocked;
 }
 
@@ -296,7 +302,7 @@ void TCustomToolWindowKt::SetParent(QWidget* newParent)
             move(FFloatingPosition.X, FFloatingPosition.Y);
         }
         if (actualParent) {
-            FLastDockType = newDock ? dtTopBottom : dtNotDocked;
+            FLastDockType = GetDockTypeOf(newDock);
             FDockTypeRecorded = true;
             FArrangeNeeded = true;
         }
@@ -511,7 +517,7 @@ void TCustomToolWindowKt::Arrange()
     FArrangeNeeded = false;
     if (!parentWidget())
         return;
-    const TPoint client = GetClientSizeFor(FDocked ? dtTopBottom : dtNotDocked);
+    const TPoint client = GetClientSizeFor(GetDockTypeOf(FDockedTo));
     if (client.X == ClientAreaWidth() && client.Y == ClientAreaHeight())
         return;
     ++FUpdatingBounds;

@@ -27,6 +27,8 @@ enum TDragHandleStyle : uint8_t { dhDouble, dhNone, dhSingle };
 
 // How the tool window holding a control is docked.
 enum TDockType : uint8_t { dtNotDocked, dtTopBottom, dtLeftRight };
+// dtNotDocked for no dock, dtLeftRight for a left or right one, else dtTopBottom.
+TDockType GetDockTypeOf(const TDockKt* dock);
 // The dock type of the tool window that holds `control` (or is it): dtNotDocked for a floating or
 // parentless one and for a control in no tool window.
 TDockType GetDockTypeOf(const QWidget* control);
