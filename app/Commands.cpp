@@ -10,6 +10,7 @@
 
 #include "components/KrCtrls.h"
 #include "platform/Win1252Qt.h"
+#include "toolbars/TBarCtls.h"
 
 namespace {
 
@@ -100,6 +101,12 @@ void TCommandTable::Bind(QObject* control, std::string_view name)
     if (auto* speed = dynamic_cast<TKrSpeedButton*>(control)) {
         QPointer<QAction> target(action);
         speed->OnClick = [target](TKrSpeedButton*) {
+            if (target)
+                target->trigger();
+        };
+    } else if (auto* flat = dynamic_cast<TToolbarButtonKt*>(control)) {
+        QPointer<QAction> target(action);
+        flat->OnClick = [target](TToolbarButtonKt*) {
             if (target)
                 target->trigger();
         };

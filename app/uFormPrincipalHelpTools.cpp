@@ -13,6 +13,7 @@
 
 #include "app/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/UFormMarcos.h"
 #include "app/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
@@ -173,6 +174,12 @@ void TformPrincipal::buildHelpAndTools()
         if (pages.PHerramientas->isHidden())
             mVerBarraClick();
         pages.pcSuperior->SetActivePage(pages.tsEnlaces);
+    });
+    // The frameset designer, shown short until the first split.
+    SetExpertCall(9, [this](QObject*) {
+        TformMarcos dialog(*this, FHerramientas->sbMarcos);
+        dialog.SetFormHeight(TformMarcos::kShortHeight);
+        dialog.Execute();
     });
     loadCustomColors();
 }
