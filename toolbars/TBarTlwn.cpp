@@ -307,6 +307,7 @@ void TCustomToolWindowKt::SetParent(QWidget* newParent)
             FArrangeNeeded = true;
         }
     }
+    updateContentsMargins();
     UpdateVisibility();
     if (actualParent && OnMove)
         OnMove(this);
@@ -360,8 +361,16 @@ void TCustomToolWindowKt::SetResizable(bool value)
         TScopeGuard bounds([this] { --FUpdatingBounds; });
         const TRect frame = FrameSize();
         resize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom);
+        updateContentsMargins();
         update();
     }
+}
+
+void TCustomToolWindowKt::updateContentsMargins()
+{
+    // Layouts and contentsRect() see the client area inside the painted frame.
+    const TRect frame = FrameSize();
+    setContentsMargins(frame.Left, frame.Top, frame.Right, frame.Bottom);
 }
 
 void TCustomToolWindowKt::SetFloatingPosition(TPoint value)

@@ -265,6 +265,7 @@ private:
     // Its holder is being destroyed, and this window with it as its child.
     void holderDestroying();
     void setOuterSize(int width, int height);
+    void updateContentsMargins();
 
     bool FActivateParent = true;
     TBorderStyle FBorderStyle = bsSingle;

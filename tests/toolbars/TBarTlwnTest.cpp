@@ -111,6 +111,7 @@ TEST(TBarTlwn, DefaultsFrameAndTheFloatingList)
     EXPECT_EQ(f.tool->CaptionRect(), (TRect{border.X, border.Y, border.X + 100, border.Y + caption - 1}));
     EXPECT_EQ(f.tool->CloseButtonRect(),
               (TRect{border.X + 100 - (caption - 1), border.Y, border.X + 100, border.Y + caption - 1}));
+    EXPECT_EQ(f.tool->contentsRect(), QRect(border.X, border.Y + caption, 100, 50)) << "layouts fill the client area";
     EXPECT_TRUE(f.tool->isVisible());
     EXPECT_TRUE(f.tool->isWindow());
     EXPECT_EQ(f.tool->pos(), QPoint(300, 200));
@@ -126,6 +127,7 @@ TEST(TBarTlwn, DefaultsFrameAndTheFloatingList)
     EXPECT_EQ(GetMDIParent(&f.form), &f.form);
 
     f.tool->SetParent(nullptr);
+    EXPECT_EQ(f.tool->contentsMargins(), QMargins());
     const std::unique_ptr<TToolWindowKt> loose(f.tool); // no longer the form's
     EXPECT_EQ(TCustomToolWindowKt::FloatingToolWindows(), nullptr) << "the list goes when empty";
     EXPECT_FALSE(f.tool->isVisible());
