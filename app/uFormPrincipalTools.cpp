@@ -481,8 +481,6 @@ bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- values
 
-namespace {
-
 void fillCombo(THistoryCombo& to, const QComboBox* from)
 {
     to.Text = ToWin1252(from->currentText());
@@ -503,6 +501,8 @@ void takeBackCombo(QComboBox* to, const THistoryCombo& from)
     // Choosing an item puts its text in the box; the record's text is the one to keep.
     to->setEditText(FromWin1252(from.Text));
 }
+
+namespace {
 
 // The index of the button that is down among `buttons`; the first when none is.
 template <size_t N>
