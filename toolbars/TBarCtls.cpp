@@ -427,8 +427,6 @@ private:
 
 } // namespace
 
-TDockType GetDockTypeOf(const QWidget*) { return dtNotDocked; }
-
 TToolbarGlyphCache* ToolbarGlyphCache() { return gToolbarGlyphCache.get(); }
 TToolbarButtonKt* HotButton() { return gHotButton; }
 QTimer* ButtonMouseTimer() { return gButtonMouseTimer; }
