@@ -266,10 +266,8 @@ void TDockKt::ArrangeToolbars()
     for (const TDockRowBar& item : rows.Bars) {
         auto* bar = static_cast<TCustomToolWindowKt*>(item.Tag);
         FDockList.push_back(bar);
-        ++bar->FUpdatingBounds;
-        TScopeGuard own([bar] { --bar->FUpdatingBounds; });
-        bar->setGeometry(toQRect(TRect{item.Bounds.Left + client.Left, item.Bounds.Top + client.Top,
-                                       item.Bounds.Right + client.Left, item.Bounds.Bottom + client.Top}));
+        bar->setOwnBounds(toQRect(TRect{item.Bounds.Left + client.Left, item.Bounds.Top + client.Top,
+                                        item.Bounds.Right + client.Left, item.Bounds.Bottom + client.Top}));
     }
     if (leftRight)
         ChangeWidthHeight(thickness.ClientSize, thickness.Size, height());

@@ -210,7 +210,7 @@ TFloatingWindowParent::~TFloatingWindowParent()
 
 TCustomToolWindowKt::TCustomToolWindowKt(QWidget* parent) : QWidget(nullptr)
 {
-    resize(32, 32);
+    setOwnBounds(QRect(0, 0, 32, 32));
     setMinimumSize(1, 1);
     setMaximumSize(kMaxTrackSize, kMaxTrackSize);
     setMouseTracking(true);
@@ -459,10 +459,8 @@ void TCustomToolWindowKt::SetResizable(bool value)
     FResizable = value;
     // The frame's width depends on it: the content keeps its size.
     if (Floating()) {
-        ++FUpdatingBounds;
-        TScopeGuard bounds([this] { --FUpdatingBounds; });
         const TRect frame = FrameSize();
-        resize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom);
+        setOwnBounds(QRect(pos(), QSize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom)));
         updateContentsMargins();
         update();
     }
@@ -496,7 +494,7 @@ int TCustomToolWindowKt::ClientAreaHeight() const
 
 void TCustomToolWindowKt::setOuterSize(int width, int height)
 {
-    resize(width, height);
+    setOwnBounds(QRect(pos(), QSize(width, height)));
     // A hidden window hears of its new size only when shown: the content size is kept at once.
     if (FUpdatingBounds == 0)
         SizeChanged(width, height);
@@ -638,7 +636,14 @@ TRect TCustomToolWindowKt::screenBounds() const
     return toTRect(isWindow() ? geometry() : QRect(mapToGlobal(QPoint(0, 0)), size()));
 }
 
-void TCustomToolWindowKt::setScreenBounds(const TRect& r) { setGeometry(toQRect(r)); }
+void TCustomToolWindowKt::setOwnBounds(const QRect& r)
+{
+    // Remembered, so that the resize event a hidden window hears only when shown is known as its own.
+    FOwnSize = r.size();
+    ++FUpdatingBounds;
+    TScopeGuard bounds([this] { --FUpdatingBounds; });
+    setGeometry(r);
+}
 
 // ---- operations
 
@@ -678,10 +683,8 @@ void TCustomToolWindowKt::Arrange()
     }
     if (client.X == ClientAreaWidth() && client.Y == ClientAreaHeight())
         return;
-    ++FUpdatingBounds;
-    TScopeGuard bounds([this] { --FUpdatingBounds; });
     const TRect frame = FrameSize();
-    resize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom);
+    setOwnBounds(QRect(pos(), QSize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom)));
 }
 
 void TCustomToolWindowKt::MoveOnScreen(bool OnlyIfFullyOffscreen)
@@ -837,8 +840,10 @@ void TCustomToolWindowKt::moveEvent(QMoveEvent* e)
 
 void TCustomToolWindowKt::resizeEvent(QResizeEvent* e)
 {
-    if (FUpdatingBounds == 0)
+    if (FUpdatingBounds == 0 && size() != FOwnSize) {
+        FOwnSize = size();
         SizeChanged(width(), height());
+    }
     QWidget::resizeEvent(e);
     if (OnResize)
         OnResize(this);
@@ -1103,7 +1108,7 @@ void TCustomToolWindowKt::endLoop(bool accepted)
     case lkResize:
         ResizeEnd(accepted);
         if (accepted && loop.OutlineShown && loop.Outline != loop.StartRect) {
-            setScreenBounds(loop.Outline);
+            setOwnBounds(toQRect(loop.Outline));
             if (FUpdatingBounds == 0)
                 SizeChanged(width(), height());
             MoveOnScreen(true);

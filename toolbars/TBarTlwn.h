@@ -256,6 +256,8 @@ protected:
 
     // A bounds change made by the window itself does not count as the user's resize.
     int FUpdatingBounds = 0;
+    // The size the window last gave itself.
+    QSize FOwnSize;
 
 private:
     enum TLoopKind : uint8_t { lkNone, lkDrag, lkResize, lkClose };
@@ -290,7 +292,8 @@ private:
     // A docked window's frame changed: margins, size and the dock's rows follow.
     void dockedFrameChanged();
     TRect screenBounds() const;
-    void setScreenBounds(const TRect& r);
+    // Sets bounds as the window's own change, which is no resize by the user.
+    void setOwnBounds(const QRect& r);
     bool overChild(TPoint p);
     void updateCursor(TPoint p);
     void addToFloatingList();
