@@ -79,11 +79,7 @@ bool TDockKt::eventFilter(QObject* watched, QEvent* e)
     return QWidget::eventFilter(watched, e);
 }
 
-void TDockKt::Loaded()
-{
-    FLoading = false;
-    ArrangeToolbars();
-}
+void TDockKt::Loaded() { ArrangeToolbars(); }
 
 void TDockKt::AlignControls() { ArrangeToolbars(); }
 
@@ -246,7 +242,7 @@ void TDockKt::storeRows(const TDockRows& rows)
 
 void TDockKt::ArrangeToolbars()
 {
-    if (FUpdateCount > 0 || FLoading) {
+    if (FUpdateCount > 0) {
         FArrangeNeeded = true;
         return;
     }

@@ -120,7 +120,6 @@ private:
 
     int FUpdateCount = 0;
     bool FArrangeNeeded = false;
-    bool FLoading = false;
     bool FDestroying = false;
     std::vector<TCustomToolWindowKt*> FDockList;
     std::vector<int> FRowSizes;

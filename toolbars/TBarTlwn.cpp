@@ -2,8 +2,11 @@
 // form's window, whose caption, close button and sizing frame it paints and hit-tests itself. Moving,
 // resizing and the close button are small state machines driven by a mouse grab: a press starts one,
 // moves and keys update it, a release or Esc ends it; the outline shown meanwhile is a frame window.
-// The hook callback keeps every floating window's visibility in step with its form and the
-// application's activation.
+// A drag tries the form's docks under the pointer (unless Ctrl is held) and shows a thin outline of
+// the docked size over the one that takes the window, else the floating outline. Placing one in a
+// dock makes it a child of the dock, which decides its place in the rows; its frame is a thin ring
+// with the drag handle across the start of the row. The hook callback keeps every floating window's
+// visibility in step with its form and the application's activation.
 #include "toolbars/TBarTlwn.h"
 
 #include "toolbars/TBar.h"

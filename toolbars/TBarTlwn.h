@@ -1,4 +1,4 @@
-// TBarTlwn: tool windows that float above their form as small captioned windows (moved, resized and closed from their own frame), and the types shared with the docks that hold them.
+// TBarTlwn: tool windows, floating above their form as small captioned windows (moved, resized and closed from their own frame) or docked in a dock with a drag handle, and the types shared with the docks.
 #pragma once
 
 #include <QPointer>

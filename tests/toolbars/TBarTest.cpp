@@ -161,6 +161,14 @@ TEST(TBar, DockedWindowsInRows)
     f.left->SetAllowDrag(false);
     EXPECT_EQ(c->FrameSize(), (TRect{2, 2, 2, 2}));
     EXPECT_EQ(c->height(), 44);
+    // Bound lines: a pixel each off the client area, shadow on the left, light on the right.
+    f.left->SetBoundLines({blLeft, blRight});
+    EXPECT_EQ(c->pos(), QPoint(1, 0));
+    EXPECT_EQ(f.left->width(), 36);
+    const QImage lines = f.left->grab().toImage();
+    EXPECT_EQ(lines.pixelColor(0, 60), ToQColor(clBtnShadow));
+    EXPECT_EQ(lines.pixelColor(35, 60), ToQColor(clBtnHighlight));
+    EXPECT_EQ(lines.pixelColor(20, 60), ToQColor(clBtnFace));
 
     // A full-size window on row 0 sends a and b to row 1 and spans the dock.
     TToolWindowKt* full = f.Add(f.top, 30, 10, 0, 200);
