@@ -206,6 +206,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildBrowserCommands();
     buildHelpAndTools();
     buildFormStorage();
+    buildSpeedBar();
     FCodeMemo->setFocus();
 }
 
