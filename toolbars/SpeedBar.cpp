@@ -191,8 +191,9 @@ void TSpeedItem::SetName(const std::string& value)
 void TSpeedItem::SetCaption(const std::string& value)
 {
     const std::string oldHint = Hint();
-    // The hint follows while it still starts with the caption it was made from.
-    const bool follow = FCaption == shortHint(oldHint) || oldHint.empty();
+    // The hint follows the caption of a loose item, and while it still starts with the caption it was
+    // made from.
+    const bool follow = !qobject_cast<QWidget*>(parent()) || FCaption == shortHint(oldHint);
     FCaption = value;
     if (follow)
         SetHint(SpeedItemHint(value, oldHint));
@@ -657,6 +658,11 @@ void TSpeedBar::SetAlign(TAlign value)
         return;
     if (FPosition == bpAuto && (value == alNone || value == alClient))
         throw ESpeedbarError(LoadResString(kPositionRefused));
+    // A bar moved between the top or bottom and a side keeps its thickness across its rows.
+    const auto lying = [](TAlign a) { return a == alTop || a == alBottom; };
+    const auto standing = [](TAlign a) { return a == alLeft || a == alRight; };
+    if (!FLoading && ((lying(FAlign) && standing(value)) || (standing(FAlign) && lying(value))))
+        FBarSize.transpose();
     FAlign = value;
     if (FPosition == bpAuto) {
         if (value == alTop || value == alBottom)
