@@ -11,7 +11,6 @@
 #include <cmath>
 
 #include "components/AppUtils.h"
-#include "components/core/StrUtils.h"
 #include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
 #include "platform/Win1252Qt.h"
@@ -27,44 +26,6 @@ constexpr int kDuplicateString = 65411;      // "String list does not allow dupl
 constexpr int kDefaultButtonHeight = 23;
 
 } // namespace
-
-// ---------------------------------------------------------------- rules
-
-int SpeedbarGridStep(int size)
-{
-    int step = std::max(1, std::min(8, size / 3));
-    while (size > 0 && size % step != 0)
-        ++step;
-    if (step == size && size > 1) {
-        do
-            --step;
-        while (step >= 2 && size % step != 0);
-    }
-    return std::max(1, step);
-}
-
-int SpeedbarSnap(int value, int offset, int step, bool truncate)
-{
-    if (step <= 0)
-        return value;
-    const double cells = static_cast<double>(value - offset) / step;
-    // Round to nearest with halves to the even cell, as the grid has always placed a dropped button.
-    const long cell = truncate ? static_cast<long>(std::trunc(cells)) : std::lrint(cells);
-    return static_cast<int>(cell) * step + offset;
-}
-
-std::string SpeedItemHint(const std::string& caption, const std::string& oldHint)
-{
-    const size_t oldBar = oldHint.find('|');
-    const std::string oldLong = oldBar == std::string::npos ? std::string() : oldHint.substr(oldBar + 1);
-    const size_t bar = caption.find('|');
-    if (bar != std::string::npos) {
-        if (bar + 1 < caption.size())
-            return caption;
-        return caption.substr(0, bar) + "|" + oldLong;
-    }
-    return caption + "|" + oldLong;
-}
 
 namespace {
 
@@ -935,15 +896,12 @@ void TSpeedBar::SaveLayout()
     IniWriteInteger(ini, section, "PixelsPerInch", ScreenPixelsPerInch());
     IniWriteInteger(ini, section, "BtnWidth", FBtnWidth);
     IniWriteInteger(ini, section, "BtnHeight", FBtnHeight);
-    int count = 0;
+    std::vector<TSpeedbarEntry> entries;
     ForEachItem([&](TSpeedItem* item) {
-        if (!item->Visible() || !item->Stored())
-            return;
-        ++count;
-        IniWriteString(ini, section, Format("Button%d", count),
-                       Format("%s,%d,%d", item->Name().c_str(), item->Left(), item->Top()));
+        if (item->Visible() && item->Stored())
+            entries.push_back({item->Name(), item->Left(), item->Top()});
     });
-    IniWriteInteger(ini, section, "Count", count);
+    WriteSpeedbarEntries(ini, section, entries);
 }
 
 void TSpeedBar::RestoreLayout()
@@ -981,28 +939,16 @@ void TSpeedBar::RestoreLayout()
     }
     if (changed && OnPosChanged)
         OnPosChanged(this);
-    int count = IniReadInteger(ini, section, "Count", 0);
-    if (count > 0) {
-        // A damaged count must not make the bar read millions of keys: no layout names more items
-        // than the bar has.
-        int items = 0;
-        ForEachItem([&](TSpeedItem* item) {
-            ++items;
-            item->SetVisible(false);
-        });
-        count = std::min(count, items);
-    }
-    const TCharSet delimiters = DelimiterSet(", ");
-    for (int n = 1; n <= count; ++n) {
-        const std::string entry = IniReadString(ini, section, Format("Button%d", n), "");
-        if (entry.empty())
-            continue;
-        TSpeedItem* item = SearchItem(ExtractWord(1, entry, delimiters));
+    int items = 0;
+    ForEachItem([&](TSpeedItem*) { ++items; });
+    if (IniReadInteger(ini, section, "Count", 0) > 0)
+        ForEachItem([](TSpeedItem* item) { item->SetVisible(false); });
+    for (const TSpeedbarEntry& entry : ReadSpeedbarEntries(ini, section, items)) {
+        TSpeedItem* item = SearchItem(entry.Name);
         if (!item)
             continue;
-        const int left = static_cast<int>(StrToIntDef(ExtractWord(2, entry, delimiters), item->Left()));
-        const int top = static_cast<int>(StrToIntDef(ExtractWord(3, entry, delimiters), item->Top()));
-        item->FButton->SetBounds(std::max(left, FOffsetX), std::max(top, FOffsetY), FBtnWidth, FBtnHeight);
+        item->FButton->SetBounds(std::max(entry.Left.value_or(item->Left()), FOffsetX),
+                                 std::max(entry.Top.value_or(item->Top()), FOffsetY), FBtnWidth, FBtnHeight);
         item->SetVisible(true);
     }
     update();

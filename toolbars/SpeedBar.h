@@ -11,6 +11,7 @@
 
 #include "components/FormPlace.h"
 #include "components/KrCtrls.h"
+#include "components/core/SpeedbarLayout.h"
 #include "platform/core/Exception.h"
 
 class TImageList;
@@ -49,19 +50,6 @@ enum TBarOrientation { boHorizontal = 0, boVertical = 1 };
 // Asked before the bar docks to another edge; the handler may clear Apply.
 using TApplyAlignEvent = std::function<void(TSpeedBar* Sender, TAlign Align, bool& Apply)>;
 using TSpeedbarNotifyEvent = std::function<void(TSpeedBar* Sender)>;
-
-// ---------------------------------------------------------------- rules of the grid and the hints
-
-// The grid step along the rows for a button size: the largest divisor of `size` near size / 3 (at
-// most 8) that is not the size itself; 24 gives 8, 22 gives 11, 23 gives 1.
-int SpeedbarGridStep(int size);
-// The grid cell of a coordinate, as offset + a x step: a is (value - offset) / step taken to the
-// nearest integer (halves to the even one), or with its fraction cut off when `truncate`.
-int SpeedbarSnap(int value, int offset, int step, bool truncate);
-// The hint an item gets when its caption becomes `caption` (the old hint being `oldHint`): a caption
-// with "|" and a long part is the whole hint; one with an empty long part keeps the old long part; a
-// caption without "|" becomes the short part, keeping the old long part when the old hint had one.
-std::string SpeedItemHint(const std::string& caption, const std::string& oldHint);
 
 // ---------------------------------------------------------------- button
 
