@@ -11,6 +11,7 @@
 #include "components/KrCtrls.h"
 #include "platform/Win1252Qt.h"
 #include "toolbars/SpeedBar.h"
+#include "toolbars/TBarCtls.h"
 
 namespace {
 
@@ -113,6 +114,12 @@ void TCommandTable::Bind(QObject* control, std::string_view name)
     } else if (auto* speed = dynamic_cast<TKrSpeedButton*>(control)) {
         QPointer<QAction> target(action);
         speed->OnClick = [target](TKrSpeedButton*) {
+            if (target)
+                target->trigger();
+        };
+    } else if (auto* flat = dynamic_cast<TToolbarButtonKt*>(control)) {
+        QPointer<QAction> target(action);
+        flat->OnClick = [target](TToolbarButtonKt*) {
             if (target)
                 target->trigger();
         };

@@ -351,8 +351,8 @@ public:
     // Spanish letters.
     static bool CharIsInWord(char Ch);
     // The history menus of the undo and redo buttons, filled as they open.
-    QMenu* UndoPopup() const { return FUndoPopup; }
-    QMenu* RedoPopup() const { return FRedoPopup; }
+    QMenu* UndoPopup() const;
+    QMenu* RedoPopup() const;
     void UndoPopupPopup();
     void RedoPopupPopup();
     void DoUndoExecute(QAction* Sender);
@@ -510,8 +510,8 @@ private:
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;
-    QMenu* FUndoPopup = nullptr;
-    QMenu* FRedoPopup = nullptr;
+    TPopupMenu* FUndoPopup = nullptr;
+    TPopupMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
     TPageMargins FPageMargins;
     // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.

@@ -1,7 +1,6 @@
 // The tool pages above the editor: eight pages of insert buttons, drop-down buttons, address and value boxes, built from one table per page, and their layout for the pages' width.
 #include "app/uFormPrincipalTools.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,6 +28,7 @@
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TabCtrls.h"
+#include "toolbars/listComboKt.h"
 
 namespace {
 
@@ -36,7 +36,11 @@ namespace {
 // apart by "|". The pages' own captions and tab hints are one more string of the same kind.
 constexpr int kPageTexts = 4700;
 constexpr int kFirstPageControls = 4701; // then one string per page, in page order
+constexpr int kUndoHint = 5400;
+constexpr int kRedoHint = 5401;
 constexpr int kPageCount = 8;
+// The font list's hint, before the fonts chosen.
+constexpr int kFontHint = 5551;
 
 // Heights of the controls on a page: buttons and boxes alike, so that a row lines up.
 constexpr int kRowTop = 1;
@@ -45,6 +49,8 @@ constexpr int kButtonMinWidth = 22;
 constexpr int kFlowGap = 1;
 // The height of the page control: the button-style tabs, the 2 pixels above the pages and a row.
 constexpr int kTabHeight = 16;
+// Group indexes of the latching buttons that belong to no group of the table: one each, above theirs.
+constexpr int kLoneToggleGroups = 100;
 
 // What a control of a page is, and what a press on it does.
 namespace K {
@@ -281,6 +287,29 @@ void setHint(QWidget* control, const std::string& hint)
     control->setStatusTip(text);
 }
 
+// The font list: a flat edit whose drop-down list takes several fonts, the hint naming the choice.
+TlistComboKt* makeFontList(QWidget* parent)
+{
+    auto* fonts = new TlistComboKt(parent);
+    QFont face("Arial");
+    face.setPointSize(8);
+    fonts->setFont(face);
+    fonts->SetBoxWidth(17);
+    // A down arrow on the button's face; the bottom-left colour is the glyph's transparent one.
+    QImage arrow(9, 6, QImage::Format_RGB32);
+    arrow.fill(ToQColor(clOlive));
+    for (int row = 0; row < 4; ++row)
+        for (int x = 1 + row; x < 8 - row; ++x)
+            arrow.setPixel(x, 1 + row, qRgb(0, 0, 0));
+    fonts->SetBoxGlyph(QPixmap::fromImage(arrow));
+    fonts->SetListHeight(120);
+    fonts->SetMultiselect(true);
+    QObject::connect(fonts, &QLineEdit::textChanged, fonts, [fonts](const QString& text) {
+        setHint(fonts, LoadResString(kFontHint) + ToWin1252(text));
+    });
+    return fonts;
+}
+
 QFrame* makeSeparator(QWidget* parent)
 {
     auto* frame = new QFrame(parent);
@@ -298,6 +327,34 @@ Button* makeButton(QWidget* parent, const std::string& caption)
     // A press acts at once; the keyboard reaches the button by Tab.
     button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+TToolbarButtonKt* makeToolbarButton(QWidget* parent, const std::string& caption)
+{
+    auto* button = new TToolbarButtonKt(parent);
+    button->SetCaption(caption);
+    // As the drop-down buttons: the keyboard reaches the button by Tab, and a click leaves the focus where it was.
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+// The undo and redo buttons' picture: a hooked arrow pointing back (undo) or forward (redo), on
+// fuchsia, the background the button leaves transparent as the picture's bottom-left pixel.
+QImage historyGlyph(bool redo)
+{
+    constexpr int kSize = 16;
+    QImage glyph(kSize, kSize, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter painter(&glyph);
+    const QColor arrow(0, 0, 128);
+    // The shaft: up from the bottom right, along the top, down to the head on the left.
+    painter.fillRect(11, 6, 2, 7, arrow);
+    painter.fillRect(5, 4, 7, 2, arrow);
+    painter.fillRect(4, 5, 2, 3, arrow);
+    for (int row = 0; row < 4; ++row)
+        painter.fillRect(1 + row, 8 + row, 8 - row * 2, 1, arrow);
+    painter.end();
+    return redo ? glyph.mirrored(true, false) : glyph;
 }
 
 int fittedWidth(QWidget* control, const std::string& caption)
@@ -447,10 +504,10 @@ void takeBackCombo(QComboBox* to, const THistoryCombo& from)
 
 // The index of the button that is down among `buttons`; the first when none is.
 template <size_t N>
-int downIndex(TSpeedButton* const (&buttons)[N])
+int downIndex(TToolbarButtonKt* const (&buttons)[N])
 {
     for (size_t i = 0; i < N; ++i)
-        if (buttons[i]->isChecked())
+        if (buttons[i]->Down())
             return static_cast<int>(i);
     return 0;
 }
@@ -484,7 +541,7 @@ void TToolPagesLink::FillValues(TToolPageValues& v)
     const TToolPageControls& c = FControls;
     v.Color = c.pColor->Color();
     v.FontColor = c.PColorFuente->Color();
-    v.FontFace = ToWin1252(c.CbFuente->currentText());
+    v.FontFace = ToWin1252(c.CbFuente->text());
     v.FontSizeIndex = c.SbTamanoFuente->ItemIndex();
     fillCombo(v.BGSound, c.cbBGSound);
     v.Loop = textOf(c.ELoop);
@@ -495,7 +552,7 @@ void TToolPagesLink::FillValues(TToolPageValues& v)
     fillCombo(v.TargetLink, c.cbTargetLink);
     v.ULKind = downIndex(c.UL);
     v.OLKind = downIndex(c.OL);
-    v.OLStartOn = c.sbOLStart->isChecked();
+    v.OLStartOn = c.sbOLStart->Down();
     v.OLStart = textOf(c.EStartOL);
     v.ListValue = textOf(c.eListValue);
     v.ListValueOn = c.eListValue->Checked();
@@ -525,7 +582,8 @@ void TToolPagesLink::TakeBackCombos(const TToolPageValues& v)
 void LayOutToolPages(TToolPageControls& c)
 {
     const int W = c.pcSuperior->width();
-    const int tabs = c.PTabs->width();
+    // The pages' share of the panel: the undo and redo buttons take its left end.
+    const int tabs = c.PTabs->width() - c.pDeshacer->width();
     auto moveLeft = [](QWidget* control, int left) { control->move(left, control->y()); };
     auto setWidth = [](QWidget* control, int width) { control->resize(width, control->height()); };
 
@@ -671,7 +729,6 @@ void TformPrincipal::CreaHerramientas()
     c.Presses = new TToolPressFilter(pages);
 
     const std::vector<TCaptionAndHint> pageTexts = captionsAndHints(kPageTexts);
-    QButtonGroup* groups[3] = {nullptr, new QButtonGroup(pages), new QButtonGroup(pages)};
     QLineEdit* lastEdit = nullptr;
     for (int p = 0; p < kPageCount; ++p) {
         const TPageSpec& spec = kPages[p];
@@ -699,8 +756,8 @@ void TformPrincipal::CreaHerramientas()
             case K::Plain: {
                 // BR and HR offer their variants in a menu, which a right click fills.
                 const bool withMenu = control.Tag == 13 || control.Tag == 15;
-                made = withMenu ? static_cast<TSpeedButton*>(makeButton<TVSpeedBtnMenu>(parent, caption))
-                                : makeButton<TSpeedButton>(parent, caption);
+                made = withMenu ? static_cast<QWidget*>(makeButton<TVSpeedBtnMenu>(parent, caption))
+                                : makeToolbarButton(parent, caption);
                 break;
             }
             case K::Heading:
@@ -709,24 +766,28 @@ void TformPrincipal::CreaHerramientas()
                 made = makeButton<TVSpeedBtnMenu>(parent, caption);
                 break;
             case K::Toggle: {
-                auto* button = makeButton<TSpeedButton>(parent, caption);
-                button->setCheckable(true);
+                auto* button = makeToolbarButton(parent, caption);
+                // A button of no group is a group of its own that may be released.
                 if (control.Group != 0) {
-                    groups[control.Group]->addButton(button);
-                    groups[control.Group]->setExclusive(true);
+                    button->SetGroupIndex(control.Group);
+                } else {
+                    button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
+                    button->SetAllowAllUp(true);
                 }
                 made = button;
                 break;
             }
-            case K::Combo:
-            case K::FontCombo: {
-                auto* combo = control.Kind == K::Combo ? new TStoredComboBox(parent) : new QComboBox(parent);
-                combo->setEditable(true);
+            case K::Combo: {
+                auto* combo = new TStoredComboBox(parent);
+                combo->SetFlat(true);
                 // The history keeps its own order, newest first.
                 combo->setInsertPolicy(QComboBox::NoInsert);
                 made = combo;
                 break;
             }
+            case K::FontCombo:
+                made = makeFontList(parent);
+                break;
             case K::Edit:
                 made = new QLineEdit(parent);
                 break;
@@ -795,43 +856,43 @@ void TformPrincipal::CreaHerramientas()
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
     c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
-    c.CbFuente = FormControl<QComboBox>(pages, "CbFuente");
-    c.SbFuente = FormControl<TSpeedButton>(pages, "SbFuente");
-    c.SbColorFuente = FormControl<TSpeedButton>(pages, "SbColorFuente");
+    c.CbFuente = FormControl<TlistComboKt>(pages, "CbFuente");
+    c.SbFuente = FormControl<TToolbarButtonKt>(pages, "SbFuente");
+    c.SbColorFuente = FormControl<TToolbarButtonKt>(pages, "SbColorFuente");
     c.PColorFuente = FormControl<TColorPanel>(pages, "PColorFuente");
     c.bevelAtributos1 = FormControl<QFrame>(pages, "bevelAtributos1");
-    c.sbFont = FormControl<TSpeedButton>(pages, "sbFont");
-    c.sbTamanoBase = FormControl<TSpeedButton>(pages, "sbTamanoBase");
+    c.sbFont = FormControl<TToolbarButtonKt>(pages, "sbFont");
+    c.sbTamanoBase = FormControl<TToolbarButtonKt>(pages, "sbTamanoBase");
     c.bevelAtributos2 = FormControl<QFrame>(pages, "bevelAtributos2");
-    c.sbI = FormControl<TSpeedButton>(pages, "sbI");
-    c.sbB = FormControl<TSpeedButton>(pages, "sbB");
-    c.sbU = FormControl<TSpeedButton>(pages, "sbU");
-    c.sbS = FormControl<TSpeedButton>(pages, "sbS");
-    c.sbSUP = FormControl<TSpeedButton>(pages, "sbSUP");
-    c.sbSUB = FormControl<TSpeedButton>(pages, "sbSUB");
+    c.sbI = FormControl<TToolbarButtonKt>(pages, "sbI");
+    c.sbB = FormControl<TToolbarButtonKt>(pages, "sbB");
+    c.sbU = FormControl<TToolbarButtonKt>(pages, "sbU");
+    c.sbS = FormControl<TToolbarButtonKt>(pages, "sbS");
+    c.sbSUP = FormControl<TToolbarButtonKt>(pages, "sbSUP");
+    c.sbSUB = FormControl<TToolbarButtonKt>(pages, "sbSUB");
     c.bevelAtributos3 = FormControl<QFrame>(pages, "bevelAtributos3");
     c.sbTags = FormControl<TVSpeedBtnMenu>(pages, "sbTags");
-    c.sbEnlace = FormControl<TSpeedButton>(pages, "sbEnlace");
-    c.cbLinks = FormControl<QComboBox>(pages, "cbLinks");
-    c.cbTargetLink = FormControl<QComboBox>(pages, "cbTargetLink");
+    c.sbEnlace = FormControl<TToolbarButtonKt>(pages, "sbEnlace");
+    c.cbLinks = FormControl<TComboBoxKt>(pages, "cbLinks");
+    c.cbTargetLink = FormControl<TComboBoxKt>(pages, "cbTargetLink");
     c.sepEnlaces1 = FormControl<QFrame>(pages, "sepEnlaces1");
-    c.SBOkNameLink = FormControl<TSpeedButton>(pages, "SBOkNameLink");
-    c.cbNameLinks = FormControl<QComboBox>(pages, "cbNameLinks");
+    c.SBOkNameLink = FormControl<TToolbarButtonKt>(pages, "SBOkNameLink");
+    c.cbNameLinks = FormControl<TComboBoxKt>(pages, "cbNameLinks");
     c.sepEnlaces2 = FormControl<QFrame>(pages, "sepEnlaces2");
     c.sbLinkOptions = FormControl<TVSpeedBtnMenu>(pages, "sbLinkOptions");
-    c.cbJavaParam = FormControl<QComboBox>(pages, "cbJavaParam");
+    c.cbJavaParam = FormControl<TComboBoxKt>(pages, "cbJavaParam");
     c.lblValor = FormControl<QLabel>(pages, "lblValor");
-    c.cbJavaValue = FormControl<QComboBox>(pages, "cbJavaValue");
+    c.cbJavaValue = FormControl<TComboBoxKt>(pages, "cbJavaValue");
     c.sbSound = FormControl<TVSpeedBtnMenu>(pages, "sbSound");
-    c.cbBGSound = FormControl<QComboBox>(pages, "cbBGSound");
-    c.sbSoundLoop = FormControl<TSpeedButton>(pages, "sbSoundLoop");
+    c.cbBGSound = FormControl<TComboBoxKt>(pages, "cbBGSound");
+    c.sbSoundLoop = FormControl<TToolbarButtonKt>(pages, "sbSoundLoop");
     c.ELoop = FormControl<TEditKt>(pages, "ELoop");
     c.udLoop = FormControl<TSpinButton>(pages, "udLoop");
     for (int i = 0; i < 3; ++i)
-        c.UL[i] = FormControl<TSpeedButton>(pages, ("UL" + std::to_string(i + 1)).c_str());
+        c.UL[i] = FormControl<TToolbarButtonKt>(pages, ("UL" + std::to_string(i + 1)).c_str());
     for (int i = 0; i < 5; ++i)
-        c.OL[i] = FormControl<TSpeedButton>(pages, ("OL" + std::to_string(i + 1)).c_str());
-    c.sbOLStart = FormControl<TSpeedButton>(pages, "sbOLStart");
+        c.OL[i] = FormControl<TToolbarButtonKt>(pages, ("OL" + std::to_string(i + 1)).c_str());
+    c.sbOLStart = FormControl<TToolbarButtonKt>(pages, "sbOLStart");
     c.EStartOL = FormControl<TEditKt>(pages, "EStartOL");
     c.eListValue = FormControl<TChkEdit>(pages, "eListValue");
     c.chListOn = FormControl<QCheckBox>(pages, "chListOn");
@@ -841,12 +902,12 @@ void TformPrincipal::CreaHerramientas()
     c.udRows = FormControl<TSpinButton>(pages, "udRows");
     c.eCols = FormControl<TEditKt>(pages, "eCols");
     c.udCols = FormControl<TSpinButton>(pages, "udCols");
-    c.sbTabla = FormControl<TSpeedButton>(pages, "sbTabla");
+    c.sbTabla = FormControl<TToolbarButtonKt>(pages, "sbTabla");
     c.pColor = FormControl<TColorPanel>(pages, "pColor");
     c.sbColor = FormControl<TVSpeedBtnMenu>(pages, "sbColor");
     c.eRepInicio = FormControl<QLineEdit>(pages, "eRepInicio");
     c.eRepFinal = FormControl<QLineEdit>(pages, "eRepFinal");
-    c.sbRepiteTag = FormControl<TSpeedButton>(pages, "sbRepiteTag");
+    c.sbRepiteTag = FormControl<TToolbarButtonKt>(pages, "sbRepiteTag");
     c.SbCabecera = FormControl<TVSpeedBtnMenu>(pages, "SbCabecera");
     c.sbBr = FormControl<TVSpeedBtnMenu>(pages, "sbBr");
     c.sbHr = FormControl<TVSpeedBtnMenu>(pages, "sbHr");
@@ -864,8 +925,8 @@ void TformPrincipal::CreaHerramientas()
 
     // Starting values: the plain bullet and numbering, size 3 (the browsers' normal size), a table of
     // two by two and a sound played once.
-    c.UL[0]->setChecked(true);
-    c.OL[0]->setChecked(true);
+    c.UL[0]->SetDown(true);
+    c.OL[0]->SetDown(true);
     c.SbTamanoFuente->SetItemIndex(2);
     c.EStartOL->setText("1");
     c.ELoop->setText("1");
@@ -874,15 +935,17 @@ void TformPrincipal::CreaHerramientas()
     c.Rows = std::make_unique<TUpDownEdit>(c.eRows, c.udRows, 0, 99);
     c.Cols = std::make_unique<TUpDownEdit>(c.eCols, c.udCols, 0, 99);
     c.Loop = std::make_unique<TUpDownEdit>(c.ELoop, c.udLoop, -1, 999);
-    c.sbSoundLoop->OnClick = [&c](TSpeedButton*) { c.Loop->SetPosition(-1); };
+    c.sbSoundLoop->OnClick = [&c](TToolbarButtonKt*) { c.Loop->SetPosition(-1); };
     // The colour strip lies over the lower part of the font colour button.
     c.PColorFuente->setGeometry(c.PColorFuente->x(), kRowTop + 16, 16, 4);
     c.PColorFuente->raise();
     c.PColorFuente->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Family names, each once: what the font code names.
+    QStringList families;
     for (const std::string& family : ScreenFontFamilies())
-        c.CbFuente->addItem(FromWin1252(family));
-    c.CbFuente->setCurrentIndex(0);
+        families.append(FromWin1252(family));
+    c.CbFuente->SetItems(families);
+    c.CbFuente->SetItemIndex(0);
 
     pages->SetActivePage(c.Sheets[0]);
     pages->Loaded();
@@ -891,6 +954,24 @@ void TformPrincipal::CreaHerramientas()
     const TRect display = pages->DisplayRect();
     const int height = display.Top + (200 - display.Bottom) + kRowTop * 2 + kControlHeight + 1;
     c.PTabs->setFixedHeight(height);
+
+    // The undo and redo buttons stand left of the pages, on the row of their controls; their menus
+    // and commands are tied to them with the window's commands.
+    c.pDeshacer = new QWidget(c.PTabs);
+    c.pDeshacer->setObjectName("pDeshacer");
+    int left = kRowTop;
+    for (const bool redo : {false, true}) {
+        auto* button = new TToolbarButtonKt(c.pDeshacer);
+        button->setObjectName(redo ? "sbRehacer" : "sbDeshacer");
+        button->SetGlyph(historyGlyph(redo));
+        button->SetDropdownCombo(true);
+        setHint(button, LoadResString(redo ? kRedoHint : kUndoHint));
+        button->move(left, display.Top + kRowTop);
+        button->Loaded();
+        left += button->width();
+        (redo ? c.sbRehacer : c.sbDeshacer) = button;
+    }
+    c.pDeshacer->resize(left + kRowTop, height);
     new TResizeWatcher(c.PTabs, [this] { PTabsResize(); });
 
     // The panel's place is on top of the window's middle.
@@ -904,12 +985,14 @@ int ToolPagesWidth(const TToolPageControls& c)
         widest = std::max(widest, sheet->childrenRect().right() + 1 + kRowTop);
     // The page control's frame around its pages.
     const TRect display = c.pcSuperior->DisplayRect();
-    return widest + c.pcSuperior->width() - (display.Right - display.Left);
+    return c.pDeshacer->width() + widest + c.pcSuperior->width() - (display.Right - display.Left);
 }
 
 void TformPrincipal::PTabsResize()
 {
     TToolPageControls& c = *FHerramientas;
-    c.pcSuperior->setGeometry(0, 0, c.PTabs->width(), c.PTabs->height());
+    const int left = c.pDeshacer->width();
+    c.pDeshacer->setGeometry(0, 0, left, c.PTabs->height());
+    c.pcSuperior->setGeometry(left, 0, c.PTabs->width() - left, c.PTabs->height());
     LayOutToolPages(c);
 }

@@ -1,7 +1,6 @@
 // The tool pages above the editor: the controls of each page, the press of their insert buttons and the layout that follows the pages' width.
 #pragma once
 
-#include <QComboBox>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "app/model/ToolPageValues.h"
 #include "platform/core/Graphics.h"
 #include "platform/core/Messages.h"
+#include "toolbars/ComboBoxKt.h"
 
 class QCheckBox;
 class QFrame;
@@ -20,22 +20,23 @@ class QPaintEvent;
 class TChkEdit;
 class TEditKt;
 class TPageSetControl;
-class TSpeedButton;
 class TSpinButton;
 class TTabSetSheet;
+class TToolbarButtonKt;
 class TVSpeedBtnMenu;
+class TlistComboKt;
 
 // What an insert button does when it is pressed: the button, the mouse button and the keys held. A
 // button activated from the keyboard is pressed with the left button and no keys.
 using TToolPress = std::function<void(QWidget* Sender, Qt::MouseButton Button, TShiftState Shift)>;
 
-// A history combo whose items are kept between runs as its Items property.
-class TStoredComboBox : public QComboBox {
+// A flat history combo whose items are kept between runs as its Items property.
+class TStoredComboBox : public TComboBoxKt {
     Q_OBJECT
     Q_PROPERTY(QStringList Items READ Items WRITE SetItems)
 
 public:
-    using QComboBox::QComboBox;
+    using TComboBoxKt::TComboBoxKt;
     QStringList Items() const;
     // The edit text stays as it is.
     void SetItems(const QStringList& value);
@@ -103,49 +104,49 @@ struct TToolPageControls {
 
     // Fonts.
     TVSpeedBtnMenu* SbTamanoFuente = nullptr;
-    QComboBox* CbFuente = nullptr;
-    TSpeedButton* SbFuente = nullptr;
-    TSpeedButton* SbColorFuente = nullptr;
+    TlistComboKt* CbFuente = nullptr;
+    TToolbarButtonKt* SbFuente = nullptr;
+    TToolbarButtonKt* SbColorFuente = nullptr;
     TColorPanel* PColorFuente = nullptr;
     QFrame* bevelAtributos1 = nullptr;
-    TSpeedButton* sbFont = nullptr;
-    TSpeedButton* sbTamanoBase = nullptr;
+    TToolbarButtonKt* sbFont = nullptr;
+    TToolbarButtonKt* sbTamanoBase = nullptr;
     QFrame* bevelAtributos2 = nullptr;
-    TSpeedButton* sbI = nullptr;
-    TSpeedButton* sbB = nullptr;
-    TSpeedButton* sbU = nullptr;
-    TSpeedButton* sbS = nullptr;
-    TSpeedButton* sbSUP = nullptr;
-    TSpeedButton* sbSUB = nullptr;
+    TToolbarButtonKt* sbI = nullptr;
+    TToolbarButtonKt* sbB = nullptr;
+    TToolbarButtonKt* sbU = nullptr;
+    TToolbarButtonKt* sbS = nullptr;
+    TToolbarButtonKt* sbSUP = nullptr;
+    TToolbarButtonKt* sbSUB = nullptr;
     QFrame* bevelAtributos3 = nullptr;
     TVSpeedBtnMenu* sbTags = nullptr;
 
     // Links.
-    TSpeedButton* sbEnlace = nullptr;
-    QComboBox* cbLinks = nullptr;
-    QComboBox* cbTargetLink = nullptr;
+    TToolbarButtonKt* sbEnlace = nullptr;
+    TComboBoxKt* cbLinks = nullptr;
+    TComboBoxKt* cbTargetLink = nullptr;
     QFrame* sepEnlaces1 = nullptr;
-    TSpeedButton* SBOkNameLink = nullptr;
-    QComboBox* cbNameLinks = nullptr;
+    TToolbarButtonKt* SBOkNameLink = nullptr;
+    TComboBoxKt* cbNameLinks = nullptr;
     QFrame* sepEnlaces2 = nullptr;
     TVSpeedBtnMenu* sbLinkOptions = nullptr;
 
     // Applet parameters.
-    QComboBox* cbJavaParam = nullptr;
+    TComboBoxKt* cbJavaParam = nullptr;
     QLabel* lblValor = nullptr;
-    QComboBox* cbJavaValue = nullptr;
+    TComboBoxKt* cbJavaValue = nullptr;
 
     // Background sound.
     TVSpeedBtnMenu* sbSound = nullptr;
-    QComboBox* cbBGSound = nullptr;
-    TSpeedButton* sbSoundLoop = nullptr;
+    TComboBoxKt* cbBGSound = nullptr;
+    TToolbarButtonKt* sbSoundLoop = nullptr;
     TEditKt* ELoop = nullptr;
     TSpinButton* udLoop = nullptr;
 
     // Lists.
-    TSpeedButton* UL[3] = {};
-    TSpeedButton* OL[5] = {};
-    TSpeedButton* sbOLStart = nullptr;
+    TToolbarButtonKt* UL[3] = {};
+    TToolbarButtonKt* OL[5] = {};
+    TToolbarButtonKt* sbOLStart = nullptr;
     TEditKt* EStartOL = nullptr;
     TChkEdit* eListValue = nullptr;
     QCheckBox* chListOn = nullptr;
@@ -157,20 +158,25 @@ struct TToolPageControls {
     TSpinButton* udRows = nullptr;
     TEditKt* eCols = nullptr;
     TSpinButton* udCols = nullptr;
-    TSpeedButton* sbTabla = nullptr;
+    TToolbarButtonKt* sbTabla = nullptr;
     TColorPanel* pColor = nullptr;
     TVSpeedBtnMenu* sbColor = nullptr;
 
     // Line repeat.
     QLineEdit* eRepInicio = nullptr;
     QLineEdit* eRepFinal = nullptr;
-    TSpeedButton* sbRepiteTag = nullptr;
+    TToolbarButtonKt* sbRepiteTag = nullptr;
 
     // The heading button and the other drop-down buttons.
     TVSpeedBtnMenu* SbCabecera = nullptr;
     TVSpeedBtnMenu* sbBr = nullptr;
     TVSpeedBtnMenu* sbHr = nullptr;
     std::vector<TVSpeedBtnMenu*> MenuButtons; // every drop-down button, in creation order
+
+    // The undo and redo buttons, with the editor's history in their menus, at the pages' left.
+    QWidget* pDeshacer = nullptr;
+    TToolbarButtonKt* sbDeshacer = nullptr;
+    TToolbarButtonKt* sbRehacer = nullptr;
 
     // Every button that inserts on a press, with what it does.
     TToolPressFilter* Presses = nullptr;
