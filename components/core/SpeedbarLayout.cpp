@@ -51,8 +51,9 @@ void WriteSpeedbarEntries(const TIniObject& ini, const std::string& section, con
 {
     int n = 0;
     for (const TSpeedbarEntry& entry : entries)
+        // The name as it is, whatever bytes it holds: a printf format would stop at a zero byte.
         IniWriteString(ini, section, Format("Button%d", ++n),
-                       Format("%s,%d,%d", entry.Name.c_str(), entry.Left.value_or(0), entry.Top.value_or(0)));
+                       entry.Name + Format(",%d,%d", entry.Left.value_or(0), entry.Top.value_or(0)));
     IniWriteInteger(ini, section, "Count", n);
 }
 
