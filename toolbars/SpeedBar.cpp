@@ -564,11 +564,7 @@ void TSpeedBar::SetBtnWidth(int value)
     if (value == FBtnWidth || value < 1)
         return;
     FBtnWidth = value;
-    updateGrid();
-    ensureThickness();
-    resizeButtons();
-    if (FEditWin)
-        QApplication::postEvent(FEditWin, new QEvent(QEvent::LayoutRequest));
+    buttonSizeChanged();
 }
 
 void TSpeedBar::SetBtnHeight(int value)
@@ -576,9 +572,20 @@ void TSpeedBar::SetBtnHeight(int value)
     if (value == FBtnHeight || value < 1)
         return;
     FBtnHeight = value;
+    buttonSizeChanged();
+}
+
+void TSpeedBar::buttonSizeChanged()
+{
     updateGrid();
     ensureThickness();
     resizeButtons();
+    layoutChanged();
+}
+
+void TSpeedBar::layoutChanged()
+{
+    // The open setup window lays its picture of the bar out again.
     if (FEditWin)
         QApplication::postEvent(FEditWin, new QEvent(QEvent::LayoutRequest));
 }
@@ -600,8 +607,7 @@ void TSpeedBar::switchOrientation(TBarOrientation value)
     }
     ensureThickness();
     update();
-    if (FEditWin)
-        QApplication::postEvent(FEditWin, new QEvent(QEvent::LayoutRequest));
+    layoutChanged();
 }
 
 void TSpeedBar::SetPosition(TBarPosition value)

@@ -301,6 +301,9 @@ private:
     void raiseOffsets();
     void moveItems(int dx, int dy);
     void resizeButtons();
+    void buttonSizeChanged();
+    // Tells the open setup window that the buttons' size or arrangement changed.
+    void layoutChanged();
     void ensureThickness();
     // The client rectangle less the border and the bevels.
     QRect innerRect() const;
