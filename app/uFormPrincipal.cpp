@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/EditingFile.h"
+#include "app/UFormPaleta.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
@@ -480,6 +481,7 @@ void TformPrincipal::showEvent(QShowEvent* event)
 
 void TformPrincipal::FormFirstShow()
 {
+    FFormColor->LoadPalette(FConfig->CustomPalette);
     OpenDialogInitialDir = FConfig->LastOpenDir;
     SaveDialogInitialDir = FConfig->LastSaveDir;
     FCodigosISO = std::make_unique<TCodigosISO>();

@@ -27,6 +27,7 @@ class QSplitter;
 class QVBoxLayout;
 class QStatusBar;
 class TColorDialog;
+class TFormColor;
 class TKestrimaConfig;
 class TCodigosISO;
 class TStringList;
@@ -251,6 +252,8 @@ public:
     // A click on a colour panel picks its colour in the colour dialog.
     void PanelDeColor(QObject* Sender);
     TColorDialog& ColorDialog();
+    // The palette dialog, which lives for the run; its palette is read at the first show.
+    TFormColor& FormColor() const { return *FFormColor; }
     // A double click on an address combo picks a file, by the combo's Tag: 1 sounds, 2 applets,
     // 3 pictures, other any file; the combo shows it as the current document refers to it.
     void OpenURL(QObject* Sender);
@@ -479,6 +482,7 @@ private:
     void saveCustomColors();
     std::map<int, std::function<void(QObject*)>> FExpertCalls;
     std::unique_ptr<TColorDialog> FColorDialog;
+    std::unique_ptr<TFormColor> FFormColor;
     // Closes every document without a question and without touching the recent files.
     void discardDocuments();
     QStatusBar* FBarraEstado;

@@ -12,7 +12,10 @@
 #include <system_error>
 
 #include "app/EditingFile.h"
+#include "app/UFormBody.h"
+#include "app/UFormPaleta.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/UFormMarcos.h"
 #include "app/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
@@ -89,6 +92,23 @@ private:
     QEvent::Type FType;
     std::function<void(QObject*)> FHandler;
     std::vector<std::pair<QObject*, QObject*>> FSenders;
+};
+
+// The BODY dialog's reach into the window: colours, the address combos' file picker and the history.
+class TBodyTools : public TBodyHost {
+public:
+    explicit TBodyTools(TformPrincipal& form) : FForm(form) {}
+    bool ElegirColor(TColor& color) override
+    {
+        return ChooseColor(FForm.Config(), FForm.FormColor(), FForm.ColorDialog(), &FForm, color);
+    }
+    void OpenURL(QObject* Sender) override { FForm.OpenURL(Sender); }
+    void GuardaHistorial(THistoryCombo& Combo) override { FForm.GuardaHistorial(Combo); }
+    THistoryCombo& UrlHistory() override { return FUrlHistory; }
+
+private:
+    TformPrincipal& FForm;
+    THistoryCombo FUrlHistory;
 };
 
 } // namespace
@@ -174,7 +194,27 @@ void TformPrincipal::buildHelpAndTools()
             mVerBarraClick();
         pages.pcSuperior->SetActivePage(pages.tsEnlaces);
     });
+    // The frameset designer, shown short until the first split.
+    SetExpertCall(9, [this](QObject*) {
+        TformMarcos dialog(*this, FHerramientas->sbMarcos);
+        dialog.SetFormHeight(TformMarcos::kShortHeight);
+        dialog.Execute();
+    });
     loadCustomColors();
+    FFormColor = std::make_unique<TFormColor>();
+
+    // Assistant 2: the BODY dialog, from its View item and its two buttons.
+    SetExpertCall(2, [this, tools = std::make_shared<TBodyTools>(*this)](QObject*) {
+        TformBody body(*this, *tools);
+        body.Execute();
+    });
+    for (const char* name : {"mVerFormCuerpo", "sbBody", "sbBody2"}) {
+        QAction* action = FCommands->Action(name);
+        action->setProperty("Tag", 2);
+        connect(action, &QAction::triggered, this, [this, action] { CallHandler(this, [this, action] { LlamadasExpertos(action); }); });
+    }
+    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer"))
+        mVer->addAction(FCommands->Action("mVerFormCuerpo"));
 }
 
 // ---------------------------------------------------------------- help
@@ -252,10 +292,9 @@ void TformPrincipal::PanelDeColor(QObject* Sender)
     auto* panel = dynamic_cast<TColorPanel*>(Sender);
     if (!panel)
         return;
-    // The palette dialog takes the custom palette's case when it comes; until then the system's.
-    FColorDialog->Color = panel->Color();
-    if (FColorDialog->Execute(this))
-        panel->SetColor(FColorDialog->Color);
+    TColor colour = panel->Color();
+    if (ChooseColor(*FConfig, *FFormColor, *FColorDialog, this, colour))
+        panel->SetColor(colour);
 }
 
 void TformPrincipal::loadCustomColors()

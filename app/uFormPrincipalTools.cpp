@@ -74,6 +74,7 @@ enum TKind : int {
     ColorPanel,
     Separator,
     Plain,      // a button with a behaviour of its own
+    Assistant,  // a flat button that stays down while the assistant of its Tag is open
 };
 } // namespace K
 
@@ -90,6 +91,7 @@ const TControlSpec kDocumento[] = {
     {"sbFrame", K::MenuSelect, 0, kFlow, kFit},
     {"sbIFrame", K::MenuSelect, 0, kFlow, kFit},
     {"sbNoFrames", K::Insert, 102, kFlow, kFit},
+    {"sbMarcos", K::Assistant, 9, kFlow, kFit},
     {"sepDocumento2", K::Separator, 0, kFlow, 4},
     {"sbMapa", K::Insert, 60, kFlow, kFit},
     {"sbArea", K::Insert, 61, kFlow, kFit},
@@ -479,8 +481,6 @@ bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- values
 
-namespace {
-
 void fillCombo(THistoryCombo& to, const QComboBox* from)
 {
     to.Text = ToWin1252(from->currentText());
@@ -501,6 +501,8 @@ void takeBackCombo(QComboBox* to, const THistoryCombo& from)
     // Choosing an item puts its text in the box; the record's text is the one to keep.
     to->setEditText(FromWin1252(from.Text));
 }
+
+namespace {
 
 // The index of the button that is down among `buttons`; the first when none is.
 template <size_t N>
@@ -825,6 +827,15 @@ void TformPrincipal::CreaHerramientas()
             case K::Separator:
                 made = makeSeparator(parent);
                 break;
+            case K::Assistant: {
+                // Down while its assistant is open: a group of its own, released when the assistant closes.
+                auto* button = makeToolbarButton(parent, caption);
+                button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
+                button->SetAllowAllUp(true);
+                button->OnClick = [this](TToolbarButtonKt* sender) { LlamadasExpertos(sender); };
+                made = button;
+                break;
+            }
             default:
                 throw std::logic_error(std::string("tool page control of no kind: ") + control.Name);
             }
@@ -855,6 +866,7 @@ void TformPrincipal::CreaHerramientas()
     c.tsEnlaces = c.Sheets[5];
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
+    c.sbMarcos = FormControl<TToolbarButtonKt>(pages, "sbMarcos");
     c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
     c.CbFuente = FormControl<TlistComboKt>(pages, "CbFuente");
     c.SbFuente = FormControl<TToolbarButtonKt>(pages, "SbFuente");

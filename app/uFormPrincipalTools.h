@@ -73,6 +73,10 @@ private:
     int FMax;
 };
 
+// A history combo's record from the widget, and the record's list, selection and text back into it.
+void fillCombo(THistoryCombo& to, const QComboBox* from);
+void takeBackCombo(QComboBox* to, const THistoryCombo& from);
+
 // Presses of the insert buttons: a mouse button going down (with the keys held) or Space and Enter
 // while a button has the focus. Every button the filter watches carries its own press handler.
 class TToolPressFilter : public QObject {
@@ -101,6 +105,8 @@ struct TToolPageControls {
     TTabSetSheet* tsEnlaces = nullptr;
     TTabSetSheet* tsScripts = nullptr;
     TTabSetSheet* tsSonido = nullptr;
+    // The document page's button that opens the frameset designer.
+    TToolbarButtonKt* sbMarcos = nullptr;
 
     // Fonts.
     TVSpeedBtnMenu* SbTamanoFuente = nullptr;

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
 
@@ -24,6 +25,7 @@ inline void ensureApplication()
         // before a static application's clean-up, which would still reach them.
         static QApplication* application = new QApplication(argc, argv);
         (void)application;
+        SetProgramFolder(KESTRIMA_BENCH_PROGRAM_FOLDER);
     }
 }
 

@@ -81,6 +81,10 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mVerLateral", .Caption = 4763, .Keys = "F10", .Checkable = true, .Menu = "mVer",
      .MenuCheck = R::SidePanelShown},
     {.Name = "mAjustaTexto", .Caption = 4760, .Checkable = true, .Check = R::WordWrap},
+    // The BODY dialog's item and buttons are checked while it is open.
+    {.Name = "mVerFormCuerpo", .Caption = 5620, .Hint = 5621, .Checkable = true, .Open = O::Enable},
+    {.Name = "sbBody", .Hint = 5621, .Checkable = true, .Open = O::Enable},
+    {.Name = "sbBody2", .Hint = 5621, .Checkable = true, .Open = O::Enable},
 
     // Selection: the text tools that need a selection follow it as the menu opens.
     {.Name = "mOrdenaUp", .Caption = 4601, .Menu = "mSeleccion", .MenuEnable = R::Selection},

@@ -31,6 +31,7 @@
 #include "editor/model/Templates.h"
 #include "platform/core/SysUtils.h"
 #include "support/EditorText.h"
+#include "support/BoxAnswers.h"
 #include "support/MessageCatcher.h"
 #include "support/TempRegistry.h"
 #include "support/TempDir.h"
@@ -518,12 +519,16 @@ TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
     TempRegistry registry("app");
     TProgramFolder empty(registry.Folder.path.string());
     TMessageCatcher catcher;
+    TBoxAnswers boxes;
     TformPrincipal form;
     form.show();
     QApplication::processEvents();
     EXPECT_EQ(form.CodeMemo()->AutoReplaceList().Count(), 0);
     EXPECT_EQ(form.CodeMemo()->CodeTemplateList().Count(), 0);
     EXPECT_TRUE(catcher.texts.isEmpty()) << catcher.texts.join("\n").toStdString();
+    // Only the missing palette is told, once.
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find("navigator.pal"), std::string::npos);
 }
 
 TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)
