@@ -855,20 +855,20 @@ void TSpeedBar::paintEvent(QPaintEvent*)
         canvas.setPen(ToQColor(color));
         canvas.drawLine(x1, y1, x2, y2);
     };
-    if (FBoundLines & blTop) {
+    if (FBoundLines.Contains(blTop)) {
         line(0, 0, right, 0, clBtnShadow);
         line(0, 1, right, 1, clBtnHighlight);
     }
-    if (FBoundLines & blBottom) {
+    if (FBoundLines.Contains(blBottom)) {
         line(0, bottom - 1, right, bottom - 1, clBtnShadow);
         line(0, bottom, right, bottom, clBtnHighlight);
     }
-    if (FBoundLines & blLeft) {
+    if (FBoundLines.Contains(blLeft)) {
         line(0, 0, 0, bottom, clBtnShadow);
-        line(1, (FBoundLines & blTop) ? 1 : 0, 1, bottom, clBtnHighlight);
+        line(1, FBoundLines.Contains(blTop) ? 1 : 0, 1, bottom, clBtnHighlight);
     }
-    if (FBoundLines & blRight) {
-        line(right - 1, 0, right - 1, (FBoundLines & blBottom) ? bottom - 1 : bottom, clBtnShadow);
+    if (FBoundLines.Contains(blRight)) {
+        line(right - 1, 0, right - 1, FBoundLines.Contains(blBottom) ? bottom - 1 : bottom, clBtnShadow);
         line(right, 0, right, bottom, clBtnHighlight);
     }
 }

@@ -12,6 +12,7 @@
 #include "components/FormPlace.h"
 #include "components/KrCtrls.h"
 #include "components/core/SpeedbarLayout.h"
+#include "toolbars/TBarCmn.h"
 #include "platform/core/Exception.h"
 
 class TImageList;
@@ -41,8 +42,6 @@ enum TSpeedbarOption : unsigned {
 using TSpeedbarOptions = unsigned;
 
 // Etched lines along the bar's edges.
-enum TBoundLine : unsigned { blTop = 1, blBottom = 2, blLeft = 4, blRight = 8 };
-using TBoundLines = unsigned;
 
 // 0: buttons run left to right; 1: top to bottom.
 enum TBarOrientation { boHorizontal = 0, boVertical = 1 };
@@ -326,7 +325,7 @@ private:
     bool FLoading = false;
     int FVersion = 0;
     QImage FWallpaper;
-    TBoundLines FBoundLines = 0;
+    TBoundLines FBoundLines;
     TIniLink FIniLink;
     TImageList* FImages = nullptr;
     TBevelCut FBevelInner = bvNone;

@@ -283,7 +283,7 @@ TEST(SpeedBar, TheWallpaperIsTiledAndBoundLinesAreEtched)
     for (int y = 0; y < 4; ++y)
         tile.setPixelColor(0, y, QColor(255, 0, 0));
     bar->SetWallpaper(tile);
-    bar->SetBoundLines(blTop);
+    bar->SetBoundLines({blTop});
     const QImage picture = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (int x : {0, 8, 16, 24, 32})
         EXPECT_EQ(picture.pixelColor(x, 5), QColor(255, 0, 0)) << x;
@@ -295,7 +295,7 @@ TEST(SpeedBar, TheWallpaperIsTiledAndBoundLinesAreEtched)
     EXPECT_EQ(picture.pixelColor(5, 2), QColor(0, 0, 255));
 
     bar->SetOptions(bar->Options() | sbStretchBitmap);
-    bar->SetBoundLines(blBottom);
+    bar->SetBoundLines({blBottom});
     const QImage stretched = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(stretched.pixelColor(4, 5), QColor(255, 0, 0)); // the red column, five times as wide
     EXPECT_EQ(stretched.pixelColor(8, 5), QColor(0, 0, 255));
