@@ -74,7 +74,8 @@ void TDockKt::watchParent(QWidget* parent)
 
 bool TDockKt::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == FWatchedParent && e->type() == QEvent::Resize)
+    // The form's docks share its edges again when it changes size or loses one of them.
+    if (watched == FWatchedParent && (e->type() == QEvent::Resize || e->type() == QEvent::ChildRemoved))
         AlignDocks(FWatchedParent);
     return QWidget::eventFilter(watched, e);
 }

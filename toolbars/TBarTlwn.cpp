@@ -1264,18 +1264,21 @@ void TCustomToolWindowKt::ApplyDrag(const TRect& outline, TDockKt* dock)
         }
         FDockRow = row;
         FDockPos = leftRight ? r.Top : r.Left;
-        if (FDockedTo == dock)
-            dock->ArrangeToolbars();
-        else
+        // A change of parent tells of the move itself.
+        if (FDockedTo != dock) {
             SetParent(dock);
-        if (OnMove)
-            OnMove(this);
-        return;
+            return;
+        }
+        dock->ArrangeToolbars();
+    } else {
+        SetFloatingPosition(TPoint{outline.Left, outline.Top});
+        const bool wasDocked = FDocked;
+        if (wasDocked)
+            SetParent(ValidToolWindowParentForm(this));
+        MoveOnScreen(true);
+        if (wasDocked)
+            return;
     }
-    SetFloatingPosition(TPoint{outline.Left, outline.Top});
-    if (FDocked)
-        SetParent(ValidToolWindowParentForm(this));
-    MoveOnScreen(true);
     if (OnMove)
         OnMove(this);
 }

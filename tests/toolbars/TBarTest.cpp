@@ -227,7 +227,10 @@ TEST(TBar, MovingBetweenDocksAndFloating)
     EXPECT_EQ(tool->LoopOutlineWidth(), border.X);
     key(*tool, QEvent::KeyRelease, Qt::Key_Control);
     EXPECT_EQ(tool->LoopTarget(), f.top);
+    int moves = 0;
+    tool->OnMove = [&moves](TCustomToolWindowKt*) { ++moves; };
     mouseAt(*tool, QEvent::MouseButtonRelease, overRow);
+    EXPECT_EQ(moves, 1);
     EXPECT_TRUE(tool->Docked());
     EXPECT_EQ(tool->DockedTo(), f.top);
     EXPECT_EQ(tool->DockRow(), 0);
@@ -310,6 +313,7 @@ TEST(TBar, DoubleClickBetweenDockAndFloating)
     delete f.top;
     EXPECT_EQ(tool->DefaultDock(), nullptr) << "the default dock is forgotten when it goes";
     EXPECT_TRUE(tool->Floating());
+    EXPECT_EQ(f.left->geometry(), QRect(0, 0, 0, 300)) << "the left dock takes the room";
 }
 
 TEST(TBar, FlatButtonMenuOpensBesideAVerticalDock)
