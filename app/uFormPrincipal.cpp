@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/EditingFile.h"
+#include "app/SidePanel.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
@@ -172,6 +173,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
         FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
+    CreaPanelLateral();
     // The first size shows every tool page whole.
     resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
@@ -281,7 +283,7 @@ void TformPrincipal::buildLayout()
     p.pBotones->hide();
     row->addWidget(p.pBotones);
 
-    p.spLateral = new QSplitter(Qt::Horizontal, below);
+    p.spLateral = new TLateralSplitter(Qt::Horizontal, below);
     p.spLateral->setObjectName("spLateral");
     p.spLateral->setChildrenCollapsible(false);
     p.pLateral = new QWidget(p.spLateral);
@@ -490,6 +492,7 @@ void TformPrincipal::FormFirstShow()
         if (FileExists(argument))
             AbreArchivo(argument, false, TipoDeArchivo(argument));
     openStartUpDocuments();
+    SidePanel().SelectStartLibrary();
     Ocupado = false;
     EditorOnChange();
 }

@@ -315,6 +315,8 @@ void TformPrincipal::mVerBarraClick()
 void TformPrincipal::mVerLateralClick()
 {
     togglePanel("pLateral", "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel);
+    // With no document shown the panel stays hidden; its item keeps the choice for the next one.
+    EditorOnChange();
 }
 
 void TformPrincipal::togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint,

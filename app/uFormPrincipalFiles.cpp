@@ -1,6 +1,8 @@
 // The main window's documents: the tab strip, opening, saving, reloading and closing, the recent files and the caption and status bar that follow the editor.
 #include "app/uFormPrincipal.h"
 
+#include "app/SidePanel.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -416,6 +418,7 @@ void TformPrincipal::EditorOnChange()
     // that the next document throws away.
     if (FHerramientas)
         FHerramientas->PTabs->setVisible(open && documentsShown() && FCommands->Action("mVerBarra")->isChecked());
+    showSidePanel(open && documentsShown() && FCommands->Action("mVerLateral")->isChecked());
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;
@@ -638,5 +641,6 @@ bool TformPrincipal::FormCloseQuery()
     }
     documentsClosed();
     EditorOnChange();
+    SidePanel().KeepLibraryIndex();
     return true;
 }
