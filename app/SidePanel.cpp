@@ -310,7 +310,8 @@ void TSidePanel::setPanelWidth(int width)
     QList<int> sizes = spLateral->sizes();
     if (sizes.size() < 2)
         return;
-    const int total = sizes[0] + sizes[1];
+    // A panel shown a moment ago has no size in the splitter yet: the whole width is the editor's.
+    const int total = std::max(sizes[0] + sizes[1], spLateral->width() - spLateral->handleWidth());
     sizes[0] = width;
     sizes[1] = std::max(0, total - width);
     spLateral->setSizes(sizes);
@@ -351,6 +352,11 @@ bool TSidePanel::eventFilter(QObject* watched, QEvent* event)
         return nullptr;
     };
     switch (event->type()) {
+    case QEvent::Show:
+        // The panel comes back at the width of its page.
+        if (watched == pLateral)
+            CallHandler(pLateral, [this] { pcLateralChange(); });
+        break;
     case QEvent::Resize:
         if (watched == pLateral)
             CallHandler(pLateral, [this] { pLateralResize(); });
@@ -613,7 +619,10 @@ void TSidePanel::SelectStartLibrary()
     cbLibreria->setCurrentIndex(index);
     lbLibreria->clear();
     const TStringList& files = shLibreriaFiles->Strings();
-    if (index < files.Count() && FileExists(files[index]))
+    if (index >= files.Count())
+        return;
+    cbLibreria->SetHint(FromWin1252(files[index]));
+    if (FileExists(files[index]))
         listLibrary(files[index]);
 }
 

@@ -130,6 +130,8 @@ public:
     void KeepLibraryIndex();
     // The path of the library chosen in cbLibreria.
     std::string LibraryPath() const;
+    // How the panel asks for an entry's name (the question dialog unless replaced).
+    void SetAsk(decltype(TSidePanelLinks::Ask) ask) { FLinks.Ask = std::move(ask); }
 
 private:
     void buildAssistants();

@@ -492,7 +492,6 @@ void TformPrincipal::FormFirstShow()
         if (FileExists(argument))
             AbreArchivo(argument, false, TipoDeArchivo(argument));
     openStartUpDocuments();
-    SidePanel().SelectStartLibrary();
     Ocupado = false;
     EditorOnChange();
 }

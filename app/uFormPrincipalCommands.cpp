@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/PageResources.h"
+#include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
 
@@ -342,6 +343,8 @@ void TformPrincipal::FormStorageRestorePlacement()
             FCommands->Action(buttonName)->setStatusTip(LoadResQString(shown ? hideHint : showHint));
         }
     readToolPages();
+    // The chosen code library is stored by its index.
+    SidePanel().SelectStartLibrary();
     EditorOnChange();
 }
 

@@ -1,8 +1,6 @@
 // The main window's documents: the tab strip, opening, saving, reloading and closing, the recent files and the caption and status bar that follow the editor.
 #include "app/uFormPrincipal.h"
 
-#include "app/SidePanel.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +14,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
+#include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ProjectFile.h"
 #include "app/uFormPrincipalTools.h"

@@ -57,7 +57,4 @@ void TformPrincipal::showSidePanel(bool shown)
     if (!FSidePanel || shown == !FPlaces.pLateral->isHidden())
         return;
     FPlaces.pLateral->setVisible(shown);
-    // The panel comes back at the width of its page.
-    if (shown)
-        FSidePanel->pcLateralChange();
 }
