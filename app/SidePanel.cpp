@@ -547,8 +547,7 @@ void TSidePanel::sbAbreLibreriaClick()
         if (!listLibrary(path))
             return;
     } else {
-        if (ExtractFileExt(path).empty())
-            path += ".cod";
+        path = ChangeFileExt(path, ".cod");
         if (!FileExists(path))
             WriteFileBytes(path, "");
         listLibrary(path);

@@ -348,17 +348,11 @@ bool startsHeader(std::string_view line)
     return TrimView(line).starts_with("[*");
 }
 
-std::string backupName(const std::string& fileName)
-{
-    const std::string ext = ExtractFileExt(fileName);
-    return fileName.substr(0, fileName.size() - ext.size()) + ".bak";
-}
-
 // Moves the library to its backup name and gives back the backup's lines; the caller writes the
 // library anew. The backup stays, so a write that fails leaves the previous contents there.
 TStringList moveToBackup(const std::string& fileName)
 {
-    const std::string backup = backupName(fileName);
+    const std::string backup = ChangeFileExt(fileName, ".bak");
     std::error_code error;
     std::filesystem::remove(NativePath(backup), error);
     std::filesystem::rename(NativePath(fileName), NativePath(backup), error);
