@@ -58,24 +58,6 @@ constexpr int kAssistantHelp[TSidePanel::kAssistantCount] = {32, 33, 56, 34, 35,
 constexpr const char* kCodeTrees[6] = {"Docs/html.krc",     "Docs/jscript.krc", "Docs/css.krc",
                                        "Docs/vbscript.krc", "Docs/dhtml.krc",   "Docs/personal.krc"};
 
-struct TCaptionAndHint {
-    std::string Caption;
-    std::string Hint;
-};
-
-// The lines of a packed string, each split at its first "|".
-std::vector<TCaptionAndHint> textsOf(int id)
-{
-    std::vector<TCaptionAndHint> result;
-    const TStringList lines = LinesOf(LoadResString(id));
-    for (int i = 0; i < lines.Count(); ++i) {
-        const std::string& line = lines[i];
-        const size_t bar = line.find('|');
-        result.push_back({line.substr(0, bar), bar == std::string::npos ? std::string() : line.substr(bar + 1)});
-    }
-    return result;
-}
-
 void setHint(QWidget* control, const std::string& hint)
 {
     control->setToolTip(FromWin1252(hint));
@@ -170,7 +152,7 @@ TSidePanel::TSidePanel(TWindowHost& host, TSidePanelLinks links, QWidget* panel,
 
     const char* names[] = {"tsHerramientas", "tsAsistentes", "tsArchivos", "tsTag", "tsLibreria", "tsCodigos"};
     TTabSetSheet** sheets[] = {&tsHerramientas, &tsAsistentes, &tsArchivos, &tsTag, &tsLibreria, &tsCodigos};
-    const std::vector<TCaptionAndHint> pageTexts = textsOf(kPageTexts);
+    const std::vector<TCaptionAndHint> pageTexts = captionsAndHints(kPageTexts);
     for (int page = 0; page < 6; ++page) {
         auto* sheet = *sheets[page] = new TTabSetSheet(pcLateral);
         sheet->setObjectName(names[page]);
@@ -242,7 +224,7 @@ void TSidePanel::buildLibrary()
     row->setSpacing(2);
     cbLibreria = new TLibraryCombo(tsLibreria);
     cbLibreria->setObjectName("cbLibreria");
-    sbAbreLibreria = makeButton(tsLibreria, "sbAbreLibreria", textsOf(kOpenLibrary).at(0));
+    sbAbreLibreria = makeButton(tsLibreria, "sbAbreLibreria", captionsAndHints(kOpenLibrary).at(0));
     sbAbreLibreria->setFixedSize(kButtonHeight, kButtonHeight);
     row->addWidget(cbLibreria, 1);
     row->addWidget(sbAbreLibreria);
@@ -251,7 +233,7 @@ void TSidePanel::buildLibrary()
     shLibreriaFiles->SetDuplicates(TStrHolder::dupAccept);
     lbLibreria = new QListWidget(tsLibreria);
     lbLibreria->setObjectName("lbLibreria");
-    sbLibraryAdd = makeButton(tsLibreria, "sbLibraryAdd", textsOf(kLibraryAdd).at(0));
+    sbLibraryAdd = makeButton(tsLibreria, "sbLibraryAdd", captionsAndHints(kLibraryAdd).at(0));
     sbLibraryAdd->setFixedHeight(kButtonHeight);
     layout->addLayout(row);
     layout->addWidget(lbLibreria, 1);
@@ -269,7 +251,7 @@ void TSidePanel::buildCodeTree()
     auto* layout = new QVBoxLayout(tsCodigos);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    const std::vector<TCaptionAndHint> texts = textsOf(kCodeTreeButtons);
+    const std::vector<TCaptionAndHint> texts = captionsAndHints(kCodeTreeButtons);
     const char* names[] = {"sbCargaHTML", "sbCargaJavaScript", "sbCargaCSS", "sbCargaVBScript", "sbCargaDHTML",
                            "ToolbarButtonKt9", "sbColapsaCod", "sbExpandeCod"};
     QHBoxLayout* rows[2] = {new QHBoxLayout, new QHBoxLayout};

@@ -80,30 +80,24 @@ TEST(SidePanel, PagesInOrderAndTheirWidths)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(p.pcLateral->Pages(i)->objectName(), names[i]);
     EXPECT_EQ(p.pcLateral->Pages(5)->TabHint(), "\xC1rbol de c\xF3""digos");
-    // The first page: fixed at 168, the splitter off.
+    // Each page with the splitter's kept width: the panel's width and whether the splitter moves.
+    const auto show = [&](TTabSetSheet* page, int kept) {
+        p.spLateral->SetTag(kept);
+        if (page != p.pcLateral->ActivePage()) {
+            p.pcLateral->SetActivePage(page);
+            w.form.pcLateralChange();
+            settle();
+        }
+        return std::pair{p.pLateral->width(), p.spLateral->handle(1)->isEnabled()};
+    };
     EXPECT_EQ(p.pcLateral->ActivePage(), p.tsHerramientas);
-    EXPECT_EQ(p.pLateral->width(), 168);
-    EXPECT_FALSE(p.spLateral->handle(1)->isEnabled());
-
-    p.spLateral->SetTag(250);
-    p.pcLateral->SetActivePage(p.tsLibreria);
-    w.form.pcLateralChange();
-    settle();
-    EXPECT_EQ(p.pLateral->width(), 250);
-    EXPECT_TRUE(p.spLateral->handle(1)->isEnabled());
+    EXPECT_EQ(show(p.tsHerramientas, 250), std::pair(168, false));
+    EXPECT_EQ(show(p.tsLibreria, 250), std::pair(250, true));
     EXPECT_EQ(p.cbLibreria->maximumWidth(), p.tsLibreria->width() - 24);
     EXPECT_EQ(p.sbLibraryAdd->width(), p.tsLibreria->width());
-    p.pcLateral->SetActivePage(p.tsAsistentes);
-    w.form.pcLateralChange();
-    settle();
-    EXPECT_EQ(p.pLateral->width(), 168);
-    EXPECT_FALSE(p.spLateral->handle(1)->isEnabled());
+    EXPECT_EQ(show(p.tsAsistentes, 250), std::pair(168, false));
     // A narrower width than 168 comes back to 168 on the other pages.
-    p.spLateral->SetTag(90);
-    p.pcLateral->SetActivePage(p.tsCodigos);
-    w.form.pcLateralChange();
-    settle();
-    EXPECT_EQ(p.pLateral->width(), 168);
+    EXPECT_EQ(show(p.tsCodigos, 90), std::pair(168, true));
 
     // The assistants' chooser: the notebook's pages, each with its help topic.
     ASSERT_EQ(p.cbAsistentes->count(), 6);
