@@ -29,6 +29,7 @@
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TabCtrls.h"
+#include "toolbars/listComboKt.h"
 
 namespace {
 
@@ -37,6 +38,8 @@ namespace {
 constexpr int kPageTexts = 4700;
 constexpr int kFirstPageControls = 4701; // then one string per page, in page order
 constexpr int kPageCount = 8;
+// The font list's hint, before the fonts chosen.
+constexpr int kFontHint = 5551;
 
 // Heights of the controls on a page: buttons and boxes alike, so that a row lines up.
 constexpr int kRowTop = 1;
@@ -260,6 +263,29 @@ void setHint(QWidget* control, const std::string& hint)
     control->setStatusTip(text);
 }
 
+// The font list: a flat edit whose drop-down list takes several fonts, the hint naming the choice.
+TlistComboKt* makeFontList(QWidget* parent)
+{
+    auto* fonts = new TlistComboKt(parent);
+    QFont face("Arial");
+    face.setPointSize(8);
+    fonts->setFont(face);
+    fonts->SetBoxWidth(17);
+    // A down arrow on the button's face; the bottom-left colour is the glyph's transparent one.
+    QImage arrow(9, 6, QImage::Format_RGB32);
+    arrow.fill(ToQColor(clOlive));
+    for (int row = 0; row < 4; ++row)
+        for (int x = 1 + row; x < 8 - row; ++x)
+            arrow.setPixel(x, 1 + row, qRgb(0, 0, 0));
+    fonts->SetBoxGlyph(QPixmap::fromImage(arrow));
+    fonts->SetListHeight(120);
+    fonts->SetMultiselect(true);
+    QObject::connect(fonts, &QLineEdit::textChanged, fonts, [fonts](const QString& text) {
+        setHint(fonts, LoadResString(kFontHint) + ToWin1252(text));
+    });
+    return fonts;
+}
+
 QFrame* makeSeparator(QWidget* parent)
 {
     auto* frame = new QFrame(parent);
@@ -478,7 +504,7 @@ void TToolPagesLink::FillValues(TToolPageValues& v)
     const TToolPageControls& c = FControls;
     v.Color = c.pColor->Color();
     v.FontColor = c.PColorFuente->Color();
-    v.FontFace = ToWin1252(c.CbFuente->currentText());
+    v.FontFace = ToWin1252(c.CbFuente->text());
     v.FontSizeIndex = c.SbTamanoFuente->ItemIndex();
     fillCombo(v.BGSound, c.cbBGSound);
     v.Loop = textOf(c.ELoop);
@@ -712,15 +738,17 @@ void TformPrincipal::CreaHerramientas()
                 made = button;
                 break;
             }
-            case K::Combo:
-            case K::FontCombo: {
-                auto* combo = control.Kind == K::Combo ? new TStoredComboBox(parent) : new QComboBox(parent);
-                combo->setEditable(true);
+            case K::Combo: {
+                auto* combo = new TStoredComboBox(parent);
+                combo->SetFlat(true);
                 // The history keeps its own order, newest first.
                 combo->setInsertPolicy(QComboBox::NoInsert);
                 made = combo;
                 break;
             }
+            case K::FontCombo:
+                made = makeFontList(parent);
+                break;
             case K::Edit:
                 made = new QLineEdit(parent);
                 break;
@@ -789,7 +817,7 @@ void TformPrincipal::CreaHerramientas()
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
     c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
-    c.CbFuente = FormControl<QComboBox>(pages, "CbFuente");
+    c.CbFuente = FormControl<TlistComboKt>(pages, "CbFuente");
     c.SbFuente = FormControl<TSpeedButton>(pages, "SbFuente");
     c.SbColorFuente = FormControl<TSpeedButton>(pages, "SbColorFuente");
     c.PColorFuente = FormControl<TColorPanel>(pages, "PColorFuente");
@@ -806,18 +834,18 @@ void TformPrincipal::CreaHerramientas()
     c.bevelAtributos3 = FormControl<QFrame>(pages, "bevelAtributos3");
     c.sbTags = FormControl<TVSpeedBtnMenu>(pages, "sbTags");
     c.sbEnlace = FormControl<TSpeedButton>(pages, "sbEnlace");
-    c.cbLinks = FormControl<QComboBox>(pages, "cbLinks");
-    c.cbTargetLink = FormControl<QComboBox>(pages, "cbTargetLink");
+    c.cbLinks = FormControl<TComboBoxKt>(pages, "cbLinks");
+    c.cbTargetLink = FormControl<TComboBoxKt>(pages, "cbTargetLink");
     c.sepEnlaces1 = FormControl<QFrame>(pages, "sepEnlaces1");
     c.SBOkNameLink = FormControl<TSpeedButton>(pages, "SBOkNameLink");
-    c.cbNameLinks = FormControl<QComboBox>(pages, "cbNameLinks");
+    c.cbNameLinks = FormControl<TComboBoxKt>(pages, "cbNameLinks");
     c.sepEnlaces2 = FormControl<QFrame>(pages, "sepEnlaces2");
     c.sbLinkOptions = FormControl<TVSpeedBtnMenu>(pages, "sbLinkOptions");
-    c.cbJavaParam = FormControl<QComboBox>(pages, "cbJavaParam");
+    c.cbJavaParam = FormControl<TComboBoxKt>(pages, "cbJavaParam");
     c.lblValor = FormControl<QLabel>(pages, "lblValor");
-    c.cbJavaValue = FormControl<QComboBox>(pages, "cbJavaValue");
+    c.cbJavaValue = FormControl<TComboBoxKt>(pages, "cbJavaValue");
     c.sbSound = FormControl<TVSpeedBtnMenu>(pages, "sbSound");
-    c.cbBGSound = FormControl<QComboBox>(pages, "cbBGSound");
+    c.cbBGSound = FormControl<TComboBoxKt>(pages, "cbBGSound");
     c.sbSoundLoop = FormControl<TSpeedButton>(pages, "sbSoundLoop");
     c.ELoop = FormControl<TEditKt>(pages, "ELoop");
     c.udLoop = FormControl<TSpinButton>(pages, "udLoop");
@@ -874,9 +902,11 @@ void TformPrincipal::CreaHerramientas()
     c.PColorFuente->raise();
     c.PColorFuente->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Family names, each once: what the font code names.
+    QStringList families;
     for (const std::string& family : ScreenFontFamilies())
-        c.CbFuente->addItem(FromWin1252(family));
-    c.CbFuente->setCurrentIndex(0);
+        families.append(FromWin1252(family));
+    c.CbFuente->SetItems(families);
+    c.CbFuente->SetItemIndex(0);
 
     pages->SetActivePage(c.Sheets[0]);
     pages->Loaded();

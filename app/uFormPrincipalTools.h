@@ -1,7 +1,6 @@
 // The tool pages above the editor: the controls of each page, the press of their insert buttons and the layout that follows the pages' width.
 #pragma once
 
-#include <QComboBox>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "app/model/ToolPageValues.h"
 #include "platform/core/Graphics.h"
 #include "platform/core/Messages.h"
+#include "toolbars/ComboBoxKt.h"
 
 class QCheckBox;
 class QFrame;
@@ -24,18 +24,19 @@ class TSpeedButton;
 class TSpinButton;
 class TTabSetSheet;
 class TVSpeedBtnMenu;
+class TlistComboKt;
 
 // What an insert button does when it is pressed: the button, the mouse button and the keys held. A
 // button activated from the keyboard is pressed with the left button and no keys.
 using TToolPress = std::function<void(QWidget* Sender, Qt::MouseButton Button, TShiftState Shift)>;
 
-// A history combo whose items are kept between runs as its Items property.
-class TStoredComboBox : public QComboBox {
+// A flat history combo whose items are kept between runs as its Items property.
+class TStoredComboBox : public TComboBoxKt {
     Q_OBJECT
     Q_PROPERTY(QStringList Items READ Items WRITE SetItems)
 
 public:
-    using QComboBox::QComboBox;
+    using TComboBoxKt::TComboBoxKt;
     QStringList Items() const;
     // The edit text stays as it is.
     void SetItems(const QStringList& value);
@@ -103,7 +104,7 @@ struct TToolPageControls {
 
     // Fonts.
     TVSpeedBtnMenu* SbTamanoFuente = nullptr;
-    QComboBox* CbFuente = nullptr;
+    TlistComboKt* CbFuente = nullptr;
     TSpeedButton* SbFuente = nullptr;
     TSpeedButton* SbColorFuente = nullptr;
     TColorPanel* PColorFuente = nullptr;
@@ -122,22 +123,22 @@ struct TToolPageControls {
 
     // Links.
     TSpeedButton* sbEnlace = nullptr;
-    QComboBox* cbLinks = nullptr;
-    QComboBox* cbTargetLink = nullptr;
+    TComboBoxKt* cbLinks = nullptr;
+    TComboBoxKt* cbTargetLink = nullptr;
     QFrame* sepEnlaces1 = nullptr;
     TSpeedButton* SBOkNameLink = nullptr;
-    QComboBox* cbNameLinks = nullptr;
+    TComboBoxKt* cbNameLinks = nullptr;
     QFrame* sepEnlaces2 = nullptr;
     TVSpeedBtnMenu* sbLinkOptions = nullptr;
 
     // Applet parameters.
-    QComboBox* cbJavaParam = nullptr;
+    TComboBoxKt* cbJavaParam = nullptr;
     QLabel* lblValor = nullptr;
-    QComboBox* cbJavaValue = nullptr;
+    TComboBoxKt* cbJavaValue = nullptr;
 
     // Background sound.
     TVSpeedBtnMenu* sbSound = nullptr;
-    QComboBox* cbBGSound = nullptr;
+    TComboBoxKt* cbBGSound = nullptr;
     TSpeedButton* sbSoundLoop = nullptr;
     TEditKt* ELoop = nullptr;
     TSpinButton* udLoop = nullptr;

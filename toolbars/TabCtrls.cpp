@@ -2,19 +2,27 @@
 #include "toolbars/TabCtrls.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFont>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
 #include <QToolTip>
 #include <algorithm>
 #include <climits>
 
+#include "components/AppUtils.h"
+#include "components/VCLUtils.h"
 #include "platform/Cursors.h"
 #include "platform/CustomImageList.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Keys.h"
+#include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
@@ -28,9 +36,16 @@ constexpr int kPropertyOutOfRange = 65403;
 constexpr int kInvalidPageIndex = 65404;
 constexpr int kCannotAssign = 65405;
 constexpr int kListIndexText = 65214;
+constexpr int kNoDesktopContext = 5550;
 
 // Posted to the control after it is restyled: the page control puts its images back then.
 constexpr UINT kReapplyImages = WM_USER + 4;
+// Sent to a page control when one of its sheets comes back from floating, and when one starts.
+constexpr UINT kSheetDocked = WM_USER + 2;
+constexpr UINT kSheetFloated = WM_USER + 3;
+// The floating window as it is first made, before it takes the sheet's size.
+constexpr int kFloatingFormWidth = 664;
+constexpr int kFloatingFormHeight = 82;
 // Room for one caption read from a tab item.
 constexpr int kCaptionBuffer = 4096;
 
@@ -823,6 +838,16 @@ TPageSetControl::~TPageSetControl()
         page->FPageControl = nullptr;
     FPages.clear();
     FActivePage = nullptr;
+    // The torn-off sheets were this control's too: they go with their floating windows.
+    const std::vector<TTabSetSheet*> floating = std::move(FFloatingSheets);
+    FFloatingSheets.clear();
+    for (TTabSetSheet* page : floating) {
+        page->FLastPageControl = nullptr;
+        if (page->FFloatingForm)
+            delete page->FFloatingForm;
+        else
+            delete page;
+    }
 }
 
 TTabSetSheet* TPageSetControl::Pages(int index) const
@@ -966,6 +991,14 @@ void TPageSetControl::AlignControls()
 
 void TPageSetControl::WndProc(TMessage& m)
 {
+    if (m.Msg == kSheetFloated) {
+        sheetFloated();
+        return;
+    }
+    if (m.Msg == kSheetDocked) {
+        sheetDocked();
+        return;
+    }
     if (m.Msg != kReapplyImages) {
         TCustomTabSetControl::WndProc(m);
         return;
@@ -979,6 +1012,31 @@ void TPageSetControl::WndProc(TMessage& m)
     for (TTabSetSheet* page : FPages)
         if (page->FTabShowing)
             page->SetImageIndex(page->FImageIndex);
+}
+
+void TPageSetControl::sheetFloated()
+{
+    ++FFloatingCount;
+    if (OnFloatChange)
+        CallHandler(this, [this] { OnFloatChange(this, fstFloating); });
+}
+
+// The sheets take their places by StaticPageIndex; sheets of equal index keep their order, so that a
+// sheet that comes back stays after those that came back before it.
+void TPageSetControl::sheetDocked()
+{
+    --FFloatingCount;
+    std::vector<TTabSetSheet*> order = FPages;
+    std::stable_sort(order.begin(), order.end(), [](const TTabSetSheet* a, const TTabSetSheet* b) {
+        return a->FStaticPageIndex < b->FStaticPageIndex;
+    });
+    for (size_t i = 0; i < order.size(); ++i)
+        movePage(order[i], static_cast<int>(i));
+    for (TTabSetSheet* page : FPages)
+        if (page->FTabShowing)
+            page->SetImageIndex(page->FImageIndex);
+    if (OnFloatChange)
+        CallHandler(this, [this] { OnFloatChange(this, fstDocked); });
 }
 
 void TPageSetControl::insertPage(TTabSetSheet* page)
@@ -1046,6 +1104,17 @@ TTabSetSheet::TTabSetSheet(QWidget* parent) : QWidget(parent)
 
 TTabSetSheet::~TTabSetSheet()
 {
+    if (FDragging)
+        drawOutline();
+    if (FLastPageControl) {
+        auto& floating = FLastPageControl->FFloatingSheets;
+        floating.erase(std::remove(floating.begin(), floating.end(), this), floating.end());
+    }
+    if (FFloatingForm) {
+        // The empty window has nothing left to hold.
+        FFloatingForm->FSheet = nullptr;
+        FFloatingForm->deleteLater();
+    }
     if (!FPageControl)
         return;
     try {
@@ -1172,4 +1241,290 @@ void TTabSetSheet::SetColor(TColor value)
     QPalette colours = palette();
     colours.setColor(QPalette::Window, ToQColor(value));
     setPalette(colours);
+}
+
+// ---------------------------------------------------------------- tearing sheets off
+
+void TTabSetSheet::SetDragable(bool value)
+{
+    FDragable = value;
+    gripChanged();
+}
+
+void TTabSetSheet::SetGripAlign(TGripAlign value)
+{
+    FGripAlign = value;
+    gripChanged();
+}
+
+void TTabSetSheet::SetFloatOnTop(bool value)
+{
+    FFloatOnTop = value;
+    if (FFloating && FFloatingForm && value)
+        FFloatingForm->SetOwnerWindow(MainForm());
+}
+
+// The children's area leaves the strip out; the sheet repaints with or without it.
+void TTabSetSheet::gripChanged()
+{
+    const QRect client = ClientRect();
+    setContentsMargins(client.left(), client.top(), width() - client.right() - 1, height() - client.bottom() - 1);
+    update();
+}
+
+QRect TTabSetSheet::GripRect() const
+{
+    if (!showsGrip())
+        return {};
+    const int w = width();
+    const int h = height();
+    switch (FGripAlign) {
+    case gaLeft: return QRect(0, 0, kGripWidth, h);
+    case gaRight: return QRect(w - kGripWidth, 0, kGripWidth, h);
+    case gaTop: return QRect(0, 0, w, kGripWidth);
+    case gaBottom: return QRect(0, h - kGripWidth, w, kGripWidth);
+    }
+    return {};
+}
+
+// The end of the strip where the dots are.
+QRect TTabSetSheet::GrabRect() const
+{
+    if (!showsGrip())
+        return {};
+    const int w = width();
+    const int h = height();
+    switch (FGripAlign) {
+    case gaLeft: return QRect(0, 0, kGripWidth, kGrabLength);
+    case gaRight: return QRect(w - kGripWidth, h - kGrabLength, kGripWidth, kGrabLength);
+    case gaTop: return QRect(w - kGrabLength, 0, kGrabLength, kGripWidth);
+    case gaBottom: return QRect(0, h - kGripWidth, kGrabLength, kGripWidth);
+    }
+    return {};
+}
+
+QRect TTabSetSheet::ClientRect() const
+{
+    QRect client = rect();
+    if (!showsGrip())
+        return client;
+    switch (FGripAlign) {
+    case gaLeft: client.setLeft(kGripWidth); break;
+    case gaRight: client.setRight(width() - kGripWidth - 1); break;
+    case gaTop: client.setTop(kGripWidth); break;
+    case gaBottom: client.setBottom(height() - kGripWidth - 1); break;
+    }
+    return client;
+}
+
+void TTabSetSheet::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!showsGrip())
+        return;
+    QPainter painter(this);
+    paintGrip(painter);
+}
+
+// Five pairs of 2 by 2 dot groups, 4 pixels apart along the strip: each group's top-left pixel in the
+// highlight, the other three in the caption colour; a pair's second group 2 pixels along and 3 across.
+void TTabSetSheet::paintGrip(QPainter& painter)
+{
+    painter.fillRect(GripRect(), ToQColor(clBtnFace));
+    const QColor light = ToQColor(clBtnHighlight);
+    const QColor dots = ToQColor(isEnabled() ? clActiveCaption : clInactiveCaption);
+    const auto group = [&](int x, int y) {
+        painter.fillRect(x, y, 2, 2, dots);
+        painter.fillRect(x, y, 1, 1, light);
+    };
+    const int w = width();
+    const int h = height();
+    for (int i = 0; i < 5; ++i) {
+        const int along = 4 * i;
+        switch (FGripAlign) {
+        case gaLeft:
+            group(0, along);
+            group(3, along + 2);
+            break;
+        case gaRight:
+            group(w - 5, h - 2 - along);
+            group(w - 2, h - 4 - along);
+            break;
+        case gaTop:
+            group(w - 2 - along, 0);
+            group(w - 4 - along, 3);
+            break;
+        case gaBottom:
+            group(along, h - 5);
+            group(along + 2, h - 2);
+            break;
+        }
+    }
+}
+
+void TTabSetSheet::mousePressEvent(QMouseEvent* event)
+{
+    QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !FPageControl || !FPageControl->CanFloatSheet() ||
+        !GrabRect().contains(event->position().toPoint()))
+        return;
+    const QPoint at = event->globalPosition().toPoint();
+    FMousePoint = FGrabPoint = TPoint{at.x(), at.y()};
+    FFloatSize = size();
+    FPressed = true;
+}
+
+void TTabSetSheet::mouseMoveEvent(QMouseEvent* event)
+{
+    QWidget::mouseMoveEvent(event);
+    if (!FPressed)
+        return;
+    const QPoint at = event->globalPosition().toPoint();
+    if (!FDragging) {
+        if (std::abs(at.x() - FGrabPoint.X) < kDragThreshold && std::abs(at.y() - FGrabPoint.Y) < kDragThreshold)
+            return;
+        FDragging = true;
+    } else {
+        drawOutline();
+    }
+    FMousePoint = TPoint{at.x(), at.y()};
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    const int left = origin.x() + FMousePoint.X - FGrabPoint.X;
+    const int top = origin.y() + FMousePoint.Y - FGrabPoint.Y;
+    FFloatRect = TRect{left, top, left + FFloatSize.width(), top + FFloatSize.height()};
+    drawOutline();
+}
+
+void TTabSetSheet::mouseReleaseEvent(QMouseEvent* event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !FPressed)
+        return;
+    FPressed = false;
+    if (!FDragging) {
+        update();
+        return;
+    }
+    drawOutline();
+    FDragging = false;
+    CallHandler(this, [this] { floatAt(FFloatRect); });
+}
+
+void TTabSetSheet::drawOutline()
+{
+    if (!QGuiApplication::primaryScreen()) {
+        MessageBox(nullptr, LoadResString(kNoDesktopContext), {}, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    DrawInvertFrame(FFloatRect, 1);
+}
+
+void TTabSetSheet::FloatSheet()
+{
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    floatAt(TRect{origin.x(), origin.y(), origin.x() + width(), origin.y() + height()});
+}
+
+void TTabSetSheet::floatAt(const TRect& screenRect)
+{
+    if (FFloating || !FPageControl || !FPageControl->CanFloatSheet())
+        return;
+    TPageSetControl* control = FPageControl;
+    FFloatRect = screenRect;
+    const QSize client = size();
+    FLastPageControl = control;
+    // The page after this one takes its place as the active page.
+    TTabSetSheet* next = control->ActivePage() == this ? control->FindNextPage(this, true, true) : nullptr;
+    control->removePage(this);
+    control->FFloatingSheets.push_back(this);
+    FFloating = true;
+    gripChanged();
+    if (next && next != this)
+        control->SetActivePage(next);
+    control->Perform(kSheetFloated, 0, 0);
+    if (!FFloatingForm) {
+        FFloatingForm = new TFloatingForm(this, FFloatOnTop ? MainForm() : nullptr);
+        const TCustomImageList* images = control->Images();
+        if (images && FImageIndex != -1) {
+            QPixmap icon(images->Width(), images->Height());
+            icon.fill(Qt::transparent);
+            QPainter painter(&icon);
+            images->Draw(painter, 0, 0, FImageIndex);
+            painter.end();
+            FFloatingForm->setWindowIcon(QIcon(icon));
+        }
+        FFloatingForm->setWindowTitle(FromWin1252(FCaption));
+        FFloatingForm->resize(client);
+    }
+    FFloatingForm->move(screenRect.Left, screenRect.Top);
+    if (OnFloatChange)
+        OnFloatChange(this, fstFloating);
+    FFloatingForm->layout()->addWidget(this);
+    show();
+    FFloatingForm->show();
+}
+
+void TTabSetSheet::DockSheet()
+{
+    if (!FFloating)
+        return;
+    if (FFloatingForm)
+        FFloatingForm->hide();
+    FFloating = false;
+    TPageSetControl* control = FLastPageControl;
+    if (control) {
+        auto& floating = control->FFloatingSheets;
+        floating.erase(std::remove(floating.begin(), floating.end(), this), floating.end());
+        setParent(control);
+        hide();
+        control->insertPage(this);
+        control->Perform(kSheetDocked, 0, 0);
+        control->SetActivePage(this);
+    }
+    FLastPageControl = nullptr;
+    gripChanged();
+    if (OnFloatChange)
+        OnFloatChange(this, fstDocked);
+}
+
+// ---------------------------------------------------------------- the floating window
+
+TFloatingForm::TFloatingForm(TTabSetSheet* sheet, QWidget* owner)
+    : QWidget(owner, Qt::Tool), FSheet(sheet)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont face("MS Sans Serif");
+    face.setPointSize(8);
+    setFont(face);
+    resize(kFloatingFormWidth, kFloatingFormHeight);
+    auto* fill = new QVBoxLayout(this);
+    fill->setContentsMargins(0, 0, 0, 0);
+}
+
+TFloatingForm::~TFloatingForm()
+{
+    if (FSheet && FSheet->FFloatingForm == this)
+        FSheet->FFloatingForm = nullptr;
+}
+
+void TFloatingForm::SetOwnerWindow(QWidget* owner)
+{
+    const QPoint place = pos();
+    const bool shown = isVisible();
+    setParent(owner, windowFlags());
+    move(place);
+    if (shown)
+        show();
+}
+
+// The sheet goes back before the window goes; a sheet torn off again gets a new window.
+void TFloatingForm::closeEvent(QCloseEvent* event)
+{
+    TTabSetSheet* sheet = FSheet;
+    if (sheet) {
+        CallHandler(this, [sheet] { sheet->DockSheet(); });
+        sheet->FFloatingForm = nullptr;
+        FSheet = nullptr;
+    }
+    event->accept();
 }

@@ -321,6 +321,10 @@ public:
     TTabSetSheet* FindNextPage(TTabSetSheet* current, bool forward, bool visibleTabsOnly) const;
     bool RemoveLastTab() const { return FRemoveLastTab; }
     void SetRemoveLastTab(bool value) { FRemoveLastTab = value; }
+    // Sheets torn off this control and floating now.
+    int FloatingCount() const { return FFloatingCount; }
+    // Whether a sheet may be torn off: not the only sheet while RemoveLastTab is False.
+    bool CanFloatSheet() const { return PageCount() != 1 || FRemoveLastTab; }
 
     bool DialogChar(char c) override;
     // Ctrl+Tab selects the next page, Ctrl+Shift+Tab the previous one.
@@ -345,15 +349,38 @@ private:
     void changeActivePage(TTabSetSheet* page);
     void updateActivePage();
     TTabSetSheet* sheetOfTab(int tabIndex);
+    void sheetFloated();
+    void sheetDocked();
 
     std::vector<TTabSetSheet*> FPages;
+    // Sheets torn off this control, which it still answers for.
+    std::vector<TTabSetSheet*> FFloatingSheets;
     TTabSetSheet* FActivePage = nullptr;
     int FFloatingCount = 0;
     bool FRemoveLastTab = false;
 };
 
-// One page of a page control. The tear-off state (grip, floating form) is kept for the floating
-// pages but does nothing yet.
+// The tool window that holds one torn-off sheet. Closing it docks the sheet back; it frees itself then.
+class TFloatingForm : public QWidget {
+    Q_OBJECT
+public:
+    // A top-level window over `owner` (none: a window of its own).
+    TFloatingForm(TTabSetSheet* sheet, QWidget* owner);
+    ~TFloatingForm() override;
+    TTabSetSheet* Sheet() const { return FSheet; }
+    // Puts the form over another owner window, keeping its place and flags.
+    void SetOwnerWindow(QWidget* owner);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend class TTabSetSheet;
+    TTabSetSheet* FSheet;
+};
+
+// One page of a page control. With Dragable a grip strip along one edge tears the sheet off into a
+// floating tool window; closing that window docks the sheet back at its StaticPageIndex.
 class TTabSetSheet : public QWidget {
     Q_OBJECT
 public:
@@ -385,23 +412,68 @@ public:
     TColor Color() const { return FColor; }
     void SetColor(TColor value);
 
+    static constexpr int kGripWidth = 7;
+    static constexpr int kGrabLength = 20;
+    // How far the pointer moves from the press before a drag starts.
+    static constexpr int kDragThreshold = 4;
+
     bool Dragable() const { return FDragable; }
-    void SetDragable(bool value) { FDragable = value; }
+    void SetDragable(bool value);
     bool FloatOnTop() const { return FFloatOnTop; }
-    void SetFloatOnTop(bool value) { FFloatOnTop = value; }
+    // While floating, the floating window goes over the main form (or none) at once.
+    void SetFloatOnTop(bool value);
     TGripAlign GripAlign() const { return FGripAlign; }
-    void SetGripAlign(TGripAlign value) { FGripAlign = value; }
+    void SetGripAlign(TGripAlign value);
     int StaticPageIndex() const { return FStaticPageIndex; }
     void SetStaticPageIndex(int value) { FStaticPageIndex = value; }
     bool Floating() const { return FFloating; }
+    TFloatingForm* FloatingForm() const { return FFloatingForm; }
+    // The control a floating sheet came from; null while docked.
+    TPageSetControl* LastPageControl() const { return FLastPageControl; }
+
+    // The sheet's area less the grip strip (while it shows one).
+    QRect ClientRect() const;
+    // The strip and its grab end, empty without a grip.
+    QRect GripRect() const;
+    QRect GrabRect() const;
+    bool Dragging() const { return FDragging; }
+    // Where the outline stands, in screen coordinates; also the place a float goes to.
+    const TRect& FloatRect() const { return FFloatRect; }
+
+    // Tears the sheet off into a floating window at its present place; nothing when it floats or
+    // its control does not allow it.
+    void FloatSheet();
+    // Puts a floating sheet back into the control it came from, as the active page.
+    void DockSheet();
 
     TTabSetFloatEvent OnFloatChange;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     friend class TPageSetControl;
+    friend class TFloatingForm;
     void updateTabShowing();
     void setTabShowing(bool value);
+    bool showsGrip() const { return FDragable && !FFloating; }
+    void gripChanged();
+    void paintGrip(QPainter& painter);
+    // Shows or takes away the outline at FFloatRect.
+    void drawOutline();
+    void floatAt(const TRect& screenRect);
 
+    TPoint FMousePoint;
+    TPoint FGrabPoint;
+    bool FPressed = false;
+    bool FDragging = false;
+    TRect FFloatRect;
+    QSize FFloatSize;
+    TPageSetControl* FLastPageControl = nullptr;
+    TFloatingForm* FFloatingForm = nullptr;
     TPageSetControl* FPageControl = nullptr;
     bool FDragable = false;
     bool FFloating = false;

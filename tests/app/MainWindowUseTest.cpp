@@ -29,6 +29,7 @@
 #include "platform/core/Registry.h"
 #include "support/MainWindowDocuments.h"
 #include "toolbars/TabCtrls.h"
+#include "toolbars/listComboKt.h"
 
 namespace {
 
@@ -152,15 +153,15 @@ TEST(MainWindowUse, TheFontListHoldsFamilyNamesOnce)
 {
     TBoxAnswers boxes({}, IDNO);
     TWindow w;
-    QComboBox* fonts = w.form.Herramientas().CbFuente;
-    ASSERT_GT(fonts->count(), 0);
+    TlistComboKt* fonts = w.form.Herramientas().CbFuente;
+    ASSERT_GT(fonts->ItemCount(), 0);
     std::set<std::string> seen;
-    for (int i = 0; i < fonts->count(); ++i) {
-        const std::string name = ToWin1252(fonts->itemText(i));
+    for (int i = 0; i < fonts->ItemCount(); ++i) {
+        const std::string name = ToWin1252(fonts->Item(i));
         EXPECT_EQ(name.find(" ["), std::string::npos) << name;
         EXPECT_TRUE(seen.insert(AnsiLowerCase(name)).second) << name;
         if (i > 0) {
-            EXPECT_LT(AnsiCompareText(ToWin1252(fonts->itemText(i - 1)), name), 0) << name;
+            EXPECT_LT(AnsiCompareText(ToWin1252(fonts->Item(i - 1)), name), 0) << name;
         }
     }
     EXPECT_EQ(FontFamilyName("C059 [UKWN]"), "C059");
@@ -169,12 +170,12 @@ TEST(MainWindowUse, TheFontListHoldsFamilyNamesOnce)
     EXPECT_EQ(FontFamilyName("Rara [sin cerrar"), "Rara [sin cerrar");
     // The font button inserts the family chosen.
     w.form.mNuevoClick();
-    fonts->setCurrentIndex(0);
+    fonts->SetItemIndex(0);
     QObject sender;
     sender.setProperty("Tag", 52);
     w.form.Config().InsCaseMode = 4;
     w.form.InsertaTag(&sender);
-    EXPECT_EQ(w.memo.StoredText(), "<FONT FACE=\"" + ToWin1252(fonts->itemText(0)) + "\"></FONT>");
+    EXPECT_EQ(w.memo.StoredText(), "<FONT FACE=\"" + ToWin1252(fonts->Item(0)) + "\"></FONT>");
 }
 
 TEST(MainWindowUse, TheFindDialogsMatchShowsWhileTheyAreOpen)

@@ -30,6 +30,7 @@
 #include "support/MouseEvents.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
+#include "toolbars/listComboKt.h"
 
 namespace {
 
@@ -229,8 +230,9 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
     EXPECT_EQ(ToWin1252(c.sbB->statusTip()), "Negrita");
 
     // The font list holds the screen's fonts with the first one chosen; the edits are 22 high.
-    EXPECT_GT(c.CbFuente->count(), 0);
-    EXPECT_EQ(c.CbFuente->currentIndex(), 0);
+    EXPECT_GT(c.CbFuente->ItemCount(), 0);
+    EXPECT_EQ(c.CbFuente->ItemIndex(), 0);
+    EXPECT_EQ(c.CbFuente->text(), c.CbFuente->Item(0));
     for (QWidget* w : {static_cast<QWidget*>(c.CbFuente), static_cast<QWidget*>(c.EStartOL),
                        static_cast<QWidget*>(c.ELoop), static_cast<QWidget*>(c.eRows), static_cast<QWidget*>(c.eCols)})
         EXPECT_EQ(w->height(), 22) << w->objectName().toStdString();
@@ -239,6 +241,17 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
         EXPECT_EQ(edit->contentsMargins(), QMargins(3, 3, 3, 3)) << edit->objectName().toStdString();
         EXPECT_FALSE(edit->Hot()) << edit->objectName().toStdString();
     }
+    // The address and value boxes are flat combos; the font list takes several fonts, its hint names them.
+    for (TComboBoxKt* combo : {c.cbLinks, c.cbTargetLink, c.cbNameLinks, c.cbJavaParam, c.cbJavaValue, c.cbBGSound})
+        EXPECT_TRUE(combo->Flat()) << combo->objectName().toStdString();
+    EXPECT_EQ(c.CbFuente->font().family(), "Arial");
+    EXPECT_EQ(c.CbFuente->font().pointSize(), 8);
+    EXPECT_EQ(c.CbFuente->BoxWidth(), 17);
+    EXPECT_FALSE(c.CbFuente->BoxGlyph().isNull());
+    EXPECT_EQ(c.CbFuente->ListHeight(), 120);
+    EXPECT_TRUE(c.CbFuente->Multiselect());
+    c.CbFuente->setText("Arial,Verdana");
+    EXPECT_EQ(ToWin1252(c.CbFuente->statusTip()), "Fuente a utilizar: Arial,Verdana");
     EXPECT_TRUE(c.UL[0]->isChecked());
     EXPECT_TRUE(c.OL[0]->isChecked());
     EXPECT_FALSE(c.sbOLStart->isChecked());
@@ -275,7 +288,7 @@ TEST(ToolPages, TheValueRecordIsFilledFromTheControlsAndCombosTakeTheirHistoryBa
     TToolPagesLink link(c);
     c.pColor->SetColor(0x00336699);
     c.PColorFuente->SetColor(0x000000FF);
-    c.CbFuente->setEditText("Arial");
+    c.CbFuente->setText("Arial");
     c.SbTamanoFuente->SetItemIndex(4);
     c.cbBGSound->setEditText("fondo.mid");
     c.ELoop->setText("3");
@@ -531,7 +544,7 @@ TEST(ToolPagesInsert, HeadingFontAndLinkButtonsReadTheirPages)
     EXPECT_EQ(EditorText(memo), "<H3></H3>");
 
     memo.Lines().SetText("");
-    f.c.CbFuente->setEditText("Arial");
+    f.c.CbFuente->setText("Arial");
     f.c.PColorFuente->SetColor(0x000000FF);
     f.c.SbTamanoFuente->SetItemIndex(2);
     press(*f.c.sbFont);

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "platform/GraphicsQt.h"
 #include "platform/core/Exception.h"
 #include "support/MouseEvents.h"
+#include "components/AppUtils.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {
@@ -689,4 +691,232 @@ TEST(TabCtrls, FocusInTheOldPageGoesToTheNewPagesFirstControl)
     // Focus outside the pages stays where it is.
     pages->SetActivePage(sheets[0]);
     EXPECT_EQ(QApplication::focusWidget(), pages);
+}
+
+// ---------------------------------------------------------------- tearing sheets off
+
+namespace {
+
+// Sheets on a shown page control, each with a grip; their names are their captions.
+struct TearOff {
+    explicit TearOff(int count, TGripAlign align = gaLeft)
+    {
+        pages.resize(400, 200);
+        for (int i = 0; i < count; ++i) {
+            auto* sheet = new TTabSetSheet;
+            sheet->SetCaption(std::string(1, static_cast<char>('A' + i)));
+            sheet->SetDragable(true);
+            sheet->SetGripAlign(align);
+            sheet->SetPageControl(&pages);
+            sheets.push_back(sheet);
+        }
+        pages.SetActivePage(sheets[0]);
+        pages.show();
+    }
+    std::string order() const
+    {
+        std::string names;
+        for (int i = 0; i < pages.PageCount(); ++i)
+            names += pages.Pages(i)->Caption();
+        return names;
+    }
+    // Presses at `from` on the sheet, moves by `by` and lets go.
+    static void drag(TTabSetSheet& sheet, QPoint from, QPoint by)
+    {
+        SendMouse(sheet, QEvent::MouseButtonPress, from);
+        MoveMouse(sheet, from + by, Qt::LeftButton);
+        SendMouse(sheet, QEvent::MouseButtonRelease, from + by);
+    }
+    // A visible top-level window exactly on the rectangle: the drag outline.
+    static bool outlineAt(const TRect& r)
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->geometry() == QRect(r.Left, r.Top, r.Width(), r.Height()))
+                return true;
+        return false;
+    }
+    TPageSetControl pages;
+    std::vector<TTabSetSheet*> sheets;
+};
+
+} // namespace
+
+TEST(TabCtrlsTearOff, TheGripIsSevenPixelsWideWithItsDotsAtTheGrabEnd)
+{
+    struct Case {
+        TGripAlign align;
+        QRect grab;         // on a 300 x 100 sheet
+        QPoint highlight;   // the top-left pixel of the first dot group
+        QMargins client;
+    };
+    const Case cases[] = {
+        {gaLeft, QRect(0, 0, 7, 20), QPoint(0, 0), QMargins(7, 0, 0, 0)},
+        {gaRight, QRect(293, 80, 7, 20), QPoint(295, 98), QMargins(0, 0, 7, 0)},
+        {gaTop, QRect(280, 0, 20, 7), QPoint(298, 0), QMargins(0, 7, 0, 0)},
+        {gaBottom, QRect(0, 93, 20, 7), QPoint(0, 95), QMargins(0, 0, 0, 7)},
+    };
+    for (const Case& c : cases) {
+        TTabSetSheet sheet;
+        sheet.resize(300, 100);
+        sheet.SetDragable(true);
+        sheet.SetGripAlign(c.align);
+        EXPECT_EQ(sheet.GrabRect(), c.grab) << c.align;
+        EXPECT_EQ(sheet.contentsMargins(), c.client) << c.align;
+        const QImage image = grabbed(sheet);
+        EXPECT_EQ(image.pixelColor(c.highlight), ToQColor(clBtnHighlight)) << c.align;
+        EXPECT_EQ(image.pixelColor(c.highlight + QPoint(1, 1)), ToQColor(clActiveCaption)) << c.align;
+        // Between the pairs lies the strip's face.
+        const QPoint along = c.align == gaLeft || c.align == gaRight ? QPoint(0, 1) : QPoint(1, 0);
+        const int direction = c.align == gaLeft || c.align == gaBottom ? 1 : -1;
+        EXPECT_EQ(image.pixelColor(c.highlight + along * (direction * 4)), ToQColor(clBtnHighlight)) << c.align;
+        EXPECT_EQ(image.pixelColor(c.highlight + along * (direction * 20)), ToQColor(clBtnFace)) << c.align;
+        sheet.setEnabled(false);
+        EXPECT_EQ(grabbed(sheet).pixelColor(c.highlight + QPoint(1, 1)), ToQColor(clInactiveCaption)) << c.align;
+    }
+    // Without Dragable there is no strip.
+    TTabSetSheet plain;
+    plain.resize(300, 100);
+    EXPECT_TRUE(plain.GrabRect().isEmpty());
+    EXPECT_EQ(plain.ClientRect(), QRect(0, 0, 300, 100));
+}
+
+TEST(TabCtrlsTearOff, DragsStartFromTheGrabAreaAfterFourPixelsWhenTheControlAllowsIt)
+{
+    {
+        // The only sheet stays while RemoveLastTab is False.
+        TearOff one(1);
+        TearOff::drag(*one.sheets[0], QPoint(3, 5), QPoint(30, 30));
+        EXPECT_FALSE(one.sheets[0]->Floating());
+        EXPECT_EQ(one.pages.PageCount(), 1);
+        one.pages.SetRemoveLastTab(true);
+        TearOff::drag(*one.sheets[0], QPoint(3, 5), QPoint(30, 30));
+        EXPECT_TRUE(one.sheets[0]->Floating());
+        EXPECT_EQ(one.pages.PageCount(), 0);
+        EXPECT_EQ(one.pages.ActivePage(), nullptr);
+        one.sheets[0]->FloatingForm()->close();
+        EXPECT_EQ(one.pages.ActivePage(), one.sheets[0]);
+    }
+    TearOff two(2);
+    TTabSetSheet& sheet = *two.sheets[0];
+    // A press outside the grab area starts nothing.
+    TearOff::drag(sheet, QPoint(3, 25), QPoint(30, 30));
+    TearOff::drag(sheet, QPoint(8, 5), QPoint(30, 30));
+    EXPECT_FALSE(sheet.Floating());
+    // Three pixels either way are no drag; four are.
+    SendMouse(sheet, QEvent::MouseButtonPress, QPoint(3, 5));
+    MoveMouse(sheet, QPoint(6, 8), Qt::LeftButton);
+    EXPECT_FALSE(sheet.Dragging());
+    MoveMouse(sheet, QPoint(0, 2), Qt::LeftButton);
+    EXPECT_FALSE(sheet.Dragging());
+    MoveMouse(sheet, QPoint(3, 9), Qt::LeftButton);
+    ASSERT_TRUE(sheet.Dragging());
+    // The outline has the sheet's size at its place moved by the drag.
+    const QPoint origin = sheet.mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(sheet.FloatRect(),
+              (TRect{origin.x(), origin.y() + 4, origin.x() + sheet.width(), origin.y() + 4 + sheet.height()}));
+    EXPECT_TRUE(TearOff::outlineAt(sheet.FloatRect()));
+    MoveMouse(sheet, QPoint(23, 19), Qt::LeftButton);
+    const TRect moved{origin.x() + 20, origin.y() + 14, origin.x() + 20 + sheet.width(), origin.y() + 14 + sheet.height()};
+    EXPECT_EQ(sheet.FloatRect(), moved);
+    EXPECT_TRUE(TearOff::outlineAt(moved));
+    // Letting go takes the outline away and floats the sheet there.
+    SendMouse(sheet, QEvent::MouseButtonRelease, QPoint(23, 19));
+    EXPECT_FALSE(TearOff::outlineAt(moved));
+    ASSERT_TRUE(sheet.Floating());
+    EXPECT_EQ(sheet.FloatingForm()->pos(), QPoint(moved.Left, moved.Top));
+    EXPECT_EQ(sheet.FloatingForm()->size(), sheet.size());
+    EXPECT_TRUE(sheet.GrabRect().isEmpty()) << "a floating sheet shows no grip";
+    sheet.FloatingForm()->close();
+}
+
+TEST(TabCtrlsTearOff, FloatingAndDockingAreReportedAndCounted)
+{
+    TearOff f(3);
+    TSolidImages images;
+    f.pages.SetImages(&images);
+    TTabSetSheet& b = *f.sheets[1];
+    b.SetImageIndex(2);
+    f.pages.SetActivePage(&b);
+    std::vector<std::string> events;
+    b.OnFloatChange = [&](QWidget* sender, TFloatState state) {
+        events.push_back(std::string(sender == &b ? "sheet " : "? ") + std::to_string(state));
+    };
+    f.pages.OnFloatChange = [&](QWidget* sender, TFloatState state) {
+        events.push_back(std::string(sender == &f.pages ? "control " : "? ") + std::to_string(state) + " count " +
+                         std::to_string(f.pages.FloatingCount()));
+    };
+    b.FloatSheet();
+    ASSERT_TRUE(b.Floating());
+    EXPECT_EQ(events, (std::vector<std::string>{"control 0 count 1", "sheet 0"}));
+    EXPECT_EQ(f.pages.FloatingCount(), 1);
+    EXPECT_EQ(captions(f.pages), (std::vector<std::string>{"A", "C"}));
+    EXPECT_EQ(f.pages.ActivePage(), f.sheets[2]) << "the control goes on to the next page";
+    EXPECT_EQ(b.LastPageControl(), &f.pages);
+    TFloatingForm* form = b.FloatingForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "B");
+    EXPECT_FALSE(form->windowIcon().isNull());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(b.parentWidget(), form);
+    EXPECT_EQ(form->parentWidget(), nullptr) << "no owner window without FloatOnTop";
+    b.FloatSheet();
+    EXPECT_EQ(f.pages.FloatingCount(), 1) << "a floating sheet floats once";
+
+    // Closing the window docks the sheet as the active page; the window goes.
+    events.clear();
+    QPointer<TFloatingForm> gone(form);
+    form->close();
+    EXPECT_FALSE(b.Floating());
+    EXPECT_EQ(events, (std::vector<std::string>{"control 1 count 0", "sheet 1"}));
+    EXPECT_EQ(f.pages.FloatingCount(), 0);
+    EXPECT_EQ(f.pages.ActivePage(), &b);
+    EXPECT_EQ(b.parentWidget(), &f.pages);
+    EXPECT_EQ(b.FloatingForm(), nullptr);
+    EXPECT_EQ(b.LastPageControl(), nullptr);
+    EXPECT_EQ(b.ImageIndex(), 2);
+    EXPECT_EQ(captions(f.pages), (std::vector<std::string>{"A", "C", "B"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+
+    // With FloatOnTop the main form owns the window, also when set while floating.
+    QWidget main;
+    SetMainForm(&main);
+    f.sheets[0]->SetFloatOnTop(true);
+    f.sheets[0]->FloatSheet();
+    EXPECT_EQ(f.sheets[0]->FloatingForm()->parentWidget(), &main);
+    f.sheets[2]->FloatSheet();
+    EXPECT_EQ(f.sheets[2]->FloatingForm()->parentWidget(), nullptr);
+    f.sheets[2]->SetFloatOnTop(true);
+    EXPECT_EQ(f.sheets[2]->FloatingForm()->parentWidget(), &main);
+    EXPECT_TRUE(f.sheets[2]->FloatingForm()->isWindow());
+    f.sheets[2]->DockSheet();
+    SetMainForm(nullptr);
+    // The control destroyed with a sheet afloat takes the sheet and its window along (the sanitizer watches).
+}
+
+TEST(TabCtrlsTearOff, DockedSheetsReturnByTheirStaticPageIndexKeepingTheirOrder)
+{
+    {
+        TearOff f(4);
+        for (int i = 0; i < 3; ++i)
+            f.sheets[i]->FloatSheet();
+        EXPECT_EQ(f.order(), "D");
+        for (int i = 0; i < 3; ++i)
+            f.sheets[i]->FloatingForm()->close();
+        EXPECT_EQ(f.order(), "DABC");
+        EXPECT_EQ(captions(f.pages), (std::vector<std::string>{"D", "A", "B", "C"}));
+    }
+    std::vector<int> back{0, 1, 2};
+    do {
+        TearOff f(4);
+        for (int i = 0; i < 4; ++i)
+            f.sheets[i]->SetStaticPageIndex(i);
+        for (int i = 0; i < 3; ++i)
+            f.sheets[i]->FloatSheet();
+        for (int i : back)
+            f.sheets[i]->DockSheet();
+        EXPECT_EQ(f.order(), "ABCD") << back[0] << back[1] << back[2];
+        EXPECT_EQ(captions(f.pages), (std::vector<std::string>{"A", "B", "C", "D"}));
+        EXPECT_EQ(f.pages.ActivePage(), f.sheets[back[2]]);
+    } while (std::next_permutation(back.begin(), back.end()));
 }
