@@ -381,7 +381,8 @@ TEST(MainWindowScreen, TheStatusBarButtonsAreFlatSquaresWithTheirPictures)
         EXPECT_EQ(navy, 0);
     }
     EXPECT_EQ(form.sbBarra()->Hint(), "Ocultar barra de herramientas");
-    EXPECT_EQ(form.sbLateral()->Hint(), "Ocultar panel lateral");
+    // The side panel starts hidden, so its button offers to show it.
+    EXPECT_EQ(form.sbLateral()->Hint(), "Mostrar panel lateral");
     EXPECT_EQ(form.sbAuxiliar()->Hint(), "Abrir en el editor auxiliar");
 
     QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -523,7 +524,9 @@ TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
     QApplication::processEvents();
     EXPECT_EQ(form.CodeMemo()->AutoReplaceList().Count(), 0);
     EXPECT_EQ(form.CodeMemo()->CodeTemplateList().Count(), 0);
-    EXPECT_TRUE(catcher.texts.isEmpty()) << catcher.texts.join("\n").toStdString();
+    // Only the side panel's code tree is reported missing.
+    EXPECT_EQ(catcher.texts, QStringList{FromWin1252("No se encuentra el archivo \"" + registry.Folder.path.string() +
+                                                     "/Docs/html.krc\".\nNo es posible cargar la lista de c\xF3""digos.")});
 }
 
 TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)
