@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
 
@@ -24,6 +25,9 @@ inline void ensureApplication()
         // before a static application's clean-up, which would still reach them.
         static QApplication* application = new QApplication(argc, argv);
         (void)application;
+        // The main window loads the shipped code tree as it is made; a missing one would be reported
+        // in a message box that waits for an answer.
+        SetProgramFolder(std::string(KESTRIMA_SOURCE_DIR) + "/resources");
     }
 }
 
