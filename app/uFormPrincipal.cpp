@@ -3,6 +3,7 @@
 
 #include "app/EditingFile.h"
 #include "app/SidePanel.h"
+#include "app/UFormPaleta.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
@@ -208,6 +209,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildBrowserCommands();
     buildHelpAndTools();
     buildFormStorage();
+    buildSpeedBar();
     FCodeMemo->setFocus();
 }
 
@@ -447,8 +449,10 @@ void TformPrincipal::placeStatusButtons()
 
 int TformPrincipal::defaultKind() const
 {
-    // A stored kind that names no language would leave the editor without one.
+    // 0 is the options' "no colouring" choice; any other stored kind that names no language gives pages.
     const int kind = FConfig->DefaultParser;
+    if (kind == 0)
+        return ekNoColouring;
     return kind >= ekHTML && kind <= ekJavaScript ? kind : ekHTML;
 }
 
@@ -481,11 +485,10 @@ void TformPrincipal::showEvent(QShowEvent* event)
 
 void TformPrincipal::FormFirstShow()
 {
+    FFormColor->LoadPalette(FConfig->CustomPalette);
     OpenDialogInitialDir = FConfig->LastOpenDir;
     SaveDialogInitialDir = FConfig->LastSaveDir;
-    FCodigosISO = std::make_unique<TCodigosISO>();
-    if (!FCodigosISO->LoadFromFile(FConfig->CharacterLib))
-        FCodigosISO->LoadDefaults();
+    loadCharacterLibrary();
     // File names go to the file system as the shell gave them; names of no existing file are
     // passed over without a word.
     for (const std::string& argument : FArguments)

@@ -27,6 +27,7 @@ class QSplitter;
 class QVBoxLayout;
 class QStatusBar;
 class TColorDialog;
+class TFormColor;
 class TKestrimaConfig;
 class TCodigosISO;
 class TStringList;
@@ -42,6 +43,7 @@ class TFormStorage;
 class TTabSetControl;
 class TPopupMenu;
 class TVSpeedBtnMenu;
+class TSpeedBar;
 class Tddemacroserver;
 enum TMouseButton : uint8_t;
 
@@ -195,7 +197,7 @@ public:
         // The window's middle: the tool pages' place on top, the rest below.
         QWidget* pCentral = nullptr;
         QVBoxLayout* Top = nullptr;
-        // The speed bar's place, on the left; empty and hidden until the speed bar fills it.
+        // The speed bar's place, on the left; the speed bar takes it when it is built.
         QWidget* pBotones = nullptr;
         // The side panel's place and its splitter; the panel is empty and hidden until it is filled.
         QSplitter* spLateral = nullptr;
@@ -208,6 +210,8 @@ public:
     const TPlaces& Places() const { return FPlaces; }
     // A panel of the window by name when it is built and filled; nil for an empty place.
     QWidget* FilledPanel(const char* name) const;
+    // The speed bar on the left: its items run the window's commands (uFormPrincipalSpeedBar.cpp).
+    TSpeedBar* SpeedBar() const { return FSpeedBar; }
 
     // The tool pages above the editor and their controls.
     TToolPageControls& Herramientas() const { return *FHerramientas; }
@@ -249,6 +253,8 @@ public:
     // A click on a colour panel picks its colour in the colour dialog.
     void PanelDeColor(QObject* Sender);
     TColorDialog& ColorDialog();
+    // The palette dialog, which lives for the run; its palette is read at the first show.
+    TFormColor& FormColor() const { return *FFormColor; }
     // A double click on an address combo picks a file, by the combo's Tag: 1 sounds, 2 applets,
     // 3 pictures, other any file; the combo shows it as the current document refers to it.
     void OpenURL(QObject* Sender);
@@ -256,6 +262,9 @@ public:
     // The active language's settings dialog; the auto-corrections and templates are then saved as the
     // user's copies, which later windows read before the shipped ones.
     void mOpcionesEditorClick();
+    // The options dialog; on OK the palette dialog, the character table and the settings' menus follow it
+    // (uFormPrincipalOptions.cpp).
+    void mOpcionesClick();
     // The hidden development menu's commands: there is no task bar window to hide or show here.
     void mEscondeClick() {}
     void mMuestraClick() {}
@@ -356,8 +365,8 @@ public:
     // Spanish letters.
     static bool CharIsInWord(char Ch);
     // The history menus of the undo and redo buttons, filled as they open.
-    QMenu* UndoPopup() const { return FUndoPopup; }
-    QMenu* RedoPopup() const { return FRedoPopup; }
+    QMenu* UndoPopup() const;
+    QMenu* RedoPopup() const;
     void UndoPopupPopup();
     void RedoPopupPopup();
     void DoUndoExecute(QAction* Sender);
@@ -403,10 +412,18 @@ private:
     // Fills the character table and opens every command-line argument that names an existing file;
     // runs once.
     void FormFirstShow();
+    // Fills the character table from the setting CharacterLib, with the built-in characters when the
+    // library cannot be read.
+    void loadCharacterLibrary();
+    // Frees the items of the custom codes', utilities' and browsers' menus and makes them anew.
+    void rebuildSettingsMenus();
     // Makes the items of the file, edit and view commands and hooks the editor's events.
     void buildCommands();
     // The window's placement and the stored properties of its parts, kept between runs.
     void buildFormStorage();
+    // Puts the speed bar in its place, with its sections and items bound to their commands.
+    void buildSpeedBar();
+    TSpeedBar* FSpeedBar = nullptr;
     // After the restore: the panels follow their View items, the tool pages' values their combos.
     void FormStorageRestorePlacement();
     void buildEditorPopup();
@@ -481,6 +498,7 @@ private:
     void saveCustomColors();
     std::map<int, std::function<void(QObject*)>> FExpertCalls;
     std::unique_ptr<TColorDialog> FColorDialog;
+    std::unique_ptr<TFormColor> FFormColor;
     // Closes every document without a question and without touching the recent files.
     void discardDocuments();
     QStatusBar* FBarraEstado;
@@ -517,8 +535,8 @@ private:
     TFileCommands FFileCommands;
     std::string FStatusMode;
     bool FFirstShowDone = false;
-    QMenu* FUndoPopup = nullptr;
-    QMenu* FRedoPopup = nullptr;
+    TPopupMenu* FUndoPopup = nullptr;
+    TPopupMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
     TPageMargins FPageMargins;
     // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.

@@ -26,14 +26,15 @@ std::string hintOf(QObject* Sender)
 
 void TformPrincipal::buildBrowserCommands()
 {
-    const auto each = [this](QMenu* menu, void (TformPrincipal::*handler)(QObject*)) {
-        for (QAction* item : menu->actions())
-            if (!item->isSeparator())
-                connect(item, &QAction::triggered, this,
-                        [this, item, handler] { CallHandler(this, [this, item, handler] { (this->*handler)(item); }); });
+    // The options dialog makes the settings' items anew; the menus themselves route their clicks.
+    const auto route = [this](QMenu* menu, const char* prefix, void (TformPrincipal::*handler)(QObject*)) {
+        connect(menu, &QMenu::triggered, this, [this, prefix, handler](QAction* item) {
+            if (!item->isSeparator() && item->objectName().startsWith(QLatin1String(prefix)))
+                CallHandler(this, [this, item, handler] { (this->*handler)(item); });
+        });
     };
-    each(FmUtilidades, &TformPrincipal::EjecutaUtilidad);
-    each(FmNavegadores, &TformPrincipal::EjecutaBrowser);
+    route(FmUtilidades, "UtlMenu", &TformPrincipal::EjecutaUtilidad);
+    route(FmNavegadores, "BrwMenu", &TformPrincipal::EjecutaBrowser);
     connect(FCommands->Action("sbNavegador"), &QAction::triggered, this,
             [this] { CallHandler(this, [this] { sbNavegadorClick(); }); });
 }

@@ -5,6 +5,7 @@
 #include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
+#include "app/uFormPrincipalTools.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,10 +29,12 @@
 #include "platform/FileDialogs.h"
 #include "platform/FindDialog.h"
 #include "platform/HandlerCall.h"
+#include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
+#include "toolbars/TBarCtls.h"
 
 namespace {
 
@@ -194,12 +197,17 @@ void TformPrincipal::buildCommands()
     QAction* borrarAnterior = item(mDesarrollo, "BorrarAnterior", [this] { BorrarAnteriorClick(); });
     addAction(borrarAnterior);
 
-    FUndoPopup = new QMenu(this);
+    FUndoPopup = new TPopupMenu(this);
     FUndoPopup->setObjectName("UndoPopup");
     connect(FUndoPopup, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { UndoPopupPopup(); }); });
-    FRedoPopup = new QMenu(this);
+    FRedoPopup = new TPopupMenu(this);
     FRedoPopup->setObjectName("RedoPopup");
     connect(FRedoPopup, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { RedoPopupPopup(); }); });
+    // The tool pages' undo and redo buttons drop the histories down; their own part runs the command.
+    for (auto [button, menu] : {std::pair{FHerramientas->sbDeshacer, FUndoPopup}, std::pair{FHerramientas->sbRehacer, FRedoPopup}}) {
+        button->SetDropdownMenu(menu);
+        FCommands->Bind(button, button->objectName().toStdString());
+    }
 
     connect(FCommands->Action("sbBarra"), &QAction::triggered, this, [this] { CallHandler(this, [this] { mVerBarraClick(); }); });
     connect(FCommands->Action("sbLateral"), &QAction::triggered, this,
@@ -439,6 +447,16 @@ void TformPrincipal::fillHistoryMenu(QMenu* menu, bool redo)
     }
     if (menu->isEmpty())
         menu->addAction(caption(redo ? kNothingToRedo : kNothingToUndo));
+}
+
+QMenu* TformPrincipal::UndoPopup() const
+{
+    return FUndoPopup;
+}
+
+QMenu* TformPrincipal::RedoPopup() const
+{
+    return FRedoPopup;
 }
 
 void TformPrincipal::UndoPopupPopup()

@@ -12,7 +12,10 @@
 #include <system_error>
 
 #include "app/EditingFile.h"
+#include "app/UFormBody.h"
+#include "app/UFormPaleta.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/UFormMarcos.h"
 #include "app/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
@@ -39,9 +42,6 @@ constexpr const char* kInternetAddresses[] = {
 };
 constexpr const char* kAutoReplaceFile = "krARep.krr";
 constexpr const char* kTemplatesFile = "krCTem.krt";
-// The parser number of the editor's slot without colouring, and of HTML.
-constexpr int kNoColouring = 6;
-constexpr int kHTMLColouring = 1;
 // Where the colour dialog's custom colours are kept between runs.
 constexpr const char* kColorDialogKey = "Software\\Dremal\\Kestrima\\ColorDialog";
 
@@ -91,6 +91,23 @@ private:
     std::vector<std::pair<QObject*, QObject*>> FSenders;
 };
 
+// The BODY dialog's reach into the window: colours, the address combos' file picker and the history.
+class TBodyTools : public TBodyHost {
+public:
+    explicit TBodyTools(TformPrincipal& form) : FForm(form) {}
+    bool ElegirColor(TColor& color) override
+    {
+        return ChooseColor(FForm.Config(), FForm.FormColor(), FForm.ColorDialog(), &FForm, color);
+    }
+    void OpenURL(QObject* Sender) override { FForm.OpenURL(Sender); }
+    void GuardaHistorial(THistoryCombo& Combo) override { FForm.GuardaHistorial(Combo); }
+    THistoryCombo& UrlHistory() override { return FUrlHistory; }
+
+private:
+    TformPrincipal& FForm;
+    THistoryCombo FUrlHistory;
+};
+
 } // namespace
 
 std::string UserDocsFolder()
@@ -137,6 +154,7 @@ void TformPrincipal::buildHelpAndTools()
 
     QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
     mEdicion->addSeparator();
+    item(mEdicion, "mOpciones", [this] { mOpcionesClick(); });
     item(mEdicion, "mOpcionesEditor", [this] { mOpcionesEditorClick(); });
     // The editor's pop-up: help on the word and the editor's options.
     FCodeMemo->addAction(item(nullptr, "pmTopicHelp", [this] { pmTopicHelpClick(); }));
@@ -174,7 +192,27 @@ void TformPrincipal::buildHelpAndTools()
             mVerBarraClick();
         pages.pcSuperior->SetActivePage(pages.tsEnlaces);
     });
+    // The frameset designer, shown short until the first split.
+    SetExpertCall(9, [this](QObject*) {
+        TformMarcos dialog(*this, FHerramientas->sbMarcos);
+        dialog.SetFormHeight(TformMarcos::kShortHeight);
+        dialog.Execute();
+    });
     loadCustomColors();
+    FFormColor = std::make_unique<TFormColor>();
+
+    // Assistant 2: the BODY dialog, from its View item and its two buttons.
+    SetExpertCall(2, [this, tools = std::make_shared<TBodyTools>(*this)](QObject*) {
+        TformBody body(*this, *tools);
+        body.Execute();
+    });
+    for (const char* name : {"mVerFormCuerpo", "sbBody", "sbBody2"}) {
+        QAction* action = FCommands->Action(name);
+        action->setProperty("Tag", 2);
+        connect(action, &QAction::triggered, this, [this, action] { CallHandler(this, [this, action] { LlamadasExpertos(action); }); });
+    }
+    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer"))
+        mVer->addAction(FCommands->Action("mVerFormCuerpo"));
 }
 
 // ---------------------------------------------------------------- help
@@ -205,7 +243,7 @@ void TformPrincipal::mHerramientasClick()
 {
     FCommands->Action("mCierresRapidos")->setChecked(FConfig->QuickTag);
     FCommands->Action("mFiltrarCaracteres")->setChecked(FConfig->InsSpecChar);
-    FCommands->Action("mColorearCodigos")->setChecked(FCodeMemo->ActiveParser() != kNoColouring);
+    FCommands->Action("mColorearCodigos")->setChecked(FCodeMemo->ActiveParser() != ekNoColouring);
 }
 
 void TformPrincipal::HerramientasClick(QObject* Sender)
@@ -215,7 +253,7 @@ void TformPrincipal::HerramientasClick(QObject* Sender)
         FConfig->QuickTag = !FConfig->QuickTag;
         break;
     case 2:
-        FCodeMemo->SetActiveParser(FCodeMemo->ActiveParser() == kNoColouring ? kHTMLColouring : kNoColouring);
+        FCodeMemo->SetActiveParser(FCodeMemo->ActiveParser() == ekNoColouring ? ekHTML : ekNoColouring);
         break;
     case 3:
         FConfig->InsSpecChar = !FConfig->InsSpecChar;
@@ -252,10 +290,9 @@ void TformPrincipal::PanelDeColor(QObject* Sender)
     auto* panel = dynamic_cast<TColorPanel*>(Sender);
     if (!panel)
         return;
-    // The palette dialog takes the custom palette's case when it comes; until then the system's.
-    FColorDialog->Color = panel->Color();
-    if (FColorDialog->Execute(this))
-        panel->SetColor(FColorDialog->Color);
+    TColor colour = panel->Color();
+    if (ChooseColor(*FConfig, *FFormColor, *FColorDialog, this, colour))
+        panel->SetColor(colour);
 }
 
 void TformPrincipal::loadCustomColors()

@@ -1,7 +1,6 @@
 // The tool pages above the editor: eight pages of insert buttons, drop-down buttons, address and value boxes, built from one table per page, and their layout for the pages' width.
 #include "app/uFormPrincipalTools.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -37,6 +36,8 @@ namespace {
 // apart by "|". The pages' own captions and tab hints are one more string of the same kind.
 constexpr int kPageTexts = 4700;
 constexpr int kFirstPageControls = 4701; // then one string per page, in page order
+constexpr int kUndoHint = 5400;
+constexpr int kRedoHint = 5401;
 constexpr int kPageCount = 8;
 // The font list's hint, before the fonts chosen.
 constexpr int kFontHint = 5551;
@@ -48,6 +49,8 @@ constexpr int kButtonMinWidth = 22;
 constexpr int kFlowGap = 1;
 // The height of the page control: the button-style tabs, the 2 pixels above the pages and a row.
 constexpr int kTabHeight = 16;
+// Group indexes of the latching buttons that belong to no group of the table: one each, above theirs.
+constexpr int kLoneToggleGroups = 100;
 
 // What a control of a page is, and what a press on it does.
 namespace K {
@@ -71,6 +74,7 @@ enum TKind : int {
     ColorPanel,
     Separator,
     Plain,      // a button with a behaviour of its own
+    Assistant,  // a flat button that stays down while the assistant of its Tag is open
 };
 } // namespace K
 
@@ -87,6 +91,7 @@ const TControlSpec kDocumento[] = {
     {"sbFrame", K::MenuSelect, 0, kFlow, kFit},
     {"sbIFrame", K::MenuSelect, 0, kFlow, kFit},
     {"sbNoFrames", K::Insert, 102, kFlow, kFit},
+    {"sbMarcos", K::Assistant, 9, kFlow, kFit},
     {"sepDocumento2", K::Separator, 0, kFlow, 4},
     {"sbMapa", K::Insert, 60, kFlow, kFit},
     {"sbArea", K::Insert, 61, kFlow, kFit},
@@ -305,6 +310,34 @@ Button* makeButton(QWidget* parent, const std::string& caption)
     return button;
 }
 
+TToolbarButtonKt* makeToolbarButton(QWidget* parent, const std::string& caption)
+{
+    auto* button = new TToolbarButtonKt(parent);
+    button->SetCaption(caption);
+    // As the drop-down buttons: the keyboard reaches the button by Tab, and a click leaves the focus where it was.
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+// The undo and redo buttons' picture: a hooked arrow pointing back (undo) or forward (redo), on
+// fuchsia, the background the button leaves transparent as the picture's bottom-left pixel.
+QImage historyGlyph(bool redo)
+{
+    constexpr int kSize = 16;
+    QImage glyph(kSize, kSize, QImage::Format_RGB32);
+    glyph.fill(QColor(255, 0, 255));
+    QPainter painter(&glyph);
+    const QColor arrow(0, 0, 128);
+    // The shaft: up from the bottom right, along the top, down to the head on the left.
+    painter.fillRect(11, 6, 2, 7, arrow);
+    painter.fillRect(5, 4, 7, 2, arrow);
+    painter.fillRect(4, 5, 2, 3, arrow);
+    for (int row = 0; row < 4; ++row)
+        painter.fillRect(1 + row, 8 + row, 8 - row * 2, 1, arrow);
+    painter.end();
+    return redo ? glyph.mirrored(true, false) : glyph;
+}
+
 int fittedWidth(QWidget* control, const std::string& caption)
 {
     const int text = control->fontMetrics().horizontalAdvance(FromWin1252(caption));
@@ -442,8 +475,6 @@ bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- values
 
-namespace {
-
 void fillCombo(THistoryCombo& to, const QComboBox* from)
 {
     to.Text = ToWin1252(from->currentText());
@@ -465,12 +496,14 @@ void takeBackCombo(QComboBox* to, const THistoryCombo& from)
     to->setEditText(FromWin1252(from.Text));
 }
 
+namespace {
+
 // The index of the button that is down among `buttons`; the first when none is.
 template <size_t N>
-int downIndex(TSpeedButton* const (&buttons)[N])
+int downIndex(TToolbarButtonKt* const (&buttons)[N])
 {
     for (size_t i = 0; i < N; ++i)
-        if (buttons[i]->isChecked())
+        if (buttons[i]->Down())
             return static_cast<int>(i);
     return 0;
 }
@@ -515,7 +548,7 @@ void TToolPagesLink::FillValues(TToolPageValues& v)
     fillCombo(v.TargetLink, c.cbTargetLink);
     v.ULKind = downIndex(c.UL);
     v.OLKind = downIndex(c.OL);
-    v.OLStartOn = c.sbOLStart->isChecked();
+    v.OLStartOn = c.sbOLStart->Down();
     v.OLStart = textOf(c.EStartOL);
     v.ListValue = textOf(c.eListValue);
     v.ListValueOn = c.eListValue->Checked();
@@ -545,7 +578,8 @@ void TToolPagesLink::TakeBackCombos(const TToolPageValues& v)
 void LayOutToolPages(TToolPageControls& c)
 {
     const int W = c.pcSuperior->width();
-    const int tabs = c.PTabs->width();
+    // The pages' share of the panel: the undo and redo buttons take its left end.
+    const int tabs = c.PTabs->width() - c.pDeshacer->width();
     auto moveLeft = [](QWidget* control, int left) { control->move(left, control->y()); };
     auto setWidth = [](QWidget* control, int width) { control->resize(width, control->height()); };
 
@@ -691,7 +725,6 @@ void TformPrincipal::CreaHerramientas()
     c.Presses = new TToolPressFilter(pages);
 
     const std::vector<TCaptionAndHint> pageTexts = captionsAndHints(kPageTexts);
-    QButtonGroup* groups[3] = {nullptr, new QButtonGroup(pages), new QButtonGroup(pages)};
     QLineEdit* lastEdit = nullptr;
     for (int p = 0; p < kPageCount; ++p) {
         const TPageSpec& spec = kPages[p];
@@ -719,8 +752,8 @@ void TformPrincipal::CreaHerramientas()
             case K::Plain: {
                 // BR and HR offer their variants in a menu, which a right click fills.
                 const bool withMenu = control.Tag == 13 || control.Tag == 15;
-                made = withMenu ? static_cast<TSpeedButton*>(makeButton<TVSpeedBtnMenu>(parent, caption))
-                                : makeButton<TSpeedButton>(parent, caption);
+                made = withMenu ? static_cast<QWidget*>(makeButton<TVSpeedBtnMenu>(parent, caption))
+                                : makeToolbarButton(parent, caption);
                 break;
             }
             case K::Heading:
@@ -729,11 +762,13 @@ void TformPrincipal::CreaHerramientas()
                 made = makeButton<TVSpeedBtnMenu>(parent, caption);
                 break;
             case K::Toggle: {
-                auto* button = makeButton<TSpeedButton>(parent, caption);
-                button->setCheckable(true);
+                auto* button = makeToolbarButton(parent, caption);
+                // A button of no group is a group of its own that may be released.
                 if (control.Group != 0) {
-                    groups[control.Group]->addButton(button);
-                    groups[control.Group]->setExclusive(true);
+                    button->SetGroupIndex(control.Group);
+                } else {
+                    button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
+                    button->SetAllowAllUp(true);
                 }
                 made = button;
                 break;
@@ -786,6 +821,15 @@ void TformPrincipal::CreaHerramientas()
             case K::Separator:
                 made = makeSeparator(parent);
                 break;
+            case K::Assistant: {
+                // Down while its assistant is open: a group of its own, released when the assistant closes.
+                auto* button = makeToolbarButton(parent, caption);
+                button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
+                button->SetAllowAllUp(true);
+                button->OnClick = [this](TToolbarButtonKt* sender) { LlamadasExpertos(sender); };
+                made = button;
+                break;
+            }
             default:
                 throw std::logic_error(std::string("tool page control of no kind: ") + control.Name);
             }
@@ -816,28 +860,29 @@ void TformPrincipal::CreaHerramientas()
     c.tsEnlaces = c.Sheets[5];
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
+    c.sbMarcos = FormControl<TToolbarButtonKt>(pages, "sbMarcos");
     c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
     c.CbFuente = FormControl<TlistComboKt>(pages, "CbFuente");
-    c.SbFuente = FormControl<TSpeedButton>(pages, "SbFuente");
-    c.SbColorFuente = FormControl<TSpeedButton>(pages, "SbColorFuente");
+    c.SbFuente = FormControl<TToolbarButtonKt>(pages, "SbFuente");
+    c.SbColorFuente = FormControl<TToolbarButtonKt>(pages, "SbColorFuente");
     c.PColorFuente = FormControl<TColorPanel>(pages, "PColorFuente");
     c.bevelAtributos1 = FormControl<QFrame>(pages, "bevelAtributos1");
-    c.sbFont = FormControl<TSpeedButton>(pages, "sbFont");
-    c.sbTamanoBase = FormControl<TSpeedButton>(pages, "sbTamanoBase");
+    c.sbFont = FormControl<TToolbarButtonKt>(pages, "sbFont");
+    c.sbTamanoBase = FormControl<TToolbarButtonKt>(pages, "sbTamanoBase");
     c.bevelAtributos2 = FormControl<QFrame>(pages, "bevelAtributos2");
-    c.sbI = FormControl<TSpeedButton>(pages, "sbI");
-    c.sbB = FormControl<TSpeedButton>(pages, "sbB");
-    c.sbU = FormControl<TSpeedButton>(pages, "sbU");
-    c.sbS = FormControl<TSpeedButton>(pages, "sbS");
-    c.sbSUP = FormControl<TSpeedButton>(pages, "sbSUP");
-    c.sbSUB = FormControl<TSpeedButton>(pages, "sbSUB");
+    c.sbI = FormControl<TToolbarButtonKt>(pages, "sbI");
+    c.sbB = FormControl<TToolbarButtonKt>(pages, "sbB");
+    c.sbU = FormControl<TToolbarButtonKt>(pages, "sbU");
+    c.sbS = FormControl<TToolbarButtonKt>(pages, "sbS");
+    c.sbSUP = FormControl<TToolbarButtonKt>(pages, "sbSUP");
+    c.sbSUB = FormControl<TToolbarButtonKt>(pages, "sbSUB");
     c.bevelAtributos3 = FormControl<QFrame>(pages, "bevelAtributos3");
     c.sbTags = FormControl<TVSpeedBtnMenu>(pages, "sbTags");
-    c.sbEnlace = FormControl<TSpeedButton>(pages, "sbEnlace");
+    c.sbEnlace = FormControl<TToolbarButtonKt>(pages, "sbEnlace");
     c.cbLinks = FormControl<TComboBoxKt>(pages, "cbLinks");
     c.cbTargetLink = FormControl<TComboBoxKt>(pages, "cbTargetLink");
     c.sepEnlaces1 = FormControl<QFrame>(pages, "sepEnlaces1");
-    c.SBOkNameLink = FormControl<TSpeedButton>(pages, "SBOkNameLink");
+    c.SBOkNameLink = FormControl<TToolbarButtonKt>(pages, "SBOkNameLink");
     c.cbNameLinks = FormControl<TComboBoxKt>(pages, "cbNameLinks");
     c.sepEnlaces2 = FormControl<QFrame>(pages, "sepEnlaces2");
     c.sbLinkOptions = FormControl<TVSpeedBtnMenu>(pages, "sbLinkOptions");
@@ -846,14 +891,14 @@ void TformPrincipal::CreaHerramientas()
     c.cbJavaValue = FormControl<TComboBoxKt>(pages, "cbJavaValue");
     c.sbSound = FormControl<TVSpeedBtnMenu>(pages, "sbSound");
     c.cbBGSound = FormControl<TComboBoxKt>(pages, "cbBGSound");
-    c.sbSoundLoop = FormControl<TSpeedButton>(pages, "sbSoundLoop");
+    c.sbSoundLoop = FormControl<TToolbarButtonKt>(pages, "sbSoundLoop");
     c.ELoop = FormControl<TEditKt>(pages, "ELoop");
     c.udLoop = FormControl<TSpinButton>(pages, "udLoop");
     for (int i = 0; i < 3; ++i)
-        c.UL[i] = FormControl<TSpeedButton>(pages, ("UL" + std::to_string(i + 1)).c_str());
+        c.UL[i] = FormControl<TToolbarButtonKt>(pages, ("UL" + std::to_string(i + 1)).c_str());
     for (int i = 0; i < 5; ++i)
-        c.OL[i] = FormControl<TSpeedButton>(pages, ("OL" + std::to_string(i + 1)).c_str());
-    c.sbOLStart = FormControl<TSpeedButton>(pages, "sbOLStart");
+        c.OL[i] = FormControl<TToolbarButtonKt>(pages, ("OL" + std::to_string(i + 1)).c_str());
+    c.sbOLStart = FormControl<TToolbarButtonKt>(pages, "sbOLStart");
     c.EStartOL = FormControl<TEditKt>(pages, "EStartOL");
     c.eListValue = FormControl<TChkEdit>(pages, "eListValue");
     c.chListOn = FormControl<QCheckBox>(pages, "chListOn");
@@ -863,12 +908,12 @@ void TformPrincipal::CreaHerramientas()
     c.udRows = FormControl<TSpinButton>(pages, "udRows");
     c.eCols = FormControl<TEditKt>(pages, "eCols");
     c.udCols = FormControl<TSpinButton>(pages, "udCols");
-    c.sbTabla = FormControl<TSpeedButton>(pages, "sbTabla");
+    c.sbTabla = FormControl<TToolbarButtonKt>(pages, "sbTabla");
     c.pColor = FormControl<TColorPanel>(pages, "pColor");
     c.sbColor = FormControl<TVSpeedBtnMenu>(pages, "sbColor");
     c.eRepInicio = FormControl<QLineEdit>(pages, "eRepInicio");
     c.eRepFinal = FormControl<QLineEdit>(pages, "eRepFinal");
-    c.sbRepiteTag = FormControl<TSpeedButton>(pages, "sbRepiteTag");
+    c.sbRepiteTag = FormControl<TToolbarButtonKt>(pages, "sbRepiteTag");
     c.SbCabecera = FormControl<TVSpeedBtnMenu>(pages, "SbCabecera");
     c.sbBr = FormControl<TVSpeedBtnMenu>(pages, "sbBr");
     c.sbHr = FormControl<TVSpeedBtnMenu>(pages, "sbHr");
@@ -886,8 +931,8 @@ void TformPrincipal::CreaHerramientas()
 
     // Starting values: the plain bullet and numbering, size 3 (the browsers' normal size), a table of
     // two by two and a sound played once.
-    c.UL[0]->setChecked(true);
-    c.OL[0]->setChecked(true);
+    c.UL[0]->SetDown(true);
+    c.OL[0]->SetDown(true);
     c.SbTamanoFuente->SetItemIndex(2);
     c.EStartOL->setText("1");
     c.ELoop->setText("1");
@@ -896,7 +941,7 @@ void TformPrincipal::CreaHerramientas()
     c.Rows = std::make_unique<TUpDownEdit>(c.eRows, c.udRows, 0, 99);
     c.Cols = std::make_unique<TUpDownEdit>(c.eCols, c.udCols, 0, 99);
     c.Loop = std::make_unique<TUpDownEdit>(c.ELoop, c.udLoop, -1, 999);
-    c.sbSoundLoop->OnClick = [&c](TSpeedButton*) { c.Loop->SetPosition(-1); };
+    c.sbSoundLoop->OnClick = [&c](TToolbarButtonKt*) { c.Loop->SetPosition(-1); };
     // The colour strip lies over the lower part of the font colour button.
     c.PColorFuente->setGeometry(c.PColorFuente->x(), kRowTop + 16, 16, 4);
     c.PColorFuente->raise();
@@ -915,6 +960,24 @@ void TformPrincipal::CreaHerramientas()
     const TRect display = pages->DisplayRect();
     const int height = display.Top + (200 - display.Bottom) + kRowTop * 2 + kControlHeight + 1;
     c.PTabs->setFixedHeight(height);
+
+    // The undo and redo buttons stand left of the pages, on the row of their controls; their menus
+    // and commands are tied to them with the window's commands.
+    c.pDeshacer = new QWidget(c.PTabs);
+    c.pDeshacer->setObjectName("pDeshacer");
+    int left = kRowTop;
+    for (const bool redo : {false, true}) {
+        auto* button = new TToolbarButtonKt(c.pDeshacer);
+        button->setObjectName(redo ? "sbRehacer" : "sbDeshacer");
+        button->SetGlyph(historyGlyph(redo));
+        button->SetDropdownCombo(true);
+        setHint(button, LoadResString(redo ? kRedoHint : kUndoHint));
+        button->move(left, display.Top + kRowTop);
+        button->Loaded();
+        left += button->width();
+        (redo ? c.sbRehacer : c.sbDeshacer) = button;
+    }
+    c.pDeshacer->resize(left + kRowTop, height);
     new TResizeWatcher(c.PTabs, [this] { PTabsResize(); });
 
     // The panel's place is on top of the window's middle.
@@ -928,12 +991,14 @@ int ToolPagesWidth(const TToolPageControls& c)
         widest = std::max(widest, sheet->childrenRect().right() + 1 + kRowTop);
     // The page control's frame around its pages.
     const TRect display = c.pcSuperior->DisplayRect();
-    return widest + c.pcSuperior->width() - (display.Right - display.Left);
+    return c.pDeshacer->width() + widest + c.pcSuperior->width() - (display.Right - display.Left);
 }
 
 void TformPrincipal::PTabsResize()
 {
     TToolPageControls& c = *FHerramientas;
-    c.pcSuperior->setGeometry(0, 0, c.PTabs->width(), c.PTabs->height());
+    const int left = c.pDeshacer->width();
+    c.pDeshacer->setGeometry(0, 0, left, c.PTabs->height());
+    c.pcSuperior->setGeometry(left, 0, c.PTabs->width() - left, c.PTabs->height());
     LayOutToolPages(c);
 }

@@ -20,9 +20,9 @@ class QPaintEvent;
 class TChkEdit;
 class TEditKt;
 class TPageSetControl;
-class TSpeedButton;
 class TSpinButton;
 class TTabSetSheet;
+class TToolbarButtonKt;
 class TVSpeedBtnMenu;
 class TlistComboKt;
 
@@ -73,6 +73,10 @@ private:
     int FMax;
 };
 
+// A history combo's record from the widget, and the record's list, selection and text back into it.
+void fillCombo(THistoryCombo& to, const QComboBox* from);
+void takeBackCombo(QComboBox* to, const THistoryCombo& from);
+
 // Presses of the insert buttons: a mouse button going down (with the keys held) or Space and Enter
 // while a button has the focus. Every button the filter watches carries its own press handler.
 class TToolPressFilter : public QObject {
@@ -101,32 +105,34 @@ struct TToolPageControls {
     TTabSetSheet* tsEnlaces = nullptr;
     TTabSetSheet* tsScripts = nullptr;
     TTabSetSheet* tsSonido = nullptr;
+    // The document page's button that opens the frameset designer.
+    TToolbarButtonKt* sbMarcos = nullptr;
 
     // Fonts.
     TVSpeedBtnMenu* SbTamanoFuente = nullptr;
     TlistComboKt* CbFuente = nullptr;
-    TSpeedButton* SbFuente = nullptr;
-    TSpeedButton* SbColorFuente = nullptr;
+    TToolbarButtonKt* SbFuente = nullptr;
+    TToolbarButtonKt* SbColorFuente = nullptr;
     TColorPanel* PColorFuente = nullptr;
     QFrame* bevelAtributos1 = nullptr;
-    TSpeedButton* sbFont = nullptr;
-    TSpeedButton* sbTamanoBase = nullptr;
+    TToolbarButtonKt* sbFont = nullptr;
+    TToolbarButtonKt* sbTamanoBase = nullptr;
     QFrame* bevelAtributos2 = nullptr;
-    TSpeedButton* sbI = nullptr;
-    TSpeedButton* sbB = nullptr;
-    TSpeedButton* sbU = nullptr;
-    TSpeedButton* sbS = nullptr;
-    TSpeedButton* sbSUP = nullptr;
-    TSpeedButton* sbSUB = nullptr;
+    TToolbarButtonKt* sbI = nullptr;
+    TToolbarButtonKt* sbB = nullptr;
+    TToolbarButtonKt* sbU = nullptr;
+    TToolbarButtonKt* sbS = nullptr;
+    TToolbarButtonKt* sbSUP = nullptr;
+    TToolbarButtonKt* sbSUB = nullptr;
     QFrame* bevelAtributos3 = nullptr;
     TVSpeedBtnMenu* sbTags = nullptr;
 
     // Links.
-    TSpeedButton* sbEnlace = nullptr;
+    TToolbarButtonKt* sbEnlace = nullptr;
     TComboBoxKt* cbLinks = nullptr;
     TComboBoxKt* cbTargetLink = nullptr;
     QFrame* sepEnlaces1 = nullptr;
-    TSpeedButton* SBOkNameLink = nullptr;
+    TToolbarButtonKt* SBOkNameLink = nullptr;
     TComboBoxKt* cbNameLinks = nullptr;
     QFrame* sepEnlaces2 = nullptr;
     TVSpeedBtnMenu* sbLinkOptions = nullptr;
@@ -139,14 +145,14 @@ struct TToolPageControls {
     // Background sound.
     TVSpeedBtnMenu* sbSound = nullptr;
     TComboBoxKt* cbBGSound = nullptr;
-    TSpeedButton* sbSoundLoop = nullptr;
+    TToolbarButtonKt* sbSoundLoop = nullptr;
     TEditKt* ELoop = nullptr;
     TSpinButton* udLoop = nullptr;
 
     // Lists.
-    TSpeedButton* UL[3] = {};
-    TSpeedButton* OL[5] = {};
-    TSpeedButton* sbOLStart = nullptr;
+    TToolbarButtonKt* UL[3] = {};
+    TToolbarButtonKt* OL[5] = {};
+    TToolbarButtonKt* sbOLStart = nullptr;
     TEditKt* EStartOL = nullptr;
     TChkEdit* eListValue = nullptr;
     QCheckBox* chListOn = nullptr;
@@ -158,20 +164,25 @@ struct TToolPageControls {
     TSpinButton* udRows = nullptr;
     TEditKt* eCols = nullptr;
     TSpinButton* udCols = nullptr;
-    TSpeedButton* sbTabla = nullptr;
+    TToolbarButtonKt* sbTabla = nullptr;
     TColorPanel* pColor = nullptr;
     TVSpeedBtnMenu* sbColor = nullptr;
 
     // Line repeat.
     QLineEdit* eRepInicio = nullptr;
     QLineEdit* eRepFinal = nullptr;
-    TSpeedButton* sbRepiteTag = nullptr;
+    TToolbarButtonKt* sbRepiteTag = nullptr;
 
     // The heading button and the other drop-down buttons.
     TVSpeedBtnMenu* SbCabecera = nullptr;
     TVSpeedBtnMenu* sbBr = nullptr;
     TVSpeedBtnMenu* sbHr = nullptr;
     std::vector<TVSpeedBtnMenu*> MenuButtons; // every drop-down button, in creation order
+
+    // The undo and redo buttons, with the editor's history in their menus, at the pages' left.
+    QWidget* pDeshacer = nullptr;
+    TToolbarButtonKt* sbDeshacer = nullptr;
+    TToolbarButtonKt* sbRehacer = nullptr;
 
     // Every button that inserts on a press, with what it does.
     TToolPressFilter* Presses = nullptr;

@@ -25,9 +25,7 @@ inline void ensureApplication()
         // before a static application's clean-up, which would still reach them.
         static QApplication* application = new QApplication(argc, argv);
         (void)application;
-        // The main window loads the shipped code tree as it is made; a missing one would be reported
-        // in a message box that waits for an answer.
-        SetProgramFolder(std::string(KESTRIMA_SOURCE_DIR) + "/resources");
+        SetProgramFolder(KESTRIMA_BENCH_PROGRAM_FOLDER);
     }
 }
 

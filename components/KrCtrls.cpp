@@ -41,19 +41,6 @@ QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height(
 TRect toTRect(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 TColor sys(uint32_t color) { return static_cast<TColor>(color); }
 
-// The character after the caption's single ampersand; 0 when it marks none.
-char acceleratorOf(const std::string& caption)
-{
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&')
-            continue;
-        if (caption[i + 1] != '&')
-            return caption[i + 1];
-        ++i;
-    }
-    return 0;
-}
-
 std::string trimRight(std::string text)
 {
     while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
@@ -81,31 +68,43 @@ std::vector<std::string> splitLines(const std::string& text)
     return lines;
 }
 
-// Sees the press that closes the drop-down menu: when it lands on the button that opened the menu,
-// it is not given again to the window under the mouse, so it cannot press the button a second time.
-class TClosingClickFilter : public QObject {
-public:
-    TClosingClickFilter(QWidget* button, QWidget* menu) : FButton(button), FMenu(menu) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == FMenu &&
-            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            const QPoint at = FButton->mapFromGlobal(mouse->globalPosition().toPoint());
-            // The bottom row counts as inside, as in every inside test of the button.
-            if (at.x() >= 0 && at.x() < FButton->width() && at.y() >= 0 && at.y() <= FButton->height())
-                FMenu->setAttribute(Qt::WA_NoMouseReplay);
-        }
-        return false;
-    }
-
-private:
-    QWidget* FButton;
-    QWidget* FMenu;
-};
-
 } // namespace
+
+char AcceleratorOf(const std::string& caption)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] != '&')
+            return caption[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+TMenuClosingPress::TMenuClosingPress(QWidget* button, QWidget* menu, TOverButton overButton)
+    : FButton(button), FMenu(menu), FOverButton(std::move(overButton))
+{
+    // A menu shown before may carry the mark of a press it swallowed then.
+    FMenu->setAttribute(Qt::WA_NoMouseReplay, false);
+    FMenu->installEventFilter(this);
+}
+
+TMenuClosingPress::~TMenuClosingPress()
+{
+    FMenu->removeEventFilter(this);
+}
+
+bool TMenuClosingPress::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FMenu &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+        const QPoint at = FButton->mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        if (FOverButton(FButton, at))
+            FMenu->setAttribute(Qt::WA_NoMouseReplay);
+    }
+    return false;
+}
 
 // ---------------------------------------------------------------- glyph lists
 
@@ -768,11 +767,10 @@ bool TKrSpeedButton::DropDownPopup(TPoint point, bool forced)
         return false;
     TPopupMenu* menu = FDropDownMenu;
     menu->SetPopupComponent(this);
-    // A menu shown before may carry the mark of a click it swallowed then.
-    menu->setAttribute(Qt::WA_NoMouseReplay, false);
-    TClosingClickFilter filter(this, menu);
-    menu->installEventFilter(&filter);
-    TScopeGuard removeFilter([menu, &filter] { menu->removeEventFilter(&filter); });
+    // The bottom row counts as inside, as in every inside test of the button.
+    TMenuClosingPress closing(this, menu, [](const QWidget* button, QPoint at) {
+        return at.x() >= 0 && at.x() < button->width() && at.y() >= 0 && at.y() <= button->height();
+    });
     const QPoint screen = mapToGlobal(QPoint(point.X, point.Y));
     menu->Popup(screen.x(), screen.y());
     return true;
@@ -780,7 +778,7 @@ bool TKrSpeedButton::DropDownPopup(TPoint point, bool forced)
 
 bool TKrSpeedButton::DialogChar(char key)
 {
-    const char accelerator = acceleratorOf(FCaption);
+    const char accelerator = AcceleratorOf(FCaption);
     if (accelerator == 0 || !isEnabled() ||
         std::toupper(static_cast<unsigned char>(accelerator)) != std::toupper(static_cast<unsigned char>(key)))
         return false;
@@ -1113,7 +1111,7 @@ bool TKrSpeedButton::event(QEvent* event)
     if (event->type() == QEvent::Shortcut) {
         auto* shortcut = static_cast<QShortcutEvent*>(event);
         if (shortcut->shortcutId() == FShortcutId) {
-            CallHandler(this, [this] { DialogChar(acceleratorOf(FCaption)); });
+            CallHandler(this, [this] { DialogChar(AcceleratorOf(FCaption)); });
             return true;
         }
     }

@@ -34,6 +34,31 @@ constexpr TKrNumGlyphs kKrMaxNumGlyphs = 5;
 // Among the speed buttons of one parent: "this button of group WParam went down", LParam the button.
 constexpr UINT CM_KRBUTTONPRESSED = 0xB051;
 
+// The character after the caption's single ampersand; 0 when it marks none ("&&" is a plain "&").
+char AcceleratorOf(const std::string& caption);
+
+// Watches a drop-down menu while a button shows it. When the press that closes the menu lands over
+// the button, the menu is marked so that the press is not given again to the window under the mouse:
+// it would press the button a second time. Presses elsewhere are given again as usual. The watch ends
+// with the object.
+class TMenuClosingPress : public QObject {
+public:
+    // Whether a point, in the button's coordinates, lies over the button.
+    using TOverButton = std::function<bool(const QWidget* button, QPoint at)>;
+    TMenuClosingPress(QWidget* button, QWidget* menu, TOverButton overButton);
+    ~TMenuClosingPress() override;
+    TMenuClosingPress(const TMenuClosingPress&) = delete;
+    TMenuClosingPress& operator=(const TMenuClosingPress&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* FButton;
+    QWidget* FMenu;
+    TOverButton FOverButton;
+};
+
 // ---------------------------------------------------------------- glyph lists
 
 // An image list whose slots are handed out and given back: a freed slot keeps its image until it is

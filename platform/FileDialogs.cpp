@@ -94,6 +94,14 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         dialog.setDefaultSuffix(qtPath(request.DefaultExt));
     if (!request.FileName.empty())
         dialog.selectFile(qtPath(request.FileName));
+    if (!request.Title.empty())
+        dialog.setWindowTitle(FromWin1252(request.Title));
+    if (!request.History.empty()) {
+        QStringList history;
+        for (const std::string& folder : request.History)
+            history << qtPath(folder);
+        dialog.setHistory(history);
+    }
     if (request.Picture)
         addPicturePreview(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -29,6 +29,10 @@ struct TFileDialogRequest {
     bool Picture = false;
     // The chosen files; FileName is the first of them.
     std::vector<std::string> Files;
+    // The window title (Windows-1252); empty for the toolkit's own.
+    std::string Title;
+    // Folders offered beside the initial one.
+    std::vector<std::string> History;
 };
 
 // A save dialog's request: asks before replacing a file and hides the read-only choice.

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "platform/Win1252Qt.h"
+#include "platform/core/Geometry.h"
 #include "platform/core/Collation.h"
 #include "platform/core/SysUtils.h"
 
@@ -28,14 +29,6 @@ int qtScreenPixelsPerInch()
 }
 
 const size_t kMaxFaceName = 31;
-
-// Rounds a * b / c to the nearest integer, halves away from zero.
-int mulDiv(int a, int b, int c)
-{
-    int64_t product = static_cast<int64_t>(a) * b;
-    int64_t half = c / 2;
-    return static_cast<int>((product >= 0 ? product + half : product - half) / c);
-}
 
 // Stored face names come from Windows systems ("Courier New", "Symbol"); the family that draws them
 // is looked up once per name, since asking the font database is slow.
@@ -137,7 +130,7 @@ TFontHandle qtMakeEditorFont(const std::string& name, int size, TFontStyles styl
     auto impl = std::make_shared<QtEditorFont>();
     impl->name = name.size() > kMaxFaceName ? name.substr(0, kMaxFaceName) : name;
     impl->pixelsPerInch = targetPixelsPerInch(forPrinter, printerPixelsPerInch);
-    impl->height = -mulDiv(size, impl->pixelsPerInch, 72);
+    impl->height = -MulDiv(size, impl->pixelsPerInch, 72);
     impl->weight = (styleBits & fsBold) ? 700 : 0;
     impl->italic = (styleBits & fsItalic) != 0;
     impl->underline = (styleBits & fsUnderline) != 0;

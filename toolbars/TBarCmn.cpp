@@ -144,7 +144,8 @@ bool THookFilter::eventFilter(QObject* watched, QEvent* event)
                 FApplicationActive = active;
                 callProcs(hcActivateApp, QApplication::activeWindow(), active ? 1 : 0, 0);
             }
-        } else if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::Move || type == QEvent::Resize) {
+        } else if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::Move || type == QEvent::Resize ||
+                   type == QEvent::WindowStateChange) {
             if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow())
                 callProcs(hcWindowPosChanged, static_cast<QWidget*>(watched), 0, type);
         }

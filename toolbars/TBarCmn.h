@@ -14,27 +14,35 @@ class QWidget;
 // What a hook callback is told about.
 enum THookCode : uint8_t {
     hcActivateApp,      // the application was activated (WParam 1) or deactivated (WParam 0)
-    hcWindowPosChanged, // a window was shown, hidden, moved or resized (LParam: the Qt event type)
+    hcWindowPosChanged, // a window was shown, hidden, moved, resized, minimised or restored (LParam: the Qt event type)
     hcPreDestroy,       // a window is about to be destroyed; its children still exist
     hcMouseMove,        // the mouse moved over a widget (WParam: mouse keys, LParam: client position)
 };
 
-// A set of hook codes.
-class THookCodes {
+// A set of up to eight values of a small enumeration, one bit each.
+template <class TEnum>
+class TSmallSet {
 public:
-    constexpr THookCodes() = default;
-    constexpr THookCodes(std::initializer_list<THookCode> codes)
+    constexpr TSmallSet() = default;
+    constexpr TSmallSet(std::initializer_list<TEnum> values)
     {
-        for (THookCode code : codes)
-            FBits = static_cast<uint8_t>(FBits | (1u << code));
+        for (TEnum value : values)
+            FBits = static_cast<uint8_t>(FBits | (1u << value));
     }
-    constexpr bool Contains(THookCode code) const { return (FBits >> code) & 1u; }
+    constexpr bool Contains(TEnum value) const { return (FBits >> value) & 1u; }
     constexpr bool Empty() const { return FBits == 0; }
-    constexpr bool operator==(const THookCodes&) const = default;
+    constexpr bool operator==(const TSmallSet&) const = default;
 
 private:
     uint8_t FBits = 0;
 };
+
+// The edges a bar draws a bound line along.
+enum TBoundLine : uint8_t { blTop, blBottom, blLeft, blRight };
+using TBoundLines = TSmallSet<TBoundLine>;
+
+// A set of hook codes.
+using THookCodes = TSmallSet<THookCode>;
 
 // The kinds of hook, each installed once for the whole application while some callback needs it.
 enum THookKind : uint8_t {

@@ -389,42 +389,43 @@ uint32_t rgbOf(TColor color)
     return (static_cast<uint32_t>(c.red()) << 16) | (static_cast<uint32_t>(c.green()) << 8) | static_cast<uint32_t>(c.blue());
 }
 
-char acceleratorOf(const std::string& caption)
-{
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&')
-            continue;
-        if (caption[i + 1] != '&')
-            return caption[i + 1];
-        ++i;
-    }
-    return 0;
-}
-
-// Marks the menu so that the press closing it over the button that opened it is not given again.
-class TMenuClosingPress : public QObject {
+// Gives the Enter and Esc that no control of a dialog took (a focused edit or push button takes its
+// own) to the dialog's toolbar buttons, so that a Default or Cancel one clicks. Keys a control
+// ignores travel up to the dialog, where this filter sees them before the dialog's own handling.
+// The main window is no dialog and keeps its keys.
+class TDialogKeys : public QObject {
 public:
-    TMenuClosingPress(QWidget* button, QWidget* menu) : FButton(button), FMenu(menu) {}
+    static void Watch(QDialog* dialog)
+    {
+        // The class has no meta-object of its own: the watch is found by its name.
+        if (!dialog->findChild<QObject*>(kName, Qt::FindDirectChildrenOnly))
+            dialog->installEventFilter(new TDialogKeys(dialog));
+    }
 
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == FMenu &&
-            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
-            const QPoint at = FButton->mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-            if (FButton->rect().contains(at))
-                FMenu->setAttribute(Qt::WA_NoMouseReplay);
+        if (event->type() != QEvent::KeyPress || watched != parent())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        for (QWidget* control : static_cast<QWidget*>(watched)->findChildren<QWidget*>()) {
+            auto* button = dynamic_cast<TToolbarButtonKt*>(control);
+            if (button && button->window() == watched) {
+                bool clicked = false;
+                CallHandler(button, [&] { clicked = button->DialogKey(key->key(), key->modifiers()); });
+                if (clicked)
+                    return true;
+            }
         }
         return false;
     }
 
 private:
-    QWidget* FButton;
-    QWidget* FMenu;
+    static constexpr const char* kName = "ToolbarDialogKeys";
+    explicit TDialogKeys(QObject* dialog) : QObject(dialog) { setObjectName(kName); }
 };
 
 } // namespace
-
-TDockType GetDockTypeOf(const QWidget*) { return dtNotDocked; }
 
 TToolbarGlyphCache* ToolbarGlyphCache() { return gToolbarGlyphCache.get(); }
 TToolbarButtonKt* HotButton() { return gHotButton; }
@@ -1172,16 +1173,9 @@ void TToolbarButtonKt::Click()
     const QPoint point(0, height());
     const QPoint screen = mapToGlobal(point);
     menu->SetPopupComponent(this);
-    menu->setAttribute(Qt::WA_NoMouseReplay, false);
-    TMenuClosingPress filter(this, menu);
-    menu->installEventFilter(&filter);
-    {
-        TScopeGuard restore([menu, &filter, saved] {
-            menu->removeEventFilter(&filter);
-            menu->SetAlignment(saved);
-        });
-        menu->Popup(screen.x(), screen.y());
-    }
+    TMenuClosingPress closing(this, menu, [](const QWidget* button, QPoint at) { return button->rect().contains(at); });
+    TScopeGuard restore([menu, saved] { menu->SetAlignment(saved); });
+    menu->Popup(screen.x(), screen.y());
 }
 
 void TToolbarButtonKt::MouseEntered()
@@ -1371,7 +1365,8 @@ bool TToolbarButtonKt::DialogKey(int key, Qt::KeyboardModifiers modifiers)
 {
     if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
         return false;
-    const bool wanted = (key == Qt::Key_Return && FDefault) || (key == Qt::Key_Escape && FCancel);
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool wanted = (enter && FDefault) || (key == Qt::Key_Escape && FCancel);
     if (!wanted || !isEnabled() || !isVisible())
         return false;
     Click();
@@ -1380,7 +1375,7 @@ bool TToolbarButtonKt::DialogKey(int key, Qt::KeyboardModifiers modifiers)
 
 bool TToolbarButtonKt::DialogChar(char key)
 {
-    const char accelerator = acceleratorOf(FCaption);
+    const char accelerator = AcceleratorOf(FCaption);
     if (FDisplayMode == dmGlyphOnly || accelerator == 0 || !isEnabled() ||
         std::toupper(static_cast<unsigned char>(accelerator)) != std::toupper(static_cast<unsigned char>(key)))
         return false;
@@ -1455,9 +1450,13 @@ bool TToolbarButtonKt::event(QEvent* event)
 {
     if (event->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->shortcutId() == FShortcutId &&
         FShortcutId != 0) {
-        CallHandler(this, [this] { DialogChar(acceleratorOf(FCaption)); });
+        CallHandler(this, [this] { DialogChar(AcceleratorOf(FCaption)); });
         return true;
     }
+    // A button shown in a dialog takes the keys the dialog's controls leave.
+    if (event->type() == QEvent::Show)
+        if (auto* dialog = qobject_cast<QDialog*>(window()))
+            TDialogKeys::Watch(dialog);
     return QWidget::event(event);
 }
 

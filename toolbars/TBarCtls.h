@@ -19,6 +19,7 @@
 #include "platform/core/Geometry.h"
 #include "platform/core/Graphics.h"
 #include "toolbars/TBarCmn.h"
+#include "toolbars/TBarTlwn.h"
 
 class QAction;
 class QMenu;
@@ -130,9 +131,6 @@ private:
 enum TButtonStateKt : uint8_t { bsUp, bsDisabled, bsDown, bsExclusive, bsMouseIn };
 constexpr int kButtonStateKtCount = 5;
 enum TButtonDisplayMode : uint8_t { dmBoth, dmGlyphOnly, dmTextOnly };
-// How the tool window holding a control is docked; no control sits in a dock yet.
-enum TDockType : uint8_t { dtNotDocked, dtTopBottom, dtLeftRight };
-TDockType GetDockTypeOf(const QWidget* control);
 
 // Width of the menu part of a drop-down combo button.
 constexpr int kDropdownComboWidth = 11;

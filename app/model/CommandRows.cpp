@@ -6,9 +6,8 @@ namespace {
 using O = TOpenRule;
 using R = TRule;
 
-// Rows in the order of the menus; the rows of the speed bar, the projects and the templates wait for
-// the controls that bind to them. A speed bar item without a row of its own here gets one with
-// TOpenRule::Enable when the speed bar is built.
+// Rows in the order of the menus; the rows of the templates wait for the controls that bind to them.
+// Every item of the speed bar has a row.
 constexpr TCommandRow kRows[] = {
     // The menu bar: the menus that only make sense with a document are shown with one.
     {.Name = "mArchivo", .Caption = 4470},
@@ -73,7 +72,7 @@ constexpr TCommandRow kRows[] = {
      .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
     {.Name = "mMuestraTodas", .Open = O::Show, .Enable = R::SelectionOrSearch},
     {.Name = "mReemplazarArchivos", .Open = O::AlwaysShown},
-    {.Name = "mOpciones", .Open = O::AlwaysShown},
+    {.Name = "mOpciones", .Caption = 5794, .Hint = 5795, .Open = O::AlwaysShown},
     {.Name = "mOpcionesEditor", .Caption = 5110, .Hint = 5116, .Open = O::AlwaysShown},
 
     // View: the panels' items are checked by the panels as the menu opens.
@@ -82,6 +81,10 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mVerLateral", .Caption = 4763, .Keys = "F10", .Checkable = true, .Menu = "mVer",
      .MenuCheck = R::SidePanelShown},
     {.Name = "mAjustaTexto", .Caption = 4760, .Checkable = true, .Check = R::WordWrap},
+    // The BODY dialog's item and buttons are checked while it is open.
+    {.Name = "mVerFormCuerpo", .Caption = 5620, .Hint = 5621, .Checkable = true, .Open = O::Enable},
+    {.Name = "sbBody", .Hint = 5621, .Checkable = true, .Open = O::Enable},
+    {.Name = "sbBody2", .Hint = 5621, .Checkable = true, .Open = O::Enable},
 
     // Selection: the text tools that need a selection follow it as the menu opens.
     {.Name = "mOrdenaUp", .Caption = 4601, .Menu = "mSeleccion", .MenuEnable = R::Selection},
@@ -138,6 +141,17 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbPegar", .Open = O::Enable, .Enable = R::Pasteable},
     {.Name = "sbImprimirSel", .Open = O::Enable, .Enable = R::Selection},
     {.Name = "sbNavegador", .Hint = 5114, .Open = O::Enable},
+    {.Name = "sbGuardar", .Open = O::Enable},
+    {.Name = "sbGuardarTodo", .Open = O::Enable},
+    {.Name = "sbCerrar", .Open = O::Enable},
+    {.Name = "sbCerrarTodo", .Open = O::Enable},
+    {.Name = "sbImprimir", .Open = O::Enable},
+    {.Name = "sbVistaPreliminar", .Open = O::Enable},
+    {.Name = "sbGuardarProyecto", .Open = O::Enable},
+    {.Name = "sbBuscar", .Open = O::Enable},
+    {.Name = "sbReemplazar", .Open = O::Enable},
+    {.Name = "sbSangrar", .Open = O::Enable},
+    {.Name = "sbNoSangrar", .Open = O::Enable},
     {.Name = "sbDeshacer", .Open = O::Enable, .Enable = R::CanUndo},
     {.Name = "sbRehacer", .Open = O::Enable, .Enable = R::CanRedo},
     // The speed bar's items that make or open a document, and its help, work with none open.
@@ -149,6 +163,8 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbAyuda", .Open = O::AlwaysEnabled},
     {.Name = "sbAyudaAuxiliar", .Open = O::AlwaysEnabled},
     {.Name = "sbTips", .Open = O::AlwaysEnabled},
+    // The speed bar's pop-up.
+    {.Name = "mPersonalizarBotones", .Caption = 5479},
 };
 
 } // namespace

@@ -24,3 +24,14 @@ struct TRect {
 // Client coordinates in the halves of a message parameter (MakeLong) may be negative.
 inline int SignedLoWord(intptr_t value) { return static_cast<int16_t>(value & 0xFFFF); }
 inline int SignedHiWord(intptr_t value) { return static_cast<int16_t>((value >> 16) & 0xFFFF); }
+
+// a * b / c rounded to the nearest integer, halves away from zero; -1 when c is 0.
+inline int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return -1;
+    const int64_t product = static_cast<int64_t>(a) * b;
+    const int64_t half = (c < 0 ? -c : c) / 2;
+    const int64_t rounded = product >= 0 ? product + half : product - half;
+    return static_cast<int>(c < 0 ? -(rounded / -c) : rounded / c);
+}

@@ -106,6 +106,7 @@ enum : int {
     HTBOTTOM = 15,
     HTBOTTOMLEFT = 16,
     HTBOTTOMRIGHT = 17,
+    HTCLOSE = 20,
 };
 
 // The size limits that WM_GETMINMAXINFO asks for (lParam points to one), in pixels.

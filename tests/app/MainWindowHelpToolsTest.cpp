@@ -181,6 +181,7 @@ TEST(MainWindowHelpTools, AClickOnAColourPanelTakesTheChosenColourAndCancelKeeps
     THelpWindow h;
     TformPrincipal& form = h.form;
     TToolPageControls& pages = form.Herramientas();
+    form.Config().UseCustomPalette = false;
     pages.pColor->SetColor(0x0000FF);
     TColorAnswer answer;
     answer.answer = 0x00FF00;

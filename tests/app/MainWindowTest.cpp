@@ -31,6 +31,7 @@
 #include "editor/model/Templates.h"
 #include "platform/core/SysUtils.h"
 #include "support/EditorText.h"
+#include "support/BoxAnswers.h"
 #include "support/MessageCatcher.h"
 #include "support/TempRegistry.h"
 #include "support/TempDir.h"
@@ -519,14 +520,18 @@ TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
     TempRegistry registry("app");
     TProgramFolder empty(registry.Folder.path.string());
     TMessageCatcher catcher;
+    TBoxAnswers boxes;
     TformPrincipal form;
     form.show();
     QApplication::processEvents();
     EXPECT_EQ(form.CodeMemo()->AutoReplaceList().Count(), 0);
     EXPECT_EQ(form.CodeMemo()->CodeTemplateList().Count(), 0);
-    // Only the side panel's code tree is reported missing.
-    EXPECT_EQ(catcher.texts, QStringList{FromWin1252("No se encuentra el archivo \"" + registry.Folder.path.string() +
-                                                     "/Docs/html.krc\".\nNo es posible cargar la lista de c\xF3""digos.")});
+    EXPECT_TRUE(catcher.texts.isEmpty()) << catcher.texts.join("\n").toStdString();
+    // Only the side panel's code tree and the palette are told missing, once each.
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[0], "No se encuentra el archivo \"" + registry.Folder.path.string() +
+                                  "/Docs/html.krc\".\nNo es posible cargar la lista de c\xF3""digos.");
+    EXPECT_NE(boxes.texts[1].find("navigator.pal"), std::string::npos);
 }
 
 TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)
@@ -596,4 +601,11 @@ TEST(MainWindowFrame, TheSettingsChooseTheKindOfUnknownFilesAndTheWindowComesBac
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "DefaultParser", 9);
     TformPrincipal form;
     EXPECT_EQ(form.TipoDeArchivo("notas.xyz"), ekHTML);
+    // The options' first choice switches the colouring off for such files; known ones keep theirs.
+    form.Config().DefaultParser = 0;
+    EXPECT_EQ(form.TipoDeArchivo("notas.xyz"), ekNoColouring);
+    EXPECT_EQ(form.TipoDeArchivo("a.htm"), ekHTML);
+    form.AbreArchivo("", false, form.TipoDeArchivo("sin_extension"));
+    EXPECT_EQ(form.CodeMemo()->ActiveParser(), ekNoColouring);
+    EXPECT_EQ(form.CodeMemo()->ActiveParserObject(), nullptr);
 }

@@ -175,7 +175,9 @@ TEST(SidePanel, CodeTreeInsertsAndDragsItsLeaves)
     TempDir docs("s78-docs");
     std::filesystem::create_directory(docs.path / "Docs");
     docs.file("Docs/personal.krc", "Mis c\xF3""digos\r\n\t<SPAN CLASS=\"x\">...</SPAN>\r\n");
+    const std::string before = ProgramFolder();
     SetProgramFolder(docs.path.string());
+    const TScopeGuard folder([&before] { SetProgramFolder(before); });
     p.sbCarga[5]->Click();
     EXPECT_TRUE(p.sbCarga[5]->Down());
     EXPECT_FALSE(p.sbCarga[0]->Down());

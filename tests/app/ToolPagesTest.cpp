@@ -24,6 +24,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/SynElemF.h"
 #include "platform/Buttons.h"
+#include "platform/Menus.h"
 #include "platform/TabControl.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
@@ -60,7 +61,8 @@ struct Form {
 
     void setPagesWidth(int width)
     {
-        c.PTabs->resize(width, c.PTabs->height());
+        // The undo and redo buttons stand left of the pages.
+        c.PTabs->resize(c.pDeshacer->width() + width, c.PTabs->height());
         EXPECT_EQ(c.pcSuperior->width(), width);
     }
 };
@@ -252,19 +254,27 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
     EXPECT_TRUE(c.CbFuente->Multiselect());
     c.CbFuente->setText("Arial,Verdana");
     EXPECT_EQ(ToWin1252(c.CbFuente->statusTip()), "Fuente a utilizar: Arial,Verdana");
-    EXPECT_TRUE(c.UL[0]->isChecked());
-    EXPECT_TRUE(c.OL[0]->isChecked());
-    EXPECT_FALSE(c.sbOLStart->isChecked());
+    EXPECT_TRUE(c.UL[0]->Down());
+    EXPECT_TRUE(c.OL[0]->Down());
+    EXPECT_FALSE(c.sbOLStart->Down());
     EXPECT_EQ(c.SbTamanoFuente->ItemIndex(), 2);
     EXPECT_TRUE(c.eListValue->CheckVisible());
 
     // List kinds are exclusive within their group.
     press(*c.UL[2]);
-    EXPECT_TRUE(c.UL[2]->isChecked());
-    EXPECT_FALSE(c.UL[0]->isChecked());
+    EXPECT_TRUE(c.UL[2]->Down());
+    EXPECT_FALSE(c.UL[0]->Down());
     press(*c.OL[3]);
-    EXPECT_TRUE(c.OL[3]->isChecked());
-    EXPECT_TRUE(c.UL[2]->isChecked());
+    EXPECT_TRUE(c.OL[3]->Down());
+    EXPECT_TRUE(c.UL[2]->Down());
+    // A down list kind stays down when pressed again; the start button latches on and off.
+    press(*c.UL[2]);
+    EXPECT_TRUE(c.UL[2]->Down());
+    press(*c.sbOLStart);
+    EXPECT_TRUE(c.sbOLStart->Down());
+    EXPECT_EQ(c.sbOLStart->State(), bsExclusive);
+    press(*c.sbOLStart);
+    EXPECT_FALSE(c.sbOLStart->Down());
 
     // The spin buttons step their edits within range; the loop button asks for an endless loop.
     c.Rows->SetPosition(99);
@@ -277,7 +287,7 @@ TEST(ToolPages, ControlsCarryTheirNamesTagsAndStartingValues)
     EXPECT_EQ(c.Cols->Position(), 1);
     c.eCols->setText("x");
     EXPECT_EQ(c.Cols->Position(), 0);
-    c.sbSoundLoop->click();
+    c.sbSoundLoop->Click();
     EXPECT_EQ(c.ELoop->text(), "-1");
 }
 
@@ -298,9 +308,9 @@ TEST(ToolPages, TheValueRecordIsFilledFromTheControlsAndCombosTakeTheirHistoryBa
     c.cbLinks->setEditText("a.htm");
     c.cbNameLinks->setEditText("x");
     c.cbTargetLink->setEditText("_top");
-    c.UL[1]->setChecked(true);
-    c.OL[4]->setChecked(true);
-    c.sbOLStart->setChecked(true);
+    c.UL[1]->SetDown(true);
+    c.OL[4]->SetDown(true);
+    c.sbOLStart->SetDown(true);
     c.EStartOL->setText("7");
     c.eListValue->setText("uno");
     c.eListValue->SetChecked(true);
@@ -402,17 +412,21 @@ TEST(ToolPages, PressesReportTheirButtonAndKeysAndTheKeyboardPressesWithout)
 {
     QWidget page;
     TToolPressFilter filter(&page);
-    auto* plain = new TSpeedButton(&page);
+    auto* plain = new TToolbarButtonKt(&page);
     auto* menu = new TVSpeedBtnMenu(&page);
     menu->move(40, 0);
     std::vector<TPressRecord> presses;
     const auto record = [&](QWidget* sender, Qt::MouseButton button, TShiftState shift) {
         presses.push_back({sender, button, shift});
+        // The press is seen before the button's own handling puts it down.
+        if (sender == plain) {
+            EXPECT_NE(plain->State(), bsDown);
+        }
     };
     filter.Watch(plain, record);
     filter.Watch(menu, record);
     int clicks = 0;
-    plain->OnClick = [&](TSpeedButton*) { ++clicks; };
+    plain->OnClick = [&](TToolbarButtonKt*) { ++clicks; };
     page.show();
 
     press(*plain, Qt::LeftButton, Qt::ControlModifier);
@@ -494,7 +508,7 @@ TEST(ToolPagesInsert, ButtonsInsertWithCtrlShiftAndTheRightButton)
 
     // With Ctrl the codes go on lines of their own around the selection, which stays selected.
     selectAll(memo, "abc");
-    auto* div = dynamic_cast<TSpeedButton*>(f.c.pcSuperior->findChild<QWidget*>("sbDiv"));
+    auto* div = dynamic_cast<TToolbarButtonKt*>(f.c.pcSuperior->findChild<QWidget*>("sbDiv"));
     ASSERT_NE(div, nullptr);
     press(*div, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(EditorText(memo), "<div>\rabc\r</div>");
@@ -549,6 +563,11 @@ TEST(ToolPagesInsert, HeadingFontAndLinkButtonsReadTheirPages)
     f.c.SbTamanoFuente->SetItemIndex(2);
     press(*f.c.sbFont);
     EXPECT_EQ(EditorText(memo), "<FONT COLOR=\"#FF0000\" FACE=\"Arial\" SIZE=\"3\"></FONT>");
+    // A right press on the face button gives the attribute alone.
+    memo.Lines().SetText("");
+    press(*f.c.SbFuente, Qt::RightButton);
+    EXPECT_EQ(EditorText(memo), " FACE=\"Arial\"");
+    EXPECT_EQ(f.c.SbFuente->State(), bsUp);
 
     memo.Lines().SetText("");
     f.c.cbLinks->setEditText(" a.htm ");
@@ -560,4 +579,105 @@ TEST(ToolPagesInsert, HeadingFontAndLinkButtonsReadTheirPages)
     EXPECT_EQ(f.c.cbLinks->currentText(), "a.htm");
     EXPECT_EQ(f.c.cbNameLinks->itemText(0), "x");
     EXPECT_EQ(f.c.cbTargetLink->itemText(0), "_top");
+}
+
+TEST(ToolPagesInsert, EveryFlatButtonOfThePagesInsertsOnItsPressAndComesBackUp)
+{
+    Form f;
+    TCodeMemo& memo = *f.form.CodeMemo();
+    f.form.AbreArchivo("", false, ekHTML);
+    // Buttons turn hot only while the application is active.
+    f.form.activateWindow();
+    QApplication::processEvents();
+    f.c.eRepInicio->setText("<LI>");
+    int inserting = 0;
+    for (TTabSetSheet* sheet : f.c.Sheets) {
+        f.c.pcSuperior->SetActivePage(sheet);
+        for (QWidget* control : sheet->findChildren<QWidget*>()) {
+            auto* button = dynamic_cast<TToolbarButtonKt*>(control);
+            if (!button)
+                continue;
+            const std::string name = button->objectName().toStdString();
+            EXPECT_TRUE(button->Flat()) << name;
+            EXPECT_FALSE(button->Caption().empty()) << name;
+            // The latching buttons and the loop button insert nothing.
+            if (button->GroupIndex() != 0 || button == f.c.sbSoundLoop)
+                continue;
+            ++inserting;
+            memo.Lines().SetText("x");
+            memo.SelectAll();
+            // Hot while the pointer is over it, down while held, up again after the click.
+            SendMouse(*button, QEvent::MouseMove, {3, 3});
+            EXPECT_EQ(button->State(), bsMouseIn) << name;
+            EXPECT_EQ(HotButton(), button) << name;
+            SendMouse(*button, QEvent::MouseButtonPress, {3, 3});
+            EXPECT_NE(EditorText(memo), "x") << name;
+            EXPECT_EQ(button->State(), bsDown) << name;
+            SendMouse(*button, QEvent::MouseButtonRelease, {3, 3});
+            EXPECT_NE(button->State(), bsDown) << name;
+            button->MouseLeft();
+            EXPECT_EQ(button->State(), bsUp) << name;
+        }
+    }
+    EXPECT_EQ(inserting, 52);
+}
+
+TEST(ToolPagesHistory, TheUndoButtonUndoesAStepAndItsArrowDownToTheChosenEntry)
+{
+    Form f;
+    TToolPageControls& c = f.c;
+    TCodeMemo& memo = *f.form.CodeMemo();
+    // Combo buttons left of the pages, with the history menus and their hints.
+    for (TToolbarButtonKt* button : {c.sbDeshacer, c.sbRehacer}) {
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->DropdownCombo());
+        EXPECT_EQ(button->width(), 23 + 11);
+        EXPECT_FALSE(button->toolTip().isEmpty());
+        EXPECT_FALSE(button->Glyph().isNull());
+        EXPECT_LT(button->mapTo(c.PTabs, QPoint(button->width(), 0)).x(), c.pcSuperior->x() + 1);
+    }
+    EXPECT_EQ(c.sbDeshacer->objectName(), "sbDeshacer");
+    EXPECT_EQ(c.sbRehacer->objectName(), "sbRehacer");
+    EXPECT_EQ(static_cast<QMenu*>(c.sbDeshacer->DropdownMenu()), f.form.UndoPopup());
+    EXPECT_EQ(static_cast<QMenu*>(c.sbRehacer->DropdownMenu()), f.form.RedoPopup());
+
+    f.form.AbreArchivo("", false, ekHTML);
+    // Undo goes to the focused editor.
+    f.form.activateWindow();
+    memo.setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(c.sbDeshacer->isEnabled());
+    EXPECT_FALSE(c.sbRehacer->isEnabled());
+    for (TToolbarButtonKt* button : {c.sbB, c.sbI, c.sbU, c.sbS})
+        press(*button);
+    const std::string four = EditorText(memo);
+    EXPECT_TRUE(c.sbDeshacer->isEnabled());
+    EXPECT_FALSE(c.sbRehacer->isEnabled());
+
+    // The plain part undoes one step, and the redo button's brings it back.
+    press(*c.sbDeshacer);
+    const std::string three = EditorText(memo);
+    EXPECT_NE(three, four);
+    EXPECT_TRUE(c.sbRehacer->isEnabled());
+    press(*c.sbRehacer);
+    EXPECT_EQ(EditorText(memo), four);
+    press(*c.sbDeshacer);
+
+    // The arrow opens the history without undoing; its third entry undoes three steps.
+    std::vector<std::string> entries;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            entries.push_back(ToWin1252(action->text()));
+        EXPECT_EQ(EditorText(memo), three);
+        menu->actions().at(2)->trigger();
+        menu->close();
+    });
+    SendMouse(*c.sbDeshacer, QEvent::MouseButtonPress, {c.sbDeshacer->width() - 5, 5});
+    SendMouse(*c.sbDeshacer, QEvent::MouseButtonRelease, {c.sbDeshacer->width() - 5, 5});
+    EXPECT_EQ(entries.size(), 3u);
+    EXPECT_EQ(EditorText(memo), "");
+    EXPECT_FALSE(c.sbDeshacer->isEnabled());
+    EXPECT_TRUE(c.sbRehacer->isEnabled());
 }

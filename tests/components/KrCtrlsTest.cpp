@@ -778,3 +778,43 @@ TEST(ButtonImage, DrawsARaisedButtonWithItsGlyph)
     }
     EXPECT_EQ(Where(surface, QColor(Qt::blue)), QRect(5 + 2 + 8, 5 + 2 + 8, 10, 10));
 }
+
+TEST(MenuClosingPress, MarksThePressOverTheButtonAsItsTestSaysAndLetsGoOfTheMenu)
+{
+    QWidget window;
+    window.resize(200, 100);
+    auto* button = new QWidget(&window);
+    button->setGeometry(10, 10, 20, 20);
+    QWidget menu;
+    window.show();
+    // The speed buttons count their bottom row as inside, the toolbar buttons do not.
+    const TMenuClosingPress::TOverButton withBottomRow = [](const QWidget* b, QPoint at) {
+        return at.x() >= 0 && at.x() < b->width() && at.y() >= 0 && at.y() <= b->height();
+    };
+    const TMenuClosingPress::TOverButton rect = [](const QWidget* b, QPoint at) { return b->rect().contains(at); };
+    struct Case {
+        TMenuClosingPress::TOverButton over;
+        QPoint at; // in the button
+        bool kept;
+    };
+    const Case cases[] = {{withBottomRow, {5, 5}, true},  {withBottomRow, {5, 20}, true}, {withBottomRow, {20, 5}, false},
+                          {rect, {5, 5}, true},           {rect, {5, 20}, false},         {rect, {-1, 5}, false}};
+    for (const Case& c : cases) {
+        menu.setAttribute(Qt::WA_NoMouseReplay);
+        {
+            TMenuClosingPress closing(button, &menu, c.over);
+            // A mark left from before is cleared when the menu opens.
+            EXPECT_FALSE(menu.testAttribute(Qt::WA_NoMouseReplay));
+            SendMouse(menu, QEvent::MouseButtonPress, menu.mapFromGlobal(button->mapToGlobal(c.at)));
+            EXPECT_EQ(menu.testAttribute(Qt::WA_NoMouseReplay), c.kept) << c.at.x() << "," << c.at.y();
+        }
+        // Once the watch ended, presses leave the menu alone.
+        menu.setAttribute(Qt::WA_NoMouseReplay, false);
+        SendMouse(menu, QEvent::MouseButtonPress, menu.mapFromGlobal(button->mapToGlobal(QPoint(5, 5))));
+        EXPECT_FALSE(menu.testAttribute(Qt::WA_NoMouseReplay));
+    }
+    EXPECT_EQ(AcceleratorOf("&Abrir"), 'A');
+    EXPECT_EQ(AcceleratorOf("A && B"), 0);
+    EXPECT_EQ(AcceleratorOf("A &&&B"), 'B');
+    EXPECT_EQ(AcceleratorOf("B&"), 0);
+}

@@ -14,6 +14,7 @@
 #include "components/KrProps.h"
 #include "components/StrHlder.h"
 #include "platform/core/Registry.h"
+#include "support/StringListItems.h"
 #include "support/TempRegistry.h"
 
 class TFontProps {
@@ -106,14 +107,6 @@ struct TMemoryStore {
         return sec->second.at(item);
     }
 };
-
-TStringList Lines(std::initializer_list<const char*> lines)
-{
-    TStringList list;
-    for (const char* line : lines)
-        list.Add(line);
-    return list;
-}
 
 struct TForm {
     TForm(const char* name = "Principal")

@@ -8,6 +8,7 @@
 
 #include "ComponentTestSupport.h"
 #include "components/VSpeedBtnMenu.h"
+#include "support/StringListItems.h"
 
 namespace {
 
@@ -39,14 +40,6 @@ struct TMenuButtonWindow {
     int selects = 0;
     int beforeShows = 0;
 };
-
-TStringList Lines(std::initializer_list<const char*> lines)
-{
-    TStringList list;
-    for (const char* line : lines)
-        list.Add(line);
-    return list;
-}
 
 } // namespace
 

@@ -1,6 +1,11 @@
 // The flat toolbar button: its properties and size, presses with and without a menu, groups, hot
 // tracking, repeat, the shared glyph lists and what it paints.
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
@@ -515,6 +520,72 @@ TEST(TToolbarButtonKt, KeysAndAccelerators)
     button->SetDisplayMode(dmGlyphOnly);
     EXPECT_FALSE(button->DialogChar('a'));
     EXPECT_EQ(clicks, 3);
+}
+
+namespace {
+
+// A key pressed where the keyboard is: what the focused control leaves goes up to its window.
+bool pressKey(QWidget& focused, int key)
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Escape ? QString() : QStringLiteral("\r"));
+    QApplication::sendEvent(&focused, &event);
+    return event.isAccepted();
+}
+
+} // namespace
+
+TEST(TToolbarButtonKt, EnterAndEscLeftByTheControlsOfADialogClickItsDefaultAndCancelButtons)
+{
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* memo = new QPlainTextEdit(&dialog);
+    memo->move(0, 30);
+    auto* ok = new TToolbarButtonKt(&dialog);
+    auto* cancel = new TToolbarButtonKt(&dialog);
+    ok->move(0, 100);
+    cancel->move(30, 100);
+    ok->SetDefault(true);
+    cancel->SetCancel(true);
+    int oks = 0;
+    int cancels = 0;
+    ok->OnClick = [&](TToolbarButtonKt*) { ++oks; };
+    cancel->OnClick = [&](TToolbarButtonKt*) { ++cancels; };
+    dialog.show();
+
+    // From a one-line edit Enter and keypad Enter reach the Default button, Esc the Cancel one,
+    // which keeps the dialog open (its ModalResult is 0).
+    pressKey(*edit, Qt::Key_Return);
+    pressKey(*edit, Qt::Key_Enter);
+    pressKey(*edit, Qt::Key_Escape);
+    EXPECT_EQ(oks, 2);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(dialog.isVisible());
+    // A multi-line edit keeps its Enter.
+    pressKey(*memo, Qt::Key_Return);
+    EXPECT_EQ(oks, 2);
+    EXPECT_EQ(memo->blockCount(), 2);
+    // A disabled Default button leaves the key to the dialog.
+    ok->setEnabled(false);
+    pressKey(*edit, Qt::Key_Return);
+    EXPECT_EQ(oks, 2);
+    // Shown again, one Enter is still one click.
+    ok->setEnabled(true);
+    dialog.hide();
+    dialog.show();
+    pressKey(*edit, Qt::Key_Return);
+    EXPECT_EQ(oks, 3);
+
+    // The main window is no dialog: its Default button takes no Enter.
+    QMainWindow window;
+    auto* central = new QLineEdit(&window);
+    window.setCentralWidget(central);
+    auto* inWindow = new TToolbarButtonKt(&window);
+    inWindow->SetDefault(true);
+    int windowClicks = 0;
+    inWindow->OnClick = [&](TToolbarButtonKt*) { ++windowClicks; };
+    window.show();
+    pressKey(*central, Qt::Key_Return);
+    EXPECT_EQ(windowClicks, 0);
 }
 
 TEST(TToolbarButtonKt, ButtonDestroyedByItsClickIsLeftAlone)
