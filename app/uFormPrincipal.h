@@ -37,6 +37,7 @@ class TCodeMemoParser;
 struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
+class TSidePanelTools;
 struct TPoint;
 class TEditingFile;
 class TFormStorage;
@@ -275,6 +276,10 @@ public:
     TSidePanel& SidePanel() const { return *FSidePanel; }
     void pcLateralChange();
     void pLateralResize();
+    // The wildcard, style and explorer pages (uFormPrincipalSideTools.cpp).
+    TSidePanelTools& SideTools() const { return *FSideTools; }
+    void mDirActualizaClick();
+    void mInsTxtClick();
 
     // ---- DDE command server (uFormPrincipalDde.cpp)
 
@@ -527,6 +532,12 @@ private:
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;
+    void CreaHerramientasLaterales();
+    // The tree goes to the stored folder and the stored style library is loaded; at close the
+    // tree's folder is kept.
+    void startSideTools();
+    void closeSideTools();
+    TSidePanelTools* FSideTools = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;

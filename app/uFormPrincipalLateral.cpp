@@ -40,6 +40,7 @@ void TformPrincipal::CreaPanelLateral()
         });
     // The HTML tree is the one shown at start.
     FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
+    CreaHerramientasLaterales();
 }
 
 void TformPrincipal::pcLateralChange()
