@@ -428,10 +428,10 @@ void TSidePanelTools::sbExtraeComodinesClick()
 {
     const std::vector<std::string> fields = ExtractWildcards(FHost.CodeMemo()->GetTextStr());
     FHost.AbreArchivo("", false, FLinks.DefaultKind ? FLinks.DefaultKind() : ekHTML);
-    TStringList lines;
+    std::string text;
     for (const std::string& field : fields)
-        lines.Add(field);
-    FHost.CodeMemo()->Lines().Assign(lines);
+        text.append(text.empty() ? "" : "\r\n").append(field);
+    FHost.CodeMemo()->Lines().SetText(text);
 }
 
 void TSidePanelTools::sbIteraComodinesClick()

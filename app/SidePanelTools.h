@@ -139,6 +139,8 @@ public:
     void mEditaArchivoClick();
     void mDirActualizaClick();
     void mInsTxtClick();
+    // How the pages ask for a line (the question dialog unless replaced).
+    void SetQuery(decltype(TSidePanelToolLinks::Query) query) { FLinks.Query = std::move(query); }
     // The folder the tree shows; at start the tree goes to the stored one.
     std::string TreeFolder() const;
     void SetTreeFolder(const std::string& folder);
