@@ -349,7 +349,7 @@ bool TSidePanelTools::insertWildcard(const std::string& name, int replacing)
         return false;
     const TStringList names = wildcardNames();
     for (int i = 0; i < names.Count(); ++i)
-        if (AnsiSameText(names[i], name))
+        if (AnsiCompareText(names[i], name) == 0)
             return false;
     if (replacing >= 0) {
         lbComodines->item(replacing)->setText(FromWin1252(name));

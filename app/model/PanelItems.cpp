@@ -33,8 +33,13 @@ std::string WildcardField(std::string_view name)
 
 void ReadWildcardLibrary(const std::string& fileName, TStringList& names)
 {
+    WildcardNamesOf(ReadFileBytes(fileName), names);
+}
+
+void WildcardNamesOf(std::string_view text, TStringList& names)
+{
     TStringList lines;
-    lines.SetText(ReadFileBytes(fileName));
+    lines.SetText(text);
     names.Clear();
     names.SetSorted(true);
     for (int i = 0; i < lines.Count(); ++i) {

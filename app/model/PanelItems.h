@@ -18,6 +18,8 @@ std::string WildcardField(std::string_view name);
 // A wildcard library: one name per line. Reading keeps the non-empty lines sorted without case and
 // each name once; writing puts the names one per line in the order given.
 void ReadWildcardLibrary(const std::string& fileName, TStringList& names);
+// The names of a library's text (lines at CR LF, CR or LF), as ReadWildcardLibrary keeps them.
+void WildcardNamesOf(std::string_view text, TStringList& names);
 void WriteWildcardLibrary(const std::string& fileName, const TStringList& names);
 
 // What a style entry ("P.nota" or "nota") gives as a class: with a tag and `attributeOnly` false the
