@@ -83,6 +83,21 @@ std::string selectedText(const QListWidget* list)
     return item && item->isSelected() ? ToWin1252(item->text()) : std::string();
 }
 
+// A library's row: the edit naming it and the small button that opens one.
+QHBoxLayout* libraryRow(QWidget* page, TLibraryEdit*& edit, const char* editName, TToolbarButtonKt*& button,
+                        const char* buttonName, const TCaptionAndHint& text, int tag)
+{
+    edit = new TLibraryEdit(page);
+    edit->setObjectName(editName);
+    button = makeButton(page, buttonName, text, tag);
+    button->setFixedWidth(kButtonHeight);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(2);
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    return row;
+}
+
 // The folder and name of a library path for the open dialog.
 TFileDialogRequest openRequest(int filter, const std::string& path)
 {
@@ -135,14 +150,7 @@ void TSidePanelTools::buildWildcards()
     QWidget* page = FPanel.Assistant(TSidePanel::asComodines);
     QVBoxLayout* layout = pageLayout(page);
     const std::vector<TCaptionAndHint> texts = captionsAndHints(kWildcardButtons);
-    eComodines = new TLibraryEdit(page);
-    eComodines->setObjectName("eComodines");
-    sbAbreComodines = makeButton(page, "sbAbreComodines", texts.at(0), 1);
-    sbAbreComodines->setFixedWidth(kButtonHeight);
-    auto* top = new QHBoxLayout;
-    top->setSpacing(2);
-    top->addWidget(eComodines, 1);
-    top->addWidget(sbAbreComodines);
+    layout->addLayout(libraryRow(page, eComodines, "eComodines", sbAbreComodines, "sbAbreComodines", texts.at(0), 1));
     lbComodines = new QListWidget(page);
     lbComodines->setObjectName("lbComodines");
     auto* edits = new QHBoxLayout;
@@ -161,7 +169,6 @@ void TSidePanelTools::buildWildcards()
         tools->addWidget(button);
     sbExtraeComodines->OnClick = [this](TToolbarButtonKt*) { sbExtraeComodinesClick(); };
     sbIteraComodines->OnClick = [this](TToolbarButtonKt*) { sbIteraComodinesClick(); };
-    layout->addLayout(top);
     layout->addWidget(lbComodines, 1);
     layout->addLayout(edits);
     layout->addLayout(tools);
@@ -176,15 +183,8 @@ void TSidePanelTools::buildStyles()
     QWidget* page = FPanel.Assistant(TSidePanel::asEstilos);
     QVBoxLayout* layout = pageLayout(page);
     const std::vector<TCaptionAndHint> texts = captionsAndHints(kStyleButtons);
-    eLibreria = new TLibraryEdit(page);
-    eLibreria->setObjectName("eLibreria");
-    sbAbrirCSS = makeButton(page, "sbAbrirCSS", texts.at(0), 0);
-    sbAbrirCSS->setFixedWidth(kButtonHeight);
+    layout->addLayout(libraryRow(page, eLibreria, "eLibreria", sbAbrirCSS, "sbAbrirCSS", texts.at(0), 0));
     sbAbrirCSS->OnClick = [this](TToolbarButtonKt*) { sbAbrirCSSClick(); };
-    auto* top = new QHBoxLayout;
-    top->setSpacing(2);
-    top->addWidget(eLibreria, 1);
-    top->addWidget(sbAbrirCSS);
     lbEstilos = new QListWidget(page);
     lbEstilos->setObjectName("lbEstilos");
     lbEstilos->setSortingEnabled(true);
@@ -204,7 +204,6 @@ void TSidePanelTools::buildStyles()
             });
         buttons->addWidget(button);
     }
-    layout->addLayout(top);
     layout->addWidget(lbEstilos, 1);
     layout->addLayout(buttons);
     connect(lbEstilos, &QListWidget::currentRowChanged, this, [this] { keepStyleValues(); });
