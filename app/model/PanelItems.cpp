@@ -54,16 +54,31 @@ void WriteWildcardLibrary(const std::string& fileName, const TStringList& names)
     WriteFileBytes(fileName, names.Text());
 }
 
-std::string StyleClassCode(std::string_view entry, bool attributeOnly)
+void StyleClassCodes(std::string_view entry, bool attributeOnly, std::string& openCode, std::string& closeCode)
 {
     const size_t dot = entry.find('.');
-    if (dot == std::string_view::npos)
-        return Format(" CLASS=\"%.*s\"", static_cast<int>(entry.size()), entry.data());
+    closeCode.clear();
+    // A class without a tag (".nota") has no element to open.
+    if (dot == std::string_view::npos || dot == 0) {
+        const std::string className(entry.substr(dot == 0 ? 1 : 0));
+        openCode = Format(" CLASS=\"%s\"", className.c_str());
+        return;
+    }
     const std::string tag(entry.substr(0, dot));
     const std::string className(entry.substr(dot + 1));
-    if (attributeOnly)
-        return Format(" CLASS=\"%s\"", className.c_str());
-    return Format("<%s CLASS=\"%s\">", tag.c_str(), className.c_str()) + Format("</%s>", tag.c_str());
+    if (attributeOnly) {
+        openCode = Format(" CLASS=\"%s\"", className.c_str());
+        return;
+    }
+    openCode = Format("<%s CLASS=\"%s\">", tag.c_str(), className.c_str());
+    closeCode = Format("</%s>", tag.c_str());
+}
+
+std::string StyleClassCode(std::string_view entry, bool attributeOnly)
+{
+    std::string openCode, closeCode;
+    StyleClassCodes(entry, attributeOnly, openCode, closeCode);
+    return openCode + closeCode;
 }
 
 std::string StyleLibraryName(std::string_view path)

@@ -22,8 +22,10 @@ void ReadWildcardLibrary(const std::string& fileName, TStringList& names);
 void WildcardNamesOf(std::string_view text, TStringList& names);
 void WriteWildcardLibrary(const std::string& fileName, const TStringList& names);
 
-// What a style entry ("P.nota" or "nota") gives as a class: with a tag and `attributeOnly` false the
-// opening and closing codes around it, else the attribute alone.
+// What a style entry ("P.nota", "nota" or ".nota") gives as a class: with a tag and `attributeOnly`
+// false the element's opening and closing codes, else the attribute alone and no closing code.
+void StyleClassCodes(std::string_view entry, bool attributeOnly, std::string& openCode, std::string& closeCode);
+// The two codes as one text, as a drag carries them.
 std::string StyleClassCode(std::string_view entry, bool attributeOnly);
 // A style library's name as the panel shows it: the file name up to its first ".".
 std::string StyleLibraryName(std::string_view path);

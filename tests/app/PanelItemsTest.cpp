@@ -56,6 +56,8 @@ TEST(PanelItems, NamesStyleCodesLibraryNamesAndFilters)
     EXPECT_EQ(StyleClassCode("nota", false), " CLASS=\"nota\"");
     EXPECT_EQ(StyleClassCode("nota", true), " CLASS=\"nota\"");
     EXPECT_EQ(StyleClassCode("TD.a.b", false), "<TD CLASS=\"a.b\"></TD>");
+    // A class without a tag has no element to open.
+    EXPECT_EQ(StyleClassCode(".aviso", false), " CLASS=\"aviso\"");
 
     EXPECT_EQ(StyleLibraryName("/tmp/x/estilos.v2.css"), "estilos");
     EXPECT_EQ(StyleLibraryName("sin_punto"), "sin_punto");
