@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QWindow>
 #include <string>
 
 #include "app/model/EditorKind.h"
@@ -117,6 +118,17 @@ TEST(FormMapas, FormAndToolWindowAsDesigned)
     QApplication::sendEvent(d.sbAbrir, &tip);
     EXPECT_EQ(d.BarraEstado->currentMessage(), "Abrir imagen");
     EXPECT_EQ(e.w.form.Panel(4)->text(), mainHint);
+
+    // A field clicked into keeps the keyboard in the tool window, and Enter there is "Aceptar".
+    QApplication::setActiveWindow(&d);
+    d.eALT->setFocus();
+    tool.windowHandle()->requestActivate();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &tool);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(d.eALT, &enter);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
 TEST(FormMapas, DrawingWithTheMouse)
