@@ -6,7 +6,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,6 +116,12 @@ std::string textOf(const QLineEdit* edit)
     return ToWin1252(edit->text());
 }
 
+TPoint pointOf(const QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    return {p.x(), p.y()};
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- the picture and the shapes
@@ -161,12 +166,6 @@ protected:
     }
 
 private:
-    static TPoint pointOf(const QMouseEvent* e)
-    {
-        const QPoint p = e->position().toPoint();
-        return {p.x(), p.y()};
-    }
-
     TformMapas& FForm;
     QImage FPicture;
 };
@@ -220,12 +219,6 @@ protected:
     }
 
 private:
-    static TPoint pointOf(const QMouseEvent* e)
-    {
-        const QPoint p = e->position().toPoint();
-        return {p.x(), p.y()};
-    }
-
     TformMapas& FForm;
     TAreaKind FKind = akRectangle;
     bool FSolid = false;
@@ -459,7 +452,7 @@ bool TformMapas::LoadImage(const std::string& FileName)
         FPicture = picture;
         static_cast<TMapImage*>(Imagen)->SetPicture(FPicture);
     }
-    eImagen->setText(QFile::decodeName(QByteArray::fromStdString(FileName)));
+    eImagen->setText(FromFilePath(FileName));
     FMap.Clear();
     syncShapes();
     sizeToPicture();
