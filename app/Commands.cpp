@@ -10,12 +10,19 @@
 
 #include "components/KrCtrls.h"
 #include "platform/Win1252Qt.h"
+#include "toolbars/SpeedBar.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {
 
 void mirror(QAction* action, QObject* control)
 {
+    // A speed bar item is on the bar by the user's arrangement: the command only enables it, and it
+    // keeps its own two-part hint.
+    if (auto* speedItem = qobject_cast<TSpeedItem*>(control)) {
+        speedItem->SetEnabled(action->isEnabled());
+        return;
+    }
     if (auto* item = qobject_cast<QAction*>(control)) {
         item->setEnabled(action->isEnabled());
         item->setVisible(action->isVisible());
@@ -98,7 +105,13 @@ void TCommandTable::Bind(QObject* control, std::string_view name)
     mirror(action, control);
     QObject::connect(action, &QAction::changed, control, [action, control] { mirror(action, control); });
     QObject::connect(action, &QAction::toggled, control, [action, control] { mirror(action, control); });
-    if (auto* speed = dynamic_cast<TKrSpeedButton*>(control)) {
+    if (auto* speedItem = qobject_cast<TSpeedItem*>(control)) {
+        QPointer<QAction> target(action);
+        speedItem->SetOnClick([target](TKrSpeedButton*) {
+            if (target)
+                target->trigger();
+        });
+    } else if (auto* speed = dynamic_cast<TKrSpeedButton*>(control)) {
         QPointer<QAction> target(action);
         speed->OnClick = [target](TKrSpeedButton*) {
             if (target)

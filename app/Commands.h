@@ -29,7 +29,8 @@ public:
     // Makes `control` mirror the command's action at once and from then on: enabled, shown, checked
     // and hint (a command without a hint leaves the control's); a click on the control triggers the
     // action. The control is a speed button, a flat toolbar button, a tool button, any widget (enabled
-    // and shown only), a pop-up item, or a menu's own action (which only follows).
+    // and shown only), a pop-up item, a menu's own action (which only follows), or a speed bar item
+    // (enabled only).
     void Bind(QObject* control, std::string_view name);
     // Applies the rules of every command: those of the switch between no document and some when it
     // switched (or on the first call), and with a document open the rules that follow the editor.

@@ -207,6 +207,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildBrowserCommands();
     buildHelpAndTools();
     buildFormStorage();
+    buildSpeedBar();
     FCodeMemo->setFocus();
 }
 

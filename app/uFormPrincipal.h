@@ -42,6 +42,7 @@ class TFormStorage;
 class TTabSetControl;
 class TPopupMenu;
 class TVSpeedBtnMenu;
+class TSpeedBar;
 class Tddemacroserver;
 enum TMouseButton : uint8_t;
 
@@ -195,7 +196,7 @@ public:
         // The window's middle: the tool pages' place on top, the rest below.
         QWidget* pCentral = nullptr;
         QVBoxLayout* Top = nullptr;
-        // The speed bar's place, on the left; empty and hidden until the speed bar fills it.
+        // The speed bar's place, on the left; the speed bar takes it when it is built.
         QWidget* pBotones = nullptr;
         // The side panel's place and its splitter; the panel is empty and hidden until it is filled.
         QSplitter* spLateral = nullptr;
@@ -208,6 +209,8 @@ public:
     const TPlaces& Places() const { return FPlaces; }
     // A panel of the window by name when it is built and filled; nil for an empty place.
     QWidget* FilledPanel(const char* name) const;
+    // The speed bar on the left: its items run the window's commands (uFormPrincipalSpeedBar.cpp).
+    TSpeedBar* SpeedBar() const { return FSpeedBar; }
 
     // The tool pages above the editor and their controls.
     TToolPageControls& Herramientas() const { return *FHerramientas; }
@@ -412,6 +415,9 @@ private:
     void buildCommands();
     // The window's placement and the stored properties of its parts, kept between runs.
     void buildFormStorage();
+    // Puts the speed bar in its place, with its sections and items bound to their commands.
+    void buildSpeedBar();
+    TSpeedBar* FSpeedBar = nullptr;
     // After the restore: the panels follow their View items, the tool pages' values their combos.
     void FormStorageRestorePlacement();
     void buildEditorPopup();

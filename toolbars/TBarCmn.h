@@ -37,6 +37,10 @@ private:
     uint8_t FBits = 0;
 };
 
+// The edges a bar draws a bound line along.
+enum TBoundLine : uint8_t { blTop, blBottom, blLeft, blRight };
+using TBoundLines = TSmallSet<TBoundLine>;
+
 // A set of hook codes.
 using THookCodes = TSmallSet<THookCode>;
 

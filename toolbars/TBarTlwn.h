@@ -21,8 +21,8 @@ class TDockKt;
 enum TDockPosition : uint8_t { dpTop, dpBottom, dpLeft, dpRight };
 
 using TDockableTo = TSmallSet<TDockPosition>;
-enum TDockBoundLine : uint8_t { blTop, blBottom, blLeft, blRight };
-using TDockBoundLines = TSmallSet<TDockBoundLine>;
+using TDockBoundLine = TBoundLine;
+using TDockBoundLines = TBoundLines;
 enum TDragHandleStyle : uint8_t { dhDouble, dhNone, dhSingle };
 
 // How the tool window holding a control is docked.

@@ -6,9 +6,8 @@ namespace {
 using O = TOpenRule;
 using R = TRule;
 
-// Rows in the order of the menus; the rows of the speed bar, the projects and the templates wait for
-// the controls that bind to them. A speed bar item without a row of its own here gets one with
-// TOpenRule::Enable when the speed bar is built.
+// Rows in the order of the menus; the rows of the templates wait for the controls that bind to them.
+// Every item of the speed bar has a row.
 constexpr TCommandRow kRows[] = {
     // The menu bar: the menus that only make sense with a document are shown with one.
     {.Name = "mArchivo", .Caption = 4470},
@@ -144,6 +143,17 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbPegar", .Open = O::Enable, .Enable = R::Pasteable},
     {.Name = "sbImprimirSel", .Open = O::Enable, .Enable = R::Selection},
     {.Name = "sbNavegador", .Hint = 5114, .Open = O::Enable},
+    {.Name = "sbGuardar", .Open = O::Enable},
+    {.Name = "sbGuardarTodo", .Open = O::Enable},
+    {.Name = "sbCerrar", .Open = O::Enable},
+    {.Name = "sbCerrarTodo", .Open = O::Enable},
+    {.Name = "sbImprimir", .Open = O::Enable},
+    {.Name = "sbVistaPreliminar", .Open = O::Enable},
+    {.Name = "sbGuardarProyecto", .Open = O::Enable},
+    {.Name = "sbBuscar", .Open = O::Enable},
+    {.Name = "sbReemplazar", .Open = O::Enable},
+    {.Name = "sbSangrar", .Open = O::Enable},
+    {.Name = "sbNoSangrar", .Open = O::Enable},
     {.Name = "sbDeshacer", .Open = O::Enable, .Enable = R::CanUndo},
     {.Name = "sbRehacer", .Open = O::Enable, .Enable = R::CanRedo},
     // The speed bar's items that make or open a document, and its help, work with none open.
@@ -155,6 +165,8 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbAyuda", .Open = O::AlwaysEnabled},
     {.Name = "sbAyudaAuxiliar", .Open = O::AlwaysEnabled},
     {.Name = "sbTips", .Open = O::AlwaysEnabled},
+    // The speed bar's pop-up.
+    {.Name = "mPersonalizarBotones", .Caption = 5479},
 };
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "app/uFormPrincipal.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
+#include "toolbars/SpeedBar.h"
 #include "editor/CodeMemo.h"
 #include "support/MainWindowDocuments.h"
 
@@ -46,8 +47,12 @@ TEST(MainWindowLayout, ThePanelTreeHasAPlaceForEveryPanel)
     EXPECT_EQ(p.spAuxiliar->widget(0), form.CodeMemo());
     EXPECT_EQ(p.spAuxiliar->count(), 1);
     EXPECT_EQ(nameOf(p.spAuxiliar), "spAuxiliar");
-    // The empty places are hidden; the strip lies above the editor's splitter.
-    EXPECT_TRUE(p.pBotones->isHidden());
+    // The speed bar has taken its place; the empty side panel is hidden; the strip lies above the
+    // editor's splitter.
+    EXPECT_EQ(p.pBotones, static_cast<QWidget*>(form.SpeedBar()));
+    EXPECT_EQ(nameOf(p.pBotones), "pBotones");
+    EXPECT_FALSE(p.pBotones->isHidden());
+    EXPECT_EQ(form.FilledPanel("pBotones"), p.pBotones);
     EXPECT_TRUE(p.pLateral->isHidden());
     auto* editorLayout = static_cast<QVBoxLayout*>(p.pEditor->layout());
     EXPECT_EQ(editorLayout->indexOf(form.FileTabs()), 0);

@@ -1,0 +1,336 @@
+// SpeedBar: the speed bar TSpeedBar, a panel of command buttons grouped in named sections that snap to a grid, with its sections, items and buttons, and its layout kept in a form storage.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "components/FormPlace.h"
+#include "components/KrCtrls.h"
+#include "components/core/SpeedbarLayout.h"
+#include "toolbars/TBarCmn.h"
+#include "platform/core/Exception.h"
+
+class TImageList;
+class TSpeedBar;
+class TSpeedItem;
+
+// Misuse of a speed bar: an alignment its position refuses, a section caption that is taken.
+class ESpeedbarError : public Exception {
+    using Exception::Exception;
+};
+
+// Where a control lies in its parent, in the order the stored layout writes them.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TBevelCut { bvNone, bvLowered, bvRaised };
+
+// bpAuto: the orientation follows the alignment; bpCustom: the bar keeps the orientation it has.
+enum TBarPosition { bpAuto, bpCustom };
+
+enum TSpeedbarOption : unsigned {
+    sbAllowDrag = 1,
+    sbAllowResize = 2,
+    sbFlatBtns = 4,
+    sbGrayedBtns = 8,
+    sbTransparentBtns = 16,
+    sbStretchBitmap = 32,
+};
+using TSpeedbarOptions = unsigned;
+
+// Etched lines along the bar's edges.
+
+// 0: buttons run left to right; 1: top to bottom.
+enum TBarOrientation { boHorizontal = 0, boVertical = 1 };
+
+// Asked before the bar docks to another edge; the handler may clear Apply.
+using TApplyAlignEvent = std::function<void(TSpeedBar* Sender, TAlign Align, bool& Apply)>;
+using TSpeedbarNotifyEvent = std::function<void(TSpeedBar* Sender)>;
+
+// ---------------------------------------------------------------- button
+
+// The button that shows one item on the bar. Its position stays at least at the bar's offset across
+// the rows; it paints the bar's image of its item when there is one.
+class TSpeedbarButton : public TKrSpeedButton {
+public:
+    explicit TSpeedbarButton(TSpeedItem* item);
+
+    TSpeedItem* Item() const { return FItem; }
+    // Moves and sizes the button, keeping it off the bar's margin across the rows.
+    void SetBounds(int left, int top, int width, int height);
+
+protected:
+    void PaintGlyph(QPainter& canvas, const TRect& rect, TKrButtonState state, bool drawMark) override;
+
+private:
+    TSpeedItem* FItem;
+};
+
+// ---------------------------------------------------------------- section
+
+class TSpeedbarSection : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TSpeedbarSection(QObject* owner = nullptr);
+    ~TSpeedbarSection() override;
+
+    const std::string& Caption() const { return FCaption; }
+    // A caption another section of the bar has raises ESpeedbarError.
+    void SetCaption(const std::string& value);
+    // The place in the bar's list, -1 without a bar; set, it moves within the list (clamped).
+    int Index() const;
+    void SetIndex(int value);
+    TSpeedBar* SpeedBar() const { return FBar; }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TSpeedItem* Item(int index) const;
+
+private:
+    friend class TSpeedBar;
+    std::vector<TSpeedItem*> FItems;
+    std::string FCaption;
+    TSpeedBar* FBar = nullptr;
+};
+
+// ---------------------------------------------------------------- item
+
+// One command of the bar, shown by the button it owns. An item is on the bar only while Visible.
+class TSpeedItem : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TSpeedItem(QObject* owner = nullptr);
+    ~TSpeedItem() override;
+
+    // The component name; an item whose caption was its name takes the new name as caption.
+    std::string Name() const { return objectName().toStdString(); }
+    void SetName(const std::string& value);
+    // Windows-1252. Setting it keeps the hint in step (see SpeedItemHint) when the caption was the
+    // hint's short part.
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& value);
+    // "short|long": the short part is the tooltip, the long part the status hint.
+    const std::string& Hint() const { return FButton->Hint(); }
+    void SetHint(const std::string& value);
+    bool Enabled() const { return FEnabled; }
+    // Outside edit mode the button follows, and is enabled only while the bar is.
+    void SetEnabled(bool value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value);
+    // Whether the stored layout records the item.
+    bool Stored() const { return FStored; }
+    void SetStored(bool value) { FStored = value; }
+    int Left() const { return FButton->x(); }
+    void SetLeft(int value);
+    int Top() const { return FButton->y(); }
+    void SetTop(int value);
+    // The image of the bar's Images shown instead of the glyph; -1 for none.
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value);
+    int Tag() const { return FTag; }
+    void SetTag(int value);
+    const std::string& BtnCaption() const { return FButton->Caption(); }
+    void SetBtnCaption(const std::string& value) { FButton->SetCaption(value); }
+    void SetGlyph(const QImage& value) { FButton->SetGlyph(value); }
+    // In edit mode the button is enabled and not flat, so that it can be dragged.
+    void SetEditing(bool value);
+    bool Editing() const { return FEditing; }
+    // Clicks the button.
+    virtual void ButtonClick();
+    // The button's click.
+    void SetOnClick(TKrSpeedButton::TNotifyEvent handler) { FButton->OnClick = std::move(handler); }
+
+    TSpeedbarButton* Button() const { return FButton.get(); }
+    TSpeedBar* SpeedBar() const { return FBar; }
+    int Section() const { return FSection; }
+
+private:
+    friend class TSpeedBar;
+    friend class TSpeedbarSection;
+    void applyEnabled();
+
+    std::string FCaption;
+    bool FEditing = false;
+    bool FEnabled = true;
+    std::unique_ptr<TSpeedbarButton> FButton;
+    bool FVisible = false;
+    bool FStored = true;
+    TSpeedBar* FBar = nullptr;
+    int FSection = -1;
+    int FImageIndex = -1;
+    int FTag = 0;
+};
+
+// ---------------------------------------------------------------- bar
+
+class TSpeedBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TSpeedBar(QWidget* parent = nullptr);
+    ~TSpeedBar() override;
+
+    // ---- sections and items
+    int SectionCount() const { return static_cast<int>(FSections.size()); }
+    TSpeedbarSection* Sections(int index) const;
+    // 0 for a section out of range.
+    int ItemsCount(int section) const;
+    // Nil when either index is out of range.
+    TSpeedItem* Items(int section, int index) const;
+    // Appends the section (the bar takes it), its caption followed by " (1)", " (2)"... until free;
+    // returns its index.
+    virtual int AddSection(TSpeedbarSection* section);
+    // Every item of every section, sections in order, items in order.
+    virtual void ForEachItem(const std::function<void(TSpeedItem*)>& proc) const;
+    // The platform's menu font; the bar does not follow its parent's.
+    virtual void SetFontDefault();
+    // Puts the item (the bar takes it) at the end of section `section` (clamped); an item already on
+    // the bar moves there.
+    void AddItem(int section, TSpeedItem* item);
+    void RemoveItem(TSpeedItem* item);
+    // Detaches the section's items and takes the section out of the list (the caller frees it).
+    void RemoveSection(int index);
+    // Frees the section and its items.
+    void DeleteSection(int index);
+    // The first section with exactly this caption; -1 when none.
+    int SearchSection(const std::string& caption) const;
+    // The first item named so, ignoring case; nil when none.
+    TSpeedItem* SearchItem(const std::string& name) const;
+    bool FindItem(const TSpeedItem* item, int& section, int& index) const;
+    // Puts an item of this bar on the grid cell of the client point; an item landing outside the
+    // client area is hidden. True when it is inside.
+    bool AcceptDropItem(TSpeedItem* item, int x, int y);
+    // Aligns every visible item's position to the grid.
+    void AlignItemsToGrid();
+
+    // ---- edit mode: the setup window that is open, nil when none
+    void SetEditing(QWidget* window);
+    QWidget* EditWindow() const { return FEditWin; }
+    bool Editing() const { return FEditWin != nullptr; }
+
+    // ---- geometry
+    // BtnWidth for 0, BtnHeight for 1, else 0.
+    int BtnSize(int index) const;
+    int BtnWidth() const { return FBtnWidth; }
+    void SetBtnWidth(int value);
+    int BtnHeight() const { return FBtnHeight; }
+    void SetBtnHeight(int value);
+    int BtnOffsetHorz() const { return FOffsetX; }
+    void SetBtnOffsetHorz(int value);
+    int BtnOffsetVert() const { return FOffsetY; }
+    void SetBtnOffsetVert(int value);
+    // The least offset: 2 for raised buttons, the border and the bevels.
+    int MinButtonsOffset() const;
+    int GridX() const { return FGridX; }
+    int GridY() const { return FGridY; }
+    TBarOrientation Orientation() const { return FOrientation; }
+    TBarPosition Position() const { return FPosition; }
+    void SetPosition(TBarPosition value);
+    TAlign Align() const { return FAlign; }
+    // Under bpAuto, alNone and alClient raise ESpeedbarError and the alignment stays; alTop/alBottom
+    // turn the bar horizontal, alLeft/alRight vertical.
+    void SetAlign(TAlign value);
+    TSpeedbarOptions Options() const { return FOptions; }
+    void SetOptions(TSpeedbarOptions value);
+    // The bar's own size, which a layout keeps (its thickness across the rows is at least the buttons').
+    void SetBarSize(int width, int height);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Form scaling from `multiplier` to `divider`: sizes and offsets, then the items to the grid.
+    void ChangeScale(int multiplier, int divider);
+    // Making the bar in code: between BeginLoading and Loaded, buttons are not sized one by one.
+    void BeginLoading() { FLoading = true; }
+    bool Loading() const { return FLoading; }
+    void Loaded();
+
+    // ---- panel look
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut value);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut value);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int value);
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value);
+    TBoundLines BoundLines() const { return FBoundLines; }
+    void SetBoundLines(TBoundLines value);
+    const QImage& Wallpaper() const { return FWallpaper; }
+    void SetWallpaper(const QImage& value);
+    TImageList* Images() const { return FImages; }
+    // The bar does not own the list; the list must outlive its use here or be set back to nil.
+    void SetImages(TImageList* value);
+
+    // ---- stored layout
+    TFormPlacement* IniStorage() const { return FIniLink.Storage(); }
+    void SetIniStorage(TFormPlacement* value) { FIniLink.SetStorage(value); }
+    int Version() const { return FVersion; }
+    void SetVersion(int value) { FVersion = value; }
+    // The storage's root section followed by the bar's default section.
+    std::string LayoutSection() const;
+    // The link's handlers: write and read the arrangement of the items in LayoutSection.
+    void SaveLayout();
+    void RestoreLayout();
+    // The screen's pixels per inch that the stored layout is checked against.
+    static int ScreenPixelsPerInch();
+
+    TApplyAlignEvent OnApplyAlign;
+    TSpeedbarNotifyEvent OnCustomize;
+    TSpeedbarNotifyEvent OnPosChanged;
+    TSpeedbarNotifyEvent OnVisibleChanged;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TSpeedItem;
+    friend class TSpeedbarSection;
+    void prepareItem(TSpeedItem* item);
+    void detachItem(TSpeedItem* item);
+    void updateGrid();
+    void switchOrientation(TBarOrientation value);
+    void applyAlign();
+    // Raises the offsets to the least one, moving the items by the increase.
+    void raiseOffsets();
+    void moveItems(int dx, int dy);
+    void resizeButtons();
+    void buttonSizeChanged();
+    // Tells the open setup window that the buttons' size or arrangement changed.
+    void layoutChanged();
+    void ensureThickness();
+    // The client rectangle less the border and the bevels.
+    QRect innerRect() const;
+    void visibilityChanged();
+
+    std::vector<std::unique_ptr<TSpeedbarSection>> FSections;
+    TBarPosition FPosition = bpAuto;
+    TBarOrientation FOrientation = boHorizontal;
+    TAlign FAlign = alTop;
+    int FBtnWidth = 24;
+    int FBtnHeight = 23;
+    int FGridX = 8;
+    int FGridY = 23;
+    int FOffsetX = 0;
+    int FOffsetY = 0;
+    QPointer<QWidget> FEditWin;
+    TSpeedbarOptions FOptions = sbAllowDrag | sbGrayedBtns;
+    // Set while the orientation switches: painting waits for the new arrangement.
+    bool FUpdating = false;
+    bool FLoading = false;
+    int FVersion = 0;
+    QImage FWallpaper;
+    TBoundLines FBoundLines;
+    TIniLink FIniLink;
+    TImageList* FImages = nullptr;
+    TBevelCut FBevelInner = bvNone;
+    TBevelCut FBevelOuter = bvRaised;
+    int FBevelWidth = 1;
+    int FBorderWidth = 0;
+    QSize FBarSize;
+};
