@@ -61,24 +61,6 @@ TEST(ImageMap, DrawnAreasAndTheirTags)
     EXPECT_EQ(TImageMap::AreaTag(area), "<AREA SHAPE=\"RECT\" COORDS=\"1,2,4,6\" NOHREF ALT=\"Inicio\">");
 }
 
-TEST(ImageMap, NewAndSelectedAreasGoOnTopOfTheMap)
-{
-    TImageMap map = picture();
-    const int older = draw(map, {0, 0}, {20, 20})->Id;
-    const int newer = draw(map, {30, 30}, {60, 60})->Id;
-    EXPECT_EQ(map.BuildMap("m"), "<MAP NAME=\"m\">\r\n"
-                                 "<AREA SHAPE=\"RECT\" COORDS=\"30,30,60,60\" NOHREF>\r\n"
-                                 "<AREA SHAPE=\"RECT\" COORDS=\"0,0,20,20\" NOHREF>\r\n"
-                                 "</MAP>\r\n");
-    map.Select(older);
-    EXPECT_EQ(map.Areas().front().Id, older);
-    EXPECT_EQ(map.Areas().back().Id, newer);
-    EXPECT_EQ(map.Selected()->Id, older);
-    map.Select(0);
-    EXPECT_EQ(map.Selected(), nullptr);
-    EXPECT_EQ(map.Areas().front().Id, older) << "selecting nothing leaves the order";
-}
-
 TEST(ImageMap, MenuCommandsKeepCirclesRoundSidesPositiveAndAreasOnThePicture)
 {
     TImageMap map = picture(100, 80);
