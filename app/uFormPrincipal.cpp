@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/EditingFile.h"
+#include "app/SidePanel.h"
 #include "app/UFormPaleta.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
@@ -173,6 +174,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
         FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
+    CreaPanelLateral();
     // The first size shows every tool page whole.
     resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
@@ -283,7 +285,7 @@ void TformPrincipal::buildLayout()
     p.pBotones->hide();
     row->addWidget(p.pBotones);
 
-    p.spLateral = new QSplitter(Qt::Horizontal, below);
+    p.spLateral = new TLateralSplitter(Qt::Horizontal, below);
     p.spLateral->setObjectName("spLateral");
     p.spLateral->setChildrenCollapsible(false);
     p.pLateral = new QWidget(p.spLateral);

@@ -36,6 +36,7 @@ class TKrSpeedButton;
 class TCodeMemoParser;
 struct TToolPageControls;
 class TReplaceDialog;
+class TSidePanel;
 struct TPoint;
 class TEditingFile;
 class TFormStorage;
@@ -267,6 +268,13 @@ public:
     // The hidden development menu's commands: there is no task bar window to hide or show here.
     void mEscondeClick() {}
     void mMuestraClick() {}
+
+    // ---- the side panel (uFormPrincipalLateral.cpp)
+
+    // The side panel's pages and tools, with their handlers.
+    TSidePanel& SidePanel() const { return *FSidePanel; }
+    void pcLateralChange();
+    void pLateralResize();
 
     // ---- DDE command server (uFormPrincipalDde.cpp)
 
@@ -516,6 +524,11 @@ private:
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::unique_ptr<TToolPageControls> FHerramientas;
+    // Builds the side panel in its place; the panel is a child of the window.
+    void CreaPanelLateral();
+    // The side panel shows only with a document shown and its View item checked.
+    void showSidePanel(bool shown);
+    TSidePanel* FSidePanel = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;

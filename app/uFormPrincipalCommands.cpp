@@ -2,6 +2,7 @@
 #include "app/uFormPrincipal.h"
 
 #include "app/PageResources.h"
+#include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
 #include "app/uFormMapas.h"
@@ -325,6 +326,8 @@ void TformPrincipal::mVerBarraClick()
 void TformPrincipal::mVerLateralClick()
 {
     togglePanel("pLateral", "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel);
+    // With no document shown the panel stays hidden; its item keeps the choice for the next one.
+    EditorOnChange();
 }
 
 void TformPrincipal::togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint,
@@ -350,6 +353,8 @@ void TformPrincipal::FormStorageRestorePlacement()
             FCommands->Action(buttonName)->setStatusTip(LoadResQString(shown ? hideHint : showHint));
         }
     readToolPages();
+    // The chosen code library is stored by its index.
+    SidePanel().SelectStartLibrary();
     EditorOnChange();
 }
 

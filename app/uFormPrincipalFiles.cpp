@@ -14,6 +14,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "app/EditingFile.h"
+#include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ProjectFile.h"
 #include "app/uFormPrincipalTools.h"
@@ -416,6 +417,7 @@ void TformPrincipal::EditorOnChange()
     // that the next document throws away.
     if (FHerramientas)
         FHerramientas->PTabs->setVisible(open && documentsShown() && FCommands->Action("mVerBarra")->isChecked());
+    showSidePanel(open && documentsShown() && FCommands->Action("mVerLateral")->isChecked());
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;
@@ -638,5 +640,6 @@ bool TformPrincipal::FormCloseQuery()
     }
     documentsClosed();
     EditorOnChange();
+    SidePanel().KeepLibraryIndex();
     return true;
 }

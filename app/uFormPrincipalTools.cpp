@@ -258,27 +258,6 @@ const TPageSpec kPages[kPageCount] = {
     page("tsScripts", kScripts),     page("tsSonido", kSonido),
 };
 
-struct TCaptionAndHint {
-    std::string Caption;
-    std::string Hint;
-};
-
-// The lines of a packed string, each split at its first "|".
-std::vector<TCaptionAndHint> captionsAndHints(int id)
-{
-    std::vector<TCaptionAndHint> result;
-    const TStringList lines = LinesOf(LoadResString(id));
-    for (int i = 0; i < lines.Count(); ++i) {
-        const std::string& line = lines[i];
-        const size_t bar = line.find('|');
-        if (bar == std::string::npos)
-            result.push_back({line, {}});
-        else
-            result.push_back({line.substr(0, bar), line.substr(bar + 1)});
-    }
-    return result;
-}
-
 void setHint(QWidget* control, const std::string& hint)
 {
     if (hint.empty())
@@ -366,6 +345,21 @@ int fittedWidth(QWidget* control, const std::string& caption)
 }
 
 } // namespace
+
+std::vector<TCaptionAndHint> captionsAndHints(int id)
+{
+    std::vector<TCaptionAndHint> result;
+    const TStringList lines = LinesOf(LoadResString(id));
+    for (int i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
+        const size_t bar = line.find('|');
+        if (bar == std::string::npos)
+            result.push_back({line, {}});
+        else
+            result.push_back({line.substr(0, bar), line.substr(bar + 1)});
+    }
+    return result;
+}
 
 // ---------------------------------------------------------------- small controls
 

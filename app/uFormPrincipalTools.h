@@ -203,6 +203,14 @@ private:
     TToolPageControls& FControls;
 };
 
+// A control's caption and hint, as the packed strings of the pages give them.
+struct TCaptionAndHint {
+    std::string Caption;
+    std::string Hint;
+};
+// The lines of a packed string, each split at its first "|" into caption and hint.
+std::vector<TCaptionAndHint> captionsAndHints(int id);
+
 // The width the page control needs for every page to show whole at its base layout.
 int ToolPagesWidth(const TToolPageControls& c);
 

@@ -1,6 +1,8 @@
 // The flat edit and the router of dropped-down toolbar menus.
 #include "toolbars/TBarCtls.h"
 
+#include "toolbars/TBar.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
@@ -1169,8 +1171,16 @@ void TToolbarButtonKt::Click()
         releaseMouse();
     const TPopupAlignment saved = menu->Alignment();
     menu->SetAlignment(paLeft);
-    // Under the button; no button sits in a vertical dock yet, where the menu would open beside it.
-    const QPoint point(0, height());
+    // Under the button; beside it in a vertical dock, toward the form's inside.
+    QPoint point(0, height());
+    if (const TDockKt* dock = GetDockOf(this); dock && GetDockTypeOf(dock) == dtLeftRight) {
+        if (dock->Position() == dpLeft) {
+            point = QPoint(width(), 0);
+        } else {
+            point = QPoint(0, 0);
+            menu->SetAlignment(paRight);
+        }
+    }
     const QPoint screen = mapToGlobal(point);
     menu->SetPopupComponent(this);
     TMenuClosingPress closing(this, menu, [](const QWidget* button, QPoint at) { return button->rect().contains(at); });

@@ -2,9 +2,14 @@
 // form's window, whose caption, close button and sizing frame it paints and hit-tests itself. Moving,
 // resizing and the close button are small state machines driven by a mouse grab: a press starts one,
 // moves and keys update it, a release or Esc ends it; the outline shown meanwhile is a frame window.
-// The hook callback keeps every floating window's visibility in step with its form and the
-// application's activation.
+// A drag tries the form's docks under the pointer (unless Ctrl is held) and shows a thin outline of
+// the docked size over the one that takes the window, else the floating outline. Placing one in a
+// dock makes it a child of the dock, which decides its place in the rows; its frame is a thin ring
+// with the drag handle across the start of the row. The hook callback keeps every floating window's
+// visibility in step with its form and the application's activation.
 #include "toolbars/TBarTlwn.h"
+
+#include "toolbars/TBar.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -73,8 +78,27 @@ const QFont& captionFont()
 
 bool isToolWindow(const QWidget* w) { return qobject_cast<const TCustomToolWindowKt*>(w) != nullptr; }
 
-// Docks come with the dock control; until then no widget is one.
-TDockKt* asDock(QWidget*) { return nullptr; }
+TDockKt* asDock(QWidget* w) { return qobject_cast<TDockKt*>(w); }
+
+// The docked frame: this many pixels on every side, besides the drag handle.
+constexpr int kDockedBorder = 2;
+// A docked window's frame is painted again through this posted event, of which one waits at a time.
+constexpr QEvent::Type kPaintDockedFrameEvent = static_cast<QEvent::Type>(0x17AF);
+// The margins around a dock within which the pointer still drops a window into it.
+constexpr int kDockMarginX = 32;
+constexpr int kDockMarginY = 20;
+// A double click docks a floating window before every other window of row 0.
+constexpr int kDefaultDockPos = -8;
+
+int dragHandleWidth(TDragHandleStyle style)
+{
+    switch (style) {
+    case dhDouble: return 9;
+    case dhSingle: return 6;
+    case dhNone: return 0;
+    }
+    return 0;
+}
 
 // A form: a window that is neither a tool window nor a floating parent.
 bool isForm(const QWidget* w)
@@ -88,18 +112,20 @@ bool isForm(const QWidget* w)
 
 TDockType GetDockTypeOf(const TDockKt* dock)
 {
-    // The dock control's unit answers from its Position (left and right docks: dtLeftRight); until
-    // it is there no window can be docked, and every other answer is the top/bottom one.
-    return dock ? dtTopBottom : dtNotDocked;
+    if (!dock)
+        return dtNotDocked;
+    return dock->Position() == dpLeft || dock->Position() == dpRight ? dtLeftRight : dtTopBottom;
 }
 
-TDockType GetDockTypeOf(const QWidget* control)
+TDockKt* GetDockOf(const QWidget* control)
 {
     for (const QWidget* w = control; w; w = w->parentWidget())
         if (const auto* toolWindow = qobject_cast<const TCustomToolWindowKt*>(w))
-            return GetDockTypeOf(toolWindow->DockedTo());
-    return dtNotDocked;
+            return toolWindow->DockedTo();
+    return nullptr;
 }
+
+TDockType GetDockTypeOf(const QWidget* control) { return GetDockTypeOf(GetDockOf(control)); }
 
 int GetSmallCaptionHeight()
 {
@@ -187,7 +213,7 @@ TFloatingWindowParent::~TFloatingWindowParent()
 
 TCustomToolWindowKt::TCustomToolWindowKt(QWidget* parent) : QWidget(nullptr)
 {
-    resize(32, 32);
+    setOwnBounds(QRect(0, 0, 32, 32));
     setMinimumSize(1, 1);
     setMaximumSize(kMaxTrackSize, kMaxTrackSize);
     setMouseTracking(true);
@@ -281,12 +307,21 @@ void TCustomToolWindowKt::SetParent(QWidget* newParent)
     {
         ++FHidden;
         TScopeGuard hidden([this] { --FHidden; });
-        UpdateVisibility();
-        ++FUpdatingBounds;
-        TScopeGuard bounds([this] { --FUpdatingBounds; });
         BeginUpdate();
         TScopeGuard update([this] { EndUpdate(); });
+        UpdateVisibility();
+        // The new dock arranges once, after this window has taken its docked size.
+        if (newDock)
+            newDock->BeginUpdate();
+        TScopeGuard dockUpdate([newDock] {
+            if (newDock)
+                newDock->EndUpdate();
+        });
+        ++FUpdatingBounds;
+        TScopeGuard bounds([this] { --FUpdatingBounds; });
 
+        if (TDockKt* oldDock = FDockedTo)
+            oldDock->ChangeDockList(false, this, false);
         TFloatingWindowParent* oldFloatParent = FFloatParent;
         if (removeFromFloatingList(), newFloatParent)
             QWidget::setParent(newFloatParent, Qt::Tool | Qt::FramelessWindowHint);
@@ -297,6 +332,8 @@ void TCustomToolWindowKt::SetParent(QWidget* newParent)
         FDocked = newDock != nullptr;
         if (oldFloatParent && oldFloatParent != newFloatParent)
             delete oldFloatParent;
+        if (newDock)
+            newDock->ChangeDockList(true, this, FVisible);
         if (Floating()) {
             addToFloatingList();
             move(FFloatingPosition.X, FFloatingPosition.Y);
@@ -343,6 +380,74 @@ void TCustomToolWindowKt::SetCloseButton(bool value)
     update();
 }
 
+void TCustomToolWindowKt::SetBorderStyle(TBorderStyle value)
+{
+    if (FBorderStyle == value)
+        return;
+    FBorderStyle = value;
+    dockedFrameChanged();
+}
+
+void TCustomToolWindowKt::SetDragHandleStyle(TDragHandleStyle value)
+{
+    if (FDragHandleStyle == value)
+        return;
+    FDragHandleStyle = value;
+    dockedFrameChanged();
+}
+
+void TCustomToolWindowKt::dockedFrameChanged()
+{
+    if (!FDocked) {
+        update();
+        return;
+    }
+    updateContentsMargins();
+    InvalidateDockedFrame();
+    FDockedTo->ArrangeToolbars();
+    Arrange();
+}
+
+void TCustomToolWindowKt::SetDockPos(int value)
+{
+    FDockPos = value;
+    if (FDocked)
+        FDockedTo->ArrangeToolbars();
+}
+
+void TCustomToolWindowKt::SetDockRow(int value)
+{
+    FDockRow = value;
+    if (FDocked)
+        FDockedTo->ArrangeToolbars();
+}
+
+void TCustomToolWindowKt::SetFullSize(bool value)
+{
+    if (FFullSize == value)
+        return;
+    FFullSize = value;
+    if (FDocked)
+        FDockedTo->ArrangeToolbars();
+    Arrange();
+}
+
+void TCustomToolWindowKt::SetDockedTo(TDockKt* value)
+{
+    if (value)
+        SetParent(value);
+    else if (FDocked)
+        SetParent(ValidToolWindowParentForm(this));
+}
+
+void TCustomToolWindowKt::InvalidateDockedFrame()
+{
+    if (FFramePaintPosted)
+        return;
+    FFramePaintPosted = true;
+    QCoreApplication::postEvent(this, new QEvent(kPaintDockedFrameEvent));
+}
+
 void TCustomToolWindowKt::SetHideWhenInactive(bool value)
 {
     FHideWhenInactive = value;
@@ -357,10 +462,8 @@ void TCustomToolWindowKt::SetResizable(bool value)
     FResizable = value;
     // The frame's width depends on it: the content keeps its size.
     if (Floating()) {
-        ++FUpdatingBounds;
-        TScopeGuard bounds([this] { --FUpdatingBounds; });
         const TRect frame = FrameSize();
-        resize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom);
+        setOwnBounds(QRect(pos(), QSize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom)));
         updateContentsMargins();
         update();
     }
@@ -394,7 +497,7 @@ int TCustomToolWindowKt::ClientAreaHeight() const
 
 void TCustomToolWindowKt::setOuterSize(int width, int height)
 {
-    resize(width, height);
+    setOwnBounds(QRect(pos(), QSize(width, height)));
     // A hidden window hears of its new size only when shown: the content size is kept at once.
     if (FUpdatingBounds == 0)
         SizeChanged(width, height);
@@ -421,6 +524,9 @@ void TCustomToolWindowKt::setVisible(bool visible)
         QWidget::setVisible(false);
     } else if (FDocked) {
         QWidget::setVisible(visible);
+        // A hidden window leaves its row; shown again, it comes back at the end of the list.
+        if (changed)
+            FDockedTo->ChangeDockList(visible, this, visible);
     } else {
         UpdateVisibility();
     }
@@ -430,8 +536,33 @@ void TCustomToolWindowKt::setVisible(bool visible)
 
 // ---- frame and geometry
 
+int TCustomToolWindowKt::DragHandleSize() const
+{
+    return FDocked && FDockedTo->AllowDrag() ? dragHandleWidth(FDragHandleStyle) : 0;
+}
+
+TPoint TCustomToolWindowKt::DockedSizeFor(const TDockKt* dock)
+{
+    const TDockType type = GetDockTypeOf(dock);
+    const TPoint client = GetClientSizeFor(type);
+    const int handle = dock && dock->AllowDrag() ? dragHandleWidth(FDragHandleStyle) : 0;
+    return TPoint{client.X + 2 * kDockedBorder + (type == dtLeftRight ? 0 : handle),
+                  client.Y + 2 * kDockedBorder + (type == dtLeftRight ? handle : 0)};
+}
+
+TDockKt* TCustomToolWindowKt::DefaultDock() const { return FDefaultDock.data(); }
+
+void TCustomToolWindowKt::SetDefaultDock(TDockKt* value) { FDefaultDock = value; }
+
 TRect TCustomToolWindowKt::FrameSize() const
 {
+    if (FDocked) {
+        // The drag handle lies across the start of the row: on the left in a top or bottom dock.
+        const bool leftRight = GetDockTypeOf(FDockedTo) == dtLeftRight;
+        const int handle = DragHandleSize();
+        return TRect{kDockedBorder + (leftRight ? 0 : handle), kDockedBorder + (leftRight ? handle : 0),
+                     kDockedBorder, kDockedBorder};
+    }
     if (!Floating())
         return TRect{};
     const TPoint border = GetWindowBorderSize(FResizable);
@@ -503,9 +634,19 @@ int TCustomToolWindowKt::HitTest(TPoint p) const
     return client.Contains(p) ? HTCLIENT : HTNOWHERE;
 }
 
-TRect TCustomToolWindowKt::screenBounds() const { return toTRect(geometry()); }
+TRect TCustomToolWindowKt::screenBounds() const
+{
+    return toTRect(isWindow() ? geometry() : QRect(mapToGlobal(QPoint(0, 0)), size()));
+}
 
-void TCustomToolWindowKt::setScreenBounds(const TRect& r) { setGeometry(toQRect(r)); }
+void TCustomToolWindowKt::setOwnBounds(const QRect& r)
+{
+    // Remembered, so that the resize event a hidden window hears only when shown is known as its own.
+    FOwnSize = r.size();
+    ++FUpdatingBounds;
+    TScopeGuard bounds([this] { --FUpdatingBounds; });
+    setGeometry(r);
+}
 
 // ---- operations
 
@@ -526,13 +667,27 @@ void TCustomToolWindowKt::Arrange()
     FArrangeNeeded = false;
     if (!parentWidget())
         return;
-    const TPoint client = GetClientSizeFor(GetDockTypeOf(FDockedTo));
+    const TDockType type = GetDockTypeOf(FDockedTo);
+    TPoint client = GetClientSizeFor(type);
+    if (FDocked) {
+        // Across, the window fills its row; a full-size one spans the dock.
+        const TRect frame = FrameSize();
+        const int rowSize = FDockedTo->GetRowSize(FDockRow, this);
+        const TRect dockClient = FDockedTo->ClientRect();
+        if (type == dtLeftRight) {
+            client.X = std::max(client.X, rowSize);
+            if (FFullSize)
+                client.Y = dockClient.Height() - frame.Top - frame.Bottom;
+        } else {
+            client.Y = std::max(client.Y, rowSize);
+            if (FFullSize)
+                client.X = dockClient.Width() - frame.Left - frame.Right;
+        }
+    }
     if (client.X == ClientAreaWidth() && client.Y == ClientAreaHeight())
         return;
-    ++FUpdatingBounds;
-    TScopeGuard bounds([this] { --FUpdatingBounds; });
     const TRect frame = FrameSize();
-    resize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom);
+    setOwnBounds(QRect(pos(), QSize(client.X + frame.Left + frame.Right, client.Y + frame.Top + frame.Bottom)));
 }
 
 void TCustomToolWindowKt::MoveOnScreen(bool OnlyIfFullyOffscreen)
@@ -651,6 +806,12 @@ void TCustomToolWindowKt::ToolWindowHookProc(THookCode Code, QWidget* Wnd, WPARA
 
 bool TCustomToolWindowKt::event(QEvent* e)
 {
+    if (e->type() == kPaintDockedFrameEvent) {
+        FFramePaintPosted = false;
+        if (FDocked)
+            update();
+        return true;
+    }
     switch (e->type()) {
     case QEvent::WindowActivate: {
         // The form keeps the activation: a floating window only lends its clicks to it. A control of the
@@ -686,8 +847,10 @@ void TCustomToolWindowKt::moveEvent(QMoveEvent* e)
 
 void TCustomToolWindowKt::resizeEvent(QResizeEvent* e)
 {
-    if (FUpdatingBounds == 0)
+    if (FUpdatingBounds == 0 && size() != FOwnSize) {
+        FOwnSize = size();
         SizeChanged(width(), height());
+    }
     QWidget::resizeEvent(e);
     if (OnResize)
         OnResize(this);
@@ -751,16 +914,31 @@ void TCustomToolWindowKt::mousePressEvent(QMouseEvent* e)
         startClose();
     else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT)
         startResize(hit, TPoint{global.x(), global.y()});
-    else if (hit == HTCLIENT && Floating() && !overChild(p))
+    else if (hit == HTCLIENT && (Floating() || (FDocked && FDockedTo->AllowDrag())) && !overChild(p))
         startDrag(p, TPoint{global.x(), global.y()}, (e->modifiers() & Qt::ControlModifier) != 0);
 }
 
 void TCustomToolWindowKt::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (FLoop.Kind != lkNone)
+    if (FLoop.Kind != lkNone) {
         endLoop(false);
-    else
+        return;
+    }
+    const QPoint at = e->position().toPoint();
+    if (e->button() != Qt::LeftButton || HitTest(TPoint{at.x(), at.y()}) != HTCLIENT || overChild(TPoint{at.x(), at.y()})) {
         QWidget::mouseDoubleClickEvent(e);
+        return;
+    }
+    // Between the dock and floating: a docked window floats where it last floated; a floating one goes
+    // to the front of row 0 of its default dock.
+    if (FDocked && FDockedTo->AllowDrag()) {
+        SetParent(ValidToolWindowParentForm(this));
+        MoveOnScreen(true);
+    } else if (Floating() && FDefaultDock) {
+        FDockRow = 0;
+        FDockPos = kDefaultDockPos;
+        SetParent(FDefaultDock.data());
+    }
 }
 
 void TCustomToolWindowKt::mouseMoveEvent(QMouseEvent* e)
@@ -772,13 +950,13 @@ void TCustomToolWindowKt::mouseMoveEvent(QMouseEvent* e)
     case lkNone: updateCursor(TPoint{at.x(), at.y()}); break;
     case lkDrag:
         FLoop.LastCursor = cursor;
-        showOutline(ComputeDragPosition(cursor));
+        showDragOutline(cursor);
         break;
     case lkResize:
         if (cursor == FLoop.LastCursor)
             break;
         FLoop.LastCursor = cursor;
-        showOutline(ComputeResizeRect(cursor));
+        showOutline(ComputeResizeRect(cursor), GetWindowBorderSize(FResizable).X);
         break;
     case lkClose: {
         const bool over = CloseButtonRect().Contains(TPoint{at.x(), at.y()});
@@ -802,7 +980,10 @@ void TCustomToolWindowKt::mouseReleaseEvent(QMouseEvent* e)
         const TPoint cursor{global.x(), global.y()};
         if (cursor != FLoop.LastCursor) {
             FLoop.LastCursor = cursor;
-            showOutline(FLoop.Kind == lkDrag ? ComputeDragPosition(cursor) : ComputeResizeRect(cursor));
+            if (FLoop.Kind == lkDrag)
+                showDragOutline(cursor);
+            else
+                showOutline(ComputeResizeRect(cursor), GetWindowBorderSize(FResizable).X);
         }
     }
     endLoop(FLoop.Kind != lkClose || FCloseButtonDown);
@@ -826,7 +1007,7 @@ void TCustomToolWindowKt::keyPressEvent(QKeyEvent* e)
         endLoop(false);
     else if (e->key() == Qt::Key_Control && FLoop.Kind == lkDrag && !FLoop.CtrlDown) {
         FLoop.CtrlDown = true;
-        showOutline(ComputeDragPosition(FLoop.LastCursor));
+        showDragOutline(FLoop.LastCursor);
     }
 }
 
@@ -838,7 +1019,7 @@ void TCustomToolWindowKt::keyReleaseEvent(QKeyEvent* e)
     }
     if (e->key() == Qt::Key_Control && FLoop.Kind == lkDrag && FLoop.CtrlDown) {
         FLoop.CtrlDown = false;
-        showOutline(ComputeDragPosition(FLoop.LastCursor));
+        showDragOutline(FLoop.LastCursor);
     }
 }
 
@@ -854,9 +1035,15 @@ void TCustomToolWindowKt::startDrag(TPoint press, TPoint cursor, bool ctrl)
     FLoop.LastCursor = cursor;
     FLoop.StartRect = screenBounds();
     FLoop.CtrlDown = ctrl;
+    // The size the window would take in each place it may land.
+    const TPoint client = GetClientSizeFor(dtNotDocked);
+    const TPoint border = GetWindowBorderSize(FResizable);
+    FLoop.FloatingSize = TPoint{client.X + 2 * border.X, client.Y + 2 * border.Y + GetSmallCaptionHeight()};
+    for (TDockKt* dock : BuildDockList())
+        FLoop.Docks.emplace_back(dock, dock == FDockedTo ? TPoint{width(), height()} : DockedSizeFor(dock));
     grabMouse();
     grabKeyboard();
-    showOutline(ComputeDragPosition(cursor));
+    showDragOutline(cursor);
 }
 
 void TCustomToolWindowKt::startResize(int hit, TPoint cursor)
@@ -874,7 +1061,7 @@ void TCustomToolWindowKt::startResize(int hit, TPoint cursor)
     ResizeBegin(hit);
     grabMouse();
     grabKeyboard();
-    showOutline(FLoop.StartRect);
+    showOutline(FLoop.StartRect, GetWindowBorderSize(FResizable).X);
 }
 
 void TCustomToolWindowKt::startClose()
@@ -887,17 +1074,24 @@ void TCustomToolWindowKt::startClose()
     update();
 }
 
-void TCustomToolWindowKt::showOutline(const TRect& outline)
+void TCustomToolWindowKt::showOutline(const TRect& outline, int frameWidth)
 {
     // Drawing a frame twice takes it away: only an outline that moved is redrawn, so it never flickers.
-    if (FLoop.OutlineShown && outline == FLoop.Outline)
+    if (FLoop.OutlineShown && outline == FLoop.Outline && frameWidth == FLoop.OutlineWidth)
         return;
-    const int frameWidth = GetWindowBorderSize(FResizable).X;
     if (FLoop.OutlineShown)
-        DrawInvertFrame(FLoop.Outline, frameWidth);
+        DrawInvertFrame(FLoop.Outline, FLoop.OutlineWidth);
     FLoop.Outline = outline;
+    FLoop.OutlineWidth = frameWidth;
     DrawInvertFrame(outline, frameWidth);
     FLoop.OutlineShown = true;
+}
+
+void TCustomToolWindowKt::showDragOutline(TPoint cursor)
+{
+    const TRect outline = ComputeDragPosition(cursor);
+    // A docked outline is a thin line; a floating one as wide as the floating frame.
+    showOutline(outline, FLoop.Target ? 1 : GetWindowBorderSize(FResizable).X);
 }
 
 void TCustomToolWindowKt::endLoop(bool accepted)
@@ -909,19 +1103,19 @@ void TCustomToolWindowKt::endLoop(bool accepted)
     if (QWidget::keyboardGrabber() == this)
         releaseKeyboard();
     if (loop.OutlineShown)
-        DrawInvertFrame(loop.Outline, GetWindowBorderSize(FResizable).X);
+        DrawInvertFrame(loop.Outline, loop.OutlineWidth);
     if (FDestroying)
         return;
     switch (loop.Kind) {
     case lkNone: break;
     case lkDrag:
         if (accepted && loop.OutlineShown)
-            ApplyDrag(loop.Outline);
+            ApplyDrag(loop.Outline, loop.Target);
         break;
     case lkResize:
         ResizeEnd(accepted);
         if (accepted && loop.OutlineShown && loop.Outline != loop.StartRect) {
-            setScreenBounds(loop.Outline);
+            setOwnBounds(toQRect(loop.Outline));
             if (FUpdatingBounds == 0)
                 SizeChanged(width(), height());
             MoveOnScreen(true);
@@ -939,22 +1133,107 @@ void TCustomToolWindowKt::endLoop(bool accepted)
     }
 }
 
+TRect TCustomToolWindowKt::outlineAt(TPoint cursor, TPoint size) const
+{
+    // The grab point keeps its proportional place in the outline.
+    const int left = cursor.X - MulDiv(size.X - 1, FLoop.GrabPoint.X, std::max(1, FLoop.StartSize.X));
+    const int top = cursor.Y - MulDiv(size.Y - 1, FLoop.GrabPoint.Y, std::max(1, FLoop.StartSize.Y));
+    return TRect{left, top, left + size.X, top + size.Y};
+}
+
+std::vector<TDockKt*> TCustomToolWindowKt::BuildDockList() const
+{
+    std::vector<TDockKt*> docks;
+    QWidget* form = GetToolWindowParentForm(this);
+    if (!form)
+        return docks;
+    auto wanted = [this](TDockKt* dock) {
+        return dock->AllowDrag() && dock->isVisible() && FDockableTo.Contains(dock->Position());
+    };
+    // Depth first; within each control its docks come first, top, bottom, left, right.
+    auto visit = [&](auto& self, QWidget* control) -> void {
+        std::vector<QWidget*> children;
+        for (QObject* child : control->children())
+            if (auto* w = qobject_cast<QWidget*>(child); w && !w->isWindow() && !isToolWindow(w))
+                children.push_back(w);
+        for (TDockPosition side : {dpTop, dpBottom, dpLeft, dpRight})
+            for (QWidget* w : children)
+                if (TDockKt* dock = asDock(w); dock && dock->Position() == side) {
+                    if (wanted(dock))
+                        docks.push_back(dock);
+                    self(self, dock);
+                }
+        for (QWidget* w : children)
+            if (!asDock(w))
+                self(self, w);
+    };
+    visit(visit, form);
+    return docks;
+}
+
+bool TCustomToolWindowKt::CheckIfCanDockTo(TDockKt* dock, TPoint cursor)
+{
+    const TRect client = dock->ClientRect();
+    const QPoint origin = dock->mapToGlobal(QPoint(client.Left, client.Top));
+    TRect r{origin.x(), origin.y(), origin.x() + client.Width(), origin.y() + client.Height()};
+    // An empty dock still offers a pixel on its side facing the form.
+    if (dock->DockList().empty()) {
+        switch (dock->Position()) {
+        case dpTop: ++r.Bottom; break;
+        case dpBottom: --r.Top; break;
+        case dpLeft: ++r.Right; break;
+        case dpRight: --r.Left; break;
+        }
+    }
+    // The margins split like the grab point: grabbed near its left, the window reaches farther right.
+    const int afterX = MulDiv(kDockMarginX, FLoop.GrabPoint.X, std::max(1, FLoop.StartSize.X));
+    const int afterY = MulDiv(kDockMarginY, FLoop.GrabPoint.Y, std::max(1, FLoop.StartSize.Y));
+    const TRect reach{r.Left - (kDockMarginX - afterX), r.Top - (kDockMarginY - afterY), r.Right + afterX,
+                      r.Bottom + afterY};
+    if (!reach.Contains(cursor))
+        return false;
+    if (GetDockTypeOf(dock) == dtLeftRight && (cursor.Y < r.Top || cursor.Y >= r.Bottom))
+        return false;
+    TPoint size = FLoop.FloatingSize;
+    for (const auto& [each, eachSize] : FLoop.Docks)
+        if (each == dock)
+            size = eachSize;
+    return intersects(outlineAt(cursor, size), r);
+}
+
 TRect TCustomToolWindowKt::ComputeDragPosition(TPoint cursor)
 {
+    // Docks first, unless Ctrl keeps the window floating; a dock may turn it away to the next one.
+    FLoop.Target = nullptr;
+    TPoint size = FLoop.FloatingSize;
+    if (!FLoop.CtrlDown)
+        for (const auto& [dock, dockSize] : FLoop.Docks) {
+            if (!CheckIfCanDockTo(dock, cursor))
+                continue;
+            bool accept = true;
+            if (dock->OnRequestDock)
+                dock->OnRequestDock(dock, this, accept);
+            if (accept) {
+                FLoop.Target = dock;
+                size = dockSize;
+                break;
+            }
+        }
+    if (FLoop.Target)
+        return outlineAt(cursor, size);
+
     const TRect work = GetWorkArea(this);
-    // Docks would be tried here unless Ctrl is held; with none the window floats.
     cursor.X = std::clamp(cursor.X, work.Left, std::max(work.Left, work.Right - 1));
     cursor.Y = std::clamp(cursor.Y, work.Top, std::max(work.Top, work.Bottom - 1));
+    if (size.X == 0 && size.Y == 0) {
+        // Asked outside a drag: the floating size now.
+        const TPoint client = GetClientSizeFor(dtNotDocked);
+        const TPoint border = GetWindowBorderSize(FResizable);
+        size = TPoint{client.X + 2 * border.X, client.Y + 2 * border.Y + GetSmallCaptionHeight()};
+    }
+    TRect r = outlineAt(cursor, size);
 
-    const TPoint client = GetClientSizeFor(dtNotDocked);
     const TPoint border = GetWindowBorderSize(FResizable);
-    const int w = client.X + 2 * border.X;
-    const int h = client.Y + 2 * border.Y + GetSmallCaptionHeight();
-    // The grab point keeps its proportional place in the outline.
-    const int left = cursor.X - MulDiv(w - 1, FLoop.GrabPoint.X, std::max(1, FLoop.StartSize.X));
-    const int top = cursor.Y - MulDiv(h - 1, FLoop.GrabPoint.Y, std::max(1, FLoop.StartSize.Y));
-    TRect r{left, top, left + w, top + h};
-
     const int margin = border.X + kReachableMargin;
     const TRect inner{work.Left + margin, work.Top + margin, work.Right - margin, work.Bottom - margin};
     if (r.Right <= inner.Left)
@@ -971,13 +1250,39 @@ TRect TCustomToolWindowKt::ComputeDragPosition(TPoint cursor)
     return r;
 }
 
-void TCustomToolWindowKt::ApplyDrag(const TRect& outline)
+void TCustomToolWindowKt::ApplyDrag(const TRect& outline, TDockKt* dock)
 {
-    // A docked window would be taken out of its dock onto its form here.
-    if (!Floating())
-        return;
-    SetFloatingPosition(TPoint{outline.Left, outline.Top});
-    MoveOnScreen(true);
+    if (dock) {
+        const TRect client = dock->ClientRect();
+        const QPoint origin = dock->mapToGlobal(QPoint(client.Left, client.Top));
+        const TRect r = offsetRect(outline, -origin.x(), -origin.y());
+        const bool leftRight = GetDockTypeOf(dock) == dtLeftRight;
+        bool before = false;
+        int row = dock->GetRowOf(leftRight ? (r.Left + r.Right) / 2 : (r.Top + r.Bottom) / 2, before);
+        if (before) {
+            dock->InsertRowBefore(row);
+        } else if (FFullSize && dock->GetNumberOfToolbarsOnRow(row, this) > 0) {
+            // A full-size window takes a row of its own, after the one it was dropped on.
+            ++row;
+            dock->InsertRowBefore(row);
+        }
+        FDockRow = row;
+        FDockPos = leftRight ? r.Top : r.Left;
+        // A change of parent tells of the move itself.
+        if (FDockedTo != dock) {
+            SetParent(dock);
+            return;
+        }
+        dock->ArrangeToolbars();
+    } else {
+        SetFloatingPosition(TPoint{outline.Left, outline.Top});
+        const bool wasDocked = FDocked;
+        if (wasDocked)
+            SetParent(ValidToolWindowParentForm(this));
+        MoveOnScreen(true);
+        if (wasDocked)
+            return;
+    }
     if (OnMove)
         OnMove(this);
 }
@@ -1028,6 +1333,10 @@ TRect TCustomToolWindowKt::ComputeResizeRect(TPoint cursor)
 void TCustomToolWindowKt::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (FDocked) {
+        paintDockedFrame(painter);
+        return;
+    }
     if (!Floating()) {
         painter.fillRect(rect(), ToQColor(clBtnFace));
         return;
@@ -1036,6 +1345,53 @@ void TCustomToolWindowKt::paintEvent(QPaintEvent*)
     painter.fillRect(edge, ToQColor(clBtnFace));
     DrawEdge(painter, edge, EDGE_RAISED, BF_RECT);
     drawCaption(painter);
+}
+
+void TCustomToolWindowKt::paintDockedFrame(QPainter& painter)
+{
+    TDockKt* dock = FDockedTo;
+    const QColor color = ToQColor(dock->Color());
+    const bool background = dock->UsingBackground() && dock->BackgroundOnToolbars();
+    const TRect whole{0, 0, width(), height()};
+    painter.fillRect(rect(), color);
+    if (background) {
+        // The tiles line up with the dock's own, from its client origin.
+        const TRect dockClient = dock->ClientRect();
+        const QPoint origin = mapFrom(dock, QPoint(dockClient.Left, dockClient.Top));
+        dock->DrawBackground(painter, whole, nullptr,
+                             TRect{origin.x(), origin.y(), origin.x() + dockClient.Width(), origin.y() + dockClient.Height()});
+    }
+    QRect outer = rect();
+    if (FBorderStyle == bsSingle)
+        DrawEdge(painter, outer, BDR_RAISEDINNER, BF_RECT);
+    else
+        Frame3D(painter, outer, dock->Color(), dock->Color());
+
+    const int handle = DragHandleSize();
+    if (handle == 0)
+        return;
+    const bool leftRight = GetDockTypeOf(dock) == dtLeftRight;
+    const QColor light = ToQColor(clBtnHighlight);
+    // Gaps of the dock's colour around one or two raised bars across the start of the window.
+    const int along = leftRight ? ClientAreaWidth() : ClientAreaHeight();
+    auto across = [&](int from, int to) {
+        return leftRight ? QRect(kDockedBorder, from, along, to - from) : QRect(from, kDockedBorder, to - from, along);
+    };
+    if (!background) {
+        painter.fillRect(across(kDockedBorder, kDockedBorder + 2), color);
+        painter.fillRect(across(kDockedBorder + handle - 1, kDockedBorder + handle), color);
+    }
+    const int bars = FDragHandleStyle == dhDouble ? 2 : 1;
+    for (int i = 0; i < bars; ++i) {
+        QRect bar = across(4 + 3 * i, 7 + 3 * i);
+        const QRect whole = bar;
+        DrawEdge(painter, bar, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
+        // The corner the edge leaves in shadow takes the light, so the bar looks rounded.
+        if (leftRight)
+            painter.fillRect(QRect(whole.right(), whole.top(), 1, 1), light);
+        else
+            painter.fillRect(QRect(whole.left(), whole.bottom(), 1, 1), light);
+    }
 }
 
 void TCustomToolWindowKt::drawCaption(QPainter& painter)

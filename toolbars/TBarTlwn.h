@@ -1,11 +1,13 @@
-// TBarTlwn: tool windows that float above their form as small captioned windows (moved, resized and closed from their own frame), and the types shared with the docks that hold them.
+// TBarTlwn: tool windows, floating above their form as small captioned windows (moved, resized and closed from their own frame) or docked in a dock with a drag handle, and the types shared with the docks.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/CodeMemo.h" // TBorderStyle
@@ -32,6 +34,8 @@ TDockType GetDockTypeOf(const TDockKt* dock);
 // The dock type of the tool window that holds `control` (or is it): dtNotDocked for a floating or
 // parentless one and for a control in no tool window.
 TDockType GetDockTypeOf(const QWidget* control);
+// The dock of the tool window that holds `control` (or is it); nullptr when that window is not docked.
+TDockKt* GetDockOf(const QWidget* control);
 
 using TInsertRemoveEvent = std::function<void(QWidget* Sender, bool Inserting, TCustomToolWindowKt* Bar)>;
 using TRequestDockEvent = std::function<void(QWidget* Sender, TCustomToolWindowKt* Bar, bool& Accept)>;
@@ -93,6 +97,7 @@ private:
 class TCustomToolWindowKt : public QWidget {
     Q_OBJECT
     friend class TFloatingWindowParent;
+    friend class TDockKt;
 
 public:
     using TNotifyEvent = std::function<void(TCustomToolWindowKt* Sender)>;
@@ -111,7 +116,7 @@ public:
     bool ActivateParent() const { return FActivateParent; }
     void SetActivateParent(bool value) { FActivateParent = value; }
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle value) { FBorderStyle = value; }
+    void SetBorderStyle(TBorderStyle value);
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& value);
     bool CloseButton() const { return FCloseButton; }
@@ -120,20 +125,24 @@ public:
     int ClientAreaHeight() const;
     void SetClientAreaWidth(int value);
     void SetClientAreaHeight(int value);
-    TDockKt* DefaultDock() const { return FDefaultDock; }
+    TDockKt* DefaultDock() const;
+    // The dock a double click docks the floating window into; forgotten when that dock goes.
+    void SetDefaultDock(TDockKt* value);
     TDockableTo DockableTo() const { return FDockableTo; }
     void SetDockableTo(TDockableTo value) { FDockableTo = value; }
     TDockKt* DockedTo() const { return FDockedTo; }
+    // nullptr floats the window on its form; a dock docks it there.
+    void SetDockedTo(TDockKt* value);
     bool Docked() const { return FDocked; }
     bool Floating() const { return FFloatParent != nullptr && parentWidget() == FFloatParent; }
     int DockPos() const { return FDockPos; }
-    void SetDockPos(int value) { FDockPos = value; }
+    void SetDockPos(int value);
     int DockRow() const { return FDockRow; }
-    void SetDockRow(int value) { FDockRow = value; }
+    void SetDockRow(int value);
     TDragHandleStyle DragHandleStyle() const { return FDragHandleStyle; }
-    void SetDragHandleStyle(TDragHandleStyle value) { FDragHandleStyle = value; }
+    void SetDragHandleStyle(TDragHandleStyle value);
     bool FullSize() const { return FFullSize; }
-    void SetFullSize(bool value) { FFullSize = value; }
+    void SetFullSize(bool value);
     bool HideWhenInactive() const { return FHideWhenInactive; }
     void SetHideWhenInactive(bool value);
     int MinClientWidth() const { return FMinClientWidth; }
@@ -161,6 +170,13 @@ public:
     // The caption bar and its close button, in window coordinates (empty while not floating).
     TRect CaptionRect() const;
     TRect CloseButtonRect() const;
+    // Width of the drag handle shown in the window's dock (0 when floating or the dock allows no drag).
+    int DragHandleSize() const;
+    // The outer size the window takes in `dock`: its client size for the dock's type and the docked frame.
+    TPoint DockedSizeFor(const TDockKt* dock);
+    // Asks for the docked frame to be painted again; one request waits at a time.
+    void InvalidateDockedFrame();
+    bool FramePaintPending() const { return FFramePaintPosted; }
     // Where a window point lies: HTCLIENT, HTCLOSE, a sizing code or HTNOWHERE.
     int HitTest(TPoint p) const;
 
@@ -173,14 +189,22 @@ public:
     void UpdateVisibility();
     // The outline a drag puts the window at for a pointer at `cursor` (screen coordinates).
     TRect ComputeDragPosition(TPoint cursor);
-    // Moves the floating window to the outline's top-left, then onto the screen.
-    void ApplyDrag(const TRect& outline);
+    // Puts the window where a drag left its outline: into `dock` at the row and place under the outline,
+    // or, with no dock, floating at the outline's top-left and onto the screen.
+    void ApplyDrag(const TRect& outline, TDockKt* dock = nullptr);
+    // The docks a drag may drop the window into, in the order they are tried.
+    std::vector<TDockKt*> BuildDockList() const;
+    // Whether a drag with the pointer at `cursor` may drop the window into `dock`.
+    bool CheckIfCanDockTo(TDockKt* dock, TPoint cursor);
     // The rectangle a resize leaves for the pointer at `cursor`.
     TRect ComputeResizeRect(TPoint cursor);
 
     // Whether a drag, resize or close-button press is under way, and the outline shown for it.
     bool InLoop() const { return FLoop.Kind != lkNone; }
     TRect LoopOutline() const { return FLoop.Outline; }
+    // The dock the drag's outline is in now (nullptr: floating) and the outline's frame width.
+    TDockKt* LoopTarget() const { return FLoop.Target; }
+    int LoopOutlineWidth() const { return FLoop.OutlineWidth; }
     bool LoopOutlineShown() const { return FLoop.OutlineShown; }
 
     // ---- stored values
@@ -232,6 +256,8 @@ protected:
 
     // A bounds change made by the window itself does not count as the user's resize.
     int FUpdatingBounds = 0;
+    // The size the window last gave itself.
+    QSize FOwnSize;
 
 private:
     enum TLoopKind : uint8_t { lkNone, lkDrag, lkResize, lkClose };
@@ -247,6 +273,11 @@ private:
         bool OutlineShown = false;
         bool CtrlDown = false;
         int HitTest = HTNOWHERE;
+        TDockKt* Target = nullptr;
+        int OutlineWidth = 0;
+        // The drag's docks and, for each, the window's outer size there; then the floating size.
+        std::vector<std::pair<TDockKt*, TPoint>> Docks;
+        TPoint FloatingSize;
         bool MoveLeft = false, MoveRight = false, MoveTop = false, MoveBottom = false;
     };
 
@@ -254,9 +285,15 @@ private:
     void startResize(int hit, TPoint cursor);
     void startClose();
     void endLoop(bool accepted);
-    void showOutline(const TRect& outline);
+    void showOutline(const TRect& outline, int frameWidth);
+    void showDragOutline(TPoint cursor);
+    TRect outlineAt(TPoint cursor, TPoint size) const;
+    void paintDockedFrame(QPainter& painter);
+    // A docked window's frame changed: margins, size and the dock's rows follow.
+    void dockedFrameChanged();
     TRect screenBounds() const;
-    void setScreenBounds(const TRect& r);
+    // Sets bounds as the window's own change, which is no resize by the user.
+    void setOwnBounds(const QRect& r);
     bool overChild(TPoint p);
     void updateCursor(TPoint p);
     void addToFloatingList();
@@ -271,7 +308,7 @@ private:
     TBorderStyle FBorderStyle = bsSingle;
     std::string FCaption;
     bool FCloseButton = true;
-    TDockKt* FDefaultDock = nullptr;
+    QPointer<TDockKt> FDefaultDock;
     TDockableTo FDockableTo{dpTop, dpBottom, dpLeft, dpRight};
     TDockKt* FDockedTo = nullptr;
     int FDockPos = -1;
@@ -298,6 +335,7 @@ private:
     TDockType FLastDockType = dtNotDocked;
     TToolWindowParams FParams;
     bool FCloseButtonDown = false;
+    bool FFramePaintPosted = false;
     TLoopState FLoop;
 };
 

@@ -2,6 +2,7 @@
 #include "app/model/libKestrima.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "app/model/CodigosISO.h"
@@ -329,4 +330,130 @@ std::string MenuCaptionOf(std::string_view text)
             caption += '&';
     }
     return caption;
+}
+
+// ---------------------------------------------------------------- code library files
+
+namespace {
+
+constexpr int kCreateFileError = 65212;
+
+std::string libraryHeader(const std::string& name)
+{
+    return "[*" + name + "*]";
+}
+
+bool startsHeader(std::string_view line)
+{
+    return TrimView(line).starts_with("[*");
+}
+
+// Moves the library to its backup name and gives back the backup's lines; the caller writes the
+// library anew. The backup stays, so a write that fails leaves the previous contents there.
+TStringList moveToBackup(const std::string& fileName)
+{
+    const std::string backup = ChangeFileExt(fileName, ".bak");
+    std::error_code error;
+    std::filesystem::remove(NativePath(backup), error);
+    std::filesystem::rename(NativePath(fileName), NativePath(backup), error);
+    if (error)
+        throw EFCreateError(FmtLoadStr(kCreateFileError, backup.c_str()));
+    return LibraryLines(ReadFileBytes(backup));
+}
+
+void appendLine(std::string& out, std::string_view line)
+{
+    out.append(line);
+    out.append("\r\n");
+}
+
+} // namespace
+
+TStringList LibraryLines(std::string_view bytes)
+{
+    TStringList lines;
+    lines.SetText(bytes);
+    return lines;
+}
+
+bool ReadLibrarySections(const std::string& fileName, TStringList& names)
+{
+    if (!FileExists(fileName))
+        return false;
+    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    names.Clear();
+    for (int i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
+        if (!line.starts_with("[*"))
+            continue;
+        const size_t end = line.find("*]", 2);
+        if (end != std::string::npos && end > 2)
+            names.Add(line.substr(2, end - 2));
+    }
+    return true;
+}
+
+std::string ReadLibraryEntry(const std::string& fileName, const std::string& name)
+{
+    if (!FileExists(fileName))
+        return {};
+    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    const std::string header = libraryHeader(name);
+    int i = 0;
+    while (i < lines.Count() && lines[i] != header)
+        ++i;
+    if (i == lines.Count())
+        return {};
+    std::string text;
+    for (int first = ++i; i < lines.Count() && !startsHeader(lines[i]); ++i) {
+        if (i > first)
+            text += '\r';
+        text += lines[i];
+    }
+    return text;
+}
+
+bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
+{
+    if (!FileExists(fileName))
+        return false;
+    const TStringList lines = moveToBackup(fileName);
+    const std::string header = libraryHeader(name);
+    std::string out;
+    bool skipping = false;
+    bool removed = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
+        if (skipping) {
+            // The next header ends the entry and is kept.
+            if (!startsHeader(line))
+                continue;
+            skipping = false;
+        } else if (line == header) {
+            skipping = removed = true;
+            continue;
+        }
+        appendLine(out, line);
+    }
+    WriteFileBytes(fileName, out);
+    return removed;
+}
+
+bool AddLibraryEntry(const std::string& fileName, const std::string& name, const std::string& text)
+{
+    if (!FileExists(fileName))
+        return false;
+    const TStringList lines = moveToBackup(fileName);
+    std::string out;
+    for (int i = 0; i < lines.Count(); ++i)
+        appendLine(out, lines[i]);
+    appendLine(out, libraryHeader(name));
+    // Written line by line, so that the entry reads back as it was given.
+    const TStringList textLines = LibraryLines(text);
+    for (int i = 0; i < textLines.Count(); ++i)
+        appendLine(out, textLines[i]);
+    if (textLines.Count() == 0)
+        appendLine(out, "");
+    WriteFileBytes(fileName, out);
+    return true;
 }

@@ -60,3 +60,25 @@ std::string DateTimeText(int dateFormat, const std::tm& when);
 // break; any other number gives the text back.
 std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, const TCodigosISO& codes);
 
+
+// Code library files: entries under header lines "[*name*]", each entry's text the lines up to the
+// next line whose trimmed text starts with "[*". Lines before the first header belong to no entry.
+// Names are compared exactly against the whole header line. Lines end with CR LF, CR or LF on reading
+// and with CR LF on writing.
+//
+// The names of the headers that start in the first column (the text between "[*" and the first "*]"
+// after it; empty names are left out); false, leaving `names` alone, when the file does not exist.
+bool ReadLibrarySections(const std::string& fileName, TStringList& names);
+// The entry's lines joined with CR; "" when the file or the entry does not exist.
+std::string ReadLibraryEntry(const std::string& fileName, const std::string& name);
+// The two writers move the file to the ".bak" name beside it (replacing an older one) and write it
+// anew from there, so a failed write leaves the previous contents in the ".bak" file. False when the
+// library file does not exist; nothing is created then.
+//
+// Drops each entry of that name with its lines (a header right after a dropped entry ends it and
+// stays); true when one was dropped.
+bool DeleteLibraryEntry(const std::string& fileName, const std::string& name);
+// Appends the entry; the text's line breaks (CR, LF or CR LF) are written as CR LF.
+bool AddLibraryEntry(const std::string& fileName, const std::string& name, const std::string& text);
+// The lines of a library file's bytes, as the readers see them.
+TStringList LibraryLines(std::string_view bytes);

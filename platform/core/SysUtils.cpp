@@ -292,6 +292,12 @@ std::string ExtractFileExt(std::string_view path)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string ChangeFileExt(std::string_view path, std::string_view extension)
+{
+    std::string changed(path.substr(0, path.size() - ExtractFileExt(path).size()));
+    return changed.append(extension);
+}
+
 std::string NativePath(std::string_view path)
 {
     std::string native(path);

@@ -59,6 +59,8 @@ std::string ExtractFileName(std::string_view path);
 std::string ExtractFilePath(std::string_view path);
 // The extension of a path's file name from its last "." on ("" when the name has none).
 std::string ExtractFileExt(std::string_view path);
+// The path with its file name's extension replaced by `extension` (given with its "."), or added.
+std::string ChangeFileExt(std::string_view path, std::string_view extension);
 // The path as the file system takes it: each "\" becomes "/".
 std::string NativePath(std::string_view path);
 // The path made absolute against `folder` (the working folder when empty), with "." parts and doubled

@@ -382,7 +382,8 @@ TEST(MainWindowScreen, TheStatusBarButtonsAreFlatSquaresWithTheirPictures)
         EXPECT_EQ(navy, 0);
     }
     EXPECT_EQ(form.sbBarra()->Hint(), "Ocultar barra de herramientas");
-    EXPECT_EQ(form.sbLateral()->Hint(), "Ocultar panel lateral");
+    // The side panel starts hidden, so its button offers to show it.
+    EXPECT_EQ(form.sbLateral()->Hint(), "Mostrar panel lateral");
     EXPECT_EQ(form.sbAuxiliar()->Hint(), "Abrir en el editor auxiliar");
 
     QImage shot = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -526,9 +527,11 @@ TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
     EXPECT_EQ(form.CodeMemo()->AutoReplaceList().Count(), 0);
     EXPECT_EQ(form.CodeMemo()->CodeTemplateList().Count(), 0);
     EXPECT_TRUE(catcher.texts.isEmpty()) << catcher.texts.join("\n").toStdString();
-    // Only the missing palette is told, once.
-    ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_NE(boxes.texts[0].find("navigator.pal"), std::string::npos);
+    // Only the side panel's code tree and the palette are told missing, once each.
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[0], "No se encuentra el archivo \"" + registry.Folder.path.string() +
+                                  "/Docs/html.krc\".\nNo es posible cargar la lista de c\xF3""digos.");
+    EXPECT_NE(boxes.texts[1].find("navigator.pal"), std::string::npos);
 }
 
 TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)

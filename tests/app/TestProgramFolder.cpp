@@ -1,4 +1,4 @@
-// Every application test starts with a program folder of its own that holds the shipped palette only, so a window's first show finds its palette and no other support file.
+// Every application test starts with a program folder of its own that holds the shipped palette and code trees only, so a window finds them and no other support file.
 #include <gtest/gtest.h>
 
 #include "app/model/KestrimaConfig.h"

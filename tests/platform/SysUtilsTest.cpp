@@ -75,6 +75,8 @@ TEST(SysUtils, BothSlashesSeparateFolders)
     EXPECT_EQ(ExtractFileExt("a.b\\c.html.htm"), ".htm");
     EXPECT_EQ(ExtractFileExt("a.b\\c"), "");
     EXPECT_EQ(ExtractFileExt("x."), ".");
+    EXPECT_EQ(ChangeFileExt("a.b\\c.html.htm", ".bak"), "a.b\\c.html.bak");
+    EXPECT_EQ(ChangeFileExt("a.b/c", ".cod"), "a.b/c.cod");
     EXPECT_EQ(NativePath("Docs\\Tips.txt"), "Docs/Tips.txt");
 }
 
