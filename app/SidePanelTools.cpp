@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "app/Commands.h"
 #include "app/SidePanel.h"
 #include "app/WindowHost.h"
 #include "app/model/EditorKind.h"
@@ -48,8 +49,7 @@ constexpr int kReplaceWildcardCaption = 6008;
 constexpr int kStyleButtons = 6009;
 constexpr int kStyleFilter = 6010;
 constexpr int kExplorerFilter = 6011;
-constexpr int kRefreshFiles = 6012;
-constexpr int kFileMenu = 6013;
+constexpr int kExplorerMenu = 6018;
 constexpr int kOpenFailed = 6014;
 constexpr int kOpenFailedCaption = 6015;
 
@@ -261,13 +261,13 @@ void TSidePanelTools::buildExplorer()
     layout->addWidget(lbFileList, 1);
     layout->addWidget(pImgDirectorio);
 
-    // The tree's pop-up.
+    // The tree's pop-up; its command answers Shift+F5 while the tree has the focus.
+    TCommandTable& commands = FHost.Commands();
     pmDirTree = new QMenu(DirTree);
     pmDirTree->setObjectName("pmDirTree");
-    mDirActualiza = pmDirTree->addAction(FromWin1252(LoadResString(kRefreshFiles)));
-    mDirActualiza->setObjectName("mDirActualiza");
-    mDirActualiza->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    mDirActualiza = commands.Action("mDirActualiza");
     mDirActualiza->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    pmDirTree->addAction(mDirActualiza);
     DirTree->addAction(mDirActualiza);
     DirTree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DirTree, &QWidget::customContextMenuRequested, this,
@@ -275,27 +275,23 @@ void TSidePanelTools::buildExplorer()
     connect(mDirActualiza, &QAction::triggered, this, [this] { CallHandler(FPanel.pLateral, [this] { mDirActualizaClick(); }); });
 
     // The file list's pop-up: the file commands, then the view styles.
-    const TStringList items = LinesOf(LoadResString(kFileMenu));
     pmArchivos = new QMenu(lbFileList);
     pmArchivos->setObjectName("pmArchivos");
-    QAction** fileItems[] = {&mAbreArchivo, &mEditaArchivo, &mInsTxt};
-    const char* fileNames[] = {"mAbreArchivo", "mEditaArchivo", "mInsTxt"};
-    for (int i = 0; i < 3; ++i) {
-        *fileItems[i] = pmArchivos->addAction(FromWin1252(items[i]));
-        (*fileItems[i])->setObjectName(fileNames[i]);
-    }
+    mAbreArchivo = commands.Action("mAbreArchivo");
+    mEditaArchivo = commands.Action("mEditaArchivo");
+    mInsTxt = commands.Action("mInsTxt");
+    pmArchivos->addActions({mAbreArchivo, mEditaArchivo, mInsTxt});
     connect(mAbreArchivo, &QAction::triggered, this, [this] { CallHandler(FPanel.pLateral, [this] { mAbreArchivoClick(); }); });
     connect(mEditaArchivo, &QAction::triggered, this, [this] { CallHandler(FPanel.pLateral, [this] { mEditaArchivoClick(); }); });
     connect(mInsTxt, &QAction::triggered, this, [this] { CallHandler(FPanel.pLateral, [this] { mInsTxtClick(); }); });
     pmArchivos->addSeparator();
-    mExplorador = pmArchivos->addMenu(FromWin1252(items[3]));
+    mExplorador = pmArchivos->addMenu(FromWin1252(LoadResString(kExplorerMenu)));
     mExplorador->setObjectName("mExplorador");
     auto* styles = new QActionGroup(mExplorador);
     const char* styleNames[] = {"mIcoLarge", "mIcoSmall", "mIcoList", "mIcoDetall"};
     for (int tag = 0; tag < 4; ++tag) {
-        mIco[tag] = mExplorador->addAction(FromWin1252(items[4 + tag]));
-        mIco[tag]->setObjectName(styleNames[tag]);
-        mIco[tag]->setCheckable(true);
+        mIco[tag] = commands.Action(styleNames[tag]);
+        mExplorador->addAction(mIco[tag]);
         styles->addAction(mIco[tag]);
         connect(mIco[tag], &QAction::triggered, this, [this, tag] { CallHandler(FPanel.pLateral, [this, tag] { mIcoClick(tag); }); });
     }

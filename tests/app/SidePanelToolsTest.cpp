@@ -320,6 +320,8 @@ TEST(SidePanelTools, ExplorerListsPreviewsAndOffersTheFileCommands)
     EXPECT_TRUE(t.mIco[3]->isChecked());
     EXPECT_FALSE(t.mIco[2]->isChecked());
 
+    EXPECT_EQ(ToWin1252(t.mDirActualiza->text()), "&Actualizar archivos");
+    EXPECT_EQ(t.mDirActualiza->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
     dir.file("nuevo.png", "x");
     w.form.mDirActualizaClick();
     EXPECT_EQ(t.lbFileList->Count(), 4);
