@@ -134,13 +134,17 @@ void TformPrincipal::buildSpeedBar()
     }
     bar->Loaded();
 
-    // The pop-up's "Personalizar" opens the setup window, which comes with the bar's docking; until
-    // then the item is there but does nothing and is disabled.
+    // The pop-up's "Personalizar" opens the setup window.
     QAction* customize = FCommands->Action("mPersonalizarBotones");
-    customize->setEnabled(false);
+    connect(customize, &QAction::triggered, this, [this] { CallHandler(this, [this] { mPersonalizarBotonesClick(); }); });
     bar->addAction(customize);
     bar->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     bar->SetIniStorage(FFormStorage);
     bar->show();
+}
+
+void TformPrincipal::mPersonalizarBotonesClick()
+{
+    FSpeedBar->Customize(0);
 }

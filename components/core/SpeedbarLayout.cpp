@@ -84,3 +84,51 @@ std::vector<TSpeedbarEntry> ReadSpeedbarEntries(const TIniObject& ini, const std
     }
     return entries;
 }
+
+TSpeedbarEdge SpeedbarEdgeAt(int x, int y, int width, int height, TSpeedbarEdge current)
+{
+    // Both diagonals divide by the parent's size.
+    if (width <= 0 || height <= 0)
+        return current;
+    const double w = width, h = height;
+    const bool belowFalling = y >= x * h / w;
+    const bool belowRising = y >= (1.0 - x / w) * h;
+    if (belowFalling && belowRising)
+        return seBottom;
+    if (belowFalling)
+        return seLeft;
+    if (belowRising)
+        return seRight;
+    return seTop;
+}
+
+bool SpeedbarOnSizingEdge(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight)
+{
+    const bool alongX = x >= 1 && x <= clientWidth;
+    const bool alongY = y >= 1 && y <= clientHeight;
+    switch (edge) {
+    case seTop: return alongX && y > clientHeight - 4 && y <= clientHeight + 4;
+    case seBottom: return alongX && y >= -3 && y < 5;
+    case seLeft: return alongY && x > clientWidth - 4 && x <= clientWidth + 4;
+    case seRight: return alongY && x >= -3 && x < 5;
+    }
+    return false;
+}
+
+int SpeedbarResizedThickness(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight,
+                             const TSpeedbarMetrics& metrics, int parentExtent)
+{
+    int d = 0;
+    switch (edge) {
+    case seTop: d = y - 2 * metrics.OffsetVert; break;
+    case seBottom: d = clientHeight - 2 * metrics.OffsetVert - y; break;
+    case seLeft: d = x - 2 * metrics.OffsetHorz; break;
+    case seRight: d = clientWidth - 2 * metrics.OffsetHorz - x; break;
+    }
+    const bool across = edge == seTop || edge == seBottom;
+    const int row = std::max(1, across ? metrics.BtnHeight : metrics.BtnWidth);
+    const int offset = across ? metrics.OffsetVert : metrics.OffsetHorz;
+    // The distance in 64 bits: a pointer far off a huge client must not overflow the row count.
+    const int64_t rows = std::max<int64_t>(1, std::abs(static_cast<int64_t>(d)) / row);
+    return static_cast<int>(std::min<int64_t>(rows * row + 2 * int64_t{offset}, parentExtent));
+}
