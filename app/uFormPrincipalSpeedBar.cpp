@@ -141,6 +141,8 @@ void TformPrincipal::buildSpeedBar()
     bar->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     bar->SetIniStorage(FFormStorage);
+    // The storage's "pBotones.Width" named the place the bar took: it is looked up again by name.
+    FFormStorage->SetStoredProps(TStringList(FFormStorage->StoredProps()));
     bar->show();
 }
 

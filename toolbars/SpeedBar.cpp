@@ -404,6 +404,8 @@ TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent)
     updateGrid();
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves without a button show the sizing pointer over the edge of a bar being edited.
+    setMouseTracking(true);
     SetFontDefault();
     SetBarSize(parent ? parent->width() : 100, 2 * FOffsetY + kDefaultButtonHeight);
     if (parent)
