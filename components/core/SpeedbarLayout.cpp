@@ -104,13 +104,15 @@ TSpeedbarEdge SpeedbarEdgeAt(int x, int y, int width, int height, TSpeedbarEdge 
 
 bool SpeedbarOnSizingEdge(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight)
 {
-    const bool alongX = x >= 1 && x <= clientWidth;
-    const bool alongY = y >= 1 && y <= clientHeight;
+    // In 64 bits, so that no size is too large for the band around it.
+    const int64_t px = x, py = y, w = clientWidth, h = clientHeight;
+    const bool alongX = px >= 1 && px <= w;
+    const bool alongY = py >= 1 && py <= h;
     switch (edge) {
-    case seTop: return alongX && y > clientHeight - 4 && y <= clientHeight + 4;
-    case seBottom: return alongX && y >= -3 && y < 5;
-    case seLeft: return alongY && x > clientWidth - 4 && x <= clientWidth + 4;
-    case seRight: return alongY && x >= -3 && x < 5;
+    case seTop: return alongX && py > h - 4 && py <= h + 4;
+    case seBottom: return alongX && py >= -3 && py < 5;
+    case seLeft: return alongY && px > w - 4 && px <= w + 4;
+    case seRight: return alongY && px >= -3 && px < 5;
     }
     return false;
 }
@@ -118,17 +120,18 @@ bool SpeedbarOnSizingEdge(TSpeedbarEdge edge, int x, int y, int clientWidth, int
 int SpeedbarResizedThickness(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight,
                              const TSpeedbarMetrics& metrics, int parentExtent)
 {
-    int d = 0;
+    // In 64 bits: a pointer far off a huge client must not overflow the distance or the row count.
+    const int64_t offsetHorz = metrics.OffsetHorz, offsetVert = metrics.OffsetVert;
+    int64_t d = 0;
     switch (edge) {
-    case seTop: d = y - 2 * metrics.OffsetVert; break;
-    case seBottom: d = clientHeight - 2 * metrics.OffsetVert - y; break;
-    case seLeft: d = x - 2 * metrics.OffsetHorz; break;
-    case seRight: d = clientWidth - 2 * metrics.OffsetHorz - x; break;
+    case seTop: d = y - 2 * offsetVert; break;
+    case seBottom: d = clientHeight - 2 * offsetVert - y; break;
+    case seLeft: d = x - 2 * offsetHorz; break;
+    case seRight: d = clientWidth - 2 * offsetHorz - x; break;
     }
     const bool across = edge == seTop || edge == seBottom;
-    const int row = std::max(1, across ? metrics.BtnHeight : metrics.BtnWidth);
-    const int offset = across ? metrics.OffsetVert : metrics.OffsetHorz;
-    // The distance in 64 bits: a pointer far off a huge client must not overflow the row count.
-    const int64_t rows = std::max<int64_t>(1, std::abs(static_cast<int64_t>(d)) / row);
-    return static_cast<int>(std::min<int64_t>(rows * row + 2 * int64_t{offset}, parentExtent));
+    const int64_t row = std::max(1, across ? metrics.BtnHeight : metrics.BtnWidth);
+    const int64_t offset = across ? offsetVert : offsetHorz;
+    const int64_t rows = std::max<int64_t>(1, (d < 0 ? -d : d) / row);
+    return static_cast<int>(std::clamp<int64_t>(rows * row + 2 * offset, std::numeric_limits<int>::min(), parentExtent));
 }
