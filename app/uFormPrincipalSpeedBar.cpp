@@ -116,7 +116,10 @@ void TformPrincipal::buildSpeedBar()
     for (const TItemSpec& spec : kItems) {
         auto* item = new TSpeedItem;
         item->SetName(spec.Name);
-        item->SetHint(LoadResString(spec.Hint));
+        const std::string hint = LoadResString(spec.Hint);
+        item->SetHint(hint);
+        // The caption names the item in the setup window's list: the hint's short part.
+        item->SetCaption(hint.substr(0, hint.find('|')));
         item->SetGlyph(itemPicture(look, spec));
         bar->AddItem(spec.Section, item);
         if (spec.Shown) {

@@ -15,13 +15,11 @@
 #include "components/KrConst.h"
 #include "components/VCLUtils.h"
 #include "platform/Cursors.h"
-#include "platform/FontsQt.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Help.h"
 #include "platform/Win1252Qt.h"
-#include "platform/core/Fonts.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/SpeedBar.h"
 
@@ -76,13 +74,10 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int& width)
     }
 }
 
-// The classic dialog font as the layer resolves it; the window's controls are of the new style, so
-// it is not bold.
+// The platform's dialog font; the window's controls are of the new style, so it is not bold.
 QFont windowFont()
 {
     QFont font = QApplication::font();
-    if (TFontHandle handle = MakeEditorFont("MS Sans Serif", 8, 0, DEFAULT_CHARSET, false))
-        font = ToQFont(*handle);
     font.setBold(false);
     return font;
 }
@@ -278,6 +273,10 @@ TSpeedbarSetupWindow::TSpeedbarSetupWindow(QWidget* owner)
     CategoriesLabel->setBuddy(SectionList);
     HintLabel->setWordWrap(true);
     HintLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The hint was laid out for a narrow font: with a wider one the window grows to show all of it.
+    const int hintHeight = std::max(HintLabel->height(), HintLabel->heightForWidth(HintLabel->width()));
+    HintLabel->resize(HintLabel->width(), hintHeight);
+    setFixedSize(kClientWidth, HintLabel->y() + hintHeight + 2);
     ButtonsList->SetDefaultRowHeight(26);
     SectionList->SetDefaultRowHeight(15);
     // Esc closes the window through the dialog's cancel; Enter does not press "OK".

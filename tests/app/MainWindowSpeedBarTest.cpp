@@ -71,6 +71,8 @@ TEST(MainWindowSpeedBar, TheBarHoldsFourSectionsOfItemsOnTheLeft)
     QApplication::sendEvent(open->Button(), &enter);
     EXPECT_EQ(w.form.Panel(4)->text(), "Abre un documento existente");
     EXPECT_EQ(open->Button()->toolTip(), "Abrir");
+    EXPECT_EQ(open->Caption(), "Abrir");
+    EXPECT_EQ(open->Hint(), "Abrir|Abre un documento existente");
 }
 
 TEST(MainWindowSpeedBar, ItemsFollowTheDocumentsAndTheSelection)
