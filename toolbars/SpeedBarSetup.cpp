@@ -506,7 +506,10 @@ void ShowSpeedbarSetupWindow(TSpeedBar* bar, int helpContext)
     TSpeedbarSetupWindow* window = FindSpeedbarSetupWindow(bar);
     std::unique_ptr<TSpeedbarSetupWindow> made;
     if (!window) {
-        made = std::make_unique<TSpeedbarSetupWindow>();
+        // Held by the bar's form, so that closing the form ends the program and frees the window
+        // rather than leaving it open alone.
+        QWidget* form = bar->window() != bar ? bar->window() : nullptr;
+        made = std::make_unique<TSpeedbarSetupWindow>(form);
         window = made.get();
         window->SetSpeedBar(bar);
     }

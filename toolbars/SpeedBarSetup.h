@@ -137,7 +137,7 @@ private:
 };
 
 // Opens the setup window of `bar` (nothing without one): the open one is brought forward and
-// restored, else one is made and attached. A help context > 0 shows the help button. A window made
+// restored, else one is made over the bar's form and attached. A help context > 0 shows the help button. A window made
 // here is freed when showing it fails, and the error passed on.
 void ShowSpeedbarSetupWindow(TSpeedBar* bar, int helpContext);
 // The open setup window customizing `bar`; nil when none.

@@ -152,6 +152,8 @@ TEST(MainWindowSpeedBar, PersonalizarOpensTheSetupWindowOfTheBar)
     TSpeedbarSetupWindow* window = FindSpeedbarSetupWindow(&bar);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->parentWidget(), &w.form);
     EXPECT_TRUE(bar.Editing());
     EXPECT_TRUE(window->HelpBtn->isHidden());
     EXPECT_EQ(window->SectionList->RowCount(), 4);
