@@ -44,6 +44,7 @@ constexpr int kEditTypes = 6113;
 constexpr int kWraps = 6114;
 
 constexpr int kValueEditWidth = 44;
+constexpr int kButtonHeight = 22;
 // The address picker's Tag for pictures.
 constexpr int kPictureAddress = 3;
 
@@ -78,11 +79,11 @@ std::optional<std::string> tickedText(const QCheckBox* check, const QComboBox* c
     return check->isChecked() ? std::optional(textOf(combo)) : std::nullopt;
 }
 
-// The short hint of the item chosen in a drop-down button; "" for none.
+// The short hint of the item chosen in a drop-down button ("" for no alignment).
 std::string chosenHint(const TVSpeedBtnMenu* button)
 {
     const int index = button->property("Tag").toInt();
-    return index > 0 && index < button->Hints().Count() ? shortPart(button->Hints()[index]) : std::string();
+    return index >= 0 && index < button->Hints().Count() ? shortPart(button->Hints()[index]) : std::string();
 }
 
 void setHint(QWidget* control, const std::string& hint)
@@ -196,6 +197,7 @@ public:
         auto* button = new TToolbarButtonKt(FParent);
         button->SetCaption(text.Caption);
         button->setFocusPolicy(Qt::TabFocus);
+        button->setFixedHeight(kButtonHeight);
         button->Loaded();
         return Add(button, name, text.Hint, row);
     }
@@ -219,6 +221,7 @@ public:
         button->SetHints(LinesOf(LoadResString(hints)));
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        button->setFixedHeight(kButtonHeight);
         return Add(button, name, Next().Hint);
     }
 
@@ -326,6 +329,7 @@ void TAssistantPanels::buildForms(QWidget* page)
         setHint(button, buttons.at(static_cast<size_t>(tag)).Hint);
         button->SetGroupIndex(1);
         button->setFocusPolicy(Qt::TabFocus);
+        button->setFixedHeight(kButtonHeight);
         button->Loaded();
         button->OnClick = [this](TToolbarButtonKt* sender) { SBFormClick(sender); };
         grid->addWidget(button, tag / 2, tag % 2);
