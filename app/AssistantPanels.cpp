@@ -264,9 +264,9 @@ void TAssistantPanels::buildImages(QWidget* page)
     chImgIsmap = b.Check("chImgIsmap");
     lImgURLAlt = b.Label("lImgURLAlt");
     cbImgMode = b.Combo("cbImgMode");
-    b.Label("lImgLoop");
+    FLoopLabels[0] = b.Label("lImgLoop");
     eImgLoop = b.Edit("eImgLoop");
-    b.Label("lImgDelay");
+    FLoopLabels[1] = b.Label("lImgDelay");
     eImgDelay = b.Edit("eImgDelay");
     chMouseOver = b.Check("chMouseOver");
     chControls = b.Check("chControls");
@@ -476,7 +476,8 @@ void TAssistantPanels::sbImgModeSelect(TVSpeedBtnMenu* Sender)
     const bool modeURL = mode != imImage && mode != imEmbedded;
     cbImgMode->setEnabled(modeURL);
     lImgURLAlt->setEnabled(modeURL);
-    for (QWidget* option : std::initializer_list<QWidget*>{eImgLoop, eImgDelay, chMouseOver, chControls})
+    for (QWidget* option :
+         std::initializer_list<QWidget*>{FLoopLabels[0], eImgLoop, FLoopLabels[1], eImgDelay, chMouseOver, chControls})
         option->setEnabled(mode == imAnimation);
     lImgURL->setText(FromWin1252(LinesOf(LoadResString(kURLLabels))[mode]));
     lImgURLAlt->setText(FromWin1252(LinesOf(LoadResString(kModeURLLabels))[mode]));

@@ -149,5 +149,7 @@ private:
     TWindowHost& FHost;
     TAssistantLinks FLinks;
     TToolPressFilter* FPresses;
+    // The captions of the animation's repetitions and pause, enabled with their edits.
+    QLabel* FLoopLabels[2] = {};
     std::vector<std::pair<QComboBox*, THistoryCombo>> FHistories;
 };

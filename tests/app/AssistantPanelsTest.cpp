@@ -241,6 +241,11 @@ TEST(AssistantPanels, AppletGoesOnLinesOfItsOwnUnlessCtrl)
     w.select("");
     EXPECT_EQ(w.press(w.a.sbAppletIns, Qt::ControlModifier), "<APPLET CODE=\"X.class\" NAME=\"reloj\" WIDTH=\"90\" ALIGN=\"left\"></APPLET>");
     EXPECT_EQ(ToWin1252(w.a.cbAppletName->itemText(0)), "reloj");
+    // A read-only document takes nothing.
+    w.select("");
+    w.memo.SetReadOnly(true);
+    EXPECT_EQ(w.press(w.a.sbAppletIns), "");
+    EXPECT_EQ(w.press(w.a.sbImgIns), "");
     EXPECT_EQ(w.a.cbAppletCode->count(), 1);
 }
 
