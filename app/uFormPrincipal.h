@@ -37,6 +37,7 @@ class TCodeMemoParser;
 struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
+class TAssistantPanels;
 struct TPoint;
 class TEditingFile;
 class TFormStorage;
@@ -273,6 +274,8 @@ public:
 
     // The side panel's pages and tools, with their handlers.
     TSidePanel& SidePanel() const { return *FSidePanel; }
+    // The image, applet and form assistants on the panel's pages.
+    TAssistantPanels& AssistantPanels() const { return *FAssistantPanels; }
     void pcLateralChange();
     void pLateralResize();
 
@@ -531,6 +534,7 @@ private:
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;
+    TAssistantPanels* FAssistantPanels = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
