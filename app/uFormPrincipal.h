@@ -38,6 +38,7 @@ struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
 class TSidePanelTools;
+class TAssistantPanels;
 struct TPoint;
 class TEditingFile;
 class TFormStorage;
@@ -274,6 +275,8 @@ public:
 
     // The side panel's pages and tools, with their handlers.
     TSidePanel& SidePanel() const { return *FSidePanel; }
+    // The image, applet and form assistants on the panel's pages.
+    TAssistantPanels& AssistantPanels() const { return *FAssistantPanels; }
     void pcLateralChange();
     void pLateralResize();
     // The wildcard, style and explorer pages (uFormPrincipalSideTools.cpp).
@@ -359,6 +362,8 @@ public:
     void mImprimirClick(int Tag);
     // Print preview of the document with the page setup's margins.
     void mVistaPreliminarClick();
+    // Opens the speed bar's setup window.
+    void mPersonalizarBotonesClick();
     void mSalirClick();
     void BorrarAnteriorClick();
     // The editor's events.
@@ -540,6 +545,7 @@ private:
     void startSideTools();
     void closeSideTools();
     TSidePanelTools* FSideTools = nullptr;
+    TAssistantPanels* FAssistantPanels = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
