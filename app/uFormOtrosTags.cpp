@@ -169,12 +169,16 @@ void TformOtrosTags::bAceptarClick()
 
 void TformOtrosTags::sgNavegadoresDrawCell()
 {
-    FitCodeGridColumns(sgCustomTags);
+    // Before the first show the grid's client area has no width yet: fitted to it, the code column
+    // would shrink to its least.
+    if (sgCustomTags->isVisible())
+        FitCodeGridColumns(sgCustomTags);
 }
 
 bool TformOtrosTags::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == sgCustomTags && event->type() == QEvent::Resize)
+    const bool sized = event->type() == QEvent::Resize || event->type() == QEvent::Show;
+    if ((watched == sgCustomTags || watched == sgCustomTags->viewport()) && sized)
         sgNavegadoresDrawCell();
     if (watched == sgCustomTags->viewport()) {
         // The marker column carries a row to its new place, as a grid's fixed column does.

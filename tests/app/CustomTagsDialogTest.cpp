@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QTableWidget>
 
@@ -64,7 +65,11 @@ TEST(CustomTagsDialog, DeletesOnlyOnYesAndAnEmptyListEmptiesTheMenu)
         EXPECT_EQ(d.windowTitle().toStdString(), "Edita códigos personalizados");
         EXPECT_EQ(GridCells(d.sgCustomTags, 1, 0) + GridCells(d.sgCustomTags, 2, 0), "C\xF3""digoCierre");
         EXPECT_EQ(gridRows(d.sgCustomTags), (Strings{"<KBD>|</KBD>"}));
+        // Shown, the code column keeps its 120 pixels and the closing codes fill the rest.
+        QApplication::processEvents();
         EXPECT_EQ(d.sgCustomTags->columnWidth(0), 10);
+        EXPECT_EQ(d.sgCustomTags->columnWidth(1), 120);
+        EXPECT_EQ(d.sgCustomTags->columnWidth(2) + 133, d.sgCustomTags->viewport()->width());
         d.sgCustomTags->setCurrentCell(0, 1);
         {
             TBoxAnswers no({IDNO});
