@@ -53,10 +53,8 @@ int GridRow(const QTableWidget* grid)
     return grid->currentRow() + 1;
 }
 
-void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width)
+void SetUpStringGrid(QTableWidget* grid)
 {
-    grid->setColumnCount(3);
-    grid->setHorizontalHeaderLabels({QString(), headers.value(0), headers.value(1)});
     grid->verticalHeader()->hide();
     // Rows as tall as a line of the text, as a grid's are.
     grid->verticalHeader()->setMinimumSectionSize(1);
@@ -67,6 +65,13 @@ void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width)
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setWordWrap(false);
+}
+
+void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width)
+{
+    grid->setColumnCount(3);
+    grid->setHorizontalHeaderLabels({QString(), headers.value(0), headers.value(1)});
+    SetUpStringGrid(grid);
     // A double click is the grid's own handler's; typing or a second click edits a cell.
     grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
                           QAbstractItemView::SelectedClicked);

@@ -16,6 +16,9 @@ int GridRowCount(const QTableWidget* grid);
 // The current row as GridCells counts it (0 when there is none).
 int GridRow(const QTableWidget* grid);
 
+// A table that looks and behaves as a string grid: no row numbers, rows a line of text high, columns
+// sized by the user and by the program only, one cell selected at a time.
+void SetUpStringGrid(QTableWidget* grid);
 // Makes `grid` a three-column grid: a 10-pixel marker column, then the two headers; columns 10, 120
 // and the rest of `width` less a scroll bar and 14. A double click is left to the caller.
 void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width);

@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -86,14 +85,7 @@ TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page, QWidget* panel)
     sgTags->setObjectName("sgTags");
     const TStringList headers = LinesOf(LoadResString(kHeaders));
     sgTags->setHorizontalHeaderLabels({FromWin1252(headers[0]), FromWin1252(headers[1])});
-    sgTags->verticalHeader()->hide();
-    sgTags->verticalHeader()->setDefaultSectionSize(sgTags->fontMetrics().height() + 4);
-    sgTags->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    sgTags->horizontalHeader()->setMinimumSectionSize(1);
-    sgTags->horizontalHeader()->setStretchLastSection(false);
-    sgTags->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sgTags->setSelectionMode(QAbstractItemView::SingleSelection);
-    sgTags->setWordWrap(false);
+    SetUpStringGrid(sgTags);
     layout->addWidget(sgTags, 1);
 
     connect(sgTags->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
