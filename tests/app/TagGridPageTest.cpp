@@ -89,6 +89,17 @@ TEST(TagGridPage, ReadsTheTagAroundTheCaretAndWritesItBack)
     EXPECT_EQ(w.text(), "<a href='say \"hi\"'>");
     w.form.sbEditaTagClick();
     EXPECT_EQ(w.rows(), (Strings{"href=say \"hi\""}));
+    // A tag with more attributes than the grid's rows gets them all, and a row to add one more.
+    std::string many = "<P";
+    for (int i = 0; i < 20; ++i)
+        many += " A" + std::to_string(i) + "=" + std::to_string(i);
+    w.set(many + ">", 2);
+    w.form.sbEditaTagClick();
+    EXPECT_EQ(w.rows().size(), 20u);
+    EXPECT_EQ(w.grid.RowCount(), 22);
+    w.form.sbInsertaTagClick();
+    w.form.sbEditaTagClick();
+    EXPECT_EQ(w.rows().back(), "A19=19");
     // Typing into the last row opens another below it.
     const int rows = w.grid.RowCount();
     w.grid.sgTags->item(rows - 2, 0) ? w.grid.sgTags->item(rows - 2, 0)->setText("ID")
