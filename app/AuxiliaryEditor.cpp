@@ -163,7 +163,8 @@ void TAuxiliaryEditor::freeEditor()
 void TAuxiliaryEditor::ApplyCommandState()
 {
     TCommandTable& commands = FHost.Commands();
-    // Cut and delete take the main editor's selection, not this one's; paste and undo have nothing here.
+    // A read-only copy can be neither cut, pasted into nor undone; the Edit menu's delete would take
+    // the main editor's selection.
     for (const char* name : {"sbCortar", "sbPegar", "sbDeshacer", "sbRehacer", "mDeshacer", "mRehacer", "mCortar",
                              "mPegar", "mBorrar"})
         commands.Action(name)->setEnabled(false);
