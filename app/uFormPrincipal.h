@@ -408,6 +408,8 @@ public:
     // the next caption update, and the download times.
     void mActualizaRecursosClick();
     void Tiemposdedescarga1Click();
+    // The image map editor; its map replaces the selection.
+    void sbMapasClick();
 
 protected:
     bool event(QEvent* event) override;
