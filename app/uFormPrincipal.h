@@ -38,6 +38,7 @@ struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
 class TAuxiliaryEditor;
+class TAssistantPanels;
 struct TPoint;
 class TEditingFile;
 class TFormStorage;
@@ -274,6 +275,8 @@ public:
 
     // The side panel's pages and tools, with their handlers.
     TSidePanel& SidePanel() const { return *FSidePanel; }
+    // The image, applet and form assistants on the panel's pages.
+    TAssistantPanels& AssistantPanels() const { return *FAssistantPanels; }
     void pcLateralChange();
     void pLateralResize();
 
@@ -551,6 +554,7 @@ private:
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;
+    TAssistantPanels* FAssistantPanels = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;
