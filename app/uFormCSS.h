@@ -1,0 +1,94 @@
+// TformCSS: the style sheet dialog, which edits the rules of a style library one at a time and
+// loads and saves whole libraries.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "app/model/CssRule.h"
+#include "app/model/StyleLibrary.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class TLibraryEdit;
+class TStrHolder;
+class TToolbarButtonKt;
+
+class TformCSS : public QDialog {
+public:
+    explicit TformCSS(QWidget* parent = nullptr);
+    ~TformCSS() override;
+
+    QLineEdit* eClass = nullptr;
+    QListWidget* lbEstilos = nullptr;
+    TStrHolder* shCSS = nullptr;
+    TStrHolder* shEstilos = nullptr;
+    TLibraryEdit* eLibreria = nullptr;
+    // "Fuentes".
+    QCheckBox* chFontFamily = nullptr;
+    QLineEdit* eFontFamily = nullptr;
+    QListWidget* lbFonts = nullptr;
+    QCheckBox* chItalic = nullptr;
+    QCheckBox* chSmallCaps = nullptr;
+    QCheckBox* chBold = nullptr;
+    // "Códigos no soportados".
+    QPlainTextEdit* mRestos = nullptr;
+    QPushButton* bNew = nullptr;
+    QPushButton* bAdd = nullptr;
+    QPushButton* bErase = nullptr;
+    QPushButton* bVer = nullptr;
+    QPushButton* bEdit = nullptr;
+    QPushButton* bAceptar = nullptr;
+    TToolbarButtonKt* sbCargaCSS = nullptr;
+    TToolbarButtonKt* sbSalva = nullptr;
+
+    // The choices the caller copies from the settings before showing the dialog.
+    bool UseCustomPalette = true;
+    bool MakeBackups = false;
+    // The folders and names the open and save dialogs start from.
+    std::string OpenFileName;
+    std::string OpenInitialDir;
+
+    const TStyleLibrary& Library() const { return FLibrary; }
+    // The controls as a rule, and the controls set from a rule.
+    TCssRule Rule() const;
+    void SetRule(const TCssRule& rule);
+
+    void ClearControls();
+    // Reads the rule of the selected list entry into the controls.
+    void ReadStyle();
+    std::string WriteStyle() const;
+    // Stores the edited rule; false when its name is empty (the user was told).
+    bool StoreStyle();
+    // Loads a library file; a file that does not exist leaves the library empty.
+    void LoadStyleSheet(const std::string& path);
+
+    void FormShow();
+    void lbFontsClick();
+    void lbEstilosClick();
+    void bNewClick();
+    void bAddClick();
+    void bEraseClick();
+    void bVerClick();
+    void sbCargaCSSClick();
+    // True when the library was written.
+    bool sbSalvaClick();
+    void bAceptarClick();
+    void FormCloseQuery(bool& CanClose);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+
+private:
+    void syncLibrary(int select);
+    void setLibraryFile(const std::string& path);
+
+    TStyleLibrary FLibrary;
+    // The fields of the pages whose controls the dialog does not show yet: kept as they were read.
+    TCssRule FRule;
+    bool FShown = false;
+};

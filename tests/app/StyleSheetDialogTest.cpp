@@ -1,0 +1,197 @@
+// Tests of the style sheet dialog: choosing rules, storing, erasing, saving and leaving, with the
+// message boxes and file dialogs answered through their test hooks.
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QCheckBox>
+#include <deque>
+#include <filesystem>
+#include <string>
+
+#include "app/SidePanelTools.h"
+#include "app/model/libVeltran.h"
+#include "app/uFormCSS.h"
+#include "components/StrHlder.h"
+#include "platform/FileDialogs.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
+#include "support/BoxAnswers.h"
+#include "support/HookWhile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Answers the file dialogs with the names given, cancelled when they run out.
+struct TFileAnswers {
+    std::deque<std::string> names;
+    int asked = 0;
+    THookWhile<TFileDialogHook, SetFileDialogHook> hook{[this](TFileDialogRequest& request) {
+        ++asked;
+        if (names.empty())
+            return false;
+        request.FileName = names.front();
+        request.Files = {names.front()};
+        names.pop_front();
+        return true;
+    }};
+};
+
+void click(TformCSS& form, int row)
+{
+    form.lbEstilos->setCurrentRow(row);
+    form.lbEstilosClick();
+}
+
+int count(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(StyleSheetDialog, ShowsFirstRuleAndStoresTheOneLeft)
+{
+    TempDir dir("css");
+    std::string path = dir.file("lib.css", "a{font-family:Arial;color:red;}b{font-weight:bold;}c{x:y;}");
+    TformCSS form;
+    form.LoadStyleSheet(path);
+    form.FormShow();
+    EXPECT_EQ(form.shCSS->Strings().Count(), 72);
+    ASSERT_EQ(form.lbEstilos->count(), 3);
+    EXPECT_EQ(form.lbEstilos->currentRow(), 0);
+    EXPECT_EQ(form.eClass->text(), "a");
+    EXPECT_EQ(form.eFontFamily->text(), "Arial");
+    EXPECT_TRUE(form.chFontFamily->isChecked());
+
+    click(form, 1);
+    EXPECT_EQ(form.eClass->text(), "b");
+    EXPECT_TRUE(form.chBold->isChecked());
+    EXPECT_FALSE(form.chFontFamily->isChecked());
+    // The rule left was stored as WriteStyle writes it.
+    std::string text = form.shEstilos->Strings().Text();
+    EXPECT_EQ(count(text, "font-family: Arial;"), 1) << text;
+    EXPECT_EQ(count(text, "color: red;"), 1) << text;
+    EXPECT_EQ(count(text, "font-family : Arial"), 0) << text;
+
+    // "Nuevo" with no name: the message, then the clicked rule.
+    form.bNewClick();
+    TBoxAnswers boxes;
+    click(form, 2);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "El nombre del estilo no es v\xE1lido");
+    EXPECT_EQ(form.eClass->text(), "c");
+    EXPECT_EQ(form.mRestos->toPlainText(), "x: y;");
+}
+
+TEST(StyleSheetDialog, StoresErasesAndPicksFonts)
+{
+    TempDir dir("css");
+    TformCSS form;
+    form.LoadStyleSheet(dir.file("lib.css", "h1 {color:red;}p{x:y;}"));
+    form.eClass->setText("h1");
+    form.bAddClick();
+    EXPECT_EQ(form.lbEstilos->count(), 3) << "h1 and h1 differ by the blank";
+    form.eClass->setText("P");
+    form.chBold->setChecked(true);
+    form.bAddClick();
+    ASSERT_EQ(form.lbEstilos->count(), 3);
+    std::string text = form.shEstilos->Strings().Text();
+    EXPECT_EQ(count(text, "x : y"), 0) << text;
+    EXPECT_EQ(count(text, "font-weight: bold;"), 1) << text;
+    EXPECT_EQ(count(text, "h1{}"), 1) << text;
+
+    form.lbEstilos->setCurrentRow(2);
+    {
+        TBoxAnswers no({IDNO});
+        form.bEraseClick();
+        EXPECT_EQ(no.texts.at(0), "\xBF" "Est\xE1 seguro de querer borrar el estilo \"p\"?");
+    }
+    EXPECT_EQ(form.lbEstilos->count(), 3);
+    {
+        TBoxAnswers yes({IDYES});
+        form.bEraseClick();
+    }
+    EXPECT_EQ(form.lbEstilos->count(), 2);
+    EXPECT_EQ(count(form.shEstilos->Strings().Text(), "P\r\n{"), 0);
+    EXPECT_EQ(form.eClass->text(), "");
+    EXPECT_FALSE(form.chBold->isChecked());
+
+    form.lbFonts->clear();
+    form.lbFonts->addItems({"Alpha", "Beta"});
+    form.lbFontsClick();
+    EXPECT_EQ(form.eFontFamily->text(), "");
+    form.lbFonts->item(0)->setSelected(true);
+    form.lbFonts->setCurrentRow(0, QItemSelectionModel::Select);
+    form.lbFontsClick();
+    EXPECT_EQ(form.eFontFamily->text(), "Alpha");
+    form.lbFonts->setCurrentRow(1, QItemSelectionModel::Select);
+    form.lbFontsClick();
+    EXPECT_EQ(form.eFontFamily->text(), "Alpha,Beta");
+}
+
+TEST(StyleSheetDialog, SavesAndLeaves)
+{
+    TempDir dir("css");
+    std::string path = dir.file("lib.css", "a{x:y;}");
+    TformCSS form;
+    form.MakeBackups = true;
+    form.LoadStyleSheet(path);
+    form.FormShow();
+    {
+        TFileAnswers files;
+        files.names = {path};
+        EXPECT_TRUE(form.sbSalvaClick());
+    }
+    std::string saved = ReadFileBytes(path);
+    EXPECT_EQ(saved, "a\r\n{\r\nx : y;\r\n}\r\n");
+    EXPECT_EQ(ReadFileBytes(BackupFileName(path)), "a{x:y;}");
+
+    // Leaving: Cancel stays; Yes with a cancelled save stays; No closes without writing.
+    form.chBold->setChecked(true);
+    bool canClose = true;
+    {
+        TBoxAnswers cancel({IDCANCEL});
+        form.FormCloseQuery(canClose);
+    }
+    EXPECT_FALSE(canClose);
+    {
+        TBoxAnswers yes({IDYES});
+        TFileAnswers files;
+        form.FormCloseQuery(canClose);
+        EXPECT_EQ(files.asked, 1);
+    }
+    EXPECT_FALSE(canClose);
+    {
+        TBoxAnswers no({IDNO});
+        form.FormCloseQuery(canClose);
+    }
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(ReadFileBytes(path), saved);
+    // Yes with a file saves and closes.
+    {
+        TBoxAnswers yes({IDYES});
+        TFileAnswers files;
+        files.names = {path};
+        canClose = false;
+        form.FormCloseQuery(canClose);
+    }
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(count(ReadFileBytes(path), "font-weight : bold;"), 1);
+
+    // A library that cannot be written is reported and the dialog stays.
+    {
+        TBoxAnswers yes({IDYES});
+        TFileAnswers files;
+        files.names = {(dir.path / "missing" / "x.css").string()};
+        canClose = true;
+        form.FormCloseQuery(canClose);
+        EXPECT_EQ(yes.texts.size(), 2u);
+    }
+    EXPECT_FALSE(canClose);
+}
