@@ -3,12 +3,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/model/CssRule.h"
 #include "app/model/StyleLibrary.h"
 
 class QCheckBox;
+class QGridLayout;
+
+class TUpDownEdit;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -84,6 +92,32 @@ protected:
     void reject() override;
 
 private:
+    // A control bound to its field of the rule: how the field is read from it and written to it.
+    struct TBinding {
+        std::function<void(TCssRule&)> Get;
+        std::function<void(const TCssRule&)> Set;
+    };
+    template <class T>
+    using TField = std::function<T&(TCssRule&)>;
+    // The pages' controls, each made in the grid cell given and bound to its field.
+    QWidget* addCheck(QGridLayout* grid, int row, int col, const char* name, const char* caption, TField<bool> field);
+    QWidget* addToggle(QGridLayout* grid, int row, int col, const char* name, const char* caption,
+                       TField<bool> field);
+    QWidget* addRadio(QGridLayout* grid, int row, int col, const char* name, const char* caption,
+                      const QStringList& items, TField<int> field);
+    QWidget* addCombo(QGridLayout* grid, int row, int col, const char* name, const QStringList& items,
+                      TField<int> field);
+    QWidget* addText(QGridLayout* grid, int row, int col, const char* name, TField<std::string> field);
+    // An edit with its up-down, within min..max.
+    QWidget* addNumber(QGridLayout* grid, int row, int col, const char* name, const char* spinName, int min, int max,
+                       TField<std::string> field);
+    QWidget* addColor(QGridLayout* grid, int row, int col, const char* name, TField<TColor> field);
+    void buildPages(class QTabWidget* pages);
+
+    std::vector<TBinding> FBindings;
+    // The names of the controls made in loops; object names copy them, the list keeps them for the build.
+    std::deque<std::string> FNames;
+    std::vector<std::unique_ptr<TUpDownEdit>> FUpDowns;
     void syncLibrary(int select);
     void setLibraryFile(const std::string& path);
 

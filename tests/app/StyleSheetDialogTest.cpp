@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QToolButton>
 #include <deque>
 #include <filesystem>
 #include <string>
@@ -16,6 +18,8 @@
 #include "app/uFormCSS.h"
 #include "components/StrHlder.h"
 #include "platform/FileDialogs.h"
+#include "platform/FormSpec.h"
+#include "platform/RadioGroup.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "support/BoxAnswers.h"
@@ -194,4 +198,44 @@ TEST(StyleSheetDialog, SavesAndLeaves)
         EXPECT_EQ(yes.texts.size(), 2u);
     }
     EXPECT_FALSE(canClose);
+}
+
+// One control on each page, set as a user would, reaches its field and the declaration of that field.
+TEST(StyleSheetDialog, EveryPageBindsItsControls)
+{
+    TformCSS form;
+    form.eClass->setText("x");
+    FormControl<QComboBox>(&form, "cbFontSize")->setCurrentIndex(1);
+    FormControl<TRadioGroup>(&form, "rgFontSize")->SetItemIndex(3);
+    FormControl<QLineEdit>(&form, "eFontSize")->setText("12");
+    FormControl<QToolButton>(&form, "sbBGColor")->setChecked(true);
+    FormControl<TRadioGroup>(&form, "rgTextAlign")->SetItemIndex(4);
+    FormControl<QToolButton>(&form, "sbPaddingLeft")->setChecked(true);
+    FormControl<QLineEdit>(&form, "ePaddingLeft")->setText("3");
+    FormControl<QComboBox>(&form, "cbPaddingLeft")->setCurrentIndex(2);
+    FormControl<QComboBox>(&form, "cbBorderBottomWidth2")->setCurrentIndex(2);
+    FormControl<TRadioGroup>(&form, "rgListStyleType")->SetItemIndex(9);
+    FormControl<QComboBox>(&form, "cbPosition")->setCurrentIndex(4);
+    FormControl<TRadioGroup>(&form, "rgPageBreakAfter")->SetItemIndex(6);
+    FormControl<TRadioGroup>(&form, "rgCursor")->SetItemIndex(16);
+    form.mRestos->setPlainText("/* c */");
+    TCssRule rule = form.Rule();
+    EXPECT_EQ(rule.eFontSize, "12");
+    EXPECT_EQ(rule.cbPadding[bsLeft], 2);
+    EXPECT_EQ(rule.cbPosition, 4);
+    EXPECT_EQ(form.WriteStyle(), rule.WriteStyle());
+    EXPECT_EQ(form.WriteStyle(),
+              "x\r\n{\r\nfont-size: 12em;\r\nbackground-color: #000000;\r\ntext-align: justify;\r\n"
+              "Padding-left: 3px;\r\nborder-bottom-width: medium;\r\nlist-style-type: none;\r\n"
+              "position: fixed;\r\npage-break-after: inherit;\r\ncursor: help;\r\n/* c */\r\n}\r\n");
+
+    // And back: a rule read into the controls shows on them.
+    TCssRule read;
+    read.ReadStyle("y{cursor:wait;margin-top:5px;clip:rect(1px 2px 3px 4px);}", "y");
+    form.SetRule(read);
+    EXPECT_EQ(FormControl<TRadioGroup>(&form, "rgCursor")->ItemIndex(), 15);
+    EXPECT_TRUE(FormControl<QToolButton>(&form, "sbMarginTop")->isChecked());
+    EXPECT_EQ(FormControl<QLineEdit>(&form, "eClipLeft")->text(), "4");
+    EXPECT_TRUE(FormControl<QCheckBox>(&form, "chClip")->isChecked());
+    EXPECT_EQ(form.Rule(), read);
 }
