@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <QVBoxLayout>
 #include <exception>
+#include <utility>
 
 #include "app/SidePanelTools.h"
 #include "app/uFormPrincipalTools.h"
@@ -71,7 +72,27 @@ QCheckBox* check(QWidget* parent, const char* name, const char* caption)
     return c;
 }
 
+TCSSDialogHook& hook()
+{
+    static TCSSDialogHook answer;
+    return answer;
+}
+
 } // namespace
+
+TCSSDialogHook SetCSSDialogHook(TCSSDialogHook hook_)
+{
+    return std::exchange(hook(), std::move(hook_));
+}
+
+void TformCSS::Execute()
+{
+    if (hook()) {
+        hook()(*this);
+        return;
+    }
+    exec();
+}
 
 TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
 {

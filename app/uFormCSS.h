@@ -65,6 +65,9 @@ public:
     TCssRule Rule() const;
     void SetRule(const TCssRule& rule);
 
+    // Shows the dialog modally, or hands it to the test hook when one is set.
+    void Execute();
+
     void ClearControls();
     // Reads the rule of the selected list entry into the controls.
     void ReadStyle();
@@ -126,3 +129,7 @@ private:
     TCssRule FRule;
     bool FShown = false;
 };
+
+// While set, Execute hands the dialog to the hook instead of showing it (tests answer through it).
+using TCSSDialogHook = std::function<void(TformCSS& dialog)>;
+TCSSDialogHook SetCSSDialogHook(TCSSDialogHook hook);

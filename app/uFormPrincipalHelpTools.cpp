@@ -16,6 +16,8 @@
 #include "app/UFormPaleta.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/UFormMarcos.h"
+#include "app/SidePanelTools.h"
+#include "app/uFormCSS.h"
 #include "app/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
@@ -197,6 +199,18 @@ void TformPrincipal::buildHelpAndTools()
         TformMarcos dialog(*this, FHerramientas->sbMarcos);
         dialog.SetFormHeight(TformMarcos::kShortHeight);
         dialog.Execute();
+    });
+    // The style sheet dialog on the side panel's library, which is read again afterwards.
+    SetExpertCall(8, [this](QObject*) {
+        TformCSS dialog(this);
+        const std::string library = ToWin1252(FSideTools->eLibreria->Hint());
+        dialog.OpenFileName = library;
+        dialog.OpenInitialDir = ExtractFilePath(library);
+        dialog.LoadStyleSheet(library);
+        dialog.UseCustomPalette = FConfig->UseCustomPalette;
+        dialog.MakeBackups = FConfig->MakeBackups;
+        dialog.Execute();
+        FSideTools->CargaCSS(ToWin1252(dialog.eLibreria->Hint()));
     });
     loadCustomColors();
     FFormColor = std::make_unique<TFormColor>();

@@ -22,7 +22,10 @@
 #include "platform/RadioGroup.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/uFormPrincipal.h"
 #include "support/BoxAnswers.h"
+#include "support/MainWindowDocuments.h"
 #include "support/HookWhile.h"
 #include "support/TempDir.h"
 
@@ -238,4 +241,33 @@ TEST(StyleSheetDialog, EveryPageBindsItsControls)
     EXPECT_EQ(FormControl<QLineEdit>(&form, "eClipLeft")->text(), "4");
     EXPECT_TRUE(FormControl<QCheckBox>(&form, "chClip")->isChecked());
     EXPECT_EQ(form.Rule(), read);
+}
+
+// The window's assistant 8 opens the dialog on the side panel's library and reads the saved library
+// back into the side panel.
+TEST(StyleSheetDialog, AssistantReloadsTheSidePanel)
+{
+    TWindow w;
+    std::string path = w.folder.file("web.css", "h1{x:y;}");
+    TSidePanelTools& tools = w.form.SideTools();
+    tools.CargaCSS(path);
+    ASSERT_EQ(tools.lbEstilos->count(), 1);
+    w.form.Config().MakeBackups = false;
+    bool shown = false;
+    THookWhile<TCSSDialogHook, SetCSSDialogHook> answer([&](TformCSS& dialog) {
+        shown = true;
+        EXPECT_EQ(dialog.lbEstilos->count(), 1);
+        EXPECT_FALSE(dialog.MakeBackups);
+        EXPECT_EQ(dialog.OpenFileName, path);
+        dialog.eClass->setText("p.nuevo");
+        TFileAnswers files;
+        files.names = {path};
+        EXPECT_TRUE(dialog.sbSalvaClick());
+    });
+    QObject sender;
+    sender.setProperty("Tag", 8);
+    w.form.LlamadasExpertos(&sender);
+    EXPECT_TRUE(shown);
+    ASSERT_EQ(tools.lbEstilos->count(), 2);
+    EXPECT_EQ(tools.lbEstilos->item(1)->text(), "p.nuevo");
 }
