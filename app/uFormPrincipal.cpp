@@ -210,6 +210,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildHelpAndTools();
     buildFormStorage();
     buildSpeedBar();
+    buildTipsAndAbout();
     FCodeMemo->setFocus();
 }
 
@@ -480,6 +481,7 @@ void TformPrincipal::showEvent(QShowEvent* event)
     if (!FFirstShowDone) {
         FFirstShowDone = true;
         FormFirstShow();
+        queueFormShowTips();
     }
 }
 
