@@ -74,8 +74,12 @@ TTipForm::TTipForm(QWidget* parent) : QDialog(parent)
 void TTipForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TTipForm::FormShow()
+{
     if (FTips.Count() == 0)
         FTips.Add(LoadResString(kNoTips));
     Next->setEnabled(FTips.Count() > 1);

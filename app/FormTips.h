@@ -33,6 +33,9 @@ public:
     // Starts the random choice from a fixed seed instead of the clock (tests).
     void Seed(uint32_t seed) { FRandom.seed(seed); FSeeded = true; }
 
+    // As the window shows: an empty list gets the placeholder tip, Next works only with more than one
+    // tip, and a tip is chosen at random.
+    void FormShow();
     // Shows another tip chosen at random; it may be the one shown.
     void NextClick();
     // Closes the window with OK.

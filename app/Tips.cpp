@@ -75,9 +75,8 @@ void TTips::Execute(QWidget* owner)
     form.Tips().AddStrings(Tips);
     form.References = References;
     if (hook()) {
-        form.show();
+        form.FormShow();
         hook()(form);
-        form.hide();
     } else {
         form.exec();
     }

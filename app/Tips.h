@@ -41,7 +41,8 @@ public:
     void WriteShowAtStart(bool value) const;
 };
 
-// While set, Execute hands the filled and shown window to the hook instead of running it modally; the
-// hook may click, check and look at it. Returns the hook it replaces.
+// While set, Execute hands the filled window to the hook instead of running it modally, once it has
+// done what its showing does (without taking the focus from the window that has it); the hook may
+// click, check and look at it. Returns the hook it replaces.
 using TTipsHook = std::function<void(TTipForm& form)>;
 TTipsHook SetTipsHook(TTipsHook hook);
