@@ -37,6 +37,7 @@ class TCodeMemoParser;
 struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
+class TAssistantPanels;
 struct TPoint;
 class TEditingFile;
 class TFormStorage;
@@ -283,6 +284,8 @@ public:
 
     // The side panel's pages and tools, with their handlers.
     TSidePanel& SidePanel() const { return *FSidePanel; }
+    // The image, applet and form assistants on the panel's pages.
+    TAssistantPanels& AssistantPanels() const { return *FAssistantPanels; }
     void pcLateralChange();
     void pLateralResize();
 
@@ -396,6 +399,8 @@ public:
     // the next caption update, and the download times.
     void mActualizaRecursosClick();
     void Tiemposdedescarga1Click();
+    // The image map editor; its map replaces the selection.
+    void sbMapasClick();
 
 protected:
     bool event(QEvent* event) override;
@@ -543,6 +548,7 @@ private:
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;
+    TAssistantPanels* FAssistantPanels = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;
     TTabSetControl* FFileTabs = nullptr;

@@ -5,6 +5,7 @@
 #include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
+#include "app/uFormMapas.h"
 #include "app/uFormPrincipalTools.h"
 
 #include <QAction>
@@ -181,6 +182,7 @@ void TformPrincipal::buildCommands()
     QMenu* mHerramientas = menuBar()->findChild<QMenu*>("mHerramientas");
     item(mHerramientas, "mActualizaRecursos", [this] { mActualizaRecursosClick(); });
     item(mHerramientas, "Tiemposdedescarga1", [this] { Tiemposdedescarga1Click(); });
+    item(mHerramientas, "sbMapas", [this] { sbMapasClick(); });
 
     mArchivo->addSeparator();
     item(mArchivo, "mPrepararPagina", [this] { mPrepararPaginaClick(); });
@@ -649,4 +651,18 @@ void TformPrincipal::mActualizaRecursosClick()
 void TformPrincipal::Tiemposdedescarga1Click()
 {
     ShowDownloadTimes(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
+}
+
+void TformPrincipal::sbMapasClick()
+{
+    std::string map;
+    {
+        TformMapas dialog(*this);
+        map = dialog.Execute("");
+    }
+    // One undoable replacement of the selection.
+    if (!map.empty())
+        FCodeMemo->PerformText(EM_REPLACESEL, 1, map.c_str());
+    if (FCodeMemo->isVisible())
+        FCodeMemo->setFocus();
 }

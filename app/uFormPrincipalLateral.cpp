@@ -1,5 +1,6 @@
 // The main window's side panel: building it in the panel's place, its visibility with the documents, and the assistant commands that open its pages.
 #include "app/SidePanel.h"
+#include "app/AssistantPanels.h"
 #include "app/uFormPrincipal.h"
 
 #include <QAction>
@@ -38,6 +39,11 @@ void TformPrincipal::CreaPanelLateral()
             if (tag == 1)
                 Herramientas().pcSuperior->SetActivePage(Herramientas().tsScripts);
         });
+    TAssistantLinks assistants;
+    assistants.RutaRelativa = [this](const std::string& FileName) { return RutaRelativa(FileName); };
+    assistants.GuardaHistorial = [this](THistoryCombo& Combo) { GuardaHistorial(Combo); };
+    assistants.OpenURL = [this](QObject* Sender) { OpenURL(Sender); };
+    FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
     // The HTML tree is the one shown at start.
     FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
 }

@@ -813,14 +813,18 @@ bool TCustomToolWindowKt::event(QEvent* e)
         return true;
     }
     switch (e->type()) {
-    case QEvent::WindowActivate:
-        // The form keeps the activation: a floating window only lends its clicks to it.
-        if (Floating() && FLoop.Kind == lkNone) {
+    case QEvent::WindowActivate: {
+        // The form keeps the activation: a floating window only lends its clicks to it. A control of the
+        // window that takes the keyboard (an edit clicked into) keeps it, or it could never be typed in.
+        const QWidget* focus = focusWidget();
+        const bool typing = focus && (focus->focusPolicy() & Qt::ClickFocus);
+        if (Floating() && FLoop.Kind == lkNone && !typing) {
             QWidget* form = GetMDIParent(FFloatParent->ParentForm());
             if (form->isVisible())
                 form->activateWindow();
         }
         break;
+    }
     case QEvent::Close:
         if (Floating()) {
             // Closing a tool window asks its form.

@@ -102,6 +102,8 @@ constexpr TCommandRow kRows[] = {
     // Herramientas: the page commands read the document the editor shows.
     {.Name = "mActualizaRecursos", .Caption = 4950, .Hint = 4951, .Open = O::Enable, .Enable = R::DocumentShown},
     {.Name = "Tiemposdedescarga1", .Caption = 4952, .Hint = 4953, .Open = O::Enable, .Enable = R::DocumentShown},
+    // The image map editor's button, also an item of the menu while no panel holds the button.
+    {.Name = "sbMapas", .Caption = 5861, .Hint = 5861, .Open = O::Enable},
 
     // The hidden menu's keys and the pop-ups of the editor and the tab strip.
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},
