@@ -367,6 +367,8 @@ public:
     void mImprimirClick(int Tag);
     // Print preview of the document with the page setup's margins.
     void mVistaPreliminarClick();
+    // Opens the speed bar's setup window.
+    void mPersonalizarBotonesClick();
     void mSalirClick();
     void BorrarAnteriorClick();
     // The editor's events.

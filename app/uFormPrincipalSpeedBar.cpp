@@ -117,7 +117,10 @@ void TformPrincipal::buildSpeedBar()
     for (const TItemSpec& spec : kItems) {
         auto* item = new TSpeedItem;
         item->SetName(spec.Name);
-        item->SetHint(LoadResString(spec.Hint));
+        const std::string hint = LoadResString(spec.Hint);
+        item->SetHint(hint);
+        // The caption names the item in the setup window's list: the hint's short part.
+        item->SetCaption(hint.substr(0, hint.find('|')));
         item->SetGlyph(itemPicture(look, spec));
         bar->AddItem(spec.Section, item);
         if (spec.Shown) {
@@ -135,13 +138,19 @@ void TformPrincipal::buildSpeedBar()
     }
     bar->Loaded();
 
-    // The pop-up's "Personalizar" opens the setup window, which comes with the bar's docking; until
-    // then the item is there but does nothing and is disabled.
+    // The pop-up's "Personalizar" opens the setup window.
     QAction* customize = FCommands->Action("mPersonalizarBotones");
-    customize->setEnabled(false);
+    connect(customize, &QAction::triggered, this, [this] { CallHandler(this, [this] { mPersonalizarBotonesClick(); }); });
     bar->addAction(customize);
     bar->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     bar->SetIniStorage(FFormStorage);
+    // The storage's "pBotones.Width" named the place the bar took: it is looked up again by name.
+    FFormStorage->SetStoredProps(TStringList(FFormStorage->StoredProps()));
     bar->show();
+}
+
+void TformPrincipal::mPersonalizarBotonesClick()
+{
+    FSpeedBar->Customize(0);
 }

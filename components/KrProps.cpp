@@ -153,9 +153,11 @@ TPropInfoList::TPropInfoList(const QMetaObject* meta)
 
 const QMetaProperty* TPropInfoList::Find(const std::string& name) const
 {
-    for (const QMetaProperty& property : FList)
-        if (SameText(property.name(), name))
-            return &property;
+    // The most derived class first: a class that declares a property its base has under another case
+    // ("Width" over a read-only "width") means its own.
+    for (auto it = FList.rbegin(); it != FList.rend(); ++it)
+        if (SameText(it->name(), name))
+            return &*it;
     return nullptr;
 }
 

@@ -35,7 +35,8 @@ public:
     explicit TPropInfoList(const QMetaObject* meta);
     int Count() const { return static_cast<int>(FList.size()); }
     const QMetaProperty& Items(int index) const { return FList.at(static_cast<size_t>(index)); }
-    // The property of that name, compared without case; nullptr when there is none.
+    // The property of that name, compared without case, the most derived class's first; nullptr when
+    // there is none.
     const QMetaProperty* Find(const std::string& name) const;
 
 private:

@@ -11,6 +11,9 @@
 #include <cmath>
 
 #include "components/AppUtils.h"
+#include "components/KrConst.h"
+#include "platform/Cursors.h"
+#include "toolbars/SpeedBarSetup.h"
 #include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
 #include "platform/Win1252Qt.h"
@@ -24,6 +27,8 @@ namespace {
 constexpr int kPositionRefused = 5450;       // "Cannot set this property value while Position is bpAuto"
 constexpr int kDuplicateString = 65411;      // "String list does not allow duplicates"
 constexpr int kDefaultButtonHeight = 23;
+// The text flags of a button's alignment.
+constexpr unsigned kAlignmentFlags[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
 
 } // namespace
 
@@ -62,6 +67,69 @@ void TSpeedbarButton::SetBounds(int left, int top, int width, int height)
     setGeometry(left, top, width, height);
 }
 
+TSpeedbarButton::~TSpeedbarButton() = default;
+
+void TSpeedbarButton::MouseDown(Qt::MouseButton button, TShiftState shift, int x, int y)
+{
+    // In edit mode a press picks the button up instead of clicking it.
+    TSpeedBar* bar = FItem->SpeedBar();
+    if (bar && FItem->Editing() && button == Qt::LeftButton && isVisible()) {
+        bar->beginButtonDrag(this);
+        return;
+    }
+    TKrSpeedButton::MouseDown(button, shift, x, y);
+}
+
+void TSpeedbarButton::BeginDrag()
+{
+    const TSpeedBar* bar = FItem->SpeedBar();
+    // The pointer goes to the button's bottom-right corner, where the image hangs from it.
+    QCursor::setPos(mapToGlobal(QPoint(bar->BtnWidth(), bar->BtnHeight())));
+    if (!FDragImage) {
+        FDragImage = std::make_unique<TBtnControl>();
+        FDragImage->AssignSpeedItem(FItem);
+    }
+    raise();
+}
+
+QPoint TSpeedbarButton::imageCorner(QPoint screenPoint) const
+{
+    const TSpeedBar* bar = FItem->SpeedBar();
+    return screenPoint - QPoint(bar->BtnWidth(), bar->BtnHeight());
+}
+
+void TSpeedbarButton::DragMove(QPoint screenPoint)
+{
+    TSpeedBar* bar = FItem->SpeedBar();
+    if (!bar || !FDragImage)
+        return;
+    hide();
+    const QPoint corner = imageCorner(screenPoint);
+    if (!bar->rect().contains(bar->mapFromGlobal(corner)))
+        FDragImage->hide();
+    else
+        FDragImage->Activate(QRect(corner, QSize(bar->BtnWidth(), bar->BtnHeight())));
+}
+
+void TSpeedbarButton::EndDrag(QPoint screenPoint)
+{
+    FDragImage.reset();
+    TSpeedBar* bar = FItem->SpeedBar();
+    if (!bar)
+        return;
+    const QPoint at = bar->mapFromGlobal(imageCorner(screenPoint));
+    if (!bar->rect().contains(at)) {
+        // Off the bar: the item goes back to the setup window's list.
+        FItem->SetVisible(false);
+        bar->notifySetupWindow(SBR_CHANGED, reinterpret_cast<LPARAM>(bar));
+    } else if (bar->AcceptDropItem(FItem, at.x(), at.y())) {
+        bar->notifySetupWindow(SBR_BTNSELECT, reinterpret_cast<LPARAM>(FItem));
+        update();
+    } else {
+        bar->notifySetupWindow(SBR_CHANGED, reinterpret_cast<LPARAM>(bar));
+    }
+}
+
 void TSpeedbarButton::PaintGlyph(QPainter& canvas, const TRect& rect, TKrButtonState state, bool drawMark)
 {
     const TSpeedBar* bar = FItem->SpeedBar();
@@ -70,9 +138,101 @@ void TSpeedbarButton::PaintGlyph(QPainter& canvas, const TRect& rect, TKrButtonS
         TKrSpeedButton::PaintGlyph(canvas, rect, state, drawMark);
         return;
     }
-    static constexpr unsigned kAlignmentFlags[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
     ButtonGlyph().DrawEx(canvas, rect, kAlignmentFlags[Alignment()], state, FItem->ImageIndex(), images, drawMark,
                          Spacing(), Margin(), Layout(), Caption());
+}
+
+// ---------------------------------------------------------------- drag image
+
+TBtnControl::TBtnControl()
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::WindowTransparentForInput)
+{
+    // A picture only: the drop is judged under the pointer, so the image must never catch it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setCursor(CursorOf(crDragHand));
+}
+
+TBtnControl::~TBtnControl() = default;
+
+void TBtnControl::AssignSpeedItem(TSpeedItem* item)
+{
+    TSpeedbarButton* button = item->Button();
+    FImage.SetAlignment(button->Alignment());
+    FImage.SetGlyph(button->Glyph());
+    FImage.SetNumGlyphs(button->NumGlyphs());
+    FSpacing = button->Spacing();
+    FMargin = button->Margin();
+    FLayout = button->Layout();
+    FImage.Caption = button->Caption();
+    FImage.SetWordWrap(button->WordWrap());
+    FImageIndex = item->ImageIndex();
+    if (const TSpeedBar* bar = item->SpeedBar()) {
+        FImages = bar->Images();
+        setFont(bar->font());
+        FImage.ButtonSize = {bar->BtnWidth(), bar->BtnHeight()};
+    }
+}
+
+void TBtnControl::Activate(const QRect& rect)
+{
+    if (geometry().isEmpty() || !testAttribute(Qt::WA_Resized))
+        setGeometry(rect);
+    move(rect.topLeft());
+    show();
+    raise();
+    if (!FPointer) {
+        QApplication::setOverrideCursor(CursorOf(crDragHand));
+        FPointer = std::make_unique<TScopeGuard>([] { QApplication::restoreOverrideCursor(); });
+    }
+}
+
+void TBtnControl::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FImage.ButtonSize = {width(), height()};
+}
+
+void TBtnControl::paintEvent(QPaintEvent*)
+{
+    QPainter canvas(this);
+    const QFont face = font();
+    FImage.DrawEx(canvas, 0, 0, FMargin, FSpacing, FLayout, &face, FImageIndex >= 0 ? FImages : nullptr, FImageIndex,
+                  kAlignmentFlags[FImage.Alignment()]);
+}
+
+TSpeedBar* FindSpeedBar(QPoint screenPoint)
+{
+    QWidget* widget = QApplication::widgetAt(screenPoint);
+    // A button is a part of its bar, as a window-less control would be.
+    if (dynamic_cast<TSpeedbarButton*>(widget))
+        widget = widget->parentWidget();
+    return qobject_cast<TSpeedBar*>(widget);
+}
+
+void DrawCellButton(QPainter& canvas, const QRect& cell, TSpeedItem* item, TButtonImage& image)
+{
+    if (!item)
+        return;
+    TSpeedbarButton* button = item->Button();
+    const TSpeedBar* bar = item->SpeedBar();
+    const TImageList* images = bar ? bar->Images() : nullptr;
+    const bool fromList = images && item->ImageIndex() >= 0;
+    image.SetGlyph(fromList ? QImage() : button->Glyph());
+    image.SetAlignment(button->Alignment());
+    image.SetNumGlyphs(button->NumGlyphs());
+    image.Caption = button->Caption();
+    image.SetWordWrap(button->WordWrap());
+    if (bar)
+        image.ButtonSize = {bar->BtnWidth(), bar->BtnHeight()};
+    const QFont face = button->font();
+    image.DrawEx(canvas, cell.left() + 1, cell.top() + 1, button->Margin(), button->Spacing(), button->Layout(), &face,
+                 fromList ? images : nullptr, fromList ? item->ImageIndex() : -1,
+                 kAlignmentFlags[button->Alignment()]);
+    const QRect text(cell.left() + image.ButtonSize.X + 3, cell.top(), cell.width() - image.ButtonSize.X - 3, cell.height());
+    DrawCellText(canvas, item->Caption(), TRect{text.left(), text.top(), text.right() + 1, text.bottom() + 1}, taLeftJustify,
+                 vaCenter);
 }
 
 // ---------------------------------------------------------------- section
@@ -244,6 +404,8 @@ TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent)
     updateGrid();
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves without a button show the sizing pointer over the edge of a bar being edited.
+    setMouseTracking(true);
     SetFontDefault();
     SetBarSize(parent ? parent->width() : 100, 2 * FOffsetY + kDefaultButtonHeight);
     if (parent)
@@ -257,8 +419,10 @@ TSpeedBar::~TSpeedBar()
     OnPosChanged = nullptr;
     OnVisibleChanged = nullptr;
     FIniLink.SetStorage(nullptr);
-    if (FEditWin)
-        FEditWin->close();
+    // The setup window closes and forgets the bar before any of it goes.
+    notifySetupWindow(SBR_DESTROYED, reinterpret_cast<LPARAM>(this));
+    if (FMouse.Outline.isValid())
+        showOutline(QRect());
     // Items free their buttons, which are the bar's children: they go before the bar's widgets do.
     while (!FSections.empty())
         DeleteSection(SectionCount() - 1);
@@ -585,9 +749,19 @@ void TSpeedBar::buttonSizeChanged()
 
 void TSpeedBar::layoutChanged()
 {
-    // The open setup window lays its picture of the bar out again.
-    if (FEditWin)
-        QApplication::postEvent(FEditWin, new QEvent(QEvent::LayoutRequest));
+    // The open setup window sizes its lists of buttons again.
+    notifySetupWindow(SBR_BTNSIZECHANGED, reinterpret_cast<LPARAM>(this));
+}
+
+void TSpeedBar::notifySetupWindow(WPARAM code, LPARAM param)
+{
+    if (auto* target = dynamic_cast<TMessageTarget*>(FEditWin.data()))
+        target->Perform(CM_SPEEDBARCHANGED, code, param);
+}
+
+void TSpeedBar::Customize(int helpContext)
+{
+    ShowSpeedbarSetupWindow(this, helpContext);
 }
 
 void TSpeedBar::switchOrientation(TBarOrientation value)

@@ -14,10 +14,22 @@
 #include "components/core/SpeedbarLayout.h"
 #include "toolbars/TBarCmn.h"
 #include "platform/core/Exception.h"
+#include "platform/core/Messages.h"
+#include "platform/core/ScopeGuard.h"
 
 class TImageList;
 class TSpeedBar;
 class TSpeedItem;
+class TBtnControl;
+
+// From a speed bar to its open setup window: WParam a code, LParam the bar (the item for code 2).
+constexpr UINT CM_SPEEDBARCHANGED = 0xB050;
+enum : WPARAM {
+    SBR_CHANGED = 0,     // the items changed: fill the lists again
+    SBR_DESTROYED = 1,   // the bar goes: close
+    SBR_BTNSELECT = 2,   // an item was moved on the bar
+    SBR_BTNSIZECHANGED = 3, // the buttons' size changed: size the lists again
+};
 
 // Misuse of a speed bar: an alignment its position refuses, a section caption that is taken.
 class ESpeedbarError : public Exception {
@@ -62,12 +74,64 @@ public:
     // Moves and sizes the button, keeping it off the bar's margin across the rows.
     void SetBounds(int left, int top, int width, int height);
 
+    ~TSpeedbarButton() override;
+
+    // Dragging in edit mode, run by the bar, which holds the mouse meanwhile: a press makes the drag
+    // image, moves follow the pointer (screen point) with it, a release drops the item there.
+    void BeginDrag();
+    void DragMove(QPoint screenPoint);
+    void EndDrag(QPoint screenPoint);
+    TBtnControl* DragImage() const { return FDragImage.get(); }
+
 protected:
     void PaintGlyph(QPainter& canvas, const TRect& rect, TKrButtonState state, bool drawMark) override;
+    void MouseDown(Qt::MouseButton button, TShiftState shift, int x, int y) override;
 
 private:
+    // The top-left screen point of the image whose bottom-right corner is at the pointer.
+    QPoint imageCorner(QPoint screenPoint) const;
+
     TSpeedItem* FItem;
+    std::unique_ptr<TBtnControl> FDragImage;
 };
+
+// ---------------------------------------------------------------- drag image
+
+// The picture of one button that follows the pointer while it is dragged: a frameless window above
+// all others that takes neither the focus nor the mouse.
+class TBtnControl : public QWidget {
+public:
+    TBtnControl();
+    ~TBtnControl() override;
+
+    // Takes the look of the item's button and the bar's button size.
+    void AssignSpeedItem(TSpeedItem* item);
+    // Shows the image at the rectangle's top-left corner (taking its size while it has none), without
+    // taking the focus, and the drag pointer with it.
+    void Activate(const QRect& rect);
+    TButtonImage& Image() { return FImage; }
+    int ImageIndex() const { return FImageIndex; }
+    const TImageList* Images() const { return FImages; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TButtonImage FImage;
+    int FSpacing = 1;
+    int FMargin = -1;
+    TButtonLayout FLayout = blGlyphTop;
+    int FImageIndex = -1;
+    const TImageList* FImages = nullptr;
+    // The drag pointer, shown from the first activation until the image goes.
+    std::unique_ptr<TScopeGuard> FPointer;
+};
+
+// The speed bar under a screen point: the widget there, or the bar its button lies on; nil when none.
+TSpeedBar* FindSpeedBar(QPoint screenPoint);
+// Paints an item's button at the cell's top-left corner (plus 1, 1) and its caption 3 pixels right of it.
+void DrawCellButton(QPainter& canvas, const QRect& cell, TSpeedItem* item, TButtonImage& image);
 
 // ---------------------------------------------------------------- section
 
@@ -168,6 +232,8 @@ private:
 
 class TSpeedBar : public QWidget {
     Q_OBJECT
+    // The bar's width, which a form storage may keep ("pBotones.Width").
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
 
 public:
     explicit TSpeedBar(QWidget* parent = nullptr);
@@ -210,6 +276,9 @@ public:
     void SetEditing(QWidget* window);
     QWidget* EditWindow() const { return FEditWin; }
     bool Editing() const { return FEditWin != nullptr; }
+    // Opens the setup window for this bar (brings it forward when it is open); a help context > 0
+    // gives it a help button.
+    void Customize(int helpContext);
 
     // ---- geometry
     // BtnWidth for 0, BtnHeight for 1, else 0.
@@ -237,10 +306,17 @@ public:
     void SetOptions(TSpeedbarOptions value);
     // The bar's own size, which a layout keeps (its thickness across the rows is at least the buttons').
     void SetBarSize(int width, int height);
+    int Width() const { return width(); }
+    void SetWidth(int value) { SetBarSize(value, FBarSize.height()); }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
     // Form scaling from `multiplier` to `divider`: sizes and offsets, then the items to the grid.
     void ChangeScale(int multiplier, int divider);
+    // The pointer's state over the bar: dragging it to another edge, resizing it.
+    bool DraggingBar() const { return FMouse.Dragging; }
+    bool ResizingBar() const { return FMouse.Resizing; }
+    // The screen rectangle of the outline shown while the bar is dragged; empty when none.
+    QRect DragOutline() const { return FMouse.Outline; }
     // Making the bar in code: between BeginLoading and Loaded, buttons are not sized one by one.
     void BeginLoading() { FLoading = true; }
     bool Loading() const { return FLoading; }
@@ -287,10 +363,38 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     friend class TSpeedItem;
     friend class TSpeedbarSection;
+    friend class TSpeedbarButton;
+    // What the pointer does with the bar (SpeedBarDock.cpp).
+    struct TBarMouseState {
+        // The outline on the screen while the bar is dragged; empty when none is shown.
+        QRect Outline;
+        // The edge last accepted during the drag; the bar's own alignment when it starts.
+        TAlign Accepted = alTop;
+        bool Pressed = false;
+        bool Dragging = false;
+        bool Resizing = false;
+        QPoint DownPoint;
+        // The button dragged in edit mode, which the bar holds the mouse for.
+        QPointer<TSpeedbarButton> DraggedButton;
+    };
+    // Sends CM_SPEEDBARCHANGED to the open setup window.
+    void notifySetupWindow(WPARAM code, LPARAM param);
+    void beginButtonDrag(TSpeedbarButton* button);
+    // The edge under a point of the parent and the outline of the bar docked there.
+    TAlign edgeAt(QPoint inParent) const;
+    QRect dockOutline(TAlign edge) const;
+    void showOutline(const QRect& screenRect);
+    void moveBar(QPoint at);
+    void dropBar(QPoint at);
+    void resizeBar(QPoint at);
+    bool onSizingEdge(QPoint at) const;
     void prepareItem(TSpeedItem* item);
     void detachItem(TSpeedItem* item);
     void updateGrid();
@@ -333,4 +437,5 @@ private:
     int FBevelWidth = 1;
     int FBorderWidth = 0;
     QSize FBarSize;
+    TBarMouseState FMouse;
 };

@@ -1019,6 +1019,15 @@ void TToolbarButtonKt::SetDropdownArrow(bool value)
     Redraw(true);
 }
 
+QSize TToolbarButtonKt::sizeHint() const
+{
+    const int combo = FDropdownCombo ? 11 : 0;
+    int width = 23;
+    if (!FCaption.empty() && FDisplayMode != dmGlyphOnly)
+        width = std::max(width, fontMetrics().horizontalAdvance(FromWin1252(FCaption).remove('&')) + 10);
+    return {width + combo, 22};
+}
+
 void TToolbarButtonKt::SetDropdownCombo(bool value)
 {
     if (value == FDropdownCombo)

@@ -263,6 +263,8 @@ public:
     TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
     void SetDropdownMenu(TPopupMenu* value);
     const std::string& Caption() const { return FCaption; }
+    // What a layout gives the button: the plain size (wider for a combo), as wide as its caption needs.
+    QSize sizeHint() const override;
     void SetCaption(const std::string& value);
     bool Flat() const { return FFlat; }
     void SetFlat(bool value);

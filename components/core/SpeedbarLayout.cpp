@@ -84,3 +84,54 @@ std::vector<TSpeedbarEntry> ReadSpeedbarEntries(const TIniObject& ini, const std
     }
     return entries;
 }
+
+TSpeedbarEdge SpeedbarEdgeAt(int x, int y, int width, int height, TSpeedbarEdge current)
+{
+    // Both diagonals divide by the parent's size.
+    if (width <= 0 || height <= 0)
+        return current;
+    const double w = width, h = height;
+    const bool belowFalling = y >= x * h / w;
+    const bool belowRising = y >= (1.0 - x / w) * h;
+    if (belowFalling && belowRising)
+        return seBottom;
+    if (belowFalling)
+        return seLeft;
+    if (belowRising)
+        return seRight;
+    return seTop;
+}
+
+bool SpeedbarOnSizingEdge(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight)
+{
+    // In 64 bits, so that no size is too large for the band around it.
+    const int64_t px = x, py = y, w = clientWidth, h = clientHeight;
+    const bool alongX = px >= 1 && px <= w;
+    const bool alongY = py >= 1 && py <= h;
+    switch (edge) {
+    case seTop: return alongX && py > h - 4 && py <= h + 4;
+    case seBottom: return alongX && py >= -3 && py < 5;
+    case seLeft: return alongY && px > w - 4 && px <= w + 4;
+    case seRight: return alongY && px >= -3 && px < 5;
+    }
+    return false;
+}
+
+int SpeedbarResizedThickness(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight,
+                             const TSpeedbarMetrics& metrics, int parentExtent)
+{
+    // In 64 bits: a pointer far off a huge client must not overflow the distance or the row count.
+    const int64_t offsetHorz = metrics.OffsetHorz, offsetVert = metrics.OffsetVert;
+    int64_t d = 0;
+    switch (edge) {
+    case seTop: d = y - 2 * offsetVert; break;
+    case seBottom: d = clientHeight - 2 * offsetVert - y; break;
+    case seLeft: d = x - 2 * offsetHorz; break;
+    case seRight: d = clientWidth - 2 * offsetHorz - x; break;
+    }
+    const bool across = edge == seTop || edge == seBottom;
+    const int64_t row = std::max(1, across ? metrics.BtnHeight : metrics.BtnWidth);
+    const int64_t offset = across ? offsetVert : offsetHorz;
+    const int64_t rows = std::max<int64_t>(1, (d < 0 ? -d : d) / row);
+    return static_cast<int>(std::clamp<int64_t>(rows * row + 2 * offset, std::numeric_limits<int>::min(), parentExtent));
+}

@@ -32,3 +32,28 @@ void WriteSpeedbarEntries(const TIniObject& ini, const std::string& section, con
 // must not make the bar read millions of keys); empty entries are passed over. Words are split at
 // commas and blanks.
 std::vector<TSpeedbarEntry> ReadSpeedbarEntries(const TIniObject& ini, const std::string& section, int itemCount);
+
+// The edges a bar docks to, numbered as its alignment: top 1, bottom 2, left 3, right 4.
+enum TSpeedbarEdge { seTop = 1, seBottom = 2, seLeft = 3, seRight = 4 };
+
+// The edge of a parent of `width` x `height` whose triangle between the diagonals holds the point:
+// bottom below both, left below the falling one only, right below the rising one only, else top. A
+// parent without area has no triangles, so the bar stays on `current`.
+TSpeedbarEdge SpeedbarEdgeAt(int x, int y, int width, int height, TSpeedbarEdge current);
+
+// The bar's sizes that resizing works with.
+struct TSpeedbarMetrics {
+    int BtnWidth = 24;
+    int BtnHeight = 23;
+    int OffsetHorz = 0;
+    int OffsetVert = 0;
+};
+
+// Whether a point of the bar's client area (clientWidth x clientHeight) lies on the sizing edge of
+// a bar docked to `edge`: a band of a few pixels around its inner edge.
+bool SpeedbarOnSizingEdge(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight);
+// The thickness (height on the top or bottom, width on a side) a bar takes when its inner edge is
+// dragged to the client point (x, y): whole rows of buttons, at least one, and no more than the
+// parent's client extent (`parentExtent`) across the edge.
+int SpeedbarResizedThickness(TSpeedbarEdge edge, int x, int y, int clientWidth, int clientHeight,
+                             const TSpeedbarMetrics& metrics, int parentExtent);

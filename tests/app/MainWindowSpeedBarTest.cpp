@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <set>
 #include <string>
 
 #include "app/uFormPrincipal.h"
 #include "support/MainWindowDocuments.h"
 #include "toolbars/SpeedBar.h"
+#include "toolbars/SpeedBarSetup.h"
 
 namespace {
 
@@ -69,6 +71,8 @@ TEST(MainWindowSpeedBar, TheBarHoldsFourSectionsOfItemsOnTheLeft)
     QApplication::sendEvent(open->Button(), &enter);
     EXPECT_EQ(w.form.Panel(4)->text(), "Abre un documento existente");
     EXPECT_EQ(open->Button()->toolTip(), "Abrir");
+    EXPECT_EQ(open->Caption(), "Abrir");
+    EXPECT_EQ(open->Hint(), "Abrir|Abre un documento existente");
 }
 
 TEST(MainWindowSpeedBar, ItemsFollowTheDocumentsAndTheSelection)
@@ -119,6 +123,7 @@ TEST(MainWindowSpeedBar, AMovedItemIsWhereItWasLeftAfterARestart)
         ASSERT_FALSE(tips->Visible());
         ASSERT_TRUE(bar.AcceptDropItem(open, 9, 300));
         ASSERT_TRUE(bar.AcceptDropItem(tips, 9, 200));
+        bar.SetWidth(40);
         top = open->Top();
         EXPECT_EQ(top, 4 + 27 * 11);
         EXPECT_TRUE(first.close());
@@ -131,7 +136,36 @@ TEST(MainWindowSpeedBar, AMovedItemIsWhereItWasLeftAfterARestart)
     QApplication::processEvents();
     EXPECT_EQ(bar.SearchItem("sbAbrir")->Top(), top);
     EXPECT_EQ(bar.SearchItem("sbAbrir")->Left(), 4);
+    EXPECT_EQ(bar.width(), 40);
     EXPECT_TRUE(bar.SearchItem("sbTips")->Visible());
     EXPECT_TRUE(bar.SearchItem("sbNuevo")->Visible());
     EXPECT_FALSE(bar.SearchItem("sbSangrar")->Visible());
+}
+
+TEST(MainWindowSpeedBar, PersonalizarOpensTheSetupWindowOfTheBar)
+{
+    TWindow w;
+    TSpeedBar& bar = *w.form.SpeedBar();
+    QAction* customize = bar.actions().at(0);
+    EXPECT_TRUE(customize->isEnabled());
+    customize->trigger();
+    TSpeedbarSetupWindow* window = FindSpeedbarSetupWindow(&bar);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->parentWidget(), &w.form);
+    EXPECT_TRUE(bar.Editing());
+    EXPECT_TRUE(window->HelpBtn->isHidden());
+    EXPECT_EQ(window->SectionList->RowCount(), 4);
+    EXPECT_EQ(window->ButtonsList->RowCount(), 11);
+    // Items are enabled and raised for dragging while the window is open, and back after.
+    TSpeedItem* save = bar.SearchItem("sbGuardar");
+    EXPECT_TRUE(save->Button()->isEnabled());
+    customize->trigger();
+    EXPECT_EQ(FindSpeedbarSetupWindow(&bar), window);
+    window->CloseBtn->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(bar.Editing());
+    EXPECT_FALSE(save->Button()->isEnabled());
+    EXPECT_TRUE(save->Button()->Flat());
 }

@@ -1,5 +1,6 @@
-// libFuzzer target: the button entries of a stored speed bar layout read from an untrusted INI text, written back and read again.
+// libFuzzer target: the button entries of a stored speed bar layout read from an untrusted INI text, written back and read again; the docking and resizing geometry on any numbers.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int step = SpeedbarGridStep(data[s + 1]);
         check(step >= 1 && (data[s + 1] == 0 || data[s + 1] % step == 0));
         SpeedbarSnap(value, data[s + 1], step, s % 2);
+    }
+
+    // Docking and resizing take any pointer and sizes: an edge always comes out, and a thickness no
+    // larger than the parent.
+    int32_t v[9];
+    if (size >= 1 + sizeof v) {
+        std::memcpy(v, data + size - sizeof v, sizeof v);
+        const auto edge = static_cast<TSpeedbarEdge>(1 + (v[0] & 3));
+        const TSpeedbarEdge at = SpeedbarEdgeAt(v[1], v[2], v[3], v[4], edge);
+        check(at >= seTop && at <= seRight);
+        SpeedbarOnSizingEdge(edge, v[1], v[2], v[3], v[4]);
+        const TSpeedbarMetrics metrics{v[5], v[6], v[7], v[8]};
+        check(SpeedbarResizedThickness(edge, v[1], v[2], v[3], v[4], metrics, v[0]) <= v[0]);
     }
     return 0;
 }

@@ -86,8 +86,18 @@ TEST(TToolbarButtonKt, DefaultsSizesAndNumberOfImages)
 
     button->SetDropdownCombo(true);
     EXPECT_EQ(button->width(), 23 + 11);
+    EXPECT_EQ(button->sizeHint(), QSize(23 + 11, 22));
     button->SetDropdownCombo(false);
     EXPECT_EQ(button->width(), 23);
+    // A layout gives a plain button its plain size, and a captioned one room for the caption.
+    EXPECT_EQ(button->sizeHint(), QSize(23, 22));
+    button->SetCaption("&Insertar la imagen elegida");
+    EXPECT_GT(button->sizeHint().width(), 23 + 60);
+    EXPECT_EQ(button->sizeHint().height(), 22);
+    button->SetDisplayMode(dmGlyphOnly);
+    EXPECT_EQ(button->sizeHint(), QSize(23, 22));
+    button->SetDisplayMode(dmBoth);
+    button->SetCaption("");
     button->SetMargin(-5);
     EXPECT_EQ(button->Margin(), -1);
 
