@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/CodeGrid.h"
 #include "app/ShellVerbs.h"
 #include "app/WindowHost.h"
 #include "app/model/KestrimaConfig.h"
@@ -208,14 +209,6 @@ TOptionsDialogHook& hook()
     return answer;
 }
 
-// The path column fills what the fixed and the name columns leave of the grid's client width; the
-// name column keeps at least 30 pixels and leaves at least 40.
-std::pair<int, int> gridColumnWidths(int clientWidth, int fixedColumn, int nameColumn)
-{
-    const int name = std::max(30, std::min(nameColumn, clientWidth - 40));
-    return {name, clientWidth - fixedColumn - name - 3};
-}
-
 // The settings that check boxes and edits show, each bound to its field.
 using TCheckField = std::pair<QCheckBox* TformOpciones::*, bool TKestrimaConfig::*>;
 constexpr TCheckField kChecks[] = {
@@ -250,15 +243,6 @@ void writeRanged(const TRadioGroup* group, T& field, int last)
     const int index = group->ItemIndex();
     if (index >= 0 && index <= last)
         field = static_cast<T>(index);
-}
-
-// The first column only marks the rows, as a grid's fixed column does: nothing to select or type.
-void markRow(QTableWidget* grid, int row)
-{
-    auto* mark = new QTableWidgetItem;
-    mark->setFlags(Qt::ItemIsEnabled);
-    mark->setBackground(grid->palette().button());
-    grid->setItem(row, 0, mark);
 }
 
 std::string editPath(const QLineEdit* edit)
@@ -386,25 +370,7 @@ void TformOpciones::buildControls()
 
 void TformOpciones::buildGrid(QTableWidget* grid, int headers)
 {
-    const QStringList titles = resLines(headers);
-    grid->setHorizontalHeaderLabels({QString(), titles.value(0), titles.value(1)});
-    grid->verticalHeader()->hide();
-    // Rows as tall as a line of the text, as a grid's are.
-    grid->verticalHeader()->setMinimumSectionSize(1);
-    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(grid->font()).height() + 4);
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid->horizontalHeader()->setMinimumSectionSize(1);
-    grid->horizontalHeader()->setStretchLastSection(false);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setWordWrap(false);
-    // A double click is the grid's own handler's; typing or a second click edits a cell.
-    grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
-                          QAbstractItemView::SelectedClicked);
-    const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
-    grid->setColumnWidth(0, 10);
-    grid->setColumnWidth(1, 120);
-    grid->setColumnWidth(2, sgNavegadores->width() - 130 - scrollBar - 14);
+    SetUpCodeGrid(grid, resLines(headers), sgNavegadores->width());
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this, grid](int row, int col) {
         if (grid == sgCustomTags) {
             if (col > 0)
@@ -424,30 +390,22 @@ void TformOpciones::buildGrid(QTableWidget* grid, int headers)
 
 std::string TformOpciones::Cells(const QTableWidget* grid, int col, int row)
 {
-    if (row == 0) {
-        const QTableWidgetItem* header = grid->horizontalHeaderItem(col);
-        return header ? ToWin1252(header->text()) : std::string();
-    }
-    const QTableWidgetItem* item = grid->item(row - 1, col);
-    return item ? ToWin1252(item->text()) : std::string();
+    return GridCells(grid, col, row);
 }
 
 void TformOpciones::SetCells(QTableWidget* grid, int col, int row, const std::string& text)
 {
-    if (QTableWidgetItem* item = grid->item(row - 1, col))
-        item->setText(FromWin1252(text));
-    else
-        grid->setItem(row - 1, col, new QTableWidgetItem(FromWin1252(text)));
+    SetGridCells(grid, col, row, text);
 }
 
 int TformOpciones::RowCount(const QTableWidget* grid)
 {
-    return grid->rowCount() + 1;
+    return GridRowCount(grid);
 }
 
 int TformOpciones::Row(const QTableWidget* grid)
 {
-    return grid->currentRow() + 1;
+    return GridRow(grid);
 }
 
 QTableWidget* TformOpciones::gridOf(QObject* Sender) const
@@ -462,55 +420,24 @@ QTableWidget* TformOpciones::gridOf(QObject* Sender) const
 
 void TformOpciones::fillGrid(QTableWidget* grid, const TStringList& names, const TStringList& values)
 {
-    // An empty list keeps the grid's one empty row to type into.
-    grid->setRowCount(std::max(1, names.Count()));
-    for (int row = 0; row < grid->rowCount(); ++row)
-        markRow(grid, row);
-    for (int i = 0; i < names.Count(); ++i) {
-        SetCells(grid, 1, i + 1, names[i]);
-        SetCells(grid, 2, i + 1, i < values.Count() ? values[i] : std::string());
-    }
-    grid->setCurrentCell(0, 1);
+    FillCodeGrid(grid, names, values);
 }
 
 void TformOpciones::readGrid(const QTableWidget* grid, TStringList& names, TStringList& values) const
 {
-    names.Clear();
-    values.Clear();
-    for (int row = 1; row < RowCount(grid); ++row) {
-        const std::string name = Trim(Cells(grid, 1, row));
-        if (name.empty())
-            continue;
-        names.Add(name);
-        values.Add(Cells(grid, 2, row));
-    }
+    ReadCodeGrid(grid, names, values);
 }
 
 void TformOpciones::sbNuevoClick(QObject* Sender)
 {
-    QTableWidget* grid = gridOf(Sender);
-    if (!grid)
-        return;
-    grid->setRowCount(grid->rowCount() + 1);
-    markRow(grid, grid->rowCount() - 1);
-    grid->setCurrentCell(grid->rowCount() - 1, 1);
+    if (QTableWidget* grid = gridOf(Sender))
+        AddCodeGridRow(grid);
 }
 
 void TformOpciones::sbBorrarClick(QObject* Sender)
 {
-    QTableWidget* grid = gridOf(Sender);
-    if (!grid)
-        return;
-    const int row = grid->currentRow();
-    if (grid->rowCount() == 1) {
-        SetCells(grid, 1, 1, {});
-        SetCells(grid, 2, 1, {});
-        return;
-    }
-    if (row < 0)
-        return;
-    grid->removeRow(row);
-    grid->setCurrentCell(std::min(row, grid->rowCount() - 1), std::max(1, grid->currentColumn()));
+    if (QTableWidget* grid = gridOf(Sender))
+        DeleteCodeGridRow(grid);
 }
 
 void TformOpciones::sgOpenDblClick(QTableWidget* Sender, int row, int col)
@@ -529,13 +456,7 @@ void TformOpciones::sgOpenDblClick(QTableWidget* Sender, int row, int col)
 
 void TformOpciones::sgNavegadoresDrawCell(QTableWidget* Sender)
 {
-    const auto [name, path] =
-        gridColumnWidths(Sender->viewport()->width(), Sender->columnWidth(0), Sender->columnWidth(1));
-    // Setting the name column calls back here; the second call finds nothing to change.
-    if (Sender->columnWidth(1) != name)
-        Sender->setColumnWidth(1, name);
-    if (Sender->columnWidth(2) != path)
-        Sender->setColumnWidth(2, path);
+    FitCodeGridColumns(Sender);
 }
 
 bool TformOpciones::eventFilter(QObject* watched, QEvent* event)

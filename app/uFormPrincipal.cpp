@@ -175,6 +175,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
         FCommands->Bind(button, button->objectName().toStdString());
     CreaHerramientas();
     CreaPanelLateral();
+    CreaPaginaTag();
     // The first size shows every tool page whole.
     resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
@@ -424,6 +425,7 @@ void TformPrincipal::FormClose()
         FConfig->LastOpenDir = folderOf(OpenDialogFileName);
     if (!SaveDialogFileName.empty())
         FConfig->LastSaveDir = folderOf(SaveDialogFileName);
+    keepTagGridWidths();
     // Settings that cannot be written are reported; the program ends all the same.
     try {
         FConfig->Save();

@@ -37,6 +37,7 @@ class TCodeMemoParser;
 struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
+class TTagGridPage;
 class TAssistantPanels;
 struct TPoint;
 class TEditingFile;
@@ -289,6 +290,24 @@ public:
     void pcLateralChange();
     void pLateralResize();
 
+    // ---- the attribute grid and the custom codes (uFormPrincipalTagGrid.cpp)
+
+    // The side panel's attribute grid page.
+    TTagGridPage& TagGrid() const { return *FTagGrid; }
+    void sbEditaTagClick();
+    void sbInsertaTagClick();
+    void sgTagsDrawCell();
+    void mSeleccionaTagClick();
+    void mSelectAllTagClick();
+    // Shows the grid's page and reads the tag around the caret into it.
+    void mEditaTagClick();
+    // The custom codes dialog; on Aceptar the menu of custom codes is made anew.
+    void mEditaOtrosTagsClick();
+    // The font list's hint names the fonts chosen.
+    void CbFuenteChange();
+    // The caret's place that the tag selection commands go back to; -1 none.
+    int32_t PosicionTag = -1;
+
     // ---- DDE command server (uFormPrincipalDde.cpp)
 
     // The macro verbs of the conversation "system": "edit", "new", "editex", "newex", "openproyect".
@@ -432,8 +451,9 @@ private:
     // Fills the character table from the setting CharacterLib, with the built-in characters when the
     // library cannot be read.
     void loadCharacterLibrary();
-    // Frees the items of the custom codes', utilities' and browsers' menus and makes them anew.
-    void rebuildSettingsMenus();
+    // Frees the items of the custom codes', utilities' and browsers' menus (only those of `only` when
+    // given) and makes them anew.
+    void rebuildSettingsMenus(QMenu* only = nullptr);
     // Makes the items of the file, edit and view commands and hooks the editor's events.
     void buildCommands();
     // The window's placement and the stored properties of its parts, kept between runs.
@@ -550,6 +570,11 @@ private:
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;
+    // Fills the side panel's attribute grid page and adds the commands of the grid and the custom codes.
+    void CreaPaginaTag();
+    // At close the settings keep the grid's column widths.
+    void keepTagGridWidths();
+    TTagGridPage* FTagGrid = nullptr;
     TAssistantPanels* FAssistantPanels = nullptr;
     TFormStorage* FFormStorage = nullptr;
     std::vector<std::string> FArguments;

@@ -21,7 +21,7 @@ void TformPrincipal::loadCharacterLibrary()
         FCodigosISO->LoadDefaults();
 }
 
-void TformPrincipal::rebuildSettingsMenus()
+void TformPrincipal::rebuildSettingsMenus(QMenu* only)
 {
     const struct {
         QMenu* menu;
@@ -34,6 +34,8 @@ void TformPrincipal::rebuildSettingsMenus()
         {FmOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues},
     };
     for (const auto& m : menus) {
+        if (only && m.menu != only)
+            continue;
         // Only the settings' own items go: other commands a menu may hold belong to the command table.
         QList<QAction*> items = m.menu->actions();
         std::reverse(items.begin(), items.end());

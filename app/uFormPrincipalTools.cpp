@@ -285,9 +285,6 @@ TlistComboKt* makeFontList(QWidget* parent)
     fonts->SetBoxGlyph(QPixmap::fromImage(arrow));
     fonts->SetListHeight(120);
     fonts->SetMultiselect(true);
-    QObject::connect(fonts, &QLineEdit::textChanged, fonts, [fonts](const QString& text) {
-        setHint(fonts, LoadResString(kFontHint) + ToWin1252(text));
-    });
     return fonts;
 }
 
@@ -950,6 +947,7 @@ void TformPrincipal::CreaHerramientas()
     QStringList families;
     for (const std::string& family : ScreenFontFamilies())
         families.append(FromWin1252(family));
+    connect(c.CbFuente, &QLineEdit::textChanged, this, [this] { CbFuenteChange(); });
     c.CbFuente->SetItems(families);
     c.CbFuente->SetItemIndex(0);
 
@@ -982,6 +980,12 @@ void TformPrincipal::CreaHerramientas()
 
     // The panel's place is on top of the window's middle.
     FPlaces.Top->insertWidget(0, c.PHerramientas);
+}
+
+void TformPrincipal::CbFuenteChange()
+{
+    TlistComboKt* fonts = FHerramientas->CbFuente;
+    setHint(fonts, LoadResString(kFontHint) + ToWin1252(fonts->text()));
 }
 
 int ToolPagesWidth(const TToolPageControls& c)

@@ -20,6 +20,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mNavegadores", .Caption = 4477, .Open = O::Show},
     {.Name = "mAyuda", .Caption = 4478},
     {.Name = "mOtrosTags", .Caption = 4479},
+    {.Name = "mEditaOtrosTags", .Caption = 6059},
 
     // File: every item needs a document, except those that make or open one and leaving.
     {.Name = "mNuevo", .Caption = 4520, .Keys = "Ctrl+N", .Open = O::AlwaysEnabled},
@@ -98,6 +99,10 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mCodificaTag", .Caption = 4609, .Menu = "mSeleccion", .MenuEnable = R::Selection},
     {.Name = "mQuitaTags", .Caption = 4607},
     {.Name = "mEspacios", .Caption = 4611},
+    // The tag around the caret: selected, or read into the side panel's attribute grid.
+    {.Name = "mSeleccionaTag", .Caption = 6056},
+    {.Name = "mSelectAllTag", .Caption = 6057},
+    {.Name = "mEditaTag", .Caption = 6058},
 
     // Herramientas: the page commands read the document the editor shows.
     {.Name = "mActualizaRecursos", .Caption = 4950, .Hint = 4951, .Open = O::Enable, .Enable = R::DocumentShown},
