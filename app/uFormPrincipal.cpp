@@ -1,6 +1,7 @@
 // The main window of the program: the shared editor, its three highlighting languages, the settings, the menus, the status bar and the opening of files.
 #include "app/uFormPrincipal.h"
 
+#include "app/AuxiliaryEditor.h"
 #include "app/EditingFile.h"
 #include "app/SidePanel.h"
 #include "app/UFormPaleta.h"
@@ -209,6 +210,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildCommands();
     buildBrowserCommands();
     buildHelpAndTools();
+    buildEditorCommands();
     buildFormStorage();
     buildSpeedBar();
     buildTipsAndAbout();

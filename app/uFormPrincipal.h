@@ -38,6 +38,7 @@ struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
 class TTagGridPage;
+class TAuxiliaryEditor;
 class TAssistantPanels;
 struct TPoint;
 class TEditingFile;
@@ -307,6 +308,27 @@ public:
     void CbFuenteChange();
     // The caret's place that the tag selection commands go back to; -1 none.
     int32_t PosicionTag = -1;
+
+    // ---- the auxiliary editor and the editor commands (uFormPrincipalAuxiliar.cpp)
+
+    // Opens the read-only auxiliary editor below the main one with a copy of the page, or closes it.
+    void mAbrirEnAuxiliarClick();
+    TAuxiliaryEditor& Auxiliar() const { return *FAuxiliar; }
+    // The auxiliary editor's focus: after it first comes, each change of the editor sets the edit
+    // commands and the status bar for it; when it goes the page controls work again.
+    void smAuxTempEnter();
+    void smAuxTempChange();
+    void smAuxTempExit();
+    // Marks every match of the selection or the last search.
+    void mMuestraTodasClick();
+    // Indent or unindent the lines of the selection by the indent step.
+    void mSangrarClick();
+    void mNoSangrarClick();
+    // Help from the TopicHelp file on the selection or the word at the caret, which it selects.
+    void mInformaClick();
+    // Both editors' hyperlinks open through the shell; their keys need nothing of the window.
+    void CodeMemoHyperlinkClick(const std::string& HyperData);
+    void CodeMemoKey() {}
 
     // ---- DDE command server (uFormPrincipalDde.cpp)
 
@@ -593,6 +615,11 @@ private:
     // With the printer writing a PDF file (no printer installed, or a file chosen in the printer
     // setup), asks for the file; false when the user cancelled.
     bool choosePdfFile();
+    // The auxiliary editor's commands and events; closing it when the last document goes.
+    void buildEditorCommands();
+    void closeAuxiliaryEditor();
+    // Last, so that an open auxiliary editor goes before the languages it shares.
+    std::unique_ptr<TAuxiliaryEditor> FAuxiliar;
 };
 
 // The folder of the user's copies of the editor's support files: "Docs" in the settings' folder.

@@ -195,6 +195,8 @@ void TformPrincipal::showDocumentAt(int index)
 void TformPrincipal::documentsClosed()
 {
     showDocuments(false);
+    // Its copy belongs to a page no longer shown, and its command goes with the documents.
+    closeAuxiliaryEditor();
     // The editor would otherwise keep the last document's text, and the window its name and state.
     FCodeMemo->Clear();
     setWindowTitle(FromWin1252(LoadResString(kProductName)));

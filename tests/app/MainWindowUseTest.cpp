@@ -65,7 +65,8 @@ TEST(MainWindowUse, TheEditorsPopupHoldsTheEditItemsBoundToTheirCommands)
     QMenu* popup = form.pmEditor();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(captionsOf(popup),
-              (std::vector<std::string>{"&Deshacer", "-", "Cor&tar", "&Copiar", "&Pegar", "-", "< ... >"}));
+              (std::vector<std::string>{"&Deshacer", "-", "Cor&tar", "&Copiar", "&Pegar", "-", "< ... >",
+                                        "&Buscar informaci\xF3n sobre..."}));
     EXPECT_EQ(memo.contextMenuPolicy(), Qt::CustomContextMenu);
     const auto action = [&](const char* name) { return form.Commands().Action(name); };
     const auto states = [&] {

@@ -11,6 +11,7 @@
 #include "app/model/libVeltran.h"
 #include "app/model/mwIPos.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Collation.h"
 
 #include "FuzzCheck.h"
 
@@ -68,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ExtractLinks(text, links);
     for (int i = 0; i < links.Count(); ++i) {
         check(!links[i].empty() && text.find(links[i]) != std::string_view::npos);
-        check(i == 0 || links[i - 1] < links[i]);
+        // In the list's own order (the platform's collation), each link once.
+        check(i == 0 || AnsiCompareStr(links[i - 1], links[i]) < 0);
     }
 
     for (int mode = 0; mode <= 4; ++mode)
