@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/WindowHost.h"
 #include "app/libKestrimaTags.h"
@@ -331,7 +332,8 @@ bool TSidePanel::eventFilter(QObject* watched, QEvent* event)
             return lbLibreria;
         if (object == tvCodigos->viewport())
             return tvCodigos;
-        return nullptr;
+        const TItemList* list = itemList(object);
+        return list ? list->List : nullptr;
     };
     switch (event->type()) {
     case QEvent::Show:
@@ -439,8 +441,30 @@ std::string TSidePanel::libraryEntryText() const
     return text;
 }
 
+void TSidePanel::AddItemList(TItemList list)
+{
+    for (QObject* surface : list.Surfaces)
+        surface->installEventFilter(this);
+    FItemLists.push_back(std::move(list));
+}
+
+const TSidePanel::TItemList* TSidePanel::itemList(QObject* object) const
+{
+    for (const TItemList& list : FItemLists)
+        if (list.List == object || std::find(list.Surfaces.begin(), list.Surfaces.end(), object) != list.Surfaces.end())
+            return &list;
+    return nullptr;
+}
+
 void TSidePanel::lbFileListDblClick(QObject* Sender)
 {
+    if (const TItemList* list = itemList(Sender)) {
+        if (list->DblClick)
+            return list->DblClick();
+        if (const std::string text = list->Text(); !text.empty())
+            insertCodes(text, "");
+        return;
+    }
     if (Sender != lbLibreria || lbLibreria->count() == 0 || selectedText(lbLibreria).empty())
         return;
     insertCodes(libraryEntryText(), "");
@@ -465,6 +489,8 @@ void TSidePanel::lbCodigosDblClick()
 
 std::string TSidePanel::DragText(QObject* Sender) const
 {
+    if (const TItemList* list = itemList(Sender))
+        return list->DragText ? list->DragText() : list->Text();
     if (Sender == lbLibreria)
         return libraryEntryText();
     if (Sender == tvCodigos) {

@@ -122,6 +122,19 @@ public:
     // What a drag from `Sender` carries; "" when nothing is selected there.
     std::string DragText(QObject* Sender) const;
 
+    // A list of another page whose items go in by double-click and out by dragging, like the
+    // library's. `Text` gives what the selected item inserts and carries ("" for nothing); `DragText`,
+    // when set, what a drag carries instead; `DblClick`, when set, runs instead of inserting. The
+    // surfaces are the widgets that take the mouse (a list's viewport).
+    struct TItemList {
+        QObject* List = nullptr;
+        std::vector<QObject*> Surfaces;
+        std::function<std::string()> Text;
+        std::function<std::string()> DragText;
+        std::function<void()> DblClick;
+    };
+    void AddItemList(TItemList list);
+
     // Shows the assistants' page and assistant `index`, as the assistant commands ask.
     void ShowAssistant(int index);
     // At start: the library of index cbLibreria.Tag is chosen and its entries listed.
@@ -150,6 +163,8 @@ private:
     TSidePanelLinks FLinks;
     std::unique_ptr<TImageList> FImages;
     std::vector<QWidget*> FAssistants;
+    std::vector<TItemList> FItemLists;
+    const TItemList* itemList(QObject* object) const;
     // Where a drag from a list or the tree began; a drag starts once the mouse has gone far enough.
     QPoint FPressPoint;
     bool FPressed = false;

@@ -35,9 +35,18 @@ TformPregunta::TformPregunta(QWidget* parent) : QDialog(parent)
 
 std::string InputQuestion(const std::string& prompt, const std::string& caption, const std::string& defaultText)
 {
+    std::string value = defaultText;
+    return InputQuery(prompt, caption, value) ? value : std::string();
+}
+
+bool InputQuery(const std::string& prompt, const std::string& caption, std::string& value)
+{
     auto form = std::make_unique<TformPregunta>(QApplication::activeWindow());
     form->setWindowTitle(FromWin1252(caption));
     form->ltexto->setText(FromWin1252(prompt));
-    form->eTexto->setText(FromWin1252(defaultText));
-    return form->exec() == kModalResultOk ? ToWin1252(form->eTexto->text()) : std::string();
+    form->eTexto->setText(FromWin1252(value));
+    if (form->exec() != kModalResultOk)
+        return false;
+    value = ToWin1252(form->eTexto->text());
+    return true;
 }

@@ -427,6 +427,7 @@ void TformPrincipal::FormClose()
         FConfig->LastOpenDir = folderOf(OpenDialogFileName);
     if (!SaveDialogFileName.empty())
         FConfig->LastSaveDir = folderOf(SaveDialogFileName);
+    closeSideTools();
     keepTagGridWidths();
     // Settings that cannot be written are reported; the program ends all the same.
     try {
@@ -495,6 +496,7 @@ void TformPrincipal::FormFirstShow()
     OpenDialogInitialDir = FConfig->LastOpenDir;
     SaveDialogInitialDir = FConfig->LastSaveDir;
     loadCharacterLibrary();
+    startSideTools();
     // File names go to the file system as the shell gave them; names of no existing file are
     // passed over without a word.
     for (const std::string& argument : FArguments)

@@ -37,6 +37,7 @@ class TCodeMemoParser;
 struct TToolPageControls;
 class TReplaceDialog;
 class TSidePanel;
+class TSidePanelTools;
 class TTagGridPage;
 class TAuxiliaryEditor;
 class TAssistantPanels;
@@ -290,6 +291,10 @@ public:
     TAssistantPanels& AssistantPanels() const { return *FAssistantPanels; }
     void pcLateralChange();
     void pLateralResize();
+    // The wildcard, style and explorer pages (uFormPrincipalSideTools.cpp).
+    TSidePanelTools& SideTools() const { return *FSideTools; }
+    void mDirActualizaClick();
+    void mInsTxtClick();
 
     // ---- the attribute grid and the custom codes (uFormPrincipalTagGrid.cpp)
 
@@ -592,6 +597,12 @@ private:
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;
+    void CreaHerramientasLaterales();
+    // The tree goes to the stored folder and the stored style library is loaded; at close the
+    // tree's folder is kept.
+    void startSideTools();
+    void closeSideTools();
+    TSidePanelTools* FSideTools = nullptr;
     // Fills the side panel's attribute grid page and adds the commands of the grid and the custom codes.
     void CreaPaginaTag();
     // At close the settings keep the grid's column widths.

@@ -242,9 +242,17 @@ void TformPrincipal::buildEditorPopup()
     // The items the editor carries (the tag item among them) follow the edit items.
     for (QAction* action : FCodeMemo->actions())
         FpmEditor->addAction(action);
-    // The items are brought in line as the menu opens: the clipboard is asked only then.
-    connect(FpmEditor, &QMenu::aboutToShow, this,
-            [this] { CallHandler(this, [this] { FCommands->ApplyMenu("pmEditor", EditorState(true)); }); });
+    // The items are brought in line as the menu opens: the clipboard is asked only then. Items the
+    // editor was given after this menu was made join it then too.
+    connect(FpmEditor, &QMenu::aboutToShow, this, [this] {
+        CallHandler(this, [this] {
+            const QList<QAction*> shown = FpmEditor->actions();
+            for (QAction* action : FCodeMemo->actions())
+                if (!shown.contains(action))
+                    FpmEditor->addAction(action);
+            FCommands->ApplyMenu("pmEditor", EditorState(true));
+        });
+    });
     FCodeMemo->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FCodeMemo, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { FpmEditor->popup(FCodeMemo->mapToGlobal(at)); });

@@ -46,6 +46,7 @@ void TformPrincipal::CreaPanelLateral()
     FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
     // The HTML tree is the one shown at start.
     FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
+    CreaHerramientasLaterales();
 }
 
 void TformPrincipal::pcLateralChange()

@@ -13,6 +13,7 @@
 
 #include "app/ImgSize.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/PanelItems.h"
 #include "app/model/TagTable.h"
 #include "app/model/libCSS.h"
 #include "app/libKestrimaTags.h"
@@ -287,20 +288,9 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         } else if (tag == 231) {
             InsertaCodigo(ctrl, shift, Format(" STYLE=\"%s\"", CSSGetRuleBody(v.StyleText, entry).c_str()), "");
         } else {
-            const size_t dot = entry.find('.');
-            // A class without a tag (".nota") has no element to open.
-            if (dot == std::string::npos || dot == 0) {
-                const std::string className = dot == 0 ? entry.substr(1) : entry;
-                InsertaCodigo(ctrl, shift, Format(" CLASS=\"%s\"", className.c_str()), "");
-            } else {
-                const std::string element = entry.substr(0, dot);
-                const std::string className = entry.substr(dot + 1);
-                if (right)
-                    InsertaCodigo(ctrl, shift, Format(" CLASS=\"%s\"", className.c_str()), "");
-                else
-                    InsertaCodigo(ctrl, shift, Format("<%s CLASS=\"%s\">", element.c_str(), className.c_str()),
-                                  Format("</%s>", element.c_str()));
-            }
+            std::string openCode, closeCode;
+            StyleClassCodes(entry, right, openCode, closeCode);
+            InsertaCodigo(ctrl, shift, openCode, closeCode);
         }
         break;
     }

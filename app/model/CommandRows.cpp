@@ -177,6 +177,15 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbTips", .Open = O::AlwaysEnabled},
     // The speed bar's pop-up.
     {.Name = "mPersonalizarBotones", .Caption = 5479},
+    // The side panel's explorer: the folder tree's and the file list's pop-ups.
+    {.Name = "mDirActualiza", .Caption = 6012, .Keys = "Shift+F5"},
+    {.Name = "mAbreArchivo", .Caption = 6013},
+    {.Name = "mEditaArchivo", .Caption = 6016},
+    {.Name = "mInsTxt", .Caption = 6017},
+    {.Name = "mIcoLarge", .Caption = 6019, .Checkable = true},
+    {.Name = "mIcoSmall", .Caption = 6020, .Checkable = true},
+    {.Name = "mIcoList", .Caption = 6021, .Checkable = true},
+    {.Name = "mIcoDetall", .Caption = 6022, .Checkable = true},
 };
 
 } // namespace

@@ -68,6 +68,11 @@ TEST(MainWindowUse, TheEditorsPopupHoldsTheEditItemsBoundToTheirCommands)
               (std::vector<std::string>{"&Deshacer", "-", "Cor&tar", "&Copiar", "&Pegar", "-", "< ... >",
                                         "&Buscar informaci\xF3n sobre..."}));
     EXPECT_EQ(memo.contextMenuPolicy(), Qt::CustomContextMenu);
+    // The items the editor gets later (help on the word, the editor's options) are there when it opens.
+    emit popup->aboutToShow();
+    const std::vector<std::string> opened = captionsOf(popup);
+    ASSERT_EQ(opened.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(opened.begin() + 8, opened.end()), (std::vector<std::string>{"A&yuda sobre el tema", "&Opciones del editor..."}));
     const auto action = [&](const char* name) { return form.Commands().Action(name); };
     const auto states = [&] {
         emit popup->aboutToShow();

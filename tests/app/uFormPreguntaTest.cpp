@@ -57,3 +57,23 @@ TEST(InputQuestion, OkGivesTheTextClosingGivesNothing)
     TAnswer untouched([](TformPregunta& form) { form.btnTexto->click(); });
     EXPECT_EQ(InputQuestion("Valor:", "Color", "FF0000"), "FF0000");
 }
+
+TEST(InputQuestion, QueryTellsAnEmptyOkFromClosing)
+{
+    std::string value = "{*a*}";
+    TAnswer emptied([](TformPregunta& form) {
+        form.eTexto->clear();
+        form.btnTexto->click();
+    });
+    EXPECT_TRUE(InputQuery("Valor:", "Campos", value));
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(emptied.text, "{*a*}");
+
+    value = "queda";
+    TAnswer closed([](TformPregunta& form) {
+        form.eTexto->setText("no cuenta");
+        form.close();
+    });
+    EXPECT_FALSE(InputQuery("Valor:", "Campos", value));
+    EXPECT_EQ(value, "queda");
+}
