@@ -11,6 +11,7 @@
 #include "app/model/EditorKind.h"
 #include "app/uFormFusion.h"
 #include "components/VeltranEdit.h"
+#include "toolbars/TBarCtls.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
@@ -96,7 +97,10 @@ TEST(MainWindowTemplates, TheMergeOpensItsResultAsANewUntitledDocumentOfTheDefau
         form.beDatos->OnBtnClick(form.beDatos);
         form.btnAceptar->click();
     });
-    w.form.sbProcesaPlantillaClick();
+    // The side panel's button runs the merge.
+    auto* button = w.form.findChild<TToolbarButtonKt*>("sbProcesaPlantilla");
+    ASSERT_NE(button, nullptr);
+    button->OnClick(button);
     EXPECT_TRUE(driver.seen);
     EXPECT_EQ(ToWin1252(driver.caption), "Fusi\xF3n de plantillas");
     EXPECT_EQ(driver.size, QSize(283, 142));
