@@ -87,3 +87,15 @@ TEST(TemplateMerge, FilesMergeWithTheirCodesDecodedOutsideProtectedRegions)
     EXPECT_THROW(MergeTemplateFiles(templ, dir.path.string() + "/none.krd", entities), EFOpenError);
     EXPECT_THROW(MergeTemplateFiles(dir.path.string() + "/none.krp", data, entities), EFOpenError);
 }
+
+TEST(TemplateMerge, TheShippedTemplatesAreFilledWholeByTheShippedData)
+{
+    const std::string folder = std::string(KESTRIMA_SOURCE_DIR) + "/resources/Plantillas/";
+    TCodigosISO entities;
+    entities.LoadDefaults();
+    for (const char* name : {"pagina.krp", "noticia.krp", "contacto.krp"}) {
+        const std::string merged = MergeTemplateFiles(folder + name, folder + "datos.krd", entities);
+        EXPECT_EQ(merged.find("{*"), std::string::npos) << name;
+        EXPECT_NE(merged.find("Ana P\xE9rez"), std::string::npos) << name;
+    }
+}
