@@ -30,6 +30,9 @@ public:
     virtual void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo) = 0;
     // The one insertion routine: the codes around the selection, in the configured letter case.
     virtual void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode) = 0;
+    // Reads the document at `index` again from its file, changed on disk by a part; a document with
+    // unsaved changes stays as it is.
+    virtual void ReloadDocument(int index) = 0;
     // The window's commands, for the controls a part binds to them.
     virtual TCommandTable& Commands() const = 0;
     // The owner of the part's message boxes and file dialogs.

@@ -213,6 +213,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildEditorCommands();
     buildFormStorage();
     buildSpeedBar();
+    buildTipsAndAbout();
     FCodeMemo->setFocus();
 }
 
@@ -485,6 +486,7 @@ void TformPrincipal::showEvent(QShowEvent* event)
     if (!FFirstShowDone) {
         FFirstShowDone = true;
         FormFirstShow();
+        queueFormShowTips();
     }
 }
 

@@ -278,6 +278,16 @@ public:
     void mEscondeClick() {}
     void mMuestraClick() {}
 
+    // ---- the tip of the day, the about box and replace in files (uFormPrincipalTips.cpp)
+
+    // Once, after the first show: the tip of the day when the setting ShowTips is on.
+    void FormShowTips();
+    // The tip of the day whatever ShowTips says, its check box starting from it.
+    void mSugerenciasClick();
+    void mAcercaClick();
+    // Reads an unchanged document again after its file was changed on disk (uFormPrincipalFiles.cpp).
+    void ReloadDocument(int index) override;
+
     // ---- the side panel (uFormPrincipalLateral.cpp)
 
     // The side panel's pages and tools, with their handlers.
@@ -482,6 +492,12 @@ private:
     void buildFormStorage();
     // Puts the speed bar in its place, with its sections and items bound to their commands.
     void buildSpeedBar();
+    // The Help menu's tips and about box, and the Edit menu's replace in files.
+    void buildTipsAndAbout();
+    void queueFormShowTips();
+    // The tip window with the shipped tips, or the message that they are missing.
+    void showTips(bool showAtStart);
+    bool FTipsShown = false;
     TSpeedBar* FSpeedBar = nullptr;
     // After the restore: the panels follow their View items, the tool pages' values their combos.
     void FormStorageRestorePlacement();

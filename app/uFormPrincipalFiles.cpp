@@ -612,6 +612,33 @@ void TformPrincipal::mActualizarClick()
     EditorOnChange();
 }
 
+void TformPrincipal::ReloadDocument(int index)
+{
+    TEditingFile* file = EditingFile(index);
+    if (!file || file->FileName.empty() || !file->Guardado)
+        return;
+    TEditingFile* shown = CurrentFile();
+    {
+        TScopeGuard painting = lockPainting();
+        // Another document goes through the editor and back, as a tab switch would take it.
+        if (shown != file) {
+            if (shown)
+                shown->GuardaEstado(*FCodeMemo);
+            file->RestauraEstado(*FCodeMemo);
+        }
+        if (loadDocumentText(*file, file->FileName)) {
+            FCodeMemo->SetModified(false);
+            file->Guardado = true;
+        }
+        if (shown != file) {
+            file->GuardaEstado(*FCodeMemo);
+            if (shown)
+                shown->RestauraEstado(*FCodeMemo);
+        }
+    }
+    EditorOnChange();
+}
+
 bool TformPrincipal::askToSave()
 {
     TEditingFile* file = CurrentFile();

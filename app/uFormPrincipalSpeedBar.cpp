@@ -70,7 +70,8 @@ const TItemSpec kItems[] = {
     {"sbNoSangrar", 2, 5471, false, "format-indent-less", QStyle::SP_ArrowLeft, nullptr},
     {"sbAyuda", 3, 5472, true, "help-contents", QStyle::SP_DialogHelpButton, nullptr},
     {"sbAyudaAuxiliar", 3, 5473, false, "help-contextual", QStyle::SP_MessageBoxQuestion, nullptr},
-    {"sbTips", 3, 5474, false, "help-hint", QStyle::SP_MessageBoxInformation, nullptr},
+    {"sbTips", 3, 5474, false, "help-hint", QStyle::SP_MessageBoxInformation,
+     [](TformPrincipal& w) { w.mSugerenciasClick(); }},
 };
 
 QImage itemPicture(const QStyle* look, const TItemSpec& spec)

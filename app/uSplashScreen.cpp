@@ -22,11 +22,18 @@ TSplashScreen::TSplashScreen(QWidget* parent)
 void TSplashScreen::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    PaintSplashPicture(painter);
+}
+
+void PaintSplashPicture(QPainter& painter)
+{
+    const QRect rect(0, 0, TSplashScreen::kSize, TSplashScreen::kSize);
+    constexpr int kSize = TSplashScreen::kSize;
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, kSize);
     sky.setColorAt(0, QColor(16, 48, 96));
     sky.setColorAt(1, QColor(64, 128, 176));
-    painter.fillRect(rect(), sky);
+    painter.fillRect(rect, sky);
 
     // A kestrel's outline hovering over a page of angle brackets: the program writes pages by hand.
     painter.setPen(QPen(QColor(255, 255, 255, 90), 3));
@@ -46,5 +53,5 @@ void TSplashScreen::paintEvent(QPaintEvent*)
     painter.drawText(QRect(0, 195, kSize, 40), Qt::AlignCenter, QStringLiteral("Kestrima"));
     painter.setPen(QColor(255, 255, 255, 160));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
 }

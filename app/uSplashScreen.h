@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 class TSplashScreen : public QWidget {
 public:
     static constexpr int kSize = 250;
@@ -11,3 +13,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+// The program's picture, kSize pixels square from the painter's origin: the splash window and the
+// about box show it.
+void PaintSplashPicture(QPainter& painter);

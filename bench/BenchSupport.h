@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/Tips.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
@@ -26,6 +27,8 @@ inline void ensureApplication()
         static QApplication* application = new QApplication(argc, argv);
         (void)application;
         SetProgramFolder(KESTRIMA_BENCH_PROGRAM_FOLDER);
+        // A window's tip of the day closes at once: nobody is there to read it.
+        SetTipsHook([](TTipForm&) {});
     }
 }
 

@@ -72,7 +72,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mNoSangrar", .Caption = 6158, .Keys = "Alt+Left", .Open = O::Show, .Enable = R::Always, .Menu = "mEdicion",
      .MenuEnable = R::SelectionWritable, .MenuWhen = R::EditorFocused},
     {.Name = "mMuestraTodas", .Caption = 6156, .Open = O::Show, .Enable = R::SelectionOrSearch},
-    {.Name = "mReemplazarArchivos", .Open = O::AlwaysShown},
+    {.Name = "mReemplazarArchivos", .Caption = 5950, .Hint = 5951, .Open = O::AlwaysShown},
     {.Name = "mOpciones", .Caption = 5794, .Hint = 5795, .Open = O::AlwaysShown},
     {.Name = "mOpcionesEditor", .Caption = 5110, .Hint = 5116, .Open = O::AlwaysShown},
 
@@ -127,6 +127,8 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mTemas", .Caption = 5100, .Hint = 5101},
     {.Name = "mTutorial", .Caption = 5102, .Hint = 5103},
     {.Name = "mInternet", .Caption = 5104},
+    {.Name = "mSugerencias", .Caption = 5952, .Hint = 5953},
+    {.Name = "mAcerca", .Caption = 5954, .Hint = 5955},
     {.Name = "mCierresRapidos", .Caption = 5111, .Checkable = true},
     {.Name = "mColorearCodigos", .Caption = 5112, .Checkable = true},
     {.Name = "mFiltrarCaracteres", .Caption = 5113, .Checkable = true},

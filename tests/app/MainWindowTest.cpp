@@ -527,11 +527,15 @@ TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
     EXPECT_EQ(form.CodeMemo()->AutoReplaceList().Count(), 0);
     EXPECT_EQ(form.CodeMemo()->CodeTemplateList().Count(), 0);
     EXPECT_TRUE(catcher.texts.isEmpty()) << catcher.texts.join("\n").toStdString();
-    // Only the side panel's code tree and the palette are told missing, once each.
-    ASSERT_EQ(boxes.texts.size(), 2u);
+    // Only the side panel's code tree, the palette and, once the window is painted, the tips are told
+    // missing, once each.
+    ASSERT_EQ(boxes.texts.size(), 3u);
     EXPECT_EQ(boxes.texts[0], "No se encuentra el archivo \"" + registry.Folder.path.string() +
                                   "/Docs/html.krc\".\nNo es posible cargar la lista de c\xF3""digos.");
     EXPECT_NE(boxes.texts[1].find("navigator.pal"), std::string::npos);
+    EXPECT_EQ(boxes.texts[2], "No se encuentra el archivo \"" + registry.Folder.path.string() +
+                                  "/Docs/Tips.txt\".\nNo es posible mostrar el di\xE1""logo de sugerencias.");
+    EXPECT_EQ(boxes.flags[2], MB_OK | MB_ICONSTOP);
 }
 
 TEST(MainWindowFrame, ClosingStoresTheDialogFoldersAndSavesTheSettings)

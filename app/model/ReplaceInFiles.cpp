@@ -1,0 +1,124 @@
+// Replacing one text by another in files on disk: the search without case over each file's text, whole words by their own word characters, backups and the writing of the changed bytes.
+#include "app/model/ReplaceInFiles.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/model/libVeltran.h"
+#include "platform/core/Classes.h"
+#include "platform/core/DocumentText.h"
+#include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kFileCannotBeOpened = 4400;
+constexpr int kFileCannotBeSaved = 4513;
+
+// The replacement as the file's bytes: in the file's encoding, without a byte-order mark of its own,
+// each character typed that the code page lacks written as itself where the encoding has it.
+std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat format)
+{
+    format.ByteOrderMark = false;
+    const std::string& text = request.Replacement;
+    for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
+        char32_t cp;
+        if (ReadCharacterReference(text, at, cp) && request.References.IsRemembered(cp))
+            format.References.Remember(cp);
+    }
+    return EncodeDocument(request.Replacement, format);
+}
+
+} // namespace
+
+bool IsReplaceWordChar(char c)
+{
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+        return true;
+    switch (static_cast<unsigned char>(c)) {
+    case 0xC1: case 0xC9: case 0xCD: case 0xD1: case 0xD3: case 0xDA:  // ÁÉÍÑÓÚ
+    case 0xE1: case 0xE9: case 0xED: case 0xF1: case 0xF3: case 0xFA:  // áéíñóú
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string ReplaceBackupName(const std::string& fileName)
+{
+    const std::string ext = ExtractFileExt(fileName);
+    const std::string stem = fileName.substr(0, fileName.size() - ext.size());
+    return stem + ".~" + ext.substr(std::min<size_t>(ext.size(), 1), 2);
+}
+
+bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std::string& out, int& count)
+{
+    count = 0;
+    out.assign(bytes);
+    std::string text;
+    TDocumentFormat format;
+    std::vector<uint32_t> offsets;
+    DecodeDocument(bytes, text, format, &offsets);
+    if (HoldsControlCharacters(text))
+        return false;
+    // Lines are searched one by one, so a text that spans a line break is never found; an empty one
+    // would match everywhere.
+    const std::string& find = request.Find;
+    if (find.empty() || find.find_first_of("\r\n") != std::string::npos)
+        return true;
+    const TTextFinder finder(text, find, false, request.WholeWord, IsReplaceWordChar);
+    // Every character of a reference carries the offset of its one character in the bytes.
+    const auto cutsCharacter = [&](size_t at) { return at > 0 && at < text.size() && offsets[at] == offsets[at - 1]; };
+    std::string replacement;
+    std::string result;
+    size_t copied = 0;
+    for (int at = finder.Forward(0); at >= 0;) {
+        const size_t start = static_cast<size_t>(at), end = start + find.size();
+        if (cutsCharacter(start) || cutsCharacter(end)) {
+            at = finder.Forward(at + 1);
+            continue;
+        }
+        if (count++ == 0) {
+            replacement = encodedReplacement(request, format);
+            result.reserve(bytes.size() + bytes.size() / 8);
+        }
+        result.append(bytes.substr(copied, offsets[start] - copied));
+        result += replacement;
+        copied = offsets[end];
+        at = finder.Forward(static_cast<int>(end));
+    }
+    if (count > 0) {
+        result.append(bytes.substr(copied));
+        out = std::move(result);
+    }
+    return true;
+}
+
+TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request)
+{
+    TFileReplacement outcome;
+    std::string bytes;
+    if (!FileExists(fileName) || !ReadFileBytes(fileName, kMaxReplaceFileSize, bytes))
+        throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, fileName.c_str()));
+    std::string replaced;
+    if (!ReplaceInBytes(bytes, request, replaced, outcome.Count)) {
+        outcome.Status = TFileReplacement::TStatus::NotText;
+        return outcome;
+    }
+    if (outcome.Count == 0)
+        return outcome;
+    std::string backup = request.Backup ? ReplaceBackupName(fileName) : std::string();
+    // A name whose extension already is its own backup's ("x.~~~") would have the backup overwrite
+    // the new contents.
+    const bool ownName = !backup.empty() && NativePath(backup) == NativePath(fileName);
+    if (ownName)
+        backup.clear();
+    std::string error;
+    TReplaceOutcome written;
+    if (!ReplaceFileContents(fileName, replaced, error, backup, written))
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
+    outcome.Status = TFileReplacement::TStatus::Replaced;
+    outcome.NoBackup = request.Backup && (ownName || !written.BackedUp);
+    return outcome;
+}

@@ -1,0 +1,53 @@
+// Replacing one text by another in files on disk: the search without case over each file's text, whole words by their own word characters, backups and the writing of the changed bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/core/CharacterReferences.h"
+
+// What one run of replace in files asks for. The texts are editor text: Windows-1252, each
+// character that code page lacks held as its reference "&#N;" and remembered in `References`.
+struct TReplaceRequest {
+    std::string Find;
+    std::string Replacement;
+    TCharacterReferences References;
+    // A match counts only between characters that are not word characters (IsReplaceWordChar).
+    bool WholeWord = false;
+    // A changed file's old contents are kept under ReplaceBackupName first.
+    bool Backup = false;
+};
+
+// The word characters of whole-word matching: digits, ASCII letters, "_" and the six accented
+// Spanish capitals and small letters (Windows-1252).
+bool IsReplaceWordChar(char c);
+
+// The backup of a replaced file: its extension becomes ".~" and the old extension's second and third
+// characters ("INDEX.HTML" -> "INDEX.~HT", "notas" -> "notas.~").
+std::string ReplaceBackupName(const std::string& fileName);
+
+// The bytes of a file with every match of the request replaced; `count` is the number of
+// replacements. The file's text is read as documents are (UTF-8, UTF-16 with its mark, else
+// Windows-1252), matches are looked for in that text line by line (a search text holding a line
+// break finds nothing) and only the bytes of the matches change: line breaks, byte-order mark,
+// encoding and everything between the matches stay as they were. A match that would cut a character
+// held as a reference does not count. False, with nothing replaced, when the bytes are not text (they
+// hold control characters other than TAB, CR and LF).
+bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std::string& out, int& count);
+
+// What ReplaceInFile did to one file.
+struct TFileReplacement {
+    enum class TStatus { Unchanged, Replaced, NotText } Status = TStatus::Unchanged;
+    int Count = 0;
+    // A backup was asked for, the file was replaced, and the backup could not be made.
+    bool NoBackup = false;
+};
+
+// The largest file handled: its text is held in memory twice over.
+constexpr int64_t kMaxReplaceFileSize = 256 * 1024 * 1024;
+
+// Replaces in one file. A file with no match, or that is not text, is left untouched (not even its
+// date changes). A changed file is written so that a failure leaves the old one; with a backup the
+// old contents go to ReplaceBackupName first. A file that cannot be read raises EFOpenError, one
+// that cannot be written EFCreateError, both naming it.
+TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request);

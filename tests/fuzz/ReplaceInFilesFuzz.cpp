@@ -1,0 +1,46 @@
+// libFuzzer target: a file's untrusted bytes run through replace in files with a pattern taken from the input.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/model/ReplaceInFiles.h"
+#include "platform/core/DocumentText.h"
+
+#include "FuzzCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const auto control = static_cast<uint8_t>(input[0]);
+    const size_t patternLength = std::min<size_t>(control & 0x07, size - 1);
+    TReplaceRequest request;
+    request.Find = std::string(input.substr(1, patternLength));
+    request.Replacement = control & 0x10 ? "&#8594;\xF1" : "";
+    if (control & 0x20)
+        request.References.Remember(0x2192);
+    request.WholeWord = control & 0x08;
+    const std::string_view bytes = input.substr(1 + patternLength);
+
+    std::string out;
+    int count = -1;
+    const bool text = ReplaceInBytes(bytes, request, out, count);
+    check(count >= 0);
+    // Nothing replaced leaves every byte as it was.
+    if (!text || count == 0)
+        check(out == bytes);
+    check(static_cast<size_t>(count) <= bytes.size());
+    // A well-formed UTF-8 file stays well-formed and keeps its byte-order mark (in a file read as
+    // Windows-1252 those bytes are three characters like any others).
+    if (IsValidUtf8(bytes)) {
+        check(IsValidUtf8(out));
+        if (bytes.starts_with("\xEF\xBB\xBF"))
+            check(out.starts_with("\xEF\xBB\xBF"));
+    }
+    // Replacing by nothing only takes bytes away.
+    if (request.Replacement.empty())
+        check(out.size() <= bytes.size());
+    return 0;
+}
