@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "components/VeltranEdit.h"
+#include "platform/Controls.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
@@ -72,6 +73,7 @@ TformFusion::TformFusion(QWidget* owner)
     btnCancelar->setGeometry(200, 108, 75, 25);
     connect(btnAceptar, &QPushButton::clicked, this, [this] { btnAceptarClick(); });
     connect(btnCancelar, &QPushButton::clicked, this, [this] { Salir(); });
+    CenterOnScreen(this);
 }
 
 std::string TformFusion::TemplateFile() const

@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTextEdit>
 #include <QWidget>
 #include <vector>
@@ -104,4 +106,14 @@ void DestroyWidget(QWidget* widget)
     QEvent announce(static_cast<QEvent::Type>(PreDestroyEventType()));
     QCoreApplication::sendEvent(widget, &announce);
     delete widget;
+}
+
+void CenterOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }

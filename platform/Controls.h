@@ -31,3 +31,7 @@ WPARAM MouseKeysOf(const QMouseEvent* event);
 int PreDestroyEventType();
 // Tells the watchers that `widget` is about to be destroyed, then frees it with its children.
 void DestroyWidget(QWidget* widget);
+
+// Places a top-level window centred on its screen (the primary one while it has none), whatever
+// window opened it.
+void CenterOnScreen(QWidget* window);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 #include <filesystem>
@@ -23,6 +24,7 @@ struct TFusionDriver {
     std::function<void(TformFusion&)> act;
     QString caption;
     QSize size;
+    QPoint centre;
     bool seen = false;
     explicit TFusionDriver(std::function<void(TformFusion&)> a) : act(std::move(a))
     {
@@ -37,6 +39,7 @@ struct TFusionDriver {
             seen = true;
             caption = form->windowTitle();
             size = form->size();
+            centre = form->frameGeometry().center();
             act(*form);
         });
         timer->start();
@@ -104,6 +107,9 @@ TEST(MainWindowTemplates, TheMergeOpensItsResultAsANewUntitledDocumentOfTheDefau
     EXPECT_TRUE(driver.seen);
     EXPECT_EQ(ToWin1252(driver.caption), "Fusi\xF3n de plantillas");
     EXPECT_EQ(driver.size, QSize(283, 142));
+    // Centred on the screen, not over the main window.
+    // (within the few pixels a frame added on showing may shift it)
+    EXPECT_LE((driver.centre - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength(), 4);
     ASSERT_EQ(dialogs.requests.size(), 2u);
     EXPECT_EQ(dialogs.requests[0].Filter, "Plantilla de documento (*.krp)|*.krp|Todos (*.*)|*.*");
     EXPECT_EQ(dialogs.requests[1].Filter, "Datos de plantilla (*.krd)|*.krd|Todos (*.*)|*.*");
