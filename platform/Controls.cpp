@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -14,6 +15,8 @@
 #include <QTextEdit>
 #include <QWidget>
 #include <vector>
+
+#include "platform/Win1252Qt.h"
 
 void Broadcast(QWidget* parent, TMessage& message)
 {
@@ -116,4 +119,12 @@ void CenterOnScreen(QWidget* window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+int GrabAccelerator(QWidget* control, int id, std::string_view caption)
+{
+    if (id != 0)
+        control->releaseShortcut(id);
+    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(caption));
+    return key.isEmpty() ? 0 : control->grabShortcut(key);
 }
