@@ -169,6 +169,8 @@ void TSidePanelTools::buildWildcards()
         tools->addWidget(button);
     sbExtraeComodines->OnClick = [this](TToolbarButtonKt*) { sbExtraeComodinesClick(); };
     sbIteraComodines->OnClick = [this](TToolbarButtonKt*) { sbIteraComodinesClick(); };
+    // The merge is the window's command: it makes a document of its own.
+    FHost.Commands().Bind(sbProcesaPlantilla, "sbProcesaPlantilla");
     layout->addWidget(lbComodines, 1);
     layout->addLayout(edits);
     layout->addLayout(tools);

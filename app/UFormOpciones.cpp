@@ -3,13 +3,11 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyle>
@@ -27,6 +25,7 @@
 #include "app/model/TagTable.h"
 #include "components/FoldrDlg.h"
 #include "platform/Buttons.h"
+#include "platform/Controls.h"
 #include "platform/FileDialogs.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
@@ -266,9 +265,7 @@ TformOpciones::TformOpciones(TWindowHost& host) : QDialog(host.HostWindow()), FH
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
     FormCreate();
-    // Centred on the screen, not over the window that opened it.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CenterOnScreen(this);
 }
 
 TformOpciones::~TformOpciones() = default;

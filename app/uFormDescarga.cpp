@@ -4,11 +4,9 @@
 #include <QEvent>
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTableWidget>
@@ -16,6 +14,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
+#include "platform/Controls.h"
 #include "platform/FormSpec.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
@@ -131,9 +130,7 @@ void TformDescarga::buildControls()
     bAceptar->setDefault(true);
     connect(bAceptar, &QPushButton::clicked, this, &QDialog::accept);
 
-    // Centred on the screen, not over the window that opened it.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CenterOnScreen(this);
 }
 
 void TformDescarga::fitGridFont()

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -27,6 +26,7 @@
 #include "components/AppUtils.h"
 #include "components/JpegImage.h"
 #include "platform/Buttons.h"
+#include "platform/Controls.h"
 #include "platform/FileDialogs.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
@@ -370,11 +370,7 @@ void TformMapas::showEvent(QShowEvent* event)
     FPlaced = true;
     // Centred on the screen at the size the picture gave it; the tool window then takes its designed
     // place beside the dialog's client origin.
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(this);
     ToolWindowKt1->Loaded();
 }
 

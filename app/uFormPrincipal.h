@@ -123,6 +123,10 @@ public:
     void CodeMemoTextChange();
     void mNuevoClick();
     void mAbrirClick();
+    // A new untitled document from a template chosen in the project's templates folder.
+    void mUsarPlantillaClick();
+    // A template merged with a data file named in TformFusion, as a new untitled document.
+    void sbProcesaPlantillaClick();
     void mGuardarClick();
     // True when the document was written under the chosen name.
     bool mGuardarComoClick();
@@ -141,6 +145,7 @@ public:
     struct TFileCommands {
         QAction* mNuevo = nullptr;
         QAction* mAbrir = nullptr;
+        QAction* mUsarPlantilla = nullptr;
         QAction* mGuardar = nullptr;
         QAction* mGuardarComo = nullptr;
         QAction* mGuardarTodo = nullptr;

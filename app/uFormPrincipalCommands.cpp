@@ -183,6 +183,7 @@ void TformPrincipal::buildCommands()
     item(mHerramientas, "mActualizaRecursos", [this] { mActualizaRecursosClick(); });
     item(mHerramientas, "Tiemposdedescarga1", [this] { Tiemposdedescarga1Click(); });
     item(mHerramientas, "sbMapas", [this] { sbMapasClick(); });
+    item(mHerramientas, "sbProcesaPlantilla", [this] { sbProcesaPlantillaClick(); });
 
     mArchivo->addSeparator();
     item(mArchivo, "mPrepararPagina", [this] { mPrepararPaginaClick(); });

@@ -17,6 +17,8 @@
 #include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ProjectFile.h"
+#include "app/model/TemplateMerge.h"
+#include "app/uFormFusion.h"
 #include "app/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"
@@ -96,6 +98,7 @@ void TformPrincipal::buildFileCommands()
     } items[] = {
         {FFileCommands.mNuevo, "mNuevo", &TformPrincipal::mNuevoClick},
         {FFileCommands.mAbrir, "mAbrir", &TformPrincipal::mAbrirClick},
+        {FFileCommands.mUsarPlantilla, "mUsarPlantilla", &TformPrincipal::mUsarPlantillaClick},
         {FFileCommands.mGuardar, "mGuardar", &TformPrincipal::mGuardarClick},
         {FFileCommands.mGuardarComo, "mGuardarComo", nullptr},
         {FFileCommands.mGuardarTodo, "mGuardarTodo", &TformPrincipal::mGuardarTodoClick},
@@ -459,6 +462,46 @@ void TformPrincipal::mAbrirClick()
         AbreArchivo(name, false, TipoDeArchivo(name));
     OpenDialogFileName = dialog.FileName;
     OpenDialogInitialDir = folderOf(dialog.FileName);
+}
+
+void TformPrincipal::mUsarPlantillaClick()
+{
+    TFileDialogRequest dialog;
+    dialog.Filter = LoadResString(kOpenFilter);
+    dialog.FilterIndex = 4;
+    const std::string templates = LeeDatoProyecto("Plantillas");
+    dialog.InitialDir = templates.empty() ? FConfig->LibraryDir : templates;
+    dialog.Options = ofHideReadOnly | ofFileMustExist;
+    // The templates' folder is this dialog's alone: the open dialog keeps the folder it had.
+    const std::string openFolder = OpenDialogInitialDir;
+    const bool chosen = ExecuteFileDialog(this, dialog);
+    OpenDialogInitialDir = openFolder;
+    if (chosen)
+        AbreArchivo(dialog.FileName, true, TipoDeArchivo(dialog.FileName));
+}
+
+void TformPrincipal::sbProcesaPlantillaClick()
+{
+    std::string templateFile, dataFile;
+    {
+        TformFusion fusion(this);
+        fusion.InitialDir = OpenDialogInitialDir;
+        if (fusion.exec() != QDialog::Accepted)
+            return;
+        templateFile = fusion.TemplateFile();
+        dataFile = fusion.DataFile();
+    }
+    std::string merged;
+    try {
+        merged = MergeTemplateFiles(templateFile, dataFile, *FCodigosISO);
+    } catch (const Exception&) {
+        // A file that went away or cannot be read since the dialog checked it: nothing is made.
+        return;
+    }
+    AbreArchivo("", false, defaultKind());
+    FCodeMemo->SelectAll();
+    FCodeMemo->SetSelText(merged);
+    FCodeMemo->setFocus();
 }
 
 bool TformPrincipal::saveCurrent()

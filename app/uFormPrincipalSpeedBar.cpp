@@ -36,7 +36,8 @@ struct TItemSpec {
 
 const TItemSpec kItems[] = {
     {"sbNuevo", 0, 5451, true, "document-new", QStyle::SP_FileIcon, [](TformPrincipal& w) { w.mNuevoClick(); }},
-    {"sbUsarPlantilla", 0, 5452, false, "document-new", QStyle::SP_FileLinkIcon, nullptr},
+    {"sbUsarPlantilla", 0, 5452, false, "document-new", QStyle::SP_FileLinkIcon,
+     [](TformPrincipal& w) { w.mUsarPlantillaClick(); }},
     {"sbAbrir", 0, 5453, true, "document-open", QStyle::SP_DialogOpenButton, [](TformPrincipal& w) { w.mAbrirClick(); }},
     {"sbGuardar", 0, 5454, true, "document-save", QStyle::SP_DialogSaveButton,
      [](TformPrincipal& w) { w.mGuardarClick(); }},

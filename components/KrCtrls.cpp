@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/Controls.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Keys.h"
@@ -620,12 +621,7 @@ void TKrSpeedButton::SetCaption(const std::string& value)
 
 void TKrSpeedButton::grabAccelerator()
 {
-    if (FShortcutId != 0)
-        releaseShortcut(FShortcutId);
-    FShortcutId = 0;
-    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(FCaption));
-    if (!key.isEmpty())
-        FShortcutId = grabShortcut(key);
+    FShortcutId = GrabAccelerator(this, FShortcutId, FCaption);
 }
 
 void TKrSpeedButton::SetHint(const std::string& value)

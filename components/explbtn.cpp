@@ -10,6 +10,7 @@
 #include <QShortcutEvent>
 #include <algorithm>
 
+#include "platform/Controls.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Menus.h"
@@ -209,12 +210,7 @@ void TExplorerButton::SetCaption(const std::string& value)
 
 void TExplorerButton::grabAccelerator()
 {
-    if (FShortcutId != 0)
-        releaseShortcut(FShortcutId);
-    FShortcutId = 0;
-    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(FCaption));
-    if (!key.isEmpty())
-        FShortcutId = grabShortcut(key);
+    FShortcutId = GrabAccelerator(this, FShortcutId, FCaption);
 }
 
 void TExplorerButton::applyHint()

@@ -5,13 +5,18 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTextEdit>
 #include <QWidget>
 #include <vector>
+
+#include "platform/Win1252Qt.h"
 
 void Broadcast(QWidget* parent, TMessage& message)
 {
@@ -104,4 +109,22 @@ void DestroyWidget(QWidget* widget)
     QEvent announce(static_cast<QEvent::Type>(PreDestroyEventType()));
     QCoreApplication::sendEvent(widget, &announce);
     delete widget;
+}
+
+void CenterOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+int GrabAccelerator(QWidget* control, int id, std::string_view caption)
+{
+    if (id != 0)
+        control->releaseShortcut(id);
+    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(caption));
+    return key.isEmpty() ? 0 : control->grabShortcut(key);
 }

@@ -1,6 +1,8 @@
 // Controls that take the class library's messages, a parent's broadcast of one to its children, and the edit messages for Qt's own edits.
 #pragma once
 
+#include <string_view>
+
 #include "platform/core/Messages.h"
 
 class QMouseEvent;
@@ -31,3 +33,11 @@ WPARAM MouseKeysOf(const QMouseEvent* event);
 int PreDestroyEventType();
 // Tells the watchers that `widget` is about to be destroyed, then frees it with its children.
 void DestroyWidget(QWidget* widget);
+
+// Places a top-level window centred on its screen (the primary one while it has none), whatever
+// window opened it.
+void CenterOnScreen(QWidget* window);
+
+// Gives back the window shortcut `id` a control held (0: none) and grabs the accelerator of its
+// Windows-1252 caption ("&Abrir" gives Alt+A); answers the new shortcut's id, 0 when the caption has none.
+int GrabAccelerator(QWidget* control, int id, std::string_view caption);

@@ -1,6 +1,7 @@
 // The flat edit and the router of dropped-down toolbar menus.
 #include "toolbars/TBarCtls.h"
 
+#include "platform/Controls.h"
 #include "toolbars/TBar.h"
 
 #include <QApplication>
@@ -1455,14 +1456,7 @@ void TToolbarButtonKt::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TToolbarButtonKt::grabAccelerator()
 {
-    if (FShortcutId != 0)
-        releaseShortcut(FShortcutId);
-    FShortcutId = 0;
-    if (FDisplayMode == dmGlyphOnly)
-        return;
-    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(FCaption));
-    if (!key.isEmpty())
-        FShortcutId = grabShortcut(key);
+    FShortcutId = GrabAccelerator(this, FShortcutId, FDisplayMode == dmGlyphOnly ? std::string() : FCaption);
 }
 
 bool TToolbarButtonKt::event(QEvent* event)

@@ -36,7 +36,7 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mProyecto", .Caption = 5062, .Open = O::AlwaysEnabled},
     {.Name = "mNuevoProyecto", .Caption = 5055, .Open = O::AlwaysEnabled},
     {.Name = "mAbrirProyecto", .Caption = 4521, .Open = O::AlwaysEnabled},
-    {.Name = "mUsarPlantilla", .Open = O::AlwaysEnabled},
+    {.Name = "mUsarPlantilla", .Caption = 6250, .Keys = "Ctrl+U", .Open = O::AlwaysEnabled},
     {.Name = "mEditarProyecto", .Caption = 5063, .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
     {.Name = "mCerrarProyecto", .Caption = 4526, .Open = O::Enable, .Menu = "mArchivo", .MenuEnable = R::ProjectOpen},
     {.Name = "mPrepararPagina", .Caption = 4764, .Open = O::Enable},
@@ -111,6 +111,8 @@ constexpr TCommandRow kRows[] = {
     {.Name = "Tiemposdedescarga1", .Caption = 4952, .Hint = 4953, .Open = O::Enable, .Enable = R::DocumentShown},
     // The image map editor's button, also an item of the menu while no panel holds the button.
     {.Name = "sbMapas", .Caption = 5861, .Hint = 5861, .Open = O::Enable},
+    // The template merge makes a new document: it needs none open.
+    {.Name = "sbProcesaPlantilla", .Caption = 6251, .Open = O::AlwaysEnabled},
 
     // The hidden menu's keys and the pop-ups of the editor and the tab strip.
     {.Name = "BorrarAnterior", .Caption = 4769, .Keys = "Ctrl+Backspace"},

@@ -183,7 +183,7 @@ TEST(AssistantPanels, TheAddressHistoryKeepsTwentyNewestFirst)
 {
     TAssistantWindow w;
     for (int i = 0; i < 25; ++i) {
-        setText(w.a.cbImgURL, ("p" + std::to_string(i) + ".gif").c_str());
+        setText(w.a.cbImgURL, std::string(1, 'p').append(std::to_string(i)).append(".gif").c_str());
         w.press(w.a.sbImgIns);
     }
     ASSERT_EQ(w.a.cbImgURL->count(), 20);

@@ -35,7 +35,7 @@ TEST(AssistantTags, ImageModesAndOptionsInTheirOrder)
     TImageTagValues all = image(imImage, "a.gif");
     all.Align = "ALIGN=\"left\"";
     all.Alt = "Casa";
-    all.Border = "0", all.HSpace = "4", all.VSpace = "5", all.Width = "40", all.Height = "20";
+    all.Border.emplace(1, '0'), all.HSpace.emplace(1, '4'), all.VSpace.emplace(1, '5'), all.Width.emplace("40"), all.Height.emplace("20");
     all.Ismap = true;
     TImageTagValues low = image(imLowSource, "b.jpg");
     low.ModeAttribute = "LOWSRC", low.ModeURL = "b-low.jpg", low.Ismap = true;

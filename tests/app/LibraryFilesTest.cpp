@@ -70,7 +70,7 @@ TEST(LibraryFiles, AddedEntriesReadBackAsWritten)
         std::string text;
         for (int n = static_cast<int>(random() % 12); n > 0; --n)
             text += alphabet[random() % sizeof alphabet];
-        const std::string name = "e" + std::to_string(i);
+        const std::string name = std::string(1, 'e').append(std::to_string(i));
         ASSERT_TRUE(AddLibraryEntry(file, name, text));
         // What reads back: the lines joined with CR, whatever break the text used.
         TStringList lines = LibraryLines(text);

@@ -126,7 +126,7 @@ TEST(TBar, DockedWindowsInRows)
     DockForm f;
     std::vector<std::string> heard;
     f.top->OnInsertRemoveBar = [&](QWidget*, bool inserting, TCustomToolWindowKt* bar) {
-        heard.push_back((inserting ? "+" : "-") + bar->objectName().toStdString());
+        heard.push_back(std::string(1, inserting ? '+' : '-').append(bar->objectName().toStdString()));
     };
     TToolWindowKt* a = f.Add(f.top, 60, 22, 0, 10);
     TToolWindowKt* b = f.Add(nullptr, 50, 16);
