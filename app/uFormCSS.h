@@ -4,7 +4,7 @@
 
 #include <QDialog>
 #include <QStringList>
-#include <deque>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,16 +14,17 @@
 #include "app/model/StyleLibrary.h"
 
 class QCheckBox;
-class QGridLayout;
-
-class TUpDownEdit;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QStackedWidget;
+class TColorPanel;
 class TLibraryEdit;
 class TStrHolder;
 class TToolbarButtonKt;
+class TUpDownEdit;
 
 class TformCSS : public QDialog {
 public:
@@ -35,6 +36,13 @@ public:
     TStrHolder* shCSS = nullptr;
     TStrHolder* shEstilos = nullptr;
     TLibraryEdit* eLibreria = nullptr;
+    // The pages, one shown at a time, its name in the title beside the four page buttons.
+    QStackedWidget* nbPages = nullptr;
+    QLabel* stTitulo = nullptr;
+    TToolbarButtonKt* sbFirst = nullptr;
+    TToolbarButtonKt* sbPrev = nullptr;
+    TToolbarButtonKt* sbNext = nullptr;
+    TToolbarButtonKt* sbLast = nullptr;
     // "Fuentes".
     QCheckBox* chFontFamily = nullptr;
     QLineEdit* eFontFamily = nullptr;
@@ -42,6 +50,21 @@ public:
     QCheckBox* chItalic = nullptr;
     QCheckBox* chSmallCaps = nullptr;
     QCheckBox* chBold = nullptr;
+    // "Color y Fondo".
+    TColorPanel* pColor = nullptr;
+    TColorPanel* pBGColor = nullptr;
+    QCheckBox* chBgImage = nullptr;
+    QLineEdit* eBgImage = nullptr;
+    TToolbarButtonKt* sbOpenBgImage = nullptr;
+    // "Caja": its two sub-pages and the buttons that show them.
+    QStackedWidget* nbBox = nullptr;
+    TToolbarButtonKt* sbBoxMargen = nullptr;
+    TToolbarButtonKt* sbLineas = nullptr;
+    std::array<TToolbarButtonKt*, 4> sbBorderColor{}; // top, right, bottom, left
+    // "Clasificación".
+    QCheckBox* chListStyleImage = nullptr;
+    QLineEdit* eListStyleImage = nullptr;
+    TToolbarButtonKt* sbListStyleImage = nullptr;
     // "Códigos no soportados".
     QPlainTextEdit* mRestos = nullptr;
     QPushButton* bNew = nullptr;
@@ -59,6 +82,12 @@ public:
     // The folders and names the open and save dialogs start from.
     std::string OpenFileName;
     std::string OpenInitialDir;
+    // Lets the user choose a colour starting from the one given, by the palette or by the colour
+    // dialog; false when nothing was chosen. Without it colours are not chosen.
+    std::function<bool(TColor& color, bool palette)> ChooseColor;
+    // How a chosen picture is named in the rule (the caller makes it relative to its document);
+    // without it the full path.
+    std::function<std::string(const std::string& path)> PictureName;
 
     const TStyleLibrary& Library() const { return FLibrary; }
     // The controls as a rule, and the controls set from a rule.
@@ -78,6 +107,17 @@ public:
     void LoadStyleSheet(const std::string& path);
 
     void FormShow();
+    // Tag 1 the first page, 2 the previous, 3 the next, 4 the last.
+    void NavigationClick(int Tag);
+    // The panel takes the colour chosen.
+    void pColorClick(TColorPanel* panel);
+    // A border colour button was clicked: when that left it up, it takes the colour chosen.
+    void sbColorClick(TToolbarButtonKt* button);
+    // Tag 0 the margins, 1 the lines.
+    void sbBoxMargenClick(int Tag);
+    // A picture chosen for the background or the list image goes into its edit as an address.
+    void sbOpenBgImageClick();
+    void sbListStyleImageClick();
     void lbFontsClick();
     void lbEstilosClick();
     void bNewClick();
@@ -91,6 +131,7 @@ public:
     void FormCloseQuery(bool& CanClose);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void reject() override;
 
@@ -102,31 +143,28 @@ private:
     };
     template <class T>
     using TField = std::function<T&(TCssRule&)>;
-    // The pages' controls, each made in the grid cell given and bound to its field.
-    QWidget* addCheck(QGridLayout* grid, int row, int col, const char* name, const char* caption, TField<bool> field);
-    QWidget* addToggle(QGridLayout* grid, int row, int col, const char* name, const char* caption,
-                       TField<bool> field);
-    QWidget* addRadio(QGridLayout* grid, int row, int col, const char* name, const char* caption,
-                      const QStringList& items, TField<int> field);
-    QWidget* addCombo(QGridLayout* grid, int row, int col, const char* name, const QStringList& items,
-                      TField<int> field);
-    QWidget* addText(QGridLayout* grid, int row, int col, const char* name, TField<std::string> field);
-    // An edit with its up-down, within min..max.
-    QWidget* addNumber(QGridLayout* grid, int row, int col, const char* name, const char* spinName, int min, int max,
-                       TField<std::string> field);
-    QWidget* addColor(QGridLayout* grid, int row, int col, const char* name, TField<TColor> field);
-    void buildPages(class QTabWidget* pages);
+    // The pages' controls, each made in `parent` (where its page places it), named and bound to its
+    // field. Captions and item lists are string ids.
+    QCheckBox* addCheck(QWidget* parent, const char* name, int caption, TField<bool> field);
+    TToolbarButtonKt* addToggle(QWidget* parent, const std::string& name, const QString& caption, TField<bool> field);
+    QWidget* addRadio(QWidget* parent, const char* name, int caption, int items, TField<int> field, int columns = 1);
+    QWidget* addCombo(QWidget* parent, const std::string& name, const QStringList& items, TField<int> field);
+    QLineEdit* addText(QWidget* parent, const char* name, TField<std::string> field);
+    // An edit with its up-down, within min..max; the holder of both is placed.
+    QWidget* addNumber(QWidget* parent, const std::string& name, int min, int max, TField<std::string> field);
+    TColorPanel* addColor(QWidget* parent, const char* name, TField<TColor> field);
+    TToolbarButtonKt* addColorButton(QWidget* parent, const std::string& name, TField<bool> up, TField<TColor> color);
+    void buildPages();
+    void choosePicture(QLineEdit* edit, QCheckBox* check);
 
     std::vector<TBinding> FBindings;
-    // The names of the controls made in loops; object names copy them, the list keeps them for the build.
-    std::deque<std::string> FNames;
     std::vector<std::unique_ptr<TUpDownEdit>> FUpDowns;
+    // Each toggle is a group of its own.
+    int FToggleGroups = 0;
     void syncLibrary(int select);
     void setLibraryFile(const std::string& path);
 
     TStyleLibrary FLibrary;
-    // The fields of the pages whose controls the dialog does not show yet: kept as they were read.
-    TCssRule FRule;
     bool FShown = false;
 };
 

@@ -209,6 +209,12 @@ void TformPrincipal::buildHelpAndTools()
         dialog.LoadStyleSheet(library);
         dialog.UseCustomPalette = FConfig->UseCustomPalette;
         dialog.MakeBackups = FConfig->MakeBackups;
+        dialog.ChooseColor = [this, &dialog](TColor& color, bool palette) {
+            TKestrimaConfig choice = *FConfig;
+            choice.UseCustomPalette = palette;
+            return ChooseColor(choice, *FFormColor, *FColorDialog, &dialog, color);
+        };
+        dialog.PictureName = [this](const std::string& path) { return RutaRelativa(path); };
         dialog.Execute();
         FSideTools->CargaCSS(ToWin1252(dialog.eLibreria->Hint()));
     });

@@ -8,7 +8,11 @@
 #include <QPlainTextEdit>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QToolButton>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QStackedWidget>
 #include <deque>
 #include <filesystem>
 #include <string>
@@ -24,6 +28,10 @@
 #include "platform/core/Classes.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
+#include "app/uFormPrincipalTools.h"
+#include "app/UFormPaleta.h"
+#include "platform/ColorDialog.h"
+#include "toolbars/TBarCtls.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 #include "support/HookWhile.h"
@@ -211,9 +219,9 @@ TEST(StyleSheetDialog, EveryPageBindsItsControls)
     FormControl<QComboBox>(&form, "cbFontSize")->setCurrentIndex(1);
     FormControl<TRadioGroup>(&form, "rgFontSize")->SetItemIndex(3);
     FormControl<QLineEdit>(&form, "eFontSize")->setText("12");
-    FormControl<QToolButton>(&form, "sbBGColor")->setChecked(true);
+    FormControl<TToolbarButtonKt>(&form, "sbBGColor")->SetDown(true);
     FormControl<TRadioGroup>(&form, "rgTextAlign")->SetItemIndex(4);
-    FormControl<QToolButton>(&form, "sbPaddingLeft")->setChecked(true);
+    FormControl<TToolbarButtonKt>(&form, "sbPaddingLeft")->SetDown(true);
     FormControl<QLineEdit>(&form, "ePaddingLeft")->setText("3");
     FormControl<QComboBox>(&form, "cbPaddingLeft")->setCurrentIndex(2);
     FormControl<QComboBox>(&form, "cbBorderBottomWidth2")->setCurrentIndex(2);
@@ -237,7 +245,7 @@ TEST(StyleSheetDialog, EveryPageBindsItsControls)
     read.ReadStyle("y{cursor:wait;margin-top:5px;clip:rect(1px 2px 3px 4px);}", "y");
     form.SetRule(read);
     EXPECT_EQ(FormControl<TRadioGroup>(&form, "rgCursor")->ItemIndex(), 15);
-    EXPECT_TRUE(FormControl<QToolButton>(&form, "sbMarginTop")->isChecked());
+    EXPECT_TRUE(FormControl<TToolbarButtonKt>(&form, "sbMarginTop")->Down());
     EXPECT_EQ(FormControl<QLineEdit>(&form, "eClipLeft")->text(), "4");
     EXPECT_TRUE(FormControl<QCheckBox>(&form, "chClip")->isChecked());
     EXPECT_EQ(form.Rule(), read);
@@ -259,9 +267,20 @@ TEST(StyleSheetDialog, AssistantReloadsTheSidePanel)
         EXPECT_EQ(dialog.lbEstilos->count(), 1);
         EXPECT_FALSE(dialog.MakeBackups);
         EXPECT_EQ(dialog.OpenFileName, path);
-        dialog.eClass->setText("p.nuevo");
+        // Colours come from the colour dialog under the dialog's own choice; pictures are named
+        // as the current document reaches them.
+        dialog.UseCustomPalette = false;
+        THookWhile<TColorDialogHook, SetColorDialogHook> colours([](TColorDialog& d) {
+            d.Color = 0x0000FF;
+            return true;
+        });
+        dialog.pColorClick(dialog.pColor);
+        EXPECT_EQ(dialog.pColor->Color(), 0x0000FFu);
         TFileAnswers files;
-        files.names = {path};
+        files.names = {w.folder.file("fondo.gif", "GIF89a"), path};
+        dialog.sbOpenBgImageClick();
+        EXPECT_EQ(dialog.eBgImage->text().endsWith("fondo.gif)"), true) << dialog.eBgImage->text().toStdString();
+        dialog.eClass->setText("p.nuevo");
         EXPECT_TRUE(dialog.sbSalvaClick());
     });
     QObject sender;
@@ -270,4 +289,93 @@ TEST(StyleSheetDialog, AssistantReloadsTheSidePanel)
     EXPECT_TRUE(shown);
     ASSERT_EQ(tools.lbEstilos->count(), 2);
     EXPECT_EQ(tools.lbEstilos->item(1)->text(), "p.nuevo");
+}
+
+// The page buttons, the box's two sub-pages, the colour panels and buttons and the picture choosers,
+// driven as a user clicks them.
+TEST(StyleSheetDialog, PagesColoursAndPictures)
+{
+    TformCSS form;
+    form.FormShow();
+    std::vector<std::string> titles;
+    auto press = [&](TToolbarButtonKt* b) {
+        b->Click();
+        titles.push_back(form.stTitulo->text().toStdString());
+    };
+    press(form.sbNext);
+    press(form.sbLast);
+    press(form.sbNext);
+    press(form.sbPrev);
+    press(form.sbFirst);
+    press(form.sbPrev);
+    EXPECT_EQ(titles, (std::vector<std::string>{" Color y Fondo", " C\xC3\xB3""digos no soportados",
+                                                " C\xC3\xB3""digos no soportados", " Cursores", " Fuentes",
+                                                " Fuentes"}));
+    EXPECT_EQ(form.nbPages->count(), 9);
+
+    EXPECT_EQ(form.nbBox->currentIndex(), 0);
+    form.sbLineas->Click();
+    EXPECT_EQ(form.nbBox->currentIndex(), 1);
+    EXPECT_FALSE(form.sbBoxMargen->Down());
+    form.sbBoxMargen->Click();
+    EXPECT_EQ(form.nbBox->currentIndex(), 0);
+
+    // A released left press on a colour panel chooses; the choice is the dialog's palette setting.
+    std::vector<bool> palettes;
+    TColor offered = 0x00FF00;
+    form.ChooseColor = [&](TColor& color, bool palette) {
+        palettes.push_back(palette);
+        color = offered;
+        return true;
+    };
+    form.UseCustomPalette = false;
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(form.pBGColor, &release);
+    EXPECT_EQ(form.pBGColor->Color(), 0x00FF00u);
+
+    // A border colour button chooses only when the click leaves it up; down it writes no colour.
+    TToolbarButtonKt* top = form.sbBorderColor[bsTop];
+    ASSERT_TRUE(top->Down());
+    offered = 0x112233;
+    top->Click();
+    EXPECT_FALSE(top->Down());
+    EXPECT_EQ(form.Rule().BorderColor[bsTop], 0x112233u);
+    EXPECT_EQ(form.Rule().sbBorderColor[bsTop], false);
+    offered = 0x445566;
+    top->Click();
+    EXPECT_TRUE(top->Down());
+    EXPECT_EQ(form.Rule().BorderColor[bsTop], 0x112233u);
+    EXPECT_EQ(palettes, (std::vector<bool>{false, false}));
+    // A rule read into the controls moves the button without asking.
+    TCssRule read;
+    read.ReadStyle("z{border-left-color:#0000ff;}", "z");
+    form.SetRule(read);
+    EXPECT_FALSE(form.sbBorderColor[bsLeft]->Down());
+    EXPECT_EQ(form.Rule().BorderColor[bsLeft], read.BorderColor[bsLeft]);
+    EXPECT_EQ(palettes.size(), 2u);
+    EXPECT_EQ(form.Rule(), read);
+
+    // Pictures: a cancelled choice changes nothing; a chosen one becomes an address and ticks its box.
+    form.PictureName = [](const std::string& path) { return "img/" + ExtractFileName(path); };
+    {
+        TFileAnswers none;
+        form.sbListStyleImageClick();
+    }
+    EXPECT_EQ(form.eListStyleImage->text(), "");
+    {
+        TFileAnswers files;
+        files.names = {"/x/punto.png"};
+        form.sbListStyleImageClick();
+    }
+    EXPECT_EQ(form.eListStyleImage->text(), "url(img/punto.png)");
+    EXPECT_TRUE(form.chListStyleImage->isChecked());
+
+    // The cursors stand in two columns, "Ayuda" last in the second.
+    auto* cursors = FormControl<TRadioGroup>(&form, "rgCursor");
+    auto* grid = static_cast<QGridLayout*>(cursors->layout());
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(grid->indexOf(cursors->Button(16)), &row, &column, &rows, &columns);
+    EXPECT_EQ(column, 1);
+    EXPECT_EQ(row, 7);
 }
