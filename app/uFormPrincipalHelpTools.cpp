@@ -231,8 +231,14 @@ void TformPrincipal::buildHelpAndTools()
         action->setProperty("Tag", 2);
         connect(action, &QAction::triggered, this, [this, action] { CallHandler(this, [this, action] { LlamadasExpertos(action); }); });
     }
-    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer"))
+    QAction* styleSheets = FCommands->Action("mVerFormCSS");
+    styleSheets->setProperty("Tag", 8);
+    connect(styleSheets, &QAction::triggered, this,
+            [this, styleSheets] { CallHandler(this, [this, styleSheets] { LlamadasExpertos(styleSheets); }); });
+    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer")) {
         mVer->addAction(FCommands->Action("mVerFormCuerpo"));
+        mVer->addAction(styleSheets);
+    }
 }
 
 // ---------------------------------------------------------------- help

@@ -95,7 +95,7 @@ TEST(StyleLibrary, StoredRulesSurviveNormalising)
         std::vector<std::string> stored = {"body"};
         for (int i = 0; i < 4; ++i) {
             std::string name = names[random() % names.size()];
-            TCssRule r = rule(name, "F" + std::to_string(random() % 100));
+            TCssRule r = rule(name, std::string(1, 'F').append(std::to_string(random() % 100)));
             r.rgCursor = static_cast<int>(random() % 17);
             lib.Store(r);
             if (std::find(stored.begin(), stored.end(), name) == stored.end())

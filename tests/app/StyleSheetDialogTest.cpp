@@ -8,7 +8,10 @@
 #include <QPlainTextEdit>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAction>
 #include <QGridLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -283,9 +286,11 @@ TEST(StyleSheetDialog, AssistantReloadsTheSidePanel)
         dialog.eClass->setText("p.nuevo");
         EXPECT_TRUE(dialog.sbSalvaClick());
     });
-    QObject sender;
-    sender.setProperty("Tag", 8);
-    w.form.LlamadasExpertos(&sender);
+    // The View menu's item opens it.
+    QAction* item = w.form.findChild<QAction*>("mVerFormCSS");
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(w.form.menuBar()->findChild<QMenu*>("mVer")->actions().contains(item));
+    item->trigger();
     EXPECT_TRUE(shown);
     ASSERT_EQ(tools.lbEstilos->count(), 2);
     EXPECT_EQ(tools.lbEstilos->item(1)->text(), "p.nuevo");
