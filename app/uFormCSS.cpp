@@ -97,6 +97,8 @@ TToolbarButtonKt* glyphButton(QWidget* parent, const char* name, QStyle::Standar
 {
     auto* b = new TToolbarButtonKt(parent);
     b->setObjectName(QLatin1String(name));
+    // Drawn over the dialog's own background.
+    b->SetOpaque(false);
     b->SetGlyph(parent->style()->standardIcon(picture).pixmap(16, 16).toImage());
     b->setToolTip(hint);
     b->setFixedSize(23, 22);
@@ -654,6 +656,8 @@ TToolbarButtonKt* TformCSS::addToggle(QWidget* parent, const std::string& name, 
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(QString::fromStdString(name));
     button->SetCaption(ToWin1252(caption));
+    // Raised while up, sunken while down, so a toggle reads as a button.
+    button->SetFlat(false);
     button->SetGroupIndex(++FToggleGroups);
     button->SetAllowAllUp(true);
     button->setMinimumWidth(70);
@@ -706,6 +710,7 @@ QWidget* TformCSS::addNumber(QWidget* parent, const std::string& name, int min, 
     spin->setFixedSize(15, 21);
     row->addWidget(edit);
     row->addWidget(spin);
+    holder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     FUpDowns.push_back(std::make_unique<TUpDownEdit>(edit, spin, min, max));
     FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToWin1252(edit->text()); },
                          [edit, f](const TCssRule& r) { edit->setText(FromWin1252(f(writable(r)))); }});
@@ -729,6 +734,7 @@ TToolbarButtonKt* TformCSS::addColorButton(QWidget* parent, const std::string& n
 {
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(QString::fromStdString(name));
+    button->SetOpaque(false);
     button->SetGroupIndex(++FToggleGroups);
     button->SetAllowAllUp(true);
     button->setFixedSize(28, 22);
@@ -856,6 +862,7 @@ void TformCSS::buildPages()
         auto* b = new TToolbarButtonKt(p);
         b->setObjectName(QLatin1String(tag == 0 ? "sbBoxMargen" : "sbLineas"));
         b->SetCaption(LoadResString(boxPages[tag].second));
+        b->SetFlat(false);
         b->SetGroupIndex(boxGroup);
         b->setProperty("Tag", tag);
         b->setMinimumWidth(80);
