@@ -31,6 +31,7 @@
 #include "editor/SpinButton.h"
 #include "platform/FileDialogs.h"
 #include "platform/GraphicsQt.h"
+#include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/RadioGroup.h"
 #include "platform/Win1252Qt.h"
@@ -157,10 +158,10 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
     eLibreria->setObjectName(QStringLiteral("eLibreria"));
     top->addWidget(eLibreria);
     sbCargaCSS = glyphButton(this, "sbCargaCSS", QStyle::SP_DialogOpenButton, res(kOpenHint));
-    sbCargaCSS->OnClick = [this](TToolbarButtonKt*) { sbCargaCSSClick(); };
+    sbCargaCSS->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbCargaCSSClick(); }); };
     top->addWidget(sbCargaCSS);
     sbSalva = glyphButton(this, "sbSalva", QStyle::SP_DialogSaveButton, res(kSaveHint));
-    sbSalva->OnClick = [this](TToolbarButtonKt*) { sbSalvaClick(); };
+    sbSalva->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbSalvaClick(); }); };
     top->addWidget(sbSalva);
     root->addLayout(top);
 
@@ -170,7 +171,7 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
     lbEstilos = new QListWidget(this);
     lbEstilos->setObjectName(QStringLiteral("lbEstilos"));
     lbEstilos->setFixedWidth(150);
-    connect(lbEstilos, &QListWidget::itemClicked, this, [this] { lbEstilosClick(); });
+    connect(lbEstilos, &QListWidget::itemClicked, this, [this] { CallHandler(this, [this] { lbEstilosClick(); }); });
     rules->addWidget(lbEstilos, 1);
     middle->addLayout(rules);
 
@@ -195,7 +196,7 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
         TToolbarButtonKt* b = glyphButton(this, stepNames[i], steps[i].second, hints.value(i));
         const int tag = i + 1;
         b->setProperty("Tag", tag);
-        b->OnClick = [this, tag](TToolbarButtonKt*) { NavigationClick(tag); };
+        b->OnClick = [this, tag](TToolbarButtonKt*) { CallHandler(this, [&] { NavigationClick(tag); }); };
         *steps[i].first = b;
         navigation->addWidget(b);
     }
@@ -222,11 +223,11 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
     buttons->addStretch(1);
     bAceptar->setAutoDefault(false);
     buttons->addWidget(bAceptar);
-    connect(bNew, &QPushButton::clicked, this, [this] { bNewClick(); });
-    connect(bAdd, &QPushButton::clicked, this, [this] { bAddClick(); });
-    connect(bErase, &QPushButton::clicked, this, [this] { bEraseClick(); });
-    connect(bVer, &QPushButton::clicked, this, [this] { bVerClick(); });
-    connect(bAceptar, &QPushButton::clicked, this, [this] { bAceptarClick(); });
+    connect(bNew, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { bNewClick(); }); });
+    connect(bAdd, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { bAddClick(); }); });
+    connect(bErase, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { bEraseClick(); }); });
+    connect(bVer, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { bVerClick(); }); });
+    connect(bAceptar, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { bAceptarClick(); }); });
     root->addLayout(buttons);
 
     shCSS = new TStrHolder(this);
@@ -288,13 +289,7 @@ void TformCSS::ReadStyle()
     if (!item)
         return;
     TCssRule rule = Rule();
-    try {
-        rule.ReadStyle(FLibrary.Text(), ToWin1252(item->text()));
-    } catch (...) {
-        // A number that does not convert stops the reading; what was read so far stays in the controls.
-        SetRule(rule);
-        throw;
-    }
+    rule.ReadStyle(FLibrary.Text(), ToWin1252(item->text()));
     SetRule(rule);
 }
 
@@ -324,10 +319,10 @@ void TformCSS::setLibraryFile(const std::string& path)
 
 void TformCSS::LoadStyleSheet(const std::string& path)
 {
+    // Read before anything changes: a file that cannot be read leaves the library as it was.
+    const std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
     setLibraryFile(path);
-    FLibrary.Clear();
-    if (FileExists(path))
-        FLibrary.Load(ReadFileBytes(path));
+    FLibrary.Load(text);
     syncLibrary(-1);
 }
 
@@ -360,7 +355,7 @@ void TformCSS::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!FShown) {
         FShown = true;
-        FormShow();
+        CallHandler(this, [this] { FormShow(); });
     }
 }
 
@@ -428,7 +423,7 @@ bool TformCSS::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         if (auto* panel = dynamic_cast<TColorPanel*>(watched); panel == pColor || panel == pBGColor) {
-            pColorClick(panel);
+            CallHandler(this, [this, panel] { pColorClick(panel); });
             return true;
         }
     return QDialog::eventFilter(watched, event);
@@ -524,6 +519,9 @@ void TformCSS::sbCargaCSSClick()
     dialog.FileName = OpenFileName;
     if (!ExecuteFileDialog(this, dialog))
         return;
+    // The library being edited is offered for saving before another replaces it.
+    if ((!FLibrary.Empty() || !Trim(ToWin1252(eClass->text())).empty()) && !offerToSave())
+        return;
     LoadStyleSheet(dialog.FileName);
     OpenFileName = dialog.FileName;
     OpenInitialDir = ExtractFilePath(dialog.FileName);
@@ -564,27 +562,34 @@ void TformCSS::bAceptarClick()
     close();
 }
 
-void TformCSS::FormCloseQuery(bool& CanClose)
+bool TformCSS::offerToSave()
 {
     switch (MessageBox(this, LoadResString(kSaveQuestion), LoadResString(kProductName),
                        MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
-        // A save that did not happen keeps the dialog and its edits.
-        CanClose = sbSalvaClick();
-        break;
+        // A save that did not happen keeps the library and its edits.
+        return sbSalvaClick();
     case IDNO:
-        CanClose = true;
-        break;
+        return true;
     default:
-        CanClose = false;
+        return false;
     }
+}
+
+void TformCSS::FormCloseQuery(bool& CanClose)
+{
+    CanClose = offerToSave();
 }
 
 void TformCSS::reject()
 {
-    bool canClose = true;
-    FormCloseQuery(canClose);
-    if (canClose)
+    bool canClose = false;
+    bool asked = false;
+    CallHandler(this, [&] {
+        FormCloseQuery(canClose);
+        asked = true;
+    });
+    if (asked && canClose)
         QDialog::reject();
 }
 
@@ -738,7 +743,7 @@ TToolbarButtonKt* TformCSS::addColorButton(QWidget* parent, const std::string& n
     button->SetGroupIndex(++FToggleGroups);
     button->SetAllowAllUp(true);
     button->setFixedSize(28, 22);
-    button->OnClick = [this](TToolbarButtonKt* sender) { sbColorClick(sender); };
+    button->OnClick = [this](TToolbarButtonKt* sender) { CallHandler(this, [&] { sbColorClick(sender); }); };
     showBorderColor(button, clBlack);
     button->Loaded();
     // Setting the rule moves the button and paints its colour; only a click chooses.
@@ -774,7 +779,7 @@ void TformCSS::buildPages()
     lbFonts = new QListWidget(p);
     lbFonts->setObjectName(QStringLiteral("lbFonts"));
     lbFonts->setSelectionMode(QAbstractItemView::MultiSelection);
-    connect(lbFonts, &QListWidget::itemClicked, this, [this] { lbFontsClick(); });
+    connect(lbFonts, &QListWidget::itemClicked, this, [this] { CallHandler(this, [this] { lbFontsClick(); }); });
     g->addWidget(lbFonts, 1, 0, 1, 2);
     chItalic = addCheck(p, "chItalic", kItalic, field(&TCssRule::chItalic));
     chSmallCaps = addCheck(p, "chSmallCaps", kSmallCaps, field(&TCssRule::chSmallCaps));
@@ -798,7 +803,7 @@ void TformCSS::buildPages()
     chBgImage = addCheck(p, "chBgImage", kImage, field(&TCssRule::chBgImage));
     eBgImage = addText(p, "eBgImage", field(&TCssRule::eBgImage));
     sbOpenBgImage = glyphButton(p, "sbOpenBgImage", QStyle::SP_DialogOpenButton, res(kPictureHint));
-    sbOpenBgImage->OnClick = [this](TToolbarButtonKt*) { sbOpenBgImageClick(); };
+    sbOpenBgImage->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbOpenBgImageClick(); }); };
     g->addWidget(chBgImage, 2, 0);
     g->addLayout(line({eBgImage, sbOpenBgImage}), 2, 1, 1, 2);
     g->addWidget(addCheck(p, "chBgFixed", kBgFixed, field(&TCssRule::chBgFixed)), 3, 0, 1, 2);
@@ -867,7 +872,7 @@ void TformCSS::buildPages()
         b->setProperty("Tag", tag);
         b->setMinimumWidth(80);
         b->setFixedHeight(22);
-        b->OnClick = [this, tag](TToolbarButtonKt*) { sbBoxMargenClick(tag); };
+        b->OnClick = [this, tag](TToolbarButtonKt*) { CallHandler(this, [&] { sbBoxMargenClick(tag); }); };
         b->Loaded();
         *boxPages[tag].first = b;
     }
@@ -925,7 +930,7 @@ void TformCSS::buildPages()
     chListStyleImage = addCheck(p, "chListStyleImage", kImage, field(&TCssRule::chListStyleImage));
     eListStyleImage = addText(p, "eListStyleImage", field(&TCssRule::eListStyleImage));
     sbListStyleImage = glyphButton(p, "sbListStyleImage", QStyle::SP_DialogOpenButton, res(kPictureHint));
-    sbListStyleImage->OnClick = [this](TToolbarButtonKt*) { sbListStyleImageClick(); };
+    sbListStyleImage->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbListStyleImageClick(); }); };
     g->addWidget(chListStyleImage, 2, 0);
     g->addLayout(line({eListStyleImage, sbListStyleImage}), 2, 1);
     g->setColumnStretch(1, 1);

@@ -155,6 +155,9 @@ private:
     TColorPanel* addColor(QWidget* parent, const char* name, TField<TColor> field);
     TToolbarButtonKt* addColorButton(QWidget* parent, const std::string& name, TField<bool> up, TField<TColor> color);
     void buildPages();
+    // Asks whether to save the library: Yes saves, No goes on, Cancel stays. False when the user
+    // stays or the save did not happen.
+    bool offerToSave();
     void choosePicture(QLineEdit* edit, QCheckBox* check);
 
     std::vector<TBinding> FBindings;

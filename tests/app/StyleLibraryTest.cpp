@@ -9,16 +9,9 @@
 #include "app/model/CssRule.h"
 #include "app/model/StyleLibrary.h"
 #include "app/model/libCSS.h"
+#include "support/Occurrences.h"
 
 namespace {
-
-int count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
 
 TCssRule rule(const std::string& name, const std::string& family)
 {
@@ -51,7 +44,7 @@ TEST(StyleLibrary, StoresNewAndExistingRules)
     // "h1" differs from "h1 ": a second entry.
     EXPECT_EQ(lib.Store(rule(" h1 ", "Arial")), 0);
     EXPECT_EQ(lib.Selectors(), (std::vector<std::string>{"h1", "h1 "}));
-    EXPECT_EQ(count(lib.Text(), "font-family: Arial;"), 1);
+    EXPECT_EQ(Occurrences(lib.Text(), "font-family: Arial;"), 1);
 
     // An existing name (without case): the old rule is cut out, the new one appended once.
     TStyleLibrary two;
@@ -59,9 +52,9 @@ TEST(StyleLibrary, StoresNewAndExistingRules)
     EXPECT_EQ(two.Store(rule("B", "Serif")), 1);
     EXPECT_EQ(two.Selectors(), (std::vector<std::string>{"a", "b"}));
     std::string text = two.Text();
-    EXPECT_EQ(count(text, "color : red"), 0);
-    EXPECT_EQ(count(text, "x : y;"), 1);
-    EXPECT_EQ(count(text, "font-family: Serif;"), 1);
+    EXPECT_EQ(Occurrences(text, "color : red"), 0);
+    EXPECT_EQ(Occurrences(text, "x : y;"), 1);
+    EXPECT_EQ(Occurrences(text, "font-family: Serif;"), 1);
     EXPECT_EQ(text.find("a{x : y;}"), 0u) << text;
 
     // An empty name stores nothing.
@@ -76,8 +69,8 @@ TEST(StyleLibrary, ErasesRuleAndEntry)
     lib.Load("a{x:1;}b{y:2;}c{z:3;}");
     lib.Erase(1);
     EXPECT_EQ(lib.Selectors(), (std::vector<std::string>{"a", "c"}));
-    EXPECT_EQ(count(lib.Text(), "y : 2"), 0);
-    EXPECT_EQ(count(lib.Text(), "z : 3"), 1);
+    EXPECT_EQ(Occurrences(lib.Text(), "y : 2"), 0);
+    EXPECT_EQ(Occurrences(lib.Text(), "z : 3"), 1);
     std::string before = lib.Text();
     lib.Erase(5);
     lib.Erase(-1);

@@ -39,6 +39,7 @@
 #include "support/MainWindowDocuments.h"
 #include "support/HookWhile.h"
 #include "support/TempDir.h"
+#include "support/Occurrences.h"
 
 namespace {
 
@@ -63,13 +64,6 @@ void click(TformCSS& form, int row)
     form.lbEstilosClick();
 }
 
-int count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -93,9 +87,9 @@ TEST(StyleSheetDialog, ShowsFirstRuleAndStoresTheOneLeft)
     EXPECT_FALSE(form.chFontFamily->isChecked());
     // The rule left was stored as WriteStyle writes it.
     std::string text = form.shEstilos->Strings().Text();
-    EXPECT_EQ(count(text, "font-family: Arial;"), 1) << text;
-    EXPECT_EQ(count(text, "color: red;"), 1) << text;
-    EXPECT_EQ(count(text, "font-family : Arial"), 0) << text;
+    EXPECT_EQ(Occurrences(text, "font-family: Arial;"), 1) << text;
+    EXPECT_EQ(Occurrences(text, "color: red;"), 1) << text;
+    EXPECT_EQ(Occurrences(text, "font-family : Arial"), 0) << text;
 
     // "Nuevo" with no name: the message, then the clicked rule.
     form.bNewClick();
@@ -120,9 +114,9 @@ TEST(StyleSheetDialog, StoresErasesAndPicksFonts)
     form.bAddClick();
     ASSERT_EQ(form.lbEstilos->count(), 3);
     std::string text = form.shEstilos->Strings().Text();
-    EXPECT_EQ(count(text, "x : y"), 0) << text;
-    EXPECT_EQ(count(text, "font-weight: bold;"), 1) << text;
-    EXPECT_EQ(count(text, "h1{}"), 1) << text;
+    EXPECT_EQ(Occurrences(text, "x : y"), 0) << text;
+    EXPECT_EQ(Occurrences(text, "font-weight: bold;"), 1) << text;
+    EXPECT_EQ(Occurrences(text, "h1{}"), 1) << text;
 
     form.lbEstilos->setCurrentRow(2);
     {
@@ -136,7 +130,7 @@ TEST(StyleSheetDialog, StoresErasesAndPicksFonts)
         form.bEraseClick();
     }
     EXPECT_EQ(form.lbEstilos->count(), 2);
-    EXPECT_EQ(count(form.shEstilos->Strings().Text(), "P\r\n{"), 0);
+    EXPECT_EQ(Occurrences(form.shEstilos->Strings().Text(), "P\r\n{"), 0);
     EXPECT_EQ(form.eClass->text(), "");
     EXPECT_FALSE(form.chBold->isChecked());
 
@@ -200,7 +194,7 @@ TEST(StyleSheetDialog, SavesAndLeaves)
         form.FormCloseQuery(canClose);
     }
     EXPECT_TRUE(canClose);
-    EXPECT_EQ(count(ReadFileBytes(path), "font-weight : bold;"), 1);
+    EXPECT_EQ(Occurrences(ReadFileBytes(path), "font-weight : bold;"), 1);
 
     // A library that cannot be written is reported and the dialog stays.
     {
@@ -383,4 +377,43 @@ TEST(StyleSheetDialog, PagesColoursAndPictures)
     grid->getItemPosition(grid->indexOf(cursors->Button(16)), &row, &column, &rows, &columns);
     EXPECT_EQ(column, 1);
     EXPECT_EQ(row, 7);
+}
+
+// A value the controls cannot take stays as text beside what they took; opening another library
+// first offers to save the one being edited.
+TEST(StyleSheetDialog, UnreadableValuesStayAsTextAndOpeningAnotherLibraryOffersToSave)
+{
+    TempDir dir("css");
+    TformCSS form;
+    form.LoadStyleSheet(dir.file("a.css", "a{font-size:1.5em;color:#ff0000;}b{x:y;}"));
+    form.eClass->setText("nuevo");
+    {
+        TBoxAnswers boxes;
+        form.lbEstilos->setCurrentRow(0);
+        emit form.lbEstilos->itemClicked(form.lbEstilos->item(0));
+        EXPECT_TRUE(boxes.texts.empty());
+    }
+    EXPECT_EQ(form.eClass->text(), "a");
+    EXPECT_EQ(form.pColor->Color(), 0x0000FFu);
+    EXPECT_EQ(form.mRestos->toPlainText(), "font-size: 1.5em;");
+    EXPECT_EQ(form.lbEstilos->count(), 3) << "the rule left was stored";
+
+    const std::string other = dir.file("b.css", "c{z:w;}");
+    {
+        TBoxAnswers cancel({IDCANCEL});
+        TFileAnswers files;
+        files.names = {other};
+        form.sbCargaCSSClick();
+        EXPECT_EQ(cancel.texts.at(0), "\xBF" "Desea guardar la librer\xED" "a actual?");
+    }
+    EXPECT_EQ(form.lbEstilos->count(), 3);
+    {
+        TBoxAnswers no({IDNO});
+        TFileAnswers files;
+        files.names = {other};
+        form.sbCargaCSSClick();
+    }
+    ASSERT_EQ(form.lbEstilos->count(), 1);
+    EXPECT_EQ(form.eClass->text(), "c");
+    EXPECT_EQ(ToWin1252(form.eLibreria->Hint()), other);
 }
