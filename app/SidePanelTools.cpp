@@ -15,9 +15,9 @@
 #include "app/model/EditorKind.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/PanelItems.h"
+#include "app/model/StyleLibrary.h"
 #include "app/model/TagTable.h"
 #include "app/model/ToolPageValues.h"
-#include "app/model/libCSS.h"
 #include "app/model/libKestrima.h"
 #include "components/DirTree.h"
 #include "components/FileList.h"
@@ -189,7 +189,7 @@ void TSidePanelTools::buildStyles()
     sbAbrirCSS->OnClick = [this](TToolbarButtonKt*) { sbAbrirCSSClick(); };
     lbEstilos = new QListWidget(page);
     lbEstilos->setObjectName("lbEstilos");
-    lbEstilos->setSortingEnabled(true);
+    // Sorted without case by the library that fills it.
     shEstilos = new TStrHolder(page);
     shEstilos->setObjectName("shEstilos");
     auto* buttons = new QHBoxLayout;
@@ -485,12 +485,12 @@ void TSidePanelTools::CargaCSS(const std::string& path)
     FHost.Config().LastStyle = path;
     eLibreria->setText(FromWin1252(StyleLibraryName(path)));
     eLibreria->SetHint(FromWin1252(path));
+    // Read as the style sheet dialog reads a library, so both list the rules alike.
+    TStyleLibrary library;
+    library.Load(ReadFileBytes(path));
     lbEstilos->clear();
-    shEstilos->Clear();
-    TStringList text;
-    text.SetText(CSSFormatRule(ReadFileBytes(path)));
-    shEstilos->Assign(text);
-    for (const std::string& selector : CSSListSelectors(shEstilos->Strings().Text()))
+    shEstilos->Assign(library.Strings());
+    for (const std::string& selector : library.Selectors())
         lbEstilos->addItem(FromWin1252(selector));
     keepStyleValues();
 }

@@ -16,6 +16,8 @@
 #include "app/UFormPaleta.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/UFormMarcos.h"
+#include "app/SidePanelTools.h"
+#include "app/uFormCSS.h"
 #include "app/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
@@ -198,6 +200,24 @@ void TformPrincipal::buildHelpAndTools()
         dialog.SetFormHeight(TformMarcos::kShortHeight);
         dialog.Execute();
     });
+    // The style sheet dialog on the side panel's library, which is read again afterwards.
+    SetExpertCall(8, [this](QObject*) {
+        TformCSS dialog(this);
+        const std::string library = ToWin1252(FSideTools->eLibreria->Hint());
+        dialog.OpenFileName = library;
+        dialog.OpenInitialDir = ExtractFilePath(library);
+        dialog.LoadStyleSheet(library);
+        dialog.UseCustomPalette = FConfig->UseCustomPalette;
+        dialog.MakeBackups = FConfig->MakeBackups;
+        dialog.ChooseColor = [this, &dialog](TColor& color, bool palette) {
+            TKestrimaConfig choice = *FConfig;
+            choice.UseCustomPalette = palette;
+            return ChooseColor(choice, *FFormColor, *FColorDialog, &dialog, color);
+        };
+        dialog.PictureName = [this](const std::string& path) { return RutaRelativa(path); };
+        dialog.Execute();
+        FSideTools->CargaCSS(ToWin1252(dialog.eLibreria->Hint()));
+    });
     loadCustomColors();
     FFormColor = std::make_unique<TFormColor>();
 
@@ -211,8 +231,14 @@ void TformPrincipal::buildHelpAndTools()
         action->setProperty("Tag", 2);
         connect(action, &QAction::triggered, this, [this, action] { CallHandler(this, [this, action] { LlamadasExpertos(action); }); });
     }
-    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer"))
+    QAction* styleSheets = FCommands->Action("mVerFormCSS");
+    styleSheets->setProperty("Tag", 8);
+    connect(styleSheets, &QAction::triggered, this,
+            [this, styleSheets] { CallHandler(this, [this, styleSheets] { LlamadasExpertos(styleSheets); }); });
+    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer")) {
         mVer->addAction(FCommands->Action("mVerFormCuerpo"));
+        mVer->addAction(styleSheets);
+    }
 }
 
 // ---------------------------------------------------------------- help

@@ -3,20 +3,23 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QVBoxLayout>
+#include <QGridLayout>
+#include <algorithm>
 
-TRadioGroup::TRadioGroup(const QString& title, const QStringList& items, QWidget* parent)
+TRadioGroup::TRadioGroup(const QString& title, const QStringList& items, QWidget* parent, int columns)
     : QGroupBox(title, parent), FButtons(new QButtonGroup(this))
 {
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(8, 4, 8, 4);
-    column->setSpacing(2);
-    for (int i = 0; i < items.size(); ++i) {
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setVerticalSpacing(2);
+    const int count = static_cast<int>(items.size());
+    const int rows = std::max(1, (count + std::max(columns, 1) - 1) / std::max(columns, 1));
+    for (int i = 0; i < count; ++i) {
         auto* button = new QRadioButton(items[i], this);
         FButtons->addButton(button, i);
-        column->addWidget(button);
+        grid->addWidget(button, i % rows, i / rows);
     }
-    column->addStretch(1);
+    grid->setRowStretch(rows, 1);
 }
 
 int TRadioGroup::Count() const

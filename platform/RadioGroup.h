@@ -9,7 +9,8 @@ class QRadioButton;
 
 class TRadioGroup : public QGroupBox {
 public:
-    TRadioGroup(const QString& title, const QStringList& items, QWidget* parent = nullptr);
+    // The items fill `columns` columns top to bottom, then left to right.
+    TRadioGroup(const QString& title, const QStringList& items, QWidget* parent = nullptr, int columns = 1);
 
     int Count() const;
     QRadioButton* Button(int index) const;

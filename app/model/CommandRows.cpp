@@ -88,6 +88,8 @@ constexpr TCommandRow kRows[] = {
     {.Name = "mVerFormCuerpo", .Caption = 5620, .Hint = 5621, .Checkable = true, .Open = O::Enable},
     {.Name = "sbBody", .Hint = 5621, .Checkable = true, .Open = O::Enable},
     {.Name = "sbBody2", .Hint = 5621, .Checkable = true, .Open = O::Enable},
+    // The style sheet dialog on the side panel's library.
+    {.Name = "mVerFormCSS", .Caption = 6371, .Hint = 6372},
 
     // Selection: the text tools that need a selection follow it as the menu opens.
     {.Name = "mOrdenaUp", .Caption = 4601, .Menu = "mSeleccion", .MenuEnable = R::Selection},

@@ -40,15 +40,17 @@ constexpr bool stringIdsAreUnique()
 #include "resources/StringTable.inc"
 #undef RES_STRING
     };
-    // A plain double loop: compilers bound the depth of constant evaluation, and a library sort
-    // recurses deeper than some allow.
-    for (size_t i = 0; i < std::size(ids); ++i)
-        for (size_t j = i + 1; j < std::size(ids); ++j)
-            if (ids[i] == ids[j])
-                return false;
+    // One pass over a table of the ids seen: compilers bound the steps of constant evaluation, which
+    // a loop over every pair of a table this size exceeds.
+    std::array<bool, 65536> seen{};
+    for (int id : ids) {
+        if (id < 0 || id >= static_cast<int>(seen.size()) || seen[static_cast<size_t>(id)])
+            return false;
+        seen[static_cast<size_t>(id)] = true;
+    }
     return true;
 }
-static_assert(stringIdsAreUnique(), "two entries of resources/StringTable.inc share an id");
+static_assert(stringIdsAreUnique(), "two entries of resources/StringTable.inc share an id, or an id lies outside 0..65535");
 
 const std::unordered_map<int, std::string>& stringTable()
 {

@@ -6,16 +6,9 @@
 #include <string>
 
 #include "app/model/FramesetDesign.h"
+#include "support/Occurrences.h"
 
 namespace {
-
-size_t count(const std::string& text, const std::string& what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 // Two columns, frames a.htm "menu" and b.htm "main".
 struct TTwoColumns {
@@ -148,7 +141,7 @@ TEST(FramesetDesign, RandomDesignsTileTheSurfaceAndWriteEveryNode)
             else
                 design.Split(random() % 2 == 0, 2 + static_cast<int>(random() % 4));
         }
-        size_t frames = 0, framesets = 0;
+        int frames = 0, framesets = 0;
         for (TFrameNode* node : design.Nodes()) {
             if (node->IsFrame()) {
                 ++frames;
@@ -165,9 +158,9 @@ TEST(FramesetDesign, RandomDesignsTileTheSurfaceAndWriteEveryNode)
             EXPECT_EQ(along, (node->IsColumns() ? node->Width : node->Height) - edge) << "round " << round;
         }
         const std::string html = GenerateFrames(design.Root(), {});
-        EXPECT_EQ(count(html, "<frame "), frames);
-        EXPECT_EQ(count(html, "<frameset "), framesets);
-        EXPECT_EQ(count(html, "</frameset>"), framesets);
-        EXPECT_EQ(count(html, "\r\n"), frames + 2 * framesets - 1);
+        EXPECT_EQ(Occurrences(html, "<frame "), frames);
+        EXPECT_EQ(Occurrences(html, "<frameset "), framesets);
+        EXPECT_EQ(Occurrences(html, "</frameset>"), framesets);
+        EXPECT_EQ(Occurrences(html, "\r\n"), frames + 2 * framesets - 1);
     }
 }

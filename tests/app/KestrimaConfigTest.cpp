@@ -11,6 +11,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
+#include "support/ProgramFolderWhile.h"
 #include "support/StringListItems.h"
 #include "support/TempRegistry.h"
 
@@ -52,8 +53,7 @@ std::string dump(const TKestrimaConfig& c)
 }
 
 struct ProgramFolderFixture : ::testing::Test {
-    void SetUp() override { SetProgramFolder("/opt/kestrima"); }
-    void TearDown() override { SetProgramFolder(""); }
+    TProgramFolderWhile folder{"/opt/kestrima"};
 };
 
 using KestrimaConfig = ProgramFolderFixture;
@@ -256,7 +256,7 @@ TEST_F(KestrimaConfig, EveryFieldSurvivesARoundTripThroughANewProcess)
 TEST(ProgramFolder, IsTheExecutablesFolderOnlyWhenItHoldsDocs)
 {
     namespace fs = std::filesystem;
-    SetProgramFolder("");
+    TProgramFolderWhile keep("");
     const fs::path executable = fs::read_symlink("/proc/self/exe");
     const fs::path docs = executable.parent_path() / "Docs";
     ASSERT_FALSE(fs::exists(docs));
@@ -269,5 +269,4 @@ TEST(ProgramFolder, IsTheExecutablesFolderOnlyWhenItHoldsDocs)
     EXPECT_EQ(ProgramFolder(), installed);
     SetProgramFolder("/srv/k");
     EXPECT_EQ(ProgramFolder(), "/srv/k/");
-    SetProgramFolder("");
 }

@@ -23,6 +23,7 @@
 #include "platform/Help.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Registry.h"
+#include "support/ProgramFolderWhile.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
@@ -37,10 +38,9 @@ const std::string kShipped = std::string(KESTRIMA_SOURCE_DIR) + "/resources/";
 
 // A window whose program folder is the source tree's resources, so the shipped help is found.
 struct THelpWindow {
-    bool folder = (SetProgramFolder(kShipped), true);
+    TProgramFolderWhile folder{kShipped};
     TWindow w;
     TformPrincipal& form = w.form;
-    ~THelpWindow() { SetProgramFolder(""); }
     QMenu* menu(const char* name) { return form.menuBar()->findChild<QMenu*>(name); }
 };
 

@@ -30,6 +30,7 @@
 #include "platform/Win1252Qt.h"
 #include "editor/model/Templates.h"
 #include "platform/core/SysUtils.h"
+#include "support/ProgramFolderWhile.h"
 #include "support/EditorText.h"
 #include "support/BoxAnswers.h"
 #include "support/MessageCatcher.h"
@@ -402,12 +403,6 @@ std::vector<std::string> actionNames(QMenu* menu)
     return names;
 }
 
-// Points the program's support files at `folder` while it lives.
-struct TProgramFolder {
-    explicit TProgramFolder(const std::string& folder) { SetProgramFolder(folder); }
-    ~TProgramFolder() { SetProgramFolder(""); }
-};
-
 const std::string kShippedFolder = std::string(KESTRIMA_SOURCE_DIR) + "/resources";
 
 } // namespace
@@ -488,7 +483,7 @@ TEST(MainWindowFrame, TheStatusBarHasFivePanelsAndShowsHints)
 TEST(MainWindowFrame, TheShippedCorrectionsAndTemplatesWorkInTheEditor)
 {
     TempRegistry registry("app");
-    TProgramFolder shipped(kShippedFolder);
+    TProgramFolderWhile shipped(kShippedFolder);
     // The new document starts empty rather than from the shipped model.
     TRegIniFile(TKestrimaConfig::kRegistryKey).WriteInteger("Settings", "NewFile", 0);
     TformPrincipal form;
@@ -518,7 +513,7 @@ TEST(MainWindowFrame, TheShippedCorrectionsAndTemplatesWorkInTheEditor)
 TEST(MainWindowFrame, WithoutTheSupportFilesTheWindowStillStarts)
 {
     TempRegistry registry("app");
-    TProgramFolder empty(registry.Folder.path.string());
+    TProgramFolderWhile empty(registry.Folder.path.string());
     TMessageCatcher catcher;
     TBoxAnswers boxes;
     TformPrincipal form;

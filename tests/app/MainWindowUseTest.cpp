@@ -27,6 +27,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Registry.h"
+#include "support/ProgramFolderWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "toolbars/TabCtrls.h"
 #include "toolbars/listComboKt.h"
@@ -140,14 +141,13 @@ TEST(MainWindowUse, NewDocumentsStartFromTheShippedModel)
     const std::string programFolder = QFileInfo(QStringLiteral(KESTRIMA_PROGRAM)).absolutePath().toStdString() + "/";
     const std::string shipped = programFolder + "normal.htm";
     ASSERT_TRUE(FileExists(shipped));
-    SetProgramFolder(programFolder);
+    TProgramFolderWhile folder(programFolder);
     TBoxAnswers boxes({}, IDNO);
     TWindow w;
     EXPECT_EQ(w.form.Config().NewFileModel, shipped);
     EXPECT_EQ(w.form.Config().NewFile, 1);
     w.form.mNuevoClick();
     const std::string text = w.memo.StoredText();
-    SetProgramFolder("");
     EXPECT_EQ(text.rfind("<!DOCTYPE HTML", 0), 0u) << text;
     EXPECT_NE(text.find("<HTML LANG=\"es\">"), std::string::npos) << text;
     EXPECT_NE(text.find("<BODY>\r\r</BODY>"), std::string::npos) << text;

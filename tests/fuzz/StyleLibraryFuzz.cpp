@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/model/CssRule.h"
+#include "app/model/StyleLibrary.h"
 #include "app/model/libCSS.h"
+#include "platform/core/Collation.h"
+#include "platform/core/SysUtils.h"
 
 #include "FuzzCheck.h"
 
@@ -75,6 +78,32 @@ void checkRule(std::string_view library, const std::string& selector)
     check(third == second);
 }
 
+// The library as the dialog and the side panel hold it: its list follows the text's rules, sorted
+// without case, through a store, an erase and a save.
+void checkLibrary(const std::string& text, size_t rules)
+{
+    TStyleLibrary library;
+    library.Load(text);
+    const std::vector<std::string>& listed = library.Selectors();
+    check(listed.size() == rules);
+    for (size_t i = 1; i < listed.size(); ++i)
+        check(AnsiCompareText(listed[i - 1], listed[i]) <= 0);
+    TCssRule rule;
+    rule.eClass = " fuzz.nueva ";
+    rule.chBold = true;
+    const bool known = library.IndexOf("fuzz.nueva") >= 0;
+    const int stored = library.Store(rule);
+    check(stored >= 0 && AnsiSameText(library.Selectors().at(static_cast<size_t>(stored)), "fuzz.nueva"));
+    check(library.Selectors().size() == rules + (known ? 0 : 1));
+    library.Erase(-1);
+    library.Erase(static_cast<int>(library.Selectors().size()));
+    check(library.Selectors().size() == rules + (known ? 0 : 1));
+    library.Erase(stored);
+    check(library.Selectors().size() == rules - (known ? 1 : 0));
+    const std::string saved = library.Normalise();
+    check(saved.empty() || saved.ends_with("\r\n"));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -94,5 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!rawSelectors.empty())
         checkRule(text, rawSelectors.front());
     checkRule("x{" + text + "}", "x");
+    checkLibrary(text, selectors.size());
     return 0;
 }

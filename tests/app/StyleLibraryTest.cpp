@@ -1,0 +1,107 @@
+// Tests of the style library model: loading, storing, erasing and normalising a library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/model/CssRule.h"
+#include "app/model/StyleLibrary.h"
+#include "app/model/libCSS.h"
+#include "support/Occurrences.h"
+
+namespace {
+
+TCssRule rule(const std::string& name, const std::string& family)
+{
+    TCssRule r;
+    r.eClass = name;
+    r.chFontFamily = true;
+    r.eFontFamily = family;
+    return r;
+}
+
+} // namespace
+
+TEST(StyleLibrary, LoadsNormalisedTextAndSortedSelectors)
+{
+    TStyleLibrary lib;
+    lib.Load("p{color:red;}\r\nH1 {margin:0;}\ta{x:y;}");
+    EXPECT_EQ(lib.Selectors(), (std::vector<std::string>{"a", "H1 ", "p"}));
+    EXPECT_EQ(lib.Text(), "p\r\n{\r\ncolor : red;\r\n}\r\nH1 \r\n{\r\nmargin : 0;\r\n}\r\na\r\n{\r\nx : y;\r\n}\r\n");
+    EXPECT_EQ(lib.IndexOf("h1 "), 1);
+    EXPECT_EQ(lib.IndexOf("h1"), -1);
+    lib.Load("");
+    EXPECT_TRUE(lib.Empty());
+    EXPECT_EQ(lib.Text(), "");
+}
+
+TEST(StyleLibrary, StoresNewAndExistingRules)
+{
+    TStyleLibrary lib;
+    lib.Load("h1 {color:red;}");
+    // "h1" differs from "h1 ": a second entry.
+    EXPECT_EQ(lib.Store(rule(" h1 ", "Arial")), 0);
+    EXPECT_EQ(lib.Selectors(), (std::vector<std::string>{"h1", "h1 "}));
+    EXPECT_EQ(Occurrences(lib.Text(), "font-family: Arial;"), 1);
+
+    // An existing name (without case): the old rule is cut out, the new one appended once.
+    TStyleLibrary two;
+    two.Load("b{color:red;}a{x:y;}");
+    EXPECT_EQ(two.Store(rule("B", "Serif")), 1);
+    EXPECT_EQ(two.Selectors(), (std::vector<std::string>{"a", "b"}));
+    std::string text = two.Text();
+    EXPECT_EQ(Occurrences(text, "color : red"), 0);
+    EXPECT_EQ(Occurrences(text, "x : y;"), 1);
+    EXPECT_EQ(Occurrences(text, "font-family: Serif;"), 1);
+    EXPECT_EQ(text.find("a{x : y;}"), 0u) << text;
+
+    // An empty name stores nothing.
+    EXPECT_EQ(two.Store(rule("  ", "Mono")), -1);
+    EXPECT_EQ(two.Text(), text);
+    EXPECT_EQ(two.Selectors().size(), 2u);
+}
+
+TEST(StyleLibrary, ErasesRuleAndEntry)
+{
+    TStyleLibrary lib;
+    lib.Load("a{x:1;}b{y:2;}c{z:3;}");
+    lib.Erase(1);
+    EXPECT_EQ(lib.Selectors(), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(Occurrences(lib.Text(), "y : 2"), 0);
+    EXPECT_EQ(Occurrences(lib.Text(), "z : 3"), 1);
+    std::string before = lib.Text();
+    lib.Erase(5);
+    lib.Erase(-1);
+    EXPECT_EQ(lib.Text(), before);
+}
+
+// Random rules stored into a library and written out read back with the same selectors and bodies.
+TEST(StyleLibrary, StoredRulesSurviveNormalising)
+{
+    std::mt19937 random(80);
+    const std::vector<std::string> names = {"h1", "p.note", "#top", "ul li", "em"};
+    for (int round = 0; round < 50; ++round) {
+        TStyleLibrary lib;
+        lib.Load("body{margin:0;}");
+        std::vector<std::string> stored = {"body"};
+        for (int i = 0; i < 4; ++i) {
+            std::string name = names[random() % names.size()];
+            TCssRule r = rule(name, std::string(1, 'F').append(std::to_string(random() % 100)));
+            r.rgCursor = static_cast<int>(random() % 17);
+            lib.Store(r);
+            if (std::find(stored.begin(), stored.end(), name) == stored.end())
+                stored.push_back(name);
+            std::string saved = lib.Normalise();
+            TStyleLibrary again;
+            again.Load(saved);
+            ASSERT_EQ(again.Text(), saved);
+            TCssRule back;
+            back.ReadStyle(saved, name);
+            EXPECT_EQ(back.eFontFamily, r.eFontFamily) << saved;
+            EXPECT_EQ(back.rgCursor, r.rgCursor) << saved;
+        }
+        EXPECT_EQ(lib.Selectors().size(), stored.size()) << round;
+    }
+}
