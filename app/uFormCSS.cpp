@@ -75,20 +75,16 @@ constexpr int kBreakBefore = 6358, kBreakAfter = 6359, kBreaks = 6360, kCursor =
 constexpr int kNavigationHints = 6363, kPictureHint = 6364, kOpenHint = 6365, kSaveHint = 6366,
               kLibraryLabel = 6367, kRulesLabel = 6368, kBorderColorHints = 6369;
 
-QString res(int id)
-{
-    return FromWin1252(LoadResString(id));
-}
 
 // A string of the table whose items are separated by "|".
 QStringList resList(int id)
 {
-    return res(id).split(QLatin1Char('|'));
+    return LoadResQString(id).split(QLatin1Char('|'));
 }
 
 QPushButton* button(QWidget* parent, const char* name, int caption)
 {
-    auto* b = new QPushButton(res(caption), parent);
+    auto* b = new QPushButton(LoadResQString(caption), parent);
     b->setObjectName(QLatin1String(name));
     return b;
 }
@@ -143,31 +139,31 @@ void TformCSS::Execute()
 TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("formCSS"));
-    setWindowTitle(res(kCaption));
+    setWindowTitle(LoadResQString(kCaption));
     resize(720, 500);
     auto* root = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(res(kClassLabel), this));
+    top->addWidget(new QLabel(LoadResQString(kClassLabel), this));
     eClass = new QLineEdit(this);
     eClass->setObjectName(QStringLiteral("eClass"));
     top->addWidget(eClass, 1);
     top->addSpacing(12);
-    top->addWidget(new QLabel(res(kLibraryLabel), this));
+    top->addWidget(new QLabel(LoadResQString(kLibraryLabel), this));
     eLibreria = new TLibraryEdit(this);
     eLibreria->setObjectName(QStringLiteral("eLibreria"));
     top->addWidget(eLibreria);
-    sbCargaCSS = glyphButton(this, "sbCargaCSS", QStyle::SP_DialogOpenButton, res(kOpenHint));
+    sbCargaCSS = glyphButton(this, "sbCargaCSS", QStyle::SP_DialogOpenButton, LoadResQString(kOpenHint));
     sbCargaCSS->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbCargaCSSClick(); }); };
     top->addWidget(sbCargaCSS);
-    sbSalva = glyphButton(this, "sbSalva", QStyle::SP_DialogSaveButton, res(kSaveHint));
+    sbSalva = glyphButton(this, "sbSalva", QStyle::SP_DialogSaveButton, LoadResQString(kSaveHint));
     sbSalva->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbSalvaClick(); }); };
     top->addWidget(sbSalva);
     root->addLayout(top);
 
     auto* middle = new QHBoxLayout;
     auto* rules = new QVBoxLayout;
-    rules->addWidget(new QLabel(res(kRulesLabel), this));
+    rules->addWidget(new QLabel(LoadResQString(kRulesLabel), this));
     lbEstilos = new QListWidget(this);
     lbEstilos->setObjectName(QStringLiteral("lbEstilos"));
     lbEstilos->setFixedWidth(150);
@@ -649,7 +645,7 @@ QHBoxLayout* line(std::initializer_list<QWidget*> controls)
 
 QCheckBox* TformCSS::addCheck(QWidget* parent, const char* name, int caption, TField<bool> f)
 {
-    auto* box = new QCheckBox(res(caption), parent);
+    auto* box = new QCheckBox(LoadResQString(caption), parent);
     box->setObjectName(QLatin1String(name));
     FBindings.push_back({[box, f](TCssRule& r) { f(r) = box->isChecked(); },
                          [box, f](const TCssRule& r) { box->setChecked(f(writable(r))); }});
@@ -675,7 +671,7 @@ TToolbarButtonKt* TformCSS::addToggle(QWidget* parent, const std::string& name, 
 
 QWidget* TformCSS::addRadio(QWidget* parent, const char* name, int caption, int list, TField<int> f, int columns)
 {
-    auto* group = new TRadioGroup(caption ? res(caption) : QString(), resList(list), parent, columns);
+    auto* group = new TRadioGroup(caption ? LoadResQString(caption) : QString(), resList(list), parent, columns);
     group->setObjectName(QLatin1String(name));
     FBindings.push_back({[group, f](TCssRule& r) { f(r) = std::max(group->ItemIndex(), 0); },
                          [group, f](const TCssRule& r) { group->SetItemIndex(f(writable(r))); }});
@@ -794,15 +790,15 @@ void TformCSS::buildPages()
     // "Color y Fondo": the colours and the picture on the left, repetition and position beside them.
     g = page(nbPages, "tsColor");
     p = g->parentWidget();
-    g->addWidget(addToggle(p, "sbColor", res(kColor), field(&TCssRule::sbColor)), 0, 0);
+    g->addWidget(addToggle(p, "sbColor", LoadResQString(kColor), field(&TCssRule::sbColor)), 0, 0);
     pColor = addColor(p, "pColor", field(&TCssRule::pColor));
     g->addWidget(pColor, 0, 1);
-    g->addWidget(addToggle(p, "sbBGColor", res(kBgColor), field(&TCssRule::sbBGColor)), 1, 0);
+    g->addWidget(addToggle(p, "sbBGColor", LoadResQString(kBgColor), field(&TCssRule::sbBGColor)), 1, 0);
     pBGColor = addColor(p, "pBGColor", field(&TCssRule::pBGColor));
     g->addWidget(pBGColor, 1, 1);
     chBgImage = addCheck(p, "chBgImage", kImage, field(&TCssRule::chBgImage));
     eBgImage = addText(p, "eBgImage", field(&TCssRule::eBgImage));
-    sbOpenBgImage = glyphButton(p, "sbOpenBgImage", QStyle::SP_DialogOpenButton, res(kPictureHint));
+    sbOpenBgImage = glyphButton(p, "sbOpenBgImage", QStyle::SP_DialogOpenButton, LoadResQString(kPictureHint));
     sbOpenBgImage->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbOpenBgImageClick(); }); };
     g->addWidget(chBgImage, 2, 0);
     g->addLayout(line({eBgImage, sbOpenBgImage}), 2, 1, 1, 2);
@@ -891,13 +887,13 @@ void TformCSS::buildPages()
     nbBox->addWidget(lines);
     auto* mg = new QGridLayout(margins);
     mg->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    mg->addWidget(new QLabel(res(kMargin), margins), 0, 0, 1, 3);
-    mg->addWidget(new QLabel(res(kPadding), margins), 0, 3, 1, 3);
+    mg->addWidget(new QLabel(LoadResQString(kMargin), margins), 0, 0, 1, 3);
+    mg->addWidget(new QLabel(LoadResQString(kPadding), margins), 0, 3, 1, 3);
     auto* lg = new QGridLayout(lines);
     lg->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    lg->addWidget(new QLabel(res(kThickness), lines), 0, 1, 1, 3);
-    lg->addWidget(new QLabel(res(kStyle), lines), 0, 4);
-    lg->addWidget(new QLabel(res(kColor), lines), 0, 5);
+    lg->addWidget(new QLabel(LoadResQString(kThickness), lines), 0, 1, 1, 3);
+    lg->addWidget(new QLabel(LoadResQString(kStyle), lines), 0, 4);
+    lg->addWidget(new QLabel(LoadResQString(kColor), lines), 0, 5);
     const QStringList widthKinds = resList(kWidthKinds);
     const QStringList styles = resList(kBorderStyles);
     for (int i = 0; i < 4; ++i) {
@@ -929,7 +925,7 @@ void TformCSS::buildPages()
     g->addWidget(addRadio(p, "rgListStyleType", kListType, kListTypes, field(&TCssRule::rgListStyleType)), 0, 1, 2, 1);
     chListStyleImage = addCheck(p, "chListStyleImage", kImage, field(&TCssRule::chListStyleImage));
     eListStyleImage = addText(p, "eListStyleImage", field(&TCssRule::eListStyleImage));
-    sbListStyleImage = glyphButton(p, "sbListStyleImage", QStyle::SP_DialogOpenButton, res(kPictureHint));
+    sbListStyleImage = glyphButton(p, "sbListStyleImage", QStyle::SP_DialogOpenButton, LoadResQString(kPictureHint));
     sbListStyleImage->OnClick = [this](TToolbarButtonKt*) { CallHandler(this, [&] { sbListStyleImageClick(); }); };
     g->addWidget(chListStyleImage, 2, 0);
     g->addLayout(line({eListStyleImage, sbListStyleImage}), 2, 1);
@@ -953,7 +949,7 @@ void TformCSS::buildPages()
     for (int i = 0; i < 4; ++i) {
         const TSize& z = sizes[i];
         const std::string name = z.name;
-        g->addWidget(addToggle(p, "sb" + name, res(z.caption), field(z.on)), i, 0);
+        g->addWidget(addToggle(p, "sb" + name, LoadResQString(z.caption), field(z.on)), i, 0);
         g->addWidget(addNumber(p, name, 0, max, field(z.value)), i, 1);
         g->addWidget(addCombo(p, "cb" + name, z.units, field(z.unit)), i, 2);
     }
@@ -970,7 +966,7 @@ void TformCSS::buildPages()
         {kVisibility, "cbVisibility", kVisibilities, &TCssRule::cbVisibility}};
     for (int i = 0; i < 3; ++i) {
         const auto& [caption, name, list, member] = kinds[i];
-        g->addWidget(new QLabel(res(caption), p), 2 * i, 4);
+        g->addWidget(new QLabel(LoadResQString(caption), p), 2 * i, 4);
         g->addWidget(addCombo(p, name, resList(list), field(member)), 2 * i + 1, 4);
     }
     g->addLayout(line({addCheck(p, "chZIndex", kZIndex, field(&TCssRule::chZIndex)),

@@ -85,10 +85,6 @@ char quickPartner(char opening)
     }
 }
 
-QString caption(int id)
-{
-    return FromWin1252(LoadResString(id));
-}
 
 // While a search dialog is shown the editor does not have the focus, yet the user must see what
 // the dialog found: the editor shows its selection until the dialog hides.
@@ -450,14 +446,14 @@ void TformPrincipal::fillHistoryMenu(QMenu* menu, bool redo)
             intptr_t entry = 0;
             if (stack->Query(request, entry) == uqNothing)
                 break;
-            auto* action = menu->addAction(caption(groupCaption(static_cast<int>(kind))));
+            auto* action = menu->addAction(LoadResQString(groupCaption(static_cast<int>(kind))));
             action->setData(QVariant::fromValue<qlonglong>(entry));
             connect(action, &QAction::triggered, this,
                     [this, action] { CallHandler(this, [this, action] { DoUndoExecute(action); }); });
         }
     }
     if (menu->isEmpty())
-        menu->addAction(caption(redo ? kNothingToRedo : kNothingToUndo));
+        menu->addAction(LoadResQString(redo ? kNothingToRedo : kNothingToUndo));
 }
 
 QMenu* TformPrincipal::UndoPopup() const

@@ -45,10 +45,6 @@ constexpr int kCustomEntry = 2;
 constexpr double kFixedZooms[] = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 constexpr int kGap = 10; // around and between the pages, twice this in all
 
-QString text(int id)
-{
-    return FromWin1252(LoadResString(id));
-}
 
 // The zoom as a whole percentage with thousands separated, "2.000%".
 QString zoomText(double zoom)
@@ -205,7 +201,7 @@ TKrSpeedButton* makeButton(QWidget* bar, const char* name, TGlyph kind, int hint
     button->SetFlat(true);
     button->SetGlyph(glyph(kind));
     button->SetHint(LoadResString(hint));
-    button->setStatusTip(text(hint));
+    button->setStatusTip(LoadResQString(hint));
     button->setFixedSize(25, 25);
     button->Loaded();
     bar->layout()->addWidget(button);
@@ -276,7 +272,7 @@ void TPageBox::mouseReleaseEvent(QMouseEvent*)
 TPreviewForm::TPreviewForm(TPreviewPrinter& printer, QWidget* parent) : QDialog(parent), FPrinter(printer)
 {
     setObjectName("PreviewForm");
-    setWindowTitle(text(kCaption));
+    setWindowTitle(LoadResQString(kCaption));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     RegisterPreviewCursors();
 
@@ -347,9 +343,9 @@ void TPreviewForm::buildToolBar(QWidget* bar)
 
     ZoomBox = new QComboBox(bar);
     ZoomBox->setObjectName("ZoomBox");
-    ZoomBox->setStatusTip(text(kZoomHint));
-    ZoomBox->setToolTip(text(kZoomHint));
-    for (const QString& entry : text(kZoomEntries).split(QLatin1Char('\n')))
+    ZoomBox->setStatusTip(LoadResQString(kZoomHint));
+    ZoomBox->setToolTip(LoadResQString(kZoomHint));
+    for (const QString& entry : LoadResQString(kZoomEntries).split(QLatin1Char('\n')))
         ZoomBox->addItem(entry);
     ZoomBox->setMinimumWidth(130);
     bar->layout()->addWidget(ZoomBox);

@@ -32,14 +32,10 @@ enum : int {
     kCaptionDirection = 65261,
 };
 
-QString caption(int id)
-{
-    return FromWin1252(LoadResString(id));
-}
 
 QPushButton* button(QWidget* parent, int id, const char* name)
 {
-    auto* b = new QPushButton(caption(id), parent);
+    auto* b = new QPushButton(LoadResQString(id), parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
@@ -52,36 +48,36 @@ TFindDialog::TFindDialog(QWidget* owner) : TFindDialog(owner, false) {}
 TFindDialog::TFindDialog(QWidget* owner, bool withReplace) : QDialog(owner)
 {
     setModal(false);
-    setWindowTitle(caption(withReplace ? kCaptionReplace : kCaptionFind));
+    setWindowTitle(LoadResQString(withReplace ? kCaptionReplace : kCaptionFind));
 
     auto* fields = new QGridLayout;
     FFindEdit = new QLineEdit(this);
     FFindEdit->setObjectName("eBuscar");
-    auto* findLabel = new QLabel(caption(kLabelFind), this);
+    auto* findLabel = new QLabel(LoadResQString(kLabelFind), this);
     findLabel->setBuddy(FFindEdit);
     fields->addWidget(findLabel, 0, 0);
     fields->addWidget(FFindEdit, 0, 1);
     if (withReplace) {
         FReplaceEdit = new QLineEdit(this);
         FReplaceEdit->setObjectName("eReemplazar");
-        auto* replaceLabel = new QLabel(caption(kLabelReplace), this);
+        auto* replaceLabel = new QLabel(LoadResQString(kLabelReplace), this);
         replaceLabel->setBuddy(FReplaceEdit);
         fields->addWidget(replaceLabel, 1, 0);
         fields->addWidget(FReplaceEdit, 1, 1);
     }
 
-    FWholeWord = new QCheckBox(caption(kCaptionWholeWord), this);
+    FWholeWord = new QCheckBox(LoadResQString(kCaptionWholeWord), this);
     FWholeWord->setObjectName("cbPalabras");
-    FMatchCase = new QCheckBox(caption(kCaptionMatchCase), this);
+    FMatchCase = new QCheckBox(LoadResQString(kCaptionMatchCase), this);
     FMatchCase->setObjectName("cbMayusculas");
     auto* checks = new QVBoxLayout;
     checks->addWidget(FWholeWord);
     checks->addWidget(FMatchCase);
 
-    auto* direction = new QGroupBox(caption(kCaptionDirection), this);
-    FUp = new QRadioButton(caption(kCaptionUp), direction);
+    auto* direction = new QGroupBox(LoadResQString(kCaptionDirection), this);
+    FUp = new QRadioButton(LoadResQString(kCaptionUp), direction);
     FUp->setObjectName("rbArriba");
-    FDown = new QRadioButton(caption(kCaptionDown), direction);
+    FDown = new QRadioButton(LoadResQString(kCaptionDown), direction);
     FDown->setObjectName("rbAbajo");
     FDown->setChecked(true);
     auto* directionRow = new QHBoxLayout(direction);
