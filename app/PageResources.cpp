@@ -8,11 +8,13 @@
 #include "platform/Cursors.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
 constexpr int kReportNotWritten = 4954;
+constexpr int kReportNotOpened = 7315;
 } // namespace
 
 std::string OpenResourceReport(QWidget* owner, const std::string& fileName, std::string_view text,
@@ -21,18 +23,23 @@ std::string OpenResourceReport(QWidget* owner, const std::string& fileName, std:
     std::string report;
     std::string error;
     bool saved;
+    bool opened = false;
     {
         const TBusyCursor busy;
         TStringList references;
         ExtractLinks(text, references);
         saved = SaveResourceReport(fileName, references, config.Web, report, error);
         if (saved)
-            ShellOpen(report);
+            opened = ShellOpen(report, &error);
     }
+    // The name as the file system spells it, shown in the program's own characters.
+    const std::string shown = ToWin1252(FromFilePath(report));
+    if (saved && !opened)
+        MessageBox(owner, FmtLoadStr(kReportNotOpened, shown.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
     if (saved)
         return report;
     // A browser would show an older report, or none, as if it were this page's.
-    MessageBox(owner, FmtLoadStr(kReportNotWritten, report.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
+    MessageBox(owner, FmtLoadStr(kReportNotWritten, shown.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <span>
 #include <stdexcept>
+#include <unistd.h>
 #include <utility>
 
 #include "app/WindowHost.h"
@@ -27,6 +28,7 @@
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SysUtils.h"
 
@@ -153,7 +155,7 @@ std::string path(const QLineEdit* edit)
 
 std::string TemporaryProjectFileName()
 {
-    return TempDirectory() + "krptemp.kr";
+    return PrivateRuntimeFolder() + "krptemp-" + std::to_string(getpid()) + ".kr";
 }
 
 TProjectDialogHook SetProjectDialogHook(TProjectDialogHook hook_)
@@ -308,7 +310,13 @@ bool TformProyecto::Execute(std::string& FileName)
     const std::string now = ProjectDateNow();
     if (FileName.empty()) {
         // The temporary project proposes an author and the files; the name stays the default one.
-        const TProjectData proposed = ReadProjectData(TIniFile(TemporaryProjectFileName()), now);
+        // Without a private folder there is no proposal: New Project has said why.
+        std::string proposal;
+        try {
+            proposal = TemporaryProjectFileName();
+        } catch (const Exception&) {
+        }
+        const TProjectData proposed = ReadProjectData(TIniFile(proposal), now);
         eAutor->setText(FromWin1252(proposed.Autor));
         lblCrea->setText(FromWin1252(proposed.FechaCreacion));
         lblModifica->setText(FromWin1252(proposed.UltimaModificacion));

@@ -18,7 +18,9 @@ class QWidget;
 class TSpeedButton;
 class TWindowHost;
 
-// The project that New Project hands to the dialog: "krptemp.kr" in the temporary folder.
+// The project that New Project hands to the dialog: "krptemp-<process id>.kr" in the user's private
+// folder, so that neither another user nor another copy of the program can hand it entries. Throws
+// when there is no private folder.
 std::string TemporaryProjectFileName();
 
 class TformProyecto : public QDialog {

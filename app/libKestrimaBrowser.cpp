@@ -1,15 +1,20 @@
 // Showing a page in a browser: the default browser from the registry, or a browser of the Browsers menu, reached through a DDE conversation.
 #include "app/libKestrimaBrowser.h"
 
+#include <QString>
 #include <memory>
 
 #include "platform/DdeClient.h"
+#include "platform/MessageBox.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
 
 constexpr const char* kKnownBrowsers[] = {"NETSCAPE", "IEXPLORE"};
+constexpr int kBrowserNotStarted = 7316;
+constexpr int kNoBrowser = 7317;
 
 // The known browser named in the upper-cased path; nil for another one.
 const char* knownBrowser(const std::string& upperPath)
@@ -20,12 +25,13 @@ const char* knownBrowser(const std::string& upperPath)
     return nullptr;
 }
 
-// The item's request on an open link, closed afterwards.
-void request(TDdeClientConv& conv, const std::string& item)
+// The item's request on an open link, closed afterwards; whether the service took it.
+bool request(TDdeClientConv& conv, const std::string& item)
 {
     std::string data;
-    conv.RequestData(item, data);
+    const bool taken = conv.RequestData(item, data);
     conv.CloseLink();
+    return taken;
 }
 
 } // namespace
@@ -51,15 +57,34 @@ std::string BrowserService(const std::string& program)
     return name.substr(0, name.size() - ExtractFileExt(name).size());
 }
 
-void OpenInBrowser(const std::string& FileName)
+bool OpenInBrowser(const std::string& FileName)
 {
     if (!FileExists(FileName))
-        return;
+        return false;
     const std::string command = DefaultBrowserCommand();
     if (command.empty())
-        return;
-    const std::string program = BrowserProgram(command);
-    DdeOpenURL(BrowserService(program), program, FileName);
+        return false;
+    // The service is named after the browser, also behind "env"; the conversation starts the whole
+    // command line, with the page as one argument.
+    const std::string service = BrowserProgram(command).empty() ? std::string() : BrowserService(CommandProgram(command));
+    return DdeOpenURL(service, command, FileName);
+}
+
+bool OpenInBrowserReported(QWidget* owner, const std::string& FileName)
+{
+    if (OpenInBrowser(FileName))
+        return true;
+    ReportBrowserFailure(owner, FileName, CommandProgram(DefaultBrowserCommand()));
+    return false;
+}
+
+void ReportBrowserFailure(QWidget* owner, const std::string& FileName, const std::string& browser)
+{
+    // The page's name is the file system's; the box shows the program's own characters.
+    const std::string page = ToWin1252(FromFilePath(FileName));
+    const std::string text = browser.empty() ? FmtLoadStr(kNoBrowser, page.c_str())
+                                             : FmtLoadStr(kBrowserNotStarted, page.c_str(), browser.c_str());
+    MessageBox(owner, text, {}, MB_OK | MB_ICONSTOP);
 }
 
 bool DdeOpenURL(const std::string& Service, const std::string& Application, const std::string& URL)
@@ -67,16 +92,13 @@ bool DdeOpenURL(const std::string& Service, const std::string& Application, cons
     const std::unique_ptr<TDdeClientConv> conv = NewDdeClientConv();
     conv->SetServiceApplication(Application);
     const std::string item = URL + ",,0xFFFFFFFF,0x0,,,";
+    // A request counts when the service took it; one that could not start its browser does not.
     bool requested = false;
-    if (conv->SetLink(Service, "WWW_OpenURL") && conv->OpenLink()) {
-        request(*conv, item);
-        requested = true;
-    }
+    if (conv->SetLink(Service, "WWW_OpenURL") && conv->OpenLink())
+        requested = request(*conv, item);
     // A browser that the first attempt had to start answers the second one.
-    if (conv->OpenLink()) {
-        request(*conv, item);
-        requested = true;
-    }
+    if (conv->OpenLink())
+        requested = request(*conv, item) || requested;
     if (!requested)
         return false;
     if (conv->SetLink(Service, "WWW_Activate") && conv->OpenLink())

@@ -3,9 +3,16 @@
 
 #include <string>
 
-// Shows an existing file in the default browser; silent when the file, the browser's command line or
-// its service is missing.
-void OpenInBrowser(const std::string& FileName);
+class QWidget;
+
+// Shows an existing file in the default browser; false when the file, the browser's command line or
+// its service is missing, or the browser could not be started.
+bool OpenInBrowser(const std::string& FileName);
+// OpenInBrowser, and when it fails a message box over `owner` naming the page and the browser.
+bool OpenInBrowserReported(QWidget* owner, const std::string& FileName);
+// Tells the user over `owner` that `FileName` could not be shown with `browser` (a program or a command
+// line; "" when there is none).
+void ReportBrowserFailure(QWidget* owner, const std::string& FileName, const std::string& browser);
 // Asks the service (started from Application when nobody serves it yet) to open URL and then to come
 // to the front; true when an open request went through.
 bool DdeOpenURL(const std::string& Service, const std::string& Application, const std::string& URL);

@@ -166,5 +166,7 @@ void TformPrincipal::mInformaClick()
 
 void TformPrincipal::CodeMemoHyperlinkClick(const std::string& HyperData)
 {
-    ShellOpen(HyperData);
+    // The editor's text is Windows-1252, the desktop's names are the file system's; a link to a file
+    // is taken from the document's folder.
+    ShellOpenReported(this, ToFilePath(FromWin1252(HyperData)), ExtractFilePath(ArchivoActual()));
 }

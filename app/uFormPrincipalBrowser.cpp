@@ -42,8 +42,8 @@ void TformPrincipal::buildBrowserCommands()
 void TformPrincipal::sbNavegadorClick()
 {
     std::string file;
-    if (DocumentCount() > 0 && ArchivoPrevio(file))
-        OpenInBrowser(file);
+    if (DocumentCount() > 0 && ArchivoPrevio(file) && !file.empty())
+        OpenInBrowserReported(this, file);
 }
 
 void TformPrincipal::EjecutaBrowser(QObject* Sender)
@@ -52,12 +52,16 @@ void TformPrincipal::EjecutaBrowser(QObject* Sender)
     // Preview mode 0 has nothing to show.
     if (!ArchivoPrevio(file) || file.empty())
         return;
-    OpenInMenuBrowser(hintOf(Sender), file, FConfig->URLPrefix);
+    const std::string browser = hintOf(Sender);
+    if (!OpenInMenuBrowser(browser, file, FConfig->URLPrefix))
+        ReportBrowserFailure(this, file, browser);
 }
 
 void TformPrincipal::EjecutaUtilidad(QObject* Sender)
 {
-    const std::string hint = hintOf(Sender);
-    if (!ShellOpen(hint))
-        MessageBox(this, FmtLoadStr(kProgramNotFound, hint.c_str()), "Kestrima", MB_OK | MB_ICONSTOP);
+    const auto* item = qobject_cast<QAction*>(Sender);
+    const QString hint = item ? item->statusTip() : QString();
+    // A utility is a program the user chose to run; its path is the file system's.
+    if (!ShellStartProgram(ToFilePath(hint)))
+        MessageBox(this, FmtLoadStr(kProgramNotFound, ToWin1252(hint).c_str()), "Kestrima", MB_OK | MB_ICONSTOP);
 }

@@ -648,9 +648,8 @@ void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
 
 void TformPrincipal::mActualizaRecursosClick()
 {
-    const std::string report = OpenResourceReport(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
-    if (!report.empty())
-        setWindowTitle(FromWin1252(report));
+    // The caption stays the document's: the report is a page of the browser's, not of this window.
+    OpenResourceReport(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
 }
 
 void TformPrincipal::Tiemposdedescarga1Click()

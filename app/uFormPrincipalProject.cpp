@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <cstdio>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/IniFile.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -79,15 +81,24 @@ void TformPrincipal::openProjectList(const std::vector<TProjectEntry>& files)
 void TformPrincipal::mNuevoProyectoClick()
 {
     TformProyecto dialog(*this);
-    // The dialog proposes the author and the named documents, first tab first.
-    TIniFile proposal(TemporaryProjectFileName());
-    proposal.WriteString(kProjectDataSection, "Autor", userName());
-    std::vector<TProjectEntry> named;
-    for (int i = 0; i < DocumentCount(); ++i)
-        if (const TEditingFile* file = EditingFile(i); !file->FileName.empty())
-            named.push_back(TProjectEntry{file->FileName, true});
-    WriteProjectFileEntries(proposal, named);
+    // The dialog proposes the author and the named documents, first tab first. The proposal lives
+    // only while the dialog does.
+    std::string proposalName;
+    const TScopeGuard removeProposal([&proposalName] {
+        if (!proposalName.empty())
+            std::remove(proposalName.c_str());
+    });
     try {
+        proposalName = TemporaryProjectFileName();
+        // Nothing of an earlier proposal is kept.
+        std::remove(proposalName.c_str());
+        TIniFile proposal(proposalName);
+        proposal.WriteString(kProjectDataSection, "Autor", userName());
+        std::vector<TProjectEntry> named;
+        for (int i = 0; i < DocumentCount(); ++i)
+            if (const TEditingFile* file = EditingFile(i); !file->FileName.empty())
+                named.push_back(TProjectEntry{file->FileName, true});
+        WriteProjectFileEntries(proposal, named);
         proposal.UpdateFile();
     } catch (const Exception& error) {
         // Without the proposal the dialog starts empty; the project itself is still to be written.

@@ -19,6 +19,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SysUtils.h"
@@ -161,7 +162,7 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
     switch (Sender->property("Tag").toInt()) {
     case toNavegar:
         // The file as it is on disk, not the text being edited.
-        OpenInBrowser(target->FileName);
+        OpenInBrowserReported(this, target->FileName);
         break;
     case toGuardar:
         current->GuardaEstado(*FCodeMemo);
@@ -250,9 +251,16 @@ void TformPrincipal::openProjectFiles(const std::string& project, bool reportMis
 {
     const TIniFile ini(project);
     NombreProyecto = ProjectDataText(ini, "Nombre");
-    for (const std::string& fileName : ProjectFilesToOpen(ini))
-        if (reportMissing || FileExists(fileName))
+    std::vector<std::string> missing;
+    for (const std::string& fileName : ProjectFilesToOpen(ini)) {
+        if (FileExists(fileName))
             AbreArchivo(fileName, false, TipoDeArchivo(fileName));
+        else
+            missing.push_back(fileName);
+    }
+    // A project can list any number of files that are gone: one box names them all.
+    if (reportMissing && !missing.empty())
+        MessageBox(this, MissingProjectFilesText(project, missing), {}, MB_OK | MB_ICONSTOP);
 }
 
 // ---------------------------------------------------------------- the preview file
@@ -278,7 +286,21 @@ bool TformPrincipal::ArchivoPrevio(std::string& FileName)
         const TCodigosISO* entities = FileEntities();
         const std::string bytes = file->FileBytes(FCodeMemo->StoredText(), entities);
         std::string error;
-        if (!ReplaceFileContents(FileName, bytes, error)) {
+        // The name is the program's own: a link planted there is replaced, never written through.
+        bool written = ReplaceFileContents(FileName, bytes, error, TReplaceKind::ProgramFile);
+        if (!written) {
+            // A folder that takes no file (the folder of all homes, for a program started from
+            // one) leaves the user's private folder, where the page shows at least its text.
+            try {
+                const std::string fallback = PrivateRuntimeFolder() + kPreviewFileName;
+                std::string fallbackError;
+                written = ReplaceFileContents(fallback, bytes, fallbackError, TReplaceKind::ProgramFile);
+                if (written)
+                    FileName = fallback;
+            } catch (const Exception&) {
+            }
+        }
+        if (!written) {
             // A browser would show an old page, or none, as if it were this text.
             MessageBox(this, FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
             return false;

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -24,22 +25,21 @@ constexpr const char* kOpenURL = "WWW_OpenURL";
 constexpr const char* kActivate = "WWW_Activate";
 constexpr const char* kBrowserKey = "htmlfile\\shell\\open\\command";
 
-// The program of a desktop entry's Exec line: its first word, found on the path.
-std::string programOfDesktopEntry(const QString& entry)
+// The Exec value of the desktop entry's own group (not of its actions), as UTF-8 text; empty when the
+// entry is not found.
+QString execOfDesktopEntry(const QString& entry)
 {
     for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
         QFile file(QDir(folder).filePath(entry));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             continue;
+        bool mainGroup = false;
         while (!file.atEnd()) {
             const QString line = QString::fromUtf8(file.readLine()).trimmed();
-            if (!line.startsWith(QLatin1String("Exec=")))
-                continue;
-            const QStringList words = QProcess::splitCommand(line.mid(5));
-            if (words.isEmpty())
-                return {};
-            const QString program = QStandardPaths::findExecutable(words.first());
-            return program.isEmpty() ? std::string() : ToWin1252(program);
+            if (line.startsWith(QLatin1Char('[')))
+                mainGroup = line == QLatin1String("[Desktop Entry]");
+            else if (mainGroup && line.startsWith(QLatin1String("Exec=")))
+                return line.mid(5);
         }
     }
     return {};
@@ -82,25 +82,39 @@ bool TBrowserDdeConv::RequestData(const std::string& item, std::string& data)
         return false;
     if (FTopic != kOpenURL || FStarted)
         return true;
-    const std::string url = item.substr(0, item.find(",,"));
-    FStarted = QProcess::startDetached(FromWin1252(FServiceApplication), {FromWin1252(url)});
+    // The address is the file system's bytes, the command the registry store's characters: the
+    // address takes its place in each word after the word is converted.
+    const QString url = FromFilePath(item.substr(0, item.find(",,")));
+    QStringList arguments;
+    if (QFileInfo(FromWin1252(FServiceApplication)).isFile()) {
+        arguments = {FromWin1252(FServiceApplication), url};
+    } else {
+        for (const std::string& word : BrowserArguments(FServiceApplication, kPagePlaceholder))
+            arguments.push_back(FromWin1252(word).replace(QLatin1String(kPagePlaceholder), url));
+    }
+    if (arguments.isEmpty())
+        return false;
+    const QString program = arguments.takeFirst();
+    FStarted = QProcess::startDetached(program, arguments);
     return FStarted;
 }
 
-std::string DesktopBrowserProgram()
+std::string DesktopBrowserCommand()
 {
     QProcess query;
     query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
     if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0) {
         const QString entry = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
         if (!entry.isEmpty()) {
-            const std::string program = programOfDesktopEntry(entry);
-            if (!program.empty())
-                return program;
+            const std::string command = BrowserCommandFromExec(ToWin1252(execOfDesktopEntry(entry)));
+            if (!command.empty())
+                return command;
         }
     }
-    return ToWin1252(QStandardPaths::findExecutable(QStringLiteral("xdg-open")));
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    return opener.isEmpty() ? std::string() : CommandLineOf({ToWin1252(opener), kPagePlaceholder});
 }
+
 
 std::string DefaultBrowserCommand()
 {
@@ -109,13 +123,14 @@ std::string DefaultBrowserCommand()
     if (registry.OpenKeyReadOnly(kBrowserKey)) {
         const std::string command = registry.ReadString("");
         registry.CloseKey();
-        if (!command.empty())
+        // A command that would start the page itself (as "/usr/bin/env" "%1", from an entry whose
+        // first word was taken for the browser) is found again on the desktop.
+        if (!command.empty() && !BrowserArguments(command, kPagePlaceholder).empty())
             return command;
     }
-    const std::string program = DesktopBrowserProgram();
-    if (program.empty())
+    const std::string command = DesktopBrowserCommand();
+    if (command.empty())
         return {};
-    const std::string command = "\"" + program + "\" \"%1\"";
     // A store that cannot be written still lets this start show the page.
     try {
         if (registry.OpenKey(kBrowserKey, true)) {

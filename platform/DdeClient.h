@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/BrowserCommand.h"
+
 // A conversation with a service about a topic, opened by hand (the manual connect mode): SetLink
 // names the service and topic, OpenLink connects, RequestData asks for an item, CloseLink ends it.
 // ServiceApplication is the program started for a service that nobody serves yet.
@@ -42,7 +44,10 @@ TDdeClientFactory SetDdeClientFactory(TDdeClientFactory factory);
 // The real conversation. No browser here serves DDE, so the conversation serves the two topics a
 // browser knows itself: "WWW_OpenURL", whose request starts ServiceApplication with the address (the
 // item's text before ",,") once per conversation, and "WWW_Activate", which succeeds and does nothing.
-// Other topics fail to open.
+// Other topics fail to open. ServiceApplication is a program's path, or a command line of the
+// registry store's form (BrowserArguments) when no file has that name; the request fails when the
+// program cannot be started. The address is spelt as the file system spells names, the command in
+// Windows-1252.
 class TBrowserDdeConv : public TDdeClientConv {
 public:
     bool OpenLink() override;
@@ -57,8 +62,10 @@ private:
 };
 
 // The command line of the default browser: the default value of "htmlfile\shell\open\command" under
-// HKEY_CLASSES_ROOT. When the key has no value yet, it is filled first with "<program>" "%1" from the
-// desktop's default handler of text/html, or xdg-open without one.
+// HKEY_CLASSES_ROOT. When the key has no value yet, or one that names no program apart from the page,
+// it is filled first from the desktop's default handler of text/html (DesktopBrowserCommand).
 std::string DefaultBrowserCommand();
-// The program the desktop opens pages with; empty when none is found.
-std::string DesktopBrowserProgram();
+// The browser's command line from the desktop's default handler of text/html, or xdg-open without
+// one; empty when none is found.
+std::string DesktopBrowserCommand();
+

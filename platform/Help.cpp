@@ -83,8 +83,8 @@ bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, cons
         return false;
     const size_t anchor = page.find('#');
     if (anchor == std::string::npos)
-        return ShellOpen(folder + page);
-    return ShellOpen("file://" + folder + page);
+        return ShellOpenReported(owner, folder + page);
+    return ShellOpenReported(owner, "file://" + folder + page);
 }
 
 bool HelpCommand(QWidget* owner, unsigned command, const std::string& key, int context)

@@ -85,6 +85,9 @@ int showBox(QWidget* owner, const std::string& text, const std::string& caption,
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setIcon(iconOf(flags));
     box.setWindowTitle(caption.empty() ? QApplication::applicationName() : FromWin1252(caption));
+    // Texts carry file names and project entries from outside: none of them is markup, and no link
+    // in them is followed.
+    box.setTextFormat(Qt::PlainText);
     box.setText(FromWin1252(withLineFeeds(text)));
     const std::vector<ButtonSpec> specs = buttonsOf(flags);
     std::vector<QPushButton*> buttons;

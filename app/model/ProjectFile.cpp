@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/DocumentText.h"
 #include "platform/core/IniFile.h"
@@ -164,4 +165,25 @@ std::string ProjectDataText(const TIniFile& project, const std::string& key)
     // A value with characters Windows-1252 lacks is shown as its bytes, as before.
     const bool converted = DecodeDocument(value, text, format) == TDecodeResult::Converted;
     return converted && format.References.Empty() ? text : value;
+}
+
+namespace {
+constexpr int kOneFileMissing = 7320;
+constexpr int kFilesMissing = 7321;
+constexpr int kMoreFilesMissing = 7322;
+} // namespace
+
+std::string MissingProjectFilesText(const std::string& project, const std::vector<std::string>& missing)
+{
+    // Names are the file system's (UTF-8); the box shows the program's own characters.
+    const auto shown = [](const std::string& path) { return Utf8ToEditorText(path, nullptr); };
+    const std::string projectName = shown(project);
+    if (missing.size() == 1)
+        return FmtLoadStr(kOneFileMissing, shown(missing[0]).c_str(), projectName.c_str());
+    std::string text = FmtLoadStr(kFilesMissing, static_cast<int>(missing.size()), projectName.c_str());
+    for (size_t i = 0; i < missing.size() && i < kMissingFilesNamed; ++i)
+        text += "\n" + shown(missing[i]);
+    if (missing.size() > kMissingFilesNamed)
+        text += "\n" + FmtLoadStr(kMoreFilesMissing, static_cast<int>(missing.size() - kMissingFilesNamed));
+    return text;
 }

@@ -27,6 +27,12 @@ struct TProjectEntry {
 std::vector<TProjectEntry> ProjectFileEntries(const TIniFile& project);
 // The paths of the entries that open with the project, in the order of ProjectFileEntries.
 std::vector<std::string> ProjectFilesToOpen(const TIniFile& project);
+// How many missing files MissingProjectFilesText names before it only counts the rest.
+inline constexpr size_t kMissingFilesNamed = 5;
+// The one message for the entries of `project` that name no file: a single one by name; several by
+// their count, the first kMissingFilesNamed by name, one a line, and how many more there are. Paths
+// are the file system's; the text is Windows-1252.
+std::string MissingProjectFilesText(const std::string& project, const std::vector<std::string>& missing);
 // Replaces the file list: "Archivos" = the number of entries, then from the last entry to the first
 // the key "A<position>" = "1,<path>" or "0,<path>".
 void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>& entries);

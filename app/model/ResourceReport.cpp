@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "components/core/xProcs.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
@@ -159,14 +161,23 @@ bool SaveResourceReport(const std::string& fileName, const TStringList& referenc
                         std::string& report, std::string& error)
 {
     const std::string folder = ExtractFilePath(fileName);
+    // The report is Windows-1252, as its texts and the page's references are; the page's name is the
+    // file system's (UTF-8), each of its characters that Windows-1252 lacks written as a reference.
     const std::vector<std::string> lines =
-        ResourceReportLines(ExtractFileName(fileName), FileSizeOf(fileName), references, FileSizesBeside(folder),
-                            creditAddress);
+        ResourceReportLines(Utf8ToEditorText(ExtractFileName(fileName), nullptr), FileSizeOf(fileName), references,
+                            FileSizesBeside(folder), creditAddress);
     std::string bytes;
     for (const std::string& line : lines)
         bytes += line + "\r\n";
-    report = (folder.empty() ? TempDirectory() : folder) + kReportFileName;
-    return ReplaceFileContents(report, bytes, error);
+    // An untitled page's report goes where no other user can put anything in its place.
+    try {
+        report = (folder.empty() ? PrivateRuntimeFolder() : folder) + kReportFileName;
+    } catch (const Exception& failure) {
+        report = kReportFileName;
+        error = failure.Message();
+        return false;
+    }
+    return ReplaceFileContents(report, bytes, error, TReplaceKind::ProgramFile);
 }
 
 std::vector<std::string> WeighedFiles(const TStringList& references, std::string_view weighExt,

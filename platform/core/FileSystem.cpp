@@ -425,11 +425,19 @@ private:
 
 // Rewrites the file where it is, for a folder that takes no new file; when that fails the old
 // contents go back. False with errno set.
-bool writeInPlace(const std::string& path, std::string_view bytes, std::string_view old)
+bool writeInPlace(const std::string& path, std::string_view bytes, std::string_view old, bool followLink)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0)
         return false;
+    // Between the look at the name and the open another file may have taken it.
+    struct stat opened {};
+    if (!followLink && (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_uid != geteuid() ||
+                        opened.st_nlink != 1)) {
+        close(fd);
+        errno = EACCES;
+        return false;
+    }
     const auto put = [fd](std::string_view contents) {
         return lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, contents) &&
                ftruncate(fd, static_cast<off_t>(contents.size())) == 0 && fsync(fd) == 0;
@@ -460,20 +468,28 @@ std::string LinkTarget(const std::string& path)
     return target.lexically_normal().string();
 }
 
-bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error)
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
+                         TReplaceKind kind)
 {
     TReplaceOutcome outcome;
-    return ReplaceFileContents(fileName, bytes, error, {}, outcome);
+    return ReplaceFileContents(fileName, bytes, error, {}, outcome, kind);
 }
 
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         const std::string& backupName, TReplaceOutcome& outcome)
+                         const std::string& backupName, TReplaceOutcome& outcome, TReplaceKind kind)
 {
     outcome = TReplaceOutcome{};
     TFileSizeSignalIgnored sizeLimit;
-    const std::string target = LinkTarget(NativePath(fileName));
+    const bool document = kind == TReplaceKind::Document;
+    const std::string target = document ? LinkTarget(NativePath(fileName)) : NativePath(fileName);
     struct stat old {};
-    const bool existed = stat(target.c_str(), &old) == 0;
+    bool existed = (document ? stat(target.c_str(), &old) : lstat(target.c_str(), &old)) == 0;
+    if (existed && !document && !S_ISDIR(old.st_mode) &&
+        !(S_ISREG(old.st_mode) && old.st_uid == geteuid() && old.st_nlink == 1)) {
+        // Not this user's own file: the new file takes its name and owes it nothing, neither its
+        // mode nor its contents.
+        existed = false;
+    }
     if (existed) {
         if (S_ISDIR(old.st_mode)) {
             error = errorText(EISDIR);
@@ -512,7 +528,7 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
         TTemporaryFile backup;
         outcome.BackedUp = backup.Write(backupPath, oldBytes, &old) && backup.Commit(backupPath);
     }
-    if (!writeInPlace(target, bytes, oldBytes)) {
+    if (!writeInPlace(target, bytes, oldBytes, document)) {
         error = errorText(errno);
         return false;
     }

@@ -49,9 +49,22 @@ struct TReplaceOutcome {
 // `backupName`, an existing file's old contents are copied there first (beside a link, a copy of
 // the file it names). A failed save removes its temporary file, and a file-size limit makes it fail
 // instead of ending the program. False with `error` set when the contents were not replaced.
+//
+// Whose file it is changes how a name already there is treated:
+enum class TReplaceKind {
+    // A document of the user's, as above: a link is written through to the file it names.
+    Document,
+    // A file whose name the program chose itself (a preview, a report): the name is never followed.
+    // Whatever else answers to it (a link, another user's file, a file with a second name) is
+    // replaced by a new regular file of this user's, and the file a link named keeps its bytes; only
+    // this user's own regular file is rewritten in place when the folder takes no new file.
+    ProgramFile,
+};
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         const std::string& backupName, TReplaceOutcome& outcome);
-bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error);
+                         const std::string& backupName, TReplaceOutcome& outcome,
+                         TReplaceKind kind = TReplaceKind::Document);
+bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
+                         TReplaceKind kind = TReplaceKind::Document);
 // A folder for the files the program names itself, which only this user may enter: "kestrima/" in
 // $XDG_RUNTIME_DIR when that is a folder of this user's that nobody else may enter, else
 // "kestrima-<uid>/" in the temporary folder ($TMPDIR, else /tmp). The folder is made with mode 0700

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "app/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
+#include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
@@ -98,7 +101,8 @@ TEST(MainWindowBrowser, ThePreviewButtonShowsTheDocumentInTheDefaultBrowser)
     EXPECT_TRUE(preview->isEnabled());
     preview->trigger();
     EXPECT_EQ(dde.requests(), (std::vector<std::string>{page + kItemTail, page + kItemTail, "0xFFFFFFFF,0x0"}));
-    EXPECT_EQ(dde.calls.back(), "app /opt/web/Navegador");
+    // The conversation starts the browser's whole command line.
+    EXPECT_EQ(dde.calls.back(), "app \"/opt/web/Navegador\" \"%1\"");
 }
 
 TEST(MainWindowBrowser, TheTabPopUpPreviewsTheTrackedTabAndKeepsTheCurrentOneSelected)
@@ -141,4 +145,45 @@ TEST(MainWindowBrowser, AUtilityIsOpenedThroughTheShellAndAFailureIsReportedInTh
     EXPECT_EQ(boxes.texts[0], "No es posible encontrar el archivo \"/no/existe/programa\" compruebe que la ruta de acceso y el "
                               "nombre del archivo son correctos y que todas las bibliotecas requeridas est\xE9n disponibles.");
     EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONSTOP);
+}
+
+TEST(MainWindowBrowser, ThePreviewFileReplacesALinkInItsPlaceAndFallsBackToThePrivateFolder)
+{
+    TBrowserWindow w;
+    w.form.Config().BrowserMode = 1;
+    std::filesystem::create_directory(w.folder.path / "site");
+    const std::string outside = (w.folder.path / ".bashrc").string();
+    std::ofstream(outside) << "alias ls='ls -F'";
+    const std::string preview = (w.folder.path / "site/tempHTML.htm").string();
+    std::filesystem::create_symlink("../.bashrc", preview);
+    const std::string page = (w.folder.path / "site/index.htm").string();
+    std::ofstream(page) << "<p>pagina</p>";
+    w.form.AbreArchivo(page, false, ekHTML);
+    TRecordingDde dde;
+    TBoxAnswers boxes;
+    w.form.sbNavegadorClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_FALSE(dde.requests().empty());
+    EXPECT_EQ(dde.requests().front(), preview + kItemTail);
+    EXPECT_FALSE(std::filesystem::is_symlink(preview));
+    EXPECT_EQ(ReadFileBytes(preview), "<p>pagina</p>");
+    EXPECT_EQ(ReadFileBytes(outside), "alias ls='ls -F'");
+
+    // An untitled page goes beside the working folder; where that folder takes no file (a folder
+    // stands in its place here, as the folder of all homes refuses an ordinary user) the private
+    // folder takes it.
+    const std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::create_directories(w.folder.path / "home/user");
+    std::filesystem::create_directory(w.folder.path / "home/tempHTML.htm");
+    std::filesystem::current_path(w.folder.path / "home/user");
+    w.form.mNuevoClick();
+    dde.calls.clear();
+    w.form.sbNavegadorClick();
+    std::filesystem::current_path(started);
+    const std::string fallback = PrivateRuntimeFolder() + "tempHTML.htm";
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_FALSE(dde.requests().empty());
+    EXPECT_EQ(dde.requests().front(), fallback + kItemTail);
+    EXPECT_TRUE(FileExists(fallback));
+    std::filesystem::remove(fallback);
 }

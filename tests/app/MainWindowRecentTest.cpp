@@ -1,6 +1,8 @@
 // Tests of the main window's recent-files menu, the document strip's pop-up, the start-up documents and the preview file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -17,8 +19,10 @@
 #include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
 #include "support/EditorText.h"
+#include "support/EnvironmentWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
 #include "support/StringListItems.h"
@@ -431,10 +435,20 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     EXPECT_TRUE(written);
     EXPECT_EQ(name, other.path.string() + "/tempHTML.htm");
 
-    // A preview file that cannot be written is reported and nothing is shown.
+    // A folder that takes no preview file leaves the private folder to take it.
     TBoxAnswers boxes;
     w.form.SaveDialogFileName = "/no/such/folder/x.htm";
-    EXPECT_FALSE(w.form.ArchivoPrevio(name));
+    EXPECT_TRUE(w.form.ArchivoPrevio(name));
+    EXPECT_EQ(name, PrivateRuntimeFolder() + "tempHTML.htm");
+    EXPECT_EQ(ReadFileBytes(name), "new");
+    EXPECT_TRUE(boxes.texts.empty());
+    {
+        // Without a private folder either, it is reported and nothing is shown.
+        TEnvironmentWhile noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+        TEnvironmentWhile temporary("TMPDIR", other.path.string());
+        WriteFileBytes(other.path.string() + "/kestrima-" + std::to_string(geteuid()), "not a folder");
+        EXPECT_FALSE(w.form.ArchivoPrevio(name));
+    }
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_NE(boxes.texts[0].find("/no/such/folder/tempHTML.htm"), std::string::npos);
 

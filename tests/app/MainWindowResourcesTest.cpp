@@ -17,6 +17,8 @@
 #include "app/uFormPrincipal.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
+#include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 #include "support/ShellOpens.h"
 #include "support/TempDir.h"
@@ -82,10 +84,12 @@ TEST(MainWindowResources, ReportListsEachSectionOnceWithSizesBesideThePageFromAn
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(std::filesystem::current_path(), elsewhere.path);
     EXPECT_EQ(shell.targets, Strings{report});
-    EXPECT_EQ(ToWin1252(w.form.windowTitle()), report);
+    // The caption stays the document's.
+    EXPECT_EQ(ToWin1252(w.form.windowTitle()), "Kestrima - p.htm");
     const int64_t total = static_cast<int64_t>(kPage.size()) + 300 + 20;
     EXPECT_EQ(reportLines(report),
-              (Strings{"<HTML><HEAD><TITLE>Recursos: p.htm</TITLE></HEAD><BODY>",
+              (Strings{"<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                       "<TITLE>Recursos: p.htm</TITLE></HEAD><BODY>",
                        "<h2>Informe de recursos utilizados<hr noshade></h2>",
                        "<big><a href=\"p.htm\">p.htm</a></big><p>",
                        "<h3>Im&aacute;genes:<hr noshade></h3>",
@@ -121,7 +125,7 @@ TEST(MainWindowResources, ReportListsEachSectionOnceWithSizesBesideThePageFromAn
     EXPECT_EQ(ToWin1252(w.form.windowTitle()), "Kestrima - p.htm");
 }
 
-TEST(MainWindowResources, ACreditToTheSettingWebAndAnUntitledPageReportsIntoTheTemporaryFolder)
+TEST(MainWindowResources, ACreditToTheSettingWebAndAnUntitledPageReportsIntoThePrivateFolder)
 {
     TWindow w;
     w.form.Config().Web = "http://kestrima.test/";
@@ -129,7 +133,8 @@ TEST(MainWindowResources, ACreditToTheSettingWebAndAnUntitledPageReportsIntoTheT
     type(w.memo, "<a href=\"mailto:m\">m</a>");
     TShellOpens shell;
     w.form.mActualizaRecursosClick();
-    const std::string report = (std::filesystem::temp_directory_path() / "tmpInforme.htm").string();
+    const std::string report = PrivateRuntimeFolder() + "tmpInforme.htm";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::temp_directory_path() / "tmpInforme.htm"));
     ASSERT_EQ(shell.targets, Strings{report});
     const Strings lines = reportLines(report);
     std::filesystem::remove(report);
@@ -159,6 +164,26 @@ TEST(MainWindowResources, AReportThatCannotBeWrittenIsReportedByNameAndNothingOp
     EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONSTOP);
     EXPECT_EQ(w.form.windowTitle(), caption);
     EXPECT_TRUE(std::filesystem::is_directory(report));
+}
+
+TEST(MainWindowResources, AReportNamePlantedAsALinkIsReplacedAndItsTargetKeepsItsBytes)
+{
+    TWindow w;
+    std::filesystem::create_directory(w.folder.path / "site");
+    const std::string outside = w.folder.file("authorized_keys", "ssh-ed25519 AAAA clave");
+    const std::string page = w.folder.file("site/p.htm", kPage);
+    const std::string report = (w.folder.path / "site/tmpInforme.htm").string();
+    std::filesystem::create_symlink("../authorized_keys", report);
+    w.form.AbreArchivo(page, false, ekHTML);
+    TShellOpens shell;
+    TBoxAnswers boxes;
+    w.form.mActualizaRecursosClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(shell.targets, Strings{report});
+    EXPECT_EQ(readAll(outside), "ssh-ed25519 AAAA clave");
+    EXPECT_FALSE(std::filesystem::is_symlink(report));
+    EXPECT_EQ(reportLines(report).front(), "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                       "<TITLE>Recursos: p.htm</TITLE></HEAD><BODY>");
 }
 
 TEST(MainWindowResources, BothItemsOfHerramientasAreEnabledOnlyWhileADocumentIsShown)

@@ -16,6 +16,7 @@
 
 #include "app/model/libKestrima.h"
 #include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
@@ -87,7 +88,8 @@ TEST(ResourceReport, EachReferenceFallsInTheFirstSectionThatTakesItOtherInRevers
 TEST(ResourceReport, APageWithoutReferencesHasTitleHeadingPageTotalAndFooter)
 {
     const Strings lines = ResourceReportLines("p.htm", 120, TStringList(), sizes({}), "http://w/");
-    EXPECT_EQ(lines, (Strings{"<HTML><HEAD><TITLE>Recursos: p.htm</TITLE></HEAD><BODY>",
+    EXPECT_EQ(lines, (Strings{"<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                       "<TITLE>Recursos: p.htm</TITLE></HEAD><BODY>",
                               "<h2>Informe de recursos utilizados<hr noshade></h2>",
                               "<big><a href=\"p.htm\">p.htm</a></big><p>",
                               "<h3>Tama\xF1o totalde la p\xE1gina: 120 bytes</h3>", kCredit, "</BODY></HTML>"}));
@@ -106,7 +108,8 @@ TEST(ResourceReport, SectionsInOrderWithSizesOfFoundFilesAddedToThePage)
     const TStringList references = linksOf(kPage);
     const Strings lines = ResourceReportLines("p.htm", 1000, references,
                                               sizes({{"fotos/a.gif", 300}, {"c.zip", 20}, {"b.htm", 7}}), "http://w/");
-    EXPECT_EQ(lines, (Strings{"<HTML><HEAD><TITLE>Recursos: p.htm</TITLE></HEAD><BODY>",
+    EXPECT_EQ(lines, (Strings{"<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                       "<TITLE>Recursos: p.htm</TITLE></HEAD><BODY>",
                               "<h2>Informe de recursos utilizados<hr noshade></h2>",
                               "<big><a href=\"p.htm\">p.htm</a></big><p>",
                               "<h3>Im&aacute;genes:<hr noshade></h3>",
@@ -142,7 +145,8 @@ TEST(ResourceReport, ReferencesAndThePageNamePutNoMarkupOfTheirOwn)
     const Strings lines =
         ResourceReportLines("a\"<b>.htm", 0, linksOf("<a href=\"<script>x.js</script>\"><a href=\"q?a=1&amp;b=2\">"),
                             sizes({}), "http://w/");
-    EXPECT_EQ(lines[0], "<HTML><HEAD><TITLE>Recursos: a&quot;&lt;b&gt;.htm</TITLE></HEAD><BODY>");
+    EXPECT_EQ(lines[0], "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                       "<TITLE>Recursos: a&quot;&lt;b&gt;.htm</TITLE></HEAD><BODY>");
     EXPECT_EQ(lines[2], "<big><a href=\"a&quot;&lt;b&gt;.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
     EXPECT_EQ(lines[4], "<a href=\"q?a=1&amp;b=2\">q?a=1&amp;b=2</a><br>");
     EXPECT_EQ(lines[5], "<a href=\"&lt;script&gt;x.js&lt;/script&gt;\">&lt;script&gt;x.js&lt;/script&gt;</a><br>");
@@ -179,7 +183,7 @@ TEST(ResourceReport, ReferencesResolveAgainstThePageFolderOnly)
     std::filesystem::current_path(before);
 }
 
-TEST(ResourceReport, SavedBesideThePageOrInTheTemporaryFolderAndAFailureSaysWhy)
+TEST(ResourceReport, SavedBesideThePageOrInThePrivateFolderAndAFailureSaysWhy)
 {
     TempDir folder("report");
     const std::string page = folder.file("p.htm", "<img src=\"a.gif\">");
@@ -194,7 +198,7 @@ TEST(ResourceReport, SavedBesideThePageOrInTheTemporaryFolderAndAFailureSaysWhy)
     EXPECT_TRUE(bytes.ends_with("</BODY></HTML>\r\n"));
 
     ASSERT_TRUE(SaveResourceReport("", TStringList(), "", report, error)) << error;
-    EXPECT_EQ(report, (std::filesystem::temp_directory_path() / "tmpInforme.htm").string());
+    EXPECT_EQ(report, PrivateRuntimeFolder() + "tmpInforme.htm");
     std::filesystem::remove(report);
 
     // A folder standing where the report goes keeps it from being written, whoever runs the test.

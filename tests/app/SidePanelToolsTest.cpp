@@ -20,6 +20,7 @@
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
+#include "support/DesktopOpener.h"
 #include "support/ShellOpens.h"
 #include "tests/components/JpegTestFiles.h"
 #include "toolbars/TBarCtls.h"
@@ -325,6 +326,28 @@ TEST(SidePanelTools, ExplorerListsPreviewsAndOffersTheFileCommands)
     dir.file("nuevo.png", "x");
     w.form.mDirActualizaClick();
     EXPECT_EQ(t.lbFileList->Count(), 4);
+}
+
+TEST(SidePanelTools, TheExplorersOpenHandsAFileWithTheExecuteBitToTheDesktopAndNeverRunsIt)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    TDesktopOpener opener;
+    TempDir dir("s79-fat");
+    // A script under a picture's name, with the execute bit every file of a FAT drive has.
+    const std::string script = MarkingProgram(dir.path, "foto.jpg");
+    t.DirTree->SetDirectory(dir.path.string());
+    settle();
+    ASSERT_EQ(t.lbFileList->Count(), 1);
+    t.lbFileList->SetSelected(0);
+    t.lbFileListClick();
+    t.pmArchivosPopup();
+    ASSERT_TRUE(t.mAbreArchivo->isVisible());
+    TBoxAnswers boxes;
+    t.mAbreArchivoClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(opener.Opened(), (Strings{script}));
+    EXPECT_FALSE(MarkingProgramRan(script));
 }
 
 TEST(SidePanelTools, TreeFolderAndStyleLibraryComeBackAtTheNextStart)

@@ -10,7 +10,12 @@
 #include <vector>
 
 #include "app/libKestrimaBrowser.h"
+#include "platform/DdeClient.h"
+#include "platform/MessageBox.h"
 #include "platform/core/Registry.h"
+#include "support/BoxAnswers.h"
+#include "support/DesktopOpener.h"
+#include "support/EnvironmentWhile.h"
 #include "support/RecordingDde.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -41,6 +46,26 @@ std::string contentsOf(const std::filesystem::path& file)
     return text.str();
 }
 
+// A stand-in browser in `folder` that appends what the shell command `echoes` prints to the log
+// "llamadas.txt" beside it; its path.
+std::filesystem::path standInBrowser(const TempDir& folder, const std::string& echoes)
+{
+    const std::filesystem::path browser = folder.path / "Navegador";
+    std::ofstream(browser) << "#!/bin/sh\n" << echoes << " >> '" << (folder.path / "llamadas.txt").string() << "'\n";
+    std::filesystem::permissions(browser, std::filesystem::perms::owner_all);
+    return browser;
+}
+
+// What the stand-in browser logged, once it ran and a second start would have logged too.
+std::string standInLog(const TempDir& folder)
+{
+    const std::filesystem::path log = folder.path / "llamadas.txt";
+    for (int i = 0; i < 500 && !std::filesystem::exists(log); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return contentsOf(log);
+}
+
 } // namespace
 
 TEST(Browser, TheProgramAndServiceOfACommandLine)
@@ -69,7 +94,7 @@ TEST(Browser, AKnownBrowserGetsThePageTwiceAndIsActivated)
         "link NETSCAPE|WWW_OpenURL", "open NETSCAPE|WWW_OpenURL", "request " + item, "close",
         "open NETSCAPE|WWW_OpenURL", "request " + item, "close",
         "link NETSCAPE|WWW_Activate", "open NETSCAPE|WWW_Activate", "request 0xFFFFFFFF,0x0", "close",
-        "app C:\\Prog\\NETSCAPE.EXE"};
+        "app \"C:\\Prog\\NETSCAPE.EXE\" \"%1\""};
     EXPECT_EQ(dde.calls, expected);
 }
 
@@ -83,7 +108,8 @@ TEST(Browser, AnotherBrowserIsServedByItsNameAndStartedByItsPathAsItIsWritten)
     OpenInBrowser(page);
     ASSERT_FALSE(dde.calls.empty());
     EXPECT_EQ(dde.calls.front(), "link NAVEGADOR|WWW_OpenURL");
-    EXPECT_EQ(dde.calls.back(), "app /opt/web/Navegador");
+    // The conversation starts the whole command line, which puts the page in place of "%1".
+    EXPECT_EQ(dde.calls.back(), "app \"/opt/web/Navegador\" \"%1\"");
     EXPECT_EQ(dde.requests(), (std::vector<std::string>{page + ",,0xFFFFFFFF,0x0,,,", page + ",,0xFFFFFFFF,0x0,,,",
                                                          "0xFFFFFFFF,0x0"}));
 }
@@ -133,16 +159,50 @@ TEST(Browser, TheRealConversationStartsAStandInBrowserOnceWithThePage)
 {
     TempRegistry registry("browser");
     TempDir folder("browser");
-    const std::filesystem::path browser = folder.path / "Navegador";
-    const std::filesystem::path log = folder.path / "llamadas.txt";
-    std::ofstream(browser) << "#!/bin/sh\necho \"$@\" >> '" << log.string() << "'\n";
-    std::filesystem::permissions(browser, std::filesystem::perms::owner_all);
+    const std::filesystem::path browser = standInBrowser(folder, "echo \"$@\"");
     const std::string page = pageIn(folder);
     setDefaultBrowser("\"" + browser.string() + "\" \"%1\"");
     OpenInBrowser(page);
-    for (int i = 0; i < 500 && !std::filesystem::exists(log); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    // A second start would have written by now too.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(contentsOf(log), page + "\n");
+    EXPECT_EQ(standInLog(folder), page + "\n");
+}
+
+TEST(Browser, ABrowserBehindEnvGetsThePageAsOneArgumentSpeltAsTheFileSystemSpellsIt)
+{
+    TempRegistry registry("browser");
+    TempDir folder("browser");
+    const std::filesystem::path browser = standInBrowser(folder, "printf '%s|%s|%s\\n' \"$VAR\" \"$#\" \"$1\"");
+    // A page with the execute bit in a folder named with accented letters.
+    std::filesystem::create_directory(folder.path / "P\xC3\xBA" "blico a\xC3\xB1o");
+    const std::string page = MarkingProgram(folder.path / "P\xC3\xBA" "blico a\xC3\xB1o", "p\xC3\xA1gina.htm");
+    setDefaultBrowser(BrowserCommandFromExec("env VAR=x \"" + browser.string() + "\" %u"));
+    EXPECT_TRUE(OpenInBrowser(page));
+    EXPECT_EQ(standInLog(folder), "x|1|" + page + "\n");
+    EXPECT_FALSE(MarkingProgramRan(page));
+}
+
+TEST(Browser, ABrowserThatCannotStartOrNoBrowserIsReportedNamingThePage)
+{
+    TempRegistry registry("browser");
+    TempDir folder("browser");
+    const std::string page = folder.file("p\xC3\xA1gina.htm", "<p>");
+    setDefaultBrowser("\"" + (folder.path / "no-existe").string() + "\" \"%1\"");
+    TBoxAnswers boxes;
+    EXPECT_FALSE(OpenInBrowser(page));
+    EXPECT_FALSE(OpenInBrowserReported(nullptr, page));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "No es posible mostrar \"" + folder.path.string() + "/p\xE1gina.htm\" en el navegador \"" +
+                                  (folder.path / "no-existe").string() + "\": no se ha podido iniciar.");
+    EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONSTOP);
+    // Without any browser, nor an opener on the desktop to stand for one.
+    TempDir empty("nopath");
+    TEnvironmentWhile path("PATH", empty.path.string());
+    {
+        TRegistry key;
+        key.SetRootKey(HKEY_CLASSES_ROOT);
+        ASSERT_TRUE(key.DeleteKey("htmlfile"));
+    }
+    EXPECT_FALSE(OpenInBrowserReported(nullptr, page));
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1], "No es posible mostrar \"" + folder.path.string() +
+                                  "/p\xE1gina.htm\": no se encuentra ning\xFAn navegador (ni en el escritorio ni en las opciones).");
 }

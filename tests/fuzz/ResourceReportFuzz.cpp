@@ -19,7 +19,7 @@ namespace {
 // The only tags the report's own lines write; a reference or page name that opened another would
 // be markup of its own.
 const std::set<std::string, std::less<>> kReportTags = {
-    "HTML", "/HTML", "HEAD", "/HEAD", "TITLE", "/TITLE", "BODY", "/BODY", "h2", "/h2", "h3", "/h3", "hr",
+    "HTML", "/HTML", "HEAD", "/HEAD", "META", "TITLE", "/TITLE", "BODY", "/BODY", "h2", "/h2", "h3", "/h3", "hr",
     "big", "/big", "a", "/a", "p", "br", "font", "/font", "b", "/b"};
 
 bool onlyReportTags(const std::string& line)

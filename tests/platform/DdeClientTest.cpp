@@ -1,8 +1,12 @@
 // Tests of the real browser conversation's topics and of the default browser's command line kept in the registry store.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/DdeClient.h"
 #include "platform/core/Registry.h"
+#include "support/DesktopOpener.h"
 #include "support/TempRegistry.h"
 
 TEST(DdeClient, TheRealConversationKnowsTwoTopics)
@@ -38,15 +42,33 @@ TEST(DdeClient, AStoredDefaultBrowserIsKeptAndAMissingOneIsFilledIn)
         key.SetRootKey(HKEY_CLASSES_ROOT);
         ASSERT_TRUE(key.DeleteKey("htmlfile"));
     }
-    const std::string program = DesktopBrowserProgram();
+    const std::string desktop = DesktopBrowserCommand();
     const std::string command = DefaultBrowserCommand();
-    if (program.empty()) {
+    if (desktop.empty()) {
         EXPECT_EQ(command, "");
         return;
     }
-    EXPECT_EQ(command, "\"" + program + "\" \"%1\"");
+    EXPECT_EQ(command, desktop);
     TRegistry key;
     key.SetRootKey(HKEY_CLASSES_ROOT);
     ASSERT_TRUE(key.OpenKeyReadOnly("htmlfile\\shell\\open\\command"));
     EXPECT_EQ(key.ReadString(""), command);
+}
+
+TEST(DdeClient, AStoredCommandThatWouldStartThePageIsFoundAgainOnTheDesktop)
+{
+    TempRegistry registry("ddeclient");
+    // The desktop's opener stands in for the desktop's browser here.
+    TDesktopOpener opener;
+    for (const char* broken : {"\"/usr/bin/env\" \"%1\"", "\"%1\"", "env FOO=1 -i %1"}) {
+        {
+            TRegistry key;
+            key.SetRootKey(HKEY_CLASSES_ROOT);
+            ASSERT_TRUE(key.OpenKey("htmlfile\\shell\\open\\command", true));
+            key.WriteString("", broken);
+        }
+        const std::string command = DefaultBrowserCommand();
+        EXPECT_EQ(command, DesktopBrowserCommand()) << broken;
+        EXPECT_FALSE(BrowserArguments(command, "/p.htm").empty()) << command;
+    }
 }

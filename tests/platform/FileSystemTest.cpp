@@ -170,6 +170,62 @@ TEST(ReplaceFileContents, ALinkIsWrittenThroughAndItsBackupIsACopyBesideIt)
     EXPECT_EQ(LinkTarget((dir.path / "nuevo.htm").string()), (dir.path / "real/nuevo.htm").string());
 }
 
+TEST(ReplaceFileContents, AProgramFileNeverWritesThroughWhatAnswersToItsName)
+{
+    TempDir dir("replace");
+    std::filesystem::create_directory(dir.path / "site");
+    const std::string secret = dir.file("secret", "ssh-rsa AAAA");
+    chmod(secret.c_str(), 0600);
+    const std::string preview = (dir.path / "site/tempHTML.htm").string();
+    std::filesystem::create_symlink("../secret", preview);
+    const auto isPlainFileOfOurs = [](const std::string& path) {
+        struct stat st {};
+        return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
+    };
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(preview, "<p>page</p>", error, TReplaceKind::ProgramFile)) << error;
+    EXPECT_TRUE(isPlainFileOfOurs(preview));
+    EXPECT_EQ(contentsOf(preview), "<p>page</p>");
+    EXPECT_EQ(contentsOf(secret), "ssh-rsa AAAA");
+    // The new file owes the link's file nothing, not even its mode.
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st {};
+    ASSERT_EQ(stat(preview.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask);
+    // A second name of another file: that file keeps its bytes.
+    std::filesystem::remove(preview);
+    ASSERT_EQ(link(secret.c_str(), preview.c_str()), 0);
+    ASSERT_TRUE(ReplaceFileContents(preview, "otra", error, TReplaceKind::ProgramFile)) << error;
+    EXPECT_EQ(contentsOf(secret), "ssh-rsa AAAA");
+    EXPECT_TRUE(isPlainFileOfOurs(preview));
+    EXPECT_EQ(contentsOf(preview), "otra");
+    // A link to a file that is not there makes no file there.
+    std::filesystem::remove(preview);
+    std::filesystem::create_symlink("../planted", preview);
+    ASSERT_TRUE(ReplaceFileContents(preview, "x", error, TReplaceKind::ProgramFile)) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "planted"));
+    EXPECT_TRUE(isPlainFileOfOurs(preview));
+    // A folder in its place is refused.
+    std::filesystem::remove(preview);
+    std::filesystem::create_directory(preview);
+    EXPECT_FALSE(ReplaceFileContents(preview, "x", error, TReplaceKind::ProgramFile));
+    EXPECT_EQ(error, SysErrorMessage(EISDIR));
+    EXPECT_EQ(namesIn(dir.path / "site"), (std::vector<std::string>{"tempHTML.htm"}));
+    if (geteuid() == 0) {
+        // Another user's file in a folder of ours is replaced, not rewritten: its owner's bytes stay
+        // on their own inode, and the name is ours.
+        std::filesystem::remove(preview);
+        WriteFileBytes(preview, "de nobody");
+        ASSERT_EQ(chown(preview.c_str(), kNobody, kNobody), 0);
+        const std::string keep = (dir.path / "keep").string();
+        ASSERT_EQ(link(preview.c_str(), keep.c_str()), 0);
+        ASSERT_TRUE(ReplaceFileContents(preview, "nuevo", error, TReplaceKind::ProgramFile)) << error;
+        EXPECT_EQ(contentsOf(keep), "de nobody");
+        EXPECT_TRUE(isPlainFileOfOurs(preview));
+    }
+}
+
 TEST(ReplaceFileContents, ANewFileGetsTheUmasksModeAndAnOldOneKeepsItsOwn)
 {
     TempDir dir("replace");

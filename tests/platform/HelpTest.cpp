@@ -9,6 +9,7 @@
 #include "platform/Help.h"
 #include "platform/core/HelpIndex.h"
 #include "support/BoxAnswers.h"
+#include "support/DesktopOpener.h"
 #include "support/ShellOpens.h"
 #include "support/TempDir.h"
 
@@ -109,4 +110,21 @@ TEST(Help, AMissingFolderIsReportedAndTheHelpFileComesBackAfterOneCall)
     EXPECT_TRUE(HelpCommand(nullptr, HELP_FINDER));
     EXPECT_EQ(shell.targets, std::vector<std::string>{help.pages + "index.html"});
     SetApplicationHelpFile("");
+}
+
+TEST(Help, APageTheDesktopCannotOpenIsReportedByName)
+{
+    THelpFolder help("Table=tabla.html#t\n", "");
+    std::ofstream(help.pages + "tabla.html") << "<p>";
+    TDesktopOpener opener;
+    opener.Answer(1);
+    TBoxAnswers boxes;
+    EXPECT_FALSE(WinHelp(nullptr, "Prueba.hlp", HELP_FINDER));
+    EXPECT_FALSE(WinHelp(nullptr, "Prueba.hlp", HELP_PARTIALKEY, "tab"));
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{
+                               "No es posible abrir \"" + help.pages + "index.html\": el escritorio no ha podido abrirlo.",
+                               "No es posible abrir \"file://" + help.pages +
+                                   "tabla.html#t\": el escritorio no ha podido abrirlo."}));
+    EXPECT_EQ(opener.Opened(), (std::vector<std::string>{help.pages + "index.html",
+                                                         "file://" + help.pages + "tabla.html#t"}));
 }

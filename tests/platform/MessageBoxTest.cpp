@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QLabel>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <functional>
@@ -17,6 +18,9 @@ struct Seen {
     std::vector<std::string> Buttons;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     std::string Text;
+    // What the box's label shows, as a user reads it.
+    std::string ShownText;
+    Qt::TextFormat Format = Qt::AutoText;
     bool Shown = false;
 };
 
@@ -31,6 +35,10 @@ Seen whileShown(const std::function<void()>& show, int press)
         seen.Shown = true;
         seen.Icon = box->icon();
         seen.Text = box->text().toStdString();
+        seen.Format = box->textFormat();
+        for (QLabel* label : box->findChildren<QLabel*>())
+            if (label->text() == box->text())
+                seen.ShownText = label->textFormat() == Qt::PlainText ? label->text().toStdString() : "(rich)";
         for (QAbstractButton* button : box->buttons())
             seen.Buttons.push_back(button->text().toStdString());
         if (press < 0)
@@ -95,6 +103,16 @@ TEST(MessageBox, LinesBreakAtCarriageReturnsAsWellAsLineFeeds)
     Seen seen = whileShown([] { MessageBox(nullptr, "uno\rdos\r\ntres\ncuatro\r", {}, MB_OK); }, 0);
     ASSERT_TRUE(seen.Shown);
     EXPECT_EQ(seen.Text, "uno\ndos\ntres\ncuatro\n");
+}
+
+TEST(MessageBox, MarkupInATextIsShownAsItIsWritten)
+{
+    // A file name or a project entry is the text of many boxes; whatever it holds is no markup.
+    const std::string name = "<a href=\"http://x.es/\">p\xE1gina</a><b>.htm";
+    Seen seen = whileShown([&] { MessageBox(nullptr, "No se encuentra " + name, {}, MB_OK); }, 0);
+    ASSERT_TRUE(seen.Shown);
+    EXPECT_EQ(seen.Format, Qt::PlainText);
+    EXPECT_EQ(seen.ShownText, "No se encuentra <a href=\"http://x.es/\">p\xC3\xA1gina</a><b>.htm");
 }
 
 TEST(MessageBox, AnExceptionIsShownAsAnErrorAndAnAbortNotAtAll)

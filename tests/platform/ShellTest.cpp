@@ -1,4 +1,4 @@
-// Opening files through the shell: a program is started, a missing file opens nothing.
+// Handing files and addresses to the desktop: nothing is run, a missing file or an opener that refuses says why.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "platform/Shell.h"
+#include "platform/MessageBox.h"
+#include "support/BoxAnswers.h"
+#include "support/DesktopOpener.h"
+#include "support/EnvironmentWhile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -24,19 +28,94 @@ std::filesystem::path markingProgram(const TempDir& folder)
 
 } // namespace
 
-TEST(Shell, StartsAProgramAndOpensNoMissingFile)
+TEST(Shell, FilesAndAddressesGoToTheDesktopsOpenerAndNothingIsRun)
+{
+    TDesktopOpener opener;
+    TempDir folder("shell");
+    const std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path);
+    // Files with the execute bit, as every file of a FAT drive has it, under names a page links to.
+    const std::string mail = MarkingProgram(folder.path, "info@example.com");
+    const std::string picture = MarkingProgram(folder.path, "foto.jpg");
+    const std::string news = MarkingProgram(folder.path, "news:x");
+    std::filesystem::create_directory(folder.path / "P\xC3\xBA" "blico \xC3\xB1");
+    const std::string accented = folder.file("P\xC3\xBA" "blico \xC3\xB1/p\xC3\xA1gina.htm", "<p>");
+    std::string why;
+    EXPECT_TRUE(ShellOpen("info@example.com", &why)) << why;
+    EXPECT_TRUE(ShellOpen("news:x"));
+    EXPECT_TRUE(ShellOpen("foto.jpg"));
+    EXPECT_TRUE(ShellOpen(picture));
+    EXPECT_TRUE(ShellOpen("MAILTO:a@b.es"));
+    EXPECT_TRUE(ShellOpen("www.ejemplo.es/a b"));
+    EXPECT_TRUE(ShellOpen("https://ejemplo.es/?q=1#x"));
+    EXPECT_TRUE(ShellOpen(accented));
+    EXPECT_TRUE(ShellOpen(accented + "#parte"));
+    EXPECT_TRUE(ShellOpen("foto.jpg", nullptr, folder.path.string() + "/"));
+    std::filesystem::current_path(started);
+    EXPECT_EQ(opener.Opened(), (std::vector<std::string>{"mailto:info@example.com", "news:x", picture, picture,
+                                                         "mailto:a@b.es", "http://www.ejemplo.es/a%20b",
+                                                         "https://ejemplo.es/?q=1#x", accented,
+                                                         "file://" + folder.path.string() +
+                                                             "/P%C3%BAblico%20%C3%B1/p%C3%A1gina.htm#parte",
+                                                         picture}));
+    for (const std::string& program : {mail, picture, news})
+        EXPECT_FALSE(MarkingProgramRan(program)) << program;
+
+    // What names nothing, or an address of another kind, is handed to nobody and says why.
+    opener.Clear();
+    for (const char* target : {"", "   ", "no-existe.htm", "javascript:alert(1)", "x-programa:abrir"}) {
+        why.clear();
+        EXPECT_FALSE(ShellOpen(target, &why)) << target;
+        EXPECT_FALSE(why.empty()) << target;
+    }
+    EXPECT_FALSE(ShellOpen((folder.path / "no-existe.htm").string(), &why));
+    EXPECT_EQ(why, "no hay ning\xFAn archivo ni direcci\xF3n con ese nombre");
+    EXPECT_FALSE(ShellOpen("javascript:alert(1)", &why));
+    EXPECT_EQ(why, "el escritorio no abre direcciones de ese tipo");
+    EXPECT_TRUE(opener.Opened().empty());
+}
+
+TEST(Shell, ARefusalOrAMissingOpenerIsReportedNamingTheTarget)
 {
     TempDir folder("shell");
-    const std::filesystem::path program = markingProgram(folder);
-    const std::filesystem::path mark = folder.path / "hecho";
-    ASSERT_TRUE(ShellOpen(program.string()));
-    for (int i = 0; i < 500 && !std::filesystem::exists(mark); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(std::filesystem::exists(mark));
+    const std::string page = folder.file("p\xC3\xA1gina.htm", "<p>");
+    {
+        TDesktopOpener opener;
+        opener.Answer(3);
+        std::string why;
+        EXPECT_FALSE(ShellOpen(page, &why));
+        EXPECT_EQ(why, "el escritorio no ha podido abrirlo");
+        TBoxAnswers boxes;
+        EXPECT_FALSE(ShellOpenReported(nullptr, page));
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        // The name shown in the program's own characters.
+        EXPECT_EQ(boxes.texts[0], "No es posible abrir \"" + folder.path.string() +
+                                      "/p\xE1gina.htm\": el escritorio no ha podido abrirlo.");
+        EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONSTOP);
+        opener.Answer(0);
+        EXPECT_TRUE(ShellOpenReported(nullptr, page));
+        EXPECT_EQ(boxes.texts.size(), 1u);
+    }
+    TempDir empty("nopath");
+    TEnvironmentWhile path("PATH", empty.path.string());
+    std::string why;
+    EXPECT_EQ(DesktopOpener(), "");
+    EXPECT_FALSE(ShellOpen(page, &why));
+    EXPECT_EQ(why, "el escritorio no tiene ning\xFAn programa para abrirlo (falta xdg-open)");
+}
 
-    EXPECT_FALSE(ShellOpen((folder.path / "no-existe.htm").string()));
-    EXPECT_FALSE(ShellOpen(""));
-    EXPECT_FALSE(ShellOpen("   "));
+TEST(Shell, AProgramTheUserChoseIsStartedAndAnythingElseOpened)
+{
+    TDesktopOpener opener;
+    TempDir folder("shell");
+    const std::string program = MarkingProgram(folder.path, "utilidad");
+    ASSERT_TRUE(ShellStartProgram(program));
+    for (int i = 0; i < 500 && !std::filesystem::exists(program + ".ran"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(std::filesystem::exists(program + ".ran"));
+    EXPECT_TRUE(ShellStartProgram("http://ejemplo.es/"));
+    EXPECT_EQ(opener.Opened(), std::vector<std::string>{"http://ejemplo.es/"});
+    EXPECT_FALSE(ShellStartProgram((folder.path / "no-existe").string()));
 }
 
 TEST(Shell, TheHookAnswersInsteadOfTheDesktopAndGivesBackTheOneItReplaced)
