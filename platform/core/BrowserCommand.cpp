@@ -51,6 +51,12 @@ std::vector<std::pair<std::string, bool>> commandWords(std::string_view command)
     return words;
 }
 
+// Whether the word at `index` can be the program: there is one, it is not empty and it holds no page.
+bool isProgram(const std::vector<std::pair<std::string, bool>>& words, size_t index)
+{
+    return index < words.size() && !words[index].first.empty() && !words[index].second;
+}
+
 // The index of the word that is the program: the first, or after "env" the first that is neither an
 // option of env (with the operand of those that take one) nor a setting NAME=value.
 size_t programIndex(const std::vector<std::pair<std::string, bool>>& words)
@@ -131,11 +137,10 @@ std::string BrowserCommandFromExec(std::string_view exec)
     bool page = false;
     for (const std::string& word : DesktopExecWords(exec)) {
         std::string out;
-        bool onlyCodes = true;
+        bool droppedCode = false;
         for (size_t i = 0; i < word.size(); ++i) {
             if (word[i] != '%' || i + 1 >= word.size()) {
                 out += word[i];
-                onlyCodes = false;
                 continue;
             }
             const char code = word[++i];
@@ -144,11 +149,13 @@ std::string BrowserCommandFromExec(std::string_view exec)
                 page = true;
             } else if (code == '%') {
                 out += '%';
-                onlyCodes = false;
+            } else {
+                droppedCode = true;
             }
         }
-        // A word that was only codes standing for nothing here goes with them.
-        if (!out.empty() || !onlyCodes)
+        // A word that was only codes standing for nothing here goes with them; an empty word
+        // written as "" stays an argument.
+        if (!out.empty() || !droppedCode)
             words.push_back(std::move(out));
     }
     if (!page)
@@ -160,8 +167,7 @@ std::string BrowserCommandFromExec(std::string_view exec)
 std::vector<std::string> BrowserArguments(std::string_view command, const std::string& page)
 {
     std::vector<std::pair<std::string, bool>> words = commandWords(command);
-    const size_t program = programIndex(words);
-    if (program >= words.size() || words[program].second)
+    if (!isProgram(words, programIndex(words)))
         return {};
     bool placed = false;
     std::vector<std::string> arguments;
@@ -183,5 +189,5 @@ std::string CommandProgram(std::string_view command)
 {
     const std::vector<std::pair<std::string, bool>> words = commandWords(command);
     const size_t program = programIndex(words);
-    return program < words.size() && !words[program].second ? words[program].first : std::string();
+    return isProgram(words, program) ? words[program].first : std::string();
 }

@@ -31,6 +31,11 @@ TEST(BrowserCommand, ADesktopEntrysExecLineGivesTheBrowsersArgumentsWithThePageA
     EXPECT_EQ(BrowserArguments(BrowserCommandFromExec("env -i -u HOME LANG=es navegador --nueva"), page),
               (Words{"env", "-i", "-u", "HOME", "LANG=es", "navegador", "--nueva", page}));
     EXPECT_EQ(CommandProgram("\"C:\\Prog\\NETSCAPE.EXE\" \"%1\""), "C:\\Prog\\NETSCAPE.EXE");
+    // An empty word written as "" stays an argument, and is no program.
+    EXPECT_EQ(BrowserArguments(BrowserCommandFromExec("navegador \"\" %u"), page), (Words{"navegador", "", page}));
+    EXPECT_EQ(BrowserCommandFromExec("\"\" --tite\"=la \\\"b\\\"\" %U"), "");
+    EXPECT_TRUE(BrowserArguments("\"\" \"x\" \"%1\"", page).empty());
+    EXPECT_EQ(CommandProgram("\"\" \"x\""), "");
     // The page is never the program.
     for (const char* exec : {"%u", "env %u", "env VAR=x %U", "env -- %f", ""})
         EXPECT_EQ(BrowserCommandFromExec(exec), "") << exec;
