@@ -145,6 +145,20 @@ void TDdeServer::runNext()
 
 // ---------------------------------------------------------------- conversations
 
+TStringList SplitMacroLines(std::string_view text)
+{
+    TStringList lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.Add(std::string(text.substr(start, end - start)));
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+    return lines;
+}
+
 TDdeServerConv::TDdeServerConv(std::string name) : FName(std::move(name))
 {
     TDdeServer::Instance().FConversations.push_back(this);
@@ -160,15 +174,6 @@ bool TDdeServerConv::ExecuteMacro(const std::string& text)
 {
     if (!OnExecuteMacro)
         return false;
-    TStringList lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.Add(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    OnExecuteMacro(this, lines);
+    OnExecuteMacro(this, SplitMacroLines(text));
     return true;
 }

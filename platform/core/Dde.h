@@ -41,6 +41,9 @@ TDdeDecode DecodeDdeFrame(std::string_view bytes, TDdeFrame& frame, size_t& cons
 // Whether `bytes` (possibly still short) can be the start of a frame rather than of the older packet.
 bool MayStartDdeFrame(std::string_view bytes);
 
+// The lines of an executed macro text, split at CR LF, LF or CR; a break at the end makes no empty line.
+TStringList SplitMacroLines(std::string_view text);
+
 class TDdeServerConv;
 
 // The program's DDE server: the registered conversations and the queue of executed macros.

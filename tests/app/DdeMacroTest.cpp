@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QLocalSocket>
@@ -84,6 +85,16 @@ TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
         {"[a\"b()]", true, "a\"b", ""},
         {"[edit(\"con espacios y ]) dentro\")]", true, "edit", "con espacios y ]) dentro"},
         {"[edit(\"\")]", true, "edit", ""},
+        // The escaped form: "%" and two digits of either case stand for a byte; a raw "%" is an error.
+        {"[edit(%\"/t/a%22b%0A%0d%25.htm\")]", true, "edit", "/t/a\"b\n\r%.htm"},
+        {"[edit(%\"\")]", true, "edit", ""},
+        {"[edit(%\"a%2\")]", false, "", ""},
+        {"[edit(%\"a%zz\")]", false, "", ""},
+        {"[edit(%\"a%\")]", false, "", ""},
+        {"[edit(%\"a)]", false, "", ""},
+        {"[edit(%)]", false, "", ""},
+        {"[edit(%%\"a\")]", false, "", ""},
+        {"[edit(\"100%25\")]", true, "edit", "100%25"},
         {"[edit(/t/a.htm)]", false, "", ""},
         {"[ edit(\"x\")]", false, "", ""},
         {"[edit (\"x\")]", false, "", ""},
@@ -103,8 +114,41 @@ TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
         EXPECT_EQ(verb, line.verb) << line.line;
         EXPECT_EQ(arg, line.arg) << line.line;
     }
-    // Every line the grammar takes is given back by the macro the program sends.
-    EXPECT_EQ(EditMacroFor({"/a b/c.htm", "/x\"y.htm", "/d.htm"}), "[edit(\"/a b/c.htm\")]\r\n[edit(\"/d.htm\")]");
+    // Names that can stand in quotes go as before, so that peers knowing no escapes read them; any other
+    // is escaped, none left out.
+    EXPECT_EQ(EditMacroFor({"/a b/c.htm", "/x\"y.htm", "/d%41.htm"}),
+              "[edit(\"/a b/c.htm\")]\r\n[edit(%\"/x%22y.htm\")]\r\n[edit(\"/d%41.htm\")]");
+    EXPECT_EQ(QuoteMacroArgument("/n\n[editex()]\t%\x7F\xE1)]"), "%\"/n%0A[editex()]%09%25%7F\xE1)]\"");
+    EXPECT_EQ(QuoteMacroArgument(""), "\"\"");
+}
+
+TEST(DdeMacro, AFileNameReachesTheServerAsExactlyThatNameWhateverItsBytes)
+{
+    // Every byte value, in the names a second start and a registered verb send: one "edit" of the name.
+    std::vector<std::string> names = {"/t/nota.htm\n[editex()]", "/t/a\rb\r\n.htm", "/t/\"]\")].htm", "/t/%1%25%.htm", ""};
+    for (int byte = 0; byte < 256; ++byte)
+        names.push_back("/t/" + std::string(1, static_cast<char>(byte)) + "x");
+    Tddemacroserver server;
+    std::vector<std::pair<std::string, std::string>> calls;
+    server.Onmacro = [&](const std::string& verb, const std::string& arg) { calls.emplace_back(verb, arg); };
+    for (const std::string& name : names) {
+        for (const std::string& macro : {EditMacroFor({name}), MacroWithFile("[edit(\"%1\")]", name),
+                                         MacroWithFile("[edit(%1)]", name)}) {
+            calls.clear();
+            EXPECT_TRUE(MacroIsWellFormed(macro)) << macro;
+            server.ExecuteMacro(macro);
+            ASSERT_EQ(calls.size(), 1u) << macro;
+            EXPECT_EQ(calls[0].first, "edit");
+            EXPECT_EQ(calls[0].second, name) << macro;
+        }
+    }
+    // A name inside a longer argument goes in with it; other arguments and lines stay as they were.
+    EXPECT_EQ(MacroWithFile("[open(\"dir\\%1.kr\")][x(\"%\")]\r\n[new(\"%1\")]", "a\"b"),
+              "[open(%\"dir\\a%22b.kr\")][x(\"%\")]\r\n[new(%\"a%22b\")]");
+    // A stored macro that the server would skip is found before it is sent.
+    for (const char* bad : {"edit(\"%1\")", "[edit(\"%1\") ]", "[edit(\"%1\")]\r\n[ x()]", "", "\r\n"})
+        EXPECT_FALSE(MacroIsWellFormed(MacroWithFile(bad, "/a.htm"))) << bad;
+    EXPECT_TRUE(MacroIsWellFormed("[a()]\r\n[b(\"c\")]tail\r\n"));
 }
 
 TEST(DdeMacro, TheServerHandsEachWellFormedLineToOnmacroInOrder)
@@ -154,6 +198,13 @@ TEST(DdeMacro, ShellVerbsAreReadFromTheFileTypesWithTheFileInPlace)
     EXPECT_EQ(errorArg, "HTMfile\\Nuevo");
     EXPECT_FALSE(StartRequestOf({"--shell-exec", "HTMfile\\Editar en Kestrima"}, request, error, errorArg));
     EXPECT_EQ(error, 4900);
+    // A registered macro that the running program would skip is refused here, with its complaint.
+    writeClassesValue("\\HTMfile\\Shell\\Roto\\ddeexec", "[edit(\"%1\") ]");
+    EXPECT_FALSE(StartRequestOf({"--shell-exec", "HTMfile\\Roto", page}, request, error, errorArg));
+    EXPECT_EQ(error, 4903);
+    EXPECT_EQ(errorArg, "HTMfile\\Roto");
+    EXPECT_EQ(FmtLoadStr(error, errorArg.c_str()),
+              "La orden \"HTMfile\\Roto\" registrada en el tipo de archivo no es una macro v\xE1lida");
     ASSERT_TRUE(StartRequestOf({page, files.path.string() + "/gone.htm"}, request, error, errorArg));
     EXPECT_EQ(request.RunningMacro, "[edit(\"" + page + "\")]");
     EXPECT_EQ(request.Files.size(), 2u);
@@ -280,6 +331,42 @@ TEST(DdeMacro, ALaterProcessHandsItsMacroOverAndEndsOnlyOnceItRan)
     ASSERT_TRUE(pumpUntil([&] { return wrong->state() == QProcess::NotRunning; }, 30000));
     EXPECT_EQ(wrong->exitCode(), 2);
     EXPECT_EQ(w.form.DocumentCount(), 2);
+}
+
+TEST(DdeMacro, FileNamesWithLineBreaksQuotesAndBracketsOpenExactlyThatFileAndCloseNothing)
+{
+    TDdeWindow w;
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
+    writeClassesValue(std::string(kEditVerb) + "\\ifexec", "[editex(\"%1\")]");
+    RegistryStore::Flush();
+    // Unsaved work that an "editex" smuggled in a name would throw away.
+    w.form.AbreArchivo("", false, ekHTML);
+    type(w.memo, "sin guardar");
+    TBoxAnswers boxes({}, IDCANCEL);
+    const char* const names[] = {"nota.htm\n[editex()]", "a\rb.htm", "co\"mi\"llas.htm", "cor]chete.htm",
+                                 "pa)r\")]en.htm", "100%25 %1.htm", "x\r\n[editex(\"y\")]\")].htm"};
+    int opened = 1;
+    for (const bool shellExec : {false, true}) {
+        for (const char* name : names) {
+            const std::string text = "p" + std::to_string(opened);
+            const std::string page = w.folder.file((shellExec ? "s-" : "p-") + std::string(name), text);
+            const QString argument = QFile::decodeName(QByteArray::fromStdString(page));
+            auto sender = shellExec ? startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", argument})
+                                    : startProgram({argument});
+            ASSERT_TRUE(pumpUntil([&] { return sender->state() == QProcess::NotRunning; }, 30000)) << name;
+            EXPECT_EQ(sender->exitCode(), 0) << name;
+            ++opened;
+            ASSERT_TRUE(pumpUntil([&] { return w.form.DocumentCount() == opened; })) << name;
+            EXPECT_EQ(w.form.EditingFile(opened - 1)->FileName, page);
+            EXPECT_EQ(EditorText(w.memo), text);
+        }
+    }
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(captions(w.form)[0], "Nuevo1");
+    EXPECT_FALSE(w.form.EditingFile(0)->Guardado);
 }
 
 TEST(DdeMacro, AnOversizedOrBrokenFrameClosesTheConnectionAndRunsNothing)
