@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "platform/core/Classes.h"
+#include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -517,4 +518,58 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     }
     outcome.InPlace = true;
     return true;
+}
+
+namespace {
+
+constexpr int kNoPrivateFolder = 7301;
+constexpr int kFolderNotPrivate = 7302;
+
+std::string withoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// Empty when `folder` is a real folder of this user's that the group and the others cannot enter;
+// else why not. A link is not followed: whoever planted it would choose where the files go.
+std::string whyNotPrivate(const std::string& folder)
+{
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0)
+        return errorText(errno);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != geteuid() || (st.st_mode & 077) != 0)
+        return LoadResString(kFolderNotPrivate);
+    return {};
+}
+
+// The folder `folder`, made with mode 0700 when missing; throws when it is not private.
+std::string privateFolderAt(const std::string& folder)
+{
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        const std::string why = errorText(errno);
+        throw Exception(FmtLoadStr(kNoPrivateFolder, folder.c_str(), why.c_str()));
+    }
+    const std::string why = whyNotPrivate(folder);
+    if (!why.empty())
+        throw Exception(FmtLoadStr(kNoPrivateFolder, folder.c_str(), why.c_str()));
+    return folder + "/";
+}
+
+} // namespace
+
+std::string PrivateRuntimeFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') {
+        const std::string folder = withoutTrailingSlashes(runtime);
+        if (whyNotPrivate(folder).empty())
+            return privateFolderAt(folder + "/kestrima");
+    }
+    std::error_code ec;
+    std::string temporary = std::filesystem::temp_directory_path(ec).string();
+    if (ec || temporary.empty())
+        temporary = "/tmp";
+    return privateFolderAt(withoutTrailingSlashes(temporary) + "/kestrima-" + std::to_string(geteuid()));
 }

@@ -52,6 +52,12 @@ struct TReplaceOutcome {
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          const std::string& backupName, TReplaceOutcome& outcome);
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error);
+// A folder for the files the program names itself, which only this user may enter: "kestrima/" in
+// $XDG_RUNTIME_DIR when that is a folder of this user's that nobody else may enter, else
+// "kestrima-<uid>/" in the temporary folder ($TMPDIR, else /tmp). The folder is made with mode 0700
+// when missing, and is taken only when it is a real folder (not a link), this user's own and closed to
+// the group and the others; otherwise an Exception says so. The path ends in "/".
+std::string PrivateRuntimeFolder();
 // The file a path names once every symbolic link on its last component is followed (a link to a
 // file that is missing gives that file's path); the path itself when it is no link.
 std::string LinkTarget(const std::string& path);

@@ -9,8 +9,10 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
+#include "support/EnvironmentWhile.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -287,4 +289,59 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
     chmod(dir.path.c_str(), 0755);
     EXPECT_EQ(inPlace.Failure, "");
     EXPECT_EQ(contentsOf(page), "anterior");
+}
+
+TEST(PrivateRuntimeFolder, TakesTheRuntimeFolderOrMakesAClosedOneAndRefusesAnyOther)
+{
+    TempDir dir("private");
+    const std::string runtime = (dir.path / "run").string(), temporary = (dir.path / "tmp").string();
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(temporary.c_str(), 0777), 0);
+    chmod(temporary.c_str(), 01777);
+    const auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        return lstat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+    };
+    TEnvironmentWhile tmpdir("TMPDIR", temporary);
+    {
+        TEnvironmentWhile xdg("XDG_RUNTIME_DIR", runtime + "/");
+        EXPECT_EQ(PrivateRuntimeFolder(), runtime + "/kestrima/");
+        EXPECT_EQ(modeOf(runtime + "/kestrima"), 0700);
+    }
+    const std::string own = temporary + "/kestrima-" + std::to_string(geteuid());
+    {
+        // A runtime folder others may enter is no private folder: the temporary folder serves.
+        chmod(runtime.c_str(), 0755);
+        TEnvironmentWhile xdg("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(PrivateRuntimeFolder(), own + "/");
+        EXPECT_EQ(modeOf(own), 0700);
+        // Made once, then found again.
+        WriteFileBytes(own + "/kept", "x");
+        EXPECT_EQ(PrivateRuntimeFolder(), own + "/");
+        EXPECT_TRUE(FileExists(own + "/kept"));
+    }
+    TEnvironmentWhile xdg("XDG_RUNTIME_DIR", std::nullopt);
+    // Whatever another user put in its place is refused, never followed or loosened.
+    chmod(own.c_str(), 0770);
+    EXPECT_THROW(PrivateRuntimeFolder(), Exception);
+    EXPECT_EQ(modeOf(own), 0770);
+    std::filesystem::remove_all(own);
+    const std::string elsewhere = (dir.path / "elsewhere").string();
+    ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+    std::filesystem::create_directory_symlink(elsewhere, own);
+    EXPECT_THROW(PrivateRuntimeFolder(), Exception);
+    std::filesystem::remove(own);
+    WriteFileBytes(own, "a file");
+    EXPECT_THROW(PrivateRuntimeFolder(), Exception);
+    std::filesystem::remove(own);
+    if (geteuid() == 0) {
+        ASSERT_EQ(mkdir(own.c_str(), 0700), 0);
+        ASSERT_EQ(chown(own.c_str(), kNobody, kNobody), 0);
+        try {
+            PrivateRuntimeFolder();
+            ADD_FAILURE() << "a folder of the user nobody was taken";
+        } catch (const Exception& error) {
+            EXPECT_NE(error.Message().find(own), std::string::npos) << error.Message();
+        }
+    }
 }
