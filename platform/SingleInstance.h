@@ -10,13 +10,15 @@
 #include "platform/core/Dde.h"
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
-// The first copy listens on a local socket named for the program, the user and the settings folder;
-// a later start finds it, sends it one message (a window message, or a DDE frame that is answered) and
-// ends. A lock file around the look and the start of
-// listening makes two quick starts end with one listener. A socket or lock left by a killed copy is
-// taken over, and the socket admits only its own user.
+// The first copy listens on a local socket named for the program and the settings folder, in the
+// user's private runtime folder; a later start finds it, sends it one message (a window message, or a
+// DDE frame that is answered) and ends. A lock file around the look and the start of listening makes
+// two quick starts end with one listener. A socket or lock left by a killed copy is taken over. Both
+// ends ask the system who is at the other end: a listener of another user is no running copy (it is
+// never sent anything, and this copy listens in its place), and a client of another user is cut off.
 class TSingleInstance : public QObject {
 public:
     // `name` names the program; the user and the settings store are added to it.
@@ -48,12 +50,14 @@ public:
     // Hands the frames that reach this copy to the program's DDE server, whose macros then run from the
     // event loop, one at a time, with an exception shown to the user.
     void ServeDde();
-    // The socket's full name, as the server sees it.
+    // The socket's full path; empty when the user has no private folder (this copy then runs alone).
     const QString& ServerName() const { return FServerName; }
     bool IsListening() const;
 
 private:
     void acceptConnections();
+    // Connects `socket` to a copy of this user's; false when none listens or the listener is not ours.
+    bool connectToRunningCopy(QLocalSocket& socket, int timeoutMs) const;
 
     QString FServerName;
     QString FLockName;
