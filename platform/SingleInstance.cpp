@@ -160,8 +160,11 @@ int TSingleInstance::Execute(const TDdeFrame& frame, int timeoutMs) const
     clock.start();
     std::string answer;
     while (clock.elapsed() < timeoutMs) {
-        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(timeoutMs - clock.elapsed())))
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(timeoutMs - clock.elapsed()))) {
+            if (socket.state() == QLocalSocket::UnconnectedState && !socket.bytesAvailable())
+                return -2;
             break;
+        }
         answer += socket.readAll().toStdString();
         TDdeFrame reply;
         size_t consumed = 0;

@@ -35,7 +35,8 @@ public:
     // Sends `message` (with both parameters 0) to the running copy; false when none took it.
     bool Send(uint32_t message, int timeoutMs = 3000) const;
     // Sends a DDE frame to the running copy and waits for its answer: 1 acknowledged, 0 refused, -1 no
-    // copy or no answer within `timeoutMs`.
+    // copy or no answer within `timeoutMs`, -2 the copy closed the connection unanswered (a copy that
+    // does not know the frame's kind).
     int Execute(const TDdeFrame& frame, int timeoutMs) const;
     // Handler of the messages that later starts send; runs on the event loop of this object's thread.
     void SetOnMessage(std::function<void(uint32_t message, uint32_t wParam, uint32_t lParam)> handler)

@@ -232,6 +232,7 @@ bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& re
         return false;
     }
     request.Topic = verb.Topic;
+    request.WaitForResult = true;
     request.RunningMacro = verb.DdeExec;
     request.OwnMacro = verb.IfExec;
     return true;

@@ -53,6 +53,9 @@ struct TStartRequest {
     std::string Topic = "system";
     std::string RunningMacro;
     std::string OwnMacro;
+    // Whether the sender waits until the running copy has run RunningMacro (a desktop verb, whose
+    // caller learns its result), rather than until it has taken it.
+    bool WaitForResult = false;
     // The files this copy opens at its first show when it runs.
     std::vector<std::string> Files;
 };

@@ -19,6 +19,7 @@ bool knownKind(uint8_t kind)
     case TDdeKind::Execute:
     case TDdeKind::Poke:
     case TDdeKind::Request:
+    case TDdeKind::Post:
     case TDdeKind::Ack:
     case TDdeKind::Nack:
         return true;
@@ -93,18 +94,21 @@ TDdeServerConv* TDdeServer::find(const std::string& topic) const
 
 void TDdeServer::Receive(const TDdeFrame& frame, TReply reply)
 {
-    if (frame.Kind != TDdeKind::Execute || !find(frame.Topic)) {
+    const bool post = frame.Kind == TDdeKind::Post;
+    if ((frame.Kind != TDdeKind::Execute && !post) || !find(frame.Topic)) {
         if (reply)
             reply(false);
         return;
     }
-    FQueue.push_back({frame.Topic, frame.Text, std::move(reply)});
+    FQueue.push_back({frame.Topic, frame.Text, post ? nullptr : std::move(reply)});
+    if (post && reply)
+        reply(true);
     schedule();
 }
 
 void TDdeServer::schedule()
 {
-    if (FRunning || FScheduled || FQueue.empty())
+    if (FRunning || FScheduled || FQueue.empty() || Held())
         return;
     if (!FPost) {
         runNext();
@@ -119,7 +123,8 @@ void TDdeServer::schedule()
 
 void TDdeServer::runNext()
 {
-    if (FRunning || FQueue.empty())
+    // A question may have opened since the run was posted; its end calls Resume.
+    if (FRunning || FQueue.empty() || Held())
         return;
     TQueued macro = std::move(FQueue.front());
     FQueue.pop_front();

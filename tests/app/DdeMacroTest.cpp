@@ -9,6 +9,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <fstream>
+#include <memory>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
@@ -367,6 +368,101 @@ TEST(DdeMacro, FileNamesWithLineBreaksQuotesAndBracketsOpenExactlyThatFileAndClo
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(captions(w.form)[0], "Nuevo1");
     EXPECT_FALSE(w.form.EditingFile(0)->Guardado);
+}
+
+TEST(DdeMacro, AMacroArrivingDuringTheCloseQuestionWaitsAndTheAnswerAppliesToTheDocumentAskedAbout)
+{
+    TDdeWindow w;
+    const std::string uno = w.folder.file("uno.html", "UNO"), dos = w.folder.file("dos.html", "DOS");
+    const std::string tres = w.folder.file("tres.html", "TRES");
+    w.form.AbreArchivo(uno, false, ekHTML);
+    type(w.memo, "editado ");
+    // The desktop opens dos.html while the question about uno.html waits: nothing opens until "No".
+    bool ran = false;
+    int documentsDuringTheQuestion = -1;
+    SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        EXPECT_NE(text.find("uno.html"), std::string::npos) << text;
+        TDdeServer::Instance().Receive({TDdeKind::Execute, "system", EditMacroFor({dos})}, [&](bool) { ran = true; });
+        pumpUntil([] { return false; }, 300);
+        documentsDuringTheQuestion = w.form.DocumentCount();
+        return IDNO;
+    });
+    TScopeGuard noHook([] { SetMessageBoxHook({}); });
+    w.form.mCerrarClick();
+    EXPECT_EQ(documentsDuringTheQuestion, 1);
+    ASSERT_TRUE(pumpUntil([&] { return ran; }));
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"dos.html"}));
+    EXPECT_EQ(EditorText(w.memo), "DOS");
+    EXPECT_EQ(ReadFileBytes(uno), "UNO");
+
+    // Whatever else comes forward while the question is open, "No" closes the document asked about.
+    type(w.memo, "editado ");
+    SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        EXPECT_NE(text.find("dos.html"), std::string::npos) << text;
+        w.form.AbreArchivo(tres, false, ekHTML);
+        return IDNO;
+    });
+    w.form.mCerrarClick();
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"tres.html"}));
+    EXPECT_EQ(EditorText(w.memo), "TRES");
+    // "Yes" saves the document asked about, not the one that came.
+    w.form.AbreArchivo(uno, false, ekHTML);
+    type(w.memo, "guardado ");
+    SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
+        w.form.AbreArchivo(dos, false, ekHTML);
+        type(w.memo, "no ");
+        return IDYES;
+    });
+    w.form.mCerrarClick();
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"tres.html", "dos.html"}));
+    EXPECT_EQ(ReadFileBytes(uno), "guardado UNO");
+    EXPECT_EQ(ReadFileBytes(dos), "DOS");
+}
+
+TEST(DdeMacro, APlainLaterStartEndsOnceItsFilesAreTakenWhileADesktopVerbWaitsForTheResult)
+{
+    TDdeWindow w;
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
+    RegistryStore::Flush();
+    const std::string big = w.folder.file("big.js", "var big;"), page = w.folder.file("p.htm", "<p>");
+    // The running window shows a box the user has not answered yet, from inside a macro (a file that
+    // cannot be read), as a warning about a large page would.
+    std::unique_ptr<QProcess> plain, verb;
+    bool boxShown = false, plainEndedDuringTheBox = false, verbRanDuringTheBox = true;
+    int documentsDuringTheBox = -1;
+    int documentsAtTheBox = -1;
+    SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
+        boxShown = true;
+        documentsAtTheBox = w.form.DocumentCount();
+        plain = startProgram({QString::fromStdString(big)});
+        plainEndedDuringTheBox = pumpUntil([&] { return plain->state() == QProcess::NotRunning; }, 30000);
+        verb = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
+        verbRanDuringTheBox = pumpUntil([&] { return verb->state() == QProcess::NotRunning; }, 3000);
+        documentsDuringTheBox = w.form.DocumentCount();
+        return IDOK;
+    });
+    TScopeGuard noHook([] { SetMessageBoxHook({}); });
+    execute(EditMacroFor({w.folder.path.string() + "/no-existe.htm"}));
+    SetMessageBoxHook({});
+    ASSERT_TRUE(boxShown);
+    EXPECT_TRUE(plainEndedDuringTheBox);
+    EXPECT_EQ(plain->exitCode(), 0);
+    EXPECT_FALSE(verbRanDuringTheBox);
+    EXPECT_EQ(documentsDuringTheBox, documentsAtTheBox);
+    // Once answered, both files open, and the verb's sender ends after its own did.
+    std::vector<std::string> whenTheVerbEnded;
+    ASSERT_TRUE(pumpUntil([&] {
+        if (verb->state() == QProcess::NotRunning && whenTheVerbEnded.empty())
+            whenTheVerbEnded = captions(w.form);
+        return verb->state() == QProcess::NotRunning;
+    }, 30000));
+    EXPECT_EQ(verb->exitCode(), 0);
+    ASSERT_GE(whenTheVerbEnded.size(), 2u);
+    EXPECT_EQ(whenTheVerbEnded.back(), "p.htm");
+    EXPECT_EQ(whenTheVerbEnded[whenTheVerbEnded.size() - 2], "big.js");
 }
 
 TEST(DdeMacro, AnOversizedOrBrokenFrameClosesTheConnectionAndRunsNothing)

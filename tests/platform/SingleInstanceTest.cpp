@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <thread>
 #include <vector>
 
 #include "platform/SingleInstance.h"
@@ -209,4 +210,33 @@ TEST(SingleInstance, AClientOfAnotherUserIsCutOffUnheard)
     send(first.ServerName(), QByteArray("\x00\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12));
     ASSERT_TRUE(pumpUntil([&] { return received.size() == 1; }));
     EXPECT_EQ(received[0], (TReceived{0x1400, 0, 0}));
+}
+
+TEST(SingleInstance, ACopyThatClosesUnansweredIsToldFromOneThatIsSilent)
+{
+    const std::string name = uniqueName("older");
+    TSingleInstance client(name);
+    const std::string path = client.ServerName().toStdString();
+    // A copy that knows no such frame cuts the connection off; a busy one says nothing in time.
+    for (const bool closes : {true, false}) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        unlink(path.c_str());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(listen(fd, 1), 0);
+        std::thread copy([fd, closes] {
+            const int connection = accept(fd, nullptr, nullptr);
+            char buffer[64];
+            (void)!read(connection, buffer, sizeof buffer);
+            if (!closes)
+                usleep(1500 * 1000);
+            close(connection);
+        });
+        EXPECT_EQ(client.Execute({TDdeKind::Post, "system", "[edit(\"/a.htm\")]"}, 1000), closes ? -2 : -1);
+        copy.join();
+        close(fd);
+    }
+    unlink(path.c_str());
 }
