@@ -50,14 +50,21 @@ int main(int argc, char** argv)
 
     TSingleInstance instance("Kestrima");
     if (!instance.Listen()) {
-        int result = 0;
-        if (!request.RunningMacro.empty() &&
-            instance.Execute({TDdeKind::Execute, request.Topic, request.RunningMacro}, kMacroTimeoutMs) != 1) {
-            printError(LoadResString(kNoAnswer));
-            result = 1;
+        int answer = 1;
+        if (!request.RunningMacro.empty()) {
+            // A desktop verb waits for its macro's result; a plain start ends once its files are taken,
+            // whatever the running window is busy with (a copy that knows no such hand-over is waited for).
+            const TDdeKind kind = request.WaitForResult ? TDdeKind::Execute : TDdeKind::Post;
+            answer = instance.Execute({kind, request.Topic, request.RunningMacro}, kMacroTimeoutMs);
+            if (answer == -2 && kind == TDdeKind::Post)
+                answer = instance.Execute({TDdeKind::Execute, request.Topic, request.RunningMacro}, kMacroTimeoutMs);
         }
         instance.Send(WM_ACTIVAINSTANCIA);
-        return result;
+        if (answer != 1) {
+            printError(LoadResString(kNoAnswer));
+            return 1;
+        }
+        return 0;
     }
     instance.ServeDde();
 

@@ -157,7 +157,8 @@ public:
     // Saves the current document, through Save As when untitled; false when it was not written.
     bool saveCurrent();
     // Asks whether to save the current document when it has changes ("El texto en el archivo %s ha
-    // cambiado..."); false for Cancel, or when the save the user asked for did not happen.
+    // cambiado..."); false for Cancel, or when the save the user asked for did not happen. The document
+    // asked about is the current one afterwards, whatever came forward while the question was open.
     bool askToSave();
     // Frees tab `index` and its document, putting a named one's file on top of the recent files unless
     // `remember` is false. The caller selects and restores the document shown next.

@@ -646,6 +646,16 @@ bool TformPrincipal::askToSave()
         return true;
     const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const int answer = MessageBox(this, FmtLoadStr(kSaveQuestion, caption.c_str()), {}, kSaveQuestionFlags);
+    // The answer is about the document asked about: should another have come forward meanwhile, the
+    // one asked about is brought back, and the caller closes the current document.
+    if (CurrentFile() != file) {
+        const int index = FDocuments.IndexOf(file);
+        if (index < 0)
+            return false;
+        if (TEditingFile* other = CurrentFile())
+            other->GuardaEstado(*FCodeMemo);
+        showDocumentAt(index);
+    }
     if (answer == IDCANCEL)
         return false;
     // A save that did not happen (Save As cancelled, the file not written) keeps the document open.

@@ -196,8 +196,9 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
             if (!askToSave())
                 break;
         }
-        removeDocument(tracked);
-        showDocumentAt(tracked < selected ? selected - 1 : selected);
+        // By the documents, not their places: the places are those of before the question.
+        removeDocument(FDocuments.IndexOf(target));
+        showDocumentAt(FDocuments.IndexOf(current));
         break;
     }
     default:

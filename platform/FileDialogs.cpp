@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/Win1252Qt.h"
+#include "platform/core/Dde.h"
 
 namespace {
 
@@ -75,6 +76,9 @@ TFileDialogHook SetFileDialogHook(TFileDialogHook hook_)
 
 bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
 {
+    // A file chosen to save or open is for the document at hand, as a question's answer is: no macro
+    // from another start changes which one that is meanwhile.
+    TMacroHold waitForTheChoice;
     if (hook())
         return hook()(request);
     QFileDialog dialog(owner);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Win1252Qt.h"
+#include "platform/core/Dde.h"
 #include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
 
@@ -80,6 +81,8 @@ std::string withLineFeeds(const std::string& text)
 int showBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags,
             const TPoint* topLeft)
 {
+    // The answer is about what the box shows: no macro from another start changes it meanwhile.
+    TMacroHold waitForTheAnswer;
     if (hook())
         return hook()(text, caption, flags);
     QMessageBox box(owner ? owner : QApplication::activeWindow());

@@ -2,7 +2,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QCryptographicHash>
-#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -11,10 +11,13 @@
 #include <QTimer>
 #include <QCoreApplication>
 #include <memory>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "platform/HandlerCall.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
 
 namespace {
@@ -38,6 +41,22 @@ uint32_t getWord(const char* at)
     return value;
 }
 
+// The user at the other end of a connected local socket; -1 when the system does not say.
+long peerUid(const QLocalSocket& socket)
+{
+    ucred credentials {};
+    socklen_t size = sizeof credentials;
+    const auto fd = static_cast<int>(socket.socketDescriptor());
+    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || size != sizeof credentials)
+        return -1;
+    return static_cast<long>(credentials.uid);
+}
+
+bool peerIsThisUser(const QLocalSocket& socket)
+{
+    return peerUid(socket) == static_cast<long>(geteuid());
+}
+
 } // namespace
 
 TSingleInstance::TSingleInstance(const std::string& name, QObject* parent) : QObject(parent)
@@ -45,8 +64,15 @@ TSingleInstance::TSingleInstance(const std::string& name, QObject* parent) : QOb
     // Copies that keep their settings in different stores (tests, a second profile) do not meet.
     const QByteArray store = QCryptographicHash::hash(QByteArray::fromStdString(RegistryStore::FileName()),
                                                       QCryptographicHash::Sha1).toHex().left(12);
-    FServerName = QStringLiteral("%1-%2-%3").arg(FromWin1252(name)).arg(getuid()).arg(QString::fromLatin1(store));
-    FLockName = QDir(QDir::tempPath()).filePath(FServerName + QStringLiteral(".lock"));
+    const QString file = QStringLiteral("%1-%2").arg(FromWin1252(name)).arg(QString::fromLatin1(store));
+    // The socket lives where only this user may enter, so that nobody else can listen in its place
+    // first and be handed the user's files. Without such a folder this copy runs on its own.
+    try {
+        FServerName = QFile::decodeName(QByteArray::fromStdString(PrivateRuntimeFolder())) + file;
+        FLockName = FServerName + QStringLiteral(".lock");
+    } catch (const Exception&) {
+        FServerName.clear();
+    }
 }
 
 TSingleInstance::~TSingleInstance() = default;
@@ -69,19 +95,21 @@ bool TSingleInstance::Listen(int timeoutMs)
     // The lock holds from the look for a running copy until this one listens, so that of two copies
     // started together the second finds the first. A lock whose owner died is taken over; one that
     // cannot be had in time is done without rather than keeping the program from starting.
+    if (FServerName.isEmpty())
+        return true;
     QLockFile lock(FLockName);
     lock.tryLock(timeoutMs);
 
     {
         QLocalSocket socket;
-        socket.connectToServer(FServerName);
-        if (socket.waitForConnected(timeoutMs)) {
+        if (connectToRunningCopy(socket, timeoutMs)) {
             socket.disconnectFromServer();
             return false;
         }
     }
 
-    // Nobody answered: a socket file left by a killed copy is in the way of listening.
+    // Nobody of this user answered: a socket file left by a killed copy, or one that another user
+    // listens on, is in the way of listening.
     QLocalServer::removeServer(FServerName);
     FServer = std::make_unique<QLocalServer>();
     FServer->setSocketOptions(QLocalServer::UserAccessOption);
@@ -91,11 +119,24 @@ bool TSingleInstance::Listen(int timeoutMs)
     return true;
 }
 
+bool TSingleInstance::connectToRunningCopy(QLocalSocket& socket, int timeoutMs) const
+{
+    if (FServerName.isEmpty())
+        return false;
+    socket.connectToServer(FServerName);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    // A listener of another user is no copy of ours, whatever its socket's name: it gets nothing.
+    if (peerIsThisUser(socket))
+        return true;
+    socket.abort();
+    return false;
+}
+
 bool TSingleInstance::Send(uint32_t message, int timeoutMs) const
 {
     QLocalSocket socket;
-    socket.connectToServer(FServerName);
-    if (!socket.waitForConnected(timeoutMs))
+    if (!connectToRunningCopy(socket, timeoutMs))
         return false;
     char packet[kPacketSize];
     putWord(packet, message);
@@ -112,16 +153,18 @@ bool TSingleInstance::Send(uint32_t message, int timeoutMs) const
 int TSingleInstance::Execute(const TDdeFrame& frame, int timeoutMs) const
 {
     QLocalSocket socket;
-    socket.connectToServer(FServerName);
-    if (!socket.waitForConnected(timeoutMs))
+    if (!connectToRunningCopy(socket, timeoutMs))
         return -1;
     socket.write(QByteArray::fromStdString(EncodeDdeFrame(frame)));
     QElapsedTimer clock;
     clock.start();
     std::string answer;
     while (clock.elapsed() < timeoutMs) {
-        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(timeoutMs - clock.elapsed())))
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(static_cast<int>(timeoutMs - clock.elapsed()))) {
+            if (socket.state() == QLocalSocket::UnconnectedState && !socket.bytesAvailable())
+                return -2;
             break;
+        }
         answer += socket.readAll().toStdString();
         TDdeFrame reply;
         size_t consumed = 0;
@@ -151,6 +194,11 @@ void TSingleInstance::acceptConnections()
 {
     while (QLocalSocket* client = FServer->nextPendingConnection()) {
         QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        // Only this user's own programs may hand us files and macros.
+        if (!peerIsThisUser(*client)) {
+            client->abort();
+            continue;
+        }
         auto buffer = std::make_shared<std::string>();
         QObject::connect(client, &QLocalSocket::readyRead, this, [this, client, buffer] {
             // One message per connection; whatever else a client sends is dropped with it.

@@ -26,11 +26,29 @@ bool ParseMacroLine(const std::string& line, std::string& verb, std::string& arg
     std::string foundVerb = line.substr(verbStart, at - verbStart);
     ++at;
     std::string foundArg;
+    const bool escaped = is('%') && at + 1 < line.size() && line[at + 1] == '"';
+    if (escaped)
+        ++at;
     if (is('"')) {
         const size_t close = line.find('"', at + 1);
         if (close == std::string::npos)
             return false;
-        foundArg = line.substr(at + 1, close - at - 1);
+        if (!escaped) {
+            foundArg = line.substr(at + 1, close - at - 1);
+        } else {
+            for (size_t i = at + 1; i < close; ++i) {
+                if (line[i] != '%') {
+                    foundArg += line[i];
+                    continue;
+                }
+                const int high = i + 2 < close ? HexDigitValue(line[i + 1]) : -1;
+                const int low = high >= 0 ? HexDigitValue(line[i + 2]) : -1;
+                if (low < 0)
+                    return false;
+                foundArg += static_cast<char>(high * 16 + low);
+                i += 2;
+            }
+        }
         at = close + 1;
     }
     if (!is(')'))
@@ -41,6 +59,46 @@ bool ParseMacroLine(const std::string& line, std::string& verb, std::string& arg
     verb = std::move(foundVerb);
     arg = std::move(foundArg);
     return true;
+}
+
+namespace {
+
+// Bytes that cannot stand in a quoted argument as they are: the quote ends it, a line break ends the
+// line, and the other control bytes would make the macro unreadable in a log.
+bool needsEscape(unsigned char c)
+{
+    return c == '"' || c < 0x20 || c == 0x7F;
+}
+
+} // namespace
+
+std::string QuoteMacroArgument(const std::string& arg)
+{
+    bool plain = true;
+    for (const char c : arg)
+        plain = plain && !needsEscape(static_cast<unsigned char>(c));
+    if (plain)
+        return '"' + arg + '"';
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string quoted = "%\"";
+    for (const char c : arg) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (needsEscape(byte) || byte == '%')
+            quoted.append(1, '%').append(1, kDigits[byte >> 4]).append(1, kDigits[byte & 0xF]);
+        else
+            quoted += c;
+    }
+    return quoted + '"';
+}
+
+bool MacroIsWellFormed(const std::string& text)
+{
+    const TStringList lines = SplitMacroLines(text);
+    std::string verb, arg;
+    for (int i = 0; i < lines.Count(); ++i)
+        if (!ParseMacroLine(lines[i], verb, arg))
+            return false;
+    return lines.Count() > 0;
 }
 
 Tddemacroserver::Tddemacroserver() : TDdeServerConv("system")
@@ -62,6 +120,8 @@ namespace {
 
 constexpr int kShellExecUsage = 4900;
 constexpr int kShellVerbMissing = 4901;
+
+constexpr int kShellVerbMalformed = 4903;
 
 std::string replaceFile(std::string text, const std::string& file)
 {
@@ -97,20 +157,46 @@ bool ReadShellVerb(const std::string& typeAndVerb, const std::string& file, TShe
     const std::string topic = classesValue(key + "\\topic");
     const std::string ifexec = classesValue(key + "\\ifexec");
     verb.Topic = topic.empty() ? "system" : topic;
-    verb.DdeExec = replaceFile(ddeexec, file);
-    verb.IfExec = replaceFile(ifexec.empty() ? ddeexec : ifexec, file);
+    verb.DdeExec = MacroWithFile(ddeexec, file);
+    verb.IfExec = MacroWithFile(ifexec.empty() ? ddeexec : ifexec, file);
     return true;
+}
+
+std::string MacroWithFile(const std::string& text, const std::string& file)
+{
+    std::string macro;
+    size_t at = 0;
+    while (at < text.size()) {
+        if (text[at] == '"') {
+            // A quoted argument ends on its line; a quote without its pair is an ordinary character.
+            const size_t close = text.find_first_of("\"\r\n", at + 1);
+            if (close != std::string::npos && text[close] == '"') {
+                const std::string arg = text.substr(at + 1, close - at - 1);
+                if (arg.find("%1") != std::string::npos)
+                    macro += QuoteMacroArgument(replaceFile(arg, file));
+                else
+                    macro.append(text, at, close - at + 1);
+                at = close + 1;
+                continue;
+            }
+        }
+        if (text.compare(at, 2, "%1") == 0) {
+            macro += QuoteMacroArgument(file);
+            at += 2;
+            continue;
+        }
+        macro += text[at++];
+    }
+    return macro;
 }
 
 std::string EditMacroFor(const std::vector<std::string>& files)
 {
     std::string macro;
     for (const std::string& file : files) {
-        if (file.find('"') != std::string::npos)
-            continue;
         if (!macro.empty())
             macro += "\r\n";
-        macro.append("[edit(\"").append(file).append("\")]");
+        macro.append("[edit(").append(QuoteMacroArgument(file)).append(")]");
     }
     return macro;
 }
@@ -139,7 +225,14 @@ bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& re
         errorArg = arguments[1];
         return false;
     }
+    // A macro the running program would skip would leave the caller told that all went well.
+    if (!MacroIsWellFormed(verb.DdeExec) || !MacroIsWellFormed(verb.IfExec)) {
+        error = kShellVerbMalformed;
+        errorArg = arguments[1];
+        return false;
+    }
     request.Topic = verb.Topic;
+    request.WaitForResult = true;
     request.RunningMacro = verb.DdeExec;
     request.OwnMacro = verb.IfExec;
     return true;

@@ -9,9 +9,21 @@
 #include "platform/core/Dde.h"
 
 // Reads one macro line: "[", a verb of characters other than tab, blank, "(" and ")", "(", an optional
-// argument in double quotes (no escape: it cannot hold a double quote), ")", "]"; anything after the
-// closing bracket is ignored. False (and verb and argument empty) when the line breaks the grammar.
+// argument, ")", "]"; anything after the closing bracket is ignored. The argument is either every byte
+// between two double quotes, taken as it stands, or "%" followed by such a quoted text in which "%"
+// and two hexadecimal digits stand for one byte. False (and verb and argument empty) when the line
+// breaks the grammar, also for a "%" in an escaped argument not followed by two digits.
 bool ParseMacroLine(const std::string& line, std::string& verb, std::string& arg);
+// The argument as a macro line carries it, parentheses left out: in double quotes as it stands when no
+// byte of it could end it or the line (so peers that know no escapes read it as before), otherwise
+// escaped, each double quote, "%", control byte and DEL written as "%" and two hexadecimal digits.
+std::string QuoteMacroArgument(const std::string& arg);
+// Whether every line of a macro text (split as the server splits it) is well-formed; false for none.
+bool MacroIsWellFormed(const std::string& text);
+// The text of a registered macro with `file` where it says "%1": a quoted argument that holds "%1" is
+// quoted anew around the file put into it, and a bare "%1" becomes the file quoted, so that no byte of
+// the file name can end the argument or begin another line.
+std::string MacroWithFile(const std::string& text, const std::string& file);
 
 class Tddemacroserver : public TDdeServerConv {
 public:
@@ -41,15 +53,19 @@ struct TStartRequest {
     std::string Topic = "system";
     std::string RunningMacro;
     std::string OwnMacro;
+    // Whether the sender waits until the running copy has run RunningMacro (a desktop verb, whose
+    // caller learns its result), rather than until it has taken it.
+    bool WaitForResult = false;
     // The files this copy opens at its first show when it runs.
     std::vector<std::string> Files;
 };
 // Reads the command line (without the program's name): "--shell-exec <file type>\<verb> <file>" asks
 // for the verb's macros; anything else names files, of which those that exist go to a running copy as
 // "edit" lines with their full paths. False, with the string-table id of the complaint in `error`
-// (and its argument in `errorArg`), when the shell form is ill-formed or names no registered verb.
+// (and its argument in `errorArg`), when the shell form is ill-formed, names no registered verb or
+// one whose macro is not well-formed.
 bool StartRequestOf(const std::vector<std::string>& arguments, TStartRequest& request, int& error,
                     std::string& errorArg);
-// The macro of "edit" lines that hands a later start's files to the running program; files whose names
-// cannot travel in a macro line (a double quote) are left out.
+// The macro of "edit" lines that hands a later start's files to the running program, each name quoted
+// so that it arrives byte for byte.
 std::string EditMacroFor(const std::vector<std::string>& files);

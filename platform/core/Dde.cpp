@@ -19,6 +19,7 @@ bool knownKind(uint8_t kind)
     case TDdeKind::Execute:
     case TDdeKind::Poke:
     case TDdeKind::Request:
+    case TDdeKind::Post:
     case TDdeKind::Ack:
     case TDdeKind::Nack:
         return true;
@@ -93,18 +94,21 @@ TDdeServerConv* TDdeServer::find(const std::string& topic) const
 
 void TDdeServer::Receive(const TDdeFrame& frame, TReply reply)
 {
-    if (frame.Kind != TDdeKind::Execute || !find(frame.Topic)) {
+    const bool post = frame.Kind == TDdeKind::Post;
+    if ((frame.Kind != TDdeKind::Execute && !post) || !find(frame.Topic)) {
         if (reply)
             reply(false);
         return;
     }
-    FQueue.push_back({frame.Topic, frame.Text, std::move(reply)});
+    FQueue.push_back({frame.Topic, frame.Text, post ? nullptr : std::move(reply)});
+    if (post && reply)
+        reply(true);
     schedule();
 }
 
 void TDdeServer::schedule()
 {
-    if (FRunning || FScheduled || FQueue.empty())
+    if (FRunning || FScheduled || FQueue.empty() || Held())
         return;
     if (!FPost) {
         runNext();
@@ -119,7 +123,8 @@ void TDdeServer::schedule()
 
 void TDdeServer::runNext()
 {
-    if (FRunning || FQueue.empty())
+    // A question may have opened since the run was posted; its end calls Resume.
+    if (FRunning || FQueue.empty() || Held())
         return;
     TQueued macro = std::move(FQueue.front());
     FQueue.pop_front();
@@ -145,6 +150,20 @@ void TDdeServer::runNext()
 
 // ---------------------------------------------------------------- conversations
 
+TStringList SplitMacroLines(std::string_view text)
+{
+    TStringList lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.Add(std::string(text.substr(start, end - start)));
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+    return lines;
+}
+
 TDdeServerConv::TDdeServerConv(std::string name) : FName(std::move(name))
 {
     TDdeServer::Instance().FConversations.push_back(this);
@@ -160,15 +179,6 @@ bool TDdeServerConv::ExecuteMacro(const std::string& text)
 {
     if (!OnExecuteMacro)
         return false;
-    TStringList lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.Add(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    OnExecuteMacro(this, lines);
+    OnExecuteMacro(this, SplitMacroLines(text));
     return true;
 }

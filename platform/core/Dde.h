@@ -5,7 +5,8 @@
 // byte), the topic (a one-byte length and its bytes) and the text (the rest). The tag cannot begin
 // the older fixed packet, whose first word is a window message below 0x10000. A server conversation
 // registers under its topic; executed macros wait in one queue and run one at a time, each after the
-// one before it has wholly ended, so a macro never runs inside another one's modal question.
+// one before it has wholly ended, and none while a modal question is open, so a macro never runs
+// inside another one's or the user's question.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,8 @@
 
 #include "platform/core/Classes.h"
 
-enum class TDdeKind : uint8_t { Execute = 1, Poke = 2, Request = 3, Ack = 0x10, Nack = 0x11 };
+// Post is an execute whose sender does not wait for the macro to run: it is acknowledged once queued.
+enum class TDdeKind : uint8_t { Execute = 1, Poke = 2, Request = 3, Post = 4, Ack = 0x10, Nack = 0x11 };
 
 struct TDdeFrame {
     TDdeKind Kind = TDdeKind::Execute;
@@ -41,6 +43,9 @@ TDdeDecode DecodeDdeFrame(std::string_view bytes, TDdeFrame& frame, size_t& cons
 // Whether `bytes` (possibly still short) can be the start of a frame rather than of the older packet.
 bool MayStartDdeFrame(std::string_view bytes);
 
+// The lines of an executed macro text, split at CR LF, LF or CR; a break at the end makes no empty line.
+TStringList SplitMacroLines(std::string_view text);
+
 class TDdeServerConv;
 
 // The program's DDE server: the registered conversations and the queue of executed macros.
@@ -54,8 +59,10 @@ public:
     static TDdeServer& Instance();
 
     void SetPost(TPost post) { FPost = std::move(post); }
+    // Whether the waiting macros are held because a question is open (TMacroHold).
+    bool Held() const { return FHolds > 0; }
     // An execute on a registered topic (topics compare without case) is queued and acknowledged after
-    // it ran; anything else is refused at once.
+    // it ran, a post is queued and acknowledged at once; anything else is refused at once.
     void Receive(const TDdeFrame& frame, TReply reply);
     // Macros waiting, the one running included.
     size_t Pending() const { return FQueue.size() + (FRunning ? 1 : 0); }
@@ -63,6 +70,7 @@ public:
 
 private:
     friend class TDdeServerConv;
+    friend class TMacroHold;
     struct TQueued {
         std::string Topic;
         std::string Text;
@@ -75,8 +83,24 @@ private:
     std::vector<TDdeServerConv*> FConversations;
     std::deque<TQueued> FQueue;
     TPost FPost;
+    int FHolds = 0;
     bool FRunning = false;
     bool FScheduled = false;
+};
+
+// Held while a question waits for the user's answer: a macro run meanwhile could change what the
+// question is about (open another document, close the one asked about), so macros wait for the answer.
+class TMacroHold {
+public:
+    TMacroHold() { ++TDdeServer::Instance().FHolds; }
+    ~TMacroHold()
+    {
+        TDdeServer& server = TDdeServer::Instance();
+        if (--server.FHolds == 0)
+            server.schedule();
+    }
+    TMacroHold(const TMacroHold&) = delete;
+    TMacroHold& operator=(const TMacroHold&) = delete;
 };
 
 // A server conversation: registered under its name (the topic) while it lives.

@@ -3,11 +3,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <fstream>
+#include <memory>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
@@ -84,6 +86,16 @@ TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
         {"[a\"b()]", true, "a\"b", ""},
         {"[edit(\"con espacios y ]) dentro\")]", true, "edit", "con espacios y ]) dentro"},
         {"[edit(\"\")]", true, "edit", ""},
+        // The escaped form: "%" and two digits of either case stand for a byte; a raw "%" is an error.
+        {"[edit(%\"/t/a%22b%0A%0d%25.htm\")]", true, "edit", "/t/a\"b\n\r%.htm"},
+        {"[edit(%\"\")]", true, "edit", ""},
+        {"[edit(%\"a%2\")]", false, "", ""},
+        {"[edit(%\"a%zz\")]", false, "", ""},
+        {"[edit(%\"a%\")]", false, "", ""},
+        {"[edit(%\"a)]", false, "", ""},
+        {"[edit(%)]", false, "", ""},
+        {"[edit(%%\"a\")]", false, "", ""},
+        {"[edit(\"100%25\")]", true, "edit", "100%25"},
         {"[edit(/t/a.htm)]", false, "", ""},
         {"[ edit(\"x\")]", false, "", ""},
         {"[edit (\"x\")]", false, "", ""},
@@ -103,8 +115,41 @@ TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
         EXPECT_EQ(verb, line.verb) << line.line;
         EXPECT_EQ(arg, line.arg) << line.line;
     }
-    // Every line the grammar takes is given back by the macro the program sends.
-    EXPECT_EQ(EditMacroFor({"/a b/c.htm", "/x\"y.htm", "/d.htm"}), "[edit(\"/a b/c.htm\")]\r\n[edit(\"/d.htm\")]");
+    // Names that can stand in quotes go as before, so that peers knowing no escapes read them; any other
+    // is escaped, none left out.
+    EXPECT_EQ(EditMacroFor({"/a b/c.htm", "/x\"y.htm", "/d%41.htm"}),
+              "[edit(\"/a b/c.htm\")]\r\n[edit(%\"/x%22y.htm\")]\r\n[edit(\"/d%41.htm\")]");
+    EXPECT_EQ(QuoteMacroArgument("/n\n[editex()]\t%\x7F\xE1)]"), "%\"/n%0A[editex()]%09%25%7F\xE1)]\"");
+    EXPECT_EQ(QuoteMacroArgument(""), "\"\"");
+}
+
+TEST(DdeMacro, AFileNameReachesTheServerAsExactlyThatNameWhateverItsBytes)
+{
+    // Every byte value, in the names a second start and a registered verb send: one "edit" of the name.
+    std::vector<std::string> names = {"/t/nota.htm\n[editex()]", "/t/a\rb\r\n.htm", "/t/\"]\")].htm", "/t/%1%25%.htm", ""};
+    for (int byte = 0; byte < 256; ++byte)
+        names.push_back("/t/" + std::string(1, static_cast<char>(byte)) + "x");
+    Tddemacroserver server;
+    std::vector<std::pair<std::string, std::string>> calls;
+    server.Onmacro = [&](const std::string& verb, const std::string& arg) { calls.emplace_back(verb, arg); };
+    for (const std::string& name : names) {
+        for (const std::string& macro : {EditMacroFor({name}), MacroWithFile("[edit(\"%1\")]", name),
+                                         MacroWithFile("[edit(%1)]", name)}) {
+            calls.clear();
+            EXPECT_TRUE(MacroIsWellFormed(macro)) << macro;
+            server.ExecuteMacro(macro);
+            ASSERT_EQ(calls.size(), 1u) << macro;
+            EXPECT_EQ(calls[0].first, "edit");
+            EXPECT_EQ(calls[0].second, name) << macro;
+        }
+    }
+    // A name inside a longer argument goes in with it; other arguments and lines stay as they were.
+    EXPECT_EQ(MacroWithFile("[open(\"dir\\%1.kr\")][x(\"%\")]\r\n[new(\"%1\")]", "a\"b"),
+              "[open(%\"dir\\a%22b.kr\")][x(\"%\")]\r\n[new(%\"a%22b\")]");
+    // A stored macro that the server would skip is found before it is sent.
+    for (const char* bad : {"edit(\"%1\")", "[edit(\"%1\") ]", "[edit(\"%1\")]\r\n[ x()]", "", "\r\n"})
+        EXPECT_FALSE(MacroIsWellFormed(MacroWithFile(bad, "/a.htm"))) << bad;
+    EXPECT_TRUE(MacroIsWellFormed("[a()]\r\n[b(\"c\")]tail\r\n"));
 }
 
 TEST(DdeMacro, TheServerHandsEachWellFormedLineToOnmacroInOrder)
@@ -154,6 +199,13 @@ TEST(DdeMacro, ShellVerbsAreReadFromTheFileTypesWithTheFileInPlace)
     EXPECT_EQ(errorArg, "HTMfile\\Nuevo");
     EXPECT_FALSE(StartRequestOf({"--shell-exec", "HTMfile\\Editar en Kestrima"}, request, error, errorArg));
     EXPECT_EQ(error, 4900);
+    // A registered macro that the running program would skip is refused here, with its complaint.
+    writeClassesValue("\\HTMfile\\Shell\\Roto\\ddeexec", "[edit(\"%1\") ]");
+    EXPECT_FALSE(StartRequestOf({"--shell-exec", "HTMfile\\Roto", page}, request, error, errorArg));
+    EXPECT_EQ(error, 4903);
+    EXPECT_EQ(errorArg, "HTMfile\\Roto");
+    EXPECT_EQ(FmtLoadStr(error, errorArg.c_str()),
+              "La orden \"HTMfile\\Roto\" registrada en el tipo de archivo no es una macro v\xE1lida");
     ASSERT_TRUE(StartRequestOf({page, files.path.string() + "/gone.htm"}, request, error, errorArg));
     EXPECT_EQ(request.RunningMacro, "[edit(\"" + page + "\")]");
     EXPECT_EQ(request.Files.size(), 2u);
@@ -280,6 +332,137 @@ TEST(DdeMacro, ALaterProcessHandsItsMacroOverAndEndsOnlyOnceItRan)
     ASSERT_TRUE(pumpUntil([&] { return wrong->state() == QProcess::NotRunning; }, 30000));
     EXPECT_EQ(wrong->exitCode(), 2);
     EXPECT_EQ(w.form.DocumentCount(), 2);
+}
+
+TEST(DdeMacro, FileNamesWithLineBreaksQuotesAndBracketsOpenExactlyThatFileAndCloseNothing)
+{
+    TDdeWindow w;
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
+    writeClassesValue(std::string(kEditVerb) + "\\ifexec", "[editex(\"%1\")]");
+    RegistryStore::Flush();
+    // Unsaved work that an "editex" smuggled in a name would throw away.
+    w.form.AbreArchivo("", false, ekHTML);
+    type(w.memo, "sin guardar");
+    TBoxAnswers boxes({}, IDCANCEL);
+    const char* const names[] = {"nota.htm\n[editex()]", "a\rb.htm", "co\"mi\"llas.htm", "cor]chete.htm",
+                                 "pa)r\")]en.htm", "100%25 %1.htm", "x\r\n[editex(\"y\")]\")].htm"};
+    int opened = 1;
+    for (const bool shellExec : {false, true}) {
+        for (const char* name : names) {
+            const std::string text = "p" + std::to_string(opened);
+            const std::string page = w.folder.file((shellExec ? "s-" : "p-") + std::string(name), text);
+            const QString argument = QFile::decodeName(QByteArray::fromStdString(page));
+            auto sender = shellExec ? startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", argument})
+                                    : startProgram({argument});
+            ASSERT_TRUE(pumpUntil([&] { return sender->state() == QProcess::NotRunning; }, 30000)) << name;
+            EXPECT_EQ(sender->exitCode(), 0) << name;
+            ++opened;
+            ASSERT_TRUE(pumpUntil([&] { return w.form.DocumentCount() == opened; })) << name;
+            EXPECT_EQ(w.form.EditingFile(opened - 1)->FileName, page);
+            EXPECT_EQ(EditorText(w.memo), text);
+        }
+    }
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(captions(w.form)[0], "Nuevo1");
+    EXPECT_FALSE(w.form.EditingFile(0)->Guardado);
+}
+
+TEST(DdeMacro, AMacroArrivingDuringTheCloseQuestionWaitsAndTheAnswerAppliesToTheDocumentAskedAbout)
+{
+    TDdeWindow w;
+    const std::string uno = w.folder.file("uno.html", "UNO"), dos = w.folder.file("dos.html", "DOS");
+    const std::string tres = w.folder.file("tres.html", "TRES");
+    w.form.AbreArchivo(uno, false, ekHTML);
+    type(w.memo, "editado ");
+    // The desktop opens dos.html while the question about uno.html waits: nothing opens until "No".
+    bool ran = false;
+    int documentsDuringTheQuestion = -1;
+    SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        EXPECT_NE(text.find("uno.html"), std::string::npos) << text;
+        TDdeServer::Instance().Receive({TDdeKind::Execute, "system", EditMacroFor({dos})}, [&](bool) { ran = true; });
+        pumpUntil([] { return false; }, 300);
+        documentsDuringTheQuestion = w.form.DocumentCount();
+        return IDNO;
+    });
+    TScopeGuard noHook([] { SetMessageBoxHook({}); });
+    w.form.mCerrarClick();
+    EXPECT_EQ(documentsDuringTheQuestion, 1);
+    ASSERT_TRUE(pumpUntil([&] { return ran; }));
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"dos.html"}));
+    EXPECT_EQ(EditorText(w.memo), "DOS");
+    EXPECT_EQ(ReadFileBytes(uno), "UNO");
+
+    // Whatever else comes forward while the question is open, "No" closes the document asked about.
+    type(w.memo, "editado ");
+    SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        EXPECT_NE(text.find("dos.html"), std::string::npos) << text;
+        w.form.AbreArchivo(tres, false, ekHTML);
+        return IDNO;
+    });
+    w.form.mCerrarClick();
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"tres.html"}));
+    EXPECT_EQ(EditorText(w.memo), "TRES");
+    // "Yes" saves the document asked about, not the one that came.
+    w.form.AbreArchivo(uno, false, ekHTML);
+    type(w.memo, "guardado ");
+    SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
+        w.form.AbreArchivo(dos, false, ekHTML);
+        type(w.memo, "no ");
+        return IDYES;
+    });
+    w.form.mCerrarClick();
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"tres.html", "dos.html"}));
+    EXPECT_EQ(ReadFileBytes(uno), "guardado UNO");
+    EXPECT_EQ(ReadFileBytes(dos), "DOS");
+}
+
+TEST(DdeMacro, APlainLaterStartEndsOnceItsFilesAreTakenWhileADesktopVerbWaitsForTheResult)
+{
+    TDdeWindow w;
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    writeClassesValue(kEditVerb, "[edit(\"%1\")]");
+    RegistryStore::Flush();
+    const std::string big = w.folder.file("big.js", "var big;"), page = w.folder.file("p.htm", "<p>");
+    // The running window shows a box the user has not answered yet, from inside a macro (a file that
+    // cannot be read), as a warning about a large page would.
+    std::unique_ptr<QProcess> plain, verb;
+    bool boxShown = false, plainEndedDuringTheBox = false, verbRanDuringTheBox = true;
+    int documentsDuringTheBox = -1;
+    int documentsAtTheBox = -1;
+    SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
+        boxShown = true;
+        documentsAtTheBox = w.form.DocumentCount();
+        plain = startProgram({QString::fromStdString(big)});
+        plainEndedDuringTheBox = pumpUntil([&] { return plain->state() == QProcess::NotRunning; }, 30000);
+        verb = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
+        verbRanDuringTheBox = pumpUntil([&] { return verb->state() == QProcess::NotRunning; }, 3000);
+        documentsDuringTheBox = w.form.DocumentCount();
+        return IDOK;
+    });
+    TScopeGuard noHook([] { SetMessageBoxHook({}); });
+    execute(EditMacroFor({w.folder.path.string() + "/no-existe.htm"}));
+    SetMessageBoxHook({});
+    ASSERT_TRUE(boxShown);
+    EXPECT_TRUE(plainEndedDuringTheBox);
+    EXPECT_EQ(plain->exitCode(), 0);
+    EXPECT_FALSE(verbRanDuringTheBox);
+    EXPECT_EQ(documentsDuringTheBox, documentsAtTheBox);
+    // Once answered, both files open, and the verb's sender ends after its own did.
+    std::vector<std::string> whenTheVerbEnded;
+    ASSERT_TRUE(pumpUntil([&] {
+        if (verb->state() == QProcess::NotRunning && whenTheVerbEnded.empty())
+            whenTheVerbEnded = captions(w.form);
+        return verb->state() == QProcess::NotRunning;
+    }, 30000));
+    EXPECT_EQ(verb->exitCode(), 0);
+    ASSERT_GE(whenTheVerbEnded.size(), 2u);
+    EXPECT_EQ(whenTheVerbEnded.back(), "p.htm");
+    EXPECT_EQ(whenTheVerbEnded[whenTheVerbEnded.size() - 2], "big.js");
 }
 
 TEST(DdeMacro, AnOversizedOrBrokenFrameClosesTheConnectionAndRunsNothing)

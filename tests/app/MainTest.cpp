@@ -12,6 +12,8 @@
 #include "editor/CodeMemo.h"
 #include "platform/SingleInstance.h"
 #include "support/PumpUntil.h"
+#include "support/RunningCopy.h"
+#include "support/StrangerSocket.h"
 #include "support/StartProgram.h"
 #include "platform/core/ScopeGuard.h"
 #include <QTimer>
@@ -117,4 +119,20 @@ TEST(Main, TwoQuickStartsGiveOneWindow)
         program->kill();
         program->waitForFinished(5000);
     }
+}
+
+TEST(Main, AStartFindingAnotherUsersListenerHandsItNothingAndRunsItsOwnWindow)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play another user";
+    TempRegistry registry("app");
+    const std::string file = registry.Folder.file("privado.htm", "<p>secreto</p>");
+    TStrangerListener stranger(TSingleInstance("Kestrima").ServerName().toStdString());
+    ASSERT_TRUE(stranger.Ready);
+    auto program = startProgram({QString::fromStdString(file)});
+    // It stays up as the running copy (it answers a macro of this user's) instead of ending at once.
+    expectRunningCopyAnswers(*program);
+    const std::string heard = stranger.Stop();
+    EXPECT_EQ(heard.find("privado"), std::string::npos) << heard;
+    EXPECT_EQ(heard.find_first_not_of("<A>"), std::string::npos) << heard;
 }

@@ -11,7 +11,7 @@
 TEST(DdeFrame, FramesComeBackWholeAndEveryShortPrefixAsksForMore)
 {
     std::mt19937 random(7);
-    const TDdeKind kinds[] = {TDdeKind::Execute, TDdeKind::Poke, TDdeKind::Request, TDdeKind::Ack, TDdeKind::Nack};
+    const TDdeKind kinds[] = {TDdeKind::Execute, TDdeKind::Poke, TDdeKind::Request, TDdeKind::Post, TDdeKind::Ack, TDdeKind::Nack};
     for (int round = 0; round < 200; ++round) {
         TDdeFrame frame;
         frame.Kind = kinds[random() % 5];
@@ -150,4 +150,33 @@ TEST(DdeServer, AConversationGoneBeforeItsMacroRanRefusesIt)
     }
     server.runPosted();
     EXPECT_EQ(replies, std::vector<bool>{false});
+}
+
+TEST(DdeServer, APostIsAnsweredOnceQueuedAndNoMacroRunsWhileAQuestionIsOpen)
+{
+    TPostedServer server;
+    TDdeServer& dde = TDdeServer::Instance();
+    std::vector<std::string> log;
+    TDdeServerConv system("system");
+    system.OnExecuteMacro = [&](TDdeServerConv*, const TStringList& macro) { log.push_back(macro[0]); };
+    auto replyTo = [&](const char* name) { return [&log, name](bool ok) { log.push_back((ok ? "ack " : "nack ") + std::string(name)); }; };
+    {
+        TMacroHold question;
+        {
+            TMacroHold nested;
+            dde.Receive({TDdeKind::Post, "System", "posted"}, replyTo("post"));
+            dde.Receive({TDdeKind::Execute, "system", "executed"}, replyTo("execute"));
+            dde.Receive({TDdeKind::Post, "other", "x"}, replyTo("other"));
+            server.runPosted();
+        }
+        server.runPosted();
+        // The post is taken at once, the execute waits for its run; neither runs before the answer.
+        EXPECT_EQ(log, (std::vector<std::string>{"ack post", "nack other"}));
+        EXPECT_TRUE(dde.Held());
+        EXPECT_EQ(dde.Pending(), 2u);
+    }
+    EXPECT_FALSE(dde.Held());
+    server.runPosted();
+    EXPECT_EQ(log, (std::vector<std::string>{"ack post", "nack other", "posted", "executed", "ack execute"}));
+    EXPECT_EQ(dde.Pending(), 0u);
 }

@@ -14,10 +14,12 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <thread>
 #include <vector>
 
 #include "platform/SingleInstance.h"
 #include "support/PumpUntil.h"
+#include "support/StrangerSocket.h"
 
 namespace {
 
@@ -139,4 +141,102 @@ TEST(SingleInstance, SettingsStoresOfTheirOwnGiveSeparateInstances)
     EXPECT_NE(a.ServerName(), b.ServerName());
     EXPECT_TRUE(a.Start(0x1400));
     EXPECT_TRUE(b.Start(0x1400));
+}
+
+TEST(SingleInstance, AListenerOfAnotherUserIsHandedNothingAndThisCopyListensInItsPlace)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play another user";
+    const std::string name = uniqueName("stranger");
+    TSingleInstance probe(name);
+    // The socket lives in the runtime folder of this run, closed to everybody else.
+    const std::string path = probe.ServerName().toStdString();
+    EXPECT_EQ(path.rfind(std::string(getenv("XDG_RUNTIME_DIR")) + "/kestrima/", 0), 0u) << path;
+    TStrangerListener stranger(path);
+    ASSERT_TRUE(stranger.Ready);
+
+    // Nothing is sent to it, neither a message nor a macro.
+    EXPECT_FALSE(probe.Send(0x1400, 2000));
+    EXPECT_EQ(probe.Execute({TDdeKind::Execute, "system", "[edit(\"/secreto.htm\")]"}, 2000), -1);
+    // A start does not take it for a running copy: it listens itself.
+    TSingleInstance first(name);
+    std::vector<TReceived> received;
+    first.SetOnMessage([&](uint32_t m, uint32_t w, uint32_t l) { received.push_back({m, w, l}); });
+    EXPECT_TRUE(first.Start(0x1400, 2000));
+    EXPECT_TRUE(first.IsListening());
+    TSingleInstance second(name);
+    EXPECT_FALSE(second.Start(0x1400));
+    ASSERT_TRUE(pumpUntil([&] { return received.size() == 1; }));
+
+    // The stranger saw connections come and go, and not one byte.
+    const std::string heard = stranger.Stop();
+    EXPECT_GE(heard.size(), 3u);
+    EXPECT_EQ(heard.size() % 3, 0u);
+    for (size_t at = 0; at < heard.size(); at += 3)
+        EXPECT_EQ(heard.substr(at, 3), "<A>") << heard;
+}
+
+TEST(SingleInstance, AClientOfAnotherUserIsCutOffUnheard)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play another user";
+    const std::string name = uniqueName("intruder");
+    TSingleInstance first(name);
+    std::vector<TReceived> received;
+    first.SetOnMessage([&](uint32_t m, uint32_t w, uint32_t l) { received.push_back({m, w, l}); });
+    int frames = 0;
+    first.SetOnFrame([&](const TDdeFrame&, TDdeServer::TReply reply) {
+        ++frames;
+        reply(true);
+    });
+    ASSERT_TRUE(first.Listen());
+    const std::string path = first.ServerName().toStdString();
+    const auto waitFor = [](pid_t child) {
+        int status = -1;
+        bool ended = false;
+        EXPECT_TRUE(pumpUntil([&] { return ended || (ended = waitpid(child, &status, WNOHANG) == child); }, 10000));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const std::string& bytes : {std::string("\x00\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12),
+                                     EncodeDdeFrame({TDdeKind::Execute, "system", "[edit(\"/x.htm\")]"})}) {
+        const pid_t child = StartStrangerClient(path, bytes);
+        ASSERT_GT(child, 0);
+        EXPECT_EQ(waitFor(child), 0);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(frames, 0);
+    // The user's own client still gets in.
+    send(first.ServerName(), QByteArray("\x00\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00", 12));
+    ASSERT_TRUE(pumpUntil([&] { return received.size() == 1; }));
+    EXPECT_EQ(received[0], (TReceived{0x1400, 0, 0}));
+}
+
+TEST(SingleInstance, ACopyThatClosesUnansweredIsToldFromOneThatIsSilent)
+{
+    const std::string name = uniqueName("older");
+    TSingleInstance client(name);
+    const std::string path = client.ServerName().toStdString();
+    // A copy that knows no such frame cuts the connection off; a busy one says nothing in time.
+    for (const bool closes : {true, false}) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        unlink(path.c_str());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(listen(fd, 1), 0);
+        std::thread copy([fd, closes] {
+            const int connection = accept(fd, nullptr, nullptr);
+            char buffer[64];
+            (void)!read(connection, buffer, sizeof buffer);
+            if (!closes)
+                usleep(1500 * 1000);
+            close(connection);
+        });
+        EXPECT_EQ(client.Execute({TDdeKind::Post, "system", "[edit(\"/a.htm\")]"}, 1000), closes ? -2 : -1);
+        copy.join();
+        close(fd);
+    }
+    unlink(path.c_str());
 }
