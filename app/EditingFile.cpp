@@ -156,6 +156,9 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()));
     Bytes.Written(std::move(bytes), table);
     Guardado = true;
+    // Undoing back to this text leaves nothing to save.
+    if (UndoStack)
+        UndoStack->MarkClean();
     TWriteReport report;
     report.NoBackup = makeBackups && existed && !outcome.BackedUp;
     return report;

@@ -24,6 +24,7 @@
 #include "components/core/xProcs.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/EditorMessages.h"
+#include "editor/model/Undo.h"
 #include "platform/Cursors.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
@@ -426,6 +427,10 @@ void TformPrincipal::EditorOnChange()
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;
+    // Undone or redone back to the text last loaded or saved, the document has nothing to save.
+    if (!file->Guardado && file->UndoStack && FCodeMemo->UndoStack() == file->UndoStack.get() &&
+        FCodeMemo->UndoRecorder().AtCleanPoint())
+        file->Guardado = true;
     const bool readOnly = state.ReadOnly;
     const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
