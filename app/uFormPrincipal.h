@@ -535,6 +535,8 @@ private:
     void freeDocuments();
     // The documents and the strip that shows them change together.
     void selectTab(int index);
+    // Shows the document at `index` as a click on its tab does.
+    void showOpenDocument(int index);
     int addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file);
     // Takes the document out and frees it, with its undo log away from the editor first.
     void deleteDocument(int index);

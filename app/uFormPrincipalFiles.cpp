@@ -52,6 +52,7 @@ constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
 constexpr int kControlCharacters = 4515;
 constexpr int kCharacterReferences = 5000;
+constexpr int kOpenInAnotherTab = 4540;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
@@ -269,6 +270,14 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
 {
     // A name as typed on the command line would stop working from any other folder.
     std::string FileName = ExpandFileName(FileName_);
+    // A second tab on one file would let each save throw away the other's edits: the open one is shown.
+    if (!ComoPlantilla && !FileName.empty())
+        if (const int open = FDocuments.IndexOfFile(FileName); open >= 0) {
+            // The recent files never list an open one, by whatever name it came.
+            MRUUpdate(false, FileName);
+            showOpenDocument(open);
+            return;
+        }
     std::string Modelo;
     TScopeGuard painting = lockPainting();
     TBusyCursor busyCursor;
@@ -321,6 +330,16 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     FCodeMemo->SetModified(false);
     file->Guardado = true;
     EditorOnChange();
+}
+
+void TformPrincipal::showOpenDocument(int index)
+{
+    if (index == FDocuments.Current() && documentsShown())
+        return;
+    bool allow = true;
+    FileTabsChanging(allow);
+    selectTab(index);
+    FileTabsChange();
 }
 
 // ---------------------------------------------------------------- recent files
@@ -536,6 +555,11 @@ bool TformPrincipal::mGuardarComoClick()
     dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;
+    // Two documents on one file would overwrite each other's edits.
+    if (const int open = FDocuments.IndexOfFile(dialog.FileName); open >= 0 && open != FDocuments.Current()) {
+        MessageBox(this, FmtLoadStr(kOpenInAnotherTab, dialog.FileName.c_str()), {}, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     const std::string oldName = file->FileName;
     file->FileName = dialog.FileName;
     file->GuardaEstado(*FCodeMemo);
