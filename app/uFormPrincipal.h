@@ -287,6 +287,11 @@ public:
     void mAcercaClick();
     // Reads an unchanged document again after its file was changed on disk (uFormPrincipalFiles.cpp).
     void ReloadDocument(int index) override;
+    // Reads a document again from its file, whatever it holds unsaved, shown or not.
+    void readAgain(TEditingFile& document);
+    // Saves a named document; when another program changed its file since it was read, asks first
+    // whether to overwrite it, read it again (nothing is written) or leave it. True when written.
+    bool saveDocument(TEditingFile& file);
 
     // ---- the side panel (uFormPrincipalLateral.cpp)
 

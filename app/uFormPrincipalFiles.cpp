@@ -53,9 +53,12 @@ constexpr int kCaretPosition = 4512;
 constexpr int kControlCharacters = 4515;
 constexpr int kCharacterReferences = 5000;
 constexpr int kOpenInAnotherTab = 4540;
+constexpr int kChangedOnDisk = 4541;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
+// Yes overwrites, No reads the file again, Cancel (the default) writes nothing.
+constexpr unsigned kChangedOnDiskFlags = MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3;
 // Yes and No with the question icon, No the default.
 constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
@@ -528,13 +531,30 @@ void TformPrincipal::sbProcesaPlantillaClick()
     FCodeMemo->setFocus();
 }
 
+bool TformPrincipal::saveDocument(TEditingFile& file)
+{
+    if (file.DiskChanged()) {
+        // Another program wrote the file since it was read: the user says whose text is kept.
+        switch (MessageBox(this, FmtLoadStr(kChangedOnDisk, file.FileName.c_str()), {}, kChangedOnDiskFlags)) {
+        case IDYES:
+            break;
+        case IDNO:
+            readAgain(file);
+            return false;
+        default:
+            return false;
+        }
+    }
+    return file.SaveToFile();
+}
+
 bool TformPrincipal::saveCurrent()
 {
     TEditingFile* file = CurrentFile();
     if (!file)
         return false;
     file->GuardaEstado(*FCodeMemo);
-    const bool saved = file->FileName.empty() ? mGuardarComoClick() : file->SaveToFile();
+    const bool saved = file->FileName.empty() ? mGuardarComoClick() : saveDocument(*file);
     EditorOnChange();
     return saved;
 }
@@ -608,7 +628,7 @@ void TformPrincipal::mGuardarTodoClick()
         for (int i = 0; i < DocumentCount(); ++i) {
             TEditingFile* file = EditingFile(i);
             if (!file->FileName.empty()) {
-                file->SaveToFile();
+                saveDocument(*file);
                 continue;
             }
             // An untitled document is shown while the user names it.
@@ -646,6 +666,12 @@ void TformPrincipal::ReloadDocument(int index)
     TEditingFile* file = EditingFile(index);
     if (!file || file->FileName.empty() || !file->Guardado)
         return;
+    readAgain(*file);
+}
+
+void TformPrincipal::readAgain(TEditingFile& document)
+{
+    TEditingFile* file = &document;
     TEditingFile* shown = CurrentFile();
     {
         TScopeGuard painting = lockPainting();
@@ -664,6 +690,10 @@ void TformPrincipal::ReloadDocument(int index)
             if (shown)
                 shown->RestauraEstado(*FCodeMemo);
         }
+        // A caller may have stored the shown document's state (a save, Save All) and write or put
+        // back that copy afterwards: it is stored again, with the text now in the editor.
+        if (shown)
+            shown->GuardaEstado(*FCodeMemo);
     }
     EditorOnChange();
 }

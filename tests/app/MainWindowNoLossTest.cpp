@@ -3,7 +3,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -109,4 +112,141 @@ TEST(MainWindowNoLoss, SaveAsOntoAFileOpenInAnotherTabIsRefused)
     dialogs.answers.push_back({index});
     EXPECT_TRUE(w.form.mGuardarComoClick());
     EXPECT_EQ(onDisk(index), "<p>x</p>B");
+}
+
+namespace {
+
+// What the question about a file changed on disk says.
+std::string changedOnDisk(const std::string& file)
+{
+    return "Otro programa ha cambiado el archivo '" + file +
+           "' desde que se abri\xF3 o se guard\xF3 por \xFAltima vez.\n\n\xBF" "Desea sobrescribirlo con el texto del "
+           "editor?\n\nS\xED: guardar el texto del editor (se pierden los cambios hechos fuera).\nNo: volver a leer el "
+           "archivo del disco (se pierden los cambios del editor).\nCancelar: no guardar nada.";
+}
+
+// Another program rewrites the file where it is, keeping its time of change.
+void rewriteInPlace(const std::string& file, const std::string& bytes)
+{
+    struct stat before {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+    FILE* out = std::fopen(file.c_str(), "r+b");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+} // namespace
+
+TEST(MainWindowNoLoss, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo)
+{
+    TWindow w;
+    const std::string index = w.folder.file("index.html", "<p>uno</p>");
+    w.form.AbreArchivo(index, false, ekHTML);
+    typeAtEnd(w.memo, "B");
+    WriteFileBytes(index, "<p>de fuera</p>\n");
+
+    // Cancel writes nothing and keeps the edit.
+    {
+        TBoxAnswers boxes({IDCANCEL});
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts, (std::vector<std::string>{changedOnDisk(index)}));
+        EXPECT_EQ(boxes.flags, (std::vector<unsigned>{MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3}));
+    }
+    EXPECT_EQ(onDisk(index), "<p>de fuera</p>\n");
+    EXPECT_EQ(w.memo.StoredText(), "<p>uno</p>B");
+    EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+
+    // No reads the other program's text in, and writes nothing.
+    {
+        TBoxAnswers boxes({IDNO});
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts.size(), 1u);
+    }
+    EXPECT_EQ(onDisk(index), "<p>de fuera</p>\n");
+    EXPECT_EQ(w.memo.StoredText(), "<p>de fuera</p>\r");
+    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+
+    // Yes writes the editor's text over the other program's.
+    typeAtEnd(w.memo, "C");
+    WriteFileBytes(index, "<p>otra vez</p>\n");
+    {
+        TBoxAnswers boxes({IDYES});
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts.size(), 1u);
+    }
+    EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nC");
+    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+
+    // Unchanged since the save, or rewritten with the very same bytes, the file is saved without a word.
+    {
+        TBoxAnswers boxes;
+        typeAtEnd(w.memo, "D");
+        w.form.mGuardarClick();
+        WriteFileBytes(index, "<p>de fuera</p>\nCD");
+        typeAtEnd(w.memo, "E");
+        w.form.mGuardarClick();
+        EXPECT_TRUE(boxes.texts.empty());
+    }
+    EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nCDE");
+
+    // A change of the same size within the same tick of the file clock is told by the bytes.
+    typeAtEnd(w.memo, "F");
+    rewriteInPlace(index, "<p>DE FUERA</p>\nCDE");
+    {
+        TBoxAnswers boxes({IDCANCEL});
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts.size(), 1u);
+    }
+    EXPECT_EQ(onDisk(index), "<p>DE FUERA</p>\nCDE");
+
+    // A file that was deleted is written anew without a question.
+    std::filesystem::remove(index);
+    {
+        TBoxAnswers boxes;
+        w.form.mGuardarClick();
+        EXPECT_TRUE(boxes.texts.empty());
+    }
+    EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nCDEF");
+}
+
+TEST(MainWindowNoLoss, SaveAllAsksForEachChangedFileAndReadsAHiddenOneAgainBehindTheShownOne)
+{
+    TWindow w;
+    const std::string first = w.folder.file("uno.html", "uno");
+    const std::string second = w.folder.file("dos.html", "dos");
+    w.form.AbreArchivo(first, false, ekHTML);
+    typeAtEnd(w.memo, "1");
+    w.form.AbreArchivo(second, false, ekHTML);
+    typeAtEnd(w.memo, "2");
+    WriteFileBytes(first, "uno de fuera");
+    WriteFileBytes(second, "dos de fuera");
+    {
+        // The hidden first document is read again, the shown second one overwrites its file.
+        TBoxAnswers boxes({IDNO, IDYES});
+        w.form.mGuardarTodoClick();
+        EXPECT_EQ(boxes.texts, (std::vector<std::string>{changedOnDisk(first), changedOnDisk(second)}));
+    }
+    EXPECT_EQ(onDisk(first), "uno de fuera");
+    EXPECT_EQ(onDisk(second), "dos2");
+    EXPECT_EQ(w.form.FileTabs()->TabIndex(), 1);
+    EXPECT_EQ(w.memo.StoredText(), "dos2");
+    switchTo(w.form, 0);
+    EXPECT_EQ(w.memo.StoredText(), "uno de fuera");
+    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+
+    // The shown document read again during Save All stays the text read, not the one stored before.
+    typeAtEnd(w.memo, "!");
+    WriteFileBytes(first, "uno tercera");
+    {
+        TBoxAnswers boxes({IDNO});
+        w.form.mGuardarTodoClick();
+    }
+    EXPECT_EQ(w.memo.StoredText(), "uno tercera");
+    switchTo(w.form, 1);
+    switchTo(w.form, 0);
+    EXPECT_EQ(w.memo.StoredText(), "uno tercera");
+    EXPECT_EQ(onDisk(first), "uno tercera");
 }
