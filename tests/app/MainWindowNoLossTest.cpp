@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 #include <string>
 #include <unistd.h>
@@ -249,4 +250,145 @@ TEST(MainWindowNoLoss, SaveAllAsksForEachChangedFileAndReadsAHiddenOneAgainBehin
     switchTo(w.form, 0);
     EXPECT_EQ(w.memo.StoredText(), "uno tercera");
     EXPECT_EQ(onDisk(first), "uno tercera");
+}
+
+namespace {
+
+// The property's model of one file: its bytes on disk, and for its document (when open) the text in
+// the editor and the bytes the document last read or wrote.
+struct TModelFile {
+    std::string Path;
+    std::string Disk;
+    bool Open = false;
+    std::string Text;
+    std::string Base;
+};
+
+} // namespace
+
+TEST(MainWindowNoLoss, RandomOpensEditsSavesAndOutsideChangesNeverLoseTextWithoutAnAnsweredQuestion)
+{
+    TWindow w;
+    std::mt19937 random(9507);
+    const auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    const std::filesystem::path& dir = w.folder.path;
+    std::filesystem::create_directory(dir / "sub");
+    std::vector<TModelFile> files;
+    for (const char* name : {"a.html", "b.html", "c.html"}) {
+        TModelFile file;
+        file.Path = (dir / name).string();
+        file.Disk = std::string("inicio-") + name[0];
+        WriteFileBytes(file.Path, file.Disk);
+        std::filesystem::create_symlink(file.Path, dir / (std::string("enlace-") + name));
+        files.push_back(file);
+    }
+    // The names a file reaches the window by.
+    const auto spelling = [&](const TModelFile& file) {
+        const std::string name = std::filesystem::path(file.Path).filename().string();
+        switch (below(3)) {
+        case 0: return file.Path;
+        case 1: return (dir / "sub" / ".." / name).string();
+        default: return (dir / ("enlace-" + name)).string();
+        }
+    };
+    const auto current = [&]() -> TModelFile* {
+        const TEditingFile* shown = w.form.CurrentFile();
+        for (TModelFile& file : files)
+            if (shown && file.Open && SameFile(file.Path, shown->FileName))
+                return &file;
+        return nullptr;
+    };
+    const auto letters = [&](size_t count) {
+        std::string text;
+        for (size_t i = 0; i < count; ++i)
+            text += static_cast<char>('a' + below(26));
+        return text;
+    };
+    const int answers[] = {IDYES, IDNO, IDCANCEL};
+    // How often a save met a file changed outside, and a file was opened again while open.
+    int outsideChanges = 0, openedAgain = 0;
+
+    for (int step = 0; step < 400; ++step) {
+        SCOPED_TRACE(step);
+        TModelFile& some = files[below(files.size())];
+        TModelFile* shown = current();
+        const size_t operation = below(7);
+        size_t questions = 0;
+        const int answer = answers[below(3)];
+        {
+            TBoxAnswers boxes({answer, answer});
+            switch (operation) {
+            case 0: // open, by any of its names
+                w.form.AbreArchivo(spelling(some), false, ekHTML);
+                openedAgain += some.Open;
+                if (!some.Open) {
+                    some.Open = true;
+                    some.Text = some.Base = some.Disk;
+                }
+                break;
+            case 1: // type
+                if (shown) {
+                    const std::string typed = letters(1 + below(3));
+                    typeAtEnd(w.memo, typed);
+                    shown->Text += typed;
+                }
+                break;
+            case 2: // save
+                if (shown) {
+                    w.form.mGuardarClick();
+                    if (shown->Disk != shown->Base) {
+                        questions = 1;
+                        ++outsideChanges;
+                        if (answer == IDNO)
+                            shown->Text = shown->Base = shown->Disk;
+                        if (answer == IDYES)
+                            shown->Disk = shown->Base = shown->Text;
+                    } else {
+                        shown->Disk = shown->Base = shown->Text;
+                    }
+                }
+                break;
+            case 3: // another program writes the file
+                some.Disk = letters(below(2) ? some.Disk.size() : 1 + below(12));
+                WriteFileBytes(some.Path, some.Disk);
+                break;
+            case 4: // read again from the disk, when the user agrees
+                if (shown) {
+                    w.form.mActualizarClick();
+                    questions = 1;
+                    if (answer == IDYES)
+                        shown->Text = shown->Base = shown->Disk;
+                }
+                break;
+            case 5: // another tab
+                if (w.form.DocumentCount() > 0)
+                    switchTo(w.form, static_cast<int>(below(static_cast<size_t>(w.form.DocumentCount()))));
+                break;
+            case 6: // close, without saving when asked
+                if (shown && answer != IDYES) {
+                    w.form.mCerrarClick();
+                    if (shown->Text != shown->Base)
+                        questions = 1;
+                    if (questions == 0 || answer == IDNO)
+                        shown->Open = false;
+                }
+                break;
+            }
+            ASSERT_EQ(boxes.texts.size(), questions) << "operation " << operation;
+        }
+        // One tab per open file, the shown one holding its text, and every file as the model says.
+        int open = 0;
+        for (const TModelFile& file : files) {
+            open += file.Open;
+            EXPECT_EQ(onDisk(file.Path), file.Disk) << file.Path;
+            EXPECT_EQ(w.form.Documents().IndexOfFile(file.Path) >= 0, file.Open) << file.Path;
+        }
+        ASSERT_EQ(w.form.DocumentCount(), open);
+        if (TModelFile* now = current()) {
+            ASSERT_EQ(w.memo.StoredText(), now->Text) << now->Path;
+            EXPECT_EQ(w.form.CurrentFile()->Guardado, now->Text == now->Base);
+        }
+    }
+    EXPECT_GT(outsideChanges, 10);
+    EXPECT_GT(openedAgain, 10);
 }
