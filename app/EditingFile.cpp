@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
@@ -155,7 +156,11 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()));
     Bytes.Written(std::move(bytes), table);
+    rememberDisk(FileName);
     Guardado = true;
+    // Undoing back to this text leaves nothing to save.
+    if (UndoStack)
+        UndoStack->MarkClean();
     TWriteReport report;
     report.NoBackup = makeBackups && existed && !outcome.BackedUp;
     return report;
@@ -164,5 +169,51 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
 TDecodeResult TEditingFile::ReadFile(const std::string& fileName, const TCodigosISO* entities, std::string& text,
                                      bool model)
 {
+    // Looked at before the bytes are read: a change made while they are read then shows as one.
+    if (!model)
+        rememberDisk(fileName);
     return Bytes.Read(readBytes(fileName), entitiesFor(entities), text, model);
+}
+
+namespace {
+
+int64_t nowNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// A file changed this shortly before it was looked at may change again within the same tick of a
+// coarse file clock without its time of change moving.
+constexpr int64_t kSameTickNs = 2'000'000'000;
+
+} // namespace
+
+void TEditingFile::rememberDisk(const std::string& fileName)
+{
+    FDisk.Name = fileName;
+    FDisk.SeenNs = nowNs();
+    FDisk.Known = FileIdentityOf(fileName, FDisk.Identity);
+}
+
+bool TEditingFile::DiskChanged()
+{
+    if (!FDisk.Known || FDisk.Name != FileName)
+        return false;
+    const int64_t lookedAt = nowNs();
+    TFileIdentity now;
+    if (!FileIdentityOf(FileName, now))
+        return false;
+    if (now == FDisk.Identity && FDisk.SeenNs - now.ModifiedNs > kSameTickNs)
+        return false;
+    const std::string* kept = Bytes.KeptBytes();
+    std::string bytes;
+    if (!kept || now.Size != static_cast<int64_t>(kept->size()) || !ReadFileBytes(FileName, kMaxDocumentSize, bytes) ||
+        bytes != *kept)
+        return true;
+    // The same bytes: the look taken before reading them is as good as a record made then.
+    FDisk.Identity = now;
+    FDisk.SeenNs = lookedAt;
+    return false;
 }

@@ -8,6 +8,7 @@
 
 #include "editor/model/EditorMessages.h"
 #include "app/model/DocumentBytes.h"
+#include "platform/core/FileSystem.h"
 
 class TCustomCodeMemo;
 class TCodigosISO;
@@ -70,6 +71,12 @@ public:
     // EFOpenError.
     TDecodeResult ReadFile(const std::string& fileName, const TCodigosISO* entities, std::string& text,
                            bool model = false);
+    // True when another program changed the document's file since the document last read or wrote
+    // it: its size, time of change and inode settle it when they are as recorded and old enough for
+    // a change in the same tick of the clock to be ruled out, its bytes against the kept ones
+    // otherwise. A file that is gone, or a name the document never read nor wrote (Save As), is no
+    // change.
+    bool DiskChanged();
     // The largest file read: the editor counts offsets in 32 bits.
     static constexpr int64_t kMaxDocumentSize = 512 * 1024 * 1024;
 
@@ -93,4 +100,14 @@ public:
 private:
     // The table for this document: codes stand for characters in HTML only.
     const TCodigosISO* entitiesFor(const TCodigosISO* entities) const;
+    // Records how `fileName` stands on disk, as read or written now.
+    void rememberDisk(const std::string& fileName);
+
+    // The file as the document last read or wrote it, the name it had and when it was looked at.
+    struct TDiskRecord {
+        bool Known = false;
+        std::string Name;
+        TFileIdentity Identity;
+        int64_t SeenNs = 0;
+    } FDisk;
 };

@@ -288,6 +288,11 @@ public:
     void mAcercaClick();
     // Reads an unchanged document again after its file was changed on disk (uFormPrincipalFiles.cpp).
     void ReloadDocument(int index) override;
+    // Reads a document again from its file, whatever it holds unsaved, shown or not.
+    void readAgain(TEditingFile& document);
+    // Saves a named document; when another program changed its file since it was read, asks first
+    // whether to overwrite it, read it again (nothing is written) or leave it. True when written.
+    bool saveDocument(TEditingFile& file);
 
     // ---- the side panel (uFormPrincipalLateral.cpp)
 
@@ -536,6 +541,8 @@ private:
     void freeDocuments();
     // The documents and the strip that shows them change together.
     void selectTab(int index);
+    // Shows the document at `index` as a click on its tab does.
+    void showOpenDocument(int index);
     int addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file);
     // Takes the document out and frees it, with its undo log away from the editor first.
     void deleteDocument(int index);

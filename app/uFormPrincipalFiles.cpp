@@ -24,6 +24,7 @@
 #include "components/core/xProcs.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/EditorMessages.h"
+#include "editor/model/Undo.h"
 #include "platform/Cursors.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
@@ -51,9 +52,13 @@ constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
 constexpr int kControlCharacters = 4515;
 constexpr int kCharacterReferences = 5000;
+constexpr int kOpenInAnotherTab = 4540;
+constexpr int kChangedOnDisk = 4541;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
+// Yes overwrites, No reads the file again, Cancel (the default) writes nothing.
+constexpr unsigned kChangedOnDiskFlags = MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3;
 // Yes and No with the question icon, No the default.
 constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
@@ -268,6 +273,14 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
 {
     // A name as typed on the command line would stop working from any other folder.
     std::string FileName = ExpandFileName(FileName_);
+    // A second tab on one file would let each save throw away the other's edits: the open one is shown.
+    if (!ComoPlantilla && !FileName.empty())
+        if (const int open = FDocuments.IndexOfFile(FileName); open >= 0) {
+            // The recent files never list an open one, by whatever name it came.
+            MRUUpdate(false, FileName);
+            showOpenDocument(open);
+            return;
+        }
     std::string Modelo;
     TScopeGuard painting = lockPainting();
     TBusyCursor busyCursor;
@@ -320,6 +333,16 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
     FCodeMemo->SetModified(false);
     file->Guardado = true;
     EditorOnChange();
+}
+
+void TformPrincipal::showOpenDocument(int index)
+{
+    if (index == FDocuments.Current() && documentsShown())
+        return;
+    bool allow = true;
+    FileTabsChanging(allow);
+    selectTab(index);
+    FileTabsChange();
 }
 
 // ---------------------------------------------------------------- recent files
@@ -426,6 +449,10 @@ void TformPrincipal::EditorOnChange()
     TEditingFile* file = CurrentFile();
     if (!open || !file)
         return;
+    // Undone or redone back to the text last loaded or saved, the document has nothing to save.
+    if (!file->Guardado && file->UndoStack && FCodeMemo->UndoStack() == file->UndoStack.get() &&
+        FCodeMemo->UndoRecorder().AtCleanPoint())
+        file->Guardado = true;
     const bool readOnly = state.ReadOnly;
     const std::string& caption = FDocuments.Caption(FDocuments.Current());
     const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
@@ -504,13 +531,30 @@ void TformPrincipal::sbProcesaPlantillaClick()
     FCodeMemo->setFocus();
 }
 
+bool TformPrincipal::saveDocument(TEditingFile& file)
+{
+    if (file.DiskChanged()) {
+        // Another program wrote the file since it was read: the user says whose text is kept.
+        switch (MessageBox(this, FmtLoadStr(kChangedOnDisk, file.FileName.c_str()), {}, kChangedOnDiskFlags)) {
+        case IDYES:
+            break;
+        case IDNO:
+            readAgain(file);
+            return false;
+        default:
+            return false;
+        }
+    }
+    return file.SaveToFile();
+}
+
 bool TformPrincipal::saveCurrent()
 {
     TEditingFile* file = CurrentFile();
     if (!file)
         return false;
     file->GuardaEstado(*FCodeMemo);
-    const bool saved = file->FileName.empty() ? mGuardarComoClick() : file->SaveToFile();
+    const bool saved = file->FileName.empty() ? mGuardarComoClick() : saveDocument(*file);
     EditorOnChange();
     return saved;
 }
@@ -531,6 +575,11 @@ bool TformPrincipal::mGuardarComoClick()
     dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;
+    // Two documents on one file would overwrite each other's edits.
+    if (const int open = FDocuments.IndexOfFile(dialog.FileName); open >= 0 && open != FDocuments.Current()) {
+        MessageBox(this, FmtLoadStr(kOpenInAnotherTab, dialog.FileName.c_str()), {}, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     const std::string oldName = file->FileName;
     file->FileName = dialog.FileName;
     file->GuardaEstado(*FCodeMemo);
@@ -579,7 +628,7 @@ void TformPrincipal::mGuardarTodoClick()
         for (int i = 0; i < DocumentCount(); ++i) {
             TEditingFile* file = EditingFile(i);
             if (!file->FileName.empty()) {
-                file->SaveToFile();
+                saveDocument(*file);
                 continue;
             }
             // An untitled document is shown while the user names it.
@@ -617,6 +666,12 @@ void TformPrincipal::ReloadDocument(int index)
     TEditingFile* file = EditingFile(index);
     if (!file || file->FileName.empty() || !file->Guardado)
         return;
+    readAgain(*file);
+}
+
+void TformPrincipal::readAgain(TEditingFile& document)
+{
+    TEditingFile* file = &document;
     TEditingFile* shown = CurrentFile();
     {
         TScopeGuard painting = lockPainting();
@@ -635,6 +690,10 @@ void TformPrincipal::ReloadDocument(int index)
             if (shown)
                 shown->RestauraEstado(*FCodeMemo);
         }
+        // A caller may have stored the shown document's state (a save, Save All) and write or put
+        // back that copy afterwards: it is stored again, with the text now in the editor.
+        if (shown)
+            shown->GuardaEstado(*FCodeMemo);
     }
     EditorOnChange();
 }

@@ -169,7 +169,7 @@ void TformPrincipal::mTabOptionsClick(QObject* Sender)
         if (!target->FileName.empty()) {
             TScopeGuard painting = lockPainting();
             TBusyCursor busyCursor;
-            target->SaveToFile();
+            saveDocument(*target);
         } else {
             saveUntitledAt(tracked);
         }

@@ -258,9 +258,12 @@ bool TCustomCodeMemo::GetModified()
 
 void TCustomCodeMemo::SetModified(bool value)
 {
-    // Only False means something: it empties the log. True cannot make a change up.
-    if (!value)
-        clearUndoLog();
+    // Only False means something: it empties the log, whose empty state is then the text as it
+    // stands on disk. True cannot make a change up.
+    if (value)
+        return;
+    clearUndoLog();
+    FUndo->Recorder().SetModified(false);
 }
 
 void TCustomCodeMemo::SetUndoStack(TUndoStack* stack)

@@ -27,6 +27,8 @@ public:
     std::string Write(std::string_view text, const TCodigosISO* entities) const;
     // After `bytes` (made by Write from the same table) reached the file: they are the ones kept.
     void Written(std::string bytes, const TCodigosISO* entities);
+    // The bytes kept from the file as last read or written; nil for a document that has none yet.
+    const std::string* KeptBytes() const { return FHasBytes ? &FBytes : nullptr; }
 
     // The editor's form of a text: each line break one CR, other control characters but TAB "."
     // (the last character excepted), as the line store keeps it. With `offsets`, each character

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
 // Owns the documents; the tab strip only shows the captions. A document type gives `FileName` (empty
@@ -77,12 +78,12 @@ public:
                 return i;
         return -1;
     }
-    // The document open on `fileName`, the letter case aside, as the file system compares names; -1
-    // when none is.
+    // The document open on the file `fileName` names, however it is spelled or linked (SameFile);
+    // -1 when none is.
     int IndexOfFile(const std::string& fileName) const
     {
         for (int i = 0; i < Count(); ++i)
-            if (!At(i)->FileName.empty() && SameText(At(i)->FileName, fileName))
+            if (!At(i)->FileName.empty() && SameFile(At(i)->FileName, fileName))
                 return i;
         return -1;
     }

@@ -146,6 +146,18 @@ bool isGroupKind(intptr_t value)
     return value >= ugFirstKind;
 }
 
+// The operations that stand for a change of the text (a replacement's start, a line-start edit).
+bool changesText(int operation, intptr_t phase)
+{
+    switch (operation) {
+    case uoReplaceText:
+    case uoReplaceStream: return phase == 1;
+    case uoRemoveChars:
+    case uoInsertChars: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TStack
@@ -300,6 +312,20 @@ void TUndoStack::EntryReleased(TStackEntry* entry)
 {
     if (entry == FQueryCursor)
         FQueryCursor = nullptr;
+    if (entry == FCleanEntry)
+        ForgetClean();
+}
+
+void TUndoStack::MarkClean()
+{
+    FCleanEntry = Current();
+    FCleanKnown = true;
+}
+
+void TUndoStack::ForgetClean()
+{
+    FCleanEntry = nullptr;
+    FCleanKnown = false;
 }
 
 void TUndoStack::PushRecord(std::unique_ptr<TUndoRecord> record)
@@ -313,8 +339,12 @@ int TUndoStack::DropOldest()
 {
     if (Empty())
         return -1;
-    if (Current())
+    if (Current()) {
         FHistoryDropped = true;
+        // The text below every entry cannot be reached again.
+        if (!FCleanEntry)
+            ForgetClean();
+    }
     std::unique_ptr<TUndoRecord> record(static_cast<TUndoRecord*>(RemoveBottom()));
     return record->Kind;
 }
@@ -361,6 +391,8 @@ void TUndoStack::ClearLog()
     FQueryCursor = nullptr;
     FQueryAtEnd = false;
     FHistoryDropped = false;
+    // An emptied log no longer tells how the text stands against the file; SetModified(False) says.
+    ForgetClean();
 }
 
 int TUndoStack::Query(int request, intptr_t& value)
@@ -627,6 +659,8 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
     default:
         break;
     }
+    if (!FLogging && FStack && !FReplaying && !FTransaction && changesText(operation, phase))
+        FStack->ForgetClean();
     if (!FLogging || !FStack)
         return;
     if (operation != uoGroupBegin && operation != uoGroupEnd)
@@ -839,8 +873,17 @@ bool TUndoRecorder::Modified() const
 
 void TUndoRecorder::SetModified(bool value)
 {
-    if (!value)
-        ClearLog();
+    if (value)
+        return;
+    ClearLog();
+    // During a replay the log is emptied only once it is over, and the mark would not survive it.
+    if (FStack && !FReplaying)
+        FStack->MarkClean();
+}
+
+bool TUndoRecorder::AtCleanPoint() const
+{
+    return FStack && !FTransaction && !FReplaying && !FStack->InGroup() && FStack->AtMarkedClean();
 }
 
 // ---------------------------------------------------------------- TUndoGroupScope

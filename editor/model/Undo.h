@@ -205,6 +205,15 @@ public:
     // at the bottom of the log, whatever Position says.
     bool HistoryDropped() const { return FHistoryDropped; }
 
+    // The place in the log whose text is the one on disk, so that undoing or redoing back to it
+    // leaves nothing to save: the position now (a load or a save has just made the text and the
+    // file alike). Forgotten when its entry goes, when history below it is trimmed away, when the
+    // log is cleared and when a change is made that the log does not hold.
+    void MarkClean();
+    void ForgetClean();
+    // The position is the marked place.
+    bool AtMarkedClean() const { return FCleanKnown && Current() == FCleanEntry; }
+
 protected:
     void EntryReleased(TStackEntry* entry) override;
 
@@ -230,6 +239,9 @@ private:
     bool FGroupBeginPending = false;
     TSelectionRange FGroupBeginSelection;
     bool FHistoryDropped = false;
+    // The marked place: the entry the position was at (nil: below every entry).
+    TStackEntry* FCleanEntry = nullptr;
+    bool FCleanKnown = true;
 };
 
 // ---------------------------------------------------------------- the editor side
@@ -315,7 +327,10 @@ public:
     bool CanRedo();
     // A log is attached and holds done changes (or lost some to its size limit).
     bool Modified() const;
-    // False clears the log; true does nothing.
+    // A log is attached, no change is under way and the position is its marked clean place: the
+    // text is again the one last loaded or saved.
+    bool AtCleanPoint() const;
+    // False clears the log and marks the empty log clean; true does nothing.
     void SetModified(bool value);
 
     bool LoggingEnabled() const { return FLogging; }

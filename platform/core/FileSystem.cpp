@@ -468,6 +468,28 @@ std::string LinkTarget(const std::string& path)
     return target.lexically_normal().string();
 }
 
+bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
+{
+    struct stat st {};
+    if (path.empty() || stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    identity.Device = static_cast<uint64_t>(st.st_dev);
+    identity.Inode = static_cast<uint64_t>(st.st_ino);
+    identity.Size = static_cast<int64_t>(st.st_size);
+    identity.ModifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    TFileIdentity first, second;
+    if (FileIdentityOf(a, first) && FileIdentityOf(b, second))
+        return first.SameFile(second);
+    return LinkTarget(ExpandFileName(NativePath(a))) == LinkTarget(ExpandFileName(NativePath(b)));
+}
+
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          TReplaceKind kind)
 {

@@ -75,6 +75,24 @@ std::string PrivateRuntimeFolder();
 // file that is missing gives that file's path); the path itself when it is no link.
 std::string LinkTarget(const std::string& path);
 
+// Which file a path names and how it stood when it was looked at: two names of one file (through a
+// link, another spelling of the path, a hard link) give the same device and inode.
+struct TFileIdentity {
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    int64_t Size = 0;
+    // Last change of the contents, in nanoseconds since the epoch.
+    int64_t ModifiedNs = 0;
+    bool SameFile(const TFileIdentity& other) const { return Device == other.Device && Inode == other.Inode; }
+    // The same file, still of the same size and time of change.
+    bool operator==(const TFileIdentity&) const = default;
+};
+// The identity of the regular file a path names, links followed; false when there is none.
+bool FileIdentityOf(const std::string& path, TFileIdentity& identity);
+// Whether two paths name one file: as the system resolves them when both exist, else as their
+// absolute, normalised spellings with links on the last component followed.
+bool SameFile(const std::string& a, const std::string& b);
+
 // A path is writable when its owner may write it and so may the caller.
 // Fills the record for one path (a symbolic link is taken for what it points to, a broken one for
 // itself); false when nothing answers to the path. The record's name is the path's last component.

@@ -73,14 +73,17 @@ TEST(DocumentList, OpensClosesAndKeepsTheCurrentDocument)
     EXPECT_EQ(list.Current(), -1);
 }
 
-TEST(DocumentList, FindsByFileNameWithoutRegardToCaseAndListsTheChangedOnes)
+TEST(DocumentList, FindsByTheFileANameStandsForAndListsTheChangedOnes)
 {
     TDocumentList<TDoc> list;
     list.Add("Nuevo1", doc(1, "", false));
     list.Add("Index.htm", doc(2, "/web/Index.htm"));
     list.Add("estilo.css", doc(3, "/web/estilo.css", false));
-    EXPECT_EQ(list.IndexOfFile("/web/index.HTM"), 1);
-    EXPECT_EQ(list.IndexOfFile("/WEB/ESTILO.CSS"), 2);
+    // Names of no existing file compare as absolute, normalised paths; the letter case counts, as
+    // the file system counts it.
+    EXPECT_EQ(list.IndexOfFile("/web/./sub/../Index.htm"), 1);
+    EXPECT_EQ(list.IndexOfFile("/web//estilo.css"), 2);
+    EXPECT_EQ(list.IndexOfFile("/web/index.HTM"), -1);
     EXPECT_EQ(list.IndexOfFile("/web/otro.htm"), -1);
     // An untitled document is no file.
     EXPECT_EQ(list.IndexOfFile(""), -1);

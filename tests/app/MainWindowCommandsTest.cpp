@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "app/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "components/KrCtrls.h"
@@ -118,6 +119,12 @@ std::vector<std::string> openedUndo(TformPrincipal& form)
 {
     form.UndoPopupPopup();
     return captions(form.UndoPopup());
+}
+
+// The status bar's changed mark.
+std::string modifiedText(TformPrincipal& form)
+{
+    return ToWin1252(form.Panel(2)->text());
 }
 
 std::vector<std::string> openedRedo(TformPrincipal& form)
@@ -847,4 +854,47 @@ TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
     w.form.mCerrarTodoClick();
     EXPECT_FALSE(preview->isEnabled());
     EXPECT_FALSE(item(w.form, "mImprimir")->isEnabled());
+}
+
+TEST(MainWindowCommands, OneUndoTakesBackAReplaceAllAndUndoingToTheOpenedTextClearsModified)
+{
+    TBoxAnswers boxes({}, IDNO);
+    TWindow w;
+    const std::string page = "<p>Hola</p>\r\n<img src=\"img/foto.jpg\">\r\n<img src=\"img/foto2.jpg\">\r\n";
+    const std::string file = w.folder.file("index.html", page);
+    w.form.AbreArchivo(file, false, w.form.TipoDeArchivo(file));
+    const std::string opened = w.memo.StoredText();
+    item(w.form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetFindText("foto");
+    dialog->SetReplaceText("Hoja");
+    dialog->ClickReplaceAll();
+    const std::string replaced = "<p>Hola</p>\r<img src=\"img/Hoja.jpg\">\r<img src=\"img/Hoja2.jpg\">\r";
+    EXPECT_EQ(w.memo.StoredText(), replaced);
+    EXPECT_EQ(modifiedText(w.form), "Modificado");
+    dialog->CloseDialog();
+    QApplication::processEvents();
+    item(w.form, "mDeshacer")->trigger();
+    // The text as opened, byte for byte, and nothing left to save.
+    EXPECT_EQ(w.memo.StoredText(), opened);
+    EXPECT_EQ(modifiedText(w.form), "");
+    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+    // Redone, it is changed again, and one more undo is the opened text again.
+    item(w.form, "mRehacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), replaced);
+    EXPECT_EQ(modifiedText(w.form), "Modificado");
+    EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(modifiedText(w.form), "");
+
+    // After a save the saved text is the one without changes: undoing past it changes the document.
+    item(w.form, "mRehacer")->trigger();
+    w.form.mGuardarClick();
+    EXPECT_EQ(modifiedText(w.form), "");
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), opened);
+    EXPECT_EQ(modifiedText(w.form), "Modificado");
+    item(w.form, "mRehacer")->trigger();
+    EXPECT_EQ(modifiedText(w.form), "");
 }

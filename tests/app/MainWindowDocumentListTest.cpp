@@ -40,8 +40,10 @@ TEST(MainWindowDocumentList, TheStripShowsTheListOfOpenDocuments)
     EXPECT_EQ(listed(form), std::vector<std::string>({"Pagina.htm", "Nuevo1", "Nuevo2"}));
     EXPECT_EQ(form.Documents().Current(), 2);
     expectStripFollows(form);
-    // The list finds a document by its file, the letter case aside, and knows the changed ones.
-    EXPECT_EQ(form.Documents().IndexOfFile(w.folder.path.string() + "/pagina.HTM"), 0);
+    // The list finds a document by its file, however the path is spelled, and knows the changed ones;
+    // a name in other letters is another file.
+    EXPECT_EQ(form.Documents().IndexOfFile(w.folder.path.string() + "/./Pagina.htm"), 0);
+    EXPECT_EQ(form.Documents().IndexOfFile(w.folder.path.string() + "/pagina.HTM"), -1);
     type(w.memo, "cambio");
     EXPECT_EQ(form.Documents().Changed(), std::vector<int>({2}));
 

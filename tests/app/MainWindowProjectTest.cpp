@@ -256,8 +256,8 @@ TEST(MainWindowProject, EditProjectOpensCheckedExistingUnopenedFilesAndTakesTheN
         return true;
     });
     w.form.mEditarProyectoClick();
-    // A.HTM is a.htm without regard to case, b is not checked, the missing one is passed over.
-    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm", "c.htm"}));
+    // A.HTM is another file than the open a.htm, b is not checked, the missing one is passed over.
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm", "A.HTM", "c.htm"}));
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(w.form.NombreProyecto, "Otro");
     EXPECT_EQ(TIniFile(kr).ReadString("Datos del proyecto", "Nombre", ""), "Otro");

@@ -690,3 +690,68 @@ TEST(UndoRecorderTest, SmallSizeLimitNeverFaults)
     for (unsigned seed : {3u, 11u, 99u})
         runRandomEditing(seed, 1500, 2500);
 }
+
+TEST(UndoRecorderTest, TheCleanMarkFollowsUndoRedoAndIsForgottenWhenItsTextCannotComeBack)
+{
+    FakeEditor ed("abc");
+    ed.Recorder.SetModified(false);
+    EXPECT_TRUE(ed.Recorder.AtCleanPoint());
+    ed.Select(3, 3);
+    ed.Type('d');
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    ed.Recorder.Undo();
+    EXPECT_TRUE(ed.Recorder.AtCleanPoint());
+    ed.Recorder.Redo();
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+
+    // A save marks the position it was made at; undoing past it or back to the load is changed.
+    ed.Log.MarkClean();
+    EXPECT_TRUE(ed.Recorder.AtCleanPoint());
+    ed.Type('e');
+    ed.Recorder.Undo();
+    EXPECT_TRUE(ed.Recorder.AtCleanPoint());
+    ed.Recorder.Undo();
+    EXPECT_EQ(ed.Text, "abc");
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    // A new edit from there drops the marked entry with the redo part: nothing leads back to it.
+    ed.Type('x');
+    ed.Recorder.Undo();
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    ed.Recorder.Redo();
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+
+    // Inside a change under way the position has not moved yet, and says nothing.
+    ed.Recorder.SetModified(false);
+    ed.Recorder.LogReplaceStart(std::string_view("y"));
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    ed.Recorder.AbandonTransaction();
+    {
+        TUndoGroupScope group(ed.Recorder, ugPaste);
+        EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    }
+    EXPECT_TRUE(ed.Recorder.AtCleanPoint());
+
+    // A change the log does not hold, or an emptied log, loses the mark.
+    ed.Recorder.DisableLogging();
+    ed.ReplaceSelection("z");
+    ed.Recorder.EnableLogging();
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    ed.Recorder.SetModified(false);
+    ed.Recorder.ClearLog();
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+
+    // Trimming away the history below the marked load loses it too; a marked entry kept survives.
+    ed.Recorder.SetModified(false);
+    for (char c : std::string("trimmed"))
+        ed.Type(c);
+    ed.Log.SetSizeLimit(static_cast<intptr_t>(ed.Log.TotalBytes() / 2));
+    while (ed.Recorder.CanUndo())
+        ed.Recorder.Undo();
+    EXPECT_FALSE(ed.Recorder.AtCleanPoint());
+    while (!ed.Log.AtTop())
+        ed.Recorder.Redo();
+    ed.Log.MarkClean();
+    ed.Type('!');
+    ed.Recorder.Undo();
+    EXPECT_TRUE(ed.Recorder.AtCleanPoint());
+}

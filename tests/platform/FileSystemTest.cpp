@@ -401,3 +401,34 @@ TEST(PrivateRuntimeFolder, TakesTheRuntimeFolderOrMakesAClosedOneAndRefusesAnyOt
         }
     }
 }
+
+TEST(FileSystem, SameFileKnowsAFileByItsDeviceAndInodeAndAMissingOneByItsPath)
+{
+    TempDir dir("same");
+    const std::string page = dir.file("page.htm", "uno");
+    const std::string other = dir.file("Page.htm", "dos");
+    std::filesystem::create_directory(dir.path / "sub");
+    std::filesystem::create_symlink(page, dir.path / "sub" / "link.htm");
+    std::filesystem::create_hard_link(page, dir.path / "hard.htm");
+    EXPECT_TRUE(SameFile(page, (dir.path / "sub" / "link.htm").string()));
+    EXPECT_TRUE(SameFile(page, (dir.path / "hard.htm").string()));
+    EXPECT_TRUE(SameFile(page, (dir.path / "sub" / ".." / "page.htm").string()));
+    EXPECT_FALSE(SameFile(page, other));
+    EXPECT_FALSE(SameFile(page, ""));
+    // A missing file: its spelling made absolute and normal, a link on its last part followed.
+    std::filesystem::create_symlink(dir.path / "gone.htm", dir.path / "to-gone.htm");
+    EXPECT_TRUE(SameFile((dir.path / "gone.htm").string(), (dir.path / "sub" / ".." / "to-gone.htm").string()));
+    EXPECT_FALSE(SameFile((dir.path / "gone.htm").string(), (dir.path / "Gone.htm").string()));
+
+    TFileIdentity before, after;
+    ASSERT_TRUE(FileIdentityOf(page, before));
+    EXPECT_EQ(before.Size, 3);
+    EXPECT_FALSE(FileIdentityOf((dir.path / "gone.htm").string(), after));
+    EXPECT_FALSE(FileIdentityOf(dir.path.string(), after));
+    // Replaced whole, the file is another inode of another size.
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(page, "cuatro", error));
+    ASSERT_TRUE(FileIdentityOf(page, after));
+    EXPECT_FALSE(after == before);
+    EXPECT_EQ(after.Size, 6);
+}
