@@ -318,6 +318,9 @@ void TPreviewPrinter::BuildPages(TCustomCodeMemo& editor)
         SetUnits(savedUnits);
     });
     SetUnits(unInches);
+    // The editor stays set up for the pages until the last is built, and each page goes on from the
+    // one before.
+    TScopeGuard paging = editor.PagingScope();
     FBuilding = true;
     endPage();
     FPages.clear();

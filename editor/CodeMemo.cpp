@@ -157,6 +157,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     // The settings make their fonts through the window system's engine.
     InstallQtFontEngine();
     FPainterState = std::make_unique<TPainterState>();
+    FPaging = std::make_unique<TPagingState>();
     createNamedBookmarks();
     PrintRect = DefaultPrintRect();
     FSettings = FOwnSettings.get();

@@ -52,6 +52,7 @@ class TTextMark;
 class TMacroKeywords;
 class TLinePainter;
 struct TPainterState;
+struct TPagingState;
 struct TExportSource;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
@@ -476,6 +477,10 @@ public:
     // PrintPage is true while pages follow the one painted.
     void Print();
     bool PrintPage(QPainter* canvas, const TRect* rect, int pageNo);
+    // Keeps the control set up for paper over many PrintPage calls (a preview building its pages):
+    // the fonts made for a page serve the next one of the same device and size, and the screen's
+    // metrics, fonts and repaint come back once, when the guard goes.
+    [[nodiscard]] TScopeGuard PagingScope();
 
     // Text marks: the marks overlapping offsets [start, end) in start order.
     virtual void MarksInRange(int start, int end, std::vector<TMarkSpan>& marks);
@@ -729,7 +734,7 @@ protected:
 
     // ---- hooks of the editing core
     void highlightPending() override { Rehighlight(); }
-    void notifyChange() override { Change(); }
+    void notifyChange() override;
     void setRedraw(bool on) override;
     void beginLinesUpdate() override;
     void endLinesUpdate() override;
@@ -784,7 +789,7 @@ private:
 
     // Runs one print job: the printer's page gets the lines First..Last (all of them when Last is 0).
     void printLines(int first, int last);
-    // Puts the screen back after printing or a preview page: metrics, fonts, every record to repaint.
+    // Puts the screen back after printing or preview pages: metrics, fonts and a repaint.
     void endPrinting();
 
     // The commands of ExecuteCommand, one object per command run.
@@ -964,6 +969,7 @@ private:
 
     // Display-line buffers and run fonts of the painter and the metrics.
     std::unique_ptr<TPainterState> FPainterState;
+    std::unique_ptr<TPagingState> FPaging;
     QImage FBackBuffer;
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;

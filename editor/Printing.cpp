@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <utility>
 
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
@@ -137,17 +138,44 @@ bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
     state.PageHeight = rect->Height();
     // The style fonts are made for the page's device, which measures the page's metrics too.
     int dpi = canvas->device() ? canvas->device()->logicalDpiY() : ScreenPixelsPerInch();
+    TPagingState& paging = *FPaging;
+    const bool inScope = paging.Depth > 0;
     bool result = false;
     TScopeGuard printing([&] {
-        FSettings->PrintFonts = 0;
         PreviewState().Active = false;
-        endPrinting();
+        if (!inScope) {
+            FSettings->PrintFonts = 0;
+            endPrinting();
+        }
     });
-    FSettings->PrintFonts = 1;
-    FSettings->PrinterPixelsPerInch = dpi;
-    UpdateMetrics();
-    FSettings->RebuildFontCache();
+    if (!inScope || !paging.Measured || paging.PixelsPerInch != dpi || paging.PageWidth != state.PageWidth ||
+        paging.PageHeight != state.PageHeight) {
+        FSettings->PrintFonts = 1;
+        FSettings->PrinterPixelsPerInch = dpi;
+        UpdateMetrics();
+        FSettings->RebuildFontCache();
+        paging.Measured = inScope;
+        paging.PixelsPerInch = dpi;
+        paging.PageWidth = state.PageWidth;
+        paging.PageHeight = state.PageHeight;
+    }
     canvas->fillRect(0, 0, state.PageWidth, state.PageHeight, Qt::white);
+    // The page kept from the last call is where this one goes on from, while it still holds.
+    TPagingState::TKey key{*rect,
+                           FView.LineHeight,
+                           FView.CharWidth,
+                           FSettings->Options,
+                           {},
+                           FLayoutGeneration,
+                           FTextLength,
+                           static_cast<bool>(OnPrintHeaderFooter)};
+    key.TabColumns.push_back(FSettings->TabDefault);
+    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
+        key.TabColumns.push_back(FSettings->GetTabColumn(i));
+    if (!(key == paging.Key)) {
+        paging.Key = std::move(key);
+        paging.Next = TPageStart{};
+    }
     TPaintContext context;
     context.Area = *rect;
     context.Canvas = canvas->device();
@@ -156,17 +184,38 @@ bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
     context.Printing = 1;
     context.First = pageNo;
     context.Last = pageNo;
+    context.Resume = &paging.Next;
     PaintLines(*this, context);
     result = FTextLength > 0 && context.PageNo > 0;
     printing.End();
     return result;
 }
 
+TScopeGuard TCustomCodeMemo::PagingScope()
+{
+    ++FPaging->Depth;
+    return TScopeGuard([this] {
+        TPagingState& paging = *FPaging;
+        if (--paging.Depth > 0)
+            return;
+        const bool measured = std::exchange(paging.Measured, false);
+        FSettings->PrintFonts = 0;
+        if (measured)
+            endPrinting();
+    });
+}
+
+void TCustomCodeMemo::notifyChange()
+{
+    // Records the kept page start points into may be gone.
+    FPaging->Next = TPageStart{};
+    Change();
+}
+
 void TCustomCodeMemo::endPrinting()
 {
     UpdateMetrics();
     FSettings->RebuildFontCache();
-    MarkDirtyFrom(FirstRecord());
     FFullRepaint = true;
     Change();
     Paint();

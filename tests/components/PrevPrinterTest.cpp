@@ -319,3 +319,61 @@ TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
         EXPECT_NEAR(rightmostInk(replayed, top, top + lh), expected, 2) << line;
     }
 }
+
+TEST(PreviewPrinter, BuildingPagesPutsTheScreenBackOnceAndLeavesTheRecordsAsTheyWere)
+{
+    RecordingPrintTarget target;
+    target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
+    // Counts how often the control is measured: for a page's device or for the screen again.
+    struct TMeasuredMemo : TCodeMemo {
+        int Measured = 0;
+        void UpdateMetrics() override
+        {
+            ++Measured;
+            TCodeMemo::UpdateMetrics();
+        }
+    } memo;
+    memo.resize(300, 200);
+    // The header's seconds could tick between two pictures of one page.
+    TCodeMemoOptions options = memo.Options();
+    options.Exclude(smoPrintDate);
+    memo.SetOptions(options);
+    SetMemoText(memo, Lines(700));
+    const int charWidth = memo.CharWidth();
+    // The screen's and the highlighter's marks on the records, each record with its own.
+    std::vector<uint32_t> flags;
+    uint32_t mark = 0;
+    for (TLineRecord* record = memo.FirstRecord(); record; record = record->Next, ++mark) {
+        record->Flags = (record->Flags & ~(lfStylesChanged | lfChanged | lfRestart)) |
+                        (mark % 2 ? lfChanged : 0) | (mark % 3 ? lfRestart : 0) | (mark % 5 ? lfStylesChanged : 0);
+        flags.push_back(record->Flags);
+    }
+    TPreviewPrinter preview;
+    memo.Measured = 0;
+    preview.BuildPages(memo);
+    ASSERT_GT(preview.PageCount(), 10);
+    // Measured for the pages' device once and for the screen once, not twice a page.
+    EXPECT_EQ(memo.Measured, 2);
+    std::vector<uint32_t> after;
+    for (TLineRecord* record = memo.FirstRecord(); record; record = record->Next)
+        after.push_back(record->Flags);
+    EXPECT_EQ(after, flags);
+    EXPECT_EQ(memo.CharWidth(), charWidth);
+    EXPECT_EQ(memo.ActiveSettings().PrintFonts, 0);
+
+    // The pages are those of the page asked for alone, laid out from the start of the text (asked from
+    // the last, so that none goes on from the one before).
+    for (int index : {preview.PageCount() - 1, 7, 1}) {
+        QPicture alone;
+        {
+            QPainter painter(&alone);
+            memo.PrintPage(&painter, &preview.PageRect(), index + 1);
+        }
+        QImage built(816, 1056, QImage::Format_RGB32), single(816, 1056, QImage::Format_RGB32);
+        built.fill(Qt::white);
+        single.fill(Qt::white);
+        QPainter(&built).drawPicture(0, 0, preview.GetPage(index));
+        QPainter(&single).drawPicture(0, 0, alone);
+        EXPECT_EQ(built, single) << index;
+    }
+}
