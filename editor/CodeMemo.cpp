@@ -159,6 +159,7 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     FPainterState = std::make_unique<TPainterState>();
     FPaging = std::make_unique<TPagingState>();
     createNamedBookmarks();
+    FPageSetup = DefaultPageSetup();
     PrintRect = DefaultPrintRect();
     FSettings = FOwnSettings.get();
     joinSettings();

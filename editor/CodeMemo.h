@@ -27,6 +27,7 @@
 #include "editor/model/ParserBase.h"
 #include "editor/model/Search.h"
 #include "editor/model/Settings.h"
+#include "editor/PageSetup.h"
 #include "platform/core/Classes.h"
 #include "platform/Cursors.h"
 #include "platform/core/Geometry.h"
@@ -309,7 +310,12 @@ public:
     void SetDocumentName(const std::string& name) { FDocumentName = name; }
     TSM_StateColors DisabledColors{false, true, true, clBlack, clSilver};
     TSM_StateColors ReadOnlyColors{true, true, false, clSilver, clWhite};
+    // The text area of the printed page in the printer's pixels; the page setup's margins place it.
     TRect PrintRect{0, 0, 2550, 3300};
+    // The paper, orientation and margins that printing and the preview's pages follow. Setting it puts
+    // it on the program's printer and PrintRect within its margins.
+    const TPageSetup& PageSetup() const { return FPageSetup; }
+    void SetPageSetup(const TPageSetup& setup);
 
     // The control's font, as the class library describes it. Assigning it reaches the active settings.
     const std::string& FontName() const { return FFontName; }
@@ -970,6 +976,7 @@ private:
     // Display-line buffers and run fonts of the painter and the metrics.
     std::unique_ptr<TPainterState> FPainterState;
     std::unique_ptr<TPagingState> FPaging;
+    TPageSetup FPageSetup;
     QImage FBackBuffer;
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;

@@ -1,4 +1,5 @@
 // Printing of the editor control: the program's printer, Print, PrintSelection and the preview pages of PrintPage.
+#include <QPageLayout>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -6,6 +7,7 @@
 #include <utility>
 
 #include "editor/CodeMemo.h"
+#include "editor/PageSetup.h"
 #include "editor/Painter.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -66,12 +68,27 @@ TRect DefaultPrintRect()
     static const TRect page = [] {
         if (!printerInstalled())
             return kFallbackPage;
-        QRect rect = Printer().pageRect(QPrinter::DevicePixel).toRect();
-        if (rect.width() <= 0 || rect.height() <= 0)
+        QPrinter& printer = Printer();
+        const QPageLayout saved = printer.pageLayout();
+        ApplyPageSetup(printer, DefaultPageSetup());
+        const TRect rect = PageTextRect(printer, DefaultPageSetup());
+        printer.setPageLayout(saved);
+        if (rect.Width() <= 0 || rect.Height() <= 0)
             return kFallbackPage;
-        return TRect{0, 0, rect.width(), rect.height()};
+        return rect;
     }();
     return page;
+}
+
+void TCustomCodeMemo::SetPageSetup(const TPageSetup& setup)
+{
+    FPageSetup = setup;
+    QPrinter& printer = Printer();
+    ApplyPageSetup(printer, FPageSetup);
+    const TRect rect = PageTextRect(printer, FPageSetup);
+    // Margins that leave no room keep the page they had.
+    if (rect.Width() > 0 && rect.Height() > 0)
+        PrintRect = rect;
 }
 
 void TCustomCodeMemo::Print()
@@ -108,6 +125,8 @@ void TCustomCodeMemo::printLines(int first, int last)
         endPrinting();
     });
     printer.setDocName(FromWin1252(FDocumentName));
+    // The page as set up, whatever another dialog or a preview left on the printer meanwhile.
+    SetPageSetup(FPageSetup);
     if (!painter.begin(&printer))
         throw ECodeMemo(LoadResString(kPrinterNotStarted));
     UpdateMetrics();
