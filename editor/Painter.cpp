@@ -1,19 +1,19 @@
 // The line painter: PaintLines draws records as runs of equal style with gutter, margin, marks and markers, on screen and on paper.
 #include "editor/Painter.h"
 
-#include <QDateTime>
 #include <QFontMetricsF>
 #include <QGlyphRun>
-#include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPicture>
 #include <algorithm>
+#include <ctime>
 
 #include "editor/CodeMemo.h"
 #include "editor/Glyphs.h"
 #include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
+#include "platform/core/DateText.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -871,11 +871,10 @@ void TLinePainter::drawPageFrame()
     if (FPageShown && title)
         P.drawText(top, Qt::AlignLeft | Qt::AlignTop, FromWin1252(M.DocumentName()));
     if (FPageShown && date) {
-        QDateTime now = QDateTime::currentDateTime();
-        QLocale locale;
-        QString stamp = locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral(" - ") +
-                        locale.toString(now.time(), QStringLiteral("HH:mm:ss"));
-        P.drawText(top, Qt::AlignRight | Qt::AlignTop, stamp);
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        P.drawText(top, Qt::AlignRight | Qt::AlignTop, FromWin1252(PageHeaderDate(local)));
     }
     if (title || date) {
         if (FPageShown)
@@ -913,6 +912,11 @@ void PaintLines(TCustomCodeMemo& memo, TPaintContext& context)
     if (!context.DC)
         return;
     TLinePainter(memo, context).Run();
+}
+
+std::string PageHeaderDate(const std::tm& when)
+{
+    return DateTimeText(1, when) + Format(" - %.2d:%.2d:%.2d", when.tm_hour, when.tm_min, when.tm_sec);
 }
 
 void DrawMarkDefault(TCustomCodeMemo& memo, QPainter& dc, const TRect& rect)

@@ -6,7 +6,9 @@
 #include <QPointF>
 #include <QRawFont>
 #include <cstdint>
+#include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "editor/model/LineStore.h"
@@ -54,6 +56,10 @@ struct TPaintContext {
 // Draws the control's text into the context. On screen only the records flagged 0x01 or 0x02 are
 // drawn; every record passed loses its flags 0x01, 0x02 and 0x10.
 void PaintLines(TCustomCodeMemo& memo, TPaintContext& context);
+
+// The date and time a page header shows: the long date with Spanish names whatever the locale, and
+// the time to the second ("martes, 8 de diciembre de 2026 - 06:21:05").
+std::string PageHeaderDate(const std::tm& when);
 
 // A text mark drawn as a red zig-zag along the bottom of `rect`, cut at the client width.
 void DrawMarkDefault(TCustomCodeMemo& memo, QPainter& dc, const TRect& rect);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
@@ -10,10 +11,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <ctime>
 #include <optional>
 #include <random>
 
 #include "PainterTestSupport.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/DateText.h"
 
 namespace {
 
@@ -428,6 +432,43 @@ TEST_F(PrintingToPdf, ASelectionStartingInsideALineNumbersTheLinesAfterIt)
     EXPECT_TRUE(HasLine(*text, "3:", "third")) << *text;
     EXPECT_FALSE(HasLine(*text, "2:", "")); // the line the selection starts inside is not numbered again
     EXPECT_EQ(text->find("fourth"), std::string::npos);
+}
+
+TEST_F(PrintingToPdf, TheHeaderDateIsSpanishWhateverTheLocale)
+{
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 11;
+    when.tm_mday = 8;
+    when.tm_wday = 2;
+    when.tm_hour = 6;
+    when.tm_min = 5;
+    when.tm_sec = 9;
+    EXPECT_EQ(PageHeaderDate(when), "martes, 8 de diciembre de 2026 - 06:05:09");
+    when.tm_mon = 0;
+    when.tm_wday = 3;
+    when.tm_hour = 23;
+    EXPECT_EQ(PageHeaderDate(when), "mi\xE9rcoles, 8 de enero de 2026 - 23:05:09");
+
+    // A process in the C locale, as under LANG=C: the printed header still names the day and month
+    // in Spanish (it used to say "8 Dec 2026").
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    TCodeMemo memo;
+    memo.SetDocumentName("prueba.html");
+    SetText(memo, "uno");
+    memo.Print();
+    QLocale::setDefault(saved);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::optional<std::string> text = PdfText(File);
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_NE(text->find(FromWin1252(DateTimeText(1, local)).toStdString() + " - "), std::string::npos) << *text;
+    for (const char* english : {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec",
+                                "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"})
+        EXPECT_EQ(text->find(english), std::string::npos) << english << "\n" << *text;
 }
 
 TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)
