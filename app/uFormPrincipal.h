@@ -15,6 +15,7 @@
 #include "app/model/EditorKind.h"
 #include "app/model/EditorState.h"
 #include "app/model/ToolPageValues.h"
+#include "editor/PageSetup.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ScopeGuard.h"
 
@@ -447,13 +448,10 @@ public:
     void ReplaceDialogFind();
     void ReplaceDialogReplace();
     // The page margins chosen in the page setup, in hundredths of a millimetre (left, top, right,
-    // bottom); zero before the first page setup.
-    struct TPageMargins {
-        int Left = 0, Top = 0, Right = 0, Bottom = 0;
-        // A margin in inches, as the print preview takes it.
-        static double Inches(int hundredthsOfMm) { return hundredthsOfMm / 2540.0; }
-    };
-    const TPageMargins& PageSetupMargins() const { return FPageMargins; }
+    // bottom); zero before the first page setup. They are the margins of the editor's page setup, which
+    // its printing and the print preview follow.
+    using TPageMargins = ::TPageMargins;
+    const TPageMargins& PageSetupMargins() const;
     // The Herramientas menu's page commands: the resource report, whose path the caption shows until
     // the next caption update, and the download times.
     void mActualizaRecursosClick();
@@ -633,9 +631,6 @@ private:
     TPopupMenu* FUndoPopup = nullptr;
     TPopupMenu* FRedoPopup = nullptr;
     TReplaceDialog* FReplaceDialog = nullptr;
-    TPageMargins FPageMargins;
-    // Set once the user has confirmed a page setup: the dialog then starts from FPageMargins.
-    bool FPageSetupDone = false;
     // With the printer writing a PDF file (no printer installed, or a file chosen in the printer
     // setup), asks for the file; false when the user cancelled.
     bool choosePdfFile();

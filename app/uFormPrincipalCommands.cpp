@@ -48,8 +48,9 @@ constexpr int kSearchAgain = 4773;
 constexpr int kNothingToUndo = 4785;
 constexpr int kNothingToRedo = 4786;
 constexpr int kPdfFilter = 4988;
-// The margins the system's page setup shows when its record names none: about an inch.
-constexpr double kDefaultMarginMm = 25;
+// The margins the system's page setup shows when its record names none, in hundredths of a
+// millimetre: about an inch.
+constexpr int kDefaultMargin = 2500;
 
 // The history menus name a group by its kind; kinds without a name of their own are "Operación".
 int groupCaption(int kind)
@@ -491,28 +492,33 @@ void TformPrincipal::mPrepararPaginaClick()
     QPrinter& printer = Printer();
     // The dialog starts from the page record: before the first confirmed setup, from the Spanish
     // locale's paper and the margins the system's page setup offers when its record names none.
-    if (!FPageSetupDone) {
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageMargins(QMarginsF(kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm, kDefaultMarginMm),
-                               QPageLayout::Millimeter);
-    } else {
-        printer.setPageMargins(QMarginsF(FPageMargins.Left / 100.0, FPageMargins.Top / 100.0,
-                                         FPageMargins.Right / 100.0, FPageMargins.Bottom / 100.0),
-                               QPageLayout::Millimeter);
+    TPageSetup shown = FCodeMemo->PageSetup();
+    if (!shown.Chosen) {
+        shown.Paper = QPageSize(QPageSize::A4);
+        shown.Landscape = false;
+        shown.Margins = {kDefaultMargin, kDefaultMargin, kDefaultMargin, kDefaultMargin};
     }
+    ApplyPageSetup(printer, shown);
+    // The margins are edited against the printer's own limits.
+    printer.setFullPage(false);
     QPageSetupDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    FPageSetupDone = true;
-    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
-    FPageMargins.Left = qRound(margins.left() * 100);
-    FPageMargins.Top = qRound(margins.top() * 100);
-    FPageMargins.Right = qRound(margins.right() * 100);
-    FPageMargins.Bottom = qRound(margins.bottom() * 100);
-    // The editor prints on the page just chosen, whose paper may differ from the one it started with.
-    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
-    if (page.width() > 0 && page.height() > 0)
-        FCodeMemo->PrintRect = TRect{0, 0, page.width(), page.height()};
+    const QPageLayout layout = printer.pageLayout();
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    TPageSetup chosen;
+    chosen.Paper = layout.pageSize();
+    chosen.Landscape = layout.orientation() == QPageLayout::Landscape;
+    chosen.Margins = {qRound(margins.left() * 100), qRound(margins.top() * 100), qRound(margins.right() * 100),
+                      qRound(margins.bottom() * 100)};
+    chosen.Chosen = true;
+    // One record for the editor's printing, the preview's pages and printing from the preview.
+    FCodeMemo->SetPageSetup(chosen);
+}
+
+const TformPrincipal::TPageMargins& TformPrincipal::PageSetupMargins() const
+{
+    return FCodeMemo->PageSetup().Margins;
 }
 
 void TformPrincipal::mConfImpresionClick()
@@ -563,11 +569,7 @@ void TformPrincipal::mVistaPreliminarClick()
 {
     if (!documentsShown())
         return;
-    const TPageMargins& margins = FPageMargins;
-    PreviewEditor(*FCodeMemo,
-                  {TPageMargins::Inches(margins.Left), TPageMargins::Inches(margins.Top),
-                   TPageMargins::Inches(margins.Right), TPageMargins::Inches(margins.Bottom)},
-                  this);
+    PreviewEditor(*FCodeMemo, this);
 }
 
 void TformPrincipal::mSalirClick()

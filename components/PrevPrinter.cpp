@@ -10,6 +10,7 @@
 
 #include "components/PrevForm.h"
 #include "editor/CodeMemo.h"
+#include "editor/PageSetup.h"
 #include "editor/Painter.h"
 #include "platform/Cursors.h"
 #include "platform/FontsQt.h"
@@ -51,12 +52,9 @@ QPageLayout::Orientation qtOrientation(TPrinterOrientation orientation)
 // The program's printer: metrics from its page, jobs painted on it.
 class TProgramPrintTarget : public TPrintTarget {
 public:
-    bool HasPrinters() override
-    {
-        // Asked once: the question goes to the print system, and a build asks it for every page.
-        static const bool any = !QPrinterInfo::availablePrinterNames().isEmpty();
-        return any;
-    }
+    // The program always has a page to lay the pages out for: its printer's, or with no printer
+    // installed the PDF writer's that printing writes to, so that the preview shows what prints.
+    bool HasPrinters() override { return true; }
 
     TDeviceMetrics Metrics(TPrinterOrientation orientation) override
     {
@@ -250,15 +248,10 @@ const TPagePicture& TPreviewPrinter::GetPage(int index) const
 
 TRect TPreviewPrinter::marginRect() const
 {
-    auto across = [&](double margin) {
-        return static_cast<int>(std::lround(FMetrics.PixelsPerInchX * margin / FUnitsFactor));
-    };
-    auto down = [&](double margin) {
-        return static_cast<int>(std::lround(FMetrics.PixelsPerInchY * margin / FUnitsFactor));
-    };
-    return TRect{across(FTextOptions.MarginLeft), down(FTextOptions.MarginTop),
-                 FMetrics.PageWidth - across(FTextOptions.MarginRight),
-                 FMetrics.PageHeight - down(FTextOptions.MarginBottom)};
+    // The editor's printing finds its text area with the same rounding, so both agree to the pixel.
+    return MarginRect(FMetrics.PageWidth, FMetrics.PageHeight, FMetrics.PixelsPerInchX, FMetrics.PixelsPerInchY,
+                      FTextOptions.MarginLeft / FUnitsFactor, FTextOptions.MarginTop / FUnitsFactor,
+                      FTextOptions.MarginRight / FUnitsFactor, FTextOptions.MarginBottom / FUnitsFactor);
 }
 
 void TPreviewPrinter::status(int messageId, int pageNum, TStatusType type)
@@ -318,6 +311,9 @@ void TPreviewPrinter::BuildPages(TCustomCodeMemo& editor)
         SetUnits(savedUnits);
     });
     SetUnits(unInches);
+    // The editor stays set up for the pages until the last is built, and each page goes on from the
+    // one before.
+    TScopeGuard paging = editor.PagingScope();
     FBuilding = true;
     endPage();
     FPages.clear();
@@ -376,7 +372,15 @@ void TPreviewPrinter::printJob(int first, int last)
             throw EPrinter(FmtLoadStr(kPrintFailed, index + 1, error.Message().c_str()));
         }
         status(kPrintingPage, index + 1, stPagePrinted);
-        canvas.drawPicture(-metrics.OffsetX, -metrics.OffsetY, *FPages[static_cast<size_t>(index)]);
+        const TPagePicture& page = *FPages[static_cast<size_t>(index)];
+        // A picture plays scaled by its target's resolution over the screen's, as if it had been
+        // recorded for the screen; a page recorded for the printer's resolution takes that back out.
+        canvas.save();
+        canvas.translate(-metrics.OffsetX, -metrics.OffsetY);
+        const double screen = ScreenPixelsPerInch();
+        canvas.scale(screen / page.Metrics().PixelsPerInchX, screen / page.Metrics().PixelsPerInchY);
+        canvas.drawPicture(0, 0, page);
+        canvas.restore();
     }
     endJob.End();
     status(kPrintJobDone, -1, stJobDone);
@@ -387,9 +391,8 @@ void TPreviewPrinter::Preview(QWidget* owner)
     ShowPreviewForm(*this, owner);
 }
 
-void PreviewEditor(TCustomCodeMemo& editor, const TMarginsInches& margins, QWidget* owner)
+void SetUpPreview(TPreviewPrinter& preview, TCustomCodeMemo& editor)
 {
-    TPreviewPrinter preview;
     preview.ShowGrid = false;
     preview.ZoomOption = zoFitToPage;
     TFont body;
@@ -398,12 +401,20 @@ void PreviewEditor(TCustomCodeMemo& editor, const TMarginsInches& margins, QWidg
     body.SetCharset(editor.FontCharset());
     TTextOptions& options = preview.TextOptions();
     options.SetBodyFont(body);
-    options.MarginLeft = margins.Left;
-    options.MarginTop = margins.Top;
-    options.MarginRight = margins.Right;
-    options.MarginBottom = margins.Bottom;
-    preview.Orientation =
-        Printer().pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+    // The editor's page setup, on the printer and in the options: the pages are the printed pages.
+    const TPageSetup& setup = editor.PageSetup();
+    ApplyPageSetup(Printer(), setup);
+    options.MarginLeft = TPageMargins::Inches(setup.Margins.Left);
+    options.MarginTop = TPageMargins::Inches(setup.Margins.Top);
+    options.MarginRight = TPageMargins::Inches(setup.Margins.Right);
+    options.MarginBottom = TPageMargins::Inches(setup.Margins.Bottom);
+    preview.Orientation = setup.Landscape ? poLandscape : poPortrait;
+}
+
+void PreviewEditor(TCustomCodeMemo& editor, QWidget* owner)
+{
+    TPreviewPrinter preview;
+    SetUpPreview(preview, editor);
     preview.BuildPages(editor);
     preview.Preview(owner);
 }

@@ -194,12 +194,9 @@ public:
     TStatusProc OnStatus;
 };
 
-// Page margins in inches.
-struct TMarginsInches {
-    double Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
-// The preview command of an editor: a new component with the rulings off and the whole page shown, the
-// editor's font as body font, the margins given and the printer's orientation, built and shown; the
-// component goes when its window closes.
-void PreviewEditor(TCustomCodeMemo& editor, const TMarginsInches& margins, QWidget* owner);
+// Sets a preview component up for an editor's pages: the rulings off and the whole page shown, the
+// editor's font as body font, and the paper, orientation and margins of the editor's page setup.
+void SetUpPreview(TPreviewPrinter& preview, TCustomCodeMemo& editor);
+// The preview command of an editor: a new component set up for it, built and shown; the component goes
+// when its window closes.
+void PreviewEditor(TCustomCodeMemo& editor, QWidget* owner);

@@ -157,7 +157,9 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     // The settings make their fonts through the window system's engine.
     InstallQtFontEngine();
     FPainterState = std::make_unique<TPainterState>();
+    FPaging = std::make_unique<TPagingState>();
     createNamedBookmarks();
+    FPageSetup = DefaultPageSetup();
     PrintRect = DefaultPrintRect();
     FSettings = FOwnSettings.get();
     joinSettings();

@@ -27,6 +27,7 @@
 #include "editor/model/ParserBase.h"
 #include "editor/model/Search.h"
 #include "editor/model/Settings.h"
+#include "editor/PageSetup.h"
 #include "platform/core/Classes.h"
 #include "platform/Cursors.h"
 #include "platform/core/Geometry.h"
@@ -52,6 +53,7 @@ class TTextMark;
 class TMacroKeywords;
 class TLinePainter;
 struct TPainterState;
+struct TPagingState;
 struct TExportSource;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
@@ -308,7 +310,12 @@ public:
     void SetDocumentName(const std::string& name) { FDocumentName = name; }
     TSM_StateColors DisabledColors{false, true, true, clBlack, clSilver};
     TSM_StateColors ReadOnlyColors{true, true, false, clSilver, clWhite};
+    // The text area of the printed page in the printer's pixels; the page setup's margins place it.
     TRect PrintRect{0, 0, 2550, 3300};
+    // The paper, orientation and margins that printing and the preview's pages follow. Setting it puts
+    // it on the program's printer and PrintRect within its margins.
+    const TPageSetup& PageSetup() const { return FPageSetup; }
+    void SetPageSetup(const TPageSetup& setup);
 
     // The control's font, as the class library describes it. Assigning it reaches the active settings.
     const std::string& FontName() const { return FFontName; }
@@ -476,6 +483,10 @@ public:
     // PrintPage is true while pages follow the one painted.
     void Print();
     bool PrintPage(QPainter* canvas, const TRect* rect, int pageNo);
+    // Keeps the control set up for paper over many PrintPage calls (a preview building its pages):
+    // the fonts made for a page serve the next one of the same device and size, and the screen's
+    // metrics, fonts and repaint come back once, when the guard goes.
+    [[nodiscard]] TScopeGuard PagingScope();
 
     // Text marks: the marks overlapping offsets [start, end) in start order.
     virtual void MarksInRange(int start, int end, std::vector<TMarkSpan>& marks);
@@ -729,7 +740,7 @@ protected:
 
     // ---- hooks of the editing core
     void highlightPending() override { Rehighlight(); }
-    void notifyChange() override { Change(); }
+    void notifyChange() override;
     void setRedraw(bool on) override;
     void beginLinesUpdate() override;
     void endLinesUpdate() override;
@@ -784,7 +795,7 @@ private:
 
     // Runs one print job: the printer's page gets the lines First..Last (all of them when Last is 0).
     void printLines(int first, int last);
-    // Puts the screen back after printing or a preview page: metrics, fonts, every record to repaint.
+    // Puts the screen back after printing or preview pages: metrics, fonts and a repaint.
     void endPrinting();
 
     // The commands of ExecuteCommand, one object per command run.
@@ -964,6 +975,8 @@ private:
 
     // Display-line buffers and run fonts of the painter and the metrics.
     std::unique_ptr<TPainterState> FPainterState;
+    std::unique_ptr<TPagingState> FPaging;
+    TPageSetup FPageSetup;
     QImage FBackBuffer;
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;

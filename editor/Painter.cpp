@@ -1,19 +1,19 @@
 // The line painter: PaintLines draws records as runs of equal style with gutter, margin, marks and markers, on screen and on paper.
 #include "editor/Painter.h"
 
-#include <QDateTime>
 #include <QFontMetricsF>
 #include <QGlyphRun>
-#include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPicture>
 #include <algorithm>
+#include <ctime>
 
 #include "editor/CodeMemo.h"
 #include "editor/Glyphs.h"
 #include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
+#include "platform/core/DateText.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -248,6 +248,11 @@ private:
     TPrintPieces FPieces;
     size_t FPiece = 0;
     bool FPiecesMade = false;
+    int FPieceWidth = 0;
+    // Where a resumed page takes up its first record: the piece, its offset and the width it was cut at.
+    int FResumePiece = 0;
+    int FResumeOffset = 0;
+    int FResumeWidth = 0;
     int FRecordsPrinted = 0;
     int FPrintNumber = 1;
     bool FPageTop = false;
@@ -302,7 +307,20 @@ void TLinePainter::Run()
                 ++FPrintNumber;
         } else {
             FSource = M.FirstRecord();
+            // Pages laid out before need not be laid out again: go on from where the last of them ended.
+            if (C.PageMode && C.Resume && C.Resume->Page >= 2 && C.Resume->Page <= C.First && C.Resume->Source) {
+                const TPageStart& start = *C.Resume;
+                C.PageNo = start.Page;
+                FSource = start.Source;
+                FSourceOffset = start.SourceOffset;
+                FPrintNumber = start.PrintNumber;
+                FResumePiece = start.Piece;
+                FResumeOffset = start.PieceOffset;
+                FResumeWidth = start.PieceWidth;
+            }
         }
+        if (C.PageMode && C.Resume)
+            *C.Resume = TPageStart{};
         FTextStart = C.Area.Left + (printNumbers ? kLineNumberColumns * FCharWidth : 0);
         FY = std::max(0, C.StartY);
         FPageTop = FY == 0;
@@ -749,10 +767,18 @@ bool TLinePainter::paintPaperLine()
     }
     if (!FPiecesMade) {
         FOffset = FSourceOffset;
-        int width = (FRight - FTextStart) / FCharWidth - 1;
-        MakePrintPieces(M, *FSource, width, S.HasOption(smoPrintWrap), FPieces);
-        FPiecesMade = true;
+        FPieceWidth = (FRight - FTextStart) / FCharWidth - 1;
         FPiece = 0;
+        // A record begun on the page before is cut as it was there, and goes on at the piece it had reached.
+        if (FResumePiece > 0)
+            FPieceWidth = FResumeWidth;
+        MakePrintPieces(M, *FSource, FPieceWidth, S.HasOption(smoPrintWrap), FPieces);
+        FPiecesMade = true;
+        if (FResumePiece > 0 && static_cast<size_t>(FResumePiece) < FPieces.size()) {
+            FPiece = static_cast<size_t>(FResumePiece);
+            FOffset = FResumeOffset;
+        }
+        FResumePiece = 0;
     }
     if (FPiece == 0 && S.HasOption(smoPrintLineNos))
         drawLineNumber(*FSource);
@@ -761,7 +787,7 @@ bool TLinePainter::paintPaperLine()
     paintLine(*FPieces[FPiece], FOffset);
     FOffset += FPieces[FPiece]->Len;
 
-    FSource->Flags &= ~(lfStylesChanged | lfChanged | lfRestart);
+    // The source record's flags are the screen's and the highlighter's: paper leaves them alone.
     if (++FPiece >= FPieces.size()) {
         ++FRecordsPrinted;
         nextPrintRecord();
@@ -798,7 +824,13 @@ bool TLinePainter::endPage()
         return true;
     }
     ++C.PageNo;
-    return C.PageNo <= C.First;
+    if (C.PageNo <= C.First)
+        return true;
+    // The page after the one shown starts here: the next line that did not fit.
+    if (C.Resume && FSource)
+        *C.Resume = TPageStart{C.PageNo, FSource, FSourceOffset, FPiecesMade ? static_cast<int>(FPiece) : 0,
+                               FPiecesMade ? FOffset : FSourceOffset, FPieceWidth, FPrintNumber};
+    return false;
 }
 
 void TLinePainter::drawPageFrame()
@@ -839,11 +871,10 @@ void TLinePainter::drawPageFrame()
     if (FPageShown && title)
         P.drawText(top, Qt::AlignLeft | Qt::AlignTop, FromWin1252(M.DocumentName()));
     if (FPageShown && date) {
-        QDateTime now = QDateTime::currentDateTime();
-        QLocale locale;
-        QString stamp = locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral(" - ") +
-                        locale.toString(now.time(), QStringLiteral("HH:mm:ss"));
-        P.drawText(top, Qt::AlignRight | Qt::AlignTop, stamp);
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        P.drawText(top, Qt::AlignRight | Qt::AlignTop, FromWin1252(PageHeaderDate(local)));
     }
     if (title || date) {
         if (FPageShown)
@@ -881,6 +912,11 @@ void PaintLines(TCustomCodeMemo& memo, TPaintContext& context)
     if (!context.DC)
         return;
     TLinePainter(memo, context).Run();
+}
+
+std::string PageHeaderDate(const std::tm& when)
+{
+    return DateTimeText(1, when) + Format(" - %.2d:%.2d:%.2d", when.tm_hour, when.tm_min, when.tm_sec);
 }
 
 void DrawMarkDefault(TCustomCodeMemo& memo, QPainter& dc, const TRect& rect)

@@ -6,7 +6,9 @@
 #include <QPointF>
 #include <QRawFont>
 #include <cstdint>
+#include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "editor/model/LineStore.h"
@@ -17,6 +19,20 @@ class QPaintDevice;
 class QPainter;
 class QPrinter;
 class TCustomCodeMemo;
+
+// Where a page's text starts on paper: the source record and its offset, the piece of the record the
+// page begins with (cut at PieceWidth characters) and the number its line is printed with. PrintPage
+// keeps the start of the page after the last one it laid out, so that asking pages 1, 2, 3... in turn
+// lays each page out once instead of every page before it again.
+struct TPageStart {
+    int Page = 0; // 0: nothing kept
+    TLineRecord* Source = nullptr;
+    int SourceOffset = 0;
+    int Piece = 0;
+    int PieceOffset = 0; // text offset of that piece's first character
+    int PieceWidth = 0;
+    int PrintNumber = 1;
+};
 
 // What screen painting, printing and preview pages fill in to drive PaintLines. Fields not named by
 // a caller stay 0.
@@ -31,11 +47,19 @@ struct TPaintContext {
     int32_t StartY = 0;             // where paper output resumes; on return, below the last line
     int32_t First = 0;
     int32_t Last = 0;
+    // Page mode only. In: a page start to go on from when its page is 2..First (the pages before it
+    // are not laid out again). Out: the start of the page after the last page laid out, or nothing
+    // when the text ended.
+    TPageStart* Resume = nullptr;
 };
 
 // Draws the control's text into the context. On screen only the records flagged 0x01 or 0x02 are
 // drawn; every record passed loses its flags 0x01, 0x02 and 0x10.
 void PaintLines(TCustomCodeMemo& memo, TPaintContext& context);
+
+// The date and time a page header shows: the long date with Spanish names whatever the locale, and
+// the time to the second ("martes, 8 de diciembre de 2026 - 06:21:05").
+std::string PageHeaderDate(const std::tm& when);
 
 // A text mark drawn as a red zig-zag along the bottom of `rect`, cut at the client width.
 void DrawMarkDefault(TCustomCodeMemo& memo, QPainter& dc, const TRect& rect);
@@ -106,6 +130,30 @@ struct TPainterState {
 using TPrintPieces = std::vector<std::unique_ptr<TLineRecord>>;
 void MakePrintPieces(const TCustomCodeMemo& memo, const TLineRecord& record, int width, bool wrap,
                      TPrintPieces& pieces);
+
+// What PrintPage keeps between calls: the paging scopes open, the page device the fonts were last
+// made for within them, and the start of the next page with what that start holds for.
+struct TPagingState {
+    int Depth = 0;
+    bool Measured = false;
+    int PixelsPerInch = 0;
+    int PageWidth = 0;
+    int PageHeight = 0;
+    TPageStart Next;
+    // The start holds while the text, the page's text area, the measures of a line and the paper
+    // options are what they were when it was found.
+    struct TKey {
+        TRect Area;
+        int LineHeight = 0;
+        int CharWidth = 0;
+        uint32_t Options = 0;
+        std::vector<int> TabColumns;
+        uint64_t Layout = 0;
+        int TextLength = 0;
+        bool HeaderHandler = false;
+        bool operator==(const TKey&) const = default;
+    } Key;
+};
 
 // The preview state all editors share: set while PrintPage paints a page (and while printing, with
 // the printer's canvas), and the size of the page the painter last drew on.

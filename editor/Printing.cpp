@@ -1,10 +1,13 @@
 // Printing of the editor control: the program's printer, Print, PrintSelection and the preview pages of PrintPage.
+#include <QPageLayout>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <utility>
 
 #include "editor/CodeMemo.h"
+#include "editor/PageSetup.h"
 #include "editor/Painter.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -65,12 +68,27 @@ TRect DefaultPrintRect()
     static const TRect page = [] {
         if (!printerInstalled())
             return kFallbackPage;
-        QRect rect = Printer().pageRect(QPrinter::DevicePixel).toRect();
-        if (rect.width() <= 0 || rect.height() <= 0)
+        QPrinter& printer = Printer();
+        const QPageLayout saved = printer.pageLayout();
+        ApplyPageSetup(printer, DefaultPageSetup());
+        const TRect rect = PageTextRect(printer, DefaultPageSetup());
+        printer.setPageLayout(saved);
+        if (rect.Width() <= 0 || rect.Height() <= 0)
             return kFallbackPage;
-        return TRect{0, 0, rect.width(), rect.height()};
+        return rect;
     }();
     return page;
+}
+
+void TCustomCodeMemo::SetPageSetup(const TPageSetup& setup)
+{
+    FPageSetup = setup;
+    QPrinter& printer = Printer();
+    ApplyPageSetup(printer, FPageSetup);
+    const TRect rect = PageTextRect(printer, FPageSetup);
+    // Margins that leave no room keep the page they had.
+    if (rect.Width() > 0 && rect.Height() > 0)
+        PrintRect = rect;
 }
 
 void TCustomCodeMemo::Print()
@@ -107,6 +125,8 @@ void TCustomCodeMemo::printLines(int first, int last)
         endPrinting();
     });
     printer.setDocName(FromWin1252(FDocumentName));
+    // The page as set up, whatever another dialog or a preview left on the printer meanwhile.
+    SetPageSetup(FPageSetup);
     if (!painter.begin(&printer))
         throw ECodeMemo(LoadResString(kPrinterNotStarted));
     UpdateMetrics();
@@ -137,17 +157,44 @@ bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
     state.PageHeight = rect->Height();
     // The style fonts are made for the page's device, which measures the page's metrics too.
     int dpi = canvas->device() ? canvas->device()->logicalDpiY() : ScreenPixelsPerInch();
+    TPagingState& paging = *FPaging;
+    const bool inScope = paging.Depth > 0;
     bool result = false;
     TScopeGuard printing([&] {
-        FSettings->PrintFonts = 0;
         PreviewState().Active = false;
-        endPrinting();
+        if (!inScope) {
+            FSettings->PrintFonts = 0;
+            endPrinting();
+        }
     });
-    FSettings->PrintFonts = 1;
-    FSettings->PrinterPixelsPerInch = dpi;
-    UpdateMetrics();
-    FSettings->RebuildFontCache();
+    if (!inScope || !paging.Measured || paging.PixelsPerInch != dpi || paging.PageWidth != state.PageWidth ||
+        paging.PageHeight != state.PageHeight) {
+        FSettings->PrintFonts = 1;
+        FSettings->PrinterPixelsPerInch = dpi;
+        UpdateMetrics();
+        FSettings->RebuildFontCache();
+        paging.Measured = inScope;
+        paging.PixelsPerInch = dpi;
+        paging.PageWidth = state.PageWidth;
+        paging.PageHeight = state.PageHeight;
+    }
     canvas->fillRect(0, 0, state.PageWidth, state.PageHeight, Qt::white);
+    // The page kept from the last call is where this one goes on from, while it still holds.
+    TPagingState::TKey key{*rect,
+                           FView.LineHeight,
+                           FView.CharWidth,
+                           FSettings->Options,
+                           {},
+                           FLayoutGeneration,
+                           FTextLength,
+                           static_cast<bool>(OnPrintHeaderFooter)};
+    key.TabColumns.push_back(FSettings->TabDefault);
+    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
+        key.TabColumns.push_back(FSettings->GetTabColumn(i));
+    if (!(key == paging.Key)) {
+        paging.Key = std::move(key);
+        paging.Next = TPageStart{};
+    }
     TPaintContext context;
     context.Area = *rect;
     context.Canvas = canvas->device();
@@ -156,17 +203,38 @@ bool TCustomCodeMemo::PrintPage(QPainter* canvas, const TRect* rect, int pageNo)
     context.Printing = 1;
     context.First = pageNo;
     context.Last = pageNo;
+    context.Resume = &paging.Next;
     PaintLines(*this, context);
     result = FTextLength > 0 && context.PageNo > 0;
     printing.End();
     return result;
 }
 
+TScopeGuard TCustomCodeMemo::PagingScope()
+{
+    ++FPaging->Depth;
+    return TScopeGuard([this] {
+        TPagingState& paging = *FPaging;
+        if (--paging.Depth > 0)
+            return;
+        const bool measured = std::exchange(paging.Measured, false);
+        FSettings->PrintFonts = 0;
+        if (measured)
+            endPrinting();
+    });
+}
+
+void TCustomCodeMemo::notifyChange()
+{
+    // Records the kept page start points into may be gone.
+    FPaging->Next = TPageStart{};
+    Change();
+}
+
 void TCustomCodeMemo::endPrinting()
 {
     UpdateMetrics();
     FSettings->RebuildFontCache();
-    MarkDirtyFrom(FirstRecord());
     FFullRepaint = true;
     Change();
     Paint();

@@ -13,7 +13,7 @@
 namespace {
 
 // The class library's texts its Spanish translation does not hold, each with the string of ours
-// that stands for it.
+// that stands for it (found by asking a translator installed behind it which texts reach it).
 struct TFallbackText {
     const char* Context;
     const char* Source;
@@ -25,6 +25,18 @@ constexpr TFallbackText kFallbackTexts[] = {
     {"QAbstractFileIconProvider", "%1 File", 4992},
     {"QAbstractFileIconProvider", "File", 4993},
     {"QAbstractFileIconProvider", "Unknown", 4994},
+    // The print dialog's output page and the printer properties.
+    {"QPrintPropertiesWidget", "Advanced", 65370},
+    {"QPrintPropertiesWidget", "There are conflicts in some options. Please fix them.", 65371},
+    {"QPrintSettingsOutput", "Double Sided Printing", 65372},
+    {"QPrintSettingsOutput", "Off", 65373},
+    {"QPrintSettingsOutput", "Long side binding", 65374},
+    {"QPrintSettingsOutput", "Short side binding", 65375},
+    {"QPrintSettingsOutput", "Pages", 65376},
+    {"QPrintSettingsOutput",
+     "Specify pages or ranges separated by commas. Ranges are specified by two numbers separated by a hyphen. "
+     "E.g: 3,5-7,9 prints pages 3, 5, 6, 7 and 9.",
+     65377},
 };
 
 // Consulted after the library's translation: it answers only for the texts listed above, whatever

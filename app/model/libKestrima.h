@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/DateText.h"
 #include "platform/core/Graphics.h"
 
 class TStringList;
@@ -48,10 +49,7 @@ bool IsTextFileExt(std::string_view fileName);
 // A text as a menu caption that shows it as written: each "&" doubled, so none marks a key.
 std::string MenuCaptionOf(std::string_view text);
 
-// The date and time that the date command inserts, by the setting DateFormat, with Spanish names
-// whatever the locale: 0 "lunes, 7 de diciembre de 2026, 21:05", 1 the long date alone, 2 the short
-// date "07/12/2026, 21:05", 3 the short date alone; any other value as 0.
-std::string DateTimeText(int dateFormat, const std::tm& when);
+// The date command inserts DateTimeText (platform/core/DateText.h) by the setting DateFormat.
 
 // The text tools of the main window on a selected text, by the tool's number: 1 sort the trimmed
 // lines ascending, 2 descending, 3 upper case, 4 lower case (both outside quotes when

@@ -21,11 +21,13 @@
 #include <QPrinterInfo>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -44,11 +46,13 @@
 #include "platform/FileDialogs.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 #include "support/Bytes.h"
 #include "support/MouseEvents.h"
+#include "support/PdfWords.h"
 #include "support/RecordingPrintTarget.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -80,13 +84,21 @@ QAction* item(TformPrincipal& form, const char* name)
 
 // Runs the page setup, where the user types the margins in millimetres and confirms; true when the
 // dialog showed the unit and the four margins.
-bool pageSetup(TformPrincipal& form, double left, double top, double right, double bottom)
+bool pageSetup(TformPrincipal& form, double left, double top, double right, double bottom, bool landscape = false)
 {
     bool shown = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
+        if (landscape) {
+            auto* apaisado = dialog->findChild<QRadioButton*>("landscape");
+            if (!apaisado) {
+                dialog->reject();
+                return;
+            }
+            apaisado->click();
+        }
         auto* unit = dialog->findChild<QComboBox*>("unitCombo");
         if (unit)
             unit->setCurrentIndex(unit->findData(QVariant::fromValue(QPageLayout::Millimeter)));
@@ -582,9 +594,17 @@ TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
     ASSERT_TRUE(pageSetup(w.form, 10, 12, 14, 16));
     EXPECT_EQ(w.form.PageSetupMargins().Left, 1000);
     EXPECT_EQ(w.form.PageSetupMargins().Bottom, 1600);
-    // The editor prints on the chosen page.
-    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
-    EXPECT_EQ(w.memo.PrintRect, (TRect{0, 0, page.width(), page.height()}));
+    // The editor prints on the chosen page, inside the chosen margins (it used to print from the
+    // sheet's corner, margins lost).
+    const int dpi = printer.logicalDpiX();
+    ASSERT_EQ(printer.logicalDpiY(), dpi);
+    auto pixels = [&](double mm) { return static_cast<int>(std::lround(dpi * mm / 25.4)); };
+    const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect();
+    EXPECT_NEAR(sheet.width(), pixels(210), 1);
+    EXPECT_EQ(w.memo.PrintRect,
+              (TRect{pixels(10), pixels(12), sheet.width() - pixels(14), sheet.height() - pixels(16)}));
+    EXPECT_EQ(w.memo.PageSetup().Paper.id(), QPageSize::A4);
+    EXPECT_FALSE(w.memo.PageSetup().Landscape);
     printer.setPageMargins(QMarginsF(1, 1, 1, 1), QPageLayout::Millimeter);
     QPageLayout again = opened(false);
     const QMarginsF margins = again.margins(QPageLayout::Millimeter);
@@ -593,6 +613,73 @@ TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
     EXPECT_NEAR(margins.right(), 14, 0.01);
     EXPECT_NEAR(margins.bottom(), 16, 0.01);
     printer.setPageLayout(saved);
+}
+
+TEST(MainWindowCommands, ALandscapePageSetupWithMarginsIsWhatThePreviewShowsAndWhatPrints)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    TScopeGuard restore([&] {
+        printer.setPageLayout(saved);
+        printer.setOutputFileName({});
+    });
+    std::string text;
+    for (int i = 1; i <= 90; ++i)
+        text += Format("l\xEDnea %d del documento\r\n", i);
+    SetText(w.memo, text);
+    // Preparar p\xE1gina: Apaisado, 25 mm on every side, Aceptar.
+    ASSERT_TRUE(pageSetup(w.form, 25, 25, 25, 25, true));
+    EXPECT_TRUE(w.memo.PageSetup().Landscape);
+
+    // Vista preliminar: landscape A4 pages with the margins.
+    TPrinterOrientation orientation = poPortrait;
+    TDeviceMetrics sheet;
+    TRect area;
+    int pages = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto* form = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+            orientation = form->Printer().Orientation;
+            sheet = form->Printer().Metrics();
+            area = form->Printer().PageRect();
+            pages = form->Printer().PageCount();
+            form->close();
+        }
+    });
+    item(w.form, "mVistaPreliminar")->trigger();
+    EXPECT_EQ(orientation, poLandscape);
+    EXPECT_NEAR(sheet.PageWidth * 25.4 / sheet.PixelsPerInchX, 297, 0.5);
+    EXPECT_NEAR(sheet.PageHeight * 25.4 / sheet.PixelsPerInchY, 210, 0.5);
+    const int margin = static_cast<int>(std::lround(sheet.PixelsPerInchX * 25 / 25.4));
+    EXPECT_EQ(area, (TRect{margin, margin, sheet.PageWidth - margin, sheet.PageHeight - margin}));
+    ASSERT_GT(pages, 1);
+
+    // Archivo > Imprimir to a PDF: the same sheets, the text from the left margin on.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("apaisado.pdf"));
+    TDialogAnswers dialogs;
+    dialogs.answers.push_back({file.toStdString()});
+    item(w.form, "mImprimir")->trigger();
+    const std::optional<std::vector<TPdfPage>> pdf = PdfPages(file);
+    if (!pdf)
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_EQ(pdf->size(), static_cast<size_t>(pages));
+    const double marginPoints = 25 * 72 / 25.4;
+    for (const TPdfPage& page : *pdf) {
+        EXPECT_NEAR(page.Width, 841.89, 1);
+        EXPECT_NEAR(page.Height, 595.28, 1);
+        double left = page.Width, bottom = 0;
+        for (const TPdfWord& word : page.Words) {
+            left = std::min(left, word.XMin);
+            bottom = std::max(bottom, word.YMax);
+        }
+        // The line numbers come first, their blanks leading; the margin was lost when they began at 0.
+        EXPECT_GE(left, marginPoints - 1);
+        EXPECT_LT(left, marginPoints + 30);
+        EXPECT_LE(bottom, page.Height - marginPoints + 1);
+    }
 }
 
 TEST(MainWindowCommands, ThePrinterSetupOffersPrintingToAFile)

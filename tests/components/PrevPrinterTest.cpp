@@ -7,11 +7,17 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <optional>
 #include <tuple>
 
 #include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
+#include "editor/PageSetup.h"
 #include "editor/Painter.h"
+#include "platform/core/ScopeGuard.h"
+#include "support/PdfWords.h"
 #include "support/RecordingPrintTarget.h"
 #include "PreviewTestSupport.h"
 
@@ -317,5 +323,233 @@ TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
         const int expected = rightmostInk(direct, top, top + lh);
         ASSERT_GT(expected, rect.Left) << line;
         EXPECT_NEAR(rightmostInk(replayed, top, top + lh), expected, 2) << line;
+    }
+}
+
+TEST(PreviewPrinter, BuildingPagesPutsTheScreenBackOnceAndLeavesTheRecordsAsTheyWere)
+{
+    RecordingPrintTarget target;
+    target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
+    // Counts how often the control is measured: for a page's device or for the screen again.
+    struct TMeasuredMemo : TCodeMemo {
+        int Measured = 0;
+        void UpdateMetrics() override
+        {
+            ++Measured;
+            TCodeMemo::UpdateMetrics();
+        }
+    } memo;
+    memo.resize(300, 200);
+    // The header's seconds could tick between two pictures of one page.
+    TCodeMemoOptions options = memo.Options();
+    options.Exclude(smoPrintDate);
+    memo.SetOptions(options);
+    SetMemoText(memo, Lines(700));
+    const int charWidth = memo.CharWidth();
+    // The screen's and the highlighter's marks on the records, each record with its own.
+    std::vector<uint32_t> flags;
+    uint32_t mark = 0;
+    for (TLineRecord* record = memo.FirstRecord(); record; record = record->Next, ++mark) {
+        record->Flags = (record->Flags & ~(lfStylesChanged | lfChanged | lfRestart)) |
+                        (mark % 2 ? lfChanged : 0) | (mark % 3 ? lfRestart : 0) | (mark % 5 ? lfStylesChanged : 0);
+        flags.push_back(record->Flags);
+    }
+    TPreviewPrinter preview;
+    memo.Measured = 0;
+    preview.BuildPages(memo);
+    ASSERT_GT(preview.PageCount(), 10);
+    // Measured for the pages' device once and for the screen once, not twice a page.
+    EXPECT_EQ(memo.Measured, 2);
+    std::vector<uint32_t> after;
+    for (TLineRecord* record = memo.FirstRecord(); record; record = record->Next)
+        after.push_back(record->Flags);
+    EXPECT_EQ(after, flags);
+    EXPECT_EQ(memo.CharWidth(), charWidth);
+    EXPECT_EQ(memo.ActiveSettings().PrintFonts, 0);
+
+    // The pages are those of the page asked for alone, laid out from the start of the text (asked from
+    // the last, so that none goes on from the one before).
+    for (int index : {preview.PageCount() - 1, 7, 1}) {
+        QPicture alone;
+        {
+            QPainter painter(&alone);
+            memo.PrintPage(&painter, &preview.PageRect(), index + 1);
+        }
+        QImage built(816, 1056, QImage::Format_RGB32), single(816, 1056, QImage::Format_RGB32);
+        built.fill(Qt::white);
+        single.fill(Qt::white);
+        QPainter(&built).drawPicture(0, 0, preview.GetPage(index));
+        QPainter(&single).drawPicture(0, 0, alone);
+        EXPECT_EQ(built, single) << index;
+    }
+}
+
+namespace {
+// The program's printer, with its print dialog answered: all pages, one copy.
+class TProgramPrinterAnswered : public TPrintTarget {
+public:
+    TProgramPrinterAnswered() : FPrevious(SetPrintTarget(this)) {}
+    ~TProgramPrinterAnswered() override { SetPrintTarget(FPrevious); }
+    bool HasPrinters() override { return ProgramPrintTarget().HasPrinters(); }
+    TDeviceMetrics Metrics(TPrinterOrientation orientation) override
+    {
+        return ProgramPrintTarget().Metrics(orientation);
+    }
+    bool ExecuteDialog(QWidget*, TPrintRequest&) override { return true; }
+    QPainter& BeginJob(TPrinterOrientation orientation, const std::string& title) override
+    {
+        return ProgramPrintTarget().BeginJob(orientation, title);
+    }
+    void NewPage() override { ProgramPrintTarget().NewPage(); }
+    void EndJob() override { ProgramPrintTarget().EndJob(); }
+
+private:
+    TPrintTarget* FPrevious;
+};
+
+// The first and last text offset drawn on each page, pages told apart by `pageOf`.
+using TPageLines = std::vector<std::pair<int, int>>;
+void NoteLine(TPageLines& pages, size_t page, int offset)
+{
+    if (pages.size() < page)
+        pages.resize(page, {-1, -1});
+    auto& [first, last] = pages[page - 1];
+    if (first < 0)
+        first = offset;
+    last = offset;
+}
+} // namespace
+
+TEST(PreviewPrinter, ALandscapePageSetupWithMarginsGivesThePreviewThePrintedPages)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    TScopeGuard restore([&] {
+        printer.setPageLayout(saved);
+        printer.setOutputFileName({});
+    });
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    TCodeMemo memo;
+    memo.SetDocumentName("prueba.html");
+    TCodeMemoOptions options = memo.Options();
+    options.Exclude(smoPrintDate); // the seconds could tick between the two prints
+    options.Include(smoPrintWrap);
+    memo.SetOptions(options);
+    std::string text;
+    for (int i = 1; i <= 120; ++i) {
+        text += "linea " + std::to_string(i);
+        if (i % 7 == 0)
+            for (int w = 0; w < 40; ++w)
+                text += " palabra" + std::to_string(w);
+        text += "\r\n";
+    }
+    SetMemoText(memo, text);
+    TPageSetup setup;
+    setup.Paper = QPageSize(QPageSize::A4);
+    setup.Landscape = true;
+    setup.Margins = {2500, 2500, 2500, 2500};
+    setup.Chosen = true;
+    memo.SetPageSetup(setup);
+
+    // The preview as its command sets it up, noting the lines of each page.
+    TPreviewPrinter preview;
+    SetUpPreview(preview, memo);
+    EXPECT_EQ(preview.Orientation, poLandscape);
+    TPageLines previewLines;
+    size_t building = 0;
+    preview.OnStatus = [&](TPreviewPrinter*, const std::string&, int page, TStatusType type) {
+        if (type == stPageStarted)
+            building = static_cast<size_t>(page);
+    };
+    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData* data) {
+        NoteLine(previewLines, building, data->LineOffset);
+        return 0;
+    };
+    preview.BuildPages(memo);
+    preview.OnStatus = nullptr;
+    ASSERT_GT(preview.PageCount(), 2);
+    // A landscape A4 sheet, and the text inside 25 mm margins: the area the editor prints in.
+    const TDeviceMetrics& sheet = preview.Metrics();
+    EXPECT_NEAR(sheet.PageWidth * 25.4 / sheet.PixelsPerInchX, 297, 0.5);
+    EXPECT_NEAR(sheet.PageHeight * 25.4 / sheet.PixelsPerInchY, 210, 0.5);
+    const int margin = static_cast<int>(std::lround(sheet.PixelsPerInchX * 25 / 25.4));
+    EXPECT_EQ(preview.PageRect(), (TRect{margin, margin, sheet.PageWidth - margin, sheet.PageHeight - margin}));
+    EXPECT_EQ(preview.PageRect(), memo.PrintRect);
+
+    // The editor's printing puts the same lines on each page.
+    const QString printed = dir.filePath(QStringLiteral("impreso.pdf"));
+    printer.setOutputFileName(printed);
+    TPageLines printedLines;
+    size_t printing = 1;
+    int lastTop = -1;
+    memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData* data) {
+        if (data->LineRect.Top < lastTop)
+            ++printing;
+        lastTop = data->LineRect.Top;
+        NoteLine(printedLines, printing, data->LineOffset);
+        return 0;
+    };
+    memo.Print();
+    memo.OnDrawLine = nullptr;
+    EXPECT_EQ(printedLines, previewLines);
+    ASSERT_EQ(previewLines.size(), static_cast<size_t>(preview.PageCount()));
+
+    // Printed from the preview, the recorded pages go on the same sheet.
+    const QString fromPreview = dir.filePath(QStringLiteral("desde-vista.pdf"));
+    printer.setOutputFileName(fromPreview);
+    {
+        TProgramPrinterAnswered answered;
+        ASSERT_TRUE(preview.Print());
+    }
+
+    const std::optional<std::vector<TPdfPage>> editorPdf = PdfPages(printed);
+    const std::optional<std::vector<TPdfPage>> previewPdf = PdfPages(fromPreview);
+    if (!editorPdf || !previewPdf)
+        GTEST_SKIP() << "pdftotext is not installed";
+    const double marginPoints = 25 * 72 / 25.4;
+    for (const auto* pdf : {&*editorPdf, &*previewPdf}) {
+        ASSERT_EQ(pdf->size(), static_cast<size_t>(preview.PageCount()));
+        for (size_t p = 0; p < pdf->size(); ++p) {
+            const TPdfPage& page = (*pdf)[p];
+            EXPECT_NEAR(page.Width, 841.89, 1) << p;
+            EXPECT_NEAR(page.Height, 595.28, 1) << p;
+            ASSERT_FALSE(page.Words.empty()) << p;
+            // The title starts at the left margin; nothing goes past the margins.
+            double left = page.Width, right = 0, bottom = 0;
+            for (const TPdfWord& word : page.Words) {
+                left = std::min(left, word.XMin);
+                right = std::max(right, word.XMax);
+                bottom = std::max(bottom, word.YMax);
+            }
+            EXPECT_NEAR(left, marginPoints, 1.5) << p;
+            EXPECT_LE(right, page.Width - marginPoints + 1) << p;
+            EXPECT_LE(bottom, page.Height - marginPoints + 1) << p;
+            EXPECT_EQ(page.Words.front().Text, "prueba.html") << p;
+            // The footer "- n -" is on the sheet, in the lower half.
+            const std::string number = std::to_string(p + 1);
+            bool footer = false;
+            for (size_t w = 1; w + 1 < page.Words.size(); ++w)
+                footer = footer || (page.Words[w].Text == number && page.Words[w - 1].Text == "-" &&
+                                    page.Words[w + 1].Text == "-" && page.Words[w].YMin > page.Height / 2);
+            EXPECT_TRUE(footer) << p;
+        }
+    }
+    // Both print the same numbered lines on each page, at the same heights.
+    auto numbers = [](const TPdfPage& page) {
+        std::vector<std::pair<std::string, long>> found;
+        for (const TPdfWord& word : page.Words)
+            if (word.Text.size() > 1 && word.Text.back() == ':')
+                found.emplace_back(word.Text, std::lround(word.YMin));
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    for (size_t p = 0; p < editorPdf->size(); ++p) {
+        const auto printedNumbers = numbers((*editorPdf)[p]);
+        EXPECT_GT(printedNumbers.size(), 5u) << p;
+        EXPECT_EQ(printedNumbers, numbers((*previewPdf)[p])) << p;
     }
 }

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
@@ -10,9 +11,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <ctime>
 #include <optional>
+#include <random>
 
 #include "PainterTestSupport.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/DateText.h"
 
 namespace {
 
@@ -188,6 +193,87 @@ TEST(Printing, PreviewPagesRunBetweenHeaderAndFooter)
     EXPECT_EQ(memo.ActiveSettings().PrintFonts, 0);
 }
 
+namespace {
+// `count` lines of random words and blanks, some with TABs and some longer than a printed line
+// (fixed seed, so that a failure repeats).
+std::string RandomLines(unsigned seed, int count)
+{
+    std::mt19937 random(seed);
+    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    std::string text;
+    for (int line = 0; line < count; ++line) {
+        const int words = below(4) == 0 ? 30 + below(40) : below(8);
+        for (int w = 0; w < words; ++w) {
+            text += std::string(static_cast<size_t>(1 + below(12)), static_cast<char>('a' + below(26)));
+            text += below(6) == 0 ? '\t' : ' ';
+        }
+        if (line + 1 < count)
+            text += "\r\n";
+    }
+    return text;
+}
+
+// Every page of the text, asked 1, 2, 3... until the text ends.
+std::vector<QImage> PagesInTurn(TCustomCodeMemo& memo, const TRect& area)
+{
+    std::vector<QImage> pages;
+    for (bool more = true; more && pages.size() < 500;) {
+        TPreviewPage page = PreviewPage(memo, area, static_cast<int>(pages.size()) + 1);
+        pages.push_back(page.Image);
+        more = page.More;
+    }
+    return pages;
+}
+} // namespace
+
+TEST(Printing, PagesAskedInTurnGoOnFromThePageBeforeAndMatchPagesLaidOutFromTheStart)
+{
+    TCodeMemo memo;
+    memo.SetControlFont("DejaVu Sans Mono", 10);
+    memo.SetDocumentName("prueba.html");
+    memo.SetTabDefault(4);
+    SetOption(memo, smoPrintWrap, true);
+    SetOption(memo, smoPrintLineNos, true);
+    // The date's seconds could tick between two pictures of one page.
+    SetOption(memo, smoPrintDate, false);
+    SetText(memo, RandomLines(7, 150));
+    const TRect area{0, 0, 420, 300};
+    const std::vector<QImage> inTurn = PagesInTurn(memo, area);
+    ASSERT_GT(inTurn.size(), 10u);
+    ASSERT_LT(inTurn.size(), 500u);
+    // Asked from the last to the first, no page can go on from one laid out before: each is laid out
+    // from the start of the text, and comes out the same, line numbers and wrapped pieces included.
+    for (int page = static_cast<int>(inTurn.size()); page >= 1; --page)
+        EXPECT_EQ(PreviewPage(memo, area, page).Image, inTurn[static_cast<size_t>(page - 1)]) << page;
+
+    // An edit between two pages: the next page is laid out from the edited text, not from where the
+    // old text's page ended.
+    EXPECT_EQ(PreviewPage(memo, area, 3).Image, inTurn[2]);
+    Select(memo, 0, 0);
+    Insert(memo, "primera\r\n");
+    const QImage afterEdit = PreviewPage(memo, area, 4).Image;
+    const std::vector<QImage> edited = PagesInTurn(memo, area);
+    EXPECT_NE(afterEdit, inTurn[3]);
+    EXPECT_EQ(afterEdit, edited[3]);
+    // Another page size in between: laid out anew as well, both ways.
+    const TRect wider{0, 0, 600, 300};
+    EXPECT_EQ(PreviewPage(memo, area, 1).Image, edited[0]);
+    const QImage wide2 = PreviewPage(memo, wider, 2).Image;
+    EXPECT_EQ(PreviewPage(memo, area, 2).Image, edited[1]);
+    EXPECT_EQ(PreviewPage(memo, wider, 3).Image, PagesInTurn(memo, wider)[2]);
+    EXPECT_EQ(PreviewPage(memo, wider, 2).Image, wide2);
+
+    // Each page's frame is asked for once when the pages are asked in turn: the pages before are not
+    // laid out again.
+    int frames = 0;
+    memo.OnPrintHeaderFooter = [&](TCustomCodeMemo*, QPainter*, TRect& rect, bool&) {
+        ++frames;
+        rect.Top += 20;
+    };
+    const size_t pages = PagesInTurn(memo, area).size();
+    EXPECT_EQ(frames, static_cast<int>(pages));
+}
+
 TEST(Printing, PrintWrapNumbersOnlyTheFirstPieceOfALine)
 {
     TCodeMemo memo;
@@ -346,6 +432,43 @@ TEST_F(PrintingToPdf, ASelectionStartingInsideALineNumbersTheLinesAfterIt)
     EXPECT_TRUE(HasLine(*text, "3:", "third")) << *text;
     EXPECT_FALSE(HasLine(*text, "2:", "")); // the line the selection starts inside is not numbered again
     EXPECT_EQ(text->find("fourth"), std::string::npos);
+}
+
+TEST_F(PrintingToPdf, TheHeaderDateIsSpanishWhateverTheLocale)
+{
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 11;
+    when.tm_mday = 8;
+    when.tm_wday = 2;
+    when.tm_hour = 6;
+    when.tm_min = 5;
+    when.tm_sec = 9;
+    EXPECT_EQ(PageHeaderDate(when), "martes, 8 de diciembre de 2026 - 06:05:09");
+    when.tm_mon = 0;
+    when.tm_wday = 3;
+    when.tm_hour = 23;
+    EXPECT_EQ(PageHeaderDate(when), "mi\xE9rcoles, 8 de enero de 2026 - 23:05:09");
+
+    // A process in the C locale, as under LANG=C: the printed header still names the day and month
+    // in Spanish (it used to say "8 Dec 2026").
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    TCodeMemo memo;
+    memo.SetDocumentName("prueba.html");
+    SetText(memo, "uno");
+    memo.Print();
+    QLocale::setDefault(saved);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::optional<std::string> text = PdfText(File);
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_NE(text->find(FromWin1252(DateTimeText(1, local)).toStdString() + " - "), std::string::npos) << *text;
+    for (const char* english : {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec",
+                                "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"})
+        EXPECT_EQ(text->find(english), std::string::npos) << english << "\n" << *text;
 }
 
 TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)

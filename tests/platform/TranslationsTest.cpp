@@ -12,9 +12,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLocale>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTimer>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -41,7 +52,94 @@ QStringList contextMenu()
     return texts;
 }
 
+// Every text a dialog shows: its title, labels, buttons, group titles, list entries, tabs and tips.
+QStringList shownTexts(QWidget& dialog)
+{
+    QStringList texts{dialog.windowTitle()};
+    for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        texts << widget->toolTip();
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        if (auto* group = qobject_cast<QGroupBox*>(widget))
+            texts << group->title();
+        if (auto* combo = qobject_cast<QComboBox*>(widget))
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+// The texts among `texts` that hold a word of English the print and page setup dialogs are known to
+// have shown.
+QStringList englishIn(const QStringList& texts)
+{
+    static const std::set<QString> english = {
+        "Advanced", "All",      "Apply",    "are",       "Binding",    "binding",  "Bottom",   "Cancel",
+        "Close",    "Collate",  "commas",   "conflicts", "Copies",     "Current",  "Double",   "Duplex",
+        "File",     "fix",      "from",     "Grayscale", "Height",     "Landscape", "Layout",  "Left",
+        "Location", "Long",     "Margins",  "Name",      "None",       "Off",      "Options",  "Orientation",
+        "Output",   "Page",     "Pages",    "Paper",     "Please",     "Portrait", "Preview",  "Print",
+        "Printer",  "Printing", "prints",   "Properties", "Range",     "Reverse",  "Right",    "Selection",
+        "separated", "Settings", "Setup",   "Short",     "side",       "Sided",    "Size",     "Source",
+        "Specify",  "There",    "Top",      "Type",      "Width"};
+    QStringList found;
+    for (const QString& text : texts) {
+        const QString plain = QString(text).remove(QLatin1Char('&'));
+        for (const QString& word : plain.split(QRegularExpression(QStringLiteral("[^A-Za-z]+")), Qt::SkipEmptyParts))
+            if (english.count(word)) {
+                found << text;
+                break;
+            }
+    }
+    return found;
+}
+
 } // namespace
+
+TEST(Translations, ThePrintAndPageSetupDialogsHoldNoEnglishUnderTheCLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    TSpanishTranslations spanish;
+    ASSERT_TRUE(spanish.Loaded());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QStringList setupTexts, printTexts, propertiesTexts;
+    {
+        QPageSetupDialog setup(&printer);
+        setupTexts = shownTexts(setup);
+    }
+    // The print dialog, and the printer properties its button opens, each as it shows.
+    QPrintDialog dialog(&printer);
+    QTimer::singleShot(0, [&] {
+        printTexts = shownTexts(dialog);
+        if (auto* properties = dialog.findChild<QAbstractButton*>(QStringLiteral("properties"))) {
+            QTimer::singleShot(0, [&] {
+                if (QWidget* shown = QApplication::activeModalWidget()) {
+                    propertiesTexts = shownTexts(*shown);
+                    shown->close();
+                }
+            });
+            properties->click();
+        }
+        dialog.reject();
+    });
+    dialog.exec();
+    QLocale::setDefault(saved);
+    ASSERT_GT(setupTexts.size(), 20);
+    ASSERT_GT(printTexts.size(), 20);
+    ASSERT_GT(propertiesTexts.size(), 10);
+    EXPECT_TRUE(printTexts.contains(QString::fromUtf8("Impresi\xC3\xB3n a doble cara"))) << printTexts.join('|').toStdString();
+    EXPECT_EQ(englishIn(setupTexts).join('|').toStdString(), "");
+    EXPECT_EQ(englishIn(printTexts).join('|').toStdString(), "");
+    EXPECT_EQ(englishIn(propertiesTexts).join('|').toStdString(), "");
+}
 
 TEST(Translations, PlatformDialogsAndMenusSpeakSpanishWhileInstalled)
 {

@@ -1,0 +1,46 @@
+// The page setup record on the printer, and the text area its margins leave on a sheet.
+#include "editor/PageSetup.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <cmath>
+
+#include "editor/Painter.h"
+
+TPageSetup DefaultPageSetup()
+{
+    TPageSetup setup;
+    const QPageSize paper = Printer().pageLayout().pageSize();
+    if (paper.isValid())
+        setup.Paper = paper;
+    return setup;
+}
+
+void ApplyPageSetup(QPrinter& printer, const TPageSetup& setup)
+{
+    const TPageMargins& m = setup.Margins;
+    QPageLayout layout(setup.Paper, setup.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(m.Left / 100.0, m.Top / 100.0, m.Right / 100.0, m.Bottom / 100.0),
+                       QPageLayout::Millimeter);
+    // In full-page mode a layout takes any margins: they are the text's, not the printer's.
+    layout.setMode(QPageLayout::FullPageMode);
+    printer.setPageLayout(layout);
+    printer.setFullPage(true);
+}
+
+TRect MarginRect(int width, int height, int pixelsPerInchX, int pixelsPerInchY, double left, double top, double right,
+                 double bottom)
+{
+    auto across = [&](double inches) { return static_cast<int>(std::lround(pixelsPerInchX * inches)); };
+    auto down = [&](double inches) { return static_cast<int>(std::lround(pixelsPerInchY * inches)); };
+    return TRect{across(left), down(top), width - across(right), height - down(bottom)};
+}
+
+TRect PageTextRect(QPrinter& printer, const TPageSetup& setup)
+{
+    const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect();
+    const TPageMargins& m = setup.Margins;
+    return MarginRect(sheet.width(), sheet.height(), printer.logicalDpiX(), printer.logicalDpiY(),
+                      TPageMargins::Inches(m.Left), TPageMargins::Inches(m.Top), TPageMargins::Inches(m.Right),
+                      TPageMargins::Inches(m.Bottom));
+}

@@ -1,0 +1,49 @@
+// The words of a printed PDF file with their places, read back with pdftotext -bbox.
+#pragma once
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// A word of a PDF page with its box in points, as pdftotext -bbox gives it.
+struct TPdfWord {
+    std::string Text;
+    double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+};
+struct TPdfPage {
+    double Width = 0, Height = 0;
+    std::vector<TPdfWord> Words;
+};
+
+// The pages of a PDF file with their words; nothing when pdftotext is not installed.
+inline std::optional<std::vector<TPdfPage>> PdfPages(const QString& file)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess process;
+    process.start(tool, {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    if (!process.waitForFinished(60000))
+        return std::nullopt;
+    const std::string html = process.readAllStandardOutput().toStdString();
+    std::vector<TPdfPage> pages;
+    const std::regex page(R"re(<page width="([0-9.]+)" height="([0-9.]+)">)re");
+    const std::regex word(
+        R"re(<word xMin="([0-9.-]+)" yMin="([0-9.-]+)" xMax="([0-9.-]+)" yMax="([0-9.-]+)">([^<]*)</word>)re");
+    std::istringstream lines(html);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (std::regex_search(line, match, page))
+            pages.push_back({std::stod(match[1]), std::stod(match[2]), {}});
+        else if (std::regex_search(line, match, word) && !pages.empty())
+            pages.back().Words.push_back(
+                {match[5], std::stod(match[1]), std::stod(match[2]), std::stod(match[3]), std::stod(match[4])});
+    }
+    return pages;
+}
+
