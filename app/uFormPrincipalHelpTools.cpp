@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -258,8 +259,13 @@ void TformPrincipal::pmTopicHelpClick()
 {
     const TScopeGuard topic = UseHelpFile(FConfig->TopicHelp);
     std::string word = Trim(FCodeMemo->GetSelText());
-    if (word.empty())
+    if (word.empty()) {
         FCodeMemo->TokenAtCaret(word);
+        // A tag's token carries its brackets ("<tr", "</table>"): the help knows the name.
+        const auto first = std::find_if(word.begin(), word.end(), CharIsInWord);
+        const auto last = std::find_if(word.rbegin(), word.rend(), CharIsInWord).base();
+        word = first < last ? std::string(first, last) : std::string();
+    }
     HelpCommand(this, HELP_PARTIALKEY, word);
 }
 
