@@ -49,6 +49,14 @@ bool skipSubBlocks(TStream& stream)
     }
 }
 
+// The start-of-frame markers of every coding process: baseline, extended, progressive and lossless,
+// with Huffman or arithmetic coding, single or differential. C4 (Huffman tables), C8 (reserved) and
+// CC (arithmetic conditioning) share the range but carry no frame.
+bool isFrameMarker(uint8_t marker)
+{
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
 constexpr uint8_t kGIFExtension = 0x21;
 constexpr uint8_t kGIFImageSeparator = 0x2C;
 constexpr uint8_t kGIFTrailer = 0x3B;
@@ -112,7 +120,7 @@ bool GetJPEGSize(TStream& stream, uint16_t& width, uint16_t& height)
         uint16_t length = 0;
         if (!ReadWordBE(stream, length))
             return false;
-        if (marker == 0xC0 || marker == 0xC1) {
+        if (isFrameMarker(marker)) {
             uint8_t precision = 0;
             uint16_t frameHeight = 0, frameWidth = 0;
             if (!readByte(stream, precision) || !ReadWordBE(stream, frameHeight) || !ReadWordBE(stream, frameWidth))

@@ -520,7 +520,7 @@ void TformOpciones::TreeView1Change()
 void TformOpciones::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1) {
-        HelpCommand(this, HELP_CONTEXT, {}, kHelpContext);
+        ShowControlHelp(focusWidget() ? focusWidget() : this);
         return;
     }
     QDialog::keyPressEvent(event);

@@ -4,9 +4,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -25,6 +27,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/HandlerCall.h"
 #include "platform/Help.h"
+#include "platform/Menus.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
@@ -93,6 +96,31 @@ private:
     std::vector<std::pair<QObject*, QObject*>> FSenders;
 };
 
+// F1 in an open menu of the window: the help at the hovered item's context, else the menu's, else the
+// window's (a menu takes the keyboard while it is open, so the window's own F1 does not reach it).
+class TMenuHelp : public QObject {
+public:
+    explicit TMenuHelp(QWidget* window) : QObject(window), FWindow(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* menu = qobject_cast<QMenu*>(watched);
+        if (!menu || event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        int context = HelpContextOf(menu->activeAction());
+        if (context == 0)
+            context = HelpContextOf(menu->menuAction());
+        if (context == 0)
+            context = ControlHelpContext(FWindow);
+        CallHandler(FWindow, [this, context] { ShowHelpContext(FWindow, context); });
+        return true;
+    }
+
+private:
+    QWidget* FWindow;
+};
+
 // The BODY dialog's reach into the window: colours, the address combos' file picker and the history.
 class TBodyTools : public TBodyHost {
 public:
@@ -143,6 +171,17 @@ void TformPrincipal::buildHelpAndTools()
                 [this, address] { CallHandler(this, [this, address] { EjecutaUtilidad(address); }); });
     }
     item(nullptr, "sbAyuda", [this] { mTemasClick(); });
+    // F1: the help at the focused control's context, else the window's; in an open menu, the item's.
+    auto* contextHelp = new QAction(this);
+    contextHelp->setObjectName("contextHelp");
+    contextHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    contextHelp->setShortcutContext(Qt::WindowShortcut);
+    addAction(contextHelp);
+    connect(contextHelp, &QAction::triggered, this,
+            [this] { CallHandler(this, [this] { ShowControlHelp(focusWidget() ? focusWidget() : this); }); });
+    auto* menuHelp = new TMenuHelp(this);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        menu->installEventFilter(menuHelp);
 
     QMenu* mHerramientas = menuBar()->findChild<QMenu*>("mHerramientas");
     const char* tools[] = {"mCierresRapidos", "mColorearCodigos", "mFiltrarCaracteres"};
@@ -258,8 +297,13 @@ void TformPrincipal::pmTopicHelpClick()
 {
     const TScopeGuard topic = UseHelpFile(FConfig->TopicHelp);
     std::string word = Trim(FCodeMemo->GetSelText());
-    if (word.empty())
+    if (word.empty()) {
         FCodeMemo->TokenAtCaret(word);
+        // A tag's token carries its brackets ("<tr", "</table>"): the help knows the name.
+        const auto first = std::find_if(word.begin(), word.end(), CharIsInWord);
+        const auto last = std::find_if(word.rbegin(), word.rend(), CharIsInWord).base();
+        word = first < last ? std::string(first, last) : std::string();
+    }
     HelpCommand(this, HELP_PARTIALKEY, word);
 }
 

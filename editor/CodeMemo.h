@@ -616,8 +616,8 @@ public:
     virtual void SelectWordAtCaret(TPoint point);
     // The style byte of the character under the pointer's last position; 255 where there is none.
     uint8_t StyleAtCaret();
-    // The run of equally styled characters around the one under the pointer's last position; empty
-    // where there is none.
+    // The run of equally styled characters around the one at the caret (at the end of a line, the one
+    // before it), as GetTokenAt gives it; empty where there is none.
     void TokenAtCaret(std::string& text);
     // Drags the selection out of the control and returns what the drop did with it (copy, move or
     // nothing). A move of the control's own text into itself is done by its own drop, which sets

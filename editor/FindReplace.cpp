@@ -635,6 +635,18 @@ void TCustomCodeMemo::GetTokenAt(int pos, int& tokenStart, std::string& tokenTex
     FindReplace(*this).tokenAt(pos, tokenStart, tokenText);
 }
 
+void TCustomCodeMemo::TokenAtCaret(std::string& text)
+{
+    // At the end of a line or of the text no character follows the caret: the token is then the one
+    // that ends there, the word just typed or stepped past.
+    int pos = Caret();
+    const char next = pos < TextLength() ? StoredText(pos, pos + 1)[0] : '\r';
+    if (pos > 0 && (next == '\r' || next == '\n'))
+        --pos;
+    int start = 0;
+    GetTokenAt(pos, start, text);
+}
+
 std::string TCustomCodeMemo::ExpandReplacement(const std::string& text)
 {
     return FindReplace(*this).expand(text);

@@ -222,15 +222,6 @@ public:
         return row.Record->Styles[index];
     }
 
-    std::string TokenUnderPointer()
-    {
-        Row row = rowAt(FState.LastPoint.Y);
-        int index = characterAt(row.Record, FState.LastPoint.X);
-        if (index < 0 || !row.Record->Styles)
-            return {};
-        return StyledRunAround(row.Record, index, std::string::npos).Text;
-    }
-
 private:
     static constexpr int kRightMarginLine = 1;
     static constexpr int kWrapColumnLine = 2;
@@ -587,9 +578,4 @@ void TCustomCodeMemo::SelectWordAtCaret(TPoint point)
 uint8_t TCustomCodeMemo::StyleAtCaret()
 {
     return MouseInput(*this).StyleUnderPointer();
-}
-
-void TCustomCodeMemo::TokenAtCaret(std::string& text)
-{
-    text = MouseInput(*this).TokenUnderPointer();
 }

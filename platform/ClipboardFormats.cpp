@@ -95,12 +95,22 @@ std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterR
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+namespace {
+
+// Text for the platform's programs, whose lines end in LF: a CR they would show as "^M".
+QString withLineFeeds(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+} // namespace
+
 void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes,
                    const TCharacterReferences* references)
 {
     switch (carrierOf(format)) {
-    case TCarrier::Text: data.setText(FromEditorText(bytes, references)); return;
-    case TCarrier::Html: data.setHtml(FromEditorText(bytes, references)); return;
+    case TCarrier::Text: data.setText(withLineFeeds(FromEditorText(bytes, references))); return;
+    case TCarrier::Html: data.setHtml(withLineFeeds(FromEditorText(bytes, references))); return;
     case TCarrier::Bytes: break;
     }
     data.setData(MimeTypeOfFormat(format), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));

@@ -30,6 +30,7 @@ bool IsFormatAvailable(const QMimeData* data, TClipFormat format);
 // "&#N;", remembered there.
 std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references = nullptr);
 // Adds the format's bytes (text and HTML in Windows-1252) to `data` beside the formats it holds; a
-// reference to one of the `references` goes as its character.
+// reference to one of the `references` goes as its character, and in text and HTML every line break
+// (CR LF, CR or LF) as LF, the platform's.
 void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes,
                    const TCharacterReferences* references = nullptr);

@@ -1,6 +1,8 @@
 // The help engine: a help file name stands for a folder of HTML pages, shown through the shell.
 #include "platform/Help.h"
 
+#include <QVariant>
+#include <QWidget>
 #include <cstdint>
 #include <utility>
 
@@ -12,6 +14,8 @@
 namespace {
 
 constexpr int kHelpMissing = 5108;
+// The property through which a control carries its help context.
+constexpr const char* kHelpContextProperty = "HelpContext";
 // A list longer than this is no list of ours.
 constexpr int64_t kListLimit = 1 << 20;
 
@@ -90,4 +94,24 @@ bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, cons
 bool HelpCommand(QWidget* owner, unsigned command, const std::string& key, int context)
 {
     return WinHelp(owner, applicationHelpFile(), command, key, context);
+}
+
+int ControlHelpContext(const QWidget* control)
+{
+    for (const QWidget* w = control; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        const int context = w->property(kHelpContextProperty).toInt();
+        if (context != 0)
+            return context;
+    }
+    return 0;
+}
+
+bool ShowHelpContext(QWidget* owner, int context)
+{
+    return context != 0 ? HelpCommand(owner, HELP_CONTEXT, {}, context) : HelpCommand(owner, HELP_FINDER);
+}
+
+bool ShowControlHelp(QWidget* control)
+{
+    return ShowHelpContext(control ? control->window() : nullptr, ControlHelpContext(control));
 }

@@ -26,3 +26,12 @@ TScopeGuard UseHelpFile(const std::string& helpFile);
 bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, const std::string& key = {}, int context = 0);
 // The same on the application's help file.
 bool HelpCommand(QWidget* owner, unsigned command, const std::string& key = {}, int context = 0);
+
+// The help context of a control: its own ("HelpContext", as the forms set it), else that of the
+// nearest of its parents that has one, up to its window; 0 when none has.
+int ControlHelpContext(const QWidget* control);
+// The help at `context` over `owner`; context 0 (none) shows the help's contents.
+bool ShowHelpContext(QWidget* owner, int context);
+// F1 over a window: the help at the context of `control` (the focused one), else of its form; with
+// no context anywhere, the help's contents.
+bool ShowControlHelp(QWidget* control);

@@ -751,6 +751,27 @@ void TCustomToolWindowKt::UpdateVisibility()
     FFloatParent->SetShouldBeVisible(should);
     QWidget* form = FFloatParent->ParentForm();
     if (should) {
+        // A form is told of its showing before the window system has its window: shown now, this
+        // window would reach the window manager owned by a window it does not know yet, and be stacked
+        // as one of its own. It is shown once the form's window is (or, failing that, on the next turn).
+        const QWindow* formWindow = form->window()->windowHandle();
+        if (FShowDeferral != kShowRunningDeferred && (!formWindow || !formWindow->isVisible())) {
+            if (FShowDeferral == kShowNow) {
+                FShowDeferral = kShowPending;
+                QMetaObject::invokeMethod(this, [this] {
+                    FShowDeferral = kShowRunningDeferred;
+                    const TScopeGuard done([this] { FShowDeferral = kShowNow; });
+                    UpdateVisibility();
+                }, Qt::QueuedConnection);
+            }
+            return;
+        }
+        // A window manager keeps a modal window above every other window its owner holds, this one
+        // included, so over a modal form (a dialog run with exec) the window would go under the form
+        // at its first click: it is kept in the layer above instead while it floats there.
+        const bool above = form->window()->isModal();
+        if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != above)
+            setWindowFlag(Qt::WindowStaysOnTopHint, above);
         // Owned by the form's window again (the owner may have been taken away), above it.
         if (windowHandle() && form->windowHandle() && windowHandle()->transientParent() != form->windowHandle())
             windowHandle()->setTransientParent(form->windowHandle());

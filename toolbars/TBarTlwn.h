@@ -316,6 +316,10 @@ private:
     TDragHandleStyle FDragHandleStyle = dhDouble;
     bool FFullSize = false;
     bool FHideWhenInactive = true;
+    // A show waits for the form's window to be the window system's: it is then pending, and runs on
+    // the next turn of the event loop whatever the form's window is by then.
+    enum TShowDeferral : uint8_t { kShowNow, kShowPending, kShowRunningDeferred };
+    TShowDeferral FShowDeferral = kShowNow;
     int FMinClientWidth = 32;
     int FMinClientHeight = 32;
     bool FResizable = true;

@@ -4,15 +4,21 @@
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
+size_t WildcardFieldEnd(std::string_view text, size_t open)
+{
+    const size_t close = text.find("*}", open);
+    return close == std::string_view::npos ? close : close + 2;
+}
+
 std::vector<std::string> ExtractWildcards(std::string_view text)
 {
     std::vector<std::string> fields;
     for (size_t at = text.find("{*"); at != std::string_view::npos; at = text.find("{*", at)) {
-        const size_t end = text.find("*}", at + 2);
+        const size_t end = WildcardFieldEnd(text, at);
         if (end == std::string_view::npos)
             break;
-        fields.emplace_back(text.substr(at, end + 2 - at));
-        at = end + 2;
+        fields.emplace_back(text.substr(at, end - at));
+        at = end;
     }
     return fields;
 }

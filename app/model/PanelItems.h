@@ -7,8 +7,12 @@
 
 class TStringList;
 
-// Every "{*...*}" field of the text, from its "{*" through its "*}", in order of appearance with
-// duplicates kept. A "{*" without a later "*}" ends the scan.
+// Where the field that opens with the "{*" at `open` ends: just past the first "*}" looked for from
+// that "{*" itself, so the two may share their "*" and "{*}" is a whole field; npos when no "*}"
+// follows. Extraction, iteration and the template merge all take a field to be this.
+size_t WildcardFieldEnd(std::string_view text, size_t open);
+// Every field of the text, from its "{*" through its "*}", in order of appearance with duplicates
+// kept. A "{*" without a later "*}" ends the scan.
 std::vector<std::string> ExtractWildcards(std::string_view text);
 // A wildcard name as the user typed it made fit for a field: trimmed, every blank an "_".
 std::string WildcardName(std::string_view typed);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/model/CodigosISO.h"
+#include "app/model/PanelItems.h"
 #include "platform/core/Classes.h"
 #include "platform/core/DocumentText.h"
 #include "platform/core/SysUtils.h"
@@ -11,9 +12,8 @@
 namespace {
 
 constexpr std::string_view kOpen = "{*";
-constexpr std::string_view kClose = "*}";
-// A data key is followed by "*}" and a line break of two characters before its value.
-constexpr size_t kKeyTail = 4;
+// A data key is followed by a line break of two characters before its value.
+constexpr size_t kKeyBreak = 2;
 
 } // namespace
 
@@ -45,12 +45,12 @@ TTemplateData ParseTemplateData(std::string_view text)
     TTemplateData data;
     size_t start = text.find(kOpen);
     while (start != std::string_view::npos) {
-        // The key's "*}" is looked for from the "{*" itself, so "{*}" is a whole key.
-        const size_t close = text.find(kClose, start);
-        if (close == std::string_view::npos)
+        // A key is a field as the document's are, "{*}" included.
+        const size_t end = WildcardFieldEnd(text, start);
+        if (end == std::string_view::npos)
             break;
-        std::string key(text.substr(start, close + kClose.size() - start));
-        const size_t valueStart = std::min(close + kKeyTail, text.size());
+        std::string key(text.substr(start, end - start));
+        const size_t valueStart = std::min(end + kKeyBreak, text.size());
         const size_t next = text.find(kOpen, valueStart);
         if (next == std::string_view::npos) {
             data.Add(std::move(key), std::string(text.substr(valueStart)));
@@ -76,11 +76,11 @@ std::string MergeTemplate(std::string_view templateText, const TTemplateData& da
             break;
         result.append(templateText.substr(rest, open - rest));
         rest = open;
-        const size_t close = templateText.find(kClose, open);
-        if (close == std::string_view::npos)
+        const size_t end = WildcardFieldEnd(templateText, open);
+        if (end == std::string_view::npos)
             break;
-        const std::string_view key = templateText.substr(open, close + kClose.size() - open);
-        rest = close + kClose.size();
+        const std::string_view key = templateText.substr(open, end - open);
+        rest = end;
         const int index = data.IndexOf(key);
         if (index >= 0)
             result.append(data.Value(index));

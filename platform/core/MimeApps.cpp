@@ -1,6 +1,7 @@
 // The user's MIME associations list (mimeapps.list), edited one entry at a time.
 #include "platform/core/MimeApps.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,35 @@ std::vector<std::string> split(const std::string& text, char separator)
     return pieces;
 }
 
+// Takes every piece of the line's value that names `entry` out of `line`, with the ";" that ends it;
+// everything else keeps its bytes, the spacing and the line's CR included. False when the line is
+// left without any entry.
+bool removeEntry(std::string& line, const std::string& entry)
+{
+    const size_t valueStart = line.find('=') + 1;
+    size_t end = line.size();
+    if (end > valueStart && line[end - 1] == '\r')
+        --end;
+    // Each piece with the ";" that ends it, if any.
+    std::vector<std::pair<size_t, size_t>> pieces;
+    for (size_t start = valueStart; start < end;) {
+        const size_t separator = line.find(';', start);
+        const size_t pieceEnd = separator == std::string::npos || separator >= end ? end : separator;
+        if (Trim(line.substr(start, pieceEnd - start)) == entry)
+            pieces.emplace_back(start, std::min(pieceEnd + 1, end));
+        start = pieceEnd + 1;
+    }
+    // From the last so that the positions still to erase hold.
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+        line.erase(piece->first, piece->second - piece->first);
+        end -= piece->second - piece->first;
+    }
+    for (size_t i = valueStart; i < end; ++i)
+        if (line[i] != ';' && static_cast<unsigned char>(line[i]) > ' ')
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::string EditMimeApps(const std::string& text, const std::string& group, const std::string& mime,
@@ -30,6 +60,8 @@ std::string EditMimeApps(const std::string& text, const std::string& group, cons
 {
     std::vector<std::string> lines = split(text, '\n');
     const std::string header = "[" + group + "]";
+    // Lines we write end as the file's do.
+    const bool crLines = text.find("\r\n") != std::string::npos;
     // The group's lines for the type, each with whether it names the entry.
     std::vector<std::pair<size_t, bool>> matches;
     bool named = false;
@@ -58,41 +90,52 @@ std::string EditMimeApps(const std::string& text, const std::string& group, cons
     }
     if (add == named)
         return text;
+    // Whether the text must end with a line break though the user's did not: the last line is then ours,
+    // or one the user ended.
+    bool keepFinalBreak = false;
     if (add) {
         if (!matches.empty()) {
             // Appended to the first line for the type, which otherwise keeps its bytes.
             std::string& line = lines[matches.front().first];
+            const bool crEnded = !line.empty() && line.back() == '\r';
             line.erase(line.find_last_not_of(" \t\r") + 1);
             if (line.back() != ';' && line.find('=') + 1 != line.size())
                 line += ';';
             line += entry + ";";
-        } else if (groupEnd == std::string::npos) {
-            if (!lines.empty() && !Trim(lines.back()).empty())
-                lines.push_back("");
-            lines.push_back(header);
-            lines.push_back(mime + "=" + entry + ";");
+            if (crEnded)
+                line += '\r';
         } else {
-            lines.insert(lines.begin() + static_cast<long>(groupEnd), mime + "=" + entry + ";");
+            const std::string cr = crLines ? "\r" : "";
+            // A user's last line without its line break gets the file's before ours follow it.
+            const bool openEnd = !text.empty() && text.back() != '\n';
+            if (openEnd && (groupEnd == std::string::npos || groupEnd == lines.size()))
+                lines.back() += cr;
+            if (groupEnd == std::string::npos) {
+                if (!lines.empty() && !Trim(lines.back()).empty())
+                    lines.push_back(cr);
+                lines.push_back(header + cr);
+                lines.push_back(mime + "=" + entry + ";" + cr);
+                keepFinalBreak = true;
+            } else {
+                keepFinalBreak = groupEnd == lines.size();
+                lines.insert(lines.begin() + static_cast<long>(groupEnd), mime + "=" + entry + ";" + cr);
+            }
         }
     } else {
         // Every line naming the entry loses it, from the last so that the indexes hold; a line left
         // without entries goes.
-        for (auto match = matches.rbegin(); match != matches.rend(); ++match) {
-            if (!match->second)
-                continue;
-            const std::string line = Trim(lines[match->first]);
-            std::string joined;
-            for (const std::string& e : split(line.substr(line.find('=') + 1), ';'))
-                if (!Trim(e).empty() && Trim(e) != entry)
-                    joined += e + ";";
-            if (joined.empty())
+        for (auto match = matches.rbegin(); match != matches.rend(); ++match)
+            if (match->second && !removeEntry(lines[match->first], entry)) {
+                // The line before the one that goes keeps its line break.
+                keepFinalBreak = keepFinalBreak || match->first + 1 == lines.size();
                 lines.erase(lines.begin() + static_cast<long>(match->first));
-            else
-                lines[match->first] = mime + "=" + joined;
-        }
+            }
     }
     std::string result;
     for (const std::string& line : lines)
         result += line + "\n";
+    // The user's last line without a line break keeps it so; a line before it ends as it did.
+    if (!text.empty() && text.back() != '\n' && !keepFinalBreak && !result.empty())
+        result.pop_back();
     return result;
 }

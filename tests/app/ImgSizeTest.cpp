@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QImageWriter>
 #include <string>
 
 #include "app/ImgSize.h"
@@ -87,11 +88,19 @@ TEST(ImgSize, PNGTakesTheLowHalvesOfItsHeaderFields)
 
 TEST(ImgSize, JPEGWalksTheMarkersToTheFrame)
 {
-    EXPECT_EQ(readSize(GetJPEGSize, jpegHeader(0xC0)), (TSize{true, 640, 480}));
-    EXPECT_EQ(readSize(GetJPEGSize, jpegHeader(0xC1)), (TSize{true, 640, 480}));
-    expectTruncationsFail(GetJPEGSize, jpegHeader(0xC0));
-    // A progressive frame is not read; the walk ends at the data that follows.
-    EXPECT_EQ(readSize(GetJPEGSize, jpegHeader(0xC2)), (TSize{false, 0, 0}));
+    // Every frame marker gives the size: baseline, extended, progressive, lossless, differential and
+    // arithmetic-coded frames alike.
+    for (int marker : {0xC0, 0xC1, 0xC2, 0xC3, 0xC5, 0xC6, 0xC7, 0xC9, 0xCA, 0xCB, 0xCD, 0xCE, 0xCF}) {
+        EXPECT_EQ(readSize(GetJPEGSize, jpegHeader(marker)), (TSize{true, 640, 480})) << marker;
+        expectTruncationsFail(GetJPEGSize, jpegHeader(marker));
+    }
+    // Huffman tables (C4), the reserved C8 and arithmetic conditioning (CC) are segments stepped over
+    // on the way to the frame.
+    for (int marker : {0xC4, 0xC8, 0xCC})
+        EXPECT_EQ(readSize(GetJPEGSize, Bytes({0xFF, 0xD8, 0xFF, marker, 0x00, 0x04, 0xFF, 0xC0, 0xFF, 0xC2, 0x00,
+                                                0x11, 0x08, 0x00, 0x02, 0x00, 0x03})),
+                  (TSize{true, 3, 2}))
+            << marker;
     // A segment length below its own two bytes ends the walk instead of going back.
     EXPECT_EQ(readSize(GetJPEGSize, Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01, 0xFF, 0xC0, 0, 0x11, 8, 0, 1, 0, 1})),
               (TSize{false, 0, 0}));
@@ -122,6 +131,15 @@ TEST(ImgSize, GetImageSizeChoosesTheReaderByExtension)
     EXPECT_EQ(height, 480);
     EXPECT_TRUE(GetImageSize(dir.file("c.jpg", jpegHeader(0xC0)), width, height));
     EXPECT_EQ(width, 640);
+    // A progressive picture as an encoder writes it.
+    const std::string progressive = (dir.path / "p.jpg").string();
+    QImageWriter writer(QString::fromStdString(progressive), "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(QImage(123, 45, QImage::Format_RGB32)));
+    ASSERT_NE(ReadFileBytes(progressive).find("\xFF\xC2"), std::string::npos);
+    EXPECT_TRUE(GetImageSize(progressive, width, height));
+    EXPECT_EQ(width, 123);
+    EXPECT_EQ(height, 45);
 
     // Bitmaps and icons go through the picture reader.
     const std::string bmp = (dir.path / "d.bmp").string();

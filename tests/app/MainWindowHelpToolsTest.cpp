@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/AuxiliaryEditor.h"
 #include "app/EditingFile.h"
+#include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/uFormPrincipal.h"
 #include "app/uFormPrincipalTools.h"
@@ -21,6 +24,7 @@
 #include "highlight/CodeMemoParser.h"
 #include "platform/ColorDialog.h"
 #include "platform/Help.h"
+#include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Registry.h"
 #include "support/ProgramFolderWhile.h"
@@ -91,6 +95,69 @@ TEST(MainWindowHelpTools, TheHelpMenuOpensTheShippedIndexTheTutorialAndTheIntern
     EXPECT_EQ(shell.targets[0], "https://developer.mozilla.org/es/docs/Web/HTML");
 }
 
+TEST(MainWindowHelpTools, F1OpensTheHelpAtTheFocusedControlsContextElseTheWindows)
+{
+    THelpWindow h;
+    TformPrincipal& form = h.form;
+    TempDir help("contexthelp");
+    std::filesystem::create_directories(help.path / "K");
+    std::ofstream((help.path / "K" / "index.html").string()) << "<html></html>";
+    std::ofstream((help.path / "K" / "contexts.txt").string()) << "45=auxiliar.html\n34=formularios.html\n7=menu.html\n";
+    const TScopeGuard helpFile = UseHelpFile((help.path / "K.hlp").string());
+    const std::string pages = (help.path / "K").string() + "/";
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QApplication::processEvents();
+
+    QAction* f1 = form.findChild<QAction*>("contextHelp");
+    ASSERT_NE(f1, nullptr);
+    EXPECT_EQ(f1->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(f1->shortcutContext(), Qt::WindowShortcut);
+    EXPECT_TRUE(form.actions().contains(f1));
+
+    TShellOpens shell;
+    // The auxiliary editor carries context 45.
+    form.AbreArchivo(h.w.folder.file("a.htm", "<p>uno</p>\r\n"), false, ekHTML);
+    form.Commands().Action("mAbrirEnAuxiliar")->trigger();
+    ASSERT_TRUE(form.Auxiliar().IsOpen());
+    form.Auxiliar().Editor()->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(form.focusWidget(), form.Auxiliar().Editor());
+    f1->trigger();
+    // An assistant's combo: the context of the page it shows.
+    form.Commands().Action("mVerLateral")->trigger();
+    form.SidePanel().cbAsistentes->setProperty("HelpContext", 34);
+    form.SidePanel().cbAsistentes->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(form.focusWidget(), form.SidePanel().cbAsistentes);
+    f1->trigger();
+    // The main editor has none, nor has the window: the help's contents.
+    form.CodeMemo()->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(form.focusWidget(), form.CodeMemo());
+    f1->trigger();
+    EXPECT_EQ(shell.targets, (std::vector<std::string>{pages + "auxiliar.html", pages + "formularios.html", pages + "index.html"}));
+
+    // In an open menu F1 is the hovered item's.
+    shell.targets.clear();
+    QMenu* archivo = h.menu("mArchivo");
+    ASSERT_NE(archivo, nullptr);
+    QAction* first = archivo->actions().front();
+    SetHelpContext(first, 7);
+    archivo->popup(form.mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    archivo->setActiveAction(first);
+    ASSERT_EQ(archivo->activeAction(), first);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(archivo, &press);
+    // An item without a context: the window's, here none, so the contents.
+    archivo->setActiveAction(archivo->actions().at(1));
+    QApplication::sendEvent(archivo, &press);
+    archivo->hide();
+    EXPECT_EQ(shell.targets, (std::vector<std::string>{pages + "menu.html", pages + "index.html"}));
+    SetHelpContext(first, 0);
+}
+
 TEST(MainWindowHelpTools, EveryShippedKeywordLeadsToAShippedPage)
 {
     for (const char* help : {"Kestrima", "krtutorial"}) {
@@ -122,15 +189,15 @@ TEST(MainWindowHelpTools, TopicHelpLooksUpTheSelectionOrTheWordAtTheCaretAndClos
     h.form.Commands().Action("pmTopicHelp")->trigger();
     memo.SetSelLength(0);
     memo.SetSelStart(2);
+    // Without a selection the word at the caret is looked up, wherever the pointer rests (here over
+    // "table"), without the brackets of its tag's token.
+    MoveMouse(memo, QPoint(memo.TextLeft() + 8 * memo.CharWidth() + 1, memo.LineHeight() / 2));
     h.form.pmTopicHelpClick();
-    // Without a selection the editor's token at the caret is looked up.
     std::string token;
     memo.TokenAtCaret(token);
-    THelpIndex index;
-    index.LoadKeywords("tr=tr.html\ntable=table.html\n");
+    EXPECT_EQ(token, "<tr");
     const std::string pages = (topics.path / "Html").string() + "/";
-    EXPECT_EQ(shell.targets,
-              (std::vector<std::string>{pages + "table.html", pages + index.PageFor(HELP_PARTIALKEY, token, 0)}));
+    EXPECT_EQ(shell.targets, (std::vector<std::string>{pages + "table.html", pages + "tr.html"}));
     EXPECT_EQ(ApplicationHelpFile(), "Kestrima.hlp");
     EXPECT_TRUE(memo.actions().contains(h.form.Commands().Action("pmTopicHelp")));
     EXPECT_TRUE(memo.actions().contains(h.form.Commands().Action("pmOpcionesEditor")));

@@ -13,6 +13,7 @@
 
 #include "app/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/TemplateMerge.h"
 #include "components/DirTree.h"
 #include "components/FileList.h"
 #include "components/KrGIF.h"
@@ -191,6 +192,22 @@ TEST(SidePanelTools, FieldsAreExtractedIntoANewDocumentAndIterated)
     EXPECT_EQ(w.memo.GetTextStr(), "{*a*}x{*c*}y");
     EXPECT_EQ(w.asked.size(), 2u);
     EXPECT_EQ(w.asked.at(1), "Substituir \"{*c*}\" por...|Reemplazar comodines|{*c*}");
+
+    // "{*}" is a field to extraction, iteration and the merge alike.
+    w.setText("a{*}b{*}");
+    t.sbExtraeComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "{*}\r\n{*}");
+    w.asked.clear();
+    w.setText("a{*}b{*}");
+    w.memo.SetSelStart(0);
+    w.answers = {"1", "2"};
+    t.sbIteraComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "a1b2");
+    EXPECT_EQ(w.asked, (Strings{"Substituir \"{*}\" por...|Reemplazar comodines|{*}",
+                                "Substituir \"{*}\" por...|Reemplazar comodines|{*}"}));
+    TTemplateData data;
+    data.Add("{*}", "1");
+    EXPECT_EQ(MergeTemplate("a{*}b{*}", data), "a1b1");
 }
 
 TEST(SidePanelTools, StyleLibraryLoadsListsAndGivesClasses)

@@ -194,7 +194,7 @@ TEST(FormMarcos, InsertingIsOneUndoableEditAndCopyingFillsTheClipboard)
     d.w.memo.Undo();
     EXPECT_EQ(d.w.memo.GetTextLen(), 0);
     d.dialog.btnPapel->click();
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), html);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), expected);
 }
 
 TEST(FormMarcos, LeavingAsksUntilTheHtmlWasOutputAndReleasesTheButton)

@@ -131,6 +131,43 @@ TEST(FormMapas, FormAndToolWindowAsDesigned)
     EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
+TEST(FormMapas, TheToolWindowIsOwnedByTheDialogAndStaysAboveIt)
+{
+    TWindow w;
+    TformMapas d(w.form);
+    TToolWindowKt& tool = *d.ToolWindowKt1;
+    // As Execute runs it: modal, the tool window shown by the dialog's own showing.
+    d.setWindowModality(Qt::ApplicationModal);
+    d.show();
+    // Not before the dialog's window is the window system's, which then knows whose it is.
+    EXPECT_FALSE(tool.isVisible());
+    QApplication::processEvents();
+    ASSERT_TRUE(tool.isVisible());
+    EXPECT_TRUE(tool.isWindow());
+    EXPECT_EQ(tool.windowType(), Qt::Tool);
+    EXPECT_EQ(tool.parentWidget()->window(), &d);
+    // Owned by the dialog; and as a window manager stacks a modal dialog above all its owner's other
+    // windows, the tool window keeps to the layer above.
+    ASSERT_NE(tool.windowHandle(), nullptr);
+    EXPECT_EQ(tool.windowHandle()->transientParent(), d.windowHandle());
+    EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // A click on the picture leaves it so.
+    draw(d, QPoint(20, 20), QPoint(60, 60));
+    QApplication::processEvents();
+    EXPECT_TRUE(tool.isVisible());
+    EXPECT_EQ(tool.windowHandle()->transientParent(), d.windowHandle());
+    EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // Over a form that is not modal it stacks as its owner's window, in the owner's layer.
+    TformMapas plain(w.form);
+    plain.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(plain.ToolWindowKt1->isVisible());
+    EXPECT_FALSE(plain.ToolWindowKt1->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(plain.ToolWindowKt1->windowHandle()->transientParent(), plain.windowHandle());
+}
+
 TEST(FormMapas, DrawingWithTheMouse)
 {
     TEditor e;

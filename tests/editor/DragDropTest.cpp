@@ -292,15 +292,15 @@ TEST(DragDrop, ReadOnlyInsertsNothingAndTheDropCaretFollowsThePointer)
     EXPECT_NE(with.pixel(inside), without.pixel(inside));
 }
 
-TEST(DragDrop, DragDataOffersTheSelectionWithCrLfAsText)
+TEST(DragDrop, DragDataOffersTheSelectionWithLineFeedsAsText)
 {
     TDragMemo memo;
     SetText(memo, "x\xE1\ry!");
     Select(memo, 0, 4);
     std::unique_ptr<QMimeData> data = memo.SelectionDragData();
     EXPECT_TRUE(data->hasFormat("text/plain"));
-    EXPECT_EQ(data->text(), QString::fromUtf8("x\xC3\xA1\r\ny"));
-    EXPECT_EQ(GetFormatData(data.get(), CF_TEXT), "x\xE1\r\ny");
+    EXPECT_EQ(data->text(), QString::fromUtf8("x\xC3\xA1\ny"));
+    EXPECT_EQ(GetFormatData(data.get(), CF_TEXT), "x\xE1\ny");
 
     // Dropped into another control it arrives as it left.
     TDragMemo other;

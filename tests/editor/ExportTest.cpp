@@ -160,7 +160,7 @@ TEST(Clipboard, CopyOffersTheChosenFormatsInOneGo)
     memo.Perform(WM_COPY, 0, 0);
     data = QApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(GetFormatData(data, CF_TEXT), "ab<c\r\nd\t\xE9");
+    EXPECT_EQ(GetFormatData(data, CF_TEXT), "ab<c\nd\t\xE9");
     EXPECT_EQ(GetFormatData(data, RtfClipboardFormat()), kRtfDocument);
     EXPECT_EQ(memo.Perform(SMM_CANPASTE, 0, 0), 1);
 
@@ -251,13 +251,46 @@ TEST(Clipboard, TextRoundTripsThroughTheClipboardAndUndoTakesEachStepBack)
         ASSERT_EQ(target.GetTextStr(), "[]") << round;
 
         source.Perform(WM_CUT, 0, 0);
-        ASSERT_EQ(GetFormatData(QApplication::clipboard()->mimeData(), CF_TEXT), selected);
+        ASSERT_EQ(GetFormatData(QApplication::clipboard()->mimeData(), CF_TEXT),
+                  std::regex_replace(selected, std::regex("\r\n"), "\n"));
         int from = std::min(start, end), to = std::max(start, end);
         // Offsets count a line break as one character; the text holds it as CR LF.
         EXPECT_EQ(source.GetTextStr().size(), text.size() - selected.size()) << round;
         source.Undo();
         ASSERT_EQ(source.GetTextStr(), text) << round << " " << from << " " << to;
     }
+}
+
+TEST(Clipboard, CopiedLinesEndInLineFeedsAndPasteTakesEveryBreak)
+{
+    // A file of 13 lines ending in LF, as this platform's files do.
+    std::string file;
+    for (int line = 1; line <= 13; ++line)
+        file += "line " + std::to_string(line) + "\n";
+    QString expected = FromWin1252(file);
+    TCodeMemo memo;
+    SetText(memo, file);
+    memo.SelectAll();
+    memo.Perform(WM_COPY, 0, 0);
+    EXPECT_EQ(QApplication::clipboard()->text(), expected);
+    EXPECT_EQ(QApplication::clipboard()->text().count(QLatin1Char('\r')), 0);
+    memo.Perform(WM_CUT, 0, 0);
+    EXPECT_EQ(QApplication::clipboard()->text(), expected);
+    EXPECT_EQ(memo.GetTextStr(), "");
+    // The document keeps its own breaks; only what leaves it changes.
+    SetText(memo, "a\r\nb\rc");
+    memo.SelectAll();
+    memo.Perform(WM_COPY, 0, 0);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("a\nb\nc"));
+
+    // Text from other programs: CR LF, CR and LF each make one line break.
+    auto* data = new QMimeData;
+    data->setText(QStringLiteral("1\r\n2\r3\n4\r\n\n5"));
+    QApplication::clipboard()->setMimeData(data);
+    SetText(memo, "");
+    memo.Perform(WM_PASTE, 0, 0);
+    EXPECT_EQ(memo.Lines().Count(), 6);
+    EXPECT_EQ(memo.GetTextStr(), "1\r\n2\r\n3\r\n4\r\n\r\n5");
 }
 
 TEST(Clipboard, AReadOnlyControlCopiesButNeitherCutsNorPastes)

@@ -490,7 +490,7 @@ TEST(Mouse, WrapColumnLineDragsWithWordWrapOn)
     EXPECT_EQ(memo.RightMargin(), 80);
 }
 
-TEST(Mouse, StyleAndTokenUnderThePointer)
+TEST(Mouse, StyleUnderThePointerAndTokenAtTheCaret)
 {
     TMouseMemo memo;
     SetText(memo, "see link now\r\nnext");
@@ -500,26 +500,34 @@ TEST(Mouse, StyleAndTokenUnderThePointer)
         bytes[static_cast<size_t>(i)] = 7;
     memo.SetStyleBytes(nullptr, bytes);
 
-    std::string token = "?";
     hover(memo, xOf(memo, 5), yOf(memo, 0));
     EXPECT_EQ(memo.StyleAtCaret(), 7);
-    memo.TokenAtCaret(token);
-    EXPECT_EQ(token, "link");
     hover(memo, xOf(memo, 1), yOf(memo, 0));
     EXPECT_EQ(memo.StyleAtCaret(), 0);
-    memo.TokenAtCaret(token);
-    EXPECT_EQ(token, "see ");
-    // The run of style 0 goes on over the line break into the next line.
-    hover(memo, xOf(memo, 9), yOf(memo, 0));
-    memo.TokenAtCaret(token);
-    EXPECT_EQ(token, " now\rnext");
-
     hover(memo, xOf(memo, 1), yOf(memo, 5)); // below the text
     EXPECT_EQ(memo.StyleAtCaret(), 255);
-    memo.TokenAtCaret(token);
-    EXPECT_EQ(token, "");
     hover(memo, xOf(memo, 20), yOf(memo, 0)); // past the row's text
     EXPECT_EQ(memo.StyleAtCaret(), 255);
+
+    // The token is the caret's, wherever the pointer rests: here over "see", then below the text.
+    const std::pair<int, std::string> caretTokens[] = {
+        {5, "link"}, {4, "link"}, {0, "see "}, {3, "see "},
+        // The character at the caret decides: after "link" stands a blank of the other token.
+        {8, " now\rnext"},
+        // At a line's end and the text's end the token that ends there.
+        {12, " now\rnext"}, {17, " now\rnext"},
+    };
+    for (const auto& [caret, expected] : caretTokens) {
+        hover(memo, xOf(memo, 1), caret % 2 ? yOf(memo, 0) : yOf(memo, 5));
+        memo.SetSelStart(caret);
+        std::string token = "?";
+        memo.TokenAtCaret(token);
+        EXPECT_EQ(token, expected) << caret;
+    }
+    // A text without style bytes has no token.
+    SetText(memo, "plain");
+    memo.SetSelStart(2);
+    std::string token = "?";
     memo.TokenAtCaret(token);
     EXPECT_EQ(token, "");
 }

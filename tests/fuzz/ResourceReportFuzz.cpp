@@ -10,6 +10,7 @@
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Collation.h"
 #include "platform/core/SysUtils.h"
 
 #include "FuzzCheck.h"
@@ -68,9 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const std::string& line : lines)
         check(onlyReportTags(line));
 
-    // The weighed files: sorted, each once, each the page or a file of a listed extension.
+    // The weighed files: in the program's collation (case counting, as file names differ by it),
+    // each once, each the page or a file of a listed extension.
     const std::vector<std::string> files = WeighedFiles(references, weighExt, pageName);
-    check(std::adjacent_find(files.begin(), files.end(), std::greater_equal<>()) == files.end());
+    const auto before = [](const std::string& a, const std::string& b) { return AnsiCompareStr(a, b) < 0; };
+    check(std::adjacent_find(files.begin(), files.end(), std::not_fn(before)) == files.end());
     std::vector<std::string> extensions;
     for (size_t from = 0; from <= weighExt.size();) {
         const size_t semicolon = std::min(weighExt.find(';', from), weighExt.size());
@@ -90,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::string& reference = references[i];
         for (const std::string& name : {reference, reference.substr(0, reference.find('#'))})
             if (!name.empty() && weighed(name))
-                check(std::binary_search(files.begin(), files.end(), name));
+                check(std::binary_search(files.begin(), files.end(), name, before));
     }
     return 0;
 }

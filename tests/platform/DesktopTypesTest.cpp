@@ -62,6 +62,26 @@ TEST(DesktopTypes, MimeAppsGainsAndLosesOnlyItsOwnEntries)
     const std::string equals = EditMimeApps("[G]\na/b=x=\n", "G", "a/b", "k.desktop", true);
     EXPECT_EQ(equals, "[G]\na/b=x=;k.desktop;\n");
     EXPECT_EQ(EditMimeApps(equals, "G", "a/b", "k.desktop", true), equals);
+
+    // Removing our entry leaves the rest of the user's line byte for byte: spacing, separators, CR.
+    const std::pair<std::string, std::string> removals[] = {
+        {"[G]\r\ntext/html = a ; k.desktop ; b\r\n", "[G]\r\ntext/html = a ; b\r\n"},
+        {"[G]\r\ntext/html = k.desktop ; a ; b\r\n", "[G]\r\ntext/html = a ; b\r\n"},
+        {"[G]\r\ntext/html = a ; b ;k.desktop\r\n", "[G]\r\ntext/html = a ; b ;\r\n"},
+        {"[G]\ntext/html=a;k.desktop;k.desktop;b", "[G]\ntext/html=a;b"},
+        {"[G]\r\ntext/html = k.desktop ;\r\nx=y\r\n", "[G]\r\nx=y\r\n"},
+        {"[G]\r\ntext/html=k.desktop", "[G]\r\n"},
+    };
+    for (const auto& [before, after] : removals)
+        EXPECT_EQ(EditMimeApps(before, "G", "text/html", "k.desktop", false), after) << before;
+    // Adding keeps the CR of the line it grows, and new lines end as the file's do.
+    EXPECT_EQ(EditMimeApps("[G]\r\ntext/html = a ; b\r\n", "G", "text/html", "k.desktop", true),
+              "[G]\r\ntext/html = a ; b;k.desktop;\r\n");
+    EXPECT_EQ(EditMimeApps("[G]\r\nx=y\r\n", "G", "text/html", "k.desktop", true),
+              "[G]\r\nx=y\r\ntext/html=k.desktop;\r\n");
+    EXPECT_EQ(EditMimeApps("[F]\r\nx=y", "G", "text/html", "k.desktop", true),
+              "[F]\r\nx=y\r\n\r\n[G]\r\ntext/html=k.desktop;\r\n");
+    EXPECT_EQ(EditMimeApps("[G]\nx=y\n[H]\nz=w", "G", "a/b", "k.desktop", true), "[G]\nx=y\na/b=k.desktop;\n[H]\nz=w");
 }
 
 TEST(DesktopTypes, EntriesAndAssociationsFollowTheVerbs)

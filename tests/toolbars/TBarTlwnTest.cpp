@@ -312,6 +312,9 @@ TEST(TBarTlwn, VisibilityFollowsTheFormAndTheApplication)
     f.form.hide();
     EXPECT_FALSE(tool->isVisible()) << "the form hidden";
     f.form.show();
+    // Shown once the form's window is the window system's, which can then stack it as the form's.
+    EXPECT_FALSE(tool->isVisible()) << "not before the form's window is shown";
+    QApplication::processEvents();
     EXPECT_TRUE(tool->isVisible());
     f.form.showMinimized();
     QApplication::processEvents();
