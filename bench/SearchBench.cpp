@@ -88,7 +88,7 @@ void BM_RegExprSearch(benchmark::State& state)
     int hits = 0;
     for (auto _ : state) {
         hits = 0;
-        stream.SetPos(0);
+        stream.Reset(editor.FirstRecord(), 0, 0); // without walking back from where the last search ended
         while (re.Match(stream, true)) {
             ++hits;
             stream.SetPos(re.MatchEntry(0) + 1);
@@ -103,7 +103,7 @@ void BM_RegExprSearch(benchmark::State& state)
 // ---- against the limit
 
 // A text model per kind and size, built once: the sample page (0), a minified script on one line (1),
-// or lines of 64 letters "a" (2).
+// lines of 64 letters "a" (2), the varied real-looking pages (3), or letters "a" alone (4).
 TCodeMemoCore& textOf(int kind, size_t bytes)
 {
     static std::map<std::pair<int, size_t>, std::unique_ptr<TCodeMemoCore>> made;
@@ -116,6 +116,10 @@ TCodeMemoCore& textOf(int kind, size_t bytes)
             const std::string line = std::string(64, 'a') + "\r";
             while (text.size() < bytes)
                 text += line;
+        } else if (kind == 3) {
+            text = VariedSamplePages(bytes);
+        } else if (kind == 4) {
+            text.assign(bytes, 'a');
         } else {
             text.reserve(bytes + 100);
             while (text.size() < bytes)
@@ -134,9 +138,9 @@ size_t sizeArg(const benchmark::State& state)
 
 // Every record's bytes through memchr (a character that is not there) or memmem: what reading the
 // text costs at the least.
-void scanRecords(benchmark::State& state, const char* needle)
+void scanRecords(benchmark::State& state, const char* needle, int kind = 0)
 {
-    TCodeMemoCore& editor = textOf(0, sizeArg(state));
+    TCodeMemoCore& editor = textOf(kind, sizeArg(state));
     int hits = 0;
     for (auto _ : state) {
         hits = 0;
@@ -176,6 +180,47 @@ void BM_PlainSearchVsMemmem(benchmark::State& state)
     plainSearch(state, "HREF", true, false, textOf(0, sizeArg(state)));
 }
 
+// The same over the varied pages, for "<link": compare with BM_LimitMemmemLink.
+void BM_LimitMemmemLink(benchmark::State& state)
+{
+    scanRecords(state, "<link", 3);
+}
+void BM_PlainSearchLink(benchmark::State& state)
+{
+    plainSearch(state, "<link", true, false, textOf(3, sizeArg(state)));
+}
+
+// Every match of a regular expression over the varied pages, hit after hit, as repeated find-next
+// commands find them: compare with BM_LimitMemchrVaried, the bytes read once.
+void BM_LimitMemchrVaried(benchmark::State& state)
+{
+    scanRecords(state, "\x01", 3);
+}
+void regExprEveryMatch(benchmark::State& state, const char* pattern)
+{
+    TCodeMemoCore& editor = textOf(3, sizeArg(state));
+    TEdStream stream(&editor);
+    stream.Reset(editor.FirstRecord(), 0, 0);
+    TREParser re;
+    if (!re.Compile(pattern)) {
+        state.SkipWithError("the expression does not compile");
+        return;
+    }
+    int hits = 0;
+    for (auto _ : state) {
+        hits = 0;
+        stream.Reset(editor.FirstRecord(), 0, 0); // without walking back from where the last search ended
+        while (re.Match(stream, true)) {
+            ++hits;
+            stream.SetPos(re.MatchEntry(0) + 1);
+        }
+    }
+    if (hits == 0)
+        state.SkipWithError("the expression was not found");
+    state.counters["hits"] = hits;
+    state.SetBytesProcessed(state.iterations() * editor.TextLength());
+}
+
 // One search from the start of the text for a pattern that plain backtracking takes exponential or
 // quadratic time on, over a text where it is nowhere.
 void regExprOnce(benchmark::State& state, const char* pattern, int kind)
@@ -190,7 +235,7 @@ void regExprOnce(benchmark::State& state, const char* pattern, int kind)
     }
     bool found = false;
     for (auto _ : state) {
-        stream.SetPos(0);
+        stream.Reset(editor.FirstRecord(), 0, 0); // without walking back from where the last search ended
         try {
             found = re.Match(stream, true);
         } catch (const ERegExprError&) {
@@ -214,6 +259,14 @@ BENCHMARK_CAPTURE(regExprOnce, nested_plus, "(a+)+b", 2)->Arg(1)->Arg(20)->Unit(
 BENCHMARK_CAPTURE(regExprOnce, nested_dots, "(.+)+x", 2)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(regExprOnce, star_then_literal, "a*b", 2)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(regExprOnce, function_dot_star, "function.*qqqz", 1)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
+// The same group loops over a text of "a" alone, without a line break.
+BENCHMARK_CAPTURE(regExprOnce, alternatives_loop_one_line, "(a|a)*b", 4)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(regExprOnce, nested_plus_one_line, "(a+)+b", 4)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(regExprOnce, nested_dots_one_line, "(.+)+x", 4)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LimitMemmemLink)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainSearchLink)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LimitMemchrVaried)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(regExprEveryMatch, img_or_link, "<(img|link) ")->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(regExprOnce, tags_per_line, "<[a-z]+[^>]*>.*qz", 0)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainSearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainSearchNoCase)->Unit(benchmark::kMillisecond);

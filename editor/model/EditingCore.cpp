@@ -102,10 +102,21 @@ void TCodeMemoCore::recountRecords()
         recordAdded(r);
 }
 
-void TCodeMemoCore::noteRecordLength(int length)
+void TCodeMemoCore::noteRecordLength(TLineRecord* record)
 {
-    if (length >= kRewrapLength)
-        FLongRecordMade = true;
+    if (record->Len < kRewrapLength)
+        return;
+    FLongRecordMade = true;
+    if (FLongRecords.size() < kMaxLongRecordsNoted)
+        FLongRecords.push_back(record);
+    else
+        FLongRecordsOverflow = true;
+}
+
+void TCodeMemoCore::forgetLongRecord(const TLineRecord* record)
+{
+    if (!FLongRecords.empty())
+        std::erase(FLongRecords, record);
 }
 
 void TCodeMemoCore::disposeRecord(TLineRecord* record)
@@ -118,6 +129,7 @@ void TCodeMemoCore::disposeRecord(TLineRecord* record)
         FView.TopRecord = nullptr;
     if (FLookup.Record == record)
         FLookup = {};
+    forgetLongRecord(record);
     recordRemoved(record);
     FreeLineRecord(record);
 }
@@ -416,6 +428,7 @@ TRecordChain TCodeMemoCore::replaceRecord(TLineRecord* old, TLineRecord* prev, T
             FView.TopRecord = chain.First;
         if (FLookup.Record == old)
             FLookup.Record = chain.First;
+        forgetLongRecord(old);
         recordRemoved(old);
         FreeLineRecord(old);
     }
@@ -447,12 +460,26 @@ void TCodeMemoCore::settleLongRecords()
     if (!FLongRecordMade)
         return;
     FLongRecordMade = false;
+    const bool whole = FLongRecordsOverflow;
+    FLongRecordsOverflow = false;
     if (wordWrapOn()) {
+        FLongRecords.clear();
         dropLookupCache();
         rewrapAll();
         return;
     }
-    // Only the lines holding a record too long are cut again; the others keep their rows.
+    // Only the lines holding a record too long are cut again; the others keep their rows. Cutting a
+    // line frees its records, which then leave the list.
+    if (!whole) {
+        while (!FLongRecords.empty()) {
+            TLineRecord* record = FLongRecords.front();
+            FLongRecords.erase(FLongRecords.begin());
+            if (record->Len > kRecordCut)
+                recutUnwrappedLine(record);
+        }
+        return;
+    }
+    FLongRecords.clear();
     for (TLineRecord* record = FStore.First(); record;) {
         TLineRecord* next = record->Next;
         if (record->Len > kRecordCut) {
@@ -523,7 +550,7 @@ void TCodeMemoCore::recutUnwrappedLine(TLineRecord* piece)
         }
         allStyled = allStyled && styled;
         pos = end;
-        noteRecordLength(r->Len);
+        noteRecordLength(r);
     }
     // The line still ends where it did, and the scanner's state there is still known.
     if (last->Styles && chain.Last->Styles)
@@ -576,7 +603,7 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
         record->Styles.reset();
         record->Flags |= lfStylesChanged | lfChanged | (block[0] == '\t' ? lfHasTab : 0);
         recordResized(oldLength, oldLength + 1);
-        noteRecordLength(record->Len);
+        noteRecordLength(record);
         if (!FHighlightStart)
             FHighlightStart = record;
         if (FView.TopRecord && offset < FView.TopOffset)
@@ -753,6 +780,7 @@ void TCodeMemoCore::InsertStream(TStream& stream)
 void TCodeMemoCore::becameEmpty()
 {
     FStore.SetFirst(nullptr);
+    FLongRecords.clear();
     FTextLength = 0;
     FView.TopLine = 0;
     FView.TopRecord = nullptr;
@@ -856,7 +884,7 @@ void TCodeMemoCore::DeleteSelection()
     if (next)
         next->Prev = joined;
     recordAdded(joined);
-    noteRecordLength(joined->Len);
+    noteRecordLength(joined);
     if (!FHighlightStart)
         FHighlightStart = joined;
     FLookup = {joined, firstStart};
@@ -933,7 +961,7 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
             if (tabs)
                 record->Flags |= lfHasTab;
             recordResized(oldLength, record->Len);
-            noteRecordLength(record->Len);
+            noteRecordLength(record);
             if (!FHighlightStart)
                 FHighlightStart = record;
             if (FView.TopRecord && lineStart < FView.TopOffset)

@@ -226,7 +226,9 @@ private:
     // and `next`; the first new record inherits the old one's line data.
     TRecordChain replaceRecord(TLineRecord* old, TLineRecord* prev, TLineRecord* next,
                                const char* text, int length);
-    void noteRecordLength(int length);
+    // Notes a record the edit made kRewrapLength characters long or longer, to be cut again by
+    // settleLongRecords before the edit ends.
+    void noteRecordLength(TLineRecord* record);
     void settleLongRecords();
     // Without word wrap a line is cut only where it is too long for one record, in pieces of
     // kRecordCut as loading cuts it; the line holding `piece` is cut anew when its records differ
@@ -256,6 +258,13 @@ private:
     int FGreatestLen = 0;
     // Set when an edit made a record of kRewrapLength characters or more.
     bool FLongRecordMade = false;
+    // The records made that long since the last settling, in the order the edit made them, so that
+    // only their lines are cut again; a record freed meanwhile leaves the list. When an edit makes
+    // more than the list holds, the whole chain is looked through instead (FLongRecordsOverflow).
+    static constexpr size_t kMaxLongRecordsNoted = 256;
+    std::vector<TLineRecord*> FLongRecords;
+    bool FLongRecordsOverflow = false;
+    void forgetLongRecord(const TLineRecord* record);
     // The last record found by offset, so that edits near each other do not walk from the start.
     struct LookupCache {
         TLineRecord* Record = nullptr;

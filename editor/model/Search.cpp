@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "editor/model/LineStore.h"
 #include "platform/core/SysUtils.h"
@@ -517,6 +518,12 @@ void TREParser::analyse()
     FFacts.StartsAnywhere = false;
     firstCharacters(1, FFacts.First, visited, FFacts.StartsAnywhere);
     requiredLiterals();
+    // A start outside the window fails within its characters, without a zero-width loop (the
+    // compiler refuses them), so each node records at most once before each character taken.
+    windowSets();
+    if (static_cast<int>(FFacts.Window.size() + 1) * (recorders + emptyRecorders) > kElementLimit)
+        FFacts.Window.clear();
+    runBound();
     // A start without the prefix fails within the prefix's nodes, each recording at most once.
     if (recorders + emptyRecorders > kElementLimit)
         FFacts.Prefix.clear();
@@ -533,26 +540,8 @@ void TREParser::firstCharacters(int node, std::array<bool, 256>& set, std::vecto
     seen[static_cast<size_t>(node)] = true;
     const uint8_t op = opcodeAt(node);
     auto simple = [&](int at) {
-        const uint8_t kind = opcodeAt(at);
-        const uint8_t* list = &FProgram[static_cast<size_t>(at) + kNodeSize];
-        if (kind == kAny) {
-            for (int c = 0; c < 256; ++c)
-                set[static_cast<size_t>(c)] |= c != '\r';
-        } else if (kind == kAnyOf || kind == kExactly) {
-            for (const uint8_t* p = list; *p != 0; ++p) {
-                set[*p] = true;
-                if (kind == kExactly)
-                    break;
-            }
-        } else if (kind == kAnyBut) {
-            std::array<bool, 256> members{};
-            for (const uint8_t* p = list; *p != 0; ++p)
-                members[*p] = true;
-            for (int c = 0; c < 256; ++c)
-                set[static_cast<size_t>(c)] |= !members[static_cast<size_t>(c)];
-        } else {
+        if (!addOperandCharacters(at, set))
             anywhere = true;
-        }
     };
     switch (op) {
     case kEnd:
@@ -588,6 +577,181 @@ void TREParser::firstCharacters(int node, std::array<bool, 256>& set, std::vecto
             anywhere = true;
         break;
     }
+}
+
+// Adds the characters the node at `operand` takes as its first: a dot, a class, a literal. False for
+// another node.
+bool TREParser::addOperandCharacters(int operand, std::array<bool, 256>& set) const
+{
+    const uint8_t kind = opcodeAt(operand);
+    const uint8_t* list = &FProgram[static_cast<size_t>(operand) + kNodeSize];
+    if (kind == kAny) {
+        for (int c = 0; c < 256; ++c)
+            set[static_cast<size_t>(c)] |= c != '\r';
+    } else if (kind == kAnyOf || kind == kExactly) {
+        for (const uint8_t* p = list; *p != 0; ++p) {
+            set[*p] = true;
+            if (kind == kExactly)
+                break;
+        }
+    } else if (kind == kAnyBut) {
+        std::array<bool, 256> members{};
+        for (const uint8_t* p = list; *p != 0; ++p)
+            members[*p] = true;
+        for (int c = 0; c < 256; ++c)
+            set[static_cast<size_t>(c)] |= !members[static_cast<size_t>(c)];
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The characters the first kWindow characters of a match can be, offset by offset: the program run
+// over every character at once. A state is a node about to take a character (with the index of the
+// character within a literal, or 1 for a PLUS that has taken its first); the window stops before the
+// offset at which a match may end or a node the walk does not follow is reached.
+void TREParser::windowSets()
+{
+    constexpr int kWindow = 4;
+    using TState = std::pair<int, int>;
+    std::vector<TState> current{{1, 0}};
+    for (int offset = 0; offset < kWindow && !current.empty(); ++offset) {
+        std::array<bool, 256> set{};
+        std::vector<TState> next;
+        std::vector<TState> seen;
+        std::vector<TState> todo = current;
+        auto go = [&](int node, int index) {
+            if (std::find(next.begin(), next.end(), TState{node, index}) == next.end())
+                next.push_back({node, index});
+        };
+        while (!todo.empty()) {
+            const auto [node, index] = todo.back();
+            todo.pop_back();
+            if (std::find(seen.begin(), seen.end(), TState{node, index}) != seen.end())
+                continue;
+            seen.push_back({node, index});
+            if (node <= 0 || node + kNodeSize > FProgramSize)
+                return;
+            const uint8_t op = opcodeAt(node);
+            const int following = nextNode(node);
+            if (op == kBranch) {
+                todo.push_back({node + kNodeSize, 0});
+                if (opcodeAt(following) == kBranch)
+                    todo.push_back({following, 0});
+            } else if (op == kBack || op == kNothing || isOpen(op) || (op > kClose && op <= kClose + kGroups)) {
+                todo.push_back({following, 0});
+            } else if (op == kBol || op == kEol) {
+                set['\r'] = true;
+                go(following, 0);
+            } else if (op == kAny || op == kAnyOf || op == kAnyBut) {
+                addOperandCharacters(node, set);
+                go(following, 0);
+            } else if (op == kExactly) {
+                const uint8_t* literal = &FProgram[static_cast<size_t>(node) + kNodeSize];
+                if (literal[index] == 0)
+                    continue; // the empty literal never matches
+                set[literal[index]] = true;
+                if (literal[index + 1] == 0)
+                    go(following, 0);
+                else
+                    go(node, index + 1);
+            } else if (op == kStar || op == kPlus) {
+                if (!addOperandCharacters(node + kNodeSize, set))
+                    return;
+                go(node, 1);
+                if (op == kStar || index == 1)
+                    todo.push_back({following, 0});
+            } else {
+                return; // the end, where a match may stop, or a node not known here
+            }
+        }
+        FFacts.Window.push_back(set);
+        current = std::move(next);
+    }
+}
+
+// The most elements a try records from `node` up to and with the first node that takes a character
+// (each later character of a literal or a run records nothing more); -1 for a loop that takes no
+// character, which the compiler does not make. `best` holds -2 for a node not yet known, -3 for one
+// being walked.
+int TREParser::recordsPerCharacter(int node, std::vector<int>& best) const
+{
+    if (node <= 0 || node + kNodeSize > FProgramSize)
+        return -1;
+    int& known = best[static_cast<size_t>(node)];
+    if (known == -3)
+        return -1;
+    if (known != -2)
+        return known;
+    known = -3;
+    const uint8_t op = opcodeAt(node);
+    const int following = nextNode(node);
+    int result = 0;
+    auto then = [&](int from, int recorded) {
+        const int rest = recordsPerCharacter(from, best);
+        result = rest < 0 || result < 0 ? -1 : std::max(result, recorded + rest);
+    };
+    if (op == kEnd || op == kBol || op == kEol) {
+        result = 0;
+    } else if (op == kAny || op == kAnyOf || op == kAnyBut || op == kExactly || op == kPlus) {
+        result = 1;
+    } else if (op == kStar) {
+        result = 1; // a run of none goes on to what follows
+        then(following, 1);
+    } else if (op == kBranch) {
+        then(node + kNodeSize, 0);
+        if (opcodeAt(following) == kBranch)
+            then(following, 0);
+    } else if (isOpen(op)) {
+        then(following, 1);
+    } else if (op == kBack || op == kNothing || (op > kClose && op <= kClose + kGroups)) {
+        then(following, 0);
+    } else {
+        result = -1;
+    }
+    known = result;
+    return result;
+}
+
+// The longest try that cannot reach the element limit, in characters: before the first character
+// taken and after each, a path records at most recordsPerCharacter elements.
+void TREParser::runBound()
+{
+    FFacts.RunBound = -1;
+    FFacts.Alphabet.fill(false);
+    std::vector<int> best(static_cast<size_t>(FProgramSize), -2);
+    int most = recordsPerCharacter(1, best);
+    // Every node reached, as the matcher reaches them: each that takes characters adds them to the
+    // alphabet, and a path goes on after it.
+    std::vector<bool> seen(static_cast<size_t>(FProgramSize), false);
+    std::vector<int> todo{1};
+    while (!todo.empty() && most >= 0) {
+        const int node = todo.back();
+        todo.pop_back();
+        if (node <= 0 || node + kNodeSize > FProgramSize || seen[static_cast<size_t>(node)])
+            continue;
+        seen[static_cast<size_t>(node)] = true;
+        const uint8_t op = opcodeAt(node);
+        if (op == kBranch)
+            todo.push_back(node + kNodeSize);
+        if (const int next = nextNode(node))
+            todo.push_back(next);
+        if (op != kAny && op != kAnyOf && op != kAnyBut && op != kExactly && op != kBol && op != kEol &&
+            op != kStar && op != kPlus)
+            continue;
+        if (op == kBol || op == kEol)
+            FFacts.Alphabet['\r'] = true;
+        else if (op == kExactly)
+            for (const uint8_t* p = &FProgram[static_cast<size_t>(node) + kNodeSize]; *p != 0; ++p)
+                FFacts.Alphabet[*p] = true;
+        else if (!addOperandCharacters(op == kStar || op == kPlus ? node + kNodeSize : node, FFacts.Alphabet))
+            most = -1;
+        const int after = recordsPerCharacter(nextNode(node), best);
+        most = after < 0 || most < 0 ? -1 : std::max(most, after);
+    }
+    if (most < 0)
+        return;
+    FFacts.RunBound = most == 0 ? std::numeric_limits<int32_t>::max() : kElementLimit / most - 1;
 }
 
 // Walks the nodes every match passes through, in order, and gathers the runs of literal characters
@@ -718,6 +882,77 @@ int64_t scanRecords(const TEdStream& editor, int64_t from, Look look)
     return -1;
 }
 
+// Whether `text` stands at `offset` of `record`, going on into the records after it.
+bool standsInRecords(const TLineRecord* record, size_t offset, std::string_view text)
+{
+    for (; !text.empty(); record = record->Next, offset = 0) {
+        if (!record)
+            return false;
+        const size_t length = record->Len;
+        const size_t n = std::min(text.size(), length - std::min(offset, length));
+        if (n > 0 && std::memcmp(record->Text.get() + offset, text.data(), n) != 0)
+            return false;
+        text.remove_prefix(n);
+    }
+    return true;
+}
+
+// Takes every place a key is found at.
+struct TAnyPlace {
+    bool operator()(const TLineRecord*, size_t) const { return true; }
+};
+
+// The first place at or after the place of `cursor` where `key` (not empty) stands, ends by `limit` and
+// passes `accept` (given the record and the offset in it); -1 when there is none. Reads the records'
+// bytes directly: a match within a record is found by memmem (memchr for one character), one that
+// runs across a record's end by comparing from each of the record's last characters on. The cursor is
+// left at the place found.
+template <typename Accept = TAnyPlace>
+int64_t findInRecords(TRecordCursor& cursor, int64_t limit, std::string_view key, Accept accept = {})
+{
+    const auto length = static_cast<int64_t>(key.size());
+    const int64_t textLength = cursor.TextLength();
+    TLineRecord* record = cursor.Record();
+    auto offset = static_cast<size_t>(cursor.OffsetInRecord());
+    int64_t position = cursor.GetPos(); // of the character at `offset`
+    // 1: found at `at`; 0: not taken, look on; -1: beyond the bound, none.
+    auto found = [&](size_t at) {
+        const int64_t start = position + static_cast<int64_t>(at - offset);
+        if (start + length - 1 > limit || start + length > textLength)
+            return -1;
+        if (!accept(record, at))
+            return 0;
+        cursor = TRecordCursor(record, static_cast<int>(at), start, textLength);
+        return 1;
+    };
+    for (; record; record = record->Next, offset = 0) {
+        if (position + length - 1 > limit)
+            return -1;
+        const size_t recordLength = record->Len;
+        if (offset >= recordLength)
+            continue;
+        const char* text = record->Text.get();
+        // Whole within the record: a match starts at most this far in.
+        const size_t within = recordLength >= key.size() ? recordLength - key.size() + 1 : 0;
+        for (size_t from = offset; from < within;) {
+            const void* hit = key.size() == 1 ? std::memchr(text + from, key[0], within - from)
+                                              : memmem(text + from, recordLength - from, key.data(), key.size());
+            if (!hit)
+                break;
+            const auto at = static_cast<size_t>(static_cast<const char*>(hit) - text);
+            if (const int outcome = found(at); outcome != 0)
+                return outcome > 0 ? cursor.GetPos() : -1;
+            from = at + 1;
+        }
+        for (size_t at = std::max(offset, within); at < recordLength; ++at)
+            if (text[at] == key[0] && standsInRecords(record, at, key))
+                if (const int outcome = found(at); outcome != 0)
+                    return outcome > 0 ? cursor.GetPos() : -1;
+        position += static_cast<int64_t>(recordLength - offset);
+    }
+    return -1;
+}
+
 // The first position from `from` on whose character passes `take`; -1 when none does. Reads the
 // editor's records directly when the stream is the editor's cursor.
 template <typename Take>
@@ -764,29 +999,20 @@ bool literalAt(TCustomEdStream& stream, int64_t at, const std::string& literal)
     return same;
 }
 
-// The first place from `from` on where `literal` stands, or -1.
-int64_t literalForward(TCustomEdStream& stream, int64_t from, const std::string& literal)
+// The first place from `from` on where `literal` stands, or -1. Over the editor's records, only a
+// place that `accept` takes (given the record and the offset in it).
+template <typename Accept = TAnyPlace>
+int64_t literalForward(TCustomEdStream& stream, int64_t from, const std::string& literal, Accept accept = {})
 {
     const char first = literal[0];
     auto* editor = dynamic_cast<TEdStream*>(&stream);
     if (!editor)
         return scanForward(stream, from, [&](const char* c, int64_t at) { return *c == first && literalAt(stream, at, literal); });
-    return scanRecords(*editor, from, [&](std::string_view span, int64_t start) -> int64_t {
-        for (size_t offset = 0; offset < span.size();) {
-            const void* hit = std::memchr(span.data() + offset, first, span.size() - offset);
-            if (!hit)
-                return -1;
-            offset = static_cast<size_t>(static_cast<const char*>(hit) - span.data());
-            const int64_t at = start + static_cast<int64_t>(offset);
-            // Within the record the rest is compared at once; across its end through the stream.
-            if (span.size() - offset >= literal.size()
-                    ? std::memcmp(span.data() + offset, literal.data(), literal.size()) == 0
-                    : literalAt(stream, at, literal))
-                return at;
-            ++offset;
-        }
-        return -1;
-    });
+    if (from < 0)
+        from = 0;
+    TRecordCursor place = editor->Place();
+    place.SetPos(from);
+    return findInRecords(place, place.TextLength() - 1, literal, accept);
 }
 
 // The last position at or before `from` whose character passes `take`; -1 when none does.
@@ -821,24 +1047,129 @@ int64_t literalBackward(TCustomEdStream& stream, int64_t from, const std::string
 // The next start from `from` on in the search's direction that can lead to a match; -1 when none can.
 int64_t TREParser::nextStart(TCustomEdStream& stream, int64_t from, bool forward)
 {
+    FFoundAt = -1;
     if (!FUseFilters)
         return from;
-    if (FFacts.RequiredExact) {
-        // A match from `from` on holds each literal at or after its start.
+    const int64_t back = stream.GetPos();
+    for (;;) {
+        const int64_t start = nextCandidate(stream, from, forward);
+        // The end of the text is left to the attempt.
+        if (start >= 0 && (FFacts.Window.empty() || start == FFoundAt || start >= stream.GetSize() ||
+                           windowFits(stream, start)))
+            return start;
+        from = forward ? start + 1 : start - 1;
+        if (start < 0 || from < 0) {
+            stream.SetPos(back);
+            return -1;
+        }
+        // The stream goes along, so that the literal searches start near.
+        stream.SetPos(from);
+    }
+}
+
+// The first start from `from` on in the search's direction whose run of alphabet characters is longer
+// than RunBound: the next start that may reach the element limit; -1 when there is none.
+int64_t TREParser::longRunStart(TCustomEdStream& stream, int64_t from, bool forward)
+{
+    const int64_t longer = FFacts.RunBound + 1;
+    const std::array<bool, 256>& alphabet = FFacts.Alphabet;
+    int64_t run = 0;
+    auto counts = [&](char c) { return alphabet[static_cast<uint8_t>(c)]; };
+    if (forward) {
+        const int64_t end = scanForward(stream, from, [&](const char* c, int64_t) {
+            run = counts(*c) ? run + 1 : 0;
+            return run >= longer;
+        });
+        return end < 0 ? -1 : end - longer + 1;
+    }
+    // Backward the run after `from` is counted first, up to what is needed.
+    if (from < 0)
+        return -1;
+    scanForward(stream, from + 1, [&](const char* c, int64_t) {
+        if (!counts(*c))
+            return true;
+        return ++run >= longer;
+    });
+    return scanBackward(stream, from, [&](char c, int64_t) {
+        run = counts(c) ? run + 1 : 0;
+        return run >= longer;
+    });
+}
+
+// Whether the characters from `start` on lie in the window.
+bool TREParser::windowFits(TCustomEdStream& stream, int64_t start)
+{
+    auto fits = [this](auto& cursor) {
+        for (const std::array<bool, 256>& set : FFacts.Window) {
+            if (cursor.AtEnd() || !set[static_cast<uint8_t>(cursor.CurrentChar())])
+                return false;
+            cursor.Next();
+        }
+        return true;
+    };
+    if (auto* editor = dynamic_cast<TEdStream*>(&stream)) {
+        // Reached from the start checked last, which lies near.
+        if (!FWindowPlaceSet) {
+            FWindowPlace = editor->Place();
+            FWindowPlaceSet = true;
+        }
+        FWindowPlace.SetPos(start);
+        TRecordCursor cursor = FWindowPlace;
+        return fits(cursor);
+    }
+    const int64_t back = stream.GetPos();
+    stream.SetPos(start);
+    const bool inside = fits(stream);
+    stream.SetPos(back);
+    return inside;
+}
+
+// The next start from `from` on in the search's direction that the pattern's literals and first
+// characters allow; -1 when there is none.
+int64_t TREParser::nextCandidate(TCustomEdStream& stream, int64_t from, bool forward)
+{
+    if (FFacts.RequiredExact || FFacts.RunBound >= 0) {
+        // A match from `from` on holds each literal at or after its start. Where one is missing no
+        // start can match, and only a start that may reach the element limit is tried, to raise it.
+        const auto none = [&] { return FFacts.RequiredExact ? -1 : longRunStart(stream, from, forward); };
         for (size_t i = 0; i < FFacts.Required.size(); ++i) {
             int64_t& at = FLiteralAt[i];
             if (at == -2)
-                return -1;
+                return none();
             if (forward ? at < from : at < 0)
                 at = forward ? literalForward(stream, from, FFacts.Required[i])
                              : literalBackward(stream, stream.GetSize(), FFacts.Required[i]);
             if (at < 0) {
                 at = -2;
-                return -1;
+                return none();
             }
-            if (!forward)
+            if (!forward && FFacts.RequiredExact)
                 from = std::min(from, at);
         }
+    }
+    auto* editor = dynamic_cast<TEdStream*>(&stream);
+    if (!FFacts.Prefix.empty() && forward && !FFacts.Window.empty() && editor) {
+        // The window is looked at where the prefix is found, in the records, and the place found is
+        // kept for the stream to take up without a walk.
+        TRecordCursor place = editor->Place();
+        place.SetPos(std::max<int64_t>(from, 0));
+        const int64_t found = findInRecords(place, place.TextLength() - 1, FFacts.Prefix, [this](const TLineRecord* record, size_t offset) {
+            for (const std::array<bool, 256>& set : FFacts.Window) {
+                while (record && offset >= record->Len) {
+                    record = record->Next;
+                    offset = 0;
+                }
+                if (!record || !set[static_cast<uint8_t>(record->Text[offset])])
+                    return false;
+                ++offset;
+            }
+            return true;
+        });
+        if (found >= 0) {
+            FFoundPlace = place;
+            FFoundAt = found;
+        }
+        return found;
     }
     if (!FFacts.Prefix.empty())
         return forward ? literalForward(stream, from, FFacts.Prefix) : literalBackward(stream, from, FFacts.Prefix);
@@ -862,6 +1193,7 @@ bool TREParser::Match(TCustomEdStream& stream, bool forward)
     FMemo.Reset(FFacts.Slots, std::max(stream.GetSize(), stream.GetPos()) + 1);
     FRuns.assign(static_cast<size_t>(FFacts.Slots), TRunMemo{});
     FLiteralAt.assign(FFacts.Required.size(), -1);
+    FWindowPlaceSet = false;
     try {
         for (;;) {
             int64_t start = stream.GetPos();
@@ -869,7 +1201,11 @@ bool TREParser::Match(TCustomEdStream& stream, bool forward)
             if (candidate < 0)
                 return false;
             if (candidate != start) {
-                stream.SetPos(candidate);
+                auto* editor = candidate == FFoundAt ? dynamic_cast<TEdStream*>(&stream) : nullptr;
+                if (editor)
+                    editor->SetPlace(FFoundPlace);
+                else
+                    stream.SetPos(candidate);
                 start = candidate;
             }
             if (attempt(stream))
@@ -1311,6 +1647,13 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     auto find = [&](int64_t from) {
         if (!editor)
             return backward ? streamScan.backward(from) : streamScan.forward(from, limit);
+        // With case the bytes are searched as they are, record by record.
+        if (matchCase && !backward && from >= 0) {
+            direct.Place.SetPos(from);
+            const int64_t found = findInRecords(direct.Place, limit, key);
+            editor->SetPlace(direct.Place);
+            return found;
+        }
         const int64_t found = backward ? directScan.backward(from) : directScan.forward(from, limit);
         editor->SetPlace(direct.Place);
         return found;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/model/EditorErrors.h"
+#include "editor/model/LineStore.h"
 
 class TCustomEdStream;
 
@@ -105,7 +106,11 @@ private:
     // ---- what the program tells before matching
     void analyse();
     void firstCharacters(int node, std::array<bool, 256>& set, std::vector<bool>& seen, bool& anywhere) const;
+    bool addOperandCharacters(int operand, std::array<bool, 256>& set) const;
     void requiredLiterals();
+    void windowSets();
+    int recordsPerCharacter(int node, std::vector<int>& best) const;
+    void runBound();
 
     // ---- matcher
     int nextNode(int node) const;
@@ -122,6 +127,9 @@ private:
     void closeFrames(int depth);
     void noteReach(int reach);
     int64_t nextStart(TCustomEdStream& stream, int64_t from, bool forward);
+    int64_t nextCandidate(TCustomEdStream& stream, int64_t from, bool forward);
+    bool windowFits(TCustomEdStream& stream, int64_t start);
+    int64_t longRunStart(TCustomEdStream& stream, int64_t from, bool forward);
 
     int FParse = 0;
     std::string FPattern;
@@ -160,6 +168,15 @@ private:
         std::string Prefix;             // every match begins with it
         std::vector<std::string> Required; // every match holds each of them
         bool RequiredExact = false;     // no path can reach the element limit
+        // Window[i]: the characters the (i+1)th character of a match can be, for the first characters
+        // of every match (none can end sooner); a start whose characters fall outside fails within
+        // them, before the element limit.
+        std::vector<std::array<bool, 256>> Window;
+        // The characters any node takes; a try never reads past the first character outside them.
+        std::array<bool, 256> Alphabet{};
+        // A try that takes at most this many characters cannot reach the element limit: a start whose
+        // run of Alphabet characters is no longer fails or succeeds without the error. -1 when unknown.
+        int64_t RunBound = -1;
     };
     TFacts FFacts;
 
@@ -204,6 +221,14 @@ private:
     std::vector<TFrame> FFrames;
     // Where each required literal was last found, -1 before; -2 when it is not in the text.
     std::vector<int64_t> FLiteralAt;
+    // Over the editor's records, where the last start was checked against the window: the next one
+    // is reached from there.
+    TRecordCursor FWindowPlace;
+    bool FWindowPlaceSet = false;
+    // The start the last literal search over the records found, with the window looked at, and its
+    // place there.
+    int64_t FFoundAt = -1;
+    TRecordCursor FFoundPlace;
     // Per repetition node: where its last greedy run ended, and the positions after it from which every
     // way on has failed (Low..High, with the counts as in TMemoEntry).
     struct TRunMemo {

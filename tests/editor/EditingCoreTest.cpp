@@ -507,6 +507,43 @@ TEST(EditingCore, EditsThatLeaveLongRecordsCutThemAgain)
     EXPECT_TRUE(contains(memo.calls, "rewrap [\r]..[" + std::string(memo.record(1)->View()) + "]"));
 }
 
+// An indent that makes many full records too long: each of their lines is cut again as loading cuts
+// it, whether the edit made fewer records too long than are noted one by one (100) or more (300); the
+// lines after the selection keep their records.
+TEST(EditingCore, AnIndentThatLengthensManyFullRecordsCutsEachOfTheirLinesAgain)
+{
+    for (int lines : {100, 300}) {
+        TestMemo memo;
+        const std::string full = std::string(kRecordCut - 1, 'f') + "\r";
+        std::string text;
+        for (int i = 0; i < lines + 2; ++i)
+            text += full;
+        memo.load(text);
+        const TLineRecord* after = memo.record(lines);
+        memo.SetSelection(0, lines * kRecordCut);
+        memo.IndentBlock(1, 0);
+        std::string model;
+        for (int i = 0; i < lines; ++i)
+            model += " " + full;
+        model += full + full;
+        ASSERT_TRUE(storeHolds(memo, model)) << lines << " lines";
+        TestMemo loaded;
+        loaded.load(model);
+        EXPECT_EQ(memo.records(), loaded.records()) << lines << " lines";
+        EXPECT_EQ(memo.record(2 * lines), after) << lines << " lines";
+
+        // Typing into one of the full pieces cuts only its line again.
+        const TLineRecord* next = memo.record(4);
+        memo.SetSelection(kRecordCut + 5, kRecordCut + 5);
+        memo.InsertText("t");
+        model.insert(kRecordCut + 5, 1, 't');
+        ASSERT_TRUE(storeHolds(memo, model)) << lines << " lines";
+        EXPECT_EQ(memo.record(2)->Len, kRecordCut);
+        EXPECT_EQ(memo.record(3)->View(), "f\r");
+        EXPECT_EQ(memo.record(4), next);
+    }
+}
+
 TEST(EditingCore, IndentPutsTheStepBeforeEverySelectedLine)
 {
     TestMemo memo;

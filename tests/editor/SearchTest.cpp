@@ -1194,3 +1194,118 @@ TEST(BMSearch, FindsAlikeOverTheEditorTextAndAString)
                   naiveSearch(text, pattern, start, backward, true, wholeWord, limit));
     }
 }
+
+// The search with case over the editor's records reads their bytes directly: matches inside a record,
+// across one record's end or several (line breaks, the cuts of long lines), with any bound and from a
+// cursor left anywhere, are the naive search's.
+TEST(BMSearch, FindsMatchesAcrossRecordEndsAsTheNaiveSearch)
+{
+    std::mt19937 random(4099);
+    std::string source;
+    while (source.size() < 12000)
+        source += random() % 60 == 0 ? std::string(2040 + random() % 20, 'a') + "ab\rb"
+                                    : RandomTextUpTo(random, "ab\r", 8) + "\r";
+    TCodeMemoCore editor;
+    editor.InsertText(source.c_str());
+    const std::string text = editor.StoredText();
+    ASSERT_GT(editor.RecordCount(), 250);
+    TEdStream cursor(&editor);
+    cursor.Reset(editor.FirstRecord(), 0, 0);
+    TSkipTable table;
+    int found = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::string pattern = RandomTextUpTo(random, "ab\r", 6);
+        if (pattern.empty())
+            pattern = "\r";
+        const int start = static_cast<int>(random() % (text.size() + 1));
+        const int limit = random() % 3 == 0 ? static_cast<int>(random() % (text.size() + 1)) - 1
+                                            : static_cast<int>(text.size()) - 1;
+        const bool wholeWord = random() % 4 == 0;
+        cursor.SetPos(static_cast<int64_t>(random() % (text.size() + 1)));
+        const int expected = naiveSearch(text, pattern, start, false, true, wholeWord, limit);
+        found += expected <= limit;
+        ASSERT_EQ(BMSearch(kInWord, kStartsWord, cursor, limit, table, wholeWord, true, false, start, pattern), expected)
+            << '"' << pattern << "\" from " << start << " limit " << limit << (wholeWord ? " word" : "");
+    }
+    EXPECT_GT(found, 1500);
+}
+
+// The literals a pattern requires are looked for in the records directly: one that stands across the
+// cut of a long line, at every place around the cut, is found as in a plain string.
+TEST(TREParser, FindsRequiredLiteralsAcrossRecordCuts)
+{
+    const char* patterns[] = {"function.*qz", "<(img|link) ", "\"qz\"", "x(a|b)*qz", "ction"};
+    for (int shift = 0; shift < 12; ++shift) {
+        const std::string line = std::string(static_cast<size_t>(kRecordCut - 9 + shift), 'x') + "function" +
+                                 std::string(3000, 'y') + "<link qz <img " + std::string(2041, 'z') + "qz";
+        const std::string source = line + "\r" + line + "\r";
+        TCodeMemoCore editor;
+        editor.InsertText(source.c_str());
+        const std::string text = editor.StoredText();
+        ASSERT_GT(editor.RecordCount(), 6);
+        TEdStream cursor(&editor);
+        cursor.Reset(editor.FirstRecord(), 0, 0);
+        for (const char* pattern : patterns) {
+            TREParser re;
+            ASSERT_TRUE(re.Compile(pattern));
+            for (int64_t at : {int64_t(0), int64_t(kRecordCut - 20), int64_t(line.size() - 100), int64_t(line.size() + 5)}) {
+                cursor.SetPos(at);
+                TStringEdStream plain(text, at);
+                const Found viaEditor = matchOnce(re, cursor);
+                EXPECT_EQ(viaEditor, matchOnce(re, plain)) << pattern << " shift " << shift << " from " << at;
+            }
+        }
+    }
+}
+
+// Where a literal every match needs is missing, a start can still end the search with the element
+// limit when a try from it may record that many elements; only such starts are tried. Lines of letters
+// around the length from which that becomes possible, and one long line among short ones, give the
+// outcome the search without filters gives, over a string and over the editor's records.
+TEST(TREParser, GroupLoopsWithoutTheirLiteralTryOnlyStartsThatMayReachTheElementLimit)
+{
+    int limited = 0;
+    // The last records two elements a letter: its limit comes at half the length.
+    for (const char* pattern : {"(a|a)*b", "(a+)+b", "(.+)+x", "(ab|a)*c", "x?(a|b)*(a|\r)*qz", "(z)?(a|a)*b"}) {
+        TREParser re;
+        ASSERT_TRUE(re.Compile(pattern));
+        for (size_t length : {30, 64, 120, 126, 127, 128, 130, 200, 254, 255, 256, 300}) {
+            for (bool oneLong : {false, true}) {
+                std::string text;
+                for (int line = 0; text.size() < 1600; ++line)
+                    text += std::string(oneLong && line != 5 ? 20 : length, 'a') + "\r";
+                TCodeMemoCore editor;
+                editor.InsertText(text.c_str());
+                TEdStream cursor(&editor);
+                cursor.Reset(editor.FirstRecord(), 0, 0);
+                for (int64_t start : {int64_t(0), int64_t(text.size() / 2), static_cast<int64_t>(text.size())}) {
+                    for (bool forward : {true, false}) {
+                        re.SetUseFilters(false);
+                        TStringEdStream plain(text, start);
+                        const Outcome expected = matcherOutcome(re, plain, forward);
+                        limited += expected.Error;
+                        re.SetUseFilters(true);
+                        TStringEdStream filtered(text, start);
+                        ASSERT_EQ(matcherOutcome(re, filtered, forward), expected)
+                            << pattern << " lines of " << length << (oneLong ? " once" : "") << " from " << start
+                            << (forward ? "" : " back");
+                        cursor.SetPos(start);
+                        ASSERT_EQ(matcherOutcome(re, cursor, forward), expected)
+                            << pattern << " lines of " << length << (oneLong ? " once" : "") << " from " << start
+                            << (forward ? "" : " back") << " in the editor";
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(limited, 20);
+
+    // Lines of 64 letters: no start is tried at all with the filters, every one without.
+    std::string lines;
+    while (lines.size() < 20000)
+        lines += std::string(64, 'a') + "\r";
+    for (const char* pattern : {"(a|a)*b", "(a+)+b", "(.+)+x"}) {
+        EXPECT_LT(workOf(pattern, lines, true).Steps, 10) << pattern;
+        EXPECT_GT(workOf(pattern, lines, false).Steps, int64_t(lines.size())) << pattern;
+    }
+}
