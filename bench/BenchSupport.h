@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -67,6 +68,28 @@ inline std::string VariedSamplePages(size_t bytes)
     for (size_t i = 0; text.size() < bytes; ++i)
         text += pages[i % std::size(pages)];
     return text;
+}
+
+// A folder of the benchmark program's own under the temporary folder, made at the first call and
+// removed with what it holds when the program ends; empty when it cannot be made.
+inline const std::string& BenchFolder()
+{
+    static struct TFolder {
+        TFolder()
+        {
+            std::string pattern = (std::filesystem::temp_directory_path() / "kestrima-bench-XXXXXX").string();
+            if (mkdtemp(pattern.data()))
+                path = pattern;
+        }
+        ~TFolder()
+        {
+            std::error_code ec;
+            if (!path.empty())
+                std::filesystem::remove_all(path, ec);
+        }
+        std::string path;
+    } folder;
+    return folder.path;
 }
 
 // Each iteration types a character at `at` or takes it away again, in turns: an edit with its

@@ -1,10 +1,8 @@
-// Opening a 20 MB page in the main window's editor with the HTML language: colouring it whole, and up to the first paint (20 and 100 MB).
+// Opening large documents in the main window's editor: a page of 20 MB coloured whole, and up to the first paint pages of 20 and 100 MB and a 5.8 MB minified script.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/uFormPrincipal.h"
@@ -14,36 +12,55 @@
 
 namespace {
 
-// The sample pages of varied shape up to `megabytes` MB, in a file that lives as long as the
-// benchmark program.
-struct TLargePage {
-    explicit TLargePage(size_t megabytes)
+// A document of about `bytes` bytes (as BenchBytes scales them) in a file of the benchmark program's
+// own folder, which lives as long as the program.
+struct TLargeFile {
+    TLargeFile(const std::string& name, const std::string& text) : path(BenchFolder() + "/" + name)
     {
-        const std::string page = VariedSamplePages(megabytes << 20);
-        size = static_cast<int64_t>(page.size());
-        path = (std::filesystem::temp_directory_path() /
-                ("kestrima-bench-large-" + std::to_string(megabytes) + ".html"))
-                   .string();
-        WriteFileBytes(path, page);
+        size = static_cast<int64_t>(text.size());
+        WriteFileBytes(path, text);
     }
-    ~TLargePage() { std::remove(path.c_str()); }
     std::string path;
     int64_t size = 0;
 };
 
-const TLargePage& largePage(size_t megabytes = 20)
+// The sample pages of varied shape up to 20 or 100 MB.
+const TLargeFile& largePage(size_t megabytes = 20)
 {
-    static TLargePage page20(20);
+    static TLargeFile page20("large-20.html", VariedSamplePages(20u << 20));
     if (megabytes == 20)
         return page20;
-    static TLargePage page100(100);
+    static TLargeFile page100("large-100.html", VariedSamplePages(100u << 20));
     return page100;
+}
+
+// A minified script of 5.8 MB as bundlers write it: a licence comment, then one line of functions,
+// objects and string tables; the documentation page's search index repeated with its names numbered,
+// so that no two stretches are alike.
+const TLargeFile& minifiedScript()
+{
+    static const TLargeFile script = [] {
+        const std::string page = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/pages/documentation.html");
+        const size_t open = page.find("<script>") + 8;
+        const std::string block = page.substr(open, page.find("</script>") - open);
+        const size_t bytes = BenchBytes(5800u << 10);
+        std::string text = "/*! bundle 4.2.0 | (c) Kestrima | MIT */\n";
+        text.reserve(bytes + block.size() + 200);
+        for (int i = 0; text.size() < bytes; ++i) {
+            text += "!function(e,t){\"use strict\";var m" + std::to_string(i) + "=function(n){return n&&n.__esModule?n:{default:n}};";
+            text += block;
+            text += ";e.module" + std::to_string(i) + "=m" + std::to_string(i) + "}(window,document);";
+        }
+        text += "\n//# sourceMappingURL=bundle.min.js.map\n";
+        return TLargeFile("bundle.min.js", text);
+    }();
+    return script;
 }
 
 void BM_OpenLargeHtml(benchmark::State& state)
 {
     ensureApplication();
-    const TLargePage& page = largePage(static_cast<size_t>(state.range(0)));
+    const TLargeFile& page = largePage(static_cast<size_t>(state.range(0)));
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
     // What the open itself needs at its peak, beyond what the process held before it; memory that
@@ -74,11 +91,10 @@ void BM_OpenLargeHtml(benchmark::State& state)
 BENCHMARK(BM_OpenLargeHtml)->ArgName("MB")->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // From the open command to the first paint of the window: the first screen is coloured, the rest
-// waits for the event loop. The page of 20 or 100 MB.
-void BM_OpenLargeHtmlToFirstPaint(benchmark::State& state)
+// waits for the event loop.
+void openToFirstPaint(benchmark::State& state, const TLargeFile& file, int kind)
 {
     ensureApplication();
-    const TLargePage& page = largePage(static_cast<size_t>(state.range(0)));
     TformPrincipal form;
     form.resize(1000, 700);
     form.show();
@@ -90,7 +106,7 @@ void BM_OpenLargeHtmlToFirstPaint(benchmark::State& state)
         QApplication::processEvents();
         const int64_t paints = memo.PaintsDone();
         state.ResumeTiming();
-        form.AbreArchivo(page.path, false, ekHTML);
+        form.AbreArchivo(file.path, false, kind);
         memo.Change();
         if (memo.PaintsDone() == paints)
             memo.Paint();
@@ -98,8 +114,21 @@ void BM_OpenLargeHtmlToFirstPaint(benchmark::State& state)
     if (memo.TopLine() != 0 || !memo.FirstRecord() || !memo.FirstRecord()->Styles)
         state.SkipWithError("the first screen was not coloured");
     state.counters["coloured_at_once"] = memo.ColouringPending() ? 0 : 1;
-    state.SetBytesProcessed(state.iterations() * page.size);
+    state.SetBytesProcessed(state.iterations() * file.size);
+}
+
+// The page of 20 or 100 MB.
+void BM_OpenLargeHtmlToFirstPaint(benchmark::State& state)
+{
+    openToFirstPaint(state, largePage(static_cast<size_t>(state.range(0))), ekHTML);
 }
 BENCHMARK(BM_OpenLargeHtmlToFirstPaint)->ArgName("MB")->Arg(20)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The minified script, as a script document.
+void BM_OpenMinifiedScriptToFirstPaint(benchmark::State& state)
+{
+    openToFirstPaint(state, minifiedScript(), ekJavaScript);
+}
+BENCHMARK(BM_OpenMinifiedScriptToFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

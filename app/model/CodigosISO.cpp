@@ -2,6 +2,7 @@
 #include "app/model/CodigosISO.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "platform/core/CharacterReferences.h"
@@ -152,35 +153,59 @@ bool isCodeCharacter(char c)
 
 } // namespace
 
+size_t TCodigosISO::codeAt(std::string_view text, size_t at, const TCharacterReferences* kept, char& c) const
+{
+    // A code is looked up only where one can stand: letters, digits or "#" up to ";", no longer than
+    // the table's longest. Anything else leaves the "&" as a character, so a stray one cannot
+    // swallow the codes after it.
+    size_t end = at + 1;
+    const size_t limit = std::min(text.size(), at + FLongestCode);
+    while (end < limit && isCodeCharacter(text[end]))
+        ++end;
+    if (end >= limit || text[end] != ';' || end == at + 1)
+        return 0;
+    const auto found = FCharOfCode.find(std::string(text.substr(at, end - at + 1)));
+    if (found == FCharOfCode.end())
+        return 0;
+    char32_t cp;
+    if (kept && ReadCharacterReference(text, at, cp) && kept->IsRemembered(cp))
+        return 0;
+    c = found->second;
+    return end - at + 1;
+}
+
 void TCodigosISO::appendDecoded(std::string& out, std::string_view text, size_t base,
                                 std::vector<uint32_t>* sources, const TCharacterReferences* kept) const
 {
     for (size_t at = 0; at < text.size();) {
-        size_t length = 1;
         char c = text[at];
-        if (c == '&') {
-            // A code is looked up only where one can stand: letters, digits or "#" up to ";", no
-            // longer than the table's longest. Anything else leaves the "&" as a character, so a
-            // stray one cannot swallow the codes after it.
-            size_t end = at + 1;
-            const size_t limit = std::min(text.size(), at + FLongestCode);
-            while (end < limit && isCodeCharacter(text[end]))
-                ++end;
-            if (end < limit && text[end] == ';' && end > at + 1) {
-                const auto found = FCharOfCode.find(std::string(text.substr(at, end - at + 1)));
-                char32_t cp;
-                const bool remembered = kept && ReadCharacterReference(text, at, cp) && kept->IsRemembered(cp);
-                if (found != FCharOfCode.end() && !remembered) {
-                    c = found->second;
-                    length = end - at + 1;
-                }
-            }
-        }
+        const size_t code = c == '&' ? codeAt(text, at, kept, c) : 0;
         out.push_back(c);
         if (sources)
             sources->push_back(static_cast<uint32_t>(base + at));
-        at += length;
+        at += code ? code : 1;
     }
+}
+
+size_t TCodigosISO::decodeInto(char* out, std::string_view text, const TCharacterReferences* kept) const
+{
+    size_t written = 0;
+    for (size_t at = 0; at < text.size();) {
+        // The text between codes goes across whole.
+        const void* amp = std::memchr(text.data() + at, '&', text.size() - at);
+        const size_t next = amp ? static_cast<size_t>(static_cast<const char*>(amp) - text.data()) : text.size();
+        if (out + written != text.data() + at)
+            std::memmove(out + written, text.data() + at, next - at);
+        written += next - at;
+        at = next;
+        if (at == text.size())
+            break;
+        char c = '&';
+        const size_t code = codeAt(text, at, kept, c);
+        out[written++] = c;
+        at += code ? code : 1;
+    }
+    return written;
 }
 
 std::string TCodigosISO::CodesToChars(std::string_view text) const
@@ -257,6 +282,44 @@ std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>
     if (sources)
         sources->push_back(static_cast<uint32_t>(text.size()));
     return out;
+}
+
+void TCodigosISO::DecodeInPlace(std::string& text, const TCharacterReferences* kept) const
+{
+    // Without an "&" there is no code, whatever the regions.
+    if (FCharOfCode.empty() || text.find('&') == std::string::npos)
+        return;
+    // Each character written stands for at least one read, so the writing never overtakes the
+    // reading, and every search looks ahead of both.
+    const std::string_view all(text);
+    char* out = text.data();
+    size_t written = 0;
+    const auto keep = [&](size_t from, size_t to) {
+        std::memmove(out + written, all.data() + from, to - from);
+        written += to - from;
+    };
+    const auto decode = [&](size_t from, size_t to) { written += decodeInto(out + written, all.substr(from, to - from), kept); };
+    size_t at = 0;
+    for (size_t start; (start = findMarker(all, kStartMarker, at)) != std::string_view::npos;) {
+        decode(at, start);
+        at = start + kStartMarker.size();
+        const size_t end = findMarker(all, kEndMarker, at);
+        if (end == std::string_view::npos) {
+            keep(start, all.size());
+            at = all.size();
+            break;
+        }
+        keep(start, end + kEndMarker.size());
+        at = end + kEndMarker.size();
+    }
+    decode(at, all.size());
+    text.resize(written);
+}
+
+bool TCodigosISO::PrintableCharacters() const
+{
+    return std::all_of(FCharacters.begin(), FCharacters.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 32 || c == '\t'; });
 }
 
 std::string TCodigosISO::EncodeText(std::string_view text) const

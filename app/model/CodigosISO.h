@@ -52,11 +52,21 @@ public:
     std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr,
                            const TCharacterReferences* kept = nullptr) const;
     std::string EncodeText(std::string_view text) const;
+    // DecodeText without `sources`, the result taking the place of the text.
+    void DecodeInPlace(std::string& text, const TCharacterReferences* kept = nullptr) const;
+    // True when no character of the table is below 32 but TAB: no code holds one either, so decoding
+    // and the line store's rewriting of control characters and line breaks can come in either order.
+    bool PrintableCharacters() const;
 
 private:
     bool assign(std::vector<char> characters, std::vector<std::string> codes);
     void appendDecoded(std::string& out, std::string_view text, size_t base, std::vector<uint32_t>* sources,
                        const TCharacterReferences* kept = nullptr) const;
+    // The length of the code at text[at] (an "&") with its character in `c`; 0 when none stands there.
+    size_t codeAt(std::string_view text, size_t at, const TCharacterReferences* kept, char& c) const;
+    // The text with its codes decoded, written at `out`, which may be the text itself or lie before
+    // it; the length written.
+    size_t decodeInto(char* out, std::string_view text, const TCharacterReferences* kept) const;
     template <typename Convert>
     std::string outsideRegions(std::string_view text, Convert convert) const;
 

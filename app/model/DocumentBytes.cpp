@@ -61,34 +61,53 @@ std::string TDocumentBytes::StoredForm(std::string_view text, std::vector<uint32
     return out;
 }
 
+TDecodeResult TDocumentBytes::decode(std::string_view bytes, const TCodigosISO* entities, std::string& text,
+                                     TDocumentFormat& format, size_t* references, bool* controls)
+{
+    // Codes hold no character below 32, so with a table whose characters are none either, decoding
+    // codes after the line store's rewriting gives the same text: the bytes are read in one pass,
+    // and the codes decoded in place.
+    if (!entities || entities->PrintableCharacters()) {
+        const TDecodeResult result = DecodeStoredText(bytes, text, format, references, controls);
+        if (entities)
+            entities->DecodeInPlace(text, &format.References);
+        return result;
+    }
+    std::string decoded;
+    const TDecodeResult result = DecodeDocument(bytes, decoded, format, nullptr, references);
+    if (controls)
+        *controls = HoldsControlCharacters(decoded);
+    decoded = entities->DecodeText(decoded, nullptr, &format.References);
+    text = StoredForm(decoded);
+    return result;
+}
+
 std::string TDocumentBytes::textOf(std::string_view bytes, const TCodigosISO* entities,
                                    std::vector<uint32_t>* offsets) const
 {
-    std::vector<uint32_t> decoded, converted;
     TDocumentFormat format;
     std::string text;
-    DecodeDocument(bytes, text, format, offsets ? &decoded : nullptr);
+    if (!offsets) {
+        decode(bytes, entities, text, format, nullptr, nullptr);
+        return text;
+    }
+    // Step by step, each step's offsets taken through the one before.
+    std::vector<uint32_t> decoded, converted;
+    DecodeDocument(bytes, text, format, &decoded);
     if (entities) {
-        text = entities->DecodeText(text, offsets ? &converted : nullptr, &format.References);
-        if (offsets)
-            compose(converted, decoded);
-    } else if (offsets) {
+        text = entities->DecodeText(text, &converted, &format.References);
+        compose(converted, decoded);
+    } else {
         converted = std::move(decoded);
     }
     std::string stored = StoredForm(text, offsets);
-    if (offsets)
-        compose(*offsets, converted);
+    compose(*offsets, converted);
     return stored;
 }
 
 TDecodeResult TDocumentBytes::Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model)
 {
-    std::string decoded;
-    const TDecodeResult result = DecodeDocument(bytes, decoded, Format, nullptr, &ReferenceCount);
-    ControlCharacters = HoldsControlCharacters(decoded);
-    if (entities)
-        decoded = entities->DecodeText(decoded, nullptr, &Format.References);
-    text = StoredForm(decoded);
+    const TDecodeResult result = decode(bytes, entities, text, Format, &ReferenceCount, &ControlCharacters);
     if (model) {
         // The model's bytes are no file of this document: it is a new one, written as UTF-8.
         FHasBytes = false;
@@ -119,12 +138,13 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
 {
     const TCodigosISO* table = entities;
     if (FHasBytes) {
-        const bool mapped = FBytes.size() <= kMaxMappedSize;
-        std::vector<uint32_t> offsets;
-        const std::string read = textOf(FBytes, FEntities.get(), mapped ? &offsets : nullptr);
-        if (text == read)
+        // An untouched text, the usual case, is recognised without mapping offsets; they are worked
+        // out only for a changed one.
+        if (text == textOf(FBytes, FEntities.get(), nullptr))
             return FBytes;
-        if (mapped) {
+        if (FBytes.size() <= kMaxMappedSize) {
+            std::vector<uint32_t> offsets;
+            const std::string read = textOf(FBytes, FEntities.get(), &offsets);
             // The changed stretch lies between the longest common start and end; only it is encoded.
             const size_t shorter = std::min(text.size(), read.size());
             size_t prefix = 0;

@@ -44,6 +44,9 @@ public:
     bool ControlCharacters = false;
 
 private:
+    // The editor's text of `bytes` read with `entities`, and how they were written.
+    static TDecodeResult decode(std::string_view bytes, const TCodigosISO* entities, std::string& text,
+                                TDocumentFormat& format, size_t* references, bool* controls);
     // The editor's text of `bytes` read as this document was; with `offsets`, the offset in `bytes`
     // of each character, and of the end.
     std::string textOf(std::string_view bytes, const TCodigosISO* entities, std::vector<uint32_t>* offsets) const;

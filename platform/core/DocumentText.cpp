@@ -2,7 +2,9 @@
 #include "platform/core/DocumentText.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "platform/core/ByteScan.h"
 #include "platform/core/Win1252.h"
 
 namespace {
@@ -89,14 +91,34 @@ bool nextCodePoint(std::string_view bytes, size_t& pos, char32_t& cp)
     return length != 0;
 }
 
-// The kind of line break most of the file's breaks are, pairing CR LF and LF CR as the editor does;
-// the first kind to reach the highest count wins a tie. LF CR pairs are not a kind to write new lines
-// with: one ending a text would read back as two breaks.
+// The kinds of line break met so far, pairing CR LF and LF CR as the editor does; the first kind to
+// reach the highest count wins a tie. LF CR pairs are not a kind to write new lines with: one ending
+// a text would read back as two breaks.
+class TLineBreakCount {
+public:
+    enum TKind { CrLf, Lf, Cr };
+    void Add(TKind kind)
+    {
+        ++FCounts[kind];
+        if (FBest < 0 || FCounts[kind] > FCounts[FBest])
+            FBest = kind;
+    }
+    // The kind most breaks are; CR LF for a text without any.
+    std::string Kind() const
+    {
+        const char* kinds[] = {"\r\n", "\n", "\r"};
+        return FBest < 0 ? "\r\n" : kinds[FBest];
+    }
+
+private:
+    size_t FCounts[3] = {};
+    int FBest = -1;
+};
+
+// The kind of line break most of the file's breaks are (see TLineBreakCount).
 std::string lineBreakOf(std::string_view bytes)
 {
-    const char* kinds[] = {"\r\n", "\n", "\r"};
-    size_t counts[3] = {};
-    int best = -1;
+    TLineBreakCount count;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c != '\r' && c != '\n')
@@ -106,12 +128,9 @@ std::string lineBreakOf(std::string_view bytes)
             ++i;
         if (pair && c == '\n')
             continue;
-        const int kind = pair ? 0 : (c == '\n' ? 1 : 2);
-        ++counts[kind];
-        if (best < 0 || counts[kind] > counts[best])
-            best = kind;
+        count.Add(pair ? TLineBreakCount::CrLf : c == '\n' ? TLineBreakCount::Lf : TLineBreakCount::Cr);
     }
-    return best < 0 ? "\r\n" : kinds[best];
+    return count.Kind();
 }
 
 } // namespace
@@ -220,6 +239,146 @@ TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumen
                              std::vector<uint32_t>* offsets, size_t* references)
 {
     return decodeDocument(bytes, false, text, format, offsets, references);
+}
+
+namespace {
+
+// The stored text of a UTF-8 or Windows-1252 body, written while it is read: the work of
+// decodeDocument and of the line store's rewriting in one pass.
+class TStoredTextReader {
+public:
+    TStoredTextReader(std::string_view body, bool utf8) : FBody(body), FUtf8(utf8) {}
+
+    // False when the body is meant as UTF-8 and is not well-formed: it is then read again as bytes.
+    bool Read(std::string& text, TDocumentFormat& format, size_t& references, bool& controls)
+    {
+        const size_t size = FBody.size();
+        text.resize(size + kSlack);
+        char* out = text.data();
+        size_t capacity = text.size(), written = 0, at = 0;
+        while (at < size) {
+            if (capacity - written < kSlack) {
+                text.resize(capacity * 2);
+                out = text.data();
+                capacity = text.size();
+            }
+            // Most of a page is printable ASCII: it goes across a word at a time.
+            if (size - at >= 8 && EightBytesPrintableAscii(FBody.data() + at)) {
+                std::memcpy(out + written, FBody.data() + at, 8);
+                written += 8;
+                at += 8;
+                continue;
+            }
+            const auto byte = static_cast<unsigned char>(FBody[at]);
+            if (byte >= 0x80) {
+                FBeyondAscii = true;
+                if (!FUtf8) {
+                    out[written++] = static_cast<char>(byte);
+                    ++at;
+                    continue;
+                }
+                char32_t cp;
+                const size_t length = DecodeUtf8(FBody, at, cp);
+                if (!length)
+                    return false;
+                at += length;
+                char converted;
+                if (CharToWin1252(cp, converted)) {
+                    out[written++] = converted;
+                } else {
+                    const std::string reference = CharacterReference(cp);
+                    std::memcpy(out + written, reference.data(), reference.size());
+                    written += reference.size();
+                    format.References.Remember(cp);
+                    ++references;
+                }
+                continue;
+            }
+            const bool last = at + 1 == size;
+            ++at;
+            if (byte >= 32 || byte == '\t') {
+                out[written++] = static_cast<char>(byte);
+            } else if (byte == '\r') {
+                out[written++] = '\r';
+                const bool pair = at < size && FBody[at] == '\n';
+                at += pair;
+                FBreaks.Add(pair ? TLineBreakCount::CrLf : TLineBreakCount::Cr);
+            } else if (byte == '\n') {
+                out[written++] = '\r';
+                if (at < size && FBody[at] == '\r') {
+                    // An LF CR pair is one break, but not a kind; a CR that ends the text stays a
+                    // line break of its own.
+                    ++at;
+                    if (at == size)
+                        out[written++] = '\r';
+                } else {
+                    FBreaks.Add(TLineBreakCount::Lf);
+                }
+            } else {
+                controls = true;
+                // The text's last character keeps its code, NUL excepted: the records end with one.
+                out[written++] = last && byte != 0 ? static_cast<char>(byte) : '.';
+            }
+        }
+        text.resize(written);
+        format.LineBreak = FBreaks.Kind();
+        return true;
+    }
+    // The body held a byte above 127.
+    bool BeyondAscii() const { return FBeyondAscii; }
+
+private:
+    // Room kept free before each step: a character becomes at most a reference of ten bytes.
+    static constexpr size_t kSlack = 16;
+    std::string_view FBody;
+    bool FUtf8;
+    TLineBreakCount FBreaks;
+    bool FBeyondAscii = false;
+};
+
+} // namespace
+
+TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocumentFormat& format,
+                               size_t* references, bool* controls)
+{
+    size_t referenceCount = 0;
+    bool controlCharacters = false;
+    const bool bigEndian = bytes.starts_with(kUtf16BeMark);
+    std::string utf8;
+    bool utf16 = false;
+    if (bigEndian || bytes.starts_with(kUtf16LeMark)) {
+        // A UTF-16 file is read as the UTF-8 of the same characters, without a mark of its own.
+        std::vector<uint32_t> unused;
+        utf16 = utf16ToUtf8(bytes, bigEndian, utf8, unused);
+    }
+    const bool mark = !utf16 && bytes.starts_with(kByteOrderMark);
+    const std::string_view body = utf16 ? std::string_view(utf8) : mark ? bytes.substr(kByteOrderMark.size()) : bytes;
+    format = TDocumentFormat{};
+    TDecodeResult result = TDecodeResult::Converted;
+    TStoredTextReader reader(body, true);
+    if (!reader.Read(text, format, referenceCount, controlCharacters)) {
+        // Not UTF-8: the bytes are the text, the mark (when there is one) included.
+        format = TDocumentFormat{};
+        referenceCount = 0;
+        controlCharacters = false;
+        TStoredTextReader(bytes, false).Read(text, format, referenceCount, controlCharacters);
+        format.Utf8 = false;
+        result = TDecodeResult::Bytes;
+    } else if (utf16) {
+        format.Utf8 = false;
+        format.ByteOrderMark = true;
+        format.Utf16 = bigEndian ? TUtf16::BigEndian : TUtf16::LittleEndian;
+    } else if (mark) {
+        format.ByteOrderMark = true;
+    } else if (!reader.BeyondAscii()) {
+        // Plain ASCII reads the same either way.
+        result = TDecodeResult::Bytes;
+    }
+    if (references)
+        *references = referenceCount;
+    if (controls)
+        *controls = controlCharacters;
+    return result;
 }
 
 namespace {

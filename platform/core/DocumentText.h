@@ -43,6 +43,12 @@ bool IsValidUtf8(std::string_view bytes);
 // after the last. With `references`, the number of characters read as references.
 TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
                              std::vector<uint32_t>* offsets = nullptr, size_t* references = nullptr);
+// DecodeDocument, with the text in the form the editor's line store keeps it: each line break
+// (CR, LF, CR LF or LF CR) one CR, every other character below 32 but TAB "." (the text's last
+// character excepted, which keeps its code unless it is NUL). One pass over the bytes. `controls`
+// receives whether the decoded text held control characters (HoldsControlCharacters).
+TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocumentFormat& format,
+                               size_t* references = nullptr, bool* controls = nullptr);
 // True when the bytes hold a character below 32 other than TAB, LF and CR (NUL, form feed, ESC...):
 // the editor shows each as ".", so an edit across one would lose it.
 bool HoldsControlCharacters(std::string_view bytes);

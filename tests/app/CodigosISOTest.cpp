@@ -281,3 +281,36 @@ TEST(CodigosISO, ARememberedCharactersReferenceIsNeverDecoded)
     // Windows-1252 characters convert as ever.
     EXPECT_EQ(table.EncodeText("\xE1 &#8594;"), "&#225; &#8594;");
 }
+
+TEST(CodigosISO, DecodingInPlaceGivesWhatDecodingGives)
+{
+    // The defaults, a library whose codes are numeric references, and one that maps "&" itself.
+    TCodigosISO numeric, ampersand;
+    ASSERT_TRUE(numeric.LoadFromText("x &#8594;\n\xE1 &#225;\n"));
+    ASSERT_TRUE(ampersand.LoadFromText("& &amp;\n\xF1 &ntilde;\n"));
+    const TCodigosISO tables[] = {defaults(), numeric, ampersand, TCodigosISO()};
+    const std::vector<std::string> pieces = {"a", "&", ";", "#", "&aacute;", "&ntilde;", "&amp;", "&#8594;", "&#225;",
+                                             "&aacute", "\xE1", " plain text of a page ", "<!--INI_OMITECHAR-->",
+                                             "<!--fin_omitechar-->", "<!--INI_OMITE", "\r", "\x01"};
+    std::mt19937 random(3109);
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        for (size_t n = random() % 20; n > 0; --n)
+            text += pieces[random() % pieces.size()];
+        const TCodigosISO& table = tables[round % std::size(tables)];
+        TCharacterReferences kept;
+        if (round % 3 == 0)
+            kept.Remember(0x2192);
+        std::string inPlace = text;
+        table.DecodeInPlace(inPlace, &kept);
+        EXPECT_EQ(inPlace, table.DecodeText(text, nullptr, &kept)) << text;
+    }
+    // Only a character below 32 but TAB in the table stands in the way of decoding after the line
+    // store's rewriting.
+    EXPECT_TRUE(defaults().PrintableCharacters());
+    TCodigosISO control;
+    ASSERT_TRUE(control.LoadFromText("\t &tab;\n"));
+    EXPECT_TRUE(control.PrintableCharacters());
+    ASSERT_TRUE(control.LoadFromText("\x01 &soh;\n"));
+    EXPECT_FALSE(control.PrintableCharacters());
+}

@@ -2,12 +2,66 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"
 #include "editor/model/LineStore.h"
+#include "platform/core/Win1252.h"
+
+namespace {
+
+// What reading a document gives, each step in turn over the whole text: the bytes decoded, their
+// control characters noted, codes to characters, then the line store's rewriting.
+struct TSteps {
+    TDecodeResult result;
+    std::string text;
+    TDocumentFormat format;
+    size_t references = 0;
+    bool controls = false;
+};
+
+TSteps readStepByStep(const std::string& bytes, const TCodigosISO* entities)
+{
+    TSteps steps;
+    std::string decoded;
+    steps.result = DecodeDocument(bytes, decoded, steps.format, nullptr, &steps.references);
+    steps.controls = HoldsControlCharacters(decoded);
+    if (entities)
+        decoded = entities->DecodeText(decoded, nullptr, &steps.format.References);
+    steps.text = TDocumentBytes::StoredForm(decoded);
+    return steps;
+}
+
+// UTF-8 as UTF-16 with its byte-order mark.
+std::string utf16Of(const std::string& utf8, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const auto put = [&](char32_t unit) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (size_t at = 0; at < utf8.size();) {
+        char32_t cp = static_cast<unsigned char>(utf8[at]);
+        const size_t length = cp < 0x80 ? 1 : DecodeUtf8(utf8, at, cp);
+        // A malformed byte stands for the character of its value.
+        if (!length)
+            cp = static_cast<unsigned char>(utf8[at]);
+        at += length ? length : 1;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+} // namespace
 
 TEST(DocumentBytes, TheStoredFormIsTheLineStoresAndKnowsWhereEachCharacterCameFrom)
 {
@@ -51,4 +105,63 @@ TEST(DocumentBytes, WritingKeepsWhatWasReadAndEncodesOnlyTheChange)
     EXPECT_EQ(fresh.Write(text, nullptr), "caf\xC3\xA9\n");
     fresh.Written("caf\xC3\xA9\n", nullptr);
     EXPECT_EQ(fresh.Write("X" + text, nullptr), "Xcaf\xC3\xA9\n");
+}
+
+TEST(DocumentBytes, ReadingInOnePassGivesWhatTheStepsGive)
+{
+    // Pieces of files: ASCII runs long enough for word-wide copying, every kind of line break,
+    // control characters, UTF-8 in and beyond Windows-1252, malformed UTF-8, Windows-1252 bytes,
+    // codes, references and protected regions.
+    const std::vector<std::string> valid = {
+        "a", "<p class=\"x\">text of a page</p>", "\r", "\n", "\r\n", "\n\r", "\t", std::string(1, '\0'),
+        "\x01", "\x1A", "\x7F", "\xC3\xA1", "\xC3\xB1", "\xE2\x82\xAC", "\xE2\x86\x92", "\xF0\x9F\x98\x80",
+        "\xEF\xBB\xBF", "\xC2\x85", "&aacute;", "&ntilde;", "&amp;", "&#8594;", "&#225;", "&", "&#",
+        "<!--INI_OMITECHAR-->", "<!--fin_omitechar-->", "12345678", ";"};
+    const std::vector<std::string> invalid = {"\xE1", "\xC0\x80", "\xED\xA0\x80", "\x81", "\xE9", "\xE2\x82",
+                                              "\xF5\x80\x80\x80", "\xBF"};
+    TCodigosISO defaults, numeric, controlCharacter, tab;
+    defaults.LoadDefaults();
+    ASSERT_TRUE(numeric.LoadFromText("& &amp;\nx &#8594;\n\xE1 &#225;\n"));
+    // A table with a control character is read step by step; one with TAB is not.
+    ASSERT_TRUE(controlCharacter.LoadFromText("\x01 &soh;\n\xE1 &aacute;\n"));
+    ASSERT_TRUE(tab.LoadFromText("\t &tab;\n"));
+    const TCodigosISO* tables[] = {nullptr, &defaults, &numeric, &controlCharacter, &tab};
+    std::mt19937 random(20109);
+    for (int round = 0; round < 20000; ++round) {
+        std::string body;
+        const bool malformed = round % 4 == 1;
+        for (size_t n = random() % 16; n > 0; --n)
+            body += malformed && random() % 3 == 0 ? invalid[random() % invalid.size()] : valid[random() % valid.size()];
+        // The encodings the program reads: plain, with a UTF-8 mark, UTF-16 either way with its mark,
+        // and now and then a UTF-16 file cut short or with a lone surrogate.
+        std::string bytes = body;
+        const int encoding = static_cast<int>(random() % 6);
+        if (encoding == 1)
+            bytes = "\xEF\xBB\xBF" + body;
+        else if ((encoding == 2 || encoding == 3) && !malformed)
+            bytes = utf16Of(body, encoding == 3);
+        else if (encoding == 4)
+            bytes = utf16Of(body, false) + (random() % 2 ? std::string("\x01") : std::string("\x00\xD8", 2));
+        const TCodigosISO* table = tables[random() % std::size(tables)];
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        const TSteps steps = readStepByStep(bytes, table);
+        TDocumentBytes document;
+        std::string text;
+        EXPECT_EQ(document.Read(bytes, table, text), steps.result);
+        EXPECT_EQ(text, steps.text);
+        EXPECT_EQ(document.Format, steps.format);
+        EXPECT_EQ(document.ReferenceCount, steps.references);
+        EXPECT_EQ(document.ControlCharacters, steps.controls);
+        // The untouched text gives the bytes back; with one letter more the bytes read back as the
+        // text (a control character kept at the end would become "." once it is not the last, and
+        // a whole text written through the numeric table gives "x" the reference of a remembered
+        // character).
+        EXPECT_EQ(document.Write(text, table), bytes);
+        if (steps.controls || table == &numeric)
+            continue;
+        TDocumentBytes again;
+        std::string back;
+        again.Read(document.Write(text + "y", table), table, back);
+        EXPECT_EQ(back, text + "y");
+    }
 }

@@ -11,19 +11,33 @@
 
 // The first byte chooses the reading: bit 0 codes to characters (an HTML document with the
 // conversion on), bit 1 a model for a new document, bits 2-3 a byte-order mark put before the rest
-// (none, UTF-8, UTF-16 little-endian, UTF-16 big-endian). The rest is the file.
+// (none, UTF-8, UTF-16 little-endian, UTF-16 big-endian), bits 4-5 the table of codes (the
+// defaults, "&" itself then numeric codes, one with a control character, which is read step by
+// step). The rest is the file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
     static const char* const marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
     const std::string bytes = marks[(data[0] >> 2) & 3] + std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
-    static const TCodigosISO entities = [] {
-        TCodigosISO table;
-        table.LoadDefaults();
-        return table;
-    }();
-    const TCodigosISO* table = (data[0] & 1) ? &entities : nullptr;
+    static const TCodigosISO tables[] = {
+        [] {
+            TCodigosISO table;
+            table.LoadDefaults();
+            return table;
+        }(),
+        [] {
+            TCodigosISO table;
+            table.LoadFromText("& &amp;\nx &#8594;\n\xE1 &#225;\n");
+            return table;
+        }(),
+        [] {
+            TCodigosISO table;
+            table.LoadFromText("\x01 &soh;\n\xE1 &aacute;\n");
+            return table;
+        }(),
+    };
+    const TCodigosISO* table = (data[0] & 1) ? &tables[((data[0] >> 4) & 3) % 3] : nullptr;
     const bool model = (data[0] & 2) != 0;
 
     TDocumentBytes document;
@@ -31,6 +45,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     document.Read(bytes, table, text, model);
     // The editor's form is a fixed point of the line store's rewriting.
     check(TDocumentBytes::StoredForm(text) == text);
+    // Reading in one pass gives what the steps give one after another over the whole text.
+    {
+        std::string decoded;
+        TDocumentFormat format;
+        size_t references = 0;
+        DecodeDocument(bytes, decoded, format, nullptr, &references);
+        check(HoldsControlCharacters(decoded) == document.ControlCharacters);
+        check(references == document.ReferenceCount);
+        if (table)
+            decoded = table->DecodeText(decoded, nullptr, &format.References);
+        check(TDocumentBytes::StoredForm(decoded) == text);
+        check(model || format == document.Format);
+    }
     // Every character a reference was made for is remembered.
     check(document.ReferenceCount == 0 || !document.Format.References.Empty());
     if (model) {
