@@ -32,8 +32,7 @@ std::string OpenResourceReport(QWidget* owner, const std::string& fileName, std:
         if (saved)
             opened = ShellOpen(report, &error);
     }
-    // The name as the file system spells it, shown in the program's own characters.
-    const std::string shown = ToWin1252(FromFilePath(report));
+    const std::string shown = FilePathText(report);
     if (saved && !opened)
         MessageBox(owner, FmtLoadStr(kReportNotOpened, shown.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
     if (saved)

@@ -448,7 +448,7 @@ void TformOpciones::sgOpenDblClick(QTableWidget* Sender, int row, int col)
     dialog.FileName = ExtractFileName(current);
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))
-        SetCells(Sender, 2, row, ToWin1252(FromFilePath(dialog.FileName)));
+        SetCells(Sender, 2, row, FilePathText(dialog.FileName));
 }
 
 void TformOpciones::sgNavegadoresDrawCell(QTableWidget* Sender)

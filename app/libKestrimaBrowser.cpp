@@ -80,8 +80,7 @@ bool OpenInBrowserReported(QWidget* owner, const std::string& FileName)
 
 void ReportBrowserFailure(QWidget* owner, const std::string& FileName, const std::string& browser)
 {
-    // The page's name is the file system's; the box shows the program's own characters.
-    const std::string page = ToWin1252(FromFilePath(FileName));
+    const std::string page = FilePathText(FileName);
     const std::string text = browser.empty() ? FmtLoadStr(kNoBrowser, page.c_str())
                                              : FmtLoadStr(kBrowserNotStarted, page.c_str(), browser.c_str());
     MessageBox(owner, text, {}, MB_OK | MB_ICONSTOP);

@@ -303,7 +303,8 @@ bool TformPrincipal::ArchivoPrevio(std::string& FileName)
         }
         if (!written) {
             // A browser would show an old page, or none, as if it were this text.
-            MessageBox(this, FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
+            const std::string shown = FilePathText(FileName);
+            MessageBox(this, FmtLoadStr(kFileCannotBeSaved, shown.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);
             return false;
         }
         return true;

@@ -185,8 +185,7 @@ bool ShellOpenReported(QWidget* owner, const std::string& target, const std::str
         return true;
     if (why.empty())
         why = LoadResString(kOpenerRefused);
-    // The name as the file system spells it, shown in the program's own characters.
-    const std::string shown = ToWin1252(FromFilePath(target));
+    const std::string shown = FilePathText(target);
     MessageBox(owner, FmtLoadStr(kCannotOpen, shown.c_str(), why.c_str()), {}, MB_OK | MB_ICONSTOP);
     return false;
 }
