@@ -70,8 +70,9 @@ TSingleInstance::TSingleInstance(const std::string& name, QObject* parent) : QOb
     try {
         FServerName = QFile::decodeName(QByteArray::fromStdString(PrivateRuntimeFolder())) + file;
         FLockName = FServerName + QStringLiteral(".lock");
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         FServerName.clear();
+        FNoSocketReason = error.Message();
     }
 }
 
