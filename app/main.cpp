@@ -49,6 +49,9 @@ int main(int argc, char** argv)
     }
 
     TSingleInstance instance("Kestrima");
+    // Without a folder of the user's own this copy neither hands over nor is found by later starts.
+    if (!instance.NoSocketReason().empty())
+        printError(instance.NoSocketReason());
     if (!instance.Listen()) {
         int answer = 1;
         if (!request.RunningMacro.empty()) {

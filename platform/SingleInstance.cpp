@@ -70,8 +70,9 @@ TSingleInstance::TSingleInstance(const std::string& name, QObject* parent) : QOb
     try {
         FServerName = QFile::decodeName(QByteArray::fromStdString(PrivateRuntimeFolder())) + file;
         FLockName = FServerName + QStringLiteral(".lock");
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         FServerName.clear();
+        FNoSocketReason = error.Message();
     }
 }
 
@@ -92,11 +93,11 @@ bool TSingleInstance::Start(uint32_t message, int timeoutMs)
 
 bool TSingleInstance::Listen(int timeoutMs)
 {
+    if (FServerName.isEmpty())
+        return true;
     // The lock holds from the look for a running copy until this one listens, so that of two copies
     // started together the second finds the first. A lock whose owner died is taken over; one that
     // cannot be had in time is done without rather than keeping the program from starting.
-    if (FServerName.isEmpty())
-        return true;
     QLockFile lock(FLockName);
     lock.tryLock(timeoutMs);
 

@@ -54,6 +54,8 @@ public:
     // The socket's full path; empty when the user has no private folder (this copy then runs alone).
     const QString& ServerName() const { return FServerName; }
     bool IsListening() const;
+    // Why this copy has no socket (the private folder's complaint, Windows-1252); empty when it has one.
+    const std::string& NoSocketReason() const { return FNoSocketReason; }
 
 private:
     void acceptConnections();
@@ -62,6 +64,7 @@ private:
 
     QString FServerName;
     QString FLockName;
+    std::string FNoSocketReason;
     std::unique_ptr<QLocalServer> FServer;
     std::function<void(uint32_t, uint32_t, uint32_t)> FOnMessage;
     std::function<void(const TDdeFrame&, TDdeServer::TReply)> FOnFrame;

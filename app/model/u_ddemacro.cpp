@@ -120,7 +120,6 @@ namespace {
 
 constexpr int kShellExecUsage = 4900;
 constexpr int kShellVerbMissing = 4901;
-
 constexpr int kShellVerbMalformed = 4903;
 
 std::string replaceFile(std::string text, const std::string& file)

@@ -123,7 +123,7 @@ void TDdeServer::schedule()
 
 void TDdeServer::runNext()
 {
-    // A question may have opened since the run was posted; its end calls Resume.
+    // A question may have opened since the run was posted; its end schedules the queue again.
     if (FRunning || FQueue.empty() || Held())
         return;
     TQueued macro = std::move(FQueue.front());

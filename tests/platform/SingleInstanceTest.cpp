@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
@@ -11,7 +10,9 @@
 #include <QSysInfo>
 #include <QProcess>
 #include <cstdint>
+#include <filesystem>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <thread>
@@ -19,7 +20,9 @@
 
 #include "platform/SingleInstance.h"
 #include "support/PumpUntil.h"
+#include "support/EnvironmentWhile.h"
 #include "support/StrangerSocket.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -79,7 +82,7 @@ TEST(SingleInstance, ASocketAndALockLeftByAKilledCopyDoNotStopTheNextStart)
 {
     const std::string name = uniqueName("leftover");
     TSingleInstance probe(name);
-    const QString socketPath = QDir(QDir::tempPath()).filePath(probe.ServerName());
+    const QString socketPath = probe.ServerName();
     const QString lockPath = socketPath + ".lock";
 
     // A killed copy leaves its socket file bound to nobody ...
@@ -239,4 +242,24 @@ TEST(SingleInstance, ACopyThatClosesUnansweredIsToldFromOneThatIsSilent)
         close(fd);
     }
     unlink(path.c_str());
+}
+
+TEST(SingleInstance, WithoutAPrivateFolderACopyRunsAloneAndSendsNothing)
+{
+    // No usable runtime folder, and the fallback folder open to everybody, as another user could
+    // have made it: no socket is made or looked for anywhere else.
+    TempDir temporary("instance");
+    const std::string open = temporary.path.string() + "/kestrima-" + std::to_string(geteuid());
+    ASSERT_EQ(mkdir(open.c_str(), 0777), 0);
+    chmod(open.c_str(), 0777);
+    TEnvironmentWhile runtime("XDG_RUNTIME_DIR", std::nullopt);
+    TEnvironmentWhile tmpdir("TMPDIR", temporary.path.string());
+    TSingleInstance alone(uniqueName("alone"));
+    EXPECT_TRUE(alone.ServerName().isEmpty());
+    EXPECT_NE(alone.NoSocketReason().find(open), std::string::npos) << alone.NoSocketReason();
+    EXPECT_TRUE(alone.Listen());
+    EXPECT_FALSE(alone.IsListening());
+    EXPECT_FALSE(alone.Send(0x1400, 500));
+    EXPECT_EQ(alone.Execute({TDdeKind::Execute, "system", "[new()]"}, 500), -1);
+    EXPECT_EQ(std::filesystem::directory_iterator(open), std::filesystem::directory_iterator());
 }
