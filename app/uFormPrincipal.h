@@ -634,6 +634,12 @@ private:
     // With the printer writing a PDF file (no printer installed, or a file chosen in the printer
     // setup), asks for the file; false when the user cancelled.
     bool choosePdfFile();
+    // The PDF file printing the current document offers: the one last chosen for it, else the
+    // document's name with ".pdf" in the document's folder.
+    std::string pdfFileFor() const;
+    std::string pdfFileKey() const;
+    // The PDF file chosen for each document (by its path, or its caption while it has none).
+    std::map<std::string, std::string> FPdfFiles;
     // The auxiliary editor's commands and events; closing it when the last document goes.
     void buildEditorCommands();
     void closeAuxiliaryEditor();

@@ -9,6 +9,7 @@
 #include "app/uFormPrincipalTools.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QApplication>
 #include <QFile>
 #include <QKeySequence>
@@ -19,6 +20,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 #include "components/KrCtrls.h"
 #include "components/PrevPrinter.h"
@@ -48,6 +50,7 @@ constexpr int kSearchAgain = 4773;
 constexpr int kNothingToUndo = 4785;
 constexpr int kNothingToRedo = 4786;
 constexpr int kPdfFilter = 4988;
+constexpr int kAceptar = 4358;
 // The margins the system's page setup shows when its record names none, in hundredths of a
 // millimetre: about an inch.
 constexpr int kDefaultMargin = 2500;
@@ -523,10 +526,40 @@ const TformPrincipal::TPageMargins& TformPrincipal::PageSetupMargins() const
 
 void TformPrincipal::mConfImpresionClick()
 {
+    QPrinter& printer = Printer();
+    // A printer writing PDF offers the document's own file, not the library's "print.pdf" in the home folder.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFileFor())));
     QPrintDialog dialog(&Printer(), this);
     // Only the printer is chosen here, or a PDF file; what to print is the Print items' business.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
-    dialog.exec();
+    // The dialog keeps the settings and prints nothing: its button says so.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* accept = buttons->button(QDialogButtonBox::Ok))
+            accept->setText(LoadResQString(kAceptar));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // A PDF file chosen here is the one printing the document offers.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        FPdfFiles[pdfFileKey()] = QFile::encodeName(printer.outputFileName()).toStdString();
+}
+
+std::string TformPrincipal::pdfFileKey() const
+{
+    const std::string file = ArchivoActual();
+    return file.empty() ? FDocuments.Caption(FDocuments.Current()) : file;
+}
+
+std::string TformPrincipal::pdfFileFor() const
+{
+    if (auto chosen = FPdfFiles.find(pdfFileKey()); chosen != FPdfFiles.end())
+        return chosen->second;
+    // The document's own name, in its folder, with the extension of the file it becomes.
+    std::string name = ArchivoActual();
+    if (name.empty())
+        name = FDocuments.Caption(FDocuments.Current());
+    const std::string extension = ExtractFileExt(name);
+    return name.substr(0, name.size() - extension.size()) + ".pdf";
 }
 
 bool TformPrincipal::choosePdfFile()
@@ -535,20 +568,13 @@ bool TformPrincipal::choosePdfFile()
     if (printer.outputFormat() != QPrinter::PdfFormat)
         return true;
     TFileDialogRequest request = SaveDialogRequest(LoadResString(kPdfFilter), "pdf");
-    std::string name = QFile::encodeName(printer.outputFileName()).toStdString();
-    if (name.empty()) {
-        // The document's own name with the extension of the file it becomes.
-        name = ArchivoActual();
-        if (name.empty())
-            name = FDocuments.Caption(FDocuments.Current());
-        const std::string extension = ExtractFileExt(name);
-        name = name.substr(0, name.size() - extension.size()) + ".pdf";
-    }
+    const std::string name = pdfFileFor();
     request.InitialDir = ExtractFilePath(name);
     request.FileName = ExtractFileName(name);
     if (!ExecuteFileDialog(this, request))
         return false;
     printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(request.FileName)));
+    FPdfFiles[pdfFileKey()] = request.FileName;
     return true;
 }
 
@@ -569,6 +595,10 @@ void TformPrincipal::mVistaPreliminarClick()
 {
     if (!documentsShown())
         return;
+    // Printed from the preview, a printer writing PDF offers the document's own file.
+    QPrinter& printer = Printer();
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFileFor())));
     PreviewEditor(*FCodeMemo, this);
 }
 

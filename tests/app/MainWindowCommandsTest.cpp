@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QDoubleSpinBox>
@@ -21,6 +22,7 @@
 #include <QPrinterInfo>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -680,6 +682,52 @@ TEST(MainWindowCommands, ALandscapePageSetupWithMarginsIsWhatThePreviewShowsAndW
         EXPECT_LT(left, marginPoints + 30);
         EXPECT_LE(bottom, page.Height - marginPoints + 1);
     }
+}
+
+TEST(MainWindowCommands, ThePrinterSetupKeepsItsSettingsAndThePdfIsNamedAfterTheDocument)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TempDir dir("pdfname");
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    TScopeGuard restore([&] { printer.setOutputFileName({}); });
+    const std::string page = dir.file("pagina.html", "<p>hola</p>");
+    w.form.AbreArchivo(page, false, ekHTML);
+    const std::string proposed = (dir.path / "pagina.pdf").string();
+
+    // Configurar impresi\xF3n: its button keeps the settings and says so; the file it offers is the
+    // document's (it offered print.pdf in the home folder, under a button that said "Imprimir").
+    auto setUp = [&](bool accept) {
+        std::pair<QString, QString> seen;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+                if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                    seen.first = ok->text();
+            if (auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                seen.second = file->text();
+            accept ? dialog->accept() : dialog->reject();
+        });
+        item(w.form, "mConfImpresion")->trigger();
+        return seen;
+    };
+    const auto shown = setUp(false);
+    EXPECT_EQ(shown.first, QStringLiteral("Aceptar"));
+    EXPECT_EQ(shown.second.toStdString(), proposed);
+    EXPECT_EQ(setUp(true).first, QStringLiteral("Aceptar"));
+    EXPECT_FALSE(FileExists(proposed)); // accepted, it printed nothing
+
+    // Printing offers the document's file in its folder, whatever file the printer was left with.
+    printer.setOutputFileName(QDir::home().filePath(QStringLiteral("print.pdf")));
+    TDialogAnswers dialogs;
+    item(w.form, "mImprimir")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].FileName, "pagina.pdf");
+    EXPECT_EQ(dialogs.requests[0].InitialDir, dir.path.string() + "/");
+    EXPECT_FALSE(FileExists(proposed));
 }
 
 TEST(MainWindowCommands, ThePrinterSetupOffersPrintingToAFile)

@@ -9,6 +9,7 @@
 #include "app/model/ProjectFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SysUtils.h"
+#include "support/Dates.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -130,19 +131,7 @@ TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
 
 TEST(ProjectFile, DatesAreTheSpanishLongDateWithHoursAndMinutes)
 {
-    std::tm time{};
-    time.tm_year = 2026 - 1900;
-    time.tm_mon = 11;
-    time.tm_mday = 7;
-    time.tm_wday = 1;
-    time.tm_hour = 9;
-    time.tm_min = 5;
-    EXPECT_EQ(ProjectDateText(time), "lunes, 7 de diciembre de 2026, 09:05");
-    time.tm_mon = 0;
-    time.tm_mday = 21;
-    time.tm_wday = 3;
-    time.tm_hour = 23;
-    time.tm_min = 59;
-    EXPECT_EQ(ProjectDateText(time), "mi\xE9rcoles, 21 de enero de 2026, 23:59");
+    EXPECT_EQ(ProjectDateText(CalendarTime(2026, 12, 7, 1, 9, 5)), "lunes, 7 de diciembre de 2026, 09:05");
+    EXPECT_EQ(ProjectDateText(CalendarTime(2026, 1, 21, 3, 23, 59)), "mi\xE9rcoles, 21 de enero de 2026, 23:59");
     EXPECT_NE(ProjectDateNow().find(", "), std::string::npos);
 }

@@ -9,6 +9,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "platform/core/Classes.h"
+#include "support/Dates.h"
 #include "support/StringListItems.h"
 
 namespace {
@@ -173,13 +174,7 @@ TEST(MenuCaptionOf, CaptionsShowTheirAmpersandsAsWritten)
 
 TEST(DateTimeText, SpanishNamesInEveryFormat)
 {
-    std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 11;
-    when.tm_mday = 7;
-    when.tm_wday = 1;
-    when.tm_hour = 9;
-    when.tm_min = 5;
+    std::tm when = CalendarTime(2026, 12, 7, 1, 9, 5);
     EXPECT_EQ(DateTimeText(0, when), "lunes, 7 de diciembre de 2026, 09:05");
     EXPECT_EQ(DateTimeText(1, when), "lunes, 7 de diciembre de 2026");
     EXPECT_EQ(DateTimeText(2, when), "07/12/2026, 09:05");

@@ -8,14 +8,14 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <ctime>
 #include <optional>
 #include <random>
 
 #include "PainterTestSupport.h"
+#include "support/Dates.h"
+#include "support/PdfWords.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/DateText.h"
 
@@ -343,14 +343,7 @@ namespace {
 // The text of a PDF file, or nothing when pdftotext is not installed.
 std::optional<std::string> PdfText(const QString& file)
 {
-    QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return std::nullopt;
-    QProcess process;
-    process.start(tool, {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    if (!process.waitForFinished(60000))
-        return std::nullopt;
-    return process.readAllStandardOutput().toStdString();
+    return PdfToText({QStringLiteral("-layout"), file, QStringLiteral("-")});
 }
 
 // True when a line of `text` starts with `start` (after blanks) and holds `part`.
@@ -436,19 +429,8 @@ TEST_F(PrintingToPdf, ASelectionStartingInsideALineNumbersTheLinesAfterIt)
 
 TEST_F(PrintingToPdf, TheHeaderDateIsSpanishWhateverTheLocale)
 {
-    std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 11;
-    when.tm_mday = 8;
-    when.tm_wday = 2;
-    when.tm_hour = 6;
-    when.tm_min = 5;
-    when.tm_sec = 9;
-    EXPECT_EQ(PageHeaderDate(when), "martes, 8 de diciembre de 2026 - 06:05:09");
-    when.tm_mon = 0;
-    when.tm_wday = 3;
-    when.tm_hour = 23;
-    EXPECT_EQ(PageHeaderDate(when), "mi\xE9rcoles, 8 de enero de 2026 - 23:05:09");
+    EXPECT_EQ(PageHeaderDate(CalendarTime(2026, 12, 8, 2, 6, 5, 9)), "martes, 8 de diciembre de 2026 - 06:05:09");
+    EXPECT_EQ(PageHeaderDate(CalendarTime(2026, 1, 21, 3, 23, 59, 0)), "mi\xE9rcoles, 21 de enero de 2026 - 23:59:00");
 
     // A process in the C locale, as under LANG=C: the printed header still names the day and month
     // in Spanish (it used to say "8 Dec 2026").

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -20,17 +21,26 @@ struct TPdfPage {
     std::vector<TPdfWord> Words;
 };
 
-// The pages of a PDF file with their words; nothing when pdftotext is not installed.
-inline std::optional<std::vector<TPdfPage>> PdfPages(const QString& file)
+// What pdftotext writes with `arguments`; nothing when it is not installed or does not end.
+inline std::optional<std::string> PdfToText(const QStringList& arguments)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (tool.isEmpty())
         return std::nullopt;
     QProcess process;
-    process.start(tool, {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    process.start(tool, arguments);
     if (!process.waitForFinished(60000))
         return std::nullopt;
-    const std::string html = process.readAllStandardOutput().toStdString();
+    return process.readAllStandardOutput().toStdString();
+}
+
+// The pages of a PDF file with their words; nothing when pdftotext is not installed.
+inline std::optional<std::vector<TPdfPage>> PdfPages(const QString& file)
+{
+    const std::optional<std::string> output = PdfToText({QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    if (!output)
+        return std::nullopt;
+    const std::string& html = *output;
     std::vector<TPdfPage> pages;
     const std::regex page(R"re(<page width="([0-9.]+)" height="([0-9.]+)">)re");
     const std::regex word(
