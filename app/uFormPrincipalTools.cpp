@@ -101,7 +101,7 @@ const TControlSpec kDocumento[] = {
     {"sepDocumento3", K::Separator, 0, kFlow, 4},
     {"sbComentario", K::Insert, 25, kFlow, kFit},
     {"sbUltimo", K::Insert, 18, kFlow, kFit},
-    {"sepDocumento4", K::Separator, 0, kFlow, 4},
+    // The repeat tool, built with the page and placed on the side panel's assistant "Repetir códigos".
     {"eRepInicio", K::Edit, 0, kFlow, 60},
     {"eRepFinal", K::Edit, 0, kFlow, 60},
     {"sbRepiteTag", K::Repeat, 0, kFlow, kFit},
