@@ -799,8 +799,9 @@ void TformPrincipal::CreaHerramientas()
             case K::Check: {
                 auto* check = new QCheckBox(FromWin1252(caption), parent);
                 made = check;
+                // The box, its spacing and the text, as the style draws them.
                 if (width < 0)
-                    width = fittedWidth(check, caption) + 14;
+                    width = std::max(fittedWidth(check, caption) + 14, check->sizeHint().width());
                 break;
             }
             case K::Label: {
