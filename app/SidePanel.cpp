@@ -164,7 +164,10 @@ TSidePanel::TSidePanel(TWindowHost& host, TSidePanelLinks links, QWidget* panel,
     buildAssistants();
     buildLibrary();
     buildCodeTree();
-    pcLateral->SetActivePage(tsHerramientas);
+    // The tag buttons of the first page are those of the tool pages above the editor: no buttons of
+    // its own are defined for it, and an empty page is not offered. The panel opens on the assistants.
+    tsHerramientas->SetTabVisible(false);
+    pcLateral->SetActivePage(tsAsistentes);
     pcLateral->Loaded();
     pcLateral->OnChange = [this](QWidget*) { CallHandler(pLateral, [this] { pcLateralChange(); }); };
 

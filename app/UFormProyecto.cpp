@@ -83,9 +83,10 @@ constexpr TControlSpec kFrame[] = {
 constexpr TControlSpec kDatos[] = {
     label("lNombre", 8, 8, 200, 5047), edit("eNombre", 8, 24, 360),
     label("lAutor", 8, 52, 200, 5048), edit("eAutor", 8, 68, 360),
-    label("lCrea", 8, 100, 128, 5049), label("lblCrea", 138, 100, 230),
-    label("lModifica", 8, 120, 128, 5050), label("lblModifica", 138, 120, 230),
-    label("lDescripcion", 8, 144, 200, 5051), row("mDescripcion", kMemo, 8, 160, 360, 84),
+    // Each date under its caption, where the longest ("miércoles, 30 de septiembre ...") fits.
+    label("lCrea", 8, 96, 200, 5049), label("lblCrea", 24, 112, 344),
+    label("lModifica", 8, 130, 200, 5050), label("lblModifica", 24, 146, 344),
+    label("lDescripcion", 8, 166, 200, 5051), row("mDescripcion", kMemo, 8, 182, 360, 62),
 };
 
 constexpr TControlSpec kArchivos[] = {

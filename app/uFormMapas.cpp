@@ -3,6 +3,8 @@
 // itself, so what the pointer touches is a picture point whatever the scroll position.
 #include "app/uFormMapas.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -18,6 +20,7 @@
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -54,6 +57,9 @@ constexpr int kDeleteQuestion = 5857;
 constexpr int kPreviewCaption = 5858;
 constexpr int kPictureFilter = 5859;
 constexpr int kInitialTexts = 5860; // eImagen, eName, eHREF, eALT
+
+// What a caption holds beside its text: the window's icon, three buttons and their spacing.
+constexpr int kCaptionButtonsRoom = 110;
 
 // The tool window's client area and where it was designed, in the dialog's client coordinates.
 constexpr int kToolClientWidth = 208;
@@ -460,7 +466,12 @@ void TformMapas::sizeToPicture()
 {
     FMap.SetPictureSize(Imagen->width(), Imagen->height());
     const int statusHeight = BarraEstado->sizeHint().height();
-    resize(Imagen->width() + 1, Imagen->height() + statusHeight + 1);
+    // Never so narrow that the window manager cuts the caption: room for its text in the caption's
+    // bold face, the window's icon and three caption buttons.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + kCaptionButtonsRoom;
+    resize(std::max(Imagen->width() + 1, captionWidth), Imagen->height() + statusHeight + 1);
     // A picture far wider or higher than the screen gets a window of half the screen that way.
     const TPlacementScreen screen = CurrentPlacementScreen();
     if (screen.Width + 30 <= Imagen->width())

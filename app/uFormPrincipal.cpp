@@ -11,6 +11,9 @@
 #include "app/uFormPrincipalTools.h"
 #include "app/model/u_ddemacro.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QByteArray>
@@ -50,10 +53,17 @@ constexpr int kMenuArchivo = 4470;  // then Edición, Ver, Selección, Insertar,
 constexpr int kMenuOtrosTags = 4479;
 constexpr int kCaretPanelText = 4480;
 constexpr int kHelpHint = 4481;
+// The texts the status bar's panels show.
+constexpr int kModified = 4508;
+constexpr int kReadOnly = 4509;
+constexpr int kInsert = 4510;
+constexpr int kOverwrite = 4511;
+constexpr int kCaretPosition = 4512;
+constexpr int kAuxiliaryPanel = 6155;
 constexpr int kFirstWidth = 800;
 constexpr int kFirstHeight = 600;
 
-// Panel widths of the status bar, from panel 1; panel 0 is as wide as its buttons.
+// Least widths of the status bar's panels, from panel 1; panel 0 is as wide as its buttons.
 constexpr int kPanelWidths[] = {75, 75, 75, 300};
 
 std::string folderOf(const std::string& fileName)
@@ -331,15 +341,28 @@ void TformPrincipal::buildStatusBar()
     FBarraEstado->setObjectName("BarraEstado");
     FBarraEstado->setSizeGripEnabled(false);
     setStatusBar(FBarraEstado);
+    // Each panel at least as wide as the longest text it shows: the caret's position up to line and
+    // column 999999, the document's states. The hints' panel takes the rest of the bar.
+    const std::vector<std::string> panelTexts[] = {
+        {},
+        {FmtLoadStr(kCaretPosition, 999999, 999999)},
+        {LoadResString(kModified), LoadResString(kAuxiliaryPanel)},
+        {LoadResString(kInsert), LoadResString(kOverwrite), LoadResString(kReadOnly)},
+        {}};
     for (int i = 0; i < kPanelCount; ++i) {
         auto* panel = new QLabel(FBarraEstado);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        if (i > 0)
-            panel->setFixedWidth(kPanelWidths[i - 1]);
+        int width = i > 0 ? kPanelWidths[i - 1] : 0;
+        for (const std::string& text : panelTexts[i])
+            width = std::max(width, panel->fontMetrics().horizontalAdvance(FromWin1252(text)) + 2 * panel->frameWidth() + 8);
+        if (i == kPanelCount - 1)
+            panel->setMinimumWidth(width);
+        else if (i > 0)
+            panel->setFixedWidth(width);
         if (i >= 1 && i <= 3)
             panel->setAlignment(Qt::AlignCenter);
-        FBarraEstado->addWidget(panel);
+        FBarraEstado->addWidget(panel, i == kPanelCount - 1 ? 1 : 0);
         FPanels[i] = panel;
     }
     FPanels[0]->setFrameStyle(QFrame::NoFrame);

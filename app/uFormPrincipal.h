@@ -605,6 +605,8 @@ private:
     std::unique_ptr<TToolPageControls> FHerramientas;
     // Builds the side panel in its place; the panel is a child of the window.
     void CreaPanelLateral();
+    // Puts the repeat tool (its two codes and its button) on the side panel's assistant page.
+    void placeRepeatTool(QWidget* page);
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
     TSidePanel* FSidePanel = nullptr;

@@ -172,13 +172,7 @@ void TformPrincipal::buildHelpAndTools()
     }
     item(nullptr, "sbAyuda", [this] { mTemasClick(); });
     // F1: the help at the focused control's context, else the window's; in an open menu, the item's.
-    auto* contextHelp = new QAction(this);
-    contextHelp->setObjectName("contextHelp");
-    contextHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    contextHelp->setShortcutContext(Qt::WindowShortcut);
-    addAction(contextHelp);
-    connect(contextHelp, &QAction::triggered, this,
-            [this] { CallHandler(this, [this] { ShowControlHelp(focusWidget() ? focusWidget() : this); }); });
+    addAction(item(nullptr, "contextHelp", [this] { ShowControlHelp(focusWidget() ? focusWidget() : this); }));
     auto* menuHelp = new TMenuHelp(this);
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         menu->installEventFilter(menuHelp);

@@ -4,6 +4,10 @@
 #include "app/uFormPrincipal.h"
 
 #include <QAction>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+#include "app/uFormPrincipalTools.h"
 
 #include "components/HETreeView.h"
 #include "toolbars/TBarCtls.h"
@@ -44,9 +48,26 @@ void TformPrincipal::CreaPanelLateral()
     assistants.GuardaHistorial = [this](THistoryCombo& Combo) { GuardaHistorial(Combo); };
     assistants.OpenURL = [this](QObject* Sender) { OpenURL(Sender); };
     FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
+    placeRepeatTool(FSidePanel->Assistant(TSidePanel::asRepetir));
     // The HTML tree is the one shown at start.
     FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
     CreaHerramientasLaterales();
+}
+
+void TformPrincipal::placeRepeatTool(QWidget* page)
+{
+    // The two codes over the button, each the page's width.
+    TToolPageControls& c = Herramientas();
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    for (QWidget* control : std::initializer_list<QWidget*>{c.eRepInicio, c.eRepFinal, c.sbRepiteTag}) {
+        control->setParent(page);
+        control->setMaximumWidth(QWIDGETSIZE_MAX);
+        layout->addWidget(control);
+        control->show();
+    }
+    layout->addStretch(1);
 }
 
 void TformPrincipal::pcLateralChange()

@@ -101,7 +101,7 @@ const TControlSpec kDocumento[] = {
     {"sepDocumento3", K::Separator, 0, kFlow, 4},
     {"sbComentario", K::Insert, 25, kFlow, kFit},
     {"sbUltimo", K::Insert, 18, kFlow, kFit},
-    {"sepDocumento4", K::Separator, 0, kFlow, 4},
+    // The repeat tool, built with the page and placed on the side panel's assistant "Repetir códigos".
     {"eRepInicio", K::Edit, 0, kFlow, 60},
     {"eRepFinal", K::Edit, 0, kFlow, 60},
     {"sbRepiteTag", K::Repeat, 0, kFlow, kFit},
@@ -799,8 +799,9 @@ void TformPrincipal::CreaHerramientas()
             case K::Check: {
                 auto* check = new QCheckBox(FromWin1252(caption), parent);
                 made = check;
+                // The box, its spacing and the text, as the style draws them.
                 if (width < 0)
-                    width = fittedWidth(check, caption) + 14;
+                    width = std::max(fittedWidth(check, caption) + 14, check->sizeHint().width());
                 break;
             }
             case K::Label: {

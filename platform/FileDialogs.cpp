@@ -21,15 +21,25 @@ TFileDialogHook& hook()
     return answer;
 }
 
-// "Texto|*.txt|Todos|*.*" becomes Qt's "Texto (*.txt)" entries; a description without its masks is dropped.
+// "Texto|*.txt|Todos|*.*" becomes Qt's "Texto (*.txt)" entries; a description without its masks is
+// dropped. A description that already shows its masks ("Proyectos (*.kr)|*.kr") shows them once.
 QStringList qtFilters(const std::string& filter)
 {
     const QStringList parts = FromWin1252(filter).split(QLatin1Char('|'));
     QStringList result;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString masks = parts[i + 1];
+        QString description = parts[i];
+        const QString& given = parts[i + 1];
+        QString masks = given;
         masks.replace(QLatin1Char(';'), QLatin1Char(' '));
-        result << QStringLiteral("%1 (%2)").arg(parts[i], masks);
+        for (const QString& shown : {given, masks}) {
+            const QString ending = QLatin1Char('(') + shown + QLatin1Char(')');
+            if (description.endsWith(ending)) {
+                description = description.chopped(ending.size()).trimmed();
+                break;
+            }
+        }
+        result << QStringLiteral("%1 (%2)").arg(description, masks);
     }
     return result;
 }

@@ -177,6 +177,8 @@ constexpr TCommandRow kRows[] = {
     {.Name = "sbNuevoProyecto", .Open = O::AlwaysEnabled},
     {.Name = "sbAbrirProyecto", .Open = O::AlwaysEnabled},
     {.Name = "sbAyuda", .Open = O::AlwaysEnabled},
+    // F1: the help at the focused control's context.
+    {.Name = "contextHelp", .Keys = "F1", .Open = O::AlwaysEnabled},
     {.Name = "sbAyudaAuxiliar", .Open = O::AlwaysEnabled},
     {.Name = "sbTips", .Open = O::AlwaysEnabled},
     // The speed bar's pop-up.

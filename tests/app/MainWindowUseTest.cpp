@@ -237,7 +237,7 @@ TEST(MainWindowUse, TheFirstWindowShowsEveryToolPageWhole)
     }
     pages.pcSuperior->SetActivePage(pages.tsDocumento);
     QApplication::processEvents();
-    EXPECT_TRUE(pages.eRepFinal->isVisible());
+    EXPECT_TRUE(pages.tsDocumento->findChild<QWidget*>("sbUltimo")->isVisible());
 }
 
 TEST(MainWindowUse, InsertedDatesAreSpanishWhateverTheLocale)

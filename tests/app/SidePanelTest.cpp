@@ -9,13 +9,17 @@
 #include <QStackedWidget>
 #include <deque>
 #include <filesystem>
+#include <initializer_list>
 
 #include "app/model/KestrimaConfig.h"
+#include "app/uFormPrincipalTools.h"
+#include "editor/CodeMemo.h"
 #include "app/model/libKestrima.h"
 #include "components/HETreeView.h"
 #include "components/StrHlder.h"
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
+#include "support/MouseEvents.h"
 #include "support/StringListItems.h"
 #include "toolbars/TBarCtls.h"
 
@@ -90,7 +94,10 @@ TEST(SidePanel, PagesInOrderAndTheirWidths)
         }
         return std::pair{p.pLateral->width(), p.spLateral->handle(1)->isEnabled()};
     };
-    EXPECT_EQ(p.pcLateral->ActivePage(), p.tsHerramientas);
+    // The first page has no buttons of its own: it is not offered, and the panel opens on the
+    // assistants.
+    EXPECT_FALSE(p.tsHerramientas->TabVisible());
+    EXPECT_EQ(p.pcLateral->ActivePage(), p.tsAsistentes);
     EXPECT_EQ(show(p.tsHerramientas, 250), std::pair(168, false));
     EXPECT_EQ(show(p.tsLibreria, 250), std::pair(250, true));
     EXPECT_EQ(p.cbLibreria->maximumWidth(), p.tsLibreria->width() - 24);
@@ -110,6 +117,40 @@ TEST(SidePanel, PagesInOrderAndTheirWidths)
         EXPECT_EQ(p.nbAsistentes->property("HelpContext").toInt(), help[i]);
         EXPECT_EQ(p.cbAsistentes->property("HelpContext").toInt(), help[i]);
     }
+}
+
+TEST(SidePanel, EveryAssistantPageShowsItsControls)
+{
+    TPanelWindow w;
+    TSidePanel& p = w.panel;
+    for (int page = 0; page < TSidePanel::kAssistantCount; ++page) {
+        p.cbAsistentes->setCurrentIndex(page);
+        p.cbAsistentesChange();
+        settle();
+        int shown = 0;
+        for (QWidget* control : p.Assistant(page)->findChildren<QWidget*>())
+            shown += control->isVisible() && control->width() > 0 && control->height() > 0;
+        EXPECT_GT(shown, 2) << ToWin1252(p.cbAsistentes->itemText(page));
+    }
+
+    // "Repetir códigos": the two codes over the button, which puts them around each selected line.
+    QWidget* repeat = p.Assistant(TSidePanel::asRepetir);
+    TToolPageControls& c = w.form.Herramientas();
+    for (QWidget* control : std::initializer_list<QWidget*>{c.eRepInicio, c.eRepFinal, c.sbRepiteTag}) {
+        EXPECT_EQ(control->parentWidget(), repeat) << control->objectName().toStdString();
+        EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
+        EXPECT_GE(control->width(), repeat->width() - 4) << control->objectName().toStdString();
+    }
+    EXPECT_LT(c.eRepInicio->y(), c.eRepFinal->y());
+    EXPECT_LT(c.eRepFinal->y(), c.sbRepiteTag->y());
+    c.eRepInicio->setText("<LI>");
+    c.eRepFinal->setText("</LI>");
+    TCodeMemo& memo = *w.form.CodeMemo();
+    memo.Lines().SetText("uno\r\ndos");
+    memo.SelectAll();
+    SendMouse(*c.sbRepiteTag, QEvent::MouseButtonPress, {3, 3});
+    SendMouse(*c.sbRepiteTag, QEvent::MouseButtonRelease, {3, 3});
+    EXPECT_EQ(memo.GetTextStr(), "<LI>uno</LI>\r\n<LI>dos</LI>");
 }
 
 TEST(SidePanel, ViewItemAndButtonShowAndHideItOnlyWithADocument)

@@ -619,7 +619,8 @@ TEST(ToolPagesInsert, EveryFlatButtonOfThePagesInsertsOnItsPressAndComesBackUp)
             EXPECT_EQ(button->State(), bsUp) << name;
         }
     }
-    EXPECT_EQ(inserting, 52);
+    // The repeat tool's button lies on the side panel.
+    EXPECT_EQ(inserting, 51);
 }
 
 TEST(ToolPagesHistory, TheUndoButtonUndoesAStepAndItsArrowDownToTheChosenEntry)

@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -94,7 +96,12 @@ TEST(FormMapas, FormAndToolWindowAsDesigned)
     EXPECT_EQ(d.parentWidget(), &e.w.form);
     EXPECT_EQ(d.Imagen->size(), QSize(250, 250));
     EXPECT_EQ(d.Imagen->cursor().shape(), Qt::CrossCursor);
-    EXPECT_EQ(d.size(), QSize(251, 251 + d.BarraEstado->sizeHint().height()));
+    // One pixel wider than the picture, or as wide as the caption needs.
+    QFont captionFont = d.font();
+    captionFont.setBold(true);
+    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(d.windowTitle()) + 110;
+    EXPECT_EQ(d.size(), QSize(std::max(251, captionWidth), 251 + d.BarraEstado->sizeHint().height()));
+    EXPECT_GT(captionWidth, 251);
     TToolWindowKt& tool = *d.ToolWindowKt1;
     EXPECT_EQ(tool.Caption(), "Mapa de imagen");
     EXPECT_TRUE(tool.Floating());

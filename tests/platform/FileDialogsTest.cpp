@@ -44,3 +44,23 @@ TEST(FileDialogs, ThePictureDialogPreviewsTheSelectedPictureAndThePlainOneHasNoP
         EXPECT_EQ(shown, withPreview ? QSize(160, 80) : QSize());
     }
 }
+
+TEST(FileDialogs, EachFilterShowsItsMasksOnce)
+{
+    TempDir folder("filters");
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                shown = dialog->nameFilters();
+                dialog->reject();
+            }
+    });
+    TFileDialogRequest request;
+    request.Filter = "Proyectos Kestrima (*.kr)|*.kr|Documentos PDF (*.pdf)|*.pdf|"
+                     "Todos (*.jpg;*.gif)|*.jpg;*.gif|Texto|*.txt|Raro (a)|*.b";
+    request.InitialDir = folder.path.string();
+    EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
+    EXPECT_EQ(shown, (QStringList{"Proyectos Kestrima (*.kr)", "Documentos PDF (*.pdf)", "Todos (*.jpg *.gif)",
+                                  "Texto (*.txt)", "Raro (a) (*.b)"}));
+}
