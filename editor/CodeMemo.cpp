@@ -284,7 +284,7 @@ void TCustomCodeMemo::Change()
 
 void TCustomCodeMemo::ResetHighlighting()
 {
-    for (TLineRecord* r = FirstRecord(); r; r = r->Next) {
+    for (TLineRecord* r = FFreshRecords ? nullptr : FirstRecord(); r; r = r->Next) {
         if (r->Styles) {
             r->SpareStyles = std::move(r->Styles);
             r->SpareLen = r->Len;
@@ -889,16 +889,23 @@ void TCustomCodeMemo::LoadFromStream(TStream& stream)
     PerformSelection(SMM_SET | SMM_NOREDRAW, all);
     scope.parkParser();
     PerformStream(SMM_LOADSTREAM, 6, stream);
-    const bool parser = scope.restoreParser() != nullptr;
-    // The settings message drops every record's bytes itself when it colours again; a second pass
-    // over every record of a large text would only repeat it.
-    if (!parser || !FRehighlightFlag)
-        ResetHighlighting();
-    FChangeBits |= CHANGE_TEXT;
-    if (parser)
-        Perform(SMM_SETTINGSCHANGED, 0, 0);
+    // The caret goes to the start while the place it leaves at the end is still the one last
+    // looked up: once the first screen is coloured, finding it again would walk every record.
     TSelectionRange start{0, 0};
     PerformSelection(SMM_SET | SMM_NOREDRAW, start);
+    const bool parser = scope.restoreParser() != nullptr;
+    {
+        // Records a load made have no style bytes to drop and are marked changed already: no pass
+        // over every record of a large text is needed for that.
+        FFreshRecords = true;
+        TScopeGuard fresh([this] { FFreshRecords = false; });
+        // The settings message drops every record's bytes itself when it colours again.
+        if (!parser || !FRehighlightFlag)
+            ResetHighlighting();
+        FChangeBits |= CHANGE_TEXT;
+        if (parser)
+            Perform(SMM_SETTINGSCHANGED, 0, 0);
+    }
     FView.LeftColumn = 0;
     MakeOffsetVisible(0);
     scope.endUpdate();

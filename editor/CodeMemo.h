@@ -773,6 +773,8 @@ protected:
     bool FGutterLayoutStale = true;
     bool FPaintSuspended = false;
     bool FLoading = false;
+    // Every record was just made by a load: none holds styles, and each is marked changed.
+    bool FFreshRecords = false;
     bool FPrinting = false;
     bool FDestroying = false;
     bool FCaretAfterEOL = false;

@@ -29,15 +29,26 @@ char asciiLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// What both markers begin with; it holds no letter, so it is found as it stands.
+constexpr std::string_view kMarkerOpening = "<!--";
+static_assert(TCodigosISO::kStartMarker.starts_with(kMarkerOpening) && TCodigosISO::kEndMarker.starts_with(kMarkerOpening));
+
 // The first place from `from` where `marker` stands, A-Z in either case; npos when none.
 size_t findMarker(std::string_view text, std::string_view marker, size_t from)
 {
     if (text.size() < marker.size())
         return std::string_view::npos;
     const size_t last = text.size() - marker.size();
-    // Both markers begin with "<", which has no case: only the places holding one are compared.
-    for (size_t at = text.find(marker[0], from); at <= last; at = text.find(marker[0], at + 1)) {
-        size_t i = 0;
+    // A page has a "<" every few characters but seldom a comment: only the places holding the
+    // markers' opening are compared.
+    for (size_t at = from; at <= last; ++at) {
+        const void* found = memmem(text.data() + at, text.size() - at, kMarkerOpening.data(), kMarkerOpening.size());
+        if (!found)
+            break;
+        at = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+        if (at > last)
+            break;
+        size_t i = kMarkerOpening.size();
         while (i < marker.size() && asciiLower(text[at + i]) == asciiLower(marker[i]))
             ++i;
         if (i == marker.size())

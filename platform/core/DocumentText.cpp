@@ -51,32 +51,6 @@ bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& utf8, std:
     return true;
 }
 
-// UTF-8 (well-formed) as UTF-16, after its byte-order mark when `mark`.
-std::string utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark)
-{
-    std::string out;
-    out.reserve(utf8.size() * 2 + 2);
-    if (mark)
-        out.append(bigEndian ? kUtf16BeMark : kUtf16LeMark);
-    const auto put = [&](char32_t unit) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    };
-    for (size_t pos = 0; pos < utf8.size();) {
-        char32_t cp = static_cast<unsigned char>(utf8[pos]);
-        const size_t length = cp < 0x80 ? 1 : DecodeUtf8(utf8, pos, cp);
-        pos += length ? length : 1;
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
-}
-
 // Reads one code point at `pos` and moves past it; false for a malformed sequence.
 bool nextCodePoint(std::string_view bytes, size_t& pos, char32_t& cp)
 {
@@ -143,6 +117,33 @@ bool IsValidUtf8(std::string_view bytes)
         if (!nextCodePoint(bytes, pos, cp))
             return false;
     return true;
+}
+
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark)
+{
+    std::string out;
+    out.reserve(utf8.size() * 2 + 2);
+    if (mark)
+        out.append(bigEndian ? kUtf16BeMark : kUtf16LeMark);
+    const auto put = [&](char32_t unit) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = static_cast<unsigned char>(utf8[pos]);
+        const size_t length = cp < 0x80 ? 1 : DecodeUtf8(utf8, pos, cp);
+        if (!length)
+            cp = static_cast<unsigned char>(utf8[pos]);
+        pos += length ? length : 1;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
 }
 
 bool HoldsControlCharacters(std::string_view bytes)
@@ -391,7 +392,7 @@ std::string encodeDocument(std::string_view text, const TDocumentFormat& format,
         utf8.Utf8 = true;
         utf8.ByteOrderMark = false;
         utf8.Utf16 = TUtf16::None;
-        return utf8ToUtf16(encodeDocument(text, utf8, false), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
+        return Utf8ToUtf16(encodeDocument(text, utf8, false), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
     }
     const TCharacterReferences* references = format.Utf8 && !format.References.Empty() ? &format.References : nullptr;
     std::string out;

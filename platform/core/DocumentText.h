@@ -52,6 +52,9 @@ TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocum
 // True when the bytes hold a character below 32 other than TAB, LF and CR (NUL, form feed, ESC...):
 // the editor shows each as ".", so an edit across one would lose it.
 bool HoldsControlCharacters(std::string_view bytes);
+// UTF-8 as UTF-16 in the given byte order, after its byte-order mark when `mark` (a malformed byte
+// stands for the character of its value).
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);
 // The editor's text (line breaks CR, LF or CR LF) as the file's bytes in `format`; each line break
 // becomes the format's one, and in a UTF-8 or UTF-16 file each reference to one of the format's
 // characters becomes the character.

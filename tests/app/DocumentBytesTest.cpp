@@ -9,7 +9,6 @@
 #include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"
 #include "editor/model/LineStore.h"
-#include "platform/core/Win1252.h"
 
 namespace {
 
@@ -33,32 +32,6 @@ TSteps readStepByStep(const std::string& bytes, const TCodigosISO* entities)
         decoded = entities->DecodeText(decoded, nullptr, &steps.format.References);
     steps.text = TDocumentBytes::StoredForm(decoded);
     return steps;
-}
-
-// UTF-8 as UTF-16 with its byte-order mark.
-std::string utf16Of(const std::string& utf8, bool bigEndian)
-{
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    const auto put = [&](char32_t unit) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    };
-    for (size_t at = 0; at < utf8.size();) {
-        char32_t cp = static_cast<unsigned char>(utf8[at]);
-        const size_t length = cp < 0x80 ? 1 : DecodeUtf8(utf8, at, cp);
-        // A malformed byte stands for the character of its value.
-        if (!length)
-            cp = static_cast<unsigned char>(utf8[at]);
-        at += length ? length : 1;
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -139,9 +112,9 @@ TEST(DocumentBytes, ReadingInOnePassGivesWhatTheStepsGive)
         if (encoding == 1)
             bytes = "\xEF\xBB\xBF" + body;
         else if ((encoding == 2 || encoding == 3) && !malformed)
-            bytes = utf16Of(body, encoding == 3);
+            bytes = Utf8ToUtf16(body, encoding == 3, true);
         else if (encoding == 4)
-            bytes = utf16Of(body, false) + (random() % 2 ? std::string("\x01") : std::string("\x00\xD8", 2));
+            bytes = Utf8ToUtf16(body, false, true) + (random() % 2 ? std::string("\x01") : std::string("\x00\xD8", 2));
         const TCodigosISO* table = tables[random() % std::size(tables)];
         SCOPED_TRACE(testing::PrintToString(bytes));
         const TSteps steps = readStepByStep(bytes, table);
