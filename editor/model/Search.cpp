@@ -12,7 +12,9 @@
 // states (BRANCH node, position) and (after a repetition, positions) from which everything failed and
 // does not try them again: its work grows with the program times the text, not exponentially. Only the
 // element limit depends on the path; the memo keeps the counts under which a failure is known.
-// Before trying a start, the search skips to where the pattern's literals and first characters allow.
+// Before trying a start, the search skips to where the pattern's literals and first characters allow,
+// reading the editor's records directly; a skipped start could neither match nor reach the element
+// limit.
 #include "editor/model/Search.h"
 
 #include <algorithm>
@@ -489,6 +491,7 @@ void TREParser::analyse()
     int recorders = 0;
     int emptyRecorders = 0;
     bool loops = false;
+    std::vector<int> takers; // the nodes that take characters
     while (!todo.empty()) {
         const int node = todo.back();
         todo.pop_back();
@@ -506,6 +509,9 @@ void TREParser::analyse()
             ++emptyRecorders;
         else if (op == kAny || op == kAnyOf || op == kAnyBut || op == kExactly)
             ++recorders;
+        if (op == kAny || op == kAnyOf || op == kAnyBut || op == kExactly || op == kBol || op == kEol ||
+            op == kStar || op == kPlus)
+            takers.push_back(node);
         if (const int next = nextNode(node))
             todo.push_back(next);
     }
@@ -523,7 +529,7 @@ void TREParser::analyse()
     windowSets();
     if (static_cast<int>(FFacts.Window.size() + 1) * (recorders + emptyRecorders) > kElementLimit)
         FFacts.Window.clear();
-    runBound();
+    runBound(takers);
     // A start without the prefix fails within the prefix's nodes, each recording at most once.
     if (recorders + emptyRecorders > kElementLimit)
         FFacts.Prefix.clear();
@@ -714,31 +720,17 @@ int TREParser::recordsPerCharacter(int node, std::vector<int>& best) const
 }
 
 // The longest try that cannot reach the element limit, in characters: before the first character
-// taken and after each, a path records at most recordsPerCharacter elements.
-void TREParser::runBound()
+// taken and after each, a path records at most recordsPerCharacter elements. `takers` are the nodes
+// that take characters: what they take is the alphabet, and a path goes on after each.
+void TREParser::runBound(const std::vector<int>& takers)
 {
     FFacts.RunBound = -1;
     FFacts.Alphabet.fill(false);
     std::vector<int> best(static_cast<size_t>(FProgramSize), -2);
     int most = recordsPerCharacter(1, best);
-    // Every node reached, as the matcher reaches them: each that takes characters adds them to the
-    // alphabet, and a path goes on after it.
-    std::vector<bool> seen(static_cast<size_t>(FProgramSize), false);
-    std::vector<int> todo{1};
-    while (!todo.empty() && most >= 0) {
-        const int node = todo.back();
-        todo.pop_back();
-        if (node <= 0 || node + kNodeSize > FProgramSize || seen[static_cast<size_t>(node)])
-            continue;
-        seen[static_cast<size_t>(node)] = true;
+    for (size_t i = 0; i < takers.size() && most >= 0; ++i) {
+        const int node = takers[i];
         const uint8_t op = opcodeAt(node);
-        if (op == kBranch)
-            todo.push_back(node + kNodeSize);
-        if (const int next = nextNode(node))
-            todo.push_back(next);
-        if (op != kAny && op != kAnyOf && op != kAnyBut && op != kExactly && op != kBol && op != kEol &&
-            op != kStar && op != kPlus)
-            continue;
         if (op == kBol || op == kEol)
             FFacts.Alphabet['\r'] = true;
         else if (op == kExactly)

@@ -110,7 +110,7 @@ private:
     void requiredLiterals();
     void windowSets();
     int recordsPerCharacter(int node, std::vector<int>& best) const;
-    void runBound();
+    void runBound(const std::vector<int>& takers);
 
     // ---- matcher
     int nextNode(int node) const;

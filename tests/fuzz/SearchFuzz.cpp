@@ -1,8 +1,11 @@
-// libFuzzer target: regular expressions compiled from arbitrary bytes and matched, and the plain search.
+// libFuzzer target: regular expressions compiled from arbitrary bytes and matched, and the plain search;
+// both also over the text held in a chain of short records, as the editor's cursor reads it.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "editor/model/LineStore.h"
 #include "editor/model/Search.h"
 #include "platform/core/SysUtils.h"
 #include "tests/support/StringEdStream.h"
@@ -113,6 +116,91 @@ void checkPlain(const std::string& pattern, const std::string& text, uint8_t fla
         std::abort();
 }
 
+// A text held in a chain of short records, as the editor's cursor reads it.
+class TChainText : public TTextSource {
+public:
+    // Records of 1 to 8 characters, their lengths taken in turn from `flags`.
+    TChainText(const std::string& text, uint8_t flags) : FLength(static_cast<int>(text.size()))
+    {
+        TLineRecord* last = nullptr;
+        unsigned seed = flags;
+        for (size_t at = 0; at < text.size();) {
+            seed = seed * 1103515245u + 12345u;
+            const size_t n = std::min<size_t>(1 + (seed >> 16) % 8, text.size() - at);
+            TLineRecord* record = NewLineRecord(text.data() + at, static_cast<int>(n));
+            record->Prev = last;
+            (last ? last->Next : FFirst) = record;
+            last = record;
+            at += n;
+        }
+    }
+    ~TChainText() override { FreeLineChain(FFirst); }
+    TChainText(const TChainText&) = delete;
+    TChainText& operator=(const TChainText&) = delete;
+    int SourceLength() const override { return FLength; }
+    TLineRecord* First() const { return FFirst; }
+
+private:
+    int FLength;
+    TLineRecord* FFirst = nullptr;
+};
+
+// The searches over the records read them directly: they find what they find over a string.
+void checkRecords(const std::string& pattern, std::string text, uint8_t flags)
+{
+    // The editor's records never hold a NUL.
+    for (char& c : text)
+        if (c == '\0')
+            c = '.';
+    if (text.empty())
+        return;
+    TChainText chain(text, flags);
+    TEdStream cursor(&chain);
+    cursor.Reset(chain.First(), 0, 0);
+    const auto n = static_cast<int64_t>(text.size());
+    const int64_t start = (flags >> 3) % (n + 1);
+    TREParser re;
+    if (re.Compile(pattern)) {
+        for (bool forward : {true, false}) {
+            cursor.SetPos(start);
+            TStringEdStream plain(text, start);
+            int viaRecords = 0; // 0 no match, 1 a match, 2 the element limit
+            int viaString = 0;
+            std::vector<int> entries;
+            try {
+                viaRecords = re.Match(cursor, forward) ? 1 : 0;
+                for (int k = 0; viaRecords == 1 && k < TREParser::kEntries - 1; ++k)
+                    entries.push_back(re.MatchEntry(k));
+            } catch (const ERegExprError&) {
+                viaRecords = 2;
+            }
+            try {
+                viaString = re.Match(plain, forward) ? 1 : 0;
+                for (int k = 0; viaString == 1 && k < TREParser::kEntries - 1; ++k)
+                    if (re.MatchEntry(k) != entries[static_cast<size_t>(k)])
+                        std::abort();
+            } catch (const ERegExprError&) {
+                viaString = 2;
+            }
+            if (viaRecords != viaString)
+                std::abort();
+        }
+    }
+    if (pattern.empty())
+        return;
+    const int limit = static_cast<int>(n) - 1 - static_cast<int>((flags >> 5) % 3);
+    for (bool matchCase : {true, false}) {
+        TSkipTable table;
+        TStringEdStream plain(text);
+        cursor.SetPos(0);
+        if (BMSearch(isWordChar, nullptr, cursor, limit, table, (flags & 4) != 0, matchCase, (flags & 1) != 0,
+                     static_cast<int>(start), pattern) !=
+            BMSearch(isWordChar, nullptr, plain, limit, table, (flags & 4) != 0, matchCase, (flags & 1) != 0,
+                     static_cast<int>(start), pattern))
+            std::abort();
+    }
+}
+
 } // namespace
 
 // Input: a flags byte, the pattern's length, the pattern, then the text.
@@ -127,5 +215,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string text(reinterpret_cast<const char*>(data + textStart), std::min(size - textStart, kMaxText));
     checkExpression(pattern, text);
     checkPlain(pattern, text, flags);
+    checkRecords(pattern, text, flags);
     return 0;
 }
