@@ -436,9 +436,14 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
     return removed;
 }
 
+bool LibraryNameFits(std::string_view name)
+{
+    return !name.empty() && name.find("*]") == std::string_view::npos && name.find_first_of("\r\n") == std::string_view::npos;
+}
+
 bool AddLibraryEntry(const std::string& fileName, const std::string& name, const std::string& text)
 {
-    if (!FileExists(fileName))
+    if (!LibraryNameFits(name) || !FileExists(fileName))
         return false;
     const TStringList lines = LibraryLines(ReadFileBytes(fileName));
     std::string out;

@@ -79,7 +79,11 @@ std::string ReadLibraryEntry(const std::string& fileName, const std::string& nam
 // Drops each entry of that name with its lines (a header right after a dropped entry ends it and
 // stays); true when one was dropped.
 bool DeleteLibraryEntry(const std::string& fileName, const std::string& name);
-// Appends the entry; the text's line breaks (CR, LF or CR LF) are written as CR LF.
+// Appends the entry; the text's line breaks (CR, LF or CR LF) are written as CR LF. False, writing
+// nothing, for a name that LibraryNameFits refuses.
 bool AddLibraryEntry(const std::string& fileName, const std::string& name, const std::string& text);
+// Whether a name reads back from its header as itself: not empty, without "*]" (the readers end the
+// name at the first one) and without a line break.
+bool LibraryNameFits(std::string_view name);
 // The lines of a library file's bytes, as the readers see them.
 TStringList LibraryLines(std::string_view bytes);
