@@ -39,6 +39,7 @@ constexpr int kAssistantNames = 5652;
 constexpr int kLibraryFilter = 5653;
 constexpr int kLibraryAdd = 5654;
 constexpr int kInvalidName = 5655;
+constexpr int kNameDoesNotFit = 4543;
 constexpr int kMissingLibrary = 5656;
 constexpr int kEntryName = 5657;
 constexpr int kLibraryCaption = 5658;
@@ -601,6 +602,11 @@ void TSidePanel::sbLibraryClick()
     const std::string name = FLinks.Ask(LoadResString(kEntryName), LoadResString(kLibraryCaption), firstLine);
     if (name.empty() || !lbLibreria->findItems(FromWin1252(name), Qt::MatchExactly).isEmpty()) {
         MessageBox(FHost.HostWindow(), LoadResString(kInvalidName), {}, MB_OK | MB_ICONERROR);
+        return;
+    }
+    // The entry's header could not give the name back: it could be neither read nor deleted.
+    if (!LibraryNameFits(name)) {
+        MessageBox(FHost.HostWindow(), FmtLoadStr(kNameDoesNotFit, name.c_str()), {}, MB_OK | MB_ICONERROR);
         return;
     }
     if (!AddLibraryEntry(LibraryPath(), name, selection))

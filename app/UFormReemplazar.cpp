@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -19,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 
@@ -30,6 +32,7 @@ constexpr int kNotes = 5966;
 constexpr int kUnsavedNote = 5967;
 constexpr int kNotTextNote = 5968;
 constexpr int kNoBackupNote = 5969;
+constexpr int kOtherBackupNote = 4542;
 
 enum TKind : int { kLabel, kList, kButton, kEdit, kCheck, kProgress };
 
@@ -165,8 +168,9 @@ std::vector<std::string> TformReemplazar::Files() const
 
 void TformReemplazar::AddFile(const std::string& fileName)
 {
+    // One file under two names (a link, another spelling) would be replaced twice.
     for (const std::string& listed : Files())
-        if (SameText(listed, fileName))
+        if (SameFile(listed, fileName))
             return;
     auto* item = new QListWidgetItem(FromFilePath(fileName), lbFiles);
     item->setData(kPathRole, QByteArray::fromStdString(fileName));
@@ -194,7 +198,7 @@ void TformReemplazar::btnExitClick()
     close();
 }
 
-std::string TformReemplazar::replaceAll(std::vector<std::string>& notes)
+void TformReemplazar::replaceAll(std::vector<std::string>& notes)
 {
     TReplaceRequest request;
     request.Find = ToEditorText(edtFind->text(), &request.References);
@@ -211,9 +215,15 @@ std::string TformReemplazar::replaceAll(std::vector<std::string>& notes)
         ProgressBar->setValue(0);
     });
     ProgressBar->setRange(0, static_cast<int>(files.size()));
+    TRunBackups backups;
+    std::vector<std::string> handled;
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& file = files[i];
         ProgressBar->setValue(static_cast<int>(i + 1));
+        // A file listed again under another name is replaced once.
+        if (std::any_of(handled.begin(), handled.end(), [&](const std::string& done) { return SameFile(done, file); }))
+            continue;
+        handled.push_back(file);
         // The next save of a changed document would undo the replacement, or lose it.
         const int open = FHost.Documents().IndexOfFile(file);
         if (open >= 0 && !FHost.Documents().At(open)->Guardado) {
@@ -222,18 +232,24 @@ std::string TformReemplazar::replaceAll(std::vector<std::string>& notes)
         }
         TFileReplacement done;
         try {
-            done = ReplaceInFile(file, request);
+            done = ReplaceInFile(file, request, request.Backup ? backups.NameFor(file) : std::string());
         } catch (const Exception& error) {
-            return error.Message();
+            // A file that cannot be read or written is named, and the others are still replaced.
+            notes.push_back(error.Message());
+            continue;
         }
         if (done.Status == TFileReplacement::TStatus::NotText)
             notes.push_back(FmtLoadStr(kNotTextNote, file.c_str()));
         if (done.NoBackup)
             notes.push_back(FmtLoadStr(kNoBackupNote, file.c_str()));
+        if (!done.BackupName.empty()) {
+            backups.Made(done.BackupName);
+            if (done.BackupName != ReplaceBackupName(file))
+                notes.push_back(FmtLoadStr(kOtherBackupNote, file.c_str(), done.BackupName.c_str()));
+        }
         if (done.Status == TFileReplacement::TStatus::Replaced && open >= 0)
             FHost.ReloadDocument(open);
     }
-    return {};
 }
 
 void TformReemplazar::btnStartClick()
@@ -241,13 +257,11 @@ void TformReemplazar::btnStartClick()
     if (lbFiles->count() == 0 || edtFind->text().isEmpty())
         return;
     std::vector<std::string> notes;
-    const std::string error = replaceAll(notes);
+    replaceAll(notes);
     if (!notes.empty()) {
         std::string text = LoadResString(kNotes);
         for (const std::string& note : notes)
             text += "\n" + note;
         MessageBox(this, text, {}, MB_OK | MB_ICONWARNING);
     }
-    if (!error.empty())
-        MessageBox(this, error, {}, MB_OK | MB_ICONSTOP);
 }

@@ -53,22 +53,23 @@ public:
 
     // The files of the list, from the top.
     std::vector<std::string> Files() const;
-    // Appends a file unless the list has it (letter case aside).
+    // Appends a file unless the list has it, under this name or another (SameFile).
     void AddFile(const std::string& fileName);
 
     void btnAddClick();
     void btnRemoveClick();
-    // Replaces in every file of the list, in order. A file open in the window with unsaved changes
-    // and a file that is not text are passed over, and an open one without changes is read again
-    // once replaced; a file that cannot be read or written ends the run with a message naming it,
-    // the files before it keeping their changes. The files passed over are named at the end.
+    // Replaces in every file of the list, in order, each file once. A file open in the window with
+    // unsaved changes, a file that is not text and a file that cannot be read or written are passed
+    // over, and an open one without changes is read again once replaced. No backup overwrites
+    // another (TRunBackups). The files passed over, and backups under another name, are named at the end.
     void btnStartClick();
     void btnExitClick();
 
 private:
-    // The message of the error that ended the run; empty when it ran to the end. `notes` names the
-    // files passed over and those left without their backup.
-    std::string replaceAll(std::vector<std::string>& notes);
+    // Replaces in every listed file, each once however often it is listed. `notes` names the files
+    // passed over (unsaved in the editor, not text, not readable or not writable), those left
+    // without their backup and those whose backup took another name.
+    void replaceAll(std::vector<std::string>& notes);
 
     TWindowHost& FHost;
 };

@@ -33,6 +33,7 @@
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
+#include "platform/core/FileSystem.h"
 #include "platform/RadioGroup.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
@@ -536,14 +537,15 @@ bool TformCSS::sbSalvaClick()
     dialog.FileName = ToWin1252(eLibreria->Hint());
     if (!ExecuteFileDialog(this, dialog))
         return false;
-    if (MakeBackups)
-        MakeBackupFile(dialog.FileName);
     StoreStyle();
     std::string text = FLibrary.Normalise();
     syncLibrary(lbEstilos->currentRow());
-    try {
-        WriteFileBytes(dialog.FileName, text);
-    } catch (const std::exception&) {
+    // The old library is copied to its backup as the new one replaces it: a write that fails leaves
+    // both as they were.
+    std::string error;
+    TReplaceOutcome outcome;
+    if (!ReplaceFileContents(dialog.FileName, text, error, MakeBackups ? BackupFileName(dialog.FileName) : std::string(),
+                             outcome)) {
         // The edits stay in the dialog; the user may save elsewhere.
         MessageBox(this, FmtLoadStr(kCannotWrite, dialog.FileName.c_str()), LoadResString(kProductName),
                    MB_OK | MB_ICONSTOP);

@@ -968,8 +968,10 @@ void TCustomCodeMemo::LoadFromFile(const std::string& fileName)
 void TCustomCodeMemo::SaveToFile(const std::string& fileName)
 {
     FlagScope loading(FLoading);
-    TFileStream stream(fileName, fmCreate);
+    // Made whole in memory first: the file is replaced only by a complete text.
+    TMemoryStream stream;
     SaveToStream(stream);
+    stream.SaveToFile(fileName);
     clearUndoLog();
     if (FSettings->Options & OptionBit(smoTitleAsFilename))
         FDocumentName = fileName;

@@ -95,7 +95,52 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     return true;
 }
 
-TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request)
+namespace {
+
+// Another file beside `fileName` has `backup` as its backup name, so a file of that name may be its.
+bool anotherFilesBackup(const std::string& backup, const std::string& fileName)
+{
+    const std::string folder = ExtractFilePath(fileName);
+    bool shared = false;
+    ForEachEntry(folder.empty() ? "." : folder, [&](const TSearchRec& entry) {
+        if (entry.Attr & faDirectory)
+            return true;
+        const std::string other = folder + entry.Name;
+        shared = ReplaceBackupName(other) == backup && !SameFile(other, fileName) && !SameFile(other, backup);
+        return !shared;
+    });
+    return shared;
+}
+
+} // namespace
+
+bool TRunBackups::madeInRun(const std::string& name) const
+{
+    for (const std::string& made : FMade)
+        if (SameFile(made, name))
+            return true;
+    return false;
+}
+
+std::string TRunBackups::NameFor(const std::string& fileName) const
+{
+    const std::string usual = ReplaceBackupName(fileName);
+    if (!madeInRun(usual) && (!FileExists(usual) || !anotherFilesBackup(usual, fileName)))
+        return usual;
+    const std::string ext = ExtractFileExt(fileName);
+    const std::string whole = fileName.substr(0, fileName.size() - ext.size()) + ".~" + ext.substr(std::min<size_t>(ext.size(), 1));
+    if (whole != usual && !madeInRun(whole))
+        return whole;
+    for (int n = 1;; ++n) {
+        const std::string numbered = whole + std::to_string(n);
+        TSearchRec entry;
+        if (!ReadEntry(numbered, entry) && !madeInRun(numbered))
+            return numbered;
+    }
+}
+
+TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request,
+                               const std::string& backupName)
 {
     TFileReplacement outcome;
     std::string bytes;
@@ -108,7 +153,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     }
     if (outcome.Count == 0)
         return outcome;
-    std::string backup = request.Backup ? ReplaceBackupName(fileName) : std::string();
+    std::string backup = !request.Backup ? std::string() : backupName.empty() ? ReplaceBackupName(fileName) : backupName;
     // A name whose extension already is its own backup's ("x.~~~") would have the backup overwrite
     // the new contents.
     const bool ownName = !backup.empty() && NativePath(backup) == NativePath(fileName);
@@ -120,5 +165,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
     outcome.Status = TFileReplacement::TStatus::Replaced;
     outcome.NoBackup = request.Backup && (ownName || !written.BackedUp);
+    if (!backup.empty() && written.BackedUp)
+        outcome.BackupName = backup;
     return outcome;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/CharacterReferences.h"
 
@@ -41,6 +42,24 @@ struct TFileReplacement {
     int Count = 0;
     // A backup was asked for, the file was replaced, and the backup could not be made.
     bool NoBackup = false;
+    // The backup made, when one was.
+    std::string BackupName;
+};
+
+// The backup names of one run, so that no backup overwrites another one: a file's backup is
+// ReplaceBackupName unless a backup made earlier in the run has that name, or an existing file of
+// that name may be another file's backup (another file beside it has the same backup name); then
+// it is the name with the whole extension (".~json"), unless that too was made in the run; then that
+// name followed by the first number that names no file.
+class TRunBackups {
+public:
+    std::string NameFor(const std::string& fileName) const;
+    // A backup was made under `backupName`.
+    void Made(const std::string& backupName) { FMade.push_back(backupName); }
+
+private:
+    bool madeInRun(const std::string& name) const;
+    std::vector<std::string> FMade;
 };
 
 // The largest file handled: its text is held in memory twice over.
@@ -48,6 +67,7 @@ constexpr int64_t kMaxReplaceFileSize = 256 * 1024 * 1024;
 
 // Replaces in one file. A file with no match, or that is not text, is left untouched (not even its
 // date changes). A changed file is written so that a failure leaves the old one; with a backup the
-// old contents go to ReplaceBackupName first. A file that cannot be read raises EFOpenError, one
-// that cannot be written EFCreateError, both naming it.
-TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request);
+// old contents go to `backupName` first (ReplaceBackupName when empty). A file that cannot be read
+// raises EFOpenError, one that cannot be written EFCreateError, both naming it.
+TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request,
+                               const std::string& backupName = {});

@@ -2,12 +2,12 @@
 #include "app/model/libKestrima.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <vector>
 
 #include "app/model/CodigosISO.h"
 #include "components/core/StrUtils.h"
 #include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -318,7 +318,7 @@ std::string MenuCaptionOf(std::string_view text)
 
 namespace {
 
-constexpr int kCreateFileError = 65212;
+constexpr int kFileCannotBeSaved = 4513;
 
 std::string libraryHeader(const std::string& name)
 {
@@ -330,17 +330,14 @@ bool startsHeader(std::string_view line)
     return TrimView(line).starts_with("[*");
 }
 
-// Moves the library to its backup name and gives back the backup's lines; the caller writes the
-// library anew. The backup stays, so a write that fails leaves the previous contents there.
-TStringList moveToBackup(const std::string& fileName)
+// Replaces the library's contents by `bytes`, its previous contents kept in the backup ".bak"
+// beside it. A write that fails leaves the library and the older backup as they were.
+void rewriteWithBackup(const std::string& fileName, std::string_view bytes)
 {
-    const std::string backup = ChangeFileExt(fileName, ".bak");
-    std::error_code error;
-    std::filesystem::remove(NativePath(backup), error);
-    std::filesystem::rename(NativePath(fileName), NativePath(backup), error);
-    if (error)
-        throw EFCreateError(FmtLoadStr(kCreateFileError, backup.c_str()));
-    return LibraryLines(ReadFileBytes(backup));
+    std::string error;
+    TReplaceOutcome outcome;
+    if (!ReplaceFileContents(fileName, bytes, error, ChangeFileExt(fileName, ".bak"), outcome))
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
 }
 
 void appendLine(std::string& out, std::string_view line)
@@ -399,7 +396,7 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
 {
     if (!FileExists(fileName))
         return false;
-    const TStringList lines = moveToBackup(fileName);
+    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
     const std::string header = libraryHeader(name);
     std::string out;
     bool skipping = false;
@@ -417,15 +414,20 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
         }
         appendLine(out, line);
     }
-    WriteFileBytes(fileName, out);
+    rewriteWithBackup(fileName, out);
     return removed;
+}
+
+bool LibraryNameFits(std::string_view name)
+{
+    return !name.empty() && name.find("*]") == std::string_view::npos && name.find_first_of("\r\n") == std::string_view::npos;
 }
 
 bool AddLibraryEntry(const std::string& fileName, const std::string& name, const std::string& text)
 {
-    if (!FileExists(fileName))
+    if (!LibraryNameFits(name) || !FileExists(fileName))
         return false;
-    const TStringList lines = moveToBackup(fileName);
+    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
     std::string out;
     for (int i = 0; i < lines.Count(); ++i)
         appendLine(out, lines[i]);
@@ -436,6 +438,6 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
         appendLine(out, textLines[i]);
     if (textLines.Count() == 0)
         appendLine(out, "");
-    WriteFileBytes(fileName, out);
+    rewriteWithBackup(fileName, out);
     return true;
 }

@@ -69,14 +69,19 @@ std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, cons
 bool ReadLibrarySections(const std::string& fileName, TStringList& names);
 // The entry's lines joined with CR; "" when the file or the entry does not exist.
 std::string ReadLibraryEntry(const std::string& fileName, const std::string& name);
-// The two writers move the file to the ".bak" name beside it (replacing an older one) and write it
-// anew from there, so a failed write leaves the previous contents in the ".bak" file. False when the
-// library file does not exist; nothing is created then.
+// The two writers replace the file whole through ReplaceFileContents, its previous contents copied
+// to the ".bak" name beside it (replacing an older one); a write that fails leaves the file and the
+// older backup as they were and raises EFCreateError. False when the library file does not exist;
+// nothing is created then.
 //
 // Drops each entry of that name with its lines (a header right after a dropped entry ends it and
 // stays); true when one was dropped.
 bool DeleteLibraryEntry(const std::string& fileName, const std::string& name);
-// Appends the entry; the text's line breaks (CR, LF or CR LF) are written as CR LF.
+// Appends the entry; the text's line breaks (CR, LF or CR LF) are written as CR LF. False, writing
+// nothing, for a name that LibraryNameFits refuses.
 bool AddLibraryEntry(const std::string& fileName, const std::string& name, const std::string& text);
+// Whether a name reads back from its header as itself: not empty, without "*]" (the readers end the
+// name at the first one) and without a line break.
+bool LibraryNameFits(std::string_view name);
 // The lines of a library file's bytes, as the readers see them.
 TStringList LibraryLines(std::string_view bytes);

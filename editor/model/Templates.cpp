@@ -290,10 +290,8 @@ void TCodeTemplates::SaveToFile(const std::string& fileName) const
 {
     // An empty list is written too: otherwise a list the user emptied would come back from the old
     // file next time.
-    const std::string text = SaveToText();
-    if (FileExists(fileName))
-        std::remove(fileName.c_str());
-    WriteFileBytes(fileName, text);
+    // Replaced whole: a write that fails leaves the old file.
+    WriteFileBytes(fileName, SaveToText());
 }
 
 void TCodeTemplates::LoadFromText(const std::string& text)

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/core/Collation.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -17,6 +18,7 @@ constexpr int kWriteErrorText = 65211;
 constexpr int kCreateErrorText = 65212;
 constexpr int kOpenErrorText = 65213;
 constexpr int kListIndexText = 65214;
+constexpr int kFileCannotBeSaved = 4513;
 } // namespace
 
 void TStream::SetSize(int64_t) {}
@@ -252,8 +254,9 @@ bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& by
 
 void WriteFileBytes(const std::string& fileName, std::string_view bytes)
 {
-    TFileStream file(fileName, fmCreate);
-    file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    std::string error;
+    if (!ReplaceFileContents(fileName, bytes, error))
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
 }
 
 bool FileExists(const std::string& fileName)

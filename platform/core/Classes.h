@@ -107,7 +107,9 @@ std::string ReadFileBytes(const std::string& fileName);
 // Reads a whole file of at most `maxSize` bytes into `bytes`; false, with nothing raised, when it
 // cannot be opened or read or is longer.
 bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& bytes);
-// Writes a string as a whole file; raises EFCreateError when it cannot be created.
+// Writes a string as a whole file through ReplaceFileContents, so that a failure (a full disk, a
+// size limit) leaves the old file as it was; raises EFCreateError with the reason when the file was
+// not written.
 void WriteFileBytes(const std::string& fileName, std::string_view bytes);
 bool FileExists(const std::string& fileName);
 

@@ -28,7 +28,6 @@ std::string foldedName(std::string_view name)
 }
 
 // "No es posible guardar el archivo '%s': %s. ..."
-constexpr int kFileCannotBeSaved = 4513;
 
 // A value as a line of the file holds it, so that reading the line gives the value back.
 std::string storedValue(std::string_view value)
@@ -261,7 +260,5 @@ std::string TIniFile::Text() const
 
 void TIniFile::UpdateFile() const
 {
-    std::string error;
-    if (!ReplaceFileContents(FFileName, Text(), error))
-        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FFileName.c_str(), error.c_str()));
+    WriteFileBytes(FFileName, Text());
 }

@@ -268,7 +268,8 @@ TEST(DocumentReferences, RealPagesOpenEditableAndATagTypedInThemIsColouredAsElse
         if (wideCharacters(bytes).empty())
             continue;
         SCOPED_TRACE(entry.path().string());
-        const std::string copy = w.folder.file("copia" + extension, bytes);
+        // A copy of its own: a name already open would only bring its tab back.
+        const std::string copy = w.folder.file("copia" + std::to_string(pages) + extension, bytes);
         TBoxAnswers boxes;
         w.form.AbreArchivo(copy, false, ekHTML);
         EXPECT_TRUE(boxes.texts.empty());

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <fcntl.h>
+#include <deque>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -126,6 +127,14 @@ std::string changedOnDisk(const std::string& file)
            "archivo del disco (se pierden los cambios del editor).\nCancelar: no guardar nada.";
 }
 
+// Saves the shown document, the questions answered in turn; how many were asked.
+size_t saveAnswering(TformPrincipal& form, std::deque<int> answers = {})
+{
+    TBoxAnswers boxes(std::move(answers));
+    form.mGuardarClick();
+    return boxes.texts.size();
+}
+
 // Another program rewrites the file where it is, keeping its time of change.
 void rewriteInPlace(const std::string& file, const std::string& bytes)
 {
@@ -161,11 +170,7 @@ TEST(MainWindowNoLoss, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserS
     EXPECT_FALSE(w.form.CurrentFile()->Guardado);
 
     // No reads the other program's text in, and writes nothing.
-    {
-        TBoxAnswers boxes({IDNO});
-        w.form.mGuardarClick();
-        EXPECT_EQ(boxes.texts.size(), 1u);
-    }
+    EXPECT_EQ(saveAnswering(w.form, {IDNO}), 1u);
     EXPECT_EQ(onDisk(index), "<p>de fuera</p>\n");
     EXPECT_EQ(w.memo.StoredText(), "<p>de fuera</p>\r");
     EXPECT_TRUE(w.form.CurrentFile()->Guardado);
@@ -173,43 +178,27 @@ TEST(MainWindowNoLoss, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserS
     // Yes writes the editor's text over the other program's.
     typeAtEnd(w.memo, "C");
     WriteFileBytes(index, "<p>otra vez</p>\n");
-    {
-        TBoxAnswers boxes({IDYES});
-        w.form.mGuardarClick();
-        EXPECT_EQ(boxes.texts.size(), 1u);
-    }
+    EXPECT_EQ(saveAnswering(w.form, {IDYES}), 1u);
     EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nC");
     EXPECT_TRUE(w.form.CurrentFile()->Guardado);
 
     // Unchanged since the save, or rewritten with the very same bytes, the file is saved without a word.
-    {
-        TBoxAnswers boxes;
-        typeAtEnd(w.memo, "D");
-        w.form.mGuardarClick();
-        WriteFileBytes(index, "<p>de fuera</p>\nCD");
-        typeAtEnd(w.memo, "E");
-        w.form.mGuardarClick();
-        EXPECT_TRUE(boxes.texts.empty());
-    }
+    typeAtEnd(w.memo, "D");
+    EXPECT_EQ(saveAnswering(w.form), 0u);
+    WriteFileBytes(index, "<p>de fuera</p>\nCD");
+    typeAtEnd(w.memo, "E");
+    EXPECT_EQ(saveAnswering(w.form), 0u);
     EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nCDE");
 
     // A change of the same size within the same tick of the file clock is told by the bytes.
     typeAtEnd(w.memo, "F");
     rewriteInPlace(index, "<p>DE FUERA</p>\nCDE");
-    {
-        TBoxAnswers boxes({IDCANCEL});
-        w.form.mGuardarClick();
-        EXPECT_EQ(boxes.texts.size(), 1u);
-    }
+    EXPECT_EQ(saveAnswering(w.form, {IDCANCEL}), 1u);
     EXPECT_EQ(onDisk(index), "<p>DE FUERA</p>\nCDE");
 
     // A file that was deleted is written anew without a question.
     std::filesystem::remove(index);
-    {
-        TBoxAnswers boxes;
-        w.form.mGuardarClick();
-        EXPECT_TRUE(boxes.texts.empty());
-    }
+    EXPECT_EQ(saveAnswering(w.form), 0u);
     EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nCDEF");
 }
 

@@ -9,11 +9,13 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <filesystem>
 #include <sys/stat.h>
 
 #include "app/EditingFile.h"
 #include "app/UFormReemplazar.h"
 #include "platform/Win1252Qt.h"
+#include "support/BoxAnswers.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 
@@ -30,7 +32,7 @@ std::vector<bool> enabled(const TformReemplazar& f)
 
 } // namespace
 
-TEST(ReplaceForm, ARunStopsAtAFileItCannotWriteAndGivesTheControlsBack)
+TEST(ReplaceForm, ARunGoesOnPastAFileItCannotWriteNamesItAndGivesTheControlsBack)
 {
     TWindow w;
     const std::string a = w.folder.file("a.htm", "casa\n"), b = w.folder.file("b.htm", "Casa\n"),
@@ -50,13 +52,15 @@ TEST(ReplaceForm, ARunStopsAtAFileItCannotWriteAndGivesTheControlsBack)
     form.edtFind->setText("casa");
     form.btnStartClick();
     ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("Algunos archivos necesitan su atenci\xF3n:\n", 0), 0u) << boxes.texts[0];
     EXPECT_NE(boxes.texts[0].find("'" + b + "'"), std::string::npos) << boxes.texts[0];
-    EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONWARNING);
     EXPECT_EQ(enabled(form), std::vector<bool>(9, true));
     EXPECT_EQ(form.ProgressBar->value(), 0);
     EXPECT_EQ(ReadFileBytes(a), "piso\n");
     EXPECT_EQ(ReadFileBytes(b), "Casa\n");
-    EXPECT_EQ(ReadFileBytes(c), "CASA\n");
+    // The files after the one refused are replaced all the same.
+    EXPECT_EQ(ReadFileBytes(c), "piso\n");
 
     // Remove takes the selected file out; without a selection nothing goes.
     form.lbFiles->setCurrentRow(1);
@@ -64,8 +68,62 @@ TEST(ReplaceForm, ARunStopsAtAFileItCannotWriteAndGivesTheControlsBack)
     form.lbFiles->clearSelection();
     form.btnRemoveClick();
     EXPECT_EQ(form.Files(), (std::vector<std::string>{a, c}));
+    chmod(b.c_str(), 0644);
+    form.AddFile(b);
     form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(b), "piso\n");
     EXPECT_EQ(ReadFileBytes(c), "piso\n");
+}
+
+TEST(ReplaceForm, BackupsNeverOverwriteEachOtherAndEachFileIsReplacedOnce)
+{
+    TWindow w;
+    const std::filesystem::path& dir = w.folder.path;
+    const auto path = [&](const char* name) { return (dir / name).string(); };
+    for (const char* name : {"datos.js", "datos.json", "page.html", "page.htm"})
+        w.folder.file(name, "ver 1\n");
+    // Another file's backup, for all the window can tell: page.html and page.htm both back up to it.
+    w.folder.file("page.~ht", "ajeno\n");
+    TformReemplazar form(w.form);
+    for (const char* name : {"datos.js", "datos.json", "page.html", "page.htm", "enlace.js"})
+        form.AddFile(path(name));
+    // Made after the list took it: the run sees it is datos.js, the list itself refuses another name.
+    std::filesystem::create_symlink(path("datos.js"), dir / "enlace.js");
+    form.AddFile(path("sub/../datos.js"));
+    form.AddFile(path("enlace.js"));
+    EXPECT_EQ(form.Files().size(), 5u);
+    form.edtFind->setText("ver 1");
+    form.edtReplace->setText("ver 1.1");
+    form.cbBackup->setChecked(true);
+    TBoxAnswers boxes;
+    form.btnStartClick();
+
+    for (const char* name : {"datos.js", "datos.json", "page.html", "page.htm"})
+        EXPECT_EQ(ReadFileBytes(path(name)), "ver 1.1\n") << name;
+    for (const char* name : {"datos.~js", "datos.~json", "page.~html", "page.~htm"})
+        EXPECT_EQ(ReadFileBytes(path(name)), "ver 1\n") << name;
+    EXPECT_EQ(ReadFileBytes(path("page.~ht")), "ajeno\n");
+    const auto moved = [&](const char* file, const char* backup) {
+        return path(file) + ": su copia de seguridad se ha guardado como " + path(backup) +
+               ", porque el nombre de siempre ya lo usaba otra copia.";
+    };
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Algunos archivos necesitan su atenci\xF3n:\n" + moved("datos.json", "datos.~json") + "\n" +
+                                  moved("page.html", "page.~html") + "\n" + moved("page.htm", "page.~htm"));
+
+    // A second run: a backup under the file's whole extension is its own and is replaced; a name two
+    // files share is never, datos.js then taking the first free numbered name.
+    form.edtFind->setText("ver 1.1");
+    form.edtReplace->setText("ver 2");
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(path("datos.js")), "ver 2\n");
+    EXPECT_EQ(ReadFileBytes(path("datos.~js")), "ver 1\n");
+    EXPECT_EQ(ReadFileBytes(path("datos.~js1")), "ver 1.1\n");
+    EXPECT_EQ(ReadFileBytes(path("datos.~json")), "ver 1.1\n");
+    EXPECT_EQ(ReadFileBytes(path("page.~html")), "ver 1.1\n");
+    EXPECT_EQ(ReadFileBytes(path("page.~ht")), "ajeno\n");
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_NE(boxes.texts[1].find(moved("datos.js", "datos.~js1")), std::string::npos) << boxes.texts[1];
 }
 
 TEST(ReplaceForm, OpenDocumentsWithChangesArePassedOverAndUnchangedOnesReadAgain)

@@ -179,3 +179,24 @@ TEST(ReplaceInFiles, FilesWithoutAMatchStayAsTheyWereAndChangedOnesGetTheirBacku
     }
     EXPECT_EQ(ReadFileBytes(locked), "casa");
 }
+
+TEST(ReplaceInFiles, TheRunsBackupNamesTakeNoNameInUse)
+{
+    TempDir dir("backup-names");
+    const auto path = [&](const char* name) { return (dir.path / name).string(); };
+    const std::string script = dir.file("a.js", "x"), other = dir.file("a.jsx", "y");
+    TRunBackups backups;
+    // Free, the usual name is taken; made in the run, it is not taken again.
+    EXPECT_EQ(backups.NameFor(script), path("a.~js"));
+    dir.file("a.~js", "copia");
+    backups.Made(path("a.~js"));
+    EXPECT_EQ(backups.NameFor(other), path("a.~jsx"));
+    // Left by an earlier run, it may be either file's backup: the first free numbered name.
+    TRunBackups next;
+    EXPECT_EQ(next.NameFor(script), path("a.~js1"));
+    dir.file("a.~js1", "ocupado");
+    EXPECT_EQ(next.NameFor(script), path("a.~js2"));
+    // With no other file of that backup name, the old backup is the file's own.
+    std::filesystem::remove(other);
+    EXPECT_EQ(next.NameFor(script), path("a.~js"));
+}

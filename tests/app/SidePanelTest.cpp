@@ -359,3 +359,50 @@ TEST(SidePanel, TheChosenLibraryComesBackAtTheNextStart)
     EXPECT_EQ(listed(p.lbLibreria), (Strings{"dos", "tres"}));
     EXPECT_EQ(p.lbLibreria->currentRow(), 0);
 }
+
+TEST(SidePanel, ACodeLibraryEntryNameThatCouldNotBeReadBackIsRefused)
+{
+    TPanelWindow w;
+    TSidePanel& p = w.panel;
+    TempDir dir("s78-names");
+    const std::string library = dir.file("mia.cod", "[*uno*]\r\n1\r\n");
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers.push_back({library});
+        p.sbAbreLibreriaClick();
+    }
+    std::deque<std::string> names{"a*]b", "dos*]", "bien*"};
+    w.form.SidePanel().SetAsk([&](const std::string&, const std::string&, const std::string&) {
+        const std::string name = names.front();
+        names.pop_front();
+        return name;
+    });
+    w.setText("<p>texto</p>", true);
+    {
+        TBoxAnswers boxes;
+        p.sbLibraryClick();
+        p.sbLibraryClick();
+        EXPECT_EQ(boxes.texts, (Strings{"El nombre \"a*]b\" no vale para la librer\xED""a: no puede contener \"*]\" ni "
+                                        "saltos de l\xED""nea.",
+                                        "El nombre \"dos*]\" no vale para la librer\xED""a: no puede contener \"*]\" ni "
+                                        "saltos de l\xED""nea."}));
+        // A name that only holds a star reads back whole, and is read and deleted by it.
+        p.sbLibraryClick();
+        EXPECT_EQ(boxes.texts.size(), 2u);
+    }
+    EXPECT_EQ(ReadFileBytes(library), "[*uno*]\r\n1\r\n[*bien**]\r\n<p>texto</p>\r\n");
+    TStringList listedNames;
+    ASSERT_TRUE(ReadLibrarySections(library, listedNames));
+    EXPECT_EQ(Items(listedNames), (Strings{"uno", "bien*"}));
+    EXPECT_EQ(listed(p.lbLibreria), (Strings{"uno", "bien*"}));
+    EXPECT_EQ(ReadLibraryEntry(library, "bien*"), "<p>texto</p>");
+    {
+        TBoxAnswers boxes({IDYES});
+        p.lbLibreriaKeyUp(46);
+    }
+    EXPECT_EQ(ReadFileBytes(library), "[*uno*]\r\n1\r\n");
+    // The writer refuses such a name by itself too.
+    EXPECT_FALSE(AddLibraryEntry(library, "x*]y", "z"));
+    EXPECT_FALSE(AddLibraryEntry(library, "dos\rlineas", "z"));
+    EXPECT_EQ(ReadFileBytes(library), "[*uno*]\r\n1\r\n");
+}

@@ -9,10 +9,12 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 #include "support/EnvironmentWhile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -431,4 +433,35 @@ TEST(FileSystem, SameFileKnowsAFileByItsDeviceAndInodeAndAMissingOneByItsPath)
     ASSERT_TRUE(FileIdentityOf(page, after));
     EXPECT_FALSE(after == before);
     EXPECT_EQ(after.Size, 6);
+}
+
+TEST(FileSystem, WholeFileWritersLeaveTheOldFileWhenTheNewOneCannotBeWritten)
+{
+    TempDir dir("whole");
+    const std::string file = dir.file("datos.txt", "antiguo");
+    const std::string big(64 * 1024, 'n');
+    TStringList lines;
+    lines.Add(big);
+    TMemoryStream stream;
+    stream.WriteBuffer(big.data(), static_cast<int64_t>(big.size()));
+    {
+        TFileSizeLimit full(4096);
+        ASSERT_TRUE(full.set);
+        EXPECT_THROW(WriteFileBytes(file, big), EFCreateError);
+        EXPECT_THROW(lines.SaveToFile(file), EFCreateError);
+        EXPECT_THROW(stream.SaveToFile(file), EFCreateError);
+    }
+    EXPECT_EQ(contentsOf(file), "antiguo");
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"datos.txt"}));
+    try {
+        TFileSizeLimit full(4096);
+        WriteFileBytes(file, big);
+    } catch (const EFCreateError& e) {
+        EXPECT_NE(e.Message().find(file), std::string::npos) << e.Message();
+    }
+    // Written, the file is replaced whole; a link is written through.
+    std::filesystem::create_symlink(file, dir.path / "enlace.txt");
+    WriteFileBytes((dir.path / "enlace.txt").string(), "nuevo");
+    EXPECT_EQ(contentsOf(file), "nuevo");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "enlace.txt"));
 }
