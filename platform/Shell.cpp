@@ -100,7 +100,7 @@ std::string openerArgument(const std::string& text, const std::string& folder, i
         const QUrl url(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QUrl::TolerantMode);
         std::string name = ToFilePath(url.toLocalFile());
         if (url.hasFragment())
-            name += "#" + ToFilePath(url.fragment(QUrl::FullyDecoded));
+            name.append("#").append(ToFilePath(url.fragment(QUrl::FullyDecoded)));
         argument = fileArgument(name, {});
         why = argument.empty() ? kNothingThere : 0;
         return argument;

@@ -182,8 +182,8 @@ std::string MissingProjectFilesText(const std::string& project, const std::vecto
         return FmtLoadStr(kOneFileMissing, shown(missing[0]).c_str(), projectName.c_str());
     std::string text = FmtLoadStr(kFilesMissing, static_cast<int>(missing.size()), projectName.c_str());
     for (size_t i = 0; i < missing.size() && i < kMissingFilesNamed; ++i)
-        text += "\n" + shown(missing[i]);
+        text.append("\n").append(shown(missing[i]));
     if (missing.size() > kMissingFilesNamed)
-        text += "\n" + FmtLoadStr(kMoreFilesMissing, static_cast<int>(missing.size() - kMissingFilesNamed));
+        text.append("\n").append(FmtLoadStr(kMoreFilesMissing, static_cast<int>(missing.size() - kMissingFilesNamed)));
     return text;
 }

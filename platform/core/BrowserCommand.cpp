@@ -99,7 +99,7 @@ std::string CommandLineOf(const std::vector<std::string>& words)
 {
     std::string command;
     for (const std::string& word : words)
-        command += (command.empty() ? "" : " ") + quotedWord(word);
+        command.append(command.empty() ? "" : " ").append(quotedWord(word));
     return command;
 }
 

@@ -146,7 +146,7 @@ TEST(FormTextsFit, NoFormCutsTheTextOfALabelButtonOrCheckBox)
     }
     // The caret's position past column 9999, and a long hint, in the status bar.
     form.Panel(1)->setText(QStringLiteral("%1 : %2").arg(12346, 4).arg(987654, 4));
-    form.Panel(4)->setText(QString::fromUtf8("El documento no tiene selecci\xC3\xB3n: el c\xC3\xB3digo se pone en el cursor"));
+    form.Panel(4)->setText(QString::fromUtf8("El documento no tiene selecci\xC3\xB3n: el c\xC3\xB3" "digo se pone en el cursor"));
     for (std::string& text : cutTexts(form))
         cut.push_back(std::move(text));
     // The side panel's pages and its assistants.

@@ -90,7 +90,7 @@ TEST(MainWindowProject, AProjectOfManyMissingFilesIsReportedInOneBoxThatNamesThe
     const std::string a = w.folder.file("a.htm", "a");
     std::string files = "Archivos=51\nA50=1," + a + "\n";
     for (int i = 0; i < 50; ++i)
-        files += "A" + std::to_string(i) + "=1," + w.folder.path.string() + "/falta" + std::to_string(i) + ".htm\n";
+        files.append("A").append(std::to_string(i)).append("=1,").append(w.folder.path.string()).append("/falta").append(std::to_string(i)).append(".htm\n");
     const std::string kr = projectFile(w.folder, "Hostil", files);
     TDialogAnswers dialogs;
     dialogs.answers = {{kr}};

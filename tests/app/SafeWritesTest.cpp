@@ -48,8 +48,9 @@ TEST(SafeWrites, TheEditorOptionsLeaveTheOldAutoCorrectionsAndTemplatesWhenTheDi
     w.form.AbreArchivo("", false, ekHTML);
     // More new text for each file than the settings the dialog writes as well, which must fit.
     for (int i = 0; i < 6000; ++i) {
-        w.memo.AutoReplaceList().AddReplacement("palabra" + std::to_string(i), "correcta" + std::to_string(i));
-        w.memo.CodeTemplateList().SetTemplate("t" + std::to_string(i), "plantilla", "<p>" + std::to_string(i) + "</p>");
+        const std::string n = std::to_string(i);
+        w.memo.AutoReplaceList().AddReplacement(std::string("palabra").append(n), std::string("correcta").append(n));
+        w.memo.CodeTemplateList().SetTemplate(std::string("t").append(n), "plantilla", std::string("<p>").append(n).append("</p>"));
     }
     {
         TBoxAnswers boxes;

@@ -1216,7 +1216,7 @@ TEST(BMSearch, FindsMatchesAcrossRecordEndsAsTheNaiveSearch)
     for (int i = 0; i < 3000; ++i) {
         std::string pattern = RandomTextUpTo(random, "ab\r", 6);
         if (pattern.empty())
-            pattern = "\r";
+            pattern.assign(1, '\r');
         const int start = static_cast<int>(random() % (text.size() + 1));
         const int limit = random() % 3 == 0 ? static_cast<int>(random() % (text.size() + 1)) - 1
                                             : static_cast<int>(text.size()) - 1;
