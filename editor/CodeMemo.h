@@ -58,7 +58,6 @@ struct TExportSource;
 
 enum TSaveFormat : uint8_t { sfTEXT, sfRTF, sfHTML, sfUNIX };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
-enum TBorderStyle : uint8_t { bsNone, bsSingle };
 enum TOperation : uint8_t { opInsert, opRemove };
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 

@@ -1,15 +1,20 @@
-# Fails when a unit of a Qt-free folder includes anything outside what that folder may use: a Qt
-# header, a widget header of ours, or a unit of a layer above it. Every include is read, in quotes or
-# angle brackets. Run with -DROOT=<source folder>.
+# Fails when a unit of a checked folder includes anything outside what that folder may use: a unit of
+# a layer it may not use (one above it, a widget folder of ours for a Qt-free one, the editor for the
+# toolbars) and, in a Qt-free folder, a Qt header. Every include is read, in quotes or angle brackets.
+# Run with -DROOT=<source folder>.
 cmake_minimum_required(VERSION 3.25)
 
 # Each folder with the folders its units may include ("resources" holds the string table's text).
 set(layer_platform_core platform/core resources)
 set(layer_editor_model editor/model platform/core resources)
 set(layer_highlight highlight editor/model platform/core resources)
-set(layer_components_core components/core editor/model platform/core resources)
+set(layer_components_core components/core platform/core resources)
 set(layer_app_model app/model components/core editor/model platform/core resources)
-set(folders platform/core editor/model highlight components/core app/model)
+# The toolbars show nothing of the editor: they use the support components and the platform only.
+set(layer_toolbars toolbars components platform resources)
+set(folders platform/core editor/model highlight components/core app/model toolbars)
+# The checked folders whose units are widgets and may include Qt.
+set(qt_folders toolbars)
 # The project's own top folders: a header of one of them in angle brackets is still ours.
 set(own_folders app editor platform highlight components toolbars resources bench tests)
 
@@ -30,7 +35,9 @@ foreach(folder ${folders})
       set(header "${CMAKE_MATCH_2}")
       set(bad FALSE)
       if(header MATCHES "^Q[A-Za-z]*$" OR header MATCHES "^Qt[A-Za-z]*/")
-        set(bad TRUE)
+        if(NOT folder IN_LIST qt_folders)
+          set(bad TRUE)
+        endif()
       elseif(header MATCHES "^([A-Za-z_]+)/")
         # A header of ours, by its top folder: it must lie in a folder this one may use.
         set(top "${CMAKE_MATCH_1}")
@@ -60,6 +67,6 @@ foreach(folder ${folders})
 endforeach()
 if(offenders)
   string(REPLACE ";" "\n" text "${offenders}")
-  message(FATAL_ERROR "Includes outside their layer in Qt-free units:\n${text}")
+  message(FATAL_ERROR "Includes outside their layer:\n${text}")
 endif()
 message(STATUS "Every include of ${folders} lies in its layer")

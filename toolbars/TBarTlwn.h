@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "editor/CodeMemo.h" // TBorderStyle
+#include "platform/core/Classes.h" // TBorderStyle
 #include "platform/core/Geometry.h"
 #include "platform/core/Messages.h"
 #include "toolbars/TBarCmn.h"

@@ -1,7 +1,7 @@
 // The "StrData" list of a string holder: masking, writing and a reader that trusts no count or length.
 #include "components/core/StrData.h"
 
-#include "editor/model/StreamPrims.h"
+#include "platform/core/StreamPrims.h"
 #include "platform/core/SysUtils.h"
 
 namespace {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "editor/model/LineStore.h"
 #include "platform/core/SysUtils.h"
 
 namespace {

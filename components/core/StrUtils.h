@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/model/StateSet.h"
+#include "platform/core/StateSet.h"
 
 // A set of delimiter characters, one bit per byte value.
 using TCharSet = TStateSet;

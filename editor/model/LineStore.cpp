@@ -350,16 +350,6 @@ void ReverseString(std::string& s)
     std::reverse(s.begin(), s.end());
 }
 
-std::array<uint8_t, 32> CharSetOf(std::string_view s)
-{
-    std::array<uint8_t, 32> set{};
-    for (char c : s) {
-        auto u = static_cast<unsigned char>(c);
-        set[u >> 3] |= static_cast<uint8_t>(1u << (u & 7));
-    }
-    return set;
-}
-
 void WriteByte(TStream& stream, uint8_t b)
 {
     stream.WriteBuffer(&b, 1);

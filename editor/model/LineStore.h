@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/core/Classes.h"
+#include "platform/core/StateSet.h" // CharSetOf
 
 struct TLineRecord;
 
@@ -330,6 +331,4 @@ void OrderRange(const TTextRange& source, TTextRange& dest);
 
 int MinInt(int a, int b);
 void ReverseString(std::string& s);
-// The 256-bit set of the characters of `s`: character n is bit (n mod 8) of byte (n div 8).
-std::array<uint8_t, 32> CharSetOf(std::string_view s);
 void WriteByte(TStream& stream, uint8_t b);

@@ -15,6 +15,9 @@ enum TSeekOrigin { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 using TLeftRight = TAlignment;
 
+// Whether a control draws a single-line frame round itself.
+enum TBorderStyle : uint8_t { bsNone, bsSingle };
+
 // A byte stream with a position. Read and Write move as many bytes as they can and return the count;
 // ReadBuffer and WriteBuffer raise when the whole count cannot be moved.
 class TStream {

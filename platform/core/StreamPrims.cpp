@@ -1,5 +1,5 @@
 // Stream primitives: little-endian integers, strings with length prefixes, sets, checked counts.
-#include "editor/model/StreamPrims.h"
+#include "platform/core/StreamPrims.h"
 
 #include "platform/core/SysUtils.h"
 

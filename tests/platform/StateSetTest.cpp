@@ -1,7 +1,7 @@
 // The 256-bit state set: bit layout, membership and the byte-wise combinations.
 #include <gtest/gtest.h>
 
-#include "editor/model/StateSet.h"
+#include "platform/core/StateSet.h"
 
 TEST(StateSet, ValueNIsBitNMod8OfByteNDiv8)
 {

@@ -1,7 +1,7 @@
 // Stream primitives: exact byte forms, checked lengths and counts, ASCII case helpers.
 #include <gtest/gtest.h>
 
-#include "editor/model/StreamPrims.h"
+#include "platform/core/StreamPrims.h"
 
 namespace {
 
