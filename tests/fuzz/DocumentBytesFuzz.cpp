@@ -60,6 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // Every character a reference was made for is remembered.
     check(document.ReferenceCount == 0 || !document.Format.References.Empty());
+    // A table whose code for "x" is the reference of another character writes a whole text so that
+    // it reads back otherwise once that character is remembered: only the bytes kept are checked.
+    if (table == &tables[1]) {
+        check(model || document.Write(text, table) == bytes);
+        return 0;
+    }
     if (model) {
         // A new document has no bytes to keep: what it writes reads back as its text.
         const std::string written = document.Write(text, table);
