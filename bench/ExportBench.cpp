@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -21,7 +20,8 @@ struct TExportPage {
         ensureApplication();
         const std::string page = RepeatedSamplePage(20u << 20);
         size = static_cast<int64_t>(page.size());
-        const std::string path = (std::filesystem::temp_directory_path() / "kestrima-bench-export.html").string();
+        // The benchmark program's own folder: nobody else can put a file or a link at that name.
+        const std::string path = BenchFolder() + "/export.html";
         WriteFileBytes(path, page);
         form = std::make_unique<TformPrincipal>();
         form->AbreArchivo(path, false, ekHTML);

@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/uFormPrincipal.h"
@@ -17,9 +16,9 @@ void BM_SwitchTabs(benchmark::State& state)
 {
     ensureApplication();
     const std::string page = RepeatedSamplePage(5u << 20);
-    const auto folder = std::filesystem::temp_directory_path();
-    const std::string first = (folder / "kestrima-bench-tab1.html").string();
-    const std::string second = (folder / "kestrima-bench-tab2.html").string();
+    // The benchmark program's own folder: nobody else can put a file or a link at those names.
+    const std::string first = BenchFolder() + "/tab1.html";
+    const std::string second = BenchFolder() + "/tab2.html";
     WriteFileBytes(first, page);
     WriteFileBytes(second, page);
     TformPrincipal form;

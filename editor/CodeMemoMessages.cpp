@@ -272,6 +272,10 @@ void TCustomCodeMemo::smmSelection(TMessage& m)
     }
     SyncTopRecord();
     SetSelection(anchor, caret);
+    // The old selection is flagged while the last place looked up may still be near it: after a
+    // load that is the text's end, and finding the caret's column below moves it to the new place,
+    // from where the old one would be found again by walking every record between.
+    flagRange(old.Start, old.End);
 
     // Vertical caret moves keep to the column where they began.
     if (!(FSettings->Options & OptionBit(smoCaretAfterEOL))) {
@@ -288,9 +292,8 @@ void TCustomCodeMemo::smmSelection(TMessage& m)
     }
     FVerticalMoveRequest = false;
 
-    // Both the old and the new selection are redrawn.
+    // The new selection is redrawn too.
     TTextRange now = OrderedSelection();
-    flagRange(old.Start, old.End);
     flagRange(now.Start, now.End);
     if ((m.WParam & SMM_NOREDRAW) || !FRedraw)
         return;

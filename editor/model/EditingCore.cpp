@@ -82,6 +82,8 @@ void TCodeMemoCore::recordRemoved(const TLineRecord* record)
     layoutChanged();
     --FRecordCount;
     --countOfLength(record->Len);
+    if (FWholeBefore == record)
+        FWholeBefore = nullptr;
 }
 
 void TCodeMemoCore::recordResized(int oldLength, int newLength)
@@ -497,15 +499,27 @@ void TCodeMemoCore::recutUnwrappedLine(TLineRecord* piece)
 {
     if (!piece || wordWrapOn())
         return;
-    TLineRecord* first = piece;
-    while (first->Prev && !first->Prev->EndsWithCR())
-        first = first->Prev;
+    // Whole pieces at the line's start are cut as loading cuts them and stay as they are; the line is
+    // cut anew from the first piece that is not whole on, so a long line costs only its rest. While a
+    // stream loads, the pieces before the chunk's first record are known whole when that record lies
+    // in this line before `piece` (no line break between them), and the search starts there.
+    TLineRecord* from = nullptr;
+    for (TLineRecord* r = FWholeBefore; r; r = r->Next) {
+        if (r == piece) {
+            from = FWholeBefore;
+            break;
+        }
+        if (r->EndsWithCR())
+            break;
+    }
+    if (!from) {
+        from = piece;
+        while (from->Prev && !from->Prev->EndsWithCR())
+            from = from->Prev;
+    }
     TLineRecord* last = piece;
     while (!last->EndsWithCR() && last->Next)
         last = last->Next;
-    // Whole pieces at the line's start are cut as loading cuts them and stay as they are; the line is
-    // cut anew from the first piece that is not whole on, so a long line costs only its rest.
-    TLineRecord* from = first;
     while (from != last && from->Len == kRecordCut)
         from = from->Next;
     if (from == last && from->Len >= 1 && from->Len <= kRecordCut)
@@ -625,6 +639,11 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     bool aboveTop = FView.TopRecord && FView.TopRecord != record && offset < FView.TopOffset;
     TRecordChain chain = replaceRecord(record, record ? record->Prev : nullptr, record ? record->Next : nullptr,
                                        text.data(), static_cast<int>(text.size()));
+    // The new records took the place of one in a line cut as loading cuts it: those before them are whole.
+    if (FCaretLineCut) {
+        FCaretLineCut = false;
+        FWholeBefore = chain.First;
+    }
     if (aboveTop)
         FView.TopRecord = nullptr;
     if (!FHighlightStart)
@@ -754,6 +773,11 @@ void TCodeMemoCore::InsertStream(TStream& stream)
     } else {
         // One byte more than a chunk, to see whether a line-break pair straddles the cut.
         std::unique_ptr<char[]> buffer(new char[kChunkSize + 1]);
+        TScopeGuard marks([this] {
+            FCaretLineCut = false;
+            FWholeBefore = nullptr;
+        });
+        bool first = true;
         while (remaining > 0) {
             int64_t got = stream.Read(buffer.get(), std::min<int64_t>(remaining, kChunkSize + 1));
             if (got <= 0)
@@ -766,7 +790,12 @@ void TCodeMemoCore::InsertStream(TStream& stream)
             remaining -= chunk;
             // With its length given, a NUL byte in the stream is normalised like any control
             // character instead of ending the chunk; only the stream's end is a block end.
+            // After the first chunk the caret stands in a line the chunk before cut anew.
+            FCaretLineCut = !first;
             replaceSelection(buffer.get(), chunk, remaining > 0);
+            FCaretLineCut = false;
+            FWholeBefore = nullptr;
+            first = false;
             FAnchor = FCaret;
         }
     }
@@ -781,6 +810,7 @@ void TCodeMemoCore::becameEmpty()
 {
     FStore.SetFirst(nullptr);
     FLongRecords.clear();
+    FWholeBefore = nullptr;
     FTextLength = 0;
     FView.TopLine = 0;
     FView.TopRecord = nullptr;

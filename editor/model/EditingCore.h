@@ -271,5 +271,11 @@ private:
         int Start = 0;
     };
     LookupCache FLookup;
+    // While a stream loads: the line holding the caret was cut as loading cuts it by the chunk before
+    // (FCaretLineCut), so the pieces of its line before the first record the next chunk's insertion
+    // made are whole (FWholeBefore); recutting that line starts there instead of at the line's start,
+    // and a long line costs each chunk only its own pieces. A record freed stops being the mark.
+    bool FCaretLineCut = false;
+    TLineRecord* FWholeBefore = nullptr;
     std::unique_ptr<char[]> FNormalBuffer;
 };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -299,6 +300,85 @@ TEST(EditingCore, ChunkedInsertionAndLoadingNormaliseLikeOneBlock)
         stream.SetPosition(0);
         loaded.InsertStream(stream);
         ASSERT_TRUE(storeHolds(loaded, expected)) << "round " << round;
+    }
+}
+
+// A memory stream that hands out at most `limit` bytes a read, so that a load goes in chunks of that
+// size or less.
+class ShortReadStream : public TMemoryStream {
+public:
+    int64_t limit = 8193;
+    int64_t Read(void* buffer, int64_t count) override { return TMemoryStream::Read(buffer, std::min(count, limit)); }
+};
+
+// The record lengths of the whole text cut in one go.
+std::vector<int> lengthsCutInOneGo(const std::string& text)
+{
+    std::vector<int> lengths;
+    if (text.empty())
+        return lengths;
+    TRecordChain chain = CutIntoRecords(text.data(), static_cast<int>(text.size()));
+    for (TLineRecord* r = chain.First; r; r = r->Next)
+        lengths.push_back(r->Len);
+    FreeLineChain(chain.First);
+    return lengths;
+}
+
+std::vector<int> recordLengths(const TCodeMemoCore& memo)
+{
+    std::vector<int> lengths;
+    for (TLineRecord* r = memo.FirstRecord(); r; r = r->Next)
+        lengths.push_back(r->Len);
+    return lengths;
+}
+
+TEST(EditingCore, LoadingLongLinesInChunksCutsThemAsOneInsertion)
+{
+    std::mt19937 random(98);
+    // Lengths at and around the record limit and its multiples, and some anywhere.
+    auto lineLength = [&random] {
+        const int near[] = {1, kRecordCut - 1, kRecordCut, kRecordCut + 1, 2 * kRecordCut, 2 * kRecordCut + 1,
+                            5 * kRecordCut - 1};
+        return random() % 3 == 0 ? 1 + static_cast<int>(random() % 30000)
+                                 : std::max(1, near[random() % std::size(near)] + static_cast<int>(random() % 5) - 2);
+    };
+    auto someLines = [&](int count, bool endWithBreak) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text.append(static_cast<size_t>(lineLength()), static_cast<char>('a' + random() % 26));
+            if (i + 1 < count || endWithBreak)
+                text += '\r';
+        }
+        return text;
+    };
+    for (int round = 0; round < 60; ++round) {
+        // One long line alone, or a few lines, loaded into an empty editor or over a selection inside
+        // a line of a text already there.
+        const std::string data = round % 4 == 0 ? std::string(static_cast<size_t>(20 * kRecordCut + random() % 9000), 'x')
+                                                : someLines(1 + static_cast<int>(random() % 4), random() % 2 == 0);
+        std::string before;
+        std::string expected = data;
+        TestMemo memo;
+        if (round % 2 == 1) {
+            before = someLines(3, false);
+            memo.load(before);
+            const int start = static_cast<int>(random() % (before.size() + 1));
+            const int end = start + static_cast<int>(random() % (before.size() - start + 1));
+            memo.SetSelection(start, end);
+            expected = before.substr(0, static_cast<size_t>(start)) + data + before.substr(static_cast<size_t>(end));
+        }
+        ShortReadStream stream;
+        stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+        stream.SetPosition(0);
+        const int limits[] = {1, 2, 100, kRecordCut, kRecordCut + 1, 4096, 8193};
+        stream.limit = random() % 2 ? limits[random() % std::size(limits)] : 1 + static_cast<int64_t>(random() % 8193);
+        if (stream.limit < 50 && data.size() > 20000)
+            stream.limit = 50;
+        memo.InsertStream(stream);
+        ASSERT_TRUE(storeHolds(memo, expected)) << "round " << round;
+        EXPECT_EQ(recordLengths(memo), lengthsCutInOneGo(expected))
+            << "round " << round << ", reads of " << stream.limit << ", " << data.size() << " bytes over "
+            << before.size();
     }
 }
 
