@@ -213,9 +213,9 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
             loadShippedTables(*parser, script);
         }
     }
-    CreaMenu(FmOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues);
-    CreaMenu(FmUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
-    CreaMenu(FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
+    CreaMenu(FMenus.mOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues);
+    CreaMenu(FMenus.mUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
+    CreaMenu(FMenus.mNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
     loadSupportFiles();
     buildCommands();
     buildBrowserCommands();
@@ -261,21 +261,24 @@ TformPrincipal::~TformPrincipal()
 
 void TformPrincipal::buildMenus()
 {
-    const char* names[] = {"mArchivo", "mEdicion", "mVer", "mSeleccion", "mInsertar",
-                           "mHerramientas", "mUtilidades", "mNavegadores", "mAyuda"};
-    QMenu* menus[std::size(names)];
-    for (size_t i = 0; i < std::size(names); ++i) {
-        menus[i] = menuBar()->addMenu(FromWin1252(LoadResString(kMenuArchivo + static_cast<int>(i))));
-        menus[i]->setObjectName(names[i]);
-        FCommands->Bind(menus[i]->menuAction(), names[i]);
+    // The menu bar's menus in their order; their captions follow each other in the string table.
+    const std::pair<QMenu* TMenus::*, const char*> bar[] = {
+        {&TMenus::mArchivo, "mArchivo"},         {&TMenus::mEdicion, "mEdicion"},
+        {&TMenus::mVer, "mVer"},                 {&TMenus::mSeleccion, "mSeleccion"},
+        {&TMenus::mInsertar, "mInsertar"},       {&TMenus::mHerramientas, "mHerramientas"},
+        {&TMenus::mUtilidades, "mUtilidades"},   {&TMenus::mNavegadores, "mNavegadores"},
+        {&TMenus::mAyuda, "mAyuda"}};
+    for (size_t i = 0; i < std::size(bar); ++i) {
+        QMenu*& menu = FMenus.*bar[i].first;
+        menu = menuBar()->addMenu(FromWin1252(LoadResString(kMenuArchivo + static_cast<int>(i))));
+        menu->setObjectName(bar[i].second);
+        FCommands->Bind(menu->menuAction(), bar[i].second);
     }
-    FmOtrosTags = menus[4]->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
-    FmOtrosTags->setObjectName("mOtrosTags");
-    FCommands->Bind(FmOtrosTags->menuAction(), "mOtrosTags");
-    buildTextToolsMenu(menus[3]);
-    buildTagMenus(menus[4]);
-    FmUtilidades = menus[6];
-    FmNavegadores = menus[7];
+    FMenus.mOtrosTags = FMenus.mInsertar->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
+    FMenus.mOtrosTags->setObjectName("mOtrosTags");
+    FCommands->Bind(FMenus.mOtrosTags->menuAction(), "mOtrosTags");
+    buildTextToolsMenu(FMenus.mSeleccion);
+    buildTagMenus(FMenus.mInsertar);
 }
 
 void TformPrincipal::buildLayout()

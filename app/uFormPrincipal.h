@@ -195,10 +195,30 @@ public:
     // to show: the save was cancelled or failed, or the preview file could not be written.
     bool ArchivoPrevio(std::string& FileName);
 
+    // The window's menus, built once: the menu bar's nine in their order, then the submenus the
+    // window adds itself. A feature adds its items through these members, never by a menu's name.
+    struct TMenus {
+        QMenu* mArchivo = nullptr;
+        QMenu* mEdicion = nullptr;
+        QMenu* mVer = nullptr;
+        QMenu* mSeleccion = nullptr;
+        QMenu* mInsertar = nullptr;
+        QMenu* mHerramientas = nullptr;
+        QMenu* mUtilidades = nullptr;
+        QMenu* mNavegadores = nullptr;
+        QMenu* mAyuda = nullptr;
+        // Insertar's custom codes, Archivo's project items, Ayuda's addresses.
+        QMenu* mOtrosTags = nullptr;
+        QMenu* mProyecto = nullptr;
+        QMenu* mInternet = nullptr;
+        // Never shown: its items only carry keys.
+        QMenu* mDesarrollo = nullptr;
+    };
+    const TMenus& Menus() const { return FMenus; }
     // The menus that the settings fill: custom codes, utilities and browsers.
-    QMenu* mOtrosTags() const { return FmOtrosTags; }
-    QMenu* mUtilidades() const { return FmUtilidades; }
-    QMenu* mNavegadores() const { return FmNavegadores; }
+    QMenu* mOtrosTags() const { return FMenus.mOtrosTags; }
+    QMenu* mUtilidades() const { return FMenus.mUtilidades; }
+    QMenu* mNavegadores() const { return FMenus.mNavegadores; }
     // Fills `menu` with one item per entry, named prefix plus its index, captioned with the name
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
@@ -584,9 +604,7 @@ private:
     void discardDocuments();
     QStatusBar* FBarraEstado;
     QLabel* FPanels[kPanelCount] = {};
-    QMenu* FmOtrosTags = nullptr;
-    QMenu* FmUtilidades = nullptr;
-    QMenu* FmNavegadores = nullptr;
+    TMenus FMenus;
     QAction* FmOmite = nullptr;
     // Tag insertion (uFormPrincipalTags.cpp).
     void buildTagMenus(QMenu* insertar);

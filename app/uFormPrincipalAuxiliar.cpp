@@ -26,16 +26,12 @@ constexpr int kReadOnly = 4509;
 constexpr int kCaretPosition = 4512;
 constexpr int kAuxiliaryPanel = 6155;
 
-// Puts `action` into `menu` just after the item named `anchor` (at the end without it).
-void insertAfter(QMenu* menu, const char* anchor, QAction* action)
+// Puts `action` into `menu` just after `anchor` (at the end when the menu does not hold it).
+void insertAfter(QMenu* menu, QAction* anchor, QAction* action)
 {
     const QList<QAction*> items = menu->actions();
-    for (qsizetype i = 0; i < items.size(); ++i)
-        if (items[i]->objectName() == QLatin1String(anchor)) {
-            menu->insertAction(i + 1 < items.size() ? items[i + 1] : nullptr, action);
-            return;
-        }
-    menu->addAction(action);
+    const qsizetype i = items.indexOf(anchor);
+    menu->insertAction(i >= 0 && i + 1 < items.size() ? items[i + 1] : nullptr, action);
 }
 
 } // namespace
@@ -57,13 +53,13 @@ void TformPrincipal::buildEditorCommands()
         connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] { CallHandler(this, handler); });
         return action;
     };
-    QMenu* mVer = menuBar()->findChild<QMenu*>("mVer");
-    QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
-    insertAfter(mVer, "mVerLateral", command("mAbrirEnAuxiliar", [this] { mAbrirEnAuxiliarClick(); }));
+    QMenu* mVer = FMenus.mVer;
+    QMenu* mEdicion = FMenus.mEdicion;
+    insertAfter(mVer, FCommands->Action("mVerLateral"), command("mAbrirEnAuxiliar", [this] { mAbrirEnAuxiliarClick(); }));
     command("sbAuxiliar", [this] { mAbrirEnAuxiliarClick(); });
-    insertAfter(mEdicion, "mReemplazar", command("mMuestraTodas", [this] { mMuestraTodasClick(); }));
-    insertAfter(mEdicion, "mSoloLectura", command("mSangrar", [this] { mSangrarClick(); }));
-    insertAfter(mEdicion, "mSangrar", command("mNoSangrar", [this] { mNoSangrarClick(); }));
+    insertAfter(mEdicion, FCommands->Action("mReemplazar"), command("mMuestraTodas", [this] { mMuestraTodasClick(); }));
+    insertAfter(mEdicion, FCommands->Action("mSoloLectura"), command("mSangrar", [this] { mSangrarClick(); }));
+    insertAfter(mEdicion, FCommands->Action("mSangrar"), command("mNoSangrar", [this] { mNoSangrarClick(); }));
     command("sbSangrar", [this] { mSangrarClick(); });
     command("sbNoSangrar", [this] { mNoSangrarClick(); });
     // F2 works wherever the keyboard is in the window; the item shows in the editor's pop-up.

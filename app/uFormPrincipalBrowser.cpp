@@ -33,8 +33,8 @@ void TformPrincipal::buildBrowserCommands()
                 CallHandler(this, [this, item, handler] { (this->*handler)(item); });
         });
     };
-    route(FmUtilidades, "UtlMenu", &TformPrincipal::EjecutaUtilidad);
-    route(FmNavegadores, "BrwMenu", &TformPrincipal::EjecutaBrowser);
+    route(FMenus.mUtilidades, "UtlMenu", &TformPrincipal::EjecutaUtilidad);
+    route(FMenus.mNavegadores, "BrwMenu", &TformPrincipal::EjecutaBrowser);
     connect(FCommands->Action("sbNavegador"), &QAction::triggered, this,
             [this] { CallHandler(this, [this] { sbNavegadorClick(); }); });
 }

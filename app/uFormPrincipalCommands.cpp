@@ -135,10 +135,10 @@ void showSelectionWhileVisible(QWidget* dialog, TCodeMemo* memo)
 
 void TformPrincipal::buildCommands()
 {
-    QMenu* mArchivo = menuBar()->findChild<QMenu*>("mArchivo");
-    QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
-    QMenu* mVer = menuBar()->findChild<QMenu*>("mVer");
-    QMenu* mSeleccion = menuBar()->findChild<QMenu*>("mSeleccion");
+    QMenu* mArchivo = FMenus.mArchivo;
+    QMenu* mEdicion = FMenus.mEdicion;
+    QMenu* mVer = FMenus.mVer;
+    QMenu* mSeleccion = FMenus.mSeleccion;
 
     // Every item runs its handler through CallHandler: an exception is shown, never passed into Qt.
     auto item = [this](QMenu* menu, const char* name, std::function<void()> handler) {
@@ -179,7 +179,7 @@ void TformPrincipal::buildCommands()
     connect(mVer, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mVerClick(); }); });
     connect(mSeleccion, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mSeleccionClick(); }); });
 
-    QMenu* mHerramientas = menuBar()->findChild<QMenu*>("mHerramientas");
+    QMenu* mHerramientas = FMenus.mHerramientas;
     item(mHerramientas, "mActualizaRecursos", [this] { mActualizaRecursosClick(); });
     item(mHerramientas, "Tiemposdedescarga1", [this] { Tiemposdedescarga1Click(); });
     item(mHerramientas, "sbMapas", [this] { sbMapasClick(); });
@@ -195,7 +195,7 @@ void TformPrincipal::buildCommands()
     item(mArchivo, "mSalir", [this] { mSalirClick(); });
 
     // The hidden menu only carries keys: its items act through their shortcuts.
-    auto* mDesarrollo = new QMenu(this);
+    auto* mDesarrollo = FMenus.mDesarrollo = new QMenu(this);
     mDesarrollo->setObjectName("mDesarrollo");
     QAction* borrarAnterior = item(mDesarrollo, "BorrarAnterior", [this] { BorrarAnteriorClick(); });
     addAction(borrarAnterior);

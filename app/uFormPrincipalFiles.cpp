@@ -95,7 +95,7 @@ void TformPrincipal::buildFileTabs()
 
 void TformPrincipal::buildFileCommands()
 {
-    QMenu* archivo = menuBar()->findChild<QMenu*>("mArchivo");
+    QMenu* archivo = FMenus.mArchivo;
     struct {
         QAction*& action;
         const char* name;
@@ -436,10 +436,9 @@ void TformPrincipal::EditorOnChange()
     const TEditorState state = EditorState(FCommands->Watched(TRule::Pasteable));
     if (FCommands->Apply(state)) {
         // The Edit menu's separators go with its items.
-        if (auto* edicion = menuBar()->findChild<QMenu*>(QStringLiteral("mEdicion")))
-            for (QAction* item : edicion->actions())
-                if (item->isSeparator())
-                    item->setVisible(open);
+        for (QAction* item : FMenus.mEdicion->actions())
+            if (item->isSeparator())
+                item->setVisible(open);
     }
     // The tool pages insert into the editor: without a document shown they would write into a text
     // that the next document throws away.

@@ -158,10 +158,10 @@ void TformPrincipal::buildHelpAndTools()
         return action;
     };
 
-    QMenu* mAyuda = menuBar()->findChild<QMenu*>("mAyuda");
+    QMenu* mAyuda = FMenus.mAyuda;
     item(mAyuda, "mTemas", [this] { mTemasClick(); });
     item(mAyuda, "mTutorial", [this] { mTutorialClick(); });
-    QMenu* mInternet = mAyuda->addMenu(FromWin1252(LoadResString(kMenuInternet)));
+    QMenu* mInternet = FMenus.mInternet = mAyuda->addMenu(FromWin1252(LoadResString(kMenuInternet)));
     mInternet->setObjectName("mInternet");
     FCommands->Bind(mInternet->menuAction(), "mInternet");
     for (int i = 0; i < static_cast<int>(std::size(kInternetAddresses)); ++i) {
@@ -177,7 +177,7 @@ void TformPrincipal::buildHelpAndTools()
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         menu->installEventFilter(menuHelp);
 
-    QMenu* mHerramientas = menuBar()->findChild<QMenu*>("mHerramientas");
+    QMenu* mHerramientas = FMenus.mHerramientas;
     const char* tools[] = {"mCierresRapidos", "mColorearCodigos", "mFiltrarCaracteres"};
     for (int tag = 1; tag <= 3; ++tag) {
         QAction* tool = FCommands->Action(tools[tag - 1]);
@@ -187,7 +187,7 @@ void TformPrincipal::buildHelpAndTools()
     }
     connect(mHerramientas, &QMenu::aboutToShow, this, [this] { CallHandler(this, [this] { mHerramientasClick(); }); });
 
-    QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
+    QMenu* mEdicion = FMenus.mEdicion;
     mEdicion->addSeparator();
     item(mEdicion, "mOpciones", [this] { mOpcionesClick(); });
     item(mEdicion, "mOpcionesEditor", [this] { mOpcionesEditorClick(); });
@@ -197,10 +197,8 @@ void TformPrincipal::buildHelpAndTools()
     if (FCodeMemo->contextMenuPolicy() == Qt::DefaultContextMenu)
         FCodeMemo->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    if (QMenu* mDesarrollo = findChild<QMenu*>("mDesarrollo")) {
-        item(mDesarrollo, "mEsconde", [this] { mEscondeClick(); });
-        item(mDesarrollo, "mMuestra", [this] { mMuestraClick(); });
-    }
+    item(FMenus.mDesarrollo, "mEsconde", [this] { mEscondeClick(); });
+    item(FMenus.mDesarrollo, "mMuestra", [this] { mMuestraClick(); });
 
     TToolPageControls& c = *FHerramientas;
     auto* panels = new TClickHook(this, QEvent::MouseButtonPress,
@@ -268,10 +266,8 @@ void TformPrincipal::buildHelpAndTools()
     styleSheets->setProperty("Tag", 8);
     connect(styleSheets, &QAction::triggered, this,
             [this, styleSheets] { CallHandler(this, [this, styleSheets] { LlamadasExpertos(styleSheets); }); });
-    if (QMenu* mVer = menuBar()->findChild<QMenu*>("mVer")) {
-        mVer->addAction(FCommands->Action("mVerFormCuerpo"));
-        mVer->addAction(styleSheets);
-    }
+    FMenus.mVer->addAction(FCommands->Action("mVerFormCuerpo"));
+    FMenus.mVer->addAction(styleSheets);
 }
 
 // ---------------------------------------------------------------- help

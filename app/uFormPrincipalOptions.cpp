@@ -29,9 +29,9 @@ void TformPrincipal::rebuildSettingsMenus(QMenu* only)
         const TStringList& names;
         const TStringList& values;
     } menus[] = {
-        {FmNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues},
-        {FmUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues},
-        {FmOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues},
+        {FMenus.mNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues},
+        {FMenus.mUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues},
+        {FMenus.mOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues},
     };
     for (const auto& m : menus) {
         if (only && m.menu != only)

@@ -41,8 +41,8 @@ std::string userName()
 
 void TformPrincipal::buildProjectCommands()
 {
-    QMenu* archivo = menuBar()->findChild<QMenu*>(QStringLiteral("mArchivo"));
-    auto* mProyecto = new QMenu(this);
+    QMenu* archivo = FMenus.mArchivo;
+    auto* mProyecto = FMenus.mProyecto = new QMenu(this);
     mProyecto->setObjectName("mProyecto");
     QAction* submenu = mProyecto->menuAction();
     submenu->setObjectName("mProyecto");

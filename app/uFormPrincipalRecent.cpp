@@ -46,7 +46,7 @@ enum TTabOption { toNavegar = 0, toGuardar = 1, toGuardarComo = 2, toCerrar = 3 
 
 void TformPrincipal::buildRecentFiles()
 {
-    QMenu* archivo = menuBar()->findChild<QMenu*>(QStringLiteral("mArchivo"));
+    QMenu* archivo = FMenus.mArchivo;
     FRecent.mReabrirMRU = new QMenu(FromWin1252(LoadResString(kReabrir)), this);
     FRecent.mReabrirMRU->setObjectName("mReabrirMRU");
     FRecent.mReabrirMRU->menuAction()->setObjectName("mReabrirMRU");

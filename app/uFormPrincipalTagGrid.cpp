@@ -23,13 +23,13 @@ void TformPrincipal::CreaPaginaTag()
         connect(action, &QAction::triggered, this, [this, handler] { CallHandler(this, [&] { (this->*handler)(); }); });
         menu->addAction(action);
     };
-    QMenu* mSeleccion = menuBar()->findChild<QMenu*>("mSeleccion");
+    QMenu* mSeleccion = FMenus.mSeleccion;
     mSeleccion->addSeparator();
     item(mSeleccion, "mSeleccionaTag", &TformPrincipal::mSeleccionaTagClick);
     item(mSeleccion, "mSelectAllTag", &TformPrincipal::mSelectAllTagClick);
     item(mSeleccion, "mEditaTag", &TformPrincipal::mEditaTagClick);
     // Beside the custom codes' menu, which is the last item of Insertar.
-    item(qobject_cast<QMenu*>(FmOtrosTags->parentWidget()), "mEditaOtrosTags", &TformPrincipal::mEditaOtrosTagsClick);
+    item(FMenus.mInsertar, "mEditaOtrosTags", &TformPrincipal::mEditaOtrosTagsClick);
 }
 
 void TformPrincipal::sbEditaTagClick()
@@ -76,7 +76,7 @@ void TformPrincipal::mEditaOtrosTagsClick()
     {
         TformOtrosTags dialog(*this);
         if (dialog.Execute())
-            rebuildSettingsMenus(FmOtrosTags);
+            rebuildSettingsMenus(FMenus.mOtrosTags);
     }
     if (FCodeMemo->isVisible())
         FCodeMemo->setFocus();

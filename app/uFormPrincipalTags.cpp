@@ -653,11 +653,11 @@ void TformPrincipal::PreparaBotonMenu(TVSpeedBtnMenu* Button, const std::string&
 void TformPrincipal::buildTagMenus(QMenu* insertar)
 {
     // The custom codes are rebuilt from the settings at times; the menu itself routes their clicks.
-    connect(FmOtrosTags, &QMenu::triggered, this, [this](QAction* item) { InsertaMiTag(item); });
+    connect(FMenus.mOtrosTags, &QMenu::triggered, this, [this](QAction* item) { InsertaMiTag(item); });
 
     // One title per submenu: the table's groups, then the special characters and the URL schemes.
     const TStringList titles = LinesOf(LoadResString(kInsertSubmenus));
-    QAction* before = FmOtrosTags->menuAction();
+    QAction* before = FMenus.mOtrosTags->menuAction();
     const auto submenu = [&](int index) {
         auto* menu = new QMenu(FromWin1252(index < titles.Count() ? titles[index] : std::string()), insertar);
         insertar->insertMenu(before, menu);

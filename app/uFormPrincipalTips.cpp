@@ -36,7 +36,7 @@ void TformPrincipal::buildTipsAndAbout()
         return action;
     };
     // Replace in files follows Replace in the Edit menu; it is an assistant of its own.
-    QMenu* mEdicion = menuBar()->findChild<QMenu*>("mEdicion");
+    QMenu* mEdicion = FMenus.mEdicion;
     QAction* replaceInFiles = FCommands->Action("mReemplazarArchivos");
     replaceInFiles->setProperty("Tag", kReplaceInFilesCall);
     connect(replaceInFiles, &QAction::triggered, this,
@@ -49,7 +49,7 @@ void TformPrincipal::buildTipsAndAbout()
         form.Execute();
     });
 
-    QMenu* mAyuda = menuBar()->findChild<QMenu*>("mAyuda");
+    QMenu* mAyuda = FMenus.mAyuda;
     mAyuda->addSeparator();
     mAyuda->addAction(handle("mSugerencias", [this] { mSugerenciasClick(); }));
     mAyuda->addSeparator();

@@ -401,8 +401,6 @@ void TUpDownEdit::SetPosition(int value)
 // ---------------------------------------------------------------- presses
 
 namespace {
-const char* const kPressProperty = "ToolPress";
-
 struct TPressHolder : QObject {
     TToolPress Handler;
 };
@@ -412,7 +410,6 @@ void TToolPressFilter::Watch(QWidget* button, TToolPress handler)
 {
     auto* holder = new TPressHolder;
     holder->setParent(button);
-    holder->setObjectName(kPressProperty);
     holder->Handler = std::move(handler);
     button->installEventFilter(this);
 }
@@ -427,7 +424,7 @@ bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
     auto* button = qobject_cast<QWidget*>(watched);
     if (!button)
         return false;
-    auto* holder = button->findChild<TPressHolder*>(kPressProperty, Qt::FindDirectChildrenOnly);
+    auto* holder = button->findChild<TPressHolder*>(QString(), Qt::FindDirectChildrenOnly);
     if (!holder || !button->isEnabled())
         return false;
     switch (type) {

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "app/Commands.h"
 #include "app/uFormPrincipal.h"
@@ -60,6 +61,43 @@ TEST(Commands, EveryCommandNameTheWindowsCodeSpellsIsInTheTable)
     EXPECT_TRUE(names.count("mSoloLectura") && names.count("pmTags") && names.count("sbBarra"));
 }
 
+TEST(Commands, NoCodeOfTheApplicationFindsAMenuOrWidgetByANameSpelledAsAString)
+{
+    // A look-up by a spelled name: findChild or findChildren handed a string literal, bare or wrapped,
+    // or an object's name compared with one.
+    const std::regex lookup("(findChild(ren)?\\s*<[^>;]*>\\s*\\(\\s*((QStringLiteral|QLatin1String|QString)\\s*\\(\\s*)?u?\"[^\"]*\")"
+                            "|(objectName\\(\\)\\s*[!=]=\\s*((QStringLiteral|QLatin1String|QString)\\s*\\(\\s*)?u?\"[^\"]*\")");
+    // The check itself catches each form it is meant to.
+    for (const char* bad : {"menuBar()->findChild<QMenu*>(\"mVer\")", "w.findChild<QMenu *>( QStringLiteral(\"mAyuda\"))",
+                            "findChildren<QWidget*>(QLatin1String(\"p\"))", "a->objectName() == QLatin1String(\"x\")",
+                            "if (a->objectName() != \"mVer\")"})
+        EXPECT_TRUE(std::regex_search(std::string(bad), lookup)) << bad;
+    for (const char* good : {"findChild<TPressHolder*>(QString(), Qt::FindDirectChildrenOnly)",
+                             "findChildren<QMenu*>(Qt::FindDirectChildrenOnly)", "objectName().startsWith(prefix)"})
+        EXPECT_FALSE(std::regex_search(std::string(good), lookup)) << good;
+    // Look-ups left on purpose, as "file: matched text"; none today. Two by a name held in a variable
+    // stay, which the check does not see: the items the settings make are told apart by their name's
+    // prefix, and the window's FilledPanel takes the name of the panel the View menu shows or hides.
+    const std::set<std::string> allowed = {};
+    int files = 0;
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(KESTRIMA_SOURCE_DIR) + "/app")) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h"))
+            continue;
+        ++files;
+        const std::string text = sourceOf(entry.path());
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), lookup); it != std::sregex_iterator(); ++it) {
+            const std::string where = entry.path().filename().string() + ": " + (*it)[0].str();
+            if (!allowed.count(where))
+                found.insert(where);
+        }
+    }
+    EXPECT_GT(files, 100);
+    for (const std::string& where : found)
+        ADD_FAILURE() << where;
+}
+
 TEST(Commands, EveryNamedItemOfTheWindowIsACommandAndUnknownNamesFailLoudly)
 {
     TWindow w;
@@ -78,6 +116,50 @@ TEST(Commands, EveryNamedItemOfTheWindowIsACommandAndUnknownNamesFailLoudly)
         if (!menu->objectName().isEmpty()) {
             EXPECT_NE(FindCommandRow(menu->objectName().toStdString()), nullptr) << menu->objectName().toStdString();
         }
+    // Every menu of the window, the submenus too, is a command's row or one of the pop-ups that only
+    // hold commands; the side panel's file views carry menus of their own.
+    const std::set<std::string> popups = {"mDesarrollo", "pmTabs",    "pmEditor",  "UndoPopup",
+                                          "RedoPopup",   "pmDirTree", "pmArchivos", "mExplorador"};
+    int menus = 0;
+    for (QMenu* menu : form.findChildren<QMenu*>()) {
+        const std::string name = menu->objectName().toStdString();
+        if (name.empty() || popups.count(name))
+            continue;
+        ++menus;
+        EXPECT_NE(FindCommandRow(name), nullptr) << name;
+    }
+    EXPECT_GE(menus, 13);
+    // The window's menu members: the bar holds the nine in their order, each named by its row, and the
+    // submenus hang where the window puts them.
+    const TformPrincipal::TMenus& m = form.Menus();
+    const std::pair<QMenu*, const char*> bar[] = {
+        {m.mArchivo, "mArchivo"},         {m.mEdicion, "mEdicion"},         {m.mVer, "mVer"},
+        {m.mSeleccion, "mSeleccion"},     {m.mInsertar, "mInsertar"},       {m.mHerramientas, "mHerramientas"},
+        {m.mUtilidades, "mUtilidades"},   {m.mNavegadores, "mNavegadores"}, {m.mAyuda, "mAyuda"}};
+    const QList<QAction*> barItems = form.menuBar()->actions();
+    ASSERT_EQ(barItems.size(), static_cast<qsizetype>(std::size(bar)));
+    for (size_t i = 0; i < std::size(bar); ++i) {
+        ASSERT_NE(bar[i].first, nullptr) << bar[i].second;
+        EXPECT_EQ(barItems[static_cast<qsizetype>(i)], bar[i].first->menuAction()) << bar[i].second;
+        EXPECT_EQ(bar[i].first->objectName().toStdString(), bar[i].second);
+        EXPECT_NE(FindCommandRow(bar[i].second), nullptr) << bar[i].second;
+    }
+    const std::tuple<QMenu*, const char*, QMenu*> submenus[] = {
+        {m.mOtrosTags, "mOtrosTags", m.mInsertar}, {m.mProyecto, "mProyecto", m.mArchivo},
+        {m.mInternet, "mInternet", m.mAyuda}};
+    for (const auto& [menu, name, holder] : submenus) {
+        ASSERT_NE(menu, nullptr) << name;
+        EXPECT_EQ(menu->objectName().toStdString(), name);
+        EXPECT_TRUE(holder->actions().contains(menu->menuAction())) << name;
+    }
+    EXPECT_EQ(form.mOtrosTags(), m.mOtrosTags);
+    EXPECT_EQ(form.mUtilidades(), m.mUtilidades);
+    EXPECT_EQ(form.mNavegadores(), m.mNavegadores);
+    // The hidden menu is no item of the bar; its key items act on the window.
+    ASSERT_NE(m.mDesarrollo, nullptr);
+    EXPECT_FALSE(barItems.contains(m.mDesarrollo->menuAction()));
+    EXPECT_TRUE(m.mDesarrollo->actions().contains(form.Commands().Action("BorrarAnterior")));
+    EXPECT_TRUE(m.mDesarrollo->actions().contains(form.Commands().Action("mEsconde")));
     EXPECT_GT(named, 60);
     // A row's action carries its caption, keys and check mark.
     QAction* undo = form.Commands().Action("mDeshacer");
