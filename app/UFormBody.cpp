@@ -19,6 +19,7 @@
 #include "components/explbtn.h"
 #include "editor/SpinButton.h"
 #include "platform/Buttons.h"
+#include "platform/DialogHook.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
 #include "platform/Keys.h"
@@ -106,12 +107,6 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
     }
 }
 
-TBodyDialogHook& hook()
-{
-    static TBodyDialogHook answer;
-    return answer;
-}
-
 // The history combo's record from the widget, and the record's texts back into it.
 THistoryCombo historyOf(const QComboBox* combo)
 {
@@ -124,7 +119,7 @@ THistoryCombo historyOf(const QComboBox* combo)
 
 TBodyDialogHook SetBodyDialogHook(TBodyDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformBody>::Set(std::move(hook_));
 }
 
 TformBody::TformBody(TWindowHost& host, TBodyHost& tools) : QDialog(host.HostWindow()), FHost(host), FTools(tools)
@@ -216,15 +211,13 @@ void TformBody::buildControls()
 
 int TformBody::Execute()
 {
-    if (hook()) {
-        setResult(0);
-        show();
-        hook()(*this);
+    setResult(0);
+    // A hook that leaves the dialog open ends it as the window's close box does.
+    TDialogHook<TformBody>::Run(*this, DialogHook::TShow::Shown, [this] { exec(); }, [this] {
         if (isVisible())
             done(2);
-        return result();
-    }
-    return exec();
+    });
+    return result();
 }
 
 TBodyTagValues TformBody::Values() const

@@ -24,6 +24,7 @@
 #include "components/EditBtns.h"
 #include "editor/SpinButton.h"
 #include "platform/ClipboardFormats.h"
+#include "platform/DialogHook.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
@@ -117,12 +118,6 @@ QColor sysColor(uint32_t color)
     return ToQColor(static_cast<TColor>(color));
 }
 
-TFramesDialogHook& hook()
-{
-    static TFramesDialogHook answer;
-    return answer;
-}
-
 std::string textOf(const QLineEdit* edit)
 {
     return ToWin1252(edit->text());
@@ -214,7 +209,7 @@ private:
 
 TFramesDialogHook SetFramesDialogHook(TFramesDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformMarcos>::Set(std::move(hook_));
 }
 
 TformMarcos::TformMarcos(TWindowHost& host, TToolbarButtonKt* framesButton)
@@ -334,11 +329,7 @@ void TformMarcos::buildControls()
 
 void TformMarcos::Execute()
 {
-    if (hook()) {
-        hook()(*this);
-        return;
-    }
-    exec();
+    TDialogHook<TformMarcos>::Run(*this, DialogHook::TShow::No, [this] { exec(); });
 }
 
 int TformMarcos::FormHeight() const

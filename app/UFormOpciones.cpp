@@ -26,6 +26,7 @@
 #include "components/FoldrDlg.h"
 #include "platform/Buttons.h"
 #include "platform/Controls.h"
+#include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
@@ -202,12 +203,6 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
     }
 }
 
-TOptionsDialogHook& hook()
-{
-    static TOptionsDialogHook answer;
-    return answer;
-}
-
 // The settings that check boxes and edits show, each bound to its field.
 using TCheckField = std::pair<QCheckBox* TformOpciones::*, bool TKestrimaConfig::*>;
 constexpr TCheckField kChecks[] = {
@@ -253,7 +248,7 @@ std::string editPath(const QLineEdit* edit)
 
 TOptionsDialogHook SetOptionsDialogHook(TOptionsDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformOpciones, bool>::Set(std::move(hook_));
 }
 
 TformOpciones::TformOpciones(TWindowHost& host) : QDialog(host.HostWindow()), FHost(host)
@@ -572,17 +567,8 @@ void TformOpciones::sbLibraryDirClick()
 
 bool TformOpciones::Execute()
 {
-    if (hook()) {
-        show();
-        const bool accepted = hook()(*this);
-        if (accepted)
-            Aceptar();
-        else
-            Cancelar();
-        hide();
-        return accepted;
-    }
-    return exec() == QDialog::Accepted;
+    return TDialogHook<TformOpciones, bool>::Run(*this, DialogHook::TShow::Shown, [this] { return exec() == QDialog::Accepted; },
+                                                 [this](bool accepted) { accepted ? Aceptar() : Cancelar(); });
 }
 
 void TformOpciones::Aceptar()

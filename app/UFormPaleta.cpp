@@ -13,6 +13,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/Palette.h"
 #include "platform/ColorDialog.h"
+#include "platform/DialogHook.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
@@ -54,12 +55,6 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
     }
 }
 
-TPaletteDialogHook& hook()
-{
-    static TPaletteDialogHook answer;
-    return answer;
-}
-
 // The list draws its items through the dialog, as an owner-drawn list box does.
 class TPaletteItemDrawer : public QStyledItemDelegate {
 public:
@@ -84,7 +79,7 @@ private:
 
 TPaletteDialogHook SetPaletteDialogHook(TPaletteDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TFormColor, int>::Set(std::move(hook_));
 }
 
 TFormColor::TFormColor(QWidget* parent) : QDialog(parent)
@@ -160,15 +155,8 @@ bool TFormColor::Execute()
     const int found = FindPaletteItem(items(), PaletteItem(Color));
     if (ListBox1->count() > 0)
         ListBox1->setCurrentRow(found >= 0 ? found : 0);
-    int result = 0;
     setResult(0);
-    if (hook()) {
-        show();
-        result = hook()(*this);
-        hide();
-    } else {
-        result = exec();
-    }
+    const int result = TDialogHook<TFormColor, int>::Run(*this, DialogHook::TShow::Shown, [this] { return exec(); });
     if (result != 1 || !ListBox1->currentItem())
         return false;
     Color = PaletteItemColor(ListBox1->currentItem()->text().toStdString());

@@ -21,6 +21,7 @@
 #include "components/FoldrDlg.h"
 #include "components/core/xProcs.h"
 #include "platform/Buttons.h"
+#include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
@@ -122,12 +123,6 @@ void build(QWidget* parent, std::span<const TControlSpec> rows)
     BuildControls(parent, rows, TFormRow{}, makeControl);
 }
 
-TProjectDialogHook& hook()
-{
-    static TProjectDialogHook answer;
-    return answer;
-}
-
 QString qtPath(const std::string& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -161,7 +156,7 @@ std::string TemporaryProjectFileName()
 
 TProjectDialogHook SetProjectDialogHook(TProjectDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformProyecto, bool>::Set(std::move(hook_));
 }
 
 TformProyecto::TformProyecto(TWindowHost& host) : QDialog(host.HostWindow()), FHost(host)
@@ -297,13 +292,7 @@ void TformProyecto::addFile(const TProjectEntry& entry)
 
 bool TformProyecto::showModal()
 {
-    if (hook()) {
-        show();
-        const bool accepted = hook()(*this);
-        hide();
-        return accepted;
-    }
-    return exec() == QDialog::Accepted;
+    return TDialogHook<TformProyecto, bool>::Run(*this, DialogHook::TShow::Shown, [this] { return exec() == QDialog::Accepted; });
 }
 
 bool TformProyecto::Execute(std::string& FileName)

@@ -15,6 +15,7 @@
 #include "app/WindowHost.h"
 #include "app/model/ReplaceInFiles.h"
 #include "components/FormPlace.h"
+#include "platform/DialogHook.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
@@ -71,12 +72,6 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
     }
 }
 
-TReplaceFormHook& hook()
-{
-    static TReplaceFormHook answer;
-    return answer;
-}
-
 // A list item's path: the file system's bytes, kept apart from the text shown.
 constexpr int kPathRole = Qt::UserRole;
 
@@ -84,7 +79,7 @@ constexpr int kPathRole = Qt::UserRole;
 
 TReplaceFormHook SetReplaceFormHook(TReplaceFormHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformReemplazar>::Set(std::move(hook_));
 }
 
 QString TOpenFilesDialog::InitialDirText() const
@@ -149,13 +144,8 @@ TformReemplazar::~TformReemplazar() = default;
 
 void TformReemplazar::Execute()
 {
-    if (hook()) {
-        show();
-        hook()(*this);
-        close();
-        return;
-    }
-    exec();
+    // The hook's form closes as the user would close it.
+    TDialogHook<TformReemplazar>::Run(*this, DialogHook::TShow::Shown, [this] { exec(); }, [this] { close(); });
 }
 
 std::vector<std::string> TformReemplazar::Files() const

@@ -29,6 +29,7 @@
 #include "app/uFormPrincipalTools.h"
 #include "components/StrHlder.h"
 #include "editor/SpinButton.h"
+#include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
@@ -76,7 +77,6 @@ constexpr int kBreakBefore = 6358, kBreakAfter = 6359, kBreaks = 6360, kCursor =
 constexpr int kNavigationHints = 6363, kPictureHint = 6364, kOpenHint = 6365, kSaveHint = 6366,
               kLibraryLabel = 6367, kRulesLabel = 6368, kBorderColorHints = 6369;
 
-
 // A string of the table whose items are separated by "|".
 QStringList resList(int id)
 {
@@ -115,26 +115,16 @@ QImage colorGlyph(TColor color)
     return glyph;
 }
 
-TCSSDialogHook& hook()
-{
-    static TCSSDialogHook answer;
-    return answer;
-}
-
 } // namespace
 
 TCSSDialogHook SetCSSDialogHook(TCSSDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformCSS>::Set(std::move(hook_));
 }
 
 void TformCSS::Execute()
 {
-    if (hook()) {
-        hook()(*this);
-        return;
-    }
-    exec();
+    TDialogHook<TformCSS>::Run(*this, DialogHook::TShow::No, [this] { exec(); });
 }
 
 TformCSS::TformCSS(QWidget* parent) : QDialog(parent)

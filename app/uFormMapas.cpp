@@ -30,6 +30,7 @@
 #include "components/JpegImage.h"
 #include "platform/Buttons.h"
 #include "platform/Controls.h"
+#include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
@@ -110,12 +111,6 @@ constexpr TMenuEntry kMenu[] = {
     {"mMoverAbajo", acMoveDown, "Ctrl+Down", false, false},
 };
 constexpr int kDeleteTag = 9;
-
-TMapasDialogHook& hook()
-{
-    static TMapasDialogHook answer;
-    return answer;
-}
 
 std::string textOf(const QLineEdit* edit)
 {
@@ -234,7 +229,7 @@ private:
 
 TMapasDialogHook SetMapasDialogHook(TMapasDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformMapas>::Set(std::move(hook_));
 }
 
 TformMapas::TformMapas(TWindowHost& host) : QDialog(host.HostWindow())
@@ -384,10 +379,7 @@ std::string TformMapas::Execute(const std::string& picturePath)
 {
     FAccepted = false;
     LoadImage(picturePath);
-    if (hook())
-        hook()(*this);
-    else
-        exec();
+    TDialogHook<TformMapas>::Run(*this, DialogHook::TShow::No, [this] { exec(); });
     if (!FAccepted)
         return {};
     StoreShapeFields();

@@ -15,6 +15,7 @@
 #include "app/model/TagTable.h"
 #include "app/model/KestrimaConfig.h"
 #include "platform/Buttons.h"
+#include "platform/DialogHook.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
@@ -67,12 +68,6 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
     }
 }
 
-TCustomTagsDialogHook& hook()
-{
-    static TCustomTagsDialogHook answer;
-    return answer;
-}
-
 QStringList headerTexts()
 {
     const TStringList lines = LinesOf(LoadResString(kHeaders));
@@ -92,7 +87,7 @@ void setHint(QWidget* control, int id)
 
 TCustomTagsDialogHook SetCustomTagsDialogHook(TCustomTagsDialogHook hook_)
 {
-    return std::exchange(hook(), std::move(hook_));
+    return TDialogHook<TformOtrosTags, bool>::Set(std::move(hook_));
 }
 
 TformOtrosTags::TformOtrosTags(TWindowHost& host) : QDialog(host.HostWindow()), FHost(host)
@@ -135,13 +130,7 @@ void TformOtrosTags::FormCreate()
 
 bool TformOtrosTags::Execute()
 {
-    if (hook()) {
-        show();
-        const bool accepted = hook()(*this);
-        hide();
-        return accepted;
-    }
-    return exec() == QDialog::Accepted;
+    return TDialogHook<TformOtrosTags, bool>::Run(*this, DialogHook::TShow::Shown, [this] { return exec() == QDialog::Accepted; });
 }
 
 void TformOtrosTags::sbNuevoTagsClick()
