@@ -15,7 +15,7 @@ if(faulty_result EQUAL 0)
 endif()
 set(expected
   "app/model/Unit.cpp: platform/Buttons.h"
-  "app/model/Unit.cpp: app/uFormPrincipal.h"
+  "app/model/Unit.cpp: app/window/uFormPrincipal.h"
   "app/model/Unit.cpp: QString"
   "app/model/Unit.h: platform/MessageBox.h"
   "app/model/Unit.h: Missing.h"
