@@ -15,7 +15,7 @@
 
 #include "app/window/Commands.h"
 #include "app/window/WindowHost.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/explbtn.h"
 #include "editor/SpinButton.h"
 #include "platform/Buttons.h"

@@ -20,7 +20,7 @@
 #include <utility>
 
 #include "app/window/WindowHost.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/EditBtns.h"
 #include "editor/SpinButton.h"
 #include "platform/ClipboardFormats.h"

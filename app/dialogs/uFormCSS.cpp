@@ -26,7 +26,7 @@
 
 #include "app/panels/SidePanelTools.h"
 #include "app/model/libVeltran.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/StrHlder.h"
 #include "editor/SpinButton.h"
 #include "platform/FileDialogs.h"

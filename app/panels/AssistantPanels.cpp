@@ -15,7 +15,7 @@
 #include "app/panels/SidePanel.h"
 #include "app/window/WindowHost.h"
 #include "app/model/TagTable.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "platform/FileDialogs.h"

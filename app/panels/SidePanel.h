@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "platform/core/ScopeGuard.h"
 
 class QListWidget;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "platform/core/Classes.h"
 #include "platform/core/ScopeGuard.h"
 

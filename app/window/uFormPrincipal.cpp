@@ -8,7 +8,7 @@
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "app/model/u_ddemacro.h"
 
 #include <algorithm>

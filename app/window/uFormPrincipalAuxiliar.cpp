@@ -4,7 +4,7 @@
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 
 #include <QAction>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
 #include "app/dialogs/uFormMapas.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

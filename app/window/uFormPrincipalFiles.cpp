@@ -19,7 +19,7 @@
 #include "app/model/ProjectFile.h"
 #include "app/model/TemplateMerge.h"
 #include "app/dialogs/uFormFusion.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "components/core/xProcs.h"
 #include "editor/CodeMemo.h"

@@ -20,7 +20,7 @@
 #include "app/dialogs/UFormMarcos.h"
 #include "app/panels/SidePanelTools.h"
 #include "app/dialogs/uFormCSS.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
 #include "platform/ColorDialog.h"

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <initializer_list>
 
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 
 #include "components/HETreeView.h"
 #include "toolbars/TBarCtls.h"

@@ -14,7 +14,7 @@
 #include "app/dialogs/UFormPaleta.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/explbtn.h"
 #include "platform/ColorDialog.h"
 #include "platform/Win1252Qt.h"

@@ -16,7 +16,7 @@
 #include "support/MainWindowDocuments.h"
 #include "support/StringListItems.h"
 #include "toolbars/listComboKt.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include "app/dialogs/uFormOtrosTags.h"
 #include "app/dialogs/uFormPregunta.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "toolbars/TBarTlwn.h"
 #include "toolbars/TabCtrls.h"
 #include "support/MainWindowDocuments.h"

@@ -31,7 +31,7 @@
 #include "platform/core/Classes.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "app/dialogs/UFormPaleta.h"
 #include "platform/ColorDialog.h"
 #include "toolbars/TBarCtls.h"

@@ -13,7 +13,7 @@
 
 #include "app/dialogs/UFormMarcos.h"
 #include "app/model/EditorKind.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/EditBtns.h"
 #include "platform/GraphicsQt.h"
 #include "support/HookWhile.h"

@@ -12,7 +12,7 @@
 #include <initializer_list>
 
 #include "app/model/KestrimaConfig.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "app/model/libKestrima.h"
 #include "components/HETreeView.h"

@@ -12,7 +12,7 @@
 
 #include "app/window/AuxiliaryEditor.h"
 #include "app/panels/SidePanel.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "editor/model/Bookmarks.h"
 #include "highlight/CodeMemoParser.h"

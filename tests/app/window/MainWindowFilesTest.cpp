@@ -17,7 +17,7 @@
 
 #include "app/window/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"

@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/AppUtils.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Registry.h"

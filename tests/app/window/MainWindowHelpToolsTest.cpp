@@ -18,7 +18,7 @@
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Templates.h"
 #include "highlight/CodeMemoParser.h"

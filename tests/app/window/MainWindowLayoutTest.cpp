@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
 #include "toolbars/SpeedBar.h"
 #include "editor/CodeMemo.h"

@@ -17,7 +17,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoTestSupport.h"
 #include "platform/FindDialog.h"

@@ -17,7 +17,7 @@
 #include "app/model/TagTable.h"
 #include "app/model/ToolPageValues.h"
 #include "app/window/uFormPrincipal.h"
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 #include "toolbars/TBarCtls.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"

@@ -1,5 +1,5 @@
 // The tool pages above the editor: eight pages of insert buttons, drop-down buttons, address and value boxes, built from one table per page, and their layout for the pages' width.
-#include "app/panels/uFormPrincipalTools.h"
+#include "app/window/uFormPrincipalTools.h"
 
 #include <QCheckBox>
 #include <QComboBox>
