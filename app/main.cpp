@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/model/u_ddemacro.h"
-#include "app/uFormPrincipal.h"
-#include "app/uSplashScreen.h"
+#include "app/window/uFormPrincipal.h"
+#include "app/dialogs/uSplashScreen.h"
 #include "editor/SynElemF.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"

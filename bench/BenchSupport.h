@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/Tips.h"
+#include "app/dialogs/Tips.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"

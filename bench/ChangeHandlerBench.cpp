@@ -1,7 +1,7 @@
 // The main window's change handler as it runs after each keystroke: caption, status panels and the state of every command.
 #include <benchmark/benchmark.h>
 
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"

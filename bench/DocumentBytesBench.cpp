@@ -5,7 +5,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/EditingFile.h"
+#include "app/window/EditingFile.h"
 #include "app/model/EditorKind.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"

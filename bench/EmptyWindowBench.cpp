@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 
 namespace {

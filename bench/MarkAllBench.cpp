@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/EditorCommands.h"
+#include "app/window/EditorCommands.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Bookmarks.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"

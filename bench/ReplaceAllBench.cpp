@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/model/libVeltran.h"
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
 #include "platform/FindDialog.h"

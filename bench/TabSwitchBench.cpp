@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"

@@ -1,6 +1,6 @@
 # Fails when a unit of a checked folder includes anything outside what that folder may use: a unit of
 # a layer it may not use (one above it, a widget folder of ours for a Qt-free one, the editor for the
-# toolbars) and, in a Qt-free folder, a Qt header. Every include is read, in quotes or angle brackets.
+# toolbars, the main window's header for a dialog or a panel) and, in a Qt-free folder, a Qt header. Every include is read, in quotes or angle brackets.
 # Run with -DROOT=<source folder>.
 cmake_minimum_required(VERSION 3.25)
 
@@ -12,9 +12,15 @@ set(layer_components_core components/core platform/core resources)
 set(layer_app_model app/model components/core editor/model platform/core resources)
 # The toolbars show nothing of the editor: they use the support components and the platform only.
 set(layer_toolbars toolbars components platform resources)
-set(folders platform/core editor/model highlight components/core app/model toolbars)
+# The dialogs and the panels may use every layer and the application's other units, but reach the
+# main window only through its host (app/window/WindowHost.h), never through the window's own header.
+set(layer_app_dialogs app components toolbars editor highlight platform resources)
+set(layer_app_panels app components toolbars editor highlight platform resources)
+set(forbidden_app_dialogs app/window/uFormPrincipal.h)
+set(forbidden_app_panels app/window/uFormPrincipal.h)
+set(folders platform/core editor/model highlight components/core app/model toolbars app/dialogs app/panels)
 # The checked folders whose units are widgets and may include Qt.
-set(qt_folders toolbars)
+set(qt_folders toolbars app/dialogs app/panels)
 # The project's own top folders: a header of one of them in angle brackets is still ours.
 set(own_folders app editor platform highlight components toolbars resources bench tests)
 
@@ -50,6 +56,10 @@ foreach(folder ${folders})
               set(bad FALSE)
             endif()
           endforeach()
+          # A header of a folder it may use can still be one this folder must not include.
+          if(header IN_LIST forbidden_${key})
+            set(bad TRUE)
+          endif()
         elseif(bracket STREQUAL "\"")
           # A quoted path that names no folder of ours is none of our units.
           set(bad TRUE)

@@ -15,7 +15,10 @@ if(faulty_result EQUAL 0)
 endif()
 set(expected
   "app/model/Unit.cpp: platform/Buttons.h"
-  "app/model/Unit.cpp: app/uFormPrincipal.h"
+  "app/model/Unit.cpp: app/window/uFormPrincipal.h"
+  "app/dialogs/Dialog.cpp: app/window/uFormPrincipal.h"
+  "app/panels/Panel.h: app/window/uFormPrincipal.h"
+  "app/panels/Panel.h: tests/support/TempDir.h"
   "app/model/Unit.cpp: QString"
   "app/model/Unit.h: platform/MessageBox.h"
   "app/model/Unit.h: Missing.h"
@@ -31,7 +34,8 @@ foreach(offender ${expected})
 endforeach()
 foreach(passing "app/model/Unit.h: app/model/Unit.h" "app/model/Unit.cpp: string" "Lines.cpp: editor/model/Lines.h"
         "Words.cpp: platform/core/StateSet.h" "toolbars/Bar.h: QWidget" "Bar.h: components/core/StrUtils.h"
-        "Bar.h: platform/Controls.h")
+        "Bar.h: platform/Controls.h" "Dialog.cpp: QDialog" "Dialog.cpp: app/window/WindowHost.h"
+        "Dialog.cpp: app/model/Unit.h" "Panel.h: QWidget")
   string(FIND "${faulty_err}" "${passing}" at)
   if(NOT at EQUAL -1)
     message(FATAL_ERROR "The check named an include of the unit's own layer, \"${passing}\":\n${faulty_err}")

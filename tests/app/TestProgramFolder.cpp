@@ -1,7 +1,7 @@
 // Every application test starts with a program folder of its own that holds the shipped palette, code trees and tips only, so a window finds them and no other support file; the tip window shown at start is closed at once unless a test answers it.
 #include <gtest/gtest.h>
 
-#include "app/Tips.h"
+#include "app/dialogs/Tips.h"
 #include "app/model/KestrimaConfig.h"
 
 namespace {

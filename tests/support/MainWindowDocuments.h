@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/model/KestrimaConfig.h"
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/FileDialogs.h"
 #include "platform/core/Messages.h"

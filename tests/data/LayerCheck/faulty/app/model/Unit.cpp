@@ -2,5 +2,5 @@
 #include "app/model/Unit.h"
 #include "platform/Buttons.h"
 #include <string>
-#include "app/uFormPrincipal.h"
+#include "app/window/uFormPrincipal.h"
 #include <QString>

@@ -1,0 +1,785 @@
+// The main window's documents: the tab strip, opening, saving, reloading and closing, the recent files and the caption and status bar that follow the editor.
+#include "app/window/uFormPrincipal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/model/CodigosISO.h"
+#include "app/window/EditingFile.h"
+#include "app/panels/SidePanel.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/ProjectFile.h"
+#include "app/model/TemplateMerge.h"
+#include "app/dialogs/uFormFusion.h"
+#include "app/window/uFormPrincipalTools.h"
+#include "components/KrCtrls.h"
+#include "components/core/xProcs.h"
+#include "editor/CodeMemo.h"
+#include "editor/model/EditorMessages.h"
+#include "editor/model/Undo.h"
+#include "platform/Cursors.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBox.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/Messages.h"
+#include "platform/core/SysUtils.h"
+#include "toolbars/TabCtrls.h"
+
+namespace {
+
+constexpr int kNewCaption = 4500;
+constexpr int kSaveQuestion = 4501;
+constexpr int kReloadQuestion = 4502;
+constexpr int kOpenFilter = 4503;
+constexpr int kSaveFilter = 4504;
+constexpr int kProductName = 4505;
+constexpr int kCaption = 4506;
+constexpr int kProjectCaption = 4507;
+constexpr int kModified = 4508;
+constexpr int kReadOnly = 4509;
+constexpr int kInsert = 4510;
+constexpr int kOverwrite = 4511;
+constexpr int kCaretPosition = 4512;
+constexpr int kControlCharacters = 4515;
+constexpr int kCharacterReferences = 5000;
+constexpr int kOpenInAnotherTab = 4540;
+constexpr int kChangedOnDisk = 4541;
+
+// Yes, No and Cancel with the exclamation icon.
+constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
+// Yes overwrites, No reads the file again, Cancel (the default) writes nothing.
+constexpr unsigned kChangedOnDiskFlags = MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3;
+// Yes and No with the question icon, No the default.
+constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+
+std::string folderOf(const std::string& fileName)
+{
+    return std::filesystem::path(NativePath(fileName)).parent_path().string();
+}
+
+std::string nameOf(const std::string& fileName)
+{
+    return std::filesystem::path(NativePath(fileName)).filename().string();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- building
+
+void TformPrincipal::buildFileTabs()
+{
+    FFileTabs = new TTabSetControl(FPlaces.pEditor);
+    FFileTabs->setObjectName("FileTabs");
+    FFileTabs->setFixedHeight(24);
+    // A click on a tab leaves the keyboard with the editor, so that typing goes on in the document
+    // just chosen, and the edit commands, which act on the focused control, reach it.
+    FFileTabs->SetTabStop(false);
+    static_cast<QVBoxLayout*>(FPlaces.pEditor->layout())->insertWidget(0, FFileTabs);
+    FFileTabs->Loaded();
+    FFileTabs->OnChanging = [this](QWidget*, bool& allow) { FileTabsChanging(allow); };
+    FFileTabs->OnChange = [this](QWidget*) { FileTabsChange(); };
+    FCodeMemo->OnTextChange = [this](TCodeMemoCore*, int, int) { CodeMemoTextChange(); };
+    FCodeMemo->OnChange = [this](TCustomCodeMemo*) { EditorOnChange(); };
+    showDocuments(false);
+}
+
+void TformPrincipal::buildFileCommands()
+{
+    QMenu* archivo = FMenus.mArchivo;
+    struct {
+        QAction*& action;
+        const char* name;
+        void (TformPrincipal::*handler)();
+    } items[] = {
+        {FFileCommands.mNuevo, "mNuevo", &TformPrincipal::mNuevoClick},
+        {FFileCommands.mAbrir, "mAbrir", &TformPrincipal::mAbrirClick},
+        {FFileCommands.mUsarPlantilla, "mUsarPlantilla", &TformPrincipal::mUsarPlantillaClick},
+        {FFileCommands.mGuardar, "mGuardar", &TformPrincipal::mGuardarClick},
+        {FFileCommands.mGuardarComo, "mGuardarComo", nullptr},
+        {FFileCommands.mGuardarTodo, "mGuardarTodo", &TformPrincipal::mGuardarTodoClick},
+        {FFileCommands.mActualizar, "mActualizar", &TformPrincipal::mActualizarClick},
+        {FFileCommands.mCerrar, "mCerrar", &TformPrincipal::mCerrarClick},
+        {FFileCommands.mCerrarTodo, "mCerrarTodo", &TformPrincipal::mCerrarTodoClick},
+    };
+    for (auto& item : items) {
+        item.action = FCommands->Action(item.name);
+        const auto handler = item.handler;
+        if (handler)
+            connect(item.action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        else
+            connect(item.action, &QAction::triggered, this, [this] { mGuardarComoClick(); });
+        if (archivo)
+            archivo->addAction(item.action);
+        else
+            addAction(item.action);
+    }
+}
+
+void TformPrincipal::freeDocuments()
+{
+    // The editor outlives this part of the window while the parsers go; it must not call back.
+    FCodeMemo->OnChange = nullptr;
+    FCodeMemo->OnTextChange = nullptr;
+    TEditingFile::Detach(*FCodeMemo);
+    while (FDocuments.Count() > 0)
+        FDocuments.Remove(FDocuments.Count() - 1);
+}
+
+// ---------------------------------------------------------------- the documents
+
+int TformPrincipal::DocumentCount() const
+{
+    return FDocuments.Count();
+}
+
+TEditingFile* TformPrincipal::EditingFile(int index) const
+{
+    return FDocuments.At(index);
+}
+
+TEditingFile* TformPrincipal::CurrentFile() const
+{
+    return FDocuments.CurrentDocument();
+}
+
+void TformPrincipal::selectTab(int index)
+{
+    FDocuments.SetCurrent(index);
+    FFileTabs->SetTabIndex(FDocuments.Current());
+}
+
+int TformPrincipal::addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file)
+{
+    FFileTabs->Tabs().Add(caption);
+    return FDocuments.Add(caption, std::move(file));
+}
+
+void TformPrincipal::deleteDocument(int index)
+{
+    // The editor may hold the document's undo log and characters.
+    TEditingFile::Detach(*FCodeMemo);
+    FDocuments.Remove(index);
+    FFileTabs->Tabs().Delete(index);
+}
+
+std::string TformPrincipal::ArchivoActual() const
+{
+    const TEditingFile* file = CurrentFile();
+    return file ? file->FileName : std::string();
+}
+
+bool TformPrincipal::documentsShown() const
+{
+    return !FCodeMemo->isHidden();
+}
+
+void TformPrincipal::showDocuments(bool visible)
+{
+    FFileTabs->setVisible(visible);
+    FCodeMemo->setVisible(visible);
+}
+
+void TformPrincipal::showDocumentAt(int index)
+{
+    if (TEditingFile* file = EditingFile(index)) {
+        selectTab(index);
+        file->RestauraEstado(*FCodeMemo);
+    } else {
+        documentsClosed();
+    }
+    EditorOnChange();
+}
+
+void TformPrincipal::documentsClosed()
+{
+    showDocuments(false);
+    // Its copy belongs to a page no longer shown, and its command goes with the documents.
+    closeAuxiliaryEditor();
+    // The editor would otherwise keep the last document's text, and the window its name and state.
+    FCodeMemo->Clear();
+    setWindowTitle(FromWin1252(LoadResString(kProductName)));
+    for (int i = 1; i <= 3; ++i)
+        Panel(i)->clear();
+    FStatusMode.clear();
+}
+
+TScopeGuard TformPrincipal::lockPainting()
+{
+    const bool enabled = updatesEnabled();
+    setUpdatesEnabled(false);
+    return TScopeGuard([this, enabled] { setUpdatesEnabled(enabled); });
+}
+
+std::string TformPrincipal::newDocumentCaption() const
+{
+    for (int i = 1;; ++i) {
+        const std::string caption = FmtLoadStr(kNewCaption, i);
+        if (FDocuments.IndexOfCaption(caption) < 0)
+            return caption;
+    }
+}
+
+const TCodigosISO* TformPrincipal::FileEntities() const
+{
+    return FConfig->InsSpecChar ? FCodigosISO.get() : nullptr;
+}
+
+std::string TformPrincipal::LeeDatoProyecto(const std::string& Key) const
+{
+    if (FConfig->LastProyect.empty() || !FileExists(FConfig->LastProyect))
+        return {};
+    return TIniFile(FConfig->LastProyect).ReadString(kProjectDataSection, Key, "");
+}
+
+bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fileName)
+{
+    const TCodigosISO* entities = FileEntities();
+    std::string text;
+    try {
+        // A model's text becomes a new document, which has no file yet.
+        file.ReadFile(fileName, entities, text, fileName != file.FileName);
+    } catch (const Exception& e) {
+        MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    {
+        const bool wasBusy = std::exchange(Ocupado, true);
+        TScopeGuard busy([this, wasBusy] { Ocupado = wasBusy; });
+        TCustomMemoryStream stream(text.data(), static_cast<int64_t>(text.size()));
+        FCodeMemo->LoadFromStream(stream);
+    }
+    // A read-only state the user chose stays; text that only read-only display keeps intact forces it.
+    if (file.Bytes.ControlCharacters) {
+        file.SoloLectura = true;
+        FCodeMemo->SetReadOnly(true);
+        MessageBox(this, FmtLoadStr(kControlCharacters, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+    }
+    if (file.Bytes.ReferenceCount)
+        MuestraHint(FmtLoadStr(kCharacterReferences, static_cast<int>(file.Bytes.ReferenceCount)));
+    return true;
+}
+
+void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantilla, int Tipo)
+{
+    // A name as typed on the command line would stop working from any other folder.
+    std::string FileName = ExpandFileName(FileName_);
+    // A second tab on one file would let each save throw away the other's edits: the open one is shown.
+    if (!ComoPlantilla && !FileName.empty())
+        if (const int open = FDocuments.IndexOfFile(FileName); open >= 0) {
+            // The recent files never list an open one, by whatever name it came.
+            MRUUpdate(false, FileName);
+            showOpenDocument(open);
+            return;
+        }
+    std::string Modelo;
+    TScopeGuard painting = lockPainting();
+    TBusyCursor busyCursor;
+    const bool wasBusy = std::exchange(Ocupado, true);
+    TScopeGuard busy([this, wasBusy] { Ocupado = wasBusy; });
+    if (ComoPlantilla) {
+        Modelo = FileName;
+        FileName.clear();
+    }
+    const int previous = FDocuments.Current();
+    if (documentsShown())
+        if (TEditingFile* current = CurrentFile()) {
+            current->GuardaEstado(*FCodeMemo);
+            TextoBuscado = current->SearchText;
+            OpcionesBusqueda = current->SearchOptions;
+        }
+    if (!documentsShown())
+        showDocuments(true);
+    const std::string caption = FileName.empty() ? newDocumentCaption() : ShellDisplayName(FileName);
+    auto owned = std::make_unique<TEditingFile>(Tipo, this);
+    TEditingFile* file = owned.get();
+    const int index = addDocument(caption, std::move(owned));
+    selectTab(index);
+    file->SearchText = TextoBuscado;
+    file->SearchOptions = OpcionesBusqueda;
+    file->FileName = FileName;
+    file->RestauraEstado(*FCodeMemo);
+
+    bool loaded = true;
+    if (!FileName.empty()) {
+        loaded = loadDocumentText(*file, FileName);
+        if (loaded)
+            MRUUpdate(false, FileName);
+    } else {
+        if (!ComoPlantilla) {
+            const std::string projectModel = LeeDatoProyecto("Archivo modelo");
+            Modelo = !projectModel.empty() && FileExists(projectModel) ? projectModel : FConfig->NewFileModel;
+        }
+        if ((ComoPlantilla || FConfig->NewFile == 1) && !Modelo.empty() && FileExists(Modelo)) {
+            loaded = loadDocumentText(*file, Modelo);
+        }
+    }
+    if (!loaded) {
+        // The half-made tab goes, and the document that was shown comes back.
+        deleteDocument(index);
+        showDocumentAt(previous);
+        return;
+    }
+    acceptDroppedFiles();
+    FCodeMemo->SetModified(false);
+    file->Guardado = true;
+    EditorOnChange();
+}
+
+void TformPrincipal::showOpenDocument(int index)
+{
+    if (index == FDocuments.Current() && documentsShown())
+        return;
+    bool allow = true;
+    FileTabsChanging(allow);
+    selectTab(index);
+    FileTabsChange();
+}
+
+// ---------------------------------------------------------------- recent files
+
+void TformPrincipal::MRUUpdate(bool AlPrincipio, const std::string& FileName_)
+{
+    TStringList& mru = FConfig->MRU;
+    const std::string FileName = ExpandFileName(FileName_);
+    for (int i = mru.Count() - 1; i >= 0; --i)
+        if (mru[i] == FileName)
+            mru.Delete(i);
+    while (mru.Count() >= TKestrimaConfig::kMRUCount)
+        mru.Delete(mru.Count() - 1);
+    while (mru.Count() < TKestrimaConfig::kMRUCount - 1)
+        mru.Add("");
+    if (AlPrincipio)
+        mru.Insert(0, FileName);
+    else
+        mru.Add("");
+}
+
+// ---------------------------------------------------------------- switching and changes
+
+void TformPrincipal::FileTabsChanging(bool& AllowChange)
+{
+    AllowChange = true;
+    if (documentsShown())
+        if (TEditingFile* current = CurrentFile())
+            current->GuardaEstado(*FCodeMemo);
+}
+
+void TformPrincipal::FileTabsChange()
+{
+    // The strip has selected a tab: its document becomes the current one.
+    FDocuments.SetCurrent(FFileTabs->TabIndex());
+    TEditingFile* file = CurrentFile();
+    if (!file)
+        return;
+    {
+        TScopeGuard painting = lockPainting();
+        // Before the document comes in: applying options scrolls the view to the caret.
+        acceptDroppedFiles();
+        file->RestauraEstado(*FCodeMemo);
+        TextoBuscado = FCodeMemo->SearchText;
+        OpcionesBusqueda = FCodeMemo->SearchFlags;
+    }
+    EditorOnChange();
+}
+
+void TformPrincipal::acceptDroppedFiles()
+{
+    TCodeMemoOptions options = FCodeMemo->Options();
+    if (options.Contains(smoProcessDroppedFiles))
+        return;
+    options.Include(smoProcessDroppedFiles);
+    FCodeMemo->SetOptions(options);
+}
+
+void TformPrincipal::CodeMemoTextChange()
+{
+    if (Ocupado)
+        return;
+    if (TEditingFile* file = CurrentFile())
+        file->Guardado = false;
+}
+
+TEditorState TformPrincipal::EditorState(bool withPaste) const
+{
+    TEditorState state;
+    state.DocumentOpen = DocumentCount() > 0;
+    state.DocumentShown = documentsShown();
+    state.Selection = FCodeMemo->GetSelLength() > 0;
+    state.ReadOnly = FCodeMemo->ReadOnly();
+    state.CanUndo = FCodeMemo->Perform(EM_CANUNDO, 0, 0) != 0;
+    state.CanRedo = FCodeMemo->Perform(SMM_CANREDO, 0, 0) != 0;
+    state.CanPaste = withPaste && FCodeMemo->Perform(SMM_CANPASTE, 0, 0) != 0;
+    state.SearchText = !FCodeMemo->SearchText.empty();
+    const TEditingFile* file = CurrentFile();
+    state.NamedDocument = file && !file->FileName.empty();
+    state.ProjectOpen = !FConfig->LastProyect.empty();
+    state.WordWrap = FCodeMemo->WordWrap();
+    state.EditorFocused = focusWidget() == FCodeMemo;
+    // The panels' states are read as the View menu opens: no change rule needs them.
+    return state;
+}
+
+void TformPrincipal::EditorOnChange()
+{
+    const int n = DocumentCount();
+    const bool open = n > 0;
+    const TEditorState state = EditorState(FCommands->Watched(TRule::Pasteable));
+    if (FCommands->Apply(state)) {
+        // The Edit menu's separators go with its items.
+        for (QAction* item : FMenus.mEdicion->actions())
+            if (item->isSeparator())
+                item->setVisible(open);
+    }
+    // The tool pages insert into the editor: without a document shown they would write into a text
+    // that the next document throws away.
+    if (FHerramientas)
+        FHerramientas->PTabs->setVisible(open && documentsShown() && FCommands->Action("mVerBarra")->isChecked());
+    showSidePanel(open && documentsShown() && FCommands->Action("mVerLateral")->isChecked());
+    TEditingFile* file = CurrentFile();
+    if (!open || !file)
+        return;
+    // Undone or redone back to the text last loaded or saved, the document has nothing to save.
+    if (!file->Guardado && file->UndoStack && FCodeMemo->UndoStack() == file->UndoStack.get() &&
+        FCodeMemo->UndoRecorder().AtCleanPoint())
+        file->Guardado = true;
+    const bool readOnly = state.ReadOnly;
+    const std::string& caption = FDocuments.Caption(FDocuments.Current());
+    const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
+                                  ? FmtLoadStr(kProjectCaption, NombreProyecto.c_str(), caption.c_str())
+                                  : FmtLoadStr(kCaption, caption.c_str());
+    setWindowTitle(FromWin1252(title));
+    Panel(2)->setText(file->Guardado ? QString() : FromWin1252(LoadResString(kModified)));
+    const std::string mode = LoadResString(readOnly ? kReadOnly : FCodeMemo->InsertMode() ? kInsert : kOverwrite);
+    if (mode != FStatusMode) {
+        FStatusMode = mode;
+        Panel(3)->setText(FromWin1252(mode));
+    }
+    const TPoint caret = FCodeMemo->CaretPos();
+    Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
+}
+
+// ---------------------------------------------------------------- commands
+
+void TformPrincipal::mNuevoClick()
+{
+    AbreArchivo("", false, defaultKind());
+}
+
+void TformPrincipal::mAbrirClick()
+{
+    TFileDialogRequest dialog;
+    dialog.Filter = LoadResString(kOpenFilter);
+    dialog.FilterIndex = 1;
+    dialog.InitialDir = OpenDialogInitialDir;
+    dialog.Options = ofHideReadOnly | ofFileMustExist | ofAllowMultiSelect;
+    if (!ExecuteFileDialog(this, dialog))
+        return;
+    for (const std::string& name : dialog.Files)
+        AbreArchivo(name, false, TipoDeArchivo(name));
+    OpenDialogFileName = dialog.FileName;
+    OpenDialogInitialDir = folderOf(dialog.FileName);
+}
+
+void TformPrincipal::mUsarPlantillaClick()
+{
+    TFileDialogRequest dialog;
+    dialog.Filter = LoadResString(kOpenFilter);
+    dialog.FilterIndex = 4;
+    const std::string templates = LeeDatoProyecto("Plantillas");
+    dialog.InitialDir = templates.empty() ? FConfig->LibraryDir : templates;
+    dialog.Options = ofHideReadOnly | ofFileMustExist;
+    // The templates' folder is this dialog's alone: the open dialog keeps the folder it had.
+    const std::string openFolder = OpenDialogInitialDir;
+    const bool chosen = ExecuteFileDialog(this, dialog);
+    OpenDialogInitialDir = openFolder;
+    if (chosen)
+        AbreArchivo(dialog.FileName, true, TipoDeArchivo(dialog.FileName));
+}
+
+void TformPrincipal::sbProcesaPlantillaClick()
+{
+    std::string templateFile, dataFile;
+    {
+        TformFusion fusion(this);
+        fusion.InitialDir = OpenDialogInitialDir;
+        if (fusion.exec() != QDialog::Accepted)
+            return;
+        templateFile = fusion.TemplateFile();
+        dataFile = fusion.DataFile();
+    }
+    std::string merged;
+    try {
+        merged = MergeTemplateFiles(templateFile, dataFile, *FCodigosISO);
+    } catch (const Exception&) {
+        // A file that went away or cannot be read since the dialog checked it: nothing is made.
+        return;
+    }
+    AbreArchivo("", false, defaultKind());
+    FCodeMemo->SelectAll();
+    FCodeMemo->SetSelText(merged);
+    FCodeMemo->setFocus();
+}
+
+bool TformPrincipal::saveDocument(TEditingFile& file)
+{
+    if (file.DiskChanged()) {
+        // Another program wrote the file since it was read: the user says whose text is kept.
+        switch (MessageBox(this, FmtLoadStr(kChangedOnDisk, file.FileName.c_str()), {}, kChangedOnDiskFlags)) {
+        case IDYES:
+            break;
+        case IDNO:
+            readAgain(file);
+            return false;
+        default:
+            return false;
+        }
+    }
+    return file.SaveToFile();
+}
+
+bool TformPrincipal::saveCurrent()
+{
+    TEditingFile* file = CurrentFile();
+    if (!file)
+        return false;
+    file->GuardaEstado(*FCodeMemo);
+    const bool saved = file->FileName.empty() ? mGuardarComoClick() : saveDocument(*file);
+    EditorOnChange();
+    return saved;
+}
+
+void TformPrincipal::mGuardarClick()
+{
+    saveCurrent();
+}
+
+bool TformPrincipal::mGuardarComoClick()
+{
+    TEditingFile* file = CurrentFile();
+    if (!file)
+        return false;
+    TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), "htm");
+    const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
+    dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
+    dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
+    if (!ExecuteFileDialog(this, dialog))
+        return false;
+    // Two documents on one file would overwrite each other's edits.
+    if (const int open = FDocuments.IndexOfFile(dialog.FileName); open >= 0 && open != FDocuments.Current()) {
+        MessageBox(this, FmtLoadStr(kOpenInAnotherTab, dialog.FileName.c_str()), {}, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    const std::string oldName = file->FileName;
+    file->FileName = dialog.FileName;
+    file->GuardaEstado(*FCodeMemo);
+    if (!file->SaveToFile()) {
+        // The document keeps the name it had until a save under the new one succeeds.
+        file->FileName = oldName;
+        EditorOnChange();
+        return false;
+    }
+    const std::string caption = ShellDisplayName(file->FileName);
+    FDocuments.SetCaption(FDocuments.Current(), caption);
+    FFileTabs->Tabs().Put(FDocuments.Current(), caption);
+    SaveDialogFileName = dialog.FileName;
+    SaveDialogInitialDir = folderOf(dialog.FileName);
+    EditorOnChange();
+    return true;
+}
+
+bool TformPrincipal::saveAsAt(int index)
+{
+    TEditingFile* file = EditingFile(index);
+    file->RestauraEstado(*FCodeMemo);
+    selectTab(index);
+    EditorOnChange();
+    const bool saved = mGuardarComoClick();
+    file->GuardaEstado(*FCodeMemo);
+    return saved;
+}
+
+void TformPrincipal::saveUntitledAt(int index)
+{
+    if (saveAsAt(index))
+        MRUUpdate(true, EditingFile(index)->FileName);
+}
+
+void TformPrincipal::mGuardarTodoClick()
+{
+    TEditingFile* current = CurrentFile();
+    if (!documentsShown() || !current)
+        return;
+    const int selected = FDocuments.Current();
+    current->GuardaEstado(*FCodeMemo);
+    {
+        auto painting = std::make_unique<TScopeGuard>(lockPainting());
+        auto busyCursor = std::make_unique<TBusyCursor>();
+        for (int i = 0; i < DocumentCount(); ++i) {
+            TEditingFile* file = EditingFile(i);
+            if (!file->FileName.empty()) {
+                saveDocument(*file);
+                continue;
+            }
+            // An untitled document is shown while the user names it.
+            painting.reset();
+            busyCursor.reset();
+            saveUntitledAt(i);
+            painting = std::make_unique<TScopeGuard>(lockPainting());
+            busyCursor = std::make_unique<TBusyCursor>();
+        }
+        selectTab(selected);
+    }
+    FileTabsChange();
+}
+
+void TformPrincipal::mActualizarClick()
+{
+    TEditingFile* file = CurrentFile();
+    if (!documentsShown() || !file || file->FileName.empty())
+        return;
+    if (MessageBox(this, LoadResString(kReloadQuestion), {}, kReloadQuestionFlags) != IDYES)
+        return;
+    {
+        TScopeGuard painting = lockPainting();
+        TBusyCursor busyCursor;
+        if (!loadDocumentText(*file, file->FileName))
+            return;
+        FCodeMemo->SetModified(false);
+        file->Guardado = true;
+    }
+    EditorOnChange();
+}
+
+void TformPrincipal::ReloadDocument(int index)
+{
+    TEditingFile* file = EditingFile(index);
+    if (!file || file->FileName.empty() || !file->Guardado)
+        return;
+    readAgain(*file);
+}
+
+void TformPrincipal::readAgain(TEditingFile& document)
+{
+    TEditingFile* file = &document;
+    TEditingFile* shown = CurrentFile();
+    {
+        TScopeGuard painting = lockPainting();
+        // Another document goes through the editor and back, as a tab switch would take it.
+        if (shown != file) {
+            if (shown)
+                shown->GuardaEstado(*FCodeMemo);
+            file->RestauraEstado(*FCodeMemo);
+        }
+        if (loadDocumentText(*file, file->FileName)) {
+            FCodeMemo->SetModified(false);
+            file->Guardado = true;
+        }
+        if (shown != file) {
+            file->GuardaEstado(*FCodeMemo);
+            if (shown)
+                shown->RestauraEstado(*FCodeMemo);
+        }
+        // A caller may have stored the shown document's state (a save, Save All) and write or put
+        // back that copy afterwards: it is stored again, with the text now in the editor.
+        if (shown)
+            shown->GuardaEstado(*FCodeMemo);
+    }
+    EditorOnChange();
+}
+
+bool TformPrincipal::askToSave()
+{
+    TEditingFile* file = CurrentFile();
+    if (!file || file->Guardado)
+        return true;
+    const std::string& caption = FDocuments.Caption(FDocuments.Current());
+    const int answer = MessageBox(this, FmtLoadStr(kSaveQuestion, caption.c_str()), {}, kSaveQuestionFlags);
+    // The answer is about the document asked about: should another have come forward meanwhile, the
+    // one asked about is brought back, and the caller closes the current document.
+    if (CurrentFile() != file) {
+        const int index = FDocuments.IndexOf(file);
+        if (index < 0)
+            return false;
+        if (TEditingFile* other = CurrentFile())
+            other->GuardaEstado(*FCodeMemo);
+        showDocumentAt(index);
+    }
+    if (answer == IDCANCEL)
+        return false;
+    // A save that did not happen (Save As cancelled, the file not written) keeps the document open.
+    return answer != IDYES || saveCurrent();
+}
+
+void TformPrincipal::removeDocument(int index, bool remember)
+{
+    TEditingFile* file = EditingFile(index);
+    if (!file)
+        return;
+    if (remember && !file->FileName.empty())
+        MRUUpdate(true, file->FileName);
+    deleteDocument(index);
+}
+
+void TformPrincipal::mCerrarClick()
+{
+    if (!documentsShown() || !CurrentFile())
+        return;
+    if (!askToSave())
+        return;
+    const int index = FDocuments.Current();
+    const int next = index == DocumentCount() - 1 ? index - 1 : index;
+    removeDocument(index);
+    showDocumentAt(next);
+}
+
+bool TformPrincipal::closeDocuments()
+{
+    if (!documentsShown())
+        return true;
+    if (TEditingFile* current = CurrentFile())
+        current->GuardaEstado(*FCodeMemo);
+    while (DocumentCount() > 0) {
+        TEditingFile* file = EditingFile(0);
+        if (!file->Guardado) {
+            file->RestauraEstado(*FCodeMemo);
+            selectTab(0);
+            EditorOnChange();
+            if (!askToSave())
+                return false;
+        }
+        removeDocument(0);
+        if (DocumentCount() > 0)
+            selectTab(0);
+    }
+    return true;
+}
+
+void TformPrincipal::mCerrarTodoClick()
+{
+    if (FormCloseQuery()) {
+        FConfig->LastProyect.clear();
+        NombreProyecto.clear();
+    }
+}
+
+bool TformPrincipal::FormCloseQuery()
+{
+    if (!closeDocuments()) {
+        EditorOnChange();
+        return false;
+    }
+    documentsClosed();
+    EditorOnChange();
+    SidePanel().KeepLibraryIndex();
+    return true;
+}

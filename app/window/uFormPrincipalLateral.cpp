@@ -1,0 +1,88 @@
+// The main window's side panel: building it in the panel's place, its visibility with the documents, and the assistant commands that open its pages.
+#include "app/panels/SidePanel.h"
+#include "app/panels/AssistantPanels.h"
+#include "app/window/uFormPrincipal.h"
+
+#include <QAction>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+#include "app/window/uFormPrincipalTools.h"
+
+#include "components/HETreeView.h"
+#include "toolbars/TBarCtls.h"
+#include "toolbars/TabCtrls.h"
+
+namespace {
+
+// The assistant commands that open the assistants' page, and the page each one shows.
+constexpr std::pair<int, int> kAssistantCalls[] = {
+    {1, TSidePanel::asApplets}, {4, TSidePanel::asFormularios}, {5, TSidePanel::asImagenes}};
+
+} // namespace
+
+void TformPrincipal::CreaPanelLateral()
+{
+    TSidePanelLinks links;
+    links.Keys = [this](int16_t& Ctrl, int16_t& Shift) {
+        Ctrl = CtrlPulsado;
+        Shift = ShiftPulsado;
+    };
+    links.Characters = [this] { return static_cast<const TCodigosISO*>(FCodigosISO.get()); };
+    links.LockPainting = [this] { return lockPainting(); };
+    FSidePanel = new TSidePanel(*this, std::move(links), FPlaces.pLateral,
+                                static_cast<TLateralSplitter*>(FPlaces.spLateral));
+    for (const auto& [tag, page] : kAssistantCalls)
+        SetExpertCall(tag, [this, tag, page](QObject*) {
+            if (!FCommands->Action("mVerLateral")->isChecked())
+                mVerLateralClick();
+            if (Herramientas().PHerramientas->isHidden())
+                mVerBarraClick();
+            FSidePanel->ShowAssistant(page);
+            // The applets' assistant works with the scripts page of the tool pages.
+            if (tag == 1)
+                Herramientas().pcSuperior->SetActivePage(Herramientas().tsScripts);
+        });
+    TAssistantLinks assistants;
+    assistants.RutaRelativa = [this](const std::string& FileName) { return RutaRelativa(FileName); };
+    assistants.GuardaHistorial = [this](THistoryCombo& Combo) { GuardaHistorial(Combo); };
+    assistants.OpenURL = [this](QObject* Sender) { OpenURL(Sender); };
+    FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
+    placeRepeatTool(FSidePanel->Assistant(TSidePanel::asRepetir));
+    // The HTML tree is the one shown at start.
+    FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
+    CreaHerramientasLaterales();
+}
+
+void TformPrincipal::placeRepeatTool(QWidget* page)
+{
+    // The two codes over the button, each the page's width.
+    TToolPageControls& c = Herramientas();
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    for (QWidget* control : std::initializer_list<QWidget*>{c.eRepInicio, c.eRepFinal, c.sbRepiteTag}) {
+        control->setParent(page);
+        control->setMaximumWidth(QWIDGETSIZE_MAX);
+        layout->addWidget(control);
+        control->show();
+    }
+    layout->addStretch(1);
+}
+
+void TformPrincipal::pcLateralChange()
+{
+    FSidePanel->pcLateralChange();
+}
+
+void TformPrincipal::pLateralResize()
+{
+    FSidePanel->pLateralResize();
+}
+
+void TformPrincipal::showSidePanel(bool shown)
+{
+    if (!FSidePanel || shown == !FPlaces.pLateral->isHidden())
+        return;
+    FPlaces.pLateral->setVisible(shown);
+}

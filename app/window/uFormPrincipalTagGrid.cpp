@@ -1,0 +1,89 @@
+// The main window's attribute grid and custom codes: the grid's page of the side panel, the tag selection commands, the custom codes dialog and the rebuilt menu of custom codes.
+#include "app/panels/SidePanel.h"
+#include "app/panels/TagGridPage.h"
+#include "app/dialogs/uFormOtrosTags.h"
+#include "app/window/uFormPrincipal.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/model/KestrimaConfig.h"
+#include "editor/CodeMemo.h"
+#include "platform/HandlerCall.h"
+#include "toolbars/TabCtrls.h"
+
+void TformPrincipal::CreaPaginaTag()
+{
+    FTagGrid = new TTagGridPage(*this, FSidePanel->tsTag, FPlaces.pLateral);
+    FTagGrid->SetColumnWidths(FConfig->ColTagsWidth, FConfig->ColValuWidth);
+
+    const auto item = [this](QMenu* menu, const char* name, void (TformPrincipal::*handler)()) {
+        QAction* action = FCommands->Action(name);
+        connect(action, &QAction::triggered, this, [this, handler] { CallHandler(this, [&] { (this->*handler)(); }); });
+        menu->addAction(action);
+    };
+    QMenu* mSeleccion = FMenus.mSeleccion;
+    mSeleccion->addSeparator();
+    item(mSeleccion, "mSeleccionaTag", &TformPrincipal::mSeleccionaTagClick);
+    item(mSeleccion, "mSelectAllTag", &TformPrincipal::mSelectAllTagClick);
+    item(mSeleccion, "mEditaTag", &TformPrincipal::mEditaTagClick);
+    // Beside the custom codes' menu, which is the last item of Insertar.
+    item(FMenus.mInsertar, "mEditaOtrosTags", &TformPrincipal::mEditaOtrosTagsClick);
+}
+
+void TformPrincipal::sbEditaTagClick()
+{
+    FTagGrid->sbEditaTagClick();
+}
+
+void TformPrincipal::sbInsertaTagClick()
+{
+    FTagGrid->sbInsertaTagClick();
+}
+
+void TformPrincipal::sgTagsDrawCell()
+{
+    FTagGrid->sgTagsDrawCell();
+}
+
+void TformPrincipal::mSeleccionaTagClick()
+{
+    if (DocumentCount() > 0)
+        SelectTagCommand(*FCodeMemo, PosicionTag);
+}
+
+void TformPrincipal::mSelectAllTagClick()
+{
+    if (DocumentCount() > 0)
+        SelectElementCommand(*FCodeMemo, PosicionTag);
+}
+
+void TformPrincipal::mEditaTagClick()
+{
+    if (DocumentCount() == 0)
+        return;
+    // The page is of no use in a hidden panel.
+    if (!FCommands->Action("mVerLateral")->isChecked())
+        mVerLateralClick();
+    FSidePanel->pcLateral->SetActivePage(FSidePanel->tsTag);
+    FSidePanel->pcLateralChange();
+    FTagGrid->sbEditaTagClick();
+}
+
+void TformPrincipal::mEditaOtrosTagsClick()
+{
+    {
+        TformOtrosTags dialog(*this);
+        if (dialog.Execute())
+            rebuildSettingsMenus(FMenus.mOtrosTags);
+    }
+    if (FCodeMemo->isVisible())
+        FCodeMemo->setFocus();
+}
+
+void TformPrincipal::keepTagGridWidths()
+{
+    FConfig->ColTagsWidth = FTagGrid->ColumnWidth(0);
+    FConfig->ColValuWidth = FTagGrid->ColumnWidth(1);
+}

@@ -1,0 +1,201 @@
+// Tests of the replace-in-files form: the file list, a run over files on disk beside the window's open documents, the stored texts and folder, and the Edit menu's item.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "app/window/EditingFile.h"
+#include "app/dialogs/UFormReemplazar.h"
+#include "platform/Win1252Qt.h"
+#include "support/BoxAnswers.h"
+#include "support/HookWhile.h"
+#include "support/MainWindowDocuments.h"
+
+namespace {
+
+using TReplaceHook = THookWhile<TReplaceFormHook, &SetReplaceFormHook>;
+
+std::vector<bool> enabled(const TformReemplazar& f)
+{
+    return {f.lbFiles->isEnabled(), f.btnAdd->isEnabled(), f.btnRemove->isEnabled(), f.edtFind->isEnabled(),
+            f.edtReplace->isEnabled(), f.cbBackup->isEnabled(), f.cbWhole->isEnabled(), f.btnStart->isEnabled(),
+            f.btnExit->isEnabled()};
+}
+
+} // namespace
+
+TEST(ReplaceForm, ARunGoesOnPastAFileItCannotWriteNamesItAndGivesTheControlsBack)
+{
+    TWindow w;
+    const std::string a = w.folder.file("a.htm", "casa\n"), b = w.folder.file("b.htm", "Casa\n"),
+                      c = w.folder.file("c.htm", "CASA\n");
+    chmod(b.c_str(), 0444);
+    TformReemplazar form(w.form);
+    EXPECT_EQ(ToWin1252(form.windowTitle()), "Reemplazar");
+    EXPECT_EQ(ToWin1252(form.cbWhole->text()), "&Palabra completa solamente");
+    for (const std::string& file : {a, b, c, a})
+        form.AddFile(file);
+    EXPECT_EQ(form.Files(), (std::vector<std::string>{a, b, c}));
+    form.edtReplace->setText("piso");
+    TBoxAnswers boxes;
+    // Without a text to find nothing runs.
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(a), "casa\n");
+    form.edtFind->setText("casa");
+    form.btnStartClick();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("Algunos archivos necesitan su atenci\xF3n:\n", 0), 0u) << boxes.texts[0];
+    EXPECT_NE(boxes.texts[0].find("'" + b + "'"), std::string::npos) << boxes.texts[0];
+    EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(enabled(form), std::vector<bool>(9, true));
+    EXPECT_EQ(form.ProgressBar->value(), 0);
+    EXPECT_EQ(ReadFileBytes(a), "piso\n");
+    EXPECT_EQ(ReadFileBytes(b), "Casa\n");
+    // The files after the one refused are replaced all the same.
+    EXPECT_EQ(ReadFileBytes(c), "piso\n");
+
+    // Remove takes the selected file out; without a selection nothing goes.
+    form.lbFiles->setCurrentRow(1);
+    form.btnRemoveClick();
+    form.lbFiles->clearSelection();
+    form.btnRemoveClick();
+    EXPECT_EQ(form.Files(), (std::vector<std::string>{a, c}));
+    chmod(b.c_str(), 0644);
+    form.AddFile(b);
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(b), "piso\n");
+    EXPECT_EQ(ReadFileBytes(c), "piso\n");
+}
+
+TEST(ReplaceForm, BackupsNeverOverwriteEachOtherAndEachFileIsReplacedOnce)
+{
+    TWindow w;
+    const std::filesystem::path& dir = w.folder.path;
+    const auto path = [&](const char* name) { return (dir / name).string(); };
+    for (const char* name : {"datos.js", "datos.json", "page.html", "page.htm"})
+        w.folder.file(name, "ver 1\n");
+    // Another file's backup, for all the window can tell: page.html and page.htm both back up to it.
+    w.folder.file("page.~ht", "ajeno\n");
+    TformReemplazar form(w.form);
+    for (const char* name : {"datos.js", "datos.json", "page.html", "page.htm", "enlace.js"})
+        form.AddFile(path(name));
+    // Made after the list took it: the run sees it is datos.js, the list itself refuses another name.
+    std::filesystem::create_symlink(path("datos.js"), dir / "enlace.js");
+    form.AddFile(path("sub/../datos.js"));
+    form.AddFile(path("enlace.js"));
+    EXPECT_EQ(form.Files().size(), 5u);
+    form.edtFind->setText("ver 1");
+    form.edtReplace->setText("ver 1.1");
+    form.cbBackup->setChecked(true);
+    TBoxAnswers boxes;
+    form.btnStartClick();
+
+    for (const char* name : {"datos.js", "datos.json", "page.html", "page.htm"})
+        EXPECT_EQ(ReadFileBytes(path(name)), "ver 1.1\n") << name;
+    for (const char* name : {"datos.~js", "datos.~json", "page.~html", "page.~htm"})
+        EXPECT_EQ(ReadFileBytes(path(name)), "ver 1\n") << name;
+    EXPECT_EQ(ReadFileBytes(path("page.~ht")), "ajeno\n");
+    const auto moved = [&](const char* file, const char* backup) {
+        return path(file) + ": su copia de seguridad se ha guardado como " + path(backup) +
+               ", porque el nombre de siempre ya lo usaba otra copia.";
+    };
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Algunos archivos necesitan su atenci\xF3n:\n" + moved("datos.json", "datos.~json") + "\n" +
+                                  moved("page.html", "page.~html") + "\n" + moved("page.htm", "page.~htm"));
+
+    // A second run: a backup under the file's whole extension is its own and is replaced; a name two
+    // files share is never, datos.js then taking the first free numbered name.
+    form.edtFind->setText("ver 1.1");
+    form.edtReplace->setText("ver 2");
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(path("datos.js")), "ver 2\n");
+    EXPECT_EQ(ReadFileBytes(path("datos.~js")), "ver 1\n");
+    EXPECT_EQ(ReadFileBytes(path("datos.~js1")), "ver 1.1\n");
+    EXPECT_EQ(ReadFileBytes(path("datos.~json")), "ver 1.1\n");
+    EXPECT_EQ(ReadFileBytes(path("page.~html")), "ver 1.1\n");
+    EXPECT_EQ(ReadFileBytes(path("page.~ht")), "ajeno\n");
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_NE(boxes.texts[1].find(moved("datos.js", "datos.~js1")), std::string::npos) << boxes.texts[1];
+}
+
+TEST(ReplaceForm, OpenDocumentsWithChangesArePassedOverAndUnchangedOnesReadAgain)
+{
+    TWindow w;
+    const std::string kept = w.folder.file("kept.htm", "una casa\n"), edited = w.folder.file("edited.htm", "otra casa\n");
+    w.form.AbreArchivo(kept, false, 1);
+    w.form.AbreArchivo(edited, false, 1);
+    type(w.memo, "mi ");
+    ASSERT_FALSE(w.form.CurrentFile()->Guardado);
+    TformReemplazar form(w.form);
+    form.AddFile(kept);
+    form.AddFile(edited);
+    form.edtFind->setText("casa");
+    form.edtReplace->setText("piso");
+    TBoxAnswers boxes;
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(edited), "otra casa\n");
+    EXPECT_EQ(ReadFileBytes(kept), "una piso\n");
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find(edited + ": no se ha cambiado, tiene cambios sin guardar"), std::string::npos)
+        << boxes.texts[0];
+    // The edited document keeps the user's change; the other one shows the file as it is now.
+    EXPECT_EQ(w.memo.StoredText().rfind("mi otra casa", 0), 0u) << w.memo.StoredText();
+    EXPECT_EQ(w.form.EditingFile(0)->GetText().rfind("una piso", 0), 0u) << w.form.EditingFile(0)->GetText();
+    EXPECT_TRUE(w.form.EditingFile(0)->Guardado);
+    switchTo(w.form, 0);
+    EXPECT_EQ(w.memo.StoredText().rfind("una piso", 0), 0u);
+}
+
+TEST(ReplaceForm, TheTextsAndTheFolderComeBackTheNextTime)
+{
+    TWindow w;
+    const std::string first = w.folder.file("uno.htm", "x"), second = w.folder.file("dos.htm", "x");
+    TDialogAnswers dialogs;
+    {
+        TformReemplazar form(w.form);
+        form.show();
+        form.edtFind->setText("buscado");
+        form.edtReplace->setText("puesto");
+        dialogs.answers.push_back({first, second});
+        form.btnAddClick();
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        EXPECT_EQ(dialogs.requests[0].Options & ofAllowMultiSelect, ofAllowMultiSelect);
+        EXPECT_EQ(dialogs.requests[0].Filter.rfind("Internet|*.htm;*.html;*.shtml|", 0), 0u);
+        EXPECT_EQ(form.Files(), (std::vector<std::string>{first, second}));
+        form.btnExitClick();
+    }
+    TformReemplazar again(w.form);
+    again.show();
+    EXPECT_EQ(again.edtFind->text(), "buscado");
+    EXPECT_EQ(again.edtReplace->text(), "puesto");
+    EXPECT_EQ(again.OpenDialog->Request.InitialDir, w.folder.path.string() + "/");
+    EXPECT_EQ(again.lbFiles->count(), 0);
+    again.close();
+}
+
+TEST(ReplaceForm, TheEditMenuOpensItWithOrWithoutDocuments)
+{
+    TWindow w;
+    QAction* item = w.form.Commands().Action("mReemplazarArchivos");
+    const QList<QAction*> edit = w.form.menuBar()->findChild<QMenu*>("mEdicion")->actions();
+    ASSERT_GT(edit.indexOf(item), 0);
+    EXPECT_EQ(edit[edit.indexOf(item) - 1], w.form.Commands().Action("mReemplazar"));
+    EXPECT_TRUE(item->isVisible());
+    EXPECT_EQ(ToWin1252(item->text()), "Reemplazar en arc&hivos...");
+    int shown = 0;
+    TReplaceHook hook([&](TformReemplazar& form) {
+        ++shown;
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.parentWidget(), &w.form);
+    });
+    item->trigger();
+    EXPECT_EQ(shown, 1);
+}

@@ -1,0 +1,387 @@
+// Tests of the image map editor, driven headless with synthetic mouse events: drawing and dragging areas, a scrolled view, the fields, the menu, loading pictures, and the main window's command.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QWindow>
+#include <string>
+
+#include "app/model/EditorKind.h"
+#include "app/dialogs/uFormMapas.h"
+#include "app/window/Commands.h"
+#include "components/AppUtils.h"
+#include "platform/Buttons.h"
+#include "platform/Win1252Qt.h"
+#include "support/HookWhile.h"
+#include "support/MainWindowDocuments.h"
+#include "support/MouseEvents.h"
+#include "toolbars/TBarCtls.h"
+#include "toolbars/TBarTlwn.h"
+
+namespace {
+
+using TMapasAnswer = THookWhile<TMapasDialogHook, &SetMapasDialogHook>;
+
+// A picture file of the given size in the window's folder.
+std::string bitmap(const TempDir& folder, const char* name, int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const std::string path = (folder.path / name).string();
+    picture.save(QString::fromStdString(path), "BMP");
+    return path;
+}
+
+// Draws on the picture from `a` to `b` (picture points) with the left button.
+void draw(TformMapas& d, QPoint a, QPoint b)
+{
+    SendMouse(*d.Imagen, QEvent::MouseButtonPress, a);
+    MoveMouse(*d.Imagen, b, Qt::LeftButton);
+    SendMouse(*d.Imagen, QEvent::MouseButtonRelease, b);
+}
+
+// Takes the area's shape at `grab` and lets it go at `to`, both in the shape's coordinates.
+void drag(TformMapas& d, int id, QPoint grab, QPoint to)
+{
+    QWidget& shape = *d.ShapeOf(id);
+    SendMouse(shape, QEvent::MouseButtonPress, grab);
+    MoveMouse(shape, to, Qt::LeftButton);
+    SendMouse(shape, QEvent::MouseButtonRelease, to);
+}
+
+QAction* entry(TformMapas& d, const char* name)
+{
+    return d.PopupMenu->findChild<QAction*>(name);
+}
+
+// The AREA lines of the map, the top one first.
+std::string areas(TformMapas& d)
+{
+    const std::string map = d.BuildMap();
+    const size_t first = map.find("\r\n") + 2;
+    return map.substr(first, map.rfind("</MAP>") - first);
+}
+
+struct TEditor {
+    TWindow w;
+    TformMapas dialog{w.form};
+    TEditor()
+    {
+        dialog.show();
+        QApplication::processEvents();
+    }
+    int top() { return dialog.Map().Areas().front().Id; }
+};
+
+} // namespace
+
+TEST(FormMapas, FormAndToolWindowAsDesigned)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("Editor de mapas de imagen"));
+    EXPECT_EQ(d.parentWidget(), &e.w.form);
+    EXPECT_EQ(d.Imagen->size(), QSize(250, 250));
+    EXPECT_EQ(d.Imagen->cursor().shape(), Qt::CrossCursor);
+    // One pixel wider than the picture, or as wide as the caption needs.
+    QFont captionFont = d.font();
+    captionFont.setBold(true);
+    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(d.windowTitle()) + 110;
+    EXPECT_EQ(d.size(), QSize(std::max(251, captionWidth), 251 + d.BarraEstado->sizeHint().height()));
+    EXPECT_GT(captionWidth, 251);
+    TToolWindowKt& tool = *d.ToolWindowKt1;
+    EXPECT_EQ(tool.Caption(), "Mapa de imagen");
+    EXPECT_TRUE(tool.Floating());
+    EXPECT_FALSE(tool.CloseButton());
+    EXPECT_FALSE(tool.Resizable());
+    EXPECT_EQ(tool.DockableTo(), TDockableTo{});
+    EXPECT_EQ(tool.ClientAreaWidth(), 208);
+    EXPECT_EQ(tool.ClientAreaHeight(), 205);
+    EXPECT_EQ(tool.pos(), d.mapToGlobal(QPoint(183, 10)));
+    EXPECT_EQ(d.eImagen->text() + d.eName->text() + d.eHREF->text() + d.eALT->text(), "eImageneNameeHREFeALT");
+    EXPECT_TRUE(d.bAcepta->isDefault());
+    EXPECT_TRUE(entry(d, "mRectangulo")->isChecked());
+    const std::pair<const char*, const char*> keys[] = {
+        {"mBorrar", "Del"}, {"mReducirAnchura", "Shift+Left"}, {"mAumentarAltura", "Shift+Down"},
+        {"mMoverIzquierda", "Ctrl+Left"}, {"mMoverAbajo", "Ctrl+Down"}};
+    for (auto [name, sequence] : keys)
+        EXPECT_EQ(entry(d, name)->shortcut(), QKeySequence(sequence)) << name;
+    // The hint of what lies under the pointer, in the tool window too, shows in the dialog alone.
+    const QString mainHint = e.w.form.Panel(4)->text();
+    QStatusTipEvent tip(d.sbAbrir->statusTip());
+    QApplication::sendEvent(d.sbAbrir, &tip);
+    EXPECT_EQ(d.BarraEstado->currentMessage(), "Abrir imagen");
+    EXPECT_EQ(e.w.form.Panel(4)->text(), mainHint);
+
+    // A field clicked into keeps the keyboard in the tool window, and Enter there is "Aceptar".
+    QApplication::setActiveWindow(&d);
+    d.eALT->setFocus();
+    tool.windowHandle()->requestActivate();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &tool);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(d.eALT, &enter);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST(FormMapas, TheToolWindowIsOwnedByTheDialogAndStaysAboveIt)
+{
+    TWindow w;
+    TformMapas d(w.form);
+    TToolWindowKt& tool = *d.ToolWindowKt1;
+    // As Execute runs it: modal, the tool window shown by the dialog's own showing.
+    d.setWindowModality(Qt::ApplicationModal);
+    d.show();
+    // Not before the dialog's window is the window system's, which then knows whose it is.
+    EXPECT_FALSE(tool.isVisible());
+    QApplication::processEvents();
+    ASSERT_TRUE(tool.isVisible());
+    EXPECT_TRUE(tool.isWindow());
+    EXPECT_EQ(tool.windowType(), Qt::Tool);
+    EXPECT_EQ(tool.parentWidget()->window(), &d);
+    // Owned by the dialog; and as a window manager stacks a modal dialog above all its owner's other
+    // windows, the tool window keeps to the layer above.
+    ASSERT_NE(tool.windowHandle(), nullptr);
+    EXPECT_EQ(tool.windowHandle()->transientParent(), d.windowHandle());
+    EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // A click on the picture leaves it so.
+    draw(d, QPoint(20, 20), QPoint(60, 60));
+    QApplication::processEvents();
+    EXPECT_TRUE(tool.isVisible());
+    EXPECT_EQ(tool.windowHandle()->transientParent(), d.windowHandle());
+    EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // Over a form that is not modal it stacks as its owner's window, in the owner's layer.
+    TformMapas plain(w.form);
+    plain.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(plain.ToolWindowKt1->isVisible());
+    EXPECT_FALSE(plain.ToolWindowKt1->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(plain.ToolWindowKt1->windowHandle()->transientParent(), plain.windowHandle());
+}
+
+TEST(FormMapas, DrawingWithTheMouse)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    draw(d, {50, 40}, {20, 10});
+    EXPECT_EQ(d.BuildMap(), "<MAP NAME=\"eName\">\r\n<AREA SHAPE=\"RECT\" COORDS=\"20,10,50,40\" NOHREF>\r\n</MAP>\r\n");
+    const int first = e.top();
+    EXPECT_EQ(d.ShapeOf(first)->geometry(), QRect(20, 10, 30, 30));
+    EXPECT_EQ(d.ShapeOf(first)->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(d.ShapeSolid(first));
+    EXPECT_EQ(d.eALT->text() + d.eHREF->text(), "") << "a new area's fields start empty";
+    draw(d, {100, 100}, {103, 104});
+    EXPECT_EQ(d.ShapeOf(e.top())->geometry(), QRect(100, 100, 10, 10));
+    EXPECT_FALSE(d.ShapeSolid(first));
+    draw(d, {200, 200}, {200, 200});
+    EXPECT_EQ(d.Map().Areas().size(), 2u) << "a click draws nothing";
+
+    // The ghost shows while the button is held: its left edge is drawn, the inside is not.
+    SendMouse(*d.Imagen, QEvent::MouseButtonPress, {120, 120});
+    MoveMouse(*d.Imagen, {160, 200}, Qt::LeftButton);
+    const QImage ghost = d.Imagen->grab().toImage();
+    int edge = 0;
+    for (int y = 125; y < 195; ++y)
+        edge += ghost.pixelColor(120, y) != ghost.pixelColor(140, y);
+    EXPECT_GT(edge, 20);
+    SendMouse(*d.Imagen, QEvent::MouseButtonRelease, {160, 200});
+
+    entry(d, "mCirculo")->trigger();
+    EXPECT_FALSE(entry(d, "mRectangulo")->isChecked());
+    draw(d, {0, 0}, {30, 50});
+    EXPECT_EQ(areas(d).substr(0, 46), "<AREA SHAPE=\"CIRCLE\" COORDS=\"15,15,15\" NOHREF>");
+}
+
+TEST(FormMapas, AScrolledViewDrawsAndDragsInPictureCoordinates)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    ASSERT_TRUE(d.LoadImage(bitmap(e.w.folder, "ancha.bmp", 600, 300)));
+    EXPECT_EQ(d.size(), QSize(601, 301 + d.BarraEstado->sizeHint().height()));
+    d.resize(300, 200);
+    QApplication::processEvents();
+    d.ScrollBox->horizontalScrollBar()->setValue(100);
+    QWidget* view = d.ScrollBox->viewport();
+    draw(d, d.Imagen->mapFrom(view, QPoint(20, 30)), d.Imagen->mapFrom(view, QPoint(60, 70)));
+    EXPECT_EQ(areas(d), "<AREA SHAPE=\"RECT\" COORDS=\"120,30,160,70\" NOHREF>\r\n");
+    drag(d, e.top(), {5, 5}, {-300, 15});
+    EXPECT_EQ(areas(d), "<AREA SHAPE=\"RECT\" COORDS=\"0,40,40,80\" NOHREF>\r\n");
+    EXPECT_EQ(d.ShapeOf(e.top())->geometry(), QRect(0, 40, 40, 40));
+    drag(d, e.top(), {5, 5}, {900, 900});
+    EXPECT_EQ(areas(d), "<AREA SHAPE=\"RECT\" COORDS=\"560,260,600,300\" NOHREF>\r\n");
+
+    // A picture far wider than the screen gets half the screen's width.
+    ASSERT_TRUE(d.LoadImage(bitmap(e.w.folder, "enorme.bmp", CurrentPlacementScreen().Width + 30, 100)));
+    EXPECT_EQ(d.width(), CurrentPlacementScreen().Width / 2);
+}
+
+TEST(FormMapas, FieldsStackingAndHints)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    draw(d, {10, 10}, {40, 40});
+    const int older = e.top();
+    draw(d, {60, 60}, {90, 90});
+    const int newer = e.top();
+    Click(*d.ShapeOf(older));
+    EXPECT_EQ(e.top(), older);
+    EXPECT_TRUE(d.ShapeSolid(older) && !d.ShapeSolid(newer));
+    d.eHREF->setText("a.htm");
+    d.eALT->setText("Inicio");
+    Click(*d.ShapeOf(newer));
+    d.eALT->setText("a|b");
+    d.eHREF->setText("c");
+    Click(*d.ShapeOf(older));
+    EXPECT_EQ(areas(d), "<AREA SHAPE=\"RECT\" COORDS=\"10,10,40,40\" HREF=\"a.htm\" ALT=\"Inicio\">\r\n"
+                        "<AREA SHAPE=\"RECT\" COORDS=\"60,60,90,90\" HREF=\"c\" ALT=\"a|b\">\r\n");
+    Click(*d.ShapeOf(newer));
+    EXPECT_EQ(d.eALT->text(), "a|b");
+    EXPECT_EQ(d.eHREF->text(), "c");
+    // An area's short hint is its text, the status bar's its link; the main window's hint stays.
+    QWidget& shape = *d.ShapeOf(older);
+    EXPECT_EQ(shape.toolTip(), "Inicio");
+    const QString mainHint = e.w.form.Panel(4)->text();
+    QStatusTipEvent tip(shape.statusTip());
+    QApplication::sendEvent(&shape, &tip);
+    EXPECT_EQ(d.BarraEstado->currentMessage(), "a.htm");
+    EXPECT_EQ(e.w.form.Panel(4)->text(), mainHint);
+}
+
+TEST(FormMapas, MenuKeysAndDeleting)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    entry(d, "mCirculo")->trigger();
+    draw(d, {20, 20}, {50, 60});
+    // The keys reach the menu while the dialog is active.
+    QApplication::setActiveWindow(&d);
+    QKeyEvent grow(QEvent::KeyPress, Qt::Key_Right, Qt::ShiftModifier);
+    QApplication::sendEvent(d.ScrollBox, &grow);
+    EXPECT_EQ(d.ShapeOf(e.top())->size(), QSize(31, 31));
+    entry(d, "mMoverArriba")->trigger();
+    EXPECT_EQ(d.Map().Selected()->Top, 19);
+
+    const int circle = e.top();
+    TBoxAnswers boxes({IDNO, IDCANCEL, IDYES});
+    for (int i = 0; i < 3; ++i)
+        entry(d, "mBorrar")->trigger();
+    ASSERT_EQ(boxes.texts.size(), 3u);
+    EXPECT_EQ(boxes.texts[0], "\xBF""Est\xE1"" seguro de querer borrar la selecci\xF3""n actual?");
+    EXPECT_EQ(boxes.flags[0] & 0xF, MB_YESNOCANCEL);
+    EXPECT_TRUE(d.Map().Areas().empty()) << "gone only after Yes";
+    EXPECT_EQ(d.ShapeOf(circle), nullptr);
+    entry(d, "mAumentarAnchura")->trigger();
+    entry(d, "mBorrar")->trigger();
+    EXPECT_EQ(boxes.texts.size(), 3u) << "nothing selected: the keys do nothing";
+}
+
+TEST(FormMapas, LoadingPictures)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    EXPECT_FALSE(d.LoadImage((e.w.folder.path / "falta.bmp").string()));
+    EXPECT_EQ(d.eImagen->text(), "eImagen");
+    TDialogAnswers files;
+    const std::string wide = bitmap(e.w.folder, "Foto.BMP", 320, 200);
+    files.answers.push_back({wide});
+    Click(*d.sbAbrir);
+    ASSERT_EQ(files.requests.size(), 1u);
+    EXPECT_EQ(files.requests[0].Filter, "Todos (*.jpg;*.gif;*.bmp)|*.jpg;*.gif;*.bmp|Imagen GIF de CompuServe "
+                                        "(*.gif)|*.gif|Bitmaps (*.bmp)|*.bmp|Formato JPEG (*.jpg)|*.jpg");
+    EXPECT_EQ(files.requests[0].Options, unsigned{ofHideReadOnly | ofFileMustExist});
+    EXPECT_EQ(d.Picture().size(), QSize(320, 200));
+    EXPECT_EQ(d.Imagen->size(), QSize(320, 200));
+    EXPECT_EQ(d.eImagen->text().toStdString(), wide);
+
+    entry(d, "mCirculo")->trigger();
+    draw(d, {10, 10}, {50, 50});
+    TBoxAnswers boxes;
+    EXPECT_FALSE(d.LoadImage(e.w.folder.file("roto.gif", "GIF89a\x10\x00\x10\x00\x80\x00\x00garbage")));
+    EXPECT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(d.Map().Areas().size(), 1u);
+    EXPECT_EQ(d.Picture().size(), QSize(320, 200));
+    EXPECT_EQ(d.eImagen->text().toStdString(), wide);
+
+    const std::string jpeg = bitmap(e.w.folder, "otra.jpeg", 40, 40);
+    EXPECT_TRUE(d.LoadImage(jpeg));
+    EXPECT_EQ(d.Picture().size(), QSize(320, 200)) << "not shown";
+    EXPECT_TRUE(d.Map().Areas().empty());
+    EXPECT_EQ(d.eImagen->text().toStdString(), jpeg);
+    EXPECT_TRUE(entry(d, "mRectangulo")->isChecked());
+    EXPECT_EQ(boxes.texts.size(), 1u);
+
+    // The preview shows the map as information.
+    std::string caption;
+    unsigned flags = 0;
+    THookWhile<TMessageBoxHook, &SetMessageBoxHook> preview([&](const std::string&, const std::string& c, unsigned f) {
+        caption = c;
+        flags = f;
+        return IDOK;
+    });
+    Click(*d.sbPreview);
+    EXPECT_EQ(caption, "Previsualizaci\xF3""n de c\xF3""digo");
+    EXPECT_EQ(flags, MB_OK | MB_ICONINFORMATION);
+}
+
+TEST(FormMapas, TheHerramientasItemPutsTheMapInPlaceOfTheSelection)
+{
+    TWindow w;
+    w.form.AbreArchivo("", false, ekHTML);
+    type(w.memo, "antes XYZ despues");
+    const std::string original = w.memo.GetTextStr();
+    QAction* item = nullptr;
+    for (QAction* action : w.form.menuBar()->findChild<QMenu*>("mHerramientas")->actions())
+        if (action->objectName() == "sbMapas")
+            item = action;
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), "Abrir el editor de mapas");
+    int runs = 0;
+    {
+        TMapasAnswer cancel([&](TformMapas& d) {
+            ++runs;
+            EXPECT_EQ(d.parentWidget(), &w.form);
+            d.show();
+            draw(d, {5, 5}, {40, 40});
+            Click(*d.bCancela);
+        });
+        item->trigger();
+    }
+    EXPECT_EQ(w.memo.GetTextStr(), original);
+    w.memo.SetSelStart(6);
+    w.memo.SetSelLength(3);
+    {
+        TMapasAnswer accept([&](TformMapas& d) {
+            ++runs;
+            d.show();
+            draw(d, {5, 5}, {40, 40});
+            d.eName->setText("mapa");
+            d.eHREF->setText("a.htm");
+            Click(*d.bAcepta);
+        });
+        // A flat toolbar button bound to the command runs it as the item does.
+        TToolbarButtonKt button(&w.form);
+        w.form.Commands().Bind(&button, "sbMapas");
+        Click(button);
+    }
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(w.memo.GetTextStr(), "antes <MAP NAME=\"mapa\">\r\n<AREA SHAPE=\"RECT\" COORDS=\"5,5,40,40\" "
+                                   "HREF=\"a.htm\">\r\n</MAP>\r\n despues");
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.GetTextStr(), original);
+}

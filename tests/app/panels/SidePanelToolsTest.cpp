@@ -1,0 +1,393 @@
+// Tests of the side panel's wildcard, style and explorer pages driven through the main window.
+#include "app/panels/SidePanelTools.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <deque>
+#include <optional>
+
+#include "app/panels/SidePanel.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/TemplateMerge.h"
+#include "components/DirTree.h"
+#include "components/FileList.h"
+#include "components/KrGIF.h"
+#include "components/StrHlder.h"
+#include "platform/Win1252Qt.h"
+#include "support/MainWindowDocuments.h"
+#include "support/MouseEvents.h"
+#include "support/DesktopOpener.h"
+#include "support/ShellOpens.h"
+#include "tests/components/JpegTestFiles.h"
+#include "toolbars/TBarCtls.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+std::vector<std::string> listed(const QListWidget* list)
+{
+    std::vector<std::string> items;
+    for (int i = 0; i < list->count(); ++i)
+        items.push_back(ToWin1252(list->item(i)->text()));
+    return items;
+}
+
+// A window with one new document, the side panel shown, and the question answered from a list
+// (nullopt is Cancel); what was asked is kept as "prompt|caption|default".
+struct TToolsWindow : TWindow {
+    TSidePanel& panel = form.SidePanel();
+    TSidePanelTools& tools = form.SideTools();
+    std::deque<std::optional<std::string>> answers;
+    Strings asked;
+    TToolsWindow()
+    {
+        form.resize(800, 600);
+        // Codes keep their letter case.
+        form.Config().InsCaseMode = 4;
+        form.AbreArchivo("", false, ekHTML);
+        form.mVerLateralClick();
+        tools.SetQuery([this](const std::string& prompt, const std::string& caption, std::string& answer) {
+            asked.push_back(prompt + "|" + caption + "|" + answer);
+            if (answers.empty() || !answers.front()) {
+                if (!answers.empty())
+                    answers.pop_front();
+                return false;
+            }
+            answer = *answers.front();
+            answers.pop_front();
+            return true;
+        });
+        settle();
+    }
+    void setText(const std::string& text)
+    {
+        memo.SelectAll();
+        type(memo, text);
+        memo.SetSelStart(0);
+        memo.SetSelLength(0);
+    }
+};
+
+} // namespace
+
+TEST(SidePanelTools, WildcardLibraryOpensAddsRenamesDeletesAndInserts)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    // Without a library nothing is added.
+    w.answers = {"nada"};
+    t.libComodinesClick(2);
+    EXPECT_TRUE(w.asked.empty());
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers.push_back({(w.folder.path / "campos").string()});
+        t.libComodinesClick(1);
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        EXPECT_EQ(dialogs.requests[0].Filter, "Librer\xED""as de comodines (*.krm)|*.krm|Todos|*.*");
+        EXPECT_EQ(dialogs.requests[0].Options & ofFileMustExist, 0u);
+    }
+    const std::string library = (w.folder.path / "campos.krm").string();
+    EXPECT_EQ(ReadFileBytes(library), "");
+    EXPECT_EQ(ToWin1252(t.eComodines->text()), "campos");
+    EXPECT_EQ(ToWin1252(t.eComodines->Hint()), library);
+    EXPECT_TRUE(t.eComodines->isReadOnly());
+
+    // Blanks become "_", a name there already (without case) adds nothing, Cancel adds nothing.
+    w.answers = {" mi campo ", "MI_CAMPO", "zona", "alfa", std::nullopt, "   "};
+    for (int i = 0; i < 6; ++i)
+        t.libComodinesClick(2);
+    EXPECT_EQ(w.asked.at(0), "Introduce el nombre|Nuevo Comod\xED""n|");
+    EXPECT_EQ(listed(t.lbComodines), (Strings{"alfa", "mi_campo", "zona"}));
+    EXPECT_EQ(t.lbComodines->currentRow(), 0);
+    EXPECT_EQ(ReadFileBytes(library), "alfa\r\nmi_campo\r\nzona\r\n");
+
+    // Rename keeps the place, even out of order, and the file follows the list.
+    t.lbComodines->setCurrentRow(1);
+    w.answers = {"ALFA", "Zeta campo"};
+    t.libComodinesClick(3);
+    t.libComodinesClick(3);
+    EXPECT_EQ(w.asked.back(), "Introduce el nuevo nombre|Renombrar Comod\xED""n|");
+    EXPECT_EQ(listed(t.lbComodines), (Strings{"alfa", "Zeta_campo", "zona"}));
+    EXPECT_EQ(ReadFileBytes(library), "alfa\r\nZeta_campo\r\nzona\r\n");
+
+    // Double click and drag give the field.
+    w.setText("");
+    w.panel.lbFileListDblClick(t.lbComodines);
+    EXPECT_EQ(w.memo.GetTextStr(), "{*Zeta_campo*}");
+    EXPECT_EQ(w.panel.DragText(t.lbComodines), "{*Zeta_campo*}");
+
+    // Delete asks; Yes deletes and selects the item before.
+    {
+        TBoxAnswers boxes({IDNO, IDYES});
+        t.libComodinesClick(4);
+        EXPECT_EQ(t.lbComodines->count(), 3);
+        t.libComodinesClick(4);
+        EXPECT_EQ(boxes.texts.at(0), "\xBF""Esta seguro de querer borrar el comod\xED""n \"Zeta_campo\" ?");
+        EXPECT_EQ(boxes.flags.at(0), unsigned(MB_YESNO | MB_ICONQUESTION));
+    }
+    EXPECT_EQ(listed(t.lbComodines), (Strings{"alfa", "zona"}));
+    EXPECT_EQ(t.lbComodines->currentRow(), 0);
+    EXPECT_EQ(ReadFileBytes(library), "alfa\r\nzona\r\n");
+
+    // An existing library opens sorted, the first item selected.
+    const std::string other = w.folder.file("otro.v1.krm", "b\r\nA\r\n");
+    TDialogAnswers dialogs;
+    dialogs.answers.push_back({other});
+    t.libComodinesClick(1);
+    EXPECT_EQ(dialogs.requests[0].FileName, "campos.krm");
+    EXPECT_EQ(listed(t.lbComodines), (Strings{"A", "b"}));
+    EXPECT_EQ(t.lbComodines->currentRow(), 0);
+    EXPECT_EQ(ToWin1252(t.eComodines->text()), "otro.v1");
+}
+
+TEST(SidePanelTools, FieldsAreExtractedIntoANewDocumentAndIterated)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    w.setText("x{*a*}y{*b*}{*a*}");
+    t.sbExtraeComodinesClick();
+    ASSERT_EQ(w.form.DocumentCount(), 2);
+    EXPECT_EQ(w.memo.GetTextStr(), "{*a*}\r\n{*b*}\r\n{*a*}");
+    w.setText("{*a");
+    t.sbExtraeComodinesClick();
+    EXPECT_EQ(w.form.DocumentCount(), 3);
+    EXPECT_EQ(w.memo.GetTextStr(), "");
+
+    // Two fields are asked in order; an empty answer removes the second.
+    w.memo.SearchText = "buscado";
+    w.setText("A{*uno*}B{*dos*}C");
+    w.answers = {"1", ""};
+    t.sbIteraComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "A1BC");
+    EXPECT_EQ(w.asked, (Strings{"Substituir \"{*uno*}\" por...|Reemplazar comodines|{*uno*}",
+                                "Substituir \"{*dos*}\" por...|Reemplazar comodines|{*dos*}"}));
+    EXPECT_EQ(w.memo.SearchText, "buscado");
+
+    // Cancel stops and changes nothing.
+    w.asked.clear();
+    w.setText("A{*uno*}B{*dos*}");
+    w.answers = {std::nullopt, "no"};
+    t.sbIteraComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "A{*uno*}B{*dos*}");
+    EXPECT_EQ(w.asked.size(), 1u);
+
+    // An answer holding a field is not asked about again; iteration starts at the caret.
+    w.asked.clear();
+    w.setText("{*a*}{*b*}{*c*}");
+    w.memo.SetSelStart(5);
+    w.answers = {"x{*c*}", "y"};
+    t.sbIteraComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "{*a*}x{*c*}y");
+    EXPECT_EQ(w.asked.size(), 2u);
+    EXPECT_EQ(w.asked.at(1), "Substituir \"{*c*}\" por...|Reemplazar comodines|{*c*}");
+
+    // "{*}" is a field to extraction, iteration and the merge alike.
+    w.setText("a{*}b{*}");
+    t.sbExtraeComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "{*}\r\n{*}");
+    w.asked.clear();
+    w.setText("a{*}b{*}");
+    w.memo.SetSelStart(0);
+    w.answers = {"1", "2"};
+    t.sbIteraComodinesClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "a1b2");
+    EXPECT_EQ(w.asked, (Strings{"Substituir \"{*}\" por...|Reemplazar comodines|{*}",
+                                "Substituir \"{*}\" por...|Reemplazar comodines|{*}"}));
+    TTemplateData data;
+    data.Add("{*}", "1");
+    EXPECT_EQ(MergeTemplate("a{*}b{*}", data), "a1b1");
+}
+
+TEST(SidePanelTools, StyleLibraryLoadsListsAndGivesClasses)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    const std::string css = w.folder.file("estilos.v2.css", "P.nota{color:red;font-weight:bold}\r\nnota{ color: blue }\r\n");
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers.push_back({css});
+        t.sbAbrirCSSClick();
+        EXPECT_EQ(dialogs.requests.at(0).Filter, "Hoja de estilo (*.css)|*.css|Todos (*.*)|*.*");
+    }
+    EXPECT_EQ(ToWin1252(t.eLibreria->text()), "estilos");
+    EXPECT_EQ(ToWin1252(t.eLibreria->Hint()), css);
+    EXPECT_EQ(w.form.Config().LastStyle, css);
+    // Listed as the style sheet dialog lists them: sorted without case.
+    EXPECT_EQ(listed(t.lbEstilos), (Strings{"nota", "P.nota"}));
+    EXPECT_NE(t.shEstilos->Strings().Text().find("font-weight"), std::string::npos);
+
+    const auto select = [&](const char* entry) {
+        t.lbEstilos->setCurrentItem(t.lbEstilos->findItems(entry, Qt::MatchExactly).at(0));
+    };
+    select("P.nota");
+    QWidget* viewport = t.lbEstilos->viewport();
+    const QPoint onP = t.lbEstilos->visualItemRect(t.lbEstilos->currentItem()).center();
+    SendMouse(*viewport, QEvent::MouseButtonPress, onP, Qt::LeftButton);
+    EXPECT_EQ(w.panel.DragText(t.lbEstilos), "<P CLASS=\"nota\"></P>");
+    SendMouse(*viewport, QEvent::MouseButtonPress, onP, Qt::RightButton);
+    select("P.nota");
+    EXPECT_EQ(w.panel.DragText(t.lbEstilos), " CLASS=\"nota\"");
+    select("nota");
+    EXPECT_EQ(w.panel.DragText(t.lbEstilos), " CLASS=\"nota\"");
+
+    // A double click runs the class command: the element around the selection.
+    select("P.nota");
+    w.setText("hola");
+    w.memo.SelectAll();
+    w.panel.lbFileListDblClick(t.lbEstilos);
+    EXPECT_EQ(w.memo.GetTextStr(), "<P CLASS=\"nota\">hola</P>");
+    // The style button inserts the rule's declarations as an attribute.
+    w.setText("");
+    Click(*t.sbEstEstilo);
+    EXPECT_NE(w.memo.GetTextStr().find(" STYLE=\""), std::string::npos);
+    EXPECT_NE(w.memo.GetTextStr().find("color"), std::string::npos);
+
+    // A file that does not exist changes nothing.
+    t.CargaCSS((w.folder.path / "no.css").string());
+    EXPECT_EQ(ToWin1252(t.eLibreria->text()), "estilos");
+}
+
+TEST(SidePanelTools, ExplorerListsPreviewsAndOffersTheFileCommands)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    EXPECT_EQ(t.cbFilter->currentIndex(), 0);
+    ASSERT_EQ(t.cbFilter->count(), 9);
+    EXPECT_EQ(ToWin1252(t.cbFilter->itemText(8)), "Archivos de Kestrima");
+    EXPECT_EQ(t.lbFileList->ViewStyle(), vsList);
+
+    TempDir dir("s79-files");
+    const std::vector<uint8_t> jpeg = jpegtest::Encode(jpegtest::Gradient(20, 10), 90);
+    dir.file("foto.jpg", std::string(jpeg.begin(), jpeg.end()));
+    dir.file("roto.jpg", std::string(jpeg.begin(), jpeg.begin() + 40));
+    QImage indexed(5, 3, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+    indexed.fill(1);
+    TGIFImage gif;
+    gif.Assign(indexed);
+    gif.SaveToFile((dir.path / "dibujo.gif").string());
+    dir.file("pagina.htm", "<P>texto</P>");
+    dir.file("notas.txt", "abc");
+    std::filesystem::create_directory(dir.path / "sub");
+
+    t.DirTree->SetDirectory(dir.path.string());
+    settle();
+    EXPECT_EQ(t.lbFileList->Directory(), dir.path.string() + "/");
+    ASSERT_EQ(t.lbFileList->Count(), 5);
+    const auto select = [&](const std::string& name) {
+        for (int i = 0; i < t.lbFileList->Count(); ++i)
+            if (t.lbFileList->Item(i).Caption == name)
+                t.lbFileList->SetSelected(i);
+        t.lbFileListClick();
+        return !t.pImgDirectorio->isHidden();
+    };
+    const std::pair<const char*, bool> previews[] = {
+        {"dibujo.gif", true}, {"notas.txt", false}, {"foto.jpg", true}, {"roto.jpg", false}, {"pagina.htm", false}};
+    for (const auto& [name, shown] : previews)
+        EXPECT_EQ(select(name), shown) << name;
+
+    // The pop-up offers editing and inserting for text files, opening for others.
+    const auto offered = [&](const std::string& name) {
+        select(name);
+        t.pmArchivosPopup();
+        Strings items;
+        for (QAction* item : {t.mAbreArchivo, t.mEditaArchivo, t.mInsTxt})
+            if (item->isVisible())
+                items.push_back(ToWin1252(item->text()));
+        return items;
+    };
+    EXPECT_EQ(offered("pagina.htm"), (Strings{"&Editar en Kestrima", "&Inserta el texto en el documento"}));
+    w.setText("");
+    // The text goes in as a code, in the letter case of the settings.
+    w.form.Config().InsCaseMode = 3;
+    w.form.mInsTxtClick();
+    EXPECT_EQ(w.memo.GetTextStr(), "<p>texto</p>");
+    t.mEditaArchivoClick();
+    EXPECT_EQ(w.form.DocumentCount(), 2);
+    EXPECT_EQ(w.memo.GetTextStr(), "<P>texto</P>");
+    EXPECT_EQ(offered("dibujo.gif"), (Strings{"&Abrir el archivo"}));
+    {
+        TShellOpens opens(false);
+        TBoxAnswers boxes;
+        t.mAbreArchivoClick();
+        EXPECT_EQ(opens.targets, (Strings{(dir.path / "dibujo.gif").string()}));
+        EXPECT_EQ(boxes.texts, (Strings{"Ha habido un error y no se ha podido abrir el archivo especificado."}));
+    }
+    // Double click and drag give the file's code.
+    EXPECT_NE(w.panel.DragText(t.lbFileList).find("dibujo.gif"), std::string::npos);
+
+    // The filter and the view styles.
+    t.cbFilter->setCurrentIndex(2);
+    t.cbFilterChange();
+    EXPECT_EQ(t.lbFileList->Mask(), "*.gif;*.jpg;*.jpeg;*.png;*.bmp");
+    EXPECT_EQ(t.lbFileList->Count(), 3);
+    t.mIcoClick(3);
+    EXPECT_EQ(t.lbFileList->ViewStyle(), vsReport);
+    EXPECT_TRUE(t.mIco[3]->isChecked());
+    EXPECT_FALSE(t.mIco[2]->isChecked());
+
+    EXPECT_EQ(ToWin1252(t.mDirActualiza->text()), "&Actualizar archivos");
+    EXPECT_EQ(t.mDirActualiza->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    dir.file("nuevo.png", "x");
+    w.form.mDirActualizaClick();
+    EXPECT_EQ(t.lbFileList->Count(), 4);
+}
+
+TEST(SidePanelTools, TheExplorersOpenHandsAFileWithTheExecuteBitToTheDesktopAndNeverRunsIt)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    TDesktopOpener opener;
+    TempDir dir("s79-fat");
+    // A script under a picture's name, with the execute bit every file of a FAT drive has.
+    const std::string script = MarkingProgram(dir.path, "foto.jpg");
+    t.DirTree->SetDirectory(dir.path.string());
+    settle();
+    ASSERT_EQ(t.lbFileList->Count(), 1);
+    t.lbFileList->SetSelected(0);
+    t.lbFileListClick();
+    t.pmArchivosPopup();
+    ASSERT_TRUE(t.mAbreArchivo->isVisible());
+    TBoxAnswers boxes;
+    t.mAbreArchivoClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(opener.Opened(), (Strings{script}));
+    EXPECT_FALSE(MarkingProgramRan(script));
+}
+
+TEST(SidePanelTools, TreeFolderAndStyleLibraryComeBackAtTheNextStart)
+{
+    TempRegistry registry("s79-start");
+    startWithoutDocuments();
+    TempDir dir("s79-start");
+    const std::string css = dir.file("web.css", "H1.grande{font-size:20pt}\r\n");
+    {
+        TformPrincipal form;
+        form.show();
+        settle();
+        form.SideTools().DirTree->SetDirectory(dir.path.string());
+        form.SideTools().CargaCSS(css);
+        EXPECT_TRUE(form.close());
+    }
+    RegistryStore::Reload();
+    TformPrincipal form;
+    form.show();
+    settle();
+    TSidePanelTools& t = form.SideTools();
+    EXPECT_EQ(form.Config().LastTreeDir, dir.path.string() + "/");
+    EXPECT_EQ(t.DirTree->InitialDirectory(), dir.path.string() + "/");
+    EXPECT_EQ(ToWin1252(t.eLibreria->text()), "web");
+    EXPECT_EQ(listed(t.lbEstilos), (Strings{"H1.grande"}));
+}

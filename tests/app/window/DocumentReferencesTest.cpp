@@ -1,0 +1,296 @@
+// Tests of documents with characters Windows-1252 lacks: held as references "&#N;", written back as the characters.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMimeData>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "app/model/CodigosISO.h"
+#include "app/window/EditingFile.h"
+#include "editor/CodeMemo.h"
+#include "platform/core/CharacterReferences.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Win1252.h"
+#include "platform/FindDialog.h"
+#include "platform/Win1252Qt.h"
+#include "support/MainWindowDocuments.h"
+#include "support/OpenedDocument.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// The UTF-16 bytes of `units` after the byte-order mark, in either byte order.
+std::string utf16(const std::u16string& units, bool bigEndian = false)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : units) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+// How many times each character Windows-1252 lacks stands in UTF-8 bytes.
+std::map<char32_t, int> wideCharacters(const std::string& utf8)
+{
+    std::map<char32_t, int> counts;
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const size_t length = DecodeUtf8(utf8, i, cp);
+        char byte;
+        if (length && !CharToWin1252(cp, byte))
+            ++counts[cp];
+        i += length ? length : 1;
+    }
+    return counts;
+}
+
+// True when `at` lies inside a reference of the text (after its "&", up to its ";").
+bool insideReference(const std::string& text, size_t at)
+{
+    // A reference holds no "&" after its first: only the nearest one before `at` can start it.
+    const size_t start = at ? text.rfind('&', at - 1) : std::string::npos;
+    char32_t cp;
+    const size_t length = start == std::string::npos ? 0 : ReadCharacterReference(text, start, cp);
+    return length && at < start + length;
+}
+
+} // namespace
+
+TEST(DocumentReferences, PagesScriptsAndUtf16FilesOpenEditableAndSaveByteForByte)
+{
+    TCodeMemo editor;
+    const TCodigosISO entities = defaultEntities();
+    TempDir folder("app");
+    struct TCase {
+        const char* name;
+        std::string bytes;
+        const char* text;   // the editor's text
+        std::string typed;  // the bytes after "ab" typed at the start
+    };
+    const std::string page = "<p>Flecha \xE2\x86\x92 y griego \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82, \xC2\xA1s\xC3\xAD!</p>\r\n";
+    const std::string script = "var ok = \"\xE2\x9C\x93 hecho\";\nalert(ok);\n";
+    const std::string wide = utf16(u"<p>\u03A9 \u2192 fin</p>\r\n");
+    const TCase cases[] = {
+        {"griego.html", page, "<p>Flecha &#8594; y griego &#955;&#972;&#947;&#959;&#962;, \xA1s\xED!</p>\r", "ab" + page},
+        {"marca.js", script, "var ok = \"&#10003; hecho\";\ralert(ok);\r", "ab" + script},
+        {"ancha.html", wide, "<p>&#937; &#8594; fin</p>\r", "\xFF\xFE" + utf16(u"ab").substr(2) + wide.substr(2)},
+        {"ancha-be.html", utf16(u"\u2192\r\n", true), "&#8594;\r", utf16(u"ab\u2192\r\n", true)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const TCodigosISO* table : {&entities, static_cast<const TCodigosISO*>(nullptr)}) {
+            const std::string path = folder.file(c.name, c.bytes);
+            TOpened opened(editor, path, table);
+            EXPECT_EQ(opened.result, TDecodeResult::Converted);
+            EXPECT_FALSE(opened.file.Bytes.ControlCharacters);
+            EXPECT_FALSE(editor.ReadOnly());
+            EXPECT_EQ(editor.StoredText(), c.text);
+            EXPECT_GT(opened.file.Bytes.ReferenceCount, 0u);
+            opened.save(editor, table);
+            EXPECT_EQ(ReadFileBytes(path), c.bytes);
+            opened.type(editor, 0, "ab");
+            opened.save(editor, table);
+            EXPECT_EQ(ReadFileBytes(path), c.typed);
+            TEditingFile::Detach(editor);
+        }
+    }
+}
+
+TEST(DocumentReferences, RandomUtf8TextsKeepTheirCharactersThroughUntouchedSavesAndAsciiEdits)
+{
+    TCodeMemo editor;
+    const TCodigosISO entities = defaultEntities();
+    TempDir folder("app");
+    std::mt19937 random(6262);
+    const char* pieces[] = {
+        "a", "b", "Z", " ", "<p>", "\n", "\r\n", "\xC3\xA1", "\xC3\xB1", "\xE2\x82\xAC", "\xC2\xA9",
+        "\xE2\x86\x92", "\xE2\x9C\x93", "\xCE\xB1\xCE\xB2", "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x98\x80",
+        "&#8594;", "&#10003;", "&#1234;", "&amp;", "&#65;", "&", ";",
+    };
+    const char* names[] = {"p.html", "s.js", "n.txt"};
+    int withCharacters = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const int count = 1 + static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[random() % std::size(pieces)];
+        const std::string name = names[round % 3];
+        SCOPED_TRACE(testing::Message() << round << " " << name << " " << testing::PrintToString(bytes));
+        const std::string path = folder.file(name, bytes);
+        const TCodigosISO* table = round % 2 ? &entities : nullptr;
+        TOpened opened(editor, path, table);
+        EXPECT_FALSE(editor.ReadOnly());
+        opened.save(editor, table);
+        EXPECT_EQ(ReadFileBytes(path), bytes);
+
+        const std::map<char32_t, int> held = wideCharacters(bytes);
+        if (!opened.file.Bytes.Format.References.Empty())
+            ++withCharacters;
+
+        // Random ASCII inserted and deleted away from the references.
+        for (int edit = 0; edit < 6; ++edit) {
+            const std::string now = editor.StoredText();
+            const size_t at = random() % (now.size() + 1);
+            if (insideReference(now, at))
+                continue;
+            if (random() % 2 || at == now.size()) {
+                opened.type(editor, static_cast<int>(at), random() % 2 ? "x" : "q ");
+            } else if (now[at] >= 'a' && now[at] <= 'z' && !insideReference(now, at + 1) &&
+                       !(at > 0 && now[at - 1] == '&')) {
+                editor.SetReadOnly(false);
+                TSelectionRange one{static_cast<int>(at), static_cast<int>(at) + 1};
+                editor.PerformSelection(SMM_SET, one);
+                editor.PerformText(EM_REPLACESEL, 1, "");
+            }
+        }
+        const std::string edited = editor.StoredText();
+        opened.save(editor, table);
+        const std::string saved = ReadFileBytes(path);
+        // Read again, the file gives the edited text.
+        TEditingFile again(kindOf(name));
+        std::string back;
+        again.ReadFile(path, table, back);
+        EXPECT_EQ(back, edited);
+        // Every character is there; a reference typed in the file to a character it holds may have
+        // become that character where the text was written anew.
+        std::map<char32_t, int> written = wideCharacters(saved);
+        for (const auto& [cp, number] : held) {
+            int typed = 0;
+            for (size_t at = bytes.find(CharacterReference(cp)); at != std::string::npos;
+                 at = bytes.find(CharacterReference(cp), at + 1))
+                ++typed;
+            EXPECT_GE(written[cp], number) << static_cast<unsigned>(cp);
+            EXPECT_LE(written[cp], number + typed) << static_cast<unsigned>(cp);
+        }
+        EXPECT_EQ(written.size(), held.size());
+        TEditingFile::Detach(editor);
+    }
+    EXPECT_GT(withCharacters, 200);
+}
+
+TEST(DocumentReferences, AReferenceTypedToACharacterTheDocumentNeverHeldStaysAsTyped)
+{
+    TCodeMemo editor;
+    TempDir folder("app");
+    // The document holds ✓ but no →; a second one holds nothing outside Windows-1252.
+    for (const std::string& bytes : {std::string("<p>\xE2\x9C\x93 s\xC3\xAD</p>\n"), std::string("<p>s\xC3\xAD</p>\n")}) {
+        const std::string path = folder.file("p.html", bytes);
+        TOpened opened(editor, path, nullptr);
+        opened.type(editor, 3, "&#8594;&#10003;");
+        opened.save(editor, nullptr);
+        const bool check = bytes.find("\xE2\x9C\x93") != std::string::npos;
+        EXPECT_EQ(ReadFileBytes(path), check ? "<p>&#8594;\xE2\x9C\x93\xE2\x9C\x93 s\xC3\xAD</p>\n"
+                                             : "<p>&#8594;&#10003;s\xC3\xAD</p>\n");
+        TEditingFile::Detach(editor);
+    }
+    // A Windows-1252 file never changes its references.
+    const std::string old = folder.file("old.html", "<p>\xE1 &#8594;</p>\r\n");
+    TOpened opened(editor, old, nullptr);
+    opened.type(editor, 3, "x");
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(old), "<p>x\xE1 &#8594;</p>\r\n");
+    TEditingFile::Detach(editor);
+}
+
+TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
+{
+    TCodeMemo editor;
+    TempDir folder("app");
+    const std::string path = folder.file("p.html", "<p>a \xE2\x86\x92 b</p>\n");
+    TOpened opened(editor, path, nullptr);
+    ASSERT_EQ(editor.CharacterReferences(), &opened.file.Bytes.Format.References);
+    TSelectionRange arrow{5, 14};
+    editor.PerformSelection(SMM_SET, arrow);
+    editor.CopyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xE2\x86\x92 b"));
+
+    // ✓ pasted goes in as its reference, joins the document's characters and is saved as ✓.
+    QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80!"));
+    TSelectionRange start{3, 3};
+    editor.PerformSelection(SMM_SET, start);
+    editor.PasteFromClipboard();
+    EXPECT_EQ(editor.StoredText(), "<p>&#10003;&#128512;!a &#8594; b</p>\r");
+    EXPECT_TRUE(opened.file.Bytes.Format.References.IsRemembered(0x2713));
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "<p>\xE2\x9C\x93\xF0\x9F\x98\x80!a \xE2\x86\x92 b</p>\n");
+
+    // Cut puts them there too, and takes them out of the text.
+    TSelectionRange pasted{3, 21};
+    editor.PerformSelection(SMM_SET, pasted);
+    editor.CutToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80!"));
+    EXPECT_EQ(editor.StoredText(), "<p>a &#8594; b</p>\r");
+    TEditingFile::Detach(editor);
+    // Without a document's set the editor still takes the characters as references.
+    QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x86\x92"));
+    editor.PasteFromClipboard();
+    EXPECT_EQ(editor.StoredText(), "<p>&#8594;a &#8594; b</p>\r");
+}
+
+namespace {
+
+// The style bytes of `typed` typed at `at` of the window's document.
+std::string typedStyles(TWindow& w, int at, const std::string& typed)
+{
+    TSelectionRange caret{at, at};
+    w.memo.PerformSelection(SMM_SET, caret);
+    type(w.memo, typed);
+    return w.memo.GetStyleBytes(nullptr).substr(static_cast<size_t>(at), typed.size());
+}
+
+} // namespace
+
+TEST(DocumentReferences, RealPagesOpenEditableAndATagTypedInThemIsColouredAsElsewhere)
+{
+    TWindow w;
+    w.form.Config().InsSpecChar = false;
+    // The colours of a tag typed after a code in a page without such characters.
+    const std::string plainPage = w.folder.file("plano.html", "<p>a &amp; b</p>\n");
+    w.form.AbreArchivo(plainPage, false, ekHTML);
+    const std::string codeStyle = w.memo.GetStyleBytes(nullptr).substr(5, 1);
+    const std::string tag = typedStyles(w, 10, "<b>x</b>");
+    ASSERT_NE(tag.substr(0, 1), tag.substr(3, 1));
+
+    const std::filesystem::path data(KESTRIMA_TEST_DATA);
+    int pages = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data)) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".html" && extension != ".htm"))
+            continue;
+        const std::string bytes = ReadFileBytes(entry.path().string());
+        if (wideCharacters(bytes).empty())
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        // A copy of its own: a name already open would only bring its tab back.
+        const std::string copy = w.folder.file("copia" + std::to_string(pages) + extension, bytes);
+        TBoxAnswers boxes;
+        w.form.AbreArchivo(copy, false, ekHTML);
+        EXPECT_TRUE(boxes.texts.empty());
+        EXPECT_FALSE(w.memo.ReadOnly());
+        EXPECT_NE(ToWin1252(w.form.Panel(4)->text()).find("caracteres"), std::string::npos);
+        const std::string text = w.memo.StoredText();
+        size_t reference = text.find("&#");
+        char32_t cp;
+        while (reference != std::string::npos && !ReadCharacterReference(text, reference, cp))
+            reference = text.find("&#", reference + 1);
+        ASSERT_NE(reference, std::string::npos);
+        // The reference is coloured as a code, and a tag typed after it as anywhere.
+        EXPECT_EQ(w.memo.GetStyleBytes(nullptr).substr(reference, 1), codeStyle);
+        const size_t after = reference + ReadCharacterReference(text, reference, cp);
+        EXPECT_EQ(typedStyles(w, static_cast<int>(after), "<b>x</b>"), tag);
+        w.form.mGuardarClick();
+        // Saved, every character is there beside the typed tag.
+        const std::string saved = ReadFileBytes(copy);
+        EXPECT_EQ(wideCharacters(saved), wideCharacters(bytes));
+        EXPECT_EQ(saved.size(), bytes.size() + 8);
+        ++pages;
+    }
+    EXPECT_GE(pages, 2);
+}

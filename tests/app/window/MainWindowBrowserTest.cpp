@@ -1,0 +1,189 @@
+// Tests of the main window's browser preview and external programs: the preview button, the Browsers and Utilities menus and the tab pop-up's browser item.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/window/EditingFile.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/window/uFormPrincipal.h"
+#include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Registry.h"
+#include "support/BoxAnswers.h"
+#include "support/MainWindowDocuments.h"
+#include "support/RecordingDde.h"
+#include "support/ShellOpens.h"
+#include "support/TempDir.h"
+#include "support/TempRegistry.h"
+
+namespace {
+
+constexpr const char* kItemTail = ",,0xFFFFFFFF,0x0,,,";
+
+// Settings with two browsers, two utilities and a default browser, stored before the window starts.
+bool storeSettings()
+{
+    TRegIniFile ini(TKestrimaConfig::kRegistryKey);
+    ini.WriteInteger("Settings", "InitialFile", 0);
+    ini.WriteInteger("Settings", "BrowserMode", 2);
+    ini.WriteString("Browsers", "Explorador", "C:\\Archivos\\IEXPLORE.EXE");
+    ini.WriteString("Browsers", "Opera", "/usr/bin/Opera");
+    ini.WriteString("Utilities", "Inexistente", "/no/existe/programa");
+    ini.WriteString("Utilities", "Web", "http://www.ejemplo.es/");
+    ini.WriteString("Internet", "URLPrefix", "file://");
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CLASSES_ROOT);
+    registry.OpenKey("htmlfile\\shell\\open\\command", true);
+    registry.WriteString("", "\"/opt/web/Navegador\" \"%1\"");
+    return true;
+}
+
+struct TBrowserWindow {
+    TempRegistry registry{"browser"};
+    bool stored = storeSettings();
+    TempDir folder{"browser"};
+    TformPrincipal form;
+    TBrowserWindow()
+    {
+        form.show();
+        QApplication::processEvents();
+    }
+    // A page saved on disk, opened in a new tab.
+    std::string open(const std::string& name)
+    {
+        const std::string file = (folder.path / name).string();
+        std::ofstream(file) << "<p>" << name << "</p>";
+        form.AbreArchivo(file, false, ekHTML);
+        return file;
+    }
+};
+
+} // namespace
+
+TEST(MainWindowBrowser, TheBrowsersMenuGivesTheKnownBrowserThePlainNameAndOthersThePrefixedOne)
+{
+    TBrowserWindow w;
+    const std::string page = w.open("menu.htm");
+    TRecordingDde dde;
+    w.form.findChild<QAction*>("BrwMenu0")->trigger();
+    ASSERT_FALSE(dde.calls.empty());
+    EXPECT_EQ(dde.calls.front(), "link IEXPLORE|WWW_OpenURL");
+    EXPECT_EQ(dde.requests().front(), page + kItemTail);
+    EXPECT_EQ(dde.calls.back(), "app C:\\Archivos\\IEXPLORE.EXE");
+    dde.calls.clear();
+    w.form.findChild<QAction*>("BrwMenu1")->trigger();
+    ASSERT_FALSE(dde.calls.empty());
+    EXPECT_EQ(dde.calls.front(), "link OPERA|WWW_OpenURL");
+    EXPECT_EQ(dde.requests().front(), "file://" + page + kItemTail);
+    // Preview mode 0 has nothing to show.
+    dde.calls.clear();
+    w.form.Config().BrowserMode = 0;
+    w.form.findChild<QAction*>("BrwMenu1")->trigger();
+    EXPECT_TRUE(dde.calls.empty());
+}
+
+TEST(MainWindowBrowser, ThePreviewButtonShowsTheDocumentInTheDefaultBrowser)
+{
+    TBrowserWindow w;
+    TRecordingDde dde;
+    QAction* preview = w.form.Commands().Action("sbNavegador");
+    // Without documents the command is off and does nothing.
+    EXPECT_FALSE(preview->isEnabled());
+    w.form.sbNavegadorClick();
+    EXPECT_TRUE(dde.calls.empty());
+    const std::string page = w.open("boton.htm");
+    EXPECT_TRUE(preview->isEnabled());
+    preview->trigger();
+    EXPECT_EQ(dde.requests(), (std::vector<std::string>{page + kItemTail, page + kItemTail, "0xFFFFFFFF,0x0"}));
+    // The conversation starts the browser's whole command line.
+    EXPECT_EQ(dde.calls.back(), "app \"/opt/web/Navegador\" \"%1\"");
+}
+
+TEST(MainWindowBrowser, TheTabPopUpPreviewsTheTrackedTabAndKeepsTheCurrentOneSelected)
+{
+    TBrowserWindow w;
+    const std::string first = w.open("primera.htm");
+    w.open("segunda.htm");
+    ASSERT_EQ(w.form.Documents().Current(), 1);
+    w.form.FileTabsTabTrack(0);
+    w.form.pmTabsPopup();
+    QAction* navegar = w.form.mTabOption(0);
+    EXPECT_TRUE(navegar->isEnabled());
+    TRecordingDde dde;
+    navegar->trigger();
+    ASSERT_FALSE(dde.requests().empty());
+    EXPECT_EQ(dde.requests().front(), first + kItemTail);
+    EXPECT_EQ(w.form.Documents().Current(), 1);
+    EXPECT_EQ(w.form.FileTabs()->TabIndex(), 1);
+    // Over no tab the item has nothing to show.
+    w.form.FileTabsTabTrack(-1);
+    w.form.pmTabsPopup();
+    EXPECT_FALSE(navegar->isEnabled());
+}
+
+TEST(MainWindowBrowser, AUtilityIsOpenedThroughTheShellAndAFailureIsReportedInTheseWords)
+{
+    TBrowserWindow w;
+    {
+        TShellOpens shell(true);
+        TBoxAnswers boxes;
+        w.form.findChild<QAction*>("UtlMenu1")->trigger();
+        EXPECT_EQ(shell.targets, std::vector<std::string>{"http://www.ejemplo.es/"});
+        EXPECT_TRUE(boxes.texts.empty());
+    }
+    TShellOpens shell(false);
+    TBoxAnswers boxes;
+    w.form.findChild<QAction*>("UtlMenu0")->trigger();
+    EXPECT_EQ(shell.targets, std::vector<std::string>{"/no/existe/programa"});
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "No es posible encontrar el archivo \"/no/existe/programa\" compruebe que la ruta de acceso y el "
+                              "nombre del archivo son correctos y que todas las bibliotecas requeridas est\xE9n disponibles.");
+    EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONSTOP);
+}
+
+TEST(MainWindowBrowser, ThePreviewFileReplacesALinkInItsPlaceAndFallsBackToThePrivateFolder)
+{
+    TBrowserWindow w;
+    w.form.Config().BrowserMode = 1;
+    std::filesystem::create_directory(w.folder.path / "site");
+    const std::string outside = (w.folder.path / ".bashrc").string();
+    std::ofstream(outside) << "alias ls='ls -F'";
+    const std::string preview = (w.folder.path / "site/tempHTML.htm").string();
+    std::filesystem::create_symlink("../.bashrc", preview);
+    const std::string page = (w.folder.path / "site/index.htm").string();
+    std::ofstream(page) << "<p>pagina</p>";
+    w.form.AbreArchivo(page, false, ekHTML);
+    TRecordingDde dde;
+    TBoxAnswers boxes;
+    w.form.sbNavegadorClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_FALSE(dde.requests().empty());
+    EXPECT_EQ(dde.requests().front(), preview + kItemTail);
+    EXPECT_FALSE(std::filesystem::is_symlink(preview));
+    EXPECT_EQ(ReadFileBytes(preview), "<p>pagina</p>");
+    EXPECT_EQ(ReadFileBytes(outside), "alias ls='ls -F'");
+
+    // An untitled page goes beside the working folder; where that folder takes no file (a folder
+    // stands in its place here, as the folder of all homes refuses an ordinary user) the private
+    // folder takes it.
+    const std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::create_directories(w.folder.path / "home/user");
+    std::filesystem::create_directory(w.folder.path / "home/tempHTML.htm");
+    std::filesystem::current_path(w.folder.path / "home/user");
+    w.form.mNuevoClick();
+    dde.calls.clear();
+    w.form.sbNavegadorClick();
+    std::filesystem::current_path(started);
+    const std::string fallback = PrivateRuntimeFolder() + "tempHTML.htm";
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_FALSE(dde.requests().empty());
+    EXPECT_EQ(dde.requests().front(), fallback + kItemTail);
+    EXPECT_TRUE(FileExists(fallback));
+    std::filesystem::remove(fallback);
+}

@@ -1,0 +1,1035 @@
+// Tests of the main window's file, edit and view commands, driven headless: undo history menus, find next, word characters, data drops, toggles and printing.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/window/EditingFile.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/window/uFormPrincipal.h"
+#include "components/KrCtrls.h"
+#include "components/PrevForm.h"
+#include "components/PrevPrinter.h"
+#include "editor/CodeMemo.h"
+#include "editor/Painter.h"
+#include "editor/model/Undo.h"
+#include "editor/CodeMemoTestSupport.h"
+#include "platform/FileDialogs.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
+#include "platform/core/ScopeGuard.h"
+#include "platform/core/SysUtils.h"
+#include "support/BoxAnswers.h"
+#include "support/MainWindowDocuments.h"
+#include "support/Bytes.h"
+#include "support/MouseEvents.h"
+#include "support/PdfWords.h"
+#include "support/RecordingPrintTarget.h"
+#include "support/TempDir.h"
+#include "support/TempRegistry.h"
+
+namespace {
+
+// Types one character into the editor as the keyboard does.
+void type(TCodeMemo& memo, char ch)
+{
+    const QString text = FromWin1252(std::string(1, ch));
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&memo, &down);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&memo, &up);
+}
+
+void typeText(TCodeMemo& memo, const std::string& text)
+{
+    for (char ch : text)
+        type(memo, ch);
+}
+
+QAction* item(TformPrincipal& form, const char* name)
+{
+    auto* action = form.findChild<QAction*>(name);
+    EXPECT_NE(action, nullptr) << name;
+    return action;
+}
+
+// Runs the page setup, where the user types the margins in millimetres and confirms; true when the
+// dialog showed the unit and the four margins.
+bool pageSetup(TformPrincipal& form, double left, double top, double right, double bottom, bool landscape = false)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (landscape) {
+            auto* apaisado = dialog->findChild<QRadioButton*>("landscape");
+            if (!apaisado) {
+                dialog->reject();
+                return;
+            }
+            apaisado->click();
+        }
+        auto* unit = dialog->findChild<QComboBox*>("unitCombo");
+        if (unit)
+            unit->setCurrentIndex(unit->findData(QVariant::fromValue(QPageLayout::Millimeter)));
+        const std::pair<const char*, double> margins[] = {
+            {"leftMargin", left}, {"topMargin", top}, {"rightMargin", right}, {"bottomMargin", bottom}};
+        int set = 0;
+        for (const auto& [name, value] : margins)
+            if (auto* box = dialog->findChild<QDoubleSpinBox*>(name)) {
+                box->setValue(value);
+                emit box->editingFinished();
+                ++set;
+            }
+        shown = unit && set == 4;
+        dialog->accept();
+    });
+    item(form, "mPrepararPagina")->trigger();
+    return shown;
+}
+
+// The captions of a history menu as it shows when opened.
+std::vector<std::string> captions(QMenu* menu)
+{
+    std::vector<std::string> result;
+    for (QAction* action : menu->actions())
+        result.push_back(ToWin1252(action->text()));
+    return result;
+}
+
+std::vector<std::string> openedUndo(TformPrincipal& form)
+{
+    form.UndoPopupPopup();
+    return captions(form.UndoPopup());
+}
+
+// The status bar's changed mark.
+std::string modifiedText(TformPrincipal& form)
+{
+    return ToWin1252(form.Panel(2)->text());
+}
+
+std::vector<std::string> openedRedo(TformPrincipal& form)
+{
+    form.RedoPopupPopup();
+    return captions(form.RedoPopup());
+}
+
+// A window with a new document open, in a registry of its own.
+struct TDocumentWindow {
+    TDocumentWindow() { form.mNuevoClick(); }
+    TempRegistry registry{"commands"};
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+};
+
+// A window shown (at `size` when given) and active, with the keyboard in its editor.
+struct TShownForm {
+    explicit TShownForm(QSize size = {})
+    {
+        if (size.isValid())
+            form.resize(size);
+        form.show();
+        form.mNuevoClick();
+        form.activateWindow();
+        memo.setFocus();
+        QApplication::processEvents();
+    }
+    TempRegistry registry{"commands"};
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+};
+
+} // namespace
+
+TEST(MainWindowCommands, TheItemsCarryTheirCaptionsAndKeys)
+{
+    TempRegistry registry("commands");
+    TformPrincipal form;
+    const std::pair<const char*, const char*> keys[] = {
+        {"mDeshacer", "Ctrl+Z"}, {"mRehacer", "Ctrl+Shift+Z"}, {"mCortar", "Ctrl+X"}, {"mCopiar", "Ctrl+C"},
+        {"mPegar", "Ctrl+V"}, {"mSeleccionaTodo", "Ctrl+E"}, {"mBuscar", "Ctrl+B"}, {"mBuscaOtro", "F3"},
+        {"mReemplazar", "Ctrl+R"}, {"mVerBarra", "F9"}, {"mVerLateral", "F10"}, {"BorrarAnterior", "Ctrl+Backspace"}};
+    for (const auto& [name, sequence] : keys)
+        EXPECT_EQ(item(form, name)->shortcut().toString().toStdString(), sequence) << name;
+    EXPECT_EQ(ToWin1252(item(form, "mSoloLectura")->text()), "S\xF3lo &lectura");
+    EXPECT_EQ(ToWin1252(item(form, "mAjustaTexto")->text()), "&Ajuste de l\xEDnea");
+    EXPECT_EQ(ToWin1252(item(form, "mImprimirSel")->text()), "I&mprimir texto seleccionado");
+    EXPECT_EQ(ToWin1252(item(form, "mPrepararPagina")->text()), "&Preparar p\xE1gina...");
+    const char* tagged[] = {"mDeshacer", "mRehacer", "mCortar", "mCopiar", "mPegar", "mBorrar", "mSeleccionaTodo"};
+    for (int tag = 1; tag <= 7; ++tag)
+        EXPECT_EQ(item(form, tagged[tag - 1])->data().toInt(), tag);
+    EXPECT_EQ(item(form, "mImprimir")->data().toInt(), 0);
+    EXPECT_EQ(item(form, "mImprimirSel")->data().toInt(), 1);
+    // The hidden menu's item still acts through its key: the window holds it.
+    EXPECT_TRUE(form.actions().contains(item(form, "BorrarAnterior")));
+}
+
+TEST(MainWindowCommands, WordCharactersAreTheSpanishLettersDigitsHashAndUnderscore)
+{
+    int words = 0;
+    for (int code = 0; code < 256; ++code) {
+        const char ch = static_cast<char>(code);
+        const bool ascii = (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
+        const std::string accented = "\xC1\xC9\xCD\xD1\xD3\xDA\xE1\xE9\xED\xF1\xF3\xFA";
+        const bool expected = ascii || ch == '#' || ch == '_' || accented.find(ch) != std::string::npos;
+        EXPECT_EQ(TformPrincipal::CharIsInWord(ch), expected) << code;
+        words += expected;
+    }
+    EXPECT_EQ(words, 10 + 26 + 26 + 2 + 12);
+    EXPECT_FALSE(TformPrincipal::CharIsInWord('\xFC')); // ü
+    EXPECT_FALSE(TformPrincipal::CharIsInWord('\t'));
+    EXPECT_FALSE(TformPrincipal::CharIsInWord('\0'));
+
+    TShownForm w;
+    ASSERT_TRUE(w.memo.fn_CharIsInWord && w.memo.fn_CharStartsWord);
+    EXPECT_FALSE(w.memo.fn_CharStartsWord('-'));
+    SetText(w.memo, "x = #a\xF1o_1-z");
+    const TPoint at = w.memo.PointFromOffset(6);
+    SendMouse(w.memo, QEvent::MouseButtonDblClick, QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft());
+    EXPECT_EQ(w.memo.GetSelText(), "#a\xF1o_1");
+}
+
+TEST(MainWindowCommands, TheUndoMenuNamesTheGroupsAndUndoesDownToTheChosenOne)
+{
+    TDocumentWindow w;
+    EXPECT_EQ(openedUndo(w.form), std::vector<std::string>{"Nada que deshacer"});
+    EXPECT_EQ(openedRedo(w.form), std::vector<std::string>{"Nada que rehacer"});
+    // Choosing the empty menu's only item does nothing.
+    w.form.UndoPopup()->actions().front()->trigger();
+
+    typeText(w.memo, "abc");
+    EXPECT_EQ(openedUndo(w.form), std::vector<std::string>{"Escritura"});
+
+    Select(w.memo, 0, 0);
+    w.memo.BeginUndoGroup(ugPaste);
+    Insert(w.memo, "xy");
+    w.memo.EndUndoGroup(ugPaste);
+    ASSERT_EQ(w.memo.StoredText(), "xyabc");
+    EXPECT_EQ(openedUndo(w.form), (std::vector<std::string>{"Pegar", "Escritura"}));
+
+    w.form.UndoPopup()->actions().at(1)->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "");
+    EXPECT_EQ(openedUndo(w.form), std::vector<std::string>{"Nada que deshacer"});
+    EXPECT_EQ(openedRedo(w.form), (std::vector<std::string>{"Escritura", "Pegar"}));
+    // Redoing the first item brings back the typing alone; the paste stays undone.
+    w.form.RedoPopup()->actions().front()->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "abc");
+    EXPECT_EQ(openedRedo(w.form), std::vector<std::string>{"Pegar"});
+    w.form.RedoPopup()->actions().front()->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "xyabc");
+}
+
+TEST(MainWindowCommands, TheHistoryMenusNameEveryKind)
+{
+    TDocumentWindow w;
+    // One group of each kind, each at its own place so that no two merge.
+    const int kinds[] = {ugMoveText, ugDelete, ugPaste, ugCut, ugTemplate, ugIndent, ugUnindent,
+                         ugDeleteWord, ugReplaceAll, ugInsertText, 22};
+    for (int kind : kinds) {
+        Select(w.memo, w.memo.TextLength(), w.memo.TextLength());
+        w.memo.BeginUndoGroup(kind);
+        Insert(w.memo, "k");
+        w.memo.EndUndoGroup(kind);
+    }
+    EXPECT_EQ(openedUndo(w.form), (std::vector<std::string>{"Operaci\xF3n", "Insertado", "Reemplazar todo", "Borrar",
+                                                            "Reducir sangr\xED""a", "Sangrado", "Plantilla", "Cortar",
+                                                            "Pegar", "Borrar", "Mover"}));
+}
+
+TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
+{
+    TDocumentWindow w;
+    SetText(w.memo, "uno dos uno dos");
+    Select(w.memo, 2, 2);
+    {
+        TBoxAnswers boxes({}, IDNO);
+        w.form.mBuscaOtroClick();
+        EXPECT_TRUE(boxes.texts.empty());
+        EXPECT_EQ(OrderedSelection(w.memo).Start, 2);
+        EXPECT_EQ(OrderedSelection(w.memo).End, 2);
+        EXPECT_EQ(w.form.TextoBuscado, "");
+    }
+
+    // The editor searched "dos" once; Find Next goes on from there and takes its text.
+    int at = -1;
+    ASSERT_TRUE(w.memo.FindText("dos", at, smsDirect));
+    ASSERT_EQ(at, 4);
+    Select(w.memo, 4, 7);
+    item(w.form, "mBuscaOtro")->trigger();
+    EXPECT_EQ(w.form.TextoBuscado, "dos");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 12);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 15);
+
+    TBoxAnswers boxes({}, IDYES);
+    w.form.mBuscaOtroClick();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0],
+              "No se puede encontrar \"dos\".\r\xBF"
+              "Desea buscar de nuevo desde el principio del documento?");
+    EXPECT_EQ(boxes.flags[0], 0x24u);
+    // Yes only puts the caret at the start: the search is not repeated by itself.
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 0);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 0);
+    w.form.mBuscaOtroClick();
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 4);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 7);
+    EXPECT_EQ(boxes.texts.size(), 1u);
+}
+
+TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)
+{
+    TDocumentWindow w;
+    SetText(w.memo, "a1 bb22 ccc333");
+    int at = -1;
+    ASSERT_TRUE(w.memo.FindText("[a-z][0-9]+", at, smsDirect | smsRegExpr));
+    ASSERT_EQ(w.memo.GetSelText(), "a1");
+    w.form.OpcionesBusqueda = smsRegExpr;
+    w.form.mBuscaOtroClick();
+    EXPECT_EQ(w.memo.GetSelText(), "b22");
+    w.form.mBuscaOtroClick();
+    EXPECT_EQ(w.memo.GetSelText(), "c333");
+}
+
+TEST(MainWindowCommands, HtmlOfferedTakesTheTextOrTheFragmentBySetting)
+{
+    TShownForm w;
+    auto dropHtml = [&w] {
+        SetText(w.memo, "");
+        QMimeData data;
+        data.setHtml("junk<p><!--StartFragment--><b>frag</b><!--EndFragment--></p>");
+        data.setText("plain");
+        const QPoint at(w.memo.contentsRect().topLeft() + QPoint(2, 2));
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w.memo, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w.memo, &drop);
+        return w.memo.StoredText();
+    };
+    w.form.Config().InsHtmlData = false;
+    EXPECT_EQ(dropHtml(), "plain");
+    w.form.Config().InsHtmlData = true;
+    EXPECT_EQ(dropHtml(), "<b>frag</b>");
+
+    // The flags as a paste offers them.
+    TSourceTypes offered = stHTML | stCFText | stAny;
+    w.form.CodeMemoDataDrop(offered);
+    EXPECT_EQ(offered, stHTML | stAny | stFragment);
+    w.form.Config().InsHtmlData = false;
+    offered = stHTML | stCFText | stAny;
+    w.form.CodeMemoDataDrop(offered);
+    EXPECT_EQ(offered, stCFText | stAny);
+    // Files from a drop go to the window's handler instead of being inserted as names.
+    offered = stFiles | stNoFilter | stProcessFiles;
+    w.form.CodeMemoDataDrop(offered);
+    EXPECT_EQ(offered, stFiles | stProcessFiles);
+}
+
+TEST(MainWindowCommands, ReadOnlyIsAToggledCheckMark)
+{
+    TDocumentWindow w;
+    QAction* readOnly = item(w.form, "mSoloLectura");
+    EXPECT_TRUE(readOnly->isCheckable());
+    readOnly->trigger();
+    EXPECT_TRUE(readOnly->isChecked());
+    EXPECT_TRUE(w.memo.ReadOnly());
+    EXPECT_EQ(ToWin1252(w.form.Panel(3)->text()), "S\xF3lo lectura");
+    typeText(w.memo, "abc");
+    EXPECT_EQ(w.memo.StoredText(), "");
+    readOnly->trigger();
+    EXPECT_FALSE(readOnly->isChecked());
+    EXPECT_FALSE(w.memo.ReadOnly());
+    EXPECT_EQ(ToWin1252(w.form.Panel(3)->text()), "Insertar");
+    typeText(w.memo, "abc");
+    EXPECT_EQ(w.memo.StoredText(), "abc");
+}
+
+TEST(MainWindowCommands, TheToolBarAndSidePanelTogglesShowHideAndRenameTheirButtons)
+{
+    TempRegistry registry("commands");
+    TformPrincipal form;
+    // Stand-ins for the panels the window places.
+    auto* toolBar = new QWidget(&form);
+    toolBar->setObjectName("PHerramientas");
+    auto* sidePanel = new QWidget(&form);
+    sidePanel->setObjectName("pLateral");
+    form.mVerClick();
+    EXPECT_TRUE(item(form, "mVerBarra")->isChecked());
+    EXPECT_TRUE(item(form, "mVerLateral")->isChecked());
+
+    item(form, "mVerBarra")->trigger();
+    EXPECT_TRUE(toolBar->isHidden());
+    EXPECT_FALSE(item(form, "mVerBarra")->isChecked());
+    EXPECT_EQ(form.sbBarra()->Hint(), "Mostrar barra de herramientas");
+    form.sbBarra()->Click();
+    EXPECT_FALSE(toolBar->isHidden());
+    EXPECT_TRUE(item(form, "mVerBarra")->isChecked());
+    EXPECT_EQ(form.sbBarra()->Hint(), "Ocultar barra de herramientas");
+
+    form.sbLateral()->Click();
+    EXPECT_TRUE(sidePanel->isHidden());
+    EXPECT_EQ(form.sbLateral()->Hint(), "Mostrar panel lateral");
+    sidePanel->show();
+    form.mVerClick();
+    EXPECT_TRUE(item(form, "mVerLateral")->isChecked());
+    item(form, "mVerLateral")->trigger();
+    EXPECT_TRUE(sidePanel->isHidden());
+    EXPECT_FALSE(item(form, "mVerLateral")->isChecked());
+    EXPECT_EQ(form.sbLateral()->Hint(), "Mostrar panel lateral");
+    item(form, "mVerLateral")->trigger();
+    EXPECT_EQ(form.sbLateral()->Hint(), "Ocultar panel lateral");
+}
+
+TEST(MainWindowCommands, EditCommandsOnTheEditor)
+{
+    TShownForm w;
+    ASSERT_TRUE(w.memo.hasFocus());
+    SetText(w.memo, "uno dos tres");
+    Select(w.memo, 12, 12);
+    item(w.form, "BorrarAnterior")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "uno dos ");
+    Select(w.memo, 0, 4);
+    item(w.form, "mBorrar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "uno dos ");
+    item(w.form, "mRehacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
+    item(w.form, "mAjustaTexto")->trigger();
+    EXPECT_TRUE(w.memo.WordWrap());
+    item(w.form, "mAjustaTexto")->trigger();
+    EXPECT_FALSE(w.memo.WordWrap());
+
+    // The Edit menu follows the editor as it opens.
+    Select(w.memo, 0, 0);
+    w.form.mEdicionClick();
+    EXPECT_FALSE(item(w.form, "mCortar")->isEnabled());
+    EXPECT_FALSE(item(w.form, "mCopiar")->isEnabled());
+    EXPECT_FALSE(item(w.form, "mBorrar")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mDeshacer")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mRehacer")->isEnabled() == (w.memo.Perform(SMM_CANREDO, 0, 0) != 0));
+    Select(w.memo, 0, 3);
+    w.memo.SetReadOnly(true);
+    w.form.mEdicionClick();
+    EXPECT_FALSE(item(w.form, "mCortar")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mCopiar")->isEnabled());
+    EXPECT_FALSE(item(w.form, "mPegar")->isEnabled());
+    w.memo.SetReadOnly(false);
+    w.form.mEdicionClick();
+    EXPECT_TRUE(item(w.form, "mCortar")->isEnabled());
+    EXPECT_TRUE(item(w.form, "mBorrar")->isEnabled());
+
+    // Away from the editor Ctrl+Backspace leaves the text alone.
+    w.form.menuBar()->setFocus();
+    w.memo.clearFocus();
+    QApplication::processEvents();
+    Select(w.memo, 4, 4);
+    item(w.form, "BorrarAnterior")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
+
+    // With no document open the document's commands do nothing.
+    w.memo.hide();
+    Select(w.memo, 0, 3);
+    item(w.form, "mBorrar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos ");
+}
+
+TEST(MainWindowCommands, PageSetupKeepsItsMarginsInHundredthsOfAMillimetre)
+{
+    TempRegistry registry("commands");
+    TformPrincipal form;
+    // The File menu's items act with a document open.
+    form.AbreArchivo("", false, ekHTML);
+    EXPECT_EQ(form.PageSetupMargins().Left, 0);
+    EXPECT_EQ(form.PageSetupMargins().Bottom, 0);
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    printer.setFullPage(false);
+    ASSERT_TRUE(printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+    EXPECT_TRUE(pageSetup(form, 25.4, 12.7, 25.4, 50.8));
+    printer.setPageLayout(saved);
+    EXPECT_EQ(form.PageSetupMargins().Left, 2540);
+    EXPECT_EQ(form.PageSetupMargins().Top, 1270);
+    EXPECT_EQ(form.PageSetupMargins().Right, 2540);
+    EXPECT_EQ(form.PageSetupMargins().Bottom, 5080);
+    EXPECT_DOUBLE_EQ(TformPrincipal::TPageMargins::Inches(form.PageSetupMargins().Left), 1.0);
+    EXPECT_DOUBLE_EQ(TformPrincipal::TPageMargins::Inches(form.PageSetupMargins().Bottom), 2.0);
+}
+
+TEST(MainWindowCommands, PrintSelectionPrintsOnlyTheSelectedLines)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TDocumentWindow w;
+    QTemporaryDir folder;
+    TDialogAnswers dialogs;
+    auto printedText = [&](const char* itemName, const QString& name) {
+        const QString file = folder.filePath(name);
+        QPrinter& printer = Printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        // A printer writing PDF asks for its file, offering the one it has.
+        dialogs.answers.push_back({file.toStdString()});
+        item(w.form, itemName)->trigger();
+        QProcess process;
+        process.start(tool, {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return process.readAllStandardOutput().toStdString();
+    };
+    SetText(w.memo, "primera\r\nsegunda\r\ntercera\r\ncuarta");
+    Select(w.memo, 10, 18);
+    const std::string selection = printedText("mImprimirSel", "sel.pdf");
+    EXPECT_EQ(selection.find("primera"), std::string::npos) << selection;
+    EXPECT_NE(selection.find("segunda"), std::string::npos) << selection;
+    EXPECT_NE(selection.find("tercera"), std::string::npos) << selection;
+    EXPECT_EQ(selection.find("cuarta"), std::string::npos) << selection;
+    const std::string whole = printedText("mImprimir", "all.pdf");
+    for (const char* line : {"primera", "segunda", "tercera", "cuarta"})
+        EXPECT_NE(whole.find(line), std::string::npos) << whole;
+}
+
+TEST(MainWindowCommands, WithoutAPrinterPrintingWritesTheWholeDocumentToThePdfFileTheUserNames)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    printer.setOutputFileName({});
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += Format("l\xEDnea %d del documento\r\n", i);
+    SetText(w.memo, text);
+    QTemporaryDir folder;
+    const std::string file = folder.filePath(QStringLiteral("salida.pdf")).toStdString();
+
+    TDialogAnswers dialogs;
+    // Cancelled: nothing is printed.
+    item(w.form, "mImprimir")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    const TFileDialogRequest& asked = dialogs.requests[0];
+    EXPECT_TRUE(asked.Save);
+    EXPECT_EQ(asked.Filter, "Documentos PDF (*.pdf)|*.pdf");
+    EXPECT_EQ(asked.DefaultExt, "pdf");
+    EXPECT_EQ(asked.FileName, "Nuevo1.pdf");
+    EXPECT_TRUE(asked.Options & ofOverwritePrompt);
+    EXPECT_FALSE(FileExists(file));
+
+    dialogs.answers.push_back({file});
+    TBoxAnswers boxes;
+    item(w.form, "mImprimir")->trigger();
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_TRUE(FileExists(file));
+    QProcess process;
+    process.start(tool, {QStringLiteral("-enc"), QStringLiteral("Latin1"), QString::fromStdString(file), QStringLiteral("-")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const std::string printed = process.readAllStandardOutput().toStdString();
+    for (int i = 1; i <= 150; ++i)
+        EXPECT_NE(printed.find(Format("l\xEDnea %d del documento", i)), std::string::npos) << i;
+    // More than one page: a form feed ends each.
+    EXPECT_GE(std::count(printed.begin(), printed.end(), '\f'), 2);
+    // The next print offers the same file.
+    item(w.form, "mImprimir")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    EXPECT_EQ(dialogs.requests[2].FileName, "salida.pdf");
+    EXPECT_EQ(dialogs.requests[2].InitialDir, folder.path().toStdString() + "/");
+    printer.setOutputFileName({});
+}
+
+TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
+{
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    auto opened = [&](bool accept) {
+        QPageLayout shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown = printer.pageLayout();
+            accept ? dialog->accept() : dialog->reject();
+        });
+        item(w.form, "mPrepararPagina")->trigger();
+        return shown;
+    };
+    QPageLayout first = opened(false);
+    EXPECT_EQ(first.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(first.margins(QPageLayout::Millimeter), QMarginsF(25, 25, 25, 25));
+    // Cancelled, the record stays empty; preview keeps its zero margins.
+    EXPECT_EQ(w.form.PageSetupMargins().Left, 0);
+    ASSERT_TRUE(pageSetup(w.form, 10, 12, 14, 16));
+    EXPECT_EQ(w.form.PageSetupMargins().Left, 1000);
+    EXPECT_EQ(w.form.PageSetupMargins().Bottom, 1600);
+    // The editor prints on the chosen page, inside the chosen margins (it used to print from the
+    // sheet's corner, margins lost).
+    const int dpi = printer.logicalDpiX();
+    ASSERT_EQ(printer.logicalDpiY(), dpi);
+    auto pixels = [&](double mm) { return static_cast<int>(std::lround(dpi * mm / 25.4)); };
+    const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect();
+    EXPECT_NEAR(sheet.width(), pixels(210), 1);
+    EXPECT_EQ(w.memo.PrintRect,
+              (TRect{pixels(10), pixels(12), sheet.width() - pixels(14), sheet.height() - pixels(16)}));
+    EXPECT_EQ(w.memo.PageSetup().Paper.id(), QPageSize::A4);
+    EXPECT_FALSE(w.memo.PageSetup().Landscape);
+    printer.setPageMargins(QMarginsF(1, 1, 1, 1), QPageLayout::Millimeter);
+    QPageLayout again = opened(false);
+    const QMarginsF margins = again.margins(QPageLayout::Millimeter);
+    EXPECT_NEAR(margins.left(), 10, 0.01);
+    EXPECT_NEAR(margins.top(), 12, 0.01);
+    EXPECT_NEAR(margins.right(), 14, 0.01);
+    EXPECT_NEAR(margins.bottom(), 16, 0.01);
+    printer.setPageLayout(saved);
+}
+
+TEST(MainWindowCommands, ALandscapePageSetupWithMarginsIsWhatThePreviewShowsAndWhatPrints)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    TScopeGuard restore([&] {
+        printer.setPageLayout(saved);
+        printer.setOutputFileName({});
+    });
+    std::string text;
+    for (int i = 1; i <= 90; ++i)
+        text += Format("l\xEDnea %d del documento\r\n", i);
+    SetText(w.memo, text);
+    // Preparar p\xE1gina: Apaisado, 25 mm on every side, Aceptar.
+    ASSERT_TRUE(pageSetup(w.form, 25, 25, 25, 25, true));
+    EXPECT_TRUE(w.memo.PageSetup().Landscape);
+
+    // Vista preliminar: landscape A4 pages with the margins.
+    TPrinterOrientation orientation = poPortrait;
+    TDeviceMetrics sheet;
+    TRect area;
+    int pages = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto* form = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+            orientation = form->Printer().Orientation;
+            sheet = form->Printer().Metrics();
+            area = form->Printer().PageRect();
+            pages = form->Printer().PageCount();
+            form->close();
+        }
+    });
+    item(w.form, "mVistaPreliminar")->trigger();
+    EXPECT_EQ(orientation, poLandscape);
+    EXPECT_NEAR(sheet.PageWidth * 25.4 / sheet.PixelsPerInchX, 297, 0.5);
+    EXPECT_NEAR(sheet.PageHeight * 25.4 / sheet.PixelsPerInchY, 210, 0.5);
+    const int margin = static_cast<int>(std::lround(sheet.PixelsPerInchX * 25 / 25.4));
+    EXPECT_EQ(area, (TRect{margin, margin, sheet.PageWidth - margin, sheet.PageHeight - margin}));
+    ASSERT_GT(pages, 1);
+
+    // Archivo > Imprimir to a PDF: the same sheets, the text from the left margin on.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("apaisado.pdf"));
+    TDialogAnswers dialogs;
+    dialogs.answers.push_back({file.toStdString()});
+    item(w.form, "mImprimir")->trigger();
+    const std::optional<std::vector<TPdfPage>> pdf = PdfPages(file);
+    if (!pdf)
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_EQ(pdf->size(), static_cast<size_t>(pages));
+    const double marginPoints = 25 * 72 / 25.4;
+    for (const TPdfPage& page : *pdf) {
+        EXPECT_NEAR(page.Width, 841.89, 1);
+        EXPECT_NEAR(page.Height, 595.28, 1);
+        double left = page.Width, bottom = 0;
+        for (const TPdfWord& word : page.Words) {
+            left = std::min(left, word.XMin);
+            bottom = std::max(bottom, word.YMax);
+        }
+        // The line numbers come first, their blanks leading; the margin was lost when they began at 0.
+        EXPECT_GE(left, marginPoints - 1);
+        EXPECT_LT(left, marginPoints + 30);
+        EXPECT_LE(bottom, page.Height - marginPoints + 1);
+    }
+}
+
+TEST(MainWindowCommands, ThePrinterSetupKeepsItsSettingsAndThePdfIsNamedAfterTheDocument)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TempDir dir("pdfname");
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    TScopeGuard restore([&] { printer.setOutputFileName({}); });
+    const std::string page = dir.file("pagina.html", "<p>hola</p>");
+    w.form.AbreArchivo(page, false, ekHTML);
+    const std::string proposed = (dir.path / "pagina.pdf").string();
+
+    // Configurar impresi\xF3n: its button keeps the settings and says so; the file it offers is the
+    // document's (it offered print.pdf in the home folder, under a button that said "Imprimir").
+    auto setUp = [&](bool accept) {
+        std::pair<QString, QString> seen;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+                if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                    seen.first = ok->text();
+            if (auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                seen.second = file->text();
+            accept ? dialog->accept() : dialog->reject();
+        });
+        item(w.form, "mConfImpresion")->trigger();
+        return seen;
+    };
+    const auto shown = setUp(false);
+    EXPECT_EQ(shown.first, QStringLiteral("Aceptar"));
+    EXPECT_EQ(shown.second.toStdString(), proposed);
+    EXPECT_EQ(setUp(true).first, QStringLiteral("Aceptar"));
+    EXPECT_FALSE(FileExists(proposed)); // accepted, it printed nothing
+
+    // Printing offers the document's file in its folder, whatever file the printer was left with.
+    printer.setOutputFileName(QDir::home().filePath(QStringLiteral("print.pdf")));
+    TDialogAnswers dialogs;
+    item(w.form, "mImprimir")->trigger();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].FileName, "pagina.pdf");
+    EXPECT_EQ(dialogs.requests[0].InitialDir, dir.path.string() + "/");
+    EXPECT_FALSE(FileExists(proposed));
+}
+
+TEST(MainWindowCommands, ThePrinterSetupOffersPrintingToAFile)
+{
+    TDocumentWindow w;
+    bool toFile = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        toFile = dialog->testOption(QPrintDialog::PrintToFile);
+        dialog->reject();
+    });
+    item(w.form, "mConfImpresion")->trigger();
+    EXPECT_TRUE(toFile);
+}
+
+TEST(MainWindowCommandsScreen, TheUndoMenuOpensUnderItsPointAfterAFewEdits)
+{
+    TShownForm w(QSize(640, 420));
+    typeText(w.memo, "<p>Hola</p>");
+    Select(w.memo, 3, 7);
+    w.memo.CutToClipboard();
+    Select(w.memo, 0, 0);
+    w.memo.PasteFromClipboard();
+    Select(w.memo, w.memo.TextLength(), w.memo.TextLength());
+    type(w.memo, '\r');
+    typeText(w.memo, "fin");
+
+    const QPoint at = w.memo.mapToGlobal(QPoint(40, 40));
+    w.form.UndoPopup()->popup(at);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.form.UndoPopup()->isVisible());
+    EXPECT_EQ(captions(w.form.UndoPopup()), (std::vector<std::string>{"Escritura", "Pegar", "Cortar", "Escritura"}));
+    EXPECT_EQ(w.form.UndoPopup()->geometry().topLeft(), at);
+
+    const char* out = std::getenv("KESTRIMA_SHOT_DIR");
+    w.form.UndoPopup()->grab().save(QDir(out ? out : QDir::tempPath()).filePath("undo-menu.png"), "PNG");
+    // Lets a screenshot of the whole screen be taken from outside while the menu is open.
+    if (const char* hold = std::getenv("KESTRIMA_SHOT_HOLD_MS")) {
+        QEventLoop loop;
+        QTimer::singleShot(std::atoi(hold), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    w.form.UndoPopup()->hide();
+}
+
+TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
+{
+    TDocumentWindow w;
+    SetText(w.memo, "casa y casa y casa");
+    Select(w.memo, 0, 0);
+    item(w.form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    dialog->SetFindText("casa");
+    dialog->SetReplaceText("CASA");
+    dialog->SetOptions(frDown);
+
+    // Find selects the first match and, pressed again with it selected, only moves on.
+    dialog->ClickFindNext();
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 0);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 4);
+    dialog->ClickFindNext();
+    EXPECT_EQ(w.memo.StoredText(), "casa y casa y casa");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 7);
+
+    // Replace puts the replacement over the selected match and selects the next one.
+    dialog->ClickReplace();
+    EXPECT_EQ(w.memo.StoredText(), "casa y CASA y casa");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 14);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 18);
+
+    Select(w.memo, 0, 0);
+    dialog->SetReplaceText("hogar");
+    dialog->ClickReplaceAll();
+    EXPECT_EQ(w.memo.StoredText(), "hogar y hogar y hogar");
+    // One undo takes the whole Replace All back.
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "casa y CASA y casa");
+
+    // An empty find text does nothing.
+    dialog->SetFindText("");
+    Select(w.memo, 0, 4);
+    dialog->ClickReplace();
+    EXPECT_EQ(w.memo.StoredText(), "casa y CASA y casa");
+    item(w.form, "mReemplazar")->trigger();
+    EXPECT_EQ(w.form.ReplaceDialog(), dialog);
+}
+
+TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
+{
+    TShownForm w;
+    ASSERT_TRUE(w.memo.hasFocus());
+    SetText(w.memo, "");
+    typeText(w.memo, "uno dos");
+    item(w.form, "mSeleccionaTodo")->trigger();
+    EXPECT_EQ(w.memo.GetSelText(), "uno dos");
+    Select(w.memo, 0, 4);
+    item(w.form, "mCortar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dos");
+    Select(w.memo, 3, 3);
+    item(w.form, "mPegar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dosuno ");
+    Select(w.memo, 0, 3);
+    item(w.form, "mCopiar")->trigger();
+    Select(w.memo, 7, 7);
+    item(w.form, "mPegar")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dosuno dos");
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), "dosuno ");
+
+    // A line edit of the window with the focus gets the same commands.
+    auto* edit = new QLineEdit(&w.form);
+    edit->show();
+    edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(edit->hasFocus());
+    edit->setText("abc");
+    item(w.form, "mSeleccionaTodo")->trigger();
+    EXPECT_EQ(edit->selectedText(), "abc");
+    // The items follow the editor's selection; the command itself serves whatever has the focus.
+    w.form.proOpcionesEdicion(3);
+    EXPECT_EQ(edit->text(), "");
+    w.form.proOpcionesEdicion(5);
+    w.form.proOpcionesEdicion(5);
+    EXPECT_EQ(edit->text(), "abcabc");
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(edit->text(), "abc");
+    EXPECT_EQ(w.memo.StoredText(), "dosuno ");
+}
+
+TEST(MainWindowCommands, QuickPairsWrapTheSelectionWhenSwitchedOn)
+{
+    TDocumentWindow w;
+    w.form.Config().QuickTag = true;
+    w.form.Config().InsCaseMode = 0;
+    const std::pair<char, std::string> pairs[] = {{'(', "(word)"}, {'"', "\"word\""}, {'<', "<word>"},
+                                                 {'[', "[word]"},  {'{', "{word}"},   {'\xA1', "\xA1word!"},
+                                                 {'\xBF', "\xBFword?"}};
+    for (const auto& [typed, wrapped] : pairs) {
+        SetText(w.memo, "a word b");
+        Select(w.memo, 2, 6);
+        type(w.memo, typed);
+        EXPECT_EQ(w.memo.StoredText(), "a " + wrapped + " b") << typed;
+        EXPECT_EQ(w.memo.GetSelText(), "word") << typed;
+        // One undo takes the pair away again.
+        w.memo.Undo();
+        EXPECT_EQ(w.memo.StoredText(), "a word b") << typed;
+    }
+    // Without a selection the pair goes in at the caret.
+    SetText(w.memo, "ab");
+    Select(w.memo, 1, 1);
+    type(w.memo, '[');
+    EXPECT_EQ(w.memo.StoredText(), "a[]b");
+    // Other characters are typed as ever.
+    type(w.memo, 'x');
+    EXPECT_EQ(w.memo.StoredText(), "a[x]b");
+
+    w.form.Config().QuickTag = false;
+    SetText(w.memo, "a word b");
+    Select(w.memo, 2, 6);
+    type(w.memo, '(');
+    EXPECT_EQ(w.memo.StoredText(), "a ( b");
+
+    // A read-only text takes no pair either.
+    w.form.Config().QuickTag = true;
+    w.memo.SetReadOnly(true);
+    Select(w.memo, 0, 1);
+    type(w.memo, '(');
+    EXPECT_EQ(w.memo.StoredText(), "a ( b");
+}
+
+TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
+{
+    TempDir dir("dropped");
+    TShownForm w;
+    w.form.Config().InsertDirs = 2;
+    w.form.Config().InsCaseMode = 4;
+    const std::string page = dir.file("page.htm", "");
+    w.form.AbreArchivo(page, false, ekHTML);
+    ASSERT_TRUE(w.memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
+    SetText(w.memo, "<BODY></BODY>");
+    const std::string picture = dir.file("a.gif", TinyGif());
+    const std::string sheet = dir.file("estilo.css", "");
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture)), QUrl::fromLocalFile(QString::fromStdString(sheet))});
+    const TPoint at = w.memo.PointFromOffset(6);
+    const QPoint point = QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.memo, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.memo, &drop);
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">"
+                                 "\r<LINK REL=StyleSheet HREF=\"estilo.css\" TYPE=\"text/css\"></BODY>");
+    // One insertion: one undo takes both codes away.
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "<BODY></BODY>");
+}
+
+TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
+{
+    RecordingPrintTarget target; // a 300-dpi Letter printer
+    TDocumentWindow w;
+    QAction* preview = item(w.form, "mVistaPreliminar");
+    EXPECT_EQ(ToWin1252(preview->text()), "&Vista preliminar...");
+    auto* archivo = w.form.menuBar()->findChild<QMenu*>("mArchivo");
+    const QList<QAction*> items = archivo->actions();
+    EXPECT_EQ(items.indexOf(preview), items.indexOf(item(w.form, "mImprimirSel")) + 1);
+    SetText(w.memo, "primera\r\nsegunda");
+
+    struct Seen {
+        bool Shown = false, Grid = true;
+        int Entry = -1, Pages = 0;
+        TRect Rect;
+        std::string Font;
+        int FontSize = 0;
+        TPrinterOrientation Orientation = poLandscape;
+    };
+    auto previewed = [&] {
+        Seen seen;
+        QTimer::singleShot(0, [&seen] {
+            auto* form = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget());
+            if (!form)
+                return;
+            TPreviewPrinter& printer = form->Printer();
+            seen = {true, form->GridBut->Down(), form->ZoomBox->currentIndex(), printer.PageCount(),
+                    printer.PageRect(), printer.TextOptions().BodyFont().Name(),
+                    printer.TextOptions().BodyFont().Size(), printer.Orientation};
+            form->close();
+        });
+        preview->trigger();
+        return seen;
+    };
+    // Before any page setup the margins are 0.
+    Seen first = previewed();
+    ASSERT_TRUE(first.Shown);
+    EXPECT_FALSE(first.Grid);
+    EXPECT_EQ(first.Entry, 0);
+    EXPECT_EQ(first.Pages, 1);
+    EXPECT_EQ(first.Rect, (TRect{0, 0, 2550, 3300}));
+    EXPECT_EQ(first.Font, w.memo.FontName());
+    EXPECT_EQ(first.FontSize, w.memo.FontSize());
+    EXPECT_EQ(first.Orientation, poPortrait);
+
+    // 25.4 mm on every side is an inch.
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    printer.setFullPage(false);
+    ASSERT_TRUE(pageSetup(w.form, 25.4, 25.4, 25.4, 25.4));
+    printer.setPageLayout(saved);
+    EXPECT_EQ(previewed().Rect, (TRect{300, 300, 2550 - 300, 3300 - 300}));
+
+    // With no document the item is disabled, like the print items.
+    w.form.mCerrarTodoClick();
+    EXPECT_FALSE(preview->isEnabled());
+    EXPECT_FALSE(item(w.form, "mImprimir")->isEnabled());
+}
+
+TEST(MainWindowCommands, OneUndoTakesBackAReplaceAllAndUndoingToTheOpenedTextClearsModified)
+{
+    TBoxAnswers boxes({}, IDNO);
+    TWindow w;
+    const std::string page = "<p>Hola</p>\r\n<img src=\"img/foto.jpg\">\r\n<img src=\"img/foto2.jpg\">\r\n";
+    const std::string file = w.folder.file("index.html", page);
+    w.form.AbreArchivo(file, false, w.form.TipoDeArchivo(file));
+    const std::string opened = w.memo.StoredText();
+    item(w.form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetFindText("foto");
+    dialog->SetReplaceText("Hoja");
+    dialog->ClickReplaceAll();
+    const std::string replaced = "<p>Hola</p>\r<img src=\"img/Hoja.jpg\">\r<img src=\"img/Hoja2.jpg\">\r";
+    EXPECT_EQ(w.memo.StoredText(), replaced);
+    EXPECT_EQ(modifiedText(w.form), "Modificado");
+    dialog->CloseDialog();
+    QApplication::processEvents();
+    item(w.form, "mDeshacer")->trigger();
+    // The text as opened, byte for byte, and nothing left to save.
+    EXPECT_EQ(w.memo.StoredText(), opened);
+    EXPECT_EQ(modifiedText(w.form), "");
+    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+    // Redone, it is changed again, and one more undo is the opened text again.
+    item(w.form, "mRehacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), replaced);
+    EXPECT_EQ(modifiedText(w.form), "Modificado");
+    EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(modifiedText(w.form), "");
+
+    // After a save the saved text is the one without changes: undoing past it changes the document.
+    item(w.form, "mRehacer")->trigger();
+    w.form.mGuardarClick();
+    EXPECT_EQ(modifiedText(w.form), "");
+    item(w.form, "mDeshacer")->trigger();
+    EXPECT_EQ(w.memo.StoredText(), opened);
+    EXPECT_EQ(modifiedText(w.form), "Modificado");
+    item(w.form, "mRehacer")->trigger();
+    EXPECT_EQ(modifiedText(w.form), "");
+}
