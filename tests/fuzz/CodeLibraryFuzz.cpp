@@ -9,6 +9,7 @@
 #include "components/core/CodeTreeFile.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
 
 #include "FuzzCheck.h"
 
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     checkTree(nodes, static_cast<size_t>(lines.Count()));
 
-    static const std::string file = "/tmp/fuzz_code_library_" + std::to_string(getpid()) + ".cod";
+    // A file in this user's private folder, never a fixed name where others may plant a link.
+    static const std::string file = PrivateRuntimeFolder() + "fuzz_code_library_" + std::to_string(getpid()) + ".cod";
     WriteFileBytes(file, bytes);
     TStringList names;
     check(ReadLibrarySections(file, names));
