@@ -728,6 +728,15 @@ TEST(MainWindowCommands, ThePrinterSetupKeepsItsSettingsAndThePdfIsNamedAfterThe
     EXPECT_EQ(dialogs.requests[0].FileName, "pagina.pdf");
     EXPECT_EQ(dialogs.requests[0].InitialDir, dir.path.string() + "/");
     EXPECT_FALSE(FileExists(proposed));
+
+    // The preview's own Imprimir offers the same file.
+    printer.setOutputFileName(QDir::home().filePath(QStringLiteral("print.pdf")));
+    QTimer::singleShot(0, [] {
+        if (QWidget* preview = QApplication::activeModalWidget())
+            preview->close();
+    });
+    item(w.form, "mVistaPreliminar")->trigger();
+    EXPECT_EQ(printer.outputFileName().toStdString(), proposed);
 }
 
 TEST(MainWindowCommands, ThePrinterSetupOffersPrintingToAFile)
