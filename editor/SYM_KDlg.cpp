@@ -8,6 +8,7 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/FormSpec.h"
 #include "platform/Keys.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -224,7 +225,8 @@ void TKeyAssignDialog::formShow()
     FHotKey2->SetHotKey(FMode == kmEdit ? FKey2 : 0);
 
     const int infoWidth = std::max(FStep1InfoLabel->width(), FStep2InfoLabel->width());
-    const int width = infoWidth + FStep2InfoLabel->x() + 15 + FHotKey1->width() + 25;
+    // Never so narrow that the window manager cuts the caption, which names the command.
+    const int width = std::max(infoWidth + FStep2InfoLabel->x() + 15 + FHotKey1->width() + 25, CaptionWidth(*this));
     for (auto [info, box, clear] : {std::tuple{FStep1InfoLabel, FHotKey1, FClearKey1Button},
                                     std::tuple{FStep2InfoLabel, FHotKey2, FClearKey2Button}}) {
         box->move(info->x() + info->width() + 15, info->y());

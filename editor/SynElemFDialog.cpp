@@ -75,6 +75,9 @@ constexpr int kMaxBorderWidth = 199;
 constexpr int kLabelHeight = 16;
 constexpr int kEditHeight = 21;
 constexpr int kButtonWidth = 75;
+// The buttons beside a list reach the page's right edge, so that "Reemplazar" fits them.
+constexpr int kSideButtonLeft = 490;
+constexpr int kSideButtonWidth = 82;
 constexpr int kButtonHeight = 25;
 constexpr int kColorButtonWidth = 124;
 constexpr int kSpinWidth = 8;
@@ -108,9 +111,9 @@ constexpr TControlSpec edit(const char* name, int x, int y, int w, int parent = 
 {
     return row(name, dkEdit, x, y, w, kEditHeight, parent);
 }
-constexpr TControlSpec button(const char* name, int x, int y)
+constexpr TControlSpec button(const char* name, int x, int y, int w = kButtonWidth)
 {
-    return row(name, dkButton, x, y, kButtonWidth, kButtonHeight);
+    return row(name, dkButton, x, y, w, kButtonHeight);
 }
 constexpr TControlSpec check(const char* name, int x, int y, int w = 175, int parent = -1)
 {
@@ -192,7 +195,8 @@ constexpr TControlSpec kKeyMappingsPageControls[] = {
 constexpr TControlSpec kAutoCorrectPageControls[] = {
     label("ReplaceLabel", 8, 8), edit("ReplaceBox", 8, 24, 150),
     label("WithLabel", 166, 8), edit("WithBox", 166, 24, 316),
-    button("AutoReplButton1", 490, 22), button("AutoReplButton2", 490, 52),
+    button("AutoReplButton1", kSideButtonLeft, 22, kSideButtonWidth),
+    button("AutoReplButton2", kSideButtonLeft, 52, kSideButtonWidth),
     row("AutoReplBox", dkList, 8, 56, 474, 256),
     label("ActKeysLabel", 8, 322, 60), edit("AutoReplActBox", 70, 320, 412),
 };
@@ -200,7 +204,8 @@ constexpr TControlSpec kAutoCorrectPageControls[] = {
 constexpr TControlSpec kTemplatesPageControls[] = {
     label("NameLabel", 8, 8, 120), edit("NameBox", 8, 24, 120),
     label("DescLabel", 136, 8, 346), edit("DescBox", 136, 24, 346),
-    button("CodeTemplateButton1", 490, 22), button("CodeTemplateButton2", 490, 52),
+    button("CodeTemplateButton1", kSideButtonLeft, 22, kSideButtonWidth),
+    button("CodeTemplateButton2", kSideButtonLeft, 52, kSideButtonWidth),
     row("cteListBox", dkList, 8, 56, 474, 120),
     label("TemplateValueLabel", 8, 182), row("CodeMemo1", dkMemo, 8, 198, 564, 110),
     label("HotKeyLabel", 8, 320, 110), row("cteHotkey", dkHotKey, 120, 318, 150, kEditHeight),

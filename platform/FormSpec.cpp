@@ -1,6 +1,8 @@
 // Making and placing a form's controls from their rows.
 #include "platform/FormSpec.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QVariant>
 
 #include "platform/Win1252Qt.h"
@@ -34,4 +36,13 @@ std::vector<QWidget*> BuildControls(QWidget* parent, std::span<const TControlSpe
         made.push_back(control);
     }
     return made;
+}
+
+int CaptionWidth(const QWidget& form)
+{
+    // What a caption holds beside its text: the window's icon, three buttons and their spacing.
+    constexpr int kCaptionButtonsRoom = 110;
+    QFont captionFont = form.font();
+    captionFont.setBold(true);
+    return QFontMetrics(captionFont).horizontalAdvance(form.windowTitle()) + kCaptionButtonsRoom;
 }

@@ -66,3 +66,7 @@ T* FormControl(const QWidget* root, const char* name)
         throw std::logic_error(std::string("form control missing: ") + name);
     return control;
 }
+
+// The least width of a form whose caption the window manager shows whole: its text in the caption's
+// bold face, the window's icon and three caption buttons.
+int CaptionWidth(const QWidget& form);

@@ -3,8 +3,6 @@
 // itself, so what the pointer touches is a picture point whatever the scroll position.
 #include "app/dialogs/uFormMapas.h"
 
-#include <QFont>
-#include <QFontMetrics>
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -58,9 +56,6 @@ constexpr int kDeleteQuestion = 5857;
 constexpr int kPreviewCaption = 5858;
 constexpr int kPictureFilter = 5859;
 constexpr int kInitialTexts = 5860; // eImagen, eName, eHREF, eALT
-
-// What a caption holds beside its text: the window's icon, three buttons and their spacing.
-constexpr int kCaptionButtonsRoom = 110;
 
 // The tool window's client area and where it was designed, in the dialog's client coordinates.
 constexpr int kToolClientWidth = 208;
@@ -458,12 +453,8 @@ void TformMapas::sizeToPicture()
 {
     FMap.SetPictureSize(Imagen->width(), Imagen->height());
     const int statusHeight = BarraEstado->sizeHint().height();
-    // Never so narrow that the window manager cuts the caption: room for its text in the caption's
-    // bold face, the window's icon and three caption buttons.
-    QFont captionFont = font();
-    captionFont.setBold(true);
-    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + kCaptionButtonsRoom;
-    resize(std::max(Imagen->width() + 1, captionWidth), Imagen->height() + statusHeight + 1);
+    // Never so narrow that the window manager cuts the caption.
+    resize(std::max(Imagen->width() + 1, CaptionWidth(*this)), Imagen->height() + statusHeight + 1);
     // A picture far wider or higher than the screen gets a window of half the screen that way.
     const TPlacementScreen screen = CurrentPlacementScreen();
     if (screen.Width + 30 <= Imagen->width())
