@@ -245,8 +245,9 @@ void TformPrincipal::buildFormStorage()
         props.Add(line);
     FFormStorage->SetStoredProps(props);
     // The View items start from the panels as built, for the store to keep and the restore to apply.
-    for (const auto& [panelName, itemName] : {std::pair{"PHerramientas", "mVerBarra"}, std::pair{"pLateral", "mVerLateral"}})
-        if (QWidget* panel = FilledPanel(panelName))
+    for (const auto& [which, itemName] :
+         {std::pair{TViewPanel::ToolPages, "mVerBarra"}, std::pair{TViewPanel::SidePanel, "mVerLateral"}})
+        if (QWidget* panel = FilledPanel(which))
             FCommands->Action(itemName)->setChecked(!panel->isHidden());
     FFormStorage->OnRestorePlacement = [this](QObject*) { FormStorageRestorePlacement(); };
     FFormStorage->Loaded();
@@ -328,12 +329,13 @@ void TformPrincipal::buildLayout()
     setCentralWidget(p.pCentral);
 }
 
-QWidget* TformPrincipal::FilledPanel(const char* name) const
+QWidget* TformPrincipal::FilledPanel(TViewPanel which) const
 {
-    auto* panel = findChild<QWidget*>(QLatin1String(name));
-    // A place that nothing has filled yet is no panel to show or hide.
-    const bool place = panel == FPlaces.pLateral || panel == FPlaces.pBotones;
-    if (place && panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
+    if (which == TViewPanel::ToolPages)
+        return FHerramientas ? FHerramientas->PHerramientas : nullptr;
+    // The side panel's place is no panel to show or hide until something fills it.
+    QWidget* panel = FPlaces.pLateral;
+    if (!panel || panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
         return nullptr;
     return panel;
 }

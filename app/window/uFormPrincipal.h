@@ -239,8 +239,10 @@ public:
         QSplitter* spAuxiliar = nullptr;
     };
     const TPlaces& Places() const { return FPlaces; }
-    // A panel of the window by name when it is built and filled; nil for an empty place.
-    QWidget* FilledPanel(const char* name) const;
+    // The two panels the View menu shows and hides.
+    enum class TViewPanel { ToolPages, SidePanel };
+    // One of them when it is built and filled; nil for an empty place.
+    QWidget* FilledPanel(TViewPanel which) const;
     // The speed bar on the left: its items run the window's commands (uFormPrincipalSpeedBar.cpp).
     TSpeedBar* SpeedBar() const { return FSpeedBar; }
 
@@ -531,7 +533,7 @@ private:
     void fillHistoryMenu(QMenu* menu, bool redo);
     // Shows the panel when hidden and hides it when shown; the View item's check mark and the status
     // button's hint (show or hide) follow.
-    void togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint, int hideHint);
+    void togglePanel(TViewPanel which, const char* itemName, const char* buttonName, int showHint, int hideHint);
     // Recent files, tab pop-up and start-up documents (uFormPrincipalRecent.cpp).
     void buildRecentFiles();
     // The documents of the start-up mode (setting InitialFile), when no argument opened one.

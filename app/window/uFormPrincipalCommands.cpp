@@ -318,31 +318,31 @@ void TformPrincipal::BorrarAnteriorClick()
 void TformPrincipal::mVerClick()
 {
     TEditorState state = EditorState(false);
-    const auto shown = [this](const char* name) {
-        QWidget* panel = FilledPanel(name);
+    const auto shown = [this](TViewPanel which) {
+        QWidget* panel = FilledPanel(which);
         return panel && !panel->isHidden();
     };
-    state.ToolBarShown = shown("PHerramientas");
-    state.SidePanelShown = shown("pLateral");
+    state.ToolBarShown = shown(TViewPanel::ToolPages);
+    state.SidePanelShown = shown(TViewPanel::SidePanel);
     FCommands->ApplyMenu("mVer", state);
 }
 
 void TformPrincipal::mVerBarraClick()
 {
-    togglePanel("PHerramientas", "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar);
+    togglePanel(TViewPanel::ToolPages, "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar);
 }
 
 void TformPrincipal::mVerLateralClick()
 {
-    togglePanel("pLateral", "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel);
+    togglePanel(TViewPanel::SidePanel, "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel);
     // With no document shown the panel stays hidden; its item keeps the choice for the next one.
     EditorOnChange();
 }
 
-void TformPrincipal::togglePanel(const char* panelName, const char* itemName, const char* buttonName, int showHint,
+void TformPrincipal::togglePanel(TViewPanel which, const char* itemName, const char* buttonName, int showHint,
                                  int hideHint)
 {
-    QWidget* panel = FilledPanel(panelName);
+    QWidget* panel = FilledPanel(which);
     if (!panel)
         return;
     panel->setVisible(panel->isHidden());
@@ -352,11 +352,11 @@ void TformPrincipal::togglePanel(const char* panelName, const char* itemName, co
 
 void TformPrincipal::FormStorageRestorePlacement()
 {
-    const std::tuple<const char*, const char*, const char*, int, int> views[] = {
-        {"PHerramientas", "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar},
-        {"pLateral", "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel}};
-    for (const auto& [panelName, itemName, buttonName, showHint, hideHint] : views)
-        if (QWidget* panel = FilledPanel(panelName)) {
+    const std::tuple<TViewPanel, const char*, const char*, int, int> views[] = {
+        {TViewPanel::ToolPages, "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar},
+        {TViewPanel::SidePanel, "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel}};
+    for (const auto& [which, itemName, buttonName, showHint, hideHint] : views)
+        if (QWidget* panel = FilledPanel(which)) {
             const bool shown = FCommands->Action(itemName)->isChecked();
             panel->setVisible(shown);
             FCommands->Action(buttonName)->setStatusTip(LoadResQString(shown ? hideHint : showHint));

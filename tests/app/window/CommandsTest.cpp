@@ -75,9 +75,9 @@ TEST(Commands, NoCodeOfTheApplicationFindsAMenuOrWidgetByANameSpelledAsAString)
     for (const char* good : {"findChild<TPressHolder*>(QString(), Qt::FindDirectChildrenOnly)",
                              "findChildren<QMenu*>(Qt::FindDirectChildrenOnly)", "objectName().startsWith(prefix)"})
         EXPECT_FALSE(std::regex_search(std::string(good), lookup)) << good;
-    // Look-ups left on purpose, as "file: matched text"; none today. Two by a name held in a variable
-    // stay, which the check does not see: the items the settings make are told apart by their name's
-    // prefix, and the window's FilledPanel takes the name of the panel the View menu shows or hides.
+    // Look-ups left on purpose, as "file: matched text"; none today. One by a name held in a variable
+    // stays, which the check does not see: the items the settings make are a list of their own, told
+    // apart by their name's prefix.
     const std::set<std::string> allowed = {};
     int files = 0;
     std::set<std::string> found;

@@ -380,11 +380,12 @@ TEST(MainWindowCommands, TheToolBarAndSidePanelTogglesShowHideAndRenameTheirButt
 {
     TempRegistry registry("commands");
     TformPrincipal form;
-    // Stand-ins for the panels the window places.
-    auto* toolBar = new QWidget(&form);
-    toolBar->setObjectName("PHerramientas");
-    auto* sidePanel = new QWidget(&form);
-    sidePanel->setObjectName("pLateral");
+    // The panels the window places, both shown.
+    QWidget* toolBar = form.FilledPanel(TformPrincipal::TViewPanel::ToolPages);
+    QWidget* sidePanel = form.FilledPanel(TformPrincipal::TViewPanel::SidePanel);
+    ASSERT_TRUE(toolBar && sidePanel);
+    toolBar->show();
+    sidePanel->show();
     form.mVerClick();
     EXPECT_TRUE(item(form, "mVerBarra")->isChecked());
     EXPECT_TRUE(item(form, "mVerLateral")->isChecked());

@@ -51,7 +51,6 @@ TEST(MainWindowLayout, ThePanelTreeHasAPlaceForEveryPanel)
     EXPECT_EQ(p.pBotones, static_cast<QWidget*>(form.SpeedBar()));
     EXPECT_EQ(nameOf(p.pBotones), "pBotones");
     EXPECT_FALSE(p.pBotones->isHidden());
-    EXPECT_EQ(form.FilledPanel("pBotones"), p.pBotones);
     EXPECT_TRUE(p.pLateral->isHidden());
     auto* editorLayout = static_cast<QVBoxLayout*>(p.pEditor->layout());
     EXPECT_EQ(editorLayout->indexOf(form.FileTabs()), 0);
@@ -65,7 +64,7 @@ TEST(MainWindowLayout, TheSidePanelToggleShowsAndHidesTheFilledPanel)
     form.mNuevoClick();
     QWidget* place = form.Places().pLateral;
     // The side panel fills its place: the toggle shows and hides it, and the View item follows.
-    EXPECT_EQ(form.FilledPanel("pLateral"), place);
+    EXPECT_EQ(form.FilledPanel(TformPrincipal::TViewPanel::SidePanel), place);
     EXPECT_TRUE(place->isHidden());
     form.mVerLateralClick();
     EXPECT_FALSE(place->isHidden());
@@ -75,5 +74,5 @@ TEST(MainWindowLayout, TheSidePanelToggleShowsAndHidesTheFilledPanel)
     EXPECT_TRUE(place->isHidden());
     EXPECT_EQ(form.sbLateral()->Hint(), "Mostrar panel lateral");
     // The tool pages were never an empty place.
-    EXPECT_EQ(form.FilledPanel("PHerramientas"), form.Herramientas().PHerramientas);
+    EXPECT_EQ(form.FilledPanel(TformPrincipal::TViewPanel::ToolPages), form.Herramientas().PHerramientas);
 }
