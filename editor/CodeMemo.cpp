@@ -354,6 +354,10 @@ void TCustomCodeMemo::SetActiveParser(int index)
 
 void TCustomCodeMemo::SetParserSlot(int slot, TCustomCodeMemoParser* parser)
 {
+    // A language read on first use is read as it becomes the active one; its load refreshes the
+    // editors that hold it, this one among them when the slot holds it already.
+    if (parser && slot == FActiveParser)
+        parser->EnsureLoaded();
     if (slot >= 1 && slot <= kParserSlots) {
         TCustomCodeMemoParser*& held = FParsers[static_cast<size_t>(slot - 1)];
         if (held != parser) {

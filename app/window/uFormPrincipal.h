@@ -76,10 +76,11 @@ public:
 
     // The editor every document is shown in.
     TCodeMemo* CodeMemo() const override { return FCodeMemo; }
-    // The languages in the editor's slots ekHTML, ekText and ekJavaScript.
+    // The languages in the editor's slots ekHTML, ekText and ekJavaScript; the text and script
+    // languages are read at the first call or when a document first shows in them.
     TCodeMemoParser& HTMLParser() const { return *FHTMLParser; }
-    TCodeMemoParser& TextParser() const { return *FTextParser; }
-    TCodeMemoParser& JavaParser() const { return *FJavaParser; }
+    TCodeMemoParser& TextParser() const { return loaded(*FTextParser); }
+    TCodeMemoParser& JavaParser() const { return loaded(*FJavaParser); }
     // The status bar and its three buttons: tool bar, side panel and auxiliary editor.
     QStatusBar* BarraEstado() const { return FBarraEstado; }
     static constexpr int kPanelCount = 5;
@@ -487,6 +488,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static TCodeMemoParser& loaded(TCodeMemoParser& parser);
     void FormCreate();
     void FormClose();
     void buildMenus();
