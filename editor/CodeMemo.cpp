@@ -159,8 +159,6 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     FPainterState = std::make_unique<TPainterState>();
     FPaging = std::make_unique<TPagingState>();
     createNamedBookmarks();
-    FPageSetup = DefaultPageSetup();
-    PrintRect = DefaultPrintRect();
     FSettings = FOwnSettings.get();
     joinSettings();
     takeSwitchCopies();
