@@ -2,6 +2,8 @@
 #include "components/KrProps.h"
 
 #include <QApplication>
+#include <QHash>
+#include <QSet>
 #include <QMetaEnum>
 #include <QStringList>
 #include <QWidget>
@@ -75,19 +77,6 @@ int enumInteger(const QVariant& value)
 bool isStringListType(QMetaType type)
 {
     return type == QMetaType::fromType<QStringList>() || type == QMetaType::fromType<TStringList>();
-}
-
-// Whether the pointer is one of the owner's components; compared as an address only, so a slot whose
-// component has since been destroyed is never followed.
-bool ownsComponent(QObject* owner, const void* component)
-{
-    if (!owner || !component)
-        return false;
-    const QList<QObject*> children = owner->findChildren<QObject*>();
-    for (QObject* child : children)
-        if (child == component)
-            return true;
-    return false;
 }
 
 } // namespace
@@ -229,6 +218,20 @@ std::unique_ptr<TPropsStorage> TPropsStorage::CreateStorage()
 
 void TPropsStorage::UpdateStoredList(QObject* owner, TStringList& list, bool fromForm)
 {
+    // The owner's tree is walked once for the whole list: by name as FindOwnedComponent finds a
+    // component (the first of the name in tree order, without regard to case), or by address only,
+    // so that an entry whose component has since been destroyed is never followed.
+    const QList<QObject*> children = owner ? owner->findChildren<QObject*>() : QList<QObject*>();
+    QHash<QString, QObject*> byName;
+    QSet<const void*> owned;
+    if (fromForm) {
+        for (QObject* child : children)
+            if (const QString name = child->objectName().toCaseFolded(); !name.isEmpty() && !byName.contains(name))
+                byName.insert(name, child);
+    } else {
+        for (QObject* child : children)
+            owned.insert(child);
+    }
     for (int i = list.Count() - 1; i >= 0; --i) {
         std::string component, property;
         if (!SplitStoredItem(list[i], component, property)) {
@@ -236,12 +239,12 @@ void TPropsStorage::UpdateStoredList(QObject* owner, TStringList& list, bool fro
             continue;
         }
         if (fromForm) {
-            QObject* found = FindOwnedComponent(owner, component);
+            QObject* found = component.empty() ? nullptr : byName.value(FromWin1252(component).toCaseFolded());
             if (found)
                 list.SetObject(i, found);
             else
                 list.Delete(i);
-        } else if (!ownsComponent(owner, list.Objects(i))) {
+        } else if (!owned.contains(list.Objects(i))) {
             list.Delete(i);
         } else {
             auto* object = static_cast<QObject*>(list.Objects(i));

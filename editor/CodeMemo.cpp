@@ -159,8 +159,6 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     FPainterState = std::make_unique<TPainterState>();
     FPaging = std::make_unique<TPagingState>();
     createNamedBookmarks();
-    FPageSetup = DefaultPageSetup();
-    PrintRect = DefaultPrintRect();
     FSettings = FOwnSettings.get();
     joinSettings();
     takeSwitchCopies();
@@ -354,6 +352,10 @@ void TCustomCodeMemo::SetActiveParser(int index)
 
 void TCustomCodeMemo::SetParserSlot(int slot, TCustomCodeMemoParser* parser)
 {
+    // A language read on first use is read as it becomes the active one; its load refreshes the
+    // editors that hold it, this one among them when the slot holds it already.
+    if (parser && slot == FActiveParser)
+        parser->EnsureLoaded();
     if (slot >= 1 && slot <= kParserSlots) {
         TCustomCodeMemoParser*& held = FParsers[static_cast<size_t>(slot - 1)];
         if (held != parser) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -310,10 +311,13 @@ public:
     TSM_StateColors DisabledColors{false, true, true, clBlack, clSilver};
     TSM_StateColors ReadOnlyColors{true, true, false, clSilver, clWhite};
     // The text area of the printed page in the printer's pixels; the page setup's margins place it.
-    TRect PrintRect{0, 0, 2550, 3300};
-    // The paper, orientation and margins that printing and the preview's pages follow. Setting it puts
-    // it on the program's printer and PrintRect within its margins.
-    const TPageSetup& PageSetup() const { return FPageSetup; }
+    // Until a page setup is set it is the printer's default page, asked of the printer when first read.
+    const TRect& PrintRect() const;
+    // The paper, orientation and margins that printing and the preview's pages follow: the printer's
+    // paper with the default margins until one is set, asked of the printer when first read (the
+    // printer is made, and the print system loaded, only then). Setting it puts it on the program's
+    // printer and PrintRect within its margins.
+    const TPageSetup& PageSetup() const;
     void SetPageSetup(const TPageSetup& setup);
 
     // The control's font, as the class library describes it. Assigning it reaches the active settings.
@@ -977,7 +981,8 @@ private:
     // Display-line buffers and run fonts of the painter and the metrics.
     std::unique_ptr<TPainterState> FPainterState;
     std::unique_ptr<TPagingState> FPaging;
-    TPageSetup FPageSetup;
+    mutable std::optional<TPageSetup> FPageSetup;
+    mutable std::optional<TRect> FPrintRect;
     QImage FBackBuffer;
     // Set when the back buffer must be painted whole before Qt shows it.
     bool FBufferStale = true;

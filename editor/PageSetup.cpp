@@ -10,7 +10,9 @@
 TPageSetup DefaultPageSetup()
 {
     TPageSetup setup;
-    const QPageSize paper = Printer().pageLayout().pageSize();
+    // The printer's own paper: an editor reads its page setup when it first needs it, after others
+    // may have put theirs on the shared printer.
+    const QPageSize paper = PrinterPaperAsMade();
     if (paper.isValid())
         setup.Paper = paper;
     return setup;

@@ -17,6 +17,7 @@
 
 class QPaintDevice;
 class QPainter;
+class QPageSize;
 class QPrinter;
 class TCustomCodeMemo;
 
@@ -168,5 +169,7 @@ TPreviewState& PreviewState();
 // The program's printer: the default one, or with none installed a PDF writer of 300 dots per inch
 // on a Letter page, so that its page is the fallback print rectangle.
 QPrinter& Printer();
+// The paper of the program's printer as it was made, before any page setup was put on it.
+QPageSize PrinterPaperAsMade();
 // The printer's page (0, 0, width, height); (0, 0, 2550, 3300) when no printer is installed.
 TRect DefaultPrintRect();

@@ -2,6 +2,7 @@
 #include <QPageLayout>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <utility>
@@ -46,6 +47,16 @@ TPreviewState& PreviewState()
     return state;
 }
 
+namespace {
+
+QPageSize& paperAsMade()
+{
+    static QPageSize paper;
+    return paper;
+}
+
+} // namespace
+
 QPrinter& Printer()
 {
     // Made once and kept to the end of the program, like the system's printer it stands for.
@@ -58,9 +69,16 @@ QPrinter& Printer()
             made->setFullPage(true);
             made->setPageMargins(QMarginsF(0, 0, 0, 0));
         }
+        paperAsMade() = made->pageLayout().pageSize();
         return made;
     }();
     return *printer;
+}
+
+QPageSize PrinterPaperAsMade()
+{
+    Printer();
+    return paperAsMade();
 }
 
 TRect DefaultPrintRect()
@@ -80,15 +98,33 @@ TRect DefaultPrintRect()
     return page;
 }
 
+const TRect& TCustomCodeMemo::PrintRect() const
+{
+    if (!FPrintRect)
+        FPrintRect = DefaultPrintRect();
+    return *FPrintRect;
+}
+
+const TPageSetup& TCustomCodeMemo::PageSetup() const
+{
+    if (!FPageSetup)
+        FPageSetup = DefaultPageSetup();
+    return *FPageSetup;
+}
+
 void TCustomCodeMemo::SetPageSetup(const TPageSetup& setup)
 {
-    FPageSetup = setup;
+    // A copy: `setup` may be the control's own.
+    const TPageSetup chosen = setup;
+    FPageSetup = chosen;
     QPrinter& printer = Printer();
-    ApplyPageSetup(printer, FPageSetup);
-    const TRect rect = PageTextRect(printer, FPageSetup);
+    ApplyPageSetup(printer, chosen);
+    const TRect rect = PageTextRect(printer, chosen);
     // Margins that leave no room keep the page they had.
     if (rect.Width() > 0 && rect.Height() > 0)
-        PrintRect = rect;
+        FPrintRect = rect;
+    else
+        PrintRect();
 }
 
 void TCustomCodeMemo::Print()
@@ -126,7 +162,7 @@ void TCustomCodeMemo::printLines(int first, int last)
     });
     printer.setDocName(FromWin1252(FDocumentName));
     // The page as set up, whatever another dialog or a preview left on the printer meanwhile.
-    SetPageSetup(FPageSetup);
+    SetPageSetup(PageSetup());
     if (!painter.begin(&printer))
         throw ECodeMemo(LoadResString(kPrinterNotStarted));
     UpdateMetrics();
@@ -134,7 +170,7 @@ void TCustomCodeMemo::printLines(int first, int last)
     // Header and footer lines are drawn on the preview canvas, which is the printer's meanwhile.
     PreviewState().Canvas = &painter;
     TPaintContext context;
-    context.Area = PrintRect;
+    context.Area = PrintRect();
     context.Canvas = &printer;
     context.DC = &painter;
     context.Printing = 1;

@@ -57,8 +57,8 @@ void TCustomCodeMemo::UpdateMetrics()
         width = preview.PageWidth - (FPrinting ? FSettings->Gutter : TextLeft());
         height = preview.PageHeight;
     } else if (FPrinting) {
-        width = PrintRect.Width() - FSettings->Gutter;
-        height = PrintRect.Height();
+        width = PrintRect().Width() - FSettings->Gutter;
+        height = PrintRect().Height();
     } else {
         width = FView.ClientWidth - TextLeft();
         height = FView.ClientHeight;

@@ -143,6 +143,27 @@ std::unique_ptr<TCodeMemoParser> makeParser(const char* name, const char* regist
     return parser;
 }
 
+// Gives the language its shipped tables, then what the user stored for it: the options dialog saves
+// any of the three languages. A failure is reported over `window`; the editor still works with the
+// language empty (its text uncoloured), or as compiled when a stored value was broken.
+void loadLanguage(QWidget* window, TCodeMemoParser& parser, const char* script)
+{
+    try {
+        loadShippedTables(parser, script);
+    } catch (const Exception& e) {
+        MessageBox(window, e.Message(), {}, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    try {
+        parser.LoadFromRegistry(true, "");
+    } catch (const Exception& e) {
+        MessageBox(window, e.Message(), {}, MB_OK | MB_ICONSTOP);
+        // What a broken value left half applied goes: the language starts as compiled. The tables
+        // loaded a moment ago, so they load again.
+        loadShippedTables(parser, script);
+    }
+}
+
 } // namespace
 
 TformPrincipal* formPrincipal = nullptr;
@@ -191,28 +212,12 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     resize(std::max(kFirstWidth, ToolPagesWidth(*FHerramientas)), kFirstHeight);
 
     // The languages are loaded once the editor holds them: loading refreshes the editors that hold
-    // a language, so the editor takes each one's settings at once.
-    const std::pair<TCodeMemoParser*, const char*> shipped[] = {
-        {FHTMLParser.get(), "html"}, {FTextParser.get(), "text"}, {FJavaParser.get(), "javascript"}};
-    for (const auto& [parser, script] : shipped) {
-        try {
-            loadShippedTables(*parser, script);
-        } catch (const Exception& e) {
-            // The editor still works with the language empty: its text is shown uncoloured.
-            MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
-            continue;
-        }
-        // The options dialog saves any of the three languages, so each one takes back what the user
-        // stored for it.
-        try {
-            parser->LoadFromRegistry(true, "");
-        } catch (const Exception& e) {
-            MessageBox(this, e.Message(), {}, MB_OK | MB_ICONSTOP);
-            // What a broken value left half applied goes: the language starts as compiled. The
-            // tables loaded a moment ago, so they load again.
-            loadShippedTables(*parser, script);
-        }
-    }
+    // a language, so the editor takes each one's settings at once. Pages are the editor's language
+    // at start; the text and script languages are read when a document first shows in them or
+    // they are first asked for.
+    loadLanguage(this, *FHTMLParser, "html");
+    FTextParser->LoadOnFirstUse([this] { loadLanguage(this, *FTextParser, "text"); });
+    FJavaParser->LoadOnFirstUse([this] { loadLanguage(this, *FJavaParser, "javascript"); });
     CreaMenu(FMenus.mOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues);
     CreaMenu(FMenus.mUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
     CreaMenu(FMenus.mNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
@@ -225,6 +230,12 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     buildSpeedBar();
     buildTipsAndAbout();
     FCodeMemo->setFocus();
+}
+
+TCodeMemoParser& TformPrincipal::loaded(TCodeMemoParser& parser)
+{
+    parser.EnsureLoaded();
+    return parser;
 }
 
 void TformPrincipal::buildFormStorage()

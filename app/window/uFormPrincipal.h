@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window/Commands.h"
@@ -75,10 +76,11 @@ public:
 
     // The editor every document is shown in.
     TCodeMemo* CodeMemo() const override { return FCodeMemo; }
-    // The languages in the editor's slots ekHTML, ekText and ekJavaScript.
+    // The languages in the editor's slots ekHTML, ekText and ekJavaScript; the text and script
+    // languages are read at the first call or when a document first shows in them.
     TCodeMemoParser& HTMLParser() const { return *FHTMLParser; }
-    TCodeMemoParser& TextParser() const { return *FTextParser; }
-    TCodeMemoParser& JavaParser() const { return *FJavaParser; }
+    TCodeMemoParser& TextParser() const { return loaded(*FTextParser); }
+    TCodeMemoParser& JavaParser() const { return loaded(*FJavaParser); }
     // The status bar and its three buttons: tool bar, side panel and auxiliary editor.
     QStatusBar* BarraEstado() const { return FBarraEstado; }
     static constexpr int kPanelCount = 5;
@@ -321,8 +323,9 @@ public:
 
     // The side panel's pages and tools, with their handlers.
     TSidePanel& SidePanel() const { return *FSidePanel; }
-    // The image, applet and form assistants on the panel's pages.
-    TAssistantPanels& AssistantPanels() const { return *FAssistantPanels; }
+    // The image, applet and form assistants on the panel's pages; built at the first call, or before
+    // the panel first shows.
+    TAssistantPanels& AssistantPanels();
     void pcLateralChange();
     void pLateralResize();
     // The wildcard, style and explorer pages (uFormPrincipalSideTools.cpp).
@@ -487,6 +490,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static TCodeMemoParser& loaded(TCodeMemoParser& parser);
     void FormCreate();
     void FormClose();
     void buildMenus();
@@ -629,6 +633,8 @@ private:
     void placeRepeatTool(QWidget* page);
     // The side panel shows only with a document shown and its View item checked.
     void showSidePanel(bool shown);
+    // Shows or hides one of the window's panels; the side panel's assistants are built before it first shows.
+    void setPanelVisible(QWidget* panel, bool shown);
     TSidePanel* FSidePanel = nullptr;
     void CreaHerramientasLaterales();
     // The tree goes to the stored folder and the stored style library is loaded; at close the
@@ -671,6 +677,10 @@ private:
 
 // The folder of the user's copies of the editor's support files: "Docs" in the settings' folder.
 std::string UserDocsFolder();
+
+// The speed bar's items by name, each with the style's standard picture (a QStyle::StandardPixmap) it
+// shows when the icon theme has none of its own.
+std::vector<std::pair<std::string, int>> SpeedBarStylePictures();
 
 // The running program's main window; nil before it is made and after it is gone.
 extern TformPrincipal* formPrincipal;

@@ -345,7 +345,7 @@ void TformPrincipal::togglePanel(TViewPanel which, const char* itemName, const c
     QWidget* panel = FilledPanel(which);
     if (!panel)
         return;
-    panel->setVisible(panel->isHidden());
+    setPanelVisible(panel, panel->isHidden());
     FCommands->Action(itemName)->setChecked(!panel->isHidden());
     FCommands->Action(buttonName)->setStatusTip(LoadResQString(panel->isHidden() ? showHint : hideHint));
 }
@@ -358,7 +358,7 @@ void TformPrincipal::FormStorageRestorePlacement()
     for (const auto& [which, itemName, buttonName, showHint, hideHint] : views)
         if (QWidget* panel = FilledPanel(which)) {
             const bool shown = FCommands->Action(itemName)->isChecked();
-            panel->setVisible(shown);
+            setPanelVisible(panel, shown);
             FCommands->Action(buttonName)->setStatusTip(LoadResQString(shown ? hideHint : showHint));
         }
     readToolPages();

@@ -43,15 +43,31 @@ void TformPrincipal::CreaPanelLateral()
             if (tag == 1)
                 Herramientas().pcSuperior->SetActivePage(Herramientas().tsScripts);
         });
-    TAssistantLinks assistants;
-    assistants.RutaRelativa = [this](const std::string& FileName) { return RutaRelativa(FileName); };
-    assistants.GuardaHistorial = [this](THistoryCombo& Combo) { GuardaHistorial(Combo); };
-    assistants.OpenURL = [this](QObject* Sender) { OpenURL(Sender); };
-    FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
     placeRepeatTool(FSidePanel->Assistant(TSidePanel::asRepetir));
     // The HTML tree is the one shown at start.
     FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
     CreaHerramientasLaterales();
+}
+
+TAssistantPanels& TformPrincipal::AssistantPanels()
+{
+    // The assistants' pages are in the side panel, hidden in a window without documents: they are
+    // made when they are first needed.
+    if (!FAssistantPanels) {
+        TAssistantLinks assistants;
+        assistants.RutaRelativa = [this](const std::string& FileName) { return RutaRelativa(FileName); };
+        assistants.GuardaHistorial = [this](THistoryCombo& Combo) { GuardaHistorial(Combo); };
+        assistants.OpenURL = [this](QObject* Sender) { OpenURL(Sender); };
+        FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
+    }
+    return *FAssistantPanels;
+}
+
+void TformPrincipal::setPanelVisible(QWidget* panel, bool shown)
+{
+    if (shown && panel == FPlaces.pLateral && FSidePanel)
+        AssistantPanels();
+    panel->setVisible(shown);
 }
 
 void TformPrincipal::placeRepeatTool(QWidget* page)
@@ -84,5 +100,5 @@ void TformPrincipal::showSidePanel(bool shown)
 {
     if (!FSidePanel || shown == !FPlaces.pLateral->isHidden())
         return;
-    FPlaces.pLateral->setVisible(shown);
+    setPanelVisible(FPlaces.pLateral, shown);
 }

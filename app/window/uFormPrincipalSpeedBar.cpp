@@ -8,6 +8,7 @@
 
 #include "components/FormPlace.h"
 #include "platform/HandlerCall.h"
+#include "platform/StylePicture.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/SpeedBar.h"
 
@@ -76,11 +77,21 @@ const TItemSpec kItems[] = {
 
 QImage itemPicture(const QStyle* look, const TItemSpec& spec)
 {
-    const QIcon icon = QIcon::fromTheme(QLatin1String(spec.Theme), look->standardIcon(spec.Picture));
-    return icon.pixmap(16, 16).toImage();
+    const QIcon themed = QIcon::fromTheme(QLatin1String(spec.Theme));
+    if (!themed.isNull() && !themed.availableSizes().isEmpty())
+        return themed.pixmap(16, 16).toImage();
+    return SmallStylePicture(look, spec.Picture);
 }
 
 } // namespace
+
+std::vector<std::pair<std::string, int>> SpeedBarStylePictures()
+{
+    std::vector<std::pair<std::string, int>> pictures;
+    for (const TItemSpec& spec : kItems)
+        pictures.emplace_back(spec.Name, static_cast<int>(spec.Picture));
+    return pictures;
+}
 
 void TformPrincipal::buildSpeedBar()
 {

@@ -110,6 +110,15 @@ bool TCustomCodeMemoParser::IsAttached(const TParserClient* editor) const
     return std::find(FEditors.begin(), FEditors.end(), editor) != FEditors.end();
 }
 
+void TCustomCodeMemoParser::EnsureLoaded()
+{
+    if (!FPendingLoad)
+        return;
+    const std::function<void()> load = std::move(FPendingLoad);
+    FPendingLoad = nullptr;
+    load();
+}
+
 void TCustomCodeMemoParser::RefreshEditors()
 {
     if (FEditors.empty() || FLoading || FDestroying)

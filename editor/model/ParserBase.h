@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "editor/model/Settings.h"
@@ -140,6 +141,12 @@ public:
     // Called instead of the settings dialog when assigned.
     std::function<void(TCustomCodeMemoParser* Sender)> OnModifyProperties;
 
+    // A language whose tables are read when it is first needed: `load` runs once, at the first
+    // EnsureLoaded. An editor asks for it when the language becomes its active one.
+    void LoadOnFirstUse(std::function<void()> load) { FPendingLoad = std::move(load); }
+    // Runs the pending load, if any; it is taken away first, so it runs once even when it raises.
+    void EnsureLoaded();
+
 protected:
     void SetLoading(bool loading) { FLoading = loading; }
     // Tells the editors that the parser goes. A derived destructor calls it first, so that editors
@@ -163,6 +170,7 @@ private:
     TParserSettingsLoan* FLoan = nullptr;
     bool FLoading = false;
     bool FDestroying = false;
+    std::function<void()> FPendingLoad;
 };
 
 // Lends a parser's settings object and editor list for as long as the object lives: the parser works

@@ -341,6 +341,37 @@ TEST(KrProps, SubObjectsStoreUnderPrefixPropertyAndSubProperty)
     EXPECT_EQ(fresh.Memo->Font.Name, "Arial");
 }
 
+TEST(KrProps, AStoredListFindsEachComponentAsALookUpByItsNameDoes)
+{
+    // A tree of components whose names repeat in other letter cases and at other depths, looked up
+    // by many spellings: the list resolves each line to the component FindOwnedComponent finds.
+    std::mt19937 random(98);
+    const std::vector<std::string> names = {"cbLibreria", "CBLIBRERIA", "pBotones", "pbotones", "Memo", "memo1",
+                                            "x", "X", "spLateral", "Sp\xE9" "cial", "SP\xC9" "CIAL", ""};
+    QWidget owner;
+    std::vector<QObject*> parents = {&owner};
+    for (int i = 0; i < 200; ++i) {
+        QObject* parent = parents[random() % parents.size()];
+        auto* child = new QObject(parent);
+        child->setObjectName(QString::fromLatin1(names[random() % names.size()]));
+        parents.push_back(child);
+    }
+    const std::vector<std::string> spellings = {"cblibreria", "CbLibreria", "PBOTONES", "pBotones", "MEMO", "Memo1",
+                                                "x", "X", "splateral", "sp\xE9" "cial", "Sp\xC9" "cial", "Ausente"};
+    int found = 0;
+    for (const std::string& spelling : spellings) {
+        TStringList lines = Lines({(spelling + ".Tag").c_str()});
+        TPropsStorage::UpdateStoredList(&owner, lines, true);
+        QObject* expected = FindOwnedComponent(&owner, spelling);
+        ASSERT_EQ(lines.Count(), expected ? 1 : 0) << spelling;
+        if (expected) {
+            EXPECT_EQ(lines.Objects(0), expected) << spelling;
+            ++found;
+        }
+    }
+    EXPECT_GE(found, 8);
+}
+
 TEST(KrProps, StoredListsDropLinesThatNameNothing)
 {
     TForm form;

@@ -148,9 +148,9 @@ TEST(PreviewPrinter, APageRecordedForThePrinterHoldsTheLinesPrintPutsOnAPage)
     TTextOptions& options = preview.TextOptions();
     options.MarginLeft = options.MarginTop = options.MarginRight = options.MarginBottom = 0;
     // The editor prints on its own page rectangle; the preview's page is the same.
-    target.Page = TDeviceMetrics{300, 300, memo.PrintRect.Right, memo.PrintRect.Bottom, 0, 0};
+    target.Page = TDeviceMetrics{300, 300, memo.PrintRect().Right, memo.PrintRect().Bottom, 0, 0};
     const int previewLines = LinesOnFirstPage(memo, preview);
-    EXPECT_EQ(preview.PageRect(), memo.PrintRect);
+    EXPECT_EQ(preview.PageRect(), memo.PrintRect());
 
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "a printer is installed";
@@ -184,7 +184,7 @@ TEST(PreviewPrinter, APageRecordedForThePrinterHoldsTheLinesPrintPutsOnAPage)
         ++onPlain;
         return 0;
     };
-    memo.PrintPage(&painter, &memo.PrintRect, 1);
+    memo.PrintPage(&painter, &memo.PrintRect(), 1);
     memo.OnDrawLine = nullptr;
     ASSERT_LT(plain.logicalDpiY(), 200);
     EXPECT_GT(onPlain, 2 * printed);
@@ -478,7 +478,7 @@ TEST(PreviewPrinter, ALandscapePageSetupWithMarginsGivesThePreviewThePrintedPage
     EXPECT_NEAR(sheet.PageHeight * 25.4 / sheet.PixelsPerInchY, 210, 0.5);
     const int margin = static_cast<int>(std::lround(sheet.PixelsPerInchX * 25 / 25.4));
     EXPECT_EQ(preview.PageRect(), (TRect{margin, margin, sheet.PageWidth - margin, sheet.PageHeight - margin}));
-    EXPECT_EQ(preview.PageRect(), memo.PrintRect);
+    EXPECT_EQ(preview.PageRect(), memo.PrintRect());
 
     // The editor's printing puts the same lines on each page.
     const QString printed = dir.filePath(QStringLiteral("impreso.pdf"));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 #include "CodeMemoTestSupport.h"
 #include "editor/model/KeyBindings.h"
@@ -27,6 +28,47 @@ std::string errorText(F&& f)
 }
 
 } // namespace
+
+TEST(CodeMemoParsers, ALanguageReadOnFirstUseIsReadWhenItBecomesActive)
+{
+    TTestParser html;
+    TTestParser text;
+    int loads = 0;
+    const TColor loadedColor = 0x0000FF;
+    text.LoadOnFirstUse([&] {
+        ++loads;
+        text.Settings().GutterColor = loadedColor;
+        text.RefreshEditors();
+    });
+    TCodeMemo memo;
+    memo.SetParser1(&html);
+    memo.SetParser2(&text);
+    // Held in a slot that is not the active one: not read.
+    EXPECT_EQ(loads, 0);
+    memo.SetActiveParser(1);
+    EXPECT_EQ(loads, 0);
+    memo.SetActiveParser(2);
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(&memo.ActiveSettings(), &text.Settings());
+    EXPECT_EQ(memo.ActiveSettings().GutterColor, loadedColor);
+    EXPECT_TRUE(text.IsAttached(&memo));
+    // Read once: later switches and an explicit request find it read.
+    memo.SetActiveParser(1);
+    memo.SetActiveParser(2);
+    text.EnsureLoaded();
+    EXPECT_EQ(loads, 1);
+
+    // A load that raises is not tried again.
+    TTestParser broken;
+    int tries = 0;
+    broken.LoadOnFirstUse([&] {
+        ++tries;
+        throw std::runtime_error("no tables");
+    });
+    EXPECT_THROW(broken.EnsureLoaded(), std::runtime_error);
+    broken.EnsureLoaded();
+    EXPECT_EQ(tries, 1);
+}
 
 TEST(CodeMemoParsers, ActiveSlotDecidesTheSettings)
 {

@@ -467,11 +467,29 @@ TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)
     EXPECT_EQ(memo.FirstRecord()->Flags & lfChanged, lfChanged);
 }
 
+TEST(Printing, AnEditorsFirstPageSetupIsThePrintersOwnPaperWhateverOthersPutOnIt)
+{
+    TCodeMemo first;
+    const TPageSetup initial = first.PageSetup();
+    TPageSetup other = initial;
+    other.Paper = QPageSize(initial.Paper.id() == QPageSize::A3 ? QPageSize::A5 : QPageSize::A3);
+    other.Landscape = !initial.Landscape;
+    first.SetPageSetup(other);
+    EXPECT_EQ(first.PageSetup().Paper.id(), other.Paper.id());
+
+    // The second editor reads its page setup after the first put its own on the shared printer.
+    TCodeMemo second;
+    EXPECT_EQ(second.PageSetup().Paper.id(), initial.Paper.id());
+    EXPECT_EQ(second.PageSetup().Landscape, initial.Landscape);
+    EXPECT_EQ(second.PrintRect(), DefaultPrintRect());
+    EXPECT_EQ(first.PageSetup().Paper.id(), other.Paper.id());
+}
+
 TEST(Printing, WithoutAPrinterThePageIsTheFallback)
 {
     TCodeMemo memo;
     if (!QPrinterInfo::defaultPrinter().isNull())
         GTEST_SKIP() << "a printer is installed";
-    EXPECT_EQ(memo.PrintRect, (TRect{0, 0, 2550, 3300}));
-    EXPECT_EQ(DefaultPrintRect(), memo.PrintRect);
+    EXPECT_EQ(memo.PrintRect(), (TRect{0, 0, 2550, 3300}));
+    EXPECT_EQ(DefaultPrintRect(), memo.PrintRect());
 }

@@ -69,6 +69,40 @@ std::string text(const QWidget* control)
 
 } // namespace
 
+TEST(AssistantPanels, AreMadeWhenTheSidePanelFirstShows)
+{
+    // A window without documents shows no side panel: its assistants' pages stay empty.
+    TWindow w;
+    TSidePanel& panel = w.form.SidePanel();
+    const int pages[] = {TSidePanel::asImagenes, TSidePanel::asApplets, TSidePanel::asFormularios};
+    const auto filled = [&panel](int page) { return !panel.Assistant(page)->findChildren<QWidget*>().isEmpty(); };
+    ASSERT_TRUE(panel.pLateral->isHidden());
+    for (int page : pages)
+        EXPECT_FALSE(filled(page)) << page;
+    // The panel shown with a document: the pages are filled before it shows, their controls shown with it.
+    w.form.AbreArchivo("", false, ekHTML);
+    if (panel.pLateral->isHidden())
+        w.form.mVerLateralClick();
+    ASSERT_FALSE(panel.pLateral->isHidden());
+    for (int page : pages)
+        EXPECT_TRUE(filled(page)) << page;
+    panel.ShowAssistant(TSidePanel::asImagenes);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.form.AssistantPanels().sbImgIns->isVisible());
+    EXPECT_TRUE(panel.Assistant(TSidePanel::asImagenes)->isAncestorOf(w.form.AssistantPanels().sbImgIns));
+}
+
+TEST(AssistantPanels, AreMadeWhenFirstAskedFor)
+{
+    TWindow w;
+    TSidePanel& panel = w.form.SidePanel();
+    ASSERT_TRUE(panel.Assistant(TSidePanel::asApplets)->findChildren<QWidget*>().isEmpty());
+    TAssistantPanels& a = w.form.AssistantPanels();
+    EXPECT_EQ(&a, &w.form.AssistantPanels());
+    EXPECT_TRUE(panel.Assistant(TSidePanel::asApplets)->isAncestorOf(a.sbAppletIns));
+    EXPECT_TRUE(panel.Assistant(TSidePanel::asFormularios)->isAncestorOf(a.sbOkForm));
+}
+
 TEST(AssistantPanels, StartWithTheFirstChoicesOnTheirPages)
 {
     TAssistantWindow w;

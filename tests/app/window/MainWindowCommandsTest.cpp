@@ -604,7 +604,7 @@ TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
     auto pixels = [&](double mm) { return static_cast<int>(std::lround(dpi * mm / 25.4)); };
     const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect();
     EXPECT_NEAR(sheet.width(), pixels(210), 1);
-    EXPECT_EQ(w.memo.PrintRect,
+    EXPECT_EQ(w.memo.PrintRect(),
               (TRect{pixels(10), pixels(12), sheet.width() - pixels(14), sheet.height() - pixels(16)}));
     EXPECT_EQ(w.memo.PageSetup().Paper.id(), QPageSize::A4);
     EXPECT_FALSE(w.memo.PageSetup().Landscape);

@@ -5,6 +5,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <set>
 #include <string>
 
@@ -73,6 +74,25 @@ TEST(MainWindowSpeedBar, TheBarHoldsFourSectionsOfItemsOnTheLeft)
     EXPECT_EQ(open->Button()->toolTip(), "Abrir");
     EXPECT_EQ(open->Caption(), "Abrir");
     EXPECT_EQ(open->Hint(), "Abrir|Abre un documento existente");
+}
+
+TEST(MainWindowSpeedBar, EachItemShowsItsStandardIconsSmallPicture)
+{
+    TWindow w;
+    const TSpeedBar& bar = *w.form.SpeedBar();
+    const QStyle* look = w.form.style();
+    const std::vector<std::pair<std::string, int>> pictures = SpeedBarStylePictures();
+    ASSERT_EQ(pictures.size(), 24u);
+    for (const auto& [name, picture] : pictures) {
+        // Without an icon theme the items show the style's pictures, as its icons give them at 16 points.
+        const QImage icon = look->standardIcon(static_cast<QStyle::StandardPixmap>(picture)).pixmap(16, 16).toImage();
+        ASSERT_FALSE(icon.isNull()) << name;
+        TSpeedItem* item = bar.SearchItem(name);
+        ASSERT_NE(item, nullptr) << name;
+        const QImage shown = item->Button()->Glyph();
+        EXPECT_EQ(shown.size(), icon.size()) << name;
+        EXPECT_TRUE(shown.convertToFormat(QImage::Format_ARGB32) == icon.convertToFormat(QImage::Format_ARGB32)) << name;
+    }
 }
 
 TEST(MainWindowSpeedBar, ItemsFollowTheDocumentsAndTheSelection)

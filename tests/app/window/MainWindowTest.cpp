@@ -109,6 +109,37 @@ TEST(MainWindow, HoldsTheThreeLanguagesInTheEditorsFirstSlots)
     EXPECT_EQ(form.JavaParser().Settings().LanguageName, "JavaScript");
 }
 
+TEST(MainWindow, TheTextAndScriptLanguagesAreReadWhenADocumentFirstShowsInThem)
+{
+    TformPrincipal form;
+    TCodeMemo& memo = *form.CodeMemo();
+    const auto languageName = [&memo](int slot) { return memo.Parser(slot)->Settings().LanguageName; };
+    // At start only the pages' language is read; the others are as a language never loaded.
+    const std::string unread = TCodeMemoParser().Settings().LanguageName;
+    EXPECT_EQ(languageName(ekHTML), "HTML");
+    EXPECT_EQ(languageName(ekText), unread);
+    EXPECT_EQ(languageName(ekJavaScript), unread);
+
+    // Each file shows as in a window whose languages were all read beforehand.
+    TformPrincipal eager;
+    eager.TextParser();
+    eager.JavaParser();
+    EXPECT_EQ(eager.CodeMemo()->Parser(ekJavaScript)->Settings().LanguageName, "JavaScript");
+    for (const auto& [file, kind] : {std::pair{"sample.js", ekJavaScript}, std::pair{"sample.txt", ekText}}) {
+        form.AbreArchivo(dataFile(file), false, kind);
+        eager.AbreArchivo(dataFile(file), false, kind);
+        ASSERT_EQ(memo.ActiveParser(), kind) << file;
+        const THighlighted lazy = highlighted(memo);
+        const THighlighted read = highlighted(*eager.CodeMemo());
+        EXPECT_EQ(lazy.text, read.text) << file;
+        EXPECT_EQ(lazy.styles, read.styles) << file;
+        EXPECT_NE(lazy.styles.find_first_not_of('\0'), std::string::npos) << file << " is coloured";
+        EXPECT_EQ(memo.ActiveSettings().LanguageName, eager.CodeMemo()->ActiveSettings().LanguageName) << file;
+    }
+    EXPECT_EQ(languageName(ekText), "Texto");
+    EXPECT_EQ(languageName(ekJavaScript), "JavaScript");
+}
+
 TEST(MainWindow, ColoursScriptsTextsAndPagesWithTheirOwnLanguage)
 {
     TformPrincipal form;
