@@ -25,11 +25,35 @@ bool isLineBreak(char c)
 
 // ---------------------------------------------------------------- records
 
+namespace {
+
+// The byte before a record's first character: where the text lives.
+constexpr char kTextOfItsOwn = 0;
+constexpr char kTextInRecord = 1;
+
+} // namespace
+
+void TRecordTextDelete::operator()(char* text) const
+{
+    if (text[-1] == kTextOfItsOwn)
+        delete[] (text - 1);
+}
+
+TRecordText NewRecordText(size_t length)
+{
+    char* block = new char[length + 2];
+    block[0] = kTextOfItsOwn;
+    return TRecordText(block + 1);
+}
+
 TLineRecord* NewLineRecord(const char* text, int length)
 {
-    auto* record = new TLineRecord;
+    // The mark byte, the characters and the NUL follow the record in its block.
+    auto* record = new (TLineRecord::TTextRoom{static_cast<size_t>(length) + 2}) TLineRecord;
+    char* room = reinterpret_cast<char*>(record + 1);
+    room[0] = kTextInRecord;
     record->Len = static_cast<uint16_t>(length);
-    record->Text.reset(new char[static_cast<size_t>(length) + 1]);
+    record->Text.reset(room + 1);
     if (length > 0)
         std::memcpy(record->Text.get(), text, static_cast<size_t>(length));
     record->Text[length] = '\0';

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -224,6 +225,21 @@ void TFileStream::SetSize(int64_t newSize)
         throw EWriteError(LoadResString(kWriteErrorText));
 }
 
+void ReserveLargeBuffer(std::string& buffer, size_t size)
+{
+    buffer.reserve(size);
+    constexpr uintptr_t kLargePage = 2u << 20;
+    if (buffer.capacity() < 4 * kLargePage)
+        return;
+    // Only whole large pages inside the buffer: the memory around it belongs to others.
+    const auto start = reinterpret_cast<uintptr_t>(buffer.data());
+    const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t end = (start + buffer.capacity()) & ~(kLargePage - 1);
+    // Only advice: without it the buffer works the same.
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
 std::string ReadFileBytes(const std::string& fileName)
 {
     TFileStream file(fileName, fmOpenRead);
@@ -248,8 +264,19 @@ bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& by
     if (size < 0 || size > maxSize)
         return false;
     stream.seekg(0, std::ios::beg);
-    bytes.assign(static_cast<size_t>(size), '\0');
-    return static_cast<bool>(stream.read(bytes.data(), size));
+    bytes.clear();
+    ReserveLargeBuffer(bytes, static_cast<size_t>(size));
+    // Through a small buffer that stays in the cache: the string's memory is then written once,
+    // not cleared first and filled after.
+    char piece[1 << 16];
+    for (std::streamoff left = size; left > 0;) {
+        const std::streamsize n = std::min<std::streamoff>(left, sizeof piece);
+        if (!stream.read(piece, n))
+            return false;
+        bytes.append(piece, static_cast<size_t>(n));
+        left -= n;
+    }
+    return true;
 }
 
 void WriteFileBytes(const std::string& fileName, std::string_view bytes)
