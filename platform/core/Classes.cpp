@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -225,21 +224,6 @@ void TFileStream::SetSize(int64_t newSize)
         throw EWriteError(LoadResString(kWriteErrorText));
 }
 
-void ReserveLargeBuffer(std::string& buffer, size_t size)
-{
-    buffer.reserve(size);
-    constexpr uintptr_t kLargePage = 2u << 20;
-    if (buffer.capacity() < 4 * kLargePage)
-        return;
-    // Only whole large pages inside the buffer: the memory around it belongs to others.
-    const auto start = reinterpret_cast<uintptr_t>(buffer.data());
-    const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-    const uintptr_t end = (start + buffer.capacity()) & ~(kLargePage - 1);
-    // Only advice: without it the buffer works the same.
-    if (end > first)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
 std::string ReadFileBytes(const std::string& fileName)
 {
     TFileStream file(fileName, fmOpenRead);
@@ -265,7 +249,7 @@ bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& by
         return false;
     stream.seekg(0, std::ios::beg);
     bytes.clear();
-    ReserveLargeBuffer(bytes, static_cast<size_t>(size));
+    bytes.reserve(static_cast<size_t>(size));
     // Through a small buffer that stays in the cache: the string's memory is then written once,
     // not cleared first and filled after.
     char piece[1 << 16];

@@ -105,10 +105,6 @@ private:
     std::string FFileName;
 };
 
-// Makes room in `buffer` for `size` bytes in all (its capacity, not its length). A buffer of many
-// megabytes, such as a large document's, asks the system for large pages, so that filling it takes
-// a page fault for every 2 MB rather than every 4 KB.
-void ReserveLargeBuffer(std::string& buffer, size_t size);
 // Reads a whole file into a string; raises EFOpenError when it cannot be opened.
 std::string ReadFileBytes(const std::string& fileName);
 // Reads a whole file of at most `maxSize` bytes into `bytes`; false, with nothing raised, when it

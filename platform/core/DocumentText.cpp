@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/core/ByteScan.h"
-#include "platform/core/Classes.h"
 #include "platform/core/Win1252.h"
 
 namespace {
@@ -256,7 +255,7 @@ public:
     {
         const size_t size = FBody.size();
         text.clear();
-        ReserveLargeBuffer(text, size);
+        text.reserve(size);
         // The characters are written into a window that stays in the cache and go to the text a
         // window at a time: the text's memory is written once, not cleared first and filled after.
         char out[kWindow];
