@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kReadOnlyStreamMessage = 4203;
 
-bool holdsTab(const char* text, int length)
-{
-    return std::memchr(text, '\t', static_cast<size_t>(length)) != nullptr;
-}
-
 bool isLineBreak(char c)
 {
     return c == '\r' || c == '\n';
@@ -114,12 +109,18 @@ TRecordChain CutIntoRecords(const char* text, int length)
 {
     TRecordChain chain;
     int pos = 0;
+    // The next TAB is looked for once, not in every record up to it: most texts have few or none.
+    int nextTab = -1;
     while (pos < length) {
         int limit = std::min(length - pos, kRecordCut);
         const void* cr = std::memchr(text + pos, '\r', static_cast<size_t>(limit));
         int n = cr ? static_cast<int>(static_cast<const char*>(cr) - (text + pos)) + 1 : limit;
+        if (nextTab != length && nextTab < pos) {
+            const void* tab = std::memchr(text + pos, '\t', static_cast<size_t>(length - pos));
+            nextTab = tab ? static_cast<int>(static_cast<const char*>(tab) - text) : length;
+        }
         TLineRecord* record = NewLineRecord(text + pos, n);
-        record->Flags = lfStylesChanged | lfChanged | (holdsTab(text + pos, n) ? lfHasTab : 0);
+        record->Flags = lfStylesChanged | lfChanged | (nextTab < pos + n ? lfHasTab : 0);
         if (chain.Last) {
             if (!chain.Last->EndsWithCR())
                 record->MarkBits = mbContinuation;
