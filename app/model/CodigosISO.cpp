@@ -39,15 +39,18 @@ size_t findMarker(std::string_view text, std::string_view marker, size_t from)
     if (text.size() < marker.size())
         return std::string_view::npos;
     const size_t last = text.size() - marker.size();
-    // A page has a "<" every few characters but seldom a comment: only the places holding the
-    // markers' opening are compared.
+    // A page has a "<" every few characters but a "!" seldom, outside comments and the document
+    // type: the places holding the markers' opening are found by their "!", and only they compared.
     for (size_t at = from; at <= last; ++at) {
-        const void* found = memmem(text.data() + at, text.size() - at, kMarkerOpening.data(), kMarkerOpening.size());
+        const size_t after = at + 1;
+        const void* found = std::memchr(text.data() + after, '!', text.size() - after);
         if (!found)
             break;
-        at = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+        at = static_cast<size_t>(static_cast<const char*>(found) - text.data()) - 1;
         if (at > last)
             break;
+        if (text.compare(at, kMarkerOpening.size(), kMarkerOpening) != 0)
+            continue;
         size_t i = kMarkerOpening.size();
         while (i < marker.size() && asciiLower(text[at + i]) == asciiLower(marker[i]))
             ++i;

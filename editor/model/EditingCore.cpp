@@ -607,7 +607,7 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     // A typed character goes into its record in place: no re-cutting, no other record touched.
     if (count == 1 && block[0] != '\r' && record && inRecord < record->Len && record->Len < 0xFFFF) {
         int oldLength = record->Len;
-        std::unique_ptr<char[]> text(new char[static_cast<size_t>(oldLength) + 2]);
+        TRecordText text = NewRecordText(static_cast<size_t>(oldLength) + 1);
         std::memcpy(text.get(), record->Text.get(), static_cast<size_t>(inRecord));
         text[inRecord] = block[0];
         std::memcpy(text.get() + inRecord + 1, record->Text.get() + inRecord,
@@ -983,7 +983,7 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
             int lineStart = oldStart + added;
             adjustMarksForInsert(lineStart, n);
             logInsertion(lineStart, indent);
-            std::unique_ptr<char[]> text(new char[static_cast<size_t>(oldLength + n) + 1]);
+            TRecordText text = NewRecordText(static_cast<size_t>(oldLength + n));
             std::memcpy(text.get(), indent.data(), static_cast<size_t>(n));
             std::memcpy(text.get() + n, record->Text.get(), static_cast<size_t>(oldLength) + 1);
             record->Text = std::move(text);

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kReadOnlyStreamMessage = 4203;
 
-bool holdsTab(const char* text, int length)
-{
-    return std::memchr(text, '\t', static_cast<size_t>(length)) != nullptr;
-}
-
 bool isLineBreak(char c)
 {
     return c == '\r' || c == '\n';
@@ -25,11 +20,35 @@ bool isLineBreak(char c)
 
 // ---------------------------------------------------------------- records
 
+namespace {
+
+// The byte before a record's first character: where the text lives.
+constexpr char kTextOfItsOwn = 0;
+constexpr char kTextInRecord = 1;
+
+} // namespace
+
+void TRecordTextDelete::operator()(char* text) const
+{
+    if (text[-1] == kTextOfItsOwn)
+        delete[] (text - 1);
+}
+
+TRecordText NewRecordText(size_t length)
+{
+    char* block = new char[length + 2];
+    block[0] = kTextOfItsOwn;
+    return TRecordText(block + 1);
+}
+
 TLineRecord* NewLineRecord(const char* text, int length)
 {
-    auto* record = new TLineRecord;
+    // The mark byte, the characters and the NUL follow the record in its block.
+    auto* record = new (TLineRecord::TTextRoom{static_cast<size_t>(length) + 2}) TLineRecord;
+    char* room = reinterpret_cast<char*>(record + 1);
+    room[0] = kTextInRecord;
     record->Len = static_cast<uint16_t>(length);
-    record->Text.reset(new char[static_cast<size_t>(length) + 1]);
+    record->Text.reset(room + 1);
     if (length > 0)
         std::memcpy(record->Text.get(), text, static_cast<size_t>(length));
     record->Text[length] = '\0';
@@ -90,12 +109,18 @@ TRecordChain CutIntoRecords(const char* text, int length)
 {
     TRecordChain chain;
     int pos = 0;
+    // The next TAB is looked for once, not in every record up to it: most texts have few or none.
+    int nextTab = -1;
     while (pos < length) {
         int limit = std::min(length - pos, kRecordCut);
         const void* cr = std::memchr(text + pos, '\r', static_cast<size_t>(limit));
         int n = cr ? static_cast<int>(static_cast<const char*>(cr) - (text + pos)) + 1 : limit;
+        if (nextTab != length && nextTab < pos) {
+            const void* tab = std::memchr(text + pos, '\t', static_cast<size_t>(length - pos));
+            nextTab = tab ? static_cast<int>(static_cast<const char*>(tab) - text) : length;
+        }
         TLineRecord* record = NewLineRecord(text + pos, n);
-        record->Flags = lfStylesChanged | lfChanged | (holdsTab(text + pos, n) ? lfHasTab : 0);
+        record->Flags = lfStylesChanged | lfChanged | (nextTab < pos + n ? lfHasTab : 0);
         if (chain.Last) {
             if (!chain.Last->EndsWithCR())
                 record->MarkBits = mbContinuation;

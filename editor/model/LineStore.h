@@ -47,10 +47,30 @@ public:
     TLineRecord* Record = nullptr;
 };
 
+// A record's characters. The text a record is made with lives in the record's own block, right after
+// it, so that a record costs one allocation; a text that replaces it later comes from NewRecordText.
+// Each kind has one byte before its first character saying which it is, and freeing looks at it:
+// a record's text is never a plain new[] array.
+struct TRecordTextDelete {
+    void operator()(char* text) const;
+};
+using TRecordText = std::unique_ptr<char[], TRecordTextDelete>;
+// A text of its own for a record, with room for `length` characters and the NUL.
+TRecordText NewRecordText(size_t length);
+
 // One display line of the text. Text is NUL-terminated and Len + 1 bytes long; a logical line ends
 // with a single CR in the last piece. Styles holds one byte per character, or nothing before the
 // record is first highlighted.
 struct TLineRecord {
+    // Room for a text in the record's block (see TRecordText), asked for by NewLineRecord.
+    struct TTextRoom {
+        size_t Bytes;
+    };
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void* operator new(size_t size, TTextRoom room) { return ::operator new(size + room.Bytes); }
+    static void operator delete(void* block) { ::operator delete(block); }
+    static void operator delete(void* block, TTextRoom) { ::operator delete(block); }
+
     // Fields are ordered so that the record takes no padding.
     uint16_t Len = 0;
     uint16_t SpareLen = 0; // the bytes SpareStyles holds
@@ -58,7 +78,7 @@ struct TLineRecord {
     // run that stored its style bytes; kNoScanState when unknown. Equal bytes alone do not show that a
     // run may stop (an empty line reads the same inside a tag and outside it); equal states do.
     uint32_t ScanState = 0xFFFFFFFFu;
-    std::unique_ptr<char[]> Text;
+    TRecordText Text;
     std::unique_ptr<uint8_t[]> Styles;
     // Style bytes a reset of the highlighting dropped, kept for the next run to fill instead of
     // allocating anew; never read.

@@ -248,8 +248,19 @@ bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& by
     if (size < 0 || size > maxSize)
         return false;
     stream.seekg(0, std::ios::beg);
-    bytes.assign(static_cast<size_t>(size), '\0');
-    return static_cast<bool>(stream.read(bytes.data(), size));
+    bytes.clear();
+    bytes.reserve(static_cast<size_t>(size));
+    // Through a small buffer that stays in the cache: the string's memory is then written once,
+    // not cleared first and filled after.
+    char piece[1 << 16];
+    for (std::streamoff left = size; left > 0;) {
+        const std::streamsize n = std::min<std::streamoff>(left, sizeof piece);
+        if (!stream.read(piece, n))
+            return false;
+        bytes.append(piece, static_cast<size_t>(n));
+        left -= n;
+    }
+    return true;
 }
 
 void WriteFileBytes(const std::string& fileName, std::string_view bytes)

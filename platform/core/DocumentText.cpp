@@ -254,14 +254,16 @@ public:
     bool Read(std::string& text, TDocumentFormat& format, size_t& references, bool& controls)
     {
         const size_t size = FBody.size();
-        text.resize(size + kSlack);
-        char* out = text.data();
-        size_t capacity = text.size(), written = 0, at = 0;
+        text.clear();
+        text.reserve(size);
+        // The characters are written into a window that stays in the cache and go to the text a
+        // window at a time: the text's memory is written once, not cleared first and filled after.
+        char out[kWindow];
+        size_t written = 0, at = 0;
         while (at < size) {
-            if (capacity - written < kSlack) {
-                text.resize(capacity * 2);
-                out = text.data();
-                capacity = text.size();
+            if (kWindow - written < kSlack) {
+                text.append(out, written);
+                written = 0;
             }
             // Most of a page is printable ASCII: it goes across a word at a time.
             if (size - at >= 8 && EightBytesPrintableAscii(FBody.data() + at)) {
@@ -321,7 +323,7 @@ public:
                 out[written++] = last && byte != 0 ? static_cast<char>(byte) : '.';
             }
         }
-        text.resize(written);
+        text.append(out, written);
         format.LineBreak = FBreaks.Kind();
         return true;
     }
@@ -331,6 +333,7 @@ public:
 private:
     // Room kept free before each step: a character becomes at most a reference of ten bytes.
     static constexpr size_t kSlack = 16;
+    static constexpr size_t kWindow = 1 << 16;
     std::string_view FBody;
     bool FUtf8;
     TLineBreakCount FBreaks;

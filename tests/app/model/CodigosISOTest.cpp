@@ -220,7 +220,7 @@ TEST(CodigosISO, DecodingUndoesEncodingOfTextsWithoutAmpersands)
     const TCodigosISO table = defaults();
     const std::vector<std::string> pieces = {"a", "B", "\xE1", "\xF1", "\xD1", ";", " ", "\r\n",
                                              "<!--INI_OMITECHAR-->", "<!--fin_omitechar-->",
-                                             "<!--INI_OMITE", "CHAR-->", "<!--FIN_"};
+                                             "<!--INI_OMITE", "CHAR-->", "<!--FIN_", "!", "<!", "<!-"};
     std::mt19937 random(109);
     for (int round = 0; round < 2000; ++round) {
         std::string text;
