@@ -236,6 +236,22 @@ TColor TKrButtonGlyph::GrayedColor(TColor color) const
     return static_cast<TColor>(RGBValue(grey, grey, grey));
 }
 
+void TKrButtonGlyph::GrayInto(QImage& target, const QImage& source) const
+{
+    // Pixels of these formats are their colour as it stands; any other is read through QColor.
+    const bool direct = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32;
+    for (int y = 0; y < target.height(); ++y) {
+        // The target's line first: taking it may detach the image, which the source may be.
+        auto* line = reinterpret_cast<QRgb*>(target.scanLine(y));
+        const auto* from = direct ? reinterpret_cast<const QRgb*>(source.constScanLine(y)) : nullptr;
+        for (int x = 0; x < target.width(); ++x) {
+            const TColor color = from ? static_cast<TColor>(RGBValue(qRed(from[x]), qGreen(from[x]), qBlue(from[x])))
+                                      : FromQColor(source.pixelColor(x, y));
+            line[x] = ToQColor(GrayedColor(color)).rgb();
+        }
+    }
+}
+
 int TKrButtonGlyph::StateImageIndex(TKrButtonState state)
 {
     // With fewer than three images the pressed look is the up image moved by a pixel.
@@ -275,9 +291,7 @@ int TKrButtonGlyph::StateImageIndex(TKrButtonState state)
             copySource();
             return addImage(state, scratch, FTransparentColor);
         }
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                scratch.setPixelColor(x, y, ToQColor(GrayedColor(FromQColor(FStrip.pixelColor(x, y)))));
+        GrayInto(scratch, FStrip);
         return addImage(state, scratch, FTransparentColor);
     }
     return -1;
@@ -301,11 +315,8 @@ int TKrButtonGlyph::ListStateImageIndex(TKrButtonState state, const TImageList& 
         else
             images.Draw(painter, 0, 0, imageIndex);
     }
-    if (state == rsInactive) {
-        for (int y = 0; y < scratch.height(); ++y)
-            for (int x = 0; x < scratch.width(); ++x)
-                scratch.setPixelColor(x, y, ToQColor(GrayedColor(FromQColor(scratch.pixelColor(x, y)))));
-    }
+    if (state == rsInactive)
+        GrayInto(scratch, scratch);
     if (state == rsInactive || state == rsDisabled)
         return addImage(state, scratch, sys(clBtnFace));
     FIndexes[state] = FGlyphList->Add(scratch, images.Mask(imageIndex));

@@ -161,6 +161,9 @@ public:
 
     // The grey of a colour by its lightness; the transparent colour and clBtnFace stay as they are.
     TColor GrayedColor(TColor color) const;
+    // Each pixel of `target` (32-bit RGB, no larger than `source`) becomes the GrayedColor of the
+    // same pixel of `source`; the two may be one image.
+    void GrayInto(QImage& target, const QImage& source) const;
 
     // The room the caption has in a client area of `clientSize` beside a glyph of `glyphSize`.
     static TPoint CaptionRoom(TPoint clientSize, TPoint glyphSize, TButtonLayout layout, int margin, int spacing,

@@ -335,8 +335,8 @@ public:
 
     // ---- the attribute grid and the custom codes (uFormPrincipalTagGrid.cpp)
 
-    // The side panel's attribute grid page.
-    TTagGridPage& TagGrid() const { return *FTagGrid; }
+    // The side panel's attribute grid page, made on first use.
+    TTagGridPage& TagGrid();
     void sbEditaTagClick();
     void sbInsertaTagClick();
     void sgTagsDrawCell();

@@ -65,8 +65,10 @@ TAssistantPanels& TformPrincipal::AssistantPanels()
 
 void TformPrincipal::setPanelVisible(QWidget* panel, bool shown)
 {
-    if (shown && panel == FPlaces.pLateral && FSidePanel)
+    if (shown && panel == FPlaces.pLateral && FSidePanel) {
         AssistantPanels();
+        TagGrid();
+    }
     panel->setVisible(shown);
 }
 

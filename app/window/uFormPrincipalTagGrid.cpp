@@ -13,11 +13,19 @@
 #include "platform/HandlerCall.h"
 #include "toolbars/TabCtrls.h"
 
+TTagGridPage& TformPrincipal::TagGrid()
+{
+    // The grid's page is in the side panel, hidden in a window without documents: the grid is made
+    // when it is first needed, with the widths kept from the last run.
+    if (!FTagGrid) {
+        FTagGrid = new TTagGridPage(*this, FSidePanel->tsTag, FPlaces.pLateral);
+        FTagGrid->SetColumnWidths(FConfig->ColTagsWidth, FConfig->ColValuWidth);
+    }
+    return *FTagGrid;
+}
+
 void TformPrincipal::CreaPaginaTag()
 {
-    FTagGrid = new TTagGridPage(*this, FSidePanel->tsTag, FPlaces.pLateral);
-    FTagGrid->SetColumnWidths(FConfig->ColTagsWidth, FConfig->ColValuWidth);
-
     const auto item = [this](QMenu* menu, const char* name, void (TformPrincipal::*handler)()) {
         QAction* action = FCommands->Action(name);
         connect(action, &QAction::triggered, this, [this, handler] { CallHandler(this, [&] { (this->*handler)(); }); });
@@ -34,17 +42,17 @@ void TformPrincipal::CreaPaginaTag()
 
 void TformPrincipal::sbEditaTagClick()
 {
-    FTagGrid->sbEditaTagClick();
+    TagGrid().sbEditaTagClick();
 }
 
 void TformPrincipal::sbInsertaTagClick()
 {
-    FTagGrid->sbInsertaTagClick();
+    TagGrid().sbInsertaTagClick();
 }
 
 void TformPrincipal::sgTagsDrawCell()
 {
-    FTagGrid->sgTagsDrawCell();
+    TagGrid().sgTagsDrawCell();
 }
 
 void TformPrincipal::mSeleccionaTagClick()
@@ -68,7 +76,7 @@ void TformPrincipal::mEditaTagClick()
         mVerLateralClick();
     FSidePanel->pcLateral->SetActivePage(FSidePanel->tsTag);
     FSidePanel->pcLateralChange();
-    FTagGrid->sbEditaTagClick();
+    TagGrid().sbEditaTagClick();
 }
 
 void TformPrincipal::mEditaOtrosTagsClick()
@@ -84,6 +92,7 @@ void TformPrincipal::mEditaOtrosTagsClick()
 
 void TformPrincipal::keepTagGridWidths()
 {
-    FConfig->ColTagsWidth = FTagGrid->ColumnWidth(0);
-    FConfig->ColValuWidth = FTagGrid->ColumnWidth(1);
+    // A grid never made reads back the widths it is made with, as it would have at start.
+    FConfig->ColTagsWidth = TagGrid().ColumnWidth(0);
+    FConfig->ColValuWidth = TagGrid().ColumnWidth(1);
 }

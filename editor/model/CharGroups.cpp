@@ -172,11 +172,17 @@ std::unique_ptr<TSM_Base> TSM_CharGroupManager::NewInstance() const
 
 int32_t TSM_CharGroupManager::AddGroup(const TSM_CharGroup& group)
 {
-    for (size_t i = 0; i < FGroups.size(); ++i)
-        if (FGroups[i]->Equals(group))
-            return static_cast<int32_t>(i);
+    // A language's tables name their groups thousands of times over: equal groups are found through
+    // the index, not by comparing with every group held.
+    const uint64_t key = group.Set.Hash() * 257 + group.Negated;
+    const auto [first, last] = FIndex.equal_range(key);
+    for (auto it = first; it != last; ++it)
+        if (FGroups[static_cast<size_t>(it->second)]->Equals(group))
+            return it->second;
     FGroups.push_back(std::make_unique<TSM_CharGroup>(group));
-    return static_cast<int32_t>(FGroups.size() - 1);
+    const auto id = static_cast<int32_t>(FGroups.size() - 1);
+    FIndex.emplace(key, id);
+    return id;
 }
 
 void TSM_CharGroupManager::invalidId(int32_t id) { throw ECodeMemo(FmtLoadStr(kInvalidSetIdMessage, id)); }
@@ -184,11 +190,13 @@ void TSM_CharGroupManager::invalidId(int32_t id) { throw ECodeMemo(FmtLoadStr(kI
 void TSM_CharGroupManager::Clear()
 {
     FGroups.clear();
+    FIndex.clear();
 }
 
 void TSM_CharGroupManager::Swap(TSM_CharGroupManager& other) noexcept
 {
     FGroups.swap(other.FGroups);
+    FIndex.swap(other.FIndex);
 }
 
 void TSM_CharGroupManager::SaveToStream(TStream& stream) const

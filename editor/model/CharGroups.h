@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "editor/model/Settings.h"
@@ -92,4 +93,6 @@ private:
     [[noreturn]] static void invalidId(int32_t id);
 
     std::vector<std::unique_ptr<TSM_CharGroup>> FGroups;
+    // The IDs of the groups by a key of their set and negation; equal keys may hold unequal groups.
+    std::unordered_multimap<uint64_t, int32_t> FIndex;
 };

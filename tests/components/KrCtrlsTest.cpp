@@ -100,6 +100,48 @@ TEST(KrButtonGlyph, TheStripsShapeGivesTheNumberOfImages)
     EXPECT_EQ(glyph.NumGlyphs(), 3);
 }
 
+TEST(KrButtonGlyph, GreyImagesArePixelByPixelGreyColours)
+{
+    // Random pictures in the formats a strip comes in, with the transparent colour and the button
+    // face among their pixels, greyed into a smaller picture and in place.
+    TKrButtonGlyph glyph;
+    uint32_t seed = 777;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const QRgb kept[] = {ToQColor(glyph.TransparentColor()).rgb(), ToQColor(static_cast<TColor>(clBtnFace)).rgb()};
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied,
+                                        QImage::Format_RGB888, QImage::Format_RGB16}) {
+        QImage source(9, 5, QImage::Format_ARGB32);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x) {
+                const uint32_t pick = next();
+                source.setPixel(x, y, pick % 5 == 0 ? kept[pick % 2] : qRgba(pick & 0xFF, (pick >> 8) & 0xFF,
+                                                                         (pick >> 16) & 0xFF, pick % 3 ? 255 : 128));
+            }
+        source = source.convertToFormat(format);
+        QImage expected(6, 4, QImage::Format_RGB32);
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                expected.setPixelColor(x, y, ToQColor(glyph.GrayedColor(FromQColor(source.pixelColor(x, y)))));
+        QImage target(6, 4, QImage::Format_RGB32);
+        target.fill(Qt::green);
+        glyph.GrayInto(target, source);
+        EXPECT_EQ(target, expected) << format;
+
+        QImage whole = source.convertToFormat(QImage::Format_RGB32);
+        QImage wholeExpected = whole;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                wholeExpected.setPixelColor(x, y, ToQColor(glyph.GrayedColor(FromQColor(whole.pixelColor(x, y)))));
+        const QImage before = whole;
+        glyph.GrayInto(whole, whole);
+        EXPECT_EQ(whole, wholeExpected) << format;
+        EXPECT_NE(before, whole);
+    }
+}
+
 TEST(KrButtonGlyph, GreyFollowsLightnessAndLeavesTheBackgroundAlone)
 {
     TKrButtonGlyph glyph;

@@ -211,6 +211,49 @@ TEST(CharGroupManager, DeduplicatesAndChecksIds)
     EXPECT_THROW(manager.GetGroup(0), ECodeMemo);
 }
 
+TEST(CharGroupManager, IdsAreThoseOfALinearSearchOverManyGroups)
+{
+    // Random sets drawn from a few bytes, so that equal groups come again and again; cleared and
+    // swapped managers go on as new ones.
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    TSM_CharGroupManager manager;
+    TSM_CharGroupManager other;
+    std::vector<TSM_CharGroup> reference;
+    for (int round = 0; round < 4000; ++round) {
+        if (round == 1500) {
+            manager.Clear();
+            reference.clear();
+        }
+        if (round == 2500) {
+            manager.Swap(other);
+            EXPECT_EQ(other.Count(), static_cast<int32_t>(reference.size()));
+            reference.clear();
+        }
+        TSM_CharGroup group;
+        const uint32_t shape = next();
+        for (int bit = 0; bit < 4; ++bit)
+            if (shape & (1u << bit))
+                group.AddChar(static_cast<uint8_t>(bit * 70 + (next() % 3)));
+        group.Negated = static_cast<uint8_t>((shape >> 4) & 1);
+        int32_t expected = -1;
+        for (size_t i = 0; i < reference.size() && expected < 0; ++i)
+            if (reference[i].Equals(group))
+                expected = static_cast<int32_t>(i);
+        if (expected < 0) {
+            expected = static_cast<int32_t>(reference.size());
+            reference.push_back(group);
+        }
+        ASSERT_EQ(manager.AddGroup(group), expected) << round;
+        ASSERT_EQ(manager.Count(), static_cast<int32_t>(reference.size()));
+        EXPECT_TRUE(manager.GetGroup(expected).Equals(group));
+    }
+    EXPECT_GT(reference.size(), 20u);
+}
+
 TEST(CharGroupManager, StreamCollapsesEqualGroupsAndRejectsBadCounts)
 {
     TMemoryStream stream;

@@ -96,3 +96,42 @@ TEST(ImageList, DrawingShowsTheImageThroughItsMaskOrTheMaskItself)
     EXPECT_NE(surface.pixelColor(4, 4), QColor(Qt::red));
     EXPECT_NE(surface.pixelColor(4, 4), QColor(Qt::yellow));
 }
+
+TEST(ImageList, PicturesAreCutToTheListAndMaskedPixelByPixel)
+{
+    // Random pictures larger and smaller than the list, with masks of other sizes, against the
+    // pixel-by-pixel rule: a pixel the mask leaves black (or does not reach) shows, others are clear.
+    uint32_t seed = 4242;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const auto random = [&next](int width, int height, QImage::Format format) {
+        QImage image(width, height, QImage::Format_ARGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t pick = next();
+                image.setPixel(x, y, pick % 3 == 0 ? qRgb(0, 0, 0) : qRgba(pick, pick >> 8, pick >> 16, pick >> 4));
+            }
+        return image.convertToFormat(format);
+    };
+    for (int round = 0; round < 40; ++round) {
+        TImageList list(3 + static_cast<int>(next() % 6), 3 + static_cast<int>(next() % 6));
+        const QImage picture = random(2 + static_cast<int>(next() % 9), 2 + static_cast<int>(next() % 9),
+                                      round % 2 ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+        const QImage mask = round % 5 == 0 ? QImage()
+                                           : random(2 + static_cast<int>(next() % 9), 2 + static_cast<int>(next() % 9),
+                                                    QImage::Format_RGB32);
+        ASSERT_EQ(list.Add(picture, mask), 0);
+        const QImage made = list.Image(0).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(made.size(), QSize(list.Width(), list.Height()));
+        const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < list.Height(); ++y)
+            for (int x = 0; x < list.Width(); ++x) {
+                const bool inside = x < source.width() && y < source.height();
+                const bool hidden = !mask.isNull() && x < mask.width() && y < mask.height() &&
+                                    (mask.pixel(x, y) & 0xFFFFFF) != 0;
+                EXPECT_EQ(made.pixel(x, y), inside && !hidden ? source.pixel(x, y) : 0u) << round << " " << x << "," << y;
+            }
+    }
+}

@@ -12,6 +12,7 @@
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
+#include "support/TempRegistry.h"
 #include "toolbars/TBarCtls.h"
 #include "toolbars/TabCtrls.h"
 
@@ -182,4 +183,40 @@ TEST(TagGridPage, ColumnWidthsComeBackAfterARestart)
     TformPrincipal form;
     EXPECT_EQ(form.TagGrid().ColumnWidth(0), names);
     EXPECT_EQ(form.TagGrid().ColumnWidth(1), values);
+}
+
+TEST(TagGridPage, AWindowThatNeverShowsTheGridKeepsItsWidthsAndMakesItWhenThePanelShows)
+{
+    TempRegistry registry("tg-unmade");
+    startWithoutDocuments();
+    for (const auto& [names, values] : {std::pair{64, 120}, std::pair{90, 47}, std::pair{31, 200}}) {
+        {
+            TRegIniFile reg("Software\\Dremal\\Kestrima");
+            reg.WriteInteger("Form", "ColTagsWidth", names);
+            reg.WriteInteger("Form", "ColValuWidth", values);
+        }
+        RegistryStore::Reload();
+        {
+            TformPrincipal form;
+            form.show();
+            settle();
+            // The empty window leaves the side panel hidden, and the grid unmade.
+            EXPECT_EQ(form.findChild<QTableWidget*>("sgTags"), nullptr);
+            EXPECT_TRUE(form.close());
+        }
+        RegistryStore::Reload();
+        TRegIniFile reg("Software\\Dremal\\Kestrima");
+        EXPECT_EQ(reg.ReadInteger("Form", "ColTagsWidth", -1), names);
+        EXPECT_EQ(reg.ReadInteger("Form", "ColValuWidth", -1), values);
+    }
+    TformPrincipal form;
+    form.show();
+    settle();
+    form.AbreArchivo("", false, ekHTML);
+    form.mVerLateralClick();
+    settle();
+    auto* grid = form.findChild<QTableWidget*>("sgTags");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid, form.TagGrid().sgTags);
+    EXPECT_TRUE(form.close());
 }
