@@ -8,11 +8,34 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "app/dialogs/Tips.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
+
+// A folder of the benchmark program's own under the temporary folder, made at the first call and
+// removed with what it holds when the program ends; empty when it cannot be made.
+inline const std::string& BenchFolder()
+{
+    static struct TFolder {
+        TFolder()
+        {
+            std::string pattern = (std::filesystem::temp_directory_path() / "kestrima-bench-XXXXXX").string();
+            if (mkdtemp(pattern.data()))
+                path = pattern;
+        }
+        ~TFolder()
+        {
+            std::error_code ec;
+            if (!path.empty())
+                std::filesystem::remove_all(path, ec);
+        }
+        std::string path;
+    } folder;
+    return folder.path;
+}
 
 // The control needs an application object; benchmarks run without a display.
 inline void ensureApplication()
@@ -23,6 +46,18 @@ inline void ensureApplication()
     if (!QApplication::instance()) {
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // The user's settings are neither read nor written: what a window keeps goes to the program's
+        // own folder, so every run starts from the same settings.
+        if (!BenchFolder().empty()) {
+            for (const auto& [name, sub] : {std::pair{"KESTRIMA_CONFIG_DIR", "kestrima"}, std::pair{"XDG_CONFIG_HOME", "config"},
+                                            std::pair{"XDG_DATA_HOME", "data"}})
+            {
+                const std::filesystem::path folder = std::filesystem::path(BenchFolder()) / sub;
+                std::error_code ec;
+                std::filesystem::create_directories(folder, ec);
+                setenv(name, folder.c_str(), 1);
+            }
+        }
         // Never destroyed: at exit Qt's own statics (the icon theme's loader among them) are gone
         // before a static application's clean-up, which would still reach them.
         static QApplication* application = new QApplication(argc, argv);
@@ -68,28 +103,6 @@ inline std::string VariedSamplePages(size_t bytes)
     for (size_t i = 0; text.size() < bytes; ++i)
         text += pages[i % std::size(pages)];
     return text;
-}
-
-// A folder of the benchmark program's own under the temporary folder, made at the first call and
-// removed with what it holds when the program ends; empty when it cannot be made.
-inline const std::string& BenchFolder()
-{
-    static struct TFolder {
-        TFolder()
-        {
-            std::string pattern = (std::filesystem::temp_directory_path() / "kestrima-bench-XXXXXX").string();
-            if (mkdtemp(pattern.data()))
-                path = pattern;
-        }
-        ~TFolder()
-        {
-            std::error_code ec;
-            if (!path.empty())
-                std::filesystem::remove_all(path, ec);
-        }
-        std::string path;
-    } folder;
-    return folder.path;
 }
 
 // Each iteration types a character at `at` or takes it away again, in turns: an edit with its

@@ -1,5 +1,5 @@
-// Test entry point: an offscreen QApplication, and a private settings folder, temporary folder and
-// runtime folder for every test program.
+// Test entry point: an offscreen QApplication, and a private settings folder, temporary folder,
+// runtime folder and desktop config and data folders for every test program.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -26,6 +26,10 @@ int main(int argc, char** argv)
     mkdir(runtime.constData(), 0700);
     setenv("TMPDIR", temporary.constData(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.constData(), 1);
+    // The desktop's config and data folders too: what Qt's dialogs remember and what a test registers
+    // on the desktop stay in this run, whatever the user's own folders hold.
+    setenv("XDG_CONFIG_HOME", QDir(scratchDir.path()).filePath(QStringLiteral("config")).toLocal8Bit().constData(), 1);
+    setenv("XDG_DATA_HOME", QDir(scratchDir.path()).filePath(QStringLiteral("data")).toLocal8Bit().constData(), 1);
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
