@@ -404,17 +404,27 @@ void TFormPlacement::removeLink(TIniLink* link)
 
 TFormStorage::TFormStorage(QWidget* owner) : TFormPlacement(owner) {}
 
-void TFormStorage::SetStoredProps(const TStringList& value)
+void TFormStorage::takeStoredList(const TStringList& value)
 {
     FStoredProps = value;
-    if (Form())
-        TPropsStorage::UpdateStoredList(Form(), FStoredProps, true);
+    if (!Form())
+        return;
+    TPropsStorage::UpdateStoredList(Form(), FStoredProps, true);
+    // A line of no component ("component.property") is dropped when it is taken, never matched.
+    for (int i = 0; i < value.Count(); ++i)
+        if (FStoredProps.IndexOf(value[i]) < 0 && FWaitingProps.IndexOf(value[i]) < 0)
+            FWaitingProps.Add(value[i]);
+}
+
+void TFormStorage::SetStoredProps(const TStringList& value)
+{
+    FWaitingProps.Clear();
+    takeStoredList(value);
 }
 
 void TFormStorage::Loaded()
 {
-    if (Form())
-        TPropsStorage::UpdateStoredList(Form(), FStoredProps, true);
+    takeStoredList(TStringList(FStoredProps));
     TFormPlacement::Loaded();
 }
 
@@ -436,6 +446,29 @@ void bindStorage(TPropsStorage& storage, TFormPlacement& placement)
 }
 
 } // namespace
+
+void TFormStorage::ComponentsMade()
+{
+    if (FWaitingProps.Count() == 0 || !Form())
+        return;
+    TStringList made(FWaitingProps);
+    TPropsStorage::UpdateStoredList(Form(), made, true);
+    if (made.Count() == 0)
+        return;
+    for (int i = 0; i < made.Count(); ++i) {
+        FWaitingProps.Delete(FWaitingProps.IndexOf(made[i]));
+        FStoredProps.Add(made[i], made.Objects(i));
+    }
+    if (!Restored())
+        return;
+    try {
+        TPropsStorage storage;
+        bindStorage(storage, *this);
+        storage.LoadObjectsProps(Form(), made);
+    } catch (...) {
+        // A stored value that no longer fits is left as it is.
+    }
+}
 
 void TFormStorage::SavePlacement()
 {

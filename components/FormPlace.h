@@ -197,11 +197,19 @@ public:
     TStringList& StoredProps() { return FStoredProps; }
     void SetStoredProps(const TStringList& value);
 
-    // Keeps the lines whose components are on the form, each with its component.
+    // Keeps the lines whose components are on the form, each with its component. A line whose
+    // component is not made yet waits: ComponentsMade takes it once the component is there.
     void Loaded() override;
+    // Takes the waiting lines whose components are on the form now and, once the placement has been
+    // restored, gives those components their stored values. A line still waiting at a save leaves its
+    // stored value as it was.
+    void ComponentsMade();
     void SavePlacement() override;
     void RestorePlacement() override;
 
 private:
+    // Sets the stored list from `value`, the lines whose components are missing put aside.
+    void takeStoredList(const TStringList& value);
     TStringList FStoredProps;
+    TStringList FWaitingProps;
 };

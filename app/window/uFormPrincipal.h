@@ -249,7 +249,8 @@ public:
     TSpeedBar* SpeedBar() const { return FSpeedBar; }
 
     // The tool pages above the editor and their controls.
-    TToolPageControls& Herramientas() const { return *FHerramientas; }
+    // The tool pages with every page's controls built.
+    TToolPageControls& Herramientas() const;
     // Lays the tool pages out for the width of their panel.
     void PTabsResize();
     // The text tools of the Selection menu on the editor's selection, by the item's Tag (1-11), each one
@@ -501,6 +502,10 @@ private:
     void loadSupportFiles();
     // Builds the tool pages and puts them above the window's middle.
     void CreaHerramientas();
+    // Makes the controls of a tool page not built yet.
+    void buildToolPage(int page);
+    // The tool pages as they are: pages not shown yet may have no controls.
+    TToolPageControls& toolPagesAsBuilt() const { return *FHerramientas; }
     // What a press does on a tool-page control of the given kind; nothing for controls without one.
     std::function<void(QWidget*, Qt::MouseButton, TShiftState)> pressOf(int kind);
     // The setting DefaultParser as an editor kind.

@@ -200,23 +200,34 @@ void TformPrincipal::buildHelpAndTools()
     item(FMenus.mDesarrollo, "mEsconde", [this] { mEscondeClick(); });
     item(FMenus.mDesarrollo, "mMuestra", [this] { mMuestraClick(); });
 
-    TToolPageControls& c = *FHerramientas;
+    TToolPageControls& c = toolPagesAsBuilt();
     auto* panels = new TClickHook(this, QEvent::MouseButtonPress,
                                   [this](QObject* sender) { CallHandler(this, [this, sender] { PanelDeColor(sender); }); });
-    for (TColorPanel* panel : {c.pColor, c.PColorFuente}) {
-        // The font colour's strip lies over its button's foot; a click on it is the panel's.
-        panel->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-        panels->Watch(panel, panel);
-    }
     auto* combos = new TClickHook(this, QEvent::MouseButtonDblClick,
                                   [this](QObject* sender) { CallHandler(this, [this, sender] { OpenURL(sender); }); });
-    const std::pair<QComboBox*, int> addresses[] = {{c.cbLinks, 0}, {c.cbBGSound, 1}};
-    for (auto [combo, tag] : addresses) {
-        combo->setProperty("Tag", tag);
-        combos->Watch(combo, combo);
-        if (combo->lineEdit())
-            combos->Watch(combo->lineEdit(), combo);
-    }
+    // The colour panels and address boxes are hooked as their pages are built.
+    const auto hook = [&c, panels, combos](int page) {
+        for (TColorPanel* panel : {c.pColor, c.PColorFuente}) {
+            if (!panel || !c.Sheets[static_cast<size_t>(page)]->isAncestorOf(panel))
+                continue;
+            // The font colour's strip lies over its button's foot; a click on it is the panel's.
+            panel->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+            panels->Watch(panel, panel);
+        }
+        const std::pair<QComboBox*, int> addresses[] = {{c.cbLinks, 0}, {c.cbBGSound, 1}};
+        for (auto [combo, tag] : addresses) {
+            if (!combo || !c.Sheets[static_cast<size_t>(page)]->isAncestorOf(combo))
+                continue;
+            combo->setProperty("Tag", tag);
+            combos->Watch(combo, combo);
+            if (combo->lineEdit())
+                combos->Watch(combo->lineEdit(), combo);
+        }
+    };
+    for (size_t page = 0; page < c.Sheets.size(); ++page)
+        if (c.Built[page])
+            hook(static_cast<int>(page));
+    c.PageBuilt.push_back(hook);
 
     // The assistant that lives in the window itself: the links page.
     SetExpertCall(3, [this](QObject*) {

@@ -75,7 +75,7 @@ void TformPrincipal::setPanelVisible(QWidget* panel, bool shown)
 void TformPrincipal::placeRepeatTool(QWidget* page)
 {
     // The two codes over the button, each the page's width.
-    TToolPageControls& c = Herramientas();
+    TToolPageControls& c = toolPagesAsBuilt();
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);

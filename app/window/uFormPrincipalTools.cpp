@@ -14,6 +14,7 @@
 
 #include "app/model/TagTable.h"
 #include "app/window/uFormPrincipal.h"
+#include "components/FormPlace.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "toolbars/TBarCtls.h"
@@ -335,9 +336,9 @@ QImage historyGlyph(bool redo)
     return redo ? glyph.mirrored(true, false) : glyph;
 }
 
-int fittedWidth(QWidget* control, const std::string& caption)
+int fittedWidth(const QFontMetrics& metrics, const std::string& caption)
 {
-    const int text = control->fontMetrics().horizontalAdvance(FromWin1252(caption));
+    const int text = metrics.horizontalAdvance(FromWin1252(caption));
     return std::max(kButtonMinWidth, text + 8);
 }
 
@@ -528,6 +529,8 @@ void TStoredComboBox::SetItems(const QStringList& value)
 
 void TToolPagesLink::FillValues(TToolPageValues& v)
 {
+    if (FBuildAll)
+        FBuildAll();
     const TToolPageControls& c = FControls;
     v.Color = c.pColor->Color();
     v.FontColor = c.PColorFuente->Color();
@@ -558,6 +561,8 @@ void TToolPagesLink::FillValues(TToolPageValues& v)
 
 void TToolPagesLink::TakeBackCombos(const TToolPageValues& v)
 {
+    if (FBuildAll)
+        FBuildAll();
     TToolPageControls& c = FControls;
     takeBackCombo(c.cbBGSound, v.BGSound);
     takeBackCombo(c.cbJavaParam, v.JavaParam);
@@ -577,7 +582,9 @@ void LayOutToolPages(TToolPageControls& c)
     auto moveLeft = [](QWidget* control, int left) { control->move(left, control->y()); };
     auto setWidth = [](QWidget* control, int width) { control->resize(width, control->height()); };
 
+    // The groups of pages not built yet are laid out when their pages are built.
     int d = tabs > 501 ? W - 455 : 0;
+    if (c.CbFuente) {
     setWidth(c.CbFuente, d + 100);
     moveLeft(c.SbFuente, d + 159);
     moveLeft(c.SbColorFuente, d + 181);
@@ -594,8 +601,10 @@ void LayOutToolPages(TToolPageControls& c)
     moveLeft(c.sbSUB, d + 395);
     moveLeft(c.bevelAtributos3, d + 420);
     moveLeft(c.sbTags, d + 425);
+    }
 
     d = tabs > 449 ? (W - 403) / 3 : 0;
+    if (c.cbLinks) {
     for (QWidget* combo : {c.cbLinks, c.cbTargetLink, c.cbNameLinks})
         setWidth(combo, d + 100);
     moveLeft(c.cbTargetLink, d + 128);
@@ -604,15 +613,20 @@ void LayOutToolPages(TToolPageControls& c)
     moveLeft(c.cbNameLinks, 2 * d + 263);
     moveLeft(c.sepEnlaces2, 3 * d + 367);
     moveLeft(c.sbLinkOptions, 3 * d + 373);
+    }
 
     // Integer division rounds toward zero, as the layout wants.
     d = tabs > 508 ? (W - 462) / 2 : 0;
+    if (c.cbJavaParam) {
     setWidth(c.cbJavaParam, d + 100);
     setWidth(c.cbJavaValue, d + 100);
     moveLeft(c.lblValor, d + 296);
     moveLeft(c.cbJavaValue, d + 329);
+    }
 
     d = tabs > 261 ? W - 215 : 0;
+    if (!c.cbBGSound)
+        return;
     setWidth(c.cbBGSound, d + 100);
     moveLeft(c.sbSoundLoop, d + 129);
     moveLeft(c.ELoop, d + 155);
@@ -636,6 +650,98 @@ protected:
     {
         if (event->type() == QEvent::Resize)
             FAction();
+        return false;
+    }
+
+private:
+    std::function<void()> FAction;
+};
+
+// The named controls of the pages built so far.
+void nameToolPageControls(TToolPageControls& c)
+{
+    const TPageSetControl* pages = c.pcSuperior;
+    const auto pick = [pages]<class T>(T*& slot, const char* name) {
+        if (!slot)
+            slot = dynamic_cast<T*>(pages->findChild<QWidget*>(QLatin1String(name)));
+    };
+    pick(c.sbMarcos, "sbMarcos");
+    pick(c.SbTamanoFuente, "SbTamanoFuente");
+    pick(c.CbFuente, "CbFuente");
+    pick(c.SbFuente, "SbFuente");
+    pick(c.SbColorFuente, "SbColorFuente");
+    pick(c.PColorFuente, "PColorFuente");
+    pick(c.bevelAtributos1, "bevelAtributos1");
+    pick(c.sbFont, "sbFont");
+    pick(c.sbTamanoBase, "sbTamanoBase");
+    pick(c.bevelAtributos2, "bevelAtributos2");
+    pick(c.sbI, "sbI");
+    pick(c.sbB, "sbB");
+    pick(c.sbU, "sbU");
+    pick(c.sbS, "sbS");
+    pick(c.sbSUP, "sbSUP");
+    pick(c.sbSUB, "sbSUB");
+    pick(c.bevelAtributos3, "bevelAtributos3");
+    pick(c.sbTags, "sbTags");
+    pick(c.sbEnlace, "sbEnlace");
+    pick(c.cbLinks, "cbLinks");
+    pick(c.cbTargetLink, "cbTargetLink");
+    pick(c.sepEnlaces1, "sepEnlaces1");
+    pick(c.SBOkNameLink, "SBOkNameLink");
+    pick(c.cbNameLinks, "cbNameLinks");
+    pick(c.sepEnlaces2, "sepEnlaces2");
+    pick(c.sbLinkOptions, "sbLinkOptions");
+    pick(c.cbJavaParam, "cbJavaParam");
+    pick(c.lblValor, "lblValor");
+    pick(c.cbJavaValue, "cbJavaValue");
+    pick(c.sbSound, "sbSound");
+    pick(c.cbBGSound, "cbBGSound");
+    pick(c.sbSoundLoop, "sbSoundLoop");
+    pick(c.ELoop, "ELoop");
+    pick(c.udLoop, "udLoop");
+    for (int i = 0; i < 3; ++i)
+        pick(c.UL[i], ("UL" + std::to_string(i + 1)).c_str());
+    for (int i = 0; i < 5; ++i)
+        pick(c.OL[i], ("OL" + std::to_string(i + 1)).c_str());
+    pick(c.sbOLStart, "sbOLStart");
+    pick(c.EStartOL, "EStartOL");
+    pick(c.eListValue, "eListValue");
+    pick(c.chListOn, "chListOn");
+    pick(c.eComboValue, "eComboValue");
+    pick(c.chComboOn, "chComboOn");
+    pick(c.eRows, "eRows");
+    pick(c.udRows, "udRows");
+    pick(c.eCols, "eCols");
+    pick(c.udCols, "udCols");
+    pick(c.sbTabla, "sbTabla");
+    pick(c.pColor, "pColor");
+    pick(c.sbColor, "sbColor");
+    pick(c.eRepInicio, "eRepInicio");
+    pick(c.eRepFinal, "eRepFinal");
+    pick(c.sbRepiteTag, "sbRepiteTag");
+    pick(c.SbCabecera, "SbCabecera");
+    pick(c.sbBr, "sbBr");
+    pick(c.sbHr, "sbHr");
+}
+
+// Runs an action once, when the watched widget is first shown within its parent.
+class TShowWatcher : public QObject {
+public:
+    TShowWatcher(QWidget* watched, std::function<void()> action) : QObject(watched), FAction(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShowToParent) {
+            watched->removeEventFilter(this);
+            // The action may end this watcher's watched widget's filters; it is run from a copy.
+            const std::function<void()> action = std::move(FAction);
+            deleteLater();
+            action();
+        }
         return false;
     }
 
@@ -719,134 +825,14 @@ void TformPrincipal::CreaHerramientas()
     c.Presses = new TToolPressFilter(pages);
 
     const std::vector<TCaptionAndHint> pageTexts = captionsAndHints(kPageTexts);
-    QLineEdit* lastEdit = nullptr;
     for (int p = 0; p < kPageCount; ++p) {
-        const TPageSpec& spec = kPages[p];
         auto* sheet = new TTabSetSheet(pages);
-        sheet->setObjectName(spec.Name);
+        sheet->setObjectName(kPages[p].Name);
         sheet->SetCaption(pageTexts.at(p).Caption);
         sheet->SetTabHint(pageTexts.at(p).Hint);
         sheet->SetPageControl(pages);
         c.Sheets.push_back(sheet);
-
-        const std::vector<TCaptionAndHint> texts = captionsAndHints(kFirstPageControls + p);
-        const std::span<const TControlSpec> rows(spec.Controls, spec.Count);
-        // The texts of a page are in the order of its rows.
-        const auto textOf = [&](const TControlSpec& row) -> const TCaptionAndHint& {
-            return texts.at(static_cast<size_t>(&row - spec.Controls));
-        };
-        const auto make = [&](const TControlSpec& control, QWidget* parent, int& width) -> QWidget* {
-            const std::string& caption = textOf(control).Caption;
-            QWidget* made = nullptr;
-            switch (control.Kind) {
-            case K::Insert:
-            case K::InsertList:
-            case K::Table:
-            case K::Repeat:
-            case K::Plain: {
-                // BR and HR offer their variants in a menu, which a right click fills.
-                const bool withMenu = control.Tag == 13 || control.Tag == 15;
-                made = withMenu ? static_cast<QWidget*>(makeButton<TVSpeedBtnMenu>(parent, caption))
-                                : makeToolbarButton(parent, caption);
-                break;
-            }
-            case K::Heading:
-            case K::MenuTag:
-            case K::MenuSelect:
-                made = makeButton<TVSpeedBtnMenu>(parent, caption);
-                break;
-            case K::Toggle: {
-                auto* button = makeToolbarButton(parent, caption);
-                // A button of no group is a group of its own that may be released.
-                if (control.Group != 0) {
-                    button->SetGroupIndex(control.Group);
-                } else {
-                    button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
-                    button->SetAllowAllUp(true);
-                }
-                made = button;
-                break;
-            }
-            case K::Combo: {
-                auto* combo = new TStoredComboBox(parent);
-                combo->SetFlat(true);
-                // The history keeps its own order, newest first.
-                combo->setInsertPolicy(QComboBox::NoInsert);
-                made = combo;
-                break;
-            }
-            case K::FontCombo:
-                made = makeFontList(parent);
-                break;
-            case K::Edit:
-                made = new QLineEdit(parent);
-                break;
-            case K::FlatEdit: {
-                auto* edit = new TEditKt(parent);
-                edit->Loaded();
-                made = edit;
-                break;
-            }
-            case K::CheckEdit: {
-                auto* edit = new TChkEdit(parent);
-                edit->SetCheckVisible(true);
-                made = edit;
-                break;
-            }
-            case K::Check: {
-                auto* check = new QCheckBox(FromWin1252(caption), parent);
-                made = check;
-                // The box, its spacing and the text, as the style draws them.
-                if (width < 0)
-                    width = std::max(fittedWidth(check, caption) + 14, check->sizeHint().width());
-                break;
-            }
-            case K::Label: {
-                auto* label = new QLabel(FromWin1252(caption), parent);
-                label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-                made = label;
-                break;
-            }
-            case K::Spin:
-                made = new TSpinButton(parent);
-                break;
-            case K::ColorPanel:
-                made = new TColorPanel(parent);
-                break;
-            case K::Separator:
-                made = makeSeparator(parent);
-                break;
-            case K::Assistant: {
-                // Down while its assistant is open: a group of its own, released when the assistant closes.
-                auto* button = makeToolbarButton(parent, caption);
-                button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
-                button->SetAllowAllUp(true);
-                button->OnClick = [this](TToolbarButtonKt* sender) { LlamadasExpertos(sender); };
-                made = button;
-                break;
-            }
-            default:
-                throw std::logic_error(std::string("tool page control of no kind: ") + control.Name);
-            }
-            setHint(made, textOf(control).Hint);
-            if (width < 0)
-                width = fittedWidth(made, caption);
-            return made;
-        };
-        const std::vector<QWidget*> made = BuildControls(sheet, rows, kPageRow, make);
-        for (size_t i = 0; i < made.size(); ++i) {
-            const TControlSpec& control = rows[i];
-            if (control.Kind == K::Edit || control.Kind == K::FlatEdit)
-                lastEdit = static_cast<QLineEdit*>(made[i]);
-            // A spin button's hint is its edit's too.
-            if (control.Kind == K::Spin && lastEdit)
-                setHint(lastEdit, texts.at(i).Hint);
-            if (TToolPress handler = pressOf(control.Kind))
-                c.Presses->Watch(made[i], std::move(handler));
-        }
     }
-
-    // The named controls.
     c.tsDocumento = c.Sheets[0];
     c.tsTexto = c.Sheets[1];
     c.tsParrafos = c.Sheets[2];
@@ -855,107 +841,27 @@ void TformPrincipal::CreaHerramientas()
     c.tsEnlaces = c.Sheets[5];
     c.tsScripts = c.Sheets[6];
     c.tsSonido = c.Sheets[7];
-    c.sbMarcos = FormControl<TToolbarButtonKt>(pages, "sbMarcos");
-    c.SbTamanoFuente = FormControl<TVSpeedBtnMenu>(pages, "SbTamanoFuente");
-    c.CbFuente = FormControl<TlistComboKt>(pages, "CbFuente");
-    c.SbFuente = FormControl<TToolbarButtonKt>(pages, "SbFuente");
-    c.SbColorFuente = FormControl<TToolbarButtonKt>(pages, "SbColorFuente");
-    c.PColorFuente = FormControl<TColorPanel>(pages, "PColorFuente");
-    c.bevelAtributos1 = FormControl<QFrame>(pages, "bevelAtributos1");
-    c.sbFont = FormControl<TToolbarButtonKt>(pages, "sbFont");
-    c.sbTamanoBase = FormControl<TToolbarButtonKt>(pages, "sbTamanoBase");
-    c.bevelAtributos2 = FormControl<QFrame>(pages, "bevelAtributos2");
-    c.sbI = FormControl<TToolbarButtonKt>(pages, "sbI");
-    c.sbB = FormControl<TToolbarButtonKt>(pages, "sbB");
-    c.sbU = FormControl<TToolbarButtonKt>(pages, "sbU");
-    c.sbS = FormControl<TToolbarButtonKt>(pages, "sbS");
-    c.sbSUP = FormControl<TToolbarButtonKt>(pages, "sbSUP");
-    c.sbSUB = FormControl<TToolbarButtonKt>(pages, "sbSUB");
-    c.bevelAtributos3 = FormControl<QFrame>(pages, "bevelAtributos3");
-    c.sbTags = FormControl<TVSpeedBtnMenu>(pages, "sbTags");
-    c.sbEnlace = FormControl<TToolbarButtonKt>(pages, "sbEnlace");
-    c.cbLinks = FormControl<TComboBoxKt>(pages, "cbLinks");
-    c.cbTargetLink = FormControl<TComboBoxKt>(pages, "cbTargetLink");
-    c.sepEnlaces1 = FormControl<QFrame>(pages, "sepEnlaces1");
-    c.SBOkNameLink = FormControl<TToolbarButtonKt>(pages, "SBOkNameLink");
-    c.cbNameLinks = FormControl<TComboBoxKt>(pages, "cbNameLinks");
-    c.sepEnlaces2 = FormControl<QFrame>(pages, "sepEnlaces2");
-    c.sbLinkOptions = FormControl<TVSpeedBtnMenu>(pages, "sbLinkOptions");
-    c.cbJavaParam = FormControl<TComboBoxKt>(pages, "cbJavaParam");
-    c.lblValor = FormControl<QLabel>(pages, "lblValor");
-    c.cbJavaValue = FormControl<TComboBoxKt>(pages, "cbJavaValue");
-    c.sbSound = FormControl<TVSpeedBtnMenu>(pages, "sbSound");
-    c.cbBGSound = FormControl<TComboBoxKt>(pages, "cbBGSound");
-    c.sbSoundLoop = FormControl<TToolbarButtonKt>(pages, "sbSoundLoop");
-    c.ELoop = FormControl<TEditKt>(pages, "ELoop");
-    c.udLoop = FormControl<TSpinButton>(pages, "udLoop");
-    for (int i = 0; i < 3; ++i)
-        c.UL[i] = FormControl<TToolbarButtonKt>(pages, ("UL" + std::to_string(i + 1)).c_str());
-    for (int i = 0; i < 5; ++i)
-        c.OL[i] = FormControl<TToolbarButtonKt>(pages, ("OL" + std::to_string(i + 1)).c_str());
-    c.sbOLStart = FormControl<TToolbarButtonKt>(pages, "sbOLStart");
-    c.EStartOL = FormControl<TEditKt>(pages, "EStartOL");
-    c.eListValue = FormControl<TChkEdit>(pages, "eListValue");
-    c.chListOn = FormControl<QCheckBox>(pages, "chListOn");
-    c.eComboValue = FormControl<TChkEdit>(pages, "eComboValue");
-    c.chComboOn = FormControl<QCheckBox>(pages, "chComboOn");
-    c.eRows = FormControl<TEditKt>(pages, "eRows");
-    c.udRows = FormControl<TSpinButton>(pages, "udRows");
-    c.eCols = FormControl<TEditKt>(pages, "eCols");
-    c.udCols = FormControl<TSpinButton>(pages, "udCols");
-    c.sbTabla = FormControl<TToolbarButtonKt>(pages, "sbTabla");
-    c.pColor = FormControl<TColorPanel>(pages, "pColor");
-    c.sbColor = FormControl<TVSpeedBtnMenu>(pages, "sbColor");
-    c.eRepInicio = FormControl<QLineEdit>(pages, "eRepInicio");
-    c.eRepFinal = FormControl<QLineEdit>(pages, "eRepFinal");
-    c.sbRepiteTag = FormControl<TToolbarButtonKt>(pages, "sbRepiteTag");
-    c.SbCabecera = FormControl<TVSpeedBtnMenu>(pages, "SbCabecera");
-    c.sbBr = FormControl<TVSpeedBtnMenu>(pages, "sbBr");
-    c.sbHr = FormControl<TVSpeedBtnMenu>(pages, "sbHr");
-    for (QWidget* control : pages->findChildren<QWidget*>())
-        if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
-            c.MenuButtons.push_back(button);
-
-    for (const std::string& name : DropDownButtonNames())
-        PreparaBotonMenu(FormControl<TVSpeedBtnMenu>(pages, name.c_str()), name);
-    // The heading, line-break and rule buttons fill their lists themselves; a choice goes by their Tag.
-    for (TVSpeedBtnMenu* button : {c.SbCabecera, c.sbBr, c.sbHr})
-        button->OnSelect = [this](TVSpeedBtnMenu* sender) { BtnMenuTag(sender); };
-    c.Link = std::make_unique<TToolPagesLink>(c);
+    c.Built.assign(kPageCount, false);
+    c.Link = std::make_unique<TToolPagesLink>(c, [this] { Herramientas(); });
     SetToolPageLink(c.Link.get());
 
-    // Starting values: the plain bullet and numbering, size 3 (the browsers' normal size), a table of
-    // two by two and a sound played once.
-    c.UL[0]->SetDown(true);
-    c.OL[0]->SetDown(true);
-    c.SbTamanoFuente->SetItemIndex(2);
-    c.EStartOL->setText("1");
-    c.ELoop->setText("1");
-    c.eRows->setText("2");
-    c.eCols->setText("2");
-    c.Rows = std::make_unique<TUpDownEdit>(c.eRows, c.udRows, 0, 99);
-    c.Cols = std::make_unique<TUpDownEdit>(c.eCols, c.udCols, 0, 99);
-    c.Loop = std::make_unique<TUpDownEdit>(c.ELoop, c.udLoop, -1, 999);
-    c.sbSoundLoop->OnClick = [&c](TToolbarButtonKt*) { c.Loop->SetPosition(-1); };
-    // The colour strip lies over the lower part of the font colour button.
-    c.PColorFuente->setGeometry(c.PColorFuente->x(), kRowTop + 16, 16, 4);
-    c.PColorFuente->raise();
-    c.PColorFuente->setAttribute(Qt::WA_TransparentForMouseEvents);
-    // Family names, each once: what the font code names.
-    QStringList families;
-    for (const std::string& family : ScreenFontFamilies())
-        families.append(FromWin1252(family));
-    connect(c.CbFuente, &QLineEdit::textChanged, this, [this] { CbFuenteChange(); });
-    c.CbFuente->SetItems(families);
-    c.CbFuente->SetItemIndex(0);
+    // The page shown at start is built now, and so is a page whose width only its controls tell;
+    // the others wait until they show or are reached.
+    constexpr int kStartPage = 0;
+    for (int p = 0; p < kPageCount; ++p)
+        if (p == kStartPage || ToolPageRowsWidth(c, p) < 0)
+            buildToolPage(p);
 
-    pages->SetActivePage(c.Sheets[0]);
+    pages->SetActivePage(c.Sheets[kStartPage]);
     pages->Loaded();
     // The panel is as high as the tabs, the space above the pages and one row of controls.
     pages->resize(600, 200);
     const TRect display = pages->DisplayRect();
     const int height = display.Top + (200 - display.Bottom) + kRowTop * 2 + kControlHeight + 1;
     c.PTabs->setFixedHeight(height);
+    for (int p = 0; p < kPageCount; ++p)
+        if (!c.Built[p])
+            new TShowWatcher(c.Sheets[p], [this, p] { buildToolPage(p); });
 
     // The undo and redo buttons stand left of the pages, on the row of their controls; their menus
     // and commands are tied to them with the window's commands.
@@ -980,17 +886,237 @@ void TformPrincipal::CreaHerramientas()
     FPlaces.Top->insertWidget(0, c.PHerramientas);
 }
 
+TToolPageControls& TformPrincipal::Herramientas() const
+{
+    // Building a page changes the window's controls, not what the caller sees of the window.
+    auto* self = const_cast<TformPrincipal*>(this);
+    for (int p = 0; p < kPageCount; ++p)
+        self->buildToolPage(p);
+    return *FHerramientas;
+}
+
+void TformPrincipal::buildToolPage(int p)
+{
+    TToolPageControls& c = *FHerramientas;
+    if (c.Built[p])
+        return;
+    c.Built[p] = true;
+    TPageSetControl* pages = c.pcSuperior;
+    const TPageSpec& spec = kPages[p];
+    TTabSetSheet* sheet = c.Sheets[p];
+    QLineEdit* lastEdit = nullptr;
+    const std::vector<TCaptionAndHint> texts = captionsAndHints(kFirstPageControls + p);
+    const std::span<const TControlSpec> rows(spec.Controls, spec.Count);
+    // The texts of a page are in the order of its rows.
+    const auto textOf = [&](const TControlSpec& row) -> const TCaptionAndHint& {
+        return texts.at(static_cast<size_t>(&row - spec.Controls));
+    };
+    const auto make = [&](const TControlSpec& control, QWidget* parent, int& width) -> QWidget* {
+        const std::string& caption = textOf(control).Caption;
+        QWidget* made = nullptr;
+        switch (control.Kind) {
+        case K::Insert:
+        case K::InsertList:
+        case K::Table:
+        case K::Repeat:
+        case K::Plain: {
+            // BR and HR offer their variants in a menu, which a right click fills.
+            const bool withMenu = control.Tag == 13 || control.Tag == 15;
+            made = withMenu ? static_cast<QWidget*>(makeButton<TVSpeedBtnMenu>(parent, caption))
+                            : makeToolbarButton(parent, caption);
+            break;
+        }
+        case K::Heading:
+        case K::MenuTag:
+        case K::MenuSelect:
+            made = makeButton<TVSpeedBtnMenu>(parent, caption);
+            break;
+        case K::Toggle: {
+            auto* button = makeToolbarButton(parent, caption);
+            // A button of no group is a group of its own that may be released.
+            if (control.Group != 0) {
+                button->SetGroupIndex(control.Group);
+            } else {
+                button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
+                button->SetAllowAllUp(true);
+            }
+            made = button;
+            break;
+        }
+        case K::Combo: {
+            auto* combo = new TStoredComboBox(parent);
+            combo->SetFlat(true);
+            // The history keeps its own order, newest first.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            made = combo;
+            break;
+        }
+        case K::FontCombo:
+            made = makeFontList(parent);
+            break;
+        case K::Edit:
+            made = new QLineEdit(parent);
+            break;
+        case K::FlatEdit: {
+            auto* edit = new TEditKt(parent);
+            edit->Loaded();
+            made = edit;
+            break;
+        }
+        case K::CheckEdit: {
+            auto* edit = new TChkEdit(parent);
+            edit->SetCheckVisible(true);
+            made = edit;
+            break;
+        }
+        case K::Check: {
+            auto* check = new QCheckBox(FromWin1252(caption), parent);
+            made = check;
+            // The box, its spacing and the text, as the style draws them.
+            if (width < 0)
+                width = std::max(fittedWidth(check->fontMetrics(), caption) + 14, check->sizeHint().width());
+            break;
+        }
+        case K::Label: {
+            auto* label = new QLabel(FromWin1252(caption), parent);
+            label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+            made = label;
+            break;
+        }
+        case K::Spin:
+            made = new TSpinButton(parent);
+            break;
+        case K::ColorPanel:
+            made = new TColorPanel(parent);
+            break;
+        case K::Separator:
+            made = makeSeparator(parent);
+            break;
+        case K::Assistant: {
+            // Down while its assistant is open: a group of its own, released when the assistant closes.
+            auto* button = makeToolbarButton(parent, caption);
+            button->SetGroupIndex(kLoneToggleGroups + static_cast<int>(&control - spec.Controls));
+            button->SetAllowAllUp(true);
+            button->OnClick = [this](TToolbarButtonKt* sender) { LlamadasExpertos(sender); };
+            made = button;
+            break;
+        }
+        default:
+            throw std::logic_error(std::string("tool page control of no kind: ") + control.Name);
+        }
+        setHint(made, textOf(control).Hint);
+        if (width < 0)
+            width = fittedWidth(made->fontMetrics(), caption);
+        return made;
+    };
+    const std::vector<QWidget*> made = BuildControls(sheet, rows, kPageRow, make);
+    // A page made while it shows shows its controls.
+    if (sheet->isVisible())
+        for (size_t i = 0; i < made.size(); ++i)
+            if (rows[i].Parent < 0)
+                made[i]->show();
+    for (size_t i = 0; i < made.size(); ++i) {
+        const TControlSpec& control = rows[i];
+        if (control.Kind == K::Edit || control.Kind == K::FlatEdit)
+            lastEdit = static_cast<QLineEdit*>(made[i]);
+        // A spin button's hint is its edit's too.
+        if (control.Kind == K::Spin && lastEdit)
+            setHint(lastEdit, texts.at(i).Hint);
+        if (TToolPress handler = pressOf(control.Kind))
+            c.Presses->Watch(made[i], std::move(handler));
+    }
+
+    nameToolPageControls(c);
+    c.MenuButtons.clear();
+    for (QWidget* control : pages->findChildren<QWidget*>())
+        if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
+            c.MenuButtons.push_back(button);
+    for (const std::string& name : DropDownButtonNames())
+        if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(sheet->findChild<QWidget*>(QLatin1String(name))))
+            PreparaBotonMenu(button, name);
+    // The heading, line-break and rule buttons fill their lists themselves; a choice goes by their Tag.
+    for (TVSpeedBtnMenu* button : {c.SbCabecera, c.sbBr, c.sbHr})
+        if (button && sheet->isAncestorOf(button))
+            button->OnSelect = [this](TVSpeedBtnMenu* sender) { BtnMenuTag(sender); };
+
+    // Starting values: the plain bullet and numbering, size 3 (the browsers' normal size), a table of
+    // two by two and a sound played once.
+    if (sheet == c.tsListas) {
+        c.UL[0]->SetDown(true);
+        c.OL[0]->SetDown(true);
+        c.EStartOL->setText("1");
+    }
+    if (sheet == c.tsTablas) {
+        c.eRows->setText("2");
+        c.eCols->setText("2");
+        c.Rows = std::make_unique<TUpDownEdit>(c.eRows, c.udRows, 0, 99);
+        c.Cols = std::make_unique<TUpDownEdit>(c.eCols, c.udCols, 0, 99);
+    }
+    if (sheet == c.tsSonido) {
+        c.ELoop->setText("1");
+        c.Loop = std::make_unique<TUpDownEdit>(c.ELoop, c.udLoop, -1, 999);
+        c.sbSoundLoop->OnClick = [&c](TToolbarButtonKt*) { c.Loop->SetPosition(-1); };
+    }
+    if (sheet == c.tsTexto) {
+        c.SbTamanoFuente->SetItemIndex(2);
+        // The colour strip lies over the lower part of the font colour button.
+        c.PColorFuente->setGeometry(c.PColorFuente->x(), kRowTop + 16, 16, 4);
+        c.PColorFuente->raise();
+        c.PColorFuente->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Family names, each once: what the font code names.
+        QStringList families;
+        for (const std::string& family : ScreenFontFamilies())
+            families.append(FromWin1252(family));
+        connect(c.CbFuente, &QLineEdit::textChanged, this, [this] { CbFuenteChange(); });
+        c.CbFuente->SetItems(families);
+        c.CbFuente->SetItemIndex(0);
+    }
+    for (const auto& built : c.PageBuilt)
+        built(p);
+    if (c.LaidOut)
+        LayOutToolPages(c);
+    if (FFormStorage)
+        FFormStorage->ComponentsMade();
+}
+
 void TformPrincipal::CbFuenteChange()
 {
     TlistComboKt* fonts = FHerramientas->CbFuente;
     setHint(fonts, LoadResString(kFontHint) + ToWin1252(fonts->text()));
 }
 
+int ToolPageRowsWidth(const TToolPageControls& c, int page)
+{
+    const TPageSpec& spec = kPages[page];
+    const std::vector<TCaptionAndHint> texts = captionsAndHints(kFirstPageControls + page);
+    const QFontMetrics metrics = c.Sheets[static_cast<size_t>(page)]->fontMetrics();
+    int right = 0;
+    int flowLeft = 2;
+    for (size_t i = 0; i < spec.Count; ++i) {
+        const TControlSpec& row = spec.Controls[i];
+        int width = row.Width;
+        if (width < 0) {
+            // Buttons and labels fit their captions; a check box's box is its style's.
+            if (row.Kind == K::Check)
+                return -1;
+            width = fittedWidth(metrics, texts.at(i).Caption);
+        }
+        const int left = row.Left >= 0 ? row.Left : flowLeft;
+        flowLeft = left + width + kPageRow.FlowGap;
+        right = std::max(right, left + width);
+    }
+    return right + kRowTop;
+}
+
 int ToolPagesWidth(const TToolPageControls& c)
 {
     int widest = 0;
-    for (const TTabSetSheet* sheet : c.Sheets)
-        widest = std::max(widest, sheet->childrenRect().right() + 1 + kRowTop);
+    for (size_t p = 0; p < c.Sheets.size(); ++p) {
+        const TTabSetSheet* sheet = c.Sheets[p];
+        const int page = c.Built[p] ? sheet->childrenRect().right() + 1 + kRowTop
+                                    : ToolPageRowsWidth(c, static_cast<int>(p));
+        widest = std::max(widest, page);
+    }
     // The page control's frame around its pages.
     const TRect display = c.pcSuperior->DisplayRect();
     return c.pDeshacer->width() + widest + c.pcSuperior->width() - (display.Right - display.Left);
@@ -1002,5 +1128,6 @@ void TformPrincipal::PTabsResize()
     const int left = c.pDeshacer->width();
     c.pDeshacer->setGeometry(0, 0, left, c.PTabs->height());
     c.pcSuperior->setGeometry(left, 0, c.PTabs->width() - left, c.PTabs->height());
+    c.LaidOut = true;
     LayOutToolPages(c);
 }

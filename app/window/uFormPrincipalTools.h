@@ -189,18 +189,31 @@ struct TToolPageControls {
     std::unique_ptr<TUpDownEdit> Rows, Cols, Loop;
     // What the tag commands read the pages through.
     std::unique_ptr<TToolPageLink> Link;
+
+    // Which pages have their controls, in page order: the page shown at start has them from the
+    // start, another gets them when it is first made current or its controls are first asked for.
+    std::vector<bool> Built;
+    // Whether the layout for the pages' width has run: a page built later takes it at once.
+    bool LaidOut = false;
+    // Run after the controls of a page are made, with the page's index.
+    std::vector<std::function<void(int page)>> PageBuilt;
 };
 
 // Copies the tool pages' controls into the record the tag commands read, and puts back the combo
 // texts and histories a command changed. The side panel's style library is left to the side panel.
 class TToolPagesLink : public TToolPageLink {
 public:
-    explicit TToolPagesLink(TToolPageControls& controls) : FControls(controls) {}
+    // `buildAll` makes the controls of every page not built yet before they are read.
+    explicit TToolPagesLink(TToolPageControls& controls, std::function<void()> buildAll = {})
+        : FControls(controls), FBuildAll(std::move(buildAll))
+    {
+    }
     void FillValues(TToolPageValues& values) override;
     void TakeBackCombos(const TToolPageValues& values) override;
 
 private:
     TToolPageControls& FControls;
+    std::function<void()> FBuildAll;
 };
 
 // A control's caption and hint, as the packed strings of the pages give them.
@@ -211,8 +224,12 @@ struct TCaptionAndHint {
 // The lines of a packed string, each split at its first "|" into caption and hint.
 std::vector<TCaptionAndHint> captionsAndHints(int id);
 
-// The width the page control needs for every page to show whole at its base layout.
+// The width the page control needs for every page to show whole at its base layout. A page not built
+// yet is measured from its rows.
 int ToolPagesWidth(const TToolPageControls& c);
+// The width a page's controls take at the base layout, from its rows and the page's font; -1 when a
+// row's width is known only from its control.
+int ToolPageRowsWidth(const TToolPageControls& c, int page);
 
 // The tool pages' layout for the pages' width: the groups of fonts, links, applet parameters and
 // background sound grow with the page control's width once the panel is wider than each group's
