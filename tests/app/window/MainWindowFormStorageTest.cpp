@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QScreen>
 
 #include "app/window/uFormPrincipal.h"
@@ -12,6 +13,7 @@
 #include "editor/CodeMemo.h"
 #include "platform/core/Registry.h"
 #include "support/TempRegistry.h"
+#include "toolbars/TabCtrls.h"
 
 namespace {
 
@@ -97,4 +99,92 @@ TEST(MainWindowFormStorage, AnOffScreenRectangleComesBackOnScreen)
     EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().intersects(form.geometry()));
     EXPECT_EQ(form.height(), 400);
     EXPECT_GE(form.width(), 600); // no narrower than the window allows
+}
+
+namespace {
+
+// Every control of the tool pages, as a line of its name, class, place, text and hint.
+QStringList toolPageControls(TformPrincipal& form)
+{
+    QStringList lines;
+    for (QWidget* control : form.Herramientas().pcSuperior->findChildren<QWidget*>()) {
+        const auto* edit = qobject_cast<const QLineEdit*>(control);
+        const auto* combo = qobject_cast<const QComboBox*>(control);
+        lines.append(QStringList{control->objectName(), control->metaObject()->className(),
+                                 QString::number(control->geometry().x()), QString::number(control->width()),
+                                 edit ? edit->text() : QString(), combo ? itemsOf(combo).join(',') : QString(),
+                                 control->toolTip()}
+                         .join('|'));
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(MainWindowFormStorage, ToolPagesBuiltLateMatchAndKeepTheirStoredHistories)
+{
+    TempRegistry registry("tool-pages-late");
+    QStringList builtAtOnce;
+    int firstWidth = 0;
+    {
+        TformPrincipal first;
+        firstWidth = first.width();
+        // Only the page shown at start has its controls.
+        EXPECT_NE(first.findChild<QWidget*>("sbMarcos"), nullptr);
+        EXPECT_EQ(first.findChild<QWidget*>("cbLinks"), nullptr);
+        EXPECT_EQ(first.findChild<QWidget*>("cbBGSound"), nullptr);
+        TToolPageControls& c = first.Herramientas();
+        // The first width, measured from the rows, is the one the built pages ask for.
+        EXPECT_EQ(firstWidth, std::max(800, ToolPagesWidth(c)));
+        for (int page = 1; page < static_cast<int>(c.Sheets.size()); ++page)
+            if (const int rows = ToolPageRowsWidth(c, page); rows >= 0)
+                EXPECT_EQ(rows, c.Sheets[static_cast<size_t>(page)]->childrenRect().right() + 2) << page;
+        first.show();
+        settle();
+        builtAtOnce = toolPageControls(first);
+        qobject_cast<TStoredComboBox*>(c.cbLinks)->SetItems({"http://uno/", "http://dos/"});
+        qobject_cast<TStoredComboBox*>(c.cbBGSound)->SetItems({"fondo.mid"});
+        EXPECT_TRUE(first.close());
+    }
+    RegistryStore::Reload();
+    {
+        // Each page made current in turn, shown: the same controls as built all at once.
+        TformPrincipal second;
+        EXPECT_EQ(second.width(), firstWidth);
+        second.show();
+        settle();
+        TPageSetControl* pages = second.findChild<TPageSetControl*>("pcSuperior");
+        ASSERT_NE(pages, nullptr);
+        pages->SetActivePage(static_cast<TTabSetSheet*>(pages->Pages(5)));
+        settle();
+        // The links page took its stored history when it was built; the sound page is not built.
+        const auto* links = second.findChild<QComboBox*>("cbLinks");
+        ASSERT_NE(links, nullptr);
+        EXPECT_EQ(itemsOf(links), (QStringList{"http://uno/", "http://dos/"}));
+        EXPECT_EQ(second.findChild<QWidget*>("cbBGSound"), nullptr);
+        EXPECT_TRUE(second.close());
+    }
+    RegistryStore::Reload();
+    {
+        TformPrincipal third;
+        third.show();
+        settle();
+        TPageSetControl* pages = third.findChild<TPageSetControl*>("pcSuperior");
+        for (int page = pages->PageCount() - 1; page >= 0; --page) {
+            pages->SetActivePage(pages->Pages(page));
+            settle();
+        }
+        pages->SetActivePage(pages->Pages(0));
+        settle();
+        // The sound history, never built in the run before, kept its stored value.
+        EXPECT_EQ(itemsOf(third.Herramientas().cbBGSound), QStringList{"fondo.mid"});
+        qobject_cast<TStoredComboBox*>(third.Herramientas().cbBGSound)->SetItems({});
+        QStringList late = toolPageControls(third);
+        late.replaceInStrings("fondo.mid", "");
+        late.replaceInStrings("http://uno/,http://dos/", "");
+        QStringList once = builtAtOnce;
+        once.replaceInStrings("fondo.mid", "");
+        EXPECT_EQ(late, once);
+        EXPECT_TRUE(third.close());
+    }
 }
