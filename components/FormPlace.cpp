@@ -422,6 +422,13 @@ void TFormStorage::SetStoredProps(const TStringList& value)
     takeStoredList(value);
 }
 
+void TFormStorage::LookUpComponents()
+{
+    TStringList all(FStoredProps);
+    all.AddStrings(FWaitingProps);
+    SetStoredProps(all);
+}
+
 void TFormStorage::Loaded()
 {
     takeStoredList(TStringList(FStoredProps));

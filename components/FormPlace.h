@@ -196,6 +196,8 @@ public:
 
     TStringList& StoredProps() { return FStoredProps; }
     void SetStoredProps(const TStringList& value);
+    // Looks every line's component up again by name, the waiting lines' too.
+    void LookUpComponents();
 
     // Keeps the lines whose components are on the form, each with its component. A line whose
     // component is not made yet waits: ComponentsMade takes it once the component is there.

@@ -361,7 +361,8 @@ void TformPrincipal::FormStorageRestorePlacement()
             setPanelVisible(panel, shown);
             FCommands->Action(buttonName)->setStatusTip(LoadResQString(shown ? hideHint : showHint));
         }
-    readToolPages();
+    // The pages not built yet are read when they are built.
+    toolPagesAsBuilt().Link->FillBuiltValues(FToolPageValues);
     // The chosen code library is stored by its index.
     SidePanel().SelectStartLibrary();
     EditorOnChange();

@@ -158,7 +158,7 @@ void TformPrincipal::buildSpeedBar()
 
     bar->SetIniStorage(FFormStorage);
     // The storage's "pBotones.Width" named the place the bar took: it is looked up again by name.
-    FFormStorage->SetStoredProps(TStringList(FFormStorage->StoredProps()));
+    FFormStorage->LookUpComponents();
     bar->show();
 }
 

@@ -531,32 +531,54 @@ void TToolPagesLink::FillValues(TToolPageValues& v)
 {
     if (FBuildAll)
         FBuildAll();
+    FillBuiltValues(v);
+}
+
+void TToolPagesLink::FillBuiltValues(TToolPageValues& v)
+{
     const TToolPageControls& c = FControls;
-    v.Color = c.pColor->Color();
-    v.FontColor = c.PColorFuente->Color();
-    v.FontFace = ToWin1252(c.CbFuente->text());
-    v.FontSizeIndex = c.SbTamanoFuente->ItemIndex();
-    fillCombo(v.BGSound, c.cbBGSound);
-    v.Loop = textOf(c.ELoop);
-    fillCombo(v.JavaParam, c.cbJavaParam);
-    fillCombo(v.JavaValue, c.cbJavaValue);
-    fillCombo(v.Links, c.cbLinks);
-    fillCombo(v.NameLinks, c.cbNameLinks);
-    fillCombo(v.TargetLink, c.cbTargetLink);
-    v.ULKind = downIndex(c.UL);
-    v.OLKind = downIndex(c.OL);
-    v.OLStartOn = c.sbOLStart->Down();
-    v.OLStart = textOf(c.EStartOL);
-    v.ListValue = textOf(c.eListValue);
-    v.ListValueOn = c.eListValue->Checked();
-    v.ListSelected = c.chListOn->isChecked();
-    v.ComboValue = textOf(c.eComboValue);
-    v.ComboValueOn = c.eComboValue->Checked();
-    v.ComboSelected = c.chComboOn->isChecked();
-    v.RepeatPrefix = textOf(c.eRepInicio);
-    v.RepeatSuffix = textOf(c.eRepFinal);
-    v.TableRows = c.Rows->Position();
-    v.TableCols = c.Cols->Position();
+    const auto built = [&c](const TTabSetSheet* sheet) {
+        return c.Built[static_cast<size_t>(std::find(c.Sheets.begin(), c.Sheets.end(), sheet) - c.Sheets.begin())];
+    };
+    if (built(c.tsTexto)) {
+        v.FontColor = c.PColorFuente->Color();
+        v.FontFace = ToWin1252(c.CbFuente->text());
+        v.FontSizeIndex = c.SbTamanoFuente->ItemIndex();
+    }
+    if (built(c.tsSonido)) {
+        fillCombo(v.BGSound, c.cbBGSound);
+        v.Loop = textOf(c.ELoop);
+    }
+    if (built(c.tsScripts)) {
+        fillCombo(v.JavaParam, c.cbJavaParam);
+        fillCombo(v.JavaValue, c.cbJavaValue);
+    }
+    if (built(c.tsEnlaces)) {
+        fillCombo(v.Links, c.cbLinks);
+        fillCombo(v.NameLinks, c.cbNameLinks);
+        fillCombo(v.TargetLink, c.cbTargetLink);
+    }
+    if (built(c.tsListas)) {
+        v.ULKind = downIndex(c.UL);
+        v.OLKind = downIndex(c.OL);
+        v.OLStartOn = c.sbOLStart->Down();
+        v.OLStart = textOf(c.EStartOL);
+        v.ListValue = textOf(c.eListValue);
+        v.ListValueOn = c.eListValue->Checked();
+        v.ListSelected = c.chListOn->isChecked();
+        v.ComboValue = textOf(c.eComboValue);
+        v.ComboValueOn = c.eComboValue->Checked();
+        v.ComboSelected = c.chComboOn->isChecked();
+    }
+    if (built(c.tsDocumento)) {
+        v.RepeatPrefix = textOf(c.eRepInicio);
+        v.RepeatSuffix = textOf(c.eRepFinal);
+    }
+    if (built(c.tsTablas)) {
+        v.Color = c.pColor->Color();
+        v.TableRows = c.Rows->Position();
+        v.TableCols = c.Cols->Position();
+    }
 }
 
 void TToolPagesLink::TakeBackCombos(const TToolPageValues& v)
@@ -1075,8 +1097,12 @@ void TformPrincipal::buildToolPage(int p)
         built(p);
     if (c.LaidOut)
         LayOutToolPages(c);
-    if (FFormStorage)
+    if (FFormStorage) {
         FFormStorage->ComponentsMade();
+        // Once the placement is restored the record holds what the pages hold: this page's too.
+        if (FFormStorage->Restored())
+            c.Link->FillBuiltValues(FToolPageValues);
+    }
 }
 
 void TformPrincipal::CbFuenteChange()

@@ -90,6 +90,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
+class TToolPagesLink;
+
 // The controls of the tool pages, owned by the widgets they sit in.
 struct TToolPageControls {
     QWidget* PHerramientas = nullptr;
@@ -188,7 +190,7 @@ struct TToolPageControls {
     TToolPressFilter* Presses = nullptr;
     std::unique_ptr<TUpDownEdit> Rows, Cols, Loop;
     // What the tag commands read the pages through.
-    std::unique_ptr<TToolPageLink> Link;
+    std::unique_ptr<TToolPagesLink> Link;
 
     // Which pages have their controls, in page order: the page shown at start has them from the
     // start, another gets them when it is first made current or its controls are first asked for.
@@ -209,6 +211,8 @@ public:
     {
     }
     void FillValues(TToolPageValues& values) override;
+    // The values of the pages built so far; the others' stay as they are.
+    void FillBuiltValues(TToolPageValues& values);
     void TakeBackCombos(const TToolPageValues& values) override;
 
 private:
