@@ -867,12 +867,9 @@ void TformPrincipal::CreaHerramientas()
     c.Link = std::make_unique<TToolPagesLink>(c, [this] { Herramientas(); });
     SetToolPageLink(c.Link.get());
 
-    // The page shown at start is built now, and so is a page whose width only its controls tell;
-    // the others wait until they show or are reached.
+    // The page shown at start is built now; the others wait until they show or are reached.
     constexpr int kStartPage = 0;
-    for (int p = 0; p < kPageCount; ++p)
-        if (p == kStartPage || ToolPageRowsWidth(c, p) < 0)
-            buildToolPage(p);
+    buildToolPage(kStartPage);
 
     pages->SetActivePage(c.Sheets[kStartPage]);
     pages->Loaded();
@@ -1115,17 +1112,20 @@ int ToolPageRowsWidth(const TToolPageControls& c, int page)
 {
     const TPageSpec& spec = kPages[page];
     const std::vector<TCaptionAndHint> texts = captionsAndHints(kFirstPageControls + page);
-    const QFontMetrics metrics = c.Sheets[static_cast<size_t>(page)]->fontMetrics();
+    TTabSetSheet* sheet = c.Sheets[static_cast<size_t>(page)];
+    const QFontMetrics metrics = sheet->fontMetrics();
     int right = 0;
     int flowLeft = 2;
     for (size_t i = 0; i < spec.Count; ++i) {
         const TControlSpec& row = spec.Controls[i];
+        const std::string& caption = texts.at(i).Caption;
         int width = row.Width;
-        if (width < 0) {
-            // Buttons and labels fit their captions; a check box's box is its style's.
-            if (row.Kind == K::Check)
-                return -1;
-            width = fittedWidth(metrics, texts.at(i).Caption);
+        if (width < 0 && row.Kind == K::Check) {
+            // A check box's box and spacing are its style's: one is asked, on the page, as the page makes it.
+            const QCheckBox probe(FromWin1252(caption), sheet);
+            width = std::max(fittedWidth(metrics, caption) + 14, probe.sizeHint().width());
+        } else if (width < 0) {
+            width = fittedWidth(metrics, caption);
         }
         const int left = row.Left >= 0 ? row.Left : flowLeft;
         flowLeft = left + width + kPageRow.FlowGap;

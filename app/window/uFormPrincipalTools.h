@@ -231,8 +231,8 @@ std::vector<TCaptionAndHint> captionsAndHints(int id);
 // The width the page control needs for every page to show whole at its base layout. A page not built
 // yet is measured from its rows.
 int ToolPagesWidth(const TToolPageControls& c);
-// The width a page's controls take at the base layout, from its rows and the page's font; -1 when a
-// row's width is known only from its control.
+// The width a page's controls take at the base layout, from its rows and the page's font, without
+// making them.
 int ToolPageRowsWidth(const TToolPageControls& c, int page);
 
 // The tool pages' layout for the pages' width: the groups of fonts, links, applet parameters and
