@@ -607,43 +607,43 @@ void LayOutToolPages(TToolPageControls& c)
     // The groups of pages not built yet are laid out when their pages are built.
     int d = tabs > 501 ? W - 455 : 0;
     if (c.CbFuente) {
-    setWidth(c.CbFuente, d + 100);
-    moveLeft(c.SbFuente, d + 159);
-    moveLeft(c.SbColorFuente, d + 181);
-    moveLeft(c.PColorFuente, d + 184);
-    moveLeft(c.bevelAtributos1, d + 228);
-    moveLeft(c.sbFont, d + 233);
-    moveLeft(c.sbTamanoBase, d + 255);
-    moveLeft(c.bevelAtributos2, d + 280);
-    moveLeft(c.sbI, d + 285);
-    moveLeft(c.sbB, d + 307);
-    moveLeft(c.sbU, d + 329);
-    moveLeft(c.sbS, d + 351);
-    moveLeft(c.sbSUP, d + 369);
-    moveLeft(c.sbSUB, d + 395);
-    moveLeft(c.bevelAtributos3, d + 420);
-    moveLeft(c.sbTags, d + 425);
+        setWidth(c.CbFuente, d + 100);
+        moveLeft(c.SbFuente, d + 159);
+        moveLeft(c.SbColorFuente, d + 181);
+        moveLeft(c.PColorFuente, d + 184);
+        moveLeft(c.bevelAtributos1, d + 228);
+        moveLeft(c.sbFont, d + 233);
+        moveLeft(c.sbTamanoBase, d + 255);
+        moveLeft(c.bevelAtributos2, d + 280);
+        moveLeft(c.sbI, d + 285);
+        moveLeft(c.sbB, d + 307);
+        moveLeft(c.sbU, d + 329);
+        moveLeft(c.sbS, d + 351);
+        moveLeft(c.sbSUP, d + 369);
+        moveLeft(c.sbSUB, d + 395);
+        moveLeft(c.bevelAtributos3, d + 420);
+        moveLeft(c.sbTags, d + 425);
     }
 
     d = tabs > 449 ? (W - 403) / 3 : 0;
     if (c.cbLinks) {
-    for (QWidget* combo : {c.cbLinks, c.cbTargetLink, c.cbNameLinks})
-        setWidth(combo, d + 100);
-    moveLeft(c.cbTargetLink, d + 128);
-    moveLeft(c.sepEnlaces1, 2 * d + 232);
-    moveLeft(c.SBOkNameLink, 2 * d + 238);
-    moveLeft(c.cbNameLinks, 2 * d + 263);
-    moveLeft(c.sepEnlaces2, 3 * d + 367);
-    moveLeft(c.sbLinkOptions, 3 * d + 373);
+        for (QWidget* combo : {c.cbLinks, c.cbTargetLink, c.cbNameLinks})
+            setWidth(combo, d + 100);
+        moveLeft(c.cbTargetLink, d + 128);
+        moveLeft(c.sepEnlaces1, 2 * d + 232);
+        moveLeft(c.SBOkNameLink, 2 * d + 238);
+        moveLeft(c.cbNameLinks, 2 * d + 263);
+        moveLeft(c.sepEnlaces2, 3 * d + 367);
+        moveLeft(c.sbLinkOptions, 3 * d + 373);
     }
 
     // Integer division rounds toward zero, as the layout wants.
     d = tabs > 508 ? (W - 462) / 2 : 0;
     if (c.cbJavaParam) {
-    setWidth(c.cbJavaParam, d + 100);
-    setWidth(c.cbJavaValue, d + 100);
-    moveLeft(c.lblValor, d + 296);
-    moveLeft(c.cbJavaValue, d + 329);
+        setWidth(c.cbJavaParam, d + 100);
+        setWidth(c.cbJavaValue, d + 100);
+        moveLeft(c.lblValor, d + 296);
+        moveLeft(c.cbJavaValue, d + 329);
     }
 
     d = tabs > 261 ? W - 215 : 0;
@@ -920,7 +920,6 @@ void TformPrincipal::buildToolPage(int p)
     if (c.Built[p])
         return;
     c.Built[p] = true;
-    TPageSetControl* pages = c.pcSuperior;
     const TPageSpec& spec = kPages[p];
     TTabSetSheet* sheet = c.Sheets[p];
     QLineEdit* lastEdit = nullptr;
@@ -1047,9 +1046,10 @@ void TformPrincipal::buildToolPage(int p)
 
     nameToolPageControls(c);
     c.MenuButtons.clear();
-    for (QWidget* control : pages->findChildren<QWidget*>())
-        if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
-            c.MenuButtons.push_back(button);
+    for (TTabSetSheet* page : c.Sheets)
+        for (QWidget* control : page->findChildren<QWidget*>())
+            if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
+                c.MenuButtons.push_back(button);
     for (const std::string& name : DropDownButtonNames())
         if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(sheet->findChild<QWidget*>(QLatin1String(name))))
             PreparaBotonMenu(button, name);

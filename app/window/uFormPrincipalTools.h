@@ -179,7 +179,7 @@ struct TToolPageControls {
     TVSpeedBtnMenu* SbCabecera = nullptr;
     TVSpeedBtnMenu* sbBr = nullptr;
     TVSpeedBtnMenu* sbHr = nullptr;
-    std::vector<TVSpeedBtnMenu*> MenuButtons; // every drop-down button, in creation order
+    std::vector<TVSpeedBtnMenu*> MenuButtons; // every drop-down button of the pages built, in page order
 
     // The undo and redo buttons, with the editor's history in their menus, at the pages' left.
     QWidget* pDeshacer = nullptr;
