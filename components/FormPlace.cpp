@@ -466,12 +466,16 @@ void TFormStorage::ComponentsMade()
         FWaitingProps.Delete(FWaitingProps.IndexOf(made[i]));
         FStoredProps.Add(made[i], made.Objects(i));
     }
-    if (!Restored())
-        return;
+    if (Restored())
+        loadStoredValues(made);
+}
+
+void TFormStorage::loadStoredValues(TStringList& lines)
+{
     try {
         TPropsStorage storage;
         bindStorage(storage, *this);
-        storage.LoadObjectsProps(Form(), made);
+        storage.LoadObjectsProps(Form(), lines);
     } catch (...) {
         // A stored value that no longer fits is left as it is.
     }
@@ -490,13 +494,6 @@ void TFormStorage::SavePlacement()
 void TFormStorage::RestorePlacement()
 {
     TFormPlacement::RestorePlacement();
-    if (!Form())
-        return;
-    try {
-        TPropsStorage storage;
-        bindStorage(storage, *this);
-        storage.LoadObjectsProps(Form(), FStoredProps);
-    } catch (...) {
-        // A stored value that no longer fits is left as it is.
-    }
+    if (Form())
+        loadStoredValues(FStoredProps);
 }

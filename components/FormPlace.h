@@ -212,6 +212,8 @@ public:
 private:
     // Sets the stored list from `value`, the lines whose components are missing put aside.
     void takeStoredList(const TStringList& value);
+    // Gives the components of `lines` their stored values; a value that no longer fits is left out.
+    void loadStoredValues(TStringList& lines);
     TStringList FStoredProps;
     TStringList FWaitingProps;
 };
