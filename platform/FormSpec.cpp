@@ -7,13 +7,19 @@
 
 #include "platform/Win1252Qt.h"
 
-void PlaceControl(QWidget* control, const TControlSpec& spec, int width, const TFormRow& row, int& flowLeft)
+int FlowLeft(const TControlSpec& spec, int width, const TFormRow& row, int& flowLeft)
 {
     const int left = spec.Left >= 0 ? spec.Left : flowLeft;
+    flowLeft = left + width + row.FlowGap;
+    return left;
+}
+
+void PlaceControl(QWidget* control, const TControlSpec& spec, int width, const TFormRow& row, int& flowLeft)
+{
+    const int left = FlowLeft(spec, width, row, flowLeft);
     const int top = spec.Top >= 0 ? spec.Top : row.Top;
     const int height = spec.Height > 0 ? spec.Height : row.Height;
     control->setGeometry(left, top, width, height);
-    flowLeft = left + width + row.FlowGap;
 }
 
 std::vector<QWidget*> BuildControls(QWidget* parent, std::span<const TControlSpec> specs, const TFormRow& row,

@@ -47,6 +47,9 @@ struct TFormRow {
 // Makes the control of a row in `parent`; may fit `width` when the row asks for it.
 using TControlMaker = std::function<QWidget*(const TControlSpec& spec, QWidget* parent, int& width)>;
 
+// The left of a control `width` wide: its row's own left, or flowLeft after the previous control;
+// flowLeft moves on to where a following control goes.
+int FlowLeft(const TControlSpec& spec, int width, const TFormRow& row, int& flowLeft);
 // Places a control at its row's place, or after the previous control; flowLeft is where a following
 // control goes.
 void PlaceControl(QWidget* control, const TControlSpec& spec, int width, const TFormRow& row, int& flowLeft);

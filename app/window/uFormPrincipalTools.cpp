@@ -342,6 +342,12 @@ int fittedWidth(const QFontMetrics& metrics, const std::string& caption)
     return std::max(kButtonMinWidth, text + 8);
 }
 
+// A check box's width: its text, its box and the spacing, as the style draws them.
+int checkWidth(const QCheckBox& check, const std::string& caption)
+{
+    return std::max(fittedWidth(check.fontMetrics(), caption) + 14, check.sizeHint().width());
+}
+
 } // namespace
 
 std::vector<TCaptionAndHint> captionsAndHints(int id)
@@ -992,7 +998,7 @@ void TformPrincipal::buildToolPage(int p)
             made = check;
             // The box, its spacing and the text, as the style draws them.
             if (width < 0)
-                width = std::max(fittedWidth(check->fontMetrics(), caption) + 14, check->sizeHint().width());
+                width = checkWidth(*check, caption);
             break;
         }
         case K::Label: {
@@ -1123,13 +1129,11 @@ int ToolPageRowsWidth(const TToolPageControls& c, int page)
         if (width < 0 && row.Kind == K::Check) {
             // A check box's box and spacing are its style's: one is asked, on the page, as the page makes it.
             const QCheckBox probe(FromWin1252(caption), sheet);
-            width = std::max(fittedWidth(metrics, caption) + 14, probe.sizeHint().width());
+            width = checkWidth(probe, caption);
         } else if (width < 0) {
             width = fittedWidth(metrics, caption);
         }
-        const int left = row.Left >= 0 ? row.Left : flowLeft;
-        flowLeft = left + width + kPageRow.FlowGap;
-        right = std::max(right, left + width);
+        right = std::max(right, FlowLeft(row, width, kPageRow, flowLeft) + width);
     }
     return right + kRowTop;
 }
