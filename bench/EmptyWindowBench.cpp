@@ -6,6 +6,7 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -14,6 +15,8 @@
 
 #include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
+#include "highlight/SynParse.h"
+#include "platform/core/Classes.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
@@ -75,5 +78,23 @@ void BM_MinimalWindowBaseline(benchmark::State& state)
 }
 BENCHMARK(BM_MinimalWindowBaseline)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MinimalWindowBaseline)->Name("BM_MinimalWindowBaseline/again")->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The page language's shipped tables read into a parser, as the window does at start.
+void BM_LoadShippedHtmlTables(benchmark::State& state)
+{
+    ensureApplication();
+    QFile file(":/parsers/html.tbl");
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("no shipped tables");
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    TCodeMemoParser parser;
+    for (auto _ : state) {
+        TCustomMemoryStream stream(bytes.constData(), bytes.size());
+        parser.LoadParserData(stream);
+    }
+}
+BENCHMARK(BM_LoadShippedHtmlTables)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "editor/Painter.h"
 #include "platform/FontsQt.h"
 #include "platform/MessageBox.h"
+#include "platform/ScrollBar.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -169,8 +170,8 @@ TCustomCodeMemo::TCustomCodeMemo(QWidget* parent)
     setCursor(Qt::IBeamCursor);
     setMouseTracking(true);
     initMouse();
-    FHorzBar = new QScrollBar(Qt::Horizontal, this);
-    FVertBar = new QScrollBar(Qt::Vertical, this);
+    FHorzBar = new TScrollBar(Qt::Horizontal, this);
+    FVertBar = new TScrollBar(Qt::Vertical, this);
     for (QScrollBar* bar : {FHorzBar, FVertBar}) {
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);

@@ -649,14 +649,26 @@ void TSidePanel::KeepLibraryIndex()
 
 // ---------------------------------------------------------------- code tree
 
-void TSidePanel::sbCargaClick(TToolbarButtonKt* Sender)
+std::string TSidePanel::CodeTreeFile(int tag)
 {
-    const int tag = Sender->property("Tag").toInt();
     if (tag < 1 || tag > 6)
+        return {};
+    return ProgramFolder() + kCodeTrees[tag - 1];
+}
+
+void TSidePanel::TellMissingCodeTree(QWidget* window, const std::string& path)
+{
+    MessageBox(window, FmtLoadStr(kMissingCodeTree, path.c_str()), {}, MB_OK | MB_ICONERROR);
+}
+
+void TSidePanel::sbCargaClick(TToolbarButtonKt* Sender, bool tellMissing)
+{
+    const std::string path = CodeTreeFile(Sender->property("Tag").toInt());
+    if (path.empty())
         return;
-    const std::string path = ProgramFolder() + kCodeTrees[tag - 1];
     if (!FileExists(path)) {
-        MessageBox(FHost.HostWindow(), FmtLoadStr(kMissingCodeTree, path.c_str()), {}, MB_OK | MB_ICONERROR);
+        if (tellMissing)
+            TellMissingCodeTree(FHost.HostWindow(), path);
         Sender->SetDown(false);
         return;
     }

@@ -113,7 +113,13 @@ public:
     void lbLibreriaKeyUp(int Key);
     // Inserts the selected item of `Sender` (the library list).
     void lbFileListDblClick(QObject* Sender);
-    void sbCargaClick(TToolbarButtonKt* Sender);
+    // Loads the code tree of group button `Sender`; a missing file is told unless `tellMissing` is
+    // false, and leaves the button up.
+    void sbCargaClick(TToolbarButtonKt* Sender, bool tellMissing = true);
+    // The file of the code tree of group button `tag` (1 to 6), in the program's folder; "" for no such button.
+    static std::string CodeTreeFile(int tag);
+    // Tells over `window` that the code tree file `path` is missing.
+    static void TellMissingCodeTree(QWidget* window, const std::string& path);
     // Tag 1 collapses every branch, Tag 2 expands them all.
     void sbCodClick(int Tag);
     void lbCodigosDblClick();

@@ -344,11 +344,8 @@ QWidget* TformPrincipal::FilledPanel(TViewPanel which) const
 {
     if (which == TViewPanel::ToolPages)
         return FHerramientas ? FHerramientas->PHerramientas : nullptr;
-    // The side panel's place is no panel to show or hide until something fills it.
-    QWidget* panel = FPlaces.pLateral;
-    if (!panel || panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
-        return nullptr;
-    return panel;
+    // The side panel is built in its place before it first shows.
+    return FPlaces.pLateral;
 }
 
 void TformPrincipal::buildStatusBar()

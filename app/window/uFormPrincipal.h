@@ -322,15 +322,16 @@ public:
 
     // ---- the side panel (uFormPrincipalLateral.cpp)
 
-    // The side panel's pages and tools, with their handlers.
-    TSidePanel& SidePanel() const { return *FSidePanel; }
+    // The side panel's pages and tools, with their handlers. The panel is built at the first call,
+    // or before it first shows: a window whose panel stays hidden never builds it.
+    TSidePanel& SidePanel();
     // The image, applet and form assistants on the panel's pages; built at the first call, or before
     // the panel first shows.
     TAssistantPanels& AssistantPanels();
     void pcLateralChange();
     void pLateralResize();
     // The wildcard, style and explorer pages (uFormPrincipalSideTools.cpp).
-    TSidePanelTools& SideTools() const { return *FSideTools; }
+    TSidePanelTools& SideTools();
     void mDirActualizaClick();
     void mInsTxtClick();
 
@@ -632,8 +633,12 @@ private:
     TKrSpeedButton* FsbLateral;
     TKrSpeedButton* FsbAuxiliar;
     std::unique_ptr<TToolPageControls> FHerramientas;
-    // Builds the side panel in its place; the panel is a child of the window.
+    // The commands that open the side panel's assistants; the panel itself waits for its first use.
     void CreaPanelLateral();
+    // Builds the side panel in its place (a child of the window) and gives it what the window
+    // already holds for it: its stored settings, the start library, the lock of the auxiliary
+    // editor and, after the first show, the stored folder and style library.
+    void buildSidePanel();
     // Puts the repeat tool (its two codes and its button) on the side panel's assistant page.
     void placeRepeatTool(QWidget* page);
     // The side panel shows only with a document shown and its View item checked.
@@ -642,9 +647,10 @@ private:
     void setPanelVisible(QWidget* panel, bool shown);
     TSidePanel* FSidePanel = nullptr;
     void CreaHerramientasLaterales();
-    // The tree goes to the stored folder and the stored style library is loaded; at close the
-    // tree's folder is kept.
+    // The tree goes to the stored folder and the stored style library is loaded, once: at the first
+    // show, or when the panel is built after it. At close the tree's folder is kept.
     void startSideTools();
+    bool FSideToolsStarted = false;
     void closeSideTools();
     TSidePanelTools* FSideTools = nullptr;
     // Fills the side panel's attribute grid page and adds the commands of the grid and the custom codes.

@@ -115,7 +115,9 @@ void TformPrincipal::smAuxTempChange()
     if (!editor)
         return;
     FAuxiliar->ApplyCommandState();
-    SidePanel().pcLateral->setEnabled(false);
+    // A side panel built later takes the lock from the tool pages.
+    if (FSidePanel)
+        FSidePanel->pcLateral->setEnabled(false);
     Herramientas().pcSuperior->setEnabled(false);
     Panel(3)->setText(FromWin1252(LoadResString(kReadOnly)));
     // The main editor writes its mode again when it changes next.
@@ -127,7 +129,8 @@ void TformPrincipal::smAuxTempChange()
 
 void TformPrincipal::smAuxTempExit()
 {
-    SidePanel().pcLateral->setEnabled(true);
+    if (FSidePanel)
+        FSidePanel->pcLateral->setEnabled(true);
     Herramientas().pcSuperior->setEnabled(true);
 }
 

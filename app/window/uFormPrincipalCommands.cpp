@@ -355,6 +355,8 @@ void TformPrincipal::FormStorageRestorePlacement()
     const std::tuple<TViewPanel, const char*, const char*, int, int> views[] = {
         {TViewPanel::ToolPages, "mVerBarra", "sbBarra", kShowToolBar, kHideToolBar},
         {TViewPanel::SidePanel, "mVerLateral", "sbLateral", kShowSidePanel, kHideSidePanel}};
+    // A side panel built from here on selects the stored library as it is built.
+    TSidePanel* builtBefore = FSidePanel;
     for (const auto& [which, itemName, buttonName, showHint, hideHint] : views)
         if (QWidget* panel = FilledPanel(which)) {
             const bool shown = FCommands->Action(itemName)->isChecked();
@@ -364,7 +366,8 @@ void TformPrincipal::FormStorageRestorePlacement()
     // The pages not built yet are read when they are built.
     toolPagesAsBuilt().Link->FillBuiltValues(FToolPageValues);
     // The chosen code library is stored by its index.
-    SidePanel().SelectStartLibrary();
+    if (builtBefore)
+        builtBefore->SelectStartLibrary();
     EditorOnChange();
 }
 

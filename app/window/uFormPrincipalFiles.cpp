@@ -780,6 +780,8 @@ bool TformPrincipal::FormCloseQuery()
     }
     documentsClosed();
     EditorOnChange();
-    SidePanel().KeepLibraryIndex();
+    // A panel never built leaves the stored library as it was.
+    if (FSidePanel)
+        FSidePanel->KeepLibraryIndex();
     return true;
 }

@@ -8,7 +8,9 @@
 #include <initializer_list>
 
 #include "app/window/uFormPrincipalTools.h"
+#include "platform/core/SysUtils.h"
 
+#include "components/FormPlace.h"
 #include "components/HETreeView.h"
 #include "toolbars/TBarCtls.h"
 #include "toolbars/TabCtrls.h"
@@ -23,6 +25,43 @@ constexpr std::pair<int, int> kAssistantCalls[] = {
 
 void TformPrincipal::CreaPanelLateral()
 {
+    // The repeat tool is made with the first tool page and belongs to the panel: it leaves the page
+    // at once and waits, hidden, in the panel's place.
+    TToolPageControls& c = toolPagesAsBuilt();
+    for (QWidget* control : std::initializer_list<QWidget*>{c.eRepInicio, c.eRepFinal, c.sbRepiteTag})
+        control->setParent(FPlaces.pLateral);
+    // The HTML tree is the one the panel shows first: a missing file is told at start, as the other
+    // support files are, and not again when the panel is built.
+    if (const std::string tree = TSidePanel::CodeTreeFile(1); !FileExists(tree))
+        TSidePanel::TellMissingCodeTree(this, tree);
+    for (const auto& [tag, page] : kAssistantCalls)
+        SetExpertCall(tag, [this, tag, page](QObject*) {
+            if (!FCommands->Action("mVerLateral")->isChecked())
+                mVerLateralClick();
+            if (Herramientas().PHerramientas->isHidden())
+                mVerBarraClick();
+            SidePanel().ShowAssistant(page);
+            // The applets' assistant works with the scripts page of the tool pages.
+            if (tag == 1)
+                Herramientas().pcSuperior->SetActivePage(Herramientas().tsScripts);
+        });
+}
+
+TSidePanel& TformPrincipal::SidePanel()
+{
+    if (!FSidePanel)
+        buildSidePanel();
+    return *FSidePanel;
+}
+
+TSidePanelTools& TformPrincipal::SideTools()
+{
+    SidePanel();
+    return *FSideTools;
+}
+
+void TformPrincipal::buildSidePanel()
+{
     TSidePanelLinks links;
     links.Keys = [this](int16_t& Ctrl, int16_t& Shift) {
         Ctrl = CtrlPulsado;
@@ -32,21 +71,19 @@ void TformPrincipal::CreaPanelLateral()
     links.LockPainting = [this] { return lockPainting(); };
     FSidePanel = new TSidePanel(*this, std::move(links), FPlaces.pLateral,
                                 static_cast<TLateralSplitter*>(FPlaces.spLateral));
-    for (const auto& [tag, page] : kAssistantCalls)
-        SetExpertCall(tag, [this, tag, page](QObject*) {
-            if (!FCommands->Action("mVerLateral")->isChecked())
-                mVerLateralClick();
-            if (Herramientas().PHerramientas->isHidden())
-                mVerBarraClick();
-            FSidePanel->ShowAssistant(page);
-            // The applets' assistant works with the scripts page of the tool pages.
-            if (tag == 1)
-                Herramientas().pcSuperior->SetActivePage(Herramientas().tsScripts);
-        });
     placeRepeatTool(FSidePanel->Assistant(TSidePanel::asRepetir));
-    // The HTML tree is the one shown at start.
-    FSidePanel->sbCargaClick(FSidePanel->sbCarga[0]);
+    // The HTML tree is the one shown first; a missing file was told at start.
+    FSidePanel->sbCargaClick(FSidePanel->sbCarga[0], false);
     CreaHerramientasLaterales();
+    // While the auxiliary editor holds the focus both page sets are locked.
+    FSidePanel->pcLateral->setEnabled(Herramientas().pcSuperior->isEnabled());
+    if (FFormStorage) {
+        // The stored settings of the panel's controls waited for them.
+        FFormStorage->ComponentsMade();
+        if (FFormStorage->Restored())
+            FSidePanel->SelectStartLibrary();
+    }
+    startSideTools();
 }
 
 TAssistantPanels& TformPrincipal::AssistantPanels()
@@ -58,14 +95,15 @@ TAssistantPanels& TformPrincipal::AssistantPanels()
         assistants.RutaRelativa = [this](const std::string& FileName) { return RutaRelativa(FileName); };
         assistants.GuardaHistorial = [this](THistoryCombo& Combo) { GuardaHistorial(Combo); };
         assistants.OpenURL = [this](QObject* Sender) { OpenURL(Sender); };
-        FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), *FSidePanel);
+        FAssistantPanels = new TAssistantPanels(*this, std::move(assistants), SidePanel());
     }
     return *FAssistantPanels;
 }
 
 void TformPrincipal::setPanelVisible(QWidget* panel, bool shown)
 {
-    if (shown && panel == FPlaces.pLateral && FSidePanel) {
+    if (shown && panel == FPlaces.pLateral) {
+        SidePanel();
         AssistantPanels();
         TagGrid();
     }
@@ -90,17 +128,17 @@ void TformPrincipal::placeRepeatTool(QWidget* page)
 
 void TformPrincipal::pcLateralChange()
 {
-    FSidePanel->pcLateralChange();
+    SidePanel().pcLateralChange();
 }
 
 void TformPrincipal::pLateralResize()
 {
-    FSidePanel->pLateralResize();
+    SidePanel().pLateralResize();
 }
 
 void TformPrincipal::showSidePanel(bool shown)
 {
-    if (!FSidePanel || shown == !FPlaces.pLateral->isHidden())
+    if (!FilledPanel(TViewPanel::SidePanel) || shown == !FPlaces.pLateral->isHidden())
         return;
     setPanelVisible(FPlaces.pLateral, shown);
 }

@@ -29,6 +29,9 @@ void TformPrincipal::CreaHerramientasLaterales()
 
 void TformPrincipal::startSideTools()
 {
+    if (!FSideTools || !FFirstShowDone || FSideToolsStarted)
+        return;
+    FSideToolsStarted = true;
     FSideTools->SetTreeFolder(FConfig->LastTreeDir);
     if (FileExists(FConfig->LastStyle))
         FSideTools->CargaCSS(FConfig->LastStyle);
@@ -36,16 +39,19 @@ void TformPrincipal::startSideTools()
 
 void TformPrincipal::closeSideTools()
 {
+    // Tools never built leave the stored folder as it was.
+    if (!FSideTools)
+        return;
     if (const std::string folder = FSideTools->TreeFolder(); folder != "?")
         FConfig->LastTreeDir = folder;
 }
 
 void TformPrincipal::mDirActualizaClick()
 {
-    FSideTools->mDirActualizaClick();
+    SideTools().mDirActualizaClick();
 }
 
 void TformPrincipal::mInsTxtClick()
 {
-    FSideTools->mInsTxtClick();
+    SideTools().mInsTxtClick();
 }

@@ -18,7 +18,7 @@ TTagGridPage& TformPrincipal::TagGrid()
     // The grid's page is in the side panel, hidden in a window without documents: the grid is made
     // when it is first needed, with the widths kept from the last run.
     if (!FTagGrid) {
-        FTagGrid = new TTagGridPage(*this, FSidePanel->tsTag, FPlaces.pLateral);
+        FTagGrid = new TTagGridPage(*this, SidePanel().tsTag, FPlaces.pLateral);
         FTagGrid->SetColumnWidths(FConfig->ColTagsWidth, FConfig->ColValuWidth);
     }
     return *FTagGrid;
@@ -74,8 +74,8 @@ void TformPrincipal::mEditaTagClick()
     // The page is of no use in a hidden panel.
     if (!FCommands->Action("mVerLateral")->isChecked())
         mVerLateralClick();
-    FSidePanel->pcLateral->SetActivePage(FSidePanel->tsTag);
-    FSidePanel->pcLateralChange();
+    SidePanel().pcLateral->SetActivePage(SidePanel().tsTag);
+    SidePanel().pcLateralChange();
     TagGrid().sbEditaTagClick();
 }
 
@@ -92,7 +92,9 @@ void TformPrincipal::mEditaOtrosTagsClick()
 
 void TformPrincipal::keepTagGridWidths()
 {
-    // A grid never made reads back the widths it is made with, as it would have at start.
-    FConfig->ColTagsWidth = TagGrid().ColumnWidth(0);
-    FConfig->ColValuWidth = TagGrid().ColumnWidth(1);
+    // A grid never made leaves the stored widths as they were.
+    if (!FTagGrid)
+        return;
+    FConfig->ColTagsWidth = FTagGrid->ColumnWidth(0);
+    FConfig->ColValuWidth = FTagGrid->ColumnWidth(1);
 }

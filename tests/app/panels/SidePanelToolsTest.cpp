@@ -391,3 +391,97 @@ TEST(SidePanelTools, TreeFolderAndStyleLibraryComeBackAtTheNextStart)
     EXPECT_EQ(ToWin1252(t.eLibreria->text()), "web");
     EXPECT_EQ(listed(t.lbEstilos), (Strings{"H1.grande"}));
 }
+
+namespace {
+
+// What a window's side panel holds: the libraries and the chosen one with its entries, the style
+// library and its rules, the tree's folder, where the repeat tool is and whether the pages answer.
+Strings sidePanelState(TformPrincipal& form)
+{
+    TSidePanel& p = form.SidePanel();
+    TSidePanelTools& t = form.SideTools();
+    Strings state;
+    for (int i = 0; i < p.cbLibreria->count(); ++i)
+        state.push_back("library " + ToWin1252(p.cbLibreria->itemText(i)));
+    state.push_back("chosen " + std::to_string(p.cbLibreria->currentIndex()) + " " + p.LibraryPath());
+    for (const std::string& entry : listed(p.lbLibreria))
+        state.push_back("entry " + entry);
+    state.push_back("styles " + ToWin1252(t.eLibreria->text()) + " " + ToWin1252(t.eLibreria->Hint()));
+    for (const std::string& rule : listed(t.lbEstilos))
+        state.push_back("rule " + rule);
+    // The tree reads its folder when it first shows.
+    const std::string folder = t.DirTree->Directory();
+    state.push_back("tree " + (folder == "?" ? t.DirTree->InitialDirectory() : folder));
+    const bool repeatPlaced = form.findChild<QWidget*>("eRepInicio")->parentWidget() == p.Assistant(TSidePanel::asRepetir);
+    state.push_back(repeatPlaced ? "repeat tool on its assistant" : "repeat tool elsewhere");
+    state.push_back(p.pcLateral->isEnabled() ? "enabled" : "locked");
+    return state;
+}
+
+// The stored settings of the side panel's controls and tools.
+Strings storedSidePanelSettings()
+{
+    TRegIniFile reg(TKestrimaConfig::kRegistryKey);
+    TStringList form;
+    reg.ReadSectionValues("Form", form);
+    Strings stored;
+    for (int i = 0; i < form.Count(); ++i)
+        for (const char* name : {"cbLibreria", "shLibreriaFiles", "eLibreria", "cbFilter"})
+            if (form[i].starts_with(name))
+                stored.push_back(form[i]);
+    for (const char* name : {"LastTreeDir", "LastStyle"})
+        stored.push_back(reg.ReadString("Settings", name, "?"));
+    return stored;
+}
+
+} // namespace
+
+TEST(SidePanelTools, APanelBuiltLateHoldsWhatOneBuiltAtStartHoldsAndAWindowThatNeverBuildsItKeepsItsSettings)
+{
+    TempRegistry registry("side-late");
+    startWithoutDocuments();
+    TempDir dir("side-late");
+    const std::string a = dir.file("a.cod", "[*uno*]\r\n1\r\n");
+    const std::string b = dir.file("b.cod", "[*dos*]\r\n2\r\n[*tres*]\r\n3\r\n");
+    const std::string css = dir.file("web.css", "H1.grande{font-size:20pt}\r\nP.nota{color:red}\r\n");
+    Strings used;
+    {
+        TformPrincipal form;
+        form.show();
+        settle();
+        TSidePanel& p = form.SidePanel();
+        TDialogAnswers dialogs;
+        dialogs.answers = {{a}, {b}};
+        p.sbAbreLibreriaClick();
+        p.sbAbreLibreriaClick();
+        form.SideTools().DirTree->SetDirectory(dir.path.string());
+        form.SideTools().CargaCSS(css);
+        used = sidePanelState(form);
+        EXPECT_TRUE(form.close());
+    }
+    RegistryStore::Reload();
+    const Strings stored = storedSidePanelSettings();
+    ASSERT_GE(stored.size(), 6u);
+    {
+        // The panel stays hidden without documents: nothing of it is made, and its settings stay.
+        TformPrincipal form;
+        form.show();
+        settle();
+        EXPECT_EQ(form.findChild<QWidget*>("pcLateral"), nullptr);
+        EXPECT_EQ(form.findChild<QWidget*>("DirTree"), nullptr);
+        EXPECT_TRUE(form.close());
+    }
+    RegistryStore::Reload();
+    EXPECT_EQ(storedSidePanelSettings(), stored);
+    // Built before the window shows, as the panel shown at start is, or after it, as the View item
+    // builds it: either way it holds what the first window left.
+    for (const bool early : {true, false}) {
+        RegistryStore::Reload();
+        TformPrincipal form;
+        if (early)
+            form.SidePanel();
+        form.show();
+        settle();
+        EXPECT_EQ(sidePanelState(form), used) << (early ? "built at start" : "built late");
+    }
+}

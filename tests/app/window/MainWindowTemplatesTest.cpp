@@ -100,7 +100,8 @@ TEST(MainWindowTemplates, TheMergeOpensItsResultAsANewUntitledDocumentOfTheDefau
         form.beDatos->OnBtnClick(form.beDatos);
         form.btnAceptar->click();
     });
-    // The side panel's button runs the merge.
+    // The side panel's button runs the merge; the panel is built when first asked for.
+    w.form.SideTools();
     auto* button = w.form.findChild<TToolbarButtonKt*>("sbProcesaPlantilla");
     ASSERT_NE(button, nullptr);
     button->OnClick(button);
