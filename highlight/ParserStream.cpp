@@ -1,6 +1,7 @@
 // The compiled tables of a TCodeMemoParser as a byte image: StoreParserData, LoadParserData, Assign.
 #include "highlight/CodeMemoParser.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -26,6 +27,9 @@ constexpr int64_t kBodyFormMinBytes = 1 + 1 + 1;
 constexpr int64_t kStartRecordMinBytes = kStartFormMinBytes + kSetBytes + kStartFormMinBytes + kBodyFormMinBytes + 1;
 constexpr int64_t kHandlerMinBytes = kStartFormMinBytes + kBodyFormMinBytes;
 constexpr int64_t kTokenStateBytes = 3 * kSetBytes + 3;
+// The shipped tables pack to about a fifth; room for more than this many bytes per packed byte is
+// made only as the image grows.
+constexpr int64_t kLargestExpansion = 32;
 constexpr int64_t kRangeNodeMinBytes = 2 + 2 + kStartRecordMinBytes;
 constexpr int64_t kRangeChainMinBytes = 4;
 
@@ -389,9 +393,11 @@ void TCodeMemoParser::LoadParserData(TStream& Stream)
                                             static_cast<int>(version)));
             return;
         }
-        StreamReadLong(Stream); // the image length; the packed form carries it again
-
+        // The image length; the packed form carries it again and decides. Room is made for it
+        // beforehand, as far as the packed bytes left could plausibly expand.
+        const int64_t length = StreamReadLong(Stream);
         TMemoryStream image;
+        image.SetCapacity(std::min(length, kLargestExpansion * (Stream.GetSize() - Stream.GetPosition())));
         {
             CompressorRun run(FCompressor, Stream, image);
             FCompressor.Decompress();

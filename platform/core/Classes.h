@@ -1,6 +1,7 @@
 // The class-library streams (abstract, memory and file) and the string list, in standard C++ only.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -66,6 +67,9 @@ public:
     int64_t Seek(int64_t offset, int origin) override;
     void SetSize(int64_t newSize) override;
     int64_t GetSize() override { return static_cast<int64_t>(FData.size()); }
+    // Makes room for `capacity` bytes, so that writes up to that size never move the memory; the
+    // size stays as it is.
+    void SetCapacity(int64_t capacity) { FData.reserve(static_cast<size_t>(std::max<int64_t>(capacity, 0))); }
     void Clear();
     uint8_t* Memory() { return FData.data(); }
     const std::vector<uint8_t>& Bytes() const { return FData; }

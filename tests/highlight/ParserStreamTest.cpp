@@ -461,6 +461,17 @@ TEST(ParserStream, AStoredLanguageLoadsAndScansAlike)
     assigned.Assign(loaded);
     EXPECT_EQ(store(assigned), property);
     EXPECT_EQ(store(loaded), property);
+
+    // The image length ahead of the packed form only makes room: none, a short one or an
+    // impossible one loads the same language.
+    for (const uint32_t length : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        Bytes told = property;
+        for (int i = 0; i < 4; ++i)
+            told[2 + static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
+        TCodeMemoParser again;
+        load(again, told);
+        EXPECT_EQ(store(again), property) << length;
+    }
 }
 
 TEST(ParserStream, TheCaseFlagComesBackWithTheLanguageWords)
