@@ -135,6 +135,7 @@ void TSpeedbarButton::PaintGlyph(QPainter& canvas, const TRect& rect, TKrButtonS
     const TSpeedBar* bar = FItem->SpeedBar();
     TImageList* images = bar ? bar->Images() : nullptr;
     if (!images || FItem->ImageIndex() < 0) {
+        FItem->Glyph();
         TKrSpeedButton::PaintGlyph(canvas, rect, state, drawMark);
         return;
     }
@@ -160,7 +161,7 @@ void TBtnControl::AssignSpeedItem(TSpeedItem* item)
 {
     TSpeedbarButton* button = item->Button();
     FImage.SetAlignment(button->Alignment());
-    FImage.SetGlyph(button->Glyph());
+    FImage.SetGlyph(item->Glyph());
     FImage.SetNumGlyphs(button->NumGlyphs());
     FSpacing = button->Spacing();
     FMargin = button->Margin();
@@ -219,7 +220,7 @@ void DrawCellButton(QPainter& canvas, const QRect& cell, TSpeedItem* item, TButt
     const TSpeedBar* bar = item->SpeedBar();
     const TImageList* images = bar ? bar->Images() : nullptr;
     const bool fromList = images && item->ImageIndex() >= 0;
-    image.SetGlyph(fromList ? QImage() : button->Glyph());
+    image.SetGlyph(fromList ? QImage() : item->Glyph());
     image.SetAlignment(button->Alignment());
     image.SetNumGlyphs(button->NumGlyphs());
     image.Caption = button->Caption();
@@ -341,8 +342,33 @@ void TSpeedItem::SetEnabled(bool value)
     applyEnabled();
 }
 
+void TSpeedItem::SetGlyph(const QImage& value)
+{
+    FGlyphSource = nullptr;
+    FButton->SetGlyph(value);
+}
+
+void TSpeedItem::SetGlyphSource(std::function<QImage()> source)
+{
+    FGlyphSource = std::move(source);
+    if (FVisible)
+        Glyph();
+}
+
+const QImage& TSpeedItem::Glyph()
+{
+    if (FGlyphSource) {
+        const std::function<QImage()> source = std::move(FGlyphSource);
+        FGlyphSource = nullptr;
+        FButton->SetGlyph(source());
+    }
+    return FButton->Glyph();
+}
+
 void TSpeedItem::SetVisible(bool value)
 {
+    if (value)
+        Glyph();
     const bool parented = !FBar || FButton->parentWidget() == FBar;
     if (FButton->isVisibleTo(FButton->parentWidget()) == value && FVisible == value && (!value || parented))
         return;

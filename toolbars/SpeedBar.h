@@ -198,7 +198,12 @@ public:
     void SetTag(int value);
     const std::string& BtnCaption() const { return FButton->Caption(); }
     void SetBtnCaption(const std::string& value) { FButton->SetCaption(value); }
-    void SetGlyph(const QImage& value) { FButton->SetGlyph(value); }
+    void SetGlyph(const QImage& value);
+    // The glyph is made by `source` when it is first needed: when the item is shown or its glyph is
+    // asked for (painting, dragging, the setup window's list). An item off the bar costs nothing.
+    void SetGlyphSource(std::function<QImage()> source);
+    // The button's glyph, made now if it waited.
+    const QImage& Glyph();
     // In edit mode the button is enabled and not flat, so that it can be dragged.
     void SetEditing(bool value);
     bool Editing() const { return FEditing; }
@@ -220,6 +225,7 @@ private:
     bool FEditing = false;
     bool FEnabled = true;
     std::unique_ptr<TSpeedbarButton> FButton;
+    std::function<QImage()> FGlyphSource;
     bool FVisible = false;
     bool FStored = true;
     TSpeedBar* FBar = nullptr;

@@ -121,7 +121,6 @@ void TformPrincipal::buildSpeedBar()
         bar->AddSection(section);
     }
 
-    const QStyle* look = style();
     // The first arrangement: the shown items of each section one under the other, half a button
     // between sections.
     int top = kButtonsOffset;
@@ -133,7 +132,8 @@ void TformPrincipal::buildSpeedBar()
         item->SetHint(hint);
         // The caption names the item in the setup window's list: the hint's short part.
         item->SetCaption(hint.substr(0, hint.find('|')));
-        item->SetGlyph(itemPicture(look, spec));
+        // An item off the bar reads its picture once it is shown or listed.
+        item->SetGlyphSource([this, &spec] { return itemPicture(style(), spec); });
         bar->AddItem(spec.Section, item);
         if (spec.Shown) {
             if (spec.Section != lastSection)

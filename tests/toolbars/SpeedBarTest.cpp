@@ -333,6 +333,42 @@ TEST(SpeedBar, TheLayoutIsSavedAsNamedPositions)
     EXPECT_EQ(TRegIniFile(kKey).ReadInteger(section, "Width", -1), -1);
 }
 
+TEST(SpeedBar, AnItemsGlyphIsMadeOnceWhenTheItemFirstShowsOrItsGlyphIsAskedFor)
+{
+    TBar b;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    std::vector<int> made(3, 0);
+    std::vector<TSpeedItem*> waiting;
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new TSpeedItem;
+        item->SetName("sbEspera" + std::to_string(i));
+        b.bar->AddItem(0, item);
+        item->SetGlyphSource([&made, &red, i] {
+            ++made[static_cast<size_t>(i)];
+            return red;
+        });
+        waiting.push_back(item);
+    }
+    b.form.show();
+    b.form.grab();
+    // Off the bar, nothing is made however the bar is shown and painted.
+    EXPECT_EQ(made, (std::vector<int>{0, 0, 0}));
+    // Shown, asked for, or given a glyph of its own first: each is made at most once.
+    waiting[0]->SetVisible(true);
+    b.form.grab();
+    EXPECT_TRUE(waiting[1]->Glyph() == red);
+    QImage blue(16, 16, QImage::Format_ARGB32);
+    blue.fill(Qt::blue);
+    waiting[2]->SetGlyph(blue);
+    waiting[0]->SetVisible(false);
+    waiting[0]->SetVisible(true);
+    EXPECT_TRUE(waiting[1]->Glyph() == red);
+    EXPECT_EQ(made, (std::vector<int>{1, 1, 0}));
+    EXPECT_TRUE(waiting[0]->Button()->Glyph() == red);
+    EXPECT_TRUE(waiting[2]->Glyph() == blue);
+}
+
 TEST(SpeedBar, RestoringALayoutPlacesTheNamedItems)
 {
     const std::string ppi = std::to_string(TSpeedBar::ScreenPixelsPerInch());

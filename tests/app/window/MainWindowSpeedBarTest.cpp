@@ -89,7 +89,7 @@ TEST(MainWindowSpeedBar, EachItemShowsItsStandardIconsSmallPicture)
         ASSERT_FALSE(icon.isNull()) << name;
         TSpeedItem* item = bar.SearchItem(name);
         ASSERT_NE(item, nullptr) << name;
-        const QImage shown = item->Button()->Glyph();
+        const QImage shown = item->Glyph();
         EXPECT_EQ(shown.size(), icon.size()) << name;
         EXPECT_TRUE(shown.convertToFormat(QImage::Format_ARGB32) == icon.convertToFormat(QImage::Format_ARGB32)) << name;
     }
