@@ -216,21 +216,57 @@ std::unique_ptr<TPropsStorage> TPropsStorage::CreateStorage()
     return std::make_unique<TPropsStorage>();
 }
 
+namespace {
+
+// Finds, for each name of `wanted` (case folded), the first object of that name in the tree under
+// `owner`, in the order findChildren lists them, without regard to case. The walk stops once every
+// name is found.
+void findByNames(const QObject* owner, QHash<QString, QObject*>& wanted, qsizetype& missing)
+{
+    for (QObject* child : owner->children()) {
+        if (missing == 0)
+            return;
+        const QString& name = child->objectName();
+        if (!name.isEmpty())
+            for (auto it = wanted.begin(); it != wanted.end(); ++it)
+                if (!it.value() && it.key().size() == name.size() &&
+                    it.key().compare(name, Qt::CaseInsensitive) == 0) {
+                    it.value() = child;
+                    --missing;
+                    break;
+                }
+        findByNames(child, wanted, missing);
+    }
+}
+
+void collectTree(const QObject* owner, QSet<const void*>& owned)
+{
+    for (QObject* child : owner->children()) {
+        owned.insert(child);
+        collectTree(child, owned);
+    }
+}
+
+} // namespace
+
 void TPropsStorage::UpdateStoredList(QObject* owner, TStringList& list, bool fromForm)
 {
     // The owner's tree is walked once for the whole list: by name as FindOwnedComponent finds a
     // component (the first of the name in tree order, without regard to case), or by address only,
     // so that an entry whose component has since been destroyed is never followed.
-    const QList<QObject*> children = owner ? owner->findChildren<QObject*>() : QList<QObject*>();
     QHash<QString, QObject*> byName;
     QSet<const void*> owned;
     if (fromForm) {
-        for (QObject* child : children)
-            if (const QString name = child->objectName().toCaseFolded(); !name.isEmpty() && !byName.contains(name))
-                byName.insert(name, child);
-    } else {
-        for (QObject* child : children)
-            owned.insert(child);
+        for (int i = 0; i < list.Count(); ++i) {
+            std::string component, property;
+            if (SplitStoredItem(list[i], component, property) && !component.empty())
+                byName.insert(FromWin1252(component).toCaseFolded(), nullptr);
+        }
+        qsizetype missing = byName.size();
+        if (owner)
+            findByNames(owner, byName, missing);
+    } else if (owner) {
+        collectTree(owner, owned);
     }
     for (int i = list.Count() - 1; i >= 0; --i) {
         std::string component, property;
