@@ -715,6 +715,8 @@ void TKrSpeedButton::SetTransparent(bool value)
     if (value == FTransparent)
         return;
     FTransparent = value;
+    // Qt paints what lies beneath a control that does not cover all of itself.
+    setAttribute(Qt::WA_OpaquePaintEvent, !value);
     update();
 }
 
@@ -985,15 +987,22 @@ void TKrSpeedButton::Paint()
         FState = FDown && FGroupIndex != 0 ? rsExclusive : rsUp;
     }
     const TKrButtonState look = FFlat && !FMouseOver ? rsInactive : FState;
-    if (FPaintBuffer.size() != size())
-        FPaintBuffer = QImage(size(), QImage::Format_RGB32);
+    // A transparent button draws over what its parent and the siblings beneath have already painted
+    // there: its picture keeps the untouched pixels clear.
+    const QImage::Format format = FTransparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (FPaintBuffer.size() != size() || FPaintBuffer.format() != format)
+        FPaintBuffer = QImage(size(), format);
     {
         QPainter canvas(&FPaintBuffer);
         canvas.setFont(font());
         canvas.setPen(ToQColor(sys(clBtnText)));
-        canvas.fillRect(FPaintBuffer.rect(), ToQColor(sys(clBtnFace)));
-        if (FTransparent)
-            CopyParentImage(this, canvas);
+        if (FTransparent) {
+            canvas.setCompositionMode(QPainter::CompositionMode_Source);
+            canvas.fillRect(FPaintBuffer.rect(), Qt::transparent);
+            canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        } else {
+            canvas.fillRect(FPaintBuffer.rect(), ToQColor(sys(clBtnFace)));
+        }
         TRect rect{0, 0, width(), height()};
         if (look == rsInactive && FState != rsExclusive)
             rect = {rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2};

@@ -542,6 +542,43 @@ TEST(KrSpeedButton, AFlatButtonIsGreyAwayFromTheMouseWhenAskedTo)
     EXPECT_EQ(coloured.pixelColor(0, 0), sysColour(clBtnFace));
 }
 
+TEST(KrSpeedButton, ATransparentButtonShowsWhatLiesBeneathAroundItsFrameAndGlyph)
+{
+    TButtonWindow host;
+    QPalette palette = host.window.palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 0));
+    host.window.setPalette(palette);
+    host.window.setAutoFillBackground(true);
+    // A sibling made first lies beneath the left half of the button.
+    auto* beneath = new QWidget(&host.window);
+    beneath->setGeometry(10, 10, 12, 25);
+    beneath->setAutoFillBackground(true);
+    QPalette navy = beneath->palette();
+    navy.setColor(QPalette::Window, QColor(0, 0, 128));
+    beneath->setPalette(navy);
+    beneath->show();
+    TKrSpeedButton* button = host.Add(10);
+    button->SetGlyph(Strip(1));
+    button->SetFlat(true);
+    button->SetGrayedInactive(false);
+    MoveCursorTo(host.window, {150, 80});
+    for (const bool transparent : {true, false, true}) {
+        button->SetTransparent(transparent);
+        const QImage shown = Picture(host.window).copy(button->geometry());
+        // Away from the mouse a flat button has no frame: the glyph alone over the parent and the sibling.
+        EXPECT_EQ(Where(shown, kStateColours[0]).topLeft(), QPoint(8, 8)) << transparent;
+        EXPECT_EQ(shown.pixelColor(1, 1), transparent ? QColor(0, 0, 128) : sysColour(clBtnFace)) << transparent;
+        EXPECT_EQ(shown.pixelColor(23, 23), transparent ? QColor(0, 128, 0) : sysColour(clBtnFace)) << transparent;
+    }
+    // Under the mouse the frame is drawn over what lies beneath.
+    MoveCursorTo(*button, {12, 12});
+    button->TrackMouse();
+    const QImage over = Picture(host.window).copy(button->geometry());
+    EXPECT_EQ(over.pixelColor(0, 0), sysColour(clBtnHighlight));
+    EXPECT_EQ(over.pixelColor(2, 20), QColor(0, 0, 128));
+    EXPECT_EQ(over.pixelColor(20, 2), QColor(0, 128, 0));
+}
+
 TEST(KrSpeedButton, AClickOnAGroupedButtonTogglesItWithinTheGroupsRules)
 {
     TButtonWindow host;
