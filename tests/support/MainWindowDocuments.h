@@ -1,4 +1,4 @@
-// Test helpers of the main window's documents: answered message boxes and file dialogs, tab captions and switching, a window without documents.
+// Test helpers of the main window's documents: answered message boxes and file dialogs, tab captions and switching, a window without documents, code libraries opened on the side panel.
 #pragma once
 
 #include <QApplication>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/model/KestrimaConfig.h"
+#include "app/panels/SidePanel.h"
 #include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/FileDialogs.h"
@@ -35,6 +36,16 @@ struct TDialogAnswers {
     }
     ~TDialogAnswers() { SetFileDialogHook({}); }
 };
+
+// Opens the code libraries `files`, one after the other, with the side panel's open button.
+inline void openCodeLibraries(TformPrincipal& form, const std::vector<std::string>& files)
+{
+    TDialogAnswers dialogs;
+    for (const std::string& file : files)
+        dialogs.answers.push_back({file});
+    for (size_t i = 0; i < files.size(); ++i)
+        form.SidePanel().sbAbreLibreriaClick();
+}
 
 inline std::vector<std::string> captions(TformPrincipal& form)
 {

@@ -341,11 +341,7 @@ TEST(SidePanel, TheChosenLibraryComesBackAtTheNextStart)
         TformPrincipal form;
         form.show();
         settle();
-        TSidePanel& p = form.SidePanel();
-        TDialogAnswers dialogs;
-        dialogs.answers = {{a}, {b}};
-        p.sbAbreLibreriaClick();
-        p.sbAbreLibreriaClick();
+        openCodeLibraries(form, {a, b});
         EXPECT_TRUE(form.close());
     }
     RegistryStore::Reload();

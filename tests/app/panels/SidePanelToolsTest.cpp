@@ -449,11 +449,7 @@ TEST(SidePanelTools, APanelBuiltLateHoldsWhatOneBuiltAtStartHoldsAndAWindowThatN
         TformPrincipal form;
         form.show();
         settle();
-        TSidePanel& p = form.SidePanel();
-        TDialogAnswers dialogs;
-        dialogs.answers = {{a}, {b}};
-        p.sbAbreLibreriaClick();
-        p.sbAbreLibreriaClick();
+        openCodeLibraries(form, {a, b});
         form.SideTools().DirTree->SetDirectory(dir.path.string());
         form.SideTools().CargaCSS(css);
         used = sidePanelState(form);
