@@ -59,12 +59,20 @@ void PlaceControl(QWidget* control, const TControlSpec& spec, int width, const T
 std::vector<QWidget*> BuildControls(QWidget* parent, std::span<const TControlSpec> specs, const TFormRow& row,
                                     const TControlMaker& make);
 
+// The control of a form by its row's name and type; nullptr while the form has none, or none of
+// that type.
+template <class T>
+T* FindFormControl(const QWidget* root, const char* name)
+{
+    // Some control classes carry no meta-object of their own, so the type is checked by C++.
+    return dynamic_cast<T*>(root->findChild<QWidget*>(QLatin1String(name)));
+}
+
 // The control of a built form by its row's name; a missing or mistyped one is a fault of the form.
 template <class T>
 T* FormControl(const QWidget* root, const char* name)
 {
-    // Some control classes carry no meta-object of their own, so the type is checked by C++.
-    T* control = dynamic_cast<T*>(root->findChild<QWidget*>(QLatin1String(name)));
+    T* control = FindFormControl<T>(root, name);
     if (!control)
         throw std::logic_error(std::string("form control missing: ") + name);
     return control;

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "components/AppUtils.h"
 #include "components/KrConst.h"
@@ -357,11 +358,8 @@ void TSpeedItem::SetGlyphSource(std::function<QImage()> source)
 
 const QImage& TSpeedItem::Glyph()
 {
-    if (FGlyphSource) {
-        const std::function<QImage()> source = std::move(FGlyphSource);
-        FGlyphSource = nullptr;
-        FButton->SetGlyph(source());
-    }
+    if (FGlyphSource)
+        FButton->SetGlyph(std::exchange(FGlyphSource, nullptr)());
     return FButton->Glyph();
 }
 

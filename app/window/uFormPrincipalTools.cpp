@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/model/TagTable.h"
 #include "app/window/uFormPrincipal.h"
@@ -691,7 +692,7 @@ void nameToolPageControls(TToolPageControls& c)
     const TPageSetControl* pages = c.pcSuperior;
     const auto pick = [pages]<class T>(T*& slot, const char* name) {
         if (!slot)
-            slot = dynamic_cast<T*>(pages->findChild<QWidget*>(QLatin1String(name)));
+            slot = FindFormControl<T>(pages, name);
     };
     pick(c.sbMarcos, "sbMarcos");
     pick(c.SbTamanoFuente, "SbTamanoFuente");
@@ -765,10 +766,9 @@ protected:
     {
         if (event->type() == QEvent::ShowToParent) {
             watched->removeEventFilter(this);
-            // The action may end this watcher's watched widget's filters; it is run from a copy.
-            const std::function<void()> action = std::move(FAction);
             deleteLater();
-            action();
+            // The action may end this watcher's watched widget's filters; it is run from a copy.
+            std::exchange(FAction, nullptr)();
         }
         return false;
     }

@@ -112,11 +112,8 @@ bool TCustomCodeMemoParser::IsAttached(const TParserClient* editor) const
 
 void TCustomCodeMemoParser::EnsureLoaded()
 {
-    if (!FPendingLoad)
-        return;
-    const std::function<void()> load = std::move(FPendingLoad);
-    FPendingLoad = nullptr;
-    load();
+    if (FPendingLoad)
+        std::exchange(FPendingLoad, nullptr)();
 }
 
 void TCustomCodeMemoParser::RefreshEditors()
