@@ -93,7 +93,9 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         return hook()(request);
     QFileDialog dialog(owner);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (request.Save)
+    if (request.Save || !(request.Options & (ofFileMustExist | ofAllowMultiSelect)))
+        // An open dialog that does not ask for an existing file takes a new name too (a library
+        // to create); its button still says it opens.
         dialog.setFileMode(QFileDialog::AnyFile);
     else
         dialog.setFileMode((request.Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);

@@ -39,7 +39,8 @@ struct TFileDialogRequest {
 TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt);
 
 // Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
-// FilterIndex filled. A chosen name without extension gets DefaultExt when the dialog has one.
+// FilterIndex filled. A chosen name without extension gets DefaultExt when the dialog has one. An open
+// dialog for one file without ofFileMustExist also takes a name that names no file.
 bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request);
 
 // While set, every dialog is answered by the hook instead of being shown (tests answer through it).

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include "platform/FileDialogs.h"
@@ -63,4 +66,54 @@ TEST(FileDialogs, EachFilterShowsItsMasksOnce)
     EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
     EXPECT_EQ(shown, (QStringList{"Proyectos Kestrima (*.kr)", "Documentos PDF (*.pdf)", "Todos (*.jpg *.gif)",
                                   "Texto (*.txt)", "Raro (a) (*.b)"}));
+}
+
+TEST(FileDialogs, AnOpenDialogWithoutMustExistTakesANewNameUnderItsOpenButton)
+{
+    TempDir folder("newnames");
+    QString mustExistButton;
+    QFileDialog::FileMode mustExistMode = QFileDialog::AnyFile;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                mustExistMode = dialog->fileMode();
+                mustExistButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text();
+                dialog->reject();
+            }
+    });
+    TFileDialogRequest existing;
+    existing.Filter = "Librer\xED""as de c\xF3""digos (*.cod)|*.cod";
+    existing.InitialDir = folder.path.string();
+    existing.Options = ofHideReadOnly | ofFileMustExist;
+    EXPECT_FALSE(ExecuteFileDialog(nullptr, existing));
+    EXPECT_EQ(mustExistMode, QFileDialog::ExistingFile);
+    EXPECT_FALSE(mustExistButton.isEmpty());
+
+    // Typed as a user types it: the button that opens takes the name of no file.
+    QFileDialog::FileMode newNameMode = QFileDialog::ExistingFile;
+    QString newNameButton;
+    bool enabled = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                newNameMode = dialog->fileMode();
+                auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(edit, nullptr);
+                edit->setText("milib");
+                QPushButton* open = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+                newNameButton = open->text();
+                enabled = open->isEnabled();
+                open->click();
+                if (dialog->isVisible())
+                    dialog->reject();
+            }
+    });
+    TFileDialogRequest request = existing;
+    request.Options = ofHideReadOnly;
+    ASSERT_TRUE(ExecuteFileDialog(nullptr, request));
+    EXPECT_EQ(newNameMode, QFileDialog::AnyFile);
+    EXPECT_EQ(newNameButton, mustExistButton);
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(request.FileName, (folder.path / "milib").string());
+    EXPECT_EQ(request.Files, std::vector<std::string>{request.FileName});
 }

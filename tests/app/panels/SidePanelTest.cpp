@@ -19,6 +19,7 @@
 #include "components/StrHlder.h"
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
+#include "support/RealFileDialog.h"
 #include "support/MouseEvents.h"
 #include "support/StringListItems.h"
 #include "toolbars/TBarCtls.h"
@@ -240,6 +241,29 @@ TEST(SidePanel, CodeTreeInsertsAndDragsItsLeaves)
                                   "/Docs/css.krc\".\nNo es posible cargar la lista de c\xF3""digos.");
     EXPECT_FALSE(p.sbCarga[2]->Down());
     EXPECT_EQ(p.tvCodigos->topLevelItemCount(), 1);
+}
+
+TEST(SidePanel, ANewCodeLibraryNamedInTheFileDialogIsCreatedAndListed)
+{
+    TPanelWindow w;
+    TSidePanel& p = w.panel;
+    TempDir dir("newlib");
+    for (const char* typed : {"milib", "otra.cod"}) {
+        TRealFileDialogAnswer dialog(QString::fromStdString((dir.path / typed).string()));
+        p.sbAbreLibreriaClick();
+        EXPECT_TRUE(dialog.shown);
+        EXPECT_EQ(dialog.mode, QFileDialog::AnyFile);
+        EXPECT_TRUE(dialog.accepting) << typed;
+    }
+    const std::string first = (dir.path / "milib.cod").string();
+    const std::string second = (dir.path / "otra.cod").string();
+    EXPECT_EQ(ReadFileBytes(first), "");
+    EXPECT_EQ(ReadFileBytes(second), "");
+    EXPECT_EQ(Items(p.shLibreriaFiles->Strings()), (Strings{first, second}));
+    ASSERT_EQ(p.cbLibreria->count(), 2);
+    EXPECT_EQ(p.cbLibreria->itemText(0), "milib");
+    EXPECT_EQ(p.cbLibreria->itemText(1), "otra");
+    EXPECT_EQ(p.LibraryPath(), second);
 }
 
 TEST(SidePanel, CodeLibraryOpensAddsInsertsDeletesAndForgetsMissingFiles)

@@ -20,6 +20,7 @@
 #include "components/StrHlder.h"
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
+#include "support/RealFileDialog.h"
 #include "support/MouseEvents.h"
 #include "support/DesktopOpener.h"
 #include "support/ShellOpens.h"
@@ -81,6 +82,29 @@ struct TToolsWindow : TWindow {
 };
 
 } // namespace
+
+TEST(SidePanelTools, ANewWildcardLibraryNamedInTheFileDialogIsCreatedAndShown)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    for (const char* typed : {"micomodin", "otro.krm"}) {
+        TRealFileDialogAnswer dialog(QString::fromStdString((w.folder.path / typed).string()));
+        t.libComodinesClick(1);
+        EXPECT_TRUE(dialog.shown);
+        EXPECT_EQ(dialog.mode, QFileDialog::AnyFile);
+        EXPECT_TRUE(dialog.accepting) << typed;
+    }
+    const std::string first = (w.folder.path / "micomodin.krm").string();
+    const std::string second = (w.folder.path / "otro.krm").string();
+    EXPECT_TRUE(FileExists(first));
+    EXPECT_EQ(ReadFileBytes(second), "");
+    EXPECT_EQ(ToWin1252(t.eComodines->text()), "otro");
+    EXPECT_EQ(ToWin1252(t.eComodines->Hint()), second);
+    // The new library takes wildcards at once.
+    w.answers = {"nombre"};
+    t.libComodinesClick(2);
+    EXPECT_EQ(ReadFileBytes(second), "nombre\r\n");
+}
 
 TEST(SidePanelTools, WildcardLibraryOpensAddsRenamesDeletesAndInserts)
 {
