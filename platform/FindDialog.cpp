@@ -1,9 +1,11 @@
 // The find and replace dialogs built with Qt widgets, captions from the string table.
 #include "platform/FindDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "platform/HandlerCall.h"
+#include "platform/Help.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
@@ -49,6 +52,7 @@ TFindDialog::TFindDialog(QWidget* owner, bool withReplace) : QDialog(owner)
 {
     setModal(false);
     setWindowTitle(LoadResQString(withReplace ? kCaptionReplace : kCaptionFind));
+    setProperty("HelpContext", withReplace ? kReplaceHelpContext : kFindHelpContext);
 
     auto* fields = new QGridLayout;
     FFindEdit = new QLineEdit(this);
@@ -164,6 +168,28 @@ bool TFindDialog::Execute()
     FFindEdit->setFocus();
     FFindEdit->selectAll();
     return true;
+}
+
+void TFindDialog::keyPressEvent(QKeyEvent* event)
+{
+    // A modeless dialog is a window of its own: the main window's F1 does not reach it.
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        CallHandler(this, [this] { ShowControlHelp(focusWidget() ? focusWidget() : this); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFindDialog::setVisible(bool visible)
+{
+    // Closing the dialog gives the keys back to the window it serves, as the system's dialogs do;
+    // an activation asked for the dialog and not yet done counts as the program being in front.
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QWidget* active = QApplication::activeWindow();
+    const bool handBack = !visible && isVisible() && owner && (active == this || active == owner);
+    QDialog::setVisible(visible);
+    if (handBack && owner->isVisible())
+        owner->activateWindow();
 }
 
 void TFindDialog::CloseDialog()

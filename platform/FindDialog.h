@@ -9,6 +9,7 @@
 #include "platform/core/Geometry.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -51,9 +52,15 @@ public:
     // The button presses, as a click runs them.
     void ClickFindNext();
 
+    // The help contexts of the two dialogs, which F1 in them shows.
+    static constexpr int kFindHelpContext = 57;
+    static constexpr int kReplaceHelpContext = 58;
+
 protected:
     // The replace dialog builds the same dialog with its replace row and buttons.
     TFindDialog(QWidget* owner, bool withReplace);
+    void keyPressEvent(QKeyEvent* event) override;
+    void setVisible(bool visible) override;
     // Marks the request in Options and fires its event.
     void request(TFindOptions kind);
     virtual void fireRequest(TFindOptions kind);

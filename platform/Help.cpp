@@ -4,10 +4,12 @@
 #include <QVariant>
 #include <QWidget>
 #include <cstdint>
+#include <filesystem>
 #include <utility>
 
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
@@ -36,6 +38,18 @@ std::string listText(const std::string& fileName)
 {
     std::string bytes;
     return ReadFileBytes(fileName, kListLimit, bytes) ? bytes : std::string();
+}
+
+// The folder as the system finds it, for the user to look for: links and ".." of the part that
+// exists resolved, without the separator at its end.
+std::string resolvedFolder(const std::string& folder)
+{
+    std::filesystem::path path(folder);
+    while (path.has_relative_path() && !path.has_filename())
+        path = path.parent_path();
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path.string() : resolved.string();
 }
 
 } // namespace
@@ -76,7 +90,8 @@ bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, cons
         return true;
     const std::string folder = HelpPagesFolder(helpFile);
     if (!FileExists(folder + THelpIndex::kIndexPage)) {
-        MessageBox(owner, FmtLoadStr(kHelpMissing, helpFile.c_str(), folder.c_str()), {}, MB_OK | MB_ICONSTOP);
+        const std::string shown = FilePathText(resolvedFolder(folder));
+        MessageBox(owner, FmtLoadStr(kHelpMissing, shown.c_str()), {}, MB_OK | MB_ICONSTOP);
         return false;
     }
     THelpIndex index;

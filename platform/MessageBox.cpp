@@ -2,13 +2,16 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <algorithm>
 #include <exception>
 #include <utility>
 #include <vector>
 
+#include "platform/FormSpec.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Dde.h"
 #include "platform/core/Exception.h"
@@ -104,6 +107,10 @@ int showBox(QWidget* owner, const std::string& text, const std::string& caption,
         if (specs[i].Id == IDCANCEL || specs.size() == 1)
             escape = buttons[i];
     box.setEscapeButton(escape);
+    // A box narrower than its caption would show the caption cut: the box takes its width.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
+                      0, 1, grid->columnCount());
     if (topLeft)
         box.move(topLeft->X, topLeft->Y);
     box.exec();

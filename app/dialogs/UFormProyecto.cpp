@@ -12,8 +12,13 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
 #include <span>
 #include <stdexcept>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -152,6 +157,54 @@ std::string path(const QLineEdit* edit)
 std::string TemporaryProjectFileName()
 {
     return PrivateRuntimeFolder() + "krptemp-" + std::to_string(getpid()) + ".kr";
+}
+
+namespace {
+
+// The process id of a name "krptemp-<id>.kr" spelt exactly so (decimal, no leading zero); 0 for any
+// other name.
+pid_t temporaryProjectProcess(const std::string& name)
+{
+    constexpr std::string_view prefix = "krptemp-", suffix = ".kr";
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
+        return 0;
+    const std::string_view digits(name.data() + prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (digits.size() > 9 || digits.front() == '0')
+        return 0;
+    pid_t id = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return 0;
+        id = id * 10 + (c - '0');
+    }
+    return id;
+}
+
+} // namespace
+
+void RemoveStaleTemporaryProjects()
+{
+    std::string folder;
+    try {
+        folder = PrivateRuntimeFolder();
+    } catch (const Exception&) {
+        return;
+    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const pid_t id = temporaryProjectProcess(name);
+        if (id <= 0 || id == getpid())
+            continue;
+        // A process that still runs (ours to signal or not) may be proposing it right now.
+        if (kill(id, 0) == 0 || errno != ESRCH)
+            continue;
+        // Only this user's own regular files: a link is never followed, nor is anything else touched.
+        const std::string path = folder + name;
+        struct stat st {};
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid())
+            unlink(path.c_str());
+    }
 }
 
 TProjectDialogHook SetProjectDialogHook(TProjectDialogHook hook_)

@@ -22,6 +22,10 @@ class TWindowHost;
 // folder, so that neither another user nor another copy of the program can hand it entries. Throws
 // when there is no private folder.
 std::string TemporaryProjectFileName();
+// Removes from the private folder the temporary projects of copies of the program that no longer
+// run (a copy that was killed leaves its own): only regular files of this user's named exactly as
+// above, never through a link.
+void RemoveStaleTemporaryProjects();
 
 class TformProyecto : public QDialog {
 public:

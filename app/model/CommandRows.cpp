@@ -25,7 +25,8 @@ constexpr TCommandRow kRows[] = {
     // File: every item needs a document, except those that make or open one and leaving.
     {.Name = "mNuevo", .Caption = 4520, .Keys = "Ctrl+N", .Open = O::AlwaysEnabled},
     {.Name = "mAbrir", .Caption = 4521, .Keys = "Ctrl+A", .Open = O::AlwaysEnabled},
-    {.Name = "mReabrirMRU", .Caption = 4550, .Open = O::AlwaysEnabled},
+    // Enabled while it lists a file, whatever the documents.
+    {.Name = "mReabrirMRU", .Caption = 4550},
     {.Name = "mGuardar", .Caption = 4522, .Open = O::Enable},
     {.Name = "mGuardarComo", .Caption = 4523, .Open = O::Enable},
     {.Name = "mGuardarTodo", .Caption = 4524, .Open = O::Enable},

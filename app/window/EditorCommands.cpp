@@ -72,8 +72,20 @@ std::string HelpWord(TCustomCodeMemo& memo)
         return Trim(memo.GetSelText());
     int start = 0;
     std::string token;
-    memo.GetTokenAt(memo.GetSelStart(), start, token);
+    const int caret = memo.GetSelStart();
+    memo.GetTokenAt(caret, start, token);
+    // A token may run on over line ends: the word is its part on the caret's line, without the
+    // blanks around it, so the caret stays on that line once the selection goes.
+    const size_t at = static_cast<size_t>(std::clamp(caret - start, 0, static_cast<int>(token.size())));
+    const size_t lineEnd = std::min(token.find_first_of("\r\n", at), token.size());
+    const size_t lineStart = at == 0 ? 0 : token.find_last_of("\r\n", at - 1) + 1;
+    size_t first = token.find_first_not_of(" \t", lineStart);
+    first = std::min(first, lineEnd);
+    size_t last = lineEnd;
+    while (last > first && (token[last - 1] == ' ' || token[last - 1] == '\t'))
+        --last;
+    token = token.substr(first, last - first);
     if (!token.empty())
-        select(memo, start, start + static_cast<int>(token.size()));
+        select(memo, start + static_cast<int>(first), start + static_cast<int>(last));
     return token;
 }

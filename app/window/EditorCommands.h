@@ -14,5 +14,6 @@ class TCustomCodeMemo;
 int MarkAllMatches(TCustomCodeMemo& memo, std::string& lastText, int32_t& lastOptions);
 
 // The word context help looks up: the trimmed selection, or without one the run of equally
-// coloured characters at the caret, which is then selected.
+// coloured characters at the caret, its part on the caret's line without blanks, which is then
+// selected.
 std::string HelpWord(TCustomCodeMemo& memo);

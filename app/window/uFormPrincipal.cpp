@@ -5,6 +5,7 @@
 #include "app/window/EditingFile.h"
 #include "app/panels/SidePanel.h"
 #include "app/dialogs/UFormPaleta.h"
+#include "app/dialogs/UFormProyecto.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
@@ -183,6 +184,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     // Until the first show has opened the documents, loading text is not an edit.
     Ocupado = true;
     FConfig->Load();
+    RemoveStaleTemporaryProjects();
     TCodeMemoParser::SetInformationBox(showParserInformation);
 
     FCodeMemo = new TCodeMemo(this);
@@ -218,9 +220,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     loadLanguage(this, *FHTMLParser, "html");
     FTextParser->LoadOnFirstUse([this] { loadLanguage(this, *FTextParser, "text"); });
     FJavaParser->LoadOnFirstUse([this] { loadLanguage(this, *FJavaParser, "javascript"); });
-    CreaMenu(FMenus.mOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues);
-    CreaMenu(FMenus.mUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues);
-    CreaMenu(FMenus.mNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues);
+    rebuildSettingsMenus();
     loadSupportFiles();
     buildCommands();
     buildBrowserCommands();

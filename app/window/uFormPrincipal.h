@@ -224,6 +224,8 @@ public:
     // Fills `menu` with one item per entry, named prefix plus its index, captioned with the name
     // ("-" is a separator) and with the value as hint.
     void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
+    // Enables the menu (through its command, named as the menu is) exactly when it shows an item.
+    void EnableByItems(QMenu* menu);
 
     // The window's panel tree, built once; later parts fill a place instead of wrapping the middle.
     struct TPlaces {
@@ -276,7 +278,7 @@ public:
     // ---- help, the Herramientas menu, colour panels, address combos and editor options (uFormPrincipalHelpTools.cpp)
 
     // The help's index, the tutorial's index (for that call), and the editor pop-up's help on the
-    // trimmed selection or the word at the caret in the TopicHelp file.
+    // trimmed selection or the word at the caret in the TopicHelp file (the program's own without one).
     void mTemasClick();
     void mTutorialClick();
     void pmTopicHelpClick();
@@ -368,7 +370,8 @@ public:
     // Indent or unindent the lines of the selection by the indent step.
     void mSangrarClick();
     void mNoSangrarClick();
-    // Help from the TopicHelp file on the selection or the word at the caret, which it selects.
+    // Help from the TopicHelp file (the program's own without one) on the selection or the word at
+    // the caret, which it selects.
     void mInformaClick();
     // Both editors' hyperlinks open through the shell; their keys need nothing of the window.
     void CodeMemoHyperlinkClick(const std::string& HyperData);
@@ -492,6 +495,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Makes the help file for a word the application's until the guard goes.
+    TScopeGuard useWordHelp() const;
+    // After a command of the replace dialog: the program in front, the dialog active.
+    void keepDialogActive();
     static TCodeMemoParser& loaded(TCodeMemoParser& parser);
     void FormCreate();
     void FormClose();

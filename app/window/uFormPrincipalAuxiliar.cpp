@@ -157,7 +157,7 @@ void TformPrincipal::mNoSangrarClick()
 
 void TformPrincipal::mInformaClick()
 {
-    const TScopeGuard topic = UseHelpFile(FConfig->TopicHelp);
+    const TScopeGuard topic = useWordHelp();
     const std::string word = HelpWord(*FCodeMemo);
     UltimaApertura = word;
     HelpCommand(this, HELP_KEY, word);

@@ -633,7 +633,7 @@ void TformPrincipal::ReplaceDialogFind()
     // Only a search: a selected match stays as it is.
     if (!findText.empty())
         FindReplaceText(*FCodeMemo, FReplaceDialog->Options() | frFindNext, findText, {});
-    activateWindow();
+    keepDialogActive();
 }
 
 void TformPrincipal::ReplaceDialogReplace()
@@ -651,7 +651,16 @@ void TformPrincipal::ReplaceDialogReplace()
             FindReplaceText(*FCodeMemo, options, findText, replacement);
         }
     }
-    activateWindow();
+    keepDialogActive();
+}
+
+void TformPrincipal::keepDialogActive()
+{
+    // The program comes to the front with the dialog still the window the keys go to, so that the
+    // next command, or Escape, reaches it.
+    raise();
+    FReplaceDialog->raise();
+    FReplaceDialog->activateWindow();
 }
 
 void TformPrincipal::EditorKeyPress(char& Key)

@@ -362,6 +362,8 @@ void TformPrincipal::MRUUpdate(bool AlPrincipio, const std::string& FileName_)
         mru.Insert(0, FileName);
     else
         mru.Add("");
+    // The menu lists the file at once, not only from the next time the File menu opens.
+    MRUDisplay();
 }
 
 // ---------------------------------------------------------------- switching and changes
@@ -647,7 +649,8 @@ void TformPrincipal::mActualizarClick()
     TEditingFile* file = CurrentFile();
     if (!documentsShown() || !file || file->FileName.empty())
         return;
-    if (MessageBox(this, LoadResString(kReloadQuestion), {}, kReloadQuestionFlags) != IDYES)
+    // Only changes not yet saved can be lost: a document as saved reloads without a question.
+    if (!file->Guardado && MessageBox(this, LoadResString(kReloadQuestion), {}, kReloadQuestionFlags) != IDYES)
         return;
     {
         TScopeGuard painting = lockPainting();

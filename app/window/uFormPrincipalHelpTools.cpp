@@ -294,9 +294,16 @@ void TformPrincipal::mTutorialClick()
     HelpCommand(this, HELP_FINDER);
 }
 
+TScopeGuard TformPrincipal::useWordHelp() const
+{
+    // Without an auxiliary help file of the user's the program's own help knows the words.
+    const std::string file = FConfig->TopicHelp.empty() ? ApplicationHelpFile() : FConfig->TopicHelp;
+    return UseHelpFile(file);
+}
+
 void TformPrincipal::pmTopicHelpClick()
 {
-    const TScopeGuard topic = UseHelpFile(FConfig->TopicHelp);
+    const TScopeGuard topic = useWordHelp();
     std::string word = Trim(FCodeMemo->GetSelText());
     if (word.empty()) {
         FCodeMemo->TokenAtCaret(word);

@@ -43,7 +43,19 @@ void TformPrincipal::rebuildSettingsMenus(QMenu* only)
             if (item->objectName().startsWith(QLatin1String(m.prefix)))
                 delete item;
         CreaMenu(m.menu, m.prefix, m.names, m.values);
+        EnableByItems(m.menu);
     }
+}
+
+void TformPrincipal::EnableByItems(QMenu* menu)
+{
+    // An empty menu would open nothing, and one first shown empty may never show what it gets later:
+    // it is disabled until it has an item to offer.
+    const QList<QAction*> items = menu->actions();
+    const bool offers = std::any_of(items.begin(), items.end(),
+                                    [](const QAction* item) { return item->isVisible() && !item->isSeparator(); });
+    // The menu's own action follows its command's, named as the menu is.
+    FCommands->Action(menu->objectName().toStdString())->setEnabled(offers);
 }
 
 void TformPrincipal::mOpcionesClick()

@@ -87,6 +87,7 @@ void TformPrincipal::buildRecentFiles()
     FFileTabs->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FFileTabs, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { FRecent.pmTabs->popup(FFileTabs->mapToGlobal(at)); });
+    MRUDisplay();
 }
 
 // ---------------------------------------------------------------- the File menu and recent files
@@ -106,6 +107,7 @@ void TformPrincipal::MRUDisplay()
         item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(entry).c_str())));
         item->setVisible(!entry.empty());
     }
+    EnableByItems(FRecent.mReabrirMRU);
 }
 
 void TformPrincipal::MRUAbrir(QObject* Sender)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FormSpec.h"
 #include "platform/MessageBox.h"
 #include "platform/core/Exception.h"
 
@@ -22,6 +23,9 @@ struct Seen {
     std::string ShownText;
     Qt::TextFormat Format = Qt::AutoText;
     bool Shown = false;
+    // The box's width, and the width its caption needs beside the window's buttons.
+    int Width = 0;
+    int CaptionNeeds = 0;
 };
 
 // Runs `show` while a timer reads the box that opens and presses its button `press` (-1: Esc).
@@ -36,6 +40,8 @@ Seen whileShown(const std::function<void()>& show, int press)
         seen.Icon = box->icon();
         seen.Text = box->text().toStdString();
         seen.Format = box->textFormat();
+        seen.Width = box->width();
+        seen.CaptionNeeds = CaptionWidth(*box);
         for (QLabel* label : box->findChildren<QLabel*>())
             if (label->text() == box->text())
                 seen.ShownText = label->textFormat() == Qt::PlainText ? label->text().toStdString() : "(rich)";
@@ -103,6 +109,17 @@ TEST(MessageBox, LinesBreakAtCarriageReturnsAsWellAsLineFeeds)
     Seen seen = whileShown([] { MessageBox(nullptr, "uno\rdos\r\ntres\ncuatro\r", {}, MB_OK); }, 0);
     ASSERT_TRUE(seen.Shown);
     EXPECT_EQ(seen.Text, "uno\ndos\ntres\ncuatro\n");
+}
+
+TEST(MessageBox, ABoxIsAsWideAsItsCaption)
+{
+    // A short text under a long caption: the window manager would cut the caption of a narrow box.
+    for (const char* caption : {"Previsualizaci\xF3n", "Previsualizaci\xF3n de la hoja de estilo del documento"}) {
+        Seen seen = whileShown([&] { MessageBox(nullptr, "p { }", caption, MB_OK | MB_ICONINFORMATION); }, 0);
+        ASSERT_TRUE(seen.Shown);
+        EXPECT_GT(seen.CaptionNeeds, 110);
+        EXPECT_GE(seen.Width, seen.CaptionNeeds) << caption;
+    }
 }
 
 TEST(MessageBox, MarkupInATextIsShownAsItIsWritten)

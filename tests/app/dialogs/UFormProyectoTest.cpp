@@ -16,14 +16,18 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/dialogs/UFormProyecto.h"
 #include "components/FoldrDlg.h"
 #include "platform/MessageBox.h"
 #include "platform/Buttons.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/IniFile.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
+#include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
 namespace {
@@ -296,4 +300,43 @@ TEST(ProjectDialog, EveryControlShowsItsCaption)
     EXPECT_EQ(dialog.bCancelar->text().toStdString(), "Cancelar");
     EXPECT_TRUE(dialog.bAceptar->isDefault());
     EXPECT_EQ(dialog.sbAbrir->toolTip().toStdString(), "A\xC3\xB1" "adir archivos al proyecto");
+}
+
+TEST(ProjectDialog, AStartRemovesTheTemporaryProjectsOfCopiesThatNoLongerRun)
+{
+    // Process ids that ran and ended: children that have been waited for.
+    std::vector<pid_t> ended;
+    for (int i = 0; i < 5; ++i) {
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(0);
+        ASSERT_GT(child, 0);
+        waitpid(child, nullptr, 0);
+        ended.push_back(child);
+    }
+    const std::string folder = PrivateRuntimeFolder();
+    const auto name = [](pid_t id) { return "krptemp-" + std::to_string(id) + ".kr"; };
+    TempDir outside("outside");
+    const std::string target = outside.file("ajeno.kr", "[Datos del proyecto]\r\n");
+    WriteFileBytes(folder + name(ended[0]), "muerto");
+    WriteFileBytes(folder + name(getpid()), "propio");
+    WriteFileBytes(folder + name(1), "vivo");
+    WriteFileBytes(folder + name(ended[1]) + ".bak", "otro nombre");
+    WriteFileBytes(folder + "krptemp-0" + std::to_string(ended[2]) + ".kr", "cero delante");
+    std::filesystem::create_symlink(target, folder + name(ended[3]));
+    std::filesystem::create_directory(folder + name(ended[4]));
+
+    TWindow w;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder + name(ended[0]))));
+    EXPECT_EQ(ReadFileBytes(folder + name(getpid())), "propio");
+    EXPECT_EQ(ReadFileBytes(folder + name(1)), "vivo");
+    EXPECT_EQ(ReadFileBytes(folder + name(ended[1]) + ".bak"), "otro nombre");
+    EXPECT_EQ(ReadFileBytes(folder + "krptemp-0" + std::to_string(ended[2]) + ".kr"), "cero delante");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + name(ended[3])));
+    EXPECT_EQ(ReadFileBytes(target), "[Datos del proyecto]\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(folder + name(ended[4])));
+    for (const std::string& left : {name(getpid()), name(1), name(ended[1]) + ".bak",
+                                    "krptemp-0" + std::to_string(ended[2]) + ".kr", name(ended[3])})
+        std::filesystem::remove(folder + left);
+    std::filesystem::remove(folder + name(ended[4]));
 }

@@ -182,6 +182,18 @@ const std::map<std::pair<size_t, std::string>, std::string> kMended = {
 // the pop-up itself turns it off, over no tab, as it opens.
 const std::map<std::string, std::string> kChangedSince = {{"mTabNavegar", "EcV"}};
 
+// The menus that show a list are disabled while it is empty: this session stores no custom code,
+// utility or browser, and lists a file in Reabrir, at once, only when the last step closes it.
+std::string listMenuNow(size_t step, const std::string& item, const std::string& was)
+{
+    const size_t last = std::size(kStatesBefore) - 1;
+    if (item == "mOtrosTags" || item == "mUtilidades" || item == "mNavegadores" || (item == "mReabrirMRU" && step < last))
+        return "e" + was.substr(1);
+    if (item == "MRU1" && step == last)
+        return "EcV";
+    return was;
+}
+
 } // namespace
 
 TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASession)
@@ -221,7 +233,7 @@ TEST(MainWindowCommandState, EveryCommandKeepsItsStateCaptionAndKeysThroughASess
             const auto changed = kChangedSince.find(item);
             const std::string expected = mended != kMended.end()    ? mended->second
                                          : changed != kChangedSince.end() ? changed->second
-                                                                         : was;
+                                                                         : listMenuNow(i, item, was);
             EXPECT_EQ(now.count(item) ? now[item] : "gone", expected) << "step " << i << ", item " << item;
         }
     }

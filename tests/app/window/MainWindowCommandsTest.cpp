@@ -830,6 +830,31 @@ TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
     EXPECT_EQ(w.form.ReplaceDialog(), dialog);
 }
 
+TEST(MainWindowCommands, TheReplaceDialogKeepsTheKeyboardAfterItsCommandsAndEscapeClosesIt)
+{
+    TShownForm w;
+    SetText(w.memo, "casa y casa");
+    item(w.form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    QApplication::processEvents();
+    dialog->SetFindText("casa");
+    dialog->SetReplaceText("hogar");
+    dialog->ClickFindNext();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), dialog);
+    dialog->ClickReplaceAll();
+    QApplication::processEvents();
+    EXPECT_EQ(w.memo.StoredText(), "hogar y hogar");
+    ASSERT_EQ(QApplication::activeWindow(), dialog);
+    QWidget* keys = QApplication::focusWidget();
+    ASSERT_NE(keys, nullptr);
+    EXPECT_EQ(keys->window(), dialog);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(keys, &escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
 {
     TShownForm w;

@@ -292,6 +292,13 @@ TEST(MainWindowFiles, SavingKeepsBackupsConvertsEntitiesAndReloadClearsTheChange
     EXPECT_EQ(modifiedPanel(w.form), "");
     EXPECT_EQ(text(w.memo), "<p>\xE1rbol</p>\r\xF1");
     EXPECT_EQ(w.memo.Perform(EM_CANUNDO, 0, 0), 0);
+
+    // A document as saved has nothing to lose: F5 reads it again without a question.
+    WriteFileBytes(entities, "<p>otro</p>");
+    w.form.Commands().Action("mActualizar")->trigger();
+    EXPECT_EQ(boxes.flags.size(), 2u);
+    EXPECT_EQ(text(w.memo), "<p>otro</p>");
+    EXPECT_EQ(modifiedPanel(w.form), "");
 }
 
 TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereWhateverTheirCharacters)

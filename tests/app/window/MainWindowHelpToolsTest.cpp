@@ -23,6 +23,7 @@
 #include "editor/model/Templates.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/ColorDialog.h"
+#include "platform/FindDialog.h"
 #include "platform/Help.h"
 #include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
@@ -371,4 +372,70 @@ TEST(MainWindowHelpTools, TheAssistantsGoByTagAndTheLinksPageIsTheWindowsOwn)
     sender.setProperty("Tag", 7);
     form.LlamadasExpertos(&sender);
     EXPECT_EQ(calls, std::vector<int>{6});
+}
+
+TEST(MainWindowHelpTools, HelpOnTheWordWithTheDefaultSettingsUsesTheProgramsHelp)
+{
+    THelpWindow h;
+    ASSERT_TRUE(h.form.Config().TopicHelp.empty());
+    h.form.AbreArchivo("", false, ekText);
+    TCodeMemo& memo = *h.form.CodeMemo();
+    memo.Lines().SetText("tablas\rzzz");
+    const std::string pages = kShipped + "Help/Kestrima/";
+    TShellOpens shell;
+    // A known word leads to its topic; the word is selected without the line end after it.
+    memo.SetSelStart(2);
+    h.form.Commands().Action("mInforma")->trigger();
+    EXPECT_EQ(memo.GetSelText(), "tablas");
+    EXPECT_EQ(h.form.UltimaApertura, "tablas");
+    // An unknown one leads to the index.
+    memo.SetSelStart(8);
+    h.form.Commands().Action("mInforma")->trigger();
+    EXPECT_EQ(memo.GetSelText(), "zzz");
+    // The editor's pop-up looks up the selection the same way.
+    memo.SetSelStart(0);
+    memo.SetSelLength(6);
+    h.form.Commands().Action("pmTopicHelp")->trigger();
+    EXPECT_EQ(shell.targets, (std::vector<std::string>{"file://" + pages + "herramientas.html#tablas",
+                                                       pages + "index.html",
+                                                       "file://" + pages + "herramientas.html#tablas"}));
+    EXPECT_EQ(ApplicationHelpFile(), "Kestrima.hlp");
+}
+
+TEST(MainWindowHelpTools, AMissingHelpFolderIsNamedOnceByItsRealPath)
+{
+    // The tests' program folder has no help.
+    TWindow w;
+    w.form.AbreArchivo("", false, ekText);
+    w.memo.Lines().SetText("tablas");
+    TShellOpens shell;
+    TBoxAnswers boxes;
+    w.form.Commands().Action("mInforma")->trigger();
+    EXPECT_TRUE(shell.targets.empty());
+    const std::string folder = std::filesystem::canonical(ProgramFolder()).string() + "/Help/Kestrima";
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{"No se encuentra la carpeta de las p\xE1ginas de ayuda \"" +
+                                                     folder + "\"."}));
+}
+
+TEST(MainWindowHelpTools, F1InTheFindAndReplaceDialogsShowsTheirHelp)
+{
+    THelpWindow h;
+    h.form.AbreArchivo("", false, ekHTML);
+    h.form.CodeMemo()->Lines().SetText("casa");
+    h.form.Commands().Action("mBuscar")->trigger();
+    h.form.Commands().Action("mReemplazar")->trigger();
+    const QList<TFindDialog*> dialogs = h.form.findChildren<TFindDialog*>();
+    ASSERT_EQ(dialogs.size(), 2);
+    TShellOpens shell;
+    for (TFindDialog* dialog : dialogs) {
+        // The dialog is the window the keys go to, as after the command that showed it.
+        QApplication::setActiveWindow(dialog);
+        QApplication::processEvents();
+        QWidget* focused = dialog->findChild<QLineEdit*>("eBuscar");
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(focused, &f1);
+        dialog->CloseDialog();
+    }
+    const std::string edicion = "file://" + kShipped + "Help/Kestrima/menus.html#edicion";
+    EXPECT_EQ(shell.targets, (std::vector<std::string>{edicion, edicion}));
 }

@@ -341,11 +341,11 @@ TEST(MainWindowNoLoss, RandomOpensEditsSavesAndOutsideChangesNeverLoseTextWithou
                 some.Disk = letters(below(2) ? some.Disk.size() : 1 + below(12));
                 WriteFileBytes(some.Path, some.Disk);
                 break;
-            case 4: // read again from the disk, when the user agrees
+            case 4: // read again from the disk, when the user agrees to lose changes not saved
                 if (shown) {
                     w.form.mActualizarClick();
-                    questions = 1;
-                    if (answer == IDYES)
+                    questions = shown->Text != shown->Base ? 1 : 0;
+                    if (questions == 0 || answer == IDYES)
                         shown->Text = shown->Base = shown->Disk;
                 }
                 break;

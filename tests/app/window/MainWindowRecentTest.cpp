@@ -6,12 +6,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTableWidget>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/dialogs/UFormOpciones.h"
 #include "app/window/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
@@ -23,6 +26,7 @@
 #include "platform/core/Registry.h"
 #include "support/EditorText.h"
 #include "support/EnvironmentWhile.h"
+#include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
 #include "support/StringListItems.h"
@@ -493,4 +497,96 @@ TEST(MainWindowRecent, AFileNamedFromTheWorkingFolderIsKeptByItsWholePath)
         EXPECT_EQ(w.form.Config().MRU[0], "");
     }
     std::filesystem::current_path(working);
+}
+
+namespace {
+
+// Whether `menu` drops down as a user opens it: a menu of the bar from the bar, a submenu from its
+// menu with the arrow key. Every menu is closed again afterwards.
+bool opensFromTheBar(TformPrincipal& form, QMenu* top, QMenu* submenu = nullptr)
+{
+    form.menuBar()->setActiveAction(top->menuAction());
+    QApplication::processEvents();
+    QMenu* shown = top;
+    if (submenu && top->isVisible()) {
+        top->setActiveAction(submenu->menuAction());
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(top, &right);
+        QApplication::processEvents();
+        shown = submenu;
+    }
+    const bool opened = shown->isVisible() && !shown->actions().isEmpty();
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    form.menuBar()->setActiveAction(nullptr);
+    return opened;
+}
+
+} // namespace
+
+TEST(MainWindowRecent, OnAFirstRunTheListMenusFollowTheirListsInTheSessionAndOpen)
+{
+    // Nothing stored yet: every list is empty, and its menu is shown disabled.
+    TWindow w;
+    TformPrincipal& form = w.form;
+    for (QMenu* menu : {form.mReabrirMRU(), form.mOtrosTags(), form.mUtilidades(), form.mNavegadores()})
+        EXPECT_FALSE(menu->menuAction()->isEnabled()) << menu->objectName().toStdString();
+    QMenu* archivo = form.menuBar()->findChild<QMenu*>("mArchivo");
+    QMenu* insertar = form.menuBar()->findChild<QMenu*>("mInsertar");
+    EXPECT_FALSE(opensFromTheBar(form, archivo, form.mReabrirMRU()));
+
+    // A file closed is listed at once, before the File menu opens again.
+    const std::string page = w.folder.file("page.html", "<p>uno</p>");
+    form.AbreArchivo(page, false, ekHTML);
+    form.mCerrarClick();
+    EXPECT_TRUE(form.mReabrirMRU()->menuAction()->isEnabled());
+    EXPECT_TRUE(form.MRUItem(0)->isVisible());
+    EXPECT_EQ(ToWin1252(form.MRUItem(0)->text()), "&1 " + page);
+    EXPECT_TRUE(opensFromTheBar(form, archivo, form.mReabrirMRU()));
+
+    // A browser, a utility and a custom code added in the options are in their menus at once.
+    THookWhile<TOptionsDialogHook, &SetOptionsDialogHook> options([](TformOpciones& d) {
+        TformOpciones::SetCells(d.sgNavegadores, 1, 1, "Firefox");
+        TformOpciones::SetCells(d.sgNavegadores, 2, 1, "/usr/bin/firefox");
+        TformOpciones::SetCells(d.sgUtilidades, 1, 1, "Tidy");
+        TformOpciones::SetCells(d.sgUtilidades, 2, 1, "/usr/bin/tidy");
+        TformOpciones::SetCells(d.sgCustomTags, 1, 1, "<KBD>");
+        TformOpciones::SetCells(d.sgCustomTags, 2, 1, "</KBD>");
+        return true;
+    });
+    form.Commands().Action("mOpciones")->trigger();
+    const auto captions = [](QMenu* menu) {
+        std::vector<std::string> shown;
+        for (QAction* item : menu->actions())
+            shown.push_back(ToWin1252(item->text()) + "=" + ToWin1252(item->statusTip()));
+        return shown;
+    };
+    EXPECT_EQ(captions(form.mNavegadores()), std::vector<std::string>{"Firefox=/usr/bin/firefox"});
+    EXPECT_EQ(captions(form.mUtilidades()), std::vector<std::string>{"Tidy=/usr/bin/tidy"});
+    EXPECT_EQ(captions(form.mOtrosTags()), std::vector<std::string>{"<KBD>=</KBD>"});
+    for (QMenu* menu : {form.mOtrosTags(), form.mUtilidades()})
+        EXPECT_TRUE(menu->menuAction()->isEnabled()) << menu->objectName().toStdString();
+
+    // Reopened, the file leaves the list; the browsers show with a document. Each menu drops down.
+    form.MRUItem(0)->trigger();
+    EXPECT_EQ(form.DocumentCount(), 1);
+    EXPECT_FALSE(form.mReabrirMRU()->menuAction()->isEnabled());
+    EXPECT_TRUE(form.mNavegadores()->menuAction()->isVisible());
+    EXPECT_TRUE(form.mNavegadores()->menuAction()->isEnabled());
+    EXPECT_TRUE(opensFromTheBar(form, form.mNavegadores()));
+    EXPECT_TRUE(opensFromTheBar(form, form.mUtilidades()));
+    EXPECT_TRUE(opensFromTheBar(form, insertar, form.mOtrosTags()));
+    form.mOtrosTags()->actions().front()->trigger();
+    const QString inserted = FromWin1252(w.memo.GetTextStr());
+    EXPECT_TRUE(inserted.contains("<KBD></KBD>", Qt::CaseInsensitive)) << inserted.toStdString();
+
+    // Emptied again, the menus are disabled again.
+    THookWhile<TOptionsDialogHook, &SetOptionsDialogHook> emptied([](TformOpciones& d) {
+        for (QTableWidget* grid : {d.sgNavegadores, d.sgUtilidades, d.sgCustomTags})
+            TformOpciones::SetCells(grid, 1, 1, "");
+        return true;
+    });
+    form.Commands().Action("mOpciones")->trigger();
+    for (QMenu* menu : {form.mOtrosTags(), form.mUtilidades(), form.mNavegadores()})
+        EXPECT_FALSE(menu->menuAction()->isEnabled()) << menu->objectName().toStdString();
 }
