@@ -5,7 +5,7 @@
 # Run with -DROOT=<source folder>.
 cmake_minimum_required(VERSION 3.25)
 
-set(generated build build-asan)
+set(generated build build-asan build-stress)
 file(GLOB_RECURSE readmes ${ROOT}/README.md ${ROOT}/*/README.md)
 set(offenders)
 set(checked 0)

@@ -1,7 +1,6 @@
 // Folder tree over temporary folders standing for drives: the folder filter, the recycle bin, the
 // selection by path, expanders, reload, drive changes, the events and synthetic clicks.
 #include <QMimeData>
-#include <QThread>
 #include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 
 #include "components/DirTree.h"
 #include "platform/core/Exception.h"
+#include "support/PumpUntil.h"
 #include "support/TempDir.h"
 #include "tests/components/ComponentTestSupport.h"
 
@@ -231,10 +231,7 @@ TEST(DirTree, DriveChangesEndAsAFreshBuild)
     // The timer notices a change of the mount table by itself.
     tree.SetDeviceCheckInterval(5);
     drives = {a.info(), b.info(), c.info()};
-    for (int i = 0; i < 200 && tree.topLevelItemCount() < 3; ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
+    EXPECT_TRUE(pumpUntil([&] { return tree.topLevelItemCount() == 3; })) << "the new drive never showed";
     EXPECT_EQ(tree.topLevelItemCount(), 3);
 }
 

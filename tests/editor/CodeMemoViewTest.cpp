@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <string>
 
 #include "CodeMemoTestSupport.h"
 #include "TextTestSupport.h"
+#include "support/PumpUntil.h"
 
 namespace {
 
@@ -267,11 +267,7 @@ TEST(CodeMemoView, AutoScrollFollowsThePointerOnATimer)
     // ScrollTo with auto-scroll returns at once; the timer ends by itself with no button held.
     memo.ScrollTo(0, 0, true, true);
     EXPECT_TRUE(memo.AutoScrolling());
-    QElapsedTimer clock;
-    clock.start();
-    while (memo.AutoScrolling() && clock.elapsed() < 2000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(memo.AutoScrolling());
+    EXPECT_TRUE(pumpUntil([&] { return !memo.AutoScrolling(); })) << "the timer never ended";
 }
 
 TEST(CodeMemoView, FocusLineFramesTheCaretRow)

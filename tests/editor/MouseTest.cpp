@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
 #include <string>
 
 #include "CodeMemoTestSupport.h"
 #include "platform/core/SysUtils.h"
+#include "support/PumpUntil.h"
 
 namespace {
 
@@ -136,15 +136,6 @@ std::string numberedLines(int count)
     for (int i = 0; i < count; ++i)
         text += Format("line %d\r\n", i);
     return text;
-}
-
-// Lets timers run while `waiting` holds, for at most `limit` milliseconds.
-template <class Condition> void runEventsWhile(Condition waiting, int limit)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waiting() && waited.elapsed() < limit)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 } // namespace
@@ -647,15 +638,15 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     drag(memo, xOf(memo, 1), below);
     EXPECT_EQ(memo.TopLine(), 1);
     // The timer goes on while the pointer stays outside.
-    runEventsWhile([&] { return memo.TopLine() < 4; }, 5000);
-    EXPECT_GE(memo.TopLine(), 4);
+    EXPECT_TRUE(pumpUntil([&] { return memo.TopLine() >= 4; })) << "the view stopped at " << memo.TopLine();
     // The caret stays on the last row in sight.
     int lastRow = memo.TopLine() + memo.ClientHeight() / memo.LineHeight() - 1;
     EXPECT_EQ(memo.LineOfOffset(Selection(memo).End), lastRow);
     EXPECT_EQ(Selection(memo).Start, 1);
-    releaseAt(memo, xOf(memo, 1), below);
     int top = memo.TopLine();
-    runEventsWhile([] { return true; }, 200);
+    releaseAt(memo, xOf(memo, 1), below);
+    // With the button up the timer ends at its next tick, which moves nothing.
+    EXPECT_TRUE(pumpUntil([&] { return !memo.AutoScrolling(); })) << "the timer never ended";
     EXPECT_EQ(memo.TopLine(), top);
 
     // Back inside, the view stays.
@@ -664,7 +655,7 @@ TEST(Mouse, SelectingOutsideTheViewScrollsItStepByStep)
     drag(memo, xOf(memo, 1), -5);
     EXPECT_EQ(memo.TopLine(), top - 1);
     drag(memo, xOf(memo, 1), yOf(memo, 2));
-    runEventsWhile([] { return true; }, 200);
+    EXPECT_TRUE(pumpUntil([&] { return !memo.AutoScrolling(); })) << "the timer never ended";
     EXPECT_EQ(memo.TopLine(), top - 1);
     releaseAt(memo, xOf(memo, 1), yOf(memo, 2));
 }
@@ -686,8 +677,7 @@ TEST(Mouse, SelectingBelowTheWindowRunsOnToTheEndOfTheText)
     EXPECT_TRUE(memo.AutoScrolling());
 
     // With the button still held the view stops at the last line, the selection at the end.
-    runEventsWhile([&] { return memo.AutoScrolling(); }, 10000);
-    EXPECT_FALSE(memo.AutoScrolling());
+    EXPECT_TRUE(pumpUntil([&] { return !memo.AutoScrolling(); })) << "still scrolling at " << memo.TopLine();
     EXPECT_EQ(memo.TopLine(), 29);
     EXPECT_TRUE(selected(memo, 1, memo.TextLength()));
     // A further move outside finds nothing left to scroll.

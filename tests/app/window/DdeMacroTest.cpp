@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
-#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <iterator>
 #include <string>
@@ -40,16 +40,17 @@ struct TLine {
     const char* arg;
 };
 
-// Sends a macro through the server as a later start does, and runs the queue.
-void execute(const std::string& macro)
+// Sends a macro through the server as a later start does, and runs the queue until it is answered.
+// `whenAnswered` runs with the answer, as the macro ends: before any macro queued behind it starts.
+void execute(const std::string& macro, std::function<void()> whenAnswered = {})
 {
-    bool answered = false;
-    TDdeServer::Instance().Receive({TDdeKind::Execute, "system", macro}, [&](bool) { answered = true; });
-    QElapsedTimer clock;
-    clock.start();
-    while (!answered && clock.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_TRUE(answered);
+    const auto answered = std::make_shared<bool>(false);
+    TDdeServer::Instance().Receive({TDdeKind::Execute, "system", macro}, [answered, whenAnswered](bool) {
+        *answered = true;
+        if (whenAnswered)
+            whenAnswered();
+    });
+    ASSERT_TRUE(pumpUntil([&] { return *answered; })) << "no answer to " << macro;
 }
 
 // A window whose DDE server runs from the event loop, as the program's does.
@@ -274,24 +275,33 @@ TEST(DdeMacro, OpenproyectClosesAsCloseAllDoesAndOpensTheProject)
     w.form.AbreArchivo(b, false, ekHTML);
     type(w.memo, "changed ");
     // Cancel in the save question keeps the document and still opens the project; a macro that comes
-    // while the question waits runs after it is answered.
+    // while the question waits runs after it is answered, once the project's macro has ended.
     bool nestedRan = false;
     TBoxAnswers boxes;
     SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
         TDdeServer::Instance().Receive({TDdeKind::Execute, "system", "[new()]"}, [&](bool) { nestedRan = true; });
-        for (int i = 0; i < 20; ++i)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_TRUE(pumpPosted());
         EXPECT_FALSE(nestedRan);
         EXPECT_EQ(w.form.DocumentCount(), 1);
         return IDCANCEL;
     });
-    execute("[openproyect(\"" + kr + "\")]");
-    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"b.htm", "c.htm", "a.htm"}));
+    // The window as the project's macro left it, seen at its answer, before the held macro can start.
+    bool nestedRanBeforeTheProject = true;
+    std::vector<std::string> projectTabs;
+    QString projectTitle;
+    execute("[openproyect(\"" + kr + "\")]", [&] {
+        nestedRanBeforeTheProject = nestedRan;
+        projectTabs = captions(w.form);
+        projectTitle = w.form.windowTitle();
+    });
+    EXPECT_FALSE(nestedRanBeforeTheProject);
+    EXPECT_EQ(projectTabs, (std::vector<std::string>{"b.htm", "c.htm", "a.htm"}));
+    EXPECT_EQ(projectTitle, "Kestrima - [ Mi sitio ] - a.htm");
     EXPECT_EQ(w.form.Config().LastProyect, kr);
     EXPECT_EQ(w.form.NombreProyecto, "Mi sitio");
-    EXPECT_EQ(w.form.windowTitle(), "Kestrima - [ Mi sitio ] - a.htm");
-    ASSERT_TRUE(pumpUntil([&] { return nestedRan; }));
+    ASSERT_TRUE(pumpUntil([&] { return nestedRan; })) << "the held [new()] never ran";
     EXPECT_EQ(captions(w.form), (std::vector<std::string>{"b.htm", "c.htm", "a.htm", "Nuevo1"}));
+    EXPECT_EQ(w.form.windowTitle(), "Kestrima - [ Mi sitio ] - Nuevo1");
 }
 
 TEST(DdeMacro, ALaterProcessHandsItsMacroOverAndEndsOnlyOnceItRan)
@@ -382,7 +392,7 @@ TEST(DdeMacro, AMacroArrivingDuringTheCloseQuestionWaitsAndTheAnswerAppliesToThe
     SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
         EXPECT_NE(text.find("uno.html"), std::string::npos) << text;
         TDdeServer::Instance().Receive({TDdeKind::Execute, "system", EditMacroFor({dos})}, [&](bool) { ran = true; });
-        pumpUntil([] { return false; }, 300);
+        EXPECT_TRUE(pumpPosted());
         documentsDuringTheQuestion = w.form.DocumentCount();
         return IDNO;
     });
@@ -430,7 +440,8 @@ TEST(DdeMacro, APlainLaterStartEndsOnceItsFilesAreTakenWhileADesktopVerbWaitsFor
     // The running window shows a box the user has not answered yet, from inside a macro (a file that
     // cannot be read), as a warning about a large page would.
     std::unique_ptr<QProcess> plain, verb;
-    bool boxShown = false, plainEndedDuringTheBox = false, verbRanDuringTheBox = true;
+    bool boxShown = false, plainEndedDuringTheBox = false, verbArrivedDuringTheBox = false;
+    bool verbWaitedDuringTheBox = false;
     int documentsDuringTheBox = -1;
     int documentsAtTheBox = -1;
     SetMessageBoxHook([&](const std::string&, const std::string&, unsigned) {
@@ -438,8 +449,13 @@ TEST(DdeMacro, APlainLaterStartEndsOnceItsFilesAreTakenWhileADesktopVerbWaitsFor
         documentsAtTheBox = w.form.DocumentCount();
         plain = startProgram({QString::fromStdString(big)});
         plainEndedDuringTheBox = pumpUntil([&] { return plain->state() == QProcess::NotRunning; }, 30000);
+        // The verb's macro reaches the queue and stays there, its sender waiting, while the box is open.
+        const size_t pending = TDdeServer::Instance().Pending();
         verb = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
-        verbRanDuringTheBox = pumpUntil([&] { return verb->state() == QProcess::NotRunning; }, 3000);
+        verbArrivedDuringTheBox = pumpUntil([&] { return TDdeServer::Instance().Pending() == pending + 1; }, 30000);
+        EXPECT_TRUE(pumpPosted());
+        verbWaitedDuringTheBox =
+            TDdeServer::Instance().Pending() == pending + 1 && verb->state() != QProcess::NotRunning;
         documentsDuringTheBox = w.form.DocumentCount();
         return IDOK;
     });
@@ -449,7 +465,8 @@ TEST(DdeMacro, APlainLaterStartEndsOnceItsFilesAreTakenWhileADesktopVerbWaitsFor
     ASSERT_TRUE(boxShown);
     EXPECT_TRUE(plainEndedDuringTheBox);
     EXPECT_EQ(plain->exitCode(), 0);
-    EXPECT_FALSE(verbRanDuringTheBox);
+    EXPECT_TRUE(verbArrivedDuringTheBox);
+    EXPECT_TRUE(verbWaitedDuringTheBox);
     EXPECT_EQ(documentsDuringTheBox, documentsAtTheBox);
     // Once answered, both files open, and the verb's sender ends after its own did.
     std::vector<std::string> whenTheVerbEnded;
@@ -493,8 +510,7 @@ TEST(DdeMacro, AnOversizedOrBrokenFrameClosesTheConnectionAndRunsNothing)
     std::string badKind = frame;
     badKind[8] = 9;
     sendRaw(QByteArray::fromStdString(badKind));
-    for (int i = 0; i < 20; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(pumpPosted());
     EXPECT_EQ(w.form.DocumentCount(), 0);
     // A good frame on another topic is answered with a refusal; on "system" with an acknowledgement.
     auto answerTo = [&](const std::string& topic) {

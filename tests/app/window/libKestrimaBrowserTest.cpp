@@ -1,11 +1,9 @@
 // Tests of showing a page in a browser: the program and service of the browser's command line, and the DDE conversation's exact sequence.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "support/BoxAnswers.h"
 #include "support/DesktopOpener.h"
 #include "support/EnvironmentWhile.h"
+#include "support/PumpUntil.h"
 #include "support/RecordingDde.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
@@ -56,14 +55,26 @@ std::filesystem::path standInBrowser(const TempDir& folder, const std::string& e
     return browser;
 }
 
-// What the stand-in browser logged, once it ran and a second start would have logged too.
+// Whether a process runs with `program` as one of the words of its command line.
+bool someProcessRuns(const std::string& program)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        for (std::string word; std::getline(in, word, '\0');)
+            if (word == program)
+                return true;
+    }
+    return false;
+}
+
+// What the stand-in browser logged, once every copy of it has ended: the browser is started detached,
+// and a start has run the program before it returns, so that a second start would be running or done.
 std::string standInLog(const TempDir& folder)
 {
-    const std::filesystem::path log = folder.path / "llamadas.txt";
-    for (int i = 0; i < 500 && !std::filesystem::exists(log); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return contentsOf(log);
+    const std::string browser = (folder.path / "Navegador").string();
+    EXPECT_TRUE(pumpUntil([&] { return !someProcessRuns(browser); }, 30000)) << browser << " still runs";
+    return contentsOf(folder.path / "llamadas.txt");
 }
 
 } // namespace
