@@ -13,8 +13,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/window/Commands.h"
-#include "app/window/WindowHost.h"
+#include "app/host/Commands.h"
+#include "app/host/WindowHost.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "components/explbtn.h"
 #include "editor/SpinButton.h"

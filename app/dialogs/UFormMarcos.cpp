@@ -19,7 +19,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/window/WindowHost.h"
+#include "app/host/WindowHost.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "components/EditBtns.h"
 #include "editor/SpinButton.h"

@@ -40,7 +40,7 @@
 #include "app/dialogs/uFormFusion.h"
 #include "app/dialogs/uFormMapas.h"
 #include "app/dialogs/uFormOtrosTags.h"
-#include "app/dialogs/uFormPregunta.h"
+#include "app/widgets/uFormPregunta.h"
 #include "app/window/uFormPrincipal.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "app/dialogs/uSplashScreen.h"

@@ -1,5 +1,5 @@
 // The grids of names and values shared by the options dialog and the custom codes dialog.
-#include "app/CodeGrid.h"
+#include "app/widgets/CodeGrid.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

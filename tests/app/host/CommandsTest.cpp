@@ -14,7 +14,7 @@
 #include <string>
 #include <tuple>
 
-#include "app/window/Commands.h"
+#include "app/host/Commands.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"

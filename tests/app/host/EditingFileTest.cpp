@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 
 #include "app/model/CodigosISO.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "platform/core/SysUtils.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"

@@ -1,5 +1,5 @@
 // The size of a picture the platform's image reader understands, for ImgSize.
-#include "app/ImgSize.h"
+#include "app/host/ImgSize.h"
 
 #include <QFile>
 #include <QImage>

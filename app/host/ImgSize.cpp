@@ -1,5 +1,5 @@
 // ImgSize: the width and height of a picture file, read from its header without decoding it.
-#include "app/ImgSize.h"
+#include "app/host/ImgSize.h"
 
 #include <algorithm>
 

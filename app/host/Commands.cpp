@@ -1,5 +1,5 @@
 // TCommandTable: the actions of the window's commands and the controls that mirror them.
-#include "app/window/Commands.h"
+#include "app/host/Commands.h"
 
 #include <QAbstractButton>
 #include <QAction>

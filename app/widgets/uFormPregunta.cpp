@@ -1,5 +1,5 @@
 // TformPregunta, the small dialog that asks for one line of text, and InputQuestion, which shows it.
-#include "app/dialogs/uFormPregunta.h"
+#include "app/widgets/uFormPregunta.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <string>
 
-#include "app/window/EditingFile.h"
-#include "app/window/WindowHost.h"
+#include "app/host/EditingFile.h"
+#include "app/host/WindowHost.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "platform/MessageBox.h"

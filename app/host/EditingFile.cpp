@@ -1,5 +1,5 @@
 // TEditingFile: the state of one open document while another one is in the shared editor.
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
-#include "app/window/WindowHost.h"
+#include "app/host/WindowHost.h"
 #include "app/model/EditorKind.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"

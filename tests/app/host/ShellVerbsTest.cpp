@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ShellVerbs.h"
+#include "app/host/ShellVerbs.h"
 #include "app/model/u_ddemacro.h"
 #include "platform/DesktopTypes.h"
 #include "platform/SingleInstance.h"

@@ -1,5 +1,5 @@
 // The shell verbs in the store and on the desktop.
-#include "app/ShellVerbs.h"
+#include "app/host/ShellVerbs.h"
 
 #include <QCoreApplication>
 

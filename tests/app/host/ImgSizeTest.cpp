@@ -5,7 +5,7 @@
 #include <QImageWriter>
 #include <string>
 
-#include "app/ImgSize.h"
+#include "app/host/ImgSize.h"
 #include "platform/core/Classes.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/libKestrimaTags.h"
+#include "app/host/libKestrimaTags.h"
 #include "editor/CodeMemo.h"
 #include "support/EditorText.h"
 #include "platform/core/Messages.h"

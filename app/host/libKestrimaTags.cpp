@@ -1,5 +1,5 @@
 // InsertTag: wraps the editor's selection in an opening and a closing code, in the configured letter case.
-#include "app/libKestrimaTags.h"
+#include "app/host/libKestrimaTags.h"
 
 #include <exception>
 #include <string_view>

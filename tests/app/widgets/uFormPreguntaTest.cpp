@@ -1,5 +1,5 @@
 // Tests of the question dialog: its parts, and InputQuestion answered by "Ok" or by closing.
-#include "app/dialogs/uFormPregunta.h"
+#include "app/widgets/uFormPregunta.h"
 
 #include <gtest/gtest.h>
 
