@@ -15,7 +15,7 @@
 
 #include "app/host/Commands.h"
 #include "app/host/WindowHost.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/explbtn.h"
 #include "editor/SpinButton.h"
 #include "platform/Buttons.h"

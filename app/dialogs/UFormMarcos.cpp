@@ -20,7 +20,7 @@
 #include <utility>
 
 #include "app/host/WindowHost.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/EditBtns.h"
 #include "editor/SpinButton.h"
 #include "platform/ClipboardFormats.h"

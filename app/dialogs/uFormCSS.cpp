@@ -24,9 +24,8 @@
 #include <tuple>
 #include <utility>
 
-#include "app/panels/SidePanelTools.h"
 #include "app/model/libVeltran.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/StrHlder.h"
 #include "editor/SpinButton.h"
 #include "platform/DialogHook.h"

@@ -15,7 +15,7 @@
 #include "app/panels/SidePanel.h"
 #include "app/host/WindowHost.h"
 #include "app/model/TagTable.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "platform/FileDialogs.h"

@@ -16,7 +16,7 @@
 #include "app/model/TagComposer.h"
 #include "app/model/libKestrima.h"
 #include "app/model/libVeltran.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "editor/CodeMemo.h"
 #include "platform/HandlerCall.h"
 #include "platform/Win1252Qt.h"
