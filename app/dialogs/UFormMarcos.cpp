@@ -22,7 +22,7 @@
 #include "app/window/WindowHost.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "components/EditBtns.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/DialogHook.h"
 #include "platform/FormSpec.h"

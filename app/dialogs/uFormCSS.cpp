@@ -28,7 +28,7 @@
 #include "app/model/libVeltran.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "components/StrHlder.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/GraphicsQt.h"
