@@ -1,4 +1,4 @@
-// The print preview component: lays the editor's text out on recorded printer pages, previews them and prints any range of them.
+// The print preview component: lays a text out on recorded printer pages, previews them and prints any range of them.
 #pragma once
 
 #include <QPicture>
