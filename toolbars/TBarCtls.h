@@ -4,3 +4,5 @@
 #include "toolbars/DropdownList.h"
 #include "toolbars/EditKt.h"
 #include "toolbars/ToolbarButtonKt.h"
+// The tool windows and docks the controls sit in, which the unit has always offered with them.
+#include "toolbars/TBarTlwn.h"
