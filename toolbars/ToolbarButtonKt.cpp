@@ -651,44 +651,33 @@ void TToolbarButtonKt::SetOpaque(bool value)
 
 void TToolbarButtonKt::SetAllowAllUp(bool value)
 {
-    if (value == FAllowAllUp)
-        return;
-    FAllowAllUp = value;
-    UpdateExclusive();
+    if (FGroup.SetAllowAllUp(value))
+        UpdateExclusive();
 }
 
 void TToolbarButtonKt::SetGroupIndex(int value)
 {
-    if (value == FGroupIndex)
-        return;
-    FGroupIndex = value;
-    UpdateExclusive();
+    if (FGroup.SetGroupIndex(value))
+        UpdateExclusive();
 }
 
 void TToolbarButtonKt::SetDown(bool value)
 {
-    if (FGroupIndex == 0)
-        value = false;
-    if (value == FDown || (FDown && !value && !FAllowAllUp))
+    if (!FGroup.SetDown(value))
         return;
-    FDown = value;
-    FState = !isEnabled() ? bsDisabled : value ? bsExclusive : bsUp;
+    FState = !isEnabled() ? bsDisabled : FGroup.Down ? bsExclusive : bsUp;
     Redraw(true);
-    if (value)
+    if (FGroup.Down)
         UpdateExclusive();
 }
 
 void TToolbarButtonKt::UpdateExclusive()
 {
-    if (FGroupIndex == 0 || !parentWidget())
+    if (FGroup.GroupIndex == 0 || !parentWidget())
         return;
     for (QObject* child : parentWidget()->children()) {
         auto* other = dynamic_cast<TToolbarButtonKt*>(child);
-        if (!other || other == this || other->FGroupIndex != FGroupIndex)
-            continue;
-        other->FAllowAllUp = FAllowAllUp;
-        if (FDown && other->FDown) {
-            other->FDown = false;
+        if (other && other->FGroup.Follow(FGroup)) {
             other->FState = bsUp;
             other->Redraw(true);
         }
@@ -841,8 +830,8 @@ void TToolbarButtonKt::Click()
         UpdateTracking();
     });
     FInClick = true;
-    if (FGroupIndex != 0)
-        SetDown(!FDown);
+    if (FGroup.GroupIndex != 0)
+        SetDown(!FGroup.Down);
     if (FState == bsUp || FState == bsMouseIn) {
         FState = bsDown;
         Redraw(true);
@@ -889,7 +878,7 @@ void TToolbarButtonKt::MouseEntered()
     if (FState == bsUp)
         FState = bsMouseIn;
     if (FFlat || FGlyph->NumGlyphs() == 5)
-        Redraw(FDown || FGlyph->NumGlyphs() == 5);
+        Redraw(FGroup.Down || FGlyph->NumGlyphs() == 5);
     if (OnMouseEnter)
         OnMouseEnter(this);
 }
@@ -902,7 +891,7 @@ void TToolbarButtonKt::MouseLeft()
     RemoveButtonMouseTimer();
     const TButtonStateKt old = FState;
     if (FState == bsMouseIn || (!FInClick && FState == bsDown))
-        FState = FDown && FGroupIndex != 0 ? bsExclusive : bsUp;
+        FState = FGroup.Latched() ? bsExclusive : bsUp;
     if (FFlat || FGlyph->NumGlyphs() == 5 || (old != FState && old != bsMouseIn))
         Redraw(true);
     if (OnMouseExit)
@@ -964,10 +953,10 @@ void TToolbarButtonKt::MouseDown(Qt::MouseButton button, int x, int y)
         return;
     }
     FMenuIsDown = FUsesDropdown && (!FDropdownCombo || x >= width() - kDropdownComboWidth);
-    if (!FDown) {
+    if (!FGroup.Down) {
         FState = bsDown;
         Redraw(true);
-    } else if (FAllowAllUp) {
+    } else if (FGroup.AllowAllUp) {
         Redraw(true);
     }
     if (!FMenuIsDown)
@@ -1009,7 +998,7 @@ void TToolbarButtonKt::MouseMove(Qt::MouseButtons, int x, int y)
     if (FDragging) {
         if (PointInButton(x, y) && FRepeatTimer && !FRepeatTimer->isActive())
             FRepeatTimer->start();
-        const TButtonStateKt state = FDown ? bsExclusive : PointInButton(x, y) ? bsDown : bsUp;
+        const TButtonStateKt state = FGroup.Down ? bsExclusive : PointInButton(x, y) ? bsDown : bsUp;
         if (state != FState) {
             FState = state;
             Redraw(true);
@@ -1034,7 +1023,7 @@ void TToolbarButtonKt::MouseUp(Qt::MouseButton button, int x, int y)
         } else {
             MouseLeft();
             if (FState == bsDown) {
-                FState = FDown ? bsExclusive : bsUp;
+                FState = FGroup.Down ? bsExclusive : bsUp;
                 Redraw(true);
             }
         }
@@ -1103,7 +1092,7 @@ void TToolbarButtonKt::EnabledChanged()
         RemoveButtonMouseTimer();
         CancelMode();
     } else if (FState == bsDisabled) {
-        FState = FDown && FGroupIndex != 0 ? bsExclusive : bsUp;
+        FState = FGroup.Latched() ? bsExclusive : bsUp;
     }
     Redraw(true);
 }
@@ -1133,7 +1122,7 @@ void TToolbarButtonKt::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QPointer<TToolbarButtonKt> alive(this);
     mousePressEvent(event);
-    if (alive && FDown && OnDblClick)
+    if (alive && FGroup.Down && OnDblClick)
         CallHandler(this, [this] { OnDblClick(this); });
 }
 

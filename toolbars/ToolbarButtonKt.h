@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "components/KrCtrls.h"
+#include "components/core/ButtonGroup.h"
 #include "platform/core/ButtonLayout.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Geometry.h"
@@ -140,7 +141,7 @@ public:
 
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
-    bool AllowAllUp() const { return FAllowAllUp; }
+    bool AllowAllUp() const { return FGroup.AllowAllUp; }
     void SetAllowAllUp(bool value);
     bool Cancel() const { return FCancel; }
     void SetCancel(bool value) { FCancel = value; }
@@ -150,7 +151,7 @@ public:
     void SetColor(TColor value);
     TButtonDisplayMode DisplayMode() const { return FDisplayMode; }
     void SetDisplayMode(TButtonDisplayMode value);
-    bool Down() const { return FDown; }
+    bool Down() const { return FGroup.Down; }
     void SetDown(bool value);
     bool DropdownArrow() const { return FDropdownArrow; }
     void SetDropdownArrow(bool value);
@@ -168,7 +169,7 @@ public:
     void SetGlyph(const QImage& value);
     const QImage& GlyphMask() const { return FGlyph->GlyphMask(); }
     void SetGlyphMask(const QImage& value);
-    int GroupIndex() const { return FGroupIndex; }
+    int GroupIndex() const { return FGroup.GroupIndex; }
     void SetGroupIndex(int value);
     const TCustomImageList* Images() const { return FGlyph->ImageList(); }
     void SetImages(const TCustomImageList* value);
@@ -272,19 +273,18 @@ private:
     int FShortcutId = 0;
 
     TAlignment FAlignment = taCenter;
-    bool FAllowAllUp = false;
+    // Its group, whether it is down, and whether the group lets all be up.
+    TButtonGroupState FGroup;
     bool FCancel = false;
     bool FDefault = false;
     TColor FColor = clBtnFace;
     TButtonDisplayMode FDisplayMode = dmBoth;
-    bool FDown = false;
     bool FDropdownArrow = true;
     bool FDropdownCombo = false;
     TPopupMenu* FDropdownMenu = nullptr;
     QMetaObject::Connection FMenuDestroyed;
     std::string FCaption;
     bool FFlat = true;
-    int FGroupIndex = 0;
     TButtonLayout FLayout = blGlyphLeft;
     int FMargin = -1;
     int FModalResult = 0;
