@@ -6,8 +6,8 @@ cmake_minimum_required(VERSION 3.25)
 
 # The layers, one row per folder: whether its units may include Qt, and the folders besides its own
 # that they may include. A unit, and a header it includes, belong to the most specific row whose folder
-# holds them (editor/dialogs/ is the editor's, editor/model/ its own row). The order is
-# platform <- editor <- highlight <- components, toolbars <- app; within app/, model <- host, widgets
+# holds them (editor/dialogs/ and editor/model/ have rows of their own). The order is
+# platform <- components <- editor <- highlight, toolbars <- app; within app/, model <- host, widgets
 # <- dialogs, panels <- window <- main.cpp. "resources" holds the string table's text.
 set(layer_table
   # folder          | Qt  | may include
@@ -15,7 +15,9 @@ set(layer_table
   "platform/core    | no  | resources"
   "platform         | yes | platform/core resources"
   "editor/model     | no  | platform/core resources"
-  "editor           | yes | editor/model platform platform/core resources"
+  # The control prints through the support components' preview and never opens its own dialogs.
+  "editor           | yes | editor/model components components/core platform platform/core resources"
+  "editor/dialogs   | yes | editor editor/model platform platform/core resources"
   "highlight        | no  | editor/model platform/core resources"
   "components/core  | no  | platform/core resources"
   # The support components sit below the editor: they show no editor and no highlighting.
@@ -24,15 +26,15 @@ set(layer_table
   "toolbars         | yes | components components/core platform platform/core resources"
   "app/model        | no  | components/core editor/model platform/core resources"
   # What the dialogs and panels share with the window: its host, the command table, the documents.
-  "app/host         | yes | app/model toolbars components components/core highlight editor editor/model platform platform/core resources"
+  "app/host         | yes | app/model toolbars components components/core highlight editor editor/dialogs editor/model platform platform/core resources"
   # The small widgets the window, the dialogs and the panels all use.
-  "app/widgets      | yes | app/model toolbars components components/core highlight editor editor/model platform platform/core resources"
+  "app/widgets      | yes | app/model toolbars components components/core highlight editor editor/dialogs editor/model platform platform/core resources"
   # A dialog and a panel never include each other, nor the window that opens them.
-  "app/dialogs      | yes | app/host app/widgets app/model toolbars components components/core highlight editor editor/model platform platform/core resources"
-  "app/panels       | yes | app/host app/widgets app/model toolbars components components/core highlight editor editor/model platform platform/core resources"
-  "app/window       | yes | app/dialogs app/panels app/host app/widgets app/model toolbars components components/core highlight editor editor/model platform platform/core resources"
+  "app/dialogs      | yes | app/host app/widgets app/model toolbars components components/core highlight editor editor/dialogs editor/model platform platform/core resources"
+  "app/panels       | yes | app/host app/widgets app/model toolbars components components/core highlight editor editor/dialogs editor/model platform platform/core resources"
+  "app/window       | yes | app/dialogs app/panels app/host app/widgets app/model toolbars components components/core highlight editor editor/dialogs editor/model platform platform/core resources"
   # main.cpp, at the top.
-  "app              | yes | app/window app/dialogs app/panels app/host app/widgets app/model toolbars components components/core highlight editor editor/model platform platform/core resources")
+  "app              | yes | app/window app/dialogs app/panels app/host app/widgets app/model toolbars components components/core highlight editor editor/dialogs editor/model platform platform/core resources")
 
 set(layers)
 foreach(row ${layer_table})

@@ -17,7 +17,7 @@
 #include "app/host/WindowHost.h"
 #include "app/widgets/SharedWidgets.h"
 #include "components/explbtn.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/Buttons.h"
 #include "platform/DialogHook.h"
 #include "platform/FormSpec.h"

@@ -22,7 +22,7 @@
 #include "app/host/WindowHost.h"
 #include "app/widgets/SharedWidgets.h"
 #include "components/EditBtns.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/DialogHook.h"
 #include "platform/FormSpec.h"

@@ -27,7 +27,7 @@
 #include "app/model/libVeltran.h"
 #include "app/widgets/SharedWidgets.h"
 #include "components/StrHlder.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/GraphicsQt.h"

@@ -11,7 +11,7 @@
 
 #include "app/model/TagTable.h"
 #include "components/VSpeedBtnMenu.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Keys.h"

@@ -20,7 +20,7 @@
 #include "components/VeltranEdit.h"
 #include "toolbars/TBarCtls.h"
 #include "editor/CodeMemo.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/FormSpec.h"
 #include "platform/Buttons.h"
 #include "platform/GraphicsQt.h"

@@ -1,5 +1,5 @@
 // Drawing helpers of the editor's small controls.
-#include "editor/ControlSupport.h"
+#include "editor/dialogs/ControlSupport.h"
 
 #include <QPainter>
 

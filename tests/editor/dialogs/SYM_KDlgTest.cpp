@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "editor/SYM_KDlg.h"
+#include "editor/dialogs/SYM_KDlg.h"
 #include "platform/Keys.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"

@@ -1,6 +1,6 @@
 // The options dialog's list pages: key assignments per command, the auto-correction list and the code
 // templates, with the two-column drawing their lists share and the OK button that builds the keys.
-#include "editor/SynElemF.h"
+#include "editor/dialogs/SynElemF.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "editor/CodeMemo.h"
-#include "editor/SYM_KDlg.h"
+#include "editor/dialogs/SYM_KDlg.h"
 #include "editor/model/EditorMessages.h"
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Templates.h"

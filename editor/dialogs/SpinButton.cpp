@@ -1,13 +1,13 @@
 // TSpinButton and TTimerSpeedButton: buttons that repeat their click while held.
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
-#include "editor/ControlSupport.h"
 #include "editor/Glyphs.h"
+#include "editor/dialogs/ControlSupport.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/core/SysUtils.h"

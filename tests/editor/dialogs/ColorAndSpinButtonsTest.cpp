@@ -11,8 +11,8 @@
 #include <stdexcept>
 
 #include "editor/Glyphs.h"
-#include "editor/KrColorButton.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/KrColorButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/GraphicsQt.h"
 
 namespace {

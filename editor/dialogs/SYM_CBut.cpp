@@ -1,5 +1,5 @@
 // The colour button's pop-up palette: its grid, geometry, hot tracking, picking and closing.
-#include "editor/SYM_CBut.h"
+#include "editor/dialogs/SYM_CBut.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "editor/ControlSupport.h"
+#include "editor/dialogs/ControlSupport.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/core/ScopeGuard.h"

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <set>
 
-#include "editor/SYM_CBut.h"
+#include "editor/dialogs/SYM_CBut.h"
 #include "platform/GraphicsQt.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "editor/CodeMemo.h"
-#include "editor/SynElemF.h"
+#include "editor/dialogs/SynElemF.h"
 #include "editor/model/EditorMessages.h"
 #include "platform/Win1252Qt.h"
 #include "support/WordParser.h"

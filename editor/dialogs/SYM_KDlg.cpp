@@ -1,5 +1,5 @@
 // The key assignment wizard: capture boxes, the two steps, their buttons and the dialog's layout.
-#include "editor/SYM_KDlg.h"
+#include "editor/dialogs/SYM_KDlg.h"
 
 #include <QKeyEvent>
 #include <QLabel>

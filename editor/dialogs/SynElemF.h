@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/KrColorButton.h"
-#include "editor/SYM_CBut.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/KrColorButton.h"
+#include "editor/dialogs/SYM_CBut.h"
+#include "editor/dialogs/SpinButton.h"
 #include "editor/model/DroppedText.h"
 #include "editor/model/ParserBase.h"
 #include "platform/Buttons.h"

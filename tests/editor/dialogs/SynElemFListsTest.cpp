@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "CodeMemoTestSupport.h"
-#include "editor/SYM_KDlg.h"
-#include "editor/SynElemF.h"
+#include "editor/CodeMemoTestSupport.h"
+#include "editor/dialogs/SYM_KDlg.h"
+#include "editor/dialogs/SynElemF.h"
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Templates.h"
 #include "platform/ClipboardFormats.h"

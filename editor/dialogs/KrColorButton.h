@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "editor/SYM_CBut.h"
+#include "editor/dialogs/SYM_CBut.h"
 #include "platform/Buttons.h"
 #include "platform/core/Graphics.h"
 

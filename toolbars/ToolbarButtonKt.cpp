@@ -1,7 +1,8 @@
-// The flat edit and the router of dropped-down toolbar menus.
-#include "toolbars/TBarCtls.h"
+// The flat toolbar button: its glyph lists, its picture in each state, its painting, pressing, groups, drop-down menus and repeating.
+#include "toolbars/ToolbarButtonKt.h"
 
 #include "platform/Controls.h"
+#include "toolbars/DropdownList.h"
 #include "toolbars/TBar.h"
 
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QStatusTipEvent>
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -30,324 +30,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
-#include "platform/Help.h"
 #include "platform/Menus.h"
-
-// ---------------------------------------------------------------- TEditKt
-
-TEditKt::TEditKt(QWidget* parent) : QLineEdit(parent)
-{
-    // No frame of the style's: the client area lies 3 pixels inside the frame drawn here.
-    setFrame(false);
-    setContentsMargins(kFrame, kFrame, kFrame, kFrame);
-    setAutoFillBackground(true);
-    SetColor(clWindow);
-    applyHideSelection();
-    resize(width(), 19);
-    connect(this, &QLineEdit::textChanged, this, [this] { applyCharCase(); });
-}
-
-void TEditKt::Loaded()
-{
-    FLoaded = true;
-    NewAdjustHeight();
-}
-
-void TEditKt::NewAdjustHeight()
-{
-    resize(width(), QFontMetrics(font()).height() + 6);
-}
-
-bool TEditKt::Hot() const
-{
-    if (hasFocus())
-        return true;
-    return FMouseInControl && !dynamic_cast<TEditKt*>(QApplication::focusWidget());
-}
-
-void TEditKt::SetColor(TColor value)
-{
-    FColor = value;
-    QPalette p = palette();
-    const QColor color = ToQColor(value);
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(group, QPalette::Base, color);
-        p.setColor(group, QPalette::Window, color);
-    }
-    setPalette(p);
-}
-
-void TEditKt::SetCharCase(TEditCharCase value)
-{
-    FCharCase = value;
-    applyCharCase();
-}
-
-void TEditKt::applyCharCase()
-{
-    if (FCharCase == ecNormal)
-        return;
-    const QString current = text();
-    const QString cased = FCharCase == ecUpperCase ? current.toUpper() : current.toLower();
-    if (cased != current) {
-        const int at = cursorPosition();
-        setText(cased);
-        setCursorPosition(at);
-    }
-}
-
-void TEditKt::SetMaxLength(int value)
-{
-    FMaxLength = value < 0 ? 0 : value;
-    setMaxLength(FMaxLength == 0 ? 32767 : FMaxLength);
-}
-
-void TEditKt::SetPasswordChar(char value)
-{
-    FPasswordChar = value;
-    setEchoMode(value == '\0' ? QLineEdit::Normal : QLineEdit::Password);
-}
-
-void TEditKt::SetHideSelection(bool value)
-{
-    FHideSelection = value;
-    applyHideSelection();
-}
-
-// A hidden selection is drawn as plain text while the edit has no focus.
-void TEditKt::applyHideSelection()
-{
-    QPalette p = palette();
-    const QPalette defaults = QApplication::palette(this);
-    p.setColor(QPalette::Inactive, QPalette::Highlight,
-               FHideSelection ? p.color(QPalette::Inactive, QPalette::Base)
-                              : defaults.color(QPalette::Inactive, QPalette::Highlight));
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-               FHideSelection ? p.color(QPalette::Inactive, QPalette::Text)
-                              : defaults.color(QPalette::Inactive, QPalette::HighlightedText));
-    setPalette(p);
-}
-
-void TEditKt::changeEvent(QEvent* event)
-{
-    QLineEdit::changeEvent(event);
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-        SetColor(isEnabled() ? clWindow : clBtnFace);
-        applyHideSelection();
-        break;
-    case QEvent::FontChange:
-        if (FLoaded)
-            NewAdjustHeight();
-        break;
-    default: break;
-    }
-}
-
-void TEditKt::enterEvent(QEnterEvent* event)
-{
-    QLineEdit::enterEvent(event);
-    FMouseInControl = true;
-    update();
-}
-
-void TEditKt::leaveEvent(QEvent* event)
-{
-    QLineEdit::leaveEvent(event);
-    FMouseInControl = false;
-    update();
-}
-
-void TEditKt::focusInEvent(QFocusEvent* event)
-{
-    QLineEdit::focusInEvent(event);
-    update();
-}
-
-void TEditKt::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    update();
-}
-
-void TEditKt::paintEvent(QPaintEvent* event)
-{
-    QLineEdit::paintEvent(event);
-    QPainter painter(this);
-    RedrawBorder(painter);
-}
-
-void TEditKt::RedrawBorder(QPainter& painter)
-{
-    QRect r = rect();
-    const QColor face = ToQColor(clBtnFace);
-    const QColor window = ToQColor(clWindow);
-    auto ring = [&](const QColor& color) {
-        if (r.isEmpty())
-            return;
-        painter.fillRect(r.left(), r.top(), r.width(), 1, color);
-        painter.fillRect(r.left(), r.bottom(), r.width(), 1, color);
-        painter.fillRect(r.left(), r.top(), 1, r.height(), color);
-        painter.fillRect(r.right(), r.top(), 1, r.height(), color);
-        r.adjust(1, 1, -1, -1);
-    };
-    if (!Hot()) {
-        ring(face);
-        ring(face);
-        ring(window);
-        return;
-    }
-    DrawEdge(painter, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-    // The inner layer: the button face at the top and left, a sunken inner edge at the bottom and right.
-    painter.fillRect(r.left(), r.top(), 1, r.height() - 1, face);
-    painter.fillRect(r.left(), r.top(), r.width() - 1, 1, face);
-    QRect inner = r;
-    DrawEdge(painter, inner, BDR_SUNKENINNER, BF_BOTTOMRIGHT);
-    r.adjust(1, 1, -1, -1);
-    ring(window);
-}
-
-// ---------------------------------------------------------------- TDropdownList
-
-namespace {
-
-std::unique_ptr<TDropdownList>& routerStorage()
-{
-    static std::unique_ptr<TDropdownList> router;
-    return router;
-}
-
-TDropdownList::THelpRunner& helpRunner()
-{
-    static TDropdownList::THelpRunner runner = [](QWidget* form, unsigned command, int context) {
-        HelpCommand(form, command, {}, context);
-    };
-    return runner;
-}
-
-bool holds(const QMenu* menu, const QAction* item, int depth = 0)
-{
-    if (depth > 16)
-        return false;
-    for (const QAction* action : menu->actions()) {
-        if (action == item)
-            return true;
-        if (const QMenu* sub = action->menu(); sub && sub != menu && holds(sub, item, depth + 1))
-            return true;
-    }
-    return false;
-}
-
-// The application's hint: shown by the active window as a status tip.
-void setApplicationHint(const QString& hint)
-{
-    if (QWidget* form = QApplication::activeWindow()) {
-        QStatusTipEvent tip(hint);
-        QApplication::sendEvent(form, &tip);
-    }
-}
-
-} // namespace
-
-TDropdownList* TDropdownList::Instance() { return routerStorage().get(); }
-
-TDropdownList::THelpRunner TDropdownList::SetHelpRunner(THelpRunner runner)
-{
-    return std::exchange(helpRunner(), std::move(runner));
-}
-
-void TDropdownList::AddMenu(QMenu* menu)
-{
-    if (!menu)
-        return;
-    if (!routerStorage())
-        routerStorage().reset(new TDropdownList);
-    routerStorage()->add(menu);
-}
-
-void TDropdownList::RemoveMenu(QMenu* menu)
-{
-    if (TDropdownList* router = Instance())
-        router->Notification(menu);
-}
-
-void TDropdownList::add(QMenu* menu)
-{
-    if (std::find(FMenus.begin(), FMenus.end(), menu) != FMenus.end())
-        return;
-    FMenus.push_back(menu);
-    connect(menu, &QObject::destroyed, this, [menu] { RemoveMenu(menu); });
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { watchSubmenus(menu); });
-    // A closed menu leaves no hint behind.
-    connect(menu, &QMenu::aboutToHide, this, [this] { MenuSelect(nullptr); });
-    watchSubmenus(menu);
-}
-
-void TDropdownList::watchSubmenus(QMenu* menu)
-{
-    menu->installEventFilter(this);
-    connect(menu, &QMenu::hovered, this, &TDropdownList::itemHovered, Qt::UniqueConnection);
-    for (QAction* action : menu->actions())
-        if (QMenu* sub = action->menu(); sub && sub != menu)
-            watchSubmenus(sub);
-}
-
-void TDropdownList::Notification(QObject* component)
-{
-    auto found = std::find(FMenus.begin(), FMenus.end(), component);
-    if (found == FMenus.end())
-        return;
-    FMenus.erase(found);
-    if (auto* menu = qobject_cast<QMenu*>(component))
-        disconnect(menu, nullptr, this, nullptr);
-    if (component)
-        component->removeEventFilter(this);
-    if (FMenus.empty())
-        routerStorage().reset(); // deletes this: nothing may follow
-}
-
-QMenu* TDropdownList::MenuOfItem(const QAction* item) const
-{
-    if (!item)
-        return nullptr;
-    for (QMenu* menu : FMenus)
-        if (holds(menu, item))
-            return menu;
-    return nullptr;
-}
-
-void TDropdownList::itemHovered(QAction* item) { MenuSelect(item); }
-
-void TDropdownList::MenuSelect(const QAction* item)
-{
-    setApplicationHint(MenuOfItem(item) ? item->statusTip() : QString());
-}
-
-void TDropdownList::Help(QMenu* menu, const QAction* item)
-{
-    QWidget* form = QApplication::activeWindow();
-    if (!form)
-        return;
-    int context = HelpContextOf(item);
-    if (context == 0 && menu)
-        context = HelpContextOf(menu->menuAction());
-    const bool popup = form->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
-    helpRunner()(form, popup ? HELP_CONTEXTPOPUP : HELP_CONTEXT, context);
-}
-
-bool TDropdownList::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        auto* menu = qobject_cast<QMenu*>(watched);
-        if (menu && std::any_of(FMenus.begin(), FMenus.end(), [menu](QMenu* listed) { return holds(listed, menu->menuAction()) || listed == menu; })) {
-            Help(menu, menu->activeAction());
-            return true;
-        }
-    }
-    return false;
-}
-
-// ---------------------------------------------------------------- flat toolbar button
 
 namespace {
 
@@ -968,44 +651,33 @@ void TToolbarButtonKt::SetOpaque(bool value)
 
 void TToolbarButtonKt::SetAllowAllUp(bool value)
 {
-    if (value == FAllowAllUp)
-        return;
-    FAllowAllUp = value;
-    UpdateExclusive();
+    if (FGroup.SetAllowAllUp(value))
+        UpdateExclusive();
 }
 
 void TToolbarButtonKt::SetGroupIndex(int value)
 {
-    if (value == FGroupIndex)
-        return;
-    FGroupIndex = value;
-    UpdateExclusive();
+    if (FGroup.SetGroupIndex(value))
+        UpdateExclusive();
 }
 
 void TToolbarButtonKt::SetDown(bool value)
 {
-    if (FGroupIndex == 0)
-        value = false;
-    if (value == FDown || (FDown && !value && !FAllowAllUp))
+    if (!FGroup.SetDown(value))
         return;
-    FDown = value;
-    FState = !isEnabled() ? bsDisabled : value ? bsExclusive : bsUp;
+    FState = !isEnabled() ? bsDisabled : FGroup.Down ? bsExclusive : bsUp;
     Redraw(true);
-    if (value)
+    if (FGroup.Down)
         UpdateExclusive();
 }
 
 void TToolbarButtonKt::UpdateExclusive()
 {
-    if (FGroupIndex == 0 || !parentWidget())
+    if (FGroup.GroupIndex == 0 || !parentWidget())
         return;
     for (QObject* child : parentWidget()->children()) {
         auto* other = dynamic_cast<TToolbarButtonKt*>(child);
-        if (!other || other == this || other->FGroupIndex != FGroupIndex)
-            continue;
-        other->FAllowAllUp = FAllowAllUp;
-        if (FDown && other->FDown) {
-            other->FDown = false;
+        if (other && other->FGroup.Follow(FGroup)) {
             other->FState = bsUp;
             other->Redraw(true);
         }
@@ -1158,8 +830,8 @@ void TToolbarButtonKt::Click()
         UpdateTracking();
     });
     FInClick = true;
-    if (FGroupIndex != 0)
-        SetDown(!FDown);
+    if (FGroup.GroupIndex != 0)
+        SetDown(!FGroup.Down);
     if (FState == bsUp || FState == bsMouseIn) {
         FState = bsDown;
         Redraw(true);
@@ -1206,7 +878,7 @@ void TToolbarButtonKt::MouseEntered()
     if (FState == bsUp)
         FState = bsMouseIn;
     if (FFlat || FGlyph->NumGlyphs() == 5)
-        Redraw(FDown || FGlyph->NumGlyphs() == 5);
+        Redraw(FGroup.Down || FGlyph->NumGlyphs() == 5);
     if (OnMouseEnter)
         OnMouseEnter(this);
 }
@@ -1219,7 +891,7 @@ void TToolbarButtonKt::MouseLeft()
     RemoveButtonMouseTimer();
     const TButtonStateKt old = FState;
     if (FState == bsMouseIn || (!FInClick && FState == bsDown))
-        FState = FDown && FGroupIndex != 0 ? bsExclusive : bsUp;
+        FState = FGroup.Latched() ? bsExclusive : bsUp;
     if (FFlat || FGlyph->NumGlyphs() == 5 || (old != FState && old != bsMouseIn))
         Redraw(true);
     if (OnMouseExit)
@@ -1281,10 +953,10 @@ void TToolbarButtonKt::MouseDown(Qt::MouseButton button, int x, int y)
         return;
     }
     FMenuIsDown = FUsesDropdown && (!FDropdownCombo || x >= width() - kDropdownComboWidth);
-    if (!FDown) {
+    if (!FGroup.Down) {
         FState = bsDown;
         Redraw(true);
-    } else if (FAllowAllUp) {
+    } else if (FGroup.AllowAllUp) {
         Redraw(true);
     }
     if (!FMenuIsDown)
@@ -1326,7 +998,7 @@ void TToolbarButtonKt::MouseMove(Qt::MouseButtons, int x, int y)
     if (FDragging) {
         if (PointInButton(x, y) && FRepeatTimer && !FRepeatTimer->isActive())
             FRepeatTimer->start();
-        const TButtonStateKt state = FDown ? bsExclusive : PointInButton(x, y) ? bsDown : bsUp;
+        const TButtonStateKt state = FGroup.Down ? bsExclusive : PointInButton(x, y) ? bsDown : bsUp;
         if (state != FState) {
             FState = state;
             Redraw(true);
@@ -1351,7 +1023,7 @@ void TToolbarButtonKt::MouseUp(Qt::MouseButton button, int x, int y)
         } else {
             MouseLeft();
             if (FState == bsDown) {
-                FState = FDown ? bsExclusive : bsUp;
+                FState = FGroup.Down ? bsExclusive : bsUp;
                 Redraw(true);
             }
         }
@@ -1420,7 +1092,7 @@ void TToolbarButtonKt::EnabledChanged()
         RemoveButtonMouseTimer();
         CancelMode();
     } else if (FState == bsDisabled) {
-        FState = FDown && FGroupIndex != 0 ? bsExclusive : bsUp;
+        FState = FGroup.Latched() ? bsExclusive : bsUp;
     }
     Redraw(true);
 }
@@ -1450,7 +1122,7 @@ void TToolbarButtonKt::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QPointer<TToolbarButtonKt> alive(this);
     mousePressEvent(event);
-    if (alive && FDown && OnDblClick)
+    if (alive && FGroup.Down && OnDblClick)
         CallHandler(this, [this] { OnDblClick(this); });
 }
 

@@ -1,6 +1,6 @@
 // The editor options dialog: its form, the commit protocol around the working copy, and the handlers of
 // the options and highlighting pages.
-#include "editor/SynElemF.h"
+#include "editor/dialogs/SynElemF.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +18,7 @@
 #include <cstdlib>
 
 #include "editor/CodeMemo.h"
-#include "editor/SYM_KDlg.h"
+#include "editor/dialogs/SYM_KDlg.h"
 #include "editor/model/EditorMessages.h"
 #include "platform/FontsQt.h"
 #include "platform/FormSpec.h"

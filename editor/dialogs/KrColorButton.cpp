@@ -1,5 +1,5 @@
 // TKrColorButton: the colour button and the palette it drops down.
-#include "editor/KrColorButton.h"
+#include "editor/dialogs/KrColorButton.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "editor/ControlSupport.h"
 #include "editor/Glyphs.h"
+#include "editor/dialogs/ControlSupport.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Win1252Qt.h"
