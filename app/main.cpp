@@ -8,7 +8,7 @@
 #include "app/model/u_ddemacro.h"
 #include "app/window/uFormPrincipal.h"
 #include "app/dialogs/uSplashScreen.h"
-#include "editor/SynElemF.h"
+#include "editor/dialogs/SynElemF.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"

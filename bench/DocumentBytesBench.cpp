@@ -5,7 +5,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/EditorKind.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"

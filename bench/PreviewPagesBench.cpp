@@ -4,8 +4,8 @@
 #include <malloc.h>
 
 #include "bench/BenchSupport.h"
-#include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
+#include "editor/PrintPreviewPages.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void BM_BuildPreviewPages(benchmark::State& state)
     const double before = statusBytes("VmRSS");
     resetPeakResidentSize();
     for (auto _ : state)
-        preview.BuildPages(memo);
+        BuildPages(preview, memo);
     const double peak = statusBytes("VmHWM");
     if (preview.PageCount() < 2)
         state.SkipWithError("the page was not laid out on several pages");

@@ -564,10 +564,8 @@ void TKrSpeedButton::SetAlignment(TAlignment value)
 
 void TKrSpeedButton::SetAllowAllUp(bool value)
 {
-    if (value == FAllowAllUp)
-        return;
-    FAllowAllUp = value;
-    UpdateGroup();
+    if (FGroup.SetAllowAllUp(value))
+        UpdateGroup();
 }
 
 void TKrSpeedButton::SetAllowTimer(bool value)
@@ -582,23 +580,15 @@ void TKrSpeedButton::SetAllowTimer(bool value)
 
 void TKrSpeedButton::SetGroupIndex(int value)
 {
-    if (value == FGroupIndex)
-        return;
-    FGroupIndex = value;
-    UpdateGroup();
+    if (FGroup.SetGroupIndex(value))
+        UpdateGroup();
 }
 
 void TKrSpeedButton::SetDown(bool value)
 {
-    if (FGroupIndex == 0)
-        value = false;
-    if (value == FDown)
+    if (!FGroup.SetDown(value))
         return;
-    // The one down button of a group stays down unless the group lets all be up.
-    if (FDown && !FAllowAllUp)
-        return;
-    FDown = value;
-    if (value) {
+    if (FGroup.Down) {
         if (FState == rsUp)
             update();
         FState = rsExclusive;
@@ -842,7 +832,7 @@ void TKrSpeedButton::MouseDown(Qt::MouseButton button, TShiftState shift, int x,
     }
     if (button != Qt::LeftButton || !isEnabled() || (shift & ssDouble))
         return;
-    if (!FDown) {
+    if (!FGroup.Down) {
         FState = rsDown;
         update();
     }
@@ -876,9 +866,9 @@ void TKrSpeedButton::MouseMove(TShiftState shift, int x, int y)
         OnMouseMove(this, shift, x, y);
     if (!FPressing)
         return;
-    TKrButtonState state = FDown ? rsExclusive : rsUp;
+    TKrButtonState state = FGroup.Down ? rsExclusive : rsUp;
     if (inside(x, y))
-        state = FDown ? rsExclusive : rsDown;
+        state = FGroup.Down ? rsExclusive : rsDown;
     if (state != FState) {
         FState = state;
         repaint();
@@ -900,7 +890,7 @@ void TKrSpeedButton::ReleaseButton(Qt::MouseButton button, int x, int y)
     if (button == Qt::LeftButton && FPressing) {
         FPressing = false;
         const bool in = inside(x, y);
-        if (FGroupIndex == 0) {
+        if (FGroup.GroupIndex == 0) {
             FState = rsUp;
             FMouseOver = false;
             if (in)
@@ -908,11 +898,11 @@ void TKrSpeedButton::ReleaseButton(Qt::MouseButton button, int x, int y)
             else
                 update();
         } else if (in) {
-            SetDown(!FDown);
-            if (FDown)
+            SetDown(!FGroup.Down);
+            if (FGroup.Down)
                 repaint();
         } else {
-            if (FDown)
+            if (FGroup.Down)
                 FState = rsExclusive;
             repaint();
         }
@@ -940,22 +930,20 @@ void TKrSpeedButton::RepeatTick()
 
 void TKrSpeedButton::UpdateGroup()
 {
-    if (FGroupIndex == 0 || !parentWidget())
+    if (FGroup.GroupIndex == 0 || !parentWidget())
         return;
-    TMessage message{CM_KRBUTTONPRESSED, FGroupIndex, reinterpret_cast<LPARAM>(static_cast<QObject*>(this)), 0};
+    TMessage message{CM_KRBUTTONPRESSED, FGroup.GroupIndex, reinterpret_cast<LPARAM>(static_cast<QObject*>(this)), 0};
     Broadcast(parentWidget(), message);
 }
 
 void TKrSpeedButton::ButtonPressed(int groupIndex, TKrSpeedButton* sender)
 {
-    if (groupIndex != FGroupIndex || !parentWidget() || !sender || sender == this)
+    if (groupIndex != FGroup.GroupIndex || !parentWidget() || !sender)
         return;
-    if (sender->Down() && FDown) {
-        FDown = false;
+    if (FGroup.Follow(sender->FGroup)) {
         FState = rsUp;
         repaint();
     }
-    FAllowAllUp = sender->AllowAllUp();
 }
 
 LRESULT TKrSpeedButton::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -984,7 +972,7 @@ void TKrSpeedButton::Paint()
         FState = rsDisabled;
         FPressing = false;
     } else if (FState == rsDisabled) {
-        FState = FDown && FGroupIndex != 0 ? rsExclusive : rsUp;
+        FState = FGroup.Latched() ? rsExclusive : rsUp;
     }
     const TKrButtonState look = FFlat && !FMouseOver ? rsInactive : FState;
     // A transparent button draws over what its parent and the siblings beneath have already painted
@@ -1069,7 +1057,7 @@ void TKrSpeedButton::mouseDoubleClickEvent(QMouseEvent* event)
     CallHandler(this, [&] {
         MouseDown(button, shift, at.x(), at.y());
         // Only a button that stays down has a use for the second click.
-        if (alive && button == Qt::LeftButton && FDown && OnDblClick)
+        if (alive && button == Qt::LeftButton && FGroup.Down && OnDblClick)
             OnDblClick(this);
     });
 }

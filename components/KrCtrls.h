@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "components/VCLUtils.h"
+#include "components/core/ButtonGroup.h"
 #include "platform/Buttons.h"
 #include "platform/Controls.h"
 #include "platform/ImageList.h"
@@ -253,13 +254,13 @@ public:
 
     TAlignment Alignment() const { return FGlyph->Alignment(); }
     void SetAlignment(TAlignment value);
-    bool AllowAllUp() const { return FAllowAllUp; }
+    bool AllowAllUp() const { return FGroup.AllowAllUp; }
     void SetAllowAllUp(bool value);
     bool AllowTimer() const { return FAllowTimer; }
     void SetAllowTimer(bool value);
-    int GroupIndex() const { return FGroupIndex; }
+    int GroupIndex() const { return FGroup.GroupIndex; }
     void SetGroupIndex(int value);
-    bool Down() const { return FDown; }
+    bool Down() const { return FGroup.Down; }
     void SetDown(bool value);
     TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
     void SetDropDownMenu(TPopupMenu* value);
@@ -368,15 +369,14 @@ private:
     bool inside(int x, int y) const;
     void grabAccelerator();
 
-    int FGroupIndex = 0;
+    // Its group, whether it is down, and whether the group lets all be up.
+    TButtonGroupState FGroup;
     TButtonStyle FStyle = bsAutoDetect;
     std::unique_ptr<TKrButtonGlyph> FGlyph;
     QImage FPaintBuffer;
-    bool FDown = false;
     bool FPressing = false;
     bool FFlat = false;
     bool FMouseOver = false;
-    bool FAllowAllUp = false;
     TButtonLayout FLayout = blGlyphTop;
     int FSpacing = 1;
     int FMargin = -1;

@@ -9,11 +9,9 @@
 #include <cmath>
 
 #include "components/PrevForm.h"
-#include "editor/CodeMemo.h"
-#include "editor/PageSetup.h"
-#include "editor/Painter.h"
 #include "platform/Cursors.h"
 #include "platform/FontsQt.h"
+#include "platform/Printer.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -301,7 +299,7 @@ void TPreviewPrinter::newPage()
     status(kPreparingPage, PageCount(), stPageStarted);
 }
 
-void TPreviewPrinter::BuildPages(TCustomCodeMemo& editor)
+void TPreviewPrinter::BuildPages(const TPagePainter& paintPage)
 {
     TBusyCursor busy;
     const TUnits savedUnits = FUnits;
@@ -311,9 +309,6 @@ void TPreviewPrinter::BuildPages(TCustomCodeMemo& editor)
         SetUnits(savedUnits);
     });
     SetUnits(unInches);
-    // The editor stays set up for the pages until the last is built, and each page goes on from the
-    // one before.
-    TScopeGuard paging = editor.PagingScope();
     FBuilding = true;
     endPage();
     FPages.clear();
@@ -322,7 +317,7 @@ void TPreviewPrinter::BuildPages(TCustomCodeMemo& editor)
         newPage();
         FPageRect = marginRect();
         FPageUsed = true;
-        if (!editor.PrintPage(FPageCanvas.get(), &FPageRect, pageNo))
+        if (!paintPage(FPageCanvas.get(), &FPageRect, pageNo))
             break;
         ++pageNo;
     }
@@ -389,32 +384,4 @@ void TPreviewPrinter::printJob(int first, int last)
 void TPreviewPrinter::Preview(QWidget* owner)
 {
     ShowPreviewForm(*this, owner);
-}
-
-void SetUpPreview(TPreviewPrinter& preview, TCustomCodeMemo& editor)
-{
-    preview.ShowGrid = false;
-    preview.ZoomOption = zoFitToPage;
-    TFont body;
-    body.SetName(editor.FontName());
-    body.SetSize(editor.FontSize());
-    body.SetCharset(editor.FontCharset());
-    TTextOptions& options = preview.TextOptions();
-    options.SetBodyFont(body);
-    // The editor's page setup, on the printer and in the options: the pages are the printed pages.
-    const TPageSetup& setup = editor.PageSetup();
-    ApplyPageSetup(Printer(), setup);
-    options.MarginLeft = TPageMargins::Inches(setup.Margins.Left);
-    options.MarginTop = TPageMargins::Inches(setup.Margins.Top);
-    options.MarginRight = TPageMargins::Inches(setup.Margins.Right);
-    options.MarginBottom = TPageMargins::Inches(setup.Margins.Bottom);
-    preview.Orientation = setup.Landscape ? poLandscape : poPortrait;
-}
-
-void PreviewEditor(TCustomCodeMemo& editor, QWidget* owner)
-{
-    TPreviewPrinter preview;
-    SetUpPreview(preview, editor);
-    preview.BuildPages(editor);
-    preview.Preview(owner);
 }

@@ -1,4 +1,4 @@
-// The print preview component: lays the editor's text out on recorded printer pages, previews them and prints any range of them.
+// The print preview component: lays a text out on recorded printer pages, previews them and prints any range of them.
 #pragma once
 
 #include <QPicture>
@@ -14,7 +14,6 @@
 
 class QPainter;
 class QWidget;
-class TCustomCodeMemo;
 
 enum TPrinterOrientation { poPortrait, poLandscape };
 enum TUnits { unInches, unCentimeters };
@@ -27,6 +26,9 @@ enum TStatusType { stPageStarted = 0, stPagePrinted = 1, stBuildDone = 2, stJobD
 class TPreviewPrinter;
 using TStatusProc =
     std::function<void(TPreviewPrinter* Sender, const std::string& StatMsg, int PageNum, TStatusType StatusType)>;
+// Paints page `PageNo` (from 1) of a text on `Canvas` inside `Rect`; false when no text was left for
+// it. The editor's preview pages are painted by one (editor/PrintPreviewPages.h).
+using TPagePainter = std::function<bool(QPainter* Canvas, const TRect* Rect, int PageNo)>;
 
 // A printer that cannot start or carry on a job.
 class EPrinter : public Exception { using Exception::Exception; };
@@ -145,8 +147,9 @@ public:
     // 1.0 for inches, 2.54 for centimetres.
     double UnitsFactor() const { return FUnitsFactor; }
 
-    // Discards the old pages and lays the editor's text out on new ones.
-    void BuildPages(TCustomCodeMemo& editor);
+    // Discards the old pages and has `paintPage` lay the text out on new ones, page after page, until
+    // it says no text is left.
+    void BuildPages(const TPagePainter& paintPage);
     int PageCount() const { return static_cast<int>(FPages.size()); }
     // Index from 0.
     const TPagePicture& GetPage(int index) const;
@@ -193,10 +196,3 @@ public:
     int ZoomVal = 100;
     TStatusProc OnStatus;
 };
-
-// Sets a preview component up for an editor's pages: the rulings off and the whole page shown, the
-// editor's font as body font, and the paper, orientation and margins of the editor's page setup.
-void SetUpPreview(TPreviewPrinter& preview, TCustomCodeMemo& editor);
-// The preview command of an editor: a new component set up for it, built and shown; the component goes
-// when its window closes.
-void PreviewEditor(TCustomCodeMemo& editor, QWidget* owner);

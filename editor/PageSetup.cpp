@@ -3,9 +3,6 @@
 
 #include <QPageLayout>
 #include <QPrinter>
-#include <cmath>
-
-#include "editor/Painter.h"
 
 TPageSetup DefaultPageSetup()
 {
@@ -28,14 +25,6 @@ void ApplyPageSetup(QPrinter& printer, const TPageSetup& setup)
     layout.setMode(QPageLayout::FullPageMode);
     printer.setPageLayout(layout);
     printer.setFullPage(true);
-}
-
-TRect MarginRect(int width, int height, int pixelsPerInchX, int pixelsPerInchY, double left, double top, double right,
-                 double bottom)
-{
-    auto across = [&](double inches) { return static_cast<int>(std::lround(pixelsPerInchX * inches)); };
-    auto down = [&](double inches) { return static_cast<int>(std::lround(pixelsPerInchY * inches)); };
-    return TRect{across(left), down(top), width - across(right), height - down(bottom)};
 }
 
 TRect PageTextRect(QPrinter& printer, const TPageSetup& setup)

@@ -3,6 +3,7 @@
 
 #include <QPageSize>
 
+#include "platform/Printer.h"
 #include "platform/core/Geometry.h"
 
 class QPrinter;
@@ -30,9 +31,5 @@ TPageSetup DefaultPageSetup();
 // sheet from its corner: the margins place the text, not the printer's origin, so that a page drawn
 // for the sheet lands where it was laid out.
 void ApplyPageSetup(QPrinter& printer, const TPageSetup& setup);
-// The text area of a sheet of `width` by `height` device pixels at the given resolution, inside
-// margins given in inches.
-TRect MarginRect(int width, int height, int pixelsPerInchX, int pixelsPerInchY, double left, double top, double right,
-                 double bottom);
 // The text area the record gives on the printer's sheet (after ApplyPageSetup).
 TRect PageTextRect(QPrinter& printer, const TPageSetup& setup);

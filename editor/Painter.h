@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "editor/model/LineStore.h"
+#include "platform/Printer.h"
 #include "platform/core/Fonts.h"
 #include "platform/core/Geometry.h"
 
 class QPaintDevice;
 class QPainter;
-class QPageSize;
-class QPrinter;
 class TCustomCodeMemo;
 
 // Where a page's text starts on paper: the source record and its offset, the piece of the record the
@@ -166,10 +165,5 @@ struct TPreviewState {
 };
 TPreviewState& PreviewState();
 
-// The program's printer: the default one, or with none installed a PDF writer of 300 dots per inch
-// on a Letter page, so that its page is the fallback print rectangle.
-QPrinter& Printer();
-// The paper of the program's printer as it was made, before any page setup was put on it.
-QPageSize PrinterPaperAsMade();
 // The printer's page (0, 0, width, height); (0, 0, 2550, 3300) when no printer is installed.
 TRect DefaultPrintRect();

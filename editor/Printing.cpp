@@ -1,10 +1,9 @@
-// Printing of the editor control: the program's printer, Print, PrintSelection and the preview pages of PrintPage.
+// Printing of the editor control: Print, PrintSelection and the preview pages of PrintPage.
 #include <QPageLayout>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPageSize>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <utility>
 
 #include "editor/CodeMemo.h"
@@ -18,14 +17,7 @@ namespace {
 constexpr int kPrinterNotStarted = 65216;
 
 // Letter at 300 dots per inch: the page used when no printer can be asked.
-constexpr int kFallbackResolution = 300;
 const TRect kFallbackPage{0, 0, 2550, 3300};
-
-bool printerInstalled()
-{
-    static const bool installed = !QPrinterInfo::defaultPrinter().isNull();
-    return installed;
-}
 
 // Restores the shared preview state whatever the painting runs into.
 class PreviewScope {
@@ -47,44 +39,10 @@ TPreviewState& PreviewState()
     return state;
 }
 
-namespace {
-
-QPageSize& paperAsMade()
-{
-    static QPageSize paper;
-    return paper;
-}
-
-} // namespace
-
-QPrinter& Printer()
-{
-    // Made once and kept to the end of the program, like the system's printer it stands for.
-    static QPrinter* printer = [] {
-        auto* made = new QPrinter(QPrinter::HighResolution);
-        if (!printerInstalled()) {
-            made->setOutputFormat(QPrinter::PdfFormat);
-            made->setResolution(kFallbackResolution);
-            made->setPageSize(QPageSize(QPageSize::Letter));
-            made->setFullPage(true);
-            made->setPageMargins(QMarginsF(0, 0, 0, 0));
-        }
-        paperAsMade() = made->pageLayout().pageSize();
-        return made;
-    }();
-    return *printer;
-}
-
-QPageSize PrinterPaperAsMade()
-{
-    Printer();
-    return paperAsMade();
-}
-
 TRect DefaultPrintRect()
 {
     static const TRect page = [] {
-        if (!printerInstalled())
+        if (!PrinterInstalled())
             return kFallbackPage;
         QPrinter& printer = Printer();
         const QPageLayout saved = printer.pageLayout();

@@ -1,9 +1,27 @@
-# Fails when a README.md names a path, written in backquotes, that does not exist in the tree. A name
-# with a slash is read from the top of the tree; a file name without one from the README's own folder,
-# else from the top. Names of the user's files (starting with $ or ~), command lines (with blanks) and
-# the build folders, which a fresh clone does not hold, are not paths of the tree.
+# Fails when a folder that must have a README.md has none, or when a README.md names a path, written in
+# backquotes, that does not exist in the tree. The folders with a README are the top folders of the code
+# and the resources, the editor's dialogs and every folder of the application; one the tree does not
+# hold is not asked for. A name with a slash is read from the top of the tree; a file name without one
+# from the README's own folder, else from the top. Names of the user's files (starting with $ or ~),
+# command lines (with blanks) and the build folders, which a fresh clone does not hold, are not paths of
+# the tree.
 # Run with -DROOT=<source folder>.
 cmake_minimum_required(VERSION 3.25)
+
+set(mapped_folders editor editor/dialogs highlight platform components toolbars resources)
+file(GLOB app_parts LIST_DIRECTORIES true ${ROOT}/app/*)
+foreach(part ${app_parts})
+  if(IS_DIRECTORY ${part})
+    file(RELATIVE_PATH part_name ${ROOT} ${part})
+    list(APPEND mapped_folders ${part_name})
+  endif()
+endforeach()
+set(unmapped)
+foreach(folder ${mapped_folders})
+  if(IS_DIRECTORY ${ROOT}/${folder} AND NOT EXISTS ${ROOT}/${folder}/README.md)
+    list(APPEND unmapped "no README: ${folder}")
+  endif()
+endforeach()
 
 set(generated build build-asan build-stress)
 file(GLOB_RECURSE readmes ${ROOT}/README.md ${ROOT}/*/README.md)
@@ -50,8 +68,18 @@ foreach(readme ${readmes})
   endforeach()
 endforeach()
 
+set(failures)
+if(unmapped)
+  list(JOIN unmapped "\n" shown_unmapped)
+  list(APPEND failures "Folders without a README.md:\n${shown_unmapped}")
+endif()
 if(offenders)
   list(JOIN offenders "\n" shown_offenders)
-  message(FATAL_ERROR "Paths named in a README that do not exist:\n${shown_offenders}")
+  list(APPEND failures "Paths named in a README that do not exist:\n${shown_offenders}")
 endif()
-message(STATUS "${checked} paths named in the READMEs exist")
+if(failures)
+  list(JOIN failures "\n" shown_failures)
+  message(FATAL_ERROR "${shown_failures}")
+endif()
+list(LENGTH mapped_folders mapped_count)
+message(STATUS "The ${mapped_count} folders that need a README have one; ${checked} paths named in the READMEs exist")

@@ -1,5 +1,6 @@
-# The README check on a small tree: it fails naming exactly the missing paths, and none of the names
-# that exist or are not paths of the tree. Run with -DCHECK=<the check's script> -DTREE=<the tree>.
+# The README check on a small tree: it fails naming exactly the folders without a README that need one
+# and the missing paths, and none of the folders with one, the folders that need none, or the names that
+# exist or are not paths of the tree. Run with -DCHECK=<the check's script> -DTREE=<the tree>.
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${TREE} -P ${CHECK}
@@ -13,4 +14,10 @@ list(SORT named)
 list(SORT expected)
 if(NOT named STREQUAL expected)
   message(FATAL_ERROR "Expected the offenders\n${expected}\nbut the check named\n${named}")
+endif()
+string(REGEX MATCHALL "no README: [^\n]*" unmapped "${err}")
+set(expected_unmapped "no README: app/bare" "no README: editor")
+list(SORT unmapped)
+if(NOT unmapped STREQUAL expected_unmapped)
+  message(FATAL_ERROR "Expected the folders without a README\n${expected_unmapped}\nbut the check named\n${unmapped}")
 endif()

@@ -13,11 +13,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/window/Commands.h"
-#include "app/window/WindowHost.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/host/Commands.h"
+#include "app/host/WindowHost.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/explbtn.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/Buttons.h"
 #include "platform/DialogHook.h"
 #include "platform/FormSpec.h"

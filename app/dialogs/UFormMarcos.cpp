@@ -19,10 +19,10 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/window/WindowHost.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/host/WindowHost.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/EditBtns.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/DialogHook.h"
 #include "platform/FormSpec.h"

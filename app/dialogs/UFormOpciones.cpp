@@ -18,9 +18,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/CodeGrid.h"
-#include "app/ShellVerbs.h"
-#include "app/window/WindowHost.h"
+#include "app/widgets/CodeGrid.h"
+#include "app/host/ShellVerbs.h"
+#include "app/host/WindowHost.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/TagTable.h"
 #include "components/FoldrDlg.h"

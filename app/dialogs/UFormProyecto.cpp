@@ -22,7 +22,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "app/window/WindowHost.h"
+#include "app/host/WindowHost.h"
 #include "components/FoldrDlg.h"
 #include "components/core/xProcs.h"
 #include "platform/Buttons.h"

@@ -11,8 +11,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/window/EditingFile.h"
-#include "app/window/WindowHost.h"
+#include "app/host/EditingFile.h"
+#include "app/host/WindowHost.h"
 #include "app/model/ReplaceInFiles.h"
 #include "components/FormPlace.h"
 #include "platform/DialogHook.h"

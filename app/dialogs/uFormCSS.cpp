@@ -24,11 +24,10 @@
 #include <tuple>
 #include <utility>
 
-#include "app/panels/SidePanelTools.h"
 #include "app/model/libVeltran.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/StrHlder.h"
-#include "editor/SpinButton.h"
+#include "editor/dialogs/SpinButton.h"
 #include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
 #include "platform/GraphicsQt.h"

@@ -22,7 +22,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/window/WindowHost.h"
+#include "app/host/WindowHost.h"
 #include "app/model/TagTable.h"
 #include "components/AppUtils.h"
 #include "components/JpegImage.h"

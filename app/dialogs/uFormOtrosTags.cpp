@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "app/CodeGrid.h"
-#include "app/window/WindowHost.h"
+#include "app/widgets/CodeGrid.h"
+#include "app/host/WindowHost.h"
 #include "app/model/TagTable.h"
 #include "app/model/KestrimaConfig.h"
 #include "platform/Buttons.h"

@@ -11,11 +11,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "app/ImgSize.h"
+#include "app/host/ImgSize.h"
 #include "app/panels/SidePanel.h"
-#include "app/window/WindowHost.h"
+#include "app/host/WindowHost.h"
 #include "app/model/TagTable.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "platform/FileDialogs.h"

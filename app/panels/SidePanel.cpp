@@ -10,9 +10,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/window/WindowHost.h"
-#include "app/libKestrimaTags.h"
-#include "app/dialogs/uFormPregunta.h"
+#include "app/host/WindowHost.h"
+#include "app/host/libKestrimaTags.h"
+#include "app/widgets/uFormPregunta.h"
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/TagTable.h"

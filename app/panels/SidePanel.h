@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "platform/core/ScopeGuard.h"
 
 class QListWidget;

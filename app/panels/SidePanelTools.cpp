@@ -9,9 +9,9 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-#include "app/window/Commands.h"
+#include "app/host/Commands.h"
 #include "app/panels/SidePanel.h"
-#include "app/window/WindowHost.h"
+#include "app/host/WindowHost.h"
 #include "app/model/EditorKind.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/PanelItems.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "platform/core/Classes.h"
 #include "platform/core/ScopeGuard.h"
 
@@ -23,19 +23,6 @@ class TStrHolder;
 class TToolbarButtonKt;
 struct TToolPageValues;
 class TWindowHost;
-
-// A read-only edit whose text names a library and whose Hint keeps its full path; both are kept
-// between runs.
-class TLibraryEdit : public QLineEdit {
-    Q_OBJECT
-    Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
-    Q_PROPERTY(QString Text READ text WRITE setText)
-
-public:
-    explicit TLibraryEdit(QWidget* parent = nullptr) : QLineEdit(parent) { setReadOnly(true); }
-    QString Hint() const { return toolTip(); }
-    void SetHint(const QString& value) { setToolTip(value); }
-};
 
 // The explorer's filter: captions shown, masks behind them; its Tag is kept between runs.
 class TFilterCombo : public QComboBox {

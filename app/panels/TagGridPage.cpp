@@ -9,14 +9,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/CodeGrid.h"
-#include "app/window/WindowHost.h"
+#include "app/widgets/CodeGrid.h"
+#include "app/host/WindowHost.h"
 #include "app/model/TagTable.h"
-#include "app/libKestrimaTags.h"
+#include "app/host/libKestrimaTags.h"
 #include "app/model/TagComposer.h"
 #include "app/model/libKestrima.h"
 #include "app/model/libVeltran.h"
-#include "app/window/uFormPrincipalTools.h"
+#include "app/widgets/SharedWidgets.h"
 #include "editor/CodeMemo.h"
 #include "platform/HandlerCall.h"
 #include "platform/Win1252Qt.h"

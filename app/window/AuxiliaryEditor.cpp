@@ -7,8 +7,8 @@
 #include <QSplitter>
 #include <qdrawutil.h>
 
-#include "app/window/Commands.h"
-#include "app/window/WindowHost.h"
+#include "app/host/Commands.h"
+#include "app/host/WindowHost.h"
 #include "platform/GraphicsQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"

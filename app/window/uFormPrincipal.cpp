@@ -2,7 +2,7 @@
 #include "app/window/uFormPrincipal.h"
 
 #include "app/window/AuxiliaryEditor.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/panels/SidePanel.h"
 #include "app/dialogs/UFormPaleta.h"
 #include "app/dialogs/UFormProyecto.h"

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/window/Commands.h"
-#include "app/window/WindowHost.h"
+#include "app/host/Commands.h"
+#include "app/host/WindowHost.h"
 #include "app/model/DocumentList.h"
 #include "app/model/EditorKind.h"
 #include "app/model/EditorState.h"

@@ -23,7 +23,7 @@
 #include <QPushButton>
 
 #include "components/KrCtrls.h"
-#include "components/PrevPrinter.h"
+#include "editor/PrintPreviewPages.h"
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
 #include "editor/model/KeyBindings.h"

@@ -13,7 +13,7 @@
 #include <filesystem>
 
 #include "app/model/CodigosISO.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ProjectFile.h"

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/dialogs/UFormBody.h"
 #include "app/dialogs/UFormPaleta.h"
 #include "app/model/KestrimaConfig.h"

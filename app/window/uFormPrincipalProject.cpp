@@ -9,7 +9,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/dialogs/UFormProyecto.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ProjectFile.h"

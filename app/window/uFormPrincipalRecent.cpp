@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "app/model/CodigosISO.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
 #include "app/model/ProjectFile.h"

@@ -4,7 +4,7 @@
 #include "app/window/uFormPrincipal.h"
 
 #include "app/model/KestrimaConfig.h"
-#include "app/dialogs/uFormPregunta.h"
+#include "app/widgets/uFormPregunta.h"
 #include "editor/CodeMemo.h"
 
 void TformPrincipal::CreaHerramientasLaterales()

@@ -11,14 +11,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/ImgSize.h"
+#include "app/host/ImgSize.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/PanelItems.h"
 #include "app/model/TagTable.h"
 #include "app/model/libCSS.h"
-#include "app/libKestrimaTags.h"
+#include "app/host/libKestrimaTags.h"
 #include "app/model/libKestrima.h"
-#include "app/dialogs/uFormPregunta.h"
+#include "app/widgets/uFormPregunta.h"
 #include "components/VSpeedBtnMenu.h"
 #include "editor/CodeMemo.h"
 #include "platform/Cursors.h"

@@ -14,6 +14,7 @@
 #include "components/PrevForm.h"
 #include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
+#include "editor/PrintPreviewPages.h"
 #include "platform/MessageBox.h"
 #include "support/MouseEvents.h"
 #include "support/RecordingPrintTarget.h"

@@ -16,6 +16,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/PageSetup.h"
 #include "editor/Painter.h"
+#include "editor/PrintPreviewPages.h"
 #include "platform/core/ScopeGuard.h"
 #include "support/PdfWords.h"
 #include "support/RecordingPrintTarget.h"
@@ -81,7 +82,7 @@ TEST(PreviewPrinter, AnEmptyDocumentGivesOnePageAndReportsItsSteps)
         EXPECT_EQ(sender, &preview);
         seen.emplace_back(text, page, static_cast<int>(type));
     };
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     EXPECT_EQ(preview.PageCount(), 1);
     EXPECT_EQ(seen, (std::vector<TStatus>{{"Preparando p\xE1gina 1", 1, 0}, {"Paginaci\xF3n completa", -1, 2}}));
     // Units are inches only while building.
@@ -91,7 +92,7 @@ TEST(PreviewPrinter, AnEmptyDocumentGivesOnePageAndReportsItsSteps)
     // A second build throws the old pages away.
     SetMemoText(memo, Lines(400));
     seen.clear();
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     ASSERT_GT(preview.PageCount(), 2);
     ASSERT_EQ(seen.size(), static_cast<size_t>(preview.PageCount() + 1));
     for (int page = 1; page <= preview.PageCount(); ++page)
@@ -106,7 +107,7 @@ TEST(PreviewPrinter, PagesAreLaidOutForThePrinterOrForALetterSheetOnTheScreen)
     SetMemoText(memo, "uno");
     TPreviewPrinter preview;
     // One-inch margins at 300 pixels per inch.
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     EXPECT_EQ(preview.PageRect(), (TRect{300, 300, 2550 - 300, 3300 - 300}));
     const TPagePicture& page = preview.GetPage(0);
     EXPECT_EQ(page.logicalDpiX(), 300);
@@ -120,14 +121,14 @@ TEST(PreviewPrinter, PagesAreLaidOutForThePrinterOrForALetterSheetOnTheScreen)
     preview.TextOptions().MarginTop = 2.0;
     preview.TextOptions().MarginRight = 0;
     preview.TextOptions().MarginBottom = 0.25;
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     EXPECT_EQ(preview.PageRect(), (TRect{300, 600, 6600, 2550 - 75}));
 
     // With no printer the page is US Letter at the screen's resolution.
     target.Printers = false;
     preview.TextOptions().MarginLeft = preview.TextOptions().MarginTop = 1.0;
     preview.TextOptions().MarginRight = preview.TextOptions().MarginBottom = 1.0;
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     const int ppi = ScreenPixelsPerInch();
     EXPECT_EQ(preview.Metrics().PageWidth, static_cast<int>(std::lround(ppi * 8.5)));
     EXPECT_EQ(preview.Metrics().PageHeight, ppi * 11);
@@ -252,7 +253,7 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
     TCodeMemo memo;
     SetMemoText(memo, "WWWWWWWWWWWWWWWWWWWWWWWW");
     TPreviewPrinter preview;
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     auto firstInkColumn = [&] {
         for (int x = 0; x < target.Sheet.width(); ++x)
             for (int y = 0; y < target.Sheet.height(); ++y)
@@ -270,7 +271,7 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
 
     // The second page's start fails: the job ends and the error names the page and the printer's words.
     SetMemoText(memo, Lines(200));
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     ASSERT_GT(preview.PageCount(), 2);
     target.Jobs.clear();
     target.FailOnNewPage = 1;
@@ -293,7 +294,7 @@ TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
     ASSERT_TRUE(memo.FixedPitch());
     SetMemoText(memo, std::string(60, 'M') + "\r\n" + std::string(30, 'i') + "W");
     TPreviewPrinter preview;
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     const TRect rect = preview.PageRect();
     auto rightmostInk = [](const QImage& image, int top, int bottom) {
         for (int x = image.width() - 1; x >= 0; --x)
@@ -356,7 +357,7 @@ TEST(PreviewPrinter, BuildingPagesPutsTheScreenBackOnceAndLeavesTheRecordsAsThey
     }
     TPreviewPrinter preview;
     memo.Measured = 0;
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     ASSERT_GT(preview.PageCount(), 10);
     // Measured for the pages' device once and for the screen once, not twice a page.
     EXPECT_EQ(memo.Measured, 2);
@@ -469,7 +470,7 @@ TEST(PreviewPrinter, ALandscapePageSetupWithMarginsGivesThePreviewThePrintedPage
         NoteLine(previewLines, building, data->LineOffset);
         return 0;
     };
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     preview.OnStatus = nullptr;
     ASSERT_GT(preview.PageCount(), 2);
     // A landscape A4 sheet, and the text inside 25 mm margins: the area the editor prints in.

@@ -5,6 +5,7 @@
 
 #include "components/PrevPrinter.h"
 #include "editor/CodeMemo.h"
+#include "editor/PrintPreviewPages.h"
 
 inline void SetMemoText(TCustomCodeMemo& memo, const std::string& text)
 {
@@ -34,7 +35,7 @@ inline int LinesOnFirstPage(TCustomCodeMemo& memo, TPreviewPrinter& preview)
             ++lines;
         return 0;
     };
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
     memo.OnDrawLine = nullptr;
     preview.OnStatus = nullptr;
     return lines;
@@ -47,5 +48,5 @@ inline void BuildPagesOf(TCustomCodeMemo& memo, TPreviewPrinter& preview, int pa
     SetMemoText(memo, Lines(600));
     const int perPage = LinesOnFirstPage(memo, preview);
     SetMemoText(memo, Lines((pages - 1) * perPage + 1));
-    preview.BuildPages(memo);
+    BuildPages(preview, memo);
 }

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ImgSize.h"
+#include "app/host/ImgSize.h"
 #include "platform/core/Classes.h"
 
 // The picture reader is the platform's; the header readers never call it.

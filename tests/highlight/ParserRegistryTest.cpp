@@ -17,7 +17,7 @@
 #include <QTimer>
 
 #include "editor/CodeMemo.h"
-#include "editor/SynElemF.h"
+#include "editor/dialogs/SynElemF.h"
 #include "editor/model/KeyBindings.h"
 #include "highlight/CodeMemoParser.h"
 #include "platform/core/Classes.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/model/CodigosISO.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/EditorMessages.h"
 #include "platform/core/Messages.h"

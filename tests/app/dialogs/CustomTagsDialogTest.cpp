@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QTableWidget>
 
-#include "app/CodeGrid.h"
+#include "app/widgets/CodeGrid.h"
 #include "app/model/KestrimaConfig.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"

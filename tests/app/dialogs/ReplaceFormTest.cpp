@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/dialogs/UFormReemplazar.h"
 #include "platform/Win1252Qt.h"
 #include "support/BoxAnswers.h"

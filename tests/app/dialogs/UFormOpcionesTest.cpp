@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ShellVerbs.h"
+#include "app/host/ShellVerbs.h"
 #include "app/dialogs/UFormOpciones.h"
 #include "app/dialogs/UFormPaleta.h"
 #include "app/model/CodigosISO.h"

@@ -21,7 +21,7 @@
 
 #include "app/model/EditorKind.h"
 #include "app/dialogs/uFormMapas.h"
-#include "app/window/Commands.h"
+#include "app/host/Commands.h"
 #include "components/AppUtils.h"
 #include "platform/Buttons.h"
 #include "platform/Win1252Qt.h"

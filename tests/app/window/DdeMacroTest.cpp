@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/u_ddemacro.h"
 #include "app/window/uFormPrincipal.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/model/CodigosISO.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/FileSystem.h"

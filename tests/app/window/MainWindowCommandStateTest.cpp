@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"

@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/KrCtrls.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/window/uFormPrincipal.h"
 #include "platform/core/Messages.h"
 #include "support/MainWindowDocuments.h"

@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "app/window/uFormPrincipal.h"

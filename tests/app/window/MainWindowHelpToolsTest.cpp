@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/window/AuxiliaryEditor.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"

@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/dialogs/UFormOpciones.h"
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"

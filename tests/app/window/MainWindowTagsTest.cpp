@@ -17,7 +17,7 @@
 
 #include "app/model/KestrimaConfig.h"
 #include "app/model/TagTable.h"
-#include "app/dialogs/uFormPregunta.h"
+#include "app/widgets/uFormPregunta.h"
 #include "app/model/libKestrima.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/VSpeedBtnMenu.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <filesystem>
 
-#include "app/window/EditingFile.h"
+#include "app/host/EditingFile.h"
 #include "app/model/EditorKind.h"
 #include "app/dialogs/uFormFusion.h"
 #include "components/VeltranEdit.h"

@@ -22,7 +22,7 @@
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"
 #include "editor/CodeMemo.h"
-#include "editor/SynElemF.h"
+#include "editor/dialogs/SynElemF.h"
 #include "platform/Buttons.h"
 #include "platform/Menus.h"
 #include "platform/TabControl.h"

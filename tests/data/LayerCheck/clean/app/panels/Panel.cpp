@@ -1,5 +1,6 @@
-// A panel: Qt, every layer, a dialog it opens and the main window's host.
+// A panel: Qt, every layer, the main window's host and the shared widgets.
 #include <QtWidgets/QWidget>
-#include "app/dialogs/Dialog.h"
-#include "app/window/WindowHost.h"
+#include "app/host/Commands.h"
+#include "app/host/WindowHost.h"
+#include "app/widgets/Widget.h"
 #include "components/core/StrUtils.h"

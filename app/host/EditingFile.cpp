@@ -1,0 +1,219 @@
+// TEditingFile: the state of one open document while another one is in the shared editor.
+#include "app/host/EditingFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "app/model/CodigosISO.h"
+#include "app/model/KestrimaConfig.h"
+#include "app/model/libVeltran.h"
+#include "app/host/WindowHost.h"
+#include "app/model/EditorKind.h"
+#include "editor/CodeMemo.h"
+#include "editor/model/Undo.h"
+#include "platform/MessageBox.h"
+#include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/ScopeGuard.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kFileCannotBeOpened = 4400;
+constexpr int kFileCannotBeSaved = 4513;
+constexpr int kNoBackup = 4516;
+
+// Keeps the editor's text-change handler away while a document's state is copied in or out, and
+// gives it back afterwards.
+TScopeGuard detachTextChange(TCustomCodeMemo& editor)
+{
+    return TScopeGuard([&editor, handler = std::exchange(editor.OnTextChange, nullptr)] { editor.OnTextChange = handler; });
+}
+
+// The file's bytes, or EFOpenError.
+std::string readBytes(const std::string& fileName)
+{
+    const auto fail = [&] { return EFOpenError(FmtLoadStr(kFileCannotBeOpened, fileName.c_str())); };
+    std::string bytes;
+    if (!FileExists(fileName) || !ReadFileBytes(fileName, TEditingFile::kMaxDocumentSize, bytes))
+        throw fail();
+    return bytes;
+}
+
+} // namespace
+
+TEditingFile::TEditingFile(int Tipo, TWindowHost* Host) : Tipo(Tipo), Host(Host) {}
+
+TEditingFile::~TEditingFile() = default;
+
+void TEditingFile::GuardaEstado(TCustomCodeMemo& Editor)
+{
+    TScopeGuard handler = detachTextChange(Editor);
+    Texto.clear();
+    Editor.PerformSelection(0, Seleccion);
+    // The attached log is this document's own (RestauraEstado attached it); the object keeps owning it.
+    Tipo = Editor.ActiveParser();
+    Texto = Editor.StoredText();
+    SearchText = Editor.SearchText;
+    SearchOptions = Editor.SearchFlags;
+    TopLine = Editor.CaretControl().GetTopLine();
+    for (int i = 9; i >= 0; --i) {
+        TMarcador& mark = Marcadores[static_cast<size_t>(i)];
+        int line = 0, column = 0;
+        mark.Set = Editor.GetBookmark(i, line, column);
+        if (mark.Set) {
+            mark.Line = line;
+            mark.Column = column;
+        }
+    }
+    SoloLectura = Editor.ReadOnly();
+}
+
+void TEditingFile::Detach(TCustomCodeMemo& Editor)
+{
+    Editor.SetUndoStack(nullptr);
+    Editor.SetCharacterReferences(nullptr);
+}
+
+void TEditingFile::RestauraEstado(TCustomCodeMemo& Editor)
+{
+    TScopeGuard handler = detachTextChange(Editor);
+    {
+        Editor.Lines().BeginUpdate();
+        TScopeGuard update([&Editor] { Editor.Lines().EndUpdate(); });
+        Editor.SetUndoStack(nullptr);
+        // Emptied first, so that a change of language has no old text to colour.
+        Editor.Clear();
+        if (Editor.ActiveParser() != Tipo)
+            Editor.SetActiveParser(Tipo);
+        // A stream keeps NUL bytes that a C string would cut the text at.
+        TCustomMemoryStream stream(Texto.data(), static_cast<int64_t>(Texto.size()));
+        Editor.LoadFromStream(stream);
+        Texto.clear();
+        Texto.shrink_to_fit();
+        // The view goes back to the saved top line, not to wherever the caret would scroll it.
+        Editor.PerformSelection(SMM_SET | SMM_NOREDRAW, Seleccion);
+        if (PilaNueva) {
+            UndoStack = std::make_unique<TUndoStack>();
+            PilaNueva = false;
+        }
+        Editor.SetUndoStack(UndoStack.get());
+        Editor.SetCharacterReferences(&Bytes.Format.References);
+    }
+    Editor.SearchText = SearchText;
+    Editor.SearchFlags = SearchOptions;
+    // Loading may leave a bookmark where the old text had one; each is cleared before the document's
+    // own are set, since setting one again on its line would take it away.
+    for (int i = 9; i >= 0; --i) {
+        int line = 0, column = 0;
+        if (Editor.GetBookmark(i, line, column))
+            Editor.SetBookmark(i, line, column);
+        const TMarcador& mark = Marcadores[static_cast<size_t>(i)];
+        if (mark.Set)
+            Editor.SetBookmark(i, mark.Line, mark.Column);
+    }
+    Editor.SetReadOnly(SoloLectura);
+    handler.End();
+    Editor.CaretControl().SetTopLine(TopLine);
+}
+
+bool TEditingFile::SaveToFile()
+{
+    if (FileName.empty())
+        return false;
+    const TKestrimaConfig* config = Host ? &Host->Config() : nullptr;
+    const TCodigosISO* entities = Host ? Host->FileEntities() : nullptr;
+    try {
+        const TWriteReport report = WriteFile(config && config->MakeBackups, entities);
+        if (report.NoBackup)
+            MessageBox(Host ? Host->HostWindow() : nullptr, FmtLoadStr(kNoBackup, FileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+    } catch (const Exception& e) {
+        MessageBox(Host ? Host->HostWindow() : nullptr, e.Message(), {}, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return true;
+}
+
+const TCodigosISO* TEditingFile::entitiesFor(const TCodigosISO* entities) const
+{
+    // Codes are HTML: in a script or a style sheet "&ntilde;" is text, and would break a string.
+    return Tipo == ekHTML ? entities : nullptr;
+}
+
+std::string TEditingFile::FileBytes(const std::string& text, const TCodigosISO* entities) const
+{
+    return Bytes.Write(text, entitiesFor(entities));
+}
+
+TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodigosISO* entities)
+{
+    const TCodigosISO* table = entitiesFor(entities);
+    std::string bytes = Bytes.Write(Texto, table);
+    std::string error;
+    TReplaceOutcome outcome;
+    const bool existed = FileExists(FileName);
+    if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()));
+    Bytes.Written(std::move(bytes), table);
+    rememberDisk(FileName);
+    Guardado = true;
+    // Undoing back to this text leaves nothing to save.
+    if (UndoStack)
+        UndoStack->MarkClean();
+    TWriteReport report;
+    report.NoBackup = makeBackups && existed && !outcome.BackedUp;
+    return report;
+}
+
+TDecodeResult TEditingFile::ReadFile(const std::string& fileName, const TCodigosISO* entities, std::string& text,
+                                     bool model)
+{
+    // Looked at before the bytes are read: a change made while they are read then shows as one.
+    if (!model)
+        rememberDisk(fileName);
+    return Bytes.Read(readBytes(fileName), entitiesFor(entities), text, model);
+}
+
+namespace {
+
+int64_t nowNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// A file changed this shortly before it was looked at may change again within the same tick of a
+// coarse file clock without its time of change moving.
+constexpr int64_t kSameTickNs = 2'000'000'000;
+
+} // namespace
+
+void TEditingFile::rememberDisk(const std::string& fileName)
+{
+    FDisk.Name = fileName;
+    FDisk.SeenNs = nowNs();
+    FDisk.Known = FileIdentityOf(fileName, FDisk.Identity);
+}
+
+bool TEditingFile::DiskChanged()
+{
+    if (!FDisk.Known || FDisk.Name != FileName)
+        return false;
+    const int64_t lookedAt = nowNs();
+    TFileIdentity now;
+    if (!FileIdentityOf(FileName, now))
+        return false;
+    if (now == FDisk.Identity && FDisk.SeenNs - now.ModifiedNs > kSameTickNs)
+        return false;
+    const std::string* kept = Bytes.KeptBytes();
+    std::string bytes;
+    if (!kept || now.Size != static_cast<int64_t>(kept->size()) || !ReadFileBytes(FileName, kMaxDocumentSize, bytes) ||
+        bytes != *kept)
+        return true;
+    // The same bytes: the look taken before reading them is as good as a record made then.
+    FDisk.Identity = now;
+    FDisk.SeenNs = lookedAt;
+    return false;
+}

@@ -1,0 +1,166 @@
+// The grids of names and values shared by the options dialog and the custom codes dialog.
+#include "app/widgets/CodeGrid.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTableWidget>
+#include <algorithm>
+#include <vector>
+
+#include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+// The first column only marks the rows, as a grid's fixed column does: nothing to select or type.
+void markRow(QTableWidget* grid, int row)
+{
+    auto* mark = new QTableWidgetItem;
+    mark->setFlags(Qt::ItemIsEnabled);
+    mark->setBackground(grid->palette().button());
+    grid->setItem(row, 0, mark);
+}
+
+} // namespace
+
+std::string GridCells(const QTableWidget* grid, int col, int row)
+{
+    if (row == 0) {
+        const QTableWidgetItem* header = grid->horizontalHeaderItem(col);
+        return header ? ToWin1252(header->text()) : std::string();
+    }
+    const QTableWidgetItem* item = grid->item(row - 1, col);
+    return item ? ToWin1252(item->text()) : std::string();
+}
+
+void SetGridCells(QTableWidget* grid, int col, int row, const std::string& text)
+{
+    if (QTableWidgetItem* item = grid->item(row - 1, col))
+        item->setText(FromWin1252(text));
+    else
+        grid->setItem(row - 1, col, new QTableWidgetItem(FromWin1252(text)));
+}
+
+int GridRowCount(const QTableWidget* grid)
+{
+    return grid->rowCount() + 1;
+}
+
+int GridRow(const QTableWidget* grid)
+{
+    return grid->currentRow() + 1;
+}
+
+void SetUpStringGrid(QTableWidget* grid)
+{
+    grid->verticalHeader()->hide();
+    // Rows as tall as a line of the text, as a grid's are.
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(grid->font()).height() + 4);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->horizontalHeader()->setMinimumSectionSize(1);
+    grid->horizontalHeader()->setStretchLastSection(false);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setWordWrap(false);
+}
+
+void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width)
+{
+    grid->setColumnCount(3);
+    grid->setHorizontalHeaderLabels({QString(), headers.value(0), headers.value(1)});
+    SetUpStringGrid(grid);
+    // A double click is the grid's own handler's; typing or a second click edits a cell.
+    grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
+                          QAbstractItemView::SelectedClicked);
+    const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+    grid->setColumnWidth(0, 10);
+    grid->setColumnWidth(1, 120);
+    grid->setColumnWidth(2, width - 130 - scrollBar - 14);
+    for (int row = 0; row < grid->rowCount(); ++row)
+        markRow(grid, row);
+}
+
+void FillCodeGrid(QTableWidget* grid, const TStringList& names, const TStringList& values)
+{
+    // An empty list keeps the grid's one empty row to type into.
+    grid->setRowCount(std::max(1, names.Count()));
+    for (int row = 0; row < grid->rowCount(); ++row)
+        markRow(grid, row);
+    for (int i = 0; i < names.Count(); ++i) {
+        SetGridCells(grid, 1, i + 1, names[i]);
+        SetGridCells(grid, 2, i + 1, i < values.Count() ? values[i] : std::string());
+    }
+    grid->setCurrentCell(0, 1);
+}
+
+void ReadCodeGrid(const QTableWidget* grid, TStringList& names, TStringList& values)
+{
+    names.Clear();
+    values.Clear();
+    for (int row = 1; row < GridRowCount(grid); ++row) {
+        const std::string name = Trim(GridCells(grid, 1, row));
+        if (name.empty())
+            continue;
+        names.Add(name);
+        values.Add(GridCells(grid, 2, row));
+    }
+}
+
+void AddCodeGridRow(QTableWidget* grid)
+{
+    grid->setRowCount(grid->rowCount() + 1);
+    markRow(grid, grid->rowCount() - 1);
+    grid->setCurrentCell(grid->rowCount() - 1, 1);
+    grid->scrollToItem(grid->currentItem());
+}
+
+void DeleteCodeGridRow(QTableWidget* grid)
+{
+    const int row = grid->currentRow();
+    if (grid->rowCount() == 1) {
+        SetGridCells(grid, 1, 1, {});
+        SetGridCells(grid, 2, 1, {});
+        return;
+    }
+    if (row < 0)
+        return;
+    grid->removeRow(row);
+    grid->setCurrentCell(std::min(row, grid->rowCount() - 1), std::max(1, grid->currentColumn()));
+}
+
+void FitCodeGridColumns(QTableWidget* grid)
+{
+    const int client = grid->viewport()->width();
+    const int name = std::max(30, std::min(grid->columnWidth(1), client - 40));
+    const int value = client - grid->columnWidth(0) - name - 3;
+    // Setting the name column calls back here; the second call finds nothing to change.
+    if (grid->columnWidth(1) != name)
+        grid->setColumnWidth(1, name);
+    if (grid->columnWidth(2) != value)
+        grid->setColumnWidth(2, value);
+}
+
+void MoveCodeGridRow(QTableWidget* grid, int from, int to)
+{
+    const int rows = grid->rowCount();
+    if (from == to || from < 0 || to < 0 || from >= rows || to >= rows)
+        return;
+    std::vector<QTableWidgetItem*> moved;
+    for (int col = 0; col < grid->columnCount(); ++col)
+        moved.push_back(grid->takeItem(from, col));
+    grid->removeRow(from);
+    grid->insertRow(to);
+    for (int col = 0; col < grid->columnCount(); ++col)
+        if (QTableWidgetItem* item = moved[static_cast<size_t>(col)])
+            grid->setItem(to, col, item);
+    grid->setCurrentCell(to, std::max(1, grid->currentColumn()));
+}
+
+void CommitGridEdit(QAbstractItemView* grid)
+{
+    if (QWidget* editor = grid->indexWidget(grid->currentIndex()))
+        QMetaObject::invokeMethod(grid, "commitData", Q_ARG(QWidget*, editor));
+}

@@ -1,0 +1,67 @@
+# The layer check on two small trees: the clean one passes, the faulty one fails naming exactly its
+# offending includes, each with its file. Run with -DCHECK=<the check's script> -DTREES=<folder of the two trees>.
+cmake_minimum_required(VERSION 3.25)
+
+execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${TREES}/clean -P ${CHECK}
+  RESULT_VARIABLE clean_result OUTPUT_VARIABLE clean_out ERROR_VARIABLE clean_err)
+if(NOT clean_result EQUAL 0)
+  message(FATAL_ERROR "The clean tree failed the check:\n${clean_out}${clean_err}")
+endif()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${TREES}/faulty -P ${CHECK}
+  RESULT_VARIABLE faulty_result OUTPUT_VARIABLE faulty_out ERROR_VARIABLE faulty_err)
+if(faulty_result EQUAL 0)
+  message(FATAL_ERROR "The faulty tree passed the check")
+endif()
+set(expected
+  "app/model/Unit.cpp: platform/Buttons.h"
+  "app/model/Unit.cpp: app/window/uFormPrincipal.h"
+  "app/model/Unit.cpp: QString"
+  "app/model/Unit.h: platform/MessageBox.h"
+  "app/model/Unit.h: Missing.h"
+  # A dialog and a panel reach neither the window nor each other; the shared widgets not the host.
+  "app/dialogs/Dialog.cpp: app/window/uFormPrincipal.h"
+  "app/dialogs/Dialog.cpp: app/panels/Panel.h"
+  "app/panels/Panel.h: app/window/uFormPrincipal.h"
+  "app/panels/Panel.h: app/dialogs/Question.h"
+  "app/panels/Panel.h: tests/support/TempDir.h"
+  "app/widgets/Widget.cpp: app/host/WindowHost.h"
+  # The support components sit below the editor and the highlighting.
+  "components/PrevPrinter.cpp: editor/CodeMemo.h"
+  "components/PrevPrinter.cpp: highlight/SynParse.h"
+  "components/core/Words.cpp: editor/model/StateSet.h"
+  "editor/CodeMemo.cpp: app/window/uFormPrincipal.h"
+  "editor/CodeMemo.cpp: highlight/SynParse.h"
+  # The control never opens its own dialogs: they sit above it.
+  "editor/CodeMemo.cpp: editor/dialogs/SynElemF.h"
+  # A relative path is judged by the folder it leads to.
+  "editor/dialogs/Dialog.cpp: ../../components/KrCtrls.h"
+  "editor/model/Lines.cpp: app/model/KestrimaConfig.h"
+  "highlight/Parser.cpp: editor/CodeMemo.h"
+  "platform/core/Core.cpp: QtCore/QList"
+  "toolbars/Bar.h: editor/CodeMemo.h")
+foreach(offender ${expected})
+  string(FIND "${faulty_err}" "${offender}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "The check did not name \"${offender}\":\n${faulty_err}")
+  endif()
+endforeach()
+foreach(passing "app/model/Unit.cpp: app/model/Unit.h" "app/model/Unit.cpp: string" "Lines.cpp: editor/model/Lines.h"
+        "Words.cpp: platform/core/StateSet.h" "toolbars/Bar.h: QWidget" "Bar.h: components/core/StrUtils.h"
+        "Bar.h: platform/Controls.h" "Dialog.cpp: QDialog" "Dialog.cpp: app/host/WindowHost.h"
+        "Dialog.cpp: app/model/Unit.h" "Panel.h: QWidget" "Panel.h: app/widgets/Widget.h"
+        "Widget.cpp: app/model/Unit.h" "PrevPrinter.cpp: components/core/StrUtils.h"
+        "PrevPrinter.cpp: platform/Controls.h" "PrevPrinter.cpp: QWidget" "CodeMemo.cpp: editor/model/Lines.h"
+        "CodeMemo.cpp: QWidget" "CodeMemo.cpp: components/PrevPrinter.h" "Dialog.cpp: editor/CodeMemo.h" "Parser.cpp: editor/model/Lines.h")
+  string(FIND "${faulty_err}" "${passing}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "The check named an include its folder may use, \"${passing}\":\n${faulty_err}")
+  endif()
+endforeach()
+string(REGEX MATCHALL "\n[^\n]*: " named "${faulty_err}")
+list(LENGTH named count)
+list(LENGTH expected wanted)
+if(NOT count EQUAL wanted)
+  message(FATAL_ERROR "The check named ${count} includes, not ${wanted}:\n${faulty_err}")
+endif()
+message(STATUS "The layer check passes the clean tree and names the faulty tree's ${wanted} includes")

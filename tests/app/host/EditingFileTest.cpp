@@ -1,0 +1,469 @@
+// Tests of TEditingFile: a document's state in and out of a shared editor, reading and writing its file.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+
+#include "app/model/CodigosISO.h"
+#include "app/host/EditingFile.h"
+#include "platform/core/SysUtils.h"
+#include "editor/CodeMemo.h"
+#include "editor/model/Undo.h"
+#include "platform/core/Classes.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Messages.h"
+#include "support/OpenedDocument.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged.h"
+
+namespace {
+
+std::string randomText(std::mt19937& random)
+{
+    std::string text;
+    const int lines = 1 + static_cast<int>(random() % 80);
+    for (int i = 0; i < lines; ++i) {
+        const int length = static_cast<int>(random() % 40);
+        for (int j = 0; j < length; ++j)
+            text += static_cast<char>(' ' + random() % 95);
+        text += '\r';
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(EditingFile, StartsUntitledSavedAndWithoutUndoLog)
+{
+    const TEditingFile file(3);
+    EXPECT_EQ(file.Tipo, 3);
+    EXPECT_EQ(file.UndoStack, nullptr);
+    EXPECT_TRUE(file.PilaNueva);
+    EXPECT_TRUE(file.Guardado);
+    EXPECT_EQ(file.FileName, "");
+    EXPECT_EQ(file.Seleccion.Start, 0);
+    EXPECT_EQ(file.Seleccion.End, 0);
+    for (const TMarcador& mark : file.Marcadores)
+        EXPECT_FALSE(mark.Set);
+    EXPECT_EQ(file.Bytes.Format, TDocumentFormat{});
+    EXPECT_TRUE(file.Bytes.Format.Utf8);
+}
+
+TEST(EditingFile, DocumentsSwappedThroughOneEditorKeepTheirWholeState)
+{
+    TCodeMemo editor;
+    editor.resize(400, 300);
+    int changes = 0;
+    editor.OnTextChange = [&](TCodeMemoCore*, int, int) { ++changes; };
+    std::mt19937 random(4646);
+    TEditingFile files[2] = {TEditingFile(1), TEditingFile(2)};
+    struct TExpected {
+        std::string text;
+        TSelectionRange selection{0, 0};
+        int topLine = 1;
+        int bookmarkLine = 0;
+        std::string search;
+    } expected[2];
+    files[0].RestauraEstado(editor);
+    EXPECT_NE(files[0].UndoStack, nullptr);
+    EXPECT_EQ(editor.UndoStack(), files[0].UndoStack.get());
+    int current = 0;
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        TExpected& e = expected[current];
+        // The document is changed in the editor, then swapped out and the other one swapped in.
+        e.text = randomText(random);
+        editor.SelectAll();
+        editor.PerformText(EM_REPLACESEL, 1, e.text.c_str());
+        const int length = static_cast<int>(e.text.size());
+        e.selection = {static_cast<int>(random() % (length + 1)), static_cast<int>(random() % (length + 1))};
+        editor.PerformSelection(SMM_SET, e.selection);
+        const int lines = static_cast<int>(std::count(e.text.begin(), e.text.end(), '\r'));
+        e.bookmarkLine = 1 + static_cast<int>(random() % lines);
+        int line, column;
+        if (editor.GetBookmark(4, line, column))
+            editor.SetBookmark(4, line, column);
+        editor.SetBookmark(4, e.bookmarkLine, 1);
+        e.topLine = editor.CaretControl().GetTopLine();
+        e.search = "buscar " + std::to_string(round);
+        editor.SearchText = e.search;
+        editor.SearchFlags = round;
+        changes = 0;
+        files[current].GuardaEstado(editor);
+        current = 1 - current;
+        files[current].RestauraEstado(editor);
+        // Swapping is no edit.
+        EXPECT_EQ(changes, 0);
+        if (round == 0)
+            continue;
+        const TExpected& back = expected[current];
+        EXPECT_EQ(editor.StoredText(), back.text);
+        TSelectionRange selection{};
+        editor.PerformSelection(0, selection);
+        EXPECT_EQ(selection.Start, back.selection.Start);
+        EXPECT_EQ(selection.End, back.selection.End);
+        EXPECT_EQ(editor.CaretControl().GetTopLine(), back.topLine);
+        ASSERT_TRUE(editor.GetBookmark(4, line, column));
+        EXPECT_EQ(line, back.bookmarkLine);
+        EXPECT_FALSE(editor.GetBookmark(5, line, column));
+        EXPECT_EQ(editor.SearchText, back.search);
+        EXPECT_EQ(editor.ActiveParser(), files[current].Tipo);
+        EXPECT_EQ(editor.UndoStack(), files[current].UndoStack.get());
+        EXPECT_TRUE(files[current].GetText().empty());
+    }
+    // Each log undoes its own document's edits back to its empty start.
+    while (editor.CanUndo())
+        editor.Undo();
+    EXPECT_EQ(editor.StoredText(), "");
+    editor.SetUndoStack(nullptr);
+}
+
+TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)
+{
+    TempDir folder("app");
+    TCodigosISO entities;
+    entities.LoadDefaults();
+    TEditingFile file(1);
+    file.FileName = folder.file("page.htm", "antes");
+    file.SetText("\xE1rbol\rfin");
+    file.Guardado = false;
+    file.WriteFile(true, &entities);
+    EXPECT_TRUE(file.Guardado);
+    EXPECT_EQ(ReadFileBytes(file.FileName), "&aacute;rbol\r\nfin");
+    EXPECT_EQ(ReadFileBytes(folder.path.string() + "/page.~tm"), "antes");
+
+    // The format read from the file is the one written back; untouched bytes stay untouched.
+    std::string text;
+    const std::string utf8 = folder.file("u.txt", "\xC3\xB1\n");
+    TEditingFile textFile(2);
+    EXPECT_EQ(textFile.ReadFile(utf8, nullptr, text), TDecodeResult::Converted);
+    EXPECT_EQ(text, "\xF1\r");
+    textFile.FileName = utf8;
+    textFile.SetText("\xF1\xF1\r");
+    textFile.WriteFile(false, nullptr);
+    EXPECT_EQ(ReadFileBytes(utf8), "\xC3\xB1\xC3\xB1\n");
+    EXPECT_FALSE(FileExists(folder.path.string() + "/u.~xt"));
+
+    // A character Windows-1252 lacks is held as its reference and written back as the character.
+    const std::string arrow = folder.file("a.htm", "\xE2\x86\x92 \xC3\xA1");
+    TEditingFile raw(1);
+    EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Converted);
+    EXPECT_EQ(text, "&#8594; \xE1");
+    EXPECT_EQ(raw.Bytes.ReferenceCount, 1u);
+    raw.FileName = arrow;
+    raw.SetText("x" + text);
+    raw.WriteFile(false, &entities);
+    EXPECT_EQ(ReadFileBytes(arrow), "x\xE2\x86\x92 \xC3\xA1");
+
+    // Entities are read as characters.
+    const std::string coded = folder.file("c.htm", "&ntilde;&amp;");
+    EXPECT_EQ(file.ReadFile(coded, &entities, text), TDecodeResult::Bytes);
+    EXPECT_EQ(text, "\xF1&amp;");
+    EXPECT_THROW(file.ReadFile(folder.path.string(), nullptr, text), EFOpenError);
+
+    // An untitled document is not written.
+    TEditingFile untitled(1);
+    EXPECT_FALSE(untitled.SaveToFile());
+}
+
+TEST(EditingFile, AWriteThatFailsLeavesTheFileAndItsBackupAlone)
+{
+    TempDir folder("app");
+    TEditingFile file(1);
+    // A name inside a folder that does not exist cannot take a temporary file beside it.
+    file.FileName = folder.path.string() + "/falta/page.htm";
+    file.SetText("texto");
+    file.Guardado = false;
+    EXPECT_THROW(file.WriteFile(true, nullptr), EFCreateError);
+    EXPECT_FALSE(file.Guardado);
+    EXPECT_TRUE(ReadFolder(folder.path.string()).empty());
+}
+
+namespace {
+
+
+// Random document bytes: control characters, NUL, every mixture of CR and LF, UTF-8 and
+// Windows-1252 letters, characters Windows-1252 lacks, invalid UTF-8, codes and stray "&".
+std::string randomDocument(std::mt19937& random)
+{
+    static const char* const pieces[] = {
+        "a", "b", "Z", " ", "\t", "\r", "\n", "\r\n", "\n\r", "\r\r\n", "\x01", "\x0C", "\x1B", "NUL",
+        "\xC3\xA1", "\xC3\xB1", "\xE2\x80\x9C", "\xE1", "\xF1", "\x93", "\xE2\x86\x92", "\xC3", "\xFF", "\xEF\xBB\xBF",
+        "&aacute;", "&ntilde;", "&", ";", "&amp;", "<p>", "<!--INI_OMITECHAR-->", "<!--FIN_OMITECHAR-->",
+    };
+    std::string bytes;
+    const int count = static_cast<int>(random() % 40);
+    for (int i = 0; i < count; ++i) {
+        const size_t pick = random() % std::size(pieces);
+        // The NUL piece is one byte that a C string cannot hold.
+        if (pick == 13)
+            bytes += '\0';
+        else
+            bytes += pieces[pick];
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(EditingFile, AnyBytesOfAnyKindComeBackWhenUntouchedAndAroundATypedLetter)
+{
+    TCodeMemo editor;
+    const TCodigosISO entities = defaultEntities();
+    TempDir folder("app");
+    std::mt19937 random(5959);
+    const char* names[] = {"p.htm", "s.js", "e.css", "n.txt"};
+    for (int round = 0; round < 600; ++round) {
+        const std::string bytes = randomDocument(random);
+        const std::string name = names[round % 4];
+        SCOPED_TRACE(testing::Message() << round << " " << name << " " << testing::PrintToString(bytes));
+        const std::string path = folder.file(name, bytes);
+        const TCodigosISO* table = round % 8 < 4 ? &entities : nullptr;
+        TOpened opened(editor, path, table);
+        // The text as the editor holds it is the text the document reckons with.
+        EXPECT_EQ(editor.StoredText(), TDocumentBytes::StoredForm(editor.StoredText()));
+        opened.save(editor, table);
+        EXPECT_EQ(ReadFileBytes(path), bytes);
+
+        opened.type(editor, 0, "X");
+        opened.save(editor, table);
+        const bool mark = opened.result == TDecodeResult::Converted && bytes.starts_with("\xEF\xBB\xBF");
+        EXPECT_EQ(ReadFileBytes(path), mark ? "\xEF\xBB\xBFX" + bytes.substr(3) : "X" + bytes);
+        // A second untouched save writes what the first one did.
+        opened.save(editor, table);
+        EXPECT_EQ(ReadFileBytes(path), mark ? "\xEF\xBB\xBFX" + bytes.substr(3) : "X" + bytes);
+        editor.SetUndoStack(nullptr);
+    }
+}
+
+TEST(EditingFile, EveryFileOfTheCorpusSurvivesAnUntouchedSave)
+{
+    TCodeMemo editor;
+    const TCodigosISO entities = defaultEntities();
+    TempDir folder("app");
+    const std::filesystem::path data(KESTRIMA_TEST_DATA);
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data)) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || extension == ".png")
+            continue;
+        SCOPED_TRACE(entry.path().string());
+        const std::string bytes = ReadFileBytes(entry.path().string());
+        const std::string copy = folder.file("copia" + extension, bytes);
+        for (const TCodigosISO* table : {&entities, static_cast<const TCodigosISO*>(nullptr)}) {
+            TOpened opened(editor, copy, table);
+            opened.save(editor, table, true);
+            EXPECT_EQ(ReadFileBytes(copy), bytes);
+            opened.type(editor, 0, "<!-- -->");
+            opened.save(editor, table);
+            EXPECT_EQ(ReadFileBytes(copy).substr(ReadFileBytes(copy).size() - bytes.size() + (bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0)),
+                      bytes.substr(bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0));
+            WriteFileBytes(copy, bytes);
+            editor.SetUndoStack(nullptr);
+        }
+        ++files;
+    }
+    EXPECT_GE(files, 10);
+}
+
+TEST(EditingFile, ControlCharactersAndBinaryFilesKeepTheirBytes)
+{
+    TCodeMemo editor;
+    TempDir folder("app");
+    const std::string script = std::string("var s=\"\x01\";\x0C\x1B") + '\0' + "fin\r\n";
+    const std::string path = folder.file("min.js", script);
+    TOpened opened(editor, path, nullptr);
+    EXPECT_TRUE(opened.file.Bytes.ControlCharacters);
+    EXPECT_EQ(editor.StoredText(), "var s=\".\";...fin\r");
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), script);
+    // An edit keeps the control characters it did not touch.
+    opened.type(editor, static_cast<int>(editor.StoredText().size()), "x");
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), script + "x");
+    editor.SetUndoStack(nullptr);
+
+    // A binary file does not grow.
+    std::string binary;
+    for (int i = 0; i < 256; ++i)
+        binary += static_cast<char>(i);
+    const std::string picture = folder.file("foto.txt", binary + binary);
+    TOpened image(editor, picture, nullptr);
+    EXPECT_TRUE(image.file.Bytes.ControlCharacters);
+    image.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(picture), binary + binary);
+    editor.SetUndoStack(nullptr);
+    const std::string plain = folder.file("bien.txt", "a\tb\r\n");
+    TOpened text(editor, plain, nullptr);
+    EXPECT_FALSE(text.file.Bytes.ControlCharacters);
+    editor.SetUndoStack(nullptr);
+}
+
+TEST(EditingFile, CodesAreForHtmlOnly)
+{
+    TCodeMemo editor;
+    const TCodigosISO entities = defaultEntities();
+    TempDir folder("app");
+    const std::string script = "var s = \"A\xC3\xB1o &aacute;\";\n";
+    // The file, what the editor shows, and the file after a letter typed at the start.
+    const struct {
+        const char* name;
+        std::string bytes, shown, typed, written;
+    } cases[] = {
+        {"s.js", script, "var s = \"A\xF1o &aacute;\";\r", "\xE9", "\xC3\xA9" + script},
+        {"e.css", script, "var s = \"A\xF1o &aacute;\";\r", "\xE9", "\xC3\xA9" + script},
+        {"n.txt", script, "var s = \"A\xF1o &aacute;\";\r", "\xE9", "\xC3\xA9" + script},
+        {"p.htm", "<p>&aacute;</p>\n", "<p>\xE1</p>\r", "\xF1", "&ntilde;<p>&aacute;</p>\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.file(c.name, c.bytes);
+        TOpened opened(editor, path, &entities);
+        EXPECT_EQ(editor.StoredText(), c.shown);
+        opened.type(editor, 0, c.typed.c_str());
+        opened.save(editor, &entities);
+        EXPECT_EQ(ReadFileBytes(path), c.written);
+        editor.SetUndoStack(nullptr);
+    }
+}
+
+TEST(EditingFile, MixedLineBreaksKeepTheirBytesAndNewLinesTakeTheMostCommonKind)
+{
+    TCodeMemo editor;
+    TempDir folder("app");
+    const std::string path = folder.file("m.txt", "a\r\r\nb\r\n");
+    TOpened opened(editor, path, nullptr);
+    EXPECT_EQ(opened.file.Bytes.Format.LineBreak, "\r\n");
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "a\r\r\nb\r\n");
+    opened.type(editor, static_cast<int>(editor.StoredText().size()), "c\rd");
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "a\r\r\nb\r\nc\r\nd");
+    // A new break typed between a kept lone CR and a kept LF does not join them into one.
+    const std::string lone = folder.file("l.txt", "x\ry\nz\n");
+    TOpened other(editor, lone, nullptr);
+    EXPECT_EQ(other.file.Bytes.Format.LineBreak, "\n");
+    other.type(editor, 2, "\r");
+    other.save(editor, nullptr);
+    const std::string written = ReadFileBytes(lone);
+    std::string text;
+    TEditingFile again(2);
+    again.ReadFile(lone, nullptr, text);
+    EXPECT_EQ(text, "x\r\ry\rz\r");
+    EXPECT_EQ(written, "x\r\r\ny\nz\n");
+    editor.SetUndoStack(nullptr);
+}
+
+TEST(EditingFile, NewDocumentsAreUtf8AndWindows1252FilesStaySo)
+{
+    TempDir folder("app");
+    TEditingFile fresh(1);
+    fresh.FileName = folder.path.string() + "/nuevo.htm";
+    fresh.SetText("<meta charset=\"utf-8\">\r\x93" "comillas\x94 \x80\r");
+    fresh.WriteFile(false, nullptr);
+    EXPECT_EQ(ReadFileBytes(fresh.FileName),
+              "<meta charset=\"utf-8\">\r\n\xE2\x80\x9C" "comillas\xE2\x80\x9D \xE2\x82\xAC\r\n");
+    // Reads `from` (as a model when asked), appends `typed` and writes the text to `to`.
+    const auto appended = [](const std::string& from, const std::string& to, const std::string& typed, bool model) {
+        TEditingFile file(1);
+        std::string text;
+        file.ReadFile(from, nullptr, text, model);
+        file.FileName = to;
+        file.SetText(text + typed);
+        file.WriteFile(false, nullptr);
+        return ReadFileBytes(to);
+    };
+    // A model makes a new document: UTF-8 too, whatever the model was.
+    const std::string model = folder.file("modelo.htm", "<p>caf\xE9</p>");
+    EXPECT_EQ(appended(model, folder.path.string() + "/desde.htm", "", true), "<p>caf\xC3\xA9</p>");
+    EXPECT_EQ(ReadFileBytes(model), "<p>caf\xE9</p>");
+    // A file read as Windows-1252 keeps it; an ASCII file takes UTF-8 for what is typed into it.
+    const std::string old = folder.file("viejo.htm", "caf\xE9");
+    EXPECT_EQ(appended(old, old, "\x93", false), "caf\xE9\x93");
+    const std::string ascii = folder.file("ascii.htm", "cafe");
+    EXPECT_EQ(appended(ascii, ascii, "\xE9", false), "cafe\xC3\xA9");
+}
+
+TEST(EditingFile, AStrayAmpersandKeepsTheCodesAfterIt)
+{
+    const TCodigosISO entities = defaultEntities();
+    TempDir folder("app");
+    TEditingFile file(1);
+    file.FileName = folder.path.string() + "/p.htm";
+    const std::string text = "P\xE9rez & Hijos, se\xF1or ?a=1&b=2 AT&T \xE1";
+    file.SetText(text);
+    file.WriteFile(false, &entities);
+    EXPECT_EQ(ReadFileBytes(file.FileName), "P&eacute;rez & Hijos, se&ntilde;or ?a=1&b=2 AT&T &aacute;");
+    std::string back;
+    TEditingFile reopened(1);
+    reopened.ReadFile(file.FileName, &entities, back);
+    EXPECT_EQ(back, text);
+}
+
+TEST(EditingFile, SavingThroughALinkTwiceKeepsTheLinkAndBacksUpBesideIt)
+{
+    TCodeMemo editor;
+    TempDir folder("app");
+    std::filesystem::create_directory(folder.path / "real");
+    const std::string real = folder.file("real/index.htm", "<p>uno</p>");
+    const std::string link = (folder.path / "index.htm").string();
+    std::filesystem::create_symlink("real/index.htm", link);
+    TOpened opened(editor, link, nullptr);
+    opened.type(editor, 0, "2");
+    opened.save(editor, nullptr, true);
+    opened.type(editor, 0, "3");
+    opened.save(editor, nullptr, true);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::canonical(link), std::filesystem::canonical(real));
+    EXPECT_EQ(ReadFileBytes(real), "32<p>uno</p>");
+    EXPECT_EQ(ReadFileBytes((folder.path / "index.~tm").string()), "2<p>uno</p>");
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "real/index.~tm"));
+    editor.SetUndoStack(nullptr);
+}
+
+TEST(EditingFile, AClosedFolderIsWrittenInPlaceAndTheMissingBackupIsReported)
+{
+    TempDir folder("app");
+    const std::string page = folder.file("page.htm", "antes");
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(folder.path.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(chown(page.c_str(), kNobody, kNobody), 0);
+    }
+    chmod(folder.path.c_str(), 0555);
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        TEditingFile file(1);
+        file.FileName = page;
+        file.SetText("despu\xE9s");
+        try {
+            const TEditingFile::TWriteReport report = file.WriteFile(true, nullptr);
+            return report.NoBackup ? "" : "the missing backup was not reported";
+        } catch (const Exception& e) {
+            return "not written: " + e.Message();
+        }
+    });
+    chmod(folder.path.c_str(), 0755);
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(ReadFileBytes(page), "despu\xC3\xA9s");
+
+    // A read-only file is refused with the reason, and left alone.
+    chmod(page.c_str(), 0444);
+    const TUnprivilegedRun refused = RunUnprivileged([&]() -> std::string {
+        TEditingFile file(1);
+        file.FileName = page;
+        file.SetText("otra vez");
+        try {
+            file.WriteFile(true, nullptr);
+        } catch (const EFCreateError& e) {
+            return e.Message().find(SysErrorMessage(EACCES)) != std::string::npos ? "" : e.Message();
+        }
+        return "a read-only file was written";
+    });
+    EXPECT_EQ(refused.Failure, "");
+    EXPECT_EQ(ReadFileBytes(page), "despu\xC3\xA9s");
+}

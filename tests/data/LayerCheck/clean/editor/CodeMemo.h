@@ -1,0 +1,6 @@
+// The editor control.
+#pragma once
+#include <QWidget>
+#include "editor/model/Lines.h"
+#include "platform/Controls.h"
+#include "platform/core/Classes.h"

@@ -1,0 +1,3 @@
+// A support component's header.
+#pragma once
+#include <QWidget>
