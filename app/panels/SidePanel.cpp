@@ -589,7 +589,7 @@ void TSidePanel::cbLibreriaChange()
     }
     cbLibreria->SetHint({});
     cbLibreria->setCurrentIndex(-1);
-    MessageBox(FHost.HostWindow(), FmtLoadStr(kMissingLibrary, path.c_str()), {}, MB_OK | MB_ICONERROR);
+    MessageBox(FHost.HostWindow(), FmtLoadStr(kMissingLibrary, FilePathText(path).c_str()), {}, MB_OK | MB_ICONERROR);
 }
 
 void TSidePanel::sbLibraryClick()
@@ -658,7 +658,7 @@ std::string TSidePanel::CodeTreeFile(int tag)
 
 void TSidePanel::TellMissingCodeTree(QWidget* window, const std::string& path)
 {
-    MessageBox(window, FmtLoadStr(kMissingCodeTree, path.c_str()), {}, MB_OK | MB_ICONERROR);
+    MessageBox(window, FmtLoadStr(kMissingCodeTree, FilePathText(path).c_str()), {}, MB_OK | MB_ICONERROR);
 }
 
 void TSidePanel::sbCargaClick(TToolbarButtonKt* Sender, bool tellMissing)

@@ -4,6 +4,8 @@
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
+
+#include "app/model/ResourceReport.h"
 #include "app/window/uFormPrincipalTools.h"
 
 #include <QAction>
@@ -166,6 +168,9 @@ void TformPrincipal::mInformaClick()
 void TformPrincipal::CodeMemoHyperlinkClick(const std::string& HyperData)
 {
     // The editor's text is Windows-1252, the desktop's names are the file system's; a link to a file
-    // is taken from the document's folder.
-    ShellOpenReported(this, ToFilePath(FromWin1252(HyperData)), ExtractFilePath(ArchivoActual()));
+    // is taken from the document's folder, read as a browser reads it ("%20" a blank); any other
+    // address goes to the desktop as written.
+    const std::string folder = ExtractFilePath(ArchivoActual());
+    const std::string file = ReferencedFile(folder, HyperData);
+    ShellOpenReported(this, !file.empty() && FileExists(file) ? file : ToFilePath(FromWin1252(HyperData)), folder);
 }

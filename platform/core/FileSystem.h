@@ -72,7 +72,9 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
 // the group and the others; otherwise an Exception says so. The path ends in "/".
 std::string PrivateRuntimeFolder();
 // The file a path names once every symbolic link on its last component is followed (a link to a
-// file that is missing gives that file's path); the path itself when it is no link.
+// file that is missing gives that file's path), in its folder as the system resolves it (the folder's
+// real path: links and ".." taken as the system takes them). The path as it stands when its folder
+// does not exist.
 std::string LinkTarget(const std::string& path);
 
 // Which file a path names and how it stood when it was looked at: two names of one file (through a
