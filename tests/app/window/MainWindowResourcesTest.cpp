@@ -286,6 +286,6 @@ TEST(MainWindowResources, ReportAndDownloadTimesSizeFilesWhoseNamesHoldAccentsOr
     poll.start();
     w.form.Tiemposdedescarga1Click();
     EXPECT_EQ(rows, (Strings{"im\xE1genes/foto \xF1.gif|32519 bytes", "mi%20foto.png|100 bytes",
-                             "plain.gif|7 bytes", "p\xE1gina.htm|" + std::to_string(text.size()) + " bytes"}));
+                             "p\xE1gina.htm|" + std::to_string(text.size()) + " bytes", "plain.gif|7 bytes"}));
     EXPECT_EQ(shownTotal, std::to_string(total) + " bytes");
 }
