@@ -496,7 +496,12 @@ bool SameFile(const std::string& a, const std::string& b)
     TFileIdentity first, second;
     if (FileIdentityOf(a, first) && FileIdentityOf(b, second))
         return first.SameFile(second);
-    return LinkTarget(ExpandFileName(NativePath(a))) == LinkTarget(ExpandFileName(NativePath(b)));
+    // A name the system cannot resolve is compared by its spelling, cleaned up: nothing is read or
+    // written through this answer, and a path that leads nowhere can only be told apart so.
+    const auto spelled = [](const std::string& name) {
+        return std::filesystem::path(LinkTarget(ExpandFileName(NativePath(name)))).lexically_normal();
+    };
+    return spelled(a) == spelled(b);
 }
 
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,

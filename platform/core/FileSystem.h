@@ -92,7 +92,7 @@ struct TFileIdentity {
 // The identity of the regular file a path names, links followed; false when there is none.
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity);
 // Whether two paths name one file: as the system resolves them when both exist, else as their
-// absolute, normalised spellings with links on the last component followed.
+// absolute spellings with links on the last component followed, cleaned up.
 bool SameFile(const std::string& a, const std::string& b);
 
 // A path is writable when its owner may write it and so may the caller.

@@ -45,6 +45,11 @@ bool valueAsInteger(const Value& value, int32_t& number)
     return true;
 }
 
+bool isUndefinedByte(unsigned char c)
+{
+    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
 // A file name as an earlier version stored it: its UTF-8 bytes each taken for a Windows-1252 character
 // and written as UTF-8 again. The name is taken back only when every character of the data is one
 // Windows-1252 has (or a lone byte, as those five bytes came), and the bytes they stand for spell
@@ -58,7 +63,8 @@ bool undoDoubleEncoding(std::string_view data, std::string& name)
         char32_t cp;
         const size_t length = c < 0x80 ? 0 : DecodeUtf8(data, i, cp);
         char byte = static_cast<char>(c);
-        if (length > 0 && !CharToWin1252(cp, byte))
+        // Those versions wrote every byte as its character but the five Windows-1252 leaves undefined.
+        if (length > 0 ? !CharToWin1252(cp, byte) : c >= 0x80 && !isUndefinedByte(c))
             return false;
         bytes += byte;
         i += length > 0 ? length : 1;
