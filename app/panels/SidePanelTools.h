@@ -24,8 +24,9 @@ class TToolbarButtonKt;
 struct TToolPageValues;
 class TWindowHost;
 
-// A read-only edit whose text names a library and whose Hint keeps its full path; both are kept
-// between runs.
+// A read-only edit whose text names a library and whose Hint shows its full path; both are kept
+// between runs. The path is held as the file system's bytes (Path); the hint and the text show the
+// characters they spell.
 class TLibraryEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
@@ -33,8 +34,14 @@ class TLibraryEdit : public QLineEdit {
 
 public:
     explicit TLibraryEdit(QWidget* parent = nullptr) : QLineEdit(parent) { setReadOnly(true); }
+    const std::string& Path() const { return FPath; }
+    void SetPath(const std::string& path);
     QString Hint() const { return toolTip(); }
-    void SetHint(const QString& value) { setToolTip(value); }
+    // The path as the hint shows it (what the form keeps).
+    void SetHint(const QString& value);
+
+private:
+    std::string FPath;
 };
 
 // The explorer's filter: captions shown, masks behind them; its Tag is kept between runs.

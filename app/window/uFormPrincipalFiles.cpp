@@ -577,7 +577,10 @@ bool TformPrincipal::mGuardarComoClick()
     TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), "htm");
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
-    dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
+    // The proposal is a file name (the file system's bytes): a titled document's own, or the untitled
+    // one's caption, which is the program's text.
+    dialog.FileName = file->FileName.empty() ? ToFilePath(FromWin1252(FDocuments.Caption(FDocuments.Current())))
+                                             : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;
     // Two documents on one file would overwrite each other's edits.

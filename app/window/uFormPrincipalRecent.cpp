@@ -148,7 +148,7 @@ void TformPrincipal::pmTabsPopup()
         return;
     }
     FRecent.mTabInfo->setText(FromWin1252(FDocuments.Caption(tracked)));
-    FRecent.mTabInfo->setStatusTip(FromWin1252(FilePathText(target->FileName)));
+    FRecent.mTabInfo->setStatusTip(FromFilePath(target->FileName));
 }
 
 void TformPrincipal::mTabOptionsClick(QObject* Sender)

@@ -300,7 +300,8 @@ void TformPrincipal::InsertaTag(QObject* Sender)
     case 233:
         InsertaCodigo(ctrl, shift,
                       Format("<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"%s\" TITLE=\"%s\">",
-                             RutaRelativa(v.StyleLibraryPath).c_str(), v.StyleLibraryName.c_str()),
+                             RutaRelativa(v.StyleLibraryPath).c_str(),
+                             FilePathPageText(v.StyleLibraryName, FCodeMemo->CharacterReferences()).c_str()),
                       "");
         break;
     case 250:
