@@ -26,8 +26,6 @@
 
 namespace {
 
-constexpr int kUnreadableCaption = 65321;
-
 const TFileColumn kColumns[kFileInfoCount] = {
     {65311, 150, false}, {65312, 60, true},  {65313, 130, false}, {65314, 100, false}, {65315, 100, false},
     {65316, 85, false},  {65317, 60, false}, {65318, 130, false}, {65319, 60, false},  {65320, 200, false},
@@ -117,7 +115,33 @@ void fillTexts(TListItem& item, const std::string& folder, const TSearchRec& rec
     item.Texts[fiCreated] = dateText(rec.Created);
     item.Texts[fiLastAccess] = dateText(rec.LastAccess);
     item.Texts[fiAttributes] = attributeText(rec.Attr);
-    item.Texts[fiPath] = ToWin1252(QFile::decodeName(folder.c_str()));
+    item.Texts[fiPath] = FilePathText(folder);
+}
+
+// A cell as the list shows it. A name column made from the entry's name shows the characters its
+// bytes spell (a byte that spells none as U+FFFD); a text the add event put there shows as it is.
+QString shownText(const TListItem& item, TFileInfo column)
+{
+    const std::string name = ExtractFileName(item.Path);
+    std::string bytes;
+    switch (column) {
+    case fiName:
+    case fiDosName:
+        bytes = name;
+        break;
+    case fiDosExt:
+        bytes = ExtractFileExt(name);
+        if (!bytes.empty())
+            bytes.erase(0, 1);
+        break;
+    case fiPath:
+        bytes = ExtractFilePath(item.Path);
+        break;
+    default:
+        return FromWin1252(item.Text(column));
+    }
+    const std::string& text = item.Text(column);
+    return !item.Path.empty() && text == FilePathText(bytes) ? FromFilePath(bytes) : FromWin1252(text);
 }
 
 } // namespace
@@ -147,7 +171,7 @@ public:
         const TListItem& item = FOwner.FItems[static_cast<size_t>(index.row())];
         TFileInfo column = FOwner.FColumns[static_cast<size_t>(index.column())];
         switch (role) {
-        case Qt::DisplayRole: return FromWin1252(item.Text(column));
+        case Qt::DisplayRole: return shownText(item, column);
         case Qt::DecorationRole: return column == fiName ? QVariant(item.Icon) : QVariant();
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::AlignVCenter | (FileColumn(column).RightAligned ? Qt::AlignRight : Qt::AlignLeft));
@@ -266,20 +290,10 @@ TListItem TFileListView::MakeFileItem(const std::string& folder, const TSearchRe
 {
     TListItem item;
     fillTexts(item, folder, rec);
-    item.Caption = ToWin1252(QFile::decodeName(rec.Name.c_str()));
+    item.Caption = FilePathText(rec.Name);
     item.Texts[fiDosName] = item.Caption;
     std::string ext = ExtractFileExt(item.Caption);
     item.Texts[fiDosExt] = ext.empty() ? ext : ext.substr(1);
-    return item;
-}
-
-TListItem TFileListView::MakeUnreadableItem(const std::string& folder, const TSearchRec& rec)
-{
-    TListItem item;
-    fillTexts(item, folder, rec);
-    item.Unreadable = true;
-    item.Caption = LoadResString(kUnreadableCaption);
-    item.Texts[fiDosName] = item.Caption;
     return item;
 }
 
@@ -435,9 +449,7 @@ void TFileList::Refresh()
     TBusyCursor busy;
     std::vector<TListItem> items;
     auto add = [&](const std::string& folder, const TSearchRec& rec) {
-        QString decoded = QFile::decodeName(rec.Name.c_str());
-        bool readable = FromWin1252(ToWin1252(decoded)) == decoded && QFile::encodeName(decoded).toStdString() == rec.Name;
-        TListItem item = readable ? MakeFileItem(folder, rec) : MakeUnreadableItem(folder, rec);
+        TListItem item = MakeFileItem(folder, rec);
         bool accept = true;
         if (OnFileAdd)
             OnFileAdd(this, item, item.Path, accept);
@@ -462,7 +474,7 @@ void TFileList::Refresh()
             if (rec.Attr & faDirectory) {
                 if (FDisplayDirectory)
                     add(native, rec);
-            } else if (MatchesMaskList(ToWin1252(QFile::decodeName(rec.Name.c_str())), FMasks, true, false)) {
+            } else if (MatchesMaskList(FilePathText(rec.Name), FMasks, true, false)) {
                 add(native, rec);
             }
             return true;

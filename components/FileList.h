@@ -40,8 +40,9 @@ enum TFileType : unsigned {
 };
 using TFileTypes = unsigned;
 
-// One row of the list: the text of every column (whether shown or not), the times the date columns
-// sort by, and the entry's full path.
+// One row of the list: the text of every column (whether shown or not; a name as FilePathText gives
+// it), the times the date columns sort by, and the entry's full path (the file system's bytes). The
+// list shows a name as the characters it spells.
 struct TListItem {
     std::string Caption;
     std::array<std::string, kFileInfoCount> Texts;
@@ -49,7 +50,6 @@ struct TListItem {
     std::time_t Created = 0;
     std::time_t LastAccess = 0;
     bool IsFolder = false;
-    bool Unreadable = false;
     std::string Path;
     QIcon Icon;
     const std::string& Text(TFileInfo info) const { return info == fiName ? Caption : Texts[info]; }
@@ -93,8 +93,6 @@ public:
 protected:
     // Makes the item for a found entry of a folder.
     virtual TListItem MakeFileItem(const std::string& folder, const TSearchRec& rec);
-    // Makes the item for an entry whose name cannot be shown.
-    virtual TListItem MakeUnreadableItem(const std::string& folder, const TSearchRec& rec);
     // Replaces every item at once; the views see one reset.
     void SetItems(std::vector<TListItem> items);
     std::vector<TListItem>& Items() { return FItems; }

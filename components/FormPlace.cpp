@@ -327,6 +327,26 @@ void TFormPlacement::WriteString(const std::string& section, const std::string& 
     store.Commit();
 }
 
+std::string TFormPlacement::ReadPath(const std::string& section, const std::string& ident,
+                                     const std::string& defaultValue)
+{
+    if (!IniFileObject().IsNull())
+        return IniReadPath(IniFileObject(), section, ident, defaultValue);
+    TOpenStore store(*this);
+    return IniReadPath(IniFileObject(), section, ident, defaultValue);
+}
+
+void TFormPlacement::WritePath(const std::string& section, const std::string& ident, const std::string& path)
+{
+    if (!IniFileObject().IsNull()) {
+        IniWritePath(IniFileObject(), section, ident, path);
+        return;
+    }
+    TOpenStore store(*this);
+    IniWritePath(IniFileObject(), section, ident, path);
+    store.Commit();
+}
+
 TIniObject TFormPlacement::IniFileObject() const
 {
     if (FRegIniFile)
@@ -438,9 +458,16 @@ void TFormStorage::Loaded()
 namespace {
 
 // A property storage writing through the placement and erasing through its open store.
-void bindStorage(TPropsStorage& storage, TFormPlacement& placement)
+void bindStorage(TPropsStorage& storage, TFormPlacement& placement, const TStringList& pathProps)
 {
     storage.FSection = placement.IniSectionOrDefault();
+    storage.FPathProps = pathProps;
+    storage.OnReadPath = [&placement](const std::string& section, const std::string& item,
+                                      const std::string& defaultValue) {
+        return placement.ReadPath(section, item, defaultValue);
+    };
+    storage.OnWritePath = [&placement](const std::string& section, const std::string& item,
+                                       const std::string& value) { placement.WritePath(section, item, value); };
     storage.OnReadString = [&placement](const std::string& section, const std::string& item,
                                         const std::string& defaultValue) {
         return placement.ReadString(section, item, defaultValue);
@@ -474,7 +501,7 @@ void TFormStorage::loadStoredValues(TStringList& lines)
 {
     try {
         TPropsStorage storage;
-        bindStorage(storage, *this);
+        bindStorage(storage, *this, FPathProps);
         storage.LoadObjectsProps(Form(), lines);
     } catch (...) {
         // A stored value that no longer fits is left as it is.
@@ -487,7 +514,7 @@ void TFormStorage::SavePlacement()
     if (!Form())
         return;
     TPropsStorage storage;
-    bindStorage(storage, *this);
+    bindStorage(storage, *this, FPathProps);
     storage.StoreObjectsProps(Form(), FStoredProps);
 }
 

@@ -136,6 +136,9 @@ public:
     // Open the store around the call when none is open.
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue);
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
+    // The same for a file name (IniReadPath, IniWritePath).
+    std::string ReadPath(const std::string& section, const std::string& ident, const std::string& defaultValue);
+    void WritePath(const std::string& section, const std::string& ident, const std::string& path);
     // The open store; empty outside a save or restore.
     TIniObject IniFileObject() const;
 
@@ -196,6 +199,8 @@ public:
 
     TStringList& StoredProps() { return FStoredProps; }
     void SetStoredProps(const TStringList& value);
+    // The stored lines whose properties hold file names (TPropsStorage::FPathProps).
+    void SetPathProps(const TStringList& value) { FPathProps = value; }
     // Looks every line's component up again by name, the waiting lines' too.
     void LookUpComponents();
 
@@ -216,4 +221,5 @@ private:
     void loadStoredValues(TStringList& lines);
     TStringList FStoredProps;
     TStringList FWaitingProps;
+    TStringList FPathProps;
 };

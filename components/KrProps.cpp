@@ -206,6 +206,32 @@ void TPropsStorage::EraseSection(const std::string& section)
         OnEraseSection(section);
 }
 
+std::string TPropsStorage::ReadPath(const std::string& section, const std::string& item, const std::string& defaultValue)
+{
+    return OnReadPath ? OnReadPath(section, item, defaultValue) : ReadString(section, item, defaultValue);
+}
+
+void TPropsStorage::WritePath(const std::string& section, const std::string& item, const std::string& value)
+{
+    if (OnWritePath)
+        OnWritePath(section, item, value);
+    else
+        WriteString(section, item, value);
+}
+
+std::string TPropsStorage::readText(const std::string& section, const std::string& item, const std::string& defaultValue)
+{
+    return FHoldsPath ? ReadPath(section, item, defaultValue) : ReadString(section, item, defaultValue);
+}
+
+void TPropsStorage::writeText(const std::string& section, const std::string& item, const std::string& value)
+{
+    if (FHoldsPath)
+        WritePath(section, item, value);
+    else
+        WriteString(section, item, value);
+}
+
 std::string TPropsStorage::GetItemName(const std::string& propName)
 {
     return FPrefix + propName;
@@ -309,13 +335,19 @@ void TPropsStorage::processObjectsProps(QObject* owner, TStringList& storedList,
             infos.emplace(component, TPropInfoList(static_cast<QObject*>(storedList.Objects(i))->metaObject()));
     }
     FOwner = owner;
-    TScopeGuard clearOwner([this] { FOwner = nullptr; });
+    TScopeGuard clearOwner([this] {
+        FOwner = nullptr;
+        FHoldsPath = false;
+    });
     for (int i = 0; i < storedList.Count(); ++i) {
         std::string component, property;
         if (!SplitStoredItem(storedList[i], component, property))
             continue;
         FObject = TPropObject(static_cast<QObject*>(storedList.Objects(i)));
         FPrefix = component;
+        FHoldsPath = false;
+        for (int k = 0; k < FPathProps.Count() && !FHoldsPath; ++k)
+            FHoldsPath = SameText(FPathProps[k], JoinStoredItem(component, property));
         auto it = infos.find(component);
         if (it == infos.end())
             continue;
@@ -335,7 +367,7 @@ std::string TPropsStorage::valueText(const QMetaProperty& property, TStoredKind 
         return IntToStr(value.toLongLong());
     case skVariant:
     case skString:
-        return ToWin1252(value.toString());
+        return FHoldsPath ? ToFilePath(value.toString()) : ToWin1252(value.toString());
     case skChar:
         return ToWin1252(QString(value.value<QChar>()));
     case skEnumeration:
@@ -376,10 +408,11 @@ void TPropsStorage::StoreProperty(const QMetaProperty& property)
     default:
         break;
     }
-    const std::string text = Trim(valueText(property, kind));
+    // A file name keeps its blanks: " a.htm" is another file than "a.htm".
+    const std::string text = FHoldsPath ? valueText(property, kind) : Trim(valueText(property, kind));
     if (text.empty() && kind != skString && kind != skChar)
         return;
-    WriteString(FSection, GetItemName(property.name()), text);
+    writeText(FSection, GetItemName(property.name()), text);
 }
 
 void TPropsStorage::LoadProperty(const QMetaProperty& property)
@@ -401,10 +434,13 @@ void TPropsStorage::LoadProperty(const QMetaProperty& property)
         default:
             break;
         }
-        const std::string defaultText = Trim(valueText(property, kind));
+        const std::string defaultText = FHoldsPath ? valueText(property, kind) : Trim(valueText(property, kind));
         std::string text;
-        if (!defaultText.empty() || kind == skString || kind == skChar)
-            text = Trim(ReadString(FSection, GetItemName(property.name()), defaultText));
+        if (!defaultText.empty() || kind == skString || kind == skChar) {
+            text = readText(FSection, GetItemName(property.name()), defaultText);
+            if (!FHoldsPath)
+                text = Trim(text);
+        }
         applyText(property, kind, text);
     } catch (...) {
         // One unreadable value must not keep the other properties of the form from loading.
@@ -444,7 +480,7 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         return;
     }
     case skString:
-        FObject.Write(property, FromWin1252(text));
+        FObject.Write(property, FHoldsPath ? FromFilePath(text) : FromWin1252(text));
         return;
     case skSet: {
         const QMetaEnum meta = property.enumerator();
@@ -453,7 +489,7 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         return;
     }
     case skVariant:
-        FObject.Write(property, QVariant(FromWin1252(text)));
+        FObject.Write(property, QVariant(FHoldsPath ? FromFilePath(text) : FromWin1252(text)));
         return;
     default:
         return;
@@ -471,7 +507,7 @@ void TPropsStorage::storeStringList(const QMetaProperty& property)
     } else {
         const QStringList list = value.toStringList();
         for (const QString& line : list)
-            lines.Add(ToWin1252(line));
+            lines.Add(FHoldsPath ? ToFilePath(line) : ToWin1252(line));
     }
     const std::string section = Format("%s.%s", FSection.c_str(), GetItemName(property.name()).c_str());
     EraseSection(section);
@@ -479,7 +515,7 @@ void TPropsStorage::storeStringList(const QMetaProperty& property)
         return;
     WriteString(section, "Count", IntToStr(lines.Count()));
     for (int i = 0; i < lines.Count(); ++i)
-        WriteString(section, Format("Item%d", i), lines[i]);
+        writeText(section, Format("Item%d", i), lines[i]);
 }
 
 void TPropsStorage::loadStringList(const QMetaProperty& property)
@@ -493,7 +529,7 @@ void TPropsStorage::loadStringList(const QMetaProperty& property)
     static const std::string missing("\x01\x7F");
     TStringList lines;
     for (int i = 0; i < count; ++i) {
-        std::string line = ReadString(section, Format("Item%d", i), missing);
+        std::string line = readText(section, Format("Item%d", i), missing);
         if (line == missing)
             break;
         lines.Add(std::move(line));
@@ -503,7 +539,7 @@ void TPropsStorage::loadStringList(const QMetaProperty& property)
     } else {
         QStringList list;
         for (int i = 0; i < lines.Count(); ++i)
-            list.append(FromWin1252(lines[i]));
+            list.append(FHoldsPath ? FromFilePath(lines[i]) : FromWin1252(lines[i]));
         FObject.Write(property, list);
     }
 }

@@ -75,6 +75,10 @@ public:
     virtual std::string ReadString(const std::string& section, const std::string& item, const std::string& defaultValue);
     virtual void WriteString(const std::string& section, const std::string& item, const std::string& value);
     virtual void EraseSection(const std::string& section);
+    // A file name's text (the file system's bytes), through OnReadPath and OnWritePath; a storage
+    // without them keeps it as any other text.
+    virtual std::string ReadPath(const std::string& section, const std::string& item, const std::string& defaultValue);
+    virtual void WritePath(const std::string& section, const std::string& item, const std::string& value);
     // prefix + property name.
     virtual std::string GetItemName(const std::string& propName);
     virtual std::unique_ptr<TPropsStorage> CreateStorage();
@@ -105,8 +109,18 @@ public:
     TReadStringEvent OnReadString;
     TWriteStringEvent OnWriteString;
     TEraseSectionEvent OnEraseSection;
+    TReadStringEvent OnReadPath;
+    TWriteStringEvent OnWritePath;
+    // Lines of the stored list ("component.property", compared without case) whose property holds file
+    // names: the store keeps them as the file system's bytes (ReadPath, WritePath), a widget's text as
+    // the characters it shows (FromFilePath), a string list's lines as the bytes they are.
+    TStringList FPathProps;
 
 private:
+    // Whether the property being stored or loaded holds file names.
+    bool FHoldsPath = false;
+    std::string readText(const std::string& section, const std::string& item, const std::string& defaultValue);
+    void writeText(const std::string& section, const std::string& item, const std::string& value);
     // A storage of CreateStorage set on the object, without callbacks.
     std::unique_ptr<TPropsStorage> subStorage(const TPropObject& object, const std::string& prefix,
                                               const std::string& section);

@@ -57,8 +57,3 @@ std::string ToFilePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
-
-std::string FilePathText(const std::string& path)
-{
-    return ToWin1252(FromFilePath(path));
-}

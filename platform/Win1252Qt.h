@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Win1252.h"
 
 class QString;
-class TCharacterReferences;
 
 QString FromWin1252(std::string_view bytes);
 // Characters with no Windows-1252 byte become '?'.
@@ -23,6 +23,3 @@ QString LoadResQString(int id);
 // A file name as the file system spells it (its bytes) and as a widget shows it.
 QString FromFilePath(const std::string& path);
 std::string ToFilePath(const QString& path);
-// A file name as the file system spells it, in Windows-1252 for the program's texts (a message that
-// names it); characters Windows-1252 lacks become '?'.
-std::string FilePathText(const std::string& path);

@@ -22,6 +22,7 @@
 #include "app/host/WindowHost.h"
 #include "app/widgets/SharedWidgets.h"
 #include "components/EditBtns.h"
+#include "editor/CodeMemo.h"
 #include "editor/dialogs/SpinButton.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/DialogHook.h"
@@ -496,9 +497,17 @@ void TformMarcos::eNameChange()
 
 // ---------------------------------------------------------------- values
 
+TCharacterReferences* TformMarcos::pageReferences() const
+{
+    const TCodeMemo* memo = FHost.CodeMemo();
+    return memo ? memo->CharacterReferences() : nullptr;
+}
+
 void TformMarcos::ShowPanel(TFrameNode& node)
 {
-    setText(eSrc, QuotedFileName(node.Src));
+    // The page's text shows its names as the window shows them: the characters it remembers, not their
+    // references.
+    eSrc->setText(FromEditorText(QuotedFileName(node.Src), pageReferences()));
     setText(eName, node.FrameName);
     chScrolling->setChecked(node.Scrolling);
     chNoResize->setChecked(!node.NoResize);
@@ -528,8 +537,9 @@ void TformMarcos::ShowPanel(TFrameNode& node)
 
 void TformMarcos::StorePanel(TFrameNode& node)
 {
-    // The edit holds the name as a file name: quoted when it has a blank.
-    node.Src = ToWin1252(QFile::decodeName(QByteArray::fromStdString(eSrc->FileName())));
+    // The edit holds the name as a file name (quoted when it has a blank); the page holds it as typed
+    // text would, a character Windows-1252 lacks as its reference.
+    node.Src = FilePathPageText(eSrc->FileName(), pageReferences());
     node.FrameName = textOf(eName);
     node.Scrolling = chScrolling->isChecked();
     node.NoResize = !chNoResize->isChecked();

@@ -135,7 +135,7 @@ bool TFormColor::LoadPalette(const std::string& FileName)
         }
     }
     if (!read) {
-        MessageBox(nullptr, FmtLoadStr(kMissingPalette, FileName.c_str()), LoadResString(kErrorCaption),
+        MessageBox(nullptr, FmtLoadStr(kMissingPalette, FilePathText(FileName).c_str()), LoadResString(kErrorCaption),
                    MB_OK | MB_ICONSTOP);
         return false;
     }

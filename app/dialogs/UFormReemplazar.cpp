@@ -137,6 +137,10 @@ TformReemplazar::TformReemplazar(TWindowHost& host) : QDialog(host.HostWindow())
     for (const char* line : {"edtFind.Text", "edtReplace.Text", "OpenDialog.InitialDir"})
         props.Add(line);
     FormStorage1->SetStoredProps(props);
+    // The folder the file dialog starts in is a file name, kept as the file system spells it.
+    TStringList paths;
+    paths.Add("OpenDialog.InitialDir");
+    FormStorage1->SetPathProps(paths);
     FormStorage1->Loaded();
 }
 
@@ -217,7 +221,7 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
         // The next save of a changed document would undo the replacement, or lose it.
         const int open = FHost.Documents().IndexOfFile(file);
         if (open >= 0 && !FHost.Documents().At(open)->Guardado) {
-            notes.push_back(FmtLoadStr(kUnsavedNote, file.c_str()));
+            notes.push_back(FmtLoadStr(kUnsavedNote, FilePathText(file).c_str()));
             continue;
         }
         TFileReplacement done;
@@ -229,13 +233,13 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
             continue;
         }
         if (done.Status == TFileReplacement::TStatus::NotText)
-            notes.push_back(FmtLoadStr(kNotTextNote, file.c_str()));
+            notes.push_back(FmtLoadStr(kNotTextNote, FilePathText(file).c_str()));
         if (done.NoBackup)
-            notes.push_back(FmtLoadStr(kNoBackupNote, file.c_str()));
+            notes.push_back(FmtLoadStr(kNoBackupNote, FilePathText(file).c_str()));
         if (!done.BackupName.empty()) {
             backups.Made(done.BackupName);
             if (done.BackupName != ReplaceBackupName(file))
-                notes.push_back(FmtLoadStr(kOtherBackupNote, file.c_str(), done.BackupName.c_str()));
+                notes.push_back(FmtLoadStr(kOtherBackupNote, FilePathText(file).c_str(), FilePathText(done.BackupName).c_str()));
         }
         if (done.Status == TFileReplacement::TStatus::Replaced && open >= 0)
             FHost.ReloadDocument(open);

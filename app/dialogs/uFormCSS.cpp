@@ -299,8 +299,8 @@ void TformCSS::syncLibrary(int select)
 
 void TformCSS::setLibraryFile(const std::string& path)
 {
-    eLibreria->setText(FromWin1252(ExtractFileName(path)));
-    eLibreria->SetHint(FromWin1252(path));
+    eLibreria->setText(FromFilePath(ExtractFileName(path)));
+    eLibreria->SetPath(path);
 }
 
 void TformCSS::LoadStyleSheet(const std::string& path)
@@ -523,7 +523,7 @@ bool TformCSS::sbSalvaClick()
     dialog.Save = true;
     dialog.Filter = LoadResString(kLibraryFilter);
     dialog.InitialDir = ExtractFilePath(OpenFileName);
-    dialog.FileName = ToWin1252(eLibreria->Hint());
+    dialog.FileName = eLibreria->Path();
     if (!ExecuteFileDialog(this, dialog))
         return false;
     StoreStyle();
@@ -536,7 +536,7 @@ bool TformCSS::sbSalvaClick()
     if (!ReplaceFileContents(dialog.FileName, text, error, MakeBackups ? BackupFileName(dialog.FileName) : std::string(),
                              outcome)) {
         // The edits stay in the dialog; the user may save elsewhere.
-        MessageBox(this, FmtLoadStr(kCannotWrite, dialog.FileName.c_str()), LoadResString(kProductName),
+        MessageBox(this, FmtLoadStr(kCannotWrite, FilePathText(dialog.FileName).c_str()), LoadResString(kProductName),
                    MB_OK | MB_ICONSTOP);
         return false;
     }

@@ -156,7 +156,9 @@ void TformDescarga::fill(const std::string& fileName, std::string_view text, con
 {
     TStringList references;
     ExtractLinks(text, references);
-    const std::vector<std::string> files = WeighedFiles(references, config.FileWeighExt, ExtractFileName(fileName));
+    // The page's own name joins the references as the page would write it, to be found the same way.
+    const std::vector<std::string> files =
+        WeighedFiles(references, config.FileWeighExt, FilePathPageText(ExtractFileName(fileName), nullptr));
     const TReferenceSize sizeOf = FileSizesBeside(ExtractFilePath(fileName));
     sgDatosArchivos->setRowCount(static_cast<int>(files.size()));
     int64_t total = 0;

@@ -13,6 +13,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/ScopeGuard.h"
@@ -34,7 +35,7 @@ TScopeGuard detachTextChange(TCustomCodeMemo& editor)
 // The file's bytes, or EFOpenError.
 std::string readBytes(const std::string& fileName)
 {
-    const auto fail = [&] { return EFOpenError(FmtLoadStr(kFileCannotBeOpened, fileName.c_str())); };
+    const auto fail = [&] { return EFOpenError(FmtLoadStr(kFileCannotBeOpened, FilePathText(fileName).c_str())); };
     std::string bytes;
     if (!FileExists(fileName) || !ReadFileBytes(fileName, TEditingFile::kMaxDocumentSize, bytes))
         throw fail();
@@ -127,7 +128,7 @@ bool TEditingFile::SaveToFile()
     try {
         const TWriteReport report = WriteFile(config && config->MakeBackups, entities);
         if (report.NoBackup)
-            MessageBox(Host ? Host->HostWindow() : nullptr, FmtLoadStr(kNoBackup, FileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+            MessageBox(Host ? Host->HostWindow() : nullptr, FmtLoadStr(kNoBackup, FilePathText(FileName).c_str()), {}, MB_OK | MB_ICONWARNING);
     } catch (const Exception& e) {
         MessageBox(Host ? Host->HostWindow() : nullptr, e.Message(), {}, MB_OK | MB_ICONSTOP);
         return false;
@@ -154,7 +155,7 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     TReplaceOutcome outcome;
     const bool existed = FileExists(FileName);
     if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
-        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FileName.c_str(), error.c_str()));
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(FileName).c_str(), error.c_str()));
     Bytes.Written(std::move(bytes), table);
     rememberDisk(FileName);
     Guardado = true;

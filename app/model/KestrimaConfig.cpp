@@ -81,28 +81,28 @@ void TKestrimaConfig::Load()
     const char* home = std::getenv("HOME");
     TRegIniFile ini(kRegistryKey);
     Version = ini.ReadString("Settings", "Version", "3.1");
-    LastOpenDir = ini.ReadString("Settings", "LastOpenDir", "");
-    LastSaveDir = ini.ReadString("Settings", "LastSaveDir", "");
+    LastOpenDir = ini.ReadPath("Settings", "LastOpenDir", "");
+    LastSaveDir = ini.ReadPath("Settings", "LastSaveDir", "");
     // The folder tree starts in the user's own folder until the user picks another.
-    LastTreeDir = ini.ReadString("Settings", "LastTreeDir", home && *home ? withSeparator(home) : "/");
-    LastLibrary = ini.ReadString("Settings", "LastLibrary", "");
-    LastStyle = ini.ReadString("Settings", "LastStyle", "");
-    LastProyect = ini.ReadString("Settings", "LastProyect", "");
-    LibraryDir = ini.ReadString("Settings", "LibraryDir", program + "Plantillas");
+    LastTreeDir = ini.ReadPath("Settings", "LastTreeDir", home && *home ? withSeparator(home) : "/");
+    LastLibrary = ini.ReadPath("Settings", "LastLibrary", "");
+    LastStyle = ini.ReadPath("Settings", "LastStyle", "");
+    LastProyect = ini.ReadPath("Settings", "LastProyect", "");
+    LibraryDir = ini.ReadPath("Settings", "LibraryDir", program + "Plantillas");
     InitialFile = clamped(ini.ReadInteger("Settings", "InitialFile", 1), 3, 0);
     NewFile = clamped(ini.ReadInteger("Settings", "NewFile", 1), 2, 0);
-    NewFileModel = ini.ReadString("Settings", "NewFileModel", program + "normal.htm");
+    NewFileModel = ini.ReadPath("Settings", "NewFileModel", program + "normal.htm");
     Caps = ini.ReadBool("Settings", "Caps", true);
     InsertDirs = clamped(ini.ReadInteger("Settings", "InsertDirs", 2), 2, 1);
     QuickTag = ini.ReadBool("Settings", "QuickTag", false);
     AddOpenFiles = ini.ReadBool("Settings", "AddOpenFiles", true);
     InsSpecChar = ini.ReadBool("Settings", "InsSpecChar", true);
     InsHtmlData = ini.ReadBool("Settings", "InsHtmlData", false);
-    CharacterLib = ini.ReadString("Settings", "CharacterLib", program + "iso8859-1.kyb");
+    CharacterLib = ini.ReadPath("Settings", "CharacterLib", program + "iso8859-1.kyb");
     MakeBackups = ini.ReadBool("Settings", "MakeBackups", true);
     UseCustomPalette = ini.ReadBool("Settings", "UseCustomPalette", true);
-    CustomPalette = ini.ReadString("Settings", "CustomPalette", program + "navigator.pal");
-    TopicHelp = ini.ReadString("Settings", "TopicHelp", "");
+    CustomPalette = ini.ReadPath("Settings", "CustomPalette", program + "navigator.pal");
+    TopicHelp = ini.ReadPath("Settings", "TopicHelp", "");
     ShowTips = ini.ReadBool("Settings", "ShowTips", true);
     FileWeighExt = ini.ReadString("Settings", "FileWeighExt", ".gif;.jpg;.jpeg;.bmp;.png;.class;.js;.css;.wav;.mid");
     FontSize = ini.ReadInteger("Settings", "FontSize", 8);
@@ -123,7 +123,7 @@ void TKestrimaConfig::Load()
 
     MRU.Clear();
     for (int i = 0; i < kMRUCount; ++i)
-        MRU.Add(ini.ReadString("MRU", IntToStr(i), ""));
+        MRU.Add(ini.ReadPath("MRU", IntToStr(i), ""));
 
     readMenuSection(ini, "Utilities", UtilNames, UtilValues);
     readMenuSection(ini, "Browsers", BrwNames, BrwValues);
@@ -140,27 +140,27 @@ void TKestrimaConfig::Save()
 {
     TRegIniFile ini(kRegistryKey);
     ini.WriteString("Settings", "Version", "3.1");
-    ini.WriteString("Settings", "LastOpenDir", LastOpenDir);
-    ini.WriteString("Settings", "LastSaveDir", LastSaveDir);
-    ini.WriteString("Settings", "LastTreeDir", LastTreeDir);
-    ini.WriteString("Settings", "LastLibrary", LastLibrary);
-    ini.WriteString("Settings", "LastStyle", LastStyle);
-    ini.WriteString("Settings", "LastProyect", LastProyect);
-    ini.WriteString("Settings", "LibraryDir", LibraryDir);
+    ini.WritePath("Settings", "LastOpenDir", LastOpenDir);
+    ini.WritePath("Settings", "LastSaveDir", LastSaveDir);
+    ini.WritePath("Settings", "LastTreeDir", LastTreeDir);
+    ini.WritePath("Settings", "LastLibrary", LastLibrary);
+    ini.WritePath("Settings", "LastStyle", LastStyle);
+    ini.WritePath("Settings", "LastProyect", LastProyect);
+    ini.WritePath("Settings", "LibraryDir", LibraryDir);
     ini.WriteInteger("Settings", "InitialFile", InitialFile);
     ini.WriteInteger("Settings", "NewFile", NewFile);
-    ini.WriteString("Settings", "NewFileModel", NewFileModel);
+    ini.WritePath("Settings", "NewFileModel", NewFileModel);
     ini.WriteBool("Settings", "Caps", Caps);
     ini.WriteInteger("Settings", "InsertDirs", InsertDirs);
     ini.WriteBool("Settings", "QuickTag", QuickTag);
     ini.WriteBool("Settings", "AddOpenFiles", AddOpenFiles);
     ini.WriteBool("Settings", "InsSpecChar", InsSpecChar);
     ini.WriteBool("Settings", "InsHtmlData", InsHtmlData);
-    ini.WriteString("Settings", "CharacterLib", CharacterLib);
+    ini.WritePath("Settings", "CharacterLib", CharacterLib);
     ini.WriteBool("Settings", "MakeBackups", MakeBackups);
     ini.WriteBool("Settings", "UseCustomPalette", UseCustomPalette);
-    ini.WriteString("Settings", "CustomPalette", CustomPalette);
-    ini.WriteString("Settings", "TopicHelp", TopicHelp);
+    ini.WritePath("Settings", "CustomPalette", CustomPalette);
+    ini.WritePath("Settings", "TopicHelp", TopicHelp);
     ini.WriteBool("Settings", "ShowTips", ShowTips);
     ini.WriteString("Settings", "FileWeighExt", FileWeighExt);
     ini.WriteInteger("Settings", "FontSize", FontSize);
@@ -183,7 +183,7 @@ void TKestrimaConfig::Save()
     while (MRU.Count() < kMRUCount)
         MRU.Add("");
     for (int i = 0; i < kMRUCount; ++i)
-        ini.WriteString("MRU", IntToStr(i), MRU[i]);
+        ini.WritePath("MRU", IntToStr(i), MRU[i]);
 
     writeMenuSection(ini, "Utilities", UtilNames, UtilValues);
     writeMenuSection(ini, "Browsers", BrwNames, BrwValues);

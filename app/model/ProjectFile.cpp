@@ -176,7 +176,7 @@ constexpr int kMoreFilesMissing = 7322;
 std::string MissingProjectFilesText(const std::string& project, const std::vector<std::string>& missing)
 {
     // Names are the file system's (UTF-8); the box shows the program's own characters.
-    const auto shown = [](const std::string& path) { return Utf8ToEditorText(path, nullptr); };
+    const auto shown = [](const std::string& path) { return FilePathText(path); };
     const std::string projectName = shown(project);
     if (missing.size() == 1)
         return FmtLoadStr(kOneFileMissing, shown(missing[0]).c_str(), projectName.c_str());

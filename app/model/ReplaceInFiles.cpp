@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/model/libVeltran.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/DocumentText.h"
 #include "platform/core/Exception.h"
@@ -145,7 +146,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     TFileReplacement outcome;
     std::string bytes;
     if (!FileExists(fileName) || !ReadFileBytes(fileName, kMaxReplaceFileSize, bytes))
-        throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, fileName.c_str()));
+        throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, FilePathText(fileName).c_str()));
     std::string replaced;
     if (!ReplaceInBytes(bytes, request, replaced, outcome.Count)) {
         outcome.Status = TFileReplacement::TStatus::NotText;
@@ -162,7 +163,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     std::string error;
     TReplaceOutcome written;
     if (!ReplaceFileContents(fileName, replaced, error, backup, written))
-        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(fileName).c_str(), error.c_str()));
     outcome.Status = TFileReplacement::TStatus::Replaced;
     outcome.NoBackup = request.Backup && (ownName || !written.BackedUp);
     if (!backup.empty() && written.BackedUp)

@@ -85,14 +85,15 @@ std::string sizedLine(const std::string& reference, const TReferenceSize& sizeOf
 
 const char* const kDefaultCreditAddress = "https://www.dremal.es/kestrima/";
 
-std::string ReferencedFile(std::string_view folder, std::string_view reference)
+std::string ReferencedFile(std::string_view folder, std::string_view written)
 {
+    const std::string reference = PageReferencePath(written);
     if (reference.empty())
         return {};
     const size_t colon = reference.find(':');
     const size_t separator = reference.find_first_of("/\\");
     // "http:", "mailto:", "news:", "javascript:" ...: a scheme stands before the first separator.
-    if (colon != std::string_view::npos && (separator == std::string_view::npos || colon < separator))
+    if (colon != std::string::npos && (separator == std::string::npos || colon < separator))
         return {};
     // Without a folder of its own a relative reference would be taken from the working folder.
     if (folder.empty() && !IsPathDelimiter(reference.front()))
@@ -162,9 +163,9 @@ bool SaveResourceReport(const std::string& fileName, const TStringList& referenc
 {
     const std::string folder = ExtractFilePath(fileName);
     // The report is Windows-1252, as its texts and the page's references are; the page's name is the
-    // file system's (UTF-8), each of its characters that Windows-1252 lacks written as a reference.
+    // file system's (UTF-8), written as a page refers to a file.
     const std::vector<std::string> lines =
-        ResourceReportLines(Utf8ToEditorText(ExtractFileName(fileName), nullptr), FileSizeOf(fileName), references,
+        ResourceReportLines(FilePathPageText(ExtractFileName(fileName), nullptr), FileSizeOf(fileName), references,
                             FileSizesBeside(folder), creditAddress);
     std::string bytes;
     for (const std::string& line : lines)

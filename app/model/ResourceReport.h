@@ -14,10 +14,11 @@ class TStringList;
 // there is no such file.
 using TReferenceSize = std::function<int64_t(const std::string& reference)>;
 
-// The local file a reference of a page in `folder` names: an absolute path as it stands, a relative
-// one taken from the page's folder. "" when it names none: an address with a scheme ("http:",
-// "mailto:" ...), or a relative reference of a page without a folder (an untitled one). `folder`
-// ends in a separator or is "".
+// The local file a reference of a page in `folder` names, read as a browser reads it (the page's
+// Windows-1252 text as characters, "%XX" as the byte XX of the name: PageReferencePath): an absolute
+// path as it stands, a relative one taken from the page's folder. "" when it names none: an address
+// with a scheme ("http:", "mailto:" ...), or a relative reference of a page without a folder (an
+// untitled one). `folder` (the file system's bytes) ends in a separator or is "".
 std::string ReferencedFile(std::string_view folder, std::string_view reference);
 // Sizes of the files ReferencedFile gives for `folder`; the process's working folder never counts.
 TReferenceSize FileSizesBeside(std::string folder);

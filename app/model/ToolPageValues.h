@@ -57,7 +57,8 @@ struct TToolPageValues {
     bool ComboSelected = false;
 
     // The style library of the side panel: its path (the hint of eLibreria), its name (the text of
-    // eLibreria), its normalised text (shEstilos) and the chosen entry of lbEstilos ("" for none).
+    // eLibreria; both the file system's bytes), its normalised text (shEstilos) and the chosen entry
+    // of lbEstilos ("" for none).
     std::string StyleLibraryPath;
     std::string StyleLibraryName;
     std::string StyleText;

@@ -6,6 +6,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "components/core/StrUtils.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
@@ -337,7 +338,7 @@ void rewriteWithBackup(const std::string& fileName, std::string_view bytes)
     std::string error;
     TReplaceOutcome outcome;
     if (!ReplaceFileContents(fileName, bytes, error, ChangeFileExt(fileName, ".bak"), outcome))
-        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(fileName).c_str(), error.c_str()));
 }
 
 void appendLine(std::string& out, std::string_view line)

@@ -135,6 +135,18 @@ void removeAll(std::string& text, std::string_view part)
 
 } // namespace
 
+void TLibraryCombo::SetPath(const std::string& path)
+{
+    FPath = path;
+    setToolTip(FromFilePath(path));
+}
+
+void TLibraryCombo::SetHint(const QString& value)
+{
+    FPath = ToFilePath(value);
+    setToolTip(value);
+}
+
 TSidePanel::TSidePanel(TWindowHost& host, TSidePanelLinks links, QWidget* panel, TLateralSplitter* splitter)
     : QObject(panel), pLateral(panel), spLateral(splitter), FHost(host), FLinks(std::move(links))
 {
@@ -523,7 +535,7 @@ void TSidePanel::DragMouseMove(QObject* Sender)
 
 std::string TSidePanel::LibraryPath() const
 {
-    return ToWin1252(cbLibreria->Hint());
+    return cbLibreria->Path();
 }
 
 bool TSidePanel::listLibrary(const std::string& path)
@@ -565,8 +577,8 @@ void TSidePanel::sbAbreLibreriaClick()
         listLibrary(path);
     }
     lbLibreria->setFocus();
-    cbLibreria->SetHint(FromWin1252(path));
-    cbLibreria->addItem(FromWin1252(displayName(path)));
+    cbLibreria->SetPath(path);
+    cbLibreria->addItem(FromFilePath(displayName(path)));
     cbLibreria->setCurrentIndex(cbLibreria->count() - 1);
     shLibreriaFiles->Add(path);
 }
@@ -576,7 +588,7 @@ void TSidePanel::cbLibreriaChange()
     const int index = cbLibreria->currentIndex();
     const TStringList& files = shLibreriaFiles->Strings();
     const std::string path = index >= 0 && index < files.Count() ? files[index] : std::string();
-    cbLibreria->SetHint(FromWin1252(path));
+    cbLibreria->SetPath(path);
     lbLibreria->clear();
     if (!path.empty() && FileExists(path) && listLibrary(path)) {
         lbLibreria->setFocus();
@@ -587,9 +599,9 @@ void TSidePanel::cbLibreriaChange()
             shLibreriaFiles->Delete(index);
         cbLibreria->removeItem(index);
     }
-    cbLibreria->SetHint({});
+    cbLibreria->SetPath({});
     cbLibreria->setCurrentIndex(-1);
-    MessageBox(FHost.HostWindow(), FmtLoadStr(kMissingLibrary, path.c_str()), {}, MB_OK | MB_ICONERROR);
+    MessageBox(FHost.HostWindow(), FmtLoadStr(kMissingLibrary, FilePathText(path).c_str()), {}, MB_OK | MB_ICONERROR);
 }
 
 void TSidePanel::sbLibraryClick()
@@ -637,7 +649,7 @@ void TSidePanel::SelectStartLibrary()
     const TStringList& files = shLibreriaFiles->Strings();
     if (index >= files.Count())
         return;
-    cbLibreria->SetHint(FromWin1252(files[index]));
+    cbLibreria->SetPath(files[index]);
     if (FileExists(files[index]))
         listLibrary(files[index]);
 }
@@ -658,7 +670,7 @@ std::string TSidePanel::CodeTreeFile(int tag)
 
 void TSidePanel::TellMissingCodeTree(QWidget* window, const std::string& path)
 {
-    MessageBox(window, FmtLoadStr(kMissingCodeTree, path.c_str()), {}, MB_OK | MB_ICONERROR);
+    MessageBox(window, FmtLoadStr(kMissingCodeTree, FilePathText(path).c_str()), {}, MB_OK | MB_ICONERROR);
 }
 
 void TSidePanel::sbCargaClick(TToolbarButtonKt* Sender, bool tellMissing)

@@ -38,7 +38,8 @@ private:
 };
 
 // The code library chooser: the libraries' names (kept between runs with the index chosen last, its
-// Tag) and the chosen library's full path, its Hint.
+// Tag) and the chosen library's full path, its Hint. The path is held as the file system's bytes
+// (Path); the hint shows the characters it spells.
 class TLibraryCombo : public TStoredComboBox {
     Q_OBJECT
     Q_PROPERTY(int Tag READ Tag WRITE SetTag)
@@ -48,11 +49,15 @@ public:
     using TStoredComboBox::TStoredComboBox;
     int Tag() const { return FTag; }
     void SetTag(int value) { FTag = value; }
+    const std::string& Path() const { return FPath; }
+    void SetPath(const std::string& path);
     QString Hint() const { return toolTip(); }
-    void SetHint(const QString& value) { setToolTip(value); }
+    // The path as the hint shows it (what the form keeps).
+    void SetHint(const QString& value);
 
 private:
     int FTag = 0;
+    std::string FPath;
 };
 
 // What the panel needs of the window beyond its host: the keys held at the last tag-button press,

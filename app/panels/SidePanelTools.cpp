@@ -337,7 +337,7 @@ TStringList TSidePanelTools::wildcardNames() const
 
 void TSidePanelTools::writeWildcards()
 {
-    WriteWildcardLibrary(ToWin1252(eComodines->Hint()), wildcardNames());
+    WriteWildcardLibrary(eComodines->Path(), wildcardNames());
 }
 
 bool TSidePanelTools::insertWildcard(const std::string& name, int replacing)
@@ -363,7 +363,7 @@ bool TSidePanelTools::insertWildcard(const std::string& name, int replacing)
 
 void TSidePanelTools::libComodinesClick(int Tag)
 {
-    const std::string library = ToWin1252(eComodines->Hint());
+    const std::string library = eComodines->Path();
     switch (Tag) {
     case 1: {
         TFileDialogRequest dialog = openRequest(kWildcardFilter, library);
@@ -372,7 +372,7 @@ void TSidePanelTools::libComodinesClick(int Tag)
         if (!ExecuteFileDialog(FHost.HostWindow(), dialog))
             return;
         std::string path = dialog.FileName;
-        eComodines->SetHint({});
+        eComodines->SetPath({});
         lbComodines->clear();
         if (FileExists(path)) {
             TStringList names;
@@ -385,8 +385,8 @@ void TSidePanelTools::libComodinesClick(int Tag)
                 WriteFileBytes(path, "");
         }
         lbComodines->setCurrentRow(-1);
-        eComodines->SetHint(FromWin1252(path));
-        eComodines->setText(FromWin1252(withoutExtension(path)));
+        eComodines->SetPath(path);
+        eComodines->setText(FromFilePath(withoutExtension(path)));
         if (lbComodines->count() > 0)
             lbComodines->setCurrentRow(0);
         break;
@@ -472,8 +472,8 @@ void TSidePanelTools::keepStyleValues()
     if (!FLinks.Values)
         return;
     TToolPageValues& v = *FLinks.Values;
-    v.StyleLibraryPath = ToWin1252(eLibreria->Hint());
-    v.StyleLibraryName = ToWin1252(eLibreria->text());
+    v.StyleLibraryPath = eLibreria->Path();
+    v.StyleLibraryName = StyleLibraryName(eLibreria->Path());
     v.StyleText = shEstilos->Strings().Text();
     v.StyleEntry = selectedStyle();
 }
@@ -483,8 +483,8 @@ void TSidePanelTools::CargaCSS(const std::string& path)
     if (!FileExists(path))
         return;
     FHost.Config().LastStyle = path;
-    eLibreria->setText(FromWin1252(StyleLibraryName(path)));
-    eLibreria->SetHint(FromWin1252(path));
+    eLibreria->setText(FromFilePath(StyleLibraryName(path)));
+    eLibreria->SetPath(path);
     // Read as the style sheet dialog reads a library, so both list the rules alike.
     TStyleLibrary library;
     library.Load(ReadFileBytes(path));
@@ -497,7 +497,7 @@ void TSidePanelTools::CargaCSS(const std::string& path)
 
 void TSidePanelTools::sbAbrirCSSClick()
 {
-    TFileDialogRequest dialog = openRequest(kStyleFilter, ToWin1252(eLibreria->Hint()));
+    TFileDialogRequest dialog = openRequest(kStyleFilter, eLibreria->Path());
     if (!ExecuteFileDialog(FHost.HostWindow(), dialog))
         return;
     CargaCSS(dialog.FileName);
@@ -584,7 +584,7 @@ void TSidePanelTools::pmArchivosPopup()
     mEditaArchivo->setVisible(text);
     mInsTxt->setVisible(text);
     FPopupFile = file;
-    mAbreArchivo->setStatusTip(FromWin1252(file));
+    mAbreArchivo->setStatusTip(FromFilePath(file));
 }
 
 void TSidePanelTools::mAbreArchivoClick()

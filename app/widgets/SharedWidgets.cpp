@@ -182,3 +182,17 @@ void TStoredComboBox::SetItems(const QStringList& value)
     setCurrentIndex(-1);
     setEditText(text);
 }
+
+// ---------------------------------------------------------------- library edit
+
+void TLibraryEdit::SetPath(const std::string& path)
+{
+    FPath = path;
+    setToolTip(FromFilePath(path));
+}
+
+void TLibraryEdit::SetHint(const QString& value)
+{
+    FPath = ToFilePath(value);
+    setToolTip(value);
+}

@@ -81,8 +81,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// A read-only edit whose text names a library and whose Hint keeps its full path; both are kept
-// between runs.
+// A read-only edit whose text names a library and whose Hint shows its full path; both are kept
+// between runs. The path is held as the file system's bytes (Path); the hint and the text show the
+// characters they spell.
 class TLibraryEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
@@ -90,8 +91,14 @@ class TLibraryEdit : public QLineEdit {
 
 public:
     explicit TLibraryEdit(QWidget* parent = nullptr) : QLineEdit(parent) { setReadOnly(true); }
+    const std::string& Path() const { return FPath; }
+    void SetPath(const std::string& path);
     QString Hint() const { return toolTip(); }
-    void SetHint(const QString& value) { setToolTip(value); }
+    // The path as the hint shows it (what the form keeps).
+    void SetHint(const QString& value);
+
+private:
+    std::string FPath;
 };
 
 // A control's caption and hint, as the packed strings of the pages give them.

@@ -255,6 +255,11 @@ void TformPrincipal::buildFormStorage()
           "eLibreria.Text", "CodeMemo.WordWrap", "pBotones.Width", "ColorDialog.CustomColors"})
         props.Add(line);
     FFormStorage->SetStoredProps(props);
+    // The libraries' names and paths are file names: stored as the file system spells them.
+    TStringList paths;
+    for (const char* line : {"cbLibreria.Items", "shLibreriaFiles.Strings", "cbLibreria.Hint", "eLibreria.Hint", "eLibreria.Text"})
+        paths.Add(line);
+    FFormStorage->SetPathProps(paths);
     // The View items start from the panels as built, for the store to keep and the restore to apply.
     for (const auto& [which, itemName] :
          {std::pair{TViewPanel::ToolPages, "mVerBarra"}, std::pair{TViewPanel::SidePanel, "mVerLateral"}})
@@ -439,7 +444,8 @@ bool TformPrincipal::event(QEvent* event)
 {
     // The base would show hints as a passing message that hides the panels.
     if (event->type() == QEvent::StatusTip) {
-        MuestraHint(ToWin1252(static_cast<QStatusTipEvent*>(event)->tip()));
+        // Shown as it came: a hint that names a file holds characters the program's text has not.
+        FPanels[4]->setText(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);

@@ -404,7 +404,8 @@ public:
     void InsertaMiTag(QObject* Sender);
     // The code that puts the file into a page: a picture, a sound, a style sheet, a font or a link.
     std::string CodigoDeArchivo(const std::string& FileName);
-    // The file name as a page refers to it, by the setting InsertDirs, from the current document.
+    // The file name as a page refers to it, by the setting InsertDirs, from the current document, in
+    // the page's text (FilePathPageText).
     std::string RutaRelativa(const std::string& FileName);
     // Puts the combo's trimmed text on top of its history (at most 20 entries).
     void GuardaHistorial(THistoryCombo& Combo);

@@ -72,6 +72,12 @@ std::string nameOf(const std::string& fileName)
     return std::filesystem::path(NativePath(fileName)).filename().string();
 }
 
+// A document's tab caption: its name as the desktop gives it, in the window's text.
+std::string documentCaption(const std::string& fileName)
+{
+    return FilePathText(ShellDisplayName(fileName));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- building
@@ -262,7 +268,7 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
     if (file.Bytes.ControlCharacters) {
         file.SoloLectura = true;
         FCodeMemo->SetReadOnly(true);
-        MessageBox(this, FmtLoadStr(kControlCharacters, fileName.c_str()), {}, MB_OK | MB_ICONWARNING);
+        MessageBox(this, FmtLoadStr(kControlCharacters, FilePathText(fileName).c_str()), {}, MB_OK | MB_ICONWARNING);
     }
     if (file.Bytes.ReferenceCount)
         MuestraHint(FmtLoadStr(kCharacterReferences, static_cast<int>(file.Bytes.ReferenceCount)));
@@ -299,7 +305,7 @@ void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantill
         }
     if (!documentsShown())
         showDocuments(true);
-    const std::string caption = FileName.empty() ? newDocumentCaption() : ShellDisplayName(FileName);
+    const std::string caption = FileName.empty() ? newDocumentCaption() : documentCaption(FileName);
     auto owned = std::make_unique<TEditingFile>(Tipo, this);
     TEditingFile* file = owned.get();
     const int index = addDocument(caption, std::move(owned));
@@ -536,7 +542,7 @@ bool TformPrincipal::saveDocument(TEditingFile& file)
 {
     if (file.DiskChanged()) {
         // Another program wrote the file since it was read: the user says whose text is kept.
-        switch (MessageBox(this, FmtLoadStr(kChangedOnDisk, file.FileName.c_str()), {}, kChangedOnDiskFlags)) {
+        switch (MessageBox(this, FmtLoadStr(kChangedOnDisk, FilePathText(file.FileName).c_str()), {}, kChangedOnDiskFlags)) {
         case IDYES:
             break;
         case IDNO:
@@ -573,12 +579,15 @@ bool TformPrincipal::mGuardarComoClick()
     TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), "htm");
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
-    dialog.FileName = file->FileName.empty() ? FDocuments.Caption(FDocuments.Current()) : nameOf(file->FileName);
+    // The proposal is a file name (the file system's bytes): a titled document's own, or the untitled
+    // one's caption, which is the program's text.
+    dialog.FileName = file->FileName.empty() ? ToFilePath(FromWin1252(FDocuments.Caption(FDocuments.Current())))
+                                             : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;
     // Two documents on one file would overwrite each other's edits.
     if (const int open = FDocuments.IndexOfFile(dialog.FileName); open >= 0 && open != FDocuments.Current()) {
-        MessageBox(this, FmtLoadStr(kOpenInAnotherTab, dialog.FileName.c_str()), {}, MB_OK | MB_ICONSTOP);
+        MessageBox(this, FmtLoadStr(kOpenInAnotherTab, FilePathText(dialog.FileName).c_str()), {}, MB_OK | MB_ICONSTOP);
         return false;
     }
     const std::string oldName = file->FileName;
@@ -590,7 +599,7 @@ bool TformPrincipal::mGuardarComoClick()
         EditorOnChange();
         return false;
     }
-    const std::string caption = ShellDisplayName(file->FileName);
+    const std::string caption = documentCaption(file->FileName);
     FDocuments.SetCaption(FDocuments.Current(), caption);
     FFileTabs->Tabs().Put(FDocuments.Current(), caption);
     SaveDialogFileName = dialog.FileName;

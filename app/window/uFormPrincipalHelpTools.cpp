@@ -245,7 +245,7 @@ void TformPrincipal::buildHelpAndTools()
     // The style sheet dialog on the side panel's library, which is read again afterwards.
     SetExpertCall(8, [this](QObject*) {
         TformCSS dialog(this);
-        const std::string library = ToWin1252(SideTools().eLibreria->Hint());
+        const std::string library = SideTools().eLibreria->Path();
         dialog.OpenFileName = library;
         dialog.OpenInitialDir = ExtractFilePath(library);
         dialog.LoadStyleSheet(library);
@@ -258,7 +258,7 @@ void TformPrincipal::buildHelpAndTools()
         };
         dialog.PictureName = [this](const std::string& path) { return RutaRelativa(path); };
         dialog.Execute();
-        SideTools().CargaCSS(ToWin1252(dialog.eLibreria->Hint()));
+        SideTools().CargaCSS(dialog.eLibreria->Path());
     });
     loadCustomColors();
     FFormColor = std::make_unique<TFormColor>();

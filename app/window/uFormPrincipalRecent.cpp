@@ -104,7 +104,7 @@ void TformPrincipal::MRUDisplay()
     for (int i = 0; i < kMRUItems; ++i) {
         const std::string entry = i < mru.Count() ? mru[i] : std::string();
         QAction* item = FRecent.MRU[i];
-        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(entry).c_str())));
+        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(FilePathText(entry)).c_str())));
         item->setVisible(!entry.empty());
     }
     EnableByItems(FRecent.mReabrirMRU);
@@ -123,7 +123,7 @@ void TformPrincipal::MRUAbrir(QObject* Sender)
         AbreArchivo(fileName, false, TipoDeArchivo(fileName));
         return;
     }
-    MessageBox(this, FmtLoadStr(kRecentFileMissing, fileName.c_str()), {}, MB_OK | MB_ICONSTOP);
+    MessageBox(this, FmtLoadStr(kRecentFileMissing, FilePathText(fileName).c_str()), {}, MB_OK | MB_ICONSTOP);
     mru.Delete(entry);
     // An empty name takes the empty entries out and fills the list up to nine again.
     MRUUpdate(false, "");
@@ -150,7 +150,7 @@ void TformPrincipal::pmTabsPopup()
         return;
     }
     FRecent.mTabInfo->setText(FromWin1252(FDocuments.Caption(tracked)));
-    FRecent.mTabInfo->setStatusTip(FromWin1252(target->FileName));
+    FRecent.mTabInfo->setStatusTip(FromFilePath(target->FileName));
 }
 
 void TformPrincipal::mTabOptionsClick(QObject* Sender)

@@ -143,7 +143,10 @@ void TformPrincipal::GuardaHistorial(THistoryCombo& Combo)
 
 std::string TformPrincipal::RutaRelativa(const std::string& FileName)
 {
-    return MakeRelativePath(ArchivoActual(), FileName, FConfig->InsertDirs);
+    // The page's text holds the name's characters as typed text would; the file system's bytes would
+    // read as other characters in it.
+    return FilePathPageText(MakeRelativePath(ArchivoActual(), FileName, FConfig->InsertDirs),
+                            FCodeMemo->CharacterReferences());
 }
 
 void TformPrincipal::InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode)
@@ -297,7 +300,8 @@ void TformPrincipal::InsertaTag(QObject* Sender)
     case 233:
         InsertaCodigo(ctrl, shift,
                       Format("<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"%s\" TITLE=\"%s\">",
-                             RutaRelativa(v.StyleLibraryPath).c_str(), v.StyleLibraryName.c_str()),
+                             RutaRelativa(v.StyleLibraryPath).c_str(),
+                             FilePathPageText(v.StyleLibraryName, FCodeMemo->CharacterReferences()).c_str()),
                       "");
         break;
     case 250:
@@ -610,7 +614,7 @@ std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
     std::filesystem::path full = std::filesystem::absolute(NativePath(FileName), error);
     const std::string file = error ? FileName : full.lexically_normal().string();
     const std::string path = RutaRelativa(file);
-    const std::string name = fileNameWithoutExtension(file);
+    const std::string name = FilePathPageText(fileNameWithoutExtension(file), FCodeMemo->CharacterReferences());
     const std::string extension = ExtractFileExt(file);
     const uint8_t mode = caseMode();
     const auto link = [&](const std::string& address) {
@@ -619,7 +623,8 @@ std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
     std::string code;
     if (isOneOf(extension, {".gif", ".png", ".jpg", ".jpeg", ".bmp"})) {
         uint16_t width = 0, height = 0;
-        if (GetImageSize(file, width, height))
+        // The picture read is the one the system opens by the name given, whatever its spelling.
+        if (GetImageSize(FileName, width, height))
             code = Format("<IMG SRC=\"%s\" ALT=\"%s\" WIDTH=\"%d\" HEIGHT=\"%d\">", path.c_str(), name.c_str(), width, height);
         else
             code = Format("<IMG SRC=\"%s\" ALT=\"%s\">", path.c_str(), name.c_str());
@@ -630,7 +635,7 @@ std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
     } else if (isOneOf(extension, {".pfr"})) {
         code = Format("<LINK REL=FONTDEF SRC=\"%s\">", path.c_str());
     } else if (isOneOf(extension, {".url"})) {
-        return link(TIniFile(file).ReadString("InternetShortcut", "URL", ""));
+        return link(TIniFile(FileName).ReadString("InternetShortcut", "URL", ""));
     } else {
         return link(path);
     }

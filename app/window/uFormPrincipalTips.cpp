@@ -13,6 +13,7 @@
 #include "app/dialogs/uSplashScreenBis.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
@@ -60,7 +61,7 @@ void TformPrincipal::showTips(bool showAtStart)
 {
     const std::string fileName = ProgramFolder() + kTipsFile;
     if (!FileExists(fileName)) {
-        MessageBox(this, FmtLoadStr(kTipsFileMissing, fileName.c_str()), {}, MB_OK | MB_ICONSTOP);
+        MessageBox(this, FmtLoadStr(kTipsFileMissing, FilePathText(fileName).c_str()), {}, MB_OK | MB_ICONSTOP);
         return;
     }
     TTips tips;

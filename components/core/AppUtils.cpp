@@ -72,6 +72,22 @@ void IniWriteString(const TIniObject& ini, const std::string& section, const std
         ini.Ini->WriteString(section, ident, value); // the file's writer adds the quotes its reader takes off
 }
 
+std::string IniReadPath(const TIniObject& ini, const std::string& section, const std::string& ident,
+                        const std::string& defaultValue)
+{
+    if (ini.Reg)
+        return ini.Reg->ReadPath(section, ident, defaultValue);
+    return IniReadString(ini, section, ident, defaultValue);
+}
+
+void IniWritePath(const TIniObject& ini, const std::string& section, const std::string& ident, const std::string& path)
+{
+    if (ini.Reg)
+        ini.Reg->WritePath(section, ident, path);
+    else
+        IniWriteString(ini, section, ident, path);
+}
+
 void IniWriteInteger(const TIniObject& ini, const std::string& section, const std::string& ident, int32_t value)
 {
     if (ini.Reg)

@@ -35,6 +35,11 @@ int32_t IniReadInteger(const TIniObject& ini, const std::string& section, const 
 // inside one more pair of double quotes when it writes its text, so that it reads back unchanged.
 void IniWriteString(const TIniObject& ini, const std::string& section, const std::string& ident,
                     const std::string& value);
+// A file name (the file system's bytes): the registry keeps it as it is and reads back one an earlier
+// version stored encoded twice (TRegIniFile::ReadPath); an INI file's texts are bytes already.
+std::string IniReadPath(const TIniObject& ini, const std::string& section, const std::string& ident,
+                        const std::string& defaultValue);
+void IniWritePath(const TIniObject& ini, const std::string& section, const std::string& ident, const std::string& path);
 void IniWriteInteger(const TIniObject& ini, const std::string& section, const std::string& ident, int32_t value);
 void IniEraseSection(const TIniObject& ini, const std::string& section);
 

@@ -74,8 +74,11 @@ std::string ShellDisplayName(const std::string& path)
     std::string native = NativePath(path);
     if (native.empty() || !fs::exists(native, ec))
         return path;
-    // "." and ".." name the folder they lead to; a trailing separator names the folder before it.
-    std::string normal = fs::absolute(native, ec).lexically_normal().string();
+    // "." and ".." name the folder they lead to, as the system resolves it (after a link to a folder
+    // ".." leads out of the folder it names); a trailing separator names the folder before it.
+    const std::string name0 = fs::path(native).filename().string();
+    std::string normal = name0.empty() || name0 == "." || name0 == ".." ? fs::canonical(native, ec).string()
+                                                                         : fs::absolute(native, ec).string();
     while (normal.size() > 1 && normal.back() == '/')
         normal.pop_back();
     std::string name = ExtractFileName(normal);

@@ -1,6 +1,7 @@
 // Characters Windows-1252 lacks, held in the editor's 8-bit text as decimal references "&#N;", and the set of them a document remembers.
 #include "platform/core/CharacterReferences.h"
 
+#include "platform/core/SysUtils.h"
 #include "platform/core/Win1252.h"
 
 namespace {
@@ -33,7 +34,11 @@ size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp)
     return at + 1 - pos;
 }
 
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references)
+namespace {
+
+// UTF-8 as editor text, each byte that starts no character as `malformed` writes it.
+template <typename Malformed>
+std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, Malformed malformed)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -47,7 +52,7 @@ std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
         char32_t cp;
         const size_t length = DecodeUtf8(utf8, i, cp);
         if (length == 0) {
-            out += '?';
+            malformed(out, lead);
             ++i;
             continue;
         }
@@ -62,6 +67,74 @@ std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references)
+{
+    return utf8ToEditorText(utf8, references, [](std::string& out, unsigned char) { out += '?'; });
+}
+
+std::string FilePathText(std::string_view path)
+{
+    return utf8ToEditorText(path, nullptr, [](std::string& out, unsigned char) {
+        out += CharacterReference(kReplacementCharacter);
+    });
+}
+
+std::string FilePathPageText(std::string_view path, TCharacterReferences* references)
+{
+    return utf8ToEditorText(path, references, [](std::string& out, unsigned char byte) {
+        static const char digits[] = "0123456789ABCDEF";
+        out += '%';
+        out += digits[byte >> 4];
+        out += digits[byte & 0x0F];
+    });
+}
+
+std::string PageReferencePath(std::string_view reference)
+{
+    // Characters first, as a browser reads the attribute: each byte its Windows-1252 character, each
+    // numeric reference ("&#N;", "&#xH;") the character it names.
+    std::string characters;
+    characters.reserve(reference.size());
+    for (size_t i = 0; i < reference.size();) {
+        char32_t cp = 0;
+        size_t length = 0;
+        if (reference[i] == '&' && i + 2 < reference.size() && reference[i + 1] == '#') {
+            const bool hex = reference[i + 2] == 'x' || reference[i + 2] == 'X';
+            size_t k = i + (hex ? 3 : 2);
+            const size_t digitsStart = k;
+            while (k < reference.size() && k - digitsStart < 8 &&
+                   (hex ? HexDigitValue(reference[k]) >= 0 : reference[k] >= '0' && reference[k] <= '9')) {
+                cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(HexDigitValue(reference[k]));
+                ++k;
+            }
+            if (k > digitsStart && k < reference.size() && reference[k] == ';' && cp > 0 && cp <= 0x10FFFF &&
+                !(cp >= 0xD800 && cp <= 0xDFFF))
+                length = k + 1 - i;
+        }
+        if (length == 0) {
+            cp = Win1252ToUnicode(static_cast<unsigned char>(reference[i]));
+            length = 1;
+        }
+        AppendUtf8(characters, cp);
+        i += length;
+    }
+    // Then the address: "%XX" stands for the byte XX of the name's UTF-8.
+    std::string bytes;
+    bytes.reserve(characters.size());
+    for (size_t i = 0; i < characters.size(); ++i) {
+        if (characters[i] == '%' && i + 2 < characters.size() && HexDigitValue(characters[i + 1]) >= 0 &&
+            HexDigitValue(characters[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigitValue(characters[i + 1]) * 16 + HexDigitValue(characters[i + 2]));
+            i += 2;
+        } else {
+            bytes += characters[i];
+        }
+    }
+    return bytes;
 }
 
 std::string EditorTextToUtf8(std::string_view text, const TCharacterReferences* references)

@@ -31,6 +31,19 @@ size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp);
 // UTF-8 (the platform's text) as editor text: each character with a Windows-1252 byte as that byte,
 // each other one as its reference, remembered in `references` when given. Malformed bytes become "?".
 std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references);
+// A file name (the file system's bytes, UTF-8) as the program's Windows-1252 texts show it (a tab,
+// the title, a menu, a message): each character as its byte, one Windows-1252 lacks as its reference,
+// as the editor shows such characters; each byte that spells no UTF-8 character as the replacement
+// character U+FFFD (its reference).
+std::string FilePathText(std::string_view path);
+// A file name as a page refers to it, in the page's text: characters as typed text holds them (those
+// Windows-1252 lacks as references, remembered in `references` when given); each byte that spells no
+// UTF-8 character as the address escape "%XX", which leads a browser, and PageReferencePath, to it.
+std::string FilePathPageText(std::string_view path, TCharacterReferences* references);
+// The file name (UTF-8 bytes) a reference of a page spells, as a browser reads it: the page's text is
+// Windows-1252, a numeric reference stands for its character, and "%XX" for the byte XX.
+std::string PageReferencePath(std::string_view reference);
+constexpr char32_t kReplacementCharacter = 0xFFFD;
 // Editor text as UTF-8: each byte as its character, each reference to a remembered character as the
 // character itself.
 std::string EditorTextToUtf8(std::string_view text, const TCharacterReferences* references);

@@ -465,7 +465,16 @@ std::string LinkTarget(const std::string& path)
             break;
         target = next.is_absolute() ? next : target.parent_path() / next;
     }
-    return target.lexically_normal().string();
+    // The folders on the way are the system's to resolve: after a link to a folder, ".." leads out of
+    // the folder the link names, not back out of the link's own, so the spelling is never cleaned up.
+    const fs::path name = target.filename();
+    if (name.empty() || name == "." || name == "..") {
+        const fs::path whole = fs::canonical(target, ec);
+        return ec ? target.string() : whole.string();
+    }
+    const fs::path folder = fs::canonical(target.has_parent_path() ? target.parent_path() : fs::path("."), ec);
+    // No folder answers: nothing can be read or written there, under any spelling.
+    return ec ? target.string() : (folder / name).string();
 }
 
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
@@ -487,7 +496,12 @@ bool SameFile(const std::string& a, const std::string& b)
     TFileIdentity first, second;
     if (FileIdentityOf(a, first) && FileIdentityOf(b, second))
         return first.SameFile(second);
-    return LinkTarget(ExpandFileName(NativePath(a))) == LinkTarget(ExpandFileName(NativePath(b)));
+    // A name the system cannot resolve is compared by its spelling, cleaned up: nothing is read or
+    // written through this answer, and a path that leads nowhere can only be told apart so.
+    const auto spelled = [](const std::string& name) {
+        return std::filesystem::path(LinkTarget(ExpandFileName(NativePath(name)))).lexically_normal();
+    };
+    return spelled(a) == spelled(b);
 }
 
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,

@@ -72,7 +72,9 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
 // the group and the others; otherwise an Exception says so. The path ends in "/".
 std::string PrivateRuntimeFolder();
 // The file a path names once every symbolic link on its last component is followed (a link to a
-// file that is missing gives that file's path); the path itself when it is no link.
+// file that is missing gives that file's path), in its folder as the system resolves it (the folder's
+// real path: links and ".." taken as the system takes them). The path as it stands when its folder
+// does not exist.
 std::string LinkTarget(const std::string& path);
 
 // Which file a path names and how it stood when it was looked at: two names of one file (through a
@@ -90,7 +92,7 @@ struct TFileIdentity {
 // The identity of the regular file a path names, links followed; false when there is none.
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity);
 // Whether two paths name one file: as the system resolves them when both exist, else as their
-// absolute, normalised spellings with links on the last component followed.
+// absolute spellings with links on the last component followed, cleaned up.
 bool SameFile(const std::string& a, const std::string& b);
 
 // A path is writable when its owner may write it and so may the caller.

@@ -8,6 +8,7 @@
 
 #include "platform/core/RegistryTree.h"
 #include "platform/core/SysUtils.h"
+#include "platform/core/Win1252.h"
 
 using registry_detail::isRelative;
 using registry_detail::joinPath;
@@ -27,7 +28,7 @@ enum : int {
 
 std::string valueAsText(const Value& value)
 {
-    return value.Kind == rdInteger ? IntToStr(value.Number) : value.Data;
+    return value.Kind == rdInteger ? IntToStr(value.Number) : registry_detail::dataToWin1252(value.Data);
 }
 
 // The 32-bit integer a value stands for: integers, and strings holding a decimal integer.
@@ -41,6 +42,44 @@ bool valueAsInteger(const Value& value, int32_t& number)
     if (value.Kind != rdString || !TryStrToInt(value.Data, parsed) || parsed < INT32_MIN || parsed > INT32_MAX)
         return false;
     number = static_cast<int32_t>(parsed);
+    return true;
+}
+
+bool isUndefinedByte(unsigned char c)
+{
+    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+// A file name as an earlier version stored it: its UTF-8 bytes each taken for a Windows-1252 character
+// and written as UTF-8 again. The name is taken back only when every character of the data is one
+// Windows-1252 has (or a lone byte, as those five bytes came), and the bytes they stand for spell
+// UTF-8 with a character beyond ASCII: a name stored once, which spells no such thing, stays as it is.
+bool undoDoubleEncoding(std::string_view data, std::string& name)
+{
+    std::string bytes;
+    bool wide = false;
+    for (size_t i = 0; i < data.size();) {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        char32_t cp;
+        const size_t length = c < 0x80 ? 0 : DecodeUtf8(data, i, cp);
+        char byte = static_cast<char>(c);
+        // Those versions wrote every byte as its character but the five Windows-1252 leaves undefined.
+        if (length > 0 ? !CharToWin1252(cp, byte) : c >= 0x80 && !isUndefinedByte(c))
+            return false;
+        bytes += byte;
+        i += length > 0 ? length : 1;
+    }
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t cp;
+        const size_t length = static_cast<unsigned char>(bytes[i]) < 0x80 ? 1 : DecodeUtf8(bytes, i, cp);
+        if (length == 0)
+            return false;
+        wide = wide || length > 1;
+        i += length;
+    }
+    if (!wide)
+        return false;
+    name = std::move(bytes);
     return true;
 }
 
@@ -214,7 +253,7 @@ bool TRegistry::GetDataInfo(const std::string& valueName, TRegDataInfo& info) co
         info.DataSize = 4;
         break;
     case rdString:
-        info.DataSize = static_cast<int>(std::min<size_t>(value->Data.size() + 1, INT32_MAX));
+        info.DataSize = static_cast<int>(std::min<size_t>(valueAsText(*value).size() + 1, INT32_MAX));
         break;
     default:
         info.DataSize = static_cast<int>(std::min<size_t>(value->Data.size(), INT32_MAX));
@@ -247,7 +286,7 @@ std::string TRegistry::ReadString(const std::string& name) const
 
 void TRegistry::WriteString(const std::string& name, const std::string& value)
 {
-    store().setValue(*keyForWriting(name), name, rdString, value, 0);
+    store().setValue(*keyForWriting(name), name, rdString, registry_detail::win1252ToData(value), 0);
 }
 
 int32_t TRegistry::ReadInteger(const std::string& name) const
@@ -325,9 +364,24 @@ std::string TRegIniFile::ReadString(const std::string& section, const std::strin
     return value && value->Kind != rdBinary ? valueAsText(*value) : defaultValue;
 }
 
+std::string TRegIniFile::ReadPath(const std::string& section, const std::string& ident,
+                                  const std::string& defaultValue) const
+{
+    const Value* value = sectionValue(section, ident);
+    if (!value || value->Kind != rdString)
+        return defaultValue;
+    std::string name;
+    return undoDoubleEncoding(value->Data, name) ? name : value->Data;
+}
+
+void TRegIniFile::WritePath(const std::string& section, const std::string& ident, const std::string& path)
+{
+    store().setValue(*sectionForWriting(section), ident, rdString, path, 0);
+}
+
 void TRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
 {
-    store().setValue(*sectionForWriting(section), ident, rdString, value, 0);
+    store().setValue(*sectionForWriting(section), ident, rdString, registry_detail::win1252ToData(value), 0);
 }
 
 int32_t TRegIniFile::ReadInteger(const std::string& section, const std::string& ident, int32_t defaultValue) const

@@ -152,6 +152,11 @@ public:
 
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue) const;
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
+    // A file name, held as the file system's bytes: stored as they are (UTF-8, so the file shows the
+    // name's characters once), read back as stored. A name an earlier version stored encoded twice
+    // (each byte taken for a Windows-1252 character) reads back as the name it was.
+    std::string ReadPath(const std::string& section, const std::string& ident, const std::string& defaultValue) const;
+    void WritePath(const std::string& section, const std::string& ident, const std::string& path);
     int32_t ReadInteger(const std::string& section, const std::string& ident, int32_t defaultValue) const;
     void WriteInteger(const std::string& section, const std::string& ident, int32_t value);
     bool ReadBool(const std::string& section, const std::string& ident, bool defaultValue) const;

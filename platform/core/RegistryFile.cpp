@@ -41,6 +41,22 @@ void takeTextByte(std::string_view text, size_t& i, std::string& out)
     i += length;
 }
 
+// The same for a string's data, which the tree holds as the file does (UTF-8): a whole character is
+// kept as it stands, and a lone byte is taken as the Windows-1252 character it is.
+void takeDataByte(std::string_view text, size_t& i, std::string& out)
+{
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    char32_t cp;
+    const size_t length = c < 0x80 ? 1 : DecodeUtf8(text, i, cp);
+    if (length == 0) {
+        AppendWin1252AsData(out, c);
+        ++i;
+        return;
+    }
+    out.append(text.substr(i, length));
+    i += length;
+}
+
 // A key name in a section header: the backslash cannot appear, so escapes use '%' and two hex digits.
 std::string escapeKeyName(std::string_view name)
 {
@@ -78,18 +94,25 @@ struct Escape {
 // Bytes written as a backslash and a letter inside quotes; other controls become \xHH.
 constexpr Escape kEscapes[] = {{'"', '"'}, {'\\', '\\'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}};
 
-// A name or string in double quotes; every byte survives, line breaks and controls as escapes.
-std::string quote(std::string_view text)
+// A name (Windows-1252) or a string's data (UTF-8, `data`) in double quotes; every byte survives,
+// line breaks, controls and bytes that spell no character as escapes.
+std::string quote(std::string_view text, bool data = false)
 {
     std::string out = "\"";
-    for (char ch : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
         unsigned char c = static_cast<unsigned char>(ch);
         const Escape* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
                                             [ch](const Escape& e) { return e.Byte == ch; });
+        char32_t cp;
+        const size_t length = data && c >= 0x80 ? DecodeUtf8(text, i, cp) : 0;
         if (escape != std::end(kEscapes)) {
             out += '\\';
             out += escape->Letter;
-        } else if (c < 0x20 || c == 0x7F || isUndefinedWin1252(c)) {
+        } else if (length > 0) {
+            out.append(text.substr(i, length));
+            i += length - 1;
+        } else if (data ? c < 0x20 || c >= 0x7F : c < 0x20 || c == 0x7F || isUndefinedWin1252(c)) {
             out += Format("\\x%02X", c);
         } else {
             AppendUtf8(out, Win1252ToUnicode(c));
@@ -99,8 +122,9 @@ std::string quote(std::string_view text)
     return out;
 }
 
-// Reads a quoted text starting at line[i] (the opening quote); leaves i after the closing quote.
-bool unquote(std::string_view line, size_t& i, std::string& text)
+// Reads a quoted text starting at line[i] (the opening quote); leaves i after the closing quote. A
+// name comes as Windows-1252, a string's data (`data`) as UTF-8.
+bool unquote(std::string_view line, size_t& i, std::string& text, bool data = false)
 {
     text.clear();
     if (i >= line.size() || line[i] != '"')
@@ -113,7 +137,10 @@ bool unquote(std::string_view line, size_t& i, std::string& text)
             return true;
         }
         if (c != '\\') {
-            takeTextByte(line, i, text);
+            if (data)
+                takeDataByte(line, i, text);
+            else
+                takeTextByte(line, i, text);
             continue;
         }
         if (line.size() - i < 2)
@@ -161,7 +188,7 @@ void writeKey(std::string& out, const std::string& path, const Key& key, bool is
                 }
                 break;
             default:
-                out += quote(value.Data);
+                out += quote(value.Data, true);
             }
             out += '\n';
         }
@@ -260,7 +287,7 @@ private:
         if (!data.empty() && data[0] == '"') {
             std::string text;
             size_t k = 0;
-            if (!unquote(data, k, text) || !onlyBlanks(data.substr(k)))
+            if (!unquote(data, k, text, true) || !onlyBlanks(data.substr(k)))
                 return false;
             putValue(*FKey, name, rdString, std::move(text), 0);
             return true;
@@ -333,6 +360,44 @@ std::string win1252ToUtf8(std::string_view text)
     std::string out;
     for (char c : text)
         AppendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
+    return out;
+}
+
+void AppendWin1252AsData(std::string& out, unsigned char c)
+{
+    // The five bytes Windows-1252 leaves undefined stay bytes of their own, as the file writes them.
+    if (isUndefinedWin1252(c))
+        out += static_cast<char>(c);
+    else
+        AppendUtf8(out, Win1252ToUnicode(c));
+}
+
+std::string win1252ToData(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        AppendWin1252AsData(out, static_cast<unsigned char>(c));
+    return out;
+}
+
+std::string dataToWin1252(std::string_view data)
+{
+    std::string out;
+    out.reserve(data.size());
+    for (size_t i = 0; i < data.size();) {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        char32_t cp;
+        const size_t length = c < 0x80 ? 0 : DecodeUtf8(data, i, cp);
+        if (length == 0) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char byte;
+        out += CharToWin1252(cp, byte) ? byte : '?';
+        i += length;
+    }
     return out;
 }
 

@@ -81,6 +81,12 @@ std::string storeText(const Key (&roots)[kRootCount]);
 bool readStoreText(std::string_view text, Key (&roots)[kRootCount], int& badLine);
 // Windows-1252 text as UTF-8, as the file and the messages on standard error hold it.
 std::string win1252ToUtf8(std::string_view text);
+// A string's data is held as the file holds it: UTF-8, with a byte that spells no character kept as
+// it is (a file name's own bytes, the five bytes Windows-1252 leaves undefined). The program's texts
+// go in and out as Windows-1252; a character Windows-1252 lacks reads as '?'.
+void AppendWin1252AsData(std::string& out, unsigned char c);
+std::string win1252ToData(std::string_view text);
+std::string dataToWin1252(std::string_view data);
 
 // ---------------------------------------------------------------- the shared store
 

@@ -272,19 +272,40 @@ TEST(FileList, FilenameAndViewStyles)
     EXPECT_EQ(dropped, (std::vector<std::string>{s.root + "index.htm"}));
 }
 
-TEST(FileList, NamesThatCannotBeShownKeepTheirPath)
+TEST(FileList, NamesShowTheCharactersTheirBytesSpellAndKeepTheirPath)
 {
     TempDir dir("filelist");
-    const std::string raw = "mal\xFF\xFE.txt"; // not a valid name in the file system's encoding
+    const std::string raw = "mal\xFF.txt";                   // not UTF-8
+    const std::string wide = "\xC5\x9D" "al\xC3\xAD.txt";        // "ŝalí.txt": ŝ is not in Windows-1252
     dir.file(raw, "x");
+    dir.file(wide, "x");
     dir.file("bien.txt", "x");
     TFileList list;
     list.SetDisplayParentDir(false);
+    list.SetViewColumns(FileInfoBit(fiName) | FileInfoBit(fiDosName) | FileInfoBit(fiDosExt) | FileInfoBit(fiPath));
     list.SetDirectory(dir.path.string());
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Item(0).Caption, "????");
-    EXPECT_TRUE(list.Item(0).Unreadable);
-    EXPECT_EQ(list.Item(0).Path, dir.path.string() + "/" + raw);
-    EXPECT_EQ(list.Item(1).Caption, "bien.txt");
-    EXPECT_FALSE(list.Item(1).Unreadable);
+    ASSERT_EQ(list.Count(), 3);
+    // The program's text holds what Windows-1252 lacks as references, a stray byte as U+FFFD's.
+    EXPECT_EQ(captions(list), (std::vector<std::string>{"&#349;al\xED.txt", "bien.txt", "mal&#65533;.txt"}));
+    const QAbstractItemModel* model = list.ReportView()->model();
+    const auto cell = [&](int row, int column) { return model->index(row, column).data().toString(); };
+    EXPECT_EQ(cell(0, 0), QString::fromUtf8("\xC5\x9D" "al\xC3\xAD.txt"));
+    EXPECT_EQ(cell(0, 1), cell(0, 0));
+    EXPECT_EQ(cell(0, 2), "txt");
+    EXPECT_EQ(cell(0, 3).toStdString(), dir.path.string() + "/");
+    EXPECT_EQ(cell(2, 0), QString::fromUtf8("mal\xEF\xBF\xBD.txt"));
+    // Each item still names its own file.
+    EXPECT_EQ(list.Item(0).Path, dir.path.string() + "/" + wide);
+    EXPECT_EQ(list.Item(2).Path, dir.path.string() + "/" + raw);
+    list.SetSelected(2);
+    EXPECT_EQ(list.Filename(), dir.path.string() + "/" + raw);
+    // A caption the add event gives is shown as it stands.
+    list.OnFileAdd = [](TFileList*, TListItem& item, const std::string&, bool&) {
+        if (item.Caption == "bien.txt")
+            item.Caption = "portada";
+    };
+    list.Refresh();
+    ASSERT_EQ(list.Item(2).Caption, "portada");
+    EXPECT_EQ(cell(2, 0), "portada");
+    EXPECT_EQ(cell(2, 1), "bien.txt");
 }

@@ -94,6 +94,15 @@ struct TMemoryStore {
             Log.push_back("write " + s + " " + i + "=" + v);
             Sections[s][i] = v;
         };
+        storage.OnReadPath = [this](const std::string& s, const std::string& i, const std::string& d) {
+            Log.push_back("read path " + s + " " + i);
+            auto sec = Sections.find(s);
+            return sec == Sections.end() || !sec->second.contains(i) ? d : sec->second.at(i);
+        };
+        storage.OnWritePath = [this](const std::string& s, const std::string& i, const std::string& v) {
+            Log.push_back("path " + s + " " + i + "=" + v);
+            Sections[s][i] = v;
+        };
         storage.OnEraseSection = [this](const std::string& s) {
             Log.push_back("erase " + s);
             Sections.erase(s);
@@ -118,11 +127,13 @@ struct TForm {
         Memo = new TPropsSample(Widget.get());
         Memo->setObjectName("CodeMemo");
     }
-    // Stores (or loads) the lines through a storage on `store`, as the form storage does.
-    TStringList Run(TMemoryStore& store, TStringList lines, bool load)
+    // Stores (or loads) the lines through a storage on `store`, as the form storage does; the lines
+    // of `paths` hold file names.
+    TStringList Run(TMemoryStore& store, TStringList lines, bool load, TStringList paths = {})
     {
         TPropsStorage storage;
         storage.FSection = "Principal";
+        storage.FPathProps = paths;
         store.Attach(storage);
         TPropsStorage::UpdateStoredList(Widget.get(), lines, true);
         load ? storage.LoadObjectsProps(Widget.get(), lines) : storage.StoreObjectsProps(Widget.get(), lines);
@@ -194,6 +205,37 @@ TEST(KrProps, AStringHolderStoresItsLinesAsAList)
     form.Run(store, Lines({"shLibreriaFiles.Strings"}), true);
     EXPECT_EQ(holder->Strings().Text(), "c:\\libs\\uno.cod\r\ndos.cod\r\n");
     EXPECT_EQ(changes, 1);
+}
+
+TEST(KrProps, FileNamesAreStoredAsTheirBytesThroughThePathCalls)
+{
+    TForm form;
+    TMemoryStore store;
+    auto* holder = new TStrHolder(form.Widget.get());
+    holder->setObjectName("shLibreriaFiles");
+    // "/libs/códigos ŝ.cod": the file system's bytes in the list, the characters in the widget's text.
+    const std::string path = "/libs/c\xC3\xB3" "digos \xC5\x9D.cod";
+    TStringList files;
+    files.Add(path);
+    files.Add(" blanco.cod");
+    holder->SetStrings(files);
+    form.Combo->Hint = QString::fromUtf8(path.c_str());
+    form.Memo->Hint = QString::fromUtf8(" \xC3\xA1 ");
+    const TStringList lines = Lines({"shLibreriaFiles.Strings", "cbLibreria.Hint", "CodeMemo.Hint"});
+    form.Run(store, lines, false, Lines({"shLibreriaFiles.strings", "cbLibreria.Hint"}));
+    EXPECT_EQ(store.Log, (std::vector<std::string>{"erase Principal.shLibreriaFiles_Strings",
+                                                   "write Principal.shLibreriaFiles_Strings Count=2",
+                                                   "path Principal.shLibreriaFiles_Strings Item0=" + path,
+                                                   "path Principal.shLibreriaFiles_Strings Item1= blanco.cod",
+                                                   "path Principal cbLibreria_Hint=" + path,
+                                                   // Other texts stay the program's, trimmed.
+                                                   "write Principal CodeMemo_Hint=\xE1"}));
+    holder->Clear();
+    form.Combo->Hint.clear();
+    form.Run(store, lines, true, Lines({"shLibreriaFiles.Strings", "cbLibreria.Hint"}));
+    EXPECT_EQ(holder->Strings().Text(), path + "\r\n blanco.cod\r\n");
+    EXPECT_EQ(form.Combo->Hint, QString::fromUtf8(path.c_str()));
+    EXPECT_EQ(form.Memo->Hint, QString::fromUtf8("\xC3\xA1"));
 }
 
 TEST(KrProps, SetsStoreMemberNamesInBracketsAndReadThemInAnyOrder)

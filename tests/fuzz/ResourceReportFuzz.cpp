@@ -9,6 +9,7 @@
 
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Collation.h"
 #include "platform/core/SysUtils.h"
@@ -33,6 +34,17 @@ bool onlyReportTags(const std::string& line)
     return true;
 }
 
+// Whether a name holds what a page reads as an address escape or a character reference.
+bool holdsEscape(std::string_view name)
+{
+    if (name.find("&#") != std::string_view::npos)
+        return true;
+    for (size_t i = 0; i + 2 < name.size(); ++i)
+        if (name[i] == '%' && HexDigitValue(name[i + 1]) >= 0 && HexDigitValue(name[i + 2]) >= 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -48,6 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     TStringList references;
     ExtractLinks(text, references);
+
+    // A file name written into a page leads back to its own bytes, unless it holds what a page reads
+    // as an escape or a reference; a reference of the page names a file beside it or none.
+    if (!holdsEscape(pageName))
+        check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
+    for (int i = 0; i < references.Count(); ++i) {
+        const std::string file = ReferencedFile("/sitio/", references[i]);
+        check(file.empty() || file.front() == '/');
+    }
 
     // Each reference in exactly one section.
     std::multiset<std::string> grouped;

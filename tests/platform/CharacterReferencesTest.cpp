@@ -79,3 +79,32 @@ TEST(CharacterReferences, Utf8ReachesEveryPlane)
         AppendUtf8(out, cp);
     EXPECT_EQ(out, "A\xC3\xA9\xE2\x86\x92\xEF\xBF\xBD\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
 }
+
+TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
+{
+    // The window's texts: the characters a name spells, never its bytes read as Windows-1252.
+    EXPECT_EQ(FilePathText("/P\xC3\xBA" "blico/\xC3\xAD" "ndice.html"), "/P\xFA" "blico/\xED" "ndice.html");
+    EXPECT_EQ(FilePathText("\xCE\xB1\xE2\x82\xAC.htm"), "&#945;\x80.htm");
+    // A byte that spells nothing shows as the replacement character, so a Latin-1 name and the UTF-8
+    // one beside it read differently.
+    EXPECT_EQ(FilePathText("caf\xE9.html"), "caf&#65533;.html");
+    EXPECT_NE(FilePathText("caf\xE9.html"), FilePathText("caf\xC3\xA9.html"));
+    EXPECT_EQ(FilePathText("\xC3"), "&#65533;");
+
+    // Into a page: characters as typed text holds them, bytes that spell none as address escapes.
+    TCharacterReferences references;
+    EXPECT_EQ(FilePathPageText("im\xC3\xA1genes/foto \xC3\xB1.gif", &references), "im\xE1genes/foto \xF1.gif");
+    EXPECT_TRUE(references.Empty());
+    EXPECT_EQ(FilePathPageText("\xCE\xB1/caf\xE9.gif", &references), "&#945;/caf%E9.gif");
+    EXPECT_TRUE(references.IsRemembered(0x3B1));
+
+    // Out of a page, as a browser reads it: each name written above leads back to its bytes.
+    for (const std::string name : {"im\xC3\xA1genes/foto \xC3\xB1.gif", "\xCE\xB1/caf\xE9.gif", "a%b.gif", "plain.gif"})
+        EXPECT_EQ(PageReferencePath(FilePathPageText(name, nullptr)), name) << name;
+    EXPECT_EQ(PageReferencePath("foto%20%C3%B1.gif"), "foto \xC3\xB1.gif");
+    EXPECT_EQ(PageReferencePath("&#241;&#xF1;&#XF1;.gif"), "\xC3\xB1\xC3\xB1\xC3\xB1.gif");
+    // What is no escape or reference stays as written.
+    EXPECT_EQ(PageReferencePath("100%.gif"), "100%.gif");
+    EXPECT_EQ(PageReferencePath("%4"), "%4");
+    EXPECT_EQ(PageReferencePath("a&#;b&#55296;&#1114112;&amp;"), "a&#;b&#55296;&#1114112;&amp;");
+}

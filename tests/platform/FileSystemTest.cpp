@@ -172,6 +172,35 @@ TEST(ReplaceFileContents, ALinkIsWrittenThroughAndItsBackupIsACopyBesideIt)
     EXPECT_EQ(LinkTarget((dir.path / "nuevo.htm").string()), (dir.path / "real/nuevo.htm").string());
 }
 
+TEST(ReplaceFileContents, ALinkWhosePathClimbsOutOfALinkedFolderWritesTheFileTheSystemOpens)
+{
+    // s/lnk is a link to o/deep, and s/alias.html a link to "lnk/../index.html": the system opens
+    // o/index.html through it, whatever the text "lnk/.." seems to cancel.
+    TempDir dir("climb");
+    std::filesystem::create_directories(dir.path / "o/deep");
+    std::filesystem::create_directory(dir.path / "s");
+    const std::string other = dir.file("o/index.html", "otro");
+    const std::string own = dir.file("s/index.html", "propio");
+    std::filesystem::create_symlink("../o/deep", dir.path / "s/lnk");
+    std::filesystem::create_symlink("lnk/../index.html", dir.path / "s/alias.html");
+    const std::string alias = (dir.path / "s/alias.html").string();
+    const std::string through = (dir.path / "s/lnk/../index.html").string();
+    const std::string real = std::filesystem::canonical(other).string();
+    EXPECT_EQ(LinkTarget(alias), real);
+    EXPECT_EQ(LinkTarget(through), real);
+    EXPECT_TRUE(SameFile(alias, other));
+    EXPECT_TRUE(SameFile(through, other));
+    EXPECT_FALSE(SameFile(through, own));
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(alias, "nuevo", error)) << error;
+    ASSERT_TRUE(ReplaceFileContents(through, "nuevo 2", error)) << error;
+    EXPECT_EQ(contentsOf(other), "nuevo 2");
+    EXPECT_EQ(contentsOf(own), "propio");
+    EXPECT_TRUE(std::filesystem::is_symlink(alias));
+    // A folder that does not exist leaves the spelling as it is: nothing is there to resolve.
+    EXPECT_EQ(LinkTarget((dir.path / "nada/../x.htm").string()), (dir.path / "nada/../x.htm").string());
+}
+
 TEST(ReplaceFileContents, AProgramFileNeverWritesThroughWhatAnswersToItsName)
 {
     TempDir dir("replace");

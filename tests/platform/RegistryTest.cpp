@@ -533,6 +533,46 @@ TEST_F(RegistryTest, TheFileIsAReadableExportWrittenOnlyWhenSomethingChanged)
     }
 }
 
+TEST_F(RegistryTest, FileNamesAreStoredOnceEncodedAndTwiceEncodedOnesReadBack)
+{
+    const std::string accented = "/home/ana/P\xC3\xBA" "blico/\xC3\xAD" "ndice.html"; // Público/índice.html
+    const std::string beyond = "/home/ana/\xC5\x81\xC3\xB3" "d\xC5\xBA.htm";           // Łódź: not in Windows-1252
+    const std::string latin1 = "/home/ana/caf\xE9.html";                             // no UTF-8 at all
+    const std::string literal = "/home/ana/\xC3\x83\xC2\xAD.htm";                   // the name "Ã­" itself
+    {
+        TRegIniFile ini("Software\\Dremal\\Kestrima");
+        ini.WritePath("MRU", "0", accented);
+        ini.WritePath("MRU", "1", beyond);
+        ini.WritePath("MRU", "2", latin1);
+        // What today's settings hold: the name's bytes taken for Windows-1252 characters.
+        ini.WriteString("MRU", "3", accented);
+        ini.WriteString("MRU", "4", "/home/ana/\xC3\x81rbol.htm"); // "Árbol": 0x81 has no character
+        ini.WriteString("Settings", "Version", "3.1");
+    }
+    RegistryStore::Flush();
+    const std::string file = ReadFileBytes(storeFile());
+    // Once: the file holds the names' own bytes, as any other program reads them.
+    EXPECT_NE(file.find("\"0\"=\"" + accented + "\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"1\"=\"" + beyond + "\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"2\"=\"/home/ana/caf\\xE9.html\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"3\"=\"/home/ana/P\xC3\x83\xC2\xBA" "blico/"), std::string::npos) << file;
+    RegistryStore::Reload();
+    TRegIniFile ini("Software\\Dremal\\Kestrima");
+    EXPECT_EQ(ini.ReadPath("MRU", "0", ""), accented);
+    EXPECT_EQ(ini.ReadPath("MRU", "1", ""), beyond);
+    EXPECT_EQ(ini.ReadPath("MRU", "2", ""), latin1);
+    EXPECT_EQ(ini.ReadPath("MRU", "3", ""), accented);
+    EXPECT_EQ(ini.ReadPath("MRU", "4", ""), "/home/ana/\xC3\x81rbol.htm");
+    EXPECT_EQ(ini.ReadPath("MRU", "9", "nada"), "nada");
+    // Texts of the program still read and write as Windows-1252.
+    EXPECT_EQ(ini.ReadString("MRU", "0", ""), "/home/ana/P\xFA" "blico/\xED" "ndice.html");
+    EXPECT_EQ(ini.ReadString("Settings", "Version", ""), "3.1");
+    // A name stored once that happens to spell a twice-encoded one cannot be told from it: the one
+    // case read back otherwise, and a name nobody gives a folder.
+    ini.WritePath("MRU", "5", literal);
+    EXPECT_EQ(ini.ReadPath("MRU", "5", ""), "/home/ana/\xC3\xAD.htm");
+}
+
 TEST_F(RegistryTest, ACorruptFileIsKeptAsideAndTheStoreStartsEmpty)
 {
     const std::string garbage("not a store\n\0\xFF", 14);

@@ -168,6 +168,16 @@ TEST(Palette, AMissingFileIsToldAndAnEmptyListCannotBeConfirmed)
                                  "e no ser\xE1 posible mostrar la paleta de colores.");
     EXPECT_EQ(boxes[0].caption, "Error...");
     EXPECT_EQ(boxes[0].flags, static_cast<unsigned>(MB_OK | MB_ICONSTOP));
+    // A name is told as its characters, one Windows-1252 lacks as its reference ("paleta ŝí.pal").
+    {
+        THookWhile<TMessageBoxHook, SetMessageBoxHook> answer([&](const std::string& t, const std::string& c, unsigned f) {
+            boxes.push_back({t, c, f});
+            return IDOK;
+        });
+        EXPECT_FALSE(form.LoadPalette(dir.path.string() + "/paleta \xC5\x9D\xC3\xAD.pal"));
+    }
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].text.find(dir.path.string() + "/paleta &#349;\xED.pal "), std::string::npos) << boxes[1].text;
     EXPECT_EQ(form.Names, std::vector<std::string>{"Rojo"});
     EXPECT_EQ(form.ListBox1->count(), 1);
 

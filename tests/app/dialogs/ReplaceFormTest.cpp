@@ -129,7 +129,9 @@ TEST(ReplaceForm, BackupsNeverOverwriteEachOtherAndEachFileIsReplacedOnce)
 TEST(ReplaceForm, OpenDocumentsWithChangesArePassedOverAndUnchangedOnesReadAgain)
 {
     TWindow w;
-    const std::string kept = w.folder.file("kept.htm", "una casa\n"), edited = w.folder.file("edited.htm", "otra casa\n");
+    // "editado ŝí.htm": a name in UTF-8, ŝ beyond Windows-1252.
+    const std::string kept = w.folder.file("kept.htm", "una casa\n");
+    const std::string edited = w.folder.file("editado \xC5\x9D\xC3\xAD.htm", "otra casa\n");
     w.form.AbreArchivo(kept, false, 1);
     w.form.AbreArchivo(edited, false, 1);
     type(w.memo, "mi ");
@@ -137,6 +139,7 @@ TEST(ReplaceForm, OpenDocumentsWithChangesArePassedOverAndUnchangedOnesReadAgain
     TformReemplazar form(w.form);
     form.AddFile(kept);
     form.AddFile(edited);
+    EXPECT_EQ(form.lbFiles->item(1)->text(), QString::fromUtf8(edited.c_str()));
     form.edtFind->setText("casa");
     form.edtReplace->setText("piso");
     TBoxAnswers boxes;
@@ -144,7 +147,8 @@ TEST(ReplaceForm, OpenDocumentsWithChangesArePassedOverAndUnchangedOnesReadAgain
     EXPECT_EQ(ReadFileBytes(edited), "otra casa\n");
     EXPECT_EQ(ReadFileBytes(kept), "una piso\n");
     ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_NE(boxes.texts[0].find(edited + ": no se ha cambiado, tiene cambios sin guardar"), std::string::npos)
+    EXPECT_NE(boxes.texts[0].find(w.folder.path.string() + "/editado &#349;\xED.htm: no se ha cambiado, tiene cambios sin guardar"),
+              std::string::npos)
         << boxes.texts[0];
     // The edited document keeps the user's change; the other one shows the file as it is now.
     EXPECT_EQ(w.memo.StoredText().rfind("mi otra casa", 0), 0u) << w.memo.StoredText();
@@ -157,7 +161,11 @@ TEST(ReplaceForm, OpenDocumentsWithChangesArePassedOverAndUnchangedOnesReadAgain
 TEST(ReplaceForm, TheTextsAndTheFolderComeBackTheNextTime)
 {
     TWindow w;
-    const std::string first = w.folder.file("uno.htm", "x"), second = w.folder.file("dos.htm", "x");
+    // The folder is kept as the file system spells it: "Público ŝ".
+    const std::string folder = (w.folder.path / "P\xC3\xBA" "blico \xC5\x9D").string();
+    std::filesystem::create_directory(folder);
+    const std::string first = w.folder.file("P\xC3\xBA" "blico \xC5\x9D/uno.htm", "x");
+    const std::string second = w.folder.file("P\xC3\xBA" "blico \xC5\x9D/dos.htm", "x");
     TDialogAnswers dialogs;
     {
         TformReemplazar form(w.form);
@@ -176,7 +184,7 @@ TEST(ReplaceForm, TheTextsAndTheFolderComeBackTheNextTime)
     again.show();
     EXPECT_EQ(again.edtFind->text(), "buscado");
     EXPECT_EQ(again.edtReplace->text(), "puesto");
-    EXPECT_EQ(again.OpenDialog->Request.InitialDir, w.folder.path.string() + "/");
+    EXPECT_EQ(again.OpenDialog->Request.InitialDir, folder + "/");
     EXPECT_EQ(again.lbFiles->count(), 0);
     again.close();
 }

@@ -200,12 +200,25 @@ TEST(StyleSheetDialog, SavesAndLeaves)
     {
         TBoxAnswers yes({IDYES});
         TFileAnswers files;
-        files.names = {(dir.path / "missing" / "x.css").string()};
+        files.names = {(dir.path / "missing" / "\xC5\x9D\xC3\xAD.css").string()};
         canClose = true;
         form.FormCloseQuery(canClose);
-        EXPECT_EQ(yes.texts.size(), 2u);
+        ASSERT_EQ(yes.texts.size(), 2u);
+        // Named as its characters: "ŝí.css", ŝ as the reference the window shows for it.
+        EXPECT_NE(yes.texts[1].find("/missing/&#349;\xED.css"), std::string::npos) << yes.texts[1];
     }
     EXPECT_FALSE(canClose);
+    // A library named so is shown as its characters and saved under its own name.
+    const std::string accented = dir.file("\xC5\x9D\xC3\xAD.css", "a{x:y;}");
+    form.LoadStyleSheet(accented);
+    EXPECT_EQ(form.eLibreria->text(), QString::fromUtf8("\xC5\x9D\xC3\xAD.css"));
+    EXPECT_EQ(form.eLibreria->toolTip(), QString::fromUtf8(accented.c_str()));
+    {
+        TFileAnswers files;
+        files.names = {accented};
+        EXPECT_TRUE(form.sbSalvaClick());
+    }
+    EXPECT_EQ(Occurrences(ReadFileBytes(accented), "x : y;\r\n"), 1);
 }
 
 // One control on each page, set as a user would, reaches its field and the declaration of that field.

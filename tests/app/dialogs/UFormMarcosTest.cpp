@@ -19,6 +19,8 @@
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
+#include "editor/CodeMemo.h"
+#include "platform/core/CharacterReferences.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {
@@ -124,6 +126,21 @@ TEST(FormMarcos, TwoColumnsGiveTheirFramesetAndTheBorderSwitchItsLeadingBlank)
     d.dialog.eSrc->SetFileName("mi marco.htm");
     EXPECT_EQ(d.dialog.eSrc->text(), "\"mi marco.htm\"");
     EXPECT_NE(d.shown().find("<frame src=\"mi marco.htm\" name=\"main\" noresize>"), std::string::npos);
+}
+
+TEST(FormMarcos, ASourceNamedBeyondWindows1252GoesInAsTypedTextAndShowsAsItsCharacters)
+{
+    TDesigner d;
+    d.dialog.btnVerticalClick();
+    // "ŝí.htm", as the file dialog leaves a chosen name in the edit; ŝ is not in Windows-1252.
+    d.name({0}, "", "menu");
+    d.dialog.eSrc->setText(QString::fromUtf8("\xC5\x9D\xC3\xAD.htm"));
+    d.name({1}, "b.htm", "main");
+    EXPECT_NE(d.shown().find("<frame src=\"&#349;\xED.htm\" name=\"menu\">"), std::string::npos) << d.shown();
+    // The document remembers ŝ, and the frame's source shows as its characters again.
+    EXPECT_TRUE(d.w.memo.CharacterReferences()->IsRemembered(0x15D));
+    d.click({0});
+    EXPECT_EQ(d.dialog.eSrc->text(), QString::fromUtf8("\xC5\x9D\xC3\xAD.htm"));
 }
 
 TEST(FormMarcos, SplitsFollowTheFramesetsDirectionAndMergesRestoreOneFrame)

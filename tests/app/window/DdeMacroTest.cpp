@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "support/PumpUntil.h"
 #include "support/RunningCopy.h"
 #include "support/StartProgram.h"
+#include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
 #include "platform/core/ScopeGuard.h"
 #include "support/BoxAnswers.h"
@@ -563,4 +565,66 @@ TEST(DdeMacro, AShellVerbWithNoProgramRunningStartsOneThatRunsTheIfexecMacroAfte
     // The real program started that way stays up as the running copy and answers later starts.
     auto program = startProgram({"--shell-exec", "HTMfile\\Editar en Kestrima", QString::fromStdString(page)});
     expectRunningCopyAnswers(*program);
+}
+
+TEST(DdeMacro, APathThroughALinkedFolderAndDotDotIsTheFileTheSystemOpensWhicheverWayItCame)
+{
+    // s/lnk names o/deep, and s/alias.html names "lnk/../index.html": the system reads o/index.html
+    // through both spellings, and so must every save.
+    TDdeWindow w;
+    std::filesystem::create_directories(w.folder.path / "o/deep");
+    std::filesystem::create_directory(w.folder.path / "s");
+    const std::string other = w.folder.file("o/index.html", "otro");
+    const std::string own = w.folder.file("s/index.html", "propio");
+    std::filesystem::create_symlink("../o/deep", w.folder.path / "s/lnk");
+    std::filesystem::create_symlink("lnk/../index.html", w.folder.path / "s/alias.html");
+    const std::string alias = (w.folder.path / "s/alias.html").string();
+    const std::string through = (w.folder.path / "s/lnk/../index.html").string();
+    const auto saveTyped = [&](const std::string& typed) {
+        w.memo.SelectAll();
+        type(w.memo, typed);
+        TBoxAnswers boxes;
+        w.form.mGuardarClick();
+        // Nobody else wrote the file: no question is asked.
+        EXPECT_TRUE(boxes.texts.empty());
+    };
+
+    // Through the open dialog.
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers = {{alias}};
+        w.form.mAbrirClick();
+    }
+    EXPECT_EQ(EditorText(w.memo), "otro");
+    saveTyped("uno");
+    EXPECT_EQ(ReadFileBytes(other), "uno");
+    EXPECT_EQ(ReadFileBytes(own), "propio");
+    EXPECT_TRUE(std::filesystem::is_symlink(alias));
+    w.form.mCerrarClick();
+
+    // Through the edit macro, with the own file open beside it: two files, two tabs.
+    w.form.AbreArchivo(own, false, ekHTML);
+    execute("[edit(\"" + through + "\")]");
+    ASSERT_EQ(w.form.DocumentCount(), 2);
+    EXPECT_EQ(EditorText(w.memo), "uno");
+    saveTyped("dos");
+    EXPECT_EQ(ReadFileBytes(other), "dos");
+    EXPECT_EQ(ReadFileBytes(own), "propio");
+    // The file the system opens is one tab, whichever of its names comes.
+    execute("[edit(\"" + other + "\")]\r\n[edit(\"" + alias + "\")]");
+    EXPECT_EQ(w.form.DocumentCount(), 2);
+
+    // Through a later start, which hands its files over as edit lines.
+    w.form.mCerrarTodoClick();
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    auto later = startProgram({QString::fromStdString(through)});
+    ASSERT_TRUE(pumpUntil([&] { return later->state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(later->exitCode(), 0);
+    ASSERT_EQ(w.form.DocumentCount(), 1);
+    EXPECT_EQ(EditorText(w.memo), "dos");
+    saveTyped("tres");
+    EXPECT_EQ(ReadFileBytes(other), "tres");
+    EXPECT_EQ(ReadFileBytes(own), "propio");
 }

@@ -6,12 +6,18 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
+#include <filesystem>
 
+#include "app/panels/SidePanel.h"
+#include "app/panels/SidePanelTools.h"
 #include "app/window/uFormPrincipal.h"
 #include "app/window/uFormPrincipalTools.h"
+#include "components/StrHlder.h"
 #include "components/AppUtils.h"
 #include "editor/CodeMemo.h"
+#include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
+#include "support/MainWindowDocuments.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
 
@@ -193,5 +199,65 @@ TEST(MainWindowFormStorage, ToolPagesBuiltLateMatchAndKeepTheirStoredHistories)
         once.replaceInStrings("fondo.mid", "");
         EXPECT_EQ(late.join(QChar(10)).toStdString(), once.join(QChar(10)).toStdString());
         EXPECT_TRUE(third.close());
+    }
+}
+
+TEST(MainWindowFormStorage, LibraryPathsAreStoredAsTheFileSystemSpellsThemAndEarlierOnesReadBack)
+{
+    TempRegistry registry("n103-libraries");
+    TempDir dir("n103-libraries");
+    // UTF-8 names, as the desktop writes them: "Librerías/códigos ŝ.cod" and "estilos ŝí.css" (ŝ is
+    // not in Windows-1252).
+    std::filesystem::create_directory(dir.path / "Librer\xC3\xAD" "as");
+    const std::string library = dir.file("Librer\xC3\xAD" "as/c\xC3\xB3" "digos \xC5\x9D.cod", "[*pie*]\r\nx\r\n");
+    const std::string sheet = dir.file("estilos \xC5\x9D\xC3\xAD.css", ".a { color: red }\r\n");
+    const QString libraryName = QString::fromUtf8("c\xC3\xB3" "digos \xC5\x9D");
+    const QString sheetName = QString::fromUtf8("estilos \xC5\x9D\xC3\xAD");
+    {
+        TformPrincipal first;
+        first.show();
+        settle();
+        openCodeLibraries(first, {library});
+        first.SideTools().CargaCSS(sheet);
+        // Shown as the characters the names spell.
+        EXPECT_EQ(first.SidePanel().cbLibreria->itemText(0), libraryName);
+        EXPECT_EQ(first.SidePanel().cbLibreria->toolTip(), QString::fromStdString(library));
+        EXPECT_EQ(first.SideTools().eLibreria->text(), sheetName);
+        EXPECT_EQ(first.SideTools().eLibreria->toolTip(), QString::fromStdString(sheet));
+        EXPECT_TRUE(first.close());
+    }
+    RegistryStore::Flush();
+    // Stored once: the file holds the names' own bytes.
+    const std::string stored = ReadFileBytes(registry.Folder.path.string() + "/registry.reg");
+    for (const std::string& line : {"\"Item0\"=\"" + library + "\"\n", "\"cbLibreria_Hint\"=\"" + library + "\"\n",
+                                    "\"eLibreria_Hint\"=\"" + sheet + "\"\n",
+                                    std::string("\"eLibreria_Text\"=\"estilos \xC5\x9D\xC3\xAD\"\n"),
+                                    std::string("\"Item0\"=\"c\xC3\xB3" "digos \xC5\x9D\"\n")})
+        EXPECT_NE(stored.find(line), std::string::npos) << line << stored;
+
+    // What earlier versions stored: each byte of the names taken for a Windows-1252 character. The
+    // style sheet is not the last one used, so the form's own values stand.
+    {
+        TRegIniFile reg("Software\\Dremal\\Kestrima");
+        reg.WriteString("Form.shLibreriaFiles_Strings", "Item0", library);
+        reg.WriteString("Form.cbLibreria_Items", "Item0", "c\xC3\xB3" "digos");
+        reg.WriteString("Form", "cbLibreria_Hint", library);
+        reg.WriteString("Form", "eLibreria_Hint", sheet);
+        reg.WriteString("Form", "eLibreria_Text", "estilos \xC5\x9D\xC3\xAD");
+        reg.WriteString("Settings", "LastStyle", "");
+    }
+    RegistryStore::Reload();
+    {
+        TformPrincipal second;
+        second.show();
+        settle();
+        TSidePanel& panel = second.SidePanel();
+        ASSERT_EQ(panel.shLibreriaFiles->Strings().Count(), 1);
+        EXPECT_EQ(panel.shLibreriaFiles->Strings()[0], library);
+        EXPECT_EQ(panel.cbLibreria->itemText(0), QString::fromUtf8("c\xC3\xB3" "digos"));
+        EXPECT_EQ(panel.LibraryPath(), library);
+        EXPECT_EQ(second.SideTools().eLibreria->Path(), sheet);
+        EXPECT_EQ(second.SideTools().eLibreria->text(), sheetName);
+        EXPECT_TRUE(second.close());
     }
 }

@@ -1,7 +1,14 @@
 // Tests of the main window's project commands: New, Open, Edit and Close Project and the Project submenu.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QStatusTipEvent>
+#include <algorithm>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +23,9 @@
 #include <vector>
 
 #include "app/dialogs/UFormProyecto.h"
+#include "app/panels/SidePanelTools.h"
+#include "components/DirTree.h"
+#include "components/FileList.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/IniFile.h"
@@ -262,4 +272,81 @@ TEST(MainWindowProject, EditProjectOpensCheckedExistingUnopenedFilesAndTakesTheN
     EXPECT_EQ(w.form.NombreProyecto, "Otro");
     EXPECT_EQ(TIniFile(kr).ReadString("Datos del proyecto", "Nombre", ""), "Otro");
     EXPECT_EQ(w.form.Config().LastProyect, kr);
+}
+
+TEST(MainWindowProject, AnAccentedNameShowsAsItsCharactersFromTheExplorerToTheProjectAndSaveAs)
+{
+    TWindow w;
+    const std::string runtime = (w.folder.path / "run").string();
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    TEnvironmentWhile privateFolder("XDG_RUNTIME_DIR", runtime);
+    // "Público/ŝí.html", as the desktop writes names (UTF-8); ŝ is not in Windows-1252.
+    const std::string folder = (w.folder.path / "P\xC3\xBA" "blico").string();
+    std::filesystem::create_directory(folder);
+    const std::string page = w.folder.file("P\xC3\xBA" "blico/\xC5\x9D\xC3\xAD.html", "<p>hola</p>");
+    const QString shown = QString::fromUtf8("\xC5\x9D\xC3\xAD.html");
+
+    // The explorer: the folder and the file are shown as their characters, and the file opens.
+    TSidePanelTools& tools = w.form.SideTools();
+    tools.DirTree->SetDirectory(folder);
+    QApplication::processEvents();
+    ASSERT_NE(tools.DirTree->Selected(), nullptr);
+    EXPECT_EQ(tools.DirTree->Selected()->text(0), QString::fromUtf8("P\xC3\xBA" "blico"));
+    ASSERT_EQ(tools.lbFileList->Count(), 1);
+    EXPECT_EQ(tools.lbFileList->IconView()->model()->index(0, 0).data().toString(), shown);
+    tools.lbFileList->SetSelected(0);
+    tools.pmArchivosPopup();
+    EXPECT_EQ(tools.mAbreArchivo->statusTip(), QString::fromStdString(page));
+    tools.mEditaArchivoClick();
+    ASSERT_EQ(w.form.ArchivoActual(), page);
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"&#349;\xED.html"}));
+    // The status bar shows a hint that names the file as it came.
+    QStatusTipEvent tip(QString::fromStdString(page));
+    QApplication::sendEvent(&w.form, &tip);
+    EXPECT_EQ(w.form.Panel(4)->text(), QString::fromStdString(page));
+
+    // Save As proposes the document's own name, spelled as the file system spells it, and saves into
+    // the file chosen.
+    const std::string copy = folder + "/\xC5\x9D\xC3\xAD copia.html";
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers.push_back({copy});
+        ASSERT_TRUE(w.form.mGuardarComoClick());
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        EXPECT_EQ(dialogs.requests[0].FileName, "\xC5\x9D\xC3\xAD.html");
+        EXPECT_EQ(dialogs.requests[0].InitialDir, folder);
+    }
+    EXPECT_EQ(ReadFileBytes(copy), "<p>hola</p>");
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"&#349;\xED copia.html"}));
+    w.form.AbreArchivo(page, false, w.form.TipoDeArchivo(page));
+
+    // The project dialog lists the documents as their characters and keeps each one's bytes.
+    QStringList listed;
+    std::vector<TProjectEntry> entries;
+    TProjectAnswer answer([&](TformProyecto& dialog) {
+        for (int i = 0; i < dialog.lbArchivos->count(); ++i)
+            listed.append(dialog.lbArchivos->item(i)->text());
+        entries = dialog.Files();
+        dialog.eNombre->setText("Web");
+        return true;
+    });
+    const std::string kr = folder + "/web.kr";
+    {
+        TDialogAnswers files;
+        files.answers = {{kr}};
+        w.form.mNuevoProyectoClick();
+    }
+    EXPECT_EQ(listed, (QStringList{QString::fromStdString(page), QString::fromStdString(copy)}));
+    EXPECT_EQ(entries, (std::vector<TProjectEntry>{{page, true}, {copy, true}}));
+    // Opened again, the project's list opens both files under their names.
+    w.form.mCerrarTodoClick();
+    ASSERT_EQ(w.form.DocumentCount(), 0);
+    {
+        TDialogAnswers files;
+        files.answers = {{kr}};
+        w.form.mAbrirProyectoClick();
+    }
+    std::vector<std::string> names = captions(w.form);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"&#349;\xED copia.html", "&#349;\xED.html"}));
 }

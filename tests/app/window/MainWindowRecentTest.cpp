@@ -590,3 +590,51 @@ TEST(MainWindowRecent, OnAFirstRunTheListMenusFollowTheirListsInTheSessionAndOpe
     for (QMenu* menu : {form.mOtrosTags(), form.mUtilidades(), form.mNavegadores()})
         EXPECT_FALSE(menu->menuAction()->isEnabled()) << menu->objectName().toStdString();
 }
+
+TEST(MainWindowRecent, AccentedNamesShowAsTheirCharactersInTabsTitleAndRecentFiles)
+{
+    TWindow w;
+    // The desktop writes names in UTF-8: "Público/índice.html".
+    std::filesystem::create_directory(w.folder.path / "P\xC3\xBA" "blico");
+    const std::string page = w.folder.file("P\xC3\xBA" "blico/\xC3\xAD" "ndice.html", "<p>hola</p>");
+    const std::string shownPage = w.folder.path.string() + "/P\xFA" "blico/\xED" "ndice.html";
+    w.form.AbreArchivo(page, false, w.form.TipoDeArchivo(page));
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"\xED" "ndice.html"}));
+    EXPECT_EQ(w.form.windowTitle(), QString::fromUtf8("Kestrima - \xC3\xAD" "ndice.html"));
+    w.form.mCerrarClick();
+    EXPECT_EQ(w.form.Config().MRU[0], page);
+    EXPECT_EQ(recentItems(w.form), (std::vector<std::string>{"&1 " + shownPage}));
+    EXPECT_EQ(w.form.MRUItem(0)->text(), QString::fromUtf8("&1 ") + QString::fromStdString(w.folder.path.string()) +
+                                             QString::fromUtf8("/P\xC3\xBA" "blico/\xC3\xAD" "ndice.html"));
+    // The entry opens its own file again.
+    w.form.MRUItem(0)->trigger();
+    EXPECT_EQ(w.form.ArchivoActual(), page);
+    EXPECT_EQ(EditorText(w.memo), "<p>hola</p>");
+
+    // A Latin-1 name and the UTF-8 one beside it are two files, two tabs, two names; each saves into
+    // its own file.
+    const std::string latin1 = w.folder.file("caf\xE9.html", "latin");
+    const std::string utf8 = w.folder.file("caf\xC3\xA9.html", "utf");
+    w.form.AbreArchivo(latin1, false, ekHTML);
+    w.form.AbreArchivo(utf8, false, ekHTML);
+    EXPECT_EQ(captions(w.form),
+              (std::vector<std::string>{"\xED" "ndice.html", "caf&#65533;.html", "caf\xE9.html"}));
+    EXPECT_EQ(w.form.windowTitle(), QString::fromUtf8("Kestrima - caf\xC3\xA9.html"));
+    switchTo(w.form, 1);
+    EXPECT_EQ(EditorText(w.memo), "latin");
+    w.memo.SelectAll();
+    type(w.memo, "nuevo");
+    w.form.mGuardarClick();
+    EXPECT_EQ(ReadFileBytes(latin1), "nuevo");
+    EXPECT_EQ(ReadFileBytes(utf8), "utf");
+
+    // Stored and read again by the next start, the names are the same files.
+    w.form.mCerrarTodoClick();
+    w.form.Config().Save();
+    TKestrimaConfig next;
+    next.Load();
+    // Closed from the first tab on, the last closed on top.
+    EXPECT_EQ(next.MRU[0], utf8);
+    EXPECT_EQ(next.MRU[1], latin1);
+    EXPECT_EQ(next.MRU[2], page);
+}

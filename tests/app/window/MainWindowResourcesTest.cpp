@@ -245,3 +245,47 @@ TEST(MainWindowResources, DownloadTimesShowTheDocumentsFilesModallyUntilAccepted
     EXPECT_EQ(total, std::to_string(kPage.size() + 300) + " bytes");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
+
+TEST(MainWindowResources, ReportAndDownloadTimesSizeFilesWhoseNamesHoldAccentsOrEscapes)
+{
+    TWindow w;
+    // The desktop names files in UTF-8; the page's text is Windows-1252 and may escape a blank.
+    std::filesystem::create_directory(w.folder.path / "im\xC3\xA1genes");
+    w.folder.file("im\xC3\xA1genes/foto \xC3\xB1.gif", std::string(32519, 'g'));
+    w.folder.file("mi foto.png", std::string(100, 'p'));
+    w.folder.file("plain.gif", std::string(7, 'x'));
+    const std::string text = "<img src=\"im\xE1genes/foto \xF1.gif\"><img src=\"mi%20foto.png\">"
+                             "<img src=\"plain.gif\">";
+    const std::string page = w.folder.file("p\xC3\xA1gina.htm", text);
+    w.form.AbreArchivo(page, false, ekHTML);
+    const int64_t total = static_cast<int64_t>(text.size()) + 32519 + 100 + 7;
+
+    TShellOpens opens;
+    w.form.mActualizaRecursosClick();
+    const Strings lines = reportLines(w.folder.path.string() + "/tmpInforme.htm");
+    const auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    EXPECT_TRUE(has("<a href=\"im\xE1genes/foto \xF1.gif\">im\xE1genes/foto \xF1.gif</a> (32519 bytes)<br>"));
+    EXPECT_TRUE(has("<a href=\"mi%20foto.png\">mi%20foto.png</a> (100 bytes)<br>"));
+    EXPECT_TRUE(has("<big><a href=\"p\xE1gina.htm\">p\xE1gina.htm</a></big><p>"));
+    EXPECT_TRUE(has("<h3>Tama\xF1o totalde la p\xE1gina: " + std::to_string(total) + " bytes</h3>"));
+
+    Strings rows;
+    std::string shownTotal;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* form = qobject_cast<TformDescarga*>(QApplication::activeModalWidget());
+        if (!form)
+            return;
+        poll.stop();
+        for (int row = 1; row < form->RowCount(); ++row)
+            rows.push_back(form->Cells(0, row) + "|" + form->Cells(1, row));
+        shownTotal = ToWin1252(form->labTotal->text());
+        form->bAceptar->click();
+    });
+    poll.start();
+    w.form.Tiemposdedescarga1Click();
+    EXPECT_EQ(rows, (Strings{"im\xE1genes/foto \xF1.gif|32519 bytes", "mi%20foto.png|100 bytes",
+                             "p\xE1gina.htm|" + std::to_string(text.size()) + " bytes", "plain.gif|7 bytes"}));
+    EXPECT_EQ(shownTotal, std::to_string(total) + " bytes");
+}

@@ -396,6 +396,30 @@ TEST(MainWindowTags, CodeForAFileByItsExtension)
     EXPECT_EQ(w.form.RutaRelativa((dir.path / "img" / "a.gif").string()), (dir.path / "img" / "a.gif").string());
 }
 
+TEST(MainWindowTags, AFileWithAnAccentedNameGoesInAsItsCharactersWithItsPictureSize)
+{
+    TTagWindow w(4);
+    TempDir dir("tagnames");
+    // "imágenes/foto ŝ.gif" in UTF-8, as the desktop names it; ŝ is not in Windows-1252.
+    std::filesystem::create_directories(dir.path / "im\xC3\xA1genes");
+    w.openPageIn(dir);
+    w.form.Config().InsertDirs = 2;
+    const std::string gif = TinyGif();
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("im\xC3\xA1genes/foto \xC5\x9D.gif", gif)),
+              "<IMG SRC=\"im\xE1genes/foto &#349;.gif\" ALT=\"foto &#349;\" WIDTH=\"40\" HEIGHT=\"20\">");
+    // The page remembers ŝ: written, the reference is the character again.
+    EXPECT_TRUE(w.memo.CharacterReferences()->IsRemembered(0x15D));
+    // A byte that spells no character is the address escape a browser reads back; the size is read.
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("mal\xFF.gif", gif)),
+              "<IMG SRC=\"mal%FF.gif\" ALT=\"mal%FF\" WIDTH=\"40\" HEIGHT=\"20\">");
+    // The style library's name goes into its link the same way.
+    TToolPageValues& v = w.form.ToolPageValues();
+    v.StyleLibraryPath = dir.file("\xC5\x9D\xC3\xAD.css", "");
+    v.StyleLibraryName = "\xC5\x9D\xC3\xAD";
+    EXPECT_EQ(w.insertM(233),
+              "<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"&#349;\xED.css\" TITLE=\"&#349;\xED\">");
+}
+
 TEST(MainWindowTags, CustomCodeItemsRunFromTheirMenu)
 {
     TTagWindow w(4);
