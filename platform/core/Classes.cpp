@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Collation.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
@@ -175,7 +176,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName
     if (mode == fmCreate) {
         FFile = std::fopen(fileName.c_str(), "w+b");
         if (!FFile)
-            throw EFCreateError(FmtLoadStr(kCreateErrorText, fileName.c_str()));
+            throw EFCreateError(FmtLoadStr(kCreateErrorText, FilePathText(fileName).c_str()));
         return;
     }
     const char* how = (mode & 3) == fmOpenRead ? "rb" : "r+b";
@@ -186,7 +187,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName
         FFile = nullptr;
     }
     if (!FFile)
-        throw EFOpenError(FmtLoadStr(kOpenErrorText, fileName.c_str()));
+        throw EFOpenError(FmtLoadStr(kOpenErrorText, FilePathText(fileName).c_str()));
 }
 
 TFileStream::~TFileStream()
@@ -267,7 +268,7 @@ void WriteFileBytes(const std::string& fileName, std::string_view bytes)
 {
     std::string error;
     if (!ReplaceFileContents(fileName, bytes, error))
-        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, fileName.c_str(), error.c_str()));
+        throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(fileName).c_str(), error.c_str()));
 }
 
 bool FileExists(const std::string& fileName)

@@ -19,6 +19,7 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
@@ -601,11 +602,11 @@ std::string privateFolderAt(const std::string& folder)
 {
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         const std::string why = errorText(errno);
-        throw Exception(FmtLoadStr(kNoPrivateFolder, folder.c_str(), why.c_str()));
+        throw Exception(FmtLoadStr(kNoPrivateFolder, FilePathText(folder).c_str(), why.c_str()));
     }
     const std::string why = whyNotPrivate(folder);
     if (!why.empty())
-        throw Exception(FmtLoadStr(kNoPrivateFolder, folder.c_str(), why.c_str()));
+        throw Exception(FmtLoadStr(kNoPrivateFolder, FilePathText(folder).c_str(), why.c_str()));
     return folder + "/";
 }
 

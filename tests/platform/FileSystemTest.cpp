@@ -494,3 +494,28 @@ TEST(FileSystem, WholeFileWritersLeaveTheOldFileWhenTheNewOneCannotBeWritten)
     EXPECT_EQ(contentsOf(file), "nuevo");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "enlace.txt"));
 }
+
+TEST(FileSystem, AFileErrorNamesTheFileAsTheCharactersItsBytesSpell)
+{
+    // "Público/índice.html" and a name beyond Windows-1252 ("ŝ"), as the desktop writes them in UTF-8:
+    // the program's text holds each character once, never the UTF-8 bytes read one by one.
+    TempDir dir("named");
+    const std::string folder = (dir.path / "P\xC3\xBA" "blico").string();
+    const std::string missing = folder + "/\xC3\xAD" "ndice\xC5\x9D.html";
+    const std::string shown = dir.path.string() + "/P\xFA" "blico/\xED" "ndice&#349;.html";
+    const auto messageOf = [](auto action) {
+        try {
+            action();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return std::string("(nothing thrown)");
+    };
+    const std::string opening = messageOf([&] { TFileStream stream(missing, fmOpenRead); });
+    const std::string creating = messageOf([&] { TFileStream stream(missing, fmCreate); });
+    const std::string saving = messageOf([&] { WriteFileBytes(missing, "x"); });
+    for (const std::string& message : {opening, creating, saving}) {
+        EXPECT_NE(message.find(shown), std::string::npos) << message;
+        EXPECT_EQ(message.find("\xC3"), std::string::npos) << message;
+    }
+}
