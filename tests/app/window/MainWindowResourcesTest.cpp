@@ -212,6 +212,41 @@ TEST(MainWindowResources, BothItemsOfHerramientasAreEnabledOnlyWhileADocumentIsS
     EXPECT_EQ(shell.targets, Strings{w.folder.path.string() + "/tmpInforme.htm"});
 }
 
+namespace {
+
+// What the download times dialog showed when the window opened it: its title, its rows (name, size
+// and mark joined by "|") and its total; the dialog is closed with its OK button.
+struct TDownloadTimes {
+    bool shown = false;
+    std::string title;
+    Strings rows;
+    std::string total;
+};
+
+TDownloadTimes showDownloadTimes(TformPrincipal& window)
+{
+    TDownloadTimes seen;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* form = qobject_cast<TformDescarga*>(QApplication::activeModalWidget());
+        if (!form)
+            return;
+        poll.stop();
+        seen.shown = true;
+        seen.title = ToWin1252(form->windowTitle());
+        for (int row = 0; row < form->RowCount(); ++row)
+            seen.rows.push_back(form->Cells(0, row) + "|" + form->Cells(1, row) + "|" + form->Cells(2, row));
+        seen.total = ToWin1252(form->labTotal->text());
+        form->bAceptar->click();
+    });
+    poll.start();
+    window.Tiemposdedescarga1Click();
+    return seen;
+}
+
+} // namespace
+
 TEST(MainWindowResources, DownloadTimesShowTheDocumentsFilesModallyUntilAccepted)
 {
     TWindow w;
@@ -220,29 +255,12 @@ TEST(MainWindowResources, DownloadTimesShowTheDocumentsFilesModallyUntilAccepted
     w.form.AbreArchivo(page, false, ekHTML);
     // The page's text as the editor holds it, not as saved.
     type(w.memo, "<img src=\"nueva.PNG\">");
-    Strings rows;
-    std::string total;
-    bool shown = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* form = qobject_cast<TformDescarga*>(QApplication::activeModalWidget());
-        if (!form)
-            return;
-        poll.stop();
-        shown = true;
-        EXPECT_EQ(ToWin1252(form->windowTitle()), "Tiempos de descarga");
-        for (int row = 0; row < form->RowCount(); ++row)
-            rows.push_back(form->Cells(0, row) + "|" + form->Cells(1, row) + "|" + form->Cells(2, row));
-        total = ToWin1252(form->labTotal->text());
-        form->bAceptar->click();
-    });
-    poll.start();
-    w.form.Tiemposdedescarga1Click();
-    ASSERT_TRUE(shown);
-    EXPECT_EQ(rows, (Strings{"Archivo|Tama\xF1o|", "fondo.gif|300 bytes|ok", "nueva.PNG|0 bytes|\xBF?",
-                             "p.htm|" + std::to_string(kPage.size()) + " bytes|ok"}));
-    EXPECT_EQ(total, std::to_string(kPage.size() + 300) + " bytes");
+    const TDownloadTimes shown = showDownloadTimes(w.form);
+    ASSERT_TRUE(shown.shown);
+    EXPECT_EQ(shown.title, "Tiempos de descarga");
+    EXPECT_EQ(shown.rows, (Strings{"Archivo|Tama\xF1o|", "fondo.gif|300 bytes|ok", "nueva.PNG|0 bytes|\xBF?",
+                                   "p.htm|" + std::to_string(kPage.size()) + " bytes|ok"}));
+    EXPECT_EQ(shown.total, std::to_string(kPage.size() + 300) + " bytes");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -269,23 +287,10 @@ TEST(MainWindowResources, ReportAndDownloadTimesSizeFilesWhoseNamesHoldAccentsOr
     EXPECT_TRUE(has("<big><a href=\"p\xE1gina.htm\">p\xE1gina.htm</a></big><p>"));
     EXPECT_TRUE(has("<h3>Tama\xF1o totalde la p\xE1gina: " + std::to_string(total) + " bytes</h3>"));
 
-    Strings rows;
-    std::string shownTotal;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* form = qobject_cast<TformDescarga*>(QApplication::activeModalWidget());
-        if (!form)
-            return;
-        poll.stop();
-        for (int row = 1; row < form->RowCount(); ++row)
-            rows.push_back(form->Cells(0, row) + "|" + form->Cells(1, row));
-        shownTotal = ToWin1252(form->labTotal->text());
-        form->bAceptar->click();
-    });
-    poll.start();
-    w.form.Tiemposdedescarga1Click();
-    EXPECT_EQ(rows, (Strings{"im\xE1genes/foto \xF1.gif|32519 bytes", "mi%20foto.png|100 bytes",
-                             "p\xE1gina.htm|" + std::to_string(text.size()) + " bytes", "plain.gif|7 bytes"}));
-    EXPECT_EQ(shownTotal, std::to_string(total) + " bytes");
+    const TDownloadTimes shown = showDownloadTimes(w.form);
+    ASSERT_TRUE(shown.shown);
+    EXPECT_EQ(shown.rows, (Strings{"Archivo|Tama\xF1o|", "im\xE1genes/foto \xF1.gif|32519 bytes|ok",
+                                   "mi%20foto.png|100 bytes|ok",
+                                   "p\xE1gina.htm|" + std::to_string(text.size()) + " bytes|ok", "plain.gif|7 bytes|ok"}));
+    EXPECT_EQ(shown.total, std::to_string(total) + " bytes");
 }
