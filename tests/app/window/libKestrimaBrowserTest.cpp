@@ -68,13 +68,17 @@ bool someProcessRuns(const std::string& program)
     return false;
 }
 
-// What the stand-in browser logged, once every copy of it has ended: the browser is started detached,
-// and a start has run the program before it returns, so that a second start would be running or done.
+// What the stand-in browser logged, once it has logged and every copy of it has ended: the browser is
+// started detached, and a start has run the program before it returns, so that a second start would be
+// running or done. The log is waited for first: while a copy passes from `env` to the shell its command
+// line reads empty for a moment, and only once it has written is no exec left to come.
 std::string standInLog(const TempDir& folder)
 {
     const std::string browser = (folder.path / "Navegador").string();
-    EXPECT_TRUE(pumpUntil([&] { return !someProcessRuns(browser); }, 30000)) << browser << " still runs";
-    return contentsOf(folder.path / "llamadas.txt");
+    const std::filesystem::path log = folder.path / "llamadas.txt";
+    EXPECT_TRUE(pumpUntil([&] { return !contentsOf(log).empty() && !someProcessRuns(browser); }, 30000))
+        << browser << " logged nothing or still runs";
+    return contentsOf(log);
 }
 
 } // namespace
