@@ -232,6 +232,22 @@ void TPropsStorage::writeText(const std::string& section, const std::string& ite
         WriteString(section, item, value);
 }
 
+std::string TPropsStorage::textOf(const QString& value) const
+{
+    return FHoldsPath ? ToFilePath(value) : ToWin1252(value);
+}
+
+QString TPropsStorage::stringOf(const std::string& text) const
+{
+    return FHoldsPath ? FromFilePath(text) : FromWin1252(text);
+}
+
+std::string TPropsStorage::keptText(const std::string& text) const
+{
+    // A file name keeps its blanks: " a.htm" is another file than "a.htm".
+    return FHoldsPath ? text : Trim(text);
+}
+
 std::string TPropsStorage::GetItemName(const std::string& propName)
 {
     return FPrefix + propName;
@@ -367,7 +383,7 @@ std::string TPropsStorage::valueText(const QMetaProperty& property, TStoredKind 
         return IntToStr(value.toLongLong());
     case skVariant:
     case skString:
-        return FHoldsPath ? ToFilePath(value.toString()) : ToWin1252(value.toString());
+        return textOf(value.toString());
     case skChar:
         return ToWin1252(QString(value.value<QChar>()));
     case skEnumeration:
@@ -408,8 +424,7 @@ void TPropsStorage::StoreProperty(const QMetaProperty& property)
     default:
         break;
     }
-    // A file name keeps its blanks: " a.htm" is another file than "a.htm".
-    const std::string text = FHoldsPath ? valueText(property, kind) : Trim(valueText(property, kind));
+    const std::string text = keptText(valueText(property, kind));
     if (text.empty() && kind != skString && kind != skChar)
         return;
     writeText(FSection, GetItemName(property.name()), text);
@@ -434,13 +449,10 @@ void TPropsStorage::LoadProperty(const QMetaProperty& property)
         default:
             break;
         }
-        const std::string defaultText = FHoldsPath ? valueText(property, kind) : Trim(valueText(property, kind));
+        const std::string defaultText = keptText(valueText(property, kind));
         std::string text;
-        if (!defaultText.empty() || kind == skString || kind == skChar) {
-            text = readText(FSection, GetItemName(property.name()), defaultText);
-            if (!FHoldsPath)
-                text = Trim(text);
-        }
+        if (!defaultText.empty() || kind == skString || kind == skChar)
+            text = keptText(readText(FSection, GetItemName(property.name()), defaultText));
         applyText(property, kind, text);
     } catch (...) {
         // One unreadable value must not keep the other properties of the form from loading.
@@ -480,7 +492,7 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         return;
     }
     case skString:
-        FObject.Write(property, FHoldsPath ? FromFilePath(text) : FromWin1252(text));
+        FObject.Write(property, stringOf(text));
         return;
     case skSet: {
         const QMetaEnum meta = property.enumerator();
@@ -489,7 +501,7 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         return;
     }
     case skVariant:
-        FObject.Write(property, QVariant(FHoldsPath ? FromFilePath(text) : FromWin1252(text)));
+        FObject.Write(property, QVariant(stringOf(text)));
         return;
     default:
         return;
@@ -507,7 +519,7 @@ void TPropsStorage::storeStringList(const QMetaProperty& property)
     } else {
         const QStringList list = value.toStringList();
         for (const QString& line : list)
-            lines.Add(FHoldsPath ? ToFilePath(line) : ToWin1252(line));
+            lines.Add(textOf(line));
     }
     const std::string section = Format("%s.%s", FSection.c_str(), GetItemName(property.name()).c_str());
     EraseSection(section);
@@ -539,7 +551,7 @@ void TPropsStorage::loadStringList(const QMetaProperty& property)
     } else {
         QStringList list;
         for (int i = 0; i < lines.Count(); ++i)
-            list.append(FHoldsPath ? FromFilePath(lines[i]) : FromWin1252(lines[i]));
+            list.append(stringOf(lines[i]));
         FObject.Write(property, list);
     }
 }

@@ -121,6 +121,12 @@ private:
     bool FHoldsPath = false;
     std::string readText(const std::string& section, const std::string& item, const std::string& defaultValue);
     void writeText(const std::string& section, const std::string& item, const std::string& value);
+    // A property's text as stored and back: a file name as the file system's bytes, any other text
+    // in Windows-1252.
+    std::string textOf(const QString& value) const;
+    QString stringOf(const std::string& text) const;
+    // A stored text as it is kept: trimmed, but for a file name.
+    std::string keptText(const std::string& text) const;
     // A storage of CreateStorage set on the object, without callbacks.
     std::unique_ptr<TPropsStorage> subStorage(const TPropObject& object, const std::string& prefix,
                                               const std::string& section);
