@@ -861,6 +861,13 @@ TEST(MainWindowCommands, TheFindQuestionGivesTheKeyboardBackToTheDialogThatAsked
 {
     TShownForm w;
     SetText(w.memo, "uno dos");
+    // Alt with a letter no item takes types nothing into the page.
+    Select(w.memo, 3, 3);
+    for (auto [key, letter] : {std::pair{Qt::Key_Q, "q"}, {Qt::Key_W, "w"}, {Qt::Key_X, "x"}, {Qt::Key_B, "b"}}) {
+        QKeyEvent alt(QEvent::KeyPress, key, Qt::AltModifier, QString::fromLatin1(letter));
+        QApplication::sendEvent(&w.memo, &alt);
+    }
+    EXPECT_EQ(w.memo.StoredText(), "uno dos");
     Select(w.memo, 0, 0);
     item(w.form, "mBuscar")->trigger();
     TFindDialog* dialog = w.memo.FindDialog();
