@@ -84,13 +84,13 @@ TEST(QuickPairs, APairWhoseCharactersGoOrThatTheCaretLeavesIsForgotten)
 {
     TTyping typing;
     typing.type("(a");
-    typing.Text = "(a";  // the closer was deleted
+    typing.Text = "(a"; // the closer was deleted
     typing.type(")");
     EXPECT_EQ(typing.Text, "(a)");
     typing.Text.clear();
     typing.Caret = 0;
     typing.type("[x");
-    typing.Caret = 3;  // past the closer
+    typing.Caret = 3; // past the closer
     typing.type("]");
     EXPECT_EQ(typing.Text, "[x]]");
     // Nothing is kept where the two characters are not there.
