@@ -268,7 +268,8 @@ TLinePainter::TLinePainter(TCustomCodeMemo& memo, TPaintContext& context)
       FPaper(context.Printing != 0),
       FRecording(context.DC->device() && context.DC->device()->devType() == QInternal::Picture),
       FColouring(S.HasOption(smoSyntaxHighlight)),
-      FShowAllChars(S.HasOption(smoShowAllChars)),
+      // A printed page is the page: the marks of blanks, TABs and line ends are for the screen only.
+      FShowAllChars(S.HasOption(smoShowAllChars) && !FPaper),
       FLineHeight(std::max(1, memo.FView.LineHeight)),
       FCharWidth(std::max(1, memo.FView.CharWidth))
 {
@@ -605,7 +606,7 @@ void TLinePainter::drawRun(const TDisplayLine& line, int from, int count, const 
         if (cut && FPaper)
             P.setClipping(false);
     }
-    if (FShowAllChars && !FPaper)
+    if (FShowAllChars)
         drawMarkers(line, from, drawn, font, FX, back);
     FX += width;
 }

@@ -70,22 +70,36 @@ std::string HelpWord(TCustomCodeMemo& memo)
 {
     if (memo.GetSelLength() > 0)
         return Trim(memo.GetSelText());
-    int start = 0;
-    std::string token;
+    // No keyword of the help is longer than this: only so much of the text around the caret is read.
+    constexpr int kReach = 256;
     const int caret = memo.GetSelStart();
-    memo.GetTokenAt(caret, start, token);
-    // A token may run on over line ends: the word is its part on the caret's line, without the
-    // blanks around it, so the caret stays on that line once the selection goes.
-    const size_t at = static_cast<size_t>(std::clamp(caret - start, 0, static_cast<int>(token.size())));
-    const size_t lineEnd = std::min(token.find_first_of("\r\n", at), token.size());
-    const size_t lineStart = at == 0 ? 0 : token.find_last_of("\r\n", at - 1) + 1;
-    size_t first = token.find_first_not_of(" \t", lineStart);
-    first = std::min(first, lineEnd);
-    size_t last = lineEnd;
-    while (last > first && (token[last - 1] == ' ' || token[last - 1] == '\t'))
-        --last;
-    token = token.substr(first, last - first);
-    if (!token.empty())
-        select(memo, start + static_cast<int>(first), start + static_cast<int>(last));
-    return token;
+    const int from = std::max(0, caret - kReach);
+    const std::string text = memo.StoredText(from, caret + kReach);
+    // The word is looked for on the caret's line only, so the caret stays there once the selection goes.
+    const size_t at = std::min(static_cast<size_t>(caret - from), text.size());
+    const size_t lineEnd = std::min(text.find_first_of("\r\n", at), text.size());
+    const size_t lineStart = at == 0 ? 0 : text.find_last_of("\r\n", at - 1) + 1;
+    // The word the caret is in or touches; on the "<" or "</" of a tag, the tag's name.
+    const auto inWord = [&memo, &text](size_t i) { return memo.CharIsInWord(text[i]); };
+    size_t first = at;
+    if (!(at < lineEnd && inWord(at)) && !(at > lineStart && inWord(at - 1)))
+        while (first < lineEnd && (text[first] == '<' || text[first] == '/'))
+            ++first;
+    size_t last = first;
+    while (first > lineStart && inWord(first - 1))
+        --first;
+    while (last < lineEnd && inWord(last))
+        ++last;
+    if (first == last) {
+        // No word at the caret: the signs it stands in or touches ("&&", "<!--"), nothing between blanks.
+        const auto isBlank = [&text](size_t i) { return text[i] == ' ' || text[i] == '\t'; };
+        first = last = at;
+        while (first > lineStart && !isBlank(first - 1))
+            --first;
+        while (last < lineEnd && !isBlank(last))
+            ++last;
+    }
+    if (first < last)
+        select(memo, from + static_cast<int>(first), from + static_cast<int>(last));
+    return text.substr(first, last - first);
 }

@@ -13,7 +13,7 @@ class TCustomCodeMemo;
 // Returns the number of marks made.
 int MarkAllMatches(TCustomCodeMemo& memo, std::string& lastText, int32_t& lastOptions);
 
-// The word context help looks up: the trimmed selection, or without one the run of equally
-// coloured characters at the caret, its part on the caret's line without blanks, which is then
-// selected.
+// The word context help looks up: the trimmed selection, or without one the word at the caret (a
+// tag's name from anywhere in "<name" or "</name"), which is then selected. Where the caret touches
+// no word, the signs around it up to the blanks on its line; between blanks, nothing.
 std::string HelpWord(TCustomCodeMemo& memo);

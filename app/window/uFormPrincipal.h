@@ -15,6 +15,7 @@
 #include "app/model/DocumentList.h"
 #include "app/model/EditorKind.h"
 #include "app/model/EditorState.h"
+#include "app/model/QuickPairs.h"
 #include "app/model/ToolPageValues.h"
 #include "editor/PageSetup.h"
 #include "platform/core/Messages.h"
@@ -500,6 +501,8 @@ private:
     TScopeGuard useWordHelp() const;
     // After a command of the replace dialog: the program in front, the dialog active.
     void keepDialogActive();
+    // The quick pairs typed and not closed yet, whose closers typing steps over.
+    TQuickPairs FQuickPairs;
     static TCodeMemoParser& loaded(TCodeMemoParser& parser);
     void FormCreate();
     void FormClose();

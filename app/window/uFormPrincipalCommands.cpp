@@ -74,22 +74,6 @@ int groupCaption(int kind)
     }
 }
 
-// The opening characters of the quick pairs and the partner each one gets.
-char quickPartner(char opening)
-{
-    switch (static_cast<unsigned char>(opening)) {
-    case '"': return '"';
-    case '(': return ')';
-    case '<': return '>';
-    case '[': return ']';
-    case '{': return '}';
-    case 0xA1: return '!';
-    case 0xBF: return '?';
-    default: return '\0';
-    }
-}
-
-
 // While a search dialog is shown the editor does not have the focus, yet the user must see what
 // the dialog found: the editor shows its selection until the dialog hides.
 class TSelectionShownWhileVisible : public QObject {
@@ -401,7 +385,16 @@ void TformPrincipal::CodeMemoSearchFail(const std::string& SearchString)
 {
     const std::string text =
         LoadResString(kCannotFind) + "\"" + SearchString + "\"." + "\r" + LoadResString(kSearchAgain);
-    if (MessageBox(this, text, {}, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    // The question belongs to the window that searched (the find dialog, or this one), and the keys
+    // go back there once it is answered: else the editor takes the next letter the user meant for
+    // the dialog.
+    QPointer<QWidget> asking = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    const int answer = MessageBox(asking, text, {}, MB_YESNO | MB_ICONQUESTION);
+    if (asking && asking->isVisible()) {
+        asking->raise();
+        asking->activateWindow();
+    }
+    if (answer == IDYES) {
         TSelectionRange start{0, 0};
         FCodeMemo->PerformSelection(SMM_SET, start);
     }
@@ -665,12 +658,30 @@ void TformPrincipal::keepDialogActive()
 
 void TformPrincipal::EditorKeyPress(char& Key)
 {
-    const char partner = quickPartner(Key);
-    if (!FConfig->QuickTag || !partner || FCodeMemo->ReadOnly())
+    if (!FConfig->QuickTag || FCodeMemo->ReadOnly())
+        return;
+    const auto charAt = [this](int offset) {
+        const std::string at = FCodeMemo->StoredText(offset, offset + 1);
+        return at.empty() ? '\0' : at[0];
+    };
+    const TTextRange selection = FCodeMemo->OrderedSelection();
+    // The closer a pair put after the caret is typed over, not typed a second time.
+    if (selection.Start == selection.End &&
+        FQuickPairs.TypesOver(Key, selection.Start, FCodeMemo->TextLength(), charAt)) {
+        Key = 0;
+        TSelectionRange past{selection.Start + 1, selection.Start + 1};
+        FCodeMemo->PerformSelection(SMM_SET, past);
+        return;
+    }
+    const char partner = QuickPartner(Key);
+    if (!partner)
         return;
     const char opening = Key;
     Key = 0;
     InsertaCodigo(0, 0, std::string(1, opening), std::string(1, partner));
+    // The inserted codes leave what lies between them selected.
+    const TTextRange inner = FCodeMemo->OrderedSelection();
+    FQuickPairs.Added(inner.Start - 1, inner.End, FCodeMemo->TextLength(), charAt);
 }
 
 void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)

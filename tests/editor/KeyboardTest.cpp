@@ -452,6 +452,28 @@ TEST(Keyboard, TypedCharactersOutsideTheCodePageGoInAsReferences)
     EXPECT_EQ(text(memo), "\xE9\r\xE9");
 }
 
+TEST(Keyboard, AltWithAKeyNoCommandTakesTypesNothing)
+{
+    TKeyMemo memo;
+    prepare(memo, "uno", 3, 3);
+    // The platform gives Alt+Q the text "q"; the key is the window's to use, not the page's.
+    for (auto [key, text] : {std::pair{Qt::Key_Q, "q"}, {Qt::Key_W, "w"}, {Qt::Key_X, "x"}}) {
+        QKeyEvent alt(QEvent::KeyPress, key, Qt::AltModifier, QString::fromLatin1(text));
+        QCoreApplication::sendEvent(&memo, &alt);
+        EXPECT_FALSE(alt.isAccepted()) << text;
+    }
+    EXPECT_EQ(text(memo), "uno");
+    EXPECT_EQ(memo.GetSelStart(), 3);
+    // A command bound to Alt still runs; Ctrl+Alt is AltGr on some layouts, and types.
+    memo.ActiveSettings().KeyController().AddKeySequence(scAlt | 'J', 0, 0);
+    QKeyEvent altJ(QEvent::KeyPress, Qt::Key_J, Qt::AltModifier, QStringLiteral("j"));
+    QCoreApplication::sendEvent(&memo, &altJ);
+    EXPECT_EQ(memo.GetSelStart(), 2);
+    QKeyEvent altGr(QEvent::KeyPress, Qt::Key_2, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("@"));
+    QCoreApplication::sendEvent(&memo, &altGr);
+    EXPECT_EQ(text(memo), "un@o");
+}
+
 TEST(Keyboard, UndoAfterTypingBeyondTheLineEndTakesTheFillAwayToo)
 {
     for (const char* typed : {"x", "\r"}) {

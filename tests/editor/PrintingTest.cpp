@@ -453,6 +453,27 @@ TEST_F(PrintingToPdf, TheHeaderDateIsSpanishWhateverTheLocale)
         EXPECT_EQ(text->find(english), std::string::npos) << english << "\n" << *text;
 }
 
+TEST_F(PrintingToPdf, TheMarksOfShownCodesStayOnTheScreen)
+{
+    TCodeMemo memo;
+    memo.SetControlFont("DejaVu Sans Mono", 10);
+    SetOption(memo, smoPrintDate, false); // the clock would tell the two previews apart
+    SetText(memo, "<!DOCTYPE html>\r\n<p>uno dos\tfin</p>\r\n\r\nZeta");
+    const TRect area{0, 0, 600, 400};
+    const QImage plain = PreviewPage(memo, area, 1).Image;
+    SetOption(memo, smoShowAllChars, true);
+    EXPECT_EQ(PreviewPage(memo, area, 1).Image, plain) << "the preview shows a mark of the codes";
+    memo.Print();
+    EXPECT_TRUE(memo.ActiveSettings().HasOption(smoShowAllChars)); // the screen keeps them
+    std::optional<std::string> text = PdfText(File);
+    if (!text)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(HasLine(*text, "1:", "<!DOCTYPE html>")) << *text;
+    EXPECT_TRUE(HasLine(*text, "2:", "<p>uno dos")) << *text;
+    EXPECT_TRUE(HasLine(*text, "4:", "Zeta")) << *text;
+    EXPECT_EQ(text->find("\xC2\xB6"), std::string::npos) << *text; // no pilcrow
+}
+
 TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)
 {
     TCodeMemo memo;

@@ -237,7 +237,7 @@ TEST(MainWindowAuxiliar, IndentingHelpAndHyperlinks)
     TempDir topics("topics");
     std::filesystem::create_directories(topics.path / "Html");
     std::ofstream((topics.path / "Html" / "index.html").string()) << "<html></html>";
-    std::ofstream((topics.path / "Html" / "keywords.txt").string()) << "table=table.html\n";
+    std::ofstream((topics.path / "Html" / "keywords.txt").string()) << "table=table.html\nimg=img.html\n";
     form.Config().TopicHelp = (topics.path / "Html.hlp").string();
     w.memo.Lines().SetText("<tr> <table>");
     select(w.memo, 8, 8);
@@ -253,11 +253,37 @@ TEST(MainWindowAuxiliar, IndentingHelpAndHyperlinks)
     command(form, "sbAyudaAuxiliar")->trigger();
     EXPECT_EQ(form.UltimaApertura, "<table>");
     THelpIndex index;
-    index.LoadKeywords("table=table.html\n");
+    index.LoadKeywords("table=table.html\nimg=img.html\n");
     const std::string pages = (topics.path / "Html").string() + "/";
     EXPECT_EQ(shell.targets, (std::vector<std::string>{pages + index.PageFor(HELP_KEY, token, 0),
                                                        pages + index.PageFor(HELP_KEY, "<table>", 0)}));
     EXPECT_EQ(ApplicationHelpFile(), "Kestrima.hlp");
+
+    // Without a selection the word at the caret: a tag's name from its "<", "</" or inside it, a
+    // word of text, never the whole run of text or the tag's "<".
+    w.memo.Lines().SetText("<p>Una nube <img src=\"a.gif\"></p>\r\n</table>");
+    const std::pair<int, std::string> carets[] = {{12, "img"}, {14, "img"}, {16, "img"}, {8, "nube"}, {6, "Una"},
+                                                  {30, "p"},   {34, "table"}, {35, "table"}, {41, "table"}};
+    for (const auto& [caret, word] : carets) {
+        select(w.memo, caret, caret);
+        shell.targets.clear();
+        command(form, "mInforma")->trigger();
+        EXPECT_EQ(form.UltimaApertura, word) << caret;
+        EXPECT_EQ(w.memo.GetSelText(), word) << caret;
+        EXPECT_EQ(shell.targets, std::vector<std::string>{pages + index.PageFor(HELP_KEY, word, 0)}) << caret;
+    }
+    EXPECT_EQ(index.PageFor(HELP_KEY, "img", 0), "img.html");
+    EXPECT_EQ(index.PageFor(HELP_KEY, "table", 0), "table.html");
+    // Signs are taken up to the blanks; between blanks there is no word, and the help's index shows.
+    w.memo.Lines().SetText("a && b  c");
+    select(w.memo, 3, 3);
+    command(form, "mInforma")->trigger();
+    EXPECT_EQ(form.UltimaApertura, "&&");
+    select(w.memo, 7, 7);
+    shell.targets.clear();
+    command(form, "mInforma")->trigger();
+    EXPECT_EQ(form.UltimaApertura, "");
+    EXPECT_EQ(shell.targets, std::vector<std::string>{pages + THelpIndex::kIndexPage});
 
     // A hyperlink clicked in either editor goes to the shell.
     shell.targets.clear();

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPrinter>
@@ -46,6 +47,7 @@
 #include "editor/model/Undo.h"
 #include "editor/CodeMemoTestSupport.h"
 #include "platform/FileDialogs.h"
+#include "platform/FindDialog.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/ScopeGuard.h"
@@ -855,6 +857,55 @@ TEST(MainWindowCommands, TheReplaceDialogKeepsTheKeyboardAfterItsCommandsAndEsca
     EXPECT_FALSE(dialog->isVisible());
 }
 
+TEST(MainWindowCommands, TheFindQuestionGivesTheKeyboardBackToTheDialogThatAsked)
+{
+    TShownForm w;
+    SetText(w.memo, "uno dos");
+    // Alt with a letter no item takes types nothing into the page.
+    Select(w.memo, 3, 3);
+    for (auto [key, letter] : {std::pair{Qt::Key_Q, "q"}, {Qt::Key_W, "w"}, {Qt::Key_X, "x"}, {Qt::Key_B, "b"}}) {
+        QKeyEvent alt(QEvent::KeyPress, key, Qt::AltModifier, QString::fromLatin1(letter));
+        QApplication::sendEvent(&w.memo, &alt);
+    }
+    EXPECT_EQ(w.memo.StoredText(), "uno dos");
+    Select(w.memo, 0, 0);
+    item(w.form, "mBuscar")->trigger();
+    TFindDialog* dialog = w.memo.FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), dialog);
+    dialog->SetFindText("dos");
+    dialog->ClickFindNext();
+    ASSERT_EQ(w.memo.GetSelText(), "dos");
+    // The user answers No in the box itself, as the system shows it.
+    std::string asked;
+    QWidget* over = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked = ToWin1252(box->text());
+        over = box->parentWidget();
+        for (QAbstractButton* button : box->buttons())
+            if (box->buttonRole(button) == QMessageBox::NoRole)
+                button->click();
+    });
+    dialog->ClickFindNext();
+    QApplication::processEvents();
+    EXPECT_EQ(asked, "No se puede encontrar \"dos\".\n\xBF"
+                     "Desea buscar de nuevo desde el principio del documento?");
+    EXPECT_EQ(over, dialog);
+    EXPECT_EQ(QApplication::activeWindow(), dialog);
+    QWidget* keys = QApplication::focusWidget();
+    ASSERT_NE(keys, nullptr);
+    EXPECT_EQ(keys->window(), dialog);
+    // So a letter typed next goes to the dialog, and the match in the page stays as it was.
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    QApplication::sendEvent(keys, &letter);
+    EXPECT_EQ(w.memo.StoredText(), "uno dos");
+}
+
 TEST(MainWindowCommands, UndoCopyCutPasteAndSelectAllActOnTheFocusedControl)
 {
     TShownForm w;
@@ -936,6 +987,44 @@ TEST(MainWindowCommands, QuickPairsWrapTheSelectionWhenSwitchedOn)
     Select(w.memo, 0, 1);
     type(w.memo, '(');
     EXPECT_EQ(w.memo.StoredText(), "a ( b");
+}
+
+TEST(MainWindowCommands, TypingTheCloserAQuickPairPutAfterTheCaretStepsOverIt)
+{
+    TDocumentWindow w;
+    w.form.Config().QuickTag = true;
+    w.form.Config().InsCaseMode = 0;
+    SetText(w.memo, "");
+    typeText(w.memo, "<u>Z</u> f(1) \"a\" g((2)) x");
+    EXPECT_EQ(w.memo.StoredText(), "<u>Z</u> f(1) \"a\" g((2)) x");
+    // Typed before the rest of a text.
+    SetText(w.memo, "fin");
+    Select(w.memo, 0, 0);
+    typeText(w.memo, "[1]");
+    EXPECT_EQ(w.memo.StoredText(), "[1]fin");
+    EXPECT_EQ(w.memo.GetSelStart(), 3);
+
+    // A closer the user did not just get is typed as ever: one already in the text, one whose pair
+    // the caret left, and one typed with the pair's inside selected.
+    SetText(w.memo, "a)");
+    Select(w.memo, 1, 1);
+    type(w.memo, ')');
+    EXPECT_EQ(w.memo.StoredText(), "a))");
+    SetText(w.memo, "");
+    typeText(w.memo, "(x");
+    press(w.memo, VK_END);
+    type(w.memo, ')');
+    EXPECT_EQ(w.memo.StoredText(), "(x))");
+    SetText(w.memo, "a word");
+    Select(w.memo, 2, 6);
+    type(w.memo, '(');
+    type(w.memo, ')');
+    EXPECT_EQ(w.memo.StoredText(), "a ())");
+    // Without quick pairs every closer is typed.
+    w.form.Config().QuickTag = false;
+    SetText(w.memo, "");
+    typeText(w.memo, "f(1)");
+    EXPECT_EQ(w.memo.StoredText(), "f(1)");
 }
 
 TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
