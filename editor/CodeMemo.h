@@ -135,10 +135,12 @@ using TMouseMoveEvent = std::function<void(TCustomCodeMemo* Sender, TShiftState 
 // The syntax-colouring editor control.
 //
 // The control is driven by messages: the methods that touch text, selection or view are thin layers
-// that send the control a message through the virtual Perform, and Qt's events become the same
-// messages in one place (event()). The text lives in the line store of TCodeMemoCore; the look and
-// behaviour live in a TSM_Settings object, the control's own or the active parser's, which the
-// setting properties read and write directly.
+// that send the control a message through the virtual Perform. Qt's events come in at one place,
+// event(): size, paint, focus, font, enabling, the double click and the wheel become the same
+// messages there, while keys, typed text, mouse press, move and release, and drag and drop call
+// their handlers (KeyDown, KeyPress, MouseDown, ...) directly. The text lives in the line store of
+// TCodeMemoCore; the look and behaviour live in a TSM_Settings object, the control's own or the
+// active parser's, which the setting properties read and write directly.
 //
 // Painting: the control keeps a back buffer that Paint fills for the records flagged as changed;
 // Qt's paint event only copies it to the screen and draws the caret, which blinks on a timer.

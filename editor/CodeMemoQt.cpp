@@ -1,4 +1,4 @@
-// Qt's side of the editor control: its events become the control's messages here, and only here.
+// Qt's side of the editor control: its events come in here, and only here, as messages or handler calls.
 #include <QApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>

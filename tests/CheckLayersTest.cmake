@@ -1,5 +1,5 @@
 # The layer check on two small trees: the clean one passes, the faulty one fails naming exactly its
-# offending includes, each with its file. Run with -DCHECK=<the check's script> -DTREES=<folder of the two trees>.
+# offending includes, each with its file, and each folder of code that has no row. Run with -DCHECK=<the check's script> -DTREES=<folder of the two trees>.
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${TREES}/clean -P ${CHECK}
@@ -37,6 +37,13 @@ set(expected
   # A relative path is judged by the folder it leads to.
   "editor/dialogs/Dialog.cpp: ../../components/KrCtrls.h"
   "editor/model/Lines.cpp: app/model/KestrimaConfig.h"
+  # A path is judged by the file it leads to, not by the folder it starts in.
+  "editor/Glyphs.cpp: platform/../app/window/uFormPrincipal.h (leads to app/window/uFormPrincipal.h)"
+  "editor/Glyphs.cpp: platform/core/../../app/host/WindowHost.h (leads to app/host/WindowHost.h)"
+  "editor/model/Lines.cpp: platform/core/../../highlight/SynParse.h (leads to highlight/SynParse.h)"
+  # A new folder does not take its parent's row: it fails until it has its own, named once.
+  "app/extra/: code in a folder with no row of its own"
+  "platform/net/: code in a folder with no row of its own"
   "highlight/Parser.cpp: editor/CodeMemo.h"
   "platform/core/Core.cpp: QtCore/QList"
   "toolbars/Bar.h: editor/CodeMemo.h")
@@ -52,7 +59,8 @@ foreach(passing "app/model/Unit.cpp: app/model/Unit.h" "app/model/Unit.cpp: stri
         "Dialog.cpp: app/model/Unit.h" "Panel.h: QWidget" "Panel.h: app/widgets/Widget.h"
         "Widget.cpp: app/model/Unit.h" "PrevPrinter.cpp: components/core/StrUtils.h"
         "PrevPrinter.cpp: platform/Controls.h" "PrevPrinter.cpp: QWidget" "CodeMemo.cpp: editor/model/Lines.h"
-        "CodeMemo.cpp: QWidget" "CodeMemo.cpp: components/PrevPrinter.h" "Dialog.cpp: editor/CodeMemo.h" "Parser.cpp: editor/model/Lines.h")
+        "CodeMemo.cpp: QWidget" "CodeMemo.cpp: components/PrevPrinter.h" "Dialog.cpp: editor/CodeMemo.h" "Parser.cpp: editor/model/Lines.h"
+        "Glyphs.cpp: platform/./Controls.h" "Extra.cpp" "Extra.h" "Net.cpp")
   string(FIND "${faulty_err}" "${passing}" at)
   if(NOT at EQUAL -1)
     message(FATAL_ERROR "The check named an include its folder may use, \"${passing}\":\n${faulty_err}")
@@ -64,4 +72,4 @@ list(LENGTH expected wanted)
 if(NOT count EQUAL wanted)
   message(FATAL_ERROR "The check named ${count} includes, not ${wanted}:\n${faulty_err}")
 endif()
-message(STATUS "The layer check passes the clean tree and names the faulty tree's ${wanted} includes")
+message(STATUS "The layer check passes the clean tree and names the faulty tree's ${wanted} offenders")

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <future>
+#include <regex>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -169,12 +170,9 @@ TEST(SingleInstance, AListenerOfAnotherUserIsHandedNothingAndThisCopyListensInIt
     EXPECT_FALSE(second.Start(0x1400));
     ASSERT_TRUE(pumpUntil([&] { return received.size() == 1; }));
 
-    // The stranger saw connections come and go, and not one byte.
+    // The stranger saw connections come and go, and not one byte: each accepted, then closed unheard.
     const std::string heard = stranger.Stop();
-    EXPECT_GE(heard.size(), 3u);
-    EXPECT_EQ(heard.size() % 3, 0u);
-    for (size_t at = 0; at < heard.size(); at += 3)
-        EXPECT_EQ(heard.substr(at, 3), "<A>") << heard;
+    EXPECT_TRUE(std::regex_match(heard, std::regex("(<A><C>)+"))) << heard;
 }
 
 TEST(SingleInstance, AClientOfAnotherUserIsCutOffUnheard)

@@ -1,5 +1,5 @@
 // Test helper: a stand-in desktop opener ("xdg-open" first on the path) that notes each argument it
-// is given, one per line, and answers with the exit status the test sets.
+// is given, one per line, and answers with the exit status the test sets; and whether a program runs.
 #pragma once
 
 #include <chrono>
@@ -11,8 +11,24 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/EnvironmentWhile.h"
+#include "support/PumpUntil.h"
 #include "support/TempDir.h"
+
+// Whether a process runs with `program` as one of the words of its command line.
+inline bool SomeProcessRuns(const std::string& program)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        for (std::string word; std::getline(in, word, '\0');)
+            if (word == program)
+                return true;
+    }
+    return false;
+}
 
 class TDesktopOpener {
 public:
@@ -25,9 +41,11 @@ public:
     }
     // The exit status of the next calls: 0 opens, anything else refuses.
     void Answer(int status) const { std::ofstream(statusFile()) << status; }
-    // What the opener was asked to open, in order.
+    // What the opener was asked to open, in order, once no call of it runs: the program waits only a
+    // while for the opener's answer, and one that answers late still writes its line.
     std::vector<std::string> Opened() const
     {
+        EXPECT_TRUE(pumpUntil([&] { return !SomeProcessRuns(Program()); }, 30000)) << Program() << " still runs";
         std::vector<std::string> lines;
         std::ifstream in(Log());
         for (std::string line; std::getline(in, line);)

@@ -523,11 +523,11 @@ TEST(DdeMacro, AnOversizedOrBrokenFrameClosesTheConnectionAndRunsNothing)
         std::string answer;
         TDdeFrame reply;
         size_t consumed = 0;
-        pumpUntil([&] {
+        EXPECT_TRUE(pumpUntil([&] {
             client.waitForReadyRead(5);
             answer += client.readAll().toStdString();
             return DecodeDdeFrame(answer, reply, consumed) == TDdeDecode::Complete;
-        }, 5000);
+        }, 10000)) << "no answer on the topic " << topic;
         return reply.Kind;
     };
     EXPECT_EQ(answerTo("otro"), TDdeKind::Nack);

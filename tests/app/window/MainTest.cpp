@@ -5,6 +5,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <memory>
+#include <regex>
 #include <string>
 
 #include "app/window/uFormPrincipal.h"
@@ -131,6 +132,6 @@ TEST(Main, AStartFindingAnotherUsersListenerHandsItNothingAndRunsItsOwnWindow)
     // It stays up as the running copy (it answers a macro of this user's) instead of ending at once.
     expectRunningCopyAnswers(*program);
     const std::string heard = stranger.Stop();
-    EXPECT_EQ(heard.find("privado"), std::string::npos) << heard;
-    EXPECT_EQ(heard.find_first_not_of("<A>"), std::string::npos) << heard;
+    // Each connection it made was closed before a byte went, the file's name least of all.
+    EXPECT_TRUE(std::regex_match(heard, std::regex("(<A><C>)+"))) << heard;
 }

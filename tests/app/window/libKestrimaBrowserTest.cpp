@@ -55,19 +55,6 @@ std::filesystem::path standInBrowser(const TempDir& folder, const std::string& e
     return browser;
 }
 
-// Whether a process runs with `program` as one of the words of its command line.
-bool someProcessRuns(const std::string& program)
-{
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        for (std::string word; std::getline(in, word, '\0');)
-            if (word == program)
-                return true;
-    }
-    return false;
-}
-
 // What the stand-in browser logged, once it has logged and every copy of it has ended: the browser is
 // started detached, and a start has run the program before it returns, so that a second start would be
 // running or done. The log is waited for first: while a copy passes from `env` to the shell its command
@@ -76,7 +63,7 @@ std::string standInLog(const TempDir& folder)
 {
     const std::string browser = (folder.path / "Navegador").string();
     const std::filesystem::path log = folder.path / "llamadas.txt";
-    EXPECT_TRUE(pumpUntil([&] { return !contentsOf(log).empty() && !someProcessRuns(browser); }, 30000))
+    EXPECT_TRUE(pumpUntil([&] { return !contentsOf(log).empty() && !SomeProcessRuns(browser); }, 30000))
         << browser << " logged nothing or still runs";
     return contentsOf(log);
 }
