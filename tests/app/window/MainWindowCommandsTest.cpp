@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -965,6 +966,35 @@ TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
     // One insertion: one undo takes both codes away.
     w.memo.Undo();
     EXPECT_EQ(w.memo.StoredText(), "<BODY></BODY>");
+}
+
+TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorerPutsIt)
+{
+    TempDir dir("dropped-name");
+    TShownForm w;
+    w.form.Config().InsertDirs = 2;
+    w.form.Config().InsCaseMode = 4;
+    const std::string page = dir.file("page.htm", "");
+    w.form.AbreArchivo(page, false, ekHTML);
+    SetText(w.memo, "<BODY></BODY>");
+    std::filesystem::create_directory(dir.path / "im\xC3\xA1genes");
+    const std::string picture = dir.file("im\xC3\xA1genes/foto \xC3\xB1.gif", TinyGif());
+
+    // A file manager hands the address with its characters escaped, as any program does.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromUtf8(picture.c_str()))});
+    ASSERT_TRUE(data.data("text/uri-list").contains("foto%20%C3%B1.gif"));
+    const TPoint at = w.memo.PointFromOffset(6);
+    const QPoint point = QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.memo, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.memo, &drop);
+    // The name as its characters in the page's text, and the picture's size found.
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"im\xE1genes/foto \xF1.gif\" ALT=\"foto \xF1\" WIDTH=\"40\" HEIGHT=\"20\"></BODY>");
+    // The same code the side panel's explorer inserts for the file.
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r" + w.form.CodigoDeArchivo(picture) + "</BODY>");
 }
 
 TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)

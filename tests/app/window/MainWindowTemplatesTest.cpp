@@ -13,6 +13,7 @@
 #include "app/dialogs/uFormFusion.h"
 #include "components/VeltranEdit.h"
 #include "toolbars/TBarCtls.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
