@@ -56,7 +56,11 @@ std::vector<std::string> storedSettings(TformPrincipal& form)
     std::vector<std::string> keys;
     for (size_t start = 0, end; start < text.size(); start = end + 2) {
         end = std::min(text.find("\n\n", start), text.size());
-        keys.push_back(text.substr(start, end - start));
+        // The last key of the file ends in one line end of its own.
+        std::string key = text.substr(start, end - start);
+        while (!key.empty() && key.back() == '\n')
+            key.pop_back();
+        keys.push_back(std::move(key));
     }
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -450,8 +454,10 @@ TEST(OptionsCommand, AUtilityWhosePathHoldsAnyCharacterIsStoredAsItsPathAndStart
     });
     w.form.Commands().Action("mOpciones")->trigger();
     EXPECT_EQ(w.form.Config().UtilValues.Text(), program + "\r\n");
-    // Stored as its path: the settings read back name it so.
+    // Stored as its path, its own bytes in the store; the settings read back name it so.
     w.form.Config().Save();
+    RegistryStore::Flush();
+    EXPECT_NE(ReadFileBytes(RegistryStore::FileName()).find("\"Herramienta\"=\"" + program + "\"\n"), std::string::npos);
     TKestrimaConfig read;
     read.Load();
     EXPECT_EQ(read.UtilValues.Text(), program + "\r\n");
