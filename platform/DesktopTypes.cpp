@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
@@ -92,7 +93,7 @@ void refreshMimeDatabase(const std::string& mimeFolder)
     if (tool.isEmpty())
         return;
     QProcess update;
-    update.start(tool, {QString::fromStdString(mimeFolder)});
+    update.start(tool, {FromFilePath(mimeFolder)});
     update.waitForFinished(30000);
 }
 

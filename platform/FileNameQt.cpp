@@ -42,7 +42,13 @@ std::string ToFilePath(const QString& path)
 
 std::string FilePathOfUrl(const QUrl& url)
 {
-    return url.isLocalFile() ? ToFilePath(url.toLocalFile()) : std::string();
+    if (!url.isLocalFile())
+        return {};
+    // An address's escapes stand for the name's bytes: "%E9" of a Latin-1 name is the byte E9, which
+    // no Qt character would give back.
+    if (url.host().isEmpty())
+        return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    return ToFilePath(url.toLocalFile());
 }
 
 std::vector<std::string> DroppedFilePaths(const QMimeData* data)

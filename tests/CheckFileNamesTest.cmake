@@ -21,6 +21,8 @@ set(expected
   "components/Folder.cpp: QString parent(const QString& path) { return QFileInfo(path).absolutePath()"
   "app/dialogs/Options.cpp: edit->setText(FromWin1252(config.LibraryDir + \"/\" + config.ModelFileName))"
   "app/dialogs/Options.cpp: config.Program = dialog.selectedFiles().front()"
+  "app/dialogs/Options.cpp: QString library(const Config& config) { return QString::fromStdString(config.LibraryDir)"
+  "app/dialogs/Options.cpp: std::string self() { return QCoreApplication::applicationFilePath().toStdString()"
   "toolbars/Bar.cpp: std::string shownName(const std::string& name) { return ToWin1252(QString::fromLocal8Bit(")
 foreach(offender ${expected})
   string(FIND "${faulty_err}" "${offender}" at)

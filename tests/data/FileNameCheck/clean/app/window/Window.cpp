@@ -6,5 +6,7 @@ void show(const std::string& caption, const std::string& fileName)
     label->setText(FromWin1252(FilePathText(fileName)));
     edit->setText(FromFilePath(fileName));
     QDir::Filters filters = QDir::AllDirs | QDir::NoDotAndDotDot;
+    button->setObjectName(QString::fromStdString(name));
+    const std::string bytes = item->data(kPathRole).toByteArray().toStdString();
     const std::string font = ToWin1252(box->currentText()); int a[2]; a[0] = 1;
 }
