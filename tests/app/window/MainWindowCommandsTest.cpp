@@ -78,6 +78,21 @@ void typeText(TCodeMemo& memo, const std::string& text)
         type(memo, ch);
 }
 
+// Drags `data` over the editor and drops it as a copy at text offset `offset`; whether the editor
+// accepted the drag.
+bool dropOnto(TCodeMemo& memo, QMimeData& data, int offset)
+{
+    const TPoint at = memo.PointFromOffset(offset);
+    const QPoint point = QPoint(at.X + 1, at.Y + 1) + memo.contentsRect().topLeft();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &drop);
+    return true;
+}
+
 QAction* item(TformPrincipal& form, const char* name)
 {
     auto* action = form.findChild<QAction*>(name);
@@ -954,13 +969,7 @@ TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture)), QUrl::fromLocalFile(QString::fromStdString(sheet))});
-    const TPoint at = w.memo.PointFromOffset(6);
-    const QPoint point = QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft();
-    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w.memo, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w.memo, &drop);
+    ASSERT_TRUE(dropOnto(w.memo, data, 6));
     EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">"
                                  "\r<LINK REL=StyleSheet HREF=\"estilo.css\" TYPE=\"text/css\"></BODY>");
     // One insertion: one undo takes both codes away.
@@ -984,13 +993,7 @@ TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorer
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromUtf8(picture.c_str()))});
     ASSERT_TRUE(data.data("text/uri-list").contains("foto%20%C3%B1.gif"));
-    const TPoint at = w.memo.PointFromOffset(6);
-    const QPoint point = QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft();
-    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w.memo, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w.memo, &drop);
+    ASSERT_TRUE(dropOnto(w.memo, data, 6));
     // The name as its characters in the page's text, and the picture's size found.
     EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"im\xE1genes/foto \xF1.gif\" ALT=\"foto \xF1\" WIDTH=\"40\" HEIGHT=\"20\"></BODY>");
     // The same code the side panel's explorer inserts for the file.
