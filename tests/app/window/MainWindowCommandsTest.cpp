@@ -998,6 +998,15 @@ TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorer
     EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"im\xE1genes/foto \xF1.gif\" ALT=\"foto \xF1\" WIDTH=\"40\" HEIGHT=\"20\"></BODY>");
     // The same code the side panel's explorer inserts for the file.
     EXPECT_EQ(w.memo.StoredText(), "<BODY>\r" + w.form.CodigoDeArchivo(picture) + "</BODY>");
+
+    // A Latin-1 name arrives escaped ("%E9"), which no Qt character spells: still the file itself.
+    SetText(w.memo, "<BODY></BODY>");
+    const std::string latin1 = dir.file("caf\xE9.gif", TinyGif());
+    QMimeData escaped;
+    escaped.setData("text/uri-list", QByteArray("file://") + QByteArray::fromStdString(latin1).toPercentEncoding("/") + "\r\n");
+    ASSERT_TRUE(dropOnto(w.memo, escaped, 6));
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r" + w.form.CodigoDeArchivo(latin1) + "</BODY>");
+    EXPECT_NE(w.memo.StoredText().find("WIDTH=\"40\" HEIGHT=\"20\""), std::string::npos) << w.memo.StoredText();
 }
 
 TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
