@@ -93,6 +93,15 @@ bool dropOnto(TCodeMemo& memo, QMimeData& data, int offset)
     return true;
 }
 
+// A page in `dir` whose body takes dropped files, the codes going in as written, names relative to the page.
+void openDropPage(TformPrincipal& form, const TempDir& dir)
+{
+    form.Config().InsertDirs = 2;
+    form.Config().InsCaseMode = 4;
+    form.AbreArchivo(dir.file("page.htm", ""), false, ekHTML);
+    SetText(*form.CodeMemo(), "<BODY></BODY>");
+}
+
 QAction* item(TformPrincipal& form, const char* name)
 {
     auto* action = form.findChild<QAction*>(name);
@@ -958,12 +967,8 @@ TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
 {
     TempDir dir("dropped");
     TShownForm w;
-    w.form.Config().InsertDirs = 2;
-    w.form.Config().InsCaseMode = 4;
-    const std::string page = dir.file("page.htm", "");
-    w.form.AbreArchivo(page, false, ekHTML);
+    openDropPage(w.form, dir);
     ASSERT_TRUE(w.memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
-    SetText(w.memo, "<BODY></BODY>");
     const std::string picture = dir.file("a.gif", TinyGif());
     const std::string sheet = dir.file("estilo.css", "");
 
@@ -981,11 +986,7 @@ TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorer
 {
     TempDir dir("dropped-name");
     TShownForm w;
-    w.form.Config().InsertDirs = 2;
-    w.form.Config().InsCaseMode = 4;
-    const std::string page = dir.file("page.htm", "");
-    w.form.AbreArchivo(page, false, ekHTML);
-    SetText(w.memo, "<BODY></BODY>");
+    openDropPage(w.form, dir);
     std::filesystem::create_directory(dir.path / "im\xC3\xA1genes");
     const std::string picture = dir.file("im\xC3\xA1genes/foto \xC3\xB1.gif", TinyGif());
 
