@@ -3,7 +3,6 @@
 
 #include <QAbstractButton>
 #include <QDialog>
-#include <QFontMetrics>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGuiApplication>
@@ -190,7 +189,7 @@ void TFolderDialog::selectionChanged()
     }
     if (Options & bfShowPathInStatusArea) {
         const int width = std::max(FStatus->width(), FWindow->width() - 24);
-        FStatus->setText(QFontMetrics(FStatus->font()).elidedText(FromFilePath(FSelection), Qt::ElideRight, width));
+        FStatus->setText(MinimizeQString(FromFilePath(FSelection), FStatus->font(), width));
     }
     if (OnChange)
         OnChange(this);

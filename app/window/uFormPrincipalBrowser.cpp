@@ -10,7 +10,6 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "platform/FileNameQt.h"
-#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
