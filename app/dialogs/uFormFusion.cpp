@@ -79,12 +79,12 @@ TformFusion::TformFusion(QWidget* owner)
 
 std::string TformFusion::TemplateFile() const
 {
-    return ToFilePath(bePlantilla->text());
+    return FilePathOf(bePlantilla);
 }
 
 std::string TformFusion::DataFile() const
 {
-    return ToFilePath(beDatos->text());
+    return FilePathOf(beDatos);
 }
 
 void TformFusion::browse(TBtnEdit* edit, int filter)
@@ -94,7 +94,7 @@ void TformFusion::browse(TBtnEdit* edit, int filter)
     dialog.InitialDir = InitialDir;
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))
-        edit->setText(FromFilePath(dialog.FileName));
+        ShowFilePath(edit, dialog.FileName);
 }
 
 void TformFusion::bePlantillaClick()
