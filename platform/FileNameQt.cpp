@@ -51,6 +51,12 @@ std::string FilePathOfUrl(const QUrl& url)
     return ToFilePath(url.toLocalFile());
 }
 
+QUrl UrlOfFilePath(const std::string& path)
+{
+    // Built from the escaped bytes, not from Qt's characters, so that every name has its own address.
+    return QUrl::fromEncoded("file://" + bytesOf(path).toPercentEncoding("/"), QUrl::StrictMode);
+}
+
 std::vector<std::string> DroppedFilePaths(const QMimeData* data)
 {
     std::vector<std::string> files;

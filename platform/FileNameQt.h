@@ -26,6 +26,8 @@ QString FromFilePath(std::string_view path);
 std::string ToFilePath(const QString& path);
 // The file an address names, "" when it names no local file.
 std::string FilePathOfUrl(const QUrl& url);
+// The address of an absolute file name, each byte that is not plain ASCII escaped.
+QUrl UrlOfFilePath(const std::string& path);
 // The local files among the addresses a drag carries, in order.
 std::vector<std::string> DroppedFilePaths(const QMimeData* data);
 // The files a closed file dialog chose.

@@ -86,7 +86,7 @@ std::string fileArgument(std::string name, const std::string& folder)
     const std::string page = NativePath(name.substr(0, hash));
     if (!FileExists(page))
         return {};
-    QUrl url = QUrl::fromLocalFile(FromFilePath(ExistingAbsolutePath(page)));
+    QUrl url = UrlOfFilePath(ExistingAbsolutePath(page));
     url.setFragment(FromFilePath(name.substr(hash + 1)));
     return url.toString(QUrl::FullyEncoded).toStdString();
 }

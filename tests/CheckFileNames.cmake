@@ -8,7 +8,7 @@ cmake_minimum_required(VERSION 3.25)
 set(gate platform/FileNameQt.h platform/FileNameQt.cpp)
 set(folders app components editor highlight platform toolbars)
 # QDir's flags (QDir::AllDirs, QDir::Filters) name no path; its functions and objects do.
-set(qt_path_call "toLocalFile|selectedFiles|encodeName|decodeName|fromLocal8Bit|toLocal8Bit|QFileInfo|QDir *\\(|QDir::[a-z]|QDir +[A-Za-z_]")
+set(qt_path_call "toLocalFile|fromLocalFile|selectedFiles|encodeName|decodeName|fromLocal8Bit|toLocal8Bit|QFileInfo|QDir *\\(|QDir::[a-z]|QDir +[A-Za-z_]")
 set(win1252_call "(^|[^A-Za-z0-9_])(To|From)(Win1252|EditorText) *\\(")
 # What names a file in the text that follows such a conversion, in the names this code gives it.
 set(names_a_file "[Pp]ath|[Ff]ile[Nn]ame|[Ff]older|[Dd]ir([^a-z]|ectory|$)|LocalFile|Ruta|[Pp]rogram")

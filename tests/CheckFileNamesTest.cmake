@@ -15,6 +15,7 @@ if(faulty_result EQUAL 0)
 endif()
 set(expected
   "editor/Drop.cpp: files->Add(ToWin1252(url.toLocalFile()))"
+  "editor/Drop.cpp: QUrl address(const std::string& path) { return QUrl::fromLocalFile(QString::fromUtf8(path.c_str()))"
   "components/Folder.cpp: std::string home() { return QFile::encodeName(QDir::homePath()).toStdString()"
   "components/Folder.cpp: QString shown(const std::string& name) { return QFile::decodeName("
   "components/Folder.cpp: bool root(const QString& path) { return QDir(path).isRoot()"

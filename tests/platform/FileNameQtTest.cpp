@@ -30,6 +30,7 @@ TEST(FileNameQt, AnAddressAndADropGiveTheNamesBytesWhateverTheyAre)
         const QUrl url(QStringLiteral("file://") + QString::fromLatin1(QByteArray::fromStdString(name).toPercentEncoding("/")));
         ASSERT_TRUE(url.isValid()) << name;
         EXPECT_EQ(FilePathOfUrl(url), name);
+        EXPECT_EQ(UrlOfFilePath(name), url);
         urls << url;
     }
     urls.insert(1, QUrl(QStringLiteral("http://example.org/a.gif")));
