@@ -47,10 +47,10 @@ std::string contentsOf(const std::filesystem::path& file)
 
 // A stand-in browser in `folder` that appends what the shell command `echoes` prints to the log
 // "llamadas.txt" beside it; its path.
-std::filesystem::path standInBrowser(const std::filesystem::path& folder, const std::string& echoes)
+std::filesystem::path standInBrowser(const TempDir& folder, const std::string& echoes)
 {
-    const std::filesystem::path browser = folder / "Navegador";
-    std::ofstream(browser) << "#!/bin/sh\n" << echoes << " >> '" << (folder / "llamadas.txt").string() << "'\n";
+    const std::filesystem::path browser = folder.path / "Navegador";
+    std::ofstream(browser) << "#!/bin/sh\n" << echoes << " >> '" << (folder.path / "llamadas.txt").string() << "'\n";
     std::filesystem::permissions(browser, std::filesystem::perms::owner_all);
     return browser;
 }
@@ -72,10 +72,10 @@ bool someProcessRuns(const std::string& program)
 // started detached, and a start has run the program before it returns, so that a second start would be
 // running or done. The log is waited for first: while a copy passes from `env` to the shell its command
 // line reads empty for a moment, and only once it has written is no exec left to come.
-std::string standInLog(const std::filesystem::path& folder)
+std::string standInLog(const TempDir& folder)
 {
-    const std::string browser = (folder / "Navegador").string();
-    const std::filesystem::path log = folder / "llamadas.txt";
+    const std::string browser = (folder.path / "Navegador").string();
+    const std::filesystem::path log = folder.path / "llamadas.txt";
     EXPECT_TRUE(pumpUntil([&] { return !contentsOf(log).empty() && !someProcessRuns(browser); }, 30000))
         << browser << " logged nothing or still runs";
     return contentsOf(log);
@@ -174,42 +174,40 @@ TEST(Browser, TheRealConversationStartsAStandInBrowserOnceWithThePage)
 {
     TempRegistry registry("browser");
     TempDir folder("browser");
-    const std::filesystem::path browser = standInBrowser(folder.path, "echo \"$@\"");
+    const std::filesystem::path browser = standInBrowser(folder, "echo \"$@\"");
     const std::string page = pageIn(folder);
     setDefaultBrowser("\"" + browser.string() + "\" \"%1\"");
     OpenInBrowser(page);
-    EXPECT_EQ(standInLog(folder.path), page + "\n");
+    EXPECT_EQ(standInLog(folder), page + "\n");
 }
 
 TEST(Browser, ABrowserBehindEnvGetsThePageAsOneArgumentSpeltAsTheFileSystemSpellsIt)
 {
     TempRegistry registry("browser");
     TempDir folder("browser");
-    const std::filesystem::path browser = standInBrowser(folder.path, "printf '%s|%s|%s\\n' \"$VAR\" \"$#\" \"$1\"");
+    const std::filesystem::path browser = standInBrowser(folder, "printf '%s|%s|%s\\n' \"$VAR\" \"$#\" \"$1\"");
     // A page with the execute bit in a folder named with accented letters.
     std::filesystem::create_directory(folder.path / "P\xC3\xBA" "blico a\xC3\xB1o");
     const std::string page = MarkingProgram(folder.path / "P\xC3\xBA" "blico a\xC3\xB1o", "p\xC3\xA1gina.htm");
     setDefaultBrowser(BrowserCommandFromExec("env VAR=x \"" + browser.string() + "\" %u"));
     EXPECT_TRUE(OpenInBrowser(page));
-    EXPECT_EQ(standInLog(folder.path), "x|1|" + page + "\n");
+    EXPECT_EQ(standInLog(folder), "x|1|" + page + "\n");
     EXPECT_FALSE(MarkingProgramRan(page));
 }
 
 TEST(Browser, ABrowserWhosePathHoldsAnyCharacterIsStartedByThatPath)
 {
     TempRegistry registry("browser");
-    TempDir folder("browser");
-    const std::filesystem::path own = folder.path / "\xC5\x82ukasz";
-    std::filesystem::create_directory(own);
-    const std::filesystem::path browser = standInBrowser(own, "echo \"$0|$@\"");
+    TempDir folder("\xC5\x82ukasz");
+    const std::filesystem::path browser = standInBrowser(folder, "echo \"$0|$@\"");
     const std::string page = pageIn(folder);
     // From the Browsers menu, its path as the settings hold it, and as the default browser's command.
     EXPECT_TRUE(OpenInMenuBrowser(browser.string(), page, ""));
-    EXPECT_EQ(standInLog(own), browser.string() + "|" + page + "\n");
-    std::filesystem::remove(own / "llamadas.txt");
+    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
+    std::filesystem::remove(folder.path / "llamadas.txt");
     setDefaultBrowser("\"" + browser.string() + "\" \"%1\"");
     EXPECT_TRUE(OpenInBrowser(page));
-    EXPECT_EQ(standInLog(own), browser.string() + "|" + page + "\n");
+    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
 }
 
 TEST(Browser, ABrowserThatCannotStartOrNoBrowserIsReportedNamingThePage)
