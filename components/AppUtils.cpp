@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "components/KrProps.h"
+#include "platform/FileNameQt.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ TPoint pointProperty(const QWidget* form, const char* name, TPoint defaultValue)
 
 std::string programFile()
 {
-    return QCoreApplication::instance() ? QCoreApplication::applicationFilePath().toStdString() : "kestrima";
+    return QCoreApplication::instance() ? ToFilePath(QCoreApplication::applicationFilePath()) : "kestrima";
 }
 
 TRect toRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }

@@ -4,7 +4,6 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileIconProvider>
 #include <QTimer>
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include "components/core/xProcs.h"
 #include "platform/Cursors.h"
 #include "platform/FileDrops.h"
+#include "platform/FileNameQt.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
@@ -38,11 +38,6 @@ const std::vector<QIcon>& iconList()
         return list;
     }());
     return icons;
-}
-
-QString displayName(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 std::string withoutSlash(std::string path)
@@ -325,7 +320,7 @@ void TDirTree::buildDrives()
 TDirTreeNode* TDirTree::makeDriveNode(const TDriveInfo& drive)
 {
     auto* node = new TDirTreeNode(drive.Root);
-    node->setText(0, displayName(driveText(drive)));
+    node->setText(0, FromFilePath(driveText(drive)));
     node->Data.IconIndex = drive.Kind == dkRemote ? kNetworkIcon : kDriveIcon;
     node->setIcon(0, iconList()[node->Data.IconIndex]);
     if (OnGetIcon)
@@ -341,7 +336,7 @@ TDirTreeNode* TDirTree::makeDriveNode(const TDriveInfo& drive)
 TDirTreeNode* TDirTree::makeFolderNode(const std::string& path)
 {
     auto* node = new TDirTreeNode(path);
-    node->setText(0, displayName(ExtractFileName(withoutSlash(path))));
+    node->setText(0, FromFilePath(ExtractFileName(withoutSlash(path))));
     node->Data.IconIndex = kFolderIcon;
     node->setIcon(0, iconList()[kFolderIcon]);
     if (OnGetIcon)

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -16,6 +15,7 @@
 #include "components/core/CommandLine.h"
 #include "components/core/FileUtil.h"
 #include "platform/FileDrops.h"
+#include "platform/FileNameQt.h"
 #include "platform/GraphicsQt.h"
 #include "platform/Keys.h"
 #include "platform/Win1252Qt.h"
@@ -38,11 +38,6 @@ constexpr int kGlyphInset = 6;
 QColor sysColor(uint32_t color)
 {
     return ToQColor(static_cast<TColor>(color));
-}
-
-QString decodedName(const std::string& name)
-{
-    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
 // The combo box's arrow: a small black triangle, its background the colour the glyph leaves out.
@@ -445,7 +440,7 @@ void TFilenameEdit::SetDialogKind(TFileDialogKind value)
 
 std::string TFilenameEdit::FileName() const
 {
-    return nameOfText(QFile::encodeName(text()).toStdString());
+    return nameOfText(FilePathOf(this));
 }
 
 void TFilenameEdit::SetFileName(const std::string& value)
@@ -458,7 +453,7 @@ void TFilenameEdit::SetFileName(const std::string& value)
 
 void TFilenameEdit::setNameText(const std::string& name)
 {
-    setText(decodedName(QuotedFileName(name)));
+    ShowFilePath(this, QuotedFileName(name));
 }
 
 bool TFilenameEdit::IsFilterStored() const

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QListView>
@@ -21,6 +20,7 @@
 #include "components/core/xProcs.h"
 #include "platform/Cursors.h"
 #include "platform/FileDrops.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
@@ -45,7 +45,7 @@ const TKindLook& kindLook(const std::string& fileName, bool folder)
     static QMimeDatabase& database = *new QMimeDatabase;
     static std::map<QString, TKindLook>& looks = *new std::map<QString, TKindLook>;
     QMimeType type = folder ? database.mimeTypeForName(QStringLiteral("inode/directory"))
-                            : database.mimeTypeForFile(QFile::decodeName(fileName.c_str()), QMimeDatabase::MatchExtension);
+                            : database.mimeTypeForFile(FromFilePath(fileName), QMimeDatabase::MatchExtension);
     auto [it, added] = looks.try_emplace(type.name());
     if (added) {
         static QFileIconProvider& provider = *new QFileIconProvider;

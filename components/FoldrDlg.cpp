@@ -4,7 +4,6 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -19,6 +18,7 @@
 #include <utility>
 
 #include "components/VCLUtils.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
@@ -36,20 +36,10 @@ TFolderDialogHook& hook()
     return answer;
 }
 
-QString qtPath(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string filePath(const QString& path)
-{
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
-}
-
 std::string standardPath(QStandardPaths::StandardLocation location)
 {
     const QString path = QStandardPaths::writableLocation(location);
-    return path.isEmpty() ? filePath(QDir::homePath()) : filePath(path);
+    return path.isEmpty() ? HomeFolderPath() : NativeFilePath(path);
 }
 
 } // namespace
@@ -67,7 +57,7 @@ std::string ShellFolderPath(TShellFolder folder)
     case sfoMyComputer:
     case sfoNetwork:
     case sfoNetworkNeighborhood:
-        return filePath(QDir::rootPath());
+        return RootFolderPath();
     case sfoDesktopDirectory:
     case sfoCommonDesktopDirectory:
         return standardPath(QStandardPaths::DesktopLocation);
@@ -83,7 +73,7 @@ std::string ShellFolderPath(TShellFolder folder)
     case sfoAppData:
         return standardPath(QStandardPaths::GenericDataLocation);
     default:
-        return filePath(QDir::homePath());
+        return HomeFolderPath();
     }
 }
 
@@ -112,8 +102,8 @@ void TFolderDialog::buildWindow()
     if (Options & bfBrowseIncludeFiles)
         filters |= QDir::Files;
     FModel->setFilter(filters);
-    const QString root = qtPath(ShellFolderPath(RootFolder));
-    FModel->setRootPath(root);
+    const std::string root = ShellFolderPath(RootFolder);
+    FModel->setRootPath(FromFilePath(root));
     FTree = new QTreeView(FWindow);
     FTree->setObjectName("FolderTree");
     FTree->setModel(FModel);
@@ -121,11 +111,10 @@ void TFolderDialog::buildWindow()
         FTree->hideColumn(column);
     FTree->header()->hide();
     // The tree shows the root folder itself as its one top item.
-    const QString parentOfRoot = QFileInfo(root).dir().absolutePath();
-    if (QDir(root).isRoot())
+    if (IsRootFolder(root))
         FTree->setRootIndex(QModelIndex());
     else
-        FTree->setRootIndex(FModel->index(parentOfRoot));
+        FTree->setRootIndex(FModel->index(FromFilePath(ParentFolderPath(root))));
     layout->addWidget(FTree, 1);
 
     FStatus = new QLabel(FWindow);
@@ -178,7 +167,7 @@ void TFolderDialog::Select(const std::string& folder)
 {
     if (!FTree)
         return;
-    const QModelIndex index = FModel->index(qtPath(folder));
+    const QModelIndex index = FModel->index(FromFilePath(folder));
     if (!index.isValid())
         return;
     FTree->setCurrentIndex(index);
@@ -188,7 +177,7 @@ void TFolderDialog::Select(const std::string& folder)
 void TFolderDialog::selectionChanged()
 {
     const QModelIndex index = FTree->currentIndex();
-    FSelection = index.isValid() ? filePath(FModel->filePath(index)) : std::string();
+    FSelection = index.isValid() ? NativeFilePath(FModel->filePath(index)) : std::string();
     const bool chosen = !FSelection.empty();
     if (Options & bfFileSysDirsOnly)
         FOK->setEnabled(chosen);
@@ -200,7 +189,7 @@ void TFolderDialog::selectionChanged()
     }
     if (Options & bfShowPathInStatusArea) {
         const int width = std::max(FStatus->width(), FWindow->width() - 24);
-        FStatus->setText(FromWin1252(MinimizeText(ToWin1252(qtPath(FSelection)), FStatus->font(), width)));
+        FStatus->setText(MinimizeQString(FromFilePath(FSelection), FStatus->font(), width));
     }
     if (OnChange)
         OnChange(this);
@@ -248,6 +237,6 @@ bool TFolderDialog::Execute()
     if (!accepted || FSelection.empty())
         return false;
     Directory = FSelection;
-    FDisplayName = ToWin1252(FModel->fileName(FTree->currentIndex()));
+    FDisplayName = FilePathText(ToFilePath(FModel->fileName(FTree->currentIndex())));
     return true;
 }

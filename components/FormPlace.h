@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "components/AppUtils.h"
+#include "platform/FileNameQt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Messages.h"
 
@@ -109,8 +110,8 @@ public:
     const std::string& IniSection() const { return FIniSection; }
     void SetIniSection(const std::string& value) { FIniSection = value; }
     std::string IniSectionOrDefault() const;
-    QString IniFileNameText() const { return QString::fromStdString(FIniFileName); }
-    void SetIniFileNameText(const QString& value) { FIniFileName = value.toStdString(); }
+    QString IniFileNameText() const { return FromFilePath(FIniFileName); }
+    void SetIniFileNameText(const QString& value) { FIniFileName = KeptFilePath(value, FIniFileName); }
     QString IniSectionText() const { return QString::fromStdString(FIniSection); }
     void SetIniSectionText(const QString& value) { FIniSection = value.toStdString(); }
     TWinMinMaxInfo& MinMaxInfo() { return FMinMaxInfo; }

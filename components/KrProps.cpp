@@ -12,6 +12,7 @@
 #include <map>
 
 #include "components/core/PropText.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"

@@ -139,16 +139,24 @@ bool IsForegroundTask() { return QApplication::activeWindow() != nullptr; }
 
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth)
 {
+    return ToWin1252(MinimizeQString(FromWin1252(text), font, maxWidth));
+}
+
+QString MinimizeQString(const QString& text, const QFont& font, int maxWidth)
+{
     QFontMetrics metrics(font);
-    auto fits = [&](const std::string& s) { return metrics.horizontalAdvance(FromWin1252(s)) <= maxWidth; };
+    auto fits = [&](const QString& s) { return metrics.horizontalAdvance(s) <= maxWidth; };
     if (fits(text))
         return text;
-    for (size_t keep = text.size() > 2 ? text.size() - 2 : 0; keep > 0; --keep) {
-        std::string candidate = text.substr(0, keep) + "...";
+    for (qsizetype keep = text.size() > 2 ? text.size() - 2 : 0; keep > 0; --keep) {
+        // A character outside the basic plane is kept or cut whole.
+        if (text[keep - 1].isHighSurrogate())
+            continue;
+        QString candidate = text.left(keep) + QStringLiteral("...");
         if (fits(candidate))
             return candidate;
     }
-    return "...";
+    return QStringLiteral("...");
 }
 
 // ---------------------------------------------------------------- drawing

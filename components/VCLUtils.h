@@ -10,6 +10,7 @@
 #include "platform/core/SysUtils.h"
 
 class QFont;
+class QString;
 class QImage;
 class QPainter;
 class QWidget;
@@ -38,6 +39,8 @@ bool IsForegroundTask();
 // The text when it fits in `maxWidth` pixels in the font; otherwise the longest start of it, at least
 // two characters shorter, followed by "...", that fits; "..." alone when none does.
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth);
+// The same for a Qt string, whatever characters it holds.
+QString MinimizeQString(const QString& text, const QFont& font, int maxWidth);
 
 // ---------------------------------------------------------------- drawing
 

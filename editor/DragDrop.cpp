@@ -3,12 +3,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 #include <climits>
 
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/ClipboardFormats.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/CharacterReferences.h"
 
@@ -17,14 +17,13 @@ namespace {
 // Width in pixels of the caret that shows where a drop would land.
 constexpr int kDropCaretWidth = 2;
 
-// Local files among the dropped addresses, one name a line, as the editor's text holds them.
+// Local files among the dropped addresses, one name a line, in the file system's bytes: the handler
+// of dropped files takes names as every other file name is taken, whichever program they came from.
 std::unique_ptr<TStringList> droppedFileList(const QMimeData* data)
 {
     auto files = std::make_unique<TStringList>();
-    if (data && data->hasUrls())
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                files->Add(ToWin1252(url.toLocalFile()));
+    for (const std::string& file : DroppedFilePaths(data))
+        files->Add(file);
     return files;
 }
 

@@ -1,15 +1,14 @@
 // TDdeClientConv: a client conversation with another program's DDE service (a browser), made through a factory that tests replace.
 #include "platform/DdeClient.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 #include <utility>
 
-#include "platform/Win1252Qt.h"
+#include "platform/FileNameQt.h"
+#include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 
@@ -30,7 +29,7 @@ constexpr const char* kBrowserKey = "htmlfile\\shell\\open\\command";
 QString execOfDesktopEntry(const QString& entry)
 {
     for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
-        QFile file(QDir(folder).filePath(entry));
+        QFile file(folder + QLatin1Char('/') + entry);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             continue;
         bool mainGroup = false;
@@ -82,15 +81,15 @@ bool TBrowserDdeConv::RequestData(const std::string& item, std::string& data)
         return false;
     if (FTopic != kOpenURL || FStarted)
         return true;
-    // The address is the file system's bytes, the command the registry store's characters: the
-    // address takes its place in each word after the word is converted.
+    // The address and the command are both the file system's bytes (a program's path is a file's
+    // name): the address takes its place in each word after the word is converted.
     const QString url = FromFilePath(item.substr(0, item.find(",,")));
     QStringList arguments;
-    if (QFileInfo(FromWin1252(FServiceApplication)).isFile()) {
-        arguments = {FromWin1252(FServiceApplication), url};
+    if (FileExists(FServiceApplication)) {
+        arguments = {FromFilePath(FServiceApplication), url};
     } else {
         for (const std::string& word : BrowserArguments(FServiceApplication, kPagePlaceholder))
-            arguments.push_back(FromWin1252(word).replace(QLatin1String(kPagePlaceholder), url));
+            arguments.push_back(FromFilePath(word).replace(QLatin1String(kPagePlaceholder), url));
     }
     if (arguments.isEmpty())
         return false;
@@ -106,13 +105,13 @@ std::string DesktopBrowserCommand()
     if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0) {
         const QString entry = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
         if (!entry.isEmpty()) {
-            const std::string command = BrowserCommandFromExec(ToWin1252(execOfDesktopEntry(entry)));
+            const std::string command = BrowserCommandFromExec(ToFilePath(execOfDesktopEntry(entry)));
             if (!command.empty())
                 return command;
         }
     }
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    return opener.isEmpty() ? std::string() : CommandLineOf({ToWin1252(opener), kPagePlaceholder});
+    return opener.isEmpty() ? std::string() : CommandLineOf({ToFilePath(opener), kPagePlaceholder});
 }
 
 

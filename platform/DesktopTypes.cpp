@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MimeApps.h"
@@ -55,19 +57,13 @@ std::string execArgument(const std::string& text)
     return escaped;
 }
 
-// A file's name as the message boxes show it.
-std::string shownName(const std::string& fileName)
-{
-    return ToWin1252(QString::fromLocal8Bit(fileName.c_str()));
-}
-
 bool writeFile(const std::string& fileName, const std::string& text, std::string& error)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(fileName).parent_path(), ec);
     if (ReplaceFileContents(fileName, text, error))
         return true;
-    error = shownName(fileName) + ": " + error;
+    error = FilePathText(fileName) + ": " + error;
     return false;
 }
 
@@ -76,7 +72,7 @@ bool removeFile(const std::string& fileName, std::string& error)
     std::error_code ec;
     std::filesystem::remove(fileName, ec);
     if (ec) {
-        error = shownName(fileName) + ": " + SysErrorMessage(ec.value());
+        error = FilePathText(fileName) + ": " + SysErrorMessage(ec.value());
         return false;
     }
     return true;
@@ -97,7 +93,7 @@ void refreshMimeDatabase(const std::string& mimeFolder)
     if (tool.isEmpty())
         return;
     QProcess update;
-    update.start(tool, {QString::fromStdString(mimeFolder)});
+    update.start(tool, {FromFilePath(mimeFolder)});
     update.waitForFinished(30000);
 }
 
@@ -133,7 +129,8 @@ std::string DesktopEntryName(const TDesktopVerb& verb)
 std::string DesktopEntryText(const TDesktopVerb& verb, const std::string& program)
 {
     std::string text = "[Desktop Entry]\nType=Application\nName=" + utf8(verb.Verb) + "\n";
-    text += "Exec=" + execArgument(utf8(program)) + " --shell-exec " + execArgument(utf8(verb.Type + "\\" + verb.Verb))
+    // The program's path is the file system's bytes already; the rest is the settings' text.
+    text += "Exec=" + execArgument(program) + " --shell-exec " + execArgument(utf8(verb.Type + "\\" + verb.Verb))
         + " %f\n";
     text += "MimeType=" + verb.MimeType + ";\nNoDisplay=true\nTerminal=false\n";
     return text;

@@ -1,15 +1,14 @@
 // The open and save dialogs: a filter in the class library's "Name|*.a;*.b|..." form, an initial folder and the chosen files.
 #include "platform/FileDialogs.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
-#include <QFileInfo>
 #include <QStringList>
 #include <utility>
 
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Dde.h"
 
@@ -42,16 +41,6 @@ QStringList qtFilters(const std::string& filter)
         result << QStringLiteral("%1 (%2)").arg(description, masks);
     }
     return result;
-}
-
-QString qtPath(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string filePath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
 }
 
 // The picture dialog's preview: the picture under the selection, scaled into a square beside the list.
@@ -105,26 +94,27 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.FilterIndex - 1]);
     if (!request.InitialDir.empty())
-        dialog.setDirectory(qtPath(request.InitialDir));
+        dialog.setDirectory(FromFilePath(request.InitialDir));
     if (!request.DefaultExt.empty())
-        dialog.setDefaultSuffix(qtPath(request.DefaultExt));
+        dialog.setDefaultSuffix(FromFilePath(request.DefaultExt));
     if (!request.FileName.empty())
-        dialog.selectFile(qtPath(request.FileName));
+        dialog.selectFile(FromFilePath(request.FileName));
     if (!request.Title.empty())
         dialog.setWindowTitle(FromWin1252(request.Title));
     if (!request.History.empty()) {
         QStringList history;
         for (const std::string& folder : request.History)
-            history << qtPath(folder);
+            history << FromFilePath(folder);
         dialog.setHistory(history);
     }
     if (request.Picture)
         addPicturePreview(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    request.Files.clear();
-    for (const QString& file : dialog.selectedFiles())
-        request.Files.push_back(filePath(file));
+    std::vector<std::string> chosen = SelectedFilePaths(dialog);
+    if (chosen.empty())
+        return false;
+    request.Files = std::move(chosen);
     request.FileName = request.Files.front();
     request.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return true;

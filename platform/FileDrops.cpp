@@ -3,9 +3,9 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
-#include <QUrl>
+
+#include "platform/FileNameQt.h"
 
 void AcceptFileDrag(QDragMoveEvent& event, bool accept)
 {
@@ -22,9 +22,8 @@ bool TakeFileDrop(QDropEvent& event, bool accept, TPoint& at, TStringList& files
         return false;
     }
     files.Clear();
-    for (const QUrl& url : event.mimeData()->urls())
-        if (url.isLocalFile())
-            files.Add(QFile::encodeName(url.toLocalFile()).toStdString());
+    for (const std::string& file : DroppedFilePaths(event.mimeData()))
+        files.Add(file);
     event.acceptProposedAction();
     QPoint point = event.position().toPoint();
     at = TPoint{point.x(), point.y()};

@@ -2,7 +2,6 @@
 #include "platform/Shell.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -11,7 +10,9 @@
 #include <utility>
 
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -77,16 +78,15 @@ std::string fileArgument(std::string name, const std::string& folder)
     name = NativePath(name);
     if (!folder.empty() && !name.empty() && name[0] != '/')
         name = NativePath(folder) + name;
-    const QFileInfo file(FromFilePath(name));
-    if (file.exists())
-        return ToFilePath(file.absoluteFilePath());
+    if (std::string file = ExistingAbsolutePath(name); !file.empty())
+        return file;
     const size_t hash = name.find('#');
     if (hash == std::string::npos || hash == 0)
         return {};
-    const QFileInfo page(FromFilePath(NativePath(name.substr(0, hash))));
-    if (!page.isFile())
+    const std::string page = NativePath(name.substr(0, hash));
+    if (!FileExists(page))
         return {};
-    QUrl url = QUrl::fromLocalFile(page.absoluteFilePath());
+    QUrl url = UrlOfFilePath(ExistingAbsolutePath(page));
     url.setFragment(FromFilePath(name.substr(hash + 1)));
     return url.toString(QUrl::FullyEncoded).toStdString();
 }
@@ -98,7 +98,7 @@ std::string openerArgument(const std::string& text, const std::string& folder, i
     std::string argument;
     if (scheme == "file") {
         const QUrl url(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QUrl::TolerantMode);
-        std::string name = ToFilePath(url.toLocalFile());
+        std::string name = FilePathOfUrl(url);
         if (url.hasFragment())
             name.append("#").append(ToFilePath(url.fragment(QUrl::FullyDecoded)));
         argument = fileArgument(name, {});
@@ -194,8 +194,10 @@ bool ShellStartProgram(const std::string& program)
 {
     if (hook())
         return hook()(program);
-    const QFileInfo file(FromFilePath(NativePath(Trim(program))));
-    if (file.isFile() && file.isExecutable())
-        return QProcess::startDetached(file.absoluteFilePath(), {}, file.absolutePath());
+    const std::string path = NativePath(Trim(program));
+    if (IsProgramFile(path)) {
+        const std::string file = ExistingAbsolutePath(path);
+        return QProcess::startDetached(FromFilePath(file), {}, FromFilePath(ExtractFilePath(file)));
+    }
     return ShellOpen(program);
 }

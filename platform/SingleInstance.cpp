@@ -2,7 +2,6 @@
 #include "platform/SingleInstance.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -15,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/HandlerCall.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
@@ -68,7 +68,7 @@ TSingleInstance::TSingleInstance(const std::string& name, QObject* parent) : QOb
     // The socket lives where only this user may enter, so that nobody else can listen in its place
     // first and be handed the user's files. Without such a folder this copy runs on its own.
     try {
-        FServerName = QFile::decodeName(QByteArray::fromStdString(PrivateRuntimeFolder())) + file;
+        FServerName = FromFilePath(PrivateRuntimeFolder()) + file;
         FLockName = FServerName + QStringLiteral(".lock");
     } catch (const Exception& error) {
         FServerName.clear();

@@ -1,7 +1,6 @@
 // Conversion between Windows-1252 text and Qt's Unicode strings.
 #include "platform/Win1252Qt.h"
 
-#include <QFile>
 #include <QList>
 #include <QString>
 
@@ -46,14 +45,4 @@ QString FromEditorText(std::string_view text, const TCharacterReferences* refere
 QString LoadResQString(int id)
 {
     return FromWin1252(LoadResString(id));
-}
-
-QString FromFilePath(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string ToFilePath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
 }

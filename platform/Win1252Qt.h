@@ -20,6 +20,3 @@ std::string ToEditorText(const QString& text, TCharacterReferences* references);
 QString FromEditorText(std::string_view text, const TCharacterReferences* references);
 // String-table entry `id` as a widget shows it.
 QString LoadResQString(int id);
-// A file name as the file system spells it (its bytes) and as a widget shows it.
-QString FromFilePath(const std::string& path);
-std::string ToFilePath(const QString& path);

@@ -507,7 +507,9 @@ void TformMarcos::ShowPanel(TFrameNode& node)
 {
     // The page's text shows its names as the window shows them: the characters it remembers, not their
     // references.
-    eSrc->setText(FromEditorText(QuotedFileName(node.Src), pageReferences()));
+    // The field shows the page's reference in the page's text, its remembered characters as themselves.
+    const std::string reference = QuotedFileName(node.Src);
+    eSrc->setText(FromEditorText(reference, pageReferences()));
     setText(eName, node.FrameName);
     chScrolling->setChecked(node.Scrolling);
     chNoResize->setChecked(!node.NoResize);

@@ -33,6 +33,7 @@
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "platform/RadioGroup.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
@@ -239,9 +240,10 @@ void writeRanged(const TRadioGroup* group, T& field, int last)
         field = static_cast<T>(index);
 }
 
+// The name an edit holds: the one it was given while its text is unchanged.
 std::string editPath(const QLineEdit* edit)
 {
-    return ToFilePath(edit->text());
+    return FilePathOf(edit);
 }
 
 } // namespace
@@ -410,14 +412,14 @@ QTableWidget* TformOpciones::gridOf(QObject* Sender) const
     }
 }
 
-void TformOpciones::fillGrid(QTableWidget* grid, const TStringList& names, const TStringList& values)
+void TformOpciones::fillGrid(QTableWidget* grid, const TStringList& names, const TStringList& values, bool paths)
 {
-    FillCodeGrid(grid, names, values);
+    FillCodeGrid(grid, names, values, paths);
 }
 
-void TformOpciones::readGrid(const QTableWidget* grid, TStringList& names, TStringList& values) const
+void TformOpciones::readGrid(const QTableWidget* grid, TStringList& names, TStringList& values, bool paths) const
 {
-    ReadCodeGrid(grid, names, values);
+    ReadCodeGrid(grid, names, values, paths);
 }
 
 void TformOpciones::sbNuevoClick(QObject* Sender)
@@ -436,14 +438,14 @@ void TformOpciones::sgOpenDblClick(QTableWidget* Sender, int row, int col)
 {
     if (col != 2 || row < 1 || row >= RowCount(Sender))
         return;
-    const std::string current = ToFilePath(FromWin1252(Cells(Sender, 2, row)));
+    const std::string current = GridFilePath(Sender, 2, row);
     TFileDialogRequest dialog;
     dialog.Filter = LoadResString(kProgramFilter);
     dialog.InitialDir = ExtractFilePath(current);
     dialog.FileName = ExtractFileName(current);
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))
-        SetCells(Sender, 2, row, FilePathText(dialog.FileName));
+        SetGridFilePath(Sender, 2, row, dialog.FileName);
 }
 
 void TformOpciones::sgNavegadoresDrawCell(QTableWidget* Sender)
@@ -468,7 +470,10 @@ void TformOpciones::FormCreate()
     for (const auto& [box, field] : kChecks)
         (this->*box)->setChecked(config.*field);
     for (const TEditField& e : kEdits)
-        (this->*e.Edit)->setText(e.Path ? FromFilePath(config.*e.Field) : FromWin1252(config.*e.Field));
+        if (e.Path)
+            ShowFilePath(this->*e.Edit, config.*e.Field);
+        else
+            (this->*e.Edit)->setText(FromWin1252(config.*e.Field));
     MyInitialFile->SetItemIndex(config.InitialFile);
     MyBrowserMode->SetItemIndex(config.BrowserMode);
     MyNewFile->SetItemIndex(config.NewFile);
@@ -478,8 +483,9 @@ void TformOpciones::FormCreate()
     MyInsertDirs->SetItemIndex(config.InsertDirs);
     rgFecha->SetItemIndex(config.DateFormat);
 
-    fillGrid(sgNavegadores, config.BrwNames, config.BrwValues);
-    fillGrid(sgUtilidades, config.UtilNames, config.UtilValues);
+    // The browsers' and the utilities' values are their programs' paths.
+    fillGrid(sgNavegadores, config.BrwNames, config.BrwValues, true);
+    fillGrid(sgUtilidades, config.UtilNames, config.UtilValues, true);
     fillGrid(sgCustomTags, config.TagNames, config.TagValues);
 
     const std::pair<QCheckBox*, TShellVerbKind> verbs[] = {
@@ -530,7 +536,7 @@ void TformOpciones::chooseFile(QLineEdit* edit, int filter)
     dialog.InitialDir = ExtractFilePath(editPath(edit));
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))
-        edit->setText(FromFilePath(dialog.FileName));
+        ShowFilePath(edit, dialog.FileName);
 }
 
 void TformOpciones::sbDirsModeloClick()
@@ -560,7 +566,7 @@ void TformOpciones::sbLibraryDirClick()
     dialog.Text = LoadResString(kTemplatesFolderPrompt);
     dialog.Directory = editPath(MyLibraryDir);
     if (dialog.Execute())
-        MyLibraryDir->setText(FromFilePath(dialog.Directory));
+        ShowFilePath(MyLibraryDir, dialog.Directory);
 }
 
 // ---------------------------------------------------------------- closing
@@ -588,8 +594,8 @@ void TformOpciones::Aceptar()
         config.*field = (this->*box)->isChecked();
     for (const TEditField& e : kEdits)
         config.*e.Field = e.Path ? editPath(this->*e.Edit) : ToWin1252((this->*e.Edit)->text());
-    readGrid(sgNavegadores, config.BrwNames, config.BrwValues);
-    readGrid(sgUtilidades, config.UtilNames, config.UtilValues);
+    readGrid(sgNavegadores, config.BrwNames, config.BrwValues, true);
+    readGrid(sgUtilidades, config.UtilNames, config.UtilValues, true);
     readGrid(sgCustomTags, config.TagNames, config.TagValues);
     // The settings above stand whatever happens to the verbs.
     changeShellVerbs();

@@ -114,8 +114,9 @@ private:
     void buildControls();
     void buildGrid(QTableWidget* grid, int headers);
     void FormCreate();
-    void fillGrid(QTableWidget* grid, const TStringList& names, const TStringList& values);
-    void readGrid(const QTableWidget* grid, TStringList& names, TStringList& values) const;
+    // `paths`: the values are programs' paths (the file system's bytes).
+    void fillGrid(QTableWidget* grid, const TStringList& names, const TStringList& values, bool paths = false);
+    void readGrid(const QTableWidget* grid, TStringList& names, TStringList& values, bool paths = false) const;
     QTableWidget* gridOf(QObject* Sender) const;
     // Asks for a file with the filter `filter`, starting in the folder of the edit's path.
     void chooseFile(QLineEdit* edit, int filter);

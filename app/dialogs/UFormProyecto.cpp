@@ -2,7 +2,6 @@
 #include "app/dialogs/UFormProyecto.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +27,7 @@
 #include "platform/Buttons.h"
 #include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
+#include "platform/FileNameQt.h"
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
@@ -128,11 +128,6 @@ void build(QWidget* parent, std::span<const TControlSpec> rows)
     BuildControls(parent, rows, TFormRow{}, makeControl);
 }
 
-QString qtPath(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 // A list item's path: the file system's bytes, kept apart from the text shown.
 constexpr int kPathRole = Qt::UserRole;
 
@@ -146,10 +141,10 @@ std::string text(const QLineEdit* edit)
     return ToWin1252(edit->text());
 }
 
-// A path of an edit as the file system spells it.
+// A path of an edit as the file system spells it: the name it was given while its text is unchanged.
 std::string path(const QLineEdit* edit)
 {
-    return QFile::encodeName(edit->text()).toStdString();
+    return FilePathOf(edit);
 }
 
 } // namespace
@@ -315,9 +310,9 @@ void TformProyecto::SetData(const TProjectData& data)
     lblCrea->setText(FromWin1252(data.FechaCreacion));
     lblModifica->setText(FromWin1252(data.UltimaModificacion));
     mDescripcion->setPlainText(FromWin1252(data.Descripcion));
-    eDirectorio->setText(qtPath(data.Directorio));
-    ePlantillas->setText(qtPath(data.Plantillas));
-    eArchivoModelo->setText(qtPath(data.ArchivoModelo));
+    ShowFilePath(eDirectorio, data.Directorio);
+    ShowFilePath(ePlantillas, data.Plantillas);
+    ShowFilePath(eArchivoModelo, data.ArchivoModelo);
     lbArchivos->clear();
     for (const TProjectEntry& entry : data.Files)
         addFile(entry);
@@ -335,7 +330,7 @@ std::vector<TProjectEntry> TformProyecto::Files() const
 
 void TformProyecto::addFile(const TProjectEntry& entry)
 {
-    auto* item = new QListWidgetItem(qtPath(entry.Path), lbArchivos);
+    auto* item = new QListWidgetItem(FromFilePath(entry.Path), lbArchivos);
     item->setData(kPathRole, QByteArray::fromStdString(entry.Path));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(entry.Opens ? Qt::Checked : Qt::Unchecked);
@@ -447,7 +442,7 @@ bool TformProyecto::chooseFolder(QLineEdit* edit, int prompt)
     dialog.Directory = path(edit);
     if (!dialog.Execute())
         return false;
-    edit->setText(qtPath(dialog.Directory));
+    ShowFilePath(edit, dialog.Directory);
     return true;
 }
 
@@ -471,5 +466,5 @@ void TformProyecto::sbArchivoModeloClick()
     dialog.FileName = ExtractFileName(model);
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))
-        eArchivoModelo->setText(qtPath(dialog.FileName));
+        ShowFilePath(eArchivoModelo, dialog.FileName);
 }

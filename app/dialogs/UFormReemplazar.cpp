@@ -19,6 +19,7 @@
 #include "platform/FormSpec.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"

@@ -35,6 +35,7 @@
 #include "platform/MessageBox.h"
 #include "platform/core/FileSystem.h"
 #include "platform/RadioGroup.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"

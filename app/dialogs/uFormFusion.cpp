@@ -9,6 +9,7 @@
 #include "platform/Controls.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
@@ -78,12 +79,12 @@ TformFusion::TformFusion(QWidget* owner)
 
 std::string TformFusion::TemplateFile() const
 {
-    return ToFilePath(bePlantilla->text());
+    return FilePathOf(bePlantilla);
 }
 
 std::string TformFusion::DataFile() const
 {
-    return ToFilePath(beDatos->text());
+    return FilePathOf(beDatos);
 }
 
 void TformFusion::browse(TBtnEdit* edit, int filter)
@@ -93,7 +94,7 @@ void TformFusion::browse(TBtnEdit* edit, int filter)
     dialog.InitialDir = InitialDir;
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))
-        edit->setText(FromFilePath(dialog.FileName));
+        ShowFilePath(edit, dialog.FileName);
 }
 
 void TformFusion::bePlantillaClick()

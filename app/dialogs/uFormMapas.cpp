@@ -34,6 +34,7 @@
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"

@@ -1,17 +1,16 @@
 // The size of a picture the platform's image reader understands, for ImgSize.
 #include "app/host/ImgSize.h"
 
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QSize>
 
+#include "platform/FileNameQt.h"
 #include "platform/core/SysUtils.h"
 
 bool GetPictureSize(const std::string& fileName, int& width, int& height)
 {
-    // File names are the file system's own bytes.
-    QImageReader reader(QFile::decodeName(QByteArray::fromStdString(NativePath(fileName))));
+    QImageReader reader(FromFilePath(NativePath(fileName)));
     QSize size = reader.size();
     // Readers that cannot tell the size from the header alone give it once the picture is read.
     if (!size.isValid())

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "platform/DesktopTypes.h"
+#include "platform/FileNameQt.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
@@ -17,7 +18,7 @@ bool desktopFailureShown = false;
 bool ChangeShellVerb(QWidget* owner, TShellVerbKind kind, bool registered, const std::string& programPath)
 {
     const std::string program =
-        programPath.empty() ? ToWin1252(QCoreApplication::applicationFilePath()) : programPath;
+        programPath.empty() ? ToFilePath(QCoreApplication::applicationFilePath()) : programPath;
     const std::string type = SetShellVerb(kind, registered, program);
     const TShellVerbInfo& info = ShellVerbInfo(kind);
     TDesktopVerb verb;

@@ -31,26 +31,33 @@ uint8_t clamped(int32_t value, int32_t last, uint8_t fallback)
 
 // Separators are stored under distinct names ("-0", "-3") because names are keys; in memory they are
 // all "-".
-void readMenuSection(const TRegIniFile& ini, const char* section, TStringList& names, TStringList& values)
+// `paths`: the values are programs' or documents' paths, kept as the file system's bytes.
+void readMenuSection(const TRegIniFile& ini, const char* section, TStringList& names, TStringList& values,
+                     bool paths)
 {
     names.Clear();
     values.Clear();
     ini.ReadSection(section, names);
     for (int i = 0; i < names.Count(); ++i)
-        values.Add(ini.ReadString(section, names[i], ""));
+        values.Add(paths ? ini.ReadPath(section, names[i], "") : ini.ReadString(section, names[i], ""));
     for (int i = 0; i < names.Count(); ++i)
         if (!names[i].empty() && names[i][0] == '-')
             names[i] = '-';
 }
 
-void writeMenuSection(TRegIniFile& ini, const char* section, TStringList& names, const TStringList& values)
+void writeMenuSection(TRegIniFile& ini, const char* section, TStringList& names, const TStringList& values,
+                      bool paths)
 {
     ini.EraseSection(section);
     for (int i = 0; i < names.Count(); ++i) {
         if (!names[i].empty() && names[i][0] == '-')
             names[i] = Format("-%d", i);
         // A list edited out of step with its names gets empty values rather than a read past the end.
-        ini.WriteString(section, names[i], i < values.Count() ? values[i] : std::string());
+        const std::string value = i < values.Count() ? values[i] : std::string();
+        if (paths)
+            ini.WritePath(section, names[i], value);
+        else
+            ini.WriteString(section, names[i], value);
     }
 }
 
@@ -125,9 +132,9 @@ void TKestrimaConfig::Load()
     for (int i = 0; i < kMRUCount; ++i)
         MRU.Add(ini.ReadPath("MRU", IntToStr(i), ""));
 
-    readMenuSection(ini, "Utilities", UtilNames, UtilValues);
-    readMenuSection(ini, "Browsers", BrwNames, BrwValues);
-    readMenuSection(ini, "Tags", TagNames, TagValues);
+    readMenuSection(ini, "Utilities", UtilNames, UtilValues, true);
+    readMenuSection(ini, "Browsers", BrwNames, BrwValues, true);
+    readMenuSection(ini, "Tags", TagNames, TagValues, false);
 
     Email = ini.ReadString("Internet", "Email", "");
     Making = ini.ReadString("Internet", "Making", "");
@@ -185,9 +192,9 @@ void TKestrimaConfig::Save()
     for (int i = 0; i < kMRUCount; ++i)
         ini.WritePath("MRU", IntToStr(i), MRU[i]);
 
-    writeMenuSection(ini, "Utilities", UtilNames, UtilValues);
-    writeMenuSection(ini, "Browsers", BrwNames, BrwValues);
-    writeMenuSection(ini, "Tags", TagNames, TagValues);
+    writeMenuSection(ini, "Utilities", UtilNames, UtilValues, true);
+    writeMenuSection(ini, "Browsers", BrwNames, BrwValues, true);
+    writeMenuSection(ini, "Tags", TagNames, TagValues, false);
 
     ini.WriteString("Internet", "Email", Email);
     ini.WriteString("Internet", "Making", Making);

@@ -457,7 +457,9 @@ void TAssistantPanels::cbImgURLDblClick(QComboBox* Sender)
     request.Options = ofHideReadOnly | ofFileMustExist;
     if (!ExecuteFileDialog(FHost.HostWindow(), request) || request.FileName.empty())
         return;
-    Sender->setEditText(FromWin1252(FLinks.RutaRelativa(request.FileName)));
+    // The field holds the page's reference to the picture, in the page's text.
+    const std::string reference = FLinks.RutaRelativa(request.FileName);
+    Sender->setEditText(FromWin1252(reference));
     uint16_t width = 0;
     uint16_t height = 0;
     if (GetImageSize(request.FileName, width, height)) {

@@ -25,6 +25,7 @@
 #include "platform/HandlerCall.h"
 #include "platform/ImageList.h"
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
@@ -143,7 +144,8 @@ void TLibraryCombo::SetPath(const std::string& path)
 
 void TLibraryCombo::SetHint(const QString& value)
 {
-    FPath = ToFilePath(value);
+    // The hint shows the path; given back unchanged (a stored form's values), it keeps the path's bytes.
+    FPath = KeptFilePath(value, FPath);
     setToolTip(value);
 }
 

@@ -28,6 +28,7 @@
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Collation.h"
 #include "platform/core/Exception.h"

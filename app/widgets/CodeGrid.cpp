@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
@@ -41,6 +42,22 @@ void SetGridCells(QTableWidget* grid, int col, int row, const std::string& text)
         item->setText(FromWin1252(text));
     else
         grid->setItem(row - 1, col, new QTableWidgetItem(FromWin1252(text)));
+}
+
+std::string GridFilePath(const QTableWidget* grid, int col, int row)
+{
+    const QTableWidgetItem* item = grid->item(row - 1, col);
+    return item ? FilePathOf(item) : std::string();
+}
+
+void SetGridFilePath(QTableWidget* grid, int col, int row, const std::string& path)
+{
+    QTableWidgetItem* item = grid->item(row - 1, col);
+    if (!item) {
+        item = new QTableWidgetItem;
+        grid->setItem(row - 1, col, item);
+    }
+    ShowFilePath(item, path);
 }
 
 int GridRowCount(const QTableWidget* grid)
@@ -83,7 +100,7 @@ void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width)
         markRow(grid, row);
 }
 
-void FillCodeGrid(QTableWidget* grid, const TStringList& names, const TStringList& values)
+void FillCodeGrid(QTableWidget* grid, const TStringList& names, const TStringList& values, bool paths)
 {
     // An empty list keeps the grid's one empty row to type into.
     grid->setRowCount(std::max(1, names.Count()));
@@ -91,12 +108,16 @@ void FillCodeGrid(QTableWidget* grid, const TStringList& names, const TStringLis
         markRow(grid, row);
     for (int i = 0; i < names.Count(); ++i) {
         SetGridCells(grid, 1, i + 1, names[i]);
-        SetGridCells(grid, 2, i + 1, i < values.Count() ? values[i] : std::string());
+        const std::string value = i < values.Count() ? values[i] : std::string();
+        if (paths)
+            SetGridFilePath(grid, 2, i + 1, value);
+        else
+            SetGridCells(grid, 2, i + 1, value);
     }
     grid->setCurrentCell(0, 1);
 }
 
-void ReadCodeGrid(const QTableWidget* grid, TStringList& names, TStringList& values)
+void ReadCodeGrid(const QTableWidget* grid, TStringList& names, TStringList& values, bool paths)
 {
     names.Clear();
     values.Clear();
@@ -105,7 +126,7 @@ void ReadCodeGrid(const QTableWidget* grid, TStringList& names, TStringList& val
         if (name.empty())
             continue;
         names.Add(name);
-        values.Add(GridCells(grid, 2, row));
+        values.Add(paths ? GridFilePath(grid, 2, row) : GridCells(grid, 2, row));
     }
 }
 

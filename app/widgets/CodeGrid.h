@@ -13,6 +13,9 @@ class TStringList;
 std::string GridCells(const QTableWidget* grid, int col, int row);
 void SetGridCells(QTableWidget* grid, int col, int row, const std::string& text);
 int GridRowCount(const QTableWidget* grid);
+// A cell that holds a file name: shown as its characters, read back as the name's bytes.
+std::string GridFilePath(const QTableWidget* grid, int col, int row);
+void SetGridFilePath(QTableWidget* grid, int col, int row, const std::string& path);
 // The current row as GridCells counts it (0 when there is none).
 int GridRow(const QTableWidget* grid);
 
@@ -22,10 +25,11 @@ void SetUpStringGrid(QTableWidget* grid);
 // Makes `grid` a three-column grid: a 10-pixel marker column, then the two headers; columns 10, 120
 // and the rest of `width` less a scroll bar and 14. A double click is left to the caller.
 void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width);
-// One row per name (one empty row for none), names in column 1, values in column 2.
-void FillCodeGrid(QTableWidget* grid, const TStringList& names, const TStringList& values);
+// One row per name (one empty row for none), names in column 1, values in column 2; `paths` tells
+// that the values are file names (programs' paths).
+void FillCodeGrid(QTableWidget* grid, const TStringList& names, const TStringList& values, bool paths = false);
 // The rows whose trimmed name is not empty, in order: the trimmed names and the values as they stand.
-void ReadCodeGrid(const QTableWidget* grid, TStringList& names, TStringList& values);
+void ReadCodeGrid(const QTableWidget* grid, TStringList& names, TStringList& values, bool paths = false);
 // A row added at the end, made current and scrolled into view.
 void AddCodeGridRow(QTableWidget* grid);
 // The current row goes; the only row is emptied instead, so there is always one to type into.

@@ -15,6 +15,7 @@
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/Keys.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/SysUtils.h"
@@ -193,6 +194,7 @@ void TLibraryEdit::SetPath(const std::string& path)
 
 void TLibraryEdit::SetHint(const QString& value)
 {
-    FPath = ToFilePath(value);
+    // The hint shows the path; given back unchanged (a stored form's values), it keeps the path's bytes.
+    FPath = KeptFilePath(value, FPath);
     setToolTip(value);
 }

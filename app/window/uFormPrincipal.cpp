@@ -42,6 +42,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 
 namespace {
@@ -388,7 +389,8 @@ void TformPrincipal::buildStatusBar()
     FPanels[4]->setText(FromWin1252(LoadResString(kHelpHint)));
 }
 
-void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values)
+void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values,
+                             bool paths)
 {
     for (int i = 0; i < names.Count(); ++i) {
         // The window owns the items, so that their hints reach it from a menu shown on its own too.
@@ -400,7 +402,9 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
             item->setText(FromWin1252(MenuCaptionOf(names[i])));
         // What the item inserts or runs is its name as written, kept apart from the caption.
         item->setData(FromWin1252(names[i]));
-        if (i < values.Count())
+        if (i < values.Count() && paths)
+            SetPathHint(item, values[i]);
+        else if (i < values.Count())
             item->setStatusTip(FromWin1252(values[i]));
         menu->addAction(item);
     }

@@ -223,8 +223,10 @@ public:
     QMenu* mUtilidades() const { return FMenus.mUtilidades; }
     QMenu* mNavegadores() const { return FMenus.mNavegadores; }
     // Fills `menu` with one item per entry, named prefix plus its index, captioned with the name
-    // ("-" is a separator) and with the value as hint.
-    void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values);
+    // ("-" is a separator) and with the value as hint; `paths` tells that the values are programs' or
+    // documents' paths (the file system's bytes), not the settings' text.
+    void CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values,
+                  bool paths = false);
     // Enables the menu (through its command, named as the menu is) exactly when it shows an item.
     void EnableByItems(QMenu* menu);
 

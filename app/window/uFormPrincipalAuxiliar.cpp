@@ -18,6 +18,7 @@
 #include "platform/HandlerCall.h"
 #include "platform/Help.h"
 #include "platform/Shell.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TabCtrls.h"

@@ -9,6 +9,7 @@
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/SysUtils.h"
 
@@ -19,7 +20,7 @@ constexpr int kProgramNotFound = 4552;
 std::string hintOf(QObject* Sender)
 {
     const auto* item = qobject_cast<QAction*>(Sender);
-    return item ? ToWin1252(item->statusTip()) : std::string();
+    return item ? PathHintOf(item) : std::string();
 }
 
 } // namespace
@@ -59,9 +60,8 @@ void TformPrincipal::EjecutaBrowser(QObject* Sender)
 
 void TformPrincipal::EjecutaUtilidad(QObject* Sender)
 {
-    const auto* item = qobject_cast<QAction*>(Sender);
-    const QString hint = item ? item->statusTip() : QString();
     // A utility is a program the user chose to run; its path is the file system's.
-    if (!ShellStartProgram(ToFilePath(hint)))
-        MessageBox(this, FmtLoadStr(kProgramNotFound, ToWin1252(hint).c_str()), "Kestrima", MB_OK | MB_ICONSTOP);
+    const std::string program = hintOf(Sender);
+    if (!ShellStartProgram(program))
+        MessageBox(this, FmtLoadStr(kProgramNotFound, FilePathText(program).c_str()), "Kestrima", MB_OK | MB_ICONSTOP);
 }

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QApplication>
-#include <QFile>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,6 +29,7 @@
 #include "editor/model/Undo.h"
 #include "platform/Cursors.h"
 #include "platform/FileDialogs.h"
+#include "platform/FileNameQt.h"
 #include "platform/FindDialog.h"
 #include "platform/HandlerCall.h"
 #include "platform/Menus.h"
@@ -526,7 +526,7 @@ void TformPrincipal::mConfImpresionClick()
     QPrinter& printer = Printer();
     // A printer writing PDF offers the document's own file, not the library's "print.pdf" in the home folder.
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFileFor())));
+        printer.setOutputFileName(FromFilePath(pdfFileFor()));
     QPrintDialog dialog(&Printer(), this);
     // Only the printer is chosen here, or a PDF file; what to print is the Print items' business.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
@@ -538,7 +538,7 @@ void TformPrincipal::mConfImpresionClick()
         return;
     // A PDF file chosen here is the one printing the document offers.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        FPdfFiles[pdfFileKey()] = QFile::encodeName(printer.outputFileName()).toStdString();
+        FPdfFiles[pdfFileKey()] = KeptFilePath(printer.outputFileName(), pdfFileFor());
 }
 
 std::string TformPrincipal::pdfFileKey() const
@@ -570,7 +570,7 @@ bool TformPrincipal::choosePdfFile()
     request.FileName = ExtractFileName(name);
     if (!ExecuteFileDialog(this, request))
         return false;
-    printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(request.FileName)));
+    printer.setOutputFileName(FromFilePath(request.FileName));
     FPdfFiles[pdfFileKey()] = request.FileName;
     return true;
 }
@@ -595,7 +595,7 @@ void TformPrincipal::mVistaPreliminarClick()
     // Printed from the preview, a printer writing PDF offers the document's own file.
     QPrinter& printer = Printer();
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFileFor())));
+        printer.setOutputFileName(FromFilePath(pdfFileFor()));
     PreviewEditor(*FCodeMemo, this);
 }
 

@@ -28,6 +28,7 @@
 #include "platform/Cursors.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/IniFile.h"

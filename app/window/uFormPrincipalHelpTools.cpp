@@ -412,7 +412,9 @@ void TformPrincipal::OpenURL(QObject* Sender)
     if (!ExecuteFileDialog(this, request) || request.FileName.empty())
         return;
     initialDir = ExtractFilePath(request.FileName);
-    const QString text = FromWin1252(RutaRelativa(request.FileName));
+    // What the field holds is the page's reference to the file, in the page's text.
+    const std::string reference = RutaRelativa(request.FileName);
+    const QString text = FromWin1252(reference);
     if (auto* combo = qobject_cast<QComboBox*>(Sender); combo && combo->lineEdit())
         combo->lineEdit()->setText(text);
     else if (auto* edit = qobject_cast<QLineEdit*>(Sender))

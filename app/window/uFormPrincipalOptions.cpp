@@ -28,10 +28,11 @@ void TformPrincipal::rebuildSettingsMenus(QMenu* only)
         const char* prefix;
         const TStringList& names;
         const TStringList& values;
+        bool paths;
     } menus[] = {
-        {FMenus.mNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues},
-        {FMenus.mUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues},
-        {FMenus.mOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues},
+        {FMenus.mNavegadores, "BrwMenu", FConfig->BrwNames, FConfig->BrwValues, true},
+        {FMenus.mUtilidades, "UtlMenu", FConfig->UtilNames, FConfig->UtilValues, true},
+        {FMenus.mOtrosTags, "TagMenu", FConfig->TagNames, FConfig->TagValues, false},
     };
     for (const auto& m : menus) {
         if (only && m.menu != only)
@@ -42,7 +43,7 @@ void TformPrincipal::rebuildSettingsMenus(QMenu* only)
         for (QAction* item : items)
             if (item->objectName().startsWith(QLatin1String(m.prefix)))
                 delete item;
-        CreaMenu(m.menu, m.prefix, m.names, m.values);
+        CreaMenu(m.menu, m.prefix, m.names, m.values, m.paths);
         EnableByItems(m.menu);
     }
 }

@@ -17,6 +17,7 @@
 #include "platform/Cursors.h"
 #include "platform/Menus.h"
 #include "platform/MessageBox.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"

@@ -134,6 +134,17 @@ TEST(EditBtns, AChosenPathWithABlankIsQuotedAndReadBackWithoutQuotes)
     EXPECT_FALSE(edit.Dialog().Save);
 }
 
+TEST(EditBtns, ANameIsReadBackAsGivenUntilItsTextIsChanged)
+{
+    // Latin-1 bytes spell no UTF-8 character: the shown text alone would give other bytes back.
+    TFilenameEdit edit;
+    edit.SetFileName("/home/ana/caf\xE9/a b.htm");
+    EXPECT_EQ(edit.text(), QStringLiteral("\"/home/ana/caf\uFFFD/a b.htm\""));
+    EXPECT_EQ(edit.FileName(), "/home/ana/caf\xE9/a b.htm");
+    edit.setText(QStringLiteral("/home/ana/caf\u00E9/b.htm"));
+    EXPECT_EQ(edit.FileName(), "/home/ana/caf\xC3\xA9/b.htm");
+}
+
 TEST(EditBtns, KeysDropsAndTheButtonPanel)
 {
     QDialog dialog;

@@ -78,6 +78,27 @@ TEST(FolderDialog, OKTakesTheSelectionAndTheEventsRun)
     EXPECT_EQ(events, (std::vector<std::string>{"change " + dir.path.string(), "show", "change " + chosen, "close"}));
 }
 
+TEST(FolderDialog, AFolderNamedWithAnyCharacterIsShownAsItsCharactersAndTakenAsItsBytes)
+{
+    TempDir dir("folder");
+    const std::string chosen = (dir.path / "\xC5\x82ukasz \xC3\xB1").string();
+    std::filesystem::create_directory(chosen);
+    TFolderDialog dialog;
+    dialog.Directory = dir.path.string();
+    QString status;
+    TFolderAnswer answer([&](TFolderDialog& shown) {
+        shown.Window()->resize(2000, 380);
+        shown.Select(chosen);
+        status = shown.StatusLabel()->text();
+        return true;
+    });
+    EXPECT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Directory, chosen);
+    EXPECT_EQ(status, QString::fromUtf8(chosen.c_str()));
+    // The editor's text holds a character Windows-1252 lacks as its reference.
+    EXPECT_EQ(dialog.DisplayName(), "&#322;ukasz \xF1");
+}
+
 TEST(FolderDialog, TheCustomButtonSitsBesideOKAndGoesBack)
 {
     QWidget owner;

@@ -32,6 +32,8 @@ TEST(DesktopTypes, TheEntryNamesTheTypeAndVerbForTheShellForm)
     const std::string text = DesktopEntryText({"T", "Ver a\xF1o", "text/html", false}, "/p/$x`\"100%");
     EXPECT_NE(text.find("Name=Ver a\xC3\xB1o\n"), std::string::npos);
     EXPECT_NE(text.find("Exec=\"/p/\\\\$x\\\\`\\\\\"100%%\" --shell-exec \"T\\\\\\\\Ver a\xC3\xB1o\" %f\n"), std::string::npos);
+    // The program's path is named by its own bytes, whatever characters they spell.
+    EXPECT_NE(DesktopEntryText(kEdit, "/opt/\xC5\x82ukasz/k").find("Exec=\"/opt/\xC5\x82ukasz/k\" --shell-exec"), std::string::npos);
 }
 
 TEST(DesktopTypes, MimeAppsGainsAndLosesOnlyItsOwnEntries)

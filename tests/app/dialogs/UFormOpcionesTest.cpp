@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTableWidgetItem>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -24,10 +25,12 @@
 #include "components/FoldrDlg.h"
 #include "platform/Buttons.h"
 #include "platform/RadioGroup.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
+#include "support/PumpUntil.h"
 #include "support/StringListItems.h"
 #include "support/TempXdg.h"
 
@@ -53,7 +56,11 @@ std::vector<std::string> storedSettings(TformPrincipal& form)
     std::vector<std::string> keys;
     for (size_t start = 0, end; start < text.size(); start = end + 2) {
         end = std::min(text.find("\n\n", start), text.size());
-        keys.push_back(text.substr(start, end - start));
+        // The last key of the file ends in one line end of its own.
+        std::string key = text.substr(start, end - start);
+        while (!key.empty() && key.back() == '\n')
+            key.pop_back();
+        keys.push_back(std::move(key));
     }
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -251,6 +258,43 @@ TEST(OptionsDialog, TheChoosersStartInTheFolderOfTheirEditAndFillIt)
     EXPECT_EQ(c.LibraryDir, w.folder.path.string());
 }
 
+TEST(OptionsDialog, NamesComeBackAsTheirBytesThroughAceptarUnlessTheirTextWasChanged)
+{
+    TWindow w;
+    TKestrimaConfig& c = w.form.Config();
+    // Latin-1 bytes spell no UTF-8 character: their text shows U+FFFD, which gives other bytes back.
+    c.LibraryDir = "/home/ana/caf\xE9/", c.NewFileModel = "/home/ana/caf\xE9/modelo.htm";
+    c.CharacterLib = "/l/\xC5\x82.kyb", c.CustomPalette = "/p/a.pal";
+    c.UtilNames = Lines({"Herramienta", "Vieja"});
+    c.UtilValues = Lines({"/opt/\xC5\x82ukasz/herramienta", "/opt/caf\xE9/vieja"});
+    c.BrwNames = Lines({"Web"}), c.BrwValues = Lines({"/opt/caf\xE9/web"});
+    const std::vector<std::string> before = storedSettings(w.form);
+    runDialog(w.form, [](TformOpciones& d) {
+        EXPECT_EQ(d.MyLibraryDir->text(), QStringLiteral("/home/ana/caf\uFFFD/"));
+        EXPECT_EQ(d.MyCharacterLib->text(), QStringLiteral("/l/\u0142.kyb"));
+        EXPECT_EQ(d.sgUtilidades->item(0, 2)->text(), QStringLiteral("/opt/\u0142ukasz/herramienta"));
+        return true;
+    });
+    EXPECT_EQ(c.LibraryDir, "/home/ana/caf\xE9/");
+    EXPECT_EQ(c.NewFileModel, "/home/ana/caf\xE9/modelo.htm");
+    EXPECT_EQ(c.CharacterLib, "/l/\xC5\x82.kyb");
+    EXPECT_EQ(c.UtilValues.Text(), "/opt/\xC5\x82ukasz/herramienta\r\n/opt/caf\xE9/vieja\r\n");
+    EXPECT_EQ(c.BrwValues.Text(), "/opt/caf\xE9/web\r\n");
+    EXPECT_EQ(storedSettings(w.form), before);
+
+    // A changed text is the name it spells now, a grid's path as well as an edit's.
+    runDialog(w.form, [](TformOpciones& d) {
+        d.MyLibraryDir->setText(QStringLiteral("/home/ana/caf\u00E9/"));
+        d.MyCustomPalette->setText(QStringLiteral("/p/\u00F1.pal"));
+        d.sgUtilidades->item(1, 2)->setText(QStringLiteral("/opt/\u0142/nueva"));
+        return true;
+    });
+    EXPECT_EQ(c.LibraryDir, "/home/ana/caf\xC3\xA9/");
+    EXPECT_EQ(c.CustomPalette, "/p/\xC3\xB1.pal");
+    EXPECT_EQ(c.UtilValues.Text(), "/opt/\xC5\x82ukasz/herramienta\r\n/opt/\xC5\x82/nueva\r\n");
+    EXPECT_EQ(c.NewFileModel, "/home/ana/caf\xE9/modelo.htm");
+}
+
 TEST(OptionsDialog, ChoicesAreWrittenAndAGroupWithNoneChosenKeepsItsSetting)
 {
     TWindow w;
@@ -391,5 +435,35 @@ TEST(OptionsCommand, TheEditMenusItemOpensTheDialogAndTheWindowFollowsItsSetting
     w.form.AbreArchivo(page, false, w.form.TipoDeArchivo(page));
     EXPECT_EQ(EditorText(w.memo), "aqo");
     EXPECT_TRUE(w.form.mNavegadores()->menuAction()->isVisible());
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(OptionsCommand, AUtilityWhosePathHoldsAnyCharacterIsStoredAsItsPathAndStarted)
+{
+    TWindow w;
+    TBoxAnswers boxes;
+    // A stand-in utility that logs the path it was started as.
+    std::filesystem::create_directory(w.folder.path / "\xC5\x82ukasz");
+    const std::string log = (w.folder.path / "llamadas.txt").string();
+    const std::string program = w.folder.file("\xC5\x82ukasz/herramienta", "#!/bin/sh\necho \"$0\" >> '" + log + "'\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    TOptionsAnswer typed([&](TformOpciones& d) {
+        TformOpciones::SetCells(d.sgUtilidades, 1, 1, "Herramienta");
+        d.sgUtilidades->setItem(0, 2, new QTableWidgetItem(QString::fromUtf8(program.c_str())));
+        return true;
+    });
+    w.form.Commands().Action("mOpciones")->trigger();
+    EXPECT_EQ(w.form.Config().UtilValues.Text(), program + "\r\n");
+    // Stored as its path, its own bytes in the store; the settings read back name it so.
+    w.form.Config().Save();
+    RegistryStore::Flush();
+    EXPECT_NE(ReadFileBytes(RegistryStore::FileName()).find("\"Herramienta\"=\"" + program + "\"\n"), std::string::npos);
+    TKestrimaConfig read;
+    read.Load();
+    EXPECT_EQ(read.UtilValues.Text(), program + "\r\n");
+
+    w.form.findChild<QAction*>("UtlMenu0")->trigger();
+    EXPECT_TRUE(pumpUntil([&] { return FileExists(log) && !ReadFileBytes(log).empty(); }, 30000)) << "the utility did not start";
+    EXPECT_EQ(ReadFileBytes(log), program + "\n");
     EXPECT_TRUE(boxes.texts.empty());
 }

@@ -340,3 +340,28 @@ TEST(ProjectDialog, AStartRemovesTheTemporaryProjectsOfCopiesThatNoLongerRun)
         std::filesystem::remove(folder + left);
     std::filesystem::remove(folder + name(ended[4]));
 }
+
+TEST(ProjectDialog, FoldersThatAreNotUtf8ComeBackAsTheirBytesUnlessTheirTextWasChanged)
+{
+    TWindow w;
+    const std::string kr = w.folder.file("sitio.kr", "[Datos del proyecto]\r\nNombre=Sitio\r\nDirectorio=/home/ana/caf\xE9\r\n"
+                                                     "Plantillas=/p/caf\xE9\r\nArchivo modelo=/m/\xC5\x82.htm\r\n");
+    const auto run = [&](const std::function<void(TformProyecto&)>& change) {
+        TformProyecto dialog(w.form);
+        TProjectAnswer answer([&](TformProyecto& shown) {
+            change(shown);
+            return true;
+        });
+        std::string name = kr;
+        EXPECT_TRUE(dialog.Execute(name));
+    };
+    run([](TformProyecto& shown) { EXPECT_EQ(shown.eDirectorio->text(), QStringLiteral("/home/ana/caf\uFFFD")); });
+    const TIniFile ini(kr);
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Directorio", ""), "/home/ana/caf\xE9");
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Plantillas", ""), "/p/caf\xE9");
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Archivo modelo", ""), "/m/\xC5\x82.htm");
+    run([](TformProyecto& shown) { shown.ePlantillas->setText(QStringLiteral("/p/caf\u00E9")); });
+    const TIniFile changed(kr);
+    EXPECT_EQ(changed.ReadString("Datos del proyecto", "Plantillas", ""), "/p/caf\xC3\xA9");
+    EXPECT_EQ(changed.ReadString("Datos del proyecto", "Directorio", ""), "/home/ana/caf\xE9");
+}

@@ -505,3 +505,23 @@ TEST(SidePanelTools, APanelBuiltLateHoldsWhatOneBuiltAtStartHoldsAndAWindowThatN
         EXPECT_EQ(sidePanelState(form), used) << (early ? "built at start" : "built late");
     }
 }
+
+TEST(SidePanelTools, ALibrarysHintGivenBackUnchangedKeepsThePathsBytes)
+{
+    // A stored form gives each library's hint back as the text it showed: the path's bytes stay, even
+    // those that spell no character; a hint that names another path is that path.
+    TLibraryEdit edit;
+    TLibraryCombo combo;
+    for (const std::string& path : {std::string("/home/ana/caf\xE9/estilos.css"), std::string("/opt/\xC5\x82/a.krc")}) {
+        edit.SetPath(path);
+        combo.SetPath(path);
+        edit.SetHint(edit.Hint());
+        combo.SetHint(combo.Hint());
+        EXPECT_EQ(edit.Path(), path);
+        EXPECT_EQ(combo.Path(), path);
+    }
+    edit.SetHint(QStringLiteral("/otra/caf\u00E9.css"));
+    combo.SetHint(QStringLiteral("/otra/caf\u00E9.krc"));
+    EXPECT_EQ(edit.Path(), "/otra/caf\xC3\xA9.css");
+    EXPECT_EQ(combo.Path(), "/otra/caf\xC3\xA9.krc");
+}

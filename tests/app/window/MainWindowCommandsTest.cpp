@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,6 +78,30 @@ void typeText(TCodeMemo& memo, const std::string& text)
 {
     for (char ch : text)
         type(memo, ch);
+}
+
+// Drags `data` over the editor and drops it as a copy at text offset `offset`; whether the editor
+// accepted the drag.
+bool dropOnto(TCodeMemo& memo, QMimeData& data, int offset)
+{
+    const TPoint at = memo.PointFromOffset(offset);
+    const QPoint point = QPoint(at.X + 1, at.Y + 1) + memo.contentsRect().topLeft();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&memo, &drop);
+    return true;
+}
+
+// A page in `dir` whose body takes dropped files, the codes going in as written, names relative to the page.
+void openDropPage(TformPrincipal& form, const TempDir& dir)
+{
+    form.Config().InsertDirs = 2;
+    form.Config().InsCaseMode = 4;
+    form.AbreArchivo(dir.file("page.htm", ""), false, ekHTML);
+    SetText(*form.CodeMemo(), "<BODY></BODY>");
 }
 
 QAction* item(TformPrincipal& form, const char* name)
@@ -1031,29 +1056,47 @@ TEST(MainWindowCommands, DroppedFilesPutTheirCodesAtTheDropPoint)
 {
     TempDir dir("dropped");
     TShownForm w;
-    w.form.Config().InsertDirs = 2;
-    w.form.Config().InsCaseMode = 4;
-    const std::string page = dir.file("page.htm", "");
-    w.form.AbreArchivo(page, false, ekHTML);
+    openDropPage(w.form, dir);
     ASSERT_TRUE(w.memo.ActiveSettings().HasOption(smoProcessDroppedFiles));
-    SetText(w.memo, "<BODY></BODY>");
     const std::string picture = dir.file("a.gif", TinyGif());
     const std::string sheet = dir.file("estilo.css", "");
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(picture)), QUrl::fromLocalFile(QString::fromStdString(sheet))});
-    const TPoint at = w.memo.PointFromOffset(6);
-    const QPoint point = QPoint(at.X + 1, at.Y + 1) + w.memo.contentsRect().topLeft();
-    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w.memo, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&w.memo, &drop);
+    ASSERT_TRUE(dropOnto(w.memo, data, 6));
     EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">"
                                  "\r<LINK REL=StyleSheet HREF=\"estilo.css\" TYPE=\"text/css\"></BODY>");
     // One insertion: one undo takes both codes away.
     w.memo.Undo();
     EXPECT_EQ(w.memo.StoredText(), "<BODY></BODY>");
+}
+
+TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorerPutsIt)
+{
+    TempDir dir("dropped-name");
+    TShownForm w;
+    openDropPage(w.form, dir);
+    std::filesystem::create_directory(dir.path / "im\xC3\xA1genes");
+    const std::string picture = dir.file("im\xC3\xA1genes/foto \xC3\xB1.gif", TinyGif());
+
+    // A file manager hands the address with its characters escaped, as any program does.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromUtf8(picture.c_str()))});
+    ASSERT_TRUE(data.data("text/uri-list").contains("foto%20%C3%B1.gif"));
+    ASSERT_TRUE(dropOnto(w.memo, data, 6));
+    // The name as its characters in the page's text, and the picture's size found.
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r<IMG SRC=\"im\xE1genes/foto \xF1.gif\" ALT=\"foto \xF1\" WIDTH=\"40\" HEIGHT=\"20\"></BODY>");
+    // The same code the side panel's explorer inserts for the file.
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r" + w.form.CodigoDeArchivo(picture) + "</BODY>");
+
+    // A Latin-1 name arrives escaped ("%E9"), which no Qt character spells: still the file itself.
+    SetText(w.memo, "<BODY></BODY>");
+    const std::string latin1 = dir.file("caf\xE9.gif", TinyGif());
+    QMimeData escaped;
+    escaped.setData("text/uri-list", QByteArray("file://") + QByteArray::fromStdString(latin1).toPercentEncoding("/") + "\r\n");
+    ASSERT_TRUE(dropOnto(w.memo, escaped, 6));
+    EXPECT_EQ(w.memo.StoredText(), "<BODY>\r" + w.form.CodigoDeArchivo(latin1) + "</BODY>");
+    EXPECT_NE(w.memo.StoredText().find("WIDTH=\"40\" HEIGHT=\"20\""), std::string::npos) << w.memo.StoredText();
 }
 
 TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)

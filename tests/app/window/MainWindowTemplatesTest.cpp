@@ -5,14 +5,15 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <functional>
 #include <filesystem>
+#include <functional>
 
 #include "app/host/EditingFile.h"
 #include "app/model/EditorKind.h"
 #include "app/dialogs/uFormFusion.h"
 #include "components/VeltranEdit.h"
 #include "toolbars/TBarCtls.h"
+#include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
@@ -90,7 +91,9 @@ TEST(MainWindowTemplates, TheMergeOpensItsResultAsANewUntitledDocumentOfTheDefau
 {
     TWindow w;
     TDialogAnswers dialogs;
-    const std::string templ = w.folder.file("pagina.krp", "<title>{*titulo*}</title>\n{*autor*}{*nada*}");
+    // The template lies in a folder whose Latin-1 name no shown text gives back: the edit keeps its bytes.
+    std::filesystem::create_directory(w.folder.path / "caf\xE9");
+    const std::string templ = w.folder.file("caf\xE9/pagina.krp", "<title>{*titulo*}</title>\n{*autor*}{*nada*}");
     const std::string data = w.folder.file("datos.krd", "{*TITULO*}\nMi p&aacute;gina\n{*autor*}\nL1\nL2\n");
     w.form.Config().DefaultParser = ekText;
     dialogs.answers.push_back({templ});

@@ -182,6 +182,21 @@ TEST(Browser, ABrowserBehindEnvGetsThePageAsOneArgumentSpeltAsTheFileSystemSpell
     EXPECT_FALSE(MarkingProgramRan(page));
 }
 
+TEST(Browser, ABrowserWhosePathHoldsAnyCharacterIsStartedByThatPath)
+{
+    TempRegistry registry("browser");
+    TempDir folder("\xC5\x82ukasz");
+    const std::filesystem::path browser = standInBrowser(folder, "echo \"$0|$@\"");
+    const std::string page = pageIn(folder);
+    // From the Browsers menu, its path as the settings hold it, and as the default browser's command.
+    EXPECT_TRUE(OpenInMenuBrowser(browser.string(), page, ""));
+    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
+    std::filesystem::remove(folder.path / "llamadas.txt");
+    setDefaultBrowser("\"" + browser.string() + "\" \"%1\"");
+    EXPECT_TRUE(OpenInBrowser(page));
+    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
+}
+
 TEST(Browser, ABrowserThatCannotStartOrNoBrowserIsReportedNamingThePage)
 {
     TempRegistry registry("browser");

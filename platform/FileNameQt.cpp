@@ -1,0 +1,151 @@
+// File names where they meet Qt: conversions between the file system's bytes and Qt's strings.
+#include "platform/FileNameQt.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTableWidgetItem>
+#include <QUrl>
+#include <QVariant>
+
+namespace {
+
+// Where a field keeps the bytes of the name it shows.
+constexpr const char* kKeptPathProperty = "keptFilePath";
+constexpr int kKeptPathRole = Qt::UserRole + 0x4b50;
+
+QByteArray bytesOf(std::string_view path)
+{
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+std::string keptOf(const QVariant& kept)
+{
+    return kept.toByteArray().toStdString();
+}
+
+} // namespace
+
+QString FromFilePath(std::string_view path)
+{
+    return QFile::decodeName(bytesOf(path));
+}
+
+std::string ToFilePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+std::string FilePathOfUrl(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return {};
+    // An address's escapes stand for the name's bytes: "%E9" of a Latin-1 name is the byte E9, which
+    // no Qt character would give back.
+    if (url.host().isEmpty())
+        return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    return ToFilePath(url.toLocalFile());
+}
+
+QUrl UrlOfFilePath(const std::string& path)
+{
+    // Built from the escaped bytes, not from Qt's characters, so that every name has its own address.
+    return QUrl::fromEncoded("file://" + bytesOf(path).toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+std::vector<std::string> DroppedFilePaths(const QMimeData* data)
+{
+    std::vector<std::string> files;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (std::string file = FilePathOfUrl(url); !file.empty())
+                files.push_back(std::move(file));
+    return files;
+}
+
+std::vector<std::string> SelectedFilePaths(const QFileDialog& dialog)
+{
+    std::vector<std::string> files;
+    for (const QString& file : dialog.selectedFiles())
+        files.push_back(ToFilePath(file));
+    return files;
+}
+
+std::string NativeFilePath(const QString& path)
+{
+    return ToFilePath(QDir::toNativeSeparators(path));
+}
+
+std::string HomeFolderPath()
+{
+    return NativeFilePath(QDir::homePath());
+}
+
+std::string RootFolderPath()
+{
+    return NativeFilePath(QDir::rootPath());
+}
+
+std::string ParentFolderPath(const std::string& path)
+{
+    return NativeFilePath(QFileInfo(FromFilePath(path)).dir().absolutePath());
+}
+
+bool IsRootFolder(const std::string& path)
+{
+    return QDir(FromFilePath(path)).isRoot();
+}
+
+std::string ExistingAbsolutePath(const std::string& path)
+{
+    const QFileInfo file(FromFilePath(path));
+    return file.exists() ? ToFilePath(file.absoluteFilePath()) : std::string();
+}
+
+bool IsProgramFile(const std::string& path)
+{
+    const QFileInfo file(FromFilePath(path));
+    return file.isFile() && file.isExecutable();
+}
+
+std::string KeptFilePath(const QString& shown, std::string_view kept)
+{
+    return shown == FromFilePath(kept) ? std::string(kept) : ToFilePath(shown);
+}
+
+void ShowFilePath(QLineEdit* edit, const std::string& path)
+{
+    edit->setText(FromFilePath(path));
+    edit->setProperty(kKeptPathProperty, bytesOf(path));
+}
+
+std::string FilePathOf(const QLineEdit* edit)
+{
+    return KeptFilePath(edit->text(), keptOf(edit->property(kKeptPathProperty)));
+}
+
+void ShowFilePath(QTableWidgetItem* item, const std::string& path)
+{
+    item->setText(FromFilePath(path));
+    item->setData(kKeptPathRole, bytesOf(path));
+}
+
+std::string FilePathOf(const QTableWidgetItem* item)
+{
+    return KeptFilePath(item->text(), keptOf(item->data(kKeptPathRole)));
+}
+
+void SetPathHint(QAction* item, const std::string& path)
+{
+    item->setStatusTip(FromFilePath(path));
+    item->setProperty(kKeptPathProperty, bytesOf(path));
+}
+
+std::string PathHintOf(const QAction* item)
+{
+    return KeptFilePath(item->statusTip(), keptOf(item->property(kKeptPathProperty)));
+}

@@ -1,0 +1,95 @@
+// Tests of file names where they meet Qt: addresses and drops, and fields that keep a name's bytes.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTableWidgetItem>
+#include <QUrl>
+#include <string>
+#include <vector>
+
+#include "platform/FileNameQt.h"
+
+namespace {
+
+// Names of every kind: plain, UTF-8 characters in and outside Windows-1252, Latin-1 bytes that spell
+// no UTF-8 character, a lone continuation byte, and characters an address escapes.
+const std::vector<std::string> kNames = {
+    "/tmp/a.gif", "/tmp/im\xC3\xA1genes/foto \xC3\xB1.gif", "/opt/\xC5\x82ukasz/herramienta",
+    "/home/ana/caf\xE9/", "/x/\x80y", "/x/a%20b#c?.html", "/x/\xE6\x97\xA5\xE6\x9C\xAC.html"};
+
+} // namespace
+
+TEST(FileNameQt, AnAddressAndADropGiveTheNamesBytesWhateverTheyAre)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& name : kNames) {
+        // As a program writes the address of a file: each byte not plain ASCII escaped.
+        const QUrl url(QStringLiteral("file://") + QString::fromLatin1(QByteArray::fromStdString(name).toPercentEncoding("/")));
+        ASSERT_TRUE(url.isValid()) << name;
+        EXPECT_EQ(FilePathOfUrl(url), name);
+        EXPECT_EQ(UrlOfFilePath(name), url);
+        urls << url;
+    }
+    urls.insert(1, QUrl(QStringLiteral("http://example.org/a.gif")));
+    data.setUrls(urls);
+    // The list as it travels between programs, read back: the local files alone, in order.
+    QMimeData received;
+    received.setData(QStringLiteral("text/uri-list"), data.data(QStringLiteral("text/uri-list")));
+    EXPECT_EQ(DroppedFilePaths(&received), kNames);
+    EXPECT_TRUE(DroppedFilePaths(nullptr).empty());
+    EXPECT_EQ(FilePathOfUrl(QUrl(QStringLiteral("https://example.org/a.gif"))), "");
+    // A name given to Qt's own address maker comes back too, when it is UTF-8.
+    EXPECT_EQ(FilePathOfUrl(QUrl::fromLocalFile(FromFilePath(kNames[1]))), kNames[1]);
+}
+
+TEST(FileNameQt, AFieldGivesBackTheNameItWasGivenUntilItsTextChanges)
+{
+    QLineEdit edit;
+    QTableWidgetItem item;
+    QAction action;
+    for (const std::string& name : kNames) {
+        ShowFilePath(&edit, name);
+        ShowFilePath(&item, name);
+        SetPathHint(&action, name);
+        EXPECT_EQ(edit.text(), FromFilePath(name));
+        EXPECT_EQ(FilePathOf(&edit), name);
+        EXPECT_EQ(FilePathOf(&item), name);
+        EXPECT_EQ(PathHintOf(&action), name);
+    }
+    // Latin-1 bytes show as U+FFFD; the text alone would give other bytes back.
+    EXPECT_EQ(FromFilePath("caf\xE9"), QStringLiteral("caf\uFFFD"));
+    EXPECT_EQ(ToFilePath(QStringLiteral("caf\uFFFD")), "caf\xEF\xBF\xBD");
+    // A changed text is the name it spells now; typed back as it was shown, the name it was given.
+    ShowFilePath(&edit, "/x/\x80y");
+    edit.setText(QStringLiteral("/tmp/nuevo \u00F1"));
+    EXPECT_EQ(FilePathOf(&edit), "/tmp/nuevo \xC3\xB1");
+    edit.setText(QStringLiteral("/x/\uFFFDy"));
+    EXPECT_EQ(FilePathOf(&edit), "/x/\x80y");
+    item.setText(QString());
+    EXPECT_EQ(FilePathOf(&item), "");
+    // A field never given a name gives its text's name.
+    QLineEdit typed;
+    typed.setText(QStringLiteral("/opt/\u0142"));
+    EXPECT_EQ(FilePathOf(&typed), "/opt/\xC5\x82");
+    EXPECT_EQ(KeptFilePath(QStringLiteral("a\uFFFD"), "a\xE9"), "a\xE9");
+    EXPECT_EQ(KeptFilePath(QStringLiteral("a\u00E9"), "a\xE9"), "a\xC3\xA9");
+}
+
+TEST(FileNameQt, FoldersAndProgramsAreAnsweredInTheFileSystemsBytes)
+{
+    EXPECT_EQ(RootFolderPath(), "/");
+    EXPECT_TRUE(IsRootFolder("/"));
+    EXPECT_FALSE(IsRootFolder("/tmp"));
+    EXPECT_EQ(ParentFolderPath("/tmp/caf\xC3\xA9"), "/tmp");
+    EXPECT_EQ(ParentFolderPath("/tmp"), "/");
+    EXPECT_EQ(NativeFilePath(QStringLiteral("/a/\u00F1/")), "/a/\xC3\xB1/");
+    EXPECT_FALSE(HomeFolderPath().empty());
+    EXPECT_EQ(ExistingAbsolutePath("/no/existe"), "");
+    EXPECT_EQ(ExistingAbsolutePath("/bin/sh").front(), '/');
+    EXPECT_TRUE(IsProgramFile("/bin/sh"));
+    EXPECT_FALSE(IsProgramFile("/tmp"));
+    EXPECT_FALSE(IsProgramFile("/etc/hostname_que_no_existe"));
+}
