@@ -24,6 +24,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
+#include "support/DrawnTexts.h"
 #include "support/EditorText.h"
 #include "support/EnvironmentWhile.h"
 #include "support/HookWhile.h"
@@ -618,7 +619,7 @@ TEST(MainWindowRecent, AccentedNamesShowAsTheirCharactersInTabsTitleAndRecentFil
     w.form.AbreArchivo(latin1, false, ekHTML);
     w.form.AbreArchivo(utf8, false, ekHTML);
     EXPECT_EQ(captions(w.form),
-              (std::vector<std::string>{"\xED" "ndice.html", "caf&#65533;.html", "caf\xE9.html"}));
+              (std::vector<std::string>{"\xED" "ndice.html", "caf&&#65533;.html", "caf\xE9.html"}));
     EXPECT_EQ(w.form.windowTitle(), QString::fromUtf8("Kestrima - caf\xC3\xA9.html"));
     switchTo(w.form, 1);
     EXPECT_EQ(EditorText(w.memo), "latin");
@@ -637,4 +638,29 @@ TEST(MainWindowRecent, AccentedNamesShowAsTheirCharactersInTabsTitleAndRecentFil
     EXPECT_EQ(next.MRU[0], utf8);
     EXPECT_EQ(next.MRU[1], latin1);
     EXPECT_EQ(next.MRU[2], page);
+}
+
+TEST(MainWindowRecent, ATabAndItsPopUpDrawTheFileNameAsTheTitleShowsIt)
+{
+    TWindow w;
+    // "R&D.html", a Latin-1 "café.html" and "日本.html".
+    for (const char* name : {"R&D.html", "caf\xE9.html", "\xE6\x97\xA5\xE6\x9C\xAC.html"})
+        w.form.AbreArchivo(w.folder.file(name, "x"), false, ekHTML);
+    const QStringList drawn = DrawnTexts(*w.form.FileTabs());
+    const QString titlePrefix = QStringLiteral("Kestrima - ");
+    QStringList titled;
+    for (int i = 0; i < 3; ++i) {
+        switchTo(w.form, i);
+        ASSERT_TRUE(w.form.windowTitle().startsWith(titlePrefix)) << w.form.windowTitle().toStdString();
+        titled.append(w.form.windowTitle().mid(titlePrefix.size()));
+    }
+    EXPECT_EQ(titled.value(0), QStringLiteral("R&D.html"));
+    EXPECT_EQ(drawn, titled);
+    // The "&" marks no key: D selects no tab.
+    EXPECT_FALSE(w.form.FileTabs()->DialogChar('D'));
+    EXPECT_EQ(w.form.FileTabs()->TabIndex(), 2);
+
+    TPopupMenu* popUp = rightClickTab(w.form, 0);
+    EXPECT_TRUE(DrawnTexts(*popUp).contains(QStringLiteral("R&D.html"))) << DrawnTexts(*popUp).join('|').toStdString();
+    popUp->hide();
 }
