@@ -16,11 +16,13 @@
 
 #include "app/dialogs/UFormOpciones.h"
 #include "app/host/EditingFile.h"
+#include "app/model/libKestrima.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
@@ -663,4 +665,36 @@ TEST(MainWindowRecent, ATabAndItsPopUpDrawTheFileNameAsTheTitleShowsIt)
     TPopupMenu* popUp = rightClickTab(w.form, 0);
     EXPECT_TRUE(DrawnTexts(*popUp).contains(QStringLiteral("R&D.html"))) << DrawnTexts(*popUp).join('|').toStdString();
     popUp->hide();
+}
+
+TEST(MainWindowRecent, ANameThatSpellsATwiceEncodedOneIsReopenedAfterARestartAndEarlierEntriesStillRead)
+{
+    TempRegistry registry{"app"};
+    startWithoutDocuments();
+    TempDir folder{"files"};
+    // "Ã©.html", as an archive unpacked in the wrong character set names it, beside "é.html".
+    const std::string odd = folder.file("\xC3\x83\xC2\xA9.html", "odd");
+    const std::string plain = folder.file("\xC3\xA9.html", "plain");
+    {
+        TformPrincipal first;
+        first.show();
+        first.AbreArchivo(odd, false, ekHTML);
+        first.mCerrarClick();
+        EXPECT_TRUE(first.close());
+    }
+    // An entry as an earlier version wrote it: the name's bytes taken for Windows-1252 characters.
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("MRU", "1", plain);
+    RegistryStore::Flush();
+    RegistryStore::Reload();
+
+    TformPrincipal form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.Config().MRU[0], odd);
+    EXPECT_EQ(form.Config().MRU[1], plain);
+    EXPECT_EQ(recentItems(form), (std::vector<std::string>{"&1 " + MenuCaptionOf(FilePathText(odd)),
+                                                           "&2 " + MenuCaptionOf(FilePathText(plain))}));
+    form.MRUItem(0)->trigger();
+    EXPECT_EQ(form.ArchivoActual(), odd);
+    EXPECT_EQ(EditorText(*form.CodeMemo()), "odd");
 }
