@@ -69,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same with named references read by the built-in entity table.
     TCodigosISO entities;
     entities.LoadDefaults();
+    const TCodigosISO* const tables[] = {nullptr, &entities};
     for (int i = 0; i < references.Count(); ++i) {
-        for (const TCodigosISO* table : {static_cast<const TCodigosISO*>(nullptr), &entities}) {
+        for (const TCodigosISO* table : tables) {
             const std::string file = ReferencedFile("/sitio/", references[i], table);
             check(file.empty() || file.front() == '/');
         }

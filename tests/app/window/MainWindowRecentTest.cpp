@@ -657,7 +657,7 @@ TEST(MainWindowRecent, ATabAndItsPopUpDrawTheFileNameAsTheTitleShowsIt)
         titled.append(w.form.windowTitle().mid(titlePrefix.size()));
     }
     EXPECT_EQ(titled.value(0), QStringLiteral("R&D.html"));
-    EXPECT_EQ(drawn, titled);
+    EXPECT_EQ(drawn, titled) << drawn.join(QLatin1Char('|')).toStdString();
     // The "&" marks no key: D selects no tab.
     EXPECT_FALSE(w.form.FileTabs()->DialogChar('D'));
     EXPECT_EQ(w.form.FileTabs()->TabIndex(), 2);
