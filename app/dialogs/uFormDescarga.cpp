@@ -95,13 +95,13 @@ int fileColumnWidth(int gridWidth, int gridHeight, int rowHeight, int rowCount, 
 } // namespace
 
 TformDescarga::TformDescarga(const std::string& fileName, std::string_view text, const TKestrimaConfig& config,
-                             QWidget* parent)
+                             const TCodigosISO* entities, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("formDescarga");
     setWindowTitle(LoadResQString(kCaption));
     buildControls();
-    fill(fileName, text, config);
+    fill(fileName, text, config, entities);
 }
 
 void TformDescarga::buildControls()
@@ -152,14 +152,15 @@ void TformDescarga::fitGridFont()
     sgDatosArchivos->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
 }
 
-void TformDescarga::fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config)
+void TformDescarga::fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config,
+                         const TCodigosISO* entities)
 {
     TStringList references;
     ExtractLinks(text, references);
     // The page's own name joins the references as the page would write it, to be found the same way.
     const std::vector<std::string> files =
         WeighedFiles(references, config.FileWeighExt, FilePathPageText(ExtractFileName(fileName), nullptr));
-    const TReferenceSize sizeOf = FileSizesBeside(ExtractFilePath(fileName));
+    const TReferenceSize sizeOf = FileSizesBeside(ExtractFilePath(fileName), entities);
     sgDatosArchivos->setRowCount(static_cast<int>(files.size()));
     int64_t total = 0;
     for (int row = 0; row < static_cast<int>(files.size()); ++row) {

@@ -8,6 +8,7 @@
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class TCodigosISO;
 class TKestrimaConfig;
 
 class TformDescarga : public QDialog {
@@ -15,9 +16,10 @@ class TformDescarga : public QDialog {
 public:
     // Weighs the page `fileName` ("" for an untitled page) with the text `text`: the files it refers
     // to whose extensions the setting FileWeighExt lists, and the page itself, each looked up beside
-    // the page. The dialog is filled when made.
+    // the page, named references read by the entity table `entities` when given. The dialog is
+    // filled when made.
     TformDescarga(const std::string& fileName, std::string_view text, const TKestrimaConfig& config,
-                  QWidget* parent = nullptr);
+                  const TCodigosISO* entities = nullptr, QWidget* parent = nullptr);
 
     // The grid's text at column `col` of row `row`; row 0 is the header.
     std::string Cells(int col, int row) const;
@@ -41,5 +43,6 @@ protected:
 private:
     void buildControls();
     void fitGridFont();
-    void fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config);
+    void fill(const std::string& fileName, std::string_view text, const TKestrimaConfig& config,
+              const TCodigosISO* entities);
 };

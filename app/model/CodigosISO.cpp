@@ -178,13 +178,13 @@ size_t TCodigosISO::codeAt(std::string_view text, size_t at, const TCharacterRef
         ++end;
     if (end >= limit || text[end] != ';' || end == at + 1)
         return 0;
-    const auto found = FCharOfCode.find(std::string(text.substr(at, end - at + 1)));
-    if (found == FCharOfCode.end())
+    char found;
+    if (!CharacterOf(text.substr(at, end - at + 1), found))
         return 0;
     char32_t cp;
     if (kept && ReadCharacterReference(text, at, cp) && kept->IsRemembered(cp))
         return 0;
-    c = found->second;
+    c = found;
     return end - at + 1;
 }
 
@@ -228,6 +228,15 @@ std::string TCodigosISO::CodesToChars(std::string_view text) const
     out.reserve(text.size());
     appendDecoded(out, text, 0, nullptr);
     return out;
+}
+
+bool TCodigosISO::CharacterOf(std::string_view code, char& character) const
+{
+    const auto found = FCharOfCode.find(std::string(code));
+    if (found == FCharOfCode.end())
+        return false;
+    character = found->second;
+    return true;
 }
 
 std::string TCodigosISO::CharsToCodes(std::string_view text) const

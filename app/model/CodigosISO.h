@@ -42,6 +42,9 @@ public:
     // code) becomes its character (the first entry with that code, case counting). Any other "&" is
     // an ordinary character: the text after it is read on, so "AT&T se&ntilde;or" keeps its code.
     std::string CodesToChars(std::string_view text) const;
+    // The character of the table's first entry with the code `code` (whole, "&aacute;"); false when
+    // no entry has it.
+    bool CharacterOf(std::string_view code, char& character) const;
     // Every entry in table order replaces its character by its code throughout the text.
     std::string CharsToCodes(std::string_view text) const;
     // The same conversions, leaving the protected regions and their markers as they are; a start

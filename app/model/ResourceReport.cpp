@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/model/CodigosISO.h"
 #include "components/core/xProcs.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
@@ -85,9 +86,18 @@ std::string sizedLine(const std::string& reference, const TReferenceSize& sizeOf
 
 const char* const kDefaultCreditAddress = "https://www.dremal.es/kestrima/";
 
-std::string ReferencedFile(std::string_view folder, std::string_view written)
+std::string PageReferenceName(std::string_view reference, const TCodigosISO* entities)
 {
-    const std::string reference = PageReferencePath(written);
+    if (!entities)
+        return PageReferencePath(reference);
+    return PageReferencePath(reference, [entities](std::string_view code, char& character) {
+        return entities->CharacterOf(code, character);
+    });
+}
+
+std::string ReferencedFile(std::string_view folder, std::string_view written, const TCodigosISO* entities)
+{
+    const std::string reference = PageReferenceName(written, entities);
     if (reference.empty())
         return {};
     const size_t colon = reference.find(':');
@@ -101,10 +111,10 @@ std::string ReferencedFile(std::string_view folder, std::string_view written)
     return ExpandFileName(reference, folder);
 }
 
-TReferenceSize FileSizesBeside(std::string folder)
+TReferenceSize FileSizesBeside(std::string folder, const TCodigosISO* entities)
 {
-    return [folder = std::move(folder)](const std::string& reference) -> int64_t {
-        const std::string file = ReferencedFile(folder, reference);
+    return [folder = std::move(folder), entities](const std::string& reference) -> int64_t {
+        const std::string file = ReferencedFile(folder, reference, entities);
         return file.empty() ? 0 : FileSizeOf(file);
     };
 }
@@ -159,14 +169,14 @@ std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_
 }
 
 bool SaveResourceReport(const std::string& fileName, const TStringList& references, std::string_view creditAddress,
-                        std::string& report, std::string& error)
+                        std::string& report, std::string& error, const TCodigosISO* entities)
 {
     const std::string folder = ExtractFilePath(fileName);
     // The report is Windows-1252, as its texts and the page's references are; the page's name is the
     // file system's (UTF-8), written as a page refers to a file.
     const std::vector<std::string> lines =
         ResourceReportLines(FilePathPageText(ExtractFileName(fileName), nullptr), FileSizeOf(fileName), references,
-                            FileSizesBeside(folder), creditAddress);
+                            FileSizesBeside(folder, entities), creditAddress);
     std::string bytes;
     for (const std::string& line : lines)
         bytes += line + "\r\n";

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+class TCodigosISO;
 class TStringList;
 
 // The size in bytes of the file a reference names, given the reference as the page writes it; 0 when
@@ -15,13 +16,18 @@ class TStringList;
 using TReferenceSize = std::function<int64_t(const std::string& reference)>;
 
 // The local file a reference of a page in `folder` names, read as a browser reads it (the page's
-// Windows-1252 text as characters, "%XX" as the byte XX of the name: PageReferencePath): an absolute
-// path as it stands, a relative one taken from the page's folder. "" when it names none: an address
-// with a scheme ("http:", "mailto:" ...), or a relative reference of a page without a folder (an
-// untitled one). `folder` (the file system's bytes) ends in a separator or is "".
-std::string ReferencedFile(std::string_view folder, std::string_view reference);
+// Windows-1252 text as characters, references to characters as those characters, the named ones by
+// the entity table `entities` when given, "%XX" as the byte XX of the name: PageReferencePath): an
+// absolute path as it stands, a relative one taken from the page's folder. "" when it names none: an
+// address with a scheme ("http:", "mailto:" ...), or a relative reference of a page without a folder
+// (an untitled one). `folder` (the file system's bytes) ends in a separator or is "".
+std::string ReferencedFile(std::string_view folder, std::string_view reference,
+                           const TCodigosISO* entities = nullptr);
+// The name (the file system's bytes) a reference spells as ReferencedFile reads it.
+std::string PageReferenceName(std::string_view reference,
+                           const TCodigosISO* entities = nullptr);
 // Sizes of the files ReferencedFile gives for `folder`; the process's working folder never counts.
-TReferenceSize FileSizesBeside(std::string folder);
+TReferenceSize FileSizesBeside(std::string folder, const TCodigosISO* entities = nullptr);
 
 // The report's sections, in the order the report lists them.
 enum class TReferenceSection { Images, Internal, External, Domain, Email, News, Other };
@@ -56,7 +62,7 @@ constexpr const char* kReportFileName = "tmpInforme.htm";
 // there) is replaced, never written through. `report` is the report's path; false with `error`
 // saying why when it could not be written.
 bool SaveResourceReport(const std::string& fileName, const TStringList& references, std::string_view creditAddress,
-                        std::string& report, std::string& error);
+                        std::string& report, std::string& error, const TCodigosISO* entities = nullptr);
 
 // The files a download of the page weighs: the references whose extension is one of `weighExt`
 // (separated by ";", compared without case; empty entries count nothing), a reference with "#" by its

@@ -18,7 +18,7 @@ constexpr int kReportNotOpened = 7315;
 } // namespace
 
 std::string OpenResourceReport(QWidget* owner, const std::string& fileName, std::string_view text,
-                               const TKestrimaConfig& config)
+                               const TKestrimaConfig& config, const TCodigosISO* entities)
 {
     std::string report;
     std::string error;
@@ -28,7 +28,7 @@ std::string OpenResourceReport(QWidget* owner, const std::string& fileName, std:
         const TBusyCursor busy;
         TStringList references;
         ExtractLinks(text, references);
-        saved = SaveResourceReport(fileName, references, config.Web, report, error);
+        saved = SaveResourceReport(fileName, references, config.Web, report, error, entities);
         if (saved)
             opened = ShellOpen(report, &error);
     }
@@ -43,8 +43,8 @@ std::string OpenResourceReport(QWidget* owner, const std::string& fileName, std:
 }
 
 void ShowDownloadTimes(QWidget* owner, const std::string& fileName, std::string_view text,
-                       const TKestrimaConfig& config)
+                       const TKestrimaConfig& config, const TCodigosISO* entities)
 {
-    TformDescarga form(fileName, text, config, owner);
+    TformDescarga form(fileName, text, config, entities, owner);
     form.exec();
 }

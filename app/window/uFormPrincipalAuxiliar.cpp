@@ -170,11 +170,12 @@ void TformPrincipal::CodeMemoHyperlinkClick(const std::string& HyperData)
 {
     // The editor's text is Windows-1252, the desktop's names are the file system's; a link to a file
     // is taken from the document's folder; one with escapes or references is read as a browser reads
-    // it ("%20" a blank) when that names a file there. Anything else goes to the desktop as written,
+    // it ("%20" a blank, "&ntilde;" by the entity table) when that names a file there. Anything else goes to the desktop as written,
     // which tells a mail address or a web site from a file.
     const std::string folder = ExtractFilePath(ArchivoActual());
     const std::string written = ToFilePath(FromWin1252(HyperData));
-    const bool escaped = PageReferencePath(HyperData) != written;
-    const std::string file = escaped ? ReferencedFile(folder, HyperData) : std::string();
+    const TCodigosISO* entities = FCodigosISO.get();
+    const bool escaped = PageReferenceName(HyperData, entities) != written;
+    const std::string file = escaped ? ReferencedFile(folder, HyperData, entities) : std::string();
     ShellOpenReported(this, !file.empty() && FileExists(file) ? file : written, folder);
 }

@@ -705,12 +705,12 @@ void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)
 void TformPrincipal::mActualizaRecursosClick()
 {
     // The caption stays the document's: the report is a page of the browser's, not of this window.
-    OpenResourceReport(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
+    OpenResourceReport(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig, FCodigosISO.get());
 }
 
 void TformPrincipal::Tiemposdedescarga1Click()
 {
-    ShowDownloadTimes(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig);
+    ShowDownloadTimes(this, ArchivoActual(), FCodeMemo->StoredText(), *FConfig, FCodigosISO.get());
 }
 
 void TformPrincipal::sbMapasClick()

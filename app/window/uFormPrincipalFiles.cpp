@@ -16,6 +16,7 @@
 #include "app/host/EditingFile.h"
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/libKestrima.h"
 #include "app/model/ProjectFile.h"
 #include "app/model/TemplateMerge.h"
 #include "app/dialogs/uFormFusion.h"
@@ -167,7 +168,7 @@ void TformPrincipal::selectTab(int index)
 
 int TformPrincipal::addDocument(const std::string& caption, std::unique_ptr<TEditingFile> file)
 {
-    FFileTabs->Tabs().Add(caption);
+    FFileTabs->Tabs().Add(MenuCaptionOf(caption));
     return FDocuments.Add(caption, std::move(file));
 }
 
@@ -602,7 +603,7 @@ bool TformPrincipal::mGuardarComoClick()
     }
     const std::string caption = documentCaption(file->FileName);
     FDocuments.SetCaption(FDocuments.Current(), caption);
-    FFileTabs->Tabs().Put(FDocuments.Current(), caption);
+    FFileTabs->Tabs().Put(FDocuments.Current(), MenuCaptionOf(caption));
     SaveDialogFileName = dialog.FileName;
     SaveDialogInitialDir = folderOf(dialog.FileName);
     EditorOnChange();

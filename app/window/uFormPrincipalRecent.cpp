@@ -150,7 +150,7 @@ void TformPrincipal::pmTabsPopup()
         FRecent.mTabInfo->setStatusTip(QString());
         return;
     }
-    FRecent.mTabInfo->setText(FromWin1252(FDocuments.Caption(tracked)));
+    FRecent.mTabInfo->setText(FromWin1252(MenuCaptionOf(FDocuments.Caption(tracked))));
     FRecent.mTabInfo->setStatusTip(FromFilePath(target->FileName));
 }
 

@@ -1,6 +1,8 @@
 // Characters Windows-1252 lacks, held in the editor's 8-bit text as decimal references "&#N;", and the set of them a document remembers.
 #include "platform/core/CharacterReferences.h"
 
+#include <cctype>
+
 #include "platform/core/SysUtils.h"
 #include "platform/core/Win1252.h"
 
@@ -93,10 +95,32 @@ std::string FilePathPageText(std::string_view path, TCharacterReferences* refere
     });
 }
 
-std::string PageReferencePath(std::string_view reference)
+namespace {
+
+// Names of references are letters and digits; none the program knows is longer than this.
+constexpr size_t kLongestReferenceName = 32;
+
+// The length of the named reference at text[at] (an "&") that `named` knows, its character in `cp`;
+// 0 when none stands there.
+size_t namedReferenceAt(std::string_view text, size_t at, const TNamedReferences& named, char32_t& cp)
+{
+    size_t end = at + 1;
+    while (end < text.size() && end - at <= kLongestReferenceName &&
+           std::isalnum(static_cast<unsigned char>(text[end])))
+        ++end;
+    char character;
+    if (end == at + 1 || end >= text.size() || text[end] != ';' || !named(text.substr(at, end + 1 - at), character))
+        return 0;
+    cp = Win1252ToUnicode(static_cast<unsigned char>(character));
+    return end + 1 - at;
+}
+
+} // namespace
+
+std::string PageReferencePath(std::string_view reference, const TNamedReferences& named)
 {
     // Characters first, as a browser reads the attribute: each byte its Windows-1252 character, each
-    // numeric reference ("&#N;", "&#xH;") the character it names.
+    // numeric reference ("&#N;", "&#xH;") the character it names, and so each named one the table knows.
     std::string characters;
     characters.reserve(reference.size());
     for (size_t i = 0; i < reference.size();) {
@@ -114,6 +138,8 @@ std::string PageReferencePath(std::string_view reference)
             if (k > digitsStart && k < reference.size() && reference[k] == ';' && cp > 0 && cp <= 0x10FFFF &&
                 !(cp >= 0xD800 && cp <= 0xDFFF))
                 length = k + 1 - i;
+        } else if (reference[i] == '&' && named) {
+            length = namedReferenceAt(reference, i, named, cp);
         }
         if (length == 0) {
             cp = Win1252ToUnicode(static_cast<unsigned char>(reference[i]));

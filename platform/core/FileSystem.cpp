@@ -339,14 +339,31 @@ private:
     struct sigaction FPrevious {};
 };
 
-// A new file beside `path`, hidden and named so that nobody takes it for a document: ".name.XXXXXX~".
+// Bytes a file name may have in `folder`, as its file system says.
+size_t nameLimitOf(const std::string& folder)
+{
+    const long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<size_t>(limit) : 255;
+}
+
+// A new file beside `path`, hidden and named so that nobody takes it for a document: ".name.XXXXXX~",
+// the name cut short (at a character's start) when the whole would not fit in the folder.
 // Made with the mode the umask gives; -1 with errno set when the folder takes no new file.
 int createTemporary(const std::string& path, std::string& temporary)
 {
     static std::mt19937 random(std::random_device{}());
+    static constexpr size_t kAddedBytes = std::char_traits<char>::length("..XXXXXX~");
     const std::filesystem::path place(path);
     const std::string folder = place.parent_path().string();
-    const std::string prefix = (folder.empty() ? std::string() : folder + "/") + "." + place.filename().string() + ".";
+    std::string name = place.filename().string();
+    const size_t limit = nameLimitOf(folder);
+    if (name.size() + kAddedBytes > limit) {
+        size_t cut = limit > kAddedBytes ? limit - kAddedBytes : 0;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    const std::string prefix = (folder.empty() ? std::string() : folder + "/") + "." + name + ".";
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = prefix;

@@ -371,12 +371,12 @@ std::string TRegIniFile::ReadPath(const std::string& section, const std::string&
     if (!value || value->Kind != rdString)
         return defaultValue;
     std::string name;
-    return undoDoubleEncoding(value->Data, name) ? name : value->Data;
+    return !value->ExactPath && undoDoubleEncoding(value->Data, name) ? name : value->Data;
 }
 
 void TRegIniFile::WritePath(const std::string& section, const std::string& ident, const std::string& path)
 {
-    store().setValue(*sectionForWriting(section), ident, rdString, path, 0);
+    store().setValue(*sectionForWriting(section), ident, rdString, path, 0, true);
 }
 
 void TRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)

@@ -153,8 +153,9 @@ public:
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue) const;
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
     // A file name, held as the file system's bytes: stored as they are (UTF-8, so the file shows the
-    // name's characters once), read back as stored. A name an earlier version stored encoded twice
-    // (each byte taken for a Windows-1252 character) reads back as the name it was.
+    // name's characters once) and marked as a name, read back as stored, whatever its bytes spell. A
+    // value without the mark, as earlier versions wrote names, that is a name encoded twice (each byte
+    // taken for a Windows-1252 character) reads back as the name it was.
     std::string ReadPath(const std::string& section, const std::string& ident, const std::string& defaultValue) const;
     void WritePath(const std::string& section, const std::string& ident, const std::string& path);
     int32_t ReadInteger(const std::string& section, const std::string& ident, int32_t defaultValue) const;

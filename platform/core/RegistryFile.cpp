@@ -16,6 +16,9 @@ namespace {
 
 // The first line of the store file; a file without it is not ours.
 constexpr std::string_view kSignature = "Kestrima registry 1";
+// Put before a string written as a file name: its data are the name exactly. Strings without it were
+// written as text, or as a file name by a version that stored some names encoded twice.
+constexpr std::string_view kExactPathMark = "path:";
 // Bytes of binary data per line of the file, so that long data stays readable.
 constexpr size_t kHexBytesPerLine = 24;
 
@@ -188,6 +191,8 @@ void writeKey(std::string& out, const std::string& path, const Key& key, bool is
                 }
                 break;
             default:
+                if (value.ExactPath)
+                    out += kExactPathMark;
                 out += quote(value.Data, true);
             }
             out += '\n';
@@ -284,12 +289,15 @@ private:
         if (i >= line.size() || line[i] != '=')
             return false;
         std::string_view data = line.substr(i + 1);
+        const bool exactPath = data.starts_with(kExactPathMark) && data.substr(kExactPathMark.size()).starts_with('"');
+        if (exactPath)
+            data.remove_prefix(kExactPathMark.size());
         if (!data.empty() && data[0] == '"') {
             std::string text;
             size_t k = 0;
             if (!unquote(data, k, text, true) || !onlyBlanks(data.substr(k)))
                 return false;
-            putValue(*FKey, name, rdString, std::move(text), 0);
+            putValue(*FKey, name, rdString, std::move(text), 0, exactPath);
             return true;
         }
         if (data.substr(0, 6) == "dword:") {

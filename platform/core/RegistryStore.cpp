@@ -158,7 +158,8 @@ std::string joinPath(const std::vector<std::string>& parts)
 
 // ---------------------------------------------------------------- the tree
 
-void putValue(Key& key, const std::string& name, TRegDataType kind, std::string data, int32_t number)
+void putValue(Key& key, const std::string& name, TRegDataType kind, std::string data, int32_t number,
+              bool exactPath)
 {
     Value* value = key.findValue(name);
     if (!value) {
@@ -168,6 +169,7 @@ void putValue(Key& key, const std::string& name, TRegDataType kind, std::string 
     value->Kind = kind;
     value->Data = std::move(data);
     value->Number = number;
+    value->ExactPath = exactPath && kind == rdString;
 }
 
 Key* descend(Key& root, const std::vector<std::string>& parts, bool create, bool* created)
@@ -217,12 +219,13 @@ Key* Store::create(HKEY rootKey, const std::vector<std::string>& parts)
     return key;
 }
 
-void Store::setValue(Key& key, const std::string& name, TRegDataType kind, std::string_view data, int32_t number)
+void Store::setValue(Key& key, const std::string& name, TRegDataType kind, std::string_view data, int32_t number,
+                     bool exactPath)
 {
-    if (const Value* old = key.findValue(name);
-        old && old->Kind == kind && old->Data == data && old->Number == number)
+    if (const Value* old = key.findValue(name); old && old->Kind == kind && old->Data == data &&
+                                                old->Number == number && old->ExactPath == (exactPath && kind == rdString))
         return; // rewriting what is there costs no file write
-    putValue(key, name, kind, std::string(data), number);
+    putValue(key, name, kind, std::string(data), number, exactPath);
     FDirty = true;
 }
 

@@ -43,6 +43,9 @@ struct Value {
     TRegDataType Kind = rdString;
     std::string Data; // strings and binary data
     int32_t Number = 0;
+    // A string written as a file name (WritePath): its data are the name's bytes exactly. The file
+    // marks it ("path:"), so that it is never taken for a name an earlier version stored encoded twice.
+    bool ExactPath = false;
 };
 
 struct Key {
@@ -68,7 +71,8 @@ struct Key {
 };
 
 // Sets the value `name` of `key`, added after the others when it is new.
-void putValue(Key& key, const std::string& name, TRegDataType kind, std::string data, int32_t number);
+void putValue(Key& key, const std::string& name, TRegDataType kind, std::string data, int32_t number,
+              bool exactPath = false);
 // The key that `parts` names below `root`; with `create` the missing keys on the way are made (and
 // `*created` set). nullptr when a key is missing or the path is deeper than kMaxKeyDepth.
 Key* descend(Key& root, const std::vector<std::string>& parts, bool create, bool* created = nullptr);
@@ -97,7 +101,8 @@ public:
     Key* root(HKEY rootKey);
     Key* find(HKEY rootKey, const std::vector<std::string>& parts);
     Key* create(HKEY rootKey, const std::vector<std::string>& parts);
-    void setValue(Key& key, const std::string& name, TRegDataType kind, std::string_view data, int32_t number);
+    void setValue(Key& key, const std::string& name, TRegDataType kind, std::string_view data, int32_t number,
+                  bool exactPath = false);
     bool removeValue(Key& key, std::string_view name);
     bool removeKey(Key& parent, std::string_view name);
     void renameValue(Value& value, const std::string& newName);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/model/CodigosISO.h"
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
 #include "platform/core/CharacterReferences.h"
@@ -65,9 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // as an escape or a reference; a reference of the page names a file beside it or none.
     if (!holdsEscape(pageName))
         check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
+    // The same with named references read by the built-in entity table.
+    TCodigosISO entities;
+    entities.LoadDefaults();
+    const TCodigosISO* const tables[] = {nullptr, &entities};
     for (int i = 0; i < references.Count(); ++i) {
-        const std::string file = ReferencedFile("/sitio/", references[i]);
-        check(file.empty() || file.front() == '/');
+        for (const TCodigosISO* table : tables) {
+            const std::string file = ReferencedFile("/sitio/", references[i], table);
+            check(file.empty() || file.front() == '/');
+        }
     }
 
     // Each reference in exactly one section.

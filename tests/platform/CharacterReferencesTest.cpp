@@ -3,6 +3,8 @@
 
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Win1252.h"
@@ -107,4 +109,17 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
     EXPECT_EQ(PageReferencePath("100%.gif"), "100%.gif");
     EXPECT_EQ(PageReferencePath("%4"), "%4");
     EXPECT_EQ(PageReferencePath("a&#;b&#55296;&#1114112;&amp;"), "a&#;b&#55296;&#1114112;&amp;");
+
+    // Named references by the table given: each whole name it knows, read once, before "%XX".
+    std::vector<std::string> asked;
+    const TNamedReferences table = [&asked](std::string_view code, char& character) {
+        asked.emplace_back(code);
+        const bool known = code == "&ntilde;" || code == "&amp;" || code == "&percnt;";
+        character = code == "&ntilde;" ? '\xF1' : code == "&amp;" ? '&' : '%';
+        return known;
+    };
+    EXPECT_EQ(PageReferencePath("foto &ntilde;&amp;ntilde;&percnt;41&nada;&;& x;.gif", table),
+              "foto \xC3\xB1&ntilde;A&nada;&;& x;.gif");
+    EXPECT_EQ(asked, (std::vector<std::string>{"&ntilde;", "&amp;", "&percnt;", "&nada;"}));
+    EXPECT_EQ(PageReferencePath("foto &ntilde;.gif"), "foto &ntilde;.gif");
 }

@@ -533,7 +533,7 @@ TEST_F(RegistryTest, TheFileIsAReadableExportWrittenOnlyWhenSomethingChanged)
     }
 }
 
-TEST_F(RegistryTest, FileNamesAreStoredOnceEncodedAndTwiceEncodedOnesReadBack)
+TEST_F(RegistryTest, FileNamesAreStoredOnceEncodedMarkedAndReadBackExactlyAndEarlierFormsStillRead)
 {
     const std::string accented = "/home/ana/P\xC3\xBA" "blico/\xC3\xAD" "ndice.html"; // Público/índice.html
     const std::string beyond = "/home/ana/\xC5\x81\xC3\xB3" "d\xC5\xBA.htm";           // Łódź: not in Windows-1252
@@ -544,33 +544,49 @@ TEST_F(RegistryTest, FileNamesAreStoredOnceEncodedAndTwiceEncodedOnesReadBack)
         ini.WritePath("MRU", "0", accented);
         ini.WritePath("MRU", "1", beyond);
         ini.WritePath("MRU", "2", latin1);
-        // What today's settings hold: the name's bytes taken for Windows-1252 characters.
+        ini.WritePath("MRU", "5", literal);
+        // What earlier versions wrote: the name's bytes taken for Windows-1252 characters, unmarked.
         ini.WriteString("MRU", "3", accented);
         ini.WriteString("MRU", "4", "/home/ana/\xC3\x81rbol.htm"); // "Árbol": 0x81 has no character
         ini.WriteString("Settings", "Version", "3.1");
     }
     RegistryStore::Flush();
     const std::string file = ReadFileBytes(storeFile());
-    // Once: the file holds the names' own bytes, as any other program reads them.
-    EXPECT_NE(file.find("\"0\"=\"" + accented + "\"\n"), std::string::npos) << file;
-    EXPECT_NE(file.find("\"1\"=\"" + beyond + "\"\n"), std::string::npos) << file;
-    EXPECT_NE(file.find("\"2\"=\"/home/ana/caf\\xE9.html\"\n"), std::string::npos) << file;
+    // Once: the file holds the names' own bytes, as any other program reads them, marked as names.
+    EXPECT_NE(file.find("\"0\"=path:\"" + accented + "\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"1\"=path:\"" + beyond + "\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"2\"=path:\"/home/ana/caf\\xE9.html\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"5\"=path:\"" + literal + "\"\n"), std::string::npos) << file;
     EXPECT_NE(file.find("\"3\"=\"/home/ana/P\xC3\x83\xC2\xBA" "blico/"), std::string::npos) << file;
     RegistryStore::Reload();
-    TRegIniFile ini("Software\\Dremal\\Kestrima");
-    EXPECT_EQ(ini.ReadPath("MRU", "0", ""), accented);
-    EXPECT_EQ(ini.ReadPath("MRU", "1", ""), beyond);
-    EXPECT_EQ(ini.ReadPath("MRU", "2", ""), latin1);
-    EXPECT_EQ(ini.ReadPath("MRU", "3", ""), accented);
-    EXPECT_EQ(ini.ReadPath("MRU", "4", ""), "/home/ana/\xC3\x81rbol.htm");
-    EXPECT_EQ(ini.ReadPath("MRU", "9", "nada"), "nada");
-    // Texts of the program still read and write as Windows-1252.
-    EXPECT_EQ(ini.ReadString("MRU", "0", ""), "/home/ana/P\xFA" "blico/\xED" "ndice.html");
-    EXPECT_EQ(ini.ReadString("Settings", "Version", ""), "3.1");
-    // A name stored once that happens to spell a twice-encoded one cannot be told from it: the one
-    // case read back otherwise, and a name nobody gives a folder.
-    ini.WritePath("MRU", "5", literal);
-    EXPECT_EQ(ini.ReadPath("MRU", "5", ""), "/home/ana/\xC3\xAD.htm");
+    {
+        TRegIniFile ini("Software\\Dremal\\Kestrima");
+        EXPECT_EQ(ini.ReadPath("MRU", "0", ""), accented);
+        EXPECT_EQ(ini.ReadPath("MRU", "1", ""), beyond);
+        EXPECT_EQ(ini.ReadPath("MRU", "2", ""), latin1);
+        // A name that spells what a twice-encoded one would is still itself.
+        EXPECT_EQ(ini.ReadPath("MRU", "5", ""), literal);
+        EXPECT_EQ(ini.ReadPath("MRU", "3", ""), accented);
+        EXPECT_EQ(ini.ReadPath("MRU", "4", ""), "/home/ana/\xC3\x81rbol.htm");
+        EXPECT_EQ(ini.ReadPath("MRU", "9", "nada"), "nada");
+        // Texts of the program still read and write as Windows-1252.
+        EXPECT_EQ(ini.ReadString("MRU", "0", ""), "/home/ana/P\xFA" "blico/\xED" "ndice.html");
+        EXPECT_EQ(ini.ReadString("Settings", "Version", ""), "3.1");
+        // A text written over a name loses the mark; a name written over a text takes it.
+        ini.WriteString("MRU", "5", "x");
+        ini.WritePath("MRU", "3", literal);
+    }
+    RegistryStore::Flush();
+    const std::string rewritten = ReadFileBytes(storeFile());
+    EXPECT_NE(rewritten.find("\"5\"=\"x\"\n"), std::string::npos) << rewritten;
+    EXPECT_NE(rewritten.find("\"3\"=path:\"" + literal + "\"\n"), std::string::npos) << rewritten;
+    // A file edited by hand may hold a name "path:" in plain text: it stays text.
+    WriteFileBytes(storeFile(), "Kestrima registry 1\n\n[HKEY_CURRENT_USER\\Software\\Dremal\\Kestrima\\MRU]\n"
+                                "\"0\"=\"path:\\\"x\"\n\"1\"=path:\"" + literal + "\"\n");
+    RegistryStore::Reload();
+    TRegIniFile again("Software\\Dremal\\Kestrima");
+    EXPECT_EQ(again.ReadPath("MRU", "0", ""), "path:\"x");
+    EXPECT_EQ(again.ReadPath("MRU", "1", ""), literal);
 }
 
 TEST_F(RegistryTest, ACorruptFileIsKeptAsideAndTheStoreStartsEmpty)

@@ -47,6 +47,7 @@ inline void openCodeLibraries(TformPrincipal& form, const std::vector<std::strin
         form.SidePanel().sbAbreLibreriaClick();
 }
 
+// The documents' tab captions as the strip holds them: a caption's "&&" draws one "&".
 inline std::vector<std::string> captions(TformPrincipal& form)
 {
     std::vector<std::string> result;

@@ -330,7 +330,7 @@ TEST(FormTextsFit, NoFormCutsTheTextOfALabelButtonOrCheckBox)
         TFormCase([&] { return std::make_unique<TTipForm>(&form); }),
         TFormCase([&] {
              return std::make_unique<TformDescarga>((w.folder.path / "a.htm").string(), "<img src=\"b.gif\">",
-                                                    form.Config(), &form);
+                                                    form.Config(), nullptr, &form);
          }),
         TFormCase([&] { return std::make_unique<TSplashScreen>(); }),
         // The about box's picture and its about page.

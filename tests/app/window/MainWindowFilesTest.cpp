@@ -10,6 +10,7 @@
 #include <csignal>
 #include <deque>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -299,6 +300,27 @@ TEST(MainWindowFiles, SavingKeepsBackupsConvertsEntitiesAndReloadClearsTheChange
     EXPECT_EQ(boxes.flags.size(), 2u);
     EXPECT_EQ(text(w.memo), "<p>otro</p>");
     EXPECT_EQ(modifiedPanel(w.form), "");
+}
+
+TEST(MainWindowFiles, ANameAsLongAsTheSystemTakesSavesWithItsBackupAndLeavesNoOtherFile)
+{
+    TWindow w;
+    w.form.Config().MakeBackups = true;
+    // "ñ" 123 times and ".html": 251 bytes, and 255, the most a name may have.
+    std::string ene;
+    for (int i = 0; i < 123; ++i)
+        ene += "\xC3\xB1";
+    for (const std::string& name : {ene + ".html", ene + "abcd.html"}) {
+        const std::string page = w.folder.file(name, "<p>viejo</p>");
+        w.form.AbreArchivo(page, false, ekHTML);
+        type(w.memo, "nuevo ");
+        w.form.mGuardarClick();
+        EXPECT_EQ(modifiedPanel(w.form), "") << name.size();
+        EXPECT_EQ(ReadFileBytes(page), "nuevo <p>viejo</p>") << name.size();
+        EXPECT_EQ(ReadFileBytes(page.substr(0, page.size() - 4) + "~tml"), "<p>viejo</p>") << name.size();
+    }
+    // Only the pages and their backups: no file was left beside them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.folder.path), {}), 4);
 }
 
 TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereWhateverTheirCharacters)

@@ -227,12 +227,13 @@ TEST(MainWindowFormStorage, LibraryPathsAreStoredAsTheFileSystemSpellsThemAndEar
         EXPECT_TRUE(first.close());
     }
     RegistryStore::Flush();
-    // Stored once: the file holds the names' own bytes.
+    // Stored once: the file holds the names' own bytes, marked as names.
     const std::string stored = ReadFileBytes(registry.Folder.path.string() + "/registry.reg");
-    for (const std::string& line : {"\"Item0\"=\"" + library + "\"\n", "\"cbLibreria_Hint\"=\"" + library + "\"\n",
-                                    "\"eLibreria_Hint\"=\"" + sheet + "\"\n",
-                                    std::string("\"eLibreria_Text\"=\"estilos \xC5\x9D\xC3\xAD\"\n"),
-                                    std::string("\"Item0\"=\"c\xC3\xB3" "digos \xC5\x9D\"\n")})
+    for (const std::string& line : {"\"Item0\"=path:\"" + library + "\"\n",
+                                    "\"cbLibreria_Hint\"=path:\"" + library + "\"\n",
+                                    "\"eLibreria_Hint\"=path:\"" + sheet + "\"\n",
+                                    std::string("\"eLibreria_Text\"=path:\"estilos \xC5\x9D\xC3\xAD\"\n"),
+                                    std::string("\"Item0\"=path:\"c\xC3\xB3" "digos \xC5\x9D\"\n")})
         EXPECT_NE(stored.find(line), std::string::npos) << line << stored;
 
     // What earlier versions stored: each byte of the names taken for a Windows-1252 character. The

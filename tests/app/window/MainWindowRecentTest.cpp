@@ -16,14 +16,17 @@
 
 #include "app/dialogs/UFormOpciones.h"
 #include "app/host/EditingFile.h"
+#include "app/model/libKestrima.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
 #include "platform/Menus.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
+#include "support/DrawnTexts.h"
 #include "support/EditorText.h"
 #include "support/EnvironmentWhile.h"
 #include "support/HookWhile.h"
@@ -618,7 +621,7 @@ TEST(MainWindowRecent, AccentedNamesShowAsTheirCharactersInTabsTitleAndRecentFil
     w.form.AbreArchivo(latin1, false, ekHTML);
     w.form.AbreArchivo(utf8, false, ekHTML);
     EXPECT_EQ(captions(w.form),
-              (std::vector<std::string>{"\xED" "ndice.html", "caf&#65533;.html", "caf\xE9.html"}));
+              (std::vector<std::string>{"\xED" "ndice.html", "caf&&#65533;.html", "caf\xE9.html"}));
     EXPECT_EQ(w.form.windowTitle(), QString::fromUtf8("Kestrima - caf\xC3\xA9.html"));
     switchTo(w.form, 1);
     EXPECT_EQ(EditorText(w.memo), "latin");
@@ -637,4 +640,61 @@ TEST(MainWindowRecent, AccentedNamesShowAsTheirCharactersInTabsTitleAndRecentFil
     EXPECT_EQ(next.MRU[0], utf8);
     EXPECT_EQ(next.MRU[1], latin1);
     EXPECT_EQ(next.MRU[2], page);
+}
+
+TEST(MainWindowRecent, ATabAndItsPopUpDrawTheFileNameAsTheTitleShowsIt)
+{
+    TWindow w;
+    // "R&D.html", a Latin-1 "café.html" and "日本.html".
+    for (const char* name : {"R&D.html", "caf\xE9.html", "\xE6\x97\xA5\xE6\x9C\xAC.html"})
+        w.form.AbreArchivo(w.folder.file(name, "x"), false, ekHTML);
+    const QStringList drawn = DrawnTexts(*w.form.FileTabs());
+    const QString titlePrefix = QStringLiteral("Kestrima - ");
+    QStringList titled;
+    for (int i = 0; i < 3; ++i) {
+        switchTo(w.form, i);
+        ASSERT_TRUE(w.form.windowTitle().startsWith(titlePrefix)) << w.form.windowTitle().toStdString();
+        titled.append(w.form.windowTitle().mid(titlePrefix.size()));
+    }
+    EXPECT_EQ(titled.value(0), QStringLiteral("R&D.html"));
+    EXPECT_EQ(drawn, titled) << drawn.join(QLatin1Char('|')).toStdString();
+    // The "&" marks no key: D selects no tab.
+    EXPECT_FALSE(w.form.FileTabs()->DialogChar('D'));
+    EXPECT_EQ(w.form.FileTabs()->TabIndex(), 2);
+
+    TPopupMenu* popUp = rightClickTab(w.form, 0);
+    EXPECT_TRUE(DrawnTexts(*popUp).contains(QStringLiteral("R&D.html"))) << DrawnTexts(*popUp).join('|').toStdString();
+    popUp->hide();
+}
+
+TEST(MainWindowRecent, ANameThatSpellsATwiceEncodedOneIsReopenedAfterARestartAndEarlierEntriesStillRead)
+{
+    TempRegistry registry{"app"};
+    startWithoutDocuments();
+    TempDir folder{"files"};
+    // "Ã©.html", as an archive unpacked in the wrong character set names it, beside "é.html".
+    const std::string odd = folder.file("\xC3\x83\xC2\xA9.html", "odd");
+    const std::string plain = folder.file("\xC3\xA9.html", "plain");
+    {
+        TformPrincipal first;
+        first.show();
+        first.AbreArchivo(odd, false, ekHTML);
+        first.mCerrarClick();
+        EXPECT_TRUE(first.close());
+    }
+    // An entry as an earlier version wrote it: the name's bytes taken for Windows-1252 characters.
+    TRegIniFile(TKestrimaConfig::kRegistryKey).WriteString("MRU", "1", plain);
+    RegistryStore::Flush();
+    RegistryStore::Reload();
+
+    TformPrincipal form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.Config().MRU[0], odd);
+    EXPECT_EQ(form.Config().MRU[1], plain);
+    EXPECT_EQ(recentItems(form), (std::vector<std::string>{"&1 " + MenuCaptionOf(FilePathText(odd)),
+                                                           "&2 " + MenuCaptionOf(FilePathText(plain))}));
+    form.MRUItem(0)->trigger();
+    EXPECT_EQ(form.ArchivoActual(), odd);
+    EXPECT_EQ(EditorText(*form.CodeMemo()), "odd");
 }

@@ -294,3 +294,38 @@ TEST(MainWindowResources, ReportAndDownloadTimesSizeFilesWhoseNamesHoldAccentsOr
                                    "p\xE1gina.htm|" + std::to_string(text.size()) + " bytes|ok", "plain.gif|7 bytes|ok"}));
     EXPECT_EQ(shown.total, std::to_string(total) + " bytes");
 }
+
+TEST(MainWindowResources, ReportDownloadTimesAndLinksReadNamedReferencesByTheEntityTable)
+{
+    TWindow w;
+    // Kept as written: the page holds the references themselves.
+    w.form.Config().InsSpecChar = false;
+    std::filesystem::create_directory(w.folder.path / "im\xC3\xA1genes");
+    const std::string picture = w.folder.file("im\xC3\xA1genes/foto \xC3\xB1.gif", std::string(37, 'g'));
+    const std::string reference = "im&aacute;genes/foto &ntilde;.gif";
+    const std::string text = "<img src=\"" + reference + "\"><img src=\"im&nada;genes/foto &ntilde;.gif\">";
+    const std::string page = w.folder.file("p.htm", text);
+    w.form.AbreArchivo(page, false, ekHTML);
+
+    TShellOpens opens;
+    w.form.mActualizaRecursosClick();
+    const Strings lines = reportLines(w.folder.path.string() + "/tmpInforme.htm");
+    const auto sized = [&](const std::string& part) {
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(part) != std::string::npos && line.find("(37 bytes)") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(sized("aacute;genes"), 1);
+    EXPECT_EQ(sized("nada;genes"), 0);
+
+    const TDownloadTimes shown = showDownloadTimes(w.form);
+    ASSERT_TRUE(shown.shown);
+    EXPECT_EQ(shown.rows, (Strings{"Archivo|Tama\xF1o|", reference + "|37 bytes|ok",
+                                   "im&nada;genes/foto &ntilde;.gif|0 bytes|\xBF?",
+                                   "p.htm|" + std::to_string(text.size()) + " bytes|ok"}));
+
+    // A click on the link opens the picture itself.
+    opens.targets.clear();
+    w.memo.OnHyperlinkClick(&w.memo, reference, 0);
+    EXPECT_EQ(opens.targets, (Strings{picture}));
+}
