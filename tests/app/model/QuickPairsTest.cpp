@@ -27,7 +27,9 @@ struct TTyping {
             return;
         }
         const char partner = QuickPartner(ch);
-        Text.insert(static_cast<size_t>(Caret), partner ? std::string{ch, partner} : std::string(1, ch));
+        Text.insert(Text.begin() + Caret, ch);
+        if (partner)
+            Text.insert(Text.begin() + Caret + 1, partner);
         ++Caret;
         if (partner)
             Pairs.Added(Caret - 1, Caret, static_cast<int>(Text.size()), charAt);
