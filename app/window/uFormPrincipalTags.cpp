@@ -380,14 +380,15 @@ void TformPrincipal::BtnMenuTag(QObject* Sender)
             InsertaCodigo(ctrl, shift, hint(), "");
         return;
     case 5: {
-        const char* source = v.BGSound.Text.c_str();
-        const char* loop = v.Loop.c_str();
+        const std::string sourceValue = QuoteAttributeValue(v.BGSound.Text), loopValue = QuoteAttributeValue(v.Loop);
+        const char* source = sourceValue.c_str();
+        const char* loop = loopValue.c_str();
         if (index == 0)
-            InsertaCodigo(0, shift, Format("<SOUND SRC=\"%s\" LOOP=\"%s\">", source, loop), "");
+            InsertaCodigo(0, shift, Format("<SOUND SRC=%s LOOP=%s>", source, loop), "");
         else if (index == 1)
-            InsertaCodigo(0, shift, Format("<BGSOUND SRC=\"%s\" LOOP=\"%s\">", source, loop), "");
+            InsertaCodigo(0, shift, Format("<BGSOUND SRC=%s LOOP=%s>", source, loop), "");
         else if (index == 2)
-            InsertaCodigo(0, shift, Format("<EMBED SRC=\"%s\" LOOP=\"%s\" HIDDEN>", source, loop), "");
+            InsertaCodigo(0, shift, Format("<EMBED SRC=%s LOOP=%s HIDDEN>", source, loop), "");
         else if (index == 4)
             InsertaCodigo(0, shift, " DELAY=\"", "\"");
         else
