@@ -117,6 +117,9 @@ TFindDialog::TFindDialog(QWidget* owner, bool withReplace) : QDialog(owner)
     auto* all = new QHBoxLayout(this);
     all->addLayout(left, 1);
     all->addLayout(buttons);
+    // Fixed at the size its controls ask for: a window manager draws a resizable dialog with a resize
+    // handle along its bottom edge, which looks like a strip cut off.
+    all->setSizeConstraint(QLayout::SetFixedSize);
     updateButtons();
 }
 

@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +29,7 @@
 #include "editor/dialogs/SpinButton.h"
 #include "platform/DialogHook.h"
 #include "platform/FileDialogs.h"
+#include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
@@ -227,8 +227,10 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
     // FormCreate.
     NavigationClick(1);
     ClearControls();
-    for (const QString& family : QFontDatabase::families())
-        lbFonts->addItem(family);
+    // Family names only, each once: the database lists a family several foundries make once per
+    // foundry, with the foundry in brackets, which no browser knows.
+    for (const std::string& family : ScreenFontFamilies())
+        lbFonts->addItem(FromWin1252(family));
 }
 
 TformCSS::~TformCSS() = default;

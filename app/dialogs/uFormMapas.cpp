@@ -56,7 +56,6 @@ constexpr int kMenuEntries = 5856; // one caption a line, in the order of kMenu
 constexpr int kDeleteQuestion = 5857;
 constexpr int kPreviewCaption = 5858;
 constexpr int kPictureFilter = 5859;
-constexpr int kInitialTexts = 5860; // eImagen, eName, eHREF, eALT
 
 // The tool window's client area and where it was designed, in the dialog's client coordinates.
 constexpr int kToolClientWidth = 208;
@@ -297,11 +296,6 @@ void TformMapas::buildToolWindow()
     sbPreview = FormControl<TSpeedButton>(client, "sbPreview");
     bAcepta = FormControl<QPushButton>(client, "bAcepta");
     bCancela = FormControl<QPushButton>(client, "bCancela");
-
-    const TStringList initial = LinesOf(LoadResString(kInitialTexts));
-    QLineEdit* const edits[] = {eImagen, eName, eHREF, eALT};
-    for (int i = 0; i < initial.Count() && i < static_cast<int>(std::size(edits)); ++i)
-        edits[i]->setText(FromWin1252(initial[i]));
 
     const QStyle* look = style();
     const std::pair<TSpeedButton*, QStyle::StandardPixmap> glyphs[] = {

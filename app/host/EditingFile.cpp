@@ -24,6 +24,8 @@ namespace {
 constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
 constexpr int kNoBackup = 4516;
+constexpr int kSaveAsUtf8 = 7440;
+constexpr int kSaveReadsOtherwise = 7441;
 
 // Keeps the editor's text-change handler away while a document's state is copied in or out, and
 // gives it back afterwards.
@@ -127,6 +129,8 @@ bool TEditingFile::SaveToFile()
     const TCodigosISO* entities = Host ? Host->FileEntities() : nullptr;
     try {
         const TWriteReport report = WriteFile(config && config->MakeBackups, entities);
+        if (report.Declined)
+            return false;
         if (report.NoBackup)
             MessageBox(Host ? Host->HostWindow() : nullptr, FmtLoadStr(kNoBackup, FilePathText(FileName).c_str()), {}, MB_OK | MB_ICONWARNING);
     } catch (const Exception& e) {
@@ -150,12 +154,24 @@ std::string TEditingFile::FileBytes(const std::string& text, const TCodigosISO* 
 TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodigosISO* entities)
 {
     const TCodigosISO* table = entitiesFor(entities);
-    std::string bytes = Bytes.Write(Texto, table);
+    TDocumentBytes::TSaveBytes save = Bytes.SaveBytes(Texto, table);
+    if (!save.ReadsBack) {
+        // Written so, the file would reopen as another text: the user decides, and No writes nothing.
+        const std::string question = FmtLoadStr(save.Utf8Instead ? kSaveAsUtf8 : kSaveReadsOtherwise,
+                                                FilePathText(FileName).c_str());
+        if (MessageBox(Host ? Host->HostWindow() : nullptr, question, {}, MB_YESNO | MB_ICONWARNING) != IDYES) {
+            TWriteReport declined;
+            declined.Declined = true;
+            return declined;
+        }
+    }
+    std::string& bytes = save.Bytes;
     std::string error;
     TReplaceOutcome outcome;
     const bool existed = FileExists(FileName);
     if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(FileName).c_str(), error.c_str()));
+    Bytes.Format = save.Format;
     Bytes.Written(std::move(bytes), table);
     rememberDisk(FileName);
     Guardado = true;

@@ -47,19 +47,24 @@ public:
     void SetText(std::string text) { Texto = std::move(text); }
 
     // Writes the text to FileName with the program's settings, reporting a failure in a message box.
-    // False when the document is untitled or the file could not be written; the document then stays
+    // False when the document is untitled, the file could not be written or the user chose not to
+    // write bytes that would reopen as another text; the document then stays
     // changed and the file on disk as it was.
     bool SaveToFile();
     // What a write that reached the file has to tell the user.
     struct TWriteReport {
         // A backup was asked for and could not be made.
         bool NoBackup = false;
+        // The text written so would reopen as another text, and the user chose not to write it:
+        // nothing was written.
+        bool Declined = false;
     };
     // Writes the text to FileName: what is as it was read keeps its bytes, the rest is written with
     // characters to codes through `entities` when given (HTML documents only) in the file's format;
-    // when `makeBackups`, the old contents are copied to the backup name first. A failure leaves the
-    // old file and its backup as they were and raises EFCreateError with the reason. Guardado is set
-    // on success.
+    // when `makeBackups`, the old contents are copied to the backup name first. Bytes that would
+    // reopen as another text are written only when the user says so (TDocumentBytes::SaveBytes). A
+    // failure leaves the old file and its backup as they were and raises EFCreateError with the
+    // reason. Guardado is set on success.
     TWriteReport WriteFile(bool makeBackups, const TCodigosISO* entities);
 
     // The bytes the document's file gets for `text` (see WriteFile).

@@ -1,11 +1,13 @@
 // The tags the side panel's assistants build, attribute by attribute in a fixed order.
 #include "app/model/AssistantTags.h"
 
+#include "app/model/TagComposer.h"
+
 namespace {
 
 void attribute(std::string& code, const char* name, const std::string& value)
 {
-    code.append(" ").append(name).append("=\"").append(value).append("\"");
+    code.append(" ").append(name).append("=").append(QuoteAttributeValue(value));
 }
 
 void optionalAttribute(std::string& code, const char* name, const std::optional<std::string>& value)

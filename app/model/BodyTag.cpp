@@ -1,6 +1,7 @@
 // The BODY tag that the body dialog builds: background, colours and page margins, each written only when chosen.
 #include "app/model/BodyTag.h"
 
+#include "app/model/TagComposer.h"
 #include "app/model/libKestrima.h"
 
 std::string BodyTag(const TBodyTagValues& values)
@@ -8,7 +9,7 @@ std::string BodyTag(const TBodyTagValues& values)
     static const char* const colorNames[] = {"TEXT", "LINK", "VLINK", "ALINK"};
     static const char* const marginNames[] = {"LEFTMARGIN", "TOPMARGIN", "RIGHTMARGIN", "BOTTOMMARGIN"};
     auto attribute = [](std::string& code, const char* name, const std::string& value) {
-        code.append(" ").append(name).append("=\"").append(value).append("\"");
+        code.append(" ").append(name).append("=").append(QuoteAttributeValue(value));
     };
     std::string code = "<BODY";
     if (values.Background)

@@ -179,3 +179,25 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
     }
     return encode(text, table, Format);
 }
+
+TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, const TCodigosISO* entities) const
+{
+    TSaveBytes save{Write(text, entities), Format};
+    // The kept bytes, and joins that were checked, read back by construction; only a whole
+    // encoding can read as another text, but checking every save costs one read and rules it out.
+    if (textOf(save.Bytes, entities, nullptr) == text)
+        return save;
+    save.ReadsBack = false;
+    if (Format.Utf8 || Format.Utf16 != TDocumentFormat::TUtf16::None)
+        return save;
+    TDocumentFormat utf8 = Format;
+    utf8.Utf8 = true;
+    utf8.ByteOrderMark = false;
+    std::string bytes = encode(text, entities, utf8);
+    if (textOf(bytes, entities, nullptr) == text) {
+        save.Bytes = std::move(bytes);
+        save.Format = utf8;
+        save.Utf8Instead = true;
+    }
+    return save;
+}

@@ -25,6 +25,18 @@ public:
     // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
     // characters to codes through `entities` when given, in the format read.
     std::string Write(std::string_view text, const TCodigosISO* entities) const;
+    // What a save writes: Write's bytes when they reopen (read with the same table) to the text.
+    // When no way of writing the file's encoding gives the text back (a Windows-1252 file whose
+    // bytes beyond ASCII, once the rest became codes, are valid UTF-8 and reopen as it), ReadsBack
+    // is false and the save must ask before writing: Bytes are then the text in UTF-8 with Format
+    // the format they are written in when those reopen to it (Utf8Instead), else Write's bytes.
+    struct TSaveBytes {
+        std::string Bytes;
+        TDocumentFormat Format;
+        bool ReadsBack = true;
+        bool Utf8Instead = false;
+    };
+    TSaveBytes SaveBytes(std::string_view text, const TCodigosISO* entities) const;
     // After `bytes` (made by Write from the same table) reached the file: they are the ones kept.
     void Written(std::string bytes, const TCodigosISO* entities);
     // The bytes kept from the file as last read or written; nil for a document that has none yet.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/model/TagComposer.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -30,23 +31,25 @@ void InitPanel(TFrameNode& node)
 // so far; the generated HTML has always been written so.
 std::string FramesetTag(const TFrameNode& node, const TFrameSwitches& switches)
 {
-    std::string text = Format(node.IsColumns() ? "<frameset cols=\"%s\"" : "<frameset rows=\"%s\"", node.ColsRows.c_str());
+    std::string text = Format(node.IsColumns() ? "<frameset cols=%s" : "<frameset rows=%s",
+                              QuoteAttributeValue(node.ColsRows).c_str());
     if (switches.Border)
-        text = Format(" %s border=\"%s\"", text.c_str(), node.Border.c_str());
+        text = Format(" %s border=%s", text.c_str(), QuoteAttributeValue(node.Border).c_str());
     if (switches.ParentFrameBorder)
         text += frameBorderText(node.FrameBorder);
     if (switches.ParentFrameSpacing)
-        text = Format(" %s framespacing=\"%s\"", text.c_str(), node.FrameSpacing.c_str());
+        text = Format(" %s framespacing=%s", text.c_str(), QuoteAttributeValue(node.FrameSpacing).c_str());
     return text + ">";
 }
 
 std::string FrameTag(const TFrameNode& node, const TFrameSwitches& switches)
 {
-    std::string text = Format("<frame src=\"%s\" name=\"%s\"", node.Src.c_str(), node.FrameName.c_str());
+    std::string text = Format("<frame src=%s name=%s", QuoteAttributeValue(node.Src).c_str(),
+                              QuoteAttributeValue(node.FrameName).c_str());
     if (switches.MarginWidth)
-        text = Format(" %s marginwidth=\"%s\"", text.c_str(), node.MarginWidth.c_str());
+        text = Format(" %s marginwidth=%s", text.c_str(), QuoteAttributeValue(node.MarginWidth).c_str());
     if (switches.MarginHeight)
-        text = Format(" %s marginheight=\"%s\"", text.c_str(), node.MarginHeight.c_str());
+        text = Format(" %s marginheight=%s", text.c_str(), QuoteAttributeValue(node.MarginHeight).c_str());
     if (switches.FrameBorder)
         text += frameBorderText(node.FrameBorder);
     if (node.NoResize)
@@ -54,7 +57,7 @@ std::string FrameTag(const TFrameNode& node, const TFrameSwitches& switches)
     if (switches.Scrolling)
         text += node.Scrolling ? " scrolling=\"yes\"" : " scrolling=\"no\" ";
     if (switches.FrameSpacing)
-        text = Format(" %s framespacing=\"%s\"", text.c_str(), node.FrameSpacing.c_str());
+        text = Format(" %s framespacing=%s", text.c_str(), QuoteAttributeValue(node.FrameSpacing).c_str());
     return text + ">";
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/model/TagComposer.h"
 #include "platform/core/SysUtils.h"
 
 void TImageMap::SetPictureSize(int width, int height)
@@ -174,14 +175,14 @@ std::string TImageMap::AreaTag(const TMapArea& area)
         text = Format("<AREA SHAPE=\"RECT\" COORDS=\"%d,%d,%d,%d\"", area.Left, area.Top, area.Left + area.Width,
                       area.Top + area.Height);
     }
-    text += area.Link.empty() ? " NOHREF" : " HREF=\"" + area.Link + "\"";
-    text += area.Alt.empty() ? ">" : " ALT=\"" + area.Alt + "\">";
+    text += area.Link.empty() ? " NOHREF" : " HREF=" + QuoteAttributeValue(area.Link);
+    text += area.Alt.empty() ? ">" : " ALT=" + QuoteAttributeValue(area.Alt) + ">";
     return text;
 }
 
 std::string TImageMap::BuildMap(const std::string& name) const
 {
-    std::string map = "<MAP NAME=\"" + name + "\">\r\n";
+    std::string map = "<MAP NAME=" + QuoteAttributeValue(name) + ">\r\n";
     for (const TMapArea& area : FAreas)
         map += AreaTag(area) + "\r\n";
     return map + "</MAP>\r\n";

@@ -91,12 +91,14 @@ void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>
 {
     project.EraseSection(kProjectFilesSection);
     project.WriteInteger(kProjectFilesSection, "Archivos", static_cast<int32_t>(entries.size()));
+    // The first entry gets the highest key: reading from the highest key down then gives the list in
+    // its order, however often it is saved, and a file written before reads as it always did.
     // Names and values are appended piece by piece: GCC 12 warns falsely about a literal added to a string.
-    for (size_t j = entries.size(); j-- > 0;) {
-        std::string value(entries[j].Opens ? "1," : "0,");
-        value.append(entries[j].Path);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string value(entries[i].Opens ? "1," : "0,");
+        value.append(entries[i].Path);
         std::string key(1, 'A');
-        key.append(std::to_string(j));
+        key.append(std::to_string(entries.size() - 1 - i));
         project.WriteString(kProjectFilesSection, key, value);
     }
 }

@@ -33,8 +33,10 @@ inline constexpr size_t kMissingFilesNamed = 5;
 // their count, the first kMissingFilesNamed by name, one a line, and how many more there are. Paths
 // are the file system's; the text is Windows-1252.
 std::string MissingProjectFilesText(const std::string& project, const std::vector<std::string>& missing);
-// Replaces the file list: "Archivos" = the number of entries, then from the last entry to the first
-// the key "A<position>" = "1,<path>" or "0,<path>".
+// Replaces the file list: "Archivos" = the number of entries, then from the first entry to the last
+// the keys "A<n-1>" down to "A0", each "1,<path>" or "0,<path>". Readers take the keys from the
+// highest down, so the list reads back in its own order; the keys stand in the file from the highest
+// down, as files of earlier versions hold them.
 void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>& entries);
 
 // Everything the project dialog shows, as the project file holds it (Windows-1252 texts, the file

@@ -16,20 +16,19 @@ std::string blanks(int count)
     return std::string(static_cast<size_t>(std::clamp(count, 0, kMaxBlankRun)), ' ');
 }
 
-std::string quoted(const std::string& value)
-{
-    const bool doubleQuote = value.find('"') != std::string::npos;
-    if (!doubleQuote)
-        return '"' + value + '"';
-    if (value.find('\'') == std::string::npos)
-        return '\'' + value + '\'';
-    std::string escaped;
-    for (const char c : value)
-        escaped += c == '"' ? std::string("&quot;") : std::string(1, c);
-    return '"' + escaped + '"';
-}
-
 } // namespace
+
+std::string QuoteAttributeValue(std::string_view value)
+{
+    if (value.find('"') == std::string_view::npos)
+        return '"' + std::string(value) + '"';
+    if (value.find('\'') == std::string_view::npos)
+        return '\'' + std::string(value) + '\'';
+    std::string escaped = "\"";
+    for (const char c : value)
+        escaped += c == '"' ? std::string_view("&quot;") : std::string_view(&c, 1);
+    return escaped + '"';
+}
 
 std::string ComposeTag(std::string_view tagName, const TStringList& names, const TStringList& values,
                        bool onePerLine, int indent)
@@ -45,7 +44,7 @@ std::string ComposeTag(std::string_view tagName, const TStringList& names, const
         code += ' ' + name;
         const std::string value = row < values.Count() ? values[row] : std::string();
         if (!value.empty())
-            code += '=' + quoted(value);
+            code += '=' + QuoteAttributeValue(value);
     }
     return code + '>';
 }

@@ -1,4 +1,4 @@
-// ComposeTag: a tag written back from its name and attribute rows, as the attribute grid writes it.
+// ComposeTag: a tag written back from its name and attribute rows, as the attribute grid writes it; and the quoting of one attribute value, for every tag built from typed text.
 #pragma once
 
 #include <string>
@@ -6,10 +6,13 @@
 
 class TStringList;
 
+// An attribute value between quotes, so that any text reads back as typed: double quotes; single
+// quotes for a value holding a double quote (and no single quote); double quotes with each double
+// quote written "&quot;" for a value holding both.
+std::string QuoteAttributeValue(std::string_view value);
+
 // "<" + tagName, then " name" for each row whose name is not empty, with ="value" when the value is
-// not empty, then ">". A value holding a double quote (and no single quote) goes between single quotes;
-// one holding both keeps double quotes and writes its double quotes as "&quot;", so the tag stays
-// whole. With `onePerLine` every attribute starts a line of its own (CR LF), indented by `indent`
+// not empty (QuoteAttributeValue), then ">", so the tag stays whole. With `onePerLine` every attribute starts a line of its own (CR LF), indented by `indent`
 // blanks and then length(tagName) + 1 blanks, each run at most 80 long, so the attributes line up
 // under the first one when the tag starts at column `indent`. No letter case changes.
 std::string ComposeTag(std::string_view tagName, const TStringList& names, const TStringList& values,

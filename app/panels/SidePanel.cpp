@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -325,7 +326,9 @@ void TSidePanel::pcLateralChange()
 {
     const TScopeGuard painting = FLinks.LockPainting ? FLinks.LockPainting() : TScopeGuard();
     TTabSetSheet* page = pcLateral->ActivePage();
-    const bool fixed = page == tsHerramientas || page == tsAsistentes;
+    // The tag buttons are laid out for the design width; every other page, the assistants included,
+    // lays out at any width, so switching to it leaves the width the user gave the panel.
+    const bool fixed = page == tsHerramientas;
     spLateral->handle(1)->setEnabled(!fixed);
     setPanelWidth(fixed ? kPanelWidth : spLateral->Tag());
 }
@@ -333,8 +336,19 @@ void TSidePanel::pcLateralChange()
 void TSidePanel::pLateralResize()
 {
     TTabSetSheet* page = pcLateral->ActivePage();
-    if (page == tsHerramientas || page == tsAsistentes)
+    if (page == tsHerramientas)
         return;
+    if (page == tsAsistentes) {
+        // The assistants lay themselves out and take the resize as it comes: a narrower panel is
+        // widened once it is over, since the splitter set again inside it leaves the page control
+        // without its width.
+        if (pLateral->width() < kPanelWidth)
+            QTimer::singleShot(0, pLateral, [this] {
+                if (pLateral->width() < kPanelWidth && !pLateral->isHidden())
+                    setPanelWidth(kPanelWidth);
+            });
+        return;
+    }
     if (pLateral->width() < kPanelWidth + 1 && !pLateral->isHidden())
         setPanelWidth(kPanelWidth);
     // The combo leaves room for its open button; the add button takes the page's width.

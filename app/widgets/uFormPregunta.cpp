@@ -30,7 +30,9 @@ TformPregunta::TformPregunta(QWidget* parent) : QDialog(parent)
     layout->addWidget(ltexto);
     layout->addWidget(eTexto);
     layout->addWidget(btnTexto, 0, Qt::AlignHCenter);
-    setFixedWidth(300);
+    // Fixed both ways: a window manager draws a resizable dialog with a resize handle along its
+    // bottom edge, which looks like a strip cut off.
+    setFixedSize(300, sizeHint().height());
 }
 
 std::string InputQuestion(const std::string& prompt, const std::string& caption, const std::string& defaultText)

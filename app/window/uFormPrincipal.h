@@ -605,6 +605,11 @@ private:
     std::string newDocumentCaption() const;
     // Switches on the editor's handling of files dropped on it.
     void acceptDroppedFiles();
+    // The status bar's note on the characters Windows-1252 lacks that the document holds as
+    // references: shown for a document that has some, taken away (when it still shows) for one
+    // that has none or when no document shows (nil), so that it follows the current tab.
+    void showReferenceNote(const TEditingFile* file);
+    std::string FReferenceNote;
     std::unique_ptr<TCommandTable> FCommands;
     TPlaces FPlaces;
 

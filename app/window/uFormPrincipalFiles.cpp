@@ -205,6 +205,7 @@ void TformPrincipal::showDocumentAt(int index)
     } else {
         documentsClosed();
     }
+    showReferenceNote(EditingFile(index));
     EditorOnChange();
 }
 
@@ -272,9 +273,20 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
         FCodeMemo->SetReadOnly(true);
         MessageBox(this, FmtLoadStr(kControlCharacters, FilePathText(fileName).c_str()), {}, MB_OK | MB_ICONWARNING);
     }
-    if (file.Bytes.ReferenceCount)
-        MuestraHint(FmtLoadStr(kCharacterReferences, static_cast<int>(file.Bytes.ReferenceCount)));
+    showReferenceNote(&file);
     return true;
+}
+
+void TformPrincipal::showReferenceNote(const TEditingFile* file)
+{
+    const size_t count = file ? file->Bytes.ReferenceCount : 0;
+    const std::string note = count ? FmtLoadStr(kCharacterReferences, static_cast<int>(count)) : std::string();
+    // Another hint shown since stays; only the note of another document goes.
+    if (!note.empty())
+        MuestraHint(note);
+    else if (!FReferenceNote.empty() && FPanels[4]->text() == FromWin1252(FReferenceNote))
+        MuestraHint({});
+    FReferenceNote = note;
 }
 
 void TformPrincipal::AbreArchivo(const std::string& FileName_, bool ComoPlantilla, int Tipo)
@@ -399,6 +411,7 @@ void TformPrincipal::FileTabsChange()
         TextoBuscado = FCodeMemo->SearchText;
         OpcionesBusqueda = FCodeMemo->SearchFlags;
     }
+    showReferenceNote(file);
     EditorOnChange();
 }
 

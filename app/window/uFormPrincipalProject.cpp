@@ -71,10 +71,11 @@ void TformPrincipal::buildProjectCommands()
 
 void TformPrincipal::openProjectList(const std::vector<TProjectEntry>& files)
 {
-    for (auto entry = files.rbegin(); entry != files.rend(); ++entry) {
-        if (!entry->Opens || !FileExists(entry->Path) || FDocuments.IndexOfFile(entry->Path) >= 0)
+    // In the list's order, as opening the project from its file does.
+    for (const TProjectEntry& entry : files) {
+        if (!entry.Opens || !FileExists(entry.Path) || FDocuments.IndexOfFile(entry.Path) >= 0)
             continue;
-        AbreArchivo(entry->Path, false, TipoDeArchivo(entry->Path));
+        AbreArchivo(entry.Path, false, TipoDeArchivo(entry.Path));
     }
 }
 

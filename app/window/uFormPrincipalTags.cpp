@@ -14,6 +14,7 @@
 #include "app/host/ImgSize.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/PanelItems.h"
+#include "app/model/TagComposer.h"
 #include "app/model/TagTable.h"
 #include "app/model/libCSS.h"
 #include "app/host/libKestrimaTags.h"
@@ -228,17 +229,19 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         break;
     case 50:
     case 51: {
-        const char* format = tag == 50 ? "<BASEFONT COLOR=\"#%s\" FACE=\"%s\" SIZE=\"%d\">"
-                                       : "<FONT COLOR=\"#%s\" FACE=\"%s\" SIZE=\"%d\">";
-        InsertaCodigo(0, shift, Format(format, ColorToHTML(v.FontColor).c_str(), v.FontFace.c_str(), v.FontSizeIndex + 1),
+        const char* format = tag == 50 ? "<BASEFONT COLOR=\"#%s\" FACE=%s SIZE=\"%d\">"
+                                       : "<FONT COLOR=\"#%s\" FACE=%s SIZE=\"%d\">";
+        InsertaCodigo(0, shift,
+                      Format(format, ColorToHTML(v.FontColor).c_str(), QuoteAttributeValue(v.FontFace).c_str(),
+                             v.FontSizeIndex + 1),
                       tag == 51 ? "</FONT>" : "");
         break;
     }
     case 52:
         if (right)
-            InsertaCodigo(0, shift, " FACE=\"" + v.FontFace + "\"", "");
+            InsertaCodigo(0, shift, " FACE=" + QuoteAttributeValue(v.FontFace), "");
         else
-            InsertaCodigo(ctrl, shift, "<FONT FACE=\"" + v.FontFace + "\">", "</FONT>");
+            InsertaCodigo(ctrl, shift, "<FONT FACE=" + QuoteAttributeValue(v.FontFace) + ">", "</FONT>");
         break;
     case 53:
         if (right)
@@ -252,7 +255,9 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         break;
     case 111:
         InsertaCodigo(ctrl, shift,
-                      Format("<PARAM NAME=\"%s\" VALUE=\"%s\">", v.JavaParam.Text.c_str(), v.JavaValue.Text.c_str()), "");
+                      Format("<PARAM NAME=%s VALUE=%s>", QuoteAttributeValue(v.JavaParam.Text).c_str(),
+                             QuoteAttributeValue(v.JavaValue.Text).c_str()),
+                      "");
         GuardaHistorial(FToolPageValues.JavaParam);
         GuardaHistorial(FToolPageValues.JavaValue);
         takeBackCombos();
@@ -262,11 +267,10 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         values.Links.Text = Trim(values.Links.Text);
         values.NameLinks.Text = Trim(values.NameLinks.Text);
         values.TargetLink.Text = Trim(values.TargetLink.Text);
-        std::string open = values.NameLinks.Text.empty()
-                               ? Format("<A HREF=\"%s\"", values.Links.Text.c_str())
-                               : Format("<A HREF=\"%s#%s\"", values.Links.Text.c_str(), values.NameLinks.Text.c_str());
-        open = values.TargetLink.Text.empty() ? open + ">"
-                                               : Format("%s TARGET=\"%s\">", open.c_str(), values.TargetLink.Text.c_str());
+        const std::string link = values.NameLinks.Text.empty() ? values.Links.Text
+                                                                : values.Links.Text + '#' + values.NameLinks.Text;
+        std::string open = "<A HREF=" + QuoteAttributeValue(link);
+        open += values.TargetLink.Text.empty() ? ">" : " TARGET=" + QuoteAttributeValue(values.TargetLink.Text) + ">";
         InsertaCodigo(ctrl, shift, open, "</A>");
         GuardaHistorial(values.Links);
         GuardaHistorial(values.NameLinks);
@@ -275,7 +279,7 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         break;
     }
     case 201:
-        InsertaCodigo(0, 0, "<A NAME=\"" + v.NameLinks.Text + "\">", "</A>");
+        InsertaCodigo(0, 0, "<A NAME=" + QuoteAttributeValue(v.NameLinks.Text) + ">", "</A>");
         GuardaHistorial(FToolPageValues.NameLinks);
         takeBackCombos();
         break;
@@ -289,7 +293,7 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         if (tag == 230) {
             InsertaCodigo(ctrl, shift, Format("%s{%s}", entry.c_str(), CSSGetRuleBody(v.StyleText, entry).c_str()), "");
         } else if (tag == 231) {
-            InsertaCodigo(ctrl, shift, Format(" STYLE=\"%s\"", CSSGetRuleBody(v.StyleText, entry).c_str()), "");
+            InsertaCodigo(ctrl, shift, " STYLE=" + QuoteAttributeValue(CSSGetRuleBody(v.StyleText, entry)), "");
         } else {
             std::string openCode, closeCode;
             StyleClassCodes(entry, right, openCode, closeCode);
@@ -299,9 +303,9 @@ void TformPrincipal::InsertaTag(QObject* Sender)
     }
     case 233:
         InsertaCodigo(ctrl, shift,
-                      Format("<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"%s\" TITLE=\"%s\">",
-                             RutaRelativa(v.StyleLibraryPath).c_str(),
-                             FilePathPageText(v.StyleLibraryName, FCodeMemo->CharacterReferences()).c_str()),
+                      Format("<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=%s TITLE=%s>",
+                             QuoteAttributeValue(RutaRelativa(v.StyleLibraryPath)).c_str(),
+                             QuoteAttributeValue(FilePathPageText(v.StyleLibraryName, FCodeMemo->CharacterReferences())).c_str()),
                       "");
         break;
     case 250:
@@ -309,7 +313,7 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         const bool list = tag == 250;
         std::string open = "<OPTION";
         if (list ? v.ListValueOn : v.ComboValueOn)
-            open += Format(" VALUE=\"%s\"", (list ? v.ListValue : v.ComboValue).c_str());
+            open += " VALUE=" + QuoteAttributeValue(list ? v.ListValue : v.ComboValue);
         if (list ? v.ListSelected : v.ComboSelected)
             open += " SELECTED";
         InsertaCodigo(ctrl, shift, open + ">", "");
@@ -376,14 +380,15 @@ void TformPrincipal::BtnMenuTag(QObject* Sender)
             InsertaCodigo(ctrl, shift, hint(), "");
         return;
     case 5: {
-        const char* source = v.BGSound.Text.c_str();
-        const char* loop = v.Loop.c_str();
+        const std::string sourceValue = QuoteAttributeValue(v.BGSound.Text), loopValue = QuoteAttributeValue(v.Loop);
+        const char* source = sourceValue.c_str();
+        const char* loop = loopValue.c_str();
         if (index == 0)
-            InsertaCodigo(0, shift, Format("<SOUND SRC=\"%s\" LOOP=\"%s\">", source, loop), "");
+            InsertaCodigo(0, shift, Format("<SOUND SRC=%s LOOP=%s>", source, loop), "");
         else if (index == 1)
-            InsertaCodigo(0, shift, Format("<BGSOUND SRC=\"%s\" LOOP=\"%s\">", source, loop), "");
+            InsertaCodigo(0, shift, Format("<BGSOUND SRC=%s LOOP=%s>", source, loop), "");
         else if (index == 2)
-            InsertaCodigo(0, shift, Format("<EMBED SRC=\"%s\" LOOP=\"%s\" HIDDEN>", source, loop), "");
+            InsertaCodigo(0, shift, Format("<EMBED SRC=%s LOOP=%s HIDDEN>", source, loop), "");
         else if (index == 4)
             InsertaCodigo(0, shift, " DELAY=\"", "\"");
         else
@@ -487,8 +492,8 @@ void TformPrincipal::InsertaTagC(QObject* Sender)
         request.Options = ofHideReadOnly | ofFileMustExist;
         if (!ExecuteFileDialog(this, request))
             return;
-        const char* format = tag == 1 ? " HREF=\"%s\"" : tag == 4 ? " BACKGROUND=\"%s\"" : " SRC=\"%s\"";
-        InsertaCodigo(0, ShiftPulsado, Format(format, RutaRelativa(request.FileName).c_str()), "");
+        const char* format = tag == 1 ? " HREF=%s" : tag == 4 ? " BACKGROUND=%s" : " SRC=%s";
+        InsertaCodigo(0, ShiftPulsado, Format(format, QuoteAttributeValue(RutaRelativa(request.FileName)).c_str()), "");
         return;
     }
     case 5: {
@@ -517,7 +522,7 @@ void TformPrincipal::InsertaTagC(QObject* Sender)
         std::string open = "<OL";
         open += kinds[v.OLKind >= 0 && v.OLKind <= 4 ? v.OLKind : 0];
         if (v.OLStartOn)
-            open += " START=\"" + v.OLStart + "\"";
+            open += " START=" + QuoteAttributeValue(v.OLStart);
         insertList(CtrlPulsado, ShiftPulsado, open + ">", "</OL>");
         return;
     }
@@ -613,29 +618,31 @@ std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
     std::error_code error;
     std::filesystem::path full = std::filesystem::absolute(NativePath(FileName), error);
     const std::string file = error ? FileName : full.lexically_normal().string();
-    const std::string path = RutaRelativa(file);
+    // A file's name may hold quotes: it goes into the attributes quoted as any typed value.
+    const std::string path = QuoteAttributeValue(RutaRelativa(file));
     const std::string name = FilePathPageText(fileNameWithoutExtension(file), FCodeMemo->CharacterReferences());
+    const std::string alt = QuoteAttributeValue(name);
     const std::string extension = ExtractFileExt(file);
     const uint8_t mode = caseMode();
     const auto link = [&](const std::string& address) {
-        return ApplyCaseMode(mode, Format("<A HREF=\"%s\">", address.c_str())) + name + ApplyCaseMode(mode, "</A>");
+        return ApplyCaseMode(mode, Format("<A HREF=%s>", address.c_str())) + name + ApplyCaseMode(mode, "</A>");
     };
     std::string code;
     if (isOneOf(extension, {".gif", ".png", ".jpg", ".jpeg", ".bmp"})) {
         uint16_t width = 0, height = 0;
         // The picture read is the one the system opens by the name given, whatever its spelling.
         if (GetImageSize(FileName, width, height))
-            code = Format("<IMG SRC=\"%s\" ALT=\"%s\" WIDTH=\"%d\" HEIGHT=\"%d\">", path.c_str(), name.c_str(), width, height);
+            code = Format("<IMG SRC=%s ALT=%s WIDTH=\"%d\" HEIGHT=\"%d\">", path.c_str(), alt.c_str(), width, height);
         else
-            code = Format("<IMG SRC=\"%s\" ALT=\"%s\">", path.c_str(), name.c_str());
+            code = Format("<IMG SRC=%s ALT=%s>", path.c_str(), alt.c_str());
     } else if (isOneOf(extension, {".wav", ".au", ".mid"})) {
-        code = Format("<BGSOUND SRC=\"%s\" LOOP=\"-1\">", path.c_str());
+        code = Format("<BGSOUND SRC=%s LOOP=\"-1\">", path.c_str());
     } else if (isOneOf(extension, {".css"})) {
-        code = Format("<LINK REL=StyleSheet HREF=\"%s\" TYPE=\"text/css\">", path.c_str());
+        code = Format("<LINK REL=StyleSheet HREF=%s TYPE=\"text/css\">", path.c_str());
     } else if (isOneOf(extension, {".pfr"})) {
-        code = Format("<LINK REL=FONTDEF SRC=\"%s\">", path.c_str());
+        code = Format("<LINK REL=FONTDEF SRC=%s>", path.c_str());
     } else if (isOneOf(extension, {".url"})) {
-        return link(TIniFile(FileName).ReadString("InternetShortcut", "URL", ""));
+        return link(QuoteAttributeValue(TIniFile(FileName).ReadString("InternetShortcut", "URL", "")));
     } else {
         return link(path);
     }

@@ -91,8 +91,14 @@ TKeyAssignDialog::TKeyAssignDialog(QWidget* parent) : QDialog(parent)
     FBackButton = new QPushButton(LoadResQString(kBackText), FButtonPanel);
     FNextButton = new QPushButton(LoadResQString(kNextText), FButtonPanel);
     FCancelButton = new QPushButton(LoadResQString(kCancelText), FButtonPanel);
+    // One width for the three, wide enough for every text the next button takes in turn.
+    int buttonWidth = kButtonWidth;
+    for (const int text : {kBackText, kFinishText, kCancelText, kNextText}) {
+        FNextButton->setText(LoadResQString(text));
+        buttonWidth = std::max(buttonWidth, FNextButton->sizeHint().width());
+    }
     for (QPushButton* button : {FBackButton, FNextButton, FCancelButton}) {
-        button->resize(kButtonWidth, kButtonHeight);
+        button->resize(buttonWidth, kButtonHeight);
         button->move(0, (kButtonPanelHeight - kButtonHeight) / 2);
         button->setAutoDefault(false);
     }

@@ -28,7 +28,12 @@ namespace {
 enum : int { kAddText = 4350, kDeleteText = 4351, kReplaceText = 4352, kStep1Hint = 4333, kStep2Hint = 4334 };
 
 // Stands for the missing second stroke in a key list line; the parser of the lines knows it too.
-constexpr char kNoKey[] = "<none>";
+constexpr int kNoKeyText = 4388;
+
+std::string noKey()
+{
+    return LoadResString(kNoKeyText);
+}
 // Alt+A: the template hot key the box offers before the settings give theirs.
 constexpr TShortCut kDefaultTemplateHotKey = scAlt | 'A';
 constexpr QRgb kRuleColor = 0xC0C0C0;
@@ -296,7 +301,7 @@ void TOptionsDialog::loadPairs(TCommandKeys& keys)
 
 std::string TOptionsDialog::KeyPairLine(TShortCut key1, TShortCut key2)
 {
-    return std::string("[").append(ShortCutToText(key1)).append("]  [").append(key2 ? ShortCutToText(key2) : std::string(kNoKey)).append("]");
+    return std::string("[").append(ShortCutToText(key1)).append("]  [").append(key2 ? ShortCutToText(key2) : noKey()).append("]");
 }
 
 void TOptionsDialog::ParseKeyPairLine(const std::string& line, TShortCut& key1, TShortCut& key2)
@@ -318,7 +323,7 @@ void TOptionsDialog::ParseKeyPairLine(const std::string& line, TShortCut& key1, 
         return;
     std::string second = rest.substr(close + kSeparator);
     second.pop_back();
-    key2 = second == kNoKey ? 0 : TextToShortCut(second);
+    key2 = second == noKey() ? 0 : TextToShortCut(second);
 }
 
 void TOptionsDialog::CommandClick()

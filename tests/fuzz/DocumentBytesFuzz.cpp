@@ -1,4 +1,4 @@
-// libFuzzer target: any document bytes read as a document, then written back untouched and with one letter typed at the start.
+// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, and saved with letters typed at both ends.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -86,6 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(typed == "\xEF\xBB\xBFX" + bytes.substr(3));
     else
         check(typed == "X" + bytes);
+    // A save reopens to the text it saved, or says it would not; what it offers instead reopens to it.
+    const std::string ends = "X" + text + "Y";
+    const TDocumentBytes::TSaveBytes save = document.SaveBytes(ends, table);
+    TDocumentBytes reopened;
+    std::string back;
+    reopened.Read(save.Bytes, table, back);
+    check(save.ReadsBack == (save.Bytes == document.Write(ends, table) && back == ends) || save.Utf8Instead);
+    check(!save.Utf8Instead || (back == ends && reopened.Format.Utf8 && !save.ReadsBack));
     // After that save the new bytes are the ones kept.
     document.Written(typed, table);
     check(document.Write("X" + text, table) == typed);

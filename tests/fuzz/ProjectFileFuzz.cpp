@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(files.size() <= lines);
     for (const std::string& file : files)
         check(!file.empty() && file.front() == '/' && text.find(ExtractFileName(file)) != std::string_view::npos);
-    // The entries hold the files to open, in order, and each written list reads back as it was,
-    // reversed.
+    // The entries hold the files to open, in order, and each written list reads back as it was.
     const auto entries = ProjectFileEntries(ini);
     size_t opening = 0;
     for (const TProjectEntry& entry : entries)
@@ -36,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto back = ProjectFileEntries(TIniFile::FromText(written.Text()));
     check(back.size() == entries.size());
     for (size_t i = 0; i < back.size() && i < entries.size(); ++i)
-        check(back[back.size() - 1 - i] == entries[i]);
+        check(back[i] == entries[i]);
     return 0;
 }

@@ -1,6 +1,8 @@
 // The find and replace dialogs driven without a screen: typed texts, options, the requests they fire, a picture.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -127,6 +129,16 @@ TEST(FindDialog, ReplaceDialogFiresItsRequestsAndIsPictured)
         shown = boxes.texts;
     }
     EXPECT_EQ(shown, std::vector<std::string>{"Sin archivo"});
+
+    // Both dialogs keep the size their controls ask for: a window manager then draws no resize
+    // handle along the bottom.
+    TFindDialog find(nullptr);
+    for (QDialog* shownDialog : std::initializer_list<QDialog*>{&dialog, &find}) {
+        shownDialog->show();
+        QApplication::processEvents();
+        EXPECT_EQ(shownDialog->minimumSize(), shownDialog->maximumSize());
+        EXPECT_EQ(shownDialog->size(), shownDialog->sizeHint());
+    }
 
     QApplication::processEvents();
     QImage shot = dialog.grab().toImage();

@@ -18,6 +18,7 @@
 #include <QStackedWidget>
 #include <deque>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "app/panels/SidePanelTools.h"
@@ -25,10 +26,12 @@
 #include "app/dialogs/uFormCSS.h"
 #include "components/StrHlder.h"
 #include "platform/FileDialogs.h"
+#include "platform/FontsQt.h"
 #include "platform/FormSpec.h"
 #include "platform/RadioGroup.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
 #include "app/window/uFormPrincipalTools.h"
@@ -134,6 +137,21 @@ TEST(StyleSheetDialog, StoresErasesAndPicksFonts)
     EXPECT_EQ(form.eClass->text(), "");
     EXPECT_FALSE(form.chBold->isChecked());
 
+    // The list holds the screen's family names, each once, without a foundry in brackets; the one
+    // chosen is written as listed.
+    const std::vector<std::string> families = ScreenFontFamilies();
+    ASSERT_EQ(form.lbFonts->count(), static_cast<int>(families.size()));
+    ASSERT_FALSE(families.empty());
+    std::set<std::string> seen;
+    for (int i = 0; i < form.lbFonts->count(); ++i) {
+        const std::string name = ToWin1252(form.lbFonts->item(i)->text());
+        EXPECT_EQ(name, families[static_cast<size_t>(i)]);
+        EXPECT_EQ(name.find(" ["), std::string::npos) << name;
+        EXPECT_TRUE(seen.insert(AnsiLowerCase(name)).second) << name;
+    }
+    form.lbFonts->setCurrentRow(0, QItemSelectionModel::Select);
+    form.lbFontsClick();
+    EXPECT_EQ(ToWin1252(form.eFontFamily->text()), families.front());
     form.lbFonts->clear();
     form.lbFonts->addItems({"Alpha", "Beta"});
     form.lbFontsClick();

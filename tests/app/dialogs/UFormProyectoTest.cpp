@@ -73,7 +73,7 @@ void press(QWidget* target, int key, const QString& text = {})
 
 } // namespace
 
-TEST(ProjectDialog, CheckedFilesAreWrittenFromTheTopAndReadBackFromTheLast)
+TEST(ProjectDialog, CheckedFilesAreWrittenAndReadBackInTheListsOrder)
 {
     TWindow w;
     const std::string a = w.folder.file("a.htm", "a"), b = w.folder.file("b.htm", "b"), c = w.folder.file("c.htm", "c");
@@ -97,11 +97,11 @@ TEST(ProjectDialog, CheckedFilesAreWrittenFromTheTopAndReadBackFromTheLast)
     }
     const TIniFile ini(kr);
     EXPECT_EQ(ini.ReadInteger("Archivos del proyecto", "Archivos", 0), 3);
-    EXPECT_EQ(ini.ReadString("Archivos del proyecto", "A0", ""), "1," + a);
+    EXPECT_EQ(ini.ReadString("Archivos del proyecto", "A2", ""), "1," + a);
     EXPECT_EQ(ini.ReadString("Archivos del proyecto", "A1", ""), "1," + b);
-    EXPECT_EQ(ini.ReadString("Archivos del proyecto", "A2", ""), "1," + c);
+    EXPECT_EQ(ini.ReadString("Archivos del proyecto", "A0", ""), "1," + c);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "Nombre", ""), "Sitio");
-    // Reopened, the list runs c, b, a; adding a listed file again changes nothing.
+    // Reopened, the list runs a, b, c; adding a listed file again changes nothing.
     TformProyecto again(w.form);
     std::vector<std::string> shownList;
     TDialogAnswers files;
@@ -115,7 +115,7 @@ TEST(ProjectDialog, CheckedFilesAreWrittenFromTheTopAndReadBackFromTheLast)
     std::string name = kr;
     const std::string before = ReadFileBytes(kr);
     EXPECT_FALSE(again.Execute(name));
-    EXPECT_EQ(shownList, (std::vector<std::string>{"1," + c, "1," + b, "1," + a}));
+    EXPECT_EQ(shownList, (std::vector<std::string>{"1," + a, "1," + b, "1," + c}));
     EXPECT_EQ(ReadFileBytes(kr), before);
 }
 

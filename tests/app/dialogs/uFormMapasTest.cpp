@@ -22,6 +22,7 @@
 #include "app/model/EditorKind.h"
 #include "app/dialogs/uFormMapas.h"
 #include "app/host/Commands.h"
+#include "app/model/libKestrima.h"
 #include "components/AppUtils.h"
 #include "platform/Buttons.h"
 #include "platform/Win1252Qt.h"
@@ -111,7 +112,8 @@ TEST(FormMapas, FormAndToolWindowAsDesigned)
     EXPECT_EQ(tool.ClientAreaWidth(), 208);
     EXPECT_EQ(tool.ClientAreaHeight(), 205);
     EXPECT_EQ(tool.pos(), d.mapToGlobal(QPoint(183, 10)));
-    EXPECT_EQ(d.eImagen->text() + d.eName->text() + d.eHREF->text() + d.eALT->text(), "eImageneNameeHREFeALT");
+    // The fields start empty: an untouched map has no name.
+    EXPECT_EQ(d.eImagen->text() + d.eName->text() + d.eHREF->text() + d.eALT->text(), "");
     EXPECT_TRUE(d.bAcepta->isDefault());
     EXPECT_TRUE(entry(d, "mRectangulo")->isChecked());
     const std::pair<const char*, const char*> keys[] = {
@@ -180,7 +182,7 @@ TEST(FormMapas, DrawingWithTheMouse)
     TEditor e;
     TformMapas& d = e.dialog;
     draw(d, {50, 40}, {20, 10});
-    EXPECT_EQ(d.BuildMap(), "<MAP NAME=\"eName\">\r\n<AREA SHAPE=\"RECT\" COORDS=\"20,10,50,40\" NOHREF>\r\n</MAP>\r\n");
+    EXPECT_EQ(d.BuildMap(), "<MAP NAME=\"\">\r\n<AREA SHAPE=\"RECT\" COORDS=\"20,10,50,40\" NOHREF>\r\n</MAP>\r\n");
     const int first = e.top();
     EXPECT_EQ(d.ShapeOf(first)->geometry(), QRect(20, 10, 30, 30));
     EXPECT_EQ(d.ShapeOf(first)->cursor().shape(), Qt::PointingHandCursor);
@@ -263,6 +265,36 @@ TEST(FormMapas, FieldsStackingAndHints)
     EXPECT_EQ(e.w.form.Panel(4)->text(), mainHint);
 }
 
+TEST(FormMapas, TypedTextsReadBackFromTheMapAsTyped)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    draw(d, {10, 10}, {40, 40});
+    d.eALT->setText(QString::fromUtf8("Hoja XSL\u00BB \u00F1 & \"cita\" <b>"));
+    d.eHREF->setText("l'un.htm?a=1&b=2");
+    d.eName->setText("\"a\" y 'b'");
+    Click(*d.ShapeOf(e.top()));
+    const std::string map = d.BuildMap();
+    // Read as an HTML reader does: the attributes of each tag, with "&quot;" a double quote.
+    const auto attribute = [&](size_t line, const std::string& name) {
+        size_t start = 0;
+        for (size_t i = 0; i < line; ++i)
+            start = map.find("\r\n", start) + 2;
+        TStringList names, values;
+        ParseTagAttributes(map.substr(start, map.find("\r\n", start) - start), names, values);
+        const int index = names.IndexOf(name);
+        if (index < 0)
+            return std::string("(none)");
+        std::string value = values[index];
+        for (size_t at = value.find("&quot;"); at != std::string::npos; at = value.find("&quot;", at + 1))
+            value.replace(at, 6, "\"");
+        return value;
+    };
+    EXPECT_EQ(attribute(1, "ALT"), "Hoja XSL\xBB \xF1 & \"cita\" <b>") << map;
+    EXPECT_EQ(attribute(1, "HREF"), "l'un.htm?a=1&b=2") << map;
+    EXPECT_EQ(attribute(0, "NAME"), "\"a\" y 'b'") << map;
+}
+
 TEST(FormMapas, MenuKeysAndDeleting)
 {
     TEditor e;
@@ -296,7 +328,7 @@ TEST(FormMapas, LoadingPictures)
     TEditor e;
     TformMapas& d = e.dialog;
     EXPECT_FALSE(d.LoadImage((e.w.folder.path / "falta.bmp").string()));
-    EXPECT_EQ(d.eImagen->text(), "eImagen");
+    EXPECT_EQ(d.eImagen->text(), "");
     TDialogAnswers files;
     const std::string wide = bitmap(e.w.folder, "Foto.BMP", 320, 200);
     files.answers.push_back({wide});

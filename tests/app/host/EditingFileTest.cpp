@@ -16,6 +16,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Messages.h"
+#include "support/BoxAnswers.h"
 #include "support/OpenedDocument.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
@@ -120,6 +121,49 @@ TEST(EditingFile, DocumentsSwappedThroughOneEditorKeepTheirWholeState)
         editor.Undo();
     EXPECT_EQ(editor.StoredText(), "");
     editor.SetUndoStack(nullptr);
+}
+
+TEST(EditingFile, ASaveThatWouldReopenAsAnotherTextAsksFirst)
+{
+    TempDir folder("app");
+    TCodigosISO entities;
+    entities.LoadFromText("\xAC &not;\n");
+    const std::string bytes = "\xAC<!--INI_OMITECHAR-->\xC3\xA1";
+    TEditingFile file(1);
+    file.FileName = folder.file("p\xC3\xA1gina.htm", bytes);
+    std::string text;
+    EXPECT_EQ(file.ReadFile(file.FileName, &entities, text), TDecodeResult::Bytes);
+    EXPECT_FALSE(file.Bytes.Format.Utf8);
+    file.SetText("X" + text + "Y");
+    file.Guardado = false;
+    {
+        // No writes nothing.
+        TBoxAnswers no({IDNO});
+        EXPECT_TRUE(file.WriteFile(false, &entities).Declined);
+        ASSERT_EQ(no.texts.size(), 1u);
+        EXPECT_EQ(no.texts[0].rfind("\"" + FilePathText(file.FileName) + "\" no se puede guardar en Windows-1252", 0), 0u)
+            << no.texts[0];
+        EXPECT_NE(no.texts[0].find("\xBF" "Desea guardarlo en UTF-8?"), std::string::npos) << no.texts[0];
+        EXPECT_EQ(ReadFileBytes(file.FileName), bytes);
+        EXPECT_FALSE(file.Guardado);
+    }
+    {
+        // Yes writes UTF-8, which reopens to the text; the document goes on in UTF-8 without asking.
+        TBoxAnswers yes({IDYES}, IDNO);
+        EXPECT_FALSE(file.WriteFile(false, &entities).Declined);
+        EXPECT_EQ(yes.texts.size(), 1u);
+        EXPECT_EQ(ReadFileBytes(file.FileName), "X&not;<!--INI_OMITECHAR-->\xC3\x83\xC2\xA1Y");
+        EXPECT_TRUE(file.Guardado);
+        EXPECT_TRUE(file.Bytes.Format.Utf8);
+        TEditingFile again(1);
+        std::string back;
+        again.ReadFile(file.FileName, &entities, back);
+        EXPECT_EQ(back, file.GetText());
+        file.SetText(file.GetText() + "Z");
+        file.WriteFile(false, &entities);
+        EXPECT_EQ(yes.texts.size(), 1u);
+        EXPECT_EQ(ReadFileBytes(file.FileName), "X&not;<!--INI_OMITECHAR-->\xC3\x83\xC2\xA1YZ");
+    }
 }
 
 TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)

@@ -138,3 +138,55 @@ TEST(DocumentBytes, ReadingInOnePassGivesWhatTheStepsGive)
         EXPECT_EQ(back, text + "y");
     }
 }
+
+TEST(DocumentBytes, ASaveReopensToItsTextOrSaysItWouldNot)
+{
+    TCodigosISO library, builtin;
+    library.LoadFromText("\xAC &not;\n\xC3 &Atilde;\n\xA1 &iexcl;\n\xE1 &aacute;\n\xF1 &ntilde;\n");
+    builtin.LoadDefaults();
+    struct Case {
+        const TCodigosISO* table;
+        std::string bytes;
+        bool readsBack;
+    };
+    const Case cases[] = {
+        // Protected bytes that are valid UTF-8 once the rest became codes: the file would reopen as UTF-8.
+        {&library, "\x05\xAC<!--INI_OMITECHAR-->\xC3\xA1", false},
+        {&builtin, "\x05\xF1<!--INI_OMITECHAR-->\xC3\xA1", false},
+        // The built-in table leaves most characters as they are: these happen to be valid UTF-8.
+        {&builtin, "\xC3\xA9 \xF1", false},
+        {&builtin, "\xC3 \xF1", true},
+        // The fuzz input as its target reads it: after a UTF-8 byte-order mark that is then read as
+        // three characters.
+        {&library, "\xEF\xBB\xBF\x05\xAC<!--INI_OMITECHAR-->\xC3\xA1", false},
+        {&library, "caf\xE9 \xBB x\r\n", true},
+        {nullptr, "\xC3\xA1 \xE9", true},
+    };
+    for (const Case& c : cases) {
+        TDocumentBytes document;
+        std::string text;
+        document.Read(c.bytes, c.table, text);
+        const std::string typed = "X" + text + "Y";
+        const TDocumentBytes::TSaveBytes save = document.SaveBytes(typed, c.table);
+        EXPECT_EQ(save.ReadsBack, c.readsBack) << c.bytes;
+        EXPECT_EQ(save.Utf8Instead, !c.readsBack) << c.bytes;
+        // What the save would write (after asking, when it must) reopens to the saved text, and in the
+        // format it says.
+        TDocumentBytes reopened;
+        std::string back;
+        reopened.Read(save.Bytes, c.table, back);
+        EXPECT_EQ(back, typed) << c.bytes;
+        EXPECT_EQ(reopened.Format.Utf8, save.Format.Utf8) << c.bytes;
+        if (c.readsBack)
+            EXPECT_EQ(save.Bytes, document.Write(typed, c.table)) << c.bytes;
+    }
+    // A UTF-8 file has no other way: a text that cannot come back is only reported.
+    TCodigosISO feeding;
+    feeding.LoadFromText("x &#8594;\n");
+    TDocumentBytes utf8;
+    std::string text;
+    utf8.Read("\xE2\x86\x92", &feeding, text);
+    const TDocumentBytes::TSaveBytes save = utf8.SaveBytes(text + "x", &feeding);
+    EXPECT_FALSE(save.ReadsBack);
+    EXPECT_FALSE(save.Utf8Instead);
+}

@@ -76,17 +76,33 @@ TEST(ProjectFile, EntriesKeepTheirFlagsAndSkipWhatIsNoEntry)
               (std::vector<std::string>{"/b"}));
 }
 
-TEST(ProjectFile, WritingNumbersFromTheTopAndReadingListsFromTheLast)
+TEST(ProjectFile, AListKeepsItsOrderAndFlagsThroughSavesAndReopenings)
 {
-    TIniFile ini = TIniFile::FromText("[Archivos del proyecto]\nArchivos=9\nA8=1,/viejo\n");
-    const std::vector<TProjectEntry> list = {{"/w/a", true}, {"/w/b", true}, {"/w/c", true}};
-    WriteProjectFileEntries(ini, list);
-    EXPECT_EQ(ini.Text(), "[Archivos del proyecto]\r\nArchivos=3\r\nA2=1,/w/c\r\nA1=1,/w/b\r\nA0=1,/w/a\r\n");
-    // Read again, the list is c, b, a; saved again it is reversed once more.
-    const std::vector<TProjectEntry> reread = ProjectFileEntries(ini);
-    EXPECT_EQ(reread, (std::vector<TProjectEntry>{{"/w/c", true}, {"/w/b", true}, {"/w/a", true}}));
-    WriteProjectFileEntries(ini, reread);
-    EXPECT_EQ(ProjectFilesToOpen(ini), (std::vector<std::string>{"/w/a", "/w/b", "/w/c"}));
+    TempDir folder("app");
+    const std::string path = (folder.path / "p.kr").string();
+    {
+        TIniFile old(path);
+        old.WriteInteger("Archivos del proyecto", "Archivos", 9);
+        old.WriteString("Archivos del proyecto", "A8", "1,/viejo");
+        old.UpdateFile();
+    }
+    const std::vector<TProjectEntry> list = {{"/w/uno", true}, {"/w/dos", false}, {"/w/tres", true}, {"/w/cuatro", true}};
+    for (int round = 0; round < 2; ++round) {
+        TIniFile ini(path);
+        WriteProjectFileEntries(ini, round == 0 ? list : ProjectFileEntries(ini));
+        ini.UpdateFile();
+        const TIniFile reopened(path);
+        EXPECT_EQ(ProjectFileEntries(reopened), list) << round;
+        EXPECT_EQ(ProjectFilesToOpen(reopened), (std::vector<std::string>{"/w/uno", "/w/tres", "/w/cuatro"})) << round;
+        // The keys stand from the highest down, as in files of earlier versions.
+        EXPECT_EQ(reopened.Text(), "[Archivos del proyecto]\r\nArchivos=4\r\nA3=1,/w/uno\r\nA2=0,/w/dos\r\n"
+                                   "A1=1,/w/tres\r\nA0=1,/w/cuatro\r\n") << round;
+    }
+    // The missing-files box names the first entries, in the list's order.
+    const std::vector<std::string> missing = {"/m/1", "/m/2", "/m/3", "/m/4", "/m/5", "/m/6", "/m/7"};
+    const std::string box = MissingProjectFilesText("/p.kr", missing);
+    EXPECT_NE(box.find("\n/m/1\n/m/2\n/m/3\n/m/4\n/m/5\n"), std::string::npos) << box;
+    EXPECT_EQ(box.find("/m/6"), std::string::npos) << box;
 }
 
 TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
@@ -111,8 +127,7 @@ TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
     const TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "Fecha de creaci\xF3n", ""), data.FechaCreacion);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "\xDAltima modificaci\xF3n", ""), data.UltimaModificacion);
-    TProjectData back = ReadProjectData(ini, "ahora");
-    std::reverse(back.Files.begin(), back.Files.end());
+    const TProjectData back = ReadProjectData(ini, "ahora");
     EXPECT_EQ(back.Nombre, data.Nombre);
     EXPECT_EQ(back.Autor, data.Autor);
     EXPECT_EQ(back.FechaCreacion, data.FechaCreacion);

@@ -5,6 +5,10 @@
 
 #include <random>
 
+#include "app/model/AssistantTags.h"
+#include "app/model/BodyTag.h"
+#include "app/model/FramesetDesign.h"
+#include "app/model/ImageMap.h"
 #include "app/model/libKestrima.h"
 #include "support/StringListItems.h"
 
@@ -53,4 +57,42 @@ TEST(ComposeTag, QuotesLayoutAndSkippedRows)
     const std::string wide = ComposeTag(std::string(100, 'T'), Lines({"A"}), Lines({""}), true, 200);
     EXPECT_EQ(wide, "<" + std::string(100, 'T') + "\r\n" + std::string(160, ' ') + " A>");
     EXPECT_EQ(ComposeTag("BR", TStringList(), TStringList(), true, 3), "<BR>");
+}
+
+TEST(ComposeTag, EveryGeneratorQuotesTypedValuesAsTheGridDoes)
+{
+    // The value of `name` in `tag` as an HTML reader reads it ("&quot;" is a double quote).
+    const auto read = [](const std::string& tag, const std::string& name) {
+        TStringList names, values;
+        ParseTagAttributes(tag, names, values);
+        const int index = names.IndexOf(name);
+        std::string value = index < 0 ? std::string("(none)") : values[index];
+        for (size_t at = value.find("&quot;"); at != std::string::npos; at = value.find("&quot;", at + 1))
+            value.replace(at, 6, "\"");
+        return value;
+    };
+    for (const std::string typed : {"plain", "say \"hi\" <b> & more", "l'un \"et\" l'autre", "\xBB \xF1"}) {
+        EXPECT_EQ(read(QuoteAttributeValue(typed).insert(0, "<A B=") + ">", "B"), typed);
+        TImageTagValues image;
+        image.URL = typed;
+        image.Alt = typed;
+        const std::string img = ImageTag(image).Open;
+        EXPECT_EQ(read(img, "SRC"), typed) << img;
+        EXPECT_EQ(read(img, "ALT"), typed) << img;
+        TBodyTagValues body;
+        body.Background = true;
+        body.UrlBody = typed;
+        EXPECT_EQ(read(BodyTag(body), "BACKGROUND"), typed) << BodyTag(body);
+        TFrameNode frame;
+        frame.Src = typed;
+        frame.FrameName = typed;
+        const std::string tag = FrameTag(frame, TFrameSwitches{});
+        EXPECT_EQ(read(tag, "src"), typed) << tag;
+        EXPECT_EQ(read(tag, "name"), typed) << tag;
+        TMapArea area;
+        area.Link = typed;
+        area.Alt = typed;
+        EXPECT_EQ(read(TImageMap::AreaTag(area), "HREF"), typed) << TImageMap::AreaTag(area);
+        EXPECT_EQ(read(TImageMap::AreaTag(area), "ALT"), typed) << TImageMap::AreaTag(area);
+    }
 }

@@ -103,7 +103,10 @@ TEST(SidePanel, PagesInOrderAndTheirWidths)
     EXPECT_EQ(show(p.tsLibreria, 250), std::pair(250, true));
     EXPECT_EQ(p.cbLibreria->maximumWidth(), p.tsLibreria->width() - 24);
     EXPECT_EQ(p.sbLibraryAdd->width(), p.tsLibreria->width());
-    EXPECT_EQ(show(p.tsAsistentes, 250), std::pair(168, false));
+    // The assistants lay out at any width: the panel keeps the width the user gave it.
+    EXPECT_EQ(show(p.tsAsistentes, 250), std::pair(250, true));
+    EXPECT_EQ(show(p.tsHerramientas, 250), std::pair(168, false));
+    EXPECT_EQ(show(p.tsAsistentes, 90), std::pair(168, true));
     // A narrower width than 168 comes back to 168 on the other pages.
     EXPECT_EQ(show(p.tsCodigos, 90), std::pair(168, true));
 

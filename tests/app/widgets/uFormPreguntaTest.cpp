@@ -40,6 +40,10 @@ TEST(InputQuestion, OkGivesTheTextClosingGivesNothing)
 {
     TAnswer typed([](TformPregunta& form) {
         EXPECT_EQ(form.btnTexto->text(), "Ok");
+        // Fixed both ways, so that a window manager draws no resize handle along the bottom.
+        EXPECT_EQ(form.minimumSize(), form.maximumSize());
+        EXPECT_EQ(form.width(), 300);
+        EXPECT_GE(form.height(), form.sizeHint().height());
         form.eTexto->setText(QString::fromLatin1("ma\xF1""ana"));
         form.btnTexto->click();
     });

@@ -348,6 +348,12 @@ TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereWhateverTheirCharacters)
     EXPECT_FALSE(w.memo.ReadOnly());
     EXPECT_EQ(text(w.memo), "<p>\xE1 &#8594; fin &#8594;</p>\r");
     EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()).substr(0, 12), "2 caracteres");
+    // The note follows the current tab: gone on a document without references, back on this one.
+    const int withNote = w.form.Documents().Current();
+    switchTo(w.form, withNote - 1);
+    EXPECT_EQ(w.form.Panel(4)->text(), "");
+    switchTo(w.form, withNote);
+    EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()).substr(0, 12), "2 caracteres");
     // Even with entity conversion on, saving it untouched writes the very bytes it came from.
     w.form.Config().InsSpecChar = true;
     w.form.mGuardarClick();

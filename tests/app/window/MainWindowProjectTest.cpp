@@ -169,11 +169,11 @@ TEST(MainWindowProject, NewProjectProposesTheNamedDocumentsAndTheUser)
     w.form.mNuevoProyectoClick();
     EXPECT_FALSE(FileExists(proposal));
     EXPECT_EQ(temp.ReadInteger("Archivos del proyecto", "Archivos", 0), 2);
-    EXPECT_EQ(temp.ReadString("Archivos del proyecto", "A0", ""), "1," + a);
-    EXPECT_EQ(temp.ReadString("Archivos del proyecto", "A1", ""), "1," + b);
+    EXPECT_EQ(temp.ReadString("Archivos del proyecto", "A1", ""), "1," + a);
+    EXPECT_EQ(temp.ReadString("Archivos del proyecto", "A0", ""), "1," + b);
     EXPECT_FALSE(temp.ReadString("Datos del proyecto", "Autor", "").empty());
     EXPECT_EQ(author, temp.ReadString("Datos del proyecto", "Autor", ""));
-    EXPECT_EQ(proposed, (std::vector<TProjectEntry>{{b, true}, {a, true}}));
+    EXPECT_EQ(proposed, (std::vector<TProjectEntry>{{a, true}, {b, true}}));
     EXPECT_EQ(w.form.Config().LastProyect, kr);
     EXPECT_EQ(w.form.NombreProyecto, "Web");
     // Both were open already: nothing opened twice, the untitled one stays.
@@ -266,8 +266,9 @@ TEST(MainWindowProject, EditProjectOpensCheckedExistingUnopenedFilesAndTakesTheN
         return true;
     });
     w.form.mEditarProyectoClick();
-    // A.HTM is another file than the open a.htm, b is not checked, the missing one is passed over.
-    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm", "A.HTM", "c.htm"}));
+    // A.HTM is another file than the open a.htm, b is not checked, the missing one is passed over;
+    // the rest open in the list's order (the keys from the highest down).
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm", "c.htm", "A.HTM"}));
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(w.form.NombreProyecto, "Otro");
     EXPECT_EQ(TIniFile(kr).ReadString("Datos del proyecto", "Nombre", ""), "Otro");
@@ -336,8 +337,8 @@ TEST(MainWindowProject, AnAccentedNameShowsAsItsCharactersFromTheExplorerToThePr
         files.answers = {{kr}};
         w.form.mNuevoProyectoClick();
     }
-    EXPECT_EQ(listed, (QStringList{QString::fromStdString(page), QString::fromStdString(copy)}));
-    EXPECT_EQ(entries, (std::vector<TProjectEntry>{{page, true}, {copy, true}}));
+    EXPECT_EQ(listed, (QStringList{QString::fromStdString(copy), QString::fromStdString(page)}));
+    EXPECT_EQ(entries, (std::vector<TProjectEntry>{{copy, true}, {page, true}}));
     // Opened again, the project's list opens both files under their names.
     w.form.mCerrarTodoClick();
     ASSERT_EQ(w.form.DocumentCount(), 0);

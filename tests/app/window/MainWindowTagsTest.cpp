@@ -198,6 +198,14 @@ TEST(MainWindowTags, ComputedRowsReadTheToolPages)
     v.TargetLink.Text = "";
     EXPECT_EQ(w.insertM(200), "<A HREF=\"a.htm\"></A>");
 
+    // Typed values are quoted so that they read back as typed.
+    v.Links.Text = "say \"hi\".htm";
+    v.TargetLink.Text = "it's \"x\"";
+    EXPECT_EQ(w.insertM(200), "<A HREF='say \"hi\".htm' TARGET=\"it's &quot;x&quot;\"></A>");
+    v.TargetLink.Text = "";
+    v.JavaValue.Text = "a\"b";
+    EXPECT_EQ(w.insertM(111), "<PARAM NAME=\"speed\" VALUE='a\"b'>");
+
     v.ListValue = "1";
     v.ListValueOn = true;
     v.ListSelected = true;

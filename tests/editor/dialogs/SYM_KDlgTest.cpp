@@ -8,9 +8,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 #include "editor/dialogs/SYM_KDlg.h"
+#include "platform/FormSpec.h"
 #include "platform/Keys.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -97,9 +99,9 @@ TEST(KeyAssignDialog, AddModeFinishesWithOneKey)
         EXPECT_FALSE(dialog.BackButton()->isEnabled());
         EXPECT_FALSE(dialog.ClearKey1Button()->isEnabled());
         EXPECT_FALSE(dialog.ClearKey2Button()->isEnabled());
-        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Next >"));
-        EXPECT_EQ(dialog.BackButton()->text(), QStringLiteral("< Back"));
-        EXPECT_EQ(dialog.CancelButton()->text(), QStringLiteral("Cancel"));
+        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Siguiente >"));
+        EXPECT_EQ(dialog.BackButton()->text(), QString::fromUtf8("< Atrás"));
+        EXPECT_EQ(dialog.CancelButton()->text(), QStringLiteral("Cancelar"));
         EXPECT_TRUE(dialog.Step1Panel()->isVisible());
         EXPECT_FALSE(dialog.Step2Panel()->isVisible());
 
@@ -112,7 +114,7 @@ TEST(KeyAssignDialog, AddModeFinishesWithOneKey)
         EXPECT_EQ(dialog.Step(), 2);
         EXPECT_TRUE(dialog.Step2Panel()->isVisible());
         EXPECT_FALSE(dialog.Step1Panel()->isVisible());
-        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Finish"));
+        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Finalizar"));
         EXPECT_TRUE(dialog.NextButton()->isEnabled());
         EXPECT_TRUE(dialog.BackButton()->isEnabled());
         if (QApplication::focusWidget()) {
@@ -181,12 +183,12 @@ TEST(KeyAssignDialog, ClearingTheFirstKeyDisablesFinish)
         press(dialog.HotKey2(), 'B');
         dialog.HotKey1()->SetHotKey(0);
         EXPECT_FALSE(dialog.NextButton()->isEnabled());
-        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Finish"));
+        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Finalizar"));
         dialog.BackButton()->click();
         EXPECT_EQ(dialog.Step(), 1);
         EXPECT_FALSE(dialog.NextButton()->isEnabled());
         EXPECT_FALSE(dialog.BackButton()->isEnabled());
-        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Next >"));
+        EXPECT_EQ(dialog.NextButton()->text(), QStringLiteral("Siguiente >"));
         press(dialog.HotKey1(), VK_F5);
         EXPECT_TRUE(dialog.NextButton()->isEnabled());
         dialog.NextButton()->click();
@@ -242,9 +244,9 @@ TEST(KeyAssignDialog, EditModeShowsThePairAndCancelGivesFalse)
 
 TEST(KeyAssignDialog, CaptionsByMode)
 {
-    EXPECT_EQ(caption(TKeyAssignDialog::kmAdd), QStringLiteral("Add new key pair for: Deshacer"));
-    EXPECT_EQ(caption(TKeyAssignDialog::kmEdit), QStringLiteral("Edit key pair for: Deshacer"));
-    EXPECT_EQ(caption(5), QStringLiteral("key pair for: Deshacer"));
+    EXPECT_EQ(caption(TKeyAssignDialog::kmAdd), QString::fromUtf8("Nueva combinación de teclas para: Deshacer"));
+    EXPECT_EQ(caption(TKeyAssignDialog::kmEdit), QString::fromUtf8("Editar combinación de teclas para: Deshacer"));
+    EXPECT_EQ(caption(5), QString::fromUtf8("combinación de teclas para: Deshacer"));
 }
 
 TEST(KeyAssignDialog, LayoutFollowsTheInfoTexts)
@@ -256,7 +258,8 @@ TEST(KeyAssignDialog, LayoutFollowsTheInfoTexts)
         EXPECT_EQ(info1->width(), 225);
         EXPECT_EQ(info2->width(), 225);
         EXPECT_GT(info1->height(), info1->fontMetrics().height()); // the text wraps
-        EXPECT_EQ(dialog.width(), 225 + info2->x() + 15 + dialog.HotKey1()->width() + 25);
+        // As wide as the texts need, or the caption when that is wider.
+        EXPECT_EQ(dialog.width(), std::max(225 + info2->x() + 15 + dialog.HotKey1()->width() + 25, CaptionWidth(dialog)));
         EXPECT_EQ(dialog.HotKey1()->pos(), QPoint(info1->x() + 225 + 15, info1->y()));
         const QRect box = dialog.HotKey1()->geometry(), clear = dialog.ClearKey1Button()->geometry();
         EXPECT_EQ(clear.size(), QSize(49, 17));

@@ -294,7 +294,7 @@ TEST_F(OptionsDialogTest, BorderBoxesSpinsAndNumberBoxes)
         EXPECT_EQ(w.Gutter, 150);
         EXPECT_EQ(d.FEditor->Gutter(), 150);
         d.LeftBorderWidthBox->setText("200");
-        EXPECT_EQ(closer.Texts, std::vector<std::string>{"0-199 only"});
+        EXPECT_EQ(closer.Texts, std::vector<std::string>{"S\xF3" "lo de 0 a 199"});
         EXPECT_EQ(d.LeftBorderWidthBox->text(), "150");
         EXPECT_EQ(w.Gutter, 150);
         d.RightMarginWidthBox->setText("x");

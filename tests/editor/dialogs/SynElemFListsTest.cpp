@@ -147,8 +147,8 @@ protected:
 TEST(OptionsListLines, KeyPairLinesReadBack)
 {
     EXPECT_EQ(TOptionsDialog::KeyPairLine(kCtrl | 'K', scShift | 'I'), "[Ctrl+K]  [Shift+I]");
-    EXPECT_EQ(TOptionsDialog::KeyPairLine(kCtrl | 'Z', 0), "[Ctrl+Z]  [<none>]");
-    EXPECT_EQ(TOptionsDialog::KeyPairLine(0xDD, 0), "[]]  [<none>]");
+    EXPECT_EQ(TOptionsDialog::KeyPairLine(kCtrl | 'Z', 0), "[Ctrl+Z]  [<ninguna>]");
+    EXPECT_EQ(TOptionsDialog::KeyPairLine(0xDD, 0), "[]]  [<ninguna>]");
     // Every pair of the default bindings and a few with "]" on either side come back as they went.
     std::vector<std::pair<TShortCut, TShortCut>> pairs = {
         {0xDD, 0}, {kCtrl | 0xDD, 0xDD}, {kCtrl | 'K', 0xDD}, {0xDB, 0xDD}, {kCtrl | 'K', scShift | 'I'}};
@@ -184,7 +184,7 @@ TEST_F(OptionsListsTest, CommandListsTheirPairsAndOkKeepsUnopenedOnes)
         EXPECT_EQ(linesOf(d.KeysBox), (std::vector<std::string>{"[Ctrl+K]  [I]", "[Ctrl+K]  [B]"}));
 
         d.CommandsBox->setCurrentRow(rowOfAction(d, ecUndo));
-        EXPECT_EQ(linesOf(d.KeysBox), std::vector<std::string>{"[Ctrl+Z]  [<none>]"});
+        EXPECT_EQ(linesOf(d.KeysBox), std::vector<std::string>{"[Ctrl+Z]  [<ninguna>]"});
         EXPECT_TRUE(d.DeleteButton->isEnabled());
         EXPECT_TRUE(d.EditButton->isEnabled());
         d.DeleteButton->click();
@@ -224,7 +224,7 @@ TEST_F(OptionsListsTest, ConflictingPairKeepsTheDialogOpenUntilResolved)
     const bool ok = run(1 << TOptionsDialog::kKeysPage, [&](TOptionsDialog& d) {
         d.CommandsBox->setCurrentRow(rowOfAction(d, ecDocumentEnd));
         addPair(d, 'Z', ssCtrl);
-        EXPECT_EQ(linesOf(d.KeysBox), (std::vector<std::string>{"[Ctrl+End]  [<none>]", "[Ctrl+Z]  [<none>]"}));
+        EXPECT_EQ(linesOf(d.KeysBox), (std::vector<std::string>{"[Ctrl+End]  [<ninguna>]", "[Ctrl+Z]  [<ninguna>]"}));
         d.OKButton->click();
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_EQ(boxes.texts[0], FmtLoadStr(65480, DefaultKeyController().GetActionName(ecDocumentEnd).c_str(),
