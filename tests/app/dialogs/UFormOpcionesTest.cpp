@@ -457,7 +457,7 @@ TEST(OptionsCommand, AUtilityWhosePathHoldsAnyCharacterIsStoredAsItsPathAndStart
     // Stored as its path, its own bytes in the store; the settings read back name it so.
     w.form.Config().Save();
     RegistryStore::Flush();
-    EXPECT_NE(ReadFileBytes(RegistryStore::FileName()).find("\"Herramienta\"=\"" + program + "\"\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(RegistryStore::FileName()).find("\"Herramienta\"=path:\"" + program + "\"\n"), std::string::npos);
     TKestrimaConfig read;
     read.Load();
     EXPECT_EQ(read.UtilValues.Text(), program + "\r\n");
