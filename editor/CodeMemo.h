@@ -670,6 +670,16 @@ public:
     void GetTokenAt(int pos, int& tokenStart, std::string& tokenText);
     // A replacement text with %n taking element n of the last regular-expression match.
     std::string ExpandReplacement(const std::string& text);
+    // Replace all: every range of `matches` (ranges of the text as it stands, ascending) replaced by
+    // its text in one pass per batch of ranges, as one undo step of "Reemplazar todo" that undoes in
+    // one pass too. Batches go from the first range on (`downward`) or from the last back; between
+    // them a long run shows the busy cursor and Escape stops it, leaving the batches made (whole
+    // ranges, the first ones in the run's direction) as the undo step. Returns how many ranges were
+    // replaced: the first ones downward, the last ones upward. The caret ends after the last new text
+    // made; nothing is redrawn until the caller's change notification.
+    int ReplaceMatches(const TRangeEdits& matches, bool downward);
+    // How many ranges one batch of ReplaceMatches takes; tests make it small.
+    static void SetReplaceBatch(size_t ranges);
     // The last search text and flags, which FindNext repeats; the application keeps them per document.
     std::string SearchText;
     int SearchFlags = 0;
@@ -762,9 +772,12 @@ protected:
     void logReplaceEnd() override;
     void logInsertion(int offset, std::string_view chars) override;
     void logRemoval(int offset, std::string_view chars) override;
+    void logRangesStart() override;
+    void logRangesEnd(TRangeEdits&& edits) override;
     void clearUndoLog() override;
     void adjustMarksForInsert(int offset, int count) override;
     void adjustMarksForDelete(int start, int count) override;
+    void adjustMarksForEdits(const TRangeEdits& edits) override;
     void clearNamedBookmarks() override;
 
     // ---- view state shared with the other units (the view's geometry is FView, in the core)

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "editor/CodeMemo.h"
+#include "editor/model/RangeEdits.h"
 #include "editor/model/Replacement.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
@@ -558,23 +559,14 @@ private:
             FMemo.SearchFailed(pattern);
             return;
         }
-        int shift = 0;
-        int lastStart = 0;
-        {
-            TScopeGuard group = FMemo.undoGroupScope(ugReplaceAll);
-            for (const TReplacement& r : list) {
-                // Stopped half-way, the replacements made so far stay, as one undo step.
-                if (FState.Watch.StopRequested())
-                    break;
-                lastStart = r.Start + shift;
-                select(lastStart, lastStart + r.Length, false);
-                const int before = FMemo.TextLength();
-                insert(r.Text, false);
-                shift += FMemo.TextLength() - before;
-            }
-        }
+        TRangeEdits edits;
+        for (const TReplacement& r : list)
+            edits.Add(r.Start, r.Length, r.Text);
+        // Stopped half-way, the replacements made so far stay, as one undo step.
+        const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits, true));
+        const std::vector<int64_t> shifts = edits.Shifts();
         FMemo.SetChangeBits(CHANGE_TEXT | CHANGE_SELECTION);
-        FMemo.SetSelStart(lastStart);
+        FMemo.SetSelStart(static_cast<int>(edits.Start(made - 1) + shifts[made - 1]));
     }
 
     static TScopeGuard hourglass()
@@ -589,6 +581,73 @@ private:
 };
 
 // ---------------------------------------------------------------- members of the control
+
+namespace {
+
+// Ranges per batch of a replace all: a batch is one pass over its part of the text, and Escape is
+// looked for between batches.
+size_t gReplaceBatch = 16384;
+
+} // namespace
+
+void TCustomCodeMemo::SetReplaceBatch(size_t ranges)
+{
+    gReplaceBatch = std::max<size_t>(1, ranges);
+}
+
+int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches, bool downward)
+{
+    if (matches.Empty() || !matches.Valid(FTextLength))
+        return 0;
+    TScopeGuard failed = editFailureScope();
+    // A run still pending belongs to the edits before this one.
+    highlightPending();
+    FSearch.Watch.Begin();
+    TScopeGuard watch([this] { FSearch.Watch.End(); });
+    TScopeGuard group = undoGroupScope(ugReplaceAll);
+    TScopeGuard update = linesUpdateScope();
+    const size_t count = matches.Count();
+    // One replacement in the log for the whole run, whatever the batches: its undo is one pass.
+    logRangesStart();
+    std::vector<std::string> oldTexts;
+    size_t done = 0;
+    int64_t growth = 0;
+    while (done < count) {
+        if (done > 0 && FSearch.Watch.StopRequested())
+            break;
+        const size_t n = std::min(gReplaceBatch, count - done);
+        TRangeEdits batch = downward ? matches.Slice(done, done + n, static_cast<int>(growth))
+                                     : matches.Slice(count - done - n, count - done, 0);
+        ApplyRanges(batch);
+        growth += batch.Growth();
+        oldTexts.push_back(std::move(batch.OldTexts()));
+        done += n;
+    }
+    TRangeEdits made = downward ? matches.Slice(0, done, 0) : matches.Slice(count - done, count, 0);
+    std::string& old = made.OldTexts();
+    old.clear();
+    if (downward)
+        for (const std::string& text : oldTexts)
+            old += text;
+    else
+        for (auto text = oldTexts.rbegin(); text != oldTexts.rend(); ++text)
+            old += *text;
+    const std::vector<int64_t> shifts = made.Shifts();
+    const size_t last = made.Count() - 1;
+    const int firstEnd = made.Start(0) + made.NewLength(0);
+    const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
+    // Colouring goes over the whole run from its first range: lines between batches, and lines the
+    // slices coloured while Escape was looked for, would stop it half-way.
+    if (oldTexts.size() > 1) {
+        FHighlightStart = nullptr;
+        restyleSpan(made.Start(0), lastEnd);
+    }
+    FAnchor = FCaret = downward ? lastEnd : firstEnd;
+    logRangesEnd(std::move(made));
+    FChangeBits |= CHANGE_TEXT | CHANGE_SELECTION;
+    failed.Dismiss();
+    return static_cast<int>(done);
+}
 
 int TCustomCodeMemo::DoFind(int flags, const char* text)
 {
