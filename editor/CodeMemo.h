@@ -671,13 +671,12 @@ public:
     // A replacement text with %n taking element n of the last regular-expression match.
     std::string ExpandReplacement(const std::string& text);
     // Replace all: every range of `matches` (ranges of the text as it stands, ascending) replaced by
-    // its text in one pass per batch of ranges, as one undo step of "Reemplazar todo" that undoes in
-    // one pass too. Batches go from the first range on (`downward`) or from the last back; between
-    // them a long run shows the busy cursor and Escape stops it, leaving the batches made (whole
-    // ranges, the first ones in the run's direction) as the undo step. Returns how many ranges were
-    // replaced: the first ones downward, the last ones upward. The caret ends after the last new text
-    // made; nothing is redrawn until the caller's change notification.
-    int ReplaceMatches(const TRangeEdits& matches, bool downward);
+    // its text in one pass per batch of ranges, from the first range on, as one undo step of
+    // "Reemplazar todo" that undoes in one pass too. Between batches a long run shows the busy cursor
+    // and Escape stops it, leaving the batches made (whole ranges, the first ones) as the undo step.
+    // Returns how many ranges were replaced. The caret ends after the last new text made; the text is
+    // drawn again once, at the end.
+    int ReplaceMatches(const TRangeEdits& matches);
     // How many ranges one batch of ReplaceMatches takes; tests make it small.
     static void SetReplaceBatch(size_t ranges);
     // The last search text and flags, which FindNext repeats; the application keeps them per document.

@@ -563,7 +563,7 @@ private:
         for (const TReplacement& r : list)
             edits.Add(r.Start, r.Length, r.Text);
         // Stopped half-way, the replacements made so far stay, as one undo step.
-        const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits, true));
+        const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits));
         const std::vector<int64_t> shifts = edits.Shifts();
         FMemo.SetChangeBits(CHANGE_TEXT | CHANGE_SELECTION);
         FMemo.SetSelStart(static_cast<int>(edits.Start(made - 1) + shifts[made - 1]));
@@ -595,7 +595,7 @@ void TCustomCodeMemo::SetReplaceBatch(size_t ranges)
     gReplaceBatch = std::max<size_t>(1, ranges);
 }
 
-int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches, bool downward)
+int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
 {
     if (matches.Empty() || !matches.Valid(FTextLength))
         return 0;
@@ -616,25 +616,17 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches, bool downward)
         if (done > 0 && FSearch.Watch.StopRequested())
             break;
         const size_t n = std::min(gReplaceBatch, count - done);
-        TRangeEdits batch = downward ? matches.Slice(done, done + n, static_cast<int>(growth))
-                                     : matches.Slice(count - done - n, count - done, 0);
+        TRangeEdits batch = matches.Slice(done, done + n, static_cast<int>(growth));
         ApplyRanges(batch);
         growth += batch.Growth();
         oldTexts.push_back(std::move(batch.OldTexts()));
         done += n;
     }
-    TRangeEdits made = downward ? matches.Slice(0, done, 0) : matches.Slice(count - done, count, 0);
-    std::string& old = made.OldTexts();
-    old.clear();
-    if (downward)
-        for (const std::string& text : oldTexts)
-            old += text;
-    else
-        for (auto text = oldTexts.rbegin(); text != oldTexts.rend(); ++text)
-            old += *text;
+    TRangeEdits made = matches.Slice(0, done, 0);
+    for (const std::string& text : oldTexts)
+        made.OldTexts() += text;
     const std::vector<int64_t> shifts = made.Shifts();
     const size_t last = made.Count() - 1;
-    const int firstEnd = made.Start(0) + made.NewLength(0);
     const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
     // Colouring goes over the whole run from its first range: lines between batches, and lines the
     // slices coloured while Escape was looked for, would stop it half-way.
@@ -642,7 +634,7 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches, bool downward)
         FHighlightStart = nullptr;
         restyleSpan(made.Start(0), lastEnd);
     }
-    FAnchor = FCaret = downward ? lastEnd : firstEnd;
+    FAnchor = FCaret = lastEnd;
     logRangesEnd(std::move(made));
     FChangeBits |= CHANGE_TEXT | CHANGE_SELECTION;
     failed.Dismiss();

@@ -206,13 +206,11 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
         TRangeEdits edits;
         for (int start : ascending)
             edits.Add(start, length, replacement);
-        const size_t made = static_cast<size_t>(editor.ReplaceMatches(edits, request.down));
+        const size_t made = static_cast<size_t>(editor.ReplaceMatches(edits));
         // The caret ends after the replacement made last when going one by one: downward the last
-        // of those made, upward the first of them.
-        const size_t last = request.down ? made - 1 : edits.Count() - made;
-        // Upward, nothing before the last one made has changed.
-        const int64_t shift = request.down ? edits.Shifts()[last] : 0;
-        const int caret = static_cast<int>(edits.Start(last) + shift + edits.NewLength(last));
+        // one, upward the first. Stopped half-way, after the last one made.
+        const size_t last = request.down || made < edits.Count() ? made - 1 : 0;
+        const int caret = static_cast<int>(edits.Start(last) + edits.Shifts()[last] + edits.NewLength(last));
         select(editor, caret, caret);
         // Stopped by the user: no search ran out of matches, so there is nothing to beep about.
         if (made < edits.Count()) {
