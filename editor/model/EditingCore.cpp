@@ -1082,6 +1082,11 @@ void TCodeMemoCore::rewriteRanges(TRangeEdits& edits)
     TLineRecord* lastChanged = nullptr;
     std::string text;
     size_t i = 0;
+    // What the ranges taken so far added, and the last line written with its offset in the new text:
+    // the next look-up (the next batch of a replace all) starts there.
+    int64_t grown = 0;
+    TLineRecord* lastHead = nullptr;
+    int64_t lastHeadStart = 0;
     // Offsets below are those of the text before the edit: the records not yet reached keep them.
     while (line && i < count) {
         TLineRecord* last = line;
@@ -1128,6 +1133,7 @@ void TCodeMemoCore::rewriteRanges(TRangeEdits& edits)
             toLineEnd();
         };
         text.clear();
+        const int64_t newLineStart = lineStart + grown;
         int pos = lineStart;
         for (;;) {
             while (i < count && (edits.Start(i) < end || !last->Next)) {
@@ -1139,6 +1145,7 @@ void TCodeMemoCore::rewriteRanges(TRangeEdits& edits)
                 copy(pos, start, text);
                 copy(start, stop, oldTexts);
                 text.append(edits.NewText(i));
+                grown += edits.NewLength(i) - edits.OldLength(i);
                 pos = stop;
                 ++i;
             }
@@ -1155,11 +1162,15 @@ void TCodeMemoCore::rewriteRanges(TRangeEdits& edits)
             if (!firstChanged)
                 firstChanged = head;
             lastChanged = tail;
+            lastHead = head;
+            lastHeadStart = newLineStart;
         }
         line = next;
         lineStart = end;
     }
     dropLookupCache();
+    if (lastHead)
+        moveLookupCache(lastHead, static_cast<int>(lastHeadStart));
     if (!FStore.First())
         return;
     // The last lines went whole: the line before them is where highlighting looks again.
