@@ -35,15 +35,26 @@ const std::string& largePage()
     return page;
 }
 
-void BM_ReplaceAllLargeHtml(benchmark::State& state)
-{
-    ensureApplication();
-    const std::string& page = largePage();
+// The main window with its editor on the HTML language. A replace all ends with a beep, which the
+// benchmarks do not want to hear.
+struct TReplaceWindow {
+    TReplaceWindow() { memo.SetActiveParser(ekHTML); }
+    ~TReplaceWindow() { SetMessageBeepHook(std::move(old)); }
+    TReplaceWindow(const TReplaceWindow&) = delete;
+    TReplaceWindow& operator=(const TReplaceWindow&) = delete;
+
+    // The application is made before the window.
+    bool application = (ensureApplication(), true);
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
-    memo.SetActiveParser(ekHTML);
-    // The run ends with a beep, which the benchmark does not want to hear.
     TMessageBeepHook old = SetMessageBeepHook([](unsigned) {});
+};
+
+void BM_ReplaceAllLargeHtml(benchmark::State& state)
+{
+    const std::string& page = largePage();
+    TReplaceWindow window;
+    TCodeMemo& memo = window.memo;
     for (auto _ : state) {
         state.PauseTiming();
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
@@ -53,7 +64,6 @@ void BM_ReplaceAllLargeHtml(benchmark::State& state)
         ReplaceAllText(memo, frDown | frReplaceAll, "FOTO.GIF", "imagen.png");
         memo.Change();
     }
-    SetMessageBeepHook(std::move(old));
     const std::string text = memo.StoredText();
     size_t replaced = 0;
     for (size_t at = text.find("imagen.png"); at != std::string::npos; at = text.find("imagen.png", at + 1))
@@ -135,13 +145,10 @@ void checkReplaced(benchmark::State& state, TCodeMemo& memo, size_t matches)
 
 void replaceAllMany(benchmark::State& state, bool marked)
 {
-    ensureApplication();
     const size_t matches = BenchBytes(static_cast<size_t>(state.range(0)));
     const std::string& page = pageWithMatches(static_cast<size_t>(state.range(0)));
-    TformPrincipal form;
-    TCodeMemo& memo = *form.CodeMemo();
-    memo.SetActiveParser(ekHTML);
-    TMessageBeepHook old = SetMessageBeepHook([](unsigned) {});
+    TReplaceWindow window;
+    TCodeMemo& memo = window.memo;
     for (auto _ : state) {
         state.PauseTiming();
         loadPage(memo, page, marked);
@@ -149,7 +156,6 @@ void replaceAllMany(benchmark::State& state, bool marked)
         ReplaceAllText(memo, frDown | frReplaceAll, "class", "klass");
         memo.Change();
     }
-    SetMessageBeepHook(std::move(old));
     checkReplaced(state, memo, matches);
     if (marked && memo.TextMarks() && memo.TextMarks()->Count() != 0)
         state.SkipWithError("a mark on a replaced match stayed");
@@ -174,12 +180,9 @@ BENCHMARK(BM_ReplaceAllManyMatchesWithMarks)->Arg(200000)->Unit(benchmark::kMill
 // Undoing the replace all of 200 000 matches: one step, one pass.
 void BM_UndoReplaceAllManyMatches(benchmark::State& state)
 {
-    ensureApplication();
     const std::string& page = pageWithMatches(static_cast<size_t>(state.range(0)));
-    TformPrincipal form;
-    TCodeMemo& memo = *form.CodeMemo();
-    memo.SetActiveParser(ekHTML);
-    TMessageBeepHook old = SetMessageBeepHook([](unsigned) {});
+    TReplaceWindow window;
+    TCodeMemo& memo = window.memo;
     std::string loaded;
     for (auto _ : state) {
         state.PauseTiming();
@@ -191,7 +194,6 @@ void BM_UndoReplaceAllManyMatches(benchmark::State& state)
         state.ResumeTiming();
         memo.Undo();
     }
-    SetMessageBeepHook(std::move(old));
     if (memo.StoredText() != loaded)
         state.SkipWithError("the undo did not give the page back");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));

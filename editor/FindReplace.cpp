@@ -4,9 +4,10 @@
 // not follow edits. Plain searches run BMSearch, regular expressions the control's TREParser.
 // A search that goes on from a match starts past it: forward one character after its start,
 // backward before its start, so that no run meets the same match twice and every run ends.
-// Replace all collects its matches on the unchanged text first and applies them in ascending order
-// inside one undo group, each shifted by what the ones before it changed; the recorded positions
-// thus stay right whichever way the search went.
+// Replace all collects its matches on the unchanged text first and replaces them at once
+// (ReplaceMatches): the text is rewritten in one pass per batch of matches, from the first on, and
+// the undo log gets one record for the whole run; the recorded positions thus stay right whichever
+// way the search went.
 #include <QApplication>
 #include <algorithm>
 #include <optional>

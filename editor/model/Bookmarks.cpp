@@ -349,6 +349,28 @@ void TObjectList::Clear()
     FMaxSpan = 0;
 }
 
+void TObjectList::keepFirst(size_t kept, size_t relinkFrom, size_t relinkLast, const std::vector<TTextMark*>& freed)
+{
+    FMarks.resize(kept);
+    for (size_t i = relinkFrom; i <= relinkLast && i < FMarks.size(); ++i)
+        relinkAround(i);
+    recomputeSpan();
+    for (TTextMark* m : freed) {
+        m->FPrev = m->FNext = nullptr;
+        dispose(m);
+    }
+}
+
+void TObjectList::placeMark(TTextMark* mark, int start, int end, bool gather)
+{
+    if (start == mark->FStart && end == mark->FEnd)
+        return;
+    mark->FStart = start;
+    mark->FEnd = end;
+    if (gather)
+        FChanged.push_back(mark);
+}
+
 void TObjectList::announceChanged()
 {
     if (!OnChange) {
@@ -455,24 +477,12 @@ void TObjectList::AdjustForEdits(const TRangeEdits& edits)
             continue;
         }
         const int newStart = static_cast<int>(std::clamp<int64_t>(start, 0, std::numeric_limits<int>::max()));
-        const int newEnd = static_cast<int>(std::clamp<int64_t>(end, newStart, std::numeric_limits<int>::max()));
-        if (newStart != m->FStart || newEnd != m->FEnd) {
-            m->FStart = newStart;
-            m->FEnd = newEnd;
-            if (gather)
-                FChanged.push_back(m);
-        }
+        placeMark(m, newStart, static_cast<int>(std::clamp<int64_t>(end, newStart, std::numeric_limits<int>::max())), gather);
         // Every step keeps the order of starts, so the survivors stay in order.
         FMarks[kept++] = m;
     }
-    FMarks.resize(kept);
-    for (size_t i = 0; i < FMarks.size(); ++i)
-        relinkAround(i);
-    recomputeSpan();
-    for (TTextMark* m : freed) {
-        m->FPrev = m->FNext = nullptr;
-        dispose(m);
-    }
+    // Ends may have grown as well as shrunk: the whole chain and the longest span are taken anew.
+    keepFirst(kept, 0, kept, freed);
     announceChanged();
 }
 
@@ -496,27 +506,14 @@ void TObjectList::AdjustForDelete(int start, int count)
             freed.push_back(m);
             continue;
         }
-        int s = afterDeletion(m->FStart, start, count);
-        int e = afterDeletion(m->FEnd, start, count);
-        if (s != m->FStart || e != m->FEnd) {
-            m->FStart = s;
-            m->FEnd = e;
-            if (gather)
-                FChanged.push_back(m);
-        }
+        placeMark(m, afterDeletion(m->FStart, start, count), afterDeletion(m->FEnd, start, count), gather);
         // Order holds: marks before the deletion keep their starts, and every other one lands at the
         // deletion's start or moves back by its whole length.
         FMarks[kept++] = m;
     }
-    FMarks.resize(kept);
-    if (!freed.empty()) {
-        for (size_t i = firstGap > 0 ? firstGap - 1 : 0; i <= lastGap && i < FMarks.size(); ++i)
-            relinkAround(i);
-        recomputeSpan();
-        for (TTextMark* m : freed) {
-            m->FPrev = m->FNext = nullptr;
-            dispose(m);
-        }
-    }
+    if (freed.empty())
+        FMarks.resize(kept);
+    else
+        keepFirst(kept, firstGap > 0 ? firstGap - 1 : 0, lastGap, freed);
     announceChanged();
 }

@@ -154,6 +154,11 @@ private:
     void setRange(TTextMark* mark, int start, int end);
     void noteSpan(const TTextMark* mark);
     void recomputeSpan();
+    // Ends an adjustment that kept `kept` marks at the front of the array: the chain is linked again
+    // from relinkFrom to relinkLast, the longest span taken anew, and the freed marks go, announced.
+    void keepFirst(size_t kept, size_t relinkFrom, size_t relinkLast, const std::vector<TTextMark*>& freed);
+    // Gives a mark a range that keeps its place in the order; a changed mark is gathered for OnChange.
+    void placeMark(TTextMark* mark, int start, int end, bool gather);
     // Tells OnChange of the marks gathered in FChanged that are still in the list.
     void announceChanged();
     void dispose(TTextMark* mark);

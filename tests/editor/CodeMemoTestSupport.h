@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "editor/CodeMemo.h"
+#include "editor/SearchWatch.h"
 #include "editor/model/LineStore.h"
 #include "platform/Keys.h"
 
@@ -94,3 +95,20 @@ inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
         options.Exclude(option);
     memo.SetOptions(options);
 }
+
+// Watches every search from its start, so that each look for Escape handles the waiting events, and
+// makes the batches of a replace all `batch` ranges long; both are put back afterwards.
+struct TWatchAtOnce {
+    explicit TWatchAtOnce(size_t batch = 16384)
+    {
+        TSearchWatch::SetDelay(0);
+        TCustomCodeMemo::SetReplaceBatch(batch);
+    }
+    ~TWatchAtOnce()
+    {
+        TSearchWatch::SetDelay(300);
+        TCustomCodeMemo::SetReplaceBatch(16384);
+    }
+    TWatchAtOnce(const TWatchAtOnce&) = delete;
+    TWatchAtOnce& operator=(const TWatchAtOnce&) = delete;
+};

@@ -391,17 +391,11 @@ public:
     }
 };
 
-// Watches every search from its start, and puts the delay back afterwards.
-struct TWatchAtOnce {
-    TWatchAtOnce() { TSearchWatch::SetDelay(0); }
-    ~TWatchAtOnce() { TSearchWatch::SetDelay(300); }
-};
-
 } // namespace
 
 TEST(FindReplace, EscapeStopsALongSearchAndLeavesTextSelectionAndUndoConsistent)
 {
-    TWatchAtOnce watch;
+    TWatchAtOnce watch(100);
     TEscapingMemo memo;
     TBoxAnswers boxes;
     std::string lines;
@@ -414,8 +408,6 @@ TEST(FindReplace, EscapeStopsALongSearchAndLeavesTextSelectionAndUndoConsistent)
     // Stopped half-way through the replacements, between two batches: those made stay, whole, as one
     // undo step.
     Select(memo, 0, 0);
-    TCustomCodeMemo::SetReplaceBatch(100);
-    TScopeGuard batches([] { TCustomCodeMemo::SetReplaceBatch(16384); });
     memo.EscapeAfter = 2;
     replaceDialog(memo, smsRegExpr, "b", "XY").ClickReplaceAll();
     const std::string partly = textOf(memo);
@@ -593,8 +585,9 @@ void expectSoundRecords(TCustomCodeMemo& memo, bool wrapped)
         if (r->Next) {
             ASSERT_EQ(r->Next->Prev, r);
             ASSERT_EQ((r->Next->MarkBits & mbContinuation) != 0, !r->EndsWithCR());
-            if (!wrapped && !r->EndsWithCR())
+            if (!wrapped && !r->EndsWithCR()) {
                 ASSERT_EQ(r->Len, kRecordCut);
+            }
         }
     }
     EXPECT_EQ(length, memo.TextLength());
@@ -666,7 +659,7 @@ TEST(FindReplace, ReplacingManyRangesAtOnceMovesMarksAsOneByOneAndUndoesInOnePas
             const int size = std::min(pick(12), length - start);
             memo.AddMark(start, size, id);
             model.Marks[id] = {start, start + size};
-            const std::string name = "b" + std::to_string(id);
+            const std::string name = std::string("b").append(std::to_string(id));
             const int at = pick(length + 1);
             memo.AddNamedBookmark(name, at);
             model.Names[name] = at;

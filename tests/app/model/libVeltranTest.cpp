@@ -13,7 +13,6 @@
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoTestSupport.h"
-#include "editor/SearchWatch.h"
 #include "platform/FindDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
@@ -306,12 +305,7 @@ TEST(ReplaceAllText, UpwardEndsWhenTheReplacementHoldsTheFindText)
 TEST(ReplaceAllText, EscapeStopsItAtABatchEndWhileTheWindowAnswers)
 {
     // Every look for Escape handles the waiting events, and a batch is 50 matches.
-    TSearchWatch::SetDelay(0);
-    TCustomCodeMemo::SetReplaceBatch(50);
-    const TScopeGuard restore([] {
-        TSearchWatch::SetDelay(300);
-        TCustomCodeMemo::SetReplaceBatch(16384);
-    });
+    TWatchAtOnce watch(50);
     TCodeMemo memo;
     TBeeps beeps;
     std::string text;
