@@ -712,3 +712,34 @@ TEST(FindReplace, ReplacingManyRangesAtOnceMovesMarksAsOneByOneAndUndoesInOnePas
     }
     TCustomCodeMemo::SetReplaceBatch(16384);
 }
+
+TEST(FindReplace, NumberedBookmarksStayOnTheirLinesThroughReplaceAllAndItsUndo)
+{
+    TCodeMemo memo;
+    TBoxAnswers boxes;
+    SetText(memo, "a dos\ra dos\ra dos\ra dos\ra dos\r");
+    memo.SetBookmark(2, 4, 3);
+    int line = 0, column = 0;
+    // New texts without line breaks: every line keeps its record and its bookmark.
+    Select(memo, 0, 0);
+    replaceDialog(memo, 0, "dos", "tres").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "a tres\ra tres\ra tres\ra tres\ra tres\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 4);
+    // With a line break each line becomes two; the bookmark stays with the start of its line, and the
+    // undo, which joins them again, takes it back.
+    Select(memo, 0, 0);
+    replaceDialog(memo, smsRegExpr, "tres", "t\\nr").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "a t\rr\ra t\rr\ra t\rr\ra t\rr\ra t\rr\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 7);
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), "a tres\ra tres\ra tres\ra tres\ra tres\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 4);
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), "a dos\ra dos\ra dos\ra dos\ra dos\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 4);
+    EXPECT_TRUE(boxes.texts.empty());
+}
