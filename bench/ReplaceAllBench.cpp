@@ -8,6 +8,7 @@
 #include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
+#include "editor/model/Undo.h"
 #include "platform/FindDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
@@ -161,6 +162,9 @@ void replaceAllMany(benchmark::State& state, bool marked)
         state.SkipWithError("a mark on a replaced match stayed");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
     state.counters["matches"] = static_cast<double>(matches);
+    // What the undo log holds for the run: the texts of the matches and a few bytes each.
+    if (const TUndoStack* log = memo.UndoStack())
+        state.counters["undo_bytes"] = static_cast<double>(log->TotalBytes());
 }
 
 // 200 000 matches, and the same page with 10 000: the cost should follow the page, not the matches.

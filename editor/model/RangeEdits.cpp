@@ -95,6 +95,12 @@ TRangeEdits TRangeEdits::Inverse() const
 TRangeEdits TRangeEdits::Slice(size_t from, size_t to, int shift) const
 {
     TRangeEdits slice;
+    // Sized at once: a slice is what the undo log keeps.
+    slice.FStarts.reserve(to - from);
+    slice.FOldLengths.reserve(to - from);
+    slice.FNewLengths.reserve(to - from);
+    slice.FNewAt.reserve(to - from + 1);
+    slice.FNewTexts.reserve(FNewAt[to] - FNewAt[from]);
     const bool withOld = !FOldTexts.empty() || Count() == 0;
     size_t oldAt = 0;
     if (withOld)
