@@ -613,8 +613,14 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     std::vector<std::string> oldTexts;
     size_t done = 0;
     int64_t growth = 0;
+    const int64_t length = FTextLength;
+    const TUndoStack* log = FUndoStack;
     while (done < count) {
         if (done > 0 && FSearch.Watch.StopRequested())
+            break;
+        // Events handled while Escape was looked for must not have changed the text or the document
+        // under the run (user input waits, but a program's request may not); then it stops too.
+        if (FTextLength != length + growth || FUndoStack != log)
             break;
         const size_t n = std::min(gReplaceBatch, count - done);
         TRangeEdits batch = matches.Slice(done, done + n, static_cast<int>(growth));
@@ -622,6 +628,13 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
         growth += batch.Growth();
         oldTexts.push_back(std::move(batch.OldTexts()));
         done += n;
+    }
+    if (FTextLength != length + growth || FUndoStack != log) {
+        // The text changed under the run: no record of the run fits it any more.
+        if (FUndoStack == log)
+            clearUndoLog();
+        failed.Dismiss();
+        return static_cast<int>(done);
     }
     TRangeEdits made = matches.Slice(0, done, 0);
     for (const std::string& text : oldTexts)
