@@ -743,3 +743,30 @@ TEST(FindReplace, NumberedBookmarksStayOnTheirLinesThroughReplaceAllAndItsUndo)
     EXPECT_EQ(line, 4);
     EXPECT_TRUE(boxes.texts.empty());
 }
+
+TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
+{
+    TWatchAtOnce watch(10);
+    TUndoStack other;
+    TCodeMemo memo;
+    std::string lines;
+    for (int i = 0; i < 100; ++i)
+        lines += "ab\r";
+    SetText(memo, lines);
+    TRangeEdits edits;
+    for (int i = 0; i < 100; ++i)
+        edits.Add(i * 3 + 1, 1, "X");
+    // A program's request handled while Escape is looked for puts another document in the editor,
+    // as a change of tab does: its log, then its text.
+    QMetaObject::invokeMethod(
+        &memo,
+        [&] {
+            memo.SetUndoStack(&other);
+            SetText(memo, "otro ab\rotro ab\r");
+        },
+        Qt::QueuedConnection);
+    EXPECT_EQ(memo.ReplaceMatches(edits), 10);
+    EXPECT_EQ(memo.StoredText(), "otro ab\rotro ab\r");
+    EXPECT_TRUE(other.Empty());
+    memo.SetUndoStack(nullptr);
+}
