@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QKeyEvent>
 #include <string>
 #include <utility>
@@ -94,6 +95,16 @@ inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
     else
         options.Exclude(option);
     memo.SetOptions(options);
+}
+
+// `text` `count` times over.
+inline std::string Repeated(const std::string& text, int count)
+{
+    std::string result;
+    result.reserve(text.size() * static_cast<size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        result += text;
+    return result;
 }
 
 // Watches every search from its start, so that each look for Escape handles the waiting events, and

@@ -398,9 +398,7 @@ TEST(FindReplace, EscapeStopsALongSearchAndLeavesTextSelectionAndUndoConsistent)
     TWatchAtOnce watch(100);
     TEscapingMemo memo;
     TBoxAnswers boxes;
-    std::string lines;
-    for (int i = 0; i < 3000; ++i)
-        lines += "ab ab\r";
+    const std::string lines = Repeated("ab ab\r", 3000);
     SetText(memo, lines);
     const std::string original = textOf(memo);
     memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
@@ -412,10 +410,7 @@ TEST(FindReplace, EscapeStopsALongSearchAndLeavesTextSelectionAndUndoConsistent)
     replaceDialog(memo, smsRegExpr, "b", "XY").ClickReplaceAll();
     const std::string partly = textOf(memo);
     // Two batches of 100 matches each: the first 100 lines.
-    std::string expected;
-    for (int i = 0; i < 3000; ++i)
-        expected += i < 100 ? "aXY aXY\r" : "ab ab\r";
-    EXPECT_EQ(partly, expected);
+    EXPECT_EQ(partly, Repeated("aXY aXY\r", 100) + Repeated("ab ab\r", 2900));
     EXPECT_EQ(memo.Edits, 2);
     ASSERT_TRUE(memo.CanUndo());
     memo.Undo();
@@ -749,10 +744,7 @@ TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
     TWatchAtOnce watch(10);
     TUndoStack other;
     TCodeMemo memo;
-    std::string lines;
-    for (int i = 0; i < 100; ++i)
-        lines += "ab\r";
-    SetText(memo, lines);
+    SetText(memo, Repeated("ab\r", 100));
     TRangeEdits edits;
     for (int i = 0; i < 100; ++i)
         edits.Add(i * 3 + 1, 1, "X");

@@ -308,10 +308,7 @@ TEST(ReplaceAllText, EscapeStopsItAtABatchEndWhileTheWindowAnswers)
     TWatchAtOnce watch(50);
     TCodeMemo memo;
     TBeeps beeps;
-    std::string text;
-    for (int i = 0; i < 1000; ++i)
-        text += "uno dos\r";
-    SetText(memo, text);
+    SetText(memo, Repeated("uno dos\r", 1000));
     const std::string original = memo.StoredText();
     memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
 
