@@ -1,12 +1,14 @@
-// Replace All in the main window's editor: 10 000 matches in 20 MB of HTML, in one pass and one undo step.
+// Replace All in the main window's editor: 10 000 and 200 000 matches in 20 MB of HTML, with marks on them, and its undo.
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 #include "app/model/libVeltran.h"
 #include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
 #include "editor/CodeMemo.h"
+#include "editor/model/Undo.h"
 #include "platform/FindDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
@@ -34,15 +36,26 @@ const std::string& largePage()
     return page;
 }
 
-void BM_ReplaceAllLargeHtml(benchmark::State& state)
-{
-    ensureApplication();
-    const std::string& page = largePage();
+// The main window with its editor on the HTML language. A replace all ends with a beep, which the
+// benchmarks do not want to hear.
+struct TReplaceWindow {
+    TReplaceWindow() { memo.SetActiveParser(ekHTML); }
+    ~TReplaceWindow() { SetMessageBeepHook(std::move(old)); }
+    TReplaceWindow(const TReplaceWindow&) = delete;
+    TReplaceWindow& operator=(const TReplaceWindow&) = delete;
+
+    // The application is made before the window.
+    bool application = (ensureApplication(), true);
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
-    memo.SetActiveParser(ekHTML);
-    // The run ends with a beep, which the benchmark does not want to hear.
     TMessageBeepHook old = SetMessageBeepHook([](unsigned) {});
+};
+
+void BM_ReplaceAllLargeHtml(benchmark::State& state)
+{
+    const std::string& page = largePage();
+    TReplaceWindow window;
+    TCodeMemo& memo = window.memo;
     for (auto _ : state) {
         state.PauseTiming();
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
@@ -52,7 +65,6 @@ void BM_ReplaceAllLargeHtml(benchmark::State& state)
         ReplaceAllText(memo, frDown | frReplaceAll, "FOTO.GIF", "imagen.png");
         memo.Change();
     }
-    SetMessageBeepHook(std::move(old));
     const std::string text = memo.StoredText();
     size_t replaced = 0;
     for (size_t at = text.find("imagen.png"); at != std::string::npos; at = text.find("imagen.png", at + 1))
@@ -63,5 +75,133 @@ void BM_ReplaceAllLargeHtml(benchmark::State& state)
     state.counters["matches"] = kMatches;
 }
 BENCHMARK(BM_ReplaceAllLargeHtml)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// ---- many matches: "class" in 20 MB of HTML
+
+// 20 MB of HTML (the documentation page and a long list of links, in turns) in which `matches`
+// occurrences of "class", spread evenly, are left; the others become "cl4ss".
+std::string manyMatchesPage(size_t matches)
+{
+    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
+    std::string list;
+    for (int i = 0; i < 200; ++i)
+        list += "<LI class=\"entrada\"><A class=\"enlace\" HREF=\"pagina" + std::to_string(i) + ".html\">Entrada " +
+                std::to_string(i) + "</A></LI>\r\n";
+    const std::string block = ReadFileBytes(data + "pages/documentation.html") + list;
+    std::string text;
+    text.reserve(BenchBytes(20u << 20) + block.size());
+    while (text.size() < BenchBytes(20u << 20))
+        text += block;
+    std::vector<size_t> found;
+    const std::string lower = AsciiLowerCase(text);
+    for (size_t at = lower.find("class"); at != std::string::npos; at = lower.find("class", at + 5))
+        found.push_back(at);
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i * matches / found.size() == (i + 1) * matches / found.size())
+            text.replace(found[i], 5, "cl4ss");
+    return text;
+}
+
+const std::string& pageWithMatches(size_t matches)
+{
+    static std::string few, many;
+    std::string& page = matches < 100000 ? few : many;
+    if (page.empty())
+        page = manyMatchesPage(BenchBytes(matches));
+    return page;
+}
+
+size_t occurrences(const std::string& text, const std::string& pattern)
+{
+    size_t n = 0;
+    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
+        ++n;
+    return n;
+}
+
+// The window with the page loaded and, with `marked`, every match marked as Mostrar todas las
+// concordancias marks it.
+void loadPage(TCodeMemo& memo, const std::string& page, bool marked)
+{
+    memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
+    memo.Change();
+    if (marked) {
+        memo.Lines().BeginUpdate();
+        // Offsets of the text as stored, each line break one character.
+        const std::string lower = AsciiLowerCase(memo.StoredText());
+        for (size_t at = lower.find("class"); at != std::string::npos; at = lower.find("class", at + 5))
+            memo.MarkRange(static_cast<int>(at), 5, 1);
+        memo.Lines().EndUpdate();
+    }
+    TSelectionRange start{0, 0};
+    memo.PerformSelection(SMM_SET, start);
+}
+
+void checkReplaced(benchmark::State& state, TCodeMemo& memo, size_t matches)
+{
+    const std::string text = memo.StoredText();
+    if (occurrences(text, "klass") != matches || AsciiLowerCase(text).find("class") != std::string::npos)
+        state.SkipWithError("not every match was replaced");
+}
+
+void replaceAllMany(benchmark::State& state, bool marked)
+{
+    const size_t matches = BenchBytes(static_cast<size_t>(state.range(0)));
+    const std::string& page = pageWithMatches(static_cast<size_t>(state.range(0)));
+    TReplaceWindow window;
+    TCodeMemo& memo = window.memo;
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadPage(memo, page, marked);
+        state.ResumeTiming();
+        ReplaceAllText(memo, frDown | frReplaceAll, "class", "klass");
+        memo.Change();
+    }
+    checkReplaced(state, memo, matches);
+    if (marked && memo.TextMarks() && memo.TextMarks()->Count() != 0)
+        state.SkipWithError("a mark on a replaced match stayed");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+    state.counters["matches"] = static_cast<double>(matches);
+    // What the undo log holds for the run: the texts of the matches and a few bytes each.
+    if (const TUndoStack* log = memo.UndoStack())
+        state.counters["undo_bytes"] = static_cast<double>(log->TotalBytes());
+}
+
+// 200 000 matches, and the same page with 10 000: the cost should follow the page, not the matches.
+void BM_ReplaceAllManyMatches(benchmark::State& state)
+{
+    replaceAllMany(state, false);
+}
+BENCHMARK(BM_ReplaceAllManyMatches)->Arg(10000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every match marked first: each mark goes with its match, in the same pass.
+void BM_ReplaceAllManyMatchesWithMarks(benchmark::State& state)
+{
+    replaceAllMany(state, true);
+}
+BENCHMARK(BM_ReplaceAllManyMatchesWithMarks)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Undoing the replace all of 200 000 matches: one step, one pass.
+void BM_UndoReplaceAllManyMatches(benchmark::State& state)
+{
+    const std::string& page = pageWithMatches(static_cast<size_t>(state.range(0)));
+    TReplaceWindow window;
+    TCodeMemo& memo = window.memo;
+    std::string loaded;
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadPage(memo, page, false);
+        if (loaded.empty())
+            loaded = memo.StoredText();
+        ReplaceAllText(memo, frDown | frReplaceAll, "class", "klass");
+        memo.Change();
+        state.ResumeTiming();
+        memo.Undo();
+    }
+    if (memo.StoredText() != loaded)
+        state.SkipWithError("the undo did not give the page back");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_UndoReplaceAllManyMatches)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -672,6 +672,15 @@ public:
     void GetTokenAt(int pos, int& tokenStart, std::string& tokenText);
     // A replacement text with %n taking element n of the last regular-expression match.
     std::string ExpandReplacement(const std::string& text);
+    // Replace all: every range of `matches` (ranges of the text as it stands, ascending) replaced by
+    // its text in one pass per batch of ranges, from the first range on, as one undo step of
+    // "Reemplazar todo" that undoes in one pass too. Between batches a long run shows the busy cursor
+    // and Escape stops it, leaving the batches made (whole ranges, the first ones) as the undo step.
+    // Returns how many ranges were replaced. The caret ends after the last new text made; the text is
+    // drawn again once, at the end.
+    int ReplaceMatches(const TRangeEdits& matches);
+    // How many ranges one batch of ReplaceMatches takes; tests make it small.
+    static void SetReplaceBatch(size_t ranges);
     // The last search text and flags, which FindNext repeats; the application keeps them per document.
     std::string SearchText;
     int SearchFlags = 0;
@@ -764,9 +773,12 @@ protected:
     void logReplaceEnd() override;
     void logInsertion(int offset, std::string_view chars) override;
     void logRemoval(int offset, std::string_view chars) override;
+    void logRangesStart() override;
+    void logRangesEnd(TRangeEdits&& edits) override;
     void clearUndoLog() override;
     void adjustMarksForInsert(int offset, int count) override;
     void adjustMarksForDelete(int start, int count) override;
+    void adjustMarksForEdits(const TRangeEdits& edits) override;
     void clearNamedBookmarks() override;
 
     // ---- view state shared with the other units (the view's geometry is FView, in the core)

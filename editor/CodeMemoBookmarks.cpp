@@ -263,6 +263,14 @@ void TCustomCodeMemo::adjustMarksForDelete(int start, int count)
         FTextMarks->AdjustForDelete(start, count);
 }
 
+void TCustomCodeMemo::adjustMarksForEdits(const TRangeEdits& edits)
+{
+    if (FNamedBookmarks)
+        FNamedBookmarks->AdjustForEdits(edits);
+    if (FTextMarks)
+        FTextMarks->AdjustForEdits(edits);
+}
+
 void TCustomCodeMemo::releaseMarks()
 {
     FTextMarks.reset();

@@ -180,6 +180,12 @@ void TCodeMemoUndo::LoadStream(TStream& stream)
     FMemo.SetChangeBits(CHANGE_SELECTION | CHANGE_TEXT);
 }
 
+void TCodeMemoUndo::ReplaceRanges(TRangeEdits edits)
+{
+    FMemo.ReplaceRanges(std::move(edits));
+    FMemo.SetChangeBits(CHANGE_SELECTION | CHANGE_TEXT);
+}
+
 void TCodeMemoUndo::ResetHighlightStart()
 {
     FMemo.Perform(SMM_HIGHLIGHTSTART, SMM_SET, 0);
@@ -317,6 +323,18 @@ void TCustomCodeMemo::logInsertion(int offset, std::string_view chars)
 void TCustomCodeMemo::logRemoval(int offset, std::string_view chars)
 {
     FUndo->Recorder().LogRemoval(offset, chars);
+}
+
+void TCustomCodeMemo::logRangesStart()
+{
+    FUndo->Recorder().LogRangesStart();
+}
+
+void TCustomCodeMemo::logRangesEnd(TRangeEdits&& edits)
+{
+    // Only a replacement that was opened is closed, as for LogReplaceEnd.
+    if (FUndo->Recorder().InTransaction())
+        FUndo->Recorder().LogRangesEnd(edits);
 }
 
 void TCustomCodeMemo::clearUndoLog()

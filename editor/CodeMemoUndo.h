@@ -55,6 +55,7 @@ public:
     std::string GetSelText() override;
     void InsertText(std::string_view text) override;
     void LoadStream(TStream& stream) override;
+    void ReplaceRanges(TRangeEdits edits) override;
     void ResetHighlightStart() override;
     void BeginUpdate() override;
     void EndUpdate() override;

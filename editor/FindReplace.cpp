@@ -4,14 +4,16 @@
 // not follow edits. Plain searches run BMSearch, regular expressions the control's TREParser.
 // A search that goes on from a match starts past it: forward one character after its start,
 // backward before its start, so that no run meets the same match twice and every run ends.
-// Replace all collects its matches on the unchanged text first and applies them in ascending order
-// inside one undo group, each shifted by what the ones before it changed; the recorded positions
-// thus stay right whichever way the search went.
+// Replace all collects its matches on the unchanged text first and replaces them at once
+// (ReplaceMatches): the text is rewritten in one pass per batch of matches, from the first on, and
+// the undo log gets one record for the whole run; the recorded positions thus stay right whichever
+// way the search went.
 #include <QApplication>
 #include <algorithm>
 #include <optional>
 
 #include "editor/CodeMemo.h"
+#include "editor/model/RangeEdits.h"
 #include "editor/model/Replacement.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
@@ -558,23 +560,14 @@ private:
             FMemo.SearchFailed(pattern);
             return;
         }
-        int shift = 0;
-        int lastStart = 0;
-        {
-            TScopeGuard group = FMemo.undoGroupScope(ugReplaceAll);
-            for (const TReplacement& r : list) {
-                // Stopped half-way, the replacements made so far stay, as one undo step.
-                if (FState.Watch.StopRequested())
-                    break;
-                lastStart = r.Start + shift;
-                select(lastStart, lastStart + r.Length, false);
-                const int before = FMemo.TextLength();
-                insert(r.Text, false);
-                shift += FMemo.TextLength() - before;
-            }
-        }
+        TRangeEdits edits;
+        for (const TReplacement& r : list)
+            edits.Add(r.Start, r.Length, r.Text);
+        // Stopped half-way, the replacements made so far stay, as one undo step.
+        const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits));
+        const std::vector<int64_t> shifts = edits.Shifts();
         FMemo.SetChangeBits(CHANGE_TEXT | CHANGE_SELECTION);
-        FMemo.SetSelStart(lastStart);
+        FMemo.SetSelStart(static_cast<int>(edits.Start(made - 1) + shifts[made - 1]));
     }
 
     static TScopeGuard hourglass()
@@ -589,6 +582,78 @@ private:
 };
 
 // ---------------------------------------------------------------- members of the control
+
+namespace {
+
+// Ranges per batch of a replace all: a batch is one pass over its part of the text, and Escape is
+// looked for between batches.
+size_t gReplaceBatch = 16384;
+
+} // namespace
+
+void TCustomCodeMemo::SetReplaceBatch(size_t ranges)
+{
+    gReplaceBatch = std::max<size_t>(1, ranges);
+}
+
+int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
+{
+    if (matches.Empty() || !matches.Valid(FTextLength))
+        return 0;
+    TScopeGuard failed = editFailureScope();
+    // A run still pending belongs to the edits before this one.
+    highlightPending();
+    FSearch.Watch.Begin();
+    TScopeGuard watch([this] { FSearch.Watch.End(); });
+    TScopeGuard group = undoGroupScope(ugReplaceAll);
+    TScopeGuard update = linesUpdateScope();
+    const size_t count = matches.Count();
+    // One replacement in the log for the whole run, whatever the batches: its undo is one pass.
+    logRangesStart();
+    std::vector<std::string> oldTexts;
+    size_t done = 0;
+    int64_t growth = 0;
+    const int64_t length = FTextLength;
+    const TUndoStack* log = FUndoStack;
+    while (done < count) {
+        if (done > 0 && FSearch.Watch.StopRequested())
+            break;
+        // Events handled while Escape was looked for must not have changed the text or the document
+        // under the run (user input waits, but a program's request may not); then it stops too.
+        if (FTextLength != length + growth || FUndoStack != log)
+            break;
+        const size_t n = std::min(gReplaceBatch, count - done);
+        TRangeEdits batch = matches.Slice(done, done + n, static_cast<int>(growth));
+        ApplyRanges(batch);
+        growth += batch.Growth();
+        oldTexts.push_back(std::move(batch.OldTexts()));
+        done += n;
+    }
+    if (FTextLength != length + growth || FUndoStack != log) {
+        // The text changed under the run: no record of the run fits it any more.
+        if (FUndoStack == log)
+            clearUndoLog();
+        failed.Dismiss();
+        return static_cast<int>(done);
+    }
+    TRangeEdits made = matches.Slice(0, done, 0);
+    for (const std::string& text : oldTexts)
+        made.OldTexts() += text;
+    const std::vector<int64_t> shifts = made.Shifts();
+    const size_t last = made.Count() - 1;
+    const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
+    // Colouring goes over the whole run from its first range: lines between batches, and lines the
+    // slices coloured while Escape was looked for, would stop it half-way.
+    if (oldTexts.size() > 1) {
+        FHighlightStart = nullptr;
+        restyleSpan(made.Start(0), lastEnd);
+    }
+    FAnchor = FCaret = lastEnd;
+    logRangesEnd(std::move(made));
+    FChangeBits |= CHANGE_TEXT | CHANGE_SELECTION;
+    failed.Dismiss();
+    return static_cast<int>(done);
+}
 
 int TCustomCodeMemo::DoFind(int flags, const char* text)
 {

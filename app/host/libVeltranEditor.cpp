@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/CodeMemo.h"
+#include "editor/model/RangeEdits.h"
 #include "editor/model/Undo.h"
 #include "platform/Controls.h"
 #include "platform/FindDialog.h"
@@ -198,29 +199,24 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
     }
 
     if (!matches.empty()) {
-        TScopeGuard update = linesUpdate(editor);
-        TUndoGroupScope group(editor.UndoRecorder(), ugReplaceAll);
-        // Made from the start of the text on, each replacement moves only the matches after it.
+        // Made at once, from the start of the text on, each range where the text before the run has it.
         std::vector<int> ascending = matches;
         if (!request.down)
             std::reverse(ascending.begin(), ascending.end());
-        int shift = 0;
-        int firstEnd = 0;
-        int lastEnd = 0;
-        for (size_t i = 0; i < ascending.size(); ++i) {
-            const int start = ascending[i] + shift;
-            select(editor, start, start + length, SMM_SET | SMM_NOREDRAW);
-            editor.PerformText(EM_REPLACESEL, 1, replacement.c_str());
-            // The editor stores line breaks its own way: the caret tells how long the new text is.
-            const int end = selectionOf(editor).End;
-            shift += end - start - length;
-            if (i == 0)
-                firstEnd = end;
-            lastEnd = end;
-        }
-        // The caret ends after the replacement made last when going one by one.
-        const int caret = request.down ? lastEnd : firstEnd;
+        TRangeEdits edits;
+        for (int start : ascending)
+            edits.Add(start, length, replacement);
+        const size_t made = static_cast<size_t>(editor.ReplaceMatches(edits));
+        // The caret ends after the replacement made last when going one by one: downward the last
+        // one, upward the first. Stopped half-way, after the last one made.
+        const size_t last = request.down || made < edits.Count() ? made - 1 : 0;
+        const int caret = static_cast<int>(edits.Start(last) + edits.Shifts()[last] + edits.NewLength(last));
         select(editor, caret, caret);
+        // Stopped by the user: no search ran out of matches, so there is nothing to beep about.
+        if (made < edits.Count()) {
+            ReplaceAllActive = false;
+            return;
+        }
     }
     // As one by one, the run ends with the search that finds nothing more.
     searchFailed();

@@ -43,8 +43,9 @@ extern bool ReplaceAllActive;
 void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
                      const std::string& replacement);
 // Replaces every match from the selection on in the direction of the options, in one pass and as one
-// undo step; ends, as FindReplaceText does, with a beep and ReplaceAllActive cleared. A read-only
-// editor is left as it is.
+// undo step; ends, as FindReplaceText does, with a beep and ReplaceAllActive cleared. A long run shows
+// the busy cursor and stops on Escape, keeping the matches replaced so far (from the first in the
+// text) as the undo step, without the beep. A read-only editor is left as it is.
 void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
                     const std::string& replacement);
 

@@ -135,6 +135,25 @@ void TCustomBookmarks::AdjustForDelete(int start, int count)
     }
 }
 
+void TCustomBookmarks::AdjustForEdits(const TRangeEdits& edits)
+{
+    if (edits.Empty())
+        return;
+    const std::vector<int64_t> shifts = edits.Shifts();
+    TCustBookmark* node = FFirst;
+    while (node) {
+        TCustBookmark* next = node->FNext;
+        // Ranges that end by the bookmark move it by what they change; the next one holds it or
+        // lies wholly after it.
+        const size_t i = edits.FirstEndingAfter(node->FPosition);
+        if (i < edits.Count() && edits.Start(i) <= node->FPosition)
+            release(node);
+        else
+            node->FPosition = static_cast<int>(std::clamp<int64_t>(node->FPosition + shifts[i], 0, std::numeric_limits<int>::max()));
+        node = next;
+    }
+}
+
 // ---------------------------------------------------------------- text marks
 
 TObjectList::~TObjectList()
@@ -330,6 +349,28 @@ void TObjectList::Clear()
     FMaxSpan = 0;
 }
 
+void TObjectList::keepFirst(size_t kept, size_t relinkFrom, size_t relinkLast, const std::vector<TTextMark*>& freed)
+{
+    FMarks.resize(kept);
+    for (size_t i = relinkFrom; i <= relinkLast && i < FMarks.size(); ++i)
+        relinkAround(i);
+    recomputeSpan();
+    for (TTextMark* m : freed) {
+        m->FPrev = m->FNext = nullptr;
+        dispose(m);
+    }
+}
+
+void TObjectList::placeMark(TTextMark* mark, int start, int end, bool gather)
+{
+    if (start == mark->FStart && end == mark->FEnd)
+        return;
+    mark->FStart = start;
+    mark->FEnd = end;
+    if (gather)
+        FChanged.push_back(mark);
+}
+
 void TObjectList::announceChanged()
 {
     if (!OnChange) {
@@ -366,6 +407,85 @@ void TObjectList::AdjustForInsert(int position, int count)
     announceChanged();
 }
 
+namespace {
+
+// One range replaced by itself, at `at` in the text as it stands: the deletion of `removed`
+// characters, then the insertion of `added`, on the range [start, end] of a mark. False when the
+// deletion covers the mark whole.
+bool replaceOnMark(int64_t at, int removed, int added, int64_t& start, int64_t& end)
+{
+    if (removed > 0) {
+        const int64_t stop = at + removed;
+        if (start >= at && end <= stop && start < stop)
+            return false;
+        auto map = [&](int64_t p) { return p <= at ? p : (p < stop ? at : p - removed); };
+        start = map(start);
+        end = map(end);
+    }
+    if (added > 0) {
+        if (start >= at) {
+            start += added;
+            end += added;
+        } else if (at <= end) {
+            end += added;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void TObjectList::AdjustForEdits(const TRangeEdits& edits)
+{
+    if (edits.Empty() || FMarks.empty())
+        return;
+    const std::vector<int64_t> shifts = edits.Shifts();
+    const size_t count = edits.Count();
+    const bool gather = static_cast<bool>(OnChange);
+    std::vector<TTextMark*> freed;
+    size_t kept = 0;
+    for (TTextMark* m : FMarks) {
+        // The ranges that end by the mark's start only move it; from the first that does not, each
+        // range is replaced on the mark in turn where it then stands. Ranges wholly inside the mark
+        // (after its start, ending by its end) only move its end, and are taken together.
+        size_t i = edits.FirstEndingAfter(m->FStart);
+        int64_t start = m->FStart + shifts[i];
+        int64_t end = m->FEnd + shifts[i];
+        bool gone = false;
+        while (i < count) {
+            const int64_t at = edits.Start(i) + shifts[i];
+            if (at > end)
+                break;
+            if (at > start) {
+                // The end as an offset of the text before the edit.
+                const int64_t oldEnd = end - shifts[i];
+                const size_t past = edits.FirstEndingAfter(static_cast<int>(std::min<int64_t>(oldEnd, std::numeric_limits<int>::max())), i);
+                if (past > i) {
+                    end += shifts[past] - shifts[i];
+                    i = past;
+                    continue;
+                }
+            }
+            if (!replaceOnMark(at, edits.OldLength(i), edits.NewLength(i), start, end)) {
+                gone = true;
+                break;
+            }
+            ++i;
+        }
+        if (gone) {
+            freed.push_back(m);
+            continue;
+        }
+        const int newStart = static_cast<int>(std::clamp<int64_t>(start, 0, std::numeric_limits<int>::max()));
+        placeMark(m, newStart, static_cast<int>(std::clamp<int64_t>(end, newStart, std::numeric_limits<int>::max())), gather);
+        // Every step keeps the order of starts, so the survivors stay in order.
+        FMarks[kept++] = m;
+    }
+    // Ends may have grown as well as shrunk: the whole chain and the longest span are taken anew.
+    keepFirst(kept, 0, kept, freed);
+    announceChanged();
+}
+
 void TObjectList::AdjustForDelete(int start, int count)
 {
     if (count <= 0 || FMarks.empty())
@@ -386,27 +506,14 @@ void TObjectList::AdjustForDelete(int start, int count)
             freed.push_back(m);
             continue;
         }
-        int s = afterDeletion(m->FStart, start, count);
-        int e = afterDeletion(m->FEnd, start, count);
-        if (s != m->FStart || e != m->FEnd) {
-            m->FStart = s;
-            m->FEnd = e;
-            if (gather)
-                FChanged.push_back(m);
-        }
+        placeMark(m, afterDeletion(m->FStart, start, count), afterDeletion(m->FEnd, start, count), gather);
         // Order holds: marks before the deletion keep their starts, and every other one lands at the
         // deletion's start or moves back by its whole length.
         FMarks[kept++] = m;
     }
-    FMarks.resize(kept);
-    if (!freed.empty()) {
-        for (size_t i = firstGap > 0 ? firstGap - 1 : 0; i <= lastGap && i < FMarks.size(); ++i)
-            relinkAround(i);
-        recomputeSpan();
-        for (TTextMark* m : freed) {
-            m->FPrev = m->FNext = nullptr;
-            dispose(m);
-        }
-    }
+    if (freed.empty())
+        FMarks.resize(kept);
+    else
+        keepFirst(kept, firstGap > 0 ? firstGap - 1 : 0, lastGap, freed);
     announceChanged();
 }

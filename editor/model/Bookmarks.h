@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "editor/model/RangeEdits.h"
 #include "platform/core/Classes.h"
 
 // One named bookmark: a name at a text offset, linked in position order.
@@ -52,6 +53,9 @@ public:
     void AdjustForInsert(int position, int count);
     // `count` characters went at `start`: bookmarks inside them go, those after move back.
     void AdjustForDelete(int start, int count);
+    // Many ranges were replaced at once: a bookmark inside a range goes, the others move as the
+    // replacements one by one, from the first to the last, would move them.
+    void AdjustForEdits(const TRangeEdits& edits);
 
     std::function<void(const std::string& bmName)> OnFree;
 
@@ -133,6 +137,9 @@ public:
     // `count` characters went at `start`: marks inside them go; every other mark loses the deleted
     // part of its range and moves back by what went before it.
     void AdjustForDelete(int start, int count);
+    // Many ranges were replaced at once: each mark ends where the replacements one by one (a
+    // deletion, then an insertion, from the first range to the last) would leave it, in one pass.
+    void AdjustForEdits(const TRangeEdits& edits);
 
     std::function<void(TTextMark* mark)> OnFree;
     std::function<void(TTextMark* mark)> OnChange;
@@ -147,6 +154,11 @@ private:
     void setRange(TTextMark* mark, int start, int end);
     void noteSpan(const TTextMark* mark);
     void recomputeSpan();
+    // Ends an adjustment that kept `kept` marks at the front of the array: the chain is linked again
+    // from relinkFrom to relinkLast, the longest span taken anew, and the freed marks go, announced.
+    void keepFirst(size_t kept, size_t relinkFrom, size_t relinkLast, const std::vector<TTextMark*>& freed);
+    // Gives a mark a range that keeps its place in the order; a changed mark is gathered for OnChange.
+    void placeMark(TTextMark* mark, int start, int end, bool gather);
     // Tells OnChange of the marks gathered in FChanged that are still in the list.
     void announceChanged();
     void dispose(TTextMark* mark);

@@ -940,6 +940,252 @@ void TCodeMemoCore::Clear()
     clearUndoLog();
 }
 
+// ---------------------------------------------------------------- many ranges at once
+
+void TCodeMemoCore::ReplaceRanges(TRangeEdits edits)
+{
+    if (edits.Empty() || !edits.Valid(FTextLength))
+        return;
+    logRangesStart();
+    ApplyRanges(edits);
+    logRangesEnd(std::move(edits));
+}
+
+void TCodeMemoCore::ApplyRanges(TRangeEdits& edits)
+{
+    if (edits.Empty() || !edits.Valid(FTextLength) || !FStore.First())
+        return;
+    FInInsertion = true;
+    TScopeGuard inserting([this] { FInInsertion = false; });
+    rewriteRanges(edits);
+    FTextLength = static_cast<int>(FTextLength + edits.Growth());
+    adjustMarksForEdits(edits);
+    const std::vector<int64_t> shifts = edits.Shifts();
+    const size_t last = edits.Count() - 1;
+    FAnchor = FCaret = std::clamp(static_cast<int>(edits.Start(last) + shifts[last] + edits.NewLength(last)), 0, FTextLength);
+    FChangeBits |= kChangedText;
+    requestFullRepaint();
+    if (!FStore.First()) {
+        becameEmpty();
+    } else {
+        // Told as the replacements one by one would tell it, once the whole text stands.
+        for (size_t i = 0; i < edits.Count(); ++i) {
+            const int at = static_cast<int>(edits.Start(i) + shifts[i]);
+            if (edits.OldLength(i) > 0)
+                fireTextChange(at, -edits.OldLength(i));
+            if (edits.NewLength(i) > 0)
+                fireTextChange(at, edits.NewLength(i));
+        }
+    }
+    inserting.End();
+    FRememberedColumn = displayColumnOf(FCaret);
+    FWantedColumn = FRememberedColumn;
+    FCaretBeyondEOL = false;
+}
+
+void TCodeMemoCore::dropStyles(TLineRecord* record)
+{
+    if (record->Styles) {
+        record->SpareStyles = std::move(record->Styles);
+        record->SpareLen = record->Len;
+    }
+    record->ScanState = kNoScanState;
+    record->Flags |= lfStylesChanged | lfChanged;
+}
+
+void TCodeMemoCore::noteRestyled(TLineRecord* first)
+{
+    if (!first)
+        return;
+    if (!FHighlightStart)
+        FHighlightStart = first;
+    // Colouring that waits for its slices starts again at the first record without bytes.
+    if (FColouringPending)
+        FColourFrom = nullptr;
+}
+
+void TCodeMemoCore::restyleSpan(int from, int to)
+{
+    int start = 0;
+    TLineRecord* first = recordHolding(std::clamp(from, 0, FTextLength), start);
+    for (TLineRecord* r = first; r && start <= to; start += r->Len, r = r->Next)
+        dropStyles(r);
+    noteRestyled(first);
+}
+
+std::pair<TLineRecord*, TLineRecord*> TCodeMemoCore::replaceLines(TLineRecord* first, TLineRecord* last,
+                                                                  const std::string& text)
+{
+    const int length = static_cast<int>(text.size());
+    // A one-record line that stays one record takes its new text in place: its record, bookmarks and
+    // tracking object stay, and its style bytes are kept for the next run to fill.
+    if (first == last && length > 0 && length <= kRecordCut &&
+        std::memchr(text.data(), '\r', static_cast<size_t>(length - 1)) == nullptr)
+    {
+        const int oldLength = first->Len;
+        TRecordText buffer = NewRecordText(static_cast<size_t>(length));
+        std::memcpy(buffer.get(), text.data(), static_cast<size_t>(length));
+        buffer[length] = '\0';
+        first->Text = std::move(buffer);
+        first->Len = static_cast<uint16_t>(length);
+        dropStyles(first);
+        first->Flags = (first->Flags & ~lfHasTab) | (holdsTab(text.data(), length) ? lfHasTab : 0);
+        recordResized(oldLength, length);
+        return {first, first};
+    }
+    // Lines that a replacement joins to the first one go with their bookmarks and tracking objects,
+    // as deleting the text between them would take them.
+    for (TLineRecord* r = first->Next; r && r != last->Next; r = r->Next) {
+        if (r->MarkBits & mbContinuation)
+            continue;
+        r->MarkBits = static_cast<uint16_t>(r->MarkBits & ~mbBookmarks);
+        if (TLineTrack* gone = std::exchange(r->Track, nullptr))
+            releaseTrack(gone);
+    }
+    if (length == 0) {
+        TLineRecord* prev = first->Prev;
+        for (TLineRecord* r = first;;) {
+            TLineRecord* following = r->Next;
+            const bool done = r == last;
+            if (TLineTrack* gone = std::exchange(r->Track, nullptr))
+                releaseTrack(gone);
+            disposeRecord(r);
+            if (done)
+                break;
+            r = following;
+        }
+        if (prev) {
+            prev->Next = nullptr;
+            prev->Flags |= lfChanged;
+        } else {
+            FStore.SetFirst(nullptr);
+        }
+        return {nullptr, nullptr};
+    }
+    TRecordChain chain = CutIntoRecords(text.data(), length);
+    replaceLineRecords(first, last, chain.First, chain.Last);
+    return {chain.First, chain.Last};
+}
+
+void TCodeMemoCore::rewriteRanges(TRangeEdits& edits)
+{
+    const size_t count = edits.Count();
+    std::string& oldTexts = edits.OldTexts();
+    oldTexts.clear();
+    int lineStart = 0;
+    TLineRecord* line = lineStartHolding(edits.Start(0), lineStart);
+    dropLookupCache();
+    // The top of the view keeps its record only when nothing before it changes.
+    if (FView.TopRecord && edits.Start(0) < FView.TopOffset)
+        FView.TopRecord = nullptr;
+    TLineRecord* firstChanged = nullptr;
+    TLineRecord* lastChanged = nullptr;
+    std::string text;
+    size_t i = 0;
+    // What the ranges taken so far added, and the last line written with its offset in the new text:
+    // the next look-up (the next batch of a replace all) starts there.
+    int64_t grown = 0;
+    TLineRecord* lastHead = nullptr;
+    int64_t lastHeadStart = 0;
+    // Offsets below are those of the text before the edit: the records not yet reached keep them.
+    while (line && i < count) {
+        TLineRecord* last = line;
+        int end = lineStart + line->Len;
+        auto toLineEnd = [&] {
+            while (!last->EndsWithCR() && last->Next) {
+                last = last->Next;
+                end += last->Len;
+            }
+        };
+        toLineEnd();
+        if (edits.Start(i) >= end && last->Next) {
+            // A line between two changed ones is coloured again too, or a run would stop at it.
+            if (firstChanged)
+                for (TLineRecord* r = line; r != last->Next; r = r->Next)
+                    dropStyles(r);
+            line = last->Next;
+            lineStart = end;
+            continue;
+        }
+        // The characters from `pos` to `to` of the lines being rewritten, read from their records in
+        // order.
+        TLineRecord* from = line;
+        int fromStart = lineStart;
+        auto copy = [&](int pos, int to, std::string& into) {
+            while (pos >= fromStart + from->Len && from->Next) {
+                fromStart += from->Len;
+                from = from->Next;
+            }
+            while (pos < to) {
+                const int inRecord = pos - fromStart;
+                const int n = std::min(to - pos, from->Len - inRecord);
+                into.append(from->Text.get() + inRecord, static_cast<size_t>(n));
+                pos += n;
+                if (pos < to) {
+                    fromStart += from->Len;
+                    from = from->Next;
+                }
+            }
+        };
+        auto takeNextLine = [&] {
+            last = last->Next;
+            end += last->Len;
+            toLineEnd();
+        };
+        text.clear();
+        const int64_t newLineStart = lineStart + grown;
+        int pos = lineStart;
+        for (;;) {
+            while (i < count && (edits.Start(i) < end || !last->Next)) {
+                const int start = edits.Start(i);
+                const int stop = edits.End(i);
+                // A range running past the line takes the lines it reaches.
+                while (stop > end && last->Next)
+                    takeNextLine();
+                copy(pos, start, text);
+                copy(start, stop, oldTexts);
+                text.append(edits.NewText(i));
+                grown += edits.NewLength(i) - edits.OldLength(i);
+                pos = stop;
+                ++i;
+            }
+            copy(pos, end, text);
+            pos = end;
+            // A line whose line break went joins the next line.
+            if ((!text.empty() && text.back() == '\r') || !last->Next)
+                break;
+            takeNextLine();
+        }
+        TLineRecord* next = last->Next;
+        const auto [head, tail] = replaceLines(line, last, text);
+        if (head) {
+            if (!firstChanged)
+                firstChanged = head;
+            lastChanged = tail;
+            lastHead = head;
+            lastHeadStart = newLineStart;
+        }
+        line = next;
+        lineStart = end;
+    }
+    dropLookupCache();
+    if (lastHead)
+        moveLookupCache(lastHead, static_cast<int>(lastHeadStart));
+    if (!FStore.First())
+        return;
+    // The last lines went whole: the line before them is where highlighting looks again.
+    if (!firstChanged) {
+        TLineRecord* r = FStore.First();
+        while (r->Next)
+            r = r->Next;
+        firstChanged = lastChanged = r;
+        dropStyles(r);
+    }
+    noteRestyled(firstChanged);
+    if (wordWrapOn())
+        rewrapLines(firstChanged, lastChanged);
+}
+
 // ---------------------------------------------------------------- block indentation
 
 bool TCodeMemoCore::blockCommandRange(int step, int& n, TTextRange& selection)

@@ -6,9 +6,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/model/LineStore.h"
+#include "editor/model/RangeEdits.h"
 #include "editor/model/ViewGeometry.h"
 #include "platform/core/ScopeGuard.h"
 
@@ -82,6 +84,14 @@ public:
     void UnindentBlock(int step);
     // Deletes the whole text and empties the undo log.
     void Clear();
+    // Replaces many ranges of the text at once (ascending, apart, as TRangeEdits holds them), as one
+    // replacement in the undo log: the text is rewritten line by line in one pass, and marks and
+    // bookmarks are moved once. A mark or bookmark inside a replaced range goes; the others move with
+    // their text, as they would if each range were replaced by itself, from the first to the last.
+    // The caret ends after the last new text. Ranges that do not fit the text change nothing.
+    void ReplaceRanges(TRangeEdits edits);
+    // The same without the undo log; the old texts of the ranges are filled in.
+    void ApplyRanges(TRangeEdits& edits);
 
     TTextEvent OnTextChange;
 
@@ -100,11 +110,16 @@ protected:
     // Characters put in (indent) or taken out (unindent) at the start of a line.
     virtual void logInsertion(int /*offset*/, std::string_view /*chars*/) {}
     virtual void logRemoval(int /*offset*/, std::string_view /*chars*/) {}
+    // A replacement of many ranges: opened before the text changes, closed with the edits made, whose
+    // old texts are filled in.
+    virtual void logRangesStart() {}
+    virtual void logRangesEnd(TRangeEdits&& /*edits*/) {}
     virtual void clearUndoLog() {}
 
     // Named bookmarks and text marks follow the text.
     virtual void adjustMarksForInsert(int /*offset*/, int /*count*/) {}
     virtual void adjustMarksForDelete(int /*start*/, int /*count*/) {}
+    virtual void adjustMarksForEdits(const TRangeEdits& /*edits*/) {}
     virtual void clearNamedBookmarks() {}
 
     // A tracking object whose line was deleted. Nothing here owns tracking objects: the default only
@@ -181,6 +196,9 @@ protected:
     // showing the text it showed), the look-up cache and the pending highlight start. Every old
     // record is disposed of. Returns true when the top of the view was among them.
     bool replaceLineRecords(TLineRecord* first, TLineRecord* last, TLineRecord* head, TLineRecord* tail);
+    // The records from the one holding `from` to the one holding `to` lose their style bytes, to be
+    // coloured again from the first of them (a run would stop at a line it finds unchanged).
+    void restyleSpan(int from, int to);
     // Forgets the look-up cache; call after replacing records outside this class, or move it.
     void dropLookupCache() { FLookup = {}; }
     TLineRecord* lookupRecord() const { return FLookup.Record; }
@@ -251,6 +269,16 @@ private:
     // painting); groupKind 0 when no undo group was opened.
     void finishBlockCommand(int start, int end, bool caretFirst, TLineRecord* first, TLineRecord* last);
     void becameEmpty();
+    // ApplyRanges on the records: each group of whole lines holding ranges is written anew.
+    void rewriteRanges(TRangeEdits& edits);
+    // Puts `text` in the place of the whole lines first..last; the new first and last records (nil
+    // when the text is empty, which only the text's last lines may become).
+    std::pair<TLineRecord*, TLineRecord*> replaceLines(TLineRecord* first, TLineRecord* last, const std::string& text);
+    // A record that keeps its text but is to be coloured again; its bytes are kept for reuse.
+    void dropStyles(TLineRecord* record);
+    // Records from `first` on lost their style bytes: highlighting and the colouring in slices start
+    // there.
+    void noteRestyled(TLineRecord* first);
 
     // How many records have each length: the greatest length stays exact without scanning the text.
     std::vector<uint32_t> FLengthCounts;

@@ -138,7 +138,7 @@ void expectMark(const TUndoRecord& mark, intptr_t value, intptr_t aux)
 
 bool isTransactionMark(const TUndoRecord& mark)
 {
-    return mark.Aux == 0 && (mark.Data == uoReplaceText || mark.Data == uoReplaceStream);
+    return mark.Aux == 0 && (mark.Data == uoReplaceText || mark.Data == uoReplaceStream || mark.Data == uoReplaceRanges);
 }
 
 bool isGroupKind(intptr_t value)
@@ -151,7 +151,8 @@ bool changesText(int operation, intptr_t phase)
 {
     switch (operation) {
     case uoReplaceText:
-    case uoReplaceStream: return phase == 1;
+    case uoReplaceStream:
+    case uoReplaceRanges: return phase == 1;
     case uoRemoveChars:
     case uoInsertChars: return true;
     default: return false;
@@ -289,6 +290,8 @@ size_t TUndoRecord::Size() const
         size += Text->size();
     if (Stream)
         size += sizeof(TMemoryStream) + Stream->Bytes().size();
+    if (Ranges)
+        size += Ranges->Bytes();
     return size;
 }
 
@@ -700,6 +703,32 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
                             FTarget.GetSelection());
         }
         return;
+    case uoReplaceRanges:
+        if (phase == 1) {
+            if (FTransaction)
+                BadLogEntry();
+            FSavedSelection = FTarget.GetSelection();
+            FTransaction = operation;
+        } else {
+            if (FTransaction != uoReplaceRanges || phase != 2 || !data.Ranges)
+                BadLogEntry();
+            FTransaction = 0;
+            auto record = std::make_unique<TUndoRecord>();
+            record->Kind = urRanges;
+            record->Ranges = std::make_unique<TRangeEdits>(std::move(*data.Ranges));
+            try {
+                logMark(operation, 0);
+                logSelection(FSavedSelection);
+                FStack->PushRecord(std::move(record));
+                logSelection(FTarget.GetSelection());
+                logMark(operation, 0);
+            } catch (...) {
+                FStack->ClearLog();
+                throw;
+            }
+            FStack->Trim();
+        }
+        return;
     case uoGroupBegin:
     case uoGroupEnd:
         logMark(static_cast<int>(phase), operation);
@@ -778,7 +807,22 @@ void TUndoRecorder::replay(bool forward)
         // ends at the top.
         while (forward ? !stack.AtTop() : stack.Position() > 0) {
             const TUndoRecord& mark = step(urMark);
-            if (isTransactionMark(mark)) {
+            if (isTransactionMark(mark) && mark.Data == uoReplaceRanges) {
+                TUndoRecord* before = nullptr;
+                TUndoRecord* after = nullptr;
+                TUndoRecord* ranges = nullptr;
+                if (forward) {
+                    before = &step(urSelection);
+                    ranges = &step(urRanges);
+                    after = &step(urSelection);
+                } else {
+                    after = &step(urSelection);
+                    ranges = &step(urRanges);
+                    before = &step(urSelection);
+                }
+                expectMark(step(urMark), mark.Data, 0);
+                replayRanges(*before, *ranges, *after, forward);
+            } else if (isTransactionMark(mark)) {
                 const int insertedKind = mark.Data == uoReplaceStream ? urStream : urText;
                 TUndoRecord *before, *old, *inserted, *after;
                 if (forward) {
@@ -844,6 +888,24 @@ void TUndoRecorder::redoTransaction(const TUndoRecord& before, TUndoRecord& inse
         FTarget.InsertText(inserted.Text ? std::string_view(*inserted.Text) : std::string_view());
     }
     FTarget.SetSelection(selectionOf(after));
+}
+
+void TUndoRecorder::replayRanges(const TUndoRecord& before, const TUndoRecord& ranges, const TUndoRecord& after,
+                                 bool forward)
+{
+    if (!ranges.Ranges)
+        badStackState();
+    FTarget.ReplaceRanges(forward ? *ranges.Ranges : ranges.Ranges->Inverse());
+    FTarget.SetSelection(selectionOf(forward ? after : before));
+}
+
+void TUndoTarget::ReplaceRanges(TRangeEdits edits)
+{
+    // From the last range to the first, so that each stands where the list says.
+    for (size_t i = edits.Count(); i-- > 0;) {
+        SetSelection({edits.Start(i), edits.End(i)});
+        InsertText(edits.NewText(i));
+    }
 }
 
 bool TUndoRecorder::CanUndo() const

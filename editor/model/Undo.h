@@ -12,6 +12,7 @@
 
 #include "editor/model/EditorErrors.h"
 #include "editor/model/EditorMessages.h"
+#include "editor/model/RangeEdits.h"
 #include "platform/core/Classes.h"
 #include "platform/core/ScopeGuard.h"
 
@@ -94,6 +95,7 @@ enum : int {
     urText = 1,      // Text = the text, nil for none
     urStream = 4,    // Stream = the inserted contents
     urMark = 5,      // Data = operation or group kind, Aux = phase (0, 2 or 3)
+    urRanges = 6,    // Ranges = many ranges replaced at once, with their old and new texts
 };
 
 // Operations of TUndoRecorder::LogChange, with what each carries:
@@ -106,11 +108,14 @@ enum : int {
 //  uoEnableLogging, uoDisableLogging, uoClear: nothing.
 //  uoRemoveChars   phase = the offset; TUndoData::Text = the characters removed there (unindent).
 //  uoInsertChars   phase = the offset; TUndoData::Text = the characters inserted there (indent).
+//  uoReplaceRanges phase 1: nothing - before the text changes; phase 2: TUndoData::Ranges = the
+//                  edits made, old texts filled in, which the log takes over (replace all).
 enum : int {
     uoReplaceText = 1,
     uoGroupBegin = 2,
     uoGroupEnd = 3,
     uoReplaceStream = 4,
+    uoReplaceRanges = 5,
     uoEnableLogging = 6,
     uoDisableLogging = 7,
     uoClear = 8,
@@ -156,6 +161,7 @@ struct TUndoRecord {
     intptr_t Extra = 0;
     std::unique_ptr<std::string> Text;     // urText; nil: no text
     std::unique_ptr<TMemoryStream> Stream; // urStream
+    std::unique_ptr<TRangeEdits> Ranges;   // urRanges
 
     // The bytes this record accounts for in the log's size.
     size_t Size() const;
@@ -263,6 +269,9 @@ public:
     virtual void InsertText(std::string_view text) = 0;
     // SMM_LOADSTREAM without redraw (wParam 2): replaces the selection with the stream's contents.
     virtual void LoadStream(TStream& stream) = 0;
+    // Replaces many ranges at once (the replay of a replace all). By default each range is
+    // replaced by itself, from the last to the first, through SetSelection and InsertText.
+    virtual void ReplaceRanges(TRangeEdits edits);
 
     // SMM_HIGHLIGHTSTART set to nil: before each line of an indent or unindent is undone.
     virtual void ResetHighlightStart() {}
@@ -283,6 +292,7 @@ public:
 struct TUndoData {
     std::optional<std::string_view> Text;
     TStream* Stream = nullptr;
+    TRangeEdits* Ranges = nullptr;
 };
 
 // The editor's state for its undo log: it records every change while logging is on and a log is
@@ -308,6 +318,9 @@ public:
     void LogStreamEnd() { LogChange(uoReplaceStream, 2); }
     void LogRemoval(int offset, std::string_view chars) { LogChange(uoRemoveChars, offset, {chars}); }
     void LogInsertion(int offset, std::string_view chars) { LogChange(uoInsertChars, offset, {chars}); }
+    void LogRangesStart() { LogChange(uoReplaceRanges, 1); }
+    // Takes the edits over.
+    void LogRangesEnd(TRangeEdits& edits) { LogChange(uoReplaceRanges, 2, {std::nullopt, nullptr, &edits}); }
     void EnableLogging() { LogChange(uoEnableLogging); }
     void DisableLogging() { LogChange(uoDisableLogging); }
     void ClearLog() { LogChange(uoClear); }
@@ -355,6 +368,8 @@ private:
     void undoTransaction(const TUndoRecord& before, const TUndoRecord& old, const TUndoRecord& after,
                          bool lineStartEdit);
     void redoTransaction(const TUndoRecord& before, TUndoRecord& inserted, const TUndoRecord& after);
+    // Undo or redo of a replacement of many ranges, one pass either way.
+    void replayRanges(const TUndoRecord& before, const TUndoRecord& ranges, const TUndoRecord& after, bool forward);
     void logSelection(TSelectionRange selection);
 
     TUndoTarget& FTarget;

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QKeyEvent>
 #include <string>
 #include <utility>
 
 #include "editor/CodeMemo.h"
+#include "editor/SearchWatch.h"
 #include "editor/model/LineStore.h"
 #include "platform/Keys.h"
 
@@ -94,3 +96,30 @@ inline void SetOption(TCustomCodeMemo& memo, TCodeMemoOption option, bool on)
         options.Exclude(option);
     memo.SetOptions(options);
 }
+
+// `text` `count` times over.
+inline std::string Repeated(const std::string& text, int count)
+{
+    std::string result;
+    result.reserve(text.size() * static_cast<size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        result += text;
+    return result;
+}
+
+// Watches every search from its start, so that each look for Escape handles the waiting events, and
+// makes the batches of a replace all `batch` ranges long; both are put back afterwards.
+struct TWatchAtOnce {
+    explicit TWatchAtOnce(size_t batch = 16384)
+    {
+        TSearchWatch::SetDelay(0);
+        TCustomCodeMemo::SetReplaceBatch(batch);
+    }
+    ~TWatchAtOnce()
+    {
+        TSearchWatch::SetDelay(300);
+        TCustomCodeMemo::SetReplaceBatch(16384);
+    }
+    TWatchAtOnce(const TWatchAtOnce&) = delete;
+    TWatchAtOnce& operator=(const TWatchAtOnce&) = delete;
+};

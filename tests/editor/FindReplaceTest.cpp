@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
+#include "MarksModel.h"
 #include "editor/SearchWatch.h"
+#include "editor/model/RangeEdits.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
 #include "support/BoxAnswers.h"
@@ -367,18 +369,19 @@ TEST(FindReplace, AnEmptyFirstMatchOfTheDialogSearchesOn)
 
 namespace {
 
-// Presses Escape once its edit count is reached: the user stopping a replace all half-way.
+// Presses Escape once its count of edits (batches of a replace all) is reached: the user stopping a
+// replace all half-way.
 class TEscapingMemo : public TCodeMemo {
 public:
     int EscapeAfter = -1;
     int Edits = 0;
 
 protected:
-    void openUndoGroup(int kind) override
+    void adjustMarksForEdits(const TRangeEdits& edits) override
     {
-        if (kind != ugReplaceAll && ++Edits == EscapeAfter)
+        if (++Edits == EscapeAfter)
             postEscape(this);
-        TCodeMemo::openUndoGroup(kind);
+        TCodeMemo::adjustMarksForEdits(edits);
     }
 
 public:
@@ -388,34 +391,27 @@ public:
     }
 };
 
-// Watches every search from its start, and puts the delay back afterwards.
-struct TWatchAtOnce {
-    TWatchAtOnce() { TSearchWatch::SetDelay(0); }
-    ~TWatchAtOnce() { TSearchWatch::SetDelay(300); }
-};
-
 } // namespace
 
 TEST(FindReplace, EscapeStopsALongSearchAndLeavesTextSelectionAndUndoConsistent)
 {
-    TWatchAtOnce watch;
+    TWatchAtOnce watch(100);
     TEscapingMemo memo;
     TBoxAnswers boxes;
-    std::string lines;
-    for (int i = 0; i < 3000; ++i)
-        lines += "ab ab\r";
+    const std::string lines = Repeated("ab ab\r", 3000);
     SetText(memo, lines);
     const std::string original = textOf(memo);
     memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
 
-    // Stopped half-way through the replacements: those made stay, as one undo step.
+    // Stopped half-way through the replacements, between two batches: those made stay, whole, as one
+    // undo step.
     Select(memo, 0, 0);
-    memo.EscapeAfter = 100;
+    memo.EscapeAfter = 2;
     replaceDialog(memo, smsRegExpr, "b", "XY").ClickReplaceAll();
     const std::string partly = textOf(memo);
-    EXPECT_NE(partly, original);
-    EXPECT_NE(partly.find("ab"), std::string::npos);
-    EXPECT_LT(memo.Edits, 6000);
+    // Two batches of 100 matches each: the first 100 lines.
+    EXPECT_EQ(partly, Repeated("aXY aXY\r", 100) + Repeated("ab ab\r", 2900));
+    EXPECT_EQ(memo.Edits, 2);
     ASSERT_TRUE(memo.CanUndo());
     memo.Undo();
     EXPECT_EQ(textOf(memo), original);
@@ -564,4 +560,205 @@ TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
     dialog->findChild<QPushButton*>("bReemplazarTodo")->click();
     EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>");
     EXPECT_TRUE(boxes.texts.empty());
+}
+
+namespace {
+
+// The record chain holds the text whole: lengths add up, no record is longer than a cut, a line
+// break ends its record, the pieces of a line follow one another, and without word wrap every piece
+// but a line's last is a whole cut, as loading cuts it.
+void expectSoundRecords(TCustomCodeMemo& memo, bool wrapped)
+{
+    int length = 0;
+    int count = 0;
+    for (const TLineRecord* r = memo.FirstRecord(); r; r = r->Next) {
+        ++count;
+        length += r->Len;
+        ASSERT_GT(r->Len, 0);
+        ASSERT_LE(r->Len, kRecordCut);
+        ASSERT_EQ(std::string_view(r->Text.get(), r->Len).substr(0, r->Len - 1).find('\r'), std::string_view::npos);
+        if (r->Next) {
+            ASSERT_EQ(r->Next->Prev, r);
+            ASSERT_EQ((r->Next->MarkBits & mbContinuation) != 0, !r->EndsWithCR());
+            if (!wrapped && !r->EndsWithCR()) {
+                ASSERT_EQ(r->Len, kRecordCut);
+            }
+        }
+    }
+    EXPECT_EQ(length, memo.TextLength());
+    EXPECT_EQ(count, memo.RecordCount());
+}
+
+// The marks and named bookmarks of the control, as the model holds them.
+TMarksModel marksOf(TCustomCodeMemo& memo)
+{
+    TMarksModel marks;
+    if (const TObjectList* list = memo.TextMarks())
+        for (int i = 0; i < list->Count(); ++i)
+            marks.Marks[list->Mark(i)->Data] = {list->Mark(i)->Start(), list->Mark(i)->End()};
+    for (const TCustBookmark* b = memo.NamedBookmarks().First(); b; b = b->Next())
+        marks.Names[b->Name()] = b->Position();
+    return marks;
+}
+
+// Each range replaced by itself, from the first to the last, on a text and on the model's marks.
+void replaceOneByOne(std::string& text, TMarksModel& model, const TRangeEdits& edits)
+{
+    int64_t shift = 0;
+    for (size_t i = 0; i < edits.Count(); ++i) {
+        const int at = static_cast<int>(edits.Start(i) + shift);
+        text.replace(static_cast<size_t>(at), static_cast<size_t>(edits.OldLength(i)), edits.NewText(i));
+        if (edits.OldLength(i) > 0)
+            model.Delete(at, edits.OldLength(i));
+        if (edits.NewLength(i) > 0)
+            model.Insert(at, edits.NewLength(i));
+        shift += edits.NewLength(i) - edits.OldLength(i);
+    }
+}
+
+} // namespace
+
+TEST(FindReplace, ReplacingManyRangesAtOnceMovesMarksAsOneByOneAndUndoesInOnePass)
+{
+    std::mt19937 random(11102);
+    auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const char* pieces[] = {"", "x", "yy", "\r", "z\r", "\rw", "\r\r"};
+    for (int round = 0; round < 120; ++round) {
+        SCOPED_TRACE(round);
+        // Declared before the control, whose end frees what is left.
+        std::multiset<uint32_t> freedMarks;
+        std::multiset<std::string> freedNames;
+        TCodeMemo memo;
+        const bool wrapped = round % 3 == 2;
+        SetOption(memo, smoWordWrap, wrapped);
+        // Lines short and long (a long line is held in several records), never empty: the text keeps
+        // a first character no range takes.
+        std::string text = "<";
+        const int lines = 1 + pick(40);
+        for (int l = 0; l < lines; ++l) {
+            const int width = pick(8) == 0 ? 2047 + pick(3000) : pick(30);
+            for (int c = 0; c < width; ++c)
+                text += "ab c"[pick(4)];
+            if (l + 1 < lines || pick(2))
+                text += '\r';
+        }
+        SetText(memo, text);
+        const std::string original = memo.StoredText();
+        const int length = static_cast<int>(original.size());
+
+        TMarksModel model;
+        memo.OnMarkFree = [&](TCustomCodeMemo*, TTextMark* mark) { freedMarks.insert(mark->Data); };
+        memo.OnCustomBookmarkFree = [&](TCustomCodeMemo*, const std::string& name) { freedNames.insert(name); };
+        for (uint32_t id = 0; id < 30; ++id) {
+            const int start = pick(length + 1);
+            const int size = std::min(pick(12), length - start);
+            memo.AddMark(start, size, id);
+            model.Marks[id] = {start, start + size};
+            const std::string name = std::string("b").append(std::to_string(id));
+            const int at = pick(length + 1);
+            memo.AddNamedBookmark(name, at);
+            model.Names[name] = at;
+        }
+        ASSERT_EQ(marksOf(memo).Marks, model.Marks);
+
+        // Ascending ranges apart from one another, some touching, some empty, some taking line breaks.
+        TRangeEdits edits;
+        for (int at = 1 + pick(6); at < length;) {
+            const int size = std::min(pick(5), length - at);
+            edits.Add(at, size, pieces[pick(7)]);
+            at += size + (pick(3) == 0 ? 0 : 1 + pick(40));
+        }
+        if (edits.Empty())
+            continue;
+        std::string expected = original;
+        replaceOneByOne(expected, model, edits);
+        TCustomCodeMemo::SetReplaceBatch(1 + static_cast<size_t>(pick(4)) * 7);
+        memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
+        ASSERT_EQ(memo.ReplaceMatches(edits), static_cast<int>(edits.Count()));
+        ASSERT_EQ(memo.StoredText(), expected);
+        expectSoundRecords(memo, wrapped);
+        const TMarksModel after = marksOf(memo);
+        EXPECT_EQ(after.Marks, model.Marks);
+        EXPECT_EQ(after.Names, model.Names);
+        EXPECT_EQ(freedMarks, model.FreedMarks);
+        EXPECT_EQ(freedNames, model.FreedNames);
+        // The undo log holds the texts of the ranges and a few bytes each, not an entry per range.
+        EXPECT_LT(memo.UndoStack()->TotalBytes(),
+                  edits.Count() * 24 + 2 * static_cast<size_t>(length + expected.size()) + 4096);
+
+        // One undo: the text as it was, and every mark that stayed back where the inverse puts it,
+        // which for a mark no range touched is where it was.
+        TRangeEdits made = edits.Slice(0, edits.Count(), 0);
+        for (size_t i = 0; i < edits.Count(); ++i)
+            made.OldTexts() += original.substr(static_cast<size_t>(edits.Start(i)), static_cast<size_t>(edits.OldLength(i)));
+        std::string undone = expected;
+        const TMarksModel beforeUndo = model;
+        replaceOneByOne(undone, model, made.Inverse());
+        ASSERT_EQ(undone, original);
+        memo.Undo();
+        ASSERT_EQ(memo.StoredText(), original);
+        EXPECT_FALSE(memo.CanUndo());
+        expectSoundRecords(memo, wrapped);
+        EXPECT_EQ(marksOf(memo).Marks, model.Marks);
+        EXPECT_EQ(marksOf(memo).Names, model.Names);
+        memo.Redo();
+        EXPECT_EQ(memo.StoredText(), expected);
+        expectSoundRecords(memo, wrapped);
+    }
+    TCustomCodeMemo::SetReplaceBatch(16384);
+}
+
+TEST(FindReplace, NumberedBookmarksStayOnTheirLinesThroughReplaceAllAndItsUndo)
+{
+    TCodeMemo memo;
+    TBoxAnswers boxes;
+    SetText(memo, "a dos\ra dos\ra dos\ra dos\ra dos\r");
+    memo.SetBookmark(2, 4, 3);
+    int line = 0, column = 0;
+    // New texts without line breaks: every line keeps its record and its bookmark.
+    Select(memo, 0, 0);
+    replaceDialog(memo, 0, "dos", "tres").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "a tres\ra tres\ra tres\ra tres\ra tres\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 4);
+    // With a line break each line becomes two; the bookmark stays with the start of its line, and the
+    // undo, which joins them again, takes it back.
+    Select(memo, 0, 0);
+    replaceDialog(memo, smsRegExpr, "tres", "t\\nr").ClickReplaceAll();
+    EXPECT_EQ(textOf(memo), "a t\rr\ra t\rr\ra t\rr\ra t\rr\ra t\rr\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 7);
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), "a tres\ra tres\ra tres\ra tres\ra tres\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 4);
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), "a dos\ra dos\ra dos\ra dos\ra dos\r");
+    ASSERT_TRUE(memo.GetBookmark(2, line, column));
+    EXPECT_EQ(line, 4);
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
+{
+    TWatchAtOnce watch(10);
+    TUndoStack other;
+    TCodeMemo memo;
+    SetText(memo, Repeated("ab\r", 100));
+    TRangeEdits edits;
+    for (int i = 0; i < 100; ++i)
+        edits.Add(i * 3 + 1, 1, "X");
+    // A program's request handled while Escape is looked for puts another document in the editor,
+    // as a change of tab does: its log, then its text.
+    QMetaObject::invokeMethod(
+        &memo,
+        [&] {
+            memo.SetUndoStack(&other);
+            SetText(memo, "otro ab\rotro ab\r");
+        },
+        Qt::QueuedConnection);
+    EXPECT_EQ(memo.ReplaceMatches(edits), 10);
+    EXPECT_EQ(memo.StoredText(), "otro ab\rotro ab\r");
+    EXPECT_TRUE(other.Empty());
+    memo.SetUndoStack(nullptr);
 }

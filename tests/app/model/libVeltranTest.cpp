@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -299,6 +300,54 @@ TEST(ReplaceAllText, UpwardEndsWhenTheReplacementHoldsTheFindText)
     EXPECT_EQ(selected(memo), span(3, 0));
     memo.Perform(EM_UNDO, 0, 0);
     EXPECT_EQ(memo.StoredText(), "banana split");
+}
+
+TEST(ReplaceAllText, EscapeStopsItAtABatchEndWhileTheWindowAnswers)
+{
+    // Every look for Escape handles the waiting events, and a batch is 50 matches.
+    TWatchAtOnce watch(50);
+    TCodeMemo memo;
+    TBeeps beeps;
+    SetText(memo, Repeated("uno dos\r", 1000));
+    const std::string original = memo.StoredText();
+    memo.Perform(EM_EMPTYUNDOBUFFER, 0, 0);
+
+    // While the run goes on, the window answers a call queued before it, shows the busy cursor, and
+    // takes the Escape the user presses then.
+    bool answered = false;
+    bool busy = false;
+    QMetaObject::invokeMethod(
+        &memo,
+        [&] {
+            answered = true;
+            busy = QApplication::overrideCursor() != nullptr;
+            QCoreApplication::postEvent(&memo, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        },
+        Qt::QueuedConnection);
+    ReplaceAllText(memo, frDown | frReplaceAll, "dos", "tres");
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Whole batches were made, from the start, and no more: the text is replaced up to a match.
+    const std::string partly = memo.StoredText();
+    int made = 0;
+    while (partly.compare(static_cast<size_t>(made) * 9, 9, "uno tres\r") == 0)
+        ++made;
+    EXPECT_GT(made, 0);
+    EXPECT_LT(made, 1000);
+    EXPECT_EQ(made % 50, 0);
+    EXPECT_EQ(partly, partly.substr(0, static_cast<size_t>(made) * 9) + original.substr(static_cast<size_t>(made) * 8));
+    EXPECT_EQ(selected(memo), span(made * 9 - 1, 0));
+    // A run the user stopped is no failed search.
+    EXPECT_EQ(beeps.count, 0);
+    EXPECT_FALSE(ReplaceAllActive);
+    // One undo step, both ways.
+    memo.Perform(EM_UNDO, 0, 0);
+    EXPECT_EQ(memo.StoredText(), original);
+    EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
+    memo.Redo();
+    EXPECT_EQ(memo.StoredText(), partly);
 }
 
 TEST(ReplaceAllText, EveryMatchFromTheSelectionOnAsOneUndoStep)

@@ -293,3 +293,38 @@ TEST(MainWindowAuxiliar, IndentingHelpAndHyperlinks)
     aux->OnHyperlinkClick(aux, "mailto:dos@tres.es", 0);
     EXPECT_EQ(shell.targets, (std::vector<std::string>{"http://uno.es", "mailto:dos@tres.es"}));
 }
+
+TEST(MainWindowAuxiliar, ReplaceAllOverMarkedMatchesTakesTheirMarksAndMovesTheOthers)
+{
+    TWindow w;
+    TformPrincipal& form = w.form;
+    TBoxAnswers boxes;
+    form.AbreArchivo(w.folder.file("c.htm", "casa y casa\ry casa"), false, ekHTML);
+    select(w.memo, 0, 4);
+    command(form, "mMuestraTodas")->trigger();
+    EXPECT_EQ(marks(w.memo), "0-4 7-11 14-18 ");
+    // Marks of the user's own, between the matches and over one of them with its neighbours.
+    w.memo.MarkRange(5, 1, 1);
+    w.memo.MarkRange(12, 1, 1);
+    w.memo.MarkRange(4, 9, 1);
+
+    command(form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetFindText("casa");
+    dialog->SetReplaceText("hogar");
+    dialog->SetOptions(frDown);
+    select(w.memo, 0, 0);
+    dialog->ClickReplaceAll();
+    EXPECT_EQ(w.memo.StoredText(), "hogar y hogar\ry hogar");
+    // The marks of the matches went with them; the others moved with their text, the one around a
+    // match grew with it.
+    EXPECT_EQ(marks(w.memo), "5-15 6-7 14-15 ");
+
+    // One undo: the text as it was, the marks that stayed where they were.
+    w.memo.Undo();
+    EXPECT_EQ(w.memo.StoredText(), "casa y casa\ry casa");
+    EXPECT_EQ(marks(w.memo), "4-13 5-6 12-13 ");
+    EXPECT_FALSE(w.memo.CanUndo());
+    EXPECT_TRUE(boxes.texts.empty());
+}
