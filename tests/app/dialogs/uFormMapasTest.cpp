@@ -285,9 +285,13 @@ TEST(FormMapas, TypedTextsReadBackFromTheMapAsTyped)
         const int index = names.IndexOf(name);
         if (index < 0)
             return std::string("(none)");
-        std::string value = values[index];
-        for (size_t at = value.find("&quot;"); at != std::string::npos; at = value.find("&quot;", at + 1))
-            value.replace(at, 6, "\"");
+        const std::string raw = values[index];
+        std::string value;
+        for (size_t i = 0; i < raw.size();) {
+            const bool quote = raw.compare(i, 6, "&quot;") == 0;
+            value += quote ? '"' : raw[i];
+            i += quote ? 6 : 1;
+        }
         return value;
     };
     EXPECT_EQ(attribute(1, "ALT"), "Hoja XSL\xBB \xF1 & \"cita\" <b>") << map;

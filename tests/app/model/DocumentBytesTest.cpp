@@ -177,8 +177,9 @@ TEST(DocumentBytes, ASaveReopensToItsTextOrSaysItWouldNot)
         reopened.Read(save.Bytes, c.table, back);
         EXPECT_EQ(back, typed) << c.bytes;
         EXPECT_EQ(reopened.Format.Utf8, save.Format.Utf8) << c.bytes;
-        if (c.readsBack)
+        if (c.readsBack) {
             EXPECT_EQ(save.Bytes, document.Write(typed, c.table)) << c.bytes;
+        }
     }
     // A UTF-8 file has no other way: a text that cannot come back is only reported.
     TCodigosISO feeding;
