@@ -2,17 +2,8 @@
 # offending lines, each with its file. Run with -DCHECK=<the check's script> -DTREES=<folder of the two trees>.
 cmake_minimum_required(VERSION 3.25)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${TREES}/clean -P ${CHECK}
-  RESULT_VARIABLE clean_result OUTPUT_VARIABLE clean_out ERROR_VARIABLE clean_err)
-if(NOT clean_result EQUAL 0)
-  message(FATAL_ERROR "The clean tree failed the check:\n${clean_out}${clean_err}")
-endif()
-
-execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${TREES}/faulty -P ${CHECK}
-  RESULT_VARIABLE faulty_result OUTPUT_VARIABLE faulty_out ERROR_VARIABLE faulty_err)
-if(faulty_result EQUAL 0)
-  message(FATAL_ERROR "The faulty tree passed the check")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/CheckTrees.cmake)
+run_check_on_trees(${CHECK} ${TREES} faulty_err)
 set(expected
   "editor/Drop.cpp: files->Add(ToWin1252(url.toLocalFile()))"
   "editor/Drop.cpp: QUrl address(const std::string& path) { return QUrl::fromLocalFile(QString::fromUtf8(path.c_str()))"
