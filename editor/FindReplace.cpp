@@ -565,6 +565,8 @@ private:
             edits.Add(r.Start, r.Length, r.Text);
         // Stopped half-way, the replacements made so far stay, as one undo step.
         const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits));
+        if (made == 0)
+            return;
         const std::vector<int64_t> shifts = edits.Shifts();
         FMemo.SetChangeBits(CHANGE_TEXT | CHANGE_SELECTION);
         FMemo.SetSelStart(static_cast<int>(edits.Start(made - 1) + shifts[made - 1]));

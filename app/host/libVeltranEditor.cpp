@@ -207,6 +207,8 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
         for (int start : ascending)
             edits.Add(start, length, replacement);
         const size_t made = static_cast<size_t>(editor.ReplaceMatches(edits));
+        if (made == 0)
+            return;
         // The caret ends after the replacement made last when going one by one: downward the last
         // one, upward the first. Stopped half-way, after the last one made.
         const size_t last = request.down || made < edits.Count() ? made - 1 : 0;
