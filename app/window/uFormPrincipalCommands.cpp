@@ -98,12 +98,14 @@ protected:
 private:
     void show(bool shown)
     {
-        if (!FMemo || FMemo->HideSelection != shown)
+        // The editor hides the dialogs it owns as it is destroyed: by then it is no TCodeMemo any more.
+        TCodeMemo* memo = dynamic_cast<TCodeMemo*>(FMemo.data());
+        if (!memo || memo->HideSelection != shown)
             return;
-        FMemo->HideSelection = !shown;
-        FMemo->Invalidate();
+        memo->HideSelection = !shown;
+        memo->Invalidate();
     }
-    QPointer<TCodeMemo> FMemo;
+    QPointer<QObject> FMemo;
 };
 
 // Watches `dialog` once, however often it is shown.

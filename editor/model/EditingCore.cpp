@@ -1023,12 +1023,13 @@ std::pair<TLineRecord*, TLineRecord*> TCodeMemoCore::replaceLines(TLineRecord* f
         std::memchr(text.data(), '\r', static_cast<size_t>(length - 1)) == nullptr)
     {
         const int oldLength = first->Len;
+        // The spare style bytes are as long as the text they coloured: dropped before the length changes.
+        dropStyles(first);
         TRecordText buffer = NewRecordText(static_cast<size_t>(length));
         std::memcpy(buffer.get(), text.data(), static_cast<size_t>(length));
         buffer[length] = '\0';
         first->Text = std::move(buffer);
         first->Len = static_cast<uint16_t>(length);
-        dropStyles(first);
         first->Flags = (first->Flags & ~lfHasTab) | (holdsTab(text.data(), length) ? lfHasTab : 0);
         recordResized(oldLength, length);
         return {first, first};
