@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "editor/CodeMemo.h"
+#include "editor/CodeMemoUndo.h"
 #include "editor/model/RangeEdits.h"
 #include "editor/model/Replacement.h"
 #include "editor/model/Undo.h"
@@ -616,7 +617,9 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     size_t done = 0;
     int64_t growth = 0;
     const int64_t length = FTextLength;
-    const TUndoStack* log = FUndoStack;
+    TUndoStack* const log = FUndoStack;
+    const std::weak_ptr<const void> logAlive = log ? log->Lifetime() : std::weak_ptr<const void>();
+    const TSelectionRange before{FAnchor, FCaret};
     while (done < count) {
         if (done > 0 && FSearch.Watch.StopRequested())
             break;
@@ -631,24 +634,31 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
         oldTexts.push_back(std::move(batch.OldTexts()));
         done += n;
     }
-    if (FTextLength != length + growth || FUndoStack != log) {
-        // The text changed under the run: no record of the run fits it any more.
-        if (FUndoStack == log)
-            clearUndoLog();
-        failed.Dismiss();
-        return static_cast<int>(done);
-    }
     TRangeEdits made = matches.Slice(0, done, 0);
     for (const std::string& text : oldTexts)
         made.OldTexts() += text;
     const std::vector<int64_t> shifts = made.Shifts();
     const size_t last = made.Count() - 1;
     const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
+    // Another document came into the editor between batches (attaching its log dropped the run's
+    // open record, also when this document came back): the batches made are this document's text,
+    // and go into its log as one step, closing the group opened there. A log freed meanwhile went
+    // with its document.
+    const int firstStart = made.Start(0);
+    if (log && !FUndo->Recorder().InTransaction() && !logAlive.expired())
+        FUndo->Recorder().LogRangesInto(*log, before, made, {lastEnd, lastEnd}, ugReplaceAll);
+    if (FUndoStack != log || FTextLength != length + growth) {
+        // The text in the editor changed under the run: no record of the run fits it any more.
+        if (FUndoStack == log)
+            clearUndoLog();
+        failed.Dismiss();
+        return static_cast<int>(done);
+    }
     // Colouring goes over the whole run from its first range: lines between batches, and lines the
     // slices coloured while Escape was looked for, would stop it half-way.
     if (oldTexts.size() > 1) {
         FHighlightStart = nullptr;
-        restyleSpan(made.Start(0), lastEnd);
+        restyleSpan(firstStart, lastEnd);
     }
     FAnchor = FCaret = lastEnd;
     logRangesEnd(std::move(made));

@@ -134,6 +134,17 @@ std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* ent
     return EncodeDocument(entities ? entities->EncodeText(text) : std::string(text), format);
 }
 
+bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities)
+{
+    TDocumentFormat format;
+    std::string reopened;
+    decode(bytes, entities, reopened, format, nullptr, nullptr);
+    if (reopened == text)
+        return true;
+    // The text's codes read through the table and the references the reopening keeps, as the bytes were.
+    return entities && reopened == StoredForm(entities->DecodeText(text, nullptr, &format.References));
+}
+
 std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities) const
 {
     const TCodigosISO* table = entities;
@@ -172,7 +183,7 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
                 std::string bytes(before);
                 bytes += encode(changed, table, format);
                 bytes += after;
-                if (textOf(bytes, table, nullptr) == text)
+                if (reopensAs(bytes, text, table))
                     return bytes;
             }
         }
@@ -185,7 +196,7 @@ TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, cons
     TSaveBytes save{Write(text, entities), Format};
     // The kept bytes, and joins that were checked, read back by construction; only a whole
     // encoding can read as another text, but checking every save costs one read and rules it out.
-    if (textOf(save.Bytes, entities, nullptr) == text)
+    if (reopensAs(save.Bytes, text, entities))
         return save;
     save.ReadsBack = false;
     if (Format.Utf8 || Format.Utf16 != TDocumentFormat::TUtf16::None)
@@ -194,7 +205,7 @@ TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, cons
     utf8.Utf8 = true;
     utf8.ByteOrderMark = false;
     std::string bytes = encode(text, entities, utf8);
-    if (textOf(bytes, entities, nullptr) == text) {
+    if (reopensAs(bytes, text, entities)) {
         save.Bytes = std::move(bytes);
         save.Format = utf8;
         save.Utf8Instead = true;

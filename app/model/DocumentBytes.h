@@ -25,8 +25,8 @@ public:
     // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
     // characters to codes through `entities` when given, in the format read.
     std::string Write(std::string_view text, const TCodigosISO* entities) const;
-    // What a save writes: Write's bytes when they reopen (read with the same table) to the text.
-    // When no way of writing the file's encoding gives the text back (a Windows-1252 file whose
+    // What a save writes: Write's bytes when they reopen (read with the same table) to the text, its
+    // typed codes read as characters. When no way of writing the file's encoding gives the text back (a Windows-1252 file whose
     // bytes beyond ASCII, once the rest became codes, are valid UTF-8 and reopen as it), ReadsBack
     // is false and the save must ask before writing: Bytes are then the text in UTF-8 with Format
     // the format they are written in when those reopen to it (Utf8Instead), else Write's bytes.
@@ -63,6 +63,10 @@ private:
     // of each character, and of the end.
     std::string textOf(std::string_view bytes, const TCodigosISO* entities, std::vector<uint32_t>* offsets) const;
     static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
+    // True when `bytes` reopen (read with `entities`) as the characters `text` means: the editor's
+    // text with its codes read as a reopening reads them, so that a code the author typed ("&nbsp;")
+    // is the character the file will show, and no other text.
+    static bool reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities);
 
     bool FHasBytes = false;
     std::string FBytes;

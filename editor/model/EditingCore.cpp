@@ -953,7 +953,7 @@ void TCodeMemoCore::ReplaceRanges(TRangeEdits edits)
 
 void TCodeMemoCore::ApplyRanges(TRangeEdits& edits)
 {
-    if (edits.Empty() || !edits.Valid(FTextLength) || !FStore.First())
+    if (edits.Empty() || !edits.Valid(FTextLength) || (!FStore.First() && edits.Growth() == 0))
         return;
     FInInsertion = true;
     TScopeGuard inserting([this] { FInInsertion = false; });
@@ -1076,6 +1076,20 @@ void TCodeMemoCore::rewriteRanges(TRangeEdits& edits)
     int lineStart = 0;
     TLineRecord* line = lineStartHolding(edits.Start(0), lineStart);
     dropLookupCache();
+    if (!line) {
+        // An empty text has no line to rewrite: its ranges all stand at 0 and take nothing, and their
+        // new texts, one after another, become the text (the undo of a replace all that emptied it).
+        std::string text;
+        for (size_t i = 0; i < count; ++i)
+            text.append(edits.NewText(i));
+        if (text.empty())
+            return;
+        const TRecordChain chain = replaceRecord(nullptr, nullptr, nullptr, text.data(), static_cast<int>(text.size()));
+        noteRestyled(chain.First);
+        if (wordWrapOn())
+            rewrapLines(chain.First, chain.Last);
+        return;
+    }
     // The top of the view keeps its record only when nothing before it changes.
     if (FView.TopRecord && edits.Start(0) < FView.TopOffset)
         FView.TopRecord = nullptr;

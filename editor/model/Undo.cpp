@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -713,20 +714,7 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
             if (FTransaction != uoReplaceRanges || phase != 2 || !data.Ranges)
                 BadLogEntry();
             FTransaction = 0;
-            auto record = std::make_unique<TUndoRecord>();
-            record->Kind = urRanges;
-            record->Ranges = std::make_unique<TRangeEdits>(std::move(*data.Ranges));
-            try {
-                logMark(operation, 0);
-                logSelection(FSavedSelection);
-                FStack->PushRecord(std::move(record));
-                logSelection(FTarget.GetSelection());
-                logMark(operation, 0);
-            } catch (...) {
-                FStack->ClearLog();
-                throw;
-            }
-            FStack->Trim();
+            pushRanges(FSavedSelection, *data.Ranges, FTarget.GetSelection());
         }
         return;
     case uoGroupBegin:
@@ -752,6 +740,43 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
     default:
         return; // 5 and group kinds are not operations
     }
+}
+
+void TUndoRecorder::pushRanges(TSelectionRange before, TRangeEdits& edits, TSelectionRange after)
+{
+    auto record = std::make_unique<TUndoRecord>();
+    record->Kind = urRanges;
+    record->Ranges = std::make_unique<TRangeEdits>(std::move(edits));
+    try {
+        logMark(uoReplaceRanges, 0);
+        logSelection(before);
+        FStack->PushRecord(std::move(record));
+        logSelection(after);
+        logMark(uoReplaceRanges, 0);
+    } catch (...) {
+        FStack->ClearLog();
+        throw;
+    }
+    FStack->Trim();
+}
+
+void TUndoRecorder::LogRangesInto(TUndoStack& stack, TSelectionRange before, TRangeEdits& edits,
+                                  TSelectionRange after, int groupKind)
+{
+    if (!FLogging || FReplaying)
+        return;
+    // The pushes go to `stack`; the attached log, and the transaction of its own, stay as they are.
+    TUndoStack* const attached = std::exchange(FStack, &stack);
+    TScopeGuard back([this, attached] { FStack = attached; });
+    writePendingGroupBegin();
+    pushRanges(before, edits, after);
+    if (!stack.FInGroup || stack.FGroupKind != groupKind)
+        return;
+    stack.FInGroup = false;
+    stack.FGroupKind = 0;
+    logMark(groupKind, uoGroupEnd);
+    logSelection(after);
+    logMark(groupKind, uoGroupEnd);
 }
 
 bool TUndoRecorder::BeginUndoGroup(int kind)

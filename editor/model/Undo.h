@@ -219,6 +219,9 @@ public:
     void ForgetClean();
     // The position is the marked place.
     bool AtMarkedClean() const { return FCleanKnown && Current() == FCleanEntry; }
+    // Expires with the log: a run that lets events in, during which the application may free the log
+    // of a document it closes, sees whether the log it began on is still there.
+    std::weak_ptr<const void> Lifetime() const { return FLifetime; }
 
 protected:
     void EntryReleased(TStackEntry* entry) override;
@@ -248,6 +251,7 @@ private:
     // The marked place: the entry the position was at (nil: below every entry).
     TStackEntry* FCleanEntry = nullptr;
     bool FCleanKnown = true;
+    std::shared_ptr<const void> FLifetime = std::make_shared<char>();
 };
 
 // ---------------------------------------------------------------- the editor side
@@ -321,6 +325,12 @@ public:
     void LogRangesStart() { LogChange(uoReplaceRanges, 1); }
     // Takes the edits over.
     void LogRangesEnd(TRangeEdits& edits) { LogChange(uoReplaceRanges, 2, {std::nullopt, nullptr, &edits}); }
+    // The replacement of many ranges made to the text of `stack` while another log came to be
+    // attached (another document came into the editor between the batches of a replace all): written
+    // there as one transaction from the selection `before` to `after`, and the group of `groupKind`
+    // open there is closed. Takes the edits over.
+    void LogRangesInto(TUndoStack& stack, TSelectionRange before, TRangeEdits& edits, TSelectionRange after,
+                       int groupKind);
     void EnableLogging() { LogChange(uoEnableLogging); }
     void DisableLogging() { LogChange(uoDisableLogging); }
     void ClearLog() { LogChange(uoClear); }
@@ -360,6 +370,8 @@ private:
     void pushTransaction(int operation, TSelectionRange before, std::unique_ptr<std::string> oldText,
                          std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after);
     void logMark(int value, intptr_t aux);
+    // The transaction of a replacement of many ranges, pushed whole.
+    void pushRanges(TSelectionRange before, TRangeEdits& edits, TSelectionRange after);
     // Writes the begin marks of the open group if they are still waiting for its first change.
     void writePendingGroupBegin();
     // Undo (backward) or redo (forward) of one group, or of one transaction outside groups.

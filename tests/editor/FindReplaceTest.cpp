@@ -608,8 +608,9 @@ void replaceOneByOne(std::string& text, TMarksModel& model, const TRangeEdits& e
     for (size_t i = 0; i < edits.Count(); ++i) {
         const int at = static_cast<int>(edits.Start(i) + shift);
         text.replace(static_cast<size_t>(at), static_cast<size_t>(edits.OldLength(i)), edits.NewText(i));
+        // A deletion that leaves no text takes every named bookmark.
         if (edits.OldLength(i) > 0)
-            model.Delete(at, edits.OldLength(i));
+            model.Delete(at, edits.OldLength(i), text.empty());
         if (edits.NewLength(i) > 0)
             model.Insert(at, edits.NewLength(i));
         shift += edits.NewLength(i) - edits.OldLength(i);
@@ -631,10 +632,9 @@ TEST(FindReplace, ReplacingManyRangesAtOnceMovesMarksAsOneByOneAndUndoesInOnePas
         TCodeMemo memo;
         const bool wrapped = round % 3 == 2;
         SetOption(memo, smoWordWrap, wrapped);
-        // Lines short and long (a long line is held in several records), never empty: the text keeps
-        // a first character no range takes.
-        std::string text = "<";
-        const int lines = 1 + pick(40);
+        // Lines short and long (a long line is held in several records); now and then no text at all.
+        std::string text;
+        const int lines = round % 10 == 9 ? 0 : 1 + pick(40);
         for (int l = 0; l < lines; ++l) {
             const int width = pick(8) == 0 ? 2047 + pick(3000) : pick(30);
             for (int c = 0; c < width; ++c)
@@ -661,12 +661,19 @@ TEST(FindReplace, ReplacingManyRangesAtOnceMovesMarksAsOneByOneAndUndoesInOnePas
         }
         ASSERT_EQ(marksOf(memo).Marks, model.Marks);
 
-        // Ascending ranges apart from one another, some touching, some empty, some taking line breaks.
+        // Ascending ranges apart from one another, from offset 0 on, some touching, some empty, some
+        // taking line breaks; or the whole text as one range (insertions at 0 in an empty text).
         TRangeEdits edits;
-        for (int at = 1 + pick(6); at < length;) {
-            const int size = std::min(pick(5), length - at);
-            edits.Add(at, size, pieces[pick(7)]);
-            at += size + (pick(3) == 0 ? 0 : 1 + pick(40));
+        if (length == 0 || round % 5 == 4) {
+            edits.Add(0, length, pieces[pick(7)]);
+            if (length == 0)
+                edits.Add(0, 0, pieces[pick(7)]);
+        } else {
+            for (int at = pick(6); at < length;) {
+                const int size = std::min(pick(5), length - at);
+                edits.Add(at, size, pieces[pick(7)]);
+                at += size + (pick(3) == 0 ? 0 : 1 + pick(40));
+            }
         }
         if (edits.Empty())
             continue;
@@ -742,23 +749,61 @@ TEST(FindReplace, NumberedBookmarksStayOnTheirLinesThroughReplaceAllAndItsUndo)
 TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
 {
     TWatchAtOnce watch(10);
-    TUndoStack other;
-    TCodeMemo memo;
-    SetText(memo, Repeated("ab\r", 100));
+    const std::string text = Repeated("ab\r", 100);
     TRangeEdits edits;
     for (int i = 0; i < 100; ++i)
         edits.Add(i * 3 + 1, 1, "X");
-    // A program's request handled while Escape is looked for puts another document in the editor,
-    // as a change of tab does: its log, then its text.
-    QMetaObject::invokeMethod(
-        &memo,
-        [&] {
-            memo.SetUndoStack(&other);
-            SetText(memo, "otro ab\rotro ab\r");
-        },
-        Qt::QueuedConnection);
-    EXPECT_EQ(memo.ReplaceMatches(edits), 10);
-    EXPECT_EQ(memo.StoredText(), "otro ab\rotro ab\r");
-    EXPECT_TRUE(other.Empty());
-    memo.SetUndoStack(nullptr);
+    // Batches of ten, and the program's request is handled after the first: another document comes
+    // into the editor, as a change of tab brings it (its log, then its text), and with `back` the first
+    // one comes back at once. The first document's text is kept as the application keeps it.
+    for (const bool back : {false, true}) {
+        SCOPED_TRACE(back);
+        TUndoStack first, other;
+        TCodeMemo memo;
+        SetText(memo, text);
+        memo.SetUndoStack(&first);
+        // An earlier edit of the first document: a "Q" at its end.
+        Select(memo, 300, 300);
+        Insert(memo, "Q");
+        std::string kept;
+        QMetaObject::invokeMethod(
+            &memo,
+            [&] {
+                kept = memo.StoredText();
+                memo.SetUndoStack(&other);
+                SetText(memo, "otro ab\rotro ab\r");
+                if (back) {
+                    memo.SetUndoStack(nullptr);
+                    SetText(memo, kept);
+                    memo.SetUndoStack(&first);
+                }
+            },
+            Qt::QueuedConnection);
+        std::string replaced = text + "Q";
+        for (int i = 0; i < 100; ++i)
+            replaced[static_cast<size_t>(i * 3 + 1)] = 'X';
+        EXPECT_EQ(memo.ReplaceMatches(edits), back ? 100 : 10);
+        EXPECT_EQ(kept, replaced.substr(0, 30) + text.substr(30) + "Q");
+        if (!back) {
+            EXPECT_EQ(memo.StoredText(), "otro ab\rotro ab\r");
+            EXPECT_TRUE(other.Empty());
+            memo.SetUndoStack(nullptr);
+            SetText(memo, kept);
+            memo.SetUndoStack(&first);
+        } else {
+            EXPECT_EQ(memo.StoredText(), replaced);
+        }
+        // The first document's log holds the run, as far as it went, as one step after its Q.
+        const std::string afterRun = memo.StoredText();
+        memo.Undo();
+        EXPECT_EQ(memo.StoredText(), text + "Q");
+        memo.Undo();
+        EXPECT_EQ(memo.StoredText(), text);
+        EXPECT_FALSE(memo.CanUndo());
+        memo.Redo();
+        memo.Redo();
+        EXPECT_EQ(memo.StoredText(), afterRun);
+        EXPECT_FALSE(first.InGroup());
+        memo.SetUndoStack(nullptr);
+    }
 }

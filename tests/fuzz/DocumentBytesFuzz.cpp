@@ -1,4 +1,4 @@
-// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, and saved with letters typed at both ends.
+// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, and saved with letters and codes typed at both ends.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -86,14 +86,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(typed == "\xEF\xBB\xBFX" + bytes.substr(3));
     else
         check(typed == "X" + bytes);
-    // A save reopens to the text it saved, or says it would not; what it offers instead reopens to it.
-    const std::string ends = "X" + text + "Y";
+    // A save reopens to the characters it saved, the codes the author typed (one of the table's, a
+    // stray "&", "&amp;") read as a reopening reads them, or says it would not; what it offers instead
+    // reopens to them. It asks only when the reopened characters differ.
+    const std::string ends = "X" + text + " &aacute;&amp; & " + (table ? table->Code(0) : std::string()) + "Y";
+    const auto meant = [&](const TDocumentBytes& read) {
+        return table ? TDocumentBytes::StoredForm(table->DecodeText(ends, nullptr, &read.Format.References)) : ends;
+    };
     const TDocumentBytes::TSaveBytes save = document.SaveBytes(ends, table);
     TDocumentBytes reopened;
     std::string back;
     reopened.Read(save.Bytes, table, back);
-    check(save.ReadsBack == (save.Bytes == document.Write(ends, table) && back == ends) || save.Utf8Instead);
-    check(!save.Utf8Instead || (back == ends && reopened.Format.Utf8 && !save.ReadsBack));
+    const bool readsAsMeant = back == ends || back == meant(reopened);
+    TDocumentBytes plain;
+    std::string plainBack;
+    plain.Read(document.Write(ends, table), table, plainBack);
+    check(save.ReadsBack == (plainBack == ends || plainBack == meant(plain)));
+    check(!save.ReadsBack || (save.Bytes == document.Write(ends, table) && readsAsMeant));
+    check(!save.Utf8Instead || (readsAsMeant && reopened.Format.Utf8 && !save.ReadsBack));
     // After that save the new bytes are the ones kept.
     document.Written(typed, table);
     check(document.Write("X" + text, table) == typed);

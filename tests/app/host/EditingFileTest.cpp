@@ -166,6 +166,36 @@ TEST(EditingFile, ASaveThatWouldReopenAsAnotherTextAsksFirst)
     }
 }
 
+TEST(EditingFile, CodesTheAuthorTypesSaveWithoutAQuestionAndLeaveTheRestAsItWas)
+{
+    TempDir folder("app");
+    TCodigosISO shipped, builtin;
+    ASSERT_TRUE(shipped.LoadFromFile(std::string(KESTRIMA_SOURCE_DIR) + "/resources/iso8859-1.kyb"));
+    builtin.LoadDefaults();
+    // A Windows-1252 page and a UTF-8 one, each with an untouched "ñ" on a line of its own.
+    for (const TCodigosISO* table : {&shipped, &builtin}) {
+        for (const std::string& bytes : {std::string("<p>caf\xE9</p>\r\n<p>\xF1</p>\r\n"),
+                                         std::string("<p>caf\xC3\xA9</p>\r\n<p>\xC3\xB1</p>\r\n")}) {
+            SCOPED_TRACE(bytes);
+            TEditingFile file(1);
+            file.FileName = folder.file("codigos.htm", bytes);
+            std::string text;
+            file.ReadFile(file.FileName, table, text);
+            const std::string typed = " x&nbsp;y &copy; &aacute; &amp; AT&T";
+            const size_t lineEnd = text.find("</p>") + 4;
+            file.SetText(text.substr(0, lineEnd) + typed + text.substr(lineEnd));
+            TBoxAnswers none;
+            for (int save = 0; save < 2; ++save) {
+                EXPECT_FALSE(file.WriteFile(false, table).Declined);
+                // The codes as typed, every other byte as it was.
+                EXPECT_EQ(ReadFileBytes(file.FileName), bytes.substr(0, bytes.find("</p>") + 4) + typed +
+                                                             bytes.substr(bytes.find("</p>") + 4));
+            }
+            EXPECT_TRUE(none.texts.empty()) << none.texts[0];
+        }
+    }
+}
+
 TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)
 {
     TempDir folder("app");

@@ -1162,33 +1162,61 @@ TEST(MainWindowCommands, OneUndoTakesBackAReplaceAllAndUndoingToTheOpenedTextCle
 {
     TBoxAnswers boxes({}, IDNO);
     TWindow w;
-    const std::string page = "<p>Hola</p>\r\n<img src=\"img/foto.jpg\">\r\n<img src=\"img/foto2.jpg\">\r\n";
-    const std::string file = w.folder.file("index.html", page);
-    w.form.AbreArchivo(file, false, w.form.TipoDeArchivo(file));
+    struct Case {
+        std::string page, find, replacement;
+        int flags; // 0: Edici\xF3n > Reemplazar; else the editor's own dialog with these search flags
+        std::string replaced;
+    };
+    const Case cases[] = {
+        {"<p>Hola</p>\r\n<img src=\"img/foto.jpg\">\r\n<img src=\"img/foto2.jpg\">\r\n", "foto", "Hoja", 0,
+         "<p>Hola</p>\r<img src=\"img/Hoja.jpg\">\r<img src=\"img/Hoja2.jpg\">\r"},
+        // Results that empty the page, matches at the start and the whole text as one match.
+        {"abab", "ab", "", 0, ""},
+        {"aaaa", "(b|a)a", "", smsRegExpr, ""},
+        {"aaB", ".b*", "", smsRegExpr, ""},
+        {"uno\r\ndos", "uno\\ndos", "", smsRegExpr, ""},
+        {"uno\r\ndos\r\n", "[a-z]+", "x", smsRegExpr, "x\rx\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        w.form.mCerrarTodoClick();
+        const std::string file = w.folder.file("index.html", c.page);
+        w.form.AbreArchivo(file, false, w.form.TipoDeArchivo(file));
+        const std::string opened = w.memo.StoredText();
+        TReplaceDialog* dialog = nullptr;
+        if (c.flags == 0) {
+            item(w.form, "mReemplazar")->trigger();
+            dialog = w.form.ReplaceDialog();
+        } else {
+            w.memo.Perform(SMM_REPLACE, static_cast<WPARAM>(c.flags), 0);
+            dialog = w.memo.ReplaceDialog();
+        }
+        ASSERT_NE(dialog, nullptr);
+        Select(w.memo, 0, 0);
+        dialog->SetFindText(c.find);
+        dialog->SetReplaceText(c.replacement);
+        dialog->SetOptions(frDown);
+        dialog->ClickReplaceAll();
+        EXPECT_EQ(w.memo.StoredText(), c.replaced);
+        EXPECT_EQ(modifiedText(w.form), "Modificado");
+        dialog->CloseDialog();
+        QApplication::processEvents();
+        item(w.form, "mDeshacer")->trigger();
+        // The text as opened, byte for byte, and nothing left to save.
+        EXPECT_EQ(w.memo.StoredText(), opened);
+        EXPECT_EQ(modifiedText(w.form), "");
+        EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+        // Redone, it is changed again, and one more undo is the opened text again.
+        item(w.form, "mRehacer")->trigger();
+        EXPECT_EQ(w.memo.StoredText(), c.replaced);
+        EXPECT_EQ(modifiedText(w.form), "Modificado");
+        EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+        item(w.form, "mDeshacer")->trigger();
+        EXPECT_EQ(w.memo.StoredText(), opened);
+        EXPECT_EQ(modifiedText(w.form), "");
+    }
+    EXPECT_TRUE(boxes.texts.empty());
     const std::string opened = w.memo.StoredText();
-    item(w.form, "mReemplazar")->trigger();
-    TReplaceDialog* dialog = w.form.ReplaceDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->SetFindText("foto");
-    dialog->SetReplaceText("Hoja");
-    dialog->ClickReplaceAll();
-    const std::string replaced = "<p>Hola</p>\r<img src=\"img/Hoja.jpg\">\r<img src=\"img/Hoja2.jpg\">\r";
-    EXPECT_EQ(w.memo.StoredText(), replaced);
-    EXPECT_EQ(modifiedText(w.form), "Modificado");
-    dialog->CloseDialog();
-    QApplication::processEvents();
-    item(w.form, "mDeshacer")->trigger();
-    // The text as opened, byte for byte, and nothing left to save.
-    EXPECT_EQ(w.memo.StoredText(), opened);
-    EXPECT_EQ(modifiedText(w.form), "");
-    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
-    // Redone, it is changed again, and one more undo is the opened text again.
-    item(w.form, "mRehacer")->trigger();
-    EXPECT_EQ(w.memo.StoredText(), replaced);
-    EXPECT_EQ(modifiedText(w.form), "Modificado");
-    EXPECT_FALSE(w.form.CurrentFile()->Guardado);
-    item(w.form, "mDeshacer")->trigger();
-    EXPECT_EQ(modifiedText(w.form), "");
 
     // After a save the saved text is the one without changes: undoing past it changes the document.
     item(w.form, "mRehacer")->trigger();

@@ -674,3 +674,37 @@ TEST(MainWindowFiles, AFileWithControlCharactersOpensReadOnlyAndKeepsThem)
     w.form.mGuardarClick();
     EXPECT_EQ(ReadFileBytes(js), "\xC3\xB1var s = \"A\xC3\xB1o\";\n");
 }
+
+TEST(MainWindowFiles, CodesWrittenByTheProgramsOwnCommandsSaveWithoutAQuestion)
+{
+    TempRegistry registry{"app"};
+    startWithoutDocuments();
+    TempDir folder{"files"};
+    TformPrincipal form;
+    form.Config().CharacterLib = std::string(KESTRIMA_SOURCE_DIR) + "/resources/iso8859-1.kyb";
+    form.Config().InsSpecChar = true;
+    form.show();
+    QApplication::processEvents();
+    TCodeMemo& memo = *form.CodeMemo();
+    TBoxAnswers boxes({}, IDNO);
+    const std::string page = folder.file("caf\xC3\xA9.htm", "<p>caf\xE9</p>\r\n<p>\xF1 uno dos</p>\r\n");
+    form.AbreArchivo(page, false, ekHTML);
+    // The "nbsp" button after "dos", and a replace all that writes the code.
+    memo.SetSelStart(static_cast<int>(memo.StoredText().find("</p>\r", 12)));
+    QObject nbsp;
+    nbsp.setProperty("Tag", 37);
+    form.InsertaTagM(&nbsp, mbLeft, 0);
+    form.Commands().Action("mReemplazar")->trigger();
+    TReplaceDialog* dialog = form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetFindText("uno dos");
+    dialog->SetReplaceText("uno&nbsp;dos");
+    dialog->ClickReplaceAll();
+    dialog->CloseDialog();
+    for (int save = 0; save < 2; ++save) {
+        form.mGuardarClick();
+        EXPECT_EQ(ReadFileBytes(page), "<p>caf\xE9</p>\r\n<p>\xF1 uno&nbsp;dos&nbsp;</p>\r\n");
+        EXPECT_EQ(modifiedPanel(form), "");
+    }
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts[0];
+}
