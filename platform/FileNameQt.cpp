@@ -51,7 +51,8 @@ std::string ToFilePath(const QString& path)
 std::string FilePathOfUrl(const QUrl& url)
 {
     // Only this machine's files: another host's file is not the one of that path here.
-    if (!url.isLocalFile() || (!url.host().isEmpty() && url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0))
+    const QString host = url.host();
+    if (!url.isLocalFile() || (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0))
         return {};
     // No name holds a NUL, and an escaped "/" would make a name the path of another file: such an
     // address names no file of this machine.
@@ -173,5 +174,6 @@ void SetPathProperty(QObject* object, const char* property, const std::string& p
 
 std::string PathPropertyOf(const QObject* object, const char* property)
 {
-    return KeptFilePath(object->property(property).toString(), keptOf(object->property(keptPropertyOf(property).constData())));
+    const QVariant kept = object->property(keptPropertyOf(property).constData());
+    return KeptFilePath(object->property(property).toString(), keptOf(kept));
 }

@@ -268,7 +268,8 @@ TEST(DragDrop, DroppedNamesGoInAsTheEditorsTextWhileTheHandlerGetsTheirBytes)
     SetOption(memo, smoProcessDroppedFiles, true);
     // A Latin-1 name, one with a character Windows-1252 lacks ("\u0142") and one with a line break.
     QMimeData files;
-    files.setData("text/uri-list", "file:///tmp/caf%E9.gif\r\nfile:///tmp/%C5%82%C3%B1.css\r\nfile:///tmp/a%0Ab.htm\r\n");
+    files.setData("text/uri-list",
+                  "file:///tmp/caf%E9.gif\r\nfile:///tmp/%C5%82%C3%B1.css\r\nfile:///tmp/a%0Ab.htm\r\n");
     dragOnto(memo, &files, 1, Qt::CopyAction | Qt::MoveAction);
     EXPECT_EQ(memo.StoredText(), "a/tmp/caf&#65533;.gif\r/tmp/&#322;\xF1.css\rb");
 

@@ -392,8 +392,8 @@ TEST(ProjectDialog, ANameWithALineBreakIsRefusedWhenAddedSoThatNoOtherFileReadsB
     std::string name = kr;
     EXPECT_TRUE(dialog.Execute(name));
     EXPECT_EQ(shown, std::vector<std::string>{"1," + c});
-    const std::string refused = "El nombre \"" + broken + "\" tiene un salto de l\xEDnea: un proyecto no puede guardarlo "
-                                "de modo que vuelva a leer el mismo archivo. No se a\xF1" "ade al proyecto.";
+    const std::string refused = "El nombre \"" + broken + "\" tiene un salto de l\xEDnea: un proyecto no puede "
+                                "guardarlo de modo que vuelva a leer el mismo archivo. No se a\xF1" "ade al proyecto.";
     EXPECT_EQ(boxes.texts, (std::vector<std::string>{refused, refused, ProjectRefusesPathText(folder)}));
     const TProjectData data = ReadProjectData(TIniFile(kr), "");
     EXPECT_EQ(data.Files, (std::vector<TProjectEntry>{{c, true}}));
