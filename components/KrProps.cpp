@@ -382,8 +382,13 @@ std::string TPropsStorage::valueText(const QMetaProperty& property, TStoredKind 
         if (property.metaType().id() == QMetaType::ULongLong || property.metaType().id() == QMetaType::ULong)
             return std::to_string(value.toULongLong());
         return IntToStr(value.toLongLong());
-    case skVariant:
     case skString:
+        // A control's path keeps its bytes beside the text it shows; the text alone would lose those
+        // that spell no character.
+        if (FHoldsPath && FObject.Object)
+            return PathPropertyOf(FObject.Object, property.name());
+        return textOf(value.toString());
+    case skVariant:
         return textOf(value.toString());
     case skChar:
         return ToWin1252(QString(value.value<QChar>()));
@@ -493,7 +498,10 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         return;
     }
     case skString:
-        FObject.Write(property, stringOf(text));
+        if (FHoldsPath && FObject.Object)
+            SetPathProperty(FObject.Object, property.name(), text);
+        else
+            FObject.Write(property, stringOf(text));
         return;
     case skSet: {
         const QMetaEnum meta = property.enumerator();

@@ -112,8 +112,9 @@ public:
     TReadStringEvent OnReadPath;
     TWriteStringEvent OnWritePath;
     // Lines of the stored list ("component.property", compared without case) whose property holds file
-    // names: the store keeps them as the file system's bytes (ReadPath, WritePath), a widget's text as
-    // the characters it shows (FromFilePath), a string list's lines as the bytes they are.
+    // names: the store keeps them as the file system's bytes (ReadPath, WritePath), a component's text
+    // property as the characters it shows with the bytes kept beside them (SetPathProperty,
+    // PathPropertyOf), a string list's lines as the bytes they are.
     TStringList FPathProps;
 
 private:

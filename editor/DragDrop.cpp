@@ -19,11 +19,13 @@ constexpr int kDropCaretWidth = 2;
 
 // Local files among the dropped addresses, one name a line, in the file system's bytes: the handler
 // of dropped files takes names as every other file name is taken, whichever program they came from.
+// A name holding a line break would read back as two other names, so it is left out.
 std::unique_ptr<TStringList> droppedFileList(const QMimeData* data)
 {
     auto files = std::make_unique<TStringList>();
     for (const std::string& file : DroppedFilePaths(data))
-        files->Add(file);
+        if (file.find_first_of("\r\n") == std::string::npos)
+            files->Add(file);
     return files;
 }
 
@@ -192,6 +194,10 @@ void TCustomCodeMemo::DropText(std::string text, Qt::DropAction effect, TSourceT
             return;
         }
     }
+    // The names (the file system's bytes, as the handler left them) go in as the editor's text shows
+    // a name; line ends are plain characters to the conversion and stay as they are.
+    if (sourceTypes & stFiles)
+        text = FilePathText(text);
 
     const TTextRange selection = OrderedSelection();
     const int dropStart = FMouse.DropStart;
@@ -202,8 +208,10 @@ void TCustomCodeMemo::DropText(std::string text, Qt::DropAction effect, TSourceT
         return;
     }
     endDrag();
-    // A drop that inserts nothing tells the source so: a move would otherwise lose the text.
-    if (FReadOnly || dropStart < 0 || text.empty() || (effect != Qt::MoveAction && effect != Qt::CopyAction)) {
+    // A drop that inserts nothing tells the source so: a move would otherwise lose the text. Names
+    // grew as the editor's text, so the length is checked again.
+    if (FReadOnly || dropStart < 0 || text.empty() || text.size() > static_cast<size_t>(INT_MAX - FTextLength) ||
+        (effect != Qt::MoveAction && effect != Qt::CopyAction)) {
         effectResult = Qt::IgnoreAction;
         return;
     }

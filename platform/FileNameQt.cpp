@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include "platform/core/CharacterReferences.h"
+
 namespace {
 
 // Where a field keeps the bytes of the name it shows.
@@ -28,6 +30,12 @@ std::string keptOf(const QVariant& kept)
     return kept.toByteArray().toStdString();
 }
 
+// Where an object keeps the bytes of the path one of its properties shows.
+QByteArray keptPropertyOf(const char* property)
+{
+    return QByteArray(kKeptPathProperty) + ':' + property;
+}
+
 } // namespace
 
 QString FromFilePath(std::string_view path)
@@ -42,13 +50,20 @@ std::string ToFilePath(const QString& path)
 
 std::string FilePathOfUrl(const QUrl& url)
 {
-    if (!url.isLocalFile())
+    // Only this machine's files: another host's file is not the one of that path here.
+    const QString host = url.host();
+    if (!url.isLocalFile() || (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0))
         return {};
-    // An address's escapes stand for the name's bytes: "%E9" of a Latin-1 name is the byte E9, which
-    // no Qt character would give back.
-    if (url.host().isEmpty())
-        return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
-    return ToFilePath(url.toLocalFile());
+    // No name holds a NUL, and an escaped "/" would make a name the path of another file: such an
+    // address names no file of this machine.
+    const std::string encoded = url.path(QUrl::FullyEncoded).toStdString();
+    for (const char* escape : {"%00", "%2F", "%2f"})
+        if (encoded.find(escape) != std::string::npos)
+            return {};
+    // The escapes stand for the name's bytes: "%E9" of a Latin-1 name is the byte E9, which no Qt
+    // character would give back.
+    std::string path = DecodeAddressEscapes(encoded);
+    return path.starts_with('/') ? path : std::string();
 }
 
 QUrl UrlOfFilePath(const std::string& path)
@@ -148,4 +163,17 @@ void SetPathHint(QAction* item, const std::string& path)
 std::string PathHintOf(const QAction* item)
 {
     return KeptFilePath(item->statusTip(), keptOf(item->property(kKeptPathProperty)));
+}
+
+void SetPathProperty(QObject* object, const char* property, const std::string& path)
+{
+    // The bytes first: a control whose setter reads them back finds them already there.
+    object->setProperty(keptPropertyOf(property).constData(), bytesOf(path));
+    object->setProperty(property, FromFilePath(path));
+}
+
+std::string PathPropertyOf(const QObject* object, const char* property)
+{
+    const QVariant kept = object->property(keptPropertyOf(property).constData());
+    return KeptFilePath(object->property(property).toString(), keptOf(kept));
 }

@@ -24,7 +24,10 @@ class QUrl;
 // its own: the shown text of such a name does not give the name back (see the kept names below).
 QString FromFilePath(std::string_view path);
 std::string ToFilePath(const QString& path);
-// The file an address names, "" when it names no local file.
+// The file a "file:" address of this machine (no host, or "localhost") names: the bytes its path's
+// escapes spell ("%E9" the byte E9; a "%" without two hex digits stands for itself). "" when it names
+// no local file: another scheme or machine, a path that is not absolute, or an escaped NUL or "/"
+// ("%2F" inside a name would make it the path of another file).
 std::string FilePathOfUrl(const QUrl& url);
 // The address of an absolute file name, each byte that is not plain ASCII escaped.
 QUrl UrlOfFilePath(const std::string& path);
@@ -55,3 +58,8 @@ std::string FilePathOf(const QTableWidgetItem* item);
 // A menu item whose hint is a program's or a document's path.
 void SetPathHint(QAction* item, const std::string& path);
 std::string PathHintOf(const QAction* item);
+// A text property of an object (a control's hint) that shows a path: the property gets the text the
+// path spells, the object keeps the path's bytes beside it, and reading gives them back while the
+// property still shows them (a stored form keeps a Latin-1 name so).
+void SetPathProperty(QObject* object, const char* property, const std::string& path);
+std::string PathPropertyOf(const QObject* object, const char* property);

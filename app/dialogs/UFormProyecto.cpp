@@ -419,9 +419,18 @@ void TformProyecto::sbAbrirClick()
         return;
     for (const std::string& file : dialog.Files) {
         const std::vector<TProjectEntry> listed = Files();
-        if (std::none_of(listed.begin(), listed.end(), [&](const TProjectEntry& e) { return e.Path == file; }))
+        if (std::none_of(listed.begin(), listed.end(), [&](const TProjectEntry& e) { return e.Path == file; }) &&
+            storable(file))
             addFile(TProjectEntry{file, true});
     }
+}
+
+bool TformProyecto::storable(const std::string& path)
+{
+    if (ProjectStoresPath(path))
+        return true;
+    MessageBox(this, ProjectRefusesPathText(path), {}, MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 void TformProyecto::sbBorrarClick()
@@ -440,7 +449,7 @@ bool TformProyecto::chooseFolder(QLineEdit* edit, int prompt)
     dialog.Title = LoadResString(kSelectFolder);
     dialog.Text = LoadResString(prompt);
     dialog.Directory = path(edit);
-    if (!dialog.Execute())
+    if (!dialog.Execute() || !storable(dialog.Directory))
         return false;
     ShowFilePath(edit, dialog.Directory);
     return true;
@@ -465,6 +474,6 @@ void TformProyecto::sbArchivoModeloClick()
     dialog.InitialDir = ExtractFilePath(model);
     dialog.FileName = ExtractFileName(model);
     dialog.Options = ofHideReadOnly | ofFileMustExist;
-    if (ExecuteFileDialog(this, dialog))
+    if (ExecuteFileDialog(this, dialog) && storable(dialog.FileName))
         ShowFilePath(eArchivoModelo, dialog.FileName);
 }

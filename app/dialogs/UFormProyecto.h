@@ -81,6 +81,8 @@ private:
     void buildPages();
     void addFile(const TProjectEntry& entry);
     bool chooseFolder(QLineEdit* edit, int prompt);
+    // Whether the project can hold the path; the user is told when it cannot.
+    bool storable(const std::string& path);
     bool showModal();
 
     TWindowHost& FHost;

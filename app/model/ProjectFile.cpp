@@ -32,6 +32,7 @@ constexpr int kNewProjectName = 5057;
 constexpr int kDayNames = 5040;
 constexpr int kMonthNames = 5041;
 constexpr int kProjectDateFormat = 5042;
+constexpr int kLineBreakInName = 7329;
 
 // The keys of the project data that are not plain ASCII, in Windows-1252.
 constexpr const char* kCreatedKey = "Fecha de creaci\xF3n";
@@ -87,18 +88,32 @@ std::vector<std::string> ProjectFilesToOpen(const TIniFile& project)
     return files;
 }
 
+bool ProjectStoresPath(std::string_view path)
+{
+    return path.find_first_of("\r\n") == std::string_view::npos;
+}
+
+std::string ProjectRefusesPathText(const std::string& path)
+{
+    return FmtLoadStr(kLineBreakInName, FilePathText(path).c_str());
+}
+
 void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>& entries)
 {
+    std::vector<const TProjectEntry*> stored;
+    for (const TProjectEntry& entry : entries)
+        if (ProjectStoresPath(entry.Path))
+            stored.push_back(&entry);
     project.EraseSection(kProjectFilesSection);
-    project.WriteInteger(kProjectFilesSection, "Archivos", static_cast<int32_t>(entries.size()));
+    project.WriteInteger(kProjectFilesSection, "Archivos", static_cast<int32_t>(stored.size()));
     // The first entry gets the highest key: reading from the highest key down then gives the list in
     // its order, however often it is saved, and a file written before reads as it always did.
     // Names and values are appended piece by piece: GCC 12 warns falsely about a literal added to a string.
-    for (size_t i = 0; i < entries.size(); ++i) {
-        std::string value(entries[i].Opens ? "1," : "0,");
-        value.append(entries[i].Path);
+    for (size_t i = 0; i < stored.size(); ++i) {
+        std::string value(stored[i]->Opens ? "1," : "0,");
+        value.append(stored[i]->Path);
         std::string key(1, 'A');
-        key.append(std::to_string(entries.size() - 1 - i));
+        key.append(std::to_string(stored.size() - 1 - i));
         project.WriteString(kProjectFilesSection, key, value);
     }
 }

@@ -3,6 +3,7 @@
 
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TIniFile;
@@ -33,10 +34,16 @@ inline constexpr size_t kMissingFilesNamed = 5;
 // their count, the first kMissingFilesNamed by name, one a line, and how many more there are. Paths
 // are the file system's; the text is Windows-1252.
 std::string MissingProjectFilesText(const std::string& project, const std::vector<std::string>& missing);
+// Whether a project file holds the path so that it reads back as that path: a line break would end
+// the value's line, and the file would name another file.
+bool ProjectStoresPath(std::string_view path);
+// The one message refusing a path ProjectStoresPath refuses (Windows-1252).
+std::string ProjectRefusesPathText(const std::string& path);
 // Replaces the file list: "Archivos" = the number of entries, then from the first entry to the last
 // the keys "A<n-1>" down to "A0", each "1,<path>" or "0,<path>". Readers take the keys from the
 // highest down, so the list reads back in its own order; the keys stand in the file from the highest
-// down, as files of earlier versions hold them.
+// down, as files of earlier versions hold them. An entry ProjectStoresPath refuses is left out, so
+// that no other file is ever read back in its place.
 void WriteProjectFileEntries(TIniFile& project, const std::vector<TProjectEntry>& entries);
 
 // Everything the project dialog shows, as the project file holds it (Windows-1252 texts, the file

@@ -188,7 +188,9 @@ bool SaveResourceReport(const std::string& fileName, const TStringList& referenc
         error = failure.Message();
         return false;
     }
-    return ReplaceFileContents(report, bytes, error, TReplaceKind::ProgramFile);
+    // A folder that takes no report (another user's report in a shared folder) leaves the private
+    // folder to take it, as it takes the preview.
+    return WriteProgramFile(report, bytes, error);
 }
 
 std::vector<std::string> WeighedFiles(const TStringList& references, std::string_view weighExt,

@@ -57,10 +57,10 @@ extern const char* const kDefaultCreditAddress;
 // The report's file name, written beside the page.
 constexpr const char* kReportFileName = "tmpInforme.htm";
 // Writes the report of the page `fileName` ("" for an untitled page), which refers to `references`,
-// as kReportFileName in the page's folder, or in the user's private folder for an untitled page;
-// sizes are those of the files beside the page. Whatever answers to the report's name (a link planted
-// there) is replaced, never written through. `report` is the report's path; false with `error`
-// saying why when it could not be written.
+// as kReportFileName in the page's folder, or in the user's private folder for an untitled page or
+// a folder that takes no report (WriteProgramFile); sizes are those of the files beside the page.
+// Whatever answers to the report's name (a link planted there) is replaced, never written through.
+// `report` is the report's path; false with `error` saying why when it could not be written.
 bool SaveResourceReport(const std::string& fileName, const TStringList& references, std::string_view creditAddress,
                         std::string& report, std::string& error, const TCodigosISO* entities = nullptr);
 

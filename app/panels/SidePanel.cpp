@@ -137,17 +137,14 @@ void removeAll(std::string& text, std::string_view part)
 
 } // namespace
 
-void TLibraryCombo::SetPath(const std::string& path)
+std::string TLibraryCombo::Path() const
 {
-    FPath = path;
-    setToolTip(FromFilePath(path));
+    return PathPropertyOf(this, "Hint");
 }
 
-void TLibraryCombo::SetHint(const QString& value)
+void TLibraryCombo::SetPath(const std::string& path)
 {
-    // The hint shows the path; given back unchanged (a stored form's values), it keeps the path's bytes.
-    FPath = KeptFilePath(value, FPath);
-    setToolTip(value);
+    SetPathProperty(this, "Hint", path);
 }
 
 TSidePanel::TSidePanel(TWindowHost& host, TSidePanelLinks links, QWidget* panel, TLateralSplitter* splitter)

@@ -49,15 +49,14 @@ public:
     using TStoredComboBox::TStoredComboBox;
     int Tag() const { return FTag; }
     void SetTag(int value) { FTag = value; }
-    const std::string& Path() const { return FPath; }
+    // The path the hint shows, as the file system's bytes kept beside it (what the form keeps).
+    std::string Path() const;
     void SetPath(const std::string& path);
     QString Hint() const { return toolTip(); }
-    // The path as the hint shows it (what the form keeps).
-    void SetHint(const QString& value);
+    void SetHint(const QString& value) { setToolTip(value); }
 
 private:
     int FTag = 0;
-    std::string FPath;
 };
 
 // What the panel needs of the window beyond its host: the keys held at the last tag-button press,

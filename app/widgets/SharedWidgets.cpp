@@ -186,15 +186,12 @@ void TStoredComboBox::SetItems(const QStringList& value)
 
 // ---------------------------------------------------------------- library edit
 
-void TLibraryEdit::SetPath(const std::string& path)
+std::string TLibraryEdit::Path() const
 {
-    FPath = path;
-    setToolTip(FromFilePath(path));
+    return PathPropertyOf(this, "Hint");
 }
 
-void TLibraryEdit::SetHint(const QString& value)
+void TLibraryEdit::SetPath(const std::string& path)
 {
-    // The hint shows the path; given back unchanged (a stored form's values), it keeps the path's bytes.
-    FPath = KeptFilePath(value, FPath);
-    setToolTip(value);
+    SetPathProperty(this, "Hint", path);
 }

@@ -91,14 +91,11 @@ class TLibraryEdit : public QLineEdit {
 
 public:
     explicit TLibraryEdit(QWidget* parent = nullptr) : QLineEdit(parent) { setReadOnly(true); }
-    const std::string& Path() const { return FPath; }
+    // The path the hint shows, as the file system's bytes kept beside it (what the form keeps).
+    std::string Path() const;
     void SetPath(const std::string& path);
     QString Hint() const { return toolTip(); }
-    // The path as the hint shows it (what the form keeps).
-    void SetHint(const QString& value);
-
-private:
-    std::string FPath;
+    void SetHint(const QString& value) { setToolTip(value); }
 };
 
 // A control's caption and hint, as the packed strings of the pages give them.

@@ -96,9 +96,15 @@ void TformPrincipal::mNuevoProyectoClick()
         TIniFile proposal(proposalName);
         proposal.WriteString(kProjectDataSection, "Autor", userName());
         std::vector<TProjectEntry> named;
-        for (int i = 0; i < DocumentCount(); ++i)
-            if (const TEditingFile* file = EditingFile(i); !file->FileName.empty())
+        for (int i = 0; i < DocumentCount(); ++i) {
+            const TEditingFile* file = EditingFile(i);
+            if (file->FileName.empty())
+                continue;
+            if (ProjectStoresPath(file->FileName))
                 named.push_back(TProjectEntry{file->FileName, true});
+            else
+                MessageBox(this, ProjectRefusesPathText(file->FileName), {}, MB_OK | MB_ICONWARNING);
+        }
         WriteProjectFileEntries(proposal, named);
         proposal.UpdateFile();
     } catch (const Exception& error) {

@@ -290,21 +290,10 @@ bool TformPrincipal::ArchivoPrevio(std::string& FileName)
         const TCodigosISO* entities = FileEntities();
         const std::string bytes = file->FileBytes(FCodeMemo->StoredText(), entities);
         std::string error;
-        // The name is the program's own: a link planted there is replaced, never written through.
-        bool written = ReplaceFileContents(FileName, bytes, error, TReplaceKind::ProgramFile);
-        if (!written) {
-            // A folder that takes no file (the folder of all homes, for a program started from
-            // one) leaves the user's private folder, where the page shows at least its text.
-            try {
-                const std::string fallback = PrivateRuntimeFolder() + kPreviewFileName;
-                std::string fallbackError;
-                written = ReplaceFileContents(fallback, bytes, fallbackError, TReplaceKind::ProgramFile);
-                if (written)
-                    FileName = fallback;
-            } catch (const Exception&) {
-            }
-        }
-        if (!written) {
+        // The name is the program's own: a link planted there is replaced, never written through. A
+        // folder that takes no file (the folder of all homes, for a program started from one) leaves
+        // the user's private folder, where the page shows at least its text.
+        if (!WriteProgramFile(FileName, bytes, error)) {
             // A browser would show an old page, or none, as if it were this text.
             const std::string shown = FilePathText(FileName);
             MessageBox(this, FmtLoadStr(kFileCannotBeSaved, shown.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);

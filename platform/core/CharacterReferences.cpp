@@ -149,15 +149,20 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
         i += length;
     }
     // Then the address: "%XX" stands for the byte XX of the name's UTF-8.
+    return DecodeAddressEscapes(characters);
+}
+
+std::string DecodeAddressEscapes(std::string_view address)
+{
     std::string bytes;
-    bytes.reserve(characters.size());
-    for (size_t i = 0; i < characters.size(); ++i) {
-        if (characters[i] == '%' && i + 2 < characters.size() && HexDigitValue(characters[i + 1]) >= 0 &&
-            HexDigitValue(characters[i + 2]) >= 0) {
-            bytes += static_cast<char>(HexDigitValue(characters[i + 1]) * 16 + HexDigitValue(characters[i + 2]));
+    bytes.reserve(address.size());
+    for (size_t i = 0; i < address.size(); ++i) {
+        if (address[i] == '%' && i + 2 < address.size() && HexDigitValue(address[i + 1]) >= 0 &&
+            HexDigitValue(address[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigitValue(address[i + 1]) * 16 + HexDigitValue(address[i + 2]));
             i += 2;
         } else {
-            bytes += characters[i];
+            bytes += address[i];
         }
     }
     return bytes;

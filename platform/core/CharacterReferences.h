@@ -48,6 +48,10 @@ using TNamedReferences = std::function<bool(std::string_view code, char& charact
 // Windows-1252, a numeric reference stands for its character, a named one `named` knows for its
 // character, and "%XX" for the byte XX.
 std::string PageReferencePath(std::string_view reference, const TNamedReferences& named = {});
+// The bytes an address's text spells: "%XX" is the byte XX; a "%" without two hex digits after it
+// stands for itself, as a browser reads it.
+std::string DecodeAddressEscapes(std::string_view address);
+
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 // Editor text as UTF-8: each byte as its character, each reference to a remembered character as the
 // character itself.

@@ -643,3 +643,21 @@ std::string PrivateRuntimeFolder()
         temporary = "/tmp";
     return privateFolderAt(withoutTrailingSlashes(temporary) + "/kestrima-" + std::to_string(geteuid()));
 }
+
+bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string& error)
+{
+    if (ReplaceFileContents(fileName, bytes, error, TReplaceKind::ProgramFile))
+        return true;
+    std::string fallback;
+    try {
+        fallback = PrivateRuntimeFolder() + ExtractFileName(fileName);
+    } catch (const Exception&) {
+        return false;
+    }
+    std::string fallbackError;
+    if (fallback == fileName || !ReplaceFileContents(fallback, bytes, fallbackError, TReplaceKind::ProgramFile))
+        return false;
+    fileName = fallback;
+    error.clear();
+    return true;
+}

@@ -71,6 +71,12 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
 // when missing, and is taken only when it is a real folder (not a link), this user's own and closed to
 // the group and the others; otherwise an Exception says so. The path ends in "/".
 std::string PrivateRuntimeFolder();
+// Writes a file whose name the program chose itself (a preview, a report) as a ProgramFile at
+// `fileName`; where that folder takes no such file (it takes no file, or another user's file of that
+// name stands in a shared folder), the same name in the private folder takes it. `fileName` becomes
+// the file written. False when neither could be written, with `fileName` as it was and `error`
+// saying why the first place refused it.
+bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string& error);
 // The file a path names once every symbolic link on its last component is followed (a link to a
 // file that is missing gives that file's path), in its folder as the system resolves it (the folder's
 // real path: links and ".." taken as the system takes them). The path as it stands when its folder

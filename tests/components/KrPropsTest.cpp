@@ -13,6 +13,7 @@
 
 #include "components/KrProps.h"
 #include "components/StrHlder.h"
+#include "platform/FileNameQt.h"
 #include "platform/core/Registry.h"
 #include "support/StringListItems.h"
 #include "support/TempRegistry.h"
@@ -236,6 +237,17 @@ TEST(KrProps, FileNamesAreStoredAsTheirBytesThroughThePathCalls)
     EXPECT_EQ(holder->Strings().Text(), path + "\r\n blanco.cod\r\n");
     EXPECT_EQ(form.Combo->Hint, QString::fromUtf8(path.c_str()));
     EXPECT_EQ(form.Memo->Hint, QString::fromUtf8("\xC3\xA1"));
+
+    // A Latin-1 name, which no Qt character spells, keeps its bytes through the store and back.
+    const std::string latin1 = "/libs/caf\xE9/codigos.cod";
+    SetPathProperty(form.Combo, "Hint", latin1);
+    store.Log.clear();
+    form.Run(store, Lines({"cbLibreria.Hint"}), false, Lines({"cbLibreria.Hint"}));
+    EXPECT_EQ(store.Log, std::vector<std::string>{"path Principal cbLibreria_Hint=" + latin1});
+    TForm fresh;
+    fresh.Run(store, Lines({"cbLibreria.Hint"}), true, Lines({"cbLibreria.Hint"}));
+    EXPECT_EQ(fresh.Combo->Hint, QString::fromUtf8("/libs/caf\uFFFD/codigos.cod"));
+    EXPECT_EQ(PathPropertyOf(fresh.Combo, "Hint"), latin1);
 }
 
 TEST(KrProps, SetsStoreMemberNamesInBracketsAndReadThemInAnyOrder)

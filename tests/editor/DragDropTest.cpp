@@ -261,6 +261,29 @@ TEST(DragDrop, FilesGoToOnFilesDroppedAndTheirNamesAreInserted)
     EXPECT_EQ(memo.StoredText(), "ab");
 }
 
+TEST(DragDrop, DroppedNamesGoInAsTheEditorsTextWhileTheHandlerGetsTheirBytes)
+{
+    TDragMemo memo;
+    SetText(memo, "ab");
+    SetOption(memo, smoProcessDroppedFiles, true);
+    // A Latin-1 name, one with a character Windows-1252 lacks ("\u0142") and one with a line break.
+    QMimeData files;
+    files.setData("text/uri-list",
+                  "file:///tmp/caf%E9.gif\r\nfile:///tmp/%C5%82%C3%B1.css\r\nfile:///tmp/a%0Ab.htm\r\n");
+    dragOnto(memo, &files, 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_EQ(memo.StoredText(), "a/tmp/caf&#65533;.gif\r/tmp/&#322;\xF1.css\rb");
+
+    std::vector<std::string> got;
+    memo.OnFilesDropped = [&](TCustomCodeMemo*, TStringList& list, TPoint) {
+        for (int i = 0; i < list.Count(); ++i)
+            got.push_back(list[i]);
+    };
+    SetText(memo, "ab");
+    dragOnto(memo, &files, 1, Qt::CopyAction | Qt::MoveAction);
+    EXPECT_EQ(got, (std::vector<std::string>{"/tmp/caf\xE9.gif", "/tmp/\xC5\x82\xC3\xB1.css"}));
+    EXPECT_EQ(memo.StoredText(), "a/tmp/caf&#65533;.gif\r/tmp/&#322;\xF1.css\rb");
+}
+
 TEST(DragDrop, ReadOnlyInsertsNothingAndTheDropCaretFollowsThePointer)
 {
     TDragMemo memo;

@@ -45,6 +45,41 @@ TEST(FileNameQt, AnAddressAndADropGiveTheNamesBytesWhateverTheyAre)
     EXPECT_EQ(FilePathOfUrl(QUrl::fromLocalFile(FromFilePath(kNames[1]))), kNames[1]);
 }
 
+TEST(FileNameQt, AnAddressNamesALocalFileOnlyOnThisMachineAndWithoutANulOrAnEscapedSlash)
+{
+    // As a file manager hands them over in a drop, and the name each gives ("" for none).
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"file:///tmp/foto.gif%00.css", ""},
+        {"file://tmp/fotos/secret.gif", ""}, // the machine "tmp"
+        {"file://otra.example/tmp/a.gif", ""},
+        {"file://localhost/tmp/a.gif", "/tmp/a.gif"},
+        {"file://LOCALHOST/tmp/a.gif", "/tmp/a.gif"},
+        {"file:///tmp/sub%2Fa.gif", ""},
+        {"file:///tmp/sub%2fa.gif", ""},
+        {"file:///tmp/sub%252Fa.gif", "/tmp/sub%2Fa.gif"}, // an escaped "%": the name holds "%2F"
+        {"file:///tmp/100%G1.gif", "/tmp/100%G1.gif"},
+        {"file:///tmp/50%.gif", "/tmp/50%.gif"},
+        {"file:///tmp/a%4", "/tmp/a%4"},
+        {"file:///tmp/caf%E9.gif", "/tmp/caf\xE9.gif"},
+        {"file://localhost/tmp/caf%c3%a9%5C.gif", "/tmp/caf\xC3\xA9\\.gif"},
+        {"file:a.gif", ""},
+        {"file://localhost", ""},
+        {"http://localhost/tmp/a.gif", ""},
+    };
+    QByteArray list;
+    std::vector<std::string> local;
+    for (const auto& [address, name] : cases) {
+        EXPECT_EQ(FilePathOfUrl(QUrl(QString::fromLatin1(address.c_str()))), name) << address;
+        list += QByteArray::fromStdString(address) + "\r\n";
+        if (!name.empty())
+            local.push_back(name);
+    }
+    // A drop of them all gives the local files alone, in order.
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"), list);
+    EXPECT_EQ(DroppedFilePaths(&data), local);
+}
+
 TEST(FileNameQt, AFieldGivesBackTheNameItWasGivenUntilItsTextChanges)
 {
     QLineEdit edit;
@@ -54,11 +89,17 @@ TEST(FileNameQt, AFieldGivesBackTheNameItWasGivenUntilItsTextChanges)
         ShowFilePath(&edit, name);
         ShowFilePath(&item, name);
         SetPathHint(&action, name);
+        SetPathProperty(&edit, "toolTip", name + "/hint");
         EXPECT_EQ(edit.text(), FromFilePath(name));
         EXPECT_EQ(FilePathOf(&edit), name);
         EXPECT_EQ(FilePathOf(&item), name);
         EXPECT_EQ(PathHintOf(&action), name);
+        // A property's path is kept apart from the field's own.
+        EXPECT_EQ(edit.toolTip(), FromFilePath(name + "/hint"));
+        EXPECT_EQ(PathPropertyOf(&edit, "toolTip"), name + "/hint");
     }
+    edit.setToolTip(QStringLiteral("/otra/\u00E9"));
+    EXPECT_EQ(PathPropertyOf(&edit, "toolTip"), "/otra/\xC3\xA9");
     // Latin-1 bytes show as U+FFFD; the text alone would give other bytes back.
     EXPECT_EQ(FromFilePath("caf\xE9"), QStringLiteral("caf\uFFFD"));
     EXPECT_EQ(ToFilePath(QStringLiteral("caf\uFFFD")), "caf\xEF\xBF\xBD");

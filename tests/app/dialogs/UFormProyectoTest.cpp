@@ -365,3 +365,42 @@ TEST(ProjectDialog, FoldersThatAreNotUtf8ComeBackAsTheirBytesUnlessTheirTextWasC
     EXPECT_EQ(changed.ReadString("Datos del proyecto", "Plantillas", ""), "/p/caf\xC3\xA9");
     EXPECT_EQ(changed.ReadString("Datos del proyecto", "Directorio", ""), "/home/ana/caf\xE9");
 }
+
+TEST(ProjectDialog, ANameWithALineBreakIsRefusedWhenAddedSoThatNoOtherFileReadsBack)
+{
+    TWindow w;
+    // "a⏎b.htm" beside "a b.htm", the file a blank in its place would name.
+    const std::string broken = w.folder.file("a\nb.htm", "a"), other = w.folder.file("a b.htm", "o");
+    const std::string c = w.folder.file("c.htm", "c");
+    const std::string kr = (w.folder.path / "sitio.kr").string();
+    TBoxAnswers boxes;
+    TDialogAnswers files;
+    files.answers = {{broken, c}, {broken}};
+    const std::string folder = w.folder.path.string() + "/a\nb";
+    std::filesystem::create_directory(folder);
+    TFolderAnswers folders;
+    folders.folders = {folder};
+    std::vector<std::string> shown;
+    TProjectAnswer answer([&](TformProyecto& dialog) {
+        dialog.sbAbrirClick();
+        dialog.sbArchivoModeloClick();
+        dialog.sbDirectorioClick();
+        shown = listed(dialog);
+        return true;
+    });
+    TformProyecto dialog(w.form);
+    std::string name = kr;
+    EXPECT_TRUE(dialog.Execute(name));
+    EXPECT_EQ(shown, std::vector<std::string>{"1," + c});
+    const std::string refused = "El nombre \"" + broken + "\" tiene un salto de l\xEDnea: un proyecto no puede "
+                                "guardarlo de modo que vuelva a leer el mismo archivo. No se a\xF1" "ade al proyecto.";
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{refused, refused, ProjectRefusesPathText(folder)}));
+    const TProjectData data = ReadProjectData(TIniFile(kr), "");
+    EXPECT_EQ(data.Files, (std::vector<TProjectEntry>{{c, true}}));
+    EXPECT_EQ(data.ArchivoModelo, "");
+    EXPECT_EQ(data.Directorio, "");
+    // Written past the dialog, the entry is left out all the same, never stored as another file.
+    TIniFile project(kr);
+    WriteProjectFileEntries(project, {{broken, true}, {other, false}});
+    EXPECT_EQ(ProjectFileEntries(project), (std::vector<TProjectEntry>{{other, false}}));
+}

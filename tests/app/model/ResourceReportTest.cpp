@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -18,6 +19,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
+#include "support/EnvironmentWhile.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
@@ -201,35 +203,66 @@ TEST(ResourceReport, SavedBesideThePageOrInThePrivateFolderAndAFailureSaysWhy)
     EXPECT_EQ(report, PrivateRuntimeFolder() + "tmpInforme.htm");
     std::filesystem::remove(report);
 
-    // A folder standing where the report goes keeps it from being written, whoever runs the test.
+    // A folder standing where the report goes, whoever runs the test, leaves the private folder to
+    // take it; without a private folder either, nothing is written and the first refusal says why.
     std::filesystem::remove(folder.path / "tmpInforme.htm");
     std::filesystem::create_directory(folder.path / "tmpInforme.htm");
-    EXPECT_FALSE(SaveResourceReport(page, TStringList(), "", report, error));
+    ASSERT_TRUE(SaveResourceReport(page, TStringList(), "", report, error)) << error;
+    EXPECT_EQ(report, PrivateRuntimeFolder() + "tmpInforme.htm");
+    std::filesystem::remove(report);
+    {
+        TEnvironmentWhile noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+        TEnvironmentWhile temporary("TMPDIR", folder.path.string());
+        folder.file("kestrima-" + std::to_string(geteuid()), "not a folder");
+        EXPECT_FALSE(SaveResourceReport(page, TStringList(), "", report, error));
+    }
     EXPECT_EQ(report, folder.path.string() + "/tmpInforme.htm");
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error, SysErrorMessage(EISDIR));
 }
 
-TEST(ResourceReport, AReadOnlyFolderTakesNoReportAndSaysWhy)
+TEST(ResourceReport, AFolderThatTakesNoReportLeavesThePrivateFolderToTakeIt)
 {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs the superuser to act as a second and a third user";
+    // A shared web folder (anyone writes, only a name's owner replaces it) holding another user's
+    // report, and a read-only folder; the check runs as nobody, with a private folder of nobody's.
+    constexpr uid_t kOtherUser = 4242;
     TempDir folder("report");
-    const std::string page = folder.file("p.htm", "<img src=\"a.gif\">");
-    if (geteuid() == 0) {
-        ASSERT_EQ(chown(folder.path.c_str(), kNobody, kNobody), 0);
-    }
-    chmod(folder.path.c_str(), 0555);
-    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
-        std::string report, error;
-        if (SaveResourceReport(page, linksOf("<img src=\"a.gif\">"), "", report, error))
-            return "a report was written into a read-only folder";
-        if (report != folder.path.string() + "/tmpInforme.htm")
-            return "the report was meant for " + report;
-        return error == SysErrorMessage(EACCES) ? "" : "the reason given was " + error;
-    });
     chmod(folder.path.c_str(), 0755);
+    const std::string shared = (folder.path / "web").string();
+    const std::string closed = (folder.path / "cerrada").string();
+    const std::string runtime = (folder.path / "run").string();
+    ASSERT_EQ(mkdir(shared.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    ASSERT_EQ(mkdir(closed.c_str(), 0555), 0);
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    ASSERT_EQ(chown(runtime.c_str(), kNobody, kNobody), 0);
+    const std::string theirs = folder.file("web/tmpInforme.htm", "de otro usuario");
+    ASSERT_EQ(chown(theirs.c_str(), kOtherUser, kOtherUser), 0);
+    const std::string references = "<img src=\"a.gif\">";
+    for (const char* beside : {"web/", "cerrada/"}) {
+        folder.file(std::string(beside) + "p.htm", references);
+        folder.file(std::string(beside) + "a.gif", "GIF89a");
+    }
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        for (const std::string& page : {shared + "/p.htm", closed + "/p.htm"}) {
+            std::string report, error;
+            if (!SaveResourceReport(page, linksOf(references), "", report, error))
+                return "no report for " + page + ": " + error;
+            if (report != runtime + "/kestrima/tmpInforme.htm")
+                return "the report of " + page + " went to " + report;
+            // Sized beside the page, wherever the report went.
+            if (ReadFileBytes(report).find("(6 bytes)") == std::string::npos)
+                return "the report of " + page + " did not size a.gif";
+        }
+        return "";
+    });
     if (run.Skipped)
         GTEST_SKIP() << run.Failure;
     EXPECT_EQ(run.Failure, "");
-    EXPECT_FALSE(std::filesystem::exists(folder.path / "tmpInforme.htm"));
+    EXPECT_EQ(ReadFileBytes(theirs), "de otro usuario");
+    EXPECT_FALSE(std::filesystem::exists(closed + "/tmpInforme.htm"));
 }
 
 TEST(DownloadTimes, WeighedFilesByExtensionWithoutCaseFragmentsCutAndThePageItself)

@@ -1099,6 +1099,45 @@ TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorer
     EXPECT_NE(w.memo.StoredText().find("WIDTH=\"40\" HEIGHT=\"20\""), std::string::npos) << w.memo.StoredText();
 }
 
+TEST(MainWindowCommands, ADroppedAddressGoesInOnlyWhenItNamesAFileOfThisMachine)
+{
+    TempDir dir("dropped-address");
+    TShownForm w;
+    openDropPage(w.form, dir);
+    const std::string folder = dir.path.string();
+    const std::string picture = dir.file("foto.gif", TinyGif());
+    std::filesystem::create_directory(dir.path / "sub");
+    dir.file("sub/a.gif", TinyGif());
+    const std::string odd = dir.file("100%G1.gif", TinyGif());
+    const std::string percent = dir.file("50%.gif", TinyGif());
+    const std::string latin1 = dir.file("caf\xE9.gif", TinyGif());
+    // The folder's first part taken for a machine: "file://tmp/..." names the machine "tmp".
+    const size_t second = folder.find('/', 1);
+    const std::string otherMachine =
+        "file:/" + folder.substr(0, second) + "/" + folder.substr(second + 1) + "/foto.gif";
+    // Each address as a file manager might hand it over, and the file it names here ("" for none).
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"file://" + folder + "/foto.gif%00.css", ""},
+        {otherMachine, ""},
+        {"file://localhost" + folder + "/foto.gif", picture},
+        {"file://" + folder + "/sub%2Fa.gif", ""},
+        {"file://" + folder + "/100%G1.gif", odd},
+        {"file://" + folder + "/50%.gif", percent},
+        {"file://" + folder + "/caf%E9.gif", latin1},
+    };
+    for (const auto& [address, file] : cases) {
+        SetText(w.memo, "<BODY></BODY>");
+        QMimeData data;
+        data.setData("text/uri-list", QByteArray::fromStdString(address) + "\r\n");
+        // One naming no local file is not taken: nothing goes in for it.
+        EXPECT_EQ(dropOnto(w.memo, data, 6), !file.empty()) << address;
+        const std::string code = file.empty() ? std::string() : "\r" + w.form.CodigoDeArchivo(file);
+        EXPECT_EQ(w.memo.StoredText(), "<BODY>" + code + "</BODY>") << address;
+    }
+    // The files are sized: the local file is the one read.
+    EXPECT_NE(w.memo.StoredText().find("WIDTH=\"40\" HEIGHT=\"20\""), std::string::npos);
+}
+
 TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
 {
     RecordingPrintTarget target; // a 300-dpi Letter printer

@@ -262,3 +262,34 @@ TEST(MainWindowFormStorage, LibraryPathsAreStoredAsTheFileSystemSpellsThemAndEar
         EXPECT_TRUE(second.close());
     }
 }
+
+TEST(MainWindowFormStorage, LatinOneLibraryNamesKeepTheirBytesInTheStoreAndBack)
+{
+    TempRegistry registry("latin1-library");
+    TempDir dir("latin1-library");
+    // Names made on a Latin-1 system ("hoja é.css", "códigos.cod"), bytes no Qt character spells.
+    const std::string sheet = dir.file("hoja \xE9.css", ".a { color: red }\r\n");
+    dir.file("c\xF3" "digos.cod", "[*pie*]\r\nx\r\n");
+    {
+        TformPrincipal first;
+        first.show();
+        settle();
+        first.SideTools().CargaCSS(sheet);
+        openCodeLibraries(first, {dir.path.string() + "/c\xF3" "digos.cod"});
+        EXPECT_TRUE(first.close());
+    }
+    RegistryStore::Flush();
+    // The file spells the byte as its escape.
+    const std::string stored = ReadFileBytes(registry.Folder.path.string() + "/registry.reg");
+    for (const std::string& line : {"\"eLibreria_Hint\"=path:\"" + dir.path.string() + "/hoja \\xE9.css\"\n",
+                                    "\"cbLibreria_Hint\"=path:\"" + dir.path.string() + "/c\\xF3digos.cod\"\n"})
+        EXPECT_NE(stored.find(line), std::string::npos) << line << stored;
+    // The style sheet is not the last one used: the hint alone gives it back.
+    TRegIniFile("Software\\Dremal\\Kestrima").WriteString("Settings", "LastStyle", "");
+    RegistryStore::Reload();
+    TformPrincipal second;
+    second.show();
+    settle();
+    EXPECT_EQ(second.SideTools().eLibreria->Path(), sheet);
+    EXPECT_TRUE(second.close());
+}

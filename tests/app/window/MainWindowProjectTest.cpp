@@ -181,6 +181,24 @@ TEST(MainWindowProject, NewProjectProposesTheNamedDocumentsAndTheUser)
     EXPECT_EQ(TIniFile(kr).ReadString("Archivos del proyecto", "A0", ""), "1," + b);
 }
 
+TEST(MainWindowProject, NewProjectProposesNoDocumentWhoseNameHoldsALineBreak)
+{
+    TWindow w;
+    const std::string broken = w.folder.file("a\nb.htm", "a"), c = w.folder.file("c.htm", "c");
+    w.form.AbreArchivo(broken, false, w.form.TipoDeArchivo(broken));
+    w.form.AbreArchivo(c, false, w.form.TipoDeArchivo(c));
+    std::vector<TProjectEntry> proposed;
+    TProjectAnswer answer([&](TformProyecto& dialog) {
+        proposed = dialog.Files();
+        return false;
+    });
+    TBoxAnswers boxes;
+    w.form.mNuevoProyectoClick();
+    EXPECT_EQ(proposed, (std::vector<TProjectEntry>{{c, true}}));
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{ProjectRefusesPathText(broken)});
+    EXPECT_EQ(boxes.flags, std::vector<unsigned>{MB_OK | MB_ICONWARNING});
+}
+
 TEST(MainWindowProject, NewProjectNeitherReadsNorFollowsATemporaryProjectOfAnotherUser)
 {
     if (geteuid() != 0)

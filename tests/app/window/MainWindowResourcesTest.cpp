@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "support/BoxAnswers.h"
+#include "support/EnvironmentWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/ShellOpens.h"
 #include "support/TempDir.h"
@@ -144,19 +146,34 @@ TEST(MainWindowResources, ACreditToTheSettingWebAndAnUntitledPageReportsIntoTheP
     EXPECT_NE(lines[5].find("<a href=\"http://kestrima.test/\">"), std::string::npos) << lines[5];
 }
 
-TEST(MainWindowResources, AReportThatCannotBeWrittenIsReportedByNameAndNothingOpens)
+TEST(MainWindowResources, AReportTheFolderDoesNotTakeGoesToThePrivateFolderAndOneNowhereIsReported)
 {
     TWindow w;
     const std::string page = w.folder.file("p.htm", kPage);
     w.form.AbreArchivo(page, false, ekHTML);
-    const QString caption = w.form.windowTitle();
-    // A folder where the report goes stops the write whoever runs the test, as a read-only folder
-    // stops it for an ordinary user.
+    // A folder where the report goes stops the write whoever runs the test, as another user's report
+    // in a shared folder or a read-only folder stops it for an ordinary user: the private folder takes
+    // it, as it takes the preview, and it opens from there.
     const std::string report = w.folder.path.string() + "/tmpInforme.htm";
     std::filesystem::create_directory(report);
     TShellOpens shell;
     TBoxAnswers boxes;
+    const std::string fallback = PrivateRuntimeFolder() + "tmpInforme.htm";
     w.form.mActualizaRecursosClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(shell.targets, Strings{fallback});
+    EXPECT_EQ(reportLines(fallback)[2], "<big><a href=\"p.htm\">p.htm</a></big><p>");
+    std::filesystem::remove(fallback);
+
+    // Without a private folder either, nothing opens and the user is told.
+    shell.targets.clear();
+    const QString caption = w.form.windowTitle();
+    {
+        TEnvironmentWhile noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+        TEnvironmentWhile temporary("TMPDIR", w.folder.path.string());
+        w.folder.file("kestrima-" + std::to_string(geteuid()), "not a folder");
+        w.form.mActualizaRecursosClick();
+    }
     EXPECT_TRUE(shell.targets.empty());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_TRUE(boxes.texts[0].starts_with("No es posible escribir el informe de recursos '" + report + "': "))
