@@ -10,6 +10,7 @@
 #include "app/dialogs/uSplashScreen.h"
 #include "editor/dialogs/SynElemF.h"
 #include "highlight/CodeMemoParser.h"
+#include "platform/DialogAltKeys.h"
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
 #include "platform/Translations.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Kestrima");
     // The platform's dialogs and menus speak Spanish like the rest of the program, whatever the locale.
     TSpanishTranslations spanish;
+    // In every dialog Alt with a key is an accelerator or nothing.
+    TDialogAltKeys dialogAltKeys;
 
     // The application has taken out the arguments meant for Qt itself.
     TStartRequest request;

@@ -269,9 +269,8 @@ bool TCustomCodeMemo::handleKeyPressEvent(QKeyEvent* key)
             return true;
         }
     }
-    // Alt with a key is a command or nothing: what no command took is left to the window, and types
-    // nothing (the platform gives Alt+Q the text "q"). Ctrl+Alt is AltGr on some layouts, and types.
-    if ((shift & ssAlt) && !(shift & ssCtrl))
+    // What no command took of an Alt stroke is left to the window, and types nothing.
+    if (IsAltCommand(shift))
         return false;
     // Ctrl+Enter types a line feed, whatever text the platform gives it.
     typeCharacters(enter && (shift & ssCtrl) ? QString(QChar('\n')) : KeyEventText(key));

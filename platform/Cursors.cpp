@@ -83,3 +83,27 @@ TBusyCursor::~TBusyCursor()
 {
     QApplication::restoreOverrideCursor();
 }
+
+TBusySuspended::TBusySuspended()
+{
+    // The application's pointer shapes are a stack; it is kept top first and put back in its order.
+    while (const QCursor* shape = QApplication::overrideCursor()) {
+        FCursors.push_back(*shape);
+        QApplication::restoreOverrideCursor();
+    }
+    // A window that does not update is one whose painting an operation holds.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && !window->updatesEnabled()) {
+            FHeld.emplace_back(window);
+            window->setUpdatesEnabled(true);
+        }
+}
+
+TBusySuspended::~TBusySuspended()
+{
+    for (const QPointer<QWidget>& window : FHeld)
+        if (window)
+            window->setUpdatesEnabled(false);
+    for (auto shape = FCursors.rbegin(); shape != FCursors.rend(); ++shape)
+        QApplication::setOverrideCursor(*shape);
+}

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QCursor>
+#include <QPointer>
+#include <QWidget>
 #include <Qt>
+#include <vector>
 
 // Negative numbers are the system's shapes; positive ones are shapes a program registers itself.
 using TCursor = int;
@@ -51,4 +54,20 @@ public:
     ~TBusyCursor();
     TBusyCursor(const TBusyCursor&) = delete;
     TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+// Lets a busy operation's state go while the user is asked something in its middle: while it lives
+// the pointer is the normal one (every hourglass and other shape the application put over its
+// windows is taken off) and the windows whose painting is held paint; its end puts both back as
+// they were. Message boxes hold one while they are shown.
+class TBusySuspended {
+public:
+    TBusySuspended();
+    ~TBusySuspended();
+    TBusySuspended(const TBusySuspended&) = delete;
+    TBusySuspended& operator=(const TBusySuspended&) = delete;
+
+private:
+    std::vector<QCursor> FCursors;
+    std::vector<QPointer<QWidget>> FHeld;
 };

@@ -20,6 +20,7 @@
 
 namespace {
 
+// The buttons' letters (s, r, t, a) differ from each other and from the fields' labels (b, c).
 enum : int {
     kCaptionFind = 65250,
     kCaptionReplace = 65251,
@@ -29,10 +30,11 @@ enum : int {
     kCaptionMatchCase = 65255,
     kCaptionUp = 65256,
     kCaptionDown = 65257,
-    kCaptionCancel = 65221,
     kLabelFind = 65259,
     kLabelReplace = 65260,
     kCaptionDirection = 65261,
+    kButtonReplace = 65262,
+    kButtonCancel = 65263,
 };
 
 
@@ -103,12 +105,12 @@ TFindDialog::TFindDialog(QWidget* owner, bool withReplace) : QDialog(owner)
     buttons->addWidget(FFindNext);
     connect(FFindNext, &QPushButton::clicked, this, [this] { ClickFindNext(); });
     if (withReplace) {
-        FReplace = button(this, kCaptionReplace, "bReemplazar");
+        FReplace = button(this, kButtonReplace, "bReemplazar");
         FReplaceAll = button(this, kCaptionReplaceAll, "bReemplazarTodo");
         buttons->addWidget(FReplace);
         buttons->addWidget(FReplaceAll);
     }
-    QPushButton* cancel = button(this, kCaptionCancel, "bCancelar");
+    QPushButton* cancel = button(this, kButtonCancel, "bCancelar");
     buttons->addWidget(cancel);
     buttons->addStretch();
     connect(cancel, &QPushButton::clicked, this, [this] { CloseDialog(); });

@@ -222,6 +222,11 @@ TShiftState ShiftStateOf(const QInputEvent* event)
     return shift;
 }
 
+bool IsAltCommand(TShiftState shift)
+{
+    return (shift & ssAlt) && !(shift & ssCtrl);
+}
+
 QString KeyEventText(const QKeyEvent* event)
 {
     // Some platforms give the Delete key the text DEL; it edits, it does not type.

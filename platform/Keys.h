@@ -32,6 +32,10 @@ std::unique_ptr<QKeyEvent> MakeKeyEvent(int vk, TShiftState shift, bool press = 
 // Shift, Ctrl and Alt of a key or mouse event; for a mouse event also the buttons it holds.
 TShiftState ShiftStateOf(const QInputEvent* event);
 
+// Alt with a key is a command, an accelerator or nothing: it types no character, whatever text the
+// platform gives it (Alt+Q comes with "q"). Ctrl+Alt is AltGr on some layouts, and types.
+bool IsAltCommand(TShiftState shift);
+
 // What the key event types, as Windows-1252 bytes; characters outside the code page are dropped.
 std::string KeyEventChars(const QKeyEvent* event);
 // What the key event types, every character.

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Cursors.h"
 #include "platform/FormSpec.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Dde.h"
@@ -86,6 +87,8 @@ int showBox(QWidget* owner, const std::string& text, const std::string& caption,
 {
     // The answer is about what the box shows: no macro from another start changes it meanwhile.
     TMacroHold waitForTheAnswer;
+    // A question asked in the middle of a busy operation shows the normal pointer over windows that paint.
+    TBusySuspended asking;
     if (hook())
         return hook()(text, caption, flags);
     QMessageBox box(owner ? owner : QApplication::activeWindow());

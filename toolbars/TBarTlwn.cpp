@@ -80,6 +80,24 @@ bool isToolWindow(const QWidget* w) { return qobject_cast<const TCustomToolWindo
 
 TDockKt* asDock(QWidget* w) { return qobject_cast<TDockKt*>(w); }
 
+// Whether a modal window stands over the modal `form`: one run from it (a file dialog, a message box)
+// that must be answered first, not one the form was itself run from.
+bool modalOver(const QWidget* form)
+{
+    if (!form->isModal())
+        return false;
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == form || !w->isVisible() || !w->isModal() || isToolWindow(w))
+            continue;
+        bool runFrom = false;
+        for (const QWidget* p = form->parentWidget(); p && !runFrom; p = p->parentWidget())
+            runFrom = p->window() == w;
+        if (!runFrom)
+            return true;
+    }
+    return false;
+}
+
 // The docked frame: this many pixels on every side, besides the drag handle.
 constexpr int kDockedBorder = 2;
 // A docked window's frame is painted again through this posted event, of which one waits at a time.
@@ -728,6 +746,10 @@ bool TCustomToolWindowKt::ShouldBeVisible() const
     for (QWidget* w : {form, frame})
         if (!w->isVisible() || w->isMinimized())
             return false;
+    // Over a modal form the window floats in the layer above every window (see UpdateVisibility): a
+    // modal window run from the form would go under it there, and the window goes away meanwhile.
+    if (modalOver(form->window()))
+        return false;
     return !FHideWhenInactive || ApplicationIsActive();
 }
 
@@ -780,8 +802,9 @@ void TCustomToolWindowKt::UpdateVisibility()
     } else {
         const bool wasActive = isActiveWindow();
         QWidget::setVisible(false);
-        // The activation goes to the form rather than to no window at all.
-        if (wasActive && form->isVisible())
+        // The activation goes to the form rather than to no window at all; a modal window over the
+        // form takes it itself.
+        if (wasActive && form->isVisible() && !modalOver(form->window()))
             form->activateWindow();
     }
 }
@@ -802,8 +825,9 @@ void TCustomToolWindowKt::ToolWindowHookProc(THookCode Code, QWidget* Wnd, WPARA
         switch (Code) {
         case hcActivateApp: w->UpdateVisibility(); break;
         case hcWindowPosChanged: {
+            // The form's own changes, and a modal window coming or going, which may stand over it.
             QWidget* form = w->FFloatParent ? w->FFloatParent->ParentForm() : nullptr;
-            if (form && Wnd && (form == Wnd || Wnd->isAncestorOf(form)))
+            if (form && Wnd && (form == Wnd || Wnd->isAncestorOf(form) || (Wnd->isModal() && Wnd != form->window())))
                 w->UpdateVisibility();
             break;
         }

@@ -606,7 +606,7 @@ bool TCustomTabSetControl::event(QEvent* e)
         bool taken = false;
         if (KeyEventToVirtualKey(key, vk, shift))
             CallHandler(this, [&] {
-                if ((shift & ssAlt) && !(shift & ssCtrl)) {
+                if (IsAltCommand(shift)) {
                     const char c = accelCharOf(vk, key);
                     taken = c != '\0' && DialogChar(c);
                 } else {

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,8 +21,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "app/model/libVeltran.h"
 #include "app/widgets/SharedWidgets.h"
@@ -42,6 +45,34 @@
 #include "toolbars/TBarCtls.h"
 
 namespace {
+
+// The font list: a key that changes the selection sets the family as a click does. The list moves
+// the selection before the current item, so the family is set once the key has moved both.
+class TFontList : public QListWidget {
+public:
+    TFontList(QWidget* parent, std::function<void()> picked) : QListWidget(parent), FPicked(std::move(picked)) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const std::vector<int> before = selectedRows();
+        QListWidget::keyPressEvent(event);
+        if (selectedRows() != before)
+            FPicked();
+    }
+
+private:
+    std::vector<int> selectedRows() const
+    {
+        std::vector<int> rows;
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    std::function<void()> FPicked;
+};
 
 constexpr int kProductName = 4505;
 constexpr int kPictureFilter = 4664;
@@ -766,9 +797,11 @@ void TformCSS::buildPages()
     eFontFamily = addText(p, "eFontFamily", field(&TCssRule::eFontFamily));
     g->addWidget(chFontFamily, 0, 0);
     g->addWidget(eFontFamily, 0, 1);
-    lbFonts = new QListWidget(p);
+    // A list of several choices as the system's list boxes make it: the arrows and a click pick one
+    // font, Shift and Ctrl add to it.
+    lbFonts = new TFontList(p, [this] { CallHandler(this, [this] { lbFontsClick(); }); });
     lbFonts->setObjectName(QStringLiteral("lbFonts"));
-    lbFonts->setSelectionMode(QAbstractItemView::MultiSelection);
+    lbFonts->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(lbFonts, &QListWidget::itemClicked, this, [this] { CallHandler(this, [this] { lbFontsClick(); }); });
     g->addWidget(lbFonts, 1, 0, 1, 2);
     chItalic = addCheck(p, "chItalic", kItalic, field(&TCssRule::chItalic));

@@ -648,8 +648,10 @@ void TformPrincipal::mGuardarTodoClick()
     const int selected = FDocuments.Current();
     current->GuardaEstado(*FCodeMemo);
     {
-        auto painting = std::make_unique<TScopeGuard>(lockPainting());
-        auto busyCursor = std::make_unique<TBusyCursor>();
+        // A question on the way (a file changed on disk, a text that would reopen otherwise) is asked
+        // with the normal pointer over a window that paints: the message box lets both go.
+        const TScopeGuard painting = lockPainting();
+        const TBusyCursor busyCursor;
         for (int i = 0; i < DocumentCount(); ++i) {
             TEditingFile* file = EditingFile(i);
             if (!file->FileName.empty()) {
@@ -657,11 +659,8 @@ void TformPrincipal::mGuardarTodoClick()
                 continue;
             }
             // An untitled document is shown while the user names it.
-            painting.reset();
-            busyCursor.reset();
+            const TBusySuspended naming;
             saveUntitledAt(i);
-            painting = std::make_unique<TScopeGuard>(lockPainting());
-            busyCursor = std::make_unique<TBusyCursor>();
         }
         selectTab(selected);
     }

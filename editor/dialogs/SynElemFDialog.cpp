@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -641,9 +642,16 @@ bool TOptionsDialog::eventFilter(QObject* watched, QEvent* event)
                            watched == RightMarginWidthBox || watched == DeftabBox;
     if (event->type() != QEvent::KeyPress || !numberBox)
         return QDialog::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int key = keyEvent->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return false;
+    // The field's own editing commands type nothing of their own: selecting all, the clipboard and
+    // undo work as in any field (what a paste brings is judged like a typed text when the box is read).
+    for (const QKeySequence::StandardKey command : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,
+                                                    QKeySequence::Paste, QKeySequence::Undo, QKeySequence::Redo})
+        if (keyEvent->matches(command))
+            return false;
     static constexpr int kNumberKeys[] = {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_End,
                                           Qt::Key_Home, Qt::Key_Left, Qt::Key_Right, Qt::Key_Delete};
     static constexpr int kBorderKeys[] = {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Left,

@@ -2,10 +2,13 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPixmap>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
 #include "platform/Cursors.h"
+#include "platform/MessageBox.h"
+#include "support/HookWhile.h"
 
 namespace {
 
@@ -61,4 +64,37 @@ TEST(Cursors, BusyCursorsStackAndEndWithTheirScope)
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(Cursors, AQuestionInABusyOperationShowsTheNormalPointerOverWindowsThatPaint)
+{
+    QWidget held;
+    QWidget other;
+    held.show();
+    other.show();
+    std::vector<std::pair<const QCursor*, bool>> asked;
+    {
+        TBusyCursor busy;
+        QApplication::setOverrideCursor(Qt::SizeAllCursor);
+        held.setUpdatesEnabled(false);
+        {
+            const THookWhile<TMessageBoxHook, &SetMessageBoxHook> answer(
+                [&](const std::string&, const std::string&, unsigned) {
+                    asked.emplace_back(QApplication::overrideCursor(), held.updatesEnabled() && other.updatesEnabled());
+                    return IDOK;
+                });
+            MessageBox(nullptr, "?", {}, MB_OK);
+        }
+        // Both come back as they were, in their order.
+        EXPECT_FALSE(held.updatesEnabled());
+        EXPECT_TRUE(other.updatesEnabled());
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::SizeAllCursor);
+        QApplication::restoreOverrideCursor();
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        held.setUpdatesEnabled(true);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(asked, (std::vector<std::pair<const QCursor*, bool>>{{nullptr, true}}));
 }

@@ -13,14 +13,18 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
+#include <QStringList>
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/DialogAltKeys.h"
 #include "platform/FindDialog.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Exception.h"
 #include "support/BoxAnswers.h"
+#include "support/PumpUntil.h"
 
 namespace {
 
@@ -70,7 +74,7 @@ TEST(FindDialog, TypedTextAndOptionsReachOnFind)
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.isModal());
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Buscar");
-    EXPECT_EQ(texts(dialog), (std::vector<std::string>{"&Buscar:", "Abajo", "Arriba", "Buscar siguiente", "Cancelar",
+    EXPECT_EQ(texts(dialog), (std::vector<std::string>{"&Buscar:", "Abajo", "Arriba", "Buscar &siguiente", "C&ancelar",
                                                         "Coincidir mayúsculas y minúsculas", "Sólo palabras completas"}));
     auto& next = child<QPushButton>(dialog, "bBuscarSiguiente");
     // Nothing to look for yet.
@@ -167,4 +171,71 @@ TEST(FindDialog, AnyCharacterIsSearchedForAndReplacedWithAsItsReference)
     EXPECT_EQ(dialog.ReplaceText(&references), "&#10003;&#128512;");
     EXPECT_TRUE(references.IsRemembered(0x2713));
     EXPECT_TRUE(references.IsRemembered(0x1F600));
+}
+
+TEST(FindDialog, AltWithALetterIsAButtonsLetterOrTypesNothing)
+{
+    TDialogAltKeys altKeys;
+    TReplaceDialog replace(nullptr);
+    TFindDialog find(nullptr);
+    for (TFindDialog* dialog : std::initializer_list<TFindDialog*>{&find, &replace}) {
+        // Every push button has a letter, and no letter is taken twice within the dialog.
+        QStringList captions;
+        for (auto* button : dialog->findChildren<QAbstractButton*>()) {
+            captions << button->text();
+            if (qobject_cast<QPushButton*>(button)) {
+                EXPECT_FALSE(QKeySequence::mnemonic(button->text()).isEmpty()) << button->text().toStdString();
+            }
+        }
+        for (auto* label : dialog->findChildren<QLabel*>())
+            captions << label->text();
+        QSet<QKeySequence> letters;
+        qsizetype lettered = 0;
+        for (const QString& caption : captions)
+            if (const QKeySequence letter = QKeySequence::mnemonic(caption); !letter.isEmpty()) {
+                letters.insert(letter);
+                ++lettered;
+            }
+        EXPECT_EQ(letters.size(), lettered);
+    }
+
+    std::vector<TFindOptions> requests;
+    replace.OnFind = [&](TFindDialog* sender) { requests.push_back(sender->Options()); };
+    replace.OnReplace = [&](TReplaceDialog* sender) { requests.push_back(sender->Options()); };
+    replace.Execute();
+    ASSERT_TRUE(pumpUntil([&] { return QApplication::activeWindow() == &replace; }));
+    auto& field = child<QLineEdit>(replace, "eBuscar");
+    type(field, "zzqq");
+    // The keys reach whatever has the focus, as the keyboard's do.
+    const auto altKey = [](Qt::Key key, const char* text) {
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::AltModifier, QString::fromLatin1(text));
+            QApplication::sendEvent(QApplication::focusWidget(), &event);
+        }
+    };
+    altKey(Qt::Key_Q, "q");
+    altKey(Qt::Key_W, "w");
+    altKey(Qt::Key_X, "x");
+    EXPECT_EQ(field.text().toStdString(), "zzqq");
+    EXPECT_TRUE(requests.empty());
+    // Ctrl+Alt is AltGr on some layouts, and types.
+    QKeyEvent altGr(QEvent::KeyPress, Qt::Key_Q, Qt::AltModifier | Qt::ControlModifier, QStringLiteral("@"));
+    QApplication::sendEvent(&field, &altGr);
+    EXPECT_EQ(field.text().toStdString(), "zzqq@");
+
+    // A button's letter clicks it, as the button shows a click: a moment later.
+    for (const auto& [key, text] : {std::pair{Qt::Key_S, "s"}, std::pair{Qt::Key_R, "r"}, std::pair{Qt::Key_T, "t"}}) {
+        const size_t before = requests.size();
+        altKey(key, text);
+        EXPECT_TRUE(pumpUntil([&] { return requests.size() > before; })) << text;
+    }
+    EXPECT_EQ(field.text().toStdString(), "zzqq@");
+    EXPECT_EQ(requests, (std::vector<TFindOptions>{frDown | frFindNext, frDown | frReplace, frDown | frReplaceAll}));
+    // Alt+C goes to the replacement field, where Alt+Q types nothing either.
+    altKey(Qt::Key_C, "c");
+    EXPECT_EQ(QApplication::focusWidget(), &child<QLineEdit>(replace, "eReemplazar"));
+    altKey(Qt::Key_Q, "q");
+    EXPECT_EQ(child<QLineEdit>(replace, "eReemplazar").text().toStdString(), "");
+    altKey(Qt::Key_A, "a");
+    EXPECT_TRUE(pumpUntil([&] { return !replace.isVisible(); }));
 }

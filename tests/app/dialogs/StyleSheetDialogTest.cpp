@@ -2,7 +2,9 @@
 // message boxes and file dialogs answered through their test hooks.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -163,6 +165,21 @@ TEST(StyleSheetDialog, StoresErasesAndPicksFonts)
     form.lbFonts->setCurrentRow(1, QItemSelectionModel::Select);
     form.lbFontsClick();
     EXPECT_EQ(form.eFontFamily->text(), "Alpha,Beta");
+
+    // The arrows pick the font they move to, Shift+arrow adds it; a move that picks nothing (Ctrl
+    // moves the cursor alone) leaves the family.
+    form.lbFonts->addItem("Gamma");
+    form.lbFonts->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, const char* family) {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(form.lbFonts, &down);
+        EXPECT_EQ(form.eFontFamily->text().toStdString(), family) << form.lbFonts->currentRow();
+    };
+    press(Qt::Key_Down, Qt::NoModifier, "Beta");
+    press(Qt::Key_Down, Qt::ShiftModifier, "Beta,Gamma");
+    press(Qt::Key_Up, Qt::NoModifier, "Beta");
+    press(Qt::Key_Up, Qt::ControlModifier, "Beta");
+    press(Qt::Key_End, Qt::NoModifier, "Gamma");
 }
 
 TEST(StyleSheetDialog, SavesAndLeaves)

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -11,11 +12,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QWindow>
 #include <string>
 
@@ -167,6 +170,33 @@ TEST(FormMapas, TheToolWindowIsOwnedByTheDialogAndStaysAboveIt)
     EXPECT_TRUE(tool.isVisible());
     EXPECT_EQ(tool.windowHandle()->transientParent(), d.windowHandle());
     EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // The picture's open dialog, modal over the dialog, is not covered by it: the tool window goes
+    // while the open dialog is shown, and comes back above the dialog.
+    bool asked = false;
+    bool toolShown = true;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* open = qobject_cast<QFileDialog*>(top); open && open->isVisible()) {
+                asked = true;
+                toolShown = tool.isVisible();
+                open->reject();
+            }
+    });
+    d.sbAbrir->click();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(toolShown);
+    QApplication::processEvents();
+    EXPECT_TRUE(tool.isVisible());
+    EXPECT_TRUE(tool.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // A message box as well.
+    QMessageBox box(QMessageBox::Warning, "Kestrima", "?", QMessageBox::Ok, &d);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    EXPECT_FALSE(tool.isVisible());
+    box.hide();
+    QApplication::processEvents();
+    EXPECT_TRUE(tool.isVisible());
 
     // Over a form that is not modal it stacks as its owner's window, in the owner's layer.
     TformMapas plain(w.form);

@@ -16,6 +16,7 @@
 #include "app/host/EditingFile.h"
 #include "app/window/uFormPrincipal.h"
 #include "editor/CodeMemo.h"
+#include "platform/Menus.h"
 #include "platform/core/Classes.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
@@ -135,6 +136,27 @@ size_t saveAnswering(TformPrincipal& form, std::deque<int> answers = {})
     return boxes.texts.size();
 }
 
+// While it lives, notes for each message box whether it is asked with the normal pointer over a
+// window that paints, and hands the box on to the answers set before it.
+class TAskedCalmly {
+public:
+    explicit TAskedCalmly(const QWidget& window)
+        : FNext(SetMessageBoxHook([this, &window](const std::string& text, const std::string& caption, unsigned flags) {
+              calm.push_back(QApplication::overrideCursor() == nullptr && window.updatesEnabled());
+              return FNext(text, caption, flags);
+          }))
+    {
+    }
+    ~TAskedCalmly() { SetMessageBoxHook(std::move(FNext)); }
+    TAskedCalmly(const TAskedCalmly&) = delete;
+    TAskedCalmly& operator=(const TAskedCalmly&) = delete;
+
+    std::vector<bool> calm;
+
+private:
+    TMessageBoxHook FNext;
+};
+
 // Another program rewrites the file where it is, keeping its time of change.
 void rewriteInPlace(const std::string& file, const std::string& bytes)
 {
@@ -214,11 +236,16 @@ TEST(MainWindowNoLoss, SaveAllAsksForEachChangedFileAndReadsAHiddenOneAgainBehin
     WriteFileBytes(first, "uno de fuera");
     WriteFileBytes(second, "dos de fuera");
     {
-        // The hidden first document is read again, the shown second one overwrites its file.
+        // The hidden first document is read again, the shown second one overwrites its file; each
+        // question comes with the normal pointer over a window that paints.
         TBoxAnswers boxes({IDNO, IDYES});
+        TAskedCalmly asked(w.form);
         w.form.mGuardarTodoClick();
         EXPECT_EQ(boxes.texts, (std::vector<std::string>{changedOnDisk(first), changedOnDisk(second)}));
+        EXPECT_EQ(asked.calm, (std::vector<bool>{true, true}));
     }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(w.form.updatesEnabled());
     EXPECT_EQ(onDisk(first), "uno de fuera");
     EXPECT_EQ(onDisk(second), "dos2");
     EXPECT_EQ(w.form.FileTabs()->TabIndex(), 1);
@@ -239,6 +266,23 @@ TEST(MainWindowNoLoss, SaveAllAsksForEachChangedFileAndReadsAHiddenOneAgainBehin
     switchTo(w.form, 0);
     EXPECT_EQ(w.memo.StoredText(), "uno tercera");
     EXPECT_EQ(onDisk(first), "uno tercera");
+
+    // Saved from the tab's pop-up while another tab is shown, the same.
+    switchTo(w.form, 1);
+    typeAtEnd(w.memo, "?");
+    switchTo(w.form, 0);
+    WriteFileBytes(second, "dos cuarta");
+    {
+        TBoxAnswers boxes({IDYES});
+        TAskedCalmly asked(w.form);
+        w.form.pmTabs()->setProperty("Tag", 1);
+        w.form.mTabOption(1)->trigger();
+        EXPECT_EQ(boxes.texts, std::vector<std::string>{changedOnDisk(second)});
+        EXPECT_EQ(asked.calm, std::vector<bool>{true});
+    }
+    EXPECT_EQ(onDisk(second), "dos2?");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(w.form.updatesEnabled());
 }
 
 namespace {

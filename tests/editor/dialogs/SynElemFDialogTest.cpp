@@ -114,9 +114,9 @@ protected:
         QCoreApplication::sendEvent(w, &up);
     }
 
-    static void key(QWidget* w, int k, const QString& text = {})
+    static void key(QWidget* w, int k, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QKeyEvent down(QEvent::KeyPress, k, Qt::NoModifier, text);
+        QKeyEvent down(QEvent::KeyPress, k, modifiers, text);
         QCoreApplication::sendEvent(w, &down);
     }
 
@@ -308,6 +308,14 @@ TEST_F(OptionsDialogTest, BorderBoxesSpinsAndNumberBoxes)
             key(d.LeftBorderWidthBox, k, QString(QChar(k)).toLower());
         EXPECT_EQ(d.LeftBorderWidthBox->text(), "98");
         EXPECT_EQ(w.Gutter, 98);
+
+        // Ctrl+A selects a box's number, and the next digit replaces it.
+        for (QLineEdit* box : {d.IndentStepBox, d.WrapColumnBox, d.LeftBorderWidthBox, d.RightMarginWidthBox, d.DeftabBox}) {
+            box->setText("4");
+            key(box, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+            key(box, Qt::Key_8, "8");
+            EXPECT_EQ(box->text().toStdString(), "8") << box->objectName().toStdString();
+        }
 
         d.LeftBorderWidthBox->setText("198");
         d.GutterSpin()->UpButton()->Click();
