@@ -61,9 +61,8 @@ void SetHelpFolder(const std::string& folder)
 
 std::string HelpPagesFolder(const std::string& helpFile)
 {
-    const std::string path = NativePath(helpFile);
-    const std::string folder = ExtractFilePath(path);
-    const std::string name = ExtractFileName(path);
+    const std::string folder = ExtractFilePath(helpFile);
+    const std::string name = ExtractFileName(helpFile);
     const std::string stem = name.substr(0, name.size() - ExtractFileExt(name).size());
     return (folder.empty() ? helpFolder() : folder) + stem + "/";
 }

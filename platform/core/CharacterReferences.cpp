@@ -85,14 +85,33 @@ std::string FilePathText(std::string_view path)
     });
 }
 
+namespace {
+
+void appendAddressEscape(std::string& out, unsigned char byte)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    out += '%';
+    out += digits[byte >> 4];
+    out += digits[byte & 0x0F];
+}
+
+} // namespace
+
 std::string FilePathPageText(std::string_view path, TCharacterReferences* references)
 {
-    return utf8ToEditorText(path, references, [](std::string& out, unsigned char byte) {
-        static const char digits[] = "0123456789ABCDEF";
-        out += '%';
-        out += digits[byte >> 4];
-        out += digits[byte & 0x0F];
-    });
+    return utf8ToEditorText(path, references, appendAddressEscape);
+}
+
+std::string FilePathPageAddress(std::string_view path, TCharacterReferences* references)
+{
+    std::string address;
+    address.reserve(path.size());
+    for (const char c : FilePathPageText(path, references))
+        if (c == '\\')
+            appendAddressEscape(address, static_cast<unsigned char>(c));
+        else
+            address += c;
+    return address;
 }
 
 namespace {
@@ -148,7 +167,8 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
         AppendUtf8(characters, cp);
         i += length;
     }
-    // Then the address: "%XX" stands for the byte XX of the name's UTF-8.
+    // Then the address: "%XX" stands for the byte XX of the name's UTF-8, and "\" separates folders
+    // as "/" does (only "%5C" is a name's own "\").
     std::string bytes;
     bytes.reserve(characters.size());
     for (size_t i = 0; i < characters.size(); ++i) {
@@ -156,6 +176,8 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
             HexDigitValue(characters[i + 2]) >= 0) {
             bytes += static_cast<char>(HexDigitValue(characters[i + 1]) * 16 + HexDigitValue(characters[i + 2]));
             i += 2;
+        } else if (characters[i] == '\\') {
+            bytes += '/';
         } else {
             bytes += characters[i];
         }
