@@ -76,6 +76,20 @@ void writeClassesValue(const std::string& key, const std::string& value)
 
 const char* const kEditVerb = "\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec";
 
+// Starts the program with `file`, as a later start that finds this test's window running (its DDE
+// server listening), and waits until the start has handed the file over and ended.
+void handOverAsALaterStart(const std::string& file)
+{
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    auto later = startProgram({QString::fromStdString(file)});
+    ASSERT_TRUE(pumpUntil([&] { return later->state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(later->exitCode(), 0);
+    // A start ends once its lines are taken, which may be before they have run.
+    EXPECT_TRUE(pumpUntil([] { return TDdeServer::Instance().Pending() == 0; }));
+}
+
 } // namespace
 
 TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
@@ -616,12 +630,7 @@ TEST(DdeMacro, APathThroughALinkedFolderAndDotDotIsTheFileTheSystemOpensWhicheve
 
     // Through a later start, which hands its files over as edit lines.
     w.form.mCerrarTodoClick();
-    TSingleInstance first("Kestrima");
-    ASSERT_TRUE(first.Listen());
-    first.ServeDde();
-    auto later = startProgram({QString::fromStdString(through)});
-    ASSERT_TRUE(pumpUntil([&] { return later->state() == QProcess::NotRunning; }, 30000));
-    EXPECT_EQ(later->exitCode(), 0);
+    handOverAsALaterStart(through);
     ASSERT_EQ(w.form.DocumentCount(), 1);
     EXPECT_EQ(EditorText(w.memo), "dos");
     saveTyped("tres");
@@ -676,12 +685,7 @@ TEST(DdeMacro, ANameWithABackslashIsAFileOfItsOwnWhicheverWayItComes)
 
     // Through a later start, which hands its files over as edit lines.
     w.form.mCerrarTodoClick();
-    TSingleInstance first("Kestrima");
-    ASSERT_TRUE(first.Listen());
-    first.ServeDde();
-    auto later = startProgram({QString::fromStdString(named)});
-    ASSERT_TRUE(pumpUntil([&] { return later->state() == QProcess::NotRunning; }, 30000));
-    EXPECT_EQ(later->exitCode(), 0);
+    handOverAsALaterStart(named);
     ASSERT_EQ(captions(w.form), std::vector<std::string>{"sub\\page.html"});
     EXPECT_EQ(EditorText(w.memo), "dos");
     saveTyped(w.form, "tres");
