@@ -57,7 +57,7 @@ bool isTrashName(const std::string& component)
 // True for a folder inside a recycle bin or trash folder; the bin itself is not below it.
 bool belowRecycleBin(const std::string& path)
 {
-    std::string folder = withoutSlash(NativePath(path));
+    std::string folder = withoutSlash(path);
     size_t start = 0;
     while (start < folder.size()) {
         size_t slash = folder.find('/', start);
@@ -212,7 +212,7 @@ void TDirTree::SetDirectory(const std::string& path)
         throw Exception(LoadResString(kInvalidPathName));
     TBusyCursor busy;
     ensureBuilt();
-    std::string folder = AddBackslash(NativePath(path));
+    std::string folder = AddBackslash(path);
     if (!folderExistsWithoutCase(folder)) {
         TDirTreeNode* drive = driveNodeFor(folder);
         if (!drive)
@@ -264,7 +264,7 @@ TDirTreeNode* TDirTree::driveNodeFor(const std::string& path) const
 
 TDirTreeNode* TDirTree::FindNode(const std::string& path) const
 {
-    std::string folder = AddBackslash(NativePath(path));
+    std::string folder = AddBackslash(path);
     for (QTreeWidgetItemIterator it(const_cast<TDirTree*>(this)); *it; ++it)
         if (TDirTreeNode* node = NodeOf(*it); node && node->Data.Path == folder)
             return node;

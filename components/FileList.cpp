@@ -458,24 +458,23 @@ void TFileList::Refresh()
     };
     for (int i = 0; i < FDirectories.Count(); ++i) {
         const std::string& folder = FDirectories[i];
-        std::string native = NativePath(folder);
         // The root has no parent to go up to.
-        if (FDisplayDirectory && FDisplayParentDir && native != "/") {
+        if (FDisplayDirectory && FDisplayParentDir && folder != "/") {
             TSearchRec parent;
-            if (ReadEntry(native + "..", parent)) {
+            if (ReadEntry(folder + "..", parent)) {
                 parent.Name = "..";
                 parent.Attr = faDirectory;
-                add(native, parent);
+                add(folder, parent);
             }
         }
-        ForEachEntry(native, [&](const TSearchRec& rec) {
+        ForEachEntry(folder, [&](const TSearchRec& rec) {
             if (!passesAttributes(rec.Attr))
                 return true;
             if (rec.Attr & faDirectory) {
                 if (FDisplayDirectory)
-                    add(native, rec);
+                    add(folder, rec);
             } else if (MatchesMaskList(FilePathText(rec.Name), FMasks, true, false)) {
-                add(native, rec);
+                add(folder, rec);
             }
             return true;
         });

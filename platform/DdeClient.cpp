@@ -9,6 +9,7 @@
 
 #include "platform/FileNameQt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Process.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 
@@ -82,19 +83,12 @@ bool TBrowserDdeConv::RequestData(const std::string& item, std::string& data)
     if (FTopic != kOpenURL || FStarted)
         return true;
     // The address and the command are both the file system's bytes (a program's path is a file's
-    // name): the address takes its place in each word after the word is converted.
-    const QString url = FromFilePath(item.substr(0, item.find(",,")));
-    QStringList arguments;
-    if (FileExists(FServiceApplication)) {
-        arguments = {FromFilePath(FServiceApplication), url};
-    } else {
-        for (const std::string& word : BrowserArguments(FServiceApplication, kPagePlaceholder))
-            arguments.push_back(FromFilePath(word).replace(QLatin1String(kPagePlaceholder), url));
-    }
-    if (arguments.isEmpty())
-        return false;
-    const QString program = arguments.takeFirst();
-    FStarted = QProcess::startDetached(program, arguments);
+    // name), and the browser gets them so: a page or a program whose name spells no text still reaches it.
+    const std::string address = item.substr(0, item.find(",,"));
+    const std::vector<std::string> arguments = FileExists(FServiceApplication)
+                                                   ? std::vector<std::string>{FServiceApplication, address}
+                                                   : BrowserArguments(FServiceApplication, address);
+    FStarted = !arguments.empty() && StartDetachedProcess(arguments);
     return FStarted;
 }
 

@@ -46,8 +46,8 @@ TDdeClientFactory SetDdeClientFactory(TDdeClientFactory factory);
 // item's text before ",,") once per conversation, and "WWW_Activate", which succeeds and does nothing.
 // Other topics fail to open. ServiceApplication is a program's path, or a command line of the
 // registry store's form (BrowserArguments) when no file has that name; the request fails when the
-// program cannot be started. The address is spelt as the file system spells names, the command in
-// Windows-1252.
+// program cannot be started. The address is spelt as the file system spells names, and the program
+// gets it, its own name and the command's words as those bytes.
 class TBrowserDdeConv : public TDdeClientConv {
 public:
     bool OpenLink() override;

@@ -2,7 +2,6 @@
 #include "platform/DesktopTypes.h"
 
 #include <QByteArray>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 
@@ -16,6 +15,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MimeApps.h"
+#include "platform/core/Process.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -89,12 +89,10 @@ const char* const kProjectPackage =
 
 void refreshMimeDatabase(const std::string& mimeFolder)
 {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
-    if (tool.isEmpty())
-        return;
-    QProcess update;
-    update.start(tool, {FromFilePath(mimeFolder)});
-    update.waitForFinished(30000);
+    const std::string tool = ToFilePath(QStandardPaths::findExecutable(QStringLiteral("update-mime-database")));
+    // The folder goes as its bytes: a home folder's name need not spell text.
+    if (!tool.empty())
+        RunProcess({tool, mimeFolder}, 30000);
 }
 
 } // namespace

@@ -61,9 +61,8 @@ void SetHelpFolder(const std::string& folder)
 
 std::string HelpPagesFolder(const std::string& helpFile)
 {
-    const std::string path = NativePath(helpFile);
-    const std::string folder = ExtractFilePath(path);
-    const std::string name = ExtractFileName(path);
+    const std::string folder = ExtractFilePath(helpFile);
+    const std::string name = ExtractFileName(helpFile);
     const std::string stem = name.substr(0, name.size() - ExtractFileExt(name).size());
     return (folder.empty() ? helpFolder() : folder) + stem + "/";
 }
@@ -100,10 +99,9 @@ bool WinHelp(QWidget* owner, const std::string& helpFile, unsigned command, cons
     const std::string page = index.PageFor(command, key, context);
     if (page.empty())
         return false;
-    const size_t anchor = page.find('#');
-    if (anchor == std::string::npos)
-        return ShellOpenReported(owner, folder + page);
-    return ShellOpenReported(owner, "file://" + folder + page);
+    // A page with an anchor ("tabla.html#t") names no file: the shell opens the page at the anchor, by
+    // an address that escapes the folder's bytes (a "file://" put in front by hand would not).
+    return ShellOpenReported(owner, folder + page);
 }
 
 bool HelpCommand(QWidget* owner, unsigned command, const std::string& key, int context)

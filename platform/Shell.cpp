@@ -1,8 +1,6 @@
 // The desktop's shell: handing an address or a file to the desktop's opener, which opens it by its kind.
 #include "platform/Shell.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Process.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -75,18 +74,17 @@ std::string encodedAddress(const std::string& text)
 // "#fragment" names no file. "" when there is no such file.
 std::string fileArgument(std::string name, const std::string& folder)
 {
-    name = NativePath(name);
     if (!folder.empty() && !name.empty() && name[0] != '/')
-        name = NativePath(folder) + name;
-    if (std::string file = ExistingAbsolutePath(name); !file.empty())
-        return file;
+        name = folder + name;
+    if (PathExists(name))
+        return ExpandFileName(name);
     const size_t hash = name.find('#');
     if (hash == std::string::npos || hash == 0)
         return {};
-    const std::string page = NativePath(name.substr(0, hash));
+    const std::string page = name.substr(0, hash);
     if (!FileExists(page))
         return {};
-    QUrl url = UrlOfFilePath(ExistingAbsolutePath(page));
+    QUrl url = UrlOfFilePath(ExpandFileName(page));
     url.setFragment(FromFilePath(name.substr(hash + 1)));
     return url.toString(QUrl::FullyEncoded).toStdString();
 }
@@ -122,33 +120,21 @@ std::string openerArgument(const std::string& text, const std::string& folder, i
     return argument;
 }
 
-// Runs the opener on the argument; false with the reason's string id when it is missing or refuses.
+// Runs the opener on the argument, which it gets as the name's own bytes (a Qt string would lose those
+// that spell no UTF-8 character); false with the reason's string id when it is missing or refuses.
 bool runOpener(const std::string& argument, int& why)
 {
-    const QString opener = FromFilePath(DesktopOpener());
-    if (opener.isEmpty()) {
+    const std::string opener = DesktopOpener();
+    if (opener.empty()) {
         why = kNoOpener;
         return false;
     }
-    auto* process = new QProcess(QCoreApplication::instance());
-    process->setProgram(opener);
-    process->setArguments({FromFilePath(argument)});
-    // What the opener and its program print goes where ours goes; a pipe nobody reads would stop them.
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->start();
-    if (!process->waitForStarted()) {
-        delete process;
-        why = kNoOpener;
-        return false;
+    switch (RunProcess({opener, argument}, kOpenerAnswerMs)) {
+    case TProcessEnd::NotStarted: why = kNoOpener; return false;
+    case TProcessEnd::Failed: why = kOpenerRefused; return false;
+    case TProcessEnd::Running:
+    case TProcessEnd::Succeeded: break;
     }
-    if (process->waitForFinished(kOpenerAnswerMs)) {
-        const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-        delete process;
-        why = opened ? 0 : kOpenerRefused;
-        return opened;
-    }
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
     why = 0;
     return true;
 }
@@ -194,10 +180,11 @@ bool ShellStartProgram(const std::string& program)
 {
     if (hook())
         return hook()(program);
-    const std::string path = NativePath(Trim(program));
-    if (IsProgramFile(path)) {
-        const std::string file = ExistingAbsolutePath(path);
-        return QProcess::startDetached(FromFilePath(file), {}, FromFilePath(ExtractFilePath(file)));
+    const std::string path = Trim(program);
+    if (IsExecutableFile(path)) {
+        // The program's own name, bytes and all: it is started by the name it has on disk.
+        const std::string file = ExpandFileName(path);
+        return StartDetachedProcess({file}, ExtractFilePath(file));
     }
     return ShellOpen(program);
 }

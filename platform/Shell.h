@@ -12,15 +12,16 @@ class QWidget;
 //   scheme; "file:" addresses are files;
 // - an existing file or folder goes to the desktop's opener for its type (a file name with a
 //   "#fragment" that names no file opens the file before the "#" at that place).
-// `target` is spelt as the file system spells its names (UTF-8 here); "\" separates folders too, and
-// a relative name is taken from `folder` (ending in a separator), or from the working folder when
-// that is empty. False when nothing was handed on or the desktop refused it, with `why` (when given)
+// `target` is spelt as the file system spells its names (UTF-8 here, "\" a character of a name like any
+// other), and a relative name is taken from `folder` (ending in a separator), or from the working
+// folder when that is empty. The opener gets a name as its bytes, whatever they spell. False when nothing was handed on or the desktop refused it, with `why` (when given)
 // saying why in Spanish.
 bool ShellOpen(const std::string& target, std::string* why = nullptr, const std::string& folder = {});
 // ShellOpen, and when it fails a message box over `owner` that names the target and says why.
 bool ShellOpenReported(QWidget* owner, const std::string& target, const std::string& folder = {});
 // Starts a program the user named in the settings (a utility): an existing executable file is started
-// in its own folder; anything else goes to ShellOpen. Only for programs the user chose to run.
+// in its own folder, by its name's own bytes; anything else goes to ShellOpen. Only for programs the
+// user chose to run.
 bool ShellStartProgram(const std::string& program);
 
 // The program that hands files and addresses to the desktop: "xdg-open" on the path. The opener gets

@@ -10,7 +10,7 @@
 
 bool GetPictureSize(const std::string& fileName, int& width, int& height)
 {
-    QImageReader reader(FromFilePath(NativePath(fileName)));
+    QImageReader reader(FromFilePath(fileName));
     QSize size = reader.size();
     // Readers that cannot tell the size from the header alone give it once the picture is read.
     if (!size.isValid())

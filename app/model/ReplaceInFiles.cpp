@@ -157,7 +157,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     std::string backup = !request.Backup ? std::string() : backupName.empty() ? ReplaceBackupName(fileName) : backupName;
     // A name whose extension already is its own backup's ("x.~~~") would have the backup overwrite
     // the new contents.
-    const bool ownName = !backup.empty() && NativePath(backup) == NativePath(fileName);
+    const bool ownName = !backup.empty() && backup == fileName;
     if (ownName)
         backup.clear();
     std::string error;

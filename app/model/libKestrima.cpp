@@ -229,17 +229,15 @@ void ExtractLinks(std::string_view text, TStringList& list)
 
 std::string MakeRelativePath(std::string_view document, std::string_view target, int mode)
 {
-    // A backslash and "/" both separate folders; pages only use "/".
-    const std::string to = NativePath(target);
+    const std::string to(target);
     if (mode == 1)
         return ExtractFileName(to);
     if (mode != 2)
         return to;
-    const std::string from = NativePath(document);
-    const size_t slash = from.rfind('/');
-    if (slash == std::string::npos)
+    const size_t slash = document.rfind('/');
+    if (slash == std::string_view::npos)
         return to;
-    const std::vector<std::string> documentDirs = splitPath(std::string_view(from).substr(0, slash));
+    const std::vector<std::string> documentDirs = splitPath(document.substr(0, slash));
     const std::vector<std::string> targetParts = splitPath(to);
     const size_t targetDirs = targetParts.size() - 1;
     size_t common = 0;

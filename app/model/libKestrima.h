@@ -41,7 +41,8 @@ std::string StripTags(std::string_view text);
 void ExtractLinks(std::string_view text, TStringList& list);
 
 // The name by which a page refers to a file: mode 0 the target as it is, 1 its file name only, 2 the
-// path relative to the document's folder; every "\" becomes "/".
+// path relative to the document's folder. Both are the file system's names, whose folders "/" alone
+// separates: a "\" stays a character of its name.
 std::string MakeRelativePath(std::string_view document, std::string_view target, int mode);
 // True for the extensions of the text files the editor opens itself (".htm", ".txt", ".css" ...).
 bool IsTextFileExt(std::string_view fileName);

@@ -18,9 +18,9 @@ std::string BackupFileName(const std::string& fileName) {
 bool MakeBackupFile(const std::string& fileName) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path source = NativePath(fileName);
+  const fs::path source = fileName;
   if (!fs::is_regular_file(source, ec)) return false;
-  const fs::path backup = NativePath(BackupFileName(fileName));
+  const fs::path backup = BackupFileName(fileName);
   fs::remove(backup, ec);
   fs::rename(source, backup, ec);
   return true;

@@ -510,11 +510,9 @@ int TformPrincipal::defaultKind() const
 
 int TformPrincipal::TipoDeArchivo(const std::string& FileName) const
 {
-    const size_t slash = FileName.find_last_of("/\\");
-    const size_t dot = FileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    const std::string extension = ExtractFileExt(FileName);
+    if (extension.empty())
         return defaultKind();
-    const std::string extension = FileName.substr(dot);
     for (const char* html : {".htm", ".html", ".asp", ".krd", ".krp", ".cod"})
         if (SameText(extension, html))
             return ekHTML;

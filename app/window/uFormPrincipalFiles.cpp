@@ -66,12 +66,12 @@ constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUT
 
 std::string folderOf(const std::string& fileName)
 {
-    return std::filesystem::path(NativePath(fileName)).parent_path().string();
+    return std::filesystem::path(fileName).parent_path().string();
 }
 
 std::string nameOf(const std::string& fileName)
 {
-    return std::filesystem::path(NativePath(fileName)).filename().string();
+    return std::filesystem::path(fileName).filename().string();
 }
 
 // A document's tab caption: its name as the desktop gives it, in the window's text.

@@ -145,9 +145,9 @@ void TformPrincipal::GuardaHistorial(THistoryCombo& Combo)
 std::string TformPrincipal::RutaRelativa(const std::string& FileName)
 {
     // The page's text holds the name's characters as typed text would; the file system's bytes would
-    // read as other characters in it.
-    return FilePathPageText(MakeRelativePath(ArchivoActual(), FileName, FConfig->InsertDirs),
-                            FCodeMemo->CharacterReferences());
+    // read as other characters in it, and a name's "\" as "/".
+    return FilePathPageAddress(MakeRelativePath(ArchivoActual(), FileName, FConfig->InsertDirs),
+                              FCodeMemo->CharacterReferences());
 }
 
 void TformPrincipal::InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode)
@@ -616,7 +616,7 @@ void TformPrincipal::InsertaMiTag(QObject* Sender)
 std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
 {
     std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(NativePath(FileName), error);
+    std::filesystem::path full = std::filesystem::absolute(FileName, error);
     const std::string file = error ? FileName : full.lexically_normal().string();
     // A file's name may hold quotes: it goes into the attributes quoted as any typed value.
     const std::string path = QuoteAttributeValue(RutaRelativa(file));

@@ -15,7 +15,7 @@ namespace {
 std::string foundName(const std::string& name)
 {
     std::error_code ec;
-    fs::path path(NativePath(name));
+    fs::path path(name);
     std::string wanted = path.filename().string();
     if (wanted.empty() || wanted == "." || wanted == "..")
         return {};
@@ -36,7 +36,7 @@ std::string foundName(const std::string& name)
 bool DirExists(const std::string& name)
 {
     std::error_code ec;
-    return !name.empty() && fs::is_directory(NativePath(name), ec);
+    return !name.empty() && fs::is_directory(name, ec);
 }
 
 bool HasAnyChar(std::string_view text, std::string_view chars)

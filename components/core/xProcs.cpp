@@ -61,7 +61,7 @@ void ReplaceAll(std::string& text, std::string_view search, std::string_view rep
 int64_t FileSizeOf(const std::string& fileName)
 {
     std::error_code ec;
-    fs::path path(NativePath(fileName));
+    const fs::path path(fileName);
     if (!fs::is_regular_file(path, ec))
         return 0;
     auto size = fs::file_size(path, ec);
@@ -71,14 +71,13 @@ int64_t FileSizeOf(const std::string& fileName)
 std::string ShellDisplayName(const std::string& path)
 {
     std::error_code ec;
-    std::string native = NativePath(path);
-    if (native.empty() || !fs::exists(native, ec))
+    if (path.empty() || !fs::exists(path, ec))
         return path;
     // "." and ".." name the folder they lead to, as the system resolves it (after a link to a folder
     // ".." leads out of the folder it names); a trailing separator names the folder before it.
-    const std::string name0 = fs::path(native).filename().string();
-    std::string normal = name0.empty() || name0 == "." || name0 == ".." ? fs::canonical(native, ec).string()
-                                                                         : fs::absolute(native, ec).string();
+    const std::string name0 = fs::path(path).filename().string();
+    std::string normal = name0.empty() || name0 == "." || name0 == ".." ? fs::canonical(path, ec).string()
+                                                                         : fs::absolute(path, ec).string();
     while (normal.size() > 1 && normal.back() == '/')
         normal.pop_back();
     std::string name = ExtractFileName(normal);

@@ -9,7 +9,8 @@
 
 // The text without any blank (character 32).
 std::string RemoveSpaces(std::string_view text);
-// The path with a folder separator at its end: "/" is added unless it already ends in "\" or "/".
+// The path with a folder separator at its end: "/" is added unless it already ends in one ("\" is a
+// character of a name).
 // An empty path stays empty, so no root is made out of nothing.
 std::string AddBackslash(std::string_view path);
 

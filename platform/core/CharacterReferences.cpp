@@ -1,6 +1,7 @@
 // Characters Windows-1252 lacks, held in the editor's 8-bit text as decimal references "&#N;", and the set of them a document remembers.
 #include "platform/core/CharacterReferences.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/core/SysUtils.h"
@@ -85,14 +86,33 @@ std::string FilePathText(std::string_view path)
     });
 }
 
+namespace {
+
+void appendAddressEscape(std::string& out, unsigned char byte)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    out += '%';
+    out += digits[byte >> 4];
+    out += digits[byte & 0x0F];
+}
+
+} // namespace
+
 std::string FilePathPageText(std::string_view path, TCharacterReferences* references)
 {
-    return utf8ToEditorText(path, references, [](std::string& out, unsigned char byte) {
-        static const char digits[] = "0123456789ABCDEF";
-        out += '%';
-        out += digits[byte >> 4];
-        out += digits[byte & 0x0F];
-    });
+    return utf8ToEditorText(path, references, appendAddressEscape);
+}
+
+std::string FilePathPageAddress(std::string_view path, TCharacterReferences* references)
+{
+    std::string address;
+    address.reserve(path.size());
+    for (const char c : FilePathPageText(path, references))
+        if (c == '\\')
+            appendAddressEscape(address, static_cast<unsigned char>(c));
+        else
+            address += c;
+    return address;
 }
 
 namespace {
@@ -148,7 +168,9 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
         AppendUtf8(characters, cp);
         i += length;
     }
-    // Then the address: "%XX" stands for the byte XX of the name's UTF-8.
+    // Then the address: "\" separates folders as "/" does (only "%5C" is a name's own "\"), and
+    // "%XX" stands for the byte XX of the name's UTF-8.
+    std::replace(characters.begin(), characters.end(), '\\', '/');
     return DecodeAddressEscapes(characters);
 }
 

@@ -241,7 +241,7 @@ std::string ReadFileBytes(const std::string& fileName)
 
 bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& bytes)
 {
-    std::ifstream stream(NativePath(fileName), std::ios::binary);
+    std::ifstream stream(fileName, std::ios::binary);
     if (!stream)
         return false;
     stream.seekg(0, std::ios::end);
@@ -275,6 +275,17 @@ bool FileExists(const std::string& fileName)
 {
     struct stat st {};
     return stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PathExists(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool IsExecutableFile(const std::string& fileName)
+{
+    return FileExists(fileName) && access(fileName.c_str(), X_OK) == 0;
 }
 
 // ---------------------------------------------------------------- TStringList

@@ -119,6 +119,10 @@ bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& by
 // not written.
 void WriteFileBytes(const std::string& fileName, std::string_view bytes);
 bool FileExists(const std::string& fileName);
+// Whether a file or a folder answers to the name (a link as what it leads to).
+bool PathExists(const std::string& path);
+// A regular file that this user may run.
+bool IsExecutableFile(const std::string& fileName);
 
 // A list of strings, each with an optional object pointer. Look-ups compare without case by default.
 class TStringList {

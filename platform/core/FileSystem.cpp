@@ -171,11 +171,11 @@ bool ReadEntry(const std::string& path, TSearchRec& rec)
 
 bool ForEachEntry(const std::string& folder, const std::function<bool(const TSearchRec&)>& visit)
 {
-    DIR* dir = opendir(NativePath(folder).c_str());
+    DIR* dir = opendir(folder.c_str());
     if (!dir)
         return true;
     std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
-    std::string base = withSlash(NativePath(folder));
+    const std::string base = withSlash(folder);
     while (dirent* d = readdir(dir)) {
         std::string_view name = d->d_name;
         if (name == "." || name == "..")
@@ -498,7 +498,7 @@ std::string LinkTarget(const std::string& path)
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
 {
     struct stat st {};
-    if (path.empty() || stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     identity.Device = static_cast<uint64_t>(st.st_dev);
     identity.Inode = static_cast<uint64_t>(st.st_ino);
@@ -517,7 +517,7 @@ bool SameFile(const std::string& a, const std::string& b)
     // A name the system cannot resolve is compared by its spelling, cleaned up: nothing is read or
     // written through this answer, and a path that leads nowhere can only be told apart so.
     const auto spelled = [](const std::string& name) {
-        return std::filesystem::path(LinkTarget(ExpandFileName(NativePath(name)))).lexically_normal();
+        return std::filesystem::path(LinkTarget(ExpandFileName(name))).lexically_normal();
     };
     return spelled(a) == spelled(b);
 }
@@ -535,7 +535,7 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     outcome = TReplaceOutcome{};
     TFileSizeSignalIgnored sizeLimit;
     const bool document = kind == TReplaceKind::Document;
-    const std::string target = document ? LinkTarget(NativePath(fileName)) : NativePath(fileName);
+    const std::string target = document ? LinkTarget(fileName) : fileName;
     struct stat old {};
     bool existed = (document ? stat(target.c_str(), &old) : lstat(target.c_str(), &old)) == 0;
     if (existed && !document && !S_ISDIR(old.st_mode) &&
@@ -559,7 +559,7 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     std::string oldBytes;
     const bool haveOld = existed && ReadFileBytes(target, INT64_MAX, oldBytes);
     const bool wantBackup = !backupName.empty() && haveOld;
-    const std::string backupPath = NativePath(backupName);
+    const std::string& backupPath = backupName;
     TTemporaryFile contents;
     if (contents.Write(target, bytes, existed ? &old : nullptr)) {
         // The backup waits beside its name until the new contents have taken theirs: a save that

@@ -268,7 +268,7 @@ bool CompareMem(const void* a, const void* b, int length)
 
 bool IsPathDelimiter(char c)
 {
-    return c == '\\' || c == '/';
+    return c == '/';
 }
 
 std::string ExtractFileName(std::string_view path)
@@ -300,24 +300,15 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension)
     return changed.append(extension);
 }
 
-std::string NativePath(std::string_view path)
-{
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
-}
-
 std::string ExpandFileName(std::string_view path, std::string_view folder)
 {
     if (path.empty())
         return {};
-    std::filesystem::path full(NativePath(path));
+    std::filesystem::path full(path);
     if (full.is_relative()) {
         std::error_code error;
         const std::filesystem::path base =
-            folder.empty() ? std::filesystem::current_path(error) : std::filesystem::path(NativePath(folder));
+            folder.empty() ? std::filesystem::current_path(error) : std::filesystem::path(folder);
         full = base / full;
     }
     // ".." is kept: under a link to a folder it does not lead where the text says.

@@ -51,7 +51,8 @@ int HexDigitValue(char c);
 // Every unit that compares raw blocks shares this one routine.
 bool CompareMem(const void* a, const void* b, int length);
 
-// File paths follow one rule everywhere: both "\" and "/" separate folders.
+// A file name is the file system's bytes: "/" alone separates its folders, and "\" is one of a
+// name's characters like any other (archives made elsewhere unpack such names).
 bool IsPathDelimiter(char c);
 // The part of a path after its last separator.
 std::string ExtractFileName(std::string_view path);
@@ -61,8 +62,6 @@ std::string ExtractFilePath(std::string_view path);
 std::string ExtractFileExt(std::string_view path);
 // The path with its file name's extension replaced by `extension` (given with its "."), or added.
 std::string ChangeFileExt(std::string_view path, std::string_view extension);
-// The path as the file system takes it: each "\" becomes "/".
-std::string NativePath(std::string_view path);
 // The path made absolute against `folder` (the working folder when empty), with "." parts and doubled
 // separators taken out; links are not followed, so a link keeps its own name. "" stays "".
 std::string ExpandFileName(std::string_view path, std::string_view folder = {});

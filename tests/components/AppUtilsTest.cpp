@@ -28,8 +28,8 @@ const TPlacementScreen kScreen800{800, 600, 96};
 TEST(AppUtils, DefaultStoreNamesComeFromTheProgramFile)
 {
     EXPECT_EQ(GetDefaultIniRegKey("/usr/bin/kestrima"), "Software\\kestrima");
-    EXPECT_EQ(GetDefaultIniRegKey("C:\\Programas\\Kestrima.exe"), "Software\\Kestrima");
-    EXPECT_EQ(GetDefaultIniName("C:\\Programas\\Kestrima.exe"), "Kestrima.INI");
+    EXPECT_EQ(GetDefaultIniRegKey("/opt/Programas/Kestrima.exe"), "Software\\Kestrima");
+    EXPECT_EQ(GetDefaultIniName("/opt/Programas/Kestrima.exe"), "Kestrima.INI");
     EXPECT_EQ(GetDefaultIniName("/opt/k/kestrima"), "kestrima.INI");
 }
 

@@ -99,6 +99,7 @@ TEST(DirTree, DirectoryReadsQuestionMarkAndWritesAlongThePath)
     Drive d;
     d.folder("Uno/Dos/Tres");
     d.folder("Uno/Otra");
+    d.folder("Uno\\Otra");
     TDirTree tree;
     tree.SetDriveSource([&] { return std::vector<TDriveInfo>{d.info("DATOS")}; });
     EXPECT_EQ(tree.Directory(), "?");
@@ -116,9 +117,10 @@ TEST(DirTree, DirectoryReadsQuestionMarkAndWritesAlongThePath)
     EXPECT_TRUE(tree.FindNode(d.root + "Uno")->isExpanded());
     EXPECT_TRUE(tree.FindNode(d.root + "Uno/Dos")->isExpanded());
     EXPECT_EQ(tree.topLevelItem(0)->text(0).toStdString(), "DATOS (" + d.dir.path.string() + ")");
-    // Backslashes separate too; a missing folder falls back to the drive.
+    // A backslash is a character of a folder's name; a missing folder falls back to the drive.
     tree.SetDirectory(d.root + "Uno\\Otra");
-    EXPECT_EQ(tree.Directory(), d.root + "Uno/Otra/");
+    EXPECT_EQ(tree.Directory(), d.root + "Uno\\Otra/");
+    EXPECT_EQ(tree.Selected()->text(0).toStdString(), "Uno\\Otra");
     tree.SetDirectory(d.root + "Uno/NoExiste");
     EXPECT_EQ(tree.Directory(), d.root);
     // "?" changes nothing.

@@ -62,8 +62,9 @@ TEST(FileList, FoldersAndMasksReadBackJoined)
     TFileList list;
     list.SetDirectory("/a;/b");
     EXPECT_EQ(list.Directory(), "/a/;/b/");
+    // A "\" ending a folder's name is its own character.
     list.SetDirectory("/a/;;/b\\;");
-    EXPECT_EQ(list.Directory(), "/a/;/b\\");
+    EXPECT_EQ(list.Directory(), "/a/;/b\\/");
     EXPECT_EQ(list.Count(), 0); // neither folder exists
     list.SetMask("htm, *.GIF;;");
     EXPECT_EQ(list.Mask(), "*htm*;*.gif;**");

@@ -67,9 +67,11 @@ TEST(xProcs, PathsFollowOneSeparatorRule)
     EXPECT_EQ(AddBackslash(""), "");
     EXPECT_EQ(AddBackslash("dir"), "dir/");
     EXPECT_EQ(AddBackslash("dir/"), "dir/");
-    EXPECT_EQ(AddBackslash("C:\\dir\\"), "C:\\dir\\");
+    // A "\" ending a name is the name's own character.
+    EXPECT_EQ(AddBackslash("dir\\"), "dir\\/");
     EXPECT_EQ(FileNameNoExt("x.html.htm"), "x.html");
     EXPECT_EQ(FileNameNoExt("a\\b.c/x.html.htm"), "x.html");
+    EXPECT_EQ(FileNameNoExt("d/sub\\x.htm"), "sub\\x");
     EXPECT_EQ(FileNameNoExt("d.ir/name"), "name");
     EXPECT_EQ(FileNameNoExt(".htm"), "");
     EXPECT_EQ(ShortPathName("/a b/c.htm"), "/a b/c.htm");
@@ -86,7 +88,12 @@ TEST(xProcs, FilesAsTheDiskAndTheDesktopShowThem)
     std::filesystem::create_directory(dir.path / "sub");
 
     EXPECT_EQ(FileSizeOf(file), 5);
-    EXPECT_EQ(FileSizeOf(folder + "\\p\xE1gina.htm"), 5);
+    // "sub\x.htm" is a file of its own beside the folder "sub".
+    dir.file("sub/x.htm", "1");
+    dir.file("sub\\x.htm", "123");
+    EXPECT_EQ(FileSizeOf(folder + "/sub\\x.htm"), 3);
+    EXPECT_EQ(ShellDisplayName(folder + "/sub\\x.htm"), "sub\\x.htm");
+    EXPECT_EQ(FileSizeOf(folder + "\\p\xE1gina.htm"), 0);
     EXPECT_EQ(FileSizeOf(folder + "/missing"), 0);
     EXPECT_EQ(FileSizeOf(folder + "/sub"), 0);
 

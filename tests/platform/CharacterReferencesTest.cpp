@@ -100,9 +100,15 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
     EXPECT_EQ(FilePathPageText("\xCE\xB1/caf\xE9.gif", &references), "&#945;/caf%E9.gif");
     EXPECT_TRUE(references.IsRemembered(0x3B1));
 
+    // In an address a name's own "\" is escaped, since a browser reads a bare one as "/".
+    EXPECT_EQ(FilePathPageAddress("sub\\caf\xE9 \xC3\xB1.gif", nullptr), "sub%5Ccaf%E9 \xF1.gif");
+    EXPECT_EQ(FilePathPageText("sub\\a.gif", nullptr), "sub\\a.gif");
+
     // Out of a page, as a browser reads it: each name written above leads back to its bytes.
-    for (const std::string name : {"im\xC3\xA1genes/foto \xC3\xB1.gif", "\xCE\xB1/caf\xE9.gif", "a%b.gif", "plain.gif"})
-        EXPECT_EQ(PageReferencePath(FilePathPageText(name, nullptr)), name) << name;
+    for (const std::string name : {"im\xC3\xA1genes/foto \xC3\xB1.gif", "\xCE\xB1/caf\xE9.gif", "a%b.gif", "plain.gif",
+                                   "sub\\p\xC3\xA1gina\\.gif"})
+        EXPECT_EQ(PageReferencePath(FilePathPageAddress(name, nullptr)), name) << name;
+    EXPECT_EQ(PageReferencePath("img\\a.gif"), "img/a.gif");
     EXPECT_EQ(PageReferencePath("foto%20%C3%B1.gif"), "foto \xC3\xB1.gif");
     EXPECT_EQ(PageReferencePath("&#241;&#xF1;&#XF1;.gif"), "\xC3\xB1\xC3\xB1\xC3\xB1.gif");
     // What is no escape or reference stays as written.

@@ -82,7 +82,7 @@ TEST(Help, RequestsOpenTheirPagesThroughTheShellAndQuitOpensNothing)
     EXPECT_TRUE(WinHelp(nullptr, "Prueba.hlp", HELP_CONTEXT, "", 5));
     EXPECT_TRUE(WinHelp(nullptr, "Prueba.hlp", HELP_QUIT));
     EXPECT_TRUE(WinHelp(nullptr, help.pages + "../Prueba.hlp", HELP_FINDER));
-    const std::vector<std::string> expected = {"file://" + help.pages + "tabla.html#t", help.pages + "index.html",
+    const std::vector<std::string> expected = {help.pages + "tabla.html#t", help.pages + "index.html",
                                                help.pages + "cinco.html", help.pages + "../Prueba/index.html"};
     EXPECT_EQ(shell.targets, expected);
 }
@@ -128,7 +128,7 @@ TEST(Help, APageTheDesktopCannotOpenIsReportedByName)
     EXPECT_FALSE(WinHelp(nullptr, "Prueba.hlp", HELP_PARTIALKEY, "tab"));
     EXPECT_EQ(boxes.texts, (std::vector<std::string>{
                                "No es posible abrir \"" + help.pages + "index.html\": el escritorio no ha podido abrirlo.",
-                               "No es posible abrir \"file://" + help.pages +
+                               "No es posible abrir \"" + help.pages +
                                    "tabla.html#t\": el escritorio no ha podido abrirlo."}));
     EXPECT_EQ(opener.Opened(), (std::vector<std::string>{help.pages + "index.html",
                                                          "file://" + help.pages + "tabla.html#t"}));

@@ -8,6 +8,7 @@
 
 #include "platform/Shell.h"
 #include "platform/MessageBox.h"
+#include "platform/core/Classes.h"
 #include "support/BoxAnswers.h"
 #include "support/DesktopOpener.h"
 #include "support/EnvironmentWhile.h"
@@ -145,4 +146,31 @@ TEST(Shell, TheHookAnswersInsteadOfTheDesktopAndGivesBackTheOneItReplaced)
     // for, was never asked.
     EXPECT_TRUE(opener.Opened().empty());
     EXPECT_FALSE(std::filesystem::exists(mark));
+}
+
+TEST(Shell, NamesThatSpellNoTextReachTheOpenerAndAProgramAsTheirBytes)
+{
+    TDesktopOpener opener;
+    TempDir folder("shell");
+    // A Latin-1 page, "café.html" as another system wrote it, and a utility in a Latin-1 folder.
+    const std::string page = folder.file("caf\xE9.html", "<p>");
+    std::filesystem::create_directory(folder.path / "\xFAtil");
+    const std::filesystem::path log = folder.path / "argumentos";
+    const std::string program = (folder.path / "\xFAtil" / "utilidad\xE9").string();
+    std::ofstream(program) << "#!/bin/sh\nprintf '%s|%s\\n' \"$0\" \"$(pwd -P)\" > '" << log.string() << "'\n";
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+
+    EXPECT_TRUE(ShellOpen(page));
+    EXPECT_TRUE(ShellOpen("caf\xE9.html#parte", nullptr, folder.path.string() + "/"));
+    // A utility that is a document goes to the opener as well.
+    EXPECT_TRUE(ShellStartProgram(page));
+    EXPECT_EQ(opener.Opened(), (std::vector<std::string>{page, "file://" + folder.path.string() + "/caf%E9.html#parte",
+                                                          page}));
+
+    // The program is started by its own name, in its own folder.
+    ASSERT_TRUE(ShellStartProgram(program));
+    std::string ran;
+    ASSERT_TRUE(pumpUntil([&] { return ReadFileBytes(log.string(), 4096, ran) && ran.ends_with("\n"); }))
+        << "never ran";
+    EXPECT_EQ(ran, program + "|" + (folder.path / "\xFAtil").string() + "\n");
 }

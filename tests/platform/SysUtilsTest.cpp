@@ -58,26 +58,26 @@ TEST(SysUtils, CompareMemSeesADifferenceAtAnyOffset)
         }
 }
 
-TEST(SysUtils, BothSlashesSeparateFolders)
+TEST(SysUtils, OnlySlashSeparatesFoldersABackslashIsPartOfAName)
 {
     EXPECT_TRUE(IsPathDelimiter('/'));
-    EXPECT_TRUE(IsPathDelimiter('\\'));
+    EXPECT_FALSE(IsPathDelimiter('\\'));
     EXPECT_FALSE(IsPathDelimiter(':'));
-    EXPECT_EQ(ExtractFileName("C:\\web\\sitio/index.htm"), "index.htm");
+    EXPECT_EQ(ExtractFileName("/web/sub\\page.html"), "sub\\page.html");
     EXPECT_EQ(ExtractFileName("dir/"), "");
     EXPECT_EQ(ExtractFileName("nombre"), "nombre");
     // A path is its folder part followed by its name part.
-    for (const char* path : {"C:\\web\\sitio/index.htm", "dir/", "nombre", "/", "", "/a/b\\"})
+    for (const char* path : {"/web/sub\\page.html", "dir/", "nombre", "/", "", "/a/b\\", "a\\b/c\\"})
         EXPECT_EQ(ExtractFilePath(path) + ExtractFileName(path), path);
-    EXPECT_EQ(ExtractFilePath("C:\\web\\site"), "C:\\web\\");
+    EXPECT_EQ(ExtractFilePath("/web/sub\\page.html"), "/web/");
+    EXPECT_EQ(ExtractFilePath("solo\\nota.html"), "");
     EXPECT_EQ(ExtractFilePath("/home/ana/page.htm"), "/home/ana/");
-    EXPECT_EQ(ExtractFilePath("nombre"), "");
     EXPECT_EQ(ExtractFileExt("a.b\\c.html.htm"), ".htm");
-    EXPECT_EQ(ExtractFileExt("a.b\\c"), "");
+    EXPECT_EQ(ExtractFileExt("a.b\\c"), ".b\\c");
+    EXPECT_EQ(ExtractFileExt("a.b/c"), "");
     EXPECT_EQ(ExtractFileExt("x."), ".");
     EXPECT_EQ(ChangeFileExt("a.b\\c.html.htm", ".bak"), "a.b\\c.html.bak");
     EXPECT_EQ(ChangeFileExt("a.b/c", ".cod"), "a.b/c.cod");
-    EXPECT_EQ(NativePath("Docs\\Tips.txt"), "Docs/Tips.txt");
 }
 
 TEST(SysUtils, SystemErrorsAUserCanMendReadInSpanish)
@@ -101,7 +101,9 @@ TEST(SysUtils, ExpandFileNameMakesAPathAbsoluteWithoutFollowingLinks)
     EXPECT_EQ(ExpandFileName("./files//./a.html", "/home/ana/"), "/home/ana/files/a.html");
     EXPECT_EQ(ExpandFileName("/w/x.htm", "/home"), "/w/x.htm");
     EXPECT_EQ(ExpandFileName("../x.htm", "/home/ana"), "/home/ana/../x.htm");
-    EXPECT_EQ(ExpandFileName("C:\\web\\a.htm", "/r"), "/r/C:/web/a.htm");
+    // A "\" is a character of a name: "..\\x" is a name in the folder, not its parent's "x".
+    EXPECT_EQ(ExpandFileName("sub\\page.html", "/web"), "/web/sub\\page.html");
+    EXPECT_EQ(ExpandFileName("..\\x", "/web\\"), "/web\\/..\\x");
     EXPECT_EQ(ExpandFileName("", "/home"), "");
     EXPECT_EQ(ExpandFileName("/", "/home"), "/");
     const std::string here = ExpandFileName("a.htm");

@@ -119,19 +119,21 @@ TEST(ExtractLinks, SortedOnceWithTheirCaseFromEveryKeyword)
     EXPECT_TRUE(list.Sorted());
 }
 
-TEST(MakeRelativePath, ModesWithEitherSeparator)
+TEST(MakeRelativePath, ModesOverFolderSeparatedBySlashOnly)
 {
-    EXPECT_EQ(MakeRelativePath("C:\\web\\sub\\a.htm", "C:\\web\\img\\b.gif", 2), "../img/b.gif");
-    EXPECT_EQ(MakeRelativePath("C:\\web\\sub\\a.htm", "C:\\web\\img\\b.gif", 1), "b.gif");
-    EXPECT_EQ(MakeRelativePath("C:\\web\\sub\\a.htm", "C:\\web\\img\\b.gif", 0), "C:/web/img/b.gif");
     EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/img/b.gif", 2), "../img/b.gif");
     EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/img/b.gif", 1), "b.gif");
     EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/img/b.gif", 0), "/web/img/b.gif");
     EXPECT_EQ(MakeRelativePath("/web/a.htm", "/web/b.gif", 2), "b.gif");
     EXPECT_EQ(MakeRelativePath("/web/a.htm", "/web/img/x/b.gif", 2), "img/x/b.gif");
     EXPECT_EQ(MakeRelativePath("/web/a/b/c/a.htm", "/web/b.gif", 2), "../../../b.gif");
-    // No folder in common (another drive): the target as it is.
-    EXPECT_EQ(MakeRelativePath("C:\\web\\a.htm", "D:\\img\\b.gif", 2), "D:/img/b.gif");
+    // A "\" is a character of a name, in the document's and in the target's.
+    EXPECT_EQ(MakeRelativePath("/web/sub\\a.htm", "/web/sub\\b.gif", 2), "sub\\b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/sub/a.htm", "/web/sub\\b.gif", 2), "../sub\\b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/a.htm", "/web/img\\b.gif", 1), "img\\b.gif");
+    EXPECT_EQ(MakeRelativePath("/web/a.htm", "C:\\img\\b.gif", 0), "C:\\img\\b.gif");
+    // No folder in common: the target as it is.
+    EXPECT_EQ(MakeRelativePath("C:\\web\\a.htm", "/img/b.gif", 2), "/img/b.gif");
     EXPECT_EQ(MakeRelativePath("Nuevo1", "/web/b.gif", 2), "/web/b.gif");
 }
 

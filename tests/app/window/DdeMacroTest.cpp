@@ -76,6 +76,20 @@ void writeClassesValue(const std::string& key, const std::string& value)
 
 const char* const kEditVerb = "\\HTMfile\\Shell\\Editar en Kestrima\\ddeexec";
 
+// Starts the program with `file`, as a later start that finds this test's window running (its DDE
+// server listening), and waits until the start has handed the file over and ended.
+void handOverAsALaterStart(const std::string& file)
+{
+    TSingleInstance first("Kestrima");
+    ASSERT_TRUE(first.Listen());
+    first.ServeDde();
+    auto later = startProgram({QString::fromStdString(file)});
+    ASSERT_TRUE(pumpUntil([&] { return later->state() == QProcess::NotRunning; }, 30000));
+    EXPECT_EQ(later->exitCode(), 0);
+    // A start ends once its lines are taken, which may be before they have run.
+    EXPECT_TRUE(pumpUntil([] { return TDdeServer::Instance().Pending() == 0; }));
+}
+
 } // namespace
 
 TEST(DdeMacro, TheLineGrammarTakesExactlyTheWellFormedLines)
@@ -616,15 +630,66 @@ TEST(DdeMacro, APathThroughALinkedFolderAndDotDotIsTheFileTheSystemOpensWhicheve
 
     // Through a later start, which hands its files over as edit lines.
     w.form.mCerrarTodoClick();
-    TSingleInstance first("Kestrima");
-    ASSERT_TRUE(first.Listen());
-    first.ServeDde();
-    auto later = startProgram({QString::fromStdString(through)});
-    ASSERT_TRUE(pumpUntil([&] { return later->state() == QProcess::NotRunning; }, 30000));
-    EXPECT_EQ(later->exitCode(), 0);
+    handOverAsALaterStart(through);
     ASSERT_EQ(w.form.DocumentCount(), 1);
     EXPECT_EQ(EditorText(w.memo), "dos");
     saveTyped("tres");
     EXPECT_EQ(ReadFileBytes(other), "tres");
     EXPECT_EQ(ReadFileBytes(own), "propio");
+}
+
+TEST(DdeMacro, ANameWithABackslashIsAFileOfItsOwnWhicheverWayItComes)
+{
+    // "sub\page.html" lies beside the folder "sub", which holds "page.html"; "solo\nota.html" has no
+    // folder "solo" at all. Each is the file of that very name.
+    TDdeWindow w;
+    std::filesystem::create_directory(w.folder.path / "sub");
+    const std::string inFolder = w.folder.file("sub/page.html", "carpeta");
+    const std::string named = w.folder.file("sub\\page.html", "barra");
+    const std::string solo = w.folder.file("solo\\nota.html", "nota");
+    const auto saveTyped = [&](TformPrincipal& form, const std::string& typed) {
+        TCodeMemo& memo = *form.CodeMemo();
+        memo.SelectAll();
+        type(memo, typed);
+        TBoxAnswers boxes;
+        form.mGuardarClick();
+        EXPECT_TRUE(boxes.texts.empty());
+    };
+
+    // From the command line.
+    {
+        TformPrincipal started({named, solo});
+        started.show();
+        QApplication::processEvents();
+        EXPECT_EQ(captions(started), (std::vector<std::string>{"sub\\page.html", "solo\\nota.html"}));
+        EXPECT_EQ(EditorText(*started.CodeMemo()), "nota");
+        switchTo(started, 0);
+        EXPECT_EQ(EditorText(*started.CodeMemo()), "barra");
+        saveTyped(started, "uno");
+    }
+    EXPECT_EQ(ReadFileBytes(named), "uno");
+
+    // Through the window's open call and the open dialog.
+    w.form.AbreArchivo(named, false, ekHTML);
+    EXPECT_EQ(EditorText(w.memo), "uno");
+    saveTyped(w.form, "dos");
+    EXPECT_EQ(ReadFileBytes(named), "dos");
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers = {{solo}};
+        w.form.mAbrirClick();
+    }
+    EXPECT_EQ(EditorText(w.memo), "nota");
+    saveTyped(w.form, "sola");
+    EXPECT_EQ(ReadFileBytes(solo), "sola");
+
+    // Through a later start, which hands its files over as edit lines.
+    w.form.mCerrarTodoClick();
+    handOverAsALaterStart(named);
+    ASSERT_EQ(captions(w.form), std::vector<std::string>{"sub\\page.html"});
+    EXPECT_EQ(EditorText(w.memo), "dos");
+    saveTyped(w.form, "tres");
+    EXPECT_EQ(ReadFileBytes(named), "tres");
+    EXPECT_EQ(ReadFileBytes(inFolder), "carpeta");
+    EXPECT_EQ(ReadFileBytes(solo), "sola");
 }

@@ -396,9 +396,9 @@ TEST(MainWindowHelpTools, HelpOnTheWordWithTheDefaultSettingsUsesTheProgramsHelp
     memo.SetSelStart(0);
     memo.SetSelLength(6);
     h.form.Commands().Action("pmTopicHelp")->trigger();
-    EXPECT_EQ(shell.targets, (std::vector<std::string>{"file://" + pages + "herramientas.html#tablas",
+    EXPECT_EQ(shell.targets, (std::vector<std::string>{pages + "herramientas.html#tablas",
                                                        pages + "index.html",
-                                                       "file://" + pages + "herramientas.html#tablas"}));
+                                                       pages + "herramientas.html#tablas"}));
     EXPECT_EQ(ApplicationHelpFile(), "Kestrima.hlp");
 }
 
@@ -436,6 +436,6 @@ TEST(MainWindowHelpTools, F1InTheFindAndReplaceDialogsShowsTheirHelp)
         QApplication::sendEvent(focused, &f1);
         dialog->CloseDialog();
     }
-    const std::string edicion = "file://" + kShipped + "Help/Kestrima/menus.html#edicion";
+    const std::string edicion = kShipped + "Help/Kestrima/menus.html#edicion";
     EXPECT_EQ(shell.targets, (std::vector<std::string>{edicion, edicion}));
 }

@@ -388,6 +388,8 @@ TEST(MainWindowTags, CodeForAFileByItsExtension)
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/a.gif", gif)),
               "<IMG SRC=\"img/a.gif\" ALT=\"a\" WIDTH=\"40\" HEIGHT=\"20\">");
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img/b.gif", gif.substr(0, 20))), "<IMG SRC=\"img/b.gif\" ALT=\"b\">");
+    // "img\a.gif" beside the folder "img" is a picture of its own, which a browser finds by "%5C".
+    EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("img\\a.gif", gif.substr(0, 20))), "<IMG SRC=\"img%5Ca.gif\" ALT=\"img\\a\">");
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("s.CSS", "")), "<LINK REL=StyleSheet HREF=\"s.CSS\" TYPE=\"text/css\">");
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("x.wav", "")), "<BGSOUND SRC=\"x.wav\" LOOP=\"-1\">");
     EXPECT_EQ(w.form.CodigoDeArchivo(dir.file("f.pfr", "")), "<LINK REL=FONTDEF SRC=\"f.pfr\">");

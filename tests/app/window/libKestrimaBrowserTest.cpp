@@ -197,6 +197,21 @@ TEST(Browser, ABrowserWhosePathHoldsAnyCharacterIsStartedByThatPath)
     EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
 }
 
+TEST(Browser, ABrowserAndAPageWhoseNamesSpellNoTextGetTheirBytes)
+{
+    TempRegistry registry("browser");
+    // Latin-1 names, as another system wrote them: the browser's folder and the page.
+    TempDir folder("navegador\xE9");
+    const std::filesystem::path browser = standInBrowser(folder, "printf '%s|%s\\n' \"$0\" \"$*\"");
+    const std::string page = folder.file("caf\xE9.html", "<p>");
+    EXPECT_TRUE(OpenInMenuBrowser(browser.string(), page, ""));
+    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
+    std::filesystem::remove(folder.path / "llamadas.txt");
+    setDefaultBrowser("\"" + browser.string() + "\" --nueva \"%1\"");
+    EXPECT_TRUE(OpenInBrowser(page));
+    EXPECT_EQ(standInLog(folder), browser.string() + "|--nueva " + page + "\n");
+}
+
 TEST(Browser, ABrowserThatCannotStartOrNoBrowserIsReportedNamingThePage)
 {
     TempRegistry registry("browser");
