@@ -3,27 +3,17 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
-#include <memory>
-#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/core/ScopeGuard.h"
 
 namespace {
-
-// The end of a started program, told by the thread that collects it to whoever waits.
-struct TProcessState {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    bool Ended = false;
-    int Status = 0;
-};
 
 // Starts the program; its process id in `pid`, false when nothing could be run. glibc's posix_spawn
 // reports a program that cannot be executed as an error of its own, so no pipe is needed for that.
@@ -66,42 +56,55 @@ bool spawn(const std::vector<std::string>& arguments, const std::string& folder,
     return posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ) == 0;
 }
 
-// Collects the program when it ends, on a thread of its own so that nobody has to wait for it; the
-// state tells its end to whoever waits.
-std::shared_ptr<TProcessState> collect(pid_t pid)
+// Programs started and not yet collected: each start collects those that ended since, so that none
+// stays behind as a zombie for longer than until the next start, and no thread waits for them.
+std::vector<pid_t>& uncollected()
 {
-    auto state = std::make_shared<TProcessState>();
-    std::thread([pid, state] {
+    static std::vector<pid_t> pids;
+    return pids;
+}
+
+void collectEnded()
+{
+    std::vector<pid_t>& pids = uncollected();
+    std::erase_if(pids, [](pid_t pid) {
         int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        const std::lock_guard<std::mutex> lock(state->Lock);
-        state->Ended = true;
-        state->Status = status;
-        state->Changed.notify_all();
-    }).detach();
-    return state;
+        return waitpid(pid, &status, WNOHANG) != 0;
+    });
 }
 
 } // namespace
 
 TProcessEnd RunProcess(const std::vector<std::string>& arguments, int waitMs)
 {
+    collectEnded();
     pid_t pid = 0;
     if (!spawn(arguments, {}, false, pid))
         return TProcessEnd::NotStarted;
-    const std::shared_ptr<TProcessState> state = collect(pid);
-    std::unique_lock<std::mutex> lock(state->Lock);
-    if (!state->Changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&state] { return state->Ended; }))
-        return TProcessEnd::Running;
-    return WIFEXITED(state->Status) && WEXITSTATUS(state->Status) == 0 ? TProcessEnd::Succeeded : TProcessEnd::Failed;
+    // Looked at every few milliseconds: an opener answers at once, or is left to run.
+    constexpr auto kStep = std::chrono::milliseconds(5);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        int status = 0;
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? TProcessEnd::Succeeded : TProcessEnd::Failed;
+        if (ended < 0 && errno != EINTR)
+            return TProcessEnd::Failed;
+        if (std::chrono::steady_clock::now() >= until)
+            break;
+        std::this_thread::sleep_for(kStep);
+    }
+    uncollected().push_back(pid);
+    return TProcessEnd::Running;
 }
 
 bool StartDetachedProcess(const std::vector<std::string>& arguments, const std::string& folder)
 {
+    collectEnded();
     pid_t pid = 0;
     if (!spawn(arguments, folder, true, pid))
         return false;
-    collect(pid);
+    uncollected().push_back(pid);
     return true;
 }

@@ -14,8 +14,8 @@ enum class TProcessEnd {
 
 // Runs the program arguments[0] (looked up on the path when it holds no "/") with `arguments` as its
 // argument vector, byte for byte, its standard input empty and its output where this program's goes,
-// and waits up to `waitMs` milliseconds for its end. A program still running then is collected
-// whenever it ends.
+// and waits up to `waitMs` milliseconds for its end. A program still running then is collected by
+// a later start, once it has ended.
 TProcessEnd RunProcess(const std::vector<std::string>& arguments, int waitMs);
 // Starts the program as RunProcess does, in `folder` when it is not empty, in a session of its own (it
 // outlives this program and its terminal), without waiting; false when it cannot be run.
