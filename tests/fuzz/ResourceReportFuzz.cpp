@@ -62,10 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TStringList references;
     ExtractLinks(text, references);
 
-    // A file name written into a page leads back to its own bytes, unless it holds what a page reads
-    // as an escape or a reference; a reference of the page names a file beside it or none.
-    if (!holdsEscape(pageName))
-        check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
+    // A file name written into a page's address leads back to its own bytes, its "\" too, unless it
+    // holds what a page reads as an escape or a reference; a reference of the page names a file beside
+    // it or none.
+    if (!holdsEscape(pageName)) {
+        check(PageReferencePath(FilePathPageAddress(pageName, nullptr)) == pageName);
+        if (pageName.find('\\') == std::string::npos)
+            check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
+    }
     // The same with named references read by the built-in entity table.
     TCodigosISO entities;
     entities.LoadDefaults();
