@@ -628,11 +628,18 @@ void TUndoRecorder::pushTransaction(int operation, TSelectionRange before,
                                     std::unique_ptr<std::string> oldText,
                                     std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after)
 {
+    pushWhole(operation, before, makeText(std::move(oldText)), std::move(newRecord), after);
+}
+
+void TUndoRecorder::pushWhole(int operation, TSelectionRange before, std::unique_ptr<TUndoRecord> first,
+                              std::unique_ptr<TUndoRecord> second, TSelectionRange after)
+{
     try {
         logMark(operation, 0);
         logSelection(before);
-        FStack->PushRecord(makeText(std::move(oldText)));
-        FStack->PushRecord(std::move(newRecord));
+        FStack->PushRecord(std::move(first));
+        if (second)
+            FStack->PushRecord(std::move(second));
         logSelection(after);
         logMark(operation, 0);
     } catch (...) {
@@ -747,17 +754,7 @@ void TUndoRecorder::pushRanges(TSelectionRange before, TRangeEdits& edits, TSele
     auto record = std::make_unique<TUndoRecord>();
     record->Kind = urRanges;
     record->Ranges = std::make_unique<TRangeEdits>(std::move(edits));
-    try {
-        logMark(uoReplaceRanges, 0);
-        logSelection(before);
-        FStack->PushRecord(std::move(record));
-        logSelection(after);
-        logMark(uoReplaceRanges, 0);
-    } catch (...) {
-        FStack->ClearLog();
-        throw;
-    }
-    FStack->Trim();
+    pushWhole(uoReplaceRanges, before, std::move(record), nullptr, after);
 }
 
 void TUndoRecorder::LogRangesInto(TUndoStack& stack, TSelectionRange before, TRangeEdits& edits,

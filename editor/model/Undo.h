@@ -370,7 +370,11 @@ private:
     void pushTransaction(int operation, TSelectionRange before, std::unique_ptr<std::string> oldText,
                          std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after);
     void logMark(int value, intptr_t aux);
-    // The transaction of a replacement of many ranges, pushed whole.
+    // A transaction pushed whole: its mark, the selection before, its records (`second` may be nil),
+    // the selection after and its mark; a push that fails leaves the log empty.
+    void pushWhole(int operation, TSelectionRange before, std::unique_ptr<TUndoRecord> first,
+                   std::unique_ptr<TUndoRecord> second, TSelectionRange after);
+    // The transaction of a replacement of many ranges.
     void pushRanges(TSelectionRange before, TRangeEdits& edits, TSelectionRange after);
     // Writes the begin marks of the open group if they are still waiting for its first change.
     void writePendingGroupBegin();
