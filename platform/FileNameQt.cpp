@@ -115,18 +115,6 @@ bool IsRootFolder(const std::string& path)
     return QDir(FromFilePath(path)).isRoot();
 }
 
-std::string ExistingAbsolutePath(const std::string& path)
-{
-    const QFileInfo file(FromFilePath(path));
-    return file.exists() ? ToFilePath(file.absoluteFilePath()) : std::string();
-}
-
-bool IsProgramFile(const std::string& path)
-{
-    const QFileInfo file(FromFilePath(path));
-    return file.isFile() && file.isExecutable();
-}
-
 std::string KeptFilePath(const QString& shown, std::string_view kept)
 {
     return shown == FromFilePath(kept) ? std::string(kept) : ToFilePath(shown);

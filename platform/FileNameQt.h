@@ -42,10 +42,6 @@ std::string RootFolderPath();
 // The folder holding `path` (its parent for a folder), as an absolute path; the path itself at the root.
 std::string ParentFolderPath(const std::string& path);
 bool IsRootFolder(const std::string& path);
-// The absolute path of an existing file or folder; "" when there is none.
-std::string ExistingAbsolutePath(const std::string& path);
-// A regular file the user may run.
-bool IsProgramFile(const std::string& path);
 
 // Fields that show a name keep the name's bytes beside the text they show: reading one gives those
 // bytes while the text is still what they show, and the text as typed once it was changed. A name

@@ -51,6 +51,15 @@ TEST(FileSystem, AttributesAndEntries)
     EXPECT_TRUE(ReadEntry(dir.path.string() + "/sub/", rec));
     EXPECT_EQ(rec.Name, "sub");
     EXPECT_FALSE(ReadEntry(dir.path.string() + "/missing", rec));
+    // Names that spell no text answer as well; a folder is no program, nor is a file without its mode.
+    const std::string latin = dir.file("caf\xE9", "#!/bin/sh\n");
+    EXPECT_TRUE(PathExists(latin));
+    EXPECT_TRUE(PathExists(dir.path.string() + "/sub"));
+    EXPECT_FALSE(PathExists(dir.path.string() + "/missing"));
+    EXPECT_FALSE(IsExecutableFile(latin));
+    chmod(latin.c_str(), 0755);
+    EXPECT_TRUE(IsExecutableFile(latin));
+    EXPECT_FALSE(IsExecutableFile(dir.path.string() + "/sub"));
 }
 
 TEST(FileSystem, DriveListFromAMountTable)
