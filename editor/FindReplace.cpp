@@ -503,6 +503,7 @@ private:
     {
         TScopeGuard busy = hourglass();
         std::vector<TReplacement> list;
+        const uint64_t searched = FMemo.TextChanges();
         // Backward, each match must end by the start of the one found before it.
         int bound = from;
         if (!down)
@@ -511,6 +512,8 @@ private:
             // Each match may be found in few steps: the loop asks too.
             if (FState.Watch.StopRequested())
                 break;
+            if (textChangedSince(searched))
+                return;
             std::optional<TTextRange> match;
             if (!regExprSearch(pattern, from, down, bound, match))
                 return;
@@ -537,11 +540,14 @@ private:
         const int length = FMemo.TextLength();
         const int patternLength = static_cast<int>(pattern.size());
         std::vector<TReplacement> list;
+        const uint64_t searched = FMemo.TextChanges();
         for (int pos = from;;) {
             if (FState.Watch.StopRequested()) {
                 FMemo.SearchFailed(pattern);
                 return;
             }
+            if (textChangedSince(searched))
+                return;
             const int at = plainSearch(pos, wholeWord, matchCase, !down, pattern);
             if (at >= length)
                 break;
@@ -564,14 +570,21 @@ private:
         TRangeEdits edits;
         for (const TReplacement& r : list)
             edits.Add(r.Start, r.Length, r.Text);
-        // Stopped half-way, the replacements made so far stay, as one undo step.
+        // Stopped half-way, the replacements made so far stay, as one undo step. When another document
+        // came into the editor meanwhile, the caret there is that document's own.
+        const TUndoStack* const log = FMemo.UndoStack();
         const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits));
-        if (made == 0)
+        if (made == 0 || FMemo.UndoStack() != log)
             return;
         const std::vector<int64_t> shifts = edits.Shifts();
         FMemo.SetChangeBits(CHANGE_TEXT | CHANGE_SELECTION);
         FMemo.SetSelStart(static_cast<int>(edits.Start(made - 1) + shifts[made - 1]));
     }
+
+    // Events handled while Escape was looked for changed the text, or put another document in the
+    // editor (a program's request: user input waits): the matches found so far fit it no more, and
+    // nothing is replaced.
+    bool textChangedSince(uint64_t searched) const { return FMemo.TextChanges() != searched; }
 
     static TScopeGuard hourglass()
     {

@@ -272,6 +272,7 @@ bool TCodeMemoCore::replaceLineRecords(TLineRecord* first, TLineRecord* last, TL
 
 void TCodeMemoCore::fireTextChange(int start, int extent)
 {
+    ++FTextChanges;
     if (OnTextChange)
         OnTextChange(this, start, extent);
 }

@@ -55,6 +55,9 @@ public:
     // Bumped whenever records come, go or change length: a record's offset noted at one value of it
     // holds while the value stays.
     uint64_t LayoutGeneration() const { return FLayoutGeneration; }
+    // Bumped with every change of the text that OnTextChange is told of: offsets found at one value of
+    // it hold while the value stays.
+    uint64_t TextChanges() const { return FTextChanges; }
     void SetHighlightStart(TLineRecord* record) { FHighlightStart = record; }
     uint32_t ChangeBits() const { return FChangeBits; }
 
@@ -219,6 +222,7 @@ protected:
     uint64_t FColourFromGeneration = 0;
     bool FColouringPending = false;
     uint64_t FLayoutGeneration = 0;
+    uint64_t FTextChanges = 0;
     // The view over the text; the core keeps its cached top record valid through every edit.
     TViewGeometry FView{*this};
     uint32_t FChangeBits = 0;

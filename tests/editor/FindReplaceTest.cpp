@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <deque>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -750,12 +751,11 @@ TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
 {
     TWatchAtOnce watch(10);
     const std::string text = Repeated("ab\r", 100);
-    TRangeEdits edits;
-    for (int i = 0; i < 100; ++i)
-        edits.Add(i * 3 + 1, 1, "X");
-    // Batches of ten, and the program's request is handled after the first: another document comes
-    // into the editor, as a change of tab brings it (its log, then its text), and with `back` the first
-    // one comes back at once. The first document's text is kept as the application keeps it.
+    TBoxAnswers boxes;
+    // Replace all of "b" in batches of ten. A program's request handled while Escape is looked for
+    // waits for the first batch, then puts another document into the editor, as a change of tab
+    // brings it (its log, then its text); with `back` the first one comes back at once. The first
+    // document's text is kept as the application keeps it.
     for (const bool back : {false, true}) {
         SCOPED_TRACE(back);
         TUndoStack first, other;
@@ -766,27 +766,33 @@ TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
         Select(memo, 300, 300);
         Insert(memo, "Q");
         std::string kept;
-        QMetaObject::invokeMethod(
-            &memo,
-            [&] {
-                kept = memo.StoredText();
-                memo.SetUndoStack(&other);
-                SetText(memo, "otro ab\rotro ab\r");
-                if (back) {
-                    memo.SetUndoStack(nullptr);
-                    SetText(memo, kept);
-                    memo.SetUndoStack(&first);
-                }
-            },
-            Qt::QueuedConnection);
+        std::function<void()> request = [&] {
+            if (memo.StoredText() == text + "Q") {
+                QMetaObject::invokeMethod(&memo, request, Qt::QueuedConnection);
+                return;
+            }
+            kept = memo.StoredText();
+            memo.SetUndoStack(&other);
+            SetText(memo, "otro ab\rotro ab\r");
+            Select(memo, 2, 2);
+            if (back) {
+                memo.SetUndoStack(nullptr);
+                SetText(memo, kept);
+                memo.SetUndoStack(&first);
+            }
+        };
+        QMetaObject::invokeMethod(&memo, request, Qt::QueuedConnection);
         std::string replaced = text + "Q";
         for (int i = 0; i < 100; ++i)
             replaced[static_cast<size_t>(i * 3 + 1)] = 'X';
-        EXPECT_EQ(memo.ReplaceMatches(edits), back ? 100 : 10);
+        Select(memo, 0, 0);
+        replaceDialog(memo, 0, "b", "X").ClickReplaceAll();
         EXPECT_EQ(kept, replaced.substr(0, 30) + text.substr(30) + "Q");
         if (!back) {
+            // The other document keeps its text, its empty log and its caret.
             EXPECT_EQ(memo.StoredText(), "otro ab\rotro ab\r");
             EXPECT_TRUE(other.Empty());
+            EXPECT_EQ(Selection(memo).Start, 2);
             memo.SetUndoStack(nullptr);
             SetText(memo, kept);
             memo.SetUndoStack(&first);
@@ -806,4 +812,13 @@ TEST(FindReplace, ReplaceAllStopsWhenAnotherDocumentComesInBetweenBatches)
         EXPECT_FALSE(first.InGroup());
         memo.SetUndoStack(nullptr);
     }
+    // Brought in while the matches are still looked for, the other document is left as it came and
+    // nothing is replaced.
+    TCodeMemo memo;
+    SetText(memo, text);
+    QMetaObject::invokeMethod(&memo, [&] { SetText(memo, "otro ab\r"); }, Qt::QueuedConnection);
+    Select(memo, 0, 0);
+    replaceDialog(memo, 0, "b", "X").ClickReplaceAll();
+    EXPECT_EQ(memo.StoredText(), "otro ab\r");
+    EXPECT_TRUE(boxes.texts.empty());
 }
