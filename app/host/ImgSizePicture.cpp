@@ -1,16 +1,26 @@
 // The size of a picture the platform's image reader understands, for ImgSize.
 #include "app/host/ImgSize.h"
 
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QSize>
-
-#include "platform/FileNameQt.h"
-#include "platform/core/SysUtils.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 bool GetPictureSize(const std::string& fileName, int& width, int& height)
 {
-    QImageReader reader(FromFilePath(fileName));
+    // Opened by its bytes: a name that spells no text has no Qt spelling that finds it. The reader
+    // then knows the kind of picture from its contents.
+    const int handle = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0)
+        return false;
+    QFile file;
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(handle);
+        return false;
+    }
+    QImageReader reader(&file);
     QSize size = reader.size();
     // Readers that cannot tell the size from the header alone give it once the picture is read.
     if (!size.isValid())

@@ -147,6 +147,9 @@ TEST(ImgSize, GetImageSizeChoosesTheReaderByExtension)
     EXPECT_TRUE(GetImageSize(bmp, width, height));
     EXPECT_EQ(width, 33);
     EXPECT_EQ(height, 17);
+    // Whatever its name's bytes.
+    EXPECT_TRUE(GetImageSize(dir.file("caf\xE9.bmp", ReadFileBytes(bmp)), width, height));
+    EXPECT_EQ(width, 33);
 
     // A header of the wrong kind, an unread kind and a broken bitmap give 0 x 0.
     EXPECT_FALSE(GetImageSize(dir.file("e.gif", pngHeader(300, 200)), width, height));
