@@ -182,34 +182,33 @@ TEST(Browser, ABrowserBehindEnvGetsThePageAsOneArgumentSpeltAsTheFileSystemSpell
     EXPECT_FALSE(MarkingProgramRan(page));
 }
 
-TEST(Browser, ABrowserWhosePathHoldsAnyCharacterIsStartedByThatPath)
+TEST(Browser, ABrowserAndAPageWhateverTheirNamesSpellGetTheirBytes)
 {
     TempRegistry registry("browser");
-    TempDir folder("\xC5\x82ukasz");
-    const std::filesystem::path browser = standInBrowser(folder, "echo \"$0|$@\"");
-    const std::string page = pageIn(folder);
-    // From the Browsers menu, its path as the settings hold it, and as the default browser's command.
-    EXPECT_TRUE(OpenInMenuBrowser(browser.string(), page, ""));
-    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
-    std::filesystem::remove(folder.path / "llamadas.txt");
-    setDefaultBrowser("\"" + browser.string() + "\" \"%1\"");
-    EXPECT_TRUE(OpenInBrowser(page));
-    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
-}
-
-TEST(Browser, ABrowserAndAPageWhoseNamesSpellNoTextGetTheirBytes)
-{
-    TempRegistry registry("browser");
-    // Latin-1 names, as another system wrote them: the browser's folder and the page.
-    TempDir folder("navegador\xE9");
-    const std::filesystem::path browser = standInBrowser(folder, "printf '%s|%s\\n' \"$0\" \"$*\"");
-    const std::string page = folder.file("caf\xE9.html", "<p>");
-    EXPECT_TRUE(OpenInMenuBrowser(browser.string(), page, ""));
-    EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
-    std::filesystem::remove(folder.path / "llamadas.txt");
-    setDefaultBrowser("\"" + browser.string() + "\" --nueva \"%1\"");
-    EXPECT_TRUE(OpenInBrowser(page));
-    EXPECT_EQ(standInLog(folder), browser.string() + "|--nueva " + page + "\n");
+    // A name in UTF-8, and Latin-1 names as another system wrote them (the browser's folder and the
+    // page); the default browser's command with its own argument too.
+    struct Case {
+        const char* folder;
+        const char* script;
+        const char* page;
+        std::string option;
+    };
+    const Case cases[] = {
+        {"\xC5\x82ukasz", "echo \"$0|$@\"", nullptr, ""},
+        {"navegador\xE9", "printf '%s|%s\\n' \"$0\" \"$*\"", "caf\xE9.html", "--nueva "},
+    };
+    for (const Case& c : cases) {
+        TempDir folder(c.folder);
+        const std::filesystem::path browser = standInBrowser(folder, c.script);
+        const std::string page = c.page ? folder.file(c.page, "<p>") : pageIn(folder);
+        // From the Browsers menu, its path as the settings hold it, and as the default browser's command.
+        EXPECT_TRUE(OpenInMenuBrowser(browser.string(), page, ""));
+        EXPECT_EQ(standInLog(folder), browser.string() + "|" + page + "\n");
+        std::filesystem::remove(folder.path / "llamadas.txt");
+        setDefaultBrowser("\"" + browser.string() + "\" " + c.option + "\"%1\"");
+        EXPECT_TRUE(OpenInBrowser(page));
+        EXPECT_EQ(standInLog(folder), browser.string() + "|" + c.option + page + "\n");
+    }
 }
 
 TEST(Browser, ABrowserThatCannotStartOrNoBrowserIsReportedNamingThePage)
