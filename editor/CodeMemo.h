@@ -473,6 +473,11 @@ public:
     void FinishColouring();
     // Colours what waits for slices up to the last record in the window, before it is painted.
     void ColourVisibleRecords();
+    // The token values (style bytes) of the characters from `start` up to `end` as the active parser
+    // gives them for the text as it stands: an edit not yet highlighted, and text before them still
+    // waiting for its slices, are coloured first. False, with `values` empty, where they cannot be
+    // known: no parser, the parser busy with another run, or a range outside the text.
+    bool CurrentTokenValues(int start, int end, std::string& values);
 
     // Line painter: draws the client area into the back buffer. The default draws the flagged
     // records as plain text in the default style.

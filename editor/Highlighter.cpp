@@ -614,6 +614,40 @@ void TCustomCodeMemo::ColourVisibleRecords()
     }
 }
 
+bool TCustomCodeMemo::CurrentTokenValues(int start, int end, std::string& values)
+{
+    values.clear();
+    TCustomCodeMemoParser* parser = ActiveParserObject();
+    if (!parser || start < 0 || end <= start || end > TextLength() || parserInUse(parser))
+        return false;
+    // The change notification that runs a pending run may be held off (no redraw, an update) or
+    // have found the parser busy: the bytes of the edited records are old until it runs.
+    if (FHighlightStart) {
+        RehighlightFrom(FHighlightStart);
+        if (FHighlightDeferred)
+            return false;
+    }
+    for (int offset = start; offset < end;) {
+        int recordStart = 0;
+        TLineRecord* record = recordHolding(offset, recordStart);
+        if (!record || offset - recordStart >= record->Len)
+            return false;
+        // As a paint does: a record at or past the slices' place has its bytes coloured first.
+        const TLineRecord* frontier = colourFrontier();
+        if (frontier && (record == frontier || !record->Styles))
+            colourUntil(record->Next);
+        if (!record->Styles) {
+            values.clear();
+            return false;
+        }
+        const int from = offset - recordStart;
+        const int to = std::min<int>(record->Len, end - recordStart);
+        values.append(reinterpret_cast<const char*>(record->Styles.get()) + from, static_cast<size_t>(to - from));
+        offset = recordStart + to;
+    }
+    return true;
+}
+
 void TCustomCodeMemo::Rehighlight()
 {
     TLineRecord* start = FHighlightStart;

@@ -367,8 +367,9 @@ void TformOpciones::buildGrid(QTableWidget* grid, int headers)
     SetUpCodeGrid(grid, resLines(headers), sgNavegadores->width());
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this, grid](int row, int col) {
         if (grid == sgCustomTags) {
+            // A new row's cells hold no item yet: the cell is edited by its place.
             if (col > 0)
-                grid->editItem(grid->item(row, col));
+                grid->edit(grid->model()->index(row, col));
             return;
         }
         CallHandler(this, [&] { sgOpenDblClick(grid, row + 1, col); });

@@ -114,6 +114,12 @@ TformOtrosTags::TformOtrosTags(TWindowHost& host) : QDialog(host.HostWindow()), 
         if (section == 1)
             sgNavegadoresDrawCell();
     });
+    // A double click has no command of its own here: it edits the cell, as in the options dialog's
+    // grid of the same codes.
+    connect(sgCustomTags, &QTableWidget::cellDoubleClicked, this, [this](int row, int col) {
+        if (col > 0)
+            sgCustomTags->edit(sgCustomTags->model()->index(row, col));
+    });
     sgCustomTags->installEventFilter(this);
     sgCustomTags->viewport()->installEventFilter(this);
     FormCreate();

@@ -1,10 +1,14 @@
 // The grids of names and values shared by the options dialog and the custom codes dialog.
 #include "app/widgets/CodeGrid.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QPersistentModelIndex>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -23,6 +27,87 @@ void markRow(QTableWidget* grid, int row)
     mark->setBackground(grid->palette().button());
     grid->setItem(row, 0, mark);
 }
+
+// A second click on the selected cell edits it once the double-click time has shown that no double
+// click follows, since a double click runs the grid's own command. The item view's own delayed edit
+// cannot serve: while it waits, the keys typed go to no editor, and when it fires it opens an empty
+// one over them. Here a key typed meanwhile opens the editor with itself, as on any selected cell,
+// and the pending edit is dropped, as it is by a double click.
+class TSecondClickEdit : public QObject {
+public:
+    static constexpr const char* kName = "SecondClickEdit";
+
+    explicit TSecondClickEdit(QTableWidget* grid) : QObject(grid), FGrid(grid), FCells(grid->viewport())
+    {
+        setObjectName(kName);
+        FTimer.setSingleShot(true);
+        connect(&FTimer, &QTimer::timeout, this, [this] { editPending(); });
+        grid->installEventFilter(this);
+        grid->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The grid may be half destroyed when its children hear of it: its parts are not asked here.
+        const bool onCells = watched == FCells;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (onCells)
+                pressed(static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseButtonRelease:
+            if (onCells)
+                released(static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+            FTimer.stop();
+            FPressed = QPersistentModelIndex();
+            break;
+        default: break;
+        }
+        return false;
+    }
+
+private:
+    QModelIndex cellAt(const QMouseEvent* event) const { return FGrid->indexAt(event->position().toPoint()); }
+
+    // Only a cell that was already the selected one before the press, and is not being typed in.
+    void pressed(const QMouseEvent* event)
+    {
+        FTimer.stop();
+        const QModelIndex cell = cellAt(event);
+        const bool selected = cell.isValid() && cell == FGrid->currentIndex() &&
+                              FGrid->selectionModel()->isSelected(cell) && !FGrid->indexWidget(cell);
+        FPressed = QPersistentModelIndex();
+        if (event->button() == Qt::LeftButton && selected)
+            FPressed = cell;
+    }
+
+    void released(const QMouseEvent* event)
+    {
+        if (FPressed.isValid() && event->button() == Qt::LeftButton && cellAt(event) == FPressed) {
+            FPending = FPressed;
+            FTimer.start(QApplication::doubleClickInterval());
+        }
+        FPressed = QPersistentModelIndex();
+    }
+
+    void editPending()
+    {
+        const QModelIndex cell = FPending;
+        FPending = QPersistentModelIndex();
+        if (cell.isValid() && cell == FGrid->currentIndex() && !FGrid->indexWidget(cell))
+            FGrid->edit(cell);
+    }
+
+    QTableWidget* FGrid;
+    QWidget* FCells;
+    QTimer FTimer;
+    QPersistentModelIndex FPressed;
+    QPersistentModelIndex FPending;
+};
 
 } // namespace
 
@@ -90,8 +175,9 @@ void SetUpCodeGrid(QTableWidget* grid, const QStringList& headers, int width)
     grid->setHorizontalHeaderLabels({QString(), headers.value(0), headers.value(1)});
     SetUpStringGrid(grid);
     // A double click is the grid's own handler's; typing or a second click edits a cell.
-    grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
-                          QAbstractItemView::SelectedClicked);
+    grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    if (!grid->findChild<QObject*>(TSecondClickEdit::kName, Qt::FindDirectChildrenOnly))
+        new TSecondClickEdit(grid);
     const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
     grid->setColumnWidth(0, 10);
     grid->setColumnWidth(1, 120);

@@ -465,6 +465,9 @@ public:
     void BorrarAnteriorClick();
     // The editor's events.
     void EditorKeyPress(char& Key);
+    // Auto-correction of the word typed at `Start`: it stays as typed unless it stands in the running
+    // text of a page or a plain text, as the colouring tells.
+    void EditorAutoReplace(int Start, const std::string& Item, bool& CanReplace);
     void EditorFilesDropped(TStringList& Files, TPoint AtPoint);
     void CodeMemoDataDrop(uint16_t& SourceTypes);
     void CodeMemoSearchFail(const std::string& SearchString);

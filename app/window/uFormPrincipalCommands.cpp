@@ -3,6 +3,8 @@
 
 #include "app/window/PageResources.h"
 #include "app/panels/SidePanel.h"
+#include "app/host/EditingFile.h"
+#include "app/model/AutoCorrection.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libVeltran.h"
 #include "app/dialogs/uFormMapas.h"
@@ -205,6 +207,10 @@ void TformPrincipal::buildCommands()
     FCodeMemo->fn_CharIsInWord = &TformPrincipal::CharIsInWord;
     FCodeMemo->fn_CharStartsWord = &TformPrincipal::CharIsInWord;
     FCodeMemo->OnKeyPress = [this](TCustomCodeMemo*, char& key) { EditorKeyPress(key); };
+    FCodeMemo->OnAutoReplace = [this](TCustomCodeMemo*, TEdStream& at, const std::string& item, std::string&,
+                                      bool& canReplace) {
+        EditorAutoReplace(static_cast<int>(at.GetPos()), item, canReplace);
+    };
     FCodeMemo->OnFilesDropped = [this](TCustomCodeMemo*, TStringList& files, TPoint at) {
         EditorFilesDropped(files, at);
     };
@@ -684,6 +690,16 @@ void TformPrincipal::EditorKeyPress(char& Key)
     // The inserted codes leave what lies between them selected.
     const TTextRange inner = FCodeMemo->OrderedSelection();
     FQuickPairs.Added(inner.Start - 1, inner.End, FCodeMemo->TextLength(), charAt);
+}
+
+void TformPrincipal::EditorAutoReplace(int Start, const std::string& Item, bool& CanReplace)
+{
+    const TEditingFile* file = CurrentFile();
+    std::string tokens;
+    if (!CanReplace || !file || !FCodeMemo->CurrentTokenValues(Start, Start + static_cast<int>(Item.size()), tokens))
+        CanReplace = false;
+    else
+        CanReplace = AutoCorrectsWord(file->Tipo, file->FileName, tokens);
 }
 
 void TformPrincipal::EditorFilesDropped(TStringList& Files, TPoint AtPoint)

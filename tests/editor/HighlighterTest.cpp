@@ -1,6 +1,7 @@
 // Tests of the highlighting driver: restart points, the stop rule, containers, and runs put off or broken off.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <utility>
 #include <string>
@@ -306,6 +307,49 @@ TEST_F(Highlighter, ABusyParserPutsTheRunOffUntilTheNextChange)
     memo.OnTokenSeen = nullptr;
     other.Change();
     EXPECT_EQ(other.GetStyleBytes(nullptr), Bytes({1, 1}));
+}
+
+TEST_F(Highlighter, TokenValuesAskedForAreThoseOfTheTextAsItStands)
+{
+    // Text still waiting for its slices is coloured up to the record asked about, no further.
+    memo.SetColourSlices(std::chrono::milliseconds(0), 0);
+    SetText(memo, repeat("ab 12\r", 300));
+    ASSERT_TRUE(memo.ColouringPending());
+    ASSERT_EQ(recordAt(memo, 100)->Styles, nullptr);
+    std::string values;
+    ASSERT_TRUE(memo.CurrentTokenValues(600, 605, values));
+    EXPECT_EQ(values, Bytes({1, 1, 0, 2, 2}));
+    EXPECT_TRUE(memo.ColouringPending());
+    EXPECT_EQ(recordAt(memo, 101)->Styles, nullptr);
+    // A range over two records, the last character included.
+    ASSERT_TRUE(memo.CurrentTokenValues(1791, 1800, values));
+    EXPECT_EQ(values, Bytes({2, 2, 0, 1, 1, 0, 2, 2, 0}));
+    EXPECT_FALSE(memo.ColouringPending());
+
+    // An edit whose run was put off is highlighted first; while the parser stays busy nothing is known.
+    memo.SetColourSlices(std::chrono::milliseconds(6), 1 << 19);
+    SetText(memo, "ab\rcd\r");
+    parser.Busy = true;
+    Type(memo, 3, 3, "1");
+    EXPECT_FALSE(memo.CurrentTokenValues(3, 6, values));
+    EXPECT_TRUE(values.empty());
+    parser.Busy = false;
+    ASSERT_TRUE(memo.CurrentTokenValues(3, 6, values));
+    EXPECT_EQ(values, Bytes({2, 1, 1}));
+    EXPECT_EQ(memo.HighlightStart(), nullptr);
+    // So is one made while the control is not redrawn, which holds off the change notification.
+    memo.Perform(WM_SETREDRAW, 0, 0);
+    Type(memo, 3, 4, "x");
+    ASSERT_TRUE(memo.CurrentTokenValues(3, 6, values));
+    EXPECT_EQ(values, Bytes({1, 1, 1}));
+    memo.Perform(WM_SETREDRAW, 1, 0);
+
+    // Outside the text, an empty range, or without a language: nothing.
+    EXPECT_FALSE(memo.CurrentTokenValues(5, 8, values));
+    EXPECT_FALSE(memo.CurrentTokenValues(-1, 2, values));
+    EXPECT_FALSE(memo.CurrentTokenValues(2, 2, values));
+    memo.SetParser1(nullptr);
+    EXPECT_FALSE(memo.CurrentTokenValues(0, 2, values));
 }
 
 TEST_F(Highlighter, AFailedRunKeepsItsRequestAndLeavesNoHalfBuiltBytes)

@@ -12,9 +12,11 @@
 #include "app/model/KestrimaConfig.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
+#include "support/GridClicks.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/StringListItems.h"
+#include "support/TypedKeys.h"
 #include "toolbars/listComboKt.h"
 #include "app/window/uFormPrincipalTools.h"
 
@@ -129,6 +131,34 @@ TEST(CustomTagsDialog, AcceptedCodesMakeTheMenuAnewAndInsert)
     });
     EXPECT_EQ(w.form.mOtrosTags()->actions().size(), 3);
     EXPECT_EQ(Items(w.form.Config().TagNames), (Strings{"<Q>", "<KBD>", "&nbsp;"}));
+}
+
+TEST(CustomTagsDialog, KeysTypedRightAfterAClickStayInTheCellAndADoubleClickEdits)
+{
+    TWindow w;
+    editCustomTags(w.form, [](TformOtrosTags& d) {
+        d.activateWindow();
+        EXPECT_TRUE(pumpUntil([&] { return QApplication::activeWindow() == &d; }));
+        QTableWidget* grid = d.sgCustomTags;
+        EXPECT_EQ(grid->currentRow(), 0);
+        EXPECT_EQ(grid->currentColumn(), 1);
+        ClickCell(*grid, 0, 1);
+        TypeKeys([&] { return KeysOf(d); }, "<HR>");
+        EXPECT_TRUE(WaitOutDoubleClickTime());
+        PressKey(*KeysOf(d), VK_RETURN);
+        EXPECT_TRUE(pumpUntil([&] { return !grid->indexWidget(grid->currentIndex()); }));
+        EXPECT_EQ(gridRows(grid), (Strings{"<HR>|"}));
+        // The closing column, not yet selected, is edited by a double click.
+        DoubleClickCell(*grid, 0, 2);
+        EXPECT_NE(grid->indexWidget(grid->currentIndex()), nullptr);
+        TypeKeys([&] { return KeysOf(d); }, "</HR>");
+        PressKey(*KeysOf(d), VK_RETURN);
+        EXPECT_TRUE(pumpUntil([&] { return !grid->indexWidget(grid->currentIndex()); }));
+        EXPECT_EQ(gridRows(grid), (Strings{"<HR>|</HR>"}));
+        return true;
+    });
+    EXPECT_EQ(Items(w.form.Config().TagNames), (Strings{"<HR>"}));
+    EXPECT_EQ(Items(w.form.Config().TagValues), (Strings{"</HR>"}));
 }
 
 TEST(CustomTagsDialog, FontListHintNamesTheFonts)

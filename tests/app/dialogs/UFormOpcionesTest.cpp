@@ -28,11 +28,13 @@
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
+#include "support/GridClicks.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/PumpUntil.h"
 #include "support/StringListItems.h"
 #include "support/TempXdg.h"
+#include "support/TypedKeys.h"
 
 namespace {
 
@@ -219,6 +221,60 @@ TEST(OptionsDialog, ADoubleClickInThePathColumnChoosesAProgram)
     EXPECT_EQ(files.requests[0].FileName, "uno");
     EXPECT_EQ(files.requests[0].Filter.rfind("Ejecutables|*.exe;*.com;*.bat;*.pif|", 0), 0u);
     EXPECT_EQ(w.form.Config().UtilValues[0], "/usr/bin/dos");
+}
+
+TEST(OptionsDialog, KeysTypedRightAfterAClickOnTheSelectedCellStayInTheCell)
+{
+    TWindow w;
+    w.form.Config().BrwNames = Lines({"Uno"});
+    w.form.Config().BrwValues = Lines({"/opt/uno"});
+    TDialogAnswers files;
+    runDialog(w.form, [&](TformOpciones& d) {
+        d.activateWindow();
+        EXPECT_TRUE(pumpUntil([&] { return QApplication::activeWindow() == &d; }));
+        d.TreeView1->setCurrentItem(d.TreeView1->topLevelItem(3));
+        QTableWidget* grid = d.sgUtilidades;
+        EXPECT_EQ(grid->currentRow(), 0);
+        EXPECT_EQ(grid->currentColumn(), 1);
+        // As people type: the keys follow the click within the double-click time.
+        ClickCell(*grid, 0, 1);
+        TypeKeys([&] { return KeysOf(d); }, "Util");
+        EXPECT_TRUE(WaitOutDoubleClickTime());
+        PressKey(*KeysOf(d), VK_RETURN);
+        EXPECT_TRUE(pumpUntil([&] { return !grid->indexWidget(grid->currentIndex()); }));
+        EXPECT_EQ(TformOpciones::Cells(grid, 1, 1), "Util");
+
+        // A second click on the selected cell, with nothing typed, still edits it once no double
+        // click has followed.
+        ClickCell(*grid, 0, 1);
+        EXPECT_TRUE(pumpUntil([&] { return grid->indexWidget(grid->currentIndex()) != nullptr; }));
+        PressKey(*KeysOf(d), VK_END);
+        TypeKeys([&] { return KeysOf(d); }, "2");
+        PressKey(*KeysOf(d), VK_RETURN);
+        EXPECT_TRUE(pumpUntil([&] { return !grid->indexWidget(grid->currentIndex()); }));
+        EXPECT_EQ(TformOpciones::Cells(grid, 1, 1), "Util2");
+
+        // A double click on the selected path cell runs only its own command: the program chooser,
+        // and no editor over its answer afterwards.
+        d.TreeView1->setCurrentItem(d.TreeView1->topLevelItem(2));
+        grid = d.sgNavegadores;
+        grid->setCurrentCell(0, 2);
+        files.answers.push_back({"/usr/bin/dos"});
+        DoubleClickCell(*grid, 0, 2);
+        EXPECT_EQ(files.requests.size(), 1u);
+        EXPECT_TRUE(WaitOutDoubleClickTime());
+        EXPECT_EQ(grid->indexWidget(grid->currentIndex()), nullptr);
+        EXPECT_EQ(TformOpciones::Cells(grid, 2, 1), "/usr/bin/dos");
+        // In the custom codes grid a double click types into the cell, a new row's too.
+        d.TreeView1->setCurrentItem(d.TreeView1->topLevelItem(10));
+        d.sbNuevoClick(d.sbNuevoTags);
+        grid = d.sgCustomTags;
+        DoubleClickCell(*grid, grid->rowCount() - 1, 2);
+        EXPECT_NE(grid->indexWidget(grid->model()->index(grid->rowCount() - 1, 2)), nullptr);
+        return true;
+    });
+    EXPECT_EQ(w.form.Config().UtilNames.Text(), "Util2\r\n");
+    EXPECT_EQ(w.form.Config().BrwValues.Text(), "/usr/bin/dos\r\n");
 }
 
 TEST(OptionsDialog, TheChoosersStartInTheFolderOfTheirEditAndFillIt)
