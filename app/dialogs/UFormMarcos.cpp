@@ -26,11 +26,13 @@
 #include "editor/dialogs/SpinButton.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/DialogHook.h"
+#include "platform/FileNameQt.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TBarCtls.h"
 
@@ -505,11 +507,8 @@ TCharacterReferences* TformMarcos::pageReferences() const
 
 void TformMarcos::ShowPanel(TFrameNode& node)
 {
-    // The page's text shows its names as the window shows them: the characters it remembers, not their
-    // references.
-    // The field shows the page's reference in the page's text, its remembered characters as themselves.
-    const std::string reference = QuotedFileName(node.Src);
-    eSrc->setText(FromEditorText(reference, pageReferences()));
+    // The field shows the name the frame's address leads to, as StorePanel took it.
+    ShowFilePath(eSrc, QuotedFileName(PageReferencePath(node.Src)));
     setText(eName, node.FrameName);
     chScrolling->setChecked(node.Scrolling);
     chNoResize->setChecked(!node.NoResize);
@@ -539,9 +538,9 @@ void TformMarcos::ShowPanel(TFrameNode& node)
 
 void TformMarcos::StorePanel(TFrameNode& node)
 {
-    // The edit holds the name as a file name (quoted when it has a blank); the page holds it as typed
-    // text would, a character Windows-1252 lacks as its reference.
-    node.Src = FilePathPageText(eSrc->FileName(), pageReferences());
+    // The edit holds the name as a file name (quoted when it has a blank); the page holds it as an
+    // address that leads a browser to that name, a character Windows-1252 lacks as its reference.
+    node.Src = FilePathPageAddress(eSrc->FileName(), pageReferences());
     node.FrameName = textOf(eName);
     node.Scrolling = chScrolling->isChecked();
     node.NoResize = !chNoResize->isChecked();

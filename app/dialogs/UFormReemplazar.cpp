@@ -13,6 +13,7 @@
 
 #include "app/host/EditingFile.h"
 #include "app/host/WindowHost.h"
+#include "app/model/EditorKind.h"
 #include "app/model/ReplaceInFiles.h"
 #include "components/FormPlace.h"
 #include "platform/DialogHook.h"
@@ -225,6 +226,9 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
             notes.push_back(FmtLoadStr(kUnsavedNote, FilePathText(file).c_str()));
             continue;
         }
+        // A page takes the replacement as the editor would write it there.
+        request.Page = FHost.TipoDeArchivo(file) == ekHTML;
+        request.Entities = request.Page ? FHost.FileEntities() : nullptr;
         TFileReplacement done;
         try {
             done = ReplaceInFile(file, request, request.Backup ? backups.NameFor(file) : std::string());

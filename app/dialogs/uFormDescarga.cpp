@@ -157,9 +157,9 @@ void TformDescarga::fill(const std::string& fileName, std::string_view text, con
 {
     TStringList references;
     ExtractLinks(text, references);
-    // The page's own name joins the references as the page would write it, to be found the same way.
+    // The page's own name joins the references as a page would write its address, to be found the same way.
     const std::vector<std::string> files =
-        WeighedFiles(references, config.FileWeighExt, FilePathPageText(ExtractFileName(fileName), nullptr));
+        WeighedFiles(references, config.FileWeighExt, FilePathPageAddress(ExtractFileName(fileName), nullptr));
     const TReferenceSize sizeOf = FileSizesBeside(ExtractFilePath(fileName), entities);
     sgDatosArchivos->setRowCount(static_cast<int>(files.size()));
     int64_t total = 0;

@@ -22,6 +22,8 @@ public:
     virtual TKestrimaConfig& Config() const = 0;
     // The entity table documents are read and written through, or nil when the settings turn it off.
     virtual const TCodigosISO* FileEntities() const = 0;
+    // The editor kind (TEditorKind) a file opens as, by its extension.
+    virtual int TipoDeArchivo(const std::string& FileName) const = 0;
     // The open documents in tab order and the current one.
     virtual const TDocumentList<TEditingFile>& Documents() const = 0;
     // The editor the documents are shown in.

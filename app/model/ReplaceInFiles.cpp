@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/model/DocumentBytes.h"
 #include "app/model/libVeltran.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
@@ -18,8 +19,11 @@ constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
 
 // The replacement as the file's bytes: in the file's encoding, without a byte-order mark of its own,
-// each character typed that the code page lacks written as itself where the encoding has it.
-std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat format)
+// each character typed that the code page lacks written as itself where the encoding has it. A page
+// gets what the editor's save writes for the same text, through its public routine; a plain ASCII
+// page is read as its bytes, so it takes the replacement as a Windows-1252 page, unless that would
+// make the whole file read as UTF-8 (and the replacement as other characters): then it takes UTF-8.
+std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat format, bool ascii)
 {
     format.ByteOrderMark = false;
     const std::string& text = request.Replacement;
@@ -28,7 +32,21 @@ std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat f
         if (ReadCharacterReference(text, at, cp) && request.References.IsRemembered(cp))
             format.References.Remember(cp);
     }
-    return EncodeDocument(request.Replacement, format);
+    if (!request.Page)
+        return EncodeDocument(text, format);
+    TDocumentBytes page;
+    page.Format = format;
+    const TCodigosISO* entities = request.Entities;
+    if (ascii) {
+        page.Format.Utf8 = false;
+        std::string bytes = page.Write(text, entities);
+        // Between ASCII, the replacement's bytes alone decide whether the file is UTF-8.
+        const bool beyondAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+        if (!beyondAscii || !IsValidUtf8(bytes))
+            return bytes;
+        page.Format.Utf8 = true;
+    }
+    return page.Write(text, entities);
 }
 
 } // namespace
@@ -60,7 +78,8 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     std::string text;
     TDocumentFormat format;
     std::vector<uint32_t> offsets;
-    DecodeDocument(bytes, text, format, &offsets);
+    // Plain ASCII reads as its bytes, and only then is it taken for UTF-8 to write.
+    const bool ascii = DecodeDocument(bytes, text, format, &offsets) == TDecodeResult::Bytes && format.Utf8;
     if (HoldsControlCharacters(text))
         return false;
     // Lines are searched one by one, so a text that spans a line break is never found; an empty one
@@ -81,7 +100,7 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
             continue;
         }
         if (count++ == 0) {
-            replacement = encodedReplacement(request, format);
+            replacement = encodedReplacement(request, format, ascii);
             result.reserve(bytes.size() + bytes.size() / 8);
         }
         result.append(bytes.substr(copied, offsets[start] - copied));

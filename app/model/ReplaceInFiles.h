@@ -7,6 +7,8 @@
 
 #include "platform/core/CharacterReferences.h"
 
+class TCodigosISO;
+
 // What one run of replace in files asks for. The texts are editor text: Windows-1252, each
 // character that code page lacks held as its reference "&#N;" and remembered in `References`.
 struct TReplaceRequest {
@@ -17,6 +19,11 @@ struct TReplaceRequest {
     bool WholeWord = false;
     // A changed file's old contents are kept under ReplaceBackupName first.
     bool Backup = false;
+    // The file is an HTML page to the editor: the replacement goes in as the editor's save writes the
+    // same text there, its characters as codes through `Entities` (the character conversion, when on)
+    // and a page of plain ASCII written as a Windows-1252 page is.
+    bool Page = false;
+    const TCodigosISO* Entities = nullptr;
 };
 
 // The word characters of whole-word matching: digits, ASCII letters, "_" and the six accented
@@ -31,7 +38,8 @@ std::string ReplaceBackupName(const std::string& fileName);
 // replacements. The file's text is read as documents are (UTF-8, UTF-16 with its mark, else
 // Windows-1252), matches are looked for in that text line by line (a search text holding a line
 // break finds nothing) and only the bytes of the matches change: line breaks, byte-order mark,
-// encoding and everything between the matches stay as they were. A match that would cut a character
+// encoding and everything between the matches stay as they were; the replacement is written in the
+// file's encoding, or as TReplaceRequest::Page says for a page. A match that would cut a character
 // held as a reference does not count. False, with nothing replaced, when the bytes are not text (they
 // hold control characters other than TAB, CR and LF).
 bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std::string& out, int& count);

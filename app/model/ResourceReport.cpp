@@ -135,11 +135,13 @@ std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_
                                              const TStringList& references, const TReferenceSize& sizeOf,
                                              std::string_view creditAddress)
 {
-    const std::string name = asHtml(pageName);
+    // The report is Windows-1252, as its texts and the page's references are.
+    const std::string name = asHtml(FilePathPageText(pageName, nullptr));
+    const std::string address = asHtml(FilePathPageAddress(pageName, nullptr));
     std::vector<std::string> lines;
     lines.push_back(FmtLoadStr(kReportTitle, name.c_str()));
     lines.push_back(LoadResString(kReportHeading));
-    lines.push_back(FmtLoadStr(kReportPage, name.c_str(), name.c_str()));
+    lines.push_back(FmtLoadStr(kReportPage, address.c_str(), name.c_str()));
     int64_t total = pageSize;
     for (const TReferenceGroup& group : GroupReferences(references)) {
         if (group.References.empty())
@@ -153,7 +155,7 @@ std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_
                 lines.push_back(sizedLine(reference, sizeOf, total));
                 break;
             case TReferenceSection::Internal:
-                lines.push_back(FmtLoadStr(kInternalLine, name.c_str(), shown.c_str(), shown.c_str()));
+                lines.push_back(FmtLoadStr(kInternalLine, address.c_str(), shown.c_str(), shown.c_str()));
                 break;
             default:
                 lines.push_back(FmtLoadStr(kLine, shown.c_str(), shown.c_str()));
@@ -162,8 +164,8 @@ std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_
     }
     if (total != 0)
         lines.push_back(FmtLoadStr(kReportTotal, static_cast<long long>(total)));
-    const std::string address = asHtml(creditAddress.empty() ? kDefaultCreditAddress : creditAddress);
-    lines.push_back(FmtLoadStr(kReportCredit, address.c_str()));
+    const std::string credit = asHtml(creditAddress.empty() ? kDefaultCreditAddress : creditAddress);
+    lines.push_back(FmtLoadStr(kReportCredit, credit.c_str()));
     lines.push_back(LoadResString(kReportEnd));
     return lines;
 }
@@ -172,11 +174,9 @@ bool SaveResourceReport(const std::string& fileName, const TStringList& referenc
                         std::string& report, std::string& error, const TCodigosISO* entities)
 {
     const std::string folder = ExtractFilePath(fileName);
-    // The report is Windows-1252, as its texts and the page's references are; the page's name is the
-    // file system's (UTF-8), written as a page refers to a file.
-    const std::vector<std::string> lines =
-        ResourceReportLines(FilePathPageText(ExtractFileName(fileName), nullptr), FileSizeOf(fileName), references,
-                            FileSizesBeside(folder, entities), creditAddress);
+    const std::vector<std::string> lines = ResourceReportLines(ExtractFileName(fileName), FileSizeOf(fileName),
+                                                               references, FileSizesBeside(folder, entities),
+                                                               creditAddress);
     std::string bytes;
     for (const std::string& line : lines)
         bytes += line + "\r\n";
@@ -190,7 +190,8 @@ bool SaveResourceReport(const std::string& fileName, const TStringList& referenc
     }
     // A folder that takes no report (another user's report in a shared folder) leaves the private
     // folder to take it, as it takes the preview.
-    return WriteProgramFile(report, bytes, error);
+    // The report lists what the page refers to: it is for those who may read the page.
+    return WriteProgramFile(report, bytes, error, CopyPermissionsOf(fileName));
 }
 
 std::vector<std::string> WeighedFiles(const TStringList& references, std::string_view weighExt,

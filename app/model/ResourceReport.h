@@ -48,7 +48,9 @@ std::array<TReferenceGroup, kReferenceSections> GroupReferences(const TStringLis
 // The report's lines: title, heading, the page's line, each section that has references with its
 // lines (images and other references with their sizes where `sizeOf` finds the file), the page's
 // total when it is not 0 (the page's own `pageSize` plus the sizes found) and the credit line linking
-// `creditAddress`. References and the page name cannot put markup of their own into the report.
+// `creditAddress`. The page's name (the file system's bytes, without folder) shows as its characters
+// and is linked as an address that leads to it (FilePathPageAddress). References and the page name
+// cannot put markup of their own into the report.
 std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_t pageSize,
                                              const TStringList& references, const TReferenceSize& sizeOf,
                                              std::string_view creditAddress);
@@ -58,7 +60,8 @@ extern const char* const kDefaultCreditAddress;
 constexpr const char* kReportFileName = "tmpInforme.htm";
 // Writes the report of the page `fileName` ("" for an untitled page), which refers to `references`,
 // as kReportFileName in the page's folder, or in the user's private folder for an untitled page or
-// a folder that takes no report (WriteProgramFile); sizes are those of the files beside the page.
+// a folder that takes no report (WriteProgramFile), no more readable than the page
+// (CopyPermissionsOf); sizes are those of the files beside the page.
 // Whatever answers to the report's name (a link planted there) is replaced, never written through.
 // `report` is the report's path; false with `error` saying why when it could not be written.
 bool SaveResourceReport(const std::string& fileName, const TStringList& references, std::string_view creditAddress,

@@ -92,7 +92,7 @@ public:
     TKrSpeedButton* sbAuxiliar() const { return FsbAuxiliar; }
 
     // The editor kind for a file, by its extension (compared without regard to case).
-    int TipoDeArchivo(const std::string& FileName) const;
+    int TipoDeArchivo(const std::string& FileName) const override;
 
     // ---- documents and tabs (uFormPrincipalFiles.cpp)
 

@@ -292,8 +292,9 @@ bool TformPrincipal::ArchivoPrevio(std::string& FileName)
         std::string error;
         // The name is the program's own: a link planted there is replaced, never written through. A
         // folder that takes no file (the folder of all homes, for a program started from one) leaves
-        // the user's private folder, where the page shows at least its text.
-        if (!WriteProgramFile(FileName, bytes, error)) {
+        // the user's private folder, where the page shows at least its text. The copy is for those
+        // who may read the page, an untitled one's for the user alone.
+        if (!WriteProgramFile(FileName, bytes, error, CopyPermissionsOf(ArchivoActual()))) {
             // A browser would show an old page, or none, as if it were this text.
             const std::string shown = FilePathText(FileName);
             MessageBox(this, FmtLoadStr(kFileCannotBeSaved, shown.c_str(), error.c_str()), {}, MB_OK | MB_ICONSTOP);

@@ -105,13 +105,20 @@ std::string FilePathPageText(std::string_view path, TCharacterReferences* refere
 
 std::string FilePathPageAddress(std::string_view path, TCharacterReferences* references)
 {
+    // What a browser reads as something else in an address: "%" starts an escape, "#" a fragment, "?"
+    // a query, "\" is "/", and "&" starts a character reference of the page's text. Each is ASCII,
+    // so the stretches between them are whole UTF-8 characters and malformed bytes alike.
+    static constexpr std::string_view kReadOtherwise = "%#?\\&";
     std::string address;
     address.reserve(path.size());
-    for (const char c : FilePathPageText(path, references))
-        if (c == '\\')
-            appendAddressEscape(address, static_cast<unsigned char>(c));
-        else
-            address += c;
+    size_t from = 0;
+    for (size_t at = path.find_first_of(kReadOtherwise); at != std::string_view::npos;
+         at = path.find_first_of(kReadOtherwise, from)) {
+        address += FilePathPageText(path.substr(from, at - from), references);
+        appendAddressEscape(address, static_cast<unsigned char>(path[at]));
+        from = at + 1;
+    }
+    address += FilePathPageText(path.substr(from), references);
     return address;
 }
 
@@ -168,8 +175,9 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
         AppendUtf8(characters, cp);
         i += length;
     }
-    // Then the address: "\" separates folders as "/" does (only "%5C" is a name's own "\"), and
-    // "%XX" stands for the byte XX of the name's UTF-8.
+    // Then the address: it ends where a fragment ("#") or a query ("?") begins, "\" separates folders
+    // as "/" does (only "%5C" is a name's own "\"), and "%XX" stands for the byte XX of the name's UTF-8.
+    characters.resize(std::min(characters.find_first_of("#?"), characters.size()));
     std::replace(characters.begin(), characters.end(), '\\', '/');
     return DecodeAddressEscapes(characters);
 }

@@ -41,15 +41,18 @@ std::string FilePathText(std::string_view path);
 // Windows-1252 lacks as references, remembered in `references` when given); each byte that spells no
 // UTF-8 character as the address escape "%XX", which leads a browser, and PageReferencePath, to it.
 std::string FilePathPageText(std::string_view path, TCharacterReferences* references);
-// FilePathPageText of a name that a page's address holds (a link, a picture, a frame): a name's own "\",
-// which a browser reads as "/" in an address, is escaped too ("%5C").
+// FilePathPageText of a name that a page's address holds (a link, a picture, a frame): what a browser
+// would read as something else is escaped too, so that the address leads to this name: "%" ("%25"),
+// "#" and "?", which would end it ("%23", "%3F"), "\", read as "/" ("%5C"), and "&", which would start
+// a character reference ("%26"). Letters, blanks and "/" stay as an author types them.
 std::string FilePathPageAddress(std::string_view path, TCharacterReferences* references);
 // The character a named reference ("&aacute;", given whole) stands for, as a Windows-1252 byte;
 // false for a name the table does not hold. The program's entity table answers it.
 using TNamedReferences = std::function<bool(std::string_view code, char& character)>;
 // The file name (UTF-8 bytes) a reference of a page spells, as a browser reads it: the page's text is
 // Windows-1252, a numeric reference stands for its character, a named one `named` knows for its
-// character, "%XX" for the byte XX, and "\" separates folders as "/" does.
+// character; of the characters, the address ends where a fragment ("#") or a query ("?") begins,
+// "%XX" stands for the byte XX, and "\" separates folders as "/" does.
 std::string PageReferencePath(std::string_view reference, const TNamedReferences& named = {});
 // The bytes an address's text spells: "%XX" is the byte XX; a "%" without two hex digits after it
 // stands for itself, as a browser reads it.

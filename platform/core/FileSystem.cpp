@@ -349,7 +349,7 @@ size_t nameLimitOf(const std::string& folder)
 // A new file beside `path`, hidden and named so that nobody takes it for a document: ".name.XXXXXX~",
 // the name cut short (at a character's start) when the whole would not fit in the folder.
 // Made with the mode the umask gives; -1 with errno set when the folder takes no new file.
-int createTemporary(const std::string& path, std::string& temporary)
+int createTemporary(const std::string& path, std::string& temporary, mode_t mode)
 {
     static std::mt19937 random(std::random_device{}());
     static constexpr size_t kAddedBytes = std::char_traits<char>::length("..XXXXXX~");
@@ -370,7 +370,7 @@ int createTemporary(const std::string& path, std::string& temporary)
         for (int i = 0; i < 6; ++i)
             temporary += kLetters[random() % (sizeof kLetters - 1)];
         temporary += '~';
-        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -388,6 +388,17 @@ void syncFolderOf(const std::string& path)
     }
 }
 
+// A copy's group bits are for the original's group: a copy that cannot be given that group (its
+// owner is not of it) keeps them for nobody.
+void narrowToGroup(int fd, const TCopyPermissions& copy)
+{
+    struct stat made {};
+    if (fstat(fd, &made) != 0 || (made.st_mode & 070) == 0 || static_cast<long long>(made.st_gid) == copy.Group)
+        return;
+    if (copy.Group < 0 || fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(copy.Group)) != 0)
+        fchmod(fd, made.st_mode & 0707);
+}
+
 // A new file beside another, holding what is to take that file's name; removed unless it does.
 class TTemporaryFile {
 public:
@@ -400,17 +411,24 @@ public:
             unlink(FName.c_str());
     }
 
-    // Makes the file beside `path` and puts `bytes` on the disk, with `old`'s mode, owner and group
-    // when given. False with errno set; Created() tells whether the folder took a new file at all.
-    bool Write(const std::string& path, std::string_view bytes, const struct stat* old)
+    // Makes the file beside `path` and puts `bytes` on the disk, with `copy`'s permissions when
+    // given, else `old`'s mode, owner and group when given. False with errno set; Created() tells
+    // whether the folder took a new file at all.
+    bool Write(const std::string& path, std::string_view bytes, const struct stat* old,
+               const TCopyPermissions* copy = nullptr)
     {
-        const int fd = createTemporary(path, FName);
+        // A file that is to be less readable than the umask allows is made so from the start: whoever
+        // opened it meanwhile would keep reading it whatever mode it got afterwards. The umask may
+        // narrow a copy's mode further, never widen it.
+        const int fd = createTemporary(path, FName, copy ? copy->Mode & 0644 : old ? 0600 : 0666);
         FCreated = fd >= 0;
         if (!FCreated) {
             FName.clear();
             return false;
         }
-        if (old) {
+        if (copy) {
+            narrowToGroup(fd, *copy);
+        } else if (old) {
             fchmod(fd, old->st_mode & 07777);
             // Only the superuser may give a file away; a group of one's own is still kept.
             const bool owned =
@@ -523,14 +541,15 @@ bool SameFile(const std::string& a, const std::string& b)
 }
 
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         TReplaceKind kind)
+                         TReplaceKind kind, const TCopyPermissions* copy)
 {
     TReplaceOutcome outcome;
-    return ReplaceFileContents(fileName, bytes, error, {}, outcome, kind);
+    return ReplaceFileContents(fileName, bytes, error, {}, outcome, kind, copy);
 }
 
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         const std::string& backupName, TReplaceOutcome& outcome, TReplaceKind kind)
+                         const std::string& backupName, TReplaceOutcome& outcome, TReplaceKind kind,
+                         const TCopyPermissions* copy)
 {
     outcome = TReplaceOutcome{};
     TFileSizeSignalIgnored sizeLimit;
@@ -561,7 +580,7 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     const bool wantBackup = !backupName.empty() && haveOld;
     const std::string& backupPath = backupName;
     TTemporaryFile contents;
-    if (contents.Write(target, bytes, existed ? &old : nullptr)) {
+    if (contents.Write(target, bytes, existed ? &old : nullptr, copy)) {
         // The backup waits beside its name until the new contents have taken theirs: a save that
         // fails leaves the old backup too. An older backup is replaced whole, even one that is a link.
         TTemporaryFile backup;
@@ -581,6 +600,12 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     if (wantBackup) {
         TTemporaryFile backup;
         outcome.BackedUp = backup.Write(backupPath, oldBytes, &old) && backup.Commit(backupPath);
+    }
+    // Whoever could read the old file may still hold it open: contents less readable than it was go
+    // to a file of their own.
+    if (copy && (old.st_mode & 077 & ~static_cast<mode_t>(copy->Mode)) != 0) {
+        error = errorText(EACCES);
+        return false;
     }
     if (!writeInPlace(target, bytes, oldBytes, document)) {
         error = errorText(errno);
@@ -644,9 +669,22 @@ std::string PrivateRuntimeFolder()
     return privateFolderAt(withoutTrailingSlashes(temporary) + "/kestrima-" + std::to_string(geteuid()));
 }
 
-bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string& error)
+TCopyPermissions CopyPermissionsOf(const std::string& original)
 {
-    if (ReplaceFileContents(fileName, bytes, error, TReplaceKind::ProgramFile))
+    TCopyPermissions copy;
+    struct stat st {};
+    if (!original.empty() && stat(original.c_str(), &st) == 0) {
+        // Others may read it as they read the original; writing it stays its owner's.
+        copy.Mode = 0600 | (st.st_mode & 044);
+        copy.Group = static_cast<long long>(st.st_gid);
+    }
+    return copy;
+}
+
+bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string& error,
+                      const TCopyPermissions& copy)
+{
+    if (ReplaceFileContents(fileName, bytes, error, TReplaceKind::ProgramFile, &copy))
         return true;
     std::string fallback;
     try {
@@ -655,7 +693,8 @@ bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string
         return false;
     }
     std::string fallbackError;
-    if (fallback == fileName || !ReplaceFileContents(fallback, bytes, fallbackError, TReplaceKind::ProgramFile))
+    if (fallback == fileName ||
+        !ReplaceFileContents(fallback, bytes, fallbackError, TReplaceKind::ProgramFile, &copy))
         return false;
     fileName = fallback;
     error.clear();

@@ -60,23 +60,38 @@ enum class TReplaceKind {
     // this user's own regular file is rewritten in place when the folder takes no new file.
     ProgramFile,
 };
+// The permissions of a copy the program makes of a user's file (a preview, a report), so that it is
+// no more readable than the file: the group and the others may read it only where they may read the
+// file (and the group only as the file's group); it is the owner's alone to write.
+struct TCopyPermissions {
+    // Permission bits; the umask may take more away.
+    unsigned Mode = 0600;
+    // The group the group's bits are for; -1 for none.
+    long long Group = -1;
+};
+// The permissions a copy of `original` gets (links followed); owner-only for "" or a file that
+// cannot be looked at.
+TCopyPermissions CopyPermissionsOf(const std::string& original);
+// With `copy`, a ProgramFile gets those permissions, not the umask's nor those of the file it
+// replaces; an own file that others could read and the copy may not is never rewritten in place.
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          const std::string& backupName, TReplaceOutcome& outcome,
-                         TReplaceKind kind = TReplaceKind::Document);
+                         TReplaceKind kind = TReplaceKind::Document, const TCopyPermissions* copy = nullptr);
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
-                         TReplaceKind kind = TReplaceKind::Document);
+                         TReplaceKind kind = TReplaceKind::Document, const TCopyPermissions* copy = nullptr);
 // A folder for the files the program names itself, which only this user may enter: "kestrima/" in
 // $XDG_RUNTIME_DIR when that is a folder of this user's that nobody else may enter, else
 // "kestrima-<uid>/" in the temporary folder ($TMPDIR, else /tmp). The folder is made with mode 0700
 // when missing, and is taken only when it is a real folder (not a link), this user's own and closed to
 // the group and the others; otherwise an Exception says so. The path ends in "/".
 std::string PrivateRuntimeFolder();
-// Writes a file whose name the program chose itself (a preview, a report) as a ProgramFile at
-// `fileName`; where that folder takes no such file (it takes no file, or another user's file of that
+// Writes a file whose name the program chose itself (a preview, a report), a copy with the
+// permissions `copy`, as a ProgramFile at `fileName`; where that folder takes no such file (it takes no file, or another user's file of that
 // name stands in a shared folder), the same name in the private folder takes it. `fileName` becomes
 // the file written. False when neither could be written, with `fileName` as it was and `error`
 // saying why the first place refused it.
-bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string& error);
+bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string& error,
+                      const TCopyPermissions& copy);
 // The file a path names once every symbolic link on its last component is followed (a link to a
 // file that is missing gives that file's path), in its folder as the system resolves it (the folder's
 // real path: links and ".." taken as the system takes them). The path as it stands when its folder

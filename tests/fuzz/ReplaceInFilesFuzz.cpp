@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/model/CodigosISO.h"
 #include "app/model/ReplaceInFiles.h"
 #include "platform/core/DocumentText.h"
 
@@ -22,6 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (control & 0x20)
         request.References.Remember(0x2192);
     request.WholeWord = control & 0x08;
+    // A page, with or without the character conversion.
+    TCodigosISO entities;
+    entities.LoadDefaults();
+    request.Page = control & 0x40;
+    request.Entities = request.Page && (control & 0x80) ? &entities : nullptr;
     const std::string_view bytes = input.substr(1 + patternLength);
 
     std::string out;
@@ -32,9 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!text || count == 0)
         check(out == bytes);
     check(static_cast<size_t>(count) <= bytes.size());
+    // A page of plain ASCII stays ASCII through the conversion; without it, it takes the replacement
+    // as a Windows-1252 page does.
+    const auto ascii = [](std::string_view text) {
+        return std::none_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+    };
+    if (request.Entities && ascii(bytes))
+        check(ascii(out));
     // A well-formed UTF-8 file stays well-formed and keeps its byte-order mark (in a file read as
     // Windows-1252 those bytes are three characters like any others).
-    if (IsValidUtf8(bytes)) {
+    if (IsValidUtf8(bytes) && !(request.Page && ascii(bytes))) {
         check(IsValidUtf8(out));
         if (bytes.starts_with("\xEF\xBB\xBF"))
             check(out.starts_with("\xEF\xBB\xBF"));

@@ -35,15 +35,11 @@ bool onlyReportTags(const std::string& line)
     return true;
 }
 
-// Whether a name holds what a page reads as an address escape or a character reference.
-bool holdsEscape(std::string_view name)
+// Whether a name holds what an address reads as something else when a page's text holds it as it
+// stands: an escape, a fragment, a query, a reference or a separator.
+bool readOtherwise(std::string_view name)
 {
-    if (name.find("&#") != std::string_view::npos)
-        return true;
-    for (size_t i = 0; i + 2 < name.size(); ++i)
-        if (name[i] == '%' && HexDigitValue(name[i + 1]) >= 0 && HexDigitValue(name[i + 2]) >= 0)
-            return true;
-    return false;
+    return name.find_first_of("%#?&\\") != std::string_view::npos;
 }
 
 } // namespace
@@ -62,14 +58,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TStringList references;
     ExtractLinks(text, references);
 
-    // A file name written into a page's address leads back to its own bytes, its "\" too, unless it
-    // holds what a page reads as an escape or a reference; a reference of the page names a file beside
-    // it or none.
-    if (!holdsEscape(pageName)) {
-        check(PageReferencePath(FilePathPageAddress(pageName, nullptr)) == pageName);
-        if (pageName.find('\\') == std::string::npos)
-            check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
-    }
+    // A file name written into a page's address leads back to its own bytes, whatever they are; as
+    // the page's text it does too when nothing in it reads otherwise in an address. The file a report
+    // looks for beside the page is that name. A reference of the page names a file beside it or none.
+    TCharacterReferences remembered;
+    const std::string address = FilePathPageAddress(pageName, &remembered);
+    check(PageReferencePath(address) == pageName);
+    check(address.find_first_of("?\\") == std::string::npos);
+    if (!readOtherwise(pageName))
+        check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
+    if (!pageName.empty() && pageName.front() != '/' && pageName.find(':') == std::string::npos)
+        check(ReferencedFile("/sitio/", address) == ExpandFileName(pageName, "/sitio/"));
     // The same with named references read by the built-in entity table.
     TCodigosISO entities;
     entities.LoadDefaults();

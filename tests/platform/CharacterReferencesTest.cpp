@@ -8,6 +8,7 @@
 
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Win1252.h"
+#include "support/BrowserAddress.h"
 
 TEST(CharacterReferences, OnlyTheCanonicalFormIsRead)
 {
@@ -114,7 +115,7 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
     // What is no escape or reference stays as written.
     EXPECT_EQ(PageReferencePath("100%.gif"), "100%.gif");
     EXPECT_EQ(PageReferencePath("%4"), "%4");
-    EXPECT_EQ(PageReferencePath("a&#;b&#55296;&#1114112;&amp;"), "a&#;b&#55296;&#1114112;&amp;");
+    EXPECT_EQ(PageReferencePath("a&amp;b&x;&#55296;"), "a&amp;b&x;&");
 
     // Named references by the table given: each whole name it knows, read once, before "%XX".
     std::vector<std::string> asked;
@@ -128,4 +129,73 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
               "foto \xC3\xB1&ntilde;A&nada;&;& x;.gif");
     EXPECT_EQ(asked, (std::vector<std::string>{"&ntilde;", "&amp;", "&percnt;", "&nada;"}));
     EXPECT_EQ(PageReferencePath("foto &ntilde;.gif"), "foto &ntilde;.gif");
+}
+
+TEST(CharacterReferences, ANameWrittenAsAnAddressLeadsABrowserToThatName)
+{
+    // Names that read as something else in an address: an escape, a fragment, a query, a character
+    // reference, a folder separator.
+    const std::pair<const char*, const char*> cases[] = {
+        {"Mi%20foto.gif", "Mi%2520foto.gif"},
+        {"100%.gif", "100%25.gif"},
+        {"C#/notas.html", "C%23/notas.html"},
+        {"q?a.html", "q%3Fa.html"},
+        {"caf&#233;.html", "caf%26%23233;.html"},
+        {"R&D.html", "R%26D.html"},
+        {"x&amp;y.gif", "x%26amp;y.gif"},
+        {"a\\b.gif", "a%5Cb.gif"},
+        // Letters, accented ones, blanks and "/" stay as an author reads them.
+        {"sub/plain.gif", "sub/plain.gif"},
+        {"im\xC3\xA1genes/mi foto.gif", "im\xE1genes/mi foto.gif"},
+    };
+    for (const auto& [name, written] : cases) {
+        EXPECT_EQ(FilePathPageAddress(name, nullptr), written) << name;
+        EXPECT_EQ(BrowserAddressPath(written), name) << written;
+        EXPECT_EQ(PageReferencePath(written), name) << written;
+    }
+    // A character Windows-1252 lacks is the page's reference, and remembered; a byte that spells no
+    // character its escape.
+    TCharacterReferences references;
+    EXPECT_EQ(FilePathPageAddress("\xCE\xB1&\xE9#.gif", &references), "&#945;%26%E9%23.gif");
+    EXPECT_TRUE(references.IsRemembered(0x3B1));
+
+    // References written by hand with a fragment or a query still name their file.
+    EXPECT_EQ(PageReferencePath("p\xE1gina.html#parte"), "p\xC3\xA1gina.html");
+    EXPECT_EQ(PageReferencePath("buscar.html?q=1&amp;r=2#x"), "buscar.html");
+    EXPECT_EQ(PageReferencePath("a&#35;b.html"), "a");
+    EXPECT_EQ(PageReferencePath("#arriba"), "");
+    EXPECT_EQ(PageReferencePath("a%23b.html#c"), "a#b.html");
+}
+
+TEST(CharacterReferences, EveryNameOfAnyBytesComesBackFromItsAddress)
+{
+    std::mt19937 random(120);
+    // Bytes that are escapes, references, separators and UTF-8 of every length, and any byte at all.
+    const std::string_view pieces[] = {"%", "#", "?", "&", "\\", "/", ";", "&#", "&amp;", "%20", "%E9", "&#233;", " ",
+                                       "a", "Z", "\xC3\xA1", "\xE2\x82\xAC", "\xCE\xB1", "\xF0\x9F\x98\x80",
+                                       "\xEF\xBF\xBD", "\xC3", "\x80", "\xFF", "\x81", "\x9D"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string name;
+        const size_t length = random() % 12;
+        for (size_t i = 0; i < length; ++i) {
+            if (random() % 4 == 0)
+                name += static_cast<char>(random() % 256);
+            else
+                name += pieces[random() % std::size(pieces)];
+        }
+        TCharacterReferences references;
+        const std::string address = FilePathPageAddress(name, &references);
+        ASSERT_EQ(PageReferencePath(address), name) << address;
+        ASSERT_EQ(BrowserAddressPath(address), name) << address;
+        // Nothing in it ends the address but the "#" of a reference to a character Windows-1252 lacks.
+        ASSERT_EQ(address.find_first_of("?\\"), std::string::npos) << address;
+        for (size_t at = address.find('#'); at != std::string::npos; at = address.find('#', at + 1))
+            ASSERT_TRUE(at > 0 && address[at - 1] == '&') << address;
+    }
+    // The whole range of single bytes, and the empty name.
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string name(1, static_cast<char>(byte));
+        EXPECT_EQ(PageReferencePath(FilePathPageAddress(name, nullptr)), name) << byte;
+    }
+    EXPECT_EQ(FilePathPageAddress("", nullptr), "");
 }

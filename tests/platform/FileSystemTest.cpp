@@ -387,6 +387,90 @@ TEST(ReplaceFileContents, ASaveStoppedByTheFileSizeLimitLeavesNothingBehind)
     EXPECT_EQ(contentsOf(page), "anterior");
 }
 
+TEST(WriteProgramFile, ACopyIsNoMoreReadableThanItsOriginalWhateverTheUmask)
+{
+    TempDir dir("copy");
+    const mode_t previous = umask(022);
+    const auto copyOf = [&](const std::string& original, const std::string& bytes = "copia") {
+        std::string copy = (dir.path / "tempHTML.htm").string(), error;
+        EXPECT_TRUE(WriteProgramFile(copy, bytes, error, CopyPermissionsOf(original))) << error;
+        EXPECT_EQ(copy, (dir.path / "tempHTML.htm").string());
+        return modeOf(copy);
+    };
+    const std::string page = dir.file("nominas.html", "n");
+    // Others read the copy only as they read the page; writing it stays its owner's. The copy that
+    // was there is replaced, its mode with it.
+    for (const auto& [mode, wanted] : {std::pair<mode_t, mode_t>{0600, 0600}, {0644, 0644}, {0400, 0600},
+                                      {0604, 0604}, {0666, 0644}, {0755, 0644}, {0600, 0600}}) {
+        chmod(page.c_str(), mode);
+        EXPECT_EQ(copyOf(page), wanted) << std::oct << mode;
+    }
+    // An untitled page's copy, or one of a page that is gone, is its user's alone.
+    EXPECT_EQ(copyOf(""), 0600u);
+    EXPECT_EQ(copyOf((dir.path / "nada.html").string()), 0600u);
+    // The umask can take more away, never give.
+    chmod(page.c_str(), 0644);
+    umask(077);
+    EXPECT_EQ(copyOf(page), 0600u);
+    umask(previous);
+    // The group's bits are for the page's group.
+    if (geteuid() == 0) {
+        chmod(page.c_str(), 0640);
+        ASSERT_EQ(chown(page.c_str(), 0, kNobody), 0);
+        umask(022);
+        EXPECT_EQ(copyOf(page), 0640u);
+        umask(previous);
+        struct stat st {};
+        ASSERT_EQ(stat((dir.path / "tempHTML.htm").c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, kNobody);
+    }
+}
+
+TEST(WriteProgramFile, ACopyThatMayNotTakeTheOldCopysReadersIsNeverWrittenInPlace)
+{
+    TempDir dir("copy");
+    std::filesystem::create_directory(dir.path / "closed");
+    std::filesystem::create_directory(dir.path / "open");
+    const std::string page = dir.file("closed/nominas.html", "n");
+    const std::string old = dir.file("closed/tempHTML.htm", "antigua");
+    const std::string grouped = dir.file("open/grupo.html", "g");
+    chmod(page.c_str(), 0600);
+    chmod(old.c_str(), 0644);
+    giveToNobody(dir.path);
+    // A page of a group its owner is not in: the copy cannot be that group's.
+    const bool otherGroup = geteuid() == 0 && chown(grouped.c_str(), kNobody, 0) == 0;
+    chmod(grouped.c_str(), 0640);
+    chmod((dir.path / "closed").c_str(), 0555);
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        umask(022);
+        std::string copy = old, error;
+        // Whoever opened the old copy could still read the page's text through it.
+        const TCopyPermissions permissions = CopyPermissionsOf(page);
+        if (ReplaceFileContents(copy, "secreto", error, TReplaceKind::ProgramFile, &permissions))
+            return "the old copy was rewritten in place";
+        if (error != SysErrorMessage(EACCES))
+            return "the reason given was " + error;
+        // A page as readable as the old copy may be written there.
+        chmod(page.c_str(), 0644);
+        const TCopyPermissions readable = CopyPermissionsOf(page);
+        if (!ReplaceFileContents(copy, "abierta", error, TReplaceKind::ProgramFile, &readable))
+            return "a copy as readable as the old one was refused: " + error;
+        std::string grouping = (dir.path / "open/tempHTML.htm").string();
+        if (!WriteProgramFile(grouping, "g", error, CopyPermissionsOf(grouped)))
+            return "no copy of the group's page: " + error;
+        struct stat st {};
+        stat(grouping.c_str(), &st);
+        if (otherGroup && (st.st_mode & 077) != 0)
+            return "the copy is readable by a group that is not the page's";
+        return "";
+    });
+    chmod((dir.path / "closed").c_str(), 0755);
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(contentsOf(old), "abierta");
+}
+
 TEST(PrivateRuntimeFolder, TakesTheRuntimeFolderOrMakesAClosedOneAndRefusesAnyOther)
 {
     TempDir dir("private");

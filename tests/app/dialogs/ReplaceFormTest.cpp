@@ -207,3 +207,62 @@ TEST(ReplaceForm, TheEditMenuOpensItWithOrWithoutDocuments)
     item->trigger();
     EXPECT_EQ(shown, 1);
 }
+
+TEST(ReplaceForm, APageTakesTheReplacementAsTheEditorsSaveWritesIt)
+{
+    TWindow w;
+    // A site's pages: plain ASCII with codes and no charset, Windows-1252 and UTF-8; a text file.
+    const std::string before = "<p>Documento nuevo</p>\n";
+    const std::string ascii = "<p>p&aacute;gina</p>\n" + before;
+    const std::string latin = "<p>p\xE1gina</p>\n" + before;
+    const std::string utf8 = "<p>p\xC3\xA1gina</p>\n" + before;
+    const std::string wanted = "Asociaci\xF3n Vecinal del R\xEDo";
+    const auto run = [&](bool conversion) {
+        w.form.Config().InsSpecChar = conversion;
+        const std::string folder = conversion ? "con/" : "sin/";
+        std::filesystem::create_directory(w.folder.path / folder);
+        const std::string files[] = {w.folder.file(folder + "ascii.htm", ascii),
+                                     w.folder.file(folder + "latin.html", latin),
+                                     w.folder.file(folder + "utf8.htm", utf8), w.folder.file(folder + "notas.txt", before),
+                                     w.folder.file(folder + "otra.htm", "<p>p\xE1gina</p>\n")};
+        TformReemplazar form(w.form);
+        for (const std::string& file : files)
+            form.AddFile(file);
+        form.edtFind->setText("documento NUEVO");
+        form.edtReplace->setText(QString::fromUtf8("Asociación Vecinal del Río"));
+        TBoxAnswers boxes;
+        form.btnStartClick();
+        EXPECT_TRUE(boxes.texts.empty()) << boxes.texts[0];
+        // Each file opens in the editor with the replacement, as the rest of it was.
+        for (const std::string& file : files) {
+            w.form.AbreArchivo(file, false, w.form.TipoDeArchivo(file));
+            const std::string shown = w.memo.StoredText();
+            if (file.ends_with("otra.htm")) {
+                EXPECT_EQ(ReadFileBytes(file), "<p>p\xE1gina</p>\n");
+            } else {
+                EXPECT_NE(shown.find("<p>" + wanted + "</p>"), std::string::npos) << file << ": " << shown;
+                EXPECT_EQ(shown.find("Documento"), std::string::npos) << file;
+            }
+            if (!file.ends_with(".txt")) {
+                EXPECT_NE(shown.find(conversion || !file.ends_with("ascii.htm") ? "p\xE1gina" : "p&aacute;gina"),
+                          std::string::npos)
+                    << file << ": " << shown;
+            }
+            w.form.mCerrarClick();
+        }
+        return std::vector<std::string>{ReadFileBytes(files[0]), ReadFileBytes(files[1]), ReadFileBytes(files[2]),
+                                        ReadFileBytes(files[3])};
+    };
+    // With the conversion on, a page gets the codes the editor's save writes: the ASCII page stays
+    // ASCII, and the others keep their own bytes around the codes.
+    const std::string codes = "<p>Asociaci&oacute;n Vecinal del R&iacute;o</p>\n";
+    EXPECT_EQ(run(true), (std::vector<std::string>{"<p>p&aacute;gina</p>\n" + codes, "<p>p\xE1gina</p>\n" + codes,
+                                                   "<p>p\xC3\xA1gina</p>\n" + codes,
+                                                   "<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n"}));
+    // Without it, each page's own encoding; the ASCII page is read as its bytes and so takes the
+    // characters as a Windows-1252 page does. A text file is no page: plain ASCII there is UTF-8.
+    EXPECT_EQ(run(false), (std::vector<std::string>{"<p>p&aacute;gina</p>\n<p>" + wanted + "</p>\n",
+                                                    "<p>p\xE1gina</p>\n<p>" + wanted + "</p>\n",
+                                                    "<p>p\xC3\xA1gina</p>\n<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n",
+                                                    "<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n"}));
+}

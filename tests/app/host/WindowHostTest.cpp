@@ -7,6 +7,7 @@
 #include "app/host/EditingFile.h"
 #include "app/host/WindowHost.h"
 #include "app/model/CodigosISO.h"
+#include "app/model/EditorKind.h"
 #include "app/model/KestrimaConfig.h"
 #include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
@@ -23,6 +24,7 @@ public:
     TSettingsHost() { FEntities.LoadDefaults(); }
     TKestrimaConfig& Config() const override { return FConfig; }
     const TCodigosISO* FileEntities() const override { return FConfig.InsSpecChar ? &FEntities : nullptr; }
+    int TipoDeArchivo(const std::string&) const override { return ekHTML; }
     const TDocumentList<TEditingFile>& Documents() const override { return FDocuments; }
     TCodeMemo* CodeMemo() const override { return nullptr; }
     void AbreArchivo(const std::string& FileName, bool, int) override { Opened = FileName; }

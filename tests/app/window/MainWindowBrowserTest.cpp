@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
+#include "platform/core/ScopeGuard.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 #include "support/RecordingDde.h"
@@ -186,4 +188,52 @@ TEST(MainWindowBrowser, ThePreviewFileReplacesALinkInItsPlaceAndFallsBackToThePr
     EXPECT_EQ(dde.requests().front(), fallback + kItemTail);
     EXPECT_TRUE(FileExists(fallback));
     std::filesystem::remove(fallback);
+}
+
+TEST(MainWindowBrowser, APreviewAndAReportAreNoMoreReadableThanTheirPage)
+{
+    TBrowserWindow w;
+    w.form.Config().BrowserMode = 1;
+    const mode_t previous = umask(022);
+    const TScopeGuard restore([previous] { umask(previous); });
+    // A site folder others may enter.
+    std::filesystem::create_directory(w.folder.path / "site");
+    chmod((w.folder.path / "site").c_str(), 0755);
+    const std::string preview = (w.folder.path / "site/tempHTML.htm").string();
+    const std::string report = (w.folder.path / "site/tmpInforme.htm").string();
+    const auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 07777;
+    };
+    const std::string private_ = w.open("site/nominas.html");
+    chmod(private_.c_str(), 0600);
+    type(*w.form.CodeMemo(), "<p>sin guardar</p>");
+    TRecordingDde dde;
+    TBoxAnswers boxes;
+    TShellOpens shell;
+    w.form.sbNavegadorClick();
+    ASSERT_TRUE(FileExists(preview));
+    EXPECT_EQ(ReadFileBytes(preview).rfind("<p>sin guardar</p>", 0), 0u);
+    EXPECT_EQ(modeOf(preview), 0600u);
+    w.form.mActualizaRecursosClick();
+    EXPECT_EQ(shell.targets, std::vector<std::string>{report});
+    EXPECT_EQ(modeOf(report), 0600u);
+
+    // A page its readers may read previews into a copy they may read too.
+    const std::string open = w.open("site/index.html");
+    chmod(open.c_str(), 0644);
+    w.form.sbNavegadorClick();
+    EXPECT_EQ(ReadFileBytes(preview), "<p>site/index.html</p>");
+    EXPECT_EQ(modeOf(preview), 0644u);
+    w.form.mActualizaRecursosClick();
+    EXPECT_EQ(modeOf(report), 0644u);
+    // The private page again: its copy takes the place of the readable one, not its mode.
+    switchTo(w.form, 0);
+    w.form.sbNavegadorClick();
+    EXPECT_EQ(ReadFileBytes(preview).rfind("<p>sin guardar</p>", 0), 0u);
+    EXPECT_EQ(modeOf(preview), 0600u);
+    w.form.mActualizaRecursosClick();
+    EXPECT_EQ(modeOf(report), 0600u);
+    EXPECT_TRUE(boxes.texts.empty());
 }

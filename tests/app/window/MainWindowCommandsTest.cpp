@@ -34,12 +34,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/dialogs/UFormMarcos.h"
 #include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/model/ResourceReport.h"
+#include "app/model/libKestrima.h"
 #include "app/window/uFormPrincipal.h"
+#include "components/EditBtns.h"
 #include "components/KrCtrls.h"
 #include "components/PrevForm.h"
 #include "components/PrevPrinter.h"
@@ -54,11 +59,13 @@
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "support/BoxAnswers.h"
+#include "support/BrowserAddress.h"
 #include "support/MainWindowDocuments.h"
 #include "support/Bytes.h"
 #include "support/MouseEvents.h"
 #include "support/PdfWords.h"
 #include "support/RecordingPrintTarget.h"
+#include "support/ShellOpens.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
 
@@ -1097,6 +1104,87 @@ TEST(MainWindowCommands, AFileDroppedFromAnyProgramGoesInAsTheSidePanelsExplorer
     ASSERT_TRUE(dropOnto(w.memo, escaped, 6));
     EXPECT_EQ(w.memo.StoredText(), "<BODY>\r" + w.form.CodigoDeArchivo(latin1) + "</BODY>");
     EXPECT_NE(w.memo.StoredText().find("WIDTH=\"40\" HEIGHT=\"20\""), std::string::npos) << w.memo.StoredText();
+}
+
+TEST(MainWindowCommands, NamesThatReadOtherwiseInAnAddressLeadABrowserAndTheReportToTheirFiles)
+{
+    TempDir dir("addresses");
+    TShownForm w;
+    openDropPage(w.form, dir);
+    std::filesystem::create_directory(dir.path / "C#");
+    std::filesystem::create_directory(dir.path / "sub");
+    // An escape, a fragment, a query, character references and a backslash, each in a name; and a
+    // plain one.
+    const std::vector<std::string> names = {"Mi%20foto.gif", "100%.gif", "C#/notas.html", "q?a.html", "caf&#233;.html",
+                                            "R&D.html", "x&amp;y.gif", "a\\b.gif", "sub/plain.gif"};
+    std::vector<std::string> files;
+    for (const std::string& name : names)
+        files.push_back(dir.file(name, name.ends_with(".gif") ? TinyGif() : "<p>" + name + "</p>"));
+    const auto picture = [](const std::string& name) { return name.ends_with(".gif"); };
+
+    std::string page;
+    for (size_t i = 0; i < names.size(); ++i) {
+        // The address alone, relative to the page.
+        EXPECT_EQ(BrowserAddressPath(w.form.RutaRelativa(files[i])), names[i]) << w.form.RutaRelativa(files[i]);
+        // Dropped from a file manager: the picture's or the link's address.
+        SetText(w.memo, "<BODY></BODY>");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromUtf8(files[i].c_str()))});
+        ASSERT_TRUE(dropOnto(w.memo, data, 6)) << names[i];
+        const std::string text = w.memo.StoredText();
+        ASSERT_TRUE(text.starts_with("<BODY>\r") && text.ends_with("</BODY>")) << text;
+        const std::string code = text.substr(7, text.size() - 7 - 7);
+        EXPECT_EQ(BrowserAddressPath(AttributeValueIn(code, picture(names[i]) ? "SRC" : "HREF")), names[i]) << code;
+        page += code + "\r";
+    }
+
+    // The frameset designer, one frame a file, each named by its whole path.
+    {
+        TformMarcos dialog(w.form, nullptr);
+        dialog.show();
+        dialog.eVertical->setText(QString::number(names.size()));
+        dialog.btnVerticalClick();
+        const TFrameNode& root = dialog.Design().Root();
+        ASSERT_EQ(root.Children.size(), names.size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            Click(*dialog.PanelOf(*root.Children[i]));
+            dialog.eSrc->setText(QString::fromUtf8(files[i].c_str()));
+        }
+        // The first frame's source shows as its name again.
+        Click(*dialog.PanelOf(*root.Children[0]));
+        EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8(files[0].c_str()));
+        TBoxAnswers boxes;
+        dialog.btnVer->click();
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        TStringList lines;
+        lines.SetText(boxes.texts[0]);
+        std::vector<std::string> sources;
+        for (int line = 0; line < lines.Count(); ++line)
+            if (lines[line].starts_with("<frame "))
+                sources.push_back(BrowserAddressPath(AttributeValueIn(lines[line], "src")));
+        EXPECT_EQ(sources, files);
+        page += boxes.texts[0];
+    }
+
+    // The report finds each file through each of its addresses, and sizes the pictures.
+    SetText(w.memo, page);
+    TStringList references;
+    ExtractLinks(w.memo.StoredText(), references);
+    EXPECT_EQ(references.Count(), static_cast<int>(names.size() * 2));
+    std::multiset<std::string> found;
+    for (int i = 0; i < references.Count(); ++i)
+        found.insert(ReferencedFile(dir.path.string() + "/", references[i], w.form.FileEntities()));
+    for (const std::string& file : files)
+        EXPECT_EQ(found.count(file), 2u) << file;
+    TShellOpens shell;
+    w.form.mActualizaRecursosClick();
+    ASSERT_EQ(shell.targets.size(), 1u);
+    const std::string report = ReadFileBytes(shell.targets[0]);
+    const std::string sized = "</a> (" + std::to_string(TinyGif().size()) + " bytes)<br>";
+    size_t pictures = 0;
+    for (size_t at = report.find(sized); at != std::string::npos; at = report.find(sized, at + 1))
+        ++pictures;
+    EXPECT_EQ(pictures, 2 * static_cast<size_t>(std::count_if(names.begin(), names.end(), picture))) << report;
 }
 
 TEST(MainWindowCommands, ADroppedAddressGoesInOnlyWhenItNamesAFileOfThisMachine)
