@@ -39,6 +39,7 @@
 
 #include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
+#include "app/window/AuxiliaryEditor.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/KrCtrls.h"
 #include "components/PrevForm.h"
@@ -622,9 +623,16 @@ TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
     // That is the record printing and the preview follow from the start; cancelled, it stays.
     EXPECT_EQ(w.form.PageSetupMargins(), (TPageMargins{2500, 2500, 2500, 2500}));
     EXPECT_EQ(w.memo.PageSetup().Paper.id(), QPageSize::A4);
+    // The auxiliary editor prints on the same page, before and after a page setup.
+    item(w.form, "mAbrirEnAuxiliar")->trigger();
+    ASSERT_TRUE(w.form.Auxiliar().IsOpen());
+    const TCodeMemo& aux = *w.form.Auxiliar().Editor();
+    EXPECT_EQ(aux.PageSetup().Paper.id(), QPageSize::A4);
+    EXPECT_EQ(aux.PageSetup().Margins, (TPageMargins{2500, 2500, 2500, 2500}));
     ASSERT_TRUE(pageSetup(w.form, 10, 12, 14, 16));
     EXPECT_EQ(w.form.PageSetupMargins().Left, 1000);
     EXPECT_EQ(w.form.PageSetupMargins().Bottom, 1600);
+    EXPECT_EQ(aux.PageSetup().Margins, w.form.PageSetupMargins());
     // The editor prints on the chosen page, inside the chosen margins (it used to print from the
     // sheet's corner, margins lost).
     const int dpi = printer.logicalDpiX();
