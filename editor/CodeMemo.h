@@ -321,6 +321,10 @@ public:
     // printer and PrintRect within its margins.
     const TPageSetup& PageSetup() const;
     void SetPageSetup(const TPageSetup& setup);
+    // The record to start from in place of the printer's paper without margins, for a program whose
+    // page setup offers another one first. It is kept without making the printer: printing and the
+    // preview put it there when they run.
+    void SetStartPageSetup(const TPageSetup& setup);
 
     // The control's font, as the class library describes it. Assigning it reaches the active settings.
     const std::string& FontName() const { return FFontName; }

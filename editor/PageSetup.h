@@ -21,8 +21,7 @@ struct TPageMargins {
 struct TPageSetup {
     QPageSize Paper{QPageSize::Letter};
     bool Landscape = false;
-    TPageMargins Margins; // none until a page setup is confirmed
-    bool Chosen = false;  // set once the user has confirmed a page setup
+    TPageMargins Margins;
 };
 
 // The record an editor starts with: the program's printer's paper, portrait, no margins.

@@ -85,6 +85,13 @@ void TCustomCodeMemo::SetPageSetup(const TPageSetup& setup)
         PrintRect();
 }
 
+void TCustomCodeMemo::SetStartPageSetup(const TPageSetup& setup)
+{
+    FPageSetup = setup;
+    // The text area is measured on the printer when printing sets the record on it.
+    FPrintRect.reset();
+}
+
 void TCustomCodeMemo::Print()
 {
     printLines(0, 0);

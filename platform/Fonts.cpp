@@ -2,6 +2,7 @@
 #include "platform/FontsQt.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -249,6 +250,13 @@ std::vector<std::string> familyNames(const QStringList& families)
 std::vector<std::string> FontFamiliesOfCharset(uint8_t charset)
 {
     return familyNames(QFontDatabase::families(writingSystemOf(charset)));
+}
+
+std::string PaintedFontFamily(const std::string& faceName)
+{
+    // The family the font engine asks for, then the one the font database matched to it.
+    const QFont font(resolveFamily(faceName.substr(0, kMaxFaceName)));
+    return FontFamilyName(ToWin1252(QFontInfo(font).family()));
 }
 
 std::vector<std::string> ScreenFontFamilies()

@@ -17,6 +17,9 @@ const QImage& ToQImage(const TGlyphBitmap& glyph);
 // character set `charset`: the families of the writing system it stands for; every family for the
 // symbol and OEM sets and for an unknown value.
 std::vector<std::string> FontFamiliesOfCharset(uint8_t charset);
+// The installed family that paints the face `faceName` (Windows-1252): the face itself when it is
+// installed, else the family that stands in for it, named as the lists above name it.
+std::string PaintedFontFamily(const std::string& faceName);
 // Every installed font family, by the same rules.
 std::vector<std::string> ScreenFontFamilies();
 // The family of a name the font database lists: without the foundry in brackets that it adds to a

@@ -366,9 +366,14 @@ bool TSidePanel::eventFilter(QObject* watched, QEvent* event)
     };
     switch (event->type()) {
     case QEvent::Show:
-        // The panel comes back at the width of its page.
-        if (watched == pLateral)
+        if (watched == pLateral) {
+            // The splitter gives a panel being shown its width before the panel's layout hears of
+            // it: the page control would keep the width it was laid out at while the panel was
+            // hidden (none), and its page with it.
+            pLateral->layout()->setGeometry(pLateral->rect());
+            // The panel comes back at the width of its page.
             CallHandler(pLateral, [this] { pcLateralChange(); });
+        }
         break;
     case QEvent::Resize:
         if (watched == pLateral)

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/widgets/CodeGrid.h"
@@ -64,8 +65,8 @@ void setHint(QWidget* control, const std::string& hint)
 
 } // namespace
 
-TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page, QWidget* panel)
-    : QObject(page), tsTag(page), FHost(host), FPanel(panel)
+TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page)
+    : QObject(page), tsTag(page), FHost(host)
 {
     auto* layout = new QVBoxLayout(tsTag);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -88,9 +89,13 @@ TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page, QWidget* panel)
     SetUpStringGrid(sgTags);
     layout->addWidget(sgTags, 1);
 
-    connect(sgTags->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
-        if (section == 0)
-            sgTagsDrawCell();
+    // The names' column as the user leaves it is the width it keeps; the widths the layout sets
+    // follow from it.
+    connect(sgTags->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int width) {
+        if (section != 0 || FLayingOut)
+            return;
+        FNamesWidth = width;
+        sgTagsDrawCell();
     });
     // Typing into the last row opens another one below it.
     connect(sgTags, &QTableWidget::cellChanged, this, [this](int changed, int) {
@@ -155,8 +160,16 @@ int TTagGridPage::ColumnWidth(int col) const
 
 void TTagGridPage::SetColumnWidths(int names, int values)
 {
+    FNamesWidth = names;
+    const TScopeGuard layingOut = layOut();
     sgTags->setColumnWidth(0, names);
     sgTags->setColumnWidth(1, values);
+}
+
+TScopeGuard TTagGridPage::layOut()
+{
+    const bool was = std::exchange(FLayingOut, true);
+    return TScopeGuard([this, was] { FLayingOut = was; });
 }
 
 void TTagGridPage::clearGrid(int rows)
@@ -171,23 +184,21 @@ void TTagGridPage::sgTagsDrawCell()
     // A hidden grid has no client width yet: its columns keep the widths they were given.
     if (!sgTags->isVisible())
         return;
+    // Drawn from the kept width each time: a grid laid out for a moment in a narrow panel (one
+    // being shown or hidden) gives the names back their width when the panel has room again.
     const int client = sgTags->viewport()->width();
-    const int names = std::max(30, std::min(sgTags->columnWidth(0), client - 40));
+    const int names = std::max(30, std::min(FNamesWidth, client - 40));
     const int values = client - names - 2;
-    // Setting column 0 calls back here; the second call finds nothing to change.
+    const TScopeGuard layingOut = layOut();
     if (sgTags->columnWidth(0) != names)
         sgTags->setColumnWidth(0, names);
     if (sgTags->columnWidth(1) != values)
         sgTags->setColumnWidth(1, values);
 }
 
-void TTagGridPage::PanelResize(int panelWidth)
+void TTagGridPage::PanelResize()
 {
     eTag->setFixedWidth(std::max(0, tsTag->width()));
-    if (!sgTags->isVisible())
-        return;
-    if (sgTags->columnWidth(0) > panelWidth / 2)
-        sgTags->setColumnWidth(0, panelWidth / 2);
     sgTagsDrawCell();
 }
 
@@ -196,7 +207,7 @@ bool TTagGridPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == sgTags && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         sgTagsDrawCell();
     if (watched == tsTag && event->type() == QEvent::Resize)
-        PanelResize(FPanel->width());
+        PanelResize();
     return false;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/core/ScopeGuard.h"
+
 class QLineEdit;
 class QTableWidget;
 class TCustomCodeMemo;
@@ -13,8 +15,8 @@ class TWindowHost;
 
 class TTagGridPage : public QObject {
 public:
-    // Fills the side panel's page `tsTag`; the grid's first column follows the width of `pLateral`.
-    TTagGridPage(TWindowHost& host, QWidget* tsTag, QWidget* pLateral);
+    // Fills the side panel's page `tsTag`.
+    TTagGridPage(TWindowHost& host, QWidget* tsTag);
     ~TTagGridPage() override;
 
     QWidget* tsTag;
@@ -30,10 +32,11 @@ public:
     void sbEditaTagClick();
     // Writes the tag of eTag and the grid over the selection, as one undoable change.
     void sbInsertaTagClick();
-    // Column 0 between 30 pixels and the client width less 40; column 1 the rest.
+    // Column 0 at the width it keeps (the stored one, then the one the user gives it), between 30
+    // pixels and the client width less 40; column 1 the rest.
     void sgTagsDrawCell();
-    // The side panel's new width: eTag takes the page's width, column 0 at most half the panel.
-    void PanelResize(int panelWidth);
+    // The page's new width: eTag takes it, the columns share the grid's.
+    void PanelResize();
 
     // The grid as a string grid is read: rows from 0 (the header) to RowCount() - 1.
     std::string Cells(int col, int row) const;
@@ -47,9 +50,12 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Empties every cell and leaves `rows` data rows.
     void clearGrid(int rows);
+    // While it lives, the columns' widths are the layout's, not the user's.
+    TScopeGuard layOut();
 
     TWindowHost& FHost;
-    QWidget* FPanel;
+    int FNamesWidth = 64;
+    bool FLayingOut = false;
 };
 
 // The selection commands over the editor's caret. The tag only: with a selection and a saved place,

@@ -96,6 +96,8 @@ void TAuxiliaryEditor::setUp(TCodeMemo& e)
     e.SetReadOnly(true);
     e.SetSaveFormat(sfTEXT);
     e.SetShowFocusLine(true);
+    // Its Ctrl+K P prints on the page the main editor prints on.
+    e.SetStartPageSetup(FHost.CodeMemo()->PageSetup());
     e.VisiblePropEdPages = (1u << ppOPTIONS) | (1u << ppHIGHLIGHTING) | (1u << ppAUTOCORRECT) | (1u << ppTEMPLATES);
     QWidget::setTabOrder(FHost.CodeMemo(), &e);
     e.fn_CharStartsWord = FLinks.WordTest;

@@ -190,6 +190,8 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
 
     FCodeMemo = new TCodeMemo(this);
     FCodeMemo->setObjectName("CodeMemo");
+    // Printing and the preview follow from the start the page that Preparar página shows first.
+    FCodeMemo->SetStartPageSetup(StartPageSetup());
     buildLayout();
     FCodeMemo->SetParser1(FHTMLParser.get());
     FCodeMemo->SetParser2(FTextParser.get());

@@ -485,10 +485,13 @@ public:
     void ReplaceDialogFind();
     void ReplaceDialogReplace();
     // The page margins chosen in the page setup, in hundredths of a millimetre (left, top, right,
-    // bottom); zero before the first page setup. They are the margins of the editor's page setup, which
-    // its printing and the print preview follow.
+    // bottom); before the first page setup those that the page setup shows first. They are the
+    // margins of the editor's page setup, which its printing and the print preview follow.
     using TPageMargins = ::TPageMargins;
     const TPageMargins& PageSetupMargins() const;
+    // The page setup before the user has confirmed one: the paper of the Spanish locale, portrait,
+    // with the margins the system's page setup offers when its record names none.
+    static TPageSetup StartPageSetup();
     // The Herramientas menu's page commands: the resource report, whose path the caption shows until
     // the next caption update, and the download times.
     void mActualizaRecursosClick();

@@ -1,6 +1,7 @@
 // The main window's file, edit and view commands: their items, the editor events the window answers, the undo history menus, find, replace and printing.
 #include "app/window/uFormPrincipal.h"
 
+#include "app/window/AuxiliaryEditor.h"
 #include "app/window/PageResources.h"
 #include "app/panels/SidePanel.h"
 #include "app/host/EditingFile.h"
@@ -498,15 +499,8 @@ void TformPrincipal::DoUndoExecute(QAction* Sender)
 void TformPrincipal::mPrepararPaginaClick()
 {
     QPrinter& printer = Printer();
-    // The dialog starts from the page record: before the first confirmed setup, from the Spanish
-    // locale's paper and the margins the system's page setup offers when its record names none.
-    TPageSetup shown = FCodeMemo->PageSetup();
-    if (!shown.Chosen) {
-        shown.Paper = QPageSize(QPageSize::A4);
-        shown.Landscape = false;
-        shown.Margins = {kDefaultMargin, kDefaultMargin, kDefaultMargin, kDefaultMargin};
-    }
-    ApplyPageSetup(printer, shown);
+    // The dialog shows the record that printing and the preview follow, the start record included.
+    ApplyPageSetup(printer, FCodeMemo->PageSetup());
     // The margins are edited against the printer's own limits.
     printer.setFullPage(false);
     QPageSetupDialog dialog(&printer, this);
@@ -519,9 +513,20 @@ void TformPrincipal::mPrepararPaginaClick()
     chosen.Landscape = layout.orientation() == QPageLayout::Landscape;
     chosen.Margins = {qRound(margins.left() * 100), qRound(margins.top() * 100), qRound(margins.right() * 100),
                       qRound(margins.bottom() * 100)};
-    chosen.Chosen = true;
-    // One record for the editor's printing, the preview's pages and printing from the preview.
+    // One record for the editor's printing, the preview's pages and printing from the preview, and
+    // for the auxiliary editor's printing.
     FCodeMemo->SetPageSetup(chosen);
+    if (FAuxiliar && FAuxiliar->Editor())
+        FAuxiliar->Editor()->SetPageSetup(chosen);
+}
+
+TPageSetup TformPrincipal::StartPageSetup()
+{
+    TPageSetup setup;
+    setup.Paper = QPageSize(QPageSize::A4);
+    setup.Landscape = false;
+    setup.Margins = {kDefaultMargin, kDefaultMargin, kDefaultMargin, kDefaultMargin};
+    return setup;
 }
 
 const TformPrincipal::TPageMargins& TformPrincipal::PageSetupMargins() const

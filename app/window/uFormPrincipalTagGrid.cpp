@@ -18,7 +18,7 @@ TTagGridPage& TformPrincipal::TagGrid()
     // The grid's page is in the side panel, hidden in a window without documents: the grid is made
     // when it is first needed, with the widths kept from the last run.
     if (!FTagGrid) {
-        FTagGrid = new TTagGridPage(*this, SidePanel().tsTag, FPlaces.pLateral);
+        FTagGrid = new TTagGridPage(*this, SidePanel().tsTag);
         FTagGrid->SetColumnWidths(FConfig->ColTagsWidth, FConfig->ColValuWidth);
     }
     return *FTagGrid;

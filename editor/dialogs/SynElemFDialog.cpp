@@ -226,6 +226,15 @@ TScopeGuard setFlag(bool& flag)
     return TScopeGuard([&flag, was] { flag = was; });
 }
 
+// The row of the font box that names the face `faceName`: the face itself, or, when it is not
+// installed, the family that paints in its place, so that the box shows the font the example uses.
+// Showing it changes no setting: the face stays as configured until another is chosen.
+int fontRow(const QComboBox& box, const std::string& faceName)
+{
+    const int row = box.findText(FromWin1252(faceName), Qt::MatchFixedString);
+    return row >= 0 ? row : box.findText(FromWin1252(PaintedFontFamily(faceName)), Qt::MatchFixedString);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- creation
@@ -608,7 +617,7 @@ void TOptionsDialog::formShow()
     FontNameBox->clear();
     for (const std::string& name : FFontNames)
         FontNameBox->addItem(FromWin1252(name));
-    FontNameBox->setCurrentIndex(FontNameBox->findText(FromWin1252(FEditor->FontName()), Qt::MatchFixedString));
+    FontNameBox->setCurrentIndex(fontRow(*FontNameBox, FEditor->FontName()));
     FontSizeBox->setCurrentIndex(FontSizeBox->findText(QString::number(FEditor->FontSize())));
 
     TabColumnsBox->setText(FromWin1252(FEditor->TabColumns()));
@@ -970,7 +979,7 @@ void TOptionsDialog::FontFamilyBoxChange()
     FontNameBox->clear();
     for (const std::string& name : FFontNames)
         FontNameBox->addItem(FromWin1252(name));
-    const int row = FontNameBox->findText(FromWin1252(FEditor->FontName()), Qt::MatchFixedString);
+    const int row = fontRow(*FontNameBox, FEditor->FontName());
     FontNameBox->setCurrentIndex(row);
     if (row >= 0) {
         FSettings->Charset = charset;

@@ -453,7 +453,6 @@ TEST(PreviewPrinter, ALandscapePageSetupWithMarginsGivesThePreviewThePrintedPage
     setup.Paper = QPageSize(QPageSize::A4);
     setup.Landscape = true;
     setup.Margins = {2500, 2500, 2500, 2500};
-    setup.Chosen = true;
     memo.SetPageSetup(setup);
 
     // The preview as its command sets it up, noting the lines of each page.

@@ -1,4 +1,4 @@
-// Tests of the tip of the day (its window, its captions by language, the stored start-up choice, the window's start and Help item) and of the about box.
+// Tests of the tip of the day (its window, its captions by language, the stored start-up choice, the window's start and Help item, the shipped tips naming what the program has) and of the about box.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -8,13 +8,23 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <cctype>
+#include <map>
 #include <set>
 
 #include "app/dialogs/FormTips.h"
+#include "app/dialogs/UFormOpciones.h"
+#include "editor/dialogs/SynElemF.h"
+#include "editor/model/Templates.h"
 #include "app/dialogs/Tips.h"
 #include "app/model/TipsFile.h"
 #include "app/dialogs/uSplashScreenBis.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/SysUtils.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/ShellOpens.h"
@@ -129,6 +139,151 @@ TEST(Tips, TheTipsFileHoldsOneTipPerLine)
     EXPECT_TRUE(references.IsRemembered(0x2192));
     const std::string shipped = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/resources/Docs/Tips.txt");
     EXPECT_GE(ReadTipsText(shipped).size(), 24u);
+}
+
+namespace {
+
+// A caption as the user reads it: without the "&" that marks its key ("&&" is one "&").
+std::string shownText(const QString& caption)
+{
+    const std::string text = ToWin1252(caption);
+    std::string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i;
+        shown += text[i];
+    }
+    return shown;
+}
+
+bool isLetter(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || u >= 0xC0;
+}
+
+// The captions of the controls of `window` that name something (check boxes, buttons, labels, group
+// boxes, list and tree items).
+void addCaptions(QWidget& window, std::set<std::string>& captions)
+{
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        captions.insert(shownText(button->text()));
+    for (QLabel* label : window.findChildren<QLabel*>())
+        captions.insert(shownText(label->text()));
+    for (QGroupBox* box : window.findChildren<QGroupBox*>())
+        captions.insert(shownText(box->title()));
+    for (QTabWidget* tabs : window.findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            captions.insert(shownText(tabs->tabText(i)));
+    for (QTreeWidget* tree : window.findChildren<QTreeWidget*>())
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            captions.insert(shownText((*it)->text(0)));
+}
+
+// Reads the menu path that starts at `at` (just after "Title > ") in `menu`: the longest caption of
+// its items that the text holds there as a whole, and, after another " > ", the item's own submenu.
+// "" when the path names what exists, else what could not be found.
+std::string missingMenuItem(const QMenu& menu, const std::string& text, size_t at)
+{
+    const QAction* found = nullptr;
+    size_t length = 0;
+    for (const QAction* action : menu.actions()) {
+        const std::string caption = shownText(action->text());
+        const size_t end = at + caption.size();
+        if (caption.empty() || caption.size() <= length || text.compare(at, caption.size(), caption) != 0)
+            continue;
+        // "Proyecto" does not stand for "Proyectos".
+        if (end < text.size() && isLetter(text[end]) && isLetter(caption.back()))
+            continue;
+        found = action;
+        length = caption.size();
+    }
+    if (!found)
+        return shownText(menu.title()) + " > " + text.substr(at, 30);
+    const size_t next = at + length;
+    if (text.compare(next, 3, " > ") == 0) {
+        if (!found->menu())
+            return shownText(found->text()) + " has no submenu";
+        return missingMenuItem(*found->menu(), text, next + 3);
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(Tips, EveryTipNamesMenusOptionsAndTemplatesThatExist)
+{
+    TWindow w;
+    // What a tip can name: the menu bar's menus and items, the captions of the options dialogs, the
+    // shipped code templates; anything in double quotes is a caption, an option or a template.
+    std::map<std::string, const QMenu*> menus;
+    std::set<std::string> captions;
+    for (const QAction* top : w.form.menuBar()->actions())
+        if (top->menu())
+            menus[shownText(top->text())] = top->menu();
+    for (const QMenu* menu : w.form.findChildren<QMenu*>())
+        for (const QAction* action : menu->actions())
+            captions.insert(shownText(action->text()));
+    TformOpciones options(w.form);
+    addCaptions(options, captions);
+    TOptionsDialog editorOptions;
+    addCaptions(editorOptions, captions);
+    TCodeMemo templates;
+    templates.CodeTemplateList().LoadFromFile(std::string(KESTRIMA_SOURCE_DIR) + "/resources/Docs/krCTem.krt");
+    ASSERT_TRUE(menus.count("Ver") && captions.count("Crear copias de seguridad") && captions.count("Ajustar l\xEDneas"));
+
+    const std::vector<std::string> tips =
+        ReadTipsText(ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/resources/Docs/Tips.txt"));
+    ASSERT_GE(tips.size(), 24u);
+    int paths = 0, quoted = 0;
+    for (const std::string& tip : tips) {
+        // Menu paths: "Title > Item > ...".
+        for (size_t arrow = tip.find(" > "); arrow != std::string::npos; arrow = tip.find(" > ", arrow + 3)) {
+            size_t start = arrow;
+            while (start > 0 && isLetter(tip[start - 1]))
+                --start;
+            const std::string title = tip.substr(start, arrow - start);
+            // The rest of a path already read.
+            if (start >= 3 && tip.compare(start - 3, 3, " > ") == 0)
+                continue;
+            const auto menu = menus.find(title);
+            if (menu == menus.end()) {
+                ADD_FAILURE() << "no menu \"" << title << "\" in: " << tip;
+                continue;
+            }
+            ++paths;
+            const std::string missing = missingMenuItem(*menu->second, tip, arrow + 3);
+            EXPECT_EQ(missing, "") << tip;
+        }
+        // "el menú Title", "los menús Title y Title".
+        for (const std::string word : {"men\xFA ", "men\xFAs "})
+            for (size_t at = tip.find(word); at != std::string::npos; at = tip.find(word, at + 1)) {
+                size_t from = at + word.size();
+                for (;;) {
+                    size_t end = from;
+                    while (end < tip.size() && isLetter(tip[end]))
+                        ++end;
+                    EXPECT_TRUE(menus.count(tip.substr(from, end - from))) << tip.substr(from, end - from) << " in: " << tip;
+                    if (tip.compare(end, 3, " y ") != 0)
+                        break;
+                    from = end + 3;
+                }
+            }
+        // Quoted names.
+        for (size_t open = tip.find('"'); open != std::string::npos; open = tip.find('"', open + 1)) {
+            const size_t close = tip.find('"', open + 1);
+            ASSERT_NE(close, std::string::npos) << tip;
+            const std::string name = tip.substr(open + 1, close - open - 1);
+            std::string text;
+            const bool isTemplate = name == AnsiLowerCase(name) && templates.CodeTemplateList().Lookup(name, text);
+            EXPECT_TRUE(isTemplate || captions.count(name)) << "\"" << name << "\" in: " << tip;
+            ++quoted;
+            open = close;
+        }
+    }
+    // The file does quote and name menus: the checks above are not empty.
+    EXPECT_GE(paths, 10);
+    EXPECT_GE(quoted, 3);
 }
 
 TEST(Tips, TheWindowShowsTheTipAtStartAndFromTheHelpMenu)

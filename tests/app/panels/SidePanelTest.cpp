@@ -5,13 +5,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeySequence>
+#include <QResizeEvent>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QStackedWidget>
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
 
 #include "app/model/KestrimaConfig.h"
+#include "app/panels/TagGridPage.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "editor/CodeMemo.h"
 #include "app/model/libKestrima.h"
@@ -21,6 +25,7 @@
 #include "support/MainWindowDocuments.h"
 #include "support/RealFileDialog.h"
 #include "support/MouseEvents.h"
+#include "support/PumpUntil.h"
 #include "support/StringListItems.h"
 #include "toolbars/TBarCtls.h"
 
@@ -121,6 +126,110 @@ TEST(SidePanel, PagesInOrderAndTheirWidths)
         EXPECT_EQ(p.nbAsistentes->property("HelpContext").toInt(), help[i]);
         EXPECT_EQ(p.cbAsistentes->property("HelpContext").toInt(), help[i]);
     }
+}
+
+TEST(SidePanel, EveryPageComesBackWholeWhenThePanelIsShownAgain)
+{
+    TPanelWindow w;
+    TSidePanel& p = w.panel;
+    TTagGridPage& grid = w.form.TagGrid();
+    QAction* f10 = w.form.Commands().Action("mVerLateral");
+    ASSERT_EQ(f10->shortcut(), QKeySequence(Qt::Key_F10));
+    p.spLateral->SetTag(230);
+    TTabSetSheet* pages[] = {p.tsHerramientas, p.tsAsistentes, p.tsArchivos, p.tsTag, p.tsLibreria, p.tsCodigos};
+    for (TTabSetSheet* page : pages) {
+        const std::string name = page->objectName().toStdString();
+        p.pcLateral->SetActivePage(page);
+        w.form.pcLateralChange();
+        settle();
+        const int width = p.pLateral->width();
+        ASSERT_GE(width, TSidePanel::kPanelWidth) << name;
+        // The page fills the page control's room, as it does before it is hidden.
+        const auto whole = [&] {
+            return !p.pLateral->isHidden() && p.pcLateral->ActivePage() == page && page->isVisible() &&
+                   p.pLateral->width() == width && page->width() >= width - 8 && page->height() > 100;
+        };
+        ASSERT_TRUE(pumpUntil(whole, 2000)) << name;
+        grid.SetColumnWidths(70, 80);
+        grid.sgTagsDrawCell();
+        const int names = grid.ColumnWidth(0);
+        f10->trigger();
+        settle();
+        EXPECT_TRUE(p.pLateral->isHidden()) << name;
+        // The splitter leaves a hidden panel no width. On a desktop the panel hears of it while it is
+        // hidden and lays its page control out at that width; as the panel comes back the splitter
+        // gives it its width again before it is shown, and no resize reaches it then.
+        ASSERT_EQ(p.pLateral->width(), 0) << name;
+        QResizeEvent narrowed(p.pLateral->size(), QSize(width, p.pLateral->height()));
+        QCoreApplication::sendEvent(p.pLateral, &narrowed);
+        p.pLateral->setAttribute(Qt::WA_PendingResizeEvent, false);
+        p.pLateral->setGeometry(QRect(p.pLateral->pos(), QSize(width, p.pLateral->height())));
+        p.pLateral->setAttribute(Qt::WA_PendingResizeEvent, false);
+        f10->trigger();
+        EXPECT_TRUE(pumpUntil(whole, 2000)) << name << ": " << p.pLateral->width() << " wide, its page "
+                                            << page->width() << " x " << page->height();
+        EXPECT_TRUE(pumpPosted());
+        EXPECT_TRUE(whole()) << name;
+        EXPECT_EQ(grid.ColumnWidth(0), names) << name;
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            if (control->isVisibleTo(page)) {
+                EXPECT_GT(control->width(), 0) << name << " " << control->objectName().toStdString();
+            }
+        }
+    }
+    // On the grid's page its columns share its width as they did, also after the splitter was
+    // dragged narrower than the page allows and the panel took its least width back.
+    p.pcLateral->SetActivePage(p.tsTag);
+    w.form.pcLateralChange();
+    settle();
+    EXPECT_EQ(grid.ColumnWidth(0), 70);
+    const int whole = p.spLateral->sizes()[0] + p.spLateral->sizes()[1];
+    p.spLateral->setSizes({40, whole - 40});
+    EXPECT_TRUE(pumpUntil([&] { return p.pLateral->width() >= TSidePanel::kPanelWidth; }, 2000));
+    EXPECT_TRUE(pumpPosted());
+    EXPECT_EQ(grid.ColumnWidth(0), 70);
+    EXPECT_EQ(grid.ColumnWidth(0) + grid.ColumnWidth(1) + 2, grid.sgTags->viewport()->width());
+}
+
+TEST(SidePanel, AfterARestartWithThePanelHiddenItComesBackWhole)
+{
+    TempRegistry registry("panel-restart");
+    startWithoutDocuments();
+    {
+        TformPrincipal form;
+        form.resize(800, 600);
+        form.show();
+        form.AbreArchivo("", false, ekHTML);
+        form.mVerLateralClick();
+        settle();
+        form.SidePanel().spLateral->SetTag(240);
+        form.TagGrid().SetColumnWidths(75, 90);
+        form.Commands().Action("mVerLateral")->trigger();
+        settle();
+        EXPECT_TRUE(form.close());
+    }
+    RegistryStore::Reload();
+    TformPrincipal form;
+    form.resize(800, 600);
+    form.show();
+    form.AbreArchivo("", false, ekHTML);
+    settle();
+    TSidePanel& p = form.SidePanel();
+    EXPECT_TRUE(p.pLateral->isHidden());
+    form.Commands().Action("mVerLateral")->trigger();
+    // It opens on the assistants at the width the user gave it; the grid's page with its columns.
+    const auto whole = [&](TTabSetSheet* page) {
+        return [&p, page] {
+            return !p.pLateral->isHidden() && p.pcLateral->ActivePage() == page && p.pLateral->width() == 240 &&
+                   page->width() >= 240 - 8 && page->height() > 100;
+        };
+    };
+    EXPECT_TRUE(pumpUntil(whole(p.tsAsistentes), 2000)) << p.pLateral->width();
+    p.pcLateral->SetActivePage(p.tsTag);
+    form.pcLateralChange();
+    EXPECT_TRUE(pumpUntil(whole(p.tsTag), 2000)) << p.pLateral->width();
+    EXPECT_TRUE(pumpPosted());
+    EXPECT_EQ(form.TagGrid().ColumnWidth(0), 75);
 }
 
 TEST(SidePanel, EveryAssistantPageShowsItsControls)

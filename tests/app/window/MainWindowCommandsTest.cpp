@@ -43,6 +43,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
+#include "app/window/AuxiliaryEditor.h"
 #include "app/window/uFormPrincipal.h"
 #include "components/EditBtns.h"
 #include "components/KrCtrls.h"
@@ -507,8 +508,8 @@ TEST(MainWindowCommands, PageSetupKeepsItsMarginsInHundredthsOfAMillimetre)
     TformPrincipal form;
     // The File menu's items act with a document open.
     form.AbreArchivo("", false, ekHTML);
-    EXPECT_EQ(form.PageSetupMargins().Left, 0);
-    EXPECT_EQ(form.PageSetupMargins().Bottom, 0);
+    EXPECT_EQ(form.PageSetupMargins().Left, 2500);
+    EXPECT_EQ(form.PageSetupMargins().Bottom, 2500);
     QPrinter& printer = Printer();
     const QPageLayout saved = printer.pageLayout();
     printer.setFullPage(false);
@@ -626,11 +627,19 @@ TEST(MainWindowCommands, PageSetupStartsOnA4AndThenFromItsRecord)
     QPageLayout first = opened(false);
     EXPECT_EQ(first.pageSize().id(), QPageSize::A4);
     EXPECT_EQ(first.margins(QPageLayout::Millimeter), QMarginsF(25, 25, 25, 25));
-    // Cancelled, the record stays empty; preview keeps its zero margins.
-    EXPECT_EQ(w.form.PageSetupMargins().Left, 0);
+    // That is the record printing and the preview follow from the start; cancelled, it stays.
+    EXPECT_EQ(w.form.PageSetupMargins(), (TPageMargins{2500, 2500, 2500, 2500}));
+    EXPECT_EQ(w.memo.PageSetup().Paper.id(), QPageSize::A4);
+    // The auxiliary editor prints on the same page, before and after a page setup.
+    item(w.form, "mAbrirEnAuxiliar")->trigger();
+    ASSERT_TRUE(w.form.Auxiliar().IsOpen());
+    const TCodeMemo& aux = *w.form.Auxiliar().Editor();
+    EXPECT_EQ(aux.PageSetup().Paper.id(), QPageSize::A4);
+    EXPECT_EQ(aux.PageSetup().Margins, (TPageMargins{2500, 2500, 2500, 2500}));
     ASSERT_TRUE(pageSetup(w.form, 10, 12, 14, 16));
     EXPECT_EQ(w.form.PageSetupMargins().Left, 1000);
     EXPECT_EQ(w.form.PageSetupMargins().Bottom, 1600);
+    EXPECT_EQ(aux.PageSetup().Margins, w.form.PageSetupMargins());
     // The editor prints on the chosen page, inside the chosen margins (it used to print from the
     // sheet's corner, margins lost).
     const int dpi = printer.logicalDpiX();
@@ -717,6 +726,92 @@ TEST(MainWindowCommands, ALandscapePageSetupWithMarginsIsWhatThePreviewShowsAndW
         EXPECT_LT(left, marginPoints + 30);
         EXPECT_LE(bottom, page.Height - marginPoints + 1);
     }
+}
+
+TEST(MainWindowCommands, OnAFreshStartThePreviewAndThePrintFollowThePageThatPreparePageShows)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TDocumentWindow w;
+    QPrinter& printer = Printer();
+    TScopeGuard restore([&] { printer.setOutputFileName({}); });
+    // Another page left on the shared printer by whatever ran before changes nothing.
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF(1, 2, 3, 4)));
+    std::string text;
+    for (int i = 1; i <= 70; ++i)
+        text += Format("l\xEDnea %d de un texto que llega lejos hacia la derecha del papel\r\n", i);
+    SetText(w.memo, text);
+
+    // Preparar p\xE1gina, shown and cancelled: its paper, orientation and margins.
+    QPageLayout shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = printer.pageLayout();
+            dialog->reject();
+        }
+    });
+    item(w.form, "mPrepararPagina")->trigger();
+    ASSERT_TRUE(shown.isValid());
+    const QSizeF paper = shown.pageSize().size(QPageSize::Millimeter);
+    const QMarginsF margins = shown.margins(QPageLayout::Millimeter);
+    EXPECT_EQ(shown.orientation(), QPageLayout::Portrait);
+    EXPECT_GT(margins.left(), 0);
+
+    // Vista preliminar: that paper, the text area within those margins.
+    TDeviceMetrics sheet;
+    TRect area;
+    TPrinterOrientation orientation = poLandscape;
+    QTimer::singleShot(0, [&] {
+        if (auto* form = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+            orientation = form->Printer().Orientation;
+            sheet = form->Printer().Metrics();
+            area = form->Printer().PageRect();
+            form->close();
+        }
+    });
+    item(w.form, "mVistaPreliminar")->trigger();
+    ASSERT_GT(sheet.PixelsPerInchX, 0);
+    EXPECT_EQ(orientation, poPortrait);
+    const auto mm = [](int pixels, int perInch) { return pixels * 25.4 / perInch; };
+    EXPECT_NEAR(mm(sheet.PageWidth, sheet.PixelsPerInchX), paper.width(), 0.5);
+    EXPECT_NEAR(mm(sheet.PageHeight, sheet.PixelsPerInchY), paper.height(), 0.5);
+    EXPECT_NEAR(mm(area.Left, sheet.PixelsPerInchX), margins.left(), 0.5);
+    EXPECT_NEAR(mm(area.Top, sheet.PixelsPerInchY), margins.top(), 0.5);
+    EXPECT_NEAR(mm(sheet.PageWidth - area.Right, sheet.PixelsPerInchX), margins.right(), 0.5);
+    EXPECT_NEAR(mm(sheet.PageHeight - area.Bottom, sheet.PixelsPerInchY), margins.bottom(), 0.5);
+
+    // Archivo > Imprimir to a PDF: the same paper, as pdfinfo reads it, and the text inside the margins.
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("primera.pdf"));
+    TDialogAnswers dialogs;
+    dialogs.answers.push_back({file.toStdString()});
+    item(w.form, "mImprimir")->trigger();
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    const std::optional<std::vector<TPdfPage>> pdf = PdfPages(file);
+    if (pdfinfo.isEmpty() || !pdf)
+        GTEST_SKIP() << "poppler-utils are not installed";
+    QProcess info;
+    info.start(pdfinfo, {file});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    const std::string infoText = info.readAllStandardOutput().toStdString();
+    std::smatch size;
+    ASSERT_TRUE(std::regex_search(infoText, size, std::regex(R"(Page size:\s+([0-9.]+) x ([0-9.]+) pts)"))) << infoText;
+    const double points = 72 / 25.4;
+    EXPECT_NEAR(std::stod(size[1]), paper.width() * points, 1);
+    EXPECT_NEAR(std::stod(size[2]), paper.height() * points, 1);
+    ASSERT_GT(pdf->size(), 1u);
+    int words = 0;
+    for (const TPdfPage& page : *pdf) {
+        EXPECT_NEAR(page.Width, paper.width() * points, 1);
+        for (const TPdfWord& word : page.Words) {
+            ++words;
+            EXPECT_GE(word.XMin, margins.left() * points - 1) << word.Text;
+            EXPECT_LE(word.XMax, page.Width - margins.right() * points + 1) << word.Text;
+            EXPECT_GE(word.YMin, margins.top() * points - 1) << word.Text;
+            EXPECT_LE(word.YMax, page.Height - margins.bottom() * points + 1) << word.Text;
+        }
+    }
+    EXPECT_GT(words, 70 * 10);
 }
 
 TEST(MainWindowCommands, ThePrinterSetupKeepsItsSettingsAndThePdfIsNamedAfterTheDocument)
@@ -1260,13 +1355,14 @@ TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
         preview->trigger();
         return seen;
     };
-    // Before any page setup the margins are 0.
+    // Before any page setup, the margins that Preparar p\xE1gina shows first: 25 mm, on the target's
+    // Letter sheet.
     Seen first = previewed();
     ASSERT_TRUE(first.Shown);
     EXPECT_FALSE(first.Grid);
     EXPECT_EQ(first.Entry, 0);
     EXPECT_EQ(first.Pages, 1);
-    EXPECT_EQ(first.Rect, (TRect{0, 0, 2550, 3300}));
+    EXPECT_EQ(first.Rect, (TRect{295, 295, 2550 - 295, 3300 - 295}));
     EXPECT_EQ(first.Font, w.memo.FontName());
     EXPECT_EQ(first.FontSize, w.memo.FontSize());
     EXPECT_EQ(first.Orientation, poPortrait);

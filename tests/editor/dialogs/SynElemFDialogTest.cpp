@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QKeyEvent>
@@ -24,6 +26,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/dialogs/SynElemF.h"
 #include "editor/model/EditorMessages.h"
+#include "platform/FontsQt.h"
 #include "platform/Win1252Qt.h"
 #include "support/WordParser.h"
 
@@ -503,6 +506,54 @@ TEST_F(OptionsDialogTest, FontNameSizeAndCharacterSet)
         EXPECT_EQ(d.FontNameBox->currentText(), FromWin1252(w.FontName));
     });
     EXPECT_EQ(parser.Settings().FontSize, 10);
+}
+
+TEST_F(OptionsDialogTest, AFaceThatIsNotInstalledShowsTheFontPaintingInItsPlace)
+{
+    TSM_Settings& s = parser.Settings();
+    const std::string missing = "Courier New Ausente Kestrima";
+    ASSERT_FALSE(QFontDatabase::hasFamily(QString::fromStdString(missing)));
+    s.FontName = missing;
+    TSM_TokenStyle plain = s.GetStyle(0);
+    plain.Defined = 1;
+    s.SetStyle(0, plain);
+    const uint8_t charset = s.Charset;
+    // Shown, and Aceptar untouched: the face stays the configured one.
+    const auto acceptUntouched = [&] {
+        QString shown;
+        EXPECT_TRUE(run(2, [&](TOptionsDialog& d) {
+            // The family the example editor's text is drawn in, as the font database matched it.
+            const TFontHandle painted = d.WorkingSettings()->GetStyle(0).Font;
+            ASSERT_TRUE(painted);
+            shown = d.FontNameBox->currentText();
+            EXPECT_EQ(shown, QFontInfo(ToQFont(*painted)).family());
+            d.OKButton->click();
+        }));
+        return shown;
+    };
+    const QString shown = acceptUntouched();
+    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_NE(shown, QString::fromStdString(missing));
+    EXPECT_EQ(s.FontName, missing);
+    EXPECT_EQ(s.FontSize, 10);
+    EXPECT_EQ(s.Charset, charset);
+    // The first Aceptar puts the key list in the dialog's order; from then on nothing moves.
+    const std::string before = streamOf(s);
+    EXPECT_EQ(acceptUntouched(), shown);
+    EXPECT_EQ(streamOf(parser.Settings()), before);
+
+    // Another character set that the family writes keeps it shown; no choice of font, no change.
+    run(2, [&](TOptionsDialog& d) {
+        const int set = d.FontFamilyBox->currentIndex();
+        const bool ansi = set == d.FontFamilyBox->findText("ANSI");
+        d.FontFamilyBox->setCurrentIndex(d.FontFamilyBox->findText(ansi ? "Default" : "ANSI"));
+        EXPECT_EQ(d.FontNameBox->currentText(), shown);
+        EXPECT_EQ(d.WorkingSettings()->FontName, missing);
+    });
+    // An installed face is shown as itself.
+    const std::string installed = FontFamiliesOfCharset(s.Charset).back();
+    s.FontName = installed;
+    run(2, [&](TOptionsDialog& d) { EXPECT_EQ(ToWin1252(d.FontNameBox->currentText()), installed); });
 }
 
 TEST_F(OptionsDialogTest, EveryPageGrabbedToPng)
