@@ -153,6 +153,13 @@ TEST(MainWindowFiles, TheEditorsDocumentNameIsTheDocumentShown)
     EXPECT_EQ(w.memo.DocumentName(), secondShown);
     switchTo(w.form, 0);
     EXPECT_EQ(w.memo.DocumentName(), first);
+    // The HTML the editor exports of it (the clipboard's "HTML Format") is titled so.
+    {
+        TMemoryStream html;
+        w.memo.SelectAll();
+        w.memo.Perform(SMM_SAVESTREAM, SMM_FORMAT_HTML, reinterpret_cast<LPARAM>(&html));
+        EXPECT_NE(html.AsString().find("<TITLE>" + first + "</TITLE>"), std::string::npos) << html.AsString();
+    }
     switchTo(w.form, 1);
     EXPECT_EQ(w.memo.DocumentName(), secondShown);
     // Opened again, the open tab comes forward with its name.
