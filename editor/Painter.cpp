@@ -931,13 +931,14 @@ QString HeaderTitle(const QString& name, const QFontMetrics& metrics, int room)
         return name;
     // Whole folders go from the front, the file's name stays whole.
     const QString ellipsis(QChar(0x2026));
-    for (qsizetype slash = name.indexOf(QLatin1Char('/')); slash >= 0; slash = name.indexOf(QLatin1Char('/'), slash + 1)) {
+    const QLatin1Char separator('/');
+    for (qsizetype slash = name.indexOf(separator); slash >= 0; slash = name.indexOf(separator, slash + 1)) {
         const QString tail = ellipsis + name.mid(slash);
         if (metrics.horizontalAdvance(tail) <= room)
             return tail;
     }
     // Not even the file's name fits: as much of its start as does.
-    return metrics.elidedText(name.mid(name.lastIndexOf(QLatin1Char('/')) + 1), Qt::ElideRight, std::max(0, room));
+    return metrics.elidedText(name.mid(name.lastIndexOf(separator) + 1), Qt::ElideRight, std::max(0, room));
 }
 
 std::string PageHeaderDate(const std::tm& when)

@@ -44,7 +44,8 @@ inline std::optional<std::string> PdfToText(const QStringList& arguments)
 // nothing when pdfinfo is not installed.
 inline std::optional<std::string> PdfTitle(const QString& file)
 {
-    const std::optional<std::string> output = PopplerOutput("pdfinfo", {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file});
+    const std::optional<std::string> output =
+        PopplerOutput("pdfinfo", {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file});
     if (!output)
         return std::nullopt;
     std::istringstream lines(*output);
