@@ -11,6 +11,7 @@
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageLayout>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPrintDialog>
@@ -847,6 +850,38 @@ TEST(MainWindowCommands, ThePrintoutIsTitledWithTheDocumentShownAndItsDateEndsAt
         EXPECT_EQ(time.Text[2], ':');
         EXPECT_NEAR(time.XMax, shown->page.Width - margin, 1.5);
     }
+    // Vista preliminar: the first page's header line ends at the right margin as well.
+    int inkLeft = -1, inkRight = -1;
+    TRect area;
+    QTimer::singleShot(0, [&] {
+        auto* preview = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        const TPreviewPrinter& pages = preview->Printer();
+        area = pages.PageRect();
+        const TPagePicture& page = pages.GetPage(0);
+        // A quarter of an inch below the top margin holds the header's text line.
+        QImage band(page.Metrics().PageWidth, page.Metrics().PixelsPerInchY / 4, QImage::Format_RGB32);
+        band.fill(Qt::white);
+        QPainter painter(&band);
+        painter.translate(0, -area.Top);
+        QPicture recorded(page);
+        recorded.play(&painter);
+        painter.end();
+        for (int y = 0; y < band.height(); ++y)
+            for (int x = 0; x < band.width(); ++x)
+                if (band.pixel(x, y) != qRgb(255, 255, 255)) {
+                    inkLeft = inkLeft < 0 ? x : std::min(inkLeft, x);
+                    inkRight = std::max(inkRight, x);
+                }
+        preview->close();
+    });
+    item(w.form, "mVistaPreliminar")->trigger();
+    ASSERT_GE(inkRight, 0);
+    EXPECT_GE(inkLeft, area.Left);
+    EXPECT_LT(inkLeft, area.Left + area.Width() / 50);
+    EXPECT_LT(inkRight, area.Right);
+    EXPECT_GT(inkRight, area.Right - area.Width() / 50);
     // An untitled document prints its caption.
     switchTo(w.form, 0);
     const std::optional<TPrinted> untitled = print();
