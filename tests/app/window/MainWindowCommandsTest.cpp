@@ -1343,6 +1343,29 @@ TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
     EXPECT_FALSE(item(w.form, "mImprimir")->isEnabled());
 }
 
+TEST(MainWindowCommands, PrintingFromThePreviewTitlesTheJobWithTheDocumentShown)
+{
+    RecordingPrintTarget target;
+    TempDir dir("previewtitle");
+    TDocumentWindow w; // "Nuevo1"
+    const std::string page = dir.file("pagina.html", "<p>hola</p>");
+    w.form.AbreArchivo(page, false, ekHTML);
+    const auto printedFromPreview = [&] {
+        QTimer::singleShot(0, [] {
+            if (auto* preview = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+                Click(*preview->PrintBut);
+                preview->close();
+            }
+        });
+        item(w.form, "mVistaPreliminar")->trigger();
+        return target.Jobs.empty() ? std::string("(no job)") : target.Jobs.back().Title;
+    };
+    EXPECT_EQ(printedFromPreview(), page);
+    switchTo(w.form, 0);
+    EXPECT_EQ(printedFromPreview(), "Nuevo1");
+    EXPECT_EQ(target.Jobs.size(), 2u);
+}
+
 TEST(MainWindowCommands, OneUndoTakesBackAReplaceAllAndUndoingToTheOpenedTextClearsModified)
 {
     TBoxAnswers boxes({}, IDNO);
