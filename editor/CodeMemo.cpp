@@ -14,6 +14,7 @@
 #include "platform/FontsQt.h"
 #include "platform/MessageBox.h"
 #include "platform/ScrollBar.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 
@@ -963,7 +964,7 @@ void TCustomCodeMemo::LoadFromFile(const std::string& fileName)
         FLoading = true;
         clearUndoLog();
         if (FSettings->Options & OptionBit(smoTitleAsFilename))
-            FDocumentName = fileName;
+            FDocumentName = FilePathText(fileName);
     }
     UpdateScrollBars();
 }
@@ -977,5 +978,5 @@ void TCustomCodeMemo::SaveToFile(const std::string& fileName)
     stream.SaveToFile(fileName);
     clearUndoLog();
     if (FSettings->Options & OptionBit(smoTitleAsFilename))
-        FDocumentName = fileName;
+        FDocumentName = FilePathText(fileName);
 }

@@ -307,7 +307,9 @@ public:
     // The About and Settings properties share this string; nothing reads it.
     std::string About;
     std::string Version() const { return kVersion; }
-    // The document's file name (the print title); set by loading and saving.
+    // The document's name as the window's texts show it (Windows-1252): the printout's title and the
+    // export's. Loading and saving a file name it after the file; an application that loads the text
+    // itself names it.
     const std::string& DocumentName() const { return FDocumentName; }
     void SetDocumentName(const std::string& name) { FDocumentName = name; }
     TSM_StateColors DisabledColors{false, true, true, clBlack, clSilver};

@@ -864,18 +864,28 @@ void TLinePainter::drawPageFrame()
     bool title = S.HasOption(smoPrintFilename), date = S.HasOption(smoPrintDate), pages = S.HasOption(smoPrintPageNos);
     if (!title && !date && !pages)
         return;
-    int width = PreviewState().PageWidth;
     P.save();
     P.setFont(State.FontOf(S.GetStyle(0).Font, M).Font);
     P.setPen(Qt::black);
+    // Header and footer lie between the margins: the date ends at the right one, where the rule under
+    // it ends, whatever the margins.
+    const int width = area.Width();
     QRect top(area.Left, FY, width, FLineHeight);
-    if (FPageShown && title)
-        P.drawText(top, Qt::AlignLeft | Qt::AlignTop, FromWin1252(M.DocumentName()));
-    if (FPageShown && date) {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        P.drawText(top, Qt::AlignRight | Qt::AlignTop, FromWin1252(PageHeaderDate(local)));
+    if (FPageShown && (title || date)) {
+        QString stamp;
+        if (date) {
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            stamp = FromWin1252(PageHeaderDate(local));
+            P.drawText(top, Qt::AlignRight | Qt::AlignTop, stamp);
+        }
+        if (title) {
+            const QFontMetrics metrics = P.fontMetrics();
+            const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+            const int room = date ? width - metrics.horizontalAdvance(stamp) - 2 * blank : width;
+            P.drawText(top, Qt::AlignLeft | Qt::AlignTop, HeaderTitle(FromWin1252(M.DocumentName()), metrics, room));
+        }
     }
     if (title || date) {
         if (FPageShown)
@@ -913,6 +923,22 @@ void PaintLines(TCustomCodeMemo& memo, TPaintContext& context)
     if (!context.DC)
         return;
     TLinePainter(memo, context).Run();
+}
+
+QString HeaderTitle(const QString& name, const QFontMetrics& metrics, int room)
+{
+    if (metrics.horizontalAdvance(name) <= room)
+        return name;
+    // Whole folders go from the front, the file's name stays whole.
+    const QString ellipsis(QChar(0x2026));
+    const QLatin1Char separator('/');
+    for (qsizetype slash = name.indexOf(separator); slash >= 0; slash = name.indexOf(separator, slash + 1)) {
+        const QString tail = ellipsis + name.mid(slash);
+        if (metrics.horizontalAdvance(tail) <= room)
+            return tail;
+    }
+    // Not even the file's name fits: as much of its start as does.
+    return metrics.elidedText(name.mid(name.lastIndexOf(separator) + 1), Qt::ElideRight, std::max(0, room));
 }
 
 std::string PageHeaderDate(const std::tm& when)

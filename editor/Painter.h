@@ -57,6 +57,11 @@ struct TPaintContext {
 // drawn; every record passed loses its flags 0x01, 0x02 and 0x10.
 void PaintLines(TCustomCodeMemo& memo, TPaintContext& context);
 
+// The document's name as a page header shows it in `room` pixels beside the date: whole when it fits,
+// else without as many of its first folders as it must lose ("\u2026/sitio/index.html"), its file's name
+// whole when that fits at all.
+QString HeaderTitle(const QString& name, const QFontMetrics& metrics, int room);
+
 // The date and time a page header shows: the long date with Spanish names whatever the locale, and
 // the time to the second ("martes, 8 de diciembre de 2026 - 06:21:05").
 std::string PageHeaderDate(const std::tm& when);

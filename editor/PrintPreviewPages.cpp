@@ -23,6 +23,8 @@ void SetUpPreview(TPreviewPrinter& preview, TCustomCodeMemo& editor)
 {
     preview.ShowGrid = false;
     preview.ZoomOption = zoFitToPage;
+    // Printed from the preview, the job is titled as the editor's own printing titles it.
+    preview.Title = editor.DocumentName();
     TFont body;
     body.SetName(editor.FontName());
     body.SetSize(editor.FontSize());

@@ -66,7 +66,75 @@ void addPicturePreview(QFileDialog& dialog)
     });
 }
 
+// The masks of filter entry `index` (1-based) of a "Name|*.a;*.b|..." filter; empty when there is none.
+std::string filterMasks(const std::string& filter, int index)
+{
+    size_t start = 0;
+    for (int field = 1; field < 2 * index; ++field) {
+        start = filter.find('|', start);
+        if (start == std::string::npos)
+            return {};
+        ++start;
+    }
+    return filter.substr(start, filter.find('|', start) - start);
+}
+
+// The file name part of a chosen path has no dot: no extension, nor a name such as ".perfil".
+bool withoutExtension(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return path.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos;
+}
+
+// A file dialog that saves takes the extension of the filter chosen when it accepts a name (whichever
+// way the filter was chosen): the name it asks about replacing is then the name written.
+class TExtensionDialog : public QFileDialog {
+public:
+    TExtensionDialog(QWidget* owner, const TFileDialogRequest& request)
+        : QFileDialog(owner), FFilters(qtFilters(request.Filter)), FRequest(request)
+    {
+    }
+    // The request's filters as the dialog shows them.
+    const QStringList& Filters() const { return FFilters; }
+
+    void accept() override
+    {
+        if (FRequest.Save) {
+            TFileDialogRequest chosen = FRequest;
+            chosen.FilterIndex = static_cast<int>(FFilters.indexOf(selectedNameFilter())) + 1;
+            setDefaultSuffix(FromFilePath(DefaultExtensionOf(chosen)));
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    const QStringList FFilters;
+    const TFileDialogRequest& FRequest;
+};
+
 } // namespace
+
+std::string DefaultExtensionOf(const TFileDialogRequest& request)
+{
+    const std::string masks = filterMasks(request.Filter, request.FilterIndex);
+    // One mask "*.ext" of a plain extension; "*.*", "*.htm;*.html" or "a*.txt" name none.
+    if (masks.size() > 2 && masks.compare(0, 2, "*.") == 0 &&
+        masks.find_first_of("*?;. ", 2) == std::string::npos)
+        return ToFilePath(FromWin1252(masks.substr(2)));
+    return request.DefaultExt;
+}
+
+void AddDefaultExtension(TFileDialogRequest& request)
+{
+    const std::string extension = DefaultExtensionOf(request);
+    if (!request.Save || extension.empty())
+        return;
+    if (!request.FileName.empty() && withoutExtension(request.FileName))
+        request.FileName += "." + extension;
+    for (std::string& name : request.Files)
+        if (withoutExtension(name))
+            name += "." + extension;
+}
 
 TFileDialogHook SetFileDialogHook(TFileDialogHook hook_)
 {
@@ -78,9 +146,13 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     // A file chosen to save or open is for the document at hand, as a question's answer is: no macro
     // from another start changes which one that is meanwhile.
     TMacroHold waitForTheChoice;
-    if (hook())
-        return hook()(request);
-    QFileDialog dialog(owner);
+    if (hook()) {
+        if (!hook()(request))
+            return false;
+        AddDefaultExtension(request);
+        return true;
+    }
+    TExtensionDialog dialog(owner, request);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (request.Save || !(request.Options & (ofFileMustExist | ofAllowMultiSelect)))
         // An open dialog that does not ask for an existing file takes a new name too (a library
@@ -89,14 +161,13 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     else
         dialog.setFileMode((request.Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.Options & ofOverwritePrompt));
-    const QStringList filters = qtFilters(request.Filter);
+    const QStringList& filters = dialog.Filters();
     dialog.setNameFilters(filters);
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.FilterIndex - 1]);
     if (!request.InitialDir.empty())
         dialog.setDirectory(FromFilePath(request.InitialDir));
-    if (!request.DefaultExt.empty())
-        dialog.setDefaultSuffix(FromFilePath(request.DefaultExt));
+    dialog.setDefaultSuffix(FromFilePath(request.Save ? DefaultExtensionOf(request) : request.DefaultExt));
     if (!request.FileName.empty())
         dialog.selectFile(FromFilePath(request.FileName));
     if (!request.Title.empty())
@@ -117,6 +188,7 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     request.Files = std::move(chosen);
     request.FileName = request.Files.front();
     request.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    AddDefaultExtension(request);
     return true;
 }
 

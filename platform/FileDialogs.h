@@ -38,9 +38,17 @@ struct TFileDialogRequest {
 // A save dialog's request: asks before replacing a file and hides the read-only choice.
 TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt);
 
+// The extension (without its dot) a save dialog gives a name typed without one: the chosen filter's
+// when that filter names exactly one ("Estilos|*.css"), else DefaultExt; empty for none.
+std::string DefaultExtensionOf(const TFileDialogRequest& request);
+// Gives each chosen name of a save dialog (FileName and Files) whose file name has no dot the
+// extension DefaultExtensionOf names.
+void AddDefaultExtension(TFileDialogRequest& request);
+
 // Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
-// FilterIndex filled. A chosen name without extension gets DefaultExt when the dialog has one. An open
-// dialog for one file without ofFileMustExist also takes a name that names no file.
+// FilterIndex filled. A save dialog's chosen name without extension gets DefaultExtensionOf (an answer
+// of the hook too). An open dialog for one file without ofFileMustExist also takes a name that names
+// no file.
 bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request);
 
 // While set, every dialog is answered by the hook instead of being shown (tests answer through it).

@@ -85,33 +85,34 @@ constexpr TControlSpec kControls[] = {
     row("btnNuevo", kButton, 384, 104, 88, 25, 5708, -1, 3),
     row("btnSalir", kButton, 384, 143, 88, 25, 5709),
     row("gbFrameset", kGroup, 8, 176, 170, 146, 5710),
-    row("lblColsRows", kLabel, 8, 22, 60, 16, kColumns, kFramesetGroup),
-    row("eColsRows", kEdit, 70, 18, 90, 21, 0, kFramesetGroup),
+    row("lblColsRows", kLabel, 8, 22, 62, 16, kColumns, kFramesetGroup),
+    row("eColsRows", kEdit, 76, 18, 84, 21, 0, kFramesetGroup),
     row("chParentFrameBorder", kCheck, 8, 46, 150, 17, 5711, kFramesetGroup),
     row("lblBorder", kLabel, 8, 74, 100, 16, 5712, kFramesetGroup),
-    row("eBorder", kEdit, 108, 70, 36, 21, 0, kFramesetGroup),
+    row("eBorder", kEdit, 114, 70, 30, 21, 0, kFramesetGroup),
     row("UpDown1", kSpin, 144, 70, 15, 21, 0, kFramesetGroup),
     row("lblParentFrameSpacing", kLabel, 8, 100, 100, 16, 5713, kFramesetGroup),
-    row("eParentFrameSpacing", kEdit, 108, 96, 36, 21, 0, kFramesetGroup),
+    row("eParentFrameSpacing", kEdit, 114, 96, 30, 21, 0, kFramesetGroup),
     row("UpDown2", kSpin, 144, 96, 15, 21, 0, kFramesetGroup),
     row("gbFrame", kGroup, 186, 176, 286, 146, 5714),
     row("lblName", kLabel, 8, 20, 50, 16, 5715, kFrameGroup),
-    row("eName", kEdit, 60, 16, 218, 21, 0, kFrameGroup),
+    row("eName", kEdit, 64, 16, 214, 21, 0, kFrameGroup),
     row("lblSrc", kLabel, 8, 44, 50, 16, 5716, kFrameGroup),
-    row("eSrc", kFileEdit, 60, 40, 218, 21, 0, kFrameGroup),
-    // Check boxes on the left, the numbers on the right.
-    row("chFrameBorder", kCheck, 8, 66, 128, 17, 5711, kFrameGroup),
-    row("chScrolling", kCheck, 8, 88, 128, 17, 5720, kFrameGroup),
-    row("chNoResize", kCheck, 8, 110, 128, 17, 5719, kFrameGroup),
-    row("lblMarginHeight", kLabel, 137, 67, 109, 16, 5717, kFrameGroup),
-    row("eMarginHeight", kEdit, 246, 64, 24, 21, 0, kFrameGroup),
-    row("UpDown4", kSpin, 270, 64, 15, 21, 0, kFrameGroup),
-    row("lblMarginWidth", kLabel, 137, 89, 109, 16, 5718, kFrameGroup),
-    row("eMarginWidth", kEdit, 246, 86, 24, 21, 0, kFrameGroup),
-    row("UpDown5", kSpin, 270, 86, 15, 21, 0, kFrameGroup),
-    row("lblFrameSpacing", kLabel, 137, 111, 109, 16, 5713, kFrameGroup),
-    row("eFrameSpacing", kEdit, 246, 108, 24, 21, 0, kFrameGroup),
-    row("UpDown6", kSpin, 270, 108, 15, 21, 0, kFrameGroup),
+    row("eSrc", kFileEdit, 64, 40, 214, 21, 0, kFrameGroup),
+    // Check boxes on the left, the numbers on the right with their labels against them: the longest
+    // label shares its row with the shortest check box.
+    row("chFrameBorder", kCheck, 8, 66, 120, 17, 5711, kFrameGroup),
+    row("chScrolling", kCheck, 8, 88, 68, 17, 5720, kFrameGroup),
+    row("chNoResize", kCheck, 8, 110, 132, 17, 5719, kFrameGroup),
+    row("lblMarginHeight", kLabel, 134, 67, 100, 16, 5717, kFrameGroup),
+    row("eMarginHeight", kEdit, 240, 64, 24, 21, 0, kFrameGroup),
+    row("UpDown4", kSpin, 264, 64, 15, 21, 0, kFrameGroup),
+    row("lblMarginWidth", kLabel, 118, 89, 116, 16, 5718, kFrameGroup),
+    row("eMarginWidth", kEdit, 240, 86, 24, 21, 0, kFrameGroup),
+    row("UpDown5", kSpin, 264, 86, 15, 21, 0, kFrameGroup),
+    row("lblFrameSpacing", kLabel, 146, 111, 88, 16, 5713, kFrameGroup),
+    row("eFrameSpacing", kEdit, 240, 108, 24, 21, 0, kFrameGroup),
+    row("UpDown6", kSpin, 264, 108, 15, 21, 0, kFrameGroup),
 };
 static_assert(std::string_view(kControls[kFramesetGroup].Name) == "gbFrameset");
 static_assert(std::string_view(kControls[kFrameGroup].Name) == "gbFrame");
@@ -285,6 +286,8 @@ void TformMarcos::buildControls()
     chScrolling = FormControl<QCheckBox>(this, "chScrolling");
     lblFrameSpacing = FormControl<QLabel>(this, "lblFrameSpacing");
     eFrameSpacing = FormControl<QLineEdit>(this, "eFrameSpacing");
+    for (QLabel* label : {lblMarginHeight, lblMarginWidth, lblFrameSpacing})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     FVertical = std::make_unique<TUpDownEdit>(eVertical, udVertical, 2, kUpDownMax);
     FHorizontal = std::make_unique<TUpDownEdit>(eHorizontal, udHorizontal, 2, kUpDownMax);

@@ -216,6 +216,7 @@ void TformPrincipal::documentsClosed()
     closeAuxiliaryEditor();
     // The editor would otherwise keep the last document's text, and the window its name and state.
     FCodeMemo->Clear();
+    FCodeMemo->SetDocumentName({});
     setWindowTitle(FromWin1252(LoadResString(kProductName)));
     for (int i = 1; i <= 3; ++i)
         Panel(i)->clear();
@@ -481,6 +482,9 @@ void TformPrincipal::EditorOnChange()
                                   ? FmtLoadStr(kProjectCaption, NombreProyecto.c_str(), caption.c_str())
                                   : FmtLoadStr(kCaption, caption.c_str());
     setWindowTitle(FromWin1252(title));
+    // The printout and the export are titled with the document shown: its file, or the caption of an
+    // untitled one.
+    FCodeMemo->SetDocumentName(file->FileName.empty() ? caption : FilePathText(file->FileName));
     Panel(2)->setText(file->Guardado ? QString() : FromWin1252(LoadResString(kModified)));
     const std::string mode = LoadResString(readOnly ? kReadOnly : FCodeMemo->InsertMode() ? kInsert : kOverwrite);
     if (mode != FStatusMode) {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QFileInfo>
 #include <QPainter>
@@ -513,4 +514,36 @@ TEST(Printing, WithoutAPrinterThePageIsTheFallback)
         GTEST_SKIP() << "a printer is installed";
     EXPECT_EQ(memo.PrintRect(), (TRect{0, 0, 2550, 3300}));
     EXPECT_EQ(DefaultPrintRect(), memo.PrintRect());
+}
+
+TEST(Printing, AHeaderTitleTooLongLosesWholeFoldersFromTheFrontAndKeepsItsFileName)
+{
+    const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
+    const auto width = [&](const QString& text) { return metrics.horizontalAdvance(text); };
+    const QString ellipsis(QChar(0x2026));
+    const QString name = QStringLiteral("/home/ana/sitios/tienda/p\xE1ginas/index.html");
+    const QString file = QStringLiteral("index.html");
+    EXPECT_EQ(HeaderTitle(QStringLiteral("Nuevo1"), metrics, 1000), QStringLiteral("Nuevo1"));
+    int folderCuts = 0;
+    for (int room = 0; room <= width(name) + 1; ++room) {
+        const QString shown = HeaderTitle(name, metrics, room);
+        EXPECT_LE(width(shown), room) << room;
+        if (room >= width(name)) {
+            EXPECT_EQ(shown, name);
+        } else if (room >= width(ellipsis + QLatin1Char('/') + file)) {
+            // Cut at a folder, and at the first one that leaves it short enough.
+            ASSERT_TRUE(shown.startsWith(ellipsis + QLatin1Char('/'))) << shown.toStdString();
+            const QString kept = shown.mid(1);
+            EXPECT_TRUE(name.endsWith(kept)) << shown.toStdString();
+            const qsizetype longer = name.lastIndexOf(QLatin1Char('/'), name.size() - kept.size() - 1);
+            if (longer > 0) {
+                EXPECT_GT(width(ellipsis + name.mid(longer)), room) << shown.toStdString();
+            }
+            folderCuts += kept != QLatin1Char('/') + file;
+        } else {
+            // The file's name does not fit whole: its start, as much as fits.
+            EXPECT_TRUE(file.startsWith(shown.chopped(shown.endsWith(ellipsis) ? 1 : 0))) << shown.toStdString();
+        }
+    }
+    EXPECT_GT(folderCuts, 0);
 }

@@ -1,4 +1,4 @@
-// Tests of the picture dialog's preview: the picture under the selection is shown beside the list.
+// Tests of the file dialogs: the picture dialog's preview, the filters shown, new names, and the extension a save dialog adds.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,10 +7,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include "platform/FileDialogs.h"
+#include "support/RealFileDialog.h"
 #include "support/TempDir.h"
 
 TEST(FileDialogs, ThePictureDialogPreviewsTheSelectedPictureAndThePlainOneHasNoPreview)
@@ -116,4 +118,79 @@ TEST(FileDialogs, AnOpenDialogWithoutMustExistTakesANewNameUnderItsOpenButton)
     EXPECT_TRUE(enabled);
     EXPECT_EQ(request.FileName, (folder.path / "milib").string());
     EXPECT_EQ(request.Files, std::vector<std::string>{request.FileName});
+}
+
+TEST(FileDialogs, ASaveDialogGivesANameTypedWithoutExtensionItsFiltersOne)
+{
+    TempDir folder("extensions");
+    const auto saved = [&](const QString& typed, const QString& filter, int filterIndex, std::string defaultExt) {
+        TRealFileDialogAnswer answer(typed, filter);
+        TFileDialogRequest request = SaveDialogRequest("Librer\xED""a CSS|*.css|Texto|*.txt|Todos|*.*", defaultExt);
+        request.FilterIndex = filterIndex;
+        request.InitialDir = folder.path.string();
+        const bool chosen = ExecuteFileDialog(nullptr, request);
+        EXPECT_TRUE(answer.shown);
+        EXPECT_TRUE(chosen) << typed.toStdString();
+        EXPECT_EQ(request.Files, std::vector<std::string>{request.FileName});
+        const std::string inFolder = folder.path.string() + "/";
+        return request.FileName.rfind(inFolder, 0) == 0 ? request.FileName.substr(inFolder.size()) : request.FileName;
+    };
+    // The filter shown first names one extension, whichever other ones the dialog offers.
+    EXPECT_EQ(saved("estilos", {}, 1, ""), "estilos.css");
+    // A name with its own extension keeps it, and so does a name with a dot of its own.
+    EXPECT_EQ(saved("estilos.txt", {}, 1, ""), "estilos.txt");
+    EXPECT_EQ(saved("v1.0", {}, 1, ""), "v1.0");
+    // The filter the user chooses gives its extension; all files give the dialog's own, if any.
+    EXPECT_EQ(saved("notas", "Texto (*.txt)", 1, "htm"), "notas.txt");
+    EXPECT_EQ(saved("notas", "Todos (*.*)", 1, "htm"), "notas.htm");
+    EXPECT_EQ(saved("notas", "Todos (*.*)", 1, ""), "notas");
+    EXPECT_EQ(saved("notas", {}, 3, ""), "notas");
+
+    // The file so named is the one the dialog asks about replacing.
+    folder.file("estilos.css", "a{}");
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText("estilos");
+                // The question comes up inside the click: it is answered No, and the dialog stays.
+                QTimer::singleShot(0, [&] {
+                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                        asked = box->text().contains(QStringLiteral("estilos.css"));
+                        box->button(QMessageBox::No)->click();
+                    }
+                });
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+                if (dialog->isVisible())
+                    dialog->reject();
+            }
+    });
+    TFileDialogRequest replace = SaveDialogRequest("Librer\xED""a CSS|*.css|Todos|*.*", "");
+    replace.InitialDir = folder.path.string();
+    EXPECT_FALSE(ExecuteFileDialog(nullptr, replace));
+    EXPECT_TRUE(asked);
+
+    // The names a test hook answers with are taken as typed: an open dialog's stay as they are.
+    TFileDialogHook previous = SetFileDialogHook([](TFileDialogRequest& request) {
+        request.Files = {"/tmp/a", "/tmp/b.txt", "/tmp/.perfil"};
+        request.FileName = request.Files.front();
+        return true;
+    });
+    TFileDialogRequest hooked = SaveDialogRequest("Librer\xED""a CSS|*.css|Todos|*.*", "");
+    ASSERT_TRUE(ExecuteFileDialog(nullptr, hooked));
+    EXPECT_EQ(hooked.FileName, "/tmp/a.css");
+    EXPECT_EQ(hooked.Files, (std::vector<std::string>{"/tmp/a.css", "/tmp/b.txt", "/tmp/.perfil"}));
+    TFileDialogRequest open;
+    open.Filter = hooked.Filter;
+    ASSERT_TRUE(ExecuteFileDialog(nullptr, open));
+    EXPECT_EQ(open.FileName, "/tmp/a");
+    SetFileDialogHook(previous);
+    // Filters that name no one extension leave DefaultExt.
+    TFileDialogRequest many;
+    many.Filter = "Internet|*.htm;*.html|Todos|*.*|Raro|a*.txt|Doble|*.tar.gz";
+    many.DefaultExt = "htm";
+    for (int index : {1, 2, 3, 4, 9}) {
+        many.FilterIndex = index;
+        EXPECT_EQ(DefaultExtensionOf(many), "htm") << index;
+    }
 }

@@ -1,4 +1,4 @@
-// The words of a printed PDF file with their places, read back with pdftotext -bbox.
+// The words of a printed PDF file with their places, read back with pdftotext -bbox, and its title.
 #pragma once
 
 #include <QProcess>
@@ -21,10 +21,10 @@ struct TPdfPage {
     std::vector<TPdfWord> Words;
 };
 
-// What pdftotext writes with `arguments`; nothing when it is not installed or does not end.
-inline std::optional<std::string> PdfToText(const QStringList& arguments)
+// What a tool of poppler-utils writes with `arguments`; nothing when it is not installed or does not end.
+inline std::optional<std::string> PopplerOutput(const char* name, const QStringList& arguments)
 {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    const QString tool = QStandardPaths::findExecutable(QString::fromLatin1(name));
     if (tool.isEmpty())
         return std::nullopt;
     QProcess process;
@@ -32,6 +32,29 @@ inline std::optional<std::string> PdfToText(const QStringList& arguments)
     if (!process.waitForFinished(60000))
         return std::nullopt;
     return process.readAllStandardOutput().toStdString();
+}
+
+// What pdftotext writes with `arguments`; nothing when it is not installed or does not end.
+inline std::optional<std::string> PdfToText(const QStringList& arguments)
+{
+    return PopplerOutput("pdftotext", arguments);
+}
+
+// The title a PDF file's information holds, as UTF-8 (empty when it has none), read with pdfinfo;
+// nothing when pdfinfo is not installed.
+inline std::optional<std::string> PdfTitle(const QString& file)
+{
+    const std::optional<std::string> output =
+        PopplerOutput("pdfinfo", {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file});
+    if (!output)
+        return std::nullopt;
+    std::istringstream lines(*output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("Title:", 0) == 0) {
+            const size_t value = line.find_first_not_of(' ', 6);
+            return value == std::string::npos ? std::string() : line.substr(value);
+        }
+    return std::string();
 }
 
 // The pages of a PDF file with their words; nothing when pdftotext is not installed.

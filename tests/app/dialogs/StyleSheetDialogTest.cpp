@@ -45,6 +45,7 @@
 #include "support/HookWhile.h"
 #include "support/TempDir.h"
 #include "support/Occurrences.h"
+#include "support/RealFileDialog.h"
 
 namespace {
 
@@ -254,6 +255,37 @@ TEST(StyleSheetDialog, SavesAndLeaves)
         EXPECT_TRUE(form.sbSalvaClick());
     }
     EXPECT_EQ(Occurrences(ReadFileBytes(accented), "x : y;\r\n"), 1);
+}
+
+// Guardar with a name typed as a user types it into the save dialog: without extension it is written
+// with the filter's ".css", with one of its own as typed; a hook's answer is taken as typed too.
+TEST(StyleSheetDialog, ALibrarySavedWithoutExtensionTakesTheFiltersOne)
+{
+    TempDir dir("cssname");
+    TformCSS form;
+    form.LoadStyleSheet(dir.file("origen.css", "h1{color:red;}"));
+    form.FormShow();
+    const auto saveAs = [&](const std::string& typed) {
+        TRealFileDialogAnswer answer(QString::fromStdString((dir.path / typed).string()));
+        const bool saved = form.sbSalvaClick();
+        EXPECT_TRUE(answer.shown);
+        return saved;
+    };
+    ASSERT_TRUE(saveAs("estilos"));
+    const std::string css = (dir.path / "estilos.css").string();
+    EXPECT_TRUE(FileExists(css));
+    EXPECT_FALSE(FileExists((dir.path / "estilos").string()));
+    EXPECT_EQ(Occurrences(ReadFileBytes(css), "color : red;"), 1);
+    EXPECT_EQ(form.eLibreria->text(), QStringLiteral("estilos.css"));
+    ASSERT_TRUE(saveAs("otra.txt"));
+    EXPECT_TRUE(FileExists((dir.path / "otra.txt").string()));
+    EXPECT_FALSE(FileExists((dir.path / "otra.txt.css").string()));
+    {
+        TFileAnswers files;
+        files.names = {(dir.path / "respuesta").string()};
+        EXPECT_TRUE(form.sbSalvaClick());
+    }
+    EXPECT_TRUE(FileExists((dir.path / "respuesta.css").string()));
 }
 
 // One control on each page, set as a user would, reaches its field and the declaration of that field.

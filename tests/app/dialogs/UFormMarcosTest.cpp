@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -265,4 +266,46 @@ TEST(FormMarcos, TheDocumentPagesButtonOpensTheDesignerAndComesUpWhenItCloses)
     EXPECT_EQ(runs, 1);
     EXPECT_FALSE(button->Down());
     EXPECT_EQ(w.memo.GetTextStr().rfind("<frameset cols=\"50%,*\">", 0), 0u);
+}
+
+TEST(FormMarcos, NoLabelWithItsTextRunsIntoAnotherControl)
+{
+    TDesigner d;
+    // The attribute groups show once a frame is split.
+    d.dialog.btnVertical->click();
+    ASSERT_EQ(d.dialog.FormHeight(), TformMarcos::kFullHeight);
+    QApplication::processEvents();
+    const auto inDialog = [&](const QWidget* control) {
+        return QRect(control->mapTo(&d.dialog, QPoint(0, 0)), control->size());
+    };
+    std::vector<std::string> overlaps;
+    int labels = 0;
+    for (const QLabel* label : d.dialog.findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->text().isEmpty())
+            continue;
+        ++labels;
+        // The label's place with its text's width, on the side its alignment puts the text, and a blank
+        // on either side: text flush against a box reads as run into it.
+        const QFontMetrics metrics = label->fontMetrics();
+        const int text = metrics.horizontalAdvance(label->text()) + label->width() - label->contentsRect().width();
+        QRect drawn = inDialog(label);
+        if (label->alignment() & Qt::AlignRight)
+            drawn.setLeft(drawn.right() + 1 - text);
+        else
+            drawn.setWidth(text);
+        const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
+        drawn.adjust(-blank, 0, blank, 0);
+        for (const QWidget* other : d.dialog.findChildren<QWidget*>()) {
+            if (other == label || !other->isVisible() || other->isAncestorOf(label) || label->isAncestorOf(other))
+                continue;
+            if (drawn.intersects(inDialog(other)))
+                overlaps.push_back(label->objectName().toStdString() + " \"" + label->text().toStdString() +
+                                   "\" runs into " +
+                                   (other->objectName().isEmpty() ? std::string(other->metaObject()->className())
+                                                                  : other->objectName().toStdString()));
+        }
+    }
+    // Both groups' labels were looked at: the columns' one, border, spacing, name, source and margins.
+    EXPECT_EQ(labels, 8);
+    EXPECT_TRUE(overlaps.empty()) << ::testing::PrintToString(overlaps);
 }

@@ -11,6 +11,7 @@
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageLayout>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPrintDialog>
@@ -869,6 +872,149 @@ TEST(MainWindowCommands, ThePrinterSetupKeepsItsSettingsAndThePdfIsNamedAfterThe
     EXPECT_EQ(printer.outputFileName().toStdString(), proposed);
 }
 
+TEST(MainWindowCommands, ThePrintoutIsTitledWithTheDocumentShownAndItsDateEndsAtTheRightMargin)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a printer is installed";
+    TempDir dir("titled");
+    TDocumentWindow w; // "Nuevo1", untitled
+    QPrinter& printer = Printer();
+    const QPageLayout saved = printer.pageLayout();
+    TScopeGuard restore([&] {
+        printer.setPageLayout(saved);
+        printer.setOutputFileName({});
+    });
+    const std::string first = dir.file("primera.html", "<p>uno</p>");
+    const std::string second = dir.file("segunda.html", "<p>dos</p>");
+    w.form.AbreArchivo(first, false, ekHTML);
+    w.form.AbreArchivo(second, false, ekHTML);
+    ASSERT_TRUE(pageSetup(w.form, 40, 40, 40, 40));
+    // Archivo > Imprimir with "Incluir t\xEDtulo" on, as it starts: the header line of the first page
+    // (its words, left to right) and the PDF's title.
+    struct TPrinted {
+        std::vector<TPdfWord> header;
+        TPdfPage page;
+        std::optional<std::string> title;
+    };
+    int printed = 0;
+    const auto print = [&]() -> std::optional<TPrinted> {
+        const QString file = QString::fromStdString((dir.path / ("p" + std::to_string(++printed) + ".pdf")).string());
+        TDialogAnswers dialogs;
+        dialogs.answers.push_back({file.toStdString()});
+        item(w.form, "mImprimir")->trigger();
+        const std::optional<std::vector<TPdfPage>> pdf = PdfPages(file);
+        if (!pdf || pdf->empty())
+            return std::nullopt;
+        TPrinted result{{}, pdf->front(), PdfTitle(file)};
+        double top = result.page.Height;
+        for (const TPdfWord& word : result.page.Words)
+            top = std::min(top, word.YMin);
+        for (const TPdfWord& word : result.page.Words)
+            if (word.YMin < top + 2)
+                result.header.push_back(word);
+        std::sort(result.header.begin(), result.header.end(),
+                  [](const TPdfWord& a, const TPdfWord& b) { return a.XMin < b.XMin; });
+        return result;
+    };
+    const double margin = 40 * 72 / 25.4;
+    const std::string ellipsis = "\xE2\x80\xA6";
+    // The path, or as much of its end as the line leaves room for beside the date: its file's name whole.
+    const auto namesFile = [&](const std::string& shown, const std::string& file) {
+        const std::string name = file.substr(file.rfind('/'));
+        if (shown == file)
+            return true;
+        // Whole folders left out.
+        const std::string kept = shown.rfind(ellipsis, 0) == 0 ? shown.substr(ellipsis.size()) : std::string();
+        return kept.size() >= name.size() && kept[0] == '/' &&
+               file.compare(file.size() - kept.size(), std::string::npos, kept) == 0;
+    };
+    const auto words = [](const std::vector<TPdfWord>& line) {
+        std::string all;
+        for (const TPdfWord& word : line)
+            all += "[" + word.Text + "]";
+        return all;
+    };
+    // The second page shown, then the first: each printout names the file shown.
+    for (const auto& [tab, file] : {std::pair{2, second}, std::pair{1, first}}) {
+        switchTo(w.form, tab);
+        const std::optional<TPrinted> shown = print();
+        if (!shown)
+            GTEST_SKIP() << "pdftotext is not installed";
+        ASSERT_GE(shown->header.size(), 2u);
+        EXPECT_TRUE(namesFile(shown->header.front().Text, file)) << words(shown->header);
+        EXPECT_NEAR(shown->header.front().XMin, margin, 1);
+        if (shown->title) {
+            EXPECT_EQ(*shown->title, file);
+        }
+        // The whole date is on the page, its time last, ending at the right margin.
+        const TPdfWord& time = shown->header.back();
+        EXPECT_EQ(time.Text.size(), 8u) << time.Text;
+        EXPECT_EQ(time.Text[2], ':');
+        EXPECT_NEAR(time.XMax, shown->page.Width - margin, 1.5);
+    }
+    // Vista preliminar: the first page's header line ends at the right margin as well.
+    int inkLeft = -1, inkRight = -1;
+    TRect area;
+    QTimer::singleShot(0, [&] {
+        auto* preview = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        const TPreviewPrinter& pages = preview->Printer();
+        area = pages.PageRect();
+        const TPagePicture& page = pages.GetPage(0);
+        // A quarter of an inch below the top margin holds the header's text line.
+        QImage band(page.Metrics().PageWidth, page.Metrics().PixelsPerInchY / 4, QImage::Format_RGB32);
+        band.fill(Qt::white);
+        QPainter painter(&band);
+        painter.translate(0, -area.Top);
+        QPicture recorded(page);
+        recorded.play(&painter);
+        painter.end();
+        for (int y = 0; y < band.height(); ++y)
+            for (int x = 0; x < band.width(); ++x)
+                if (band.pixel(x, y) != qRgb(255, 255, 255)) {
+                    inkLeft = inkLeft < 0 ? x : std::min(inkLeft, x);
+                    inkRight = std::max(inkRight, x);
+                }
+        preview->close();
+    });
+    item(w.form, "mVistaPreliminar")->trigger();
+    ASSERT_GE(inkRight, 0);
+    EXPECT_GE(inkLeft, area.Left);
+    EXPECT_LT(inkLeft, area.Left + area.Width() / 50);
+    EXPECT_LT(inkRight, area.Right);
+    EXPECT_GT(inkRight, area.Right - area.Width() / 50);
+    // An untitled document prints its caption.
+    switchTo(w.form, 0);
+    const std::optional<TPrinted> untitled = print();
+    ASSERT_TRUE(untitled);
+    ASSERT_FALSE(untitled->header.empty());
+    EXPECT_EQ(untitled->header.front().Text, "Nuevo1");
+    if (untitled->title) {
+        EXPECT_EQ(*untitled->title, "Nuevo1");
+    }
+    // A path too long for the line gives up its first folders, not its file's name, and stays clear of
+    // the date.
+    std::filesystem::path deep = dir.path;
+    for (int i = 0; i < 8; ++i)
+        deep /= "carpeta-de-un-sitio-" + std::to_string(i);
+    std::filesystem::create_directories(deep);
+    const std::string far = (deep / "lejos.html").string();
+    WriteFileBytes(far, "<p>lejos</p>");
+    w.form.AbreArchivo(far, false, ekHTML);
+    const std::optional<TPrinted> elided = print();
+    ASSERT_TRUE(elided);
+    ASSERT_GE(elided->header.size(), 4u) << words(elided->header);
+    const std::string& path = elided->header.front().Text;
+    EXPECT_LT(path.size(), far.size());
+    EXPECT_TRUE(namesFile(path, far)) << words(elided->header);
+    EXPECT_LT(elided->header[0].XMax, elided->header[1].XMin);
+    EXPECT_NEAR(elided->header.back().XMax, elided->page.Width - margin, 1.5);
+    if (elided->title) {
+        EXPECT_EQ(*elided->title, far);
+    }
+}
+
 TEST(MainWindowCommands, ThePrinterSetupOffersPrintingToAFile)
 {
     TDocumentWindow w;
@@ -1379,6 +1525,29 @@ TEST(MainWindowCommands, PrintPreviewShowsTheDocumentWithThePageSetupsMargins)
     w.form.mCerrarTodoClick();
     EXPECT_FALSE(preview->isEnabled());
     EXPECT_FALSE(item(w.form, "mImprimir")->isEnabled());
+}
+
+TEST(MainWindowCommands, PrintingFromThePreviewTitlesTheJobWithTheDocumentShown)
+{
+    RecordingPrintTarget target;
+    TempDir dir("previewtitle");
+    TDocumentWindow w; // "Nuevo1"
+    const std::string page = dir.file("pagina.html", "<p>hola</p>");
+    w.form.AbreArchivo(page, false, ekHTML);
+    const auto printedFromPreview = [&] {
+        QTimer::singleShot(0, [] {
+            if (auto* preview = dynamic_cast<TPreviewForm*>(QApplication::activeModalWidget())) {
+                Click(*preview->PrintBut);
+                preview->close();
+            }
+        });
+        item(w.form, "mVistaPreliminar")->trigger();
+        return target.Jobs.empty() ? std::string("(no job)") : target.Jobs.back().Title;
+    };
+    EXPECT_EQ(printedFromPreview(), page);
+    switchTo(w.form, 0);
+    EXPECT_EQ(printedFromPreview(), "Nuevo1");
+    EXPECT_EQ(target.Jobs.size(), 2u);
 }
 
 TEST(MainWindowCommands, OneUndoTakesBackAReplaceAllAndUndoingToTheOpenedTextClearsModified)

@@ -138,6 +138,71 @@ TEST(MainWindowFiles, FilesOpenInTheKindOfTheirExtensionCaptionedWithTheirName)
     EXPECT_EQ(w.form.Config().MRU.IndexOf(htm), -1);
 }
 
+TEST(MainWindowFiles, TheEditorsDocumentNameIsTheDocumentShown)
+{
+    TWindow w;
+    EXPECT_EQ(w.memo.DocumentName(), "");
+    const std::string first = w.folder.file("primera.htm", "<p>1</p>");
+    // A name the window shows as its characters: "\xC3\xB1" is "\xF1", a byte that spells no
+    // character the replacement character's reference.
+    const std::string second = w.folder.file("se\xC3\xB1" "al\xFF.htm", "<p>2</p>");
+    const std::string secondShown = w.folder.path.string() + "/se\xF1" "al&#65533;.htm";
+    w.form.AbreArchivo(first, false, ekHTML);
+    EXPECT_EQ(w.memo.DocumentName(), first);
+    w.form.AbreArchivo(second, false, ekHTML);
+    EXPECT_EQ(w.memo.DocumentName(), secondShown);
+    switchTo(w.form, 0);
+    EXPECT_EQ(w.memo.DocumentName(), first);
+    // The HTML the editor exports of it (the clipboard's "HTML Format") is titled so.
+    {
+        TMemoryStream html;
+        w.memo.SelectAll();
+        w.memo.Perform(SMM_SAVESTREAM, SMM_FORMAT_HTML, reinterpret_cast<LPARAM>(&html));
+        EXPECT_NE(html.AsString().find("<TITLE>" + first + "</TITLE>"), std::string::npos) << html.AsString();
+    }
+    switchTo(w.form, 1);
+    EXPECT_EQ(w.memo.DocumentName(), secondShown);
+    // Opened again, the open tab comes forward with its name.
+    w.form.AbreArchivo(first, false, ekHTML);
+    EXPECT_EQ(w.memo.DocumentName(), first);
+
+    // An untitled document is its caption, until Save As names it.
+    w.form.mNuevoClick();
+    EXPECT_EQ(w.memo.DocumentName(), "Nuevo1");
+    w.form.mNuevoClick();
+    EXPECT_EQ(w.memo.DocumentName(), "Nuevo2");
+    switchTo(w.form, 2);
+    EXPECT_EQ(w.memo.DocumentName(), "Nuevo1");
+    const std::string named = w.folder.path.string() + "/nombrada.htm";
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers = {{named}};
+        EXPECT_TRUE(w.form.mGuardarComoClick());
+    }
+    EXPECT_EQ(w.memo.DocumentName(), named);
+    // Save As of a named document, and a reload, leave the name of the file shown.
+    const std::string copy = w.folder.path.string() + "/copia.htm";
+    switchTo(w.form, 0);
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers = {{copy}};
+        EXPECT_TRUE(w.form.mGuardarComoClick());
+    }
+    EXPECT_EQ(w.memo.DocumentName(), copy);
+    w.form.mActualizarClick();
+    EXPECT_EQ(text(w.memo), "<p>1</p>");
+    EXPECT_EQ(w.memo.DocumentName(), copy);
+    // Another document read again from disk goes through the editor and leaves the name shown.
+    w.form.ReloadDocument(1);
+    EXPECT_EQ(w.memo.DocumentName(), copy);
+    // Closing the one shown brings the next with its name; closing all leaves none.
+    w.form.mCerrarClick();
+    EXPECT_EQ(w.memo.DocumentName(), secondShown);
+    w.form.mCerrarTodoClick();
+    EXPECT_EQ(w.form.DocumentCount(), 0);
+    EXPECT_EQ(w.memo.DocumentName(), "");
+}
+
 TEST(MainWindowFiles, EachTabKeepsItsTextSelectionTopLineBookmarksSearchAndUndo)
 {
     TWindow w;
