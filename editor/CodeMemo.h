@@ -644,9 +644,16 @@ public:
     // The characters Windows-1252 lacks that the document holds as references "&#N;" (nil: none). A
     // character typed, pasted or dropped that Windows-1252 lacks is inserted as its reference and
     // joins the set; copy, cut and export give such references as the characters. The caller keeps
-    // owning the set and detaches it before freeing it.
+    // owning the set and detaches it before freeing it. The set's places (the references standing
+    // for characters) follow the text through edits, undo and redo; loading a text or clearing it
+    // leaves them to the caller, who gives the places of the text it loads.
     TCharacterReferences* CharacterReferences() const { return FReferences; }
     void SetCharacterReferences(TCharacterReferences* references) { FReferences = references; }
+    // The references with these numbers ("&#N;" counted from 0) of the text the next replacement
+    // of the selection puts in stand for their characters.
+    void PlaceCharactersOfNextInsertion(std::vector<uint32_t> which) { FPendingPlaces = std::move(which); }
+    // Which references from `start` to `end` stand for their characters, numbered so.
+    std::vector<uint32_t> CharacterPlaces(int start, int end);
     // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
     // A begin while a group is open and an end of another kind are ignored.
     void BeginUndoGroup(int kind);
@@ -801,6 +808,12 @@ protected:
     bool FShowFocusLine = false;
     TUndoStack* FUndoStack = nullptr;
     TCharacterReferences* FReferences = nullptr;
+    // For the replacement under way: where its text goes in, and which of its references stand for
+    // their characters.
+    int FInsertionStart = 0;
+    std::vector<uint32_t> FPendingPlaces;
+    // Keeps the set's places away from a load or a clear, which replace the text without editing it.
+    [[nodiscard]] TScopeGuard referencesAwayScope();
     // The widest display line the painter met, TABs expanded.
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "editor/CodeMemo.h"
+#include "platform/core/CharacterReferences.h"
 
 // ---------------------------------------------------------------- TCodeMemoUndo
 
@@ -174,6 +175,16 @@ void TCodeMemoUndo::InsertText(std::string_view text)
     FMemo.SetChangeBits(CHANGE_SELECTION | CHANGE_TEXT);
 }
 
+std::vector<uint32_t> TCodeMemoUndo::CharacterPlaces(int start, int end)
+{
+    return FMemo.CharacterPlaces(start, end);
+}
+
+void TCodeMemoUndo::PlaceCharactersOfNextInsertion(std::vector<uint32_t> which)
+{
+    FMemo.PlaceCharactersOfNextInsertion(std::move(which));
+}
+
 void TCodeMemoUndo::LoadStream(TStream& stream)
 {
     FMemo.PerformStream(SMM_LOADSTREAM, SMM_NOREDRAW, stream);
@@ -307,11 +318,17 @@ void TCustomCodeMemo::closeUndoGroup(int kind)
 
 void TCustomCodeMemo::logReplaceStart(std::string_view newText)
 {
+    FInsertionStart = std::clamp(std::min(FAnchor, FCaret), 0, FTextLength);
     FUndo->LogReplaceStart(newText);
 }
 
 void TCustomCodeMemo::logReplaceEnd()
 {
+    // The new text's references that stand for characters are placed before the log reads them.
+    std::vector<uint32_t> which = std::move(FPendingPlaces);
+    FPendingPlaces.clear();
+    if (FReferences && !which.empty() && FCaret > FInsertionStart)
+        FReferences->Place(StoredText(FInsertionStart, FCaret), static_cast<size_t>(FInsertionStart), which);
     FUndo->LogReplaceEnd();
 }
 
