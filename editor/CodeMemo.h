@@ -652,6 +652,9 @@ public:
     // The references with these numbers ("&#N;" counted from 0) of the text the next replacement
     // of the selection puts in stand for their characters.
     void PlaceCharactersOfNextInsertion(std::vector<uint32_t> which) { FPendingPlaces = std::move(which); }
+    std::vector<uint32_t> TakePendingPlaces() { return std::exchange(FPendingPlaces, {}); }
+    // The references with these numbers of the text from `start` to `end` stand for their characters.
+    void PlaceCharacters(int start, int end, const std::vector<uint32_t>& which);
     // Which references from `start` to `end` stand for their characters, numbered so.
     std::vector<uint32_t> CharacterPlaces(int start, int end);
     // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
@@ -812,6 +815,8 @@ protected:
     // their characters.
     int FInsertionStart = 0;
     std::vector<uint32_t> FPendingPlaces;
+    // Which references of the text being dropped stand for characters.
+    std::vector<uint32_t> FDropPlaces;
     // Keeps the set's places away from a load or a clear, which replace the text without editing it.
     [[nodiscard]] TScopeGuard referencesAwayScope();
     // The widest display line the painter met, TABs expanded.
@@ -894,7 +899,8 @@ private:
     TExportSource exportSource();
     void completeHighlighting();
     // The clipboard's text in a format, up to its first NUL; raises ECodeMemo when it cannot be held.
-    std::string readPastedText(unsigned format);
+    // `made` gets which of its references stand for characters pasted.
+    std::string readPastedText(unsigned format, std::vector<uint32_t>& made);
 
     // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
     void writePlainText(TStream& stream, int start, int end, int format);

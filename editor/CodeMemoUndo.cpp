@@ -89,6 +89,10 @@ void TCodeMemoUndo::InsertStream(TStream& stream)
 {
     const TEditMark mark = Mark();
     const bool opened = !FRecorder.Replaying() && FRecorder.BeginUndoGroup(ugInsertText);
+    // The stream's references are numbered through the whole stream, not chunk by chunk.
+    const std::vector<uint32_t> places = FMemo.TakePendingPlaces();
+    const TSelectionRange selection = GetSelection();
+    const int start = std::min(selection.Start, selection.End);
     try {
         FRecorder.LogStreamStart(stream);
         {
@@ -96,6 +100,8 @@ void TCodeMemoUndo::InsertStream(TStream& stream)
             TUndoLoggingPause chunksUnlogged(FRecorder);
             FMemo.InsertStream(stream);
         }
+        const TSelectionRange after = GetSelection();
+        FMemo.PlaceCharacters(start, std::max(after.Start, after.End), places);
         if (FRecorder.InTransaction())
             FRecorder.LogStreamEnd();
     } catch (...) {
@@ -325,11 +331,14 @@ void TCustomCodeMemo::logReplaceStart(std::string_view newText)
 void TCustomCodeMemo::logReplaceEnd()
 {
     // The new text's references that stand for characters are placed before the log reads them.
-    std::vector<uint32_t> which = std::move(FPendingPlaces);
-    FPendingPlaces.clear();
-    if (FReferences && !which.empty() && FCaret > FInsertionStart)
-        FReferences->Place(StoredText(FInsertionStart, FCaret), static_cast<size_t>(FInsertionStart), which);
+    PlaceCharacters(FInsertionStart, FCaret, TakePendingPlaces());
     FUndo->LogReplaceEnd();
+}
+
+void TCustomCodeMemo::PlaceCharacters(int start, int end, const std::vector<uint32_t>& which)
+{
+    if (FReferences && !which.empty() && end > start)
+        FReferences->Place(StoredText(start, end), static_cast<size_t>(start), which);
 }
 
 void TCustomCodeMemo::logInsertion(int offset, std::string_view chars)

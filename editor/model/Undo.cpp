@@ -708,14 +708,14 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
             std::unique_ptr<TUndoRecord> newRecord;
             if (operation == uoReplaceText) {
                 newRecord = makeText(std::move(FSavedNew));
-                const TSelectionRange now = FTarget.GetSelection();
-                newRecord->Places = FTarget.CharacterPlaces(std::min(FSavedSelection.Start, FSavedSelection.End),
-                                                            std::max(now.Start, now.End));
             } else {
                 newRecord = std::make_unique<TUndoRecord>();
                 newRecord->Kind = urStream;
                 newRecord->Stream = std::move(FSavedStream);
             }
+            const TSelectionRange now = FTarget.GetSelection();
+            newRecord->Places = FTarget.CharacterPlaces(std::min(FSavedSelection.Start, FSavedSelection.End),
+                                                        std::max(now.Start, now.End));
             std::unique_ptr<std::string> oldText = std::move(FSavedOld);
             FTransaction = 0;
             pushTransaction(operation, FSavedSelection, std::move(oldText), std::move(newRecord),
@@ -917,6 +917,7 @@ void TUndoRecorder::redoTransaction(const TUndoRecord& before, TUndoRecord& inse
     FTarget.SetSelection(selectionOf(before));
     if (inserted.Stream) {
         inserted.Stream->SetPosition(0);
+        FTarget.PlaceCharactersOfNextInsertion(inserted.Places);
         FTarget.LoadStream(*inserted.Stream);
     } else {
         FTarget.PlaceCharactersOfNextInsertion(inserted.Places);

@@ -163,7 +163,7 @@ struct TUndoRecord {
     std::unique_ptr<std::string> Text;     // urText; nil: no text
     std::unique_ptr<TMemoryStream> Stream; // urStream
     std::unique_ptr<TRangeEdits> Ranges;   // urRanges
-    // urText: which of the text's references stand for their characters (see TUndoTarget).
+    // urText and urStream: which of the text's references stand for their characters (see TUndoTarget).
     std::vector<uint32_t> Places;
 
     // The bytes this record accounts for in the log's size.

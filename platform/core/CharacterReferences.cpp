@@ -172,7 +172,8 @@ namespace {
 
 // UTF-8 as editor text, each byte that starts no character as `malformed` writes it.
 template <typename Malformed>
-std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, Malformed malformed)
+std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, Malformed malformed,
+                             std::vector<uint32_t>* made = nullptr)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -197,6 +198,8 @@ std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
         } else {
             if (references)
                 references->Remember(cp);
+            if (made)
+                made->push_back(static_cast<uint32_t>(out.size()));
             out += CharacterReference(cp);
         }
     }
@@ -205,9 +208,25 @@ std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
 
 } // namespace
 
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references)
+std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, std::vector<uint32_t>* made)
 {
-    return utf8ToEditorText(utf8, references, [](std::string& out, unsigned char) { out += '?'; });
+    std::vector<uint32_t> offsets;
+    std::string text = utf8ToEditorText(utf8, references, [](std::string& out, unsigned char) { out += '?'; },
+                                        made ? &offsets : nullptr);
+    if (made) {
+        // The offsets of the references made, as their numbers among all the text's references.
+        made->clear();
+        size_t next = 0;
+        uint32_t number = 0;
+        eachReference(text, [&](size_t at, size_t) {
+            if (next < offsets.size() && offsets[next] == at) {
+                made->push_back(number);
+                ++next;
+            }
+            ++number;
+        });
+    }
+    return text;
 }
 
 std::string FilePathText(std::string_view path)

@@ -75,7 +75,10 @@ size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp);
 
 // UTF-8 (the platform's text) as editor text: each character with a Windows-1252 byte as that byte,
 // each other one as its reference, remembered in `references` when given. Malformed bytes become "?".
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references);
+// With `made`, which of the result's references ("&#N;" counted from 0) stand for characters, as
+// TCharacterReferences::PlacesIn numbers them; the others were in the text as references.
+std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references,
+                             std::vector<uint32_t>* made = nullptr);
 // A file name (the file system's bytes, UTF-8) as the program's Windows-1252 texts show it (a tab,
 // the title, a menu, a message): each character as its byte, one Windows-1252 lacks as its reference,
 // as the editor shows such characters; each byte that spells no UTF-8 character as the replacement
