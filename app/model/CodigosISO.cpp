@@ -388,11 +388,13 @@ std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>
 
 bool TCodigosISO::Protects(std::string_view text, size_t at) const
 {
+    // Only markers that start by `at` matter: the text after is not looked through.
+    const std::string_view before = text.substr(0, std::min(text.size(), at + 1 + kStartMarker.size()));
     for (size_t from = 0;;) {
-        const size_t start = findMarker(text, kStartMarker, from);
+        const size_t start = findMarker(before, kStartMarker, from);
         if (start == std::string_view::npos || start > at)
             return false;
-        const size_t end = findMarker(text, kEndMarker, start + kStartMarker.size());
+        const size_t end = findMarker(before, kEndMarker, start + kStartMarker.size());
         if (end == std::string_view::npos || at < end + kEndMarker.size())
             return true;
         from = end + kEndMarker.size();
