@@ -287,6 +287,23 @@ TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
     opened.save(editor, nullptr);
     EXPECT_EQ(ReadFileBytes(path), "<p>\xE2\x9C\x93\xF0\x9F\x98\x80!a \xE2\x86\x92 b</p>\n");
 
+    // A long paste goes in by pieces: its characters are the characters wherever they fall, its
+    // references as they were; so after its undo and redo.
+    editor.SelectAll();
+    const std::string filler(20000, 'z');
+    QApplication::clipboard()->setText(QString::fromUtf8("\xCE\xB1&#945;" + filler + "\xCE\xB1&#946;\n"));
+    editor.PasteFromClipboard();
+    const std::string longPaste = "\xCE\xB1&#945;" + filler + "\xCE\xB1&#946;\n";
+    opened.save(editor, nullptr);
+    EXPECT_TRUE(ReadFileBytes(path) == longPaste);
+    editor.Undo();
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "<p>\xE2\x9C\x93\xF0\x9F\x98\x80!a \xE2\x86\x92 b</p>\n");
+    editor.Redo();
+    opened.save(editor, nullptr);
+    EXPECT_TRUE(ReadFileBytes(path) == longPaste);
+    editor.Undo();
+
     // Cut puts them there too, and takes them out of the text.
     TSelectionRange pasted{3, 21};
     editor.PerformSelection(SMM_SET, pasted);
