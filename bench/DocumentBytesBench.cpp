@@ -1,6 +1,7 @@
-// Speed of working out a document's bytes on save (untouched, and with one letter typed) and of saving an untouched page, for large pages.
+// Speed of working out a document's bytes on save (untouched, with one letter typed, and the saves after a typed code) and of saving an untouched page, for large pages.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -53,6 +54,47 @@ void BM_DocumentBytesWithReferences(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_DocumentBytesWithReferences)->Arg(5)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// The three saves after a code typed into a large page with the shipped library, against the same
+// after a letter: the first save, a second after one more letter elsewhere, a third with nothing
+// changed since. Each save works out the bytes (with the question's check) and keeps them, as
+// saving does. Ranges: the page's size in MB, and 1 for "&nbsp;" typed, 0 for "x". The counters
+// give each save's milliseconds.
+void BM_SavesAfterTyping(benchmark::State& state)
+{
+    TCodigosISO shipped;
+    if (!shipped.LoadFromFile(std::string(KESTRIMA_SOURCE_DIR) + "/resources/iso8859-1.kyb"))
+        state.SkipWithError("no shipped library");
+    const std::string page = RepeatedSamplePage(static_cast<size_t>(state.range(0)) << 20);
+    const std::string typed = state.range(1) ? "&nbsp;" : "x";
+    double milliseconds[3] = {};
+    for (auto _ : state) {
+        state.PauseTiming();
+        TDocumentBytes document;
+        std::string text;
+        document.Read(page, &shipped, text);
+        text.insert(text.size() / 2, typed);
+        state.ResumeTiming();
+        for (int save = 0; save < 3; ++save) {
+            if (save == 1) {
+                state.PauseTiming();
+                text.insert(text.size() / 4, "y");
+                state.ResumeTiming();
+            }
+            const auto start = std::chrono::steady_clock::now();
+            TDocumentBytes::TSaveBytes bytes = document.SaveBytes(text, &shipped);
+            if (!bytes.ReadsBack)
+                state.SkipWithError("the save would ask");
+            document.Format = bytes.Format;
+            document.Written(std::move(bytes), &shipped);
+            milliseconds[save] += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        }
+    }
+    for (int save = 0; save < 3; ++save)
+        state.counters["save" + std::to_string(save + 1) + "_ms"] =
+            benchmark::Counter(milliseconds[save], benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_SavesAfterTyping)->Args({20, 0})->Args({20, 1})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
 
 // Saving a 5 MB page that was opened and not changed, to a file of its own: working out the bytes
 // and writing them safely (a new file synced to the disk, then put in the old one's place).

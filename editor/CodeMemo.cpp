@@ -884,6 +884,7 @@ void TCustomCodeMemo::SaveSelection(TStream& stream, int format)
 
 void TCustomCodeMemo::LoadFromStream(TStream& stream)
 {
+    TScopeGuard references = referencesAwayScope();
     LoadScope scope(*this);
     clearUndoLog();
     TUndoLoggingPause noLogging(FUndo->Recorder());

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "editor/CodeMemo.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -247,8 +248,28 @@ void TCustomCodeMemo::MarksInRange(int start, int end, std::vector<TMarkSpan>& m
         marks.push_back({mark->Start(), mark->End(), mark});
 }
 
+std::vector<uint32_t> TCustomCodeMemo::CharacterPlaces(int start, int end)
+{
+    if (!FReferences || start >= end)
+        return {};
+    // Most texts and most stretches hold none: the text is read only when one lies there.
+    const auto& places = FReferences->Places();
+    const auto first = std::lower_bound(places.begin(), places.end(), static_cast<uint32_t>(start),
+                                        [](const TCharacterReferences::TPlace& place, uint32_t at) { return place.At < at; });
+    if (first == places.end() || first->At >= static_cast<uint32_t>(end))
+        return {};
+    return FReferences->PlacesIn(StoredText(start, end), static_cast<size_t>(start));
+}
+
+TScopeGuard TCustomCodeMemo::referencesAwayScope()
+{
+    return TScopeGuard([this, references = std::exchange(FReferences, nullptr)] { FReferences = references; });
+}
+
 void TCustomCodeMemo::adjustMarksForInsert(int offset, int count)
 {
+    if (FReferences)
+        FReferences->Replaced(static_cast<size_t>(offset), 0, static_cast<size_t>(count));
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForInsert(offset, count);
     if (FTextMarks)
@@ -257,6 +278,8 @@ void TCustomCodeMemo::adjustMarksForInsert(int offset, int count)
 
 void TCustomCodeMemo::adjustMarksForDelete(int start, int count)
 {
+    if (FReferences)
+        FReferences->Replaced(static_cast<size_t>(start), static_cast<size_t>(count), 0);
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForDelete(start, count);
     if (FTextMarks)
@@ -265,6 +288,13 @@ void TCustomCodeMemo::adjustMarksForDelete(int start, int count)
 
 void TCustomCodeMemo::adjustMarksForEdits(const TRangeEdits& edits)
 {
+    if (FReferences && !FReferences->Places().empty()) {
+        std::vector<TCharacterReferences::TChange> changes(edits.Count());
+        for (size_t i = 0; i < edits.Count(); ++i)
+            changes[i] = {static_cast<size_t>(edits.Start(i)), static_cast<size_t>(edits.OldLength(i)),
+                          static_cast<size_t>(edits.NewLength(i))};
+        FReferences->Replaced(changes);
+    }
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForEdits(edits);
     if (FTextMarks)

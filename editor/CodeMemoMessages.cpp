@@ -40,6 +40,7 @@ TScopeGuard TCustomCodeMemo::editFailureScope()
 
 void TCustomCodeMemo::Clear()
 {
+    TScopeGuard references = referencesAwayScope();
     TScopeGuard failed = editFailureScope();
     TCodeMemoCore::Clear();
     failed.Dismiss();

@@ -285,10 +285,13 @@ void TCustomCodeMemo::typeCharacters(const QString& text)
             KeyPress(typed);
         } else if (!FReadOnly) {
             // A character the text cannot hold goes in as its reference, which the document
-            // remembers so that saving writes the character.
+            // remembers, with its place, so that saving writes the character.
             if (FReferences)
                 FReferences->Remember(ch);
-            inUndoGroup(ugTyping, [&] { SetSelText(CharacterReference(ch)); });
+            inUndoGroup(ugTyping, [&] {
+                PlaceCharactersOfNextInsertion({0});
+                SetSelText(CharacterReference(ch));
+            });
         }
     }
 }

@@ -121,14 +121,14 @@ void TCustomCodeMemo::FilterDroppedText(std::string& text, TSourceTypes sourceTy
     ::FilterDroppedText(text, sourceTypes);
 }
 
-std::string TCustomCodeMemo::readPastedText(unsigned format)
+std::string TCustomCodeMemo::readPastedText(unsigned format, std::vector<uint32_t>& made)
 {
     // The handler may have changed the clipboard, so its data are asked for only now.
     std::string text;
     try {
         // Without a document's set the characters still come as references.
         TCharacterReferences unused;
-        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences ? FReferences : &unused);
+        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences ? FReferences : &unused, &made);
     } catch (const std::bad_alloc&) {
         throw ECodeMemo(LoadResString(kCannotAllocBuffer));
     }
@@ -167,10 +167,13 @@ void TCustomCodeMemo::PasteFromClipboard()
     FChangeBits |= CHANGE_SELECTION | CHANGE_TEXT;
     if (!IsFormatAvailable(QApplication::clipboard()->mimeData(), format))
         return;
-    std::string text = readPastedText(format);
+    std::vector<uint32_t> made;
+    std::string text = readPastedText(format, made);
     if (text.empty())
         return;
     FilterDroppedText(text, sourceTypes);
+    // The characters pasted are saved as the characters, the references pasted as they were.
+    PlaceCharactersOfNextInsertion(std::move(made));
 
     TScopeGuard group = undoGroupScope(ugPaste);
     TScopeGuard redrawOff = redrawOffScope();

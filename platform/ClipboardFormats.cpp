@@ -82,13 +82,16 @@ bool IsFormatAvailable(const QMimeData* data, TClipFormat format)
     return data->hasFormat(MimeTypeOfFormat(format));
 }
 
-std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references)
+std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references,
+                          std::vector<uint32_t>* made)
 {
+    if (made)
+        made->clear();
     if (!IsFormatAvailable(data, format))
         return {};
     switch (carrierOf(format)) {
-    case TCarrier::Text: return references ? ToEditorText(data->text(), references) : ToWin1252(data->text());
-    case TCarrier::Html: return references ? ToEditorText(data->html(), references) : ToWin1252(data->html());
+    case TCarrier::Text: return references ? ToEditorText(data->text(), references, made) : ToWin1252(data->text());
+    case TCarrier::Html: return references ? ToEditorText(data->html(), references, made) : ToWin1252(data->html());
     case TCarrier::Bytes: break;
     }
     QByteArray bytes = data->data(MimeTypeOfFormat(format));

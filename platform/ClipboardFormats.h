@@ -1,8 +1,10 @@
 // Clipboard formats by the numbers the editor knows them by, carried in Qt's MIME data; the clipboard and drag and drop share this one mapping.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QMimeData;
 class QString;
@@ -27,8 +29,9 @@ QString MimeTypeOfFormat(TClipFormat format);
 bool IsFormatAvailable(const QMimeData* data, TClipFormat format);
 // The format's bytes: text and HTML in Windows-1252, the others as they are carried. Empty when the
 // format is missing. A character Windows-1252 lacks becomes "?", or with `references` its reference
-// "&#N;", remembered there.
-std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references = nullptr);
+// "&#N;", remembered there, with `made` as for Utf8ToEditorText.
+std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references = nullptr,
+                          std::vector<uint32_t>* made = nullptr);
 // Adds the format's bytes (text and HTML in Windows-1252) to `data` beside the formats it holds; a
 // reference to one of the `references` goes as its character, and in text and HTML every line break
 // (CR LF, CR or LF) as LF, the platform's.

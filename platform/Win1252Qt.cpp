@@ -28,10 +28,10 @@ std::string ToWin1252(const QString& text)
     return result;
 }
 
-std::string ToEditorText(const QString& text, TCharacterReferences* references)
+std::string ToEditorText(const QString& text, TCharacterReferences* references, std::vector<uint32_t>* made)
 {
     const QByteArray utf8 = text.toUtf8();
-    return Utf8ToEditorText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), references);
+    return Utf8ToEditorText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), references, made);
 }
 
 QString FromEditorText(std::string_view text, const TCharacterReferences* references)

@@ -172,7 +172,7 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(FileName).c_str(), error.c_str()));
     Bytes.Format = save.Format;
-    Bytes.Written(std::move(bytes), table);
+    Bytes.Written(std::move(save), table);
     rememberDisk(FileName);
     Guardado = true;
     // Undoing back to this text leaves nothing to save.

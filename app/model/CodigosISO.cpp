@@ -345,7 +345,58 @@ bool TCodigosISO::PrintableCharacters() const
                        [](char c) { return static_cast<unsigned char>(c) >= 32 || c == '\t'; });
 }
 
-std::string TCodigosISO::EncodeText(std::string_view text) const
+std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>* sources) const
 {
-    return outsideRegions(text, [this](std::string_view piece) { return CharsToCodes(piece); });
+    if (!sources)
+        return outsideRegions(text, [this](std::string_view piece) { return CharsToCodes(piece); });
+    // The regions as outsideRegions finds them, each character's source noted.
+    sources->clear();
+    std::string out;
+    out.reserve(text.size());
+    const auto keep = [&](size_t from, size_t to) {
+        out.append(text.substr(from, to - from));
+        for (size_t i = from; i < to; ++i)
+            sources->push_back(static_cast<uint32_t>(i));
+    };
+    const auto convert = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            const size_t before = out.size();
+            if (FMapped[byteOf(text[i])])
+                out.append(FExpansion[byteOf(text[i])]);
+            else
+                out.push_back(text[i]);
+            sources->insert(sources->end(), out.size() - before, static_cast<uint32_t>(i));
+        }
+    };
+    size_t at = 0;
+    for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
+        convert(at, start);
+        at = start + kStartMarker.size();
+        const size_t end = findMarker(text, kEndMarker, at);
+        if (end == std::string_view::npos) {
+            keep(start, text.size());
+            at = text.size();
+            break;
+        }
+        keep(start, end + kEndMarker.size());
+        at = end + kEndMarker.size();
+    }
+    convert(at, text.size());
+    sources->push_back(static_cast<uint32_t>(text.size()));
+    return out;
+}
+
+bool TCodigosISO::Protects(std::string_view text, size_t at) const
+{
+    // Only markers that start by `at` matter: the text after is not looked through.
+    const std::string_view before = text.substr(0, std::min(text.size(), at + 1 + kStartMarker.size()));
+    for (size_t from = 0;;) {
+        const size_t start = findMarker(before, kStartMarker, from);
+        if (start == std::string_view::npos || start > at)
+            return false;
+        const size_t end = findMarker(before, kEndMarker, start + kStartMarker.size());
+        if (end == std::string_view::npos || at < end + kEndMarker.size())
+            return true;
+        from = end + kEndMarker.size();
+    }
 }

@@ -54,7 +54,10 @@ public:
     // A reference "&#N;" to one of the `kept` characters is never decoded.
     std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr,
                            const TCharacterReferences* kept = nullptr) const;
-    std::string EncodeText(std::string_view text) const;
+    // With `sources`, as for DecodeText.
+    std::string EncodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
+    // True when the character at `at` lies in a protected region or its markers.
+    bool Protects(std::string_view text, size_t at) const;
     // DecodeText without `sources`, the result taking the place of the text.
     void DecodeInPlace(std::string& text, const TCharacterReferences* kept = nullptr) const;
     // True when no character of the table is below 32 but TAB: no code holds one either, so decoding

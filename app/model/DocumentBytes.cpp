@@ -69,16 +69,25 @@ TDecodeResult TDocumentBytes::decode(std::string_view bytes, const TCodigosISO* 
     // and the codes decoded in place.
     if (!entities || entities->PrintableCharacters()) {
         const TDecodeResult result = DecodeStoredText(bytes, text, format, references, controls);
-        if (entities)
+        if (entities && format.References.Places().empty()) {
             entities->DecodeInPlace(text, &format.References);
+        } else if (entities) {
+            // The places of the references move with the text the codes shrink.
+            std::vector<uint32_t> sources;
+            text = entities->DecodeText(text, &sources, &format.References);
+            format.References.Follow(sources, text);
+        }
         return result;
     }
     std::string decoded;
     const TDecodeResult result = DecodeDocument(bytes, decoded, format, nullptr, references);
     if (controls)
         *controls = HoldsControlCharacters(decoded);
-    decoded = entities->DecodeText(decoded, nullptr, &format.References);
-    text = StoredForm(decoded);
+    std::vector<uint32_t> sources;
+    decoded = entities->DecodeText(decoded, &sources, &format.References);
+    format.References.Follow(sources, decoded);
+    text = StoredForm(decoded, &sources);
+    format.References.Follow(sources, text);
     return result;
 }
 
@@ -113,6 +122,7 @@ TDecodeResult TDocumentBytes::Read(std::string bytes, const TCodigosISO* entitie
         FHasBytes = false;
         FBytes.clear();
         FEntities.reset();
+        FTyped = {};
         Format.Utf8 = true;
         Format.ByteOrderMark = false;
         Format.Utf16 = TDocumentFormat::TUtf16::None;
@@ -126,52 +136,170 @@ void TDocumentBytes::Written(std::string bytes, const TCodigosISO* entities)
 {
     FHasBytes = true;
     FBytes = std::move(bytes);
+    FTyped = {};
     FEntities = entities ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
 }
 
-std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
+void TDocumentBytes::Written(TSaveBytes save, const TCodigosISO* entities)
 {
-    return EncodeDocument(entities ? entities->EncodeText(text) : std::string(text), format);
+    Written(std::move(save.Bytes), entities);
+    FTyped = std::move(save.Typed);
 }
 
-bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities)
+std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format,
+                                   const std::vector<TCharacterReferences::TPlace>& places)
+{
+    if (!entities)
+        return EncodeDocument(text, format, &places);
+    if (places.empty())
+        return EncodeDocument(entities->EncodeText(text), format, &places);
+    // The places go where their references went through the table (a table that rewrites "&" or
+    // digits leaves none to go to).
+    std::vector<uint32_t> sources;
+    const std::string coded = entities->EncodeText(text, &sources);
+    std::vector<TCharacterReferences::TPlace> moved;
+    moved.reserve(places.size());
+    for (const TCharacterReferences::TPlace& place : places) {
+        const auto at = std::lower_bound(sources.begin(), sources.end() - 1, place.At);
+        const auto i = static_cast<size_t>(at - sources.begin());
+        char32_t cp;
+        if (i < coded.size() && *at == place.At && ReadCharacterReference(coded, i, cp) == place.Length)
+            moved.push_back({static_cast<uint32_t>(i), place.Length});
+    }
+    return EncodeDocument(coded, format, &moved);
+}
+
+namespace {
+
+// The first position from which `a` and `b` differ, and how many characters they end alike with
+// after it.
+std::pair<size_t, size_t> differingStretch(std::string_view a, std::string_view b)
+{
+    const size_t shorter = std::min(a.size(), b.size());
+    size_t prefix = std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(shorter), b.begin()).first - a.begin();
+    size_t suffix = 0;
+    while (suffix < shorter - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+        ++suffix;
+    return {prefix, suffix};
+}
+
+} // namespace
+
+bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities,
+                               TSaveBytes::TTyped* typed)
 {
     TDocumentFormat format;
     std::string reopened;
     decode(bytes, entities, reopened, format, nullptr, nullptr);
+    if (typed)
+        *typed = {};
     if (reopened == text)
         return true;
-    // The text's codes read through the table and the references the reopening keeps, as the bytes were.
-    return entities && reopened == StoredForm(entities->DecodeText(text, nullptr, &format.References));
+    if (!entities)
+        return false;
+    // Where they differ, in whole lines: no code nor marker of a protected region spans a line
+    // break, so the text's codes there read as a reopening reads them, the region the stretch
+    // starts in known.
+    const auto [prefix, suffix] = differingStretch(text, reopened);
+    const size_t lineStart = prefix == 0 ? 0 : text.find_last_of('\r', prefix - 1) + 1;
+    size_t lineEnd = text.find('\r', text.size() - suffix);
+    lineEnd = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+    const size_t tail = text.size() - lineEnd;
+    std::string lines;
+    const bool inRegion = entities->Protects(text, lineStart);
+    if (inRegion)
+        lines = TCodigosISO::kStartMarker;
+    lines += text.substr(lineStart, lineEnd - lineStart);
+    std::string meant = StoredForm(entities->DecodeText(lines, nullptr, &format.References));
+    if (inRegion)
+        meant.erase(0, TCodigosISO::kStartMarker.size());
+    if (std::string_view(reopened).substr(lineStart, reopened.size() - tail - lineStart) != meant)
+        return false;
+    if (typed) {
+        typed->Differs = true;
+        typed->At = prefix;
+        typed->Piece = text.substr(prefix, text.size() - suffix - prefix);
+        typed->ReadLength = reopened.size() - suffix - prefix;
+    }
+    return true;
 }
 
-std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities) const
+std::string TDocumentBytes::keptText(std::vector<uint32_t>* offsets) const
+{
+    std::string read = textOf(FBytes, FEntities.get(), offsets);
+    if (!FTyped.Differs || FTyped.At + FTyped.ReadLength > read.size())
+        return read;
+    const auto at = static_cast<std::ptrdiff_t>(FTyped.At);
+    read.replace(FTyped.At, FTyped.ReadLength, FTyped.Piece);
+    if (offsets) {
+        const uint32_t start = (*offsets)[FTyped.At];
+        offsets->erase(offsets->begin() + at, offsets->begin() + at + static_cast<std::ptrdiff_t>(FTyped.ReadLength));
+        offsets->insert(offsets->begin() + at, FTyped.Piece.size(), start);
+    }
+    return read;
+}
+
+TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodigosISO* entities) const
 {
     const TCodigosISO* table = entities;
+    // Only places that hold a reference count: a text given without the editor that keeps them
+    // in step (as a test gives one) may have none where they say.
+    std::vector<TCharacterReferences::TPlace> places;
+    places.reserve(Format.References.Places().size());
+    for (const TCharacterReferences::TPlace& place : Format.References.Places()) {
+        char32_t cp;
+        if (place.At < text.size() && ReadCharacterReference(text, place.At, cp) == place.Length)
+            places.push_back(place);
+    }
+    TWrite result;
     if (FHasBytes) {
         // An untouched text, the usual case, is recognised without mapping offsets; they are worked
-        // out only for a changed one.
-        if (text == textOf(FBytes, FEntities.get(), nullptr))
-            return FBytes;
+        // out only for a changed one. The kept bytes are the file's, or were checked when written.
+        if (text == keptText(nullptr)) {
+            result.Bytes = FBytes;
+            result.ReadsBack = true;
+            result.Typed = FTyped;
+            return result;
+        }
         if (FBytes.size() <= kMaxMappedSize) {
             std::vector<uint32_t> offsets;
-            const std::string read = textOf(FBytes, FEntities.get(), &offsets);
+            const std::string read = keptText(&offsets);
             // The changed stretch lies between the longest common start and end; only it is encoded.
-            const size_t shorter = std::min(text.size(), read.size());
-            size_t prefix = 0;
-            while (prefix < shorter && text[prefix] == read[prefix])
-                ++prefix;
-            size_t suffix = 0;
-            while (suffix < shorter - prefix && text[text.size() - 1 - suffix] == read[read.size() - 1 - suffix])
-                ++suffix;
-            // A reference is one character of the file: the stretch takes it whole.
-            while (prefix > 0 && offsets[prefix - 1] == offsets[prefix])
-                --prefix;
-            while (suffix > 0 && suffix < read.size() && offsets[read.size() - suffix] == offsets[read.size() - suffix - 1])
-                --suffix;
+            auto [prefix, suffix] = differingStretch(text, read);
+            const auto endingAfter = [&](size_t at) {
+                return std::lower_bound(places.begin(), places.end(), at,
+                                        [](const auto& place, size_t offset) { return place.At + place.Length <= offset; });
+            };
+            // A reference is one character of the file, and one standing for its character in the
+            // text is one too: the stretch takes either whole.
+            for (bool moved = true; moved;) {
+                moved = false;
+                while (prefix > 0 && offsets[prefix - 1] == offsets[prefix]) {
+                    --prefix;
+                    moved = true;
+                }
+                while (suffix > 0 && suffix < read.size() && offsets[read.size() - suffix] == offsets[read.size() - suffix - 1]) {
+                    --suffix;
+                    moved = true;
+                }
+                if (const auto first = endingAfter(prefix); first != places.end() && first->At < prefix) {
+                    prefix = first->At;
+                    moved = true;
+                }
+                if (const auto last = endingAfter(text.size() - suffix);
+                    last != places.end() && last->At < text.size() - suffix) {
+                    suffix = text.size() - last->At - last->Length;
+                    moved = true;
+                }
+            }
+            const size_t end = text.size() - suffix;
+            const auto first = endingAfter(prefix);
+            std::vector<TCharacterReferences::TPlace> inStretch;
+            for (auto place = first; place != places.end() && place->At < end; ++place)
+                inStretch.push_back({static_cast<uint32_t>(place->At - prefix), place->Length});
             const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
             const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);
-            const std::string_view changed = text.substr(prefix, text.size() - prefix - suffix);
+            const std::string_view changed = text.substr(prefix, end - prefix);
             // Joined pieces can read differently (a new LF after a kept lone CR makes one line
             // break of two, a code can span the seam): only bytes that give the text back are
             // written so. Another kind of line break for the new text often avoids the join.
@@ -181,22 +309,34 @@ std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* enti
                 if (*lineBreak)
                     format.LineBreak = lineBreak;
                 std::string bytes(before);
-                bytes += encode(changed, table, format);
+                bytes += encode(changed, table, format, inStretch);
                 bytes += after;
-                if (reopensAs(bytes, text, table))
-                    return bytes;
+                if (reopensAs(bytes, text, table, &result.Typed)) {
+                    result.Bytes = std::move(bytes);
+                    result.ReadsBack = true;
+                    return result;
+                }
             }
         }
     }
-    return encode(text, table, Format);
+    result.Bytes = encode(text, table, Format, places);
+    result.ReadsBack = reopensAs(result.Bytes, text, table, &result.Typed);
+    return result;
+}
+
+std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities) const
+{
+    return write(text, entities).Bytes;
 }
 
 TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, const TCodigosISO* entities) const
 {
-    TSaveBytes save{Write(text, entities), Format};
-    // The kept bytes, and joins that were checked, read back by construction; only a whole
-    // encoding can read as another text, but checking every save costs one read and rules it out.
-    if (reopensAs(save.Bytes, text, entities))
+    TWrite written = write(text, entities);
+    TSaveBytes save;
+    save.Bytes = std::move(written.Bytes);
+    save.Format = Format;
+    save.Typed = std::move(written.Typed);
+    if (written.ReadsBack)
         return save;
     save.ReadsBack = false;
     if (Format.Utf8 || Format.Utf16 != TDocumentFormat::TUtf16::None)
@@ -204,11 +344,13 @@ TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, cons
     TDocumentFormat utf8 = Format;
     utf8.Utf8 = true;
     utf8.ByteOrderMark = false;
-    std::string bytes = encode(text, entities, utf8);
-    if (reopensAs(bytes, text, entities)) {
+    std::string bytes = encode(text, entities, utf8, Format.References.Places());
+    TSaveBytes::TTyped typed;
+    if (reopensAs(bytes, text, entities, &typed)) {
         save.Bytes = std::move(bytes);
         save.Format = utf8;
         save.Utf8Instead = true;
+        save.Typed = std::move(typed);
     }
     return save;
 }

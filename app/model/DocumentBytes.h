@@ -23,22 +23,36 @@ public:
     // document is read with `model`: its bytes are not kept, and the document is written as UTF-8.
     TDecodeResult Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model = false);
     // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
-    // characters to codes through `entities` when given, in the format read.
+    // characters to codes through `entities` when given, in the format read. A reference becomes its
+    // character only at the places Format.References holds for the text (read from the file so, or
+    // typed as the character); any other stays as typed.
     std::string Write(std::string_view text, const TCodigosISO* entities) const;
     // What a save writes: Write's bytes when they reopen (read with the same table) to the text, its
     // typed codes read as characters. When no way of writing the file's encoding gives the text back (a Windows-1252 file whose
     // bytes beyond ASCII, once the rest became codes, are valid UTF-8 and reopen as it), ReadsBack
     // is false and the save must ask before writing: Bytes are then the text in UTF-8 with Format
     // the format they are written in when those reopen to it (Utf8Instead), else Write's bytes.
+    // The check looks at the stretch where the reopened text differs from the text, whole lines of
+    // it, so that a code typed in a large page costs a save no more than another edit.
     struct TSaveBytes {
         std::string Bytes;
         TDocumentFormat Format;
         bool ReadsBack = true;
         bool Utf8Instead = false;
+        // Where the text differs from what the bytes reopen as (the codes the author typed).
+        struct TTyped {
+            bool Differs = false;
+            size_t At = 0;         // the same in both
+            std::string Piece;     // the text's characters there
+            size_t ReadLength = 0; // how many characters the reopening has instead
+        } Typed;
     };
     TSaveBytes SaveBytes(std::string_view text, const TCodigosISO* entities) const;
-    // After `bytes` (made by Write from the same table) reached the file: they are the ones kept.
+    // After `bytes` (made by Write from the same table, reading back as the text) reached the file:
+    // they are the ones kept.
     void Written(std::string bytes, const TCodigosISO* entities);
+    // After the bytes of `save` reached the file.
+    void Written(TSaveBytes save, const TCodigosISO* entities);
     // The bytes kept from the file as last read or written; nil for a document that has none yet.
     const std::string* KeptBytes() const { return FHasBytes ? &FBytes : nullptr; }
 
@@ -62,14 +76,30 @@ private:
     // The editor's text of `bytes` read as this document was; with `offsets`, the offset in `bytes`
     // of each character, and of the end.
     std::string textOf(std::string_view bytes, const TCodigosISO* entities, std::vector<uint32_t>* offsets) const;
-    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
+    // The text the kept bytes stand for: what they read as, with the codes the author typed where
+    // the last save wrote them; with `offsets` as for textOf, every character of those codes at the
+    // offset of their bytes' start, so that a changed stretch takes them whole.
+    std::string keptText(std::vector<uint32_t>* offsets) const;
+    // `text` as bytes in `format`, the references at `places` (offsets in `text`) as characters.
+    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format,
+                              const std::vector<TCharacterReferences::TPlace>& places);
+    // What Write gives, and whether the bytes are known to reopen as the text means.
+    struct TWrite {
+        std::string Bytes;
+        bool ReadsBack = false;
+        TSaveBytes::TTyped Typed;
+    };
+    TWrite write(std::string_view text, const TCodigosISO* entities) const;
     // True when `bytes` reopen (read with `entities`) as the characters `text` means: the editor's
     // text with its codes read as a reopening reads them, so that a code the author typed ("&nbsp;")
-    // is the character the file will show, and no other text.
-    static bool reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities);
+    // is the character the file will show, and no other text. `typed` gets where they differ.
+    static bool reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities,
+                          TSaveBytes::TTyped* typed = nullptr);
 
     bool FHasBytes = false;
     std::string FBytes;
+    // Where the kept bytes reopen as other characters than the text they were written from.
+    TSaveBytes::TTyped FTyped;
     // The table the kept bytes were read with: the same bytes must give the same text again.
     std::shared_ptr<const TCodigosISO> FEntities;
 };

@@ -293,6 +293,7 @@ size_t TUndoRecord::Size() const
         size += sizeof(TMemoryStream) + Stream->Bytes().size();
     if (Ranges)
         size += Ranges->Bytes();
+    size += Places.size() * sizeof(uint32_t);
     return size;
 }
 
@@ -626,9 +627,12 @@ void TUndoRecorder::logSelection(TSelectionRange selection)
 
 void TUndoRecorder::pushTransaction(int operation, TSelectionRange before,
                                     std::unique_ptr<std::string> oldText,
-                                    std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after)
+                                    std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after,
+                                    std::vector<uint32_t> oldPlaces)
 {
-    pushWhole(operation, before, makeText(std::move(oldText)), std::move(newRecord), after);
+    std::unique_ptr<TUndoRecord> old = makeText(std::move(oldText));
+    old->Places = std::move(oldPlaces);
+    pushWhole(operation, before, std::move(old), std::move(newRecord), after);
 }
 
 void TUndoRecorder::pushWhole(int operation, TSelectionRange before, std::unique_ptr<TUndoRecord> first,
@@ -685,8 +689,12 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
                 BadLogEntry();
             const TSelectionRange selection = FTarget.GetSelection();
             std::unique_ptr<std::string> oldText;
-            if (selection.Start != selection.End)
+            FSavedOldPlaces.clear();
+            if (selection.Start != selection.End) {
                 oldText = std::make_unique<std::string>(FTarget.GetSelText());
+                FSavedOldPlaces = FTarget.CharacterPlaces(std::min(selection.Start, selection.End),
+                                                          std::max(selection.Start, selection.End));
+            }
             if (operation == uoReplaceText)
                 FSavedNew = copyText(data.Text);
             else
@@ -705,10 +713,13 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
                 newRecord->Kind = urStream;
                 newRecord->Stream = std::move(FSavedStream);
             }
+            const TSelectionRange now = FTarget.GetSelection();
+            newRecord->Places = FTarget.CharacterPlaces(std::min(FSavedSelection.Start, FSavedSelection.End),
+                                                        std::max(now.Start, now.End));
             std::unique_ptr<std::string> oldText = std::move(FSavedOld);
             FTransaction = 0;
             pushTransaction(operation, FSavedSelection, std::move(oldText), std::move(newRecord),
-                            FTarget.GetSelection());
+                            FTarget.GetSelection(), std::move(FSavedOldPlaces));
         }
         return;
     case uoReplaceRanges:
@@ -896,6 +907,7 @@ void TUndoRecorder::undoTransaction(const TUndoRecord& before, const TUndoRecord
     FTarget.SetSelection({std::min(b.Start, b.End), std::max(a.Start, a.End)});
     if (lineStartEdit)
         FTarget.ResetHighlightStart();
+    FTarget.PlaceCharactersOfNextInsertion(old.Places);
     FTarget.InsertText(old.Text ? std::string_view(*old.Text) : std::string_view());
     FTarget.SetSelection(b);
 }
@@ -905,8 +917,10 @@ void TUndoRecorder::redoTransaction(const TUndoRecord& before, TUndoRecord& inse
     FTarget.SetSelection(selectionOf(before));
     if (inserted.Stream) {
         inserted.Stream->SetPosition(0);
+        FTarget.PlaceCharactersOfNextInsertion(inserted.Places);
         FTarget.LoadStream(*inserted.Stream);
     } else {
+        FTarget.PlaceCharactersOfNextInsertion(inserted.Places);
         FTarget.InsertText(inserted.Text ? std::string_view(*inserted.Text) : std::string_view());
     }
     FTarget.SetSelection(selectionOf(after));

@@ -37,11 +37,143 @@ size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp)
     return at + 1 - pos;
 }
 
+void TCharacterReferences::AddPlace(size_t at, size_t length)
+{
+    const TPlace place{static_cast<uint32_t>(at), static_cast<uint32_t>(length)};
+    // Places mostly come in order: as a file is read, or typed one after the other.
+    if (FPlaces.empty() || FPlaces.back().At < place.At) {
+        FPlaces.push_back(place);
+        return;
+    }
+    const auto where = std::lower_bound(FPlaces.begin(), FPlaces.end(), place,
+                                        [](const TPlace& a, const TPlace& b) { return a.At < b.At; });
+    if (where != FPlaces.end() && where->At == place.At)
+        *where = place;
+    else
+        FPlaces.insert(where, place);
+}
+
+void TCharacterReferences::Replaced(size_t start, size_t removed, size_t inserted)
+{
+    if (FPlaces.empty())
+        return;
+    // The places that end by the change's start stay. Of the rest, those starting inside the
+    // removed stretch (or before an insertion that falls inside them) go, and the others move.
+    auto first = std::lower_bound(FPlaces.begin(), FPlaces.end(), start,
+                                  [](const TPlace& place, size_t at) { return place.At + place.Length <= at; });
+    const size_t limit = removed ? start + removed : start;
+    auto past = first;
+    while (past != FPlaces.end() && past->At < limit)
+        ++past;
+    first = FPlaces.erase(first, past);
+    const int64_t shift = static_cast<int64_t>(inserted) - static_cast<int64_t>(removed);
+    if (shift != 0)
+        for (auto at = first; at != FPlaces.end(); ++at)
+            at->At = static_cast<uint32_t>(at->At + shift);
+}
+
+void TCharacterReferences::Replaced(const std::vector<TChange>& changes)
+{
+    if (FPlaces.empty() || changes.empty())
+        return;
+    std::vector<TPlace> kept;
+    kept.reserve(FPlaces.size());
+    size_t next = 0;
+    int64_t shift = 0;
+    for (const TPlace& place : FPlaces) {
+        // The changes wholly before the place only move it: a removal that ends by its start, an
+        // insertion at its start or before.
+        while (next < changes.size() &&
+               (changes[next].Removed ? changes[next].Start + changes[next].Removed <= place.At
+                                      : changes[next].Start <= place.At)) {
+            shift += static_cast<int64_t>(changes[next].Inserted) - static_cast<int64_t>(changes[next].Removed);
+            ++next;
+        }
+        // The next change, not before the place, reaches into it when it starts inside it.
+        if (next < changes.size() && changes[next].Start < place.At + place.Length)
+            continue;
+        kept.push_back({static_cast<uint32_t>(place.At + shift), place.Length});
+    }
+    FPlaces = std::move(kept);
+}
+
+void TCharacterReferences::Follow(const std::vector<uint32_t>& sources, std::string_view text)
+{
+    std::vector<TPlace> moved;
+    moved.reserve(FPlaces.size());
+    size_t at = 0;
+    for (const TPlace& place : FPlaces) {
+        while (at < text.size() && sources[at] < place.At)
+            ++at;
+        char32_t cp;
+        if (at < text.size() && sources[at] == place.At && ReadCharacterReference(text, at, cp) == place.Length &&
+            sources[at + place.Length - 1] == place.At + place.Length - 1)
+            moved.push_back({static_cast<uint32_t>(at), place.Length});
+    }
+    FPlaces = std::move(moved);
+}
+
+namespace {
+
+// Calls `found` (offset, length) for each reference "&#N;" of the text, from the start.
+template <typename Found>
+void eachReference(std::string_view text, Found found)
+{
+    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at)) {
+        char32_t cp;
+        const size_t length = ReadCharacterReference(text, at, cp);
+        if (length) {
+            found(at, length);
+            at += length;
+        } else {
+            ++at;
+        }
+    }
+}
+
+} // namespace
+
+std::vector<uint32_t> TCharacterReferences::PlacesIn(std::string_view text, size_t base) const
+{
+    std::vector<uint32_t> which;
+    if (FPlaces.empty())
+        return which;
+    auto place = std::lower_bound(FPlaces.begin(), FPlaces.end(), base,
+                                  [](const TPlace& p, size_t at) { return p.At < at; });
+    if (place == FPlaces.end() || place->At >= base + text.size())
+        return which;
+    uint32_t number = 0;
+    eachReference(text, [&](size_t at, size_t length) {
+        while (place != FPlaces.end() && place->At < base + at)
+            ++place;
+        if (place != FPlaces.end() && place->At == base + at && place->Length == length)
+            which.push_back(number);
+        ++number;
+    });
+    return which;
+}
+
+void TCharacterReferences::Place(std::string_view text, size_t base, const std::vector<uint32_t>& which)
+{
+    if (which.empty())
+        return;
+    uint32_t number = 0;
+    size_t next = 0;
+    eachReference(text, [&](size_t at, size_t length) {
+        if (next < which.size() && which[next] == number) {
+            AddPlace(base + at, length);
+            ++next;
+        }
+        ++number;
+    });
+}
+
 namespace {
 
 // UTF-8 as editor text, each byte that starts no character as `malformed` writes it.
 template <typename Malformed>
-std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, Malformed malformed)
+std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, Malformed malformed,
+                             std::vector<uint32_t>* made = nullptr)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -66,6 +198,8 @@ std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
         } else {
             if (references)
                 references->Remember(cp);
+            if (made)
+                made->push_back(static_cast<uint32_t>(out.size()));
             out += CharacterReference(cp);
         }
     }
@@ -74,9 +208,25 @@ std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
 
 } // namespace
 
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references)
+std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, std::vector<uint32_t>* made)
 {
-    return utf8ToEditorText(utf8, references, [](std::string& out, unsigned char) { out += '?'; });
+    std::vector<uint32_t> offsets;
+    std::string text = utf8ToEditorText(utf8, references, [](std::string& out, unsigned char) { out += '?'; },
+                                        made ? &offsets : nullptr);
+    if (made) {
+        // The offsets of the references made, as their numbers among all the text's references.
+        made->clear();
+        size_t next = 0;
+        uint32_t number = 0;
+        eachReference(text, [&](size_t at, size_t) {
+            if (next < offsets.size() && offsets[next] == at) {
+                made->push_back(number);
+                ++next;
+            }
+            ++number;
+        });
+    }
+    return text;
 }
 
 std::string FilePathText(std::string_view path)

@@ -2,25 +2,69 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The characters a document holds as references: those it was read with and those typed, pasted or
-// dropped into it. Writing the document turns a reference to one of them back into the character;
-// any other reference stays as it was typed.
+// dropped into it, and where in the document's text such references stand. Writing the document
+// turns the reference at one of those places back into the character; any other reference, also one
+// to a remembered character, was typed as such and stays as typed.
 class TCharacterReferences {
 public:
     bool IsRemembered(char32_t cp) const { return FCodePoints.count(cp) != 0; }
     void Remember(char32_t cp) { FCodePoints.insert(cp); }
-    void Clear() { FCodePoints.clear(); }
+    void Clear()
+    {
+        FCodePoints.clear();
+        FPlaces.clear();
+    }
     size_t Count() const { return FCodePoints.size(); }
     bool Empty() const { return FCodePoints.empty(); }
-    bool operator==(const TCharacterReferences&) const = default;
+    // Alike when they remember the same characters: the places belong to one text, not to the set.
+    bool operator==(const TCharacterReferences& other) const { return FCodePoints == other.FCodePoints; }
+
+    // A reference standing for its character: its offset in the text and its length.
+    struct TPlace {
+        uint32_t At = 0;
+        uint32_t Length = 0;
+        bool operator==(const TPlace&) const = default;
+    };
+    // The places, ascending and apart.
+    const std::vector<TPlace>& Places() const { return FPlaces; }
+    // The reference of `length` characters at `at` stands for its character.
+    void AddPlace(size_t at, size_t length);
+    void ClearPlaces() { FPlaces.clear(); }
+    void SetPlaces(std::vector<TPlace> places) { FPlaces = std::move(places); }
+    // The text was rewritten so that its character i came from offset sources[i] (ascending) of the
+    // text the places were in: each place goes where its "&" went, and is lost when its reference
+    // did not come through whole.
+    void Follow(const std::vector<uint32_t>& sources, std::string_view text);
+    // The text changed: `removed` characters at `start` gave way to `inserted` others. A reference
+    // the change reached into is no longer the one it was and loses its place; the places after
+    // the change move with their text.
+    void Replaced(size_t start, size_t removed, size_t inserted);
+    // A change of many stretches at once.
+    struct TChange {
+        size_t Start = 0; // where the stretch stood before any of the changes
+        size_t Removed = 0;
+        size_t Inserted = 0;
+    };
+    // The same for many stretches, ascending and apart, in one pass.
+    void Replaced(const std::vector<TChange>& changes);
+    // Which of the references the piece of text `text`, standing at `base` in the document's text,
+    // holds ("&#N;" counted from its start, from 0) stand for their characters.
+    std::vector<uint32_t> PlacesIn(std::string_view text, size_t base) const;
+    // The references of `text` (at `base`) with the numbers `which` (as PlacesIn gives them) stand
+    // for their characters.
+    void Place(std::string_view text, size_t base, const std::vector<uint32_t>& which);
 
 private:
     std::set<char32_t> FCodePoints;
+    std::vector<TPlace> FPlaces;
 };
 
 // The reference a character is held as: "&#" its decimal code point ";".
@@ -31,7 +75,10 @@ size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp);
 
 // UTF-8 (the platform's text) as editor text: each character with a Windows-1252 byte as that byte,
 // each other one as its reference, remembered in `references` when given. Malformed bytes become "?".
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references);
+// With `made`, which of the result's references ("&#N;" counted from 0) stand for characters, as
+// TCharacterReferences::PlacesIn numbers them; the others were in the text as references.
+std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references,
+                             std::vector<uint32_t>* made = nullptr);
 // A file name (the file system's bytes, UTF-8) as the program's Windows-1252 texts show it (a tab,
 // the title, a menu, a message): each character as its byte, one Windows-1252 lacks as its reference,
 // as the editor shows such characters; each byte that spells no UTF-8 character as the replacement

@@ -220,6 +220,7 @@ TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string
             continue;
         }
         const std::string reference = CharacterReference(cp);
+        format.References.AddPlace(converted.size(), reference.size());
         converted += reference;
         format.References.Remember(cp);
         if (references)
@@ -290,6 +291,7 @@ public:
                     out[written++] = converted;
                 } else {
                     const std::string reference = CharacterReference(cp);
+                    format.References.AddPlace(text.size() + written, reference.size());
                     std::memcpy(out + written, reference.data(), reference.size());
                     written += reference.size();
                     format.References.Remember(cp);
@@ -388,16 +390,28 @@ TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocum
 namespace {
 
 // EncodeDocument; `atFileStart` when the bytes begin the file read as UTF-8.
-std::string encodeDocument(std::string_view text, const TDocumentFormat& format, bool atFileStart)
+std::string encodeDocument(std::string_view text, const TDocumentFormat& format, bool atFileStart,
+                           const std::vector<TCharacterReferences::TPlace>* places)
 {
     if (format.Utf16 != TUtf16::None) {
         TDocumentFormat utf8 = format;
         utf8.Utf8 = true;
         utf8.ByteOrderMark = false;
         utf8.Utf16 = TUtf16::None;
-        return Utf8ToUtf16(encodeDocument(text, utf8, false), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
+        return Utf8ToUtf16(encodeDocument(text, utf8, false, places), format.Utf16 == TUtf16::BigEndian,
+                           format.ByteOrderMark);
     }
-    const TCharacterReferences* references = format.Utf8 && !format.References.Empty() ? &format.References : nullptr;
+    const TCharacterReferences* references =
+        format.Utf8 && !format.References.Empty() && !places ? &format.References : nullptr;
+    // The next place, when they are given.
+    size_t place = 0;
+    const auto atPlace = [&](size_t i) {
+        if (!places || !format.Utf8)
+            return false;
+        while (place < places->size() && (*places)[place].At < i)
+            ++place;
+        return place < places->size() && (*places)[place].At == i;
+    };
     std::string out;
     out.reserve(text.size() + text.size() / 16 + 3);
     if (format.Utf8 && format.ByteOrderMark)
@@ -410,10 +424,19 @@ std::string encodeDocument(std::string_view text, const TDocumentFormat& format,
             out += format.LineBreak;
             continue;
         }
-        char32_t cp;
-        const size_t reference = references && c == '&' ? ReadCharacterReference(text, i, cp) : 0;
+        char32_t cp = 0;
+        size_t reference = 0;
+        if (c == '&' && references) {
+            reference = ReadCharacterReference(text, i, cp);
+            if (reference && !references->IsRemembered(cp))
+                reference = 0;
+        } else if (c == '&' && atPlace(i)) {
+            reference = ReadCharacterReference(text, i, cp);
+            if (reference != (*places)[place].Length)
+                reference = 0;
+        }
         // A leading U+FEFF without a mark before it would read back as the mark: it stays a reference.
-        if (reference && references->IsRemembered(cp) && !(cp == kZeroWidthNoBreakSpace && out.empty() && atFileStart)) {
+        if (reference && !(cp == kZeroWidthNoBreakSpace && out.empty() && atFileStart)) {
             AppendUtf8(out, cp);
             i += reference - 1;
         } else if (format.Utf8) {
@@ -427,7 +450,8 @@ std::string encodeDocument(std::string_view text, const TDocumentFormat& format,
 
 } // namespace
 
-std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
+std::string EncodeDocument(std::string_view text, const TDocumentFormat& format,
+                           const std::vector<TCharacterReferences::TPlace>* places)
 {
-    return encodeDocument(text, format, true);
+    return encodeDocument(text, format, true, places);
 }

@@ -40,13 +40,15 @@ bool IsValidUtf8(std::string_view bytes);
 // The file's bytes as editor text. The text keeps the file's line breaks; `format` says how to write
 // the text back. With `offsets`, it receives for each character of the text the offset of the bytes
 // it was read from (every character of a reference that of its character), and the bytes' length
-// after the last. With `references`, the number of characters read as references.
+// after the last. With `references`, the number of characters read as references. The places of
+// those references go into format.References.
 TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
                              std::vector<uint32_t>* offsets = nullptr, size_t* references = nullptr);
 // DecodeDocument, with the text in the form the editor's line store keeps it: each line break
 // (CR, LF, CR LF or LF CR) one CR, every other character below 32 but TAB "." (the text's last
 // character excepted, which keeps its code unless it is NUL). One pass over the bytes. `controls`
 // receives whether the decoded text held control characters (HoldsControlCharacters).
+// The places of the references it reads characters as go into format.References.
 TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocumentFormat& format,
                                size_t* references = nullptr, bool* controls = nullptr);
 // True when the bytes hold a character below 32 other than TAB, LF and CR (NUL, form feed, ESC...):
@@ -57,5 +59,7 @@ bool HoldsControlCharacters(std::string_view bytes);
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);
 // The editor's text (line breaks CR, LF or CR LF) as the file's bytes in `format`; each line break
 // becomes the format's one, and in a UTF-8 or UTF-16 file each reference to one of the format's
-// characters becomes the character.
-std::string EncodeDocument(std::string_view text, const TDocumentFormat& format);
+// characters becomes the character. With `places` (where in `text` references stand for their
+// characters, ascending), only the references there become characters: the others were typed.
+std::string EncodeDocument(std::string_view text, const TDocumentFormat& format,
+                           const std::vector<TCharacterReferences::TPlace>* places = nullptr);

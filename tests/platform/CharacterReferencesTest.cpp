@@ -35,6 +35,70 @@ TEST(CharacterReferences, OnlyTheCanonicalFormIsRead)
     EXPECT_EQ(CharacterReference(0x1F600), "&#128512;");
 }
 
+TEST(CharacterReferences, PlacesFollowTheTextAndGoWhenTheirReferenceIsTouched)
+{
+    // Any change to a text with places, made as one change and as the same change among many, keeps
+    // the places of the references it did not reach, where their text went, and only those.
+    std::mt19937 random(119);
+    const std::string pieces[] = {"&#945;", "&#8594;", "a", "&", ";", "#9"};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        TCharacterReferences set;
+        for (size_t n = random() % 8; n > 0; --n) {
+            const std::string& piece = pieces[random() % std::size(pieces)];
+            char32_t cp;
+            if (ReadCharacterReference(piece, 0, cp) && random() % 2)
+                set.AddPlace(text.size(), piece.size());
+            text += piece;
+        }
+        const size_t start = random() % (text.size() + 1);
+        const size_t removed = random() % (text.size() - start + 1);
+        const std::string inserted = random() % 2 ? "" : pieces[random() % std::size(pieces)];
+        // What stays: each place wholly before the change, or wholly after it, moved.
+        std::vector<TCharacterReferences::TPlace> wanted;
+        for (const TCharacterReferences::TPlace& place : set.Places()) {
+            if (place.At + place.Length <= start)
+                wanted.push_back(place);
+            else if (place.At >= start + removed && (removed > 0 || place.At >= start))
+                wanted.push_back({static_cast<uint32_t>(place.At + inserted.size() - removed), place.Length});
+        }
+        SCOPED_TRACE(text + " " + std::to_string(start) + " " + std::to_string(removed) + " " + inserted);
+        TCharacterReferences one = set, many = set;
+        one.Replaced(start, removed, inserted.size());
+        EXPECT_EQ(one.Places(), wanted);
+        // Among others: one change before (at 0, when it is apart) and none after.
+        std::vector<TCharacterReferences::TChange> changes;
+        if (start > 0 && (set.Places().empty() || set.Places().front().At > 0))
+            changes.push_back({0, 0, 2});
+        changes.push_back({start, removed, inserted.size()});
+        many.Replaced(changes);
+        std::vector<TCharacterReferences::TPlace> shifted = wanted;
+        if (changes.size() == 2)
+            for (TCharacterReferences::TPlace& place : shifted)
+                place.At += 2;
+        EXPECT_EQ(many.Places(), shifted);
+        // The places read back by their numbers give the same places.
+        const std::string changed = text.substr(0, start) + inserted + text.substr(start + removed);
+        // Each place left still holds its reference, the one it held.
+        for (const TCharacterReferences::TPlace& place : one.Places()) {
+            char32_t cp;
+            EXPECT_EQ(ReadCharacterReference(changed, place.At, cp), place.Length);
+        }
+        TCharacterReferences again;
+        const std::string_view rest = std::string_view(changed).substr(changed.empty() ? 0 : 1);
+        again.Place(rest, 1, one.PlacesIn(rest, 1));
+        std::vector<TCharacterReferences::TPlace> fromOne;
+        for (const TCharacterReferences::TPlace& place : one.Places())
+            if (place.At >= 1)
+                fromOne.push_back(place);
+        EXPECT_EQ(again.Places(), fromOne);
+    }
+    // The references pasted text makes are numbered among those it had.
+    std::vector<uint32_t> made;
+    EXPECT_EQ(Utf8ToEditorText("&#945;\xCE\xB1&#9\xE2\x86\x92;", nullptr, &made), "&#945;&#945;&#9&#8594;;");
+    EXPECT_EQ(made, (std::vector<uint32_t>{1, 2}));
+}
+
 TEST(CharacterReferences, PlatformTextGoesInAsReferencesAndComesOutAsCharacters)
 {
     TCharacterReferences set;

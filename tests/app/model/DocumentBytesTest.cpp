@@ -191,3 +191,59 @@ TEST(DocumentBytes, ASaveReopensToItsTextOrSaysItWouldNot)
     EXPECT_FALSE(save.ReadsBack);
     EXPECT_FALSE(save.Utf8Instead);
 }
+
+TEST(DocumentBytes, TheQuestionLooksAtTheChangedLinesAndAsksAsTheWholeTextWould)
+{
+    // A table with a code for a no-break space and none for "&"; pages of lines holding codes,
+    // UTF-8 or Windows-1252 characters and protected regions; codes and letters typed into them and
+    // stretches deleted, one save after another. Each save asks exactly when its bytes reopen as
+    // other characters than the text means (the text with its codes read as a reopening reads them),
+    // and the bytes it writes unasked reopen as that.
+    TCodigosISO table;
+    ASSERT_TRUE(table.LoadFromText("\xA0 &nbsp;\n\xE1 &aacute;\n\xC3 &Atilde;\n\xAC &not;\n"));
+    const std::vector<std::string> pieces = {"a", "&nbsp;", "&aacute;", "\r\n", "\n", "\xC3\xA1", "\xE1",
+                                             "<!--INI_OMITECHAR-->", "<!--FIN_OMITECHAR-->", "&#945;", "\xCE\xB1", " "};
+    const std::vector<std::string> typings = {"x", "&nbsp;", "&aacute;", "&not;", "\r", "&#945;", "&", "nbsp;"};
+    std::mt19937 random(121);
+    int asked = 0, unasked = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes;
+        for (size_t n = 1 + random() % 12; n > 0; --n)
+            bytes += pieces[random() % pieces.size()];
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        TDocumentBytes document;
+        std::string text;
+        document.Read(bytes, &table, text);
+        for (int save = 0; save < 3; ++save) {
+            // The third save has nothing new to write.
+            if (save < 2 && random() % 3 && !text.empty()) {
+                // A stretch deleted: what is left of a Windows-1252 file may read as UTF-8.
+                const size_t at = random() % text.size();
+                text.erase(at, 1 + random() % 4);
+            } else if (save < 2) {
+                text.insert(random() % (text.size() + 1), typings[random() % typings.size()]);
+            }
+            text = TDocumentBytes::StoredForm(text);
+            const TDocumentBytes::TSaveBytes written = document.SaveBytes(text, &table);
+            const std::string plain = document.Write(text, &table);
+            TDocumentBytes reopened;
+            std::string back;
+            reopened.Read(plain, &table, back);
+            const bool meant =
+                back == text || back == TDocumentBytes::StoredForm(table.DecodeText(text, nullptr, &reopened.Format.References));
+            EXPECT_EQ(written.ReadsBack, meant) << testing::PrintToString(text);
+            if (!written.ReadsBack) {
+                ++asked;
+                break;
+            }
+            ++unasked;
+            EXPECT_EQ(written.Bytes, plain);
+            document.Format = written.Format;
+            document.Written(written, &table);
+            // Unchanged since, the same bytes.
+            EXPECT_EQ(document.Write(text, &table), plain);
+        }
+    }
+    EXPECT_GT(asked, 10);
+    EXPECT_GT(unasked, 2000);
+}

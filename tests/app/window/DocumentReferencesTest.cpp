@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <filesystem>
@@ -175,7 +176,7 @@ TEST(DocumentReferences, RandomUtf8TextsKeepTheirCharactersThroughUntouchedSaves
     EXPECT_GT(withCharacters, 200);
 }
 
-TEST(DocumentReferences, AReferenceTypedToACharacterTheDocumentNeverHeldStaysAsTyped)
+TEST(DocumentReferences, AReferenceTypedStaysAsTypedWhateverCharactersTheDocumentHolds)
 {
     TCodeMemo editor;
     TempDir folder("app");
@@ -186,7 +187,7 @@ TEST(DocumentReferences, AReferenceTypedToACharacterTheDocumentNeverHeldStaysAsT
         opened.type(editor, 3, "&#8594;&#10003;");
         opened.save(editor, nullptr);
         const bool check = bytes.find("\xE2\x9C\x93") != std::string::npos;
-        EXPECT_EQ(ReadFileBytes(path), check ? "<p>&#8594;\xE2\x9C\x93\xE2\x9C\x93 s\xC3\xAD</p>\n"
+        EXPECT_EQ(ReadFileBytes(path), check ? "<p>&#8594;&#10003;\xE2\x9C\x93 s\xC3\xAD</p>\n"
                                              : "<p>&#8594;&#10003;s\xC3\xAD</p>\n");
         TEditingFile::Detach(editor);
     }
@@ -197,6 +198,71 @@ TEST(DocumentReferences, AReferenceTypedToACharacterTheDocumentNeverHeldStaysAsT
     opened.save(editor, nullptr);
     EXPECT_EQ(ReadFileBytes(old), "<p>x\xE1 &#8594;</p>\r\n");
     TEditingFile::Detach(editor);
+}
+
+TEST(DocumentReferences, TheFilesCharacterAndTheSameReferenceTypedKeepTheirFormsThroughSavesReopeningAndUndo)
+{
+    TCodeMemo editor;
+    editor.resize(400, 300);
+    TempDir folder("app");
+    const TCodigosISO entities = defaultEntities();
+    const auto typeKey = [&](const char* utf8) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(utf8));
+        QCoreApplication::sendEvent(&editor, &key);
+    };
+    const std::string original = "Letra \xCE\xB1 griega\n";
+    // The typed references as typed; a β typed as the character, saved as it.
+    const std::string saved = "Letra \xCE\xB1 griega. En HTML se escribe &#945; o &#233; (\xCE\xB2)\n";
+    for (const char* name : {"griega.txt", "griega.html"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.file(name, original);
+        {
+            TOpened opened(editor, path, &entities);
+            EXPECT_EQ(editor.StoredText(), "Letra &#945; griega\r");
+            opened.type(editor, 19, ". En HTML se escribe &#945; o &#233; (");
+            typeKey("\xCE\xB2");
+            typeKey(")");
+            ASSERT_EQ(editor.StoredText(), "Letra &#945; griega. En HTML se escribe &#945; o &#233; (&#946;)\r");
+            opened.save(editor, &entities);
+            EXPECT_EQ(ReadFileBytes(path), saved);
+            // Undone, the file's character alone; redone, each form again; saved each time.
+            for (int step = 0; step < 3; ++step)
+                editor.Undo();
+            opened.save(editor, &entities);
+            EXPECT_EQ(ReadFileBytes(path), original);
+            for (int step = 0; step < 3; ++step)
+                editor.Redo();
+            opened.save(editor, &entities);
+            EXPECT_EQ(ReadFileBytes(path), saved);
+            TEditingFile::Detach(editor);
+        }
+        // Reopened, the text is the same, and edits around both kinds (the changed stretch holding
+        // them all) keep each form: also the file's character deleted and brought back by undo.
+        TOpened again(editor, path, &entities);
+        const std::string text = "Letra &#945; griega. En HTML se escribe &#945; o &#233; (&#946;)\r";
+        EXPECT_EQ(editor.StoredText(), text);
+        again.type(editor, 0, "Una ");
+        TSelectionRange alpha{10, 16};
+        editor.PerformSelection(SMM_SET, alpha);
+        editor.PerformText(EM_REPLACESEL, 1, "");
+        EXPECT_EQ(editor.StoredText(), "Una Letra  griega. En HTML se escribe &#945; o &#233; (&#946;)\r");
+        again.save(editor, &entities);
+        EXPECT_EQ(ReadFileBytes(path), "Una Letra  griega. En HTML se escribe &#945; o &#233; (\xCE\xB2)\n");
+        editor.Undo();
+        again.type(editor, static_cast<int>(text.size()) + 3, "!");
+        EXPECT_EQ(editor.StoredText(), "Una " + text.substr(0, text.size() - 1) + "!\r");
+        again.save(editor, &entities);
+        EXPECT_EQ(ReadFileBytes(path), "Una " + saved.substr(0, saved.size() - 1) + "!\n");
+        editor.Undo();
+        editor.Undo();
+        again.save(editor, &entities);
+        EXPECT_EQ(ReadFileBytes(path), saved);
+        editor.Redo();
+        editor.Redo();
+        again.save(editor, &entities);
+        EXPECT_EQ(ReadFileBytes(path), "Una " + saved.substr(0, saved.size() - 1) + "!\n");
+        TEditingFile::Detach(editor);
+    }
 }
 
 TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
@@ -220,6 +286,23 @@ TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
     EXPECT_TRUE(opened.file.Bytes.Format.References.IsRemembered(0x2713));
     opened.save(editor, nullptr);
     EXPECT_EQ(ReadFileBytes(path), "<p>\xE2\x9C\x93\xF0\x9F\x98\x80!a \xE2\x86\x92 b</p>\n");
+
+    // A long paste goes in by pieces: its characters are the characters wherever they fall, its
+    // references as they were; so after its undo and redo.
+    editor.SelectAll();
+    const std::string filler(20000, 'z');
+    QApplication::clipboard()->setText(QString::fromUtf8("\xCE\xB1&#945;" + filler + "\xCE\xB1&#946;\n"));
+    editor.PasteFromClipboard();
+    const std::string longPaste = "\xCE\xB1&#945;" + filler + "\xCE\xB1&#946;\n";
+    opened.save(editor, nullptr);
+    EXPECT_TRUE(ReadFileBytes(path) == longPaste);
+    editor.Undo();
+    opened.save(editor, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "<p>\xE2\x9C\x93\xF0\x9F\x98\x80!a \xE2\x86\x92 b</p>\n");
+    editor.Redo();
+    opened.save(editor, nullptr);
+    EXPECT_TRUE(ReadFileBytes(path) == longPaste);
+    editor.Undo();
 
     // Cut puts them there too, and takes them out of the text.
     TSelectionRange pasted{3, 21};
