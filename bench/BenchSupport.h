@@ -9,11 +9,13 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/dialogs/Tips.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 
 // A folder of the benchmark program's own under the temporary folder, made at the first call and
 // removed with what it holds when the program ends; empty when it cannot be made.
@@ -102,6 +104,30 @@ inline std::string VariedSamplePages(size_t bytes)
     text.reserve(bytes + pages[0].size());
     for (size_t i = 0; text.size() < bytes; ++i)
         text += pages[i % std::size(pages)];
+    return text;
+}
+
+// 20 MB of HTML (as BenchBytes scales it: the documentation page and a long list of links, in
+// turns) in which `matches` occurrences of "class", spread evenly, are left; the others become "cl4ss".
+inline std::string PageWithMatchesOfClass(size_t matches)
+{
+    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
+    std::string list;
+    for (int i = 0; i < 200; ++i)
+        list += "<LI class=\"entrada\"><A class=\"enlace\" HREF=\"pagina" + std::to_string(i) + ".html\">Entrada " +
+                std::to_string(i) + "</A></LI>\r\n";
+    const std::string block = ReadFileBytes(data + "pages/documentation.html") + list;
+    std::string text;
+    text.reserve(BenchBytes(20u << 20) + block.size());
+    while (text.size() < BenchBytes(20u << 20))
+        text += block;
+    std::vector<size_t> found;
+    const std::string lower = AsciiLowerCase(text);
+    for (size_t at = lower.find("class"); at != std::string::npos; at = lower.find("class", at + 5))
+        found.push_back(at);
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i * matches / found.size() == (i + 1) * matches / found.size())
+            text.replace(found[i], 5, "cl4ss");
     return text;
 }
 
