@@ -131,6 +131,26 @@ inline std::string PageWithMatchesOfClass(size_t matches)
     return text;
 }
 
+// A minified script of at least `bytes` bytes (as BenchBytes scales them) as bundlers write it: a
+// licence comment, then one line of functions, objects and string tables; the documentation page's
+// search index repeated with its names numbered, so that no two stretches are alike.
+inline std::string MinifiedScript(size_t bytes)
+{
+    const std::string page = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/pages/documentation.html");
+    const size_t open = page.find("<script>") + 8;
+    const std::string block = page.substr(open, page.find("</script>") - open);
+    bytes = BenchBytes(bytes);
+    std::string text = "/*! bundle 4.2.0 | (c) Kestrima | MIT */\n";
+    text.reserve(bytes + block.size() + 200);
+    for (int i = 0; text.size() < bytes; ++i) {
+        text += "!function(e,t){\"use strict\";var m" + std::to_string(i) + "=function(n){return n&&n.__esModule?n:{default:n}};";
+        text += block;
+        text += ";e.module" + std::to_string(i) + "=m" + std::to_string(i) + "}(window,document);";
+    }
+    text += "\n//# sourceMappingURL=bundle.min.js.map\n";
+    return text;
+}
+
 // Each iteration types a character at `at` or takes it away again, in turns: an edit with its
 // highlighting run.
 inline void TypeAndTakeBack(benchmark::State& state, TCodeMemo& memo, int at)

@@ -1,8 +1,9 @@
-// The Selection menu's text tools over a whole 1 MB page in the main window, from the command to the window's next paint.
+// The Selection menu's text tools over a whole 1 MB page in the main window, from the command to the window's next paint: a page of many lines, and one long line wrapped.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <string>
+#include <utility>
 
 #include "app/window/uFormPrincipal.h"
 #include "bench/BenchSupport.h"
@@ -21,14 +22,15 @@ std::string withAccents(std::string page)
     return page;
 }
 
-// A shown window with one new document holding 1 MB of the varied sample pages.
+// A shown window with one new document holding `text`, with word wrap on or off.
 struct TToolWindow {
-    TToolWindow()
+    TToolWindow(std::string text, bool wrapped) : page(std::move(text))
     {
         form.resize(1000, 700);
         form.show();
         QApplication::processEvents();
         form.AbreArchivo("", false, ekHTML);
+        memo.SetWordWrap(wrapped);
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
         memo.Change();
         loaded = memo.StoredText();
@@ -37,16 +39,14 @@ struct TToolWindow {
     bool application = (ensureApplication(), true);
     TformPrincipal form;
     TCodeMemo& memo = *form.CodeMemo();
-    const std::string page = withAccents(VariedSamplePages(1u << 20));
+    const std::string page;
     std::string loaded;
 };
 
 // Each iteration selects the whole page, runs the tool and lets the window paint; the tool's undo,
 // outside the timing, gives the page back for the next one.
-void BM_TextToolOnAWholePage(benchmark::State& state)
+void runTool(benchmark::State& state, TToolWindow& window, int tool)
 {
-    const int tool = static_cast<int>(state.range(0));
-    TToolWindow window;
     TCodeMemo& memo = window.memo;
     bool changed = true, undone = true;
     for (auto _ : state) {
@@ -70,6 +70,13 @@ void BM_TextToolOnAWholePage(benchmark::State& state)
         state.SkipWithError("one undo did not give the page back");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(window.page.size()));
 }
+
+// 1 MB of the varied sample pages, without word wrap.
+void BM_TextToolOnAWholePage(benchmark::State& state)
+{
+    TToolWindow window(withAccents(VariedSamplePages(1u << 20)), false);
+    runTool(state, window, static_cast<int>(state.range(0)));
+}
 // Sort up and down, upper and lower case, characters to codes and back, strip tags, tags to codes,
 // capitals, blanks.
 BENCHMARK(BM_TextToolOnAWholePage)
@@ -80,5 +87,13 @@ BENCHMARK(BM_TextToolOnAWholePage)
     ->Arg(11)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+// A minified script of 1 MB on one line, wrapped to the window: upper case, and the sort.
+void BM_TextToolOnALongWrappedLine(benchmark::State& state)
+{
+    TToolWindow window(MinifiedScript(1u << 20), true);
+    runTool(state, window, static_cast<int>(state.range(0)));
+}
+BENCHMARK(BM_TextToolOnALongWrappedLine)->ArgName("tool")->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
