@@ -9,11 +9,13 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/dialogs/Tips.h"
 #include "app/model/KestrimaConfig.h"
 #include "editor/CodeMemo.h"
 #include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 
 // A folder of the benchmark program's own under the temporary folder, made at the first call and
 // removed with what it holds when the program ends; empty when it cannot be made.
@@ -102,6 +104,50 @@ inline std::string VariedSamplePages(size_t bytes)
     text.reserve(bytes + pages[0].size());
     for (size_t i = 0; text.size() < bytes; ++i)
         text += pages[i % std::size(pages)];
+    return text;
+}
+
+// 20 MB of HTML (as BenchBytes scales it: the documentation page and a long list of links, in
+// turns) in which `matches` occurrences of "class", spread evenly, are left; the others become "cl4ss".
+inline std::string PageWithMatchesOfClass(size_t matches)
+{
+    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
+    std::string list;
+    for (int i = 0; i < 200; ++i)
+        list += "<LI class=\"entrada\"><A class=\"enlace\" HREF=\"pagina" + std::to_string(i) + ".html\">Entrada " +
+                std::to_string(i) + "</A></LI>\r\n";
+    const std::string block = ReadFileBytes(data + "pages/documentation.html") + list;
+    std::string text;
+    text.reserve(BenchBytes(20u << 20) + block.size());
+    while (text.size() < BenchBytes(20u << 20))
+        text += block;
+    std::vector<size_t> found;
+    const std::string lower = AsciiLowerCase(text);
+    for (size_t at = lower.find("class"); at != std::string::npos; at = lower.find("class", at + 5))
+        found.push_back(at);
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i * matches / found.size() == (i + 1) * matches / found.size())
+            text.replace(found[i], 5, "cl4ss");
+    return text;
+}
+
+// A minified script of at least `bytes` bytes (as BenchBytes scales them) as bundlers write it: a
+// licence comment, then one line of functions, objects and string tables; the documentation page's
+// search index repeated with its names numbered, so that no two stretches are alike.
+inline std::string MinifiedScript(size_t bytes)
+{
+    const std::string page = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/pages/documentation.html");
+    const size_t open = page.find("<script>") + 8;
+    const std::string block = page.substr(open, page.find("</script>") - open);
+    bytes = BenchBytes(bytes);
+    std::string text = "/*! bundle 4.2.0 | (c) Kestrima | MIT */\n";
+    text.reserve(bytes + block.size() + 200);
+    for (int i = 0; text.size() < bytes; ++i) {
+        text += "!function(e,t){\"use strict\";var m" + std::to_string(i) + "=function(n){return n&&n.__esModule?n:{default:n}};";
+        text += block;
+        text += ";e.module" + std::to_string(i) + "=m" + std::to_string(i) + "}(window,document);";
+    }
+    text += "\n//# sourceMappingURL=bundle.min.js.map\n";
     return text;
 }
 

@@ -34,26 +34,10 @@ const TLargeFile& largePage(size_t megabytes = 20)
     return page100;
 }
 
-// A minified script of 5.8 MB as bundlers write it: a licence comment, then one line of functions,
-// objects and string tables; the documentation page's search index repeated with its names numbered,
-// so that no two stretches are alike.
+// The minified script of 5.8 MB.
 const TLargeFile& minifiedScript()
 {
-    static const TLargeFile script = [] {
-        const std::string page = ReadFileBytes(std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/pages/documentation.html");
-        const size_t open = page.find("<script>") + 8;
-        const std::string block = page.substr(open, page.find("</script>") - open);
-        const size_t bytes = BenchBytes(5800u << 10);
-        std::string text = "/*! bundle 4.2.0 | (c) Kestrima | MIT */\n";
-        text.reserve(bytes + block.size() + 200);
-        for (int i = 0; text.size() < bytes; ++i) {
-            text += "!function(e,t){\"use strict\";var m" + std::to_string(i) + "=function(n){return n&&n.__esModule?n:{default:n}};";
-            text += block;
-            text += ";e.module" + std::to_string(i) + "=m" + std::to_string(i) + "}(window,document);";
-        }
-        text += "\n//# sourceMappingURL=bundle.min.js.map\n";
-        return TLargeFile("bundle.min.js", text);
-    }();
+    static const TLargeFile script("bundle.min.js", MinifiedScript(5800u << 10));
     return script;
 }
 

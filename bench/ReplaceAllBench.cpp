@@ -1,6 +1,7 @@
-// Replace All in the main window's editor: 10 000 and 200 000 matches in 20 MB of HTML, with marks on them, and its undo.
+// Replace All in the main window's editor: 10 000 and 200 000 matches in 20 MB of HTML, with marks on them, its undo and its redo.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <string>
 #include <vector>
 
@@ -78,36 +79,12 @@ BENCHMARK(BM_ReplaceAllLargeHtml)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // ---- many matches: "class" in 20 MB of HTML
 
-// 20 MB of HTML (the documentation page and a long list of links, in turns) in which `matches`
-// occurrences of "class", spread evenly, are left; the others become "cl4ss".
-std::string manyMatchesPage(size_t matches)
-{
-    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
-    std::string list;
-    for (int i = 0; i < 200; ++i)
-        list += "<LI class=\"entrada\"><A class=\"enlace\" HREF=\"pagina" + std::to_string(i) + ".html\">Entrada " +
-                std::to_string(i) + "</A></LI>\r\n";
-    const std::string block = ReadFileBytes(data + "pages/documentation.html") + list;
-    std::string text;
-    text.reserve(BenchBytes(20u << 20) + block.size());
-    while (text.size() < BenchBytes(20u << 20))
-        text += block;
-    std::vector<size_t> found;
-    const std::string lower = AsciiLowerCase(text);
-    for (size_t at = lower.find("class"); at != std::string::npos; at = lower.find("class", at + 5))
-        found.push_back(at);
-    for (size_t i = 0; i < found.size(); ++i)
-        if (i * matches / found.size() == (i + 1) * matches / found.size())
-            text.replace(found[i], 5, "cl4ss");
-    return text;
-}
-
 const std::string& pageWithMatches(size_t matches)
 {
     static std::string few, many;
     std::string& page = matches < 100000 ? few : many;
     if (page.empty())
-        page = manyMatchesPage(BenchBytes(matches));
+        page = PageWithMatchesOfClass(BenchBytes(matches));
     return page;
 }
 
@@ -181,27 +158,71 @@ void BM_ReplaceAllManyMatchesWithMarks(benchmark::State& state)
 }
 BENCHMARK(BM_ReplaceAllManyMatchesWithMarks)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Undoing the replace all of 200 000 matches: one step, one pass.
-void BM_UndoReplaceAllManyMatches(benchmark::State& state)
+// The window's replace all, as its dialog runs it: in one update of the lines.
+void replaceAllInWindow(TCodeMemo& memo, const std::string& pattern, const std::string& replacement)
+{
+    memo.Lines().BeginUpdate();
+    ReplaceAllText(memo, frDown | frReplaceAll, pattern, replacement);
+    memo.Lines().EndUpdate();
+}
+
+// Ends a step as the window ends it: with its paint.
+void paintOnce(TCodeMemo& memo, int64_t paints)
+{
+    memo.Change();
+    if (memo.PaintsDone() == paints)
+        memo.Paint();
+}
+
+// Undoing or redoing the replace all of 200 000 matches in a shown window, up to its paint: one step,
+// one pass either way.
+void replayReplaceAll(benchmark::State& state, bool redo)
 {
     const std::string& page = pageWithMatches(static_cast<size_t>(state.range(0)));
     TReplaceWindow window;
+    window.form.resize(1000, 700);
+    window.form.show();
+    QApplication::processEvents();
     TCodeMemo& memo = window.memo;
-    std::string loaded;
+    std::string loaded, replaced;
     for (auto _ : state) {
         state.PauseTiming();
         loadPage(memo, page, false);
         if (loaded.empty())
             loaded = memo.StoredText();
-        ReplaceAllText(memo, frDown | frReplaceAll, "class", "klass");
-        memo.Change();
+        replaceAllInWindow(memo, "class", "klass");
+        paintOnce(memo, memo.PaintsDone());
+        if (replaced.empty())
+            replaced = memo.StoredText();
+        if (redo) {
+            memo.Undo();
+            paintOnce(memo, memo.PaintsDone());
+        }
+        const int64_t paints = memo.PaintsDone();
         state.ResumeTiming();
-        memo.Undo();
+        if (redo)
+            memo.Redo();
+        else
+            memo.Undo();
+        paintOnce(memo, paints);
     }
-    if (memo.StoredText() != loaded)
-        state.SkipWithError("the undo did not give the page back");
+    if (memo.StoredText() != (redo ? replaced : loaded))
+        state.SkipWithError(redo ? "the redo did not make the replacements again"
+                                 : "the undo did not give the page back");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
 }
+
+void BM_UndoReplaceAllManyMatches(benchmark::State& state)
+{
+    replayReplaceAll(state, false);
+}
 BENCHMARK(BM_UndoReplaceAllManyMatches)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same page and matches: the redo should cost what the undo costs.
+void BM_RedoReplaceAllManyMatches(benchmark::State& state)
+{
+    replayReplaceAll(state, true);
+}
+BENCHMARK(BM_RedoReplaceAllManyMatches)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

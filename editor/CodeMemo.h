@@ -618,6 +618,8 @@ public:
     virtual int MarkEnd(TTextMark* mark);
     // A marked range of kind `flag` (1: a search match), painted until ClearMarks.
     TTextMark* MarkRange(int start, int length, int flag);
+    // Marks every range as MarkRange does, in one pass over the marks and with one paint.
+    void MarkRanges(const std::vector<TTextRange>& ranges, int flag);
     void ClearMarks();
     // The marks; nil until the first is added.
     const TObjectList* TextMarks() const { return FTextMarks.get(); }
@@ -685,6 +687,12 @@ public:
     // search text), and selects the match; reports a failure (OnSearchFail or a message) and is false
     // when there is none.
     bool FindNext(int& pos);
+    // The matches of the last search (SearchText with SearchFlags) from `from` on, as FindNext finds
+    // them one after another with the caret put one character past the start of the match before:
+    // overlapping matches count, a plain match is as long as SearchText and a regular expression's
+    // runs to the end of its whole match. The selection stays, and nothing is reported. One watched
+    // search: Escape stops it with the matches found so far. A backward search finds none.
+    std::vector<TTextRange> MatchesFrom(int from);
     // Entry n of the last regular-expression match (n clamped to its element count), and that count.
     int MatchPos(uint8_t n);
     int MatchCount();
@@ -698,7 +706,9 @@ public:
     // "Reemplazar todo" that undoes in one pass too. Between batches a long run shows the busy cursor
     // and Escape stops it, leaving the batches made (whole ranges, the first ones) as the undo step.
     // Returns how many ranges were replaced. The caret ends after the last new text made; the text is
-    // drawn again once, at the end.
+    // drawn again once, at the end. A caller that places the caret elsewhere opens the group
+    // (ugReplaceAll) itself around the call and the placing: the step then ends there, and its redo
+    // puts the caret there again.
     int ReplaceMatches(const TRangeEdits& matches);
     // How many ranges one batch of ReplaceMatches takes; tests make it small.
     static void SetReplaceBatch(size_t ranges);
@@ -994,6 +1004,8 @@ private:
     std::unique_ptr<TObjectList> FTextMarks;
     std::vector<TTextMark*> FMarksFound;
     void createNamedBookmarks();
+    // The text marks, made with the control's handlers on first use.
+    TObjectList& textMarks();
     // Frees the marks and named bookmarks, each announced, while the control's events can still run.
     void releaseMarks();
     TREParser FREParser;

@@ -160,7 +160,7 @@ void TCustomCodeMemo::clearNamedBookmarks()
 
 // ---------------------------------------------------------------- text marks
 
-TTextMark* TCustomCodeMemo::AddMark(int start, int length, uint32_t data)
+TObjectList& TCustomCodeMemo::textMarks()
 {
     if (!FTextMarks) {
         FTextMarks = std::make_unique<TObjectList>();
@@ -173,7 +173,12 @@ TTextMark* TCustomCodeMemo::AddMark(int start, int length, uint32_t data)
                 OnMarkChange(this, mark);
         };
     }
-    TTextMark* mark = FTextMarks->Add(start, length, data);
+    return *FTextMarks;
+}
+
+TTextMark* TCustomCodeMemo::AddMark(int start, int length, uint32_t data)
+{
+    TTextMark* mark = textMarks().Add(start, length, data);
     FFullRepaint = true;
     Paint();
     return mark;
@@ -227,6 +232,15 @@ TTextMark* TCustomCodeMemo::MarkRange(int start, int length, int flag)
     TTextMark* mark = AddMark(start, length, 0);
     mark->Kind = static_cast<uint8_t>(flag);
     return mark;
+}
+
+void TCustomCodeMemo::MarkRanges(const std::vector<TTextRange>& ranges, int flag)
+{
+    if (ranges.empty())
+        return;
+    textMarks().AddRanges(ranges, static_cast<uint8_t>(flag));
+    FFullRepaint = true;
+    Paint();
 }
 
 void TCustomCodeMemo::ClearMarks()

@@ -29,6 +29,9 @@ constexpr size_t kPlainCut = 79;
 constexpr size_t kDialogTextCut = 80;
 constexpr size_t kMaxTokenLength = 4096;
 
+// Matches found between two looks for Escape in a search for every match: a look costs a clock reading.
+constexpr size_t kMatchesBetweenChecks = 64;
+
 constexpr int kAskReplace = 4401;
 constexpr int kNotFound = 4403;
 constexpr int kSearchedString = 4404;
@@ -188,6 +191,48 @@ public:
         rememberMatch(start, end);
         pos = start;
         return true;
+    }
+
+    // ---- every match at once
+
+    std::vector<TTextRange> matchesFrom(int from)
+    {
+        std::vector<TTextRange> matches;
+        const std::string& pattern = FMemo.SearchText;
+        const int flags = FMemo.SearchFlags;
+        const int length = FMemo.TextLength();
+        if (pattern.empty() || (flags & smsBackward))
+            return matches;
+        TScopeGuard watch = watched();
+        const bool regExpr = (flags & smsRegExpr) != 0;
+        try {
+            if (regExpr && !FRE.Compile(pattern))
+                return matches;
+            // Each search starts one character past the start of the match before, as FindNext goes
+            // on from a caret put there; the loop asks for Escape now and then, a regular
+            // expression's match itself too.
+            for (int pos = std::max(from, 0); pos < length;) {
+                if (matches.size() % kMatchesBetweenChecks == 0 && FState.Watch.StopRequested())
+                    break;
+                TTextRange match;
+                if (regExpr) {
+                    if (!FRE.Match(streamAt(pos), true))
+                        break;
+                    match = {FRE.MatchEntry(0), FRE.MatchEntry(FRE.ElementCount())};
+                } else {
+                    const int at = plainSearch(pos, (flags & smsWholeWord) != 0, (flags & smsMatchCase) != 0, false,
+                                               pattern);
+                    if (at >= length)
+                        break;
+                    match = {at, at + static_cast<int>(pattern.size())};
+                }
+                matches.push_back(match);
+                pos = match.Start + 1;
+            }
+        } catch (const ERegExprError&) {
+            // It compiled for the first match; a failure now ends the search with what it found.
+        }
+        return matches;
     }
 
     // ---- the dialogs' requests
@@ -571,7 +616,9 @@ private:
         for (const TReplacement& r : list)
             edits.Add(r.Start, r.Length, r.Text);
         // Stopped half-way, the replacements made so far stay, as one undo step. When another document
-        // came into the editor meanwhile, the caret there is that document's own.
+        // came into the editor meanwhile, the caret there is that document's own. The step ends with
+        // the caret placed below, so that its redo puts the caret there too.
+        TScopeGuard step = FMemo.undoGroupScope(ugReplaceAll);
         const TUndoStack* const log = FMemo.UndoStack();
         const size_t made = static_cast<size_t>(FMemo.ReplaceMatches(edits));
         if (made == 0 || FMemo.UndoStack() != log)
@@ -706,6 +753,11 @@ bool TCustomCodeMemo::FindText(const std::string& text, int& pos, uint16_t flags
 bool TCustomCodeMemo::FindNext(int& pos)
 {
     return FindReplace(*this).findNext(pos);
+}
+
+std::vector<TTextRange> TCustomCodeMemo::MatchesFrom(int from)
+{
+    return FindReplace(*this).matchesFrom(from);
 }
 
 int TCustomCodeMemo::MatchPos(uint8_t n)

@@ -206,9 +206,17 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
         TRangeEdits edits;
         for (int start : ascending)
             edits.Add(start, length, replacement);
+        // The step ends with the caret placed below, so that its redo puts the caret there too.
+        TUndoGroupScope step(editor.UndoRecorder(), ugReplaceAll);
+        const TUndoStack* const log = editor.UndoStack();
         const size_t made = static_cast<size_t>(editor.ReplaceMatches(edits));
         if (made == 0)
             return;
+        // Another document that came into the editor meanwhile stopped the run and keeps its own caret.
+        if (editor.UndoStack() != log) {
+            ReplaceAllActive = false;
+            return;
+        }
         // The caret ends after the replacement made last when going one by one: downward the last
         // one, upward the first. Stopped half-way, after the last one made.
         const size_t last = request.down || made < edits.Count() ? made - 1 : 0;

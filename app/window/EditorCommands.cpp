@@ -2,7 +2,7 @@
 #include "app/window/EditorCommands.h"
 
 #include <algorithm>
-#include <utility>
+#include <vector>
 
 #include "editor/CodeMemo.h"
 #include "platform/core/ScopeGuard.h"
@@ -42,28 +42,17 @@ int MarkAllMatches(TCustomCodeMemo& memo, std::string& lastText, int32_t& lastOp
     lastText = text;
     lastOptions = options;
     const int first = pos;
-    const bool regExpr = (options & smsRegExpr) != 0;
-    // Running out of matches ends the marking; it is no failed search to tell the user of.
-    TSearchFailEvent report = std::exchange(memo.OnSearchFail, [](TCustomCodeMemo*, const std::string&) {});
-    TScopeGuard quiet([&memo, &report] { memo.OnSearchFail = std::move(report); });
-    int marks = 0;
-    // Each search starts past the last match; one that came back to it or before (a search that
-    // went round to the start) would mark the same matches for ever.
-    for (int previous = -1; pos > previous;) {
-        // The editor searched its own cut of a long text: the match is as long as that cut.
-        const int end = regExpr ? memo.MatchPos(static_cast<uint8_t>(memo.MatchCount()))
-                                : pos + static_cast<int>(memo.SearchText.size());
-        memo.MarkRange(pos, std::max(0, end - pos), 1);
-        ++marks;
-        previous = pos;
-        select(memo, pos + 1, pos + 1);
-        if (!memo.FindNext(pos) || pos < 0)
-            break;
-    }
-    quiet.End();
+    // The editor searched its own cut of a long text: a plain match is as long as that cut.
+    const int end = (options & smsRegExpr) ? memo.MatchPos(static_cast<uint8_t>(memo.MatchCount()))
+                                           : pos + static_cast<int>(memo.SearchText.size());
+    // Every further match as FindNext finds them, each search going on one character past the start
+    // of the match before, in one watched run that Escape stops with the matches found so far.
+    std::vector<TTextRange> matches = memo.MatchesFrom(first + 1);
+    matches.insert(matches.begin(), TTextRange{first, std::max(first, end)});
+    memo.MarkRanges(matches, 1);
     update.End();
     select(memo, first, first);
-    return marks;
+    return static_cast<int>(matches.size());
 }
 
 std::string HelpWord(TCustomCodeMemo& memo)

@@ -2,7 +2,11 @@
 #include "editor/model/Bookmarks.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
+#include <memory>
+
+#include "platform/core/ScopeGuard.h"
 
 namespace {
 
@@ -237,6 +241,48 @@ TTextMark* TObjectList::Add(int start, int length, uint32_t data, uint8_t kind)
     FOwned.insert(mark);
     enter(mark);
     return mark;
+}
+
+void TObjectList::AddRanges(const std::vector<TTextRange>& ranges, uint8_t kind)
+{
+    // Made whole before the list takes any of them, so that running out of memory leaves it as it was.
+    std::vector<std::unique_ptr<TTextMark>> made;
+    made.reserve(ranges.size());
+    for (const TTextRange& range : ranges) {
+        auto mark = std::make_unique<TTextMark>();
+        mark->FStart = std::max(0, std::min(range.Start, range.End));
+        mark->FEnd = std::max(mark->FStart, std::max(range.Start, range.End));
+        mark->Kind = kind;
+        made.push_back(std::move(mark));
+    }
+    // One by one, each would go after every mark starting where it starts or before: a stable merge
+    // by start, the list's marks first, keeps that order.
+    const auto byStart = [](const TTextMark* a, const TTextMark* b) { return a->FStart < b->FStart; };
+    std::vector<TTextMark*> added;
+    added.reserve(made.size());
+    for (const auto& mark : made)
+        added.push_back(mark.get());
+    if (!std::is_sorted(added.begin(), added.end(), byStart))
+        std::stable_sort(added.begin(), added.end(), byStart);
+    std::vector<TTextMark*> merged;
+    merged.reserve(FMarks.size() + added.size());
+    std::merge(FMarks.begin(), FMarks.end(), added.begin(), added.end(), std::back_inserter(merged), byStart);
+    TScopeGuard unowned([this, &added] {
+        for (const TTextMark* mark : added)
+            FOwned.erase(mark);
+    });
+    FOwned.reserve(FOwned.size() + made.size());
+    FOwned.insert(added.begin(), added.end());
+    FMarks = std::move(merged);
+    unowned.Dismiss();
+    for (auto& mark : made) {
+        noteSpan(mark.get());
+        mark.release();
+    }
+    for (size_t i = 0; i < FMarks.size(); ++i) {
+        FMarks[i]->FPrev = i > 0 ? FMarks[i - 1] : nullptr;
+        FMarks[i]->FNext = i + 1 < FMarks.size() ? FMarks[i + 1] : nullptr;
+    }
 }
 
 bool TObjectList::FindMark(int start, int length, TTextMark*& mark) const

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "editor/model/LineStore.h"
 #include "editor/model/RangeEdits.h"
 #include "platform/core/Classes.h"
 
@@ -110,6 +111,9 @@ public:
     // A mark over the ordered pair (start, start + length), entered after the marks that start where
     // it starts or before.
     TTextMark* Add(int start, int length, uint32_t data, uint8_t kind = 0);
+    // A mark of `kind` (data 0) over each range, entered as Add one after another enters them, in
+    // one pass over the list.
+    void AddRanges(const std::vector<TTextRange>& ranges, uint8_t kind);
     // The first mark in order that overlaps or follows the range: true when `start` lies in
     // [mark start, mark end] or the mark starts in [start, start + length].
     bool FindMark(int start, int length, TTextMark*& mark) const;

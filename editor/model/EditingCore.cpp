@@ -652,7 +652,7 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     // The next chunk of a long insertion goes in at the end of this one, in the last new record.
     FLookup = {chain.Last, start + static_cast<int>(text.size()) - chain.Last->Len};
     markFollowingChanged(chain.First, FView.LinesPerWindow + 2);
-    if (wordWrapOn()) {
+    if (wordWrapOn() && !FWrapDeferred) {
         rewrapLines(chain.First, chain.Last);
     }
 }
@@ -680,6 +680,9 @@ int TCodeMemoCore::insertAtCaret(const char* text, int length, bool continues)
     }
     int total = 0;
     int pos = 0;
+    const int from = FAnchor;
+    const bool wrapOnce = wordWrapOn() && length > kChunkSize && !FWrapDeferred;
+    TScopeGuard deferred = wrapDeferredScope(wrapOnce);
     while (pos < length) {
         int n = std::min(length - pos, kChunkSize);
         bool last = pos + n == length && !continues;
@@ -695,8 +698,29 @@ int TCodeMemoCore::insertAtCaret(const char* text, int length, bool continues)
         total += normal;
         pos += n;
     }
+    if (wrapOnce) {
+        deferred.End();
+        rewrapInserted(from, FCaret);
+    }
     settleLongRecords();
     return total;
+}
+
+TScopeGuard TCodeMemoCore::wrapDeferredScope(bool defer)
+{
+    if (!defer || FWrapDeferred)
+        return {};
+    FWrapDeferred = true;
+    return TScopeGuard([this] { FWrapDeferred = false; });
+}
+
+void TCodeMemoCore::rewrapInserted(int start, int end)
+{
+    int recordStart = 0;
+    TLineRecord* first = recordHolding(std::clamp(start, 0, FTextLength), recordStart);
+    TLineRecord* last = recordHolding(std::clamp(end, 0, FTextLength), recordStart);
+    if (first && last)
+        rewrapLines(first, last);
 }
 
 void TCodeMemoCore::InsertText(const char* text)
@@ -778,6 +802,9 @@ void TCodeMemoCore::InsertStream(TStream& stream)
             FCaretLineCut = false;
             FWholeBefore = nullptr;
         });
+        const int from = std::clamp(OrderedSelection().Start, 0, FTextLength);
+        const bool wrapOnce = wordWrapOn() && remaining > kChunkSize && !FWrapDeferred;
+        TScopeGuard deferred = wrapDeferredScope(wrapOnce);
         bool first = true;
         while (remaining > 0) {
             int64_t got = stream.Read(buffer.get(), std::min<int64_t>(remaining, kChunkSize + 1));
@@ -798,6 +825,10 @@ void TCodeMemoCore::InsertStream(TStream& stream)
             FWholeBefore = nullptr;
             first = false;
             FAnchor = FCaret;
+        }
+        if (wrapOnce) {
+            deferred.End();
+            rewrapInserted(from, FCaret);
         }
     }
     FChangeBits |= kChangedText;

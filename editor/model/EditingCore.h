@@ -297,6 +297,14 @@ private:
     std::vector<TLineRecord*> FLongRecords;
     bool FLongRecordsOverflow = false;
     void forgetLongRecord(const TLineRecord* record);
+    // Set while the chunks of one long insertion go in: with word wrap on, its lines are wrapped
+    // once when the whole of it stands (a line wrapped after each chunk would be wrapped whole again
+    // for every chunk of it).
+    bool FWrapDeferred = false;
+    // Defers the wrapping for the scope when `defer` is set (an empty guard otherwise), and wraps the
+    // lines of an insertion from `start` to `end` once it stands.
+    [[nodiscard]] TScopeGuard wrapDeferredScope(bool defer);
+    void rewrapInserted(int start, int end);
     // The last record found by offset, so that edits near each other do not walk from the start.
     struct LookupCache {
         TLineRecord* Record = nullptr;

@@ -893,7 +893,10 @@ void TUndoRecorder::replay(bool forward)
         }
         scope.end();
         FTarget.UpdateView();
-        FTarget.ScrollCaret();
+        // A replace all leaves the view where it was, however far from it its last replacement
+        // lies, and so does its redo.
+        if (!(forward && seenKind == ugReplaceAll))
+            FTarget.ScrollCaret();
     }
     FTarget.Change();
 }

@@ -180,6 +180,49 @@ TEST(TextMarks, FindingMarksByRange)
     EXPECT_EQ(found, nullptr);
 }
 
+TEST(TextMarks, RangesAddedAtOnceStandAsAddedOneByOne)
+{
+    std::mt19937 random(3126);
+    for (int round = 0; round < 200; ++round) {
+        // Marks already there, then ranges in any order, some reversed or out of the text, sharing
+        // starts with each other and with the marks there; none, one or many.
+        TObjectList once, oneByOne;
+        std::uniform_int_distribution<int> place(-3, 40), count(0, 12);
+        for (int i = count(random); i > 0; --i) {
+            const int start = place(random), length = place(random) % 6;
+            once.Add(start, length, static_cast<uint32_t>(i), 2);
+            oneByOne.Add(start, length, static_cast<uint32_t>(i), 2);
+        }
+        std::vector<TTextRange> ranges;
+        for (int i = round == 0 ? 0 : count(random); i > 0; --i) {
+            const int start = place(random);
+            ranges.push_back({start, start + place(random) % 6});
+        }
+        if (round % 2 == 0)
+            std::sort(ranges.begin(), ranges.end(), [](auto& a, auto& b) { return a.Start < b.Start; });
+        once.AddRanges(ranges, 1);
+        for (const TTextRange& range : ranges)
+            oneByOne.Add(range.Start, range.End - range.Start, 0, 1);
+        ASSERT_EQ(once.Count(), oneByOne.Count()) << round;
+        for (int i = 0; i < once.Count(); ++i) {
+            const TTextMark* a = once.Mark(i);
+            const TTextMark* b = oneByOne.Mark(i);
+            ASSERT_EQ(rangeOf(a), rangeOf(b)) << round << ' ' << i;
+            ASSERT_EQ(a->Kind, b->Kind) << round << ' ' << i;
+            ASSERT_EQ(a->Data, b->Data) << round << ' ' << i;
+            ASSERT_TRUE(once.Contains(a));
+        }
+        expectOrdered(once);
+        // Found by range as the others are: the longest mark is known.
+        for (int start = 0; start < 46; start += 5) {
+            std::vector<TTextMark*> a, b;
+            once.MarksInRange(start, start + 5, a);
+            oneByOne.MarksInRange(start, start + 5, b);
+            ASSERT_EQ(a.size(), b.size()) << round << ' ' << start;
+        }
+    }
+}
+
 TEST(TextMarks, DestroyingTheListAnnouncesEveryMarkLastToFirst)
 {
     std::vector<uint32_t> freed;

@@ -18,6 +18,7 @@
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
 #include "support/BoxAnswers.h"
+#include "support/RandomText.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -129,6 +130,49 @@ TEST(FindReplace, FindNextGoesOnPastTheLastMatch)
     ASSERT_TRUE(memo.FindNext(pos));
     EXPECT_EQ(pos, 0);
     EXPECT_EQ(memo.FindDialog(), nullptr);
+}
+
+TEST(FindReplace, EveryMatchAtOnceIsWhatFindNextFindsOneAfterAnother)
+{
+    std::mt19937 random(3126);
+    TCodeMemo memo;
+    memo.OnSearchFail = [](TCustomCodeMemo*, const std::string&) {};
+    const std::pair<std::string, int> searches[] = {
+        {"ab", 0},           {"aB", smsMatchCase}, {"ab", smsWholeWord}, {"a", 0},
+        {"aa", 0},           {"a+b?", smsRegExpr}, {"b*", smsRegExpr},   {"(a|b)a", smsRegExpr},
+        {"a\\n", smsRegExpr}, {"ab", smsBackward},
+    };
+    for (int round = 0; round < 80; ++round) {
+        SetText(memo, RandomTextUpTo(random, "abAB \r", 60));
+        const int length = memo.TextLength();
+        for (const auto& [pattern, flags] : searches) {
+            SCOPED_TRACE(pattern + " " + std::to_string(flags) + " " + std::to_string(round));
+            // From the first match on: FindNext with the caret one character past each match's start.
+            Select(memo, 0, 0);
+            int pos = 0;
+            std::vector<TTextRange> expected;
+            const bool found = memo.FindText(pattern, pos, static_cast<uint16_t>(flags | smsDirect));
+            const int first = pos;
+            for (int previous = -1; found && pos > previous;) {
+                const int end = (flags & smsRegExpr) ? memo.MatchPos(static_cast<uint8_t>(memo.MatchCount()))
+                                                     : pos + static_cast<int>(memo.SearchText.size());
+                expected.push_back({pos, end});
+                previous = pos;
+                Select(memo, pos + 1, pos + 1);
+                if (!memo.FindNext(pos) || pos < 0)
+                    break;
+            }
+            if (!expected.empty())
+                expected.erase(expected.begin());
+            // At once, as the last search, the selection staying where it is; nothing from the start
+            // when the first search found nothing.
+            Select(memo, 2, 1);
+            const std::vector<TTextRange> matches = memo.MatchesFrom(found ? first + 1 : 0);
+            ASSERT_EQ(matches, expected);
+            EXPECT_EQ(Selection(memo).Start, std::min(2, length));
+            EXPECT_EQ(Selection(memo).End, std::min(1, length));
+        }
+    }
 }
 
 TEST(FindReplace, RepeatedSearchesMeetEveryOccurrenceOnceInEitherDirection)
@@ -560,6 +604,15 @@ TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
     EXPECT_EQ(Selection(memo).End, 3);
     dialog->findChild<QPushButton*>("bReemplazarTodo")->click();
     EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>");
+    // The caret stands at the start of the last new text; the run's redo ends there too.
+    EXPECT_EQ(Selection(memo).Start, 16);
+    EXPECT_EQ(Selection(memo).End, 16);
+    memo.Undo();
+    EXPECT_EQ(textOf(memo), "<b>uno</b> <b>dos</b>");
+    memo.Redo();
+    EXPECT_EQ(textOf(memo), "<strong>uno</b> <strong>dos</b>");
+    EXPECT_EQ(Selection(memo).Start, 16);
+    EXPECT_EQ(Selection(memo).End, 16);
     EXPECT_TRUE(boxes.texts.empty());
 }
 

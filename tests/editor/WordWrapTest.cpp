@@ -624,6 +624,57 @@ TEST(WordWrap, RandomEditsWithWrapOnMatchAStringModel)
     expectSoundChain(memo);
 }
 
+TEST(WordWrap, InsertionsOfManyChunksAreWrappedAsAWholeRewrapWrapsThem)
+{
+    std::mt19937 rng(3108);
+    TCodeMemo memo;
+    memo.SetControlFont(kFixedFont, 10);
+    setWrap(memo, true, 30);
+    const std::string initial = stored(randomText(rng, 3000));
+    SetText(memo, initial);
+    std::string model = initial;
+    for (int step = 0; step < 12; ++step) {
+        // Texts of several chunks, some one long line, put over a selection anywhere: at the start,
+        // inside a line, at the end.
+        const int size = static_cast<int>(model.size());
+        const int a = step == 0 ? 0 : step == 1 ? size : static_cast<int>(rng() % (size + 1));
+        const int b = std::min(size, a + static_cast<int>(rng() % 50));
+        const std::string text = step % 3 == 0 ? std::string(TCodeMemoCore::kChunkSize * 2 + 100, 'w')
+                                                : stored(randomText(rng, TCodeMemoCore::kChunkSize * 3));
+        Select(memo, a, b);
+        // As a text, or as a stream as pasting and loading put theirs in.
+        if (step % 2 == 0) {
+            memo.SetSelText(text);
+        } else {
+            TMemoryStream stream;
+            stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+            stream.SetPosition(0);
+            memo.PerformStream(SMM_LOADSTREAM, 0, stream);
+        }
+        model.replace(static_cast<size_t>(a), static_cast<size_t>(b - a), text);
+        ASSERT_EQ(memo.StoredText(), model) << "step " << step;
+        expectSoundChain(memo);
+        std::vector<int> inserted = lengths(memo);
+        memo.Rewrap(nullptr, nullptr);
+        ASSERT_EQ(lengths(memo), inserted) << "step " << step;
+    }
+    // Undone, each long insertion goes back in one step, and redone it wraps as before.
+    const std::vector<int> last = lengths(memo);
+    while (memo.CanUndo())
+        memo.Undo();
+    EXPECT_EQ(memo.StoredText(), initial);
+    expectSoundChain(memo);
+    while (memo.CanRedo())
+        memo.Redo();
+    EXPECT_EQ(memo.StoredText(), model);
+    EXPECT_EQ(lengths(memo), last);
+    // A loaded text of long lines too.
+    SetText(memo, model);
+    EXPECT_EQ(memo.StoredText(), model);
+    expectSoundChain(memo);
+    EXPECT_EQ(lengths(memo), last);
+}
+
 TEST(WordWrap, TypingAndCommandsOverWrappedLines)
 {
     TCodeMemo memo;

@@ -8,11 +8,13 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <vector>
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoTestSupport.h"
+#include "editor/model/Undo.h"
 #include "platform/FindDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/core/SysUtils.h"
@@ -348,6 +350,39 @@ TEST(ReplaceAllText, EscapeStopsItAtABatchEndWhileTheWindowAnswers)
     EXPECT_EQ(memo.Perform(EM_CANUNDO, 0, 0), 0);
     memo.Redo();
     EXPECT_EQ(memo.StoredText(), partly);
+}
+
+TEST(ReplaceAllText, AnotherDocumentThatComesInBetweenBatchesKeepsItsCaret)
+{
+    // Batches of ten; a program's request handled while Escape is looked for, after the first batch,
+    // puts another document into the editor as a change of tab brings it.
+    TWatchAtOnce watch(10);
+    TBeeps beeps;
+    TUndoStack first, other;
+    TCodeMemo memo;
+    const std::string text = Repeated("ab\r", 100);
+    SetText(memo, text);
+    memo.SetUndoStack(&first);
+    std::function<void()> request = [&] {
+        if (memo.StoredText() == text) {
+            QMetaObject::invokeMethod(&memo, request, Qt::QueuedConnection);
+            return;
+        }
+        memo.SetUndoStack(&other);
+        SetText(memo, "otro ab\rotro ab\r");
+        Select(memo, 2, 2);
+    };
+    QMetaObject::invokeMethod(&memo, request, Qt::QueuedConnection);
+    Select(memo, 0, 0);
+    ReplaceAllText(memo, frDown | frReplaceAll, "b", "X");
+    // The run stopped there, with no beep: the other document keeps its text, its log and its caret.
+    EXPECT_EQ(memo.StoredText(), "otro ab\rotro ab\r");
+    EXPECT_TRUE(other.Empty());
+    EXPECT_EQ(selected(memo), span(2, 0));
+    EXPECT_FALSE(ReplaceAllActive);
+    EXPECT_EQ(beeps.count, 0);
+    // The first document's log holds the batches made as one step.
+    EXPECT_FALSE(first.Empty());
 }
 
 TEST(ReplaceAllText, EveryMatchFromTheSelectionOnAsOneUndoStep)

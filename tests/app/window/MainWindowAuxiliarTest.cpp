@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/window/AuxiliaryEditor.h"
+#include "editor/CodeMemoTestSupport.h"
 #include "app/panels/SidePanel.h"
 #include "app/window/uFormPrincipalTools.h"
 #include "components/KrCtrls.h"
@@ -206,6 +207,56 @@ TEST(MainWindowAuxiliar, MarkingAllMatchesMarksEachStartAndLeavesTheCaretAtTheFi
     form.mMuestraTodasClick();
     EXPECT_EQ(w.memo.GetSelStart(), 9);
     EXPECT_EQ(form.TextoBuscado, "");
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(MainWindowAuxiliar, MarkingAllMatchesShowsTheBusyCursorAndEscapeStopsItWithTheFirstMarked)
+{
+    // Every look for Escape handles the waiting events.
+    TWatchAtOnce watch;
+    TWindow w;
+    TformPrincipal& form = w.form;
+    TBoxAnswers boxes;
+    form.AbreArchivo(w.folder.file("a.htm", Repeated("<p class=\"x\">uno</p>\r\n", 2000)), false, ekHTML);
+    form.TextoBuscado = "CLASS";
+    form.OpcionesBusqueda = 0;
+    select(w.memo, 40, 40);
+
+    // While the run goes on, the window answers a call queued before it, shows the busy cursor, and
+    // takes the Escape the user presses then.
+    bool answered = false;
+    bool busy = false;
+    QMetaObject::invokeMethod(
+        &w.memo,
+        [&] {
+            answered = true;
+            busy = QApplication::overrideCursor() != nullptr;
+            QCoreApplication::postEvent(&w.memo, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        },
+        Qt::QueuedConnection);
+    form.mMuestraTodasClick();
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The first matches are marked, in order, and no more; the caret is at the first.
+    const TObjectList* list = w.memo.TextMarks();
+    ASSERT_NE(list, nullptr);
+    EXPECT_GT(list->Count(), 1);
+    EXPECT_LT(list->Count(), 2000);
+    for (int i = 0; i < list->Count(); ++i) {
+        ASSERT_EQ(list->Mark(i)->Start(), 3 + 21 * i) << i;
+        ASSERT_EQ(list->Mark(i)->End(), 8 + 21 * i) << i;
+    }
+    EXPECT_EQ(w.memo.GetSelStart(), 3);
+    EXPECT_EQ(w.memo.GetSelLength(), 0);
+    EXPECT_EQ(form.TextoBuscado, "CLASS");
+
+    // Without Escape every match is marked.
+    w.memo.ClearMarks();
+    form.mMuestraTodasClick();
+    ASSERT_NE(w.memo.TextMarks(), nullptr);
+    EXPECT_EQ(w.memo.TextMarks()->Count(), 2000);
+    EXPECT_EQ(w.memo.TextMarks()->Mark(1999)->Start(), 3 + 21 * 1999);
     EXPECT_TRUE(boxes.texts.empty());
 }
 

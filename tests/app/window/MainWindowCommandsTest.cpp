@@ -1105,6 +1105,59 @@ TEST(MainWindowCommands, TheReplaceDialogFindsReplacesAndReplacesAll)
     EXPECT_EQ(w.form.ReplaceDialog(), dialog);
 }
 
+TEST(MainWindowCommands, ReplaceAllUndoAndRedoAreOneStepEachAndTheRedoEndsAsTheReplaceAllDid)
+{
+    TShownForm w(QSize(800, 600));
+    // Thousands of matches on lines wider than the view, so that the last one lies far from the view
+    // both down and across.
+    const std::string line = "<p class=\"a\">" + std::string(300, 'x') + " <b class=\"b\">fin</b></p>\r\n";
+    SetText(w.memo, Repeated(line, 2000));
+    const std::string original = w.memo.StoredText();
+    std::string expected;
+    for (size_t at = 0, next; at < original.size(); at = next + 5) {
+        next = std::min(original.find("class", at), original.size());
+        expected += original.substr(at, next - at) + (next < original.size() ? "klasse" : "");
+    }
+    item(w.form, "mReemplazar")->trigger();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetFindText("class");
+    dialog->SetReplaceText("klasse");
+    for (const bool down : {true, false}) {
+        SCOPED_TRACE(down);
+        // Downward from the start, upward from the last character (the search starts at the start
+        // of the selection, or of the text without one), with the view where the caret is.
+        const int length = w.memo.TextLength();
+        Select(w.memo, down ? 0 : length - 1, down ? 0 : length);
+        const int top = w.memo.TopLine();
+        const int left = w.memo.LeftColumn();
+        dialog->SetOptions(down ? frDown : TFindOptions(0));
+        dialog->ClickReplaceAll();
+        ASSERT_TRUE(w.memo.StoredText() == expected);
+        // The caret stands after the replacement made last one by one: the last in the text going
+        // down, the first going up; the view stays where it was.
+        const TTextRange caret{w.memo.Anchor(), w.memo.Caret()};
+        const size_t last = down ? expected.rfind("klasse") : expected.find("klasse");
+        EXPECT_EQ(caret, (TTextRange{static_cast<int>(last) + 6, static_cast<int>(last) + 6}));
+        EXPECT_EQ(w.memo.TopLine(), top);
+        EXPECT_EQ(w.memo.LeftColumn(), left);
+        EXPECT_EQ(w.memo.TopLine() > 0, !down);
+
+        item(w.form, "mDeshacer")->trigger();
+        EXPECT_TRUE(w.memo.StoredText() == original);
+        EXPECT_FALSE(w.memo.CanUndo());
+        item(w.form, "mRehacer")->trigger();
+        EXPECT_TRUE(w.memo.StoredText() == expected);
+        EXPECT_FALSE(w.memo.CanRedo());
+        EXPECT_EQ((TTextRange{w.memo.Anchor(), w.memo.Caret()}), caret);
+        EXPECT_EQ(w.memo.TopLine(), top);
+        EXPECT_EQ(w.memo.LeftColumn(), left);
+        item(w.form, "mDeshacer")->trigger();
+        EXPECT_TRUE(w.memo.StoredText() == original);
+    }
+    dialog->CloseDialog();
+}
+
 TEST(MainWindowCommands, TheReplaceDialogKeepsTheKeyboardAfterItsCommandsAndEscapeClosesIt)
 {
     TShownForm w;
