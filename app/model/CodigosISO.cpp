@@ -60,6 +60,28 @@ size_t findMarker(std::string_view text, std::string_view marker, size_t from)
     return std::string_view::npos;
 }
 
+// Walks `text` as the conversion sees it: `outside(from, to)` for each stretch outside the protected
+// regions, `inside(from, to)` for each region with its markers (a region left open runs to the end).
+// The markers themselves are never converted: a table that mapped one of their characters would
+// otherwise undo the protection the next time the text is read.
+template <typename Outside, typename Inside>
+void walkRegions(std::string_view text, Outside outside, Inside inside)
+{
+    size_t at = 0;
+    for (size_t start; (start = findMarker(text, TCodigosISO::kStartMarker, at)) != std::string_view::npos;) {
+        outside(at, start);
+        at = start + TCodigosISO::kStartMarker.size();
+        const size_t end = findMarker(text, TCodigosISO::kEndMarker, at);
+        if (end == std::string_view::npos) {
+            inside(start, text.size());
+            return;
+        }
+        inside(start, end + TCodigosISO::kEndMarker.size());
+        at = end + TCodigosISO::kEndMarker.size();
+    }
+    outside(at, text.size());
+}
+
 } // namespace
 
 TCodigosISO::TCodigosISO()
@@ -257,21 +279,9 @@ std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) 
 {
     std::string out;
     out.reserve(text.size());
-    size_t at = 0;
-    for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
-        // The markers themselves are never converted: a table that mapped one of their characters
-        // would otherwise undo the protection the next time the text is read.
-        out.append(convert(text.substr(at, start - at)));
-        at = start + kStartMarker.size();
-        const size_t end = findMarker(text, kEndMarker, at);
-        if (end == std::string_view::npos) {
-            out.append(text.substr(start));
-            return out;
-        }
-        out.append(text.substr(start, end + kEndMarker.size() - start));
-        at = end + kEndMarker.size();
-    }
-    out.append(convert(text.substr(at)));
+    walkRegions(
+        text, [&](size_t from, size_t to) { out.append(convert(text.substr(from, to - from))); },
+        [&](size_t from, size_t to) { out.append(text.substr(from, to - from)); });
     return out;
 }
 
@@ -288,20 +298,9 @@ std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>
     };
     std::string out;
     out.reserve(text.size());
-    size_t at = 0;
-    for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
-        appendDecoded(out, text.substr(at, start - at), at, sources, kept);
-        at = start + kStartMarker.size();
-        const size_t end = findMarker(text, kEndMarker, at);
-        if (end == std::string_view::npos) {
-            asItIs(out, start, text.size());
-            at = text.size();
-            break;
-        }
-        asItIs(out, start, end + kEndMarker.size());
-        at = end + kEndMarker.size();
-    }
-    appendDecoded(out, text.substr(at), at, sources, kept);
+    walkRegions(
+        text, [&](size_t from, size_t to) { appendDecoded(out, text.substr(from, to - from), from, sources, kept); },
+        [&](size_t from, size_t to) { asItIs(out, from, to); });
     if (sources)
         sources->push_back(static_cast<uint32_t>(text.size()));
     return out;
@@ -322,20 +321,7 @@ void TCodigosISO::DecodeInPlace(std::string& text, const TCharacterReferences* k
         written += to - from;
     };
     const auto decode = [&](size_t from, size_t to) { written += decodeInto(out + written, all.substr(from, to - from), kept); };
-    size_t at = 0;
-    for (size_t start; (start = findMarker(all, kStartMarker, at)) != std::string_view::npos;) {
-        decode(at, start);
-        at = start + kStartMarker.size();
-        const size_t end = findMarker(all, kEndMarker, at);
-        if (end == std::string_view::npos) {
-            keep(start, all.size());
-            at = all.size();
-            break;
-        }
-        keep(start, end + kEndMarker.size());
-        at = end + kEndMarker.size();
-    }
-    decode(at, all.size());
+    walkRegions(all, decode, keep);
     text.resize(written);
 }
 
@@ -368,20 +354,7 @@ std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>
             sources->insert(sources->end(), out.size() - before, static_cast<uint32_t>(i));
         }
     };
-    size_t at = 0;
-    for (size_t start; (start = findMarker(text, kStartMarker, at)) != std::string_view::npos;) {
-        convert(at, start);
-        at = start + kStartMarker.size();
-        const size_t end = findMarker(text, kEndMarker, at);
-        if (end == std::string_view::npos) {
-            keep(start, text.size());
-            at = text.size();
-            break;
-        }
-        keep(start, end + kEndMarker.size());
-        at = end + kEndMarker.size();
-    }
-    convert(at, text.size());
+    walkRegions(text, convert, keep);
     sources->push_back(static_cast<uint32_t>(text.size()));
     return out;
 }
