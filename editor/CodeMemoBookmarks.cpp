@@ -1,5 +1,6 @@
 // The editor control's numbered and named bookmarks and its text marks, kept in step with the text.
 #include <algorithm>
+#include <iterator>
 
 #include "editor/CodeMemo.h"
 #include "platform/core/CharacterReferences.h"
@@ -294,6 +295,16 @@ void TCustomCodeMemo::adjustMarksForEdits(const TRangeEdits& edits)
             changes[i] = {static_cast<size_t>(edits.Start(i)), static_cast<size_t>(edits.OldLength(i)),
                           static_cast<size_t>(edits.NewLength(i))};
         FReferences->Replaced(changes);
+    }
+    if (FReferences && edits.HasPlaces()) {
+        // The places left lie outside the ranges, the new ones inside: they merge without meeting.
+        const std::vector<TCharacterReferences::TPlace> added = edits.PlacesAfter();
+        std::vector<TCharacterReferences::TPlace> places;
+        places.reserve(FReferences->Places().size() + added.size());
+        std::merge(FReferences->Places().begin(), FReferences->Places().end(), added.begin(), added.end(),
+                   std::back_inserter(places),
+                   [](const TCharacterReferences::TPlace& a, const TCharacterReferences::TPlace& b) { return a.At < b.At; });
+        FReferences->SetPlaces(std::move(places));
     }
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForEdits(edits);

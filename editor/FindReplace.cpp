@@ -18,6 +18,7 @@
 #include "editor/model/Replacement.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -253,7 +254,7 @@ public:
             return;
         }
         const std::string pattern = dialog.FindText();
-        const std::string replacement = dialog.ReplaceText(FMemo.CharacterReferences());
+        const std::string replacement = dialog.ReplaceText(FMemo.CharacterReferences(), &FReplacementPlaces);
         const bool down = (options & frDown) != 0;
         const bool wholeWord = (options & frWholeWord) != 0;
         const bool matchCase = (options & frMatchCase) != 0;
@@ -294,7 +295,7 @@ public:
         tokenText = std::move(run.Text);
     }
 
-    std::string expand(const std::string& text)
+    std::string expand(const std::string& text, std::vector<uint32_t>* sources = nullptr)
     {
         return ::ExpandReplacement(text, [this](int n) -> std::string {
             // Entries past the last match's count are left over from earlier matches.
@@ -303,7 +304,7 @@ public:
             const int from = FRE.MatchEntry(n - 1);
             const int to = FRE.MatchEntry(n);
             return from < to ? FMemo.StoredText(from, to) : std::string();
-        });
+        }, sources);
     }
 
 private:
@@ -312,6 +313,7 @@ private:
         std::string Text;
         int Start;
         int Length;
+        std::vector<uint32_t> Places;
     };
 
     TEdStream& streamAt(int pos)
@@ -438,6 +440,28 @@ private:
         FMemo.Perform(SMM_INSERTTEXT, redraw ? WPARAM(0) : SMM_NOREDRAW, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
+    // The replacement expanded for the last match, with the characters typed in it that come
+    // through whole as places: an element's text is no part of the replacement and has none.
+    std::string expandPlaced(const std::string& replacement, std::vector<uint32_t>& places)
+    {
+        places.clear();
+        if (FReplacementPlaces.empty())
+            return expand(replacement);
+        std::vector<uint32_t> sources;
+        std::string expanded = expand(replacement, &sources);
+        TCharacterReferences typed;
+        typed.Place(replacement, 0, FReplacementPlaces);
+        typed.Follow(sources, expanded);
+        places = typed.PlacesIn(expanded, 0);
+        return expanded;
+    }
+
+    void insertReplacement(const std::string& text, const std::vector<uint32_t>& places)
+    {
+        FMemo.PlaceCharactersOfNextInsertion(places);
+        insert(text, true);
+    }
+
     // Each match is shown and asked about; a replacement is an undo step of its own. All replaces
     // the rest at once.
     void confirmRegExpr(TFindDialog& dialog, bool down, const std::string& pattern, const std::string& replacement)
@@ -454,13 +478,14 @@ private:
             }
             select(match->Start, match->End, true);
             FState.LastFoundPos = match->End;
-            const std::string expanded = expand(replacement);
+            std::vector<uint32_t> places;
+            const std::string expanded = expandPlaced(replacement, places);
             const int answer = askReplace(dialog, pattern, expanded);
             if (answer == IDCANCEL)
                 return;
             if (answer == IDYES || answer == IDALL) {
                 select(match->Start, match->End, false);
-                insert(expanded, true);
+                insertReplacement(expanded, places);
             }
             FState.LastFoundPos = FMemo.Caret();
             from = down ? FMemo.Caret() : match->Start - 1;
@@ -489,7 +514,7 @@ private:
             if (answer == IDCANCEL)
                 return;
             if (answer == IDYES || answer == IDALL)
-                insert(replacement, true);
+                insertReplacement(replacement, FReplacementPlaces);
             from = down ? FMemo.Caret() : at;
             FState.LastFoundPos = FMemo.Caret();
             if (answer == IDALL) {
@@ -519,7 +544,9 @@ private:
                 return;
             if (!match)
                 break;
-            list.push_back({expand(replacement), match->Start, match->End - match->Start});
+            std::vector<uint32_t> places;
+            std::string expanded = expandPlaced(replacement, places);
+            list.push_back({std::move(expanded), match->Start, match->End - match->Start, std::move(places)});
             from = down ? match->End : match->Start - 1;
             bound = match->Start;
         }
@@ -551,7 +578,7 @@ private:
             const int at = plainSearch(pos, wholeWord, matchCase, !down, pattern);
             if (at >= length)
                 break;
-            list.push_back({replacement, at, patternLength});
+            list.push_back({replacement, at, patternLength, FReplacementPlaces});
             pos = down ? at + patternLength : at;
         }
         if (!down)
@@ -569,7 +596,7 @@ private:
         }
         TRangeEdits edits;
         for (const TReplacement& r : list)
-            edits.Add(r.Start, r.Length, r.Text);
+            edits.Add(r.Start, r.Length, r.Text, r.Places);
         // Stopped half-way, the replacements made so far stay, as one undo step. When another document
         // came into the editor meanwhile, the caret there is that document's own.
         const TUndoStack* const log = FMemo.UndoStack();
@@ -595,6 +622,8 @@ private:
     TCustomCodeMemo& FMemo;
     TSearchState& FState;
     TREParser& FRE;
+    // Which references of the request's replacement stand for characters typed in it.
+    std::vector<uint32_t> FReplacementPlaces;
 };
 
 // ---------------------------------------------------------------- members of the control

@@ -34,9 +34,17 @@ std::string NormalisedInsertion(std::string_view text)
     return normal;
 }
 
-void TRangeEdits::Add(int start, int length, std::string_view text)
+void TRangeEdits::Add(int start, int length, std::string_view text, const std::vector<uint32_t>& places)
 {
-    AddNormalised(start, length, NormalisedInsertion(text));
+    const std::string normal = NormalisedInsertion(text);
+    const size_t at = FNewTexts.size();
+    AddNormalised(start, length, normal);
+    if (places.empty())
+        return;
+    // Numbered, the references are found in the normalised text whatever line breaks went.
+    TCharacterReferences placed;
+    placed.Place(normal, at, places);
+    FNewPlaces.insert(FNewPlaces.end(), placed.Places().begin(), placed.Places().end());
 }
 
 void TRangeEdits::AddNormalised(int start, int length, std::string_view text)
@@ -113,7 +121,26 @@ TRangeEdits TRangeEdits::Slice(size_t from, size_t to, int shift) const
             oldAt += static_cast<size_t>(FOldLengths[i]);
         }
     }
+    const auto byOffset = [](const TCharacterReferences::TPlace& place, uint32_t at) { return place.At < at; };
+    const auto first = std::lower_bound(FNewPlaces.begin(), FNewPlaces.end(), FNewAt[from], byOffset);
+    const auto past = std::lower_bound(first, FNewPlaces.end(), FNewAt[to], byOffset);
+    for (auto place = first; place != past; ++place)
+        slice.FNewPlaces.push_back({place->At - FNewAt[from], place->Length});
     return slice;
+}
+
+std::vector<TCharacterReferences::TPlace> TRangeEdits::PlacesAfter() const
+{
+    std::vector<TCharacterReferences::TPlace> after;
+    after.reserve(FNewPlaces.size());
+    int64_t shift = 0;
+    size_t range = 0;
+    for (const TCharacterReferences::TPlace& place : FNewPlaces) {
+        for (; FNewAt[range + 1] <= place.At; ++range)
+            shift += FNewLengths[range] - FOldLengths[range];
+        after.push_back({static_cast<uint32_t>(FStarts[range] + shift + (place.At - FNewAt[range])), place.Length});
+    }
+    return after;
 }
 
 std::vector<int64_t> TRangeEdits::Shifts() const
@@ -141,5 +168,6 @@ size_t TRangeEdits::FirstEndingAfter(int offset, size_t from) const
 size_t TRangeEdits::Bytes() const
 {
     return sizeof(TRangeEdits) + (FStarts.capacity() + FOldLengths.capacity() + FNewLengths.capacity()) * sizeof(int32_t) +
-           FNewAt.capacity() * sizeof(uint32_t) + FNewTexts.capacity() + FOldTexts.capacity();
+           FNewAt.capacity() * sizeof(uint32_t) + FNewTexts.capacity() + FOldTexts.capacity() +
+           FNewPlaces.capacity() * sizeof(TCharacterReferences::TPlace);
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/core/CharacterReferences.h"
+
 // Ranges of the text as it stands, in ascending order and apart from one another (a range may end
 // where the next begins), each with the text that takes its place. New texts are held as they go
 // into the store (line breaks as one CR); old texts are filled in by the edit that makes them, so
@@ -15,8 +17,9 @@
 class TRangeEdits {
 public:
     // Adds the range [start, start + length) with `text`, normalised as an insertion of it would be.
-    // Ranges must come in ascending order.
-    void Add(int start, int length, std::string_view text);
+    // Ranges must come in ascending order. The references of `text` numbered in `places` ("&#N;"
+    // counted from 0) stand for their characters, and do so in the text the edit makes.
+    void Add(int start, int length, std::string_view text, const std::vector<uint32_t>& places = {});
     // The same with a text normalised already.
     void AddNormalised(int start, int length, std::string_view text);
 
@@ -46,6 +49,11 @@ public:
     // For each range i, what the ranges before it added to the text: where range i stands after
     // the edit is Start(i) + Shifts()[i]. One entry more holds the whole growth.
     std::vector<int64_t> Shifts() const;
+    // Where the references of the new texts that stand for their characters lie in the text after
+    // the edit, ascending.
+    std::vector<TCharacterReferences::TPlace> PlacesAfter() const;
+    bool HasPlaces() const { return !FNewPlaces.empty(); }
+
     // The index of the first range that ends after `offset` (Count() when none does).
     size_t FirstEndingAfter(int offset, size_t from = 0) const;
 
@@ -60,6 +68,9 @@ private:
     std::vector<uint32_t> FNewAt{0};
     std::string FNewTexts;
     std::string FOldTexts;
+    // The references standing for characters in FNewTexts, by their offsets there. The old texts
+    // keep none: the inverse puts the old texts back as plain references.
+    std::vector<TCharacterReferences::TPlace> FNewPlaces;
 };
 
 // The characters that inserting `text` puts into the store, line breaks made single CRs as the
