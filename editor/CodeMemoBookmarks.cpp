@@ -287,8 +287,11 @@ void TCustomCodeMemo::adjustMarksForDelete(int start, int count)
         FTextMarks->AdjustForDelete(start, count);
 }
 
-void TCustomCodeMemo::adjustMarksForEdits(const TRangeEdits& edits)
+void TCustomCodeMemo::adjustMarksForEdits(TRangeEdits& edits)
 {
+    // Read before they go: the undo puts the removed characters back as characters.
+    if (FReferences)
+        edits.KeepOldPlaces(FReferences->Places());
     if (FReferences && !FReferences->Places().empty()) {
         std::vector<TCharacterReferences::TChange> changes(edits.Count());
         for (size_t i = 0; i < edits.Count(); ++i)

@@ -655,7 +655,9 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     const size_t count = matches.Count();
     // One replacement in the log for the whole run, whatever the batches: its undo is one pass.
     logRangesStart();
-    std::vector<std::string> oldTexts;
+    // The old texts of the batches made, with the characters' places they held, for the undo.
+    TRangeEdits removed;
+    size_t batches = 0;
     size_t done = 0;
     int64_t growth = 0;
     const int64_t length = FTextLength;
@@ -673,12 +675,12 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
         TRangeEdits batch = matches.Slice(done, done + n, static_cast<int>(growth));
         ApplyRanges(batch);
         growth += batch.Growth();
-        oldTexts.push_back(std::move(batch.OldTexts()));
+        removed.AppendOldTexts(std::move(batch));
+        ++batches;
         done += n;
     }
     TRangeEdits made = matches.Slice(0, done, 0);
-    for (const std::string& text : oldTexts)
-        made.OldTexts() += text;
+    made.AppendOldTexts(std::move(removed));
     const std::vector<int64_t> shifts = made.Shifts();
     const size_t last = made.Count() - 1;
     const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
@@ -698,7 +700,7 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     }
     // Colouring goes over the whole run from its first range: lines between batches, and lines the
     // slices coloured while Escape was looked for, would stop it half-way.
-    if (oldTexts.size() > 1) {
+    if (batches > 1) {
         FHighlightStart = nullptr;
         restyleSpan(firstStart, lastEnd);
     }

@@ -38,6 +38,13 @@ public:
     std::string& OldTexts() { return FOldTexts; }
     const std::string& OldTexts() const { return FOldTexts; }
 
+    // The references standing for characters (`places`, of the text before the edit) that lie
+    // wholly inside the ranges are kept with the old texts: the inverse puts them back as such.
+    void KeepOldPlaces(const std::vector<TCharacterReferences::TPlace>& places);
+    // Appends the old texts of `batch`, the ranges that follow those whose old texts are held, with
+    // their places.
+    void AppendOldTexts(TRangeEdits&& batch);
+
     // True when the ranges are in ascending order, apart and within a text of `length` characters.
     bool Valid(int length) const;
     // The edits that take the text back: each new text, where it stands after the edit, replaced
@@ -68,9 +75,9 @@ private:
     std::vector<uint32_t> FNewAt{0};
     std::string FNewTexts;
     std::string FOldTexts;
-    // The references standing for characters in FNewTexts, by their offsets there. The old texts
-    // keep none: the inverse puts the old texts back as plain references.
+    // The references standing for characters in FNewTexts and in FOldTexts, by their offsets there.
     std::vector<TCharacterReferences::TPlace> FNewPlaces;
+    std::vector<TCharacterReferences::TPlace> FOldPlaces;
 };
 
 // The characters that inserting `text` puts into the store, line breaks made single CRs as the

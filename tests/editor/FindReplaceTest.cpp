@@ -379,7 +379,7 @@ public:
     int Edits = 0;
 
 protected:
-    void adjustMarksForEdits(const TRangeEdits& edits) override
+    void adjustMarksForEdits(TRangeEdits& edits) override
     {
         if (++Edits == EscapeAfter)
             postEscape(this);
@@ -620,6 +620,41 @@ TEST(FindReplace, CharactersTypedInTheReplacementStandForThemselvesThroughConfir
             EXPECT_EQ(references.Places(), placesOf(text, c));
             dialog.CloseDialog();
         }
+    }
+    TCustomCodeMemo::SetReplaceBatch(16384);
+    memo.SetCharacterReferences(nullptr);
+}
+
+TEST(FindReplace, CharactersReplacedAllComeBackAsCharactersOnUndoAndGoAgainOnRedo)
+{
+    TCodeMemo memo;
+    TCharacterReferences references;
+    memo.SetCharacterReferences(&references);
+    const std::string original = "&#945; x &#945;y&#945;\r&#945;";
+    // The third α was typed as a reference, the others stand for the character.
+    const std::vector<TCharacterReferences::TPlace> before{{0, 6}, {9, 6}, {23, 6}};
+    const std::vector<TCharacterReferences::TPlace> after{{0, 6}, {9, 6}, {16, 6}, {23, 6}};
+    for (size_t batch : {size_t(16384), size_t(1)}) {
+        SCOPED_TRACE(batch);
+        TCustomCodeMemo::SetReplaceBatch(batch);
+        SetText(memo, original);
+        references.SetPlaces(before);
+        Select(memo, 0, 0);
+        TReplaceDialog& dialog = replaceDialog(memo, 0, "&#945;", "");
+        dialog.findChild<QLineEdit*>("eReemplazar")->insert(QString::fromUtf8("\xCE\xB2"));
+        dialog.ClickReplaceAll();
+        const std::string replaced = "&#946; x &#946;y&#946;\r&#946;";
+        ASSERT_EQ(memo.StoredText(), replaced);
+        EXPECT_EQ(references.Places(), after);
+        for (int round = 0; round < 2; ++round) {
+            memo.Undo();
+            EXPECT_EQ(memo.StoredText(), original);
+            EXPECT_EQ(references.Places(), before);
+            memo.Redo();
+            EXPECT_EQ(memo.StoredText(), replaced);
+            EXPECT_EQ(references.Places(), after);
+        }
+        dialog.CloseDialog();
     }
     TCustomCodeMemo::SetReplaceBatch(16384);
     memo.SetCharacterReferences(nullptr);

@@ -443,5 +443,14 @@ TEST(DocumentReferences, ACharacterTypedAsTheReplacementIsSavedAsItselfAndARefer
     w.memo.Redo();
     EXPECT_EQ(w.memo.StoredText(), text);
     EXPECT_EQ(saved(), replaced);
+
+    // The file's α replaced everywhere by a letter comes back as the character when undone.
+    TSelectionRange top{0, 0};
+    w.memo.PerformSelection(SMM_SET, top);
+    fill("\xCE\xB1", "a");
+    button("bReemplazarTodo");
+    EXPECT_EQ(saved(), "a" + replaced.substr(2));
+    w.memo.Undo();
+    EXPECT_EQ(saved(), replaced);
     EXPECT_TRUE(boxes.texts.empty());
 }
