@@ -809,7 +809,7 @@ protected:
     void clearUndoLog() override;
     void adjustMarksForInsert(int offset, int count) override;
     void adjustMarksForDelete(int start, int count) override;
-    void adjustMarksForEdits(const TRangeEdits& edits) override;
+    void adjustMarksForEdits(TRangeEdits& edits) override;
     void clearNamedBookmarks() override;
 
     // ---- view state shared with the other units (the view's geometry is FView, in the core)

@@ -1,5 +1,6 @@
 // The editor control's numbered and named bookmarks and its text marks, kept in step with the text.
 #include <algorithm>
+#include <iterator>
 
 #include "editor/CodeMemo.h"
 #include "platform/core/CharacterReferences.h"
@@ -300,14 +301,27 @@ void TCustomCodeMemo::adjustMarksForDelete(int start, int count)
         FTextMarks->AdjustForDelete(start, count);
 }
 
-void TCustomCodeMemo::adjustMarksForEdits(const TRangeEdits& edits)
+void TCustomCodeMemo::adjustMarksForEdits(TRangeEdits& edits)
 {
+    // Read before they go: the undo puts the removed characters back as characters.
+    if (FReferences)
+        edits.KeepOldPlaces(FReferences->Places());
     if (FReferences && !FReferences->Places().empty()) {
         std::vector<TCharacterReferences::TChange> changes(edits.Count());
         for (size_t i = 0; i < edits.Count(); ++i)
             changes[i] = {static_cast<size_t>(edits.Start(i)), static_cast<size_t>(edits.OldLength(i)),
                           static_cast<size_t>(edits.NewLength(i))};
         FReferences->Replaced(changes);
+    }
+    if (FReferences && edits.HasPlaces()) {
+        // The places left lie outside the ranges, the new ones inside: they merge without meeting.
+        const std::vector<TCharacterReferences::TPlace> added = edits.PlacesAfter();
+        std::vector<TCharacterReferences::TPlace> places;
+        places.reserve(FReferences->Places().size() + added.size());
+        std::merge(FReferences->Places().begin(), FReferences->Places().end(), added.begin(), added.end(),
+                   std::back_inserter(places),
+                   [](const TCharacterReferences::TPlace& a, const TCharacterReferences::TPlace& b) { return a.At < b.At; });
+        FReferences->SetPlaces(std::move(places));
     }
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForEdits(edits);

@@ -18,6 +18,7 @@
 #include "editor/model/Replacement.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -298,7 +299,7 @@ public:
             return;
         }
         const std::string pattern = dialog.FindText();
-        const std::string replacement = dialog.ReplaceText(FMemo.CharacterReferences());
+        const std::string replacement = dialog.ReplaceText(FMemo.CharacterReferences(), &FReplacementPlaces);
         const bool down = (options & frDown) != 0;
         const bool wholeWord = (options & frWholeWord) != 0;
         const bool matchCase = (options & frMatchCase) != 0;
@@ -339,7 +340,7 @@ public:
         tokenText = std::move(run.Text);
     }
 
-    std::string expand(const std::string& text)
+    std::string expand(const std::string& text, std::vector<uint32_t>* sources = nullptr)
     {
         return ::ExpandReplacement(text, [this](int n) -> std::string {
             // Entries past the last match's count are left over from earlier matches.
@@ -348,7 +349,7 @@ public:
             const int from = FRE.MatchEntry(n - 1);
             const int to = FRE.MatchEntry(n);
             return from < to ? FMemo.StoredText(from, to) : std::string();
-        });
+        }, sources);
     }
 
 private:
@@ -357,6 +358,7 @@ private:
         std::string Text;
         int Start;
         int Length;
+        std::vector<uint32_t> Places;
     };
 
     TEdStream& streamAt(int pos)
@@ -483,6 +485,28 @@ private:
         FMemo.Perform(SMM_INSERTTEXT, redraw ? WPARAM(0) : SMM_NOREDRAW, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
+    // The replacement expanded for the last match, with the characters typed in it that come
+    // through whole as places: an element's text is no part of the replacement and has none.
+    std::string expandPlaced(const std::string& replacement, std::vector<uint32_t>& places)
+    {
+        places.clear();
+        if (FReplacementPlaces.empty())
+            return expand(replacement);
+        std::vector<uint32_t> sources;
+        std::string expanded = expand(replacement, &sources);
+        TCharacterReferences typed;
+        typed.Place(replacement, 0, FReplacementPlaces);
+        typed.Follow(sources, expanded);
+        places = typed.PlacesIn(expanded, 0);
+        return expanded;
+    }
+
+    void insertReplacement(const std::string& text, const std::vector<uint32_t>& places)
+    {
+        FMemo.PlaceCharactersOfNextInsertion(places);
+        insert(text, true);
+    }
+
     // Each match is shown and asked about; a replacement is an undo step of its own. All replaces
     // the rest at once.
     void confirmRegExpr(TFindDialog& dialog, bool down, const std::string& pattern, const std::string& replacement)
@@ -499,13 +523,14 @@ private:
             }
             select(match->Start, match->End, true);
             FState.LastFoundPos = match->End;
-            const std::string expanded = expand(replacement);
+            std::vector<uint32_t> places;
+            const std::string expanded = expandPlaced(replacement, places);
             const int answer = askReplace(dialog, pattern, expanded);
             if (answer == IDCANCEL)
                 return;
             if (answer == IDYES || answer == IDALL) {
                 select(match->Start, match->End, false);
-                insert(expanded, true);
+                insertReplacement(expanded, places);
             }
             FState.LastFoundPos = FMemo.Caret();
             from = down ? FMemo.Caret() : match->Start - 1;
@@ -534,7 +559,7 @@ private:
             if (answer == IDCANCEL)
                 return;
             if (answer == IDYES || answer == IDALL)
-                insert(replacement, true);
+                insertReplacement(replacement, FReplacementPlaces);
             from = down ? FMemo.Caret() : at;
             FState.LastFoundPos = FMemo.Caret();
             if (answer == IDALL) {
@@ -564,7 +589,9 @@ private:
                 return;
             if (!match)
                 break;
-            list.push_back({expand(replacement), match->Start, match->End - match->Start});
+            std::vector<uint32_t> places;
+            std::string expanded = expandPlaced(replacement, places);
+            list.push_back({std::move(expanded), match->Start, match->End - match->Start, std::move(places)});
             from = down ? match->End : match->Start - 1;
             bound = match->Start;
         }
@@ -596,7 +623,7 @@ private:
             const int at = plainSearch(pos, wholeWord, matchCase, !down, pattern);
             if (at >= length)
                 break;
-            list.push_back({replacement, at, patternLength});
+            list.push_back({replacement, at, patternLength, FReplacementPlaces});
             pos = down ? at + patternLength : at;
         }
         if (!down)
@@ -614,7 +641,7 @@ private:
         }
         TRangeEdits edits;
         for (const TReplacement& r : list)
-            edits.Add(r.Start, r.Length, r.Text);
+            edits.Add(r.Start, r.Length, r.Text, r.Places);
         // Stopped half-way, the replacements made so far stay, as one undo step. When another document
         // came into the editor meanwhile, the caret there is that document's own. The step ends with
         // the caret placed below, so that its redo puts the caret there too.
@@ -642,6 +669,8 @@ private:
     TCustomCodeMemo& FMemo;
     TSearchState& FState;
     TREParser& FRE;
+    // Which references of the request's replacement stand for characters typed in it.
+    std::vector<uint32_t> FReplacementPlaces;
 };
 
 // ---------------------------------------------------------------- members of the control
@@ -673,7 +702,9 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     const size_t count = matches.Count();
     // One replacement in the log for the whole run, whatever the batches: its undo is one pass.
     logRangesStart();
-    std::vector<std::string> oldTexts;
+    // The old texts of the batches made, with the characters' places they held, for the undo.
+    TRangeEdits removed;
+    size_t batches = 0;
     size_t done = 0;
     int64_t growth = 0;
     const int64_t length = FTextLength;
@@ -691,12 +722,12 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
         TRangeEdits batch = matches.Slice(done, done + n, static_cast<int>(growth));
         ApplyRanges(batch);
         growth += batch.Growth();
-        oldTexts.push_back(std::move(batch.OldTexts()));
+        removed.AppendOldTexts(std::move(batch));
+        ++batches;
         done += n;
     }
     TRangeEdits made = matches.Slice(0, done, 0);
-    for (const std::string& text : oldTexts)
-        made.OldTexts() += text;
+    made.AppendOldTexts(std::move(removed));
     const std::vector<int64_t> shifts = made.Shifts();
     const size_t last = made.Count() - 1;
     const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
@@ -716,7 +747,7 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     }
     // Colouring goes over the whole run from its first range: lines between batches, and lines the
     // slices coloured while Escape was looked for, would stop it half-way.
-    if (oldTexts.size() > 1) {
+    if (batches > 1) {
         FHighlightStart = nullptr;
         restyleSpan(firstStart, lastEnd);
     }

@@ -235,9 +235,9 @@ TReplaceDialog::TReplaceDialog(QWidget* owner) : TFindDialog(owner, true)
     connect(FReplaceAll, &QPushButton::clicked, this, [this] { ClickReplaceAll(); });
 }
 
-std::string TReplaceDialog::ReplaceText(TCharacterReferences* references) const
+std::string TReplaceDialog::ReplaceText(TCharacterReferences* references, std::vector<uint32_t>* made) const
 {
-    return ToEditorText(FReplaceEdit->text(), references);
+    return ToEditorText(FReplaceEdit->text(), references, made);
 }
 
 void TReplaceDialog::SetReplaceText(const std::string& text)

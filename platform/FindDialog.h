@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/core/Geometry.h"
 
@@ -86,8 +87,9 @@ public:
     explicit TReplaceDialog(QWidget* owner);
 
     // A character Windows-1252 lacks is its reference "&#N;", remembered in `references` when given
-    // (the document's set, so that saving writes the character).
-    std::string ReplaceText(TCharacterReferences* references = nullptr) const;
+    // (the document's set, so that saving writes the character). With `made`, which of the text's
+    // references ("&#N;" counted from 0) stand for characters typed; the others were typed as references.
+    std::string ReplaceText(TCharacterReferences* references = nullptr, std::vector<uint32_t>* made = nullptr) const;
     void SetReplaceText(const std::string& text);
 
     std::function<void(TReplaceDialog* sender)> OnReplace;

@@ -647,14 +647,15 @@ void TformPrincipal::ReplaceDialogReplace()
     const std::string findText = FReplaceDialog->FindText();
     if (!findText.empty()) {
         const TFindOptions options = FReplaceDialog->Options();
-        const std::string replacement = FReplaceDialog->ReplaceText(FCodeMemo->CharacterReferences());
+        std::vector<uint32_t> places;
+        const std::string replacement = FReplaceDialog->ReplaceText(FCodeMemo->CharacterReferences(), &places);
         if (options & frReplaceAll) {
             TBusyCursor busy;
             FCodeMemo->Lines().BeginUpdate();
             TScopeGuard update([this] { FCodeMemo->Lines().EndUpdate(); });
-            ReplaceAllText(*FCodeMemo, options, findText, replacement);
+            ReplaceAllText(*FCodeMemo, options, findText, replacement, places);
         } else {
-            FindReplaceText(*FCodeMemo, options, findText, replacement);
+            FindReplaceText(*FCodeMemo, options, findText, replacement, places);
         }
     }
     keepDialogActive();

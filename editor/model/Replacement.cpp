@@ -1,6 +1,8 @@
 // Expansion of replacement texts.
 #include "editor/model/Replacement.h"
 
+#include <string_view>
+
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -17,17 +19,28 @@ bool isOctal(char c)
 
 } // namespace
 
-std::string ExpandReplacement(const std::string& text, const TElementText& element)
+std::string ExpandReplacement(const std::string& text, const TElementText& element, std::vector<uint32_t>* sources)
 {
     constexpr int kMaxElement = 255;
     std::string out;
+    if (sources)
+        sources->clear();
+    // What the expansion writes, with where in `text` it came from: the escape or element it expands.
+    size_t from = 0;
+    const auto emit = [&](std::string_view piece) {
+        out += piece;
+        if (sources)
+            sources->insert(sources->end(), piece.size(), static_cast<uint32_t>(from));
+    };
+    const auto emitChar = [&](char c) { emit(std::string_view(&c, 1)); };
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
+        from = i;
         const char c = text[i++];
         if (c == '%') {
             if (i >= n || text[i] == '%') {
-                out += '%';
+                emitChar('%');
                 ++i;
             } else if (isDigit(text[i])) {
                 // Digits past the largest element only keep the number out of range.
@@ -38,28 +51,28 @@ std::string ExpandReplacement(const std::string& text, const TElementText& eleme
                     ++i;
                 }
                 if (number >= 1 && number <= kMaxElement && element)
-                    out += element(number);
+                    emit(element(number));
             } else {
-                out += text[i++];
+                emitChar(text[i++]);
             }
             continue;
         }
         if (c != '\\') {
-            out += c;
+            emitChar(c);
             continue;
         }
         if (i >= n) {
-            out += '\\';
+            emitChar('\\');
             break;
         }
         const char e = text[i++];
         switch (e | 0x20) {
-        case 'r': out += '\n'; continue;
-        case 'n': out += '\r'; continue;
-        case 'b': out += '\b'; continue;
-        case 'f': out += '\f'; continue;
-        case 's': out += ' '; continue;
-        case 't': out += '\t'; continue;
+        case 'r': emitChar('\n'); continue;
+        case 'n': emitChar('\r'); continue;
+        case 'b': emitChar('\b'); continue;
+        case 'f': emitChar('\f'); continue;
+        case 's': emitChar(' '); continue;
+        case 't': emitChar('\t'); continue;
         case 'x': {
             int value = 0;
             int digits = 0;
@@ -69,7 +82,7 @@ std::string ExpandReplacement(const std::string& text, const TElementText& eleme
             }
             if (digits == 0)
                 return out;
-            out += static_cast<char>(value);
+            emitChar(static_cast<char>(value));
             continue;
         }
         default: break;
@@ -80,10 +93,10 @@ std::string ExpandReplacement(const std::string& text, const TElementText& eleme
                 value = value * 8 + (text[i++] - '0');
             if (value > 255)
                 return out;
-            out += static_cast<char>(value);
+            emitChar(static_cast<char>(value));
             continue;
         }
-        out += e;
+        emitChar(e);
     }
     return out;
 }

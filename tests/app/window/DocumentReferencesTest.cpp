@@ -5,7 +5,9 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -376,4 +378,79 @@ TEST(DocumentReferences, RealPagesOpenEditableAndATagTypedInThemIsColouredAsElse
         ++pages;
     }
     EXPECT_GE(pages, 2);
+}
+
+TEST(DocumentReferences, ACharacterTypedAsTheReplacementIsSavedAsItselfAndAReferenceTypedThereAsTyped)
+{
+    TWindow w;
+    TBoxAnswers boxes;
+    const std::string path = w.folder.file("griego.txt", "\xCE\xB1 x x y y x\n");
+    w.form.AbreArchivo(path, false, ekText);
+    ASSERT_EQ(w.memo.StoredText(), "&#945; x x y y x\r");
+    TSelectionRange start{0, 0};
+    w.memo.PerformSelection(SMM_SET, start);
+    w.form.mReemplazarClick();
+    TReplaceDialog* dialog = w.form.ReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* find = dialog->findChild<QLineEdit*>("eBuscar");
+    auto* replace = dialog->findChild<QLineEdit*>("eReemplazar");
+    ASSERT_TRUE(find && replace);
+    const auto button = [dialog](const char* name) { dialog->findChild<QPushButton*>(name)->click(); };
+    const auto fill = [&](const char* findText, const char* replacement) {
+        find->clear();
+        find->insert(QString::fromUtf8(findText));
+        replace->clear();
+        replace->insert(QString::fromUtf8(replacement));
+    };
+    const auto saved = [&] {
+        w.form.mGuardarClick();
+        return ReadFileBytes(path);
+    };
+
+    // x by the typed β: the first press selects a match, the second replaces it, then all the rest.
+    fill("x", "\xCE\xB2");
+    button("bReemplazar");
+    button("bReemplazar");
+    EXPECT_EQ(w.memo.StoredText(), "&#945; &#946; x y y x\r");
+    button("bReemplazarTodo");
+    // y by the reference typed as such, once and then the rest.
+    TSelectionRange again{0, 0};
+    w.memo.PerformSelection(SMM_SET, again);
+    fill("y", "&#946;");
+    button("bReemplazar");
+    button("bReemplazar");
+    button("bReemplazarTodo");
+    const std::string text = "&#945; &#946; &#946; &#946; &#946; &#946;\r";
+    ASSERT_EQ(w.memo.StoredText(), text);
+    const std::string replaced = "\xCE\xB1 \xCE\xB2 \xCE\xB2 &#946; &#946; \xCE\xB2\n";
+    EXPECT_EQ(saved(), replaced);
+
+    // Each step undone, saved, and then redone: the forms the step left stay.
+    const std::string steps[] = {
+        "\xCE\xB1 \xCE\xB2 \xCE\xB2 &#946; y \xCE\xB2\n",
+        "\xCE\xB1 \xCE\xB2 \xCE\xB2 y y \xCE\xB2\n",
+        "\xCE\xB1 \xCE\xB2 x y y x\n",
+        "\xCE\xB1 x x y y x\n",
+    };
+    for (const std::string& step : steps) {
+        w.memo.Undo();
+        EXPECT_EQ(saved(), step);
+    }
+    for (int i = 3; i-- > 0;) {
+        w.memo.Redo();
+        EXPECT_EQ(saved(), steps[i]);
+    }
+    w.memo.Redo();
+    EXPECT_EQ(w.memo.StoredText(), text);
+    EXPECT_EQ(saved(), replaced);
+
+    // The file's α replaced everywhere by a letter comes back as the character when undone.
+    TSelectionRange top{0, 0};
+    w.memo.PerformSelection(SMM_SET, top);
+    fill("\xCE\xB1", "a");
+    button("bReemplazarTodo");
+    EXPECT_EQ(saved(), "a" + replaced.substr(2));
+    w.memo.Undo();
+    EXPECT_EQ(saved(), replaced);
+    EXPECT_TRUE(boxes.texts.empty());
 }
