@@ -7,6 +7,7 @@
 
 #include "support/MouseEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TypedKeys.h"
 
 inline QPoint CellCentre(QTableWidget& grid, int row, int col)
 {
@@ -37,4 +38,16 @@ inline bool WaitOutDoubleClickTime(int times = 2)
     clock.start();
     const qint64 wait = qint64(times) * QApplication::doubleClickInterval();
     return pumpUntil([&] { return clock.elapsed() >= wait; }, int(wait) + 10000);
+}
+
+// As people type into a grid: a click on the cell, `text` typed at once, Return once the double-click
+// time has passed twice. True when the cell's editor has closed, leaving the cell as the user sees it.
+inline bool TypeRightAfterAClick(QWidget& window, QTableWidget& grid, int row, int col, const std::string& text)
+{
+    ClickCell(grid, row, col);
+    TypeKeys([&] { return KeysOf(window); }, text);
+    if (!WaitOutDoubleClickTime())
+        return false;
+    PressKey(*KeysOf(window), VK_RETURN);
+    return pumpUntil([&] { return !grid.indexWidget(grid.currentIndex()); });
 }

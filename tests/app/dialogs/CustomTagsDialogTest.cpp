@@ -142,11 +142,7 @@ TEST(CustomTagsDialog, KeysTypedRightAfterAClickStayInTheCellAndADoubleClickEdit
         QTableWidget* grid = d.sgCustomTags;
         EXPECT_EQ(grid->currentRow(), 0);
         EXPECT_EQ(grid->currentColumn(), 1);
-        ClickCell(*grid, 0, 1);
-        TypeKeys([&] { return KeysOf(d); }, "<HR>");
-        EXPECT_TRUE(WaitOutDoubleClickTime());
-        PressKey(*KeysOf(d), VK_RETURN);
-        EXPECT_TRUE(pumpUntil([&] { return !grid->indexWidget(grid->currentIndex()); }));
+        EXPECT_TRUE(TypeRightAfterAClick(d, *grid, 0, 1, "<HR>"));
         EXPECT_EQ(gridRows(grid), (Strings{"<HR>|"}));
         // The closing column, not yet selected, is edited by a double click.
         DoubleClickCell(*grid, 0, 2);

@@ -237,11 +237,7 @@ TEST(OptionsDialog, KeysTypedRightAfterAClickOnTheSelectedCellStayInTheCell)
         EXPECT_EQ(grid->currentRow(), 0);
         EXPECT_EQ(grid->currentColumn(), 1);
         // As people type: the keys follow the click within the double-click time.
-        ClickCell(*grid, 0, 1);
-        TypeKeys([&] { return KeysOf(d); }, "Util");
-        EXPECT_TRUE(WaitOutDoubleClickTime());
-        PressKey(*KeysOf(d), VK_RETURN);
-        EXPECT_TRUE(pumpUntil([&] { return !grid->indexWidget(grid->currentIndex()); }));
+        EXPECT_TRUE(TypeRightAfterAClick(d, *grid, 0, 1, "Util"));
         EXPECT_EQ(TformOpciones::Cells(grid, 1, 1), "Util");
 
         // A second click on the selected cell, with nothing typed, still edits it once no double
