@@ -884,7 +884,6 @@ void TCustomCodeMemo::SaveSelection(TStream& stream, int format)
 
 void TCustomCodeMemo::LoadFromStream(TStream& stream)
 {
-    TScopeGuard references = referencesAwayScope();
     LoadScope scope(*this);
     clearUndoLog();
     TUndoLoggingPause noLogging(FUndo->Recorder());

@@ -96,7 +96,6 @@ struct TMarkSpan {
 };
 
 class TCustomCodeMemo;
-class TCharacterReferences;
 struct TRunLimits;
 struct TRunOutcome;
 class TDisplayLine;
@@ -654,22 +653,6 @@ public:
     // Attaches a log the caller keeps owning (nil detaches), then Change; the caller detaches it
     // before freeing it. The control's own log stays the control's while another is attached.
     virtual void SetUndoStack(TUndoStack* stack);
-    // The characters Windows-1252 lacks that the document holds as references "&#N;" (nil: none). A
-    // character typed, pasted or dropped that Windows-1252 lacks is inserted as its reference and
-    // joins the set; copy, cut and export give such references as the characters. The caller keeps
-    // owning the set and detaches it before freeing it. The set's places (the references standing
-    // for characters) follow the text through edits, undo and redo; loading a text or clearing it
-    // leaves them to the caller, who gives the places of the text it loads.
-    TCharacterReferences* CharacterReferences() const { return FReferences; }
-    void SetCharacterReferences(TCharacterReferences* references) { FReferences = references; }
-    // The references with these numbers ("&#N;" counted from 0) of the text the next replacement
-    // of the selection puts in stand for their characters.
-    void PlaceCharactersOfNextInsertion(std::vector<uint32_t> which) { FPendingPlaces = std::move(which); }
-    std::vector<uint32_t> TakePendingPlaces() { return std::exchange(FPendingPlaces, {}); }
-    // The references with these numbers of the text from `start` to `end` stand for their characters.
-    void PlaceCharacters(int start, int end, const std::vector<uint32_t>& which);
-    // Which references from `start` to `end` stand for their characters, numbered so.
-    std::vector<uint32_t> CharacterPlaces(int start, int end);
     // Commands bracket their edits in a group of a kind (ugTyping ...), which one undo undoes whole.
     // A begin while a group is open and an end of another kind are ignored.
     void BeginUndoGroup(int kind);
@@ -809,7 +792,7 @@ protected:
     void clearUndoLog() override;
     void adjustMarksForInsert(int offset, int count) override;
     void adjustMarksForDelete(int start, int count) override;
-    void adjustMarksForEdits(TRangeEdits& edits) override;
+    void adjustMarksForEdits(const TRangeEdits& edits) override;
     void clearNamedBookmarks() override;
 
     // ---- view state shared with the other units (the view's geometry is FView, in the core)
@@ -831,15 +814,6 @@ protected:
     bool FReadOnly = false;
     bool FShowFocusLine = false;
     TUndoStack* FUndoStack = nullptr;
-    TCharacterReferences* FReferences = nullptr;
-    // For the replacement under way: where its text goes in, and which of its references stand for
-    // their characters.
-    int FInsertionStart = 0;
-    std::vector<uint32_t> FPendingPlaces;
-    // Which references of the text being dropped stand for characters.
-    std::vector<uint32_t> FDropPlaces;
-    // Keeps the set's places away from a load or a clear, which replace the text without editing it.
-    [[nodiscard]] TScopeGuard referencesAwayScope();
     // The widest display line the painter met, TABs expanded.
     int FLongestLine = 0;
     QScrollBar* FHorzBar = nullptr;
@@ -920,8 +894,7 @@ private:
     TExportSource exportSource();
     void completeHighlighting();
     // The clipboard's text in a format, up to its first NUL; raises ECodeMemo when it cannot be held.
-    // `made` gets which of its references stand for characters pasted.
-    std::string readPastedText(unsigned format, std::vector<uint32_t>& made);
+    std::string readPastedText(unsigned format);
 
     // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
     void writePlainText(TStream& stream, int start, int end, int format);

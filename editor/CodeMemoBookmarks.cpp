@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "editor/CodeMemo.h"
-#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -263,28 +262,8 @@ void TCustomCodeMemo::MarksInRange(int start, int end, std::vector<TMarkSpan>& m
         marks.push_back({mark->Start(), mark->End(), mark});
 }
 
-std::vector<uint32_t> TCustomCodeMemo::CharacterPlaces(int start, int end)
-{
-    if (!FReferences || start >= end)
-        return {};
-    // Most texts and most stretches hold none: the text is read only when one lies there.
-    const auto& places = FReferences->Places();
-    const auto first = std::lower_bound(places.begin(), places.end(), static_cast<uint32_t>(start),
-                                        [](const TCharacterReferences::TPlace& place, uint32_t at) { return place.At < at; });
-    if (first == places.end() || first->At >= static_cast<uint32_t>(end))
-        return {};
-    return FReferences->PlacesIn(StoredText(start, end), static_cast<size_t>(start));
-}
-
-TScopeGuard TCustomCodeMemo::referencesAwayScope()
-{
-    return TScopeGuard([this, references = std::exchange(FReferences, nullptr)] { FReferences = references; });
-}
-
 void TCustomCodeMemo::adjustMarksForInsert(int offset, int count)
 {
-    if (FReferences)
-        FReferences->Replaced(static_cast<size_t>(offset), 0, static_cast<size_t>(count));
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForInsert(offset, count);
     if (FTextMarks)
@@ -293,36 +272,14 @@ void TCustomCodeMemo::adjustMarksForInsert(int offset, int count)
 
 void TCustomCodeMemo::adjustMarksForDelete(int start, int count)
 {
-    if (FReferences)
-        FReferences->Replaced(static_cast<size_t>(start), static_cast<size_t>(count), 0);
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForDelete(start, count);
     if (FTextMarks)
         FTextMarks->AdjustForDelete(start, count);
 }
 
-void TCustomCodeMemo::adjustMarksForEdits(TRangeEdits& edits)
+void TCustomCodeMemo::adjustMarksForEdits(const TRangeEdits& edits)
 {
-    // Read before they go: the undo puts the removed characters back as characters.
-    if (FReferences)
-        edits.KeepOldPlaces(FReferences->Places());
-    if (FReferences && !FReferences->Places().empty()) {
-        std::vector<TCharacterReferences::TChange> changes(edits.Count());
-        for (size_t i = 0; i < edits.Count(); ++i)
-            changes[i] = {static_cast<size_t>(edits.Start(i)), static_cast<size_t>(edits.OldLength(i)),
-                          static_cast<size_t>(edits.NewLength(i))};
-        FReferences->Replaced(changes);
-    }
-    if (FReferences && edits.HasPlaces()) {
-        // The places left lie outside the ranges, the new ones inside: they merge without meeting.
-        const std::vector<TCharacterReferences::TPlace> added = edits.PlacesAfter();
-        std::vector<TCharacterReferences::TPlace> places;
-        places.reserve(FReferences->Places().size() + added.size());
-        std::merge(FReferences->Places().begin(), FReferences->Places().end(), added.begin(), added.end(),
-                   std::back_inserter(places),
-                   [](const TCharacterReferences::TPlace& a, const TCharacterReferences::TPlace& b) { return a.At < b.At; });
-        FReferences->SetPlaces(std::move(places));
-    }
     if (FNamedBookmarks)
         FNamedBookmarks->AdjustForEdits(edits);
     if (FTextMarks)

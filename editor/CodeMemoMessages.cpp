@@ -40,7 +40,6 @@ TScopeGuard TCustomCodeMemo::editFailureScope()
 
 void TCustomCodeMemo::Clear()
 {
-    TScopeGuard references = referencesAwayScope();
     TScopeGuard failed = editFailureScope();
     TCodeMemoCore::Clear();
     failed.Dismiss();

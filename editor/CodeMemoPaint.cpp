@@ -73,7 +73,7 @@ void TCustomCodeMemo::Paint()
                 TLineRecord* record = LocateOffset(FCaret, line, start);
                 if (record && FCaret - start < record->Len && record->Text[FCaret - start] != '\r')
                     width = QFontMetrics(font()).horizontalAdvance(
-                        FromWin1252(std::string_view(record->Text.get() + (FCaret - start), 1)));
+                        FromShownText(std::string_view(record->Text.get() + (FCaret - start), 1)));
             }
             createCaret(QRect(point.X, point.Y, std::max(1, width), FView.LineHeight));
         } else {

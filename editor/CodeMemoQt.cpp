@@ -284,14 +284,8 @@ void TCustomCodeMemo::typeCharacters(const QString& text)
         if (CharToWin1252(ch, typed)) {
             KeyPress(typed);
         } else if (!FReadOnly) {
-            // A character the text cannot hold goes in as its reference, which the document
-            // remembers, with its place, so that saving writes the character.
-            if (FReferences)
-                FReferences->Remember(ch);
-            inUndoGroup(ugTyping, [&] {
-                PlaceCharactersOfNextInsertion({0});
-                SetSelText(CharacterReference(ch));
-            });
+            // A character the text cannot hold goes in held, so that saving writes the character.
+            inUndoGroup(ugTyping, [&] { SetSelText(HeldCharacter(ch)); });
         }
     }
 }

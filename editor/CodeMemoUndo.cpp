@@ -6,7 +6,6 @@
 #include <cstddef>
 
 #include "editor/CodeMemo.h"
-#include "platform/core/CharacterReferences.h"
 
 // ---------------------------------------------------------------- TCodeMemoUndo
 
@@ -89,10 +88,6 @@ void TCodeMemoUndo::InsertStream(TStream& stream)
 {
     const TEditMark mark = Mark();
     const bool opened = !FRecorder.Replaying() && FRecorder.BeginUndoGroup(ugInsertText);
-    // The stream's references are numbered through the whole stream, not chunk by chunk.
-    const std::vector<uint32_t> places = FMemo.TakePendingPlaces();
-    const TSelectionRange selection = GetSelection();
-    const int start = std::min(selection.Start, selection.End);
     try {
         FRecorder.LogStreamStart(stream);
         {
@@ -100,8 +95,6 @@ void TCodeMemoUndo::InsertStream(TStream& stream)
             TUndoLoggingPause chunksUnlogged(FRecorder);
             FMemo.InsertStream(stream);
         }
-        const TSelectionRange after = GetSelection();
-        FMemo.PlaceCharacters(start, std::max(after.Start, after.End), places);
         if (FRecorder.InTransaction())
             FRecorder.LogStreamEnd();
     } catch (...) {
@@ -179,16 +172,6 @@ void TCodeMemoUndo::InsertText(std::string_view text)
     }
     FMemo.PerformText(SMM_INSERTTEXT, SMM_NOREDRAW, data);
     FMemo.SetChangeBits(CHANGE_SELECTION | CHANGE_TEXT);
-}
-
-std::vector<uint32_t> TCodeMemoUndo::CharacterPlaces(int start, int end)
-{
-    return FMemo.CharacterPlaces(start, end);
-}
-
-void TCodeMemoUndo::PlaceCharactersOfNextInsertion(std::vector<uint32_t> which)
-{
-    FMemo.PlaceCharactersOfNextInsertion(std::move(which));
 }
 
 void TCodeMemoUndo::LoadStream(TStream& stream)
@@ -324,21 +307,12 @@ void TCustomCodeMemo::closeUndoGroup(int kind)
 
 void TCustomCodeMemo::logReplaceStart(std::string_view newText)
 {
-    FInsertionStart = std::clamp(std::min(FAnchor, FCaret), 0, FTextLength);
     FUndo->LogReplaceStart(newText);
 }
 
 void TCustomCodeMemo::logReplaceEnd()
 {
-    // The new text's references that stand for characters are placed before the log reads them.
-    PlaceCharacters(FInsertionStart, FCaret, TakePendingPlaces());
     FUndo->LogReplaceEnd();
-}
-
-void TCustomCodeMemo::PlaceCharacters(int start, int end, const std::vector<uint32_t>& which)
-{
-    if (FReferences && !which.empty() && end > start)
-        FReferences->Place(StoredText(start, end), static_cast<size_t>(start), which);
 }
 
 void TCustomCodeMemo::logInsertion(int offset, std::string_view chars)

@@ -55,8 +55,6 @@ public:
     std::string GetSelText() override;
     void InsertText(std::string_view text) override;
     void LoadStream(TStream& stream) override;
-    std::vector<uint32_t> CharacterPlaces(int start, int end) override;
-    void PlaceCharactersOfNextInsertion(std::vector<uint32_t> which) override;
     void ReplaceRanges(TRangeEdits edits) override;
     void ResetHighlightStart() override;
     void BeginUpdate() override;

@@ -139,7 +139,6 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent* event)
         kind = dkText;
     else if (chosen & stUnicodeText)
         kind = dkUnicodeText;
-    FDropPlaces.clear();
     if (kind == dkFiles) {
         auto files = droppedFileList(data);
         const size_t length = files->Text().size();
@@ -147,9 +146,7 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent* event)
         // Files are only read, never moved: a move would tell a file manager to delete them.
         effect = EffectFromKeys(Qt::ControlModifier, event->possibleActions());
     } else {
-        TCharacterReferences unused;
-        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT,
-                                         FReferences ? FReferences : &unused, &FDropPlaces);
+        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT, true);
         const size_t nul = text.find('\0');
         if (nul != std::string::npos)
             text.resize(nul);
@@ -177,8 +174,6 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent* event)
 void TCustomCodeMemo::DropText(std::string text, Qt::DropAction effect, TSourceTypes sourceTypes,
                                Qt::DropAction& effectResult, bool ownData)
 {
-    // Taken whatever way the drop goes, so that none is left for another.
-    const std::vector<uint32_t> droppedPlaces = std::exchange(FDropPlaces, {});
     auto endDrag = [this] {
         FMouse.DragMoving = false;
         FMouse.DropCaretShown = false;
@@ -237,8 +232,6 @@ void TCustomCodeMemo::DropText(std::string text, Qt::DropAction effect, TSourceT
     }
     FMouse.DropStart = at;
     Perform(EM_SETSEL, static_cast<WPARAM>(at), at);
-    // The characters dropped are saved as the characters (files are names, and have none).
-    PlaceCharactersOfNextInsertion(sourceTypes & stFiles ? std::vector<uint32_t>() : droppedPlaces);
     PerformText(SMM_INSERTTEXT, SMM_NOREDRAW, text.c_str());
     if (!ownData) {
         // Another program's text: re-highlighted and shown here, since no drag start of ours follows.
@@ -280,7 +273,7 @@ QRect TCustomCodeMemo::DropCaretRect()
 std::unique_ptr<QMimeData> TCustomCodeMemo::SelectionDragData()
 {
     auto data = std::make_unique<QMimeData>();
-    SetFormatData(*data, CF_TEXT, GetSelText(), FReferences);
+    SetFormatData(*data, CF_TEXT, GetSelText());
     return data;
 }
 

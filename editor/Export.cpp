@@ -57,7 +57,6 @@ TExportSource TCustomCodeMemo::exportSource()
     source.FontSize = FFontSize;
     source.Title = FDocumentName;
     source.Generator = std::string("TCodeMemo ") + kVersion;
-    source.References = FReferences;
     TTextRange selection = OrderedSelection();
     int recordStart = 0;
     source.First = recordHolding(selection.Start, recordStart);
@@ -89,7 +88,7 @@ void TCustomCodeMemo::CopyToClipboard()
     auto data = std::make_unique<QMimeData>();
     bool offered = false;
     if (ClipCopyFormats & (1u << smTEXT)) {
-        SetFormatData(*data, CF_TEXT, SelectionText(SMM_FORMAT_TEXT), FReferences);
+        SetFormatData(*data, CF_TEXT, SelectionText(SMM_FORMAT_TEXT));
         offered = true;
     }
     if (ClipCopyFormats & (1u << smRTF)) {
@@ -121,14 +120,13 @@ void TCustomCodeMemo::FilterDroppedText(std::string& text, TSourceTypes sourceTy
     ::FilterDroppedText(text, sourceTypes);
 }
 
-std::string TCustomCodeMemo::readPastedText(unsigned format, std::vector<uint32_t>& made)
+std::string TCustomCodeMemo::readPastedText(unsigned format)
 {
     // The handler may have changed the clipboard, so its data are asked for only now.
     std::string text;
     try {
-        // Without a document's set the characters still come as references.
-        TCharacterReferences unused;
-        text = GetFormatData(QApplication::clipboard()->mimeData(), format, FReferences ? FReferences : &unused, &made);
+        // The characters the text cannot hold come as held characters.
+        text = GetFormatData(QApplication::clipboard()->mimeData(), format, true);
     } catch (const std::bad_alloc&) {
         throw ECodeMemo(LoadResString(kCannotAllocBuffer));
     }
@@ -167,13 +165,10 @@ void TCustomCodeMemo::PasteFromClipboard()
     FChangeBits |= CHANGE_SELECTION | CHANGE_TEXT;
     if (!IsFormatAvailable(QApplication::clipboard()->mimeData(), format))
         return;
-    std::vector<uint32_t> made;
-    std::string text = readPastedText(format, made);
+    std::string text = readPastedText(format);
     if (text.empty())
         return;
     FilterDroppedText(text, sourceTypes);
-    // The characters pasted are saved as the characters, the references pasted as they were.
-    PlaceCharactersOfNextInsertion(std::move(made));
 
     TScopeGuard group = undoGroupScope(ugPaste);
     TScopeGuard redrawOff = redrawOffScope();

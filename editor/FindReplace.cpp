@@ -18,7 +18,6 @@
 #include "editor/model/Replacement.h"
 #include "editor/model/Undo.h"
 #include "platform/MessageBox.h"
-#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -299,7 +298,7 @@ public:
             return;
         }
         const std::string pattern = dialog.FindText();
-        const std::string replacement = dialog.ReplaceText(FMemo.CharacterReferences(), &FReplacementPlaces);
+        const std::string replacement = dialog.ReplaceText();
         const bool down = (options & frDown) != 0;
         const bool wholeWord = (options & frWholeWord) != 0;
         const bool matchCase = (options & frMatchCase) != 0;
@@ -340,7 +339,7 @@ public:
         tokenText = std::move(run.Text);
     }
 
-    std::string expand(const std::string& text, std::vector<uint32_t>* sources = nullptr)
+    std::string expand(const std::string& text)
     {
         return ::ExpandReplacement(text, [this](int n) -> std::string {
             // Entries past the last match's count are left over from earlier matches.
@@ -349,7 +348,7 @@ public:
             const int from = FRE.MatchEntry(n - 1);
             const int to = FRE.MatchEntry(n);
             return from < to ? FMemo.StoredText(from, to) : std::string();
-        }, sources);
+        });
     }
 
 private:
@@ -358,7 +357,6 @@ private:
         std::string Text;
         int Start;
         int Length;
-        std::vector<uint32_t> Places;
     };
 
     TEdStream& streamAt(int pos)
@@ -485,28 +483,6 @@ private:
         FMemo.Perform(SMM_INSERTTEXT, redraw ? WPARAM(0) : SMM_NOREDRAW, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
-    // The replacement expanded for the last match, with the characters typed in it that come
-    // through whole as places: an element's text is no part of the replacement and has none.
-    std::string expandPlaced(const std::string& replacement, std::vector<uint32_t>& places)
-    {
-        places.clear();
-        if (FReplacementPlaces.empty())
-            return expand(replacement);
-        std::vector<uint32_t> sources;
-        std::string expanded = expand(replacement, &sources);
-        TCharacterReferences typed;
-        typed.Place(replacement, 0, FReplacementPlaces);
-        typed.Follow(sources, expanded);
-        places = typed.PlacesIn(expanded, 0);
-        return expanded;
-    }
-
-    void insertReplacement(const std::string& text, const std::vector<uint32_t>& places)
-    {
-        FMemo.PlaceCharactersOfNextInsertion(places);
-        insert(text, true);
-    }
-
     // Each match is shown and asked about; a replacement is an undo step of its own. All replaces
     // the rest at once.
     void confirmRegExpr(TFindDialog& dialog, bool down, const std::string& pattern, const std::string& replacement)
@@ -523,14 +499,13 @@ private:
             }
             select(match->Start, match->End, true);
             FState.LastFoundPos = match->End;
-            std::vector<uint32_t> places;
-            const std::string expanded = expandPlaced(replacement, places);
+            const std::string expanded = expand(replacement);
             const int answer = askReplace(dialog, pattern, expanded);
             if (answer == IDCANCEL)
                 return;
             if (answer == IDYES || answer == IDALL) {
                 select(match->Start, match->End, false);
-                insertReplacement(expanded, places);
+                insert(expanded, true);
             }
             FState.LastFoundPos = FMemo.Caret();
             from = down ? FMemo.Caret() : match->Start - 1;
@@ -559,7 +534,7 @@ private:
             if (answer == IDCANCEL)
                 return;
             if (answer == IDYES || answer == IDALL)
-                insertReplacement(replacement, FReplacementPlaces);
+                insert(replacement, true);
             from = down ? FMemo.Caret() : at;
             FState.LastFoundPos = FMemo.Caret();
             if (answer == IDALL) {
@@ -589,9 +564,7 @@ private:
                 return;
             if (!match)
                 break;
-            std::vector<uint32_t> places;
-            std::string expanded = expandPlaced(replacement, places);
-            list.push_back({std::move(expanded), match->Start, match->End - match->Start, std::move(places)});
+            list.push_back({expand(replacement), match->Start, match->End - match->Start});
             from = down ? match->End : match->Start - 1;
             bound = match->Start;
         }
@@ -623,7 +596,7 @@ private:
             const int at = plainSearch(pos, wholeWord, matchCase, !down, pattern);
             if (at >= length)
                 break;
-            list.push_back({replacement, at, patternLength, FReplacementPlaces});
+            list.push_back({replacement, at, patternLength});
             pos = down ? at + patternLength : at;
         }
         if (!down)
@@ -641,7 +614,7 @@ private:
         }
         TRangeEdits edits;
         for (const TReplacement& r : list)
-            edits.Add(r.Start, r.Length, r.Text, r.Places);
+            edits.Add(r.Start, r.Length, r.Text);
         // Stopped half-way, the replacements made so far stay, as one undo step. When another document
         // came into the editor meanwhile, the caret there is that document's own. The step ends with
         // the caret placed below, so that its redo puts the caret there too.
@@ -669,8 +642,6 @@ private:
     TCustomCodeMemo& FMemo;
     TSearchState& FState;
     TREParser& FRE;
-    // Which references of the request's replacement stand for characters typed in it.
-    std::vector<uint32_t> FReplacementPlaces;
 };
 
 // ---------------------------------------------------------------- members of the control
@@ -702,9 +673,7 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     const size_t count = matches.Count();
     // One replacement in the log for the whole run, whatever the batches: its undo is one pass.
     logRangesStart();
-    // The old texts of the batches made, with the characters' places they held, for the undo.
-    TRangeEdits removed;
-    size_t batches = 0;
+    std::vector<std::string> oldTexts;
     size_t done = 0;
     int64_t growth = 0;
     const int64_t length = FTextLength;
@@ -722,12 +691,12 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
         TRangeEdits batch = matches.Slice(done, done + n, static_cast<int>(growth));
         ApplyRanges(batch);
         growth += batch.Growth();
-        removed.AppendOldTexts(std::move(batch));
-        ++batches;
+        oldTexts.push_back(std::move(batch.OldTexts()));
         done += n;
     }
     TRangeEdits made = matches.Slice(0, done, 0);
-    made.AppendOldTexts(std::move(removed));
+    for (const std::string& text : oldTexts)
+        made.OldTexts() += text;
     const std::vector<int64_t> shifts = made.Shifts();
     const size_t last = made.Count() - 1;
     const int lastEnd = static_cast<int>(made.Start(last) + shifts[last] + made.NewLength(last));
@@ -747,7 +716,7 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     }
     // Colouring goes over the whole run from its first range: lines between batches, and lines the
     // slices coloured while Escape was looked for, would stop it half-way.
-    if (batches > 1) {
+    if (oldTexts.size() > 1) {
         FHighlightStart = nullptr;
         restyleSpan(firstStart, lastEnd);
     }

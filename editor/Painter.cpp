@@ -586,13 +586,13 @@ void TLinePainter::drawRun(const TDisplayLine& line, int from, int count, const 
     TRunFont& font = fontOf(style);
     const char* chars = line.Chars + from;
     int width = M.FFixedPitch ? M.FixedRunWidth(count)
-                              : font.Metrics.horizontalAdvance(FromWin1252(std::string_view(chars, static_cast<size_t>(count))));
+                              : font.Metrics.horizontalAdvance(FromShownText(std::string_view(chars, static_cast<size_t>(count))));
     int drawn = count;
     bool cut = FX + width > FRight;
     if (cut) {
         width = FRight - FX;
         drawn = std::min(count, std::max(1, width / FCharWidth * 3 / 2));
-    } else if (static_cast<unsigned char>(chars[count - 1]) < 32) {
+    } else if (static_cast<unsigned char>(chars[count - 1]) < 32 && chars[count - 1] != kHeldCharacterMark) {
         --drawn;
     }
     if (!FTransparentText)
@@ -615,7 +615,7 @@ void TLinePainter::drawChars(TRunFont& font, const char* chars, int count, int x
 {
     if (!M.FFixedPitch) {
         P.setFont(font.Font);
-        P.drawText(QPointF(x, baseline), FromWin1252(std::string_view(chars, static_cast<size_t>(count))));
+        P.drawText(QPointF(x, baseline), FromShownText(std::string_view(chars, static_cast<size_t>(count))));
         return;
     }
     if (FRecording) {
@@ -626,7 +626,7 @@ void TLinePainter::drawChars(TRunFont& font, const char* chars, int count, int x
                                 FCharWidth - QFontMetricsF(font.Font).horizontalAdvance(QLatin1Char('M')));
         spaced.setKerning(false);
         P.setFont(spaced);
-        P.drawText(QPointF(x, baseline), FromWin1252(std::string_view(chars, static_cast<size_t>(count))));
+        P.drawText(QPointF(x, baseline), FromShownText(std::string_view(chars, static_cast<size_t>(count))));
         return;
     }
     // Every character goes to its cell of the grid, whatever the font's own advances and kerning say.
@@ -638,7 +638,7 @@ void TLinePainter::drawChars(TRunFont& font, const char* chars, int count, int x
     }
     for (int i = 0; i < count; ++i) {
         State.Chars[static_cast<size_t>(i)] =
-            QChar(static_cast<char16_t>(Win1252ToUnicode(static_cast<unsigned char>(chars[i]))));
+            QChar(static_cast<char16_t>(ShownCharacter(static_cast<unsigned char>(chars[i]))));
         State.Positions[static_cast<size_t>(i)] = QPointF(i * FCharWidth, 0);
     }
     int glyphs = count;
@@ -684,7 +684,7 @@ void TLinePainter::drawMarkers(const TDisplayLine& line, int from, int count, TR
             break;
         int advance = M.FFixedPitch ? FCharWidth
                                     : font.Metrics.horizontalAdvance(QChar(static_cast<char16_t>(
-                                          Win1252ToUnicode(static_cast<unsigned char>(line.Chars[from + i])))));
+                                          ShownCharacter(static_cast<unsigned char>(line.Chars[from + i])))));
         placement.Advances[static_cast<size_t>(i)] = advance;
         position += advance;
     }

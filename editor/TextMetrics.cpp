@@ -182,7 +182,7 @@ public:
     int widthTo(int column) const
     {
         return Metrics->horizontalAdvance(
-            FromWin1252(std::string_view(FLine.Chars + Column, static_cast<size_t>(column - Column))));
+            FromShownText(std::string_view(FLine.Chars + Column, static_cast<size_t>(column - Column))));
     }
     void advance() { Column = End; }
 

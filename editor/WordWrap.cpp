@@ -93,7 +93,7 @@ int TCustomCodeMemo::LineWrapper::measure(const char* text, int count) const
 {
     if (count <= 0)
         return 0;
-    return FMetrics->horizontalAdvance(FromWin1252(std::string_view(text, static_cast<size_t>(count))));
+    return FMetrics->horizontalAdvance(FromShownText(std::string_view(text, static_cast<size_t>(count))));
 }
 
 void TCustomCodeMemo::LineWrapper::cut(const char* text, int length)
@@ -159,7 +159,7 @@ int TCustomCodeMemo::LineWrapper::fitProportional(const char* text, int remainin
         return first;
     const bool growing = width < FPixelWidth;
     const int limit = growing ? std::min(remaining, kRewrapLength) : first;
-    const QString chars = FromWin1252(std::string_view(text, static_cast<size_t>(limit)));
+    const QString chars = FromShownText(std::string_view(text, static_cast<size_t>(limit)));
     int fits = growing ? first : 0;          // known to fit
     int mayFit = growing ? limit : first - 1; // the most that may
     while (fits < mayFit) {

@@ -15,8 +15,9 @@ namespace {
 
 // The scanner reads either a TEdStream through its virtual operations (a stream of a derived class
 // may watch or change the reading) or, for a TEdStream itself, a copy of its place read directly.
-// These helpers take either.
-template <class C> uint8_t current(C& cursor) { return static_cast<uint8_t>(cursor.CurrentChar()); }
+// These helpers take either. A held character is coloured as the reference it shows as: its mark is
+// read as "&".
+template <class C> uint8_t current(C& cursor) { return ScannedChar(cursor.CurrentChar()); }
 
 template <class C>
 void advance(C& cursor, int& length)
@@ -709,7 +710,7 @@ uint8_t TCodeMemoParser::ScanTokensBefore(TParserClient* editor, TEdStream& stre
     for (;;) {
         if (!FContainer) {
             const TPlainChars& plain = plainChars();
-            const auto first = static_cast<uint8_t>(cursor.CurrentChar());
+            const auto first = ScannedChar(cursor.CurrentChar());
             if (plain.Plain.Contains(first) || plain.PlainInFailedMail.Contains(first))
                 skipPlainChars(cursor, limit, styles, stylesStart);
         }
@@ -756,7 +757,7 @@ void TCodeMemoParser::skipPlainChars(TRecordCursor& cursor, int64_t limit, uint8
     uint8_t* to = styles + (position - stylesStart);
     size_t n = 0;
     while (n < room) {
-        const auto ch = static_cast<uint8_t>(span[n]);
+        const uint8_t ch = ScannedChar(span[n]);
         if (!plain.Plain.Contains(ch)) {
             if (!plain.PlainInFailedMail.Contains(ch))
                 break;

@@ -11,7 +11,7 @@ namespace {
 
 constexpr uint8_t kCR = 13;
 
-template <class C> uint8_t current(C& c) { return static_cast<uint8_t>(c.CurrentChar()); }
+template <class C> uint8_t current(C& c) { return ScannedChar(c.CurrentChar()); }
 
 // Passing the end of the text is not a character, so it is not counted.
 template <class C>

@@ -1,10 +1,20 @@
 // The scanner's fourteen built-in recognisers and the start sets of the tokens they begin.
 #pragma once
 
+#include <cstdint>
+
 #include "editor/model/StateSet.h"
+#include "platform/core/CharacterReferences.h"
 
 class TCustomEdStream;
 class TRecordCursor;
+
+// The character the scanner reads for one of the text: a held character's mark as the "&" it shows
+// as, so that the character is coloured as the reference the author sees.
+inline uint8_t ScannedChar(char c)
+{
+    return static_cast<uint8_t>(c == kHeldCharacterMark ? '&' : c);
+}
 
 // Indexes of the built-in recognisers. A built-in start names its recogniser directly (10..20);
 // a procedure id n of any other element names recogniser n + kProcedureIdOffset, so ids 0..13 reach

@@ -82,16 +82,13 @@ bool IsFormatAvailable(const QMimeData* data, TClipFormat format)
     return data->hasFormat(MimeTypeOfFormat(format));
 }
 
-std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references,
-                          std::vector<uint32_t>* made)
+std::string GetFormatData(const QMimeData* data, TClipFormat format, bool heldCharacters)
 {
-    if (made)
-        made->clear();
     if (!IsFormatAvailable(data, format))
         return {};
     switch (carrierOf(format)) {
-    case TCarrier::Text: return references ? ToEditorText(data->text(), references, made) : ToWin1252(data->text());
-    case TCarrier::Html: return references ? ToEditorText(data->html(), references, made) : ToWin1252(data->html());
+    case TCarrier::Text: return heldCharacters ? ToEditorText(data->text()) : ToWin1252(data->text());
+    case TCarrier::Html: return heldCharacters ? ToEditorText(data->html()) : ToWin1252(data->html());
     case TCarrier::Bytes: break;
     }
     QByteArray bytes = data->data(MimeTypeOfFormat(format));
@@ -108,12 +105,11 @@ QString withLineFeeds(QString text)
 
 } // namespace
 
-void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes,
-                   const TCharacterReferences* references)
+void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes)
 {
     switch (carrierOf(format)) {
-    case TCarrier::Text: data.setText(withLineFeeds(FromEditorText(bytes, references))); return;
-    case TCarrier::Html: data.setHtml(withLineFeeds(FromEditorText(bytes, references))); return;
+    case TCarrier::Text: data.setText(withLineFeeds(FromEditorText(bytes))); return;
+    case TCarrier::Html: data.setHtml(withLineFeeds(FromEditorText(bytes))); return;
     case TCarrier::Bytes: break;
     }
     data.setData(MimeTypeOfFormat(format), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));

@@ -8,7 +8,6 @@
 
 class QMimeData;
 class QString;
-class TCharacterReferences;
 
 using TClipFormat = unsigned;
 
@@ -28,12 +27,10 @@ QString MimeTypeOfFormat(TClipFormat format);
 
 bool IsFormatAvailable(const QMimeData* data, TClipFormat format);
 // The format's bytes: text and HTML in Windows-1252, the others as they are carried. Empty when the
-// format is missing. A character Windows-1252 lacks becomes "?", or with `references` its reference
-// "&#N;", remembered there, with `made` as for Utf8ToEditorText.
-std::string GetFormatData(const QMimeData* data, TClipFormat format, TCharacterReferences* references = nullptr,
-                          std::vector<uint32_t>* made = nullptr);
+// format is missing. A character Windows-1252 lacks becomes "?", or with `heldCharacters` the
+// editor's held character (HeldCharacter).
+std::string GetFormatData(const QMimeData* data, TClipFormat format, bool heldCharacters = false);
 // Adds the format's bytes (text and HTML in Windows-1252) to `data` beside the formats it holds; a
-// reference to one of the `references` goes as its character, and in text and HTML every line break
-// (CR LF, CR or LF) as LF, the platform's.
-void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes,
-                   const TCharacterReferences* references = nullptr);
+// held character goes as the character, and in text and HTML every line break (CR LF, CR or LF) as
+// LF, the platform's.
+void SetFormatData(QMimeData& data, TClipFormat format, std::string_view bytes);

@@ -127,12 +127,12 @@ TFindDialog::TFindDialog(QWidget* owner, bool withReplace) : QDialog(owner)
 
 std::string TFindDialog::FindText() const
 {
-    return ToEditorText(FFindEdit->text(), nullptr);
+    return ToEditorText(FFindEdit->text());
 }
 
 void TFindDialog::SetFindText(const std::string& text)
 {
-    FFindEdit->setText(FromWin1252(text));
+    FFindEdit->setText(FromEditorText(text));
 }
 
 TFindOptions TFindDialog::Options() const
@@ -235,14 +235,14 @@ TReplaceDialog::TReplaceDialog(QWidget* owner) : TFindDialog(owner, true)
     connect(FReplaceAll, &QPushButton::clicked, this, [this] { ClickReplaceAll(); });
 }
 
-std::string TReplaceDialog::ReplaceText(TCharacterReferences* references, std::vector<uint32_t>* made) const
+std::string TReplaceDialog::ReplaceText() const
 {
-    return ToEditorText(FReplaceEdit->text(), references, made);
+    return ToEditorText(FReplaceEdit->text());
 }
 
 void TReplaceDialog::SetReplaceText(const std::string& text)
 {
-    FReplaceEdit->setText(FromWin1252(text));
+    FReplaceEdit->setText(FromEditorText(text));
 }
 
 void TReplaceDialog::ClickReplace()

@@ -28,7 +28,6 @@ enum : TFindOptions {
 
 // The find dialog. Execute shows it without blocking; each press of "Buscar siguiente" sets
 // frFindNext in Options and fires OnFind. The texts are Windows-1252.
-class TCharacterReferences;
 
 class TFindDialog : public QDialog {
     Q_OBJECT
@@ -86,10 +85,9 @@ class TReplaceDialog : public TFindDialog {
 public:
     explicit TReplaceDialog(QWidget* owner);
 
-    // A character Windows-1252 lacks is its reference "&#N;", remembered in `references` when given
-    // (the document's set, so that saving writes the character). With `made`, which of the text's
-    // references ("&#N;" counted from 0) stand for characters typed; the others were typed as references.
-    std::string ReplaceText(TCharacterReferences* references = nullptr, std::vector<uint32_t>* made = nullptr) const;
+    // A character Windows-1252 lacks is held (HeldCharacter), so that saving writes the character; a
+    // reference typed as such stays as typed.
+    std::string ReplaceText() const;
     void SetReplaceText(const std::string& text);
 
     std::function<void(TReplaceDialog* sender)> OnReplace;

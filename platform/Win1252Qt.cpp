@@ -17,6 +17,16 @@ QString FromWin1252(std::string_view bytes)
     return result;
 }
 
+QString FromShownText(std::string_view text)
+{
+    QString result;
+    result.resize(static_cast<qsizetype>(text.size()));
+    QChar* out = result.data();
+    for (size_t i = 0; i < text.size(); ++i)
+        out[i] = QChar(static_cast<char16_t>(ShownCharacter(static_cast<unsigned char>(text[i]))));
+    return result;
+}
+
 std::string ToWin1252(const QString& text)
 {
     std::string result;
@@ -28,17 +38,17 @@ std::string ToWin1252(const QString& text)
     return result;
 }
 
-std::string ToEditorText(const QString& text, TCharacterReferences* references, std::vector<uint32_t>* made)
+std::string ToEditorText(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    return Utf8ToEditorText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), references, made);
+    return Utf8ToEditorText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
-QString FromEditorText(std::string_view text, const TCharacterReferences* references)
+QString FromEditorText(std::string_view text)
 {
-    if (!references || references->Empty())
+    if (text.find(kHeldCharacterMark) == std::string_view::npos)
         return FromWin1252(text);
-    const std::string utf8 = EditorTextToUtf8(text, references);
+    const std::string utf8 = EditorTextToUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

@@ -11,13 +11,15 @@
 class QString;
 
 QString FromWin1252(std::string_view bytes);
+// Editor text as the editor shows it, character for byte: the mark of a held character as "&".
+QString FromShownText(std::string_view text);
 // Characters with no Windows-1252 byte become '?'.
 std::string ToWin1252(const QString& text);
 // Text a user hands the editor (typed, pasted, dropped, searched for): each character Windows-1252
-// lacks becomes its reference "&#N;", remembered in `references` when given; `made` as for
-// Utf8ToEditorText.
-std::string ToEditorText(const QString& text, TCharacterReferences* references, std::vector<uint32_t>* made = nullptr);
-// Editor text for the platform: each reference to one of the remembered characters as the character.
-QString FromEditorText(std::string_view text, const TCharacterReferences* references);
+// lacks held (HeldCharacter), so that it is written as the character.
+std::string ToEditorText(const QString& text);
+// Editor text for the platform: each held character as the character, a reference typed as such as
+// typed.
+QString FromEditorText(std::string_view text);
 // String-table entry `id` as a widget shows it.
 QString LoadResQString(int id);

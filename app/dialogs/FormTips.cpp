@@ -100,7 +100,7 @@ void TTipForm::showRandomTip()
         return;
     std::uniform_int_distribution<int> pick(0, FTips.Count() - 1);
     FTipIndex = pick(FRandom);
-    TipText->setText(FromEditorText(FTips[FTipIndex], &References));
+    TipText->setText(FromEditorText(FTips[FTipIndex]));
 }
 
 void TTipForm::NextClick()

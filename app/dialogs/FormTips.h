@@ -24,10 +24,8 @@ public:
     QPushButton* Next;
     QPushButton* CloseBtn;
 
-    // The tips the window chooses from (Windows-1252 text); a character the code page lacks is held
-    // as its reference and shown as itself when `References` remembers it.
+    // The tips the window chooses from (Windows-1252 text); a held character is shown as itself.
     TStringList& Tips() { return FTips; }
-    TCharacterReferences References;
     // The index in Tips of the tip shown; -1 before the first show.
     int TipIndex() const { return FTipIndex; }
     // Starts the random choice from a fixed seed instead of the clock (tests).

@@ -73,7 +73,6 @@ void TTips::Execute(QWidget* owner)
     form.TipHelp->setText(FromWin1252(TipHelp));
     form.ShowAtStart->setChecked(StoredShowAtStart());
     form.Tips().AddStrings(Tips);
-    form.References = References;
     if (hook()) {
         form.FormShow();
         hook()(form);

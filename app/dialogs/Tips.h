@@ -26,10 +26,8 @@ public:
     // Whether Execute stores the check box under SaveKey.
     bool SaveShowAtStart = true;
     TLanguage Language = laEnglish;
-    // One tip per string; the characters held as references that References remembers are shown as
-    // themselves.
+    // One tip per string; the held characters are shown as themselves.
     TStringList Tips;
-    TCharacterReferences References;
     int TipsCount() const { return Tips.Count(); }
 
     // Shows the tip window modally over `owner` and then takes the check box: into ShowAtStart, and

@@ -502,12 +502,6 @@ void TformMarcos::eNameChange()
 
 // ---------------------------------------------------------------- values
 
-TCharacterReferences* TformMarcos::pageReferences() const
-{
-    const TCodeMemo* memo = FHost.CodeMemo();
-    return memo ? memo->CharacterReferences() : nullptr;
-}
-
 void TformMarcos::ShowPanel(TFrameNode& node)
 {
     // The field shows the name the frame's address leads to, as StorePanel took it.
@@ -543,7 +537,7 @@ void TformMarcos::StorePanel(TFrameNode& node)
 {
     // The edit holds the name as a file name (quoted when it has a blank); the page holds it as an
     // address that leads a browser to that name, a character Windows-1252 lacks as its reference.
-    node.Src = FilePathPageAddress(eSrc->FileName(), pageReferences());
+    node.Src = FilePathPageAddress(eSrc->FileName());
     node.FrameName = textOf(eName);
     node.Scrolling = chScrolling->isChecked();
     node.NoResize = !chNoResize->isChecked();

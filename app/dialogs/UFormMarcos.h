@@ -10,7 +10,6 @@
 #include "app/model/FramesetDesign.h"
 
 class QCheckBox;
-class TCharacterReferences;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -106,8 +105,6 @@ private:
     void buildControls();
     void ShowPanel(TFrameNode& node);
     void StorePanel(TFrameNode& node);
-    // The characters the document's text holds as references; nullptr without a document.
-    TCharacterReferences* pageReferences() const;
     void split(bool columns);
     void enableSplits(bool columns, bool rows);
     // Makes, places and paints the panels as the design stands, and drops those of freed nodes.

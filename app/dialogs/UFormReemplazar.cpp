@@ -197,8 +197,8 @@ void TformReemplazar::btnExitClick()
 void TformReemplazar::replaceAll(std::vector<std::string>& notes)
 {
     TReplaceRequest request;
-    request.Find = ToEditorText(edtFind->text(), &request.References);
-    request.Replacement = ToEditorText(edtReplace->text(), &request.References);
+    request.Find = ToEditorText(edtFind->text());
+    request.Replacement = ToEditorText(edtReplace->text());
     request.WholeWord = cbWhole->isChecked();
     request.Backup = cbBackup->isChecked();
     const std::vector<std::string> files = Files();

@@ -159,7 +159,7 @@ void TformDescarga::fill(const std::string& fileName, std::string_view text, con
     ExtractLinks(text, references);
     // The page's own name joins the references as a page would write its address, to be found the same way.
     const std::vector<std::string> files =
-        WeighedFiles(references, config.FileWeighExt, FilePathPageAddress(ExtractFileName(fileName), nullptr));
+        WeighedFiles(references, config.FileWeighExt, FilePathPageAddress(ExtractFileName(fileName)));
     const TReferenceSize sizeOf = FileSizesBeside(ExtractFilePath(fileName), entities);
     sgDatosArchivos->setRowCount(static_cast<int>(files.size()));
     int64_t total = 0;

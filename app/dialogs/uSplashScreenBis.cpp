@@ -71,7 +71,7 @@ TAboutBoxHook& hook()
 std::string addressText(const std::string& text)
 {
     std::string out;
-    for (const unsigned char c : EditorTextToUtf8(text, nullptr)) {
+    for (const unsigned char c : EditorTextToUtf8(text)) {
         if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
             out += static_cast<char>(c);
         else

@@ -76,7 +76,6 @@ void TEditingFile::GuardaEstado(TCustomCodeMemo& Editor)
 void TEditingFile::Detach(TCustomCodeMemo& Editor)
 {
     Editor.SetUndoStack(nullptr);
-    Editor.SetCharacterReferences(nullptr);
 }
 
 void TEditingFile::RestauraEstado(TCustomCodeMemo& Editor)
@@ -102,7 +101,6 @@ void TEditingFile::RestauraEstado(TCustomCodeMemo& Editor)
             PilaNueva = false;
         }
         Editor.SetUndoStack(UndoStack.get());
-        Editor.SetCharacterReferences(&Bytes.Format.References);
     }
     Editor.SearchText = SearchText;
     Editor.SearchFlags = SearchOptions;

@@ -137,7 +137,7 @@ void EditSelectAll()
 // ---------------------------------------------------------------- find and replace
 
 void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
-                     const std::string& replacement, const std::vector<uint32_t>& places)
+                     const std::string& replacement)
 {
     if (findText.empty())
         return;
@@ -152,7 +152,6 @@ void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::strin
         finder.emplace(finderFor(editor, text, findText, request));
         const bool onMatch = isMatchAt(*finder, selection);
         if (onMatch && request.replacing) {
-            editor.PlaceCharactersOfNextInsertion(places);
             editor.PerformText(EM_REPLACESEL, 1, replacement.c_str());
             const TSelectionRange after = selectionOf(editor);
             // Upward, the search goes on before the new text, which may hold the find text itself.
@@ -173,7 +172,7 @@ void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::strin
 }
 
 void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
-                    const std::string& replacement, const std::vector<uint32_t>& places)
+                    const std::string& replacement)
 {
     ReplaceAllActive = true;
     if (findText.empty() || editor.ReadOnly()) {
@@ -206,7 +205,7 @@ void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string
             std::reverse(ascending.begin(), ascending.end());
         TRangeEdits edits;
         for (int start : ascending)
-            edits.Add(start, length, replacement, places);
+            edits.Add(start, length, replacement);
         // The step ends with the caret placed below, so that its redo puts the caret there too.
         TUndoGroupScope step(editor.UndoRecorder(), ugReplaceAll);
         const TUndoStack* const log = editor.UndoStack();

@@ -189,7 +189,7 @@ bool isCodeCharacter(char c)
 
 } // namespace
 
-size_t TCodigosISO::codeAt(std::string_view text, size_t at, const TCharacterReferences* kept, char& c) const
+size_t TCodigosISO::codeAt(std::string_view text, size_t at, char& c) const
 {
     // A code is looked up only where one can stand: letters, digits or "#" up to ";", no longer than
     // the table's longest. Anything else leaves the "&" as a character, so a stray one cannot
@@ -203,19 +203,16 @@ size_t TCodigosISO::codeAt(std::string_view text, size_t at, const TCharacterRef
     char found;
     if (!CharacterOf(text.substr(at, end - at + 1), found))
         return 0;
-    char32_t cp;
-    if (kept && ReadCharacterReference(text, at, cp) && kept->IsRemembered(cp))
-        return 0;
     c = found;
     return end - at + 1;
 }
 
 void TCodigosISO::appendDecoded(std::string& out, std::string_view text, size_t base,
-                                std::vector<uint32_t>* sources, const TCharacterReferences* kept) const
+                                std::vector<uint32_t>* sources) const
 {
     for (size_t at = 0; at < text.size();) {
         char c = text[at];
-        const size_t code = c == '&' ? codeAt(text, at, kept, c) : 0;
+        const size_t code = c == '&' ? codeAt(text, at, c) : 0;
         out.push_back(c);
         if (sources)
             sources->push_back(static_cast<uint32_t>(base + at));
@@ -223,7 +220,7 @@ void TCodigosISO::appendDecoded(std::string& out, std::string_view text, size_t 
     }
 }
 
-size_t TCodigosISO::decodeInto(char* out, std::string_view text, const TCharacterReferences* kept) const
+size_t TCodigosISO::decodeInto(char* out, std::string_view text) const
 {
     size_t written = 0;
     for (size_t at = 0; at < text.size();) {
@@ -237,7 +234,7 @@ size_t TCodigosISO::decodeInto(char* out, std::string_view text, const TCharacte
         if (at == text.size())
             break;
         char c = '&';
-        const size_t code = codeAt(text, at, kept, c);
+        const size_t code = codeAt(text, at, c);
         out[written++] = c;
         at += code ? code : 1;
     }
@@ -285,8 +282,7 @@ std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) 
     return out;
 }
 
-std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources,
-                                    const TCharacterReferences* kept) const
+std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources) const
 {
     if (sources)
         sources->clear();
@@ -299,14 +295,14 @@ std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>
     std::string out;
     out.reserve(text.size());
     walkRegions(
-        text, [&](size_t from, size_t to) { appendDecoded(out, text.substr(from, to - from), from, sources, kept); },
+        text, [&](size_t from, size_t to) { appendDecoded(out, text.substr(from, to - from), from, sources); },
         [&](size_t from, size_t to) { asItIs(out, from, to); });
     if (sources)
         sources->push_back(static_cast<uint32_t>(text.size()));
     return out;
 }
 
-void TCodigosISO::DecodeInPlace(std::string& text, const TCharacterReferences* kept) const
+void TCodigosISO::DecodeInPlace(std::string& text) const
 {
     // Without an "&" there is no code, whatever the regions.
     if (FCharOfCode.empty() || text.find('&') == std::string::npos)
@@ -320,7 +316,7 @@ void TCodigosISO::DecodeInPlace(std::string& text, const TCharacterReferences* k
         std::memmove(out + written, all.data() + from, to - from);
         written += to - from;
     };
-    const auto decode = [&](size_t from, size_t to) { written += decodeInto(out + written, all.substr(from, to - from), kept); };
+    const auto decode = [&](size_t from, size_t to) { written += decodeInto(out + written, all.substr(from, to - from)); };
     walkRegions(all, decode, keep);
     text.resize(written);
 }

@@ -8,8 +8,6 @@
 #include <unordered_map>
 #include <vector>
 
-class TCharacterReferences;
-
 // Characters and their codes ("á" and "&aacute;"), in the order they were loaded: that order
 // matters when encoding, since later entries see the codes that earlier ones produced.
 class TCodigosISO {
@@ -51,28 +49,25 @@ public:
     // marker without an end marker protects the rest of the text.
     // With `sources`, each character of the result gets the offset in `text` of what it was read from
     // (and one more entry, the length of `text`).
-    // A reference "&#N;" to one of the `kept` characters is never decoded.
-    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr,
-                           const TCharacterReferences* kept = nullptr) const;
+    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
     // With `sources`, as for DecodeText.
     std::string EncodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
     // True when the character at `at` lies in a protected region or its markers.
     bool Protects(std::string_view text, size_t at) const;
     // DecodeText without `sources`, the result taking the place of the text.
-    void DecodeInPlace(std::string& text, const TCharacterReferences* kept = nullptr) const;
+    void DecodeInPlace(std::string& text) const;
     // True when no character of the table is below 32 but TAB: no code holds one either, so decoding
     // and the line store's rewriting of control characters and line breaks can come in either order.
     bool PrintableCharacters() const;
 
 private:
     bool assign(std::vector<char> characters, std::vector<std::string> codes);
-    void appendDecoded(std::string& out, std::string_view text, size_t base, std::vector<uint32_t>* sources,
-                       const TCharacterReferences* kept = nullptr) const;
+    void appendDecoded(std::string& out, std::string_view text, size_t base, std::vector<uint32_t>* sources) const;
     // The length of the code at text[at] (an "&") with its character in `c`; 0 when none stands there.
-    size_t codeAt(std::string_view text, size_t at, const TCharacterReferences* kept, char& c) const;
+    size_t codeAt(std::string_view text, size_t at, char& c) const;
     // The text with its codes decoded, written at `out`, which may be the text itself or lie before
     // it; the length written.
-    size_t decodeInto(char* out, std::string_view text, const TCharacterReferences* kept) const;
+    size_t decodeInto(char* out, std::string_view text) const;
     template <typename Convert>
     std::string outsideRegions(std::string_view text, Convert convert) const;
 

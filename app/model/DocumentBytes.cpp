@@ -37,7 +37,7 @@ std::string TDocumentBytes::StoredForm(std::string_view text, std::vector<uint32
     for (; i + 1 < count; ++i) {
         const char c = text[i];
         const size_t from = i;
-        if (static_cast<unsigned char>(c) >= 32 || c == '\t') {
+        if (static_cast<unsigned char>(c) >= 32 || c == '\t' || c == kHeldCharacterMark) {
             put(c, from);
         } else if (c == '\r') {
             if (text[i + 1] == '\n')
@@ -54,7 +54,7 @@ std::string TDocumentBytes::StoredForm(std::string_view text, std::vector<uint32
     }
     if (i + 1 == count) {
         const char c = text[i];
-        put(c == '\n' ? '\r' : c == '\0' ? '.' : c, i);
+        put(c == '\n' ? '\r' : c == '\0' || c == kHeldCharacterMark ? '.' : c, i);
     }
     if (offsets)
         offsets->push_back(static_cast<uint32_t>(count));
@@ -69,25 +69,15 @@ TDecodeResult TDocumentBytes::decode(std::string_view bytes, const TCodigosISO* 
     // and the codes decoded in place.
     if (!entities || entities->PrintableCharacters()) {
         const TDecodeResult result = DecodeStoredText(bytes, text, format, references, controls);
-        if (entities && format.References.Places().empty()) {
-            entities->DecodeInPlace(text, &format.References);
-        } else if (entities) {
-            // The places of the references move with the text the codes shrink.
-            std::vector<uint32_t> sources;
-            text = entities->DecodeText(text, &sources, &format.References);
-            format.References.Follow(sources, text);
-        }
+        if (entities)
+            entities->DecodeInPlace(text);
         return result;
     }
     std::string decoded;
     const TDecodeResult result = DecodeDocument(bytes, decoded, format, nullptr, references);
     if (controls)
-        *controls = HoldsControlCharacters(decoded);
-    std::vector<uint32_t> sources;
-    decoded = entities->DecodeText(decoded, &sources, &format.References);
-    format.References.Follow(sources, decoded);
-    text = StoredForm(decoded, &sources);
-    format.References.Follow(sources, text);
+        *controls = FileHoldsControlCharacters(bytes, decoded, format);
+    text = StoredForm(entities->DecodeText(decoded));
     return result;
 }
 
@@ -104,7 +94,7 @@ std::string TDocumentBytes::textOf(std::string_view bytes, const TCodigosISO* en
     std::vector<uint32_t> decoded, converted;
     DecodeDocument(bytes, text, format, &decoded);
     if (entities) {
-        text = entities->DecodeText(text, &converted, &format.References);
+        text = entities->DecodeText(text, &converted);
         compose(converted, decoded);
     } else {
         converted = std::move(decoded);
@@ -146,27 +136,26 @@ void TDocumentBytes::Written(TSaveBytes save, const TCodigosISO* entities)
     FTyped = std::move(save.Typed);
 }
 
-std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format,
-                                   const std::vector<TCharacterReferences::TPlace>& places)
+std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
 {
-    if (!entities)
-        return EncodeDocument(text, format, &places);
-    if (places.empty())
-        return EncodeDocument(entities->EncodeText(text), format, &places);
-    // The places go where their references went through the table (a table that rewrites "&" or
-    // digits leaves none to go to).
-    std::vector<uint32_t> sources;
-    const std::string coded = entities->EncodeText(text, &sources);
-    std::vector<TCharacterReferences::TPlace> moved;
-    moved.reserve(places.size());
-    for (const TCharacterReferences::TPlace& place : places) {
-        const auto at = std::lower_bound(sources.begin(), sources.end() - 1, place.At);
-        const auto i = static_cast<size_t>(at - sources.begin());
+    return EncodeDocument(entities ? entities->EncodeText(text) : std::string(text), format);
+}
+
+std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentFormat& format)
+{
+    if (text.find(kHeldCharacterMark) == std::string_view::npos)
+        return std::string(text);
+    // A file of a Unicode encoding holds the characters; a Windows-1252 one their references, which
+    // read back as references typed. A mark that begins no held character is written as "&".
+    if (format.Utf8 || format.Utf16 != TDocumentFormat::TUtf16::None) {
+        std::string out(text);
         char32_t cp;
-        if (i < coded.size() && *at == place.At && ReadCharacterReference(coded, i, cp) == place.Length)
-            moved.push_back({static_cast<uint32_t>(i), place.Length});
+        for (size_t at = out.find(kHeldCharacterMark); at != std::string::npos; at = out.find(kHeldCharacterMark, at + 1))
+            if (!ReadHeldCharacter(out, at, cp))
+                out[at] = '&';
+        return out;
     }
-    return EncodeDocument(coded, format, &moved);
+    return HeldCharactersAsReferences(text);
 }
 
 namespace {
@@ -210,7 +199,7 @@ bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, co
     if (inRegion)
         lines = TCodigosISO::kStartMarker;
     lines += text.substr(lineStart, lineEnd - lineStart);
-    std::string meant = StoredForm(entities->DecodeText(lines, nullptr, &format.References));
+    std::string meant = StoredForm(entities->DecodeText(lines));
     if (inRegion)
         meant.erase(0, TCodigosISO::kStartMarker.size());
     if (std::string_view(reopened).substr(lineStart, reopened.size() - tail - lineStart) != meant)
@@ -239,18 +228,30 @@ std::string TDocumentBytes::keptText(std::vector<uint32_t>* offsets) const
     return read;
 }
 
+namespace {
+
+// Where the held character that `at` lies inside of begins (a character after its mark), or npos.
+size_t heldCharacterAround(std::string_view text, size_t at)
+{
+    // A held character is at most the mark, "#", seven digits and ";".
+    constexpr size_t kLongestHeld = 10;
+    const size_t from = at > kLongestHeld ? at - kLongestHeld : 0;
+    const size_t mark = text.substr(from, at - from).rfind(kHeldCharacterMark);
+    if (mark == std::string_view::npos)
+        return std::string_view::npos;
+    char32_t cp;
+    const size_t length = ReadHeldCharacter(text, from + mark, cp);
+    return length && from + mark + length > at ? from + mark : std::string_view::npos;
+}
+
+} // namespace
+
 TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodigosISO* entities) const
 {
     const TCodigosISO* table = entities;
-    // Only places that hold a reference count: a text given without the editor that keeps them
-    // in step (as a test gives one) may have none where they say.
-    std::vector<TCharacterReferences::TPlace> places;
-    places.reserve(Format.References.Places().size());
-    for (const TCharacterReferences::TPlace& place : Format.References.Places()) {
-        char32_t cp;
-        if (place.At < text.size() && ReadCharacterReference(text, place.At, cp) == place.Length)
-            places.push_back(place);
-    }
+    // What the bytes must reopen as: the text, with its held characters as the file's encoding
+    // holds them.
+    const std::string meant = ReadBackForm(text, Format);
     TWrite result;
     if (FHasBytes) {
         // An untouched text, the usual case, is recognised without mapping offsets; they are worked
@@ -266,12 +267,8 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
             const std::string read = keptText(&offsets);
             // The changed stretch lies between the longest common start and end; only it is encoded.
             auto [prefix, suffix] = differingStretch(text, read);
-            const auto endingAfter = [&](size_t at) {
-                return std::lower_bound(places.begin(), places.end(), at,
-                                        [](const auto& place, size_t offset) { return place.At + place.Length <= offset; });
-            };
-            // A reference is one character of the file, and one standing for its character in the
-            // text is one too: the stretch takes either whole.
+            // A character of the file is one, however many characters of the text it reads as, and
+            // so is a held character of the text: the stretch takes either whole.
             for (bool moved = true; moved;) {
                 moved = false;
                 while (prefix > 0 && offsets[prefix - 1] == offsets[prefix]) {
@@ -282,21 +279,17 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
                     --suffix;
                     moved = true;
                 }
-                if (const auto first = endingAfter(prefix); first != places.end() && first->At < prefix) {
-                    prefix = first->At;
+                if (const size_t held = heldCharacterAround(text, prefix); held != std::string_view::npos) {
+                    prefix = held;
                     moved = true;
                 }
-                if (const auto last = endingAfter(text.size() - suffix);
-                    last != places.end() && last->At < text.size() - suffix) {
-                    suffix = text.size() - last->At - last->Length;
+                if (const size_t held = heldCharacterAround(text, text.size() - suffix); held != std::string_view::npos) {
+                    char32_t cp;
+                    suffix = text.size() - held - ReadHeldCharacter(text, held, cp);
                     moved = true;
                 }
             }
             const size_t end = text.size() - suffix;
-            const auto first = endingAfter(prefix);
-            std::vector<TCharacterReferences::TPlace> inStretch;
-            for (auto place = first; place != places.end() && place->At < end; ++place)
-                inStretch.push_back({static_cast<uint32_t>(place->At - prefix), place->Length});
             const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
             const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);
             const std::string_view changed = text.substr(prefix, end - prefix);
@@ -309,9 +302,9 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
                 if (*lineBreak)
                     format.LineBreak = lineBreak;
                 std::string bytes(before);
-                bytes += encode(changed, table, format, inStretch);
+                bytes += encode(changed, table, format);
                 bytes += after;
-                if (reopensAs(bytes, text, table, &result.Typed)) {
+                if (reopensAs(bytes, meant, table, &result.Typed)) {
                     result.Bytes = std::move(bytes);
                     result.ReadsBack = true;
                     return result;
@@ -319,8 +312,8 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
             }
         }
     }
-    result.Bytes = encode(text, table, Format, places);
-    result.ReadsBack = reopensAs(result.Bytes, text, table, &result.Typed);
+    result.Bytes = encode(text, table, Format);
+    result.ReadsBack = reopensAs(result.Bytes, meant, table, &result.Typed);
     return result;
 }
 
@@ -344,9 +337,9 @@ TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, cons
     TDocumentFormat utf8 = Format;
     utf8.Utf8 = true;
     utf8.ByteOrderMark = false;
-    std::string bytes = encode(text, entities, utf8, Format.References.Places());
+    std::string bytes = encode(text, entities, utf8);
     TSaveBytes::TTyped typed;
-    if (reopensAs(bytes, text, entities, &typed)) {
+    if (reopensAs(bytes, ReadBackForm(text, utf8), entities, &typed)) {
         save.Bytes = std::move(bytes);
         save.Format = utf8;
         save.Utf8Instead = true;

@@ -23,9 +23,9 @@ public:
     // document is read with `model`: its bytes are not kept, and the document is written as UTF-8.
     TDecodeResult Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model = false);
     // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
-    // characters to codes through `entities` when given, in the format read. A reference becomes its
-    // character only at the places Format.References holds for the text (read from the file so, or
-    // typed as the character); any other stays as typed.
+    // characters to codes through `entities` when given, in the format read. A held character
+    // (read from the file, or typed as the character) is written as the character, or as its
+    // reference where the encoding lacks it; a reference typed as such stays as typed.
     std::string Write(std::string_view text, const TCodigosISO* entities) const;
     // What a save writes: Write's bytes when they reopen (read with the same table) to the text, its
     // typed codes read as characters. When no way of writing the file's encoding gives the text back (a Windows-1252 file whose
@@ -56,6 +56,9 @@ public:
     // The bytes kept from the file as last read or written; nil for a document that has none yet.
     const std::string* KeptBytes() const { return FHasBytes ? &FBytes : nullptr; }
 
+    // What `text` reads as once written in `format`: in a Windows-1252 file each held character
+    // becomes the reference typed so; a mark that begins none is "&".
+    static std::string ReadBackForm(std::string_view text, const TDocumentFormat& format);
     // The editor's form of a text: each line break one CR, other control characters but TAB "."
     // (the last character excepted), as the line store keeps it. With `offsets`, each character
     // gets the offset in `text` it came from, and one more entry, the length of `text`.
@@ -63,8 +66,7 @@ public:
 
     // How the file was written, so that new text is written the same way.
     TDocumentFormat Format;
-    // How many characters Windows-1252 lacks the file's text holds as references (Format.References
-    // has them, and the ones added since).
+    // How many characters Windows-1252 lacks the file's text holds (as held characters).
     size_t ReferenceCount = 0;
     // The bytes hold control characters that the editor shows as ".".
     bool ControlCharacters = false;
@@ -80,9 +82,8 @@ private:
     // the last save wrote them; with `offsets` as for textOf, every character of those codes at the
     // offset of their bytes' start, so that a changed stretch takes them whole.
     std::string keptText(std::vector<uint32_t>* offsets) const;
-    // `text` as bytes in `format`, the references at `places` (offsets in `text`) as characters.
-    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format,
-                              const std::vector<TCharacterReferences::TPlace>& places);
+    // `text` as bytes in `format`.
+    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
     // What Write gives, and whether the bytes are known to reopen as the text means.
     struct TWrite {
         std::string Bytes;

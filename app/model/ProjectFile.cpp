@@ -181,7 +181,7 @@ std::string ProjectDataText(const TIniFile& project, const std::string& key)
     TDocumentFormat format;
     // A value with characters Windows-1252 lacks is shown as its bytes, as before.
     const bool converted = DecodeDocument(value, text, format) == TDecodeResult::Converted;
-    return converted && format.References.Empty() ? text : value;
+    return converted && text.find(kHeldCharacterMark) == std::string::npos ? text : value;
 }
 
 namespace {

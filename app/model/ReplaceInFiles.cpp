@@ -19,7 +19,7 @@ constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
 
 // The replacement as the file's bytes: in the file's encoding, without a byte-order mark of its own,
-// each character typed that the code page lacks written as itself where the encoding has it. A page
+// each held character written as itself where the encoding has it, as its reference elsewhere. A page
 // gets what the editor's save writes for the same text, through its public routine; a plain ASCII
 // page is read as its bytes, so it takes the replacement as a Windows-1252 page, unless that would
 // make the whole file read as UTF-8 (and the replacement as other characters): then it takes UTF-8.
@@ -27,11 +27,6 @@ std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat f
 {
     format.ByteOrderMark = false;
     const std::string& text = request.Replacement;
-    for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
-        char32_t cp;
-        if (ReadCharacterReference(text, at, cp) && request.References.IsRemembered(cp))
-            format.References.Remember(cp);
-    }
     if (!request.Page)
         return EncodeDocument(text, format);
     TDocumentBytes page;
@@ -80,7 +75,7 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     std::vector<uint32_t> offsets;
     // Plain ASCII reads as its bytes, and only then is it taken for UTF-8 to write.
     const bool ascii = DecodeDocument(bytes, text, format, &offsets) == TDecodeResult::Bytes && format.Utf8;
-    if (HoldsControlCharacters(text))
+    if (FileHoldsControlCharacters(bytes, text, format))
         return false;
     // Lines are searched one by one, so a text that spans a line break is never found; an empty one
     // would match everywhere.

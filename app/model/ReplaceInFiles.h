@@ -10,11 +10,10 @@
 class TCodigosISO;
 
 // What one run of replace in files asks for. The texts are editor text: Windows-1252, each
-// character that code page lacks held as its reference "&#N;" and remembered in `References`.
+// character that code page lacks held (HeldCharacter).
 struct TReplaceRequest {
     std::string Find;
     std::string Replacement;
-    TCharacterReferences References;
     // A match counts only between characters that are not word characters (IsReplaceWordChar).
     bool WholeWord = false;
     // A changed file's old contents are kept under ReplaceBackupName first.

@@ -65,6 +65,8 @@ std::string asHtml(std::string_view text)
         case '<': result += "&lt;"; break;
         case '>': result += "&gt;"; break;
         case '"': result += "&quot;"; break;
+        // The report is Windows-1252: a held character goes as its reference.
+        case kHeldCharacterMark: result += '&'; break;
         default: result += c;
         }
     }
@@ -136,8 +138,8 @@ std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_
                                              std::string_view creditAddress)
 {
     // The report is Windows-1252, as its texts and the page's references are.
-    const std::string name = asHtml(FilePathPageText(pageName, nullptr));
-    const std::string address = asHtml(FilePathPageAddress(pageName, nullptr));
+    const std::string name = asHtml(FilePathPageText(pageName));
+    const std::string address = asHtml(FilePathPageAddress(pageName));
     std::vector<std::string> lines;
     lines.push_back(FmtLoadStr(kReportTitle, name.c_str()));
     lines.push_back(LoadResString(kReportHeading));

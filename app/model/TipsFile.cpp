@@ -4,13 +4,11 @@
 #include "platform/core/DocumentText.h"
 #include "platform/core/SysUtils.h"
 
-std::vector<std::string> ReadTipsText(std::string_view bytes, TCharacterReferences* references)
+std::vector<std::string> ReadTipsText(std::string_view bytes)
 {
     std::string text;
     TDocumentFormat format;
     DecodeDocument(bytes, text, format);
-    if (references)
-        *references = format.References;
     std::vector<std::string> tips;
     size_t start = 0;
     while (start <= text.size()) {
@@ -19,7 +17,7 @@ std::vector<std::string> ReadTipsText(std::string_view bytes, TCharacterReferenc
             end = text.size();
         std::string line = text.substr(start, end - start);
         for (char& c : line)
-            if (static_cast<unsigned char>(c) < 32)
+            if (static_cast<unsigned char>(c) < 32 && c != kHeldCharacterMark)
                 c = ' ';
         line = Trim(line);
         if (!line.empty())

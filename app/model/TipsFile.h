@@ -8,6 +8,6 @@
 #include "platform/core/CharacterReferences.h"
 
 // The tips of a tips file's bytes (UTF-8, UTF-16 with its mark, else Windows-1252) as Windows-1252
-// text, one per non-blank line, trimmed; a character the code page lacks is held as its reference
-// and remembered in `references` when given. Control characters other than TAB become spaces.
-std::vector<std::string> ReadTipsText(std::string_view bytes, TCharacterReferences* references = nullptr);
+// text, one per non-blank line, trimmed; a character the code page lacks is held (HeldCharacter).
+// Control characters other than TAB become spaces.
+std::vector<std::string> ReadTipsText(std::string_view bytes);

@@ -40,16 +40,15 @@ extern bool ReplaceAllActive;
 // - with no match there, a beep and ReplaceAllActive cleared.
 // Without a selection the search starts at the start of the text. Whole words are bounded by
 // characters that are not word characters of the editor, or by the ends of the text. A read-only
-// editor is only searched: its matches are selected, never replaced. The references of the replacement
-// numbered in `places` ("&#N;" counted from 0) stand for characters typed in it, and go in as such.
+// editor is only searched: its matches are selected, never replaced.
 void FindReplaceText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
-                     const std::string& replacement, const std::vector<uint32_t>& places = {});
+                     const std::string& replacement);
 // Replaces every match from the selection on in the direction of the options, in one pass and as one
 // undo step; ends, as FindReplaceText does, with a beep and ReplaceAllActive cleared. A long run shows
 // the busy cursor and stops on Escape, keeping the matches replaced so far (from the first in the
 // text) as the undo step, without the beep. A read-only editor is left as it is.
 void ReplaceAllText(TCustomCodeMemo& editor, uint32_t options, const std::string& findText,
-                    const std::string& replacement, const std::vector<uint32_t>& places = {});
+                    const std::string& replacement);
 
 // The plain search under both: matches of a pattern in a text held in memory. Without match case,
 // both are compared in Windows-1252 lower case; with whole words, a match counts only between

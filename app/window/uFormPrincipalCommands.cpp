@@ -647,15 +647,14 @@ void TformPrincipal::ReplaceDialogReplace()
     const std::string findText = FReplaceDialog->FindText();
     if (!findText.empty()) {
         const TFindOptions options = FReplaceDialog->Options();
-        std::vector<uint32_t> places;
-        const std::string replacement = FReplaceDialog->ReplaceText(FCodeMemo->CharacterReferences(), &places);
+        const std::string replacement = FReplaceDialog->ReplaceText();
         if (options & frReplaceAll) {
             TBusyCursor busy;
             FCodeMemo->Lines().BeginUpdate();
             TScopeGuard update([this] { FCodeMemo->Lines().EndUpdate(); });
-            ReplaceAllText(*FCodeMemo, options, findText, replacement, places);
+            ReplaceAllText(*FCodeMemo, options, findText, replacement);
         } else {
-            FindReplaceText(*FCodeMemo, options, findText, replacement, places);
+            FindReplaceText(*FCodeMemo, options, findText, replacement);
         }
     }
     keepDialogActive();

@@ -146,8 +146,7 @@ std::string TformPrincipal::RutaRelativa(const std::string& FileName)
 {
     // The page's text holds the name's characters as typed text would; the file system's bytes would
     // read as other characters in it, and a name's "\" as "/".
-    return FilePathPageAddress(MakeRelativePath(ArchivoActual(), FileName, FConfig->InsertDirs),
-                              FCodeMemo->CharacterReferences());
+    return FilePathPageAddress(MakeRelativePath(ArchivoActual(), FileName, FConfig->InsertDirs));
 }
 
 void TformPrincipal::InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode)
@@ -305,7 +304,7 @@ void TformPrincipal::InsertaTag(QObject* Sender)
         InsertaCodigo(ctrl, shift,
                       Format("<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=%s TITLE=%s>",
                              QuoteAttributeValue(RutaRelativa(v.StyleLibraryPath)).c_str(),
-                             QuoteAttributeValue(FilePathPageText(v.StyleLibraryName, FCodeMemo->CharacterReferences())).c_str()),
+                             QuoteAttributeValue(FilePathPageText(v.StyleLibraryName)).c_str()),
                       "");
         break;
     case 250:
@@ -620,7 +619,7 @@ std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
     const std::string file = error ? FileName : full.lexically_normal().string();
     // A file's name may hold quotes: it goes into the attributes quoted as any typed value.
     const std::string path = QuoteAttributeValue(RutaRelativa(file));
-    const std::string name = FilePathPageText(fileNameWithoutExtension(file), FCodeMemo->CharacterReferences());
+    const std::string name = FilePathPageText(fileNameWithoutExtension(file));
     const std::string alt = QuoteAttributeValue(name);
     const std::string extension = ExtractFileExt(file);
     const uint8_t mode = caseMode();

@@ -74,7 +74,7 @@ void TformPrincipal::showTips(bool showAtStart)
     tips.Title = LoadResString(kTipsTitle);
     std::string bytes;
     if (ReadFileBytes(fileName, 1 << 20, bytes))
-        for (std::string& tip : ReadTipsText(bytes, &tips.References))
+        for (std::string& tip : ReadTipsText(bytes))
             tips.Tips.Add(std::move(tip));
     tips.Execute(this);
     FConfig->ShowTips = tips.ShowAtStart;

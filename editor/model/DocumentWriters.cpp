@@ -135,33 +135,28 @@ void putEscaped(TOutput& out, std::string_view text, const Table& escapes)
     out.Put(text.substr(plainFrom));
 }
 
-// The text escaped through `escapes`, with each reference to a remembered character as `character`
-// writes it.
+// The text escaped through `escapes`, with each held character as `character` writes it; a mark that
+// begins none is the "&" it shows as.
 template <class Table, class Character>
-void putWithReferences(TOutput& out, std::string_view text, const Table& escapes,
-                       const TCharacterReferences* references, Character character)
+void putWithHeldCharacters(TOutput& out, std::string_view text, const Table& escapes, Character character)
 {
-    if (!references || references->Empty()) {
-        putEscaped(out, text, escapes);
-        return;
-    }
     size_t from = 0;
-    for (size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 1)) {
-        char32_t cp;
-        const size_t length = ReadCharacterReference(text, i, cp);
-        if (!length || !references->IsRemembered(cp))
-            continue;
+    for (size_t i = text.find(kHeldCharacterMark); i != std::string_view::npos; i = text.find(kHeldCharacterMark, from)) {
         putEscaped(out, text.substr(from, i - from), escapes);
-        character(cp);
-        from = i + length;
-        i = from - 1;
+        char32_t cp;
+        const size_t length = ReadHeldCharacter(text, i, cp);
+        if (length)
+            character(cp);
+        else
+            putEscaped(out, "&", escapes);
+        from = i + (length ? length : 1);
     }
     putEscaped(out, text.substr(from), escapes);
 }
 
-void putHtmlText(TOutput& out, std::string_view text, const TCharacterReferences* references = nullptr)
+void putHtmlText(TOutput& out, std::string_view text)
 {
-    putWithReferences(out, text, htmlEscapes(), references, [&](char32_t cp) { out.Put(CharacterReference(cp)); });
+    putWithHeldCharacters(out, text, htmlEscapes(), [&](char32_t cp) { out.Put(CharacterReference(cp)); });
 }
 
 void putHexColor(TOutput& out, TColor color)
@@ -335,7 +330,7 @@ void WriteHTMLDocument(TStream& stream, const TExportSource& source)
                     }
                     putFontSwitches(out, font, style.FontStyle, tags);
                 }
-                putHtmlText(out, text, source.References);
+                putHtmlText(out, text);
             });
         },
         [&] { out.Put("\r\n"); });
@@ -394,7 +389,7 @@ void WriteRTFDocument(TStream& stream, const TExportSource& source)
                     switchColor(foreground, foregrounds[index], foregroundIndex[index], "\\cf", 0);
                     switchColor(background, backgrounds[index], backgroundIndex[index], "\\cb", 1);
                 }
-                putWithReferences(out, text, escapes, source.References, [&](char32_t cp) { putRtfCharacter(out, cp); });
+                putWithHeldCharacters(out, text, escapes, [&](char32_t cp) { putRtfCharacter(out, cp); });
             });
         },
         [&] { out.Put("\r\n"); });

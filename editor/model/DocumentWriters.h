@@ -12,7 +12,6 @@
 // record's part followed by a line end, so that every display line (wrapped pieces included) is a line
 // of the output. First nil writes the frame alone. A record without style bytes is written in the
 // default look. The style of a character is Settings' style for StyleMap of its style byte.
-class TCharacterReferences;
 
 struct TExportSource {
     const TLineRecord* First = nullptr;
@@ -26,9 +25,6 @@ struct TExportSource {
     std::string Title;
     std::string Generator;
     std::string DateText;
-    // The characters whose references "&#N;" the text holds for them: written as the characters
-    // (HTML's own reference, RTF's \u escape), not as the text of the reference.
-    const TCharacterReferences* References = nullptr;
 };
 
 // Colours as HTML writes them: six lower-case hex digits RRGGBB of a colour, system colours resolved.

@@ -119,11 +119,10 @@ protected:
     virtual void logRangesEnd(TRangeEdits&& /*edits*/) {}
     virtual void clearUndoLog() {}
 
-    // Named bookmarks and text marks follow the text. Edits of many ranges are given what their undo
-    // needs besides the old texts (the characters' places those held).
+    // Named bookmarks and text marks follow the text.
     virtual void adjustMarksForInsert(int /*offset*/, int /*count*/) {}
     virtual void adjustMarksForDelete(int /*start*/, int /*count*/) {}
-    virtual void adjustMarksForEdits(TRangeEdits& /*edits*/) {}
+    virtual void adjustMarksForEdits(const TRangeEdits& /*edits*/) {}
     virtual void clearNamedBookmarks() {}
 
     // A tracking object whose line was deleted. Nothing here owns tracking objects: the default only

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/core/ByteScan.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -300,7 +301,8 @@ int normalise(char* dest, const char* source, int count, bool blockEnd)
             break;
         char c = source[i];
         auto u = static_cast<unsigned char>(c);
-        if (u >= 32 || c == '\t') {
+        // The mark of a held character is text like any other.
+        if (u >= 32 || c == '\t' || c == kHeldCharacterMark) {
             dest[out++] = c;
         } else if (c == '\r') {
             dest[out++] = '\r';

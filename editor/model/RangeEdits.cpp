@@ -7,21 +7,6 @@
 #include "editor/model/EditingCore.h"
 #include "editor/model/LineStore.h"
 
-namespace {
-
-// The places of `places` from offset `from` up to `to` of their texts, counted from `from`.
-void slicePlaces(const std::vector<TCharacterReferences::TPlace>& places, size_t from, size_t to,
-                 std::vector<TCharacterReferences::TPlace>& slice)
-{
-    const auto byOffset = [](const TCharacterReferences::TPlace& place, size_t at) { return place.At < at; };
-    const auto first = std::lower_bound(places.begin(), places.end(), from, byOffset);
-    const auto past = std::lower_bound(first, places.end(), to, byOffset);
-    for (auto place = first; place != past; ++place)
-        slice.push_back({static_cast<uint32_t>(place->At - from), place->Length});
-}
-
-} // namespace
-
 std::string NormalisedInsertion(std::string_view text)
 {
     // A text goes in up to its first NUL, as a C string does.
@@ -49,17 +34,9 @@ std::string NormalisedInsertion(std::string_view text)
     return normal;
 }
 
-void TRangeEdits::Add(int start, int length, std::string_view text, const std::vector<uint32_t>& places)
+void TRangeEdits::Add(int start, int length, std::string_view text)
 {
-    const std::string normal = NormalisedInsertion(text);
-    const size_t at = FNewTexts.size();
-    AddNormalised(start, length, normal);
-    if (places.empty())
-        return;
-    // Numbered, the references are found in the normalised text whatever line breaks went.
-    TCharacterReferences placed;
-    placed.Place(normal, at, places);
-    FNewPlaces.insert(FNewPlaces.end(), placed.Places().begin(), placed.Places().end());
+    AddNormalised(start, length, NormalisedInsertion(text));
 }
 
 void TRangeEdits::AddNormalised(int start, int length, std::string_view text)
@@ -103,8 +80,6 @@ TRangeEdits TRangeEdits::Inverse() const
     inverse.FNewLengths = FOldLengths;
     inverse.FNewTexts = FOldTexts;
     inverse.FOldTexts = FNewTexts;
-    inverse.FNewPlaces = FOldPlaces;
-    inverse.FOldPlaces = FNewPlaces;
     inverse.FNewAt.reserve(Count() + 1);
     int64_t shift = 0;
     uint32_t at = 0;
@@ -131,7 +106,6 @@ TRangeEdits TRangeEdits::Slice(size_t from, size_t to, int shift) const
     if (withOld)
         for (size_t i = 0; i < from; ++i)
             oldAt += static_cast<size_t>(FOldLengths[i]);
-    const size_t oldFrom = oldAt;
     for (size_t i = from; i < to; ++i) {
         slice.AddNormalised(FStarts[i] + shift, FOldLengths[i], NewText(i));
         if (withOld) {
@@ -139,55 +113,7 @@ TRangeEdits TRangeEdits::Slice(size_t from, size_t to, int shift) const
             oldAt += static_cast<size_t>(FOldLengths[i]);
         }
     }
-    slicePlaces(FNewPlaces, FNewAt[from], FNewAt[to], slice.FNewPlaces);
-    if (withOld)
-        slicePlaces(FOldPlaces, oldFrom, oldAt, slice.FOldPlaces);
     return slice;
-}
-
-void TRangeEdits::KeepOldPlaces(const std::vector<TCharacterReferences::TPlace>& places)
-{
-    FOldPlaces.clear();
-    if (Empty())
-        return;
-    auto place = std::lower_bound(places.begin(), places.end(), static_cast<uint32_t>(FStarts[0]),
-                                  [](const TCharacterReferences::TPlace& p, uint32_t at) { return p.At < at; });
-    size_t range = 0;
-    uint32_t oldAt = 0;
-    for (; place != places.end(); ++place) {
-        // Both go up: a range that ends before the place does holds none of those after it.
-        for (; range < Count() && End(range) < static_cast<int64_t>(place->At) + place->Length; ++range)
-            oldAt += static_cast<uint32_t>(FOldLengths[range]);
-        if (range == Count())
-            break;
-        if (static_cast<int64_t>(place->At) >= FStarts[range])
-            FOldPlaces.push_back({oldAt + place->At - static_cast<uint32_t>(FStarts[range]), place->Length});
-    }
-}
-
-void TRangeEdits::AppendOldTexts(TRangeEdits&& batch)
-{
-    const uint32_t at = static_cast<uint32_t>(FOldTexts.size());
-    for (const TCharacterReferences::TPlace& place : batch.FOldPlaces)
-        FOldPlaces.push_back({at + place.At, place.Length});
-    if (FOldTexts.empty())
-        FOldTexts = std::move(batch.FOldTexts);
-    else
-        FOldTexts += batch.FOldTexts;
-}
-
-std::vector<TCharacterReferences::TPlace> TRangeEdits::PlacesAfter() const
-{
-    std::vector<TCharacterReferences::TPlace> after;
-    after.reserve(FNewPlaces.size());
-    int64_t shift = 0;
-    size_t range = 0;
-    for (const TCharacterReferences::TPlace& place : FNewPlaces) {
-        for (; FNewAt[range + 1] <= place.At; ++range)
-            shift += FNewLengths[range] - FOldLengths[range];
-        after.push_back({static_cast<uint32_t>(FStarts[range] + shift + (place.At - FNewAt[range])), place.Length});
-    }
-    return after;
 }
 
 std::vector<int64_t> TRangeEdits::Shifts() const
@@ -215,6 +141,5 @@ size_t TRangeEdits::FirstEndingAfter(int offset, size_t from) const
 size_t TRangeEdits::Bytes() const
 {
     return sizeof(TRangeEdits) + (FStarts.capacity() + FOldLengths.capacity() + FNewLengths.capacity()) * sizeof(int32_t) +
-           FNewAt.capacity() * sizeof(uint32_t) + FNewTexts.capacity() + FOldTexts.capacity() +
-           (FNewPlaces.capacity() + FOldPlaces.capacity()) * sizeof(TCharacterReferences::TPlace);
+           FNewAt.capacity() * sizeof(uint32_t) + FNewTexts.capacity() + FOldTexts.capacity();
 }

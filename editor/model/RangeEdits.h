@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/CharacterReferences.h"
-
 // Ranges of the text as it stands, in ascending order and apart from one another (a range may end
 // where the next begins), each with the text that takes its place. New texts are held as they go
 // into the store (line breaks as one CR); old texts are filled in by the edit that makes them, so
@@ -17,9 +15,8 @@
 class TRangeEdits {
 public:
     // Adds the range [start, start + length) with `text`, normalised as an insertion of it would be.
-    // Ranges must come in ascending order. The references of `text` numbered in `places` ("&#N;"
-    // counted from 0) stand for their characters, and do so in the text the edit makes.
-    void Add(int start, int length, std::string_view text, const std::vector<uint32_t>& places = {});
+    // Ranges must come in ascending order.
+    void Add(int start, int length, std::string_view text);
     // The same with a text normalised already.
     void AddNormalised(int start, int length, std::string_view text);
 
@@ -38,13 +35,6 @@ public:
     std::string& OldTexts() { return FOldTexts; }
     const std::string& OldTexts() const { return FOldTexts; }
 
-    // The references standing for characters (`places`, of the text before the edit) that lie
-    // wholly inside the ranges are kept with the old texts: the inverse puts them back as such.
-    void KeepOldPlaces(const std::vector<TCharacterReferences::TPlace>& places);
-    // Appends the old texts of `batch`, the ranges that follow those whose old texts are held, with
-    // their places.
-    void AppendOldTexts(TRangeEdits&& batch);
-
     // True when the ranges are in ascending order, apart and within a text of `length` characters.
     bool Valid(int length) const;
     // The edits that take the text back: each new text, where it stands after the edit, replaced
@@ -56,11 +46,6 @@ public:
     // For each range i, what the ranges before it added to the text: where range i stands after
     // the edit is Start(i) + Shifts()[i]. One entry more holds the whole growth.
     std::vector<int64_t> Shifts() const;
-    // Where the references of the new texts that stand for their characters lie in the text after
-    // the edit, ascending.
-    std::vector<TCharacterReferences::TPlace> PlacesAfter() const;
-    bool HasPlaces() const { return !FNewPlaces.empty(); }
-
     // The index of the first range that ends after `offset` (Count() when none does).
     size_t FirstEndingAfter(int offset, size_t from = 0) const;
 
@@ -75,9 +60,6 @@ private:
     std::vector<uint32_t> FNewAt{0};
     std::string FNewTexts;
     std::string FOldTexts;
-    // The references standing for characters in FNewTexts and in FOldTexts, by their offsets there.
-    std::vector<TCharacterReferences::TPlace> FNewPlaces;
-    std::vector<TCharacterReferences::TPlace> FOldPlaces;
 };
 
 // The characters that inserting `text` puts into the store, line breaks made single CRs as the

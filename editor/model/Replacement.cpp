@@ -1,8 +1,6 @@
 // Expansion of replacement texts.
 #include "editor/model/Replacement.h"
 
-#include <string_view>
-
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -19,28 +17,17 @@ bool isOctal(char c)
 
 } // namespace
 
-std::string ExpandReplacement(const std::string& text, const TElementText& element, std::vector<uint32_t>* sources)
+std::string ExpandReplacement(const std::string& text, const TElementText& element)
 {
     constexpr int kMaxElement = 255;
     std::string out;
-    if (sources)
-        sources->clear();
-    // What the expansion writes, with where in `text` it came from: the escape or element it expands.
-    size_t from = 0;
-    const auto emit = [&](std::string_view piece) {
-        out += piece;
-        if (sources)
-            sources->insert(sources->end(), piece.size(), static_cast<uint32_t>(from));
-    };
-    const auto emitChar = [&](char c) { emit(std::string_view(&c, 1)); };
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
-        from = i;
         const char c = text[i++];
         if (c == '%') {
             if (i >= n || text[i] == '%') {
-                emitChar('%');
+                out += '%';
                 ++i;
             } else if (isDigit(text[i])) {
                 // Digits past the largest element only keep the number out of range.
@@ -51,28 +38,28 @@ std::string ExpandReplacement(const std::string& text, const TElementText& eleme
                     ++i;
                 }
                 if (number >= 1 && number <= kMaxElement && element)
-                    emit(element(number));
+                    out += element(number);
             } else {
-                emitChar(text[i++]);
+                out += text[i++];
             }
             continue;
         }
         if (c != '\\') {
-            emitChar(c);
+            out += c;
             continue;
         }
         if (i >= n) {
-            emitChar('\\');
+            out += '\\';
             break;
         }
         const char e = text[i++];
         switch (e | 0x20) {
-        case 'r': emitChar('\n'); continue;
-        case 'n': emitChar('\r'); continue;
-        case 'b': emitChar('\b'); continue;
-        case 'f': emitChar('\f'); continue;
-        case 's': emitChar(' '); continue;
-        case 't': emitChar('\t'); continue;
+        case 'r': out += '\n'; continue;
+        case 'n': out += '\r'; continue;
+        case 'b': out += '\b'; continue;
+        case 'f': out += '\f'; continue;
+        case 's': out += ' '; continue;
+        case 't': out += '\t'; continue;
         case 'x': {
             int value = 0;
             int digits = 0;
@@ -82,7 +69,7 @@ std::string ExpandReplacement(const std::string& text, const TElementText& eleme
             }
             if (digits == 0)
                 return out;
-            emitChar(static_cast<char>(value));
+            out += static_cast<char>(value);
             continue;
         }
         default: break;
@@ -93,10 +80,10 @@ std::string ExpandReplacement(const std::string& text, const TElementText& eleme
                 value = value * 8 + (text[i++] - '0');
             if (value > 255)
                 return out;
-            emitChar(static_cast<char>(value));
+            out += static_cast<char>(value);
             continue;
         }
-        emitChar(e);
+        out += e;
     }
     return out;
 }

@@ -2,9 +2,7 @@
 #pragma once
 
 #include <functional>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 // The text of match element n (1..255) of the last match.
 using TElementText = std::function<std::string(int n)>;
@@ -16,7 +14,4 @@ using TElementText = std::function<std::string(int n)>;
 //   case); \x and one or two hex digits, and \ and one to three octal digits, give that character;
 //   "\" and any other character give that character.
 // - A "\x" without a hex digit, or an octal value above 255, ends the expansion: the rest is dropped.
-// With `sources`, for each character of the result the offset in `text` it came from (that of the
-// "%" or "\" starting the element or escape it expands), ascending.
-std::string ExpandReplacement(const std::string& text, const TElementText& element,
-                              std::vector<uint32_t>* sources = nullptr);
+std::string ExpandReplacement(const std::string& text, const TElementText& element);

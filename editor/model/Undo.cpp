@@ -293,7 +293,6 @@ size_t TUndoRecord::Size() const
         size += sizeof(TMemoryStream) + Stream->Bytes().size();
     if (Ranges)
         size += Ranges->Bytes();
-    size += Places.size() * sizeof(uint32_t);
     return size;
 }
 
@@ -627,12 +626,9 @@ void TUndoRecorder::logSelection(TSelectionRange selection)
 
 void TUndoRecorder::pushTransaction(int operation, TSelectionRange before,
                                     std::unique_ptr<std::string> oldText,
-                                    std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after,
-                                    std::vector<uint32_t> oldPlaces)
+                                    std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after)
 {
-    std::unique_ptr<TUndoRecord> old = makeText(std::move(oldText));
-    old->Places = std::move(oldPlaces);
-    pushWhole(operation, before, std::move(old), std::move(newRecord), after);
+    pushWhole(operation, before, makeText(std::move(oldText)), std::move(newRecord), after);
 }
 
 void TUndoRecorder::pushWhole(int operation, TSelectionRange before, std::unique_ptr<TUndoRecord> first,
@@ -689,12 +685,8 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
                 BadLogEntry();
             const TSelectionRange selection = FTarget.GetSelection();
             std::unique_ptr<std::string> oldText;
-            FSavedOldPlaces.clear();
-            if (selection.Start != selection.End) {
+            if (selection.Start != selection.End)
                 oldText = std::make_unique<std::string>(FTarget.GetSelText());
-                FSavedOldPlaces = FTarget.CharacterPlaces(std::min(selection.Start, selection.End),
-                                                          std::max(selection.Start, selection.End));
-            }
             if (operation == uoReplaceText)
                 FSavedNew = copyText(data.Text);
             else
@@ -713,13 +705,10 @@ void TUndoRecorder::LogChange(int operation, intptr_t phase, const TUndoData& da
                 newRecord->Kind = urStream;
                 newRecord->Stream = std::move(FSavedStream);
             }
-            const TSelectionRange now = FTarget.GetSelection();
-            newRecord->Places = FTarget.CharacterPlaces(std::min(FSavedSelection.Start, FSavedSelection.End),
-                                                        std::max(now.Start, now.End));
             std::unique_ptr<std::string> oldText = std::move(FSavedOld);
             FTransaction = 0;
             pushTransaction(operation, FSavedSelection, std::move(oldText), std::move(newRecord),
-                            FTarget.GetSelection(), std::move(FSavedOldPlaces));
+                            FTarget.GetSelection());
         }
         return;
     case uoReplaceRanges:
@@ -910,7 +899,6 @@ void TUndoRecorder::undoTransaction(const TUndoRecord& before, const TUndoRecord
     FTarget.SetSelection({std::min(b.Start, b.End), std::max(a.Start, a.End)});
     if (lineStartEdit)
         FTarget.ResetHighlightStart();
-    FTarget.PlaceCharactersOfNextInsertion(old.Places);
     FTarget.InsertText(old.Text ? std::string_view(*old.Text) : std::string_view());
     FTarget.SetSelection(b);
 }
@@ -920,10 +908,8 @@ void TUndoRecorder::redoTransaction(const TUndoRecord& before, TUndoRecord& inse
     FTarget.SetSelection(selectionOf(before));
     if (inserted.Stream) {
         inserted.Stream->SetPosition(0);
-        FTarget.PlaceCharactersOfNextInsertion(inserted.Places);
         FTarget.LoadStream(*inserted.Stream);
     } else {
-        FTarget.PlaceCharactersOfNextInsertion(inserted.Places);
         FTarget.InsertText(inserted.Text ? std::string_view(*inserted.Text) : std::string_view());
     }
     FTarget.SetSelection(selectionOf(after));

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "editor/model/EditorErrors.h"
 #include "editor/model/EditorMessages.h"
@@ -163,8 +162,6 @@ struct TUndoRecord {
     std::unique_ptr<std::string> Text;     // urText; nil: no text
     std::unique_ptr<TMemoryStream> Stream; // urStream
     std::unique_ptr<TRangeEdits> Ranges;   // urRanges
-    // urText and urStream: which of the text's references stand for their characters (see TUndoTarget).
-    std::vector<uint32_t> Places;
 
     // The bytes this record accounts for in the log's size.
     size_t Size() const;
@@ -280,12 +277,6 @@ public:
     // replaced by itself, from the last to the first, through SetSelection and InsertText.
     virtual void ReplaceRanges(TRangeEdits edits);
 
-    // References of the text standing for their characters, which writing turns back into them:
-    // which of those from `start` to `end` do ("&#N;" counted from `start`, from 0). None by default.
-    virtual std::vector<uint32_t> CharacterPlaces(int /*start*/, int /*end*/) { return {}; }
-    // The references with these numbers of the text the next InsertText puts in stand for their characters.
-    virtual void PlaceCharactersOfNextInsertion(std::vector<uint32_t> /*which*/) {}
-
     // SMM_HIGHLIGHTSTART set to nil: before each line of an indent or unindent is undone.
     virtual void ResetHighlightStart() {}
     // Lines.BeginUpdate / EndUpdate, while redraw is on; nested pairs must balance.
@@ -377,8 +368,7 @@ private:
 
     [[noreturn]] void BadLogEntry();
     void pushTransaction(int operation, TSelectionRange before, std::unique_ptr<std::string> oldText,
-                         std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after,
-                         std::vector<uint32_t> oldPlaces = {});
+                         std::unique_ptr<TUndoRecord> newRecord, TSelectionRange after);
     void logMark(int value, intptr_t aux);
     // A transaction pushed whole: its mark, the selection before, its records (`second` may be nil),
     // the selection after and its mark; a push that fails leaves the log empty.
@@ -408,7 +398,6 @@ private:
     int FTransaction = 0;
     TSelectionRange FSavedSelection{0, 0};
     std::unique_ptr<std::string> FSavedOld;
-    std::vector<uint32_t> FSavedOldPlaces;
     std::unique_ptr<std::string> FSavedNew;
     std::unique_ptr<TMemoryStream> FSavedStream;
 };

@@ -18,9 +18,13 @@ std::string CharacterReference(char32_t cp)
     return "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";";
 }
 
-size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp)
+namespace {
+
+// The length of the reference "<lead>#N;" at text[pos] (no leading zero, a code point up to
+// U+10FFFF) with its code point in `cp`; 0 when none starts there.
+size_t readReference(std::string_view text, size_t pos, char lead, char32_t& cp)
 {
-    if (text.substr(pos, 2) != "&#")
+    if (pos + 1 >= text.size() || text[pos] != lead || text[pos + 1] != '#')
         return 0;
     size_t at = pos + 2;
     if (at >= text.size() || text[at] < '1' || text[at] > '9')
@@ -37,150 +41,50 @@ size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp)
     return at + 1 - pos;
 }
 
-void TCharacterReferences::AddPlace(size_t at, size_t length)
-{
-    const TPlace place{static_cast<uint32_t>(at), static_cast<uint32_t>(length)};
-    // Places mostly come in order: as a file is read, or typed one after the other.
-    if (FPlaces.empty() || FPlaces.back().At < place.At) {
-        FPlaces.push_back(place);
-        return;
-    }
-    const auto where = std::lower_bound(FPlaces.begin(), FPlaces.end(), place,
-                                        [](const TPlace& a, const TPlace& b) { return a.At < b.At; });
-    if (where != FPlaces.end() && where->At == place.At)
-        *where = place;
-    else
-        FPlaces.insert(where, place);
-}
-
-void TCharacterReferences::Replaced(size_t start, size_t removed, size_t inserted)
-{
-    if (FPlaces.empty())
-        return;
-    // The places that end by the change's start stay. Of the rest, those starting inside the
-    // removed stretch (or before an insertion that falls inside them) go, and the others move.
-    auto first = std::lower_bound(FPlaces.begin(), FPlaces.end(), start,
-                                  [](const TPlace& place, size_t at) { return place.At + place.Length <= at; });
-    const size_t limit = removed ? start + removed : start;
-    auto past = first;
-    while (past != FPlaces.end() && past->At < limit)
-        ++past;
-    first = FPlaces.erase(first, past);
-    const int64_t shift = static_cast<int64_t>(inserted) - static_cast<int64_t>(removed);
-    if (shift != 0)
-        for (auto at = first; at != FPlaces.end(); ++at)
-            at->At = static_cast<uint32_t>(at->At + shift);
-}
-
-void TCharacterReferences::Replaced(const std::vector<TChange>& changes)
-{
-    if (FPlaces.empty() || changes.empty())
-        return;
-    std::vector<TPlace> kept;
-    kept.reserve(FPlaces.size());
-    size_t next = 0;
-    int64_t shift = 0;
-    for (const TPlace& place : FPlaces) {
-        // The changes wholly before the place only move it: a removal that ends by its start, an
-        // insertion at its start or before.
-        while (next < changes.size() &&
-               (changes[next].Removed ? changes[next].Start + changes[next].Removed <= place.At
-                                      : changes[next].Start <= place.At)) {
-            shift += static_cast<int64_t>(changes[next].Inserted) - static_cast<int64_t>(changes[next].Removed);
-            ++next;
-        }
-        // The next change, not before the place, reaches into it when it starts inside it.
-        if (next < changes.size() && changes[next].Start < place.At + place.Length)
-            continue;
-        kept.push_back({static_cast<uint32_t>(place.At + shift), place.Length});
-    }
-    FPlaces = std::move(kept);
-}
-
-void TCharacterReferences::Follow(const std::vector<uint32_t>& sources, std::string_view text)
-{
-    std::vector<TPlace> moved;
-    moved.reserve(FPlaces.size());
-    size_t at = 0;
-    for (const TPlace& place : FPlaces) {
-        while (at < text.size() && sources[at] < place.At)
-            ++at;
-        char32_t cp;
-        if (at < text.size() && sources[at] == place.At && ReadCharacterReference(text, at, cp) == place.Length &&
-            sources[at + place.Length - 1] == place.At + place.Length - 1)
-            moved.push_back({static_cast<uint32_t>(at), place.Length});
-    }
-    FPlaces = std::move(moved);
-}
-
-namespace {
-
-// Calls `found` (offset, length) for each reference "&#N;" of the text, from the start.
-template <typename Found>
-void eachReference(std::string_view text, Found found)
-{
-    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at)) {
-        char32_t cp;
-        const size_t length = ReadCharacterReference(text, at, cp);
-        if (length) {
-            found(at, length);
-            at += length;
-        } else {
-            ++at;
-        }
-    }
-}
-
 } // namespace
 
-std::vector<uint32_t> TCharacterReferences::PlacesIn(std::string_view text, size_t base) const
+size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp)
 {
-    std::vector<uint32_t> which;
-    if (FPlaces.empty())
-        return which;
-    auto place = std::lower_bound(FPlaces.begin(), FPlaces.end(), base,
-                                  [](const TPlace& p, size_t at) { return p.At < at; });
-    if (place == FPlaces.end() || place->At >= base + text.size())
-        return which;
-    uint32_t number = 0;
-    eachReference(text, [&](size_t at, size_t length) {
-        while (place != FPlaces.end() && place->At < base + at)
-            ++place;
-        if (place != FPlaces.end() && place->At == base + at && place->Length == length)
-            which.push_back(number);
-        ++number;
-    });
-    return which;
+    return readReference(text, pos, '&', cp);
 }
 
-void TCharacterReferences::Place(std::string_view text, size_t base, const std::vector<uint32_t>& which)
+std::string HeldCharacter(char32_t cp)
 {
-    if (which.empty())
-        return;
-    uint32_t number = 0;
-    size_t next = 0;
-    eachReference(text, [&](size_t at, size_t length) {
-        if (next < which.size() && which[next] == number) {
-            AddPlace(base + at, length);
-            ++next;
-        }
-        ++number;
-    });
+    std::string held = CharacterReference(cp);
+    held[0] = kHeldCharacterMark;
+    return held;
+}
+
+size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp)
+{
+    return readReference(text, pos, kHeldCharacterMark, cp);
+}
+
+std::string HeldCharactersAsReferences(std::string_view text)
+{
+    // A mark that begins no held character is shown, and written, as "&" too.
+    std::string out(text);
+    std::replace(out.begin(), out.end(), kHeldCharacterMark, '&');
+    return out;
 }
 
 namespace {
 
-// UTF-8 as editor text, each byte that starts no character as `malformed` writes it.
-template <typename Malformed>
-std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, Malformed malformed,
-                             std::vector<uint32_t>* made = nullptr)
+// UTF-8 as editor text, each character Windows-1252 lacks as `held` gives it (its code point), each
+// byte that starts no character as `malformed` writes it.
+template <typename Held, typename Malformed>
+std::string utf8ToEditorText(std::string_view utf8, Held held, Malformed malformed)
 {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
         if (lead < 0x80) {
-            out += static_cast<char>(lead);
+            // U+001F is no byte of the editor's text: that byte is the mark of a held character.
+            if (lead == kHeldCharacterMarkByte)
+                out += held(lead);
+            else
+                out += static_cast<char>(lead);
             ++i;
             continue;
         }
@@ -196,11 +100,7 @@ std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
         if (CharToWin1252(cp, byte)) {
             out += byte;
         } else {
-            if (references)
-                references->Remember(cp);
-            if (made)
-                made->push_back(static_cast<uint32_t>(out.size()));
-            out += CharacterReference(cp);
+            out += held(cp);
         }
     }
     return out;
@@ -208,30 +108,14 @@ std::string utf8ToEditorText(std::string_view utf8, TCharacterReferences* refere
 
 } // namespace
 
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references, std::vector<uint32_t>* made)
+std::string Utf8ToEditorText(std::string_view utf8)
 {
-    std::vector<uint32_t> offsets;
-    std::string text = utf8ToEditorText(utf8, references, [](std::string& out, unsigned char) { out += '?'; },
-                                        made ? &offsets : nullptr);
-    if (made) {
-        // The offsets of the references made, as their numbers among all the text's references.
-        made->clear();
-        size_t next = 0;
-        uint32_t number = 0;
-        eachReference(text, [&](size_t at, size_t) {
-            if (next < offsets.size() && offsets[next] == at) {
-                made->push_back(number);
-                ++next;
-            }
-            ++number;
-        });
-    }
-    return text;
+    return utf8ToEditorText(utf8, HeldCharacter, [](std::string& out, unsigned char) { out += '?'; });
 }
 
 std::string FilePathText(std::string_view path)
 {
-    return utf8ToEditorText(path, nullptr, [](std::string& out, unsigned char) {
+    return utf8ToEditorText(path, CharacterReference, [](std::string& out, unsigned char) {
         out += CharacterReference(kReplacementCharacter);
     });
 }
@@ -248,12 +132,12 @@ void appendAddressEscape(std::string& out, unsigned char byte)
 
 } // namespace
 
-std::string FilePathPageText(std::string_view path, TCharacterReferences* references)
+std::string FilePathPageText(std::string_view path)
 {
-    return utf8ToEditorText(path, references, appendAddressEscape);
+    return utf8ToEditorText(path, HeldCharacter, appendAddressEscape);
 }
 
-std::string FilePathPageAddress(std::string_view path, TCharacterReferences* references)
+std::string FilePathPageAddress(std::string_view path)
 {
     // What a browser reads as something else in an address: "%" starts an escape, "#" a fragment, "?"
     // a query, "\" is "/", and "&" starts a character reference of the page's text. Each is ASCII,
@@ -264,11 +148,11 @@ std::string FilePathPageAddress(std::string_view path, TCharacterReferences* ref
     size_t from = 0;
     for (size_t at = path.find_first_of(kReadOtherwise); at != std::string_view::npos;
          at = path.find_first_of(kReadOtherwise, from)) {
-        address += FilePathPageText(path.substr(from, at - from), references);
+        address += FilePathPageText(path.substr(from, at - from));
         appendAddressEscape(address, static_cast<unsigned char>(path[at]));
         from = at + 1;
     }
-    address += FilePathPageText(path.substr(from), references);
+    address += FilePathPageText(path.substr(from));
     return address;
 }
 
@@ -303,7 +187,8 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
     for (size_t i = 0; i < reference.size();) {
         char32_t cp = 0;
         size_t length = 0;
-        if (reference[i] == '&' && i + 2 < reference.size() && reference[i + 1] == '#') {
+        const bool amp = reference[i] == '&' || reference[i] == kHeldCharacterMark;
+        if (amp && i + 2 < reference.size() && reference[i + 1] == '#') {
             const bool hex = reference[i + 2] == 'x' || reference[i + 2] == 'X';
             size_t k = i + (hex ? 3 : 2);
             const size_t digitsStart = k;
@@ -319,7 +204,7 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
             length = namedReferenceAt(reference, i, named, cp);
         }
         if (length == 0) {
-            cp = Win1252ToUnicode(static_cast<unsigned char>(reference[i]));
+            cp = ShownCharacter(static_cast<unsigned char>(reference[i]));
             length = 1;
         }
         AppendUtf8(characters, cp);
@@ -348,18 +233,18 @@ std::string DecodeAddressEscapes(std::string_view address)
     return bytes;
 }
 
-std::string EditorTextToUtf8(std::string_view text, const TCharacterReferences* references)
+std::string EditorTextToUtf8(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     for (size_t i = 0; i < text.size();) {
         char32_t cp;
-        const size_t length = references && text[i] == '&' ? ReadCharacterReference(text, i, cp) : 0;
-        if (length && references->IsRemembered(cp)) {
+        const size_t length = text[i] == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
+        if (length) {
             AppendUtf8(out, cp);
             i += length;
         } else {
-            AppendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(text[i++])));
+            AppendUtf8(out, ShownCharacter(static_cast<unsigned char>(text[i++])));
         }
     }
     return out;

@@ -4,68 +4,30 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The characters a document holds as references: those it was read with and those typed, pasted or
-// dropped into it, and where in the document's text such references stand. Writing the document
-// turns the reference at one of those places back into the character; any other reference, also one
-// to a remembered character, was typed as such and stays as typed.
-class TCharacterReferences {
-public:
-    bool IsRemembered(char32_t cp) const { return FCodePoints.count(cp) != 0; }
-    void Remember(char32_t cp) { FCodePoints.insert(cp); }
-    void Clear()
-    {
-        FCodePoints.clear();
-        FPlaces.clear();
-    }
-    size_t Count() const { return FCodePoints.size(); }
-    bool Empty() const { return FCodePoints.empty(); }
-    // Alike when they remember the same characters: the places belong to one text, not to the set.
-    bool operator==(const TCharacterReferences& other) const { return FCodePoints == other.FCodePoints; }
+#include "platform/core/Win1252.h"
 
-    // A reference standing for its character: its offset in the text and its length.
-    struct TPlace {
-        uint32_t At = 0;
-        uint32_t Length = 0;
-        bool operator==(const TPlace&) const = default;
-    };
-    // The places, ascending and apart.
-    const std::vector<TPlace>& Places() const { return FPlaces; }
-    // The reference of `length` characters at `at` stands for its character.
-    void AddPlace(size_t at, size_t length);
-    void ClearPlaces() { FPlaces.clear(); }
-    void SetPlaces(std::vector<TPlace> places) { FPlaces = std::move(places); }
-    // The text was rewritten so that its character i came from offset sources[i] (ascending) of the
-    // text the places were in: each place goes where its "&" went, and is lost when its reference
-    // did not come through whole.
-    void Follow(const std::vector<uint32_t>& sources, std::string_view text);
-    // The text changed: `removed` characters at `start` gave way to `inserted` others. A reference
-    // the change reached into is no longer the one it was and loses its place; the places after
-    // the change move with their text.
-    void Replaced(size_t start, size_t removed, size_t inserted);
-    // A change of many stretches at once.
-    struct TChange {
-        size_t Start = 0; // where the stretch stood before any of the changes
-        size_t Removed = 0;
-        size_t Inserted = 0;
-    };
-    // The same for many stretches, ascending and apart, in one pass.
-    void Replaced(const std::vector<TChange>& changes);
-    // Which of the references the piece of text `text`, standing at `base` in the document's text,
-    // holds ("&#N;" counted from its start, from 0) stand for their characters.
-    std::vector<uint32_t> PlacesIn(std::string_view text, size_t base) const;
-    // The references of `text` (at `base`) with the numbers `which` (as PlacesIn gives them) stand
-    // for their characters.
-    void Place(std::string_view text, size_t base, const std::vector<uint32_t>& which);
+// In the editor's 8-bit text a character Windows-1252 lacks is held as a reference that begins with
+// this mark instead of "&": the mark, "#", its decimal code point, ";" (HeldCharacter). The text
+// shows the mark as "&", so the author sees "&#945;"; but only a reference that begins with the mark
+// stands for its character (read from a file, typed, pasted or dropped as the character) and is
+// written as the character, while one that begins with "&" was typed as such and stays as typed.
+// Being part of the text, the mark goes wherever the text goes: edits, undo, the clipboard of the
+// program, a drag, the text tools. The line store never makes one of a character it is given (it
+// is a control character, which it shows as "."), and reading a file turns one into ".".
+constexpr char kHeldCharacterMark = static_cast<char>(kHeldCharacterMarkByte);
 
-private:
-    std::set<char32_t> FCodePoints;
-    std::vector<TPlace> FPlaces;
-};
+// The editor's text of a character Windows-1252 lacks: the mark, "#", its decimal code point, ";".
+std::string HeldCharacter(char32_t cp);
+// The length of the held character at text[pos] (as HeldCharacter writes it) with its code point in
+// `cp`; 0 when none starts there.
+size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp);
+// The text with each held character as the reference the author would type ("&#945;"): what a file
+// that cannot hold the character gets, and how the text reads when it is written so.
+std::string HeldCharactersAsReferences(std::string_view text);
 
 // The reference a character is held as: "&#" its decimal code point ";".
 std::string CharacterReference(char32_t cp);
@@ -74,25 +36,22 @@ std::string CharacterReference(char32_t cp);
 size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp);
 
 // UTF-8 (the platform's text) as editor text: each character with a Windows-1252 byte as that byte,
-// each other one as its reference, remembered in `references` when given. Malformed bytes become "?".
-// With `made`, which of the result's references ("&#N;" counted from 0) stand for characters, as
-// TCharacterReferences::PlacesIn numbers them; the others were in the text as references.
-std::string Utf8ToEditorText(std::string_view utf8, TCharacterReferences* references,
-                             std::vector<uint32_t>* made = nullptr);
+// each other one held (HeldCharacter). Malformed bytes become "?".
+std::string Utf8ToEditorText(std::string_view utf8);
 // A file name (the file system's bytes, UTF-8) as the program's Windows-1252 texts show it (a tab,
 // the title, a menu, a message): each character as its byte, one Windows-1252 lacks as its reference,
 // as the editor shows such characters; each byte that spells no UTF-8 character as the replacement
 // character U+FFFD (its reference).
 std::string FilePathText(std::string_view path);
 // A file name as a page refers to it, in the page's text: characters as typed text holds them (those
-// Windows-1252 lacks as references, remembered in `references` when given); each byte that spells no
-// UTF-8 character as the address escape "%XX", which leads a browser, and PageReferencePath, to it.
-std::string FilePathPageText(std::string_view path, TCharacterReferences* references);
+// Windows-1252 lacks held); each byte that spells no UTF-8 character as the address escape "%XX",
+// which leads a browser, and PageReferencePath, to it.
+std::string FilePathPageText(std::string_view path);
 // FilePathPageText of a name that a page's address holds (a link, a picture, a frame): what a browser
 // would read as something else is escaped too, so that the address leads to this name: "%" ("%25"),
 // "#" and "?", which would end it ("%23", "%3F"), "\", read as "/" ("%5C"), and "&", which would start
 // a character reference ("%26"). Letters, blanks and "/" stay as an author types them.
-std::string FilePathPageAddress(std::string_view path, TCharacterReferences* references);
+std::string FilePathPageAddress(std::string_view path);
 // The character a named reference ("&aacute;", given whole) stands for, as a Windows-1252 byte;
 // false for a name the table does not hold. The program's entity table answers it.
 using TNamedReferences = std::function<bool(std::string_view code, char& character)>;
@@ -106,26 +65,11 @@ std::string PageReferencePath(std::string_view reference, const TNamedReferences
 std::string DecodeAddressEscapes(std::string_view address);
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
-// Editor text as UTF-8: each byte as its character, each reference to a remembered character as the
-// character itself.
-std::string EditorTextToUtf8(std::string_view text, const TCharacterReferences* references);
-// The editor text with each reference to a remembered character as `write` makes it (called with the
-// code point); the rest as it stands. With no set or nothing remembered, the text itself.
-template <typename Write>
-std::string ReplaceRememberedReferences(std::string_view text, const TCharacterReferences* references, Write write)
+// Editor text as UTF-8: each byte as its character (the mark as "&"), each held character as itself.
+std::string EditorTextToUtf8(std::string_view text);
+// The character the editor shows for a byte of its text: its Windows-1252 character, the mark of a
+// held character as "&".
+inline char32_t ShownCharacter(unsigned char byte)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        char32_t cp;
-        const size_t length = references && !references->Empty() && text[i] == '&'
-            ? ReadCharacterReference(text, i, cp) : 0;
-        if (length && references->IsRemembered(cp)) {
-            write(out, cp);
-            i += length;
-        } else {
-            out += text[i++];
-        }
-    }
-    return out;
+    return byte == kHeldCharacterMarkByte ? U'&' : Win1252ToUnicode(byte);
 }

@@ -153,6 +153,12 @@ bool HoldsControlCharacters(std::string_view bytes)
     });
 }
 
+bool FileHoldsControlCharacters(std::string_view bytes, std::string_view text, const TDocumentFormat& format)
+{
+    return format.Utf16 == TUtf16::None ? HoldsControlCharacters(bytes)
+                                        : HoldsControlCharacters(HeldCharactersAsReferences(text));
+}
+
 namespace {
 
 // DecodeDocument; `utf16Body` for the UTF-8 form of a UTF-16 file's characters after its mark, where
@@ -184,8 +190,11 @@ TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string
     const bool mark = !utf16Body && bytes.starts_with(kByteOrderMark);
     const std::string_view body = mark ? bytes.substr(kByteOrderMark.size()) : bytes;
     const bool ascii = std::none_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
+    // A file's own 0x1F, a control character the editor shows as ".", never becomes the mark of a
+    // held character.
     const auto asTheyAre = [&] {
         text.assign(bytes);
+        std::replace(text.begin(), text.end(), kHeldCharacterMark, '.');
         if (offsets) {
             offsets->resize(bytes.size() + 1);
             for (size_t i = 0; i <= bytes.size(); ++i)
@@ -213,16 +222,14 @@ TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string
         nextCodePoint(body, pos, cp);
         const auto from = static_cast<uint32_t>(start + (mark ? kByteOrderMark.size() : 0));
         char byte;
-        if (CharToWin1252(cp, byte)) {
-            converted += byte;
+        if (CharToWin1252(cp, byte) || cp == kHeldCharacterMarkByte) {
+            converted += cp == kHeldCharacterMarkByte ? '.' : byte;
             if (offsets)
                 offsets->push_back(from);
             continue;
         }
-        const std::string reference = CharacterReference(cp);
-        format.References.AddPlace(converted.size(), reference.size());
+        const std::string reference = HeldCharacter(cp);
         converted += reference;
-        format.References.Remember(cp);
         if (references)
             ++*references;
         if (offsets)
@@ -290,11 +297,9 @@ public:
                 if (CharToWin1252(cp, converted)) {
                     out[written++] = converted;
                 } else {
-                    const std::string reference = CharacterReference(cp);
-                    format.References.AddPlace(text.size() + written, reference.size());
+                    const std::string reference = HeldCharacter(cp);
                     std::memcpy(out + written, reference.data(), reference.size());
                     written += reference.size();
-                    format.References.Remember(cp);
                     ++references;
                 }
                 continue;
@@ -321,8 +326,9 @@ public:
                 }
             } else {
                 controls = true;
-                // The text's last character keeps its code, NUL excepted: the records end with one.
-                out[written++] = last && byte != 0 ? static_cast<char>(byte) : '.';
+                // The text's last character keeps its code, NUL excepted (the records end with one)
+                // and the mark of a held character, which no file may make.
+                out[written++] = last && byte != 0 && byte != kHeldCharacterMarkByte ? static_cast<char>(byte) : '.';
             }
         }
         text.append(out, written);
@@ -390,28 +396,15 @@ TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocum
 namespace {
 
 // EncodeDocument; `atFileStart` when the bytes begin the file read as UTF-8.
-std::string encodeDocument(std::string_view text, const TDocumentFormat& format, bool atFileStart,
-                           const std::vector<TCharacterReferences::TPlace>* places)
+std::string encodeDocument(std::string_view text, const TDocumentFormat& format, bool atFileStart)
 {
     if (format.Utf16 != TUtf16::None) {
         TDocumentFormat utf8 = format;
         utf8.Utf8 = true;
         utf8.ByteOrderMark = false;
         utf8.Utf16 = TUtf16::None;
-        return Utf8ToUtf16(encodeDocument(text, utf8, false, places), format.Utf16 == TUtf16::BigEndian,
-                           format.ByteOrderMark);
+        return Utf8ToUtf16(encodeDocument(text, utf8, false), format.Utf16 == TUtf16::BigEndian, format.ByteOrderMark);
     }
-    const TCharacterReferences* references =
-        format.Utf8 && !format.References.Empty() && !places ? &format.References : nullptr;
-    // The next place, when they are given.
-    size_t place = 0;
-    const auto atPlace = [&](size_t i) {
-        if (!places || !format.Utf8)
-            return false;
-        while (place < places->size() && (*places)[place].At < i)
-            ++place;
-        return place < places->size() && (*places)[place].At == i;
-    };
     std::string out;
     out.reserve(text.size() + text.size() / 16 + 3);
     if (format.Utf8 && format.ByteOrderMark)
@@ -425,24 +418,20 @@ std::string encodeDocument(std::string_view text, const TDocumentFormat& format,
             continue;
         }
         char32_t cp = 0;
-        size_t reference = 0;
-        if (c == '&' && references) {
-            reference = ReadCharacterReference(text, i, cp);
-            if (reference && !references->IsRemembered(cp))
-                reference = 0;
-        } else if (c == '&' && atPlace(i)) {
-            reference = ReadCharacterReference(text, i, cp);
-            if (reference != (*places)[place].Length)
-                reference = 0;
-        }
-        // A leading U+FEFF without a mark before it would read back as the mark: it stays a reference.
-        if (reference && !(cp == kZeroWidthNoBreakSpace && out.empty() && atFileStart)) {
-            AppendUtf8(out, cp);
-            i += reference - 1;
+        const size_t held = c == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
+        if (held) {
+            // A Windows-1252 file cannot hold the character: it goes as the reference a page reads as
+            // it. A leading U+FEFF without a mark before it would read back as the mark: it too.
+            if (!format.Utf8 || (cp == kZeroWidthNoBreakSpace && out.empty() && atFileStart))
+                out += CharacterReference(cp);
+            else
+                AppendUtf8(out, cp);
+            i += held - 1;
         } else if (format.Utf8) {
-            AppendUtf8(out, Win1252ToUnicode(static_cast<unsigned char>(c)));
+            AppendUtf8(out, ShownCharacter(static_cast<unsigned char>(c)));
         } else {
-            out += c;
+            // A mark that begins no held character is shown as "&", and written so.
+            out += c == kHeldCharacterMark ? '&' : c;
         }
     }
     return out;
@@ -450,8 +439,7 @@ std::string encodeDocument(std::string_view text, const TDocumentFormat& format,
 
 } // namespace
 
-std::string EncodeDocument(std::string_view text, const TDocumentFormat& format,
-                           const std::vector<TCharacterReferences::TPlace>* places)
+std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
 {
-    return encodeDocument(text, format, true, places);
+    return encodeDocument(text, format, true);
 }

@@ -17,8 +17,6 @@ struct TDocumentFormat {
     bool ByteOrderMark = false;
     // The file is UTF-16 in this byte order, with its byte-order mark (Utf8 is then false).
     enum class TUtf16 { None, LittleEndian, BigEndian } Utf16 = TUtf16::None;
-    // The characters Windows-1252 lacks, held in the text as references: written back as characters.
-    TCharacterReferences References;
     // The file's line break: the kind most of its breaks are (the first of equal counts); CR LF for a
     // file without any.
     std::string LineBreak = "\r\n";
@@ -30,7 +28,7 @@ enum class TDecodeResult {
     // written as UTF-8 once it holds more).
     Bytes,
     // The file was UTF-8 (or UTF-16 with its byte-order mark): the text is converted, each character
-    // Windows-1252 lacks held as its reference "&#N;" and remembered in the format.
+    // Windows-1252 lacks held (HeldCharacter).
     Converted,
 };
 
@@ -39,27 +37,29 @@ enum class TDecodeResult {
 bool IsValidUtf8(std::string_view bytes);
 // The file's bytes as editor text. The text keeps the file's line breaks; `format` says how to write
 // the text back. With `offsets`, it receives for each character of the text the offset of the bytes
-// it was read from (every character of a reference that of its character), and the bytes' length
-// after the last. With `references`, the number of characters read as references. The places of
-// those references go into format.References.
+// it was read from (every character of a held character that of its character), and the bytes'
+// length after the last. With `references`, the number of characters held.
 TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
                              std::vector<uint32_t>* offsets = nullptr, size_t* references = nullptr);
 // DecodeDocument, with the text in the form the editor's line store keeps it: each line break
 // (CR, LF, CR LF or LF CR) one CR, every other character below 32 but TAB "." (the text's last
-// character excepted, which keeps its code unless it is NUL). One pass over the bytes. `controls`
-// receives whether the decoded text held control characters (HoldsControlCharacters).
-// The places of the references it reads characters as go into format.References.
+// character excepted, which keeps its code unless it is NUL or the mark of a held character). One
+// pass over the bytes. `controls` receives whether the decoded text held control characters
+// (HoldsControlCharacters).
 TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocumentFormat& format,
                                size_t* references = nullptr, bool* controls = nullptr);
 // True when the bytes hold a character below 32 other than TAB, LF and CR (NUL, form feed, ESC...):
 // the editor shows each as ".", so an edit across one would lose it.
 bool HoldsControlCharacters(std::string_view bytes);
+// HoldsControlCharacters of a file's bytes read (DecodeDocument) as `text` in `format`: of the bytes
+// themselves, whose control characters a UTF-8 or Windows-1252 file holds as they are (its text has
+// none of a 0x1F, which reads as "."), and of a UTF-16 file's text, the marks of its held characters
+// none.
+bool FileHoldsControlCharacters(std::string_view bytes, std::string_view text, const TDocumentFormat& format);
 // UTF-8 as UTF-16 in the given byte order, after its byte-order mark when `mark` (a malformed byte
 // stands for the character of its value).
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);
 // The editor's text (line breaks CR, LF or CR LF) as the file's bytes in `format`; each line break
-// becomes the format's one, and in a UTF-8 or UTF-16 file each reference to one of the format's
-// characters becomes the character. With `places` (where in `text` references stand for their
-// characters, ascending), only the references there become characters: the others were typed.
-std::string EncodeDocument(std::string_view text, const TDocumentFormat& format,
-                           const std::vector<TCharacterReferences::TPlace>* places = nullptr);
+// becomes the format's one, and each held character the character in a UTF-8 or UTF-16 file, its
+// reference "&#N;" in a Windows-1252 one. A reference typed as such stays as typed.
+std::string EncodeDocument(std::string_view text, const TDocumentFormat& format);

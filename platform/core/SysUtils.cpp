@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/core/Exception.h"
+#include "platform/core/Win1252.h"
 
 namespace {
 
@@ -235,12 +236,22 @@ std::string SysErrorMessage(int code)
     }
 }
 
+namespace {
+
+// Blanks and control characters, but the mark that begins a held character in the editor's text.
+bool trimmed(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ' && static_cast<unsigned char>(c) != kHeldCharacterMarkByte;
+}
+
+} // namespace
+
 std::string_view TrimView(std::string_view s)
 {
     size_t i = 0, n = s.size();
-    while (i < n && static_cast<unsigned char>(s[i]) <= ' ')
+    while (i < n && trimmed(s[i]))
         ++i;
-    while (n > i && static_cast<unsigned char>(s[n - 1]) <= ' ')
+    while (n > i && trimmed(s[n - 1]))
         --n;
     return s.substr(i, n - i);
 }

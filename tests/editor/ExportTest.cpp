@@ -334,17 +334,15 @@ TEST(Export, RememberedReferencesAreWrittenAsTheCharacters)
     TCodeMemo memo;
     threeStyles(memo.ActiveSettings());
     memo.SetControlFont("Courier New", 10);
+    // Typed references are text like any other.
     SetText(memo, "a&#8594;&#128512;&#937;");
     memo.SelectAll();
-    // Without the document's characters the references are text like any other.
     EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&amp;#8594;&amp;#128512;&amp;#937;"), std::string::npos);
     EXPECT_NE(saved(memo, SMM_FORMAT_RTF).find("a&#8594;&#128512;&#937;"), std::string::npos);
-    TCharacterReferences references;
-    references.Remember(0x2192);
-    references.Remember(0x1F600);
-    memo.SetCharacterReferences(&references);
-    EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&#8594;&#128512;&amp;#937;"), std::string::npos);
+    // Held characters are the characters; a mark that begins none is the "&" it shows as.
+    SetText(memo, "a\x1F#8594;\x1F#128512;&#937;\x1F#");
+    memo.SelectAll();
+    EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&#8594;&#128512;&amp;#937;&amp;#"), std::string::npos);
     // RTF takes signed 16-bit units, two for a character past U+FFFF.
-    EXPECT_NE(saved(memo, SMM_FORMAT_RTF).find("a\\u8594?\\u-10179?\\u-8704?&#937;"), std::string::npos);
-    memo.SetCharacterReferences(nullptr);
+    EXPECT_NE(saved(memo, SMM_FORMAT_RTF).find("a\\u8594?\\u-10179?\\u-8704?&#937;&#"), std::string::npos);
 }

@@ -423,7 +423,7 @@ public:
     int Edits = 0;
 
 protected:
-    void adjustMarksForEdits(TRangeEdits& edits) override
+    void adjustMarksForEdits(const TRangeEdits& edits) override
     {
         if (++Edits == EscapeAfter)
             postEscape(this);
@@ -620,39 +620,25 @@ TEST(FindReplace, TheReplaceDialogDrivesTheControlThroughItsButtons)
 TEST(FindReplace, CharactersTypedInTheReplacementStandForThemselvesThroughConfirmsReplaceAllUndoAndRedo)
 {
     TCodeMemo memo;
-    TCharacterReferences references;
-    memo.SetCharacterReferences(&references);
     // Typed in the field: β, the reference to β as six characters, γ.
     const QString typed = QString::fromUtf8("\xCE\xB2&#946;\xCE\xB3");
-    const std::string inserted = "&#946;&#946;&#947;";
+    const std::string inserted = "\x1F#946;&#946;\x1F#947;";
     struct TCase {
         int flags;
         const char* replacement; // ahead of the typed text
         std::string piece;       // what each match becomes
-        size_t first;            // where in it the typed characters stand
     };
     const TCase cases[] = {
-        {0, "", inserted, 0},
-        {smsRegExpr, "", inserted, 0},
-        // An element and an escape ahead: the typed characters keep their places wherever they
-        // fall; the line break the escape gives moves them.
-        {smsRegExpr, "[%1]\\n", "[x]\r" + inserted, 4},
-    };
-    // The places the text should hold: the first and third reference of each replacement.
-    const auto placesOf = [](const std::string& text, const TCase& c) {
-        std::vector<TCharacterReferences::TPlace> places;
-        for (size_t at = text.find(c.piece); at != std::string::npos; at = text.find(c.piece, at + 1)) {
-            places.push_back({static_cast<uint32_t>(at + c.first), 6});
-            places.push_back({static_cast<uint32_t>(at + c.first + 12), 6});
-        }
-        return places;
+        {0, "", inserted},
+        {smsRegExpr, "", inserted},
+        // An element and an escape ahead: the typed characters keep their kinds wherever they fall.
+        {smsRegExpr, "[%1]\\n", "[x]\r" + inserted},
     };
     for (const TCase& c : cases) {
         for (size_t batch : {size_t(16384), size_t(1)}) {
             SCOPED_TRACE(testing::Message() << c.flags << " " << c.replacement << " " << batch);
             TCustomCodeMemo::SetReplaceBatch(batch);
             SetText(memo, "x\r\nx x x x");
-            references.ClearPlaces();
             Select(memo, 0, 0);
             // One replaced, one left, one replaced and then all the rest.
             TBoxAnswers boxes({IDYES, IDNO, IDALL});
@@ -661,56 +647,52 @@ TEST(FindReplace, CharactersTypedInTheReplacementStandForThemselvesThroughConfir
             dialog.ClickReplace();
             const std::string text = memo.StoredText();
             ASSERT_EQ(text, c.piece + "\rx " + c.piece + " " + c.piece + " " + c.piece);
-            EXPECT_EQ(references.Places(), placesOf(text, c));
-            EXPECT_TRUE(references.IsRemembered(0x3B2) && references.IsRemembered(0x3B3));
             for (int step = 0; step < 3; ++step)
                 memo.Undo();
             EXPECT_EQ(memo.StoredText(), "x\rx x x x");
-            EXPECT_TRUE(references.Places().empty());
             for (int step = 0; step < 3; ++step)
                 memo.Redo();
             EXPECT_EQ(memo.StoredText(), text);
-            EXPECT_EQ(references.Places(), placesOf(text, c));
             dialog.CloseDialog();
         }
     }
     TCustomCodeMemo::SetReplaceBatch(16384);
-    memo.SetCharacterReferences(nullptr);
 }
 
 TEST(FindReplace, CharactersReplacedAllComeBackAsCharactersOnUndoAndGoAgainOnRedo)
 {
     TCodeMemo memo;
-    TCharacterReferences references;
-    memo.SetCharacterReferences(&references);
-    const std::string original = "&#945; x &#945;y&#945;\r&#945;";
     // The third α was typed as a reference, the others stand for the character.
-    const std::vector<TCharacterReferences::TPlace> before{{0, 6}, {9, 6}, {23, 6}};
-    const std::vector<TCharacterReferences::TPlace> after{{0, 6}, {9, 6}, {16, 6}, {23, 6}};
-    for (size_t batch : {size_t(16384), size_t(1)}) {
-        SCOPED_TRACE(batch);
-        TCustomCodeMemo::SetReplaceBatch(batch);
-        SetText(memo, original);
-        references.SetPlaces(before);
-        Select(memo, 0, 0);
-        TReplaceDialog& dialog = replaceDialog(memo, 0, "&#945;", "");
-        dialog.findChild<QLineEdit*>("eReemplazar")->insert(QString::fromUtf8("\xCE\xB2"));
-        dialog.ClickReplaceAll();
-        const std::string replaced = "&#946; x &#946;y&#946;\r&#946;";
-        ASSERT_EQ(memo.StoredText(), replaced);
-        EXPECT_EQ(references.Places(), after);
-        for (int round = 0; round < 2; ++round) {
-            memo.Undo();
-            EXPECT_EQ(memo.StoredText(), original);
-            EXPECT_EQ(references.Places(), before);
-            memo.Redo();
-            EXPECT_EQ(memo.StoredText(), replaced);
-            EXPECT_EQ(references.Places(), after);
+    const std::string original = "\x1F#945; x \x1F#945;y&#945;\r\x1F#945;";
+    const struct {
+        const char* find;
+        std::string replaced;
+    } cases[] = {
+        // The character is looked for as the character, the typed reference as typed.
+        {"\xCE\xB1", "\x1F#946; x \x1F#946;y&#945;\r\x1F#946;"},
+        {"&#945;", "\x1F#945; x \x1F#945;y\x1F#946;\r\x1F#945;"},
+    };
+    for (const auto& c : cases) {
+        for (size_t batch : {size_t(16384), size_t(1)}) {
+            SCOPED_TRACE(testing::Message() << c.find << " " << batch);
+            TCustomCodeMemo::SetReplaceBatch(batch);
+            SetText(memo, original);
+            Select(memo, 0, 0);
+            TReplaceDialog& dialog = replaceDialog(memo, 0, "", "");
+            dialog.findChild<QLineEdit*>("eBuscar")->setText(QString::fromUtf8(c.find));
+            dialog.findChild<QLineEdit*>("eReemplazar")->insert(QString::fromUtf8("\xCE\xB2"));
+            dialog.ClickReplaceAll();
+            ASSERT_EQ(memo.StoredText(), c.replaced);
+            for (int round = 0; round < 2; ++round) {
+                memo.Undo();
+                EXPECT_EQ(memo.StoredText(), original);
+                memo.Redo();
+                EXPECT_EQ(memo.StoredText(), c.replaced);
+            }
+            dialog.CloseDialog();
         }
-        dialog.CloseDialog();
     }
     TCustomCodeMemo::SetReplaceBatch(16384);
-    memo.SetCharacterReferences(nullptr);
 }
 
 namespace {

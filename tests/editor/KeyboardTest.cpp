@@ -411,18 +411,15 @@ TEST(Keyboard, TwoStrokeCommandsThroughKeyEvents)
     EXPECT_EQ(text(memo), "a\rb\rcx");
 }
 
-TEST(Keyboard, TypedCharactersOutsideTheCodePageGoInAsReferences)
+TEST(Keyboard, TypedCharactersOutsideTheCodePageGoInHeld)
 {
     TKeyMemo memo;
     prepare(memo, "", 0, 0);
-    TCharacterReferences references;
-    memo.SetCharacterReferences(&references);
     QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("\xC3\xA9"));
     QKeyEvent omega(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\xCE\xA9"));
     QCoreApplication::sendEvent(&memo, &accented);
     QCoreApplication::sendEvent(&memo, &omega);
-    EXPECT_EQ(text(memo), "\xE9&#937;");
-    EXPECT_TRUE(references.IsRemembered(0x3A9));
+    EXPECT_EQ(text(memo), "\xE9\x1F#937;");
     // One undo takes the reference away whole.
     memo.Undo();
     EXPECT_EQ(text(memo), "\xE9");
@@ -430,9 +427,7 @@ TEST(Keyboard, TypedCharactersOutsideTheCodePageGoInAsReferences)
     QInputMethodEvent composed;
     composed.setCommitString(QString::fromUtf8("\xE2\x86\x92\xC3\xB1"));
     QCoreApplication::sendEvent(&memo, &composed);
-    EXPECT_EQ(text(memo), "\xE9&#8594;\xF1");
-    EXPECT_EQ(references.Count(), 2u);
-    memo.SetCharacterReferences(nullptr);
+    EXPECT_EQ(text(memo), "\xE9\x1F#8594;\xF1");
     Select(memo, 1, 9);
     memo.PerformText(EM_REPLACESEL, 0, "");
     EXPECT_EQ(text(memo), "\xE9");

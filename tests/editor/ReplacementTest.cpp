@@ -3,7 +3,6 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include "editor/model/Replacement.h"
 
@@ -56,19 +55,4 @@ TEST(Replacement, TextsWithoutEscapesStayAsTheyAre)
         }
         EXPECT_EQ(expand(text), text);
     }
-}
-
-TEST(Replacement, EachCharacterOfTheResultTellsWhereInTheTextItCameFrom)
-{
-    const auto element = [](int n) { return std::string(static_cast<size_t>(n), '#'); };
-    std::vector<uint32_t> sources;
-    // Literal characters their own offsets; an element's text, an escape and "%%" the offset of the
-    // sign that starts them; the result cut by a bad "\x" keeps the sources of what it holds.
-    EXPECT_EQ(ExpandReplacement("a%2b\\nc%%d\\x41e\\xg", element, &sources), "a##b\rc%dAe");
-    EXPECT_EQ(sources, (std::vector<uint32_t>{0, 1, 1, 3, 4, 6, 7, 9, 10, 14}));
-    EXPECT_EQ(ExpandReplacement("", element, &sources), "");
-    EXPECT_TRUE(sources.empty());
-    // Without escapes, every character from its own place.
-    EXPECT_EQ(ExpandReplacement("&#946;", element, &sources), "&#946;");
-    EXPECT_EQ(sources, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
 }

@@ -35,107 +35,40 @@ TEST(CharacterReferences, OnlyTheCanonicalFormIsRead)
     EXPECT_EQ(CharacterReference(0x1F600), "&#128512;");
 }
 
-TEST(CharacterReferences, PlacesFollowTheTextAndGoWhenTheirReferenceIsTouched)
+TEST(CharacterReferences, PlatformTextGoesInHeldAndComesOutAsCharacters)
 {
-    // Any change to a text with places, made as one change and as the same change among many, keeps
-    // the places of the references it did not reach, where their text went, and only those.
-    std::mt19937 random(119);
-    const std::string pieces[] = {"&#945;", "&#8594;", "a", "&", ";", "#9"};
-    for (int round = 0; round < 3000; ++round) {
-        std::string text;
-        TCharacterReferences set;
-        for (size_t n = random() % 8; n > 0; --n) {
-            const std::string& piece = pieces[random() % std::size(pieces)];
-            char32_t cp;
-            if (ReadCharacterReference(piece, 0, cp) && random() % 2)
-                set.AddPlace(text.size(), piece.size());
-            text += piece;
-        }
-        const size_t start = random() % (text.size() + 1);
-        const size_t removed = random() % (text.size() - start + 1);
-        const std::string inserted = random() % 2 ? "" : pieces[random() % std::size(pieces)];
-        // What stays: each place wholly before the change, or wholly after it, moved.
-        std::vector<TCharacterReferences::TPlace> wanted;
-        for (const TCharacterReferences::TPlace& place : set.Places()) {
-            if (place.At + place.Length <= start)
-                wanted.push_back(place);
-            else if (place.At >= start + removed && (removed > 0 || place.At >= start))
-                wanted.push_back({static_cast<uint32_t>(place.At + inserted.size() - removed), place.Length});
-        }
-        SCOPED_TRACE(text + " " + std::to_string(start) + " " + std::to_string(removed) + " " + inserted);
-        TCharacterReferences one = set, many = set;
-        one.Replaced(start, removed, inserted.size());
-        EXPECT_EQ(one.Places(), wanted);
-        // Among others: one change before (at 0, when it is apart) and none after.
-        std::vector<TCharacterReferences::TChange> changes;
-        if (start > 0 && (set.Places().empty() || set.Places().front().At > 0))
-            changes.push_back({0, 0, 2});
-        changes.push_back({start, removed, inserted.size()});
-        many.Replaced(changes);
-        std::vector<TCharacterReferences::TPlace> shifted = wanted;
-        if (changes.size() == 2)
-            for (TCharacterReferences::TPlace& place : shifted)
-                place.At += 2;
-        EXPECT_EQ(many.Places(), shifted);
-        // The places read back by their numbers give the same places.
-        const std::string changed = text.substr(0, start) + inserted + text.substr(start + removed);
-        // Each place left still holds its reference, the one it held.
-        for (const TCharacterReferences::TPlace& place : one.Places()) {
-            char32_t cp;
-            EXPECT_EQ(ReadCharacterReference(changed, place.At, cp), place.Length);
-        }
-        TCharacterReferences again;
-        const std::string_view rest = std::string_view(changed).substr(changed.empty() ? 0 : 1);
-        again.Place(rest, 1, one.PlacesIn(rest, 1));
-        std::vector<TCharacterReferences::TPlace> fromOne;
-        for (const TCharacterReferences::TPlace& place : one.Places())
-            if (place.At >= 1)
-                fromOne.push_back(place);
-        EXPECT_EQ(again.Places(), fromOne);
-    }
-    // The references pasted text makes are numbered among those it had.
-    std::vector<uint32_t> made;
-    EXPECT_EQ(Utf8ToEditorText("&#945;\xCE\xB1&#9\xE2\x86\x92;", nullptr, &made), "&#945;&#945;&#9&#8594;;");
-    EXPECT_EQ(made, (std::vector<uint32_t>{1, 2}));
-}
-
-TEST(CharacterReferences, PlatformTextGoesInAsReferencesAndComesOutAsCharacters)
-{
-    TCharacterReferences set;
-    // á and € have Windows-1252 bytes; → and 😀 do not; a cut sequence is "?".
-    const std::string in = "\xC3\xA1\xE2\x82\xAC \xE2\x86\x92\xF0\x9F\x98\x80\xE2\x86\x92 \xE2\x86";
-    EXPECT_EQ(Utf8ToEditorText(in, &set), "\xE1\x80 &#8594;&#128512;&#8594; ??");
-    EXPECT_EQ(set.Count(), 2u);
-    EXPECT_TRUE(set.IsRemembered(0x2192));
-    EXPECT_TRUE(set.IsRemembered(0x1F600));
-    // Without a set the references are made all the same and nothing is remembered.
-    EXPECT_EQ(Utf8ToEditorText("\xE2\x9C\x93", nullptr), "&#10003;");
-
-    // Only remembered references come out as characters; a typed one to another stays as typed.
-    EXPECT_EQ(EditorTextToUtf8("\xE1 &#8594; &#10003; &#128512;", &set),
-              "\xC3\xA1 \xE2\x86\x92 &#10003; \xF0\x9F\x98\x80");
-    EXPECT_EQ(EditorTextToUtf8("&#8594;", nullptr), "&#8594;");
-    EXPECT_EQ(ReplaceRememberedReferences("a&#8594;b&#10003;", &set, [](std::string& out, char32_t cp) {
-                  out += '[';
-                  out += std::to_string(static_cast<unsigned>(cp));
-                  out += ']';
-              }),
-              "a[8594]b&#10003;");
+    // á and € have Windows-1252 bytes; → and 😀 do not; a cut sequence is "?"; U+001F, whose byte
+    // is the mark, is held too.
+    const std::string in = "\xC3\xA1\xE2\x82\xAC \xE2\x86\x92\xF0\x9F\x98\x80\x1F \xE2\x86";
+    EXPECT_EQ(Utf8ToEditorText(in), "\xE1\x80 \x1F#8594;\x1F#128512;\x1F#31; ??");
+    // Held characters come out as the characters; a typed reference, also to one of them, as typed;
+    // a mark that begins none as the "&" it shows as.
+    EXPECT_EQ(EditorTextToUtf8("\xE1 \x1F#8594; &#8594; \x1F#128512;\x1F#31;\x1F#x"),
+              "\xC3\xA1 \xE2\x86\x92 &#8594; \xF0\x9F\x98\x80\x1F&#x");
+    EXPECT_EQ(HeldCharactersAsReferences("\x1F#8594;&#8594;\x1F"), "&#8594;&#8594;&");
+    char32_t cp = 0;
+    EXPECT_EQ(ReadHeldCharacter("a\x1F#945;", 1, cp), 6u);
+    EXPECT_EQ(cp, 945u);
+    EXPECT_EQ(ReadHeldCharacter("a&#945;", 1, cp), 0u);
+    EXPECT_EQ(ReadCharacterReference("\x1F#945;", 0, cp), 0u);
+    EXPECT_EQ(HeldCharacter(0x1F600), "\x1F#128512;");
+    // The mark shows as "&"; as a byte of other texts it is the control character.
+    EXPECT_EQ(ShownCharacter(0x1F), U'&');
+    EXPECT_EQ(ShownCharacter(0x80), U'\u20AC');
+    EXPECT_EQ(Win1252ToUnicode(0x1F), U'\x1F');
 }
 
 TEST(CharacterReferences, AnyUtf8TextComesBackThroughTheEditorsForm)
 {
     std::mt19937 random(62);
-    const char* pieces[] = {"a", " ", "&", "#", ";", "&#65;", "\xC3\xB1", "\xE2\x82\xAC", "\xE2\x86\x92",
-                            "\xCE\xB1", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE2\x9C\x93", "\r\n"};
+    const char* pieces[] = {"a", " ", "&", "#", ";", "&#65;", "\xC3\xB1", "\xE2\x82\xAC", "\xE2\x86\x92", "\x1F",
+                            "\xCE\xB1", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE2\x9C\x93", "\r\n", "&#945;"};
     for (int round = 0; round < 500; ++round) {
         std::string utf8;
         const int count = static_cast<int>(random() % 30);
         for (int i = 0; i < count; ++i)
             utf8 += pieces[random() % std::size(pieces)];
-        TCharacterReferences set;
-        const std::string text = Utf8ToEditorText(utf8, &set);
-        EXPECT_EQ(EditorTextToUtf8(text, &set), utf8) << round;
+        EXPECT_EQ(EditorTextToUtf8(Utf8ToEditorText(utf8)), utf8) << round;
     }
 }
 
@@ -159,20 +92,17 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
     EXPECT_EQ(FilePathText("\xC3"), "&#65533;");
 
     // Into a page: characters as typed text holds them, bytes that spell none as address escapes.
-    TCharacterReferences references;
-    EXPECT_EQ(FilePathPageText("im\xC3\xA1genes/foto \xC3\xB1.gif", &references), "im\xE1genes/foto \xF1.gif");
-    EXPECT_TRUE(references.Empty());
-    EXPECT_EQ(FilePathPageText("\xCE\xB1/caf\xE9.gif", &references), "&#945;/caf%E9.gif");
-    EXPECT_TRUE(references.IsRemembered(0x3B1));
+    EXPECT_EQ(FilePathPageText("im\xC3\xA1genes/foto \xC3\xB1.gif"), "im\xE1genes/foto \xF1.gif");
+    EXPECT_EQ(FilePathPageText("\xCE\xB1/caf\xE9.gif"), "\x1F#945;/caf%E9.gif");
 
     // In an address a name's own "\" is escaped, since a browser reads a bare one as "/".
-    EXPECT_EQ(FilePathPageAddress("sub\\caf\xE9 \xC3\xB1.gif", nullptr), "sub%5Ccaf%E9 \xF1.gif");
-    EXPECT_EQ(FilePathPageText("sub\\a.gif", nullptr), "sub\\a.gif");
+    EXPECT_EQ(FilePathPageAddress("sub\\caf\xE9 \xC3\xB1.gif"), "sub%5Ccaf%E9 \xF1.gif");
+    EXPECT_EQ(FilePathPageText("sub\\a.gif"), "sub\\a.gif");
 
     // Out of a page, as a browser reads it: each name written above leads back to its bytes.
     for (const std::string name : {"im\xC3\xA1genes/foto \xC3\xB1.gif", "\xCE\xB1/caf\xE9.gif", "a%b.gif", "plain.gif",
                                    "sub\\p\xC3\xA1gina\\.gif"})
-        EXPECT_EQ(PageReferencePath(FilePathPageAddress(name, nullptr)), name) << name;
+        EXPECT_EQ(PageReferencePath(FilePathPageAddress(name)), name) << name;
     EXPECT_EQ(PageReferencePath("img\\a.gif"), "img/a.gif");
     EXPECT_EQ(PageReferencePath("foto%20%C3%B1.gif"), "foto \xC3\xB1.gif");
     EXPECT_EQ(PageReferencePath("&#241;&#xF1;&#XF1;.gif"), "\xC3\xB1\xC3\xB1\xC3\xB1.gif");
@@ -213,15 +143,13 @@ TEST(CharacterReferences, ANameWrittenAsAnAddressLeadsABrowserToThatName)
         {"im\xC3\xA1genes/mi foto.gif", "im\xE1genes/mi foto.gif"},
     };
     for (const auto& [name, written] : cases) {
-        EXPECT_EQ(FilePathPageAddress(name, nullptr), written) << name;
+        EXPECT_EQ(FilePathPageAddress(name), written) << name;
         EXPECT_EQ(BrowserAddressPath(written), name) << written;
         EXPECT_EQ(PageReferencePath(written), name) << written;
     }
-    // A character Windows-1252 lacks is the page's reference, and remembered; a byte that spells no
+    // A character Windows-1252 lacks is held, saved as the character; a byte that spells no
     // character its escape.
-    TCharacterReferences references;
-    EXPECT_EQ(FilePathPageAddress("\xCE\xB1&\xE9#.gif", &references), "&#945;%26%E9%23.gif");
-    EXPECT_TRUE(references.IsRemembered(0x3B1));
+    EXPECT_EQ(FilePathPageAddress("\xCE\xB1&\xE9#.gif"), "\x1F#945;%26%E9%23.gif");
 
     // References written by hand with a fragment or a query still name their file.
     EXPECT_EQ(PageReferencePath("p\xE1gina.html#parte"), "p\xC3\xA1gina.html");
@@ -247,19 +175,19 @@ TEST(CharacterReferences, EveryNameOfAnyBytesComesBackFromItsAddress)
             else
                 name += pieces[random() % std::size(pieces)];
         }
-        TCharacterReferences references;
-        const std::string address = FilePathPageAddress(name, &references);
+        const std::string address = FilePathPageAddress(name);
         ASSERT_EQ(PageReferencePath(address), name) << address;
-        ASSERT_EQ(BrowserAddressPath(address), name) << address;
-        // Nothing in it ends the address but the "#" of a reference to a character Windows-1252 lacks.
+        // A browser reads the page saved: held characters as the characters, or their references.
+        ASSERT_EQ(BrowserAddressPath(HeldCharactersAsReferences(address)), name) << address;
+        // Nothing in it ends the address but the "#" of a held character.
         ASSERT_EQ(address.find_first_of("?\\"), std::string::npos) << address;
         for (size_t at = address.find('#'); at != std::string::npos; at = address.find('#', at + 1))
-            ASSERT_TRUE(at > 0 && address[at - 1] == '&') << address;
+            ASSERT_TRUE(at > 0 && address[at - 1] == kHeldCharacterMark) << address;
     }
     // The whole range of single bytes, and the empty name.
     for (int byte = 0; byte < 256; ++byte) {
         const std::string name(1, static_cast<char>(byte));
-        EXPECT_EQ(PageReferencePath(FilePathPageAddress(name, nullptr)), name) << byte;
+        EXPECT_EQ(PageReferencePath(FilePathPageAddress(name)), name) << byte;
     }
-    EXPECT_EQ(FilePathPageAddress("", nullptr), "");
+    EXPECT_EQ(FilePathPageAddress(""), "");
 }

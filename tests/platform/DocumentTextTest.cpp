@@ -32,15 +32,13 @@ TEST(DocumentText, DecidesBetweenBytesAndConvertedUtf8)
     EXPECT_TRUE(format.ByteOrderMark);
     EXPECT_EQ(EncodeDocument("hola\r", format), "\xEF\xBB\xBFhola\r\n");
 
-    // A character Windows-1252 lacks is held as its reference, and remembered.
+    // A character Windows-1252 lacks is held: its reference begins with the mark, not "&".
     size_t references = 0;
     EXPECT_EQ(DecodeDocument("\xC3\xA1 \xE2\x86\x92\xE2\x86\x92", text, format, nullptr, &references),
               TDecodeResult::Converted);
-    EXPECT_EQ(text, "\xE1 &#8594;&#8594;");
+    EXPECT_EQ(text, "\xE1 \x1F#8594;\x1F#8594;");
     EXPECT_TRUE(format.Utf8);
     EXPECT_EQ(references, 2u);
-    EXPECT_EQ(format.References.Count(), 1u);
-    EXPECT_TRUE(format.References.IsRemembered(0x2192));
 
     // Overlong forms, surrogates and cut sequences are no UTF-8.
     for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80", "\x80"})
@@ -162,11 +160,10 @@ TEST(DocumentText, Utf16WithItsMarkIsReadAndWrittenInItsByteOrder)
         TDocumentFormat format;
         std::vector<uint32_t> offsets;
         EXPECT_EQ(DecodeDocument(bytes, text, format, &offsets), TDecodeResult::Converted);
-        EXPECT_EQ(text, "<p>&#937;&#8594;&#128512;</p>\r\n");
+        EXPECT_EQ(text, "<p>\x1F#937;\x1F#8594;\x1F#128512;</p>\r\n");
         EXPECT_FALSE(format.Utf8);
         EXPECT_EQ(format.Utf16, bytes == big ? TDocumentFormat::TUtf16::BigEndian : TDocumentFormat::TUtf16::LittleEndian);
         EXPECT_EQ(format.LineBreak, "\r\n");
-        EXPECT_EQ(format.References.Count(), 3u);
         // Every character of a reference has the offset of its character; the emoji takes 4 bytes.
         ASSERT_EQ(offsets.size(), text.size() + 1);
         EXPECT_EQ(offsets[0], 2u);
@@ -188,18 +185,27 @@ TEST(DocumentText, Utf16WithItsMarkIsReadAndWrittenInItsByteOrder)
     }
 }
 
-TEST(DocumentText, OnlyRememberedReferencesAreWrittenAsCharacters)
+TEST(DocumentText, OnlyHeldCharactersAreWrittenAsCharacters)
 {
     std::string text;
     TDocumentFormat format;
     EXPECT_EQ(DecodeDocument("\xE2\x9C\x93\n", text, format), TDecodeResult::Converted);
-    EXPECT_EQ(text, "&#10003;\n");
-    // A reference typed to a character the file never held stays as typed; one to ✓ is ✓.
-    EXPECT_EQ(EncodeDocument("&#8594;&#10003;&#010003;\n", format), "&#8594;\xE2\x9C\x93&#010003;\n");
-    // A Windows-1252 file never changes its references.
+    EXPECT_EQ(text, "\x1F#10003;\n");
+    // A reference typed stays as typed, also one to the file's character; the held one is the
+    // character, and a mark that begins no held character is the "&" it shows as.
+    EXPECT_EQ(EncodeDocument("&#8594;\x1F#10003;&#10003;\x1F#010003;\x1F\n", format),
+              "&#8594;\xE2\x9C\x93&#10003;&#010003;&\n");
+    // A Windows-1252 file holds the characters as references, and never changes a typed one.
     TDocumentFormat bytes = format;
     bytes.Utf8 = false;
-    EXPECT_EQ(EncodeDocument("&#10003;", bytes), "&#10003;");
+    EXPECT_EQ(EncodeDocument("\x1F#10003;&#10003;\x1F", bytes), "&#10003;&#10003;&");
+    // A file's own 0x1F, which the editor shows as ".", never becomes the mark.
+    for (const char* own : {"a\x1F#10003;", "\xC3\xA1\x1F#10003;"}) {
+        DecodeDocument(own, text, format);
+        EXPECT_EQ(text.find('\x1F'), std::string::npos) << own;
+        DecodeStoredText(own, text, format);
+        EXPECT_EQ(text.find('\x1F'), std::string::npos) << own;
+    }
 }
 
 TEST(DocumentText, AZeroWidthNoBreakSpaceIsACharacterWhereNoMarkCanStand)
@@ -209,12 +215,12 @@ TEST(DocumentText, AZeroWidthNoBreakSpaceIsACharacterWhereNoMarkCanStand)
     std::string text;
     TDocumentFormat format;
     EXPECT_EQ(DecodeDocument(wide, text, format), TDecodeResult::Converted);
-    EXPECT_EQ(text, "&#65279;a");
+    EXPECT_EQ(text, "\x1F#65279;a");
     EXPECT_EQ(EncodeDocument(text, format), wide);
     // Written at the start of a UTF-8 file without a mark it would read back as one: it stays a
     // reference there, and is the character anywhere else.
     EXPECT_EQ(DecodeDocument("\xEF\xBB\xBF\xEF\xBB\xBF" "a", text, format), TDecodeResult::Converted);
-    EXPECT_EQ(text, "&#65279;a");
+    EXPECT_EQ(text, "\x1F#65279;a");
     format.ByteOrderMark = false;
-    EXPECT_EQ(EncodeDocument("&#65279;a&#65279;", format), "&#65279;a\xEF\xBB\xBF");
+    EXPECT_EQ(EncodeDocument("\x1F#65279;a\x1F#65279;", format), "&#65279;a\xEF\xBB\xBF");
 }

@@ -164,13 +164,15 @@ TEST(FindDialog, AnyCharacterIsSearchedForAndReplacedWithAsItsReference)
     TReplaceDialog dialog(&owner);
     child<QLineEdit>(dialog, "eBuscar").setText(QString::fromUtf8("a\xE2\x86\x92\xC3\xA1"));
     child<QLineEdit>(dialog, "eReemplazar").setText(QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80"));
-    EXPECT_EQ(dialog.FindText(), "a&#8594;\xE1");
-    EXPECT_EQ(dialog.ReplaceText(), "&#10003;&#128512;");
-    // With the document's set the replacement's characters join it.
-    TCharacterReferences references;
-    EXPECT_EQ(dialog.ReplaceText(&references), "&#10003;&#128512;");
-    EXPECT_TRUE(references.IsRemembered(0x2713));
-    EXPECT_TRUE(references.IsRemembered(0x1F600));
+    // Held, so that they are written as the characters; a reference typed stays as typed.
+    EXPECT_EQ(dialog.FindText(), "a\x1F#8594;\xE1");
+    EXPECT_EQ(dialog.ReplaceText(), "\x1F#10003;\x1F#128512;");
+    child<QLineEdit>(dialog, "eReemplazar").setText(QStringLiteral("&#10003;"));
+    EXPECT_EQ(dialog.ReplaceText(), "&#10003;");
+    // Set from the editor's text, a held character shows as itself and comes back held.
+    dialog.SetReplaceText("\x1F#8594; &#8594;");
+    EXPECT_EQ(child<QLineEdit>(dialog, "eReemplazar").text(), QString::fromUtf8("\xE2\x86\x92 &#8594;"));
+    EXPECT_EQ(dialog.ReplaceText(), "\x1F#8594; &#8594;");
 }
 
 TEST(FindDialog, AltWithALetterIsAButtonsLetterOrTypesNothing)

@@ -226,7 +226,7 @@ TEST(EditingFile, WritingConvertsEntitiesKeepsTheFormatAndMakesBackups)
     const std::string arrow = folder.file("a.htm", "\xE2\x86\x92 \xC3\xA1");
     TEditingFile raw(1);
     EXPECT_EQ(raw.ReadFile(arrow, &entities, text), TDecodeResult::Converted);
-    EXPECT_EQ(text, "&#8594; \xE1");
+    EXPECT_EQ(text, "\x1F#8594; \xE1");
     EXPECT_EQ(raw.Bytes.ReferenceCount, 1u);
     raw.FileName = arrow;
     raw.SetText("x" + text);

@@ -267,19 +267,20 @@ TEST(CodigosISO, DecodingWhatEncodingWroteGivesRandomTextsBack)
     }
 }
 
-TEST(CodigosISO, ARememberedCharactersReferenceIsNeverDecoded)
+TEST(CodigosISO, AHeldCharacterIsNeverDecoded)
 {
     // A library that gives "x" the code "&#8594;" and "á" its numeric one.
     TCodigosISO table;
     ASSERT_TRUE(table.LoadFromText("x &#8594;\n\xE1 &#225;\n"));
-    TCharacterReferences kept;
-    EXPECT_EQ(table.DecodeText("&#8594; &#225;", nullptr, &kept), "x \xE1");
-    kept.Remember(0x2192);
+    EXPECT_EQ(table.DecodeText("&#8594; &#225;"), "x \xE1");
     std::vector<uint32_t> sources;
-    EXPECT_EQ(table.DecodeText("&#8594; &#225;", &sources, &kept), "&#8594; \xE1");
+    EXPECT_EQ(table.DecodeText("\x1F#8594; &#225;", &sources), "\x1F#8594; \xE1");
     EXPECT_EQ(sources, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 14}));
-    // Windows-1252 characters convert as ever.
-    EXPECT_EQ(table.EncodeText("\xE1 &#8594;"), "&#225; &#8594;");
+    std::string inPlace = "\x1F#8594; &#8594;";
+    table.DecodeInPlace(inPlace);
+    EXPECT_EQ(inPlace, "\x1F#8594; x");
+    // Windows-1252 characters convert as ever, held ones stay.
+    EXPECT_EQ(table.EncodeText("\xE1 \x1F#8594;"), "&#225; \x1F#8594;");
 }
 
 TEST(CodigosISO, DecodingInPlaceGivesWhatDecodingGives)
@@ -291,19 +292,16 @@ TEST(CodigosISO, DecodingInPlaceGivesWhatDecodingGives)
     const TCodigosISO tables[] = {defaults(), numeric, ampersand, TCodigosISO()};
     const std::vector<std::string> pieces = {"a", "&", ";", "#", "&aacute;", "&ntilde;", "&amp;", "&#8594;", "&#225;",
                                              "&aacute", "\xE1", " plain text of a page ", "<!--INI_OMITECHAR-->",
-                                             "<!--fin_omitechar-->", "<!--INI_OMITE", "\r", "\x01"};
+                                             "<!--fin_omitechar-->", "<!--INI_OMITE", "\r", "\x01", "\x1F#8594;"};
     std::mt19937 random(3109);
     for (int round = 0; round < 4000; ++round) {
         std::string text;
         for (size_t n = random() % 20; n > 0; --n)
             text += pieces[random() % pieces.size()];
         const TCodigosISO& table = tables[round % std::size(tables)];
-        TCharacterReferences kept;
-        if (round % 3 == 0)
-            kept.Remember(0x2192);
         std::string inPlace = text;
-        table.DecodeInPlace(inPlace, &kept);
-        EXPECT_EQ(inPlace, table.DecodeText(text, nullptr, &kept)) << text;
+        table.DecodeInPlace(inPlace);
+        EXPECT_EQ(inPlace, table.DecodeText(text)) << text;
     }
     // Only a character below 32 but TAB in the table stands in the way of decoding after the line
     // store's rewriting.

@@ -113,10 +113,11 @@ TEST(ReplaceInFiles, OnlyTheMatchesChangeTheirBytes)
     EXPECT_EQ(replaced("ni\xF1""a casa", request("casa", "ca\xF1""ada")), "1:ni\xF1""a ca\xF1""ada");
     // A character the code page lacks is held as a reference: searched for whole, never cut.
     const std::string arrow = "a \xE2\x86\x92 b";
-    EXPECT_EQ(replaced(arrow, request("&#8594;", "->")), "1:a -> b");
+    EXPECT_EQ(replaced(arrow, request("\x1F#8594;", "->")), "1:a -> b");
     EXPECT_EQ(replaced(arrow, request("8594", "x")), "0:" + arrow);
-    TReplaceRequest typed = request("b", "&#8594;");
-    typed.References.Remember(0x2192);
+    // A reference typed is no character of the file.
+    EXPECT_EQ(replaced(arrow, request("&#8594;", "->")), "0:" + arrow);
+    TReplaceRequest typed = request("b", "\x1F#8594;");
     EXPECT_EQ(replaced(arrow, typed), "1:a \xE2\x86\x92 \xE2\x86\x92");
     EXPECT_EQ(replaced("a b", typed), "1:a \xE2\x86\x92");
     EXPECT_EQ(replaced("a \xE9 b", typed), "1:a \xE9 &#8594;");

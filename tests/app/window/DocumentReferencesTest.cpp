@@ -54,13 +54,16 @@ std::map<char32_t, int> wideCharacters(const std::string& utf8)
     return counts;
 }
 
-// True when `at` lies inside a reference of the text (after its "&", up to its ";").
+// True when `at` lies inside a reference of the text, typed or held (after its "&" or mark, up to
+// its ";").
 bool insideReference(const std::string& text, size_t at)
 {
-    // A reference holds no "&" after its first: only the nearest one before `at` can start it.
-    const size_t start = at ? text.rfind('&', at - 1) : std::string::npos;
+    // A reference holds no "&" or mark after its first: only the nearest one before `at` can start it.
+    const size_t start = at ? text.find_last_of("&\x1F", at - 1) : std::string::npos;
     char32_t cp;
-    const size_t length = start == std::string::npos ? 0 : ReadCharacterReference(text, start, cp);
+    const size_t length = start == std::string::npos ? 0
+                                                     : std::max(ReadCharacterReference(text, start, cp),
+                                                                ReadHeldCharacter(text, start, cp));
     return length && at < start + length;
 }
 
@@ -81,10 +84,11 @@ TEST(DocumentReferences, PagesScriptsAndUtf16FilesOpenEditableAndSaveByteForByte
     const std::string script = "var ok = \"\xE2\x9C\x93 hecho\";\nalert(ok);\n";
     const std::string wide = utf16(u"<p>\u03A9 \u2192 fin</p>\r\n");
     const TCase cases[] = {
-        {"griego.html", page, "<p>Flecha &#8594; y griego &#955;&#972;&#947;&#959;&#962;, \xA1s\xED!</p>\r", "ab" + page},
-        {"marca.js", script, "var ok = \"&#10003; hecho\";\ralert(ok);\r", "ab" + script},
-        {"ancha.html", wide, "<p>&#937; &#8594; fin</p>\r", "\xFF\xFE" + utf16(u"ab").substr(2) + wide.substr(2)},
-        {"ancha-be.html", utf16(u"\u2192\r\n", true), "&#8594;\r", utf16(u"ab\u2192\r\n", true)},
+        {"griego.html", page,
+         "<p>Flecha \x1F#8594; y griego \x1F#955;\x1F#972;\x1F#947;\x1F#959;\x1F#962;, \xA1s\xED!</p>\r", "ab" + page},
+        {"marca.js", script, "var ok = \"\x1F#10003; hecho\";\ralert(ok);\r", "ab" + script},
+        {"ancha.html", wide, "<p>\x1F#937; \x1F#8594; fin</p>\r", "\xFF\xFE" + utf16(u"ab").substr(2) + wide.substr(2)},
+        {"ancha-be.html", utf16(u"\u2192\r\n", true), "\x1F#8594;\r", utf16(u"ab\u2192\r\n", true)},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,7 +138,7 @@ TEST(DocumentReferences, RandomUtf8TextsKeepTheirCharactersThroughUntouchedSaves
         EXPECT_EQ(ReadFileBytes(path), bytes);
 
         const std::map<char32_t, int> held = wideCharacters(bytes);
-        if (!opened.file.Bytes.Format.References.Empty())
+        if (editor.StoredText().find(kHeldCharacterMark) != std::string::npos)
             ++withCharacters;
 
         // Random ASCII inserted and deleted away from the references.
@@ -146,7 +150,7 @@ TEST(DocumentReferences, RandomUtf8TextsKeepTheirCharactersThroughUntouchedSaves
             if (random() % 2 || at == now.size()) {
                 opened.type(editor, static_cast<int>(at), random() % 2 ? "x" : "q ");
             } else if (now[at] >= 'a' && now[at] <= 'z' && !insideReference(now, at + 1) &&
-                       !(at > 0 && now[at - 1] == '&')) {
+                       !(at > 0 && (now[at - 1] == '&' || now[at - 1] == kHeldCharacterMark))) {
                 editor.SetReadOnly(false);
                 TSelectionRange one{static_cast<int>(at), static_cast<int>(at) + 1};
                 editor.PerformSelection(SMM_SET, one);
@@ -161,18 +165,8 @@ TEST(DocumentReferences, RandomUtf8TextsKeepTheirCharactersThroughUntouchedSaves
         std::string back;
         again.ReadFile(path, table, back);
         EXPECT_EQ(back, edited);
-        // Every character is there; a reference typed in the file to a character it holds may have
-        // become that character where the text was written anew.
-        std::map<char32_t, int> written = wideCharacters(saved);
-        for (const auto& [cp, number] : held) {
-            int typed = 0;
-            for (size_t at = bytes.find(CharacterReference(cp)); at != std::string::npos;
-                 at = bytes.find(CharacterReference(cp), at + 1))
-                ++typed;
-            EXPECT_GE(written[cp], number) << static_cast<unsigned>(cp);
-            EXPECT_LE(written[cp], number + typed) << static_cast<unsigned>(cp);
-        }
-        EXPECT_EQ(written.size(), held.size());
+        // Every character is there, and a reference typed in the file stays a reference.
+        EXPECT_EQ(wideCharacters(saved), held);
         TEditingFile::Detach(editor);
     }
     EXPECT_GT(withCharacters, 200);
@@ -220,11 +214,11 @@ TEST(DocumentReferences, TheFilesCharacterAndTheSameReferenceTypedKeepTheirForms
         const std::string path = folder.file(name, original);
         {
             TOpened opened(editor, path, &entities);
-            EXPECT_EQ(editor.StoredText(), "Letra &#945; griega\r");
+            EXPECT_EQ(editor.StoredText(), "Letra \x1F#945; griega\r");
             opened.type(editor, 19, ". En HTML se escribe &#945; o &#233; (");
             typeKey("\xCE\xB2");
             typeKey(")");
-            ASSERT_EQ(editor.StoredText(), "Letra &#945; griega. En HTML se escribe &#945; o &#233; (&#946;)\r");
+            ASSERT_EQ(editor.StoredText(), "Letra \x1F#945; griega. En HTML se escribe &#945; o &#233; (\x1F#946;)\r");
             opened.save(editor, &entities);
             EXPECT_EQ(ReadFileBytes(path), saved);
             // Undone, the file's character alone; redone, each form again; saved each time.
@@ -241,13 +235,13 @@ TEST(DocumentReferences, TheFilesCharacterAndTheSameReferenceTypedKeepTheirForms
         // Reopened, the text is the same, and edits around both kinds (the changed stretch holding
         // them all) keep each form: also the file's character deleted and brought back by undo.
         TOpened again(editor, path, &entities);
-        const std::string text = "Letra &#945; griega. En HTML se escribe &#945; o &#233; (&#946;)\r";
+        const std::string text = "Letra \x1F#945; griega. En HTML se escribe &#945; o &#233; (\x1F#946;)\r";
         EXPECT_EQ(editor.StoredText(), text);
         again.type(editor, 0, "Una ");
         TSelectionRange alpha{10, 16};
         editor.PerformSelection(SMM_SET, alpha);
         editor.PerformText(EM_REPLACESEL, 1, "");
-        EXPECT_EQ(editor.StoredText(), "Una Letra  griega. En HTML se escribe &#945; o &#233; (&#946;)\r");
+        EXPECT_EQ(editor.StoredText(), "Una Letra  griega. En HTML se escribe &#945; o &#233; (\x1F#946;)\r");
         again.save(editor, &entities);
         EXPECT_EQ(ReadFileBytes(path), "Una Letra  griega. En HTML se escribe &#945; o &#233; (\xCE\xB2)\n");
         editor.Undo();
@@ -267,25 +261,23 @@ TEST(DocumentReferences, TheFilesCharacterAndTheSameReferenceTypedKeepTheirForms
     }
 }
 
-TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
+TEST(DocumentReferences, CopyGivesTheCharactersAndPasteHoldsThem)
 {
     TCodeMemo editor;
     TempDir folder("app");
     const std::string path = folder.file("p.html", "<p>a \xE2\x86\x92 b</p>\n");
     TOpened opened(editor, path, nullptr);
-    ASSERT_EQ(editor.CharacterReferences(), &opened.file.Bytes.Format.References);
     TSelectionRange arrow{5, 14};
     editor.PerformSelection(SMM_SET, arrow);
     editor.CopyToClipboard();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xE2\x86\x92 b"));
 
-    // ✓ pasted goes in as its reference, joins the document's characters and is saved as ✓.
+    // ✓ pasted goes in held, and is saved as ✓.
     QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80!"));
     TSelectionRange start{3, 3};
     editor.PerformSelection(SMM_SET, start);
     editor.PasteFromClipboard();
-    EXPECT_EQ(editor.StoredText(), "<p>&#10003;&#128512;!a &#8594; b</p>\r");
-    EXPECT_TRUE(opened.file.Bytes.Format.References.IsRemembered(0x2713));
+    EXPECT_EQ(editor.StoredText(), "<p>\x1F#10003;\x1F#128512;!a \x1F#8594; b</p>\r");
     opened.save(editor, nullptr);
     EXPECT_EQ(ReadFileBytes(path), "<p>\xE2\x9C\x93\xF0\x9F\x98\x80!a \xE2\x86\x92 b</p>\n");
 
@@ -311,12 +303,12 @@ TEST(DocumentReferences, CopyGivesTheCharactersAndPasteRemembersThem)
     editor.PerformSelection(SMM_SET, pasted);
     editor.CutToClipboard();
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xE2\x9C\x93\xF0\x9F\x98\x80!"));
-    EXPECT_EQ(editor.StoredText(), "<p>a &#8594; b</p>\r");
+    EXPECT_EQ(editor.StoredText(), "<p>a \x1F#8594; b</p>\r");
     TEditingFile::Detach(editor);
-    // Without a document's set the editor still takes the characters as references.
+    // Without a document the editor takes the characters held all the same.
     QApplication::clipboard()->setText(QString::fromUtf8("\xE2\x86\x92"));
     editor.PasteFromClipboard();
-    EXPECT_EQ(editor.StoredText(), "<p>&#8594;a &#8594; b</p>\r");
+    EXPECT_EQ(editor.StoredText(), "<p>\x1F#8594;a \x1F#8594; b</p>\r");
 }
 
 namespace {
@@ -361,14 +353,13 @@ TEST(DocumentReferences, RealPagesOpenEditableAndATagTypedInThemIsColouredAsElse
         EXPECT_FALSE(w.memo.ReadOnly());
         EXPECT_NE(ToWin1252(w.form.Panel(4)->text()).find("caracteres"), std::string::npos);
         const std::string text = w.memo.StoredText();
-        size_t reference = text.find("&#");
+        const size_t reference = text.find(kHeldCharacterMark);
         char32_t cp;
-        while (reference != std::string::npos && !ReadCharacterReference(text, reference, cp))
-            reference = text.find("&#", reference + 1);
         ASSERT_NE(reference, std::string::npos);
-        // The reference is coloured as a code, and a tag typed after it as anywhere.
+        ASSERT_NE(ReadHeldCharacter(text, reference, cp), 0u);
+        // The held character is coloured as a code, and a tag typed after it as anywhere.
         EXPECT_EQ(w.memo.GetStyleBytes(nullptr).substr(reference, 1), codeStyle);
-        const size_t after = reference + ReadCharacterReference(text, reference, cp);
+        const size_t after = reference + ReadHeldCharacter(text, reference, cp);
         EXPECT_EQ(typedStyles(w, static_cast<int>(after), "<b>x</b>"), tag);
         w.form.mGuardarClick();
         // Saved, every character is there beside the typed tag.
@@ -386,7 +377,7 @@ TEST(DocumentReferences, ACharacterTypedAsTheReplacementIsSavedAsItselfAndARefer
     TBoxAnswers boxes;
     const std::string path = w.folder.file("griego.txt", "\xCE\xB1 x x y y x\n");
     w.form.AbreArchivo(path, false, ekText);
-    ASSERT_EQ(w.memo.StoredText(), "&#945; x x y y x\r");
+    ASSERT_EQ(w.memo.StoredText(), "\x1F#945; x x y y x\r");
     TSelectionRange start{0, 0};
     w.memo.PerformSelection(SMM_SET, start);
     w.form.mReemplazarClick();
@@ -411,7 +402,7 @@ TEST(DocumentReferences, ACharacterTypedAsTheReplacementIsSavedAsItselfAndARefer
     fill("x", "\xCE\xB2");
     button("bReemplazar");
     button("bReemplazar");
-    EXPECT_EQ(w.memo.StoredText(), "&#945; &#946; x y y x\r");
+    EXPECT_EQ(w.memo.StoredText(), "\x1F#945; \x1F#946; x y y x\r");
     button("bReemplazarTodo");
     // y by the reference typed as such, once and then the rest.
     TSelectionRange again{0, 0};
@@ -420,7 +411,7 @@ TEST(DocumentReferences, ACharacterTypedAsTheReplacementIsSavedAsItselfAndARefer
     button("bReemplazar");
     button("bReemplazar");
     button("bReemplazarTodo");
-    const std::string text = "&#945; &#946; &#946; &#946; &#946; &#946;\r";
+    const std::string text = "\x1F#945; \x1F#946; \x1F#946; &#946; &#946; \x1F#946;\r";
     ASSERT_EQ(w.memo.StoredText(), text);
     const std::string replaced = "\xCE\xB1 \xCE\xB2 \xCE\xB2 &#946; &#946; \xCE\xB2\n";
     EXPECT_EQ(saved(), replaced);

@@ -411,7 +411,7 @@ TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereWhateverTheirCharacters)
     // No box: the document opens editable, the status bar says how many characters are references.
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_FALSE(w.memo.ReadOnly());
-    EXPECT_EQ(text(w.memo), "<p>\xE1 &#8594; fin &#8594;</p>\r");
+    EXPECT_EQ(text(w.memo), "<p>\xE1 \x1F#8594; fin \x1F#8594;</p>\r");
     EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()).substr(0, 12), "2 caracteres");
     // The note follows the current tab: gone on a document without references, back on this one.
     const int withNote = w.form.Documents().Current();
