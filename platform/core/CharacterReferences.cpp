@@ -57,7 +57,15 @@ std::string HeldCharacter(char32_t cp)
 
 size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp)
 {
-    return readReference(text, pos, kHeldCharacterMark, cp);
+    // Only a character Windows-1252 lacks (or U+001F, whose byte is the mark) is held, and only one
+    // a Unicode file can hold: an edit of the digits may leave another number after the mark.
+    char32_t read;
+    const size_t length = readReference(text, pos, kHeldCharacterMark, read);
+    char byte;
+    if (!length || (read >= 0xD800 && read <= 0xDFFF) || (read != kHeldCharacterMarkByte && CharToWin1252(read, byte)))
+        return 0;
+    cp = read;
+    return length;
 }
 
 std::string HeldCharactersAsReferences(std::string_view text)

@@ -23,7 +23,8 @@ constexpr char kHeldCharacterMark = static_cast<char>(kHeldCharacterMarkByte);
 // The editor's text of a character Windows-1252 lacks: the mark, "#", its decimal code point, ";".
 std::string HeldCharacter(char32_t cp);
 // The length of the held character at text[pos] (as HeldCharacter writes it) with its code point in
-// `cp`; 0 when none starts there.
+// `cp`; 0 when none starts there: also where the number after a mark is of a character Windows-1252
+// has, or of a surrogate.
 size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp);
 // The text with each held character as the reference the author would type ("&#945;"): what a file
 // that cannot hold the character gets, and how the text reads when it is written so.

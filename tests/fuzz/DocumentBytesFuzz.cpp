@@ -52,15 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TDocumentFormat format;
         size_t references = 0;
         DecodeDocument(bytes, decoded, format, nullptr, &references);
-        check(HoldsControlCharacters(decoded) == document.ControlCharacters);
+        check(FileHoldsControlCharacters(bytes, decoded, format) == document.ControlCharacters);
         check(references == document.ReferenceCount);
         if (table)
-            decoded = table->DecodeText(decoded, nullptr, &format.References);
+            decoded = table->DecodeText(decoded);
         check(TDocumentBytes::StoredForm(decoded) == text);
         check(model || format == document.Format);
     }
-    // Every character a reference was made for is remembered.
-    check(document.ReferenceCount == 0 || !document.Format.References.Empty());
+    // Every character a reference was made for is held.
+    check((document.ReferenceCount != 0) == (text.find(kHeldCharacterMark) != std::string::npos));
     // A table whose code for "x" is the reference of another character writes a whole text so that
     // it reads back otherwise once that character is remembered: only the bytes kept are checked.
     if (table == &tables[1]) {
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const bool region = table->Protects(ends, start);
         const std::string marker = region ? std::string(TCodigosISO::kStartMarker) : std::string();
         std::string lines = TDocumentBytes::StoredForm(
-            table->DecodeText(marker + ends.substr(start, end - start), nullptr, &read.Format.References));
+            table->DecodeText(marker + ends.substr(start, end - start)));
         lines.erase(0, marker.size());
         return back.compare(start, back.size() - (ends.size() - end) - start, lines) == 0;
     };

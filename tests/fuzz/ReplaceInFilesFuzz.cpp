@@ -19,9 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t patternLength = std::min<size_t>(control & 0x07, size - 1);
     TReplaceRequest request;
     request.Find = std::string(input.substr(1, patternLength));
-    request.Replacement = control & 0x10 ? "&#8594;\xF1" : "";
-    if (control & 0x20)
-        request.References.Remember(0x2192);
+    // A typed reference, or the character held.
+    request.Replacement = control & 0x10 ? (control & 0x20 ? "\x1F#8594;\xF1" : "&#8594;\xF1") : "";
     request.WholeWord = control & 0x08;
     // A page, with or without the character conversion.
     TCodigosISO entities;

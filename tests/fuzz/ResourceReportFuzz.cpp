@@ -61,12 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A file name written into a page's address leads back to its own bytes, whatever they are; as
     // the page's text it does too when nothing in it reads otherwise in an address. The file a report
     // looks for beside the page is that name. A reference of the page names a file beside it or none.
-    TCharacterReferences remembered;
-    const std::string address = FilePathPageAddress(pageName, &remembered);
+    const std::string address = FilePathPageAddress(pageName);
     check(PageReferencePath(address) == pageName);
     check(address.find_first_of("?\\") == std::string::npos);
     if (!readOtherwise(pageName))
-        check(PageReferencePath(FilePathPageText(pageName, nullptr)) == pageName);
+        check(PageReferencePath(FilePathPageText(pageName)) == pageName);
     if (!pageName.empty() && pageName.front() != '/' && pageName.find(':') == std::string::npos)
         check(ReferencedFile("/sitio/", address) == ExpandFileName(pageName, "/sitio/"));
     // The same with named references read by the built-in entity table.
