@@ -409,7 +409,7 @@ public:
     std::string CodigoDeArchivo(const std::string& FileName);
     // The file name as a page refers to it, by the setting InsertDirs, from the current document, in
     // the page's text (FilePathPageText).
-    std::string RutaRelativa(const std::string& FileName);
+    std::string RutaRelativa(const std::string& FileName) override;
     // Puts the combo's trimmed text on top of its history (at most 20 entries).
     void GuardaHistorial(THistoryCombo& Combo);
     // The tool pages' values that the tag commands read, and the pages' link that keeps it filled.
