@@ -217,6 +217,8 @@ void TformPrincipal::buildCommands()
     };
     FCodeMemo->OnDataDrop = [this](TCustomCodeMemo*, TSourceTypes& types) { CodeMemoDataDrop(types); };
     FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
+    // A search of the editor's own find or replace dialog is the user's last search.
+    FCodeMemo->OnDialogSearch = [this](TCustomCodeMemo* memo) { rememberSearch(memo->SearchText, memo->SearchFlags); };
 }
 
 void TformPrincipal::buildEditorPopup()
@@ -380,14 +382,34 @@ void TformPrincipal::mBuscaOtroClick()
 {
     if (!documentsShown())
         return;
-    if (TextoBuscado.empty())
-        TextoBuscado = FCodeMemo->SearchText;
-    if (TextoBuscado.empty())
+    if (!takeLastSearch())
         return;
-    FCodeMemo->SearchFlags = OpcionesBusqueda | smsDirect;
-    // The editor selects its own match: a regular expression's match is rarely as long as its pattern.
+    // The editor repeats the last search with its options and selects its own match: a regular
+    // expression's match is rarely as long as its pattern.
     int position = 0;
     FCodeMemo->FindNext(position);
+}
+
+bool TformPrincipal::takeLastSearch()
+{
+    // Without a search of the window's, the editor's own, with its options.
+    if (TextoBuscado.empty()) {
+        TextoBuscado = FCodeMemo->SearchText;
+        OpcionesBusqueda = FCodeMemo->SearchFlags & ~smsDirect;
+    }
+    if (TextoBuscado.empty())
+        return false;
+    // The editor repeats what it holds: the text and the options together, so that neither goes with
+    // the other search's.
+    FCodeMemo->SearchText = TextoBuscado;
+    FCodeMemo->SearchFlags = OpcionesBusqueda;
+    return true;
+}
+
+void TformPrincipal::rememberSearch(const std::string& text, int32_t options)
+{
+    TextoBuscado = text;
+    OpcionesBusqueda = options & ~smsDirect;
 }
 
 void TformPrincipal::CodeMemoSearchFail(const std::string& SearchString)
@@ -637,8 +659,10 @@ void TformPrincipal::ReplaceDialogFind()
 {
     const std::string findText = FReplaceDialog->FindText();
     // Only a search: a selected match stays as it is.
-    if (!findText.empty())
+    if (!findText.empty()) {
+        rememberSearch(findText, SearchFlagsOf(FReplaceDialog->Options(), false));
         FindReplaceText(*FCodeMemo, FReplaceDialog->Options() | frFindNext, findText, {});
+    }
     keepDialogActive();
 }
 
@@ -647,6 +671,7 @@ void TformPrincipal::ReplaceDialogReplace()
     const std::string findText = FReplaceDialog->FindText();
     if (!findText.empty()) {
         const TFindOptions options = FReplaceDialog->Options();
+        rememberSearch(findText, SearchFlagsOf(options, false));
         std::vector<uint32_t> places;
         const std::string replacement = FReplaceDialog->ReplaceText(FCodeMemo->CharacterReferences(), &places);
         if (options & frReplaceAll) {
