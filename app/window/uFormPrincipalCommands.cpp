@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -41,6 +42,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 #include "toolbars/TBarCtls.h"
+#include "toolbars/TabCtrls.h"
 
 namespace {
 
@@ -109,6 +111,33 @@ private:
         memo->Invalidate();
     }
     QPointer<QObject> FMemo;
+};
+
+// Ctrl+Tab and Ctrl+Shift+Tab in the editor move between the tool pages, as they do from a control of
+// the pages: the editor, which takes Tab, never types them.
+class TToolPageKeys : public QObject {
+public:
+    TToolPageKeys(QWidget* editor, TPageSetControl* pages) : QObject(editor), FPages(pages)
+    {
+        editor->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) || !(key->modifiers() & Qt::ControlModifier))
+            return false;
+        // Pages the user cannot see or use (the bar hidden, the auxiliary editor at work) stay as they are.
+        if (FPages && FPages->isVisible() && FPages->isEnabled())
+            CallHandler(FPages, [this, key] { FPages->SelectNextPage(!(key->modifiers() & Qt::ShiftModifier)); });
+        return true;
+    }
+
+private:
+    QPointer<TPageSetControl> FPages;
 };
 
 // Watches `dialog` once, however often it is shown.
@@ -217,6 +246,7 @@ void TformPrincipal::buildCommands()
     };
     FCodeMemo->OnDataDrop = [this](TCustomCodeMemo*, TSourceTypes& types) { CodeMemoDataDrop(types); };
     FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
+    new TToolPageKeys(FCodeMemo, FHerramientas->pcSuperior);
     // A search of the editor's own find or replace dialog is the user's last search.
     FCodeMemo->OnDialogSearch = [this](TCustomCodeMemo* memo) { rememberSearch(memo->SearchText, memo->SearchFlags); };
 }
