@@ -165,8 +165,9 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     dialog.setNameFilters(filters);
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.FilterIndex - 1]);
-    if (!request.InitialDir.empty())
-        dialog.setDirectory(FromFilePath(request.InitialDir));
+    // Without a folder of its own the toolkit's dialog would start in the last folder any dialog
+    // showed (the templates' after Usar plantilla); the program's folder does not follow the dialogs.
+    dialog.setDirectory(FromFilePath(request.InitialDir.empty() ? CurrentFolderPath() : request.InitialDir));
     dialog.setDefaultSuffix(FromFilePath(request.Save ? DefaultExtensionOf(request) : request.DefaultExt));
     if (!request.FileName.empty())
         dialog.selectFile(FromFilePath(request.FileName));
