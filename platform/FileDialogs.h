@@ -33,6 +33,9 @@ struct TFileDialogRequest {
     std::string Title;
     // Folders offered beside the initial one.
     std::vector<std::string> History;
+    // The filter entry (1-based) that lists the programs of this system: the files one may run,
+    // whatever their names (its masks then name every file, "*"); 0 for none.
+    int ProgramsFilter = 0;
 };
 
 // A save dialog's request: asks before replacing a file and hides the read-only choice.
