@@ -206,7 +206,8 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         dialog.setFileMode(QFileDialog::AnyFile);
     else
         dialog.setFileMode((request.Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.Options & ofOverwritePrompt));
+    // Every save dialog asks before a chosen file is replaced, whichever caller made it.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     const QStringList& filters = dialog.Filters();
     dialog.setNameFilters(filters);
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())

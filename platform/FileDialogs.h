@@ -49,7 +49,8 @@ std::string DefaultExtensionOf(const TFileDialogRequest& request);
 void AddDefaultExtension(TFileDialogRequest& request);
 
 // Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
-// FilterIndex filled. A save dialog's chosen name without extension gets DefaultExtensionOf (an answer
+// FilterIndex filled. A save dialog asks before it takes an existing file, with or without
+// ofOverwritePrompt. A save dialog's chosen name without extension gets DefaultExtensionOf (an answer
 // of the hook too). An open dialog for one file without ofFileMustExist also takes a name that names
 // no file.
 bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request);
