@@ -1498,21 +1498,25 @@ TEST(MainWindowCommands, NamesThatReadOtherwiseInAnAddressLeadABrowserAndTheRepo
         page += code + "\r";
     }
 
-    // The frameset designer, one frame a file, each named by its whole path.
+    // The frameset designer, one frame a file picked with its source's button, each named by its whole
+    // path (the setting that writes names so).
     {
+        w.form.Config().InsertDirs = 0;
         TformMarcos dialog(w.form, nullptr);
         dialog.show();
         dialog.eVertical->setText(QString::number(names.size()));
         dialog.btnVerticalClick();
         const TFrameNode& root = dialog.Design().Root();
         ASSERT_EQ(root.Children.size(), names.size());
+        TDialogAnswers picked;
         for (size_t i = 0; i < names.size(); ++i) {
             Click(*dialog.PanelOf(*root.Children[i]));
-            dialog.eSrc->setText(QString::fromUtf8(files[i].c_str()));
+            picked.answers.push_back({files[i]});
+            Click(*dialog.eSrc->Button());
         }
-        // The first frame's source shows as its name again.
+        // The first frame's source shows as its address again, the name's "%" escaped.
         Click(*dialog.PanelOf(*root.Children[0]));
-        EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8(files[0].c_str()));
+        EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8((dir.path.string() + "/Mi%2520foto.gif").c_str()));
         TBoxAnswers boxes;
         dialog.btnVer->click();
         ASSERT_EQ(boxes.texts.size(), 1u);
