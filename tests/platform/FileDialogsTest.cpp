@@ -237,7 +237,7 @@ TEST(FileDialogs, TheProgramsFilterListsTheFilesOneMayRunWhateverTheirNames)
             }
     });
     TFileDialogRequest request;
-    request.Filter = "Ejecutables|*|Todos|*";
+    request.Filter = "Ejecutables|*|Todos (*.*)|*.*";
     request.ProgramsFilter = 1;
     request.InitialDir = folder.path.string();
     request.Options = ofFileMustExist;
