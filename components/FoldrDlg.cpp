@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -147,6 +148,23 @@ void TFolderDialog::buildWindow()
     QObject::connect(FOK, &QPushButton::clicked, FWindow, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, FWindow, &QDialog::reject);
     QObject::connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { selectionChanged(); });
+    // The model reads the folders after the tree is shown, and every folder it reads (and sorts)
+    // moves the rows below it: the selected folder is brought into view again each time, until the
+    // user scrolls the tree.
+    QObject::connect(FModel, &QFileSystemModel::directoryLoaded, this, [this] { keepSelectionInView(); },
+                     Qt::QueuedConnection);
+    QObject::connect(FModel, &QAbstractItemModel::layoutChanged, this, [this] { keepSelectionInView(); },
+                     Qt::QueuedConnection);
+    QObject::connect(FModel, &QAbstractItemModel::rowsInserted, this, [this] { keepSelectionInView(); },
+                     Qt::QueuedConnection);
+    QObject::connect(FTree->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+                     [this] { FFollowSelection = false; });
+}
+
+void TFolderDialog::keepSelectionInView()
+{
+    if (FTree && FFollowSelection && FTree->currentIndex().isValid())
+        FTree->scrollTo(FTree->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void TFolderDialog::placeWindow()
@@ -171,7 +189,8 @@ void TFolderDialog::Select(const std::string& folder)
     if (!index.isValid())
         return;
     FTree->setCurrentIndex(index);
-    FTree->scrollTo(index);
+    FFollowSelection = true;
+    keepSelectionInView();
 }
 
 void TFolderDialog::selectionChanged()
@@ -223,12 +242,17 @@ bool TFolderDialog::Execute()
     bool accepted;
     if (hook()) {
         FWindow->show();
+        keepSelectionInView();
         if (OnShow)
             OnShow(this);
         accepted = hook()(*this);
     } else {
-        // OnShow runs once the window is on the screen.
-        QMetaObject::invokeMethod(this, [this] { if (OnShow && FWindow) OnShow(this); }, Qt::QueuedConnection);
+        // OnShow runs once the window is on the screen, with its tree laid out at its size.
+        QMetaObject::invokeMethod(this, [this] {
+            keepSelectionInView();
+            if (OnShow && FWindow)
+                OnShow(this);
+        }, Qt::QueuedConnection);
         accepted = FWindow->exec() == QDialog::Accepted;
     }
     FWindow->hide();

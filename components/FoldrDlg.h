@@ -87,6 +87,8 @@ private:
     void buildWindow();
     void placeWindow();
     void selectionChanged();
+    // Scrolls the selected folder into view while the tree follows it.
+    void keepSelectionInView();
 
     QWidget* FOwner;
     QDialog* FWindow = nullptr;
@@ -97,6 +99,8 @@ private:
     QPushButton* FOK = nullptr;
     std::string FSelection;
     std::string FDisplayName;
+    // Set when a folder is selected for the user, cleared once the user scrolls the tree.
+    bool FFollowSelection = false;
 };
 
 // While set, Execute builds and shows the browser without a modal loop of its own and hands it to

@@ -381,6 +381,9 @@ public:
     TDataDropEvent OnDataDrop;
     TFileDropEvent OnFilesDropped;
     TSearchFailEvent OnSearchFail;
+    // A find or replace dialog of the control searched: SearchText and SearchFlags hold its text and
+    // options, for whoever repeats the user's last search.
+    TNotifyEvent OnDialogSearch;
     THeaderFooterEvent OnPrintHeaderFooter;
     TMultiClickEvent OnTripleClick;
     TGutterClick OnGutterClick;

@@ -269,8 +269,11 @@ bool TCustomCodeMemo::handleKeyPressEvent(QKeyEvent* key)
             return true;
         }
     }
-    // What no command took of an Alt stroke is left to the window, and types nothing.
+    // What no command took of an Alt stroke is left to the window, and types nothing; so is Ctrl+Tab
+    // (Ctrl+Shift+Tab), which moves between the window's pages.
     if (IsAltCommand(shift))
+        return false;
+    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (key->modifiers() & Qt::ControlModifier))
         return false;
     // Ctrl+Enter types a line feed, whatever text the platform gives it.
     typeCharacters(enter && (shift & ssCtrl) ? QString(QChar('\n')) : KeyEventText(key));

@@ -120,7 +120,7 @@ public:
         }
         FState.FindDialog->SetFindText(text ? std::string(text) : selectionForDialog());
         FState.LastFoundPos = -1;
-        FMemo.SearchText = FState.FindDialog->FindText();
+        recordDialogSearch(*FState.FindDialog);
         FState.ReplaceDialog.reset();
         FState.FindDialog->Execute();
         return -1;
@@ -138,7 +138,7 @@ public:
             };
         }
         FState.ReplaceDialog->SetFindText(selectionForDialog());
-        FMemo.SearchText = FState.ReplaceDialog->FindText();
+        recordDialogSearch(*FState.ReplaceDialog);
         FState.LastFoundPos = -1;
         FState.FindDialog.reset();
         FState.ReplaceDialog->Execute();
@@ -237,10 +237,25 @@ public:
 
     // ---- the dialogs' requests
 
+    // The dialog's text and options become the last search, which find next and marking every match
+    // repeat: as the dialog shows them, so that a repeat finds what the dialog finds.
+    void recordDialogSearch(const TFindDialog& dialog)
+    {
+        FMemo.SearchText = dialog.FindText();
+        FMemo.SearchFlags = SearchFlagsOf(dialog.Options(), FState.IsRegExpr);
+    }
+    // The user searched through the dialog: the last search, and its watcher told.
+    void dialogSearched(const TFindDialog& dialog)
+    {
+        recordDialogSearch(dialog);
+        if (FMemo.OnDialogSearch)
+            FMemo.OnDialogSearch(&FMemo);
+    }
+
     void findFromDialog(TFindDialog& dialog)
     {
         TScopeGuard watch = watched();
-        FMemo.SearchText = dialog.FindText();
+        dialogSearched(dialog);
         const std::string pattern = FMemo.SearchText;
         const TFindOptions options = dialog.Options();
         const bool down = (options & frDown) != 0;
@@ -286,10 +301,11 @@ public:
     void replaceFromDialog(TReplaceDialog& dialog)
     {
         TScopeGuard watch = watched();
-        FMemo.SearchText = dialog.FindText();
         const TFindOptions options = dialog.Options();
         if (options & frFindNext)
             findFromDialog(dialog);
+        else
+            dialogSearched(dialog);
         if (!(options & (frReplace | frReplaceAll)))
             return;
         // The user may search a read-only text but not change it.
@@ -725,6 +741,12 @@ int TCustomCodeMemo::ReplaceMatches(const TRangeEdits& matches)
     FChangeBits |= CHANGE_TEXT | CHANGE_SELECTION;
     failed.Dismiss();
     return static_cast<int>(done);
+}
+
+int SearchFlagsOf(TFindOptions options, bool regExpr)
+{
+    return (regExpr ? smsRegExpr : 0) | ((options & frMatchCase) ? smsMatchCase : 0) |
+           ((options & frWholeWord) ? smsWholeWord : 0) | ((options & frDown) ? 0 : smsBackward);
 }
 
 int TCustomCodeMemo::DoFind(int flags, const char* text)

@@ -16,6 +16,10 @@ enum : int {
     smsBackward = 128,  // search towards the start
 };
 
+// A find dialog's options as search flags, so that a repeat searches as the dialog did: letter case,
+// whole words and the direction; a regular expression by `regExpr`.
+int SearchFlagsOf(TFindOptions options, bool regExpr);
+
 // Held by the control; FindReplace.cpp keeps it. The dialogs are made on first use; showing one
 // closes and frees the other.
 struct TSearchState {

@@ -2,9 +2,11 @@
 #include "platform/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QSortFilterProxyModel>
 #include <QStringList>
 #include <utility>
 
@@ -77,6 +79,46 @@ std::string filterMasks(const std::string& filter, int index)
         ++start;
     }
     return filter.substr(start, filter.find('|', start) - start);
+}
+
+// While the programs' filter is chosen, the list shows folders and the files one may run alone.
+class TProgramsOnly : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void SetActive(bool active)
+    {
+        if (active == FActive)
+            return;
+        FActive = active;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        if (!FActive)
+            return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QModelIndex index = files->index(row, 0, parent);
+        return files->isDir(index) || files->fileInfo(index).isExecutable();
+    }
+
+private:
+    bool FActive = false;
+};
+
+void listProgramsUnder(QFileDialog& dialog, int filter, const QStringList& filters)
+{
+    if (filter < 1 || filter > filters.size())
+        return;
+    auto* programs = new TProgramsOnly(&dialog);
+    dialog.setProxyModel(programs);
+    const QString entry = filters[filter - 1];
+    auto follow = [programs, entry](const QString& chosen) { programs->SetActive(chosen == entry); };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, programs, follow);
+    follow(dialog.selectedNameFilter());
 }
 
 // The file name part of a chosen path has no dot: no extension, nor a name such as ".perfil".
@@ -153,6 +195,10 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         return true;
     }
     TExtensionDialog dialog(owner, request);
+    // The picture's preview and the programs' list are the toolkit's dialog's own, which must be
+    // chosen before the dialog is set up.
+    if (request.Picture || request.ProgramsFilter > 0)
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (request.Save || !(request.Options & (ofFileMustExist | ofAllowMultiSelect)))
         // An open dialog that does not ask for an existing file takes a new name too (a library
@@ -160,13 +206,16 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         dialog.setFileMode(QFileDialog::AnyFile);
     else
         dialog.setFileMode((request.Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.Options & ofOverwritePrompt));
+    // Every save dialog asks before a chosen file is replaced, whichever caller made it.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     const QStringList& filters = dialog.Filters();
     dialog.setNameFilters(filters);
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.FilterIndex - 1]);
-    if (!request.InitialDir.empty())
-        dialog.setDirectory(FromFilePath(request.InitialDir));
+    listProgramsUnder(dialog, request.ProgramsFilter, filters);
+    // Without a folder of its own the toolkit's dialog would start in the last folder any dialog
+    // showed (the templates' after Usar plantilla); the program's folder does not follow the dialogs.
+    dialog.setDirectory(FromFilePath(request.InitialDir.empty() ? CurrentFolderPath() : request.InitialDir));
     dialog.setDefaultSuffix(FromFilePath(request.Save ? DefaultExtensionOf(request) : request.DefaultExt));
     if (!request.FileName.empty())
         dialog.selectFile(FromFilePath(request.FileName));

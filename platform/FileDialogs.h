@@ -33,6 +33,9 @@ struct TFileDialogRequest {
     std::string Title;
     // Folders offered beside the initial one.
     std::vector<std::string> History;
+    // The filter entry (1-based) that lists the programs of this system: the files one may run,
+    // whatever their names (its masks then name every file, "*"); 0 for none.
+    int ProgramsFilter = 0;
 };
 
 // A save dialog's request: asks before replacing a file and hides the read-only choice.
@@ -46,7 +49,8 @@ std::string DefaultExtensionOf(const TFileDialogRequest& request);
 void AddDefaultExtension(TFileDialogRequest& request);
 
 // Shows the dialog modally over `owner`; true when the user confirmed, with FileName, Files and
-// FilterIndex filled. A save dialog's chosen name without extension gets DefaultExtensionOf (an answer
+// FilterIndex filled. A save dialog asks before it takes an existing file, with or without
+// ofOverwritePrompt. A save dialog's chosen name without extension gets DefaultExtensionOf (an answer
 // of the hook too). An open dialog for one file without ofFileMustExist also takes a name that names
 // no file.
 bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request);

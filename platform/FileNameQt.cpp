@@ -100,6 +100,11 @@ std::string HomeFolderPath()
     return NativeFilePath(QDir::homePath());
 }
 
+std::string CurrentFolderPath()
+{
+    return NativeFilePath(QDir::currentPath());
+}
+
 std::string RootFolderPath()
 {
     return NativeFilePath(QDir::rootPath());

@@ -39,6 +39,8 @@ std::vector<std::string> SelectedFilePaths(const QFileDialog& dialog);
 std::string NativeFilePath(const QString& path);
 std::string HomeFolderPath();
 std::string RootFolderPath();
+// The program's current folder, which no dialog changes.
+std::string CurrentFolderPath();
 // The folder holding `path` (its parent for a folder), as an absolute path; the path itself at the root.
 std::string ParentFolderPath(const std::string& path);
 bool IsRootFolder(const std::string& path);

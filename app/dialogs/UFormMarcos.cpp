@@ -26,13 +26,11 @@
 #include "editor/dialogs/SpinButton.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/DialogHook.h"
-#include "platform/FileNameQt.h"
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
-#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TBarCtls.h"
 
@@ -306,6 +304,17 @@ void TformMarcos::buildControls()
 
     eSrc->SetFilter(LoadResString(kSrcFilter));
     eSrc->SetDialogTitle(LoadResString(kSrcTitle));
+    // A picked file goes into the field as the page will refer to it, by the rule every other picker
+    // follows; the dialog starts in its folder the next time. The field then holds an address, not a
+    // file name, so the edit must not put the file's own name back over it.
+    eSrc->OnAfterDialog = [this](TFileDirEdit*, std::string& name, bool& action) {
+        if (!action)
+            return;
+        eSrc->SetInitialDir(ExtractFilePath(name));
+        const std::string address = FHost.RutaRelativa(name);
+        eSrc->setText(FromEditorText(address));
+        action = false;
+    };
     btnNuevo->hide();
     btnVertical->setToolTip(FromWin1252(LoadResString(kSplitColumnsHint)));
     btnHorizontal->setToolTip(FromWin1252(LoadResString(kSplitRowsHint)));
@@ -504,8 +513,8 @@ void TformMarcos::eNameChange()
 
 void TformMarcos::ShowPanel(TFrameNode& node)
 {
-    // The field shows the name the frame's address leads to, as StorePanel took it.
-    ShowFilePath(eSrc, QuotedFileName(PageReferencePath(node.Src)));
+    // The field shows the frame's address as its characters, as StorePanel took it.
+    eSrc->setText(FromEditorText(node.Src));
     setText(eName, node.FrameName);
     chScrolling->setChecked(node.Scrolling);
     chNoResize->setChecked(!node.NoResize);
@@ -535,9 +544,13 @@ void TformMarcos::ShowPanel(TFrameNode& node)
 
 void TformMarcos::StorePanel(TFrameNode& node)
 {
-    // The edit holds the name as a file name (quoted when it has a blank); the page holds it as an
-    // address that leads a browser to that name, a character Windows-1252 lacks as its reference.
-    node.Src = FilePathPageAddress(eSrc->FileName());
+    // The field holds the address as the author typed it (a fragment, a query, an address of another
+    // site), a character Windows-1252 lacks going in held. Double quotes around the whole are the
+    // file-name edit's own mark of a name with a blank, not part of the address.
+    QString address = eSrc->text().trimmed();
+    if (address.size() >= 2 && address.startsWith(QLatin1Char('"')) && address.endsWith(QLatin1Char('"')))
+        address = address.mid(1, address.size() - 2);
+    node.Src = ToEditorText(address);
     node.FrameName = textOf(eName);
     node.Scrolling = chScrolling->isChecked();
     node.NoResize = !chNoResize->isChecked();

@@ -442,6 +442,8 @@ void TformOpciones::sgOpenDblClick(QTableWidget* Sender, int row, int col)
     const std::string current = GridFilePath(Sender, 2, row);
     TFileDialogRequest dialog;
     dialog.Filter = LoadResString(kProgramFilter);
+    // Its first entry lists the programs of this system, which have no extension of their own.
+    dialog.ProgramsFilter = 1;
     dialog.InitialDir = ExtractFilePath(current);
     dialog.FileName = ExtractFileName(current);
     dialog.Options = ofHideReadOnly | ofFileMustExist;

@@ -553,9 +553,7 @@ void TformCSS::sbCargaCSSClick()
 
 bool TformCSS::sbSalvaClick()
 {
-    TFileDialogRequest dialog;
-    dialog.Save = true;
-    dialog.Filter = LoadResString(kLibraryFilter);
+    TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kLibraryFilter), {});
     dialog.InitialDir = ExtractFilePath(OpenFileName);
     dialog.FileName = eLibreria->Path();
     if (!ExecuteFileDialog(this, dialog))

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -359,10 +360,37 @@ void TformMapas::showEvent(QShowEvent* event)
     if (FPlaced)
         return;
     FPlaced = true;
-    // Centred on the screen at the size the picture gave it; the tool window then takes its designed
-    // place beside the dialog's client origin.
+    // Centred on the screen at the size the picture gave it, the tool window beside it.
     CenterOnScreen(this);
-    ToolWindowKt1->Loaded();
+    placeToolWindow();
+}
+
+void TformMapas::placeToolWindow()
+{
+    // Beside the dialog, where it covers nothing of the picture the user draws on: right of it when
+    // the screen has room there, else left of it; with room on neither side the dialog moves left as
+    // far as it must and as the screen allows.
+    constexpr int kGap = 8;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen || !ToolWindowKt1->Floating())
+        return;
+    const QRect work = screen->availableGeometry();
+    QRect dialog = frameGeometry();
+    const QSize tool = ToolWindowKt1->frameGeometry().size();
+    int x = dialog.right() + 1 + kGap;
+    if (x + tool.width() > work.right() + 1) {
+        if (dialog.left() - kGap - tool.width() >= work.left()) {
+            x = dialog.left() - kGap - tool.width();
+        } else {
+            dialog.moveLeft(std::max(work.left(), work.right() + 1 - tool.width() - kGap - dialog.width()));
+            move(dialog.topLeft());
+            x = dialog.right() + 1 + kGap;
+        }
+    }
+    const int y = std::clamp(dialog.top(), work.top(), std::max(work.top(), work.bottom() + 1 - tool.height()));
+    ToolWindowKt1->SetFloatingPosition(TPoint{x, y});
+    ToolWindowKt1->MoveOnScreen(false);
+    FToolPlacedAt = ToolWindowKt1->pos();
 }
 
 std::string TformMapas::Execute(const std::string& picturePath)
@@ -440,6 +468,10 @@ bool TformMapas::LoadImage(const std::string& FileName)
     FMap.Clear();
     syncShapes();
     sizeToPicture();
+    // The dialog took the picture's size: the tool window goes beside it again, unless the user put it
+    // somewhere else.
+    if (FPlaced && ToolWindowKt1->pos() == FToolPlacedAt)
+        placeToolWindow();
     resetTool();
     return true;
 }

@@ -99,6 +99,8 @@ private:
     // Makes, places, stacks and paints the shapes as the map stands, and drops those of removed areas.
     void syncShapes();
     void sizeToPicture();
+    // The tool window beside the dialog, off the picture.
+    void placeToolWindow();
     // The tool back to the rectangle and nothing selected.
     void resetTool();
     void showHint(const QString& hint);
@@ -110,6 +112,8 @@ private:
     QActionGroup* FTools = nullptr;
     bool FAccepted = false;
     bool FPlaced = false;
+    // Where placeToolWindow put the tool window last; elsewhere, the user moved it.
+    QPoint FToolPlacedAt;
 };
 
 // While set, Execute hands the dialog to the hook instead of running it modally. Returns the hook it

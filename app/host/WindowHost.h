@@ -32,6 +32,9 @@ public:
     virtual void AbreArchivo(const std::string& FileName, bool ComoPlantilla, int Tipo) = 0;
     // The one insertion routine: the codes around the selection, in the configured letter case.
     virtual void InsertaCodigo(int16_t Ctrl, int16_t Shift, const std::string& OpenCode, const std::string& CloseCode) = 0;
+    // A chosen file as the current page refers to it (the setting InsertDirs), in the page's text: the
+    // one rule of every picker that writes a file's address into the page.
+    virtual std::string RutaRelativa(const std::string& FileName) = 0;
     // Reads the document at `index` again from its file, changed on disk by a part; a document with
     // unsaved changes stays as it is.
     virtual void ReloadDocument(int index) = 0;

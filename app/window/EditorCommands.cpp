@@ -22,9 +22,15 @@ int MarkAllMatches(TCustomCodeMemo& memo, std::string& lastText, int32_t& lastOp
 {
     std::string text = memo.GetSelText();
     int32_t options = 0;
-    if (text.empty()) {
-        text = lastText.empty() ? memo.SearchText : lastText;
-        options = lastText.empty() ? memo.SearchFlags : lastOptions;
+    const std::string& last = lastText.empty() ? memo.SearchText : lastText;
+    const int32_t lastFlags = (lastText.empty() ? memo.SearchFlags : lastOptions) & ~smsDirect;
+    // A selection that is the last search's text is, as a rule, the match that search left selected:
+    // every match is then that search's, with its options (whole words, letter case).
+    const bool lastMatch = !text.empty() && !(lastFlags & smsRegExpr) &&
+                           ((lastFlags & smsMatchCase) ? text == last : AnsiSameText(text, last));
+    if (text.empty() || lastMatch) {
+        text = last;
+        options = lastFlags;
     }
     if (text.empty())
         return 0;
@@ -35,7 +41,8 @@ int MarkAllMatches(TCustomCodeMemo& memo, std::string& lastText, int32_t& lastOp
     TScopeGuard update([&memo] { memo.Lines().EndUpdate(); });
     select(memo, 0, 0);
     int pos = 0;
-    if (!memo.FindText(text, pos, static_cast<uint16_t>(options | smsDirect))) {
+    // Every match is marked, whichever way the search went.
+    if (!memo.FindText(text, pos, static_cast<uint16_t>((options & ~smsBackward) | smsDirect))) {
         memo.PerformSelection(SMM_SET, saved);
         return 0;
     }

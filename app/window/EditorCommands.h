@@ -6,8 +6,9 @@
 
 class TCustomCodeMemo;
 
-// Marks every match of the editor's selection (searched with options 0), or without one of the last
-// search `lastText`/`lastOptions`, or without that of the editor's own last search, as text marks of
+// Marks every match of the editor's selection (searched with options 0), or without one (or with the
+// last search's text selected, its match) of the last search `lastText`/`lastOptions`, or without that
+// of the editor's own last search, as text marks of
 // kind 1. A regular expression's mark ends where its match ends. The caret then stands at the first
 // match, and the search found becomes the last search; nothing found gives the selection back. A long
 // run shows the busy cursor, and Escape stops it with the matches found so far marked. Returns the

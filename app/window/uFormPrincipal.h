@@ -409,7 +409,7 @@ public:
     std::string CodigoDeArchivo(const std::string& FileName);
     // The file name as a page refers to it, by the setting InsertDirs, from the current document, in
     // the page's text (FilePathPageText).
-    std::string RutaRelativa(const std::string& FileName);
+    std::string RutaRelativa(const std::string& FileName) override;
     // Puts the combo's trimmed text on top of its history (at most 20 entries).
     void GuardaHistorial(THistoryCombo& Combo);
     // The tool pages' values that the tag commands read, and the pages' link that keeps it filled.
@@ -509,6 +509,11 @@ private:
     TScopeGuard useWordHelp() const;
     // After a command of the replace dialog: the program in front, the dialog active.
     void keepDialogActive();
+    // Puts the window's last search (else the editor's own) into the editor for a repeat; false when
+    // there is none.
+    bool takeLastSearch();
+    // A search a find dialog made, with its search options, as the window's last search.
+    void rememberSearch(const std::string& text, int32_t options);
     // The quick pairs typed and not closed yet, whose closers typing steps over.
     TQuickPairs FQuickPairs;
     static TCodeMemoParser& loaded(TCodeMemoParser& parser);

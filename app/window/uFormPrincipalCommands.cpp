@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -41,6 +42,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
 #include "toolbars/TBarCtls.h"
+#include "toolbars/TabCtrls.h"
 
 namespace {
 
@@ -109,6 +111,33 @@ private:
         memo->Invalidate();
     }
     QPointer<QObject> FMemo;
+};
+
+// Ctrl+Tab and Ctrl+Shift+Tab in the editor move between the tool pages, as they do from a control of
+// the pages: the editor, which takes Tab, never types them.
+class TToolPageKeys : public QObject {
+public:
+    TToolPageKeys(QWidget* editor, TPageSetControl* pages) : QObject(editor), FPages(pages)
+    {
+        editor->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) || !(key->modifiers() & Qt::ControlModifier))
+            return false;
+        // Pages the user cannot see or use (the bar hidden, the auxiliary editor at work) stay as they are.
+        if (FPages && FPages->isVisible() && FPages->isEnabled())
+            CallHandler(FPages, [this, key] { FPages->SelectNextPage(!(key->modifiers() & Qt::ShiftModifier)); });
+        return true;
+    }
+
+private:
+    QPointer<TPageSetControl> FPages;
 };
 
 // Watches `dialog` once, however often it is shown.
@@ -217,6 +246,9 @@ void TformPrincipal::buildCommands()
     };
     FCodeMemo->OnDataDrop = [this](TCustomCodeMemo*, TSourceTypes& types) { CodeMemoDataDrop(types); };
     FCodeMemo->OnSearchFail = [this](TCustomCodeMemo*, const std::string& text) { CodeMemoSearchFail(text); };
+    new TToolPageKeys(FCodeMemo, FHerramientas->pcSuperior);
+    // A search of the editor's own find or replace dialog is the user's last search.
+    FCodeMemo->OnDialogSearch = [this](TCustomCodeMemo* memo) { rememberSearch(memo->SearchText, memo->SearchFlags); };
 }
 
 void TformPrincipal::buildEditorPopup()
@@ -380,14 +412,34 @@ void TformPrincipal::mBuscaOtroClick()
 {
     if (!documentsShown())
         return;
-    if (TextoBuscado.empty())
-        TextoBuscado = FCodeMemo->SearchText;
-    if (TextoBuscado.empty())
+    if (!takeLastSearch())
         return;
-    FCodeMemo->SearchFlags = OpcionesBusqueda | smsDirect;
-    // The editor selects its own match: a regular expression's match is rarely as long as its pattern.
+    // The editor repeats the last search with its options and selects its own match: a regular
+    // expression's match is rarely as long as its pattern.
     int position = 0;
     FCodeMemo->FindNext(position);
+}
+
+bool TformPrincipal::takeLastSearch()
+{
+    // Without a search of the window's, the editor's own, with its options.
+    if (TextoBuscado.empty()) {
+        TextoBuscado = FCodeMemo->SearchText;
+        OpcionesBusqueda = FCodeMemo->SearchFlags & ~smsDirect;
+    }
+    if (TextoBuscado.empty())
+        return false;
+    // The editor repeats what it holds: the text and the options together, so that neither goes with
+    // the other search's.
+    FCodeMemo->SearchText = TextoBuscado;
+    FCodeMemo->SearchFlags = OpcionesBusqueda;
+    return true;
+}
+
+void TformPrincipal::rememberSearch(const std::string& text, int32_t options)
+{
+    TextoBuscado = text;
+    OpcionesBusqueda = options & ~smsDirect;
 }
 
 void TformPrincipal::CodeMemoSearchFail(const std::string& SearchString)
@@ -637,8 +689,10 @@ void TformPrincipal::ReplaceDialogFind()
 {
     const std::string findText = FReplaceDialog->FindText();
     // Only a search: a selected match stays as it is.
-    if (!findText.empty())
+    if (!findText.empty()) {
+        rememberSearch(findText, SearchFlagsOf(FReplaceDialog->Options(), false));
         FindReplaceText(*FCodeMemo, FReplaceDialog->Options() | frFindNext, findText, {});
+    }
     keepDialogActive();
 }
 
@@ -647,6 +701,7 @@ void TformPrincipal::ReplaceDialogReplace()
     const std::string findText = FReplaceDialog->FindText();
     if (!findText.empty()) {
         const TFindOptions options = FReplaceDialog->Options();
+        rememberSearch(findText, SearchFlagsOf(options, false));
         const std::string replacement = FReplaceDialog->ReplaceText();
         if (options & frReplaceAll) {
             TBusyCursor busy;

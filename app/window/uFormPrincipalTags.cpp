@@ -487,7 +487,9 @@ void TformPrincipal::InsertaTagC(QObject* Sender)
     case 4: {
         TFileDialogRequest request;
         request.Filter = LoadResString(tag == 4 ? kPictureFilter : kAllFilesFilter);
-        request.InitialDir = OpenDialogInitialDir;
+        // The file goes into the page by its address from the page: the dialog starts beside it.
+        const std::string page = ArchivoActual();
+        request.InitialDir = page.empty() ? OpenDialogInitialDir : ExtractFilePath(page);
         request.Options = ofHideReadOnly | ofFileMustExist;
         if (!ExecuteFileDialog(this, request))
             return;

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QTreeView>
 #include <QWidget>
 #include <filesystem>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "components/FoldrDlg.h"
 #include "support/HookWhile.h"
+#include "support/PumpUntil.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -151,4 +154,41 @@ TEST(FolderDialog, TheWindowGoesWhereItsOptionsSay)
     EXPECT_EQ(at, QPoint(37, 41));
     placed(kDefaultFolderDialogOptions, at, centred);
     EXPECT_EQ(at, centred);
+}
+
+TEST(FolderDialog, ADeepFolderIsInViewOnceTheTreeHasReadItsFolders)
+{
+    // The chosen folder lies below sixty others and three levels down in the machine's tree.
+    TempDir dir("folder");
+    for (int i = 0; i < 60; ++i)
+        std::filesystem::create_directory(dir.path / ("a" + std::to_string(100 + i)));
+    const std::filesystem::path deep = dir.path / "zz" / "sitio" / "plantillas";
+    std::filesystem::create_directories(deep);
+    TFolderDialog dialog;
+    dialog.Directory = deep.string();
+    bool loaded = false;
+    QRect item, view;
+    TFolderAnswer answer([&](TFolderDialog& shown) {
+        auto* tree = shown.Window()->findChild<QTreeView*>("FolderTree");
+        auto* model = tree ? qobject_cast<QFileSystemModel*>(tree->model()) : nullptr;
+        if (!model)
+            return false;
+        // The folders along the way have been read, the sixty siblings among them.
+        const QModelIndex parent = model->index(QString::fromStdString(dir.path.string()));
+        loaded = pumpUntil([&] {
+            return model->rowCount(parent) == 61 && !model->canFetchMore(parent) &&
+                   model->rowCount(model->index(QString::fromStdString((dir.path / "zz" / "sitio").string()))) == 1;
+        });
+        pumpPosted();
+        pumpPosted();
+        item = tree->visualRect(tree->currentIndex());
+        view = tree->viewport()->rect();
+        return false;
+    });
+    dialog.Execute();
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(item.isEmpty());
+    EXPECT_TRUE(view.contains(item.center())) << item.y() << " in " << view.height();
+    EXPECT_GE(item.top(), 0);
+    EXPECT_LE(item.bottom(), view.bottom());
 }

@@ -1,7 +1,9 @@
 // Tests of the file dialogs: the picture dialog's preview, the filters shown, new names, and the extension a save dialog adds.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QImage>
@@ -10,8 +12,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 
 #include "platform/FileDialogs.h"
+#include "support/PumpUntil.h"
 #include "support/RealFileDialog.h"
 #include "support/TempDir.h"
 
@@ -193,4 +197,56 @@ TEST(FileDialogs, ASaveDialogGivesANameTypedWithoutExtensionItsFiltersOne)
         many.FilterIndex = index;
         EXPECT_EQ(DefaultExtensionOf(many), "htm") << index;
     }
+}
+
+TEST(FileDialogs, TheProgramsFilterListsTheFilesOneMayRunWhateverTheirNames)
+{
+    TempDir folder("programs");
+    const std::string program = folder.file("programa", "#!/bin/sh\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    folder.file("texto.txt", "texto");
+    folder.file("otro", "sin permiso");
+    std::filesystem::create_directory(folder.path / "carpeta");
+
+    // The names the dialog's list shows once it has read the folder, first under the programs'
+    // filter, then under "Todos" as the user picks it.
+    QStringList programs, all;
+    auto listed = [](QFileDialog& dialog, int count) {
+        QStringList names;
+        auto* list = dialog.findChild<QAbstractItemView*>("listView");
+        if (!list)
+            return names;
+        pumpUntil([&] { return list->model()->rowCount(list->rootIndex()) == count; });
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    };
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                programs = listed(*dialog, 2);
+                auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+                if (types) {
+                    types->setCurrentIndex(types->count() - 1);
+                    emit types->activated(types->currentIndex());
+                    emit types->textActivated(types->currentText());
+                }
+                all = listed(*dialog, 4);
+                dialog->reject();
+            }
+    });
+    TFileDialogRequest request;
+    request.Filter = "Ejecutables|*|Todos (*.*)|*.*";
+    request.ProgramsFilter = 1;
+    request.InitialDir = folder.path.string();
+    request.Options = ofFileMustExist;
+    EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
+    EXPECT_EQ(programs, (QStringList{"carpeta", "programa"}));
+    EXPECT_EQ(all, (QStringList{"carpeta", "otro", "programa", "texto.txt"}));
+
+    // A program is chosen as any file is.
+    TRealFileDialogAnswer answer("programa");
+    EXPECT_TRUE(ExecuteFileDialog(nullptr, request));
+    EXPECT_EQ(request.FileName, program);
 }

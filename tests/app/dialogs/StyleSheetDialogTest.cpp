@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,6 +65,26 @@ struct TFileAnswers {
         names.pop_front();
         return true;
     }};
+};
+
+// Answers the question a file dialog asks before it replaces a file, once it is shown, and keeps it.
+struct TReplaceQuestion {
+    QString text;
+    int asked = 0;
+    QTimer poll;
+    explicit TReplaceQuestion(QMessageBox::StandardButton answer)
+    {
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->button(answer))
+                return;
+            text = box->text();
+            ++asked;
+            box->button(answer)->click();
+        });
+        poll.start();
+    }
 };
 
 void click(TformCSS& form, int row)
@@ -286,6 +309,35 @@ TEST(StyleSheetDialog, ALibrarySavedWithoutExtensionTakesTheFiltersOne)
         EXPECT_TRUE(form.sbSalvaClick());
     }
     EXPECT_TRUE(FileExists((dir.path / "respuesta.css").string()));
+}
+
+// Guardar over a library that exists asks first, as the user sees it in the save dialog: No leaves
+// the file as it was, Yes replaces it.
+TEST(StyleSheetDialog, SavingOverAnExistingLibraryAsksFirst)
+{
+    TempDir dir("cssreplace");
+    const std::string existing = dir.file("estilos.css", "p{color:blue;}");
+    TformCSS form;
+    form.LoadStyleSheet(dir.file("origen.css", "h1{color:red;}"));
+    form.FormShow();
+    {
+        TReplaceQuestion no(QMessageBox::No);
+        TRealFileDialogAnswer answer(QString::fromStdString(existing));
+        EXPECT_FALSE(form.sbSalvaClick());
+        EXPECT_TRUE(answer.shown);
+        EXPECT_EQ(no.asked, 1);
+        EXPECT_TRUE(no.text.contains("estilos.css")) << no.text.toStdString();
+    }
+    EXPECT_EQ(ReadFileBytes(existing), "p{color:blue;}");
+    EXPECT_EQ(form.eLibreria->text(), QStringLiteral("origen.css"));
+    {
+        TReplaceQuestion yes(QMessageBox::Yes);
+        TRealFileDialogAnswer answer(QString::fromStdString(existing));
+        EXPECT_TRUE(form.sbSalvaClick());
+        EXPECT_EQ(yes.asked, 1);
+    }
+    EXPECT_EQ(Occurrences(ReadFileBytes(existing), "color : red;"), 1);
+    EXPECT_EQ(form.eLibreria->text(), QStringLiteral("estilos.css"));
 }
 
 // One control on each page, set as a user would, reaches its field and the declaration of that field.

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "app/window/uFormPrincipalTools.h"
 #include "components/EditBtns.h"
 #include "platform/GraphicsQt.h"
+#include "platform/Win1252Qt.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
@@ -142,6 +144,63 @@ TEST(FormMarcos, ASourceNamedBeyondWindows1252GoesInAsTypedTextAndShowsAsItsChar
     // The frame's source shows as its characters again.
     d.click({0});
     EXPECT_EQ(d.dialog.eSrc->text(), QString::fromUtf8("\xC5\x9D\xC3\xAD.htm"));
+}
+
+TEST(FormMarcos, ATypedSourceIsWrittenAsTypedAndAPickedFileAsThePageRefersToIt)
+{
+    TWindow w;
+    const std::string page = w.folder.file("index.htm", "");
+    w.form.AbreArchivo(page, false, ekHTML);
+    TformMarcos dialog{w.form, nullptr};
+    dialog.show();
+    dialog.btnVerticalClick();
+    auto shown = [&dialog] {
+        TBoxAnswers boxes;
+        dialog.btnVer->click();
+        return boxes.texts.empty() ? std::string("(no box)") : boxes.texts.back();
+    };
+    auto select = [&dialog](size_t frame) { Click(*dialog.PanelOf(*dialog.Design().Root().Children.at(frame))); };
+
+    // Addresses as an author types them: a fragment, a query, another site.
+    select(0);
+    dialog.eSrc->setText("principal.html#arriba");
+    select(1);
+    dialog.eSrc->setText("http://www.ejemplo.es/a?b=c");
+    select(0);
+    EXPECT_EQ(dialog.eSrc->text(), "principal.html#arriba");
+    const std::string typed = shown();
+    EXPECT_NE(typed.find("<frame src=\"principal.html#arriba\" name=\"\">"), std::string::npos) << typed;
+    EXPECT_NE(typed.find("<frame src=\"http://www.ejemplo.es/a?b=c\" name=\"\">"), std::string::npos) << typed;
+
+    // Files picked with the field's button: beside the page, in a folder below it, and one whose name
+    // holds a character an address reads otherwise.
+    std::filesystem::create_directory(w.folder.path / "marcos");
+    const std::string beside = w.folder.file("principal.html", "");
+    const std::string below = w.folder.file("marcos/men\xC3\xBA.html", "");
+    const std::string hash = w.folder.file("a#1.htm", "");
+    TDialogAnswers dialogs;
+    dialogs.answers = {{beside}, {below}, {hash}};
+    select(0);
+    Click(*dialog.eSrc->Button());
+    EXPECT_EQ(dialog.eSrc->text(), "principal.html");
+    select(1);
+    Click(*dialog.eSrc->Button());
+    EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8("marcos/men\xC3\xBA.html"));
+    // The dialog starts in the folder of the file picked before.
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests.back().InitialDir, w.folder.path.string() + "/");
+    const std::string picked = shown();
+    EXPECT_NE(picked.find("<frame src=\"principal.html\" name=\"\">"), std::string::npos) << picked;
+    EXPECT_NE(picked.find("<frame src=\"marcos/men\xFA.html\" name=\"\">"), std::string::npos) << picked;
+    Click(*dialog.eSrc->Button());
+    EXPECT_NE(shown().find("<frame src=\"a%231.htm\" name=\"\">"), std::string::npos) << shown();
+
+    // The picker follows the setting as the others do: with "no folders", the file name alone.
+    w.form.Config().InsertDirs = 1;
+    dialogs.answers = {{below}};
+    Click(*dialog.eSrc->Button());
+    EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8("men\xC3\xBA.html"));
+    EXPECT_EQ(dialog.eSrc->text(), FromEditorText(w.form.RutaRelativa(below)));
 }
 
 TEST(FormMarcos, SplitsFollowTheFramesetsDirectionAndMergesRestoreOneFrame)

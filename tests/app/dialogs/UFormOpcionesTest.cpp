@@ -219,7 +219,10 @@ TEST(OptionsDialog, ADoubleClickInThePathColumnChoosesAProgram)
     ASSERT_EQ(files.requests.size(), 1u);
     EXPECT_EQ(files.requests[0].InitialDir, "/opt/herramientas/");
     EXPECT_EQ(files.requests[0].FileName, "uno");
-    EXPECT_EQ(files.requests[0].Filter.rfind("Ejecutables|*.exe;*.com;*.bat;*.pif|", 0), 0u);
+    // The first filter lists this system's programs, the files one may run, whatever their names.
+    EXPECT_EQ(files.requests[0].Filter.rfind("Ejecutables|*|", 0), 0u);
+    EXPECT_EQ(files.requests[0].FilterIndex, 1);
+    EXPECT_EQ(files.requests[0].ProgramsFilter, 1);
     EXPECT_EQ(w.form.Config().UtilValues[0], "/usr/bin/dos");
 }
 

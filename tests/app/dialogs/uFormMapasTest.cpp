@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
@@ -114,7 +115,7 @@ TEST(FormMapas, FormAndToolWindowAsDesigned)
     EXPECT_EQ(tool.DockableTo(), TDockableTo{});
     EXPECT_EQ(tool.ClientAreaWidth(), 208);
     EXPECT_EQ(tool.ClientAreaHeight(), 205);
-    EXPECT_EQ(tool.pos(), d.mapToGlobal(QPoint(183, 10)));
+    EXPECT_FALSE(tool.frameGeometry().intersects(d.frameGeometry()));
     // The fields start empty: an untouched map has no name.
     EXPECT_EQ(d.eImagen->text() + d.eName->text() + d.eHREF->text() + d.eALT->text(), "");
     EXPECT_TRUE(d.bAcepta->isDefault());
@@ -141,6 +142,51 @@ TEST(FormMapas, FormAndToolWindowAsDesigned)
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(d.eALT, &enter);
     EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST(FormMapas, TheToolWindowOpensBesideThePictureOrWhereTheUserLeftIt)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    TToolWindowKt& tool = *d.ToolWindowKt1;
+    // The part of the picture the dialog shows, on the screen.
+    auto picture = [&d] {
+        const QWidget* view = d.ScrollBox->viewport();
+        return QRect(d.Imagen->mapToGlobal(QPoint(0, 0)), d.Imagen->size()) &
+               QRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+    };
+    const QRect work = d.screen()->availableGeometry();
+    ASSERT_TRUE(tool.isVisible());
+    EXPECT_FALSE(picture().isEmpty());
+    EXPECT_FALSE(tool.frameGeometry().intersects(picture()));
+    EXPECT_TRUE(work.contains(tool.frameGeometry()));
+
+    // A larger picture grows the dialog: the tool window goes beside it again.
+    ASSERT_TRUE(d.LoadImage(bitmap(e.w.folder, "mayor.bmp", 420, 300)));
+    QApplication::processEvents();
+    EXPECT_FALSE(tool.frameGeometry().intersects(picture()));
+    EXPECT_TRUE(work.contains(tool.frameGeometry()));
+
+    // Moved by the user, it stays where it was left.
+    const QPoint left = tool.pos() + QPoint(-30, 40);
+    tool.move(left);
+    ASSERT_TRUE(d.LoadImage(bitmap(e.w.folder, "menor.bmp", 120, 90)));
+    QApplication::processEvents();
+    EXPECT_EQ(tool.pos(), left);
+
+    // A dialog so wide that neither side of it has room makes room on its right.
+    TformMapas wide(e.w.form);
+    const int toolWidth = wide.ToolWindowKt1->frameGeometry().width();
+    ASSERT_TRUE(wide.LoadImage(bitmap(e.w.folder, "ancha.bmp", work.width() - toolWidth - 40, 200)));
+    wide.show();
+    QApplication::processEvents();
+    const QWidget* view = wide.ScrollBox->viewport();
+    const QRect shown = QRect(wide.Imagen->mapToGlobal(QPoint(0, 0)), wide.Imagen->size()) &
+                        QRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+    EXPECT_EQ(shown.width(), work.width() - toolWidth - 40);
+    EXPECT_FALSE(wide.ToolWindowKt1->frameGeometry().intersects(shown));
+    EXPECT_TRUE(work.contains(wide.ToolWindowKt1->frameGeometry()));
+    EXPECT_TRUE(work.contains(wide.frameGeometry()));
 }
 
 TEST(FormMapas, TheToolWindowIsOwnedByTheDialogAndStaysAboveIt)

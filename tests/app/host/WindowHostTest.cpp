@@ -29,6 +29,7 @@ public:
     TCodeMemo* CodeMemo() const override { return nullptr; }
     void AbreArchivo(const std::string& FileName, bool, int) override { Opened = FileName; }
     void InsertaCodigo(int16_t, int16_t, const std::string&, const std::string&) override {}
+    std::string RutaRelativa(const std::string& FileName) override { return FileName; }
     void ReloadDocument(int) override {}
     TCommandTable& Commands() const override { throw std::logic_error("no commands"); }
     QWidget* HostWindow() override

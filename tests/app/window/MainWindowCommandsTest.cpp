@@ -347,6 +347,72 @@ TEST(MainWindowCommands, FindNextRepeatsTheEditorsSearchAndAsksToStartAgain)
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
+TEST(MainWindowCommands, FindNextAndMarkAllRepeatTheEditorsFindDialogWithItsOptions)
+{
+    TShownForm w;
+    // Matches of "casa" in whole words and this letter case: at 0 and at 22 only.
+    SetText(w.memo, "casa CASA casas micasa casa");
+    Select(w.memo, 0, 0);
+    item(w.form, "mBuscar")->trigger();
+    TFindDialog* dialog = w.memo.FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SetOptions(frDown | frWholeWord | frMatchCase);
+    dialog->SetFindText("casa");
+    dialog->ClickFindNext();
+    ASSERT_EQ(OrderedSelection(w.memo).Start, 0);
+    ASSERT_EQ(OrderedSelection(w.memo).End, 4);
+    EXPECT_EQ(w.form.TextoBuscado, "casa");
+    dialog->hide();
+
+    // Find next goes to the next whole word in this case, then finds no more.
+    item(w.form, "mBuscaOtro")->trigger();
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 23);
+    EXPECT_EQ(OrderedSelection(w.memo).End, 27);
+    {
+        TBoxAnswers boxes({}, IDNO);
+        item(w.form, "mBuscaOtro")->trigger();
+        EXPECT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(OrderedSelection(w.memo).Start, 23);
+    }
+    // The dialog and the editor keep the options they had.
+    EXPECT_EQ(dialog->Options() & (frWholeWord | frMatchCase), frWholeWord | frMatchCase);
+    EXPECT_EQ(w.memo.SearchFlags & (smsWholeWord | smsMatchCase), smsWholeWord | smsMatchCase);
+
+    // Marking every match marks those two only, with the caret at the first; with the match that
+    // the search left selected too.
+    auto marked = [&w] {
+        std::string ranges;
+        if (const TObjectList* list = w.memo.TextMarks())
+            for (int i = 0; i < list->Count(); ++i)
+                ranges += std::to_string(list->Mark(i)->Start()) + "-" + std::to_string(list->Mark(i)->End()) + " ";
+        return ranges;
+    };
+    Select(w.memo, 10, 10);
+    item(w.form, "mMuestraTodas")->trigger();
+    EXPECT_EQ(marked(), "0-4 23-27 ");
+    EXPECT_EQ(OrderedSelection(w.memo).Start, 0);
+    w.memo.ClearMarks();
+    Select(w.memo, 23, 27);
+    item(w.form, "mMuestraTodas")->trigger();
+    EXPECT_EQ(marked(), "0-4 23-27 ");
+    // Another selected text is searched as it stands, in any letter case and within words.
+    w.memo.ClearMarks();
+    Select(w.memo, 5, 9);
+    item(w.form, "mMuestraTodas")->trigger();
+    EXPECT_EQ(marked(), "0-4 5-9 10-14 18-22 23-27 ");
+
+    // A search of the window's replace dialog is the last search in its turn, with its options.
+    item(w.form, "mReemplazar")->trigger();
+    ASSERT_NE(w.form.ReplaceDialog(), nullptr);
+    w.form.ReplaceDialog()->SetOptions(frDown | frMatchCase);
+    w.form.ReplaceDialog()->SetFindText("CASA");
+    Select(w.memo, 0, 0);
+    w.form.ReplaceDialogFind();
+    w.form.ReplaceDialog()->hide();
+    EXPECT_EQ(w.form.TextoBuscado, "CASA");
+    EXPECT_EQ(w.form.OpcionesBusqueda, smsMatchCase);
+}
+
 TEST(MainWindowCommands, FindNextSelectsARegularExpressionsWholeMatch)
 {
     TDocumentWindow w;
@@ -1432,21 +1498,25 @@ TEST(MainWindowCommands, NamesThatReadOtherwiseInAnAddressLeadABrowserAndTheRepo
         page += code + "\r";
     }
 
-    // The frameset designer, one frame a file, each named by its whole path.
+    // The frameset designer, one frame a file picked with its source's button, each named by its whole
+    // path (the setting that writes names so).
     {
+        w.form.Config().InsertDirs = 0;
         TformMarcos dialog(w.form, nullptr);
         dialog.show();
         dialog.eVertical->setText(QString::number(names.size()));
         dialog.btnVerticalClick();
         const TFrameNode& root = dialog.Design().Root();
         ASSERT_EQ(root.Children.size(), names.size());
+        TDialogAnswers picked;
         for (size_t i = 0; i < names.size(); ++i) {
             Click(*dialog.PanelOf(*root.Children[i]));
-            dialog.eSrc->setText(QString::fromUtf8(files[i].c_str()));
+            picked.answers.push_back({files[i]});
+            Click(*dialog.eSrc->Button());
         }
-        // The first frame's source shows as its name again.
+        // The first frame's source shows as its address again, the name's "%" escaped.
         Click(*dialog.PanelOf(*root.Children[0]));
-        EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8(files[0].c_str()));
+        EXPECT_EQ(dialog.eSrc->text(), QString::fromUtf8((dir.path.string() + "/Mi%2520foto.gif").c_str()));
         TBoxAnswers boxes;
         dialog.btnVer->click();
         ASSERT_EQ(boxes.texts.size(), 1u);

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -85,6 +89,69 @@ TEST(MainWindowTemplates, UsingATemplateStartsInTheProjectsTemplatesFolderAndKee
     EXPECT_EQ(dialogs.requests[1].InitialDir, "/biblioteca");
     EXPECT_EQ(w.form.DocumentCount(), 1);
     EXPECT_EQ(w.form.OpenDialogInitialDir, "/abierto");
+}
+
+namespace {
+
+// Runs `command`, which shows a file dialog of the toolkit's own, and gives the folder the dialog
+// shows; the dialog takes `name` as typed into its name field, or is cancelled without one.
+QString shownFolder(const std::function<void()>& command, const QString& name = {})
+{
+    QString folder = "(no dialog)";
+    QTimer::singleShot(0, [&folder, name] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(top);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            folder = dialog->directory().absolutePath();
+            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            if (!name.isEmpty() && edit && buttons) {
+                edit->setText(name);
+                buttons->button(QDialogButtonBox::Open)->click();
+            }
+            if (dialog->isVisible())
+                dialog->reject();
+        }
+    });
+    command();
+    return folder;
+}
+
+} // namespace
+
+TEST(MainWindowTemplates, OpenAndInsertDialogsStartWhereTheyDidBeforeATemplateWasUsed)
+{
+    TWindow w;
+    const std::filesystem::path templates = w.folder.path / "plantillas";
+    std::filesystem::create_directory(templates);
+    w.folder.file("plantillas/pagina.krp", "<p>{*texto*}</p>");
+    w.form.Config().LastProyect = "";
+    w.form.Config().LibraryDir = templates.string();
+    // No folder chosen yet: the open dialog starts in the program's folder.
+    w.form.OpenDialogInitialDir.clear();
+    QAction* open = w.form.FileCommands().mAbrir;
+    QAction* useTemplate = w.form.FileCommands().mUsarPlantilla;
+    const QString before = shownFolder([open] { open->trigger(); });
+    EXPECT_EQ(before, QDir::currentPath());
+    ASSERT_NE(before, FromFilePath(templates.string()));
+
+    // Usar plantilla starts in the templates' folder, cancelled or not; Abrir starts where it did.
+    EXPECT_EQ(shownFolder([useTemplate] { useTemplate->trigger(); }), FromFilePath(templates.string()));
+    EXPECT_EQ(shownFolder([open] { open->trigger(); }), before);
+    EXPECT_EQ(shownFolder([useTemplate] { useTemplate->trigger(); }, "pagina.krp"), FromFilePath(templates.string()));
+    ASSERT_EQ(w.form.DocumentCount(), 1);
+    EXPECT_EQ(EditorText(w.memo), "<p>{*texto*}</p>");
+    EXPECT_EQ(shownFolder([open] { open->trigger(); }), before);
+
+    // Inserting a file into the untitled page starts where Abrir does; into a saved page, beside it.
+    QObject link;
+    link.setProperty("Tag", 1);
+    EXPECT_EQ(shownFolder([&] { w.form.InsertaTagC(&link); }), before);
+    std::filesystem::create_directory(w.folder.path / "sitio");
+    w.form.AbreArchivo(w.folder.file("sitio/index.htm", ""), false, ekHTML);
+    EXPECT_EQ(shownFolder([&] { w.form.InsertaTagC(&link); }), FromFilePath((w.folder.path / "sitio").string()));
+    EXPECT_EQ(shownFolder([open] { open->trigger(); }), before);
 }
 
 TEST(MainWindowTemplates, TheMergeOpensItsResultAsANewUntitledDocumentOfTheDefaultKind)

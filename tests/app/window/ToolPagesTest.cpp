@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/model/EditorKind.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/TagTable.h"
 #include "app/model/ToolPageValues.h"
@@ -29,6 +30,7 @@
 #include "platform/Win1252Qt.h"
 #include "support/EditorText.h"
 #include "support/MouseEvents.h"
+#include "support/TempDir.h"
 #include "support/TempRegistry.h"
 #include "toolbars/TabCtrls.h"
 #include "toolbars/listComboKt.h"
@@ -128,6 +130,48 @@ TEST(ToolPages, CtrlTabMovesThroughTheEightSheetsFromAControlOnAPage)
                                                    f.c.Sheets[5], f.c.Sheets[6], f.c.Sheets[7], f.c.Sheets[0]}));
     EXPECT_TRUE(key(pages, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier));
     EXPECT_EQ(pages.ActivePage(), f.c.Sheets[7]);
+}
+
+TEST(ToolPages, CtrlTabInTheEditorMovesThePagesAndTypesNothing)
+{
+    Form f;
+    TPageSetControl& pages = *f.c.pcSuperior;
+    TempDir folder("tools");
+    f.form.AbreArchivo(folder.file("p.htm", "palabra"), false, ekHTML);
+    TCodeMemo& memo = *f.form.CodeMemo();
+    TSelectionRange caret{3, 3};
+    memo.PerformSelection(SMM_SET, caret);
+    ASSERT_EQ(ToWin1252(f.form.Panel(2)->text()), "");
+    TTabSetSheet* first = pages.ActivePage();
+    ASSERT_EQ(first, f.c.Sheets[0]);
+
+    // Twice forward, once back: the pages move, the text and its state stay.
+    EXPECT_TRUE(key(memo, Qt::Key_Tab, Qt::ControlModifier));
+    EXPECT_EQ(pages.ActivePage(), f.c.Sheets[1]);
+    EXPECT_TRUE(key(memo, Qt::Key_Tab, Qt::ControlModifier));
+    EXPECT_EQ(pages.ActivePage(), f.c.Sheets[2]);
+    EXPECT_TRUE(key(memo, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(pages.ActivePage(), f.c.Sheets[1]);
+    QApplication::processEvents();
+    EXPECT_EQ(EditorText(memo), "palabra");
+    EXPECT_FALSE(memo.GetModified());
+    EXPECT_EQ(ToWin1252(f.form.Panel(2)->text()), "");
+    EXPECT_EQ(memo.GetSelStart(), 3);
+
+    // A plain Tab still types.
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    QCoreApplication::sendEvent(&memo, &tab);
+    EXPECT_EQ(EditorText(memo), "pal\tabra");
+    EXPECT_EQ(ToWin1252(f.form.Panel(2)->text()), "Modificado");
+    EXPECT_EQ(pages.ActivePage(), f.c.Sheets[1]);
+
+    // An editor without the window's pages never types Ctrl+Tab either.
+    TCodeMemo alone;
+    alone.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ab"));
+    alone.SetModified(false);
+    key(alone, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(EditorText(alone), "ab");
+    EXPECT_FALSE(alone.GetModified());
 }
 
 TEST(ToolPages, GroupsGrowWithThePagesWidthPastTheirThresholds)
