@@ -19,6 +19,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
+#include "support/AccessLists.h"
 #include "support/EnvironmentWhile.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
@@ -218,6 +219,25 @@ TEST(ResourceReport, SavedBesideThePageOrInThePrivateFolderAndAFailureSaysWhy)
     }
     EXPECT_EQ(report, folder.path.string() + "/tmpInforme.htm");
     EXPECT_EQ(error, SysErrorMessage(EISDIR));
+}
+
+TEST(ResourceReport, TheReportOfAPageClosedToOneUserIsClosedToIt)
+{
+    TempDir folder("report");
+    chmod(folder.path.c_str(), 0755);
+    const std::string page = folder.file("p.htm", "<p>privado</p>");
+    chmod(page.c_str(), 0644);
+    constexpr uid_t kExcluded = 54321;
+    const std::string list = AccessListBytes(
+        {{kAclUserObj, 6}, {kAclUser, 0, kExcluded}, {kAclGroupObj, 4}, {kAclMask, 4}, {kAclOther, 4}});
+    if (!SetAccessList(page, list))
+        GTEST_SKIP() << "the file system keeps no access lists";
+    std::string report, error;
+    ASSERT_TRUE(SaveResourceReport(page, TStringList(), "http://w/", report, error)) << error;
+    EXPECT_EQ(report, folder.path.string() + "/tmpInforme.htm");
+    EXPECT_EQ(AccessListOf(report), list);
+    EXPECT_EQ(ReadableAs(kExcluded, kExcluded, report).value_or(false), false);
+    EXPECT_EQ(ReadableAs(kExcluded + 1, kExcluded + 1, report).value_or(true), true);
 }
 
 TEST(ResourceReport, AFolderThatTakesNoReportLeavesThePrivateFolderToTakeIt)
