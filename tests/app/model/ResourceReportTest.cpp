@@ -150,7 +150,8 @@ TEST(ResourceReport, ReferencesAndThePageNamePutNoMarkupOfTheirOwn)
                             sizes({}), "http://w/");
     EXPECT_EQ(lines[0], "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
                        "<TITLE>Recursos: a&quot;&lt;b&gt;.htm</TITLE></HEAD><BODY>");
-    EXPECT_EQ(lines[2], "<big><a href=\"a&quot;&lt;b&gt;.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
+    // The address spells the quote as an address does.
+    EXPECT_EQ(lines[2], "<big><a href=\"a%22&lt;b&gt;.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
     EXPECT_EQ(lines[4], "<a href=\"q?a=1&amp;b=2\">q?a=1&amp;b=2</a><br>");
     EXPECT_EQ(lines[5], "<a href=\"&lt;script&gt;x.js&lt;/script&gt;\">&lt;script&gt;x.js&lt;/script&gt;</a><br>");
 }
