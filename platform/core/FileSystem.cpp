@@ -625,6 +625,31 @@ std::string LinkTarget(const std::string& path)
     return ec ? target.string() : (folder / name).string();
 }
 
+bool IsPlantedLink(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path at = path;
+    std::error_code ec;
+    // The system gives up on a chain this long too.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return false;
+        struct stat folder {};
+        if (stat(at.has_parent_path() ? at.parent_path().c_str() : ".", &folder) != 0)
+            return false;
+        // A folder's access list lets others write only as far as its group's bits do.
+        const bool shared = (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        if (shared && link.st_uid != geteuid() && link.st_uid != folder.st_uid)
+            return true;
+        const fs::path next = fs::read_symlink(at, ec);
+        if (ec)
+            return false;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return false;
+}
+
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
 {
     struct stat st {};

@@ -109,6 +109,12 @@ bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string
 // does not exist.
 std::string LinkTarget(const std::string& path);
 
+// Whether a path is a symbolic link, or leads through links, that another user planted: a link in a
+// folder that others may write (its group or everyone), owned neither by this user nor by the
+// folder's owner. The system refuses to follow such a link in a sticky folder; a file the user
+// listed is never written through one, wherever it stands.
+bool IsPlantedLink(const std::string& path);
+
 // Which file a path names and how it stood when it was looked at: two names of one file (through a
 // link, another spelling of the path, a hard link) give the same device and inode.
 struct TFileIdentity {

@@ -722,6 +722,45 @@ TEST(WriteProgramFile, ANewFileIsReadableByNoGroupWhenItIsMade)
     }
 }
 
+TEST(FileSystem, ALinkIsPlantedWhenAnotherUserMayWriteItsFolderAndOwnsItButNotTheFolder)
+{
+    TempDir dir("links");
+    const std::string target = dir.file("fuera.html", "privada");
+    std::filesystem::create_directory(dir.path / "comun");
+    const std::filesystem::path shared = dir.path / "comun";
+    chmod(shared.c_str(), 01777);
+    const std::string own = (shared / "mio.html").string();
+    std::filesystem::create_symlink(target, own);
+    // The user's own links, and anything that is no link, are followed wherever they stand.
+    EXPECT_FALSE(IsPlantedLink(own));
+    EXPECT_FALSE(IsPlantedLink(target));
+    EXPECT_FALSE(IsPlantedLink((shared / "nada.html").string()));
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a link to another user";
+    const uid_t other = 54340;
+    const auto plant = [&](const std::filesystem::path& link, const std::filesystem::path& to) {
+        std::filesystem::create_symlink(to, link);
+        EXPECT_EQ(lchown(link.c_str(), other, other), 0);
+        return link.string();
+    };
+    const std::string planted = plant(shared / "p3.html", target);
+    EXPECT_TRUE(IsPlantedLink(planted));
+    // Through the user's own link to it, or by a relative path.
+    const std::string chained = (shared / "cadena.html").string();
+    std::filesystem::create_symlink("p3.html", chained);
+    EXPECT_TRUE(IsPlantedLink(chained));
+    // Writable by the group only, the folder is shared still.
+    chmod(shared.c_str(), 0775);
+    EXPECT_TRUE(IsPlantedLink(planted));
+    // A folder nobody else may write: its links are its owner's choice, as is a link of the folder's
+    // owner in a shared one.
+    chmod(shared.c_str(), 0755);
+    EXPECT_FALSE(IsPlantedLink(planted));
+    chmod(shared.c_str(), 01777);
+    ASSERT_EQ(chown(shared.c_str(), other, other), 0);
+    EXPECT_FALSE(IsPlantedLink(planted));
+}
+
 TEST(PrivateRuntimeFolder, TakesTheRuntimeFolderOrMakesAClosedOneAndRefusesAnyOther)
 {
     TempDir dir("private");
