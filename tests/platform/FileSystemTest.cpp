@@ -490,11 +490,24 @@ constexpr gid_t kOwnGroup = 54330;
 constexpr gid_t kPageGroup = 54331;
 constexpr uid_t kColleague = 54332;
 
-// A page readable by all but one user, and a page closed to all but its owner and one user.
-const std::string kDenyingList = AccessListBytes({{kAclUserObj, 6}, {kAclUser, 0, kExcludedUser}, {kAclGroupObj, 4},
-                                                  {kAclMask, 4}, {kAclOther, 4}});
-const std::string kGrantingList = AccessListBytes({{kAclUserObj, 6}, {kAclUser, 6, kGrantedUser}, {kAclGroupObj, 0},
-                                                   {kAclMask, 6}, {kAclOther, 0}});
+const std::string kDenyingList = ListExcluding(kExcludedUser);
+const std::string kGrantingList = ListGranting(kGrantedUser);
+
+// A folder others may enter, with a page readable by all but one user and a page closed to all but its
+// owner and one user; `Kept` is false where the file system keeps no access lists.
+struct TClosedPages {
+    TempDir Dir{"acl"};
+    std::string Denied = Dir.file("page.html", "antes");
+    std::string Granted = Dir.file("nominas.html", "antes");
+    bool Kept = false;
+    TClosedPages()
+    {
+        chmod(Dir.path.c_str(), 0755);
+        chmod(Denied.c_str(), 0644);
+        chmod(Granted.c_str(), 0600);
+        Kept = SetAccessList(Denied, kDenyingList) && SetAccessList(Granted, kGrantingList);
+    }
+};
 
 // What getfacl shows of a file, without its name; empty when the tool is not installed.
 std::string getfaclOf(const std::string& path)
@@ -528,14 +541,11 @@ bool openTo(uid_t user, const std::string& path)
 
 TEST(ReplaceFileContents, ASaveKeepsThePagesAccessListAndSoDoesItsBackup)
 {
-    TempDir dir("acl");
-    chmod(dir.path.c_str(), 0755);
-    const std::string denied = dir.file("page.html", "antes");
-    const std::string granted = dir.file("nominas.html", "antes");
-    chmod(denied.c_str(), 0644);
-    chmod(granted.c_str(), 0600);
-    if (!SetAccessList(denied, kDenyingList) || !SetAccessList(granted, kGrantingList))
+    TClosedPages pages;
+    if (!pages.Kept)
         GTEST_SKIP() << "the file system keeps no access lists";
+    const TempDir& dir = pages.Dir;
+    const std::string &denied = pages.Denied, &granted = pages.Granted;
     for (const auto& [page, list] : {std::pair{denied, kDenyingList}, std::pair{granted, kGrantingList}}) {
         const mode_t mode = modeOf(page);
         const std::string shown = getfaclOf(page);
@@ -582,14 +592,11 @@ TEST(ReplaceFileContents, ASaveKeepsThePagesAccessListAndSoDoesItsBackup)
 
 TEST(WriteProgramFile, ACopyCarriesItsPagesAccessListReadOnlyOrIsItsOwnersAlone)
 {
-    TempDir dir("acl");
-    chmod(dir.path.c_str(), 0755);
-    const std::string denied = dir.file("page.html", "p");
-    const std::string granted = dir.file("nominas.html", "n");
-    chmod(denied.c_str(), 0644);
-    chmod(granted.c_str(), 0600);
-    if (!SetAccessList(denied, kDenyingList) || !SetAccessList(granted, kGrantingList))
+    TClosedPages pages;
+    if (!pages.Kept)
         GTEST_SKIP() << "the file system keeps no access lists";
+    const TempDir& dir = pages.Dir;
+    const std::string &denied = pages.Denied, &granted = pages.Granted;
     const auto copyOf = [&](const std::string& page, const std::string& name) {
         std::string copy = (dir.path / name).string(), error;
         EXPECT_TRUE(WriteProgramFile(copy, "copia", error, CopyPermissionsOf(page))) << error;

@@ -48,6 +48,18 @@ inline std::string AccessListBytes(std::initializer_list<TAclEntry> entries)
     return bytes;
 }
 
+// A page's list that lets everyone read it but `excluded`, who may not (mode 0644, "user:excluded:---").
+inline std::string ListExcluding(uint32_t excluded)
+{
+    return AccessListBytes({{kAclUserObj, 6}, {kAclUser, 0, excluded}, {kAclGroupObj, 4}, {kAclMask, 4}, {kAclOther, 4}});
+}
+// A page's list that lets nobody in but its owner and `granted`, who may read and write it (mode 0600,
+// "user:granted:rw-").
+inline std::string ListGranting(uint32_t granted)
+{
+    return AccessListBytes({{kAclUserObj, 6}, {kAclUser, 6, granted}, {kAclGroupObj, 0}, {kAclMask, 6}, {kAclOther, 0}});
+}
+
 // The list a file carries; empty when it has none beyond its mode.
 inline std::string AccessListOf(const std::string& path)
 {

@@ -229,8 +229,7 @@ TEST(ResourceReport, TheReportOfAPageClosedToOneUserIsClosedToIt)
     const std::string page = folder.file("p.htm", "<p>privado</p>");
     chmod(page.c_str(), 0644);
     constexpr uid_t kExcluded = 54321;
-    const std::string list = AccessListBytes(
-        {{kAclUserObj, 6}, {kAclUser, 0, kExcluded}, {kAclGroupObj, 4}, {kAclMask, 4}, {kAclOther, 4}});
+    const std::string list = ListExcluding(kExcluded);
     if (!SetAccessList(page, list))
         GTEST_SKIP() << "the file system keeps no access lists";
     std::string report, error;

@@ -484,8 +484,7 @@ TEST(MainWindowRecent, APageClosedToOneUserStaysClosedToItSavedBackedUpAndPrevie
     const std::string page = w.folder.file("page.htm", "<p>n\xF3minas</p>\r\n");
     chmod(page.c_str(), 0644);
     constexpr uid_t kExcluded = 54321;
-    const std::string list = AccessListBytes(
-        {{kAclUserObj, 6}, {kAclUser, 0, kExcluded}, {kAclGroupObj, 4}, {kAclMask, 4}, {kAclOther, 4}});
+    const std::string list = ListExcluding(kExcluded);
     if (!SetAccessList(page, list))
         GTEST_SKIP() << "the file system keeps no access lists";
     w.form.AbreArchivo(page, false, ekHTML);
