@@ -107,6 +107,24 @@ inline std::string VariedSamplePages(size_t bytes)
     return text;
 }
 
+// VariedSamplePages as a real page of these days has it: in UTF-8, with characters Windows-1252 lacks
+// (arrows, Greek, an emoji) in a paragraph after each sample page, which the editor holds as
+// references.
+inline std::string PagesWithWideCharacters(size_t bytes)
+{
+    bytes = BenchBytes(bytes);
+    const std::string data = std::string(KESTRIMA_SOURCE_DIR) + "/tests/data/";
+    const std::string wide = "<p>Flecha \xE2\x86\x92 siguiente, griego \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82, "
+                             "marca \xE2\x9C\x93 y cara \xF0\x9F\x98\x80; \xC2\xAB" "cita\xC2\xBB \xE2\x80\x94 fin.</p>\n";
+    const std::string pages[] = {ReadFileBytes(data + "pages/documentation.html") + wide,
+                                 ReadFileBytes(data + "pages/article.html") + wide, ReadFileBytes(data + "sample.html") + wide};
+    std::string text;
+    text.reserve(bytes + pages[0].size());
+    for (size_t i = 0; text.size() < bytes; ++i)
+        text += pages[i % std::size(pages)];
+    return text;
+}
+
 // 20 MB of HTML (as BenchBytes scales it: the documentation page and a long list of links, in
 // turns) in which `matches` occurrences of "class", spread evenly, are left; the others become "cl4ss".
 inline std::string PageWithMatchesOfClass(size_t matches)

@@ -35,6 +35,7 @@ constexpr int kNotes = 5966;
 constexpr int kUnsavedNote = 5967;
 constexpr int kNotTextNote = 5968;
 constexpr int kNoBackupNote = 5969;
+constexpr int kPlantedLinkNote = 5999;
 constexpr int kOtherBackupNote = 4542;
 
 enum TKind : int { kLabel, kList, kButton, kEdit, kCheck, kProgress };
@@ -239,6 +240,8 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
         }
         if (done.Status == TFileReplacement::TStatus::NotText)
             notes.push_back(FmtLoadStr(kNotTextNote, FilePathText(file).c_str()));
+        if (done.Status == TFileReplacement::TStatus::PlantedLink)
+            notes.push_back(FmtLoadStr(kPlantedLinkNote, FilePathText(file).c_str()));
         if (done.NoBackup)
             notes.push_back(FmtLoadStr(kNoBackupNote, FilePathText(file).c_str()));
         if (!done.BackupName.empty()) {

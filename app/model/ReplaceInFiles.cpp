@@ -158,6 +158,12 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
                                const std::string& backupName)
 {
     TFileReplacement outcome;
+    // Whoever may write the folder chose where such a link leads: to a file of the user's own, which
+    // the replacement, and its backup beside the link, would hand over.
+    if (IsPlantedLink(fileName)) {
+        outcome.Status = TFileReplacement::TStatus::PlantedLink;
+        return outcome;
+    }
     std::string bytes;
     if (!FileExists(fileName) || !ReadFileBytes(fileName, kMaxReplaceFileSize, bytes))
         throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, FilePathText(fileName).c_str()));

@@ -45,7 +45,9 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
 
 // What ReplaceInFile did to one file.
 struct TFileReplacement {
-    enum class TStatus { Unchanged, Replaced, NotText } Status = TStatus::Unchanged;
+    // PlantedLink: the name is a link that another user planted (IsPlantedLink); nothing was read
+    // or written through it.
+    enum class TStatus { Unchanged, Replaced, NotText, PlantedLink } Status = TStatus::Unchanged;
     int Count = 0;
     // A backup was asked for, the file was replaced, and the backup could not be made.
     bool NoBackup = false;
@@ -73,7 +75,7 @@ private:
 constexpr int64_t kMaxReplaceFileSize = 256 * 1024 * 1024;
 
 // Replaces in one file. A file with no match, or that is not text, is left untouched (not even its
-// date changes). A changed file is written so that a failure leaves the old one; with a backup the
+// date changes), and so is the file behind a link that another user planted. A changed file is written so that a failure leaves the old one; with a backup the
 // old contents go to `backupName` first (ReplaceBackupName when empty). A file that cannot be read
 // raises EFOpenError, one that cannot be written EFCreateError, both naming it.
 TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request,

@@ -30,6 +30,22 @@ std::string QuoteAttributeValue(std::string_view value)
     return escaped + '"';
 }
 
+std::string EscapePageText(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '&': escaped += "&amp;"; break;
+        case '"': escaped += "&quot;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
 std::string ComposeTag(std::string_view tagName, const TStringList& names, const TStringList& values,
                        bool onePerLine, int indent)
 {

@@ -619,9 +619,11 @@ std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
     std::error_code error;
     std::filesystem::path full = std::filesystem::absolute(FileName, error);
     const std::string file = error ? FileName : full.lexically_normal().string();
-    // A file's name may hold quotes: it goes into the attributes quoted as any typed value.
+    // A file's name is the user's to choose, markup included: as an address it spells the name with
+    // whatever would end the attribute escaped, and as the link's text or an ALT it shows the name's
+    // characters, none of which may open a tag, start a reference or end the attribute.
     const std::string path = QuoteAttributeValue(RutaRelativa(file));
-    const std::string name = FilePathPageText(fileNameWithoutExtension(file));
+    const std::string name = FilePathPageText(EscapePageText(fileNameWithoutExtension(file)));
     const std::string alt = QuoteAttributeValue(name);
     const std::string extension = ExtractFileExt(file);
     const uint8_t mode = caseMode();

@@ -148,9 +148,10 @@ std::string FilePathPageText(std::string_view path)
 std::string FilePathPageAddress(std::string_view path)
 {
     // What a browser reads as something else in an address: "%" starts an escape, "#" a fragment, "?"
-    // a query, "\" is "/", and "&" starts a character reference of the page's text. Each is ASCII,
-    // so the stretches between them are whole UTF-8 characters and malformed bytes alike.
-    static constexpr std::string_view kReadOtherwise = "%#?\\&";
+    // a query, "\" is "/", "&" starts a character reference of the page's text, and '"' would end
+    // the attribute that holds the address. Each is ASCII, so the stretches between them are whole
+    // UTF-8 characters and malformed bytes alike.
+    static constexpr std::string_view kReadOtherwise = "%#?\\&\"";
     std::string address;
     address.reserve(path.size());
     size_t from = 0;

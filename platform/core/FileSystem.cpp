@@ -13,9 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -388,15 +390,133 @@ void syncFolderOf(const std::string& path)
     }
 }
 
-// A copy's group bits are for the original's group: a copy that cannot be given that group (its
-// owner is not of it) keeps them for nobody.
-void narrowToGroup(int fd, const TCopyPermissions& copy)
+// The extended attribute that holds a file's POSIX access list: a 4-byte version (2), then 8-byte
+// entries of tag, permission bits (16 bits each) and user or group id (32 bits).
+constexpr const char* kAccessListAttribute = "system.posix_acl_access";
+constexpr uint32_t kAccessListVersion = 2;
+constexpr uint16_t kAclUserObj = 0x01;
+
+// The access list of the file at `path`: empty when it has none beyond its mode (or its file system
+// keeps none); nothing when it cannot be read.
+std::optional<std::string> readAccessList(const std::string& path)
+{
+    std::string list(256, '\0');
+    // A list that grows between the look at its size and the read is looked at again.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t n = getxattr(path.c_str(), kAccessListAttribute, list.data(), list.size());
+        if (n >= 0) {
+            list.resize(static_cast<size_t>(n));
+            return list;
+        }
+        if (errno == ENODATA || errno == ENOTSUP)
+            return std::string();
+        if (errno != ERANGE)
+            return std::nullopt;
+        const ssize_t needed = getxattr(path.c_str(), kAccessListAttribute, nullptr, 0);
+        if (needed < 0)
+            return std::nullopt;
+        list.assign(static_cast<size_t>(needed), '\0');
+    }
+    return std::nullopt;
+}
+
+// Gives the file exactly the access list `list` (none beyond its mode when empty: a folder's list
+// for new files is then taken off again). Setting a list sets the mode's permission bits with it.
+bool setAccessList(int fd, const std::string& list)
+{
+    if (list.empty())
+        return fremovexattr(fd, kAccessListAttribute) == 0 || errno == ENODATA || errno == ENOTSUP;
+    return fsetxattr(fd, kAccessListAttribute, list.data(), list.size(), 0) == 0;
+}
+
+// The list a copy carries: every entry but the owner's may at most read; the owner reads and writes.
+// Nothing for a list this code does not know how to read.
+std::optional<std::string> readOnlyAccessList(std::string list)
+{
+    if (list.empty())
+        return list;
+    uint32_t version = 0;
+    if (list.size() < 4 || (list.size() - 4) % 8 != 0 || (std::memcpy(&version, list.data(), 4), version) != kAccessListVersion)
+        return std::nullopt;
+    for (size_t at = 4; at < list.size(); at += 8) {
+        uint16_t tag = 0, permissions = 0;
+        std::memcpy(&tag, list.data() + at, 2);
+        std::memcpy(&permissions, list.data() + at + 2, 2);
+        permissions = tag == kAclUserObj ? 06 : static_cast<uint16_t>(permissions & 04);
+        std::memcpy(list.data() + at + 2, &permissions, 2);
+    }
+    return list;
+}
+
+// The process's umask, read without changing it (changing it and back would race other threads that
+// make files); the narrowest one when the system does not say.
+mode_t currentUmask()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+    return 077;
+}
+
+// Gives a new file, made readable by its owner alone, the permissions of a copy: its group first,
+// then its list or its mode, so that it is readable by the group only once the group is right. A copy
+// that cannot carry the original's group or list stays its owner's alone.
+void applyCopyPermissions(int fd, const TCopyPermissions& copy)
 {
     struct stat made {};
-    if (fstat(fd, &made) != 0 || (made.st_mode & 070) == 0 || static_cast<long long>(made.st_gid) == copy.Group)
+    const bool grouped = copy.Group >= 0 && fstat(fd, &made) == 0 &&
+                         (static_cast<long long>(made.st_gid) == copy.Group ||
+                          fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(copy.Group)) == 0);
+    if (!copy.AccessList.empty()) {
+        // The list sets the mode with it; the umask is not the list's to narrow, as for a folder's.
+        if (!grouped || !setAccessList(fd, copy.AccessList)) {
+            setAccessList(fd, {});
+            fchmod(fd, 0600);
+        }
         return;
-    if (copy.Group < 0 || fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(copy.Group)) != 0)
-        fchmod(fd, made.st_mode & 0707);
+    }
+    mode_t mode = static_cast<mode_t>(copy.Mode) & 0644 & ~currentUmask();
+    if (!grouped)
+        mode &= 0707;
+    // A folder's list for new files would let in whom the original does not.
+    if (!setAccessList(fd, {}))
+        mode &= 0700;
+    fchmod(fd, mode);
+}
+
+// What a replaced file had, for the file that takes its name and for its backup.
+struct TOldFile {
+    struct stat Status {};
+    // Its access list; nothing when it could not be read.
+    std::optional<std::string> AccessList;
+};
+
+// Gives a new file, made readable by its owner alone, the old file's owner, group, access list and
+// mode, in that order: it is widened only once it is whose and whose group's it is to be. Where the
+// group or the list cannot be carried, it is narrowed instead: the group's bits go when the group is
+// another, and a list that cannot be carried leaves it its owner's alone.
+void applyOldPermissions(int fd, const TOldFile& old)
+{
+    const struct stat& st = old.Status;
+    // Only the superuser may give a file away; a group of one's own is still kept.
+    if (fchown(fd, st.st_uid, st.st_gid) != 0)
+        fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    struct stat made {};
+    const bool grouped = fstat(fd, &made) == 0 && made.st_gid == st.st_gid;
+    mode_t mode = st.st_mode & 07777;
+    if (!grouped)
+        mode &= ~static_cast<mode_t>(070);
+    const std::string none;
+    const std::string& list = old.AccessList ? *old.AccessList : none;
+    const bool carried = old.AccessList && (list.empty() || grouped) && setAccessList(fd, list);
+    if (!carried) {
+        setAccessList(fd, {});
+        mode &= 07700;
+    }
+    // After the list, this only repeats its bits; a set-user or set-group bit that a change of owner
+    // or list dropped goes back on.
+    fchmod(fd, mode);
 }
 
 // A new file beside another, holding what is to take that file's name; removed unless it does.
@@ -412,31 +532,23 @@ public:
     }
 
     // Makes the file beside `path` and puts `bytes` on the disk, with `copy`'s permissions when
-    // given, else `old`'s mode, owner and group when given. False with errno set; Created() tells
-    // whether the folder took a new file at all.
-    bool Write(const std::string& path, std::string_view bytes, const struct stat* old,
+    // given, else `old`'s mode, owner, group and access list when given. False with errno set;
+    // Created() tells whether the folder took a new file at all.
+    bool Write(const std::string& path, std::string_view bytes, const TOldFile* old,
                const TCopyPermissions* copy = nullptr)
     {
         // A file that is to be less readable than the umask allows is made so from the start: whoever
-        // opened it meanwhile would keep reading it whatever mode it got afterwards. The umask may
-        // narrow a copy's mode further, never widen it.
-        const int fd = createTemporary(path, FName, copy ? copy->Mode & 0644 : old ? 0600 : 0666);
+        // opened it meanwhile would keep reading it whatever mode it got afterwards.
+        const int fd = createTemporary(path, FName, copy || old ? 0600 : 0666);
         FCreated = fd >= 0;
         if (!FCreated) {
             FName.clear();
             return false;
         }
-        if (copy) {
-            narrowToGroup(fd, *copy);
-        } else if (old) {
-            fchmod(fd, old->st_mode & 07777);
-            // Only the superuser may give a file away; a group of one's own is still kept.
-            const bool owned =
-                fchown(fd, old->st_uid, old->st_gid) == 0 || fchown(fd, static_cast<uid_t>(-1), old->st_gid) == 0;
-            (void)owned;
-            // A set-user or set-group bit is dropped by a change of owner: it goes back on.
-            fchmod(fd, old->st_mode & 07777);
-        }
+        if (copy)
+            applyCopyPermissions(fd, *copy);
+        else if (old)
+            applyOldPermissions(fd, *old);
         const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
         const int savedErrno = errno;
         const bool closed = close(fd) == 0;
@@ -513,6 +625,31 @@ std::string LinkTarget(const std::string& path)
     return ec ? target.string() : (folder / name).string();
 }
 
+bool IsPlantedLink(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path at = path;
+    std::error_code ec;
+    // The system gives up on a chain this long too.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return false;
+        struct stat folder {};
+        if (stat(at.has_parent_path() ? at.parent_path().c_str() : ".", &folder) != 0)
+            return false;
+        // A folder's access list lets others write only as far as its group's bits do.
+        const bool shared = (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        if (shared && link.st_uid != geteuid() && link.st_uid != folder.st_uid)
+            return true;
+        const fs::path next = fs::read_symlink(at, ec);
+        if (ec)
+            return false;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return false;
+}
+
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
 {
     struct stat st {};
@@ -555,7 +692,8 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     TFileSizeSignalIgnored sizeLimit;
     const bool document = kind == TReplaceKind::Document;
     const std::string target = document ? LinkTarget(fileName) : fileName;
-    struct stat old {};
+    TOldFile oldFile;
+    struct stat& old = oldFile.Status;
     bool existed = (document ? stat(target.c_str(), &old) : lstat(target.c_str(), &old)) == 0;
     if (existed && !document && !S_ISDIR(old.st_mode) &&
         !(S_ISREG(old.st_mode) && old.st_uid == geteuid() && old.st_nlink == 1)) {
@@ -577,14 +715,16 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     // The old contents, for the backup and for a rewrite in place that has to be undone.
     std::string oldBytes;
     const bool haveOld = existed && ReadFileBytes(target, INT64_MAX, oldBytes);
+    if (existed)
+        oldFile.AccessList = readAccessList(target);
     const bool wantBackup = !backupName.empty() && haveOld;
     const std::string& backupPath = backupName;
     TTemporaryFile contents;
-    if (contents.Write(target, bytes, existed ? &old : nullptr, copy)) {
+    if (contents.Write(target, bytes, existed ? &oldFile : nullptr, copy)) {
         // The backup waits beside its name until the new contents have taken theirs: a save that
         // fails leaves the old backup too. An older backup is replaced whole, even one that is a link.
         TTemporaryFile backup;
-        const bool backupReady = wantBackup && backup.Write(backupPath, oldBytes, &old);
+        const bool backupReady = wantBackup && backup.Write(backupPath, oldBytes, &oldFile);
         if (!contents.Commit(target)) {
             error = errorText(errno);
             return false;
@@ -599,11 +739,12 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
     }
     if (wantBackup) {
         TTemporaryFile backup;
-        outcome.BackedUp = backup.Write(backupPath, oldBytes, &old) && backup.Commit(backupPath);
+        outcome.BackedUp = backup.Write(backupPath, oldBytes, &oldFile) && backup.Commit(backupPath);
     }
     // Whoever could read the old file may still hold it open: contents less readable than it was go
     // to a file of their own.
-    if (copy && (old.st_mode & 077 & ~static_cast<mode_t>(copy->Mode)) != 0) {
+    if (copy && ((old.st_mode & 077 & ~static_cast<mode_t>(copy->Mode)) != 0 ||
+                 !oldFile.AccessList || *oldFile.AccessList != copy->AccessList)) {
         error = errorText(EACCES);
         return false;
     }
@@ -674,9 +815,15 @@ TCopyPermissions CopyPermissionsOf(const std::string& original)
     TCopyPermissions copy;
     struct stat st {};
     if (!original.empty() && stat(original.c_str(), &st) == 0) {
+        const std::optional<std::string> list = readAccessList(original);
+        const std::optional<std::string> readOnly = list ? readOnlyAccessList(*list) : std::nullopt;
+        // A list that cannot be read or carried leaves the copy its owner's alone.
+        if (!readOnly)
+            return copy;
         // Others may read it as they read the original; writing it stays its owner's.
         copy.Mode = 0600 | (st.st_mode & 044);
         copy.Group = static_cast<long long>(st.st_gid);
+        copy.AccessList = *readOnly;
     }
     return copy;
 }

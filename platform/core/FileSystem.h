@@ -62,18 +62,29 @@ enum class TReplaceKind {
 };
 // The permissions of a copy the program makes of a user's file (a preview, a report), so that it is
 // no more readable than the file: the group and the others may read it only where they may read the
-// file (and the group only as the file's group); it is the owner's alone to write.
+// file (and the group only as the file's group), the users and groups of its access list as the
+// list lets them; it is the owner's alone to write.
 struct TCopyPermissions {
     // Permission bits; the umask may take more away.
     unsigned Mode = 0600;
     // The group the group's bits are for; -1 for none.
     long long Group = -1;
+    // The file's access list (the system's extended attribute of a POSIX ACL) with every entry but
+    // the owner's cut down to reading; empty when the file has none beyond its mode. A copy that
+    // cannot carry it, or its group, is its owner's alone.
+    std::string AccessList;
 };
 // The permissions a copy of `original` gets (links followed); owner-only for "" or a file that
-// cannot be looked at.
+// cannot be looked at, or whose access list cannot be read.
 TCopyPermissions CopyPermissionsOf(const std::string& original);
 // With `copy`, a ProgramFile gets those permissions, not the umask's nor those of the file it
 // replaces; an own file that others could read and the copy may not is never rewritten in place.
+//
+// A replaced file keeps its access list too, and a backup gets the file's. Every new file is made
+// readable by its owner alone and is widened only once its group and access list are the ones it is
+// to have, so that nobody the file excludes can open it on the way; where the group or the list
+// cannot be given it, it stays its owner's alone (a folder's list for new files is the system's to
+// apply to a file that did not exist).
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          const std::string& backupName, TReplaceOutcome& outcome,
                          TReplaceKind kind = TReplaceKind::Document, const TCopyPermissions* copy = nullptr);
@@ -97,6 +108,12 @@ bool WriteProgramFile(std::string& fileName, std::string_view bytes, std::string
 // real path: links and ".." taken as the system takes them). The path as it stands when its folder
 // does not exist.
 std::string LinkTarget(const std::string& path);
+
+// Whether a path is a symbolic link, or leads through links, that another user planted: a link in a
+// folder that others may write (its group or everyone), owned neither by this user nor by the
+// folder's owner. The system refuses to follow such a link in a sticky folder; a file the user
+// listed is never written through one, wherever it stands.
+bool IsPlantedLink(const std::string& path);
 
 // Which file a path names and how it stood when it was looked at: two names of one file (through a
 // link, another spelling of the path, a hard link) give the same device and inode.

@@ -128,7 +128,7 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
 TEST(CharacterReferences, ANameWrittenAsAnAddressLeadsABrowserToThatName)
 {
     // Names that read as something else in an address: an escape, a fragment, a query, a character
-    // reference, a folder separator.
+    // reference, a folder separator, the end of the attribute.
     const std::pair<const char*, const char*> cases[] = {
         {"Mi%20foto.gif", "Mi%2520foto.gif"},
         {"100%.gif", "100%25.gif"},
@@ -138,6 +138,7 @@ TEST(CharacterReferences, ANameWrittenAsAnAddressLeadsABrowserToThatName)
         {"R&D.html", "R%26D.html"},
         {"x&amp;y.gif", "x%26amp;y.gif"},
         {"a\\b.gif", "a%5Cb.gif"},
+        {"a\"b.gif", "a%22b.gif"},
         // Letters, accented ones, blanks and "/" stay as an author reads them.
         {"sub/plain.gif", "sub/plain.gif"},
         {"im\xC3\xA1genes/mi foto.gif", "im\xE1genes/mi foto.gif"},

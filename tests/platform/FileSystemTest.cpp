@@ -1,10 +1,18 @@
 // Folder entries and their attributes, and the drive list made from a mount table.
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <poll.h>
+#include <sys/fanotify.h>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
@@ -12,7 +20,9 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
+#include "support/AccessLists.h"
 #include "support/EnvironmentWhile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
@@ -469,6 +479,293 @@ TEST(WriteProgramFile, ACopyThatMayNotTakeTheOldCopysReadersIsNeverWrittenInPlac
         GTEST_SKIP() << run.Failure;
     EXPECT_EQ(run.Failure, "");
     EXPECT_EQ(contentsOf(old), "abierta");
+}
+
+namespace {
+
+// Users and groups that own nothing here; an access list names them by number.
+constexpr uid_t kExcludedUser = 54321;
+constexpr uid_t kGrantedUser = 54322;
+constexpr gid_t kOwnGroup = 54330;
+constexpr gid_t kPageGroup = 54331;
+constexpr uid_t kColleague = 54332;
+
+const std::string kDenyingList = ListExcluding(kExcludedUser);
+const std::string kGrantingList = ListGranting(kGrantedUser);
+
+// A folder others may enter, with a page readable by all but one user and a page closed to all but its
+// owner and one user; `Kept` is false where the file system keeps no access lists.
+struct TClosedPages {
+    TempDir Dir{"acl"};
+    std::string Denied = Dir.file("page.html", "antes");
+    std::string Granted = Dir.file("nominas.html", "antes");
+    bool Kept = false;
+    TClosedPages()
+    {
+        chmod(Dir.path.c_str(), 0755);
+        chmod(Denied.c_str(), 0644);
+        chmod(Granted.c_str(), 0600);
+        Kept = SetAccessList(Denied, kDenyingList) && SetAccessList(Granted, kGrantingList);
+    }
+};
+
+// What getfacl shows of a file, without its name; empty when the tool is not installed.
+std::string getfaclOf(const std::string& path)
+{
+    if (std::system("command -v getfacl >/dev/null 2>&1") != 0)
+        return {};
+    std::string shown;
+    FILE* pipe = popen(("getfacl --omit-header -n '" + path + "' 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return {};
+    char buffer[256];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        shown.append(buffer, n);
+    pclose(pipe);
+    return shown;
+}
+
+// Whether `user` (of a group of its own) may read the file; true when no other user can be played,
+// so that only a check that could be made fails.
+bool closedTo(uid_t user, const std::string& path)
+{
+    const std::optional<bool> readable = ReadableAs(user, user, path);
+    return !readable.value_or(false);
+}
+bool openTo(uid_t user, const std::string& path)
+{
+    return ReadableAs(user, user, path).value_or(true);
+}
+
+} // namespace
+
+TEST(ReplaceFileContents, ASaveKeepsThePagesAccessListAndSoDoesItsBackup)
+{
+    TClosedPages pages;
+    if (!pages.Kept)
+        GTEST_SKIP() << "the file system keeps no access lists";
+    const TempDir& dir = pages.Dir;
+    const std::string &denied = pages.Denied, &granted = pages.Granted;
+    for (const auto& [page, list] : {std::pair{denied, kDenyingList}, std::pair{granted, kGrantingList}}) {
+        const mode_t mode = modeOf(page);
+        const std::string shown = getfaclOf(page);
+        const std::string backup = ChangeFileExt(page, ".~tml");
+        std::string error;
+        TReplaceOutcome outcome;
+        ASSERT_TRUE(ReplaceFileContents(page, "despu\xC3\xA9s", error, backup, outcome)) << error;
+        ASSERT_TRUE(outcome.BackedUp);
+        EXPECT_EQ(contentsOf(backup), "antes");
+        for (const std::string& saved : {page, backup}) {
+            EXPECT_EQ(AccessListOf(saved), list) << saved;
+            EXPECT_EQ(modeOf(saved), mode) << saved;
+            EXPECT_EQ(getfaclOf(saved), shown) << saved;
+        }
+        // A second save replaces the backup, which keeps the list too.
+        ASSERT_TRUE(ReplaceFileContents(page, "otra vez", error, backup, outcome)) << error;
+        EXPECT_EQ(AccessListOf(backup), list);
+    }
+    const std::string backupOfDenied = ChangeFileExt(denied, ".~tml");
+    const std::string backupOfGranted = ChangeFileExt(granted, ".~tml");
+    EXPECT_TRUE(closedTo(kExcludedUser, denied));
+    EXPECT_TRUE(closedTo(kExcludedUser, backupOfDenied));
+    EXPECT_TRUE(openTo(kGrantedUser, denied));
+    EXPECT_TRUE(openTo(kGrantedUser, granted));
+    EXPECT_TRUE(openTo(kGrantedUser, backupOfGranted));
+    EXPECT_TRUE(closedTo(kExcludedUser, granted));
+    // A page without a list keeps none in a folder whose new files get one; a new file gets the
+    // folder's, as the system gives it.
+    const std::string folderList = AccessListBytes({{kAclUserObj, 7}, {kAclUser, 4, kExcludedUser}, {kAclGroupObj, 5},
+                                                    {kAclMask, 5}, {kAclOther, 0}});
+    const std::string plain = dir.file("plain.html", "antes");
+    chmod(plain.c_str(), 0600);
+    ASSERT_TRUE(SetAccessList(dir.path.string(), folderList, "system.posix_acl_default"));
+    std::string error;
+    ASSERT_TRUE(ReplaceFileContents(plain, "despu\xC3\xA9s", error)) << error;
+    EXPECT_EQ(AccessListOf(plain), "");
+    EXPECT_EQ(modeOf(plain), 0600u);
+    EXPECT_TRUE(closedTo(kExcludedUser, plain));
+    const std::string fresh = (dir.path / "nueva.html").string();
+    ASSERT_TRUE(ReplaceFileContents(fresh, "nueva", error)) << error;
+    EXPECT_NE(AccessListOf(fresh), "");
+    EXPECT_TRUE(openTo(kExcludedUser, fresh));
+}
+
+TEST(WriteProgramFile, ACopyCarriesItsPagesAccessListReadOnlyOrIsItsOwnersAlone)
+{
+    TClosedPages pages;
+    if (!pages.Kept)
+        GTEST_SKIP() << "the file system keeps no access lists";
+    const TempDir& dir = pages.Dir;
+    const std::string &denied = pages.Denied, &granted = pages.Granted;
+    const auto copyOf = [&](const std::string& page, const std::string& name) {
+        std::string copy = (dir.path / name).string(), error;
+        EXPECT_TRUE(WriteProgramFile(copy, "copia", error, CopyPermissionsOf(page))) << error;
+        EXPECT_EQ(copy, (dir.path / name).string());
+        return copy;
+    };
+    for (const char* name : {"tempHTML.htm", "tmpInforme.htm"}) {
+        const std::string ofDenied = copyOf(denied, name);
+        EXPECT_EQ(AccessListOf(ofDenied), kDenyingList);
+        EXPECT_EQ(modeOf(ofDenied), 0644u);
+        EXPECT_TRUE(closedTo(kExcludedUser, ofDenied));
+        // The one user the page lets write may read its copy, never write it.
+        const std::string ofGranted = copyOf(granted, name);
+        EXPECT_EQ(AccessListOf(ofGranted),
+                  AccessListBytes({{kAclUserObj, 6}, {kAclUser, 4, kGrantedUser}, {kAclGroupObj, 0}, {kAclMask, 4},
+                                   {kAclOther, 0}}));
+        EXPECT_EQ(modeOf(ofGranted), 0640u);
+        EXPECT_TRUE(openTo(kGrantedUser, ofGranted));
+        EXPECT_TRUE(closedTo(kExcludedUser, ofGranted));
+    }
+    // A folder's list for new files lets nobody into the copy of a page without one.
+    const std::string plain = dir.file("plain.html", "p");
+    chmod(plain.c_str(), 0640);
+    ASSERT_TRUE(SetAccessList(dir.path.string(),
+                              AccessListBytes({{kAclUserObj, 7}, {kAclUser, 7, kExcludedUser}, {kAclGroupObj, 5},
+                                               {kAclMask, 7}, {kAclOther, 5}}),
+                              "system.posix_acl_default"));
+    const std::string ofPlain = copyOf(plain, "tempHTML.htm");
+    EXPECT_EQ(AccessListOf(ofPlain), "");
+    EXPECT_TRUE(closedTo(kExcludedUser, ofPlain));
+    // A copy that cannot be of the page's group cannot carry its list: it is its owner's alone.
+    if (geteuid() != 0)
+        return;
+    giveToNobody(dir.path);
+    ASSERT_EQ(chown(denied.c_str(), kNobody, kPageGroup), 0);
+    const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        std::string copy = (dir.path / "tmpInforme.htm").string(), error;
+        if (!WriteProgramFile(copy, "informe", error, CopyPermissionsOf(denied)))
+            return "no copy: " + error;
+        if (modeOf(copy) != 0600 || !AccessListOf(copy).empty())
+            return "the copy is not its owner's alone";
+        return "";
+    });
+    EXPECT_EQ(run.Failure, "");
+}
+
+TEST(WriteProgramFile, ANewFileIsReadableByNoGroupWhenItIsMade)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users and watch files being made";
+    // The watcher is told of every file opened in the folder, a new one as it is made, and the
+    // maker waits until the watcher has looked.
+    const int watch = fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY | O_LARGEFILE);
+    if (watch < 0)
+        GTEST_SKIP() << "no file access notification here: " << std::strerror(errno);
+    const TScopeGuard closeWatch([watch] { close(watch); });
+    TempDir dir("watch");
+    chmod(dir.path.c_str(), 0755);
+    const std::filesystem::path site = dir.path / "sitio";
+    std::filesystem::create_directory(site);
+    const std::string page = dir.file("sitio/page.html", "texto de la p\xC3\xA1gina");
+    // The page is its group's to read: a group the maker is in, beside its own.
+    ASSERT_EQ(chown(site.c_str(), kColleague, kOwnGroup), 0);
+    ASSERT_EQ(chown(page.c_str(), kColleague, kPageGroup), 0);
+    chmod(page.c_str(), 0640);
+    ASSERT_EQ(fanotify_mark(watch, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD, AT_FDCWD, site.c_str()), 0);
+    int done[2];
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t maker = fork();
+    if (maker == 0) {
+        close(done[0]);
+        const gid_t groups[] = {kOwnGroup, kPageGroup};
+        if (setgroups(2, groups) != 0 || setgid(kOwnGroup) != 0 || setuid(kColleague) != 0)
+            _exit(2);
+        umask(022);
+        std::string copy = (site / "tempHTML.htm").string(), error;
+        TReplaceOutcome outcome;
+        const bool made = WriteProgramFile(copy, "copia", error, CopyPermissionsOf(page)) &&
+                          ReplaceFileContents(page, "nuevo", error, ChangeFileExt(page, ".~tml"), outcome);
+        _exit(made ? 0 : 1);
+    }
+    close(done[1]);
+    // Each file as it was opened: its name and whether a member of the maker's own group could read it.
+    std::vector<std::pair<std::string, bool>> seen;
+    for (bool makerRunning = true; makerRunning;) {
+        pollfd waits[] = {{watch, POLLIN, 0}, {done[0], POLLIN, 0}};
+        ASSERT_GT(poll(waits, 2, -1), 0);
+        if (waits[1].revents != 0)
+            makerRunning = false;
+        if ((waits[0].revents & POLLIN) == 0)
+            continue;
+        alignas(fanotify_event_metadata) char buffer[4096];
+        const ssize_t length = read(watch, buffer, sizeof buffer);
+        ASSERT_GT(length, 0);
+        auto* event = reinterpret_cast<fanotify_event_metadata*>(buffer);
+        for (ssize_t left = length; FAN_EVENT_OK(event, left); event = FAN_EVENT_NEXT(event, left)) {
+            if (event->fd < 0)
+                continue;
+            char name[PATH_MAX] = {};
+            const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(event->fd)).c_str(), name, sizeof name - 1);
+            // Looked at as a member of the maker's group who is in no other group of the files'.
+            setfsgid(kOwnGroup);
+            setfsuid(kExcludedUser);
+            const bool readable = faccessat(AT_FDCWD, name, R_OK, AT_EACCESS) == 0;
+            setfsuid(0);
+            setfsgid(0);
+            seen.emplace_back(std::string(name, n > 0 ? static_cast<size_t>(n) : 0), readable);
+            fanotify_response allow{event->fd, FAN_ALLOW};
+            ASSERT_EQ(write(watch, &allow, sizeof allow), static_cast<ssize_t>(sizeof allow));
+            close(event->fd);
+        }
+    }
+    close(done[0]);
+    int status = 0;
+    waitpid(maker, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // The copy, the page's new contents and its backup were each made in a file of their own.
+    const auto made = std::count_if(seen.begin(), seen.end(), [](const auto& file) {
+        return file.first.find("/.") != std::string::npos && file.first.back() == '~';
+    });
+    EXPECT_GE(made, 3);
+    for (const auto& [name, readable] : seen)
+        EXPECT_FALSE(readable) << name;
+    // Made, they are the page's group's to read, as the page is.
+    for (const std::string& name : {(site / "tempHTML.htm").string(), page, ChangeFileExt(page, ".~tml")}) {
+        struct stat st {};
+        ASSERT_EQ(stat(name.c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, kPageGroup) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
+    }
+}
+
+TEST(FileSystem, ALinkIsPlantedWhenAnotherUserMayWriteItsFolderAndOwnsItButNotTheFolder)
+{
+    TempDir dir("links");
+    const std::string target = dir.file("fuera.html", "privada");
+    std::filesystem::create_directory(dir.path / "comun");
+    const std::filesystem::path shared = dir.path / "comun";
+    chmod(shared.c_str(), 01777);
+    const std::string own = (shared / "mio.html").string();
+    std::filesystem::create_symlink(target, own);
+    // The user's own links, and anything that is no link, are followed wherever they stand.
+    EXPECT_FALSE(IsPlantedLink(own));
+    EXPECT_FALSE(IsPlantedLink(target));
+    EXPECT_FALSE(IsPlantedLink((shared / "nada.html").string()));
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a link to another user";
+    const uid_t other = 54340;
+    const auto plant = [&](const std::filesystem::path& link, const std::filesystem::path& to) {
+        std::filesystem::create_symlink(to, link);
+        EXPECT_EQ(lchown(link.c_str(), other, other), 0);
+        return link.string();
+    };
+    const std::string planted = plant(shared / "p3.html", target);
+    EXPECT_TRUE(IsPlantedLink(planted));
+    // Through the user's own link to it, or by a relative path.
+    const std::string chained = (shared / "cadena.html").string();
+    std::filesystem::create_symlink("p3.html", chained);
+    EXPECT_TRUE(IsPlantedLink(chained));
+    // Writable by the group only, the folder is shared still.
+    chmod(shared.c_str(), 0775);
+    EXPECT_TRUE(IsPlantedLink(planted));
+    // A folder nobody else may write: its links are its owner's choice, as is a link of the folder's
+    // owner in a shared one.
+    chmod(shared.c_str(), 0755);
+    EXPECT_FALSE(IsPlantedLink(planted));
+    chmod(shared.c_str(), 01777);
+    ASSERT_EQ(chown(shared.c_str(), other, other), 0);
+    EXPECT_FALSE(IsPlantedLink(planted));
 }
 
 TEST(PrivateRuntimeFolder, TakesTheRuntimeFolderOrMakesAClosedOneAndRefusesAnyOther)

@@ -266,3 +266,42 @@ TEST(ReplaceForm, APageTakesTheReplacementAsTheEditorsSaveWritesIt)
                                                     "<p>p\xC3\xA1gina</p>\n<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n",
                                                     "<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n"}));
 }
+
+TEST(ReplaceForm, ALinkAnotherUserPlantedInASharedFolderIsNotWrittenThroughAndTheRunNamesIt)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a link to another user";
+    TWindow w;
+    const std::filesystem::path shared = w.folder.path / "compartida";
+    std::filesystem::create_directory(shared);
+    chmod(w.folder.path.c_str(), 0755);
+    chmod(shared.c_str(), 01777);
+    const std::string outside = w.folder.file("fuera.html", "casa privada\n");
+    const std::string inside = w.folder.file("dentro.html", "casa propia\n");
+    chmod(outside.c_str(), 0600);
+    // Another user's link to the user's private page, the user's own link, and a page of the user's.
+    const std::string planted = (shared / "p3.html").string(), own = (shared / "p2.html").string();
+    std::filesystem::create_symlink(outside, planted);
+    std::filesystem::create_symlink(inside, own);
+    ASSERT_EQ(lchown(planted.c_str(), 54340, 54340), 0);
+    const std::string page = w.folder.file("compartida/p1.html", "casa\n");
+    TformReemplazar form(w.form);
+    for (const std::string& file : {planted, own, page})
+        form.AddFile(file);
+    form.edtFind->setText("casa");
+    form.edtReplace->setText("piso");
+    form.cbBackup->setChecked(true);
+    TBoxAnswers boxes;
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(outside), "casa privada\n");
+    EXPECT_FALSE(std::filesystem::exists(shared / "p3.~ht"));
+    EXPECT_TRUE(std::filesystem::is_symlink(planted));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Algunos archivos necesitan su atenci\xF3n:\n" + planted +
+                                  ": no se ha cambiado, es un enlace de otro usuario en una carpeta en la que otros "
+                                  "pueden escribir.");
+    // The others are replaced, the user's own link as ever written through.
+    EXPECT_EQ(ReadFileBytes(inside), "piso propia\n");
+    EXPECT_EQ(ReadFileBytes((shared / "p2.~ht").string()), "casa propia\n");
+    EXPECT_EQ(ReadFileBytes(page), "piso\n");
+}

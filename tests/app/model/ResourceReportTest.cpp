@@ -19,6 +19,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
+#include "support/AccessLists.h"
 #include "support/EnvironmentWhile.h"
 #include "support/RandomText.h"
 #include "support/TempDir.h"
@@ -149,7 +150,8 @@ TEST(ResourceReport, ReferencesAndThePageNamePutNoMarkupOfTheirOwn)
                             sizes({}), "http://w/");
     EXPECT_EQ(lines[0], "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
                        "<TITLE>Recursos: a&quot;&lt;b&gt;.htm</TITLE></HEAD><BODY>");
-    EXPECT_EQ(lines[2], "<big><a href=\"a&quot;&lt;b&gt;.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
+    // The address spells the quote as an address does.
+    EXPECT_EQ(lines[2], "<big><a href=\"a%22&lt;b&gt;.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
     EXPECT_EQ(lines[4], "<a href=\"q?a=1&amp;b=2\">q?a=1&amp;b=2</a><br>");
     EXPECT_EQ(lines[5], "<a href=\"&lt;script&gt;x.js&lt;/script&gt;\">&lt;script&gt;x.js&lt;/script&gt;</a><br>");
 }
@@ -218,6 +220,24 @@ TEST(ResourceReport, SavedBesideThePageOrInThePrivateFolderAndAFailureSaysWhy)
     }
     EXPECT_EQ(report, folder.path.string() + "/tmpInforme.htm");
     EXPECT_EQ(error, SysErrorMessage(EISDIR));
+}
+
+TEST(ResourceReport, TheReportOfAPageClosedToOneUserIsClosedToIt)
+{
+    TempDir folder("report");
+    chmod(folder.path.c_str(), 0755);
+    const std::string page = folder.file("p.htm", "<p>privado</p>");
+    chmod(page.c_str(), 0644);
+    constexpr uid_t kExcluded = 54321;
+    const std::string list = ListExcluding(kExcluded);
+    if (!SetAccessList(page, list))
+        GTEST_SKIP() << "the file system keeps no access lists";
+    std::string report, error;
+    ASSERT_TRUE(SaveResourceReport(page, TStringList(), "http://w/", report, error)) << error;
+    EXPECT_EQ(report, folder.path.string() + "/tmpInforme.htm");
+    EXPECT_EQ(AccessListOf(report), list);
+    EXPECT_EQ(ReadableAs(kExcluded, kExcluded, report).value_or(false), false);
+    EXPECT_EQ(ReadableAs(kExcluded + 1, kExcluded + 1, report).value_or(true), true);
 }
 
 TEST(ResourceReport, AFolderThatTakesNoReportLeavesThePrivateFolderToTakeIt)

@@ -20,6 +20,7 @@
 #include "components/StrHlder.h"
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
+#include "support/PageElements.h"
 #include "support/RealFileDialog.h"
 #include "support/MouseEvents.h"
 #include "support/DesktopOpener.h"
@@ -367,6 +368,38 @@ TEST(SidePanelTools, ExplorerListsPreviewsAndOffersTheFileCommands)
     dir.file("nuevo.png", "x");
     w.form.mDirActualizaClick();
     EXPECT_EQ(t.lbFileList->Count(), 4);
+}
+
+TEST(SidePanelTools, AFileWhoseNameIsMarkupGoesInFromTheExplorerAsOneElementNamedByIt)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    // The address is the file's name alone.
+    w.form.Config().InsertDirs = 1;
+    TempDir dir("markup-names");
+    const std::vector<std::string> names = {"<img src=x onerror=alert(3)>.html", "<script>.html", "a\"b.gif", "p&q.html"};
+    for (const std::string& name : names)
+        dir.file(name, "x");
+    t.DirTree->SetDirectory(dir.path.string());
+    settle();
+    ASSERT_EQ(t.lbFileList->Count(), static_cast<int>(names.size()));
+    for (const std::string& name : names) {
+        for (int i = 0; i < t.lbFileList->Count(); ++i)
+            if (t.lbFileList->Item(i).Caption == name)
+                t.lbFileList->SetSelected(i);
+        w.setText("");
+        w.panel.lbFileListDblClick(t.lbFileList);
+        const std::string code = w.memo.GetTextStr();
+        const std::string stem = name.substr(0, name.rfind('.'));
+        const TParsedCode parsed = ParsePageCode(code);
+        if (name.ends_with(".gif")) {
+            EXPECT_EQ(parsed.Elements, (std::vector<TPageElement>{{"img", name, ""}})) << code;
+            EXPECT_EQ(parsed.Text, "\xEF\xBF\xBC") << code;
+        } else {
+            EXPECT_EQ(parsed.Elements, (std::vector<TPageElement>{{"a", name, stem}})) << code;
+            EXPECT_EQ(parsed.Text, stem) << code;
+        }
+    }
 }
 
 TEST(SidePanelTools, TheExplorersOpenHandsAFileWithTheExecuteBitToTheDesktopAndNeverRunsIt)

@@ -67,6 +67,7 @@
 #include "support/MainWindowDocuments.h"
 #include "support/Bytes.h"
 #include "support/MouseEvents.h"
+#include "support/PageElements.h"
 #include "support/PdfWords.h"
 #include "support/RecordingPrintTarget.h"
 #include "support/ShellOpens.h"
@@ -1549,6 +1550,47 @@ TEST(MainWindowCommands, NamesThatReadOtherwiseInAnAddressLeadABrowserAndTheRepo
     for (size_t at = report.find(sized); at != std::string::npos; at = report.find(sized, at + 1))
         ++pictures;
     EXPECT_EQ(pictures, 2 * static_cast<size_t>(std::count_if(names.begin(), names.end(), picture))) << report;
+}
+
+TEST(MainWindowCommands, ADroppedFileWhoseNameIsMarkupGoesInAsOneElementNamedByIt)
+{
+    TempDir dir("markup-names");
+    TShownForm w;
+    openDropPage(w.form, dir);
+    // Names that would be a live tag, swallow the rest of the page, end an attribute or start a
+    // reference.
+    const std::vector<std::string> names = {"<img src=x onerror=alert(3)>.html", "<script>.html", "a\"b.gif", "p&q.html"};
+    for (const int caseMode : {4, 3}) {
+        w.form.Config().InsCaseMode = caseMode;
+        for (const std::string& name : names) {
+            const std::string file = dir.file(name, name.ends_with(".gif") ? TinyGif() : "<p>p</p>");
+            const std::string stem = name.substr(0, name.rfind('.'));
+            SetText(w.memo, "<BODY></BODY>");
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(QString::fromUtf8(file.c_str()))});
+            ASSERT_TRUE(dropOnto(w.memo, data, 6)) << name;
+            const std::string text = w.memo.StoredText();
+            ASSERT_TRUE(text.starts_with("<BODY>\r") && text.ends_with("</BODY>")) << text;
+            const std::string code = text.substr(7, text.size() - 7 - 7);
+            EXPECT_EQ(code, w.form.CodigoDeArchivo(file));
+            const TParsedCode parsed = ParsePageCode(code);
+            if (name.ends_with(".gif")) {
+                EXPECT_EQ(parsed.Elements, (std::vector<TPageElement>{{"img", name, ""}})) << code;
+                EXPECT_EQ(parsed.Text, "\xEF\xBF\xBC") << code;
+                EXPECT_EQ(BrowserAddressPath(AttributeValueIn(code, "alt")), stem) << code;
+            } else {
+                EXPECT_EQ(parsed.Elements, (std::vector<TPageElement>{{"a", name, stem}})) << code;
+                EXPECT_EQ(parsed.Text, stem) << code;
+            }
+        }
+    }
+    // As the code says it, exactly.
+    w.form.Config().InsCaseMode = 4;
+    EXPECT_EQ(w.form.CodigoDeArchivo((dir.path / "<script>.html").string()),
+              "<A HREF=\"<script>.html\">&lt;script&gt;</A>");
+    EXPECT_EQ(w.form.CodigoDeArchivo((dir.path / "p&q.html").string()), "<A HREF=\"p%26q.html\">p&amp;q</A>");
+    EXPECT_EQ(w.form.CodigoDeArchivo((dir.path / "a\"b.gif").string()),
+              "<IMG SRC=\"a%22b.gif\" ALT=\"a&quot;b\" WIDTH=\"40\" HEIGHT=\"20\">");
 }
 
 TEST(MainWindowCommands, ADroppedAddressGoesInOnlyWhenItNamesAFileOfThisMachine)

@@ -1,6 +1,7 @@
 // Tests of the main window's recent-files menu, the document strip's pop-up, the start-up documents and the preview file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -26,6 +27,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
+#include "support/AccessLists.h"
 #include "support/DrawnTexts.h"
 #include "support/EditorText.h"
 #include "support/EnvironmentWhile.h"
@@ -470,6 +472,34 @@ TEST(MainWindowRecent, ThePreviewFileFollowsTheBrowserMode)
     EXPECT_EQ(name, page);
     EXPECT_EQ(ReadFileBytes(page), "<b>\xF1</b>\r\n<p>caf\xE9</p>\r\n");
     EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+}
+
+TEST(MainWindowRecent, APageClosedToOneUserStaysClosedToItSavedBackedUpAndPreviewed)
+{
+    TWindow w;
+    TKestrimaConfig& config = w.form.Config();
+    config.MakeBackups = true;
+    config.BrowserMode = 1;
+    chmod(w.folder.path.c_str(), 0755);
+    const std::string page = w.folder.file("page.htm", "<p>n\xF3minas</p>\r\n");
+    chmod(page.c_str(), 0644);
+    constexpr uid_t kExcluded = 54321;
+    const std::string list = ListExcluding(kExcluded);
+    if (!SetAccessList(page, list))
+        GTEST_SKIP() << "the file system keeps no access lists";
+    w.form.AbreArchivo(page, false, ekHTML);
+    type(w.memo, "<b>privado</b>\r");
+    std::string preview;
+    ASSERT_TRUE(w.form.ArchivoPrevio(preview));
+    EXPECT_EQ(preview, w.folder.path.string() + "/tempHTML.htm");
+    w.form.mGuardarClick();
+    ASSERT_TRUE(w.form.CurrentFile()->Guardado);
+    const std::string backup = w.folder.path.string() + "/page.~tm";
+    EXPECT_EQ(ReadFileBytes(backup), "<p>n\xF3minas</p>\r\n");
+    for (const std::string& file : {page, backup, preview}) {
+        EXPECT_EQ(AccessListOf(file), list) << file;
+        EXPECT_EQ(ReadableAs(kExcluded, kExcluded, file).value_or(false), false) << file;
+    }
 }
 
 TEST(MainWindowRecent, AProjectNamedInUtf8AndItsRelativeFilesOpenAsWritten)
