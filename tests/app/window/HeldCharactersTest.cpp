@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <regex>
@@ -409,4 +410,144 @@ TEST(HeldCharacters, EveryRoadKeepsEachCharactersKindInUtf16Files)
 TEST(HeldCharacters, EveryRoadKeepsEachCharactersKindInWindows1252Files)
 {
     takeEveryRoad(2, 128, 10);
+}
+
+TEST(HeldCharacters, ATextToolOfTheWindowKeepsTheFilesCharacters)
+{
+    // Selección > Minúsculas over a line holding α, in a script, a text and a page.
+    TWindow w;
+    w.form.Config().InsSpecChar = false;
+    const std::pair<const char*, int> files[] = {{"s.js", ekJavaScript}, {"s.txt", ekText}, {"s.html", ekHTML}};
+    for (const auto& [name, kind] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = w.folder.file(name, "var s = \"UNO \xCE\xB1 DOS\";\n");
+        w.form.AbreArchivo(path, false, kind);
+        TSelectionRange line{0, 24};
+        w.memo.PerformSelection(SMM_SET, line);
+        w.form.proHerramientasTexto(4);
+        w.form.mGuardarClick();
+        EXPECT_EQ(ReadFileBytes(path), "var s = \"uno \xCE\xB1 dos\";\n");
+    }
+}
+
+TEST(HeldCharacters, AnUndoGivesBackTheCharacterAnEditCutInto)
+{
+    // "Letra α griega": an edit that cuts into the reference shown for α, undone; then letters typed
+    // at both ends and the page saved.
+    TCodeMemo memo;
+    TempDir folder("held");
+    const auto cut = [&](int at, const std::function<void()>& edit) {
+        const std::string path = folder.file("letra.txt", "Letra \xCE\xB1 griega\n");
+        TOpened opened(memo, path, nullptr);
+        TSelectionRange caret{at, at};
+        memo.PerformSelection(SMM_SET, caret);
+        edit();
+        memo.Undo();
+        opened.type(memo, 0, "X");
+        opened.type(memo, static_cast<int>(memo.StoredText().size()) - 1, "Y");
+        opened.save(memo, nullptr);
+        EXPECT_EQ(ReadFileBytes(path), "XLetra \xCE\xB1 griegaY\n");
+        TEditingFile::Detach(memo);
+    };
+    // Backspace after its ";", a key typed inside it, a paste inside it, a deletion ending inside it.
+    cut(12, [&] { PressKey(memo, VK_BACK); });
+    cut(9, [&] { typeCharacter(memo, "z"); });
+    cut(9, [&] {
+        QApplication::clipboard()->setText("pegado");
+        memo.PasteFromClipboard();
+    });
+    cut(3, [&] {
+        TSelectionRange across{3, 9};
+        memo.PerformSelection(SMM_SET, across);
+        memo.PerformText(EM_REPLACESEL, 1, "");
+    });
+}
+
+TEST(HeldCharacters, TheSaveTellsAReferenceTypedFromTheFilesCharacterWhateverTheyLookLike)
+{
+    TCodeMemo memo;
+    TempDir folder("held");
+    const auto edited = [&](const std::string& bytes, const std::function<void(TOpened&)>& edit) {
+        const std::string path = folder.file("p.txt", bytes);
+        TOpened opened(memo, path, nullptr);
+        edit(opened);
+        opened.save(memo, nullptr);
+        TEditingFile::Detach(memo);
+        return ReadFileBytes(path);
+    };
+    // A literal "&#945;", then the character: the first seven characters deleted leave the character.
+    EXPECT_EQ(edited("&#945; \xCE\xB1", [&](TOpened&) {
+                  TSelectionRange first{0, 7};
+                  memo.PerformSelection(SMM_SET, first);
+                  memo.PerformText(EM_REPLACESEL, 1, "");
+              }),
+              "\xCE\xB1");
+    // "&#945;" typed just before the character stays as typed.
+    EXPECT_EQ(edited("a \xCE\xB1 b", [&](TOpened& opened) { opened.type(memo, 2, "&#945;"); }), "a &#945;\xCE\xB1 b");
+    // Typed over the reference shown for the character, "&#945;" is typed text.
+    EXPECT_EQ(edited("a \xCE\xB1 b", [&](TOpened&) {
+                  TSelectionRange shown{2, 8};
+                  memo.PerformSelection(SMM_SET, shown);
+                  for (char c : std::string("&#945;"))
+                      typeCharacter(memo, std::string(1, c).c_str());
+              }),
+              "a &#945; b");
+    // A real α pasted over a literal "&#945;" is the character.
+    EXPECT_EQ(edited("a &#945; b", [&](TOpened&) {
+                  TSelectionRange literal{2, 8};
+                  memo.PerformSelection(SMM_SET, literal);
+                  QApplication::clipboard()->setText(QString::fromUtf8("\xCE\xB1"));
+                  memo.PasteFromClipboard();
+              }),
+              "a \xCE\xB1 b");
+}
+
+TEST(HeldCharacters, TheClipboardAndADragCarryTheTextAsMeant)
+{
+    // A text file holding α, with "&#945; y &#233;" typed after it.
+    TRoadsMemo memo;
+    TempDir folder("held");
+    const std::string path = folder.file("t.txt", "\xCE\xB1\n");
+    TOpened opened(memo, path, nullptr);
+    opened.type(memo, 6, "&#945; y &#233;");
+    TSelectionRange typed{6, 21};
+    memo.PerformSelection(SMM_SET, typed);
+    memo.CopyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("&#945; y &#233;"));
+    // The whole line copies as the character and the typed references.
+    TSelectionRange all{0, 21};
+    memo.PerformSelection(SMM_SET, all);
+    memo.CopyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("\xCE\xB1&#945; y &#233;"));
+    // Pasted at the end and dragged (a copy) to the start, each keeps its kind in the file.
+    TSelectionRange end{22, 22};
+    memo.PerformSelection(SMM_SET, end);
+    memo.PasteFromClipboard();
+    memo.PerformSelection(SMM_SET, typed);
+    memo.DropAt = 0;
+    memo.Keys = Qt::ControlModifier;
+    ASSERT_EQ(memo.DragSelection(Qt::CopyAction | Qt::MoveAction), Qt::CopyAction);
+    opened.save(memo, nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "&#945; y &#233;\xCE\xB1&#945; y &#233;\n\xCE\xB1&#945; y &#233;");
+    TEditingFile::Detach(memo);
+}
+
+TEST(HeldCharacters, ReplaceInFilesWritesACharacterTypedAsTheCharacterAndAReferenceTypedAsTyped)
+{
+    TWindow w;
+    // UTF-8 pages.
+    const std::string arrow = w.folder.file("flecha.html", "<p>\xC3\xA1 -> b</p>\n");
+    const std::string greek = w.folder.file("griego.html", "\xCE\xB1 y x\n");
+    TformReemplazar form(w.form);
+    form.AddFile(arrow);
+    form.AddFile(greek);
+    TBoxAnswers boxes;
+    form.edtFind->setText("->");
+    form.edtReplace->setText(QString::fromUtf8("\xE2\x86\x92"));
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(arrow), "<p>\xC3\xA1 \xE2\x86\x92 b</p>\n");
+    form.edtFind->setText("x");
+    form.edtReplace->setText("&#946;");
+    form.btnStartClick();
+    EXPECT_EQ(ReadFileBytes(greek), "\xCE\xB1 y &#946;\n");
 }
