@@ -7,24 +7,29 @@
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
-QString FromWin1252(std::string_view bytes)
+namespace {
+
+// Each byte as the character `character` gives for it (every one below U+10000).
+QString characterForByte(std::string_view bytes, char32_t (*character)(unsigned char))
 {
     QString result;
     result.resize(static_cast<qsizetype>(bytes.size()));
     QChar* out = result.data();
     for (size_t i = 0; i < bytes.size(); ++i)
-        out[i] = QChar(static_cast<char16_t>(Win1252ToUnicode(static_cast<unsigned char>(bytes[i]))));
+        out[i] = QChar(static_cast<char16_t>(character(static_cast<unsigned char>(bytes[i]))));
     return result;
+}
+
+} // namespace
+
+QString FromWin1252(std::string_view bytes)
+{
+    return characterForByte(bytes, Win1252ToUnicode);
 }
 
 QString FromShownText(std::string_view text)
 {
-    QString result;
-    result.resize(static_cast<qsizetype>(text.size()));
-    QChar* out = result.data();
-    for (size_t i = 0; i < text.size(); ++i)
-        out[i] = QChar(static_cast<char16_t>(ShownCharacter(static_cast<unsigned char>(text[i]))));
-    return result;
+    return characterForByte(text, ShownCharacter);
 }
 
 std::string ToWin1252(const QString& text)

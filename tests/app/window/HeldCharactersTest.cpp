@@ -201,6 +201,12 @@ void takeEveryRoad(int encoding, unsigned seed, int rounds)
             // What the clipboard and a drag carry of it: every kind, and a mark the selection cut
             // from its held character as the "&" it shows as.
             const std::string carried = shown(selected, true);
+            const auto pasteAt = [&](size_t at) {
+                TSelectionRange caret{static_cast<int>(at), static_cast<int>(at)};
+                memo.PerformSelection(SMM_SET, caret);
+                memo.PasteFromClipboard();
+                model.insert(at, carried);
+            };
             const int road = static_cast<int>(random() % 14);
             SCOPED_TRACE(testing::Message() << "round " << round << " step " << step << " road " << road << " at "
                                             << start << "-" << end << " in " << testing::PrintToString(before));
@@ -238,11 +244,7 @@ void takeEveryRoad(int encoding, unsigned seed, int rounds)
                 std::string meant = expectedBytes(selected, true);
                 std::replace(meant.begin(), meant.end(), '\r', '\n');
                 ASSERT_EQ(QApplication::clipboard()->text(), QString::fromUtf8(meant));
-                const int at = static_cast<int>(random() % (size + 1));
-                TSelectionRange caret{at, at};
-                memo.PerformSelection(SMM_SET, caret);
-                memo.PasteFromClipboard();
-                model.insert(at, carried);
+                pasteAt(random() % (size + 1));
                 break;
             }
             case 4: {
@@ -252,11 +254,7 @@ void takeEveryRoad(int encoding, unsigned seed, int rounds)
                 memo.CutToClipboard();
                 model.erase(start, end - start);
                 seen.insert(model);
-                const int at = static_cast<int>(random() % (model.size() + 1));
-                TSelectionRange caret{at, at};
-                memo.PerformSelection(SMM_SET, caret);
-                memo.PasteFromClipboard();
-                model.insert(at, carried);
+                pasteAt(random() % (model.size() + 1));
                 break;
             }
             case 5: {
