@@ -249,19 +249,24 @@ size_t heldCharacterAround(std::string_view text, size_t at)
 TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodigosISO* entities) const
 {
     const TCodigosISO* table = entities;
-    // What the bytes must reopen as: the text, with its held characters as the file's encoding
-    // holds them.
-    const std::string meant = ReadBackForm(text, Format);
     TWrite result;
+    // An untouched text, the usual case, is recognised without mapping offsets; they are worked out
+    // only for a changed one. The kept bytes are the file's, or were checked when written.
+    if (FHasBytes && text == keptText(nullptr)) {
+        result.Bytes = FBytes;
+        result.ReadsBack = true;
+        result.Typed = FTyped;
+        return result;
+    }
+    // What the bytes must reopen as: the text, with its held characters as the file's encoding
+    // holds them; most texts hold none, and are it.
+    std::string readBack;
+    std::string_view meant = text;
+    if (text.find(kHeldCharacterMark) != std::string_view::npos) {
+        readBack = ReadBackForm(text, Format);
+        meant = readBack;
+    }
     if (FHasBytes) {
-        // An untouched text, the usual case, is recognised without mapping offsets; they are worked
-        // out only for a changed one. The kept bytes are the file's, or were checked when written.
-        if (text == keptText(nullptr)) {
-            result.Bytes = FBytes;
-            result.ReadsBack = true;
-            result.Typed = FTyped;
-            return result;
-        }
         if (FBytes.size() <= kMaxMappedSize) {
             std::vector<uint32_t> offsets;
             const std::string read = keptText(&offsets);
