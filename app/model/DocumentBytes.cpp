@@ -76,7 +76,7 @@ TDecodeResult TDocumentBytes::decode(std::string_view bytes, const TCodigosISO* 
     std::string decoded;
     const TDecodeResult result = DecodeDocument(bytes, decoded, format, nullptr, references);
     if (controls)
-        *controls = FileHoldsControlCharacters(bytes, decoded, format);
+        *controls = FileHoldsControlCharacters(bytes, format);
     text = StoredForm(entities->DecodeText(decoded));
     return result;
 }
@@ -153,6 +153,10 @@ std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentF
         for (size_t at = out.find(kHeldCharacterMark); at != std::string::npos; at = out.find(kHeldCharacterMark, at + 1))
             if (!ReadHeldCharacter(out, at, cp))
                 out[at] = '&';
+        // A U+FEFF that begins a UTF-8 file without a byte-order mark would read as the mark: it is
+        // written as its reference.
+        if (format.Utf8 && !format.ByteOrderMark && ReadHeldCharacter(out, 0, cp) && cp == 0xFEFF)
+            out[0] = '&';
         return out;
     }
     return HeldCharactersAsReferences(text);

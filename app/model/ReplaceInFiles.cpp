@@ -75,7 +75,7 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     std::vector<uint32_t> offsets;
     // Plain ASCII reads as its bytes, and only then is it taken for UTF-8 to write.
     const bool ascii = DecodeDocument(bytes, text, format, &offsets) == TDecodeResult::Bytes && format.Utf8;
-    if (FileHoldsControlCharacters(bytes, text, format))
+    if (FileHoldsControlCharacters(bytes, format))
         return false;
     // Lines are searched one by one, so a text that spans a line break is never found; an empty one
     // would match everywhere.

@@ -153,10 +153,14 @@ bool HoldsControlCharacters(std::string_view bytes)
     });
 }
 
-bool FileHoldsControlCharacters(std::string_view bytes, std::string_view text, const TDocumentFormat& format)
+bool FileHoldsControlCharacters(std::string_view bytes, const TDocumentFormat& format)
 {
-    return format.Utf16 == TUtf16::None ? HoldsControlCharacters(bytes)
-                                        : HoldsControlCharacters(HeldCharactersAsReferences(text));
+    if (format.Utf16 == TUtf16::None)
+        return HoldsControlCharacters(bytes);
+    std::string utf8;
+    std::vector<uint32_t> offsets;
+    utf16ToUtf8(bytes, format.Utf16 == TUtf16::BigEndian, utf8, offsets);
+    return HoldsControlCharacters(utf8);
 }
 
 namespace {

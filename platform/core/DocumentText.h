@@ -51,11 +51,10 @@ TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocum
 // True when the bytes hold a character below 32 other than TAB, LF and CR (NUL, form feed, ESC...):
 // the editor shows each as ".", so an edit across one would lose it.
 bool HoldsControlCharacters(std::string_view bytes);
-// HoldsControlCharacters of a file's bytes read (DecodeDocument) as `text` in `format`: of the bytes
-// themselves, whose control characters a UTF-8 or Windows-1252 file holds as they are (its text has
-// none of a 0x1F, which reads as "."), and of a UTF-16 file's text, the marks of its held characters
-// none.
-bool FileHoldsControlCharacters(std::string_view bytes, std::string_view text, const TDocumentFormat& format);
+// HoldsControlCharacters of the characters of a file's bytes read in `format`: the bytes themselves in a
+// UTF-8 or Windows-1252 file, whose control characters are their own bytes, those of a UTF-16 file's
+// characters (its text cannot tell: a 0x1F reads as ".", and the marks of held characters are none).
+bool FileHoldsControlCharacters(std::string_view bytes, const TDocumentFormat& format);
 // UTF-8 as UTF-16 in the given byte order, after its byte-order mark when `mark` (a malformed byte
 // stands for the character of its value).
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);

@@ -27,7 +27,7 @@ TSteps readStepByStep(const std::string& bytes, const TCodigosISO* entities)
     TSteps steps;
     std::string decoded;
     steps.result = DecodeDocument(bytes, decoded, steps.format, nullptr, &steps.references);
-    steps.controls = FileHoldsControlCharacters(bytes, decoded, steps.format);
+    steps.controls = FileHoldsControlCharacters(bytes, steps.format);
     if (entities)
         decoded = entities->DecodeText(decoded);
     steps.text = TDocumentBytes::StoredForm(decoded);
