@@ -17,6 +17,11 @@ struct TDocumentFormat {
     bool ByteOrderMark = false;
     // The file is UTF-16 in this byte order, with its byte-order mark (Utf8 is then false).
     enum class TUtf16 { None, LittleEndian, BigEndian } Utf16 = TUtf16::None;
+    // The file is written in ASCII alone (Utf8 is then false): each character beyond it, of
+    // Windows-1252 or held, as its numeric reference "&#N;", which reads as the character in a page
+    // whatever character set the reader takes it to be in. Only writing chooses it: such a file reads
+    // back as plain ASCII, the references as typed.
+    bool Ascii = false;
     // The file's line break: the kind most of its breaks are (the first of equal counts); CR LF for a
     // file without any.
     std::string LineBreak = "\r\n";
@@ -61,5 +66,6 @@ bool FileHoldsControlCharacters(std::string_view bytes, std::string_view text, c
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);
 // The editor's text (line breaks CR, LF or CR LF) as the file's bytes in `format`; each line break
 // becomes the format's one, and each held character the character in a UTF-8 or UTF-16 file, its
-// reference "&#N;" in a Windows-1252 one. A reference typed as such stays as typed.
+// reference "&#N;" in a Windows-1252 one. A reference typed as such stays as typed. In the ASCII
+// format every character beyond ASCII is written as its reference.
 std::string EncodeDocument(std::string_view text, const TDocumentFormat& format);
