@@ -20,7 +20,8 @@ class TDocumentBytes {
 public:
     // Reads a document's bytes: `text` is the editor's form of it (each line break one CR), with
     // codes to characters through `entities` when given (an HTML document). A model for a new
-    // document is read with `model`: its bytes are not kept, and the document is written as UTF-8.
+    // document is read with `model`: its bytes are not kept, and the document is written as a new
+    // one is (FormatByText).
     TDecodeResult Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model = false);
     // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
     // characters to codes through `entities` when given, in the format FormatFor gives. A held

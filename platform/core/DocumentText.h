@@ -11,7 +11,8 @@
 // How a document's file was written, so that saving writes it the same way.
 struct TDocumentFormat {
     // The file is UTF-8 (every character converted to one Windows-1252 byte when read). A new
-    // document is written in UTF-8, the encoding of this platform's files.
+    // document is written in UTF-8, the encoding of this platform's files, unless it is a page that
+    // declares another character set.
     bool Utf8 = true;
     // The UTF-8 file began with a byte-order mark (a UTF-16 file always does).
     bool ByteOrderMark = false;
@@ -30,7 +31,7 @@ struct TDocumentFormat {
 
 enum class TDecodeResult {
     // The text is the file's bytes as they are: Windows-1252, or nothing beyond ASCII (which is
-    // written as UTF-8 once it holds more).
+    // written as UTF-8 once it holds more, or as the character set a page declares).
     Bytes,
     // The file was UTF-8 (or UTF-16 with its byte-order mark): the text is converted, each character
     // Windows-1252 lacks held (HeldCharacter).
