@@ -146,13 +146,13 @@ const TCodigosISO* TEditingFile::entitiesFor(const TCodigosISO* entities) const
 
 std::string TEditingFile::FileBytes(const std::string& text, const TCodigosISO* entities) const
 {
-    return Bytes.Write(text, entitiesFor(entities));
+    return Bytes.Write(text, entitiesFor(entities), Tipo == ekHTML);
 }
 
 TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodigosISO* entities)
 {
     const TCodigosISO* table = entitiesFor(entities);
-    TDocumentBytes::TSaveBytes save = Bytes.SaveBytes(Texto, table);
+    TDocumentBytes::TSaveBytes save = Bytes.SaveBytes(Texto, table, Tipo == ekHTML);
     if (!save.ReadsBack) {
         // Written so, the file would reopen as another text: the user decides, and No writes nothing.
         const std::string question = FmtLoadStr(save.Utf8Instead ? kSaveAsUtf8 : kSaveReadsOtherwise,

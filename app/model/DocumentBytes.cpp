@@ -4,8 +4,14 @@
 #include <algorithm>
 
 #include "app/model/CodigosISO.h"
+#include "app/model/PageCharset.h"
 
 namespace {
+
+bool beyondAscii(std::string_view bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+}
 
 // Past this many bytes the offsets of every character would cost more memory than the document:
 // such a file is still written back as read when untouched, and whole when changed.
@@ -126,6 +132,7 @@ void TDocumentBytes::Written(std::string bytes, const TCodigosISO* entities)
 {
     FHasBytes = true;
     FBytes = std::move(bytes);
+    FAsciiBytes = !beyondAscii(FBytes);
     FTyped = {};
     FEntities = entities ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
 }
@@ -136,13 +143,97 @@ void TDocumentBytes::Written(TSaveBytes save, const TCodigosISO* entities)
     FTyped = std::move(save.Typed);
 }
 
-std::string TDocumentBytes::encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
+std::string TDocumentBytes::Encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format)
 {
     return EncodeDocument(entities ? entities->EncodeText(text) : std::string(text), format);
 }
 
-std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentFormat& format)
+bool TDocumentBytes::EncodingOpen() const
 {
+    return !FHasBytes || (FAsciiBytes && !Format.ByteOrderMark && Format.Utf16 == TDocumentFormat::TUtf16::None);
+}
+
+TDocumentFormat TDocumentBytes::FormatByText(std::string_view text, const TCodigosISO* entities, bool page,
+                                             TDocumentFormat format)
+{
+    // What reopening such bytes gives: no mark, UTF-8 once they hold more than ASCII.
+    format.Utf8 = true;
+    format.Ascii = false;
+    format.ByteOrderMark = false;
+    format.Utf16 = TDocumentFormat::TUtf16::None;
+    if (!page)
+        return format;
+    const auto ascii = [&] {
+        format.Utf8 = false;
+        format.Ascii = true;
+        return format;
+    };
+    switch (DeclaredCharset(text)) {
+    case TDeclaredCharset::Utf8:
+        return format;
+    case TDeclaredCharset::None:
+        return entities ? ascii() : format;
+    case TDeclaredCharset::Other:
+        return ascii();
+    case TDeclaredCharset::Windows1252:
+        break;
+    }
+    format.Utf8 = false;
+    // Bytes beyond ASCII that happen to be valid UTF-8 would reopen, and be sniffed, as UTF-8: the
+    // references say the same in any set. Held characters and line breaks are ASCII in this format,
+    // so the text's codes alone decide.
+    if (beyondAscii(text)) {
+        const std::string coded = entities ? entities->EncodeText(text) : std::string(text);
+        if (beyondAscii(coded) && IsValidUtf8(coded))
+            return ascii();
+    }
+    return format;
+}
+
+TDocumentFormat TDocumentBytes::FormatFor(std::string_view text, const TCodigosISO* entities, bool page) const
+{
+    return EncodingOpen() ? FormatByText(text, entities, page, Format) : Format;
+}
+
+std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentFormat& format,
+                                         const TCodigosISO* entities)
+{
+    if (format.Ascii && !format.Utf8 && format.Utf16 == TDocumentFormat::TUtf16::None) {
+        // Every character beyond ASCII is written as its reference, and reads back as one typed;
+        // those the table writes as its codes first read back as themselves.
+        std::vector<bool> coded;
+        if (entities && beyondAscii(text)) {
+            std::vector<uint32_t> sources;
+            const std::string encoded = entities->EncodeText(text, &sources);
+            std::vector<uint8_t> copies(text.size() + 1, 0), outputs(text.size() + 1, 0);
+            for (size_t k = 0; k < encoded.size(); ++k) {
+                const uint32_t from = sources[k];
+                outputs[from] = static_cast<uint8_t>(std::min(outputs[from] + 1, 2));
+                if (encoded[k] == text[from])
+                    copies[from] = 1;
+            }
+            coded.resize(text.size());
+            for (size_t i = 0; i < text.size(); ++i)
+                coded[i] = !(outputs[i] == 1 && copies[i]);
+        }
+        std::string out;
+        out.reserve(text.size());
+        char32_t cp;
+        for (size_t at = 0; at < text.size(); ++at) {
+            const auto byte = static_cast<unsigned char>(text[at]);
+            if (const size_t held = byte == kHeldCharacterMarkByte ? ReadHeldCharacter(text, at, cp) : 0) {
+                out += CharacterReference(cp);
+                at += held - 1;
+            } else if (byte == kHeldCharacterMarkByte) {
+                out += '&';
+            } else if (byte >= 0x80 && !(at < coded.size() && coded[at])) {
+                out += CharacterReference(Win1252ToUnicode(byte));
+            } else {
+                out += static_cast<char>(byte);
+            }
+        }
+        return out;
+    }
     if (text.find(kHeldCharacterMark) == std::string_view::npos)
         return std::string(text);
     // A file of a Unicode encoding holds the characters; a Windows-1252 one their references, which
@@ -250,10 +341,12 @@ size_t heldCharacterAround(std::string_view text, size_t at)
 
 } // namespace
 
-TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodigosISO* entities) const
+TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodigosISO* entities, bool page) const
 {
     const TCodigosISO* table = entities;
     TWrite result;
+    result.Format = FormatFor(text, entities, page);
+    const TDocumentFormat& chosen = result.Format;
     // An untouched text, the usual case, is recognised without mapping offsets; they are worked out
     // only for a changed one. The kept bytes are the file's, or were checked when written.
     if (FHasBytes && text == keptText(nullptr)) {
@@ -263,13 +356,8 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
         return result;
     }
     // What the bytes must reopen as: the text, with its held characters as the file's encoding
-    // holds them; most texts hold none, and are it.
-    std::string readBack;
-    std::string_view meant = text;
-    if (text.find(kHeldCharacterMark) != std::string_view::npos) {
-        readBack = ReadBackForm(text, Format);
-        meant = readBack;
-    }
+    // holds them.
+    const std::string meant = ReadBackForm(text, chosen, table);
     if (FHasBytes) {
         if (FBytes.size() <= kMaxMappedSize) {
             std::vector<uint32_t> offsets;
@@ -306,12 +394,12 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
             // break of two, a code can span the seam): only bytes that give the text back are
             // written so. Another kind of line break for the new text often avoids the join.
             for (const char* lineBreak : {"", "\r\n", "\n", "\r"}) {
-                TDocumentFormat format = Format;
+                TDocumentFormat format = chosen;
                 format.ByteOrderMark = false;
                 if (*lineBreak)
                     format.LineBreak = lineBreak;
                 std::string bytes(before);
-                bytes += encode(changed, table, format);
+                bytes += Encode(changed, table, format);
                 bytes += after;
                 if (reopensAs(bytes, meant, table, &result.Typed)) {
                     result.Bytes = std::move(bytes);
@@ -321,32 +409,33 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
             }
         }
     }
-    result.Bytes = encode(text, table, Format);
+    result.Bytes = Encode(text, table, chosen);
     result.ReadsBack = reopensAs(result.Bytes, meant, table, &result.Typed);
     return result;
 }
 
-std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities) const
+std::string TDocumentBytes::Write(std::string_view text, const TCodigosISO* entities, bool page) const
 {
-    return write(text, entities).Bytes;
+    return write(text, entities, page).Bytes;
 }
 
-TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, const TCodigosISO* entities) const
+TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, const TCodigosISO* entities, bool page) const
 {
-    TWrite written = write(text, entities);
+    TWrite written = write(text, entities, page);
     TSaveBytes save;
     save.Bytes = std::move(written.Bytes);
-    save.Format = Format;
+    save.Format = written.Format;
     save.Typed = std::move(written.Typed);
     if (written.ReadsBack)
         return save;
     save.ReadsBack = false;
-    if (Format.Utf8 || Format.Utf16 != TDocumentFormat::TUtf16::None)
+    if (save.Format.Utf8 || save.Format.Utf16 != TDocumentFormat::TUtf16::None || (page && EncodingOpen()))
         return save;
-    TDocumentFormat utf8 = Format;
+    TDocumentFormat utf8 = save.Format;
     utf8.Utf8 = true;
+    utf8.Ascii = false;
     utf8.ByteOrderMark = false;
-    std::string bytes = encode(text, entities, utf8);
+    std::string bytes = Encode(text, entities, utf8);
     TSaveBytes::TTyped typed;
     if (reopensAs(bytes, ReadBackForm(text, utf8), entities, &typed)) {
         save.Bytes = std::move(bytes);

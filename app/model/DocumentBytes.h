@@ -20,20 +20,41 @@ class TDocumentBytes {
 public:
     // Reads a document's bytes: `text` is the editor's form of it (each line break one CR), with
     // codes to characters through `entities` when given (an HTML document). A model for a new
-    // document is read with `model`: its bytes are not kept, and the document is written as UTF-8.
+    // document is read with `model`: its bytes are not kept, and the document is written as a new
+    // one is (FormatByText).
     TDecodeResult Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model = false);
     // The bytes for the editor's `text`: the kept bytes where the text is as read, the rest with
-    // characters to codes through `entities` when given, in the format read. A held character
-    // (read from the file, or typed as the character) is written as the character, or as its
-    // reference where the encoding lacks it; a reference typed as such stays as typed.
-    std::string Write(std::string_view text, const TCodigosISO* entities) const;
+    // characters to codes through `entities` when given, in the format FormatFor gives. A held
+    // character (read from the file, or typed as the character) is written as the character, or as
+    // its reference where the encoding lacks it; a reference typed as such stays as typed. `page`
+    // for an HTML page, whose text may declare the character set it is written in.
+    std::string Write(std::string_view text, const TCodigosISO* entities, bool page = false) const;
+    // The format `text` is written in: the one read or last written, unless the document's bytes
+    // leave the encoding open (EncodingOpen); then the one FormatByText chooses.
+    TDocumentFormat FormatFor(std::string_view text, const TCodigosISO* entities, bool page) const;
+    // Nothing in the bytes fixes the encoding: a new document (or one made from a model), or a file
+    // whose bytes are plain ASCII without a byte-order mark, which read the same in any encoding a
+    // page may be in.
+    bool EncodingOpen() const;
+    // The format of a document whose encoding is open (EncodingOpen), from `format` (its line
+    // break): for a page, the character set its text declares (DeclaredCharset): Windows-1252, or
+    // ASCII where those bytes would read as UTF-8 (which the file would then be taken for); UTF-8;
+    // ASCII for another set, and for none while the character conversion is on (`entities`), so
+    // that a reader who takes the page for any set reads its references right. Otherwise UTF-8, the
+    // encoding of this platform's files. Every command that writes a page (the save, replace in
+    // files) takes the format from here.
+    static TDocumentFormat FormatByText(std::string_view text, const TCodigosISO* entities, bool page,
+                                        TDocumentFormat format);
+    // `text` as bytes in `format`, its characters to codes through `entities` when given.
+    static std::string Encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
     // What a save writes: Write's bytes when they reopen (read with the same table) to the text, its
     // typed codes read as characters. When no way of writing the file's encoding gives the text back (a Windows-1252 file whose
     // bytes beyond ASCII, once the rest became codes, are valid UTF-8 and reopen as it), ReadsBack
     // is false and the save must ask before writing: Bytes are then the text in UTF-8 with Format
     // the format they are written in when those reopen to it (Utf8Instead), else Write's bytes.
     // The check looks at the stretch where the reopened text differs from the text, whole lines of
-    // it, so that a code typed in a large page costs a save no more than another edit.
+    // it, so that a code typed in a large page costs a save no more than another edit. A format
+    // chosen by FormatByText is never traded for UTF-8: its page declares what it is read as.
     struct TSaveBytes {
         std::string Bytes;
         TDocumentFormat Format;
@@ -47,7 +68,7 @@ public:
             size_t ReadLength = 0; // how many characters the reopening has instead
         } Typed;
     };
-    TSaveBytes SaveBytes(std::string_view text, const TCodigosISO* entities) const;
+    TSaveBytes SaveBytes(std::string_view text, const TCodigosISO* entities, bool page = false) const;
     // After `bytes` (made by Write from the same table, reading back as the text) reached the file:
     // they are the ones kept.
     void Written(std::string bytes, const TCodigosISO* entities);
@@ -57,8 +78,10 @@ public:
     const std::string* KeptBytes() const { return FHasBytes ? &FBytes : nullptr; }
 
     // What `text` reads as once written in `format`: in a Windows-1252 file each held character
-    // becomes the reference typed so; a mark that begins none is "&".
-    static std::string ReadBackForm(std::string_view text, const TDocumentFormat& format);
+    // becomes the reference typed so, in an ASCII one every character beyond ASCII but those that
+    // `entities` (when given) writes as its codes; a mark that begins none is "&".
+    static std::string ReadBackForm(std::string_view text, const TDocumentFormat& format,
+                                    const TCodigosISO* entities = nullptr);
     // The editor's form of a text: each line break one CR, other control characters but TAB "."
     // (the last character excepted), as the line store keeps it. With `offsets`, each character
     // gets the offset in `text` it came from, and one more entry, the length of `text`.
@@ -82,15 +105,14 @@ private:
     // the last save wrote them; with `offsets` as for textOf, every character of those codes at the
     // offset of their bytes' start, so that a changed stretch takes them whole.
     std::string keptText(std::vector<uint32_t>* offsets) const;
-    // `text` as bytes in `format`.
-    static std::string encode(std::string_view text, const TCodigosISO* entities, const TDocumentFormat& format);
     // What Write gives, and whether the bytes are known to reopen as the text means.
     struct TWrite {
         std::string Bytes;
+        TDocumentFormat Format;
         bool ReadsBack = false;
         TSaveBytes::TTyped Typed;
     };
-    TWrite write(std::string_view text, const TCodigosISO* entities) const;
+    TWrite write(std::string_view text, const TCodigosISO* entities, bool page) const;
     // True when `bytes` reopen (read with `entities`) as the characters `text` means: the editor's
     // text with its codes read as a reopening reads them, so that a code the author typed ("&nbsp;")
     // is the character the file will show, and no other text. `typed` gets where they differ.
@@ -99,6 +121,8 @@ private:
 
     bool FHasBytes = false;
     std::string FBytes;
+    // The kept bytes are all below 0x80.
+    bool FAsciiBytes = false;
     // Where the kept bytes reopen as other characters than the text they were written from.
     TSaveBytes::TTyped FTyped;
     // The table the kept bytes were read with: the same bytes must give the same text again.

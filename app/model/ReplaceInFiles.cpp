@@ -19,29 +19,13 @@ constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
 
 // The replacement as the file's bytes: in the file's encoding, without a byte-order mark of its own,
-// each held character written as itself where the encoding has it, as its reference elsewhere. A page
-// gets what the editor's save writes for the same text, through its public routine; a plain ASCII
-// page is read as its bytes, so it takes the replacement as a Windows-1252 page, unless that would
-// make the whole file read as UTF-8 (and the replacement as other characters): then it takes UTF-8.
-std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat format, bool ascii)
+// each held character written as itself where the encoding has it, as its reference elsewhere, and in
+// a page its characters as codes through the conversion's table. `format` is the file's, or the one
+// the editor's save chooses for the replaced text when the file's bytes leave the encoding open.
+std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat format)
 {
     format.ByteOrderMark = false;
-    const std::string& text = request.Replacement;
-    if (!request.Page)
-        return EncodeDocument(text, format);
-    TDocumentBytes page;
-    page.Format = format;
-    const TCodigosISO* entities = request.Entities;
-    if (ascii) {
-        page.Format.Utf8 = false;
-        std::string bytes = page.Write(text, entities);
-        // Between ASCII, the replacement's bytes alone decide whether the file is UTF-8.
-        const bool beyondAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-        if (!beyondAscii || !IsValidUtf8(bytes))
-            return bytes;
-        page.Format.Utf8 = true;
-    }
-    return page.Write(text, entities);
+    return TDocumentBytes::Encode(request.Replacement, request.Page ? request.Entities : nullptr, format);
 }
 
 } // namespace
@@ -73,8 +57,8 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     std::string text;
     TDocumentFormat format;
     std::vector<uint32_t> offsets;
-    // Plain ASCII reads as its bytes, and only then is it taken for UTF-8 to write.
-    const bool ascii = DecodeDocument(bytes, text, format, &offsets) == TDecodeResult::Bytes && format.Utf8;
+    // Plain ASCII reads as its bytes and leaves the encoding open, as it does to the editor's save.
+    const bool open = DecodeDocument(bytes, text, format, &offsets) == TDecodeResult::Bytes && format.Utf8;
     if (FileHoldsControlCharacters(bytes, format))
         return false;
     // Lines are searched one by one, so a text that spans a line break is never found; an empty one
@@ -85,28 +69,44 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     const TTextFinder finder(text, find, false, request.WholeWord, IsReplaceWordChar);
     // Every character of a reference carries the offset of its one character in the bytes.
     const auto cutsCharacter = [&](size_t at) { return at > 0 && at < text.size() && offsets[at] == offsets[at - 1]; };
-    std::string replacement;
-    std::string result;
-    size_t copied = 0;
+    std::vector<size_t> matches;
     for (int at = finder.Forward(0); at >= 0;) {
         const size_t start = static_cast<size_t>(at), end = start + find.size();
         if (cutsCharacter(start) || cutsCharacter(end)) {
             at = finder.Forward(at + 1);
             continue;
         }
-        if (count++ == 0) {
-            replacement = encodedReplacement(request, format, ascii);
-            result.reserve(bytes.size() + bytes.size() / 8);
-        }
-        result.append(bytes.substr(copied, offsets[start] - copied));
-        result += replacement;
-        copied = offsets[end];
+        matches.push_back(start);
         at = finder.Forward(static_cast<int>(end));
     }
-    if (count > 0) {
-        result.append(bytes.substr(copied));
-        out = std::move(result);
+    count = static_cast<int>(matches.size());
+    if (matches.empty())
+        return true;
+    if (open) {
+        // The format the save would choose for the text as it will be (a replacement may change the
+        // declaration itself).
+        std::string replaced;
+        replaced.reserve(text.size() + matches.size() * request.Replacement.size());
+        size_t from = 0;
+        for (const size_t start : matches) {
+            replaced.append(text, from, start - from);
+            replaced += request.Replacement;
+            from = start + find.size();
+        }
+        replaced.append(text, from);
+        format = TDocumentBytes::FormatByText(replaced, request.Page ? request.Entities : nullptr, request.Page, format);
     }
+    const std::string replacement = encodedReplacement(request, format);
+    std::string result;
+    result.reserve(bytes.size() + bytes.size() / 8);
+    size_t copied = 0;
+    for (const size_t start : matches) {
+        result.append(bytes.substr(copied, offsets[start] - copied));
+        result += replacement;
+        copied = offsets[start + find.size()];
+    }
+    result.append(bytes.substr(copied));
+    out = std::move(result);
     return true;
 }
 

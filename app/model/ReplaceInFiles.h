@@ -19,8 +19,9 @@ struct TReplaceRequest {
     // A changed file's old contents are kept under ReplaceBackupName first.
     bool Backup = false;
     // The file is an HTML page to the editor: the replacement goes in as the editor's save writes the
-    // same text there, its characters as codes through `Entities` (the character conversion, when on)
-    // and a page of plain ASCII written as a Windows-1252 page is.
+    // same text there, its characters as codes through `Entities` (the character conversion, when on),
+    // and a page of plain ASCII in the character set its replaced text declares
+    // (TDocumentBytes::FormatByText).
     bool Page = false;
     const TCodigosISO* Entities = nullptr;
 };

@@ -433,6 +433,8 @@ std::string encodeDocument(std::string_view text, const TDocumentFormat& format,
             i += held - 1;
         } else if (format.Utf8) {
             AppendUtf8(out, ShownCharacter(static_cast<unsigned char>(c)));
+        } else if (format.Ascii && (c & 0x80)) {
+            out += CharacterReference(Win1252ToUnicode(static_cast<unsigned char>(c)));
         } else {
             // A mark that begins no held character is shown as "&", and written so.
             out += c == kHeldCharacterMark ? '&' : c;

@@ -11,12 +11,18 @@
 // How a document's file was written, so that saving writes it the same way.
 struct TDocumentFormat {
     // The file is UTF-8 (every character converted to one Windows-1252 byte when read). A new
-    // document is written in UTF-8, the encoding of this platform's files.
+    // document is written in UTF-8, the encoding of this platform's files, unless it is a page that
+    // declares another character set.
     bool Utf8 = true;
     // The UTF-8 file began with a byte-order mark (a UTF-16 file always does).
     bool ByteOrderMark = false;
     // The file is UTF-16 in this byte order, with its byte-order mark (Utf8 is then false).
     enum class TUtf16 { None, LittleEndian, BigEndian } Utf16 = TUtf16::None;
+    // The file is written in ASCII alone (Utf8 is then false): each character beyond it, of
+    // Windows-1252 or held, as its numeric reference "&#N;", which reads as the character in a page
+    // whatever character set the reader takes it to be in. Only writing chooses it: such a file reads
+    // back as plain ASCII, the references as typed.
+    bool Ascii = false;
     // The file's line break: the kind most of its breaks are (the first of equal counts); CR LF for a
     // file without any.
     std::string LineBreak = "\r\n";
@@ -25,7 +31,7 @@ struct TDocumentFormat {
 
 enum class TDecodeResult {
     // The text is the file's bytes as they are: Windows-1252, or nothing beyond ASCII (which is
-    // written as UTF-8 once it holds more).
+    // written as UTF-8 once it holds more, or as the character set a page declares).
     Bytes,
     // The file was UTF-8 (or UTF-16 with its byte-order mark): the text is converted, each character
     // Windows-1252 lacks held (HeldCharacter).
@@ -60,5 +66,6 @@ bool FileHoldsControlCharacters(std::string_view bytes, const TDocumentFormat& f
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);
 // The editor's text (line breaks CR, LF or CR LF) as the file's bytes in `format`; each line break
 // becomes the format's one, and each held character the character in a UTF-8 or UTF-16 file, its
-// reference "&#N;" in a Windows-1252 one. A reference typed as such stays as typed.
+// reference "&#N;" in a Windows-1252 one. A reference typed as such stays as typed. In the ASCII
+// format every character beyond ASCII is written as its reference.
 std::string EncodeDocument(std::string_view text, const TDocumentFormat& format);

@@ -78,6 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     check(document.Write(text, table) == bytes);
+    // As a page too, whatever character set its text declares.
+    check(document.Write(text, table, true) == bytes);
     const std::string typed = document.Write("X" + text, table);
     using TUtf16 = TDocumentFormat::TUtf16;
     if (document.Format.Utf16 == TUtf16::LittleEndian)

@@ -259,9 +259,9 @@ TEST(ReplaceForm, APageTakesTheReplacementAsTheEditorsSaveWritesIt)
     EXPECT_EQ(run(true), (std::vector<std::string>{"<p>p&aacute;gina</p>\n" + codes, "<p>p\xE1gina</p>\n" + codes,
                                                    "<p>p\xC3\xA1gina</p>\n" + codes,
                                                    "<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n"}));
-    // Without it, each page's own encoding; the ASCII page is read as its bytes and so takes the
-    // characters as a Windows-1252 page does. A text file is no page: plain ASCII there is UTF-8.
-    EXPECT_EQ(run(false), (std::vector<std::string>{"<p>p&aacute;gina</p>\n<p>" + wanted + "</p>\n",
+    // Without it, each page's own encoding; the ASCII page, which declares no character set, takes
+    // UTF-8 as the editor's save writes it there, and so does a text file.
+    EXPECT_EQ(run(false), (std::vector<std::string>{"<p>p&aacute;gina</p>\n<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n",
                                                     "<p>p\xE1gina</p>\n<p>" + wanted + "</p>\n",
                                                     "<p>p\xC3\xA1gina</p>\n<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n",
                                                     "<p>Asociaci\xC3\xB3n Vecinal del R\xC3\xADo</p>\n"}));
