@@ -75,6 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string back;
         again.Read(written, table, back);
         check(back == TDocumentBytes::ReadBackForm(text, document.Format));
+        // So does a new page, in the character set its text declares, or the one it gets without.
+        const TDocumentFormat chosen = document.FormatFor(text, table, true);
+        const TDocumentBytes::TSaveBytes page = document.SaveBytes(text, table, true);
+        TDocumentBytes pageAgain;
+        std::string pageBack;
+        pageAgain.Read(page.Bytes, table, pageBack);
+        check(!page.ReadsBack || pageBack == TDocumentBytes::ReadBackForm(text, chosen, table));
         return 0;
     }
     check(document.Write(text, table) == bytes);
