@@ -1,9 +1,11 @@
-// Test helper of the one-line question: acts on the question dialog once it is shown modally and keeps what it showed.
+// Test helpers of the one-line question: acting on the question dialog once it is shown modally, keeping what it showed, and refusing it.
 #pragma once
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -34,3 +36,15 @@ struct TQuestionAnswer {
         timer->start();
     }
 };
+
+// Types `typed` into the question and refuses it: with Escape pressed in the edit, or with "Cancelar".
+inline void RefuseQuestion(TformPregunta& form, const QString& typed, bool escape)
+{
+    form.eTexto->setText(typed);
+    if (escape) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(form.eTexto, &press);
+    } else {
+        form.btnCancelar->click();
+    }
+}

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QKeySequence>
 #include <QResizeEvent>
 #include <QListWidget>
@@ -509,15 +508,7 @@ TEST(SidePanel, TheNameQuestionCancelledByEscapeOrCancelarLeavesTheLibraryAsItWa
     w.setText("<p>texto</p>\rdos", true);
     for (const bool escape : {true, false}) {
         SCOPED_TRACE(escape);
-        TQuestionAnswer cancelled([escape](TformPregunta& form) {
-            form.eTexto->setText("nuevo");
-            if (escape) {
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                QApplication::sendEvent(form.eTexto, &press);
-            } else {
-                form.btnCancelar->click();
-            }
-        });
+        TQuestionAnswer cancelled([escape](TformPregunta& form) { RefuseQuestion(form, "nuevo", escape); });
         TBoxAnswers boxes;
         p.sbLibraryClick();
         EXPECT_TRUE(cancelled.shown);

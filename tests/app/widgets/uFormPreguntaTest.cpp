@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,15 +69,7 @@ TEST(InputQuestion, CancelarAndEscapeRefuseAndLeaveTheValue)
     for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape);
         std::string value = "bloque";
-        TQuestionAnswer refused([escape](TformPregunta& form) {
-            form.eTexto->setText("no cuenta");
-            if (escape) {
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                QApplication::sendEvent(form.eTexto, &press);
-            } else {
-                form.btnCancelar->click();
-            }
-        });
+        TQuestionAnswer refused([escape](TformPregunta& form) { RefuseQuestion(form, "no cuenta", escape); });
         EXPECT_FALSE(InputQuery("Nombre:", "Librer\xED""a", value));
         EXPECT_TRUE(refused.shown);
         EXPECT_EQ(value, "bloque");
