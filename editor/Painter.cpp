@@ -620,10 +620,13 @@ void TLinePainter::drawChars(TRunFont& font, const char* chars, int count, int x
     }
     if (FRecording) {
         // The run as text whose letters are spaced out to the grid: a picture keeps it in a few bytes
-        // where the glyph run would cost its outlines.
+        // where the glyph run would cost its outlines. The spacing is a share of the letters' advance,
+        // which holds at any resolution: text layout takes an absolute spacing as screen pixels and
+        // scales it to the page, so on a printer's page every letter fell off the grid and the run
+        // ended short of the next one.
         QFont spaced = font.Font;
-        spaced.setLetterSpacing(QFont::AbsoluteSpacing,
-                                FCharWidth - QFontMetricsF(font.Font).horizontalAdvance(QLatin1Char('M')));
+        const qreal advance = QFontMetricsF(font.Font).horizontalAdvance(QLatin1Char('M'));
+        spaced.setLetterSpacing(QFont::PercentageSpacing, advance > 0 ? 100.0 * FCharWidth / advance : 100.0);
         spaced.setKerning(false);
         P.setFont(spaced);
         P.drawText(QPointF(x, baseline), FromShownText(std::string_view(chars, static_cast<size_t>(count))));

@@ -151,7 +151,7 @@ TSidePanel::TSidePanel(TWindowHost& host, TSidePanelLinks links, QWidget* panel,
     : QObject(panel), pLateral(panel), spLateral(splitter), FHost(host), FLinks(std::move(links))
 {
     if (!FLinks.Ask)
-        FLinks.Ask = InputQuestion;
+        FLinks.Ask = InputQuery;
     auto* layout = new QVBoxLayout(pLateral);
     layout->setContentsMargins(0, 0, 0, 0);
     pcLateral = new TPageSetControl(pLateral);
@@ -628,8 +628,10 @@ void TSidePanel::sbLibraryClick()
     const std::string selection = editor->GetSelText();
     if (selection.empty())
         return;
-    const std::string firstLine = selection.substr(0, selection.find_first_of("\r\n"));
-    const std::string name = FLinks.Ask(LoadResString(kEntryName), LoadResString(kLibraryCaption), firstLine);
+    std::string name = selection.substr(0, selection.find_first_of("\r\n"));
+    // Cancelled, the library stays as it was, and nothing is wrong.
+    if (!FLinks.Ask(LoadResString(kEntryName), LoadResString(kLibraryCaption), name))
+        return;
     if (name.empty() || !lbLibreria->findItems(FromWin1252(name), Qt::MatchExactly).isEmpty()) {
         MessageBox(FHost.HostWindow(), LoadResString(kInvalidName), {}, MB_OK | MB_ICONERROR);
         return;

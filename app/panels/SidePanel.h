@@ -65,8 +65,9 @@ struct TSidePanelLinks {
     std::function<void(int16_t& Ctrl, int16_t& Shift)> Keys;
     std::function<const TCodigosISO*()> Characters;
     std::function<TScopeGuard()> LockPainting;
-    // Asks for one line of text (prompt, caption, default); "" when the user gave none.
-    std::function<std::string(const std::string&, const std::string&, const std::string&)> Ask;
+    // Asks for one line of text (prompt, caption, the default and then the answer); false when the
+    // user cancelled, which leaves the text as it was.
+    std::function<bool(const std::string&, const std::string&, std::string&)> Ask;
 };
 
 class TSidePanel : public QObject {

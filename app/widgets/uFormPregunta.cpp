@@ -2,17 +2,25 @@
 #include "app/widgets/uFormPregunta.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "platform/Win1252Qt.h"
 
 namespace {
-constexpr int kOkCaption = 4600;
+constexpr int kAceptar = 4358;
+constexpr int kCancelar = 4359;
 constexpr int kModalResultOk = 1;
+// The width the form was drawn at: a short prompt leaves the edit this wide.
+constexpr int kFormWidth = 300;
+// What a window manager adds around the window on each side, kept free of the screen's edge.
+constexpr int kWindowFrame = 16;
 } // namespace
 
 TformPregunta::TformPregunta(QWidget* parent) : QDialog(parent)
@@ -22,17 +30,50 @@ TformPregunta::TformPregunta(QWidget* parent) : QDialog(parent)
     ltexto->setObjectName("ltexto");
     eTexto = new QLineEdit(this);
     eTexto->setObjectName("eTexto");
-    btnTexto = new QPushButton(LoadResQString(kOkCaption), this);
+    btnTexto = new QPushButton(LoadResQString(kAceptar), this);
     btnTexto->setObjectName("btnTexto");
     btnTexto->setDefault(true);
     connect(btnTexto, &QPushButton::clicked, this, [this] { done(kModalResultOk); });
+    btnCancelar = new QPushButton(LoadResQString(kCancelar), this);
+    btnCancelar->setObjectName("btnCancelar");
+    btnCancelar->setAutoDefault(false);
+    connect(btnCancelar, &QPushButton::clicked, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ltexto);
     layout->addWidget(eTexto);
-    layout->addWidget(btnTexto, 0, Qt::AlignHCenter);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnTexto);
+    buttons->addWidget(btnCancelar);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    fitToPrompt();
+}
+
+void TformPregunta::showEvent(QShowEvent* event)
+{
+    // The prompt is set after the form is made: it is measured when it is about to show.
+    fitToPrompt();
+    QDialog::showEvent(event);
+}
+
+void TformPregunta::fitToPrompt()
+{
+    ltexto->setWordWrap(false);
+    layout()->activate();
+    int width = std::max(kFormWidth, sizeHint().width());
+    // A prompt wider than the screen is broken into lines, all of them shown.
+    const QScreen* shownOn = screen();
+    const int room = shownOn ? shownOn->availableGeometry().width() - 2 * kWindowFrame : width;
+    if (width > room) {
+        ltexto->setWordWrap(true);
+        width = std::max(kFormWidth, room);
+    }
+    layout()->activate();
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
     // Fixed both ways: a window manager draws a resizable dialog with a resize handle along its
     // bottom edge, which looks like a strip cut off.
-    setFixedSize(300, sizeHint().height());
+    setFixedSize(width, height);
 }
 
 std::string InputQuestion(const std::string& prompt, const std::string& caption, const std::string& defaultText)

@@ -288,14 +288,6 @@ TEST(PreviewPrinter, PagesArePrintedAtMinusThePrintersOffsetsAndAFailureNamesIts
 
 TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
 {
-    RecordingPrintTarget target;
-    target.Page = TDeviceMetrics{96, 96, 816, 1056, 0, 0};
-    TCodeMemo memo;
-    ASSERT_TRUE(memo.FixedPitch());
-    SetMemoText(memo, std::string(60, 'M') + "\r\n" + std::string(30, 'i') + "W");
-    TPreviewPrinter preview;
-    BuildPages(preview, memo);
-    const TRect rect = preview.PageRect();
     auto rightmostInk = [](const QImage& image, int top, int bottom) {
         for (int x = image.width() - 1; x >= 0; --x)
             for (int y = top; y < bottom; ++y)
@@ -303,27 +295,54 @@ TEST(PreviewPrinter, ARecordedPageShowsTheTextWhereTheEditorPaintsIt)
                     return x;
         return -1;
     };
-    QImage replayed(816, 1056, QImage::Format_RGB32);
-    replayed.fill(Qt::white);
-    {
-        QPainter painter(&replayed);
-        painter.drawPicture(0, 0, preview.GetPage(0));
-    }
-    QImage direct(816, 1056, QImage::Format_RGB32);
-    direct.fill(Qt::white);
-    {
-        QPainter painter(&direct);
-        memo.PrintPage(&painter, &rect, 1);
-    }
-    // The text lines lie below the header; each ends in the same column of the character grid, the
-    // narrow letters of the second line spaced out like the wide ones.
-    const int lh = memo.LineHeight();
-    const int firstLine = rect.Top + 3 * lh;
-    for (int line = 0; line < 2; ++line) {
-        const int top = firstLine + line * lh;
-        const int expected = rightmostInk(direct, top, top + lh);
-        ASSERT_GT(expected, rect.Left) << line;
-        EXPECT_NEAR(rightmostInk(replayed, top, top + lh), expected, 2) << line;
+    // At the screen's resolution and at a printer's, where the letters' spacing is scaled.
+    for (const int dpi : {96, 300}) {
+        SCOPED_TRACE(dpi);
+        RecordingPrintTarget target;
+        const int width = dpi * 17 / 2, height = dpi * 11;
+        target.Page = TDeviceMetrics{dpi, dpi, width, height, 0, 0};
+        TCodeMemo memo;
+        ASSERT_TRUE(memo.FixedPitch());
+        // A held character shows as the reference it stands for, "&" first, on the grid with the rest.
+        SetMemoText(memo, std::string(60, 'M') + "\r\n" + std::string(30, 'i') + "W\r\n" +
+                              "href=\"http://ejemplo.es/\x1F#955;\">x\x1F#8364;y");
+        TPreviewPrinter preview;
+        BuildPages(preview, memo);
+        const TRect rect = preview.PageRect();
+        auto page = [&] {
+            QImage image(width, height, QImage::Format_RGB32);
+            image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
+            image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
+            image.fill(Qt::white);
+            return image;
+        };
+        QImage replayed = page();
+        {
+            // Played as the preview's printing plays it: the picture's own resolution taken back out.
+            QPainter painter(&replayed);
+            const double screen = ScreenPixelsPerInch();
+            painter.scale(screen / dpi, screen / dpi);
+            painter.drawPicture(0, 0, preview.GetPage(0));
+        }
+        QImage direct = page();
+        std::vector<TRect> lines;
+        memo.OnDrawLine = [&](TCustomCodeMemo*, TLineDrawData* data) {
+            lines.push_back(data->LineRect);
+            return 0;
+        };
+        {
+            QPainter painter(&direct);
+            memo.PrintPage(&painter, &rect, 1);
+        }
+        memo.OnDrawLine = nullptr;
+        // Each line ends in the same column of the character grid, the narrow letters of the second
+        // line spaced out like the wide ones.
+        ASSERT_EQ(lines.size(), 3u);
+        for (const TRect& line : lines) {
+            const int expected = rightmostInk(direct, line.Top, line.Bottom);
+            ASSERT_GT(expected, rect.Left + 20 * dpi / 96) << line.Top;
+            EXPECT_NEAR(rightmostInk(replayed, line.Top, line.Bottom), expected, 2 * dpi / 96) << line.Top;
+        }
     }
 }
 
@@ -386,28 +405,6 @@ TEST(PreviewPrinter, BuildingPagesPutsTheScreenBackOnceAndLeavesTheRecordsAsThey
 }
 
 namespace {
-// The program's printer, with its print dialog answered: all pages, one copy.
-class TProgramPrinterAnswered : public TPrintTarget {
-public:
-    TProgramPrinterAnswered() : FPrevious(SetPrintTarget(this)) {}
-    ~TProgramPrinterAnswered() override { SetPrintTarget(FPrevious); }
-    bool HasPrinters() override { return ProgramPrintTarget().HasPrinters(); }
-    TDeviceMetrics Metrics(TPrinterOrientation orientation) override
-    {
-        return ProgramPrintTarget().Metrics(orientation);
-    }
-    bool ExecuteDialog(QWidget*, TPrintRequest&) override { return true; }
-    QPainter& BeginJob(TPrinterOrientation orientation, const std::string& title) override
-    {
-        return ProgramPrintTarget().BeginJob(orientation, title);
-    }
-    void NewPage() override { ProgramPrintTarget().NewPage(); }
-    void EndJob() override { ProgramPrintTarget().EndJob(); }
-
-private:
-    TPrintTarget* FPrevious;
-};
-
 // The first and last text offset drawn on each page, pages told apart by `pageOf`.
 using TPageLines = std::vector<std::pair<int, int>>;
 void NoteLine(TPageLines& pages, size_t page, int offset)

@@ -11,12 +11,17 @@
 #include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <ctime>
+#include <map>
+#include <tuple>
 #include <optional>
 #include <random>
 
 #include "PainterTestSupport.h"
 #include "support/Dates.h"
 #include "support/PdfWords.h"
+#include "support/RecordingPrintTarget.h"
+#include "components/PrevPrinter.h"
+#include "editor/PrintPreviewPages.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/DateText.h"
 
@@ -473,6 +478,78 @@ TEST_F(PrintingToPdf, TheMarksOfShownCodesStayOnTheScreen)
     EXPECT_TRUE(HasLine(*text, "2:", "<p>uno dos")) << *text;
     EXPECT_TRUE(HasLine(*text, "4:", "Zeta")) << *text;
     EXPECT_EQ(text->find("\xC2\xB6"), std::string::npos) << *text; // no pilcrow
+}
+
+namespace {
+// The lines of a PDF page as pdftotext reads them: its words by height, left to right, each with where
+// it starts and ends, to a tenth of a point.
+std::vector<std::vector<std::tuple<std::string, long, long>>> PdfLines(const TPdfPage& page)
+{
+    std::map<long, std::vector<std::tuple<std::string, long, long>>> byHeight;
+    for (const TPdfWord& word : page.Words)
+        byHeight[std::lround(word.YMin)].emplace_back(word.Text, std::lround(word.XMin * 10),
+                                                      std::lround(word.XMax * 10));
+    std::vector<std::vector<std::tuple<std::string, long, long>>> lines;
+    for (auto& [height, words] : byHeight) {
+        std::sort(words.begin(), words.end(),
+                  [](const auto& a, const auto& b) { return std::get<1>(a) < std::get<1>(b); });
+        lines.push_back(words);
+    }
+    return lines;
+}
+} // namespace
+
+TEST_F(PrintingToPdf, ThePreviewsPrintoutHoldsTheTextAndLinesOfThePrintHeldCharactersIncluded)
+{
+    TCodeMemo memo;
+    memo.SetDocumentName("prueba.html");
+    SetOption(memo, smoPrintDate, false); // the clock would tell the two prints apart
+    SetOption(memo, smoPrintWrap, true);
+    DefineSampleStyles(memo);
+    // Held characters (shown as the references "&#955;" and "&#8364;") inside links, in running text
+    // and at the cut of long lines, over three pages.
+    std::string text;
+    for (int i = 1; i <= 150; ++i) {
+        text += "<a href=\"http://ejemplo.es/\x1F#955;/" + std::to_string(i) + "\">x\x1F#955;y</a> precio " +
+                std::to_string(i) + " \x1F#8364; fin";
+        if (i % 9 == 0)
+            text += " " + Repeated("palabra\x1F#955; ", 12) + "<a href=\"\x1F#8364;\">z</a>";
+        text += "\r\n";
+    }
+    SetStyledText(memo, text);
+
+    memo.Print();
+    TPreviewPrinter preview;
+    SetUpPreview(preview, memo);
+    BuildPages(preview, memo);
+    ASSERT_GE(preview.PageCount(), 3);
+    const QString fromPreview = Folder.filePath(QStringLiteral("desde-vista.pdf"));
+    PrintInto(fromPreview);
+    {
+        TProgramPrinterAnswered answered;
+        ASSERT_TRUE(preview.Print());
+    }
+    const std::optional<std::vector<TPdfPage>> printed = PdfPages(File);
+    const std::optional<std::vector<TPdfPage>> previewed = PdfPages(fromPreview);
+    if (!printed || !previewed)
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_EQ(printed->size(), static_cast<size_t>(preview.PageCount()));
+    ASSERT_EQ(previewed->size(), printed->size());
+    for (size_t p = 0; p < printed->size(); ++p) {
+        const auto lines = PdfLines((*printed)[p]);
+        EXPECT_GT(lines.size(), 20u) << p;
+        // The same words on the same lines, each where the print puts it.
+        EXPECT_EQ(PdfLines((*previewed)[p]), lines) << p;
+    }
+    // A held character reads as its reference, whole, in both.
+    for (const QString& file : {File, fromPreview}) {
+        const std::optional<std::string> read = PdfText(file);
+        ASSERT_TRUE(read);
+        EXPECT_NE(read->find("<a href=\"http://ejemplo.es/&#955;/17\">x&#955;y</a> precio 17 &#8364; fin"),
+                  std::string::npos)
+            << *read;
+        EXPECT_EQ(read->find("&#955 ;"), std::string::npos) << *read;
+    }
 }
 
 TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)

@@ -1,4 +1,4 @@
-// A print target for tests: a printer of chosen metrics whose dialog answers as told and whose jobs and pages are recorded.
+// Print targets for tests: a printer of chosen metrics whose dialog answers as told and whose jobs and pages are recorded, and the program's printer with its dialog answered.
 #pragma once
 
 #include <QImage>
@@ -83,4 +83,26 @@ private:
     TPrintTarget* FPrevious;
     QPainter FPainter;
     int FNewPages = 0;
+};
+
+// The program's printer, with its print dialog answered: all pages, one copy.
+class TProgramPrinterAnswered : public TPrintTarget {
+public:
+    TProgramPrinterAnswered() : FPrevious(SetPrintTarget(this)) {}
+    ~TProgramPrinterAnswered() override { SetPrintTarget(FPrevious); }
+    bool HasPrinters() override { return ProgramPrintTarget().HasPrinters(); }
+    TDeviceMetrics Metrics(TPrinterOrientation orientation) override
+    {
+        return ProgramPrintTarget().Metrics(orientation);
+    }
+    bool ExecuteDialog(QWidget*, TPrintRequest&) override { return true; }
+    QPainter& BeginJob(TPrinterOrientation orientation, const std::string& title) override
+    {
+        return ProgramPrintTarget().BeginJob(orientation, title);
+    }
+    void NewPage() override { ProgramPrintTarget().NewPage(); }
+    void EndJob() override { ProgramPrintTarget().EndJob(); }
+
+private:
+    TPrintTarget* FPrevious;
 };

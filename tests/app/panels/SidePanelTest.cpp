@@ -26,6 +26,7 @@
 #include "support/RealFileDialog.h"
 #include "support/MouseEvents.h"
 #include "support/PumpUntil.h"
+#include "support/QuestionAnswer.h"
 #include "support/StringListItems.h"
 #include "toolbars/TBarCtls.h"
 
@@ -421,11 +422,11 @@ TEST(SidePanel, CodeLibraryOpensAddsInsertsDeletesAndForgetsMissingFiles)
     // The selection becomes an entry under the name asked for; a taken or empty name is refused.
     std::vector<std::string> asked;
     std::deque<std::string> names{"otro", "", "nuevo bloque"};
-    w.form.SidePanel().SetAsk([&](const std::string& prompt, const std::string&, const std::string& proposed) {
-        asked.push_back(prompt + "|" + proposed);
-        const std::string name = names.front();
+    w.form.SidePanel().SetAsk([&](const std::string& prompt, const std::string&, std::string& name) {
+        asked.push_back(prompt + "|" + name);
+        name = names.front();
         names.pop_front();
-        return name;
+        return true;
     });
     w.setText("uno\rdos", true);
     {
@@ -492,6 +493,42 @@ TEST(SidePanel, TheChosenLibraryComesBackAtTheNextStart)
     EXPECT_EQ(p.lbLibreria->currentRow(), 0);
 }
 
+TEST(SidePanel, TheNameQuestionCancelledByEscapeOrCancelarLeavesTheLibraryAsItWas)
+{
+    TPanelWindow w;
+    TSidePanel& p = w.panel;
+    TempDir dir("s78-cancel");
+    const std::string bytes = "[*uno*]\r\n1\r\n";
+    const std::string library = dir.file("mia.cod", bytes);
+    {
+        TDialogAnswers dialogs;
+        dialogs.answers.push_back({library});
+        p.sbAbreLibreriaClick();
+    }
+    w.setText("<p>texto</p>\rdos", true);
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape);
+        TQuestionAnswer cancelled([escape](TformPregunta& form) { RefuseQuestion(form, "nuevo", escape); });
+        TBoxAnswers boxes;
+        p.sbLibraryClick();
+        EXPECT_TRUE(cancelled.shown);
+        EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+        EXPECT_EQ(ReadFileBytes(library), bytes);
+        EXPECT_EQ(listed(p.lbLibreria), (Strings{"uno"}));
+    }
+    // Aceptar keeps the selection under the name given, the question shown whole with its caption.
+    TQuestionAnswer accepted([](TformPregunta& form) {
+        form.eTexto->setText("nuevo");
+        form.btnTexto->click();
+    });
+    p.sbLibraryClick();
+    EXPECT_EQ(ToWin1252(accepted.prompt), "\xBFQu\xE9 nombre quiere darle al bloque de c\xF3""digo?");
+    EXPECT_EQ(ToWin1252(accepted.caption), "Librer\xED""a de c\xF3""digos");
+    EXPECT_EQ(ToWin1252(accepted.text), "<p>texto</p>");
+    EXPECT_EQ(ReadFileBytes(library), bytes + "[*nuevo*]\r\n<p>texto</p>\r\ndos\r\n");
+    EXPECT_EQ(listed(p.lbLibreria), (Strings{"uno", "nuevo"}));
+}
+
 TEST(SidePanel, ACodeLibraryEntryNameThatCouldNotBeReadBackIsRefused)
 {
     TPanelWindow w;
@@ -504,10 +541,10 @@ TEST(SidePanel, ACodeLibraryEntryNameThatCouldNotBeReadBackIsRefused)
         p.sbAbreLibreriaClick();
     }
     std::deque<std::string> names{"a*]b", "dos*]", "bien*"};
-    w.form.SidePanel().SetAsk([&](const std::string&, const std::string&, const std::string&) {
-        const std::string name = names.front();
+    w.form.SidePanel().SetAsk([&](const std::string&, const std::string&, std::string& name) {
+        name = names.front();
         names.pop_front();
-        return name;
+        return true;
     });
     w.setText("<p>texto</p>", true);
     {

@@ -1,4 +1,4 @@
-// Tests of the question dialog: its parts, and InputQuestion answered by "Ok" or by closing.
+// Tests of the question dialog: its parts and size, and InputQuestion answered by "Aceptar", "Cancelar", Escape or closing.
 #include "app/widgets/uFormPregunta.h"
 
 #include <gtest/gtest.h>
@@ -7,42 +7,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
-#include <functional>
+#include <QScreen>
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
-namespace {
+#include "platform/Win1252Qt.h"
+#include "support/QuestionAnswer.h"
 
-// Runs `act` on the question dialog once it is shown modally, and keeps what it showed.
-struct TAnswer {
-    QString caption, prompt, text;
-    explicit TAnswer(std::function<void(TformPregunta&)> act)
-    {
-        auto* timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, [this, timer, act] {
-            auto* form = qobject_cast<TformPregunta*>(QApplication::activeModalWidget());
-            if (!form)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            caption = form->windowTitle();
-            prompt = form->ltexto->text();
-            text = form->eTexto->text();
-            act(*form);
-        });
-        timer->start();
-    }
-};
-
-} // namespace
-
-TEST(InputQuestion, OkGivesTheTextClosingGivesNothing)
+TEST(InputQuestion, AceptarGivesTheTextClosingGivesNothing)
 {
-    TAnswer typed([](TformPregunta& form) {
-        EXPECT_EQ(form.btnTexto->text(), "Ok");
+    TQuestionAnswer typed([](TformPregunta& form) {
+        EXPECT_EQ(form.btnTexto->text(), "Aceptar");
+        EXPECT_TRUE(form.btnTexto->isDefault());
+        EXPECT_EQ(form.btnCancelar->text(), "Cancelar");
         // Fixed both ways, so that a window manager draws no resize handle along the bottom.
         EXPECT_EQ(form.minimumSize(), form.maximumSize());
-        EXPECT_EQ(form.width(), 300);
+        EXPECT_EQ(form.width(), 300); // a short prompt leaves the form as drawn
         EXPECT_GE(form.height(), form.sizeHint().height());
         form.eTexto->setText(QString::fromLatin1("ma\xF1""ana"));
         form.btnTexto->click();
@@ -52,20 +34,20 @@ TEST(InputQuestion, OkGivesTheTextClosingGivesNothing)
     EXPECT_EQ(typed.prompt, "Valor decimal:");
     EXPECT_EQ(typed.text, "255");
 
-    TAnswer closed([](TformPregunta& form) {
+    TQuestionAnswer closed([](TformPregunta& form) {
         form.eTexto->setText("no cuenta");
         form.close();
     });
     EXPECT_EQ(InputQuestion("Valor:", "Color", "1"), "");
 
-    TAnswer untouched([](TformPregunta& form) { form.btnTexto->click(); });
+    TQuestionAnswer untouched([](TformPregunta& form) { form.btnTexto->click(); });
     EXPECT_EQ(InputQuestion("Valor:", "Color", "FF0000"), "FF0000");
 }
 
 TEST(InputQuestion, QueryTellsAnEmptyOkFromClosing)
 {
     std::string value = "{*a*}";
-    TAnswer emptied([](TformPregunta& form) {
+    TQuestionAnswer emptied([](TformPregunta& form) {
         form.eTexto->clear();
         form.btnTexto->click();
     });
@@ -74,10 +56,65 @@ TEST(InputQuestion, QueryTellsAnEmptyOkFromClosing)
     EXPECT_EQ(emptied.text, "{*a*}");
 
     value = "queda";
-    TAnswer closed([](TformPregunta& form) {
+    TQuestionAnswer closed([](TformPregunta& form) {
         form.eTexto->setText("no cuenta");
         form.close();
     });
     EXPECT_FALSE(InputQuery("Valor:", "Campos", value));
     EXPECT_EQ(value, "queda");
+}
+
+TEST(InputQuestion, CancelarAndEscapeRefuseAndLeaveTheValue)
+{
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape);
+        std::string value = "bloque";
+        TQuestionAnswer refused([escape](TformPregunta& form) { RefuseQuestion(form, "no cuenta", escape); });
+        EXPECT_FALSE(InputQuery("Nombre:", "Librer\xED""a", value));
+        EXPECT_TRUE(refused.shown);
+        EXPECT_EQ(value, "bloque");
+        TQuestionAnswer again([escape](TformPregunta& form) { (escape ? form.btnCancelar : form.btnTexto)->click(); });
+        EXPECT_EQ(InputQuestion("Nombre:", "Librer\xED""a", "x"), escape ? "" : "x");
+    }
+}
+
+TEST(InputQuestion, TheWindowIsAsWideAsItsPromptWithinTheScreen)
+{
+    std::string manyWords;
+    for (int i = 0; i < 100; ++i)
+        manyWords += " campo" + std::to_string(i);
+    // The code library's question, and prompts from a word to more than a screen's width.
+    const std::vector<std::pair<std::string, bool>> prompts = {
+        {"\xBFQu\xE9 nombre quiere darle al bloque de c\xF3""digo?", false},
+        {"Valor:", false},
+        {"Substituir \"{*" + std::string(60, 'n') + "*}\" por...", false},
+        {"Substituir \"{*" + manyWords + "*}\" por...", true}};
+    for (const auto& [prompt, broken] : prompts) {
+        SCOPED_TRACE(prompt.substr(0, 40));
+        int formWidth = 0, screenWidth = 0, labelWidth = 0, labelHeight = 0, neededHeight = 0, widest = 0;
+        bool wraps = false;
+        TQuestionAnswer shown([&](TformPregunta& form) {
+            const QLabel& label = *form.ltexto;
+            screenWidth = form.screen()->availableGeometry().width();
+            formWidth = form.frameGeometry().width();
+            wraps = label.wordWrap();
+            labelWidth = label.contentsRect().width();
+            labelHeight = label.height();
+            neededHeight = wraps ? label.heightForWidth(label.width()) : label.sizeHint().height();
+            // What must fit on one line: the whole prompt, or, broken into lines, its widest word.
+            for (const QString& word : wraps ? label.text().split(QLatin1Char(' ')) : QStringList{label.text()})
+                widest = std::max(widest, label.fontMetrics().horizontalAdvance(word));
+            EXPECT_EQ(form.minimumSize(), form.maximumSize());
+            EXPECT_GE(form.width(), 300);
+            form.btnTexto->click();
+        });
+        InputQuestion(prompt, "Reemplazar comodines", "");
+        ASSERT_TRUE(shown.shown);
+        EXPECT_EQ(shown.prompt, FromWin1252(prompt));
+        EXPECT_LE(formWidth, screenWidth);
+        EXPECT_GE(labelWidth, widest);
+        EXPECT_GE(labelHeight, neededHeight);
+        // Only a prompt the screen cannot hold on one line is broken into lines.
+        EXPECT_EQ(wraps, broken);
+    }
 }

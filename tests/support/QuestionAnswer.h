@@ -1,0 +1,50 @@
+// Test helpers of the one-line question: acting on the question dialog once it is shown modally, keeping what it showed, and refusing it.
+#pragma once
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+#include "app/widgets/uFormPregunta.h"
+
+// Runs `act` on the next question dialog shown modally (it answers or closes it), and keeps its
+// caption, prompt and first text.
+struct TQuestionAnswer {
+    QString caption, prompt, text;
+    bool shown = false;
+    explicit TQuestionAnswer(std::function<void(TformPregunta&)> act)
+    {
+        auto* timer = new QTimer;
+        timer->setInterval(5);
+        QObject::connect(timer, &QTimer::timeout, [this, timer, act] {
+            auto* form = qobject_cast<TformPregunta*>(QApplication::activeModalWidget());
+            if (!form)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            shown = true;
+            caption = form->windowTitle();
+            prompt = form->ltexto->text();
+            text = form->eTexto->text();
+            act(*form);
+        });
+        timer->start();
+    }
+};
+
+// Types `typed` into the question and refuses it: with Escape pressed in the edit, or with "Cancelar".
+inline void RefuseQuestion(TformPregunta& form, const QString& typed, bool escape)
+{
+    form.eTexto->setText(typed);
+    if (escape) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(form.eTexto, &press);
+    } else {
+        form.btnCancelar->click();
+    }
+}
