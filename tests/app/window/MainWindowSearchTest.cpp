@@ -71,6 +71,12 @@ const std::string kFromEnd = "\xBF" "Desea buscar de nuevo desde el final del do
 //                                      0          10       19     25     30         41    47
 const std::string kPage = "CANCI\xD3N y canci\xF3n; A\xD1O y a\xF1o; CANCI\xD3NES. \x8Cuvre \x9CUVRE";
 
+// The window over that page, its questions answered No.
+struct TMixedPage : TShownForm {
+    TMixedPage() { SetText(memo, kPage); }
+    TBoxAnswers boxes{{}, IDNO};
+};
+
 } // namespace
 
 TEST(MainWindowSearch, AnUpwardSearchThatRunsOutOffersTheEndAndThenFindsTheLastMatch)
@@ -130,9 +136,8 @@ TEST(MainWindowSearch, AnUpwardSearchThatRunsOutOffersTheEndAndThenFindsTheLastM
 
 TEST(MainWindowSearch, WithoutLetterCaseTheFindDialogFindNextAndWholeWordsFoldAccentedCapitals)
 {
-    TShownForm w;
-    SetText(w.memo, kPage);
-    TBoxAnswers boxes({}, IDNO);
+    TMixedPage w;
+    TBoxAnswers& boxes = w.boxes;
     Select(w.memo, 0, 0);
     TFindDialog& dialog = openFind(w, "canci\xF3n", frDown);
     dialog.ClickFindNext();
@@ -181,9 +186,7 @@ TEST(MainWindowSearch, WithoutLetterCaseTheFindDialogFindNextAndWholeWordsFoldAc
 
 TEST(MainWindowSearch, WithoutLetterCaseMarkAllReplaceAndReplaceAllFoldAccentedCapitals)
 {
-    TShownForm w;
-    SetText(w.memo, kPage);
-    TBoxAnswers boxes({}, IDNO);
+    TMixedPage w;
     // Mark all marks the selected text in every case.
     Select(w.memo, 10, 17);
     item(w.form, "mMuestraTodas")->trigger();
@@ -222,13 +225,13 @@ TEST(MainWindowSearch, WithoutLetterCaseMarkAllReplaceAndReplaceAllFoldAccentedC
     dialog->ClickReplaceAll();
     EXPECT_EQ(w.memo.StoredText(), "tema y tema; curso y a\xF1o; temaES. obra obra");
     dialog->hide();
+    EXPECT_TRUE(w.boxes.texts.empty());
 }
 
 TEST(MainWindowSearch, TheFindDialogOpenedOverASelectionGoesOnToTheNextMatch)
 {
-    TShownForm w;
-    SetText(w.memo, kPage);
-    TBoxAnswers boxes({}, IDNO);
+    TMixedPage w;
+    TBoxAnswers& boxes = w.boxes;
     // The selected word is the dialog's text; the first press finds the one after it.
     Select(w.memo, 10, 17);
     TFindDialog& dialog = openFind(w, "", frDown);
