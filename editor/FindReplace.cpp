@@ -266,8 +266,10 @@ public:
             FMemo.Change();
             return;
         }
-        // The selection still starting at the last match means the user goes on from that match.
-        const bool fromLast = FState.LastFoundPos == selection.Start;
+        // The selection still starting at the last match means the user goes on from that match; so
+        // does a selection that is the plain text searched for (the dialog opened over it, as a rule).
+        const bool fromLast = FState.LastFoundPos == selection.Start ||
+                              (!FState.IsRegExpr && selectionIs(selection, pattern, (options & frMatchCase) != 0));
         if (FState.IsRegExpr) {
             // Backward, a match must end by the selection start; searching from just before it
             // keeps an empty match at the start from ending the search.
@@ -410,13 +412,22 @@ private:
                 return selection;
             const std::string& text = FMemo.SearchText;
             if (static_cast<size_t>(selection.End - selection.Start) == text.size() &&
-                SameText(FMemo.StoredText(selection.Start, selection.End), text))
+                AnsiSameText(FMemo.StoredText(selection.Start, selection.End), text))
                 return selection;
         }
         if (FState.LastMatch.Start >= 0 && FState.LastMatch.End <= FMemo.TextLength() &&
             FState.SelectionAfterMatch == TTextRange{FMemo.Anchor(), FMemo.Caret()})
             return FState.LastMatch;
         return std::nullopt;
+    }
+
+    // The selected text is `text`, in its letter case or not.
+    bool selectionIs(TTextRange selection, const std::string& text, bool matchCase)
+    {
+        if (static_cast<size_t>(selection.End - selection.Start) != text.size() || text.empty())
+            return false;
+        const std::string selected = FMemo.StoredText(selection.Start, selection.End);
+        return matchCase ? selected == text : AnsiSameText(selected, text);
     }
 
     bool reportFailure()

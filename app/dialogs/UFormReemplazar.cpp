@@ -37,6 +37,7 @@ constexpr int kNotTextNote = 5968;
 constexpr int kNoBackupNote = 5969;
 constexpr int kPlantedLinkNote = 5999;
 constexpr int kOtherBackupNote = 4542;
+constexpr int kFoundNowhere = 5997;
 
 enum TKind : int { kLabel, kList, kButton, kEdit, kCheck, kProgress };
 
@@ -195,7 +196,7 @@ void TformReemplazar::btnExitClick()
     close();
 }
 
-void TformReemplazar::replaceAll(std::vector<std::string>& notes)
+int TformReemplazar::replaceAll(std::vector<std::string>& notes)
 {
     TReplaceRequest request;
     request.Find = ToEditorText(edtFind->text());
@@ -214,6 +215,7 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
     ProgressBar->setRange(0, static_cast<int>(files.size()));
     TRunBackups backups;
     std::vector<std::string> handled;
+    int replaced = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& file = files[i];
         ProgressBar->setValue(static_cast<int>(i + 1));
@@ -238,6 +240,7 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
             notes.push_back(error.Message());
             continue;
         }
+        replaced += done.Count;
         if (done.Status == TFileReplacement::TStatus::NotText)
             notes.push_back(FmtLoadStr(kNotTextNote, FilePathText(file).c_str()));
         if (done.Status == TFileReplacement::TStatus::PlantedLink)
@@ -252,6 +255,7 @@ void TformReemplazar::replaceAll(std::vector<std::string>& notes)
         if (done.Status == TFileReplacement::TStatus::Replaced && open >= 0)
             FHost.ReloadDocument(open);
     }
+    return replaced;
 }
 
 void TformReemplazar::btnStartClick()
@@ -259,11 +263,17 @@ void TformReemplazar::btnStartClick()
     if (lbFiles->count() == 0 || edtFind->text().isEmpty())
         return;
     std::vector<std::string> notes;
-    replaceAll(notes);
+    // A run that changed nothing says so: else the author cannot tell it from one that did.
+    std::string text;
+    if (replaceAll(notes) == 0)
+        text = FmtLoadStr(kFoundNowhere, HeldCharactersAsReferences(ToEditorText(edtFind->text())).c_str());
     if (!notes.empty()) {
-        std::string text = LoadResString(kNotes);
+        if (!text.empty())
+            text += "\n\n";
+        text += LoadResString(kNotes);
         for (const std::string& note : notes)
             text += "\n" + note;
-        MessageBox(this, text, {}, MB_OK | MB_ICONWARNING);
     }
+    if (!text.empty())
+        MessageBox(this, text, {}, MB_OK | (notes.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"
 #include "app/model/libVeltran.h"
 #include "platform/core/CharacterReferences.h"
@@ -27,6 +28,21 @@ std::string encodedReplacement(const TReplaceRequest& request, TDocumentFormat f
     format.ByteOrderMark = false;
     return TDocumentBytes::Encode(request.Replacement, request.Page ? request.Entities : nullptr, format);
 }
+
+// The text a file written in `format` holds for the editor's `text` once read back: as the save
+// writes it, its characters as codes in a page when the conversion is on, then as the encoding
+// keeps it.
+std::string writtenForm(const TReplaceRequest& request, const std::string& text, const TDocumentFormat& format)
+{
+    const TCodigosISO* entities = request.Page ? request.Entities : nullptr;
+    return TDocumentBytes::ReadBackForm(entities ? entities->EncodeText(text) : text, format);
+}
+
+// A match in a file's text.
+struct TMatch {
+    size_t Start;
+    size_t Length;
+};
 
 } // namespace
 
@@ -66,18 +82,50 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     const std::string& find = request.Find;
     if (find.empty() || find.find_first_of("\r\n") != std::string::npos)
         return true;
-    const TTextFinder finder(text, find, false, request.WholeWord, IsReplaceWordChar);
+    // The file holds the text either as the author typed it or as its save wrote it ("oto&ntilde;o"
+    // for "otoño" in a page the conversion writes, a reference where the encoding lacks a
+    // character): both are looked for.
+    const TDocumentFormat saved =
+        open ? TDocumentBytes::FormatByText(text, request.Page ? request.Entities : nullptr, request.Page, format) : format;
+    std::vector<std::string> forms{find, writtenForm(request, find, saved)};
+    if (forms[1] == forms[0])
+        forms.pop_back();
+    // The text is folded once for every form: lower case maps one character to one, so positions in
+    // the copy are positions in the text, and a word character's lower case is one too.
+    const std::string folded = AnsiLowerCase(text);
+    struct TForm {
+        TTextFinder Finder;
+        int Next; // its first match from the scan's place on; -2 before it is looked for
+    };
+    std::vector<TForm> searched;
+    for (const std::string& form : forms)
+        searched.push_back({TTextFinder(folded, AnsiLowerCase(form), true, request.WholeWord, IsReplaceWordChar), -2});
     // Every character of a reference carries the offset of its one character in the bytes.
     const auto cutsCharacter = [&](size_t at) { return at > 0 && at < text.size() && offsets[at] == offsets[at - 1]; };
-    std::vector<size_t> matches;
-    for (int at = finder.Forward(0); at >= 0;) {
-        const size_t start = static_cast<size_t>(at), end = start + find.size();
-        if (cutsCharacter(start) || cutsCharacter(end)) {
+    // A form's first match from `from` that cuts no character.
+    const auto nextOf = [&](const TTextFinder& finder, int from) {
+        const auto length = static_cast<size_t>(finder.PatternLength());
+        int at = finder.Forward(from);
+        while (at >= 0 && (cutsCharacter(static_cast<size_t>(at)) || cutsCharacter(static_cast<size_t>(at) + length)))
             at = finder.Forward(at + 1);
-            continue;
+        return at;
+    };
+    std::vector<TMatch> matches;
+    for (int from = 0;;) {
+        // The leftmost match of any form, the longer where two start together. A form's match ahead
+        // of the scan is kept, so that the text is read once per form.
+        const TForm* best = nullptr;
+        for (TForm& form : searched) {
+            if (form.Next != -1 && form.Next < from)
+                form.Next = nextOf(form.Finder, from);
+            if (form.Next >= 0 && (!best || form.Next < best->Next ||
+                                   (form.Next == best->Next && form.Finder.PatternLength() > best->Finder.PatternLength())))
+                best = &form;
         }
-        matches.push_back(start);
-        at = finder.Forward(static_cast<int>(end));
+        if (!best)
+            break;
+        matches.push_back({static_cast<size_t>(best->Next), static_cast<size_t>(best->Finder.PatternLength())});
+        from = best->Next + best->Finder.PatternLength();
     }
     count = static_cast<int>(matches.size());
     if (matches.empty())
@@ -88,10 +136,10 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
         std::string replaced;
         replaced.reserve(text.size() + matches.size() * request.Replacement.size());
         size_t from = 0;
-        for (const size_t start : matches) {
-            replaced.append(text, from, start - from);
+        for (const TMatch& match : matches) {
+            replaced.append(text, from, match.Start - from);
             replaced += request.Replacement;
-            from = start + find.size();
+            from = match.Start + match.Length;
         }
         replaced.append(text, from);
         format = TDocumentBytes::FormatByText(replaced, request.Page ? request.Entities : nullptr, request.Page, format);
@@ -100,10 +148,10 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
     std::string result;
     result.reserve(bytes.size() + bytes.size() / 8);
     size_t copied = 0;
-    for (const size_t start : matches) {
-        result.append(bytes.substr(copied, offsets[start] - copied));
+    for (const TMatch& match : matches) {
+        result.append(bytes.substr(copied, offsets[match.Start] - copied));
         result += replacement;
-        copied = offsets[start + find.size()];
+        copied = offsets[match.Start + match.Length];
     }
     result.append(bytes.substr(copied));
     out = std::move(result);

@@ -37,7 +37,9 @@ std::string ReplaceBackupName(const std::string& fileName);
 // The bytes of a file with every match of the request replaced; `count` is the number of
 // replacements. The file's text is read as documents are (UTF-8, UTF-16 with its mark, else
 // Windows-1252), matches are looked for in that text line by line (a search text holding a line
-// break finds nothing) and only the bytes of the matches change: line breaks, byte-order mark,
+// break finds nothing), both of the text as typed and of the text as the file's save writes it (a
+// page's characters as the conversion's codes, a held character as its reference in a Windows-1252
+// file), and only the bytes of the matches change: line breaks, byte-order mark,
 // encoding and everything between the matches stay as they were; the replacement is written in the
 // file's encoding, or as TReplaceRequest::Page says for a page. A match that would cut a character
 // held as a reference does not count. False, with nothing replaced, when the bytes are not text (they

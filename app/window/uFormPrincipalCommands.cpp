@@ -52,6 +52,7 @@ constexpr int kHideToolBar = 4460;
 constexpr int kHideSidePanel = 4461;
 constexpr int kCannotFind = 4772;
 constexpr int kSearchAgain = 4773;
+constexpr int kSearchAgainFromEnd = 4792;
 constexpr int kNothingToUndo = 4785;
 constexpr int kNothingToRedo = 4786;
 constexpr int kPdfFilter = 4988;
@@ -444,8 +445,11 @@ void TformPrincipal::rememberSearch(const std::string& text, int32_t options)
 
 void TformPrincipal::CodeMemoSearchFail(const std::string& SearchString)
 {
-    const std::string text =
-        LoadResString(kCannotFind) + "\"" + SearchString + "\"." + "\r" + LoadResString(kSearchAgain);
+    // A search towards the start that ran out goes on from the end: from the start it would find
+    // nothing again, and ask again.
+    const bool backward = (FCodeMemo->SearchFlags & smsBackward) != 0;
+    const std::string text = LoadResString(kCannotFind) + "\"" + SearchString + "\"." + "\r" +
+                             LoadResString(backward ? kSearchAgainFromEnd : kSearchAgain);
     // The question belongs to the window that searched (the find dialog, or this one), and the keys
     // go back there once it is answered: else the editor takes the next letter the user meant for
     // the dialog.
@@ -456,7 +460,8 @@ void TformPrincipal::CodeMemoSearchFail(const std::string& SearchString)
         asking->activateWindow();
     }
     if (answer == IDYES) {
-        TSelectionRange start{0, 0};
+        const int from = backward ? FCodeMemo->TextLength() : 0;
+        TSelectionRange start{from, from};
         FCodeMemo->PerformSelection(SMM_SET, start);
     }
 }

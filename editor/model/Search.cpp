@@ -1520,7 +1520,7 @@ bool TREParser::attempt(TCustomEdStream& stream)
 void BuildSkipTables(TSkipTable& table, const std::string& pattern)
 {
     table.Pattern = pattern;
-    table.UpperPattern = AsciiUpperCase(pattern);
+    table.UpperPattern = AnsiUpperCase(pattern);
     const int length = static_cast<int>(pattern.size());
     const auto whole = static_cast<uint8_t>(length);
     table.ForwardSkip.fill(whole);
@@ -1544,6 +1544,14 @@ void BuildSkipTables(TSkipTable& table, const std::string& pattern)
 
 namespace {
 
+// Every byte as itself: the fold of a search with case, so that both modes read through one table.
+constexpr std::array<unsigned char, 256> kSameByte = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<size_t>(c)] = static_cast<unsigned char>(c);
+    return table;
+}();
+
 // The editor's cursor read without a virtual call per character: the plain search's inner loop.
 struct TDirectCursor {
     TRecordCursor Place;
@@ -1561,14 +1569,11 @@ struct TPlainScan {
     Cursor& Stream;
     const std::string& Key; // the pattern, upper-cased without case
     const std::array<uint8_t, 256>& Skip;
-    bool MatchCase;
+    // Each byte as itself with case, else its Windows-1252 capital.
+    const unsigned char* Fold;
     int64_t Length;
 
-    uint8_t charAtCursor() const
-    {
-        const char c = Stream.CurrentChar();
-        return static_cast<uint8_t>(MatchCase ? c : AsciiUpper(c));
-    }
+    uint8_t charAtCursor() const { return Fold[static_cast<uint8_t>(Stream.CurrentChar())]; }
 
     // The first match at or after `from` that ends by `limit`; -1 when there is none.
     int64_t forward(int64_t from, int64_t limit) const
@@ -1626,7 +1631,7 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     if (length == 0)
         return limit + 1;
     // Without case the tables serve every pattern with the same upper-case form.
-    if (matchCase ? pattern != table.Pattern : !SameText(pattern, table.UpperPattern))
+    if (matchCase ? pattern != table.Pattern : !AnsiSameText(pattern, table.UpperPattern))
         BuildSkipTables(table, pattern);
     const std::string& key = matchCase ? table.Pattern : table.UpperPattern;
     const std::array<uint8_t, 256>& skip = matchCase ? (backward ? table.BackwardSkip : table.ForwardSkip)
@@ -1634,8 +1639,9 @@ int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsW
     // Over the editor's records the scan reads them directly; its place goes back to the stream after.
     auto* editor = dynamic_cast<TEdStream*>(&stream);
     TDirectCursor direct{editor ? editor->Place() : TRecordCursor()};
-    const TPlainScan<TDirectCursor> directScan{direct, key, skip, matchCase, length};
-    const TPlainScan<TCustomEdStream> streamScan{stream, key, skip, matchCase, length};
+    const unsigned char* const fold = matchCase ? kSameByte.data() : AnsiUpperTable();
+    const TPlainScan<TDirectCursor> directScan{direct, key, skip, fold, length};
+    const TPlainScan<TCustomEdStream> streamScan{stream, key, skip, fold, length};
     auto find = [&](int64_t from) {
         if (!editor)
             return backward ? streamScan.backward(from) : streamScan.forward(from, limit);

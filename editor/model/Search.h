@@ -266,8 +266,10 @@ using TWordCharTest = std::function<bool(char)>;
 
 // Boyer-Moore search for `pattern` from `start`: forward, the first match at or after start that
 // ends by `limit` (the last position it may cover); backward, the last match that ends by start.
-// Case folding touches the ASCII letters only. With wholeWord, a match counts only when the
-// characters around it are neither word nor word-start characters. Returns the match position, or
+// Without case every Windows-1252 letter matches its capital as AnsiUpper gives it (the accented
+// letters, the n with tilde, oe, s and z with caron, y with diaeresis as well as the ASCII ones);
+// every other byte, those of a held character included, matches only itself. With wholeWord, a match
+// counts only when the characters around it are neither word nor word-start characters. Returns the match position, or
 // limit + 1 when there is none.
 int BMSearch(const TWordCharTest& charIsInWord, const TWordCharTest& charStartsWord, TCustomEdStream& stream,
              int limit, TSkipTable& table, bool wholeWord, bool matchCase, bool backward, int start,

@@ -173,18 +173,38 @@ bool SameText(std::string_view a, std::string_view b)
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
 
+namespace {
+
+constexpr unsigned char upperOf(unsigned char u)
+{
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+        return static_cast<unsigned char>(u - 32);
+    switch (u) {
+    case 0x9A: return 0x8A;
+    case 0x9C: return 0x8C;
+    case 0x9E: return 0x8E;
+    case 0xFF: return 0x9F;
+    default: return u;
+    }
+}
+
+constexpr std::array<unsigned char, 256> kAnsiUpper = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<size_t>(c)] = upperOf(static_cast<unsigned char>(c));
+    return table;
+}();
+
+} // namespace
+
+const unsigned char* AnsiUpperTable()
+{
+    return kAnsiUpper.data();
+}
+
 char AnsiUpper(char c)
 {
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
-        return static_cast<char>(u - 32);
-    switch (u) {
-    case 0x9A: return static_cast<char>(0x8A);
-    case 0x9C: return static_cast<char>(0x8C);
-    case 0x9E: return static_cast<char>(0x8E);
-    case 0xFF: return static_cast<char>(0x9F);
-    default: return c;
-    }
+    return static_cast<char>(kAnsiUpper[static_cast<unsigned char>(c)]);
 }
 
 char AnsiLower(char c)
@@ -199,6 +219,14 @@ char AnsiLower(char c)
     case 0x9F: return static_cast<char>(0xFF);
     default: return c;
     }
+}
+
+std::string AnsiUpperCase(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        c = AnsiUpper(c);
+    return r;
 }
 
 std::string AnsiLowerCase(std::string_view s)

@@ -29,9 +29,13 @@ bool SameText(std::string_view a, std::string_view b);
 // Upper case of a Windows-1252 letter: the ASCII letters, the accented letters and the four letters of
 // 0x80..0x9F that have a case partner; every other byte is left as it is.
 char AnsiUpper(char c);
+// AnsiUpper of every byte, indexed by the byte as unsigned: what a search folds each character it
+// reads through, one look-up with no branch.
+const unsigned char* AnsiUpperTable();
 // Lower case of a Windows-1252 letter, the inverse of AnsiUpper; every other byte is left as it is.
 char AnsiLower(char c);
 std::string AnsiLowerCase(std::string_view s);
+std::string AnsiUpperCase(std::string_view s);
 // Equality without case over all Windows-1252 letters, as the user's locale compares names.
 bool AnsiSameText(std::string_view a, std::string_view b);
 

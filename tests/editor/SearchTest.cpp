@@ -429,7 +429,7 @@ int naiveSearch(const std::string& text, const std::string& pattern, int start, 
 {
     const int n = static_cast<int>(text.size());
     const int len = static_cast<int>(pattern.size());
-    auto fold = [&](char c) { return matchCase ? c : AsciiUpper(c); };
+    auto fold = [&](char c) { return matchCase ? c : AnsiUpper(c); };
     auto isWord = [&](char c) { return kInWord(c) || kStartsWord(c); };
     auto matchesAt = [&](int r) {
         if (r < 0 || r + len > n)
@@ -1064,7 +1064,7 @@ TEST(TREParser, TruncatedAndRandomPatternsCompileOrFailWithAListedError)
 
 // ---------------------------------------------------------------- plain search
 
-TEST(BMSearch, CaseFoldsOnlyAsciiLetters)
+TEST(BMSearch, WithoutCaseEveryWindows1252LetterMatchesItsCapital)
 {
     TSkipTable table;
     const std::string text = "x HOLA y hola z Hola";
@@ -1072,12 +1072,36 @@ TEST(BMSearch, CaseFoldsOnlyAsciiLetters)
     EXPECT_EQ(plainSearch(text, "Hola", table, 3, false, false), 9);
     EXPECT_EQ(plainSearch(text, "Hola", table, 0, false, true), 16);
     EXPECT_EQ(plainSearch(text, "hola", table, 0, false, true), 9);
-    // Accented letters never fold.
-    const std::string spanish = "A\xD1O a\xF1o";
-    EXPECT_EQ(plainSearch(spanish, "\xF1", table, 0, false, false), 5);
-    EXPECT_EQ(plainSearch(spanish, "a\xF1o", table, 0, false, false), 4);
-    EXPECT_EQ(plainSearch(spanish, "\xD1", table, 2, false, false), static_cast<int>(spanish.size()));
-    EXPECT_EQ(plainSearch(spanish, "\xD1", table, 4, true, false), 1);
+    // Each small letter of the code page against its capital, both ways, forward and backward; with
+    // case only the same byte.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"canci\xF3n", "CANCI\xD3N"}, {"a\xF1o", "A\xD1O"},  {"ping\xFCino", "PING\xDCINO"},
+        {"gar\xE7on", "GAR\xC7ON"},    {"\x9Cuvre", "\x8CUVRE"}, {"\x9A" "a\x9Eo", "\x8A" "A\x8EO"},
+        {"\xFF", "\x9F"},              {"\xE0\xE9\xEE\xF5\xFE", "\xC0\xC9\xCE\xD5\xDE"}};
+    for (const auto& [small, capital] : pairs) {
+        const std::string page = std::string("<p>") + capital + " / " + small + "</p>";
+        const int first = 3, second = 3 + static_cast<int>(std::string(capital).size()) + 3;
+        const int none = static_cast<int>(page.size());
+        EXPECT_EQ(plainSearch(page, small, table, 0, false, false), first) << small;
+        EXPECT_EQ(plainSearch(page, capital, table, first + 1, false, false), second) << capital;
+        EXPECT_EQ(plainSearch(page, capital, table, none, true, false), second) << capital;
+        EXPECT_EQ(plainSearch(page, small, table, second, true, false), first) << small;
+        EXPECT_EQ(plainSearch(page, small, table, 0, false, true), second) << small;
+        EXPECT_EQ(plainSearch(page, capital, table, first + 1, false, true), none) << capital;
+    }
+    // Signs and letters without a partner are only themselves: sharp s, micro, the multiplication
+    // and division signs, the ordinals.
+    for (const char* alone : {"\xDF", "\xB5", "\xD7", "\xAA", "\xBA"}) {
+        const std::string page = std::string("ss SS M \xF7 a o ") + alone;
+        EXPECT_EQ(plainSearch(page, alone, table, 0, false, false), static_cast<int>(page.size()) - 1) << alone;
+    }
+    EXPECT_EQ(plainSearch("\xF7", "\xD7", table, 0, false, false), 1);
+    // A held character is its text, the mark included: never a reference typed as such, nor the
+    // reference of its capital.
+    const std::string held = "&#955; &#923; \x1F#955;";
+    EXPECT_EQ(plainSearch(held, "\x1F#955;", table, 0, false, false), 14);
+    EXPECT_EQ(plainSearch(held, "\x1F#923;", table, 0, false, false), static_cast<int>(held.size()));
+    EXPECT_EQ(plainSearch(held, "&#955;", table, 1, false, false), static_cast<int>(held.size()));
 }
 
 TEST(BMSearch, WholeWordsSkipPartsOfWords)
@@ -1154,8 +1178,8 @@ TEST(BMSearch, AgreesWithANaiveSearch)
 {
     std::mt19937 random(300);
     for (int round = 0; round < 6000; ++round) {
-        const std::string text = RandomTextUpTo(random, "aAbB \xF1\xD1\r", 40);
-        std::string pattern = RandomTextUpTo(random, "aAbB \xF1", 4);
+        const std::string text = RandomTextUpTo(random, "aAbB \xF1\xD1\x9C\x8C\xFF\x9F\r", 40);
+        std::string pattern = RandomTextUpTo(random, "aAbB \xF1\xD1\x8C\xFF", 4);
         if (pattern.empty())
             pattern = 'a';
         const int n = static_cast<int>(text.size());

@@ -89,7 +89,7 @@ void checkPlain(const std::string& pattern, const std::string& text, uint8_t fla
     const int len = static_cast<int>(pattern.size());
     const int limit = n - 1;
     const int start = n == 0 ? 0 : (flags >> 3) % (n + 1);
-    auto fold = [&](char c) { return matchCase ? c : AsciiUpper(c); };
+    auto fold = [&](char c) { return matchCase ? c : AnsiUpper(c); };
     auto at = [&](int r) {
         if (len == 0 || r < 0 || r + len > n)
             return false;

@@ -14,6 +14,7 @@
 
 #include "app/host/EditingFile.h"
 #include "app/dialogs/UFormReemplazar.h"
+#include "app/model/EditorKind.h"
 #include "platform/Win1252Qt.h"
 #include "support/BoxAnswers.h"
 #include "support/HookWhile.h"
@@ -304,4 +305,51 @@ TEST(ReplaceForm, ALinkAnotherUserPlantedInASharedFolderIsNotWrittenThroughAndTh
     EXPECT_EQ(ReadFileBytes(inside), "piso propia\n");
     EXPECT_EQ(ReadFileBytes((shared / "p2.~ht").string()), "casa propia\n");
     EXPECT_EQ(ReadFileBytes(page), "piso\n");
+}
+
+TEST(ReplaceForm, PagesTheProgramSavedWithCodesAreFoundByTheirCharactersAndARunThatFindsNothingSaysSo)
+{
+    TWindow w;
+    w.form.Config().InsSpecChar = true;
+    TBoxAnswers boxes;
+    // Three pages written by the editor's save with the conversion on: they hold the codes.
+    std::vector<std::string> pages;
+    for (const char* name : {"uno.htm", "dos.html", "tres.htm"}) {
+        pages.push_back(w.folder.file(name, "<p>Hoja</p>\n"));
+        w.form.AbreArchivo(pages.back(), false, ekHTML);
+        w.memo.Perform(EM_SETSEL, 0, -1);
+        type(w.memo, "<p>El oto\xF1o llega. OTO\xD1O.</p>");
+        w.form.mGuardarClick();
+        w.form.mCerrarClick();
+        ASSERT_EQ(ReadFileBytes(pages.back()), "<p>El oto&ntilde;o llega. OTO&Ntilde;O.</p>") << name;
+    }
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts[0];
+    TformReemplazar form(w.form);
+    for (const std::string& page : pages)
+        form.AddFile(page);
+    form.edtFind->setText(QString::fromUtf8("otoño"));
+    form.edtReplace->setText("invierno");
+    form.btnStartClick();
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts[0];
+    for (const std::string& page : pages)
+        EXPECT_EQ(ReadFileBytes(page), "<p>El invierno llega. invierno.</p>") << page;
+
+    // Nothing found anywhere: the run says so, and every file stays as it was.
+    form.btnStartClick();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "No se ha encontrado \"oto\xF1o\" en ninguno de los archivos: no se ha cambiado nada.");
+    EXPECT_EQ(boxes.flags[0], MB_OK | MB_ICONINFORMATION);
+    for (const std::string& page : pages)
+        EXPECT_EQ(ReadFileBytes(page), "<p>El invierno llega. invierno.</p>") << page;
+    // With notes besides, the notes follow.
+    const std::string missing = (w.folder.path / "falta.htm").string();
+    form.AddFile(missing);
+    form.btnStartClick();
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1].rfind("No se ha encontrado \"oto\xF1o\" en ninguno de los archivos: no se ha cambiado "
+                                   "nada.\n\nAlgunos archivos necesitan su atenci\xF3n:\n",
+                                   0),
+              0u)
+        << boxes.texts[1];
+    EXPECT_EQ(boxes.flags[1], MB_OK | MB_ICONWARNING);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "app/model/CodigosISO.h"
 #include "app/model/ReplaceInFiles.h"
 #include "platform/core/Classes.h"
 #include "platform/core/DocumentText.h"
@@ -200,4 +201,40 @@ TEST(ReplaceInFiles, TheRunsBackupNamesTakeNoNameInUse)
     // With no other file of that backup name, the old backup is the file's own.
     std::filesystem::remove(other);
     EXPECT_EQ(next.NameFor(script), path("a.~js"));
+}
+
+TEST(ReplaceInFiles, AFileIsSearchedForTheTextAsItsSaveWritesItToo)
+{
+    TCodigosISO table;
+    table.LoadDefaults();
+    TReplaceRequest page = request("oto\xF1o", "invierno");
+    page.Page = true;
+    page.Entities = &table;
+    // Pages the editor saved with the conversion on hold the codes: plain ASCII declaring nothing or
+    // UTF-8, in any letter case; the character itself is found beside them.
+    EXPECT_EQ(replaced("<p>Oto&ntilde;o</p>\n", page), "1:<p>invierno</p>\n");
+    EXPECT_EQ(replaced("<meta charset=\"utf-8\"><p>OTO&Ntilde;O y oto\xC3\xB1o</p>\n", page),
+              "2:<meta charset=\"utf-8\"><p>invierno y invierno</p>\n");
+    EXPECT_EQ(replaced("<p>oto\xF1o, oto&ntilde;o</p>\r\n", page), "2:<p>invierno, invierno</p>\r\n");
+    // The code holds a word: whole words look at what lies around all of it.
+    page.WholeWord = true;
+    EXPECT_EQ(replaced("<p>oto&ntilde;os oto&ntilde;o</p>", page), "1:<p>oto&ntilde;os invierno</p>");
+    page.WholeWord = false;
+    // Without the conversion the save writes the character, which is then all that is looked for.
+    page.Entities = nullptr;
+    EXPECT_EQ(replaced("<p>oto&ntilde;o oto\xF1o</p>", page), "1:<p>oto&ntilde;o invierno</p>");
+    // A text file is not converted either.
+    TReplaceRequest text = request("oto\xF1o", "invierno");
+    EXPECT_EQ(replaced("oto&ntilde;o oto\xC3\xB1o\n", text), "1:oto&ntilde;o invierno\n");
+
+    // A character Windows-1252 lacks is written there as its reference: searched for as the
+    // character, it is found as the reference too, and each is replaced in its file's own way.
+    TReplaceRequest lambda = request("\x1F#955;x", "\x1F#956;");
+    EXPECT_EQ(replaced("a &#955;x \xE9", lambda), "1:a &#956; \xE9");
+    EXPECT_EQ(replaced("a \xCE\xBBx \xC3\xA9", lambda), "1:a \xCE\xBC \xC3\xA9");
+    // A reference typed as such is searched for as typed.
+    EXPECT_EQ(replaced("a &#955;x \xE9", request("&#955;X", "-")), "1:a - \xE9");
+    EXPECT_EQ(replaced("a \xCE\xBBx", request("&#955;x", "-")), "0:a \xCE\xBBx");
+    // Nothing found: the file's bytes as they were.
+    EXPECT_EQ(replaced("<p>primavera</p>", page), "0:<p>primavera</p>");
 }
