@@ -61,6 +61,9 @@ struct TLargePageWindow {
         memo.Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
         memo.SetWordWrap(wrap);
         at = memo.GetTextLen() / 4 * 3;
+        // The view shows the caret, as it does while the author types.
+        memo.SetSelection(at, at);
+        memo.Perform(EM_SCROLLCARET, 0, 0);
         form.EditorOnChange();
     }
     TformPrincipal form;

@@ -808,7 +808,7 @@ TEST(EditingCore, TheFileLineOfAnOffsetCountsLineBreaksWhateverTheRecordsAfterAn
     std::string model;
     const char pieces[] = {'a', 'b', '\t', '\r', 'c', 'd', 'e', 'f'};
     int caret = 0;
-    for (int step = 0; step < 3000; ++step) {
+    for (int step = 0; step < 1500; ++step) {
         const int length = static_cast<int>(model.size());
         const unsigned kind = random() % 8;
         const int at = static_cast<int>(random() % static_cast<unsigned>(length + 1));
