@@ -791,6 +791,12 @@ TPoint TCustomCodeMemo::CaretPos()
     return {x, line + 1};
 }
 
+TPoint TCustomCodeMemo::CaretFilePos()
+{
+    const TFileLineMark place = FileLineOf(FCaret);
+    return {FileColumnOf(FCaret, place.LineStart) + 1, place.Line + 1};
+}
+
 // ---------------------------------------------------------------- plain text output
 
 void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int format)

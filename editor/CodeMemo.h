@@ -216,6 +216,9 @@ public:
 
     // 1-based column and line of the caret on screen.
     TPoint CaretPos();
+    // 1-based column and line of the caret in the file: its lines are those the line breaks end,
+    // however the line store cuts long lines into pieces and word wrap into rows; TABs expanded.
+    TPoint CaretFilePos();
     TCodeMemoStrings& Lines() { return *FLines; }
     void SetLines(const TStringList& lines);
     TSM_CaretControl& CaretControl() { return *FCaretControl; }

@@ -429,6 +429,7 @@ void TCustomCodeMemo::ExpandMacro(TMacroKeywords& source, const std::string& key
         auto inWord = [this](char c) { return CharIsInWord(c); };
         auto startsWord = [this](char c) { return CharStartsWord(c); };
         bool canReplace = TAutoReplace::CanReplace(cursor, keyStart, key, text, inWord, startsWord);
+        text = TAutoReplace::InCaseOf(key, text);
         cursor.SetPos(keyStart);
         if (OnAutoReplace)
             OnAutoReplace(this, cursor, key, text, canReplace);

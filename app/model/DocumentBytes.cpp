@@ -190,9 +190,24 @@ TDocumentFormat TDocumentBytes::FormatByText(std::string_view text, const TCodig
     return format;
 }
 
+bool TDocumentBytes::declarationChanged(std::string_view text, bool page) const
+{
+    // A byte-order mark tells browsers the encoding whatever the page declares, and UTF-16 bytes
+    // hold no declaration a browser reads.
+    if (!page || !FHasBytes || Format.ByteOrderMark || Format.Utf16 != TDocumentFormat::TUtf16::None)
+        return false;
+    const TDeclaredCharset declared = DeclaredCharset(text);
+    return declared != TDeclaredCharset::None && declared != DeclaredCharset(FBytes);
+}
+
+bool TDocumentBytes::formatByText(std::string_view text, bool page) const
+{
+    return EncodingOpen() || declarationChanged(text, page);
+}
+
 TDocumentFormat TDocumentBytes::FormatFor(std::string_view text, const TCodigosISO* entities, bool page) const
 {
-    return EncodingOpen() ? FormatByText(text, entities, page, Format) : Format;
+    return formatByText(text, page) ? FormatByText(text, entities, page, Format) : Format;
 }
 
 std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentFormat& format,
@@ -358,7 +373,9 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
     // What the bytes must reopen as: the text, with its held characters as the file's encoding
     // holds them.
     const std::string meant = ReadBackForm(text, chosen, table);
-    if (FHasBytes) {
+    // Bytes kept from another encoding than the chosen one cannot stand beside the new ones.
+    const bool sameEncoding = chosen.Utf8 == Format.Utf8 && chosen.Ascii == Format.Ascii && chosen.Utf16 == Format.Utf16;
+    if (FHasBytes && (sameEncoding || FAsciiBytes)) {
         if (FBytes.size() <= kMaxMappedSize) {
             std::vector<uint32_t> offsets;
             const std::string read = keptText(&offsets);
@@ -429,7 +446,7 @@ TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, cons
     if (written.ReadsBack)
         return save;
     save.ReadsBack = false;
-    if (save.Format.Utf8 || save.Format.Utf16 != TDocumentFormat::TUtf16::None || (page && EncodingOpen()))
+    if (save.Format.Utf8 || save.Format.Utf16 != TDocumentFormat::TUtf16::None || (page && formatByText(text, page)))
         return save;
     TDocumentFormat utf8 = save.Format;
     utf8.Utf8 = true;

@@ -30,7 +30,8 @@ public:
     // for an HTML page, whose text may declare the character set it is written in.
     std::string Write(std::string_view text, const TCodigosISO* entities, bool page = false) const;
     // The format `text` is written in: the one read or last written, unless the document's bytes
-    // leave the encoding open (EncodingOpen); then the one FormatByText chooses.
+    // leave the encoding open (EncodingOpen) or `page` is a page whose text now declares another
+    // character set than its bytes did; then the one FormatByText chooses.
     TDocumentFormat FormatFor(std::string_view text, const TCodigosISO* entities, bool page) const;
     // Nothing in the bytes fixes the encoding: a new document (or one made from a model), or a file
     // whose bytes are plain ASCII without a byte-order mark, which read the same in any encoding a
@@ -113,6 +114,11 @@ private:
         TSaveBytes::TTyped Typed;
     };
     TWrite write(std::string_view text, const TCodigosISO* entities, bool page) const;
+    // `text`, a page when `page`, declares another character set than the kept bytes, which
+    // nothing else (a byte-order mark, UTF-16) fixes the reading of.
+    bool declarationChanged(std::string_view text, bool page) const;
+    // FormatByText decides the format of `text` (FormatFor).
+    bool formatByText(std::string_view text, bool page) const;
     // True when `bytes` reopen (read with `entities`) as the characters `text` means: the editor's
     // text with its codes read as a reopening reads them, so that a code the author typed ("&nbsp;")
     // is the character the file will show, and no other text. `typed` gets where they differ.

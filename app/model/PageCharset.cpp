@@ -117,6 +117,27 @@ std::string_view charsetOfContent(std::string_view content)
     }
 }
 
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Elements whose content is text up to their end tag, where a "<meta" is only characters.
+constexpr std::array<std::string_view, 5> kTextElements = {"script", "style", "textarea", "title", "xmp"};
+
+// Where the text of element `tag` that begins at `from` ends: at its end tag ("</" the name, any
+// letter case, then a blank, "/" or ">"), or at the end of the text.
+size_t endOfTextElement(std::string_view text, size_t from, std::string_view tag)
+{
+    for (size_t at = text.find("</", from); at != std::string_view::npos; at = text.find("</", at + 2)) {
+        const size_t after = at + 2 + tag.size();
+        if (startsWithNoCase(text, at + 2, tag) &&
+            (after >= text.size() || isBlank(text[after]) || text[after] == '/' || text[after] == '>'))
+            return at;
+    }
+    return text.size();
+}
+
 } // namespace
 
 TDeclaredCharset CharsetOfLabel(std::string_view label)
@@ -136,19 +157,36 @@ TDeclaredCharset CharsetOfLabel(std::string_view label)
 
 TDeclaredCharset DeclaredCharset(std::string_view text)
 {
-    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+    // The markup is stepped over as a browser's tokenizer steps over it: a "<meta" that lies in a
+    // comment, in another tag's attribute value or in the text of a script or style is no element.
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
         if (text.substr(at, 4) == "<!--") {
-            // A declaration inside a comment declares nothing; an unclosed comment runs to the end.
-            const size_t close = text.find("-->", at + 4);
+            // "<!-->" closes at once; an unclosed comment runs to the end.
+            const size_t close = text.find("-->", at + 2);
             if (close == std::string_view::npos)
                 return TDeclaredCharset::None;
-            at = close + 2;
+            at = close + 3;
             continue;
         }
-        if (!startsWithNoCase(text, at + 1, "meta") || at + 5 >= text.size() ||
-            !(isBlank(text[at + 5]) || text[at + 5] == '/'))
+        const bool endTag = at + 1 < text.size() && text[at + 1] == '/';
+        const size_t nameStart = at + (endTag ? 2 : 1);
+        if (nameStart >= text.size() || !isLetter(text[nameStart])) {
+            // A declaration, a processing instruction or a broken end tag runs to its ">"; a "<"
+            // before anything else is text.
+            if (at + 1 < text.size() && (text[at + 1] == '!' || text[at + 1] == '?' || endTag)) {
+                const size_t close = text.find('>', at + 1);
+                if (close == std::string_view::npos)
+                    return TDeclaredCharset::None;
+                at = close + 1;
+            } else {
+                ++at;
+            }
             continue;
-        size_t cursor = at + 5;
+        }
+        size_t cursor = nameStart;
+        while (cursor < text.size() && !isBlank(text[cursor]) && text[cursor] != '/' && text[cursor] != '>')
+            ++cursor;
+        const std::string tag = lowerCase(text.substr(nameStart, cursor - nameStart));
         std::string name;
         std::string_view value, charset, httpEquiv, content;
         bool hasCharset = false, hasHttpEquiv = false, hasContent = false;
@@ -165,14 +203,20 @@ TDeclaredCharset DeclaredCharset(std::string_view text)
                 content = value;
             }
         }
-        if (hasCharset && !charset.empty())
-            return CharsetOfLabel(charset);
-        if (hasHttpEquiv && lowerCase(httpEquiv) == "content-type" && hasContent) {
-            const std::string_view label = charsetOfContent(content);
-            if (!label.empty())
-                return CharsetOfLabel(label);
-        }
         at = cursor;
+        if (endTag)
+            continue;
+        if (tag == "meta") {
+            if (hasCharset && !charset.empty())
+                return CharsetOfLabel(charset);
+            if (hasHttpEquiv && lowerCase(httpEquiv) == "content-type" && hasContent) {
+                const std::string_view label = charsetOfContent(content);
+                if (!label.empty())
+                    return CharsetOfLabel(label);
+            }
+        } else if (std::find(kTextElements.begin(), kTextElements.end(), tag) != kTextElements.end()) {
+            at = endOfTextElement(text, at, tag);
+        }
     }
     return TDeclaredCharset::None;
 }

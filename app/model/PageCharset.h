@@ -17,8 +17,10 @@ enum class TDeclaredCharset {
 };
 
 // The character set named by the first <meta charset="X"> or <meta http-equiv="Content-Type"
-// content="...; charset=X"> of the text, in any letter case, outside comments. The text is the
-// editor's (Windows-1252); a declaration is ASCII, so its bytes are the file's in every set.
+// content="...; charset=X"> of the text, in any letter case, that is an element: not in a comment,
+// in another tag's attribute value or in the text of a script, style, title, textarea or xmp. The
+// text is the editor's (Windows-1252); a declaration is ASCII, so its bytes are the file's in every
+// 8-bit set.
 TDeclaredCharset DeclaredCharset(std::string_view text);
 // The group of a character set's name (blanks around it ignored, any letter case).
 TDeclaredCharset CharsetOfLabel(std::string_view label);

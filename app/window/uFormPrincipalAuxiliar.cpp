@@ -126,7 +126,7 @@ void TformPrincipal::smAuxTempChange()
     // The main editor writes its mode again when it changes next.
     FStatusMode.clear();
     Panel(2)->setText(FromWin1252(LoadResString(kAuxiliaryPanel)));
-    const TPoint caret = editor->CaretPos();
+    const TPoint caret = editor->CaretFilePos();
     Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
 }
 

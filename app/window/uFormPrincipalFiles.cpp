@@ -80,6 +80,51 @@ std::string documentCaption(const std::string& fileName)
     return FilePathText(ShellDisplayName(fileName));
 }
 
+// What the save dialog of a document starts on: the entry of `filter` ("Name|*.a;*.b|...", 1-based)
+// for the document's extension, else for its kind's, and the extension a name typed without one
+// takes, the document's own. An extension the filter lists first in an entry picks that entry, so
+// that ".html" opens on "Internet HTML" although "Internet HTM" lists it too.
+struct TSaveFilterChoice {
+    int Index = 1;
+    std::string Extension;
+};
+
+TSaveFilterChoice saveFilterFor(const std::string& filter, const std::string& fileName, int kind)
+{
+    std::string extension = std::filesystem::path(fileName).extension().string();
+    if (extension.size() > 1)
+        extension.erase(0, 1);
+    else
+        extension = kind == ekText ? "txt" : kind == ekJavaScript ? "js" : "htm";
+    const std::string mask = "*." + AsciiLowerCase(extension);
+    TSaveFilterChoice choice{0, extension};
+    int listing = 0, every = 0;
+    size_t at = 0;
+    for (int entry = 1; at < filter.size(); ++entry) {
+        const size_t name = filter.find('|', at);
+        if (name == std::string::npos)
+            break;
+        const size_t end = std::min(filter.find('|', name + 1), filter.size());
+        const std::string masks = AsciiLowerCase(std::string_view(filter).substr(name + 1, end - name - 1));
+        at = end + 1;
+        size_t from = 0;
+        for (bool first = true; from <= masks.size(); first = false) {
+            const size_t stop = std::min(masks.find(';', from), masks.size());
+            const std::string_view one = std::string_view(masks).substr(from, stop - from);
+            from = stop + 1;
+            if (one == mask && first && !choice.Index)
+                choice.Index = entry;
+            else if (one == mask && !listing)
+                listing = entry;
+            else if (one == "*.*" && !every)
+                every = entry;
+        }
+    }
+    if (!choice.Index)
+        choice.Index = listing ? listing : every ? every : 1;
+    return choice;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- building
@@ -491,7 +536,7 @@ void TformPrincipal::EditorOnChange()
         FStatusMode = mode;
         Panel(3)->setText(FromWin1252(mode));
     }
-    const TPoint caret = FCodeMemo->CaretPos();
+    const TPoint caret = FCodeMemo->CaretFilePos();
     Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
 }
 
@@ -595,7 +640,9 @@ bool TformPrincipal::mGuardarComoClick()
     TEditingFile* file = CurrentFile();
     if (!file)
         return false;
-    TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), "htm");
+    const TSaveFilterChoice choice = saveFilterFor(LoadResString(kSaveFilter), file->FileName, file->Tipo);
+    TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), choice.Extension);
+    dialog.FilterIndex = choice.Index;
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
     // The proposal is a file name (the file system's bytes): a titled document's own, or the untitled
@@ -659,7 +706,10 @@ void TformPrincipal::mGuardarTodoClick()
         for (int i = 0; i < DocumentCount(); ++i) {
             TEditingFile* file = EditingFile(i);
             if (!file->FileName.empty()) {
-                saveDocument(*file);
+                // An untouched page is left alone: writing it again would replace its backup, the
+                // text before the last save, with a copy of the page.
+                if (!file->Guardado)
+                    saveDocument(*file);
                 continue;
             }
             // An untitled document is shown while the user names it.
@@ -778,15 +828,26 @@ bool TformPrincipal::closeDocuments()
         return true;
     if (TEditingFile* current = CurrentFile())
         current->GuardaEstado(*FCodeMemo);
+    // Every question is asked before any document closes, so that a Cancel at the last one leaves
+    // every tab that was open.
+    std::vector<TEditingFile*> documents;
+    for (int i = 0; i < DocumentCount(); ++i)
+        documents.push_back(EditingFile(i));
+    for (TEditingFile* file : documents) {
+        // A macro answered during a question may have closed or moved a document.
+        const int index = FDocuments.IndexOf(file);
+        if (index < 0 || file->Guardado)
+            continue;
+        file->RestauraEstado(*FCodeMemo);
+        selectTab(index);
+        EditorOnChange();
+        if (!askToSave())
+            return false;
+        // The next question shows another document: this one's state goes back into it first.
+        if (CurrentFile() == file)
+            file->GuardaEstado(*FCodeMemo);
+    }
     while (DocumentCount() > 0) {
-        TEditingFile* file = EditingFile(0);
-        if (!file->Guardado) {
-            file->RestauraEstado(*FCodeMemo);
-            selectTab(0);
-            EditorOnChange();
-            if (!askToSave())
-                return false;
-        }
         removeDocument(0);
         if (DocumentCount() > 0)
             selectTab(0);

@@ -339,6 +339,51 @@ TLineRecord* TCodeMemoCore::lineStartHolding(int offset, int& start)
     return record;
 }
 
+TFileLineMark TCodeMemoCore::FileLineOf(int offset)
+{
+    offset = std::clamp(offset, 0, FTextLength);
+    TFileLineMark place = FFileLines.Before(offset);
+    int start = 0;
+    const int from = place.Offset;
+    TLineRecord* record = recordHolding(from, start);
+    // Only a record's last character can be a line break; one before the place is counted in it.
+    for (int walked = 1; record && start + record->Len <= offset; ++walked) {
+        if (record->EndsWithCR() && start + record->Len > from) {
+            ++place.Line;
+            place.LineStart = start + record->Len;
+        }
+        start += record->Len;
+        record = record->Next;
+        if (walked % TFileLineMarks::kRecordsBetween == 0)
+            FFileLines.Add({start, place.Line, place.LineStart});
+    }
+    place.Offset = offset;
+    FFileLines.SetLast(place);
+    return place;
+}
+
+int TCodeMemoCore::FileColumnOf(int offset, int lineStart)
+{
+    offset = std::clamp(offset, 0, FTextLength);
+    lineStart = std::clamp(lineStart, 0, offset);
+    int start = 0;
+    TLineRecord* record = recordHolding(lineStart, start);
+    int column = 0;
+    for (int at = lineStart; record && at < offset; record = record->Next) {
+        const int end = std::min(offset, start + static_cast<int>(record->Len));
+        if (record->Flags & lfHasTab) {
+            for (; at < end; ++at)
+                column = record->Text[at - start] == '\t' ? nextTabColumn(column) : column + 1;
+        } else {
+            // A piece without TABs is as wide as it is long.
+            column += end - at;
+            at = end;
+        }
+        start += record->Len;
+    }
+    return column;
+}
+
 void TCodeMemoCore::SyncTopRecord()
 {
     FView.SyncTop();
@@ -602,6 +647,7 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     int start = 0;
     TLineRecord* record = recordHolding(offset, start);
     FTextLength += count;
+    FFileLines.EditAt(offset);
     adjustMarksForInsert(offset, count);
     int inRecord = record ? std::clamp(offset - start, 0, static_cast<int>(record->Len)) : 0;
 
@@ -852,6 +898,7 @@ void TCodeMemoCore::becameEmpty()
     FColourFrom = nullptr;
     FColouringPending = false;
     FLookup = {};
+    FFileLines.Clear();
     FAnchor = FCaret = 0;
     clearNamedBookmarks();
     fireTextChange(0, 0);
@@ -865,6 +912,7 @@ void TCodeMemoCore::DeleteSelection()
     if (s >= e || !FStore.First())
         return;
     FTextLength -= e - s;
+    FFileLines.EditAt(s);
     adjustMarksForDelete(s, e - s);
     // Nothing of the selection is left, and its end may now lie past the text.
     FAnchor = FCaret = s;
@@ -991,6 +1039,7 @@ void TCodeMemoCore::ApplyRanges(TRangeEdits& edits)
     TScopeGuard inserting([this] { FInInsertion = false; });
     rewriteRanges(edits);
     FTextLength = static_cast<int>(FTextLength + edits.Growth());
+    FFileLines.EditAt(static_cast<int>(edits.Start(0)));
     adjustMarksForEdits(edits);
     const std::vector<int64_t> shifts = edits.Shifts();
     const size_t last = edits.Count() - 1;
@@ -1274,6 +1323,7 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
                 FChangeBits |= kChangedText | kChangedBlock;
             }
             int lineStart = oldStart + added;
+            FFileLines.EditAt(lineStart);
             adjustMarksForInsert(lineStart, n);
             logInsertion(lineStart, indent);
             TRecordText text = NewRecordText(static_cast<size_t>(oldLength + n));
@@ -1376,6 +1426,7 @@ void TCodeMemoCore::UnindentBlock(int step)
                 FChangeBits |= kChangedText | kChangedBlock;
             }
             int lineStart = oldStart - removed;
+            FFileLines.EditAt(lineStart);
             adjustMarksForDelete(lineStart, k);
             logRemoval(lineStart, std::string_view(record->Text.get(), static_cast<size_t>(k)));
             std::memmove(record->Text.get(), record->Text.get() + k, static_cast<size_t>(oldLength - k) + 1);

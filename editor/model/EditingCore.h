@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/model/FileLines.h"
 #include "editor/model/LineStore.h"
 #include "editor/model/RangeEdits.h"
 #include "editor/model/ViewGeometry.h"
@@ -60,6 +61,14 @@ public:
     uint64_t TextChanges() const { return FTextChanges; }
     void SetHighlightStart(TLineRecord* record) { FHighlightStart = record; }
     uint32_t ChangeBits() const { return FChangeBits; }
+
+    // The file line holding `offset` (clamped to the text) and its start, counting the line breaks
+    // before it, whatever records and rows the lines are cut into; after a final line break, the
+    // empty line below the last. Walks from the nearest place counted before.
+    TFileLineMark FileLineOf(int offset);
+    // The display column (TABs expanded) of `offset` counted from `lineStart`, the start of its
+    // file line, across every piece of the line before it.
+    int FileColumnOf(int offset, int lineStart);
 
     // The characters from `start` to `end` as stored (line breaks as CR), clamped to the text.
     std::string StoredText(int start, int end);
@@ -225,6 +234,8 @@ protected:
     uint64_t FTextChanges = 0;
     // The view over the text; the core keeps its cached top record valid through every edit.
     TViewGeometry FView{*this};
+    // Places in the file's lines, forgotten past each edit.
+    TFileLineMarks FFileLines;
     uint32_t FChangeBits = 0;
     bool FRedraw = true;
     bool FInInsertion = false;

@@ -3,10 +3,12 @@
 #include "editor/model/Templates.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "editor/model/KeyBindings.h"
 #include "editor/model/LineStore.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/KeyNames.h"
 #include "platform/core/SysUtils.h"
 
@@ -473,6 +475,54 @@ bool TAutoReplace::IsTriggerKey(int key, TShiftState shift) const
         return false;
     const uint16_t code = KeyCode(key, shift);
     return code != 0 && std::find(FTriggerCodes.begin(), FTriggerCodes.end(), code) != FTriggerCodes.end();
+}
+
+namespace {
+
+bool isCapital(char c)
+{
+    return AnsiLower(c) != c;
+}
+
+bool isSmall(char c)
+{
+    return AnsiUpper(c) != c;
+}
+
+// The length of the character reference ("&name;", "&#N;", or a held character after its mark)
+// that begins at text[at], or 0.
+size_t referenceAt(const std::string& text, size_t at)
+{
+    if (text[at] != '&' && text[at] != kHeldCharacterMark)
+        return 0;
+    size_t end = at + 1;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '#'))
+        ++end;
+    return end > at + 1 && end < text.size() && text[end] == ';' ? end + 1 - at : 0;
+}
+
+} // namespace
+
+std::string TAutoReplace::InCaseOf(const std::string& key, const std::string& text)
+{
+    const auto first = std::find_if(key.begin(), key.end(), [](char c) { return isCapital(c) || isSmall(c); });
+    if (first == key.end() || !isCapital(*first))
+        return text;
+    const auto letters = std::count_if(key.begin(), key.end(), [](char c) { return isCapital(c) || isSmall(c); });
+    const bool allCapitals = letters > 1 && std::none_of(key.begin(), key.end(), isSmall);
+    std::string out = text;
+    for (size_t at = 0; at < out.size(); ++at) {
+        if (const size_t reference = referenceAt(out, at)) {
+            at += reference - 1;
+            continue;
+        }
+        if (isCapital(out[at]) || isSmall(out[at])) {
+            out[at] = AnsiUpper(out[at]);
+            if (!allCapitals)
+                break;
+        }
+    }
+    return out;
 }
 
 void TAutoReplace::SaveToStream(TStream& stream) const

@@ -224,6 +224,11 @@ public:
     template <class TCursor, class TInWord, class TStartsWord>
     static bool CanReplace(TCursor& cursor, int keyStart, const std::string& key, const std::string& text,
                            TInWord isInWord, TStartsWord startsWord);
+    // `text` in the case the author typed `key` in: a key whose letters are all capitals (two or
+    // more of them) gives the text in capitals, a key that starts with a capital gives the text a
+    // capital start; otherwise the text as listed. Letters are Windows-1252's; the names of
+    // character references ("&eacute;") keep their case, which is part of the name.
+    static std::string InCaseOf(const std::string& key, const std::string& text);
 
 protected:
     std::unique_ptr<TSM_Base> NewInstance() const override;

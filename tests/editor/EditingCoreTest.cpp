@@ -786,3 +786,86 @@ TEST(EditingCore, RandomEditsKeepTheStoreEqualToAPlainString)
         ASSERT_EQ(tracked, memo.TextLength()) << "after step " << step;
     }
 }
+
+TEST(EditingCore, TheFileLineOfAnOffsetCountsLineBreaksWhateverTheRecordsAfterAnyEdit)
+{
+    // The model: line breaks before the offset, the start of its line and its column with TABs every
+    // four columns, as a plain string gives them.
+    const auto expected = [](const std::string& text, int offset) {
+        TFileLineMark place{offset, 0, 0};
+        for (int i = 0; i < offset; ++i)
+            if (text[static_cast<size_t>(i)] == '\r') {
+                ++place.Line;
+                place.LineStart = i + 1;
+            }
+        int column = 0;
+        for (int i = place.LineStart; i < offset; ++i)
+            column = text[static_cast<size_t>(i)] == '\t' ? (column / 4 + 1) * 4 : column + 1;
+        return std::pair{place, column};
+    };
+    std::mt19937 random(20261209);
+    TestMemo memo;
+    std::string model;
+    const char pieces[] = {'a', 'b', '\t', '\r', 'c', 'd', 'e', 'f'};
+    int caret = 0;
+    for (int step = 0; step < 1500; ++step) {
+        const int length = static_cast<int>(model.size());
+        const unsigned kind = random() % 8;
+        const int at = static_cast<int>(random() % static_cast<unsigned>(length + 1));
+        if (kind < 3 || length == 0) {
+            // Lines of several records now and then, typed or pasted.
+            const bool longLine = random() % 4 == 0;
+            const int n = longLine ? static_cast<int>(random() % 6000) + 1 : static_cast<int>(random() % 6) + 1;
+            std::string text(static_cast<size_t>(n), 'l');
+            for (char& c : text)
+                c = longLine && random() % 500 ? 'l' : pieces[random() % sizeof pieces];
+            memo.SetSelection(at, at);
+            memo.InsertText(text.c_str());
+            model.insert(static_cast<size_t>(at), text);
+        } else if (kind < 5) {
+            const int b = std::min(length, at + (random() % 5 == 0 ? static_cast<int>(random() % 3000) : 2));
+            memo.SetSelection(at, b);
+            memo.DeleteSelection();
+            model.erase(static_cast<size_t>(at), static_cast<size_t>(b - at));
+        } else if (kind == 5) {
+            // Many ranges at once, as replace all makes them.
+            TRangeEdits edits;
+            std::string replaced;
+            int from = 0;
+            for (int start = at; start + 2 <= length && edits.Count() < 5; start += 3 + static_cast<int>(random() % 200)) {
+                const std::string text = random() % 2 ? "\r" : "xy";
+                edits.Add(start, 2, text);
+                replaced += model.substr(static_cast<size_t>(from), static_cast<size_t>(start - from)) + text;
+                from = start + 2;
+            }
+            if (edits.Empty())
+                continue;
+            memo.ReplaceRanges(std::move(edits));
+            model = replaced + model.substr(static_cast<size_t>(from));
+        } else if (kind == 6 && length > 0) {
+            const int b = std::min(length, at + 1 + static_cast<int>(random() % 100));
+            memo.SetSelection(at, b);
+            if (random() % 2) {
+                memo.IndentBlock(2, 0);
+            } else {
+                memo.UnindentBlock(2);
+            }
+            model = memo.StoredText();
+        }
+        ASSERT_TRUE(storeHolds(memo, model)) << "after step " << step;
+        // The caret moves a little, as typing and the arrow keys take it, and now and then far.
+        const int size = static_cast<int>(model.size());
+        caret = random() % 8 == 0 ? static_cast<int>(random() % static_cast<unsigned>(size + 1))
+                                  : std::clamp(caret + static_cast<int>(random() % 41) - 20, 0, size);
+        for (const int offset : {caret, at > size ? size : at, size}) {
+            const auto [place, column] = expected(model, offset);
+            const TFileLineMark found = memo.FileLineOf(offset);
+            ASSERT_EQ(found.Line, place.Line) << "offset " << offset << " after step " << step;
+            ASSERT_EQ(found.LineStart, place.LineStart) << "offset " << offset << " after step " << step;
+            ASSERT_EQ(memo.FileColumnOf(offset, found.LineStart), column) << "offset " << offset << " after step " << step;
+        }
+    }
+    memo.SetSelection(0, memo.TextLength());
+    memo.DeleteSelection();
+    EXPECT_EQ(memo.FileLineOf(0).Line, 0);
+}

@@ -249,6 +249,27 @@ TEST(TemplatesInput, AutoReplaceOnATriggerKeyOutsideWords)
     EXPECT_EQ(memo.StoredText(), "teh!");
 }
 
+TEST(TemplatesInput, AutoReplaceKeepsTheCaseTheWordWasTypedIn)
+{
+    TTemplateMemo memo;
+    memo.AutoReplaceList().AddReplacement("despues", "despu\xE9s");
+    std::string told;
+    memo.OnAutoReplace = [&](TCustomCodeMemo*, TEdStream&, const std::string&, std::string& with, bool&) { told = with; };
+    const std::pair<const char*, const char*> cases[] = {
+        {"despues", "despu\xE9s "},
+        {"Despues", "Despu\xE9s "},
+        {"DESPUES", "DESPU\xC9S "},
+    };
+    for (const auto& [typed, expected] : cases) {
+        // The word as typed before the caret (the helper types small letters only), then a space.
+        prepare(memo, typed);
+        type(memo, " ");
+        EXPECT_EQ(memo.StoredText(), expected) << typed;
+        // The event sees the text that goes in.
+        EXPECT_EQ(told + " ", expected);
+    }
+}
+
 TEST(TemplatesInput, PopUpListsTheTemplatesWhenNoNameStandsBeforeTheCaret)
 {
     QWidget window;

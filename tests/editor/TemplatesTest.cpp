@@ -343,6 +343,34 @@ TEST(AutoReplace, ReplacesBeforeATriggerButNotInsideAWord)
     EXPECT_TRUE(TAutoReplace::CanReplace(glued, 2, "+", "+plus", inWord, startsWord));
 }
 
+TEST(AutoReplace, TheReplacementTakesTheCaseOfTheTypedStart)
+{
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"despues", "despu\xE9s"}, "despu\xE9s"},
+        {{"Despues", "despu\xE9s"}, "Despu\xE9s"},
+        {{"DESPUES", "despu\xE9s"}, "DESPU\xC9S"},
+        // The letters of Windows-1252 beyond ASCII, at the start and inside.
+        {{"Ultimo", "\xFAltimo"}, "\xDAltimo"},
+        {{"COMPA\xD1IA", "compa\xF1\xED" "a"}, "COMPA\xD1\xCD" "A"},
+        {{"OEUVRE", "\x9Cuvre \xFF"}, "\x8C" "UVRE \x9F"},
+        // Mixed case past the start, or a single capital: only the start.
+        {{"DEspues", "despu\xE9s"}, "Despu\xE9s"},
+        {{"Q", "que"}, "Que"},
+        {{"(C)", "(c) Copyright"}, "(C) Copyright"},
+        // A key without letters, or starting small: the text as listed, its own capitals kept.
+        {{"(c)", "\xA9"}, "\xA9"},
+        {{"espana", "Espa\xF1" "a"}, "Espa\xF1" "a"},
+        {{"1er", "primer"}, "primer"},
+        // References keep their names; a held character keeps its digits.
+        {{"CAFE", "caf&eacute; \x1F#8364; &amp;"}, "CAF&eacute; \x1F#8364; &amp;"},
+        {{"Eacute", "&eacute;x"}, "&eacute;X"},
+        {{"Nada", ""}, ""},
+    };
+    for (const auto& [typed, expected] : cases)
+        EXPECT_EQ(TAutoReplace::InCaseOf(typed.first, typed.second), expected) << typed.first;
+
+}
+
 TEST(AutoReplace, TriggerStringsBecomeKeyCodes)
 {
     TAutoReplace replace;

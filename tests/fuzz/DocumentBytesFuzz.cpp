@@ -7,6 +7,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"
+#include "app/model/PageCharset.h"
 
 #include "FuzzCheck.h"
 
@@ -135,6 +136,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(save.ReadsBack == asMeant(plainBack));
     check(!save.ReadsBack || (save.Bytes == document.Write(ends, table) && readsAsMeant));
     check(!save.Utf8Instead || (readsAsMeant && reopened.Format.Utf8 && !save.ReadsBack));
+    // A page whose text now declares a set (ahead of any declaration of its own) is written in it
+    // when its bytes leave the reading to the declaration: what it writes reopens to its characters,
+    // or the save says it would not.
+    if (!table) {
+        const bool declarationDecides = !document.Format.ByteOrderMark && document.Format.Utf16 == TUtf16::None;
+        for (const char* head : {"<meta charset=\"utf-8\">", "<meta charset=\"windows-1252\">", "<meta charset=\"koi8-r\">"}) {
+            const std::string declared = head + text;
+            const TDocumentBytes::TSaveBytes page = document.SaveBytes(declared, nullptr, true);
+            TDocumentBytes pageAgain;
+            std::string pageBack;
+            pageAgain.Read(page.Bytes, nullptr, pageBack);
+            check(!page.ReadsBack || pageBack == TDocumentBytes::ReadBackForm(declared, page.Format));
+            const TDeclaredCharset was = DeclaredCharset(bytes);
+            if (declarationDecides && was != TDeclaredCharset::Utf8 && was != TDeclaredCharset::None &&
+                DeclaredCharset(declared) == TDeclaredCharset::Utf8)
+                check(page.Format.Utf8 && !page.Utf8Instead);
+        }
+    }
     // After that save the new bytes are the ones kept.
     document.Written(typed, table);
     check(document.Write("X" + text, table) == typed);

@@ -146,13 +146,96 @@ TEST(PageCharset, AModelsPageAndAPlainAsciiPageTakeTheSetTheirTextDeclaresWhenSa
     utf8.replace(utf8.find("windows-1252"), 12, "utf-8");
     utf8Bytes.replace(utf8Bytes.find("windows-1252"), 12, "utf-8");
     EXPECT_EQ(ascii.Write(utf8, nullptr, true), utf8Bytes + "\xE2\x82\xAC");
-    // Saved in Windows-1252, the page's bytes are beyond ASCII: they keep it, whatever it declares
-    // later; saved as references only, they are ASCII still and follow the declaration.
+    // Saved in Windows-1252, the page's bytes are beyond ASCII: they keep it while the declaration
+    // stays, and follow a declaration the author changes.
     TDocumentBytes::TSaveBytes save = ascii.SaveBytes(euro, nullptr, true);
     ascii.Format = save.Format;
     ascii.Written(save, nullptr);
     EXPECT_FALSE(ascii.EncodingOpen());
-    EXPECT_EQ(ascii.Write(utf8 + "\xF1", nullptr, true), utf8Bytes + "\x80\xF1");
+    EXPECT_EQ(ascii.Write(euro + "\xF1", nullptr, true), declared + "\x80\xF1");
+    EXPECT_EQ(ascii.Write(utf8 + "\xF1", nullptr, true), utf8Bytes + "\xE2\x82\xAC\xC3\xB1");
+}
+
+TEST(PageCharset, ADeclarationInAnAttributeValueACommentOrAScriptDeclaresNothing)
+{
+    using C = TDeclaredCharset;
+    const std::pair<const char*, C> cases[] = {
+        // Inside an earlier tag's attribute value, quoted either way: text, as a browser skips it.
+        {"<div title=\"<meta charset=utf-8>\"><meta charset=\"windows-1252\">", C::Windows1252},
+        {"<img alt='<meta charset=\"utf-8\">' src=x.gif>", C::None},
+        {"<a href=\"x\" data-x=\"<META CHARSET=UTF-8>\"></a>", C::None},
+        // In a script or a style sheet, up to its end tag in any letter case.
+        {"<script>document.write('<meta charset=\"utf-8\">');</script><meta charset=latin1>", C::Windows1252},
+        {"<SCRIPT type=\"text/javascript\">var s = \"<meta charset=utf-8>\";</ScRiPt >", C::None},
+        {"<script>if (a </scripts> b) x = '<meta charset=utf-8>';", C::None},
+        {"<style>p::before { content: '<meta charset=utf-8>' }</style>", C::None},
+        {"<title><meta charset=utf-8></title><meta charset=utf-8>", C::Utf8},
+        {"<textarea><meta charset=utf-8></textarea>", C::None},
+        // Comments, "<!-->" closing at once; declarations and instructions run to their ">".
+        {"<!--><meta charset=utf-8>", C::Utf8},
+        {"<!---><meta charset=latin1>-->", C::Windows1252},
+        {"<!-- -><meta charset=utf-8> --><meta charset=latin1>", C::Windows1252},
+        {"<!DOCTYPE html><?xml version=\"1.0\" encoding=\"utf-8\"?><meta charset=latin1>", C::Windows1252},
+        {"<!x <meta charset=utf-8>><meta charset=latin1>", C::Windows1252},
+        // An end tag's attributes are skipped too; a "<" before no letter is text.
+        {"</p title=\"<meta charset=utf-8>\"><meta charset=latin1>", C::Windows1252},
+        {"a < b <meta charset=utf-8>", C::Utf8},
+        {"<p class=x><meta charset=utf-8></p>", C::Utf8},
+        {"<script src=\"a.js\"></script>\n<meta charset=\"utf-8\">", C::Utf8},
+    };
+    for (const auto& [text, charset] : cases)
+        EXPECT_EQ(DeclaredCharset(text), charset) << text;
+}
+
+TEST(PageCharset, APageWhoseDeclarationWasChangedIsWrittenInTheNewSet)
+{
+    TCodigosISO defaults;
+    defaults.LoadDefaults();
+    // A Windows-1252 page declaring it, with characters of 0x80..0x9F; its declaration changed.
+    const std::string windows = kHeads[0].head + "\r\n<p>5 \x80 \x97 \x93x\x94 \x85</p>\r\n";
+    const std::string typed = "5 \xE2\x82\xAC \xE2\x80\x94 \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6";
+    const auto declaring = [](std::string text, const std::string& label) {
+        text.replace(text.find("windows-1252"), 12, label);
+        return text;
+    };
+    for (const TCodigosISO* entities : {static_cast<const TCodigosISO*>(&defaults), static_cast<const TCodigosISO*>(nullptr)}) {
+        SCOPED_TRACE(entities ? "with the conversion" : "without it");
+        TDocumentBytes document;
+        std::string text;
+        document.Read(windows, entities, text);
+        // To UTF-8: every byte of the page in UTF-8, read as typed by a browser.
+        const TDocumentBytes::TSaveBytes utf8 = document.SaveBytes(declaring(text, "utf-8"), entities, true);
+        EXPECT_TRUE(utf8.ReadsBack);
+        EXPECT_FALSE(utf8.Utf8Instead);
+        EXPECT_TRUE(utf8.Format.Utf8);
+        const std::string page = BrowserPageText(utf8.Bytes);
+        EXPECT_EQ(withoutCr(page), declaring(kHeads[0].head, "utf-8") + "\n<p>" + typed + "</p>\n");
+        // To a set the editor cannot write: ASCII with references, which every set reads alike.
+        const std::string other = document.Write(declaring(text, "iso-8859-15"), entities, true);
+        EXPECT_FALSE(HoldsUtf8Sequence(other));
+        EXPECT_EQ(other.find_first_of("\x80\x85\x93\x94\x97"), std::string::npos) << other;
+        std::string readAsUtf8 = other;
+        readAsUtf8.replace(readAsUtf8.find("iso-8859-15"), 11, "utf-8");
+        EXPECT_EQ(withoutCr(BrowserPageText(readAsUtf8)),
+                  declaring(kHeads[0].head, "utf-8") + "\n<p>" + typed + "</p>\n");
+        // Another name of the same set, or the declaration taken out: the file's bytes stay.
+        EXPECT_EQ(document.Write(declaring(text, "latin1"), entities, true), declaring(windows, "latin1"));
+        std::string bare = text;
+        bare.erase(0, bare.find('\r'));
+        EXPECT_EQ(document.Write(bare, entities, true), windows.substr(windows.find('\r')));
+    }
+    // A UTF-8 page declaring UTF-8, changed to Windows-1252: its characters in that set's bytes.
+    const std::string unicode = "<meta charset=\"utf-8\">\n<p>caf\xC3\xA9 \xE2\x82\xAC</p>\n";
+    TDocumentBytes document;
+    std::string text;
+    document.Read(unicode, nullptr, text);
+    text.replace(text.find("utf-8"), 5, "windows-1252");
+    EXPECT_EQ(document.Write(text, nullptr, true), "<meta charset=\"windows-1252\">\n<p>caf\xE9 \x80</p>\n");
+    // A byte-order mark decides the reading whatever the page declares: the file keeps UTF-8.
+    const std::string marked = "\xEF\xBB\xBF" + unicode;
+    document.Read(marked, nullptr, text);
+    text.replace(text.find("utf-8"), 5, "windows-1252");
+    EXPECT_EQ(document.Write(text, nullptr, true), "\xEF\xBB\xBF<meta charset=\"windows-1252\">\n<p>caf\xC3\xA9 \xE2\x82\xAC</p>\n");
 }
 
 TEST(PageCharset, PagesBeyondAsciiKeepTheirEncodingAndTheirUntouchedBytes)

@@ -115,3 +115,16 @@ TEST(MainWindowAutoCorrect, ScriptAndStyleSheetFilesKeepTheirWordsAndPlainTextsA
     w.open("otra.htm");
     EXPECT_EQ(typedBetween(w.memo, "<p>", ""), "<p>" + kCorrected);
 }
+
+TEST(MainWindowAutoCorrect, ACapitalTypedAtTheStartStaysAndCapitalsStayCapitals)
+{
+    TShippedWindow w;
+    w.open("pagina.htm");
+    // "Despues" at the start of a sentence, the word in capitals, and in small letters as before.
+    EXPECT_EQ(typedBetween(w.memo, "<p>", "</p>", "Hola. Despues "), "<p>Hola. Despu\xE9s </p>");
+    EXPECT_EQ(typedBetween(w.memo, "<p>", "</p>", "DESPUES "), "<p>DESPU\xC9S </p>");
+    EXPECT_EQ(typedBetween(w.memo, "<p>", "</p>", "despues "), "<p>despu\xE9s </p>");
+    // A letter beyond ASCII at the start.
+    EXPECT_EQ(typedBetween(w.memo, "", "", "Tecnico, Musica. "), "T\xE9" "cnico, M\xFAsica. ");
+    EXPECT_EQ(typedBetween(w.memo, "", "", "MUSICA "), "M\xDASICA ");
+}

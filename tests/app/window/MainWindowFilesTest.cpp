@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <csignal>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <iterator>
@@ -30,6 +31,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
 #include "support/StringListItems.h"
@@ -445,21 +447,182 @@ TEST(MainWindowFiles, ClosingAsksForEachChangedDocumentAndCancelKeepsTheRestOpen
     ASSERT_EQ(boxes.texts.size(), 2u);
     EXPECT_EQ(boxes.texts[0], "El texto en el archivo a.htm ha cambiado.\n\n\xBF" "Desea guardar los cambios?");
     EXPECT_EQ(boxes.flags[0], 0x33u);
-    EXPECT_EQ(captions(w.form), std::vector<std::string>{"b.htm"});
-    EXPECT_EQ(w.form.Config().MRU[0], a);
-    EXPECT_EQ(w.form.Config().MRU.Count(), 9);
+    // Every question came before any document closed: both stay, each with its changes.
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm", "b.htm"}));
+    EXPECT_EQ(w.form.Config().MRU[0], "");
     EXPECT_EQ(ReadFileBytes(a), "A");
     // The asked document is shown, still changed.
     EXPECT_EQ(text(w.memo), "2B");
     EXPECT_EQ(modifiedPanel(w.form), "Modificado");
     EXPECT_EQ(w.form.windowTitle(), "Kestrima - b.htm");
+    switchTo(w.form, 0);
+    EXPECT_EQ(text(w.memo), "1A");
+    EXPECT_EQ(modifiedPanel(w.form), "Modificado");
 
-    // Yes saves, and then the window closes.
-    boxes.answers = {IDYES};
+    // Asked again, No and Yes: the one is discarded, the other saved, and then the window closes,
+    // the recent files taking them in the order of their tabs.
+    boxes.answers = {IDNO, IDYES};
     EXPECT_TRUE(w.form.close());
+    EXPECT_EQ(ReadFileBytes(a), "A");
     EXPECT_EQ(ReadFileBytes(b), "2B");
     EXPECT_EQ(w.form.Config().MRU[0], b);
     EXPECT_EQ(w.form.Config().MRU[1], a);
+    EXPECT_EQ(w.form.Config().MRU.Count(), 9);
+}
+
+TEST(MainWindowFiles, ACancelledSalirLeavesEveryTabThatWasOpen)
+{
+    // Three tabs, the first two changed: Salir, Yes saves the first, Cancel at the second.
+    TWindow w;
+    TBoxAnswers boxes;
+    const std::string a = w.folder.file("a.htm", "A");
+    const std::string b = w.folder.file("b.htm", "B");
+    const std::string c = w.folder.file("c.htm", "C");
+    w.form.AbreArchivo(a, false, ekHTML);
+    type(w.memo, "1");
+    w.form.AbreArchivo(b, false, ekHTML);
+    type(w.memo, "2");
+    w.form.AbreArchivo(c, false, ekHTML);
+    boxes.answers = {IDYES, IDCANCEL};
+    w.form.mSalirClick();
+    EXPECT_TRUE(w.form.isVisible());
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_NE(boxes.texts[1].find(" b.htm "), std::string::npos) << boxes.texts[1];
+    EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm", "b.htm", "c.htm"}));
+    EXPECT_EQ(ReadFileBytes(a), "1A");
+    EXPECT_EQ(ReadFileBytes(b), "B");
+    EXPECT_EQ(w.form.FileTabs()->TabIndex(), 1);
+    EXPECT_EQ(text(w.memo), "2B");
+    EXPECT_EQ(w.form.windowTitle(), "Kestrima - b.htm");
+    // Nothing closed, nothing went to the recent files; each tab keeps its text and state.
+    EXPECT_EQ(w.form.Config().MRU[0], "");
+    switchTo(w.form, 0);
+    EXPECT_EQ(text(w.memo), "1A");
+    EXPECT_EQ(modifiedPanel(w.form), "");
+    switchTo(w.form, 2);
+    EXPECT_EQ(text(w.memo), "C");
+    // Cerrar todo asks the same way.
+    boxes.answers = {IDCANCEL};
+    w.form.mCerrarTodoClick();
+    EXPECT_EQ(w.form.DocumentCount(), 3);
+}
+
+TEST(MainWindowFiles, GuardarTodoLeavesAnUntouchedPageAndItsBackupAlone)
+{
+    TWindow w;
+    TDialogAnswers dialogs;
+    w.form.Config().MakeBackups = true;
+    const std::string page = w.folder.file("page.html", "<p>antes</p>");
+    const std::string other = w.folder.file("otra.html", "<p>otra</p>");
+    const std::string backup = w.folder.path.string() + "/page.~tml";
+    w.form.AbreArchivo(other, false, ekHTML);
+    w.form.AbreArchivo(page, false, ekHTML);
+    type(w.memo, "x");
+    w.form.mGuardarClick();
+    ASSERT_EQ(ReadFileBytes(backup), "<p>antes</p>");
+    const auto written = std::filesystem::last_write_time(page);
+    // Guardar todo: the saved page is untouched, the untitled one is named, the changed one saved.
+    w.form.mNuevoClick();
+    type(w.memo, "nuevo");
+    switchTo(w.form, 0);
+    type(w.memo, "y");
+    const std::string named = w.folder.path.string() + "/nuevo.html";
+    dialogs.answers = {{named}};
+    w.form.mGuardarTodoClick();
+    EXPECT_EQ(ReadFileBytes(backup), "<p>antes</p>");
+    EXPECT_EQ(ReadFileBytes(page), "x<p>antes</p>");
+    EXPECT_EQ(std::filesystem::last_write_time(page), written);
+    EXPECT_EQ(ReadFileBytes(other), "y<p>otra</p>");
+    EXPECT_EQ(ReadFileBytes(w.folder.path.string() + "/otra.~tml"), "<p>otra</p>");
+    EXPECT_EQ(ReadFileBytes(named), "nuevo");
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    // Nothing changed since: Guardar todo writes nothing and asks nothing.
+    const size_t files = ReadFolder(w.folder.path.string()).size();
+    w.form.mGuardarTodoClick();
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(ReadFolder(w.folder.path.string()).size(), files);
+    EXPECT_EQ(ReadFileBytes(w.folder.path.string() + "/otra.~tml"), "<p>otra</p>");
+    for (int i = 0; i < w.form.DocumentCount(); ++i)
+        EXPECT_TRUE(w.form.EditingFile(i)->Guardado) << i;
+}
+
+TEST(MainWindowFiles, TheSaveDialogOpensOnThePagesFilterAndGivesItsExtension)
+{
+    TWindow w;
+    TDialogAnswers dialogs;
+    const std::string filter = LoadResString(4504);
+    // The Internet filters list both extensions.
+    EXPECT_EQ(filter.rfind("Internet HTM|*.htm;*.html|Internet HTML|*.html;*.htm|", 0), 0u) << filter;
+    struct TCase {
+        const char* file;
+        int kind;
+        int index;
+        const char* extension;
+    };
+    const TCase cases[] = {
+        {"index.html", ekHTML, 2, "html"}, {"index.htm", ekHTML, 1, "htm"},  {"menu.shtml", ekHTML, 3, "shtml"},
+        {"PAGE.HTML", ekHTML, 2, "HTML"},  {"estilo.css", ekText, 8, "css"}, {"app.js", ekJavaScript, 11, "js"},
+        {"datos.xyz", ekText, 12, "xyz"},  {"", ekHTML, 1, "htm"},           {"", ekText, 7, "txt"},
+        {"", ekJavaScript, 11, "js"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (*c.file)
+            w.form.AbreArchivo(w.folder.file(c.file, "x"), false, c.kind);
+        else
+            w.form.AbreArchivo("", false, c.kind);
+        dialogs.requests.clear();
+        EXPECT_FALSE(w.form.mGuardarComoClick());
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        EXPECT_EQ(dialogs.requests[0].FilterIndex, c.index);
+        EXPECT_EQ(dialogs.requests[0].DefaultExt, c.extension);
+        w.form.mCerrarClick();
+    }
+    // Guardar como of index.html, a name typed without an extension: index2.html beside it.
+    const std::string page = w.folder.file("index.html", "<p>");
+    w.form.AbreArchivo(page, false, ekHTML);
+    const std::string typed = w.folder.path.string() + "/index2";
+    dialogs.answers = {{typed}};
+    EXPECT_TRUE(w.form.mGuardarComoClick());
+    EXPECT_EQ(ReadFileBytes(typed + ".html"), "<p>");
+    EXPECT_FALSE(std::filesystem::exists(typed + ".htm"));
+    EXPECT_EQ(captions(w.form), std::vector<std::string>{"index2.html"});
+    // A filter of one extension chosen in the dialog gives its own.
+    SetFileDialogHook([&](TFileDialogRequest& request) {
+        request.FilterIndex = 7;
+        request.FileName = w.folder.path.string() + "/notas";
+        request.Files = {request.FileName};
+        return true;
+    });
+    EXPECT_TRUE(w.form.mGuardarComoClick());
+    SetFileDialogHook({});
+    EXPECT_EQ(ReadFileBytes(w.folder.path.string() + "/notas.txt"), "<p>");
+}
+
+TEST(MainWindowFiles, APageWhoseDeclarationWasChangedIsSavedInTheNewSet)
+{
+    // A Windows-1252 page declaring windows-1252 with the euro sign, a dash, quotes and an ellipsis;
+    // its declaration changed to utf-8.
+    TWindow w;
+    TBoxAnswers boxes;
+    const std::string head = "<meta charset=\"windows-1252\">";
+    const std::string page = w.folder.file("pagina.htm", head + "\r\n<p>\x80 \x97 \x93x\x94 \x85</p>\r\n");
+    w.form.AbreArchivo(page, false, ekHTML);
+    const int at = static_cast<int>(text(w.memo).find("windows-1252"));
+    w.memo.SetSelStart(at);
+    w.memo.SetSelLength(12);
+    type(w.memo, "utf-8");
+    w.form.mGuardarClick();
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(ReadFileBytes(page), "<meta charset=\"utf-8\">\r\n<p>\xE2\x82\xAC \xE2\x80\x94 \xE2\x80\x9Cx\xE2\x80\x9D \xE2\x80\xA6</p>\r\n");
+    // Reopened, the same characters; a letter more keeps UTF-8 now.
+    w.form.mCerrarClick();
+    w.form.AbreArchivo(page, false, ekHTML);
+    EXPECT_EQ(text(w.memo), "<meta charset=\"utf-8\">\r<p>\x80 \x97 \x93x\x94 \x85</p>\r");
+    w.memo.SetSelStart(0);
+    type(w.memo, "\x80");
+    w.form.mGuardarClick();
+    EXPECT_EQ(ReadFileBytes(page).substr(0, 4), "\xE2\x82\xAC<");
 }
 
 TEST(MainWindowFiles, YesWithACancelledSaveAsKeepsTheUntitledDocument)
@@ -607,6 +770,49 @@ TEST(MainWindowFiles, TheCaptionAndStatusPanelsFollowTheEditor)
     w.form.mCerrarTodoClick();
     EXPECT_EQ(w.form.Config().LastProyect, "");
     EXPECT_EQ(w.form.NombreProyecto, "");
+}
+
+TEST(MainWindowFiles, TheStatusBarShowsTheFilesLineWhateverThePiecesAndRows)
+{
+    // A page whose first line has 4,114 characters (three pieces in the editor), then 206 lines.
+    TWindow w;
+    std::string bytes = "<p>" + std::string(4107, 'a') + "</p>\r\n";
+    for (int line = 2; line <= 207; ++line)
+        bytes += "<p>l\xEDnea " + std::to_string(line) + " " + std::string(static_cast<size_t>(line % 150), 'b') + "</p>\r\n";
+    const std::string page = w.folder.file("larga.htm", bytes);
+    w.form.AbreArchivo(page, false, ekHTML);
+    const auto caretAt = [&](int offset) {
+        w.memo.SetSelStart(offset);
+        w.form.EditorOnChange();
+        return ToWin1252(w.form.Panel(1)->text());
+    };
+    const int line207 = static_cast<int>(text(w.memo).find("<p>l\xEDnea 207 "));
+    EXPECT_EQ(caretAt(line207 + 2), "   3 :  207");
+    EXPECT_GT(w.memo.CaretPos().Y, 207);
+    // In the long line, the column counts from its start, past the pieces.
+    EXPECT_EQ(caretAt(3000), "3001 :    1");
+    EXPECT_EQ(caretAt(4114), "4115 :    1");
+    EXPECT_EQ(caretAt(4115), "   1 :    2");
+    // With word wrap on, the screen rows are not counted either.
+    w.memo.SetWordWrap(true);
+    EXPECT_EQ(caretAt(line207 + 2), "   3 :  207");
+    EXPECT_GT(w.memo.CaretPos().Y, 220);
+    EXPECT_EQ(caretAt(3000), "3001 :    1");
+    // Typed on: the line and column follow the keystrokes, a new line included.
+    w.memo.SetSelStart(line207);
+    type(w.memo, "\tx\r");
+    w.form.EditorOnChange();
+    EXPECT_EQ(ToWin1252(w.form.Panel(1)->text()), "   1 :  208");
+    // After the TAB, the column the screen shows for a line of one piece.
+    w.memo.SetSelStart(line207 + 2);
+    w.form.EditorOnChange();
+    const int column = w.memo.CaretPos().X;
+    EXPECT_GT(column, 3);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%4d :  207", column);
+    EXPECT_EQ(ToWin1252(w.form.Panel(1)->text()), expected);
+    // The end of the text, after the last line break: the empty line below.
+    EXPECT_EQ(caretAt(static_cast<int>(text(w.memo).size())), "   1 :  209");
 }
 
 TEST(MainWindowFiles, TheRecentFilesKeepNineEntriesEachOnce)
