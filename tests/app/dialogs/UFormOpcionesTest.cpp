@@ -207,7 +207,7 @@ TEST(OptionsDialog, ADoubleClickInThePathColumnChoosesAProgram)
     const std::string tools = w.folder.path.string() + "/herramientas/";
     std::filesystem::create_directory(tools);
     w.form.Config().UtilNames = Lines({"Uno"});
-    w.form.Config().UtilValues = Lines({tools + "uno"});
+    w.form.Config().UtilValues = Lines({(tools + "uno").c_str()});
     TDialogAnswers files;
     runDialog(w.form, [&](TformOpciones& d) {
         d.sgOpenDblClick(d.sgUtilidades, 1, 1);
@@ -235,7 +235,7 @@ TEST(OptionsDialog, TheProgramChooserStartsWhereTheCellsProgramIsElseWhereTheSys
     std::filesystem::create_directory(browsers);
     // A program in a folder of its own, a bare name, a folder that is gone, and a new row's empty cell.
     w.form.Config().BrwNames = Lines({"Propio", "Nombre", "Perdido"});
-    w.form.Config().BrwValues = Lines({browsers + "navegador", "firefox", "/no/existe/navegador"});
+    w.form.Config().BrwValues = Lines({(browsers + "navegador").c_str(), "firefox", "/no/existe/navegador"});
     TDialogAnswers files;
     runDialog(w.form, [&](TformOpciones& d) {
         for (int row = 1; row <= 3; ++row)
