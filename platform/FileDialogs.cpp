@@ -95,7 +95,7 @@ const QLocale& spanish()
 }
 
 // The columns of the dialog's detailed list, as the file system model numbers them.
-enum TFileColumn { fcName, fcSize, fcType, fcModified };
+enum TDetailColumn { fcName, fcSize, fcType, fcModified };
 
 // The dialog's entries with their sizes and dates in Spanish. Sorting is the file system model's
 // own, by the values themselves rather than by their texts.

@@ -31,7 +31,7 @@ std::string hintOf(QObject* Sender)
 // (saved in mode 2, or one named as the copy is) is never removed.
 TScopeGuard copyRemovedUnlessShown(int browserMode, const std::string& shown, const std::string& document)
 {
-    if (browserMode != 1 || shown.empty() || SameFile(shown, document))
+    if (browserMode != 1 || shown.empty() || (!document.empty() && SameFile(shown, document)))
         return {};
     return TScopeGuard([shown] { std::remove(shown.c_str()); });
 }
