@@ -4,15 +4,19 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPixmap>
 #include <QSortFilterProxyModel>
 #include <QStringList>
+#include <QTreeView>
 #include <utility>
 
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Dde.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
 
@@ -81,10 +85,48 @@ std::string filterMasks(const std::string& filter, int index)
     return filter.substr(start, filter.find('|', start) - start);
 }
 
-// While the programs' filter is chosen, the list shows folders and the files one may run alone.
-class TProgramsOnly : public QSortFilterProxyModel {
+// The toolkit's dialog writes sizes and dates in the locale the program was started with ("Dec",
+// "KiB" under C); the program speaks Spanish whatever that locale is, and shows a date's month as a
+// word, as its own dates do.
+const QLocale& spanish()
+{
+    static const QLocale locale(QLocale::Spanish, QLocale::Spain);
+    return locale;
+}
+
+// The columns of the dialog's detailed list, as the file system model numbers them.
+enum TDetailColumn { fcName, fcSize, fcType, fcModified };
+
+// The dialog's entries with their sizes and dates in Spanish. Sorting is the file system model's
+// own, by the values themselves rather than by their texts.
+class TSpanishEntries : public QSortFilterProxyModel {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || (index.column() != fcSize && index.column() != fcModified))
+            return QSortFilterProxyModel::data(index, role);
+        const QModelIndex entry = mapToSource(index);
+        if (files->isDir(entry))
+            return QSortFilterProxyModel::data(index, role);
+        if (index.column() == fcSize)
+            return spanish().formattedDataSize(files->size(entry), 2, QLocale::DataSizeTraditionalFormat);
+        return spanish().toString(files->lastModified(entry), QStringLiteral("d MMM yyyy H:mm"));
+    }
+
+    void sort(int column, Qt::SortOrder order) override
+    {
+        if (sourceModel())
+            sourceModel()->sort(column, order);
+    }
+};
+
+// While the programs' filter is chosen, the list shows folders and the files one may run alone.
+class TProgramsOnly : public TSpanishEntries {
+public:
+    using TSpanishEntries::TSpanishEntries;
     void SetActive(bool active)
     {
         if (active == FActive)
@@ -108,6 +150,24 @@ protected:
 private:
     bool FActive = false;
 };
+
+// The toolkit's own dialog in Spanish: values, and columns as wide as what they show.
+void showInSpanish(QFileDialog& dialog)
+{
+    // A dialog of the desktop's own has no list of ours to set.
+    if (!dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        return;
+    dialog.setLocale(spanish());
+    if (!dialog.proxyModel())
+        dialog.setProxyModel(new TSpanishEntries(&dialog));
+    // Left to the toolkit, the columns take the widths of English samples and cut the values
+    // ("331…tes"); the name takes what the others leave. A new model gives the list new columns:
+    // they are set after it.
+    QHeaderView* header = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))->header();
+    header->setSectionResizeMode(fcName, QHeaderView::Stretch);
+    for (const int column : {fcSize, fcType, fcModified})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+}
 
 void listProgramsUnder(QFileDialog& dialog, int filter, const QStringList& filters)
 {
@@ -194,6 +254,12 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
         AddDefaultExtension(request);
         return true;
     }
+    // The kinds of entry the dialog lists are the system's names of file types, which follow the
+    // default locale: Spanish while the dialog lives (the list reads them on a thread of its own,
+    // which ends with the dialog).
+    const QLocale startedWith;
+    QLocale::setDefault(spanish());
+    const TScopeGuard locale([startedWith] { QLocale::setDefault(startedWith); });
     TExtensionDialog dialog(owner, request);
     // The picture's preview and the programs' list are the toolkit's dialog's own, which must be
     // chosen before the dialog is set up.
@@ -213,6 +279,7 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.FilterIndex - 1]);
     listProgramsUnder(dialog, request.ProgramsFilter, filters);
+    showInSpanish(dialog);
     // Without a folder of its own the toolkit's dialog would start in the last folder any dialog
     // showed (the templates' after Usar plantilla); the program's folder does not follow the dialogs.
     dialog.setDirectory(FromFilePath(request.InitialDir.empty() ? CurrentFolderPath() : request.InitialDir));

@@ -56,6 +56,8 @@ constexpr int kModelFilter = 5790;
 constexpr int kPaletteFilter = 5791;
 constexpr int kHelpFilter = 5792;
 constexpr int kLibraryFilter = 5793;
+// Where the system keeps its programs: the program chooser's folder when its cell names none.
+constexpr const char* kSystemProgramsFolder = "/usr/bin/";
 
 enum TKind : int { kLabel, kEdit, kButton, kCheck, kRadio, kGrid, kSpeed, kTitle, kTree, kBook, kText };
 
@@ -444,7 +446,10 @@ void TformOpciones::sgOpenDblClick(QTableWidget* Sender, int row, int col)
     dialog.Filter = LoadResString(kProgramFilter);
     // Its first entry lists the programs of this system, which have no extension of their own.
     dialog.ProgramsFilter = 1;
-    dialog.InitialDir = ExtractFilePath(current);
+    // The folder of the cell's program; a bare name, an empty cell or a folder that is gone would
+    // leave the dialog in the folder the program was started from, where no programs are.
+    const std::string folder = ExtractFilePath(current);
+    dialog.InitialDir = !folder.empty() && PathExists(folder) ? folder : kSystemProgramsFolder;
     dialog.FileName = ExtractFileName(current);
     dialog.Options = ofHideReadOnly | ofFileMustExist;
     if (ExecuteFileDialog(this, dialog))

@@ -26,9 +26,11 @@ constexpr int kCaption = 4936;
 constexpr int kFileHeader = 4937;
 constexpr int kSizeHeader = 4938;
 constexpr int kBytes = 4939;
+constexpr int kOneByte = 4957;
 constexpr int kFound = 4940;
 constexpr int kMissing = 4941;
 constexpr int kSeconds = 4942;
+constexpr int kOneSecond = 4958;
 constexpr int kNoTime = 4943;
 constexpr int kSpeedCaptions = 4944;  // one per modem speed, slowest first
 constexpr int kAccept = 4948;
@@ -90,6 +92,12 @@ int fileColumnWidth(int gridWidth, int gridHeight, int rowHeight, int rowCount, 
     if (rowHeight > 0 && gridHeight / rowHeight <= rowCount)
         width -= scrollBar;
     return width;
+}
+
+std::string bytesText(int64_t bytes)
+{
+    const auto count = static_cast<long long>(bytes);
+    return FmtLoadStr(CountedResString(count, kOneByte, kBytes), count);
 }
 
 } // namespace
@@ -167,18 +175,19 @@ void TformDescarga::fill(const std::string& fileName, std::string_view text, con
         const int64_t size = sizeOf(files[row]);
         total += size;
         sgDatosArchivos->setItem(row, 0, new QTableWidgetItem(FromWin1252(files[row])));
-        auto* sizeItem = new QTableWidgetItem(FromWin1252(FmtLoadStr(kBytes, static_cast<long long>(size))));
+        auto* sizeItem = new QTableWidgetItem(FromWin1252(bytesText(size)));
         sizeItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         sgDatosArchivos->setItem(row, 1, sizeItem);
         auto* stateItem = new QTableWidgetItem(LoadResQString(size != 0 ? kFound : kMissing));
         stateItem->setTextAlignment(Qt::AlignCenter);
         sgDatosArchivos->setItem(row, 2, stateItem);
     }
-    labTotal->setText(FromWin1252(FmtLoadStr(kBytes, static_cast<long long>(total))));
+    labTotal->setText(FromWin1252(bytesText(total)));
     QLabel* times[] = {lab14, lab28, lab36, lab56};
-    for (size_t i = 0; i < kModemBytesPerSecond.size(); ++i)
-        times[i]->setText(FromWin1252(
-            FmtLoadStr(kSeconds, static_cast<long long>(DownloadSeconds(total, kModemBytesPerSecond[i])))));
+    for (size_t i = 0; i < kModemBytesPerSecond.size(); ++i) {
+        const auto seconds = static_cast<long long>(DownloadSeconds(total, kModemBytesPerSecond[i]));
+        times[i]->setText(FromWin1252(FmtLoadStr(CountedResString(seconds, kOneSecond, kSeconds), seconds)));
+    }
     sgDatosArchivosDrawCell();
 }
 

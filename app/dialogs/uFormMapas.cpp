@@ -367,26 +367,38 @@ void TformMapas::showEvent(QShowEvent* event)
 
 void TformMapas::placeToolWindow()
 {
-    // Beside the dialog, where it covers nothing of the picture the user draws on: right of it when
-    // the screen has room there, else left of it; with room on neither side the dialog moves left as
-    // far as it must and as the screen allows.
+    // Beside the dialog, where it covers nothing of the picture the user draws on, and both whole on
+    // the screen: right of the dialog when the screen has room there, else left of it; else the dialog
+    // moves left as far as it must, and on a screen too narrow for both it narrows (its picture
+    // scrolls). A dialog left partly off the screen would not stay so: a window manager brings it
+    // back, over a tool window placed beside where it had been.
     constexpr int kGap = 8;
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen || !ToolWindowKt1->Floating())
         return;
     const QRect work = screen->availableGeometry();
-    QRect dialog = frameGeometry();
     const QSize tool = ToolWindowKt1->frameGeometry().size();
+    QRect dialog = frameGeometry();
+    const QSize frame = dialog.size() - size();
+    const QSize largest(std::max(work.width() - kGap - tool.width(), minimumSizeHint().width() + frame.width()),
+                        work.height());
+    if (dialog.width() > largest.width() || dialog.height() > largest.height()) {
+        dialog.setSize(dialog.size().boundedTo(largest));
+        resize(dialog.size() - frame);
+    }
+    dialog.moveLeft(std::clamp(dialog.left(), work.left(), std::max(work.left(), work.right() + 1 - dialog.width())));
+    dialog.moveTop(std::clamp(dialog.top(), work.top(), std::max(work.top(), work.bottom() + 1 - dialog.height())));
     int x = dialog.right() + 1 + kGap;
     if (x + tool.width() > work.right() + 1) {
         if (dialog.left() - kGap - tool.width() >= work.left()) {
             x = dialog.left() - kGap - tool.width();
         } else {
             dialog.moveLeft(std::max(work.left(), work.right() + 1 - tool.width() - kGap - dialog.width()));
-            move(dialog.topLeft());
             x = dialog.right() + 1 + kGap;
         }
     }
+    if (dialog.topLeft() != frameGeometry().topLeft())
+        move(dialog.topLeft());
     const int y = std::clamp(dialog.top(), work.top(), std::max(work.top(), work.bottom() + 1 - tool.height()));
     ToolWindowKt1->SetFloatingPosition(TPoint{x, y});
     ToolWindowKt1->MoveOnScreen(false);

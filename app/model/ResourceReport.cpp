@@ -23,6 +23,8 @@ constexpr int kInternalLine = 4932;
 constexpr int kReportTotal = 4933;
 constexpr int kReportCredit = 4934;
 constexpr int kReportEnd = 4935;
+constexpr int kLineWithOneByte = 4955;
+constexpr int kReportTotalOneByte = 4956;
 
 bool startsWithText(std::string_view text, std::string_view prefix)
 {
@@ -81,7 +83,8 @@ std::string sizedLine(const std::string& reference, const TReferenceSize& sizeOf
     if (size == 0)
         return FmtLoadStr(kLine, shown.c_str(), shown.c_str());
     total += size;
-    return FmtLoadStr(kLineWithSize, shown.c_str(), shown.c_str(), static_cast<long long>(size));
+    const auto bytes = static_cast<long long>(size);
+    return FmtLoadStr(CountedResString(bytes, kLineWithOneByte, kLineWithSize), shown.c_str(), shown.c_str(), bytes);
 }
 
 } // namespace
@@ -165,7 +168,8 @@ std::vector<std::string> ResourceReportLines(const std::string& pageName, int64_
         }
     }
     if (total != 0)
-        lines.push_back(FmtLoadStr(kReportTotal, static_cast<long long>(total)));
+        lines.push_back(
+            FmtLoadStr(CountedResString(total, kReportTotalOneByte, kReportTotal), static_cast<long long>(total)));
     const std::string credit = asHtml(creditAddress.empty() ? kDefaultCreditAddress : creditAddress);
     lines.push_back(FmtLoadStr(kReportCredit, credit.c_str()));
     lines.push_back(LoadResString(kReportEnd));

@@ -1,6 +1,7 @@
 // TSidePanel: the side panel's pages, the code library page over the library files, the code tree page over the shipped code trees, and the insertion and dragging of their items.
 #include "app/panels/SidePanel.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -35,6 +36,15 @@
 #include "toolbars/TabCtrls.h"
 
 namespace {
+
+// Whether the mouse at `at` on `surface` (a list's viewport) points at an item. A press on the
+// list's empty area takes none: it neither drags nor inserts the item highlighted before.
+bool onAnItem(QObject* surface, QPoint at)
+{
+    auto* viewport = qobject_cast<QWidget*>(surface);
+    auto* view = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+    return !view || view->indexAt(at).isValid();
+}
 
 constexpr int kPageTexts = 5651;
 constexpr int kAssistantNames = 5652;
@@ -386,7 +396,7 @@ bool TSidePanel::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress:
         if (source(watched)) {
             FPressPoint = static_cast<QMouseEvent*>(event)->position().toPoint();
-            FPressed = true;
+            FPressed = onAnItem(watched, FPressPoint);
         }
         break;
     case QEvent::MouseButtonRelease:
@@ -405,7 +415,8 @@ bool TSidePanel::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::MouseButtonDblClick:
-        if (QObject* list = source(watched)) {
+        if (QObject* list = source(watched);
+            list && onAnItem(watched, static_cast<QMouseEvent*>(event)->position().toPoint())) {
             FPressed = false;
             // The first press of the double click has selected the item under the mouse.
             CallHandler(pLateral, [this, list] {

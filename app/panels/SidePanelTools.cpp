@@ -3,6 +3,7 @@
 
 #include <QActionGroup>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -259,10 +260,17 @@ void TSidePanelTools::buildExplorer()
     ImgDirectorio->setScaledContents(false);
     preview->addWidget(ImgDirectorio);
     pImgDirectorio->hide();
-    layout->addWidget(DirTree, 1);
+    // The preview takes its room from the tree alone: the list under the pointer, which opened it,
+    // stays where it is, and its items where they are.
+    auto* treeAndPreview = new QWidget(page);
+    auto* treeSide = new QVBoxLayout(treeAndPreview);
+    treeSide->setContentsMargins(0, 0, 0, 0);
+    treeSide->setSpacing(layout->spacing());
+    treeSide->addWidget(DirTree, 1);
+    treeSide->addWidget(pImgDirectorio);
+    layout->addWidget(treeAndPreview, 1);
     layout->addWidget(cbFilter);
     layout->addWidget(lbFileList, 1);
-    layout->addWidget(pImgDirectorio);
 
     // The tree's pop-up; its command answers Shift+F5 while the tree has the focus.
     TCommandTable& commands = FHost.Commands();
@@ -312,9 +320,13 @@ void TSidePanelTools::buildExplorer()
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this,
                 [this, view](const QPoint& at) { pmArchivos->popup(view->viewport()->mapToGlobal(at)); });
-        connect(view, &QAbstractItemView::clicked, this, [this] { CallHandler(FPanel.pLateral, [this] { lbFileListClick(); }); });
         surfaces.push_back(view->viewport());
     }
+    // The preview follows the highlighted file, however it came to be highlighted (a click, the
+    // keyboard, another folder or filter that highlights none).
+    const auto showHighlighted = [this] { CallHandler(FPanel.pLateral, [this] { lbFileListClick(); }); };
+    connect(lbFileList->IconView()->selectionModel(), &QItemSelectionModel::currentChanged, this, showHighlighted);
+    connect(lbFileList->IconView()->model(), &QAbstractItemModel::modelReset, this, showHighlighted);
     FPanel.AddItemList({lbFileList, surfaces, [this] {
                             const std::string file = lbFileList->Filename();
                             return file.empty() || !FLinks.FileCode ? std::string() : FLinks.FileCode(file);
@@ -568,9 +580,13 @@ void TSidePanelTools::lbFileListClick()
         pImgDirectorio->hide();
         return;
     }
+    // Shown and laid out first: a pane that was hidden still has the size it was made with, and the
+    // first picture would be scaled to that.
+    pImgDirectorio->show();
+    if (QLayout* around = pImgDirectorio->parentWidget()->layout())
+        around->activate();
     ImgDirectorio->setPixmap(QPixmap::fromImage(picture).scaled(ImgDirectorio->size().expandedTo(QSize(1, 1)),
                                                                 Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    pImgDirectorio->show();
 }
 
 void TSidePanelTools::pmArchivosPopup()

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <cstdio>
 
 #include "app/window/libKestrimaBrowser.h"
 #include "app/model/KestrimaConfig.h"
@@ -11,6 +12,8 @@
 #include "platform/Shell.h"
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -21,6 +24,16 @@ std::string hintOf(QObject* Sender)
 {
     const auto* item = qobject_cast<QAction*>(Sender);
     return item ? PathHintOf(item) : std::string();
+}
+
+// Removes the preview's copy `shown` when it ends, unless dismissed once a browser took it: a page no
+// browser shows leaves nothing beside the document. Only mode 1 writes a copy; the document itself
+// (saved in mode 2, or one named as the copy is) is never removed.
+TScopeGuard copyRemovedUnlessShown(int browserMode, const std::string& shown, const std::string& document)
+{
+    if (browserMode != 1 || shown.empty() || (!document.empty() && SameFile(shown, document)))
+        return {};
+    return TScopeGuard([shown] { std::remove(shown.c_str()); });
 }
 
 } // namespace
@@ -43,8 +56,11 @@ void TformPrincipal::buildBrowserCommands()
 void TformPrincipal::sbNavegadorClick()
 {
     std::string file;
-    if (DocumentCount() > 0 && ArchivoPrevio(file) && !file.empty())
-        OpenInBrowserReported(this, file);
+    if (DocumentCount() == 0 || !ArchivoPrevio(file) || file.empty())
+        return;
+    TScopeGuard copy = copyRemovedUnlessShown(FConfig->BrowserMode, file, ArchivoActual());
+    if (OpenInBrowserReported(this, file))
+        copy.Dismiss();
 }
 
 void TformPrincipal::EjecutaBrowser(QObject* Sender)
@@ -54,7 +70,10 @@ void TformPrincipal::EjecutaBrowser(QObject* Sender)
     if (!ArchivoPrevio(file) || file.empty())
         return;
     const std::string browser = hintOf(Sender);
-    if (!OpenInMenuBrowser(browser, file, FConfig->URLPrefix))
+    TScopeGuard copy = copyRemovedUnlessShown(FConfig->BrowserMode, file, ArchivoActual());
+    if (OpenInMenuBrowser(browser, file, FConfig->URLPrefix))
+        copy.Dismiss();
+    else
         ReportBrowserFailure(this, file, browser);
 }
 

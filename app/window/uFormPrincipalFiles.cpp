@@ -54,6 +54,7 @@ constexpr int kOverwrite = 4511;
 constexpr int kCaretPosition = 4512;
 constexpr int kControlCharacters = 4515;
 constexpr int kCharacterReferences = 5000;
+constexpr int kCharacterReference = 5001;
 constexpr int kOpenInAnotherTab = 4540;
 constexpr int kChangedOnDisk = 4541;
 
@@ -326,7 +327,10 @@ bool TformPrincipal::loadDocumentText(TEditingFile& file, const std::string& fil
 void TformPrincipal::showReferenceNote(const TEditingFile* file)
 {
     const size_t count = file ? file->Bytes.ReferenceCount : 0;
-    const std::string note = count ? FmtLoadStr(kCharacterReferences, static_cast<int>(count)) : std::string();
+    const std::string note =
+        count ? FmtLoadStr(CountedResString(static_cast<long long>(count), kCharacterReference, kCharacterReferences),
+                           static_cast<int>(count))
+              : std::string();
     // Another hint shown since stays; only the note of another document goes.
     if (!note.empty())
         MuestraHint(note);

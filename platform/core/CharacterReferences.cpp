@@ -148,10 +148,11 @@ std::string FilePathPageText(std::string_view path)
 std::string FilePathPageAddress(std::string_view path)
 {
     // What a browser reads as something else in an address: "%" starts an escape, "#" a fragment, "?"
-    // a query, "\" is "/", "&" starts a character reference of the page's text, and '"' would end
-    // the attribute that holds the address. Each is ASCII, so the stretches between them are whole
-    // UTF-8 characters and malformed bytes alike.
-    static constexpr std::string_view kReadOtherwise = "%#?\\&\"";
+    // a query, "\" is "/", "&" starts a character reference of the page's text, '"' would end the
+    // attribute that holds the address, and "<" and ">" make it no address at all to a checker, and
+    // a tag of the page where a later edit splits the attribute. Each is ASCII, so the stretches
+    // between them are whole UTF-8 characters and malformed bytes alike.
+    static constexpr std::string_view kReadOtherwise = "%#?\\&\"<>";
     std::string address;
     address.reserve(path.size());
     size_t from = 0;

@@ -51,8 +51,8 @@ std::string FilePathPageText(std::string_view path);
 // FilePathPageText of a name that a page's address holds (a link, a picture, a frame): what a browser
 // would read as something else is escaped too, so that the address leads to this name: "%" ("%25"),
 // "#" and "?", which would end it ("%23", "%3F"), "\", read as "/" ("%5C"), "&", which would start
-// a character reference ("%26"), and '"', which would end the attribute ("%22"). Letters, blanks and
-// "/" stay as an author types them.
+// a character reference ("%26"), '"', which would end the attribute ("%22"), and "<" and ">", which
+// no address holds as they stand ("%3C", "%3E"). Letters, blanks and "/" stay as an author types them.
 std::string FilePathPageAddress(std::string_view path);
 // The character a named reference ("&aacute;", given whole) stands for, as a Windows-1252 byte;
 // false for a name the table does not hold. The program's entity table answers it.

@@ -12,6 +12,12 @@ std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 const std::string& LoadResString(int id);
 // LoadResString(id) used as a printf format.
 std::string FmtLoadStr(int id, ...);
+// The entry of a message that counts something: `one` when the count is one, `many` for any other
+// count, as Spanish says "1 byte", "0 bytes", "2 bytes".
+constexpr int CountedResString(long long count, int one, int many)
+{
+    return count == 1 ? one : many;
+}
 
 std::string IntToStr(int64_t value);
 // Parses a whole decimal integer (optional sign, surrounding blanks allowed); false when it is not one.

@@ -139,6 +139,10 @@ TEST(CharacterReferences, ANameWrittenAsAnAddressLeadsABrowserToThatName)
         {"x&amp;y.gif", "x%26amp;y.gif"},
         {"a\\b.gif", "a%5Cb.gif"},
         {"a\"b.gif", "a%22b.gif"},
+        // Markup: no address holds "<" or ">" as they stand.
+        {"<script>.html", "%3Cscript%3E.html"},
+        {"<img src=x onerror=alert(3)>.html", "%3Cimg src=x onerror=alert(3)%3E.html"},
+        {"a>b<c.gif", "a%3Eb%3Cc.gif"},
         // Letters, accented ones, blanks and "/" stay as an author reads them.
         {"sub/plain.gif", "sub/plain.gif"},
         {"im\xC3\xA1genes/mi foto.gif", "im\xE1genes/mi foto.gif"},
@@ -165,7 +169,7 @@ TEST(CharacterReferences, EveryNameOfAnyBytesComesBackFromItsAddress)
     std::mt19937 random(120);
     // Bytes that are escapes, references, separators and UTF-8 of every length, and any byte at all.
     const std::string_view pieces[] = {"%", "#", "?", "&", "\\", "/", ";", "&#", "&amp;", "%20", "%E9", "&#233;", " ",
-                                       "a", "Z", "\xC3\xA1", "\xE2\x82\xAC", "\xCE\xB1", "\xF0\x9F\x98\x80",
+                                       "<", ">", "\"", "a", "Z", "\xC3\xA1", "\xE2\x82\xAC", "\xCE\xB1", "\xF0\x9F\x98\x80",
                                        "\xEF\xBF\xBD", "\xC3", "\x80", "\xFF", "\x81", "\x9D"};
     for (int round = 0; round < 20000; ++round) {
         std::string name;
@@ -180,8 +184,9 @@ TEST(CharacterReferences, EveryNameOfAnyBytesComesBackFromItsAddress)
         ASSERT_EQ(PageReferencePath(address), name) << address;
         // A browser reads the page saved: held characters as the characters, or their references.
         ASSERT_EQ(BrowserAddressPath(HeldCharactersAsReferences(address)), name) << address;
-        // Nothing in it ends the address but the "#" of a held character.
-        ASSERT_EQ(address.find_first_of("?\\"), std::string::npos) << address;
+        // Nothing in it ends the address but the "#" of a held character, nor ends its attribute or
+        // makes a tag.
+        ASSERT_EQ(address.find_first_of("?\\\"<>"), std::string::npos) << address;
         for (size_t at = address.find('#'); at != std::string::npos; at = address.find('#', at + 1))
             ASSERT_TRUE(at > 0 && address[at - 1] == kHeldCharacterMark) << address;
     }

@@ -6,13 +6,20 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
+#include <sys/stat.h>
 
 #include "platform/FileDialogs.h"
 #include "support/PumpUntil.h"
@@ -249,4 +256,89 @@ TEST(FileDialogs, TheProgramsFilterListsTheFilesOneMayRunWhateverTheirNames)
     TRealFileDialogAnswer answer("programa");
     EXPECT_TRUE(ExecuteFileDialog(nullptr, request));
     EXPECT_EQ(request.FileName, program);
+}
+
+TEST(FileDialogs, TheDetailedListShowsItsColumnsWholeAndItsValuesInSpanish)
+{
+    TempDir folder("columns");
+    const std::string page = folder.file("una p\xC3\xA1gina de nombre bastante largo.html", std::string(1500, 'x'));
+    const std::string small = folder.file("diez.txt", std::string(10, 'x'));
+    std::filesystem::create_directory(folder.path / "carpeta");
+    // Changed in December (at noon, a day that is December in every time zone), a month English
+    // writes otherwise.
+    const std::time_t december = 1765281600;  // 2025-12-09 12:00 UTC
+    for (const std::string& file : {page, small}) {
+        const timespec times[2] = {{december, 0}, {december, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    }
+    const QLocale startedWith;
+
+    // Each row's size, type and date as the list shows them; per column, whether its width holds
+    // its caption and every value; the names in the list's order after a sort by size.
+    std::map<QString, QStringList> shown;
+    std::vector<bool> whole;
+    QStringList bySize;
+    QLocale dialogLocale;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(top);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            dialogLocale = dialog->locale();
+            dialog->setViewMode(QFileDialog::Detail);
+            auto* list = dialog->findChild<QTreeView*>("treeView");
+            ASSERT_NE(list, nullptr);
+            QAbstractItemModel* model = list->model();
+            const auto cell = [&](int row, int column) {
+                return model->index(row, column, list->rootIndex()).data().toString();
+            };
+            // The rows come, then the kinds of their files, as the list reads the folder.
+            ASSERT_TRUE(pumpUntil([&] {
+                if (model->rowCount(list->rootIndex()) != 3)
+                    return false;
+                for (int row = 0; row < 3; ++row)
+                    if (cell(row, 2).isEmpty())
+                        return false;
+                return true;
+            }));
+            pumpPosted();
+            QHeaderView* header = list->header();
+            const QFontMetrics metrics(list->font());
+            for (int column = 1; column <= 3; ++column) {
+                bool fits = header->sectionSize(column) >= header->sectionSizeHint(column) &&
+                            header->sectionSize(column) >= static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column);
+                for (int row = 0; row < 3; ++row)
+                    fits = fits && metrics.horizontalAdvance(cell(row, column)) < header->sectionSize(column);
+                whole.push_back(fits);
+            }
+            for (int row = 0; row < 3; ++row)
+                shown[cell(row, 0)] = QStringList{cell(row, 1), cell(row, 2), cell(row, 3)};
+            list->sortByColumn(1, Qt::AscendingOrder);
+            pumpPosted();
+            for (int row = 0; row < model->rowCount(list->rootIndex()); ++row)
+                bySize << cell(row, 0);
+            dialog->reject();
+        }
+    });
+    TFileDialogRequest request;
+    request.Filter = "Todos|*";
+    request.InitialDir = folder.path.string();
+    EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
+
+    EXPECT_EQ(whole, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(dialogLocale, QLocale(QLocale::Spanish, QLocale::Spain));
+    const QString pageName = QString::fromUtf8("una p\xC3\xA1gina de nombre bastante largo.html");
+    ASSERT_EQ(shown.count(pageName), 1u);
+    ASSERT_EQ(shown.count("diez.txt"), 1u);
+    // A decimal comma, and the month as Spanish writes it.
+    EXPECT_EQ(shown[pageName][0].toStdString(), "1,46 kB");
+    EXPECT_EQ(shown["diez.txt"][0].toStdString(), "10 bytes");
+    for (const QString& name : {pageName, QString("diez.txt")}) {
+        EXPECT_TRUE(shown[name][2].contains(" dic 2025 ")) << shown[name][2].toStdString();
+        EXPECT_FALSE(shown[name][2].contains("Dec")) << shown[name][2].toStdString();
+    }
+    // Sorted by the sizes themselves, folders first, not by their texts.
+    EXPECT_EQ(bySize.join("|").toStdString(), (QStringList{"carpeta", "diez.txt", pageName}).join("|").toStdString());
+    // The program's own locale is as it was.
+    EXPECT_EQ(QLocale(), startedWith);
 }

@@ -204,8 +204,10 @@ TEST(OptionsDialog, GridRowsAreAddedDeletedAndReadBackByName)
 TEST(OptionsDialog, ADoubleClickInThePathColumnChoosesAProgram)
 {
     TWindow w;
+    const std::string tools = w.folder.path.string() + "/herramientas/";
+    std::filesystem::create_directory(tools);
     w.form.Config().UtilNames = Lines({"Uno"});
-    w.form.Config().UtilValues = Lines({"/opt/herramientas/uno"});
+    w.form.Config().UtilValues = Lines({(tools + "uno").c_str()});
     TDialogAnswers files;
     runDialog(w.form, [&](TformOpciones& d) {
         d.sgOpenDblClick(d.sgUtilidades, 1, 1);
@@ -217,13 +219,36 @@ TEST(OptionsDialog, ADoubleClickInThePathColumnChoosesAProgram)
         return true;
     });
     ASSERT_EQ(files.requests.size(), 1u);
-    EXPECT_EQ(files.requests[0].InitialDir, "/opt/herramientas/");
+    EXPECT_EQ(files.requests[0].InitialDir, tools);
     EXPECT_EQ(files.requests[0].FileName, "uno");
     // The first filter lists this system's programs, the files one may run, whatever their names.
     EXPECT_EQ(files.requests[0].Filter.rfind("Ejecutables|*|", 0), 0u);
     EXPECT_EQ(files.requests[0].FilterIndex, 1);
     EXPECT_EQ(files.requests[0].ProgramsFilter, 1);
     EXPECT_EQ(w.form.Config().UtilValues[0], "/usr/bin/dos");
+}
+
+TEST(OptionsDialog, TheProgramChooserStartsWhereTheCellsProgramIsElseWhereTheSystemsProgramsAre)
+{
+    TWindow w;
+    const std::string browsers = w.folder.path.string() + "/navegadores/";
+    std::filesystem::create_directory(browsers);
+    // A program in a folder of its own, a bare name, a folder that is gone, and a new row's empty cell.
+    w.form.Config().BrwNames = Lines({"Propio", "Nombre", "Perdido"});
+    w.form.Config().BrwValues = Lines({(browsers + "navegador").c_str(), "firefox", "/no/existe/navegador"});
+    TDialogAnswers files;
+    runDialog(w.form, [&](TformOpciones& d) {
+        for (int row = 1; row <= 3; ++row)
+            d.sgOpenDblClick(d.sgNavegadores, row, 2);
+        d.sbNuevoClick(d.sbNuevoNav);
+        d.sgOpenDblClick(d.sgNavegadores, 4, 2);
+        return false;
+    });
+    std::vector<std::pair<std::string, std::string>> started;
+    for (const TFileDialogRequest& request : files.requests)
+        started.emplace_back(request.InitialDir, request.FileName);
+    EXPECT_EQ(started, (std::vector<std::pair<std::string, std::string>>{
+                           {browsers, "navegador"}, {"/usr/bin/", "firefox"}, {"/usr/bin/", "navegador"}, {"/usr/bin/", ""}}));
 }
 
 TEST(OptionsDialog, KeysTypedRightAfterAClickOnTheSelectedCellStayInTheCell)

@@ -72,6 +72,29 @@ TEST(FormDescarga, TwentyEightThousandEightHundredBytesAtTheFourSpeeds)
     EXPECT_EQ(ToWin1252(form.bAceptar->text()), "Aceptar");
 }
 
+TEST(FormDescarga, OneByteAndOneSecondAreSaidInTheSingular)
+{
+    TempDir folder("descarga");
+    const std::string page = "<img src=\"a.gif\"><img src=\"b.gif\">";
+    const std::string fileName = folder.file("p.htm", page);
+    folder.file("a.gif", "g");
+    // 1440 bytes in all: one second at the slowest speed, none at the others.
+    folder.file("b.gif", std::string(1440 - 1 - page.size(), 'g'));
+    TformDescarga form(fileName, page, weighing());
+    EXPECT_EQ(rowsOf(form), (Strings{"Archivo|Tama\xF1o|", "a.gif|1 byte|ok",
+                                     "b.gif|" + std::to_string(1439 - page.size()) + " bytes|ok",
+                                     "p.htm|" + std::to_string(page.size()) + " bytes|ok"}));
+    EXPECT_EQ(text(form.labTotal), "1440 bytes");
+    EXPECT_EQ(text(form.lab14), "1 segundo");
+    EXPECT_EQ(text(form.lab28), "0 segundos");
+
+    // A page of one byte that refers to nothing.
+    const std::string tiny = folder.file("t.htm", "x");
+    TformDescarga one(tiny, "x", weighing());
+    EXPECT_EQ(rowsOf(one), (Strings{"Archivo|Tama\xF1o|", "t.htm|1 byte|ok"}));
+    EXPECT_EQ(text(one.labTotal), "1 byte");
+}
+
 TEST(FormDescarga, FragmentsCountTheirFileMissingFilesShowZeroAndExtensionsIgnoreCase)
 {
     TempDir folder("descarga");
@@ -87,7 +110,8 @@ TEST(FormDescarga, FragmentsCountTheirFileMissingFilesShowZeroAndExtensionsIgnor
                                      "p.htm|" + std::to_string(page.size()) + " bytes|ok"}));
     const int64_t total = 1000 + 440 + static_cast<int64_t>(page.size());
     EXPECT_EQ(text(form.labTotal), std::to_string(total) + " bytes");
-    EXPECT_EQ(text(form.lab14), std::to_string(total / 1440) + " segundos");
+    ASSERT_EQ(total / 1440, 1);
+    EXPECT_EQ(text(form.lab14), "1 segundo");
 
     // An untitled page looks nowhere for its files, not in the working folder either.
     const std::filesystem::path started = std::filesystem::current_path();

@@ -189,6 +189,43 @@ TEST(FormMapas, TheToolWindowOpensBesideThePictureOrWhereTheUserLeftIt)
     EXPECT_TRUE(work.contains(wide.frameGeometry()));
 }
 
+TEST(FormMapas, APictureOpenedInTheDialogLeavesItAndTheToolWindowWholeOnTheScreenAndApart)
+{
+    TEditor e;
+    TformMapas& d = e.dialog;
+    TToolWindowKt& tool = *d.ToolWindowKt1;
+    const QRect work = d.screen()->availableGeometry();
+    const int toolWidth = tool.frameGeometry().width();
+    // The part of the picture the dialog shows, on the screen.
+    auto shown = [&d] {
+        const QWidget* view = d.ScrollBox->viewport();
+        return QRect(d.Imagen->mapToGlobal(QPoint(0, 0)), d.Imagen->size()) &
+               QRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+    };
+    struct TPicture {
+        const char* name;
+        int width, height;
+        // Whether all of it shows, or the dialog had to leave part of it to scroll to.
+        bool whole;
+    };
+    // Opened in the centred dialog: a picture that makes it too wide for its place, one too wide for
+    // the screen with the tool window beside it, one taller than the screen.
+    const TPicture pictures[] = {{"ancha.bmp", work.width() - toolWidth - 60, 200, true},
+                                 {"anchisima.bmp", work.width() - 20, 150, false},
+                                 {"alta.bmp", 200, work.height() - 10, false},
+                                 {"menor.bmp", 120, 90, true}};
+    for (const TPicture& picture : pictures) {
+        SCOPED_TRACE(picture.name);
+        ASSERT_TRUE(d.LoadImage(bitmap(e.w.folder, picture.name, picture.width, picture.height)));
+        QApplication::processEvents();
+        EXPECT_TRUE(work.contains(d.frameGeometry())) << work.width() << "x" << work.height();
+        EXPECT_TRUE(work.contains(tool.frameGeometry()));
+        EXPECT_FALSE(tool.frameGeometry().intersects(shown()));
+        EXPECT_FALSE(tool.frameGeometry().intersects(d.frameGeometry()));
+        EXPECT_EQ(shown().size() == QSize(picture.width, picture.height), picture.whole);
+    }
+}
+
 TEST(FormMapas, TheToolWindowIsOwnedByTheDialogAndStaysAboveIt)
 {
     TWindow w;
@@ -291,7 +328,11 @@ TEST(FormMapas, AScrolledViewDrawsAndDragsInPictureCoordinates)
     TEditor e;
     TformMapas& d = e.dialog;
     ASSERT_TRUE(d.LoadImage(bitmap(e.w.folder, "ancha.bmp", 600, 300)));
-    EXPECT_EQ(d.size(), QSize(601, 301 + d.BarraEstado->sizeHint().height()));
+    // The picture's size, as far as the screen has room for it, its frame, and the tool window and
+    // its gap beside.
+    const int room = d.screen()->availableGeometry().width() - 8 - d.ToolWindowKt1->frameGeometry().width() -
+                     (d.frameGeometry().width() - d.width());
+    EXPECT_EQ(d.size(), QSize(std::min(601, room), 301 + d.BarraEstado->sizeHint().height()));
     d.resize(300, 200);
     QApplication::processEvents();
     d.ScrollBox->horizontalScrollBar()->setValue(100);

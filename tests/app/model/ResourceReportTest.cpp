@@ -143,6 +143,26 @@ TEST(ResourceReport, SectionsInOrderWithSizesOfFoundFilesAddedToThePage)
     EXPECT_EQ(mail[3], "<h3>Direcciones de email:<hr noshade></h3>");
 }
 
+TEST(ResourceReport, SizesAgreeInNumberWithTheirCount)
+{
+    const auto sizedLines = [](const std::map<std::string, int64_t>& table, int64_t pageSize) {
+        Strings sized;
+        for (const std::string& line :
+             ResourceReportLines("p.htm", pageSize, linksOf("<img src=\"a.gif\"><img src=\"b.gif\">"), sizes(table), "x"))
+            if (line.find("byte") != std::string::npos)
+                sized.push_back(line);
+        return sized;
+    };
+    EXPECT_EQ(sizedLines({{"a.gif", 1}, {"b.gif", 2}}, 0),
+              (Strings{"<a href=\"a.gif\">a.gif</a> (1 byte)<br>", "<a href=\"b.gif\">b.gif</a> (2 bytes)<br>",
+                       "<h3>Tama\xF1o totalde la p\xE1gina: 3 bytes</h3>"}));
+    EXPECT_EQ(sizedLines({{"b.gif", 1}}, 0),
+              (Strings{"<a href=\"b.gif\">b.gif</a> (1 byte)<br>", "<h3>Tama\xF1o totalde la p\xE1gina: 1 byte</h3>"}));
+    EXPECT_EQ(sizedLines({}, 1), (Strings{"<h3>Tama\xF1o totalde la p\xE1gina: 1 byte</h3>"}));
+    EXPECT_EQ(sizedLines({{"a.gif", 10}}, 0),
+              (Strings{"<a href=\"a.gif\">a.gif</a> (10 bytes)<br>", "<h3>Tama\xF1o totalde la p\xE1gina: 10 bytes</h3>"}));
+}
+
 TEST(ResourceReport, ReferencesAndThePageNamePutNoMarkupOfTheirOwn)
 {
     const Strings lines =
@@ -151,7 +171,7 @@ TEST(ResourceReport, ReferencesAndThePageNamePutNoMarkupOfTheirOwn)
     EXPECT_EQ(lines[0], "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
                        "<TITLE>Recursos: a&quot;&lt;b&gt;.htm</TITLE></HEAD><BODY>");
     // The address spells the quote as an address does.
-    EXPECT_EQ(lines[2], "<big><a href=\"a%22&lt;b&gt;.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
+    EXPECT_EQ(lines[2], "<big><a href=\"a%22%3Cb%3E.htm\">a&quot;&lt;b&gt;.htm</a></big><p>");
     EXPECT_EQ(lines[4], "<a href=\"q?a=1&amp;b=2\">q?a=1&amp;b=2</a><br>");
     EXPECT_EQ(lines[5], "<a href=\"&lt;script&gt;x.js&lt;/script&gt;\">&lt;script&gt;x.js&lt;/script&gt;</a><br>");
 }

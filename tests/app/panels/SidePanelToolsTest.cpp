@@ -6,9 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QKeyEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <deque>
+#include <map>
 #include <optional>
 
 #include "app/panels/SidePanel.h"
@@ -557,4 +560,116 @@ TEST(SidePanelTools, ALibrarysHintGivenBackUnchangedKeepsThePathsBytes)
     combo.SetHint(QStringLiteral("/otra/caf\u00E9.krc"));
     EXPECT_EQ(edit.Path(), "/otra/caf\xC3\xA9.css");
     EXPECT_EQ(combo.Path(), "/otra/caf\xC3\xA9.krc");
+}
+
+TEST(SidePanelTools, TheFileListsPreviewFollowsTheHighlightedFileAndMovesNothingUnderThePointer)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    TempDir dir("s134-preview");
+    const auto picture = [&dir](const char* name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        ASSERT_TRUE(image.save(QString::fromStdString((dir.path / name).string()), "BMP"));
+    };
+    picture("ancha.bmp", 40, 10);
+    picture("alta.bmp", 10, 40);
+    dir.file("notas.txt", "abc");
+    // The explorer's page shown, as the user sees it.
+    w.panel.pcLateral->SetActivePage(w.panel.tsArchivos);
+    w.panel.pcLateralChange();
+    t.DirTree->SetDirectory(dir.path.string());
+    settle();
+    ASSERT_EQ(t.lbFileList->Count(), 3);
+    ASSERT_TRUE(t.lbFileList->isVisible());
+    QListView& view = *t.lbFileList->IconView();
+    QWidget& surface = *view.viewport();
+    const auto indexOf = [&](const std::string& name) {
+        for (int i = 0; i < t.lbFileList->Count(); ++i)
+            if (t.lbFileList->Item(i).Caption == name)
+                return view.model()->index(i, 0);
+        return QModelIndex();
+    };
+    const auto onScreen = [&](const std::string& name) {
+        return QRect(surface.mapToGlobal(view.visualRect(indexOf(name)).topLeft()), view.visualRect(indexOf(name)).size());
+    };
+    const auto previewShape = [&] {
+        return t.pImgDirectorio->isHidden() ? QSize() : t.ImgDirectorio->pixmap().size();
+    };
+    ASSERT_TRUE(t.pImgDirectorio->isHidden());
+
+    // The first picture clicked opens the preview; the items stay where the pointer found them.
+    std::map<std::string, QRect> before;
+    for (const char* name : {"ancha.bmp", "alta.bmp", "notas.txt"})
+        before[name] = onScreen(name);
+    const QRect listBefore(t.lbFileList->mapToGlobal(QPoint(0, 0)), t.lbFileList->size());
+    Click(surface, view.visualRect(indexOf("ancha.bmp")).center());
+    settle();
+    ASSERT_FALSE(t.pImgDirectorio->isHidden());
+    const QSize wide = previewShape();
+    EXPECT_GT(wide.width(), wide.height());
+    EXPECT_EQ(QRect(t.lbFileList->mapToGlobal(QPoint(0, 0)), t.lbFileList->size()), listBefore);
+    for (const auto& [name, rect] : before)
+        EXPECT_EQ(onScreen(name), rect) << name;
+
+    // Highlighted by the keyboard, the other picture shows; a text file shows none.
+    view.setFocus();
+    const auto highlightWithKeys = [&](const std::string& name) {
+        for (int step = 0; step < t.lbFileList->Count() && view.currentIndex() != indexOf(name); ++step) {
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+            QApplication::sendEvent(&view, &down);
+            if (view.currentIndex() == indexOf(name))
+                break;
+            QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+            if (!view.currentIndex().isValid() || view.currentIndex().row() == t.lbFileList->Count() - 1)
+                QApplication::sendEvent(&view, &home);
+        }
+        settle();
+        return view.currentIndex() == indexOf(name);
+    };
+    ASSERT_TRUE(highlightWithKeys("alta.bmp"));
+    const QSize tall = previewShape();
+    EXPECT_GT(tall.height(), tall.width());
+    ASSERT_TRUE(highlightWithKeys("notas.txt"));
+    EXPECT_TRUE(t.pImgDirectorio->isHidden());
+    ASSERT_TRUE(highlightWithKeys("ancha.bmp"));
+    EXPECT_EQ(previewShape(), wide);
+
+    // A press on the list's empty area neither inserts nor drags the file highlighted before.
+    QPoint empty(-1, -1);
+    for (int y = surface.height() - 2; y > 0 && empty.x() < 0; y -= 4)
+        for (int x = surface.width() - 2; x > 0 && empty.x() < 0; x -= 4)
+            if (!view.indexAt(QPoint(x, y)).isValid())
+                empty = QPoint(x, y);
+    ASSERT_GE(empty.x(), 0) << surface.width() << "x" << surface.height();
+    w.setText("");
+    SendMouse(surface, QEvent::MouseButtonPress, empty);
+    SendMouse(surface, QEvent::MouseButtonRelease, empty);
+    SendMouse(surface, QEvent::MouseButtonDblClick, empty);
+    SendMouse(surface, QEvent::MouseButtonRelease, empty);
+    settle();
+    EXPECT_EQ(w.memo.GetTextStr(), "");
+    EXPECT_EQ(view.currentIndex(), indexOf("ancha.bmp"));
+    EXPECT_EQ(previewShape(), wide);
+    // A drag would end on its own at the release waiting for it, and hand the keyboard to the editor.
+    t.cbFilter->setFocus();
+    settle();
+    ASSERT_TRUE(t.cbFilter->hasFocus() || QApplication::focusWidget() == nullptr);
+    const QWidget* focusBefore = w.form.focusWidget();
+    SendMouse(surface, QEvent::MouseButtonPress, empty);
+    QCoreApplication::postEvent(&surface, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(empty),
+                                                          QPointF(surface.mapToGlobal(empty)), Qt::LeftButton,
+                                                          Qt::NoButton, Qt::NoModifier));
+    MoveMouse(surface, empty - QPoint(30, 30), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(w.form.focusWidget(), focusBefore);
+    EXPECT_EQ(w.memo.GetTextStr(), "");
+
+    // On the item itself a double click inserts it.
+    const QPoint onItem = view.visualRect(indexOf("ancha.bmp")).center();
+    SendMouse(surface, QEvent::MouseButtonPress, onItem);
+    SendMouse(surface, QEvent::MouseButtonRelease, onItem);
+    SendMouse(surface, QEvent::MouseButtonDblClick, onItem);
+    SendMouse(surface, QEvent::MouseButtonRelease, onItem);
+    EXPECT_NE(w.memo.GetTextStr().find("ancha.bmp"), std::string::npos) << w.memo.GetTextStr();
 }

@@ -351,7 +351,10 @@ TEST(DocumentReferences, RealPagesOpenEditableAndATagTypedInThemIsColouredAsElse
         w.form.AbreArchivo(copy, false, ekHTML);
         EXPECT_TRUE(boxes.texts.empty());
         EXPECT_FALSE(w.memo.ReadOnly());
-        EXPECT_NE(ToWin1252(w.form.Panel(4)->text()).find("caracteres"), std::string::npos);
+        // The note counts them, in the number the count asks for.
+        const std::string note = ToWin1252(w.form.Panel(4)->text());
+        const std::string count = note.substr(0, note.find(' '));
+        EXPECT_EQ(note.rfind(count + (count == "1" ? " car\xE1""cter que " : " caracteres que "), 0), 0u) << note;
         const std::string text = w.memo.StoredText();
         const size_t reference = text.find(kHeldCharacterMark);
         char32_t cp;

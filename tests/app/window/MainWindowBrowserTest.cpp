@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sys/stat.h>
 #include <string>
@@ -13,6 +14,7 @@
 #include "app/host/EditingFile.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/window/uFormPrincipal.h"
+#include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Registry.h"
@@ -236,4 +238,71 @@ TEST(MainWindowBrowser, APreviewAndAReportAreNoMoreReadableThanTheirPage)
     w.form.mActualizaRecursosClick();
     EXPECT_EQ(modeOf(report), 0600u);
     EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST(MainWindowBrowser, APreviewNoBrowserShowsLeavesNoCopyBesideThePage)
+{
+    TBrowserWindow w;
+    w.form.Config().BrowserMode = 1;
+    std::filesystem::create_directory(w.folder.path / "site");
+    const std::string preview = (w.folder.path / "site/tempHTML.htm").string();
+    const std::string page = w.open("site/index.htm");
+    type(*w.form.CodeMemo(), "<p>sin guardar</p>");
+    // The failure is told while the copy is still there: it was written, and goes afterwards.
+    std::vector<std::string> told;
+    std::vector<bool> copyWhileTold;
+    const TMessageBoxHook previous = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
+        told.push_back(text);
+        copyWhileTold.push_back(FileExists(preview));
+        return IDOK;
+    });
+    const TScopeGuard restore([&previous] { SetMessageBoxHook(previous); });
+    TRecordingDde dde;
+    dde.opens = false;
+    QAction* menuBrowser = w.form.findChild<QAction*>("BrwMenu1");
+    const std::function<void()> previews[] = {[&] { w.form.sbNavegadorClick(); }, [&] { menuBrowser->trigger(); }};
+    for (const auto& previewNow : previews) {
+        told.clear();
+        copyWhileTold.clear();
+        previewNow();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(copyWhileTold, std::vector<bool>{true});
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(preview))) << told[0];
+        EXPECT_EQ(ReadFileBytes(page), "<p>site/index.htm</p>");
+    }
+
+    // No browser at all, as on a desktop without one: the same.
+    {
+        TRegistry registry;
+        registry.SetRootKey(HKEY_CLASSES_ROOT);
+        registry.OpenKey("htmlfile\\shell\\open\\command", true);
+        registry.WriteString("", "");
+    }
+    told.clear();
+    copyWhileTold.clear();
+    w.form.sbNavegadorClick();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(copyWhileTold, std::vector<bool>{true});
+    EXPECT_FALSE(FileExists(preview));
+
+    // A copy a browser took stays for it to read.
+    dde.opens = true;
+    told.clear();
+    menuBrowser->trigger();
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(ReadFileBytes(preview).rfind("<p>sin guardar</p>", 0), 0u);
+
+    // The document itself is never taken for a copy: saved in mode 2, or named as the copy is.
+    dde.opens = false;
+    w.form.Config().BrowserMode = 2;
+    told.clear();
+    menuBrowser->trigger();
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(page).rfind("<p>sin guardar</p>", 0), 0u);
+    w.form.Config().BrowserMode = 1;
+    w.form.AbreArchivo(preview, false, ekHTML);
+    told.clear();
+    menuBrowser->trigger();
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(preview).rfind("<p>sin guardar</p>", 0), 0u);
 }

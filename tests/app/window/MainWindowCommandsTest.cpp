@@ -1584,10 +1584,26 @@ TEST(MainWindowCommands, ADroppedFileWhoseNameIsMarkupGoesInAsOneElementNamedByI
             }
         }
     }
-    // As the code says it, exactly.
+    // A second drop that lands inside the first one's address ends that attribute early: what
+    // follows of the address is read as the page's text, where a name's markup would be live.
     w.form.Config().InsCaseMode = 4;
+    SetText(w.memo, "<BODY></BODY>");
+    const std::pair<std::string, int> drops[] = {{"<img src=x onerror=alert(3)>.html", 6},
+                                                 {"<script>.html", static_cast<int>(std::string_view("<BODY>\r<A HREF=\"").size())}};
+    for (const auto& [name, offset] : drops) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromUtf8((dir.path / name).c_str()))});
+        ASSERT_TRUE(dropOnto(w.memo, data, offset)) << name;
+    }
+    const std::string split = w.memo.StoredText();
+    ASSERT_NE(split.find("<A HREF=\"\r<A HREF=\"%3Cscript%3E.html\">"), std::string::npos) << split;
+    for (const TPageElement& element : ParsePageCode(split).Elements)
+        EXPECT_EQ(element.Tag, "a") << split;
+    EXPECT_NE(split.find("%3Cimg src=x onerror=alert(3)%3E.html\">&lt;img"), std::string::npos) << split;
+
+    // As the code says it, exactly.
     EXPECT_EQ(w.form.CodigoDeArchivo((dir.path / "<script>.html").string()),
-              "<A HREF=\"<script>.html\">&lt;script&gt;</A>");
+              "<A HREF=\"%3Cscript%3E.html\">&lt;script&gt;</A>");
     EXPECT_EQ(w.form.CodigoDeArchivo((dir.path / "p&q.html").string()), "<A HREF=\"p%26q.html\">p&amp;q</A>");
     EXPECT_EQ(w.form.CodigoDeArchivo((dir.path / "a\"b.gif").string()),
               "<IMG SRC=\"a%22b.gif\" ALT=\"a&quot;b\" WIDTH=\"40\" HEIGHT=\"20\">");

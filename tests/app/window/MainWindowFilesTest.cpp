@@ -421,6 +421,15 @@ TEST(MainWindowFiles, Utf8FilesComeBackAsTheyWereWhateverTheirCharacters)
     EXPECT_EQ(w.form.Panel(4)->text(), "");
     switchTo(w.form, withNote);
     EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()).substr(0, 12), "2 caracteres");
+    // One such character is told in the singular.
+    w.form.AbreArchivo(w.folder.file("una.htm", "<p>\xE2\x86\x92</p>"), false, ekHTML);
+    EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()),
+              "1 car\xE1""cter que Windows-1252 no tiene se muestra como referencia (&#N;); al guardar vuelve a "
+              "escribirse como car\xE1""cter.");
+    switchTo(w.form, withNote);
+    EXPECT_EQ(ToWin1252(w.form.Panel(4)->text()),
+              "2 caracteres que Windows-1252 no tiene se muestran como referencias (&#N;); al guardar vuelven a "
+              "escribirse como caracteres.");
     // Even with entity conversion on, saving it untouched writes the very bytes it came from.
     w.form.Config().InsSpecChar = true;
     w.form.mGuardarClick();
