@@ -163,6 +163,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     const TNameLook look = LookAtName(fileName);
     if (look.Kind == TNameLook::TKind::Planted) {
         outcome.Status = TFileReplacement::TStatus::PlantedLink;
+        outcome.LeftAlone = look.LeadsTo;
         return outcome;
     }
     std::string bytes;

@@ -727,19 +727,24 @@ int openOld(TTarget& target)
     return 0;
 }
 
-bool readAll(int fd, std::string& bytes)
+// The whole contents of an open file of about `size` bytes (a file that grows meanwhile is read to
+// its end all the same).
+bool readAll(int fd, std::string& bytes, off_t size)
 {
-    bytes.clear();
-    char buffer[65536];
+    // Read straight into the string, so that a large page is neither copied twice nor regrown.
+    bytes.resize(static_cast<size_t>(std::max<off_t>(size, 0)) + 1);
+    size_t got = 0;
     for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (got == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        bytes.append(buffer, static_cast<size_t>(n));
+        if (n <= 0) {
+            bytes.resize(got);
+            return n == 0;
+        }
+        got += static_cast<size_t>(n);
     }
 }
 
@@ -791,7 +796,7 @@ bool writeReplacement(TTarget& target, std::string_view bytes, std::string& erro
     TOldFile& oldFile = target.Old;
     // The old contents, for the backup and for a rewrite in place that has to be undone.
     std::string oldBytes;
-    const bool haveOld = target.Exists && target.Readable && readAll(target.File.get(), oldBytes);
+    const bool haveOld = target.Exists && target.Readable && readAll(target.File.get(), oldBytes, oldFile.Status.st_size);
     if (target.Exists) {
         oldFile.AccessList = target.Readable ? readAccessList(target.File.get()) : std::nullopt;
         if (target.Readable)

@@ -32,18 +32,7 @@ struct TSearchRec {
 // "." and ".."), read-only when the entry is not writable, folder for a folder; system, archive and
 // temporary are never set.
 uint32_t AttributesOf(std::string_view name, bool isFolder, bool writable);
-// Which file a path names and how it stood when it was looked at: two names of one file (through a
-// link, another spelling of the path, a hard link) give the same device and inode.
-struct TFileIdentity {
-    uint64_t Device = 0;
-    uint64_t Inode = 0;
-    int64_t Size = 0;
-    // Last change of the contents, in nanoseconds since the epoch.
-    int64_t ModifiedNs = 0;
-    bool SameFile(const TFileIdentity& other) const { return Device == other.Device && Inode == other.Inode; }
-    // The same file, still of the same size and time of change.
-    bool operator==(const TFileIdentity&) const = default;
-};
+struct TFileIdentity;
 // What ReplaceFileContents did besides writing the new contents.
 struct TReplaceOutcome {
     // The file was rewritten where it is: the folder takes no new file, or the file is another
@@ -141,6 +130,18 @@ std::string LinkTarget(const std::string& path);
 // protected_symlinks is on; no writer of this program follows one anywhere, whatever that says.
 bool IsPlantedLink(const std::string& path);
 
+// Which file a path names and how it stood when it was looked at: two names of one file (through a
+// link, another spelling of the path, a hard link) give the same device and inode.
+struct TFileIdentity {
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    int64_t Size = 0;
+    // Last change of the contents, in nanoseconds since the epoch.
+    int64_t ModifiedNs = 0;
+    bool SameFile(const TFileIdentity& other) const { return Device == other.Device && Inode == other.Inode; }
+    // The same file, still of the same size and time of change.
+    bool operator==(const TFileIdentity&) const = default;
+};
 // How a name stands for a writer: followed one link at a time from the folder each link stands in,
 // as ReplaceFileContents follows it, and never through a planted link.
 struct TNameLook {
