@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -609,18 +610,23 @@ TEST(EditingFile, SavesWhileAnotherUserExchangesThePageAndALinkNeverWriteTheLink
         ASSERT_TRUE(colleague.Started());
         const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
             TBoxAnswers boxes({}, IDYES);
-            int saved = 0;
-            for (int i = 0; i < 200; ++i) {
-                file.SetText("<p>guardado " + std::to_string(i) + "</p>");
+            int saved = 0, tried = 0, pages = 0;
+            std::string refusal;
+            // At least 200 saves, and on until one has gone through, within a generous limit.
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            for (; tried < 200 || (saved == 0 && std::chrono::steady_clock::now() < limit); ++tried) {
+                file.SetText("<p>guardado " + std::to_string(tried) + "</p>");
                 // Whatever the look found, the write is tried: it must refuse by itself.
-                file.DiskChange();
+                pages += file.DiskChange() != TEditingFile::TDiskChange::Planted;
                 try {
                     file.WriteFile(true, nullptr);
                     ++saved;
-                } catch (const EFCreateError&) {
+                } catch (const EFCreateError& e) {
+                    refusal = e.Message();
                 }
             }
-            return saved > 0 ? "" : "no save went through";
+            return saved > 0 ? "" : "no save of " + std::to_string(tried) + " went through (" + std::to_string(pages) +
+                                        " found the page); the last refusal: " + refusal;
         });
         const long exchanges = colleague.Stop();
         if (run.Skipped)
