@@ -244,7 +244,7 @@ int TformReemplazar::replaceAll(std::vector<std::string>& notes)
         if (done.Status == TFileReplacement::TStatus::NotText)
             notes.push_back(FmtLoadStr(kNotTextNote, FilePathText(file).c_str()));
         if (done.Status == TFileReplacement::TStatus::PlantedLink)
-            notes.push_back(FmtLoadStr(kPlantedLinkNote, FilePathText(file).c_str()));
+            notes.push_back(FmtLoadStr(kPlantedLinkNote, FilePathText(file).c_str(), FilePathText(done.LeftAlone).c_str()));
         if (done.NoBackup)
             notes.push_back(FmtLoadStr(kNoBackupNote, FilePathText(file).c_str()));
         if (!done.BackupName.empty()) {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/KestrimaConfig.h"
@@ -167,7 +168,15 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     std::string error;
     TReplaceOutcome outcome;
     const bool existed = FileExists(FileName);
-    if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome))
+    // The file the last look found (none when it found nothing) is the only one written.
+    std::optional<TFileIdentity> expected;
+    if (FCheck.Made && FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::File)
+        expected = FCheck.Look.Identity;
+    else if (FCheck.Made && FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::Missing)
+        expected = TFileIdentity{};
+    FCheck = {};
+    if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome,
+                             TReplaceKind::Document, nullptr, expected ? &*expected : nullptr))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(FileName).c_str(), error.c_str()));
     Bytes.Format = save.Format;
     Bytes.Written(std::move(save), table);
@@ -207,28 +216,44 @@ constexpr int64_t kSameTickNs = 2'000'000'000;
 
 void TEditingFile::rememberDisk(const std::string& fileName)
 {
+    FCheck = {};
     FDisk.Name = fileName;
     FDisk.SeenNs = nowNs();
-    FDisk.Known = FileIdentityOf(fileName, FDisk.Identity);
+    const TNameLook look = LookAtName(fileName);
+    FDisk.Known = look.Kind == TNameLook::TKind::File;
+    FDisk.Identity = look.Identity;
+    FDisk.LeadsTo = look.LeadsTo;
 }
 
-bool TEditingFile::DiskChanged()
+TEditingFile::TDiskChange TEditingFile::DiskChange()
 {
-    if (!FDisk.Known || FDisk.Name != FileName)
-        return false;
     const int64_t lookedAt = nowNs();
-    TFileIdentity now;
-    if (!FileIdentityOf(FileName, now))
-        return false;
+    FCheck = {true, FileName, LookAtName(FileName)};
+    const TNameLook& look = FCheck.Look;
+    switch (look.Kind) {
+    case TNameLook::TKind::Planted:
+        return TDiskChange::Planted;
+    case TNameLook::TKind::Unknown:
+        return TDiskChange::Unknown;
+    case TNameLook::TKind::File:
+        break;
+    default:
+        return TDiskChange::None;
+    }
+    if (!FDisk.Known || FDisk.Name != FileName)
+        return TDiskChange::None;
+    const TFileIdentity& now = look.Identity;
+    if (look.LeadsTo != FDisk.LeadsTo && !now.SameFile(FDisk.Identity))
+        return TDiskChange::Elsewhere;
     if (now == FDisk.Identity && FDisk.SeenNs - now.ModifiedNs > kSameTickNs)
-        return false;
+        return TDiskChange::None;
     const std::string* kept = Bytes.KeptBytes();
     std::string bytes;
     if (!kept || now.Size != static_cast<int64_t>(kept->size()) || !ReadFileBytes(FileName, kMaxDocumentSize, bytes) ||
         bytes != *kept)
-        return true;
+        return TDiskChange::Changed;
     // The same bytes: the look taken before reading them is as good as a record made then.
     FDisk.Identity = now;
     FDisk.SeenNs = lookedAt;
-    return false;
+    return TDiskChange::None;
 }

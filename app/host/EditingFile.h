@@ -76,12 +76,26 @@ public:
     // EFOpenError.
     TDecodeResult ReadFile(const std::string& fileName, const TCodigosISO* entities, std::string& text,
                            bool model = false);
-    // True when another program changed the document's file since the document last read or wrote
-    // it: its size, time of change and inode settle it when they are as recorded and old enough for
-    // a change in the same tick of the clock to be ruled out, its bytes against the kept ones
-    // otherwise. A file that is gone, or a name the document never read nor wrote (Save As), is no
-    // change.
-    bool DiskChanged();
+    // How the document's file stands against the one it last read or wrote, looked at as a save
+    // finds it (LookAtName); the next WriteFile writes only the file looked at here.
+    enum class TDiskChange {
+        // As it was, gone, or a name the document never read nor wrote (Save As).
+        None,
+        // Another program changed it: its size, time of change and inode settle it when they are
+        // as recorded and old enough for a change in the same tick of the clock to be ruled out,
+        // its bytes against the kept ones otherwise.
+        Changed,
+        // Its name now leads to another file (a link put in its place), which DiskTarget names.
+        Elsewhere,
+        // Its name is a link that another user planted, which no save follows.
+        Planted,
+        // Its state could not be read (DiskError says why): never taken for "as it was".
+        Unknown,
+    };
+    TDiskChange DiskChange();
+    // The file the name led to at the last DiskChange.
+    const std::string& DiskTarget() const { return FCheck.Look.LeadsTo; }
+    int DiskError() const { return FCheck.Look.Error; }
     // The largest file read: the editor counts offsets in 32 bits.
     static constexpr int64_t kMaxDocumentSize = 512 * 1024 * 1024;
 
@@ -113,6 +127,14 @@ private:
         bool Known = false;
         std::string Name;
         TFileIdentity Identity;
+        // The file the name led to.
+        std::string LeadsTo;
         int64_t SeenNs = 0;
     } FDisk;
+    // What the last DiskChange found under which name, for the write that follows it.
+    struct TDiskCheck {
+        bool Made = false;
+        std::string Name;
+        TNameLook Look;
+    } FCheck;
 };

@@ -208,8 +208,10 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     TFileReplacement outcome;
     // Whoever may write the folder chose where such a link leads: to a file of the user's own, which
     // the replacement, and its backup beside the link, would hand over.
-    if (IsPlantedLink(fileName)) {
+    const TNameLook look = LookAtName(fileName);
+    if (look.Kind == TNameLook::TKind::Planted) {
         outcome.Status = TFileReplacement::TStatus::PlantedLink;
+        outcome.LeftAlone = look.LeadsTo;
         return outcome;
     }
     std::string bytes;
@@ -230,7 +232,9 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
         backup.clear();
     std::string error;
     TReplaceOutcome written;
-    if (!ReplaceFileContents(fileName, replaced, error, backup, written))
+    // Only the file looked at and read is written, whatever takes its name meanwhile.
+    if (!ReplaceFileContents(fileName, replaced, error, backup, written, TReplaceKind::Document, nullptr,
+                             look.Kind == TNameLook::TKind::File ? &look.Identity : nullptr))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(fileName).c_str(), error.c_str()));
     outcome.Status = TFileReplacement::TStatus::Replaced;
     outcome.NoBackup = request.Backup && (ownName || !written.BackedUp);

@@ -52,6 +52,8 @@ struct TFileReplacement {
     // or written through it.
     enum class TStatus { Unchanged, Replaced, NotText, PlantedLink } Status = TStatus::Unchanged;
     int Count = 0;
+    // PlantedLink: the file the link leads to, which was left alone.
+    std::string LeftAlone;
     // A backup was asked for, the file was replaced, and the backup could not be made.
     bool NoBackup = false;
     // The backup made, when one was.

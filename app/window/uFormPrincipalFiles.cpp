@@ -57,11 +57,15 @@ constexpr int kCharacterReferences = 5000;
 constexpr int kCharacterReference = 5001;
 constexpr int kOpenInAnotherTab = 4540;
 constexpr int kChangedOnDisk = 4541;
+constexpr int kLeadsElsewhere = 4544;
+constexpr int kDiskStateUnknown = 4545;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
 // Yes overwrites, No reads the file again, Cancel (the default) writes nothing.
 constexpr unsigned kChangedOnDiskFlags = MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3;
+// Yes writes the file the name leads to now, No (the default) writes nothing.
+constexpr unsigned kLeadsElsewhereFlags = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
 // Yes and No with the question icon, No the default.
 constexpr unsigned kReloadQuestionFlags = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
@@ -608,7 +612,8 @@ void TformPrincipal::sbProcesaPlantillaClick()
 
 bool TformPrincipal::saveDocument(TEditingFile& file)
 {
-    if (file.DiskChanged()) {
+    switch (file.DiskChange()) {
+    case TEditingFile::TDiskChange::Changed:
         // Another program wrote the file since it was read: the user says whose text is kept.
         switch (MessageBox(this, FmtLoadStr(kChangedOnDisk, FilePathText(file.FileName).c_str()), {}, kChangedOnDiskFlags)) {
         case IDYES:
@@ -619,6 +624,22 @@ bool TformPrincipal::saveDocument(TEditingFile& file)
         default:
             return false;
         }
+        break;
+    case TEditingFile::TDiskChange::Elsewhere: {
+        // Yes would write the file the name leads to now, so the question names that one.
+        const std::string target = FilePathText(file.DiskTarget());
+        if (MessageBox(this, FmtLoadStr(kLeadsElsewhere, FilePathText(file.FileName).c_str(), target.c_str(), target.c_str()),
+                       {}, kLeadsElsewhereFlags) != IDYES)
+            return false;
+        break;
+    }
+    case TEditingFile::TDiskChange::Unknown:
+        MessageBox(this, FmtLoadStr(kDiskStateUnknown, FilePathText(file.FileName).c_str(), SysErrorMessage(file.DiskError()).c_str()),
+                   {}, MB_OK | MB_ICONSTOP);
+        return false;
+    default:
+        // A planted link is refused by the write itself, which names the file it leaves alone.
+        break;
     }
     return file.SaveToFile();
 }

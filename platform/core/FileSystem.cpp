@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -341,53 +342,70 @@ private:
     struct sigaction FPrevious {};
 };
 
-// Bytes a file name may have in `folder`, as its file system says.
-size_t nameLimitOf(const std::string& folder)
+// A descriptor, closed when it goes.
+class TDescriptor {
+public:
+    explicit TDescriptor(int fd = -1) : FFd(fd) {}
+    ~TDescriptor() { reset(); }
+    TDescriptor(TDescriptor&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+    TDescriptor& operator=(TDescriptor&& other) noexcept
+    {
+        if (this != &other)
+            reset(std::exchange(other.FFd, -1));
+        return *this;
+    }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    int get() const { return FFd; }
+    explicit operator bool() const { return FFd >= 0; }
+    void reset(int fd = -1)
+    {
+        if (FFd >= 0)
+            close(FFd);
+        FFd = fd;
+    }
+
+private:
+    int FFd;
+};
+
+// The folder `path` stands in, opened; -1 with errno set.
+int openFolderOf(const std::string& path)
 {
-    const long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
-    return limit > 0 ? static_cast<size_t>(limit) : 255;
+    const std::filesystem::path place(path);
+    const std::string folder = place.has_parent_path() ? place.parent_path().string() : std::string(".");
+    return open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-// A new file beside `path`, hidden and named so that nobody takes it for a document: ".name.XXXXXX~",
-// the name cut short (at a character's start) when the whole would not fit in the folder.
-// Made with the mode the umask gives; -1 with errno set when the folder takes no new file.
-int createTemporary(const std::string& path, std::string& temporary, mode_t mode)
+// A new file named after `name` in the open `folder`, hidden and named so that nobody takes it for a
+// document: ".name.XXXXXX~", the name cut short (at a character's start) when the whole would not
+// fit in the folder. `temporary` gets its name in the folder. Made with `mode` as the umask leaves
+// it; -1 with errno set when the folder takes no new file.
+int createTemporary(int folder, const std::string& name, std::string& temporary, mode_t mode)
 {
     static std::mt19937 random(std::random_device{}());
     static constexpr size_t kAddedBytes = std::char_traits<char>::length("..XXXXXX~");
-    const std::filesystem::path place(path);
-    const std::string folder = place.parent_path().string();
-    std::string name = place.filename().string();
-    const size_t limit = nameLimitOf(folder);
-    if (name.size() + kAddedBytes > limit) {
+    std::string stem = name;
+    const long limitFound = fpathconf(folder, _PC_NAME_MAX);
+    const size_t limit = limitFound > 0 ? static_cast<size_t>(limitFound) : 255;
+    if (stem.size() + kAddedBytes > limit) {
         size_t cut = limit > kAddedBytes ? limit - kAddedBytes : 0;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
             --cut;
-        name.resize(cut);
+        stem.resize(cut);
     }
-    const std::string prefix = (folder.empty() ? std::string() : folder + "/") + "." + name + ".";
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = prefix;
+        temporary = "." + stem + ".";
         for (int i = 0; i < 6; ++i)
             temporary += kLetters[random() % (sizeof kLetters - 1)];
         temporary += '~';
-        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     errno = EEXIST;
     return -1;
-}
-
-void syncFolderOf(const std::string& path)
-{
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    int dirFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
 }
 
 // The extended attribute that holds a file's POSIX access list: a 4-byte version (2), then 8-byte
@@ -396,28 +414,62 @@ constexpr const char* kAccessListAttribute = "system.posix_acl_access";
 constexpr uint32_t kAccessListVersion = 2;
 constexpr uint16_t kAclUserObj = 0x01;
 
-// The access list of the file at `path`: empty when it has none beyond its mode (or its file system
-// keeps none); nothing when it cannot be read.
-std::optional<std::string> readAccessList(const std::string& path)
+// An extended attribute's value through `get` (getxattr's or fgetxattr's call for one attribute):
+// empty when the file has none, or its file system keeps none; nothing when it cannot be read.
+std::optional<std::string> readAttribute(const std::function<ssize_t(char*, size_t)>& get)
 {
-    std::string list(256, '\0');
-    // A list that grows between the look at its size and the read is looked at again.
+    std::string value(256, '\0');
+    // A value that grows between the look at its size and the read is looked at again.
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const ssize_t n = getxattr(path.c_str(), kAccessListAttribute, list.data(), list.size());
+        const ssize_t n = get(value.data(), value.size());
         if (n >= 0) {
-            list.resize(static_cast<size_t>(n));
-            return list;
+            value.resize(static_cast<size_t>(n));
+            return value;
         }
         if (errno == ENODATA || errno == ENOTSUP)
             return std::string();
         if (errno != ERANGE)
             return std::nullopt;
-        const ssize_t needed = getxattr(path.c_str(), kAccessListAttribute, nullptr, 0);
+        const ssize_t needed = get(nullptr, 0);
         if (needed < 0)
             return std::nullopt;
-        list.assign(static_cast<size_t>(needed), '\0');
+        value.assign(static_cast<size_t>(needed), '\0');
     }
     return std::nullopt;
+}
+
+// The access list of the file at `path`: empty when it has none beyond its mode (or its file system
+// keeps none); nothing when it cannot be read.
+std::optional<std::string> readAccessList(const std::string& path)
+{
+    return readAttribute([&](char* at, size_t size) { return getxattr(path.c_str(), kAccessListAttribute, at, size); });
+}
+std::optional<std::string> readAccessList(int fd)
+{
+    return readAttribute([fd](char* at, size_t size) { return fgetxattr(fd, kAccessListAttribute, at, size); });
+}
+
+// The extended attributes of the user's namespace an open file has (tags, the address it came
+// from), by name; those that cannot be read are left out.
+std::vector<std::pair<std::string, std::string>> readUserAttributes(int fd)
+{
+    std::vector<std::pair<std::string, std::string>> attributes;
+    const std::optional<std::string> names =
+        readAttribute([fd](char* at, size_t size) { return flistxattr(fd, at, size); });
+    if (!names)
+        return attributes;
+    for (size_t at = 0; at < names->size();) {
+        const size_t end = std::min(names->find('\0', at), names->size());
+        const std::string name = names->substr(at, end - at);
+        at = end + 1;
+        if (!startsWith(name, "user."))
+            continue;
+        const std::optional<std::string> value =
+            readAttribute([&](char* to, size_t size) { return fgetxattr(fd, name.c_str(), to, size); });
+        if (value)
+            attributes.emplace_back(name, *value);
+    }
+    return attributes;
 }
 
 // Gives the file exactly the access list `list` (none beyond its mode when empty: a folder's list
@@ -490,7 +542,17 @@ struct TOldFile {
     struct stat Status {};
     // Its access list; nothing when it could not be read.
     std::optional<std::string> AccessList;
+    // Its extended attributes of the user's namespace.
+    std::vector<std::pair<std::string, std::string>> Attributes;
 };
+
+// Gives a new file of the user's the old file's extended attributes of the user's namespace; one its
+// file system refuses (none kept there, or too large) is left out, and the rest of the save goes on.
+void applyUserAttributes(int fd, const TOldFile& old)
+{
+    for (const auto& [name, value] : old.Attributes)
+        fsetxattr(fd, name.c_str(), value.data(), value.size(), 0);
+}
 
 // Gives a new file, made readable by its owner alone, the old file's owner, group, access list and
 // mode, in that order: it is widened only once it is whose and whose group's it is to be. Where the
@@ -519,71 +581,188 @@ void applyOldPermissions(int fd, const TOldFile& old)
     fchmod(fd, mode);
 }
 
-// A new file beside another, holding what is to take that file's name; removed unless it does.
+// A new file in an open folder, holding what is to take a name there; removed unless it does.
 class TTemporaryFile {
 public:
-    TTemporaryFile() = default;
+    explicit TTemporaryFile(TDescriptor folder) : FFolder(std::move(folder)) {}
     TTemporaryFile(const TTemporaryFile&) = delete;
     TTemporaryFile& operator=(const TTemporaryFile&) = delete;
     ~TTemporaryFile()
     {
         if (!FName.empty())
-            unlink(FName.c_str());
+            unlinkat(FFolder.get(), FName.c_str(), 0);
     }
 
-    // Makes the file beside `path` and puts `bytes` on the disk, with `copy`'s permissions when
-    // given, else `old`'s mode, owner, group and access list when given. False with errno set;
-    // Created() tells whether the folder took a new file at all.
-    bool Write(const std::string& path, std::string_view bytes, const TOldFile* old,
+    // Makes the file beside `name` and puts `bytes` on the disk, with `copy`'s permissions when
+    // given, else `old`'s mode, owner, group, access list and user's attributes when given. False
+    // with errno set; Created() tells whether the folder took a new file at all.
+    bool Write(const std::string& name, std::string_view bytes, const TOldFile* old,
                const TCopyPermissions* copy = nullptr)
     {
         // A file that is to be less readable than the umask allows is made so from the start: whoever
         // opened it meanwhile would keep reading it whatever mode it got afterwards.
-        const int fd = createTemporary(path, FName, copy || old ? 0600 : 0666);
+        const int fd = FFolder ? createTemporary(FFolder.get(), name, FName, copy || old ? 0600 : 0666) : -1;
         FCreated = fd >= 0;
         if (!FCreated) {
             FName.clear();
             return false;
         }
-        if (copy)
+        if (copy) {
             applyCopyPermissions(fd, *copy);
-        else if (old)
+        } else if (old) {
+            // While the file is still the user's own: a user's attribute is its writer's to set.
+            applyUserAttributes(fd, *old);
             applyOldPermissions(fd, *old);
+        }
         const bool written = writeAll(fd, bytes) && fsync(fd) == 0;
         const int savedErrno = errno;
         const bool closed = close(fd) == 0;
         errno = written ? errno : savedErrno;
         return written && closed;
     }
-    // Gives the file the name `path`. False with errno set.
-    bool Commit(const std::string& path)
+    // Gives the file the name `name`, whatever has it now. False with errno set.
+    bool Commit(const std::string& name)
     {
-        if (std::rename(FName.c_str(), path.c_str()) != 0)
+        if (renameat(FFolder.get(), FName.c_str(), FFolder.get(), name.c_str()) != 0)
             return false;
-        FName.clear();
-        syncFolderOf(path);
+        committed();
         return true;
+    }
+    // Gives the file the name `name`, which nothing had when it was looked at: should something have
+    // taken it since, `moved` is set and nothing is replaced. False with errno set otherwise.
+    bool CommitNew(const std::string& name, bool& moved)
+    {
+        if (renameat2(FFolder.get(), FName.c_str(), FFolder.get(), name.c_str(), RENAME_NOREPLACE) == 0) {
+            committed();
+            return true;
+        }
+        if (errno == EEXIST) {
+            moved = true;
+            return false;
+        }
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+        // A file system that cannot refuse to replace: the name is looked at once more just before.
+        struct stat now {};
+        if (fstatat(FFolder.get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0) {
+            moved = true;
+            return false;
+        }
+        return Commit(name);
+    }
+    // Gives the file the name `name`, where the file `old` stood: the two names are exchanged and
+    // the file that comes out is checked to be `old`. Should another file have taken the name since
+    // it was looked at (a link put in its place), it gets its name back, nothing is replaced and
+    // `moved` is set. False with errno set otherwise.
+    bool CommitOver(const std::string& name, const struct stat& old, bool& moved)
+    {
+        if (renameat2(FFolder.get(), FName.c_str(), FFolder.get(), name.c_str(), RENAME_EXCHANGE) == 0) {
+            struct stat out {};
+            if (fstatat(FFolder.get(), FName.c_str(), &out, AT_SYMLINK_NOFOLLOW) == 0 && out.st_dev == old.st_dev &&
+                out.st_ino == old.st_ino) {
+                // The old file now has the temporary name: it goes at once, before anyone else may
+                // put something there.
+                unlinkat(FFolder.get(), FName.c_str(), 0);
+                committed();
+                return true;
+            }
+            renameat2(FFolder.get(), FName.c_str(), FFolder.get(), name.c_str(), RENAME_EXCHANGE);
+            moved = true;
+            return false;
+        }
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+        // A file system that cannot exchange two names: the name is looked at once more just before.
+        struct stat now {};
+        if (fstatat(FFolder.get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != old.st_dev ||
+            now.st_ino != old.st_ino) {
+            moved = true;
+            return false;
+        }
+        return Commit(name);
     }
     bool Created() const { return FCreated; }
 
 private:
+    void committed()
+    {
+        FName.clear();
+        fsync(FFolder.get());
+    }
+
+    TDescriptor FFolder;
     std::string FName;
     bool FCreated = false;
 };
 
-// Rewrites the file where it is, for a folder that takes no new file; when that fails the old
-// contents go back. False with errno set.
-bool writeInPlace(const std::string& path, std::string_view bytes, std::string_view old, bool followLink)
+// The file a writer replaces: the folder it stands in, held open, its name there and the old file
+// as opened there, without following a link.
+struct TTarget {
+    TDescriptor Folder;
+    std::string Name;
+    // The old file, opened for reading (or only for looking at it, when it may not be read).
+    TDescriptor File;
+    bool Exists = false;
+    bool Readable = false;
+    TOldFile Old;
+};
+
+// Opens the old file of `target` (its Folder and Name set) without following a link. 0 or errno;
+// ELOOP when the name is a link.
+int openOld(TTarget& target)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    // Not held up by a pipe or a device that answers to the name.
+    int fd = openat(target.Folder.get(), target.Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    target.Readable = fd >= 0;
+    if (fd < 0 && errno == EACCES)
+        fd = openat(target.Folder.get(), target.Name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
+        return errno == ENOENT ? 0 : errno;
+    target.File.reset(fd);
+    if (fstat(fd, &target.Old.Status) != 0)
+        return errno;
+    if (S_ISLNK(target.Old.Status.st_mode))
+        return ELOOP;
+    target.Exists = true;
+    return 0;
+}
+
+// The whole contents of an open file of about `size` bytes (a file that grows meanwhile is read to
+// its end all the same).
+bool readAll(int fd, std::string& bytes, off_t size)
+{
+    // Read straight into the string, so that a large page is neither copied twice nor regrown.
+    bytes.resize(static_cast<size_t>(std::max<off_t>(size, 0)) + 1);
+    size_t got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            bytes.resize(got);
+            return n == 0;
+        }
+        got += static_cast<size_t>(n);
+    }
+}
+
+// Rewrites the old file of `target` where it is, through a descriptor of the very file opened
+// before; when that fails the old contents go back. False with errno set, or with `moved` when the
+// name no longer leads to that file.
+bool writeInPlace(const TTarget& target, std::string_view bytes, std::string_view old, bool& moved)
+{
+    const int fd = openat(target.Folder.get(), target.Name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        moved = errno == ELOOP || errno == ENOENT;
         return false;
-    // Between the look at the name and the open another file may have taken it.
+    }
     struct stat opened {};
-    if (!followLink && (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_uid != geteuid() ||
-                        opened.st_nlink != 1)) {
+    if (fstat(fd, &opened) != 0 || opened.st_dev != target.Old.Status.st_dev ||
+        opened.st_ino != target.Old.Status.st_ino) {
         close(fd);
-        errno = EACCES;
+        moved = true;
         return false;
     }
     const auto put = [fd](std::string_view contents) {
@@ -597,6 +776,207 @@ bool writeInPlace(const std::string& path, std::string_view bytes, std::string_v
     close(fd);
     errno = savedErrno;
     return ok;
+}
+
+constexpr int kPlantedLinkLeft = 7303;
+constexpr int kNameTakenMeanwhile = 7304;
+
+// Writes the replacement into `target`: by a new file that takes the name (`byRename`, and always for
+// a file that does not exist), else, or when the folder takes no new file, in place after the
+// backup. `checked`: the new file takes the name only where the old file still stands (a Document),
+// else whatever has the name is replaced (a ProgramFile).
+bool writeReplacement(TTarget& target, std::string_view bytes, std::string& error, const std::string& backupName,
+                      TReplaceOutcome& outcome, bool byRename, bool checked, const TCopyPermissions* copy)
+{
+    const auto fail = [&](int code, bool moved) {
+        outcome.Moved = moved;
+        error = moved ? LoadResString(kNameTakenMeanwhile) : errorText(code);
+        return false;
+    };
+    TOldFile& oldFile = target.Old;
+    // The old contents, for the backup and for a rewrite in place that has to be undone.
+    std::string oldBytes;
+    const bool haveOld = target.Exists && target.Readable && readAll(target.File.get(), oldBytes, oldFile.Status.st_size);
+    if (target.Exists) {
+        oldFile.AccessList = target.Readable ? readAccessList(target.File.get()) : std::nullopt;
+        if (target.Readable)
+            oldFile.Attributes = readUserAttributes(target.File.get());
+    }
+    const bool wantBackup = !backupName.empty() && haveOld;
+    const auto backupFolder = [&] { return TDescriptor(openFolderOf(backupName)); };
+    const std::string backupLeaf = std::filesystem::path(backupName).filename().string();
+    bool moved = false;
+    if (byRename || !target.Exists) {
+        TTemporaryFile contents(TDescriptor(dup(target.Folder.get())));
+        if (contents.Write(target.Name, bytes, target.Exists ? &oldFile : nullptr, copy)) {
+            // The backup waits beside its name until the new contents have taken theirs: a save that
+            // fails leaves the old backup too. An older backup is replaced whole, even one that is a link.
+            TTemporaryFile backup(wantBackup ? backupFolder() : TDescriptor());
+            const bool backupReady = wantBackup && backup.Write(backupLeaf, oldBytes, &oldFile);
+            const bool committed = !checked            ? contents.Commit(target.Name)
+                                   : target.Exists     ? contents.CommitOver(target.Name, oldFile.Status, moved)
+                                                       : contents.CommitNew(target.Name, moved);
+            if (!committed)
+                return fail(errno, moved);
+            outcome.BackedUp = backupReady && backup.Commit(backupLeaf);
+            return true;
+        }
+        const int code = errno;
+        if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld)
+            return fail(code, false);
+    }
+    // Rewritten in place, the file cannot be put back whole after a crash: its backup comes first.
+    if (!haveOld)
+        return fail(EACCES, false);
+    if (wantBackup) {
+        TTemporaryFile backup(backupFolder());
+        outcome.BackedUp = backup.Write(backupLeaf, oldBytes, &oldFile) && backup.Commit(backupLeaf);
+    }
+    // Whoever could read the old file may still hold it open: contents less readable than it was go
+    // to a file of their own.
+    if (copy && ((oldFile.Status.st_mode & 077 & ~static_cast<mode_t>(copy->Mode)) != 0 || !oldFile.AccessList ||
+                 *oldFile.AccessList != copy->AccessList))
+        return fail(EACCES, false);
+    if (!writeInPlace(target, bytes, oldBytes, moved))
+        return fail(errno, moved);
+    outcome.InPlace = true;
+    return true;
+}
+
+// The real path of an open folder, for messages; `spelled` when the system does not say.
+std::string folderPathOf(int folder, const std::string& spelled)
+{
+    char path[PATH_MAX];
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(folder)).c_str(), path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : spelled;
+}
+
+// Follows `path` one link at a time, each from the folder the link stands in, as the system would,
+// but stops at a link that another user planted (`planted` set, `shown` its path): the system follows
+// one itself where protected_symlinks is off or the folder is not sticky. Sets the target's Folder
+// and Name, and `entry` to what stands there, not followed (`exists` false when nothing does).
+// `shown` gets the path as spelled through the links. 0 or errno.
+int followName(const std::string& path, TTarget& target, struct stat& entry, bool& exists, bool& planted,
+               std::string& shown)
+{
+    namespace fs = std::filesystem;
+    planted = exists = false;
+    fs::path spelled = path, at = path;
+    TDescriptor from;
+    // The system gives up on a chain this long too.
+    for (int hops = 0; hops < 40; ++hops) {
+        const std::string name = spelled.filename().string();
+        if (name.empty() || name == "." || name == "..")
+            return EISDIR;
+        const std::string folder = spelled.has_parent_path() ? spelled.parent_path().string() : std::string(".");
+        target.Folder.reset(openat(from ? from.get() : AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!target.Folder)
+            return errno;
+        target.Name = name;
+        shown = at.string();
+        if (fstatat(target.Folder.get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno == ENOENT ? 0 : errno;
+        exists = true;
+        if (!S_ISLNK(entry.st_mode))
+            return 0;
+        struct stat folderStatus {};
+        if (fstat(target.Folder.get(), &folderStatus) != 0)
+            return errno;
+        // A folder's access list lets others write only as far as its group's bits do.
+        const bool shared = (folderStatus.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        if (shared && entry.st_uid != geteuid() && entry.st_uid != folderStatus.st_uid) {
+            planted = true;
+            return 0;
+        }
+        std::string next(PATH_MAX, '\0');
+        const ssize_t n = readlinkat(target.Folder.get(), name.c_str(), next.data(), next.size());
+        if (n < 0)
+            return errno;
+        next.resize(static_cast<size_t>(n));
+        spelled = next;
+        at = spelled.is_absolute() ? spelled : at.parent_path() / spelled;
+        from = std::move(target.Folder);
+        exists = false;
+    }
+    return ELOOP;
+}
+
+bool replaceDocument(const std::string& fileName, std::string_view bytes, std::string& error,
+                     const std::string& backupName, TReplaceOutcome& outcome, const TFileIdentity* expected)
+{
+    TTarget target;
+    struct stat entry {};
+    bool exists = false, planted = false;
+    std::string shown;
+    if (const int code = followName(fileName, target, entry, exists, planted, shown); code != 0) {
+        error = errorText(code);
+        return false;
+    }
+    if (planted) {
+        // Whoever may write the folder chose where the link leads: to a file of the user's own.
+        outcome.Planted = true;
+        outcome.LeftAlone = LinkTarget(shown);
+        error = FmtLoadStr(kPlantedLinkLeft, FilePathText(outcome.LeftAlone).c_str());
+        return false;
+    }
+    const auto moved = [&] {
+        outcome.Moved = true;
+        error = LoadResString(kNameTakenMeanwhile);
+        return false;
+    };
+    if (const int code = exists ? openOld(target) : 0; code != 0) {
+        if (code == ELOOP)
+            return moved();
+        error = errorText(code);
+        return false;
+    }
+    const struct stat& old = target.Old.Status;
+    if (expected && (target.Exists ? !(expected->Device == static_cast<uint64_t>(old.st_dev) &&
+                                       expected->Inode == static_cast<uint64_t>(old.st_ino))
+                                   : expected->Inode != 0))
+        return moved();
+    if (target.Exists) {
+        if (S_ISDIR(old.st_mode) || !S_ISREG(old.st_mode)) {
+            error = errorText(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+            return false;
+        }
+        // The owner's write bit is the file's own read-only mark, which even the superuser keeps.
+        if ((old.st_mode & S_IWUSR) == 0 || faccessat(target.Folder.get(), target.Name.c_str(), W_OK, 0) != 0) {
+            error = errorText(EACCES);
+            return false;
+        }
+    }
+    // Another user's file keeps its owner, group, mode and access list only on its own inode; a new
+    // file would be the user's, and a sticky folder refuses the rename anyway.
+    const bool own = !target.Exists || old.st_uid == geteuid();
+    return writeReplacement(target, bytes, error, backupName, outcome, own, true, nullptr);
+}
+
+bool replaceProgramFile(const std::string& fileName, std::string_view bytes, std::string& error,
+                        const std::string& backupName, TReplaceOutcome& outcome, const TCopyPermissions* copy)
+{
+    TTarget target;
+    target.Folder.reset(openFolderOf(fileName));
+    target.Name = std::filesystem::path(fileName).filename().string();
+    if (!target.Folder || target.Name.empty()) {
+        error = errorText(target.Folder ? EISDIR : errno);
+        return false;
+    }
+    const int code = openOld(target);
+    const struct stat& old = target.Old.Status;
+    if (code == 0 && target.Exists && S_ISDIR(old.st_mode)) {
+        error = errorText(EISDIR);
+        return false;
+    }
+    if (code != 0 || (target.Exists && !(S_ISREG(old.st_mode) && old.st_uid == geteuid() && old.st_nlink == 1))) {
+        // Not this user's own file: the new file takes its name and owes it nothing, neither its
+        // mode nor its contents.
+        target.Exists = false;
+    } else if (target.Exists && (old.st_mode & S_IWUSR) == 0) {
+        error = errorText(EACCES);
+        return false;
+    }
+    return writeReplacement(target, bytes, error, backupName, outcome, true, false, copy);
 }
 
 } // namespace
@@ -627,27 +1007,46 @@ std::string LinkTarget(const std::string& path)
 
 bool IsPlantedLink(const std::string& path)
 {
-    namespace fs = std::filesystem;
-    fs::path at = path;
-    std::error_code ec;
-    // The system gives up on a chain this long too.
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat link {};
-        if (lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
-            return false;
-        struct stat folder {};
-        if (stat(at.has_parent_path() ? at.parent_path().c_str() : ".", &folder) != 0)
-            return false;
-        // A folder's access list lets others write only as far as its group's bits do.
-        const bool shared = (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-        if (shared && link.st_uid != geteuid() && link.st_uid != folder.st_uid)
-            return true;
-        const fs::path next = fs::read_symlink(at, ec);
-        if (ec)
-            return false;
-        at = next.is_absolute() ? next : at.parent_path() / next;
+    return LookAtName(path).Kind == TNameLook::TKind::Planted;
+}
+
+TNameLook LookAtName(const std::string& path)
+{
+    TNameLook look;
+    TTarget target;
+    struct stat entry {};
+    bool exists = false, planted = false;
+    std::string shown;
+    const int code = followName(path, target, entry, exists, planted, shown);
+    using TKind = TNameLook::TKind;
+    if (code == ENOENT || code == ENOTDIR) {
+        // No folder answers: nothing is there, and a save says why it cannot make the file.
+        look.Kind = TKind::Missing;
+        look.LeadsTo = LinkTarget(path);
+        return look;
     }
-    return false;
+    if (code != 0) {
+        look.Error = code;
+        return look;
+    }
+    if (planted) {
+        look.Kind = TKind::Planted;
+        look.LeadsTo = LinkTarget(shown);
+        return look;
+    }
+    look.LeadsTo = withSlash(folderPathOf(target.Folder.get(), std::filesystem::path(shown).parent_path().string())) +
+                   target.Name;
+    if (!exists)
+        look.Kind = TKind::Missing;
+    else if (!S_ISREG(entry.st_mode))
+        look.Kind = TKind::Other;
+    else {
+        look.Kind = TKind::File;
+        look.Identity = {static_cast<uint64_t>(entry.st_dev), static_cast<uint64_t>(entry.st_ino),
+                         static_cast<int64_t>(entry.st_size),
+                         static_cast<int64_t>(entry.st_mtim.tv_sec) * 1000000000 + entry.st_mtim.tv_nsec};
+    }
+    return look;
 }
 
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
@@ -686,74 +1085,12 @@ bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, st
 
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          const std::string& backupName, TReplaceOutcome& outcome, TReplaceKind kind,
-                         const TCopyPermissions* copy)
+                         const TCopyPermissions* copy, const TFileIdentity* expected)
 {
     outcome = TReplaceOutcome{};
     TFileSizeSignalIgnored sizeLimit;
-    const bool document = kind == TReplaceKind::Document;
-    const std::string target = document ? LinkTarget(fileName) : fileName;
-    TOldFile oldFile;
-    struct stat& old = oldFile.Status;
-    bool existed = (document ? stat(target.c_str(), &old) : lstat(target.c_str(), &old)) == 0;
-    if (existed && !document && !S_ISDIR(old.st_mode) &&
-        !(S_ISREG(old.st_mode) && old.st_uid == geteuid() && old.st_nlink == 1)) {
-        // Not this user's own file: the new file takes its name and owes it nothing, neither its
-        // mode nor its contents.
-        existed = false;
-    }
-    if (existed) {
-        if (S_ISDIR(old.st_mode)) {
-            error = errorText(EISDIR);
-            return false;
-        }
-        // The owner's write bit is the file's own read-only mark, which even the superuser keeps.
-        if ((old.st_mode & S_IWUSR) == 0 || access(target.c_str(), W_OK) != 0) {
-            error = errorText(EACCES);
-            return false;
-        }
-    }
-    // The old contents, for the backup and for a rewrite in place that has to be undone.
-    std::string oldBytes;
-    const bool haveOld = existed && ReadFileBytes(target, INT64_MAX, oldBytes);
-    if (existed)
-        oldFile.AccessList = readAccessList(target);
-    const bool wantBackup = !backupName.empty() && haveOld;
-    const std::string& backupPath = backupName;
-    TTemporaryFile contents;
-    if (contents.Write(target, bytes, existed ? &oldFile : nullptr, copy)) {
-        // The backup waits beside its name until the new contents have taken theirs: a save that
-        // fails leaves the old backup too. An older backup is replaced whole, even one that is a link.
-        TTemporaryFile backup;
-        const bool backupReady = wantBackup && backup.Write(backupPath, oldBytes, &oldFile);
-        if (!contents.Commit(target)) {
-            error = errorText(errno);
-            return false;
-        }
-        outcome.BackedUp = backupReady && backup.Commit(backupPath);
-        return true;
-    }
-    const int code = errno;
-    if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld) {
-        error = errorText(code);
-        return false;
-    }
-    if (wantBackup) {
-        TTemporaryFile backup;
-        outcome.BackedUp = backup.Write(backupPath, oldBytes, &oldFile) && backup.Commit(backupPath);
-    }
-    // Whoever could read the old file may still hold it open: contents less readable than it was go
-    // to a file of their own.
-    if (copy && ((old.st_mode & 077 & ~static_cast<mode_t>(copy->Mode)) != 0 ||
-                 !oldFile.AccessList || *oldFile.AccessList != copy->AccessList)) {
-        error = errorText(EACCES);
-        return false;
-    }
-    if (!writeInPlace(target, bytes, oldBytes, document)) {
-        error = errorText(errno);
-        return false;
-    }
-    outcome.InPlace = true;
-    return true;
+    return kind == TReplaceKind::Document ? replaceDocument(fileName, bytes, error, backupName, outcome, expected)
+                                          : replaceProgramFile(fileName, bytes, error, backupName, outcome, copy);
 }
 
 namespace {

@@ -32,12 +32,20 @@ struct TSearchRec {
 // "." and ".."), read-only when the entry is not writable, folder for a folder; system, archive and
 // temporary are never set.
 uint32_t AttributesOf(std::string_view name, bool isFolder, bool writable);
+struct TFileIdentity;
 // What ReplaceFileContents did besides writing the new contents.
 struct TReplaceOutcome {
-    // The folder takes no new file: the file was rewritten where it is.
+    // The file was rewritten where it is: the folder takes no new file, or the file is another
+    // user's, whose owner, group, mode and access list stay as they are only on its own inode.
     bool InPlace = false;
     // The file existed and its old contents reached the backup file.
     bool BackedUp = false;
+    // Nothing was written: the name is, or leads through, a link that another user planted
+    // (IsPlantedLink), and LeftAlone names the file it leads to.
+    bool Planted = false;
+    std::string LeftAlone;
+    // Nothing was written: the name no longer led to the file expected when it was written.
+    bool Moved = false;
 };
 
 // Replaces the file's contents by `bytes` so that a failure, or a crash, leaves the old file as it
@@ -45,14 +53,19 @@ struct TReplaceOutcome {
 // name. A symbolic link keeps pointing where it did: the file it names is the one replaced. The new
 // file keeps the old one's permissions, owner and group; a new file gets those the umask gives. A
 // file the caller may not write (or whose owner may not) is refused. When the folder takes no new
-// file, the file is rewritten in place, and its old contents are put back if that fails. With a
-// `backupName`, an existing file's old contents are copied there first (beside a link, a copy of
-// the file it names). A failed save removes its temporary file, and a file-size limit makes it fail
-// instead of ending the program. False with `error` set when the contents were not replaced.
+// file, or the file is not the caller's own, the file is rewritten in place (after its backup), and
+// its old contents are put back if that fails. With a `backupName`, an existing file's old contents
+// are copied there first (beside a link, a copy of the file it names). A failed save removes its
+// temporary file, and a file-size limit makes it fail instead of ending the program. False with
+// `error` set when the contents were not replaced.
 //
 // Whose file it is changes how a name already there is treated:
 enum class TReplaceKind {
-    // A document of the user's, as above: a link is written through to the file it names.
+    // A document of the user's, as above: a link is written through to the file it names, unless
+    // another user planted it (IsPlantedLink), whatever the system would do. The name is followed
+    // one link at a time from its open folder, and the file is written through what was opened
+    // there, so that nobody can swap the name between the look and the write; with `expected`,
+    // only that file is written (a missing one when its inode is 0), else Moved is set.
     Document,
     // A file whose name the program chose itself (a preview, a report): the name is never followed.
     // Whatever else answers to it (a link, another user's file, a file with a second name) is
@@ -80,14 +93,16 @@ TCopyPermissions CopyPermissionsOf(const std::string& original);
 // With `copy`, a ProgramFile gets those permissions, not the umask's nor those of the file it
 // replaces; an own file that others could read and the copy may not is never rewritten in place.
 //
-// A replaced file keeps its access list too, and a backup gets the file's. Every new file is made
+// A replaced file keeps its access list and its user's extended attributes ("user.*") too, and a
+// backup gets the file's, as far as their file systems take them. Every new file is made
 // readable by its owner alone and is widened only once its group and access list are the ones it is
 // to have, so that nobody the file excludes can open it on the way; where the group or the list
 // cannot be given it, it stays its owner's alone (a folder's list for new files is the system's to
 // apply to a file that did not exist).
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          const std::string& backupName, TReplaceOutcome& outcome,
-                         TReplaceKind kind = TReplaceKind::Document, const TCopyPermissions* copy = nullptr);
+                         TReplaceKind kind = TReplaceKind::Document, const TCopyPermissions* copy = nullptr,
+                         const TFileIdentity* expected = nullptr);
 bool ReplaceFileContents(const std::string& fileName, std::string_view bytes, std::string& error,
                          TReplaceKind kind = TReplaceKind::Document, const TCopyPermissions* copy = nullptr);
 // A folder for the files the program names itself, which only this user may enter: "kestrima/" in
@@ -111,8 +126,8 @@ std::string LinkTarget(const std::string& path);
 
 // Whether a path is a symbolic link, or leads through links, that another user planted: a link in a
 // folder that others may write (its group or everyone), owned neither by this user nor by the
-// folder's owner. The system refuses to follow such a link in a sticky folder; a file the user
-// listed is never written through one, wherever it stands.
+// folder's owner. The system refuses to follow such a link in a sticky folder where
+// protected_symlinks is on; no writer of this program follows one anywhere, whatever that says.
 bool IsPlantedLink(const std::string& path);
 
 // Which file a path names and how it stood when it was looked at: two names of one file (through a
@@ -127,6 +142,24 @@ struct TFileIdentity {
     // The same file, still of the same size and time of change.
     bool operator==(const TFileIdentity&) const = default;
 };
+// How a name stands for a writer: followed one link at a time from the folder each link stands in,
+// as ReplaceFileContents follows it, and never through a planted link.
+struct TNameLook {
+    enum class TKind {
+        File,    // a regular file, which Identity names
+        Missing, // nothing answers to the name (or to the link on it): a save makes the file
+        Planted, // the name is, or leads through, a planted link (IsPlantedLink)
+        Other,   // a folder or another kind of entry
+        Unknown, // the state could not be read: Error says why
+    } Kind = TKind::Unknown;
+    // The file the name leads to, in its folder's real path: for a planted link the file it leads
+    // to, which no writer touches.
+    std::string LeadsTo;
+    TFileIdentity Identity;
+    int Error = 0;
+};
+TNameLook LookAtName(const std::string& path);
+
 // The identity of the regular file a path names, links followed; false when there is none.
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity);
 // Whether two paths name one file: as the system resolves them when both exist, else as their

@@ -26,6 +26,7 @@
 #include "support/EnvironmentWhile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "support/TwoUsers.h"
 #include "support/Unprivileged.h"
 
 TEST(FileSystem, AttributesAndEntries)
@@ -766,6 +767,168 @@ TEST(FileSystem, ALinkIsPlantedWhenAnotherUserMayWriteItsFolderAndOwnsItButNotTh
     chmod(shared.c_str(), 01777);
     ASSERT_EQ(chown(shared.c_str(), other, other), 0);
     EXPECT_FALSE(IsPlantedLink(planted));
+}
+
+namespace {
+
+// The user's extended attributes of a file, "name=value" each, in the order the system lists them.
+std::string userAttributesOf(const std::string& path)
+{
+    char names[1024];
+    const ssize_t length = listxattr(path.c_str(), names, sizeof names);
+    std::string shown;
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+        if (std::strncmp(names + at, "user.", 5) != 0)
+            continue;
+        char value[256];
+        const ssize_t n = getxattr(path.c_str(), names + at, value, sizeof value);
+        shown += std::string(names + at) + "=" + std::string(value, n > 0 ? static_cast<size_t>(n) : 0) + ";";
+    }
+    return shown;
+}
+
+// Gives a file two attributes of the user's; false where its file system keeps none.
+bool tagged(const std::string& path)
+{
+    return setxattr(path.c_str(), "user.etiqueta", "borrador", 8, 0) == 0 &&
+           setxattr(path.c_str(), "user.xdg.origin.url", "https://ejemplo.es/p", 20, 0) == 0;
+}
+
+} // namespace
+
+TEST(ReplaceFileContents, ASaveAndItsBackupKeepTheUsersExtendedAttributes)
+{
+    TempDir dir("xattr");
+    const std::string page = dir.file("page.html", "antes");
+    if (!tagged(page))
+        GTEST_SKIP() << "the file system keeps no attributes of the user's";
+    const std::string attributes = userAttributesOf(page);
+    const std::string backup = ChangeFileExt(page, ".~tml");
+    for (const char* text : {"uno", "dos"}) {
+        std::string error;
+        TReplaceOutcome outcome;
+        ASSERT_TRUE(ReplaceFileContents(page, text, error, backup, outcome)) << error;
+        EXPECT_FALSE(outcome.InPlace);
+        EXPECT_TRUE(outcome.BackedUp);
+        EXPECT_EQ(contentsOf(page), text);
+        EXPECT_EQ(userAttributesOf(page), attributes);
+        EXPECT_EQ(userAttributesOf(backup), attributes);
+    }
+    // A file without them gets none, nor does its backup, whatever the last backup had.
+    const std::string plain = dir.file("plain.html", "antes");
+    std::string error;
+    TReplaceOutcome outcome;
+    ASSERT_TRUE(ReplaceFileContents(plain, "despues", error, backup, outcome)) << error;
+    EXPECT_EQ(userAttributesOf(plain), "");
+    EXPECT_EQ(userAttributesOf(backup), "");
+}
+
+TEST(ReplaceFileContents, AColleaguesSharedPageIsWrittenInPlaceAndStaysTheirs)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    // The colleague's page lets the author write it through its access list as well as its mode.
+    const std::string list = AccessListBytes({{kAclUserObj, 6}, {kAclUser, 6, kAuthorUser}, {kAclGroupObj, 6},
+                                              {kAclMask, 6}, {kAclOther, 6}});
+    for (const mode_t mode : {mode_t(01777), mode_t(0777)}) {
+        TSharedPage shared(mode, kColleagueUser);
+        ASSERT_TRUE(shared.Ok);
+        const bool listed = SetAccessList(shared.Page, list);
+        const bool attributed = tagged(shared.Page);
+        struct stat before {};
+        ASSERT_EQ(stat(shared.Page.c_str(), &before), 0);
+        const std::string backup = ChangeFileExt(shared.Page, ".~tml");
+        const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+            std::string error;
+            TReplaceOutcome outcome;
+            if (!ReplaceFileContents(shared.Page, "<p>del autor</p>", error, backup, outcome))
+                return "not saved: " + error;
+            if (!outcome.InPlace || !outcome.BackedUp)
+                return "not written in place after its backup";
+            return "";
+        });
+        if (run.Skipped)
+            GTEST_SKIP() << run.Failure;
+        EXPECT_EQ(run.Failure, "") << std::oct << mode;
+        struct stat after {};
+        ASSERT_EQ(stat(shared.Page.c_str(), &after), 0);
+        EXPECT_EQ(contentsOf(shared.Page), "<p>del autor</p>");
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_uid, kColleagueUser);
+        EXPECT_EQ(after.st_gid, kColleagueUser);
+        EXPECT_EQ(after.st_mode & 07777, 0666u) << std::oct << mode;
+        if (listed) {
+            EXPECT_EQ(AccessListOf(shared.Page), list);
+        }
+        // The backup beside it holds the old text and is the author's, as the page lets it be.
+        EXPECT_EQ(contentsOf(backup), "<p>uno</p>");
+        struct stat copy {};
+        ASSERT_EQ(stat(backup.c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_uid, kAuthorUser);
+        if (attributed) {
+            EXPECT_NE(userAttributesOf(shared.Page), "");
+            EXPECT_EQ(userAttributesOf(backup), userAttributesOf(shared.Page));
+        }
+        EXPECT_EQ(namesIn(shared.Folder), (std::vector<std::string>{"p.html", "p.~tml"}));
+    }
+}
+
+TEST(ReplaceFileContents, ALinkAnotherUserPlantedIsNeverWrittenThroughNorItsFileReplaced)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    for (const mode_t mode : {mode_t(01777), mode_t(0777), mode_t(0775)}) {
+        TSharedPage shared(mode, kColleagueUser);
+        ASSERT_TRUE(shared.Ok);
+        std::filesystem::remove(shared.Page);
+        ASSERT_EQ(shared.colleaguesLink("p.html"), shared.Page);
+        const std::string before = shared.secretState();
+        const std::string secret = std::filesystem::canonical(shared.Secret).string();
+        EXPECT_TRUE(IsPlantedLink(shared.Page));
+        const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+            const TNameLook look = LookAtName(shared.Page);
+            if (look.Kind != TNameLook::TKind::Planted || look.LeadsTo != secret)
+                return "the look did not find the planted link to " + look.LeadsTo;
+            std::string error;
+            TReplaceOutcome outcome;
+            if (ReplaceFileContents(shared.Page, "x", error, ChangeFileExt(shared.Page, ".~tml"), outcome))
+                return "written through the link";
+            if (!outcome.Planted || outcome.LeftAlone != secret || error.find(secret) == std::string::npos)
+                return "the file left alone was not named: " + error;
+            return "";
+        });
+        if (run.Skipped)
+            GTEST_SKIP() << run.Failure;
+        EXPECT_EQ(run.Failure, "") << std::oct << mode;
+        EXPECT_EQ(shared.secretState(), before);
+        EXPECT_EQ(namesIn(shared.Folder), (std::vector<std::string>{"p.html"}));
+    }
+}
+
+TEST(ReplaceFileContents, OnlyTheFileExpectedIsWritten)
+{
+    TempDir dir("expected");
+    const std::string page = dir.file("page.html", "uno");
+    const std::string other = dir.file("otra.html", "otra");
+    TFileIdentity read;
+    ASSERT_TRUE(FileIdentityOf(page, read));
+    // Another file renamed over the page since it was read: neither is written.
+    std::filesystem::rename(other, page);
+    std::string error;
+    TReplaceOutcome outcome;
+    EXPECT_FALSE(ReplaceFileContents(page, "dos", error, {}, outcome, TReplaceKind::Document, nullptr, &read));
+    EXPECT_TRUE(outcome.Moved);
+    EXPECT_EQ(error, LoadResString(7304));
+    EXPECT_EQ(contentsOf(page), "otra");
+    // A file expected to be missing is not replaced by one that has come since.
+    const TFileIdentity missing;
+    EXPECT_FALSE(ReplaceFileContents(page, "tres", error, {}, outcome, TReplaceKind::Document, nullptr, &missing));
+    EXPECT_TRUE(outcome.Moved);
+    EXPECT_EQ(contentsOf(page), "otra");
+    const std::string fresh = (dir.path / "nueva.html").string();
+    EXPECT_TRUE(ReplaceFileContents(fresh, "nueva", error, {}, outcome, TReplaceKind::Document, nullptr, &missing));
+    EXPECT_EQ(contentsOf(fresh), "nueva");
+    EXPECT_EQ(namesIn(dir.path), (std::vector<std::string>{"nueva.html", "page.html"}));
 }
 
 TEST(PrivateRuntimeFolder, TakesTheRuntimeFolderOrMakesAClosedOneAndRefusesAnyOther)

@@ -21,9 +21,10 @@ struct TUnprivilegedRun {
 };
 
 // Runs `check` (which returns what it found wrong, "" when nothing) in a child process as the user
-// nobody when this process is the superuser, else in a child as the user this is. The child writes
-// its answer through a pipe; a child that dies is a failure with its status.
-inline TUnprivilegedRun RunUnprivileged(const std::function<std::string()>& check)
+// `user` (of the group of that number alone) when this process is the superuser, else in a child as
+// the user this is. The child writes its answer through a pipe; a child that dies is a failure with
+// its status.
+inline TUnprivilegedRun RunUnprivilegedAs(uid_t user, const std::function<std::string()>& check)
 {
     TUnprivilegedRun run;
     int channel[2];
@@ -43,8 +44,8 @@ inline TUnprivilegedRun RunUnprivileged(const std::function<std::string()>& chec
     if (child == 0) {
         close(channel[0]);
         std::string answer;
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
-            answer = "\x01" "cannot become the user nobody";
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(user) != 0 || setuid(user) != 0))
+            answer = "\x01" "cannot become the user " + std::to_string(user);
         else
             answer = check();
         const char* at = answer.data();
@@ -73,4 +74,10 @@ inline TUnprivilegedRun RunUnprivileged(const std::function<std::string()>& chec
         run.Failure.erase(0, 1);
     }
     return run;
+}
+
+// RunUnprivilegedAs the user nobody.
+inline TUnprivilegedRun RunUnprivileged(const std::function<std::string()>& check)
+{
+    return RunUnprivilegedAs(kNobody, check);
 }

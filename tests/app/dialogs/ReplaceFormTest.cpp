@@ -300,7 +300,8 @@ TEST(ReplaceForm, ALinkAnotherUserPlantedInASharedFolderIsNotWrittenThroughAndTh
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "Algunos archivos necesitan su atenci\xF3n:\n" + planted +
                                   ": no se ha cambiado, es un enlace de otro usuario en una carpeta en la que otros "
-                                  "pueden escribir.");
+                                  "pueden escribir; el archivo al que lleva, " +
+                                  std::filesystem::canonical(outside).string() + ", queda como estaba.");
     // The others are replaced, the user's own link as ever written through.
     EXPECT_EQ(ReadFileBytes(inside), "piso propia\n");
     EXPECT_EQ(ReadFileBytes((shared / "p2.~ht").string()), "casa propia\n");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -10,6 +11,7 @@
 
 #include "app/model/CodigosISO.h"
 #include "app/host/EditingFile.h"
+#include "app/model/EditorKind.h"
 #include "platform/core/SysUtils.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
@@ -19,6 +21,7 @@
 #include "support/BoxAnswers.h"
 #include "support/OpenedDocument.h"
 #include "support/TempDir.h"
+#include "support/TwoUsers.h"
 #include "support/Unprivileged.h"
 
 namespace {
@@ -540,4 +543,131 @@ TEST(EditingFile, AClosedFolderIsWrittenInPlaceAndTheMissingBackupIsReported)
     });
     EXPECT_EQ(refused.Failure, "");
     EXPECT_EQ(ReadFileBytes(page), "despu\xC3\xA9s");
+}
+
+TEST(EditingFile, APageSwappedForAnotherUsersLinkIsNeverWrittenThroughAndTheFileLeftAloneIsNamed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    // Whatever the system's protection of links says, in a sticky folder and in an open one.
+    int runs = 0;
+    for (const int protection : {1, 0}) {
+        TProtectedSymlinksWhile setting(protection);
+        if (!setting.Set && runs > 0)
+            continue;
+        for (const mode_t mode : {mode_t(01777), mode_t(0777)}) {
+            ++runs;
+            TSharedPage shared(mode, kColleagueUser);
+            ASSERT_TRUE(shared.Ok);
+            // The author opens the colleague's page; then the colleague puts a link in its place.
+            TEditingFile file(ekHTML);
+            file.FileName = shared.Page;
+            std::string text;
+            file.ReadFile(shared.Page, nullptr, text);
+            std::filesystem::remove(shared.Page);
+            ASSERT_EQ(shared.colleaguesLink("p.html"), shared.Page);
+            const std::string before = shared.secretState();
+            const std::string secret = std::filesystem::canonical(shared.Secret).string();
+            const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+                // Every question is answered Yes: none may lead to the secret file.
+                TBoxAnswers boxes({}, IDYES);
+                file.SetText(text + "\recho hola\r");
+                if (file.DiskChange() != TEditingFile::TDiskChange::Planted)
+                    return "the link was not taken for another user's";
+                if (file.SaveToFile())
+                    return "the save went through the link";
+                if (boxes.texts.size() != 1 || boxes.texts[0].find(secret) == std::string::npos)
+                    return "the file left alone was not named";
+                return "";
+            });
+            if (run.Skipped)
+                GTEST_SKIP() << run.Failure;
+            EXPECT_EQ(run.Failure, "") << "protected_symlinks " << (setting.Set ? protection : -1) << ", folder "
+                                       << std::oct << mode;
+            EXPECT_EQ(shared.secretState(), before);
+            EXPECT_TRUE(std::filesystem::is_symlink(shared.Page));
+        }
+    }
+}
+
+TEST(EditingFile, SavesWhileAnotherUserExchangesThePageAndALinkNeverWriteTheLinksTarget)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    // The colleague's page in a sticky folder is written in place; the author's own in an open
+    // folder is replaced by a new file: both ways are raced.
+    for (const auto& [mode, owner] : {std::pair{mode_t(01777), kColleagueUser}, std::pair{mode_t(0777), kAuthorUser}}) {
+        TSharedPage shared(mode, owner);
+        ASSERT_TRUE(shared.Ok);
+        const std::string link = shared.colleaguesLink("enlace.html");
+        ASSERT_FALSE(link.empty());
+        TEditingFile file(ekHTML);
+        file.FileName = shared.Page;
+        std::string text;
+        file.ReadFile(shared.Page, nullptr, text);
+        const std::string before = shared.secretState();
+        TNameExchanger colleague(kColleagueUser, shared.Page, link, std::chrono::seconds(120));
+        ASSERT_TRUE(colleague.Started());
+        const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+            TBoxAnswers boxes({}, IDYES);
+            int saved = 0, tried = 0, pages = 0;
+            std::string refusal;
+            // At least 200 saves, and on until one has gone through, within a generous limit.
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            for (; tried < 200 || (saved == 0 && std::chrono::steady_clock::now() < limit); ++tried) {
+                file.SetText("<p>guardado " + std::to_string(tried) + "</p>");
+                // Whatever the look found, the write is tried: it must refuse by itself.
+                pages += file.DiskChange() != TEditingFile::TDiskChange::Planted;
+                try {
+                    file.WriteFile(true, nullptr);
+                    ++saved;
+                } catch (const EFCreateError& e) {
+                    refusal = e.Message();
+                }
+            }
+            return saved > 0 ? "" : "no save of " + std::to_string(tried) + " went through (" + std::to_string(pages) +
+                                        " found the page); the last refusal: " + refusal;
+        });
+        const long exchanges = colleague.Stop();
+        if (run.Skipped)
+            GTEST_SKIP() << run.Failure;
+        EXPECT_EQ(run.Failure, "") << std::oct << mode;
+        EXPECT_GT(exchanges, 0);
+        EXPECT_EQ(shared.secretState(), before) << std::oct << mode;
+        // No temporary file is left behind, and the page is one of the two names.
+        for (const auto& entry : std::filesystem::directory_iterator(shared.Folder))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        const std::string page = ReadFileBytes(std::filesystem::is_symlink(shared.Page) ? link : shared.Page);
+        EXPECT_EQ(page.rfind("<p>", 0), 0u) << page;
+    }
+}
+
+TEST(EditingFile, AStateThatCannotBeReadIsNeverTakenForUnchanged)
+{
+    TempDir folder("app");
+    const std::string page = folder.file("page.htm", "<p>uno</p>");
+    TEditingFile file(ekHTML);
+    file.FileName = page;
+    std::string text;
+    file.ReadFile(page, nullptr, text);
+    EXPECT_EQ(file.DiskChange(), TEditingFile::TDiskChange::None);
+    // A name that leads round in a circle of links has no state to read. (The file read stays, under
+    // another name, so that no new file takes its inode.)
+    std::filesystem::rename(page, folder.path / "leida.htm");
+    std::filesystem::create_symlink("otra.htm", page);
+    std::filesystem::create_symlink("page.htm", folder.path / "otra.htm");
+    EXPECT_EQ(file.DiskChange(), TEditingFile::TDiskChange::Unknown);
+    EXPECT_EQ(file.DiskError(), ELOOP);
+    // The user's own link to another file: the name leads elsewhere, and the question names where.
+    std::filesystem::remove(page);
+    std::filesystem::remove(folder.path / "otra.htm");
+    const std::string other = folder.file("otra.htm", "<p>otra</p>");
+    std::filesystem::create_symlink("otra.htm", page);
+    EXPECT_EQ(file.DiskChange(), TEditingFile::TDiskChange::Elsewhere);
+    EXPECT_EQ(file.DiskTarget(), std::filesystem::canonical(other).string());
+    // Answered Yes, that file is written; the next save finds the name where it was written.
+    file.SetText("<p>dos</p>");
+    file.WriteFile(false, nullptr);
+    EXPECT_EQ(ReadFileBytes(other), "<p>dos</p>");
+    EXPECT_EQ(file.DiskChange(), TEditingFile::TDiskChange::None);
 }

@@ -18,6 +18,7 @@
 #include "editor/CodeMemo.h"
 #include "platform/Menus.h"
 #include "platform/core/Classes.h"
+#include "platform/core/SysUtils.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"
 
@@ -222,6 +223,56 @@ TEST(MainWindowNoLoss, AFileChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserS
     std::filesystem::remove(index);
     EXPECT_EQ(saveAnswering(w.form), 0u);
     EXPECT_EQ(onDisk(index), "<p>de fuera</p>\nCDEF");
+}
+
+TEST(MainWindowNoLoss, ANameThatNowLeadsElsewhereIsWrittenThereOnlyWhenTheQuestionNamingThatFileSaysSo)
+{
+    TWindow w;
+    const std::string index = w.folder.file("index.html", "<p>uno</p>");
+    const std::string other = w.folder.file("otra.html", "<p>otra</p>");
+    w.form.AbreArchivo(index, false, ekHTML);
+    typeAtEnd(w.memo, "B");
+    // A link to another file put in the page's place.
+    std::filesystem::remove(index);
+    std::filesystem::create_symlink("otra.html", index);
+    const std::string target = std::filesystem::canonical(other).string();
+    {
+        TBoxAnswers boxes({IDNO});
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts, (std::vector<std::string>{
+                                   "El nombre '" + index + "' ya no lleva al archivo que se abri\xF3 o se guard\xF3 por "
+                                   "\xFAltima vez: ahora lleva a '" + target + "'.\n\n\xBF" "Desea guardar el texto del "
+                                   "editor en '" + target + "'? Si responde No, no se guarda."}));
+        EXPECT_EQ(boxes.flags, (std::vector<unsigned>{MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2}));
+    }
+    EXPECT_EQ(onDisk(other), "<p>otra</p>");
+    EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+    EXPECT_EQ(saveAnswering(w.form, {IDYES}), 1u);
+    EXPECT_EQ(onDisk(other), "<p>uno</p>B");
+    EXPECT_TRUE(std::filesystem::is_symlink(index));
+    EXPECT_TRUE(w.form.CurrentFile()->Guardado);
+    // Written there, the name leads where the document was written: the next save asks nothing.
+    typeAtEnd(w.memo, "C");
+    EXPECT_EQ(saveAnswering(w.form), 0u);
+    EXPECT_EQ(onDisk(other), "<p>uno</p>BC");
+
+    // A name whose state cannot be read (links in a circle) is not taken for unchanged: nothing is written.
+    std::filesystem::remove(index);
+    std::filesystem::remove(other);
+    std::filesystem::create_symlink("otra.html", index);
+    std::filesystem::create_symlink("index.html", other);
+    typeAtEnd(w.memo, "D");
+    {
+        TBoxAnswers boxes;
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts, (std::vector<std::string>{"No es posible saber si el archivo '" + index +
+                                                         "' ha cambiado en el disco: " + SysErrorMessage(ELOOP) +
+                                                         ".\n\nNo se ha guardado."}));
+        EXPECT_EQ(boxes.flags, (std::vector<unsigned>{MB_OK | MB_ICONSTOP}));
+    }
+    EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+    EXPECT_TRUE(std::filesystem::is_symlink(index));
+    EXPECT_TRUE(std::filesystem::is_symlink(other));
 }
 
 TEST(MainWindowNoLoss, SaveAllAsksForEachChangedFileAndReadsAHiddenOneAgainBehindTheShownOne)
