@@ -793,6 +793,21 @@ TPoint TCustomCodeMemo::CaretPos()
 
 // ---------------------------------------------------------------- plain text output
 
+void TCustomCodeMemo::showStrayMarks(char* text, int count, int at, int limit)
+{
+    char32_t cp;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] != kHeldCharacterMark)
+            continue;
+        // A held character that a record's cut parts is read whole from the store.
+        const bool parted = count - i < static_cast<int>(kLongestHeldCharacter) && at + count < limit;
+        const bool held = parted ? ReadHeldCharacter(StoredText(at + i, std::min(limit, at + i + static_cast<int>(kLongestHeldCharacter))), 0, cp) != 0
+                                 : ReadHeldCharacter(std::string_view(text + i, static_cast<size_t>(count - i)), 0, cp) != 0;
+        if (!held)
+            text[i] = '&';
+    }
+}
+
 void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int format)
 {
     start = std::clamp(start, 0, FTextLength);
@@ -807,6 +822,12 @@ void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int fo
         int to = std::min<int>(record->Len, end - recordStart);
         const char* text = record->Text.get();
         bool reachesEnd = to == record->Len && record->EndsWithCR();
+        std::string shown;
+        if (format != 0 && std::memchr(text + from, kHeldCharacterMark, static_cast<size_t>(to - from))) {
+            shown.assign(text + from, static_cast<size_t>(to - from));
+            showStrayMarks(shown.data(), to - from, recordStart + from, end);
+            text = shown.data() - from;
+        }
         if (reachesEnd && (format & SMM_FORMAT_UNIX)) {
             stream.WriteBuffer(text + from, to - from - 1);
             stream.WriteBuffer("\n", 1);
