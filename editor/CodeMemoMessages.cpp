@@ -4,7 +4,7 @@
 #include <QMimeData>
 #include <algorithm>
 #include <cstring>
-#include <memory>
+#include <optional>
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
@@ -544,13 +544,13 @@ namespace {
 
 // A text handed to an edit-control message comes from elsewhere: there a 0x1F that begins no held
 // character is a control character, which the editor takes as "." like the others, never as the
-// mark. Null when the text holds none, so that the usual text goes in without a copy.
-std::unique_ptr<std::string> withoutStrayMarks(const char* text)
+// mark. Empty when the text holds none, so that the usual text goes in without a copy.
+std::optional<std::string> withoutStrayMarks(const char* text)
 {
     if (!text || !std::strchr(text, kHeldCharacterMark))
-        return nullptr;
-    auto checked = std::make_unique<std::string>(text);
-    ReplaceStrayMarks(*checked, '.');
+        return std::nullopt;
+    std::string checked(text);
+    ReplaceStrayMarks(checked, '.');
     return checked;
 }
 
@@ -558,16 +558,14 @@ std::unique_ptr<std::string> withoutStrayMarks(const char* text)
 
 void TCustomCodeMemo::emReplaceSel(TMessage& m)
 {
-    const std::unique_ptr<std::string> checked = withoutStrayMarks(ParamPointer<const char>(m.LParam));
-    if (checked)
-        PerformText(SMM_INSERTTEXT, 0, checked->c_str());
-    else
-        Perform(SMM_INSERTTEXT, 0, m.LParam);
+    const char* text = ParamPointer<const char>(m.LParam);
+    const std::optional<std::string> checked = withoutStrayMarks(text);
+    PerformText(SMM_INSERTTEXT, 0, checked ? checked->c_str() : text);
 }
 
 void TCustomCodeMemo::wmSetText(TMessage& m)
 {
-    const std::unique_ptr<std::string> checked = withoutStrayMarks(ParamPointer<const char>(m.LParam));
+    const std::optional<std::string> checked = withoutStrayMarks(ParamPointer<const char>(m.LParam));
     const char* text = checked ? checked->c_str() : ParamPointer<const char>(m.LParam);
     TFastMemoryStream stream(text ? text : "");
     LoadFromStream(stream);

@@ -32,8 +32,10 @@ std::string TDocumentBytes::StoredForm(std::string_view text, std::vector<uint32
     // The line store's rewriting, with the offset each character comes from.
     std::string out;
     out.reserve(text.size());
-    if (offsets)
+    if (offsets) {
         offsets->clear();
+        offsets->reserve(text.size() + 1);
+    }
     const size_t count = text.size();
     const auto put = [&](char c, size_t from) {
         out.push_back(c);
@@ -334,7 +336,8 @@ bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, co
     std::string meant = StoredForm(entities->DecodeText(lines));
     if (inRegion)
         meant.erase(0, TCodigosISO::kStartMarker.size());
-    const std::string_view reopenedLines = std::string_view(reopened).substr(lineStart, reopened.size() - tail - lineStart);
+    const std::string_view reopenedLines =
+        std::string_view(reopened).substr(lineStart, reopened.size() - tail - lineStart);
     if (reopenedLines != meant)
         return false;
     if (typed)
