@@ -16,8 +16,9 @@
 // stands for its character (read from a file, typed, pasted or dropped as the character) and is
 // written as the character, while one that begins with "&" was typed as such and stays as typed.
 // Being part of the text, the mark goes wherever the text goes: edits, undo, the clipboard of the
-// program, a drag, the text tools. The line store never makes one of a character it is given (it
-// is a control character, which it shows as "."), and reading a file turns one into ".".
+// program, a drag, the text tools. A 0x1F from elsewhere (a file, the platform's text, a text handed
+// to the edit-control messages) is the control character it is, "." as the others; a mark an edit
+// cut from its held character begins none, and stands for the "&" it shows as.
 constexpr char kHeldCharacterMark = static_cast<char>(kHeldCharacterMarkByte);
 
 // The editor's text of a character Windows-1252 lacks: the mark, "#", its decimal code point, ";".
