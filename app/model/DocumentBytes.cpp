@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/PageCharset.h"
@@ -450,8 +451,13 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
         return result;
     }
     // What the bytes must reopen as: the text, with its held characters as the file's encoding
-    // holds them.
-    const std::string meant = ReadBackForm(text, chosen, table);
+    // holds them. Worked out once the offsets are gone, so that a large page holds the two apart.
+    std::optional<std::string> meant;
+    const auto reopenedAs = [&] {
+        if (!meant)
+            meant = ReadBackForm(text, chosen, table);
+        return std::string_view(*meant);
+    };
     if (FHasBytes) {
         if (FBytes.size() <= kMaxMappedSize) {
             std::vector<uint32_t> offsets;
@@ -499,7 +505,7 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
                 std::string bytes(before);
                 bytes += Encode(changed, table, format);
                 bytes += after;
-                if (reopensAs(bytes, meant, table, &result.Typed)) {
+                if (reopensAs(bytes, reopenedAs(), table, &result.Typed)) {
                     result.Bytes = std::move(bytes);
                     result.ReadsBack = true;
                     return result;
@@ -508,7 +514,7 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
         }
     }
     result.Bytes = Encode(text, table, chosen);
-    result.ReadsBack = reopensAs(result.Bytes, meant, table, &result.Typed);
+    result.ReadsBack = reopensAs(result.Bytes, reopenedAs(), table, &result.Typed);
     return result;
 }
 
