@@ -1,8 +1,12 @@
-// Speed of working out a document's bytes on save (untouched, with one letter typed, and the saves after a typed code) and of saving an untouched page, for large pages.
+// Speed of working out a document's bytes on save (untouched, with one letter typed, and the saves after a typed code) and of saving an untouched page, for large pages; the memory a save needs after codes typed far apart.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "BenchSupport.h"
@@ -95,6 +99,46 @@ void BM_SavesAfterTyping(benchmark::State& state)
             benchmark::Counter(milliseconds[save], benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_SavesAfterTyping)->Args({20, 0})->Args({20, 1})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
+
+// A save of a large page after "&ntilde;" typed near its top and near its bottom: the memory the
+// save needs at its peak, and what it still holds afterwards, beyond the page's text and its kept
+// bytes that the document held before (the most of three saves); the text's size for scale. The
+// range is the page's size in MB.
+void BM_SaveAfterCodesAtBothEnds(benchmark::State& state)
+{
+    TCodigosISO shipped;
+    if (!shipped.LoadFromFile(std::string(KESTRIMA_SOURCE_DIR) + "/resources/iso8859-1.kyb"))
+        state.SkipWithError("no shipped library");
+    double peak = 0, kept = 0, textBytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<TDocumentBytes>();
+        std::string text;
+        document->Read(RepeatedSamplePage(static_cast<size_t>(state.range(0)) << 20), &shipped, text);
+        text.insert(text.size() - std::min<size_t>(text.size(), 1000), "&ntilde;");
+        text.insert(std::min<size_t>(text.size(), 1000), "&ntilde;");
+        textBytes = static_cast<double>(text.size());
+        malloc_trim(0);
+        const double before = statusBytes("VmRSS");
+        resetPeakResidentSize();
+        state.ResumeTiming();
+        TDocumentBytes::TSaveBytes bytes = document->SaveBytes(text, &shipped, true);
+        if (!bytes.ReadsBack)
+            state.SkipWithError("the save would ask");
+        document->Format = bytes.Format;
+        document->Written(std::move(bytes), &shipped);
+        state.PauseTiming();
+        peak = std::max(peak, statusBytes("VmHWM") - before);
+        malloc_trim(0);
+        kept = std::max(kept, statusBytes("VmRSS") - before);
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.counters["save_peak"] = benchmark::Counter(peak, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+    state.counters["kept_after"] = benchmark::Counter(kept, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+    state.counters["text"] = benchmark::Counter(textBytes, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+}
+BENCHMARK(BM_SaveAfterCodesAtBothEnds)->Arg(20)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Saving a 5 MB page that was opened and not changed, to a file of its own: working out the bytes
 // and writing them safely (a new file synced to the disk, then put in the old one's place). The

@@ -799,6 +799,22 @@ TPoint TCustomCodeMemo::CaretFilePos()
 
 // ---------------------------------------------------------------- plain text output
 
+void TCustomCodeMemo::showStrayMarks(char* text, int count, int at, int limit)
+{
+    constexpr int kLongest = static_cast<int>(kLongestHeldCharacter);
+    char32_t cp;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] != kHeldCharacterMark)
+            continue;
+        // A held character that a record's cut parts is read whole from the store.
+        const bool parted = count - i < kLongest && at + count < limit;
+        const std::string whole = parted ? StoredText(at + i, std::min(limit, at + i + kLongest)) : std::string();
+        const std::string_view here(text + i, static_cast<size_t>(count - i));
+        if (!ReadHeldCharacter(parted ? std::string_view(whole) : here, 0, cp))
+            text[i] = '&';
+    }
+}
+
 void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int format)
 {
     start = std::clamp(start, 0, FTextLength);
@@ -811,13 +827,19 @@ void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int fo
     int offset = start;
     while (record && offset < end) {
         int to = std::min<int>(record->Len, end - recordStart);
-        const char* text = record->Text.get();
+        const char* text = record->Text.get() + from;
         bool reachesEnd = to == record->Len && record->EndsWithCR();
+        std::string shown;
+        if (format != 0 && std::memchr(text, kHeldCharacterMark, static_cast<size_t>(to - from))) {
+            shown.assign(text, static_cast<size_t>(to - from));
+            showStrayMarks(shown.data(), to - from, recordStart + from, end);
+            text = shown.data();
+        }
         if (reachesEnd && (format & SMM_FORMAT_UNIX)) {
-            stream.WriteBuffer(text + from, to - from - 1);
+            stream.WriteBuffer(text, to - from - 1);
             stream.WriteBuffer("\n", 1);
         } else {
-            stream.WriteBuffer(text + from, to - from);
+            stream.WriteBuffer(text, to - from);
             if (reachesEnd && breaksAsCRLF(format))
                 stream.WriteBuffer("\n", 1);
         }

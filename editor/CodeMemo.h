@@ -884,6 +884,7 @@ private:
     void wmSize(TMessage& m);
     void wmSetRedraw(TMessage& m);
     void wmSetText(TMessage& m);
+    void emReplaceSel(TMessage& m);
     void wmGetText(TMessage& m);
     void wmGetDlgCode(TMessage& m);
     void wmScroll(TMessage& m, bool vertical);
@@ -902,8 +903,15 @@ private:
     // The clipboard's text in a format, up to its first NUL; raises ECodeMemo when it cannot be held.
     std::string readPastedText(unsigned format);
 
-    // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF).
+    // Writes the stored text from `start` to `end` in a plain format (0/1 CR LF, 8 LF). Put out (any
+    // format but 0, the stored one the undo log replays) a mark that begins no held character in the
+    // range is the "&" it shows as: a text handed out and back (a text tool, a tag put around the
+    // selection) then keeps what the author saw, where the text-setting messages take a stray mark
+    // for the control character it is.
     void writePlainText(TStream& stream, int start, int end, int format);
+    // Each mark of the `count` stored characters at `text` (those from offset `at`) that begins no
+    // held character ending by offset `limit` becomes "&".
+    void showStrayMarks(char* text, int count, int at, int limit);
     // Bytes a plain format takes for a range, counted without building the text.
     int64_t plainTextSize(int start, int end, int format);
     // Bytes the selection takes in a format, without building it for the plain ones.

@@ -4,12 +4,14 @@
 #include <QMimeData>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "editor/CodeMemo.h"
 #include "editor/CodeMemoStrings.h"
 #include "editor/CodeMemoUndo.h"
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 
 namespace {
 
@@ -215,7 +217,7 @@ void TCustomCodeMemo::WndProc(TMessage& m)
     case EM_LINEINDEX: emLineIndex(m); break;
     case EM_LINELENGTH: emLineLength(m); break;
     case EM_GETLINE: emGetLine(m); break;
-    case EM_REPLACESEL: Perform(SMM_INSERTTEXT, 0, m.LParam); break;
+    case EM_REPLACESEL: emReplaceSel(m); break;
     case EM_CANUNDO: m.Result = CanUndo() ? 1 : 0; break;
     case EM_LINEFROMCHAR: m.Result = LineOfOffset(m.WParam == -1 ? FCaret : static_cast<int>(m.WParam)); break;
     case EM_EMPTYUNDOBUFFER: clearUndoLog(); break;
@@ -538,9 +540,33 @@ void TCustomCodeMemo::wmSetRedraw(TMessage& m)
     UpdateScrollBars();
 }
 
-void TCustomCodeMemo::wmSetText(TMessage& m)
+namespace {
+
+// A text handed to an edit-control message comes from elsewhere: there a 0x1F that begins no held
+// character is a control character, which the editor takes as "." like the others, never as the
+// mark. Empty when the text holds none, so that the usual text goes in without a copy.
+std::optional<std::string> withoutStrayMarks(const char* text)
+{
+    if (!text || !std::strchr(text, kHeldCharacterMark))
+        return std::nullopt;
+    std::string checked(text);
+    ReplaceStrayMarks(checked, '.');
+    return checked;
+}
+
+} // namespace
+
+void TCustomCodeMemo::emReplaceSel(TMessage& m)
 {
     const char* text = ParamPointer<const char>(m.LParam);
+    const std::optional<std::string> checked = withoutStrayMarks(text);
+    PerformText(SMM_INSERTTEXT, 0, checked ? checked->c_str() : text);
+}
+
+void TCustomCodeMemo::wmSetText(TMessage& m)
+{
+    const std::optional<std::string> checked = withoutStrayMarks(ParamPointer<const char>(m.LParam));
+    const char* text = checked ? checked->c_str() : ParamPointer<const char>(m.LParam);
     TFastMemoryStream stream(text ? text : "");
     LoadFromStream(stream);
     // The load sets its change bits but cannot report them while loading; like every message that
@@ -654,9 +680,10 @@ void TCustomCodeMemo::emGetLine(TMessage& m)
     int start = 0, index = 0;
     TLineRecord* record = RecordAtLine(static_cast<int>(m.WParam), start, index);
     int n = std::min<int>(size, record->Len - (record->EndsWithCR() ? 1 : 0));
-    if (n > 0)
+    if (n > 0) {
         std::memcpy(buffer, record->Text.get(), static_cast<size_t>(n));
-    else
+        showStrayMarks(buffer, n, start, start + n);
+    } else
         buffer[0] = '\0';
     m.Result = std::max(0, n);
 }

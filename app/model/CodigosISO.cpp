@@ -284,8 +284,11 @@ std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) 
 
 std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources) const
 {
-    if (sources)
+    // A decoded text is never longer than the text: its offsets are sized once.
+    if (sources) {
         sources->clear();
+        sources->reserve(text.size() + 1);
+    }
     const auto asItIs = [&](std::string& out, size_t from, size_t to) {
         out.append(text.substr(from, to - from));
         if (sources)

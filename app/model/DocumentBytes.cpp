@@ -2,6 +2,8 @@
 #include "app/model/DocumentBytes.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/PageCharset.h"
@@ -31,8 +33,10 @@ std::string TDocumentBytes::StoredForm(std::string_view text, std::vector<uint32
     // The line store's rewriting, with the offset each character comes from.
     std::string out;
     out.reserve(text.size());
-    if (offsets)
+    if (offsets) {
         offsets->clear();
+        offsets->reserve(text.size() + 1);
+    }
     const size_t count = text.size();
     const auto put = [&](char c, size_t from) {
         out.push_back(c);
@@ -99,13 +103,17 @@ std::string TDocumentBytes::textOf(std::string_view bytes, const TCodigosISO* en
     // Step by step, each step's offsets taken through the one before.
     std::vector<uint32_t> decoded, converted;
     DecodeDocument(bytes, text, format, &decoded);
+    // Each step's offsets go once the next are taken through them, and each text once the next is
+    // made of it: a large page holds no more than two sets of offsets at once.
     if (entities) {
         text = entities->DecodeText(text, &converted);
         compose(converted, decoded);
+        std::vector<uint32_t>().swap(decoded);
     } else {
         converted = std::move(decoded);
     }
     std::string stored = StoredForm(text, offsets);
+    std::string().swap(text);
     compose(*offsets, converted);
     return stored;
 }
@@ -284,6 +292,38 @@ std::pair<size_t, size_t> differingStretch(std::string_view a, std::string_view 
 
 } // namespace
 
+namespace {
+
+// The pieces in which the lines `text` differ from the same lines as `reopened` reads them, which
+// stand at `at` in the reopened text. A code never reads as a line break, so line for line they
+// pair; each pair that differs keeps only the stretch between its common start and end.
+TDocumentBytes::TSaveBytes::TTyped typedPieces(std::string_view text, std::string_view reopened, size_t at)
+{
+    TDocumentBytes::TSaveBytes::TTyped pieces;
+    size_t inText = 0, inReopened = 0;
+    while (inText < text.size() || inReopened < reopened.size()) {
+        size_t textEnd = text.find('\r', inText);
+        size_t reopenedEnd = reopened.find('\r', inReopened);
+        // Lines that do not pair after all are kept as one piece, to the end.
+        if ((textEnd == std::string_view::npos) != (reopenedEnd == std::string_view::npos))
+            textEnd = reopenedEnd = std::string_view::npos;
+        textEnd = textEnd == std::string_view::npos ? text.size() : textEnd + 1;
+        reopenedEnd = reopenedEnd == std::string_view::npos ? reopened.size() : reopenedEnd + 1;
+        const std::string_view line = text.substr(inText, textEnd - inText);
+        const std::string_view read = reopened.substr(inReopened, reopenedEnd - inReopened);
+        if (line != read) {
+            const auto [prefix, suffix] = differingStretch(line, read);
+            pieces.push_back({at + inReopened + prefix, std::string(line.substr(prefix, line.size() - suffix - prefix)),
+                              read.size() - suffix - prefix});
+        }
+        inText = textEnd;
+        inReopened = reopenedEnd;
+    }
+    return pieces;
+}
+
+} // namespace
+
 bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities,
                                TSaveBytes::TTyped* typed)
 {
@@ -312,30 +352,85 @@ bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, co
     std::string meant = StoredForm(entities->DecodeText(lines));
     if (inRegion)
         meant.erase(0, TCodigosISO::kStartMarker.size());
-    if (std::string_view(reopened).substr(lineStart, reopened.size() - tail - lineStart) != meant)
+    const std::string_view reopenedLines =
+        std::string_view(reopened).substr(lineStart, reopened.size() - tail - lineStart);
+    if (reopenedLines != meant)
         return false;
-    if (typed) {
-        typed->Differs = true;
-        typed->At = prefix;
-        typed->Piece = text.substr(prefix, text.size() - suffix - prefix);
-        typed->ReadLength = reopened.size() - suffix - prefix;
-    }
+    if (typed)
+        *typed = typedPieces(text.substr(lineStart, lineEnd - lineStart), reopenedLines, lineStart);
     return true;
 }
 
 std::string TDocumentBytes::keptText(std::vector<uint32_t>* offsets) const
 {
     std::string read = textOf(FBytes, FEntities.get(), offsets);
-    if (!FTyped.Differs || FTyped.At + FTyped.ReadLength > read.size())
-        return read;
-    const auto at = static_cast<std::ptrdiff_t>(FTyped.At);
-    read.replace(FTyped.At, FTyped.ReadLength, FTyped.Piece);
-    if (offsets) {
-        const uint32_t start = (*offsets)[FTyped.At];
-        offsets->erase(offsets->begin() + at, offsets->begin() + at + static_cast<std::ptrdiff_t>(FTyped.ReadLength));
-        offsets->insert(offsets->begin() + at, FTyped.Piece.size(), start);
-    }
+    putTypedPieces(read, offsets);
     return read;
+}
+
+void TDocumentBytes::putTypedPieces(std::string& read, std::vector<uint32_t>* offsets) const
+{
+    // Pieces out of order or past the end belong to other bytes: the text is what they read as.
+    size_t from = 0;
+    bool growing = true;
+    for (const TSaveBytes::TTypedPiece& piece : FTyped) {
+        if (piece.At < from || piece.ReadLength > read.size() - piece.At)
+            return;
+        from = piece.At + piece.ReadLength;
+        growing = growing && piece.Piece.size() >= piece.ReadLength;
+    }
+    if (FTyped.empty())
+        return;
+    // A typed code is longer than the character it reads as: the text grows, and is moved up from
+    // its end in place, so that a save of a large page holds no second copy of it (nor of its
+    // offsets). Any other pieces are put in a copy.
+    if (!growing) {
+        std::string text;
+        std::vector<uint32_t> mapped;
+        size_t at = 0;
+        for (const TSaveBytes::TTypedPiece& piece : FTyped) {
+            text.append(read, at, piece.At - at);
+            text += piece.Piece;
+            if (offsets) {
+                mapped.insert(mapped.end(), offsets->begin() + static_cast<std::ptrdiff_t>(at),
+                              offsets->begin() + static_cast<std::ptrdiff_t>(piece.At));
+                mapped.insert(mapped.end(), piece.Piece.size(), (*offsets)[piece.At]);
+            }
+            at = piece.At + piece.ReadLength;
+        }
+        text.append(read, at);
+        if (offsets) {
+            mapped.insert(mapped.end(), offsets->begin() + static_cast<std::ptrdiff_t>(at), offsets->end());
+            *offsets = std::move(mapped);
+        }
+        read = std::move(text);
+        return;
+    }
+    size_t growth = 0;
+    for (const TSaveBytes::TTypedPiece& piece : FTyped)
+        growth += piece.Piece.size() - piece.ReadLength;
+    size_t end = read.size();
+    read.resize(end + growth);
+    if (offsets)
+        offsets->resize(offsets->size() + growth);
+    // Offsets have one entry more than the text: its end, which moves with the last stretch.
+    size_t to = end + growth;
+    if (offsets)
+        (*offsets)[to] = (*offsets)[end];
+    for (auto piece = FTyped.rbegin(); piece != FTyped.rend(); ++piece) {
+        const size_t after = piece->At + piece->ReadLength;
+        const size_t kept = end - after;
+        const uint32_t start = offsets ? (*offsets)[piece->At] : 0;
+        to -= kept;
+        std::memmove(read.data() + to, read.data() + after, kept);
+        if (offsets)
+            std::memmove(offsets->data() + to, offsets->data() + after, kept * sizeof(uint32_t));
+        to -= piece->Piece.size();
+        std::memcpy(read.data() + to, piece->Piece.data(), piece->Piece.size());
+        if (offsets)
+            std::fill_n(offsets->data() + to, piece->Piece.size(), start);
+        end = piece->At;
+    }
 }
 
 namespace {
@@ -371,14 +466,19 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
         return result;
     }
     // What the bytes must reopen as: the text, with its held characters as the file's encoding
-    // holds them.
-    const std::string meant = ReadBackForm(text, chosen, table);
+    // holds them. Worked out once the offsets are gone, so that a large page holds the two apart.
+    std::optional<std::string> meant;
+    const auto reopenedAs = [&] {
+        if (!meant)
+            meant = ReadBackForm(text, chosen, table);
+        return std::string_view(*meant);
+    };
     // Bytes kept from another encoding than the chosen one cannot stand beside the new ones.
     const bool sameEncoding = chosen.Utf8 == Format.Utf8 && chosen.Ascii == Format.Ascii && chosen.Utf16 == Format.Utf16;
     if (FHasBytes && (sameEncoding || FAsciiBytes)) {
         if (FBytes.size() <= kMaxMappedSize) {
             std::vector<uint32_t> offsets;
-            const std::string read = keptText(&offsets);
+            std::string read = keptText(&offsets);
             // The changed stretch lies between the longest common start and end; only it is encoded.
             auto [prefix, suffix] = differingStretch(text, read);
             // A character of the file is one, however many characters of the text it reads as, and
@@ -407,6 +507,10 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
             const std::string_view before = std::string_view(FBytes).substr(0, offsets[prefix]);
             const std::string_view after = std::string_view(FBytes).substr(offsets[read.size() - suffix]);
             const std::string_view changed = text.substr(prefix, end - prefix);
+            // The read text and its offsets (five bytes a character) have done their part before
+            // the bytes are made and read again.
+            std::string().swap(read);
+            std::vector<uint32_t>().swap(offsets);
             // Joined pieces can read differently (a new LF after a kept lone CR makes one line
             // break of two, a code can span the seam): only bytes that give the text back are
             // written so. Another kind of line break for the new text often avoids the join.
@@ -418,7 +522,7 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
                 std::string bytes(before);
                 bytes += Encode(changed, table, format);
                 bytes += after;
-                if (reopensAs(bytes, meant, table, &result.Typed)) {
+                if (reopensAs(bytes, reopenedAs(), table, &result.Typed)) {
                     result.Bytes = std::move(bytes);
                     result.ReadsBack = true;
                     return result;
@@ -427,7 +531,7 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
         }
     }
     result.Bytes = Encode(text, table, chosen);
-    result.ReadsBack = reopensAs(result.Bytes, meant, table, &result.Typed);
+    result.ReadsBack = reopensAs(result.Bytes, reopenedAs(), table, &result.Typed);
     return result;
 }
 

@@ -61,13 +61,16 @@ public:
         TDocumentFormat Format;
         bool ReadsBack = true;
         bool Utf8Instead = false;
-        // Where the text differs from what the bytes reopen as (the codes the author typed).
-        struct TTyped {
-            bool Differs = false;
-            size_t At = 0;         // the same in both
+        // Where the text differs from what the bytes reopen as (the codes the author typed): a
+        // piece for each line that differs, in order, so that codes typed far apart keep no copy
+        // of the text between them.
+        struct TTypedPiece {
+            size_t At = 0;         // where it stands in the reopened text
             std::string Piece;     // the text's characters there
             size_t ReadLength = 0; // how many characters the reopening has instead
-        } Typed;
+        };
+        using TTyped = std::vector<TTypedPiece>;
+        TTyped Typed;
     };
     TSaveBytes SaveBytes(std::string_view text, const TCodigosISO* entities, bool page = false) const;
     // After `bytes` (made by Write from the same table, reading back as the text) reached the file:
@@ -106,6 +109,8 @@ private:
     // the last save wrote them; with `offsets` as for textOf, every character of those codes at the
     // offset of their bytes' start, so that a changed stretch takes them whole.
     std::string keptText(std::vector<uint32_t>* offsets) const;
+    // `read` (with its `offsets`, when given) with the typed pieces in place of what they read as.
+    void putTypedPieces(std::string& read, std::vector<uint32_t>* offsets) const;
     // What Write gives, and whether the bytes are known to reopen as the text means.
     struct TWrite {
         std::string Bytes;

@@ -8,6 +8,7 @@
 #include "components/core/StrUtils.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Collation.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
@@ -276,9 +277,18 @@ std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, cons
     switch (tool) {
     case 1:
     case 2: {
+        // Lines go in the order of what the author sees: the mark of a held character counts as the
+        // "&" it shows as, not as the control byte it is.
+        std::vector<std::pair<std::string, std::string>> shown;
+        shown.reserve(static_cast<size_t>(lines.Count()));
+        for (int i = 0; i < lines.Count(); ++i) {
+            std::string line = Trim(lines[i]);
+            shown.emplace_back(HeldCharactersAsReferences(line), std::move(line));
+        }
+        std::stable_sort(shown.begin(), shown.end(),
+                         [](const auto& a, const auto& b) { return AnsiCompareText(a.first, b.first) < 0; });
         for (int i = 0; i < lines.Count(); ++i)
-            lines[i] = Trim(lines[i]);
-        lines.Sort();
+            lines[i] = std::move(shown[static_cast<size_t>(i)].second);
         if (tool == 2)
             for (int a = 0, b = lines.Count() - 1; a < b; ++a, --b)
                 lines.Exchange(a, b);

@@ -57,15 +57,26 @@ std::string HeldCharacter(char32_t cp)
 
 size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp)
 {
-    // Only a character Windows-1252 lacks (or U+001F, whose byte is the mark) is held, and only one
-    // a Unicode file can hold: an edit of the digits may leave another number after the mark.
+    // Only a character Windows-1252 lacks is held, and only one a Unicode file can hold: an edit of
+    // the digits may leave another number after the mark, a control character's (U+001F's too) among
+    // them, which the text holds as the reference typed so.
     char32_t read;
     const size_t length = readReference(text, pos, kHeldCharacterMark, read);
     char byte;
-    if (!length || (read >= 0xD800 && read <= 0xDFFF) || (read != kHeldCharacterMarkByte && CharToWin1252(read, byte)))
+    if (!length || (read >= 0xD800 && read <= 0xDFFF) || CharToWin1252(read, byte))
         return 0;
     cp = read;
     return length;
+}
+
+void ReplaceStrayMarks(std::string& text, char with)
+{
+    char32_t cp;
+    for (size_t at = text.find(kHeldCharacterMark); at != std::string::npos; at = text.find(kHeldCharacterMark, at + 1))
+        if (const size_t held = ReadHeldCharacter(text, at, cp))
+            at += held - 1;
+        else
+            text[at] = with;
 }
 
 std::string HeldCharactersAsReferences(std::string_view text)
@@ -79,9 +90,10 @@ std::string HeldCharactersAsReferences(std::string_view text)
 namespace {
 
 // UTF-8 as editor text, each character Windows-1252 lacks as `held` gives it (its code point), each
-// byte that starts no character as `malformed` writes it.
-template <typename Held, typename Malformed>
-std::string utf8ToEditorText(std::string_view utf8, Held held, Malformed malformed)
+// byte that starts no character as `malformed` writes it, and U+001F, whose byte is the mark of a
+// held character, as `control` writes it.
+template <typename Held, typename Malformed, typename Control>
+std::string utf8ToEditorText(std::string_view utf8, Held held, Malformed malformed, Control control)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -90,7 +102,7 @@ std::string utf8ToEditorText(std::string_view utf8, Held held, Malformed malform
         if (lead < 0x80) {
             // U+001F is no byte of the editor's text: that byte is the mark of a held character.
             if (lead == kHeldCharacterMarkByte)
-                out += held(lead);
+                control(out, lead);
             else
                 out += static_cast<char>(lead);
             ++i;
@@ -118,14 +130,18 @@ std::string utf8ToEditorText(std::string_view utf8, Held held, Malformed malform
 
 std::string Utf8ToEditorText(std::string_view utf8)
 {
-    return utf8ToEditorText(utf8, HeldCharacter, [](std::string& out, unsigned char) { out += '?'; });
+    // U+001F is a control character like the others, which the line store takes as ".".
+    return utf8ToEditorText(
+        utf8, HeldCharacter, [](std::string& out, unsigned char) { out += '?'; },
+        [](std::string& out, unsigned char) { out += '.'; });
 }
 
 std::string FilePathText(std::string_view path)
 {
-    return utf8ToEditorText(path, CharacterReference, [](std::string& out, unsigned char) {
-        out += CharacterReference(kReplacementCharacter);
-    });
+    const auto reference = [](std::string& out, unsigned char byte) { out += CharacterReference(byte); };
+    return utf8ToEditorText(
+        path, CharacterReference,
+        [](std::string& out, unsigned char) { out += CharacterReference(kReplacementCharacter); }, reference);
 }
 
 namespace {
@@ -142,7 +158,8 @@ void appendAddressEscape(std::string& out, unsigned char byte)
 
 std::string FilePathPageText(std::string_view path)
 {
-    return utf8ToEditorText(path, HeldCharacter, appendAddressEscape);
+    // A control character in a name is escaped too, so that the address still leads to it.
+    return utf8ToEditorText(path, HeldCharacter, appendAddressEscape, appendAddressEscape);
 }
 
 std::string FilePathPageAddress(std::string_view path)

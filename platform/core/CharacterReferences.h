@@ -16,16 +16,23 @@
 // stands for its character (read from a file, typed, pasted or dropped as the character) and is
 // written as the character, while one that begins with "&" was typed as such and stays as typed.
 // Being part of the text, the mark goes wherever the text goes: edits, undo, the clipboard of the
-// program, a drag, the text tools. The line store never makes one of a character it is given (it
-// is a control character, which it shows as "."), and reading a file turns one into ".".
+// program, a drag, the text tools. A 0x1F from elsewhere (a file, the platform's text, a text handed
+// to the edit-control messages) is the control character it is, "." as the others; a mark an edit
+// cut from its held character begins none, and stands for the "&" it shows as.
 constexpr char kHeldCharacterMark = static_cast<char>(kHeldCharacterMarkByte);
 
 // The editor's text of a character Windows-1252 lacks: the mark, "#", its decimal code point, ";".
 std::string HeldCharacter(char32_t cp);
+// The most a held character takes: the mark, "#", seven digits and ";".
+constexpr size_t kLongestHeldCharacter = 10;
 // The length of the held character at text[pos] (as HeldCharacter writes it) with its code point in
 // `cp`; 0 when none starts there: also where the number after a mark is of a character Windows-1252
-// has, or of a surrogate.
+// has (a control character included), or of a surrogate.
 size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp);
+// Each mark in `text` that begins no held character becomes `with`: "&", what the editor shows it
+// as, for the text handed out; ".", a control character as the line store takes it, for a text
+// handed in from elsewhere.
+void ReplaceStrayMarks(std::string& text, char with);
 // The text with each held character as the reference the author would type ("&#945;"): what a file
 // that cannot hold the character gets, and how the text reads when it is written so.
 std::string HeldCharactersAsReferences(std::string_view text);
@@ -37,7 +44,8 @@ std::string CharacterReference(char32_t cp);
 size_t ReadCharacterReference(std::string_view text, size_t pos, char32_t& cp);
 
 // UTF-8 (the platform's text) as editor text: each character with a Windows-1252 byte as that byte,
-// each other one held (HeldCharacter). Malformed bytes become "?".
+// each other one held (HeldCharacter). Malformed bytes become "?", and U+001F, whose byte is the
+// mark, the "." the editor shows every control character as.
 std::string Utf8ToEditorText(std::string_view utf8);
 // A file name (the file system's bytes, UTF-8) as the program's Windows-1252 texts show it (a tab,
 // the title, a menu, a message): each character as its byte, one Windows-1252 lacks as its reference,
@@ -45,8 +53,8 @@ std::string Utf8ToEditorText(std::string_view utf8);
 // character U+FFFD (its reference).
 std::string FilePathText(std::string_view path);
 // A file name as a page refers to it, in the page's text: characters as typed text holds them (those
-// Windows-1252 lacks held); each byte that spells no UTF-8 character as the address escape "%XX",
-// which leads a browser, and PageReferencePath, to it.
+// Windows-1252 lacks held); each byte that spells no UTF-8 character, and U+001F, as the address
+// escape "%XX", which leads a browser, and PageReferencePath, to it.
 std::string FilePathPageText(std::string_view path);
 // FilePathPageText of a name that a page's address holds (a link, a picture, a frame): what a browser
 // would read as something else is escaped too, so that the address leads to this name: "%" ("%25"),

@@ -217,8 +217,12 @@ TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string
     }
     std::string converted;
     converted.reserve(body.size());
-    if (offsets)
+    // Sized once, as the text is: grown step by step, the offsets of a large file would be held
+    // twice over at each step.
+    if (offsets) {
         offsets->clear();
+        offsets->reserve(body.size() + 1);
+    }
     size_t pos = 0;
     char32_t cp;
     while (pos < body.size()) {

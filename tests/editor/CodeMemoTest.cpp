@@ -79,6 +79,56 @@ TEST(CodeMemoMessages, TextAndLineMessagesOfTwoLines)
     EXPECT_EQ(memo.Perform(EM_LINEINDEX, static_cast<WPARAM>(-1), 0), 4);
 }
 
+TEST(CodeMemoMessages, AMarkByteHandedInIsAControlCharacterAndOneHandedOutTheAmpersandItShowsAs)
+{
+    TCodeMemo memo;
+    // The edit-control messages take a text from elsewhere: a 0x1F that begins no held character
+    // is a control character, "." as the others are, also the last one; a held character stays held.
+    SetText(memo, "a\x1F" "b\x01\x1F#945;c\x1F#31;\x1F#233;\x1F");
+    EXPECT_EQ(memo.StoredText(), "a.b.\x1F#945;c.#31;.#233;.");
+    Select(memo, 1, 1);
+    Insert(memo, "\x1F", EM_REPLACESEL);
+    Insert(memo, "x\x1F", EM_REPLACESEL);
+    Insert(memo, "\x1F#8594;", EM_REPLACESEL);
+    EXPECT_EQ(memo.StoredText(), "a.x.\x1F#8594;.b.\x1F#945;c.#31;.#233;.");
+
+    // The editor's own text, which an edit inside a held character leaves with a mark that begins
+    // none (shown "&"), goes in through its private message as it is; handed out through the
+    // edit-control interface that mark is the "&" it shows as, so a text read and set again (a
+    // text tool, the lines) keeps what the author saw.
+    SetText(memo, "");
+    Insert(memo, "p\x1F#94;q\x1F#945;\r\x1F#31;");
+    const std::string stored = "p\x1F#94;q\x1F#945;\r\x1F#31;";
+    ASSERT_EQ(memo.StoredText(), stored);
+    memo.SelectAll();
+    EXPECT_EQ(memo.GetSelText(), "p&#94;q\x1F#945;\r\n&#31;");
+    EXPECT_EQ(memo.GetTextStr(), "p&#94;q\x1F#945;\r\n&#31;");
+    char buffer[64] = {};
+    memo.Perform(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    EXPECT_STREQ(buffer, "p&#94;q\x1F#945;\r\n&#31;");
+    EXPECT_EQ(getLine(memo, 1, 10).Text, "&#31;");
+    // A held character the selection cuts is none out of it.
+    Select(memo, 4, 12);
+    EXPECT_EQ(memo.GetSelText(), "4;q&#945");
+    memo.Lines().Put(1, memo.Lines()[1]);
+    memo.Lines().Put(0, memo.Lines()[0]);
+    EXPECT_EQ(memo.StoredText(), "p&#94;q\x1F#945;\r&#31;");
+    // The undo log replays the text as it was, marks and all.
+    memo.Undo();
+    memo.Undo();
+    EXPECT_EQ(memo.StoredText(), stored);
+
+    // A line longer than a record is cut into several: a held character the cut parts is still one.
+    for (int before = 2036; before <= 2050; ++before) {
+        SetText(memo, "");
+        const std::string line = std::string(static_cast<size_t>(before), 'x') + "\x1F#128512;\x1F#9" + "\r";
+        Insert(memo, line.c_str());
+        ASSERT_EQ(memo.StoredText(), line);
+        memo.SelectAll();
+        EXPECT_EQ(memo.GetSelText(), line.substr(0, line.size() - 4) + "&#9\r\n") << before;
+    }
+}
+
 TEST(CodeMemoMessages, EmptyControlAndFinalLineBreak)
 {
     TCodeMemo memo;

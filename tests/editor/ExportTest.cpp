@@ -340,7 +340,8 @@ TEST(Export, RememberedReferencesAreWrittenAsTheCharacters)
     EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&amp;#8594;&amp;#128512;&amp;#937;"), std::string::npos);
     EXPECT_NE(saved(memo, SMM_FORMAT_RTF).find("a&#8594;&#128512;&#937;"), std::string::npos);
     // Held characters are the characters; a mark that begins none is the "&" it shows as.
-    SetText(memo, "a\x1F#8594;\x1F#128512;&#937;\x1F#");
+    memo.SelectAll();
+    Insert(memo, "a\x1F#8594;\x1F#128512;&#937;\x1F#");
     memo.SelectAll();
     EXPECT_NE(saved(memo, SMM_FORMAT_HTML).find("a&#8594;&#128512;&amp;#937;&amp;#"), std::string::npos);
     // RTF takes signed 16-bit units, two for a character past U+FFFF.

@@ -1,4 +1,4 @@
-// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, and saved with letters and codes typed at both ends.
+// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, and saved with letters and codes typed at both ends, and again untouched.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -153,6 +153,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 DeclaredCharset(declared) == TDeclaredCharset::Utf8)
                 check(page.Format.Utf8 && !page.Utf8Instead);
         }
+    }
+    // Kept as the file's, the bytes of a save that reads back give its text back with the codes the
+    // author typed, however far apart (at both ends of the text): saved again untouched, the same bytes.
+    const std::string both = (table ? table->Code(0) : std::string("&")) + ends;
+    const TDocumentBytes::TSaveBytes first = document.SaveBytes(both, table);
+    if (first.ReadsBack) {
+        TDocumentBytes saved = document;
+        saved.Format = first.Format;
+        saved.Written(first, table);
+        check(saved.Write(both, table) == first.Bytes);
     }
     // After that save the new bytes are the ones kept.
     document.Written(typed, table);

@@ -1,5 +1,6 @@
-// libFuzzer target: pasted or dropped data through the HTML filter and a drop's cut to its length, and any text with any style bytes
+// libFuzzer target: pasted or dropped data through the HTML filter, a drop's cut to its length and the editor's form of the platform's text, and any text with any style bytes
 // through the HTML and RTF writers.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -8,6 +9,8 @@
 #include "editor/model/DocumentWriters.h"
 #include "editor/model/DroppedText.h"
 #include "editor/model/LineStore.h"
+#include "platform/core/CharacterReferences.h"
+#include "platform/core/DocumentText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -32,6 +35,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (cut.size() > rest.size() || whole.compare(0, cut.size(), cut) != 0 ||
         ((layout & 127) >= TDropObj::kKinds) != (dropped.GetList(layout) == nullptr))
         std::abort();
+    // Pasted from another program, as the platform's text: every mark in the editor's text begins a
+    // held character, never a control one, and the text gives every character back but U+001F,
+    // which the editor takes as ".".
+    if (IsValidUtf8(rest)) {
+        const std::string held = Utf8ToEditorText(rest);
+        std::string checked = held;
+        ReplaceStrayMarks(checked, '.');
+        char32_t cp;
+        for (size_t at = held.find(kHeldCharacterMark); at != std::string::npos; at = held.find(kHeldCharacterMark, at + 1))
+            if (!ReadHeldCharacter(held, at, cp) || cp < 0x20)
+                std::abort();
+        std::string back = rest;
+        std::replace(back.begin(), back.end(), '\x1F', '.');
+        if (checked != held || EditorTextToUtf8(held) != back)
+            std::abort();
+    }
     if (rest.empty())
         return 0;
 

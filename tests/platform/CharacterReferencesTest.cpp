@@ -1,6 +1,7 @@
 // Tests of the references "&#N;" that hold characters Windows-1252 lacks in the editor's text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -38,18 +39,29 @@ TEST(CharacterReferences, OnlyTheCanonicalFormIsRead)
 TEST(CharacterReferences, PlatformTextGoesInHeldAndComesOutAsCharacters)
 {
     // á and € have Windows-1252 bytes; → and 😀 do not; a cut sequence is "?"; U+001F, whose byte
-    // is the mark, is held too.
+    // is the mark, is the control character it is, which the editor takes as ".".
     const std::string in = "\xC3\xA1\xE2\x82\xAC \xE2\x86\x92\xF0\x9F\x98\x80\x1F \xE2\x86";
-    EXPECT_EQ(Utf8ToEditorText(in), "\xE1\x80 \x1F#8594;\x1F#128512;\x1F#31; ??");
+    EXPECT_EQ(Utf8ToEditorText(in), "\xE1\x80 \x1F#8594;\x1F#128512;. ??");
     // Held characters come out as the characters; a typed reference, also to one of them, as typed;
-    // a mark that begins none as the "&" it shows as.
+    // a mark that begins none (also before the number of a control character) as the "&" it shows as.
     EXPECT_EQ(EditorTextToUtf8("\xE1 \x1F#8594; &#8594; \x1F#128512;\x1F#31;\x1F#x"),
-              "\xC3\xA1 \xE2\x86\x92 &#8594; \xF0\x9F\x98\x80\x1F&#x");
+              "\xC3\xA1 \xE2\x86\x92 &#8594; \xF0\x9F\x98\x80&#31;&#x");
     EXPECT_EQ(HeldCharactersAsReferences("\x1F#8594;&#8594;\x1F"), "&#8594;&#8594;&");
     char32_t cp = 0;
     EXPECT_EQ(ReadHeldCharacter("a\x1F#945;", 1, cp), 6u);
     EXPECT_EQ(cp, 945u);
     EXPECT_EQ(ReadHeldCharacter("a&#945;", 1, cp), 0u);
+    // A held character is never a control character, nor one Windows-1252 has: digits edited to
+    // name one leave the reference typed so.
+    for (const char* typed : {"\x1F#31;", "\x1F#1;", "\x1F#10;", "\x1F#127;", "\x1F#65;", "\x1F#233;", "\x1F#55296;"})
+        EXPECT_EQ(ReadHeldCharacter(typed, 0, cp), 0u) << typed + 1;
+    // Marks that begin no held character: "&" handed out, "." taken in.
+    std::string stray = "\x1F#31;\x1F#945;\x1F\x1F#9;\x1F";
+    ReplaceStrayMarks(stray, '&');
+    EXPECT_EQ(stray, "&#31;\x1F#945;&&#9;&");
+    stray = "a\x1F\x1F#8594;\x1F#8594";
+    ReplaceStrayMarks(stray, '.');
+    EXPECT_EQ(stray, "a.\x1F#8594;.#8594");
     EXPECT_EQ(ReadCharacterReference("\x1F#945;", 0, cp), 0u);
     EXPECT_EQ(HeldCharacter(0x1F600), "\x1F#128512;");
     // The mark shows as "&"; as a byte of other texts it is the control character.
@@ -68,7 +80,15 @@ TEST(CharacterReferences, AnyUtf8TextComesBackThroughTheEditorsForm)
         const int count = static_cast<int>(random() % 30);
         for (int i = 0; i < count; ++i)
             utf8 += pieces[random() % std::size(pieces)];
-        EXPECT_EQ(EditorTextToUtf8(Utf8ToEditorText(utf8)), utf8) << round;
+        // Every character comes back but U+001F, a control character the editor shows as ".".
+        std::string back = utf8;
+        std::replace(back.begin(), back.end(), '\x1F', '.');
+        const std::string text = Utf8ToEditorText(utf8);
+        EXPECT_EQ(EditorTextToUtf8(text), back) << round;
+        // Every mark in it begins a held character.
+        std::string checked = text;
+        ReplaceStrayMarks(checked, '.');
+        EXPECT_EQ(checked, text) << round;
     }
 }
 
@@ -94,6 +114,9 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
     // Into a page: characters as typed text holds them, bytes that spell none as address escapes.
     EXPECT_EQ(FilePathPageText("im\xC3\xA1genes/foto \xC3\xB1.gif"), "im\xE1genes/foto \xF1.gif");
     EXPECT_EQ(FilePathPageText("\xCE\xB1/caf\xE9.gif"), "\x1F#945;/caf%E9.gif");
+    // A name's own 0x1F is no mark: the window shows its reference, a page its address escape.
+    EXPECT_EQ(FilePathText("a\x1F.gif"), "a&#31;.gif");
+    EXPECT_EQ(FilePathPageText("a\x1F.gif"), "a%1F.gif");
 
     // In an address a name's own "\" is escaped, since a browser reads a bare one as "/".
     EXPECT_EQ(FilePathPageAddress("sub\\caf\xE9 \xC3\xB1.gif"), "sub%5Ccaf%E9 \xF1.gif");
@@ -101,7 +124,7 @@ TEST(CharacterReferences, FileNamesShowAsTheirCharactersAndPagesFindThemAgain)
 
     // Out of a page, as a browser reads it: each name written above leads back to its bytes.
     for (const std::string name : {"im\xC3\xA1genes/foto \xC3\xB1.gif", "\xCE\xB1/caf\xE9.gif", "a%b.gif", "plain.gif",
-                                   "sub\\p\xC3\xA1gina\\.gif"})
+                                   "sub\\p\xC3\xA1gina\\.gif", "a\x1F.gif"})
         EXPECT_EQ(PageReferencePath(FilePathPageAddress(name)), name) << name;
     EXPECT_EQ(PageReferencePath("img\\a.gif"), "img/a.gif");
     EXPECT_EQ(PageReferencePath("foto%20%C3%B1.gif"), "foto \xC3\xB1.gif");

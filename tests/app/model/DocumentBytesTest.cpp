@@ -1,6 +1,7 @@
 // Tests of TDocumentBytes: the line store's form of a text with its offsets, and the bytes written for a text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -248,4 +249,46 @@ TEST(DocumentBytes, TheQuestionLooksAtTheChangedLinesAndAsksAsTheWholeTextWould)
     }
     EXPECT_GT(asked, 10);
     EXPECT_GT(unasked, 2000);
+}
+
+TEST(DocumentBytes, CodesTypedFarApartAreKeptWithoutTheTextBetweenThem)
+{
+    // "&ntilde;" typed on the first and the last of many lines of a page, saved: the save keeps
+    // the two codes, not the lines between; saved again untouched, then after a letter typed between
+    // them, the bytes keep each code as typed and the rest as read.
+    TCodigosISO table;
+    table.LoadDefaults();
+    std::string page;
+    for (int line = 0; line < 2000; ++line)
+        page += "<p>linea " + std::to_string(line) + " &ntilde;</p>\n";
+    TDocumentBytes document;
+    std::string text;
+    document.Read(page, &table, text);
+    text.insert(3, "&ntilde;");
+    text.insert(text.size() - 5, "&ntilde;");
+    TDocumentBytes::TSaveBytes save = document.SaveBytes(text, &table);
+    ASSERT_TRUE(save.ReadsBack);
+    ASSERT_EQ(save.Typed.size(), 2u);
+    for (const auto& piece : save.Typed) {
+        EXPECT_EQ(piece.Piece, "&ntilde;");
+        EXPECT_EQ(piece.ReadLength, 1u);
+    }
+    std::string expected = page;
+    expected.insert(3, "&ntilde;");
+    expected.insert(expected.size() - 5, "&ntilde;");
+    EXPECT_EQ(save.Bytes, expected);
+    document.Format = save.Format;
+    document.Written(std::move(save), &table);
+    EXPECT_EQ(document.Write(text, &table), expected);
+    const size_t middle = text.size() / 2;
+    text.insert(middle, "x");
+    const TDocumentBytes::TSaveBytes again = document.SaveBytes(text, &table);
+    ASSERT_TRUE(again.ReadsBack);
+    expected.insert(expected.find("</p>", expected.size() / 2), "x");
+    EXPECT_EQ(again.Bytes.size(), expected.size());
+    EXPECT_EQ(std::count(again.Bytes.begin(), again.Bytes.end(), 'x'), 1);
+    TDocumentBytes reopened;
+    std::string back;
+    reopened.Read(again.Bytes, &table, back);
+    EXPECT_EQ(back, TDocumentBytes::StoredForm(table.DecodeText(text)));
 }

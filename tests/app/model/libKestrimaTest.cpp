@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/model/CodigosISO.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
+#include "platform/core/Collation.h"
+#include "platform/core/SysUtils.h"
 #include "support/Dates.h"
 #include "support/StringListItems.h"
 
@@ -164,6 +168,46 @@ TEST(ApplyTextTool, EachToolOnThreeLines)
     EXPECT_EQ(ApplyTextTool(10, "hola MUNDO\r\nadi\xF3s", false, codes), "Hola Mundo\r\nAdi\xF3s");
     EXPECT_EQ(ApplyTextTool(11, "a   b  \r\n  c", false, codes), "a b \r\n c");
     EXPECT_EQ(ApplyTextTool(8, "x\r\n", false, codes), "x\r\n");
+}
+
+TEST(ApplyTextTool, SortingOrdersLinesByWhatTheAuthorSees)
+{
+    TCodigosISO codes;
+    codes.LoadDefaults();
+    // The held α shows as "&#945;": "&" sorts between "%" and "'", not before them as the mark's
+    // byte would; lines that show alike keep their order, each keeping its kind.
+    EXPECT_EQ(ApplyTextTool(1, "'q\r\n\x1F#945;\r\n%p\r\n&#945;\r\n&#945;", false, codes),
+              "%p\r\n\x1F#945;\r\n&#945;\r\n&#945;\r\n'q");
+    EXPECT_EQ(ApplyTextTool(2, "'q\r\n\x1F#945;\r\n%p", false, codes), "'q\r\n\x1F#945;\r\n%p");
+
+    // Any lines: the result holds the same lines, trimmed, in the order of what they show.
+    std::mt19937 random(131);
+    const char* pieces[] = {"\x1F#945;", "&#945;", "&", "%", "'", "a", "B", "\x1F#8594;", "#", " ", "\xF1", "1"};
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::string> lines(1 + random() % 8);
+        std::string text;
+        for (std::string& line : lines) {
+            for (size_t n = random() % 5; n > 0; --n)
+                line += pieces[random() % std::size(pieces)];
+            text += line + "\r\n";
+            line = Trim(line);
+        }
+        const bool down = random() % 2;
+        TStringList sorted;
+        sorted.SetText(ApplyTextTool(down ? 2 : 1, text, false, codes));
+        // Empty lines go to an end, where the tool drops the breaks that close the selection.
+        std::vector<std::string> out = Items(sorted);
+        std::erase(out, std::string());
+        std::erase(lines, std::string());
+        std::vector<std::string> in = lines, got = out;
+        std::sort(in.begin(), in.end());
+        std::sort(got.begin(), got.end());
+        ASSERT_EQ(got, in) << round;
+        for (size_t i = 1; i < out.size(); ++i) {
+            const int order = AnsiCompareText(HeldCharactersAsReferences(out[i - 1]), HeldCharactersAsReferences(out[i]));
+            EXPECT_TRUE(down ? order >= 0 : order <= 0) << round << ": " << out[i - 1] << " / " << out[i];
+        }
+    }
 }
 
 TEST(MenuCaptionOf, CaptionsShowTheirAmpersandsAsWritten)

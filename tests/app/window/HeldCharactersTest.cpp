@@ -57,7 +57,7 @@ std::string expectedBytes(const std::string& text, bool unicode, const std::stri
             for (end += digits ? 1 : 0; digits && end < text.size() && text[end] >= '0' && text[end] <= '9'; ++end)
                 cp = std::min<char32_t>(cp * 10 + static_cast<char32_t>(text[end] - '0'), 0x110000);
             char byte;
-            const bool lacking = cp == 0x1F || (!CharToWin1252(cp, byte) && (cp < 0xD800 || cp > 0xDFFF));
+            const bool lacking = !CharToWin1252(cp, byte) && (cp < 0xD800 || cp > 0xDFFF);
             if (digits && end < text.size() && text[end] == ';' && cp <= 0x10FFFF && lacking) {
                 if (unicode)
                     AppendUtf8(out, cp);
@@ -146,6 +146,7 @@ void takeEveryRoad(int encoding, unsigned seed, int rounds)
     // Texts pasted from another program, and what the editor takes them as.
     const std::pair<const char*, const char*> outside[] = {
         {"\xCE\xB1", "\x1F#945;"}, {"&#945;", "&#945;"}, {"x\xE2\x86\x92y", "x\x1F#8594;y"}, {"<i>\n", "<i>\r"},
+        {"\x1F#945;\x1F", ".#945;."},
     };
     const char* typedKeys[] = {"&", "#", "9", "4", "5", ";", "x", " ", "<", ">", "\xCE\xB1", "\xCE\xB2", "\xE2\x86\x92"};
     const int tools[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11};
@@ -288,12 +289,13 @@ void takeEveryRoad(int encoding, unsigned seed, int rounds)
                 break;
             }
             case 7: {
-                // A text tool of the Selection menu, as the window runs it; held characters stay held
-                // and typed references typed (a tag stripped takes those inside it).
+                // A text tool of the Selection menu, as the window runs it: on the selection as it
+                // reads it, a mark cut from its held character the "&" it shows as; held characters
+                // stay held and typed references typed (a tag stripped takes those inside it).
                 if (start == end)
                     break;
                 const int tool = tools[random() % std::size(tools)];
-                const std::string result = ApplyTextTool(tool, selected, random() % 2, table);
+                const std::string result = ApplyTextTool(tool, shown(selected, true), random() % 2, table);
                 memo.PerformText(EM_REPLACESEL, 1, result.c_str());
                 model.replace(start, end - start, NormalisedInsertion(result));
                 if (tool != 7) {
@@ -459,6 +461,64 @@ TEST(HeldCharacters, AnUndoGivesBackTheCharacterAnEditCutInto)
         memo.PerformSelection(SMM_SET, across);
         memo.PerformText(EM_REPLACESEL, 1, "");
     });
+}
+
+TEST(HeldCharacters, AControlByteNeverBecomesAMarkAndTheSaveNeitherAsksNorChangesTheText)
+{
+    // "é x α y" in a UTF-8 and a Windows-1252 file; on each road the text holds "." for U+001F, and
+    // a reference whose digits were edited to name a control character is typed text ("&#31;").
+    TCodeMemo memo;
+    TempDir folder("control");
+    struct TRoad {
+        const char* name;
+        std::function<void()> edit;
+        const char* holds;
+    };
+    const TRoad roads[] = {
+        {"paste", [&] {
+             QApplication::clipboard()->setText(QString::fromUtf8("<\x1F>"));
+             memo.PasteFromClipboard();
+         }, "\xE9 <.>x \x1F#945; y\r"},
+        {"EM_REPLACESEL", [&] { memo.PerformText(EM_REPLACESEL, 1, "<\x1F>\x1F#31;"); }, "\xE9 <.>.#31;x \x1F#945; y\r"},
+        {"EM_REPLACESEL of one", [&] { memo.PerformText(EM_REPLACESEL, 1, "\x1F"); }, "\xE9 .x \x1F#945; y\r"},
+        {"WM_SETTEXT", [&] { memo.PerformText(WM_SETTEXT, 0, "\xE9 \x1F\x1F#945;\x1F#31;\r"); }, "\xE9 .\x1F#945;.#31;\r"},
+        {"digits", [&] {
+             TSelectionRange digits{6, 9};
+             memo.PerformSelection(SMM_SET, digits);
+             typeCharacter(memo, "3");
+             typeCharacter(memo, "1");
+         }, "\xE9 x \x1F#31; y\r"},
+    };
+    for (const bool unicode : {true, false}) {
+        for (const TRoad& road : roads) {
+            SCOPED_TRACE(testing::Message() << road.name << (unicode ? " in UTF-8" : " in Windows-1252"));
+            // A Windows-1252 file holds α as its reference, read as typed; the character comes pasted.
+            const std::string path = folder.file("c.txt", unicode ? "\xC3\xA9 x \xCE\xB1 y\n" : "\xE9 x \xE9 y\n");
+            TOpened opened(memo, path, nullptr);
+            if (!unicode) {
+                TSelectionRange e{4, 5};
+                memo.PerformSelection(SMM_SET, e);
+                QApplication::clipboard()->setText(QString::fromUtf8("\xCE\xB1"));
+                memo.PasteFromClipboard();
+            }
+            TSelectionRange caret{2, 2};
+            memo.PerformSelection(SMM_SET, caret);
+            road.edit();
+            const std::string text = memo.StoredText();
+            EXPECT_EQ(text, road.holds);
+            // The save does not ask; the bytes hold no control byte 0x1F, and read back as the text
+            // the author saw.
+            EXPECT_TRUE(opened.file.Bytes.SaveBytes(text, nullptr).ReadsBack);
+            opened.save(memo, nullptr);
+            const std::string bytes = ReadFileBytes(path);
+            EXPECT_EQ(bytes, expectedBytes(text, unicode));
+            EXPECT_EQ(bytes.find('\x1F'), std::string::npos);
+            TEditingFile::Detach(memo);
+            TOpened reopened(memo, path, nullptr);
+            EXPECT_EQ(memo.StoredText(), shown(text, unicode));
+            TEditingFile::Detach(memo);
+        }
+    }
 }
 
 TEST(HeldCharacters, TheSaveTellsAReferenceTypedFromTheFilesCharacterWhateverTheyLookLike)
