@@ -8,6 +8,7 @@
 #include "components/core/StrUtils.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
@@ -358,7 +359,7 @@ bool ReadLibrarySections(const std::string& fileName, TStringList& names)
 {
     if (!FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName)));
     names.Clear();
     for (int i = 0; i < lines.Count(); ++i) {
         const std::string& line = lines[i];
@@ -375,7 +376,7 @@ std::string ReadLibraryEntry(const std::string& fileName, const std::string& nam
 {
     if (!FileExists(fileName))
         return {};
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName)));
     const std::string header = libraryHeader(name);
     int i = 0;
     while (i < lines.Count() && lines[i] != header)
@@ -395,7 +396,8 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
 {
     if (!FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    bool utf8 = false;
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName), &utf8));
     const std::string header = libraryHeader(name);
     std::string out;
     bool skipping = false;
@@ -413,7 +415,7 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
         }
         appendLine(out, line);
     }
-    rewriteWithBackup(fileName, out);
+    rewriteWithBackup(fileName, ProgramFileBytes(out, utf8));
     return removed;
 }
 
@@ -426,7 +428,8 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
 {
     if (!LibraryNameFits(name) || !FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    bool utf8 = false;
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName), &utf8));
     std::string out;
     for (int i = 0; i < lines.Count(); ++i)
         appendLine(out, lines[i]);
@@ -437,6 +440,6 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
         appendLine(out, textLines[i]);
     if (textLines.Count() == 0)
         appendLine(out, "");
-    rewriteWithBackup(fileName, out);
+    rewriteWithBackup(fileName, ProgramFileBytes(out, utf8));
     return true;
 }
