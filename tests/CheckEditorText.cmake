@@ -28,35 +28,22 @@ set(allowed
   # A Windows-1252 document's bytes: each one a file cannot hold is written as its reference.
   "app/model/DocumentBytes.cpp|Win1252ToUnicode")
 
-set(offenders)
-foreach(folder ${folders})
-  file(GLOB_RECURSE found ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.inc)
-  foreach(unit ${found})
-    file(RELATIVE_PATH shown "${ROOT}" "${unit}")
-    # The core routines define the code page and the held characters over it.
-    if(shown MATCHES "^platform/core/")
-      continue()
+include(${CMAKE_CURRENT_LIST_DIR}/CheckSourceLines.cmake)
+
+macro(judge_code_page_call)
+  set(rest "${code}")
+  while(rest MATCHES "${code_page_call}(.*)$")
+    set(call "${CMAKE_MATCH_2}")
+    set(rest "${CMAKE_MATCH_3}")
+    if(NOT "${shown}|${call}" IN_LIST allowed)
+      list(APPEND offenders "${shown}: ${code}")
+      break()
     endif()
-    file(STRINGS ${unit} lines REGEX "${code_page_call}")
-    foreach(line ${lines})
-      # A comment may speak of these calls.
-      string(REGEX REPLACE "(^|[ \t])//.*$" "" code "${line}")
-      string(STRIP "${code}" code)
-      set(rest "${code}")
-      while(rest MATCHES "${code_page_call}(.*)$")
-        set(call "${CMAKE_MATCH_2}")
-        set(rest "${CMAKE_MATCH_3}")
-        if(NOT "${shown}|${call}" IN_LIST allowed)
-          list(APPEND offenders "${shown}: ${code}")
-          break()
-        endif()
-      endwhile()
-    endforeach()
-  endforeach()
-endforeach()
-if(offenders)
-  string(REPLACE ";" "\n" text "${offenders}")
-  message(NOTICE "${text}")
-  message(FATAL_ERROR "The editor's text converted through the code page outside its gate (above): use FromEditorText/ToEditorText")
-endif()
-message(STATUS "The editor's text of ${folders} crosses into Qt, files and programs through its one gate")
+  endwhile()
+endmacro()
+
+# The core routines define the code page and the held characters over it.
+judge_code_lines("${folders}" "^platform/core/" "${code_page_call}" judge_code_page_call)
+report_offenders("${offenders}"
+                 "The editor's text converted through the code page outside its gate (above): use FromEditorText/ToEditorText"
+                 "The editor's text of ${folders} crosses into Qt, files and programs through its one gate")

@@ -479,5 +479,11 @@ std::string ProgramFileBytes(std::string_view text, bool utf8)
         held = ReadHeldCharacter(text, at, cp) != 0;
     }
     // Both write a mark that begins no held character as the "&" it shows as.
-    return utf8 || held ? EditorTextToUtf8(text) : HeldCharactersAsReferences(text);
+    if (!utf8 && !held)
+        return HeldCharactersAsReferences(text);
+    std::string bytes = EditorTextToUtf8(text);
+    // Only a held U+001F is that byte now: a control character, which goes as the reference it shows.
+    for (size_t at = bytes.find(kHeldCharacterMark); at != std::string::npos; at = bytes.find(kHeldCharacterMark, at))
+        bytes.replace(at, 1, "&#31;");
+    return bytes;
 }

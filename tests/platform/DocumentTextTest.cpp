@@ -269,4 +269,6 @@ TEST(DocumentText, TheProgramsOwnFilesHoldACharacterWindows1252LacksAsItselfAndN
     EXPECT_TRUE(utf8);
     EXPECT_EQ(ProgramFileText("a\x1F#945;", &utf8), "a.#945;");
     EXPECT_FALSE(utf8);
+    // A held U+001F is a control character: it goes as the reference the editor shows.
+    EXPECT_EQ(ProgramFileBytes("\x1F#31;\x1F#945;"), "&#31;\xCE\xB1");
 }
