@@ -485,5 +485,9 @@ std::string ProgramFileBytes(std::string_view text, bool utf8)
     // Only a held U+001F is that byte now: a control character, which goes as the reference it shows.
     for (size_t at = bytes.find(kHeldCharacterMark); at != std::string::npos; at = bytes.find(kHeldCharacterMark, at))
         bytes.replace(at, 1, "&#31;");
+    // A text that begins with U+FEFF would read back without it, as a byte-order mark: one goes first.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kByteOrderMark))
+        bytes.insert(0, kByteOrderMark);
     return bytes;
 }

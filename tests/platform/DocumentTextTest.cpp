@@ -271,4 +271,7 @@ TEST(DocumentText, TheProgramsOwnFilesHoldACharacterWindows1252LacksAsItselfAndN
     EXPECT_FALSE(utf8);
     // A held U+001F is a control character: it goes as the reference the editor shows.
     EXPECT_EQ(ProgramFileBytes("\x1F#31;\x1F#945;"), "&#31;\xCE\xB1");
+    // A text that begins with U+FEFF gets a byte-order mark before it, which reading takes off.
+    EXPECT_EQ(ProgramFileBytes("\x1F#65279;a"), "\xEF\xBB\xBF\xEF\xBB\xBF" "a");
+    EXPECT_EQ(ProgramFileText("\xEF\xBB\xBF\xEF\xBB\xBF" "a"), "\x1F#65279;a");
 }
