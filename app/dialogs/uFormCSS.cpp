@@ -41,7 +41,6 @@
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
-#include "platform/core/DocumentText.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TBarCtls.h"
 
@@ -262,7 +261,7 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
     // Family names only, each once: the database lists a family several foundries make once per
     // foundry, with the foundry in brackets, which no browser knows.
     for (const std::string& family : ScreenFontFamilies())
-        lbFonts->addItem(FromEditorText(family));
+        lbFonts->addItem(FromWin1252(family));
 }
 
 TformCSS::~TformCSS() = default;
@@ -272,12 +271,12 @@ TformCSS::~TformCSS() = default;
 TCssRule TformCSS::Rule() const
 {
     TCssRule rule;
-    rule.eClass = ToEditorText(eClass->text());
+    rule.eClass = ToWin1252(eClass->text());
     for (const TBinding& binding : FBindings)
         binding.Get(rule);
     rule.mRestos.clear();
     TStringList memo;
-    memo.SetText(ToEditorText(mRestos->toPlainText()));
+    memo.SetText(ToWin1252(mRestos->toPlainText()));
     for (int i = 0; i < memo.Count(); ++i)
         rule.mRestos.push_back(memo[i]);
     return rule;
@@ -285,7 +284,7 @@ TCssRule TformCSS::Rule() const
 
 void TformCSS::SetRule(const TCssRule& rule)
 {
-    eClass->setText(FromEditorText(rule.eClass));
+    eClass->setText(FromWin1252(rule.eClass));
     for (const TBinding& binding : FBindings)
         binding.Set(rule);
     TStringList memo;
@@ -294,7 +293,7 @@ void TformCSS::SetRule(const TCssRule& rule)
     std::string text = memo.Text();
     if (text.size() >= 2)
         text.resize(text.size() - 2);
-    mRestos->setPlainText(FromEditorText(text));
+    mRestos->setPlainText(FromWin1252(text));
 }
 
 void TformCSS::ClearControls()
@@ -310,7 +309,7 @@ void TformCSS::ReadStyle()
     if (!item)
         return;
     TCssRule rule = Rule();
-    rule.ReadStyle(FLibrary.Text(), ToEditorText(item->text()));
+    rule.ReadStyle(FLibrary.Text(), ToWin1252(item->text()));
     SetRule(rule);
 }
 
@@ -327,7 +326,7 @@ void TformCSS::syncLibrary(int select)
     const QSignalBlocker quiet(lbEstilos);
     lbEstilos->clear();
     for (const std::string& selector : FLibrary.Selectors())
-        lbEstilos->addItem(FromEditorText(selector));
+        lbEstilos->addItem(FromWin1252(selector));
     if (select >= 0 && select < lbEstilos->count())
         lbEstilos->setCurrentRow(select);
 }
@@ -341,9 +340,7 @@ void TformCSS::setLibraryFile(const std::string& path)
 void TformCSS::LoadStyleSheet(const std::string& path)
 {
     // Read before anything changes: a file that cannot be read leaves the library as it was.
-    bool utf8 = false;
-    const std::string text = FileExists(path) ? ProgramFileText(ReadFileBytes(path), &utf8) : std::string();
-    FLibraryUtf8 = utf8;
+    const std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
     setLibraryFile(path);
     FLibrary.Load(text);
     syncLibrary(-1);
@@ -461,7 +458,7 @@ void TformCSS::choosePicture(QLineEdit* edit, QCheckBox* check)
     if (!ExecuteFileDialog(this, request))
         return;
     const std::string name = PictureName ? PictureName(request.FileName) : request.FileName;
-    edit->setText(FromEditorText(std::string("url(").append(name).append(")")));
+    edit->setText(FromWin1252(std::string("url(").append(name).append(")")));
     check->setChecked(true);
 }
 
@@ -519,7 +516,7 @@ void TformCSS::bEraseClick()
     int index = lbEstilos->currentRow();
     if (index < 0 || lbEstilos->count() == 0)
         return;
-    std::string entry = ToEditorText(lbEstilos->item(index)->text());
+    std::string entry = ToWin1252(lbEstilos->item(index)->text());
     if (MessageBox(this, FmtLoadStr(kEraseQuestion, entry.c_str()), LoadResString(kProductName),
                    MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
@@ -543,7 +540,7 @@ void TformCSS::sbCargaCSSClick()
     if (!ExecuteFileDialog(this, dialog))
         return;
     // The library being edited is offered for saving before another replaces it.
-    if ((!FLibrary.Empty() || !Trim(ToEditorText(eClass->text())).empty()) && !offerToSave())
+    if ((!FLibrary.Empty() || !Trim(ToWin1252(eClass->text())).empty()) && !offerToSave())
         return;
     LoadStyleSheet(dialog.FileName);
     OpenFileName = dialog.FileName;
@@ -562,7 +559,7 @@ bool TformCSS::sbSalvaClick()
     if (!ExecuteFileDialog(this, dialog))
         return false;
     StoreStyle();
-    std::string text = ProgramFileBytes(FLibrary.Normalise(), FLibraryUtf8);
+    std::string text = FLibrary.Normalise();
     syncLibrary(lbEstilos->currentRow());
     // The old library is copied to its backup as the new one replaces it: a write that fails leaves
     // both as they were.
@@ -682,7 +679,7 @@ TToolbarButtonKt* TformCSS::addToggle(QWidget* parent, const std::string& name, 
 {
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(QString::fromStdString(name));
-    button->SetCaption(ToEditorText(caption));
+    button->SetCaption(ToWin1252(caption));
     // Raised while up, sunken while down, so a toggle reads as a button.
     button->SetFlat(false);
     button->SetGroupIndex(++FToggleGroups);
@@ -718,8 +715,8 @@ QLineEdit* TformCSS::addText(QWidget* parent, const char* name, TField<std::stri
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
-    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToEditorText(edit->text()); },
-                         [edit, f](const TCssRule& r) { edit->setText(FromEditorText(f(writable(r)))); }});
+    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToWin1252(edit->text()); },
+                         [edit, f](const TCssRule& r) { edit->setText(FromWin1252(f(writable(r)))); }});
     return edit;
 }
 
@@ -739,8 +736,8 @@ QWidget* TformCSS::addNumber(QWidget* parent, const std::string& name, int min, 
     row->addWidget(spin);
     holder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     FUpDowns.push_back(std::make_unique<TUpDownEdit>(edit, spin, min, max));
-    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToEditorText(edit->text()); },
-                         [edit, f](const TCssRule& r) { edit->setText(FromEditorText(f(writable(r)))); }});
+    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToWin1252(edit->text()); },
+                         [edit, f](const TCssRule& r) { edit->setText(FromWin1252(f(writable(r)))); }});
     return holder;
 }
 

@@ -168,8 +168,6 @@ private:
     void setLibraryFile(const std::string& path);
 
     TStyleLibrary FLibrary;
-    // The library's file was UTF-8: saving keeps it so (ProgramFileBytes).
-    bool FLibraryUtf8 = false;
     bool FShown = false;
 };
 
