@@ -14,7 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SingleInstance.h"
 #include "platform/Translations.h"
-#include "platform/core/Win1252.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -25,10 +25,7 @@ constexpr int kMacroTimeoutMs = 10 * 60 * 1000;
 
 void printError(const std::string& text)
 {
-    std::string utf8;
-    for (const char c : text)
-        AppendUtf8(utf8, Win1252ToUnicode(static_cast<unsigned char>(c)));
-    std::fprintf(stderr, "%s\n", utf8.c_str());
+    std::fprintf(stderr, "%s\n", EditorTextToUtf8(text).c_str());
 }
 
 } // namespace

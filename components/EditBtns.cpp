@@ -284,7 +284,7 @@ void TCustomComboEdit::DropDownChanged() {}
 
 void TCustomComboEdit::AcceptValue(const std::string& value)
 {
-    const QString text = FromWin1252(value);
+    const QString text = FromEditorText(value);
     if (this->text() == text)
         return;
     // setText tells the change to whoever listens.

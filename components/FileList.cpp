@@ -50,7 +50,7 @@ const TKindLook& kindLook(const std::string& fileName, bool folder)
     if (added) {
         static QFileIconProvider& provider = *new QFileIconProvider;
         QIcon fallback = provider.icon(folder ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
-        it->second.TypeName = ToWin1252(type.comment());
+        it->second.TypeName = ToEditorText(type.comment());
         it->second.Icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
     }
     return it->second;
@@ -66,7 +66,7 @@ std::string dateText(std::time_t time)
     }();
     QDateTime at = QDateTime::fromSecsSinceEpoch(time);
     QLocale locale = QLocale::system();
-    return ToWin1252(locale.toString(at.date(), QLocale::ShortFormat) + QStringLiteral("  ") +
+    return ToEditorText(locale.toString(at.date(), QLocale::ShortFormat) + QStringLiteral("  ") +
                      locale.toString(at.time(), timeFormat));
 }
 
@@ -138,10 +138,10 @@ QString shownText(const TListItem& item, TFileInfo column)
         bytes = ExtractFilePath(item.Path);
         break;
     default:
-        return FromWin1252(item.Text(column));
+        return FromEditorText(item.Text(column));
     }
     const std::string& text = item.Text(column);
-    return !item.Path.empty() && text == FilePathText(bytes) ? FromFilePath(bytes) : FromWin1252(text);
+    return !item.Path.empty() && text == FilePathText(bytes) ? FromFilePath(bytes) : FromEditorText(text);
 }
 
 } // namespace
@@ -184,7 +184,7 @@ public:
             return {};
         const TFileColumn& column = FileColumn(FOwner.FColumns[static_cast<size_t>(section)]);
         if (role == Qt::DisplayRole)
-            return FromWin1252(LoadResString(column.CaptionId));
+            return LoadResQString(column.CaptionId);
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::AlignVCenter | (column.RightAligned ? Qt::AlignRight : Qt::AlignLeft));
         return {};

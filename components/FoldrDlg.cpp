@@ -89,10 +89,10 @@ void TFolderDialog::buildWindow()
 {
     FWindow = new QDialog(FOwner);
     FWindow->setObjectName("FolderDialog");
-    FWindow->setWindowTitle(FromWin1252(Title));
+    FWindow->setWindowTitle(FromEditorText(Title));
     FWindow->resize(340, 380);
     auto* layout = new QVBoxLayout(FWindow);
-    FInstruction = new QLabel(FromWin1252(Text), FWindow);
+    FInstruction = new QLabel(FromEditorText(Text), FWindow);
     FInstruction->setObjectName("Instruction");
     FInstruction->setWordWrap(true);
     FInstruction->setVisible(!Text.empty());
@@ -125,10 +125,10 @@ void TFolderDialog::buildWindow()
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    FOK = new QPushButton(FromWin1252(LoadResString(kOKCaption)), FWindow);
+    FOK = new QPushButton(LoadResQString(kOKCaption), FWindow);
     FOK->setObjectName("OKButton");
     FOK->setDefault(true);
-    auto* cancel = new QPushButton(FromWin1252(LoadResString(kCancelCaption)), FWindow);
+    auto* cancel = new QPushButton(LoadResQString(kCancelCaption), FWindow);
     cancel->setObjectName("CancelButton");
     if (CustomButton) {
         if (Options & bfResizeCustomButton)
@@ -238,7 +238,7 @@ bool TFolderDialog::Execute()
         Select(Directory);
     if (FSelection.empty())
         selectionChanged();
-    FWindow->setWindowTitle(FromWin1252(Title));
+    FWindow->setWindowTitle(FromEditorText(Title));
     bool accepted;
     if (hook()) {
         FWindow->show();

@@ -29,13 +29,13 @@ void THETreeView::SetSortType(TSortType value)
 
 std::string THETreeView::NodeText(const QTreeWidgetItem* node)
 {
-    return ToWin1252(node->text(0));
+    return ToEditorText(node->text(0));
 }
 
 QTreeWidgetItem* THETreeView::AddNode(QTreeWidgetItem* parent, const std::string& text)
 {
     auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-    node->setText(0, FromWin1252(text));
+    node->setText(0, FromEditorText(text));
     return node;
 }
 

@@ -628,7 +628,7 @@ void TKrSpeedButton::grabAccelerator()
 void TKrSpeedButton::SetHint(const std::string& value)
 {
     FHint = value;
-    setToolTip(FromWin1252(value));
+    setToolTip(FromEditorText(value));
 }
 
 void TKrSpeedButton::SetFlat(bool value)

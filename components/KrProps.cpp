@@ -157,7 +157,7 @@ QObject* FindOwnedComponent(QObject* owner, const std::string& name)
 {
     if (!owner || name.empty())
         return nullptr;
-    const QString wanted = FromWin1252(name);
+    const QString wanted = FromEditorText(name);
     const QList<QObject*> children = owner->findChildren<QObject*>();
     for (QObject* child : children)
         if (child->objectName().compare(wanted, Qt::CaseInsensitive) == 0)
@@ -180,7 +180,7 @@ QObject* ComponentOwner(QObject* component)
 
 QWidget* FindFormOrModule(const std::string& name)
 {
-    const QString wanted = FromWin1252(name);
+    const QString wanted = FromEditorText(name);
     const QList<QWidget*> forms = QApplication::topLevelWidgets();
     for (QWidget* form : forms)
         if (!form->objectName().isEmpty() && form->objectName().compare(wanted, Qt::CaseInsensitive) == 0)
@@ -235,12 +235,12 @@ void TPropsStorage::writeText(const std::string& section, const std::string& ite
 
 std::string TPropsStorage::textOf(const QString& value) const
 {
-    return FHoldsPath ? ToFilePath(value) : ToWin1252(value);
+    return FHoldsPath ? ToFilePath(value) : ToEditorText(value);
 }
 
 QString TPropsStorage::stringOf(const std::string& text) const
 {
-    return FHoldsPath ? FromFilePath(text) : FromWin1252(text);
+    return FHoldsPath ? FromFilePath(text) : FromEditorText(text);
 }
 
 std::string TPropsStorage::keptText(const std::string& text) const
@@ -303,7 +303,7 @@ void TPropsStorage::UpdateStoredList(QObject* owner, TStringList& list, bool fro
         for (int i = 0; i < list.Count(); ++i) {
             std::string component, property;
             if (SplitStoredItem(list[i], component, property) && !component.empty())
-                byName.insert(FromWin1252(component).toCaseFolded(), nullptr);
+                byName.insert(FromEditorText(component).toCaseFolded(), nullptr);
         }
         qsizetype missing = byName.size();
         if (owner)
@@ -318,7 +318,7 @@ void TPropsStorage::UpdateStoredList(QObject* owner, TStringList& list, bool fro
             continue;
         }
         if (fromForm) {
-            QObject* found = component.empty() ? nullptr : byName.value(FromWin1252(component).toCaseFolded());
+            QObject* found = component.empty() ? nullptr : byName.value(FromEditorText(component).toCaseFolded());
             if (found)
                 list.SetObject(i, found);
             else
@@ -327,7 +327,7 @@ void TPropsStorage::UpdateStoredList(QObject* owner, TStringList& list, bool fro
             list.Delete(i);
         } else {
             auto* object = static_cast<QObject*>(list.Objects(i));
-            list[i] = JoinStoredItem(ToWin1252(object->objectName()), property);
+            list[i] = JoinStoredItem(ToEditorText(object->objectName()), property);
         }
     }
 }
@@ -391,7 +391,7 @@ std::string TPropsStorage::valueText(const QMetaProperty& property, TStoredKind 
     case skVariant:
         return textOf(value.toString());
     case skChar:
-        return ToWin1252(QString(value.value<QChar>()));
+        return ToEditorText(QString(value.value<QChar>()));
     case skEnumeration:
         if (property.metaType().id() == QMetaType::Bool)
             return value.toBool() ? "True" : "False";
@@ -473,7 +473,7 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         return;
     case skChar:
         if (!text.empty())
-            FObject.Write(property, QVariant::fromValue(FromWin1252(text.substr(0, 1)).at(0)));
+            FObject.Write(property, QVariant::fromValue(FromEditorText(text.substr(0, 1)).at(0)));
         return;
     case skEnumeration: {
         if (property.metaType().id() == QMetaType::Bool) {
@@ -571,11 +571,11 @@ std::string TPropsStorage::referenceText(QObject* component) const
 {
     if (!component)
         return {};
-    const std::string name = ToWin1252(component->objectName());
+    const std::string name = ToEditorText(component->objectName());
     QObject* owner = ComponentOwner(component);
     if (!owner || owner == FOwner)
         return name;
-    std::string ownerName = ToWin1252(owner->objectName());
+    std::string ownerName = ToEditorText(owner->objectName());
     if (ownerName.empty()) {
         ownerName = owner->metaObject()->className();
         if (ownerName.starts_with('T'))

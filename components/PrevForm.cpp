@@ -413,7 +413,7 @@ void TPreviewForm::setPageCursor()
 void TPreviewForm::ShowPage(int page)
 {
     FCurrentPage = std::clamp(page, 0, std::max(0, FPrinter.PageCount() - 1));
-    Panels[0]->setText(FromWin1252(FmtLoadStr(kPageOfPages, FCurrentPage + 1, FPrinter.PageCount())));
+    Panels[0]->setText(FromEditorText(FmtLoadStr(kPageOfPages, FCurrentPage + 1, FPrinter.PageCount())));
     PagePanel1->update();
     PagePanel2->update();
     updateButtons();

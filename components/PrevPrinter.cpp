@@ -84,7 +84,7 @@ public:
     {
         QPrinter& printer = Printer();
         printer.setPageOrientation(qtOrientation(orientation));
-        printer.setDocName(FromWin1252(title));
+        printer.setDocName(FromEditorText(title));
         if (!FPainter.begin(&printer))
             throw EPrinter(LoadResString(kPrinterNotStarted));
         return FPainter;

@@ -32,12 +32,12 @@ void TStrHolder::SetSorted(bool value)
 
 QString TStrHolder::KeyStringText() const
 {
-    return FromWin1252(FKeyString);
+    return FromEditorText(FKeyString);
 }
 
 void TStrHolder::SetKeyStringText(const QString& value)
 {
-    FKeyString = ToWin1252(value);
+    FKeyString = ToEditorText(value);
 }
 
 int TStrHolder::addTo(TStringList& list, const std::string& line) const

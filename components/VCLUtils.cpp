@@ -139,7 +139,7 @@ bool IsForegroundTask() { return QApplication::activeWindow() != nullptr; }
 
 std::string MinimizeText(const std::string& text, const QFont& font, int maxWidth)
 {
-    return ToWin1252(MinimizeQString(FromWin1252(text), font, maxWidth));
+    return ToEditorText(MinimizeQString(FromEditorText(text), font, maxWidth));
 }
 
 QString MinimizeQString(const QString& text, const QFont& font, int maxWidth)
@@ -280,7 +280,7 @@ void DrawCellTextEx(QPainter& canvas, const TRect& rect, int leftOffset, bool wo
     canvas.fillRect(cell, canvas.brush());
     const QFontMetrics metrics = canvas.fontMetrics();
     if (!wordWrap && text.find('\r') == std::string::npos) {
-        QString line = FromWin1252(text);
+        QString line = FromEditorText(text);
         int textWidth = metrics.horizontalAdvance(line);
         int x = rect.Left + leftOffset;
         if (alignment == taRightJustify)
@@ -298,7 +298,7 @@ void DrawCellTextEx(QPainter& canvas, const TRect& rect, int leftOffset, bool wo
     if (wordWrap)
         flags |= Qt::TextWordWrap;
     QRect box(rect.Left + leftOffset, rect.Top + topOffset, WidthOf(rect) - 1 - leftOffset, HeightOf(rect) - 1 - topOffset);
-    canvas.drawText(box, flags, FromWin1252(lines));
+    canvas.drawText(box, flags, FromEditorText(lines));
 }
 
 void DrawCellText(QPainter& canvas, const std::string& text, const TRect& rect, TAlignment alignment,

@@ -36,9 +36,9 @@ void TVSpeedBtnMenu::mousePressEvent(QMouseEvent* event)
                 FPopup->addSeparator();
                 continue;
             }
-            QAction* item = FPopup->addAction(FromWin1252(FItems[i]));
+            QAction* item = FPopup->addAction(FromEditorText(FItems[i]));
             if (withHints)
-                item->setStatusTip(FromWin1252(FHints[i]));
+                item->setStatusTip(FromEditorText(FHints[i]));
             connect(item, &QAction::triggered, this, [this, i] { itemClicked(i); });
         }
         // The menu hangs below the button, its left edge one pixel left of the button's.

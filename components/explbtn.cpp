@@ -291,13 +291,13 @@ void TExplorerButton::SetFontColor(TColor value)
 void TExplorerButton::SetHint(const std::string& value)
 {
     FHint = value;
-    setToolTip(FShowHint ? FromWin1252(FHint) : QString());
+    setToolTip(FShowHint ? FromEditorText(FHint) : QString());
 }
 
 void TExplorerButton::SetShowHint(bool value)
 {
     FShowHint = value;
-    setToolTip(FShowHint ? FromWin1252(FHint) : QString());
+    setToolTip(FShowHint ? FromEditorText(FHint) : QString());
 }
 
 // ---------------------------------------------------------------- painting
@@ -338,7 +338,7 @@ void TExplorerButton::Paint(QPainter& canvas)
     // Sizes: the caption limited to the room the layout leaves it.
     const std::string text = (FOptions & boIconOnly) ? std::string() : FCaption;
     const QFontMetrics metrics(font());
-    const QString shown = FromWin1252(CaptionWithoutAccelerator(text));
+    const QString shown = FromEditorText(CaptionWithoutAccelerator(text));
     int textW = text.empty() ? 0 : metrics.horizontalAdvance(shown);
     const int textH = text.empty() ? 0 : metrics.height();
     const int gap = !text.empty() && hasBitmap ? kGap : 0;
@@ -388,7 +388,7 @@ void TExplorerButton::Paint(QPainter& canvas)
         FCaptionRect = QRect(textAt, QSize(textW, textH));
         // A caption wider than its room ends in an ellipsis; the accelerator's mark goes with it.
         const bool fits = metrics.horizontalAdvance(shown) <= textW;
-        const std::string drawn = fits ? text : ToWin1252(metrics.elidedText(shown, Qt::ElideRight, textW));
+        const std::string drawn = fits ? text : ToEditorText(metrics.elidedText(shown, Qt::ElideRight, textW));
         const unsigned format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | (fits ? 0u : DT_NOPREFIX);
         auto drawAt = [&](QPoint at, TColor color) {
             canvas.setPen(ToQColor(color));

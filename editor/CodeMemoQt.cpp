@@ -242,7 +242,7 @@ void TCustomCodeMemo::handleFontChangeEvent()
 {
     // A font set from outside the control describes itself by its installed face.
     if (!FFontDescribed) {
-        FFontName = ToWin1252(font().family());
+        FFontName = ToEditorText(font().family());
         FFontSize = font().pointSize() > 0
                         ? font().pointSize()
                         : static_cast<int>(std::lround(font().pixelSize() * 72.0 / ScreenPixelsPerInch()));

@@ -146,7 +146,7 @@ bool TCustomCodeMemo::DropTargetDrop(QDropEvent* event)
         // Files are only read, never moved: a move would tell a file manager to delete them.
         effect = EffectFromKeys(Qt::ControlModifier, event->possibleActions());
     } else {
-        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT, true);
+        std::string text = GetFormatData(data, kind == dkHTML ? HtmlClipboardFormat() : CF_TEXT);
         const size_t nul = text.find('\0');
         if (nul != std::string::npos)
             text.resize(nul);

@@ -23,7 +23,7 @@ constexpr int kCannotAllocBuffer = 4196;
 
 std::string localDateTimeText()
 {
-    return ToWin1252(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+    return ToEditorText(QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
 }
 
 } // namespace
@@ -126,7 +126,7 @@ std::string TCustomCodeMemo::readPastedText(unsigned format)
     std::string text;
     try {
         // The characters the text cannot hold come as held characters.
-        text = GetFormatData(QApplication::clipboard()->mimeData(), format, true);
+        text = GetFormatData(QApplication::clipboard()->mimeData(), format);
     } catch (const std::bad_alloc&) {
         throw ECodeMemo(LoadResString(kCannotAllocBuffer));
     }

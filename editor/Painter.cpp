@@ -880,14 +880,14 @@ void TLinePainter::drawPageFrame()
             const std::time_t now = std::time(nullptr);
             std::tm local{};
             localtime_r(&now, &local);
-            stamp = FromWin1252(PageHeaderDate(local));
+            stamp = FromEditorText(PageHeaderDate(local));
             P.drawText(top, Qt::AlignRight | Qt::AlignTop, stamp);
         }
         if (title) {
             const QFontMetrics metrics = P.fontMetrics();
             const int blank = metrics.horizontalAdvance(QLatin1Char(' '));
             const int room = date ? width - metrics.horizontalAdvance(stamp) - 2 * blank : width;
-            P.drawText(top, Qt::AlignLeft | Qt::AlignTop, HeaderTitle(FromWin1252(M.DocumentName()), metrics, room));
+            P.drawText(top, Qt::AlignLeft | Qt::AlignTop, HeaderTitle(FromEditorText(M.DocumentName()), metrics, room));
         }
     }
     if (title || date) {
@@ -898,7 +898,7 @@ void TLinePainter::drawPageFrame()
     if (pages) {
         if (FPageShown) {
             QRect footer(area.Left, area.Bottom - (5 * FLineHeight) / 2, width, FLineHeight);
-            P.drawText(footer, Qt::AlignHCenter | Qt::AlignTop, FromWin1252(Format("- %d -", C.PageNo)));
+            P.drawText(footer, Qt::AlignHCenter | Qt::AlignTop, FromEditorText(Format("- %d -", C.PageNo)));
             P.drawLine(area.Left, area.Bottom - 3 * FLineHeight, area.Right, area.Bottom - 3 * FLineHeight);
         }
         FBottom = area.Bottom - 4 * FLineHeight;
@@ -914,7 +914,7 @@ void TLinePainter::drawLineNumber(const TLineRecord& source)
         TRunFont& font = State.FontOf(S.GetStyle(0).Font, M);
         P.setFont(font.Font);
         P.setPen(Qt::black);
-        P.drawText(C.Area.Left, FY + font.Metrics.ascent(), FromWin1252(Format("%6d:", FPrintNumber)));
+        P.drawText(C.Area.Left, FY + font.Metrics.ascent(), FromEditorText(Format("%6d:", FPrintNumber)));
     }
     ++FPrintNumber;
 }

@@ -125,7 +125,7 @@ void TCustomCodeMemo::printLines(int first, int last)
         PreviewState().Canvas = nullptr;
         endPrinting();
     });
-    printer.setDocName(FromWin1252(FDocumentName));
+    printer.setDocName(FromEditorText(FDocumentName));
     // The page as set up, whatever another dialog or a preview left on the printer meanwhile.
     SetPageSetup(PageSetup());
     if (!painter.begin(&printer))

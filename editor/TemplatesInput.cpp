@@ -307,11 +307,11 @@ private:
         int keyWidth = 0;
         for (int i = 0; i < list.Count(); ++i) {
             const TTemplateEntry& entry = list.Entry(i);
-            const QString description = FromWin1252(entry.Description);
-            const QString key = FromWin1252(entry.Key);
+            const QString description = FromEditorText(entry.Description);
+            const QString key = FromEditorText(entry.Key);
             descriptionWidth = std::max(descriptionWidth, plain.horizontalAdvance(description));
             keyWidth = std::max(keyWidth, heavy.horizontalAdvance(key));
-            auto* item = new QListWidgetItem(FromWin1252(list.PopupItemText(i)), this);
+            auto* item = new QListWidgetItem(FromEditorText(list.PopupItemText(i)), this);
             item->setData(kDescriptionRole, description);
             item->setData(kKeyRole, key);
             item->setData(kKeyBytesRole, QByteArray(entry.Key.data(), static_cast<qsizetype>(entry.Key.size())));

@@ -66,7 +66,7 @@ QString MimeTypeOfFormat(TClipFormat format)
     const auto& names = namedFormats();
     if (format >= kFirstNamedFormat && format - kFirstNamedFormat < names.size())
         return QStringLiteral("application/x-kestrima-format;name=\"%1\"")
-            .arg(FromWin1252(names[format - kFirstNamedFormat]));
+            .arg(FromEditorText(names[format - kFirstNamedFormat]));
     return QStringLiteral("application/x-kestrima-format;id=%1").arg(format);
 }
 
@@ -82,13 +82,13 @@ bool IsFormatAvailable(const QMimeData* data, TClipFormat format)
     return data->hasFormat(MimeTypeOfFormat(format));
 }
 
-std::string GetFormatData(const QMimeData* data, TClipFormat format, bool heldCharacters)
+std::string GetFormatData(const QMimeData* data, TClipFormat format)
 {
     if (!IsFormatAvailable(data, format))
         return {};
     switch (carrierOf(format)) {
-    case TCarrier::Text: return heldCharacters ? ToEditorText(data->text()) : ToWin1252(data->text());
-    case TCarrier::Html: return heldCharacters ? ToEditorText(data->html()) : ToWin1252(data->html());
+    case TCarrier::Text: return ToEditorText(data->text());
+    case TCarrier::Html: return ToEditorText(data->html());
     case TCarrier::Bytes: break;
     }
     QByteArray bytes = data->data(MimeTypeOfFormat(format));

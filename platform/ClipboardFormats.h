@@ -26,10 +26,9 @@ TClipFormat HtmlClipboardFormat(); // "HTML Format"
 QString MimeTypeOfFormat(TClipFormat format);
 
 bool IsFormatAvailable(const QMimeData* data, TClipFormat format);
-// The format's bytes: text and HTML in Windows-1252, the others as they are carried. Empty when the
-// format is missing. A character Windows-1252 lacks becomes "?", or with `heldCharacters` the
-// editor's held character (HeldCharacter).
-std::string GetFormatData(const QMimeData* data, TClipFormat format, bool heldCharacters = false);
+// The format's bytes: text and HTML as editor text (a character Windows-1252 lacks held, HeldCharacter),
+// the others as they are carried. Empty when the format is missing.
+std::string GetFormatData(const QMimeData* data, TClipFormat format);
 // Adds the format's bytes (text and HTML in Windows-1252) to `data` beside the formats it holds; a
 // held character goes as the character, and in text and HTML every line break (CR LF, CR or LF) as
 // LF, the platform's.

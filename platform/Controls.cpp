@@ -125,6 +125,6 @@ int GrabAccelerator(QWidget* control, int id, std::string_view caption)
 {
     if (id != 0)
         control->releaseShortcut(id);
-    const QKeySequence key = QKeySequence::mnemonic(FromWin1252(caption));
+    const QKeySequence key = QKeySequence::mnemonic(FromEditorText(caption));
     return key.isEmpty() ? 0 : control->grabShortcut(key);
 }

@@ -22,7 +22,7 @@ namespace {
 
 std::string utf8(const std::string& text)
 {
-    return FromWin1252(text).toUtf8().toStdString();
+    return FromEditorText(text).toUtf8().toStdString();
 }
 
 std::string xdgFolder(const char* variable, const char* fallback)

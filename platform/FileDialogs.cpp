@@ -30,7 +30,7 @@ TFileDialogHook& hook()
 // dropped. A description that already shows its masks ("Proyectos (*.kr)|*.kr") shows them once.
 QStringList qtFilters(const std::string& filter)
 {
-    const QStringList parts = FromWin1252(filter).split(QLatin1Char('|'));
+    const QStringList parts = FromEditorText(filter).split(QLatin1Char('|'));
     QStringList result;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i];
@@ -222,7 +222,7 @@ std::string DefaultExtensionOf(const TFileDialogRequest& request)
     // One mask "*.ext" of a plain extension; "*.*", "*.htm;*.html" or "a*.txt" name none.
     if (masks.size() > 2 && masks.compare(0, 2, "*.") == 0 &&
         masks.find_first_of("*?;. ", 2) == std::string::npos)
-        return ToFilePath(FromWin1252(masks.substr(2)));
+        return ToFilePath(FromEditorText(masks.substr(2)));
     return request.DefaultExt;
 }
 
@@ -287,7 +287,7 @@ bool ExecuteFileDialog(QWidget* owner, TFileDialogRequest& request)
     if (!request.FileName.empty())
         dialog.selectFile(FromFilePath(request.FileName));
     if (!request.Title.empty())
-        dialog.setWindowTitle(FromWin1252(request.Title));
+        dialog.setWindowTitle(FromEditorText(request.Title));
     if (!request.History.empty()) {
         QStringList history;
         for (const std::string& folder : request.History)

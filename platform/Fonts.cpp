@@ -39,7 +39,7 @@ QString resolveFamily(const std::string& name)
     auto it = cache.find(name);
     if (it != cache.end())
         return it->second;
-    QString family = FromWin1252(name);
+    QString family = FromEditorText(name);
     if (qGuiApp && !QFontDatabase::hasFamily(family)) {
         static const QString monospace = QFontDatabase::hasFamily(QStringLiteral("DejaVu Sans Mono"))
                                              ? QStringLiteral("DejaVu Sans Mono")
@@ -85,7 +85,7 @@ public:
     bool StrikeOut() const override { return strikeOut; }
     uint8_t Charset() const override { return charset; }
     int PixelsPerInch() const override { return pixelsPerInch; }
-    std::string ResolvedFamily() const override { return ToWin1252(font.family()); }
+    std::string ResolvedFamily() const override { return ToEditorText(font.family()); }
 
     std::string name;
     int height = 0;
@@ -235,7 +235,7 @@ std::vector<std::string> familyNames(const QStringList& families)
 {
     std::vector<std::string> names;
     for (const QString& family : families)
-        names.push_back(FontFamilyName(ToWin1252(family)));
+        names.push_back(FontFamilyName(ToEditorText(family)));
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return AnsiCompareText(a, b) < 0;
     });
@@ -256,7 +256,7 @@ std::string PaintedFontFamily(const std::string& faceName)
 {
     // The family the font engine asks for, then the one the font database matched to it.
     const QFont font(resolveFamily(faceName.substr(0, kMaxFaceName)));
-    return FontFamilyName(ToWin1252(QFontInfo(font).family()));
+    return FontFamilyName(ToEditorText(QFontInfo(font).family()));
 }
 
 std::vector<std::string> ScreenFontFamilies()

@@ -144,7 +144,7 @@ int DrawText(QPainter& canvas, const std::string& text, TRect& rect, unsigned fo
     if (format & DT_SINGLELINE)
         flags |= Qt::TextSingleLine;
     flags |= format & DT_NOPREFIX ? 0 : Qt::TextShowMnemonic;
-    const QString shown = FromWin1252(lines);
+    const QString shown = FromEditorText(lines);
     const QFontMetrics metrics(canvas.font());
     if (format & DT_CALCRECT) {
         // Without word breaks the width is the text's own; the height is never limited.

@@ -93,15 +93,15 @@ int showBox(QWidget* owner, const std::string& text, const std::string& caption,
         return hook()(text, caption, flags);
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setIcon(iconOf(flags));
-    box.setWindowTitle(caption.empty() ? QApplication::applicationName() : FromWin1252(caption));
+    box.setWindowTitle(caption.empty() ? QApplication::applicationName() : FromEditorText(caption));
     // Texts carry file names and project entries from outside: none of them is markup, and no link
     // in them is followed.
     box.setTextFormat(Qt::PlainText);
-    box.setText(FromWin1252(withLineFeeds(text)));
+    box.setText(FromEditorText(withLineFeeds(text)));
     const std::vector<ButtonSpec> specs = buttonsOf(flags);
     std::vector<QPushButton*> buttons;
     for (const ButtonSpec& spec : specs)
-        buttons.push_back(box.addButton(FromWin1252(LoadResString(spec.Text)), spec.Role));
+        buttons.push_back(box.addButton(LoadResQString(spec.Text), spec.Role));
     const size_t defaultIndex = std::min<size_t>((flags & 0xF00) >> 8, buttons.size() - 1);
     box.setDefaultButton(buttons[defaultIndex]);
     // Esc and the window's close button mean Cancel, or the only button of a box without one.

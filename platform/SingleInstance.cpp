@@ -64,7 +64,7 @@ TSingleInstance::TSingleInstance(const std::string& name, QObject* parent) : QOb
     // Copies that keep their settings in different stores (tests, a second profile) do not meet.
     const QByteArray store = QCryptographicHash::hash(QByteArray::fromStdString(RegistryStore::FileName()),
                                                       QCryptographicHash::Sha1).toHex().left(12);
-    const QString file = QStringLiteral("%1-%2").arg(FromWin1252(name)).arg(QString::fromLatin1(store));
+    const QString file = QStringLiteral("%1-%2").arg(FromEditorText(name)).arg(QString::fromLatin1(store));
     // The socket lives where only this user may enter, so that nobody else can listen in its place
     // first and be handed the user's files. Without such a folder this copy runs on its own.
     try {

@@ -494,7 +494,7 @@ void TTabControl::measureFaces()
     for (TTabItem& item : FItems) {
         if (item.Face >= 0)
             continue;
-        const int caption = metrics.size(kCaptionFlags, FromWin1252(item.Text)).width();
+        const int caption = metrics.size(kCaptionFlags, FromEditorText(item.Text)).width();
         item.Face = (hasImage(item) ? imageAlong() + FPaddingX : 0) + caption;
     }
 }
@@ -655,7 +655,7 @@ void TTabControl::drawCaption(QPainter& painter, int index, const TRect& content
         start += imageAlong() + FPaddingX;
     const QRect captionArea(start, 0, std::max(0, along - start), across);
     painter.setPen(text);
-    painter.drawText(captionArea, kCaptionFlags | Qt::AlignLeft | Qt::AlignVCenter, FromWin1252(item.Text));
+    painter.drawText(captionArea, kCaptionFlags | Qt::AlignLeft | Qt::AlignVCenter, FromEditorText(item.Text));
     if (index == FCurSel && hasFocus()) {
         painter.setPen(QPen(text, 1, Qt::DotLine));
         painter.drawRect(QRect(1, 1, along - 3, across - 3));

@@ -49,7 +49,7 @@ public:
             return {};
         for (const TFallbackText& text : kFallbackTexts)
             if (std::strcmp(context, text.Context) == 0 && std::strcmp(sourceText, text.Source) == 0)
-                return FromWin1252(LoadResString(text.Id));
+                return LoadResQString(text.Id);
         return {};
     }
     bool isEmpty() const override { return false; }

@@ -1,5 +1,11 @@
 // Conversion between the editor's 8-bit Windows-1252 text and Qt's Unicode strings, used at the edges
 // (widgets, file dialogs, the clipboard).
+//
+// The editor's text, and every text a user types into the program, crosses into Qt through
+// FromEditorText/ToEditorText: a held character shows as itself and a typed one Windows-1252 lacks is
+// held, never "?". FromWin1252/ToWin1252 are the code page's own conversions and FromShownText the
+// editor's painting of its text; the build's check (tests/CheckEditorText.cmake) fails where they are
+// used outside the few units that list why.
 #pragma once
 
 #include <string>

@@ -5,7 +5,7 @@
 # Run with -DROOT=<source folder>.
 cmake_minimum_required(VERSION 3.25)
 
-set(gate platform/FileNameQt.h platform/FileNameQt.cpp)
+set(gate "^platform/FileNameQt\\.(h|cpp)$")
 set(folders app components editor highlight platform toolbars)
 # QDir's flags (QDir::AllDirs, QDir::Filters) name no path; its functions and objects do.
 set(qt_path_call "toLocalFile|fromLocalFile|selectedFiles|encodeName|decodeName|fromLocal8Bit|toLocal8Bit|QFileInfo|QDir *\\(|QDir::[a-z]|QDir +[A-Za-z_]")
@@ -16,39 +16,23 @@ set(names_a_file "[Pp]ath|[Ff]ile[Nn]ame|[Ff]older|[Dd]ir([^a-z]|ectory|$)|Local
 set(text_call "(^|[^A-Za-z0-9_])(QString::from(StdString|Utf8|Latin1) *\\()")
 set(text_of_path "([Pp]ath|[Ff]ile[Nn]ame|[Ff]older|[Dd]irectory|[Pp]rogram)[A-Za-z]*\\(\\)\\.(toStdString|toUtf8|toLatin1)\\(\\)")
 
-set(offenders)
-foreach(folder ${folders})
-  file(GLOB_RECURSE found ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.inc)
-  foreach(unit ${found})
-    file(RELATIVE_PATH shown "${ROOT}" "${unit}")
-    if(shown IN_LIST gate)
-      continue()
+include(${CMAKE_CURRENT_LIST_DIR}/CheckSourceLines.cmake)
+
+macro(judge_name_conversion)
+  if(code MATCHES "${qt_path_call}" OR code MATCHES "${text_of_path}")
+    list(APPEND offenders "${shown}: ${code}")
+  elseif(code MATCHES "${text_call}(.*)$" AND CMAKE_MATCH_4 MATCHES "${names_a_file}")
+    list(APPEND offenders "${shown}: ${code}")
+  elseif(code MATCHES "(${win1252_call})(.*)$")
+    # A name already in the editor's or a page's text form went through the gate's conversions.
+    string(REGEX REPLACE "FilePath(Page)?Text *\\([^()]*(\\([^()]*\\)[^()]*)*\\)" "" rest "${CMAKE_MATCH_5}")
+    if(rest MATCHES "${names_a_file}")
+      list(APPEND offenders "${shown}: ${code}")
     endif()
-    file(STRINGS ${unit} lines REGEX "${qt_path_call}|${win1252_call}|${text_call}|${text_of_path}")
-    foreach(line ${lines})
-      # A comment may speak of these calls.
-      string(REGEX REPLACE "(^|[ \t])//.*$" "" code "${line}")
-      string(STRIP "${code}" code)
-      if(code STREQUAL "")
-        continue()
-      endif()
-      if(code MATCHES "${qt_path_call}" OR code MATCHES "${text_of_path}")
-        list(APPEND offenders "${shown}: ${code}")
-      elseif(code MATCHES "${text_call}(.*)$" AND CMAKE_MATCH_4 MATCHES "${names_a_file}")
-        list(APPEND offenders "${shown}: ${code}")
-      elseif(code MATCHES "(${win1252_call})(.*)$")
-        # A name already in the editor's or a page's text form went through the gate's conversions.
-        string(REGEX REPLACE "FilePath(Page)?Text *\\([^()]*(\\([^()]*\\)[^()]*)*\\)" "" rest "${CMAKE_MATCH_5}")
-        if(rest MATCHES "${names_a_file}")
-          list(APPEND offenders "${shown}: ${code}")
-        endif()
-      endif()
-    endforeach()
-  endforeach()
-endforeach()
-if(offenders)
-  string(REPLACE ";" "\n" text "${offenders}")
-  message(NOTICE "${text}")
-  message(FATAL_ERROR "File names converted outside platform/FileNameQt.cpp (above)")
-endif()
-message(STATUS "Every file name of ${folders} meets Qt through platform/FileNameQt.cpp")
+  endif()
+endmacro()
+
+judge_code_lines("${folders}" "${gate}" "${qt_path_call}|${win1252_call}|${text_call}|${text_of_path}"
+                 judge_name_conversion)
+report_offenders("${offenders}" "File names converted outside platform/FileNameQt.cpp (above)"
+                 "Every file name of ${folders} meets Qt through platform/FileNameQt.cpp")

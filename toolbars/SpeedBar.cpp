@@ -325,9 +325,9 @@ void TSpeedItem::SetCaption(const std::string& value)
 void TSpeedItem::SetHint(const std::string& value)
 {
     FButton->SetHint(value);
-    FButton->setToolTip(FromWin1252(shortHint(value)));
+    FButton->setToolTip(FromEditorText(shortHint(value)));
     // Entering the button sends the long part to the window's hint panel.
-    FButton->setStatusTip(FromWin1252(longHint(value)));
+    FButton->setStatusTip(FromEditorText(longHint(value)));
 }
 
 void TSpeedItem::applyEnabled()

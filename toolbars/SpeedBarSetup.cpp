@@ -56,7 +56,7 @@ constexpr TControlSpec kControls[] = {
 
 QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int& width)
 {
-    const QString caption = spec.Caption ? FromWin1252(LoadResString(spec.Caption)) : QString();
+    const QString caption = spec.Caption ? LoadResQString(spec.Caption) : QString();
     switch (spec.Kind) {
     case kBevel: {
         auto* bevel = new QFrame(parent);
@@ -258,7 +258,7 @@ TSpeedbarSetupWindow::TSpeedbarSetupWindow(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(windowFont());
     setFixedSize(kClientWidth, kClientHeight);
-    setWindowTitle(FromWin1252(LoadResString(kCaption)));
+    setWindowTitle(LoadResQString(kCaption));
     BuildControls(this, kControls, TFormRow{}, makeControl);
     Bevel1 = FormControl<QFrame>(this, "Bevel1");
     ButtonsLabel = FormControl<QLabel>(this, "ButtonsLabel");

@@ -203,7 +203,7 @@ QWidget* ValidToolWindowParentForm(const QWidget* control)
 {
     QWidget* form = GetToolWindowParentForm(control);
     if (!form)
-        throw EInvalidOperation(FmtLoadStr(kNoParentWindow, ToWin1252(control->objectName()).c_str()));
+        throw EInvalidOperation(FmtLoadStr(kNoParentWindow, ToEditorText(control->objectName()).c_str()));
     return form;
 }
 
@@ -388,7 +388,7 @@ void TCustomToolWindowKt::Loaded()
 void TCustomToolWindowKt::SetCaption(const std::string& value)
 {
     FCaption = value;
-    setWindowTitle(FromWin1252(value));
+    setWindowTitle(FromEditorText(value));
     update();
 }
 
@@ -1452,7 +1452,7 @@ void TCustomToolWindowKt::drawCaption(QPainter& painter)
     painter.setFont(captionFont());
     const QFontMetrics metrics(captionFont());
     const std::string shown = FitCaptionText(FCaption, textArea.Right - textArea.Left, [&](const std::string& s) {
-        return metrics.horizontalAdvance(FromWin1252(s));
+        return metrics.horizontalAdvance(FromEditorText(s));
     });
     painter.setPen(ToQColor(FInactiveCaption ? clInactiveCaptionText : clCaptionText));
     painter.setClipRect(toQRect(textArea));
@@ -1516,7 +1516,7 @@ void TToolWindowKt::ReadPositionData(const TPositionReadIntProc& ReadIntProc, co
 {
     if (!Resizable() || !ReadIntProc)
         return;
-    const std::string name = ToWin1252(objectName());
+    const std::string name = ToEditorText(objectName());
     const int w = ReadIntProc(name, "ClientWidth", FClientWidth, ExtraData);
     const int h = ReadIntProc(name, "ClientHeight", FClientHeight, ExtraData);
     // A damaged store must not leave a window too small to grab, nor one whose outer size overflows.
@@ -1531,7 +1531,7 @@ void TToolWindowKt::WritePositionData(const TPositionWriteIntProc& WriteIntProc,
 {
     if (!Resizable() || !WriteIntProc)
         return;
-    const std::string name = ToWin1252(objectName());
+    const std::string name = ToEditorText(objectName());
     WriteIntProc(name, "ClientWidth", FClientWidth, ExtraData);
     WriteIntProc(name, "ClientHeight", FClientHeight, ExtraData);
 }

@@ -60,7 +60,7 @@ QRect toQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height(
 
 QFont qtFont(const TFont& font)
 {
-    QFont result(FromWin1252(font.Name()));
+    QFont result(FromEditorText(font.Name()));
     result.setPointSize(std::max(1, font.Size()));
     result.setBold(font.Style() & fsBold);
     result.setItalic(font.Style() & fsItalic);
@@ -472,7 +472,7 @@ void TCustomTabSetControl::SetTabInactiveColor(TColor value)
 void TCustomTabSetControl::SetHint(const std::string& value)
 {
     FHint = value;
-    setToolTip(FromWin1252(value));
+    setToolTip(FromEditorText(value));
 }
 
 // The tabs are measured in the selected tab's font, so the control's own font follows it.
@@ -766,7 +766,7 @@ void TCustomTabSetControl::drawCaption(QPainter& painter, const std::string& cap
     const int shift = selected ? -1 : 1;
     const TPainterSave saved(painter);
     painter.setPen(colour);
-    const QString text = FromWin1252(caption);
+    const QString text = FromEditorText(caption);
     if (FTextRotation == trHorizontal) {
         const QRect r(textArea.Left, textArea.Top + shift, std::max(0, textArea.Width()), textArea.Height());
         painter.drawText(r, Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::AlignLeft |
@@ -1232,7 +1232,7 @@ void TTabSetSheet::SetCaption(const std::string& value)
 void TTabSetSheet::SetHint(const std::string& value)
 {
     FHint = value;
-    setToolTip(FromWin1252(value));
+    setToolTip(FromEditorText(value));
 }
 
 void TTabSetSheet::SetColor(TColor value)
@@ -1453,7 +1453,7 @@ void TTabSetSheet::floatAt(const TRect& screenRect)
             painter.end();
             FFloatingForm->setWindowIcon(QIcon(icon));
         }
-        FFloatingForm->setWindowTitle(FromWin1252(FCaption));
+        FFloatingForm->setWindowTitle(FromEditorText(FCaption));
         FFloatingForm->resize(client);
     }
     FFloatingForm->move(screenRect.Left, screenRect.Top);

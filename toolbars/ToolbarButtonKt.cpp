@@ -697,7 +697,7 @@ QSize TToolbarButtonKt::sizeHint() const
     const int combo = FDropdownCombo ? 11 : 0;
     int width = 23;
     if (!FCaption.empty() && FDisplayMode != dmGlyphOnly)
-        width = std::max(width, fontMetrics().horizontalAdvance(FromWin1252(FCaption).remove('&')) + 10);
+        width = std::max(width, fontMetrics().horizontalAdvance(FromEditorText(FCaption).remove('&')) + 10);
     return {width + combo, 22};
 }
 

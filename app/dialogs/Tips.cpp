@@ -58,7 +58,7 @@ void TTips::WriteShowAtStart(bool value) const
 void TTips::Execute(QWidget* owner)
 {
     TTipForm form(owner);
-    form.setWindowTitle(FromWin1252(Title));
+    form.setWindowTitle(FromEditorText(Title));
     const int* captions = kCaptions[Language >= laEnglish && Language <= laSpanish ? Language : laEnglish];
     std::string check;
     if (AppName.empty())
@@ -67,10 +67,10 @@ void TTips::Execute(QWidget* owner)
         check = FmtLoadStr(captions[0], AppName.c_str());
     else
         check = LoadResString(captions[0]) + AppName;
-    form.ShowAtStart->setText(FromWin1252(check));
+    form.ShowAtStart->setText(FromEditorText(check));
     form.Next->setText(LoadResQString(captions[2]));
     form.CloseBtn->setText(LoadResQString(captions[3]));
-    form.TipHelp->setText(FromWin1252(TipHelp));
+    form.TipHelp->setText(FromEditorText(TipHelp));
     form.ShowAtStart->setChecked(StoredShowAtStart());
     form.Tips().AddStrings(Tips);
     if (hook()) {

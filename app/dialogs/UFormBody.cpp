@@ -82,7 +82,7 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
 {
     const std::string caption = spec.Caption ? LoadResString(spec.Caption) : std::string();
     switch (spec.Kind) {
-    case kCheck: return new QCheckBox(FromWin1252(caption), parent);
+    case kCheck: return new QCheckBox(FromEditorText(caption), parent);
     case kCombo: return new QComboBox(parent);
     case kSpeed: return new TSpeedButton(parent);
     case kShape: return new TColorPanel(parent);
@@ -101,8 +101,8 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
     }
     case kEdit: return new QLineEdit(QStringLiteral("0"), parent);
     case kSpin: return new TSpinButton(parent);
-    case kButton: return new QPushButton(FromWin1252(caption), parent);
-    case kLabel: return new QLabel(FromWin1252(caption), parent);
+    case kButton: return new QPushButton(FromEditorText(caption), parent);
+    case kLabel: return new QLabel(FromEditorText(caption), parent);
     default: throw std::logic_error(std::string("body dialog control of no kind: ") + spec.Name);
     }
 }
@@ -126,7 +126,7 @@ TformBody::TformBody(TWindowHost& host, TBodyHost& tools) : QDialog(host.HostWin
 {
     setObjectName("formBody");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(FromWin1252(LoadResString(kCaption)));
+    setWindowTitle(LoadResQString(kCaption));
     setFixedSize(369, 321);
     buildControls();
 }
@@ -162,16 +162,16 @@ void TformBody::buildControls()
     cbUrlBody->setEditable(true);
     cbUrlBody->setInsertPolicy(QComboBox::NoInsert);
     cbUrlBody->setProperty("Tag", kPictureTag);
-    cbUrlBody->setToolTip(FromWin1252(LoadResString(kUrlHint)));
+    cbUrlBody->setToolTip(LoadResQString(kUrlHint));
     THistoryCombo history = FTools.UrlHistory();
     history.Text = LoadResString(kNoBackground);
     history.ItemIndex = -1;
     takeBackCombo(cbUrlBody, history);
     sbAbrir->SetNumGlyphs(1);
     sbAbrir->SetGlyph(style()->standardIcon(QStyle::SP_DialogOpenButton).pixmap(16, 16));
-    sbAbrir->setToolTip(FromWin1252(LoadResString(kOpenPicture)));
+    sbAbrir->setToolTip(LoadResQString(kOpenPicture));
     connect(sbAbrir, &QToolButton::clicked, this, [this] { CallHandler(this, [this] { sbAbrirClick(); }); });
-    chCloseBody->setToolTip(FromWin1252(LoadResString(kCloseBodyHint)));
+    chCloseBody->setToolTip(LoadResQString(kCloseBodyHint));
 
     BGColor->SetColor(clWhite);
     BGColor->installEventFilter(this);
@@ -224,7 +224,7 @@ TBodyTagValues TformBody::Values() const
 {
     TBodyTagValues values;
     values.Background = chBackground->isChecked();
-    values.UrlBody = ToWin1252(cbUrlBody->currentText());
+    values.UrlBody = ToEditorText(cbUrlBody->currentText());
     values.BGProperties = chBGProperties->isChecked();
     values.Bgcolor = chBgcolor->isChecked();
     values.BGColor = BGColor->Color();
@@ -236,7 +236,7 @@ TBodyTagValues TformBody::Values() const
     const QLineEdit* edits[] = {SELeftMargin, SETopMargin, SERightMargin, SEBottomMargin};
     for (size_t i = 0; i < 4; ++i)
         if (toggles[i]->Down())
-            values.Margins[i] = ToWin1252(edits[i]->text());
+            values.Margins[i] = ToEditorText(edits[i]->text());
     return values;
 }
 

@@ -122,12 +122,12 @@ QColor sysColor(uint32_t color)
 
 std::string textOf(const QLineEdit* edit)
 {
-    return ToWin1252(edit->text());
+    return ToEditorText(edit->text());
 }
 
 void setText(QLineEdit* edit, const std::string& text)
 {
-    edit->setText(FromWin1252(text));
+    edit->setText(FromEditorText(text));
 }
 
 bool isRed(const QWidget* control)
@@ -160,7 +160,7 @@ public:
         setGeometry(node.Left, node.Top, node.Width, node.Height);
         FColor = node.Color;
         FBevels = node.Bevels;
-        FCaption = FromWin1252(node.Caption);
+        FCaption = FromEditorText(node.Caption);
         update();
     }
 
@@ -219,7 +219,7 @@ TformMarcos::TformMarcos(TWindowHost& host, TToolbarButtonKt* framesButton)
 {
     setObjectName("formMarcos");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(FromWin1252(LoadResString(kCaption)));
+    setWindowTitle(LoadResQString(kCaption));
     buildControls();
     FormCreate();
 }
@@ -232,7 +232,7 @@ TformMarcos::~TformMarcos()
 void TformMarcos::buildControls()
 {
     const auto make = [this](const TControlSpec& spec, QWidget* parent, int&) -> QWidget* {
-        const QString caption = spec.Caption ? FromWin1252(LoadResString(spec.Caption)) : QString();
+        const QString caption = spec.Caption ? LoadResQString(spec.Caption) : QString();
         switch (spec.Kind) {
         case kSurface:
             return new TFramePanel(parent, 0, [this](TFramePanel* sender) { GrandPanelClick(sender); });
@@ -316,9 +316,9 @@ void TformMarcos::buildControls()
         action = false;
     };
     btnNuevo->hide();
-    btnVertical->setToolTip(FromWin1252(LoadResString(kSplitColumnsHint)));
-    btnHorizontal->setToolTip(FromWin1252(LoadResString(kSplitRowsHint)));
-    btnBorrar->setToolTip(FromWin1252(LoadResString(kMergeHint)));
+    btnVertical->setToolTip(LoadResQString(kSplitColumnsHint));
+    btnHorizontal->setToolTip(LoadResQString(kSplitRowsHint));
+    btnBorrar->setToolTip(LoadResQString(kMergeHint));
 
     connect(btnVertical, &QPushButton::clicked, this, [this] { CallHandler(this, [this] { btnVerticalClick(); }); });
     connect(btnHorizontal, &QPushButton::clicked, this,
@@ -331,7 +331,7 @@ void TformMarcos::buildControls()
     connect(eName, &QLineEdit::textChanged, this, [this] { eNameChange(); });
 
     // The switches: a right click turns an attribute on or off; red means off.
-    const QString switchHint = FromWin1252(LoadResString(kSwitchHint));
+    const QString switchHint = LoadResQString(kSwitchHint);
     for (QWidget* control : std::initializer_list<QWidget*>{lblBorder, chParentFrameBorder, lblParentFrameSpacing,
                                                              chFrameBorder, lblMarginHeight, lblMarginWidth,
                                                              chScrolling, lblFrameSpacing, chNoResize}) {
@@ -524,7 +524,7 @@ void TformMarcos::ShowPanel(TFrameNode& node)
     setText(eFrameSpacing, node.FrameSpacing);
     const TFrameNode* parent = node.Parent;
     if (parent) {
-        lblColsRows->setText(FromWin1252(LoadResString(parent->IsColumns() ? kColumns : kRows)));
+        lblColsRows->setText(LoadResQString(parent->IsColumns() ? kColumns : kRows));
         enableSplits(!parent->IsColumns(), parent->IsColumns());
         setText(eColsRows, parent->ColsRows);
         setText(eBorder, parent->Border);

@@ -167,7 +167,7 @@ QStringList resLines(int id)
     const TStringList lines = LinesOf(LoadResString(id));
     QStringList result;
     for (int i = 0; i < lines.Count(); ++i)
-        result << FromWin1252(lines[i]);
+        result << FromEditorText(lines[i]);
     return result;
 }
 
@@ -481,7 +481,7 @@ void TformOpciones::FormCreate()
         if (e.Path)
             ShowFilePath(this->*e.Edit, config.*e.Field);
         else
-            (this->*e.Edit)->setText(FromWin1252(config.*e.Field));
+            (this->*e.Edit)->setText(FromEditorText(config.*e.Field));
     MyInitialFile->SetItemIndex(config.InitialFile);
     MyBrowserMode->SetItemIndex(config.BrowserMode);
     MyNewFile->SetItemIndex(config.NewFile);
@@ -601,7 +601,7 @@ void TformOpciones::Aceptar()
     for (const auto& [box, field] : kChecks)
         config.*field = (this->*box)->isChecked();
     for (const TEditField& e : kEdits)
-        config.*e.Field = e.Path ? editPath(this->*e.Edit) : ToWin1252((this->*e.Edit)->text());
+        config.*e.Field = e.Path ? editPath(this->*e.Edit) : ToEditorText((this->*e.Edit)->text());
     readGrid(sgNavegadores, config.BrwNames, config.BrwValues, true);
     readGrid(sgUtilidades, config.UtilNames, config.UtilValues, true);
     readGrid(sgCustomTags, config.TagNames, config.TagValues);

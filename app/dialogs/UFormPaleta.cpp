@@ -44,7 +44,7 @@ QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
 {
     switch (spec.Kind) {
     case kList: return new QListWidget(parent);
-    case kButton: return new QPushButton(FromWin1252(LoadResString(spec.Caption)), parent);
+    case kButton: return new QPushButton(LoadResQString(spec.Caption), parent);
     case kBevel: {
         auto* bevel = new QFrame(parent);
         bevel->setFrameShape(QFrame::HLine);
@@ -88,7 +88,7 @@ TFormColor::TFormColor(QWidget* parent) : QDialog(parent)
     // A tool window with its system menu only, kept above the others.
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
-    setWindowTitle(FromWin1252(LoadResString(kCaption)));
+    setWindowTitle(LoadResQString(kCaption));
     setFixedSize(220, 299);
     BuildControls(this, kControls, TFormRow{}, makeControl);
     ListBox1 = FormControl<QListWidget>(this, "ListBox1");
@@ -211,7 +211,7 @@ bool TFormColor::eventFilter(QObject* watched, QEvent* event)
     // A typed character looks for a name; the list's own search would look at the hidden items.
     if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const std::string typed = ToWin1252(key->text());
+        const std::string typed = ToEditorText(key->text());
         if (typed.size() == 1 && static_cast<unsigned char>(typed[0]) >= ' ' &&
             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             CallHandler(this, [this, c = typed[0]] { ListBox1KeyPress(c); });

@@ -110,7 +110,7 @@ constexpr TControlSpec kDirectorios[] = {
 
 QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
 {
-    const QString caption = spec.Caption ? FromWin1252(LoadResString(spec.Caption)) : QString();
+    const QString caption = spec.Caption ? LoadResQString(spec.Caption) : QString();
     switch (spec.Kind) {
     case kLabel: return new QLabel(caption, parent);
     case kEdit: return new QLineEdit(parent);
@@ -138,7 +138,7 @@ std::string itemPath(const QListWidgetItem* item)
 
 std::string text(const QLineEdit* edit)
 {
-    return ToWin1252(edit->text());
+    return ToEditorText(edit->text());
 }
 
 // A path of an edit as the file system spells it: the name it was given while its text is unchanged.
@@ -211,7 +211,7 @@ TformProyecto::TformProyecto(TWindowHost& host) : QDialog(host.HostWindow()), FH
 {
     setObjectName("formProyecto");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(FromWin1252(LoadResString(kCaption)));
+    setWindowTitle(LoadResQString(kCaption));
     setFixedSize(400, 331);
     build(this, kFrame);
     pcProyecto = FormControl<QTabWidget>(this, "pcProyecto");
@@ -242,7 +242,7 @@ void TformProyecto::buildPages()
     for (auto& p : pages) {
         p.page = new QWidget;
         p.page->setObjectName(p.name);
-        pcProyecto->addTab(p.page, FromWin1252(LoadResString(p.caption)));
+        pcProyecto->addTab(p.page, LoadResQString(p.caption));
         build(p.page, p.rows);
     }
     eNombre = FormControl<QLineEdit>(tsDatos, "eNombre");
@@ -272,8 +272,8 @@ void TformProyecto::buildPages()
         button->SetNumGlyphs(1);
         button->SetGlyph(look->standardIcon(picture).pixmap(16, 16));
     }
-    sbAbrir->setToolTip(FromWin1252(LoadResString(kAddFilesHint)));
-    sbBorrar->setToolTip(FromWin1252(LoadResString(kRemoveFileHint)));
+    sbAbrir->setToolTip(LoadResQString(kAddFilesHint));
+    sbBorrar->setToolTip(LoadResQString(kRemoveFileHint));
     const std::pair<TSpeedButton*, void (TformProyecto::*)()> clicks[] = {
         {sbAbrir, &TformProyecto::sbAbrirClick},
         {sbBorrar, &TformProyecto::sbBorrarClick},
@@ -292,10 +292,10 @@ TProjectData TformProyecto::Data() const
     TProjectData data;
     data.Nombre = text(eNombre);
     data.Autor = text(eAutor);
-    data.FechaCreacion = ToWin1252(lblCrea->text());
-    data.UltimaModificacion = ToWin1252(lblModifica->text());
+    data.FechaCreacion = ToEditorText(lblCrea->text());
+    data.UltimaModificacion = ToEditorText(lblModifica->text());
     // The file holds one line.
-    data.Descripcion = ToWin1252(mDescripcion->toPlainText().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    data.Descripcion = ToEditorText(mDescripcion->toPlainText().replace(QLatin1Char('\n'), QLatin1Char(' ')));
     data.Directorio = path(eDirectorio);
     data.Plantillas = path(ePlantillas);
     data.ArchivoModelo = path(eArchivoModelo);
@@ -305,11 +305,11 @@ TProjectData TformProyecto::Data() const
 
 void TformProyecto::SetData(const TProjectData& data)
 {
-    eNombre->setText(FromWin1252(data.Nombre));
-    eAutor->setText(FromWin1252(data.Autor));
-    lblCrea->setText(FromWin1252(data.FechaCreacion));
-    lblModifica->setText(FromWin1252(data.UltimaModificacion));
-    mDescripcion->setPlainText(FromWin1252(data.Descripcion));
+    eNombre->setText(FromEditorText(data.Nombre));
+    eAutor->setText(FromEditorText(data.Autor));
+    lblCrea->setText(FromEditorText(data.FechaCreacion));
+    lblModifica->setText(FromEditorText(data.UltimaModificacion));
+    mDescripcion->setPlainText(FromEditorText(data.Descripcion));
     ShowFilePath(eDirectorio, data.Directorio);
     ShowFilePath(ePlantillas, data.Plantillas);
     ShowFilePath(eArchivoModelo, data.ArchivoModelo);
@@ -355,9 +355,9 @@ bool TformProyecto::Execute(std::string& FileName)
         } catch (const Exception&) {
         }
         const TProjectData proposed = ReadProjectData(TIniFile(proposal), now);
-        eAutor->setText(FromWin1252(proposed.Autor));
-        lblCrea->setText(FromWin1252(proposed.FechaCreacion));
-        lblModifica->setText(FromWin1252(proposed.UltimaModificacion));
+        eAutor->setText(FromEditorText(proposed.Autor));
+        lblCrea->setText(FromEditorText(proposed.FechaCreacion));
+        lblModifica->setText(FromEditorText(proposed.UltimaModificacion));
         lbArchivos->clear();
         for (const TProjectEntry& entry : proposed.Files)
             addFile(entry);

@@ -146,7 +146,7 @@ void TformDescarga::fitGridFont()
     // The size column keeps its width whatever the desktop's font: a font too wide for a six-digit
     // size there is made smaller, down to a size still easy to read.
     constexpr double kSmallestPoints = 7;
-    const QString widest = FromWin1252(FmtLoadStr(kBytes, 999999LL));
+    const QString widest = FromEditorText(FmtLoadStr(kBytes, 999999LL));
     const QStyle* style = sgDatosArchivos->style();
     const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, sgDatosArchivos) + 1);
     QFont font = sgDatosArchivos->font();
@@ -174,19 +174,19 @@ void TformDescarga::fill(const std::string& fileName, std::string_view text, con
     for (int row = 0; row < static_cast<int>(files.size()); ++row) {
         const int64_t size = sizeOf(files[row]);
         total += size;
-        sgDatosArchivos->setItem(row, 0, new QTableWidgetItem(FromWin1252(files[row])));
-        auto* sizeItem = new QTableWidgetItem(FromWin1252(bytesText(size)));
+        sgDatosArchivos->setItem(row, 0, new QTableWidgetItem(FromEditorText(files[row])));
+        auto* sizeItem = new QTableWidgetItem(FromEditorText(bytesText(size)));
         sizeItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         sgDatosArchivos->setItem(row, 1, sizeItem);
         auto* stateItem = new QTableWidgetItem(LoadResQString(size != 0 ? kFound : kMissing));
         stateItem->setTextAlignment(Qt::AlignCenter);
         sgDatosArchivos->setItem(row, 2, stateItem);
     }
-    labTotal->setText(FromWin1252(bytesText(total)));
+    labTotal->setText(FromEditorText(bytesText(total)));
     QLabel* times[] = {lab14, lab28, lab36, lab56};
     for (size_t i = 0; i < kModemBytesPerSecond.size(); ++i) {
         const auto seconds = static_cast<long long>(DownloadSeconds(total, kModemBytesPerSecond[i]));
-        times[i]->setText(FromWin1252(FmtLoadStr(CountedResString(seconds, kOneSecond, kSeconds), seconds)));
+        times[i]->setText(FromEditorText(FmtLoadStr(CountedResString(seconds, kOneSecond, kSeconds), seconds)));
     }
     sgDatosArchivosDrawCell();
 }
@@ -195,10 +195,10 @@ std::string TformDescarga::Cells(int col, int row) const
 {
     if (row == 0) {
         const QTableWidgetItem* header = sgDatosArchivos->horizontalHeaderItem(col);
-        return header ? ToWin1252(header->text()) : std::string();
+        return header ? ToEditorText(header->text()) : std::string();
     }
     const QTableWidgetItem* item = sgDatosArchivos->item(row - 1, col);
-    return item ? ToWin1252(item->text()) : std::string();
+    return item ? ToEditorText(item->text()) : std::string();
 }
 
 int TformDescarga::RowCount() const

@@ -110,7 +110,7 @@ constexpr int kDeleteTag = 9;
 
 std::string textOf(const QLineEdit* edit)
 {
-    return ToWin1252(edit->text());
+    return ToEditorText(edit->text());
 }
 
 TPoint pointOf(const QMouseEvent* e)
@@ -184,8 +184,8 @@ public:
         FKind = area.Kind;
         FSolid = selected;
         // The short hint is the alternative text, the long one (the status bar's) the link.
-        setToolTip(FromWin1252(area.Alt));
-        setStatusTip(FromWin1252(area.Link));
+        setToolTip(FromEditorText(area.Alt));
+        setStatusTip(FromEditorText(area.Link));
         update();
     }
     bool Solid() const { return FSolid; }
@@ -329,7 +329,7 @@ void TformMapas::buildPopupMenu()
         const TMenuEntry& entry = kMenu[i];
         if (entry.SeparatorBefore)
             PopupMenu->addSeparator();
-        QAction* action = PopupMenu->addAction(i < captions.Count() ? FromWin1252(captions[i]) : QString());
+        QAction* action = PopupMenu->addAction(i < captions.Count() ? FromEditorText(captions[i]) : QString());
         action->setObjectName(entry.Name);
         action->setProperty("Tag", entry.Tag);
         if (entry.Tool) {
@@ -641,8 +641,8 @@ void TformMapas::StoreShapeFields()
 void TformMapas::ShowShapeFields()
 {
     if (const TMapArea* area = FMap.Selected()) {
-        eALT->setText(FromWin1252(area->Alt));
-        eHREF->setText(FromWin1252(area->Link));
+        eALT->setText(FromEditorText(area->Alt));
+        eHREF->setText(FromEditorText(area->Link));
     }
 }
 

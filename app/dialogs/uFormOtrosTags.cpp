@@ -73,7 +73,7 @@ QStringList headerTexts()
     const TStringList lines = LinesOf(LoadResString(kHeaders));
     QStringList headers;
     for (int i = 0; i < lines.Count(); ++i)
-        headers << FromWin1252(lines[i]);
+        headers << FromEditorText(lines[i]);
     return headers;
 }
 
@@ -147,7 +147,7 @@ void TformOtrosTags::sbNuevoTagsClick()
 void TformOtrosTags::sbBorrarTagsClick()
 {
     const QTableWidgetItem* current = sgCustomTags->currentItem();
-    const std::string text = current ? ToWin1252(current->text()) : std::string();
+    const std::string text = current ? ToEditorText(current->text()) : std::string();
     if (MessageBox(this, FmtLoadStr(kDeleteQuestion, text.c_str()), {}, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     DeleteCodeGridRow(sgCustomTags);

@@ -43,7 +43,7 @@ void mirror(QAction* action, QObject* control)
     if (auto* speed = dynamic_cast<TKrSpeedButton*>(widget)) {
         if (action->isCheckable())
             speed->SetDown(action->isChecked());
-        const std::string hint = ToWin1252(tip);
+        const std::string hint = ToEditorText(tip);
         if (!tip.isEmpty() && speed->Hint() != hint)
             speed->SetHint(hint);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {

@@ -2,6 +2,7 @@
 #include "app/model/PanelItems.h"
 
 #include "platform/core/Classes.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/SysUtils.h"
 
 size_t WildcardFieldEnd(std::string_view text, size_t open)
@@ -39,7 +40,7 @@ std::string WildcardField(std::string_view name)
 
 void ReadWildcardLibrary(const std::string& fileName, TStringList& names)
 {
-    WildcardNamesOf(ReadFileBytes(fileName), names);
+    WildcardNamesOf(ProgramFileText(ReadFileBytes(fileName)), names);
 }
 
 void WildcardNamesOf(std::string_view text, TStringList& names)
@@ -57,7 +58,7 @@ void WildcardNamesOf(std::string_view text, TStringList& names)
 
 void WriteWildcardLibrary(const std::string& fileName, const TStringList& names)
 {
-    WriteFileBytes(fileName, names.Text());
+    WriteFileBytes(fileName, ProgramFileBytes(names.Text()));
 }
 
 void StyleClassCodes(std::string_view entry, bool attributeOnly, std::string& openCode, std::string& closeCode)

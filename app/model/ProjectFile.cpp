@@ -144,11 +144,12 @@ TProjectData ReadProjectData(const TIniFile& project, const std::string& now)
 void WriteProjectData(TIniFile& project, const TProjectData& data)
 {
     const auto write = [&](const char* key, const std::string& value) { project.WriteString(kProjectDataSection, key, value); };
-    write("Nombre", data.Nombre);
-    write("Autor", data.Autor);
+    // The texts the user types are editor text, which the file holds without the mark.
+    write("Nombre", ProgramFileBytes(data.Nombre));
+    write("Autor", ProgramFileBytes(data.Autor));
     write(kCreatedKey, data.FechaCreacion);
     write(kModifiedKey, data.UltimaModificacion);
-    write(kDescriptionKey, data.Descripcion);
+    write(kDescriptionKey, ProgramFileBytes(data.Descripcion));
     write("Directorio", data.Directorio);
     write("Plantillas", data.Plantillas);
     write("Archivo modelo", data.ArchivoModelo);
@@ -176,12 +177,7 @@ std::string ProjectDateNow()
 
 std::string ProjectDataText(const TIniFile& project, const std::string& key)
 {
-    const std::string value = project.ReadString(kProjectDataSection, key, "");
-    std::string text;
-    TDocumentFormat format;
-    // A value with characters Windows-1252 lacks is shown as its bytes, as before.
-    const bool converted = DecodeDocument(value, text, format) == TDecodeResult::Converted;
-    return converted && text.find(kHeldCharacterMark) == std::string::npos ? text : value;
+    return ProgramFileText(project.ReadString(kProjectDataSection, key, ""));
 }
 
 namespace {

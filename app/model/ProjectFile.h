@@ -72,6 +72,7 @@ void WriteProjectData(TIniFile& project, const TProjectData& data);
 std::string ProjectDateText(const std::tm& time);
 // The present time as ProjectDateText gives it.
 std::string ProjectDateNow();
-// A text value of the project's data (its name, its author) as the window shows it: read as a
-// document's text is, UTF-8 converted when it is UTF-8 that fits, the bytes as they are otherwise.
+// A text value of the project's data (its name, its author) as editor text: UTF-8 converted when it is
+// UTF-8, each character Windows-1252 lacks held, the bytes as they are otherwise (ProgramFileText).
+// WriteProjectData writes these texts so (ProgramFileBytes).
 std::string ProjectDataText(const TIniFile& project, const std::string& key);

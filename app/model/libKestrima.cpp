@@ -9,6 +9,7 @@
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Collation.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 
@@ -368,7 +369,7 @@ bool ReadLibrarySections(const std::string& fileName, TStringList& names)
 {
     if (!FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName)));
     names.Clear();
     for (int i = 0; i < lines.Count(); ++i) {
         const std::string& line = lines[i];
@@ -385,7 +386,7 @@ std::string ReadLibraryEntry(const std::string& fileName, const std::string& nam
 {
     if (!FileExists(fileName))
         return {};
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName)));
     const std::string header = libraryHeader(name);
     int i = 0;
     while (i < lines.Count() && lines[i] != header)
@@ -405,7 +406,8 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
 {
     if (!FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    bool utf8 = false;
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName), &utf8));
     const std::string header = libraryHeader(name);
     std::string out;
     bool skipping = false;
@@ -423,7 +425,7 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
         }
         appendLine(out, line);
     }
-    rewriteWithBackup(fileName, out);
+    rewriteWithBackup(fileName, ProgramFileBytes(out, utf8));
     return removed;
 }
 
@@ -436,7 +438,8 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
 {
     if (!LibraryNameFits(name) || !FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ReadFileBytes(fileName));
+    bool utf8 = false;
+    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName), &utf8));
     std::string out;
     for (int i = 0; i < lines.Count(); ++i)
         appendLine(out, lines[i]);
@@ -447,6 +450,6 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
         appendLine(out, textLines[i]);
     if (textLines.Count() == 0)
         appendLine(out, "");
-    rewriteWithBackup(fileName, out);
+    rewriteWithBackup(fileName, ProgramFileBytes(out, utf8));
     return true;
 }

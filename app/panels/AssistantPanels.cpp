@@ -56,12 +56,12 @@ std::string shortPart(const std::string& hint)
 
 std::string textOf(const QLineEdit* edit)
 {
-    return ToWin1252(edit->text());
+    return ToEditorText(edit->text());
 }
 
 std::string textOf(const QComboBox* combo)
 {
-    return ToWin1252(combo->currentText());
+    return ToEditorText(combo->currentText());
 }
 
 std::optional<std::string> checkedText(const TChkEdit* edit)
@@ -88,8 +88,8 @@ std::string chosenHint(const TVSpeedBtnMenu* button)
 
 void setHint(QWidget* control, const std::string& hint)
 {
-    control->setToolTip(FromWin1252(hint));
-    control->setStatusTip(FromWin1252(hint));
+    control->setToolTip(FromEditorText(hint));
+    control->setStatusTip(FromEditorText(hint));
 }
 
 // Runs a handler on every double click of a combo's box or its edit.
@@ -162,7 +162,7 @@ public:
     QLabel* Label(const char* name)
     {
         const TCaptionAndHint& text = Next();
-        return Add(new QLabel(FromWin1252(text.Caption), FParent), name, text.Hint);
+        return Add(new QLabel(FromEditorText(text.Caption), FParent), name, text.Hint);
     }
     TStoredComboBox* Combo(const char* name)
     {
@@ -176,13 +176,13 @@ public:
         auto* combo = new QComboBox(FParent);
         const TStringList lines = LinesOf(LoadResString(items));
         for (int i = 0; i < lines.Count(); ++i)
-            combo->addItem(FromWin1252(lines[i]));
+            combo->addItem(FromEditorText(lines[i]));
         return Add(combo, name, {});
     }
     QCheckBox* Check(const char* name)
     {
         const TCaptionAndHint& text = Next();
-        return Add(new QCheckBox(FromWin1252(text.Caption), FParent), name, text.Hint);
+        return Add(new QCheckBox(FromEditorText(text.Caption), FParent), name, text.Hint);
     }
     QLineEdit* Edit(const char* name) { return Add(new QLineEdit(FParent), name, {}); }
     TChkEdit* ChkEdit(const char* name)
@@ -210,7 +210,7 @@ public:
         TToolbarButtonKt* button = Button(name, row);
         button->SetGroupIndex(++FGroups);
         button->SetAllowAllUp(true);
-        edit = Add(new QLineEdit(FParent), editName, ToWin1252(button->toolTip()), row);
+        edit = Add(new QLineEdit(FParent), editName, ToEditorText(button->toolTip()), row);
         edit->setFixedWidth(kValueEditWidth);
         return button;
     }
@@ -459,7 +459,7 @@ void TAssistantPanels::cbImgURLDblClick(QComboBox* Sender)
         return;
     // The field holds the page's reference to the picture, in the page's text.
     const std::string reference = FLinks.RutaRelativa(request.FileName);
-    Sender->setEditText(FromWin1252(reference));
+    Sender->setEditText(FromEditorText(reference));
     uint16_t width = 0;
     uint16_t height = 0;
     if (GetImageSize(request.FileName, width, height)) {
@@ -471,7 +471,7 @@ void TAssistantPanels::cbImgURLDblClick(QComboBox* Sender)
 void TAssistantPanels::sbImgModeSelect(TVSpeedBtnMenu* Sender)
 {
     const int mode = std::clamp(Sender->ItemIndex(), 0, kImageModeCount - 1);
-    Sender->setText(FromWin1252(Sender->Items()[mode]));
+    Sender->setText(FromEditorText(Sender->Items()[mode]));
     Sender->setProperty("Tag", mode);
     cbImgMode->setProperty("Tag", mode);
     chImgIsmap->setEnabled(mode >= imImage && mode <= imImageMap);
@@ -481,14 +481,14 @@ void TAssistantPanels::sbImgModeSelect(TVSpeedBtnMenu* Sender)
     for (QWidget* option :
          std::initializer_list<QWidget*>{FLoopLabels[0], eImgLoop, FLoopLabels[1], eImgDelay, chMouseOver, chControls})
         option->setEnabled(mode == imAnimation);
-    lImgURL->setText(FromWin1252(LinesOf(LoadResString(kURLLabels))[mode]));
-    lImgURLAlt->setText(FromWin1252(LinesOf(LoadResString(kModeURLLabels))[mode]));
+    lImgURL->setText(FromEditorText(LinesOf(LoadResString(kURLLabels))[mode]));
+    lImgURLAlt->setText(FromEditorText(LinesOf(LoadResString(kModeURLLabels))[mode]));
 }
 
 void TAssistantPanels::sbImgAlignSelect(TVSpeedBtnMenu* Sender)
 {
     const int index = std::max(Sender->ItemIndex(), 0);
-    Sender->setText(FromWin1252(Sender->Items()[index]));
+    Sender->setText(FromEditorText(Sender->Items()[index]));
     Sender->setProperty("Tag", index);
 }
 

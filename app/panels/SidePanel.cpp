@@ -74,8 +74,8 @@ constexpr const char* kCodeTrees[6] = {"Docs/html.krc",     "Docs/jscript.krc", 
 
 void setHint(QWidget* control, const std::string& hint)
 {
-    control->setToolTip(FromWin1252(hint));
-    control->setStatusTip(FromWin1252(hint));
+    control->setToolTip(FromEditorText(hint));
+    control->setStatusTip(FromEditorText(hint));
 }
 
 TToolbarButtonKt* makeButton(QWidget* parent, const char* name, const TCaptionAndHint& text)
@@ -130,7 +130,7 @@ std::string displayName(const std::string& path)
 std::string selectedText(const QListWidget* list)
 {
     const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? ToWin1252(item->text()) : std::string();
+    return item && item->isSelected() ? ToEditorText(item->text()) : std::string();
 }
 
 QTreeWidgetItem* selectedNode(const THETreeView* tree)
@@ -227,7 +227,7 @@ void TSidePanel::buildAssistants()
     const TStringList pageNames = LinesOf(LoadResString(kAssistantNames));
     for (int i = 0; i < kAssistantCount; ++i) {
         auto* page = new QWidget(nbAsistentes);
-        page->setWindowTitle(FromWin1252(pageNames[i]));
+        page->setWindowTitle(FromEditorText(pageNames[i]));
         nbAsistentes->addWidget(page);
         FAssistants.push_back(page);
     }
@@ -578,7 +578,7 @@ bool TSidePanel::listLibrary(const std::string& path)
         return false;
     }
     for (int i = 0; i < names.Count(); ++i)
-        lbLibreria->addItem(FromWin1252(names[i]));
+        lbLibreria->addItem(FromEditorText(names[i]));
     if (lbLibreria->count() > 0)
         lbLibreria->setCurrentRow(0);
     return true;
@@ -643,7 +643,7 @@ void TSidePanel::sbLibraryClick()
     // Cancelled, the library stays as it was, and nothing is wrong.
     if (!FLinks.Ask(LoadResString(kEntryName), LoadResString(kLibraryCaption), name))
         return;
-    if (name.empty() || !lbLibreria->findItems(FromWin1252(name), Qt::MatchExactly).isEmpty()) {
+    if (name.empty() || !lbLibreria->findItems(FromEditorText(name), Qt::MatchExactly).isEmpty()) {
         MessageBox(FHost.HostWindow(), LoadResString(kInvalidName), {}, MB_OK | MB_ICONERROR);
         return;
     }
@@ -654,7 +654,7 @@ void TSidePanel::sbLibraryClick()
     }
     if (!AddLibraryEntry(LibraryPath(), name, selection))
         return;
-    lbLibreria->addItem(FromWin1252(name));
+    lbLibreria->addItem(FromEditorText(name));
     lbLibreria->setCurrentRow(lbLibreria->count() - 1);
 }
 

@@ -63,8 +63,8 @@ TToolbarButtonKt* makeButton(QWidget* parent, const char* name, const TCaptionAn
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(name);
     button->SetCaption(text.Caption);
-    button->setToolTip(FromWin1252(text.Hint));
-    button->setStatusTip(FromWin1252(text.Hint));
+    button->setToolTip(FromEditorText(text.Hint));
+    button->setStatusTip(FromEditorText(text.Hint));
     button->setProperty("Tag", tag);
     button->setFixedHeight(kButtonHeight);
     button->Loaded();
@@ -82,7 +82,7 @@ QVBoxLayout* pageLayout(QWidget* page)
 std::string selectedText(const QListWidget* list)
 {
     const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? ToWin1252(item->text()) : std::string();
+    return item && item->isSelected() ? ToEditorText(item->text()) : std::string();
 }
 
 // A library's row: the edit naming it and the small button that opens one.
@@ -127,12 +127,12 @@ void TFilterCombo::SetFilter(const std::string& filter)
 {
     clear();
     for (const auto& [caption, mask] : FilterEntries(filter))
-        addItem(FromWin1252(caption), FromWin1252(mask));
+        addItem(FromEditorText(caption), FromEditorText(mask));
 }
 
 std::string TFilterCombo::Mask() const
 {
-    return currentIndex() < 0 ? std::string("*.*") : ToWin1252(currentData().toString());
+    return currentIndex() < 0 ? std::string("*.*") : ToEditorText(currentData().toString());
 }
 
 // ---------------------------------------------------------------- building
@@ -296,7 +296,7 @@ void TSidePanelTools::buildExplorer()
     connect(mEditaArchivo, &QAction::triggered, this, [this] { CallHandler(FPanel.pLateral, [this] { mEditaArchivoClick(); }); });
     connect(mInsTxt, &QAction::triggered, this, [this] { CallHandler(FPanel.pLateral, [this] { mInsTxtClick(); }); });
     pmArchivos->addSeparator();
-    mExplorador = pmArchivos->addMenu(FromWin1252(LoadResString(kExplorerMenu)));
+    mExplorador = pmArchivos->addMenu(LoadResQString(kExplorerMenu));
     mExplorador->setObjectName("mExplorador");
     auto* styles = new QActionGroup(mExplorador);
     const char* styleNames[] = {"mIcoLarge", "mIcoSmall", "mIcoList", "mIcoDetall"};
@@ -344,7 +344,7 @@ TStringList TSidePanelTools::wildcardNames() const
 {
     TStringList names;
     for (int i = 0; i < lbComodines->count(); ++i)
-        names.Add(ToWin1252(lbComodines->item(i)->text()));
+        names.Add(ToEditorText(lbComodines->item(i)->text()));
     return names;
 }
 
@@ -362,14 +362,14 @@ bool TSidePanelTools::insertWildcard(const std::string& name, int replacing)
         if (AnsiCompareText(names[i], name) == 0)
             return false;
     if (replacing >= 0) {
-        lbComodines->item(replacing)->setText(FromWin1252(name));
+        lbComodines->item(replacing)->setText(FromEditorText(name));
         lbComodines->setCurrentRow(replacing);
         return true;
     }
     int row = 0;
     while (row < names.Count() && AnsiCompareText(names[row], name) < 0)
         ++row;
-    lbComodines->insertItem(row, FromWin1252(name));
+    lbComodines->insertItem(row, FromEditorText(name));
     lbComodines->setCurrentRow(row);
     return true;
 }
@@ -391,7 +391,7 @@ void TSidePanelTools::libComodinesClick(int Tag)
             TStringList names;
             ReadWildcardLibrary(path, names);
             for (int i = 0; i < names.Count(); ++i)
-                lbComodines->addItem(FromWin1252(names[i]));
+                lbComodines->addItem(FromEditorText(names[i]));
         } else {
             path = ChangeFileExt(path, ".krm");
             if (!FileExists(path))
@@ -504,7 +504,7 @@ void TSidePanelTools::CargaCSS(const std::string& path)
     lbEstilos->clear();
     shEstilos->Assign(library.Strings());
     for (const std::string& selector : library.Selectors())
-        lbEstilos->addItem(FromWin1252(selector));
+        lbEstilos->addItem(FromEditorText(selector));
     keepStyleValues();
 }
 

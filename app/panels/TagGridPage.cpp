@@ -59,8 +59,8 @@ void placeCaret(TCustomCodeMemo& editor, int position)
 
 void setHint(QWidget* control, const std::string& hint)
 {
-    control->setToolTip(FromWin1252(hint));
-    control->setStatusTip(FromWin1252(hint));
+    control->setToolTip(FromEditorText(hint));
+    control->setStatusTip(FromEditorText(hint));
 }
 
 } // namespace
@@ -85,7 +85,7 @@ TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page)
     sgTags = new QTableWidget(kGridRows, 2, tsTag);
     sgTags->setObjectName("sgTags");
     const TStringList headers = LinesOf(LoadResString(kHeaders));
-    sgTags->setHorizontalHeaderLabels({FromWin1252(headers[0]), FromWin1252(headers[1])});
+    sgTags->setHorizontalHeaderLabels({FromEditorText(headers[0]), FromEditorText(headers[1])});
     SetUpStringGrid(sgTags);
     layout->addWidget(sgTags, 1);
 
@@ -133,19 +133,19 @@ void TTagGridPage::buildButtons()
 std::string TTagGridPage::Cells(int col, int row) const
 {
     const QTableWidgetItem* item = row == 0 ? sgTags->horizontalHeaderItem(col) : sgTags->item(row - 1, col);
-    return item ? ToWin1252(item->text()) : std::string();
+    return item ? ToEditorText(item->text()) : std::string();
 }
 
 void TTagGridPage::SetCells(int col, int row, const std::string& text)
 {
     if (row == 0) {
-        sgTags->setHorizontalHeaderItem(col, new QTableWidgetItem(FromWin1252(text)));
+        sgTags->setHorizontalHeaderItem(col, new QTableWidgetItem(FromEditorText(text)));
         return;
     }
     if (QTableWidgetItem* item = sgTags->item(row - 1, col))
-        item->setText(FromWin1252(text));
+        item->setText(FromEditorText(text));
     else
-        sgTags->setItem(row - 1, col, new QTableWidgetItem(FromWin1252(text)));
+        sgTags->setItem(row - 1, col, new QTableWidgetItem(FromEditorText(text)));
 }
 
 int TTagGridPage::RowCount() const
@@ -225,7 +225,7 @@ void TTagGridPage::sbEditaTagClick()
     if (tag.empty())
         return;
     TStringList names, values;
-    eTag->setText(FromWin1252(ParseTagAttributes(tag, names, values)));
+    eTag->setText(FromEditorText(ParseTagAttributes(tag, names, values)));
     clearGrid(std::max(kGridRows, names.Count() + 1));
     {
         const QSignalBlocker quiet(sgTags);
@@ -254,7 +254,7 @@ void TTagGridPage::sbInsertaTagClick()
     // The tag goes where the selection starts; its attributes line up under the first one from there.
     const int indent = sbTagEscalon->Down() ? columnOf(*editor, std::min(range.Start, range.End)) : 0;
     const std::string code =
-        ComposeTag(ToWin1252(eTag->text()), names, values, sbTagEscalon->Down(), indent);
+        ComposeTag(ToEditorText(eTag->text()), names, values, sbTagEscalon->Down(), indent);
     {
         TCodeMemoStrings& lines = editor->Lines();
         lines.BeginUpdate();

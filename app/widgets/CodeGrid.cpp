@@ -115,18 +115,18 @@ std::string GridCells(const QTableWidget* grid, int col, int row)
 {
     if (row == 0) {
         const QTableWidgetItem* header = grid->horizontalHeaderItem(col);
-        return header ? ToWin1252(header->text()) : std::string();
+        return header ? ToEditorText(header->text()) : std::string();
     }
     const QTableWidgetItem* item = grid->item(row - 1, col);
-    return item ? ToWin1252(item->text()) : std::string();
+    return item ? ToEditorText(item->text()) : std::string();
 }
 
 void SetGridCells(QTableWidget* grid, int col, int row, const std::string& text)
 {
     if (QTableWidgetItem* item = grid->item(row - 1, col))
-        item->setText(FromWin1252(text));
+        item->setText(FromEditorText(text));
     else
-        grid->setItem(row - 1, col, new QTableWidgetItem(FromWin1252(text)));
+        grid->setItem(row - 1, col, new QTableWidgetItem(FromEditorText(text)));
 }
 
 std::string GridFilePath(const QTableWidget* grid, int col, int row)

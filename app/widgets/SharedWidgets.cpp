@@ -148,10 +148,10 @@ bool TToolPressFilter::eventFilter(QObject* watched, QEvent* event)
 
 void fillCombo(THistoryCombo& to, const QComboBox* from)
 {
-    to.Text = ToWin1252(from->currentText());
+    to.Text = ToEditorText(from->currentText());
     to.Items.Clear();
     for (int i = 0; i < from->count(); ++i)
-        to.Items.Add(ToWin1252(from->itemText(i)));
+        to.Items.Add(ToEditorText(from->itemText(i)));
     to.ItemIndex = from->currentIndex();
 }
 
@@ -159,12 +159,12 @@ void takeBackCombo(QComboBox* to, const THistoryCombo& from)
 {
     QStringList items;
     for (int i = 0; i < from.Items.Count(); ++i)
-        items.append(FromWin1252(from.Items[i]));
+        items.append(FromEditorText(from.Items[i]));
     to->clear();
     to->addItems(items);
     to->setCurrentIndex(from.ItemIndex < to->count() ? from.ItemIndex : -1);
     // Choosing an item puts its text in the box; the record's text is the one to keep.
-    to->setEditText(FromWin1252(from.Text));
+    to->setEditText(FromEditorText(from.Text));
 }
 
 QStringList TStoredComboBox::Items() const

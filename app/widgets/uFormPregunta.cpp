@@ -85,11 +85,11 @@ std::string InputQuestion(const std::string& prompt, const std::string& caption,
 bool InputQuery(const std::string& prompt, const std::string& caption, std::string& value)
 {
     auto form = std::make_unique<TformPregunta>(QApplication::activeWindow());
-    form->setWindowTitle(FromWin1252(caption));
-    form->ltexto->setText(FromWin1252(prompt));
-    form->eTexto->setText(FromWin1252(value));
+    form->setWindowTitle(FromEditorText(caption));
+    form->ltexto->setText(FromEditorText(prompt));
+    form->eTexto->setText(FromEditorText(value));
     if (form->exec() != kModalResultOk)
         return false;
-    value = ToWin1252(form->eTexto->text());
+    value = ToEditorText(form->eTexto->text());
     return true;
 }

@@ -29,7 +29,7 @@ private:
 };
 
 // Asks for a text in a TformPregunta captioned `caption`, with `prompt` above the edit and
-// `defaultText` in it (all Windows-1252). The edit's text when the user pressed "Aceptar", else "".
+// `defaultText` in it (all editor text). The edit's text when the user pressed "Aceptar", else "".
 std::string InputQuestion(const std::string& prompt, const std::string& caption, const std::string& defaultText);
 // The same question told apart from a refusal: true with `value` the edit's text when the user
 // pressed "Aceptar" (which may be ""), false with `value` untouched when the dialog was cancelled or closed.

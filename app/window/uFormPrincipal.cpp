@@ -128,7 +128,7 @@ void showParserInformation(const std::string& text)
 void loadShippedTables(TCodeMemoParser& parser, const char* script)
 {
     const std::string resource = Format(":/parsers/%s.tbl", script);
-    QFile file(FromWin1252(resource));
+    QFile file(FromEditorText(resource));
     if (!file.open(QIODevice::ReadOnly))
         throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, resource.c_str()));
     const QByteArray bytes = file.readAll();
@@ -290,11 +290,11 @@ void TformPrincipal::buildMenus()
         {&TMenus::mAyuda, "mAyuda"}};
     for (size_t i = 0; i < std::size(bar); ++i) {
         QMenu*& menu = FMenus.*bar[i].first;
-        menu = menuBar()->addMenu(FromWin1252(LoadResString(kMenuArchivo + static_cast<int>(i))));
+        menu = menuBar()->addMenu(LoadResQString(kMenuArchivo + static_cast<int>(i)));
         menu->setObjectName(bar[i].second);
         FCommands->Bind(menu->menuAction(), bar[i].second);
     }
-    FMenus.mOtrosTags = FMenus.mInsertar->addMenu(FromWin1252(LoadResString(kMenuOtrosTags)));
+    FMenus.mOtrosTags = FMenus.mInsertar->addMenu(LoadResQString(kMenuOtrosTags));
     FMenus.mOtrosTags->setObjectName("mOtrosTags");
     FCommands->Bind(FMenus.mOtrosTags->menuAction(), "mOtrosTags");
     buildTextToolsMenu(FMenus.mSeleccion);
@@ -376,7 +376,7 @@ void TformPrincipal::buildStatusBar()
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         int width = i > 0 ? kPanelWidths[i - 1] : 0;
         for (const std::string& text : panelTexts[i])
-            width = std::max(width, panel->fontMetrics().horizontalAdvance(FromWin1252(text)) + 2 * panel->frameWidth() + 8);
+            width = std::max(width, panel->fontMetrics().horizontalAdvance(FromEditorText(text)) + 2 * panel->frameWidth() + 8);
         if (i == kPanelCount - 1)
             panel->setMinimumWidth(width);
         else if (i > 0)
@@ -387,8 +387,8 @@ void TformPrincipal::buildStatusBar()
         FPanels[i] = panel;
     }
     FPanels[0]->setFrameStyle(QFrame::NoFrame);
-    FPanels[1]->setText(FromWin1252(LoadResString(kCaretPanelText)));
-    FPanels[4]->setText(FromWin1252(LoadResString(kHelpHint)));
+    FPanels[1]->setText(LoadResQString(kCaretPanelText));
+    FPanels[4]->setText(LoadResQString(kHelpHint));
 }
 
 void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList& names, const TStringList& values,
@@ -401,13 +401,13 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
         if (names[i] == "-")
             item->setSeparator(true);
         else
-            item->setText(FromWin1252(MenuCaptionOf(names[i])));
+            item->setText(FromEditorText(MenuCaptionOf(names[i])));
         // What the item inserts or runs is its name as written, kept apart from the caption.
-        item->setData(FromWin1252(names[i]));
+        item->setData(FromEditorText(names[i]));
         if (i < values.Count() && paths)
             SetPathHint(item, values[i]);
         else if (i < values.Count())
-            item->setStatusTip(FromWin1252(values[i]));
+            item->setStatusTip(FromEditorText(values[i]));
         menu->addAction(item);
     }
 }
@@ -432,7 +432,7 @@ void TformPrincipal::loadSupportFiles()
 
 void TformPrincipal::MuestraHint(const std::string& hint)
 {
-    FPanels[4]->setText(FromWin1252(hint));
+    FPanels[4]->setText(FromEditorText(hint));
 }
 
 void TformPrincipal::WMActivaInstancia()

@@ -122,12 +122,12 @@ void TformPrincipal::smAuxTempChange()
     if (FSidePanel)
         FSidePanel->pcLateral->setEnabled(false);
     Herramientas().pcSuperior->setEnabled(false);
-    Panel(3)->setText(FromWin1252(LoadResString(kReadOnly)));
+    Panel(3)->setText(LoadResQString(kReadOnly));
     // The main editor writes its mode again when it changes next.
     FStatusMode.clear();
-    Panel(2)->setText(FromWin1252(LoadResString(kAuxiliaryPanel)));
+    Panel(2)->setText(LoadResQString(kAuxiliaryPanel));
     const TPoint caret = editor->CaretFilePos();
-    Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
+    Panel(1)->setText(FromEditorText(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
 }
 
 void TformPrincipal::smAuxTempExit()
@@ -173,7 +173,7 @@ void TformPrincipal::CodeMemoHyperlinkClick(const std::string& HyperData)
     // it ("%20" a blank, "&ntilde;" by the entity table) when that names a file there. Anything else goes to the desktop as written,
     // which tells a mail address or a web site from a file.
     const std::string folder = ExtractFilePath(ArchivoActual());
-    const std::string written = ToFilePath(FromWin1252(HyperData));
+    const std::string written = ToFilePath(FromEditorText(HyperData));
     const TCodigosISO* entities = FCodigosISO.get();
     const bool escaped = PageReferenceName(HyperData, entities) != written;
     const std::string file = escaped ? ReferencedFile(folder, HyperData, entities) : std::string();

@@ -267,7 +267,7 @@ void TformPrincipal::documentsClosed()
     // The editor would otherwise keep the last document's text, and the window its name and state.
     FCodeMemo->Clear();
     FCodeMemo->SetDocumentName({});
-    setWindowTitle(FromWin1252(LoadResString(kProductName)));
+    setWindowTitle(LoadResQString(kProductName));
     for (int i = 1; i <= 3; ++i)
         Panel(i)->clear();
     FStatusMode.clear();
@@ -338,7 +338,7 @@ void TformPrincipal::showReferenceNote(const TEditingFile* file)
     // Another hint shown since stays; only the note of another document goes.
     if (!note.empty())
         MuestraHint(note);
-    else if (!FReferenceNote.empty() && FPanels[4]->text() == FromWin1252(FReferenceNote))
+    else if (!FReferenceNote.empty() && FPanels[4]->text() == FromEditorText(FReferenceNote))
         MuestraHint({});
     FReferenceNote = note;
 }
@@ -534,18 +534,18 @@ void TformPrincipal::EditorOnChange()
     const std::string title = !FConfig->LastProyect.empty() && !NombreProyecto.empty()
                                   ? FmtLoadStr(kProjectCaption, NombreProyecto.c_str(), caption.c_str())
                                   : FmtLoadStr(kCaption, caption.c_str());
-    setWindowTitle(FromWin1252(title));
+    setWindowTitle(FromEditorText(title));
     // The printout and the export are titled with the document shown: its file, or the caption of an
     // untitled one.
     FCodeMemo->SetDocumentName(file->FileName.empty() ? caption : FilePathText(file->FileName));
-    Panel(2)->setText(file->Guardado ? QString() : FromWin1252(LoadResString(kModified)));
+    Panel(2)->setText(file->Guardado ? QString() : LoadResQString(kModified));
     const std::string mode = LoadResString(readOnly ? kReadOnly : FCodeMemo->InsertMode() ? kInsert : kOverwrite);
     if (mode != FStatusMode) {
         FStatusMode = mode;
-        Panel(3)->setText(FromWin1252(mode));
+        Panel(3)->setText(FromEditorText(mode));
     }
     const TPoint caret = FCodeMemo->CaretFilePos();
-    Panel(1)->setText(FromWin1252(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
+    Panel(1)->setText(FromEditorText(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
 }
 
 // ---------------------------------------------------------------- commands
@@ -672,7 +672,7 @@ bool TformPrincipal::mGuardarComoClick()
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
     // The proposal is a file name (the file system's bytes): a titled document's own, or the untitled
     // one's caption, which is the program's text.
-    dialog.FileName = file->FileName.empty() ? ToFilePath(FromWin1252(FDocuments.Caption(FDocuments.Current())))
+    dialog.FileName = file->FileName.empty() ? ToFilePath(FromEditorText(FDocuments.Caption(FDocuments.Current())))
                                              : nameOf(file->FileName);
     if (!ExecuteFileDialog(this, dialog))
         return false;

@@ -161,12 +161,12 @@ void TformPrincipal::buildHelpAndTools()
     QMenu* mAyuda = FMenus.mAyuda;
     item(mAyuda, "mTemas", [this] { mTemasClick(); });
     item(mAyuda, "mTutorial", [this] { mTutorialClick(); });
-    QMenu* mInternet = FMenus.mInternet = mAyuda->addMenu(FromWin1252(LoadResString(kMenuInternet)));
+    QMenu* mInternet = FMenus.mInternet = mAyuda->addMenu(LoadResQString(kMenuInternet));
     mInternet->setObjectName("mInternet");
     FCommands->Bind(mInternet->menuAction(), "mInternet");
     for (int i = 0; i < static_cast<int>(std::size(kInternetAddresses)); ++i) {
-        QAction* address = mInternet->addAction(FromWin1252(LoadResString(kInternetItems + i)));
-        address->setStatusTip(FromWin1252(kInternetAddresses[i]));
+        QAction* address = mInternet->addAction(LoadResQString(kInternetItems + i));
+        address->setStatusTip(FromEditorText(kInternetAddresses[i]));
         connect(address, &QAction::triggered, this,
                 [this, address] { CallHandler(this, [this, address] { EjecutaUtilidad(address); }); });
     }
@@ -414,7 +414,7 @@ void TformPrincipal::OpenURL(QObject* Sender)
     initialDir = ExtractFilePath(request.FileName);
     // What the field holds is the page's reference to the file, in the page's text.
     const std::string reference = RutaRelativa(request.FileName);
-    const QString text = FromWin1252(reference);
+    const QString text = FromEditorText(reference);
     if (auto* combo = qobject_cast<QComboBox*>(Sender); combo && combo->lineEdit())
         combo->lineEdit()->setText(text);
     else if (auto* edit = qobject_cast<QLineEdit*>(Sender))

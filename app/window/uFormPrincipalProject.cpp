@@ -146,6 +146,6 @@ void TformPrincipal::mEditarProyectoClick()
     if (!dialog.Execute(fileName))
         return;
     openProjectList(dialog.Files());
-    NombreProyecto = ToWin1252(dialog.eNombre->text());
+    NombreProyecto = ToEditorText(dialog.eNombre->text());
     EditorOnChange();
 }

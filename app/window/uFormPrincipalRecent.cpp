@@ -48,7 +48,7 @@ enum TTabOption { toNavegar = 0, toGuardar = 1, toGuardarComo = 2, toCerrar = 3 
 void TformPrincipal::buildRecentFiles()
 {
     QMenu* archivo = FMenus.mArchivo;
-    FRecent.mReabrirMRU = new QMenu(FromWin1252(LoadResString(kReabrir)), this);
+    FRecent.mReabrirMRU = new QMenu(LoadResQString(kReabrir), this);
     FRecent.mReabrirMRU->setObjectName("mReabrirMRU");
     FRecent.mReabrirMRU->menuAction()->setObjectName("mReabrirMRU");
     FCommands->Bind(FRecent.mReabrirMRU->menuAction(), "mReabrirMRU");
@@ -105,7 +105,7 @@ void TformPrincipal::MRUDisplay()
     for (int i = 0; i < kMRUItems; ++i) {
         const std::string entry = i < mru.Count() ? mru[i] : std::string();
         QAction* item = FRecent.MRU[i];
-        item->setText(FromWin1252(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(FilePathText(entry)).c_str())));
+        item->setText(FromEditorText(FmtLoadStr(kRecentItem, i + 1, MenuCaptionOf(FilePathText(entry)).c_str())));
         item->setVisible(!entry.empty());
     }
     EnableByItems(FRecent.mReabrirMRU);
@@ -146,11 +146,11 @@ void TformPrincipal::pmTabsPopup()
     for (int tag = toNavegar; tag <= toCerrar; ++tag)
         FRecent.TabOptions[tag]->setEnabled(target != nullptr);
     if (!target) {
-        FRecent.mTabInfo->setText(FromWin1252(LoadResString(kTabInfoDesign)));
+        FRecent.mTabInfo->setText(LoadResQString(kTabInfoDesign));
         FRecent.mTabInfo->setStatusTip(QString());
         return;
     }
-    FRecent.mTabInfo->setText(FromWin1252(MenuCaptionOf(FDocuments.Caption(tracked))));
+    FRecent.mTabInfo->setText(FromEditorText(MenuCaptionOf(FDocuments.Caption(tracked))));
     FRecent.mTabInfo->setStatusTip(FromFilePath(target->FileName));
 }
 

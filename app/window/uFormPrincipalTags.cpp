@@ -79,7 +79,7 @@ int tagOf(QObject* sender)
 
 QAction* addCommand(QMenu* menu, QObject* owner, const std::string& caption, int tag)
 {
-    auto* item = new QAction(FromWin1252(caption), owner);
+    auto* item = new QAction(FromEditorText(caption), owner);
     item->setProperty("Tag", tag);
     menu->addAction(item);
     return item;
@@ -502,7 +502,7 @@ void TformPrincipal::InsertaTagC(QObject* Sender)
         QWidget* focused = QApplication::focusWidget();
         if (!item || !focused)
             return;
-        const std::string caption = ToWin1252(item->text());
+        const std::string caption = ToEditorText(item->text());
         if (auto* editor = dynamic_cast<TCustomCodeMemo*>(focused)) {
             if (!editor->ReadOnly())
                 editor->PerformText(EM_REPLACESEL, 1, caption.c_str());
@@ -578,7 +578,7 @@ void TformPrincipal::SbCabeceraMouseDown(TVSpeedBtnMenu* Sender, TMouseButton Bu
         Sender->SetItems(HeadingItems());
         return;
     }
-    const std::string caption = ToWin1252(Sender->text());
+    const std::string caption = ToEditorText(Sender->text());
     InsertaCodigo(CtrlPulsado, ShiftPulsado, Format("<%s>", caption.c_str()), Format("</%s>", caption.c_str()));
 }
 
@@ -599,7 +599,7 @@ void TformPrincipal::InsCarEspecialClick(QObject* Sender)
     auto* item = qobject_cast<QAction*>(Sender);
     if (!item || FCodeMemo->ReadOnly())
         return;
-    FCodeMemo->PerformText(EM_REPLACESEL, 1, SpecialCharacterCode(ToWin1252(item->text())).c_str());
+    FCodeMemo->PerformText(EM_REPLACESEL, 1, SpecialCharacterCode(ToEditorText(item->text())).c_str());
     FCodeMemo->setFocus();
 }
 
@@ -611,7 +611,7 @@ void TformPrincipal::InsertaMiTag(QObject* Sender)
     // The settings' menu keeps the code apart from its caption; an item made without one opens with
     // its caption.
     const QString code = item->data().isValid() ? item->data().toString() : item->text();
-    InsertaCodigo(0, 0, ToWin1252(code), ToWin1252(item->statusTip()));
+    InsertaCodigo(0, 0, ToEditorText(code), ToEditorText(item->statusTip()));
 }
 
 std::string TformPrincipal::CodigoDeArchivo(const std::string& FileName)
@@ -674,7 +674,7 @@ void TformPrincipal::buildTagMenus(QMenu* insertar)
     const TStringList titles = LinesOf(LoadResString(kInsertSubmenus));
     QAction* before = FMenus.mOtrosTags->menuAction();
     const auto submenu = [&](int index) {
-        auto* menu = new QMenu(FromWin1252(index < titles.Count() ? titles[index] : std::string()), insertar);
+        auto* menu = new QMenu(FromEditorText(index < titles.Count() ? titles[index] : std::string()), insertar);
         insertar->insertMenu(before, menu);
         return menu;
     };

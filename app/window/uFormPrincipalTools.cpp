@@ -264,7 +264,7 @@ void setHint(QWidget* control, const std::string& hint)
 {
     if (hint.empty())
         return;
-    const QString text = FromWin1252(hint);
+    const QString text = FromEditorText(hint);
     control->setToolTip(text);
     // The status bar shows the hint of the control under the mouse.
     control->setStatusTip(text);
@@ -303,7 +303,7 @@ Button* makeButton(QWidget* parent, const std::string& caption)
 {
     auto* button = new Button(parent);
     button->SetFlat(true);
-    button->setText(FromWin1252(caption));
+    button->setText(FromEditorText(caption));
     // A press acts at once; the keyboard reaches the button by Tab.
     button->setFocusPolicy(Qt::TabFocus);
     return button;
@@ -339,7 +339,7 @@ QImage historyGlyph(bool redo)
 
 int fittedWidth(const QFontMetrics& metrics, const std::string& caption)
 {
-    const int text = metrics.horizontalAdvance(FromWin1252(caption));
+    const int text = metrics.horizontalAdvance(FromEditorText(caption));
     return std::max(kButtonMinWidth, text + 8);
 }
 
@@ -367,7 +367,7 @@ int downIndex(TToolbarButtonKt* const (&buttons)[N])
 
 std::string textOf(const QLineEdit* edit)
 {
-    return ToWin1252(edit->text());
+    return ToEditorText(edit->text());
 }
 
 } // namespace
@@ -387,7 +387,7 @@ void TToolPagesLink::FillBuiltValues(TToolPageValues& v)
     };
     if (built(c.tsTexto)) {
         v.FontColor = c.PColorFuente->Color();
-        v.FontFace = ToWin1252(c.CbFuente->text());
+        v.FontFace = ToEditorText(c.CbFuente->text());
         v.FontSizeIndex = c.SbTamanoFuente->ItemIndex();
     }
     if (built(c.tsSonido)) {
@@ -832,7 +832,7 @@ void TformPrincipal::buildToolPage(int p)
             break;
         }
         case K::Check: {
-            auto* check = new QCheckBox(FromWin1252(caption), parent);
+            auto* check = new QCheckBox(FromEditorText(caption), parent);
             made = check;
             // The box, its spacing and the text, as the style draws them.
             if (width < 0)
@@ -840,7 +840,7 @@ void TformPrincipal::buildToolPage(int p)
             break;
         }
         case K::Label: {
-            auto* label = new QLabel(FromWin1252(caption), parent);
+            auto* label = new QLabel(FromEditorText(caption), parent);
             label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
             made = label;
             break;
@@ -929,7 +929,7 @@ void TformPrincipal::buildToolPage(int p)
         // Family names, each once: what the font code names.
         QStringList families;
         for (const std::string& family : ScreenFontFamilies())
-            families.append(FromWin1252(family));
+            families.append(FromEditorText(family));
         connect(c.CbFuente, &QLineEdit::textChanged, this, [this] { CbFuenteChange(); });
         c.CbFuente->SetItems(families);
         c.CbFuente->SetItemIndex(0);
@@ -949,7 +949,7 @@ void TformPrincipal::buildToolPage(int p)
 void TformPrincipal::CbFuenteChange()
 {
     TlistComboKt* fonts = FHerramientas->CbFuente;
-    setHint(fonts, LoadResString(kFontHint) + ToWin1252(fonts->text()));
+    setHint(fonts, LoadResString(kFontHint) + ToEditorText(fonts->text()));
 }
 
 int ToolPageRowsWidth(const TToolPageControls& c, int page)
@@ -966,7 +966,7 @@ int ToolPageRowsWidth(const TToolPageControls& c, int page)
         int width = row.Width;
         if (width < 0 && row.Kind == K::Check) {
             // A check box's box and spacing are its style's: one is asked, on the page, as the page makes it.
-            const QCheckBox probe(FromWin1252(caption), sheet);
+            const QCheckBox probe(FromEditorText(caption), sheet);
             width = checkWidth(probe, caption);
         } else if (width < 0) {
             width = fittedWidth(metrics, caption);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "components/core/StrUtils.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
@@ -48,8 +49,10 @@ std::string IniReadString(const TIniObject& ini, const std::string& section, con
 {
     if (ini.Reg)
         return ini.Reg->ReadString(section, ident, defaultValue);
+    // An INI file holds the program's texts as its other files do: never the mark of a held character.
     if (ini.Ini)
-        return ini.Ini->ReadString(section, ident, defaultValue);
+        return ini.Ini->ValueExists(section, ident) ? ProgramFileText(ini.Ini->ReadString(section, ident, ""))
+                                                    : defaultValue;
     return defaultValue;
 }
 
@@ -69,7 +72,7 @@ void IniWriteString(const TIniObject& ini, const std::string& section, const std
     if (ini.Reg)
         ini.Reg->WriteString(section, ident, value);
     else if (ini.Ini)
-        ini.Ini->WriteString(section, ident, value); // the file's writer adds the quotes its reader takes off
+        ini.Ini->WriteString(section, ident, ProgramFileBytes(value)); // the file's writer adds the quotes its reader takes off
 }
 
 std::string IniReadPath(const TIniObject& ini, const std::string& section, const std::string& ident,
@@ -77,15 +80,16 @@ std::string IniReadPath(const TIniObject& ini, const std::string& section, const
 {
     if (ini.Reg)
         return ini.Reg->ReadPath(section, ident, defaultValue);
-    return IniReadString(ini, section, ident, defaultValue);
+    // A name is the file system's bytes, kept as they are.
+    return ini.Ini ? ini.Ini->ReadString(section, ident, defaultValue) : defaultValue;
 }
 
 void IniWritePath(const TIniObject& ini, const std::string& section, const std::string& ident, const std::string& path)
 {
     if (ini.Reg)
         ini.Reg->WritePath(section, ident, path);
-    else
-        IniWriteString(ini, section, ident, path);
+    else if (ini.Ini)
+        ini.Ini->WriteString(section, ident, path);
 }
 
 void IniWriteInteger(const TIniObject& ini, const std::string& section, const std::string& ident, int32_t value)

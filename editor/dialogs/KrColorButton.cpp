@@ -88,10 +88,10 @@ void TKrColorButton::SetDefaultColors()
 
 std::string TKrColorButton::QualifiedName() const
 {
-    const std::string own = ToWin1252(objectName());
+    const std::string own = ToEditorText(objectName());
     if (!parentWidget())
         return own;
-    return ToWin1252(parentWidget()->objectName()) + "." + own;
+    return ToEditorText(parentWidget()->objectName()) + "." + own;
 }
 
 QPoint TKrColorButton::PalettePosition(const QRect& button, const QSize& palette, const QRect& workArea)

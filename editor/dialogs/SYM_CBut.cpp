@@ -55,7 +55,7 @@ TTSM_KrColorButtonPalette::TTSM_KrColorButtonPalette(QWidget* owner)
     setFixedSize(kClientWidth + 2 * kFrame, kClientHeight + 2 * kFrame);
     SetDefaultPaletteColors(FPaletteColors);
 
-    FOtherButton = new QPushButton(FromWin1252(LoadResString(4363)), this);
+    FOtherButton = new QPushButton(LoadResQString(4363), this);
     FOtherButton->setGeometry(kFrame + 1, kFrame + kOtherTop, kClientWidth - 22, kOtherHeight);
     FOtherButton->setFocusPolicy(Qt::NoFocus);
     FOtherButton->setAutoDefault(false);
@@ -90,7 +90,7 @@ void TTSM_KrColorButtonPalette::SetOtherColor(TColor color)
 
 void TTSM_KrColorButtonPalette::SetOtherCaption(const std::string& caption)
 {
-    FOtherButton->setText(FromWin1252(caption));
+    FOtherButton->setText(FromEditorText(caption));
 }
 
 bool TTSM_KrColorButtonPalette::IsValidCell(TPaletteCell cell)

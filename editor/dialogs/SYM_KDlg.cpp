@@ -51,7 +51,7 @@ TSM_HotKey::TSM_HotKey(QWidget* parent) : QLineEdit(parent)
 void TSM_HotKey::SetHotKey(TShortCut shortCut)
 {
     FHotKey = shortCut;
-    setText(FromWin1252(ShortCutToText(shortCut)));
+    setText(FromEditorText(ShortCutToText(shortCut)));
 }
 
 bool TSM_HotKey::event(QEvent* event)
@@ -206,9 +206,9 @@ bool TKeyAssignDialog::Execute(TShortCut& key1, TShortCut& key2, const std::stri
         prefix = LoadResQString(kEditPrefix);
     else if (mode == kmAdd)
         prefix = LoadResQString(kAddPrefix);
-    setWindowTitle(prefix + LoadResQString(kKeyPairFor) + FromWin1252(commandName));
+    setWindowTitle(prefix + LoadResQString(kKeyPairFor) + FromEditorText(commandName));
     for (auto [label, info] : {std::pair{FStep1InfoLabel, &step1Info}, std::pair{FStep2InfoLabel, &step2Info}}) {
-        label->setText(FromWin1252(*info));
+        label->setText(FromEditorText(*info));
         label->resize(kInfoWidth, label->heightForWidth(kInfoWidth));
     }
     const bool finished = exec() == QDialog::Accepted;

@@ -85,7 +85,7 @@ constexpr int kSpinWidth = 8;
 
 std::string textOf(const QLineEdit* box)
 {
-    return ToWin1252(box->text());
+    return ToEditorText(box->text());
 }
 
 // The whole number a box holds; anything else raises the number-conversion error.
@@ -231,8 +231,8 @@ TScopeGuard setFlag(bool& flag)
 // Showing it changes no setting: the face stays as configured until another is chosen.
 int fontRow(const QComboBox& box, const std::string& faceName)
 {
-    const int row = box.findText(FromWin1252(faceName), Qt::MatchFixedString);
-    return row >= 0 ? row : box.findText(FromWin1252(PaintedFontFamily(faceName)), Qt::MatchFixedString);
+    const int row = box.findText(FromEditorText(faceName), Qt::MatchFixedString);
+    return row >= 0 ? row : box.findText(FromEditorText(PaintedFontFamily(faceName)), Qt::MatchFixedString);
 }
 
 } // namespace
@@ -561,7 +561,7 @@ void TOptionsDialog::formShow()
 {
     QSignalBlocker quietFamilies(FontFamilyBox), quietNames(FontNameBox), quietSizes(FontSizeBox),
         quietElements(SynElementsBox), quietGutter(LeftBorderWidthBox), quietMargin(RightMarginWidthBox);
-    LangNameBox->setText(FromWin1252(FSettings->LanguageName));
+    LangNameBox->setText(FromEditorText(FSettings->LanguageName));
     setBorderText(LeftBorderWidthBox, FSettings->Gutter);
     setBorderText(RightMarginWidthBox, FSettings->RightMargin);
 
@@ -578,7 +578,7 @@ void TOptionsDialog::formShow()
             const TSM_EditableStyle style = FSettings->GetEditableStyle(i);
             if (style.Name.empty())
                 break;
-            auto* item = new QListWidgetItem(FromWin1252(style.Name), SynElementsBox);
+            auto* item = new QListWidgetItem(FromEditorText(style.Name), SynElementsBox);
             item->setData(Qt::UserRole, static_cast<int>(style.StyleIndex));
         }
         for (auto [text, code] : {std::pair{kSelTextText, int(kSelTextElement)}, std::pair{kMarginText, int(kMarginElement)},
@@ -616,11 +616,11 @@ void TOptionsDialog::formShow()
     }
     FontNameBox->clear();
     for (const std::string& name : FFontNames)
-        FontNameBox->addItem(FromWin1252(name));
+        FontNameBox->addItem(FromEditorText(name));
     FontNameBox->setCurrentIndex(fontRow(*FontNameBox, FEditor->FontName()));
     FontSizeBox->setCurrentIndex(FontSizeBox->findText(QString::number(FEditor->FontSize())));
 
-    TabColumnsBox->setText(FromWin1252(FEditor->TabColumns()));
+    TabColumnsBox->setText(FromEditorText(FEditor->TabColumns()));
     DeftabBox->setText(QString::number(FEditor->TabDefault()));
 
     fillListPages();
@@ -770,7 +770,7 @@ void TOptionsDialog::TabColumnsBoxExit()
     } catch (const ECodeMemo& e) {
         MessageBox(this, e.Message(), {}, MB_OK | MB_ICONERROR);
         FEditor->SetTabColumns(old);
-        TabColumnsBox->setText(FromWin1252(old));
+        TabColumnsBox->setText(FromEditorText(old));
     }
 }
 
@@ -956,7 +956,7 @@ void TOptionsDialog::FontNameBoxChange()
 {
     if (!FSettings || FontNameBox->currentIndex() < 0)
         return;
-    FSettings->FontName = ToWin1252(FontNameBox->currentText());
+    FSettings->FontName = ToEditorText(FontNameBox->currentText());
     FEditor->Perform(SMM_SETTINGSCHANGED, 0, 0);
     CursorAfterEOLBox->setEnabled(FEditor->FixedPitch());
 }
@@ -978,7 +978,7 @@ void TOptionsDialog::FontFamilyBoxChange()
     QSignalBlocker quiet(FontNameBox);
     FontNameBox->clear();
     for (const std::string& name : FFontNames)
-        FontNameBox->addItem(FromWin1252(name));
+        FontNameBox->addItem(FromEditorText(name));
     const int row = fontRow(*FontNameBox, FEditor->FontName());
     FontNameBox->setCurrentIndex(row);
     if (row >= 0) {

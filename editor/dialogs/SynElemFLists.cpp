@@ -40,12 +40,12 @@ constexpr QRgb kRuleColor = 0xC0C0C0;
 
 std::string textOf(const QLineEdit* box)
 {
-    return ToWin1252(box->text());
+    return ToEditorText(box->text());
 }
 
 std::string lineOf(const QListWidget* list, int row)
 {
-    return ToWin1252(list->item(row)->text());
+    return ToEditorText(list->item(row)->text());
 }
 
 // A list line split at its first TAB; a line without one is a name alone.
@@ -224,7 +224,7 @@ void TOptionsDialog::fillListPages()
         std::stable_sort(commands.begin(), commands.end(),
                          [](const auto& a, const auto& b) { return CompareText(a.first, b.first) < 0; });
         for (const auto& [name, action] : commands) {
-            auto* item = new QListWidgetItem(FromWin1252(name), CommandsBox);
+            auto* item = new QListWidgetItem(FromEditorText(name), CommandsBox);
             item->setData(Qt::UserRole, static_cast<int>(FCommandKeys.size()));
             FCommandKeys.push_back(TCommandKeys{false, action, {}});
         }
@@ -243,7 +243,7 @@ void TOptionsDialog::fillListPages()
         const TAutoReplace& replace = std::as_const(*FSettings).AutoReplace();
         for (int i = 0; i < replace.Count(); ++i) {
             const TTemplateEntry& entry = replace.Entry(i);
-            AutoReplBox->addItem(FromWin1252(entry.Text.empty() ? entry.Key : joinLine(entry.Key, entry.Text)));
+            AutoReplBox->addItem(FromEditorText(entry.Text.empty() ? entry.Key : joinLine(entry.Key, entry.Text)));
             addName(FReplaceNames, entry.Key);
         }
     }
@@ -251,7 +251,7 @@ void TOptionsDialog::fillListPages()
     FReplaceWith.clear();
     {
         QSignalBlocker quiet(AutoReplActBox);
-        AutoReplActBox->setText(FromWin1252(std::as_const(*FSettings).AutoReplace().TriggerKeys()));
+        AutoReplActBox->setText(FromEditorText(std::as_const(*FSettings).AutoReplace().TriggerKeys()));
     }
     AutoReplBoxClick();
 
@@ -264,7 +264,7 @@ void TOptionsDialog::fillListPages()
         for (int i = 0; i < templates.Count(); ++i) {
             const TTemplateEntry& entry = templates.Entry(i);
             cteListBox->addItem(
-                FromWin1252(entry.Description.empty() ? entry.Key : joinLine(entry.Key, entry.Description)));
+                FromEditorText(entry.Description.empty() ? entry.Key : joinLine(entry.Key, entry.Description)));
             addName(FTemplateNames, entry.Key);
         }
         cteHotkey->SetHotKey(templates.HotKey);
@@ -337,7 +337,7 @@ void TOptionsDialog::CommandClick()
             if (keys->Pairs.empty() && !keys->Changed)
                 loadPairs(*keys);
             for (const TKeyPair& pair : keys->Pairs)
-                KeysBox->addItem(FromWin1252(KeyPairLine(pair.Key1, pair.Key2)));
+                KeysBox->addItem(FromEditorText(KeyPairLine(pair.Key1, pair.Key2)));
         }
         if (KeysBox->count() > 0)
             KeysBox->setCurrentRow(0);
@@ -385,7 +385,7 @@ std::list<TKeyPair>::iterator TOptionsDialog::selectedPair(TCommandKeys& keys)
 bool TOptionsDialog::runKeyAssign(TShortCut& key1, TShortCut& key2, uint8_t mode)
 {
     TKeyAssignDialog dialog(this);
-    return dialog.Execute(key1, key2, ToWin1252(CommandsBox->currentItem()->text()), LoadResString(kStep1Hint),
+    return dialog.Execute(key1, key2, ToEditorText(CommandsBox->currentItem()->text()), LoadResString(kStep1Hint),
                           LoadResString(kStep2Hint), mode);
 }
 
@@ -479,7 +479,7 @@ void TOptionsDialog::addListed(QListWidget* list, std::vector<std::string>& name
                                const std::string& line)
 {
     addName(names, name);
-    list->addItem(FromWin1252(line));
+    list->addItem(FromEditorText(line));
     selectRow(list, list->count() - 1);
 }
 
@@ -503,7 +503,7 @@ TOptionsDialog::TListEdit TOptionsDialog::secondButtonClick(QListWidget* list, c
     addName(names, name);
     {
         QSignalBlocker quiet(list);
-        list->item(row)->setText(FromWin1252(line));
+        list->item(row)->setText(FromEditorText(line));
     }
     selectRow(list, row);
     return TListEdit::Replaced;
@@ -522,8 +522,8 @@ void TOptionsDialog::AutoReplBoxClick()
     }
     {
         QSignalBlocker quietItem(ReplaceBox), quietWith(WithBox);
-        ReplaceBox->setText(FromWin1252(FReplaceItem));
-        WithBox->setText(FromWin1252(FReplaceWith));
+        ReplaceBox->setText(FromEditorText(FReplaceItem));
+        WithBox->setText(FromEditorText(FReplaceWith));
     }
     UpdateReplaceButtons();
 }
@@ -596,8 +596,8 @@ void TOptionsDialog::cteListBoxClick()
         splitLine(lineOf(cteListBox, row), name, description);
     {
         QSignalBlocker quietName(NameBox), quietDesc(DescBox);
-        NameBox->setText(FromWin1252(name));
-        DescBox->setText(FromWin1252(description));
+        NameBox->setText(FromEditorText(name));
+        DescBox->setText(FromEditorText(description));
     }
     std::string text;
     {

@@ -9,6 +9,7 @@
 #include "editor/model/KeyBindings.h"
 #include "editor/model/LineStore.h"
 #include "platform/core/CharacterReferences.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/KeyNames.h"
 #include "platform/core/SysUtils.h"
 
@@ -293,7 +294,7 @@ void TCodeTemplates::SaveToFile(const std::string& fileName) const
     // An empty list is written too: otherwise a list the user emptied would come back from the old
     // file next time.
     // Replaced whole: a write that fails leaves the old file.
-    WriteFileBytes(fileName, SaveToText());
+    WriteFileBytes(fileName, ProgramFileBytes(SaveToText()));
 }
 
 void TCodeTemplates::LoadFromText(const std::string& text)
@@ -336,7 +337,7 @@ void TCodeTemplates::LoadFromFile(const std::string& fileName)
 {
     if (!FileExists(fileName))
         throw EFOpenError(FmtLoadStr(kOpenForReading, fileName.c_str()));
-    const std::string text = ReadFileBytes(fileName);
+    const std::string text = ProgramFileText(ReadFileBytes(fileName));
     Clear();
     LoadFromText(text);
 }

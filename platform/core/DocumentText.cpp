@@ -453,3 +453,45 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
 {
     return encodeDocument(text, format, true);
 }
+
+std::string ProgramFileText(std::string_view bytes, bool* utf8)
+{
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const bool marked = bytes.starts_with(kByteOrderMark);
+    const std::string_view body = marked ? bytes.substr(kByteOrderMark.size()) : bytes;
+    // Plain ASCII reads the same either way; a Windows-1252 file is seldom well-formed UTF-8 once it
+    // holds anything beyond ASCII, as the document reader also trusts.
+    const bool wide = std::any_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
+    const bool unicode = (marked || wide) && IsValidUtf8(body);
+    if (utf8)
+        *utf8 = unicode;
+    if (unicode)
+        return Utf8ToEditorText(body);
+    // The file's own 0x1F is a control character, never the mark of a held character: "." as the
+    // editor shows it.
+    std::string text(bytes);
+    std::replace(text.begin(), text.end(), kHeldCharacterMark, '.');
+    return text;
+}
+
+std::string ProgramFileBytes(std::string_view text, bool utf8)
+{
+    bool held = false;
+    for (size_t at = text.find(kHeldCharacterMark); !held && at != std::string_view::npos;
+         at = text.find(kHeldCharacterMark, at + 1)) {
+        char32_t cp;
+        held = ReadHeldCharacter(text, at, cp) != 0;
+    }
+    // Both write a mark that begins no held character as the "&" it shows as.
+    if (!utf8 && !held)
+        return HeldCharactersAsReferences(text);
+    std::string bytes = EditorTextToUtf8(text);
+    // Only a held U+001F is that byte now: a control character, which goes as the reference it shows.
+    for (size_t at = bytes.find(kHeldCharacterMark); at != std::string::npos; at = bytes.find(kHeldCharacterMark, at))
+        bytes.replace(at, 1, "&#31;");
+    // A text that begins with U+FEFF would read back without it, as a byte-order mark: one goes first.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kByteOrderMark))
+        bytes.insert(0, kByteOrderMark);
+    return bytes;
+}

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 #include "platform/core/Win1252.h"
 
@@ -384,8 +385,16 @@ std::string win1252ToData(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (char c : text)
-        AppendWin1252AsData(out, static_cast<unsigned char>(c));
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp;
+        const size_t held = text[i] == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
+        if (held) {
+            AppendUtf8(out, cp);
+            i += held - 1;
+        } else {
+            AppendWin1252AsData(out, static_cast<unsigned char>(text[i]));
+        }
+    }
     return out;
 }
 
@@ -403,7 +412,10 @@ std::string dataToWin1252(std::string_view data)
             continue;
         }
         char byte;
-        out += CharToWin1252(cp, byte) ? byte : '?';
+        if (CharToWin1252(cp, byte))
+            out += byte;
+        else
+            out += HeldCharacter(cp);
         i += length;
     }
     return out;

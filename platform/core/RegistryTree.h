@@ -87,7 +87,8 @@ bool readStoreText(std::string_view text, Key (&roots)[kRootCount], int& badLine
 std::string win1252ToUtf8(std::string_view text);
 // A string's data is held as the file holds it: UTF-8, with a byte that spells no character kept as
 // it is (a file name's own bytes, the five bytes Windows-1252 leaves undefined). The program's texts
-// go in and out as Windows-1252; a character Windows-1252 lacks reads as '?'.
+// go in and out as editor text: Windows-1252, a character it lacks held (HeldCharacter) and written as
+// the character.
 void AppendWin1252AsData(std::string& out, unsigned char c);
 std::string win1252ToData(std::string_view text);
 std::string dataToWin1252(std::string_view data);

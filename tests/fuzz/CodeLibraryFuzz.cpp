@@ -7,6 +7,7 @@
 
 #include "app/model/libKestrima.h"
 #include "components/core/CodeTreeFile.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
@@ -62,9 +63,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const TStringList textLines = LibraryLines(text);
         for (int i = 0; i < textLines.Count(); ++i)
             expected += (i ? "\r" : "") + textLines[i];
+        // The file never holds the mark: one that begins no held character is written as the "&" the
+        // editor shows, and so is a held U+001F, a control character written as its reference.
+        for (size_t i = 0; i < expected.size(); ++i) {
+            char32_t cp = 0;
+            const size_t held = expected[i] == kHeldCharacterMark ? ReadHeldCharacter(expected, i, cp) : 0;
+            if (held && cp != 0x1F)
+                i += held - 1;
+            else if (expected[i] == kHeldCharacterMark)
+                expected[i] = '&';
+        }
         // Unless a line of the text itself starts a header, which ends the entry early.
         const std::string back = ReadLibraryEntry(file, name);
         check(back == expected || expected.find("[*") != std::string::npos);
+        check(ReadFileBytes(file).find(kHeldCharacterMark) == std::string::npos);
         check(DeleteLibraryEntry(file, name));
         check(ReadLibraryEntry(file, name).empty());
     }

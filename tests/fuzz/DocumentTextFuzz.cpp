@@ -1,4 +1,4 @@
-// libFuzzer target: a document file's untrusted bytes decoded to editor text and written back.
+// libFuzzer target: a document file's untrusted bytes decoded to editor text and written back, also as a file of the program's own.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +21,21 @@ std::string stored(std::string_view text)
         result += text[i] == '\n' ? '\r' : text[i];
     }
     return result;
+}
+
+// The editor's text as a file of the program's own reads back once written: a mark that begins no
+// held character as "&", and so a held U+001F, which is written as its reference.
+std::string asWritten(std::string text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = 0;
+        const size_t held = text[i] == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
+        if (held && cp != 0x1F)
+            i += held - 1;
+        else if (text[i] == kHeldCharacterMark)
+            text[i] = '&';
+    }
+    return text;
 }
 
 } // namespace
@@ -48,5 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (result == TDecodeResult::Converted)
         check(second == result);
     check(EncodeDocument(stored(again), againFormat) == written);
+
+    // The same bytes as a file of the program's own: written back, it never holds the mark and reads
+    // as the same text.
+    bool utf8 = false;
+    const std::string own = ProgramFileText(bytes, &utf8);
+    const std::string ownBytes = ProgramFileBytes(own, utf8);
+    check(ownBytes.find(kHeldCharacterMark) == std::string::npos);
+    check(ProgramFileText(ownBytes) == asWritten(own));
     return 0;
 }

@@ -1,6 +1,7 @@
 // Tests of the document bytes against editor text: UTF-8 detection, conversion and line breaks, round trips with fixed seeds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -223,4 +224,54 @@ TEST(DocumentText, AZeroWidthNoBreakSpaceIsACharacterWhereNoMarkCanStand)
     EXPECT_EQ(text, "\x1F#65279;a");
     format.ByteOrderMark = false;
     EXPECT_EQ(EncodeDocument("\x1F#65279;a\x1F#65279;", format), "&#65279;a\xEF\xBB\xBF");
+}
+
+TEST(DocumentText, TheProgramsOwnFilesHoldACharacterWindows1252LacksAsItselfAndNeverTheMark)
+{
+    // Texts of every kind: Windows-1252 letters (none a byte that continues a UTF-8 character, so that
+    // no run of them spells UTF-8), held characters, a typed reference, marks that begin no held
+    // character. Written and read back, each gives the text as the editor shows it.
+    std::mt19937 random(131);
+    const std::vector<std::string> pieces = {"a", " ",      "\xF1",     "\xD1",       "\r\n", "&#945;",
+                                             "\x1F#945;", "\x1F#8594;", "\x1F#65;", "\x1F", "[*",   "\xE9t\xE9"};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        for (int i = static_cast<int>(random() % 12); i > 0; --i)
+            text += pieces[random() % pieces.size()];
+        std::string expected;
+        bool holds = false;
+        for (size_t i = 0; i < text.size(); ++i) {
+            char32_t cp;
+            const size_t held = text[i] == '\x1F' ? ReadHeldCharacter(text, i, cp) : 0;
+            holds = holds || held;
+            expected += held ? text.substr(i, held) : std::string(1, text[i] == '\x1F' ? '&' : text[i]);
+            i += held ? held - 1 : 0;
+        }
+        for (const bool keepUtf8 : {false, true}) {
+            const std::string bytes = ProgramFileBytes(text, keepUtf8);
+            ASSERT_EQ(bytes.find('\x1F'), std::string::npos) << text;
+            // Windows-1252 as it stands until the text holds a held character or the file was UTF-8.
+            ASSERT_EQ(bytes, keepUtf8 || holds ? EditorTextToUtf8(text) : expected) << text;
+            bool utf8 = false;
+            ASSERT_EQ(ProgramFileText(bytes, &utf8), expected) << text;
+            const bool wide = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+            ASSERT_EQ(utf8, wide && (keepUtf8 || holds)) << text;
+        }
+    }
+    // An older file in Windows-1252 reads as its bytes, a UTF-8 one (with or without its mark) as its
+    // characters; the file's own 0x1F is no mark.
+    bool utf8 = true;
+    EXPECT_EQ(ProgramFileText("Espa\xF1" "a &#945;", &utf8), "Espa\xF1" "a &#945;");
+    EXPECT_FALSE(utf8);
+    EXPECT_EQ(ProgramFileText("Espa\xC3\xB1" "a \xCE\xB1", &utf8), "Espa\xF1" "a \x1F#945;");
+    EXPECT_TRUE(utf8);
+    EXPECT_EQ(ProgramFileText("\xEF\xBB\xBF" "abc", &utf8), "abc");
+    EXPECT_TRUE(utf8);
+    EXPECT_EQ(ProgramFileText("a\x1F#945;", &utf8), "a.#945;");
+    EXPECT_FALSE(utf8);
+    // A held U+001F is a control character: it goes as the reference the editor shows.
+    EXPECT_EQ(ProgramFileBytes("\x1F#31;\x1F#945;"), "&#31;\xCE\xB1");
+    // A text that begins with U+FEFF gets a byte-order mark before it, which reading takes off.
+    EXPECT_EQ(ProgramFileBytes("\x1F#65279;a"), "\xEF\xBB\xBF\xEF\xBB\xBF" "a");
+    EXPECT_EQ(ProgramFileText("\xEF\xBB\xBF\xEF\xBB\xBF" "a"), "\x1F#65279;a");
 }

@@ -132,6 +132,16 @@ TEST(MessageBox, MarkupInATextIsShownAsItIsWritten)
     EXPECT_EQ(seen.ShownText, "No se encuentra <a href=\"http://x.es/\">p\xC3\xA1gina</a><b>.htm");
 }
 
+TEST(MessageBox, APagesHeldCharacterShowsAsItselfNeverAsTheMark)
+{
+    // A library entry's name or a tag's text from the page: its held character is the character; a
+    // reference typed as such stays as typed.
+    Seen seen = whileShown([] { MessageBox(nullptr, "\xBF" "Borrar \"\x1F#945;\" y &#955;?", {}, MB_OK); }, 0);
+    ASSERT_TRUE(seen.Shown);
+    EXPECT_EQ(seen.ShownText, "\xC2\xBF" "Borrar \"\xCE\xB1\" y &#955;?");
+    EXPECT_EQ(seen.ShownText.find('\x1F'), std::string::npos);
+}
+
 TEST(MessageBox, AnExceptionIsShownAsAnErrorAndAnAbortNotAtAll)
 {
     Seen seen = whileShown(

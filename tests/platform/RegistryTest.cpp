@@ -533,6 +533,35 @@ TEST_F(RegistryTest, TheFileIsAReadableExportWrittenOnlyWhenSomethingChanged)
     }
 }
 
+TEST_F(RegistryTest, AHeldCharacterIsStoredAsItselfAndReadBackHeld)
+{
+    // The editor's text of "α λ ñ", of a reference typed as such, and of a mark that begins no held
+    // character.
+    const std::string held = "\x1F#945; \x1F#955; \xF1";
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Dremal", true));
+        reg.WriteString("Held", held);
+        reg.WriteString("Typed", "&#945;");
+        reg.WriteString("Stray", "\x1F#65;");
+    }
+    const std::string file = ReadFileBytes(storeFile());
+    EXPECT_NE(file.find("\"Held\"=\"\xCE\xB1 \xCE\xBB \xC3\xB1\"\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\"Typed\"=\"&#945;\"\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find('\x1F'), std::string::npos) << file;
+    RegistryStore::Reload();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("Software\\Dremal", false));
+    EXPECT_EQ(reg.ReadString("Held"), held);
+    EXPECT_EQ(reg.ReadString("Typed"), "&#945;");
+    EXPECT_EQ(reg.ReadString("Stray"), "\x1F#65;");
+    // A character Windows-1252 lacks that a user put in the file by hand reads held, never as "?".
+    WriteFileBytes(storeFile(), file + "\n[HKEY_CURRENT_USER\\Software\\Mano]\n\"Flecha\"=\"a\xE2\x86\x92z\"\n");
+    RegistryStore::Reload();
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Mano", false));
+    EXPECT_EQ(reg.ReadString("Flecha"), "a\x1F#8594;z");
+}
+
 TEST_F(RegistryTest, FileNamesAreStoredOnceEncodedMarkedAndReadBackExactlyAndEarlierFormsStillRead)
 {
     const std::string accented = "/home/ana/P\xC3\xBA" "blico/\xC3\xAD" "ndice.html"; // Público/índice.html

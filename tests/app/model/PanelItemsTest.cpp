@@ -86,4 +86,11 @@ TEST(PanelItems, WildcardLibraryReadsSortedOnceAndWritesInOrder)
     WriteFileBytes(path, "");
     ReadWildcardLibrary(path, names);
     EXPECT_EQ(names.Count(), 0);
+    // A name holding a character Windows-1252 lacks is written as the character, never the mark.
+    names.Add("\x1F#955;");
+    names.Add("\xF1");
+    WriteWildcardLibrary(path, names);
+    EXPECT_EQ(ReadFileBytes(path), "\xCE\xBB\r\n\xC3\xB1\r\n");
+    ReadWildcardLibrary(path, names);
+    EXPECT_EQ(Items(names), (Strings{"\x1F#955;", "\xF1"}));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/model/ProjectFile.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SysUtils.h"
 #include "support/Dates.h"
@@ -59,6 +60,8 @@ TEST(ProjectFile, TheProjectsNameIsReadAsADocumentsTextIs)
     // UTF-8 written by hand becomes the editor's characters; Windows-1252 stays as it is.
     EXPECT_EQ(name("Se\xC3\xB1or \xE2\x80\x9C" "A\xE2\x80\x9D"), "Se\xF1or \x93" "A\x94");
     EXPECT_EQ(name("Se\xF1or"), "Se\xF1or");
+    // A character Windows-1252 lacks is held.
+    EXPECT_EQ(name("\xCE\xB1 \xC3\xB1"), "\x1F#945; \xF1");
     EXPECT_EQ(name("plain"), "plain");
     EXPECT_EQ(ProjectDataText(TIniFile::FromText(""), "Nombre"), "");
 }
@@ -111,7 +114,7 @@ TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
     const std::string path = (folder.path / "p.kr").string();
     TProjectData data;
     data.Nombre = "Sitio de Pe\xF1" "a";
-    data.Autor = "Ana";
+    data.Autor = "Ana \x1F#955;";
     data.FechaCreacion = "lunes, 7 de diciembre de 2026, 09:05";
     data.UltimaModificacion = "martes, 8 de diciembre de 2026, 10:00";
     data.Descripcion = "Una l\xEDnea";
@@ -125,6 +128,9 @@ TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
         ini.UpdateFile();
     }
     const TIniFile ini(path);
+    // A character Windows-1252 lacks goes into the file as itself, its value in UTF-8.
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Autor", ""), "Ana \xCE\xBB");
+    EXPECT_EQ(ReadFileBytes(path).find('\x1F'), std::string::npos);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "Fecha de creaci\xF3n", ""), data.FechaCreacion);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "\xDAltima modificaci\xF3n", ""), data.UltimaModificacion);
     const TProjectData back = ReadProjectData(ini, "ahora");
