@@ -506,14 +506,14 @@ TEST_F(PrintingToPdf, ThePreviewsPrintoutHoldsTheTextAndLinesOfThePrintHeldChara
     SetOption(memo, smoPrintDate, false); // the clock would tell the two prints apart
     SetOption(memo, smoPrintWrap, true);
     DefineSampleStyles(memo);
-    // Held characters (shown as the references "&#955;" and "&#8364;") inside links, in running text
+    // Held characters (shown as the references "&#955;" and "&#8594;") inside links, in running text
     // and at the cut of long lines, over three pages.
     std::string text;
     for (int i = 1; i <= 150; ++i) {
         text += "<a href=\"http://ejemplo.es/\x1F#955;/" + std::to_string(i) + "\">x\x1F#955;y</a> precio " +
-                std::to_string(i) + " \x1F#8364; fin";
+                std::to_string(i) + " \x1F#8594; fin";
         if (i % 9 == 0)
-            text += " " + Repeated("palabra\x1F#955; ", 12) + "<a href=\"\x1F#8364;\">z</a>";
+            text += " " + Repeated("palabra\x1F#955; ", 12) + "<a href=\"\x1F#8594;\">z</a>";
         text += "\r\n";
     }
     SetStyledText(memo, text);
@@ -545,7 +545,7 @@ TEST_F(PrintingToPdf, ThePreviewsPrintoutHoldsTheTextAndLinesOfThePrintHeldChara
     for (const QString& file : {File, fromPreview}) {
         const std::optional<std::string> read = PdfText(file);
         ASSERT_TRUE(read);
-        EXPECT_NE(read->find("<a href=\"http://ejemplo.es/&#955;/17\">x&#955;y</a> precio 17 &#8364; fin"),
+        EXPECT_NE(read->find("<a href=\"http://ejemplo.es/&#955;/17\">x&#955;y</a> precio 17 &#8594; fin"),
                   std::string::npos)
             << *read;
         EXPECT_EQ(read->find("&#955 ;"), std::string::npos) << *read;
