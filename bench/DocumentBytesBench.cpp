@@ -82,7 +82,7 @@ void BM_SavesAfterTyping(benchmark::State& state)
         for (int save = 0; save < 3; ++save) {
             if (save == 1) {
                 state.PauseTiming();
-                text.insert(text.size() / 4, "y");
+                text.insert(text.size() / 4, 1, 'y');
                 state.ResumeTiming();
             }
             const auto start = std::chrono::steady_clock::now();

@@ -161,7 +161,7 @@ TEST(FolderDialog, ADeepFolderIsInViewOnceTheTreeHasReadItsFolders)
     // The chosen folder lies below sixty others and three levels down in the machine's tree.
     TempDir dir("folder");
     for (int i = 0; i < 60; ++i)
-        std::filesystem::create_directory(dir.path / ("a" + std::to_string(100 + i)));
+        std::filesystem::create_directory(dir.path / std::string("a").append(std::to_string(100 + i)));
     const std::filesystem::path deep = dir.path / "zz" / "sitio" / "plantillas";
     std::filesystem::create_directories(deep);
     TFolderDialog dialog;

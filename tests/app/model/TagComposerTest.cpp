@@ -68,7 +68,7 @@ TEST(ComposeTag, EveryGeneratorQuotesTypedValuesAsTheGridDoes)
         const int index = names.IndexOf(name);
         std::string value = index < 0 ? std::string("(none)") : values[index];
         for (size_t at = value.find("&quot;"); at != std::string::npos; at = value.find("&quot;", at + 1))
-            value.replace(at, 6, "\"");
+            value.replace(at, 6, 1, '"');
         return value;
     };
     for (const std::string typed : {"plain", "say \"hi\" <b> & more", "l'un \"et\" l'autre", "\xBB \xF1"}) {
