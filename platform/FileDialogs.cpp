@@ -12,11 +12,13 @@
 #include <QStringList>
 #include <QTreeView>
 #include <utility>
+#include <vector>
 
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Dde.h"
 #include "platform/core/ScopeGuard.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -219,11 +221,21 @@ private:
 std::string DefaultExtensionOf(const TFileDialogRequest& request)
 {
     const std::string masks = filterMasks(request.Filter, request.FilterIndex);
-    // One mask "*.ext" of a plain extension; "*.*", "*.htm;*.html" or "a*.txt" name none.
-    if (masks.size() > 2 && masks.compare(0, 2, "*.") == 0 &&
-        masks.find_first_of("*?;. ", 2) == std::string::npos)
-        return ToFilePath(FromEditorText(masks.substr(2)));
-    return request.DefaultExt;
+    // Masks "*.ext" of plain extensions name them; "*.*", "a*.txt" or "*.tar.gz" name none. The first
+    // is the kind the author chose in the dialog, in the document's own spelling when it is its
+    // extension ("PAGE.HTML" under "*.html;*.htm").
+    std::vector<std::string> extensions;
+    for (size_t start = 0; start <= masks.size();) {
+        const size_t end = std::min(masks.find(';', start), masks.size());
+        const std::string mask = masks.substr(start, end - start);
+        if (mask.size() <= 2 || mask.compare(0, 2, "*.") != 0 || mask.find_first_of("*?. ", 2) != std::string::npos)
+            return request.DefaultExt;
+        extensions.push_back(ToFilePath(FromEditorText(mask.substr(2))));
+        start = end + 1;
+    }
+    if (extensions.empty() || AnsiLowerCase(extensions.front()) == AnsiLowerCase(request.DefaultExt))
+        return request.DefaultExt;
+    return extensions.front();
 }
 
 void AddDefaultExtension(TFileDialogRequest& request)

@@ -41,8 +41,9 @@ struct TFileDialogRequest {
 // A save dialog's request: asks before replacing a file and hides the read-only choice.
 TFileDialogRequest SaveDialogRequest(std::string filter, std::string defaultExt);
 
-// The extension (without its dot) a save dialog gives a name typed without one: the chosen filter's
-// when that filter names exactly one ("Estilos|*.css"), else DefaultExt; empty for none.
+// The extension (without its dot) a save dialog gives a name typed without one: the first the chosen
+// filter names ("Estilos|*.css", "Internet HTML|*.html;*.htm"), spelt as DefaultExt when it is the
+// same; DefaultExt when the filter names no plain extension ("*.*"); empty for none.
 std::string DefaultExtensionOf(const TFileDialogRequest& request);
 // Gives each chosen name of a save dialog (FileName and Files) whose file name has no dot the
 // extension DefaultExtensionOf names.

@@ -196,13 +196,22 @@ TEST(FileDialogs, ASaveDialogGivesANameTypedWithoutExtensionItsFiltersOne)
     ASSERT_TRUE(ExecuteFileDialog(nullptr, open));
     EXPECT_EQ(open.FileName, "/tmp/a");
     SetFileDialogHook(previous);
-    // Filters that name no one extension leave DefaultExt.
+    // Filters that name no plain extension leave DefaultExt; one that does gives its first, the kind
+    // the author chose, spelt as DefaultExt when it is the same.
     TFileDialogRequest many;
-    many.Filter = "Internet|*.htm;*.html|Todos|*.*|Raro|a*.txt|Doble|*.tar.gz";
-    many.DefaultExt = "htm";
-    for (int index : {1, 2, 3, 4, 9}) {
-        many.FilterIndex = index;
-        EXPECT_EQ(DefaultExtensionOf(many), "htm") << index;
+    many.Filter = "Internet|*.htm;*.html|Todos|*.*|Raro|a*.txt|Doble|*.tar.gz|HTML|*.html;*.htm|Texto|*.txt;*.text";
+    const struct {
+        const char* defaultExt;
+        int index;
+        const char* given;
+    } cases[] = {{"htm", 1, "htm"}, {"htm", 2, "htm"},  {"htm", 3, "htm"},   {"htm", 4, "htm"},
+                 {"htm", 9, "htm"}, {"html", 1, "htm"}, {"HTML", 5, "HTML"}, {"htm", 5, "html"},
+                 {"htm", 6, "txt"}, {"txt", 5, "html"}, {"", 1, "htm"},      {"", 2, ""},
+                 {"TEXT", 6, "txt"}};
+    for (const auto& c : cases) {
+        many.DefaultExt = c.defaultExt;
+        many.FilterIndex = c.index;
+        EXPECT_EQ(DefaultExtensionOf(many), c.given) << c.defaultExt << " " << c.index;
     }
 }
 

@@ -604,8 +604,18 @@ TEST(MainWindowFiles, TheSaveDialogOpensOnThePagesFilterAndGivesItsExtension)
         return true;
     });
     EXPECT_TRUE(w.form.mGuardarComoClick());
-    SetFileDialogHook({});
     EXPECT_EQ(ReadFileBytes(w.folder.path.string() + "/notas.txt"), "<p>");
+    // So does an Internet filter: "Internet HTM" chosen for the page, "portada" typed, portada.htm.
+    SetFileDialogHook([&](TFileDialogRequest& request) {
+        request.FilterIndex = 1;
+        request.FileName = w.folder.path.string() + "/portada";
+        request.Files = {request.FileName};
+        return true;
+    });
+    EXPECT_TRUE(w.form.mGuardarComoClick());
+    SetFileDialogHook({});
+    EXPECT_EQ(ReadFileBytes(w.folder.path.string() + "/portada.htm"), "<p>");
+    EXPECT_FALSE(std::filesystem::exists(w.folder.path.string() + "/portada.html"));
 }
 
 TEST(MainWindowFiles, APageWhoseDeclarationWasChangedIsSavedInTheNewSet)
