@@ -513,7 +513,7 @@ TEST_F(PrintingToPdf, ThePreviewsPrintoutHoldsTheTextAndLinesOfThePrintHeldChara
         text += "<a href=\"http://ejemplo.es/\x1F#955;/" + std::to_string(i) + "\">x\x1F#955;y</a> precio " +
                 std::to_string(i) + " \x1F#8594; fin";
         if (i % 9 == 0)
-            text += " " + Repeated("palabra\x1F#955; ", 12) + "<a href=\"\x1F#8594;\">z</a>";
+            text.append(1, ' ').append(Repeated("palabra\x1F#955; ", 12)).append("<a href=\"\x1F#8594;\">z</a>");
         text += "\r\n";
     }
     SetStyledText(memo, text);

@@ -12,7 +12,7 @@
 inline std::string AttributeValueIn(std::string_view code, std::string_view name)
 {
     const std::string folded = AsciiLowerCase(code);
-    const std::string wanted = " " + AsciiLowerCase(name) + "=";
+    const std::string wanted = std::string(1, ' ').append(AsciiLowerCase(name)).append(1, '=');
     size_t at = folded.find(wanted);
     if (at == std::string::npos)
         return {};
