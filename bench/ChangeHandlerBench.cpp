@@ -73,7 +73,9 @@ struct TLargePageWindow {
 void BM_ChangeHandlerPerKeystrokeInLargePage(benchmark::State& state)
 {
     ensureApplication();
-    static std::map<bool, std::unique_ptr<TLargePageWindow>> windows;
+    // Made once for all the runs, and never destroyed: at exit the program's own statics (the DDE
+    // server's list of conversations) may already be gone when a static map would free the windows.
+    static auto& windows = *new std::map<bool, std::unique_ptr<TLargePageWindow>>;
     const bool wrap = state.range(0) != 0;
     auto& window = windows[wrap];
     if (!window)
