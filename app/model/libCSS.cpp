@@ -14,6 +14,13 @@ size_t heldAt(std::string_view text, size_t i)
     return text[i] == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
 }
 
+// A mark that begins no held character stands for the "&" the editor shows it as; kept as a mark it
+// could begin one once a line break or a ";" were put after it.
+char strayMarkAsShown(char c)
+{
+    return c == kHeldCharacterMark ? '&' : c;
+}
+
 bool isLineBreakOrTab(char c)
 {
     return c == '\t' || c == '\r' || c == '\n';
@@ -25,9 +32,14 @@ std::string flatten(std::string_view text)
 {
     std::string flat;
     flat.reserve(text.size());
-    for (char c : text)
-        if (!isLineBreakOrTab(c))
-            flat += c;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (const size_t held = heldAt(text, i)) {
+            flat.append(text.substr(i, held));
+            i += held - 1;
+        } else if (!isLineBreakOrTab(text[i])) {
+            flat += strayMarkAsShown(text[i]);
+        }
+    }
     return flat;
 }
 
@@ -124,7 +136,7 @@ std::string CSSFormatRule(std::string_view text)
             break;
         default:
             flushBlanks();
-            out += c;
+            out += strayMarkAsShown(c);
             break;
         }
     }

@@ -15,7 +15,8 @@ struct TCSSDeclaration {
 };
 
 // In the library's text (editor text) a character Windows-1252 lacks is held (HeldCharacter): each
-// routine here steps over one whole, so the ";" that ends it splits nothing and its mark is kept.
+// routine here steps over one whole, so the ";" that ends it splits nothing and its mark is kept; a
+// mark that begins none becomes the "&" it shows as, so that no joining of lines makes it begin one.
 
 // The first position from `from` on of a character of `chars` that is not part of a held character;
 // npos when none is.

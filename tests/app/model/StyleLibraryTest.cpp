@@ -163,6 +163,12 @@ TEST(StyleLibrary, HeldCharactersSurviveParsingAndWriting)
             EXPECT_EQ(Occurrences(saved, held[i]), Occurrences(bytes, utf8[i])) << bytes;
         EXPECT_EQ(ProgramFileText(bytes), saved);
     }
+    // A mark that begins no held character is the "&" it shows as: joining the lines around it
+    // makes it begin none.
+    const std::string stray = std::string("p{a:b") + kHeldCharacterMark + "\r\n#946;c:d;}";
+    EXPECT_EQ(CSSFormatRule(stray), "p\n{\na : b&#946;\nc : d;\n}\n");
+    EXPECT_EQ(CSSSplitDeclarations(CSSGetRuleBody(stray, "p")),
+              (std::vector<TCSSDeclaration>{{"a", "b&#946", false}, {"c", "d", false}}));
 }
 
 // A library of Windows-1252 bytes alone reads and writes back byte for byte.
