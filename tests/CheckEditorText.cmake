@@ -26,10 +26,7 @@ set(allowed
   # A glyph of the editor's font is drawn for one byte of the code page.
   "platform/Fonts.cpp|Win1252ToUnicode"
   # A Windows-1252 document's bytes: each one a file cannot hold is written as its reference.
-  "app/model/DocumentBytes.cpp|Win1252ToUnicode"
-  # The style sheet dialog parses its rules at each ";", which a held character holds: its fields and
-  # library files stay Windows-1252 until its parser knows held characters.
-  "app/dialogs/uFormCSS.cpp|FromWin1252" "app/dialogs/uFormCSS.cpp|ToWin1252")
+  "app/model/DocumentBytes.cpp|Win1252ToUnicode")
 
 include(${CMAKE_CURRENT_LIST_DIR}/CheckSourceLines.cmake)
 

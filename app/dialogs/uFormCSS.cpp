@@ -41,6 +41,7 @@
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TBarCtls.h"
 
@@ -261,7 +262,7 @@ TformCSS::TformCSS(QWidget* parent) : QDialog(parent)
     // Family names only, each once: the database lists a family several foundries make once per
     // foundry, with the foundry in brackets, which no browser knows.
     for (const std::string& family : ScreenFontFamilies())
-        lbFonts->addItem(FromWin1252(family));
+        lbFonts->addItem(FromEditorText(family));
 }
 
 TformCSS::~TformCSS() = default;
@@ -271,12 +272,12 @@ TformCSS::~TformCSS() = default;
 TCssRule TformCSS::Rule() const
 {
     TCssRule rule;
-    rule.eClass = ToWin1252(eClass->text());
+    rule.eClass = ToEditorText(eClass->text());
     for (const TBinding& binding : FBindings)
         binding.Get(rule);
     rule.mRestos.clear();
     TStringList memo;
-    memo.SetText(ToWin1252(mRestos->toPlainText()));
+    memo.SetText(ToEditorText(mRestos->toPlainText()));
     for (int i = 0; i < memo.Count(); ++i)
         rule.mRestos.push_back(memo[i]);
     return rule;
@@ -284,7 +285,7 @@ TCssRule TformCSS::Rule() const
 
 void TformCSS::SetRule(const TCssRule& rule)
 {
-    eClass->setText(FromWin1252(rule.eClass));
+    eClass->setText(FromEditorText(rule.eClass));
     for (const TBinding& binding : FBindings)
         binding.Set(rule);
     TStringList memo;
@@ -293,7 +294,7 @@ void TformCSS::SetRule(const TCssRule& rule)
     std::string text = memo.Text();
     if (text.size() >= 2)
         text.resize(text.size() - 2);
-    mRestos->setPlainText(FromWin1252(text));
+    mRestos->setPlainText(FromEditorText(text));
 }
 
 void TformCSS::ClearControls()
@@ -309,7 +310,7 @@ void TformCSS::ReadStyle()
     if (!item)
         return;
     TCssRule rule = Rule();
-    rule.ReadStyle(FLibrary.Text(), ToWin1252(item->text()));
+    rule.ReadStyle(FLibrary.Text(), ToEditorText(item->text()));
     SetRule(rule);
 }
 
@@ -326,7 +327,7 @@ void TformCSS::syncLibrary(int select)
     const QSignalBlocker quiet(lbEstilos);
     lbEstilos->clear();
     for (const std::string& selector : FLibrary.Selectors())
-        lbEstilos->addItem(FromWin1252(selector));
+        lbEstilos->addItem(FromEditorText(selector));
     if (select >= 0 && select < lbEstilos->count())
         lbEstilos->setCurrentRow(select);
 }
@@ -340,8 +341,10 @@ void TformCSS::setLibraryFile(const std::string& path)
 void TformCSS::LoadStyleSheet(const std::string& path)
 {
     // Read before anything changes: a file that cannot be read leaves the library as it was.
-    const std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
+    bool utf8 = false;
+    const std::string text = FileExists(path) ? ProgramFileText(ReadFileBytes(path), &utf8) : std::string();
     setLibraryFile(path);
+    FLibraryUtf8 = utf8;
     FLibrary.Load(text);
     syncLibrary(-1);
 }
@@ -458,7 +461,7 @@ void TformCSS::choosePicture(QLineEdit* edit, QCheckBox* check)
     if (!ExecuteFileDialog(this, request))
         return;
     const std::string name = PictureName ? PictureName(request.FileName) : request.FileName;
-    edit->setText(FromWin1252(std::string("url(").append(name).append(")")));
+    edit->setText(FromEditorText(std::string("url(").append(name).append(")")));
     check->setChecked(true);
 }
 
@@ -516,7 +519,7 @@ void TformCSS::bEraseClick()
     int index = lbEstilos->currentRow();
     if (index < 0 || lbEstilos->count() == 0)
         return;
-    std::string entry = ToWin1252(lbEstilos->item(index)->text());
+    std::string entry = ToEditorText(lbEstilos->item(index)->text());
     if (MessageBox(this, FmtLoadStr(kEraseQuestion, entry.c_str()), LoadResString(kProductName),
                    MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
@@ -540,7 +543,7 @@ void TformCSS::sbCargaCSSClick()
     if (!ExecuteFileDialog(this, dialog))
         return;
     // The library being edited is offered for saving before another replaces it.
-    if ((!FLibrary.Empty() || !Trim(ToWin1252(eClass->text())).empty()) && !offerToSave())
+    if ((!FLibrary.Empty() || !Trim(ToEditorText(eClass->text())).empty()) && !offerToSave())
         return;
     LoadStyleSheet(dialog.FileName);
     OpenFileName = dialog.FileName;
@@ -565,7 +568,7 @@ bool TformCSS::sbSalvaClick()
     // both as they were.
     std::string error;
     TReplaceOutcome outcome;
-    if (!ReplaceFileContents(dialog.FileName, text, error, MakeBackups ? BackupFileName(dialog.FileName) : std::string(),
+    if (!ReplaceFileContents(dialog.FileName, ProgramFileBytes(text, FLibraryUtf8), error, MakeBackups ? BackupFileName(dialog.FileName) : std::string(),
                              outcome)) {
         // The edits stay in the dialog; the user may save elsewhere.
         MessageBox(this, FmtLoadStr(kCannotWrite, FilePathText(dialog.FileName).c_str()), LoadResString(kProductName),
@@ -679,7 +682,7 @@ TToolbarButtonKt* TformCSS::addToggle(QWidget* parent, const std::string& name, 
 {
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(QString::fromStdString(name));
-    button->SetCaption(ToWin1252(caption));
+    button->SetCaption(ToEditorText(caption));
     // Raised while up, sunken while down, so a toggle reads as a button.
     button->SetFlat(false);
     button->SetGroupIndex(++FToggleGroups);
@@ -715,8 +718,8 @@ QLineEdit* TformCSS::addText(QWidget* parent, const char* name, TField<std::stri
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
-    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToWin1252(edit->text()); },
-                         [edit, f](const TCssRule& r) { edit->setText(FromWin1252(f(writable(r)))); }});
+    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToEditorText(edit->text()); },
+                         [edit, f](const TCssRule& r) { edit->setText(FromEditorText(f(writable(r)))); }});
     return edit;
 }
 
@@ -736,8 +739,8 @@ QWidget* TformCSS::addNumber(QWidget* parent, const std::string& name, int min, 
     row->addWidget(spin);
     holder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     FUpDowns.push_back(std::make_unique<TUpDownEdit>(edit, spin, min, max));
-    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToWin1252(edit->text()); },
-                         [edit, f](const TCssRule& r) { edit->setText(FromWin1252(f(writable(r)))); }});
+    FBindings.push_back({[edit, f](TCssRule& r) { f(r) = ToEditorText(edit->text()); },
+                         [edit, f](const TCssRule& r) { edit->setText(FromEditorText(f(writable(r)))); }});
     return holder;
 }
 

@@ -168,6 +168,9 @@ private:
     void setLibraryFile(const std::string& path);
 
     TStyleLibrary FLibrary;
+    // The library file read was UTF-8: it is written so again even while it holds no character that
+    // Windows-1252 lacks.
+    bool FLibraryUtf8 = false;
     bool FShown = false;
 };
 

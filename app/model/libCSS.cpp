@@ -1,9 +1,25 @@
 // Text routines of the style library; each one walks its text once.
 #include "app/model/libCSS.h"
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
+
+// The length of the held character at text[i], 0 when none starts there: its ";" ends no
+// declaration and no line of the normal form.
+size_t heldAt(std::string_view text, size_t i)
+{
+    char32_t cp = 0;
+    return text[i] == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
+}
+
+// A mark that begins no held character stands for the "&" the editor shows it as; kept as a mark it
+// could begin one once a line break or a ";" were put after it.
+char strayMarkAsShown(char c)
+{
+    return c == kHeldCharacterMark ? '&' : c;
+}
 
 bool isLineBreakOrTab(char c)
 {
@@ -16,9 +32,14 @@ std::string flatten(std::string_view text)
 {
     std::string flat;
     flat.reserve(text.size());
-    for (char c : text)
-        if (!isLineBreakOrTab(c))
-            flat += c;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (const size_t held = heldAt(text, i)) {
+            flat.append(text.substr(i, held));
+            i += held - 1;
+        } else if (!isLineBreakOrTab(text[i])) {
+            flat += strayMarkAsShown(text[i]);
+        }
+    }
     return flat;
 }
 
@@ -39,6 +60,10 @@ bool findRule(std::string_view flat, std::string_view selector, TRuleSpan& span)
     const std::string_view wanted = TrimView(wantedText);
     size_t start = 0;
     for (size_t i = 0; i < flat.size(); ++i) {
+        if (const size_t held = heldAt(flat, i)) {
+            i += held - 1;
+            continue;
+        }
         const char c = flat[i];
         if (c == '{') {
             if (SameText(TrimView(flat.substr(start, i - start)), wanted)) {
@@ -74,7 +99,14 @@ std::string CSSFormatRule(std::string_view text)
         out.append(halvedTwice(blanks), ' ');
         blanks = 0;
     };
-    for (char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (const size_t held = heldAt(text, i)) {
+            flushBlanks();
+            out.append(text.substr(i, held));
+            i += held - 1;
+            continue;
+        }
+        const char c = text[i];
         switch (c) {
         case '\t':
         case '\r':
@@ -104,7 +136,7 @@ std::string CSSFormatRule(std::string_view text)
             break;
         default:
             flushBlanks();
-            out += c;
+            out += strayMarkAsShown(c);
             break;
         }
     }
@@ -177,10 +209,10 @@ std::vector<TCSSDeclaration> CSSSplitDeclarations(std::string_view body)
     const std::string_view rest = kept;
     size_t from = 0;
     for (;;) {
-        const size_t colon = rest.find_first_of(":;", from);
+        const size_t colon = CSSFindOutsideHeld(rest, ":;", from);
         if (colon == std::string_view::npos || rest[colon] == ';')
             break;
-        const size_t semicolon = rest.find(';', colon + 1);
+        const size_t semicolon = CSSFindOutsideHeld(rest, ";", colon + 1);
         if (semicolon == std::string_view::npos)
             break;
         entries.push_back({std::string(TrimView(rest.substr(from, colon - from))),
@@ -200,4 +232,15 @@ std::string CSSRemoveRule(std::string_view text, std::string_view selector)
     if (span.close < flat.size())
         result.append(flat, span.close + 1);
     return result;
+}
+
+size_t CSSFindOutsideHeld(std::string_view text, std::string_view chars, size_t from)
+{
+    for (size_t i = from; i < text.size(); ++i) {
+        if (const size_t held = heldAt(text, i))
+            i += held - 1;
+        else if (chars.find(text[i]) != std::string_view::npos)
+            return i;
+    }
+    return std::string_view::npos;
 }

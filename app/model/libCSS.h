@@ -14,6 +14,14 @@ struct TCSSDeclaration {
     bool operator==(const TCSSDeclaration&) const = default;
 };
 
+// In the library's text (editor text) a character Windows-1252 lacks is held (HeldCharacter): each
+// routine here steps over one whole, so the ";" that ends it splits nothing and its mark is kept; a
+// mark that begins none becomes the "&" it shows as, so that no joining of lines makes it begin one.
+
+// The first position from `from` on of a character of `chars` that is not part of a held character;
+// npos when none is.
+size_t CSSFindOutsideHeld(std::string_view text, std::string_view chars, size_t from = 0);
+
 // The library's normal form: tabs, CR and LF dropped, ":" spaced as " : ", runs of blanks halved
 // twice, then "{" on a line of its own and a line break after every ";" and "}". The selector of a
 // rule is then the whole line before the line "{".

@@ -32,6 +32,7 @@
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Collation.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TBarCtls.h"
@@ -500,7 +501,7 @@ void TSidePanelTools::CargaCSS(const std::string& path)
     eLibreria->SetPath(path);
     // Read as the style sheet dialog reads a library, so both list the rules alike.
     TStyleLibrary library;
-    library.Load(ReadFileBytes(path));
+    library.Load(ProgramFileText(ReadFileBytes(path)));
     lbEstilos->clear();
     shEstilos->Assign(library.Strings());
     for (const std::string& selector : library.Selectors())

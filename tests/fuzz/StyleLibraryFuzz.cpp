@@ -9,17 +9,20 @@
 #include "app/model/CssRule.h"
 #include "app/model/StyleLibrary.h"
 #include "app/model/libCSS.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Collation.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/SysUtils.h"
 
 #include "FuzzCheck.h"
 
 namespace {
 
+// Trimmed as TrimView trims: a mark, which may begin a held character, is never cut.
 bool trimmed(const std::string& s)
 {
-    return s.empty() ||
-           (static_cast<unsigned char>(s.front()) > ' ' && static_cast<unsigned char>(s.back()) > ' ');
+    const auto kept = [](char c) { return static_cast<unsigned char>(c) > ' ' || c == kHeldCharacterMark; };
+    return s.empty() || (kept(s.front()) && kept(s.back()));
 }
 
 bool isComment(std::string_view line)
@@ -32,7 +35,7 @@ bool isComment(std::string_view line)
 // outside a whole comment holds half of one, which would swallow or split its neighbours.
 bool readsBackAsWritten(std::string_view selector, const std::string& written)
 {
-    if (selector.find_first_of("{};") != std::string_view::npos)
+    if (CSSFindOutsideHeld(selector, "{};") != std::string_view::npos)
         return false;
     size_t i = 0;
     for (size_t end; (end = written.find("\r\n", i)) != std::string::npos; i = end + 2) {
@@ -57,7 +60,8 @@ void checkRule(std::string_view library, const std::string& selector)
     for (const TCSSDeclaration& entry : CSSSplitDeclarations(body)) {
         check(trimmed(entry.Name) && trimmed(entry.Value));
         check(!entry.Comment || (entry.Value.empty() && entry.Name.size() >= 3));
-        check(entry.Comment || entry.Value.find(';') == std::string::npos);
+        // A held character's ";" stays inside its value.
+        check(entry.Comment || CSSFindOutsideHeld(entry.Value, ";") == std::string::npos);
     }
     const std::string rest = CSSRemoveRule(library, selector);
     check(rest.size() <= library.size());
@@ -124,5 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkRule(text, rawSelectors.front());
     checkRule("x{" + text + "}", "x");
     checkLibrary(text, selectors.size());
+    // The bytes as a library file the dialog reads: a UTF-8 one is saved in UTF-8 and reads back the same.
+    bool utf8 = false;
+    TStyleLibrary fromFile;
+    fromFile.Load(ProgramFileText(text, &utf8));
+    const std::string saved = fromFile.Normalise();
+    if (utf8)
+        check(ProgramFileText(ProgramFileBytes(saved, true)) == saved);
     return 0;
 }

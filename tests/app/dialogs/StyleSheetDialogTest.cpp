@@ -409,7 +409,8 @@ TEST(StyleSheetDialog, AssistantReloadsTheSidePanel)
         files.names = {w.folder.file("fondo.gif", "GIF89a"), path};
         dialog.sbOpenBgImageClick();
         EXPECT_EQ(dialog.eBgImage->text().endsWith("fondo.gif)"), true) << dialog.eBgImage->text().toStdString();
-        dialog.eClass->setText("p.nuevo");
+        // A name with a character Windows-1252 lacks: the panel reads the library saved in UTF-8.
+        dialog.eClass->setText(QString::fromUtf8("p.nuevo\xCE\xB2"));
         EXPECT_TRUE(dialog.sbSalvaClick());
     });
     // The View menu's item opens it.
@@ -419,7 +420,7 @@ TEST(StyleSheetDialog, AssistantReloadsTheSidePanel)
     item->trigger();
     EXPECT_TRUE(shown);
     ASSERT_EQ(tools.lbEstilos->count(), 2);
-    EXPECT_EQ(tools.lbEstilos->item(1)->text(), "p.nuevo");
+    EXPECT_EQ(tools.lbEstilos->item(1)->text(), QString::fromUtf8("p.nuevo\xCE\xB2"));
 }
 
 // The page buttons, the box's two sub-pages, the colour panels and buttons and the picture choosers,
@@ -548,4 +549,56 @@ TEST(StyleSheetDialog, UnreadableValuesStayAsTextAndOpeningAnotherLibraryOffersT
     ASSERT_EQ(form.lbEstilos->count(), 1);
     EXPECT_EQ(form.eClass->text(), "c");
     EXPECT_EQ(ToWin1252(form.eLibreria->Hint()), other);
+}
+
+// Characters Windows-1252 lacks typed into the fields and the memo are saved in the library file as
+// themselves in UTF-8 and show as themselves when it is read again, never as "?" nor as the mark the
+// editor's text holds them with; a library of Windows-1252 alone is saved in its code page.
+TEST(StyleSheetDialog, TypedCharactersWindows1252LacksAreSavedAsThemselves)
+{
+    TempDir dir("css");
+    const std::string path = dir.file("lib.css", "a{font-family:Caf\xE9;}");
+    const QString beta = QString::fromUtf8("\xCE\xB2");
+    const QString selector = "p." + beta;
+    const QString family = beta + QString::fromUtf8("eta, \xCE\xB1");
+    const QString memo = QString::fromUtf8("content: \"\xE2\x86\x92\xCE\xBB\"; /* \xCE\xB2 */");
+    {
+        TformCSS form;
+        form.LoadStyleSheet(path);
+        form.FormShow();
+        TFileAnswers files;
+        files.names = {path};
+        EXPECT_TRUE(form.sbSalvaClick());
+        EXPECT_EQ(ReadFileBytes(path), "a\r\n{\r\nfont-family : Caf\xE9;\r\n}\r\n") << "still Windows-1252";
+
+        form.eClass->setText(selector);
+        form.chFontFamily->setChecked(true);
+        form.eFontFamily->setText(family);
+        form.mRestos->setPlainText(memo);
+        form.bAddClick();
+        files.names = {path};
+        EXPECT_TRUE(form.sbSalvaClick());
+        ASSERT_EQ(form.lbEstilos->count(), 2);
+        EXPECT_EQ(form.lbEstilos->item(1)->text(), selector);
+    }
+    const std::string bytes = ReadFileBytes(path);
+    EXPECT_EQ(Occurrences(bytes, "p.\xCE\xB2\r\n{\r\n"), 1) << bytes;
+    EXPECT_EQ(Occurrences(bytes, "font-family : \xCE\xB2" "eta, \xCE\xB1;\r\n"), 1) << bytes;
+    EXPECT_EQ(Occurrences(bytes, "content : \"\xE2\x86\x92\xCE\xBB\";\r\n"), 1) << bytes;
+    EXPECT_EQ(Occurrences(bytes, "/* \xCE\xB2 */"), 1) << bytes;
+    EXPECT_EQ(Occurrences(bytes, "font-family : Caf\xC3\xA9;"), 1) << "the whole file is UTF-8 now: " << bytes;
+    EXPECT_EQ(bytes.find_first_of("?\x1F"), std::string::npos) << bytes;
+
+    TformCSS again;
+    again.LoadStyleSheet(path);
+    again.FormShow();
+    ASSERT_EQ(again.lbEstilos->count(), 2);
+    EXPECT_EQ(again.lbEstilos->item(1)->text(), selector);
+    click(again, 1);
+    EXPECT_EQ(again.eClass->text(), selector);
+    EXPECT_EQ(again.eFontFamily->text(), family);
+    EXPECT_TRUE(again.chFontFamily->isChecked());
+    const QString shown = again.mRestos->toPlainText();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("content: \"\xE2\x86\x92\xCE\xBB\";"))) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QChar(0x1F)) || shown.contains('?')) << shown.toStdString();
 }
