@@ -7,6 +7,7 @@
 #include "components/KrHook.h"
 #include "components/KrProps.h"
 #include "platform/MessageBox.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"
 #include "platform/core/ScopeGuard.h"
@@ -292,7 +293,7 @@ void TFormPlacement::SavePlacement()
         WriteFormPlacement(FForm, ini, section);
         if (FOptions & fpActiveControl)
             if (QWidget* focused = FForm->focusWidget(); focused && focused != FForm)
-                IniWriteString(ini, section, "ActiveControl", focused->objectName().toStdString());
+                IniWriteString(ini, section, "ActiveControl", ToEditorText(focused->objectName()));
         IniWriteInteger(ini, section, "Visible", FDestroying ? 1 : 0);
     }
     for (TIniLink* link : std::vector<TIniLink*>(FLinks))

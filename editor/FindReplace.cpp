@@ -410,9 +410,7 @@ private:
         if (selection.End > selection.Start) {
             if (selection == FState.LastMatch)
                 return selection;
-            const std::string& text = FMemo.SearchText;
-            if (static_cast<size_t>(selection.End - selection.Start) == text.size() &&
-                AnsiSameText(FMemo.StoredText(selection.Start, selection.End), text))
+            if (selectionIs(selection, FMemo.SearchText, false))
                 return selection;
         }
         if (FState.LastMatch.Start >= 0 && FState.LastMatch.End <= FMemo.TextLength() &&

@@ -224,18 +224,19 @@ std::string DefaultExtensionOf(const TFileDialogRequest& request)
     // Masks "*.ext" of plain extensions name them; "*.*", "a*.txt" or "*.tar.gz" name none. The first
     // is the kind the author chose in the dialog, in the document's own spelling when it is its
     // extension ("PAGE.HTML" under "*.html;*.htm").
-    std::vector<std::string> extensions;
+    std::string first;
     for (size_t start = 0; start <= masks.size();) {
         const size_t end = std::min(masks.find(';', start), masks.size());
         const std::string mask = masks.substr(start, end - start);
         if (mask.size() <= 2 || mask.compare(0, 2, "*.") != 0 || mask.find_first_of("*?. ", 2) != std::string::npos)
             return request.DefaultExt;
-        extensions.push_back(ToFilePath(FromEditorText(mask.substr(2))));
+        if (first.empty())
+            first = ToFilePath(FromEditorText(mask.substr(2)));
         start = end + 1;
     }
-    if (extensions.empty() || AnsiLowerCase(extensions.front()) == AnsiLowerCase(request.DefaultExt))
+    if (first.empty() || AnsiLowerCase(first) == AnsiLowerCase(request.DefaultExt))
         return request.DefaultExt;
-    return extensions.front();
+    return first;
 }
 
 void AddDefaultExtension(TFileDialogRequest& request)

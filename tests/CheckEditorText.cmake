@@ -13,7 +13,7 @@ set(allowed
   # The gate itself: both pairs of conversions and the string table's text.
   "platform/Win1252Qt.h|FromWin1252" "platform/Win1252Qt.h|ToWin1252" "platform/Win1252Qt.h|FromShownText"
   "platform/Win1252Qt.cpp|FromWin1252" "platform/Win1252Qt.cpp|ToWin1252" "platform/Win1252Qt.cpp|FromShownText"
-  "platform/Win1252Qt.cpp|Win1252ToUnicode" "platform/Win1252Qt.cpp|CharToWin1252"
+  "platform/Win1252Qt.cpp|CharToWin1252"
   # The editor paints and measures its text as the author sees it, one glyph per byte (the mark as
   # "&"), so that columns on the screen are offsets in the line.
   "editor/Painter.cpp|FromShownText" "editor/WordWrap.cpp|FromShownText" "editor/TextMetrics.cpp|FromShownText"

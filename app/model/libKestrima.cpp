@@ -15,14 +15,6 @@
 
 namespace {
 
-std::string mapChars(std::string_view text, char (*convert)(char))
-{
-    std::string result(text);
-    for (char& c : result)
-        c = convert(c);
-    return result;
-}
-
 std::string caseOutsideQuotes(std::string_view text, char (*convert)(char))
 {
     std::string result(text);
@@ -74,7 +66,7 @@ std::string LowerCaseOutsideQuotes(std::string_view text)
 std::string ApplyCaseMode(int mode, std::string_view text)
 {
     switch (mode) {
-    case 0: return mapChars(text, AnsiUpper);
+    case 0: return AnsiUpperCase(text);
     case 1: return AnsiLowerCase(text);
     case 2: return UpperCaseOutsideQuotes(text);
     case 3: return LowerCaseOutsideQuotes(text);

@@ -17,6 +17,7 @@
 #include "app/panels/SidePanel.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/libKestrima.h"
+#include "app/model/PanelItems.h"
 #include "app/model/ProjectFile.h"
 #include "app/model/TemplateMerge.h"
 #include "app/dialogs/uFormFusion.h"
@@ -103,15 +104,10 @@ TSaveFilterChoice saveFilterFor(const std::string& filter, const std::string& fi
         extension = kind == ekText ? "txt" : kind == ekJavaScript ? "js" : "htm";
     const std::string mask = "*." + AsciiLowerCase(extension);
     TSaveFilterChoice choice{0, extension};
-    int listing = 0, every = 0;
-    size_t at = 0;
-    for (int entry = 1; at < filter.size(); ++entry) {
-        const size_t name = filter.find('|', at);
-        if (name == std::string::npos)
-            break;
-        const size_t end = std::min(filter.find('|', name + 1), filter.size());
-        const std::string masks = AsciiLowerCase(std::string_view(filter).substr(name + 1, end - name - 1));
-        at = end + 1;
+    int listing = 0, every = 0, entry = 0;
+    for (const auto& [caption, entryMasks] : FilterEntries(filter)) {
+        ++entry;
+        const std::string masks = AsciiLowerCase(entryMasks);
         size_t from = 0;
         for (bool first = true; from <= masks.size(); first = false) {
             const size_t stop = std::min(masks.find(';', from), masks.size());

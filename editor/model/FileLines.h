@@ -30,8 +30,6 @@ public:
     // The text changed at `offset`: places after it no longer hold.
     void EditAt(int offset);
     void Clear();
-    // Places kept (the last one not counted).
-    int Count() const { return static_cast<int>(FMarks.size()); }
 
 private:
     std::vector<TFileLineMark> FMarks;

@@ -456,7 +456,6 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
 
 std::string ProgramFileText(std::string_view bytes, bool* utf8)
 {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     const bool marked = bytes.starts_with(kByteOrderMark);
     const std::string_view body = marked ? bytes.substr(kByteOrderMark.size()) : bytes;
     // Plain ASCII reads the same either way; a Windows-1252 file is seldom well-formed UTF-8 once it
@@ -486,11 +485,7 @@ std::string ProgramFileBytes(std::string_view text, bool utf8)
     if (!utf8 && !held)
         return HeldCharactersAsReferences(text);
     std::string bytes = EditorTextToUtf8(text);
-    // Only a held U+001F is that byte now: a control character, which goes as the reference it shows.
-    for (size_t at = bytes.find(kHeldCharacterMark); at != std::string::npos; at = bytes.find(kHeldCharacterMark, at))
-        bytes.replace(at, 1, "&#31;");
     // A text that begins with U+FEFF would read back without it, as a byte-order mark: one goes first.
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.starts_with(kByteOrderMark))
         bytes.insert(0, kByteOrderMark);
     return bytes;

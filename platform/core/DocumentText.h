@@ -79,6 +79,6 @@ std::string EncodeDocument(std::string_view text, const TDocumentFormat& format)
 std::string ProgramFileText(std::string_view bytes, bool* utf8 = nullptr);
 // Editor text as the bytes of such a file: Windows-1252 as it stands, unless it holds a held character
 // or `utf8` asks for UTF-8 (a file that was UTF-8 stays so): then UTF-8, each held character as itself.
-// The mark never reaches the file: one that begins no held character is written as the "&" it shows as,
-// and a held U+001F, a control character, as its reference "&#31;".
+// The mark never reaches the file: one that begins no held character (none holds a control character)
+// is written as the "&" it shows as.
 std::string ProgramFileBytes(std::string_view text, bool utf8 = false);

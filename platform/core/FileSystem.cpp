@@ -537,6 +537,13 @@ void applyCopyPermissions(int fd, const TCopyPermissions& copy)
     fchmod(fd, mode);
 }
 
+// The identity a file's status gives it.
+TFileIdentity identityOf(const struct stat& st)
+{
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 // What a replaced file had, for the file that takes its name and for its backup.
 struct TOldFile {
     struct stat Status {};
@@ -931,12 +938,10 @@ bool replaceDocument(const std::string& fileName, std::string_view bytes, std::s
         return false;
     }
     const struct stat& old = target.Old.Status;
-    if (expected && (target.Exists ? !(expected->Device == static_cast<uint64_t>(old.st_dev) &&
-                                       expected->Inode == static_cast<uint64_t>(old.st_ino))
-                                   : expected->Inode != 0))
+    if (expected && (target.Exists ? !identityOf(old).SameFile(*expected) : expected->Inode != 0))
         return moved();
     if (target.Exists) {
-        if (S_ISDIR(old.st_mode) || !S_ISREG(old.st_mode)) {
+        if (!S_ISREG(old.st_mode)) {
             error = errorText(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
             return false;
         }
@@ -1042,9 +1047,7 @@ TNameLook LookAtName(const std::string& path)
         look.Kind = TKind::Other;
     else {
         look.Kind = TKind::File;
-        look.Identity = {static_cast<uint64_t>(entry.st_dev), static_cast<uint64_t>(entry.st_ino),
-                         static_cast<int64_t>(entry.st_size),
-                         static_cast<int64_t>(entry.st_mtim.tv_sec) * 1000000000 + entry.st_mtim.tv_nsec};
+        look.Identity = identityOf(entry);
     }
     return look;
 }
@@ -1054,10 +1057,7 @@ bool FileIdentityOf(const std::string& path, TFileIdentity& identity)
     struct stat st {};
     if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    identity.Device = static_cast<uint64_t>(st.st_dev);
-    identity.Inode = static_cast<uint64_t>(st.st_ino);
-    identity.Size = static_cast<int64_t>(st.st_size);
-    identity.ModifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    identity = identityOf(st);
     return true;
 }
 
