@@ -358,6 +358,17 @@ std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>
     return out;
 }
 
+bool TCodigosISO::ProtectedAtEnd(std::string_view text, bool within) const
+{
+    for (size_t at = 0;;) {
+        const size_t found = findMarker(text, within ? kEndMarker : kStartMarker, at);
+        if (found == std::string_view::npos)
+            return within;
+        at = found + (within ? kEndMarker : kStartMarker).size();
+        within = !within;
+    }
+}
+
 bool TCodigosISO::Protects(std::string_view text, size_t at) const
 {
     // Only markers that start by `at` matter: the text after is not looked through.

@@ -33,6 +33,11 @@ public:
     bool LoadFromText(std::string_view text);
 
     int Count() const { return static_cast<int>(FCodes.size()); }
+    // The same entries in the same order: the same conversions.
+    bool operator==(const TCodigosISO& other) const
+    {
+        return FCharacters == other.FCharacters && FCodes == other.FCodes;
+    }
     char Character(int index) const { return FCharacters.at(static_cast<size_t>(index)); }
     const std::string& Code(int index) const { return FCodes.at(static_cast<size_t>(index)); }
 
@@ -54,6 +59,9 @@ public:
     std::string EncodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
     // True when the character at `at` lies in a protected region or its markers.
     bool Protects(std::string_view text, size_t at) const;
+    // True when the end of `text` lies in a protected region (a start marker without its end
+    // marker), the text starting in one when `within`: what a text that goes on after it starts in.
+    bool ProtectedAtEnd(std::string_view text, bool within) const;
     // DecodeText without `sources`, the result taking the place of the text.
     void DecodeInPlace(std::string& text) const;
     // True when no character of the table is below 32 but TAB: no code holds one either, so decoding

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +54,8 @@ public:
     // bytes beyond ASCII, once the rest became codes, are valid UTF-8 and reopen as it), ReadsBack
     // is false and the save must ask before writing: Bytes are then the text in UTF-8 with Format
     // the format they are written in when those reopen to it (Utf8Instead), else Write's bytes.
-    // The check looks at the stretch where the reopened text differs from the text, whole lines of
-    // it, so that a code typed in a large page costs a save no more than another edit. A format
+    // The check reads again only the lines around what changed since the bytes kept, so that a
+    // code typed in a large page costs a save no more than another edit. A format
     // chosen by FormatByText is never traded for UTF-8: its page declares what it is read as.
     struct TSaveBytes {
         std::string Bytes;
@@ -71,6 +72,9 @@ public:
         };
         using TTyped = std::vector<TTypedPiece>;
         TTyped Typed;
+        // How the bytes read when reopened, when known: kept with them, so that the next save reads
+        // them as a reopening would without looking through them first.
+        std::optional<TDocumentReading> Reading;
     };
     TSaveBytes SaveBytes(std::string_view text, const TCodigosISO* entities, bool page = false) const;
     // After `bytes` (made by Write from the same table, reading back as the text) reached the file:
@@ -95,6 +99,9 @@ public:
     TDocumentFormat Format;
     // How many characters Windows-1252 lacks the file's text holds (as held characters).
     size_t ReferenceCount = 0;
+    // How many bytes of the kept file are read at a time when a changed text is matched with them;
+    // tests make it small, so that their texts cross many stretches.
+    size_t StretchBytes = 64 * 1024;
     // The bytes hold control characters that the editor shows as ".".
     bool ControlCharacters = false;
 
@@ -102,23 +109,22 @@ private:
     // The editor's text of `bytes` read with `entities`, and how they were written.
     static TDecodeResult decode(std::string_view bytes, const TCodigosISO* entities, std::string& text,
                                 TDocumentFormat& format, size_t* references, bool* controls);
-    // The editor's text of `bytes` read as this document was; with `offsets`, the offset in `bytes`
-    // of each character, and of the end.
-    std::string textOf(std::string_view bytes, const TCodigosISO* entities, std::vector<uint32_t>* offsets) const;
-    // The text the kept bytes stand for: what they read as, with the codes the author typed where
-    // the last save wrote them; with `offsets` as for textOf, every character of those codes at the
-    // offset of their bytes' start, so that a changed stretch takes them whole.
-    std::string keptText(std::vector<uint32_t>* offsets) const;
-    // `read` (with its `offsets`, when given) with the typed pieces in place of what they read as.
-    void putTypedPieces(std::string& read, std::vector<uint32_t>* offsets) const;
     // What Write gives, and whether the bytes are known to reopen as the text means.
     struct TWrite {
         std::string Bytes;
         TDocumentFormat Format;
         bool ReadsBack = false;
         TSaveBytes::TTyped Typed;
+        TDocumentReading Reading;
     };
     TWrite write(std::string_view text, const TCodigosISO* entities, bool page) const;
+    // Write's bytes made of the kept ones with what changed encoded in their place, when they reopen
+    // as the text means: `result` (its Format chosen) gets them. The kept bytes are matched with the
+    // text a stretch of lines at a time, and each change read again with the stretches around it, so
+    // that a save holds no copy of the text. False when the kept bytes cannot take the changes.
+    bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result) const;
+    // Keeps `bytes` as the file's, read as `reading`.
+    void keep(std::string bytes, const TCodigosISO* entities, const TDocumentReading& reading);
     // `text`, a page when `page`, declares another character set than the kept bytes, which
     // nothing else (a byte-order mark, UTF-16) fixes the reading of.
     bool declarationChanged(std::string_view text, bool page) const;
@@ -126,14 +132,17 @@ private:
     bool formatByText(std::string_view text, bool page) const;
     // True when `bytes` reopen (read with `entities`) as the characters `text` means: the editor's
     // text with its codes read as a reopening reads them, so that a code the author typed ("&nbsp;")
-    // is the character the file will show, and no other text. `typed` gets where they differ.
+    // is the character the file will show, and no other text: line for line, each line the same or
+    // its codes read so. `typed` gets where they differ, `reading` how the bytes were read.
     static bool reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities,
-                          TSaveBytes::TTyped* typed = nullptr);
+                          TSaveBytes::TTyped* typed = nullptr, TDocumentReading* reading = nullptr);
 
     bool FHasBytes = false;
     std::string FBytes;
     // The kept bytes are all below 0x80.
     bool FAsciiBytes = false;
+    // How the kept bytes are read.
+    TDocumentReading FReading;
     // Where the kept bytes reopen as other characters than the text they were written from.
     TSaveBytes::TTyped FTyped;
     // The table the kept bytes were read with: the same bytes must give the same text again.

@@ -16,19 +16,18 @@ constexpr char32_t kZeroWidthNoBreakSpace = 0xFEFF;
 
 using TUtf16 = TDocumentFormat::TUtf16;
 
-// The UTF-16 bytes after the byte-order mark as UTF-8, with the offset in `bytes` each UTF-8 byte
-// came from and the end; false for an odd length or a surrogate without its pair.
-bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& utf8, std::vector<uint32_t>& offsets)
+// Walks the UTF-16 characters of `bytes` from `from`, giving `put` each with the offset of its first
+// unit; false for an odd length or a surrogate without its pair.
+template <typename Put>
+bool walkUtf16(std::string_view bytes, bool bigEndian, size_t from, Put put)
 {
-    if (bytes.size() % 2)
+    if ((bytes.size() - from) % 2)
         return false;
     const auto unitAt = [&](size_t at) {
         const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
         return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
     };
-    utf8.clear();
-    offsets.clear();
-    for (size_t at = kUtf16LeMark.size(); at < bytes.size();) {
+    for (size_t at = from; at < bytes.size();) {
         const size_t start = at;
         char32_t cp = unitAt(at);
         at += 2;
@@ -43,12 +42,25 @@ bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& utf8, std:
             at += 2;
             cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
         }
+        put(cp, start);
+    }
+    return true;
+}
+
+// The UTF-16 bytes from `from` (after the byte-order mark, unless told otherwise) as UTF-8, with the
+// offset in `bytes` each UTF-8 byte came from and the end; false as walkUtf16.
+bool utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& utf8, std::vector<uint32_t>& offsets,
+                 size_t from = kUtf16LeMark.size())
+{
+    utf8.clear();
+    offsets.clear();
+    const bool whole = walkUtf16(bytes, bigEndian, from, [&](char32_t cp, size_t start) {
         const size_t before = utf8.size();
         AppendUtf8(utf8, cp);
         offsets.insert(offsets.end(), utf8.size() - before, static_cast<uint32_t>(start));
-    }
+    });
     offsets.push_back(static_cast<uint32_t>(bytes.size()));
-    return true;
+    return whole;
 }
 
 // Reads one code point at `pos` and moves past it; false for a malformed sequence.
@@ -165,56 +177,24 @@ bool FileHoldsControlCharacters(std::string_view bytes, const TDocumentFormat& f
 
 namespace {
 
-// DecodeDocument; `utf16Body` for the UTF-8 form of a UTF-16 file's characters after its mark, where
-// a leading U+FEFF is a character, not a mark.
-TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string& text, TDocumentFormat& format,
-                             std::vector<uint32_t>* offsets, size_t* references)
+// The bytes as they are, each a character; a file's own 0x1F, a control character the editor shows
+// as ".", never becomes the mark of a held character.
+void bytesAsTheyAre(std::string_view bytes, std::string& text, std::vector<uint32_t>* offsets)
 {
-    if (references)
-        *references = 0;
-    const bool bigEndian = bytes.starts_with(kUtf16BeMark);
-    if (!utf16Body && (bigEndian || bytes.starts_with(kUtf16LeMark))) {
-        // UTF-16 is read as the UTF-8 of the same characters, whose offsets are then taken back to
-        // the UTF-16 bytes.
-        std::string utf8;
-        std::vector<uint32_t> utf8Offsets;
-        if (utf16ToUtf8(bytes, bigEndian, utf8, utf8Offsets)) {
-            decodeDocument(utf8, true, text, format, offsets, references);
-            if (offsets)
-                for (uint32_t& offset : *offsets)
-                    offset = utf8Offsets[offset];
-            format.Utf8 = false;
-            format.ByteOrderMark = true;
-            format.Utf16 = bigEndian ? TUtf16::BigEndian : TUtf16::LittleEndian;
-            return TDecodeResult::Converted;
-        }
+    text.assign(bytes);
+    std::replace(text.begin(), text.end(), kHeldCharacterMark, '.');
+    if (offsets) {
+        offsets->resize(bytes.size() + 1);
+        for (size_t i = 0; i <= bytes.size(); ++i)
+            (*offsets)[i] = static_cast<uint32_t>(i);
     }
-    format = TDocumentFormat{};
-    format.LineBreak = lineBreakOf(bytes);
-    const bool mark = !utf16Body && bytes.starts_with(kByteOrderMark);
-    const std::string_view body = mark ? bytes.substr(kByteOrderMark.size()) : bytes;
-    const bool ascii = std::none_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
-    // A file's own 0x1F, a control character the editor shows as ".", never becomes the mark of a
-    // held character.
-    const auto asTheyAre = [&] {
-        text.assign(bytes);
-        std::replace(text.begin(), text.end(), kHeldCharacterMark, '.');
-        if (offsets) {
-            offsets->resize(bytes.size() + 1);
-            for (size_t i = 0; i <= bytes.size(); ++i)
-                (*offsets)[i] = static_cast<uint32_t>(i);
-        }
-    };
-    // Plain ASCII reads the same either way; a mark alone still says how to write the file.
-    if (ascii && !mark) {
-        asTheyAre();
-        return TDecodeResult::Bytes;
-    }
-    if (!IsValidUtf8(body)) {
-        asTheyAre();
-        format.Utf8 = false;
-        return TDecodeResult::Bytes;
-    }
+}
+
+// Well-formed UTF-8 as editor text, each character Windows-1252 lacks held; offsets as for
+// DecodeDocument, `base` added to each.
+void convertUtf8(std::string_view body, std::string& text, std::vector<uint32_t>* offsets, size_t base,
+                 size_t* references)
+{
     std::string converted;
     converted.reserve(body.size());
     // Sized once, as the text is: grown step by step, the offsets of a large file would be held
@@ -228,7 +208,7 @@ TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string
     while (pos < body.size()) {
         const size_t start = pos;
         nextCodePoint(body, pos, cp);
-        const auto from = static_cast<uint32_t>(start + (mark ? kByteOrderMark.size() : 0));
+        const auto from = static_cast<uint32_t>(start + base);
         char byte;
         if (CharToWin1252(cp, byte) || cp == kHeldCharacterMarkByte) {
             converted += cp == kHeldCharacterMarkByte ? '.' : byte;
@@ -244,24 +224,109 @@ TDecodeResult decodeDocument(std::string_view bytes, bool utf16Body, std::string
             offsets->insert(offsets->end(), reference.size(), from);
     }
     if (offsets)
-        offsets->push_back(static_cast<uint32_t>(bytes.size()));
+        offsets->push_back(static_cast<uint32_t>(body.size() + base));
     text = std::move(converted);
-    format.ByteOrderMark = mark;
-    return TDecodeResult::Converted;
+}
+
+// A UTF-16 body as editor text (the characters from `from`); offsets as for DecodeDocument. False
+// as walkUtf16.
+bool convertUtf16(std::string_view bytes, bool bigEndian, size_t from, std::string& text,
+                  std::vector<uint32_t>* offsets, size_t* references, std::string* lineBreak)
+{
+    // UTF-16 is read as the UTF-8 of the same characters, whose offsets are then taken back to the
+    // UTF-16 bytes.
+    std::string utf8;
+    std::vector<uint32_t> utf8Offsets;
+    if (!utf16ToUtf8(bytes, bigEndian, utf8, utf8Offsets, from))
+        return false;
+    convertUtf8(utf8, text, offsets, 0, references);
+    if (offsets)
+        for (uint32_t& offset : *offsets)
+            offset = utf8Offsets[offset];
+    if (lineBreak)
+        *lineBreak = lineBreakOf(utf8);
+    return true;
 }
 
 } // namespace
 
+TDocumentReading DocumentReadingOf(std::string_view bytes)
+{
+    using TEncoding = TDocumentReading::TEncoding;
+    TDocumentReading reading;
+    const bool bigEndian = bytes.starts_with(kUtf16BeMark);
+    if ((bigEndian || bytes.starts_with(kUtf16LeMark)) &&
+        walkUtf16(bytes, bigEndian, kUtf16LeMark.size(), [](char32_t, size_t) {})) {
+        reading.Encoding = bigEndian ? TEncoding::Utf16BigEndian : TEncoding::Utf16LittleEndian;
+        reading.BodyStart = kUtf16LeMark.size();
+        return reading;
+    }
+    const bool mark = bytes.starts_with(kByteOrderMark);
+    const std::string_view body = mark ? bytes.substr(kByteOrderMark.size()) : bytes;
+    reading.Ascii = std::none_of(body.begin(), body.end(), [](char c) { return (c & 0x80) != 0; });
+    // Plain ASCII reads the same either way; a mark alone still says how to write the file.
+    if ((reading.Ascii && !mark) || !IsValidUtf8(body))
+        return reading;
+    reading.Encoding = TEncoding::Utf8;
+    reading.BodyStart = mark ? kByteOrderMark.size() : 0;
+    return reading;
+}
+
+bool DecodeDocumentStretch(std::string_view bytes, TDocumentReading::TEncoding encoding, std::string& text,
+                           std::vector<uint32_t>* offsets)
+{
+    using TEncoding = TDocumentReading::TEncoding;
+    switch (encoding) {
+    case TEncoding::Bytes:
+        bytesAsTheyAre(bytes, text, offsets);
+        return true;
+    case TEncoding::Utf8:
+        if (!IsValidUtf8(bytes))
+            return false;
+        convertUtf8(bytes, text, offsets, 0, nullptr);
+        return true;
+    case TEncoding::Utf16LittleEndian:
+    case TEncoding::Utf16BigEndian:
+        return convertUtf16(bytes, encoding == TEncoding::Utf16BigEndian, 0, text, offsets, nullptr, nullptr);
+    }
+    return false;
+}
+
 TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
                              std::vector<uint32_t>* offsets, size_t* references)
 {
-    return decodeDocument(bytes, false, text, format, offsets, references);
+    using TEncoding = TDocumentReading::TEncoding;
+    if (references)
+        *references = 0;
+    const TDocumentReading reading = DocumentReadingOf(bytes);
+    format = TDocumentFormat{};
+    switch (reading.Encoding) {
+    case TEncoding::Utf16LittleEndian:
+    case TEncoding::Utf16BigEndian:
+        convertUtf16(bytes, reading.Encoding == TEncoding::Utf16BigEndian, reading.BodyStart, text, offsets,
+                     references, &format.LineBreak);
+        format.Utf8 = false;
+        format.ByteOrderMark = true;
+        format.Utf16 = reading.Encoding == TEncoding::Utf16BigEndian ? TUtf16::BigEndian : TUtf16::LittleEndian;
+        return TDecodeResult::Converted;
+    case TEncoding::Bytes:
+        format.LineBreak = lineBreakOf(bytes);
+        bytesAsTheyAre(bytes, text, offsets);
+        format.Utf8 = reading.Ascii;
+        return TDecodeResult::Bytes;
+    case TEncoding::Utf8:
+        break;
+    }
+    format.LineBreak = lineBreakOf(bytes);
+    convertUtf8(bytes.substr(reading.BodyStart), text, offsets, reading.BodyStart, references);
+    format.ByteOrderMark = reading.BodyStart != 0;
+    return TDecodeResult::Converted;
 }
 
 namespace {
 
 // The stored text of a UTF-8 or Windows-1252 body, written while it is read: the work of
-// decodeDocument and of the line store's rewriting in one pass.
+// DecodeDocument and of the line store's rewriting in one pass.
 class TStoredTextReader {
 public:
     TStoredTextReader(std::string_view body, bool utf8) : FBody(body), FUtf8(utf8) {}
@@ -399,6 +464,21 @@ TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocum
     if (controls)
         *controls = controlCharacters;
     return result;
+}
+
+bool DecodeStoredStretch(std::string_view bytes, TDocumentReading::TEncoding encoding, std::string& text)
+{
+    using TEncoding = TDocumentReading::TEncoding;
+    TDocumentFormat format;
+    size_t references = 0;
+    bool controls = false;
+    if (encoding == TEncoding::Utf16LittleEndian || encoding == TEncoding::Utf16BigEndian) {
+        std::string utf8;
+        std::vector<uint32_t> unused;
+        return utf16ToUtf8(bytes, encoding == TEncoding::Utf16BigEndian, utf8, unused, 0) &&
+               TStoredTextReader(utf8, true).Read(text, format, references, controls);
+    }
+    return TStoredTextReader(bytes, encoding == TEncoding::Utf8).Read(text, format, references, controls);
 }
 
 namespace {

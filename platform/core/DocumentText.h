@@ -47,6 +47,26 @@ bool IsValidUtf8(std::string_view bytes);
 // length after the last. With `references`, the number of characters held.
 TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumentFormat& format,
                              std::vector<uint32_t>* offsets = nullptr, size_t* references = nullptr);
+// The encoding DecodeDocument reads a file's bytes in, chosen from the bytes alone: UTF-16 after its
+// byte-order mark when its characters are well-formed, UTF-8 when the bytes after any UTF-8
+// byte-order mark are well-formed and hold a character beyond ASCII or follow the mark, otherwise
+// the bytes as they are.
+struct TDocumentReading {
+    enum class TEncoding { Bytes, Utf8, Utf16LittleEndian, Utf16BigEndian };
+    TEncoding Encoding = TEncoding::Bytes;
+    // Where the characters start: after the byte-order mark that chose the encoding.
+    size_t BodyStart = 0;
+    // Nothing after any UTF-8 byte-order mark lies beyond ASCII (for a UTF-8 or 8-bit reading).
+    bool Ascii = false;
+    bool operator==(const TDocumentReading&) const = default;
+};
+TDocumentReading DocumentReadingOf(std::string_view bytes);
+// DecodeDocument's text of `bytes`, a stretch of a file's characters anywhere after its byte-order
+// mark, read in `encoding` without looking at them for another (a UTF-8 file's U+FEFF in the middle
+// is a character). `offsets` as for DecodeDocument, from the stretch's start. False when the bytes
+// are not well-formed in the encoding.
+bool DecodeDocumentStretch(std::string_view bytes, TDocumentReading::TEncoding encoding, std::string& text,
+                           std::vector<uint32_t>* offsets = nullptr);
 // DecodeDocument, with the text in the form the editor's line store keeps it: each line break
 // (CR, LF, CR LF or LF CR) one CR, every other character below 32 but TAB "." (the text's last
 // character excepted, which keeps its code unless it is NUL or the mark of a held character). One
@@ -54,6 +74,8 @@ TDecodeResult DecodeDocument(std::string_view bytes, std::string& text, TDocumen
 // (HoldsControlCharacters).
 TDecodeResult DecodeStoredText(std::string_view bytes, std::string& text, TDocumentFormat& format,
                                size_t* references = nullptr, bool* controls = nullptr);
+// DecodeDocumentStretch in the line store's form, in one pass as DecodeStoredText reads.
+bool DecodeStoredStretch(std::string_view bytes, TDocumentReading::TEncoding encoding, std::string& text);
 // True when the bytes hold a character below 32 other than TAB, LF and CR (NUL, form feed, ESC...):
 // the editor shows each as ".", so an edit across one would lose it.
 bool HoldsControlCharacters(std::string_view bytes);

@@ -15,7 +15,7 @@
 // conversion on), bit 1 a model for a new document, bits 2-3 a byte-order mark put before the rest
 // (none, UTF-8, UTF-16 little-endian, UTF-16 big-endian), bits 4-5 the table of codes (the
 // defaults, "&" itself then numeric codes, one with a control character, which is read step by
-// step). The rest is the file.
+// step), bits 6-7 the size of the stretches the kept bytes are matched in. The rest is the file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
@@ -43,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool model = (data[0] & 2) != 0;
 
     TDocumentBytes document;
+    // Bits 6-7 the size of the stretches a changed text is matched with the kept bytes in.
+    static const size_t stretches[] = {64 * 1024, 1, 5, 40};
+    document.StretchBytes = stretches[(data[0] >> 6) & 3];
     std::string text;
     document.Read(bytes, table, text, model);
     // The editor's form is a fixed point of the line store's rewriting.
@@ -101,29 +104,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A save reopens to the characters it saved, the codes the author typed (one of the table's, a
     // stray "&", "&amp;") read as a reopening reads them, or says it would not; what it offers instead
     // reopens to them. It asks only when the reopened characters differ.
-    // Where the reopened characters differ, the lines around are compared with the text's codes read
-    // through the table (a protected region they start in kept as it is).
+    // Line for line, each reopened line is the text's, or its codes read through the table (a
+    // protected region it starts in kept as it is).
     const std::string ends = "X" + text + " &aacute;&amp; & " + (table ? table->Code(0) : std::string()) + "Y";
     const auto asMeant = [&](const std::string& back) {
         if (back == ends)
             return true;
         if (!table)
             return false;
-        const size_t shorter = std::min(back.size(), ends.size());
-        size_t prefix = 0, suffix = 0;
-        while (prefix < shorter && back[prefix] == ends[prefix])
-            ++prefix;
-        while (suffix < shorter - prefix && back[back.size() - 1 - suffix] == ends[ends.size() - 1 - suffix])
-            ++suffix;
-        const size_t start = prefix ? ends.rfind('\r', prefix - 1) + 1 : 0;
-        size_t end = ends.find('\r', ends.size() - suffix);
-        end = end == std::string::npos ? ends.size() : end + 1;
-        const bool region = table->Protects(ends, start);
-        const std::string marker = region ? std::string(TCodigosISO::kStartMarker) : std::string();
-        std::string lines = TDocumentBytes::StoredForm(
-            table->DecodeText(marker + ends.substr(start, end - start)));
-        lines.erase(0, marker.size());
-        return back.compare(start, back.size() - (ends.size() - end) - start, lines) == 0;
+        size_t inBack = 0, inEnds = 0;
+        bool region = false;
+        while (inBack < back.size() || inEnds < ends.size()) {
+            size_t backEnd = back.find('\r', inBack), endsEnd = ends.find('\r', inEnds);
+            if ((backEnd == std::string::npos) != (endsEnd == std::string::npos))
+                return false;
+            backEnd = backEnd == std::string::npos ? back.size() : backEnd + 1;
+            endsEnd = endsEnd == std::string::npos ? ends.size() : endsEnd + 1;
+            const std::string line = ends.substr(inEnds, endsEnd - inEnds);
+            const std::string read = back.substr(inBack, backEnd - inBack);
+            if (line != read) {
+                const std::string marker = region ? std::string(TCodigosISO::kStartMarker) : std::string();
+                std::string decoded = TDocumentBytes::StoredForm(table->DecodeText(marker + line));
+                decoded.erase(0, marker.size());
+                if (decoded != read)
+                    return false;
+            }
+            region = endsEnd < ends.size() && table->Protects(ends, endsEnd);
+            inBack = backEnd;
+            inEnds = endsEnd;
+        }
+        return true;
     };
     const TDocumentBytes::TSaveBytes save = document.SaveBytes(ends, table);
     TDocumentBytes reopened;
