@@ -651,6 +651,23 @@ size_t findLines(std::string_view text, std::string_view needle, size_t from, si
     return std::string_view::npos;
 }
 
+// findLines, trying first the line starts within a few hundred characters of `near` (nearest first):
+// where a small edit puts the stretch, even in a text that repeats itself.
+size_t findLinesNear(std::string_view text, std::string_view needle, size_t from, ptrdiff_t near, size_t& budget)
+{
+    constexpr ptrdiff_t kNear = 256;
+    for (ptrdiff_t distance = 0; distance <= kNear; ++distance) {
+        for (const ptrdiff_t at : {near + distance, near - distance}) {
+            if (at < static_cast<ptrdiff_t>(from) || static_cast<size_t>(at) + needle.size() > text.size() ||
+                (at > 0 && text[static_cast<size_t>(at) - 1] != '\r'))
+                continue;
+            if (text.compare(static_cast<size_t>(at), needle.size(), needle) == 0)
+                return static_cast<size_t>(at);
+        }
+    }
+    return findLines(text, needle, from, budget);
+}
+
 } // namespace
 
 bool TDocumentBytes::reopensAs(std::string_view bytes, std::string_view text, const TCodigosISO* entities,
@@ -689,37 +706,79 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     const bool printable = !FEntities || FEntities->PrintableCharacters();
     TKeptStretches kept(FBytes, FReading, FEntities.get(), FTyped, printable ? StretchBytes : FBytes.size());
     // Each stretch is looked for where the text goes on from the last one found; where it is not
-    // there, the next ones are looked for further on, so that the text between is what the author
-    // changed them into. The search is bounded: past it, the rest of the text is one change.
-    std::vector<TRun> runs;
+    // there, the next ones are looked for further on: first near where the last one found puts them,
+    // then anywhere on, so that the text between is what the author changed them into. The search is
+    // bounded: past it, the rest of the text is one change.
+    std::vector<size_t> matchedAt;
     size_t budget = 2 * text.size() + (1u << 20);
-    size_t expected = 0;
-    bool lost = false;
-    TRun run;
+    size_t expected = 0, lostFrom = std::string_view::npos;
+    ptrdiff_t shift = 0;
     std::string stretch;
     for (size_t index = 0; kept.Next(stretch); ++index) {
-        if (!lost) {
-            if (text.size() - expected >= stretch.size() && text.compare(expected, stretch.size(), stretch) == 0) {
-                expected += stretch.size();
-                continue;
-            }
-            lost = true;
-            run.First = index;
-            run.TextStart = expected;
-        } else if (const size_t found = findLines(text, stretch, run.TextStart, budget); found != std::string_view::npos) {
-            run.Last = index;
-            run.TextEnd = found;
-            runs.push_back(run);
-            expected = found + stretch.size();
-            lost = false;
+        const size_t keptAt = kept.At(index).Kept;
+        size_t found = std::string_view::npos;
+        if (lostFrom == std::string_view::npos) {
+            if (text.size() - expected >= stretch.size() && text.compare(expected, stretch.size(), stretch) == 0)
+                found = expected;
+            else
+                lostFrom = expected;
+        } else {
+            found = findLinesNear(text, stretch, lostFrom, static_cast<ptrdiff_t>(keptAt) + shift, budget);
         }
+        if (found != std::string_view::npos) {
+            shift = static_cast<ptrdiff_t>(found) - static_cast<ptrdiff_t>(keptAt);
+            expected = found + stretch.size();
+            lostFrom = std::string_view::npos;
+        }
+        matchedAt.push_back(found);
     }
     if (kept.Failed())
         return false;
     const size_t count = kept.Count();
-    if (lost || expected < text.size()) {
-        run.First = lost ? run.First : count;
-        run.TextStart = lost ? run.TextStart : expected;
+    const auto keptSize = [&](size_t index) { return kept.At(index + 1).Kept - kept.At(index).Kept; };
+    // The stretches the text ends with, as it ends: a stretch found before them that reaches into
+    // them was found in the wrong place, so that nothing after the last change is written anew.
+    const ptrdiff_t endShift = static_cast<ptrdiff_t>(text.size()) - static_cast<ptrdiff_t>(kept.At(count).Kept);
+    const auto atEnd = [&](size_t index) { return static_cast<ptrdiff_t>(kept.At(index).Kept) + endShift; };
+    size_t tail = count;
+    for (; tail > 0; --tail) {
+        const ptrdiff_t at = atEnd(tail - 1);
+        if (at < 0 || (at > 0 && text[static_cast<size_t>(at) - 1] != '\r'))
+            break;
+        if (matchedAt[tail - 1] != static_cast<size_t>(at)) {
+            if (!kept.Text(tail - 1, tail, stretch, nullptr) || text.substr(static_cast<size_t>(at), stretch.size()) != stretch)
+                break;
+            matchedAt[tail - 1] = static_cast<size_t>(at);
+        }
+    }
+    const size_t tailStart = tail < count ? static_cast<size_t>(atEnd(tail)) : text.size();
+    for (size_t index = 0; index < tail; ++index)
+        if (matchedAt[index] != std::string_view::npos && matchedAt[index] + keptSize(index) > tailStart)
+            matchedAt[index] = std::string_view::npos;
+    // The changes: the text between stretches found, against the stretches not found between them.
+    std::vector<TRun> runs;
+    TRun run;
+    bool open = false;
+    expected = 0;
+    for (size_t index = 0; index < count; ++index) {
+        const size_t found = matchedAt[index];
+        if (!open && found != expected)
+            run = {index, index, expected, expected};
+        if (found == std::string_view::npos) {
+            open = true;
+            continue;
+        }
+        if (open || found != expected) {
+            run.Last = index;
+            run.TextEnd = found;
+            runs.push_back(run);
+        }
+        open = false;
+        expected = found + keptSize(index);
+    }
+    if (open || expected < text.size()) {
+        if (!open)
+            run = {count, count, expected, expected};
         run.Last = count;
         run.TextEnd = text.size();
         runs.push_back(run);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/DocumentText.h"
 
@@ -53,6 +54,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string asTheyAre(bytes);
     std::replace(asTheyAre.begin(), asTheyAre.end(), kHeldCharacterMark, '.');
     check(result == TDecodeResult::Converted ? unicode : text == asTheyAre && format.Utf8 == ascii);
+    // The reading the bytes choose, applied to their characters alone, gives the same text, from the
+    // same offsets; in the line store's form, the text one pass reads.
+    {
+        const TDocumentReading reading = DocumentReadingOf(bytes);
+        std::string body, whole, storedBody, storedWhole;
+        std::vector<uint32_t> bodyOffsets, wholeOffsets;
+        DecodeDocument(bytes, whole, format, &wholeOffsets);
+        check(DecodeDocumentStretch(bytes.substr(reading.BodyStart), reading.Encoding, body, &bodyOffsets));
+        check(body == whole && bodyOffsets.size() == wholeOffsets.size());
+        for (size_t i = 0; i < bodyOffsets.size(); ++i)
+            check(bodyOffsets[i] + reading.BodyStart == wholeOffsets[i]);
+        check(DecodeStoredStretch(bytes.substr(reading.BodyStart), reading.Encoding, storedBody));
+        TDocumentFormat storedFormat;
+        DecodeStoredText(bytes, storedWhole, storedFormat);
+        check(storedBody == storedWhole);
+    }
     // A reference "&#N;" takes at most four characters for each byte of its character.
     check(text.size() <= 4 * size);
     const std::string written = EncodeDocument(stored(text), format);
