@@ -157,7 +157,8 @@ private:
 void showInSpanish(QFileDialog& dialog)
 {
     // A dialog of the desktop's own has no list of ours to set.
-    if (!dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!list)
         return;
     dialog.setLocale(spanish());
     if (!dialog.proxyModel())
@@ -165,7 +166,7 @@ void showInSpanish(QFileDialog& dialog)
     // Left to the toolkit, the columns take the widths of English samples and cut the values
     // ("331…tes"); the name takes what the others leave. A new model gives the list new columns:
     // they are set after it.
-    QHeaderView* header = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))->header();
+    QHeaderView* header = list->header();
     header->setSectionResizeMode(fcName, QHeaderView::Stretch);
     for (const int column : {fcSize, fcType, fcModified})
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
@@ -234,7 +235,7 @@ std::string DefaultExtensionOf(const TFileDialogRequest& request)
             first = ToFilePath(FromEditorText(mask.substr(2)));
         start = end + 1;
     }
-    if (first.empty() || AnsiLowerCase(first) == AnsiLowerCase(request.DefaultExt))
+    if (first.empty() || AnsiSameText(first, request.DefaultExt))
         return request.DefaultExt;
     return first;
 }

@@ -167,7 +167,6 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     std::string& bytes = save.Bytes;
     std::string error;
     TReplaceOutcome outcome;
-    const bool existed = FileExists(FileName);
     // The file the last look found (none when it found nothing) is the only one written.
     std::optional<TFileIdentity> expected;
     if (FCheck.Made && FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::File)
@@ -186,7 +185,7 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     if (UndoStack)
         UndoStack->MarkClean();
     TWriteReport report;
-    report.NoBackup = makeBackups && existed && !outcome.BackedUp;
+    report.NoBackup = makeBackups && outcome.Existed && !outcome.BackedUp;
     return report;
 }
 

@@ -61,13 +61,23 @@ size_t findMarker(std::string_view text, std::string_view marker, size_t from)
 }
 
 // Walks `text` as the conversion sees it: `outside(from, to)` for each stretch outside the protected
-// regions, `inside(from, to)` for each region with its markers (a region left open runs to the end).
-// The markers themselves are never converted: a table that mapped one of their characters would
-// otherwise undo the protection the next time the text is read.
+// regions, `inside(from, to)` for each region with its markers (a region left open runs to the end),
+// the text starting inside one when `within`. The markers themselves are never converted: a table
+// that mapped one of their characters would otherwise undo the protection the next time the text is
+// read.
 template <typename Outside, typename Inside>
-void walkRegions(std::string_view text, Outside outside, Inside inside)
+void walkRegions(std::string_view text, Outside outside, Inside inside, bool within = false)
 {
     size_t at = 0;
+    if (within) {
+        const size_t end = findMarker(text, TCodigosISO::kEndMarker, 0);
+        if (end == std::string_view::npos) {
+            inside(0, text.size());
+            return;
+        }
+        inside(0, end + TCodigosISO::kEndMarker.size());
+        at = end + TCodigosISO::kEndMarker.size();
+    }
     for (size_t start; (start = findMarker(text, TCodigosISO::kStartMarker, at)) != std::string_view::npos;) {
         outside(at, start);
         at = start + TCodigosISO::kStartMarker.size();
@@ -272,17 +282,17 @@ std::string TCodigosISO::CharsToCodes(std::string_view text) const
 }
 
 template <typename Convert>
-std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert) const
+std::string TCodigosISO::outsideRegions(std::string_view text, Convert convert, bool within) const
 {
     std::string out;
     out.reserve(text.size());
     walkRegions(
         text, [&](size_t from, size_t to) { out.append(convert(text.substr(from, to - from))); },
-        [&](size_t from, size_t to) { out.append(text.substr(from, to - from)); });
+        [&](size_t from, size_t to) { out.append(text.substr(from, to - from)); }, within);
     return out;
 }
 
-std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources) const
+std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>* sources, bool within) const
 {
     // A decoded text is never longer than the text: its offsets are sized once.
     if (sources) {
@@ -299,13 +309,13 @@ std::string TCodigosISO::DecodeText(std::string_view text, std::vector<uint32_t>
     out.reserve(text.size());
     walkRegions(
         text, [&](size_t from, size_t to) { appendDecoded(out, text.substr(from, to - from), from, sources); },
-        [&](size_t from, size_t to) { asItIs(out, from, to); });
+        [&](size_t from, size_t to) { asItIs(out, from, to); }, within);
     if (sources)
         sources->push_back(static_cast<uint32_t>(text.size()));
     return out;
 }
 
-void TCodigosISO::DecodeInPlace(std::string& text) const
+void TCodigosISO::DecodeInPlace(std::string& text, bool within) const
 {
     // Without an "&" there is no code, whatever the regions.
     if (FCharOfCode.empty() || text.find('&') == std::string::npos)
@@ -320,7 +330,7 @@ void TCodigosISO::DecodeInPlace(std::string& text) const
         written += to - from;
     };
     const auto decode = [&](size_t from, size_t to) { written += decodeInto(out + written, all.substr(from, to - from)); };
-    walkRegions(all, decode, keep);
+    walkRegions(all, decode, keep, within);
     text.resize(written);
 }
 
@@ -330,10 +340,10 @@ bool TCodigosISO::PrintableCharacters() const
                        [](char c) { return static_cast<unsigned char>(c) >= 32 || c == '\t'; });
 }
 
-std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>* sources) const
+std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>* sources, bool within) const
 {
     if (!sources)
-        return outsideRegions(text, [this](std::string_view piece) { return CharsToCodes(piece); });
+        return outsideRegions(text, [this](std::string_view piece) { return CharsToCodes(piece); }, within);
     // The regions as outsideRegions finds them, each character's source noted.
     sources->clear();
     std::string out;
@@ -353,7 +363,7 @@ std::string TCodigosISO::EncodeText(std::string_view text, std::vector<uint32_t>
             sources->insert(sources->end(), out.size() - before, static_cast<uint32_t>(i));
         }
     };
-    walkRegions(text, convert, keep);
+    walkRegions(text, convert, keep, within);
     sources->push_back(static_cast<uint32_t>(text.size()));
     return out;
 }

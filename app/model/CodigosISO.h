@@ -53,17 +53,18 @@ public:
     // The same conversions, leaving the protected regions and their markers as they are; a start
     // marker without an end marker protects the rest of the text.
     // With `sources`, each character of the result gets the offset in `text` of what it was read from
-    // (and one more entry, the length of `text`).
-    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
-    // With `sources`, as for DecodeText.
-    std::string EncodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr) const;
+    // (and one more entry, the length of `text`). With `within`, the text starts inside a region (one
+    // that a text before it left open, ProtectedAtEnd).
+    std::string DecodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr, bool within = false) const;
+    // With `sources` and `within`, as for DecodeText.
+    std::string EncodeText(std::string_view text, std::vector<uint32_t>* sources = nullptr, bool within = false) const;
     // True when the character at `at` lies in a protected region or its markers.
     bool Protects(std::string_view text, size_t at) const;
     // True when the end of `text` lies in a protected region (a start marker without its end
     // marker), the text starting in one when `within`: what a text that goes on after it starts in.
     bool ProtectedAtEnd(std::string_view text, bool within) const;
     // DecodeText without `sources`, the result taking the place of the text.
-    void DecodeInPlace(std::string& text) const;
+    void DecodeInPlace(std::string& text, bool within = false) const;
     // True when no character of the table is below 32 but TAB: no code holds one either, so decoding
     // and the line store's rewriting of control characters and line breaks can come in either order.
     bool PrintableCharacters() const;
@@ -77,7 +78,7 @@ private:
     // it; the length written.
     size_t decodeInto(char* out, std::string_view text) const;
     template <typename Convert>
-    std::string outsideRegions(std::string_view text, Convert convert) const;
+    std::string outsideRegions(std::string_view text, Convert convert, bool within) const;
 
     std::vector<char> FCharacters;
     std::vector<std::string> FCodes;

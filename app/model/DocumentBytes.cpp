@@ -133,10 +133,9 @@ void TDocumentBytes::keep(std::string bytes, const TCodigosISO* entities, const 
 {
     FHasBytes = true;
     FBytes = std::move(bytes);
-    FAsciiBytes = !beyondAscii(FBytes);
     FReading = reading;
     // Bytes of ASCII alone read the same in any encoding but UTF-16: as they are.
-    if (FAsciiBytes)
+    if (!beyondAscii(FBytes))
         FReading = TDocumentReading{.Encoding = TDocumentReading::TEncoding::Bytes, .BodyStart = 0, .Ascii = true};
     FTyped = {};
     FEntities = entities ? std::make_shared<const TCodigosISO>(*entities) : nullptr;
@@ -162,7 +161,7 @@ std::string TDocumentBytes::Encode(std::string_view text, const TCodigosISO* ent
 
 bool TDocumentBytes::EncodingOpen() const
 {
-    return !FHasBytes || (FAsciiBytes && !Format.ByteOrderMark && Format.Utf16 == TDocumentFormat::TUtf16::None);
+    return !FHasBytes || (asciiBytes() && !Format.ByteOrderMark && Format.Utf16 == TDocumentFormat::TUtf16::None);
 }
 
 TDocumentFormat TDocumentBytes::FormatByText(std::string_view text, const TCodigosISO* entities, bool page,
@@ -223,7 +222,7 @@ TDocumentFormat TDocumentBytes::FormatFor(std::string_view text, const TCodigosI
 }
 
 std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentFormat& format,
-                                         const TCodigosISO* entities)
+                                         const TCodigosISO* entities, bool within)
 {
     if (format.Ascii && !format.Utf8 && format.Utf16 == TDocumentFormat::TUtf16::None) {
         // Every character beyond ASCII is written as its reference, and reads back as one typed;
@@ -231,7 +230,7 @@ std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentF
         std::vector<bool> coded;
         if (entities && beyondAscii(text)) {
             std::vector<uint32_t> sources;
-            const std::string encoded = entities->EncodeText(text, &sources);
+            const std::string encoded = entities->EncodeText(text, &sources, within);
             std::vector<uint8_t> copies(text.size() + 1, 0), outputs(text.size() + 1, 0);
             for (size_t k = 0; k < encoded.size(); ++k) {
                 const uint32_t from = sources[k];
@@ -300,13 +299,7 @@ std::pair<size_t, size_t> differingStretch(std::string_view a, std::string_view 
 // starts in a protected region when `inRegion` reads it there.
 std::string decodedAs(std::string_view text, const TCodigosISO& entities, bool inRegion)
 {
-    std::string marked;
-    if (inRegion)
-        marked = TCodigosISO::kStartMarker;
-    marked += text;
-    std::string decoded = TDocumentBytes::StoredForm(entities.DecodeText(marked));
-    decoded.erase(0, inRegion ? TCodigosISO::kStartMarker.size() : 0);
-    return decoded;
+    return TDocumentBytes::StoredForm(entities.DecodeText(text, nullptr, inRegion));
 }
 
 // True when `reopened` is what `meant` (a text as its file must read back, starting in a protected
@@ -454,11 +447,12 @@ public:
         // Pieces out of order belong to other bytes: the text is what the bytes read as.
         size_t from = 0;
         for (const TTypedPiece& piece : typed) {
-            FPiecesOk = FPiecesOk && piece.At >= from;
+            if (piece.At < from) {
+                FTyped = {};
+                break;
+            }
             from = piece.At + piece.ReadLength;
         }
-        if (!FPiecesOk)
-            FTyped = {};
     }
 
     // Reads the next stretch, its kept text in `text`; false at the end of the bytes, or when they do
@@ -577,7 +571,6 @@ private:
     size_t FSize;
     std::vector<TStretch> FStretches;
     TStretch FNext;
-    bool FPiecesOk = true;
     bool FFailed = false;
 };
 
@@ -594,10 +587,7 @@ bool TKeptStretches::Read(std::string_view bytes, TEncoding encoding, const TCod
         if (!entities)
             return true;
         regionAfter = entities->ProtectedAtEnd(text, inRegion);
-        if (inRegion)
-            text.insert(0, TCodigosISO::kStartMarker);
-        entities->DecodeInPlace(text);
-        text.erase(0, inRegion ? TCodigosISO::kStartMarker.size() : 0);
+        entities->DecodeInPlace(text, inRegion);
         return true;
     }
     std::string raw;
@@ -606,16 +596,9 @@ bool TKeptStretches::Read(std::string_view bytes, TEncoding encoding, const TCod
         return false;
     if (entities) {
         regionAfter = entities->ProtectedAtEnd(raw, inRegion);
-        const size_t marker = inRegion ? TCodigosISO::kStartMarker.size() : 0;
-        if (inRegion)
-            raw.insert(0, TCodigosISO::kStartMarker);
-        raw = entities->DecodeText(raw, offsets ? &sources : nullptr);
-        raw.erase(0, marker);
-        if (offsets) {
-            sources.erase(sources.begin(), sources.begin() + static_cast<std::ptrdiff_t>(marker));
-            for (uint32_t& source : sources)
-                source = rawOffsets[source - marker];
-        }
+        raw = entities->DecodeText(raw, offsets ? &sources : nullptr, inRegion);
+        if (offsets)
+            compose(sources, rawOffsets);
     } else if (offsets) {
         sources = std::move(rawOffsets);
     }
@@ -756,7 +739,17 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         if (matchedAt[index] != std::string_view::npos && matchedAt[index] + keptSize(index) > tailStart)
             matchedAt[index] = std::string_view::npos;
     // The changes: the text between stretches found, against the stretches not found between them.
-    std::vector<TRun> runs;
+    // Changes fewer than two stretches apart are one: each change is then checked with the stretch
+    // before it and the one after, which no other change touches.
+    std::vector<TRun> changes;
+    const auto add = [&](const TRun& next) {
+        if (!changes.empty() && next.First < changes.back().Last + 2) {
+            changes.back().Last = next.Last;
+            changes.back().TextEnd = next.TextEnd;
+        } else {
+            changes.push_back(next);
+        }
+    };
     TRun run;
     bool open = false;
     expected = 0;
@@ -771,7 +764,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         if (open || found != expected) {
             run.Last = index;
             run.TextEnd = found;
-            runs.push_back(run);
+            add(run);
         }
         open = false;
         expected = found + keptSize(index);
@@ -781,11 +774,11 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             run = {count, count, expected, expected};
         run.Last = count;
         run.TextEnd = text.size();
-        runs.push_back(run);
+        add(run);
     }
     // An untouched text, the usual case: the kept bytes. They are the file's, or were checked when
     // written.
-    if (runs.empty()) {
+    if (changes.empty()) {
         result.Bytes = FBytes;
         result.ReadsBack = true;
         result.Typed = kept.Typed();
@@ -796,23 +789,12 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // that another table of codes would read otherwise.
     const bool sameEncoding = chosen.Utf8 == Format.Utf8 && chosen.Ascii == Format.Ascii && chosen.Utf16 == Format.Utf16;
     const bool sameTable = FEntities ? table && *table == *FEntities : !table;
-    if (!(sameEncoding || FAsciiBytes) || !sameTable)
+    if (!(sameEncoding || asciiBytes()) || !sameTable)
         return false;
-    // Changes fewer than two stretches apart are one: each change is then checked with the stretch
-    // before it and the one after, which no other change touches.
-    std::vector<TRun> changes;
-    for (const TRun& next : runs) {
-        if (!changes.empty() && next.First < changes.back().Last + 2) {
-            changes.back().Last = next.Last;
-            changes.back().TextEnd = next.TextEnd;
-        } else {
-            changes.push_back(next);
-        }
-    }
     // How the new bytes read: as the kept ones, or, for kept bytes of ASCII alone written as UTF-8, as
     // UTF-8.
     TDocumentReading reading = FReading;
-    if (FReading.Encoding == TEncoding::Bytes && FReading.Ascii && chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None) {
+    if (asciiBytes() && chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None) {
         reading.Encoding = TEncoding::Utf8;
         reading.Ascii = false;
     }
@@ -874,10 +856,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         const size_t textFrom = change.TextStart - (first.Kept - from.Kept);
         const size_t textTo = change.TextEnd + (to.Kept - last.Kept);
         const bool textRegion = table && table->Protects(text, textFrom);
-        std::string meant = ReadBackForm(std::string(textRegion ? TCodigosISO::kStartMarker : "") +
-                                             std::string(text.substr(textFrom, textTo - textFrom)),
-                                         chosen, table);
-        meant.erase(0, textRegion ? TCodigosISO::kStartMarker.size() : 0);
+        const std::string meant = ReadBackForm(text.substr(textFrom, textTo - textFrom), chosen, table, textRegion);
         // Joined pieces can read differently (a new LF after a kept lone CR makes one line break of
         // two, a code can span the seam): only bytes that give the text back are written so. Another
         // kind of line break for the new text often avoids the join.
@@ -924,7 +903,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     }
     bytes.append(FBytes, at);
     // Bytes beyond ASCII in an 8-bit file may now be well-formed UTF-8 as a whole, and reopen so.
-    if (reading.Encoding == TEncoding::Bytes && !(FReading.Ascii && asciiPieces)) {
+    if (reading.Encoding == TEncoding::Bytes && !(asciiBytes() && asciiPieces)) {
         const TDocumentReading now = DocumentReadingOf(bytes);
         if (now.Encoding != TEncoding::Bytes)
             return false;

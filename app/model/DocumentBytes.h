@@ -87,9 +87,10 @@ public:
 
     // What `text` reads as once written in `format`: in a Windows-1252 file each held character
     // becomes the reference typed so, in an ASCII one every character beyond ASCII but those that
-    // `entities` (when given) writes as its codes; a mark that begins none is "&".
+    // `entities` (when given) writes as its codes; a mark that begins none is "&". `within`: the text
+    // starts inside a protected region, as EncodeText takes it.
     static std::string ReadBackForm(std::string_view text, const TDocumentFormat& format,
-                                    const TCodigosISO* entities = nullptr);
+                                    const TCodigosISO* entities = nullptr, bool within = false);
     // The editor's form of a text: each line break one CR, other control characters but TAB "."
     // (the last character excepted), as the line store keeps it. With `offsets`, each character
     // gets the offset in `text` it came from, and one more entry, the length of `text`.
@@ -139,10 +140,9 @@ private:
 
     bool FHasBytes = false;
     std::string FBytes;
-    // The kept bytes are all below 0x80.
-    bool FAsciiBytes = false;
-    // How the kept bytes are read.
+    // How the kept bytes are read: as they are, ASCII alone, when they are all below 0x80.
     TDocumentReading FReading;
+    bool asciiBytes() const { return FReading.Encoding == TDocumentReading::TEncoding::Bytes && FReading.Ascii; }
     // Where the kept bytes reopen as other characters than the text they were written from.
     TSaveBytes::TTyped FTyped;
     // The table the kept bytes were read with: the same bytes must give the same text again.

@@ -8,7 +8,6 @@
 
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
-#include "platform/core/DocumentText.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/SysUtils.h"
 
@@ -129,7 +128,7 @@ TProjectData ReadProjectData(const TIniFile& project, const std::string& now)
         return project.ReadString(kProjectDataSection, key, defaultValue);
     };
     TProjectData data;
-    data.Nombre = project.ValueExists(kProjectDataSection, "Nombre") ? ProjectDataText(project, "Nombre") : DefaultProjectName();
+    data.Nombre = project.ReadText(kProjectDataSection, "Nombre", DefaultProjectName());
     data.Autor = ProjectDataText(project, "Autor");
     data.FechaCreacion = value(kCreatedKey, now);
     data.UltimaModificacion = value(kModifiedKey, now);
@@ -144,12 +143,12 @@ TProjectData ReadProjectData(const TIniFile& project, const std::string& now)
 void WriteProjectData(TIniFile& project, const TProjectData& data)
 {
     const auto write = [&](const char* key, const std::string& value) { project.WriteString(kProjectDataSection, key, value); };
-    // The texts the user types are editor text, which the file holds without the mark.
-    write("Nombre", ProgramFileBytes(data.Nombre));
-    write("Autor", ProgramFileBytes(data.Autor));
+    // The texts the user types are editor text.
+    project.WriteText(kProjectDataSection, "Nombre", data.Nombre);
+    project.WriteText(kProjectDataSection, "Autor", data.Autor);
     write(kCreatedKey, data.FechaCreacion);
     write(kModifiedKey, data.UltimaModificacion);
-    write(kDescriptionKey, ProgramFileBytes(data.Descripcion));
+    project.WriteText(kProjectDataSection, kDescriptionKey, data.Descripcion);
     write("Directorio", data.Directorio);
     write("Plantillas", data.Plantillas);
     write("Archivo modelo", data.ArchivoModelo);
@@ -177,7 +176,7 @@ std::string ProjectDateNow()
 
 std::string ProjectDataText(const TIniFile& project, const std::string& key)
 {
-    return ProgramFileText(project.ReadString(kProjectDataSection, key, ""));
+    return project.ReadText(kProjectDataSection, key, "");
 }
 
 namespace {

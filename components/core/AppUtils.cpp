@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "components/core/StrUtils.h"
-#include "platform/core/DocumentText.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
@@ -49,10 +48,8 @@ std::string IniReadString(const TIniObject& ini, const std::string& section, con
 {
     if (ini.Reg)
         return ini.Reg->ReadString(section, ident, defaultValue);
-    // An INI file holds the program's texts as its other files do: never the mark of a held character.
     if (ini.Ini)
-        return ini.Ini->ValueExists(section, ident) ? ProgramFileText(ini.Ini->ReadString(section, ident, ""))
-                                                    : defaultValue;
+        return ini.Ini->ReadText(section, ident, defaultValue);
     return defaultValue;
 }
 
@@ -72,7 +69,7 @@ void IniWriteString(const TIniObject& ini, const std::string& section, const std
     if (ini.Reg)
         ini.Reg->WriteString(section, ident, value);
     else if (ini.Ini)
-        ini.Ini->WriteString(section, ident, ProgramFileBytes(value)); // the file's writer adds the quotes its reader takes off
+        ini.Ini->WriteText(section, ident, value);
 }
 
 std::string IniReadPath(const TIniObject& ini, const std::string& section, const std::string& ident,

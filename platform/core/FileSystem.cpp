@@ -801,15 +801,22 @@ bool writeReplacement(TTarget& target, std::string_view bytes, std::string& erro
         return false;
     };
     TOldFile& oldFile = target.Old;
-    // The old contents, for the backup and for a rewrite in place that has to be undone.
+    outcome.Existed = target.Exists;
+    // The old contents, for the backup and for a rewrite in place that has to be undone: read through
+    // the descriptor of the file found, only when one of them needs them.
     std::string oldBytes;
-    const bool haveOld = target.Exists && target.Readable && readAll(target.File.get(), oldBytes, oldFile.Status.st_size);
+    std::optional<bool> oldRead;
+    const auto haveOld = [&] {
+        if (!oldRead)
+            oldRead = target.Exists && target.Readable && readAll(target.File.get(), oldBytes, oldFile.Status.st_size);
+        return *oldRead;
+    };
     if (target.Exists) {
         oldFile.AccessList = target.Readable ? readAccessList(target.File.get()) : std::nullopt;
         if (target.Readable)
             oldFile.Attributes = readUserAttributes(target.File.get());
     }
-    const bool wantBackup = !backupName.empty() && haveOld;
+    const bool wantBackup = !backupName.empty() && haveOld();
     const auto backupFolder = [&] { return TDescriptor(openFolderOf(backupName)); };
     const std::string backupLeaf = std::filesystem::path(backupName).filename().string();
     bool moved = false;
@@ -829,11 +836,11 @@ bool writeReplacement(TTarget& target, std::string_view bytes, std::string& erro
             return true;
         }
         const int code = errno;
-        if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld)
+        if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld())
             return fail(code, false);
     }
     // Rewritten in place, the file cannot be put back whole after a crash: its backup comes first.
-    if (!haveOld)
+    if (!haveOld())
         return fail(EACCES, false);
     if (wantBackup) {
         TTemporaryFile backup(backupFolder());

@@ -38,6 +38,8 @@ struct TReplaceOutcome {
     // The file was rewritten where it is: the folder takes no new file, or the file is another
     // user's, whose owner, group, mode and access list stay as they are only on its own inode.
     bool InPlace = false;
+    // A file stood at the name and was replaced.
+    bool Existed = false;
     // The file existed and its old contents reached the backup file.
     bool BackedUp = false;
     // Nothing was written: the name is, or leads through, a link that another user planted

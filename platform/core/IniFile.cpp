@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/Classes.h"
+#include "platform/core/DocumentText.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
@@ -120,6 +121,12 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
     return value ? value->Value : std::string(defaultValue);
 }
 
+std::string TIniFile::ReadText(std::string_view section, std::string_view ident, std::string_view defaultValue) const
+{
+    const TValue* value = findValue(section, ident);
+    return value ? ProgramFileText(value->Value) : std::string(defaultValue);
+}
+
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue) const
 {
     const TValue* value = findValue(section, ident);
@@ -204,6 +211,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident, std
     if (newValue)
         s.Values.push_back(TValue{name, {}});
     s.Values[valueAt->second].Value = singleLine(value);
+}
+
+void TIniFile::WriteText(std::string_view section, std::string_view ident, std::string_view text)
+{
+    WriteString(section, ident, ProgramFileBytes(text));
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view ident, int32_t value)

@@ -33,6 +33,9 @@ public:
     static TIniFile FromText(std::string_view text);
 
     std::string ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const;
+    // A text the user typed, as editor text: the file holds it as the program's own files hold their
+    // texts (ProgramFileText), never with the mark of a held character. Paths are read with ReadString.
+    std::string ReadText(std::string_view section, std::string_view ident, std::string_view defaultValue) const;
     // A decimal number, or hexadecimal after "0x"; the default when the value is missing or is no number.
     int32_t ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue) const;
     bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const;
@@ -47,6 +50,8 @@ public:
 
     // A line break in a value would start a new line of the file: each is written as a blank.
     void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    // Editor text, written so that ReadText gives it back (ProgramFileBytes).
+    void WriteText(std::string_view section, std::string_view ident, std::string_view text);
     void WriteInteger(std::string_view section, std::string_view ident, int32_t value);
     void EraseSection(std::string_view section);
     void DeleteKey(std::string_view section, std::string_view ident);

@@ -361,8 +361,9 @@ TEST(DocumentBytes, ChangesFarApartKeepTheBytesOfEveryLineBetweenThem)
                 const std::vector<std::string> written = fileLines(saved.Bytes);
                 EXPECT_EQ(written.size(), expected.size());
                 for (size_t line = 0; line < std::min(written.size(), expected.size()); ++line) {
-                    if (std::find(changed.begin(), changed.end(), line) == changed.end())
+                    if (std::find(changed.begin(), changed.end(), line) == changed.end()) {
                         EXPECT_EQ(written[line], expected[line]) << "line " << line;
+                    }
                 }
                 expected = written;
                 TDocumentBytes reopened;
