@@ -196,10 +196,10 @@ void TformReemplazar::btnExitClick()
     close();
 }
 
-int TformReemplazar::replaceAll(std::vector<std::string>& notes)
+int TformReemplazar::replaceAll(const std::string& find, std::vector<std::string>& notes)
 {
     TReplaceRequest request;
-    request.Find = ToEditorText(edtFind->text());
+    request.Find = find;
     request.Replacement = ToEditorText(edtReplace->text());
     request.WholeWord = cbWhole->isChecked();
     request.Backup = cbBackup->isChecked();
@@ -264,9 +264,10 @@ void TformReemplazar::btnStartClick()
         return;
     std::vector<std::string> notes;
     // A run that changed nothing says so: else the author cannot tell it from one that did.
+    const std::string find = ToEditorText(edtFind->text());
     std::string text;
-    if (replaceAll(notes) == 0)
-        text = FmtLoadStr(kFoundNowhere, HeldCharactersAsReferences(ToEditorText(edtFind->text())).c_str());
+    if (replaceAll(find, notes) == 0)
+        text = FmtLoadStr(kFoundNowhere, HeldCharactersAsReferences(find).c_str());
     if (!notes.empty()) {
         if (!text.empty())
             text += "\n\n";

@@ -68,8 +68,9 @@ public:
 private:
     // Replaces in every listed file, each once however often it is listed. `notes` names the files
     // passed over (unsaved in the editor, not text, not readable or not writable), those left
-    // without their backup and those whose backup took another name. The number of replacements.
-    int replaceAll(std::vector<std::string>& notes);
+    // without their backup and those whose backup took another name. `find`: the text looked for, as
+    // the field holds it. The number of replacements.
+    int replaceAll(const std::string& find, std::vector<std::string>& notes);
 
     TWindowHost& FHost;
 };

@@ -169,9 +169,9 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     TReplaceOutcome outcome;
     // The file the last look found (none when it found nothing) is the only one written.
     std::optional<TFileIdentity> expected;
-    if (FCheck.Made && FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::File)
+    if (FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::File)
         expected = FCheck.Look.Identity;
-    else if (FCheck.Made && FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::Missing)
+    else if (FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::Missing)
         expected = TFileIdentity{};
     FCheck = {};
     if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome,
@@ -227,7 +227,7 @@ void TEditingFile::rememberDisk(const std::string& fileName)
 TEditingFile::TDiskChange TEditingFile::DiskChange()
 {
     const int64_t lookedAt = nowNs();
-    FCheck = {true, FileName, LookAtName(FileName)};
+    FCheck = {FileName, LookAtName(FileName)};
     const TNameLook& look = FCheck.Look;
     switch (look.Kind) {
     case TNameLook::TKind::Planted:

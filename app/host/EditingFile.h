@@ -131,9 +131,9 @@ private:
         std::string LeadsTo;
         int64_t SeenNs = 0;
     } FDisk;
-    // What the last DiskChange found under which name, for the write that follows it.
+    // What the last DiskChange found under which name, for the write that follows it (none: no name,
+    // and a look that found nothing known).
     struct TDiskCheck {
-        bool Made = false;
         std::string Name;
         TNameLook Look;
     } FCheck;

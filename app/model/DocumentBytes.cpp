@@ -167,19 +167,30 @@ bool TDocumentBytes::EncodingOpen() const
 TDocumentFormat TDocumentBytes::FormatByText(std::string_view text, const TCodigosISO* entities, bool page,
                                              TDocumentFormat format)
 {
-    // What reopening such bytes gives: no mark, UTF-8 once they hold more than ASCII.
+    if (!page) {
+        // What reopening such bytes gives: no mark, UTF-8 once they hold more than ASCII.
+        format.Utf8 = true;
+        format.Ascii = false;
+        format.ByteOrderMark = false;
+        format.Utf16 = TDocumentFormat::TUtf16::None;
+        return format;
+    }
+    return formatByDeclaration(text, entities, DeclaredCharset(text), format);
+}
+
+TDocumentFormat TDocumentBytes::formatByDeclaration(std::string_view text, const TCodigosISO* entities,
+                                                    TDeclaredCharset declared, TDocumentFormat format)
+{
     format.Utf8 = true;
     format.Ascii = false;
     format.ByteOrderMark = false;
     format.Utf16 = TDocumentFormat::TUtf16::None;
-    if (!page)
-        return format;
     const auto ascii = [&] {
         format.Utf8 = false;
         format.Ascii = true;
         return format;
     };
-    switch (DeclaredCharset(text)) {
+    switch (declared) {
     case TDeclaredCharset::Utf8:
         return format;
     case TDeclaredCharset::None:
@@ -201,24 +212,27 @@ TDocumentFormat TDocumentBytes::FormatByText(std::string_view text, const TCodig
     return format;
 }
 
-bool TDocumentBytes::declarationChanged(std::string_view text, bool page) const
+TDocumentFormat TDocumentBytes::formatFor(std::string_view text, const TCodigosISO* entities, bool page,
+                                          bool& byText) const
 {
-    // A byte-order mark tells browsers the encoding whatever the page declares, and UTF-16 bytes
-    // hold no declaration a browser reads.
-    if (!page || !FHasBytes || Format.ByteOrderMark || Format.Utf16 != TDocumentFormat::TUtf16::None)
-        return false;
-    const TDeclaredCharset declared = DeclaredCharset(text);
-    return declared != TDeclaredCharset::None && declared != DeclaredCharset(FBytes);
-}
-
-bool TDocumentBytes::formatByText(std::string_view text, bool page) const
-{
-    return EncodingOpen() || declarationChanged(text, page);
+    // A page whose text declares another character set than the kept bytes, which nothing else (a
+    // byte-order mark, UTF-16) fixes the reading of, is written in the set it declares. The text's
+    // declaration is looked for only when it may decide.
+    const bool open = EncodingOpen();
+    const bool fixed = Format.ByteOrderMark || Format.Utf16 != TDocumentFormat::TUtf16::None;
+    const TDeclaredCharset declared = page && (open || (FHasBytes && !fixed)) ? DeclaredCharset(text) : TDeclaredCharset::None;
+    const bool declarationChanged = page && FHasBytes && !fixed && declared != TDeclaredCharset::None &&
+                                    declared != DeclaredCharset(FBytes);
+    byText = open || declarationChanged;
+    if (!byText)
+        return Format;
+    return page ? formatByDeclaration(text, entities, declared, Format) : FormatByText(text, entities, false, Format);
 }
 
 TDocumentFormat TDocumentBytes::FormatFor(std::string_view text, const TCodigosISO* entities, bool page) const
 {
-    return formatByText(text, page) ? FormatByText(text, entities, page, Format) : Format;
+    bool byText;
+    return formatFor(text, entities, page, byText);
 }
 
 std::string TDocumentBytes::ReadBackForm(std::string_view text, const TDocumentFormat& format,
@@ -672,7 +686,7 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
 {
     const TCodigosISO* table = entities;
     TWrite result;
-    result.Format = FormatFor(text, entities, page);
+    result.Format = formatFor(text, entities, page, result.ByText);
     const TDocumentFormat& chosen = result.Format;
     if (FHasBytes && joined(text, table, result))
         return result;
@@ -955,7 +969,7 @@ TDocumentBytes::TSaveBytes TDocumentBytes::SaveBytes(std::string_view text, cons
     if (written.ReadsBack)
         return save;
     save.ReadsBack = false;
-    if (save.Format.Utf8 || save.Format.Utf16 != TDocumentFormat::TUtf16::None || (page && formatByText(text, page)))
+    if (save.Format.Utf8 || save.Format.Utf16 != TDocumentFormat::TUtf16::None || (page && written.ByText))
         return save;
     TDocumentFormat utf8 = save.Format;
     utf8.Utf8 = true;

@@ -11,6 +11,7 @@
 #include "platform/core/DocumentText.h"
 
 class TCodigosISO;
+enum class TDeclaredCharset;
 
 // The bytes a document was read from, and the way back from the editor's text to bytes. Reading
 // passes the bytes through three steps (UTF-8 to Windows-1252, codes to characters for an HTML
@@ -117,6 +118,8 @@ private:
         bool ReadsBack = false;
         TSaveBytes::TTyped Typed;
         TDocumentReading Reading;
+        // FormatByText chose the format.
+        bool ByText = false;
     };
     TWrite write(std::string_view text, const TCodigosISO* entities, bool page) const;
     // Write's bytes made of the kept ones with what changed encoded in their place, when they reopen
@@ -126,11 +129,11 @@ private:
     bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result) const;
     // Keeps `bytes` as the file's, read as `reading`.
     void keep(std::string bytes, const TCodigosISO* entities, const TDocumentReading& reading);
-    // `text`, a page when `page`, declares another character set than the kept bytes, which
-    // nothing else (a byte-order mark, UTF-16) fixes the reading of.
-    bool declarationChanged(std::string_view text, bool page) const;
-    // FormatByText decides the format of `text` (FormatFor).
-    bool formatByText(std::string_view text, bool page) const;
+    // FormatFor, and in `byText` whether FormatByText chose it. The text's declaration is read once.
+    TDocumentFormat formatFor(std::string_view text, const TCodigosISO* entities, bool page, bool& byText) const;
+    // FormatByText for a page whose text declares `declared`.
+    static TDocumentFormat formatByDeclaration(std::string_view text, const TCodigosISO* entities,
+                                               TDeclaredCharset declared, TDocumentFormat format);
     // True when `bytes` reopen (read with `entities`) as the characters `text` means: the editor's
     // text with its codes read as a reopening reads them, so that a code the author typed ("&nbsp;")
     // is the character the file will show, and no other text: line for line, each line the same or

@@ -215,7 +215,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
         return outcome;
     }
     std::string bytes;
-    if (!FileExists(fileName) || !ReadFileBytes(fileName, kMaxReplaceFileSize, bytes))
+    if (look.Kind != TNameLook::TKind::File || !ReadFileBytes(fileName, kMaxReplaceFileSize, bytes))
         throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, FilePathText(fileName).c_str()));
     std::string replaced;
     if (!ReplaceInBytes(bytes, request, replaced, outcome.Count)) {
@@ -233,8 +233,7 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     std::string error;
     TReplaceOutcome written;
     // Only the file looked at and read is written, whatever takes its name meanwhile.
-    if (!ReplaceFileContents(fileName, replaced, error, backup, written, TReplaceKind::Document, nullptr,
-                             look.Kind == TNameLook::TKind::File ? &look.Identity : nullptr))
+    if (!ReplaceFileContents(fileName, replaced, error, backup, written, TReplaceKind::Document, nullptr, &look.Identity))
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(fileName).c_str(), error.c_str()));
     outcome.Status = TFileReplacement::TStatus::Replaced;
     outcome.NoBackup = request.Backup && (ownName || !written.BackedUp);

@@ -118,6 +118,10 @@ public:
     void FileTabsChange();
     // Caption, status panels and the state of the commands after any change of the editor.
     void EditorOnChange();
+    // The status bar's caret position: where `editor`'s caret stands in its file.
+    void showCaretOf(TCodeMemo& editor);
+    // Shows the document at `index` in the editor, its tab selected and the window following it.
+    void bringForward(int index);
     // The window's commands: one action per command, the controls bound to them.
     TCommandTable& Commands() const override { return *FCommands; }
     QWidget* HostWindow() override { return this; }

@@ -26,7 +26,6 @@
 namespace {
 
 constexpr int kReadOnly = 4509;
-constexpr int kCaretPosition = 4512;
 constexpr int kAuxiliaryPanel = 6155;
 
 // Puts `action` into `menu` just after `anchor` (at the end when the menu does not hold it).
@@ -126,8 +125,7 @@ void TformPrincipal::smAuxTempChange()
     // The main editor writes its mode again when it changes next.
     FStatusMode.clear();
     Panel(2)->setText(LoadResQString(kAuxiliaryPanel));
-    const TPoint caret = editor->CaretFilePos();
-    Panel(1)->setText(FromEditorText(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
+    showCaretOf(*editor);
 }
 
 void TformPrincipal::smAuxTempExit()

@@ -540,7 +540,12 @@ void TformPrincipal::EditorOnChange()
         FStatusMode = mode;
         Panel(3)->setText(FromEditorText(mode));
     }
-    const TPoint caret = FCodeMemo->CaretFilePos();
+    showCaretOf(*FCodeMemo);
+}
+
+void TformPrincipal::showCaretOf(TCodeMemo& editor)
+{
+    const TPoint caret = editor.CaretFilePos();
     Panel(1)->setText(FromEditorText(FmtLoadStr(kCaretPosition, caret.X, caret.Y)));
 }
 
@@ -661,8 +666,9 @@ bool TformPrincipal::mGuardarComoClick()
     TEditingFile* file = CurrentFile();
     if (!file)
         return false;
-    const TSaveFilterChoice choice = saveFilterFor(LoadResString(kSaveFilter), file->FileName, file->Tipo);
-    TFileDialogRequest dialog = SaveDialogRequest(LoadResString(kSaveFilter), choice.Extension);
+    const std::string filters = LoadResString(kSaveFilter);
+    const TSaveFilterChoice choice = saveFilterFor(filters, file->FileName, file->Tipo);
+    TFileDialogRequest dialog = SaveDialogRequest(filters, choice.Extension);
     dialog.FilterIndex = choice.Index;
     const std::string folder = file->FileName.empty() ? std::string() : folderOf(file->FileName);
     dialog.InitialDir = folder.empty() ? SaveDialogInitialDir : folder;
@@ -697,13 +703,17 @@ bool TformPrincipal::mGuardarComoClick()
 
 bool TformPrincipal::saveAsAt(int index)
 {
-    TEditingFile* file = EditingFile(index);
-    file->RestauraEstado(*FCodeMemo);
+    bringForward(index);
+    const bool saved = mGuardarComoClick();
+    EditingFile(index)->GuardaEstado(*FCodeMemo);
+    return saved;
+}
+
+void TformPrincipal::bringForward(int index)
+{
+    EditingFile(index)->RestauraEstado(*FCodeMemo);
     selectTab(index);
     EditorOnChange();
-    const bool saved = mGuardarComoClick();
-    file->GuardaEstado(*FCodeMemo);
-    return saved;
 }
 
 void TformPrincipal::saveUntitledAt(int index)
@@ -859,9 +869,7 @@ bool TformPrincipal::closeDocuments()
         const int index = FDocuments.IndexOf(file);
         if (index < 0 || file->Guardado)
             continue;
-        file->RestauraEstado(*FCodeMemo);
-        selectTab(index);
-        EditorOnChange();
+        bringForward(index);
         if (!askToSave())
             return false;
         // The next question shows another document: this one's state goes back into it first.
