@@ -1,7 +1,6 @@
 // Conversion between Windows-1252 text and Qt's Unicode strings.
 #include "platform/Win1252Qt.h"
 
-#include <QList>
 #include <QString>
 
 #include "platform/core/CharacterReferences.h"
@@ -30,17 +29,6 @@ QString FromWin1252(std::string_view bytes)
 QString FromShownText(std::string_view text)
 {
     return characterForByte(text, ShownCharacter);
-}
-
-std::string ToWin1252(const QString& text)
-{
-    std::string result;
-    result.reserve(static_cast<size_t>(text.size()));
-    for (char32_t ch : text.toUcs4()) {
-        char byte;
-        result += CharToWin1252(ch, byte) ? byte : '?';
-    }
-    return result;
 }
 
 std::string ToEditorText(const QString& text)

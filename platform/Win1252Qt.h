@@ -3,9 +3,9 @@
 //
 // The editor's text, and every text a user types into the program, crosses into Qt through
 // FromEditorText/ToEditorText: a held character shows as itself and a typed one Windows-1252 lacks is
-// held, never "?". FromWin1252/ToWin1252 are the code page's own conversions and FromShownText the
-// editor's painting of its text; the build's check (tests/CheckEditorText.cmake) fails where they are
-// used outside the few units that list why.
+// held, never "?". FromWin1252 is the code page's own conversion and FromShownText the editor's
+// painting of its text; the build's check (tests/CheckEditorText.cmake) fails where they are used
+// outside the few units that list why.
 #pragma once
 
 #include <string>
@@ -19,8 +19,6 @@ class QString;
 QString FromWin1252(std::string_view bytes);
 // Editor text as the editor shows it, character for byte: the mark of a held character as "&".
 QString FromShownText(std::string_view text);
-// Characters with no Windows-1252 byte become '?'.
-std::string ToWin1252(const QString& text);
 // Text a user hands the editor (typed, pasted, dropped, searched for): each character Windows-1252
 // lacks held (HeldCharacter), so that it is written as the character.
 std::string ToEditorText(const QString& text);

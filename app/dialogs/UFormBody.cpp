@@ -80,29 +80,31 @@ constexpr TControlSpec kControls[] = {
 
 QWidget* makeControl(const TControlSpec& spec, QWidget* parent, int&)
 {
-    const std::string caption = spec.Caption ? LoadResString(spec.Caption) : std::string();
+    const QString caption = spec.Caption ? LoadResQString(spec.Caption) : QString();
     switch (spec.Kind) {
-    case kCheck: return new QCheckBox(FromEditorText(caption), parent);
+    case kCheck: return new QCheckBox(caption, parent);
     case kCombo: return new QComboBox(parent);
     case kSpeed: return new TSpeedButton(parent);
     case kShape: return new TColorPanel(parent);
     case kExplorer: {
+        // The explorer and toggle buttons take their caption as the editor's text.
+        const std::string& text = LoadResString(spec.Caption);
         auto* button = new TExplorerButton(parent);
-        button->SetCaption(caption);
+        button->SetCaption(text);
         button->SetLayout(blBitmapLeft);
-        button->SetHint(caption);
+        button->SetHint(text);
         button->SetShowHint(true);
         return button;
     }
     case kToggle: {
         auto* button = new TToolbarButtonKt(parent);
-        button->SetCaption(caption);
+        button->SetCaption(LoadResString(spec.Caption));
         return button;
     }
     case kEdit: return new QLineEdit(QStringLiteral("0"), parent);
     case kSpin: return new TSpinButton(parent);
-    case kButton: return new QPushButton(FromEditorText(caption), parent);
-    case kLabel: return new QLabel(FromEditorText(caption), parent);
+    case kButton: return new QPushButton(caption, parent);
+    case kLabel: return new QLabel(caption, parent);
     default: throw std::logic_error(std::string("body dialog control of no kind: ") + spec.Name);
     }
 }

@@ -17,6 +17,7 @@
 #include "platform/FormSpec.h"
 #include "platform/GraphicsQt.h"
 #include "platform/HandlerCall.h"
+#include "platform/Keys.h"
 #include "platform/MessageBox.h"
 #include "platform/core/Classes.h"
 #include "platform/Win1252Qt.h"
@@ -211,7 +212,7 @@ bool TFormColor::eventFilter(QObject* watched, QEvent* event)
     // A typed character looks for a name; the list's own search would look at the hidden items.
     if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const std::string typed = ToEditorText(key->text());
+        const std::string typed = KeyEventChars(key);
         if (typed.size() == 1 && static_cast<unsigned char>(typed[0]) >= ' ' &&
             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             CallHandler(this, [this, c = typed[0]] { ListBox1KeyPress(c); });

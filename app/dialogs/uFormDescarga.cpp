@@ -14,6 +14,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "app/model/ResourceReport.h"
 #include "app/model/libKestrima.h"
+#include "app/widgets/CodeGrid.h"
 #include "platform/Controls.h"
 #include "platform/FormSpec.h"
 #include "platform/Win1252Qt.h"
@@ -193,12 +194,7 @@ void TformDescarga::fill(const std::string& fileName, std::string_view text, con
 
 std::string TformDescarga::Cells(int col, int row) const
 {
-    if (row == 0) {
-        const QTableWidgetItem* header = sgDatosArchivos->horizontalHeaderItem(col);
-        return header ? ToEditorText(header->text()) : std::string();
-    }
-    const QTableWidgetItem* item = sgDatosArchivos->item(row - 1, col);
-    return item ? ToEditorText(item->text()) : std::string();
+    return GridCells(sgDatosArchivos, col, row);
 }
 
 int TformDescarga::RowCount() const

@@ -1,4 +1,4 @@
-// Text routines of the style library; each one walks its text once.
+// Text routines of the style library; each one takes time linear in its text.
 #include "app/model/libCSS.h"
 
 #include "platform/core/CharacterReferences.h"
@@ -14,32 +14,27 @@ size_t heldAt(std::string_view text, size_t i)
     return text[i] == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
 }
 
-// A mark that begins no held character stands for the "&" the editor shows it as; kept as a mark it
-// could begin one once a line break or a ";" were put after it.
-char strayMarkAsShown(char c)
-{
-    return c == kHeldCharacterMark ? '&' : c;
-}
-
 bool isLineBreakOrTab(char c)
 {
     return c == '\t' || c == '\r' || c == '\n';
 }
 
+// The text with each mark that begins no held character as the "&" the editor shows it as: kept as
+// a mark, it could begin one once the line break after it were dropped or a ";" put after it.
+std::string strayMarksAsShown(std::string_view text)
+{
+    std::string shown(text);
+    ReplaceStrayMarks(shown, '&');
+    return shown;
+}
+
 // Rules are looked for in the text with its line breaks and tabs dropped, so that a selector
-// written over several lines still reads as one.
+// written over several lines still reads as one. No held character holds a tab or a line break, so
+// each one stays whole.
 std::string flatten(std::string_view text)
 {
-    std::string flat;
-    flat.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (const size_t held = heldAt(text, i)) {
-            flat.append(text.substr(i, held));
-            i += held - 1;
-        } else if (!isLineBreakOrTab(text[i])) {
-            flat += strayMarkAsShown(text[i]);
-        }
-    }
+    std::string flat = strayMarksAsShown(text);
+    std::erase_if(flat, isLineBreakOrTab);
     return flat;
 }
 
@@ -90,8 +85,10 @@ size_t halvedTwice(size_t n)
 
 } // namespace
 
-std::string CSSFormatRule(std::string_view text)
+std::string CSSFormatRule(std::string_view source)
 {
+    const std::string shown = strayMarksAsShown(source);
+    const std::string_view text = shown;
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     size_t blanks = 0;
@@ -136,7 +133,7 @@ std::string CSSFormatRule(std::string_view text)
             break;
         default:
             flushBlanks();
-            out += strayMarkAsShown(c);
+            out += c;
             break;
         }
     }

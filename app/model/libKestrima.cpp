@@ -348,12 +348,19 @@ void appendLine(std::string& out, std::string_view line)
     out.append("\r\n");
 }
 
+// The lines of the library file `fileName`; `utf8` (when given) receives whether it was UTF-8, so
+// that a rewrite keeps its encoding.
+TStringList readLibrary(const std::string& fileName, bool* utf8 = nullptr)
+{
+    return LibraryLines(ProgramFileText(ReadFileBytes(fileName), utf8));
+}
+
 } // namespace
 
-TStringList LibraryLines(std::string_view bytes)
+TStringList LibraryLines(std::string_view text)
 {
     TStringList lines;
-    lines.SetText(bytes);
+    lines.SetText(text);
     return lines;
 }
 
@@ -361,7 +368,7 @@ bool ReadLibrarySections(const std::string& fileName, TStringList& names)
 {
     if (!FileExists(fileName))
         return false;
-    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName)));
+    const TStringList lines = readLibrary(fileName);
     names.Clear();
     for (int i = 0; i < lines.Count(); ++i) {
         const std::string& line = lines[i];
@@ -378,7 +385,7 @@ std::string ReadLibraryEntry(const std::string& fileName, const std::string& nam
 {
     if (!FileExists(fileName))
         return {};
-    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName)));
+    const TStringList lines = readLibrary(fileName);
     const std::string header = libraryHeader(name);
     int i = 0;
     while (i < lines.Count() && lines[i] != header)
@@ -399,7 +406,7 @@ bool DeleteLibraryEntry(const std::string& fileName, const std::string& name)
     if (!FileExists(fileName))
         return false;
     bool utf8 = false;
-    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName), &utf8));
+    const TStringList lines = readLibrary(fileName, &utf8);
     const std::string header = libraryHeader(name);
     std::string out;
     bool skipping = false;
@@ -431,7 +438,7 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
     if (!LibraryNameFits(name) || !FileExists(fileName))
         return false;
     bool utf8 = false;
-    const TStringList lines = LibraryLines(ProgramFileText(ReadFileBytes(fileName), &utf8));
+    const TStringList lines = readLibrary(fileName, &utf8);
     std::string out;
     for (int i = 0; i < lines.Count(); ++i)
         appendLine(out, lines[i]);

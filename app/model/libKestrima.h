@@ -85,5 +85,6 @@ bool AddLibraryEntry(const std::string& fileName, const std::string& name, const
 // Whether a name reads back from its header as itself: not empty, without "*]" (the readers end the
 // name at the first one) and without a line break.
 bool LibraryNameFits(std::string_view name);
-// The lines of a library file's bytes, as the readers see them.
-TStringList LibraryLines(std::string_view bytes);
+// The lines of a library's text (a file read as ProgramFileText reads it, or an entry's text), split
+// at CR LF, CR or LF, as the readers see them.
+TStringList LibraryLines(std::string_view text);

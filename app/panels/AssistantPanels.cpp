@@ -86,12 +86,6 @@ std::string chosenHint(const TVSpeedBtnMenu* button)
     return index >= 0 && index < button->Hints().Count() ? shortPart(button->Hints()[index]) : std::string();
 }
 
-void setHint(QWidget* control, const std::string& hint)
-{
-    control->setToolTip(FromEditorText(hint));
-    control->setStatusTip(FromEditorText(hint));
-}
-
 // Runs a handler on every double click of a combo's box or its edit.
 class TDoubleClickFilter : public QObject {
 public:
@@ -155,7 +149,7 @@ public:
     {
         control->setObjectName(name);
         if (!hint.empty())
-            setHint(control, hint);
+            SetControlHint(control, hint);
         (row ? row : FLayout)->addWidget(control);
         return control;
     }
@@ -191,9 +185,9 @@ public:
         edit->SetCheckVisible(true);
         return Add(edit, name, {});
     }
-    TToolbarButtonKt* Button(const char* name, QBoxLayout* row = nullptr)
+    TToolbarButtonKt* Button(const char* name, QBoxLayout* row = nullptr) { return Button(Next(), name, row); }
+    TToolbarButtonKt* Button(const TCaptionAndHint& text, const char* name, QBoxLayout* row)
     {
-        const TCaptionAndHint& text = Next();
         auto* button = new TToolbarButtonKt(FParent);
         button->SetCaption(text.Caption);
         button->setFocusPolicy(Qt::TabFocus);
@@ -207,10 +201,12 @@ public:
         auto* row = new QHBoxLayout;
         row->setSpacing(2);
         FLayout->addLayout(row);
-        TToolbarButtonKt* button = Button(name, row);
+        // The edit shows the button's hint too.
+        const TCaptionAndHint& text = Next();
+        TToolbarButtonKt* button = Button(text, name, row);
         button->SetGroupIndex(++FGroups);
         button->SetAllowAllUp(true);
-        edit = Add(new QLineEdit(FParent), editName, ToEditorText(button->toolTip()), row);
+        edit = Add(new QLineEdit(FParent), editName, text.Hint, row);
         edit->setFixedWidth(kValueEditWidth);
         return button;
     }
@@ -326,7 +322,7 @@ void TAssistantPanels::buildForms(QWidget* page)
         button->setObjectName(names[tag]);
         button->setProperty("Tag", tag);
         button->SetCaption(buttons.at(static_cast<size_t>(tag)).Caption);
-        setHint(button, buttons.at(static_cast<size_t>(tag)).Hint);
+        SetControlHint(button, buttons.at(static_cast<size_t>(tag)).Hint);
         button->SetGroupIndex(1);
         button->setFocusPolicy(Qt::TabFocus);
         button->setFixedHeight(kButtonHeight);

@@ -72,18 +72,12 @@ constexpr int kAssistantHelp[TSidePanel::kAssistantCount] = {32, 33, 56, 34, 35,
 constexpr const char* kCodeTrees[6] = {"Docs/html.krc",     "Docs/jscript.krc", "Docs/css.krc",
                                        "Docs/vbscript.krc", "Docs/dhtml.krc",   "Docs/personal.krc"};
 
-void setHint(QWidget* control, const std::string& hint)
-{
-    control->setToolTip(FromEditorText(hint));
-    control->setStatusTip(FromEditorText(hint));
-}
-
 TToolbarButtonKt* makeButton(QWidget* parent, const char* name, const TCaptionAndHint& text)
 {
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(name);
     button->SetCaption(text.Caption);
-    setHint(button, text.Hint);
+    SetControlHint(button, text.Hint);
     button->Loaded();
     return button;
 }
@@ -125,12 +119,6 @@ std::string displayName(const std::string& path)
     const std::string name = ExtractFileName(path);
     const size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-std::string selectedText(const QListWidget* list)
-{
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? ToEditorText(item->text()) : std::string();
 }
 
 QTreeWidgetItem* selectedNode(const THETreeView* tree)
@@ -221,7 +209,7 @@ void TSidePanel::buildAssistants()
     layout->setSpacing(2);
     cbAsistentes = new QComboBox(tsAsistentes);
     cbAsistentes->setObjectName("cbAsistentes");
-    setHint(cbAsistentes, LoadResString(kChooseAssistant));
+    SetControlHint(cbAsistentes, LoadResString(kChooseAssistant));
     nbAsistentes = new QStackedWidget(tsAsistentes);
     nbAsistentes->setObjectName("nbAsistentes");
     const TStringList pageNames = LinesOf(LoadResString(kAssistantNames));
@@ -476,7 +464,7 @@ void TSidePanel::insertCodes(const std::string& openCode, const std::string& clo
 
 std::string TSidePanel::libraryEntryText() const
 {
-    const std::string name = selectedText(lbLibreria);
+    const std::string name = SelectedItemText(lbLibreria);
     if (name.empty())
         return {};
     std::string text = ReadLibraryEntry(LibraryPath(), name);
@@ -510,7 +498,7 @@ void TSidePanel::lbFileListDblClick(QObject* Sender)
             insertCodes(text, "");
         return;
     }
-    if (Sender != lbLibreria || lbLibreria->count() == 0 || selectedText(lbLibreria).empty())
+    if (Sender != lbLibreria || lbLibreria->count() == 0 || SelectedItemText(lbLibreria).empty())
         return;
     insertCodes(libraryEntryText(), "");
 }
@@ -660,7 +648,7 @@ void TSidePanel::sbLibraryClick()
 
 void TSidePanel::lbLibreriaKeyUp(int Key)
 {
-    const std::string name = selectedText(lbLibreria);
+    const std::string name = SelectedItemText(lbLibreria);
     if (Key != kDeleteKey || name.empty())
         return;
     if (MessageBox(FHost.HostWindow(), FmtLoadStr(kDeleteEntry, name.c_str()), {},

@@ -64,8 +64,7 @@ TToolbarButtonKt* makeButton(QWidget* parent, const char* name, const TCaptionAn
     auto* button = new TToolbarButtonKt(parent);
     button->setObjectName(name);
     button->SetCaption(text.Caption);
-    button->setToolTip(FromEditorText(text.Hint));
-    button->setStatusTip(FromEditorText(text.Hint));
+    SetControlHint(button, text.Hint);
     button->setProperty("Tag", tag);
     button->setFixedHeight(kButtonHeight);
     button->Loaded();
@@ -78,12 +77,6 @@ QVBoxLayout* pageLayout(QWidget* page)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     return layout;
-}
-
-std::string selectedText(const QListWidget* list)
-{
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? ToEditorText(item->text()) : std::string();
 }
 
 // A library's row: the edit naming it and the small button that opens one.
@@ -338,7 +331,7 @@ void TSidePanelTools::buildExplorer()
 
 std::string TSidePanelTools::selectedWildcard() const
 {
-    return selectedText(lbComodines);
+    return SelectedItemText(lbComodines);
 }
 
 TStringList TSidePanelTools::wildcardNames() const
@@ -478,7 +471,7 @@ void TSidePanelTools::sbIteraComodinesClick()
 
 std::string TSidePanelTools::selectedStyle() const
 {
-    return selectedText(lbEstilos);
+    return SelectedItemText(lbEstilos);
 }
 
 void TSidePanelTools::keepStyleValues()

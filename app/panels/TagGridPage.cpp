@@ -57,12 +57,6 @@ void placeCaret(TCustomCodeMemo& editor, int position)
     editor.PerformSelection(SMM_SET, range);
 }
 
-void setHint(QWidget* control, const std::string& hint)
-{
-    control->setToolTip(FromEditorText(hint));
-    control->setStatusTip(FromEditorText(hint));
-}
-
 } // namespace
 
 TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page)
@@ -73,7 +67,7 @@ TTagGridPage::TTagGridPage(TWindowHost& host, QWidget* page)
     layout->setSpacing(2);
     eTag = new QLineEdit(tsTag);
     eTag->setObjectName("eTag");
-    setHint(eTag, LoadResString(kTagNameHint));
+    SetControlHint(eTag, LoadResString(kTagNameHint));
     layout->addWidget(eTag);
     buildButtons();
     auto* row = new QHBoxLayout;
@@ -117,7 +111,7 @@ void TTagGridPage::buildButtons()
         auto* button = *buttons[i] = new TToolbarButtonKt(tsTag);
         button->setObjectName(names[i]);
         button->SetCaption(texts.at(i).Caption);
-        setHint(button, texts.at(i).Hint);
+        SetControlHint(button, texts.at(i).Hint);
         button->setFixedHeight(kButtonHeight);
         button->Loaded();
     }
@@ -132,20 +126,17 @@ void TTagGridPage::buildButtons()
 
 std::string TTagGridPage::Cells(int col, int row) const
 {
-    const QTableWidgetItem* item = row == 0 ? sgTags->horizontalHeaderItem(col) : sgTags->item(row - 1, col);
-    return item ? ToEditorText(item->text()) : std::string();
+    return GridCells(sgTags, col, row);
 }
 
 void TTagGridPage::SetCells(int col, int row, const std::string& text)
 {
+    // Row 0 is the header, which SetGridCells leaves alone.
     if (row == 0) {
         sgTags->setHorizontalHeaderItem(col, new QTableWidgetItem(FromEditorText(text)));
         return;
     }
-    if (QTableWidgetItem* item = sgTags->item(row - 1, col))
-        item->setText(FromEditorText(text));
-    else
-        sgTags->setItem(row - 1, col, new QTableWidgetItem(FromEditorText(text)));
+    SetGridCells(sgTags, col, row, text);
 }
 
 int TTagGridPage::RowCount() const

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -33,6 +34,18 @@ std::vector<TCaptionAndHint> captionsAndHints(int id)
             result.push_back({line.substr(0, bar), line.substr(bar + 1)});
     }
     return result;
+}
+
+void SetControlHint(QWidget* control, const std::string& hint)
+{
+    control->setToolTip(FromEditorText(hint));
+    control->setStatusTip(FromEditorText(hint));
+}
+
+std::string SelectedItemText(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? ToEditorText(item->text()) : std::string();
 }
 
 // ---------------------------------------------------------------- small controls

@@ -14,6 +14,7 @@
 #include "toolbars/ComboBoxKt.h"
 
 class QComboBox;
+class QListWidget;
 class QPaintEvent;
 class TSpinButton;
 
@@ -105,3 +106,9 @@ struct TCaptionAndHint {
 };
 // The lines of a packed string, each split at its first "|" into caption and hint.
 std::vector<TCaptionAndHint> captionsAndHints(int id);
+
+// A control's hint, an editor text, as its tool tip and as the status bar's line while the mouse is
+// over it.
+void SetControlHint(QWidget* control, const std::string& hint);
+// The text of a list's current item when it is selected; "" when none is.
+std::string SelectedItemText(const QListWidget* list);

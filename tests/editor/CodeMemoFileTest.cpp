@@ -7,6 +7,7 @@
 #include "CodeMemoTestSupport.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "platform/ClipboardFormats.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/CharacterReferences.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Win1252Qt.h"
+#include "support/Win1252Text.h"
 
 TEST(Win1252, EveryByteSurvivesTheRoundTrip)
 {

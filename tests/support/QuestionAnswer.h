@@ -13,27 +13,27 @@
 #include "app/widgets/uFormPregunta.h"
 
 // Runs `act` on the next question dialog shown modally (it answers or closes it), and keeps its
-// caption, prompt and first text.
+// caption, prompt and first text. The polling ends with the object, so a question that never came
+// leaves nothing behind to act on a later one.
 struct TQuestionAnswer {
     QString caption, prompt, text;
     bool shown = false;
+    QTimer poll;
     explicit TQuestionAnswer(std::function<void(TformPregunta&)> act)
     {
-        auto* timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, [this, timer, act] {
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [this, act] {
             auto* form = qobject_cast<TformPregunta*>(QApplication::activeModalWidget());
             if (!form)
                 return;
-            timer->stop();
-            timer->deleteLater();
+            poll.stop();
             shown = true;
             caption = form->windowTitle();
             prompt = form->ltexto->text();
             text = form->eTexto->text();
             act(*form);
         });
-        timer->start();
+        poll.start();
     }
 };
 

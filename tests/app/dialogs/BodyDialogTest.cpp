@@ -22,6 +22,7 @@
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {

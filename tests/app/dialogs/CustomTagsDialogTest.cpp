@@ -17,6 +17,7 @@
 #include "support/MainWindowDocuments.h"
 #include "support/StringListItems.h"
 #include "support/TypedKeys.h"
+#include "support/Win1252Text.h"
 #include "toolbars/listComboKt.h"
 #include "app/window/uFormPrincipalTools.h"
 

@@ -19,6 +19,7 @@
 #include "support/BoxAnswers.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

@@ -42,6 +42,7 @@
 #include "app/window/uFormPrincipalTools.h"
 #include "app/dialogs/UFormPaleta.h"
 #include "platform/ColorDialog.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 #include "support/BoxAnswers.h"
 #include "support/MainWindowDocuments.h"

@@ -28,6 +28,7 @@
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/ShellOpens.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

@@ -35,6 +35,7 @@
 #include "support/StringListItems.h"
 #include "support/TempXdg.h"
 #include "support/TypedKeys.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "app/model/KestrimaConfig.h"
 #include "platform/Win1252Qt.h"
 #include "support/TempDir.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

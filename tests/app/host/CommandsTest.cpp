@@ -21,6 +21,7 @@
 #include "editor/model/EditorMessages.h"
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

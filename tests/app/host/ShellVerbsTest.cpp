@@ -24,6 +24,7 @@
 #include "support/StartProgram.h"
 #include "support/TempRegistry.h"
 #include "support/TempXdg.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

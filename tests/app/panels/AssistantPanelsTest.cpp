@@ -17,6 +17,7 @@
 #include "support/Bytes.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {

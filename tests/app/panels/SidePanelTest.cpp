@@ -28,6 +28,7 @@
 #include "support/PumpUntil.h"
 #include "support/QuestionAnswer.h"
 #include "support/StringListItems.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {

@@ -28,6 +28,7 @@
 #include "support/MouseEvents.h"
 #include "support/DesktopOpener.h"
 #include "support/ShellOpens.h"
+#include "support/Win1252Text.h"
 #include "tests/components/JpegTestFiles.h"
 #include "toolbars/TBarCtls.h"
 

@@ -13,6 +13,7 @@
 #include "support/EditorText.h"
 #include "support/MainWindowDocuments.h"
 #include "support/TempRegistry.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 #include "toolbars/TabCtrls.h"
 

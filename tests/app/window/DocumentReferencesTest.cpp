@@ -24,6 +24,7 @@
 #include "support/MainWindowDocuments.h"
 #include "support/OpenedDocument.h"
 #include "support/TempDir.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

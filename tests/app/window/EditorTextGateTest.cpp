@@ -34,6 +34,7 @@
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
 #include "support/MouseEvents.h"
+#include "support/QuestionAnswer.h"
 #include "support/ShellOpens.h"
 #include "support/WordParser.h"
 #include "toolbars/TBarCtls.h"
@@ -51,28 +52,6 @@ void settle()
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
 }
-
-// Runs `act` on the question dialog once it is shown modally, keeping what its prompt and edit showed.
-struct TQuestionAnswer {
-    QString prompt, shown;
-    bool answered = false;
-    QTimer poll;
-    explicit TQuestionAnswer(std::function<void(TformPregunta&)> act)
-    {
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [this, act] {
-            auto* form = qobject_cast<TformPregunta*>(QApplication::activeModalWidget());
-            if (!form)
-                return;
-            poll.stop();
-            prompt = form->ltexto->text();
-            shown = form->eTexto->text();
-            answered = true;
-            act(*form);
-        });
-        poll.start();
-    }
-};
 
 // Types `typed` into the question's edit and presses Ok.
 std::function<void(TformPregunta&)> answerWith(const QString& typed)
@@ -199,14 +178,14 @@ std::vector<TRoad> roads()
              w.memo.SetSelLength(0);
              TQuestionAnswer answer([](TformPregunta& form) { form.close(); });
              w.form.SideTools().sbIteraComodinesClick();
-             EXPECT_TRUE(answer.answered);
+             EXPECT_TRUE(answer.shown);
              EXPECT_TRUE(answer.prompt.contains(utf8Of(held))) << answer.prompt.toStdString();
-             return answer.shown;
+             return answer.text;
          },
          [](TGate& w, const QString& typed) {
              TQuestionAnswer answer(answerWith(typed));
              w.form.SideTools().sbIteraComodinesClick();
-             EXPECT_TRUE(answer.answered);
+             EXPECT_TRUE(answer.shown);
              return w.memo.StoredText();
          }},
         {"el nombre de una entrada de la librería de códigos",
@@ -216,16 +195,16 @@ std::vector<TRoad> roads()
              w.append(held + "\rdos");
              TQuestionAnswer answer([](TformPregunta& form) { form.btnTexto->click(); });
              w.form.SidePanel().sbLibraryClick();
-             EXPECT_TRUE(answer.answered);
+             EXPECT_TRUE(answer.shown);
              // The entry under the name shown goes back into the page as it came.
              QListWidget* list = w.form.SidePanel().lbLibreria;
              EXPECT_EQ(list->count(), 1);
              const QString listed = list->count() ? list->item(0)->text() : QString();
-             EXPECT_EQ(listed, answer.shown);
+             EXPECT_EQ(listed, answer.text);
              w.append("");
              w.form.SidePanel().lbFileListDblClick(list);
              EXPECT_NE(w.memo.StoredText().find(held + "\rdos"), std::string::npos);
-             return answer.shown;
+             return answer.text;
          },
          [](TGate& w, const QString& typed) {
              w.append("x");

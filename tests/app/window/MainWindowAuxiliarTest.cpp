@@ -21,6 +21,7 @@
 #include "platform/Win1252Qt.h"
 #include "support/MainWindowDocuments.h"
 #include "support/ShellOpens.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {

@@ -73,6 +73,7 @@
 #include "support/ShellOpens.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
+#include "support/Win1252Text.h"
 
 namespace {
 

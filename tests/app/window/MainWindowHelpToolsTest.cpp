@@ -35,6 +35,7 @@
 #include "support/ShellOpens.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {

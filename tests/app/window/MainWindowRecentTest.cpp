@@ -37,6 +37,7 @@
 #include "support/StringListItems.h"
 #include "support/TempDir.h"
 #include "support/TempRegistry.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TabCtrls.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include "app/model/EditorKind.h"
 #include "app/dialogs/uFormFusion.h"
 #include "components/VeltranEdit.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"

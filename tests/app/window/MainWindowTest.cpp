@@ -36,6 +36,7 @@
 #include "support/MessageCatcher.h"
 #include "support/TempRegistry.h"
 #include "support/TempDir.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 
 namespace {

@@ -29,6 +29,7 @@
 #include "platform/core/Registry.h"
 #include "support/ProgramFolderWhile.h"
 #include "support/MainWindowDocuments.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TabCtrls.h"
 #include "toolbars/listComboKt.h"
 

@@ -19,6 +19,7 @@
 #include "app/model/ToolPageValues.h"
 #include "app/window/uFormPrincipal.h"
 #include "app/window/uFormPrincipalTools.h"
+#include "support/Win1252Text.h"
 #include "toolbars/TBarCtls.h"
 #include "components/VSpeedBtnMenu.h"
 #include "components/VeltranEdit.h"

@@ -28,6 +28,7 @@
 #include "editor/model/EditorMessages.h"
 #include "platform/FontsQt.h"
 #include "platform/Win1252Qt.h"
+#include "support/Win1252Text.h"
 #include "support/WordParser.h"
 
 namespace {

@@ -27,6 +27,7 @@
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "support/BoxAnswers.h"
+#include "support/Win1252Text.h"
 #include "support/WordParser.h"
 
 namespace {
