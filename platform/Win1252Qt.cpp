@@ -2,6 +2,7 @@
 #include "platform/Win1252Qt.h"
 
 #include <QString>
+#include <QStringDecoder>
 
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
@@ -42,7 +43,9 @@ QString FromEditorText(std::string_view text)
     if (text.find(kHeldCharacterMark) == std::string_view::npos)
         return FromWin1252(text);
     const std::string utf8 = EditorTextToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    // A held U+FEFF that begins the text is a character of it, not a byte-order mark to drop.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
 QString LoadResQString(int id)

@@ -26,3 +26,19 @@ TEST(Win1252, MapsTheHighControlsToTheirTypographicCharacters)
     EXPECT_TRUE(CharToWin1252(0x2122, byte));
     EXPECT_EQ(static_cast<unsigned char>(byte), 0x99);
 }
+
+TEST(EditorTextGate, HeldCharactersCrossBothWaysAsThemselvesWhereverTheyStand)
+{
+    // A held character at the very start (U+FEFF, which a UTF-8 reader could take for a byte-order
+    // mark, and others), in the middle and at the end, beside Windows-1252 letters: the widget gets
+    // the characters, and its text comes back as the same editor text.
+    for (const std::string held : {"\x1F#65279;", "\x1F#945;", "\x1F#128512;"}) {
+        for (const std::string& text : {held + "a\xE1", "a" + held + "\x80", "\xE1" + held, held + held}) {
+            SCOPED_TRACE(testing::PrintToString(text));
+            const QString shown = FromEditorText(text);
+            EXPECT_EQ(ToEditorText(shown), text);
+            EXPECT_FALSE(shown.contains(QChar(0x1F)));
+        }
+    }
+    EXPECT_EQ(FromEditorText("\x1F#65279;a"), QString(QChar(0xFEFF)) + QChar(u'a'));
+}
