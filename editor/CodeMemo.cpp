@@ -799,22 +799,6 @@ TPoint TCustomCodeMemo::CaretFilePos()
 
 // ---------------------------------------------------------------- plain text output
 
-void TCustomCodeMemo::showStrayMarks(char* text, int count, int at, int limit)
-{
-    constexpr int kLongest = static_cast<int>(kLongestHeldCharacter);
-    char32_t cp;
-    for (int i = 0; i < count; ++i) {
-        if (text[i] != kHeldCharacterMark)
-            continue;
-        // A held character that a record's cut parts is read whole from the store.
-        const bool parted = count - i < kLongest && at + count < limit;
-        const std::string whole = parted ? StoredText(at + i, std::min(limit, at + i + kLongest)) : std::string();
-        const std::string_view here(text + i, static_cast<size_t>(count - i));
-        if (!ReadHeldCharacter(parted ? std::string_view(whole) : here, 0, cp))
-            text[i] = '&';
-    }
-}
-
 void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int format)
 {
     start = std::clamp(start, 0, FTextLength);
@@ -831,8 +815,14 @@ void TCustomCodeMemo::writePlainText(TStream& stream, int start, int end, int fo
         bool reachesEnd = to == record->Len && record->EndsWithCR();
         std::string shown;
         if (format != 0 && std::memchr(text, kHeldCharacterMark, static_cast<size_t>(to - from))) {
+            // A held character that the record's cut parts is read whole: the bytes it may reach
+            // into the records after are read with it (not past the range) and dropped again.
             shown.assign(text, static_cast<size_t>(to - from));
-            showStrayMarks(shown.data(), to - from, recordStart + from, end);
+            const int reach = std::min(end, recordStart + to + static_cast<int>(kLongestHeldCharacter) - 1);
+            if (reach > recordStart + to)
+                shown += StoredText(recordStart + to, reach);
+            ReplaceStrayMarks(shown, '&');
+            shown.resize(static_cast<size_t>(to - from));
             text = shown.data();
         }
         if (reachesEnd && (format & SMM_FORMAT_UNIX)) {

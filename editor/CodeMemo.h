@@ -909,9 +909,6 @@ private:
     // selection) then keeps what the author saw, where the text-setting messages take a stray mark
     // for the control character it is.
     void writePlainText(TStream& stream, int start, int end, int format);
-    // Each mark of the `count` stored characters at `text` (those from offset `at`) that begins no
-    // held character ending by offset `limit` becomes "&".
-    void showStrayMarks(char* text, int count, int at, int limit);
     // Bytes a plain format takes for a range, counted without building the text.
     int64_t plainTextSize(int start, int end, int format);
     // Bytes the selection takes in a format, without building it for the plain ones.

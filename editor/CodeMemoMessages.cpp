@@ -681,8 +681,10 @@ void TCustomCodeMemo::emGetLine(TMessage& m)
     TLineRecord* record = RecordAtLine(static_cast<int>(m.WParam), start, index);
     int n = std::min<int>(size, record->Len - (record->EndsWithCR() ? 1 : 0));
     if (n > 0) {
-        std::memcpy(buffer, record->Text.get(), static_cast<size_t>(n));
-        showStrayMarks(buffer, n, start, start + n);
+        // A held character that the buffer or the record's end cuts shows as the "&" of its mark.
+        std::string line(record->Text.get(), static_cast<size_t>(n));
+        ReplaceStrayMarks(line, '&');
+        std::memcpy(buffer, line.data(), static_cast<size_t>(n));
     } else
         buffer[0] = '\0';
     m.Result = std::max(0, n);

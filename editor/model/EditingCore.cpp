@@ -371,14 +371,9 @@ int TCodeMemoCore::FileColumnOf(int offset, int lineStart)
     int column = 0;
     for (int at = lineStart; record && at < offset; record = record->Next) {
         const int end = std::min(offset, start + static_cast<int>(record->Len));
-        if (record->Flags & lfHasTab) {
-            for (; at < end; ++at)
-                column = record->Text[at - start] == '\t' ? nextTabColumn(column) : column + 1;
-        } else {
-            // A piece without TABs is as wide as it is long.
-            column += end - at;
-            at = end;
-        }
+        // A piece without TABs is as wide as it is long.
+        column = (record->Flags & lfHasTab) ? columnInRecord(record, end - start, column, at - start) : column + end - at;
+        at = end;
         start += record->Len;
     }
     return column;
@@ -407,12 +402,29 @@ std::string TCodeMemoCore::StoredText(int start, int end)
     return text;
 }
 
-int TCodeMemoCore::columnInRecord(const TLineRecord* record, int index) const
+int TCodeMemoCore::columnInRecord(const TLineRecord* record, int index, int column, int from) const
 {
-    int column = 0;
-    for (int i = 0; i < index && i < record->Len; ++i)
+    for (int i = from; i < index && i < record->Len; ++i)
         column = record->Text[i] == '\t' ? nextTabColumn(column) : column + 1;
     return column;
+}
+
+void TCodeMemoCore::moveMarksForInsert(int offset, int count)
+{
+    FFileLines.EditAt(offset);
+    adjustMarksForInsert(offset, count);
+}
+
+void TCodeMemoCore::moveMarksForDelete(int start, int count)
+{
+    FFileLines.EditAt(start);
+    adjustMarksForDelete(start, count);
+}
+
+void TCodeMemoCore::moveMarksForEdits(const TRangeEdits& edits)
+{
+    FFileLines.EditAt(static_cast<int>(edits.Start(0)));
+    adjustMarksForEdits(edits);
 }
 
 int TCodeMemoCore::displayColumnOf(int offset)
@@ -647,8 +659,7 @@ void TCodeMemoCore::InsertBlock(const char* block, int count)
     int start = 0;
     TLineRecord* record = recordHolding(offset, start);
     FTextLength += count;
-    FFileLines.EditAt(offset);
-    adjustMarksForInsert(offset, count);
+    moveMarksForInsert(offset, count);
     int inRecord = record ? std::clamp(offset - start, 0, static_cast<int>(record->Len)) : 0;
 
     // A typed character goes into its record in place: no re-cutting, no other record touched.
@@ -912,8 +923,7 @@ void TCodeMemoCore::DeleteSelection()
     if (s >= e || !FStore.First())
         return;
     FTextLength -= e - s;
-    FFileLines.EditAt(s);
-    adjustMarksForDelete(s, e - s);
+    moveMarksForDelete(s, e - s);
     // Nothing of the selection is left, and its end may now lie past the text.
     FAnchor = FCaret = s;
 
@@ -1039,8 +1049,7 @@ void TCodeMemoCore::ApplyRanges(TRangeEdits& edits)
     TScopeGuard inserting([this] { FInInsertion = false; });
     rewriteRanges(edits);
     FTextLength = static_cast<int>(FTextLength + edits.Growth());
-    FFileLines.EditAt(static_cast<int>(edits.Start(0)));
-    adjustMarksForEdits(edits);
+    moveMarksForEdits(edits);
     const std::vector<int64_t> shifts = edits.Shifts();
     const size_t last = edits.Count() - 1;
     FAnchor = FCaret = std::clamp(static_cast<int>(edits.Start(last) + shifts[last] + edits.NewLength(last)), 0, FTextLength);
@@ -1323,8 +1332,7 @@ void TCodeMemoCore::IndentBlock(int step, int flags)
                 FChangeBits |= kChangedText | kChangedBlock;
             }
             int lineStart = oldStart + added;
-            FFileLines.EditAt(lineStart);
-            adjustMarksForInsert(lineStart, n);
+            moveMarksForInsert(lineStart, n);
             logInsertion(lineStart, indent);
             TRecordText text = NewRecordText(static_cast<size_t>(oldLength + n));
             std::memcpy(text.get(), indent.data(), static_cast<size_t>(n));
@@ -1426,8 +1434,7 @@ void TCodeMemoCore::UnindentBlock(int step)
                 FChangeBits |= kChangedText | kChangedBlock;
             }
             int lineStart = oldStart - removed;
-            FFileLines.EditAt(lineStart);
-            adjustMarksForDelete(lineStart, k);
+            moveMarksForDelete(lineStart, k);
             logRemoval(lineStart, std::string_view(record->Text.get(), static_cast<size_t>(k)));
             std::memmove(record->Text.get(), record->Text.get() + k, static_cast<size_t>(oldLength - k) + 1);
             record->Len = static_cast<uint16_t>(oldLength - k);

@@ -271,7 +271,13 @@ private:
     void recutUnwrappedLine(TLineRecord* piece);
     void recutUnwrappedLinesAt(int start, int end);
     void markFollowingChanged(TLineRecord* record, int count);
-    int columnInRecord(const TLineRecord* record, int index) const;
+    // The display column reached at `index` of a record, counting from `column` at index `from`.
+    int columnInRecord(const TLineRecord* record, int index, int column = 0, int from = 0) const;
+    // Every edit moves the places counted in the file's lines and the marks in one step, so that no
+    // road moves one and forgets the other.
+    void moveMarksForInsert(int offset, int count);
+    void moveMarksForDelete(int start, int count);
+    void moveMarksForEdits(const TRangeEdits& edits);
     void moveTrack(TLineTrack* track, TLineRecord* to);
     // The first record of the logical line holding `offset`, and its start.
     TLineRecord* lineStartHolding(int offset, int& start);
