@@ -36,6 +36,7 @@ constexpr int kUnsavedNote = 5967;
 constexpr int kNotTextNote = 5968;
 constexpr int kNoBackupNote = 5969;
 constexpr int kPlantedLinkNote = 5999;
+constexpr int kNoBackupMadeNote = 7352;
 constexpr int kOtherBackupNote = 4542;
 constexpr int kFoundNowhere = 5997;
 
@@ -234,7 +235,11 @@ int TformReemplazar::replaceAll(const std::string& find, std::vector<std::string
         request.Entities = request.Page ? FHost.FileEntities() : nullptr;
         TFileReplacement done;
         try {
-            done = ReplaceInFile(file, request, request.Backup ? backups.NameFor(file) : std::string());
+            // Asked as the file comes, before anything of it is written.
+            done = ReplaceInFile(file, request, request.Backup ? backups.NameFor(file) : std::string(),
+                                 [&](const std::string& backupName, const std::string& why) {
+                                     return AskWithoutBackup(this, file, backupName, why);
+                                 });
         } catch (const Exception& error) {
             // A file that cannot be read or written is named, and the others are still replaced.
             notes.push_back(error.Message());
@@ -245,6 +250,8 @@ int TformReemplazar::replaceAll(const std::string& find, std::vector<std::string
             notes.push_back(FmtLoadStr(kNotTextNote, FilePathText(file).c_str()));
         if (done.Status == TFileReplacement::TStatus::PlantedLink)
             notes.push_back(FmtLoadStr(kPlantedLinkNote, FilePathText(file).c_str(), FilePathText(done.LeftAlone).c_str()));
+        if (done.Status == TFileReplacement::TStatus::NoBackupMade)
+            notes.push_back(FmtLoadStr(kNoBackupMadeNote, FilePathText(file).c_str(), done.BackupError.c_str()));
         if (done.NoBackup)
             notes.push_back(FmtLoadStr(kNoBackupNote, FilePathText(file).c_str()));
         if (!done.BackupName.empty()) {

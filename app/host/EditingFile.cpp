@@ -22,11 +22,11 @@
 
 namespace {
 
-constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
 constexpr int kNoBackup = 4516;
 constexpr int kSaveAsUtf8 = 7440;
 constexpr int kSaveReadsOtherwise = 7441;
+constexpr int kWriteWithoutBackup = 7351;
 
 // Keeps the editor's text-change handler away while a document's state is copied in or out, and
 // gives it back afterwards.
@@ -35,17 +35,14 @@ TScopeGuard detachTextChange(TCustomCodeMemo& editor)
     return TScopeGuard([&editor, handler = std::exchange(editor.OnTextChange, nullptr)] { editor.OnTextChange = handler; });
 }
 
-// The file's bytes, or EFOpenError.
-std::string readBytes(const std::string& fileName)
-{
-    const auto fail = [&] { return EFOpenError(FmtLoadStr(kFileCannotBeOpened, FilePathText(fileName).c_str())); };
-    std::string bytes;
-    if (!FileExists(fileName) || !ReadFileBytes(fileName, TEditingFile::kMaxDocumentSize, bytes))
-        throw fail();
-    return bytes;
-}
-
 } // namespace
+
+bool AskWithoutBackup(QWidget* owner, const std::string& fileName, const std::string& backupName, const std::string& why)
+{
+    const std::string question =
+        FmtLoadStr(kWriteWithoutBackup, FilePathText(fileName).c_str(), FilePathText(backupName).c_str(), why.c_str());
+    return MessageBox(owner, question, {}, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
 
 TEditingFile::TEditingFile(int Tipo, TWindowHost* Host) : Tipo(Tipo), Host(Host) {}
 
@@ -174,8 +171,25 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     else if (FCheck.Name == FileName && FCheck.Look.Kind == TNameLook::TKind::Missing)
         expected = TFileIdentity{};
     FCheck = {};
-    if (!ReplaceFileContents(FileName, bytes, error, makeBackups ? BackupFileName(FileName) : std::string(), outcome,
-                             TReplaceKind::Document, nullptr, expected ? &*expected : nullptr))
+    const std::string backupName = makeBackups ? BackupFileName(FileName) : std::string();
+    const auto write = [&](const std::string& backup) {
+        return ReplaceFileContents(FileName, bytes, error, backup, outcome, TReplaceKind::Document, nullptr,
+                                   expected ? &*expected : nullptr);
+    };
+    bool written = write(backupName);
+    bool asked = false;
+    if (!written && outcome.BackupFailed) {
+        // A file rewritten in place has nothing to fall back on should the write stop halfway: the
+        // user decides, before anything is written, whether it goes without its backup.
+        asked = true;
+        if (!AskWithoutBackup(Host ? Host->HostWindow() : nullptr, FileName, backupName, outcome.BackupError)) {
+            TWriteReport declined;
+            declined.Declined = true;
+            return declined;
+        }
+        written = write({});
+    }
+    if (!written)
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(FileName).c_str(), error.c_str()));
     Bytes.Format = save.Format;
     Bytes.Written(std::move(save), table);
@@ -185,7 +199,8 @@ TEditingFile::TWriteReport TEditingFile::WriteFile(bool makeBackups, const TCodi
     if (UndoStack)
         UndoStack->MarkClean();
     TWriteReport report;
-    report.NoBackup = makeBackups && outcome.Existed && !outcome.BackedUp;
+    // Written without its backup after the question, the user knows it already.
+    report.NoBackup = makeBackups && outcome.Existed && !outcome.BackedUp && !asked;
     return report;
 }
 
@@ -195,7 +210,7 @@ TDecodeResult TEditingFile::ReadFile(const std::string& fileName, const TCodigos
     // Looked at before the bytes are read: a change made while they are read then shows as one.
     if (!model)
         rememberDisk(fileName);
-    return Bytes.Read(readBytes(fileName), entitiesFor(entities), text, model);
+    return Bytes.Read(ReadUsersFile(fileName, kMaxDocumentSize), entitiesFor(entities), text, model);
 }
 
 namespace {

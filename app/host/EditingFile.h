@@ -10,10 +10,17 @@
 #include "app/model/DocumentBytes.h"
 #include "platform/core/FileSystem.h"
 
+class QWidget;
 class TCustomCodeMemo;
 class TCodigosISO;
 class TUndoStack;
 class TWindowHost;
+
+// Asks whether a file that is rewritten in place (another user's, or in a folder that takes no new
+// file) is written without its backup `backupName`, which could not be made for the reason `why`;
+// the question says that nothing is written before the answer. No is the default.
+bool AskWithoutBackup(QWidget* owner, const std::string& fileName, const std::string& backupName,
+                      const std::string& why);
 
 // One numbered bookmark as the document keeps it.
 struct TMarcador {

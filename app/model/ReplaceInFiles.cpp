@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kFileCannotBeOpened = 4400;
 constexpr int kFileCannotBeSaved = 4513;
 
 // The replacement as the file's bytes: in the file's encoding, without a byte-order mark of its own,
@@ -202,8 +201,8 @@ std::string TRunBackups::NameFor(const std::string& fileName) const
     }
 }
 
-TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request,
-                               const std::string& backupName)
+TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request, const std::string& backupName,
+                               const std::function<bool(const std::string&, const std::string&)>& withoutBackup)
 {
     TFileReplacement outcome;
     // Whoever may write the folder chose where such a link leads: to a file of the user's own, which
@@ -214,9 +213,8 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
         outcome.LeftAlone = look.LeadsTo;
         return outcome;
     }
-    std::string bytes;
-    if (look.Kind != TNameLook::TKind::File || !ReadFileBytes(fileName, kMaxReplaceFileSize, bytes))
-        throw EFOpenError(FmtLoadStr(kFileCannotBeOpened, FilePathText(fileName).c_str()));
+    // A name that is no longer a regular file is refused by the read, which says what it is.
+    const std::string bytes = ReadUsersFile(fileName, kMaxReplaceFileSize);
     std::string replaced;
     if (!ReplaceInBytes(bytes, request, replaced, outcome.Count)) {
         outcome.Status = TFileReplacement::TStatus::NotText;
@@ -233,7 +231,20 @@ TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceReques
     std::string error;
     TReplaceOutcome written;
     // Only the file looked at and read is written, whatever takes its name meanwhile.
-    if (!ReplaceFileContents(fileName, replaced, error, backup, written, TReplaceKind::Document, nullptr, &look.Identity))
+    const auto write = [&](const std::string& backupTo) {
+        return ReplaceFileContents(fileName, replaced, error, backupTo, written, TReplaceKind::Document, nullptr,
+                                   &look.Identity);
+    };
+    bool done = write(backup);
+    if (!done && written.BackupFailed) {
+        if (!withoutBackup || !withoutBackup(backup, written.BackupError)) {
+            outcome.Status = TFileReplacement::TStatus::NoBackupMade;
+            outcome.BackupError = written.BackupError;
+            return outcome;
+        }
+        done = write({});
+    }
+    if (!done)
         throw EFCreateError(FmtLoadStr(kFileCannotBeSaved, FilePathText(fileName).c_str(), error.c_str()));
     outcome.Status = TFileReplacement::TStatus::Replaced;
     outcome.NoBackup = request.Backup && (ownName || !written.BackedUp);

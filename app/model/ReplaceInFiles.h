@@ -1,6 +1,7 @@
 // Replacing one text by another in files on disk: the search without case over each file's text, whole words by their own word characters, backups and the writing of the changed bytes.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +50,9 @@ bool ReplaceInBytes(std::string_view bytes, const TReplaceRequest& request, std:
 // What ReplaceInFile did to one file.
 struct TFileReplacement {
     // PlantedLink: the name is a link that another user planted (IsPlantedLink); nothing was read
-    // or written through it.
-    enum class TStatus { Unchanged, Replaced, NotText, PlantedLink } Status = TStatus::Unchanged;
+    // or written through it. NoBackupMade: the file would be rewritten in place and its backup
+    // could not be made (BackupError says why); nothing was written.
+    enum class TStatus { Unchanged, Replaced, NotText, PlantedLink, NoBackupMade } Status = TStatus::Unchanged;
     int Count = 0;
     // PlantedLink: the file the link leads to, which was left alone.
     std::string LeftAlone;
@@ -58,6 +60,7 @@ struct TFileReplacement {
     bool NoBackup = false;
     // The backup made, when one was.
     std::string BackupName;
+    std::string BackupError;
 };
 
 // The backup names of one run, so that no backup overwrites another one: a file's backup is
@@ -81,7 +84,11 @@ constexpr int64_t kMaxReplaceFileSize = 256 * 1024 * 1024;
 
 // Replaces in one file. A file with no match, or that is not text, is left untouched (not even its
 // date changes), and so is the file behind a link that another user planted. A changed file is written so that a failure leaves the old one; with a backup the
-// old contents go to `backupName` first (ReplaceBackupName when empty). A file that cannot be read
-// raises EFOpenError, one that cannot be written EFCreateError, both naming it.
-TFileReplacement ReplaceInFile(const std::string& fileName, const TReplaceRequest& request,
-                               const std::string& backupName = {});
+// old contents go to `backupName` first (ReplaceBackupName when empty). A file rewritten in place
+// (another user's) is written only after its backup, or, when that cannot be made, only when
+// `withoutBackup` (given the backup's name and why it failed) says so, else it stays as it was. A file
+// that cannot be read raises EFOpenError, one that cannot be written EFCreateError, both naming it
+// and why.
+TFileReplacement ReplaceInFile(
+    const std::string& fileName, const TReplaceRequest& request, const std::string& backupName = {},
+    const std::function<bool(const std::string& backupName, const std::string& why)>& withoutBackup = {});

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <system_error>
 
 #include "app/model/CodigosISO.h"
 #include "app/host/EditingFile.h"
@@ -60,6 +61,7 @@ constexpr int kOpenInAnotherTab = 4540;
 constexpr int kChangedOnDisk = 4541;
 constexpr int kLeadsElsewhere = 4544;
 constexpr int kDiskStateUnknown = 4545;
+constexpr int kLinkLeadsElsewhere = 7338;
 
 // Yes, No and Cancel with the exclamation icon.
 constexpr unsigned kSaveQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;
@@ -627,9 +629,12 @@ bool TformPrincipal::saveDocument(TEditingFile& file)
         }
         break;
     case TEditingFile::TDiskChange::Elsewhere: {
-        // Yes would write the file the name leads to now, so the question names that one.
+        // Yes would write the file the name leads to now, so the question names that one, and says
+        // when the name itself is a link now.
         const std::string target = FilePathText(file.DiskTarget());
-        if (MessageBox(this, FmtLoadStr(kLeadsElsewhere, FilePathText(file.FileName).c_str(), target.c_str(), target.c_str()),
+        std::error_code ec;
+        const int question = std::filesystem::is_symlink(file.FileName, ec) ? kLinkLeadsElsewhere : kLeadsElsewhere;
+        if (MessageBox(this, FmtLoadStr(question, FilePathText(file.FileName).c_str(), target.c_str(), target.c_str()),
                        {}, kLeadsElsewhereFlags) != IDYES)
             return false;
         break;

@@ -434,7 +434,7 @@ void TformPrincipal::mOpcionesEditorClick()
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         if (error)
-            throw EFCreateError(error.message());
+            throw EFCreateError(SysErrorMessage(error.value()));
         target = folder + kAutoReplaceFile;
         FCodeMemo->AutoReplaceList().SaveToFile(target);
         target = folder + kTemplatesFile;

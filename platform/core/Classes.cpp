@@ -2,14 +2,16 @@
 #include "platform/core/Classes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Collation.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -20,6 +22,7 @@ constexpr int kCreateErrorText = 65212;
 constexpr int kOpenErrorText = 65213;
 constexpr int kListIndexText = 65214;
 constexpr int kFileCannotBeSaved = 4513;
+constexpr int kCannotBeRead = 7353;
 } // namespace
 
 void TStream::SetSize(int64_t) {}
@@ -171,21 +174,37 @@ void TMemoryStream::SaveToFile(const std::string& fileName)
 
 // ---------------------------------------------------------------- TFileStream
 
+namespace {
+
+// Opens a file for a stream without waiting: a named pipe, or a socket, answering to the name would
+// hold the program up until another program opened its other end, and is refused like a folder.
+std::FILE* openStreamFile(const std::string& fileName, int flags, const char* how)
+{
+    const int fd = open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    std::FILE* file = nullptr;
+    if (fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode) &&
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+        file = fdopen(fd, how);
+    if (!file)
+        close(fd);
+    return file;
+}
+
+} // namespace
+
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName(fileName)
 {
     if (mode == fmCreate) {
-        FFile = std::fopen(fileName.c_str(), "w+b");
+        FFile = openStreamFile(fileName, O_RDWR | O_CREAT | O_TRUNC, "w+b");
         if (!FFile)
             throw EFCreateError(FmtLoadStr(kCreateErrorText, FilePathText(fileName).c_str()));
         return;
     }
-    const char* how = (mode & 3) == fmOpenRead ? "rb" : "r+b";
-    FFile = std::fopen(fileName.c_str(), how);
-    struct stat st {};
-    if (FFile && (fstat(fileno(FFile), &st) != 0 || S_ISDIR(st.st_mode))) {
-        std::fclose(FFile);
-        FFile = nullptr;
-    }
+    const bool reading = (mode & 3) == fmOpenRead;
+    FFile = openStreamFile(fileName, reading ? O_RDONLY : O_RDWR, reading ? "rb" : "r+b");
     if (!FFile)
         throw EFOpenError(FmtLoadStr(kOpenErrorText, FilePathText(fileName).c_str()));
 }
@@ -239,25 +258,44 @@ std::string ReadFileBytes(const std::string& fileName)
     return bytes;
 }
 
+std::string ReadUsersFile(const std::string& fileName, int64_t maxSize)
+{
+    std::string bytes;
+    if (ReadFileBytes(fileName, maxSize, bytes))
+        return bytes;
+    const std::string why = FileProblemText(fileName, errno);
+    throw EFOpenError(FmtLoadStr(kCannotBeRead, FilePathText(fileName).c_str(), why.c_str()));
+}
+
 bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& bytes)
 {
-    std::ifstream stream(fileName, std::ios::binary);
-    if (!stream)
+    // Opened without waiting, so that a named pipe or a device answering to the name cannot hold the
+    // program up: only a regular file is read.
+    const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    stream.seekg(0, std::ios::end);
-    const std::streamoff size = stream.tellg();
-    if (size < 0 || size > maxSize)
+    const TScopeGuard closing([fd] { close(fd); });
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
         return false;
-    stream.seekg(0, std::ios::beg);
+    if (!S_ISREG(st.st_mode) || st.st_size > maxSize) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : S_ISREG(st.st_mode) ? EFBIG : EINVAL;
+        return false;
+    }
     bytes.clear();
-    bytes.reserve(static_cast<size_t>(size));
+    bytes.reserve(static_cast<size_t>(st.st_size));
     // Through a small buffer that stays in the cache: the string's memory is then written once,
     // not cleared first and filled after.
     char piece[1 << 16];
-    for (std::streamoff left = size; left > 0;) {
-        const std::streamsize n = std::min<std::streamoff>(left, sizeof piece);
-        if (!stream.read(piece, n))
+    for (off_t left = st.st_size; left > 0;) {
+        const ssize_t n = read(fd, piece, static_cast<size_t>(std::min<off_t>(left, sizeof piece)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        // A file that shrank while it was read is not read whole.
+        if (n <= 0) {
+            errno = n == 0 ? EIO : errno;
             return false;
+        }
         bytes.append(piece, static_cast<size_t>(n));
         left -= n;
     }

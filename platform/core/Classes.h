@@ -109,11 +109,16 @@ private:
     std::string FFileName;
 };
 
-// Reads a whole file into a string; raises EFOpenError when it cannot be opened.
+// Reads a whole file into a string; raises EFOpenError when it cannot be opened (a folder, a named
+// pipe or a socket is refused, never waited on).
 std::string ReadFileBytes(const std::string& fileName);
-// Reads a whole file of at most `maxSize` bytes into `bytes`; false, with nothing raised, when it
-// cannot be opened or read or is longer.
+// Reads a whole regular file of at most `maxSize` bytes into `bytes`; false, with nothing raised, when
+// it cannot be opened or read, is longer (errno EFBIG) or is no regular file (a named pipe is never
+// waited on), with errno saying why.
 bool ReadFileBytes(const std::string& fileName, int64_t maxSize, std::string& bytes);
+// ReadFileBytes for a file the user named: raises EFOpenError saying which file and why it cannot
+// be read (what the name is when it is no regular file, a file too large, the system's reason).
+std::string ReadUsersFile(const std::string& fileName, int64_t maxSize);
 // Writes a string as a whole file through ReplaceFileContents, so that a failure (a full disk, a
 // size limit) leaves the old file as it was; raises EFCreateError with the reason when the file was
 // not written.

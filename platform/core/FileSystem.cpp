@@ -323,6 +323,40 @@ std::string errorText(int code)
     return SysErrorMessage(code);
 }
 
+constexpr int kAFolder = 7330;
+constexpr int kANamedPipe = 7331;
+constexpr int kADevice = 7332;
+constexpr int kASocket = 7333;
+constexpr int kASpecialFile = 7334;
+constexpr int kIsNotAFile = 7335;
+constexpr int kLinkToNotAFile = 7336;
+constexpr int kLinkToNothing = 7337;
+
+// The kind of a file that is not a regular one, as a noun for the messages.
+std::string kindText(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return LoadResString(kAFolder);
+    if (S_ISFIFO(mode))
+        return LoadResString(kANamedPipe);
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return LoadResString(kADevice);
+    if (S_ISSOCK(mode))
+        return LoadResString(kASocket);
+    return LoadResString(kASpecialFile);
+}
+
+// What an entry not followed (`entry`) is, when it is not a regular file: for a link, what `followed`
+// (its status through the link, none when it leads nowhere) is.
+std::string notARegularFileText(const struct stat& entry, const struct stat* followed)
+{
+    if (!S_ISLNK(entry.st_mode))
+        return S_ISREG(entry.st_mode) ? std::string() : FmtLoadStr(kIsNotAFile, kindText(entry.st_mode).c_str());
+    if (!followed)
+        return LoadResString(kLinkToNothing);
+    return S_ISREG(followed->st_mode) ? std::string() : FmtLoadStr(kLinkToNotAFile, kindText(followed->st_mode).c_str());
+}
+
 // A file-size limit would end the program with SIGXFSZ in the middle of a write; while this lives
 // the write fails with EFBIG instead, and the save can clean up after itself.
 class TFileSizeSignalIgnored {
@@ -787,6 +821,7 @@ bool writeInPlace(const TTarget& target, std::string_view bytes, std::string_vie
 
 constexpr int kPlantedLinkLeft = 7303;
 constexpr int kNameTakenMeanwhile = 7304;
+constexpr int kBackupFirst = 7350;
 
 // Writes the replacement into `target`: by a new file that takes the name (`byRename`, and always for
 // a file that does not exist), else, or when the folder takes no new file, in place after the
@@ -839,12 +874,19 @@ bool writeReplacement(TTarget& target, std::string_view bytes, std::string& erro
         if (contents.Created() || (code != EACCES && code != EPERM) || !haveOld())
             return fail(code, false);
     }
-    // Rewritten in place, the file cannot be put back whole after a crash: its backup comes first.
+    // Rewritten in place, the file cannot be put back whole after a crash: its backup comes first, on
+    // the disk, or nothing is written.
     if (!haveOld())
         return fail(EACCES, false);
-    if (wantBackup) {
+    if (!backupName.empty()) {
         TTemporaryFile backup(backupFolder());
         outcome.BackedUp = backup.Write(backupLeaf, oldBytes, &oldFile) && backup.Commit(backupLeaf);
+        if (!outcome.BackedUp) {
+            outcome.BackupFailed = true;
+            outcome.BackupError = FileProblemText(backupName, errno);
+            error = FmtLoadStr(kBackupFirst, FilePathText(backupName).c_str(), outcome.BackupError.c_str());
+            return false;
+        }
     }
     // Whoever could read the old file may still hold it open: contents less readable than it was go
     // to a file of their own.
@@ -941,7 +983,8 @@ bool replaceDocument(const std::string& fileName, std::string_view bytes, std::s
     if (const int code = exists ? openOld(target) : 0; code != 0) {
         if (code == ELOOP)
             return moved();
-        error = errorText(code);
+        // A socket refuses to be opened at all.
+        error = FileProblemText(fileName, code);
         return false;
     }
     const struct stat& old = target.Old.Status;
@@ -949,7 +992,8 @@ bool replaceDocument(const std::string& fileName, std::string_view bytes, std::s
         return moved();
     if (target.Exists) {
         if (!S_ISREG(old.st_mode)) {
-            error = errorText(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+            // Named as the name stands, so that a link to a folder says it is a link.
+            error = FileProblemText(fileName, EINVAL);
             return false;
         }
         // The owner's write bit is the file's own read-only mark, which even the superuser keeps.
@@ -1057,6 +1101,21 @@ TNameLook LookAtName(const std::string& path)
         look.Identity = identityOf(entry);
     }
     return look;
+}
+
+std::string NotARegularFileText(const std::string& path)
+{
+    struct stat entry {}, followed {};
+    if (path.empty() || lstat(path.c_str(), &entry) != 0)
+        return {};
+    const bool leads = S_ISLNK(entry.st_mode) && stat(path.c_str(), &followed) == 0;
+    return notARegularFileText(entry, leads ? &followed : nullptr);
+}
+
+std::string FileProblemText(const std::string& path, int code)
+{
+    const std::string kind = NotARegularFileText(path);
+    return kind.empty() ? errorText(code) : kind;
 }
 
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity)

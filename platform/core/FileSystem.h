@@ -48,6 +48,11 @@ struct TReplaceOutcome {
     std::string LeftAlone;
     // Nothing was written: the name no longer led to the file expected when it was written.
     bool Moved = false;
+    // Nothing was written: the file was to be rewritten in place, which a crash could leave half
+    // written, and its backup could not be made; BackupError says why. A call without a backup
+    // name writes it without one.
+    bool BackupFailed = false;
+    std::string BackupError;
 };
 
 // Replaces the file's contents by `bytes` so that a failure, or a crash, leaves the old file as it
@@ -55,8 +60,9 @@ struct TReplaceOutcome {
 // name. A symbolic link keeps pointing where it did: the file it names is the one replaced. The new
 // file keeps the old one's permissions, owner and group; a new file gets those the umask gives. A
 // file the caller may not write (or whose owner may not) is refused. When the folder takes no new
-// file, or the file is not the caller's own, the file is rewritten in place (after its backup), and
-// its old contents are put back if that fails. With a `backupName`, an existing file's old contents
+// file, or the file is not the caller's own, the file is rewritten in place, only once its backup is
+// whole on the disk (else nothing is written, see BackupFailed), and its old contents are put back if
+// the rewrite fails. With a `backupName`, an existing file's old contents
 // are copied there first (beside a link, a copy of the file it names). A failed save removes its
 // temporary file, and a file-size limit makes it fail instead of ending the program. False with
 // `error` set when the contents were not replaced.
@@ -161,6 +167,15 @@ struct TNameLook {
     int Error = 0;
 };
 TNameLook LookAtName(const std::string& path);
+
+// What stands at `path` when it is not a regular file, in the words a message about the file uses:
+// "es una carpeta, no un archivo normal", the same of a named pipe, a device or a socket, or of a symbolic link to
+// one of them or to nothing at all. Empty for a regular file (or a link
+// to one) and for a name nothing answers to.
+std::string NotARegularFileText(const std::string& path);
+// Why `path` could not be read or written, as the user is told: NotARegularFileText when the name is
+// not a regular file, else the reason of the system error `code` (SysErrorMessage).
+std::string FileProblemText(const std::string& path, int code);
 
 // The identity of the regular file a path names, links followed; false when there is none.
 bool FileIdentityOf(const std::string& path, TFileIdentity& identity);

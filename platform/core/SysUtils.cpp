@@ -260,7 +260,21 @@ std::string SysErrorMessage(int code)
     case EROFS: return LoadResString(4985);
     case EFBIG: return LoadResString(4986);
     case ENAMETOOLONG: return LoadResString(4987);
-    default: return std::strerror(code);
+    case ENOTDIR: return LoadResString(7340);
+    case ELOOP: return LoadResString(7341);
+    case ENXIO:
+    case ENODEV: return LoadResString(7342);
+    case EBUSY:
+    case ETXTBSY: return LoadResString(7343);
+    case EIO: return LoadResString(7344);
+    case EMFILE:
+    case ENFILE: return LoadResString(7345);
+    case ENOMEM: return LoadResString(7346);
+    case EINVAL:
+    case EOPNOTSUPP: return LoadResString(7347);
+    case EEXIST: return LoadResString(7348);
+    // The system's own texts are English: the rest are named by number, which a manual explains.
+    default: return FmtLoadStr(7349, code);
     }
 }
 

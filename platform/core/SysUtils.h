@@ -45,9 +45,9 @@ std::string AnsiUpperCase(std::string_view s);
 // Equality without case over all Windows-1252 letters, as the user's locale compares names.
 bool AnsiSameText(std::string_view a, std::string_view b);
 
-// The text of a system error number: a Spanish one of the string table for the common causes of a
+// The text of a system error number, Spanish from the string table: its own for the causes of a
 // failed file operation (no permission, not found, a folder, disk full, read-only file system, too
-// large, name too long), the system's own text for any other.
+// large, name too long, a link loop, a busy file...), "Error del sistema N" for any other.
 std::string SysErrorMessage(int code);
 
 // Control characters and blanks cut from both ends; the view form copies nothing.

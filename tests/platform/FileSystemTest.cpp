@@ -343,9 +343,16 @@ TEST(ReplaceFileContents, AWritableFileInAClosedFolderIsRewrittenInPlace)
     const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
         std::string error;
         TReplaceOutcome outcome;
-        if (!ReplaceFileContents(page, "corto", error, (dir.path / "page.~tm").string(), outcome))
+        // The backup cannot go beside it: nothing is written until the caller drops the backup.
+        if (ReplaceFileContents(page, "corto", error, (dir.path / "page.~tm").string(), outcome))
+            return "rewritten in place without its backup";
+        if (!outcome.BackupFailed || outcome.BackupError != SysErrorMessage(EACCES) || outcome.InPlace)
+            return "the outcome does not say the backup failed: " + outcome.BackupError;
+        if (contentsOf(page) != "contenido anterior, bastante largo")
+            return "written before the backup was given up";
+        if (!ReplaceFileContents(page, "corto", error, {}, outcome))
             return "not written: " + error;
-        if (!outcome.InPlace || outcome.BackedUp)
+        if (!outcome.InPlace || outcome.BackedUp || outcome.BackupFailed)
             return "the outcome does not say it was written in place without a backup";
         return "";
     });
@@ -873,6 +880,51 @@ TEST(ReplaceFileContents, AColleaguesSharedPageIsWrittenInPlaceAndStaysTheirs)
     }
 }
 
+TEST(ReplaceFileContents, AColleaguesPageIsWrittenOnlyAfterItsBackupIsWhole)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    TSharedPage shared(01777, kColleagueUser);
+    ASSERT_TRUE(shared.Ok);
+    const std::string backup = ChangeFileExt(shared.Page, ".~tml");
+    // Where the backup goes stands a folder, then (a second backup name) the folder is full: each
+    // refuses the backup, and the page is not touched.
+    ASSERT_EQ(mkdir(backup.c_str(), 0777), 0);
+    const std::string before = FileState(shared.Page);
+    const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+        std::string error;
+        TReplaceOutcome outcome;
+        if (ReplaceFileContents(shared.Page, "<p>del autor</p>", error, backup, outcome))
+            return "written although its backup could not be made";
+        if (!outcome.BackupFailed || outcome.InPlace || outcome.BackedUp)
+            return "the outcome does not say the backup failed";
+        if (outcome.BackupError != "es una carpeta, no un archivo normal")
+            return "the backup's failure reads: " + outcome.BackupError;
+        if (error.find(outcome.BackupError) == std::string::npos || error.find("p.~tml") == std::string::npos)
+            return "the error does not say why: " + error;
+        return "";
+    });
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(FileState(shared.Page), before);
+    EXPECT_EQ(namesIn(shared.Folder), (std::vector<std::string>{"p.html", "p.~tml"}));
+
+    // Without a backup name it is written in place, and stays the colleague's.
+    const TUnprivilegedRun without = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+        std::string error;
+        TReplaceOutcome outcome;
+        if (!ReplaceFileContents(shared.Page, "<p>del autor</p>", error, {}, outcome))
+            return "not written: " + error;
+        return outcome.InPlace && !outcome.BackupFailed ? "" : "not written in place";
+    });
+    EXPECT_EQ(without.Failure, "");
+    EXPECT_EQ(contentsOf(shared.Page), "<p>del autor</p>");
+    struct stat after {};
+    ASSERT_EQ(stat(shared.Page.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, kColleagueUser);
+}
+
 TEST(ReplaceFileContents, ALinkAnotherUserPlantedIsNeverWrittenThroughNorItsFileReplaced)
 {
     if (geteuid() != 0)
@@ -1071,4 +1123,66 @@ TEST(FileSystem, AFileErrorNamesTheFileAsTheCharactersItsBytesSpell)
         EXPECT_NE(message.find(shown), std::string::npos) << message;
         EXPECT_EQ(message.find("\xC3"), std::string::npos) << message;
     }
+}
+
+TEST(FileSystem, ANameThatIsNoRegularFileIsNamedForWhatItIsAndNeverWaitedOn)
+{
+    TempDir dir("kinds");
+    const std::string page = dir.file("page.htm", "<p>uno</p>");
+    const std::string folder = (dir.path / "carpeta").string();
+    const std::string pipe = (dir.path / "tuberia").string();
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    const auto linkTo = [&](const std::string& name, const std::string& target) {
+        const std::string link = (dir.path / name).string();
+        std::filesystem::create_symlink(target, link);
+        return link;
+    };
+    const std::string toFolder = linkTo("a-carpeta", folder);
+    const std::string toPipe = linkTo("a-tuberia", pipe);
+    const std::string toNothing = linkTo("a-nada", (dir.path / "falta").string());
+    const std::string toPage = linkTo("a-pagina", page);
+    EXPECT_EQ(NotARegularFileText(page), "");
+    EXPECT_EQ(NotARegularFileText(toPage), "");
+    EXPECT_EQ(NotARegularFileText((dir.path / "falta").string()), "");
+    EXPECT_EQ(NotARegularFileText(folder), "es una carpeta, no un archivo normal");
+    EXPECT_EQ(NotARegularFileText(pipe), "es una tuber\xED""a con nombre (FIFO), no un archivo normal");
+    EXPECT_EQ(NotARegularFileText("/dev/null"), "es un dispositivo, no un archivo normal");
+    EXPECT_EQ(NotARegularFileText(toFolder), "es un enlace simb\xF3lico a una carpeta, no a un archivo normal");
+    EXPECT_EQ(NotARegularFileText(toPipe),
+              "es un enlace simb\xF3lico a una tuber\xED""a con nombre (FIFO), no a un archivo normal");
+    EXPECT_EQ(NotARegularFileText(toNothing), "es un enlace simb\xF3lico que no lleva a ning\xFAn archivo");
+    EXPECT_EQ(FileProblemText(pipe, EINVAL), NotARegularFileText(pipe));
+    EXPECT_EQ(FileProblemText(page, EACCES), "Permiso denegado");
+
+    // A save, a read and a stream refuse each of them at once (a pipe with nobody at its other end
+    // would hold an open for reading or writing), saying what the name is.
+    for (const std::string& name : {folder, pipe, toFolder, toPipe, std::string("/dev/null")}) {
+        std::string error;
+        EXPECT_FALSE(ReplaceFileContents(name, "x", error)) << name;
+        EXPECT_EQ(error, NotARegularFileText(name)) << name;
+        std::string bytes;
+        EXPECT_FALSE(ReadFileBytes(name, 1 << 20, bytes)) << name;
+        if (name != "/dev/null") {
+            EXPECT_THROW(ReadFileBytes(name), EFOpenError) << name;
+        }
+        try {
+            ReadUsersFile(name, 1 << 20);
+            ADD_FAILURE() << name << " was read";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), "El archivo '" + name + "' no puede ser abierto para su lectura: " +
+                                       NotARegularFileText(name) + ".");
+        }
+    }
+    EXPECT_THROW({ TFileStream stream(pipe, fmCreate); }, EFCreateError);
+    EXPECT_THROW({ TFileStream stream(pipe, fmOpenReadWrite); }, EFOpenError);
+    // The pipe is still a pipe: nothing replaced it with a file.
+    struct stat st {};
+    ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    std::string bytes;
+    EXPECT_FALSE(ReadFileBytes(page, 3, bytes));
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_TRUE(ReadFileBytes(page, 10, bytes));
+    EXPECT_EQ(bytes, "<p>uno</p>");
 }

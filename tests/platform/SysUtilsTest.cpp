@@ -91,8 +91,16 @@ TEST(SysUtils, SystemErrorsAUserCanMendReadInSpanish)
     EXPECT_EQ(SysErrorMessage(EROFS), "El sistema de archivos es de s\xF3lo lectura");
     EXPECT_EQ(SysErrorMessage(EFBIG), "El archivo es demasiado grande");
     EXPECT_EQ(SysErrorMessage(ENAMETOOLONG), "El nombre del archivo es demasiado largo");
-    // Others keep the system's own text.
-    EXPECT_EQ(SysErrorMessage(EXDEV), std::strerror(EXDEV));
+    EXPECT_EQ(SysErrorMessage(ELOOP), "Hay demasiados enlaces simb\xF3licos en la ruta");
+    EXPECT_EQ(SysErrorMessage(ENXIO), "Ning\xFAn dispositivo ni programa atiende a ese nombre");
+    EXPECT_EQ(SysErrorMessage(EINVAL), "El sistema no admite esa operaci\xF3n con este archivo");
+    // No error number reaches the user in the system's English: the rest are named by number.
+    EXPECT_EQ(SysErrorMessage(EXDEV), "Error del sistema " + std::to_string(EXDEV));
+    for (int code = 1; code < 134; ++code) {
+        const std::string text = SysErrorMessage(code);
+        EXPECT_NE(text, std::strerror(code)) << code;
+        EXPECT_FALSE(text.empty()) << code;
+    }
 }
 
 TEST(SysUtils, ExpandFileNameMakesAPathAbsoluteWithoutFollowingLinks)

@@ -20,6 +20,15 @@
 inline constexpr uid_t kAuthorUser = 54350;
 inline constexpr uid_t kColleagueUser = 54351;
 
+// A file's bytes, inode and time of change, to tell that nothing wrote it.
+inline std::string FileState(const std::string& name)
+{
+    struct stat st {};
+    stat(name.c_str(), &st);
+    return ReadFileBytes(name) + "|" + std::to_string(st.st_ino) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
+}
+
 // Sets the system's protection of links in sticky folders (fs.protected_symlinks) while it lives and
 // puts the old value back; `Set` is false where it cannot (not the superuser, or a read-only setting).
 class TProtectedSymlinksWhile {
@@ -87,14 +96,8 @@ struct TSharedPage {
             return {};
         return link;
     }
-    // The secret file's bytes, inode and time of change, to tell that nothing wrote it.
-    std::string secretState() const
-    {
-        struct stat st {};
-        stat(Secret.c_str(), &st);
-        return ReadFileBytes(Secret) + "|" + std::to_string(st.st_ino) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
-               std::to_string(st.st_mtim.tv_nsec);
-    }
+    // The secret file's state (FileState), to tell that nothing wrote it.
+    std::string secretState() const { return FileState(Secret); }
     // Everything could be given to its user.
     bool Ok = false;
 };

@@ -12,13 +12,16 @@
 #include "app/model/CodigosISO.h"
 #include "app/host/EditingFile.h"
 #include "app/model/EditorKind.h"
+#include "app/model/libVeltran.h"
 #include "platform/core/SysUtils.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/Undo.h"
 #include "platform/core/Classes.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Messages.h"
+#include "platform/core/ScopeGuard.h"
 #include "support/BoxAnswers.h"
+#include "support/FileSizeLimit.h"
 #include "support/OpenedDocument.h"
 #include "support/TempDir.h"
 #include "support/TwoUsers.h"
@@ -502,7 +505,7 @@ TEST(EditingFile, SavingThroughALinkTwiceKeepsTheLinkAndBacksUpBesideIt)
     editor.SetUndoStack(nullptr);
 }
 
-TEST(EditingFile, AClosedFolderIsWrittenInPlaceAndTheMissingBackupIsReported)
+TEST(EditingFile, AClosedFolderIsWrittenInPlaceWithoutItsBackupOnlyWhenTheUserSaysSo)
 {
     TempDir folder("app");
     const std::string page = folder.file("page.htm", "antes");
@@ -512,12 +515,15 @@ TEST(EditingFile, AClosedFolderIsWrittenInPlaceAndTheMissingBackupIsReported)
     }
     chmod(folder.path.c_str(), 0555);
     const TUnprivilegedRun run = RunUnprivileged([&]() -> std::string {
+        TBoxAnswers boxes({IDNO, IDYES});
         TEditingFile file(1);
         file.FileName = page;
         file.SetText("despu\xE9s");
         try {
+            if (!file.WriteFile(true, nullptr).Declined || ReadFileBytes(page) != "antes")
+                return "written without its backup although the user said No";
             const TEditingFile::TWriteReport report = file.WriteFile(true, nullptr);
-            return report.NoBackup ? "" : "the missing backup was not reported";
+            return boxes.texts.size() == 2 && !report.Declined ? "" : "not asked before each write";
         } catch (const Exception& e) {
             return "not written: " + e.Message();
         }
@@ -543,6 +549,99 @@ TEST(EditingFile, AClosedFolderIsWrittenInPlaceAndTheMissingBackupIsReported)
     });
     EXPECT_EQ(refused.Failure, "");
     EXPECT_EQ(ReadFileBytes(page), "despu\xC3\xA9s");
+}
+
+TEST(EditingFile, AColleaguesPageIsWrittenOnlyAfterItsBackupOrWhenTheAuthorSaysSoBeforeAnythingIsWritten)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    TSharedPage shared(01777, kColleagueUser);
+    ASSERT_TRUE(shared.Ok);
+    const std::string backup = BackupFileName(shared.Page);
+    // A folder stands where the backup goes, and the author may not replace it.
+    ASSERT_EQ(mkdir(backup.c_str(), 0755), 0);
+    const std::string before = FileState(shared.Page);
+    const std::string question = "No ha sido posible hacer la copia de seguridad de '" + shared.Page + "' en '" + backup +
+                                 "': es una carpeta, no un archivo normal.\n\nEl archivo es de otro usuario o su "
+                                 "carpeta no admite archivos nuevos, as\xED que se reescribe en su sitio: si la "
+                                 "escritura se interrumpiera, el archivo quedar\xED""a da\xF1""ado sin copia.\n\n\xBF"
+                                 "Desea escribirlo sin copia de seguridad? Si responde No, el archivo queda como estaba.";
+    // The author's answer; what the page was when the question was shown.
+    const auto saveAnswering = [&](int answer, TEditingFile::TWriteReport& report) -> std::string {
+        std::vector<std::string> texts, states;
+        std::vector<unsigned> flags;
+        const TMessageBoxHook previous = SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned f) {
+            texts.push_back(text);
+            flags.push_back(f);
+            states.push_back(FileState(shared.Page));
+            return answer;
+        });
+        const TScopeGuard restore([&] { SetMessageBoxHook(previous); });
+        TEditingFile file(ekHTML);
+        file.FileName = shared.Page;
+        std::string text;
+        file.ReadFile(shared.Page, nullptr, text);
+        file.SetText(text + "<p>del autor</p>");
+        try {
+            report = file.WriteFile(true, nullptr);
+        } catch (const Exception& e) {
+            return "not written: " + e.Message();
+        }
+        if (texts != std::vector<std::string>{question})
+            return "asked " + std::to_string(texts.size()) + ": " + (texts.empty() ? "" : texts[0]);
+        if (flags[0] != (MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2))
+            return "asked with the flags " + std::to_string(flags[0]);
+        if (states[0] != before)
+            return "the page was written before the answer";
+        return "";
+    };
+    const TUnprivilegedRun no = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+        TEditingFile::TWriteReport report;
+        const std::string failure = saveAnswering(IDNO, report);
+        return !failure.empty() ? failure : report.Declined ? "" : "a No was not a declined save";
+    });
+    if (no.Skipped)
+        GTEST_SKIP() << no.Failure;
+    EXPECT_EQ(no.Failure, "");
+    EXPECT_EQ(FileState(shared.Page), before);
+
+    const TUnprivilegedRun yes = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+        TEditingFile::TWriteReport report;
+        const std::string failure = saveAnswering(IDYES, report);
+        // Asked already, the missing backup is not told a second time.
+        return !failure.empty() ? failure : report.Declined || report.NoBackup ? "told twice or not written" : "";
+    });
+    EXPECT_EQ(yes.Failure, "");
+    EXPECT_EQ(ReadFileBytes(shared.Page), "<p>uno</p><p>del autor</p>");
+    struct stat after {};
+    ASSERT_EQ(stat(shared.Page.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, kColleagueUser);
+    EXPECT_TRUE(std::filesystem::is_directory(backup));
+
+    // With its backup made, a write that fails halfway (the disk fills up) puts the page back as it
+    // was, asking nothing.
+    ASSERT_EQ(rmdir(backup.c_str()), 0);
+    const std::string written = ReadFileBytes(shared.Page);
+    const TUnprivilegedRun halfway = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+        TBoxAnswers boxes({}, IDNO);
+        TEditingFile file(ekHTML);
+        file.FileName = shared.Page;
+        file.SetText(std::string(64 * 1024, 'x'));
+        const TFileSizeLimit limit(4096);
+        if (!limit.set)
+            return "no file-size limit";
+        try {
+            file.WriteFile(true, nullptr);
+        } catch (const EFCreateError& e) {
+            if (e.Message().find(SysErrorMessage(EFBIG)) == std::string::npos)
+                return "the reason given was " + e.Message();
+            return boxes.texts.empty() ? "" : "asked: " + boxes.texts[0];
+        }
+        return "written past the limit";
+    });
+    EXPECT_EQ(halfway.Failure, "");
+    EXPECT_EQ(ReadFileBytes(shared.Page), written);
+    EXPECT_EQ(ReadFileBytes(backup), written);
 }
 
 TEST(EditingFile, APageSwappedForAnotherUsersLinkIsNeverWrittenThroughAndTheFileLeftAloneIsNamed)

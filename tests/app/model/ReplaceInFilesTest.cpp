@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/ReplaceInFiles.h"
@@ -13,6 +14,8 @@
 #include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
 #include "support/TempDir.h"
+#include "support/TwoUsers.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
@@ -237,4 +240,61 @@ TEST(ReplaceInFiles, AFileIsSearchedForTheTextAsItsSaveWritesItToo)
     EXPECT_EQ(replaced("a \xCE\xBBx", request("&#955;x", "-")), "0:a \xCE\xBBx");
     // Nothing found: the file's bytes as they were.
     EXPECT_EQ(replaced("<p>primavera</p>", page), "0:<p>primavera</p>");
+}
+
+TEST(ReplaceInFiles, AColleaguesFileWhoseBackupCannotBeMadeIsChangedOnlyWhenTheAuthorSaysSo)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can play two users";
+    TSharedPage shared(01777, kColleagueUser);
+    ASSERT_TRUE(shared.Ok);
+    const std::string backup = ReplaceBackupName(shared.Page);
+    ASSERT_EQ(mkdir(backup.c_str(), 0755), 0);
+    TReplaceRequest r = request("uno", "dos");
+    r.Backup = true;
+    const TUnprivilegedRun run = RunUnprivilegedAs(kAuthorUser, [&]() -> std::string {
+        // Not asked, or answered No: the file stays as it was, and why is kept for the notes.
+        std::vector<std::string> asked;
+        for (const bool answer : {false, true}) {
+            const TFileReplacement done = ReplaceInFile(shared.Page, r, {}, [&](const std::string& name, const std::string& why) {
+                asked.push_back(name + ": " + why);
+                if (ReadFileBytes(shared.Page) != "<p>uno</p>")
+                    asked.push_back("written before the answer");
+                return answer;
+            });
+            if (!answer && (done.Status != TFileReplacement::TStatus::NoBackupMade ||
+                            done.BackupError != "es una carpeta, no un archivo normal"))
+                return "a No did not leave the file: " + done.BackupError;
+            if (answer && (done.Status != TFileReplacement::TStatus::Replaced || !done.NoBackup))
+                return "a Yes did not replace without a backup";
+            if (!answer && ReadFileBytes(shared.Page) != "<p>uno</p>")
+                return "changed after a No";
+            if (!answer && ReplaceInFile(shared.Page, r).Status != TFileReplacement::TStatus::NoBackupMade)
+                return "changed without a question";
+        }
+        const std::string why = backup + ": es una carpeta, no un archivo normal";
+        return asked == std::vector<std::string>{why, why} ? "" : "asked " + std::to_string(asked.size());
+    });
+    if (run.Skipped)
+        GTEST_SKIP() << run.Failure;
+    EXPECT_EQ(run.Failure, "");
+    EXPECT_EQ(ReadFileBytes(shared.Page), "<p>dos</p>");
+}
+
+TEST(ReplaceInFiles, ANameThatIsNoRegularFileIsRefusedSayingWhatItIs)
+{
+    TempDir dir("replace");
+    const std::string pipe = (dir.path / "p.html").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    const std::string folder = (dir.path / "c.html").string();
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    for (const auto& [name, says] : {std::pair{pipe, std::string("es una tuber\xED""a con nombre (FIFO), no un archivo normal")},
+                                     std::pair{folder, std::string("es una carpeta, no un archivo normal")}}) {
+        try {
+            ReplaceInFile(name, request("uno", "dos"));
+            ADD_FAILURE() << name << " was read";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), "El archivo '" + name + "' no puede ser abierto para su lectura: " + says + ".");
+        }
+    }
 }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <sys/resource.h>
@@ -743,6 +744,71 @@ TEST(MainWindowFiles, AFailedWriteKeepsTheDocumentChangedAndTheOldFile)
     EXPECT_EQ(w.form.DocumentCount(), 1);
 }
 
+TEST(MainWindowFiles, APageThatBecameAPipeAFolderOrALinkIsRefusedSayingWhatTheNameNowIs)
+{
+    TWindow w;
+    const std::string page = w.folder.file("p.html", "<p>uno</p>");
+    const std::string elsewhere = (w.folder.path / "otra").string();
+    ASSERT_EQ(mkdir(elsewhere.c_str(), 0755), 0);
+    const std::string pipe = (w.folder.path / "tuberia").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    w.form.AbreArchivo(page, false, ekHTML);
+    type(w.memo, "X");
+    // The name becomes each of these while the page is open; no open of a pipe may wait for its
+    // other end, which nobody opens here.
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::string says;
+    } cases[] = {
+        {"a pipe", [&] { ASSERT_EQ(mkfifo(page.c_str(), 0666), 0); },
+         "es una tuber\xED""a con nombre (FIFO), no un archivo normal"},
+        {"a folder", [&] { ASSERT_EQ(mkdir(page.c_str(), 0755), 0); }, "es una carpeta, no un archivo normal"},
+        {"a link to a pipe", [&] { std::filesystem::create_symlink(pipe, page); },
+         "es un enlace simb\xF3lico a una tuber\xED""a con nombre (FIFO), no a un archivo normal"},
+        {"a link to a folder", [&] { std::filesystem::create_symlink(elsewhere, page); },
+         "es un enlace simb\xF3lico a una carpeta, no a un archivo normal"},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.what);
+        std::filesystem::remove(page);
+        one.make();
+        {
+            TBoxAnswers boxes;
+            w.form.mGuardarClick();
+            EXPECT_EQ(boxes.texts, (std::vector<std::string>{"No es posible guardar el archivo '" + page + "': " +
+                                                             one.says + ".\n\nEl archivo del disco no ha cambiado."}));
+        }
+        EXPECT_FALSE(w.form.CurrentFile()->Guardado);
+        {
+            // Read again, it is refused the same way and the editor keeps its text.
+            TBoxAnswers boxes({IDYES});
+            w.form.mActualizarClick();
+            ASSERT_EQ(boxes.texts.size(), 2u);
+            EXPECT_EQ(boxes.texts[1],
+                      "El archivo '" + page + "' no puede ser abierto para su lectura: " + one.says + ".");
+        }
+        EXPECT_EQ(w.memo.StoredText(), "X<p>uno</p>");
+    }
+    // A pipe opened as a page is named the same way, and opens nothing.
+    {
+        TBoxAnswers boxes;
+        w.form.AbreArchivo(pipe, false, ekHTML);
+        EXPECT_EQ(boxes.texts, (std::vector<std::string>{"El archivo '" + pipe +
+                                                         "' no puede ser abierto para su lectura: es una tuber\xED""a "
+                                                         "con nombre (FIFO), no un archivo normal."}));
+    }
+    EXPECT_EQ(w.form.DocumentCount(), 1);
+    // Once a file again, the page is saved.
+    std::filesystem::remove(page);
+    {
+        TBoxAnswers boxes;
+        w.form.mGuardarClick();
+        EXPECT_EQ(boxes.texts, std::vector<std::string>{});
+    }
+    EXPECT_EQ(ReadFileBytes(page), "X<p>uno</p>");
+}
+
 TEST(MainWindowFiles, AFailedOpenLeavesTheDocumentsAsTheyWere)
 {
     TWindow w;
@@ -752,7 +818,11 @@ TEST(MainWindowFiles, AFailedOpenLeavesTheDocumentsAsTheyWere)
     w.form.AbreArchivo(w.folder.path.string(), false, ekHTML);
     w.form.AbreArchivo(w.folder.path.string() + "/no-existe.htm", false, ekHTML);
     ASSERT_EQ(boxes.texts.size(), 2u);
-    EXPECT_EQ(boxes.texts[1], "El archivo '" + w.folder.path.string() + "/no-existe.htm' no puede ser abierto para su lectura");
+    // Each says why, in Spanish.
+    EXPECT_EQ(boxes.texts[0], "El archivo '" + w.folder.path.string() +
+                                  "' no puede ser abierto para su lectura: es una carpeta, no un archivo normal.");
+    EXPECT_EQ(boxes.texts[1], "El archivo '" + w.folder.path.string() +
+                                  "/no-existe.htm' no puede ser abierto para su lectura: No existe el archivo o la carpeta.");
     EXPECT_EQ(captions(w.form), std::vector<std::string>{"Nuevo1"});
     EXPECT_EQ(text(w.memo), "mio");
     EXPECT_FALSE(w.form.Ocupado);

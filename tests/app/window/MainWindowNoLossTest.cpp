@@ -239,10 +239,11 @@ TEST(MainWindowNoLoss, ANameThatNowLeadsElsewhereIsWrittenThereOnlyWhenTheQuesti
     {
         TBoxAnswers boxes({IDNO});
         w.form.mGuardarClick();
+        // The question says what the name is now.
         EXPECT_EQ(boxes.texts, (std::vector<std::string>{
-                                   "El nombre '" + index + "' ya no lleva al archivo que se abri\xF3 o se guard\xF3 por "
-                                   "\xFAltima vez: ahora lleva a '" + target + "'.\n\n\xBF" "Desea guardar el texto del "
-                                   "editor en '" + target + "'? Si responde No, no se guarda."}));
+                                   "El nombre '" + index + "' es ahora un enlace simb\xF3lico que lleva a '" + target +
+                                   "', no al archivo que se abri\xF3 o se guard\xF3 por \xFAltima vez.\n\n\xBF"
+                                   "Desea guardar el texto del editor en '" + target + "'? Si responde No, no se guarda."}));
         EXPECT_EQ(boxes.flags, (std::vector<unsigned>{MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2}));
     }
     EXPECT_EQ(onDisk(other), "<p>otra</p>");
