@@ -346,17 +346,6 @@ std::string kindText(mode_t mode)
     return LoadResString(kASpecialFile);
 }
 
-// What an entry not followed (`entry`) is, when it is not a regular file: for a link, what `followed`
-// (its status through the link, none when it leads nowhere) is.
-std::string notARegularFileText(const struct stat& entry, const struct stat* followed)
-{
-    if (!S_ISLNK(entry.st_mode))
-        return S_ISREG(entry.st_mode) ? std::string() : FmtLoadStr(kIsNotAFile, kindText(entry.st_mode).c_str());
-    if (!followed)
-        return LoadResString(kLinkToNothing);
-    return S_ISREG(followed->st_mode) ? std::string() : FmtLoadStr(kLinkToNotAFile, kindText(followed->st_mode).c_str());
-}
-
 // A file-size limit would end the program with SIGXFSZ in the middle of a write; while this lives
 // the write fails with EFBIG instead, and the save can clean up after itself.
 class TFileSizeSignalIgnored {
@@ -1108,8 +1097,12 @@ std::string NotARegularFileText(const std::string& path)
     struct stat entry {}, followed {};
     if (path.empty() || lstat(path.c_str(), &entry) != 0)
         return {};
-    const bool leads = S_ISLNK(entry.st_mode) && stat(path.c_str(), &followed) == 0;
-    return notARegularFileText(entry, leads ? &followed : nullptr);
+    if (!S_ISLNK(entry.st_mode))
+        return S_ISREG(entry.st_mode) ? std::string() : FmtLoadStr(kIsNotAFile, kindText(entry.st_mode).c_str());
+    // A link is named as a link, with what it leads to.
+    if (stat(path.c_str(), &followed) != 0)
+        return LoadResString(kLinkToNothing);
+    return S_ISREG(followed.st_mode) ? std::string() : FmtLoadStr(kLinkToNotAFile, kindText(followed.st_mode).c_str());
 }
 
 std::string FileProblemText(const std::string& path, int code)
