@@ -123,16 +123,16 @@ void TCustomCodeMemo::LineWrapper::cut(const char* text, int length)
             n = pieceLength(text + pos, remaining, holdsTab);
             if (n < remaining)
                 n = M.WordBreak(text + pos, n, remaining, 0);
-            // A held character is one character on the screen, drawn as its whole reference: the
-            // row ends before it, whatever the width or a break procedure said.
-            if (n > 0 && n < remaining)
-                n = static_cast<int>(CutBesideHeldCharacter(std::string_view(text, static_cast<size_t>(length)),
-                                                            static_cast<size_t>(pos), static_cast<size_t>(pos + n))) -
-                    pos;
         }
         // Whatever the settings or a break procedure say, every piece takes at least one character
         // and at most what a record holds; so the cutting always ends.
         n = std::clamp(n, 1, std::min(remaining, most));
+        // A held character is one character on the screen, drawn as its whole reference: the row
+        // ends before it, or takes it whole when it begins with it.
+        if (wrapped && n < remaining)
+            n = static_cast<int>(CutBesideHeldCharacter(std::string_view(text, static_cast<size_t>(length)),
+                                                        static_cast<size_t>(pos), static_cast<size_t>(pos + n))) -
+                pos;
         FCuts.push_back(n);
         pos += n;
     }

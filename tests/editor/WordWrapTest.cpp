@@ -794,7 +794,7 @@ TEST(WordWrap, AHeldCharacterIsOneCharacterThatNoRowParts)
     fixedWrap(memo, 20);
     const std::string text = std::string(17, 'a') + HeldCharacter(U'\u03B1') + "bbbb" + HeldCharacter(U'\u2192') +
                              std::string(30, 'c');
-    for (int answer : {1, 3, 18, 19}) {
+    for (int answer : {0, 1, 3, 18, 19}) {
         memo.OnWordBreakProc = [answer](const char*, int, int, int) { return answer; };
         SetText(memo, text);
         expectHeldWhole(memo, text, "break procedure " + std::to_string(answer));
