@@ -166,7 +166,9 @@ TEST(PrintPieces, AHeldCharacterPrintsWholeOnOneLine)
             for (const TLineRecord* record = memo.FirstRecord(); record; record = record->Next) {
                 const std::string line(record->Text.get(), record->Len);
                 MakePrintPieces(memo, *record, width, true, pieces);
-                ASSERT_EQ(Joined(pieces), line);
+                // The line's break is left out when it would start a piece.
+                const std::string joined = Joined(pieces);
+                ASSERT_TRUE(joined == line || joined + "\r" == line) << joined;
                 size_t end = 0;
                 for (size_t p = 0; p + 1 < pieces.size(); ++p) {
                     end += static_cast<size_t>(pieces[p]->Len);
