@@ -787,6 +787,7 @@ protected:
     uint32_t optionWord() const override { return FSettings->Options; }
     int indentStep() const override { return FSettings->IndentStep; }
     int nextTabColumn(int column) const override { return NextTabColumn(column); }
+    TTabStops tabStops() const override;
     void openUndoGroup(int kind) override;
     void closeUndoGroup(int kind) override;
     void logReplaceStart(std::string_view newText) override;

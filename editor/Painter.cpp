@@ -13,6 +13,7 @@
 #include "editor/Glyphs.h"
 #include "platform/FontsQt.h"
 #include "platform/GraphicsQt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/DateText.h"
 #include "platform/core/SysUtils.h"
 #include "platform/Win1252Qt.h"
@@ -989,7 +990,8 @@ void MakePrintPieces(const TCustomCodeMemo& memo, const TLineRecord& record, int
         return;
     }
     bool hasTab = (record.Flags & lfHasTab) != 0;
-    auto isBlank = [text](int i) { return static_cast<unsigned char>(text[i]) <= 32; };
+    // A held character's mark is the "&" of its reference, no blank.
+    auto isBlank = [text](int i) { return static_cast<unsigned char>(text[i]) <= 32 && text[i] != kHeldCharacterMark; };
     int start = 0;
     // Cutting stops before a CR that would start a piece: a final CR is never a piece of its own. An
     // empty record still prints as one empty piece.
@@ -1034,6 +1036,11 @@ void MakePrintPieces(const TCustomCodeMemo& memo, const TLineRecord& record, int
         // At least one character per piece: a page narrower than one column or a TAB wider than the
         // page still moves on.
         length = std::clamp(length, std::min(1, rest), rest);
+        // A held character prints as its whole reference on one line: the piece ends before it, or
+        // takes it whole when it begins with it.
+        length = static_cast<int>(CutBesideHeldCharacter(std::string_view(text, static_cast<size_t>(len)),
+                                                         static_cast<size_t>(start), static_cast<size_t>(start + length))) -
+                 start;
         // The TAB flag describes the piece's own characters.
         if (hasTab) {
             flags &= ~lfHasTab;

@@ -102,6 +102,15 @@ int TCustomCodeMemo::NextTabColumn(int column) const
     return static_cast<int>(std::min<int64_t>(next, static_cast<int64_t>(column) + kMaxTabWidth));
 }
 
+TCodeMemoCore::TTabStops TCustomCodeMemo::tabStops() const
+{
+    static_assert(std::tuple_size_v<TTabStops> == TSM_Settings::kTabStopCount + 1);
+    TTabStops stops{FSettings->TabDefault};
+    for (int i = 0; i < TSM_Settings::kTabStopCount; ++i)
+        stops[static_cast<size_t>(i) + 1] = FSettings->GetTabColumn(i);
+    return stops;
+}
+
 // ---------------------------------------------------------------- indexes and columns
 
 int TCustomCodeMemo::IndexToColumn(int index, const TLineRecord* record) const

@@ -11,6 +11,7 @@
 #include "editor/CodeMemo.h"
 #include "editor/Painter.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 
 namespace {
 
@@ -22,10 +23,11 @@ constexpr int kWindowWrapMargin = 4;
 // character, so that the cut is found without measuring the line once per character.
 constexpr int kMeasureRun = 5;
 
+// The mark of a held character is drawn as the "&" of its reference: a letter of a word, no blank.
 bool IsBreakChar(char c)
 {
     const auto u = static_cast<unsigned char>(c);
-    return u <= 32 || u == 160;
+    return (u <= 32 && c != kHeldCharacterMark) || u == 160;
 }
 
 bool inSet(const std::array<uint8_t, 32>& set, char c)
@@ -125,6 +127,12 @@ void TCustomCodeMemo::LineWrapper::cut(const char* text, int length)
         // Whatever the settings or a break procedure say, every piece takes at least one character
         // and at most what a record holds; so the cutting always ends.
         n = std::clamp(n, 1, std::min(remaining, most));
+        // A held character is one character on the screen, drawn as its whole reference: the row
+        // ends before it, or takes it whole when it begins with it.
+        if (wrapped && n < remaining)
+            n = static_cast<int>(CutBesideHeldCharacter(std::string_view(text, static_cast<size_t>(length)),
+                                                        static_cast<size_t>(pos), static_cast<size_t>(pos + n))) -
+                pos;
         FCuts.push_back(n);
         pos += n;
     }

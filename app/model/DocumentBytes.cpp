@@ -353,20 +353,6 @@ bool linesReopenAs(std::string_view reopened, std::string_view meant, const TCod
     return true;
 }
 
-// Where the held character that `at` lies inside of begins (a character after its mark), or npos.
-size_t heldCharacterAround(std::string_view text, size_t at)
-{
-    // A held character is at most the mark, "#", seven digits and ";".
-    constexpr size_t kLongestHeld = 10;
-    const size_t from = at > kLongestHeld ? at - kLongestHeld : 0;
-    const size_t mark = text.substr(from, at - from).rfind(kHeldCharacterMark);
-    if (mark == std::string_view::npos)
-        return std::string_view::npos;
-    char32_t cp;
-    const size_t length = ReadHeldCharacter(text, from + mark, cp);
-    return length && from + mark + length > at ? from + mark : std::string_view::npos;
-}
-
 // `read` (a text read from bytes, with the `offsets` of its characters when given) with `pieces`
 // (typed pieces, in order, standing at their At less `base`) in place of what they read as: each
 // piece's characters at the offset of its start, so that a stretch of the bytes takes the piece
@@ -845,11 +831,11 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 --suffix;
                 moved = true;
             }
-            if (const size_t held = heldCharacterAround(changed, prefix); held != std::string_view::npos) {
+            if (const size_t held = HeldCharacterAround(changed, prefix); held != std::string_view::npos) {
                 prefix = held;
                 moved = true;
             }
-            if (const size_t held = heldCharacterAround(changed, changed.size() - suffix); held != std::string_view::npos) {
+            if (const size_t held = HeldCharacterAround(changed, changed.size() - suffix); held != std::string_view::npos) {
                 char32_t cp;
                 suffix = changed.size() - held - ReadHeldCharacter(changed, held, cp);
                 moved = true;

@@ -366,17 +366,59 @@ int TCodeMemoCore::FileColumnOf(int offset, int lineStart)
 {
     offset = std::clamp(offset, 0, FTextLength);
     lineStart = std::clamp(lineStart, 0, offset);
-    int start = 0;
-    TLineRecord* record = recordHolding(lineStart, start);
+    const TTabStops stops = tabStops();
+    if (stops != FFileColumnStops) {
+        FFileColumns.Clear();
+        FFileColumnStops = stops;
+    }
+    // A place of another line (or counted from another start) says nothing of this one.
+    TFileColumnMark from = FFileColumns.Before(offset);
+    if (from.LineStart != lineStart || from.Offset < lineStart)
+        from = {lineStart, lineStart, 0};
+    // Back from the last place when that is the shorter walk and crosses no TAB: every character
+    // behind it then took one column.
+    const TFileColumnMark last = FFileColumns.Last();
     int column = 0;
-    for (int at = lineStart; record && at < offset; record = record->Next) {
+    if (last.LineStart == lineStart && last.Offset > offset && last.Offset - offset <= offset - from.Offset &&
+        !holdsTabBetween(offset, last.Offset))
+        column = last.Column - (last.Offset - offset);
+    else
+        column = walkColumns(from, offset);
+    FFileColumns.SetLast({offset, lineStart, column});
+    return column;
+}
+
+int TCodeMemoCore::walkColumns(const TFileColumnMark& from, int offset)
+{
+    int start = 0;
+    TLineRecord* record = recordHolding(from.Offset, start);
+    int column = from.Column;
+    int walked = 0;
+    for (int at = from.Offset; record && at < offset; record = record->Next) {
         const int end = std::min(offset, start + static_cast<int>(record->Len));
         // A piece without TABs is as wide as it is long.
         column = (record->Flags & lfHasTab) ? columnInRecord(record, end - start, column, at - start) : column + end - at;
         at = end;
         start += record->Len;
+        if (++walked % TFileColumnMarks::kRecordsBetween == 0 && at < offset)
+            FFileColumns.Add({at, from.LineStart, column});
     }
     return column;
+}
+
+bool TCodeMemoCore::holdsTabBetween(int start, int end)
+{
+    int recordStart = 0;
+    for (TLineRecord* record = recordHolding(start, recordStart); record && recordStart < end;
+         recordStart += record->Len, record = record->Next) {
+        if (!(record->Flags & lfHasTab))
+            continue;
+        const int from = std::max(start, recordStart) - recordStart;
+        const int to = std::min(end, recordStart + static_cast<int>(record->Len)) - recordStart;
+        if (to > from && std::memchr(record->Text.get() + from, '\t', static_cast<size_t>(to - from)))
+            return true;
+    }
+    return false;
 }
 
 void TCodeMemoCore::SyncTopRecord()
@@ -404,26 +446,39 @@ std::string TCodeMemoCore::StoredText(int start, int end)
 
 int TCodeMemoCore::columnInRecord(const TLineRecord* record, int index, int column, int from) const
 {
-    for (int i = from; i < index && i < record->Len; ++i)
-        column = record->Text[i] == '\t' ? nextTabColumn(column) : column + 1;
+    const char* text = record->Text.get();
+    const int end = std::min(index, static_cast<int>(record->Len));
+    // Between TABs every character takes one column: only the TABs are visited.
+    for (int i = from; i < end;) {
+        const void* tab = std::memchr(text + i, '\t', static_cast<size_t>(end - i));
+        const int at = tab ? static_cast<int>(static_cast<const char*>(tab) - text) : end;
+        column += at - i;
+        if (at == end)
+            break;
+        column = nextTabColumn(column);
+        i = at + 1;
+    }
     return column;
 }
 
 void TCodeMemoCore::moveMarksForInsert(int offset, int count)
 {
     FFileLines.EditAt(offset);
+    FFileColumns.EditAt(offset);
     adjustMarksForInsert(offset, count);
 }
 
 void TCodeMemoCore::moveMarksForDelete(int start, int count)
 {
     FFileLines.EditAt(start);
+    FFileColumns.EditAt(start);
     adjustMarksForDelete(start, count);
 }
 
 void TCodeMemoCore::moveMarksForEdits(const TRangeEdits& edits)
 {
     FFileLines.EditAt(static_cast<int>(edits.Start(0)));
+    FFileColumns.EditAt(static_cast<int>(edits.Start(0)));
     adjustMarksForEdits(edits);
 }
 
@@ -910,6 +965,7 @@ void TCodeMemoCore::becameEmpty()
     FColouringPending = false;
     FLookup = {};
     FFileLines.Clear();
+    FFileColumns.Clear();
     FAnchor = FCaret = 0;
     clearNamedBookmarks();
     fireTextChange(0, 0);

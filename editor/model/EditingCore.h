@@ -1,6 +1,7 @@
 // The editor control's text model without a window: the store, the selection and every edit of the text.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -171,6 +172,9 @@ protected:
     virtual int indentStep() const { return 1; }
     // The first tab stop after `column` (0-based display columns).
     virtual int nextTabColumn(int column) const { return (column / 4 + 1) * 4; }
+    // All nextTabColumn answers by: the tab width, then the tab stops (ended by one below 1).
+    using TTabStops = std::array<int32_t, 33>;
+    virtual TTabStops tabStops() const { return {4}; }
     // The display column of an offset in its display record (TABs expanded).
     virtual int displayColumnOf(int offset);
 
@@ -236,6 +240,10 @@ protected:
     TViewGeometry FView{*this};
     // Places in the file's lines, forgotten past each edit.
     TFileLineMarks FFileLines;
+    // Columns of places in the file's lines, forgotten past each edit, and the tab stops they were
+    // counted by: under others each is counted again.
+    TFileColumnMarks FFileColumns;
+    TTabStops FFileColumnStops{};
     uint32_t FChangeBits = 0;
     bool FRedraw = true;
     bool FInInsertion = false;
@@ -273,6 +281,10 @@ private:
     void markFollowingChanged(TLineRecord* record, int count);
     // The display column reached at `index` of a record, counting from `column` at index `from`.
     int columnInRecord(const TLineRecord* record, int index, int column = 0, int from = 0) const;
+    // The column of `offset`, walking forward from a place whose column is known.
+    int walkColumns(const TFileColumnMark& from, int offset);
+    // Whether a TAB lies between the two offsets.
+    bool holdsTabBetween(int start, int end);
     // Every edit moves the places counted in the file's lines and the marks in one step, so that no
     // road moves one and forgets the other.
     void moveMarksForInsert(int offset, int count);

@@ -69,6 +69,32 @@ size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp)
     return length;
 }
 
+size_t HeldCharacterAround(std::string_view text, size_t at)
+{
+    if (at >= text.size())
+        return std::string_view::npos;
+    // A held character holds no mark but its first byte, so only the nearest mark before `at` can
+    // begin one around it.
+    const size_t from = at > kLongestHeldCharacter ? at - kLongestHeldCharacter : 0;
+    const size_t mark = text.substr(from, at - from).rfind(kHeldCharacterMark);
+    if (mark == std::string_view::npos)
+        return std::string_view::npos;
+    char32_t cp;
+    const size_t length = ReadHeldCharacter(text, from + mark, cp);
+    return length && from + mark + length > at ? from + mark : std::string_view::npos;
+}
+
+size_t CutBesideHeldCharacter(std::string_view text, size_t from, size_t at)
+{
+    const size_t held = HeldCharacterAround(text, at);
+    if (held == std::string_view::npos)
+        return at;
+    if (held > from)
+        return held;
+    char32_t cp;
+    return held + ReadHeldCharacter(text, held, cp);
+}
+
 void ReplaceStrayMarks(std::string& text, char with)
 {
     char32_t cp;

@@ -29,6 +29,13 @@ constexpr size_t kLongestHeldCharacter = 10;
 // `cp`; 0 when none starts there: also where the number after a mark is of a character Windows-1252
 // has (a control character included), or of a surrogate.
 size_t ReadHeldCharacter(std::string_view text, size_t pos, char32_t& cp);
+// Where the held character that text[at] lies inside of begins (a character after its mark), or
+// npos: a cut at `at` would part that character's reference.
+size_t HeldCharacterAround(std::string_view text, size_t at);
+// A cut at `at` of a row starting at `from`, moved out of the held character it would part: back
+// to the character's start, or past its end when the row begins with it, so that a row always takes
+// a character. `at` itself when it parts none.
+size_t CutBesideHeldCharacter(std::string_view text, size_t from, size_t at);
 // Each mark in `text` that begins no held character becomes `with`: "&", what the editor shows it
 // as, for the text handed out; ".", a control character as the line store takes it, for a text
 // handed in from elsewhere.

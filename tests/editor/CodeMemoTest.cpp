@@ -3,9 +3,13 @@
 
 #include <array>
 #include <cstring>
+#include <random>
+#include <regex>
 #include <vector>
 
 #include "editor/CodeMemoStrings.h"
+#include "editor/model/KeyBindings.h"
+#include "platform/core/CharacterReferences.h"
 #include "CodeMemoTestSupport.h"
 
 namespace {
@@ -540,4 +544,78 @@ TEST(CodeMemoSearch, EachControlKeepsItsOwnSearchEnginesOverItsText)
     EXPECT_EQ(BMSearch(inWord, startsWord, cursor, limit, memo.SkipTable(), true, true, false, 7, "in"), limit + 1);
     EXPECT_EQ(BMSearch(inWord, startsWord, cursor, limit, memo.SkipTable(), true, true, true, 15, "in"), 6);
     EXPECT_EQ(other.SkipTable().Pattern, "");
+}
+
+TEST(CodeMemoCaret, TheFilePositionCountedOnFromTheLastOneIsTheFullCountAfterAnyEditOrMove)
+{
+    // The model: the line and the column of the caret in the stored text, counted from the text's
+    // start with the control's tab stops as they are now.
+    const auto expected = [](TCodeMemo& memo) {
+        const std::string text = memo.StoredText();
+        const int caret = Selection(memo).End;
+        int line = 0, lineStart = 0;
+        for (int i = 0; i < caret; ++i)
+            if (text[static_cast<size_t>(i)] == '\r') {
+                ++line;
+                lineStart = i + 1;
+            }
+        int column = 0;
+        for (int i = lineStart; i < caret; ++i)
+            column = text[static_cast<size_t>(i)] == '\t' ? memo.NextTabColumn(column) : column + 1;
+        return TPoint{column + 1, line + 1};
+    };
+    std::mt19937 random(141);
+    const std::string pieces[] = {"a", "bc", "\t", "\r", " ", HeldCharacter(U'\u03B1'), HeldCharacter(U'\U0001F600'),
+                                  "\t\t", "xyz"};
+    auto randomText = [&](int n) {
+        std::string text;
+        while (static_cast<int>(text.size()) < n)
+            text += pieces[random() % std::size(pieces)];
+        return text;
+    };
+    TCodeMemo memo;
+    SetOption(memo, smoAutoIndent, false);
+    // Lines of several records, TABs and held characters all along them.
+    std::string start;
+    for (int line = 0; line < 4; ++line)
+        start += std::string(static_cast<size_t>(3000 + 2000 * line), 'w') + randomText(3000) + "\r";
+    SetText(memo, std::regex_replace(start, std::regex("\r"), "\r\n"));
+    int caret = 0;
+    for (int step = 0; step < 3000; ++step) {
+        const int length = memo.TextLength();
+        const unsigned kind = random() % 16;
+        if (kind < 5) { // typed at the caret, as the keys go
+            Select(memo, caret, caret);
+            memo.InsertTypedChar("ab\t x"[random() % 5]);
+        } else if (kind == 5) { // Backspace
+            Select(memo, caret, caret);
+            memo.ExecuteCommand(ecDeleteLastChar, 0, false);
+        } else if (kind == 6) { // pasted or replaced somewhere near, before the caret or after it
+            const int a = std::clamp(caret + static_cast<int>(random() % 4001) - 2000, 0, length);
+            const int b = std::min(length, a + static_cast<int>(random() % 30));
+            Select(memo, a, b);
+            memo.SetSelText(randomText(static_cast<int>(random() % 40)));
+        } else if (kind == 7 && memo.CanUndo()) {
+            memo.Undo();
+        } else if (kind == 8) {
+            memo.Redo();
+        } else if (kind == 9) { // the tab stops change under the kept columns
+            if (random() % 2)
+                memo.SetTabDefault(static_cast<int>(random() % 9) + 1);
+            else
+                memo.SetTabColumns(random() % 2 ? "" : "3 10 17");
+        } else if (kind == 10) {
+            memo.SetWordWrap(!memo.WordWrap());
+        } else { // the caret moves a little either way, now and then far
+            caret = random() % 6 == 0 ? static_cast<int>(random() % static_cast<unsigned>(length + 1))
+                                      : caret + static_cast<int>(random() % 61) - 30;
+            caret = std::clamp(caret, 0, length);
+            Select(memo, caret, caret);
+        }
+        caret = Selection(memo).End;
+        const TPoint want = expected(memo);
+        const TPoint got = memo.CaretFilePos();
+        ASSERT_EQ(got.Y, want.Y) << "line after step " << step << ", caret " << caret;
+        ASSERT_EQ(got.X, want.X) << "column after step " << step << ", caret " << caret;
+    }
 }

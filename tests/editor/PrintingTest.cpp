@@ -15,8 +15,11 @@
 #include <tuple>
 #include <optional>
 #include <random>
+#include <regex>
+#include <sstream>
 
 #include "PainterTestSupport.h"
+#include "TextTestSupport.h"
 #include "support/Dates.h"
 #include "support/PdfWords.h"
 #include "support/RecordingPrintTarget.h"
@@ -142,6 +145,48 @@ TEST(PrintPieces, EveryPieceHoldsACharacterAndAFinalCRNeverStandsAlone)
     EXPECT_EQ(PieceText(*pieces[0]), "a\t");
     EXPECT_EQ(PieceText(*pieces[1]), "bc ");
     EXPECT_EQ(PieceText(*pieces[2]), "de");
+}
+
+TEST(PrintPieces, AHeldCharacterPrintsWholeOnOneLine)
+{
+    std::mt19937 rng(1107);
+    TCodeMemo memo;
+    memo.SetTabDefault(4);
+    for (bool tabs : {false, true})
+        for (int width : {20, 33, 78}) {
+            // A held character beginning at every column around the width, after words or inside one.
+            std::string text;
+            for (int column = 0; column <= width + 12; ++column) {
+                text += lineWithHeldCharacterAt(rng, column, 2 * width + 20, tabs) + "\r";
+                text += std::string(static_cast<size_t>(column), 'x') + HeldCharacter(U'\U0001F600') +
+                        std::string(static_cast<size_t>(width), 'y') + "\r";
+            }
+            SetText(memo, text);
+            TPrintPieces pieces;
+            for (const TLineRecord* record = memo.FirstRecord(); record; record = record->Next) {
+                const std::string line(record->Text.get(), record->Len);
+                MakePrintPieces(memo, *record, width, true, pieces);
+                // The line's break is left out when it would start a piece.
+                const std::string joined = Joined(pieces);
+                ASSERT_TRUE(joined == line || joined + "\r" == line) << joined;
+                size_t end = 0;
+                for (size_t p = 0; p + 1 < pieces.size(); ++p) {
+                    end += static_cast<size_t>(pieces[p]->Len);
+                    for (const auto& [start, stop] : heldCharacterSpans(line))
+                        ASSERT_FALSE(end > start && end < stop)
+                            << "width " << width << (tabs ? " with TABs" : "") << ": a piece ends inside \""
+                            << line.substr(start + 1, stop - start - 1) << "\" at " << end << "\n" << line;
+                }
+            }
+        }
+    // A page narrower than a held character still prints it whole, alone on its line.
+    SetText(memo, "ab" + HeldCharacter(U'\u03B1') + "c");
+    TPrintPieces pieces;
+    MakePrintPieces(memo, *memo.FirstRecord(), 3, true, pieces);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(PieceText(*pieces[0]), "ab");
+    EXPECT_EQ(PieceText(*pieces[1]), HeldCharacter(U'\u03B1'));
+    EXPECT_EQ(PieceText(*pieces[2]), "c");
 }
 
 TEST(Printing, PreviewPagesRunBetweenHeaderAndFooter)
@@ -550,6 +595,41 @@ TEST_F(PrintingToPdf, ThePreviewsPrintoutHoldsTheTextAndLinesOfThePrintHeldChara
             << *read;
         EXPECT_EQ(read->find("&#955 ;"), std::string::npos) << *read;
     }
+}
+
+TEST_F(PrintingToPdf, PrintWrapPrintsEveryHeldCharacterWholeOnOneLine)
+{
+    std::mt19937 rng(945);
+    TCodeMemo memo;
+    SetOption(memo, smoPrintDate, false);
+    SetOption(memo, smoPrintWrap, true);
+    // Held characters beginning at every column up to past the printed width, after words and
+    // inside one long word; each line takes two printed lines or more.
+    std::string text;
+    size_t held = 0;
+    for (int column = 0; column <= 140; ++column) {
+        const std::string words = lineWithHeldCharacterAt(rng, column, 300);
+        const std::string word = std::string(static_cast<size_t>(column), 'x') + HeldCharacter(U'\u2192') +
+                                 std::string(200, 'y');
+        held += heldCharacterSpans(words).size() + 1;
+        text += words + "\r\n" + word + "\r\n";
+    }
+    SetText(memo, text);
+    memo.Print();
+    const std::optional<std::string> printed = PdfText(File);
+    if (!printed)
+        GTEST_SKIP() << "pdftotext is not installed";
+    // Every "&" the paper shows begins a whole reference on its own line.
+    const std::regex reference("&#[0-9]+;");
+    size_t whole = 0;
+    std::istringstream lines(*printed);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t found = static_cast<size_t>(std::distance(std::sregex_iterator(line.begin(), line.end(), reference),
+                                                               std::sregex_iterator()));
+        EXPECT_EQ(found, static_cast<size_t>(std::count(line.begin(), line.end(), '&'))) << "a reference parted: " << line;
+        whole += found;
+    }
+    EXPECT_EQ(whole, held);
 }
 
 TEST(Printing, APrinterThatCannotStartLeavesTheScreenAsItWas)

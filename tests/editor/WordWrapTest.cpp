@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CodeMemoTestSupport.h"
+#include "TextTestSupport.h"
 #include "editor/model/KeyBindings.h"
 #include "platform/FontsQt.h"
 #include "platform/Win1252Qt.h"
@@ -726,4 +727,82 @@ TEST(WordWrap, TypingAndCommandsOverWrappedLines)
         memo.Undo();
     EXPECT_EQ(memo.StoredText(), "aaaa bbbb cccc dddd eeee ffff\rnext line");
     expectSoundChain(memo);
+}
+
+TEST(WordWrap, AHeldCharacterIsOneCharacterThatNoRowParts)
+{
+    // Rows that part no held character, and the text whole across them.
+    auto expectHeldWhole = [](TCustomCodeMemo& memo, const std::string& text, const std::string& what) {
+        ASSERT_EQ(memo.StoredText(), text) << what;
+        expectSoundChain(memo);
+        std::vector<size_t> rowEnds;
+        size_t end = 0;
+        for (const TLineRecord* r = memo.FirstRecord(); r; r = r->Next)
+            rowEnds.push_back(end += r->Len);
+        for (const auto& [start, stop] : heldCharacterSpans(text))
+            for (size_t rowEnd : rowEnds)
+                ASSERT_FALSE(rowEnd > start && rowEnd < stop)
+                    << what << ": a row ends inside \"" << text.substr(start + 1, stop - start - 1) << "\" at "
+                    << rowEnd << "\n" << text;
+    };
+
+    std::mt19937 rng(140);
+    struct TFont {
+        const char* Name;
+        bool Tabs;
+    };
+    for (const TFont font : {TFont{kFixedFont, false}, TFont{kFixedFont, true}, TFont{kProportionalFont, false},
+                             TFont{kProportionalFont, true}}) {
+        TCodeMemo memo;
+        memo.SetControlFont(font.Name, 10);
+        SetOption(memo, smoAutoIndent, false);
+        memo.SetTabDefault(4);
+        for (int width : {20, 27, 41}) {
+            setWrap(memo, true, width);
+            // A held character beginning at every column around the width, in lines of several rows.
+            std::string text;
+            for (int column = 0; column <= 2 * width + 4; ++column)
+                text += lineWithHeldCharacterAt(rng, column, 3 * width, font.Tabs) + "\r";
+            const std::string what = std::string(font.Name) + (font.Tabs ? " with TABs" : "") + ", width " +
+                                     std::to_string(width);
+            SetText(memo, text);
+            ASSERT_GE(memo.RecordCount(), 3 * (2 * width + 5)) << what;
+            expectHeldWhole(memo, text, what);
+            // Typing before a held character carries it over the edge, a column at a time.
+            for (int typed = 0; typed < 12; ++typed) {
+                int at = static_cast<int>(rng() % text.size());
+                // Not inside a held character, where a typed letter would make it another text.
+                for (const auto& [start, stop] : heldCharacterSpans(text))
+                    if (static_cast<size_t>(at) > start && static_cast<size_t>(at) < stop)
+                        at = static_cast<int>(start);
+                Select(memo, at, at);
+                const char c = "ab x"[rng() % 4];
+                memo.InsertTypedChar(c);
+                text.insert(static_cast<size_t>(at), 1, c);
+                expectHeldWhole(memo, text, what + ", typed");
+                // What the edits left is what wrapping the whole text afresh gives.
+                const std::vector<int> incremental = lengths(memo);
+                memo.Rewrap(nullptr, nullptr);
+                ASSERT_EQ(lengths(memo), incremental) << what;
+            }
+        }
+    }
+
+    // Nor does a break procedure, whatever cut it asks for; a row that begins with a held
+    // character takes it whole even when it asks for less.
+    TCodeMemo memo;
+    fixedWrap(memo, 20);
+    const std::string text = std::string(17, 'a') + HeldCharacter(U'\u03B1') + "bbbb" + HeldCharacter(U'\u2192') +
+                             std::string(30, 'c');
+    for (int answer : {0, 1, 3, 18, 19}) {
+        memo.OnWordBreakProc = [answer](const char*, int, int, int) { return answer; };
+        SetText(memo, text);
+        expectHeldWhole(memo, text, "break procedure " + std::to_string(answer));
+    }
+    memo.OnWordBreakProc = {};
+    // Without one, the row ends before the held character that would cross the width.
+    SetText(memo, text);
+    EXPECT_EQ(records(memo), (std::vector<std::string>{std::string(17, 'a'),
+                                                       HeldCharacter(U'\u03B1') + "bbbb" + HeldCharacter(U'\u2192') + "ccc",
+                                                       std::string(20, 'c'), std::string(7, 'c')}));
 }

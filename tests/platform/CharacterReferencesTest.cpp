@@ -36,6 +36,25 @@ TEST(CharacterReferences, OnlyTheCanonicalFormIsRead)
     EXPECT_EQ(CharacterReference(0x1F600), "&#128512;");
 }
 
+TEST(CharacterReferences, ACutNeverPartsAHeldCharacter)
+{
+    const std::string alpha = HeldCharacter(U'\u03B1'); // the mark, "#945;"
+    const std::string text = "ab" + alpha + alpha + "&#946;c\x1F#65;";
+    // Inside the first held character (2..7) and the second (8..13); not at their edges, nor in a
+    // reference typed as such, nor after a mark that holds a Windows-1252 character.
+    for (size_t at = 0; at <= text.size() + 2; ++at) {
+        const size_t around = at > 2 && at < 8 ? 2 : at > 8 && at < 14 ? 8 : std::string::npos;
+        EXPECT_EQ(HeldCharacterAround(text, at), around) << at;
+    }
+    // A cut inside moves back to the character's start, or past its end when the row begins with it.
+    EXPECT_EQ(CutBesideHeldCharacter(text, 0, 5), 2u);
+    EXPECT_EQ(CutBesideHeldCharacter(text, 0, 11), 8u);
+    EXPECT_EQ(CutBesideHeldCharacter(text, 2, 5), 8u);
+    EXPECT_EQ(CutBesideHeldCharacter(text, 8, 9), 14u);
+    for (size_t at : {0u, 1u, 2u, 8u, 14u, 16u, 20u})
+        EXPECT_EQ(CutBesideHeldCharacter(text, 0, at), at) << at;
+}
+
 TEST(CharacterReferences, PlatformTextGoesInHeldAndComesOutAsCharacters)
 {
     // á and € have Windows-1252 bytes; → and 😀 do not; a cut sequence is "?"; U+001F, whose byte

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -25,6 +26,7 @@
 #include "components/KrCtrls.h"
 #include "editor/CodeMemo.h"
 #include "editor/model/EditorMessages.h"
+#include "editor/model/KeyBindings.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/Win1252Qt.h"
@@ -903,6 +905,49 @@ TEST(MainWindowFiles, TheStatusBarShowsTheFilesLineWhateverThePiecesAndRows)
     EXPECT_EQ(ToWin1252(w.form.Panel(1)->text()), expected);
     // The end of the text, after the last line break: the empty line below.
     EXPECT_EQ(caretAt(static_cast<int>(text(w.memo).size())), "   1 :  209");
+}
+
+TEST(MainWindowFiles, TheStatusBarsColumnFollowsTheCaretAlongALongLineWithTabs)
+{
+    // One line of 60,000 characters with a TAB every 1,000 and held characters (a UTF-8 page), then
+    // a short one.
+    TWindow w;
+    std::string line;
+    while (line.size() < 60000)
+        line += line.size() % 1000 < 40 ? "\t<b>negrita</b> \xCE\xB1 " : "<i>texto de la p\xC3\xA1gina</i> ";
+    const std::string page = w.folder.file("tabulada.htm", line + "\r\nfin\r\n");
+    w.form.AbreArchivo(page, false, ekHTML);
+    // What the panel should read, counted over the whole line afresh.
+    const auto counted = [&] {
+        const std::string all = text(w.memo);
+        const int caret = w.memo.GetSelStart();
+        const size_t start = caret > 0 ? all.rfind('\r', static_cast<size_t>(caret - 1)) + 1 : 0;
+        int column = 0;
+        for (size_t i = start; i < static_cast<size_t>(caret); ++i)
+            column = all[i] == '\t' ? w.memo.NextTabColumn(column) : column + 1;
+        const int lines = static_cast<int>(std::count(all.begin(), all.begin() + caret, '\r'));
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%4d : %4d", column + 1, lines + 1);
+        return std::string(shown);
+    };
+    std::mt19937 random(1101);
+    int caret = static_cast<int>(line.size());
+    for (int step = 0; step < 400; ++step) {
+        w.memo.SetSelStart(caret);
+        switch (random() % 6) {
+        case 0: type(w.memo, "x"); break;
+        case 1: type(w.memo, "\t"); break;
+        case 2: w.memo.ExecuteCommand(ecDeleteLastChar, 0, false); break;
+        case 3: w.memo.Undo(); break;
+        default: // back along the line or on, a little or far
+            caret = std::clamp(caret + static_cast<int>(random() % 2001) - 1000 - (random() % 20 == 0 ? 30000 : 0), 0,
+                               w.memo.GetTextLen());
+            w.memo.SetSelStart(caret);
+        }
+        w.form.EditorOnChange();
+        ASSERT_EQ(ToWin1252(w.form.Panel(1)->text()), counted()) << "step " << step;
+        caret = w.memo.GetSelStart();
+    }
 }
 
 TEST(MainWindowFiles, TheRecentFilesKeepNineEntriesEachOnce)
