@@ -496,7 +496,7 @@ TEST(SidePanelTools, InsertedTextIsReadInTheEncodingOfItsFileAndSavedInThePagesC
             // The text the page shows, as the editor hands it to a widget.
             const QStringList shown = FromEditorText(EditorText(w.memo)).split(QLatin1Char('\r'));
             ASSERT_EQ(shown.size(), 5);
-            EXPECT_EQ(shown[2], QString::fromUtf8(source.shown));
+            EXPECT_EQ(shown[2].toStdString(), source.shown);
 
             w.form.mGuardarClick();
             EXPECT_TRUE(boxes.texts.empty()) << (boxes.texts.empty() ? "" : boxes.texts.back());
@@ -519,7 +519,7 @@ TEST(SidePanelTools, InsertedTextIsReadInTheEncodingOfItsFileAndSavedInThePagesC
             t.lbFileList->SetSelected(i);
     t.pmArchivosPopup();
     w.form.mInsTxtClick();
-    EXPECT_EQ(FromEditorText(EditorText(w.memo)), QString::fromUtf8("&aacute; \xC3\xB1"));
+    EXPECT_EQ(FromEditorText(EditorText(w.memo)).toStdString(), "&aacute; \xC3\xB1");
 }
 
 TEST(SidePanelTools, TheExplorersOpenHandsAFileWithTheExecuteBitToTheDesktopAndNeverRunsIt)
