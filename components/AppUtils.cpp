@@ -46,14 +46,14 @@ std::string GetDefaultSection(const QObject* component)
 {
     if (!component)
         return "";
-    const std::string name = component->objectName().toStdString();
+    const std::string name = component->objectName().toStdString(); // Not editor text: an object's name
     if (const auto* widget = qobject_cast<const QWidget*>(component)) {
         if (widget->isWindow())
             return component->metaObject()->className();
         if (const QWidget* form = widget->window(); form && form != widget)
             return std::string(form->metaObject()->className()) + name;
         const QObject* parent = component->parent();
-        return (parent ? parent->objectName().toStdString() : "") + name;
+        return (parent ? parent->objectName().toStdString() : "") + name; // Not editor text: objects' names
     }
     if (const auto* form = qobject_cast<const QWidget*>(ComponentOwner(const_cast<QObject*>(component))))
         if (form->isWindow())

@@ -28,7 +28,7 @@ void writeLe32(TStream& stream, uint32_t value)
 
 TIcon resourceIcon(const std::string& resourceName)
 {
-    QFile file(QString::fromStdString(resourceName));
+    QFile file(QString::fromStdString(resourceName)); // Not editor text: a resource's path in the program
     if (!file.open(QIODevice::ReadOnly))
         throw EInvalidGraphic(FmtLoadStr(kResourceNotFoundText, resourceName.c_str()));
     const QByteArray bytes = file.readAll();

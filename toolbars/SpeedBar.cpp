@@ -306,7 +306,7 @@ TSpeedItem::~TSpeedItem()
 void TSpeedItem::SetName(const std::string& value)
 {
     const std::string old = Name();
-    setObjectName(QString::fromStdString(value));
+    setObjectName(QString::fromStdString(value)); // Not editor text: an item's name, an identifier
     if (!FCaption.empty() && FCaption == old)
         SetCaption(value);
 }

@@ -170,7 +170,7 @@ public:
     ~TSpeedItem() override;
 
     // The component name; an item whose caption was its name takes the new name as caption.
-    std::string Name() const { return objectName().toStdString(); }
+    std::string Name() const { return objectName().toStdString(); } // Not editor text: an identifier
     void SetName(const std::string& value);
     // Windows-1252. Setting it keeps the hint in step (see SpeedItemHint) when the caption was the
     // hint's short part.

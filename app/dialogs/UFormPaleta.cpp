@@ -120,7 +120,7 @@ std::vector<std::string> TFormColor::items() const
     std::vector<std::string> result;
     result.reserve(ListBox1->count());
     for (int i = 0; i < ListBox1->count(); ++i)
-        result.push_back(ListBox1->item(i)->text().toStdString());
+        result.push_back(ListBox1->item(i)->text().toStdString()); // Not editor text: a palette item, "$" and hex digits
     return result;
 }
 
@@ -144,7 +144,7 @@ bool TFormColor::LoadPalette(const std::string& FileName)
     Codes.clear();
     ListBox1->clear();
     for (TPaletteColor& color : ReadPalette(bytes)) {
-        ListBox1->addItem(QString::fromStdString(color.Item));
+        ListBox1->addItem(QString::fromStdString(color.Item)); // Not editor text: a palette item, "$" and hex digits
         Names.push_back(std::move(color.Name));
         Codes.push_back(std::move(color.Code));
     }
@@ -160,7 +160,7 @@ bool TFormColor::Execute()
     const int result = TDialogHook<TFormColor, int>::Run(*this, DialogHook::TShow::Shown, [this] { return exec(); });
     if (result != 1 || !ListBox1->currentItem())
         return false;
-    Color = PaletteItemColor(ListBox1->currentItem()->text().toStdString());
+    Color = PaletteItemColor(ListBox1->currentItem()->text().toStdString()); // Not editor text: a palette item, "$" and hex digits
     return true;
 }
 
@@ -185,7 +185,7 @@ void TFormColor::ListBox1DrawItem(QPainter& canvas, int index, const TRect& rect
         return;
     const int quarter = rect.Width() / 4;
     const QRect box(rect.Left + 2, rect.Top + 2, quarter - 2, rect.Height() - 4);
-    canvas.fillRect(box, ToQColor(PaletteItemColor(ListBox1->item(index)->text().toStdString())));
+    canvas.fillRect(box, ToQColor(PaletteItemColor(ListBox1->item(index)->text().toStdString()))); // Not editor text: a palette item
     canvas.setPen(colours.color(QPalette::WindowText));
     canvas.drawRect(box.adjusted(0, 0, -1, -1));
     canvas.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));

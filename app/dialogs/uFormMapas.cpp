@@ -339,7 +339,7 @@ void TformMapas::buildPopupMenu()
             connect(action, &QAction::triggered, this,
                     [this, action] { CallHandler(this, [this, action] { PopupMenuClick(action); }); });
         } else {
-            action->setShortcut(QKeySequence(QString::fromLatin1(entry.Keys)));
+            action->setShortcut(QKeySequence(QString::fromLatin1(entry.Keys))); // Not editor text: a shortcut's key names
             connect(action, &QAction::triggered, this,
                     [this, action] { CallHandler(this, [this, action] { KeyClick(action); }); });
         }

@@ -64,13 +64,13 @@ TCommandTable::TCommandTable(QObject* owner)
     FCommands.reserve(rows.size());
     for (const TCommandRow& row : rows) {
         auto* action = new QAction(owner);
-        action->setObjectName(QLatin1String(row.Name));
+        action->setObjectName(QLatin1String(row.Name)); // Not editor text: a command's name
         if (row.Caption)
             action->setText(LoadResQString(row.Caption));
         if (row.Hint)
             action->setStatusTip(LoadResQString(row.Hint));
         if (*row.Keys)
-            action->setShortcut(QKeySequence(QLatin1String(row.Keys), QKeySequence::PortableText));
+            action->setShortcut(QKeySequence(QLatin1String(row.Keys), QKeySequence::PortableText)); // Not editor text: key names
         action->setCheckable(row.Checkable);
         FCommands.push_back({&row, action});
     }

@@ -96,6 +96,10 @@ public:
     // (the last character excepted), as the line store keeps it. With `offsets`, each character
     // gets the offset in `text` it came from, and one more entry, the length of `text`.
     static std::string StoredForm(std::string_view text, std::vector<uint32_t>* offsets = nullptr);
+    // The editor's form of a file's text read as Read reads a document (its encoding recognised, each
+    // character Windows-1252 lacks held), its codes left as they stand: text put into a document, as
+    // a paste puts it, which the document's save then writes in its own format.
+    static std::string InsertedText(std::string_view bytes);
 
     // How the file was written, so that new text is written the same way.
     TDocumentFormat Format;

@@ -11,8 +11,10 @@
 #include <QVBoxLayout>
 
 #include "app/host/Commands.h"
+#include "app/host/EditingFile.h"
 #include "app/panels/SidePanel.h"
 #include "app/host/WindowHost.h"
+#include "app/model/DocumentBytes.h"
 #include "app/model/EditorKind.h"
 #include "app/model/KestrimaConfig.h"
 #include "app/model/PanelItems.h"
@@ -613,10 +615,10 @@ void TSidePanelTools::mEditaArchivoClick()
 void TSidePanelTools::mInsTxtClick()
 {
     const std::string& file = FPopupFile;
-    std::string text;
-    if (file.empty() || !ReadFileBytes(file, INT32_MAX, text))
+    std::string bytes;
+    if (file.empty() || !ReadFileBytes(file, TEditingFile::kMaxDocumentSize, bytes))
         return;
-    FHost.InsertaCodigo(0, 0, text, "");
+    FHost.InsertaCodigo(0, 0, TDocumentBytes::InsertedText(bytes), "");
 }
 
 void TSidePanelTools::mDirActualizaClick()

@@ -209,7 +209,7 @@ TformPrincipal::TformPrincipal(std::vector<std::string> arguments, QWidget* pare
     FsbAuxiliar = makeStatusButton(FBarraEstado, "sbAuxiliar", TStatusGlyph::AuxiliaryEditor, kOpenAuxiliaryEditor);
     placeStatusButtons();
     for (TKrSpeedButton* button : {FsbBarra, FsbLateral, FsbAuxiliar})
-        FCommands->Bind(button, button->objectName().toStdString());
+        FCommands->Bind(button, button->objectName().toStdString()); // Not editor text: a control's name
     CreaHerramientas();
     CreaPanelLateral();
     CreaPaginaTag();
@@ -397,7 +397,7 @@ void TformPrincipal::CreaMenu(QMenu* menu, const char* prefix, const TStringList
     for (int i = 0; i < names.Count(); ++i) {
         // The window owns the items, so that their hints reach it from a menu shown on its own too.
         auto* item = new QAction(this);
-        item->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i));
+        item->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(i)); // Not editor text: an item's name
         if (names[i] == "-")
             item->setSeparator(true);
         else

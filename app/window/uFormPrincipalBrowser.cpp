@@ -43,7 +43,7 @@ void TformPrincipal::buildBrowserCommands()
     // The options dialog makes the settings' items anew; the menus themselves route their clicks.
     const auto route = [this](QMenu* menu, const char* prefix, void (TformPrincipal::*handler)(QObject*)) {
         connect(menu, &QMenu::triggered, this, [this, prefix, handler](QAction* item) {
-            if (!item->isSeparator() && item->objectName().startsWith(QLatin1String(prefix)))
+            if (!item->isSeparator() && item->objectName().startsWith(QLatin1String(prefix))) // Not editor text: a name prefix
                 CallHandler(this, [this, item, handler] { (this->*handler)(item); });
         });
     };

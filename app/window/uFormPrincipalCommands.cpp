@@ -228,7 +228,7 @@ void TformPrincipal::buildCommands()
     // The tool pages' undo and redo buttons drop the histories down; their own part runs the command.
     for (auto [button, menu] : {std::pair{FHerramientas->sbDeshacer, FUndoPopup}, std::pair{FHerramientas->sbRehacer, FRedoPopup}}) {
         button->SetDropdownMenu(menu);
-        FCommands->Bind(button, button->objectName().toStdString());
+        FCommands->Bind(button, button->objectName().toStdString()); // Not editor text: a control's name
     }
 
     connect(FCommands->Action("sbBarra"), &QAction::triggered, this, [this] { CallHandler(this, [this] { mVerBarraClick(); }); });

@@ -41,7 +41,7 @@ void TformPrincipal::rebuildSettingsMenus(QMenu* only)
         QList<QAction*> items = m.menu->actions();
         std::reverse(items.begin(), items.end());
         for (QAction* item : items)
-            if (item->objectName().startsWith(QLatin1String(m.prefix)))
+            if (item->objectName().startsWith(QLatin1String(m.prefix))) // Not editor text: a name prefix
                 delete item;
         CreaMenu(m.menu, m.prefix, m.names, m.values, m.paths);
         EnableByItems(m.menu);
@@ -56,7 +56,7 @@ void TformPrincipal::EnableByItems(QMenu* menu)
     const bool offers = std::any_of(items.begin(), items.end(),
                                     [](const QAction* item) { return item->isVisible() && !item->isSeparator(); });
     // The menu's own action follows its command's, named as the menu is.
-    FCommands->Action(menu->objectName().toStdString())->setEnabled(offers);
+    FCommands->Action(menu->objectName().toStdString())->setEnabled(offers); // Not editor text: a menu's name
 }
 
 void TformPrincipal::mOpcionesClick()

@@ -77,7 +77,7 @@ const TItemSpec kItems[] = {
 
 QImage itemPicture(const QStyle* look, const TItemSpec& spec)
 {
-    const QIcon themed = QIcon::fromTheme(QLatin1String(spec.Theme));
+    const QIcon themed = QIcon::fromTheme(QLatin1String(spec.Theme)); // Not editor text: an icon's name
     if (!themed.isNull() && !themed.availableSizes().isEmpty())
         return themed.pixmap(16, 16).toImage();
     return SmallStylePicture(look, spec.Picture);

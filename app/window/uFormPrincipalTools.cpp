@@ -895,7 +895,7 @@ void TformPrincipal::buildToolPage(int p)
             if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(control))
                 c.MenuButtons.push_back(button);
     for (const std::string& name : DropDownButtonNames())
-        if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(sheet->findChild<QWidget*>(QLatin1String(name))))
+        if (auto* button = dynamic_cast<TVSpeedBtnMenu*>(sheet->findChild<QWidget*>(QLatin1String(name)))) // Not editor text: a control's name
             PreparaBotonMenu(button, name);
     // The heading, line-break and rule buttons fill their lists themselves; a choice goes by their Tag.
     for (TVSpeedBtnMenu* button : {c.SbCabecera, c.sbBr, c.sbHr})

@@ -63,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(TDocumentBytes::StoredForm(decoded) == text);
         check(model || format == document.Format);
     }
+    // A file's text inserted into a document is the one it opens as, its codes as they stand.
+    check(table || TDocumentBytes::InsertedText(bytes) == text);
     // Every character a reference was made for is held.
     check((document.ReferenceCount != 0) == (text.find(kHeldCharacterMark) != std::string::npos));
     // A table whose code for "x" is the reference of another character writes a whole text so that

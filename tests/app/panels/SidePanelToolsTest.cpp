@@ -27,6 +27,9 @@
 #include "support/RealFileDialog.h"
 #include "support/MouseEvents.h"
 #include "support/DesktopOpener.h"
+#include "support/EditorText.h"
+#include "support/BoxAnswers.h"
+#include "support/TempDir.h"
 #include "support/ShellOpens.h"
 #include "support/Win1252Text.h"
 #include "tests/components/JpegTestFiles.h"
@@ -404,6 +407,119 @@ TEST(SidePanelTools, AFileWhoseNameIsMarkupGoesInFromTheExplorerAsOneElementName
             EXPECT_EQ(parsed.Text, stem) << code;
         }
     }
+}
+
+namespace {
+
+// `text` (UTF-8) as UTF-16 in the given byte order, after its byte-order mark.
+std::string utf16File(const char* text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const QChar unit : QString::fromUtf8(text)) {
+        const char high = static_cast<char>(unit.unicode() >> 8);
+        const char low = static_cast<char>(unit.unicode() & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+// The lines of a file's bytes, each without its CR LF.
+Strings fileLines(const std::string& bytes)
+{
+    Strings lines;
+    size_t from = 0;
+    for (size_t end; (end = bytes.find("\r\n", from)) != std::string::npos; from = end + 2)
+        lines.push_back(bytes.substr(from, end - from));
+    lines.push_back(bytes.substr(from));
+    return lines;
+}
+
+} // namespace
+
+TEST(SidePanelTools, InsertedTextIsReadInTheEncodingOfItsFileAndSavedInThePagesCharacterSet)
+{
+    TToolsWindow w;
+    TSidePanelTools& t = w.tools;
+    TBoxAnswers boxes;
+    // The page's save writes characters, not their codes, so that its bytes show the character set.
+    w.form.Config().InsSpecChar = false;
+    TempDir sources("inserted-texts");
+    const char* const utf8 = "\xC3\xB1 \xCE\xB1 \xE2\x82\xAC";
+    // A Windows-1252 file cannot hold the alpha: it holds its reference, which stays as written.
+    const char* const typedAlpha = "\xC3\xB1 &#945; \xE2\x82\xAC";
+    struct TSource {
+        std::string name;
+        std::string bytes;
+        const char* shown;
+    };
+    const std::vector<TSource> files = {
+        {"utf8.txt", std::string(utf8) + "\r\n", utf8},
+        {"marca.txt", "\xEF\xBB\xBF" + std::string(utf8) + "\r\n", utf8},
+        {"utf16le.txt", utf16File("\xC3\xB1 \xCE\xB1 \xE2\x82\xAC\r\n", false), utf8},
+        {"utf16be.txt", utf16File("\xC3\xB1 \xCE\xB1 \xE2\x82\xAC\r\n", true), utf8},
+        {"ansi.txt", "\xF1 &#945; \x80\r\n", typedAlpha},
+    };
+    for (const TSource& source : files)
+        sources.file(source.name, source.bytes);
+    t.DirTree->SetDirectory(sources.path.string());
+    settle();
+    ASSERT_EQ(t.lbFileList->Count(), static_cast<int>(files.size()));
+
+    // Each page's lines before and after the insertion, in its own character set.
+    struct TPage {
+        const char* charset;
+        bool unicode;
+    };
+    const TPage pages[] = {{"utf-8", true}, {"windows-1252", false}};
+    int n = 0;
+    for (const TPage& page : pages)
+        for (const TSource& source : files) {
+            SCOPED_TRACE(std::string(page.charset) + " page, " + source.name);
+            const std::string enye = page.unicode ? "\xC3\xB1" : "\xF1";
+            const Strings before = {"<html><head><meta charset=\"" + std::string(page.charset) + "\"></head><body>",
+                                    "<p>uno " + enye + "</p>", "</body></html>", ""};
+            std::string bytes;
+            for (const std::string& line : before)
+                bytes += line + (&line == &before.back() ? "" : "\r\n");
+            const std::string path = w.folder.file("pagina" + std::to_string(++n) + ".html", bytes);
+            w.form.AbreArchivo(path, false, ekHTML);
+            const std::string opened = EditorText(w.memo);
+            w.memo.SetSelStart(static_cast<int>(opened.find("</body>")));
+            w.memo.SetSelLength(0);
+
+            for (int i = 0; i < t.lbFileList->Count(); ++i)
+                if (t.lbFileList->Item(i).Caption == source.name)
+                    t.lbFileList->SetSelected(i);
+            t.pmArchivosPopup();
+            ASSERT_TRUE(t.mInsTxt->isVisible());
+            w.form.mInsTxtClick();
+            // The text the page shows, as the editor hands it to a widget.
+            const QStringList shown = FromEditorText(EditorText(w.memo)).split(QLatin1Char('\r'));
+            ASSERT_EQ(shown.size(), 5);
+            EXPECT_EQ(shown[2].toStdString(), source.shown);
+
+            w.form.mGuardarClick();
+            EXPECT_TRUE(boxes.texts.empty()) << (boxes.texts.empty() ? "" : boxes.texts.back());
+            // Only the inserted line is new, written in the page's set.
+            Strings expected = before;
+            const std::string alpha = std::string(source.shown) == utf8 && page.unicode ? "\xCE\xB1" : "&#945;";
+            expected.insert(expected.begin() + 2, enye + " " + alpha + " " + (page.unicode ? "\xE2\x82\xAC" : "\x80"));
+            EXPECT_EQ(fileLines(ReadFileBytes(path)), expected);
+            w.form.mCerrarClick();
+        }
+
+    // Codes in the file stay the codes they are, as in a paste, with the conversion on as well.
+    w.form.Config().InsSpecChar = true;
+    sources.file("codigos.txt", "&aacute; \xC3\xB1");
+    t.lbFileList->Refresh();
+    settle();
+    w.setText("");
+    for (int i = 0; i < t.lbFileList->Count(); ++i)
+        if (t.lbFileList->Item(i).Caption == "codigos.txt")
+            t.lbFileList->SetSelected(i);
+    t.pmArchivosPopup();
+    w.form.mInsTxtClick();
+    EXPECT_EQ(FromEditorText(EditorText(w.memo)).toStdString(), "&aacute; \xC3\xB1");
 }
 
 TEST(SidePanelTools, TheExplorersOpenHandsAFileWithTheExecuteBitToTheDesktopAndNeverRunsIt)

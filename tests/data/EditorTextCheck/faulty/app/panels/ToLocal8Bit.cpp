@@ -1,0 +1,2 @@
+// The locale's coding on the way back.
+QByteArray read(const QString& text) { return text.toLocal8Bit(); }
