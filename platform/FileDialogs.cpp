@@ -1,6 +1,7 @@
 // The open and save dialogs: a filter in the class library's "Name|*.a;*.b|..." form, an initial folder and the chosen files.
 #include "platform/FileDialogs.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -10,7 +11,9 @@
 #include <QPixmap>
 #include <QSortFilterProxyModel>
 #include <QStringList>
+#include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -28,25 +31,33 @@ TFileDialogHook& hook()
     return answer;
 }
 
+// A group "(...)" that closes a filter's description and names masks ("(*.htm; *.html)", "(*.*)"):
+// the dialog shows the masks of its own after the description, so the description's would show twice.
+bool endsWithShownMasks(const QString& description)
+{
+    if (!description.endsWith(QLatin1Char(')')))
+        return false;
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open < 0)
+        return false;
+    const QString group = description.mid(open + 1, description.size() - open - 2);
+    return group.contains(QLatin1Char('*')) || group.contains(QLatin1Char('?'));
+}
+
 // "Texto|*.txt|Todos|*.*" becomes Qt's "Texto (*.txt)" entries; a description without its masks is
-// dropped. A description that already shows its masks ("Proyectos (*.kr)|*.kr") shows them once.
+// dropped. A description that shows masks of its own ("Internet (*.htm; *.html)|*.htm;*.html") shows
+// the filter's masks once, as every other entry does.
 QStringList qtFilters(const std::string& filter)
 {
     const QStringList parts = FromEditorText(filter).split(QLatin1Char('|'));
     QStringList result;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        const QString& given = parts[i + 1];
-        QString masks = given;
+        QString description = parts[i].trimmed();
+        if (endsWithShownMasks(description))
+            description = description.left(description.lastIndexOf(QLatin1Char('('))).trimmed();
+        QString masks = parts[i + 1];
         masks.replace(QLatin1Char(';'), QLatin1Char(' '));
-        for (const QString& shown : {given, masks}) {
-            const QString ending = QLatin1Char('(') + shown + QLatin1Char(')');
-            if (description.endsWith(ending)) {
-                description = description.chopped(ending.size()).trimmed();
-                break;
-            }
-        }
-        result << QStringLiteral("%1 (%2)").arg(description, masks);
+        result << QStringLiteral("%1 (%2)").arg(description, masks.simplified());
     }
     return result;
 }
@@ -111,10 +122,12 @@ public:
         if (role != Qt::DisplayRole || !files || (index.column() != fcSize && index.column() != fcModified))
             return QSortFilterProxyModel::data(index, role);
         const QModelIndex entry = mapToSource(index);
-        if (files->isDir(entry))
-            return QSortFilterProxyModel::data(index, role);
+        // A folder has no size of its own to show; its date is written as a file's is (the model's
+        // own texts differ between the two and follow the process's locale).
         if (index.column() == fcSize)
-            return spanish().formattedDataSize(files->size(entry), 2, QLocale::DataSizeTraditionalFormat);
+            return files->isDir(entry) ? QVariant(QString())
+                                       : spanish().formattedDataSize(files->size(entry), 2,
+                                                                     QLocale::DataSizeTraditionalFormat);
         return spanish().toString(files->lastModified(entry), QStringLiteral("d MMM yyyy H:mm"));
     }
 
@@ -153,7 +166,98 @@ private:
     bool FActive = false;
 };
 
-// The toolkit's own dialog in Spanish: values, and columns as wide as what they show.
+// The detailed list's columns share its width: the name takes the room first, whole unless the list
+// itself is narrower, and the other columns share what it leaves, each up to what its values need.
+// Left to the toolkit, the columns keep the widths of English samples or, sized to their contents,
+// leave the name nothing beside long kinds of file. The widths
+// follow the list's width and the rows as the folder is read, until the user sizes a column himself.
+class TColumnFit : public QObject {
+public:
+    explicit TColumnFit(QTreeView* list) : QObject(list), FList(list)
+    {
+        QHeaderView* header = list->header();
+        // Every width is set here; a stretched last column would take the room back.
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::Interactive);
+        FLater.setSingleShot(true);
+        FLater.setInterval(0);
+        connect(&FLater, &QTimer::timeout, this, &TColumnFit::fit);
+        connect(header, &QHeaderView::sectionResized, this, [this](int, int oldSize, int newSize) {
+            if (FFitting)
+                return;
+            // A column hidden or shown again leaves its room to the others; any other width is the user's.
+            if (oldSize == 0 || newSize == 0)
+                FLater.start();
+            else
+                FHeld = true;
+        });
+        // The rows come, and the kinds of their files later, while the folder is read.
+        QAbstractItemModel* rows = list->model();
+        const auto later = [this] { FLater.start(); };
+        connect(rows, &QAbstractItemModel::rowsInserted, this, later);
+        connect(rows, &QAbstractItemModel::rowsRemoved, this, later);
+        connect(rows, &QAbstractItemModel::dataChanged, this, later);
+        connect(rows, &QAbstractItemModel::modelReset, this, later);
+        connect(rows, &QAbstractItemModel::layoutChanged, this, later);
+        list->viewport()->installEventFilter(this);
+        FLater.start();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && watched == FList->viewport())
+            FLater.start();
+        return false;
+    }
+
+private:
+    int wanted(int column) const
+    {
+        // The list's own measure of a column's values: its rows' icons, texts and margins.
+        const QAbstractItemView* values = FList;
+        return std::max(FList->header()->sectionSizeHint(column), values->sizeHintForColumn(column));
+    }
+
+    void fit()
+    {
+        QHeaderView* header = FList->header();
+        const int room = FList->viewport()->width();
+        if (FHeld || room <= 0 || header->count() <= fcName)
+            return;
+        FFitting = true;
+        const TScopeGuard fitted([this] { FFitting = false; });
+        // The others by what they need, the smallest first: each takes its need or an equal share of
+        // what is left, so a column that needs little leaves the rest to those that need more.
+        std::vector<std::pair<int, int>> others;
+        for (int column = fcName + 1; column < header->count(); ++column)
+            if (!header->isSectionHidden(column))
+                others.emplace_back(wanted(column), column);
+        std::sort(others.begin(), others.end());
+        // A name wider than the list leaves the others their narrowest, or half the list when even
+        // that would not leave the name half of it.
+        const int narrowest = header->minimumSectionSize() * static_cast<int>(others.size());
+        const int name = std::min(wanted(fcName), std::max(room / 2, room - narrowest));
+        const int left = room - name;
+        int taken = 0;
+        for (size_t i = 0; i < others.size(); ++i) {
+            const int share = std::max(0, left - taken) / static_cast<int>(others.size() - i);
+            const int width = std::max(std::min(others[i].first, share), header->minimumSectionSize());
+            header->resizeSection(others[i].second, width);
+            taken += width;
+        }
+        // What the others do not need stays with the name.
+        header->resizeSection(fcName, std::max(room - taken, name));
+    }
+
+    QTreeView* FList;
+    QTimer FLater;
+    bool FFitting = false;
+    // The user sized a column: his widths stay.
+    bool FHeld = false;
+};
+
+// The toolkit's own dialog in Spanish: values, and columns that show the names whole.
 void showInSpanish(QFileDialog& dialog)
 {
     // A dialog of the desktop's own has no list of ours to set.
@@ -163,13 +267,8 @@ void showInSpanish(QFileDialog& dialog)
     dialog.setLocale(spanish());
     if (!dialog.proxyModel())
         dialog.setProxyModel(new TSpanishEntries(&dialog));
-    // Left to the toolkit, the columns take the widths of English samples and cut the values
-    // ("331…tes"); the name takes what the others leave. A new model gives the list new columns:
-    // they are set after it.
-    QHeaderView* header = list->header();
-    header->setSectionResizeMode(fcName, QHeaderView::Stretch);
-    for (const int column : {fcSize, fcType, fcModified})
-        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    // A new model gives the list new columns: they are fitted after it.
+    new TColumnFit(list);
 }
 
 void listProgramsUnder(QFileDialog& dialog, int filter, const QStringList& filters)

@@ -14,17 +14,56 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QRegularExpression>
 #include <QTreeView>
 #include <ctime>
+#include <functional>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
 
 #include "platform/FileDialogs.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/SysUtils.h"
 #include "support/PumpUntil.h"
 #include "support/RealFileDialog.h"
 #include "support/TempDir.h"
+
+namespace {
+
+// Runs `look` on the file dialog once it is shown, then cancels it.
+void InShownDialog(std::function<void(QFileDialog&)> look)
+{
+    QTimer::singleShot(0, [look] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                look(*dialog);
+                dialog->reject();
+            }
+    });
+}
+
+// Every filter of the program's string table ("Name|*.a;*.b|..."); an entry may hold several, one a line.
+std::vector<std::string> ProgramFilters()
+{
+    static const char* const table[] = {
+#define RES_STRING(id, text) text,
+#include "resources/StringTable.inc"
+#undef RES_STRING
+    };
+    std::vector<std::string> filters;
+    for (const std::string entry : table) {
+        std::istringstream lines(entry);
+        for (std::string line; std::getline(lines, line);)
+            if (line.find("|*") != std::string::npos)
+                filters.push_back(line);
+    }
+    return filters;
+}
+
+} // namespace
 
 TEST(FileDialogs, ThePictureDialogPreviewsTheSelectedPictureAndThePlainOneHasNoPreview)
 {
@@ -64,21 +103,46 @@ TEST(FileDialogs, ThePictureDialogPreviewsTheSelectedPictureAndThePlainOneHasNoP
 TEST(FileDialogs, EachFilterShowsItsMasksOnce)
 {
     TempDir folder("filters");
-    QStringList shown;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
-                shown = dialog->nameFilters();
-                dialog->reject();
-            }
+    QStringList shown, listed;
+    InShownDialog([&](QFileDialog& dialog) {
+        shown = dialog.nameFilters();
+        if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"))
+            for (int i = 0; i < types->count(); ++i)
+                listed << types->itemText(i);
     });
     TFileDialogRequest request;
     request.Filter = "Proyectos Kestrima (*.kr)|*.kr|Documentos PDF (*.pdf)|*.pdf|"
-                     "Todos (*.jpg;*.gif)|*.jpg;*.gif|Texto|*.txt|Raro (a)|*.b";
+                     "Todos (*.jpg;*.gif)|*.jpg;*.gif|Texto|*.txt|Raro (a)|*.b|Internet (*.htm; *.html)|*.htm;*.html|"
+                     "Todos (*.*)|*";
     request.InitialDir = folder.path.string();
     EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
-    EXPECT_EQ(shown, (QStringList{"Proyectos Kestrima (*.kr)", "Documentos PDF (*.pdf)", "Todos (*.jpg *.gif)",
-                                  "Texto (*.txt)", "Raro (a) (*.b)"}));
+    const QStringList expected{"Proyectos Kestrima (*.kr)", "Documentos PDF (*.pdf)", "Todos (*.jpg *.gif)",
+                               "Texto (*.txt)",           "Raro (a) (*.b)",         "Internet (*.htm *.html)",
+                               "Todos (*)"};
+    EXPECT_EQ(shown.join(" | ").toStdString(), expected.join(" | ").toStdString());
+    EXPECT_EQ(listed.join(" | ").toStdString(), expected.join(" | ").toStdString());
+
+    // Every filter the program offers: the list of kinds shows each entry's masks once, in order.
+    const QRegularExpression mask(QStringLiteral("[^\\s();,]*[*?][^\\s();,]*"));
+    for (const std::string& filter : ProgramFilters()) {
+        SCOPED_TRACE(filter);
+        QStringList texts;
+        InShownDialog([&](QFileDialog& dialog) {
+            if (auto* types = dialog.findChild<QComboBox*>("fileTypeCombo"))
+                for (int i = 0; i < types->count(); ++i)
+                    texts << types->itemText(i);
+        });
+        request.Filter = filter;
+        EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
+        const QStringList parts = FromEditorText(filter).split(QLatin1Char('|'));
+        ASSERT_EQ(texts.size(), parts.size() / 2);
+        for (int i = 0; i < texts.size(); ++i) {
+            QStringList masks;
+            for (auto found = mask.globalMatch(texts[i]); found.hasNext();)
+                masks << found.next().captured();
+            EXPECT_EQ(masks.join(';').toStdString(), parts[2 * i + 1].toStdString()) << texts[i].toStdString();
+        }
+    }
 }
 
 TEST(FileDialogs, AnOpenDialogWithoutMustExistTakesANewNameUnderItsOpenButton)
@@ -276,7 +340,7 @@ TEST(FileDialogs, TheDetailedListShowsItsColumnsWholeAndItsValuesInSpanish)
     // Changed in December (at noon, a day that is December in every time zone), a month English
     // writes otherwise.
     const std::time_t december = 1765281600;  // 2025-12-09 12:00 UTC
-    for (const std::string& file : {page, small}) {
+    for (const std::string& file : {page, small, (folder.path / "carpeta").string()}) {
         const timespec times[2] = {{december, 0}, {december, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
     }
@@ -301,25 +365,34 @@ TEST(FileDialogs, TheDetailedListShowsItsColumnsWholeAndItsValuesInSpanish)
             const auto cell = [&](int row, int column) {
                 return model->index(row, column, list->rootIndex()).data().toString();
             };
-            // The rows come, then the kinds of their files, as the list reads the folder.
-            ASSERT_TRUE(pumpUntil([&] {
+            // Room for every column: each then shows its values whole.
+            dialog->resize(1200, 500);
+            QHeaderView* header = list->header();
+            const QFontMetrics metrics(list->font());
+            const auto columnsWhole = [&] {
+                whole.clear();
+                for (int column = 1; column <= 3; ++column) {
+                    bool fits = header->sectionSize(column) >= header->sectionSizeHint(column) &&
+                                header->sectionSize(column) >=
+                                    static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column);
+                    for (int row = 0; row < 3; ++row)
+                        fits = fits && metrics.horizontalAdvance(cell(row, column)) < header->sectionSize(column);
+                    whole.push_back(fits);
+                }
+                return whole == std::vector<bool>{true, true, true};
+            };
+            // The rows come, then the kinds of their files, as the list reads the folder; the columns
+            // follow them.
+            pumpUntil([&] {
                 if (model->rowCount(list->rootIndex()) != 3)
                     return false;
                 for (int row = 0; row < 3; ++row)
                     if (cell(row, 2).isEmpty())
                         return false;
-                return true;
-            }));
+                return columnsWhole();
+            });
             pumpPosted();
-            QHeaderView* header = list->header();
-            const QFontMetrics metrics(list->font());
-            for (int column = 1; column <= 3; ++column) {
-                bool fits = header->sectionSize(column) >= header->sectionSizeHint(column) &&
-                            header->sectionSize(column) >= static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column);
-                for (int row = 0; row < 3; ++row)
-                    fits = fits && metrics.horizontalAdvance(cell(row, column)) < header->sectionSize(column);
-                whole.push_back(fits);
-            }
+            columnsWhole();
             for (int row = 0; row < 3; ++row)
                 shown[cell(row, 0)] = QStringList{cell(row, 1), cell(row, 2), cell(row, 3)};
             list->sortByColumn(1, Qt::AscendingOrder);
@@ -346,8 +419,85 @@ TEST(FileDialogs, TheDetailedListShowsItsColumnsWholeAndItsValuesInSpanish)
         EXPECT_TRUE(shown[name][2].contains(" dic 2025 ")) << shown[name][2].toStdString();
         EXPECT_FALSE(shown[name][2].contains("Dec")) << shown[name][2].toStdString();
     }
+    // A folder changed at the same moment reads the same, and shows no size.
+    ASSERT_EQ(shown.count("carpeta"), 1u);
+    EXPECT_EQ(shown["carpeta"][2].toStdString(), shown["diez.txt"][2].toStdString());
+    EXPECT_EQ(shown["carpeta"][0].toStdString(), "");
     // Sorted by the sizes themselves, folders first, not by their texts.
     EXPECT_EQ(bySize.join("|").toStdString(), (QStringList{"carpeta", "diez.txt", pageName}).join("|").toStdString());
     // The program's own locale is as it was.
     EXPECT_EQ(QLocale(), startedWith);
+}
+
+TEST(FileDialogs, TheNameColumnTakesTheRoomFirstAtTheDefaultSize)
+{
+    // Names and kinds of file longer than the columns' samples: pictures beside the preview, as the
+    // map editor asks for them; long kinds of file; and a name longer than any list.
+    TempDir pictures("pictures"), kinds("kinds"), longest("longest");
+    const std::vector<std::string> pictureNames = {
+        "una fotograf\xC3\xAD""a del paseo mar\xC3\xAD""timo al atardecer.jpg", "corta.gif",
+        "mapa de bits de la portada del sitio.bmp"};
+    const std::vector<std::string> kindNames = {"guion que ordena las fotograf\xC3\xAD""as del viaje.py",
+                                                "informe.docx", "hoja de c\xC3\xA1""lculo de las cuentas.xlsx",
+                                                "notas.odt", "arranque.sh"};
+    const std::vector<std::string> longestNames = {std::string(200, 'n') + ".txt", "breve.txt"};
+    for (const std::string& name : pictureNames)
+        pictures.file(name, "x");
+    for (const std::string& name : kindNames)
+        kinds.file(name, "x");
+    for (const std::string& name : longestNames)
+        longest.file(name, "x");
+    struct TCase {
+        const TempDir& folder;
+        const std::vector<std::string>& names;
+        bool picture;
+        std::string filter;
+    };
+    const TCase cases[] = {{pictures, pictureNames, true, LoadResString(5859)},
+                           {kinds, kindNames, false, "Todos|*"},
+                           {longest, longestNames, false, "Todos|*"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.names.front().substr(0, 30));
+        int nameWidth = 0, needed = 0, room = 0, length = 0;
+        bool settled = false;
+        InShownDialog([&](QFileDialog& dialog) {
+            dialog.setViewMode(QFileDialog::Detail);
+            auto* list = dialog.findChild<QTreeView*>("treeView");
+            ASSERT_NE(list, nullptr);
+            QHeaderView* header = list->header();
+            const QModelIndex root = list->rootIndex();
+            // The widest name as the list draws it: its icon, then its text.
+            int widest = 0;
+            for (const std::string& name : c.names)
+                widest = std::max(widest, list->fontMetrics().horizontalAdvance(QString::fromUtf8(name)));
+            // Settled: every row read with the kind of its file, and the columns laid out after them.
+            const auto state = [&] {
+                room = list->viewport()->width();
+                needed = std::min(widest + list->iconSize().width(), room / 2);
+                nameWidth = header->sectionSize(0);
+                length = header->length();
+                if (list->model()->rowCount(root) != static_cast<int>(c.names.size()))
+                    return false;
+                for (int row = 0; row < list->model()->rowCount(root); ++row)
+                    if (list->model()->index(row, 2, root).data().toString().isEmpty())
+                        return false;
+                return nameWidth >= needed;
+            };
+            settled = pumpUntil(state, 5000);
+            ASSERT_TRUE(pumpPosted());
+            settled = settled && state();
+        });
+        TFileDialogRequest request;
+        request.Filter = c.filter;
+        request.Options = ofHideReadOnly | ofFileMustExist;
+        request.Picture = c.picture;
+        request.InitialDir = c.folder.path.string();
+        EXPECT_FALSE(ExecuteFileDialog(nullptr, request));
+        EXPECT_TRUE(settled) << "name " << nameWidth << " needs " << needed << " of " << room;
+        EXPECT_GT(needed, 100);
+        // Whole names leave the other columns what the list has left: nothing lies beyond it.
+        if (c.names != longestNames) {
+            EXPECT_LE(length, room);
+        }
+    }
 }

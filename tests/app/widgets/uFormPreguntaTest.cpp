@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Win1252Qt.h"
+#include "support/MouseEvents.h"
 #include "support/QuestionAnswer.h"
 
 TEST(InputQuestion, AceptarGivesTheTextClosingGivesNothing)
@@ -116,5 +117,49 @@ TEST(InputQuestion, TheWindowIsAsWideAsItsPromptWithinTheScreen)
         EXPECT_GE(labelHeight, neededHeight);
         // Only a prompt the screen cannot hold on one line is broken into lines.
         EXPECT_EQ(wraps, broken);
+    }
+}
+
+TEST(InputQuestion, EveryPointInsideAButtonAnswersAClick)
+{
+    // The code library's question. A click at a point goes, as the window system delivers it, to the
+    // widget lying there, whichever that is.
+    const std::string prompt = "\xBFQu\xE9 nombre quiere darle al bloque de c\xF3""digo?";
+    for (const bool accept : {true, false}) {
+        SCOPED_TRACE(accept ? "Aceptar" : "Cancelar");
+        // The points of a grid over the button's frame, in the form's coordinates, once it is shown.
+        std::vector<QPoint> points;
+        TQuestionAnswer look([&](TformPregunta& form) {
+            QPushButton* button = accept ? form.btnTexto : form.btnCancelar;
+            const QRect frame = button->rect().adjusted(2, 2, -2, -2);
+            for (int y = frame.top(); y <= frame.bottom(); y += std::max(1, frame.height() / 4))
+                for (int x = frame.left(); x <= frame.right(); x += std::max(1, frame.width() / 8))
+                    points.push_back(button->mapTo(&form, QPoint(x, y)));
+            form.close();
+        });
+        std::string value;
+        InputQuery(prompt, "Librer\xED""a de c\xF3""digos", value);
+        ASSERT_FALSE(points.empty());
+        for (const QPoint& point : points) {
+            std::string answer = "nombre";
+            QString hit;
+            bool pressed = false;
+            TQuestionAnswer click([&](TformPregunta& form) {
+                QPushButton* button = accept ? form.btnTexto : form.btnCancelar;
+                QObject::connect(button, &QPushButton::clicked, [&pressed] { pressed = true; });
+                QWidget* target = form.childAt(point);
+                if (!target)
+                    target = &form;
+                hit = target->objectName() + " " + target->metaObject()->className();
+                Click(*target, target->mapFrom(&form, point));
+                // A click that missed leaves the question open: it is closed, which refuses it.
+                if (form.isVisible())
+                    form.close();
+            });
+            const bool answered = InputQuery(prompt, "Librer\xED""a de c\xF3""digos", answer);
+            ASSERT_TRUE(click.shown);
+            EXPECT_TRUE(pressed && answered == accept)
+                << point.x() << "," << point.y() << " reached " << hit.toStdString();
+        }
     }
 }
