@@ -84,6 +84,18 @@ QListWidget* openPopup(TCustomCodeMemo& memo, const std::string& content)
     return popup && popup->isVisible() ? popup : nullptr;
 }
 
+// A shown window filled by an editor, room for the pop-up below its first lines.
+struct TPopupWindow {
+    QWidget window;
+    TTemplateMemo* memo = new TTemplateMemo(&window);
+    TPopupWindow()
+    {
+        window.resize(500, 300);
+        memo->setGeometry(0, 0, 500, 300);
+        window.show();
+    }
+};
+
 void doubleClick(QListWidget& list, int row)
 {
     const QPoint at = list.visualItemRect(list.item(row)).center();
@@ -274,11 +286,9 @@ TEST(TemplatesInput, AutoReplaceKeepsTheCaseTheWordWasTypedIn)
 
 TEST(TemplatesInput, PopUpListsTheTemplatesWhenNoNameStandsBeforeTheCaret)
 {
-    QWidget window;
-    window.resize(500, 300);
-    auto* memo = new TTemplateMemo(&window);
-    memo->setGeometry(0, 0, 500, 300);
-    window.show();
+    TPopupWindow shown;
+    QWidget& window = shown.window;
+    TTemplateMemo* memo = shown.memo;
     TCodeTemplates& templates = memo->CodeTemplateList();
     templates.SetTemplate("for", "Bucle for", "for (|)");
     templates.SetTemplate("if", "Condici\xF3n", "if (|)");
@@ -376,11 +386,8 @@ TEST(TemplatesInput, SharedListsExpandInTheEditorThatTookTheKeyAndForgetAnEditor
 
 TEST(TemplatesInput, ACharacterTheCodePageLacksSearchesThePopUpAsItself)
 {
-    QWidget window;
-    window.resize(500, 300);
-    auto* memo = new TTemplateMemo(&window);
-    memo->setGeometry(0, 0, 500, 300);
-    window.show();
+    TPopupWindow shown;
+    TTemplateMemo* memo = shown.memo;
     // The names are held as the editor holds a character Windows-1252 lacks.
     const std::string beta = HeldCharacter(U'\u03B2');
     const std::string lambda = HeldCharacter(U'\u03BB');
