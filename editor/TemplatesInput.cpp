@@ -256,9 +256,11 @@ private:
         case Qt::Key_Escape: Dismiss(); return;
         default: break;
         }
-        const std::string chars = KeyEventChars(event);
-        const bool typing = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !chars.empty() &&
-                            static_cast<unsigned char>(chars.front()) >= 32 && chars.front() != 127;
+        const std::vector<std::string> chars = KeyEventChars(event);
+        // A held character begins with its mark, a control byte, but types a character as any other.
+        const unsigned char first = chars.empty() ? 0 : static_cast<unsigned char>(chars.front().front());
+        const bool typing = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+                            (first >= 32 || first == kHeldCharacterMarkByte) && first != 127;
         if (!typing) {
             QListWidget::keyPressEvent(event);
             return;
@@ -268,8 +270,8 @@ private:
         TMacroKeywords* list = liveList();
         if (!list)
             return;
-        for (char c : chars) {
-            const int row = list->PopupSearch(FSearch, c);
+        for (const std::string& typed : chars) {
+            const int row = list->PopupSearch(FSearch, typed);
             if (row >= 0)
                 setCurrentRow(row);
         }

@@ -34,15 +34,36 @@ bool isDigit(uint8_t ch) { return ch >= '0' && ch <= '9'; }
 bool isLetter(uint8_t ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
 bool isIdentChar(uint8_t ch) { return isLetter(ch) || isDigit(ch) || ch == '_'; }
 
+// The letters of Windows-1252's upper half ("ñ" in "http://ejemplo.es/año"), without its signs and
+// quotation marks, which stand around an address in running text.
+bool isUpperHalfLetter(uint8_t ch)
+{
+    switch (ch) {
+    case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
+        return true;
+    default:
+        return ch >= 0xC0 && ch != 0xD7 && ch != 0xF7;
+    }
+}
+
+// What an address holds as the author writes it: its path, query ("?", "&", "=", ";", "+", ",") and
+// fragment ("#"), its escapes ("%"), and held characters, which the scanner reads as "&#955;".
+// Quotes, brackets and parentheses are left out: they are what stands around an address.
 bool isWebChar(uint8_t ch)
 {
     switch (ch) {
-    case '#': case '&': case '-': case '.': case '/': case ':': case '=': case '?': case '@':
-    case '\\': case '_': case '|': case '~':
+    case '!': case '#': case '$': case '%': case '&': case '*': case '+': case ',': case '-': case '.':
+    case '/': case ':': case ';': case '=': case '?': case '@': case '\\': case '_': case '|': case '~':
         return true;
     default:
-        return isLetter(ch) || isDigit(ch);
+        return isLetter(ch) || isDigit(ch) || isUpperHalfLetter(ch);
     }
+}
+
+// Punctuation that, closing a run of address characters, closes the sentence around the address.
+bool endsSentence(uint8_t ch)
+{
+    return ch == '.' || ch == ',' || ch == ';' || ch == ':' || ch == '!' || ch == '?';
 }
 
 bool isMailChar(uint8_t ch) { return isLetter(ch) || isDigit(ch) || ch == '~' || ch == '.' || ch == '@' || ch == '-'; }
@@ -136,13 +157,48 @@ TRun advanceOver(C& c, int& length, TClass inClass)
     return run;
 }
 
+// Whether the ";" under the cursor closes a character reference ("&#955;", "&#x3BB;", "&amp;") that
+// lies within the `room` characters before it; the cursor is left on the ";".
+template <class C>
+bool closesReference(C& c, int room)
+{
+    int back = 0;
+    auto previous = [&] {
+        c.Prev();
+        ++back;
+        return current(c);
+    };
+    int name = 0;
+    uint8_t ch = 0;
+    while (back < room && (isLetter(ch = previous()) || isDigit(ch)))
+        ++name;
+    if (name > 0 && ch == '#' && back < room)
+        ch = previous();
+    const bool closes = name > 0 && ch == '&' && back <= room;
+    for (; back > 0; --back)
+        c.Next();
+    return closes;
+}
+
 template <class C>
 bool webChar(C& c, int& length)
 {
+    const int before = length;
     const TRun run = advanceOver(c, length, isWebChar);
-    // A trailing period ends the sentence around a path rather than belonging to it.
-    if (run.endsWithPeriod)
-        stepBack(c, length);
+    // Punctuation at the end of the run ends the sentence around the address rather than belonging to
+    // it, but for the ";" of a reference the address holds (a held character's among them).
+    const int runLength = length - before;
+    int back = 0;
+    while (back < runLength) {
+        c.Prev();
+        const uint8_t ch = current(c);
+        if (!endsSentence(ch) || (ch == ';' && closesReference(c, runLength - back - 1))) {
+            c.Next();
+            break;
+        }
+        ++back;
+    }
+    length -= back;
     return run.any;
 }
 

@@ -233,13 +233,10 @@ QString KeyEventText(const QKeyEvent* event)
     return event->key() == Qt::Key_Delete ? QString() : event->text();
 }
 
-std::string KeyEventChars(const QKeyEvent* event)
+std::vector<std::string> KeyEventChars(const QKeyEvent* event)
 {
-    std::string bytes;
-    for (char32_t ch : KeyEventText(event).toUcs4()) {
-        char byte;
-        if (CharToWin1252(ch, byte))
-            bytes += byte;
-    }
-    return bytes;
+    std::vector<std::string> characters;
+    for (char32_t ch : KeyEventText(event).toUcs4())
+        characters.push_back(ToEditorText(QString::fromUcs4(&ch, 1)));
+    return characters;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/KeyNames.h"
 #include "platform/core/Messages.h"
@@ -36,7 +37,8 @@ TShiftState ShiftStateOf(const QInputEvent* event);
 // platform gives it (Alt+Q comes with "q"). Ctrl+Alt is AltGr on some layouts, and types.
 bool IsAltCommand(TShiftState shift);
 
-// What the key event types, as Windows-1252 bytes; characters outside the code page are dropped.
-std::string KeyEventChars(const QKeyEvent* event);
+// Each character the key event types, as the editor's text: one Windows-1252 has as its byte, any
+// other one held (HeldCharacter), so that a list or a field that keys search finds it as typed.
+std::vector<std::string> KeyEventChars(const QKeyEvent* event);
 // What the key event types, every character.
 QString KeyEventText(const QKeyEvent* event);

@@ -75,8 +75,10 @@ char accelCharOf(int vk, const QKeyEvent* key)
 {
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
         return static_cast<char>(vk);
-    const std::string typed = KeyEventChars(key);
-    return typed.empty() ? '\0' : typed[0];
+    // A caption's accelerator is one byte of its text: a held character, a mark and its reference,
+    // is none.
+    const std::vector<std::string> typed = KeyEventChars(key);
+    return typed.size() == 1 && typed[0].size() == 1 ? typed[0][0] : '\0';
 }
 
 } // namespace

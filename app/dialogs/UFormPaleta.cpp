@@ -200,7 +200,7 @@ void TFormColor::ListBox1DblClick()
         done(1);
 }
 
-void TFormColor::ListBox1KeyPress(char Key)
+void TFormColor::ListBox1KeyPress(std::string_view Key)
 {
     const int found = FindPaletteName(Names, Key);
     if (found >= 0 && found < ListBox1->count())
@@ -212,10 +212,12 @@ bool TFormColor::eventFilter(QObject* watched, QEvent* event)
     // A typed character looks for a name; the list's own search would look at the hidden items.
     if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const std::string typed = KeyEventChars(key);
-        if (typed.size() == 1 && static_cast<unsigned char>(typed[0]) >= ' ' &&
+        const std::vector<std::string> typed = KeyEventChars(key);
+        // A held character begins with its mark, a control byte, but types a character as any other.
+        const unsigned char first = typed.size() == 1 ? static_cast<unsigned char>(typed[0].front()) : 0;
+        if ((first >= ' ' || first == kHeldCharacterMarkByte) &&
             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            CallHandler(this, [this, c = typed[0]] { ListBox1KeyPress(c); });
+            CallHandler(this, [this, &typed] { ListBox1KeyPress(typed[0]); });
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/Graphics.h"
@@ -44,7 +45,8 @@ public:
     // Draws item `index` in `rect`: the colour in a box over the first quarter, the name beside it.
     void ListBox1DrawItem(QPainter& canvas, int index, const TRect& rect, bool selected);
     void ListBox1DblClick();
-    void ListBox1KeyPress(char Key);
+    // `Key`: one typed character of the editor's text, a held one whole.
+    void ListBox1KeyPress(std::string_view Key);
 
 protected:
     void showEvent(QShowEvent* event) override;

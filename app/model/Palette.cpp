@@ -101,10 +101,17 @@ int FindPaletteItem(const std::vector<std::string>& items, std::string_view item
     return -1;
 }
 
-int FindPaletteName(const std::vector<std::string>& names, char key)
+int FindPaletteName(const std::vector<std::string>& names, std::string_view key)
 {
-    for (size_t i = 0; i < names.size(); ++i)
-        if (!names[i].empty() && upper(names[i].front()) == upper(key))
+    if (key.empty())
+        return -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        // A held character is matched whole: its mark alone would match every other one.
+        const bool same = key.size() == 1 ? !name.empty() && upper(name.front()) == upper(key.front())
+                                          : name.starts_with(key);
+        if (same)
             return static_cast<int>(i);
+    }
     return -1;
 }

@@ -28,5 +28,6 @@ std::string PaletteItem(TColor color);
 TColor PaletteItemColor(std::string_view item);
 // The first item equal to `item` without regard to case; -1 when none is.
 int FindPaletteItem(const std::vector<std::string>& items, std::string_view item);
-// The first name that starts with `key`, ASCII letters compared without case; -1 when none does.
-int FindPaletteName(const std::vector<std::string>& names, char key);
+// The first name that starts with `key`, one character of the editor's text (a held one whole), ASCII
+// letters compared without case; -1 when none does.
+int FindPaletteName(const std::vector<std::string>& names, std::string_view key);

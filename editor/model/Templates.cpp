@@ -209,7 +209,7 @@ int TMacroKeywords::PopupInitialItem(const std::string& typedWord) const
     return 0;
 }
 
-int TMacroKeywords::PopupSearch(std::string& buffer, char typed) const
+int TMacroKeywords::PopupSearch(std::string& buffer, std::string_view typed) const
 {
     auto firstStartingWith = [this](const std::string& prefix) {
         for (int i = 0; i < Count(); ++i) {
@@ -223,11 +223,11 @@ int TMacroKeywords::PopupSearch(std::string& buffer, char typed) const
     int found = firstStartingWith(buffer);
     if (found >= 0)
         return found;
-    if (buffer.size() == 1) {
+    if (buffer.size() == typed.size()) {
         buffer.clear();
         return -1;
     }
-    buffer.assign(1, typed);
+    buffer.assign(typed);
     found = firstStartingWith(buffer);
     if (found < 0)
         buffer.clear();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/model/Keywords.h"
@@ -115,10 +116,11 @@ public:
     std::string PopupItemText(int index) const;
     // The item first selected: the first whose text contains `typedWord`, else 0 (-1 for no items).
     int PopupInitialItem(const std::string& typedWord) const;
-    // Adds `typed` to the search buffer and returns the first item whose key starts with it (without
-    // case). When none does, a buffer of one character is emptied and a longer one starts again
-    // with `typed` alone. -1: keep the selection.
-    int PopupSearch(std::string& buffer, char typed) const;
+    // Adds `typed`, one character of the editor's text (a held one whole), to the search buffer and
+    // returns the first item whose key starts with it (without case). When none does, a buffer of
+    // one character is emptied and a longer one starts again with `typed` alone. -1: keep the
+    // selection.
+    int PopupSearch(std::string& buffer, std::string_view typed) const;
 
     TShortCut HotKey = scCtrl | 'J';
     uint8_t ConsumeKey = 1;  // the key that triggered an expansion is swallowed

@@ -13,7 +13,9 @@
 #include "editor/model/KeyBindings.h"
 #include "editor/model/Templates.h"
 #include "platform/Keys.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/SysUtils.h"
+#include "support/TypedKeys.h"
 
 namespace {
 
@@ -81,6 +83,18 @@ QListWidget* openPopup(TCustomCodeMemo& memo, const std::string& content)
     QListWidget* popup = popupOf(memo);
     return popup && popup->isVisible() ? popup : nullptr;
 }
+
+// A shown window filled by an editor, room for the pop-up below its first lines.
+struct TPopupWindow {
+    QWidget window;
+    TTemplateMemo* memo = new TTemplateMemo(&window);
+    TPopupWindow()
+    {
+        window.resize(500, 300);
+        memo->setGeometry(0, 0, 500, 300);
+        window.show();
+    }
+};
 
 void doubleClick(QListWidget& list, int row)
 {
@@ -272,11 +286,9 @@ TEST(TemplatesInput, AutoReplaceKeepsTheCaseTheWordWasTypedIn)
 
 TEST(TemplatesInput, PopUpListsTheTemplatesWhenNoNameStandsBeforeTheCaret)
 {
-    QWidget window;
-    window.resize(500, 300);
-    auto* memo = new TTemplateMemo(&window);
-    memo->setGeometry(0, 0, 500, 300);
-    window.show();
+    TPopupWindow shown;
+    QWidget& window = shown.window;
+    TTemplateMemo* memo = shown.memo;
     TCodeTemplates& templates = memo->CodeTemplateList();
     templates.SetTemplate("for", "Bucle for", "for (|)");
     templates.SetTemplate("if", "Condici\xF3n", "if (|)");
@@ -370,4 +382,42 @@ TEST(TemplatesInput, SharedListsExpandInTheEditorThatTookTheKeyAndForgetAnEditor
     own.Perform(WM_SETFOCUS, 0, 0);
     EXPECT_TRUE(own.CodeTemplateList().OnExpand);
     EXPECT_TRUE(own.AutoReplaceList().OnExpand);
+}
+
+TEST(TemplatesInput, ACharacterTheCodePageLacksSearchesThePopUpAsItself)
+{
+    TPopupWindow shown;
+    TTemplateMemo* memo = shown.memo;
+    // The names are held as the editor holds a character Windows-1252 lacks.
+    const std::string beta = HeldCharacter(U'\u03B2');
+    const std::string lambda = HeldCharacter(U'\u03BB');
+    TCodeTemplates& templates = memo->CodeTemplateList();
+    templates.SetTemplate("alfa", "", "a");
+    templates.SetTemplate(beta + "eta", "Beta", "b");
+    templates.SetTemplate(lambda + "ambda", "", "l");
+    templates.SetTemplate("gamma", "", "g");
+    const auto row = [&](const std::string& key) {
+        for (int i = 0; i < templates.Count(); ++i)
+            if (templates.Entry(i).Key == key)
+                return i;
+        return -1;
+    };
+
+    QListWidget* popup = openPopup(*memo, "x ");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->currentRow(), 0);
+    TypeCharacter(*popup, U'\u03B2');
+    EXPECT_EQ(popup->currentRow(), row(beta + "eta"));
+    // A held character that no name goes on with starts the search again, as any character does.
+    TypeCharacter(*popup, U'\u03BB');
+    EXPECT_EQ(popup->currentRow(), row(lambda + "ambda"));
+    TypeCharacter(*popup, U'g');
+    EXPECT_EQ(popup->currentRow(), row("gamma"));
+    // A character no name begins with keeps the selection, and nothing reaches the editor.
+    TypeCharacter(*popup, U'\u4E2D');
+    EXPECT_EQ(popup->currentRow(), row("gamma"));
+    TypeCharacter(*popup, U'\u03B2');
+    EXPECT_EQ(popup->currentRow(), row(beta + "eta"));
+    press(*popup, VK_RETURN);
+    EXPECT_EQ(memo->StoredText(), "x b");
 }

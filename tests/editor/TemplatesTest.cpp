@@ -288,16 +288,16 @@ TEST(Templates, PopupItemsAndTypeAheadSearch)
     EXPECT_EQ(TCodeTemplates().PopupInitialItem(""), -1);
 
     std::string buffer;
-    EXPECT_EQ(templates.PopupSearch(buffer, 'F'), 0);
-    EXPECT_EQ(templates.PopupSearch(buffer, 'o'), 0);
-    EXPECT_EQ(templates.PopupSearch(buffer, 'r'), 0);
-    EXPECT_EQ(templates.PopupSearch(buffer, 'e'), 1);
+    EXPECT_EQ(templates.PopupSearch(buffer, "F"), 0);
+    EXPECT_EQ(templates.PopupSearch(buffer, "o"), 0);
+    EXPECT_EQ(templates.PopupSearch(buffer, "r"), 0);
+    EXPECT_EQ(templates.PopupSearch(buffer, "e"), 1);
     EXPECT_EQ(buffer, "Fore");
-    EXPECT_EQ(templates.PopupSearch(buffer, 'w'), 2); // no "forew": starts again with "w"
+    EXPECT_EQ(templates.PopupSearch(buffer, "w"), 2); // no "forew": starts again with "w"
     EXPECT_EQ(buffer, "w");
-    EXPECT_EQ(templates.PopupSearch(buffer, 'q'), -1);
+    EXPECT_EQ(templates.PopupSearch(buffer, "q"), -1);
     EXPECT_EQ(buffer, "");
-    EXPECT_EQ(templates.PopupSearch(buffer, 'q'), -1);
+    EXPECT_EQ(templates.PopupSearch(buffer, "q"), -1);
     EXPECT_EQ(buffer, "");
 }
 

@@ -158,6 +158,30 @@ TEST(Recognisers, MailAndWebAddresses)
     EXPECT_EQ(recognise(riWebChar, " x", 0, 3), (Recognised{false, 3, 0}));
 }
 
+TEST(Recognisers, AWebAddressRunsOverAllItHoldsAndLeavesTheSentencesPunctuation)
+{
+    // Each address, then what may follow it in running text or a quoted value.
+    const std::vector<std::string> addresses = {
+        "x.es/a;b?x=1",         "x.es/a%20b+c,d!e$f*g", "x.es/a\xF1o\xC9\x8A", "x.es/\x1F#955;",
+        "x.es/\x1F#955;?q=\x1F#946;;r=1#s", "x.es/?a=1&amp;b=2&#233;", "x.es/a&#x3BB;", "x.es/a#;b",
+    };
+    const std::vector<std::string> followers = {"", " y", ".", ";", ",", "!", "?", ":", "; y", "\"", "'", ")",
+                                                "\xBB", "<", ">", "\r"};
+    for (const std::string& address : addresses) {
+        for (const std::string& after : followers) {
+            const int length = static_cast<int>(address.size());
+            EXPECT_EQ(recognise(riWebChar, address + after), (Recognised{true, length, length}))
+                << address << " then " << after;
+        }
+    }
+    // A ";" that closes no reference is the sentence's; the period after an address is too.
+    EXPECT_EQ(recognise(riWebChar, "x.es/a#;"), (Recognised{true, 7, 7}));
+    EXPECT_EQ(recognise(riWebChar, "x.es/&;."), (Recognised{true, 6, 6}));
+    EXPECT_EQ(recognise(riWebChar, "x.es/\x1F#955;;."), (Recognised{true, 11, 11}));
+    // Punctuation alone gives everything back, the prefix taken before it staying.
+    EXPECT_EQ(recognise(riWebChar, ".;", 0, 4), (Recognised{true, 4, 0}));
+}
+
 TEST(Recognisers, IdentifiersAndSingleCharacters)
 {
     auto p = oneRecogniser(riStdIdentifier, 10);

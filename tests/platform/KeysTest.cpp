@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Keys.h"
+#include "platform/Win1252Qt.h"
 
 namespace {
 
@@ -199,20 +200,29 @@ TEST(KeyEventMapping, SynthesisedEventsCarryWhatAUSKeyboardReports)
     EXPECT_EQ(qtModifiers, (Qt::KeypadModifier | Qt::AltModifier).toInt());
 }
 
-TEST(KeyEventChars, KeepsWhatWindows1252CanHold)
+TEST(KeyEventChars, TypesEveryCharacterAsTheEditorsText)
 {
+    using Strings = std::vector<std::string>;
     auto chars = [](const QString& text, int qtKey = Qt::Key_A) {
         const QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
         return KeyEventChars(&event);
     };
-    EXPECT_EQ(chars(QString::fromUtf16(u"\u00F1")), "\xF1");
-    EXPECT_EQ(chars(QString::fromUtf16(u"\u20AC")), "\x80");
-    EXPECT_EQ(chars(QString::fromUtf16(u"\u4E2D")), "");
-    EXPECT_EQ(chars(QString::fromUtf16(u"x\u4E2Dy")), "xy");
-    EXPECT_EQ(chars(QString::fromUtf16(u"\U0001F600")), "");
-    EXPECT_EQ(chars("\r", Qt::Key_Return), "\r");
-    EXPECT_EQ(chars("", Qt::Key_Left), "");
-    EXPECT_EQ(chars("\x7F", Qt::Key_Delete), "");
+    EXPECT_EQ(chars(QString::fromUtf16(u"\u00F1")), Strings{"\xF1"});
+    EXPECT_EQ(chars(QString::fromUtf16(u"\u20AC")), Strings{"\x80"});
+    // A character Windows-1252 lacks is held, as the editor holds it, one character to an item.
+    EXPECT_EQ(chars(QString::fromUtf16(u"\u4E2D")), Strings{HeldCharacter(U'\u4E2D')});
+    EXPECT_EQ(chars(QString::fromUtf16(u"x\u4E2Dy")), (Strings{"x", HeldCharacter(U'\u4E2D'), "y"}));
+    EXPECT_EQ(chars(QString::fromUtf16(u"\U0001F600")), Strings{HeldCharacter(U'\U0001F600')});
+    // Every character reaches the platform again as itself.
+    for (char32_t c : {U'a', U'\u00FF', U'\u0153', U'\u03B2', U'\u3042', U'\U0001F600'}) {
+        const QString text = QString::fromUcs4(&c, 1);
+        const Strings typed = chars(text);
+        ASSERT_EQ(typed.size(), 1u);
+        EXPECT_EQ(FromEditorText(typed[0]), text) << static_cast<unsigned long>(c);
+    }
+    EXPECT_EQ(chars("\r", Qt::Key_Return), Strings{"\r"});
+    EXPECT_EQ(chars("", Qt::Key_Left), Strings{});
+    EXPECT_EQ(chars("\x7F", Qt::Key_Delete), Strings{});
 }
 
 TEST(ShortCut, WordHoldsTheKeyAndTheModifierBits)

@@ -40,6 +40,19 @@ inline void TypeKeys(QWidget& target, const std::string& text)
     TypeKeys([&target] { return &target; }, text);
 }
 
+// The key of a layout that types `character` (a Greek one for "β", a Chinese input method for "中"),
+// down with the character's text and up again: the key code Qt gives such a key, the character's
+// capital, carries no US key.
+inline void TypeCharacter(QWidget& target, char32_t character)
+{
+    const QString text = QString::fromUcs4(&character, 1);
+    const int code = text.size() == 1 ? static_cast<int>(text.toUpper().front().unicode()) : int{Qt::Key_unknown};
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, code, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(&target, &event);
+    }
+}
+
 // The widget of `window` that has the keys, as the user's typing finds it.
 inline QWidget* KeysOf(QWidget& window)
 {

@@ -12,6 +12,7 @@
 
 #include "app/dialogs/UFormPaleta.h"
 #include "app/model/Palette.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/MessageBox.h"
 #include "support/HookWhile.h"
 #include "support/RandomText.h"
@@ -82,9 +83,14 @@ TEST(Palette, LinesGiveNameCodeItemAndColour)
     }
     EXPECT_EQ(FindPaletteItem({"$000000ff", "$00FF0000"}, "$000000FF"), 0);
     EXPECT_EQ(FindPaletteItem({"$000000ff"}, "$00000000"), -1);
-    EXPECT_EQ(FindPaletteName({"Azul", "rojo", "Rosa"}, 'R'), 1);
-    EXPECT_EQ(FindPaletteName({"Azul", "Rojo"}, 'r'), 1);
-    EXPECT_EQ(FindPaletteName({"Azul"}, 'x'), -1);
+    EXPECT_EQ(FindPaletteName({"Azul", "rojo", "Rosa"}, "R"), 1);
+    EXPECT_EQ(FindPaletteName({"Azul", "Rojo"}, "r"), 1);
+    EXPECT_EQ(FindPaletteName({"Azul"}, "x"), -1);
+    EXPECT_EQ(FindPaletteName({"Azul"}, ""), -1);
+    // A held character is found whole, and its mark alone finds no other one.
+    const std::string beta = HeldCharacter(U'\u03B2');
+    EXPECT_EQ(FindPaletteName({HeldCharacter(U'\u03B1') + "lfa", beta + "eta"}, beta), 1);
+    EXPECT_EQ(FindPaletteName({HeldCharacter(U'\u03B1') + "lfa"}, beta), -1);
 }
 
 TEST(Palette, TheDialogLoadsPreselectsAndGivesTheChosenColour)
@@ -121,9 +127,9 @@ TEST(Palette, TheDialogLoadsPreselectsAndGivesTheChosenColour)
     QKeyEvent r(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, "r");
     QCoreApplication::sendEvent(form.ListBox1, &r);
     EXPECT_EQ(form.ListBox1->currentRow(), 1);
-    form.ListBox1KeyPress('A');
+    form.ListBox1KeyPress("A");
     EXPECT_EQ(form.ListBox1->currentRow(), 2);
-    form.ListBox1KeyPress('z');
+    form.ListBox1KeyPress("z");
     EXPECT_EQ(form.ListBox1->currentRow(), 2);
 
     // A palette in lower case still preselects.

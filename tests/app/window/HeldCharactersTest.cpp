@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <algorithm>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialogs/UFormPaleta.h"
 #include "app/dialogs/UFormReemplazar.h"
 #include "app/host/EditingFile.h"
 #include "app/model/CodigosISO.h"
@@ -22,7 +24,9 @@
 #include "editor/CodeMemo.h"
 #include "editor/model/KeyBindings.h"
 #include "editor/model/RangeEdits.h"
+#include "editor/model/Templates.h"
 #include "platform/FindDialog.h"
+#include "platform/Win1252Qt.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/DocumentText.h"
 #include "platform/core/FileSystem.h"
@@ -608,4 +612,57 @@ TEST(HeldCharacters, ReplaceInFilesWritesACharacterTypedAsTheCharacterAndARefere
     form.edtReplace->setText("&#946;");
     form.btnStartClick();
     EXPECT_EQ(ReadFileBytes(greek), "\xCE\xB1 y &#946;\n");
+}
+
+TEST(HeldCharacters, AKeysCharacterFindsItsItemInEveryKeyDrivenList)
+{
+    // Characters Windows-1252 has (ASCII, a letter and two signs of its upper half) and characters
+    // it lacks (Greek, Chinese, one beyond the 16-bit range): each begins one name, held as the
+    // editor's text holds it, and typing it finds that name in every list that keys search.
+    const std::vector<char32_t> characters = {U'a', U'Z', U'\u00F1', U'\u20AC', U'\u0153', U'\u03B2',
+                                              U'\u03A9', U'\u4E2D', U'\U0001F600'};
+    std::vector<std::string> names;
+    for (char32_t c : characters)
+        names.push_back(ToEditorText(QString::fromUcs4(&c, 1)) + "x");
+    std::mt19937 random(140);
+
+    QWidget window;
+    window.resize(500, 400);
+    auto* memo = new TCodeMemo(&window);
+    memo->setGeometry(0, 0, 500, 400);
+    window.show();
+    TCodeTemplates& templates = memo->CodeTemplateList();
+    for (const std::string& name : names)
+        templates.SetTemplate(name, "", "t");
+    SetText(*memo, "x ");
+    Select(*memo, 2, 2);
+    PressKey(*memo, 'J', ssCtrl);
+    auto* popup = memo->findChild<QListWidget*>();
+    ASSERT_TRUE(popup && popup->isVisible());
+
+    TempDir folder("palette");
+    TFormColor palette;
+    std::string file;
+    for (size_t i = 0; i < names.size(); ++i)
+        file += Format("%06zX-color\r\n", i);
+    ASSERT_TRUE(palette.LoadPalette(folder.file("p.pal", file)));
+    // The names as the editor's text holds them (the file's bytes are Windows-1252 text).
+    palette.Names = names;
+
+    for (int round = 0; round < 5; ++round) {
+        std::vector<size_t> order(characters.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::shuffle(order.begin(), order.end(), random);
+        for (size_t i : order) {
+            const std::string& name = names[i];
+            TypeCharacter(*popup, characters[i]);
+            ASSERT_TRUE(popup->currentItem());
+            EXPECT_EQ(ToEditorText(popup->currentItem()->text()), AsciiLowerCase(name)) << round << ": " << i;
+            TypeCharacter(*palette.ListBox1, characters[i]);
+            EXPECT_EQ(palette.ListBox1->currentRow(), static_cast<int>(i)) << round << ": " << i;
+        }
+    }
+    // Nothing typed into the pop-up reached the page.
+    EXPECT_EQ(memo->StoredText(), "x ");
 }
