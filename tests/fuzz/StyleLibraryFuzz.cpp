@@ -11,7 +11,7 @@
 #include "app/model/libCSS.h"
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Collation.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/SysUtils.h"
 
 #include "FuzzCheck.h"
