@@ -477,7 +477,9 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
             // The first character: a held one is its whole reference, not the mark that begins it.
             char32_t cp;
             const size_t held = ReadHeldCharacter(text, 0, cp);
-            FObject.Write(property, QVariant::fromValue(FromEditorText(text.substr(0, held ? held : 1)).at(0)));
+            const QString character = FromEditorText(text.substr(0, held ? held : 1));
+            if (!character.isEmpty())
+                FObject.Write(property, QVariant::fromValue(character.at(0)));
         }
         return;
     case skEnumeration: {

@@ -39,17 +39,33 @@ const std::string kControls = [] {
     return bytes;
 }();
 
-// A file as it reaches the disk holds no mark of a held character.
+// A file as it reaches the disk holds no mark of a held character, neither as its byte nor as the
+// escape of a control character that the settings store writes for one.
 void ExpectNoMark(const std::string& path)
 {
     const std::string bytes = ReadFileBytes(path);
     EXPECT_EQ(bytes.find('\x1F'), std::string::npos) << path;
+    EXPECT_EQ(bytes.find("\\x1F"), std::string::npos) << bytes;
 }
 
+// Texts of every kind; in every other round of a test, Windows-1252 that spells UTF-8 alone, whose
+// file an encoding guessed from the bytes reads wrongly.
+struct TRandomTexts {
+    std::mt19937 Random;
+    bool Lookalike = false;
+
+    std::string Text(const std::vector<std::string>& pieces, size_t maxPieces)
+    {
+        static const std::vector<std::string> lookalikes = Utf8LookalikePieces();
+        return RandomProgramText(Random, Lookalike ? lookalikes : pieces, maxPieces);
+    }
+    void NextRound(int round) { Lookalike = round % 2 != 0; }
+};
+
 // A name that no reader trims or folds into another: a letter at each end and a number of its own.
-std::string UniqueName(std::mt19937& random, const std::vector<std::string>& pieces, int index)
+std::string UniqueName(TRandomTexts& random, const std::vector<std::string>& pieces, int index)
 {
-    return "n" + std::to_string(index) + RandomProgramText(random, pieces, 6) + "n";
+    return "n" + std::to_string(index) + random.Text(pieces, 6) + "n";
 }
 
 } // namespace
@@ -57,17 +73,18 @@ std::string UniqueName(std::mt19937& random, const std::vector<std::string>& pie
 TEST(ProgramFiles, CodeLibrariesGiveBackEveryNameAndText)
 {
     TempDir dir("files140-cod");
-    std::mt19937 random(3114);
+    TRandomTexts random{std::mt19937(3114)};
     const std::vector<std::string> namePieces = ProgramTextPieces(kControls + "*[]");
     const std::vector<std::string> textPieces = ProgramTextPieces(kControls + "[");
     for (int round = 0; round < 12; ++round) {
+        random.NextRound(round);
         const std::string file = dir.file("r" + std::to_string(round) + ".cod", "");
         std::vector<std::pair<std::string, std::string>> added;
         for (int i = 0; i < 12; ++i) {
             const std::string name = UniqueName(random, namePieces, i);
-            std::string text = RandomProgramText(random, textPieces, 10);
-            if (random() % 2)
-                text += "\r" + RandomProgramText(random, textPieces, 6);
+            std::string text = random.Text(textPieces, 10);
+            if (random.Random() % 2)
+                text += "\r" + random.Text(textPieces, 6);
             ASSERT_TRUE(AddLibraryEntry(file, name, text));
             added.emplace_back(ShownProgramText(name), ShownProgramText(text));
         }
@@ -90,9 +107,10 @@ TEST(ProgramFiles, CodeLibrariesGiveBackEveryNameAndText)
 TEST(ProgramFiles, WildcardLibrariesGiveBackEveryName)
 {
     TempDir dir("files140-krm");
-    std::mt19937 random(3121);
+    TRandomTexts random{std::mt19937(3121)};
     const std::vector<std::string> pieces = ProgramTextPieces(kControls + " ");
     for (int round = 0; round < 40; ++round) {
+        random.NextRound(round);
         TStringList names;
         std::vector<std::string> shown;
         for (int i = 0; i < 8; ++i) {
@@ -114,14 +132,15 @@ TEST(ProgramFiles, WildcardLibrariesGiveBackEveryName)
 
 TEST(ProgramFiles, StyleLibrariesGiveBackEverySelector)
 {
-    std::mt19937 random(3118);
+    TRandomTexts random{std::mt19937(3118)};
     const std::vector<std::string> pieces = ProgramTextPieces(kControls + " \t{}:;");
     for (int round = 0; round < 200; ++round) {
+        random.NextRound(round);
         std::string text;
         std::vector<std::string> selectors;
         for (int i = 0; i < 4; ++i) {
             const std::string selector = UniqueName(random, pieces, i);
-            text += selector + " {color: " + RandomProgramText(random, pieces, 4) + ";}\r\n";
+            text += selector + " {color: " + random.Text(pieces, 4) + ";}\r\n";
             selectors.push_back(ShownProgramText(selector) + " ");
         }
         TStyleLibrary lib;
@@ -147,18 +166,19 @@ TEST(ProgramFiles, StyleLibrariesGiveBackEverySelector)
 TEST(ProgramFiles, CodeTemplatesAndAutoCorrectionsGiveBackEveryEntry)
 {
     TempDir dir("files140-krt");
-    std::mt19937 random(3125);
+    TRandomTexts random{std::mt19937(3125)};
     const std::vector<std::string> keyPieces = ProgramTextPieces(kControls + "[]| ");
     const std::vector<std::string> textPieces = ProgramTextPieces(kControls + "[");
     for (int round = 0; round < 30; ++round) {
+        random.NextRound(round);
         TCodeTemplates templates;
         TAutoReplace corrections;
         for (int i = 0; i < 6; ++i) {
-            std::string text = RandomProgramText(random, textPieces, 8);
-            if (random() % 2)
-                text += "\r" + RandomProgramText(random, textPieces, 6);
+            std::string text = random.Text(textPieces, 8);
+            if (random.Random() % 2)
+                text += "\r" + random.Text(textPieces, 6);
             templates.SetTemplate(UniqueName(random, keyPieces, i), UniqueName(random, keyPieces, i), text);
-            corrections.AddReplacement(UniqueName(random, keyPieces, i), RandomProgramText(random, textPieces, 8));
+            corrections.AddReplacement(UniqueName(random, keyPieces, i), random.Text(textPieces, 8));
         }
         for (TCodeTemplates* list : {static_cast<TCodeTemplates*>(&templates), static_cast<TCodeTemplates*>(&corrections)}) {
             const std::string file = (dir.path / "l.krt").string();
@@ -179,14 +199,15 @@ TEST(ProgramFiles, CodeTemplatesAndAutoCorrectionsGiveBackEveryEntry)
 TEST(ProgramFiles, ProjectsGiveBackTheirTexts)
 {
     TempDir dir("files140-kr");
-    std::mt19937 random(3106);
+    TRandomTexts random{std::mt19937(3106)};
     const std::vector<std::string> pieces = ProgramTextPieces(kControls);
     for (int round = 0; round < 200; ++round) {
+        random.NextRound(round);
         const std::string path = (dir.path / "p.kr").string();
         TProjectData data;
-        data.Nombre = "p" + RandomProgramText(random, pieces, 10) + "p";
-        data.Autor = RandomProgramText(random, pieces, 10);
-        data.Descripcion = RandomProgramText(random, pieces, 10);
+        data.Nombre = "p" + random.Text(pieces, 10) + "p";
+        data.Autor = random.Text(pieces, 10);
+        data.Descripcion = random.Text(pieces, 10);
         {
             TIniFile ini(path);
             WriteProjectData(ini, data);
@@ -204,16 +225,17 @@ TEST(ProgramFiles, ProjectsGiveBackTheirTexts)
 TEST(ProgramFiles, CustomCodesInTheSettingsGiveBackEveryCode)
 {
     TProgramFolderWhile folder("/opt/kestrima");
-    std::mt19937 random(3117);
+    TRandomTexts random{std::mt19937(3117)};
     const std::vector<std::string> pieces = ProgramTextPieces(kControls);
     for (int round = 0; round < 20; ++round) {
+        random.NextRound(round);
         TempRegistry registry("files140-settings");
         TKestrimaConfig config;
         config.Load();
         std::vector<std::string> opening, closing;
         for (int i = 0; i < 6; ++i) {
-            const std::string code = "<c" + std::to_string(i) + RandomProgramText(random, pieces, 8) + ">";
-            const std::string close = RandomProgramText(random, pieces, 8);
+            const std::string code = "<c" + std::to_string(i) + random.Text(pieces, 8) + ">";
+            const std::string close = random.Text(pieces, 8);
             config.TagNames.Add(code);
             config.TagValues.Add(close);
             opening.push_back(ShownProgramText(code));

@@ -626,8 +626,8 @@ TEST_F(KrPropsRegistry, TextsAndCharactersComeBackWholeFromTheRegistryAndAnIniFi
         for (const bool registry : {true, false}) {
             TForm form;
             form.Combo->Hint = FromEditorText(hint);
-            form.Combo->Letter = QString::fromUcs4(&letter, 1).at(0);
-            form.Combo->Strings = Lines({line});
+            form.Combo->Letter = QChar(static_cast<char16_t>(letter));
+            form.Combo->Strings = Lines({line.c_str()});
             std::string bytes;
             if (registry) {
                 {
@@ -643,7 +643,9 @@ TEST_F(KrPropsRegistry, TextsAndCharactersComeBackWholeFromTheRegistryAndAnIniFi
                 ini.UpdateFile();
                 bytes = ReadFileBytes(iniPath);
             }
+            // Neither the mark's byte nor the escape the settings store writes for a control character.
             EXPECT_EQ(bytes.find('\x1F'), std::string::npos) << bytes;
+            EXPECT_EQ(bytes.find("\\x1F"), std::string::npos) << bytes;
             TForm back;
             TRegIniFile reg(key);
             TIniFile ini(iniPath);

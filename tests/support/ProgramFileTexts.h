@@ -27,6 +27,14 @@ inline std::vector<std::string> ProgramTextPieces(std::string_view forbidden = {
     return pieces;
 }
 
+// Windows-1252 texts whose bytes happen to be well-formed UTF-8: plain letters and the spellings of
+// UTF-8 ("Ã©" is the bytes of "é", "ï»¿" those of a byte-order mark). A file of them alone is what a
+// guess at the encoding reads wrongly.
+inline std::vector<std::string> Utf8LookalikePieces()
+{
+    return {"a", "Z", "=", "\xC3\xA9", "\xEF\xBB\xBF", "\xC3\x83\xC2\xA9", "\xC2\xA0", "\xE2\x82\xAC"};
+}
+
 // Up to `maxPieces` pieces; the first one is often "ï»¿" or a held U+FEFF, which a reader could take
 // for a byte-order mark.
 inline std::string RandomProgramText(std::mt19937& random, const std::vector<std::string>& pieces, size_t maxPieces)
