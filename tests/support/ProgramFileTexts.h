@@ -11,7 +11,8 @@
 // The pieces a text is made of: every byte on its own (the mark of a held character, alone, is one
 // that begins none), held characters (U+FEFF and one beyond the 16-bit range among them), a typed
 // reference, and the Windows-1252 spellings of UTF-8 ("Ã©", "ï»¿") that a guess at the encoding
-// mistakes for characters. `forbidden` leaves out the bytes a format gives a meaning of its own.
+// mistakes for characters. `forbidden` leaves out the bytes a format gives a meaning of its own, and
+// the pieces that hold one (a held character's "#" and ";" are its own, not the text's).
 inline std::vector<std::string> ProgramTextPieces(std::string_view forbidden = {})
 {
     std::vector<std::string> pieces;
@@ -21,9 +22,10 @@ inline std::vector<std::string> ProgramTextPieces(std::string_view forbidden = {
     for (const char32_t cp : {U'\u03B2', U'\u2192', U'\uFEFF', U'\U0001F600', U'\u4E2D'})
         for (int weight = 0; weight < 12; ++weight)
             pieces.push_back(HeldCharacter(cp));
-    for (const char* piece : {"\xC3\xA9", "\xEF\xBB\xBF", "&#945;", "\xC3\x83\xC2\xA9"})
-        for (int weight = 0; weight < 12; ++weight)
-            pieces.emplace_back(piece);
+    for (const std::string_view piece : {"\xC3\xA9", "\xEF\xBB\xBF", "&#945;", "\xC3\x83\xC2\xA9"})
+        if (piece.find_first_of(forbidden) == std::string_view::npos)
+            for (int weight = 0; weight < 12; ++weight)
+                pieces.emplace_back(piece);
     return pieces;
 }
 
