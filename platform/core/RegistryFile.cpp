@@ -29,7 +29,8 @@ bool isUndefinedWin1252(unsigned char c)
 }
 
 // Appends the Windows-1252 byte of the text at text[i] and moves past it; a character Windows-1252
-// lacks is held (HeldCharacter), as the file writes a held character of a name. A byte that starts
+// lacks is held (HeldCharacter), as the file writes a held character of a name (a control character
+// it lacks, "?"). A byte that starts
 // no UTF-8 character is taken as it stands, so a file saved in Windows-1252 by hand still reads as meant.
 void takeTextByte(std::string_view text, size_t& i, std::string& out)
 {
@@ -42,10 +43,15 @@ void takeTextByte(std::string_view text, size_t& i, std::string& out)
         return;
     }
     char byte;
+    const std::string held = HeldCharacter(cp);
+    char32_t heldCp;
     if (CharToWin1252(cp, byte))
         out += byte;
+    else if (ReadHeldCharacter(held, 0, heldCp))
+        out += held;
     else
-        out += HeldCharacter(cp);
+        // A C1 control character has no held form: it stands for no character of a name.
+        out += '?';
     i += length;
 }
 
