@@ -255,6 +255,20 @@ TEST(ProgramFiles, CustomCodesInTheSettingsGiveBackEveryCode)
         EXPECT_EQ(Items(back.TagNames), opening);
         EXPECT_EQ(Items(back.TagValues), closing);
     }
+    // A custom code that the version before stored with the mark's escape still reads as its
+    // character, and the next save stores the character itself.
+    TempRegistry registry("files140-settings");
+    WriteFileBytes(RegistryStore::FileName(),
+                   "Kestrima registry 1\n\n[HKEY_CURRENT_USER\\Software\\Dremal\\Kestrima\\Tags]\n"
+                   "\"<span title=\\\"\\x1F#946;\\\">\"=\"</span>\"\n");
+    RegistryStore::Reload();
+    TKestrimaConfig config;
+    config.Load();
+    EXPECT_EQ(Items(config.TagNames), std::vector<std::string>{"<span title=\"" + HeldCharacter(0x3B2) + "\">"});
+    config.Save();
+    RegistryStore::Flush();
+    ExpectNoMark(RegistryStore::FileName());
+    EXPECT_NE(ReadFileBytes(RegistryStore::FileName()).find("\"<span title=\\\"\xCE\xB2\\\">\"=\"</span>\""), std::string::npos);
 }
 
 TEST(ProgramFiles, AnEarlierVersionsWindows1252FilesReadAsBefore)
