@@ -8,6 +8,8 @@
 #include "platform/Win1252Qt.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Collation.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/ScopeGuard.h"
 
 THETreeView::THETreeView(QWidget* parent) : QTreeWidget(parent)
@@ -41,8 +43,9 @@ QTreeWidgetItem* THETreeView::AddNode(QTreeWidgetItem* parent, const std::string
 
 void THETreeView::LoadFromFile(const std::string& FileName)
 {
+    // A code tree is one of the program's own files: its rule tells UTF-8 from Windows-1252.
     TStringList lines;
-    lines.LoadFromFile(FileName);
+    lines.SetText(ProgramFileText(ReadFileBytes(FileName)));
     // The update ends however the load ends, so a bad line leaves a tree that still paints.
     const bool enabled = updatesEnabled();
     setUpdatesEnabled(false);

@@ -18,7 +18,8 @@ public:
     TSortType SortType() const { return FSortType; }
     // A change sorts the tree at once when it sorts by text, or by data with a compare handler.
     void SetSortType(TSortType value);
-    // Replaces the whole tree with the nodes of an indented file (ReadCodeTree), in one update. A
+    // Replaces the whole tree with the nodes of an indented file (ReadCodeTree), its text read by the
+    // program's own files' rule (ProgramFileText.h), in one update. A
     // file that cannot be read raises before the tree is touched; a bad level raises with the nodes
     // before it loaded and the sort type left at none.
     void LoadFromFile(const std::string& FileName);

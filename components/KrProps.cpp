@@ -14,6 +14,7 @@
 #include "components/core/PropText.h"
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 
@@ -472,8 +473,14 @@ void TPropsStorage::applyText(const QMetaProperty& property, TStoredKind kind, c
         FObject.Write(property, QVariant::fromValue(static_cast<qlonglong>(StrToIntDef(text, 0))));
         return;
     case skChar:
-        if (!text.empty())
-            FObject.Write(property, QVariant::fromValue(FromEditorText(text.substr(0, 1)).at(0)));
+        if (!text.empty()) {
+            // The first character: a held one is its whole reference, not the mark that begins it.
+            char32_t cp;
+            const size_t held = ReadHeldCharacter(text, 0, cp);
+            const QString character = FromEditorText(text.substr(0, held ? held : 1));
+            if (!character.isEmpty())
+                FObject.Write(property, QVariant::fromValue(character.at(0)));
+        }
         return;
     case skEnumeration: {
         if (property.metaType().id() == QMetaType::Bool) {

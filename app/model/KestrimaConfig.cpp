@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 
@@ -30,8 +31,8 @@ uint8_t clamped(int32_t value, int32_t last, uint8_t fallback)
 }
 
 // Separators are stored under distinct names ("-0", "-3") because names are keys; in memory they are
-// all "-".
-// `paths`: the values are programs' or documents' paths, kept as the file system's bytes.
+// all "-". The names (captions, custom codes) are editor text, as the values are unless `paths`: then
+// they are programs' or documents' paths, kept as the file system's bytes.
 void readMenuSection(const TRegIniFile& ini, const char* section, TStringList& names, TStringList& values,
                      bool paths)
 {
@@ -39,10 +40,13 @@ void readMenuSection(const TRegIniFile& ini, const char* section, TStringList& n
     values.Clear();
     ini.ReadSection(section, names);
     for (int i = 0; i < names.Count(); ++i)
-        values.Add(paths ? ini.ReadPath(section, names[i], "") : ini.ReadString(section, names[i], ""));
-    for (int i = 0; i < names.Count(); ++i)
+        values.Add(paths ? ini.ReadPath(section, names[i], "") : ini.ReadText(section, names[i], ""));
+    for (int i = 0; i < names.Count(); ++i) {
         if (!names[i].empty() && names[i][0] == '-')
             names[i] = '-';
+        // A 0x1F the store holds that begins no held character is a control character.
+        ReplaceStrayMarks(names[i], '.');
+    }
 }
 
 void writeMenuSection(TRegIniFile& ini, const char* section, TStringList& names, const TStringList& values,
@@ -54,10 +58,14 @@ void writeMenuSection(TRegIniFile& ini, const char* section, TStringList& names,
             names[i] = Format("-%d", i);
         // A list edited out of step with its names gets empty values rather than a read past the end.
         const std::string value = i < values.Count() ? values[i] : std::string();
-        if (paths)
-            ini.WritePath(section, names[i], value);
-        else
-            ini.WriteString(section, names[i], value);
+        if (paths) {
+            // The store holds a name's held characters as themselves; the mark itself never.
+            std::string name = names[i];
+            ReplaceStrayMarks(name, '&');
+            ini.WritePath(section, name, value);
+        } else {
+            ini.WriteText(section, names[i], value);
+        }
     }
 }
 

@@ -2,7 +2,7 @@
 #include "app/model/PanelItems.h"
 
 #include "platform/core/Classes.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/SysUtils.h"
 
 size_t WildcardFieldEnd(std::string_view text, size_t open)

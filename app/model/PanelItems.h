@@ -21,7 +21,8 @@ std::string WildcardField(std::string_view name);
 
 // A wildcard library: one name per line. Reading keeps the non-empty lines sorted without case and
 // each name once; writing puts the names one per line in the order given. The names are editor text
-// (ProgramFileText, ProgramFileBytes: the file is UTF-8 once a name holds a character Windows-1252 lacks).
+// (the program's own files' rule, ProgramFileText.h: the file is UTF-8 after its byte-order mark once a
+// name holds a character Windows-1252 lacks).
 void ReadWildcardLibrary(const std::string& fileName, TStringList& names);
 // The names of a library's text (lines at CR LF, CR or LF), as ReadWildcardLibrary keeps them.
 void WildcardNamesOf(std::string_view text, TStringList& names);

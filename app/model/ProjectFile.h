@@ -72,7 +72,7 @@ void WriteProjectData(TIniFile& project, const TProjectData& data);
 std::string ProjectDateText(const std::tm& time);
 // The present time as ProjectDateText gives it.
 std::string ProjectDateNow();
-// A text value of the project's data (its name, its author) as editor text: UTF-8 converted when it is
-// UTF-8, each character Windows-1252 lacks held, the bytes as they are otherwise (ProgramFileText).
-// WriteProjectData writes these texts so (ProgramFileBytes).
+// A text value of the project's data (its name, its author) as editor text: each value is read and
+// written by the program's own files' rule on its own (ProgramFileText.h: UTF-8 after its byte-order
+// mark, Windows-1252 otherwise), through TIniFile's ReadText and WriteText.
 std::string ProjectDataText(const TIniFile& project, const std::string& key);

@@ -9,7 +9,7 @@
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
 #include "platform/core/Collation.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"
 

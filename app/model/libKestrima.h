@@ -64,7 +64,8 @@ std::string ApplyTextTool(int tool, std::string_view text, bool omitQuoted, cons
 // next line whose trimmed text starts with "[*". Lines before the first header belong to no entry.
 // Names are compared exactly against the whole header line. Lines end with CR LF, CR or LF on reading
 // and with CR LF on writing. Names and texts are editor text; the file is Windows-1252 until it holds
-// a character Windows-1252 lacks, then UTF-8 (ProgramFileText, ProgramFileBytes), and stays so.
+// a character Windows-1252 lacks, then UTF-8 after its byte-order mark, and stays so (the program's
+// own files' rule, ProgramFileText.h).
 //
 // The names of the headers that start in the first column (the text between "[*" and the first "*]"
 // after it; empty names are left out); false, leaving `names` alone, when the file does not exist.

@@ -34,7 +34,7 @@
 #include "platform/FileNameQt.h"
 #include "platform/Win1252Qt.h"
 #include "platform/core/Collation.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/Exception.h"
 #include "platform/core/SysUtils.h"
 #include "toolbars/TBarCtls.h"

@@ -47,7 +47,7 @@ std::string IniReadString(const TIniObject& ini, const std::string& section, con
                           const std::string& defaultValue)
 {
     if (ini.Reg)
-        return ini.Reg->ReadString(section, ident, defaultValue);
+        return ini.Reg->ReadText(section, ident, defaultValue);
     if (ini.Ini)
         return ini.Ini->ReadText(section, ident, defaultValue);
     return defaultValue;
@@ -67,7 +67,7 @@ void IniWriteString(const TIniObject& ini, const std::string& section, const std
                     const std::string& value)
 {
     if (ini.Reg)
-        ini.Reg->WriteString(section, ident, value);
+        ini.Reg->WriteText(section, ident, value);
     else if (ini.Ini)
         ini.Ini->WriteText(section, ident, value);
 }

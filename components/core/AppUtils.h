@@ -27,6 +27,8 @@ std::string GetDefaultIniRegKey(const std::string& programFile);
 // The program file's name without folder, with the extension ".INI".
 std::string GetDefaultIniName(const std::string& programFile);
 
+// A text value is editor text (held characters carry their mark): both stores keep a held character as
+// itself and never the mark (TIniFile's and TRegIniFile's ReadText and WriteText).
 std::string IniReadString(const TIniObject& ini, const std::string& section, const std::string& ident,
                           const std::string& defaultValue);
 int32_t IniReadInteger(const TIniObject& ini, const std::string& section, const std::string& ident,

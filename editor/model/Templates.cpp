@@ -9,7 +9,7 @@
 #include "editor/model/KeyBindings.h"
 #include "editor/model/LineStore.h"
 #include "platform/core/CharacterReferences.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/KeyNames.h"
 #include "platform/core/SysUtils.h"
 

@@ -172,8 +172,9 @@ public:
     bool Lookup(const std::string& key, std::string& text) const;
 
     // The template file: per entry a header line "[key | description]" and the text's lines, all
-    // ending CR LF; Windows-1252, or UTF-8 once a text holds a character Windows-1252 lacks
-    // (ProgramFileBytes). Writing errors raise EWriteError or EFCreateError.
+    // ending CR LF; Windows-1252, or UTF-8 after its byte-order mark once a text holds a character
+    // Windows-1252 lacks (the program's own files' rule, ProgramFileText.h). Writing errors raise
+    // EWriteError or EFCreateError.
     void SaveToFile(const std::string& fileName) const;
     // Replaces the entries by those of the file; EFOpenError "Cannot open file "%s" for reading"
     // when it is missing, and the entries stay.

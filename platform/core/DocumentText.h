@@ -91,16 +91,3 @@ std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian, bool mark);
 // reference "&#N;" in a Windows-1252 one. A reference typed as such stays as typed. In the ASCII
 // format every character beyond ASCII is written as its reference.
 std::string EncodeDocument(std::string_view text, const TDocumentFormat& format);
-
-// The text of a file the program writes for itself (a code or wildcard library, code templates,
-// auto-corrections, a project's texts) as editor text. Such a file is Windows-1252 until it holds a
-// character Windows-1252 lacks, when it is written in UTF-8: bytes that are well-formed UTF-8 with a
-// character beyond ASCII (or after a byte-order mark) are read so, each character Windows-1252 lacks
-// held; any others are the Windows-1252 bytes they are, but for a 0x1F, which is no mark there and
-// reads as ".". `utf8` (when given) receives which it was.
-std::string ProgramFileText(std::string_view bytes, bool* utf8 = nullptr);
-// Editor text as the bytes of such a file: Windows-1252 as it stands, unless it holds a held character
-// or `utf8` asks for UTF-8 (a file that was UTF-8 stays so): then UTF-8, each held character as itself.
-// The mark never reaches the file: one that begins no held character (none holds a control character)
-// is written as the "&" it shows as.
-std::string ProgramFileBytes(std::string_view text, bool utf8 = false);

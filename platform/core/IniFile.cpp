@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/core/Classes.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/SysUtils.h"

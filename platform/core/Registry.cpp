@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/RegistryTree.h"
 #include "platform/core/SysUtils.h"
 #include "platform/core/Win1252.h"
@@ -382,6 +383,22 @@ void TRegIniFile::WritePath(const std::string& section, const std::string& ident
 void TRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
 {
     store().setValue(*sectionForWriting(section), ident, rdString, registry_detail::win1252ToData(value), 0);
+}
+
+std::string TRegIniFile::ReadText(const std::string& section, const std::string& ident,
+                                  const std::string& defaultValue) const
+{
+    std::string text = ReadString(section, ident, defaultValue);
+    ReplaceStrayMarks(text, '.');
+    return text;
+}
+
+void TRegIniFile::WriteText(const std::string& section, const std::string& ident, const std::string& text)
+{
+    std::string name = ident, value = text;
+    ReplaceStrayMarks(name, '&');
+    ReplaceStrayMarks(value, '&');
+    WriteString(section, name, value);
 }
 
 int32_t TRegIniFile::ReadInteger(const std::string& section, const std::string& ident, int32_t defaultValue) const

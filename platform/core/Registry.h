@@ -152,6 +152,12 @@ public:
 
     std::string ReadString(const std::string& section, const std::string& ident, const std::string& defaultValue) const;
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
+    // Editor text (held characters carry their mark) in a value, and in its name: the store holds each
+    // held character as the character itself and never the mark; a mark that begins none is written as
+    // the "&" it shows as, and a 0x1F read from the store that begins none is the "." the editor shows
+    // a control character as.
+    std::string ReadText(const std::string& section, const std::string& ident, const std::string& defaultValue) const;
+    void WriteText(const std::string& section, const std::string& ident, const std::string& text);
     // A file name, held as the file system's bytes: stored as they are (UTF-8, so the file shows the
     // name's characters once) and marked as a name, read back as stored, whatever its bytes spell. A
     // value without the mark, as earlier versions wrote names, that is a name encoded twice (each byte

@@ -28,8 +28,10 @@ bool isUndefinedWin1252(unsigned char c)
     return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
-// Appends the Windows-1252 byte of the text at text[i] and moves past it. A byte that starts no UTF-8
-// character is taken as it stands, so a file saved in Windows-1252 by hand still reads as meant.
+// Appends the Windows-1252 byte of the text at text[i] and moves past it; a character Windows-1252
+// lacks is held (HeldCharacter), as the file writes a held character of a name (a control character
+// it lacks, "?"). A byte that starts
+// no UTF-8 character is taken as it stands, so a file saved in Windows-1252 by hand still reads as meant.
 void takeTextByte(std::string_view text, size_t& i, std::string& out)
 {
     unsigned char c = static_cast<unsigned char>(text[i]);
@@ -41,7 +43,15 @@ void takeTextByte(std::string_view text, size_t& i, std::string& out)
         return;
     }
     char byte;
-    out += CharToWin1252(cp, byte) ? byte : '?';
+    const std::string held = HeldCharacter(cp);
+    char32_t heldCp;
+    if (CharToWin1252(cp, byte))
+        out += byte;
+    else if (ReadHeldCharacter(held, 0, heldCp))
+        out += held;
+    else
+        // A C1 control character has no held form: it stands for no character of a name.
+        out += '?';
     i += length;
 }
 
@@ -98,8 +108,8 @@ struct Escape {
 // Bytes written as a backslash and a letter inside quotes; other controls become \xHH.
 constexpr Escape kEscapes[] = {{'"', '"'}, {'\\', '\\'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}};
 
-// A name (Windows-1252) or a string's data (UTF-8, `data`) in double quotes; every byte survives,
-// line breaks, controls and bytes that spell no character as escapes.
+// A name (Windows-1252, a held character as the character) or a string's data (UTF-8, `data`) in
+// double quotes; every byte survives, line breaks, controls and bytes that spell no character as escapes.
 std::string quote(std::string_view text, bool data = false)
 {
     std::string out = "\"";
@@ -110,7 +120,12 @@ std::string quote(std::string_view text, bool data = false)
                                             [ch](const Escape& e) { return e.Byte == ch; });
         char32_t cp;
         const size_t length = data && c >= 0x80 ? DecodeUtf8(text, i, cp) : 0;
-        if (escape != std::end(kEscapes)) {
+        const size_t held = !data && ch == kHeldCharacterMark ? ReadHeldCharacter(text, i, cp) : 0;
+        if (held) {
+            // A name is editor text: its held character goes as itself, never the mark.
+            AppendUtf8(out, cp);
+            i += held - 1;
+        } else if (escape != std::end(kEscapes)) {
             out += '\\';
             out += escape->Letter;
         } else if (length > 0) {

@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/Win1252Qt.h"
 #include "platform/core/Exception.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/ProgramFileText.h"
+#include "support/ProgramFileTexts.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -100,4 +104,33 @@ TEST(THETreeView, TextSortOrdersEveryLevelWithCase)
     ASSERT_EQ(load(tree, "a\r\nccc\r\nbb\r\n"), "");
     tree.SetSortType(stData);
     EXPECT_EQ(shape(tree), (Lines{"ccc", "bb", "a"}));
+}
+
+TEST(THETreeView, ACodeTreeIsReadByTheProgramsOwnFilesRule)
+{
+    // Nodes of every text, written as the program writes its own files: each reads back as written.
+    std::string controls;
+    for (char c = 0; c < ' '; ++c)
+        controls += c;
+    const std::vector<std::string> pieces = ProgramTextPieces(controls + " ");
+    std::mt19937 random(4103);
+    THETreeView tree;
+    for (int round = 0; round < 100; ++round) {
+        std::string text;
+        Lines expected;
+        for (int i = 0; i < 6; ++i) {
+            const bool child = i > 0 && random() % 2;
+            const std::string node = "n" + RandomProgramText(random, pieces, 8);
+            text += (child ? "\t" : "") + node + "\r\n";
+            expected.push_back((child ? "." : "") + ShownProgramText(node));
+        }
+        const std::string bytes = ProgramFileBytes(text);
+        ASSERT_EQ(bytes.find('\x1F'), std::string::npos);
+        ASSERT_EQ(load(tree, bytes), "");
+        EXPECT_EQ(shape(tree), expected) << text;
+    }
+    // An earlier version's Windows-1252 tree reads byte for byte, also where its bytes spell UTF-8;
+    // a file's own 0x1F is the control character it is.
+    EXPECT_EQ(load(tree, "\xC3\xA9x\r\n\t\xEF\xBB\xBF \xF1\r\n\t\x1F#946;\r\n"), "");
+    EXPECT_EQ(shape(tree), (Lines{"\xC3\xA9x", ".\xEF\xBB\xBF \xF1", "..#946;"}));
 }

@@ -13,8 +13,13 @@
 
 #include "components/KrProps.h"
 #include "components/StrHlder.h"
+#include "components/core/AppUtils.h"
 #include "platform/FileNameQt.h"
+#include "platform/Win1252Qt.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/IniFile.h"
 #include "platform/core/Registry.h"
+#include "support/ProgramFileTexts.h"
 #include "support/StringListItems.h"
 #include "support/TempRegistry.h"
 
@@ -576,6 +581,79 @@ TEST_F(KrPropsRegistry, RandomValuesComeBackFromTheRegistry)
         EXPECT_EQ(back.Combo->Link, form.Combo->Link ? back.Memo : back.Combo);
         EXPECT_EQ(back.Memo->Font.Size, form.Memo->Font.Size);
         TRegIniFile("Software\\Dremal\\Kestrima").EraseSection("Principal");
+    }
+}
+
+namespace {
+
+// Stores or loads the form's lines through a storage on `store`, as the form storage does.
+void RunOnStore(const TIniObject& store, TForm& form, const TStringList& lines, bool load)
+{
+    TPropsStorage storage;
+    storage.FSection = "Principal";
+    storage.OnReadString = [&](const std::string& s, const std::string& i, const std::string& d) {
+        return IniReadString(store, s, i, d);
+    };
+    storage.OnWriteString = [&](const std::string& s, const std::string& i, const std::string& v) {
+        IniWriteString(store, s, i, v);
+    };
+    storage.OnEraseSection = [&](const std::string& s) { IniEraseSection(store, s); };
+    TStringList stored = lines;
+    TPropsStorage::UpdateStoredList(form.Widget.get(), stored, true);
+    load ? storage.LoadObjectsProps(form.Widget.get(), stored) : storage.StoreObjectsProps(form.Widget.get(), stored);
+}
+
+} // namespace
+
+TEST_F(KrPropsRegistry, TextsAndCharactersComeBackWholeFromTheRegistryAndAnIniFile)
+{
+    // Texts of every kind and characters Windows-1252 lacks, stored as the form storage stores them,
+    // in the registry and in an INI file: each reads back as it was, and neither file holds the mark.
+    std::string controls;
+    for (char c = 0; c < ' '; ++c)
+        controls += c;
+    const std::vector<std::string> pieces = ProgramTextPieces(controls + " ");
+    const TStringList lines = Lines({"cbLibreria.Hint", "cbLibreria.Letter", "cbLibreria.Strings"});
+    TempDir dir("files140-props");
+    const std::string iniPath = (dir.path / "f.ini").string();
+    const char* const key = "Software\\Dremal\\Kestrima";
+    std::mt19937 random(4108);
+    for (int round = 0; round < 60; ++round) {
+        const std::string hint = "h" + RandomProgramText(random, pieces, 10) + "h";
+        const std::string line = "l" + RandomProgramText(random, pieces, 10) + "l";
+        const char32_t letters[] = {U'\u03B2', U'\u20AC', U'\u00F1', U'\uFEFF', U'x'};
+        const char32_t letter = letters[random() % 5];
+        for (const bool registry : {true, false}) {
+            TForm form;
+            form.Combo->Hint = FromEditorText(hint);
+            form.Combo->Letter = QChar(static_cast<char16_t>(letter));
+            form.Combo->Strings = Lines({line.c_str()});
+            std::string bytes;
+            if (registry) {
+                {
+                    TRegIniFile reg(key);
+                    RunOnStore(TIniObject(&reg), form, lines, false);
+                }
+                RegistryStore::Flush();
+                bytes = ReadFileBytes(RegistryStore::FileName());
+                RegistryStore::Reload();
+            } else {
+                TIniFile ini(iniPath);
+                RunOnStore(TIniObject(&ini), form, lines, false);
+                ini.UpdateFile();
+                bytes = ReadFileBytes(iniPath);
+            }
+            // Neither the mark's byte nor the escape the settings store writes for a control character.
+            EXPECT_EQ(bytes.find('\x1F'), std::string::npos) << bytes;
+            EXPECT_EQ(bytes.find("\\x1F"), std::string::npos) << bytes;
+            TForm back;
+            TRegIniFile reg(key);
+            TIniFile ini(iniPath);
+            RunOnStore(registry ? TIniObject(&reg) : TIniObject(&ini), back, lines, true);
+            EXPECT_EQ(ToEditorText(back.Combo->Hint), ShownProgramText(hint)) << registry;
+            EXPECT_EQ(back.Combo->Letter, form.Combo->Letter) << registry;
+            EXPECT_EQ(back.Combo->Strings.Text(), ShownProgramText(line) + "\r\n") << registry;
+        }
     }
 }
 

@@ -448,12 +448,12 @@ TEST(Templates, TemplateFileRoundTrip)
     again.LoadFromFile(name);
     EXPECT_EQ(streamOf(again), streamOf(templates));
 
-    // Characters Windows-1252 lacks are written as themselves (the file then UTF-8), never the mark,
-    // and read back held.
+    // Characters Windows-1252 lacks are written as themselves (the file then UTF-8 after its
+    // byte-order mark), never the mark, and read back held.
     TCodeTemplates held;
     held.SetTemplate("\x1F#955;", "\xF1 \x1F#946;", "\x1F#945;\r\xE9");
     held.SaveToFile(name);
-    EXPECT_EQ(ReadFileBytes(name), "[\xCE\xBB | \xC3\xB1 \xCE\xB2]\r\n\xCE\xB1\r\n\xC3\xA9\r\n");
+    EXPECT_EQ(ReadFileBytes(name), "\xEF\xBB\xBF[\xCE\xBB | \xC3\xB1 \xCE\xB2]\r\n\xCE\xB1\r\n\xC3\xA9\r\n");
     again.LoadFromFile(name);
     EXPECT_EQ(streamOf(again), streamOf(held));
 

@@ -11,6 +11,7 @@
 #include "platform/core/Classes.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/ProgramFileText.h"
 
 #include "FuzzCheck.h"
 
@@ -34,7 +35,8 @@ void checkTree(const std::vector<TCodeTreeNode>& nodes, size_t lines)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    const TStringList lines = LibraryLines(bytes);
+    // A code tree is read by the program's own files' rule.
+    const TStringList lines = LibraryLines(ProgramFileText(bytes));
 
     std::vector<TCodeTreeNode> nodes;
     try {
@@ -49,10 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WriteFileBytes(file, bytes);
     TStringList names;
     check(ReadLibrarySections(file, names));
+    std::vector<std::string> texts;
     for (int i = 0; i < names.Count(); ++i) {
         check(!names[i].empty());
         const std::string text = ReadLibraryEntry(file, names[i]);
         check(text.find('\n') == std::string::npos);
+        texts.push_back(text);
     }
     // An entry added under a name the file does not hold reads back as it was written, and goes again.
     const std::string name = "fuzz entry";
@@ -77,6 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::string back = ReadLibraryEntry(file, name);
         check(back == expected || expected.find("[*") != std::string::npos);
         check(ReadFileBytes(file).find(kHeldCharacterMark) == std::string::npos);
+        // The rewrite keeps the file's entries as they read (the file's own 0x1F is "." once
+        // written, as it read), up to the first one of each name.
+        for (int i = 0; i < names.Count() && i < 8; ++i)
+            if (names.IndexOf(names[i]) == i && names[i].find(kHeldCharacterMark) == std::string::npos)
+                check(ReadLibraryEntry(file, names[i]) == texts[static_cast<size_t>(i)]);
         check(DeleteLibraryEntry(file, name));
         check(ReadLibraryEntry(file, name).empty());
     }

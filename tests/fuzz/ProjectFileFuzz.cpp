@@ -36,5 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(back.size() == entries.size());
     for (size_t i = 0; i < back.size() && i < entries.size(); ++i)
         check(back[i] == entries[i]);
+    // The project's texts, written again, read back as they read and never put the mark in the file
+    // (what else the file holds stays as it was).
+    const TProjectData projectData = ReadProjectData(ini, "now");
+    WriteProjectData(written, projectData);
+    const std::string writtenText = written.Text();
+    const TIniFile writtenFile = TIniFile::FromText(writtenText);
+    for (const char* key : {"Nombre", "Autor", "Descripci\xF3n"})
+        check(writtenFile.ReadString("Datos del proyecto", key, "").find('\x1F') == std::string::npos);
+    const TProjectData again = ReadProjectData(TIniFile::FromText(writtenText), "now");
+    check(again.Nombre == projectData.Nombre && again.Autor == projectData.Autor &&
+          again.Descripcion == projectData.Descripcion);
     return 0;
 }

@@ -5,7 +5,9 @@
 
 #include "app/model/PanelItems.h"
 #include "app/model/TemplateMerge.h"
+#include "platform/core/CharacterReferences.h"
 #include "platform/core/Classes.h"
+#include "platform/core/ProgramFileText.h"
 #include "platform/core/Collation.h"
 #include "platform/core/SysUtils.h"
 
@@ -27,6 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(again.Count() == names.Count());
     for (int i = 0; i < names.Count(); ++i)
         check(again[i] == names[i]);
+    // The same bytes as a library file: written as the program writes it, it reads back as the same
+    // names (a stray mark as the "&" it shows as) and never holds the mark.
+    TStringList fromFile;
+    WildcardNamesOf(ProgramFileText(text), fromFile);
+    const std::string written = ProgramFileBytes(fromFile.Text());
+    check(written.find(kHeldCharacterMark) == std::string::npos);
+    TStringList back;
+    WildcardNamesOf(ProgramFileText(written), back);
+    check(back.Count() == fromFile.Count());
+    for (int i = 0; i < back.Count() && i < fromFile.Count(); ++i)
+        check(back[i] == fromFile[i]);
 
     size_t at = 0;
     size_t fieldBytes = 0;

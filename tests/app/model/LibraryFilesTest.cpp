@@ -94,11 +94,11 @@ TEST(LibraryFiles, AHeldCharacterIsWrittenAsItselfAndReadsBackHeld)
 {
     TempDir dir("i131-library");
     // A Windows-1252 library gets an entry holding characters it lacks: the file turns UTF-8 whole,
-    // its older letters with it, and every entry reads back as it was given.
+    // after its byte-order mark, its older letters with it, and every entry reads back as it was given.
     const std::string file = dir.file("a.cod", "[*a*]\r\nPe\xF1" "a\r\n");
     const std::string lambda = "\x1F#955;", alpha = "\x1F#945;";
     ASSERT_TRUE(AddLibraryEntry(file, "l" + lambda, alpha + "\rdos"));
-    EXPECT_EQ(ReadFileBytes(file), "[*a*]\r\nPe\xC3\xB1" "a\r\n[*l\xCE\xBB*]\r\n\xCE\xB1\r\ndos\r\n");
+    EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBF[*a*]\r\nPe\xC3\xB1" "a\r\n[*l\xCE\xBB*]\r\n\xCE\xB1\r\ndos\r\n");
     TStringList names;
     ASSERT_TRUE(ReadLibrarySections(file, names));
     EXPECT_EQ(Items(names), (Strings{"a", "l" + lambda}));
@@ -106,7 +106,7 @@ TEST(LibraryFiles, AHeldCharacterIsWrittenAsItselfAndReadsBackHeld)
     EXPECT_EQ(ReadLibraryEntry(file, "a"), "Pe\xF1" "a");
     // Once UTF-8 it stays so, also without the character; a library that never held one stays as it was.
     ASSERT_TRUE(DeleteLibraryEntry(file, "l" + lambda));
-    EXPECT_EQ(ReadFileBytes(file), "[*a*]\r\nPe\xC3\xB1" "a\r\n");
+    EXPECT_EQ(ReadFileBytes(file), "\xEF\xBB\xBF[*a*]\r\nPe\xC3\xB1" "a\r\n");
     const std::string plain = dir.file("b.cod", "");
     ASSERT_TRUE(AddLibraryEntry(plain, "b", "x\xF1 &#945;"));
     EXPECT_EQ(ReadFileBytes(plain), "[*b*]\r\nx\xF1 &#945;\r\n");

@@ -86,11 +86,12 @@ TEST(PanelItems, WildcardLibraryReadsSortedOnceAndWritesInOrder)
     WriteFileBytes(path, "");
     ReadWildcardLibrary(path, names);
     EXPECT_EQ(names.Count(), 0);
-    // A name holding a character Windows-1252 lacks is written as the character, never the mark.
+    // A name holding a character Windows-1252 lacks is written as the character, never the mark, in
+    // UTF-8 after its byte-order mark.
     names.Add("\x1F#955;");
     names.Add("\xF1");
     WriteWildcardLibrary(path, names);
-    EXPECT_EQ(ReadFileBytes(path), "\xCE\xBB\r\n\xC3\xB1\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "\xEF\xBB\xBF\xCE\xBB\r\n\xC3\xB1\r\n");
     ReadWildcardLibrary(path, names);
     EXPECT_EQ(Items(names), (Strings{"\x1F#955;", "\xF1"}));
 }

@@ -52,16 +52,18 @@ TEST(ProjectFile, RelativePathsAreTakenFromTheProjectsFolder)
                                         folder.path.string() + "/index.htm"}));
 }
 
-TEST(ProjectFile, TheProjectsNameIsReadAsADocumentsTextIs)
+TEST(ProjectFile, TheProjectsNameIsReadByTheProgramsOwnFilesRule)
 {
     const auto name = [](const std::string& value) {
         return ProjectDataText(TIniFile::FromText("[Datos del proyecto]\nNombre=" + value + "\n"), "Nombre");
     };
-    // UTF-8 written by hand becomes the editor's characters; Windows-1252 stays as it is.
-    EXPECT_EQ(name("Se\xC3\xB1or \xE2\x80\x9C" "A\xE2\x80\x9D"), "Se\xF1or \x93" "A\x94");
+    // UTF-8 after its byte-order mark becomes the editor's characters; other bytes are Windows-1252 as
+    // they stand, also where they happen to spell UTF-8.
+    EXPECT_EQ(name("\xEF\xBB\xBFSe\xC3\xB1or \xE2\x80\x9C" "A\xE2\x80\x9D"), "Se\xF1or \x93" "A\x94");
+    EXPECT_EQ(name("Se\xC3\xB1or"), "Se\xC3\xB1or");
     EXPECT_EQ(name("Se\xF1or"), "Se\xF1or");
     // A character Windows-1252 lacks is held.
-    EXPECT_EQ(name("\xCE\xB1 \xC3\xB1"), "\x1F#945; \xF1");
+    EXPECT_EQ(name("\xEF\xBB\xBF\xCE\xB1 \xC3\xB1"), "\x1F#945; \xF1");
     EXPECT_EQ(name("plain"), "plain");
     EXPECT_EQ(ProjectDataText(TIniFile::FromText(""), "Nombre"), "");
 }
@@ -129,7 +131,7 @@ TEST(ProjectFile, TheProjectDataRoundTripsThroughTheFile)
     }
     const TIniFile ini(path);
     // A character Windows-1252 lacks goes into the file as itself, its value in UTF-8.
-    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Autor", ""), "Ana \xCE\xBB");
+    EXPECT_EQ(ini.ReadString("Datos del proyecto", "Autor", ""), "\xEF\xBB\xBF" "Ana \xCE\xBB");
     EXPECT_EQ(ReadFileBytes(path).find('\x1F'), std::string::npos);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "Fecha de creaci\xF3n", ""), data.FechaCreacion);
     EXPECT_EQ(ini.ReadString("Datos del proyecto", "\xDAltima modificaci\xF3n", ""), data.UltimaModificacion);

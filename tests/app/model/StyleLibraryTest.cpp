@@ -10,7 +10,7 @@
 #include "app/model/StyleLibrary.h"
 #include "app/model/libCSS.h"
 #include "platform/core/CharacterReferences.h"
-#include "platform/core/DocumentText.h"
+#include "platform/core/ProgramFileText.h"
 #include "support/Occurrences.h"
 
 namespace {

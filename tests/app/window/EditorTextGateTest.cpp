@@ -30,6 +30,7 @@
 #include "platform/core/CharacterReferences.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Messages.h"
+#include "platform/core/ProgramFileText.h"
 #include "support/EditorText.h"
 #include "support/HookWhile.h"
 #include "support/MainWindowDocuments.h"
@@ -217,7 +218,8 @@ std::vector<TRoad> roads()
          }},
         {"el nombre de un comodín de su librería",
          [](TGate& w, const std::string& held) {
-             const std::string library = w.folder.file(w.ownName(".krm"), EditorTextToUtf8(held) + "\r\n");
+             // As the program writes its own files: UTF-8 after its byte-order mark.
+             const std::string library = w.folder.file(w.ownName(".krm"), ProgramFileBytes(held + "\r\n"));
              TDialogAnswers dialogs;
              dialogs.answers.push_back({library});
              w.form.SideTools().libComodinesClick(1);

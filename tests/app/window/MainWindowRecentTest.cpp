@@ -507,7 +507,8 @@ TEST(MainWindowRecent, AProjectNamedInUtf8AndItsRelativeFilesOpenAsWritten)
 {
     TempDir files("start");
     files.file("a.htm", "A");
-    const std::string kr = project(files, "Se\xC3\xB1or P\xC3\xA9rez", {"1,a.htm"});
+    // Its name in UTF-8 after the byte-order mark, as the program writes a text of its own files.
+    const std::string kr = project(files, "\xEF\xBB\xBFSe\xC3\xB1or P\xC3\xA9rez", {"1,a.htm"});
     TStartedWindow w(3, {}, kr);
     EXPECT_EQ(captions(w.form), (std::vector<std::string>{"a.htm"}));
     EXPECT_EQ(w.form.ArchivoActual(), files.path.string() + "/a.htm");
