@@ -28,9 +28,6 @@ set(allowed
   "editor/CodeMemoPaint.cpp|FromShownText"
   # A typed key: a character Windows-1252 has is typed as its byte, any other one goes in held.
   "editor/CodeMemoQt.cpp|CharToWin1252"
-  # The characters of a key press that a list's incremental search and a combo's typing compare with
-  # their Windows-1252 items.
-  "platform/Keys.cpp|CharToWin1252"
   # A glyph of the editor's font is drawn for one byte of the code page.
   "platform/Fonts.cpp|Win1252ToUnicode"
   # A Windows-1252 document's bytes: each one a file cannot hold is written as its reference.

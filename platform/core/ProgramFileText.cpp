@@ -21,6 +21,27 @@ bool holdsHeldCharacter(std::string_view text)
     return false;
 }
 
+// Bytes without the byte-order mark that an earlier version wrote in UTF-8: it turned to UTF-8 only for
+// a text holding a character Windows-1252 lacks, and wrote no mark. Well-formed UTF-8 that spells such a
+// character (but a U+FEFF, which a Windows-1252 "ï»¿" spells too) is taken for that; Windows-1252 text
+// rarely is well-formed UTF-8, and then almost only as letters Windows-1252 has ("Ã©" spells "é").
+bool earlierUtf8(std::string_view bytes, std::string* text = nullptr)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+        !IsValidUtf8(bytes))
+        return false;
+    std::string read = Utf8ToEditorText(bytes);
+    bool lacking = false;
+    for (size_t at = read.find(kHeldCharacterMark); at != std::string::npos && !lacking;
+         at = read.find(kHeldCharacterMark, at + 1)) {
+        char32_t cp;
+        lacking = ReadHeldCharacter(read, at, cp) && cp != 0xFEFF;
+    }
+    if (lacking && text)
+        *text = std::move(read);
+    return lacking;
+}
+
 } // namespace
 
 std::string ProgramFileText(std::string_view bytes, bool* utf8)
@@ -32,6 +53,12 @@ std::string ProgramFileText(std::string_view bytes, bool* utf8)
         *utf8 = unicode;
     if (unicode)
         return Utf8ToEditorText(bytes.substr(kByteOrderMark.size()));
+    if (std::string text; earlierUtf8(bytes, &text)) {
+        // Written again with the mark, so that it is never guessed at again.
+        if (utf8)
+            *utf8 = true;
+        return text;
+    }
     // The file's own 0x1F is a control character, never the mark of a held character: "." as the
     // editor shows it.
     std::string text(bytes);
@@ -44,8 +71,9 @@ std::string ProgramFileBytes(std::string_view text, bool utf8)
     if (!utf8 && !holdsHeldCharacter(text)) {
         // A mark that begins no held character goes as the "&" it shows as.
         std::string bytes = HeldCharactersAsReferences(text);
-        // Windows-1252 that begins with the byte-order mark would read as UTF-8.
-        if (!bytes.starts_with(kByteOrderMark))
+        // Windows-1252 that begins with the byte-order mark, or that an earlier version's UTF-8
+        // would be taken for, would read as UTF-8.
+        if (!bytes.starts_with(kByteOrderMark) && !earlierUtf8(bytes))
             return bytes;
     }
     std::string bytes(kByteOrderMark);

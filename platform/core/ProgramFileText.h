@@ -7,21 +7,28 @@
 //
 // - A file the program writes in UTF-8 always begins with the UTF-8 byte-order mark (EF BB BF), and
 //   only bytes that begin with it and are well-formed UTF-8 after it are read as UTF-8.
-// - Any other bytes are Windows-1252, byte for byte, as earlier versions wrote every such file: "Ã©x"
-//   is those three characters, never "éx".
+// - Any other bytes are Windows-1252, byte for byte, as earlier versions wrote such a file while its
+//   text fitted: "Ã©x" is those three characters, never "éx"; "ï»¿" inside is those three too.
+// - But for an earlier version's UTF-8: it wrote UTF-8 without the mark, and only for a text holding a
+//   character Windows-1252 lacks. Bytes without the mark that are well-formed UTF-8 and spell such a
+//   character (other than U+FEFF) are read as that UTF-8, as that version read them, and are written
+//   back with the mark. Windows-1252 text that spells one is mojibake nobody types; and a text this
+//   rule writes is never taken so, for its Windows-1252 bytes go as UTF-8 with the mark when they would be.
 // - Writing keeps Windows-1252 while the text fits it, so that an earlier version still reads the
 //   file; it turns to UTF-8 (with the mark) when the text holds a character Windows-1252 lacks, when
-//   the Windows-1252 bytes would begin with the mark (a text that begins with "ï»¿"), or when the
-//   file was UTF-8 already (`utf8`, so that a file does not change its encoding back and forth).
+//   the Windows-1252 bytes would begin with the mark (a text that begins with "ï»¿") or read as an
+//   earlier version's UTF-8, or when the file was UTF-8 already (`utf8`, so that a file does not
+//   change its encoding back and forth).
 // - The mark of a held character never reaches the file: a held character is written as itself in
 //   UTF-8, a mark that begins none as the "&" the editor shows it as. A 0x1F read from a file is the
 //   control character it is, "." as the editor shows it.
 //
-// The one case the rule reads otherwise than an earlier version did: a Windows-1252 file that begins
-// with the characters "ï»¿" and whose rest is well-formed UTF-8 (plain ASCII, say) reads as UTF-8
-// without those three characters. An earlier version wrote such a file only for a text that began
-// with them, which is a byte-order mark shown as Windows-1252, nothing an author types; with the rest
-// not well-formed UTF-8, the file is Windows-1252 whole, those characters included.
+// Where the rule reads otherwise than an earlier version did, which took any well-formed UTF-8 for
+// UTF-8: bytes that spell only letters Windows-1252 has, or U+FEFF, are Windows-1252 ("Ã©x" stays).
+// And a Windows-1252 file that begins with the characters "ï»¿" and whose rest is well-formed UTF-8
+// (plain ASCII, say) reads as UTF-8 without those three characters. An earlier version wrote such a
+// file only for a text that began with them, which is a byte-order mark shown as Windows-1252,
+// nothing an author types; with the rest not well-formed UTF-8, the file is Windows-1252 whole.
 //
 // A file that holds several texts (a project's values) applies the rule to each text on its own.
 #pragma once

@@ -291,6 +291,15 @@ TEST(ProgramFiles, AnEarlierVersionsWindows1252FilesReadAsBefore)
     WriteWildcardLibrary(wildcards, read);
     EXPECT_EQ(ReadFileBytes(wildcards), name + "\r\n\xEF\xBB\xBF\r\n");
 
+    // An earlier version's UTF-8, written without the mark for a text holding a character
+    // Windows-1252 lacks, reads as it did then, and is written back with the mark.
+    const std::string utf8Wildcards = dir.file("u.krm", "\xCE\xB2" "eta\r\n\xC3\xB1\r\n");
+    TStringList readUtf8;
+    ReadWildcardLibrary(utf8Wildcards, readUtf8);
+    EXPECT_EQ(Items(readUtf8), (std::vector<std::string>{HeldCharacter(0x3B2) + "eta", "\xF1"}));
+    WriteWildcardLibrary(utf8Wildcards, readUtf8);
+    EXPECT_EQ(ReadFileBytes(utf8Wildcards), "\xEF\xBB\xBF\xCE\xB2" "eta\r\n\xC3\xB1\r\n");
+
     const std::string templates = dir.file("t.krt", "[" + name + " | d]\r\n" + text + "\r\n");
     TCodeTemplates list;
     list.LoadFromFile(templates);

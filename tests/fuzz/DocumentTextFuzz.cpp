@@ -89,13 +89,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string ownBytes = ProgramFileBytes(own, utf8);
     check(ownBytes.find(kHeldCharacterMark) == std::string::npos);
     check(ProgramFileText(ownBytes) == asWritten(own));
-    // Written in UTF-8 only after the byte-order mark, and only such bytes read as UTF-8.
-    check(utf8 == (bytes.starts_with("\xEF\xBB\xBF") && IsValidUtf8(bytes.substr(3))));
+    // Written in UTF-8 only after the byte-order mark; bytes read as UTF-8 have it, or are
+    // well-formed (an earlier version's UTF-8).
+    if (utf8)
+        check(bytes.starts_with("\xEF\xBB\xBF") ? IsValidUtf8(bytes.substr(3)) : IsValidUtf8(bytes));
     bool ownUtf8 = false;
     ProgramFileText(ownBytes, &ownUtf8);
     check(ownUtf8 == ownBytes.starts_with("\xEF\xBB\xBF"));
-    // Bytes without the mark are an earlier version's Windows-1252, read byte for byte (its own 0x1F
-    // the "." of a control character) and written back unchanged when they hold no 0x1F.
+    // Other bytes are an earlier version's Windows-1252, read byte for byte (its own 0x1F the "." of
+    // a control character) and written back unchanged when they hold no 0x1F.
     if (!utf8) {
         std::string asBytes(bytes);
         std::replace(asBytes.begin(), asBytes.end(), kHeldCharacterMark, '.');

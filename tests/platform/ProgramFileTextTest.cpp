@@ -28,17 +28,23 @@ TEST(ProgramFileText, EveryTextReadsBackAsWrittenAndNoMarkByteReachesTheFile)
             // Windows-1252 as it stands while the text fits and the file was not UTF-8 already; else
             // UTF-8 after the byte-order mark.
             const bool needsUtf8 = keepUtf8 || HeldCharactersAsReferences(text) != shown || shown.starts_with(kMark);
-            ASSERT_EQ(bytes, needsUtf8 ? std::string(kMark) + EditorTextToUtf8(text) : shown) << text;
-            bool utf8 = !needsUtf8;
+            const bool marked = bytes.starts_with(kMark);
+            ASSERT_TRUE(marked || !needsUtf8) << text;
+            ASSERT_EQ(bytes, marked ? std::string(kMark) + EditorTextToUtf8(text) : shown) << text;
+            // A text that fits Windows-1252 goes as UTF-8 only where its Windows-1252 bytes would
+            // read as something else.
+            if (marked && !needsUtf8)
+                ASSERT_NE(ProgramFileText(shown), shown) << text;
+            bool utf8 = !marked;
             ASSERT_EQ(ProgramFileText(bytes, &utf8), shown) << text;
-            ASSERT_EQ(utf8, needsUtf8) << text;
+            ASSERT_EQ(utf8, marked) << text;
             // A file that was UTF-8 stays so.
             ASSERT_EQ(ProgramFileBytes(ProgramFileText(bytes), utf8), bytes) << text;
         }
     }
 }
 
-TEST(ProgramFileText, BytesWithoutTheByteOrderMarkAreWindows1252ByteForByte)
+TEST(ProgramFileText, BytesWithoutTheByteOrderMarkAreWindows1252ByteForByteButAnEarlierVersionsUtf8)
 {
     // An earlier version's file: every byte but the mark's is the character it is, also where the
     // bytes happen to spell UTF-8 ("Ã©x", "ï»¿" inside, a U+FEFF's bytes after the start).
@@ -52,14 +58,29 @@ TEST(ProgramFileText, BytesWithoutTheByteOrderMarkAreWindows1252ByteForByte)
         if (bytes.starts_with(kMark))
             bytes.insert(0, "x");
         bool utf8 = true;
-        ASSERT_EQ(ProgramFileText(bytes, &utf8), bytes);
+        const std::string read = ProgramFileText(bytes, &utf8);
+        if (IsValidUtf8(bytes)) {
+            // Maybe an earlier version's UTF-8: whichever it is taken for is kept.
+            ASSERT_EQ(ProgramFileText(ProgramFileBytes(read, utf8)), read);
+            continue;
+        }
+        ASSERT_EQ(read, bytes);
         ASSERT_FALSE(utf8);
         // Written back unchanged, so an earlier version still reads it.
         ASSERT_EQ(ProgramFileBytes(bytes), bytes);
     }
     EXPECT_EQ(ProgramFileText("\xC3\xA9x"), "\xC3\xA9x");
+    EXPECT_EQ(ProgramFileBytes("\xC3\xA9x"), "\xC3\xA9x");
     EXPECT_EQ(ProgramFileText("a \xEF\xBB\xBF b"), "a \xEF\xBB\xBF b");
-    EXPECT_EQ(ProgramFileText("Espa\xC3\xB1" "a \xCE\xB1"), "Espa\xC3\xB1" "a \xCE\xB1");
+    EXPECT_EQ(ProgramFileText("Pe\xF1" "a \xCE\xB1"), "Pe\xF1" "a \xCE\xB1");
+    // An earlier version wrote a text holding a character Windows-1252 lacks in UTF-8 without the
+    // mark: it reads as it did then, and goes back with the mark. The same characters typed in
+    // Windows-1252 ("Î±") go with the mark too, so that they are never taken for that.
+    bool utf8 = false;
+    EXPECT_EQ(ProgramFileText("Espa\xC3\xB1" "a \xCE\xB1", &utf8), "Espa\xF1" "a \x1F#945;");
+    EXPECT_TRUE(utf8);
+    EXPECT_EQ(ProgramFileBytes("\xCE\xB1"), "\xEF\xBB\xBF\xC3\x8E\xC2\xB1");
+    EXPECT_EQ(ProgramFileText(ProgramFileBytes("\xCE\xB1")), "\xCE\xB1");
     // The file's own 0x1F is a control character, shown as the line store shows one.
     EXPECT_EQ(ProgramFileText("a\x1F#945;"), "a.#945;");
 }
