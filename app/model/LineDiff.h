@@ -1,0 +1,17 @@
+// MatchLines: which lines of an old text are the same lines of a new one, from a key (a hash) of each line.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// No line of the old text is matched with a line of the new one.
+constexpr uint32_t kUnmatchedLine = UINT32_MAX;
+
+// For each line of `after` the line of `before` it is taken to be, in order, or kUnmatchedLine: the
+// lines both texts start and end with; then lines found once in each (in the order both have them)
+// as anchors, again between each two; where no such line is left (a text that repeats itself), each
+// line is matched with the nearest place where both go on alike, so that one copy of a repeated block
+// is never taken for another further off. The work is bounded by the lines' count: what stays
+// unmatched is written anew, never wrongly kept.
+std::vector<uint32_t> MatchLines(std::span<const uint64_t> before, std::span<const uint64_t> after);
