@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace {
 
@@ -71,7 +72,7 @@ public:
             trim(range);
             if (range.A == range.AEnd || range.B == range.BEnd)
                 continue;
-            if (!anchor(range, ranges))
+            if (!anchor(range, ranges) && !fewestChanges(range))
                 follow(range);
         }
         return std::move(FMatch);
@@ -133,7 +134,63 @@ private:
         return true;
     }
 
-    // Where no line is found once in each: the stretches are walked together, and where they part,
+    // Where no line is found once in each: the fewest lines that, taken out of one stretch and put in
+    // the other, make them alike (the greedy walk along diagonals), when there are few enough that the
+    // search stays within the budget. False, with nothing matched, when there are more.
+    bool fewestChanges(const TRange& range)
+    {
+        const auto n = static_cast<int64_t>(range.AEnd - range.A), m = static_cast<int64_t>(range.BEnd - range.B);
+        const int64_t most = std::min<int64_t>({1000, n + m, static_cast<int64_t>(FBudget / static_cast<size_t>(n + m + 1))});
+        // The furthest reach on each diagonal k (x - y) after each number of changes d, kept for each
+        // d to walk back: d's values start at d * d.
+        std::vector<int64_t> reach(static_cast<size_t>(2 * most + 3), 0);
+        std::vector<uint32_t> steps;
+        const auto at = [&](int64_t k) -> int64_t& { return reach[static_cast<size_t>(k + most + 1)]; };
+        int64_t found = -1;
+        for (int64_t d = 0; d <= most && found < 0; ++d) {
+            for (int64_t k = -d; k <= d; k += 2) {
+                int64_t x = k == -d || (k != d && at(k - 1) < at(k + 1)) ? at(k + 1) : at(k - 1) + 1;
+                int64_t y = x - k;
+                while (x < n && y < m && FBefore[range.A + static_cast<size_t>(x)] == FAfter[range.B + static_cast<size_t>(y)]) {
+                    ++x;
+                    ++y;
+                }
+                at(k) = x;
+                if (x >= n && y >= m) {
+                    found = d;
+                    break;
+                }
+            }
+            FBudget -= std::min(FBudget, static_cast<size_t>(n + m));
+            for (int64_t k = -d; k <= d; ++k)
+                steps.push_back(static_cast<uint32_t>(at(k)));
+        }
+        if (found < 0)
+            return false;
+        const auto stepAt = [&](int64_t d, int64_t k) { return static_cast<int64_t>(steps[static_cast<size_t>(d * d + k + d)]); };
+        int64_t x = n, y = m;
+        for (int64_t d = found; d >= 0; --d) {
+            const int64_t k = x - y;
+            int64_t startX = 0;
+            if (d > 0) {
+                const bool down = k == -d || (k != d && stepAt(d - 1, k - 1) < stepAt(d - 1, k + 1));
+                const int64_t previousK = down ? k + 1 : k - 1;
+                const int64_t previousX = stepAt(d - 1, previousK);
+                startX = down ? previousX : previousX + 1;
+                // The snake from the change to (x, y).
+                for (int64_t sx = x; sx > startX; --sx)
+                    match(range.A + static_cast<uint32_t>(sx - 1), range.B + static_cast<uint32_t>(sx - 1 - k));
+                x = previousX;
+                y = previousX - previousK;
+            } else {
+                for (int64_t sx = x; sx > 0; --sx)
+                    match(range.A + static_cast<uint32_t>(sx - 1), range.B + static_cast<uint32_t>(sx - 1 - k));
+            }
+        }
+        return true;
+    }
+
+    // Where the stretches are too unlike for that: they are walked together, and where they part,
     // they go on from the nearest lines where they meet again (a few lines alike there preferred to
     // one); a stretch with no such place near is left unmatched.
     void follow(const TRange& range)
