@@ -72,8 +72,13 @@ public:
             trim(range);
             if (range.A == range.AEnd || range.B == range.BEnd)
                 continue;
-            if (!anchor(range, ranges) && !fewestChanges(range))
-                follow(range);
+            // Few changes are found cheaply, and exactly; many are first split at the lines found
+            // once in each, so that no line that moved (found once, elsewhere) sets the rest apart.
+            const size_t lines = range.AEnd - range.A + range.BEnd - range.B;
+            if (fewestChanges(range, std::max<size_t>(16, (size_t(1) << 22) / lines)) || anchor(range, ranges) ||
+                fewestChanges(range, 1000))
+                continue;
+            follow(range);
         }
         return std::move(FMatch);
     }
@@ -134,13 +139,14 @@ private:
         return true;
     }
 
-    // Where no line is found once in each: the fewest lines that, taken out of one stretch and put in
-    // the other, make them alike (the greedy walk along diagonals), when there are few enough that the
-    // search stays within the budget. False, with nothing matched, when there are more.
-    bool fewestChanges(const TRange& range)
+    // The fewest lines that, taken out of one stretch and put in the other, make them alike (the
+    // greedy walk along diagonals), when there are at most `changes` and the search stays within the
+    // budget. False, with nothing matched, when there are more.
+    bool fewestChanges(const TRange& range, size_t changes)
     {
         const auto n = static_cast<int64_t>(range.AEnd - range.A), m = static_cast<int64_t>(range.BEnd - range.B);
-        const int64_t most = std::min<int64_t>({1000, n + m, static_cast<int64_t>(FBudget / static_cast<size_t>(n + m + 1))});
+        const int64_t most = std::min<int64_t>({static_cast<int64_t>(changes), n + m,
+                                                static_cast<int64_t>(FBudget / static_cast<size_t>(n + m + 1))});
         // The furthest reach on each diagonal k (x - y) after each number of changes d, kept for each
         // d to walk back: d's values start at d * d.
         std::vector<int64_t> reach(static_cast<size_t>(2 * most + 3), 0);

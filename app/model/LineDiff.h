@@ -9,10 +9,10 @@
 constexpr uint32_t kUnmatchedLine = UINT32_MAX;
 
 // For each line of `after` the line of `before` it is taken to be, in order, or kUnmatchedLine: the
-// lines both texts start and end with; then lines found once in each (in the order both have them)
-// as anchors, again between each two; where no such line is left (a text that repeats itself), the
-// fewest lines taken out and put in that make the stretches alike, so that one copy of a repeated
-// block is not taken for another; where even that would cost too much, each line is matched with the
-// nearest place where both go on alike. The work is bounded by the lines' count: what stays unmatched
-// is written anew, never wrongly kept.
+// lines both texts start and end with; then the fewest lines taken out and put in that make them
+// alike, when they are few (so that one copy of a repeated block is not taken for another); where
+// there are many, lines found once in each (in the order both have them) as anchors first, and the
+// same again between each two; where even that would cost too much, each line is matched with the
+// nearest place where both go on alike. The work is bounded by the lines' count: what stays
+// unmatched is written anew, never wrongly kept.
 std::vector<uint32_t> MatchLines(std::span<const uint64_t> before, std::span<const uint64_t> after);

@@ -1,4 +1,4 @@
-// A line diff of two files' bytes, as a diff tool shows what a save changed: each line with its own break (CR LF, LF or a lone CR).
+// A line diff of two files' bytes, as a diff tool shows what a save changed: each line with its own break (CR LF, LF CR, LF or a lone CR).
 #pragma once
 
 #include <algorithm>
@@ -15,7 +15,10 @@ inline std::vector<std::string_view> FileLines(std::string_view bytes)
     for (size_t at = 0; at < bytes.size(); ++at) {
         if (bytes[at] != '\r' && bytes[at] != '\n')
             continue;
-        if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
+        // A pair of CR and LF is one break (an LF CR pair unless the CR ends the file), as the editor
+        // reads it.
+        if ((bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') ||
+            (bytes[at] == '\n' && at + 2 < bytes.size() && bytes[at + 1] == '\r'))
             ++at;
         lines.push_back(bytes.substr(start, at + 1 - start));
         start = at + 1;
