@@ -958,9 +958,9 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // The bytes: each kept line with its own break, and each run of changed lines encoded anew and
     // read again as it stands, each changed line taking the break of the kept line it replaces, if
     // any, else the file's; of a line that replaces one, what it still has of that line's start and
-    // end keeps its bytes. An empty line whose break would join the lone one before it (a CR before
-    // an LF, an LF before a CR) gets that one's kind of break instead, and an LF CR that would end the
-    // file an LF.
+    // end keeps its bytes. An empty line whose break would join the lone one before it (an LF after a
+    // CR, a CR after an LF) gets a pair that starts as that one does (CR LF, LF CR), which joins
+    // nothing on either side, and an LF CR that would end the file an LF.
     std::string fresh;
     std::vector<uint32_t> runs;
     std::vector<std::pair<uint32_t, std::string>> rebroken;
@@ -987,9 +987,29 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         std::string read;
         std::vector<uint32_t> offsets;
         bool regionAfter = false;
-        if (line == kUnmatchedLine || keptRegions[line] != textRegions[at] || typedIn(line) ||
-            !TKeptStretches::Read(keptLine, keptEncoding, table, textRegions[at], read, regionAfter, &offsets))
+        if (line == kUnmatchedLine || keptRegions[line] != textRegions[at] || typedIn(line))
             return encodeLine(content, table, textRegions[at], chosen, start == 0);
+        // Read with its break and a character after, as within the file: a control character at its
+        // end is ".", an LF CR one break; the last line of both, as the end of the file.
+        std::string withBreak(std::string_view(FBytes).substr(keptBytes[line], keptBytes[line + 1] - keptBytes[line]));
+        const bool more = keptBreaks[line] || hasBreak(at);
+        if (more)
+            withBreak += keptEncoding == TEncoding::Utf16LittleEndian ? std::string("x\0", 2)
+                         : keptEncoding == TEncoding::Utf16BigEndian  ? std::string("\0x", 2)
+                                                                       : std::string("x");
+        if (!TKeptStretches::Read(withBreak, keptEncoding, table, textRegions[at], read, regionAfter, &offsets) ||
+            (more && (read.empty() || read.back() != 'x')))
+            return encodeLine(content, table, textRegions[at], chosen, start == 0);
+        if (more) {
+            read.pop_back();
+            offsets.pop_back();
+        }
+        if (keptBreaks[line]) {
+            if (read.empty() || read.back() != '\r' || offsets[read.size() - 1] != keptLine.size())
+                return encodeLine(content, table, textRegions[at], chosen, start == 0);
+            read.pop_back();
+            offsets.pop_back();
+        }
         auto [prefix, suffix] = differingStretch(content, read);
         // A character of the file is one, however many characters of the text it reads as, and so is
         // a held character of the text: the changed stretch takes either whole.
@@ -1101,9 +1121,11 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             }
             empty = textStarts[at] + (hasBreak(at) ? 1 : 0) == textStarts[at + 1];
         }
-        bool otherBreak = empty && previousBreak.size() == 1 && !lineBreak.empty() && lineBreak[0] != previousBreak[0];
+        // (An LF before the lone CR that ends the file stays alone.)
+        bool otherBreak = empty && previousBreak.size() == 1 && !lineBreak.empty() && lineBreak[0] != previousBreak[0] &&
+                          !(lineBreak == "\r" && at + 1 == textCount);
         if (otherBreak)
-            lineBreak = previousBreak;
+            lineBreak = previousBreak + lineBreak[0];
         // LF CR that ends the file reads as two breaks.
         if (at + 1 == textCount && lineBreak == "\n\r") {
             lineBreak = "\n";

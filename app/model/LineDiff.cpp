@@ -145,8 +145,9 @@ private:
     bool fewestChanges(const TRange& range, size_t changes)
     {
         const auto n = static_cast<int64_t>(range.AEnd - range.A), m = static_cast<int64_t>(range.BEnd - range.B);
+        // At most a quarter of what is left, so that the walk below can still match the rest.
         const int64_t most = std::min<int64_t>({static_cast<int64_t>(changes), n + m,
-                                                static_cast<int64_t>(FBudget / static_cast<size_t>(n + m + 1))});
+                                                static_cast<int64_t>(FBudget / 4 / static_cast<size_t>(n + m + 1))});
         // The furthest reach on each diagonal k (x - y) after each number of changes d, kept for each
         // d to walk back: d's values start at d * d.
         std::vector<int64_t> reach(static_cast<size_t>(2 * most + 3), 0);

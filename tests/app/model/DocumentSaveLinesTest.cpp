@@ -158,7 +158,8 @@ TEST(DocumentSaveLines, EditsOfAnySizeAndDistanceChangeOnlyTheirLines)
 TEST(DocumentSaveLines, APageThatRepeatsItselfKeepsEveryCopyNobodyTouched)
 {
     // A block of about 2 KB (raw "ñ", a held α, CR LF, LF, a lone CR, a byte 0x1F) repeated 500
-    // times. One edit; then a copy cut and an edit 200 copies further on; then lines pasted.
+    // times. One edit; then a copy cut and an edit 200 copies further on; then another cut and an edit
+    // 20 copies further; then lines pasted.
     const std::string block = makePage(60, true);
     std::string file;
     for (int copy = 0; copy < 500; ++copy)
@@ -169,6 +170,10 @@ TEST(DocumentSaveLines, APageThatRepeatsItselfKeepsEveryCopyNobodyTouched)
     EXPECT_LINES_CHANGED(page.save(), 1, 1);
     page.lines.erase(page.lines.begin() + 100 * 60, page.lines.begin() + 101 * 60);
     page.lines[300 * 60 + 20].insert(3, "dos ");
+    EXPECT_LINES_CHANGED(page.save(), 61, 1);
+    // Another copy cut, and an edit 20 copies further on.
+    page.lines.erase(page.lines.begin() + 150 * 60, page.lines.begin() + 151 * 60);
+    page.lines[170 * 60 + 33].insert(3, "tres ");
     EXPECT_LINES_CHANGED(page.save(), 61, 1);
     // Ten lines of a copy pasted into another: the pasted lines are new, the rest keep their bytes.
     const std::vector<std::string> copied(page.lines.begin() + 50 * 60 + 3, page.lines.begin() + 50 * 60 + 13);
@@ -265,8 +270,8 @@ TEST(DocumentSaveLines, ReplaceAllRewritesOnlyTheLinesItChangedEachWithItsBreak)
 TEST(DocumentSaveLines, LineBreaksThatWouldJoinChangeAloneInstead)
 {
     // A line deleted so that a kept LF meets the lone CR of a kept empty line (which would read as
-    // one break), and one so that a lone CR meets an LF: only the empty line's break changes (to the
-    // kind before it); the raw "ñ" and the other breaks of the file keep their bytes.
+    // one break), and one so that a lone CR meets an LF: only the empty line's break changes (to a
+    // pair that joins neither side); the raw "ñ" and the other breaks of the file keep their bytes.
     const std::string around = makePage(40, true);
     TSavedPage page(around + "uno\ndos\r\n\rtres\r\n" + around + "cuatro\rcinco\n\nseis\r\n" + around);
     const size_t first = 40 + 1, second = 40 + 4 + 40 + 1;
@@ -275,8 +280,8 @@ TEST(DocumentSaveLines, LineBreaksThatWouldJoinChangeAloneInstead)
     page.lines.erase(page.lines.begin() + static_cast<std::ptrdiff_t>(second));
     page.lines.erase(page.lines.begin() + static_cast<std::ptrdiff_t>(first));
     EXPECT_LINES_CHANGED(page.save(), 4, 2);
-    EXPECT_NE(page.file.find("uno\n\ntres\r\n"), std::string::npos);
-    EXPECT_NE(page.file.find("cuatro\r\rseis\r\n"), std::string::npos);
+    EXPECT_NE(page.file.find("uno\n\n\rtres\r\n"), std::string::npos);
+    EXPECT_NE(page.file.find("cuatro\r\r\nseis\r\n"), std::string::npos);
     // An empty line typed after a lone CR in a page whose main break is LF.
     TSavedPage lf("a\nb\rc\nd\n");
     lf.lines.insert(lf.lines.begin() + 2, "\r");
