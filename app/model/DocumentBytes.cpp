@@ -610,6 +610,9 @@ bool TKeptStretches::Read(std::string_view bytes, TEncoding encoding, const TCod
     return true;
 }
 
+// How both markers of a protected region begin.
+constexpr std::string_view kMarkerOpening = "<!--";
+
 // The key a line is matched by: the same text, the same key.
 uint64_t lineKey(std::string_view line)
 {
@@ -642,7 +645,21 @@ struct TBreak {
 void scanBreaks(std::string_view bytes, size_t from, size_t to, TEncoding encoding, std::vector<TBreak>& breaks)
 {
     breaks.clear();
-    const size_t unit = wideEncoding(encoding) ? 2 : 1;
+    if (!wideEncoding(encoding)) {
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (size_t at = from; at < to; ++at) {
+            const unsigned char c = data[at];
+            if (c > '\r' || (c != '\r' && c != '\n'))
+                continue;
+            size_t length = 1;
+            if (at + 1 < to && ((c == '\r' && data[at + 1] == '\n') || (c == '\n' && data[at + 1] == '\r' && at + 2 < to)))
+                length = 2;
+            breaks.push_back({at, length});
+            at += length - 1;
+        }
+        return;
+    }
+    const size_t unit = 2;
     for (size_t at = from; at + unit <= to; at += unit) {
         const char32_t c = unitAt(bytes, at, encoding);
         if (c != '\r' && c != '\n')
@@ -828,6 +845,8 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 breaks.push_back({offsets[at], offsets[at + 1] - size_t(offsets[at])});
         }
         size_t lineStart = from.Bytes, piece = from.FirstPiece, nextBreak = 0;
+        // Only a line that holds the opening of a marker can change the region the next one starts in.
+        size_t nextMarker = std::min(stretch.find(kMarkerOpening), stretch.size());
         // How much longer the kept text is than the reopened one before the line, by its typed pieces.
         ptrdiff_t growth = 0;
         for (size_t at = 0; at < stretch.size();) {
@@ -841,8 +860,10 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             keptBytes.push_back(static_cast<uint32_t>(lineStart));
             keptReads.push_back(static_cast<uint32_t>(static_cast<ptrdiff_t>(from.Read + at) - growth));
             keptRegions.push_back(region);
-            if (FEntities)
+            if (FEntities && at + line.size() > nextMarker) {
                 region = FEntities->ProtectedAtEnd(line, region);
+                nextMarker = std::min(stretch.find(kMarkerOpening, at + line.size()), stretch.size());
+            }
             if (end == std::string::npos) {
                 keptBreaks.push_back(0);
                 break;
@@ -862,14 +883,71 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             return false;
     }
     std::string().swap(previous);
-    for (bool more = differs; more; more = kept.Next(current))
-        if (!addStretch(kept.Count() - 1, current))
+    // Past the changes, the stretches the text ends with as they are kept need no look at their
+    // lines either: once a stretch is found whole in the text (near where the changes so far put it,
+    // starting a line), the ones after it are compared where they follow; if the text goes on
+    // otherwise, the lines of those stretches are taken after all. `suffix` is the first of them,
+    // `suffixAt` where it stands in the text.
+    size_t suffix = std::string::npos, suffixAt = 0, suffixNext = 0;
+    const auto resume = [&](size_t upTo) {
+        // The stretches [suffix, upTo) taken line by line.
+        std::string stretch;
+        for (size_t index = suffix; index < upTo; ++index)
+            if (!kept.Text(index, index + 1, stretch, nullptr) || !addStretch(index, stretch))
+                return false;
+        suffix = std::string::npos;
+        return true;
+    };
+    for (bool more = differs; more; more = kept.Next(current)) {
+        const size_t index = kept.Count() - 1;
+        if (suffix != std::string::npos) {
+            if (text.compare(suffixNext, current.size(), current) == 0) {
+                suffixNext += current.size();
+                continue;
+            }
+            if (!resume(index))
+                return false;
+        }
+        const bool lineEnd = !current.empty() && current.back() == '\r';
+        if (index > 0 && lineEnd && !keptKeys.empty()) {
+            // Where the stretch would stand were the text unchanged since the last line taken.
+            const ptrdiff_t shift = static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept);
+            const ptrdiff_t near = static_cast<ptrdiff_t>(kept.At(index).Kept) + shift;
+            const size_t from = static_cast<size_t>(std::max<ptrdiff_t>(0, near - 4 * static_cast<ptrdiff_t>(StretchBytes)));
+            const size_t to = std::min(text.size(), static_cast<size_t>(std::max<ptrdiff_t>(0, near + 4 * static_cast<ptrdiff_t>(StretchBytes))) + current.size());
+            for (size_t at = from; at < to;) {
+                const void* found = memmem(text.data() + at, to - at, current.data(), current.size());
+                if (!found)
+                    break;
+                const auto place = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+                if (place == 0 || text[place - 1] == '\r') {
+                    suffix = index;
+                    suffixAt = place;
+                    suffixNext = place + current.size();
+                    break;
+                }
+                at = place + 1;
+            }
+            if (suffix != std::string::npos)
+                continue;
+        }
+        if (!addStretch(index, current))
             return false;
+    }
     if (kept.Failed())
         return false;
+    // The stretches the text ends with must end it, and start in the region the kept ones did.
+    if (suffix != std::string::npos &&
+        (suffixNext != text.size() ||
+         (table && table->ProtectedAtEnd(text.substr(0, suffixAt), false) != kept.At(suffix).InRegion)) &&
+        !resume(kept.Count()))
+        return false;
     std::string().swap(current);
-    keptBytes.push_back(static_cast<uint32_t>(FBytes.size()));
-    keptReads.push_back(static_cast<uint32_t>(kept.At(kept.Count()).Read));
+    const bool suffixKept = suffix != std::string::npos;
+    const size_t tailBytes = suffixKept ? kept.At(suffix).Bytes : FBytes.size();
+    const size_t tailRead = suffixKept ? kept.At(suffix).Read : kept.At(kept.Count()).Read;
+    keptBytes.push_back(static_cast<uint32_t>(tailBytes));
+    keptReads.push_back(static_cast<uint32_t>(tailRead));
     const size_t keptCount = keptKeys.size();
 
     // The editor's lines from the same place, each with its key (what the kept bytes of a line that
@@ -887,7 +965,9 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         keyFormat.Utf16 = TDocumentFormat::TUtf16::None;
     }
     region = table && table->ProtectedAtEnd(text.substr(0, textAt), false);
-    for (size_t at = textAt; at < text.size();) {
+    const size_t textEnd = suffixKept ? suffixAt : text.size();
+    size_t nextMarker = std::min(text.find(kMarkerOpening, textAt), text.size());
+    for (size_t at = textAt; at < textEnd;) {
         const size_t end = std::min(text.find('\r', at), text.size());
         const std::string_view line = text.substr(at, end - at);
         textKeys.push_back(readsBackOtherwise(line, keyFormat)
@@ -895,12 +975,15 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                                : lineKey(line));
         textStarts.push_back(static_cast<uint32_t>(at));
         textRegions.push_back(region);
-        if (table)
+        if (table && end > nextMarker) {
             region = table->ProtectedAtEnd(line, region);
+            nextMarker = std::min(text.find(kMarkerOpening, end), text.size());
+        }
         at = end + 1;
     }
-    textStarts.push_back(static_cast<uint32_t>(text.size()));
+    textStarts.push_back(static_cast<uint32_t>(textEnd));
     textRegions.push_back(region);
+
     const size_t textCount = textKeys.size();
     std::vector<uint32_t> match = MatchLines(keptKeys, textKeys);
     std::vector<uint64_t>().swap(keptKeys);
@@ -923,7 +1006,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         std::string bytes(std::string_view(FBytes).substr(keptBytes[line], contentEnd(line) - keptBytes[line]));
         if (hasBreak(at))
             bytes += keptBreaks[line] ? keptBreak(line) : std::string_view(mainBreak);
-        const bool more = at + 1 < textCount;
+        const bool more = at + 1 < textCount || suffixKept;
         if (more)
             bytes += after;
         bool regionAfter = false;
@@ -1046,10 +1129,20 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         bytes += keptLine.substr(offsets[read.size() - suffix]);
         return bytes;
     };
+    // The last of the editor's lines after `at` (matched) that stand as the kept lines did after its
+    // kept line, each with its break, in the same region, neither the last of the text nor of the
+    // kept lines (whose break may read otherwise before another line); `at` when there is none.
+    const auto followedAsKept = [&](size_t at) {
+        size_t last = at;
+        while (last + 2 < textCount && match[last + 1] == match[last] + 1 && match[last + 1] + 1 < keptCount &&
+               keptRegions[match[last + 1]] == textRegions[last + 1])
+            ++last;
+        return last;
+    };
     const auto closeRun = [&](size_t end) {
         const auto check = [&] {
             std::string bytes(std::string_view(fresh).substr(runBytes));
-            const bool more = end < textCount;
+            const bool more = end < textCount || suffixKept;
             if (more)
                 bytes += after;
             bool regionAfter = false;
@@ -1123,11 +1216,11 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         }
         // (An LF before the lone CR that ends the file stays alone.)
         bool otherBreak = empty && previousBreak.size() == 1 && !lineBreak.empty() && lineBreak[0] != previousBreak[0] &&
-                          !(lineBreak == "\r" && at + 1 == textCount);
+                          !(lineBreak == "\r" && at + 1 == textCount && !suffixKept);
         if (otherBreak)
             lineBreak = previousBreak + lineBreak[0];
         // LF CR that ends the file reads as two breaks.
-        if (at + 1 == textCount && lineBreak == "\n\r") {
+        if (at + 1 == textCount && !suffixKept && lineBreak == "\n\r") {
             lineBreak = "\n";
             otherBreak = true;
         }
@@ -1141,7 +1234,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             size += contentEnd(line) - keptBytes[line] + breakBytes;
             // Its typed pieces, where it now stands in the reopened text; read again in another region,
             // it has none.
-            const bool lastKept = line + 1 == keptCount;
+            const bool lastKept = line + 1 == keptCount && !suffixKept;
             const bool sameRegion = keptRegions[line] == textRegions[at];
             for (; piece < keptTyped.size() && keptTyped[piece].At < keptReads[line]; ++piece) {
             }
@@ -1162,6 +1255,22 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 newRead += reopened.size();
             }
             keptNext = line + 1;
+            previousBreak = std::move(lineBreak);
+            // The kept lines after it as they followed it in the file: in one piece.
+            if (const size_t last = followedAsKept(at); last > at) {
+                const size_t first = line + 1, end = match[last] + 1;
+                size += keptBytes[end] - keptBytes[first];
+                for (; piece < keptTyped.size() && keptTyped[piece].At < keptReads[end]; ++piece) {
+                    TTypedPiece moved = keptTyped[piece];
+                    moved.At = moved.At - keptReads[first] + newRead;
+                    typed.push_back(std::move(moved));
+                }
+                newRead += keptReads[end] - keptReads[first];
+                keptNext = end;
+                previousBreak = breakCharacters(keptBreak(end - 1), keptEncoding);
+                at = last;
+            }
+            continue;
         } else {
             fresh += changedLine(at, replacing);
             if (!lineBreak.empty())
@@ -1172,6 +1281,15 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     }
     if (runStart != std::string::npos)
         closeRun(textCount);
+    // The stretches the text ends with, and their typed pieces.
+    for (; piece < keptTyped.size() && keptTyped[piece].At < tailRead; ++piece) {
+    }
+    for (; piece < keptTyped.size(); ++piece) {
+        TTypedPiece moved = keptTyped[piece];
+        moved.At = moved.At - tailRead + newRead;
+        typed.push_back(std::move(moved));
+    }
+    size += FBytes.size() - tailBytes;
 
     // The new bytes, in one piece of the size they take.
     std::string bytes;
@@ -1192,7 +1310,12 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             bytes += rebroken[rebreak++].second;
         else if (hasBreak(at))
             bytes += keptBreaks[line] ? keptBreak(line) : std::string_view(mainBreak);
+        if (const size_t last = followedAsKept(at); last > at) {
+            bytes.append(FBytes, keptBytes[line + 1], keptBytes[match[last] + 1] - keptBytes[line + 1]);
+            at = last;
+        }
     }
+    bytes.append(FBytes, tailBytes);
     const bool freshAscii = !beyondAscii(fresh);
     std::string().swap(fresh);
     // Bytes beyond ASCII in an 8-bit file may now be well-formed UTF-8 as a whole, and reopen so.
