@@ -884,10 +884,10 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     }
     std::string().swap(previous);
     // Past the changes, the stretches the text ends with as they are kept need no look at their
-    // lines either: once a stretch is found whole in the text (near where the changes so far put it,
-    // starting a line), the ones after it are compared where they follow; if the text goes on
-    // otherwise, the lines of those stretches are taken after all. `suffix` is the first of them,
-    // `suffixAt` where it stands in the text.
+    // lines either: once a stretch is found whole in the text, starting a line within a few hundred
+    // characters of where it stood, the ones after it are compared where they follow; if the text
+    // goes on otherwise, the lines of those stretches are taken after all. `suffix` is the first of
+    // them, `suffixAt` where it stands in the text.
     size_t suffix = std::string::npos, suffixAt = 0, suffixNext = 0;
     const auto resume = [&](size_t upTo) {
         // The stretches [suffix, upTo) taken line by line.
@@ -913,20 +913,19 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             // Where the stretch would stand were the text unchanged since the last line taken.
             const ptrdiff_t shift = static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept);
             const ptrdiff_t near = static_cast<ptrdiff_t>(kept.At(index).Kept) + shift;
-            const size_t from = static_cast<size_t>(std::max<ptrdiff_t>(0, near - 4 * static_cast<ptrdiff_t>(StretchBytes)));
-            const size_t to = std::min(text.size(), static_cast<size_t>(std::max<ptrdiff_t>(0, near + 4 * static_cast<ptrdiff_t>(StretchBytes))) + current.size());
-            for (size_t at = from; at < to;) {
-                const void* found = memmem(text.data() + at, to - at, current.data(), current.size());
-                if (!found)
-                    break;
-                const auto place = static_cast<size_t>(static_cast<const char*>(found) - text.data());
-                if (place == 0 || text[place - 1] == '\r') {
+            // Nearest first, so that in a text that repeats itself the right copy is taken.
+            constexpr ptrdiff_t kNear = 1024;
+            for (ptrdiff_t distance = 0; distance <= kNear && suffix == std::string::npos; ++distance) {
+                for (const ptrdiff_t place : {near + distance, near - distance}) {
+                    if (place < 0 || static_cast<size_t>(place) + current.size() > text.size() ||
+                        (place > 0 && text[static_cast<size_t>(place) - 1] != '\r') ||
+                        text.compare(static_cast<size_t>(place), current.size(), current) != 0)
+                        continue;
                     suffix = index;
-                    suffixAt = place;
-                    suffixNext = place + current.size();
+                    suffixAt = static_cast<size_t>(place);
+                    suffixNext = suffixAt + current.size();
                     break;
                 }
-                at = place + 1;
             }
             if (suffix != std::string::npos)
                 continue;
