@@ -1000,23 +1000,31 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     const auto keptBreak = [&](size_t line) {
         return std::string_view(FBytes).substr(contentEnd(line), keptBreaks[line]);
     };
+    // What `bytes` standing for the editor's lines [from, end) reopen as there, in `reopened`: read
+    // in the region the first starts in, with a character after them when more follows (so that they
+    // end as within the file); false when they do not read or leave another region than the next
+    // line starts in.
+    const auto readAsStanding = [&](std::string bytes, size_t from, size_t end, std::string& reopened) {
+        const bool more = end < textCount || suffixKept;
+        if (more)
+            bytes += after;
+        bool regionAfter = false;
+        if (!TKeptStretches::Read(bytes, reading.Encoding, table, textRegions[from], reopened, regionAfter, nullptr))
+            return false;
+        if (more) {
+            if (reopened.empty() || reopened.back() != 'x' || regionAfter != textRegions[end])
+                return false;
+            reopened.pop_back();
+        }
+        return true;
+    };
     // The kept bytes of `line` with the break `textLine` gets, as they read where `textLine` stands.
     const auto readAgain = [&](size_t line, size_t at, std::string& reopened) {
         std::string bytes(std::string_view(FBytes).substr(keptBytes[line], contentEnd(line) - keptBytes[line]));
         if (hasBreak(at))
             bytes += keptBreaks[line] ? keptBreak(line) : std::string_view(mainBreak);
-        const bool more = at + 1 < textCount || suffixKept;
-        if (more)
-            bytes += after;
-        bool regionAfter = false;
-        if (!TKeptStretches::Read(bytes, reading.Encoding, table, textRegions[at], reopened, regionAfter, nullptr))
-            return false;
-        if (more) {
-            if (reopened.empty() || reopened.back() != 'x' || regionAfter != textRegions[at + 1])
-                return false;
-            reopened.pop_back();
-        }
-        return reopened == ReadBackForm(textLine(at), pieceFormat(chosen, textStarts[at] == 0), table, textRegions[at]);
+        return readAsStanding(std::move(bytes), at, at + 1, reopened) &&
+               reopened == ReadBackForm(textLine(at), pieceFormat(chosen, textStarts[at] == 0), table, textRegions[at]);
     };
     // A kept line is kept where it reads as the editor's line: in the protected region, or out of
     // it, where the line now stands, and with a control character at its end read as the line store
@@ -1140,18 +1148,8 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     };
     const auto closeRun = [&](size_t end) {
         const auto check = [&] {
-            std::string bytes(std::string_view(fresh).substr(runBytes));
-            const bool more = end < textCount || suffixKept;
-            if (more)
-                bytes += after;
-            bool regionAfter = false;
-            if (!TKeptStretches::Read(bytes, reading.Encoding, table, textRegions[runStart], reopened, regionAfter, nullptr))
+            if (!readAsStanding(std::string(std::string_view(fresh).substr(runBytes)), runStart, end, reopened))
                 return false;
-            if (more) {
-                if (reopened.empty() || reopened.back() != 'x' || regionAfter != textRegions[end])
-                    return false;
-                reopened.pop_back();
-            }
             TTyped pieces;
             if (!linesReopenAs(reopened,
                                ReadBackForm(text.substr(textStarts[runStart], textStarts[end] - textStarts[runStart]),
