@@ -610,6 +610,10 @@ bool TKeptStretches::Read(std::string_view bytes, TEncoding encoding, const TCod
     return true;
 }
 
+// A stretch of the kept text this long, found whole where it stood give or take a few hundred
+// characters, is taken for the same lines.
+constexpr size_t kLongStretch = 16 * 1024;
+
 // How both markers of a protected region begin.
 constexpr std::string_view kMarkerOpening = "<!--";
 
@@ -898,6 +902,46 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         suffix = std::string::npos;
         return true;
     };
+    // Stretches found whole in the text with changes after them: each is one line of the kept text
+    // and one of the editor's ([first, second) of the text), matched by a key no text line has.
+    std::vector<std::pair<size_t, size_t>> blocks;
+    std::vector<size_t> blockStretches; // where each starts in the kept text
+    const auto blockKey = [](size_t block) { return lineKey("\x01kept stretches") ^ (block * 0x9E3779B97F4A7C15ull + 1); };
+    // The region the editor's text is in at `at`, read on from where it was last asked (mostly
+    // further on).
+    size_t regionScanned = 0;
+    bool regionThere = false;
+    const auto regionAt = [&](size_t at) {
+        if (table) {
+            if (at < regionScanned) {
+                regionScanned = 0;
+                regionThere = false;
+            }
+            regionThere = table->ProtectedAtEnd(text.substr(regionScanned, at - regionScanned), regionThere);
+            regionScanned = at;
+        }
+        return regionThere;
+    };
+    const auto block = [&](size_t upTo) {
+        const TKeptStretches::TStretch& from = kept.At(suffix);
+        const TKeptStretches::TStretch& to = kept.At(upTo);
+        // Lines that now stand in another region are looked at one by one.
+        if (regionAt(suffixAt) != from.InRegion || regionAt(suffixNext) != to.InRegion)
+            return resume(upTo);
+        scanBreaks(FBytes, kept.At(upTo - 1).Bytes, to.Bytes, keptEncoding, breaks);
+        if (breaks.empty() || breaks.back().At + breaks.back().Length != to.Bytes || breaks.back().Length > UINT8_MAX)
+            return resume(upTo);
+        keptKeys.push_back(blockKey(blocks.size()));
+        keptBytes.push_back(static_cast<uint32_t>(from.Bytes));
+        keptReads.push_back(static_cast<uint32_t>(from.Read));
+        keptRegions.push_back(from.InRegion);
+        keptBreaks.push_back(static_cast<uint8_t>(breaks.back().Length));
+        blocks.emplace_back(suffixAt, suffixNext);
+        blockStretches.push_back(from.Kept);
+        region = to.InRegion;
+        suffix = std::string::npos;
+        return true;
+    };
     for (bool more = differs; more; more = kept.Next(current)) {
         const size_t index = kept.Count() - 1;
         if (suffix != std::string::npos) {
@@ -905,19 +949,22 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 suffixNext += current.size();
                 continue;
             }
-            if (!resume(index))
+            if (!block(index))
                 return false;
         }
         const bool lineEnd = !current.empty() && current.back() == '\r';
-        if (index > 0 && lineEnd && !keptKeys.empty()) {
-            // Where the stretch would stand were the text unchanged since the last line taken.
-            const ptrdiff_t shift = static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept);
+        const size_t earliest = blocks.empty() ? textAt : blocks.back().second;
+        // A stretch of a few lines may well stand in a page elsewhere too: only long ones are looked for.
+        if (printable && index > 0 && lineEnd && !keptKeys.empty() && current.size() >= kLongStretch) {
+            // Where the stretch would stand were the text unchanged since the last stretch found.
+            const ptrdiff_t shift = blocks.empty() ? static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept)
+                                                   : static_cast<ptrdiff_t>(blocks.back().first) - static_cast<ptrdiff_t>(blockStretches.back());
             const ptrdiff_t near = static_cast<ptrdiff_t>(kept.At(index).Kept) + shift;
             // Nearest first, so that in a text that repeats itself the right copy is taken.
             constexpr ptrdiff_t kNear = 1024;
             for (ptrdiff_t distance = 0; distance <= kNear && suffix == std::string::npos; ++distance) {
                 for (const ptrdiff_t place : {near + distance, near - distance}) {
-                    if (place < 0 || static_cast<size_t>(place) + current.size() > text.size() ||
+                    if (place < static_cast<ptrdiff_t>(earliest) || static_cast<size_t>(place) + current.size() > text.size() ||
                         (place > 0 && text[static_cast<size_t>(place) - 1] != '\r') ||
                         text.compare(static_cast<size_t>(place), current.size(), current) != 0)
                         continue;
@@ -966,7 +1013,20 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     region = table && table->ProtectedAtEnd(text.substr(0, textAt), false);
     const size_t textEnd = suffixKept ? suffixAt : text.size();
     size_t nextMarker = std::min(text.find(kMarkerOpening, textAt), text.size());
+    size_t nextBlock = 0;
     for (size_t at = textAt; at < textEnd;) {
+        if (nextBlock < blocks.size() && blocks[nextBlock].first == at) {
+            const size_t end = blocks[nextBlock].second;
+            textKeys.push_back(blockKey(nextBlock++));
+            textStarts.push_back(static_cast<uint32_t>(at));
+            textRegions.push_back(region);
+            if (table && end > nextMarker) {
+                region = table->ProtectedAtEnd(text.substr(at, end - at), region);
+                nextMarker = std::min(text.find(kMarkerOpening, end), text.size());
+            }
+            at = end;
+            continue;
+        }
         const size_t end = std::min(text.find('\r', at), text.size());
         const std::string_view line = text.substr(at, end - at);
         textKeys.push_back(readsBackOtherwise(line, keyFormat)
