@@ -760,14 +760,31 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
     TWrite result;
     result.Format = formatFor(text, entities, page, result.ByText);
     const TDocumentFormat& chosen = result.Format;
-    if (FHasBytes && joined(text, table, result))
+    if (FHasBytes && joined(text, table, result, true)) {
+        // Bytes of ASCII alone that a format writing references wrote, written now in one that holds
+        // the characters themselves: a plain document stays in the old format while nothing beyond
+        // ASCII is written, so that its references are what its next save compares with; otherwise
+        // its lines that hold references no longer read as the text, and are written anew.
+        const bool writesReferences = !chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None;
+        if (keptReferences() && !writesReferences) {
+            if (!page && result.ByText && result.ReadsBack && !beyondAscii(result.Bytes)) {
+                result.Format = Format;
+                return result;
+            }
+            TWrite again;
+            again.Format = result.Format;
+            again.ByText = result.ByText;
+            if (joined(text, table, again, false))
+                return again;
+        }
         return result;
+    }
     result.Bytes = Encode(text, table, chosen);
     result.ReadsBack = reopensAs(result.Bytes, ReadBackForm(text, chosen, table), table, &result.Typed, &result.Reading);
     return result;
 }
 
-bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWrite& result) const
+bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWrite& result, bool asKept) const
 {
     const TDocumentFormat& chosen = result.Format;
     // A table whose codes read as control characters or line breaks can join lines: its file is
@@ -1002,10 +1019,10 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     std::vector<uint64_t> textKeys;
     std::vector<uint32_t> textStarts;
     std::vector<bool> textRegions;
-    // Kept bytes of ASCII alone hold each character beyond it as a code or a reference, whatever
-    // format wrote them.
-    TDocumentFormat keyFormat = Format;
-    if (asciiBytes()) {
+    // Kept bytes of ASCII alone that a format writing references wrote hold each character beyond
+    // ASCII as a code or a reference.
+    TDocumentFormat keyFormat = asKept ? Format : chosen;
+    if (asKept && keptReferences()) {
         keyFormat.Utf8 = false;
         keyFormat.Ascii = true;
         keyFormat.Utf16 = TDocumentFormat::TUtf16::None;

@@ -129,7 +129,15 @@ private:
     // kept lines and the editor's are matched by a key of each line (MatchLines), and each run of
     // changed lines is read again as it stands, so that a save holds no second copy of the text.
     // False when the kept bytes cannot stand beside new ones (another encoding, another table).
-    bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result) const;
+    // `asKept`: a line keeps its bytes where they read as it in the format they were written in,
+    // else in the format chosen.
+    bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result, bool asKept) const;
+    // The kept bytes are ASCII alone, written in a format that writes references (Windows-1252 or
+    // ASCII): each character beyond ASCII they hold is a reference or a code.
+    bool keptReferences() const
+    {
+        return asciiBytes() && !Format.Utf8 && Format.Utf16 == TDocumentFormat::TUtf16::None;
+    }
     // Keeps `bytes` as the file's, read as `reading`.
     void keep(std::string bytes, const TCodigosISO* entities, const TDocumentReading& reading);
     // FormatFor, and in `byText` whether FormatByText chose it. The text's declaration is read once.
