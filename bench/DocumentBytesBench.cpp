@@ -1,4 +1,4 @@
-// Speed of working out a document's bytes on save (untouched, with one letter typed, and the saves after a typed code) and of saving an untouched page, for large pages; the memory a save needs after codes typed far apart.
+// Speed of working out a document's bytes on save (untouched, with one letter typed, and the saves after a typed code or replace all) and of saving an untouched page, for large pages; the memory a save needs after codes typed far apart or replace all.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -139,6 +139,57 @@ void BM_SaveAfterCodesAtBothEnds(benchmark::State& state)
     state.counters["text"] = benchmark::Counter(textBytes, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
 }
 BENCHMARK(BM_SaveAfterCodesAtBothEnds)->Arg(20)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A save of a 20 MB page (the varied sample pages, read with the shipped library) after replace all
+// of "table" (some 6,700 lines of the page), against one after "&ntilde;" typed near its top and near
+// its bottom: the save's milliseconds, and the memory it needs at its peak beyond the page's text and
+// kept bytes (as BM_SaveAfterCodesAtBothEnds counts it), with the new file's size for scale. The
+// ranges: the page's size in MB, and 1 for replace all, 0 for the codes at both ends.
+void BM_SaveAfterReplaceAll(benchmark::State& state)
+{
+    TCodigosISO shipped;
+    if (!shipped.LoadFromFile(std::string(KESTRIMA_SOURCE_DIR) + "/resources/iso8859-1.kyb"))
+        state.SkipWithError("no shipped library");
+    const std::string page = VariedSamplePages(static_cast<size_t>(state.range(0)) << 20);
+    double peak = 0, milliseconds = 0, fileBytes = 0, lines = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = std::make_unique<TDocumentBytes>();
+        std::string text;
+        document->Read(page, &shipped, text);
+        lines = 0;
+        if (state.range(1)) {
+            for (size_t at = 0; (at = text.find("table", at)) != std::string::npos; at += 5) {
+                text.replace(at, 5, "tabla");
+                ++lines;
+            }
+        } else {
+            text.insert(text.size() - std::min<size_t>(text.size(), 1000), "&ntilde;");
+            text.insert(std::min<size_t>(text.size(), 1000), "&ntilde;");
+        }
+        malloc_trim(0);
+        const double before = statusBytes("VmRSS");
+        resetPeakResidentSize();
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        TDocumentBytes::TSaveBytes bytes = document->SaveBytes(text, &shipped, true);
+        if (!bytes.ReadsBack)
+            state.SkipWithError("the save would ask");
+        fileBytes = static_cast<double>(bytes.Bytes.size());
+        document->Format = bytes.Format;
+        document->Written(std::move(bytes), &shipped);
+        milliseconds += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        state.PauseTiming();
+        peak = std::max(peak, statusBytes("VmHWM") - before);
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.counters["save_ms"] = benchmark::Counter(milliseconds, benchmark::Counter::kAvgIterations);
+    state.counters["save_peak"] = benchmark::Counter(peak, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+    state.counters["file"] = benchmark::Counter(fileBytes, benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+    state.counters["replaced"] = lines;
+}
+BENCHMARK(BM_SaveAfterReplaceAll)->Args({20, 1})->Args({20, 0})->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Saving a 5 MB page that was opened and not changed, to a file of its own: working out the bytes
 // and writing them safely (a new file synced to the disk, then put in the old one's place). The

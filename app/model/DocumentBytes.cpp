@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <span>
 
 #include "app/model/CodigosISO.h"
+#include "app/model/LineDiff.h"
 #include "app/model/PageCharset.h"
 
 namespace {
@@ -109,14 +111,6 @@ TDecodeResult TDocumentBytes::decode(std::string_view bytes, const TCodigosISO* 
         *controls = FileHoldsControlCharacters(bytes, format);
     text = StoredForm(entities->DecodeText(decoded));
     return result;
-}
-
-std::string TDocumentBytes::InsertedText(std::string_view bytes)
-{
-    std::string text;
-    TDocumentFormat format;
-    decode(bytes, nullptr, text, format, nullptr, nullptr);
-    return text;
 }
 
 TDecodeResult TDocumentBytes::Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model)
@@ -616,47 +610,131 @@ bool TKeptStretches::Read(std::string_view bytes, TEncoding encoding, const TCod
     return true;
 }
 
-// Where the text runs [TextStart, TextEnd) stand against the kept stretches [First, Last) that
-// they take the place of.
-struct TRun {
-    size_t First = 0, Last = 0;
-    size_t TextStart = 0, TextEnd = 0;
-};
+// A stretch of the kept text this long, found whole where it stood give or take a few hundred
+// characters, is taken for the same lines.
+constexpr size_t kLongStretch = 16 * 1024;
 
-// Looks for `needle` (a stretch's text, whole lines) at a line's start in `text` from `from`, at
-// most `budget` bytes of it looked through (less what it took).
-size_t findLines(std::string_view text, std::string_view needle, size_t from, size_t& budget)
+// How both markers of a protected region begin.
+constexpr std::string_view kMarkerOpening = "<!--";
+
+// The key a line is matched by: the same text, the same key.
+uint64_t lineKey(std::string_view line)
 {
-    while (from + needle.size() <= text.size() && budget > 0) {
-        const size_t length = std::min(text.size() - from, budget + needle.size());
-        const void* found = memmem(text.data() + from, length, needle.data(), needle.size());
-        const size_t at = found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : from + length;
-        const size_t looked = at + std::min(needle.size(), text.size() - at) - from;
-        budget -= std::min(budget, looked);
-        if (!found)
-            return std::string_view::npos;
-        if (at == 0 || text[at - 1] == '\r')
-            return at;
-        from = at + 1;
-    }
-    return std::string_view::npos;
+    return std::hash<std::string_view>{}(line);
 }
 
-// findLines, trying first the line starts within a few hundred characters of `near` (nearest first):
-// where a small edit puts the stretch, even in a text that repeats itself.
-size_t findLinesNear(std::string_view text, std::string_view needle, size_t from, ptrdiff_t near, size_t& budget)
+bool wideEncoding(TEncoding encoding)
 {
-    constexpr ptrdiff_t kNear = 256;
-    for (ptrdiff_t distance = 0; distance <= kNear; ++distance) {
-        for (const ptrdiff_t at : {near + distance, near - distance}) {
-            if (at < static_cast<ptrdiff_t>(from) || static_cast<size_t>(at) + needle.size() > text.size() ||
-                (at > 0 && text[static_cast<size_t>(at) - 1] != '\r'))
+    return encoding == TEncoding::Utf16LittleEndian || encoding == TEncoding::Utf16BigEndian;
+}
+
+// The character of the unit at `at` of bytes read as `encoding`: a byte, or a UTF-16 unit.
+char32_t unitAt(std::string_view bytes, size_t at, TEncoding encoding)
+{
+    const auto first = static_cast<unsigned char>(bytes[at]);
+    if (!wideEncoding(encoding))
+        return first;
+    const auto second = static_cast<unsigned char>(bytes[at + 1]);
+    return encoding == TEncoding::Utf16BigEndian ? (first << 8) | second : (second << 8) | first;
+}
+
+// A line break among a file's bytes: where it starts, and how many bytes it takes.
+struct TBreak {
+    size_t At = 0;
+    size_t Length = 0;
+};
+
+// The line breaks of the bytes [from, to) of a file read as `encoding`, paired as the line store
+// pairs them when it reads those bytes alone (CR LF one break, LF CR one unless the CR ends them).
+void scanBreaks(std::string_view bytes, size_t from, size_t to, TEncoding encoding, std::vector<TBreak>& breaks)
+{
+    breaks.clear();
+    if (!wideEncoding(encoding)) {
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (size_t at = from; at < to; ++at) {
+            const unsigned char c = data[at];
+            if (c > '\r' || (c != '\r' && c != '\n'))
                 continue;
-            if (text.compare(static_cast<size_t>(at), needle.size(), needle) == 0)
-                return static_cast<size_t>(at);
+            size_t length = 1;
+            if (at + 1 < to && ((c == '\r' && data[at + 1] == '\n') || (c == '\n' && data[at + 1] == '\r' && at + 2 < to)))
+                length = 2;
+            breaks.push_back({at, length});
+            at += length - 1;
         }
+        return;
     }
-    return findLines(text, needle, from, budget);
+    const size_t unit = 2;
+    for (size_t at = from; at + unit <= to; at += unit) {
+        const char32_t c = unitAt(bytes, at, encoding);
+        if (c != '\r' && c != '\n')
+            continue;
+        size_t length = unit;
+        if (at + 2 * unit <= to) {
+            const char32_t next = unitAt(bytes, at + unit, encoding);
+            if ((c == '\r' && next == '\n') || (c == '\n' && next == '\r' && at + 3 * unit <= to))
+                length = 2 * unit;
+        }
+        breaks.push_back({at, length});
+        at += length - unit;
+    }
+}
+
+// The characters (CR and LF) of a line break's bytes; empty when they hold another (a code that a
+// table reads as a line break).
+std::string breakCharacters(std::string_view bytes, TEncoding encoding)
+{
+    const size_t unit = wideEncoding(encoding) ? 2 : 1;
+    std::string characters;
+    for (size_t at = 0; at + unit <= bytes.size(); at += unit) {
+        const char32_t c = unitAt(bytes, at, encoding);
+        if (c != '\r' && c != '\n')
+            return {};
+        characters += static_cast<char>(c);
+    }
+    return characters;
+}
+
+// `format` for a piece of the text that begins the file when `atStart`: a U+FEFF that begins any
+// other piece is a character, written and read back as one.
+TDocumentFormat pieceFormat(TDocumentFormat format, bool atStart)
+{
+    if (format.Utf8 && !atStart)
+        format.ByteOrderMark = true;
+    return format;
+}
+
+// The bytes of a line of the editor's text without its break, characters to codes through `table`
+// outside the protected regions (the line starting in one when `within`), in `format`.
+std::string encodeLine(std::string_view line, const TCodigosISO* table, bool within, const TDocumentFormat& format,
+                       bool atStart)
+{
+    TDocumentFormat piece = format;
+    const std::string coded = table ? table->EncodeText(line, nullptr, within) : std::string(line);
+    if (piece.Utf16 != TDocumentFormat::TUtf16::None || !piece.Utf8 || (atStart && !piece.ByteOrderMark)) {
+        piece.ByteOrderMark = false;
+        return EncodeDocument(coded, piece);
+    }
+    // A line within the file: written after a byte-order mark, which is then left out.
+    piece.ByteOrderMark = true;
+    std::string bytes = EncodeDocument(coded, piece);
+    bytes.erase(0, std::string_view("\xEF\xBB\xBF").size());
+    return bytes;
+}
+
+// A line break of the characters `characters` in `format`.
+std::string encodeBreak(std::string_view characters, const TDocumentFormat& format)
+{
+    TDocumentFormat piece = format;
+    piece.LineBreak = std::string(characters);
+    piece.ByteOrderMark = false;
+    return EncodeDocument("\r", piece);
+}
+
+// The line's characters differ from what `format` writes them as once read back (ReadBackForm).
+bool readsBackOtherwise(std::string_view line, const TDocumentFormat& format)
+{
+    return line.find(kHeldCharacterMark) != std::string_view::npos ||
+           (format.Ascii && !format.Utf8 && format.Utf16 == TDocumentFormat::TUtf16::None && beyondAscii(line));
 }
 
 } // namespace
@@ -682,111 +760,57 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
     TWrite result;
     result.Format = formatFor(text, entities, page, result.ByText);
     const TDocumentFormat& chosen = result.Format;
-    if (FHasBytes && joined(text, table, result))
+    if (FHasBytes && joined(text, table, result, true)) {
+        // Bytes of ASCII alone that a format writing references wrote, written now in one that holds
+        // the characters themselves: a plain document stays in the old format while nothing beyond
+        // ASCII is written, so that its references are what its next save compares with; otherwise
+        // its lines that hold references no longer read as the text, and are written anew.
+        const bool writesReferences = !chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None;
+        if (keptReferences() && !writesReferences) {
+            if (!page && result.ByText && result.ReadsBack && !beyondAscii(result.Bytes)) {
+                result.Format = Format;
+                return result;
+            }
+            TWrite again;
+            again.Format = result.Format;
+            again.ByText = result.ByText;
+            if (joined(text, table, again, false))
+                return again;
+        }
         return result;
+    }
     result.Bytes = Encode(text, table, chosen);
     result.ReadsBack = reopensAs(result.Bytes, ReadBackForm(text, chosen, table), table, &result.Typed, &result.Reading);
     return result;
 }
 
-bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWrite& result) const
+bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWrite& result, bool asKept) const
 {
     const TDocumentFormat& chosen = result.Format;
     // A table whose codes read as control characters or line breaks can join lines: its file is
-    // read as one stretch.
+    // read as one stretch, and the new bytes read again whole.
     const bool printable = !FEntities || FEntities->PrintableCharacters();
     TKeptStretches kept(FBytes, FReading, FEntities.get(), FTyped, printable ? StretchBytes : FBytes.size());
-    // Each stretch is looked for where the text goes on from the last one found; where it is not
-    // there, the next ones are looked for further on: first near where the last one found puts them,
-    // then anywhere on, so that the text between is what the author changed them into. The search is
-    // bounded: past it, the rest of the text is one change.
-    std::vector<size_t> matchedAt;
-    size_t budget = 2 * text.size() + (1u << 20);
-    size_t expected = 0, lostFrom = std::string_view::npos;
-    ptrdiff_t shift = 0;
-    std::string stretch;
-    for (size_t index = 0; kept.Next(stretch); ++index) {
-        const size_t keptAt = kept.At(index).Kept;
-        size_t found = std::string_view::npos;
-        if (lostFrom == std::string_view::npos) {
-            if (text.size() - expected >= stretch.size() && text.compare(expected, stretch.size(), stretch) == 0)
-                found = expected;
-            else
-                lostFrom = expected;
-        } else {
-            found = findLinesNear(text, stretch, lostFrom, static_cast<ptrdiff_t>(keptAt) + shift, budget);
+    // The stretches the text starts with as they are kept (whole lines) need no look at their lines:
+    // an untouched text, the usual case, is compared a stretch at a time.
+    std::string current, previous;
+    size_t expected = 0, previousAt = 0;
+    bool differs = false;
+    for (bool more = kept.Next(current); more; more = kept.Next(current)) {
+        const bool fileEnd = kept.At(kept.Count()).Bytes >= FBytes.size();
+        const bool whole = (!current.empty() && current.back() == '\r') || (fileEnd && expected + current.size() == text.size());
+        if (!whole || text.compare(expected, current.size(), current) != 0) {
+            differs = true;
+            break;
         }
-        if (found != std::string_view::npos) {
-            shift = static_cast<ptrdiff_t>(found) - static_cast<ptrdiff_t>(keptAt);
-            expected = found + stretch.size();
-            lostFrom = std::string_view::npos;
-        }
-        matchedAt.push_back(found);
+        previousAt = expected;
+        expected += current.size();
+        previous.swap(current);
     }
     if (kept.Failed())
         return false;
-    const size_t count = kept.Count();
-    const auto keptSize = [&](size_t index) { return kept.At(index + 1).Kept - kept.At(index).Kept; };
-    // The stretches the text ends with, as it ends: a stretch found before them that reaches into
-    // them was found in the wrong place, so that nothing after the last change is written anew.
-    const ptrdiff_t endShift = static_cast<ptrdiff_t>(text.size()) - static_cast<ptrdiff_t>(kept.At(count).Kept);
-    const auto atEnd = [&](size_t index) { return static_cast<ptrdiff_t>(kept.At(index).Kept) + endShift; };
-    size_t tail = count;
-    for (; tail > 0; --tail) {
-        const ptrdiff_t at = atEnd(tail - 1);
-        if (at < 0 || (at > 0 && text[static_cast<size_t>(at) - 1] != '\r'))
-            break;
-        if (matchedAt[tail - 1] != static_cast<size_t>(at)) {
-            if (!kept.Text(tail - 1, tail, stretch, nullptr) || text.substr(static_cast<size_t>(at), stretch.size()) != stretch)
-                break;
-            matchedAt[tail - 1] = static_cast<size_t>(at);
-        }
-    }
-    const size_t tailStart = tail < count ? static_cast<size_t>(atEnd(tail)) : text.size();
-    for (size_t index = 0; index < tail; ++index)
-        if (matchedAt[index] != std::string_view::npos && matchedAt[index] + keptSize(index) > tailStart)
-            matchedAt[index] = std::string_view::npos;
-    // The changes: the text between stretches found, against the stretches not found between them.
-    // Changes fewer than two stretches apart are one: each change is then checked with the stretch
-    // before it and the one after, which no other change touches.
-    std::vector<TRun> changes;
-    const auto add = [&](const TRun& next) {
-        if (!changes.empty() && next.First < changes.back().Last + 2) {
-            changes.back().Last = next.Last;
-            changes.back().TextEnd = next.TextEnd;
-        } else {
-            changes.push_back(next);
-        }
-    };
-    TRun run;
-    bool open = false;
-    expected = 0;
-    for (size_t index = 0; index < count; ++index) {
-        const size_t found = matchedAt[index];
-        if (!open && found != expected)
-            run = {index, index, expected, expected};
-        if (found == std::string_view::npos) {
-            open = true;
-            continue;
-        }
-        if (open || found != expected) {
-            run.Last = index;
-            run.TextEnd = found;
-            add(run);
-        }
-        open = false;
-        expected = found + keptSize(index);
-    }
-    if (open || expected < text.size()) {
-        if (!open)
-            run = {count, count, expected, expected};
-        run.Last = count;
-        run.TextEnd = text.size();
-        add(run);
-    }
-    // An untouched text, the usual case: the kept bytes. They are the file's, or were checked when
-    // written.
-    if (changes.empty()) {
+    if (!differs && expected == text.size()) {
+        // The kept bytes: they are the file's, or were checked when written.
         result.Bytes = FBytes;
         result.ReadsBack = true;
         result.Typed = kept.Typed();
@@ -797,7 +821,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // that another table of codes would read otherwise.
     const bool sameEncoding = chosen.Utf8 == Format.Utf8 && chosen.Ascii == Format.Ascii && chosen.Utf16 == Format.Utf16;
     const bool sameTable = FEntities ? table && *table == *FEntities : !table;
-    if (!(sameEncoding || asciiBytes()) || !sameTable)
+    if (!(sameEncoding || asciiBytes()) || !sameTable || FBytes.size() >= kUnmatchedLine || text.size() >= kUnmatchedLine)
         return false;
     // How the new bytes read: as the kept ones, or, for kept bytes of ASCII alone written as UTF-8, as
     // UTF-8.
@@ -806,29 +830,356 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         reading.Encoding = TEncoding::Utf8;
         reading.Ascii = false;
     }
-    struct TPiece {
-        size_t Before = 0, After = 0; // the kept bytes it takes the place of
-        std::string Bytes;
-        size_t ReadFrom = 0, ReadTo = 0; // the reopened text its check read again, and its new length
-        size_t ReadLength = 0;
-        TTyped Typed;
+    const TEncoding keptEncoding = FReading.Encoding;
+
+    // The kept lines from the last stretch found as it was (so that the line before the first change
+    // is one of them) to the end, each with its key, where its bytes and its break start, where it
+    // starts in the reopened text, and whether it starts in a protected region.
+    const size_t matchedStretches = differs ? kept.Count() - 1 : kept.Count();
+    size_t textAt = expected;
+    std::vector<uint64_t> keptKeys;
+    std::vector<uint32_t> keptBytes, keptReads;
+    std::vector<uint8_t> keptBreaks;
+    std::vector<bool> keptRegions;
+    bool region = false;
+    std::vector<TBreak> breaks;
+    const TTyped& keptTyped = kept.Typed();
+    const auto addStretch = [&](size_t index, const std::string& stretch) {
+        const TKeptStretches::TStretch& from = kept.At(index);
+        const TKeptStretches::TStretch& to = kept.At(index + 1);
+        if (keptKeys.empty())
+            region = from.InRegion;
+        const auto lineEnds = static_cast<size_t>(std::count(stretch.begin(), stretch.end(), '\r'));
+        const bool endsLine = !stretch.empty() && stretch.back() == '\r';
+        if (printable)
+            scanBreaks(FBytes, from.Bytes, to.Bytes, keptEncoding, breaks);
+        if (!printable || breaks.size() != lineEnds || (endsLine && breaks.back().At + breaks.back().Length != to.Bytes)) {
+            // Where each line break comes from, character by character.
+            if (to.Bytes - from.Bytes > kMaxMappedSize)
+                return false;
+            std::string read;
+            std::vector<uint32_t> offsets;
+            if (!kept.Text(index, index + 1, read, &offsets) || read != stretch)
+                return false;
+            breaks.clear();
+            for (size_t at = read.find('\r'); at != std::string::npos; at = read.find('\r', at + 1))
+                breaks.push_back({offsets[at], offsets[at + 1] - size_t(offsets[at])});
+        }
+        size_t lineStart = from.Bytes, piece = from.FirstPiece, nextBreak = 0;
+        // Only a line that holds the opening of a marker can change the region the next one starts in.
+        size_t nextMarker = std::min(stretch.find(kMarkerOpening), stretch.size());
+        // How much longer the kept text is than the reopened one before the line, by its typed pieces.
+        ptrdiff_t growth = 0;
+        for (size_t at = 0; at < stretch.size();) {
+            const size_t end = stretch.find('\r', at);
+            const std::string_view line = std::string_view(stretch).substr(at, (end == std::string::npos ? stretch.size() : end) - at);
+            for (; piece < to.FirstPiece &&
+                   static_cast<ptrdiff_t>(keptTyped[piece].At - from.Read) + growth < static_cast<ptrdiff_t>(at);
+                 ++piece)
+                growth += static_cast<ptrdiff_t>(keptTyped[piece].Piece.size()) - static_cast<ptrdiff_t>(keptTyped[piece].ReadLength);
+            keptKeys.push_back(lineKey(line));
+            keptBytes.push_back(static_cast<uint32_t>(lineStart));
+            keptReads.push_back(static_cast<uint32_t>(static_cast<ptrdiff_t>(from.Read + at) - growth));
+            keptRegions.push_back(region);
+            if (FEntities && at + line.size() > nextMarker) {
+                region = FEntities->ProtectedAtEnd(line, region);
+                nextMarker = std::min(stretch.find(kMarkerOpening, at + line.size()), stretch.size());
+            }
+            if (end == std::string::npos) {
+                keptBreaks.push_back(0);
+                break;
+            }
+            const TBreak& lineBreak = breaks[nextBreak++];
+            if (lineBreak.Length > UINT8_MAX)
+                return false;
+            keptBreaks.push_back(static_cast<uint8_t>(lineBreak.Length));
+            lineStart = lineBreak.At + lineBreak.Length;
+            at = end + 1;
+        }
+        return true;
     };
-    std::vector<TPiece> pieces;
-    bool asciiPieces = true;
-    for (const TRun& change : changes) {
-        const TKeptStretches::TStretch& first = kept.At(change.First);
-        const TKeptStretches::TStretch& last = kept.At(change.Last);
-        if (last.Bytes - first.Bytes > kMaxMappedSize)
+    if (matchedStretches > 0) {
+        textAt = previousAt;
+        if (!addStretch(matchedStretches - 1, previous))
             return false;
+    }
+    std::string().swap(previous);
+    // Past the changes, the stretches the text ends with as they are kept need no look at their
+    // lines either: once a stretch is found whole in the text, starting a line within a few hundred
+    // characters of where it stood, the ones after it are compared where they follow; if the text
+    // goes on otherwise, the lines of those stretches are taken after all. `suffix` is the first of
+    // them, `suffixAt` where it stands in the text.
+    size_t suffix = std::string::npos, suffixAt = 0, suffixNext = 0;
+    const auto resume = [&](size_t upTo) {
+        // The stretches [suffix, upTo) taken line by line.
+        std::string stretch;
+        for (size_t index = suffix; index < upTo; ++index)
+            if (!kept.Text(index, index + 1, stretch, nullptr) || !addStretch(index, stretch))
+                return false;
+        suffix = std::string::npos;
+        return true;
+    };
+    // Stretches found whole in the text with changes after them: each is one line of the kept text
+    // and one of the editor's ([first, second) of the text), matched by a key no text line has.
+    std::vector<std::pair<size_t, size_t>> blocks;
+    std::vector<size_t> blockStretches; // where each starts in the kept text
+    const auto blockKey = [](size_t block) { return lineKey("\x01kept stretches") ^ (block * 0x9E3779B97F4A7C15ull + 1); };
+    // The region the editor's text is in at `at`, read on from where it was last asked (mostly
+    // further on).
+    size_t regionScanned = 0;
+    bool regionThere = false;
+    const auto regionAt = [&](size_t at) {
+        if (table) {
+            if (at < regionScanned) {
+                regionScanned = 0;
+                regionThere = false;
+            }
+            regionThere = table->ProtectedAtEnd(text.substr(regionScanned, at - regionScanned), regionThere);
+            regionScanned = at;
+        }
+        return regionThere;
+    };
+    const auto block = [&](size_t upTo) {
+        const TKeptStretches::TStretch& from = kept.At(suffix);
+        const TKeptStretches::TStretch& to = kept.At(upTo);
+        // Lines that now stand in another region are looked at one by one.
+        if (regionAt(suffixAt) != from.InRegion || regionAt(suffixNext) != to.InRegion)
+            return resume(upTo);
+        scanBreaks(FBytes, kept.At(upTo - 1).Bytes, to.Bytes, keptEncoding, breaks);
+        if (breaks.empty() || breaks.back().At + breaks.back().Length != to.Bytes || breaks.back().Length > UINT8_MAX)
+            return resume(upTo);
+        keptKeys.push_back(blockKey(blocks.size()));
+        keptBytes.push_back(static_cast<uint32_t>(from.Bytes));
+        keptReads.push_back(static_cast<uint32_t>(from.Read));
+        keptRegions.push_back(from.InRegion);
+        keptBreaks.push_back(static_cast<uint8_t>(breaks.back().Length));
+        blocks.emplace_back(suffixAt, suffixNext);
+        blockStretches.push_back(from.Kept);
+        region = to.InRegion;
+        suffix = std::string::npos;
+        return true;
+    };
+    for (bool more = differs; more; more = kept.Next(current)) {
+        const size_t index = kept.Count() - 1;
+        if (suffix != std::string::npos) {
+            if (text.compare(suffixNext, current.size(), current) == 0) {
+                suffixNext += current.size();
+                continue;
+            }
+            if (!block(index))
+                return false;
+        }
+        const bool lineEnd = !current.empty() && current.back() == '\r';
+        const size_t earliest = blocks.empty() ? textAt : blocks.back().second;
+        // A stretch of a few lines may well stand in a page elsewhere too: only long ones are looked for.
+        if (printable && index > 0 && lineEnd && !keptKeys.empty() && current.size() >= kLongStretch) {
+            // Where the stretch would stand were the text unchanged since the last stretch found.
+            const ptrdiff_t shift = blocks.empty() ? static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept)
+                                                   : static_cast<ptrdiff_t>(blocks.back().first) - static_cast<ptrdiff_t>(blockStretches.back());
+            const ptrdiff_t near = static_cast<ptrdiff_t>(kept.At(index).Kept) + shift;
+            // Nearest first, so that in a text that repeats itself the right copy is taken.
+            constexpr ptrdiff_t kNear = 1024;
+            for (ptrdiff_t distance = 0; distance <= kNear && suffix == std::string::npos; ++distance) {
+                for (const ptrdiff_t place : {near + distance, near - distance}) {
+                    if (place < static_cast<ptrdiff_t>(earliest) || static_cast<size_t>(place) + current.size() > text.size() ||
+                        (place > 0 && text[static_cast<size_t>(place) - 1] != '\r') ||
+                        text.compare(static_cast<size_t>(place), current.size(), current) != 0)
+                        continue;
+                    suffix = index;
+                    suffixAt = static_cast<size_t>(place);
+                    suffixNext = suffixAt + current.size();
+                    break;
+                }
+            }
+            if (suffix != std::string::npos)
+                continue;
+        }
+        if (!addStretch(index, current))
+            return false;
+    }
+    if (kept.Failed())
+        return false;
+    // The stretches the text ends with must end it, and start in the region the kept ones did.
+    if (suffix != std::string::npos &&
+        (suffixNext != text.size() ||
+         (table && table->ProtectedAtEnd(text.substr(0, suffixAt), false) != kept.At(suffix).InRegion)) &&
+        !resume(kept.Count()))
+        return false;
+    std::string().swap(current);
+    const bool suffixKept = suffix != std::string::npos;
+    const size_t tailBytes = suffixKept ? kept.At(suffix).Bytes : FBytes.size();
+    const size_t tailRead = suffixKept ? kept.At(suffix).Read : kept.At(kept.Count()).Read;
+    keptBytes.push_back(static_cast<uint32_t>(tailBytes));
+    keptReads.push_back(static_cast<uint32_t>(tailRead));
+    const size_t keptCount = keptKeys.size();
+
+    // The editor's lines from the same place, each with its key (what the kept bytes of a line that
+    // reads as it hold: a held character as its reference in a Windows-1252 file) and whether it
+    // starts in a protected region.
+    std::vector<uint64_t> textKeys;
+    std::vector<uint32_t> textStarts;
+    std::vector<bool> textRegions;
+    // Kept bytes of ASCII alone that a format writing references wrote hold each character beyond
+    // ASCII as a code or a reference.
+    TDocumentFormat keyFormat = asKept ? Format : chosen;
+    if (asKept && keptReferences()) {
+        keyFormat.Utf8 = false;
+        keyFormat.Ascii = true;
+        keyFormat.Utf16 = TDocumentFormat::TUtf16::None;
+    }
+    region = table && table->ProtectedAtEnd(text.substr(0, textAt), false);
+    const size_t textEnd = suffixKept ? suffixAt : text.size();
+    size_t nextMarker = std::min(text.find(kMarkerOpening, textAt), text.size());
+    size_t nextBlock = 0;
+    for (size_t at = textAt; at < textEnd;) {
+        if (nextBlock < blocks.size() && blocks[nextBlock].first == at) {
+            const size_t end = blocks[nextBlock].second;
+            textKeys.push_back(blockKey(nextBlock++));
+            textStarts.push_back(static_cast<uint32_t>(at));
+            textRegions.push_back(region);
+            if (table && end > nextMarker) {
+                region = table->ProtectedAtEnd(text.substr(at, end - at), region);
+                nextMarker = std::min(text.find(kMarkerOpening, end), text.size());
+            }
+            at = end;
+            continue;
+        }
+        const size_t end = std::min(text.find('\r', at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        textKeys.push_back(readsBackOtherwise(line, keyFormat)
+                               ? lineKey(ReadBackForm(line, pieceFormat(keyFormat, at == 0), table, region))
+                               : lineKey(line));
+        textStarts.push_back(static_cast<uint32_t>(at));
+        textRegions.push_back(region);
+        if (table && end > nextMarker) {
+            region = table->ProtectedAtEnd(line, region);
+            nextMarker = std::min(text.find(kMarkerOpening, end), text.size());
+        }
+        at = end + 1;
+    }
+    textStarts.push_back(static_cast<uint32_t>(textEnd));
+    textRegions.push_back(region);
+
+    const size_t textCount = textKeys.size();
+    std::vector<uint32_t> match = MatchLines(keptKeys, textKeys);
+    std::vector<uint64_t>().swap(keptKeys);
+    std::vector<uint64_t>().swap(textKeys);
+
+    const auto hasBreak = [&](size_t line) {
+        return textStarts[line + 1] > textStarts[line] && text[textStarts[line + 1] - 1] == '\r';
+    };
+    const auto textLine = [&](size_t line) { return text.substr(textStarts[line], textStarts[line + 1] - textStarts[line]); };
+    const auto contentEnd = [&](size_t line) { return size_t(keptBytes[line + 1]) - keptBreaks[line]; };
+    const size_t unit = wideEncoding(keptEncoding) ? 2 : 1;
+    const std::string mainBreak = encodeBreak(chosen.LineBreak, chosen);
+    // A character after the text read, so that a stretch read alone ends as it does in the file.
+    const std::string after = encodeLine("x", nullptr, false, chosen, false);
+    const auto keptBreak = [&](size_t line) {
+        return std::string_view(FBytes).substr(contentEnd(line), keptBreaks[line]);
+    };
+    // What `bytes` standing for the editor's lines [from, end) reopen as there, in `reopened`: read
+    // in the region the first starts in, with a character after them when more follows (so that they
+    // end as within the file); false when they do not read or leave another region than the next
+    // line starts in.
+    const auto readAsStanding = [&](std::string bytes, size_t from, size_t end, std::string& reopened) {
+        const bool more = end < textCount || suffixKept;
+        if (more)
+            bytes += after;
+        bool regionAfter = false;
+        if (!TKeptStretches::Read(bytes, reading.Encoding, table, textRegions[from], reopened, regionAfter, nullptr))
+            return false;
+        if (more) {
+            if (reopened.empty() || reopened.back() != 'x' || regionAfter != textRegions[end])
+                return false;
+            reopened.pop_back();
+        }
+        return true;
+    };
+    // The kept bytes of `line` with the break `textLine` gets, as they read where `textLine` stands.
+    const auto readAgain = [&](size_t line, size_t at, std::string& reopened) {
+        std::string bytes(std::string_view(FBytes).substr(keptBytes[line], contentEnd(line) - keptBytes[line]));
+        if (hasBreak(at))
+            bytes += keptBreaks[line] ? keptBreak(line) : std::string_view(mainBreak);
+        return readAsStanding(std::move(bytes), at, at + 1, reopened) &&
+               reopened == ReadBackForm(textLine(at), pieceFormat(chosen, textStarts[at] == 0), table, textRegions[at]);
+    };
+    // A kept line is kept where it reads as the editor's line: in the protected region, or out of
+    // it, where the line now stands, and with a control character at its end read as the line store
+    // reads it there (as itself at the end of the text, "." before more).
+    std::string reopened;
+    for (size_t at = 0; at < textCount; ++at) {
+        const uint32_t line = match[at];
+        if (line == kUnmatchedLine)
+            continue;
+        bool keeps = true;
+        if ((keptBreaks[line] > 0) != hasBreak(at) && contentEnd(line) > keptBytes[line]) {
+            const char32_t last = unitAt(FBytes, contentEnd(line) - unit, keptEncoding);
+            keeps = last >= 32 || last == '\t';
+        }
+        if (keeps && keptRegions[line] != textRegions[at])
+            keeps = readAgain(line, at, reopened);
+        if (!keeps)
+            match[at] = kUnmatchedLine;
+    }
+
+    // The bytes: each kept line with its own break, and each run of changed lines encoded anew and
+    // read again as it stands, each changed line taking the break of the kept line it replaces, if
+    // any, else the file's; of a line that replaces one, what it still has of that line's start and
+    // end keeps its bytes. An empty line whose break would join the lone one before it (an LF after a
+    // CR, a CR after an LF) gets a pair that starts as that one does (CR LF, LF CR), which joins
+    // nothing on either side, and an LF CR that would end the file an LF.
+    std::string fresh;
+    std::vector<uint32_t> runs;
+    std::vector<std::pair<uint32_t, std::string>> rebroken;
+    std::vector<std::string> runBreaks;
+    TTyped typed;
+    bool readsBack = true;
+    size_t piece = 0, newRead = keptReads[0], size = keptBytes[0];
+    for (; piece < keptTyped.size() && keptTyped[piece].At < keptReads[0]; ++piece)
+        typed.push_back(keptTyped[piece]);
+    size_t runStart = std::string::npos, runBytes = 0, replaced = 0, replacedEnd = 0, keptNext = 0;
+    // The kept line has typed pieces: its text is not what its bytes read as.
+    const auto typedIn = [&](size_t line) {
+        const auto first = std::lower_bound(keptTyped.begin(), keptTyped.end(), keptReads[line],
+                                            [](const TTypedPiece& typedPiece, uint32_t at) { return typedPiece.At < at; });
+        return first != keptTyped.end() && first->At <= keptReads[line + 1];
+    };
+    // The bytes of the editor's line `at` in place of the kept `line` (none: kUnmatchedLine), without
+    // its break.
+    const auto changedLine = [&](size_t at, size_t line) {
+        const size_t start = textStarts[at];
+        const std::string_view content = text.substr(start, textStarts[at + 1] - (hasBreak(at) ? 1 : 0) - start);
+        const std::string_view keptLine = std::string_view(FBytes).substr(keptBytes[line == kUnmatchedLine ? 0 : line],
+                                                                         line == kUnmatchedLine ? 0 : contentEnd(line) - keptBytes[line]);
         std::string read;
         std::vector<uint32_t> offsets;
-        if (!kept.Text(change.First, change.Last, read, &offsets))
-            return false;
-        const std::string_view changed = text.substr(change.TextStart, change.TextEnd - change.TextStart);
-        // The changed stretch lies between the longest common start and end; only it is encoded.
-        auto [prefix, suffix] = differingStretch(changed, read);
+        bool regionAfter = false;
+        if (line == kUnmatchedLine || keptRegions[line] != textRegions[at] || typedIn(line))
+            return encodeLine(content, table, textRegions[at], chosen, start == 0);
+        // Read with its break and a character after, as within the file: a control character at its
+        // end is ".", an LF CR one break; the last line of both, as the end of the file.
+        std::string withBreak(std::string_view(FBytes).substr(keptBytes[line], keptBytes[line + 1] - keptBytes[line]));
+        const bool more = keptBreaks[line] || hasBreak(at);
+        if (more)
+            withBreak += keptEncoding == TEncoding::Utf16LittleEndian ? std::string("x\0", 2)
+                         : keptEncoding == TEncoding::Utf16BigEndian  ? std::string("\0x", 2)
+                                                                       : std::string("x");
+        if (!TKeptStretches::Read(withBreak, keptEncoding, table, textRegions[at], read, regionAfter, &offsets) ||
+            (more && (read.empty() || read.back() != 'x')))
+            return encodeLine(content, table, textRegions[at], chosen, start == 0);
+        if (more) {
+            read.pop_back();
+            offsets.pop_back();
+        }
+        if (keptBreaks[line]) {
+            if (read.empty() || read.back() != '\r' || offsets[read.size() - 1] != keptLine.size())
+                return encodeLine(content, table, textRegions[at], chosen, start == 0);
+            read.pop_back();
+            offsets.pop_back();
+        }
+        auto [prefix, suffix] = differingStretch(content, read);
         // A character of the file is one, however many characters of the text it reads as, and so is
-        // a held character of the text: the stretch takes either whole.
+        // a held character of the text: the changed stretch takes either whole.
         for (bool moved = true; moved;) {
             moved = false;
             while (prefix > 0 && offsets[prefix - 1] == offsets[prefix]) {
@@ -839,111 +1190,216 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 --suffix;
                 moved = true;
             }
-            if (const size_t held = HeldCharacterAround(changed, prefix); held != std::string_view::npos) {
+            if (const size_t held = HeldCharacterAround(content, prefix); held != std::string_view::npos) {
                 prefix = held;
                 moved = true;
             }
-            if (const size_t held = HeldCharacterAround(changed, changed.size() - suffix); held != std::string_view::npos) {
+            if (const size_t held = HeldCharacterAround(content, content.size() - suffix); held != std::string_view::npos) {
                 char32_t cp;
-                suffix = changed.size() - held - ReadHeldCharacter(changed, held, cp);
+                suffix = content.size() - held - ReadHeldCharacter(content, held, cp);
                 moved = true;
             }
         }
-        TPiece piece;
-        piece.Before = offsets[prefix];
-        piece.After = offsets[read.size() - suffix];
-        const std::string_view middle = changed.substr(prefix, changed.size() - suffix - prefix);
-        std::string().swap(read);
-        std::vector<uint32_t>().swap(offsets);
-        // The change is read again with the stretch before it and the one after, which start and end
-        // where nothing new can join them: the text between reopens as meant when they do.
-        const size_t windowFirst = change.First > 0 ? change.First - 1 : change.First;
-        const size_t windowLast = std::min(change.Last + 1, count);
-        const TKeptStretches::TStretch& from = kept.At(windowFirst);
-        const TKeptStretches::TStretch& to = kept.At(windowLast);
-        const size_t textFrom = change.TextStart - (first.Kept - from.Kept);
-        const size_t textTo = change.TextEnd + (to.Kept - last.Kept);
-        const bool textRegion = table && table->Protects(text, textFrom);
-        const std::string meant = ReadBackForm(text.substr(textFrom, textTo - textFrom), chosen, table, textRegion);
-        // Joined pieces can read differently (a new LF after a kept lone CR makes one line break of
-        // two, a code can span the seam): only bytes that give the text back are written so. Another
-        // kind of line break for the new text often avoids the join.
-        bool reads = false;
-        for (const char* lineBreak : {"", "\r\n", "\n", "\r"}) {
-            TDocumentFormat format = chosen;
-            format.ByteOrderMark = false;
-            if (*lineBreak)
-                format.LineBreak = lineBreak;
-            piece.Bytes = Encode(middle, table, format);
-            std::string window(std::string_view(FBytes).substr(from.Bytes, piece.Before - from.Bytes));
-            window += piece.Bytes;
-            window += std::string_view(FBytes).substr(piece.After, to.Bytes - piece.After);
-            std::string reopened;
-            bool regionAfter = false;
-            if (!TKeptStretches::Read(window, reading.Encoding, FEntities.get(), from.InRegion, reopened, regionAfter, nullptr))
-                continue;
-            if (windowLast < count && regionAfter != to.InRegion)
-                continue;
-            if (linesReopenAs(reopened, meant, table, textRegion, piece.Typed)) {
-                piece.ReadFrom = from.Read;
-                piece.ReadTo = to.Read;
-                piece.ReadLength = reopened.size();
-                reads = true;
-                break;
+        const bool within = table && table->ProtectedAtEnd(content.substr(0, prefix), textRegions[at]);
+        std::string bytes(keptLine.substr(0, offsets[prefix]));
+        bytes += encodeLine(content.substr(prefix, content.size() - suffix - prefix), table, within, chosen,
+                            start == 0 && prefix == 0);
+        bytes += keptLine.substr(offsets[read.size() - suffix]);
+        return bytes;
+    };
+    // The last of the editor's lines after `at` (matched) that stand as the kept lines did after its
+    // kept line, each with its break, in the same region, neither the last of the text nor of the
+    // kept lines (whose break may read otherwise before another line); `at` when there is none.
+    const auto followedAsKept = [&](size_t at) {
+        size_t last = at;
+        while (last + 2 < textCount && match[last + 1] == match[last] + 1 && match[last + 1] + 1 < keptCount &&
+               keptRegions[match[last + 1]] == textRegions[last + 1])
+            ++last;
+        return last;
+    };
+    const auto closeRun = [&](size_t end) {
+        const auto check = [&] {
+            if (!readAsStanding(std::string(std::string_view(fresh).substr(runBytes)), runStart, end, reopened))
+                return false;
+            TTyped pieces;
+            if (!linesReopenAs(reopened,
+                               ReadBackForm(text.substr(textStarts[runStart], textStarts[end] - textStarts[runStart]),
+                                            pieceFormat(chosen, textStarts[runStart] == 0), table, textRegions[runStart]),
+                               table, textRegions[runStart], pieces))
+                return false;
+            for (TTypedPiece& found : pieces) {
+                found.At += newRead;
+                typed.push_back(std::move(found));
             }
+            return true;
+        };
+        bool reads = check();
+        if (!reads) {
+            // What the changed lines kept of the lines they replace may read otherwise beside the new
+            // characters (a code cut in two): the lines are encoded whole.
+            fresh.resize(runBytes);
+            for (size_t at = runStart; at < end; ++at) {
+                fresh += changedLine(at, kUnmatchedLine);
+                fresh += runBreaks[at - runStart].empty() ? std::string() : encodeBreak(runBreaks[at - runStart], chosen);
+            }
+            reads = check();
         }
-        if (!reads)
-            return false;
-        asciiPieces = asciiPieces && !beyondAscii(piece.Bytes);
-        pieces.push_back(std::move(piece));
+        readsBack = readsBack && reads;
+        newRead += reopened.size();
+        runs.push_back(static_cast<uint32_t>(fresh.size() - runBytes));
+        size += fresh.size() - runBytes;
+        runBreaks.clear();
+        runStart = std::string::npos;
+    };
+    std::string previousBreak;
+    for (size_t at = 0; at < textCount; ++at) {
+        const uint32_t line = match[at];
+        std::string lineBreak;
+        bool empty;
+        size_t replacing = kUnmatchedLine;
+        if (line != kUnmatchedLine) {
+            if (hasBreak(at))
+                lineBreak = keptBreaks[line] ? breakCharacters(keptBreak(line), keptEncoding) : chosen.LineBreak;
+            empty = contentEnd(line) == keptBytes[line];
+        } else {
+            if (runStart == std::string::npos) {
+                // The kept lines the run takes the place of.
+                runStart = at;
+                runBytes = fresh.size();
+                replaced = keptNext;
+                size_t next = at;
+                while (next < textCount && match[next] == kUnmatchedLine)
+                    ++next;
+                replacedEnd = next < textCount ? match[next] : keptCount;
+            }
+            if (replaced < replacedEnd)
+                replacing = replaced++;
+            if (hasBreak(at)) {
+                if (replacing != kUnmatchedLine && keptBreaks[replacing])
+                    lineBreak = breakCharacters(keptBreak(replacing), keptEncoding);
+                if (lineBreak.empty())
+                    lineBreak = chosen.LineBreak;
+            }
+            empty = textStarts[at] + (hasBreak(at) ? 1 : 0) == textStarts[at + 1];
+        }
+        // (An LF before the lone CR that ends the file stays alone.)
+        bool otherBreak = empty && previousBreak.size() == 1 && !lineBreak.empty() && lineBreak[0] != previousBreak[0] &&
+                          !(lineBreak == "\r" && at + 1 == textCount && !suffixKept);
+        if (otherBreak)
+            lineBreak = previousBreak + lineBreak[0];
+        // LF CR that ends the file reads as two breaks.
+        if (at + 1 == textCount && !suffixKept && lineBreak == "\n\r") {
+            lineBreak = "\n";
+            otherBreak = true;
+        }
+        if (line != kUnmatchedLine) {
+            if (runStart != std::string::npos)
+                closeRun(at);
+            const size_t breakBytes = !hasBreak(at) ? 0 : otherBreak ? encodeBreak(lineBreak, chosen).size()
+                                                            : keptBreaks[line] ? keptBreaks[line] : mainBreak.size();
+            if (otherBreak)
+                rebroken.emplace_back(static_cast<uint32_t>(at), encodeBreak(lineBreak, chosen));
+            size += contentEnd(line) - keptBytes[line] + breakBytes;
+            // Its typed pieces, where it now stands in the reopened text; read again in another region,
+            // it has none.
+            const bool lastKept = line + 1 == keptCount && !suffixKept;
+            const bool sameRegion = keptRegions[line] == textRegions[at];
+            for (; piece < keptTyped.size() && keptTyped[piece].At < keptReads[line]; ++piece) {
+            }
+            for (; piece < keptTyped.size() &&
+                   (keptTyped[piece].At < keptReads[line + 1] || (lastKept && keptTyped[piece].At == keptReads[line + 1]));
+                 ++piece) {
+                if (!sameRegion)
+                    continue;
+                TTypedPiece moved = keptTyped[piece];
+                moved.At = moved.At - keptReads[line] + newRead;
+                typed.push_back(std::move(moved));
+            }
+            if (sameRegion) {
+                newRead += keptReads[line + 1] - keptReads[line];
+                newRead = newRead + (hasBreak(at) ? 1 : 0) - (keptBreaks[line] ? 1 : 0);
+            } else {
+                readAgain(line, at, reopened);
+                newRead += reopened.size();
+            }
+            keptNext = line + 1;
+            previousBreak = std::move(lineBreak);
+            // The kept lines after it as they followed it in the file: in one piece.
+            if (const size_t last = followedAsKept(at); last > at) {
+                const size_t first = line + 1, end = match[last] + 1;
+                size += keptBytes[end] - keptBytes[first];
+                for (; piece < keptTyped.size() && keptTyped[piece].At < keptReads[end]; ++piece) {
+                    TTypedPiece moved = keptTyped[piece];
+                    moved.At = moved.At - keptReads[first] + newRead;
+                    typed.push_back(std::move(moved));
+                }
+                newRead += keptReads[end] - keptReads[first];
+                keptNext = end;
+                previousBreak = breakCharacters(keptBreak(end - 1), keptEncoding);
+                at = last;
+            }
+            continue;
+        } else {
+            fresh += changedLine(at, replacing);
+            if (!lineBreak.empty())
+                fresh += encodeBreak(lineBreak, chosen);
+            runBreaks.push_back(lineBreak);
+        }
+        previousBreak = std::move(lineBreak);
     }
-    // The new bytes: the kept ones with the pieces in place.
-    size_t size = FBytes.size();
-    for (const TPiece& piece : pieces)
-        size = size - (piece.After - piece.Before) + piece.Bytes.size();
+    if (runStart != std::string::npos)
+        closeRun(textCount);
+    // The stretches the text ends with, and their typed pieces.
+    for (; piece < keptTyped.size() && keptTyped[piece].At < tailRead; ++piece) {
+    }
+    for (; piece < keptTyped.size(); ++piece) {
+        TTypedPiece moved = keptTyped[piece];
+        moved.At = moved.At - tailRead + newRead;
+        typed.push_back(std::move(moved));
+    }
+    size += FBytes.size() - tailBytes;
+
+    // The new bytes, in one piece of the size they take.
     std::string bytes;
     bytes.reserve(size);
-    size_t at = 0;
-    for (const TPiece& piece : pieces) {
-        bytes.append(FBytes, at, piece.Before - at);
-        bytes += piece.Bytes;
-        at = piece.After;
+    bytes.append(FBytes, 0, keptBytes[0]);
+    size_t run = 0, freshAt = 0, rebreak = 0;
+    for (size_t at = 0; at < textCount; ++at) {
+        const uint32_t line = match[at];
+        if (line == kUnmatchedLine) {
+            bytes.append(fresh, freshAt, runs[run]);
+            freshAt += runs[run++];
+            while (at + 1 < textCount && match[at + 1] == kUnmatchedLine)
+                ++at;
+            continue;
+        }
+        bytes.append(FBytes, keptBytes[line], contentEnd(line) - keptBytes[line]);
+        if (rebreak < rebroken.size() && rebroken[rebreak].first == at)
+            bytes += rebroken[rebreak++].second;
+        else if (hasBreak(at))
+            bytes += keptBreaks[line] ? keptBreak(line) : std::string_view(mainBreak);
+        if (const size_t last = followedAsKept(at); last > at) {
+            bytes.append(FBytes, keptBytes[line + 1], keptBytes[match[last] + 1] - keptBytes[line + 1]);
+            at = last;
+        }
     }
-    bytes.append(FBytes, at);
+    bytes.append(FBytes, tailBytes);
+    const bool freshAscii = !beyondAscii(fresh);
+    std::string().swap(fresh);
     // Bytes beyond ASCII in an 8-bit file may now be well-formed UTF-8 as a whole, and reopen so.
-    if (reading.Encoding == TEncoding::Bytes && !(asciiBytes() && asciiPieces)) {
+    if (reading.Encoding == TEncoding::Bytes && !(asciiBytes() && freshAscii)) {
         const TDocumentReading now = DocumentReadingOf(bytes);
         if (now.Encoding != TEncoding::Bytes)
-            return false;
+            readsBack = false;
         reading.Ascii = now.Ascii;
     }
-    // The typed pieces: those of the kept text outside the pieces' checks, moved by what the text
-    // before them grew, with those the checks found.
-    TTyped typed;
-    ptrdiff_t growth = 0;
-    const TTyped& keptTyped = kept.Typed();
-    auto old = keptTyped.begin();
-    const auto moved = [&](TTypedPiece piece) {
-        piece.At = static_cast<size_t>(static_cast<ptrdiff_t>(piece.At) + growth);
-        return piece;
-    };
-    for (const TPiece& piece : pieces) {
-        for (; old != keptTyped.end() && old->At < piece.ReadFrom; ++old)
-            typed.push_back(moved(*old));
-        while (old != keptTyped.end() && (old->At < piece.ReadTo || piece.ReadTo == kept.At(count).Read))
-            ++old;
-        for (TTypedPiece found : piece.Typed) {
-            found.At += piece.ReadFrom;
-            typed.push_back(moved(std::move(found)));
-        }
-        growth += static_cast<ptrdiff_t>(piece.ReadLength) - static_cast<ptrdiff_t>(piece.ReadTo - piece.ReadFrom);
-    }
-    for (; old != keptTyped.end(); ++old)
-        typed.push_back(moved(*old));
+    // A table that joins lines: the whole file is read again.
+    if (!printable)
+        readsBack = readsBack && reopensAs(bytes, ReadBackForm(text, chosen, table), table, &typed, &reading);
     result.Bytes = std::move(bytes);
-    result.ReadsBack = true;
-    result.Typed = std::move(typed);
-    result.Reading = reading;
+    result.ReadsBack = readsBack;
+    result.Typed = readsBack ? std::move(typed) : TTyped{};
+    result.Reading = readsBack ? reading : DocumentReadingOf(result.Bytes);
     return true;
 }
 

@@ -17,7 +17,8 @@ enum class TDeclaredCharset;
 // passes the bytes through three steps (UTF-8 to Windows-1252, codes to characters for an HTML
 // document, the line store's rewriting of line breaks and control characters), none of which can
 // be undone byte for byte. So the bytes are kept: writing a text equal to the one read gives them
-// back, and a changed text keeps the bytes of what lies before and after the changed stretch.
+// back, and a changed text keeps the bytes, line break included, of every line that still reads as
+// the editor's line where it now stands; only the lines the author changed are encoded anew.
 class TDocumentBytes {
 public:
     // Reads a document's bytes: `text` is the editor's form of it (each line break one CR), with
@@ -55,8 +56,8 @@ public:
     // bytes beyond ASCII, once the rest became codes, are valid UTF-8 and reopen as it), ReadsBack
     // is false and the save must ask before writing: Bytes are then the text in UTF-8 with Format
     // the format they are written in when those reopen to it (Utf8Instead), else Write's bytes.
-    // The check reads again only the lines around what changed since the bytes kept, so that a
-    // code typed in a large page costs a save no more than another edit. A format
+    // The check reads again only the lines that changed since the bytes kept, so that a code typed
+    // in a large page costs a save no more than another edit. A format
     // chosen by FormatByText is never traded for UTF-8: its page declares what it is read as.
     struct TSaveBytes {
         std::string Bytes;
@@ -126,11 +127,21 @@ private:
         bool ByText = false;
     };
     TWrite write(std::string_view text, const TCodigosISO* entities, bool page) const;
-    // Write's bytes made of the kept ones with what changed encoded in their place, when they reopen
-    // as the text means: `result` (its Format chosen) gets them. The kept bytes are matched with the
-    // text a stretch of lines at a time, and each change read again with the stretches around it, so
-    // that a save holds no copy of the text. False when the kept bytes cannot take the changes.
-    bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result) const;
+    // Write's bytes made of the kept ones with the changed lines encoded in their place: `result`
+    // (its Format chosen) gets them, and whether they reopen as the text means. The kept bytes are
+    // read a stretch at a time: those the text starts with as they are need no more; past them the
+    // kept lines and the editor's are matched by a key of each line (MatchLines), and each run of
+    // changed lines is read again as it stands, so that a save holds no second copy of the text.
+    // False when the kept bytes cannot stand beside new ones (another encoding, another table).
+    // `asKept`: a line keeps its bytes where they read as it in the format they were written in,
+    // else in the format chosen.
+    bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result, bool asKept) const;
+    // The kept bytes are ASCII alone, written in a format that writes references (Windows-1252 or
+    // ASCII): each character beyond ASCII they hold is a reference or a code.
+    bool keptReferences() const
+    {
+        return asciiBytes() && !Format.Utf8 && Format.Utf16 == TDocumentFormat::TUtf16::None;
+    }
     // Keeps `bytes` as the file's, read as `reading`.
     void keep(std::string bytes, const TCodigosISO* entities, const TDocumentReading& reading);
     // FormatFor, and in `byText` whether FormatByText chose it. The text's declaration is read once.

@@ -1,15 +1,17 @@
-// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, and saved with letters and codes typed at both ends, and again untouched.
+// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, saved with letters and codes typed at both ends, and again untouched, and saved after a few edits with every other line's bytes kept.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/model/CodigosISO.h"
 #include "app/model/DocumentBytes.h"
 #include "app/model/PageCharset.h"
 
 #include "FuzzCheck.h"
+#include "tests/support/FileLineDiff.h"
 
 // The first byte chooses the reading: bit 0 codes to characters (an HTML document with the
 // conversion on), bit 1 a model for a new document, bits 2-3 a byte-order mark put before the rest
@@ -175,6 +177,55 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         saved.Format = first.Format;
         saved.Written(first, table);
         check(saved.Write(both, table) == first.Bytes);
+    }
+    // A save after a few edits (a letter typed into one line, another line deleted, a letter replaced
+    // in every line that holds it) writes anew only the lines they touched, each line break that would
+    // join another's at an edit, and the lines a table that makes line breaks of codes joins: every other
+    // line of the file keeps its bytes, and the file reopens as the text.
+    if (document.Format.Utf16 == TUtf16::None && (!table || table->PrintableCharacters()) && size > 2) {
+        std::vector<std::string> lines;
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = std::min(text.find('\r', at), text.size() - 1) + 1;
+            lines.push_back(text.substr(at, end - at));
+            at = end;
+        }
+        size_t touched = 0;
+        if (!lines.empty()) {
+            const size_t line = data[size - 1] % lines.size();
+            lines[line].insert(0, "Z");
+            ++touched;
+            if (lines.size() > 1) {
+                const size_t gone = data[size - 2] % lines.size();
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(gone));
+                ++touched;
+            }
+        }
+        const char letter = static_cast<char>('a' + data[size - 1] % 26);
+        for (std::string& line : lines)
+            if (std::replace(line.begin(), line.end(), letter, '#'), line.find('#') != std::string::npos)
+                ++touched;
+        std::string edited;
+        for (const std::string& line : lines)
+            edited += line;
+        TDocumentBytes saving = document;
+        const TDocumentBytes::TSaveBytes save = saving.SaveBytes(edited, table);
+        if (save.ReadsBack) {
+            TDocumentBytes reopenedEdit;
+            std::string back;
+            reopenedEdit.Read(save.Bytes, table, back);
+            const std::string meant = TDocumentBytes::ReadBackForm(edited, save.Format, table);
+            TDocumentFormat asAscii = save.Format;
+            asAscii.Utf8 = false;
+            asAscii.Ascii = true;
+            const auto reads = [&](const std::string& form) {
+                return back == form || (table && back == TDocumentBytes::StoredForm(table->DecodeText(form)));
+            };
+            check(reads(meant) || reads(TDocumentBytes::ReadBackForm(edited, asAscii, table)));
+            const TFileLineChanges changes = FileLineChanges(bytes, save.Bytes);
+            // Bytes the whole text was written anew in (another encoding chosen) are no test of this.
+            if (saving.Format == save.Format || document.EncodingOpen())
+                check(changes.Lost <= 2 * touched + 4);
+        }
     }
     // After that save the new bytes are the ones kept.
     document.Written(typed, table);
