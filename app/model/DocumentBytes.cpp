@@ -113,6 +113,14 @@ TDecodeResult TDocumentBytes::decode(std::string_view bytes, const TCodigosISO* 
     return result;
 }
 
+std::string TDocumentBytes::InsertedText(std::string_view bytes)
+{
+    std::string text;
+    TDocumentFormat format;
+    decode(bytes, nullptr, text, format, nullptr, nullptr);
+    return text;
+}
+
 TDecodeResult TDocumentBytes::Read(std::string bytes, const TCodigosISO* entities, std::string& text, bool model)
 {
     const TDecodeResult result = decode(bytes, entities, text, Format, &ReferenceCount, &ControlCharacters);
