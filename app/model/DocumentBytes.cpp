@@ -980,7 +980,10 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         const bool lineEnd = !current.empty() && current.back() == '\r';
         const size_t earliest = blocks.empty() ? textAt : blocks.back().second;
         // A stretch of a few lines may well stand in a page elsewhere too: only long ones are looked for.
-        if (printable && index > 0 && lineEnd && !keptKeys.empty() && current.size() >= kLongStretch) {
+        // The first that differs is not: the text is known to go on otherwise where it stood, and in a
+        // page that repeats itself a copy of it a little further on would be taken for it, setting the
+        // lines around the change apart from it.
+        if (printable && index > matchedStretches && lineEnd && !keptKeys.empty() && current.size() >= kLongStretch) {
             // Where the stretch would stand were the text unchanged since the last stretch found.
             const ptrdiff_t shift = blocks.empty() ? static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept)
                                                    : static_cast<ptrdiff_t>(blocks.back().first) - static_cast<ptrdiff_t>(blockStretches.back());
