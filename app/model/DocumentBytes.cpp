@@ -659,10 +659,22 @@ void scanBreaks(std::string_view bytes, size_t from, size_t to, TEncoding encodi
     breaks.clear();
     if (!wideEncoding(encoding)) {
         const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        // The next CR and the next LF, each looked for again only once passed: a file of one kind of
+        // break is searched for the other once.
+        const auto next = [&](size_t at, int c) {
+            const void* found = at < to ? std::memchr(data + at, c, to - at) : nullptr;
+            return found ? static_cast<size_t>(static_cast<const unsigned char*>(found) - data) : to;
+        };
+        size_t nextCr = next(from, '\r'), nextLf = next(from, '\n');
         for (size_t at = from; at < to; ++at) {
+            if (nextCr < at)
+                nextCr = next(at, '\r');
+            if (nextLf < at)
+                nextLf = next(at, '\n');
+            at = std::min(nextCr, nextLf);
+            if (at >= to)
+                break;
             const unsigned char c = data[at];
-            if (c > '\r' || (c != '\r' && c != '\n'))
-                continue;
             size_t length = 1;
             if (at + 1 < to && ((c == '\r' && data[at + 1] == '\n') || (c == '\n' && data[at + 1] == '\r' && at + 2 < to)))
                 length = 2;
