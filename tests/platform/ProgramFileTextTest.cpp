@@ -33,8 +33,9 @@ TEST(ProgramFileText, EveryTextReadsBackAsWrittenAndNoMarkByteReachesTheFile)
             ASSERT_EQ(bytes, marked ? std::string(kMark) + EditorTextToUtf8(text) : shown) << text;
             // A text that fits Windows-1252 goes as UTF-8 only where its Windows-1252 bytes would
             // read as something else.
-            if (marked && !needsUtf8)
+            if (marked && !needsUtf8) {
                 ASSERT_NE(ProgramFileText(shown), shown) << text;
+            }
             bool utf8 = !marked;
             ASSERT_EQ(ProgramFileText(bytes, &utf8), shown) << text;
             ASSERT_EQ(utf8, marked) << text;
