@@ -2,10 +2,15 @@
 #include "app/model/DocumentBytes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <functional>
 #include <span>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/model/CodigosISO.h"
 #include "app/model/LineDiff.h"
@@ -625,10 +630,14 @@ constexpr size_t kLongStretch = 16 * 1024;
 // How both markers of a protected region begin.
 constexpr std::string_view kMarkerOpening = "<!--";
 
-// The key a line is matched by: the same text, the same key.
-uint64_t lineKey(std::string_view line)
+// Whether `text` holds the opening of a marker: looked for by its "!", which pages hold far more
+// seldom than "<".
+bool holdsMarkerOpening(std::string_view text)
 {
-    return std::hash<std::string_view>{}(line);
+    for (size_t at = text.find('!', 1); at != std::string_view::npos; at = text.find('!', at + 1))
+        if (text.compare(at - 1, kMarkerOpening.size(), kMarkerOpening) == 0)
+            return true;
+    return false;
 }
 
 bool wideEncoding(TEncoding encoding)
@@ -646,11 +655,41 @@ char32_t unitAt(std::string_view bytes, size_t at, TEncoding encoding)
     return encoding == TEncoding::Utf16BigEndian ? (first << 8) | second : (second << 8) | first;
 }
 
-// A line break among a file's bytes: where it starts, and how many bytes it takes.
+// The characters of the line breaks most files have, each by an index, so that a line's break is
+// known without its bytes; kOtherBreak for any other (its bytes tell).
+constexpr std::string_view kBreakCharacters[] = {"", "\r", "\n", "\r\n", "\n\r"};
+constexpr uint8_t kOtherBreak = std::size(kBreakCharacters);
+
+// The index of the break that starts with `first` (CR or LF), of one character or of two.
+constexpr uint8_t breakKind(char32_t first, bool pair)
+{
+    return first == '\r' ? (pair ? 3 : 1) : (pair ? 4 : 2);
+}
+
+// A line break among a file's bytes: where it starts, how many bytes it takes, and its characters.
 struct TBreak {
     size_t At = 0;
     size_t Length = 0;
+    uint8_t Kind = kOtherBreak;
 };
+
+// The first CR or LF of data[at, to), or `to`: sixteen bytes looked at a time where SSE2 is there,
+// as both kinds of break are looked for at once.
+size_t nextBreakByte(const unsigned char* data, size_t at, size_t to)
+{
+#if defined(__SSE2__)
+    const __m128i crs = _mm_set1_epi8('\r'), lfs = _mm_set1_epi8('\n');
+    for (; at + 16 <= to; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        if (const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, crs), _mm_cmpeq_epi8(block, lfs))))
+            return at + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(found)));
+    }
+#endif
+    for (; at < to; ++at)
+        if (data[at] == '\r' || data[at] == '\n')
+            return at;
+    return to;
+}
 
 // The line breaks of the bytes [from, to) of a file read as `encoding`, paired as the line store
 // pairs them when it reads those bytes alone (CR LF one break, LF CR one unless the CR ends them).
@@ -659,26 +698,15 @@ void scanBreaks(std::string_view bytes, size_t from, size_t to, TEncoding encodi
     breaks.clear();
     if (!wideEncoding(encoding)) {
         const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-        // The next CR and the next LF, each looked for again only once passed: a file of one kind of
-        // break is searched for the other once.
-        const auto next = [&](size_t at, int c) {
-            const void* found = at < to ? std::memchr(data + at, c, to - at) : nullptr;
-            return found ? static_cast<size_t>(static_cast<const unsigned char*>(found) - data) : to;
-        };
-        size_t nextCr = next(from, '\r'), nextLf = next(from, '\n');
         for (size_t at = from; at < to; ++at) {
-            if (nextCr < at)
-                nextCr = next(at, '\r');
-            if (nextLf < at)
-                nextLf = next(at, '\n');
-            at = std::min(nextCr, nextLf);
+            at = nextBreakByte(data, at, to);
             if (at >= to)
                 break;
             const unsigned char c = data[at];
             size_t length = 1;
             if (at + 1 < to && ((c == '\r' && data[at + 1] == '\n') || (c == '\n' && data[at + 1] == '\r' && at + 2 < to)))
                 length = 2;
-            breaks.push_back({at, length});
+            breaks.push_back({at, length, breakKind(c, length == 2)});
             at += length - 1;
         }
         return;
@@ -694,7 +722,7 @@ void scanBreaks(std::string_view bytes, size_t from, size_t to, TEncoding encodi
             if ((c == '\r' && next == '\n') || (c == '\n' && next == '\r' && at + 3 * unit <= to))
                 length = 2 * unit;
         }
-        breaks.push_back({at, length});
+        breaks.push_back({at, length, breakKind(c, length == 2 * unit)});
         at += length - unit;
     }
 }
@@ -750,11 +778,10 @@ std::string encodeBreak(std::string_view characters, const TDocumentFormat& form
     return EncodeDocument("\r", piece);
 }
 
-// The line's characters differ from what `format` writes them as once read back (ReadBackForm).
-bool readsBackOtherwise(std::string_view line, const TDocumentFormat& format)
+// The scanned line's characters differ from what `format` writes them as once read back (ReadBackForm).
+bool readsBackOtherwise(const TScannedLine& line, const TDocumentFormat& format)
 {
-    return line.find(kHeldCharacterMark) != std::string_view::npos ||
-           (format.Ascii && !format.Utf8 && format.Utf16 == TDocumentFormat::TUtf16::None && beyondAscii(line));
+    return line.Held || (format.Ascii && !format.Utf8 && format.Utf16 == TDocumentFormat::TUtf16::None && line.BeyondAscii);
 }
 
 } // namespace
@@ -859,8 +886,8 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     size_t textAt = expected;
     std::vector<uint64_t> keptKeys;
     std::vector<uint32_t> keptBytes, keptReads;
-    std::vector<uint8_t> keptBreaks;
-    std::vector<bool> keptRegions;
+    std::vector<uint8_t> keptBreaks, keptBreakKinds;
+    std::vector<uint8_t> keptRegions;
     bool region = false;
     std::vector<TBreak> breaks;
     const TTyped& keptTyped = kept.Typed();
@@ -869,54 +896,84 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         const TKeptStretches::TStretch& to = kept.At(index + 1);
         if (keptKeys.empty())
             region = from.InRegion;
-        const auto lineEnds = static_cast<size_t>(std::count(stretch.begin(), stretch.end(), '\r'));
+        else if (keptKeys.size() == keptKeys.capacity() && keptKeys.size() >= 4096) {
+            // Many lines taken, and more to come: room for as many as the rest of the bytes may hold at
+            // the lines' length so far, so that the lists are not copied again and again (room not
+            // filled is never touched).
+            const size_t taken = std::max<size_t>(1, from.Bytes - keptBytes[0]);
+            const size_t estimate = keptKeys.size() + keptKeys.size() * (FBytes.size() - from.Bytes) / taken * 5 / 4;
+            keptKeys.reserve(estimate);
+            keptBytes.reserve(estimate + 1);
+            keptReads.reserve(estimate + 1);
+            keptBreaks.reserve(estimate);
+            keptBreakKinds.reserve(estimate);
+            keptRegions.reserve(estimate);
+        }
         const bool endsLine = !stretch.empty() && stretch.back() == '\r';
-        if (printable)
+        const size_t firstLine = keptKeys.size();
+        const bool regionBefore = region;
+        // The stretch's lines, each with where its bytes start by `breaks`; false when those are not
+        // the lines' breaks, with nothing added.
+        const auto addLines = [&] {
+            size_t lineStart = from.Bytes, piece = from.FirstPiece, nextBreak = 0;
+            // How much longer the kept text is than the reopened one before the line, by its typed pieces.
+            ptrdiff_t growth = 0;
+            bool fits = true;
+            for (size_t at = 0; at < stretch.size() && fits;) {
+                const TScannedLine scanned = ScanLine(stretch, at);
+                const std::string_view line(stretch.data() + at, scanned.End - at);
+                for (; piece < to.FirstPiece &&
+                       static_cast<ptrdiff_t>(keptTyped[piece].At - from.Read) + growth < static_cast<ptrdiff_t>(at);
+                     ++piece)
+                    growth += static_cast<ptrdiff_t>(keptTyped[piece].Piece.size()) - static_cast<ptrdiff_t>(keptTyped[piece].ReadLength);
+                keptKeys.push_back(scanned.Key);
+                keptBytes.push_back(static_cast<uint32_t>(lineStart));
+                keptReads.push_back(static_cast<uint32_t>(static_cast<ptrdiff_t>(from.Read + at) - growth));
+                keptRegions.push_back(region);
+                if (FEntities && scanned.Exclamation && holdsMarkerOpening(line))
+                    region = FEntities->ProtectedAtEnd(line, region);
+                if (scanned.End == stretch.size()) {
+                    keptBreaks.push_back(0);
+                    keptBreakKinds.push_back(0);
+                    break;
+                }
+                fits = nextBreak < breaks.size() && breaks[nextBreak].Length <= UINT8_MAX;
+                if (fits) {
+                    const TBreak& lineBreak = breaks[nextBreak++];
+                    keptBreaks.push_back(static_cast<uint8_t>(lineBreak.Length));
+                    keptBreakKinds.push_back(lineBreak.Kind);
+                    lineStart = lineBreak.At + lineBreak.Length;
+                }
+                at = scanned.End + 1;
+            }
+            if (fits && nextBreak == breaks.size() &&
+                !(endsLine && (breaks.empty() || breaks.back().At + breaks.back().Length != to.Bytes)))
+                return true;
+            keptKeys.resize(firstLine);
+            keptBytes.resize(firstLine);
+            keptReads.resize(firstLine);
+            keptRegions.resize(firstLine);
+            keptBreaks.resize(firstLine);
+            keptBreakKinds.resize(firstLine);
+            region = regionBefore;
+            return false;
+        };
+        if (printable) {
             scanBreaks(FBytes, from.Bytes, to.Bytes, keptEncoding, breaks);
-        if (!printable || breaks.size() != lineEnds || (endsLine && breaks.back().At + breaks.back().Length != to.Bytes)) {
-            // Where each line break comes from, character by character.
-            if (to.Bytes - from.Bytes > kMaxMappedSize)
-                return false;
-            std::string read;
-            std::vector<uint32_t> offsets;
-            if (!kept.Text(index, index + 1, read, &offsets) || read != stretch)
-                return false;
-            breaks.clear();
-            for (size_t at = read.find('\r'); at != std::string::npos; at = read.find('\r', at + 1))
-                breaks.push_back({offsets[at], offsets[at + 1] - size_t(offsets[at])});
+            if (addLines())
+                return true;
         }
-        size_t lineStart = from.Bytes, piece = from.FirstPiece, nextBreak = 0;
-        // Only a line that holds the opening of a marker can change the region the next one starts in.
-        size_t nextMarker = std::min(stretch.find(kMarkerOpening), stretch.size());
-        // How much longer the kept text is than the reopened one before the line, by its typed pieces.
-        ptrdiff_t growth = 0;
-        for (size_t at = 0; at < stretch.size();) {
-            const size_t end = stretch.find('\r', at);
-            const std::string_view line = std::string_view(stretch).substr(at, (end == std::string::npos ? stretch.size() : end) - at);
-            for (; piece < to.FirstPiece &&
-                   static_cast<ptrdiff_t>(keptTyped[piece].At - from.Read) + growth < static_cast<ptrdiff_t>(at);
-                 ++piece)
-                growth += static_cast<ptrdiff_t>(keptTyped[piece].Piece.size()) - static_cast<ptrdiff_t>(keptTyped[piece].ReadLength);
-            keptKeys.push_back(lineKey(line));
-            keptBytes.push_back(static_cast<uint32_t>(lineStart));
-            keptReads.push_back(static_cast<uint32_t>(static_cast<ptrdiff_t>(from.Read + at) - growth));
-            keptRegions.push_back(region);
-            if (FEntities && at + line.size() > nextMarker) {
-                region = FEntities->ProtectedAtEnd(line, region);
-                nextMarker = std::min(stretch.find(kMarkerOpening, at + line.size()), stretch.size());
-            }
-            if (end == std::string::npos) {
-                keptBreaks.push_back(0);
-                break;
-            }
-            const TBreak& lineBreak = breaks[nextBreak++];
-            if (lineBreak.Length > UINT8_MAX)
-                return false;
-            keptBreaks.push_back(static_cast<uint8_t>(lineBreak.Length));
-            lineStart = lineBreak.At + lineBreak.Length;
-            at = end + 1;
-        }
-        return true;
+        // Where each line break comes from, character by character.
+        if (to.Bytes - from.Bytes > kMaxMappedSize)
+            return false;
+        std::string read;
+        std::vector<uint32_t> offsets;
+        if (!kept.Text(index, index + 1, read, &offsets) || read != stretch)
+            return false;
+        breaks.clear();
+        for (size_t at = read.find('\r'); at != std::string::npos; at = read.find('\r', at + 1))
+            breaks.push_back({offsets[at], offsets[at + 1] - size_t(offsets[at])});
+        return addLines();
     };
     if (matchedStretches > 0) {
         textAt = previousAt;
@@ -943,7 +1000,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // and one of the editor's ([first, second) of the text), matched by a key no text line has.
     std::vector<std::pair<size_t, size_t>> blocks;
     std::vector<size_t> blockStretches; // where each starts in the kept text
-    const auto blockKey = [](size_t block) { return lineKey("\x01kept stretches") ^ (block * 0x9E3779B97F4A7C15ull + 1); };
+    const auto blockKey = [](size_t block) { return LineKey("\x01kept stretches") ^ (block * 0x9E3779B97F4A7C15ull + 1); };
     // The region the editor's text is in at `at`, read on from where it was last asked (mostly
     // further on).
     size_t regionScanned = 0;
@@ -973,6 +1030,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         keptReads.push_back(static_cast<uint32_t>(from.Read));
         keptRegions.push_back(from.InRegion);
         keptBreaks.push_back(static_cast<uint8_t>(breaks.back().Length));
+        keptBreakKinds.push_back(breaks.back().Kind);
         blocks.emplace_back(suffixAt, suffixNext);
         blockStretches.push_back(from.Kept);
         region = to.InRegion;
@@ -1041,7 +1099,15 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // starts in a protected region.
     std::vector<uint64_t> textKeys;
     std::vector<uint32_t> textStarts;
-    std::vector<bool> textRegions;
+    std::vector<uint8_t> textRegions;
+    // Whether each line ends with a line break: a stretch found whole does, and a line does unless it ends the text.
+    std::vector<uint8_t> textBreaks;
+    // About as many lines as the kept ones.
+    const size_t estimate = keptCount + keptCount / 8 + 16;
+    textKeys.reserve(estimate);
+    textStarts.reserve(estimate + 1);
+    textRegions.reserve(estimate + 1);
+    textBreaks.reserve(estimate);
     // Kept bytes of ASCII alone that a format writing references wrote hold each character beyond
     // ASCII as a code or a reference.
     TDocumentFormat keyFormat = asKept ? Format : chosen;
@@ -1052,7 +1118,6 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     }
     region = table && table->ProtectedAtEnd(text.substr(0, textAt), false);
     const size_t textEnd = suffixKept ? suffixAt : text.size();
-    size_t nextMarker = std::min(text.find(kMarkerOpening, textAt), text.size());
     size_t nextBlock = 0;
     for (size_t at = textAt; at < textEnd;) {
         if (nextBlock < blocks.size() && blocks[nextBlock].first == at) {
@@ -1060,25 +1125,23 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             textKeys.push_back(blockKey(nextBlock++));
             textStarts.push_back(static_cast<uint32_t>(at));
             textRegions.push_back(region);
-            if (table && end > nextMarker) {
+            textBreaks.push_back(1);
+            if (table && holdsMarkerOpening(text.substr(at, end - at)))
                 region = table->ProtectedAtEnd(text.substr(at, end - at), region);
-                nextMarker = std::min(text.find(kMarkerOpening, end), text.size());
-            }
             at = end;
             continue;
         }
-        const size_t end = std::min(text.find('\r', at), text.size());
-        const std::string_view line = text.substr(at, end - at);
-        textKeys.push_back(readsBackOtherwise(line, keyFormat)
-                               ? lineKey(ReadBackForm(line, pieceFormat(keyFormat, at == 0), table, region))
-                               : lineKey(line));
+        const TScannedLine scanned = ScanLine(text, at);
+        const std::string_view line = text.substr(at, scanned.End - at);
+        textKeys.push_back(readsBackOtherwise(scanned, keyFormat)
+                               ? LineKey(ReadBackForm(line, pieceFormat(keyFormat, at == 0), table, region))
+                               : scanned.Key);
         textStarts.push_back(static_cast<uint32_t>(at));
         textRegions.push_back(region);
-        if (table && end > nextMarker) {
+        textBreaks.push_back(scanned.End < text.size());
+        if (table && scanned.Exclamation && holdsMarkerOpening(line))
             region = table->ProtectedAtEnd(line, region);
-            nextMarker = std::min(text.find(kMarkerOpening, end), text.size());
-        }
-        at = end + 1;
+        at = scanned.End + 1;
     }
     textStarts.push_back(static_cast<uint32_t>(textEnd));
     textRegions.push_back(region);
@@ -1088,9 +1151,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     std::vector<uint64_t>().swap(keptKeys);
     std::vector<uint64_t>().swap(textKeys);
 
-    const auto hasBreak = [&](size_t line) {
-        return textStarts[line + 1] > textStarts[line] && text[textStarts[line + 1] - 1] == '\r';
-    };
+    const auto hasBreak = [&](size_t line) { return textBreaks[line] != 0; };
     const auto textLine = [&](size_t line) { return text.substr(textStarts[line], textStarts[line + 1] - textStarts[line]); };
     const auto contentEnd = [&](size_t line) { return size_t(keptBytes[line + 1]) - keptBreaks[line]; };
     const size_t unit = wideEncoding(keptEncoding) ? 2 : 1;
@@ -1099,6 +1160,11 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     const std::string after = encodeLine("x", nullptr, false, chosen, false);
     const auto keptBreak = [&](size_t line) {
         return std::string_view(FBytes).substr(contentEnd(line), keptBreaks[line]);
+    };
+    // The characters of the kept line's break, mostly without a look at its bytes.
+    const auto keptBreakCharacters = [&](size_t line) {
+        return keptBreakKinds[line] < kOtherBreak ? std::string(kBreakCharacters[keptBreakKinds[line]])
+                                                  : breakCharacters(keptBreak(line), keptEncoding);
     };
     // What `bytes` standing for the editor's lines [from, end) reopen as there, in `reopened`: read
     // in the region the first starts in, with a character after them when more follows (so that they
@@ -1174,42 +1240,54 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         const std::string_view content = text.substr(start, textStarts[at + 1] - (hasBreak(at) ? 1 : 0) - start);
         const std::string_view keptLine = std::string_view(FBytes).substr(keptBytes[line == kUnmatchedLine ? 0 : line],
                                                                          line == kUnmatchedLine ? 0 : contentEnd(line) - keptBytes[line]);
-        std::string read;
-        std::vector<uint32_t> offsets;
-        bool regionAfter = false;
         if (line == kUnmatchedLine || keptRegions[line] != textRegions[at] || typedIn(line))
             return encodeLine(content, table, textRegions[at], chosen, start == 0);
-        // Read with its break and a character after, as within the file: a control character at its
-        // end is ".", an LF CR one break; the last line of both, as the end of the file.
-        std::string withBreak(std::string_view(FBytes).substr(keptBytes[line], keptBytes[line + 1] - keptBytes[line]));
-        const bool more = keptBreaks[line] || hasBreak(at);
-        if (more)
-            withBreak += keptEncoding == TEncoding::Utf16LittleEndian ? std::string("x\0", 2)
-                         : keptEncoding == TEncoding::Utf16BigEndian  ? std::string("\0x", 2)
-                                                                       : std::string("x");
-        if (!TKeptStretches::Read(withBreak, keptEncoding, table, textRegions[at], read, regionAfter, &offsets) ||
-            (more && (read.empty() || read.back() != 'x')))
-            return encodeLine(content, table, textRegions[at], chosen, start == 0);
-        if (more) {
-            read.pop_back();
-            offsets.pop_back();
-        }
-        if (keptBreaks[line]) {
-            if (read.empty() || read.back() != '\r' || offsets[read.size() - 1] != keptLine.size())
+        // Bytes of plain ASCII (no code, no control character) before a break of CR and LF read as
+        // themselves, each character from its own byte, as a line, at the end of the file or before
+        // more: they need no reading, as most lines of a page do not.
+        const bool plain = !wideEncoding(keptEncoding) &&
+                           std::all_of(keptLine.begin(), keptLine.end(), [](char c) {
+                               return (c >= ' ' && c != '&' && (c & 0x80) == 0) || c == '\t';
+                           }) &&
+                           keptBreakCharacters(line).size() == keptBreaks[line];
+        std::string read;
+        std::vector<uint32_t> offsets;
+        if (!plain) {
+            // Read with its break and a character after, as within the file: a control character at its
+            // end is ".", an LF CR one break; the last line of both, as the end of the file.
+            std::string withBreak(std::string_view(FBytes).substr(keptBytes[line], keptBytes[line + 1] - keptBytes[line]));
+            const bool more = keptBreaks[line] || hasBreak(at);
+            if (more)
+                withBreak += keptEncoding == TEncoding::Utf16LittleEndian ? std::string("x\0", 2)
+                             : keptEncoding == TEncoding::Utf16BigEndian  ? std::string("\0x", 2)
+                                                                           : std::string("x");
+            bool regionAfter = false;
+            if (!TKeptStretches::Read(withBreak, keptEncoding, table, textRegions[at], read, regionAfter, &offsets) ||
+                (more && (read.empty() || read.back() != 'x')))
                 return encodeLine(content, table, textRegions[at], chosen, start == 0);
-            read.pop_back();
-            offsets.pop_back();
+            if (more) {
+                read.pop_back();
+                offsets.pop_back();
+            }
+            if (keptBreaks[line]) {
+                if (read.empty() || read.back() != '\r' || offsets[read.size() - 1] != keptLine.size())
+                    return encodeLine(content, table, textRegions[at], chosen, start == 0);
+                read.pop_back();
+                offsets.pop_back();
+            }
         }
-        auto [prefix, suffix] = differingStretch(content, read);
+        const std::string_view readText = plain ? keptLine : std::string_view(read);
+        const auto offsetOf = [&](size_t at) -> size_t { return plain ? at : offsets[at]; };
+        auto [prefix, suffix] = differingStretch(content, readText);
         // A character of the file is one, however many characters of the text it reads as, and so is
         // a held character of the text: the changed stretch takes either whole.
         for (bool moved = true; moved;) {
             moved = false;
-            while (prefix > 0 && offsets[prefix - 1] == offsets[prefix]) {
+            while (prefix > 0 && offsetOf(prefix - 1) == offsetOf(prefix)) {
                 --prefix;
                 moved = true;
             }
-            while (suffix > 0 && suffix < read.size() && offsets[read.size() - suffix] == offsets[read.size() - suffix - 1]) {
+            while (suffix > 0 && suffix < readText.size() && offsetOf(readText.size() - suffix) == offsetOf(readText.size() - suffix - 1)) {
                 --suffix;
                 moved = true;
             }
@@ -1224,10 +1302,10 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
             }
         }
         const bool within = table && table->ProtectedAtEnd(content.substr(0, prefix), textRegions[at]);
-        std::string bytes(keptLine.substr(0, offsets[prefix]));
+        std::string bytes(keptLine.substr(0, offsetOf(prefix)));
         bytes += encodeLine(content.substr(prefix, content.size() - suffix - prefix), table, within, chosen,
                             start == 0 && prefix == 0);
-        bytes += keptLine.substr(offsets[read.size() - suffix]);
+        bytes += keptLine.substr(offsetOf(readText.size() - suffix));
         return bytes;
     };
     // The last of the editor's lines after `at` (matched) that stand as the kept lines did after its
@@ -1274,6 +1352,22 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         runBreaks.clear();
         runStart = std::string::npos;
     };
+    // The editor's lines that take no kept line, in order. In a large text each lies far from the one
+    // before, and so does the kept line it replaces: both are asked for a few changed lines ahead.
+    std::vector<uint32_t> changed;
+    for (size_t at = 0; at < textCount; ++at)
+        if (match[at] == kUnmatchedLine)
+            changed.push_back(static_cast<uint32_t>(at));
+    size_t changedNext = 0;
+    const auto readAhead = [&] {
+        constexpr size_t kAhead = 4;
+        if (++changedNext + kAhead >= changed.size())
+            return;
+        const uint32_t at = changed[changedNext + kAhead];
+        __builtin_prefetch(text.data() + textStarts[at]);
+        if (at > 0 && match[at - 1] != kUnmatchedLine && match[at - 1] + 1 < keptCount)
+            __builtin_prefetch(FBytes.data() + keptBytes[match[at - 1] + 1]);
+    };
     std::string previousBreak;
     for (size_t at = 0; at < textCount; ++at) {
         const uint32_t line = match[at];
@@ -1282,7 +1376,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         size_t replacing = kUnmatchedLine;
         if (line != kUnmatchedLine) {
             if (hasBreak(at))
-                lineBreak = keptBreaks[line] ? breakCharacters(keptBreak(line), keptEncoding) : chosen.LineBreak;
+                lineBreak = keptBreaks[line] ? keptBreakCharacters(line) : chosen.LineBreak;
             empty = contentEnd(line) == keptBytes[line];
         } else {
             if (runStart == std::string::npos) {
@@ -1299,7 +1393,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 replacing = replaced++;
             if (hasBreak(at)) {
                 if (replacing != kUnmatchedLine && keptBreaks[replacing])
-                    lineBreak = breakCharacters(keptBreak(replacing), keptEncoding);
+                    lineBreak = keptBreakCharacters(replacing);
                 if (lineBreak.empty())
                     lineBreak = chosen.LineBreak;
             }
@@ -1358,11 +1452,12 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
                 }
                 newRead += keptReads[end] - keptReads[first];
                 keptNext = end;
-                previousBreak = breakCharacters(keptBreak(end - 1), keptEncoding);
+                previousBreak = keptBreakCharacters(end - 1);
                 at = last;
             }
             continue;
         } else {
+            readAhead();
             fresh += changedLine(at, replacing);
             if (!lineBreak.empty())
                 fresh += encodeBreak(lineBreak, chosen);

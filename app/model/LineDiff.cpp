@@ -1,11 +1,149 @@
-// MatchLines: which lines of an old text are the same lines of a new one, from a key (a hash) of each line.
+// MatchLines: which lines of an old text are the same lines of a new one, from a key (a hash) of each line; ScanLine: a line's end and key in one pass.
 #include "app/model/LineDiff.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#include "platform/core/Win1252.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+// How far ahead of the line being read its text is asked for.
+constexpr size_t kReadAhead = 2048;
+
+constexpr uint64_t kEveryByte = 0x0101010101010101ull, kHighBits = 0x8080808080808080ull;
+
+// The high bit of each byte of `word` that is zero. Exact for the lowest such byte and for whether
+// there is any, which is all that is asked of it (a borrow may mark a byte above a zero one).
+constexpr uint64_t zeroBytes(uint64_t word)
+{
+    return (word - kEveryByte) & ~word & kHighBits;
+}
+
+constexpr uint64_t everyByte(unsigned char c)
+{
+    return kEveryByte * c;
+}
+
+// Eight bytes from `at`, the first in the lowest bits whatever the machine's byte order.
+uint64_t loadWord(const char* at)
+{
+    uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
+    return word;
+}
+
+// The `count` (< 8) bytes from `at`, the rest zero.
+uint64_t loadPart(const char* at, size_t count)
+{
+    uint64_t word = 0;
+    for (size_t k = 0; k < count; ++k)
+        word |= static_cast<uint64_t>(static_cast<unsigned char>(at[k])) << (8 * k);
+    return word;
+}
+
+// One step of the key: each step is one to one in the key so far, so two lines that differ in one
+// word alone never share a key.
+constexpr uint64_t mixWord(uint64_t key, uint64_t word)
+{
+    key = (key ^ word) * 0x9E3779B97F4A7C15ull;
+    return key ^ (key >> 32);
+}
+
+// The key of a line of `length` bytes from its steps: the length in, and every bit spread over all.
+constexpr uint64_t finishKey(uint64_t key, size_t length)
+{
+    key ^= static_cast<uint64_t>(length) * 0xC2B2AE3D27D4EB4Full;
+    key ^= key >> 33;
+    key *= 0xFF51AFD7ED558CCDull;
+    key ^= key >> 33;
+    key *= 0xC4CEB9FE1A85EC53ull;
+    return key ^ (key >> 33);
+}
+
+// The line from `from` to its CR (when `toBreak`) or to the end of `text`. Its key mixes the
+// line's words in two lanes (even words and odd ones), so that each word's step need not wait for
+// the one before; where SSE2 is there, sixteen bytes are looked at a time.
+template <bool toBreak>
+TScannedLine scan(std::string_view text, size_t from)
+{
+    const char* const data = text.data();
+    const size_t size = text.size();
+    uint64_t even = 0, odd = 0, held = 0, beyond = 0, exclamation = 0;
+    // Words whose bytes past the line's end are zero: none of those is a mark nor a "!".
+    const auto lookAt = [&](uint64_t word) {
+        held |= zeroBytes(word ^ everyByte(kHeldCharacterMarkByte));
+        exclamation |= zeroBytes(word ^ everyByte('!'));
+        beyond |= word & kHighBits;
+    };
+    const auto line = [&](size_t end) {
+        return TScannedLine{end, finishKey(even ^ std::rotl(odd, 29), end - from), held != 0, beyond != 0, exclamation != 0};
+    };
+    size_t at = from;
+#if defined(__SSE2__)
+    static_assert(std::endian::native == std::endian::little);
+    const __m128i breakBytes = _mm_set1_epi8('\r'), exclamationBytes = _mm_set1_epi8('!');
+    const __m128i markBytes = _mm_set1_epi8(static_cast<char>(kHeldCharacterMarkByte));
+    for (; at + 16 <= size; at += 16) {
+        // Lines are read one after another from a text far larger than the caches: asking for the
+        // bytes a few lines on before they are read more than halves the time.
+        if (at + kReadAhead < size)
+            __builtin_prefetch(data + at + kReadAhead);
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        uint64_t first = static_cast<uint64_t>(_mm_cvtsi128_si64(block));
+        uint64_t second = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(block, block)));
+        if (const unsigned breaks = toBreak ? static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, breakBytes))) : 0) {
+            // The bytes before the CR: its block's words cut there, each still an even and an odd one.
+            const auto taken = static_cast<unsigned>(std::countr_zero(breaks));
+            first = taken >= 8 ? first : taken ? first & (~uint64_t(0) >> (64 - 8 * taken)) : 0;
+            second = taken > 8 ? second & (~uint64_t(0) >> (64 - 8 * (taken - 8))) : 0;
+            lookAt(first);
+            lookAt(second);
+            if (taken)
+                even = mixWord(even, first);
+            if (taken > 8)
+                odd = mixWord(odd, second);
+            return line(at + taken);
+        }
+        held |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, markBytes)));
+        exclamation |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, exclamationBytes)));
+        beyond |= static_cast<unsigned>(_mm_movemask_epi8(block));
+        even = mixWord(even, first);
+        odd = mixWord(odd, second);
+    }
+#endif
+    // Every step before was of whole words: the word at `at` is the line's word (at - from) / 8.
+    while (at < size) {
+        const size_t count = std::min<size_t>(size - at, 8);
+        uint64_t word = count == 8 ? loadWord(data + at) : loadPart(data + at, count);
+        size_t taken = count;
+        if constexpr (toBreak) {
+            // Bytes past the text are zero, never a CR.
+            if (const uint64_t breaks = zeroBytes(word ^ everyByte('\r'))) {
+                taken = static_cast<size_t>(std::countr_zero(breaks)) / 8;
+                word = taken ? word & (~uint64_t(0) >> (64 - 8 * taken)) : 0;
+            }
+        }
+        lookAt(word);
+        if (taken) {
+            uint64_t& lane = ((at - from) / 8) % 2 ? odd : even;
+            lane = mixWord(lane, word);
+        }
+        at += taken;
+        if (taken < 8)
+            break;
+    }
+    return line(at);
+}
 
 // A stretch of each text's lines still to be matched: [A, AEnd) of the old, [B, BEnd) of the new.
 struct TRange {
@@ -266,4 +404,14 @@ private:
 std::vector<uint32_t> MatchLines(std::span<const uint64_t> before, std::span<const uint64_t> after)
 {
     return TMatcher(before, after).Run();
+}
+
+TScannedLine ScanLine(std::string_view text, size_t from)
+{
+    return scan<true>(text, from);
+}
+
+uint64_t LineKey(std::string_view line)
+{
+    return scan<false>(line, 0).Key;
 }
