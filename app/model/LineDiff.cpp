@@ -175,16 +175,23 @@ public:
         const TSlot& slot = find(key);
         return slot.Before == line && slot.After < kMany ? slot.After : kNone;
     }
+    // The slot of `key` is asked for ahead of its use: the table is far larger than the caches and
+    // each key lands anywhere in it.
+    void Expect(uint64_t key) const { __builtin_prefetch(&FSlots[slotOf(key)]); }
 
 private:
     struct TSlot {
         uint64_t Key = 0;
         uint32_t Before = kNone, After = kNone;
     };
-    TSlot& find(uint64_t key)
+    size_t slotOf(uint64_t key) const
     {
         // The key is already a hash: its high bits choose the slot.
-        size_t at = static_cast<size_t>((static_cast<unsigned __int128>(key * 0x9E3779B97F4A7C15ull) * FSlots.size()) >> 64);
+        return static_cast<size_t>((static_cast<unsigned __int128>(key * 0x9E3779B97F4A7C15ull) * FSlots.size()) >> 64);
+    }
+    TSlot& find(uint64_t key)
+    {
+        size_t at = slotOf(key);
         while (FSlots[at].Before != kNone && FSlots[at].Key != key)
             at = at + 1 == FSlots.size() ? 0 : at + 1;
         FSlots[at].Key = key;
@@ -243,13 +250,23 @@ private:
         std::vector<std::pair<uint32_t, uint32_t>> pairs;
         {
             TOnceTable table(beforeCount);
-            for (uint32_t line = range.A; line < range.AEnd; ++line)
+            constexpr uint32_t kAhead = 16;
+            for (uint32_t line = range.A; line < range.AEnd; ++line) {
+                if (line + kAhead < range.AEnd)
+                    table.Expect(FBefore[line + kAhead]);
                 table.AddBefore(FBefore[line], line);
-            for (uint32_t line = range.B; line < range.BEnd; ++line)
+            }
+            for (uint32_t line = range.B; line < range.BEnd; ++line) {
+                if (line + kAhead < range.BEnd)
+                    table.Expect(FAfter[line + kAhead]);
                 table.AddAfter(FAfter[line], line);
-            for (uint32_t line = range.A; line < range.AEnd; ++line)
+            }
+            for (uint32_t line = range.A; line < range.AEnd; ++line) {
+                if (line + kAhead < range.AEnd)
+                    table.Expect(FBefore[line + kAhead]);
                 if (const uint32_t after = table.Pair(FBefore[line], line); after != TOnceTable::kNone)
                     pairs.emplace_back(line, after);
+            }
         }
         if (pairs.empty())
             return false;
