@@ -864,19 +864,35 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         result.Reading = FReading;
         return true;
     }
-    // Bytes kept from another encoding than the chosen one cannot stand beside the new ones, nor bytes
-    // that another table of codes would read otherwise.
+    // Bytes kept from another encoding than the chosen one stand beside the new ones only where they
+    // read the same in both (ASCII), and bytes another table of codes may read otherwise only where
+    // they hold no code: with either change (`recode`), every line is looked at, and those lines alone
+    // keep their bytes. A change to or from UTF-16 leaves no byte as it was.
     const bool sameEncoding = chosen.Utf8 == Format.Utf8 && chosen.Ascii == Format.Ascii && chosen.Utf16 == Format.Utf16;
     const bool sameTable = FEntities ? table && *table == *FEntities : !table;
-    if (!(sameEncoding || asciiBytes()) || !sameTable || FBytes.size() >= kUnmatchedLine || text.size() >= kUnmatchedLine)
+    const bool encodingChanged = !(sameEncoding || asciiBytes());
+    const bool recode = encodingChanged || !sameTable;
+    if ((recode && (wideEncoding(FReading.Encoding) || chosen.Utf16 != TDocumentFormat::TUtf16::None)) ||
+        FBytes.size() >= kUnmatchedLine || text.size() >= kUnmatchedLine)
         return false;
+    if (recode) {
+        // The stretches the text starts with are read again, to be taken line by line.
+        kept = TKeptStretches(FBytes, FReading, FEntities.get(), FTyped, printable ? StretchBytes : FBytes.size());
+        differs = kept.Next(current);
+        if (kept.Failed())
+            return false;
+        expected = previousAt = 0;
+    }
     // How the new bytes read: as the kept ones, or, for kept bytes of ASCII alone written as UTF-8, as
-    // UTF-8.
+    // UTF-8, or in the chosen encoding once it changed.
     TDocumentReading reading = FReading;
     if (asciiBytes() && chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None) {
         reading.Encoding = TEncoding::Utf8;
         reading.Ascii = false;
     }
+    if (encodingChanged)
+        reading = chosen.Utf8 ? TDocumentReading{.Encoding = TEncoding::Utf8, .BodyStart = chosen.ByteOrderMark ? 3u : 0u, .Ascii = false}
+                              : TDocumentReading{.Encoding = TEncoding::Bytes, .BodyStart = 0, .Ascii = false};
     const TEncoding keptEncoding = FReading.Encoding;
 
     // The kept lines from the last stretch found as it was (so that the line before the first change
@@ -1053,7 +1069,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         // The first that differs is not: the text is known to go on otherwise where it stood, and in a
         // page that repeats itself a copy of it a little further on would be taken for it, setting the
         // lines around the change apart from it.
-        if (printable && index > matchedStretches && lineEnd && !keptKeys.empty() && current.size() >= kLongStretch) {
+        if (printable && !recode && index > matchedStretches && lineEnd && !keptKeys.empty() && current.size() >= kLongStretch) {
             // Where the stretch would stand were the text unchanged since the last stretch found.
             const ptrdiff_t shift = blocks.empty() ? static_cast<ptrdiff_t>(textAt) - static_cast<ptrdiff_t>(kept.At(matchedStretches > 0 ? matchedStretches - 1 : 0).Kept)
                                                    : static_cast<ptrdiff_t>(blocks.back().first) - static_cast<ptrdiff_t>(blockStretches.back());
@@ -1110,8 +1126,8 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     textBreaks.reserve(estimate);
     // Kept bytes of ASCII alone that a format writing references wrote hold each character beyond
     // ASCII as a code or a reference.
-    TDocumentFormat keyFormat = asKept ? Format : chosen;
-    if (asKept && keptReferences()) {
+    TDocumentFormat keyFormat = asKept && !encodingChanged ? Format : chosen;
+    if (asKept && !encodingChanged && keptReferences()) {
         keyFormat.Utf8 = false;
         keyFormat.Ascii = true;
         keyFormat.Utf16 = TDocumentFormat::TUtf16::None;
@@ -1195,13 +1211,25 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // A kept line is kept where it reads as the editor's line: in the protected region, or out of
     // it, where the line now stands, and with a control character at its end read as the line store
     // reads it there (as itself at the end of the text, "." before more).
+    // The kept line has typed pieces: its text is not what its bytes read as.
+    const auto typedIn = [&](size_t line) {
+        const auto first = std::lower_bound(keptTyped.begin(), keptTyped.end(), keptReads[line],
+                                            [](const TTypedPiece& typedPiece, uint32_t at) { return typedPiece.At < at; });
+        return first != keptTyped.end() && first->At <= keptReads[line + 1];
+    };
+    // Once the encoding changed, a kept line reads the same only as bytes of ASCII; once the table
+    // changed, only without a code; and with either, only without typed pieces (codes the table read).
+    const auto readsAlikeEitherWay = [&](size_t line) {
+        const std::string_view bytes = std::string_view(FBytes).substr(keptBytes[line], keptBytes[line + 1] - keptBytes[line]);
+        return !(encodingChanged && beyondAscii(bytes)) && (sameTable || bytes.find('&') == std::string_view::npos) && !typedIn(line);
+    };
     std::string reopened;
     for (size_t at = 0; at < textCount; ++at) {
         const uint32_t line = match[at];
         if (line == kUnmatchedLine)
             continue;
-        bool keeps = true;
-        if ((keptBreaks[line] > 0) != hasBreak(at) && contentEnd(line) > keptBytes[line]) {
+        bool keeps = !recode || readsAlikeEitherWay(line);
+        if (keeps && (keptBreaks[line] > 0) != hasBreak(at) && contentEnd(line) > keptBytes[line]) {
             const char32_t last = unitAt(FBytes, contentEnd(line) - unit, keptEncoding);
             keeps = last >= 32 || last == '\t';
         }
@@ -1223,16 +1251,13 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     std::vector<std::string> runBreaks;
     TTyped typed;
     bool readsBack = true;
-    size_t piece = 0, newRead = keptReads[0], size = keptBytes[0];
+    // What comes before the first line: the kept bytes' (a byte-order mark), or the chosen encoding's.
+    const std::string_view head = encodingChanged ? std::string_view(chosen.Utf8 && chosen.ByteOrderMark ? "\xEF\xBB\xBF" : "")
+                                                  : std::string_view(FBytes).substr(0, keptBytes[0]);
+    size_t piece = 0, newRead = keptReads[0], size = head.size();
     for (; piece < keptTyped.size() && keptTyped[piece].At < keptReads[0]; ++piece)
         typed.push_back(keptTyped[piece]);
     size_t runStart = std::string::npos, runBytes = 0, replaced = 0, replacedEnd = 0, keptNext = 0;
-    // The kept line has typed pieces: its text is not what its bytes read as.
-    const auto typedIn = [&](size_t line) {
-        const auto first = std::lower_bound(keptTyped.begin(), keptTyped.end(), keptReads[line],
-                                            [](const TTypedPiece& typedPiece, uint32_t at) { return typedPiece.At < at; });
-        return first != keptTyped.end() && first->At <= keptReads[line + 1];
-    };
     // The bytes of the editor's line `at` in place of the kept `line` (none: kUnmatchedLine), without
     // its break.
     const auto changedLine = [&](size_t at, size_t line) {
@@ -1240,7 +1265,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         const std::string_view content = text.substr(start, textStarts[at + 1] - (hasBreak(at) ? 1 : 0) - start);
         const std::string_view keptLine = std::string_view(FBytes).substr(keptBytes[line == kUnmatchedLine ? 0 : line],
                                                                          line == kUnmatchedLine ? 0 : contentEnd(line) - keptBytes[line]);
-        if (line == kUnmatchedLine || keptRegions[line] != textRegions[at] || typedIn(line))
+        if (line == kUnmatchedLine || recode || keptRegions[line] != textRegions[at] || typedIn(line))
             return encodeLine(content, table, textRegions[at], chosen, start == 0);
         // Bytes of plain ASCII (no code, no control character) before a break of CR and LF read as
         // themselves, each character from its own byte, as a line, at the end of the file or before
@@ -1480,7 +1505,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     // The new bytes, in one piece of the size they take.
     std::string bytes;
     bytes.reserve(size);
-    bytes.append(FBytes, 0, keptBytes[0]);
+    bytes.append(head);
     size_t run = 0, freshAt = 0, rebreak = 0;
     for (size_t at = 0; at < textCount; ++at) {
         const uint32_t line = match[at];
@@ -1512,7 +1537,7 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
         reading.Ascii = now.Ascii;
     }
     // A table that joins lines: the whole file is read again.
-    if (!printable)
+    if (!printable || (table && !table->PrintableCharacters()))
         readsBack = readsBack && reopensAs(bytes, ReadBackForm(text, chosen, table), table, &typed, &reading);
     result.Bytes = std::move(bytes);
     result.ReadsBack = readsBack;

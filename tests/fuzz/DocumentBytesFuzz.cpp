@@ -1,4 +1,4 @@
-// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, saved with letters and codes typed at both ends, and again untouched, and saved after a few edits with every other line's bytes kept.
+// libFuzzer target: any document bytes read as a document, then written back untouched, with one letter typed at the start, saved with letters and codes typed at both ends, and again untouched, and saved after a few edits with every other line's bytes kept, through its own table and another.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -225,6 +225,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             // Bytes the whole text was written anew in (another encoding chosen) are no test of this.
             if (saving.Format == save.Format || document.EncodingOpen())
                 check(changes.Lost <= 2 * touched + 4);
+        }
+        // Saved through another table of codes (the defaults, or one that makes a control character
+        // of a code): what reads back reopens through it as the text, and only lines whose bytes hold
+        // a code, beside those the edits touched, are written anew.
+        if (table) {
+            const TCodigosISO* other = table == &tables[0] ? &tables[2] : &tables[0];
+            TDocumentBytes retabling = document;
+            const TDocumentBytes::TSaveBytes retabled = retabling.SaveBytes(edited, other);
+            if (retabled.ReadsBack) {
+                TDocumentBytes reopenedRetabled;
+                std::string back;
+                reopenedRetabled.Read(retabled.Bytes, other, back);
+                TDocumentFormat asAscii = retabled.Format;
+                asAscii.Utf8 = false;
+                asAscii.Ascii = true;
+                const auto reads = [&](const std::string& form) {
+                    return back == form || back == TDocumentBytes::StoredForm(other->DecodeText(form));
+                };
+                check(reads(TDocumentBytes::ReadBackForm(edited, retabled.Format, other)) ||
+                      reads(TDocumentBytes::ReadBackForm(edited, asAscii, other)));
+                size_t coded = 0;
+                for (const std::string_view line : FileLines(bytes))
+                    coded += line.find('&') != std::string_view::npos;
+                if (retabling.Format == retabled.Format && other->PrintableCharacters())
+                    check(FileLineChanges(bytes, retabled.Bytes).Lost <= 2 * touched + 4 + coded);
+            }
         }
     }
     // After that save the new bytes are the ones kept.

@@ -267,6 +267,64 @@ TEST(DocumentSaveLines, ReplaceAllRewritesOnlyTheLinesItChangedEachWithItsBreak)
     }
 }
 
+TEST(DocumentSaveLines, AnotherCharacterSetOrTableRewritesOnlyTheLinesWhoseBytesItChanges)
+{
+    // A Windows-1252 page whose declaration becomes UTF-8, then ISO-8859-2 (references), then
+    // Windows-1252 again, with character conversion on and off: each time the lines of ASCII alone
+    // (codes, references, a byte 0x1F; each break CR LF, LF or a lone CR) keep their bytes, and only
+    // the declaration and the lines with bytes beyond ASCII are written anew.
+    const auto declaration = [](const std::string& set) { return "<head><meta charset=\"" + set + "\"></head>\r\n"; };
+    const std::string original = declaration("windows-1252") + makePage(3000, false);
+    for (const bool conversion : {true, false}) {
+        SCOPED_TRACE(conversion ? "conversion" : "no conversion");
+        TSavedPage page(original, 64 * 1024, conversion);
+        for (const char* set : {"utf-8", "iso-8859-2", "windows-1252"}) {
+            SCOPED_TRACE(set);
+            std::vector<std::string> before;
+            for (const std::string_view line : FileLines(page.file))
+                before.emplace_back(line);
+            page.lines[0] = declaration(set);
+            page.lines[0].pop_back();
+            page.lines[0].back() = '\r';
+            const TFileLineChanges changes = page.save();
+            const std::vector<std::string_view> after = FileLines(page.file);
+            ASSERT_EQ(after.size(), before.size());
+            size_t letters = 0;
+            for (size_t line = 1; line < after.size(); ++line) {
+                if (std::any_of(before[line].begin(), before[line].end(), [](char c) { return (c & 0x80) != 0; }))
+                    ++letters;
+                else
+                    EXPECT_EQ(after[line], before[line]) << line;
+            }
+            if (std::string(set) == "utf-8")
+                EXPECT_EQ(letters, 1000u);
+            EXPECT_LINES_CHANGED(changes, 1 + letters, 1 + letters);
+            EXPECT_LINES_CHANGED(page.save(), 0, 0);
+        }
+    }
+
+    // A UTF-8 page saved with another table of codes (one that knows "ñ" alone) after one line was
+    // typed into: the lines that hold no code keep their bytes.
+    TSavedPage coded(makePage(3000, true));
+    const std::string old = coded.file;
+    const std::vector<std::string_view> lines = FileLines(old);
+    ASSERT_TRUE(coded.table.LoadFromText("\xF1 &ntilde;\r\n"));
+    coded.lines[10].insert(3, "nuevo ");
+    const TFileLineChanges changes = coded.save();
+    const std::vector<std::string_view> now = FileLines(coded.file);
+    ASSERT_EQ(now.size(), lines.size());
+    size_t withCodes = 0;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        if (lines[line].find('&') != std::string_view::npos)
+            ++withCodes;
+        else if (line != 10)
+            EXPECT_EQ(now[line], lines[line]) << line;
+    }
+    EXPECT_GE(withCodes, 500u);
+    EXPECT_LE(changes.Lost, withCodes + 1);
+    EXPECT_LINES_CHANGED(coded.save(), 0, 0);
+}
+
 TEST(DocumentSaveLines, LineBreaksThatWouldJoinChangeAloneInstead)
 {
     // A line deleted so that a kept LF meets the lone CR of a kept empty line (which would read as
