@@ -210,7 +210,7 @@ TEST(ProgramFiles, ProjectsGiveBackTheirTexts)
         random.NextRound(round);
         const std::string path = (dir.path / "p.kr").string();
         TProjectData data;
-        data.Nombre = "p" + random.Text(pieces, 10) + "p";
+        data.Nombre = std::string("p") + random.Text(pieces, 10) + "p";
         data.Autor = random.Text(pieces, 10);
         data.Descripcion = random.Text(pieces, 10);
         {

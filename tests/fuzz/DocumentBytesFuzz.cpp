@@ -226,11 +226,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (saving.Format == save.Format || document.EncodingOpen())
                 check(changes.Lost <= 2 * touched + 4);
         }
-        // Saved through another table of codes (the defaults, or one that makes a control character
-        // of a code): what reads back reopens through it as the text, and only lines whose bytes hold
-        // a code, beside those the edits touched, are written anew.
+        // Saved through another table of codes (one that knows "ñ" alone, or one that makes a control
+        // character of a code): what reads back reopens through it as the text, and only lines whose
+        // bytes hold a code, beside those the edits touched, are written anew.
         if (table) {
-            const TCodigosISO* other = table == &tables[0] ? &tables[2] : &tables[0];
+            static const TCodigosISO enye = [] {
+                TCodigosISO one;
+                one.LoadFromText("\xF1 &ntilde;\n");
+                return one;
+            }();
+            const TCodigosISO* other = data[size - 2] & 1 ? &tables[2] : &enye;
             TDocumentBytes retabling = document;
             const TDocumentBytes::TSaveBytes retabled = retabling.SaveBytes(edited, other);
             if (retabled.ReadsBack) {

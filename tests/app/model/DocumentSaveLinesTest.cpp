@@ -42,8 +42,10 @@ std::string pageLine(size_t number, bool utf8)
         break;
     }
     if (!utf8)
-        for (size_t at; (at = line.find("\xC3\xA1")) != std::string::npos;)
-            line.replace(at, 2, "\xE1");
+        for (size_t at; (at = line.find("\xC3\xA1")) != std::string::npos;) {
+            line.erase(at, 1);
+            line[at] = '\xE1';
+        }
     static const char* const breaks[] = {"\r\n", "\r\n", "\n", "\r\n", "\r"};
     return line + breaks[number % 5];
 }
@@ -291,13 +293,15 @@ TEST(DocumentSaveLines, AnotherCharacterSetOrTableRewritesOnlyTheLinesWhoseBytes
             ASSERT_EQ(after.size(), before.size());
             size_t letters = 0;
             for (size_t line = 1; line < after.size(); ++line) {
-                if (std::any_of(before[line].begin(), before[line].end(), [](char c) { return (c & 0x80) != 0; }))
+                if (std::any_of(before[line].begin(), before[line].end(), [](char c) { return (c & 0x80) != 0; })) {
                     ++letters;
-                else
+                } else {
                     EXPECT_EQ(after[line], before[line]) << line;
+                }
             }
-            if (std::string(set) == "utf-8")
+            if (std::string(set) == "utf-8") {
                 EXPECT_EQ(letters, 1000u);
+            }
             EXPECT_LINES_CHANGED(changes, 1 + letters, 1 + letters);
             EXPECT_LINES_CHANGED(page.save(), 0, 0);
         }
@@ -315,10 +319,11 @@ TEST(DocumentSaveLines, AnotherCharacterSetOrTableRewritesOnlyTheLinesWhoseBytes
     ASSERT_EQ(now.size(), lines.size());
     size_t withCodes = 0;
     for (size_t line = 0; line < lines.size(); ++line) {
-        if (lines[line].find('&') != std::string_view::npos)
+        if (lines[line].find('&') != std::string_view::npos) {
             ++withCodes;
-        else if (line != 10)
+        } else if (line != 10) {
             EXPECT_EQ(now[line], lines[line]) << line;
+        }
     }
     EXPECT_GE(withCodes, 500u);
     EXPECT_LE(changes.Lost, withCodes + 1);

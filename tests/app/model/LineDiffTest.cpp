@@ -47,7 +47,7 @@ TEST(ScanLine, EachLineReadsAsItsEndItsMarksAndTheKeyOfItsBytesWhereverItStands)
                 << round;
             // The same line elsewhere, after other bytes and before others, has the same key.
             const std::string elsewhere = randomLine(random, random() % 33, false) + "\r" + std::string(line) +
-                                          (random() % 2 ? "\r" + randomLine(random, random() % 20, true) : "");
+                                          (random() % 2 ? std::string("\r") + randomLine(random, random() % 20, true) : "");
             const size_t at = elsewhere.find('\r') + 1;
             EXPECT_EQ(ScanLine(elsewhere, at).Key, scanned.Key) << round;
             EXPECT_EQ(ScanLine(elsewhere, at).End, at + line.size()) << round;
@@ -78,7 +78,7 @@ TEST(ScanLine, LinesThatDifferHaveKeysThatDiffer)
     for (size_t length = 0; length <= 40; ++length) {
         add(std::string(length, '\0'));
         add(std::string(length, 'a'));
-        add("a" + std::string(length, '\0'));
+        add(std::string("a").append(length, '\0'));
     }
     for (size_t word = 0; word + 2 < base.size() / 8; ++word) {
         std::string line = base;
