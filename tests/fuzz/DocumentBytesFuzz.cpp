@@ -207,20 +207,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string edited;
         for (const std::string& line : lines)
             edited += line;
-        TDocumentBytes saving = document;
-        const TDocumentBytes::TSaveBytes save = saving.SaveBytes(edited, table);
-        if (save.ReadsBack) {
-            TDocumentBytes reopenedEdit;
+        // Whether a save's bytes reopen through `through` as the edited text (in the save's format, or
+        // as ASCII with references), its codes read as characters.
+        const auto reopensAsEdited = [&](const TDocumentBytes::TSaveBytes& saved, const TCodigosISO* through) {
+            TDocumentBytes reopenedSave;
             std::string back;
-            reopenedEdit.Read(save.Bytes, table, back);
-            const std::string meant = TDocumentBytes::ReadBackForm(edited, save.Format, table);
-            TDocumentFormat asAscii = save.Format;
+            reopenedSave.Read(saved.Bytes, through, back);
+            TDocumentFormat asAscii = saved.Format;
             asAscii.Utf8 = false;
             asAscii.Ascii = true;
             const auto reads = [&](const std::string& form) {
-                return back == form || (table && back == TDocumentBytes::StoredForm(table->DecodeText(form)));
+                return back == form || (through && back == TDocumentBytes::StoredForm(through->DecodeText(form)));
             };
-            check(reads(meant) || reads(TDocumentBytes::ReadBackForm(edited, asAscii, table)));
+            return reads(TDocumentBytes::ReadBackForm(edited, saved.Format, through)) ||
+                   reads(TDocumentBytes::ReadBackForm(edited, asAscii, through));
+        };
+        TDocumentBytes saving = document;
+        const TDocumentBytes::TSaveBytes save = saving.SaveBytes(edited, table);
+        if (save.ReadsBack) {
+            check(reopensAsEdited(save, table));
             const TFileLineChanges changes = FileLineChanges(bytes, save.Bytes);
             // Bytes the whole text was written anew in (another encoding chosen) are no test of this.
             if (saving.Format == save.Format || document.EncodingOpen())
@@ -239,17 +244,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             TDocumentBytes retabling = document;
             const TDocumentBytes::TSaveBytes retabled = retabling.SaveBytes(edited, other);
             if (retabled.ReadsBack) {
-                TDocumentBytes reopenedRetabled;
-                std::string back;
-                reopenedRetabled.Read(retabled.Bytes, other, back);
-                TDocumentFormat asAscii = retabled.Format;
-                asAscii.Utf8 = false;
-                asAscii.Ascii = true;
-                const auto reads = [&](const std::string& form) {
-                    return back == form || back == TDocumentBytes::StoredForm(other->DecodeText(form));
-                };
-                check(reads(TDocumentBytes::ReadBackForm(edited, retabled.Format, other)) ||
-                      reads(TDocumentBytes::ReadBackForm(edited, asAscii, other)));
+                check(reopensAsEdited(retabled, other));
                 size_t coded = 0;
                 for (const std::string_view line : FileLines(bytes))
                     coded += line.find('&') != std::string_view::npos;
