@@ -132,7 +132,9 @@ private:
     // read a stretch at a time: those the text starts with as they are need no more; past them the
     // kept lines and the editor's are matched by a key of each line (MatchLines), and each run of
     // changed lines is read again as it stands, so that a save holds no second copy of the text.
-    // False when the kept bytes cannot stand beside new ones (another encoding, another table).
+    // Once the encoding (of 8 bits or UTF-8) or the table changed, every line is matched, and a kept
+    // line keeps its bytes only where they read the same either way (ASCII alone; without a code).
+    // False when no kept byte can stand beside new ones (to or from UTF-16).
     // `asKept`: a line keeps its bytes where they read as it in the format they were written in,
     // else in the format chosen.
     bool joined(std::string_view text, const TCodigosISO* entities, TWrite& result, bool asKept) const;
