@@ -809,10 +809,12 @@ TDocumentBytes::TWrite TDocumentBytes::write(std::string_view text, const TCodig
     const TDocumentFormat& chosen = result.Format;
     if (FHasBytes && joined(text, table, result, true)) {
         // Bytes of ASCII alone that a format writing references wrote, written now in one that holds
-        // the characters themselves: a plain document stays in the old format while nothing beyond
-        // ASCII is written, so that its references are what its next save compares with; otherwise
-        // its lines that hold references no longer read as the text, and are written anew.
-        const bool writesReferences = !chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None;
+        // the characters themselves (every one, or, after a format that wrote every character beyond
+        // ASCII as its reference, those of Windows-1252): a plain document stays in the old format
+        // while nothing beyond ASCII is written, so that its references are what its next save
+        // compares with; otherwise its lines that hold references no longer read as the text, and
+        // are written anew.
+        const bool writesReferences = !chosen.Utf8 && chosen.Utf16 == TDocumentFormat::TUtf16::None && (chosen.Ascii || !Format.Ascii);
         if (keptReferences() && !writesReferences) {
             if (!page && result.ByText && result.ReadsBack && !beyondAscii(result.Bytes)) {
                 result.Format = Format;

@@ -239,6 +239,21 @@ TEST(DocumentSaveLines, WhatASaveWroteIsWhatTheNextSaveComparesWith)
     plain.lines[1] = "fin y algo\r";
     EXPECT_LINES_CHANGED(plain.save(), 1, 1);
     EXPECT_EQ(plain.file, "caf&#955; con leche\r\nfin y algo\r\n");
+    // A page that declares no character set, written as ASCII with references ("ñ" as "&#241;", in a
+    // protected region too), then declared Windows-1252 with an "é" typed: the lines whose references
+    // stand for characters Windows-1252 holds are written with them, so that the page reopens as its
+    // text; the reference of one it lacks stays.
+    TSavedPage references("<p>uno</p>\r\n<p>dos</p>\r\n");
+    references.lines.insert(references.lines.begin() + 1,
+                            {"<!--INI_OMITECHAR--><script>var s = \"\xF1\";</script>\r", "<p>ni\xF1o " + HeldCharacter(0x3BB) + "</p>\r"});
+    EXPECT_LINES_CHANGED(references.save(), 0, 2);
+    EXPECT_EQ(references.file,
+              "<p>uno</p>\r\n<!--INI_OMITECHAR--><script>var s = \"&#241;\";</script>\r\n<p>ni&#241;o &#955;</p>\r\n<p>dos</p>\r\n");
+    references.lines.insert(references.lines.begin(), "<meta charset=\"windows-1252\">\r");
+    references.lines.back().insert(3, "\xE9");
+    EXPECT_LINES_CHANGED(references.save(), 3, 4);
+    EXPECT_EQ(references.file, "<meta charset=\"windows-1252\">\r\n<p>uno</p>\r\n<!--INI_OMITECHAR--><script>var s = \"\xF1\";</script>\r\n"
+                               "<p>ni\xF1o &#955;</p>\r\n<p>\xE9" "dos</p>\r\n");
 }
 
 TEST(DocumentSaveLines, ReplaceAllRewritesOnlyTheLinesItChangedEachWithItsBreak)
@@ -272,9 +287,10 @@ TEST(DocumentSaveLines, ReplaceAllRewritesOnlyTheLinesItChangedEachWithItsBreak)
 TEST(DocumentSaveLines, AnotherCharacterSetOrTableRewritesOnlyTheLinesWhoseBytesItChanges)
 {
     // A Windows-1252 page whose declaration becomes UTF-8, then ISO-8859-2 (references), then
-    // Windows-1252 again, with character conversion on and off: each time the lines of ASCII alone
-    // (codes, references, a byte 0x1F; each break CR LF, LF or a lone CR) keep their bytes, and only
-    // the declaration and the lines with bytes beyond ASCII are written anew.
+    // Windows-1252 again, with character conversion on and off: each time the lines without letters
+    // beyond ASCII (codes, references to characters Windows-1252 lacks, a byte 0x1F; each break CR
+    // LF, LF or a lone CR) keep their bytes, and only the declaration and the lines with letters are
+    // written anew, where their bytes no longer read as them: written as codes, they stay.
     const auto declaration = [](const std::string& set) { return "<head><meta charset=\"" + set + "\"></head>\r\n"; };
     const std::string original = declaration("windows-1252") + makePage(3000, false);
     for (const bool conversion : {true, false}) {
@@ -293,17 +309,21 @@ TEST(DocumentSaveLines, AnotherCharacterSetOrTableRewritesOnlyTheLinesWhoseBytes
             ASSERT_EQ(after.size(), before.size());
             size_t letters = 0;
             for (size_t line = 1; line < after.size(); ++line) {
-                if (std::any_of(before[line].begin(), before[line].end(), [](char c) { return (c & 0x80) != 0; })) {
+                if (std::any_of(page.lines[line].begin(), page.lines[line].end(), [](char c) { return (c & 0x80) != 0; })) {
                     ++letters;
                 } else {
                     EXPECT_EQ(after[line], before[line]) << line;
                 }
             }
-            if (std::string(set) == "utf-8") {
-                EXPECT_EQ(letters, 1000u);
-            }
-            EXPECT_LINES_CHANGED(changes, 1 + letters, 1 + letters);
+            // With conversion, the lines of codes hold letters too; their bytes read as them in any set.
+            EXPECT_EQ(letters, conversion ? 1500u : 1000u);
+            const size_t written = conversion && std::string(set) != "utf-8" ? 1 : 1001;
+            EXPECT_LINES_CHANGED(changes, written, written);
             EXPECT_LINES_CHANGED(page.save(), 0, 0);
+        }
+        // Without conversion the letters went to UTF-8, to references and back as they were.
+        if (!conversion) {
+            EXPECT_EQ(page.file, original);
         }
     }
 
@@ -357,7 +377,8 @@ TEST(DocumentSaveLines, LineBreaksThatWouldJoinChangeAloneInstead)
 namespace {
 
 // An author at work on a page: lines typed into, cut, pasted (copies of lines already there), split,
-// joined, a word replaced everywhere, codes and held characters typed, protected regions added. Each
+// joined, a word replaced everywhere, codes and held characters typed, protected regions added, the
+// declared character set changed. Each
 // line remembers whether the author changed it since the last save, so that a save is checked to
 // change no other.
 class TAuthor {
@@ -373,7 +394,7 @@ public:
     {
         auto& lines = FPage.lines;
         const auto pick = [&](size_t count) { return count ? static_cast<size_t>(FRandom() % count) : 0; };
-        const size_t edit = FRandom() % 9;
+        const size_t edit = FRandom() % 10;
         switch (edit == 5 && !FEverywhere ? 0 : edit) {
         case 0:
         case 1: { // Typing into a line.
@@ -448,6 +469,17 @@ public:
             erase(line + 1, 1);
             break;
         }
+        case 8: { // The character set the page declares on its first line: another encoding.
+            static const char* const sets[] = {"utf-8", "windows-1252"};
+            const std::string declaration = std::string("<meta charset=\"") + sets[pick(2)] + "\">\r";
+            if (!lines.empty() && lines[0].starts_with("<meta charset=")) {
+                lines[0] = declaration;
+                FEdited[0] = true;
+            } else {
+                insert(0, {declaration});
+            }
+            break;
+        }
         default: { // A protected region around a few lines.
             const size_t from = pick(lines.size() + 1), to = std::min(lines.size(), from + pick(8));
             insert(to, {"<!--FIN_OMITECHAR-->\r"});
@@ -466,9 +498,15 @@ public:
         // A line that now starts in a protected region, or out of one, reads otherwise there when it
         // holds codes: it may be written anew.
         const std::vector<bool> regions = startsInRegion();
+        // Written in another encoding, a line whose bytes are not ASCII alone is written anew, and so
+        // may be one that holds a reference or code standing for what the author typed.
+        const TDocumentFormat chosen = FPage.document.FormatFor(FPage.text(), FPage.entities, FPage.page);
+        const TDocumentFormat& was = FPage.document.Format;
+        const bool recoded = chosen.Utf8 != was.Utf8 || chosen.Ascii != was.Ascii || chosen.Utf16 != was.Utf16;
         size_t kept = 0, changed = 0;
         for (size_t line = 0; line < FPage.lines.size(); ++line) {
-            if (FOrigin[line] != kNew && !FEdited[line] && FSavedRegions[FOrigin[line]] == regions[line])
+            if (FOrigin[line] != kNew && !FEdited[line] && FSavedRegions[FOrigin[line]] == regions[line] &&
+                !(recoded && FSavedRecodable[FOrigin[line]]))
                 ++kept;
             else
                 ++changed;
@@ -507,6 +545,14 @@ private:
             FOrigin[line] = line;
         FEdited.assign(FSavedLines, false);
         FOperations = 0;
+        // Each saved line's bytes hold more than ASCII, or an "&" (all of them when the file's lines are
+        // not the text's).
+        const std::vector<std::string_view> fileLines = FileLines(FPage.file);
+        FSavedRecodable.assign(FSavedLines, true);
+        if (fileLines.size() == FSavedLines)
+            for (size_t line = 0; line < FSavedLines; ++line)
+                FSavedRecodable[line] = std::any_of(fileLines[line].begin(), fileLines[line].end(),
+                                                    [](char c) { return (c & 0x80) != 0 || c == '&'; });
     }
     void erase(size_t from, size_t count)
     {
@@ -534,7 +580,7 @@ private:
     bool FEverywhere;
     size_t FSavedLines = 0, FOperations = 0;
     std::vector<size_t> FOrigin;
-    std::vector<bool> FEdited, FSavedRegions;
+    std::vector<bool> FEdited, FSavedRegions, FSavedRecodable;
 };
 
 // A page of random lines of the kinds pageLine makes, with blocks of it repeated, empty lines and now
