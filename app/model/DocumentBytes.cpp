@@ -1120,12 +1120,6 @@ bool TDocumentBytes::joined(std::string_view text, const TCodigosISO* table, TWr
     std::vector<uint8_t> textRegions;
     // Whether each line ends with a line break: a stretch found whole does, and a line does unless it ends the text.
     std::vector<uint8_t> textBreaks;
-    // About as many lines as the kept ones.
-    const size_t estimate = keptCount + keptCount / 8 + 16;
-    textKeys.reserve(estimate);
-    textStarts.reserve(estimate + 1);
-    textRegions.reserve(estimate + 1);
-    textBreaks.reserve(estimate);
     // Kept bytes of ASCII alone that a format writing references wrote hold each character beyond
     // ASCII as a code or a reference.
     TDocumentFormat keyFormat = asKept && !encodingChanged ? Format : chosen;

@@ -332,7 +332,9 @@ public:
     TStoredTextReader(std::string_view body, bool utf8) : FBody(body), FUtf8(utf8) {}
 
     // False when the body is meant as UTF-8 and is not well-formed: it is then read again as bytes.
-    bool Read(std::string& text, TDocumentFormat& format, size_t& references, bool& controls)
+    // Every open and every save runs through its loop: it starts on a cache line of its own, so that
+    // its speed does not hang on where the linker happens to put it among the rest.
+    __attribute__((aligned(64))) bool Read(std::string& text, TDocumentFormat& format, size_t& references, bool& controls)
     {
         const size_t size = FBody.size();
         text.clear();
