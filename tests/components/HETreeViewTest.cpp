@@ -120,9 +120,9 @@ TEST(THETreeView, ACodeTreeIsReadByTheProgramsOwnFilesRule)
         Lines expected;
         for (int i = 0; i < 6; ++i) {
             const bool child = i > 0 && random() % 2;
-            const std::string node = "n" + RandomProgramText(random, pieces, 8);
-            text += (child ? "\t" : "") + node + "\r\n";
-            expected.push_back((child ? "." : "") + ShownProgramText(node));
+            const std::string node = std::string("n").append(RandomProgramText(random, pieces, 8));
+            text.append(child ? "\t" : "").append(node).append("\r\n");
+            expected.push_back(std::string(child ? "." : "").append(ShownProgramText(node)));
         }
         const std::string bytes = ProgramFileBytes(text);
         ASSERT_EQ(bytes.find('\x1F'), std::string::npos);

@@ -57,7 +57,7 @@ TEST(ProgramFileText, BytesWithoutTheByteOrderMarkAreWindows1252ByteForByteButAn
             bytes += byte == '\x1F' ? "\xC3\xA9" : std::string(1, byte);
         }
         if (bytes.starts_with(kMark))
-            bytes.insert(0, "x");
+            bytes = std::string("x").append(bytes);
         bool utf8 = true;
         const std::string read = ProgramFileText(bytes, &utf8);
         if (IsValidUtf8(bytes)) {
