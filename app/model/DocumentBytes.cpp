@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <span>
 
 #if defined(__SSE2__)

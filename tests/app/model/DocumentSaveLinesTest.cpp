@@ -50,6 +50,12 @@ std::string pageLine(size_t number, bool utf8)
     return line + breaks[number % 5];
 }
 
+// Bytes beyond ASCII in `text`.
+bool beyondAscii(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+}
+
 std::string makePage(size_t lines, bool utf8, size_t from = 0)
 {
     std::string page;
@@ -113,7 +119,7 @@ struct TSavedPage {
         TDocumentFormat ascii = saved.Format;
         ascii.Utf8 = false;
         ascii.Ascii = true;
-        const bool asciiBytes = std::none_of(saved.Bytes.begin(), saved.Bytes.end(), [](char c) { return c & 0x80; });
+        const bool asciiBytes = !beyondAscii(saved.Bytes);
         EXPECT_TRUE(reads(saved.Format) || (asciiBytes && reads(ascii))) << testing::PrintToString(back);
         const TFileLineChanges changes = FileLineChanges(file, saved.Bytes);
         file = saved.Bytes;
@@ -309,7 +315,7 @@ TEST(DocumentSaveLines, AnotherCharacterSetOrTableRewritesOnlyTheLinesWhoseBytes
             ASSERT_EQ(after.size(), before.size());
             size_t letters = 0;
             for (size_t line = 1; line < after.size(); ++line) {
-                if (std::any_of(page.lines[line].begin(), page.lines[line].end(), [](char c) { return (c & 0x80) != 0; })) {
+                if (beyondAscii(page.lines[line])) {
                     ++letters;
                 } else {
                     EXPECT_EQ(after[line], before[line]) << line;
